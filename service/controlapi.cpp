@@ -1,0 +1,111 @@
+#include "controlapi.h"
+
+#include "jsonreply.h"
+#include "router.h"
+#include "stopflag.h"
+
+#include <QJsonDocument>
+#include <QJsonParseError>
+
+#include <algorithm>
+
+namespace {
+
+const std::string prefix = "/__control";
+
+// Byte n of /bytes is n % 251: cheap to check at any offset, and never aligned with the
+// power-of-two chunk sizes of a transfer.
+constexpr size_t patternPeriod = 251;
+constexpr size_t chunkSize = 64 * 1024;
+
+const std::string &bytePattern()
+{
+    static const std::string pattern = [] {
+        std::string bytes(chunkSize + patternPeriod, '\0');
+        for (size_t i = 0; i < bytes.size(); ++i)
+            bytes[i] = char(i % patternPeriod);
+        return bytes;
+    }();
+    return pattern;
+}
+
+} // namespace
+
+ControlApi::ControlApi(const StopFlag &stopFlag)
+    : stopFlag(stopFlag)
+{}
+
+bool ControlApi::isControlPath(const std::string &path)
+{
+    return path.compare(0, prefix.size(), prefix) == 0 &&
+           (path.size() == prefix.size() || path[prefix.size()] == '/');
+}
+
+void ControlApi::addRoutes(Router &router)
+{
+    router.add(
+        "POST", prefix + "/fault",
+        [this](const httplib::Request &request, httplib::Response &response, const std::smatch &) {
+            QJsonParseError parseError;
+            const QJsonDocument document =
+                QJsonDocument::fromJson(QByteArray::fromStdString(request.body), &parseError);
+            if (!document.isObject()) {
+                JsonReply::sendErrors(response, 400,
+                                      {QStringLiteral("the body must be a JSON object")});
+                return;
+            }
+            QString error;
+            const std::optional<Fault> fault = Fault::fromJson(document.object(), &error);
+            if (!fault) {
+                JsonReply::sendErrors(response, 400, {error});
+                return;
+            }
+            faultTable.add(*fault);
+            JsonReply::send(response, 200, {});
+        });
+
+    router.add("GET", prefix + "/requests",
+               [this](const httplib::Request &, httplib::Response &response, const std::smatch &) {
+                   JsonReply::send(response, 200, {{QStringLiteral("requests"), log.toJson()}});
+               });
+    router.add("DELETE", prefix + "/requests",
+               [this](const httplib::Request &, httplib::Response &response, const std::smatch &) {
+                   log.clear();
+                   JsonReply::send(response, 200, {});
+               });
+
+    router.add("POST", prefix + "/reset",
+               [this](const httplib::Request &, httplib::Response &response, const std::smatch &) {
+                   faultTable.clear();
+                   log.clear();
+                   JsonReply::send(response, 200, {});
+               });
+
+    // Streamed, so that a large size never sits in memory.
+    router.add(
+        "GET", prefix + "/bytes",
+        [this](const httplib::Request &request, httplib::Response &response, const std::smatch &) {
+            bool ok = false;
+            const qlonglong size =
+                QByteArray::fromStdString(request.get_param_value("size")).toLongLong(&ok);
+            if (!ok || size < 0) {
+                JsonReply::sendErrors(response, 400,
+                                      {QStringLiteral("size must be a non-negative integer")});
+                return;
+            }
+            response.status = 200;
+            if (size == 0) {
+                response.set_content(std::string(), "application/octet-stream");
+                return;
+            }
+            response.set_content_provider(
+                size_t(size), "application/octet-stream",
+                [this](size_t offset, size_t length, httplib::DataSink &sink) {
+                    if (stopFlag.isRaised())
+                        return false;
+                    const std::string &pattern = bytePattern();
+                    return sink.write(pattern.data() + offset % patternPeriod,
+                                      std::min(length, chunkSize));
+                });
+        });
+}

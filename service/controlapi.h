@@ -1,0 +1,32 @@
+#ifndef CONTROLAPI_H
+#define CONTROLAPI_H
+
+#include "faulttable.h"
+#include "requestlog.h"
+
+#include <string>
+
+class Router;
+class StopFlag;
+
+// The test-only API under /__control: injected faults, the request log and test data.
+// Only served when kerlo-local runs with --control; the client never calls it.
+class ControlApi
+{
+public:
+    explicit ControlApi(const StopFlag &stopFlag);
+
+    static bool isControlPath(const std::string &path);
+
+    void addRoutes(Router &router);
+
+    FaultTable &faults() { return faultTable; }
+    RequestLog &requestLog() { return log; }
+
+private:
+    const StopFlag &stopFlag;
+    FaultTable faultTable;
+    RequestLog log;
+};
+
+#endif // CONTROLAPI_H

@@ -1,0 +1,70 @@
+#include "fault.h"
+
+bool Fault::matches(const std::string &requestMethod, const std::string &requestPath) const
+{
+    return requestPath == path && (method.empty() || method == requestMethod);
+}
+
+std::optional<Fault> Fault::fromJson(const QJsonObject &json, QString *error)
+{
+    Fault fault;
+    fault.path = json.value(QLatin1String("path")).toString().toStdString();
+    if (fault.path.empty() || fault.path.front() != '/') {
+        *error = QStringLiteral("\"path\" must start with \"/\"");
+        return std::nullopt;
+    }
+    fault.method = json.value(QLatin1String("method")).toString().toUpper().toStdString();
+
+    const QString action = json.value(QLatin1String("action")).toString();
+    if (action == QLatin1String("status")) {
+        fault.action = Action::Status;
+    } else if (action == QLatin1String("delay")) {
+        fault.action = Action::Delay;
+    } else if (action == QLatin1String("hang")) {
+        fault.action = Action::Hang;
+    } else if (action == QLatin1String("drop")) {
+        fault.action = Action::Drop;
+    } else {
+        *error = QStringLiteral("\"action\" must be status, delay, hang or drop");
+        return std::nullopt;
+    }
+
+    fault.count = json.value(QLatin1String("count")).toInt(1);
+    if (fault.count == 0 || fault.count < -1) {
+        *error = QStringLiteral("\"count\" must be positive, or -1 for ever");
+        return std::nullopt;
+    }
+
+    fault.status = json.value(QLatin1String("status")).toInt(500);
+    if (fault.status < 100 || fault.status > 599) {
+        *error = QStringLiteral("\"status\" must be an HTTP status");
+        return std::nullopt;
+    }
+    fault.body = json.value(QLatin1String("body")).toString().toStdString();
+    if (json.contains(QLatin1String("contentType")))
+        fault.contentType = json.value(QLatin1String("contentType")).toString().toStdString();
+    if (fault.contentType.find_first_of("\r\n") != std::string::npos) {
+        *error = QStringLiteral("bad \"contentType\"");
+        return std::nullopt;
+    }
+
+    const QJsonObject headers = json.value(QLatin1String("headers")).toObject();
+    for (auto it = headers.begin(); it != headers.end(); ++it) {
+        const std::string name = it.key().toStdString();
+        const std::string value = it.value().toString().toStdString();
+        // Names and values go onto the wire as they are.
+        if (name.empty() || name.find_first_of(":\r\n") != std::string::npos ||
+            value.find_first_of("\r\n") != std::string::npos) {
+            *error = QStringLiteral("bad header: %1").arg(it.key());
+            return std::nullopt;
+        }
+        fault.headers.emplace_back(name, value);
+    }
+
+    fault.delayMs = json.value(QLatin1String("delayMs")).toInt(0);
+    if (fault.delayMs < 0) {
+        *error = QStringLiteral("\"delayMs\" must not be negative");
+        return std::nullopt;
+    }
+    return fault;
+}

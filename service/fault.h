@@ -1,0 +1,38 @@
+#ifndef FAULT_H
+#define FAULT_H
+
+#include <QJsonObject>
+#include <QString>
+
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+// One injected misbehaviour: what the next matching requests get instead of (or before)
+// their normal handling.
+struct Fault
+{
+    enum class Action {
+        Status, // answer with a given status, body and headers
+        Delay,  // wait, then handle normally
+        Hang,   // accept and never answer
+        Drop,   // close the connection without an answer
+    };
+
+    std::string path;   // decoded request path, matched exactly
+    std::string method; // empty: any method
+    Action action = Action::Status;
+    int count = 1; // -1: forever
+    int status = 500;
+    std::string body;
+    std::string contentType = "application/json";
+    std::vector<std::pair<std::string, std::string>> headers;
+    int delayMs = 0;
+
+    bool matches(const std::string &requestMethod, const std::string &requestPath) const;
+
+    static std::optional<Fault> fromJson(const QJsonObject &json, QString *error);
+};
+
+#endif // FAULT_H

@@ -1,0 +1,222 @@
+#include "localserver.h"
+
+#include "connectionsockets.h"
+#include "controlapi.h"
+#include "jsonreply.h"
+#include "router.h"
+#include "serviceoptions.h"
+#include "stopflag.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <httplib.h>
+
+#include <csignal>
+#include <cstdio>
+#include <pthread.h>
+#include <sys/socket.h>
+#include <thread>
+
+namespace {
+
+const char host[] = "127.0.0.1";
+
+// Tests hang and delay connections on purpose; they must not starve the others.
+constexpr size_t workerCount = 64;
+
+} // namespace
+
+struct LocalServer::Private
+{
+    explicit Private(const ServiceOptions &options)
+        : options(options)
+    {}
+
+    void handle(const httplib::Request &request, httplib::Response &response);
+    // True when the request goes on to its normal handling.
+    bool applyFault(const Fault &fault, const httplib::Request &request,
+                    httplib::Response &response);
+    void drop(const httplib::Request &request);
+    void addApiRoutes();
+    bool bind();
+    void watchSignals(const sigset_t &stopSignals);
+
+    ServiceOptions options;
+    std::unique_ptr<httplib::Server> server;
+    Router apiRoutes;
+    Router controlRoutes;
+    std::unique_ptr<ControlApi> control;
+    StopFlag stopFlag;
+    std::atomic<bool> listenReturned{false};
+    int port = 0;
+};
+
+LocalServer::LocalServer(const ServiceOptions &options)
+    : d(new Private(options))
+{
+    if (options.usesTls()) {
+        d->server.reset(
+            new httplib::SSLServer(QFile::encodeName(options.certificatePath).constData(),
+                                   QFile::encodeName(options.keyPath).constData()));
+    } else {
+        d->server.reset(new httplib::Server);
+    }
+    d->server->new_task_queue = [] {
+        return new httplib::ThreadPool(workerCount);
+    };
+    // Only SO_REUSEADDR, so that a restart can take its port back from TIME_WAIT while a
+    // second live server still cannot share it.
+    d->server->set_socket_options([](socket_t socket) {
+        const int yes = 1;
+        setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof(yes));
+    });
+
+    // All dispatching is ours: the HTTP layer reads the whole request (body included), then
+    // hands it over, whatever its path.
+    const char anyPath[] = R"([\s\S]*)";
+    const auto handler = [this](const httplib::Request &request, httplib::Response &response) {
+        d->handle(request, response);
+    };
+    d->server->Get(anyPath, handler);
+    d->server->Post(anyPath, handler);
+    d->server->Put(anyPath, handler);
+    d->server->Patch(anyPath, handler);
+    d->server->Delete(anyPath, handler);
+    d->server->Options(anyPath, handler);
+
+    if (options.controlApi) {
+        d->control.reset(new ControlApi(d->stopFlag));
+        d->control->addRoutes(d->controlRoutes);
+    }
+    d->addApiRoutes();
+}
+
+LocalServer::~LocalServer() = default;
+
+void LocalServer::Private::addApiRoutes()
+{
+    // The client's connectivity probe: exactly 200, never a redirect.
+    apiRoutes.add(
+        "GET", "/api/v1/?",
+        [](const httplib::Request &, httplib::Response &response, const std::smatch &) {
+            JsonReply::send(response, 200, {{QStringLiteral("status"), QStringLiteral("ok")}});
+        });
+}
+
+void LocalServer::Private::handle(const httplib::Request &request, httplib::Response &response)
+{
+    if (control && ControlApi::isControlPath(request.path)) {
+        if (!controlRoutes.dispatch(request, response))
+            JsonReply::sendNotFound(response);
+        return;
+    }
+    if (control) {
+        control->requestLog().record(request);
+        if (const std::optional<Fault> fault =
+                control->faults().take(request.method, request.path)) {
+            if (!applyFault(*fault, request, response))
+                return;
+        }
+    }
+    if (!apiRoutes.dispatch(request, response))
+        JsonReply::sendNotFound(response);
+}
+
+bool LocalServer::Private::applyFault(const Fault &fault, const httplib::Request &request,
+                                      httplib::Response &response)
+{
+    switch (fault.action) {
+    case Fault::Action::Status:
+        response.status = fault.status;
+        response.set_content(fault.body, fault.contentType.c_str());
+        for (const auto &header : fault.headers) {
+            response.headers.erase(header.first);
+            response.set_header(header.first.c_str(), header.second);
+        }
+        return false;
+    case Fault::Action::Delay:
+        if (stopFlag.waitFor(std::chrono::milliseconds(fault.delayMs))) {
+            drop(request);
+            return false;
+        }
+        return true;
+    case Fault::Action::Hang:
+        stopFlag.wait();
+        drop(request);
+        return false;
+    case Fault::Action::Drop:
+        drop(request);
+        return false;
+    }
+    return false;
+}
+
+void LocalServer::Private::drop(const httplib::Request &request)
+{
+    // At a stop every connection has been shut down already.
+    if (!ConnectionSockets::shutDown(request) && !stopFlag.isRaised())
+        std::fprintf(stderr, "kerlo-local: no socket found for %s:%d\n",
+                     request.remote_addr.c_str(), request.remote_port);
+}
+
+bool LocalServer::Private::bind()
+{
+    if (options.port == 0) {
+        port = server->bind_to_any_port(host);
+        return port > 0;
+    }
+    port = options.port;
+    return server->bind_to_port(host, port);
+}
+
+void LocalServer::Private::watchSignals(const sigset_t &stopSignals)
+{
+    int received = 0;
+    sigwait(&stopSignals, &received);
+    stopFlag.raise();
+    // stop() does nothing before listening has begun.
+    while (!server->is_running() && !listenReturned)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    server->stop();
+    // Idle keep-alive connections would otherwise hold their workers for seconds.
+    ConnectionSockets::shutDownAll(port);
+}
+
+int LocalServer::run()
+{
+    // Blocked before any thread starts, so that only the watcher below receives them.
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGTERM);
+    sigaddset(&stopSignals, SIGINT);
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+    // A write to a connection the peer (or a drop) closed must fail, not end the process.
+    std::signal(SIGPIPE, SIG_IGN);
+
+    if (!d->server->is_valid()) {
+        std::fprintf(stderr, "kerlo-local: cannot load the certificate or key\n");
+        return 1;
+    }
+    if (!QDir().mkpath(d->options.dataPath)) {
+        std::fprintf(stderr, "kerlo-local: cannot create the data folder %s\n",
+                     qPrintable(d->options.dataPath));
+        return 1;
+    }
+    if (!d->bind()) {
+        std::fprintf(stderr, "kerlo-local: cannot listen on %s:%d\n", host, d->options.port);
+        return 1;
+    }
+
+    std::printf("kerlo-local listening on %s://%s:%d\n", d->options.usesTls() ? "https" : "http",
+                host, d->port);
+    std::fflush(stdout);
+
+    std::thread watcher([this, stopSignals] { d->watchSignals(stopSignals); });
+    const bool listened = d->server->listen_after_bind();
+    d->listenReturned = true;
+    if (!d->stopFlag.isRaised())
+        pthread_kill(watcher.native_handle(), SIGTERM);
+    watcher.join();
+    return listened ? 0 : 1;
+}

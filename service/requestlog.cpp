@@ -1,0 +1,67 @@
+#include "requestlog.h"
+
+#include <QJsonObject>
+#include <QString>
+
+namespace {
+
+// The HTTP layer files the peer's and its own address among the request headers.
+bool isConnectionInfo(const std::string &name)
+{
+    return name == "REMOTE_ADDR" || name == "REMOTE_PORT" || name == "LOCAL_ADDR" ||
+           name == "LOCAL_PORT";
+}
+
+} // namespace
+
+void RequestLog::record(const httplib::Request &request)
+{
+    Entry entry;
+    entry.method = QByteArray::fromStdString(request.method);
+    entry.path = QByteArray::fromStdString(request.path);
+    const std::string::size_type question = request.target.find('?');
+    if (question != std::string::npos)
+        entry.query = QByteArray::fromStdString(request.target.substr(question + 1));
+    for (const auto &header : request.headers) {
+        if (!isConnectionInfo(header.first))
+            entry.headers.emplace_back(QByteArray::fromStdString(header.first).toLower(),
+                                       QByteArray::fromStdString(header.second));
+    }
+    entry.body = QByteArray::fromStdString(request.body);
+
+    std::lock_guard<std::mutex> lock(mutex);
+    entries.push_back(std::move(entry));
+}
+
+QJsonArray RequestLog::toJson() const
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    QJsonArray result;
+    for (const Entry &entry : entries) {
+        QJsonObject headers;
+        for (const auto &header : entry.headers) {
+            const QString name = QString::fromLatin1(header.first);
+            const QString value = QString::fromUtf8(header.second);
+            // A repeated header reads as one list, as HTTP allows.
+            if (headers.contains(name))
+                headers.insert(name, headers.value(name).toString() + QLatin1String(", ") + value);
+            else
+                headers.insert(name, value);
+        }
+        result.append(QJsonObject{
+            {QStringLiteral("method"), QString::fromLatin1(entry.method)},
+            {QStringLiteral("path"), QString::fromUtf8(entry.path)},
+            {QStringLiteral("query"), QString::fromUtf8(entry.query)},
+            {QStringLiteral("headers"), headers},
+            {QStringLiteral("body"), QString::fromUtf8(entry.body)},
+            {QStringLiteral("bodyBase64"), QString::fromLatin1(entry.body.toBase64())},
+        });
+    }
+    return result;
+}
+
+void RequestLog::clear()
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    entries.clear();
+}

@@ -1,0 +1,27 @@
+#ifndef SERVICEOPTIONS_H
+#define SERVICEOPTIONS_H
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// The command line of kerlo-local.
+struct ServiceOptions
+{
+    int port = 0; // 0: ephemeral
+    QString dataPath;
+    QString certificatePath; // both set: serve HTTPS
+    QString keyPath;
+    bool controlApi = false;
+    bool exitWithParent = false; // stop when the process that started us ends
+
+    bool usesTls() const { return !certificatePath.isEmpty(); }
+
+    // arguments include the program name, as QCoreApplication::arguments() does.
+    static std::optional<ServiceOptions> fromArguments(const QStringList &arguments,
+                                                       QString *error);
+    static QString usage();
+};
+
+#endif // SERVICEOPTIONS_H

@@ -1,0 +1,99 @@
+#include "mnotificationmanager.h"
+
+#include "mnotificationevent.h"
+
+#include <QCoreApplication>
+#include <QMutex>
+#include <QtDebug>
+
+namespace {
+
+QBasicMutex instanceMutex;
+MNotificationManager *managerInstance = nullptr;
+bool managerDestroyed = false;
+
+void destroyInstance()
+{
+    MNotificationManager *manager = nullptr;
+    {
+        QMutexLocker locker(&instanceMutex);
+        manager = managerInstance;
+        managerInstance = nullptr;
+        managerDestroyed = true;
+    }
+    delete manager;
+}
+
+// The error notification of an action. The transfer-carrying posts add the transfer to it.
+MNotification actionErrorNotification(Tolvo::Error code, Tolvo::ObjectAction action,
+                                      const QString &message)
+{
+    MNotification notification(MNotification::ERROR, message, 0);
+    notification.setAttribute(MNotification::ErrorCode, int(code));
+    notification.setAttribute(MNotification::Action, int(action));
+    return notification;
+}
+
+} // namespace
+
+MNotificationManager *MNotificationManager::instance()
+{
+    QMutexLocker locker(&instanceMutex);
+    if (managerInstance || managerDestroyed)
+        return managerInstance;
+
+    QCoreApplication *application = QCoreApplication::instance();
+    if (!application) {
+        qWarning("MNotificationManager: no application object; notifications cannot be delivered");
+        return nullptr;
+    }
+
+    // The first caller may be a worker thread; delivery must still happen on the main thread.
+    managerInstance = new MNotificationManager;
+    managerInstance->moveToThread(application->thread());
+    qAddPostRoutine(destroyInstance);
+    return managerInstance;
+}
+
+MNotificationManager::MNotificationManager(QObject *parent)
+    : QObject(parent)
+{}
+
+MNotificationManager::~MNotificationManager() = default;
+
+bool MNotificationManager::event(QEvent *event)
+{
+    if (event->type() == MNotificationEvent::eventType()) {
+        emit notificationReady(static_cast<MNotificationEvent *>(event)->notification());
+        return true;
+    }
+    return QObject::event(event);
+}
+
+void MNotificationManager::post(const MNotification &notification)
+{
+    QCoreApplication::postEvent(this, new MNotificationEvent(notification));
+}
+
+void MNotificationManager::postUnauthenticatedClientErrorNotification()
+{
+    MNotification notification(
+        MNotification::ERROR,
+        QStringLiteral("You are not authenticated. Sign in before continuing"), 0);
+    notification.setAttribute(MNotification::ErrorCode, int(Tolvo::CannotContinue));
+    post(notification);
+}
+
+void MNotificationManager::postIOErrorNotification(Tolvo::ObjectAction action,
+                                                   const QString &filePath)
+{
+    post(actionErrorNotification(
+        Tolvo::LocalIOError, action,
+        QStringLiteral("Unable to access file at path '%1'").arg(filePath)));
+}
+
+void MNotificationManager::postSpaceQuotaExceededError(Tolvo::ObjectAction action)
+{
+    post(actionErrorNotification(Tolvo::QuotaExceeded, action,
+                                 QStringLiteral("You don't have enough cloud space available")));
+}

@@ -1,0 +1,387 @@
+#include "tolvoapp.h"
+#include "tolvoapp_p.h"
+#include "tolvoappimpl.h"
+
+#include "mconfigdatabase.h"
+
+#include <QCoreApplication>
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QHostInfo>
+#include <QMessageAuthenticationCode>
+#include <QMutex>
+#include <QMutexLocker>
+#include <QSqlError>
+#include <QSysInfo>
+#include <QThread>
+#include <QUuid>
+
+namespace {
+
+QBasicMutex instanceMutex;
+TolvoAppImpl *liveInstance = nullptr;
+bool instanceDestroyed = false;
+
+// Runs from QCoreApplication's destructor, so the core (its network managers and SQL
+// connections) goes before the application object, not in static destruction after it.
+void destroyInstance()
+{
+    TolvoAppImpl *instance;
+    {
+        QMutexLocker locker(&instanceMutex);
+        instance = liveInstance;
+        instanceDestroyed = true;
+    }
+    delete instance;
+    {
+        QMutexLocker locker(&instanceMutex);
+        liveInstance = nullptr;
+    }
+}
+
+QThread *configThread = nullptr;
+
+// SQLite result codes that mean the file is not a usable configuration store, as opposed
+// to a busy or failing disk, where the file must be kept.
+bool isDefiniteSchemaFault(const QSqlError &error)
+{
+    const QString code = error.nativeErrorCode();
+    return code == QLatin1String("1") || code == QLatin1String("11") || code == QLatin1String("26");
+}
+
+} // namespace
+
+const QString MConfigConnectionName = QStringLiteral("config");
+
+QSqlDatabase mConfigDatabase()
+{
+    if (!configThread || QThread::currentThread() == configThread)
+        return QSqlDatabase::database(MConfigConnectionName);
+    const QString name = MConfigConnectionName + QLatin1Char('@') +
+                         QString::number(reinterpret_cast<quintptr>(QThread::currentThreadId()));
+    if (QSqlDatabase::contains(name))
+        return QSqlDatabase::database(name);
+    QSqlDatabase clone = QSqlDatabase::cloneDatabase(MConfigConnectionName, name);
+    clone.open();
+    return clone;
+}
+
+TolvoAppPrivate::TolvoAppPrivate(TolvoApp *q)
+    : q_ptr(q)
+    , localHostName(QHostInfo::localHostName())
+    , sslConfiguration(QSslConfiguration::defaultConfiguration())
+{}
+
+void TolvoAppPrivate::lockSupportFolder()
+{
+    if (supportPath.isEmpty() || lockedSupportPath == supportPath)
+        return;
+    supportLock.reset();
+    lockedSupportPath.clear();
+
+    QDir().mkpath(supportPath);
+    QFile::setPermissions(supportPath,
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    auto lock = std::make_unique<QLockFile>(supportPath + QStringLiteral("/.lock"));
+    // Never stale by age: only a lock whose process is gone is taken over.
+    lock->setStaleLockTime(0);
+    if (!lock->tryLock(0)) {
+        if (lock->error() == QLockFile::LockFailedError) {
+            qint64 pid = 0;
+            QString host, application;
+            lock->getLockInfo(&pid, &host, &application);
+            qFatal("Another instance (process %lld) is already using the support folder %s",
+                   static_cast<long long>(pid), qPrintable(supportPath));
+        }
+        qFatal("Cannot lock the support folder %s", qPrintable(supportPath));
+    }
+    supportLock = std::move(lock);
+    lockedSupportPath = supportPath;
+}
+
+TolvoApp::TolvoApp(QObject *parent)
+    : QObject(parent)
+    , d_ptr(new TolvoAppPrivate(this))
+{
+    // Probes report across threads before init() registers the rest.
+    qRegisterMetaType<TolvoApp::ConnectivityStatus>("TolvoApp::ConnectivityStatus");
+}
+
+TolvoApp::~TolvoApp()
+{
+    if (QSqlDatabase::contains(MConfigConnectionName)) {
+        QSqlDatabase::database(MConfigConnectionName, false).close();
+        QSqlDatabase::removeDatabase(MConfigConnectionName);
+    }
+}
+
+TolvoAppImpl *TolvoApp::instance()
+{
+    QMutexLocker locker(&instanceMutex);
+    if (instanceDestroyed)
+        return nullptr;
+    if (!liveInstance) {
+        liveInstance = new TolvoAppImpl;
+        // Signals and timers of the core belong to the main thread whoever asks first.
+        if (QCoreApplication::instance())
+            liveInstance->moveToThread(QCoreApplication::instance()->thread());
+        qAddPostRoutine(destroyInstance);
+    }
+    return liveInstance;
+}
+
+QString TolvoApp::mainIdentifier() const
+{
+    return d_func()->mainIdentifier;
+}
+void TolvoApp::setMainIdentifier(const QString &identifier)
+{
+    d_func()->mainIdentifier = identifier;
+}
+
+QString TolvoApp::supportPath() const
+{
+    return d_func()->supportPath;
+}
+
+void TolvoApp::setSupportPath(const QString &path)
+{
+    Q_D(TolvoApp);
+    d->supportPath = QDir::cleanPath(path);
+    if (d->cachePath.isEmpty() && !d->supportPath.isEmpty())
+        d->cachePath = d->supportPath + QDir::separator() + QStringLiteral("cache");
+    if (d->tempPath.isEmpty() && !d->supportPath.isEmpty())
+        d->tempPath = d->supportPath + QDir::separator() + QStringLiteral("temp");
+    d->lockSupportFolder();
+    initConfig();
+}
+
+QString TolvoApp::cachePath() const
+{
+    return d_func()->cachePath;
+}
+void TolvoApp::setCachePath(const QString &path)
+{
+    d_func()->cachePath = QDir::cleanPath(path);
+}
+
+QString TolvoApp::tempPath() const
+{
+    Q_D(const TolvoApp);
+    Q_ASSERT(!d_func()->supportPath.isEmpty());
+    QDir dir(d->tempPath);
+    if (!dir.exists())
+        QDir().mkdir(d->tempPath);
+    return dir.absolutePath();
+}
+
+void TolvoApp::setTempPath(const QString &path)
+{
+    d_func()->tempPath = path;
+}
+
+static QString createdSupportSubfolder(const QString &supportPath, const QString &name)
+{
+    if (supportPath.isEmpty())
+        return QString();
+    const QString path = QDir::cleanPath(supportPath + QDir::separator() + name);
+    QDir().mkpath(path);
+    return path;
+}
+
+QString TolvoApp::thumbnailsPath() const
+{
+    return createdSupportSubfolder(d_func()->supportPath, QStringLiteral("thumbnails"));
+}
+
+QString TolvoApp::avatarsPath() const
+{
+    return createdSupportSubfolder(d_func()->supportPath, QStringLiteral("avatars"));
+}
+
+QUrl TolvoApp::baseAPIURL() const
+{
+    return d_func()->baseAPIURL;
+}
+void TolvoApp::setBaseAPIURL(const QUrl &url)
+{
+    d_func()->baseAPIURL = url;
+}
+QUrl TolvoApp::authorizationURL() const
+{
+    return d_func()->authorizationURL;
+}
+void TolvoApp::setAuthorizationURL(const QUrl &url)
+{
+    d_func()->authorizationURL = url;
+}
+QString TolvoApp::OAuth2ClientID() const
+{
+    return d_func()->OAuth2ClientID;
+}
+void TolvoApp::setOAuth2ClientID(const QString &clientId)
+{
+    d_func()->OAuth2ClientID = clientId;
+}
+QString TolvoApp::OAuth2ClientSecret() const
+{
+    return d_func()->OAuth2ClientSecret;
+}
+
+void TolvoApp::setOAuth2ClientSecret(const QString &clientSecret)
+{
+    d_func()->OAuth2ClientSecret = clientSecret;
+}
+
+QString TolvoApp::userAgent() const
+{
+    return d_func()->userAgent;
+}
+void TolvoApp::setUserAgent(const QString &userAgent)
+{
+    d_func()->userAgent = userAgent;
+}
+QString TolvoApp::localHostName() const
+{
+    return d_func()->localHostName;
+}
+void TolvoApp::setLocalHostName(const QString &name)
+{
+    d_func()->localHostName = name;
+}
+bool TolvoApp::isCacheEnabled() const
+{
+    return d_func()->cacheEnabled;
+}
+void TolvoApp::setCacheEnabled(bool enabled)
+{
+    d_func()->cacheEnabled = enabled;
+}
+QString TolvoApp::applicationString() const
+{
+    return d_func()->applicationString;
+}
+
+void TolvoApp::setApplicationString(const QString &applicationString)
+{
+    Q_D(TolvoApp);
+    d->applicationString = applicationString;
+    d->userAgent = deviceDescriptionString(stringWithMachineUUID(), applicationString);
+}
+
+QSslConfiguration TolvoApp::sslConfiguration() const
+{
+    return d_func()->sslConfiguration;
+}
+
+void TolvoApp::setSslConfiguration(const QSslConfiguration &configuration)
+{
+    d_func()->sslConfiguration = configuration;
+}
+
+bool TolvoApp::ignoresSslErrors() const
+{
+    return d_func()->ignoreSslErrors;
+}
+void TolvoApp::setIgnoreSslErrors(bool ignore)
+{
+    d_func()->ignoreSslErrors = ignore;
+}
+
+TolvoApp::ConnectivityStatus TolvoApp::connectivityStatus() const
+{
+    return static_cast<ConnectivityStatus>(d_func()->connectivityStatus.load());
+}
+
+void TolvoApp::setConnectivityStatus(TolvoApp::ConnectivityStatus status)
+{
+    const auto previous =
+        static_cast<ConnectivityStatus>(d_func()->connectivityStatus.exchange(status));
+    emit connectivityStatusChanged(previous, status);
+}
+
+bool TolvoApp::isShuttingDown() const
+{
+    return d_func()->shuttingDown;
+}
+void TolvoApp::setShuttingDown()
+{
+    d_func()->shuttingDown = true;
+}
+
+QString TolvoApp::stringWithMachineUUID()
+{
+    // The raw machine id must not leave the machine: send a keyed hash of it, in the same
+    // 32-hex-digit form.
+    static const QString uuid = [] {
+        QByteArray machineId = QSysInfo::machineUniqueId();
+        if (machineId.isEmpty())
+            machineId = QSysInfo::bootUniqueId();
+        if (machineId.isEmpty())
+            machineId = QUuid::createUuid().toRfc4122();
+        const QByteArray key = QByteArrayLiteral("com.kerloapp.device");
+        return QString::fromLatin1(
+            QMessageAuthenticationCode::hash(machineId, key, QCryptographicHash::Sha256)
+                .left(16)
+                .toHex());
+    }();
+    return uuid;
+}
+
+void TolvoApp::initConfig()
+{
+    Q_D(TolvoApp);
+    if (d->supportPath.isEmpty())
+        qFatal("Cannot continue without an application support path set");
+
+    const QString filePath =
+        QDir::cleanPath(d->supportPath + QDir::separator() + QStringLiteral("config.db"));
+    if (QSqlDatabase::contains(MConfigConnectionName)) {
+        QSqlDatabase::database(MConfigConnectionName, false).close();
+        QSqlDatabase::removeDatabase(MConfigConnectionName);
+    }
+    const bool existed = QFile::exists(filePath);
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), MConfigConnectionName);
+    db.setDatabaseName(filePath);
+    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
+    configThread = QThread::currentThread();
+
+    auto fail = [&](const QSqlError &error, bool removeFile) {
+        db.close();
+        if (removeFile)
+            QFile::remove(filePath);
+        qFatal("Cannot setup configuration database: %s", qPrintable(error.text()));
+    };
+
+    if (!db.open())
+        fail(db.lastError(), false);
+
+    QSqlQuery query(db);
+    if (!existed) {
+        const QStringList statements = {
+            QStringLiteral("CREATE TABLE migrations ( _id INTEGER PRIMARY KEY AUTOINCREMENT )"),
+            QStringLiteral("CREATE TABLE %1 (%2 KEY TEXT PRIMARY KEY NOT NULL,%3 BLOB)")
+                .arg(QStringLiteral("config"), QStringLiteral("key"), QStringLiteral("value")),
+            QStringLiteral("INSERT INTO migrations (_id) VALUES (NULL)")};
+        for (const QString &statement : statements) {
+            if (!query.exec(statement))
+                fail(query.lastError(), true);
+        }
+        return;
+    }
+    if (!query.exec(QStringLiteral("SELECT _id FROM migrations ORDER BY _id DESC LIMIT 1")))
+        fail(query.lastError(), isDefiniteSchemaFault(query.lastError()));
+    else if (!query.next())
+        fail(query.lastError(), true);
+}
+
+QString deviceDescriptionString(const QString &uuid, const QString &applicationIdentifier)
+{
+    QString description = QStringLiteral("os: %1;").arg(QSysInfo::prettyProductName());
+    description += QStringLiteral(" name: %1;").arg(QHostInfo::localHostName());
+    description += QStringLiteral(" uuid: %1;").arg(uuid);
+    if (!applicationIdentifier.isEmpty())
+        description += QStringLiteral(" app-identifier: %1;").arg(applicationIdentifier);
+    return description;
+}

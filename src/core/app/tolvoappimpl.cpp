@@ -1,0 +1,311 @@
+#include "tolvoappimpl.h"
+#include "tolvoappimpl_p.h"
+
+#include "mconnectivitychecker.h"
+#include "mnetworkreply.h"
+#include "mnetworkrequest.h"
+#include "mnetworkrequestmanager.h"
+#include "tolvo.h"
+
+#include <QDataStream>
+#include <QDebug>
+#include <QHostAddress>
+#include <QMetaMethod>
+#include <QNetworkConfigurationManager>
+#include <QThreadPool>
+#include <QTimer>
+#include <QTimerEvent>
+#include <QVector>
+
+#include <cstdlib>
+
+namespace {
+constexpr int ConnectivityCheckInterval = 2500;
+constexpr int ShutdownWatchdogInterval = 3000;
+} // namespace
+
+void TolvoAppImplPrivate::startConnectivityTimer()
+{
+    Q_Q(TolvoAppImpl);
+    if (connectivityTimerId == 0)
+        connectivityTimerId = q->startTimer(ConnectivityCheckInterval, Qt::CoarseTimer);
+}
+
+void TolvoAppImplPrivate::killConnectivityTimer()
+{
+    Q_Q(TolvoAppImpl);
+    if (connectivityTimerId != 0) {
+        q->killTimer(connectivityTimerId);
+        connectivityTimerId = 0;
+    }
+}
+
+bool TolvoAppImplPrivate::serviceHostIsLoopback() const
+{
+    const QString host = q_ptr->baseAPIURL().host();
+    if (host.compare(QLatin1String("localhost"), Qt::CaseInsensitive) == 0)
+        return true;
+    const QHostAddress address(host);
+    return !address.isNull() && address.isLoopback();
+}
+
+void TolvoAppImplPrivate::handleOnlineState(bool online)
+{
+    Q_Q(TolvoAppImpl);
+    // Bearer management knows only real interfaces; a service on this machine is reachable
+    // whatever it says.
+    if (online || serviceHostIsLoopback())
+        startConnectivityTimer();
+    else
+        q->setConnectivityStatus(TolvoApp::Offline);
+}
+
+void TolvoAppImplPrivate::finishShutdown()
+{
+    Q_Q(TolvoAppImpl);
+    if (readyToQuitEmitted)
+        return;
+    // A running probe must not outlive the core it reads.
+    QThreadPool::globalInstance()->waitForDone(-1);
+    delete watchdog;
+    watchdog = nullptr;
+    readyToQuitEmitted = true;
+    emit q->readyToQuit();
+}
+
+TolvoAppImpl::TolvoAppImpl()
+    : dd_ptr(new TolvoAppImplPrivate(this))
+{}
+
+TolvoAppImpl::~TolvoAppImpl()
+{
+    Q_D(TolvoAppImpl);
+    delete d->watchdog;
+}
+
+void TolvoAppImpl::setConnectivityStatus(TolvoApp::ConnectivityStatus status)
+{
+    Q_D(TolvoAppImpl);
+    TolvoApp::setConnectivityStatus(status);
+    switch (status) {
+    case Offline:
+        d->killConnectivityTimer();
+        break;
+    case HostUnreachable:
+    case ServiceUnavailable:
+        if (!isShuttingDown())
+            d->startConnectivityTimer();
+        break;
+    case Online:
+        d->killConnectivityTimer();
+        if (!d->readyEmitted) {
+            d->readyEmitted = true;
+            emit ready();
+        }
+        break;
+    }
+}
+
+MNetworkRequestManager *TolvoAppImpl::networkRequestManager() const
+{
+    return d_func()->networkRequestManager;
+}
+
+MUserAuthManager *TolvoAppImpl::authManager() const
+{
+    return d_func()->authManager;
+}
+MObjectsManager *TolvoAppImpl::objectsManager() const
+{
+    return d_func()->objectsManager;
+}
+
+QNetworkConfigurationManager *TolvoAppImpl::networkConfigurationManager() const
+{
+    return d_func()->networkConfigurationManager;
+}
+
+MObjectStatesQueue *TolvoAppImpl::statesQueue() const
+{
+    return d_func()->statesQueue;
+}
+bool TolvoAppImpl::isInitialized() const
+{
+    return d_func()->initialized;
+}
+
+bool TolvoAppImpl::isConnectivityCheckScheduled() const
+{
+    return d_func()->connectivityTimerId != 0;
+}
+
+void TolvoAppImpl::registerShutdownableInstance(QObject *instance)
+{
+    Q_D(TolvoAppImpl);
+    if (!instance)
+        return;
+    const QMetaObject *meta = instance->metaObject();
+    const int slotIndex = meta->indexOfMethod("shutdown()");
+    const int signalIndex = meta->indexOfSignal("shutdownCompleted()");
+    // Without both the instance could never report back and would trip the watchdog.
+    if (slotIndex < 0 || signalIndex < 0) {
+        qDebug() << "Instance" << instance
+                 << "does not have any shutdown slot nor any shutdownCompleted signal";
+        return;
+    }
+    QMutexLocker locker(&d->mutex);
+    if (d->shutdownList.contains(instance))
+        return;
+    d->shutdownList.append(instance);
+    connect(instance, SIGNAL(shutdownCompleted()), instance, SLOT(deleteLater()));
+    connect(instance, &QObject::destroyed, this, &TolvoAppImpl::instanceDestroyed,
+            Qt::QueuedConnection);
+}
+
+void TolvoAppImpl::unregisterShutdownableInstance(QObject *instance)
+{
+    Q_D(TolvoAppImpl);
+    QMutexLocker locker(&d->mutex);
+    disconnect(instance, SIGNAL(shutdownCompleted()), instance, SLOT(deleteLater()));
+    disconnect(instance, &QObject::destroyed, this, &TolvoAppImpl::instanceDestroyed);
+    d->shutdownList.removeAll(instance);
+}
+
+void TolvoAppImpl::instanceDestroyed(QObject *instance)
+{
+    Q_D(TolvoAppImpl);
+    bool finished;
+    {
+        QMutexLocker locker(&d->mutex);
+        d->shutdownList.removeAll(instance);
+        finished = d->shutdownList.isEmpty() && d->shutdownStarted;
+    }
+    if (finished)
+        d->finishShutdown();
+}
+
+void TolvoAppImpl::init()
+{
+    Q_D(TolvoAppImpl);
+    if (supportPath().isEmpty())
+        qWarning("Cannot continue without an application support path.");
+    if (mainIdentifier().isEmpty())
+        qFatal("Cannot continue without a main identifier.");
+    if (baseAPIURL().isEmpty())
+        qFatal("Cannot continue without a base API URL.");
+    if (authorizationURL().isEmpty())
+        qFatal("Cannot continue without an OAuth2 base URL");
+    if (OAuth2ClientID().isEmpty())
+        qFatal("Cannot continue without an OAuth2 Client ID.");
+    if (OAuth2ClientSecret().isEmpty())
+        qFatal("Cannot continue without a valid OAuth2 Secret.");
+    // Checked here, on the main thread, rather than inside a probe on a pool thread.
+    if (MConnectivityChecker::portForUrl(baseAPIURL()) < 0)
+        qFatal("Unsupported port");
+
+    qRegisterMetaType<MNetworkRequest>("MNetworkRequest");
+    qRegisterMetaType<MNetworkReply>("MNetworkReply");
+    qRegisterMetaTypeStreamOperators<Tolvo::ObjectAction>("Tolvo::ObjectAction");
+    qRegisterMetaType<QList<QString>>("QList<QString>");
+    qRegisterMetaTypeStreamOperators<QVector<int>>("QVector<int>");
+    qRegisterMetaType<QList<QVariantMap>>("QList<QVariantMap>");
+    qRegisterMetaType<TolvoApp::ConnectivityStatus>("TolvoApp::ConnectivityStatus");
+
+    d->networkRequestManager = new MNetworkRequestManager(this);
+
+    // Keep the application identifier: every manager sends the same user agent.
+    setUserAgent(deviceDescriptionString(stringWithMachineUUID(), applicationString()));
+    d->initialized = true;
+}
+
+void TolvoAppImpl::shutdown()
+{
+    Q_D(TolvoAppImpl);
+    if (d->shutdownStarted)
+        return;
+    disconnect(this, &TolvoApp::connectivityStatusChanged, nullptr, nullptr);
+    setShuttingDown();
+    QMetaObject::invokeMethod(this, "_shutdown", Qt::QueuedConnection);
+}
+
+void TolvoAppImpl::_shutdown()
+{
+    Q_D(TolvoAppImpl);
+    d->killConnectivityTimer();
+    QList<QObject *> instances;
+    {
+        QMutexLocker locker(&d->mutex);
+        d->shutdownStarted = true;
+        instances = d->shutdownList;
+    }
+    if (instances.isEmpty()) {
+        d->finishShutdown();
+        return;
+    }
+    for (QObject *instance : qAsConst(instances)) {
+        if (!QMetaObject::invokeMethod(instance, "shutdown", Qt::QueuedConnection)) {
+            qDebug() << "Unable to call shutdown on instance" << instance;
+            instance->deleteLater();
+        }
+    }
+
+    d->watchdog = new QTimer;
+    d->watchdog->setSingleShot(true);
+    connect(d->watchdog, &QTimer::timeout, this, [this] {
+        Q_D(TolvoAppImpl);
+        qDebug() << "Could not shut down properly: forcing shut down";
+        qDebug() << "Some instances did not close properly:";
+        for (QObject *instance : qAsConst(d->shutdownList))
+            qDebug() << instance;
+        std::exit(-1);
+    });
+    d->watchdog->start(ShutdownWatchdogInterval);
+}
+
+void TolvoAppImpl::setupNetwork()
+{
+    Q_D(TolvoAppImpl);
+    if (d->networkConfigurationManager)
+        return;
+    d->networkConfigurationManager = new QNetworkConfigurationManager(this);
+    connect(d->networkConfigurationManager, &QNetworkConfigurationManager::updateCompleted, this,
+            [this] {
+                Q_D(TolvoAppImpl);
+                connect(
+                    d->networkConfigurationManager,
+                    &QNetworkConfigurationManager::onlineStateChanged, this,
+                    [this](bool online) { d_func()->handleOnlineState(online); },
+                    Qt::UniqueConnection);
+                d->handleOnlineState(d->networkConfigurationManager->isOnline());
+            });
+    d->networkConfigurationManager->updateConfigurations();
+}
+
+void TolvoAppImpl::finalizeNetworkSetup(TolvoApp::ConnectivityStatus)
+{
+    emit ready();
+}
+
+void TolvoAppImpl::scheduleConnectivityCheck()
+{
+    d_func()->startConnectivityTimer();
+}
+
+void TolvoAppImpl::runConnectivityCheck()
+{
+    if (isShuttingDown())
+        return;
+    auto *checker = new MConnectivityChecker;
+    connect(checker, &MConnectivityChecker::connectivityStatusChanged, this,
+            &TolvoAppImpl::setConnectivityStatus);
+    QThreadPool::globalInstance()->start(checker);
+}
+
+void TolvoAppImpl::timerEvent(QTimerEvent *event)
+{
+    Q_D(TolvoAppImpl);
+    if (event->timerId() != d->connectivityTimerId)
+        return;
+    d->killConnectivityTimer();
+    runConnectivityCheck();
+}

@@ -1,0 +1,279 @@
+#include "kerlolocal.h"
+
+#include <QDeadlineTimer>
+#include <QJsonDocument>
+#include <QRegularExpression>
+#include <QThread>
+
+#include <httplib.h>
+
+namespace {
+
+const char controlPrefix[] = "/__control";
+constexpr int startTimeoutMs = 10000;
+constexpr int stopGraceMs = 5000;
+// A restarted server may have to wait for its port to leave TIME_WAIT.
+constexpr int rebindTimeoutMs = 10000;
+
+} // namespace
+
+struct KerloLocal::Private
+{
+    bool launch();
+
+    QProcess process;
+    std::unique_ptr<QTemporaryDir> dataDir;
+    Options options;
+    int port = 0;
+    bool exitedCleanly = false;
+};
+
+bool KerloLocal::Private::launch()
+{
+    QStringList arguments{QStringLiteral("--port"), QString::number(options.port),
+                          QStringLiteral("--data"), dataDir->path()};
+    if (!options.certificatePath.isEmpty() || !options.keyPath.isEmpty())
+        arguments << QStringLiteral("--cert") << options.certificatePath << QStringLiteral("--key")
+                  << options.keyPath;
+    if (options.controlApi)
+        arguments << QStringLiteral("--control");
+    // A test that crashes or ends in exit() must not leave its server running.
+    arguments << QStringLiteral("--exit-with-parent");
+    arguments << options.extraArguments;
+
+    process.setProgram(QStringLiteral(KERLO_LOCAL_PATH));
+    process.setArguments(arguments);
+    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    process.start(QIODevice::ReadOnly);
+    if (!process.waitForStarted(startTimeoutMs)) {
+        qWarning("kerlo-local did not start: %s", qPrintable(process.errorString()));
+        return false;
+    }
+
+    // waitFor*() block without running the caller's event loop.
+    static const QRegularExpression listening(
+        QStringLiteral("^kerlo-local listening on https?://127\\.0\\.0\\.1:(\\d+)$"));
+    const QDeadlineTimer deadline(startTimeoutMs);
+    while (!process.canReadLine()) {
+        if (process.state() == QProcess::NotRunning ||
+            !process.waitForReadyRead(int(deadline.remainingTime()))) {
+            if (process.state() != QProcess::NotRunning) {
+                process.kill();
+                process.waitForFinished();
+            }
+            return false;
+        }
+    }
+    const QString line = QString::fromUtf8(process.readLine()).trimmed();
+    const QRegularExpressionMatch match = listening.match(line);
+    if (!match.hasMatch()) {
+        qWarning("kerlo-local: unexpected first line: %s", qPrintable(line));
+        process.kill();
+        process.waitForFinished();
+        return false;
+    }
+    port = match.captured(1).toInt();
+    return true;
+}
+
+KerloLocal::KerloLocal()
+    : d(new Private)
+{}
+
+KerloLocal::~KerloLocal()
+{
+    stop();
+}
+
+bool KerloLocal::start()
+{
+    return start(Options());
+}
+
+bool KerloLocal::start(const Options &options)
+{
+    stop();
+    d->options = options;
+    if (!d->dataDir) {
+        d->dataDir.reset(new QTemporaryDir);
+        if (!d->dataDir->isValid())
+            return false;
+    }
+    return d->launch();
+}
+
+void KerloLocal::stop()
+{
+    if (d->process.state() == QProcess::NotRunning)
+        return;
+    d->process.terminate();
+    d->exitedCleanly = d->process.waitForFinished(stopGraceMs) &&
+                       d->process.exitStatus() == QProcess::NormalExit &&
+                       d->process.exitCode() == 0;
+    if (d->process.state() != QProcess::NotRunning) {
+        qWarning("kerlo-local ignored SIGTERM; killing it");
+        d->process.kill();
+        d->process.waitForFinished();
+    }
+}
+
+bool KerloLocal::restart()
+{
+    if (!d->dataDir)
+        return false;
+    stop();
+    d->options.port = d->port;
+    const QDeadlineTimer deadline(rebindTimeoutMs);
+    while (!d->launch()) {
+        if (deadline.hasExpired())
+            return false;
+        QThread::msleep(100);
+    }
+    return true;
+}
+
+bool KerloLocal::isRunning() const
+{
+    return d->process.state() == QProcess::Running;
+}
+
+bool KerloLocal::exitedCleanly() const
+{
+    return d->exitedCleanly;
+}
+
+int KerloLocal::port() const
+{
+    return d->port;
+}
+
+QString KerloLocal::dataPath() const
+{
+    return d->dataDir ? d->dataDir->path() : QString();
+}
+
+QUrl KerloLocal::baseUrl() const
+{
+    const bool tls = !d->options.certificatePath.isEmpty();
+    return QUrl(QStringLiteral("%1://127.0.0.1:%2")
+                    .arg(tls ? QStringLiteral("https") : QStringLiteral("http"))
+                    .arg(d->port));
+}
+
+QUrl KerloLocal::apiUrl() const
+{
+    QUrl url = baseUrl();
+    url.setPath(QStringLiteral("/api/v1"));
+    return url;
+}
+
+QUrl KerloLocal::oauthUrl() const
+{
+    QUrl url = baseUrl();
+    url.setPath(QStringLiteral("/oauth"));
+    return url;
+}
+
+bool KerloLocal::forceStatus(const QString &path, int status, const QByteArray &body, int count,
+                             const QString &method, const QByteArray &contentType,
+                             const QMap<QByteArray, QByteArray> &headers)
+{
+    QJsonObject headerObject;
+    for (auto it = headers.cbegin(); it != headers.cend(); ++it)
+        headerObject.insert(QString::fromLatin1(it.key()), QString::fromUtf8(it.value()));
+    return addFault({{QStringLiteral("path"), path},
+                     {QStringLiteral("method"), method},
+                     {QStringLiteral("action"), QStringLiteral("status")},
+                     {QStringLiteral("count"), count},
+                     {QStringLiteral("status"), status},
+                     {QStringLiteral("body"), QString::fromUtf8(body)},
+                     {QStringLiteral("contentType"), QString::fromLatin1(contentType)},
+                     {QStringLiteral("headers"), headerObject}});
+}
+
+bool KerloLocal::delay(const QString &path, int milliseconds, int count, const QString &method)
+{
+    return addFault({{QStringLiteral("path"), path},
+                     {QStringLiteral("method"), method},
+                     {QStringLiteral("action"), QStringLiteral("delay")},
+                     {QStringLiteral("count"), count},
+                     {QStringLiteral("delayMs"), milliseconds}});
+}
+
+bool KerloLocal::hang(const QString &path, int count, const QString &method)
+{
+    return addFault({{QStringLiteral("path"), path},
+                     {QStringLiteral("method"), method},
+                     {QStringLiteral("action"), QStringLiteral("hang")},
+                     {QStringLiteral("count"), count}});
+}
+
+bool KerloLocal::drop(const QString &path, int count, const QString &method)
+{
+    return addFault({{QStringLiteral("path"), path},
+                     {QStringLiteral("method"), method},
+                     {QStringLiteral("action"), QStringLiteral("drop")},
+                     {QStringLiteral("count"), count}});
+}
+
+bool KerloLocal::addFault(const QJsonObject &fault)
+{
+    QByteArray reply;
+    const int status = control("POST", QStringLiteral("/fault"), fault, &reply);
+    if (status != 200)
+        qWarning("kerlo-local refused a fault (%d): %s", status, reply.constData());
+    return status == 200;
+}
+
+QJsonArray KerloLocal::requests() const
+{
+    QByteArray reply;
+    if (control("GET", QStringLiteral("/requests"), {}, &reply) != 200)
+        return {};
+    return QJsonDocument::fromJson(reply).object().value(QLatin1String("requests")).toArray();
+}
+
+bool KerloLocal::clearRequests()
+{
+    return control("DELETE", QStringLiteral("/requests")) == 200;
+}
+
+bool KerloLocal::reset()
+{
+    return control("POST", QStringLiteral("/reset")) == 200;
+}
+
+int KerloLocal::control(const QByteArray &method, const QString &path, const QJsonObject &body,
+                        QByteArray *reply) const
+{
+    if (!isRunning())
+        return 0;
+    // The control channel needs no certificate checks, even when the API is served over TLS.
+    httplib::Client client(baseUrl().toString(QUrl::FullyEncoded).toStdString());
+    client.enable_server_certificate_verification(false);
+    client.set_connection_timeout(5);
+    client.set_read_timeout(60);
+
+    const std::string target =
+        controlPrefix +
+        (path.startsWith(QLatin1Char('/')) ? path : QLatin1Char('/') + path).toUtf8().toStdString();
+    const std::string payload = QJsonDocument(body).toJson(QJsonDocument::Compact).toStdString();
+    const char contentType[] = "application/json";
+
+    const httplib::Result result = [&] {
+        if (method == "GET")
+            return client.Get(target.c_str());
+        if (method == "POST")
+            return client.Post(target.c_str(), payload, contentType);
+        if (method == "PUT")
+            return client.Put(target.c_str(), payload, contentType);
+        if (method == "DELETE")
+            return client.Delete(target.c_str(), payload, contentType);
+        return httplib::Result(nullptr, httplib::Error::Unknown);
+    }();
+    if (!result)
+        return 0;
+    if (reply)
+        *reply = QByteArray::fromStdString(result->body);
+    return result->status;
+}

@@ -1,0 +1,77 @@
+#ifndef KERLOLOCAL_H
+#define KERLOLOCAL_H
+
+#include <QByteArray>
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QMap>
+#include <QProcess>
+#include <QString>
+#include <QTemporaryDir>
+#include <QUrl>
+
+#include <memory>
+
+// Runs kerlo-local as a child process on an ephemeral loopback port with its own data
+// folder, and drives its control API. Control calls are blocking HTTP calls that never
+// spin the caller's event loop, so they are safe between the steps of a test.
+class KerloLocal
+{
+public:
+    struct Options
+    {
+        int port = 0;            // 0: ephemeral
+        QString certificatePath; // both set: serve HTTPS
+        QString keyPath;
+        bool controlApi = true;
+        QStringList extraArguments;
+    };
+
+    KerloLocal();
+    ~KerloLocal(); // stops the process
+
+    bool start(); // default Options
+    bool start(const Options &options);
+    void stop();    // kills the process and waits for it; the port is closed afterwards
+    bool restart(); // same port, same data folder, same options
+
+    bool isRunning() const;
+    // Whether the last stop() ended the process by SIGTERM alone, with exit code 0.
+    bool exitedCleanly() const;
+    int port() const;
+    QString dataPath() const;
+    QUrl baseUrl() const;  // http(s)://127.0.0.1:<port>
+    QUrl apiUrl() const;   // baseUrl() + "/api/v1"
+    QUrl oauthUrl() const; // baseUrl() + "/oauth"
+
+    // Fault injection. path is the request path as the server sees it (for example
+    // "/api/v1/objects/list"); method empty matches any method; count -1 means forever.
+    bool forceStatus(const QString &path, int status, const QByteArray &body = QByteArray(),
+                     int count = 1, const QString &method = QString(),
+                     const QByteArray &contentType = "application/json",
+                     const QMap<QByteArray, QByteArray> &headers = {});
+    bool delay(const QString &path, int milliseconds, int count = 1,
+               const QString &method = QString());
+    bool hang(const QString &path, int count = 1, const QString &method = QString());
+    bool drop(const QString &path, int count = 1, const QString &method = QString());
+    bool addFault(const QJsonObject &fault);
+
+    // Every request the server received (answered or not), oldest first: objects with
+    // "method", "path", "query", "headers" (object, lower-case names), "body" (text) and
+    // "bodyBase64".
+    QJsonArray requests() const;
+    bool clearRequests();
+    // Clears faults and the request log.
+    bool reset();
+
+    // Raw control call: method, path under the control prefix, JSON body. Returns the
+    // HTTP status (0 on a transport failure) and stores the reply body.
+    int control(const QByteArray &method, const QString &path, const QJsonObject &body = {},
+                QByteArray *reply = nullptr) const;
+
+private:
+    struct Private;
+    std::unique_ptr<Private> d;
+};
+
+#endif // KERLOLOCAL_H

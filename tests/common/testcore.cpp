@@ -1,0 +1,51 @@
+#include "testcore.h"
+
+#include "tolvoapp.h"
+#include "tolvoappimpl.h"
+
+#include <QCoreApplication>
+#include <QProcess>
+
+namespace TestCore {
+
+void configureCore(const QUrl &serviceUrl)
+{
+    TolvoApp *app = TolvoApp::instance();
+    app->setMainIdentifier(QStringLiteral("com.kerloapp.lumarin.tests"));
+    app->setApplicationString(QStringLiteral("com.kerloapp.lumarin.tests - 0.1 (1)"));
+    QUrl api = serviceUrl;
+    api.setPath(serviceUrl.path() + QStringLiteral("/api/v1"));
+    QUrl oauth = serviceUrl;
+    oauth.setPath(serviceUrl.path() + QStringLiteral("/oauth"));
+    app->setBaseAPIURL(api);
+    app->setAuthorizationURL(oauth);
+    app->setOAuth2ClientID(QString(64, QLatin1Char('a')));
+    app->setOAuth2ClientSecret(QString(64, QLatin1Char('b')));
+}
+
+void initCore(const QUrl &serviceUrl, const QString &supportPath)
+{
+    configureCore(serviceUrl);
+    TolvoApp::instance()->setSupportPath(supportPath);
+    TolvoApp::instance()->init();
+}
+
+SubprocessResult runSubprocess(const QString &caseName, const QStringList &arguments, int timeoutMs)
+{
+    QProcess process;
+    process.setProgram(QCoreApplication::applicationFilePath());
+    process.setArguments(QStringList{QStringLiteral("--subprocess"), caseName} + arguments);
+    process.start();
+    SubprocessResult result;
+    if (!process.waitForFinished(timeoutMs)) {
+        process.kill();
+        process.waitForFinished();
+    }
+    result.crashed = process.exitStatus() == QProcess::CrashExit;
+    result.exitCode = process.exitCode();
+    result.standardError = process.readAllStandardError();
+    result.standardOutput = process.readAllStandardOutput();
+    return result;
+}
+
+} // namespace TestCore

@@ -1,0 +1,405 @@
+#include "kerlolocal.h"
+#include "mconfigdatabase.h"
+#include "mconnectivitychecker.h"
+#include "mnetworkrequest.h"
+#include "mnetworkrequestmanager.h"
+#include "testcore.h"
+#include "tolvoapp.h"
+#include "tolvoappimpl.h"
+
+#include <QSignalSpy>
+#include <QSqlError>
+#include <QTemporaryDir>
+#include <QThreadPool>
+#include <QTimer>
+#include <QtTest>
+
+namespace {
+
+// Finishes its shut-down a moment after being asked, as a manager with work in flight does.
+class PromptInstance : public QObject
+{
+    Q_OBJECT
+public slots:
+    void shutdown() { QTimer::singleShot(10, this, &PromptInstance::shutdownCompleted); }
+signals:
+    void shutdownCompleted();
+};
+
+class StuckInstance : public QObject
+{
+    Q_OBJECT
+public slots:
+    void shutdown() {}
+signals:
+    void shutdownCompleted();
+};
+
+class InstanceWithoutSignal : public QObject
+{
+    Q_OBJECT
+public slots:
+    void shutdown() {}
+};
+
+TolvoApp::ConnectivityStatus probe()
+{
+    auto *checker = new MConnectivityChecker;
+    QSignalSpy spy(checker, &MConnectivityChecker::connectivityStatusChanged);
+    QPointer<MConnectivityChecker> guard(checker);
+    QThreadPool::globalInstance()->start(checker);
+    QThreadPool::globalInstance()->waitForDone();
+    if (spy.count() != 1 || guard)
+        return static_cast<TolvoApp::ConnectivityStatus>(-1);
+    return spy.first().first().value<TolvoApp::ConnectivityStatus>();
+}
+
+QString configValues(const QString &databasePath, const QString &statement)
+{
+    QStringList values;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "inspect");
+        db.setDatabaseName(databasePath);
+        db.open();
+        QSqlQuery query(db);
+        query.exec(statement);
+        while (query.next())
+            values << query.value(0).toString();
+    }
+    QSqlDatabase::removeDatabase("inspect");
+    return values.join(QLatin1Char(','));
+}
+
+// Cases that must end the process, or that need a core of their own.
+int runCase(const QString &name, const QStringList &args)
+{
+    TolvoApp *app = TolvoApp::instance();
+    if (name == QLatin1String("missing-configuration")) {
+        TestCore::configureCore(QUrl(QStringLiteral("http://127.0.0.1:1")));
+        const QString missing = args.value(0);
+        if (missing == QLatin1String("identifier"))
+            app->setMainIdentifier(QString());
+        else if (missing == QLatin1String("base"))
+            app->setBaseAPIURL(QUrl());
+        else if (missing == QLatin1String("oauth"))
+            app->setAuthorizationURL(QUrl());
+        else if (missing == QLatin1String("client"))
+            app->setOAuth2ClientID(QString());
+        else if (missing == QLatin1String("secret"))
+            app->setOAuth2ClientSecret(QString());
+        else if (missing == QLatin1String("scheme"))
+            app->setBaseAPIURL(QUrl(QStringLiteral("ftp://127.0.0.1/api/v1")));
+        QTemporaryDir support;
+        app->setSupportPath(support.path());
+        TolvoApp::instance()->init();
+        return 0;
+    }
+    if (name == QLatin1String("open-support")) {
+        app->setSupportPath(args.value(0));
+        MWriteValueToDB<QString>(QStringLiteral("probe"), QStringLiteral("written"));
+        printf("value=%s\n", qPrintable(MReadValueFromDB<QString>(QStringLiteral("probe"))));
+        return 0;
+    }
+    if (name == QLatin1String("no-support-path")) {
+        printf("thumbnails=[%s]\n", qPrintable(app->thumbnailsPath()));
+        return 0;
+    }
+    if (name == QLatin1String("shutdown")) {
+        // args: kind of registered instances, then how long to keep running afterwards
+        const QString kind = args.value(0);
+        // The stuck case ends in exit(), which would leave a server process behind.
+        KerloLocal server;
+        if (kind == QLatin1String("requests") || kind == QLatin1String("probe"))
+            server.start();
+        QTemporaryDir support;
+        TestCore::initCore(server.isRunning() ? server.baseUrl() : QUrl("http://127.0.0.1:1"),
+                           support.path());
+        TolvoAppImpl *impl = TolvoApp::instance();
+        if (kind == QLatin1String("prompt")) {
+            for (int i = 0; i < 3; ++i)
+                impl->registerShutdownableInstance(new PromptInstance);
+        } else if (kind == QLatin1String("stuck")) {
+            impl->registerShutdownableInstance(new PromptInstance);
+            impl->registerShutdownableInstance(new StuckInstance);
+        } else if (kind == QLatin1String("requests")) {
+            server.hang(QStringLiteral("/api/v1/slow"), -1);
+            auto *manager = new MNetworkRequestManager;
+            QUrl url = server.apiUrl();
+            url.setPath(url.path() + QStringLiteral("/slow"));
+            for (int i = 0; i < 50; ++i)
+                manager->sendRequest(MNetworkRequest(url, MNetworkRequest::Get));
+            impl->registerShutdownableInstance(manager);
+        } else if (kind == QLatin1String("probe")) {
+            server.hang(QStringLiteral("/api/v1"), -1);
+            MConnectivityChecker::resetProbeTimeout();
+            impl->runConnectivityCheck();
+        }
+        int readyToQuit = 0;
+        QObject::connect(impl, &TolvoApp::readyToQuit, [&] { ++readyToQuit; });
+        QTimer::singleShot(100, impl, &TolvoAppImpl::shutdown);
+        QEventLoop loop;
+        QTimer::singleShot(args.value(1).toInt(), &loop, &QEventLoop::quit);
+        loop.exec();
+        printf("readyToQuit=%d\n", readyToQuit);
+        return 0;
+    }
+    return 2;
+}
+
+} // namespace
+
+// Outlives the core, which holds a lock inside it until the application object goes.
+QTemporaryDir support;
+
+class TestTolvoApp : public QObject
+{
+    Q_OBJECT
+    KerloLocal server;
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(server.start());
+        TestCore::initCore(server.baseUrl(), support.path());
+    }
+
+    void derivesFoldersFromSupportPath()
+    {
+        TolvoApp *app = TolvoApp::instance();
+        QCOMPARE(app->cachePath(), support.path() + "/cache");
+        QVERIFY(app->tempPath().endsWith("/temp"));
+        QVERIFY(QFileInfo(app->tempPath()).isDir());
+        QVERIFY(QFileInfo(app->thumbnailsPath()).isDir());
+        QVERIFY(QFileInfo(app->avatarsPath()).isDir());
+
+        const auto result = TestCore::runSubprocess(QStringLiteral("no-support-path"));
+        QCOMPARE(result.exitCode, 0);
+        QVERIFY(result.standardOutput.contains("thumbnails=[]"));
+    }
+
+    void userAgentCarriesApplicationIdentifier()
+    {
+        const QString uuid = TolvoApp::stringWithMachineUUID();
+        QCOMPARE(uuid.size(), 32);
+        QVERIFY(QRegularExpression(QStringLiteral("^[0-9a-f]{32}$")).match(uuid).hasMatch());
+
+        const QString bare = deviceDescriptionString(uuid, QString());
+        QVERIFY(bare.startsWith(QStringLiteral("os: ")));
+        QVERIFY(bare.endsWith(QStringLiteral(" uuid: %1;").arg(uuid)));
+        QVERIFY(!bare.contains(QStringLiteral("app-identifier")));
+        QVERIFY(
+            deviceDescriptionString(uuid, "id - 1 (2)").endsWith(" app-identifier: id - 1 (2);"));
+        // init() keeps the identifier that the host set before it.
+        QVERIFY(TolvoApp::instance()->userAgent().endsWith(
+            QStringLiteral(" app-identifier: %1;").arg(TolvoApp::instance()->applicationString())));
+    }
+
+    void configDatabaseStoresValues()
+    {
+        const QString file = support.path() + "/config.db";
+        QCOMPARE(configValues(file, "SELECT _id FROM migrations"), QStringLiteral("1"));
+        QCOMPARE(configValues(file, "SELECT count(*) FROM config"), QStringLiteral("0"));
+
+        QVERIFY(MReadValueFromDB<QString>("never-written").isNull());
+        MWriteValueToDB<QString>("lhid", "first");
+        MWriteValueToDB<QString>("lhid", "second");
+        QCOMPARE(configValues(file, "SELECT count(*) FROM config"), QStringLiteral("1"));
+        QCOMPARE(MReadValueFromDB<QString>("lhid"), QStringLiteral("second"));
+
+        MWriteValueToDB<QString>("empty", QStringLiteral(""));
+        MWriteValueToDB<QString>("null", QString());
+        QVERIFY(!MReadValueFromDB<QString>("empty").isNull());
+        QVERIFY(MReadValueFromDB<QString>("empty").isEmpty());
+        QVERIFY(MReadValueFromDB<QString>("null").isNull());
+
+        // Setting the path again reopens the same file, values intact.
+        TolvoApp::instance()->setSupportPath(support.path());
+        QCOMPARE(MReadValueFromDB<QString>("lhid"), QStringLiteral("second"));
+
+        // Another thread reads through a connection of its own.
+        QString fromWorker;
+        QThread *worker = QThread::create([&] { fromWorker = MReadValueFromDB<QString>("lhid"); });
+        worker->start();
+        worker->wait();
+        delete worker;
+        QCOMPARE(fromWorker, QStringLiteral("second"));
+    }
+
+    void configDatabaseFaults()
+    {
+        QTemporaryDir folder;
+        const QString file = folder.path() + "/config.db";
+
+        // A schema without its migration row: the file goes, the process stops.
+        configValues(file, "CREATE TABLE migrations ( _id INTEGER PRIMARY KEY AUTOINCREMENT )");
+        auto result = TestCore::runSubprocess("open-support", {folder.path()});
+        QVERIFY(result.crashed);
+        QVERIFY(result.standardError.contains("Cannot setup configuration database: "));
+        QVERIFY(!QFile::exists(file));
+
+        // The next start begins afresh.
+        result = TestCore::runSubprocess("open-support", {folder.path()});
+        QCOMPARE(result.exitCode, 0);
+        QVERIFY(result.standardOutput.contains("value=written"));
+
+        // Not a database at all.
+        QFile::remove(file);
+        QFile garbage(file);
+        QVERIFY(garbage.open(QIODevice::WriteOnly));
+        garbage.write(QByteArray(4096, 'x'));
+        garbage.close();
+        result = TestCore::runSubprocess("open-support", {folder.path()});
+        QVERIFY(result.crashed);
+        QVERIFY(!QFile::exists(file));
+    }
+
+    void secondInstanceIsRefused()
+    {
+        const auto result = TestCore::runSubprocess("open-support", {support.path()});
+        QVERIFY(result.crashed);
+        QVERIFY(result.standardError.contains("Another instance"));
+        // The running instance's store is untouched.
+        QCOMPARE(MReadValueFromDB<QString>("lhid"), QStringLiteral("second"));
+        QVERIFY(MReadValueFromDB<QString>("probe").isNull());
+    }
+
+    void missingConfigurationIsFatal_data()
+    {
+        QTest::addColumn<QString>("missing");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("identifier") << "identifier"
+                                    << "Cannot continue without a main identifier.";
+        QTest::newRow("base") << "base"
+                              << "Cannot continue without a base API URL.";
+        QTest::newRow("oauth") << "oauth"
+                               << "Cannot continue without an OAuth2 base URL";
+        QTest::newRow("client") << "client"
+                                << "Cannot continue without an OAuth2 Client ID.";
+        QTest::newRow("secret") << "secret"
+                                << "Cannot continue without a valid OAuth2 Secret.";
+        QTest::newRow("scheme") << "scheme"
+                                << "Unsupported port";
+    }
+
+    void missingConfigurationIsFatal()
+    {
+        QFETCH(QString, missing);
+        QFETCH(QString, message);
+        const auto result = TestCore::runSubprocess("missing-configuration", {missing});
+        QVERIFY(result.crashed);
+        QVERIFY2(result.standardError.contains(message.toUtf8()), result.standardError);
+    }
+
+    void firstProbeMakesTheCoreReady()
+    {
+        TolvoAppImpl *app = TolvoApp::instance();
+        QSignalSpy ready(app, &TolvoApp::ready);
+        // The service is on loopback: online whatever bearer management says.
+        app->setupNetwork();
+        QTRY_COMPARE_WITH_TIMEOUT(ready.count(), 1, 15000);
+        QCOMPARE(app->connectivityStatus(), TolvoApp::Online);
+        QVERIFY(!app->isConnectivityCheckScheduled());
+    }
+
+    void statusReportsScheduleProbes()
+    {
+        TolvoAppImpl *app = TolvoApp::instance();
+        QSignalSpy ready(app, &TolvoApp::ready);
+        QSignalSpy changes(app, &TolvoApp::connectivityStatusChanged);
+
+        app->setConnectivityStatus(TolvoApp::HostUnreachable);
+        QVERIFY(app->isConnectivityCheckScheduled());
+        app->setConnectivityStatus(TolvoApp::ServiceUnavailable);
+        app->setConnectivityStatus(TolvoApp::ServiceUnavailable);
+        QVERIFY(app->isConnectivityCheckScheduled());
+        app->setConnectivityStatus(TolvoApp::Online);
+        QVERIFY(!app->isConnectivityCheckScheduled());
+        app->setConnectivityStatus(TolvoApp::Offline);
+        QVERIFY(!app->isConnectivityCheckScheduled());
+        app->setConnectivityStatus(TolvoApp::Online);
+
+        // ready() came once, with the first probe; a repeated status is still reported.
+        QCOMPARE(ready.count(), 0);
+        QCOMPARE(changes.count(), 6);
+        QCOMPARE(changes.at(2).at(0).value<TolvoApp::ConnectivityStatus>(),
+                 TolvoApp::ServiceUnavailable);
+        QCOMPARE(changes.at(2).at(1).value<TolvoApp::ConnectivityStatus>(),
+                 TolvoApp::ServiceUnavailable);
+    }
+
+    void probeClassifiesTheService()
+    {
+        TolvoApp *app = TolvoApp::instance();
+        const QUrl base = app->baseAPIURL();
+        MConnectivityChecker::resetProbeTimeout();
+
+        QCOMPARE(probe(), TolvoApp::Online);
+
+        QVERIFY(server.forceStatus("/api/v1", 500));
+        QCOMPARE(probe(), TolvoApp::ServiceUnavailable);
+
+        QVERIFY(server.forceStatus("/api/v1", 301, QByteArray(), 1, QString(), "text/html",
+                                   {{"Location", server.baseUrl().toString().toUtf8() + "/"}}));
+        QCOMPARE(probe(), TolvoApp::ServiceUnavailable);
+
+        QVERIFY(server.hang("/api/v1"));
+        QCOMPARE(probe(), TolvoApp::ServiceUnavailable);
+        QVERIFY(MConnectivityChecker::probeTimeout() > 1000);
+
+        // A quick answer brings the timeout back down.
+        QCOMPARE(probe(), TolvoApp::Online);
+        QCOMPARE(MConnectivityChecker::probeTimeout(), 1000);
+
+        KerloLocal closed;
+        QVERIFY(closed.start());
+        const QUrl closedUrl = closed.apiUrl();
+        closed.stop();
+        app->setBaseAPIURL(closedUrl);
+        QCOMPARE(probe(), TolvoApp::HostUnreachable);
+        app->setBaseAPIURL(base);
+
+        QCOMPARE(MConnectivityChecker::portForUrl(QUrl("https://example.org/api/v1")), 443);
+        QCOMPARE(MConnectivityChecker::portForUrl(QUrl("http://example.org/api/v1")), 80);
+        QCOMPARE(MConnectivityChecker::portForUrl(QUrl("ftp://example.org:21/")), 21);
+        QCOMPARE(MConnectivityChecker::portForUrl(QUrl("ftp://example.org/")), -1);
+    }
+
+    void registrationNeedsSlotAndSignal()
+    {
+        InstanceWithoutSignal instance;
+        QTest::ignoreMessage(QtDebugMsg, QRegularExpression("does not have any shutdown slot"));
+        TolvoApp::instance()->registerShutdownableInstance(&instance);
+    }
+
+    void shutdownEndsInOneReadyToQuit_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("no instances") << "none";
+        QTest::newRow("prompt instances") << "prompt";
+        QTest::newRow("50 requests in flight") << "requests";
+        QTest::newRow("probe waiting on a hung service") << "probe";
+    }
+
+    void shutdownEndsInOneReadyToQuit()
+    {
+        QFETCH(QString, kind);
+        // Runs past the watchdog's 3 s: a clean quit must not be killed by it.
+        const auto result = TestCore::runSubprocess("shutdown", {kind, "3600"});
+        QVERIFY2(!result.crashed && result.exitCode == 0, result.standardError);
+        QVERIFY2(result.standardOutput.contains("readyToQuit=1"), result.standardOutput);
+    }
+
+    void watchdogEndsAStuckShutdown()
+    {
+        const auto result = TestCore::runSubprocess("shutdown", {"stuck", "10000"});
+        QCOMPARE(result.exitCode, 255);
+        QVERIFY(result.standardError.contains("Could not shut down properly: forcing shut down"));
+        QVERIFY(result.standardError.contains("Some instances did not close properly:"));
+        QVERIFY(result.standardError.contains("StuckInstance"));
+        QVERIFY(!result.standardOutput.contains("readyToQuit="));
+    }
+};
+
+TESTCORE_MAIN_WITH_SUBPROCESS(TestTolvoApp, runCase)
+
+#include "tst_tolvoapp.moc"

@@ -1,0 +1,374 @@
+#include "kerlolocal.h"
+#include "testcertificates.h"
+
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QRegularExpression>
+#include <QSignalSpy>
+#include <QSslCertificate>
+#include <QSslConfiguration>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+struct Reply
+{
+    QNetworkReply::NetworkError error = QNetworkReply::NoError;
+    int status = 0; // 0: no HTTP response at all
+    QByteArray body;
+    QMap<QByteArray, QByteArray> headers; // lower-case names
+    QList<QSslError> sslErrors;
+    bool finished = false;
+};
+
+// Sends one request and waits for its end. transferTimeoutMs > 0 makes Qt give up on a
+// silent server.
+Reply send(QNetworkAccessManager &manager, QNetworkRequest request,
+           const QByteArray &method = "GET", const QByteArray &body = QByteArray(),
+           int transferTimeoutMs = 0)
+{
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                         QNetworkRequest::ManualRedirectPolicy);
+    if (transferTimeoutMs > 0)
+        request.setTransferTimeout(transferTimeoutMs);
+    if (!body.isEmpty() && request.header(QNetworkRequest::ContentTypeHeader).isNull())
+        request.setHeader(QNetworkRequest::ContentTypeHeader, "application/octet-stream");
+
+    std::unique_ptr<QNetworkReply> reply(manager.sendCustomRequest(request, method, body));
+    Reply result;
+    QObject::connect(reply.get(), &QNetworkReply::sslErrors,
+                     [&result](const QList<QSslError> &errors) { result.sslErrors = errors; });
+    QSignalSpy finished(reply.get(), &QNetworkReply::finished);
+    result.finished = finished.wait(30000);
+    result.error = reply->error();
+    result.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    if (reply->isOpen())
+        result.body = reply->readAll();
+    for (const QNetworkReply::RawHeaderPair &header : reply->rawHeaderPairs())
+        result.headers.insert(header.first.toLower(), header.second);
+    return result;
+}
+
+Reply get(QNetworkAccessManager &manager, const QUrl &url, int transferTimeoutMs = 0)
+{
+    return send(manager, QNetworkRequest(url), "GET", QByteArray(), transferTimeoutMs);
+}
+
+QUrl urlFor(const KerloLocal &server, const QByteArray &encodedPathAndQuery)
+{
+    return QUrl::fromEncoded(server.baseUrl().toEncoded() + encodedPathAndQuery);
+}
+
+} // namespace
+
+class TestKerloLocal : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void probeAndUnknownPaths();
+    void controlApiNeedsItsFlag();
+    void forcedStatusCountsDown();
+    void faultMatchingAndOrder();
+    void forcedRedirect();
+    void delay();
+    void hangAndStopPromptly();
+    void drop();
+    void requestLog();
+    void streamedBytes();
+    void restartKeepsPortAndData();
+    void tls();
+
+private:
+    KerloLocal server;
+    std::unique_ptr<QNetworkAccessManager> manager;
+};
+
+void TestKerloLocal::initTestCase()
+{
+    QVERIFY(server.start());
+}
+
+void TestKerloLocal::init()
+{
+    QVERIFY(server.reset());
+    // A fresh manager per test: no keep-alive connection outlives a test's faults.
+    manager.reset(new QNetworkAccessManager);
+}
+
+void TestKerloLocal::cleanup()
+{
+    manager.reset();
+}
+
+void TestKerloLocal::probeAndUnknownPaths()
+{
+    for (const QByteArray &path : {QByteArray("/api/v1"), QByteArray("/api/v1/")}) {
+        const Reply probe = get(*manager, urlFor(server, path));
+        QCOMPARE(probe.status, 200);
+        QVERIFY(QJsonDocument::fromJson(probe.body).isObject());
+    }
+
+    const Reply unknown = get(*manager, urlFor(server, "/api/v1/no/such/route"));
+    QCOMPARE(unknown.status, 404);
+    QCOMPARE(QJsonDocument::fromJson(unknown.body).object().value("errors").toArray(),
+             QJsonArray{"Not found"});
+
+    // The probe is a GET; other methods on it are unknown routes.
+    QCOMPARE(send(*manager, QNetworkRequest(server.apiUrl()), "POST", "{}").status, 404);
+}
+
+void TestKerloLocal::controlApiNeedsItsFlag()
+{
+    KerloLocal plain;
+    KerloLocal::Options options;
+    options.controlApi = false;
+    QVERIFY(plain.start(options));
+
+    QCOMPARE(plain.control("GET", "/requests"), 404);
+    QCOMPARE(plain.control("POST", "/fault",
+                           {{"path", "/api/v1"}, {"action", "status"}, {"status", 500}}),
+             404);
+    QCOMPARE(get(*manager, plain.apiUrl()).status, 200);
+}
+
+void TestKerloLocal::forcedStatusCountsDown()
+{
+    const QByteArray maintenance = R"({"errors":["maintenance"]})";
+    QVERIFY(server.forceStatus("/api/v1", 503, maintenance, 2));
+    for (int i = 0; i < 2; ++i) {
+        const Reply reply = get(*manager, server.apiUrl());
+        QCOMPARE(reply.status, 503);
+        QCOMPARE(reply.body, maintenance);
+        QCOMPARE(reply.headers.value("content-type"), QByteArray("application/json"));
+    }
+    QCOMPARE(get(*manager, server.apiUrl()).status, 200);
+
+    // Any path can be made to answer, routed or not.
+    QVERIFY(server.forceStatus("/nowhere", 200, "<html>down</html>", 1, QString(), "text/html"));
+    const Reply page = get(*manager, urlFor(server, "/nowhere"));
+    QCOMPARE(page.status, 200);
+    QCOMPARE(page.body, QByteArray("<html>down</html>"));
+    QCOMPARE(page.headers.value("content-type"), QByteArray("text/html"));
+    QCOMPARE(get(*manager, urlFor(server, "/nowhere")).status, 404);
+}
+
+void TestKerloLocal::faultMatchingAndOrder()
+{
+    QVERIFY(server.forceStatus("/api/v1", 500, {}, 1, "POST"));
+    QCOMPARE(get(*manager, server.apiUrl()).status, 200);
+    QCOMPARE(send(*manager, QNetworkRequest(server.apiUrl()), "POST", "{}").status, 500);
+    QCOMPARE(send(*manager, QNetworkRequest(server.apiUrl()), "POST", "{}").status, 404);
+
+    // The first fault added wins until it is used up; -1 never is.
+    QVERIFY(server.forceStatus("/api/v1", 501, {}, 1));
+    QVERIFY(server.forceStatus("/api/v1", 502, {}, -1));
+    QCOMPARE(get(*manager, server.apiUrl()).status, 501);
+    for (int i = 0; i < 3; ++i)
+        QCOMPARE(get(*manager, server.apiUrl()).status, 502);
+    QVERIFY(server.reset());
+    QCOMPARE(get(*manager, server.apiUrl()).status, 200);
+
+    // Paths match decoded and exactly.
+    QVERIFY(server.forceStatus("/api/v1/a b", 409));
+    QCOMPARE(get(*manager, urlFor(server, "/api/v1/a%20b/")).status, 404);
+    QCOMPARE(get(*manager, urlFor(server, "/api/v1/a%20b")).status, 409);
+
+    // A malformed fault is refused, not half-installed.
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("refused a fault"));
+    QVERIFY(!server.addFault({{"path", "/api/v1"}, {"action", "explode"}}));
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("refused a fault"));
+    QVERIFY(!server.addFault({{"path", "/api/v1"}, {"action", "status"}, {"count", 0}}));
+    QCOMPARE(get(*manager, server.apiUrl()).status, 200);
+}
+
+void TestKerloLocal::forcedRedirect()
+{
+    const QByteArray elsewhere = "http://127.0.0.1:1/elsewhere";
+    QVERIFY(server.forceStatus("/api/v1", 302, {}, 1, {}, "text/html", {{"Location", elsewhere}}));
+    const Reply reply = get(*manager, server.apiUrl());
+    QCOMPARE(reply.status, 302);
+    QCOMPARE(reply.headers.value("location"), elsewhere);
+}
+
+void TestKerloLocal::delay()
+{
+    // Handled normally once the delay is over.
+    QVERIFY(server.delay("/api/v1", 100));
+    const Reply delayed = get(*manager, server.apiUrl());
+    QCOMPARE(delayed.status, 200);
+    QCOMPARE(delayed.body, get(*manager, server.apiUrl()).body);
+
+    // And really held back: a client that gives up early sees no reply.
+    QVERIFY(server.delay("/api/v1", 60000));
+    const Reply impatient = get(*manager, server.apiUrl(), 200);
+    QCOMPARE(impatient.error, QNetworkReply::OperationCanceledError);
+    QCOMPARE(impatient.status, 0);
+}
+
+void TestKerloLocal::hangAndStopPromptly()
+{
+    KerloLocal hanging;
+    QVERIFY(hanging.start());
+    QVERIFY(hanging.hang("/api/v1", 2));
+
+    const Reply abandoned = get(*manager, hanging.apiUrl(), 200);
+    QCOMPARE(abandoned.error, QNetworkReply::OperationCanceledError);
+    QCOMPARE(abandoned.status, 0);
+
+    // A hung request is logged like any other.
+    QNetworkRequest request(hanging.apiUrl());
+    request.setRawHeader("X-Probe", "hung");
+    std::unique_ptr<QNetworkReply> pending(manager->get(request));
+    QSignalSpy finished(pending.get(), &QNetworkReply::finished);
+    QTRY_COMPARE(hanging.requests().size(), 2);
+    QCOMPARE(hanging.requests().at(1).toObject().value("headers").toObject().value("x-probe"),
+             QJsonValue("hung"));
+
+    // Hung handlers do not hold up a stop, and the waiting client gets no reply.
+    hanging.stop();
+    QVERIFY(hanging.exitedCleanly());
+    QVERIFY(finished.wait(10000));
+    // Qt reconnects once after an unexpected close, and then finds the port shut.
+    QVERIFY2(pending->error() == QNetworkReply::RemoteHostClosedError ||
+                 pending->error() == QNetworkReply::ConnectionRefusedError,
+             qPrintable(pending->errorString()));
+    QVERIFY(!pending->attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid());
+}
+
+void TestKerloLocal::drop()
+{
+    // Qt re-sends a request whose connection closes before any reply, so drop every attempt.
+    QVERIFY(server.drop("/api/v1", -1, "GET"));
+    const Reply dropped = get(*manager, server.apiUrl());
+    QVERIFY(dropped.finished);
+    QCOMPARE(dropped.error, QNetworkReply::RemoteHostClosedError);
+    QCOMPARE(dropped.status, 0);
+    QVERIFY(dropped.body.isEmpty());
+    QVERIFY(!server.requests().isEmpty());
+
+    QVERIFY(server.reset());
+    QCOMPARE(get(*manager, server.apiUrl()).status, 200);
+}
+
+void TestKerloLocal::requestLog()
+{
+    QNetworkRequest upload(urlFor(server, "/api/v1/files/a%20b%25.txt?b=2&a=%2B1"));
+    upload.setHeader(QNetworkRequest::ContentTypeHeader, "text/plain; charset=utf-8");
+    upload.setRawHeader("M-Auth-Token", "key-123");
+    QCOMPARE(send(*manager, upload, "PUT", "h\xc3\xa9llo").status, 404);
+    const QByteArray binary("\x00\x01\xfe\xff", 4);
+    QCOMPARE(send(*manager, QNetworkRequest(server.apiUrl()), "POST", binary).status, 404);
+    QCOMPARE(server.control("GET", "/requests"), 200);
+
+    // Control calls stay out of the log.
+    const QJsonArray requests = server.requests();
+    QCOMPARE(requests.size(), 2);
+
+    const QJsonObject put = requests.at(0).toObject();
+    QCOMPARE(put.value("method").toString(), QString("PUT"));
+    QCOMPARE(put.value("path").toString(), QString("/api/v1/files/a b%.txt"));
+    QCOMPARE(put.value("query").toString(), QString("b=2&a=%2B1"));
+    const QJsonObject headers = put.value("headers").toObject();
+    QCOMPARE(headers.value("m-auth-token").toString(), QString("key-123"));
+    QCOMPARE(headers.value("content-type").toString(), QString("text/plain; charset=utf-8"));
+    QCOMPARE(headers.value("host").toString(), QString("127.0.0.1:%1").arg(server.port()));
+    QVERIFY(!headers.contains("remote_addr"));
+    QCOMPARE(put.value("body").toString(), QString::fromUtf8("h\xc3\xa9llo"));
+
+    const QJsonObject post = requests.at(1).toObject();
+    QCOMPARE(post.value("method").toString(), QString("POST"));
+    QCOMPARE(post.value("query").toString(), QString());
+    QCOMPARE(QByteArray::fromBase64(post.value("bodyBase64").toString().toLatin1()), binary);
+
+    QVERIFY(server.clearRequests());
+    QVERIFY(server.requests().isEmpty());
+}
+
+void TestKerloLocal::streamedBytes()
+{
+    const int size = 3 * 65536 + 7;
+    const Reply bytes =
+        get(*manager, urlFor(server, "/__control/bytes?size=" + QByteArray::number(size)));
+    QCOMPARE(bytes.status, 200);
+    QCOMPARE(bytes.headers.value("content-length"), QByteArray::number(size));
+    QCOMPARE(bytes.body.size(), size);
+    for (int i = 0; i < size; ++i) {
+        if (quint8(bytes.body.at(i)) != i % 251)
+            QFAIL(qPrintable(QString("byte %1 differs").arg(i)));
+    }
+
+    QCOMPARE(get(*manager, urlFor(server, "/__control/bytes?size=0")).body, QByteArray());
+    QCOMPARE(get(*manager, urlFor(server, "/__control/bytes?size=-1")).status, 400);
+    QCOMPARE(get(*manager, urlFor(server, "/__control/bytes")).status, 400);
+}
+
+void TestKerloLocal::restartKeepsPortAndData()
+{
+    KerloLocal restarted;
+    QVERIFY(restarted.start());
+    const int port = restarted.port();
+    const QString dataPath = restarted.dataPath();
+    QCOMPARE(get(*manager, restarted.apiUrl()).status, 200);
+
+    QVERIFY(restarted.restart());
+    QVERIFY(restarted.exitedCleanly());
+    QCOMPARE(restarted.port(), port);
+    QCOMPARE(restarted.dataPath(), dataPath);
+    QVERIFY(QFileInfo(dataPath).isDir());
+    QCOMPARE(get(*manager, restarted.apiUrl()).status, 200);
+
+    // Once stopped, the port refuses connections.
+    restarted.stop();
+    QCOMPARE(get(*manager, restarted.apiUrl()).error, QNetworkReply::ConnectionRefusedError);
+}
+
+void TestKerloLocal::tls()
+{
+    QTemporaryDir serverCa;
+    QTemporaryDir otherCa;
+    const TestCertificates certificates = TestCertificates::generate(serverCa.path());
+    const TestCertificates unrelated = TestCertificates::generate(otherCa.path());
+    QVERIFY(certificates.isValid());
+    QVERIFY(unrelated.isValid());
+
+    KerloLocal secure;
+    KerloLocal::Options options;
+    options.certificatePath = certificates.certificatePath;
+    options.keyPath = certificates.keyPath;
+    QVERIFY(secure.start(options));
+    QCOMPARE(secure.baseUrl().scheme(), QString("https"));
+
+    const auto requestTrusting = [&secure](const QString &caPath) {
+        QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
+        configuration.setCaCertificates(QSslCertificate::fromPath(caPath));
+        QNetworkRequest request(secure.apiUrl());
+        request.setSslConfiguration(configuration);
+        return request;
+    };
+
+    QNetworkAccessManager trusting;
+    const Reply ok = send(trusting, requestTrusting(certificates.caCertificatePath));
+    QCOMPARE(ok.status, 200);
+    QVERIFY(ok.sslErrors.isEmpty());
+
+    // The control API works over TLS as well.
+    QVERIFY(secure.forceStatus("/api/v1", 503));
+    QCOMPARE(send(trusting, requestTrusting(certificates.caCertificatePath)).status, 503);
+
+    QNetworkAccessManager distrusting;
+    const Reply refused = send(distrusting, requestTrusting(unrelated.caCertificatePath));
+    QCOMPARE(refused.error, QNetworkReply::SslHandshakeFailedError);
+    QCOMPARE(refused.status, 0);
+    QVERIFY(!refused.sslErrors.isEmpty());
+}
+
+QTEST_GUILESS_MAIN(TestKerloLocal)
+#include "tst_kerlolocal.moc"
