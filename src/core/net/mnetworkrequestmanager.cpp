@@ -1,0 +1,459 @@
+#include "mnetworkrequestmanager.h"
+#include "mnetworkrequestmanager_p.h"
+
+#include "msynchronousreplymanager.h"
+#include "tolvoappimpl.h"
+
+#include <QDebug>
+#include <QHttpMultiPart>
+#include <QMutexLocker>
+#include <QNetworkConfigurationManager>
+#include <QPointer>
+#include <QRandomGenerator>
+#include <QThread>
+
+#include <utility>
+
+namespace {
+
+constexpr int RequestIdLength = 32;
+
+// Queued signals carry these types; the manager may exist before the application's init().
+void registerNetworkMetaTypes()
+{
+    static const bool registered = [] {
+        qRegisterMetaType<MNetworkRequest>("MNetworkRequest");
+        qRegisterMetaType<MNetworkRequest::RequestMethod>("MNetworkRequest::RequestMethod");
+        qRegisterMetaType<MNetworkReply>("MNetworkReply");
+        qRegisterMetaType<QNetworkReply::NetworkError>("QNetworkReply::NetworkError");
+        qRegisterMetaType<QList<QSslError>>("QList<QSslError>");
+        qRegisterMetaType<TolvoApp::ConnectivityStatus>("TolvoApp::ConnectivityStatus");
+        return true;
+    }();
+    Q_UNUSED(registered)
+}
+
+} // namespace
+
+MNetworkRequestManagerPrivate::MNetworkRequestManagerPrivate(MNetworkRequestManager *q)
+    : q_ptr(q)
+{
+    if (TolvoApp *app = TolvoApp::instance()) {
+        sslConfiguration = app->sslConfiguration();
+        ignoreSslErrors = app->ignoresSslErrors();
+    }
+}
+
+QString MNetworkRequestManagerPrivate::newRequestId() const
+{
+    static const char alphabet[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+    QString id(RequestIdLength, Qt::Uninitialized);
+    do {
+        for (int i = RequestIdLength - 1; i >= 0; --i)
+            id[i] = QLatin1Char(alphabet[QRandomGenerator::global()->bounded(62)]);
+    } while (activeReplies.contains(id));
+    return id;
+}
+
+void MNetworkRequestManagerPrivate::attach(QNetworkReply *reply, bool progress)
+{
+    Q_Q(MNetworkRequestManager);
+    using M = MNetworkRequestManager;
+    if (progress) {
+        QObject::connect(reply, &QNetworkReply::downloadProgress, q, &M::handleDownloadProgress);
+        QObject::connect(reply, &QNetworkReply::uploadProgress, q, &M::handleUploadProgress);
+    }
+    QObject::connect(reply, &QNetworkReply::sslErrors, q, &M::handleSslErrors);
+    QObject::connect(reply, &QNetworkReply::finished, q, &M::handleFinished);
+    QObject::connect(reply, &QNetworkReply::readyRead, q, &M::handleDataArrived);
+    QObject::connect(reply, &QNetworkReply::errorOccurred, q, &M::handleReplyError);
+}
+
+void MNetworkRequestManagerPrivate::registerReply(const QString &requestId, QNetworkReply *reply)
+{
+    Q_Q(MNetworkRequestManager);
+    {
+        QMutexLocker locker(&mutex);
+        // A re-sent request takes over its identifier even if the failed reply is still
+        // finishing; removeReply leaves the newer entry alone.
+        activeReplies.insert(requestId, reply);
+    }
+    QObject::connect(reply, &QNetworkReply::finished, q, &MNetworkRequestManager::removeReply);
+}
+
+void MNetworkRequestManagerPrivate::ensureRepetitiveServices(TolvoApp::ConnectivityStatus,
+                                                             TolvoApp::ConnectivityStatus current)
+{
+    Q_Q(MNetworkRequestManager);
+    // Bearer management is deprecated in Qt 5.15 but still decides whether requests go out.
+    QT_WARNING_PUSH
+    QT_WARNING_DISABLE_DEPRECATED
+    if (current == TolvoApp::Offline) {
+        q->setNetworkAccessible(QNetworkAccessManager::NotAccessible);
+        return;
+    }
+    TolvoApp *app = TolvoApp::instance();
+    if (app && app->networkConfigurationManager())
+        q->setConfiguration(app->networkConfigurationManager()->defaultConfiguration());
+    q->setNetworkAccessible(QNetworkAccessManager::Accessible);
+    QT_WARNING_POP
+
+    // Only a reachable service is worth a retry; each queued request is sent once per
+    // return to online, and goes back to the queue if it fails again.
+    if (current != TolvoApp::Online)
+        return;
+    const QList<MNetworkRequest> queue = std::exchange(reconnectionQueue, {});
+    for (const MNetworkRequest &request : queue)
+        registerReply(request.requestId(), q->_submitRequest(request, true));
+}
+
+MNetworkRequestManager::MNetworkRequestManager(QObject *parent)
+    : QNetworkAccessManager(parent)
+    , d_ptr(new MNetworkRequestManagerPrivate(this))
+{
+    registerNetworkMetaTypes();
+    if (TolvoApp *app = TolvoApp::instance())
+        connect(app, &TolvoApp::connectivityStatusChanged, this,
+                &MNetworkRequestManager::ensureRepetitiveServices);
+}
+
+MNetworkRequestManager::MNetworkRequestManager(const MNetworkRequestManager &other)
+    : QNetworkAccessManager(nullptr)
+    , MShutdownable()
+    , d_ptr(new MNetworkRequestManagerPrivate(this))
+{
+    registerNetworkMetaTypes();
+    d_ptr->sslConfiguration = other.sslConfiguration();
+}
+
+MNetworkRequestManager::~MNetworkRequestManager()
+{
+    Q_D(MNetworkRequestManager);
+    // QNetworkAccessManager deletes its replies after this part of the object is gone.
+    for (QNetworkReply *reply : qAsConst(d->activeReplies))
+        reply->disconnect(this);
+}
+
+QString MNetworkRequestManager::sendRequest(const MNetworkRequest &request)
+{
+    Q_ASSERT_X(!request.url().isEmpty(), "MNetworkRequestManager::sendRequest",
+               "!request.url().isEmpty()");
+    QString requestId;
+    submitRequest(request, &requestId, true);
+    return requestId;
+}
+
+bool MNetworkRequestManager::cancelRequest(const QString &requestId)
+{
+    Q_D(MNetworkRequestManager);
+    QNetworkReply *reply = nullptr;
+    {
+        QMutexLocker locker(&d->mutex);
+        reply = d->activeReplies.value(requestId);
+    }
+    if (!reply)
+        return false;
+    // Replies belong to the manager's thread; from elsewhere, look the request up again there.
+    if (QThread::currentThread() != thread()) {
+        QMetaObject::invokeMethod(
+            this, [this, requestId] { cancelRequest(requestId); }, Qt::QueuedConnection);
+        return true;
+    }
+    reply->abort();
+    return true;
+}
+
+MNetworkReply MNetworkRequestManager::sendSynchronousRequest(const MNetworkRequest &request,
+                                                             int timeout, bool *timedOut)
+{
+    auto *manager = new MNetworkRequestManager;
+    manager->setSslConfiguration(sslConfiguration());
+    manager->setIgnoreSslErrors(ignoreSslErrors());
+    manager->setUserAgent(userAgent());
+    auto *replyManager = new MSynchronousReplyManager(manager, request, timeout);
+
+    QThread thread;
+    thread.setObjectName(QStringLiteral("com.kerloapp.network-sync"));
+    manager->moveToThread(&thread);
+    replyManager->moveToThread(&thread);
+
+    bool expired = false;
+    MNetworkReply reply;
+    // Read on the worker thread before both objects are deleted there as it ends.
+    connect(
+        replyManager, &MSynchronousReplyManager::finished, replyManager,
+        [&] {
+            expired = replyManager->timedOut();
+            reply = replyManager->reply();
+        },
+        Qt::DirectConnection);
+    connect(&thread, &QThread::started, replyManager, &MSynchronousReplyManager::run,
+            Qt::QueuedConnection);
+    connect(replyManager, &MSynchronousReplyManager::finished, &thread, &QThread::quit,
+            Qt::DirectConnection);
+    connect(&thread, &QThread::finished, replyManager, &QObject::deleteLater);
+    connect(&thread, &QThread::finished, manager, &QObject::deleteLater);
+
+    thread.start(QThread::InheritPriority);
+    thread.wait();
+
+    if (timedOut)
+        *timedOut = expired;
+    return reply;
+}
+
+QSslConfiguration MNetworkRequestManager::sslConfiguration() const
+{
+    return d_func()->sslConfiguration;
+}
+
+void MNetworkRequestManager::setSslConfiguration(const QSslConfiguration &configuration)
+{
+    d_func()->sslConfiguration = configuration;
+}
+
+bool MNetworkRequestManager::ignoreSslErrors() const
+{
+    return d_func()->ignoreSslErrors;
+}
+
+void MNetworkRequestManager::setIgnoreSslErrors(bool ignore)
+{
+    d_func()->ignoreSslErrors = ignore;
+}
+
+QString MNetworkRequestManager::userAgent() const
+{
+    return d_func()->userAgent;
+}
+
+void MNetworkRequestManager::setUserAgent(const QString &userAgent)
+{
+    d_func()->userAgent = userAgent;
+}
+
+bool MNetworkRequestManager::retriesAuthenticatedRequests() const
+{
+    return d_func()->retryAuthenticatedRequests;
+}
+
+void MNetworkRequestManager::setRetryAuthenticatedRequests(bool retry)
+{
+    d_func()->retryAuthenticatedRequests = retry;
+}
+
+QNetworkReply *MNetworkRequestManager::submitRequest(MNetworkRequest request, QString *requestId,
+                                                     bool progress)
+{
+    Q_D(MNetworkRequestManager);
+    QString id;
+    {
+        QMutexLocker locker(&d->mutex);
+        id = d->newRequestId();
+    }
+    if (!request.hasRawHeader("User-Agent")) {
+        TolvoApp *app = TolvoApp::instance();
+        if (app && !app->userAgent().isEmpty())
+            request.setUserAgent(app->userAgent());
+    }
+    request.setRequestId(id);
+    QNetworkReply *reply = _submitRequest(request, progress);
+    d->registerReply(id, reply);
+    if (requestId)
+        *requestId = id;
+    return reply;
+}
+
+QNetworkReply *MNetworkRequestManager::_submitRequest(MNetworkRequest request, bool progress)
+{
+    Q_D(MNetworkRequestManager);
+    const QString reqId = request.requestId();
+    Q_ASSERT_X(!reqId.isEmpty(), "MNetworkRequestManager::_submitRequest", "!reqId.isEmpty()");
+    // An HTTP reply ignores a configuration set on it after creation: it goes on the request.
+    if (!d->sslConfiguration.isNull())
+        request.setSslConfiguration(d->sslConfiguration);
+
+    QNetworkReply *reply = nullptr;
+    switch (request.method()) {
+    case MNetworkRequest::Get:
+        reply = get(request);
+        break;
+    case MNetworkRequest::Head:
+        reply = head(request);
+        break;
+    case MNetworkRequest::Delete:
+        reply = deleteResource(request);
+        break;
+    case MNetworkRequest::Post:
+    case MNetworkRequest::Put: {
+        const bool isPost = request.method() == MNetworkRequest::Post;
+        if (request.hasBody())
+            reply = isPost ? post(request, request.body()) : put(request, request.body());
+        else if (request.hasMultiPart())
+            reply = isPost ? post(request, request.multiPart()) : put(request, request.multiPart());
+        else if (request.hasUploadDevice())
+            reply = isPost ? post(request, request.uploadDevice())
+                           : put(request, request.uploadDevice());
+        else
+            reply = isPost ? post(request, QByteArray()) : put(request, QByteArray());
+        break;
+    }
+    default:
+        // Fatal in every build: there is no reply to go on with.
+        qt_assert_x("MNetworkRequestManager::_submitRequest", "Unsupported request method.",
+                    __FILE__, __LINE__);
+    }
+
+    reply->setObjectName(reqId);
+    d->attach(reply, progress);
+    return reply;
+}
+
+void MNetworkRequestManager::handleSslErrors(const QList<QSslError> &errors)
+{
+    Q_D(MNetworkRequestManager);
+    auto *reply = qobject_cast<QNetworkReply *>(sender());
+    if (!reply)
+        return;
+    if (d->ignoreSslErrors) {
+        reply->ignoreSslErrors(errors);
+        return;
+    }
+    // Left in force: the reply fails once listeners have been told why.
+    emit sslErrorsForRequest(MNetworkRequest(reply->request()), errors);
+}
+
+void MNetworkRequestManager::handleReplyError(QNetworkReply::NetworkError code)
+{
+    Q_D(MNetworkRequestManager);
+    auto *reply = qobject_cast<QNetworkReply *>(sender());
+    if (!reply || code == QNetworkReply::OperationCanceledError)
+        return;
+    const MNetworkRequest request(reply->request());
+    if (code < QNetworkReply::ProxyConnectionRefusedError) {
+        // A streamed body cannot be sent twice, and its caller may free the source once
+        // the failed reply has finished.
+        if (!request.hasUploadDevice() && !request.hasMultiPart())
+            d->reconnectionQueue.append(request);
+        return;
+    }
+    qDebug() << "Error" << int(code) << "for request URL" << request.url() << reply->errorString();
+    emit errorForRequest(request, code);
+    emit errorForRequest(request, MNetworkReply(reply, false));
+}
+
+void MNetworkRequestManager::handleDataArrived()
+{
+    auto *reply = qobject_cast<QNetworkReply *>(sender());
+    if (!reply)
+        return;
+    const MNetworkRequest request(reply->request());
+    const QVariant target = reply->attribute(QNetworkRequest::RedirectionTargetAttribute);
+    if (target.isValid()) {
+        const QUrl to = request.url().resolved(target.toUrl());
+        if (to != request.url()) {
+            qDebug() << "Redirect requested from" << request.url() << "to" << to;
+            return;
+        }
+    }
+    emit dataArrivedForRequest(request, reply->readAll(), MNetworkReply(reply, true));
+}
+
+void MNetworkRequestManager::handleFinished()
+{
+    auto *reply = qobject_cast<QNetworkReply *>(sender());
+    if (!reply)
+        return;
+    const MNetworkRequest request(reply->request());
+    if (reply->error() == QNetworkReply::OperationCanceledError) {
+        emit requestCanceled(request);
+        return;
+    }
+    const MNetworkReply snapshot(reply, false);
+    if (reply->error() == QNetworkReply::AuthenticationRequiredError)
+        qDebug() << "MNetworkRequestManager::handleFinished: Authentication Required"
+                 << "Status code:" << snapshot.statusCode();
+    emit replyFinishedForRequest(request, snapshot);
+}
+
+void MNetworkRequestManager::handleDownloadProgress(qint64 received, qint64 total)
+{
+    auto *reply = qobject_cast<QNetworkReply *>(sender());
+    if (!reply || reply->error() != QNetworkReply::NoError)
+        return;
+    emit downloadProgress(MNetworkRequest(reply->request()), MNetworkReply(reply, true), received,
+                          total);
+}
+
+void MNetworkRequestManager::handleUploadProgress(qint64 sent, qint64 total)
+{
+    auto *reply = qobject_cast<QNetworkReply *>(sender());
+    if (!reply || total == 0)
+        return;
+    emit uploadProgress(MNetworkRequest(reply->request()), sent, total);
+}
+
+void MNetworkRequestManager::removeReply()
+{
+    Q_D(MNetworkRequestManager);
+    auto *reply = qobject_cast<QNetworkReply *>(sender());
+    if (!reply)
+        return;
+    reply->deleteLater();
+    bool known = false;
+    bool reportCancel = false;
+    {
+        QMutexLocker locker(&d->mutex);
+        const auto it = d->activeReplies.find(reply->objectName());
+        known = it != d->activeReplies.end();
+        if (known && it.value() == reply)
+            d->activeReplies.erase(it);
+        if (d->activeReplies.isEmpty() &&
+            (reply->error() == QNetworkReply::OperationCanceledError || d->cancelingAll)) {
+            d->cancelingAll = false;
+            reportCancel = true;
+        }
+    }
+    Q_ASSERT_X(known, "MNetworkRequestManager::removeReply",
+               "activeReplies.remove(sender->objectName())");
+    if (reportCancel)
+        emit allRequestsCanceled();
+}
+
+void MNetworkRequestManager::ensureRepetitiveServices(TolvoApp::ConnectivityStatus previous,
+                                                      TolvoApp::ConnectivityStatus current)
+{
+    d_func()->ensureRepetitiveServices(previous, current);
+}
+
+void MNetworkRequestManager::shutdown()
+{
+    Q_D(MNetworkRequestManager);
+    d->reconnectionQueue.clear();
+    connect(this, &MNetworkRequestManager::allRequestsCanceled, this,
+            &MNetworkRequestManager::shutdownCompleted, Qt::UniqueConnection);
+    QMetaObject::invokeMethod(this, &MNetworkRequestManager::cancelAllActiveRequests,
+                              Qt::QueuedConnection);
+}
+
+void MNetworkRequestManager::cancelAllActiveRequests()
+{
+    Q_D(MNetworkRequestManager);
+    QList<QPointer<QNetworkReply>> replies;
+    {
+        QMutexLocker locker(&d->mutex);
+        for (QNetworkReply *reply : qAsConst(d->activeReplies))
+            replies.append(reply);
+        d->cancelingAll = !replies.isEmpty();
+    }
+    if (replies.isEmpty()) {
+        emit allRequestsCanceled();
+        return;
+    }
+    // No lock here: each abort finishes its reply, which takes the mutex again. A finished
+    // reply still listed is being removed by its own finished() handling.
+    for (const QPointer<QNetworkReply> &reply : qAsConst(replies)) {
+        if (reply && !reply->isFinished())
+            reply->abort();
+    }
+}

@@ -1,0 +1,101 @@
+#ifndef MNETWORKREQUESTMANAGER_H
+#define MNETWORKREQUESTMANAGER_H
+
+#include "mnetworkreply.h"
+#include "mnetworkrequest.h"
+#include "mshutdownable.h"
+#include "tolvoapp.h"
+
+#include <QList>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QScopedPointer>
+#include <QSslConfiguration>
+#include <QSslError>
+
+class MNetworkRequestManagerPrivate;
+
+// The HTTP client of the core. Every request gets a 32-character identifier; every signal
+// carries the request as sent (identifier and user info included) and a reply snapshot.
+// Requests that fail at the network layer are held and sent again once the service is
+// online. Live on one thread: replies and signals belong to the manager's thread.
+class MNetworkRequestManager
+    : public QNetworkAccessManager
+    , public MShutdownable
+{
+    Q_OBJECT
+public:
+    // Starts with the application's TLS policy and follows its connectivity status.
+    explicit MNetworkRequestManager(QObject *parent = nullptr);
+    // A manager without parent that takes over the other's SSL configuration and nothing
+    // else; it does not follow the connectivity status.
+    MNetworkRequestManager(const MNetworkRequestManager &other);
+    ~MNetworkRequestManager() override;
+
+    // Returns the identifier given to the request.
+    QString sendRequest(const MNetworkRequest &request);
+    // Aborts the request when it is in flight; false for an unknown identifier.
+    bool cancelRequest(const QString &requestId);
+    // Sends on a private thread and blocks until the reply is complete or timeout seconds
+    // have passed (0: no limit).
+    MNetworkReply sendSynchronousRequest(const MNetworkRequest &request, int timeout,
+                                         bool *timedOut = nullptr);
+
+    QSslConfiguration sslConfiguration() const;
+    void setSslConfiguration(const QSslConfiguration &configuration);
+    // Ignoring SSL errors is an explicit opt-in for test or private CAs.
+    bool ignoreSslErrors() const;
+    void setIgnoreSslErrors(bool ignore);
+    QString userAgent() const;
+    void setUserAgent(const QString &userAgent);
+    bool retriesAuthenticatedRequests() const;
+    void setRetryAuthenticatedRequests(bool retry);
+
+    // Gives the request an identifier (written to requestId when given), a default
+    // User-Agent and sends it.
+    virtual QNetworkReply *submitRequest(MNetworkRequest request, QString *requestId,
+                                         bool progress);
+
+signals:
+    void sslErrorsForRequest(const MNetworkRequest &request, const QList<QSslError> &errors);
+    void errorForRequest(const MNetworkRequest &request, QNetworkReply::NetworkError code);
+    void errorForRequest(const MNetworkRequest &request, const MNetworkReply &reply);
+    void dataArrivedForRequest(const MNetworkRequest &request, const QByteArray &data,
+                               const MNetworkReply &reply);
+    void replyFinishedForRequest(const MNetworkRequest &request, const MNetworkReply &reply);
+    void downloadProgress(const MNetworkRequest &request, const MNetworkReply &reply,
+                          qint64 received, qint64 total);
+    void uploadProgress(const MNetworkRequest &request, qint64 sent, qint64 total);
+    void requestCanceled(const MNetworkRequest &req);
+    void allRequestsCanceled();
+    void shutdownCompleted();
+
+public slots:
+    // Cancels everything in flight and drops the requests waiting for connectivity;
+    // shutdownCompleted() follows the last canceled reply.
+    void shutdown() override;
+    void cancelAllActiveRequests();
+
+protected:
+    // Sends a request that already has its identifier.
+    virtual QNetworkReply *_submitRequest(MNetworkRequest request, bool progress);
+
+protected slots:
+    virtual void handleSslErrors(const QList<QSslError> &errors);
+    virtual void handleReplyError(QNetworkReply::NetworkError code);
+    virtual void handleDataArrived();
+    virtual void handleFinished();
+    virtual void handleDownloadProgress(qint64 received, qint64 total);
+    virtual void handleUploadProgress(qint64 sent, qint64 total);
+
+private slots:
+    void removeReply();
+    void ensureRepetitiveServices(TolvoApp::ConnectivityStatus previous,
+                                  TolvoApp::ConnectivityStatus current);
+
+private:
+    Q_DECLARE_PRIVATE(MNetworkRequestManager)
+    QScopedPointer<MNetworkRequestManagerPrivate> d_ptr;
+};
+
+#endif // MNETWORKREQUESTMANAGER_H

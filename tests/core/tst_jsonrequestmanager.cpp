@@ -1,0 +1,181 @@
+#include "kerlolocal.h"
+#include "mjsonrequestmanager.h"
+#include "testcore.h"
+#include "tolvoappimpl.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QtTest>
+
+class TestJsonRequestManager : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+
+    void decoding_data();
+    void decoding();
+    void bufferJoinsEveryPiece();
+    void errorStatusStillDecodes();
+    void synchronousRequest();
+    void synchronousRequestTimesOut();
+
+private:
+    QUrl url(const QString &path) const;
+
+    QTemporaryDir support;
+    KerloLocal server;
+};
+
+QUrl TestJsonRequestManager::url(const QString &path) const
+{
+    QUrl result = server.baseUrl();
+    const int query = path.indexOf(QLatin1Char('?'));
+    result.setPath(path.left(query));
+    if (query >= 0)
+        result.setQuery(path.mid(query + 1));
+    return result;
+}
+
+void TestJsonRequestManager::initTestCase()
+{
+    QVERIFY(support.isValid());
+    QVERIFY(server.start());
+    TestCore::initCore(server.baseUrl(), support.path());
+}
+
+void TestJsonRequestManager::init()
+{
+    QVERIFY(server.reset());
+    TolvoApp::instance()->setConnectivityStatus(TolvoApp::Online);
+}
+
+void TestJsonRequestManager::decoding_data()
+{
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<bool>("decodes");
+    QTest::addColumn<QVariantMap>("object");
+
+    QTest::newRow("empty object") << 200 << QByteArray("{}") << true << QVariantMap();
+    QTest::newRow("object") << 200 << QByteArray("{\"cursor\":\"c1\",\"objects\":[1,2]}") << true
+                            << QVariantMap{{QStringLiteral("cursor"), QStringLiteral("c1")},
+                                           {QStringLiteral("objects"), QVariantList{1, 2}}};
+    QTest::newRow("top-level array") << 200 << QByteArray("[{\"a\":1}]") << true << QVariantMap();
+    QTest::newRow("empty array") << 200 << QByteArray("[]") << true << QVariantMap();
+    QTest::newRow("no content") << 204 << QByteArray() << true << QVariantMap();
+    QTest::newRow("html page") << 200 << QByteArray("<html><body>Bad gateway</body></html>")
+                               << false << QVariantMap();
+    QTest::newRow("truncated") << 200 << QByteArray("{\"objects\":[") << false << QVariantMap();
+}
+
+void TestJsonRequestManager::decoding()
+{
+    QFETCH(int, status);
+    QFETCH(QByteArray, body);
+    QFETCH(bool, decodes);
+    QFETCH(QVariantMap, object);
+
+    MJsonRequestManager manager;
+    QSignalSpy ready(&manager, &MJsonRequestManager::responseObjectReady);
+    QSignalSpy failed(&manager, &MJsonRequestManager::decodeError);
+    QSignalSpy finished(&manager, &MNetworkRequestManager::replyFinishedForRequest);
+    const QString path = QStringLiteral("/api/v1/t/json");
+    QVERIFY(server.forceStatus(path, status, body, 1, QString(),
+                               decodes ? "application/json" : "text/html"));
+    const QString id = manager.sendRequest(MNetworkRequest(url(path)));
+    QVERIFY(finished.wait());
+
+    if (decodes) {
+        QCOMPARE(failed.count(), 0);
+        QCOMPARE(ready.at(0).at(0).toMap(), object);
+        QCOMPARE(ready.at(0).at(1).value<MNetworkRequest>().requestId(), id);
+        QCOMPARE(ready.at(0).at(2).value<MNetworkReply>().statusCode(), status);
+    } else {
+        QCOMPARE(ready.count(), 0);
+        QCOMPARE(failed.at(0).at(0).value<MNetworkRequest>().requestId(), id);
+        QCOMPARE(failed.at(0).at(1).toByteArray(), body);
+    }
+}
+
+void TestJsonRequestManager::bufferJoinsEveryPiece()
+{
+    // A large body arrives in many pieces; the one handed on must be whole and in order.
+    const int size = 8 * 1024 * 1024;
+    MJsonRequestManager manager;
+    QSignalSpy data(&manager, &MNetworkRequestManager::dataArrivedForRequest);
+    QSignalSpy failed(&manager, &MJsonRequestManager::decodeError);
+    manager.sendRequest(MNetworkRequest(url(QStringLiteral("/__control/bytes?size=%1").arg(size))));
+    QVERIFY(failed.wait());
+    QVERIFY2(data.count() > 1, qPrintable(QString::number(data.count())));
+    const QByteArray buffer = failed.at(0).at(1).toByteArray();
+    QCOMPARE(buffer.size(), size);
+    for (int i = 0; i < size; ++i) {
+        if (uchar(buffer.at(i)) != i % 251)
+            QFAIL(qPrintable(QStringLiteral("wrong byte at %1").arg(i)));
+    }
+}
+
+void TestJsonRequestManager::errorStatusStillDecodes()
+{
+    // Error replies carry the service's explanation; listeners read it from the decoded body.
+    MJsonRequestManager manager;
+    QSignalSpy errors(&manager, QOverload<const MNetworkRequest &, QNetworkReply::NetworkError>::of(
+                                    &MNetworkRequestManager::errorForRequest));
+    QSignalSpy ready(&manager, &MJsonRequestManager::responseObjectReady);
+    const QString path = QStringLiteral("/api/v1/t/failing");
+    QVERIFY(server.forceStatus(path, 500, "{\"errors\":[\"disk on fire\"]}"));
+    manager.sendRequest(MNetworkRequest(url(path)));
+    QVERIFY(ready.wait());
+    QCOMPARE(errors.count(), 1);
+    QCOMPARE(ready.at(0).at(0).toMap().value(QStringLiteral("errors")).toList(),
+             QVariantList{QStringLiteral("disk on fire")});
+    QCOMPARE(ready.at(0).at(2).value<MNetworkReply>().statusCode(), 500);
+}
+
+void TestJsonRequestManager::synchronousRequest()
+{
+    const QString path = QStringLiteral("/api/v1/t/sync");
+    QByteArray body(300 * 1024, 'x');
+    body.prepend("{\"v\":\"");
+    body.append("\"}");
+    QVERIFY(server.forceStatus(path, 200, body, 1, QString(), "application/json",
+                               {{"X-Kerlo-Metadata", "meta"}}));
+    MNetworkRequestManager manager;
+    bool timedOut = true;
+    const MNetworkReply reply =
+        manager.sendSynchronousRequest(MNetworkRequest(url(path)), 10, &timedOut);
+    QVERIFY(!timedOut);
+    QCOMPARE(reply.statusCode(), 200);
+    QCOMPARE(reply.header("x-kerlo-metadata"), QByteArray("meta"));
+    QCOMPARE(reply.body(), body);
+
+    // An HTTP error is a reply too, body included.
+    QVERIFY(server.forceStatus(path, 404, "{\"errors\":[\"gone\"]}"));
+    const MNetworkReply missing = manager.sendSynchronousRequest(MNetworkRequest(url(path)), 0);
+    QCOMPARE(missing.statusCode(), 404);
+    QCOMPARE(missing.body(), QByteArray("{\"errors\":[\"gone\"]}"));
+}
+
+void TestJsonRequestManager::synchronousRequestTimesOut()
+{
+    const QString path = QStringLiteral("/api/v1/t/sync-hang");
+    QVERIFY(server.hang(path));
+    MNetworkRequestManager manager;
+    bool timedOut = false;
+    const MNetworkReply reply =
+        manager.sendSynchronousRequest(MNetworkRequest(url(path)), 1, &timedOut);
+    QVERIFY(timedOut);
+    QCOMPARE(reply.statusCode(), 0);
+    QVERIFY(reply.body().isEmpty());
+    QVERIFY(reply.headers().isEmpty());
+}
+
+QTEST_GUILESS_MAIN(TestJsonRequestManager)
+#include "tst_jsonrequestmanager.moc"

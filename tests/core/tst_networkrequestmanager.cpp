@@ -1,0 +1,363 @@
+#include "kerlolocal.h"
+#include "mnetworkreply.h"
+#include "mnetworkrequest.h"
+#include "mnetworkrequestmanager.h"
+#include "testcore.h"
+#include "tolvoappimpl.h"
+
+#include <QBuffer>
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QNetworkAccessManager>
+#include <QRegularExpression>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using Spy = QSignalSpy;
+
+class TestNetworkRequestManager : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+
+    void replySnapshots();
+    void identifiersAreUniqueAndTravelWithTheRequest();
+    void bodiesAndUserAgent();
+    void cancel();
+    void shutdownCancelsEverything();
+    void httpErrorsAreReported();
+    void redirects();
+    void networkFailuresWaitForOnline();
+    void resentRequestCanBeCanceled();
+
+private:
+    QUrl url(const QString &path) const;
+    QJsonArray logged(const QString &path) const;
+    static MNetworkRequest requestAt(const Spy &spy, int index);
+
+    QTemporaryDir support;
+    KerloLocal server;
+};
+
+QUrl TestNetworkRequestManager::url(const QString &path) const
+{
+    QUrl result = server.baseUrl();
+    const int query = path.indexOf(QLatin1Char('?'));
+    result.setPath(path.left(query));
+    if (query >= 0)
+        result.setQuery(path.mid(query + 1));
+    return result;
+}
+
+QJsonArray TestNetworkRequestManager::logged(const QString &path) const
+{
+    QJsonArray result;
+    for (const QJsonValue &entry : server.requests()) {
+        if (entry.toObject().value(QLatin1String("path")).toString() == path)
+            result.append(entry);
+    }
+    return result;
+}
+
+MNetworkRequest TestNetworkRequestManager::requestAt(const Spy &spy, int index)
+{
+    return spy.at(index).at(0).value<MNetworkRequest>();
+}
+
+void TestNetworkRequestManager::initTestCase()
+{
+    QVERIFY(support.isValid());
+    QVERIFY(server.start());
+    TestCore::initCore(server.baseUrl(), support.path());
+}
+
+void TestNetworkRequestManager::init()
+{
+    QVERIFY(server.reset());
+    TolvoApp::instance()->setConnectivityStatus(TolvoApp::Online);
+}
+
+void TestNetworkRequestManager::replySnapshots()
+{
+    const QString path = QStringLiteral("/api/v1/t/snapshot");
+    QVERIFY(server.forceStatus(path, 200, "payload", 1, QString(), "text/plain",
+                               {{"X-Kerlo-Metadata", "{\"a\":1}"}}));
+    QNetworkAccessManager plain;
+    QNetworkReply *reply = plain.get(QNetworkRequest(url(path)));
+    QSignalSpy finished(reply, &QNetworkReply::finished);
+    QVERIFY(finished.wait());
+
+    const MNetworkReply skipped(reply, true);
+    QVERIFY(skipped.body().isEmpty());
+    QCOMPARE(skipped.statusCode(), 200);
+    // Header names are not case-sensitive.
+    QCOMPARE(skipped.header("x-kerlo-metadata"), QByteArray("{\"a\":1}"));
+    QCOMPARE(skipped.header("X-KERLO-METADATA"), QByteArray("{\"a\":1}"));
+    QVERIFY(skipped.header("x-absent").isEmpty());
+    // A snapshot that reads takes the bytes from the reply.
+    QCOMPARE(MNetworkReply(reply, false).body(), QByteArray("payload"));
+    QVERIFY(MNetworkReply(reply, false).body().isEmpty());
+    reply->deleteLater();
+}
+
+void TestNetworkRequestManager::identifiersAreUniqueAndTravelWithTheRequest()
+{
+    MNetworkRequestManager manager;
+    Spy finished(&manager, &MNetworkRequestManager::replyFinishedForRequest);
+    const QRegularExpression shape(QStringLiteral("^[0-9A-Za-z]{32}$"));
+    QHash<QString, int> sent;
+    const int count = 100;
+    for (int i = 0; i < count; ++i) {
+        MNetworkRequest request(url(QStringLiteral("/__control/bytes?size=1")));
+        request.setUserInfo(i);
+        const QString id = manager.sendRequest(request);
+        QVERIFY2(shape.match(id).hasMatch(), qPrintable(id));
+        QVERIFY(!sent.contains(id));
+        sent.insert(id, i);
+    }
+    while (finished.count() < count)
+        QVERIFY(finished.wait());
+    for (int i = 0; i < count; ++i) {
+        const MNetworkRequest request = requestAt(finished, i);
+        QVERIFY(sent.contains(request.requestId()));
+        QCOMPARE(request.userInfo().toInt(), sent.value(request.requestId()));
+        QCOMPARE(finished.at(i).at(1).value<MNetworkReply>().statusCode(), 200);
+    }
+}
+
+void TestNetworkRequestManager::bodiesAndUserAgent()
+{
+    MNetworkRequestManager manager;
+    Spy finished(&manager, &MNetworkRequestManager::replyFinishedForRequest);
+    const QString path = QStringLiteral("/api/v1/t/body");
+    QVERIFY(server.forceStatus(path, 200, "{}", 3));
+
+    // No body, and an empty one, both go out as an empty form POST.
+    manager.sendRequest(MNetworkRequest(url(path), MNetworkRequest::Post));
+    MNetworkRequest emptyBody(url(path), MNetworkRequest::Post);
+    emptyBody.setBody(QByteArray(""));
+    emptyBody.setUserAgent(QStringLiteral("explicit agent"));
+    manager.sendRequest(emptyBody);
+    QBuffer device;
+    device.setData("streamed bytes");
+    QVERIFY(device.open(QIODevice::ReadOnly));
+    MNetworkRequest streamed(url(path), MNetworkRequest::Put);
+    streamed.setContentType(QStringLiteral("application/octet-stream"));
+    streamed.setUploadDevice(&device);
+    manager.sendRequest(streamed);
+    while (finished.count() < 3)
+        QVERIFY(finished.wait());
+
+    QStringList seen;
+    for (const QJsonValue &value : logged(path)) {
+        const QJsonObject entry = value.toObject();
+        const QJsonObject headers = entry.value(QLatin1String("headers")).toObject();
+        const QString agent = headers.value(QLatin1String("user-agent")).toString();
+        seen << QStringList{entry.value(QLatin1String("method")).toString(),
+                            headers.value(QLatin1String("content-type")).toString(),
+                            entry.value(QLatin1String("body")).toString(),
+                            agent == TolvoApp::instance()->userAgent() ? QStringLiteral("app")
+                                                                       : agent}
+                    .join(QLatin1Char('|'));
+    }
+    seen.sort();
+    QVERIFY(!TolvoApp::instance()->userAgent().isEmpty());
+    QCOMPARE(seen,
+             (QStringList{QStringLiteral("POST|application/x-www-form-urlencoded||app"),
+                          QStringLiteral("POST|application/x-www-form-urlencoded||explicit agent"),
+                          QStringLiteral("PUT|application/octet-stream|streamed bytes|app")}));
+}
+
+void TestNetworkRequestManager::cancel()
+{
+    MNetworkRequestManager manager;
+    Spy canceled(&manager, &MNetworkRequestManager::requestCanceled);
+    Spy allCanceled(&manager, &MNetworkRequestManager::allRequestsCanceled);
+    Spy finished(&manager, &MNetworkRequestManager::replyFinishedForRequest);
+
+    QVERIFY(!manager.cancelRequest(QStringLiteral("0123456789abcdef0123456789abcdef")));
+    manager.cancelAllActiveRequests();
+    QCOMPARE(allCanceled.count(), 1);
+
+    const QString path = QStringLiteral("/api/v1/t/cancel");
+    QVERIFY(server.hang(path, 2));
+    const QString first = manager.sendRequest(MNetworkRequest(url(path)));
+    const QString second = manager.sendRequest(MNetworkRequest(url(path)));
+    QVERIFY(manager.cancelRequest(first));
+    QVERIFY(canceled.count() == 1 || canceled.wait());
+    QCOMPARE(requestAt(canceled, 0).requestId(), first);
+    // Another request is still active: not everything is canceled yet.
+    QCOMPARE(allCanceled.count(), 1);
+    QVERIFY(!manager.cancelRequest(first));
+
+    QVERIFY(manager.cancelRequest(second));
+    QVERIFY(allCanceled.count() == 2 || allCanceled.wait());
+    QCOMPARE(canceled.count(), 2);
+    QCOMPARE(requestAt(canceled, 1).requestId(), second);
+    QCOMPARE(finished.count(), 0);
+}
+
+void TestNetworkRequestManager::shutdownCancelsEverything()
+{
+    MNetworkRequestManager manager;
+    const QString path = QStringLiteral("/api/v1/t/shutdown");
+    const int count = 50;
+    QVERIFY(server.hang(path, count));
+    for (int i = 0; i < count; ++i)
+        manager.sendRequest(MNetworkRequest(url(path)));
+
+    Spy canceled(&manager, &MNetworkRequestManager::requestCanceled);
+    Spy completed(&manager, &MNetworkRequestManager::shutdownCompleted);
+    int canceledAtCompletion = -1;
+    connect(&manager, &MNetworkRequestManager::shutdownCompleted, this,
+            [&] { canceledAtCompletion = canceled.count(); });
+    manager.shutdown();
+    QVERIFY(completed.wait());
+    QCOMPARE(canceledAtCompletion, count);
+    // Let any stray signal arrive before counting.
+    QCoreApplication::processEvents();
+    QCOMPARE(completed.count(), 1);
+    QCOMPARE(canceled.count(), count);
+}
+
+void TestNetworkRequestManager::httpErrorsAreReported()
+{
+    MNetworkRequestManager manager;
+    QStringList order;
+    connect(&manager,
+            QOverload<const MNetworkRequest &, QNetworkReply::NetworkError>::of(
+                &MNetworkRequestManager::errorForRequest),
+            this, [&](const MNetworkRequest &, QNetworkReply::NetworkError code) {
+                order << QStringLiteral("code %1").arg(int(code));
+            });
+    connect(&manager,
+            QOverload<const MNetworkRequest &, const MNetworkReply &>::of(
+                &MNetworkRequestManager::errorForRequest),
+            this, [&](const MNetworkRequest &, const MNetworkReply &reply) {
+                order << QStringLiteral("reply %1").arg(reply.statusCode());
+            });
+    Spy finished(&manager, &MNetworkRequestManager::replyFinishedForRequest);
+
+    const QString path = QStringLiteral("/api/v1/t/errors");
+    QVERIFY(server.forceStatus(path, 404, "{\"errors\":[\"missing\"]}"));
+    QVERIFY(server.forceStatus(path, 500, "{\"errors\":[\"boom\"]}"));
+    const QString missing = manager.sendRequest(MNetworkRequest(url(path)));
+    QVERIFY(finished.wait());
+    const QString failed = manager.sendRequest(MNetworkRequest(url(path)));
+    QVERIFY(finished.wait());
+
+    QCOMPARE(order, (QStringList{QStringLiteral("code 203"), QStringLiteral("reply 404"),
+                                 QStringLiteral("code 401"), QStringLiteral("reply 500")}));
+    QCOMPARE(requestAt(finished, 0).requestId(), missing);
+    QCOMPARE(finished.at(0).at(1).value<MNetworkReply>().statusCode(), 404);
+    QCOMPARE(requestAt(finished, 1).requestId(), failed);
+    QCOMPARE(finished.at(1).at(1).value<MNetworkReply>().error(),
+             QNetworkReply::InternalServerError);
+}
+
+void TestNetworkRequestManager::redirects()
+{
+    MNetworkRequestManager manager;
+    Spy data(&manager, &MNetworkRequestManager::dataArrivedForRequest);
+    Spy finished(&manager, &MNetworkRequestManager::replyFinishedForRequest);
+    const QString path = QStringLiteral("/api/v1/t/redirect");
+
+    const QUrl elsewhere(QStringLiteral("http://127.0.0.1:9/elsewhere"));
+    QVERIFY(server.forceStatus(path, 302, "<html>moved</html>", 1, QString(), "text/html",
+                               {{"Location", elsewhere.toEncoded()}}));
+    QTest::ignoreMessage(QtDebugMsg,
+                         qPrintable(QStringLiteral("Redirect requested from QUrl(\"%1\") "
+                                                   "to QUrl(\"%2\")")
+                                        .arg(url(path).toString(), elsewhere.toString())));
+    manager.sendRequest(MNetworkRequest(url(path)));
+    QVERIFY(finished.wait());
+    QCOMPARE(data.count(), 0);
+    QCOMPARE(finished.at(0).at(1).value<MNetworkReply>().statusCode(), 302);
+
+    // A redirect to the request's own URL is ordinary data.
+    QVERIFY(server.forceStatus(path, 302, "same place", 1, QString(), "text/plain",
+                               {{"Location", url(path).toEncoded()}}));
+    manager.sendRequest(MNetworkRequest(url(path)));
+    QVERIFY(finished.wait());
+    QVERIFY(data.count() >= 1);
+    QCOMPARE(data.at(0).at(1).toByteArray(), QByteArray("same place"));
+}
+
+void TestNetworkRequestManager::networkFailuresWaitForOnline()
+{
+    TolvoApp *app = TolvoApp::instance();
+    MNetworkRequestManager manager;
+    Spy finished(&manager, &MNetworkRequestManager::replyFinishedForRequest);
+    Spy errors(&manager, QOverload<const MNetworkRequest &, const MNetworkReply &>::of(
+                             &MNetworkRequestManager::errorForRequest));
+    const QString path = QStringLiteral("/api/v1/t/offline");
+
+    server.stop();
+    MNetworkRequest request(url(path));
+    request.setUserInfo(QStringLiteral("kept"));
+    const QString id = manager.sendRequest(request);
+    QVERIFY(finished.wait());
+    const MNetworkReply failure = finished.at(0).at(1).value<MNetworkReply>();
+    QCOMPARE(failure.error(), QNetworkReply::ConnectionRefusedError);
+    QCOMPARE(failure.statusCode(), 0);
+    QCOMPARE(errors.count(), 0);
+    QVERIFY(server.restart());
+    QVERIFY(server.forceStatus(path, 200, "{}"));
+
+    // Not reachable yet, or reachable but not serving: nothing is sent again.
+    app->setConnectivityStatus(TolvoApp::HostUnreachable);
+    app->setConnectivityStatus(TolvoApp::ServiceUnavailable);
+    app->setConnectivityStatus(TolvoApp::Offline);
+    QCoreApplication::processEvents();
+    QVERIFY(!manager.cancelRequest(id));
+    QCOMPARE(finished.count(), 1);
+
+    app->setConnectivityStatus(TolvoApp::Online);
+    QVERIFY(finished.wait());
+    const MNetworkRequest resent = requestAt(finished, 1);
+    QCOMPARE(resent.requestId(), id);
+    QCOMPARE(resent.userInfo().toString(), QStringLiteral("kept"));
+    const MNetworkReply answer = finished.at(1).at(1).value<MNetworkReply>();
+    QCOMPARE(answer.statusCode(), 200);
+
+    // Once answered it is gone from the queue: another return online sends nothing.
+    app->setConnectivityStatus(TolvoApp::ServiceUnavailable);
+    app->setConnectivityStatus(TolvoApp::Online);
+    QCoreApplication::processEvents();
+    QVERIFY(!manager.cancelRequest(id));
+    QCOMPARE(logged(path).size(), 1);
+    QCOMPARE(finished.count(), 2);
+}
+
+void TestNetworkRequestManager::resentRequestCanBeCanceled()
+{
+    MNetworkRequestManager manager;
+    Spy finished(&manager, &MNetworkRequestManager::replyFinishedForRequest);
+    Spy canceled(&manager, &MNetworkRequestManager::requestCanceled);
+    Spy allCanceled(&manager, &MNetworkRequestManager::allRequestsCanceled);
+    const QString path = QStringLiteral("/api/v1/t/dropped");
+
+    // The HTTP layer retries a closed connection by itself before it gives up.
+    QVERIFY(server.drop(path, -1));
+    const QString id = manager.sendRequest(MNetworkRequest(url(path)));
+    QVERIFY(finished.wait());
+    const QNetworkReply::NetworkError error = finished.at(0).at(1).value<MNetworkReply>().error();
+    QVERIFY2(error > QNetworkReply::NoError && error < QNetworkReply::ProxyConnectionRefusedError,
+             qPrintable(QString::number(error)));
+
+    QVERIFY(server.reset());
+    QVERIFY(server.hang(path));
+    TolvoApp::instance()->setConnectivityStatus(TolvoApp::Online);
+    QVERIFY(manager.cancelRequest(id));
+    QVERIFY(canceled.count() == 1 || canceled.wait());
+    QCOMPARE(requestAt(canceled, 0).requestId(), id);
+    QVERIFY(allCanceled.count() == 1 || allCanceled.wait());
+    QCOMPARE(finished.count(), 1);
+}
+
+QTEST_GUILESS_MAIN(TestNetworkRequestManager)
+#include "tst_networkrequestmanager.moc"
