@@ -1,0 +1,19 @@
+#include "socialrecordtypes.h"
+
+#include "mconversation.h"
+#include "mjoininvitation.h"
+#include "mmessage.h"
+#include "msharelink.h"
+#include "museraccount.h"
+
+void registerSocialRecordTypes()
+{
+    qRegisterMetaType<MUserAccount>("MUserAccount");
+    qRegisterMetaType<QList<MUserAccount>>();
+    qRegisterMetaType<MConversation>("MConversation");
+    qRegisterMetaType<MConversationList>("MConversationList");
+    qRegisterMetaType<MMessage>("MMessage");
+    qRegisterMetaType<QList<MMessage>>();
+    qRegisterMetaType<MShareLink>("MShareLink");
+    qRegisterMetaType<MJoinInvitation>("MJoinInvitation");
+}
