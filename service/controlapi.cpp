@@ -1,11 +1,9 @@
 #include "controlapi.h"
 
+#include "jsonbody.h"
 #include "jsonreply.h"
 #include "router.h"
 #include "stopflag.h"
-
-#include <QJsonDocument>
-#include <QJsonParseError>
 
 #include <algorithm>
 
@@ -31,8 +29,9 @@ const std::string &bytePattern()
 
 } // namespace
 
-ControlApi::ControlApi(const StopFlag &stopFlag)
+ControlApi::ControlApi(const StopFlag &stopFlag, AccountStore &accounts)
     : stopFlag(stopFlag)
+    , accountControl(accounts)
 {}
 
 bool ControlApi::isControlPath(const std::string &path)
@@ -46,16 +45,11 @@ void ControlApi::addRoutes(Router &router)
     router.add(
         "POST", prefix + "/fault",
         [this](const httplib::Request &request, httplib::Response &response, const std::smatch &) {
-            QJsonParseError parseError;
-            const QJsonDocument document =
-                QJsonDocument::fromJson(QByteArray::fromStdString(request.body), &parseError);
-            if (!document.isObject()) {
-                JsonReply::sendErrors(response, 400,
-                                      {QStringLiteral("the body must be a JSON object")});
+            const std::optional<QJsonObject> json = JsonBody::object(request, response);
+            if (!json)
                 return;
-            }
             QString error;
-            const std::optional<Fault> fault = Fault::fromJson(document.object(), &error);
+            const std::optional<Fault> fault = Fault::fromJson(*json, &error);
             if (!fault) {
                 JsonReply::sendErrors(response, 400, {error});
                 return;
@@ -80,6 +74,8 @@ void ControlApi::addRoutes(Router &router)
                    log.clear();
                    JsonReply::send(response, 200, {});
                });
+
+    accountControl.addRoutes(router, prefix);
 
     // Streamed, so that a large size never sits in memory.
     router.add(

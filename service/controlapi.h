@@ -1,20 +1,22 @@
 #ifndef CONTROLAPI_H
 #define CONTROLAPI_H
 
+#include "accountcontrol.h"
 #include "faulttable.h"
 #include "requestlog.h"
 
 #include <string>
 
+class AccountStore;
 class Router;
 class StopFlag;
 
-// The test-only API under /__control: injected faults, the request log and test data.
-// Only served when kerlo-local runs with --control; the client never calls it.
+// The test-only API under /__control: injected faults, the request log, accounts and test
+// data. Only served when kerlo-local runs with --control; the client never calls it.
 class ControlApi
 {
 public:
-    explicit ControlApi(const StopFlag &stopFlag);
+    ControlApi(const StopFlag &stopFlag, AccountStore &accounts);
 
     static bool isControlPath(const std::string &path);
 
@@ -27,6 +29,7 @@ private:
     const StopFlag &stopFlag;
     FaultTable faultTable;
     RequestLog log;
+    AccountControl accountControl;
 };
 
 #endif // CONTROLAPI_H

@@ -1,5 +1,7 @@
 #include "localserver.h"
 
+#include "accountstore.h"
+#include "authapi.h"
 #include "connectionsockets.h"
 #include "controlapi.h"
 #include "jsonreply.h"
@@ -31,6 +33,8 @@ struct LocalServer::Private
 {
     explicit Private(const ServiceOptions &options)
         : options(options)
+        , accounts(options.dataPath)
+        , auth(accounts)
     {}
 
     void handle(const httplib::Request &request, httplib::Response &response);
@@ -43,6 +47,8 @@ struct LocalServer::Private
     void watchSignals(const sigset_t &stopSignals);
 
     ServiceOptions options;
+    AccountStore accounts;
+    AuthApi auth;
     std::unique_ptr<httplib::Server> server;
     Router apiRoutes;
     Router controlRoutes;
@@ -86,7 +92,7 @@ LocalServer::LocalServer(const ServiceOptions &options)
     d->server->Options(anyPath, handler);
 
     if (options.controlApi) {
-        d->control.reset(new ControlApi(d->stopFlag));
+        d->control.reset(new ControlApi(d->stopFlag, d->accounts));
         d->control->addRoutes(d->controlRoutes);
     }
     d->addApiRoutes();
@@ -102,6 +108,7 @@ void LocalServer::Private::addApiRoutes()
         [](const httplib::Request &, httplib::Response &response, const std::smatch &) {
             JsonReply::send(response, 200, {{QStringLiteral("status"), QStringLiteral("ok")}});
         });
+    auth.addRoutes(apiRoutes);
 }
 
 void LocalServer::Private::handle(const httplib::Request &request, httplib::Response &response)
@@ -119,6 +126,9 @@ void LocalServer::Private::handle(const httplib::Request &request, httplib::Resp
                 return;
         }
     }
+    // After the log and the faults, so that tests see and steer refused requests too.
+    if (AuthApi::requiresSignature(request.path) && !auth.admit(request, response))
+        return;
     if (!apiRoutes.dispatch(request, response))
         JsonReply::sendNotFound(response);
 }
@@ -201,6 +211,11 @@ int LocalServer::run()
     if (!QDir().mkpath(d->options.dataPath)) {
         std::fprintf(stderr, "kerlo-local: cannot create the data folder %s\n",
                      qPrintable(d->options.dataPath));
+        return 1;
+    }
+    QString error;
+    if (!d->accounts.load(&error)) {
+        std::fprintf(stderr, "kerlo-local: %s\n", qPrintable(error));
         return 1;
     }
     if (!d->bind()) {

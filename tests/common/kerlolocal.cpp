@@ -15,6 +15,14 @@ constexpr int stopGraceMs = 5000;
 // A restarted server may have to wait for its port to leave TIME_WAIT.
 constexpr int rebindTimeoutMs = 10000;
 
+// The body of a token call: no e-mail means every user.
+QJsonObject emailFilter(const QString &email)
+{
+    if (email.isNull())
+        return {};
+    return {{QStringLiteral("email"), email}};
+}
+
 } // namespace
 
 struct KerloLocal::Private
@@ -241,6 +249,39 @@ bool KerloLocal::clearRequests()
 bool KerloLocal::reset()
 {
     return control("POST", QStringLiteral("/reset")) == 200;
+}
+
+QJsonObject KerloLocal::createUser(const QString &email, const QString &password,
+                                   const QJsonObject &fields)
+{
+    QJsonObject body = fields;
+    body.insert(QStringLiteral("email"), email);
+    body.insert(QStringLiteral("password"), password);
+    QByteArray reply;
+    const int status = control("POST", QStringLiteral("/users"), body, &reply);
+    if (status != 200) {
+        qWarning("kerlo-local refused a user (%d): %s", status, reply.constData());
+        return {};
+    }
+    return QJsonDocument::fromJson(reply).object().value(QLatin1String("user")).toObject();
+}
+
+bool KerloLocal::expireTokens(const QString &email)
+{
+    return control("POST", QStringLiteral("/expire-tokens"), emailFilter(email)) == 200;
+}
+
+bool KerloLocal::revokeRefreshTokens(const QString &email)
+{
+    return control("POST", QStringLiteral("/revoke-refresh-tokens"), emailFilter(email)) == 200;
+}
+
+QJsonObject KerloLocal::tokens() const
+{
+    QByteArray reply;
+    if (control("GET", QStringLiteral("/tokens"), {}, &reply) != 200)
+        return {};
+    return QJsonDocument::fromJson(reply).object().value(QLatin1String("tokens")).toObject();
 }
 
 int KerloLocal::control(const QByteArray &method, const QString &path, const QJsonObject &body,

@@ -64,6 +64,17 @@ public:
     // Clears faults and the request log.
     bool reset();
 
+    // Accounts. fields may add "first_name", "last_name", "avatar_url", "used_size",
+    // "total_size" and "online_status". Returns the new "user" object; empty on failure.
+    QJsonObject createUser(const QString &email, const QString &password,
+                           const QJsonObject &fields = {});
+    // A null email means every user.
+    bool expireTokens(const QString &email = QString());
+    bool revokeRefreshTokens(const QString &email = QString());
+    // Per e-mail: "api_key", and the "access_tokens" (expired ones too) and "refresh_tokens"
+    // handed out, oldest first.
+    QJsonObject tokens() const;
+
     // Raw control call: method, path under the control prefix, JSON body. Returns the
     // HTTP status (0 on a transport failure) and stores the reply body.
     int control(const QByteArray &method, const QString &path, const QJsonObject &body = {},
