@@ -1,0 +1,448 @@
+#include "mstorageobject.h"
+
+#include "mfilenames.h"
+
+#include <QCryptographicHash>
+#include <QDataStream>
+#include <QDebug>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <cmath>
+#include <limits>
+
+class MStorageObjectPrivate : public QSharedData
+{
+public:
+    QString typeAsString() const
+    {
+        switch (type) {
+        case MStorageObject::RegularFile:
+            return QStringLiteral("regfile");
+        case MStorageObject::Directory:
+            return QStringLiteral("directory");
+        default:
+            return QString();
+        }
+    }
+
+    // A write through a shared copy carries every field into the new record, flags and
+    // version included: callers mark copies cached and read the rest back.
+    QString basePath;
+    QString label;
+    qint64 size = 0;
+    QString contentHash;
+    qint64 childrenCount = 0;
+    int type = MStorageObject::Invalid;
+    QVariantMap metadata;
+    QString MIMEType;
+    QDateTime lastModified;
+    QString versionID;
+    bool cached = false;
+    bool consolidated = false;
+    bool deleted = false;
+    QString provider;
+};
+
+namespace {
+
+const QString contentTypeKey = QStringLiteral("content_type");
+const QString lastModifiedKey = QStringLiteral("last_modified");
+
+// The service sends the right shapes; a wrong one must only ever give an empty field.
+QString text(const QVariant &value)
+{
+    return value.userType() == QMetaType::QString ? value.toString() : QString();
+}
+
+bool flag(const QVariant &value)
+{
+    return value.userType() == QMetaType::Bool && value.toBool();
+}
+
+// A size or count: a non-negative number or numeric text; 0 for anything else.
+qint64 count(const QVariant &value)
+{
+    bool ok = false;
+    qint64 number = 0;
+    switch (value.userType()) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+        number = value.toLongLong(&ok);
+        break;
+    case QMetaType::ULongLong:
+        ok = value.toULongLong() <= qulonglong(std::numeric_limits<qint64>::max());
+        number = qint64(value.toULongLong());
+        break;
+    case QMetaType::Double: {
+        const double real = value.toDouble();
+        // JSON numbers beyond 2^63 decode as doubles; converting them is undefined.
+        ok = std::isfinite(real) && real >= 0 && real < 9223372036854775808.0;
+        number = ok ? qint64(real) : 0;
+        break;
+    }
+    case QMetaType::QString:
+        number = value.toString().toLongLong(&ok);
+        break;
+    default:
+        break;
+    }
+    return ok && number >= 0 ? number : 0;
+}
+
+// A label names one entry of its directory: never the directory itself, its parent or an
+// entry further down.
+bool isSafeLabel(const QString &label)
+{
+    return label != QLatin1String(".") && label != QLatin1String("..") &&
+           !label.contains(QLatin1Char('/')) && !label.contains(QChar(0));
+}
+
+// Whether filePath is basePath or lies below it, comparing whole components.
+bool isUnder(const QString &filePath, const QString &basePath)
+{
+    if (filePath == basePath)
+        return true;
+    const QString prefix =
+        basePath.endsWith(QLatin1Char('/')) ? basePath : basePath + QLatin1Char('/');
+    return filePath.startsWith(prefix);
+}
+
+} // namespace
+
+MStorageObject::MStorageObject()
+    : d(new MStorageObjectPrivate)
+{}
+
+MStorageObject::MStorageObject(const QString &basePath, const QString &label)
+    : d(new MStorageObjectPrivate)
+{
+    d->basePath = basePath;
+    d->label = label;
+}
+
+MStorageObject::MStorageObject(const QFileInfo &fileInfo, const QString &localBasePath,
+                               const QString &contentHash)
+    : d(new MStorageObjectPrivate)
+{
+    const QString filePath = QDir::cleanPath(fileInfo.filePath());
+    const QString basePath = QDir::cleanPath(localBasePath);
+    QString relativePath = fileInfo.filePath();
+    if (isUnder(filePath, basePath)) {
+        relativePath = QDir::cleanPath(filePath.mid(basePath.size()));
+        if (relativePath.startsWith(QLatin1Char('/')))
+            relativePath.remove(0, 1);
+    }
+    const QFileInfo remote(QDir::cleanPath(QLatin1Char('/') + relativePath));
+    d->basePath = QDir::cleanPath(remote.path());
+    d->label = remote.fileName();
+    d->size = fileInfo.size();
+
+    if (!contentHash.isEmpty()) {
+        d->contentHash = contentHash;
+    } else if (!fileInfo.isDir()) {
+        QFile file(fileInfo.filePath());
+        if (!file.open(QIODevice::ReadOnly)) {
+            qWarning() << "MStorageObject::MStorageObject: Cannot open file at path:"
+                       << fileInfo.filePath();
+        } else {
+            QCryptographicHash hash(QCryptographicHash::Md5);
+            // A hash of part of the file would pass for the content's.
+            if (hash.addData(&file) && file.error() == QFileDevice::NoError)
+                d->contentHash = QString::fromLatin1(hash.result().toHex());
+            else
+                qWarning() << "MStorageObject::MStorageObject: Cannot read file at path:"
+                           << fileInfo.filePath();
+        }
+    }
+
+    if (fileInfo.isDir()) {
+        d->type = Directory;
+        const QDir directory(fileInfo.filePath(), QString(), QDir::NoSort,
+                             QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+        d->childrenCount = directory.count();
+    } else {
+        d->type = RegularFile;
+        d->lastModified = fileInfo.lastModified();
+        d->cached = true;
+        d->consolidated = true;
+    }
+}
+
+MStorageObject::MStorageObject(const QVariantMap &map)
+    : d(new MStorageObjectPrivate)
+{
+    const auto basePath = map.constFind(QStringLiteral("base_path"));
+    if (basePath != map.constEnd())
+        d->basePath = text(*basePath);
+    d->label = text(map.value(QStringLiteral("label")));
+    d->size = count(map.value(QStringLiteral("size")));
+    d->contentHash = text(map.value(QStringLiteral("hash")));
+    d->childrenCount = count(map.value(QStringLiteral("children_count")));
+
+    const QString type = text(map.value(QStringLiteral("type")));
+    if (type == QLatin1String("directory"))
+        d->type = Directory;
+    else if (type == QLatin1String("regfile"))
+        d->type = RegularFile;
+    if (!isSafeLabel(d->label) || mPathHasParentComponent(d->basePath) ||
+        d->basePath.contains(QChar(0))) {
+        qWarning() << "MStorageObject: Ignoring an object whose name leaves its directory:"
+                   << d->basePath << d->label;
+        d->type = Invalid;
+    }
+
+    d->metadata = map.value(QStringLiteral("metadata")).toMap();
+    d->MIMEType = text(d->metadata.value(contentTypeKey));
+    d->versionID = text(map.value(QStringLiteral("version_id")));
+    d->cached = flag(map.value(QStringLiteral("cached")));
+    d->consolidated = flag(map.value(QStringLiteral("consolidated")));
+    if (d->consolidated)
+        d->cached = true;
+    d->deleted = flag(map.value(QStringLiteral("deleted")));
+
+    const QVariant lastModified = d->metadata.value(lastModifiedKey);
+    if (lastModified.userType() == QMetaType::QDateTime)
+        d->lastModified = lastModified.toDateTime();
+    else if (!text(lastModified).isEmpty())
+        d->lastModified = QDateTime::fromString(lastModified.toString(), Qt::ISODate);
+}
+
+MStorageObject::MStorageObject(const MStorageObject &other) = default;
+MStorageObject &MStorageObject::operator=(const MStorageObject &other) = default;
+MStorageObject::~MStorageObject() = default;
+
+QString MStorageObject::basePath() const
+{
+    return d->basePath;
+}
+
+void MStorageObject::setBasePath(const QString &basePath)
+{
+    d->basePath = basePath;
+}
+
+QString MStorageObject::label() const
+{
+    return d->label;
+}
+
+void MStorageObject::setLabel(const QString &label)
+{
+    d->label = label;
+}
+
+qint64 MStorageObject::size() const
+{
+    return d->size;
+}
+
+void MStorageObject::setSize(qint64 size)
+{
+    d->size = size;
+}
+
+QString MStorageObject::contentHash() const
+{
+    return d->contentHash;
+}
+
+void MStorageObject::setContentHash(const QString &contentHash)
+{
+    d->contentHash = contentHash;
+}
+
+qint64 MStorageObject::childrenCount() const
+{
+    return d->childrenCount;
+}
+
+void MStorageObject::setChildrenCount(qint64 childrenCount)
+{
+    d->childrenCount = childrenCount;
+}
+
+int MStorageObject::type() const
+{
+    return d->type;
+}
+
+void MStorageObject::setType(int type)
+{
+    d->type = type;
+}
+
+QVariantMap MStorageObject::metadata() const
+{
+    return d->metadata;
+}
+
+void MStorageObject::setMetadata(const QVariantMap &metadata)
+{
+    d->metadata = metadata;
+}
+
+QString MStorageObject::MIMEType() const
+{
+    return d->MIMEType;
+}
+
+void MStorageObject::setMIMEType(const QString &MIMEType)
+{
+    d->MIMEType = MIMEType;
+    d->metadata.insert(contentTypeKey, MIMEType);
+}
+
+QDateTime MStorageObject::lastModified() const
+{
+    return d->lastModified;
+}
+
+void MStorageObject::setLastModified(const QDateTime &lastModified)
+{
+    d->lastModified = lastModified;
+    d->metadata.insert(lastModifiedKey, lastModified.toString(Qt::TextDate));
+}
+
+QString MStorageObject::versionID() const
+{
+    return d->versionID;
+}
+
+void MStorageObject::setVersionID(const QString &versionID)
+{
+    d->versionID = versionID;
+}
+
+bool MStorageObject::cached() const
+{
+    return d->cached;
+}
+
+void MStorageObject::setCached(bool cached)
+{
+    d->cached = cached;
+}
+
+bool MStorageObject::consolidated() const
+{
+    return d->consolidated;
+}
+
+void MStorageObject::setConsolidated(bool consolidated)
+{
+    d->consolidated = consolidated;
+    if (consolidated)
+        d->cached = true;
+}
+
+bool MStorageObject::deleted() const
+{
+    return d->deleted;
+}
+
+void MStorageObject::setDeleted(bool deleted)
+{
+    d->deleted = deleted;
+}
+
+QString MStorageObject::provider() const
+{
+    return d->provider;
+}
+
+void MStorageObject::setProvider(const QString &provider)
+{
+    d->provider = provider;
+}
+
+QString MStorageObject::fullPath() const
+{
+    return QDir::cleanPath(QLatin1Char('/') + d->basePath + QLatin1Char('/') + d->label);
+}
+
+bool MStorageObject::isValid() const
+{
+    return d->type != Invalid;
+}
+
+QVariantMap MStorageObject::toVariantMap() const
+{
+    return {{QStringLiteral("label"), d->label},
+            {QStringLiteral("size"), qulonglong(d->size)},
+            {QStringLiteral("type"), d->typeAsString()},
+            {QStringLiteral("hash"), d->contentHash},
+            {QStringLiteral("metadata"), d->metadata},
+            {QStringLiteral("children_count"), qulonglong(d->childrenCount)},
+            {QStringLiteral("version_id"), d->versionID},
+            {QStringLiteral("cached"), d->cached},
+            {QStringLiteral("deleted"), d->deleted}};
+}
+
+bool MStorageObject::operator==(const MStorageObject &other) const
+{
+    return d == other.d || (d->type == other.d->type && d->contentHash == other.d->contentHash &&
+                            fullPath() == other.fullPath());
+}
+
+uint qHash(const MStorageObject &object, uint seed) noexcept
+{
+    return qHash(object.fullPath(), seed) ^ uint(object.type()) ^ qHash(object.contentHash(), seed);
+}
+
+QDataStream &operator<<(QDataStream &stream, const MStorageObject &object)
+{
+    const int version = stream.version();
+    stream.setVersion(QDataStream::Qt_5_3);
+    const MStorageObjectPrivate &d = *object.d;
+    stream << d.basePath << d.label << d.size << d.contentHash << qint32(d.type) << d.metadata
+           << d.MIMEType << d.lastModified << d.childrenCount << d.cached << d.consolidated
+           << d.deleted << d.provider;
+    stream.setVersion(version);
+    return stream;
+}
+
+QDataStream &operator>>(QDataStream &stream, MStorageObject &object)
+{
+    const int version = stream.version();
+    stream.setVersion(QDataStream::Qt_5_3);
+    // Read into a copy, so that a short or corrupt stream leaves the object as it was; the
+    // version ID is not stored and stays.
+    MStorageObject read(object);
+    MStorageObjectPrivate &d = *read.d;
+    qint32 type = MStorageObject::Invalid;
+    stream >> d.basePath >> d.label >> d.size >> d.contentHash >> type >> d.metadata >>
+        d.MIMEType >> d.lastModified >> d.childrenCount >> d.cached >> d.consolidated >>
+        d.deleted >> d.provider;
+    stream.setVersion(version);
+    if (stream.status() == QDataStream::Ok) {
+        d.type = type;
+        if (d.consolidated)
+            d.cached = true;
+        object = read;
+    }
+    return stream;
+}
+
+QDebug operator<<(QDebug debug, const MStorageObject &object)
+{
+    QVariantMap map = object.toVariantMap();
+    const QString typeKey = QStringLiteral("type");
+    switch (object.type()) {
+    case MStorageObject::Invalid:
+        map.insert(typeKey, QStringLiteral("Invalid"));
+        break;
+    case MStorageObject::RegularFile:
+        map.insert(typeKey, QStringLiteral("RegularFile"));
+        break;
+    case MStorageObject::Directory:
+        map.insert(typeKey, QStringLiteral("Directory"));
+        break;
+    default:
+        break;
+    }
+    debug.nospace() << map;
+    return debug.space();
+}

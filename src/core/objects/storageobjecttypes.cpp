@@ -1,0 +1,13 @@
+#include "storageobjecttypes.h"
+
+#include "mstorageobject.h"
+
+void registerStorageObjectTypes()
+{
+    qRegisterMetaType<MStorageObject>("MStorageObject");
+    qRegisterMetaTypeStreamOperators<MStorageObject>("MStorageObject");
+    qRegisterMetaType<MStorageObjectList>("MStorageObjectList");
+    qRegisterMetaType<MStorageObjectPair>("MStorageObjectPair");
+    // Changes are reported as lists of (before, after) pairs.
+    qRegisterMetaType<QList<MStorageObjectPair>>();
+}
