@@ -5,6 +5,10 @@
 #include <QSslConfiguration>
 #include <QString>
 #include <QUrl>
+#include <QVariant>
+
+#include "mnetworkrequest.h"
+#include "tolvo.h"
 
 class QNetworkConfigurationManager;
 class MNetworkRequestManager;
@@ -90,6 +94,12 @@ public:
     virtual MObjectStatesQueue *statesQueue() const = 0;
     virtual bool isInitialized() const = 0;
 
+    // Turns a numbered action and its parameter (a map, a path or a list of paths) into a
+    // signed request with its request-info map. ok is false when nobody is signed in; the
+    // request must then not be sent.
+    MNetworkRequest createActionRequest(const QVariant &params, int action,
+                                        const QVariant &userData, bool *ok, bool internal = false);
+
     // A hashed machine identifier: 32 lowercase hexadecimal digits, stable per machine.
     static QString stringWithMachineUUID();
 
@@ -115,6 +125,18 @@ private:
 };
 
 Q_DECLARE_METATYPE(TolvoApp::ConnectivityStatus)
+
+// The path component of the object actions 1 to 6 ("list" ... "copy"); empty otherwise.
+QString mObjectAction(Tolvo::ObjectAction action);
+
+// Keys of the request-info map that travels with every action request.
+extern const QString ReqActionKey; // "ReqAction"
+extern const QString ReqPathKey;   // "ReqPath"
+extern const QString ReqPathsKey;  // "ReqPaths"
+extern const QString ReqMapKey;    // "ReqMap"
+extern const QString ReqArgKey;    // "ReqArg"
+extern const QString MObjectRequestUserDataKey;
+extern const QString MObjectRequestIsInternalKey;
 
 // The user agent of every request: host name, machine identifier and, when given, the
 // application identifier.

@@ -5,6 +5,8 @@
 #include "mnetworkreply.h"
 #include "mnetworkrequest.h"
 #include "mnetworkrequestmanager.h"
+#include "muserauthmanager.h"
+#include "socialrecordtypes.h"
 #include "tolvo.h"
 
 #include <QDataStream>
@@ -18,6 +20,9 @@
 #include <QVector>
 
 #include <cstdlib>
+
+// Bearer management is deprecated in Qt 5.15, yet it is Qt 5's only source of the online state.
+QT_WARNING_DISABLE_DEPRECATED
 
 namespace {
 constexpr int ConnectivityCheckInterval = 2500;
@@ -210,11 +215,17 @@ void TolvoAppImpl::init()
     qRegisterMetaTypeStreamOperators<QVector<int>>("QVector<int>");
     qRegisterMetaType<QList<QVariantMap>>("QList<QVariantMap>");
     qRegisterMetaType<TolvoApp::ConnectivityStatus>("TolvoApp::ConnectivityStatus");
+    registerSocialRecordTypes();
+
+    // Keep the application identifier: every manager sends the same user agent. Set before
+    // the managers, which take a copy.
+    setUserAgent(deviceDescriptionString(stringWithMachineUUID(), applicationString()));
 
     d->networkRequestManager = new MNetworkRequestManager(this);
-
-    // Keep the application identifier: every manager sends the same user agent.
-    setUserAgent(deviceDescriptionString(stringWithMachineUUID(), applicationString()));
+    d->authManager = new MUserAuthManager(this);
+    d->authManager->setNetworkRequestManager(d->networkRequestManager);
+    // The shut-down deletes it once it has completed.
+    connect(d->authManager, &QObject::destroyed, this, [d] { d->authManager = nullptr; });
     d->initialized = true;
 }
 
@@ -223,6 +234,7 @@ void TolvoAppImpl::shutdown()
     Q_D(TolvoAppImpl);
     if (d->shutdownStarted)
         return;
+    registerShutdownableInstance(d->authManager);
     disconnect(this, &TolvoApp::connectivityStatusChanged, nullptr, nullptr);
     setShuttingDown();
     QMetaObject::invokeMethod(this, "_shutdown", Qt::QueuedConnection);

@@ -2,6 +2,7 @@
 #include "mnetworkrequestmanager_p.h"
 
 #include "msynchronousreplymanager.h"
+#include "muserauthmanager.h"
 #include "tolvoappimpl.h"
 
 #include <QDebug>
@@ -11,6 +12,7 @@
 #include <QPointer>
 #include <QRandomGenerator>
 #include <QThread>
+#include <QTimer>
 
 #include <utility>
 
@@ -31,6 +33,12 @@ void registerNetworkMetaTypes()
         return true;
     }();
     Q_UNUSED(registered)
+}
+
+MUserAuthManager *applicationAuthManager()
+{
+    TolvoApp *app = TolvoApp::instance();
+    return app ? app->authManager() : nullptr;
 }
 
 } // namespace
@@ -105,6 +113,31 @@ void MNetworkRequestManagerPrivate::ensureRepetitiveServices(TolvoApp::Connectiv
     const QList<MNetworkRequest> queue = std::exchange(reconnectionQueue, {});
     for (const MNetworkRequest &request : queue)
         registerReply(request.requestId(), q->_submitRequest(request, true));
+}
+
+bool MNetworkRequestManagerPrivate::queueForAuthorization(QNetworkReply *reply,
+                                                          const MNetworkRequest &request,
+                                                          const QByteArray &body)
+{
+    MUserAuthManager *authManager = applicationAuthManager();
+    if (!authManager || authManager->state() == MUserAuthManager::Idle)
+        return false;
+    // A streamed body cannot be sent twice; a request refused again with a new token is
+    // refused for another reason than an expired one.
+    if (request.hasUploadDevice() || request.hasMultiPart() ||
+        reauthorizedIds.contains(request.requestId()))
+        return false;
+    {
+        QMutexLocker locker(&mutex);
+        authenticationQueue.append({request, body, MNetworkReply(reply, true)});
+    }
+    if (authManager->refresh()) {
+        queuedReplies.insert(reply);
+        return true;
+    }
+    QMutexLocker locker(&mutex);
+    authenticationQueue.removeLast();
+    return false;
 }
 
 MNetworkRequestManager::MNetworkRequestManager(QObject *parent)
@@ -239,7 +272,28 @@ bool MNetworkRequestManager::retriesAuthenticatedRequests() const
 
 void MNetworkRequestManager::setRetryAuthenticatedRequests(bool retry)
 {
+    using M = MNetworkRequestManager;
     d_func()->retryAuthenticatedRequests = retry;
+    MUserAuthManager *authManager = applicationAuthManager();
+    if (!retry) {
+        if (authManager)
+            disconnect(authManager, nullptr, this, nullptr);
+        failAuthenticatedRequests();
+        return;
+    }
+    if (!authManager)
+        return;
+    // A refresh that ends with a new check of the credentials reports a sign-in.
+    connect(authManager, &MUserAuthManager::authorizationRefreshed, this,
+            &M::retryAuthenticatedRequests, Qt::UniqueConnection);
+    connect(authManager, &MUserAuthManager::authorizationSuccess, this,
+            &M::retryAuthenticatedRequests, Qt::UniqueConnection);
+    connect(authManager, &MUserAuthManager::authorizationFailed, this,
+            &M::failAuthenticatedRequests, Qt::UniqueConnection);
+    connect(authManager, &MUserAuthManager::authenticationFailure, this,
+            &M::failAuthenticatedRequests, Qt::UniqueConnection);
+    connect(authManager, &MUserAuthManager::logoutPerformed, this, &M::failAuthenticatedRequests,
+            Qt::UniqueConnection);
 }
 
 QNetworkReply *MNetworkRequestManager::submitRequest(MNetworkRequest request, QString *requestId,
@@ -338,14 +392,29 @@ void MNetworkRequestManager::handleReplyError(QNetworkReply::NetworkError code)
         return;
     }
     qDebug() << "Error" << int(code) << "for request URL" << request.url() << reply->errorString();
+    if (code == QNetworkReply::AuthenticationRequiredError && d->retryAuthenticatedRequests) {
+        const QByteArray body = reply->readAll();
+        if (d->queueForAuthorization(reply, request, body))
+            return;
+        // Held back by handleDataArrived until the request's fate was known.
+        if (!body.isEmpty())
+            emit dataArrivedForRequest(request, body, MNetworkReply(reply, true));
+    }
     emit errorForRequest(request, code);
     emit errorForRequest(request, MNetworkReply(reply, false));
 }
 
 void MNetworkRequestManager::handleDataArrived()
 {
+    Q_D(MNetworkRequestManager);
     auto *reply = qobject_cast<QNetworkReply *>(sender());
     if (!reply)
+        return;
+    // Qt hands over a refused reply's body before it reports the refusal. Listeners must
+    // not see it when the request is sent again, so it waits for handleReplyError.
+    if (d->retryAuthenticatedRequests &&
+        reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt() == 401 &&
+        (reply->error() == QNetworkReply::NoError || d->queuedReplies.contains(reply)))
         return;
     const MNetworkRequest request(reply->request());
     const QVariant target = reply->attribute(QNetworkRequest::RedirectionTargetAttribute);
@@ -361,19 +430,65 @@ void MNetworkRequestManager::handleDataArrived()
 
 void MNetworkRequestManager::handleFinished()
 {
+    Q_D(MNetworkRequestManager);
     auto *reply = qobject_cast<QNetworkReply *>(sender());
     if (!reply)
         return;
     const MNetworkRequest request(reply->request());
+    const bool queued = d->queuedReplies.remove(reply);
+    if (!queued)
+        d->reauthorizedIds.remove(request.requestId());
     if (reply->error() == QNetworkReply::OperationCanceledError) {
         emit requestCanceled(request);
         return;
     }
-    const MNetworkReply snapshot(reply, false);
     if (reply->error() == QNetworkReply::AuthenticationRequiredError)
         qDebug() << "MNetworkRequestManager::handleFinished: Authentication Required"
-                 << "Status code:" << snapshot.statusCode();
-    emit replyFinishedForRequest(request, snapshot);
+                 << "Status code:"
+                 << reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    // Its answer comes with the request sent again, or with the refusal when no new token
+    // comes.
+    if (queued)
+        return;
+    emit replyFinishedForRequest(request, MNetworkReply(reply, false));
+}
+
+void MNetworkRequestManager::retryAuthenticatedRequests()
+{
+    // Lets the sign-in manager finish handling its reply first.
+    QTimer::singleShot(0, this, [this] {
+        Q_D(MNetworkRequestManager);
+        QList<MNetworkRequestManagerPrivate::RefusedRequest> queue;
+        {
+            QMutexLocker locker(&d->mutex);
+            queue = std::exchange(d->authenticationQueue, {});
+        }
+        MUserAuthManager *authManager = applicationAuthManager();
+        for (const MNetworkRequestManagerPrivate::RefusedRequest &refused : qAsConst(queue)) {
+            const MNetworkRequest request =
+                authManager ? authManager->authenticateRequest(refused.request) : refused.request;
+            d->reauthorizedIds.insert(request.requestId());
+            d->registerReply(request.requestId(), _submitRequest(request, true));
+        }
+    });
+}
+
+void MNetworkRequestManager::failAuthenticatedRequests()
+{
+    Q_D(MNetworkRequestManager);
+    QList<MNetworkRequestManagerPrivate::RefusedRequest> queue;
+    {
+        QMutexLocker locker(&d->mutex);
+        queue = std::exchange(d->authenticationQueue, {});
+    }
+    // The signals a refused request gets when it is not retried, in the same order.
+    for (const MNetworkRequestManagerPrivate::RefusedRequest &refused : qAsConst(queue)) {
+        if (!refused.body.isEmpty())
+            emit dataArrivedForRequest(refused.request, refused.body, refused.reply);
+        emit errorForRequest(refused.request, QNetworkReply::AuthenticationRequiredError);
+        emit errorForRequest(refused.request, refused.reply);
+        emit replyFinishedForRequest(refused.request, refused.reply);
+    }
 }
 
 void MNetworkRequestManager::handleDownloadProgress(qint64 received, qint64 total)
@@ -430,6 +545,10 @@ void MNetworkRequestManager::shutdown()
 {
     Q_D(MNetworkRequestManager);
     d->reconnectionQueue.clear();
+    {
+        QMutexLocker locker(&d->mutex);
+        d->authenticationQueue.clear();
+    }
     connect(this, &MNetworkRequestManager::allRequestsCanceled, this,
             &MNetworkRequestManager::shutdownCompleted, Qt::UniqueConnection);
     QMetaObject::invokeMethod(this, &MNetworkRequestManager::cancelAllActiveRequests,

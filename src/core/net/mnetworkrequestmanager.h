@@ -18,7 +18,9 @@ class MNetworkRequestManagerPrivate;
 // The HTTP client of the core. Every request gets a 32-character identifier; every signal
 // carries the request as sent (identifier and user info included) and a reply snapshot.
 // Requests that fail at the network layer are held and sent again once the service is
-// online. Live on one thread: replies and signals belong to the manager's thread.
+// online; with the retry flag on, requests refused for authorization wait, silently, for
+// a new token and are sent again signed with it. Live on one thread: replies and signals
+// belong to the manager's thread.
 class MNetworkRequestManager
     : public QNetworkAccessManager
     , public MShutdownable
@@ -49,6 +51,9 @@ public:
     QString userAgent() const;
     void setUserAgent(const QString &userAgent);
     bool retriesAuthenticatedRequests() const;
+    // Off at first. On, it follows the application's sign-in manager as it is at the call:
+    // a refused request waits while a new token is fetched, and fails as it was refused
+    // when none comes. Off again, the waiting requests fail at once.
     void setRetryAuthenticatedRequests(bool retry);
 
     // Gives the request an identifier (written to requestId when given), a default
@@ -71,8 +76,8 @@ signals:
     void shutdownCompleted();
 
 public slots:
-    // Cancels everything in flight and drops the requests waiting for connectivity;
-    // shutdownCompleted() follows the last canceled reply.
+    // Cancels everything in flight and drops the requests waiting for connectivity or for
+    // a new token; shutdownCompleted() follows the last canceled reply.
     void shutdown() override;
     void cancelAllActiveRequests();
 
@@ -85,6 +90,8 @@ protected slots:
     virtual void handleReplyError(QNetworkReply::NetworkError code);
     virtual void handleDataArrived();
     virtual void handleFinished();
+    // Sends the requests that waited for a new token again, signed with it.
+    virtual void retryAuthenticatedRequests();
     virtual void handleDownloadProgress(qint64 received, qint64 total);
     virtual void handleUploadProgress(qint64 sent, qint64 total);
 
@@ -92,6 +99,8 @@ private slots:
     void removeReply();
     void ensureRepetitiveServices(TolvoApp::ConnectivityStatus previous,
                                   TolvoApp::ConnectivityStatus current);
+    // No token is coming: each waiting request is answered with its refusal.
+    void failAuthenticatedRequests();
 
 private:
     Q_DECLARE_PRIVATE(MNetworkRequestManager)

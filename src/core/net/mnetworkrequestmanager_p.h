@@ -1,6 +1,7 @@
 #ifndef MNETWORKREQUESTMANAGER_P_H
 #define MNETWORKREQUESTMANAGER_P_H
 
+#include "mnetworkreply.h"
 #include "mnetworkrequest.h"
 #include "mnetworkrequestmanager.h"
 #include "mreconnectable.h"
@@ -8,6 +9,7 @@
 #include <QHash>
 #include <QList>
 #include <QMutex>
+#include <QSet>
 #include <QSslConfiguration>
 
 class QNetworkReply;
@@ -24,16 +26,32 @@ public:
     void registerReply(const QString &requestId, QNetworkReply *reply);
     void ensureRepetitiveServices(TolvoApp::ConnectivityStatus previous,
                                   TolvoApp::ConnectivityStatus current) override;
+    // Queues the refused reply's request for a new token; false when none will come for it.
+    bool queueForAuthorization(QNetworkReply *reply, const MNetworkRequest &request,
+                               const QByteArray &body);
 
     MNetworkRequestManager *q_ptr;
-    // Guards the identifiers and the active table, which other threads may read.
+    // Guards the identifiers, the active table and the authentication queue.
     QMutex mutex;
     QSslConfiguration sslConfiguration;
     bool ignoreSslErrors = false;
     QHash<QString, QNetworkReply *> activeReplies;
     QString userAgent;
+    // A request refused for authorization with what its refusal said, to be answered with
+    // if no new token comes.
+    struct RefusedRequest
+    {
+        MNetworkRequest request;
+        QByteArray body;
+        MNetworkReply reply;
+    };
+    QList<RefusedRequest> authenticationQueue;
     // Touched only from the manager's thread.
     QList<MNetworkRequest> reconnectionQueue;
+    // Refused replies whose request waits in the authentication queue.
+    QSet<QNetworkReply *> queuedReplies;
+    // Requests sent again with a new token; refused once more, they are reported.
+    QSet<QString> reauthorizedIds;
     bool retryAuthenticatedRequests = false;
     // A cancel-all is under way: the reply that empties the table reports it.
     bool cancelingAll = false;

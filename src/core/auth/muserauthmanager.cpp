@@ -1,0 +1,636 @@
+#include "muserauthmanager.h"
+#include "muserauthmanager_p.h"
+
+#include "mauthstore.h"
+#include "mnetworkrequestmanager.h"
+#include "tolvoappimpl.h"
+
+#include <QDebug>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QMutexLocker>
+#include <QThread>
+
+#include <utility>
+
+namespace {
+
+const QString ApiKeyKey = QStringLiteral("MAuthToken");
+const QString UsernameKey = QStringLiteral("MUsername");
+const QString RefreshTokenKey = QStringLiteral("MRefreshToken");
+const QString AccessTokenKey = QStringLiteral("MOAuthToken");
+const QString TokenTypeKey = QStringLiteral("MOAuthTokenType");
+
+// Tags in a sign-in request's user info: which step it is and which attempt of it.
+const QString RequestKindKey = QStringLiteral("MUserAuthRequestKind");
+const QString GenerationKey = QStringLiteral("MUserAuthRequestGeneration");
+
+QUrl withPath(QUrl base, const QString &path)
+{
+    QString basePath = base.path();
+    while (basePath.endsWith(QLatin1Char('/')))
+        basePath.chop(1);
+    base.setPath(basePath + path);
+    return base;
+}
+
+// Every value is fully percent-encoded: "+", "&" and "=" in an e-mail or a password must
+// reach the service as typed.
+QByteArray formBody(const QList<QPair<QByteArray, QString>> &fields)
+{
+    QByteArray body;
+    for (const auto &field : fields) {
+        if (!body.isEmpty())
+            body += '&';
+        body += field.first + '=' + QUrl::toPercentEncoding(field.second);
+    }
+    return body;
+}
+
+MNetworkRequest formRequest(const QUrl &url, const QByteArray &body)
+{
+    MNetworkRequest request(url, MNetworkRequest::Post);
+    request.setContentType(QStringLiteral("application/x-www-form-urlencoded"));
+    request.setBody(body);
+    return request;
+}
+
+// A null value would remove the header; the signing headers go out even when empty.
+QByteArray headerValue(const QString &value)
+{
+    const QByteArray bytes = value.toLocal8Bit();
+    return bytes.isNull() ? QByteArray("") : bytes;
+}
+
+MUserAuthManager::State stateWaitingFor(MUserAuthManagerPrivate::RequestKind kind)
+{
+    switch (kind) {
+    case MUserAuthManagerPrivate::KeyRequest:
+        return MUserAuthManager::WaitingForKey;
+    case MUserAuthManagerPrivate::TokenRequest:
+        return MUserAuthManager::WaitingForToken;
+    case MUserAuthManagerPrivate::RefreshRequest:
+        return MUserAuthManager::RefreshingToken;
+    case MUserAuthManagerPrivate::CheckRequest:
+        return MUserAuthManager::CheckingCredentials;
+    case MUserAuthManagerPrivate::NoRequest:
+        break;
+    }
+    return MUserAuthManager::Idle;
+}
+
+const char *kindName(MUserAuthManagerPrivate::RequestKind kind)
+{
+    switch (kind) {
+    case MUserAuthManagerPrivate::KeyRequest:
+        return "key";
+    case MUserAuthManagerPrivate::TokenRequest:
+        return "token";
+    case MUserAuthManagerPrivate::RefreshRequest:
+        return "refresh";
+    case MUserAuthManagerPrivate::CheckRequest:
+        return "check";
+    case MUserAuthManagerPrivate::NoRequest:
+        break;
+    }
+    return "none";
+}
+
+bool isSignInRequest(const MNetworkRequest &request)
+{
+    return request.userInfo().toMap().contains(RequestKindKey);
+}
+
+} // namespace
+
+void MUserAuthManagerPrivate::send(RequestKind kind, MNetworkRequest request)
+{
+    MNetworkRequestManager *manager = networkRequestManager;
+    if (!manager) {
+        qWarning("MUserAuthManager: no network request manager to sign in with");
+        return;
+    }
+    quint64 tag = 0;
+    {
+        QMutexLocker locker(&mutex);
+        pendingKind = kind;
+        tag = ++generation;
+        state = stateWaitingFor(kind);
+    }
+    request.setUserInfo(QVariantMap{{RequestKindKey, int(kind)}, {GenerationKey, tag}});
+    manager->sendRequest(request);
+}
+
+MNetworkRequest MUserAuthManagerPrivate::signedRequest(MNetworkRequest request) const
+{
+    const QString type = credentials.value(TokenTypeKey).toString();
+    const QString token = credentials.value(AccessTokenKey).toString();
+    request.setRawHeader("Authorization", headerValue(QStringLiteral("%1 %2").arg(type, token)));
+    request.setRawHeader("M-Auth-Token", headerValue(credentials.value(ApiKeyKey).toString()));
+    const QString userAgent = TolvoApp::instance()->userAgent();
+    if (!userAgent.isEmpty())
+        request.setUserAgent(userAgent);
+    return request;
+}
+
+MNetworkRequest MUserAuthManagerPrivate::keyRequest(const QString &username,
+                                                    const QString &password)
+{
+    const TolvoApp *app = TolvoApp::instance();
+    return formRequest(withPath(app->baseAPIURL(), QStringLiteral("/key.json")),
+                       formBody({{"email", username}, {"password", password}}));
+}
+
+MNetworkRequest MUserAuthManagerPrivate::tokenRequest(const QString &apiKey)
+{
+    const TolvoApp *app = TolvoApp::instance();
+    return formRequest(withPath(app->authorizationURL(), QStringLiteral("/token.json")),
+                       formBody({{"grant_type", QStringLiteral("password")},
+                                 {"client_id", app->OAuth2ClientID()},
+                                 {"client_secret", app->OAuth2ClientSecret()},
+                                 {"auth_token", apiKey}}));
+}
+
+MNetworkRequest MUserAuthManagerPrivate::refreshRequest(const QString &refreshToken)
+{
+    const TolvoApp *app = TolvoApp::instance();
+    return formRequest(withPath(app->authorizationURL(), QStringLiteral("/token")),
+                       formBody({{"grant_type", QStringLiteral("refresh_token")},
+                                 {"refresh_token", refreshToken},
+                                 {"client_id", app->OAuth2ClientID()},
+                                 {"client_secret", app->OAuth2ClientSecret()}}));
+}
+
+MNetworkRequest MUserAuthManagerPrivate::checkRequest() const
+{
+    MNetworkRequest request(
+        withPath(TolvoApp::instance()->baseAPIURL(), QStringLiteral("/me.json")),
+        MNetworkRequest::Get);
+    request.setContentType(QStringLiteral("application/json"));
+    return signedRequest(request);
+}
+
+void MUserAuthManagerPrivate::sendCheck(bool afterGrant)
+{
+    MNetworkRequest request;
+    {
+        QMutexLocker locker(&mutex);
+        if (credentials.isEmpty())
+            return;
+        username = credentials.value(UsernameKey).toString();
+        checkingNewToken = afterGrant;
+        request = checkRequest();
+    }
+    qDebug() << "Sending request to url" << request.url();
+    send(CheckRequest, request);
+}
+
+void MUserAuthManagerPrivate::sendRefresh()
+{
+    QString refreshToken;
+    {
+        QMutexLocker locker(&mutex);
+        refreshToken = credentials.value(RefreshTokenKey).toString();
+    }
+    send(RefreshRequest, refreshRequest(refreshToken));
+}
+
+void MUserAuthManagerPrivate::logOut()
+{
+    Q_Q(MUserAuthManager);
+    {
+        QMutexLocker locker(&mutex);
+        username.clear();
+        credentials.clear();
+        authenticated = false;
+        refreshing = false;
+        pendingKind = NoRequest;
+        state = MUserAuthManager::Idle;
+    }
+    if (MAuthStore *store = MAuthStore::instance())
+        store->clear();
+    emit q->logoutPerformed();
+}
+
+void MUserAuthManagerPrivate::handleSuccess(RequestKind kind, const QVariantMap &reply,
+                                            bool wasRefreshing)
+{
+    Q_Q(MUserAuthManager);
+    switch (kind) {
+    case CheckRequest: {
+        QString name;
+        {
+            QMutexLocker locker(&mutex);
+            state = MUserAuthManager::Authorized;
+            account = MUserAccount(reply.value(QStringLiteral("user")).toMap());
+            device = MDevice(reply.value(QStringLiteral("device")).toMap());
+            authenticated = true;
+            name = username;
+        }
+        emit q->authorizationSuccess(name);
+        break;
+    }
+    case KeyRequest: {
+        const QString apiKey = reply.value(QStringLiteral("api_key")).toString();
+        if (apiKey.isEmpty()) {
+            handleFailure(200, reply);
+            return;
+        }
+        QString name;
+        {
+            QMutexLocker locker(&mutex);
+            credentials.insert(ApiKeyKey, apiKey);
+            authenticated = true;
+            name = username;
+        }
+        send(TokenRequest, tokenRequest(apiKey));
+        emit q->authenticationSuccess(name);
+        break;
+    }
+    case TokenRequest:
+    case RefreshRequest:
+        handleTokenReply(kind, reply, wasRefreshing);
+        break;
+    case NoRequest:
+        break;
+    }
+}
+
+void MUserAuthManagerPrivate::handleTokenReply(RequestKind kind, const QVariantMap &reply,
+                                               bool wasRefreshing)
+{
+    Q_Q(MUserAuthManager);
+    const QString accessToken = reply.value(QStringLiteral("access_token")).toString();
+    if (accessToken.isEmpty()) {
+        handleFailure(200, reply);
+        return;
+    }
+    QString type = reply.value(QStringLiteral("token_type")).toString().toLower();
+    if (type == QLatin1String("bearer"))
+        type = QStringLiteral("Bearer");
+    else
+        qWarning() << "Unsupported token type" << type;
+
+    // An OAuth2 refresh reply may leave the refresh token out: the held one stays valid.
+    const QString refreshToken = reply.value(QStringLiteral("refresh_token")).toString();
+    QVariantMap info;
+    QString name;
+    bool check = false;
+    {
+        QMutexLocker locker(&mutex);
+        credentials.insert(TokenTypeKey, type);
+        credentials.insert(AccessTokenKey, accessToken);
+        if (kind == TokenRequest || !refreshToken.isEmpty())
+            credentials.insert(RefreshTokenKey, refreshToken);
+        credentials.insert(UsernameKey, username);
+        info = credentials;
+        name = username;
+        // A password grant may be for another user than the account still held.
+        check = kind == TokenRequest || account.email().isEmpty();
+        // A new token after a failed refresh makes the session usable again.
+        if (!check) {
+            state = MUserAuthManager::Authorized;
+            authenticated = true;
+        }
+    }
+    q->setAuthInfo(info);
+    if (check)
+        sendCheck(true);
+    else if (wasRefreshing)
+        emit q->authorizationRefreshed();
+    else
+        emit q->authorizationSuccess(name);
+}
+
+void MUserAuthManagerPrivate::handleRefused(RequestKind kind, const QVariantMap &reply,
+                                            bool afterGrant)
+{
+    Q_Q(MUserAuthManager);
+    switch (kind) {
+    case CheckRequest:
+        // A token that was just granted and is refused at once will not do better after
+        // another refresh.
+        if (afterGrant)
+            logOut();
+        else
+            sendRefresh();
+        break;
+    case KeyRequest: {
+        const QStringList errors =
+            reply.contains(QStringLiteral("errors"))
+                ? reply.value(QStringLiteral("errors")).toStringList()
+                : QStringList{reply.value(QStringLiteral("error")).toString()};
+        QString name;
+        {
+            QMutexLocker locker(&mutex);
+            name = username;
+        }
+        emit q->authenticationFailure(name, errors);
+        break;
+    }
+    case TokenRequest:
+        logOut();
+        break;
+    case RefreshRequest: {
+        QString name;
+        {
+            QMutexLocker locker(&mutex);
+            state = MUserAuthManager::AuthorizationFailed;
+            authenticated = false;
+            name = username;
+        }
+        emit q->authorizationFailed(name,
+                                    QStringList{reply.value(QStringLiteral("error")).toString()});
+        break;
+    }
+    case NoRequest:
+        break;
+    }
+}
+
+void MUserAuthManagerPrivate::handleFailure(int statusCode, const QVariantMap &reply)
+{
+    Q_Q(MUserAuthManager);
+    qDebug() << "Generic error:" << statusCode << "with keys" << reply.keys();
+    const QStringList errors = reply.value(QStringLiteral("errors")).toStringList();
+    QString name;
+    {
+        QMutexLocker locker(&mutex);
+        authenticated = false;
+        name = username;
+    }
+    emit q->authenticationFailure(name, errors);
+}
+
+MUserAuthManager::MUserAuthManager(QObject *parent)
+    : QObject(parent)
+    , d_ptr(new MUserAuthManagerPrivate(this))
+{}
+
+MUserAuthManager::~MUserAuthManager() = default;
+
+void MUserAuthManager::setNetworkRequestManager(MNetworkRequestManager *manager)
+{
+    Q_D(MUserAuthManager);
+    if (d->networkRequestManager)
+        d->networkRequestManager->disconnect(this);
+    d->networkRequestManager = manager;
+    if (!manager)
+        return;
+    manager->setUserAgent(TolvoApp::instance()->userAgent());
+    manager->setRetryAuthenticatedRequests(false);
+    connect(manager,
+            QOverload<const MNetworkRequest &, QNetworkReply::NetworkError>::of(
+                &MNetworkRequestManager::errorForRequest),
+            this, &MUserAuthManager::errorForRequest);
+    connect(manager, &MNetworkRequestManager::dataArrivedForRequest, this,
+            &MUserAuthManager::dataArrivedForRequest);
+    connect(manager, &MNetworkRequestManager::replyFinishedForRequest, this,
+            &MUserAuthManager::replyFinishedForRequest);
+    connect(manager, &MNetworkRequestManager::shutdownCompleted, this,
+            &MUserAuthManager::shutdownCompleted);
+}
+
+MNetworkRequestManager *MUserAuthManager::networkRequestManager() const
+{
+    return d_func()->networkRequestManager;
+}
+
+void MUserAuthManager::authenticateUser(const QString &username, const QString &password)
+{
+    Q_D(MUserAuthManager);
+    {
+        QMutexLocker locker(&d->mutex);
+        d->username = username;
+        d->refreshing = false;
+    }
+    d->send(MUserAuthManagerPrivate::KeyRequest, d->keyRequest(username, password));
+}
+
+bool MUserAuthManager::isAuthenticated() const
+{
+    Q_D(const MUserAuthManager);
+    QMutexLocker locker(&d->mutex);
+    return d->authenticated;
+}
+
+MUserAuthManager::State MUserAuthManager::state() const
+{
+    Q_D(const MUserAuthManager);
+    QMutexLocker locker(&d->mutex);
+    return d->state;
+}
+
+MNetworkRequest MUserAuthManager::createAuthenticatedRequest(const QUrl &url,
+                                                             MNetworkRequest::RequestMethod method,
+                                                             bool *ok)
+{
+    Q_D(MUserAuthManager);
+    bool authenticated = false;
+    MNetworkRequest request;
+    {
+        QMutexLocker locker(&d->mutex);
+        authenticated = d->authenticated;
+        if (authenticated)
+            request = d->signedRequest(MNetworkRequest(url, method));
+    }
+    if (ok)
+        *ok = authenticated;
+    if (authenticated)
+        return request;
+    refresh();
+    return MNetworkRequest(QUrl(), MNetworkRequest::Get);
+}
+
+MNetworkRequest MUserAuthManager::authenticateRequest(const MNetworkRequest &request, bool *ok)
+{
+    Q_D(MUserAuthManager);
+    QMutexLocker locker(&d->mutex);
+    if (ok)
+        *ok = d->authenticated;
+    return d->authenticated ? d->signedRequest(request) : request;
+}
+
+MUserAccount MUserAuthManager::account() const
+{
+    Q_D(const MUserAuthManager);
+    QMutexLocker locker(&d->mutex);
+    return d->account;
+}
+
+void MUserAuthManager::setAccount(const MUserAccount &account)
+{
+    Q_D(MUserAuthManager);
+    MUserAccount previous;
+    {
+        QMutexLocker locker(&d->mutex);
+        previous = std::exchange(d->account, account);
+    }
+    if (previous.usedSize() != account.usedSize() || previous.totalSize() != account.totalSize())
+        emit accountSizesChanged();
+}
+
+MDevice MUserAuthManager::device() const
+{
+    Q_D(const MUserAuthManager);
+    QMutexLocker locker(&d->mutex);
+    return d->device;
+}
+
+void MUserAuthManager::shutdown()
+{
+    Q_D(MUserAuthManager);
+    if (d->networkRequestManager)
+        d->networkRequestManager->shutdown();
+    else
+        emit shutdownCompleted();
+}
+
+void MUserAuthManager::reload()
+{
+    Q_D(MUserAuthManager);
+    loadStoredCredentials();
+    bool stored = false;
+    {
+        QMutexLocker locker(&d->mutex);
+        stored = !d->credentials.isEmpty();
+    }
+    if (stored)
+        testAuthentication();
+    else
+        emit needAuthenticationDetails();
+}
+
+void MUserAuthManager::reset()
+{
+    Q_D(MUserAuthManager);
+    bool signedIn = false;
+    {
+        QMutexLocker locker(&d->mutex);
+        signedIn = !d->credentials.isEmpty();
+    }
+    if (signedIn)
+        d->logOut();
+    else
+        emit needAuthenticationDetails();
+}
+
+bool MUserAuthManager::refresh()
+{
+    Q_D(MUserAuthManager);
+    const bool here = QThread::currentThread() == thread();
+    {
+        QMutexLocker locker(&d->mutex);
+        // A refused refresh token stays refused until the next sign-in.
+        if (d->credentials.isEmpty() || d->state == AuthorizationFailed)
+            return false;
+        // Whatever is awaited (sign-in, check or refresh) ends with a usable token or a
+        // failure that is reported.
+        if (d->pendingKind != MUserAuthManagerPrivate::NoRequest)
+            return true;
+        if (here)
+            d->refreshing = true;
+    }
+    if (!here) {
+        // The sign-in requests belong to this object's thread. No waiting for it: it may be
+        // waiting for the caller.
+        QMetaObject::invokeMethod(
+            this, [this] { refresh(); }, Qt::QueuedConnection);
+        return true;
+    }
+    d->sendRefresh();
+    return true;
+}
+
+void MUserAuthManager::loadStoredCredentials()
+{
+    Q_D(MUserAuthManager);
+    MAuthStore *store = MAuthStore::instance();
+    if (!store)
+        return;
+    const QVariantMap stored = store->authInfo();
+    if (stored.isEmpty())
+        return;
+    QMutexLocker locker(&d->mutex);
+    d->credentials = stored;
+}
+
+void MUserAuthManager::setAuthInfo(const QVariantMap &info)
+{
+    if (info.value(ApiKeyKey).toString().isEmpty())
+        return;
+    if (MAuthStore *store = MAuthStore::instance())
+        store->storeAuthInfo(info);
+}
+
+void MUserAuthManager::testAuthentication()
+{
+    d_func()->sendCheck(false);
+}
+
+void MUserAuthManager::errorForRequest(const MNetworkRequest &request,
+                                       QNetworkReply::NetworkError code)
+{
+    if (isSignInRequest(request))
+        qDebug() << "A network error occurred: " << code;
+}
+
+void MUserAuthManager::dataArrivedForRequest(const MNetworkRequest &request, const QByteArray &data,
+                                             const MNetworkReply &)
+{
+    Q_D(MUserAuthManager);
+    if (isSignInRequest(request))
+        d->replyBuffers[request.requestId()].append(data);
+}
+
+void MUserAuthManager::replyFinishedForRequest(const MNetworkRequest &request,
+                                               const MNetworkReply &reply)
+{
+    Q_D(MUserAuthManager);
+    if (!isSignInRequest(request))
+        return;
+    const QByteArray buffer = d->replyBuffers.take(request.requestId());
+    const QVariantMap tags = request.userInfo().toMap();
+    const auto kind = MUserAuthManagerPrivate::RequestKind(tags.value(RequestKindKey).toInt());
+
+    // Only the reply to the request sent last counts: a late, repeated or superseded reply
+    // must not touch the credentials.
+    bool wasRefreshing = false;
+    bool afterGrant = false;
+    {
+        QMutexLocker locker(&d->mutex);
+        if (kind == MUserAuthManagerPrivate::NoRequest || kind != d->pendingKind ||
+            tags.value(GenerationKey).toULongLong() != d->generation) {
+            locker.unlock();
+            qDebug() << "Ignoring a" << kindName(kind) << "reply that is no longer awaited";
+            return;
+        }
+        d->pendingKind = MUserAuthManagerPrivate::NoRequest;
+        wasRefreshing = std::exchange(d->refreshing, false);
+        afterGrant = std::exchange(d->checkingNewToken, false);
+    }
+
+    // Sign-in replies carry secrets: only their status and field names are logged.
+    QVariantMap map;
+    const QJsonDocument document = QJsonDocument::fromJson(buffer);
+    if (document.isNull())
+        qDebug() << "Unable to decode response data:" << buffer.size() << "bytes";
+    else
+        map = document.object().toVariantMap();
+    qDebug() << "Sign-in" << kindName(kind) << "reply, status" << reply.statusCode() << "with keys"
+             << map.keys();
+
+    switch (reply.statusCode()) {
+    case 200:
+        d->handleSuccess(kind, map, wasRefreshing);
+        break;
+    case 401:
+        d->handleRefused(kind, map, afterGrant);
+        break;
+    case 204:
+        break;
+    default:
+        d->handleFailure(reply.statusCode(), map);
+        break;
+    }
+}

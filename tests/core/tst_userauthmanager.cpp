@@ -1,0 +1,491 @@
+#include "kerlolocal.h"
+#include "logcapture.h"
+#include "memoryauthstore.h"
+#include "mnetworkrequestmanager.h"
+#include "muserauthmanager.h"
+#include "testcore.h"
+#include "tolvoappimpl.h"
+
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+const QString demoEmail = QStringLiteral("demo@kerlo.local");
+const QString demoPassword = QStringLiteral("lumarin-demo");
+const QStringList credentialKeys{QStringLiteral("MAuthToken"), QStringLiteral("MOAuthToken"),
+                                 QStringLiteral("MOAuthTokenType"), QStringLiteral("MRefreshToken"),
+                                 QStringLiteral("MUsername")};
+
+// A sign-in manager with a request manager of its own, wired as the application wires them.
+struct Session
+{
+    Session() { auth.setNetworkRequestManager(&network); }
+
+    MNetworkRequestManager network;
+    MUserAuthManager auth;
+};
+
+} // namespace
+
+class TestUserAuthManager : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+
+    void nothingStored();
+    void firstSignIn();
+    void startWithStoredCredentials_data();
+    void startWithStoredCredentials();
+    void signInRefused_data();
+    void signInRefused();
+    void formValuesAreEncoded_data();
+    void formValuesAreEncoded();
+    void doubleSubmittedSignIn();
+    void refusedNewTokenSignsOut();
+    void refreshReplies();
+    void failedRefreshCanBeRetried_data();
+    void failedRefreshCanBeRetried();
+    void refusedRefresh();
+
+    // Runs last: every flow above has logged by then.
+    void logHoldsNoSecret();
+
+private:
+    bool signIn(Session &session, const QString &email = demoEmail,
+                const QString &password = demoPassword);
+    QUrl url(const QString &path) const;
+    QJsonArray logged(const QString &path) const;
+    QStringList loggedPaths() const;
+    QJsonObject issued(const QString &email = demoEmail) const;
+    void verifyStoredCredentials(const QString &email = demoEmail);
+
+    QTemporaryDir support;
+    KerloLocal server;
+    MemoryAuthStore store;
+    // Passwords and tokens that must never reach the log.
+    QStringList secrets{demoPassword};
+};
+
+bool TestUserAuthManager::signIn(Session &session, const QString &email, const QString &password)
+{
+    QSignalSpy signedIn(&session.auth, &MUserAuthManager::authorizationSuccess);
+    session.auth.authenticateUser(email, password);
+    return signedIn.wait() && session.auth.state() == MUserAuthManager::Authorized;
+}
+
+QUrl TestUserAuthManager::url(const QString &path) const
+{
+    QUrl result = server.baseUrl();
+    result.setPath(path);
+    return result;
+}
+
+QJsonArray TestUserAuthManager::logged(const QString &path) const
+{
+    QJsonArray result;
+    for (const QJsonValue &entry : server.requests()) {
+        if (entry.toObject().value(QLatin1String("path")).toString() == path)
+            result.append(entry);
+    }
+    return result;
+}
+
+QStringList TestUserAuthManager::loggedPaths() const
+{
+    QStringList paths;
+    for (const QJsonValue &entry : server.requests())
+        paths << entry.toObject().value(QLatin1String("path")).toString();
+    return paths;
+}
+
+QJsonObject TestUserAuthManager::issued(const QString &email) const
+{
+    return server.tokens().value(email).toObject();
+}
+
+void TestUserAuthManager::verifyStoredCredentials(const QString &email)
+{
+    // Exactly the five keys, never the password, and the tokens the service handed out last.
+    const QVariantMap stored = store.authInfo();
+    QCOMPARE(stored.keys(), credentialKeys);
+    const QJsonObject tokens = issued(email);
+    QCOMPARE(stored.value("MUsername").toString(), email);
+    QCOMPARE(stored.value("MAuthToken").toString(), tokens.value("api_key").toString());
+    QCOMPARE(stored.value("MOAuthTokenType").toString(), QStringLiteral("Bearer"));
+    QCOMPARE(stored.value("MOAuthToken").toString(),
+             tokens.value("access_tokens").toArray().last().toString());
+    QCOMPARE(stored.value("MRefreshToken").toString(),
+             tokens.value("refresh_tokens").toArray().last().toString());
+}
+
+void TestUserAuthManager::initTestCase()
+{
+    LogCapture::install();
+    QVERIFY(support.isValid());
+    QVERIFY(server.start());
+    TestCore::initCore(server.baseUrl(), support.path());
+    MAuthStore::setInstance(&store);
+}
+
+void TestUserAuthManager::init()
+{
+    QVERIFY(server.reset());
+    store.clear();
+    TolvoApp::instance()->setConnectivityStatus(TolvoApp::Online);
+}
+
+void TestUserAuthManager::nothingStored()
+{
+    Session session;
+    QSignalSpy needed(&session.auth, &MUserAuthManager::needAuthenticationDetails);
+    QSignalSpy loggedOut(&session.auth, &MUserAuthManager::logoutPerformed);
+    session.auth.reload();
+    QCOMPARE(needed.count(), 1);
+    QCOMPARE(session.auth.state(), MUserAuthManager::Idle);
+
+    QVERIFY(!session.auth.refresh());
+    bool ok = true;
+    const MNetworkRequest request =
+        session.auth.createAuthenticatedRequest(url("/api/v1/me.json"), MNetworkRequest::Get, &ok);
+    QVERIFY(!ok);
+    QVERIFY(request.url().isEmpty());
+
+    session.auth.reset();
+    QCOMPARE(needed.count(), 2);
+    QCOMPARE(loggedOut.count(), 0);
+}
+
+void TestUserAuthManager::firstSignIn()
+{
+    Session session;
+    QStringList events;
+    connect(&session.auth, &MUserAuthManager::authenticationSuccess, this,
+            [&](const QString &user) { events << "authenticated " + user; });
+    connect(&session.auth, &MUserAuthManager::authorizationSuccess, this,
+            [&](const QString &user) { events << "authorized " + user; });
+    connect(&session.auth, &MUserAuthManager::authenticationFailure, this,
+            [&] { events << "failure"; });
+    QVERIFY(signIn(session));
+
+    QCOMPARE(events, (QStringList{"authenticated " + demoEmail, "authorized " + demoEmail}));
+    QVERIFY(session.auth.isAuthenticated());
+    QCOMPARE(session.auth.account().email(), demoEmail);
+    QVERIFY(session.auth.device().id() > 0);
+    verifyStoredCredentials();
+    QCOMPARE(loggedPaths(),
+             (QStringList{"/api/v1/key.json", "/oauth/token.json", "/api/v1/me.json"}));
+
+    // The check is signed with what was granted; the grants themselves are not signed.
+    const QVariantMap stored = store.authInfo();
+    const QJsonObject check = logged("/api/v1/me.json").at(0).toObject();
+    const QJsonObject headers = check.value("headers").toObject();
+    QCOMPARE(headers.value("authorization").toString(),
+             "Bearer " + stored.value("MOAuthToken").toString());
+    QCOMPARE(headers.value("m-auth-token").toString(), stored.value("MAuthToken").toString());
+    QCOMPARE(headers.value("user-agent").toString(), TolvoApp::instance()->userAgent());
+    const QJsonObject grant = logged("/oauth/token.json").at(0).toObject();
+    QVERIFY(!grant.value("headers").toObject().contains("authorization"));
+    QCOMPARE(grant.value("headers").toObject().value("content-type").toString(),
+             QStringLiteral("application/x-www-form-urlencoded"));
+}
+
+void TestUserAuthManager::startWithStoredCredentials_data()
+{
+    QTest::addColumn<bool>("expired");
+    QTest::addColumn<QStringList>("paths");
+    QTest::newRow("valid token") << false << QStringList{"/api/v1/me.json"};
+    QTest::newRow("expired token")
+        << true << QStringList{"/api/v1/me.json", "/oauth/token", "/api/v1/me.json"};
+}
+
+void TestUserAuthManager::startWithStoredCredentials()
+{
+    QFETCH(bool, expired);
+    QFETCH(QStringList, paths);
+    {
+        Session previousRun;
+        QVERIFY(signIn(previousRun));
+    }
+    const QVariantMap previous = store.authInfo();
+    if (expired)
+        QVERIFY(server.expireTokens(demoEmail));
+    QVERIFY(server.clearRequests());
+
+    Session session;
+    QSignalSpy signedIn(&session.auth, &MUserAuthManager::authorizationSuccess);
+    QSignalSpy refreshed(&session.auth, &MUserAuthManager::authorizationRefreshed);
+    QSignalSpy failed(&session.auth, &MUserAuthManager::authenticationFailure);
+    QSignalSpy loggedOut(&session.auth, &MUserAuthManager::logoutPerformed);
+    session.auth.reload();
+    QCOMPARE(session.auth.state(), MUserAuthManager::CheckingCredentials);
+    QVERIFY(signedIn.wait());
+
+    QCOMPARE(signedIn.at(0).at(0).toString(), demoEmail);
+    QCOMPARE(session.auth.state(), MUserAuthManager::Authorized);
+    QVERIFY(session.auth.isAuthenticated());
+    QCOMPARE(session.auth.account().email(), demoEmail);
+    QCOMPARE(refreshed.count() + failed.count() + loggedOut.count(), 0);
+    QCOMPARE(loggedPaths(), paths);
+    verifyStoredCredentials();
+    QCOMPARE(store.authInfo().value("MOAuthToken") != previous.value("MOAuthToken"), expired);
+}
+
+void TestUserAuthManager::signInRefused_data()
+{
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<QStringList>("errors");
+
+    QTest::newRow("wrong password") << "not-the-password" << QString() << 0 << QByteArray()
+                                    << QStringList{"Invalid e-mail or password"};
+    QTest::newRow("single error") << demoPassword << "status" << 401
+                                  << QByteArray(R"({"error":"account locked"})")
+                                  << QStringList{"account locked"};
+    QTest::newRow("server error") << demoPassword << "status" << 503
+                                  << QByteArray(R"({"errors":["maintenance"]})")
+                                  << QStringList{"maintenance"};
+    QTest::newRow("not JSON") << demoPassword << "status" << 200
+                              << QByteArray("<html>Welcome</html>") << QStringList();
+    QTest::newRow("no API key") << demoPassword << "status" << 200 << QByteArray(R"({"user":{}})")
+                                << QStringList();
+    QTest::newRow("connection dropped")
+        << demoPassword << "drop" << 0 << QByteArray() << QStringList();
+}
+
+void TestUserAuthManager::signInRefused()
+{
+    QFETCH(QString, password);
+    QFETCH(QString, fault);
+    QFETCH(int, status);
+    QFETCH(QByteArray, body);
+    QFETCH(QStringList, errors);
+    const QString path = QStringLiteral("/api/v1/key.json");
+    if (fault == "status")
+        QVERIFY(server.forceStatus(path, status, body));
+    else if (fault == "drop")
+        QVERIFY(server.drop(path, -1));
+    secrets << password;
+
+    Session session;
+    QSignalSpy failed(&session.auth, &MUserAuthManager::authenticationFailure);
+    QSignalSpy authenticated(&session.auth, &MUserAuthManager::authenticationSuccess);
+    session.auth.authenticateUser(demoEmail, password);
+    QVERIFY(failed.wait());
+
+    QCOMPARE(failed.count(), 1);
+    QCOMPARE(failed.at(0).at(0).toString(), demoEmail);
+    QCOMPARE(failed.at(0).at(1).value<QList<QString>>(), QList<QString>(errors));
+    QCOMPARE(authenticated.count(), 0);
+    QVERIFY(!session.auth.isAuthenticated());
+    QCOMPARE(session.auth.state(), MUserAuthManager::WaitingForKey);
+    QVERIFY(store.authInfo().isEmpty());
+    QVERIFY(logged("/oauth/token.json").isEmpty());
+
+    // Trying again works.
+    QVERIFY(server.reset());
+    QVERIFY(signIn(session));
+    verifyStoredCredentials();
+}
+
+void TestUserAuthManager::formValuesAreEncoded_data()
+{
+    QTest::addColumn<QString>("email");
+    QTest::addColumn<QString>("password");
+    QTest::newRow("plus in e-mail") << "ann+files@kerlo.local"
+                                    << "plain-password";
+    QTest::newRow("form characters") << "bob&co=1@kerlo.local"
+                                     << "a+b&c=d%20e f?#/;";
+    QTest::newRow("non-ASCII") << "zoë@kerlo.local"
+                               << "pässwörd€ 日本";
+}
+
+void TestUserAuthManager::formValuesAreEncoded()
+{
+    QFETCH(QString, email);
+    QFETCH(QString, password);
+    secrets << password;
+    QVERIFY(!server.createUser(email, password).isEmpty());
+
+    Session session;
+    QVERIFY(signIn(session, email, password));
+    QCOMPARE(session.auth.account().email(), email);
+    verifyStoredCredentials(email);
+
+    // Only unreserved characters go out as they are.
+    const QString body = logged("/api/v1/key.json").at(0).toObject().value("body").toString();
+    QCOMPARE(body, QString::fromLatin1("email=" + QUrl::toPercentEncoding(email) +
+                                       "&password=" + QUrl::toPercentEncoding(password)));
+}
+
+void TestUserAuthManager::doubleSubmittedSignIn()
+{
+    Session session;
+    QSignalSpy finished(&session.network, &MNetworkRequestManager::replyFinishedForRequest);
+    QSignalSpy authenticated(&session.auth, &MUserAuthManager::authenticationSuccess);
+    QSignalSpy signedIn(&session.auth, &MUserAuthManager::authorizationSuccess);
+    QSignalSpy failed(&session.auth, &MUserAuthManager::authenticationFailure);
+    session.auth.authenticateUser(demoEmail, demoPassword);
+    session.auth.authenticateUser(demoEmail, demoPassword);
+    // Two key requests, then one token request and one check for the second.
+    while (finished.count() < 4)
+        QVERIFY(finished.wait());
+
+    QCOMPARE(authenticated.count(), 1);
+    QCOMPARE(signedIn.count(), 1);
+    QCOMPARE(failed.count(), 0);
+    QCOMPARE(logged("/oauth/token.json").size(), 1);
+    QCOMPARE(session.auth.state(), MUserAuthManager::Authorized);
+    verifyStoredCredentials();
+
+    // What was kept is a pair the service accepts.
+    QSignalSpy refreshed(&session.auth, &MUserAuthManager::authorizationRefreshed);
+    QVERIFY(session.auth.refresh());
+    QVERIFY(refreshed.wait());
+    verifyStoredCredentials();
+}
+
+void TestUserAuthManager::refusedNewTokenSignsOut()
+{
+    // A token refused right after it was granted is not refreshed again and again.
+    QVERIFY(server.forceStatus("/api/v1/me.json", 401, R"({"error":"invalid_token"})", -1));
+    Session session;
+    QSignalSpy loggedOut(&session.auth, &MUserAuthManager::logoutPerformed);
+    session.auth.authenticateUser(demoEmail, demoPassword);
+    QVERIFY(loggedOut.wait());
+    QCOMPARE(session.auth.state(), MUserAuthManager::Idle);
+    QVERIFY(!session.auth.isAuthenticated());
+    QVERIFY(store.authInfo().isEmpty());
+    QCOMPARE(loggedPaths(),
+             (QStringList{"/api/v1/key.json", "/oauth/token.json", "/api/v1/me.json"}));
+}
+
+void TestUserAuthManager::refreshReplies()
+{
+    Session session;
+    QVERIFY(signIn(session));
+    QSignalSpy refreshed(&session.auth, &MUserAuthManager::authorizationRefreshed);
+    QSignalSpy signedIn(&session.auth, &MUserAuthManager::authorizationSuccess);
+    const QString refreshToken = store.authInfo().value("MRefreshToken").toString();
+    secrets << "access-from-refresh"
+            << "mac-token";
+
+    // A refresh may leave the refresh token out: the one held stays.
+    QVERIFY(server.forceStatus("/oauth/token", 200,
+                               R"({"token_type":"BEARER","access_token":"access-from-refresh"})"));
+    QVERIFY(session.auth.refresh());
+    QCOMPARE(session.auth.state(), MUserAuthManager::RefreshingToken);
+    // Asked twice while under way, it sends once.
+    QVERIFY(session.auth.refresh());
+    QVERIFY(refreshed.wait());
+    QCOMPARE(logged("/oauth/token").size(), 1);
+    QCOMPARE(session.auth.state(), MUserAuthManager::Authorized);
+    QVariantMap stored = store.authInfo();
+    QCOMPARE(stored.keys(), credentialKeys);
+    QCOMPARE(stored.value("MOAuthToken").toString(), QStringLiteral("access-from-refresh"));
+    QCOMPARE(stored.value("MOAuthTokenType").toString(), QStringLiteral("Bearer"));
+    QCOMPARE(stored.value("MRefreshToken").toString(), refreshToken);
+
+    // It still works.
+    QVERIFY(session.auth.refresh());
+    QVERIFY(refreshed.wait());
+    verifyStoredCredentials();
+
+    QCOMPARE(refreshed.count(), 2);
+    QCOMPARE(signedIn.count(), 0);
+}
+
+void TestUserAuthManager::failedRefreshCanBeRetried_data()
+{
+    QTest::addColumn<QString>("fault");
+    QTest::newRow("server error") << "status";
+    QTest::newRow("connection dropped") << "drop";
+    QTest::newRow("no access token") << "empty";
+}
+
+void TestUserAuthManager::failedRefreshCanBeRetried()
+{
+    QFETCH(QString, fault);
+    Session session;
+    QVERIFY(signIn(session));
+    const QVariantMap before = store.authInfo();
+    const QString path = QStringLiteral("/oauth/token");
+    if (fault == "status")
+        QVERIFY(server.forceStatus(path, 500, R"({"errors":["database down"]})"));
+    else if (fault == "drop")
+        QVERIFY(server.drop(path, -1));
+    else
+        QVERIFY(server.forceStatus(path, 200, R"({"token_type":"bearer"})"));
+
+    QSignalSpy failed(&session.auth, &MUserAuthManager::authenticationFailure);
+    QSignalSpy refreshed(&session.auth, &MUserAuthManager::authorizationRefreshed);
+    QVERIFY(session.auth.refresh());
+    QVERIFY(failed.wait());
+    QCOMPARE(store.authInfo(), before);
+    bool ok = true;
+    session.auth.authenticateRequest(MNetworkRequest(url("/api/v1/me.json")), &ok);
+    QVERIFY(!ok);
+
+    // The failure did not leave a refresh "under way": the next one is sent.
+    QVERIFY(server.reset());
+    QVERIFY(session.auth.refresh());
+    QVERIFY(refreshed.wait());
+    QCOMPARE(logged(path).size(), 1);
+    QCOMPARE(session.auth.state(), MUserAuthManager::Authorized);
+    QVERIFY(session.auth.isAuthenticated());
+    verifyStoredCredentials();
+}
+
+void TestUserAuthManager::refusedRefresh()
+{
+    Session session;
+    QVERIFY(signIn(session));
+    QVERIFY(server.revokeRefreshTokens(demoEmail));
+    QSignalSpy refused(&session.auth, &MUserAuthManager::authorizationFailed);
+    QVERIFY(session.auth.refresh());
+    QVERIFY(refused.wait());
+
+    QCOMPARE(refused.at(0).at(0).toString(), demoEmail);
+    QCOMPARE(refused.at(0).at(1).toStringList(), QStringList{"invalid_grant"});
+    QCOMPARE(session.auth.state(), MUserAuthManager::AuthorizationFailed);
+    QVERIFY(!session.auth.isAuthenticated());
+    // The credentials stay until the user signs out.
+    QCOMPARE(store.authInfo().keys(), credentialKeys);
+
+    // Nothing asks the service again until the next sign-in.
+    QVERIFY(!session.auth.refresh());
+    bool ok = true;
+    session.auth.createAuthenticatedRequest(url("/api/v1/me.json"), MNetworkRequest::Get, &ok);
+    QVERIFY(!ok);
+    QCOMPARE(logged("/oauth/token").size(), 1);
+    QCOMPARE(refused.count(), 1);
+
+    QVERIFY(signIn(session));
+    QSignalSpy refreshed(&session.auth, &MUserAuthManager::authorizationRefreshed);
+    QVERIFY(session.auth.refresh());
+    QVERIFY(refreshed.wait());
+
+    QSignalSpy loggedOut(&session.auth, &MUserAuthManager::logoutPerformed);
+    session.auth.reset();
+    QCOMPARE(loggedOut.count(), 1);
+    QCOMPARE(session.auth.state(), MUserAuthManager::Idle);
+    QVERIFY(store.authInfo().isEmpty());
+    QVERIFY(!session.auth.refresh());
+}
+
+void TestUserAuthManager::logHoldsNoSecret()
+{
+    QVERIFY(!LogCapture::messages().isEmpty());
+    QCOMPARE(LogCapture::leakedSecrets(server.tokens(), secrets), QStringList());
+}
+
+QTEST_GUILESS_MAIN(TestUserAuthManager)
+#include "tst_userauthmanager.moc"
