@@ -1,5 +1,6 @@
 #include "tolvoapp.h"
 
+#include "mformencoding.h"
 #include "muserauthmanager.h"
 #include "tolvoappimpl.h"
 
@@ -230,14 +231,13 @@ MNetworkRequest TolvoApp::createActionRequest(const QVariant &params, int action
             info.insert(ReqMapKey, map);
             info.insert(ReqArgKey, ReqMapKey);
             if (method == MNetworkRequest::Get) {
-                // Every value fully encoded: a "+" must not arrive as a space.
+                QList<QPair<QString, QString>> items;
+                for (auto it = map.cbegin(); it != map.cend(); ++it)
+                    items.append({it.key(), it.value().toString()});
                 QByteArray query = url.query(QUrl::FullyEncoded).toLatin1();
-                for (auto it = map.cbegin(); it != map.cend(); ++it) {
-                    if (!query.isEmpty())
-                        query += '&';
-                    query += QUrl::toPercentEncoding(it.key()) + '=' +
-                             QUrl::toPercentEncoding(it.value().toString());
-                }
+                if (!query.isEmpty() && !items.isEmpty())
+                    query += '&';
+                query += mFormEncode(items);
                 url.setQuery(QString::fromLatin1(query), QUrl::TolerantMode);
             }
             break;

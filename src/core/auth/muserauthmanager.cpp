@@ -5,8 +5,10 @@
 #include "mnetworkrequestmanager.h"
 #include "tolvoappimpl.h"
 
+#include "mformencoding.h"
 #include <QDebug>
 #include <QJsonDocument>
+
 #include <QJsonObject>
 #include <QMutexLocker>
 #include <QThread>
@@ -32,19 +34,6 @@ QUrl withPath(QUrl base, const QString &path)
         basePath.chop(1);
     base.setPath(basePath + path);
     return base;
-}
-
-// Every value is fully percent-encoded: "+", "&" and "=" in an e-mail or a password must
-// reach the service as typed.
-QByteArray formBody(const QList<QPair<QByteArray, QString>> &fields)
-{
-    QByteArray body;
-    for (const auto &field : fields) {
-        if (!body.isEmpty())
-            body += '&';
-        body += field.first + '=' + QUrl::toPercentEncoding(field.second);
-    }
-    return body;
 }
 
 MNetworkRequest formRequest(const QUrl &url, const QByteArray &body)
@@ -138,27 +127,27 @@ MNetworkRequest MUserAuthManagerPrivate::keyRequest(const QString &username,
 {
     const TolvoApp *app = TolvoApp::instance();
     return formRequest(withPath(app->baseAPIURL(), QStringLiteral("/key.json")),
-                       formBody({{"email", username}, {"password", password}}));
+                       mFormEncode({{"email", username}, {"password", password}}));
 }
 
 MNetworkRequest MUserAuthManagerPrivate::tokenRequest(const QString &apiKey)
 {
     const TolvoApp *app = TolvoApp::instance();
     return formRequest(withPath(app->authorizationURL(), QStringLiteral("/token.json")),
-                       formBody({{"grant_type", QStringLiteral("password")},
-                                 {"client_id", app->OAuth2ClientID()},
-                                 {"client_secret", app->OAuth2ClientSecret()},
-                                 {"auth_token", apiKey}}));
+                       mFormEncode({{"grant_type", QStringLiteral("password")},
+                                    {"client_id", app->OAuth2ClientID()},
+                                    {"client_secret", app->OAuth2ClientSecret()},
+                                    {"auth_token", apiKey}}));
 }
 
 MNetworkRequest MUserAuthManagerPrivate::refreshRequest(const QString &refreshToken)
 {
     const TolvoApp *app = TolvoApp::instance();
     return formRequest(withPath(app->authorizationURL(), QStringLiteral("/token")),
-                       formBody({{"grant_type", QStringLiteral("refresh_token")},
-                                 {"refresh_token", refreshToken},
-                                 {"client_id", app->OAuth2ClientID()},
-                                 {"client_secret", app->OAuth2ClientSecret()}}));
+                       mFormEncode({{"grant_type", QStringLiteral("refresh_token")},
+                                    {"refresh_token", refreshToken},
+                                    {"client_id", app->OAuth2ClientID()},
+                                    {"client_secret", app->OAuth2ClientSecret()}}));
 }
 
 MNetworkRequest MUserAuthManagerPrivate::checkRequest() const
