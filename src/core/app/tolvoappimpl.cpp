@@ -5,8 +5,10 @@
 #include "mnetworkreply.h"
 #include "mnetworkrequest.h"
 #include "mnetworkrequestmanager.h"
+#include "mobjectsmanager.h"
 #include "muserauthmanager.h"
 #include "socialrecordtypes.h"
+#include "storageobjecttypes.h"
 #include "tolvo.h"
 
 #include <QDataStream>
@@ -216,6 +218,7 @@ void TolvoAppImpl::init()
     qRegisterMetaType<QList<QVariantMap>>("QList<QVariantMap>");
     qRegisterMetaType<TolvoApp::ConnectivityStatus>("TolvoApp::ConnectivityStatus");
     registerSocialRecordTypes();
+    registerStorageObjectTypes();
 
     // Keep the application identifier: every manager sends the same user agent. Set before
     // the managers, which take a copy.
@@ -226,6 +229,8 @@ void TolvoAppImpl::init()
     d->authManager->setNetworkRequestManager(d->networkRequestManager);
     // The shut-down deletes it once it has completed.
     connect(d->authManager, &QObject::destroyed, this, [d] { d->authManager = nullptr; });
+    d->objectsManager = new MObjectsManager(this);
+    connect(d->objectsManager, &QObject::destroyed, this, [d] { d->objectsManager = nullptr; });
     d->initialized = true;
 }
 
@@ -235,6 +240,7 @@ void TolvoAppImpl::shutdown()
     if (d->shutdownStarted)
         return;
     registerShutdownableInstance(d->authManager);
+    registerShutdownableInstance(d->objectsManager);
     disconnect(this, &TolvoApp::connectivityStatusChanged, nullptr, nullptr);
     setShuttingDown();
     QMetaObject::invokeMethod(this, "_shutdown", Qt::QueuedConnection);

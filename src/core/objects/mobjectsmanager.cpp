@@ -1,0 +1,227 @@
+#include "mobjectsmanager.h"
+#include "mobjectsmanager_p.h"
+
+#include "mconfigdatabase.h"
+#include "mfilenames.h"
+#include "mjsonrequestmanager.h"
+#include "mnetworkrequestmanager.h"
+#include "mnotificationmanager.h"
+#include "storageobjecttypes.h"
+#include "tolvoapp.h"
+#include "tolvoappimpl.h"
+
+#include <QDebug>
+#include <QDir>
+
+namespace {
+
+const QString deltaCursorKey = QStringLiteral("lhid");
+
+} // namespace
+
+MObjectsManagerPrivate::MObjectsManagerPrivate(MObjectsManager *q)
+    : q_ptr(q)
+{}
+
+QString MObjectsManagerPrivate::remotePath(const QString &path)
+{
+    return QDir::cleanPath(QLatin1Char('/') + path);
+}
+
+bool MObjectsManagerPrivate::sendActionRequest(const QVariant &argument, int action,
+                                               const QVariant &userData)
+{
+    bool ok = false;
+    const MNetworkRequest request =
+        TolvoApp::instance()->createActionRequest(argument, action, userData, &ok);
+    if (!ok) {
+        qWarning("(MObjectsManager) Request for action %d not sent: not signed in, or its path "
+                 "was refused.",
+                 action);
+        return false;
+    }
+    qDebug().noquote().nospace() << "Sending network request " << int(request.method())
+                                 << " for URL: " << request.url().toString()
+                                 << " action: " << action;
+    jsonManager->sendRequest(request);
+    return true;
+}
+
+void MObjectsManagerPrivate::setDeltaCursor(const QString &cursor)
+{
+    deltaCursor = cursor;
+    MWriteValueToDB(deltaCursorKey, deltaCursor);
+}
+
+MObjectsManager::MObjectsManager(QObject *parent)
+    : QObject(parent)
+    , d_ptr(new MObjectsManagerPrivate(this))
+{
+    Q_D(MObjectsManager);
+    registerStorageObjectTypes();
+    qRegisterMetaType<QList<MShareLink>>();
+
+    d->jsonManager = new MJsonRequestManager(this);
+    if (MNetworkRequestManager *appManager = TolvoApp::instance()->networkRequestManager()) {
+        d->jsonManager->setIgnoreSslErrors(appManager->ignoreSslErrors());
+        d->jsonManager->setSslConfiguration(appManager->sslConfiguration());
+        d->jsonManager->setUserAgent(appManager->userAgent());
+    }
+    // An expired token is refreshed and the request sent again rather than failing the
+    // operation.
+    d->jsonManager->setRetryAuthenticatedRequests(true);
+    connect(d->jsonManager, &MJsonRequestManager::responseObjectReady, this,
+            [d](const QVariant &body, const MNetworkRequest &request, const MNetworkReply &reply) {
+                d->objectArrivedForRequest(body, request, reply);
+            });
+    connect(d->jsonManager, &MJsonRequestManager::decodeError, this,
+            [d](const MNetworkRequest &request, const QByteArray &, const MNetworkReply &) {
+                d->decodeErrorForRequest(request);
+            });
+
+    d->deltaCursor = MReadValueFromDB<QString>(deltaCursorKey);
+}
+
+MObjectsManager::~MObjectsManager() = default;
+
+void MObjectsManager::start()
+{
+    Q_D(MObjectsManager);
+    d->started = true;
+}
+
+void MObjectsManager::shutdown()
+{
+    // Runs in the manager's thread whichever thread asks.
+    QMetaObject::invokeMethod(this, [this] {
+        Q_D(MObjectsManager);
+        d->jsonManager->cancelAllActiveRequests();
+        // Canceled listings never answer; later ones must not wait for them.
+        d->pendingListings.clear();
+        emit shutdownCompleted();
+    });
+}
+
+void MObjectsManager::listObjects(const QString &path, bool force, const QVariant &userData)
+{
+    Q_D(MObjectsManager);
+    const QString key = d->remotePath(path);
+    MStorageObjectList objects;
+    if (!force && !d->listingsCache.isExpired(key, &objects)) {
+        // Callers may connect after the call and still be answered.
+        QMetaObject::invokeMethod(
+            this, [this, path, objects, userData] { emit objectsReady(path, objects, userData); },
+            Qt::QueuedConnection);
+        return;
+    }
+    if (d->pendingListings.contains(key))
+        return;
+    if (d->sendActionRequest(path, Tolvo::ListObjects, userData))
+        d->pendingListings.insert(key);
+}
+
+void MObjectsManager::fetchInfo(const QString &path, const QVariant &userData)
+{
+    Q_D(MObjectsManager);
+    MStorageObject object;
+    if (d->listingsCache.containsObject(d->remotePath(path), &object)) {
+        emit objectReady(object, userData);
+        return;
+    }
+    d->sendActionRequest(path, Tolvo::ObjectsMetadata, userData);
+}
+
+void MObjectsManager::deleteObject(const QString &path, const QVariant &userData)
+{
+    deleteObjects(QStringList{path}, userData);
+}
+
+void MObjectsManager::deleteObject(const MStorageObject &object, const QVariant &userData)
+{
+    // The full path of an invalid object is the root.
+    if (!object.isValid()) {
+        qWarning() << "(MObjectsManager) Not deleting an invalid object" << object;
+        return;
+    }
+    deleteObjects(QStringList{object.fullPath()}, userData);
+}
+
+void MObjectsManager::deleteObjects(const QStringList &paths, const QVariant &userData)
+{
+    Q_D(MObjectsManager);
+    d->sendActionRequest(paths, Tolvo::DeleteObjects, userData);
+}
+
+void MObjectsManager::createDirectory(const QString &path, const QVariant &userData)
+{
+    Q_D(MObjectsManager);
+    if (d->listingsCache.containsObject(d->remotePath(path))) {
+        MNotification notification(MNotification::ERROR,
+                                   QStringLiteral("Directory %1 already exists").arg(path), 0);
+        notification.setAttribute(MNotification::ErrorCode, int(Tolvo::DirectoryExists));
+        notification.setAttribute(MNotification::Path, path);
+        MNotificationManager::instance()->post(notification);
+        return;
+    }
+    d->sendActionRequest(path, Tolvo::MakeDirectory, userData);
+}
+
+void MObjectsManager::renameObject(const QString &source, const QString &destination,
+                                   const QVariant &userData)
+{
+    Q_D(MObjectsManager);
+    d->sendActionRequest(QVariantMap{{QStringLiteral("source"), source},
+                                     {QStringLiteral("destination"), destination}},
+                         Tolvo::RenameObject, userData);
+}
+
+void MObjectsManager::copyObject(const QString &source, const QString &destination,
+                                 const QVariant &userData)
+{
+    Q_D(MObjectsManager);
+    d->sendActionRequest(QVariantMap{{QStringLiteral("source"), source},
+                                     {QStringLiteral("destination"), destination}},
+                         Tolvo::CopyObject, userData);
+}
+
+void MObjectsManager::getShareLink(const QString &path, const QVariant &userData)
+{
+    Q_D(MObjectsManager);
+    // The service wants the lifetime in hours as a string.
+    const QVariantMap share{{QStringLiteral("path"), path},
+                            {QStringLiteral("expires_in"), QStringLiteral("72")}};
+    d->sendActionRequest(QVariantMap{{QStringLiteral("share"), share}}, Tolvo::CreateShareLink,
+                         userData);
+}
+
+void MObjectsManager::revokeShareLink(const QString &token, const QVariant &userData)
+{
+    Q_D(MObjectsManager);
+    d->sendActionRequest(QVariantMap{{QStringLiteral("token"), token}}, Tolvo::RevokeShareLink,
+                         userData);
+}
+
+void MObjectsManager::getShareLinksList(int offset, int limit, const QVariant &userData)
+{
+    Q_D(MObjectsManager);
+    d->sendActionRequest(
+        QVariantMap{{QStringLiteral("offset"), offset}, {QStringLiteral("limit"), limit}},
+        Tolvo::ListShareLinks, userData);
+}
+
+void MObjectsManager::sendShareLinkByEmail(const QString &link, const QString &filename,
+                                           const QStringList &emails, const QString &message)
+{
+    Q_D(MObjectsManager);
+    d->sendActionRequest(QVariantMap{{QStringLiteral("link"), link},
+                                     {QStringLiteral("filename"), filename},
+                                     {QStringLiteral("emails"), emails},
+                                     {QStringLiteral("message"), message}},
+                         Tolvo::EmailShareLink, QVariant());
+}
+
+QString MObjectsManager::suggestedFilePath(const QString &path) const
+{
+    Q_D(const MObjectsManager);
+    return mSuggestedFilePath(path, d->listingsCache, Tolvo::PlainSuffix);
+}

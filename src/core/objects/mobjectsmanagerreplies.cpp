@@ -1,0 +1,230 @@
+#include "mobjectsmanager.h"
+#include "mobjectsmanager_p.h"
+
+#include "mnetworkreply.h"
+#include "mnetworkrequest.h"
+#include "mnotificationmanager.h"
+#include "tolvoapp.h"
+
+#include <QDebug>
+#include <QUrl>
+
+namespace {
+
+const QString objectsKey = QStringLiteral("objects");
+const QString objectKey = QStringLiteral("object");
+const QString errorsKey = QStringLiteral("errors");
+const QString shareKey = QStringLiteral("share");
+
+struct ServiceError
+{
+    int code;
+    QString message;
+};
+
+// The service writes errors as strings, or, for deletes, as [path, code, message] lists.
+QList<ServiceError> serviceErrors(const QVariant &errors)
+{
+    QList<ServiceError> result;
+    const QVariantList entries =
+        errors.type() == QVariant::List ? errors.toList() : QVariantList{errors};
+    for (const QVariant &entry : entries) {
+        if (entry.type() == QVariant::List) {
+            const QVariantList fields = entry.toList();
+            result.append({fields.value(1).toInt(), fields.value(2).toString()});
+        } else if (entry.canConvert<QString>()) {
+            result.append({0, entry.toString()});
+        }
+    }
+    return result;
+}
+
+// Actions 7 and above have no name.
+QString requestType(int action)
+{
+    return action >= Tolvo::ListObjects && action <= Tolvo::CopyObject
+               ? mObjectAction(Tolvo::ObjectAction(action))
+               : QString();
+}
+
+} // namespace
+
+void MObjectsManagerPrivate::objectArrivedForRequest(const QVariant &body,
+                                                     const MNetworkRequest &request,
+                                                     const MNetworkReply &reply)
+{
+    Q_Q(MObjectsManager);
+    const QVariantMap info = request.userInfo().toMap();
+    const int action = info.value(ReqActionKey).toInt();
+    const QVariant userData = info.value(MObjectRequestUserDataKey);
+    const QString requestPath = remotePath(info.value(ReqPathKey).toString());
+    const QVariantMap response = body.toMap();
+    // Cleared first, so that a listener may list the path again from inside a signal.
+    if (action == Tolvo::ListObjects)
+        pendingListings.remove(requestPath);
+
+    const int status = reply.statusCode();
+    switch (status) {
+    case 200:
+    case 101:
+        handleSuccess(action, response, userData, info);
+        break;
+    case 404:
+        if (action == Tolvo::ListObjects)
+            emit q->pathNotFound(requestPath, userData);
+        break;
+    case 412:
+        if (action == Tolvo::RenameObject || action == Tolvo::CopyObject)
+            postFileExists(action, info.value(ReqMapKey).toMap(), userData);
+        break;
+    case 500:
+        postServiceErrors(action, response.value(errorsKey), userData);
+        break;
+    case 507:
+        MNotificationManager::instance()->postSpaceQuotaExceededError(Tolvo::ObjectAction(action));
+        break;
+    default:
+        qWarning("(MObjectsManager) Unhandled response status code %d", status);
+        break;
+    }
+}
+
+void MObjectsManagerPrivate::decodeErrorForRequest(const MNetworkRequest &request)
+{
+    const QVariantMap info = request.userInfo().toMap();
+    const int action = info.value(ReqActionKey).toInt();
+    if (action == Tolvo::ListObjects)
+        pendingListings.remove(remotePath(info.value(ReqPathKey).toString()));
+    reportUndecodable(action, info);
+}
+
+void MObjectsManagerPrivate::reportUndecodable(int action, const QVariantMap &info)
+{
+    Q_Q(MObjectsManager);
+    const MObjectError error(Tolvo::CannotContinue, QStringLiteral("Cannot decode response."),
+                             info.value(ReqPathKey).toString(), requestType(action), {});
+    emit q->objectActionErrors(MObjectErrorList{error}, Tolvo::ObjectAction(action),
+                               info.value(MObjectRequestUserDataKey));
+}
+
+void MObjectsManagerPrivate::handleSuccess(int action, const QVariantMap &body,
+                                           const QVariant &userData, const QVariantMap &info)
+{
+    Q_Q(MObjectsManager);
+    switch (action) {
+    case Tolvo::ListObjects:
+        handleListing(body, userData);
+        break;
+    case Tolvo::ObjectsMetadata: {
+        const MStorageObject object(body.value(objectKey).toMap());
+        if (!object.isValid()) {
+            qWarning() << "(MObjectsManager) Refusing the object of a metadata reply";
+            reportUndecodable(action, info);
+            break;
+        }
+        emit q->objectReady(object, userData);
+        break;
+    }
+    case Tolvo::CopyObject: {
+        const MStorageObject copied(body.value(objectKey).toMap());
+        const MStorageObject original(body.value(QStringLiteral("original_object")).toMap());
+        if (!copied.isValid() || !original.isValid()) {
+            qWarning() << "(MObjectsManager) Refusing the objects of a copy reply";
+            reportUndecodable(action, info);
+            break;
+        }
+        emit q->objectCopied(copied, original, userData);
+        break;
+    }
+    case Tolvo::CreateShareLink: {
+        const MStorageObject object(body.value(objectKey).toMap());
+        if (!object.isValid()) {
+            qWarning() << "(MObjectsManager) Refusing the object of a share reply";
+            reportUndecodable(action, info);
+            break;
+        }
+        const QUrl url(body.value(shareKey).toMap().value(QStringLiteral("public_url")).toString(),
+                       QUrl::TolerantMode);
+        emit q->shareUrlReady(object, url, userData);
+        break;
+    }
+    case Tolvo::RevokeShareLink:
+        emit q->shareUrlRevoked(MShareLink(body.value(shareKey).toMap()), userData);
+        break;
+    case Tolvo::ListShareLinks: {
+        QList<MShareLink> links;
+        const QVariantList entries = body.value(QStringLiteral("share_links")).toList();
+        for (const QVariant &entry : entries)
+            links.append(MShareLink(entry.toMap()));
+        emit q->shareLinksListReady(links, userData);
+        break;
+    }
+    case Tolvo::EmailShareLink:
+        emit q->shareLinkEmailsSent(body.value(QStringLiteral("filename")).toString(),
+                                    body.value(QStringLiteral("recps")).toStringList(),
+                                    body.value(errorsKey).toStringList(), userData);
+        break;
+    default:
+        // Deletes, new folders and renames reach listeners as live updates.
+        break;
+    }
+}
+
+void MObjectsManagerPrivate::handleListing(const QVariantMap &body, const QVariant &userData)
+{
+    Q_Q(MObjectsManager);
+    MStorageObjectList objects;
+    const QVariantList entries = body.value(objectsKey).toList();
+    for (const QVariant &entry : entries) {
+        const MStorageObject object(entry.toMap());
+        if (object.isValid())
+            objects.append(object);
+        else
+            qWarning() << "(MObjectsManager) Dropping an invalid object of a listing:"
+                       << entry.toMap().value(QStringLiteral("label")).toString();
+    }
+
+    const QString cursor = body.value(QStringLiteral("cursor")).toString();
+    if (deltaCursor.isEmpty() && !cursor.isEmpty())
+        setDeltaCursor(cursor);
+
+    // Stored first: a listener that lists again is answered from the cache.
+    listingsCache.store(objects);
+    emit q->objectsReady(body.value(QStringLiteral("base_path")).toString(), objects, userData);
+}
+
+void MObjectsManagerPrivate::postFileExists(int action, const QVariantMap &argument,
+                                            const QVariant &userData)
+{
+    const QString source = argument.value(QStringLiteral("source")).toString();
+    const QString destination = argument.value(QStringLiteral("destination")).toString();
+    MNotification notification(
+        MNotification::ERROR, QStringLiteral("A file already exists at path '%1'").arg(destination),
+        3);
+    notification.setAttribute(MNotification::ErrorCode, int(Tolvo::RemoteFileExists));
+    notification.setAttribute(MNotification::Action, action);
+    notification.setAttribute(MNotification::Path, source);
+    notification.setAttribute(MNotification::AdditionalPath, destination);
+    notification.setAttribute(MNotification::UserData, userData);
+    MNotificationManager::instance()->post(notification);
+}
+
+void MObjectsManagerPrivate::postServiceErrors(int action, const QVariant &errors,
+                                               const QVariant &userData)
+{
+    Q_Q(MObjectsManager);
+    qDebug() << "Error for action" << action;
+    qDebug() << "API errors:" << errors;
+    const bool deleting = action == Tolvo::DeleteObjects;
+    const QList<ServiceError> entries = serviceErrors(errors);
+    for (const ServiceError &entry : entries) {
+        MNotification notification(MNotification::ERROR, entry.message, 0);
+        notification.setAttribute(MNotification::Action, action);
+        if (deleting)
+            notification.setAttribute(MNotification::ErrorCode, entry.code);
+        MNotificationManager::instance()->post(notification);
+    }
+    // The messages went to the user; the caller only learns that the delete failed.
+    if (deleting)
+        emit q->objectActionErrors(MObjectErrorList(), Tolvo::DeleteObjects, userData);
+}
