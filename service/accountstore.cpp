@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <utility>
 
 namespace {
 
@@ -150,6 +151,11 @@ const UserAccount *AccountStore::findUser(qint64 id) const
     return it == users.end() ? nullptr : &*it;
 }
 
+UserAccount *AccountStore::findUser(qint64 id)
+{
+    return const_cast<UserAccount *>(std::as_const(*this).findUser(id));
+}
+
 std::optional<qint64> AccountStore::selectUser(const QString &email) const
 {
     if (email.isNull())
@@ -267,6 +273,30 @@ Device AccountStore::device(qint64 userId, const DeviceIdentity &identity)
     if (devices.size() != known)
         save();
     return device;
+}
+
+std::optional<UserAccount> AccountStore::user(const QString &email) const
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    const UserAccount *found = findUser(email);
+    return found ? std::optional<UserAccount>(*found) : std::nullopt;
+}
+
+bool AccountStore::hasRoom(qint64 userId, qint64 bytes) const
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    const UserAccount *found = findUser(userId);
+    return found && (bytes <= 0 || found->usedSize + bytes <= found->totalSize);
+}
+
+void AccountStore::addUsedSize(qint64 userId, qint64 bytes)
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    UserAccount *found = findUser(userId);
+    if (!found || bytes == 0)
+        return;
+    found->usedSize += bytes;
+    save();
 }
 
 bool AccountStore::expireAccessTokens(const QString &email)

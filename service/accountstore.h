@@ -42,6 +42,12 @@ public:
     std::optional<UserAccount> userFor(const QString &accessToken, const QString &apiKey) const;
     // The user's device with this identity, created when it is new.
     Device device(qint64 userId, const DeviceIdentity &identity);
+    std::optional<UserAccount> user(const QString &email) const;
+
+    // Whether the user's quota leaves room for bytes more.
+    bool hasRoom(qint64 userId, qint64 bytes) const;
+    // Adds bytes (negative: frees them) to what the user's files take.
+    void addUsedSize(qint64 userId, qint64 bytes);
 
     // email null: every user's. false when no user has that e-mail.
     bool expireAccessTokens(const QString &email);
@@ -53,6 +59,7 @@ private:
     UserAccount &addUser(UserAccount user, const QString &password);
     const UserAccount *findUser(const QString &email) const;
     const UserAccount *findUser(qint64 id) const;
+    UserAccount *findUser(qint64 id);
     // The user id an e-mail filter selects, 0 for all; nullopt when the e-mail is unknown.
     std::optional<qint64> selectUser(const QString &email) const;
     Device &findOrAddDevice(qint64 userId, const DeviceIdentity &identity);

@@ -66,6 +66,31 @@ bool AuthApi::admit(const httplib::Request &request, httplib::Response &response
     return false;
 }
 
+std::optional<UserAccount> AuthApi::signedInUser(const httplib::Request &request,
+                                                 httplib::Response &response) const
+{
+    std::optional<UserAccount> user = signer(request);
+    if (!user)
+        sendInvalidToken(response);
+    return user;
+}
+
+Router::Handler AuthApi::forUser(UserHandler handler) const
+{
+    return [this, handler](const httplib::Request &request, httplib::Response &response,
+                           const std::smatch &captures) {
+        if (const std::optional<UserAccount> user = signedInUser(request, response))
+            handler(*user, request, response, captures);
+    };
+}
+
+qint64 AuthApi::deviceId(const httplib::Request &request, const UserAccount &user) const
+{
+    return accounts
+        .device(user.id, DeviceIdentity::fromUserAgent(request.get_header_value("User-Agent")))
+        .id;
+}
+
 std::optional<UserAccount> AuthApi::signer(const httplib::Request &request) const
 {
     const QString authorization = header(request, "Authorization").trimmed();
@@ -146,12 +171,9 @@ void AuthApi::answerToken(const httplib::Request &request, httplib::Response &re
 
 void AuthApi::answerMe(const httplib::Request &request, httplib::Response &response) const
 {
-    // Checked again: the token may have been expired since admit().
-    const std::optional<UserAccount> user = signer(request);
-    if (!user) {
-        sendInvalidToken(response);
+    const std::optional<UserAccount> user = signedInUser(request, response);
+    if (!user)
         return;
-    }
     const Device device = accounts.device(
         user->id, DeviceIdentity::fromUserAgent(request.get_header_value("User-Agent")));
     JsonReply::send(response, 200,

@@ -1,15 +1,16 @@
 #ifndef AUTHAPI_H
 #define AUTHAPI_H
 
+#include "router.h"
 #include "useraccount.h"
 
 #include <httplib.h>
 
+#include <functional>
 #include <optional>
 #include <string>
 
 class AccountStore;
-class Router;
 
 // Sign-in: the API key for e-mail and password, OAuth2 tokens for the key, the signed-in
 // user, and the check that guards every signed request.
@@ -23,11 +24,21 @@ public:
     // True for a request signed with a live access token and its user's API key; otherwise
     // answers 401.
     bool admit(const httplib::Request &request, httplib::Response &response) const;
+    using UserHandler = std::function<void(const UserAccount &user, const httplib::Request &,
+                                           httplib::Response &, const std::smatch &captures)>;
+    // A route handler that runs handler for the signed-in user, or answers 401: a token may
+    // expire between admit() and the handler.
+    Router::Handler forUser(UserHandler handler) const;
+    // The id of the device that sent request, registered when it is new.
+    qint64 deviceId(const httplib::Request &request, const UserAccount &user) const;
 
     void addRoutes(Router &router);
 
 private:
     std::optional<UserAccount> signer(const httplib::Request &request) const;
+    // The signer; nullopt after answering 401.
+    std::optional<UserAccount> signedInUser(const httplib::Request &request,
+                                            httplib::Response &response) const;
     void answerKey(const httplib::Request &request, httplib::Response &response) const;
     void answerToken(const httplib::Request &request, httplib::Response &response) const;
     void answerMe(const httplib::Request &request, httplib::Response &response) const;

@@ -29,9 +29,10 @@ const std::string &bytePattern()
 
 } // namespace
 
-ControlApi::ControlApi(const StopFlag &stopFlag, AccountStore &accounts)
+ControlApi::ControlApi(const StopFlag &stopFlag, AccountStore &accounts, ObjectStore &objects)
     : stopFlag(stopFlag)
     , accountControl(accounts)
+    , objectControl(accounts, objects)
 {}
 
 bool ControlApi::isControlPath(const std::string &path)
@@ -76,6 +77,7 @@ void ControlApi::addRoutes(Router &router)
                });
 
     accountControl.addRoutes(router, prefix);
+    objectControl.addRoutes(router, prefix);
 
     // Streamed, so that a large size never sits in memory.
     router.add(

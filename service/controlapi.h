@@ -3,20 +3,22 @@
 
 #include "accountcontrol.h"
 #include "faulttable.h"
+#include "objectcontrol.h"
 #include "requestlog.h"
 
 #include <string>
 
 class AccountStore;
+class ObjectStore;
 class Router;
 class StopFlag;
 
-// The test-only API under /__control: injected faults, the request log, accounts and test
-// data. Only served when kerlo-local runs with --control; the client never calls it.
+// The test-only API under /__control: injected faults, the request log, accounts, files
+// and test data. Only served when kerlo-local runs with --control; the client never calls it.
 class ControlApi
 {
 public:
-    ControlApi(const StopFlag &stopFlag, AccountStore &accounts);
+    ControlApi(const StopFlag &stopFlag, AccountStore &accounts, ObjectStore &objects);
 
     static bool isControlPath(const std::string &path);
 
@@ -30,6 +32,7 @@ private:
     FaultTable faultTable;
     RequestLog log;
     AccountControl accountControl;
+    ObjectControl objectControl;
 };
 
 #endif // CONTROLAPI_H

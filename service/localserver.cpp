@@ -5,9 +5,14 @@
 #include "connectionsockets.h"
 #include "controlapi.h"
 #include "jsonreply.h"
+#include "objectsapi.h"
+#include "objectstore.h"
 #include "router.h"
 #include "serviceoptions.h"
+#include "shareapi.h"
+#include "sharelinkstore.h"
 #include "stopflag.h"
+#include "thumbnailapi.h"
 
 #include <QDir>
 #include <QFile>
@@ -35,6 +40,11 @@ struct LocalServer::Private
         : options(options)
         , accounts(options.dataPath)
         , auth(accounts)
+        , objects(options.dataPath, accounts)
+        , shareLinks(options.dataPath)
+        , objectsApi(auth, objects)
+        , shareApi(auth, objects, shareLinks, options.usesTls())
+        , thumbnailApi(auth, objects)
     {}
 
     void handle(const httplib::Request &request, httplib::Response &response);
@@ -49,6 +59,11 @@ struct LocalServer::Private
     ServiceOptions options;
     AccountStore accounts;
     AuthApi auth;
+    ObjectStore objects;
+    ShareLinkStore shareLinks;
+    ObjectsApi objectsApi;
+    ShareApi shareApi;
+    ThumbnailApi thumbnailApi;
     std::unique_ptr<httplib::Server> server;
     Router apiRoutes;
     Router controlRoutes;
@@ -92,7 +107,7 @@ LocalServer::LocalServer(const ServiceOptions &options)
     d->server->Options(anyPath, handler);
 
     if (options.controlApi) {
-        d->control.reset(new ControlApi(d->stopFlag, d->accounts));
+        d->control.reset(new ControlApi(d->stopFlag, d->accounts, d->objects));
         d->control->addRoutes(d->controlRoutes);
     }
     d->addApiRoutes();
@@ -109,6 +124,9 @@ void LocalServer::Private::addApiRoutes()
             JsonReply::send(response, 200, {{QStringLiteral("status"), QStringLiteral("ok")}});
         });
     auth.addRoutes(apiRoutes);
+    objectsApi.addRoutes(apiRoutes);
+    shareApi.addRoutes(apiRoutes);
+    thumbnailApi.addRoutes(apiRoutes);
 }
 
 void LocalServer::Private::handle(const httplib::Request &request, httplib::Response &response)
@@ -214,7 +232,7 @@ int LocalServer::run()
         return 1;
     }
     QString error;
-    if (!d->accounts.load(&error)) {
+    if (!d->accounts.load(&error) || !d->shareLinks.load(&error)) {
         std::fprintf(stderr, "kerlo-local: %s\n", qPrintable(error));
         return 1;
     }

@@ -284,6 +284,32 @@ QJsonObject KerloLocal::tokens() const
     return QJsonDocument::fromJson(reply).object().value(QLatin1String("tokens")).toObject();
 }
 
+QJsonObject KerloLocal::seedFile(const QString &email, const QString &path,
+                                 const QByteArray &content)
+{
+    return seed({{QStringLiteral("email"), email},
+                 {QStringLiteral("path"), path},
+                 {QStringLiteral("contentBase64"), QString::fromLatin1(content.toBase64())}});
+}
+
+QJsonObject KerloLocal::seedFolder(const QString &email, const QString &path)
+{
+    return seed({{QStringLiteral("email"), email},
+                 {QStringLiteral("path"), path},
+                 {QStringLiteral("folder"), true}});
+}
+
+QJsonObject KerloLocal::seed(const QJsonObject &body)
+{
+    QByteArray reply;
+    const int status = control("POST", QStringLiteral("/objects"), body, &reply);
+    if (status != 200) {
+        qWarning("kerlo-local refused a seed (%d): %s", status, reply.constData());
+        return {};
+    }
+    return QJsonDocument::fromJson(reply).object().value(QLatin1String("object")).toObject();
+}
+
 int KerloLocal::control(const QByteArray &method, const QString &path, const QJsonObject &body,
                         QByteArray *reply) const
 {

@@ -75,12 +75,20 @@ public:
     // handed out, oldest first.
     QJsonObject tokens() const;
 
+    // Files and folders of a user's store, made as another device would (journalled, with
+    // device id 0; missing folders on the way are made too). Return the stored "object";
+    // empty on failure.
+    QJsonObject seedFile(const QString &email, const QString &path, const QByteArray &content);
+    QJsonObject seedFolder(const QString &email, const QString &path);
+
     // Raw control call: method, path under the control prefix, JSON body. Returns the
     // HTTP status (0 on a transport failure) and stores the reply body.
     int control(const QByteArray &method, const QString &path, const QJsonObject &body = {},
                 QByteArray *reply = nullptr) const;
 
 private:
+    QJsonObject seed(const QJsonObject &body);
+
     struct Private;
     std::unique_ptr<Private> d;
 };

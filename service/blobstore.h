@@ -1,0 +1,29 @@
+#ifndef BLOBSTORE_H
+#define BLOBSTORE_H
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+
+// File contents by their MD5, shared by all users: blobs/<2 hex>/<32 hex>. A blob never
+// changes once written, so readers need no lock.
+class BlobStore
+{
+public:
+    explicit BlobStore(const QString &rootPath);
+
+    // Lower-case hex MD5: the only names that reach the file system.
+    static bool isDigest(const QString &hash);
+
+    // The digest of content, stored; empty when it cannot be written (reported on stderr).
+    QString put(const QByteArray &content) const;
+    std::optional<QByteArray> read(const QString &hash) const;
+
+private:
+    QString pathFor(const QString &hash) const;
+
+    const QString rootPath;
+};
+
+#endif // BLOBSTORE_H

@@ -1,0 +1,78 @@
+#ifndef OBJECTSTORE_H
+#define OBJECTSTORE_H
+
+#include "blobstore.h"
+#include "storeerror.h"
+
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QStringList>
+
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <vector>
+
+class AccountStore;
+class ObjectTree;
+
+// Every user's remote store: the tree of files and folders and the journal of its changes,
+// in objects/<user id>/ of the data folder, read when the user first needs them. Paths are
+// canonical (ObjectPath). Each change is journalled as made by a device of the user; 0
+// names none of them. Shared by all worker threads.
+class ObjectStore
+{
+public:
+    // What one path of a batch lookup found: the object, else what was removed there last.
+    struct Found
+    {
+        std::optional<QJsonObject> object;
+        std::optional<QJsonObject> removed;
+    };
+
+    ObjectStore(const QString &dataPath, AccountStore &accounts);
+    ~ObjectStore();
+
+    StoreError list(qint64 userId, const QString &folder, QJsonArray *objects, QString *cursor);
+    StoreError metadata(qint64 userId, const QString &path, QJsonObject *object);
+    StoreError find(qint64 userId, const QStringList &paths, std::vector<Found> *found);
+    StoreError readFile(qint64 userId, const QString &path, QByteArray *content);
+    StoreError head(qint64 userId, QString *cursor);
+    // 404 for a cursor the journal never gave.
+    StoreError changesAfter(qint64 userId, const QString &cursor, QJsonArray *updates,
+                            QString *head);
+
+    // Missing folders on the way are made too.
+    StoreError makeFolder(qint64 userId, qint64 deviceId, const QString &path, QJsonObject *object);
+    StoreError putFile(qint64 userId, qint64 deviceId, const QString &path,
+                       const QByteArray &content, QJsonObject *object);
+    // Paths that do not exist are listed in missing; the others are removed.
+    StoreError remove(qint64 userId, qint64 deviceId, const QStringList &paths, QJsonArray *removed,
+                      QStringList *missing);
+    StoreError move(qint64 userId, qint64 deviceId, const QString &from, const QString &to,
+                    QJsonObject *object);
+    StoreError copy(qint64 userId, qint64 deviceId, const QString &from, const QString &to,
+                    QJsonObject *copy, QJsonObject *original);
+
+private:
+    struct UserObjects;
+
+    UserObjects *objectsOf(qint64 userId, StoreError *error);
+    // Runs operation on the user's objects under the lock.
+    template<typename Operation> StoreError withObjects(qint64 userId, Operation operation);
+    // Stores next as the user's tree and journals the entries; the user pays for the bytes
+    // it adds.
+    StoreError commit(qint64 userId, UserObjects &user, const ObjectTree &next,
+                      const std::vector<QJsonObject> &entries);
+    bool save(qint64 userId, const ObjectTree &tree) const;
+    QString userPath(qint64 userId) const;
+
+    const QString dataPath;
+    AccountStore &accounts;
+    const BlobStore blobs;
+    std::mutex mutex;
+    std::map<qint64, std::unique_ptr<UserObjects>> users;
+};
+
+#endif // OBJECTSTORE_H

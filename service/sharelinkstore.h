@@ -1,0 +1,34 @@
+#ifndef SHARELINKSTORE_H
+#define SHARELINKSTORE_H
+
+#include "sharelink.h"
+
+#include <mutex>
+#include <optional>
+#include <vector>
+
+// Every user's share links, oldest first, kept in sharelinks.json in the data folder and
+// rewritten whole after every change. Shared by all worker threads.
+class ShareLinkStore
+{
+public:
+    explicit ShareLinkStore(const QString &dataPath);
+
+    bool load(QString *error);
+
+    // The user's active link to path when there is one, else a new one.
+    ShareLink share(qint64 userId, const QString &path, qint64 expiresIn);
+    // nullopt when the user has no link with that token. A revoked link stays revoked as of
+    // the first time.
+    std::optional<ShareLink> revoke(qint64 userId, const QString &token);
+    std::vector<ShareLink> list(qint64 userId, qint64 offset, qint64 limit) const;
+
+private:
+    bool save() const; // reports a failure on stderr
+
+    const QString filePath;
+    mutable std::mutex mutex;
+    std::vector<ShareLink> links;
+};
+
+#endif // SHARELINKSTORE_H
