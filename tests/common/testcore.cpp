@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QProcess>
+#include <QTemporaryDir>
 
 namespace TestCore {
 
@@ -21,6 +22,12 @@ void configureCore(const QUrl &serviceUrl)
     app->setAuthorizationURL(oauth);
     app->setOAuth2ClientID(QString(64, QLatin1Char('a')));
     app->setOAuth2ClientSecret(QString(64, QLatin1Char('b')));
+}
+
+QString supportPath()
+{
+    static QTemporaryDir folder;
+    return folder.path();
 }
 
 void initCore(const QUrl &serviceUrl, const QString &supportPath)

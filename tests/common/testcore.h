@@ -11,6 +11,10 @@ namespace TestCore {
 // "/api/v1"), with supportPath as its support folder, and runs init().
 void initCore(const QUrl &serviceUrl, const QString &supportPath);
 
+// A support folder that lives as long as the process: the core holds a lock inside it until
+// the application object is destroyed, after the test object and its members.
+QString supportPath();
+
 // Sets the configuration values without running init().
 void configureCore(const QUrl &serviceUrl);
 

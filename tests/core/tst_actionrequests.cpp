@@ -11,9 +11,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-
 namespace {
-QTemporaryDir support;
 const QString hostileName = QStringLiteral("/Photos/a b+c%d?e#f/\u00e9t\u00e9");
 } // namespace
 
@@ -43,7 +41,7 @@ private slots:
     {
         MAuthStore::setInstance(&store);
         QVERIFY(server.start());
-        TestCore::initCore(server.baseUrl(), support.path());
+        TestCore::initCore(server.baseUrl(), TestCore::supportPath());
         MUserAuthManager *auth = TolvoApp::instance()->authManager();
         QVERIFY(auth);
 

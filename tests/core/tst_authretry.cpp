@@ -70,7 +70,6 @@ private:
     QUrl url(const QString &path) const;
     int loggedCount(const QString &path) const;
 
-    QTemporaryDir support;
     KerloLocal server;
     MemoryAuthStore store;
 };
@@ -108,10 +107,9 @@ int TestAuthRetry::loggedCount(const QString &path) const
 void TestAuthRetry::initTestCase()
 {
     LogCapture::install();
-    QVERIFY(support.isValid());
     QVERIFY(server.start());
     MAuthStore::setInstance(&store);
-    TestCore::initCore(server.baseUrl(), support.path());
+    TestCore::initCore(server.baseUrl(), TestCore::supportPath());
     QVERIFY(auth());
 }
 

@@ -29,7 +29,6 @@ private slots:
 private:
     QUrl url(const QString &path) const;
 
-    QTemporaryDir support;
     KerloLocal server;
 };
 
@@ -45,9 +44,8 @@ QUrl TestJsonRequestManager::url(const QString &path) const
 
 void TestJsonRequestManager::initTestCase()
 {
-    QVERIFY(support.isValid());
     QVERIFY(server.start());
-    TestCore::initCore(server.baseUrl(), support.path());
+    TestCore::initCore(server.baseUrl(), TestCore::supportPath());
 }
 
 void TestJsonRequestManager::init()

@@ -39,7 +39,6 @@ private:
     QJsonArray logged(const QString &path) const;
     static MNetworkRequest requestAt(const Spy &spy, int index);
 
-    QTemporaryDir support;
     KerloLocal server;
 };
 
@@ -70,9 +69,8 @@ MNetworkRequest TestNetworkRequestManager::requestAt(const Spy &spy, int index)
 
 void TestNetworkRequestManager::initTestCase()
 {
-    QVERIFY(support.isValid());
     QVERIFY(server.start());
-    TestCore::initCore(server.baseUrl(), support.path());
+    TestCore::initCore(server.baseUrl(), TestCore::supportPath());
 }
 
 void TestNetworkRequestManager::init()

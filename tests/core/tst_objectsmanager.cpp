@@ -21,7 +21,6 @@
 namespace {
 
 // Outlives the core application, which holds a lock file in it until it is destroyed.
-QTemporaryDir support;
 const QString demoEmail = QStringLiteral("demo@kerlo.local");
 const QString fileA = QStringLiteral("/Docs/a.txt");
 const QString fileB = QStringLiteral("/Docs/b.txt");
@@ -92,10 +91,9 @@ private:
 
 void TestObjectsManager::initTestCase()
 {
-    QVERIFY(support.isValid());
     QVERIFY(server.start());
     MAuthStore::setInstance(&store);
-    TestCore::initCore(server.baseUrl(), support.path());
+    TestCore::initCore(server.baseUrl(), TestCore::supportPath());
     TolvoApp::instance()->setConnectivityStatus(TolvoApp::Online);
     signIn();
     for (const QString &path : {fileA, QStringLiteral("/Work/old.txt"), QStringLiteral("/gone.txt"),

@@ -66,7 +66,6 @@ private:
     QJsonObject issued(const QString &email = demoEmail) const;
     void verifyStoredCredentials(const QString &email = demoEmail);
 
-    QTemporaryDir support;
     KerloLocal server;
     MemoryAuthStore store;
     // Passwords and tokens that must never reach the log.
@@ -128,9 +127,8 @@ void TestUserAuthManager::verifyStoredCredentials(const QString &email)
 void TestUserAuthManager::initTestCase()
 {
     LogCapture::install();
-    QVERIFY(support.isValid());
     QVERIFY(server.start());
-    TestCore::initCore(server.baseUrl(), support.path());
+    TestCore::initCore(server.baseUrl(), TestCore::supportPath());
     MAuthStore::setInstance(&store);
 }
 
