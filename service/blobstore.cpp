@@ -21,7 +21,7 @@ bool BlobStore::isDigest(const QString &hash)
            });
 }
 
-QString BlobStore::pathFor(const QString &hash) const
+QString BlobStore::filePath(const QString &hash) const
 {
     return QStringLiteral("%1/%2/%3").arg(rootPath, hash.left(2), hash);
 }
@@ -30,7 +30,7 @@ QString BlobStore::put(const QByteArray &content) const
 {
     const QString hash =
         QString::fromLatin1(QCryptographicHash::hash(content, QCryptographicHash::Md5).toHex());
-    const QString path = pathFor(hash);
+    const QString path = filePath(hash);
     const QFileInfo stored(path);
     if (stored.exists() && stored.size() == content.size())
         return hash;
@@ -44,11 +44,16 @@ QString BlobStore::put(const QByteArray &content) const
     return QString();
 }
 
+bool BlobStore::contains(const QString &hash) const
+{
+    return isDigest(hash) && QFileInfo::exists(filePath(hash));
+}
+
 std::optional<QByteArray> BlobStore::read(const QString &hash) const
 {
     if (!isDigest(hash))
         return std::nullopt;
-    QFile file(pathFor(hash));
+    QFile file(filePath(hash));
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
     return file.readAll();

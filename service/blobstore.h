@@ -6,7 +6,7 @@
 
 #include <optional>
 
-// File contents by their MD5, shared by all users: blobs/<2 hex>/<32 hex>. A blob never
+// Contents by their MD5, shared by all users: <root>/<2 hex>/<32 hex>. A blob never
 // changes once written, so readers need no lock.
 class BlobStore
 {
@@ -19,10 +19,11 @@ public:
     // The digest of content, stored; empty when it cannot be written (reported on stderr).
     QString put(const QByteArray &content) const;
     std::optional<QByteArray> read(const QString &hash) const;
+    bool contains(const QString &hash) const;
+    // Where the blob of a digest lives, for streaming it in or out.
+    QString filePath(const QString &hash) const;
 
 private:
-    QString pathFor(const QString &hash) const;
-
     const QString rootPath;
 };
 

@@ -4,6 +4,7 @@
 #include "jsonreply.h"
 #include "router.h"
 #include "stopflag.h"
+#include "transferswitchtable.h"
 
 #include <algorithm>
 
@@ -29,10 +30,13 @@ const std::string &bytePattern()
 
 } // namespace
 
-ControlApi::ControlApi(const StopFlag &stopFlag, AccountStore &accounts, ObjectStore &objects)
+ControlApi::ControlApi(const StopFlag &stopFlag, AccountStore &accounts, ObjectStore &objects,
+                       TransferSwitchTable &transferSwitches, UploadStore &uploads)
     : stopFlag(stopFlag)
     , accountControl(accounts)
     , objectControl(accounts, objects)
+    , transferSwitches(transferSwitches)
+    , transferControl(transferSwitches, uploads)
 {}
 
 bool ControlApi::isControlPath(const std::string &path)
@@ -72,12 +76,14 @@ void ControlApi::addRoutes(Router &router)
     router.add("POST", prefix + "/reset",
                [this](const httplib::Request &, httplib::Response &response, const std::smatch &) {
                    faultTable.clear();
+                   transferSwitches.clear();
                    log.clear();
                    JsonReply::send(response, 200, {});
                });
 
     accountControl.addRoutes(router, prefix);
     objectControl.addRoutes(router, prefix);
+    transferControl.addRoutes(router, prefix);
 
     // Streamed, so that a large size never sits in memory.
     router.add(

@@ -5,6 +5,7 @@
 #include "faulttable.h"
 #include "objectcontrol.h"
 #include "requestlog.h"
+#include "transfercontrol.h"
 
 #include <string>
 
@@ -12,13 +13,17 @@ class AccountStore;
 class ObjectStore;
 class Router;
 class StopFlag;
+class TransferSwitchTable;
+class UploadStore;
 
-// The test-only API under /__control: injected faults, the request log, accounts, files
-// and test data. Only served when kerlo-local runs with --control; the client never calls it.
+// The test-only API under /__control: injected faults, the request log, accounts, files,
+// transfers and test data. Only served when kerlo-local runs with --control; the client never calls
+// it.
 class ControlApi
 {
 public:
-    ControlApi(const StopFlag &stopFlag, AccountStore &accounts, ObjectStore &objects);
+    ControlApi(const StopFlag &stopFlag, AccountStore &accounts, ObjectStore &objects,
+               TransferSwitchTable &transferSwitches, UploadStore &uploads);
 
     static bool isControlPath(const std::string &path);
 
@@ -33,6 +38,8 @@ private:
     RequestLog log;
     AccountControl accountControl;
     ObjectControl objectControl;
+    TransferSwitchTable &transferSwitches;
+    TransferControl transferControl;
 };
 
 #endif // CONTROLAPI_H

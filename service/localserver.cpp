@@ -4,6 +4,7 @@
 #include "authapi.h"
 #include "connectionsockets.h"
 #include "controlapi.h"
+#include "downloadapi.h"
 #include "jsonreply.h"
 #include "objectsapi.h"
 #include "objectstore.h"
@@ -13,6 +14,9 @@
 #include "sharelinkstore.h"
 #include "stopflag.h"
 #include "thumbnailapi.h"
+#include "transferswitchtable.h"
+#include "uploadapi.h"
+#include "uploadstore.h"
 
 #include <QDir>
 #include <QFile>
@@ -42,9 +46,12 @@ struct LocalServer::Private
         , auth(accounts)
         , objects(options.dataPath, accounts)
         , shareLinks(options.dataPath)
+        , uploads(options.dataPath)
         , objectsApi(auth, objects)
         , shareApi(auth, objects, shareLinks, options.usesTls())
         , thumbnailApi(auth, objects)
+        , uploadApi(auth, accounts, objects, uploads, transferSwitches)
+        , downloadApi(auth, objects, transferSwitches, stopFlag)
     {}
 
     void handle(const httplib::Request &request, httplib::Response &response);
@@ -61,14 +68,19 @@ struct LocalServer::Private
     AuthApi auth;
     ObjectStore objects;
     ShareLinkStore shareLinks;
+    UploadStore uploads;
+    // Empty unless the control API fills it.
+    TransferSwitchTable transferSwitches;
+    StopFlag stopFlag;
     ObjectsApi objectsApi;
     ShareApi shareApi;
     ThumbnailApi thumbnailApi;
+    UploadApi uploadApi;
+    DownloadApi downloadApi;
     std::unique_ptr<httplib::Server> server;
     Router apiRoutes;
     Router controlRoutes;
     std::unique_ptr<ControlApi> control;
-    StopFlag stopFlag;
     std::atomic<bool> listenReturned{false};
     int port = 0;
 };
@@ -107,7 +119,8 @@ LocalServer::LocalServer(const ServiceOptions &options)
     d->server->Options(anyPath, handler);
 
     if (options.controlApi) {
-        d->control.reset(new ControlApi(d->stopFlag, d->accounts, d->objects));
+        d->control.reset(
+            new ControlApi(d->stopFlag, d->accounts, d->objects, d->transferSwitches, d->uploads));
         d->control->addRoutes(d->controlRoutes);
     }
     d->addApiRoutes();
@@ -124,6 +137,8 @@ void LocalServer::Private::addApiRoutes()
             JsonReply::send(response, 200, {{QStringLiteral("status"), QStringLiteral("ok")}});
         });
     auth.addRoutes(apiRoutes);
+    uploadApi.addRoutes(apiRoutes);
+    downloadApi.addRoutes(apiRoutes);
     objectsApi.addRoutes(apiRoutes);
     shareApi.addRoutes(apiRoutes);
     thumbnailApi.addRoutes(apiRoutes);
@@ -131,6 +146,10 @@ void LocalServer::Private::addApiRoutes()
 
 void LocalServer::Private::handle(const httplib::Request &request, httplib::Response &response)
 {
+    // The HTTP layer would cut every body to the Range itself, without clamping or 416:
+    // only downloads serve ranges, and they read the header. The request is the server's
+    // own mutable object.
+    const_cast<httplib::Request &>(request).ranges.clear();
     if (control && ControlApi::isControlPath(request.path)) {
         if (!controlRoutes.dispatch(request, response))
             JsonReply::sendNotFound(response);
@@ -232,7 +251,7 @@ int LocalServer::run()
         return 1;
     }
     QString error;
-    if (!d->accounts.load(&error) || !d->shareLinks.load(&error)) {
+    if (!d->accounts.load(&error) || !d->shareLinks.load(&error) || !d->uploads.load(&error)) {
         std::fprintf(stderr, "kerlo-local: %s\n", qPrintable(error));
         return 1;
     }

@@ -5,6 +5,7 @@
 #include "objectpath.h"
 #include "objecttree.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QJsonDocument>
@@ -223,26 +224,50 @@ StoreError ObjectStore::find(qint64 userId, const QStringList &paths, std::vecto
     });
 }
 
-StoreError ObjectStore::readFile(qint64 userId, const QString &path, QByteArray *content)
+StoreError ObjectStore::fileObject(qint64 userId, const QString &path, StoredObject *file,
+                                   QJsonObject *json)
 {
-    QString hash;
-    const StoreError error = withObjects(userId, [&](UserObjects &user) -> StoreError {
+    return withObjects(userId, [&](UserObjects &user) -> StoreError {
         const StoredObject *object = user.tree.find(path);
         if (!object)
             return notFound(path);
         if (object->folder)
             return {415, QStringLiteral("%1 is a folder").arg(path)};
-        hash = object->hash;
+        *file = *object;
+        if (json)
+            *json = user.tree.replyJson(*object);
         return {};
     });
-    if (error)
+}
+
+StoreError ObjectStore::readFile(qint64 userId, const QString &path, QByteArray *content)
+{
+    StoredObject file;
+    if (const StoreError error = fileObject(userId, path, &file, nullptr))
         return error;
     // Blobs never change, so the read needs no lock.
-    const std::optional<QByteArray> bytes = blobs.read(hash);
+    const std::optional<QByteArray> bytes = blobs.read(file.hash);
     if (!bytes)
         return {500, QStringLiteral("The content of %1 is missing").arg(path)};
     *content = *bytes;
     return {};
+}
+
+StoreError ObjectStore::fileAt(qint64 userId, const QString &path, QJsonObject *object,
+                               QString *contentPath)
+{
+    StoredObject file;
+    if (const StoreError error = fileObject(userId, path, &file, object))
+        return error;
+    if (!blobs.contains(file.hash))
+        return {500, QStringLiteral("The content of %1 is missing").arg(path)};
+    *contentPath = blobs.filePath(file.hash);
+    return {};
+}
+
+StoreError ObjectStore::check(qint64 userId, const QString &path, const Check &check)
+{
+    return withObjects(userId, [&](UserObjects &user) { return check(user.tree.find(path)); });
 }
 
 StoreError ObjectStore::head(qint64 userId, QString *cursor)
@@ -294,9 +319,19 @@ StoreError ObjectStore::putFile(qint64 userId, qint64 deviceId, const QString &p
     const QString hash = blobs.put(content);
     if (hash.isEmpty())
         return {500, QStringLiteral("The content could not be stored")};
+    return placeFile(
+        userId, deviceId, path, hash, content.size(), QDateTime::currentSecsSinceEpoch(),
+        [](const StoredObject *) { return StoreError(); }, object);
+}
 
+StoreError ObjectStore::placeFile(qint64 userId, qint64 deviceId, const QString &path,
+                                  const QString &hash, qint64 size, qint64 modified,
+                                  const Check &check, QJsonObject *object)
+{
     return withObjects(userId, [&](UserObjects &user) -> StoreError {
         const StoredObject *existing = user.tree.find(path);
+        if (StoreError refused = check(existing))
+            return refused;
         if (existing && existing->folder)
             return {412, QStringLiteral("%1 is a folder").arg(path)};
         if (existing && existing->hash == hash) {
@@ -308,7 +343,9 @@ StoreError ObjectStore::putFile(qint64 userId, qint64 deviceId, const QString &p
         QStringList made;
         if (StoreError blocked = makeFolders(&next, ObjectPath::parent(path), &made))
             return blocked;
-        next.insert(StoredObject::newFile(path, hash, content.size()));
+        StoredObject file = StoredObject::newFile(path, hash, size);
+        file.modified = modified;
+        next.insert(file);
         std::vector<QJsonObject> entries;
         for (const QString &folder : made)
             entries.push_back(

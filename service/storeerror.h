@@ -8,6 +8,7 @@ struct StoreError
 {
     int status = 0; // 0: no error
     QString message;
+    int code = 0; // the reply's "error_code"; 0: none
 
     explicit operator bool() const { return status != 0; }
 };

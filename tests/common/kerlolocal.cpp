@@ -310,6 +310,62 @@ QJsonObject KerloLocal::seed(const QJsonObject &body)
     return QJsonDocument::fromJson(reply).object().value(QLatin1String("object")).toObject();
 }
 
+bool KerloLocal::cutDownload(qint64 bytes, const QString &path, int count)
+{
+    return addTransferSwitch("cut-download", path, count, {{QStringLiteral("bytes"), bytes}});
+}
+
+bool KerloLocal::ignoreRange(const QString &path, int count)
+{
+    return addTransferSwitch("ignore-range", path, count);
+}
+
+bool KerloLocal::omitMetadata(const QString &path, int count)
+{
+    return addTransferSwitch("omit-metadata", path, count);
+}
+
+bool KerloLocal::fakeMetadataHash(const QString &hash, const QString &path, int count)
+{
+    return addTransferSwitch("metadata-hash", path, count, {{QStringLiteral("hash"), hash}});
+}
+
+bool KerloLocal::reverseMissingChunks(const QString &path, int count)
+{
+    return addTransferSwitch("reverse-missing", path, count);
+}
+
+bool KerloLocal::addTransferSwitch(const char *name, const QString &path, int count,
+                                   const QJsonObject &fields)
+{
+    QJsonObject body = fields;
+    body.insert(QStringLiteral("switch"), QLatin1String(name));
+    body.insert(QStringLiteral("count"), count);
+    if (!path.isEmpty())
+        body.insert(QStringLiteral("path"), path);
+    QByteArray reply;
+    const int status = control("POST", QStringLiteral("/transfer-switch"), body, &reply);
+    if (status != 200)
+        qWarning("kerlo-local refused a transfer switch (%d): %s", status, reply.constData());
+    return status == 200;
+}
+
+QJsonObject KerloLocal::uploads() const
+{
+    QByteArray reply;
+    if (control("GET", QStringLiteral("/uploads"), {}, &reply) != 200)
+        return {};
+    return QJsonDocument::fromJson(reply).object();
+}
+
+bool KerloLocal::expireUploads(const QString &token)
+{
+    QJsonObject body;
+    if (!token.isEmpty())
+        body.insert(QStringLiteral("token"), token);
+    return control("POST", QStringLiteral("/uploads/expire"), body) == 200;
+}
+
 int KerloLocal::control(const QByteArray &method, const QString &path, const QJsonObject &body,
                         QByteArray *reply) const
 {

@@ -81,6 +81,21 @@ public:
     QJsonObject seedFile(const QString &email, const QString &path, const QByteArray &content);
     QJsonObject seedFolder(const QString &email, const QString &path);
 
+    // Transfer switches, for the next count matching transfers (-1: forever); path is the
+    // remote path of the file, empty for any. A cut download sends bytes of its body, then
+    // drops the connection; a faked metadata hash may be any text.
+    bool cutDownload(qint64 bytes, const QString &path = QString(), int count = 1);
+    bool ignoreRange(const QString &path = QString(), int count = 1);
+    bool omitMetadata(const QString &path = QString(), int count = 1);
+    bool fakeMetadataHash(const QString &hash, const QString &path = QString(), int count = 1);
+    // The next new uploads list their missing chunks last first.
+    bool reverseMissingChunks(const QString &path = QString(), int count = 1);
+    // {"chunks": {"count", "bytes"}, "uploads": [{"token", "path", "chunk_hashes",
+    // "missing_chunks", ...}]}
+    QJsonObject uploads() const;
+    // An empty token expires every open upload.
+    bool expireUploads(const QString &token = QString());
+
     // Raw control call: method, path under the control prefix, JSON body. Returns the
     // HTTP status (0 on a transport failure) and stores the reply body.
     int control(const QByteArray &method, const QString &path, const QJsonObject &body = {},
@@ -88,6 +103,8 @@ public:
 
 private:
     QJsonObject seed(const QJsonObject &body);
+    bool addTransferSwitch(const char *name, const QString &path, int count,
+                           const QJsonObject &fields = {});
 
     struct Private;
     std::unique_ptr<Private> d;

@@ -361,7 +361,8 @@ void TestKerloLocalObjects::hostilePaths()
     // Nothing changed, and nothing was written beside the data folder.
     QCOMPARE(get("/objects/list").body, before);
     const QDir data(server.dataPath());
-    const QStringList known{"accounts.json", "blobs", "objects", "sharelinks.json"};
+    const QStringList known{"accounts.json", "blobs",           "chunks",
+                            "objects",       "sharelinks.json", "uploads"};
     for (const QString &entry : data.entryList(QDir::AllEntries | QDir::NoDotAndDotDot))
         QVERIFY2(known.contains(entry), qPrintable(entry));
 }

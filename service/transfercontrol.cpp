@@ -1,0 +1,48 @@
+#include "transfercontrol.h"
+
+#include "jsonbody.h"
+#include "jsonreply.h"
+#include "router.h"
+#include "transferswitchtable.h"
+#include "uploadstore.h"
+
+TransferControl::TransferControl(TransferSwitchTable &switches, UploadStore &uploads)
+    : switches(switches)
+    , uploads(uploads)
+{}
+
+void TransferControl::addRoutes(Router &router, const std::string &prefix)
+{
+    router.add(
+        "POST", prefix + "/transfer-switch",
+        [this](const httplib::Request &request, httplib::Response &response, const std::smatch &) {
+            const std::optional<QJsonObject> json = JsonBody::object(request, response);
+            if (!json)
+                return;
+            QString error;
+            const std::optional<TransferSwitch> transferSwitch =
+                TransferSwitch::fromJson(*json, &error);
+            if (!transferSwitch) {
+                JsonReply::sendErrors(response, 400, {error});
+                return;
+            }
+            switches.add(*transferSwitch);
+            JsonReply::send(response, 200, {});
+        });
+
+    router.add("GET", prefix + "/uploads",
+               [this](const httplib::Request &, httplib::Response &response, const std::smatch &) {
+                   JsonReply::send(response, 200, uploads.stateJson());
+               });
+
+    // {"token": ...} ages one upload, {} every one.
+    router.add(
+        "POST", prefix + "/uploads/expire",
+        [this](const httplib::Request &request, httplib::Response &response, const std::smatch &) {
+            const std::optional<QJsonObject> json = JsonBody::object(request, response);
+            if (!json)
+                return;
+            uploads.expire(json->value(QLatin1String("token")).toString());
+            JsonReply::send(response, 200, {});
+        });
+}
