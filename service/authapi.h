@@ -29,6 +29,19 @@ public:
     // A route handler that runs handler for the signed-in user, or answers 401: a token may
     // expire between admit() and the handler.
     Router::Handler forUser(UserHandler handler) const;
+    // Adds a signed route answered by one of api's member functions.
+    template<typename Api>
+    void addUserRoute(Router &router, const std::string &method, const std::string &pattern,
+                      Api *api,
+                      void (Api::*answer)(const UserAccount &, const httplib::Request &,
+                                          httplib::Response &, const std::smatch &)) const
+    {
+        router.add(method, pattern,
+                   forUser([api, answer](const UserAccount &user, const httplib::Request &request,
+                                         httplib::Response &response, const std::smatch &captures) {
+                       (api->*answer)(user, request, response, captures);
+                   }));
+    }
     // The id of the device that sent request, registered when it is new.
     qint64 deviceId(const httplib::Request &request, const UserAccount &user) const;
 

@@ -86,12 +86,7 @@ ObjectsApi::ObjectsApi(const AuthApi &auth, ObjectStore &objects)
 void ObjectsApi::addRoutes(Router &router)
 {
     const auto add = [this, &router](const char *method, const char *pattern, Answer answer) {
-        router.add(
-            method, pattern,
-            auth.forUser([this, answer](const UserAccount &user, const httplib::Request &request,
-                                        httplib::Response &response, const std::smatch &captures) {
-                (this->*answer)(user, request, response, captures);
-            }));
+        auth.addUserRoute(router, method, pattern, this, answer);
     };
     // Names may hold any character, line breaks included.
     add("GET", R"(/api/v1/objects/list(/[\s\S]*)?)", &ObjectsApi::answerList);

@@ -53,12 +53,7 @@ ShareApi::ShareApi(const AuthApi &auth, ObjectStore &objects, ShareLinkStore &li
 void ShareApi::addRoutes(Router &router)
 {
     const auto add = [this, &router](const char *method, const char *pattern, Answer answer) {
-        router.add(
-            method, pattern,
-            auth.forUser([this, answer](const UserAccount &user, const httplib::Request &request,
-                                        httplib::Response &response, const std::smatch &captures) {
-                (this->*answer)(user, request, response, captures);
-            }));
+        auth.addUserRoute(router, method, pattern, this, answer);
     };
     add("POST", R"(/api/v1/shares\.json)", &ShareApi::answerShare);
     add("POST", R"(/api/v1/shares/([^/]+)/revoke)", &ShareApi::answerRevoke);
