@@ -24,13 +24,15 @@ void destroyInstance()
     delete manager;
 }
 
-// The error notification of an action. The transfer-carrying posts add the transfer to it.
+// The error notification of an action, carrying the transfer when it is valid.
 MNotification actionErrorNotification(Tolvo::Error code, Tolvo::ObjectAction action,
-                                      const QString &message)
+                                      const QString &message, const MObjectTransfer &transfer)
 {
     MNotification notification(MNotification::ERROR, message, 0);
     notification.setAttribute(MNotification::ErrorCode, int(code));
     notification.setAttribute(MNotification::Action, int(action));
+    if (transfer.isValid())
+        notification.setAttribute(MNotification::Transfer, QVariant::fromValue(transfer));
     return notification;
 }
 
@@ -85,15 +87,40 @@ void MNotificationManager::postUnauthenticatedClientErrorNotification()
 }
 
 void MNotificationManager::postIOErrorNotification(Tolvo::ObjectAction action,
+                                                   const QString &filePath,
+                                                   const MObjectTransfer &transfer)
+{
+    post(actionErrorNotification(Tolvo::LocalIOError, action,
+                                 QStringLiteral("Unable to access file at path '%1'").arg(filePath),
+                                 transfer));
+}
+
+void MNotificationManager::postIOErrorNotification(Tolvo::ObjectAction action,
                                                    const QString &filePath)
 {
-    post(actionErrorNotification(
-        Tolvo::LocalIOError, action,
-        QStringLiteral("Unable to access file at path '%1'").arg(filePath)));
+    postIOErrorNotification(action, filePath, MObjectTransfer());
+}
+
+void MNotificationManager::postFileExistsErrorNotification(Tolvo::ObjectAction action,
+                                                           const MObjectTransferRequest &request)
+{
+    MNotification notification = actionErrorNotification(
+        Tolvo::RemoteFileExists, action,
+        QStringLiteral("A file already exists at path '%1'").arg(request.destinationPath()),
+        MObjectTransfer());
+    notification.setAttribute(MNotification::TransferRequest, QVariant::fromValue(request));
+    post(notification);
+}
+
+void MNotificationManager::postSpaceQuotaExceededError(Tolvo::ObjectAction action,
+                                                       const MObjectTransfer &transfer)
+{
+    post(actionErrorNotification(Tolvo::QuotaExceeded, action,
+                                 QStringLiteral("You don't have enough cloud space available"),
+                                 transfer));
 }
 
 void MNotificationManager::postSpaceQuotaExceededError(Tolvo::ObjectAction action)
 {
-    post(actionErrorNotification(Tolvo::QuotaExceeded, action,
-                                 QStringLiteral("You don't have enough cloud space available")));
+    postSpaceQuotaExceededError(action, MObjectTransfer());
 }

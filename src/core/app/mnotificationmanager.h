@@ -5,6 +5,8 @@
 #include <QString>
 
 #include "mnotification.h"
+#include "mobjecttransfer.h"
+#include "mobjecttransferrequest.h"
 #include "tolvo.h"
 
 // The one way messages for the user leave the core. Any thread may post; the manager
@@ -28,7 +30,13 @@ public slots:
     // Returns at once; the notification is delivered from the manager's event loop.
     void post(const MNotification &notification);
     void postUnauthenticatedClientErrorNotification();
+    // The transfer goes with the notification only when it is valid.
+    void postIOErrorNotification(Tolvo::ObjectAction action, const QString &filePath,
+                                 const MObjectTransfer &transfer);
     void postIOErrorNotification(Tolvo::ObjectAction action, const QString &filePath);
+    void postFileExistsErrorNotification(Tolvo::ObjectAction action,
+                                         const MObjectTransferRequest &request);
+    void postSpaceQuotaExceededError(Tolvo::ObjectAction action, const MObjectTransfer &transfer);
     void postSpaceQuotaExceededError(Tolvo::ObjectAction action);
 
 private:

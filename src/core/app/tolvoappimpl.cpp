@@ -6,10 +6,12 @@
 #include "mnetworkrequest.h"
 #include "mnetworkrequestmanager.h"
 #include "mobjectsmanager.h"
+#include "mobjectstatesqueue.h"
 #include "muserauthmanager.h"
 #include "socialrecordtypes.h"
 #include "storageobjecttypes.h"
 #include "tolvo.h"
+#include "transfertypes.h"
 
 #include <QDataStream>
 #include <QDebug>
@@ -219,11 +221,16 @@ void TolvoAppImpl::init()
     qRegisterMetaType<TolvoApp::ConnectivityStatus>("TolvoApp::ConnectivityStatus");
     registerSocialRecordTypes();
     registerStorageObjectTypes();
+    registerTransferTypes();
 
     // Keep the application identifier: every manager sends the same user agent. Set before
     // the managers, which take a copy.
     setUserAgent(deviceDescriptionString(stringWithMachineUUID(), applicationString()));
 
+    // Without a support folder there is nowhere to keep the queue: it stays in memory.
+    d->statesQueue = new MObjectStatesQueue(this);
+    if (!supportPath().isEmpty())
+        d->statesQueue->setDatabasePath(supportPath() + QStringLiteral("/transfers.db"));
     d->networkRequestManager = new MNetworkRequestManager(this);
     d->authManager = new MUserAuthManager(this);
     d->authManager->setNetworkRequestManager(d->networkRequestManager);

@@ -1,0 +1,643 @@
+#include "mobjectstatesqueue.h"
+#include "mobjectstatesqueue_p.h"
+
+#include "transfertypes.h"
+
+#include <QAtomicInteger>
+#include <QDataStream>
+#include <QDebug>
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlQuery>
+
+#include <algorithm>
+
+namespace {
+
+const QString ConnectionName = QStringLiteral("mtransfers");
+const QString TransfersTable = QStringLiteral("mtransfers");
+const QString GroupsTable = QStringLiteral("mgroups");
+// The misspelt column is the stored format.
+const QStringList TransferColumns = {QStringLiteral("_id"),
+                                     QStringLiteral("state_id"),
+                                     QStringLiteral("total_bytes"),
+                                     QStringLiteral("transferred_bytes"),
+                                     QStringLiteral("total_transferred_bytes"),
+                                     QStringLiteral("serialized_request"),
+                                     QStringLiteral("serliazied_object"),
+                                     QStringLiteral("error_id"),
+                                     QStringLiteral("group_id"),
+                                     QStringLiteral("serialized_attributes"),
+                                     QStringLiteral("created_at")};
+const QStringList GroupColumns = {QStringLiteral("_id"),
+                                  QStringLiteral("transferred_bytes"),
+                                  QStringLiteral("total_bytes"),
+                                  QStringLiteral("completed"),
+                                  QStringLiteral("identifier"),
+                                  QStringLiteral("state_id"),
+                                  QStringLiteral("serialized_request"),
+                                  QStringLiteral("created_at")};
+
+QString fill(QString text, const QStringList &values)
+{
+    for (const QString &value : values)
+        text = text.arg(value);
+    return text;
+}
+
+QString createTransfersStatement()
+{
+    return fill(
+        QStringLiteral("CREATE TABLE %1 ( %2 INTEGER PRIMARY KEY AUTOINCREMENT, %3 INTEGER, "
+                       "%4 INTEGER, %5 INTEGER, %6 INTEGER, %7 BLOB, %8 BLOB, %9 INTEGER,"
+                       "%10 INTEGER,%11 BLOB,%12 DATETIME)"),
+        QStringList(TransfersTable) + TransferColumns);
+}
+
+QString createGroupsStatement()
+{
+    return fill(QStringLiteral("CREATE TABLE %1 (%2 INTEGER PRIMARY KEY AUTOINCREMENT, %3 INTEGER, "
+                               "%4 INTEGER, %5 INTEGER, %6 VARCHAR(128),%7 INTEGER,%8 BLOB,%9 "
+                               "DATETIME)"),
+                QStringList(GroupsTable) + GroupColumns);
+}
+
+// A new row gets its identifier from SQLite.
+QVariant identifierValue(qint64 identifier)
+{
+    return identifier == 0 ? QVariant(QVariant::LongLong) : QVariant(identifier);
+}
+
+// Blobs are pinned to one stream version so that a Qt upgrade cannot make them unreadable.
+template<typename T> QByteArray toBlob(const T &value)
+{
+    QByteArray bytes;
+    QDataStream stream(&bytes, QIODevice::WriteOnly);
+    stream.setVersion(QDataStream::Qt_5_3);
+    stream << value;
+    return bytes;
+}
+
+// An empty blob leaves the value as it is; so does an unreadable one, with a warning.
+template<typename T> void readBlob(const QByteArray &bytes, T *value, const char *what, qint64 row)
+{
+    if (bytes.isEmpty())
+        return;
+    QDataStream stream(bytes);
+    stream.setVersion(QDataStream::Qt_5_3);
+    T read;
+    stream >> read;
+    if (stream.status() == QDataStream::Ok)
+        *value = read;
+    else
+        qWarning() << "MObjectStatesQueue: ignoring the unreadable" << what << "of row" << row;
+}
+
+// SQLite result codes that mean the file is not a usable queue (no such table, corrupt, not a
+// database), as opposed to a busy or failing disk, where the file must be kept as it is.
+bool isDamagedFileError(const QSqlError &error)
+{
+    const QString code = error.nativeErrorCode();
+    return code == QLatin1String("1") || code == QLatin1String("11") || code == QLatin1String("26");
+}
+
+bool isRunnable(const MObjectTransfer &transfer)
+{
+    return transfer.state() != MObjectTransfer::Running &&
+           transfer.state() < MObjectTransfer::Paused;
+}
+
+bool isFinished(const MObjectTransfer &transfer)
+{
+    return transfer.state() >= MObjectTransfer::Completed;
+}
+
+const char *const FileSuffixes[] = {"-wal", "-shm", "-journal"};
+
+} // namespace
+
+bool MObjectStatesQueuePrivate::open()
+{
+    if (databasePath.isEmpty())
+        return false;
+    bool usable = prepareDatabase() && loadFromDatabase();
+    if (!usable) {
+        const bool damaged = isDamagedFileError(lastError);
+        transfers.clear();
+        groups.clear();
+        closeConnections();
+        usable = damaged && setFileAside() && prepareDatabase() && loadFromDatabase();
+    }
+    if (!usable) {
+        transfers.clear();
+        groups.clear();
+        closeConnections();
+        qCritical() << "MObjectStatesQueue: cannot use" << databasePath
+                    << "; transfers will not be resumed after a restart";
+        return false;
+    }
+    // Only a file known to be a queue is changed. A commit then appends to the log without
+    // syncing the main file; a killed process still loses nothing committed.
+    QSqlQuery query(database());
+    if (!query.exec(QStringLiteral("PRAGMA journal_mode=WAL")))
+        qWarning() << "MObjectStatesQueue: cannot use a write-ahead log:"
+                   << query.lastError().text();
+    return true;
+}
+
+bool MObjectStatesQueuePrivate::prepareDatabase()
+{
+    const bool existed = QFileInfo::exists(databasePath);
+    QSqlDatabase db = database();
+    if (!db.isOpen()) {
+        lastError = db.lastError();
+        qCritical() << "[ERROR] MObjectStatesQueue::prepareDatabase :" << lastError.text();
+        return false;
+    }
+    QSqlQuery query(db);
+    // Both tables or neither, should the process die in between.
+    if (!existed && (!db.transaction() || !query.exec(createTransfersStatement()) ||
+                     !query.exec(createGroupsStatement()) || !db.commit())) {
+        lastError = query.lastError().isValid() ? query.lastError() : db.lastError();
+        qCritical() << "[ERROR] MObjectStatesQueue::prepareDatabase :" << lastError.text();
+        db.rollback();
+        return false;
+    }
+    return true;
+}
+
+bool MObjectStatesQueuePrivate::loadFromDatabase()
+{
+    QSqlQuery query(database());
+    query.setForwardOnly(true);
+    if (!query.exec(fill(QStringLiteral("SELECT %1,%2,%3,%4,%5,%6,%7,%8 FROM %9"),
+                         GroupColumns + QStringList(GroupsTable)))) {
+        lastError = query.lastError();
+        qCritical() << "[ERROR] MObjectStatesQueue::loadFromDatabase :" << lastError.text();
+        return false;
+    }
+    while (query.next()) {
+        MObjectTransferGroup group;
+        group.setIdentifier(query.value(0).toLongLong());
+        group.setOverallTransferredBytes(query.value(1).toLongLong());
+        group.setCompletedCount(query.value(3).toLongLong());
+        group.setTotalBytes(query.value(2).toLongLong());
+        group.setHumanReadableIdentifier(query.value(4).toString());
+        group.setState(query.value(5).toInt());
+        group.setCreatedAt(query.value(7).toDateTime());
+        MObjectTransferRequest request;
+        readBlob(query.value(6).toByteArray(), &request, "group request", group.identifier());
+        group.setTransferRequest(request);
+        groups.insert(group.identifier(), group);
+        lastGroupIdentifier = qMax(lastGroupIdentifier, group.identifier());
+    }
+    if (query.lastError().isValid()) {
+        lastError = query.lastError();
+        qCritical() << "[ERROR] MObjectStatesQueue::loadFromDatabase :" << lastError.text();
+        return false;
+    }
+
+    if (!query.exec(fill(QStringLiteral("SELECT %1,%2,%3,%4,%5,%6,%7,%8,%9,%10,%11 FROM %12"),
+                         TransferColumns + QStringList(TransfersTable)))) {
+        lastError = query.lastError();
+        qCritical() << "[ERROR] MObjectStatesQueue::loadFromDatabase :" << lastError.text();
+        return false;
+    }
+    while (query.next()) {
+        MObjectTransfer transfer;
+        const qint64 identifier = query.value(0).toLongLong();
+        transfer.setIdentifier(identifier);
+        transfer.setState(query.value(1).toInt());
+        transfer.setTotalBytes(query.value(2).toLongLong());
+        transfer.setTotalTransferredBytes(query.value(4).toLongLong());
+        transfer.setTransferredBytes(query.value(3).toLongLong());
+        MObjectTransferRequest request;
+        readBlob(query.value(5).toByteArray(), &request, "request", identifier);
+        transfer.setTransferRequest(request);
+        MStorageObject object;
+        readBlob(query.value(6).toByteArray(), &object, "storage object", identifier);
+        transfer.setStorageObject(object);
+        QVariantMap attributes = transfer.attributes();
+        readBlob(query.value(9).toByteArray(), &attributes, "attributes", identifier);
+        transfer.setAttributes(attributes);
+        transfer.setErrorCode(query.value(7).toInt());
+        transfer.setCreatedAt(query.value(10).toDateTime());
+
+        // Attached once complete, so that the group's members carry everything. The stored
+        // counters already include the member: adding it again would count it twice.
+        const auto group = groups.find(query.value(8).toLongLong());
+        if (group != groups.end() && group->isValid()) {
+            const qint64 total = group->totalBytes();
+            const qint64 transferred = group->overallTransferredBytes();
+            const qint64 completed = group->completedCount();
+            group->addTransfer(transfer);
+            group->setTotalBytes(total);
+            group->setOverallTransferredBytes(transferred);
+            group->setCompletedCount(completed);
+        }
+        transfers.insert(identifier, transfer);
+        lastTransferIdentifier = qMax(lastTransferIdentifier, identifier);
+    }
+    if (query.lastError().isValid()) {
+        lastError = query.lastError();
+        qCritical() << "[ERROR] MObjectStatesQueue::loadFromDatabase :" << lastError.text();
+        return false;
+    }
+    return true;
+}
+
+qint64 MObjectStatesQueuePrivate::saveToDatabase(const MObjectTransfer &transfer)
+{
+    QSqlDatabase db = database();
+    if (!db.transaction()) {
+        qCritical() << "[ERROR] MObjectStatesQueue::saveToDatabase:" << db.lastError().text();
+        return 0;
+    }
+    const qint64 identifier = save(transfer, db);
+    if (identifier == 0 || !db.commit()) {
+        if (identifier != 0)
+            qCritical() << "[ERROR] MObjectStatesQueue::saveToDatabase:" << db.lastError().text();
+        db.rollback();
+        return 0;
+    }
+    return identifier;
+}
+
+QVector<qint64> MObjectStatesQueuePrivate::saveToDatabase(const QList<MObjectTransfer> &written,
+                                                          const QList<MObjectTransfer> &removed)
+{
+    QSqlDatabase db = database();
+    if (!db.transaction()) {
+        qCritical() << "[ERROR] MObjectStatesQueue::saveToDatabase:" << db.lastError().text();
+        return {};
+    }
+    QVector<qint64> identifiers;
+    identifiers.reserve(written.size());
+    for (const MObjectTransfer &transfer : written) {
+        const qint64 identifier = save(transfer, db);
+        if (identifier == 0) {
+            db.rollback();
+            return {};
+        }
+        identifiers.append(identifier);
+    }
+    QSqlQuery query(db);
+    query.prepare(fill(QStringLiteral("DELETE FROM %1 WHERE %2=?"),
+                       {TransfersTable, TransferColumns.first()}));
+    for (const MObjectTransfer &transfer : removed) {
+        query.addBindValue(transfer.identifier());
+        if (!query.exec())
+            qCritical() << "[ERROR] MObjectStatesQueue::removeFromDatabase(QList<MObjectTransfer>):"
+                        << query.lastError().text();
+    }
+    if (!db.commit()) {
+        qCritical() << "[ERROR] MObjectStatesQueue::saveToDatabase:" << db.lastError().text();
+        db.rollback();
+        return {};
+    }
+    return identifiers;
+}
+
+qint64 MObjectStatesQueuePrivate::saveToDatabase(const MObjectTransferGroup &group)
+{
+    QSqlDatabase db = database();
+    if (!db.transaction()) {
+        qCritical() << "[ERROR] MObjectStatesQueue::saveToDatabase:" << db.lastError().text();
+        return 0;
+    }
+    const qint64 identifier = save(group, db);
+    if (identifier == 0 || !db.commit()) {
+        if (identifier != 0)
+            qCritical() << "[ERROR] MObjectStatesQueue::saveToDatabase:" << db.lastError().text();
+        db.rollback();
+        return 0;
+    }
+    return identifier;
+}
+
+void MObjectStatesQueuePrivate::removeFromDatabase(const MObjectTransfer &transfer)
+{
+    removeFromDatabase(QList<MObjectTransfer>{transfer},
+                       "[ERROR] MObjectStatesQueue::removeFromDatabase(MObjectTransfer):");
+}
+
+void MObjectStatesQueuePrivate::removeFromDatabase(const QList<MObjectTransfer> &transfers)
+{
+    removeFromDatabase(transfers,
+                       "[ERROR] MObjectStatesQueue::removeFromDatabase(QList<MObjectTransfer>):");
+}
+
+void MObjectStatesQueuePrivate::removeFromDatabase(const QList<MObjectTransfer> &transfers,
+                                                   const char *errorText)
+{
+    QSqlDatabase db = database();
+    if (!db.transaction())
+        qCritical() << errorText << db.lastError().text();
+    QSqlQuery query(db);
+    query.prepare(fill(QStringLiteral("DELETE FROM %1 WHERE %2=?"),
+                       {TransfersTable, TransferColumns.first()}));
+    for (const MObjectTransfer &transfer : transfers) {
+        query.addBindValue(transfer.identifier());
+        if (!query.exec())
+            qCritical() << errorText << query.lastError().text();
+    }
+    if (!db.commit())
+        qCritical() << errorText << db.lastError().text();
+}
+
+qint64 MObjectStatesQueuePrivate::save(const MObjectTransfer &transfer, const QSqlDatabase &db)
+{
+    QSqlQuery query(db);
+    if (!query.prepare(fill(QStringLiteral("INSERT OR REPLACE INTO %1 "
+                                           "(%2,%3,%4,%5,%6,%7,%8,%9,%10,%11,%12) VALUES "
+                                           "(?,?,?,?,?,?,?,?,?,?,?)"),
+                            QStringList(TransfersTable) + TransferColumns))) {
+        qCritical() << "[ERROR] MObjectStatesQueue::save:" << query.lastError().text();
+        return 0;
+    }
+    // What was running or paused runs again after a restart.
+    int state = transfer.state();
+    if (state == MObjectTransfer::Running || state == MObjectTransfer::Paused)
+        state = MObjectTransfer::Scheduled;
+    query.addBindValue(identifierValue(transfer.identifier()));
+    query.addBindValue(state);
+    query.addBindValue(transfer.totalBytes());
+    query.addBindValue(transfer.transferredBytes());
+    query.addBindValue(transfer.totalTransferredBytes());
+    query.addBindValue(toBlob(transfer.transferRequest()));
+    query.addBindValue(toBlob(transfer.storageObject()));
+    query.addBindValue(transfer.errorCode());
+    query.addBindValue(transfer.groupIdentifier());
+    query.addBindValue(toBlob(transfer.attributes()));
+    query.addBindValue(transfer.createdAt());
+    if (!query.exec()) {
+        qCritical() << "[ERROR] MObjectStatesQueue::save:" << query.lastError().text();
+        return 0;
+    }
+    return query.lastInsertId().toLongLong();
+}
+
+qint64 MObjectStatesQueuePrivate::save(const MObjectTransferGroup &group, const QSqlDatabase &db)
+{
+    QSqlQuery query(db);
+    if (!query.prepare(fill(QStringLiteral("INSERT OR REPLACE INTO %1 (%2,%3,%4,%5,%6,%7,%8,%9) "
+                                           "VALUES (?,?,?,?,?,?,?,?)"),
+                            QStringList(GroupsTable) + GroupColumns))) {
+        qCritical() << "[ERROR] MObjectStatesQueue::saveToDatabase:" << query.lastError().text();
+        return 0;
+    }
+    query.addBindValue(identifierValue(group.identifier()));
+    query.addBindValue(group.overallTransferredBytes());
+    query.addBindValue(group.totalBytes());
+    query.addBindValue(group.completedCount());
+    query.addBindValue(group.humanReadableIdentifier());
+    query.addBindValue(group.state());
+    query.addBindValue(toBlob(group.transferRequest()));
+    query.addBindValue(group.createdAt());
+    if (!query.exec()) {
+        qCritical() << "[ERROR] MObjectStatesQueue::saveToDatabase :" << query.lastError().text();
+        return 0;
+    }
+    return query.lastInsertId().toLongLong();
+}
+
+QSqlDatabase MObjectStatesQueuePrivate::database()
+{
+    QThread *current = QThread::currentThread();
+    const auto found = connections.constFind(current);
+    if (found != connections.constEnd() && found->thread)
+        return QSqlDatabase::database(found->name, false);
+
+    // Threads that are gone leave their connections behind; a new thread object may even
+    // have the address of one of them.
+    for (auto it = connections.begin(); it != connections.end();) {
+        if (it->thread) {
+            ++it;
+        } else {
+            QSqlDatabase::removeDatabase(it->name);
+            it = connections.erase(it);
+        }
+    }
+
+    static QAtomicInteger<quint64> serial;
+    const QString name = QSqlDatabase::contains(ConnectionName)
+                             ? ConnectionName + QLatin1Char('@') + QString::number(++serial)
+                             : ConnectionName;
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+    db.setDatabaseName(databasePath);
+    connections.insert(current, {current, name});
+    if (db.open())
+        QSqlQuery(db).exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
+    return db;
+}
+
+void MObjectStatesQueuePrivate::closeConnections()
+{
+    for (const Connection &connection : qAsConst(connections))
+        QSqlDatabase::removeDatabase(connection.name);
+    connections.clear();
+}
+
+bool MObjectStatesQueuePrivate::setFileAside()
+{
+    const QString aside =
+        databasePath + QStringLiteral(".broken-") +
+        QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMddhhmmsszzz"));
+    if (!QFile::rename(databasePath, aside)) {
+        qCritical() << "MObjectStatesQueue: cannot move the damaged" << databasePath << "aside";
+        return false;
+    }
+    // Its logs belong to it; left behind, they would be replayed into the new file.
+    for (const char *suffix : FileSuffixes) {
+        const QString log = databasePath + QLatin1String(suffix);
+        if (QFile::exists(log) && !QFile::rename(log, aside + QLatin1String(suffix)))
+            QFile::remove(log);
+    }
+    qCritical() << "MObjectStatesQueue: moved the damaged" << databasePath << "to" << aside;
+    return true;
+}
+
+bool MObjectStatesQueuePrivate::isStoredAsFinished(const MObjectTransfer &transfer) const
+{
+    if (transfer.identifier() == 0)
+        return false;
+    const auto stored = transfers.constFind(transfer.identifier());
+    return stored != transfers.constEnd() && stored->isValid() && isFinished(*stored);
+}
+
+qint64 MObjectStatesQueuePrivate::assignedTransferIdentifier(const MObjectTransfer &transfer,
+                                                             qint64 written)
+{
+    qint64 identifier = written;
+    if (identifier == 0)
+        identifier =
+            transfer.identifier() != 0 ? transfer.identifier() : lastTransferIdentifier + 1;
+    lastTransferIdentifier = qMax(lastTransferIdentifier, identifier);
+    return identifier;
+}
+
+bool MObjectStatesQueuePrivate::hasTransferRows()
+{
+    QSqlQuery query(database());
+    if (!query.exec(fill(QStringLiteral("SELECT COUNT(*) FROM %1"), {TransfersTable})) ||
+        !query.next())
+        return true;
+    return query.value(0).toLongLong() > 0;
+}
+
+MObjectStatesQueue::MObjectStatesQueue(QObject *parent)
+    : QObject(parent)
+    , d_ptr(new MObjectStatesQueuePrivate(this))
+{}
+
+MObjectStatesQueue::~MObjectStatesQueue()
+{
+    Q_D(MObjectStatesQueue);
+    QMutexLocker locker(&d->mutex);
+    // Rows can outlive the map's entries (a taken transfer), so the file is asked.
+    const bool unused = d->persistent && !d->hasTransferRows();
+    d->closeConnections();
+    if (unused) {
+        QFile::remove(d->databasePath);
+        for (const char *suffix : FileSuffixes)
+            QFile::remove(d->databasePath + QLatin1String(suffix));
+    }
+}
+
+bool MObjectStatesQueue::setDatabasePath(const QString &path)
+{
+    Q_D(MObjectStatesQueue);
+    // Stored attributes hold variants that only read back with their stream operators.
+    registerTransferTypes();
+    QMutexLocker locker(&d->mutex);
+    d->closeConnections();
+    d->databasePath = path;
+    d->transfers.clear();
+    d->groups.clear();
+    d->lastTransferIdentifier = 0;
+    d->lastGroupIdentifier = 0;
+    d->persistent = d->open();
+    return true;
+}
+
+QString MObjectStatesQueue::databasePath() const
+{
+    Q_D(const MObjectStatesQueue);
+    QMutexLocker locker(&d->mutex);
+    return d->databasePath;
+}
+
+void MObjectStatesQueue::saveTransfer(MObjectTransfer &transfer)
+{
+    Q_D(MObjectStatesQueue);
+    QMutexLocker locker(&d->mutex);
+    if (d->isStoredAsFinished(transfer))
+        return;
+    if (!isFinished(transfer)) {
+        if (!transfer.createdAt().isValid())
+            transfer.setCreatedAt(QDateTime::currentDateTime());
+        const qint64 written = d->persistent ? d->saveToDatabase(transfer) : 0;
+        transfer.setIdentifier(d->assignedTransferIdentifier(transfer, written));
+    } else if (d->persistent) {
+        d->removeFromDatabase(transfer);
+    }
+    if (transfer.identifier() != 0)
+        d->transfers.insert(transfer.identifier(), transfer);
+}
+
+void MObjectStatesQueue::saveTransfers(const QList<MObjectTransfer> &transfers)
+{
+    Q_D(MObjectStatesQueue);
+    QMutexLocker locker(&d->mutex);
+    QList<MObjectTransfer> accepted;
+    QList<MObjectTransfer> written;
+    QList<MObjectTransfer> removed;
+    for (const MObjectTransfer &transfer : transfers) {
+        if (d->isStoredAsFinished(transfer))
+            continue;
+        MObjectTransfer copy = transfer;
+        if (!isFinished(copy) && !copy.createdAt().isValid())
+            copy.setCreatedAt(QDateTime::currentDateTime());
+        (isFinished(copy) ? removed : written).append(copy);
+        accepted.append(copy);
+    }
+    const QVector<qint64> identifiers =
+        d->persistent ? d->saveToDatabase(written, removed) : QVector<qint64>();
+    int next = 0;
+    for (MObjectTransfer &transfer : accepted) {
+        if (!isFinished(transfer))
+            transfer.setIdentifier(
+                d->assignedTransferIdentifier(transfer, identifiers.value(next++)));
+        if (transfer.identifier() != 0)
+            d->transfers.insert(transfer.identifier(), transfer);
+    }
+}
+
+void MObjectStatesQueue::removeTransfer(const MObjectTransfer &transfer)
+{
+    Q_D(MObjectStatesQueue);
+    QMutexLocker locker(&d->mutex);
+    d->transfers.remove(transfer.identifier());
+    if (d->persistent)
+        d->removeFromDatabase(transfer);
+}
+
+void MObjectStatesQueue::removeTransfers(const QList<MObjectTransfer> &transfers)
+{
+    Q_D(MObjectStatesQueue);
+    QMutexLocker locker(&d->mutex);
+    if (d->persistent)
+        d->removeFromDatabase(transfers);
+    for (const MObjectTransfer &transfer : transfers)
+        d->transfers.remove(transfer.identifier());
+}
+
+void MObjectStatesQueue::saveGroup(MObjectTransferGroup &group)
+{
+    Q_D(MObjectStatesQueue);
+    QMutexLocker locker(&d->mutex);
+    if (!group.createdAt().isValid())
+        group.setCreatedAt(QDateTime::currentDateTime());
+    qint64 identifier = d->persistent ? d->saveToDatabase(group) : 0;
+    if (identifier == 0)
+        identifier = group.identifier() != 0 ? group.identifier() : d->lastGroupIdentifier + 1;
+    d->lastGroupIdentifier = qMax(d->lastGroupIdentifier, identifier);
+    group.setIdentifier(identifier);
+    d->groups.insert(identifier, group);
+}
+
+MObjectTransfer MObjectStatesQueue::transfer(qint64 identifier) const
+{
+    Q_D(const MObjectStatesQueue);
+    QMutexLocker locker(&d->mutex);
+    return d->transfers.value(identifier);
+}
+
+MObjectTransferGroup MObjectStatesQueue::group(qint64 identifier) const
+{
+    Q_D(const MObjectStatesQueue);
+    QMutexLocker locker(&d->mutex);
+    return d->groups.value(identifier);
+}
+
+bool MObjectStatesQueue::hasPendingTransfers() const
+{
+    Q_D(const MObjectStatesQueue);
+    QMutexLocker locker(&d->mutex);
+    return std::any_of(d->transfers.cbegin(), d->transfers.cend(), isRunnable);
+}
+
+MObjectTransfer MObjectStatesQueue::takeNextTransfer(bool *found)
+{
+    Q_D(MObjectStatesQueue);
+    QMutexLocker locker(&d->mutex);
+    MObjectTransfer next;
+    const auto it = std::find_if(d->transfers.begin(), d->transfers.end(), isRunnable);
+    if (it != d->transfers.end()) {
+        next = *it;
+        d->transfers.erase(it);
+    }
+    if (found)
+        *found = next.isValid();
+    return next;
+}

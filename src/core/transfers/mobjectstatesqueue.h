@@ -1,0 +1,57 @@
+#ifndef MOBJECTSTATESQUEUE_H
+#define MOBJECTSTATESQUEUE_H
+
+#include <QList>
+#include <QObject>
+#include <QScopedPointer>
+#include <QString>
+
+#include "mobjecttransfer.h"
+#include "mobjecttransfergroup.h"
+
+class MObjectStatesQueuePrivate;
+
+// The persistent queue of transfers and groups, kept in memory and mirrored into an SQLite
+// file, so that unfinished transfers run again after a restart. Safe to use from any thread:
+// one mutex serialises every operation, and each thread has its own connection to the file.
+class MObjectStatesQueue : public QObject
+{
+    Q_OBJECT
+public:
+    explicit MObjectStatesQueue(QObject *parent = nullptr);
+    // Removes the file when it holds no transfer any more.
+    ~MObjectStatesQueue() override;
+
+    // Opens or creates the file and loads it. A file that is not a usable queue is set aside
+    // (renamed with a ".broken-" suffix) and a new one started; when no file can be used the
+    // queue works in memory only. Always true.
+    bool setDatabasePath(const QString &path);
+    QString databasePath() const;
+
+    // Writes an unfinished transfer (Running and Paused as Scheduled, so that it runs again
+    // after a restart) and sets its identifier and creation date on the caller's object; a
+    // finished one loses its row. A transfer already saved as finished is left alone.
+    void saveTransfer(MObjectTransfer &transfer);
+    // The same for each transfer, in one transaction.
+    void saveTransfers(const QList<MObjectTransfer> &transfers);
+    void removeTransfer(const MObjectTransfer &transfer);
+    void removeTransfers(const QList<MObjectTransfer> &transfers);
+    // Sets the identifier and creation date on the caller's object.
+    void saveGroup(MObjectTransferGroup &group);
+
+    // Invalid values when nothing has that identifier.
+    MObjectTransfer transfer(qint64 identifier) const;
+    MObjectTransferGroup group(qint64 identifier) const;
+
+    // Whether a transfer in state Invalid, Scheduled or Idle is waiting.
+    bool hasPendingTransfers() const;
+    // Takes the waiting transfer with the lowest identifier out of the queue (its row stays
+    // until it is saved again or removed). found tells whether the result is valid.
+    MObjectTransfer takeNextTransfer(bool *found = nullptr);
+
+private:
+    Q_DECLARE_PRIVATE(MObjectStatesQueue)
+    QScopedPointer<MObjectStatesQueuePrivate> d_ptr;
+};
+
+#endif // MOBJECTSTATESQUEUE_H

@@ -1,0 +1,76 @@
+#ifndef MOBJECTSTATESQUEUE_P_H
+#define MOBJECTSTATESQUEUE_P_H
+
+#include "mobjectstatesqueue.h"
+
+#include <QHash>
+#include <QMap>
+#include <QMutex>
+#include <QPointer>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QThread>
+#include <QVector>
+
+// Every member but the constructor runs with the mutex held.
+class MObjectStatesQueuePrivate
+{
+    Q_DECLARE_PUBLIC(MObjectStatesQueue)
+public:
+    explicit MObjectStatesQueuePrivate(MObjectStatesQueue *q)
+        : q_ptr(q)
+    {}
+
+    // Opens and loads the file, or a new one in place of a damaged one; false when the queue
+    // has to live in memory.
+    bool open();
+    // false, with lastError set, when the file cannot be used.
+    bool prepareDatabase();
+    bool loadFromDatabase();
+    qint64 saveToDatabase(const MObjectTransfer &transfer);
+    // Writes and deletes in one transaction, so that a crash cannot keep the row of a
+    // transfer that finished together with new ones.
+    // The identifiers of the written rows; empty when nothing was written.
+    QVector<qint64> saveToDatabase(const QList<MObjectTransfer> &written,
+                                   const QList<MObjectTransfer> &removed);
+    qint64 saveToDatabase(const MObjectTransferGroup &group);
+    void removeFromDatabase(const MObjectTransfer &transfer);
+    void removeFromDatabase(const QList<MObjectTransfer> &transfers);
+    void removeFromDatabase(const QList<MObjectTransfer> &transfers, const char *errorText);
+    qint64 save(const MObjectTransfer &transfer, const QSqlDatabase &database);
+    qint64 save(const MObjectTransferGroup &group, const QSqlDatabase &database);
+
+    // The calling thread's connection, opened on first use: Qt lets a connection be used
+    // only by the thread that opened it.
+    QSqlDatabase database();
+    void closeConnections();
+    // Whether the queue holds this transfer as finished: it must never be written again.
+    bool isStoredAsFinished(const MObjectTransfer &transfer) const;
+    // The row identifier SQLite gave (written), or one the file could not give, so that
+    // transfers stay apart for the rest of the session.
+    qint64 assignedTransferIdentifier(const MObjectTransfer &transfer, qint64 written);
+    bool setFileAside();
+    // Whether the file is still in use by unfinished transfers (or cannot be checked).
+    bool hasTransferRows();
+
+    MObjectStatesQueue *q_ptr;
+    mutable QMutex mutex;
+    QString databasePath;
+    QMap<qint64, MObjectTransfer> transfers;
+    QMap<qint64, MObjectTransferGroup> groups;
+
+    struct Connection
+    {
+        QPointer<QThread> thread; // null once the thread object is gone
+        QString name;
+    };
+    QHash<QThread *, Connection> connections;
+    // False when no file could be used: the queue then lives in memory only.
+    bool persistent = false;
+    QSqlError lastError;
+    // The largest identifiers handed out, for those the file could not assign.
+    qint64 lastTransferIdentifier = 0;
+    qint64 lastGroupIdentifier = 0;
+};
+
+#endif // MOBJECTSTATESQUEUE_P_H

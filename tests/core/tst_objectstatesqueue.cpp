@@ -1,0 +1,463 @@
+#include "logcapture.h"
+#include "mobjectstatesqueue.h"
+#include "storageobjecttypes.h"
+#include "testcore.h"
+#include "transfertypes.h"
+
+#include <QDir>
+#include <QRandomGenerator>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QtConcurrent>
+#include <QtTest>
+
+#include <csignal>
+#include <unistd.h>
+
+namespace {
+
+MObjectTransfer makeTransfer(int state, const QString &source, qint64 identifier = 0)
+{
+    MObjectTransfer transfer;
+    transfer.setIdentifier(identifier);
+    transfer.setState(state);
+    transfer.setTransferRequest(MObjectTransferRequest(source, QStringLiteral("/remote"), 0));
+    return transfer;
+}
+
+// Rows of a query on the file, through a connection of the test's own.
+QList<QVariantList> rows(const QString &path, const QString &sql)
+{
+    QList<QVariantList> result;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "inspect");
+        db.setDatabaseName(path);
+        QSqlQuery query(db);
+        if (db.open() && query.exec(sql)) {
+            while (query.next()) {
+                QVariantList row;
+                for (int i = 0; i < query.record().count(); ++i)
+                    row.append(query.value(i));
+                result.append(row);
+            }
+        } else {
+            result.append({QStringLiteral("failed: ") + query.lastError().text()});
+        }
+    }
+    QSqlDatabase::removeDatabase("inspect");
+    return result;
+}
+
+QStringList logSince(int first)
+{
+    return LogCapture::messages().mid(first);
+}
+
+// Every transfer the queue would run, in order, as their source paths.
+QStringList drain(MObjectStatesQueue &queue)
+{
+    QStringList sources;
+    bool found = true;
+    while (found) {
+        const MObjectTransfer transfer = queue.takeNextTransfer(&found);
+        if (found)
+            sources.append(transfer.transferRequest().sourcePath());
+    }
+    return sources;
+}
+
+constexpr int BatchSize = 20;
+
+// Batch n of the killed writer: its new transfers, and the previous batch finished.
+QList<MObjectTransfer> writerBatch(int n)
+{
+    QList<MObjectTransfer> batch;
+    for (int i = 0; i < BatchSize; ++i) {
+        batch.append(makeTransfer(MObjectTransfer::Scheduled, QStringLiteral("batch %1").arg(n),
+                                  qint64(n) * BatchSize + i + 1));
+        if (n > 0)
+            batch.append(makeTransfer(MObjectTransfer::Completed,
+                                      QStringLiteral("batch %1").arg(n - 1),
+                                      qint64(n - 1) * BatchSize + i + 1));
+    }
+    return batch;
+}
+
+int runCase(const QString &name, const QStringList &arguments)
+{
+    registerStorageObjectTypes();
+    if (name == QLatin1String("killedWriter")) {
+        auto *queue = new MObjectStatesQueue;
+        queue->setDatabasePath(arguments.value(0));
+        QAtomicInt batches;
+        QThread *writer = QThread::create([queue, &batches] {
+            for (int n = 0;; ++n) {
+                queue->saveTransfers(writerBatch(n));
+                batches.storeRelease(n + 1);
+            }
+        });
+        writer->start();
+        while (batches.loadAcquire() < 30)
+            QThread::yieldCurrentThread();
+        // Somewhere in a later batch, not right at its start.
+        QThread::usleep(QRandomGenerator::global()->bounded(5000));
+        ::kill(::getpid(), SIGKILL);
+    }
+    return 2;
+}
+
+} // namespace
+
+class tst_ObjectStatesQueue : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void fileLivesWhileTransfersRemain();
+    void savedTransferRestarts();
+    void finishedTransferStaysFinished_data();
+    void finishedTransferStaysFinished();
+    void takeNextOrder();
+    void groupsAfterRestart();
+    void connectionPerThread();
+    void damagedFileIsSetAside_data();
+    void damagedFileIsSetAside();
+    void unusableLocationKeepsQueueInMemory();
+    void killedWriterLeavesWholeBatches();
+
+private:
+    QScopedPointer<QTemporaryDir> folder;
+    QString path;
+};
+
+void tst_ObjectStatesQueue::initTestCase()
+{
+    LogCapture::install();
+    registerStorageObjectTypes();
+    registerTransferTypes();
+}
+
+void tst_ObjectStatesQueue::init()
+{
+    folder.reset(new QTemporaryDir);
+    path = folder->filePath(QStringLiteral("transfers.db"));
+}
+
+void tst_ObjectStatesQueue::fileLivesWhileTransfersRemain()
+{
+    {
+        MObjectStatesQueue queue;
+        queue.setDatabasePath(path);
+        QVERIFY(QFile::exists(path));
+        QCOMPARE(rows(path, "SELECT name FROM sqlite_master WHERE type='table' AND name LIKE 'm%' "
+                            "ORDER BY name"),
+                 QList<QVariantList>({{"mgroups"}, {"mtransfers"}}));
+    }
+    QVERIFY(!QFile::exists(path)); // nothing was ever saved
+
+    {
+        MObjectStatesQueue queue;
+        queue.setDatabasePath(path);
+        MObjectTransfer transfer = makeTransfer(MObjectTransfer::Scheduled, "/a");
+        queue.saveTransfer(transfer);
+        // Taken but never saved back: the map is empty, the row is not.
+        QVERIFY(queue.takeNextTransfer().isValid());
+        QVERIFY(!queue.hasPendingTransfers());
+    }
+    QVERIFY(QFile::exists(path));
+    MObjectStatesQueue queue;
+    queue.setDatabasePath(path);
+    QCOMPARE(drain(queue), QStringList("/a"));
+}
+
+void tst_ObjectStatesQueue::savedTransferRestarts()
+{
+    MObjectTransfer transfer = makeTransfer(MObjectTransfer::Running, "/big.iso");
+    transfer.setState(MObjectTransfer::Paused);
+    transfer.setTotalBytes(5LL << 30);
+    transfer.setTransferredBytes(3LL << 30);
+    transfer.setTotalTransferredBytes(4LL << 30);
+    transfer.setErrorCode(Tolvo::TransferStepFailed);
+    transfer.setStorageObject(MStorageObject(QStringLiteral("/Docs"), QStringLiteral("big.iso")));
+    transfer.setMissingChunks({3, 1});
+    transfer.setSendRequestIdentifier(QStringLiteral("token-1"));
+    MObjectTransferRequest request = transfer.transferRequest();
+    request.setAttribute(MObjectTransferRequest::RequestType,
+                         QVariant::fromValue(Tolvo::UploadObject));
+    transfer.setTransferRequest(request);
+    {
+        MObjectStatesQueue queue;
+        queue.setDatabasePath(path);
+        queue.saveTransfer(transfer);
+        QCOMPARE(transfer.identifier(), 1LL);
+        QVERIFY(transfer.createdAt().isValid());
+        QCOMPARE(queue.transfer(1).state(), int(MObjectTransfer::Paused));
+    }
+    // Paused is written as Scheduled, so that it runs again after the restart.
+    QCOMPARE(rows(path, "SELECT _id, state_id FROM mtransfers"), QList<QVariantList>({{1, 0}}));
+
+    MObjectStatesQueue queue;
+    queue.setDatabasePath(path);
+    QVERIFY(queue.hasPendingTransfers());
+    bool found = false;
+    const MObjectTransfer back = queue.takeNextTransfer(&found);
+    QVERIFY(found);
+    QCOMPARE(back.identifier(), 1LL);
+    QCOMPARE(back.state(), int(MObjectTransfer::Scheduled));
+    QCOMPARE(back.totalBytes(), 5LL << 30);
+    QCOMPARE(back.transferredBytes(), 3LL << 30);
+    QCOMPARE(back.totalTransferredBytes(), 4LL << 30);
+    QCOMPARE(back.errorCode(), int(Tolvo::TransferStepFailed));
+    QCOMPARE(back.storageObject(), transfer.storageObject());
+    QCOMPARE(back.missingChunks(), QVector<int>({3, 1}));
+    QCOMPARE(back.sendRequestIdentifier(), QStringLiteral("token-1"));
+    QCOMPARE(back.transferRequest()
+                 .attribute(MObjectTransferRequest::RequestType)
+                 .value<Tolvo::ObjectAction>(),
+             Tolvo::UploadObject);
+    QCOMPARE(back.createdAt().toMSecsSinceEpoch(), transfer.createdAt().toMSecsSinceEpoch());
+}
+
+void tst_ObjectStatesQueue::finishedTransferStaysFinished_data()
+{
+    QTest::addColumn<bool>("asList");
+    QTest::newRow("one by one") << false;
+    QTest::newRow("as a list") << true;
+}
+
+void tst_ObjectStatesQueue::finishedTransferStaysFinished()
+{
+    QFETCH(bool, asList);
+    MObjectStatesQueue queue;
+    queue.setDatabasePath(path);
+    MObjectTransfer transfer = makeTransfer(MObjectTransfer::Scheduled, "/a");
+    queue.saveTransfer(transfer);
+    const MObjectTransfer stale = transfer;
+    const auto save = [&](MObjectTransfer t) {
+        if (asList)
+            queue.saveTransfers({t});
+        else
+            queue.saveTransfer(t);
+    };
+
+    transfer.setState(MObjectTransfer::Completed);
+    save(transfer);
+    QCOMPARE(rows(path, "SELECT COUNT(*) FROM mtransfers"), QList<QVariantList>({{0}}));
+    QCOMPARE(queue.transfer(transfer.identifier()).state(), int(MObjectTransfer::Completed));
+
+    // A late save of an older copy must not bring the transfer back to run again.
+    save(stale);
+    QCOMPARE(rows(path, "SELECT COUNT(*) FROM mtransfers"), QList<QVariantList>({{0}}));
+    QCOMPARE(queue.transfer(transfer.identifier()).state(), int(MObjectTransfer::Completed));
+    QVERIFY(!queue.hasPendingTransfers());
+}
+
+void tst_ObjectStatesQueue::takeNextOrder()
+{
+    MObjectStatesQueue queue;
+    queue.setDatabasePath(path);
+    QList<MObjectTransfer> transfers{makeTransfer(MObjectTransfer::Scheduled, "11", 11),
+                                     makeTransfer(MObjectTransfer::Running, "5", 5),
+                                     makeTransfer(MObjectTransfer::Idle, "9", 9),
+                                     makeTransfer(MObjectTransfer::Paused, "7", 7),
+                                     makeTransfer(MObjectTransfer::Error, "3", 3)};
+    for (MObjectTransfer &transfer : transfers)
+        queue.saveTransfer(transfer);
+    bool found = false;
+    QCOMPARE(queue.takeNextTransfer(&found).identifier(), 9LL);
+    QVERIFY(found);
+    QVERIFY(!queue.transfer(9).isValid());
+    QVERIFY(queue.hasPendingTransfers());
+    QCOMPARE(queue.takeNextTransfer(&found).identifier(), 11LL);
+    QVERIFY(!queue.hasPendingTransfers());
+    QVERIFY(!queue.takeNextTransfer(&found).isValid());
+    QVERIFY(!found);
+
+    // An Invalid transfer is handed out (and leaves the queue), but not as found.
+    MObjectTransfer invalid = makeTransfer(MObjectTransfer::Invalid, "invalid");
+    queue.saveTransfer(invalid);
+    QVERIFY(queue.hasPendingTransfers());
+    QCOMPARE(queue.takeNextTransfer(&found).transferRequest().sourcePath(),
+             QStringLiteral("invalid"));
+    QVERIFY(!found);
+    QVERIFY(!queue.hasPendingTransfers());
+}
+
+void tst_ObjectStatesQueue::groupsAfterRestart()
+{
+    qint64 groupIdentifier = 0;
+    qint64 memberIdentifier = 0;
+    {
+        MObjectStatesQueue queue;
+        queue.setDatabasePath(path);
+        MObjectTransferGroup group;
+        group.setHumanReadableIdentifier(QStringLiteral("Photos"));
+        group.setState(MObjectTransfer::Running);
+        group.setTransferRequest(MObjectTransferRequest("/home/u/Photos", "/Photos", 0));
+        queue.saveGroup(group);
+        groupIdentifier = group.identifier();
+        QVERIFY(group.createdAt().isValid());
+
+        MObjectTransfer running = makeTransfer(MObjectTransfer::Running, "/p/1.jpg");
+        running.setTotalBytes(100);
+        running.setTransferredBytes(40);
+        running.setChunkHashes({QStringLiteral("c0"), QStringLiteral("c1")});
+        MObjectTransfer paused = makeTransfer(MObjectTransfer::Paused, "/p/2.jpg");
+        paused.setTotalBytes(50);
+        MObjectTransfer done = makeTransfer(MObjectTransfer::Completed, "/p/3.jpg");
+        done.setTotalBytes(10);
+        done.setTransferredBytes(10);
+        for (MObjectTransfer *member : {&running, &paused, &done}) {
+            group.addTransfer(*member);
+            queue.saveTransfer(*member);
+        }
+        queue.saveGroup(group);
+        memberIdentifier = running.identifier();
+
+        MObjectTransferGroup missing;
+        missing.setIdentifier(999);
+        MObjectTransfer orphan = makeTransfer(MObjectTransfer::Scheduled, "/orphan");
+        orphan.setGroup(missing);
+        queue.saveTransfer(orphan);
+    }
+    for (int restart = 0; restart < 2; ++restart) {
+        MObjectStatesQueue queue;
+        queue.setDatabasePath(path);
+        const MObjectTransferGroup group = queue.group(groupIdentifier);
+        QCOMPARE(group.humanReadableIdentifier(), QStringLiteral("Photos"));
+        QCOMPARE(group.transferRequest().sourcePath(), QStringLiteral("/home/u/Photos"));
+        // The stored counters, not counted again for each member at every start.
+        QCOMPARE(group.totalBytes(), 160LL);
+        QCOMPARE(group.overallTransferredBytes(), 50LL);
+        QCOMPARE(group.completedCount(), 1LL);
+        QCOMPARE(group.transfers().size(), 2);
+        // Members are complete copies, protocol data included.
+        QCOMPARE(group.transfers().first().identifier(), memberIdentifier);
+        QCOMPARE(group.transfers().first().chunkHashes().size(), 2);
+        QCOMPARE(group.transfers().first().groupIdentifier(), groupIdentifier);
+        QCOMPARE(queue.transfer(memberIdentifier).groupIdentifier(), groupIdentifier);
+        QVERIFY(!queue.group(999).isValid());
+        QCOMPARE(queue.transfer(memberIdentifier + 3).groupIdentifier(), 0LL);
+    }
+}
+
+void tst_ObjectStatesQueue::connectionPerThread()
+{
+    const int firstMessage = LogCapture::messages().size();
+    MObjectStatesQueue queue;
+    queue.setDatabasePath(path);
+    const auto saveFrom = [&queue](const QString &source) {
+        MObjectTransfer transfer = makeTransfer(MObjectTransfer::Scheduled, source);
+        queue.saveTransfer(transfer);
+        return transfer.identifier();
+    };
+    QList<qint64> identifiers{saveFrom("main 1")};
+    for (int round = 0; round < 3; ++round) {
+        // Thread objects come and go; a new one may reuse the address of one that is gone.
+        QScopedPointer<QThread> thread(QThread::create(
+            [&] { identifiers.append(saveFrom(QStringLiteral("thread %1").arg(round))); }));
+        thread->start();
+        QVERIFY(thread->wait());
+    }
+    identifiers.append(QtConcurrent::run([&] { return saveFrom("pool"); }).result());
+    identifiers.append(saveFrom("main 2"));
+    QCOMPARE(identifiers, QList<qint64>({1, 2, 3, 4, 5, 6}));
+    QCOMPARE(rows(path, "SELECT COUNT(*) FROM mtransfers"), QList<QVariantList>({{6}}));
+    for (const QString &message : logSince(firstMessage)) {
+        QVERIFY2(!message.contains("[ERROR]"), qPrintable(message));
+        QVERIFY2(!message.contains("does not belong"), qPrintable(message));
+    }
+}
+
+void tst_ObjectStatesQueue::damagedFileIsSetAside_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::newRow("not a database") << QByteArray(4096, 'x');
+    QTest::newRow("empty file") << QByteArray();
+    QTest::newRow("groups table missing") << QByteArray("mgroups");
+}
+
+void tst_ObjectStatesQueue::damagedFileIsSetAside()
+{
+    QFETCH(QByteArray, content);
+    if (content == "mgroups") {
+        // A transfers table alone, as a file written by something else might have.
+        QCOMPARE(rows(path, "CREATE TABLE mtransfers (_id INTEGER PRIMARY KEY)"),
+                 QList<QVariantList>());
+    } else {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(content);
+    }
+    const int firstMessage = LogCapture::messages().size();
+    {
+        MObjectStatesQueue queue;
+        queue.setDatabasePath(path);
+        MObjectTransfer transfer = makeTransfer(MObjectTransfer::Scheduled, "/a");
+        queue.saveTransfer(transfer);
+        QCOMPARE(transfer.identifier(), 1LL);
+    }
+    const QString log = logSince(firstMessage).join('\n');
+    QVERIFY2(log.contains("[ERROR] MObjectStatesQueue::loadFromDatabase :"), qPrintable(log));
+
+    const QStringList aside =
+        QDir(folder->path()).entryList({QStringLiteral("transfers.db.broken-*")}, QDir::Files);
+    QCOMPARE(aside.size(), 1);
+    if (content != "mgroups") {
+        QFile kept(folder->filePath(aside.first()));
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), content);
+    }
+    // The new file is a working queue.
+    MObjectStatesQueue queue;
+    queue.setDatabasePath(path);
+    QCOMPARE(drain(queue), QStringList("/a"));
+}
+
+void tst_ObjectStatesQueue::unusableLocationKeepsQueueInMemory()
+{
+    const QString nowhere = folder->filePath(QStringLiteral("missing/transfers.db"));
+    MObjectStatesQueue queue;
+    queue.setDatabasePath(nowhere);
+    QList<MObjectTransfer> transfers{makeTransfer(MObjectTransfer::Scheduled, "/a"),
+                                     makeTransfer(MObjectTransfer::Scheduled, "/b")};
+    for (MObjectTransfer &transfer : transfers)
+        queue.saveTransfer(transfer);
+    QCOMPARE(transfers.at(0).identifier(), 1LL);
+    QCOMPARE(transfers.at(1).identifier(), 2LL);
+    MObjectTransferGroup group;
+    queue.saveGroup(group);
+    QVERIFY(group.isValid());
+    QCOMPARE(drain(queue), QStringList({"/a", "/b"}));
+    QVERIFY(!QFileInfo::exists(nowhere));
+}
+
+void tst_ObjectStatesQueue::killedWriterLeavesWholeBatches()
+{
+    // Each run is killed at another point of a batch.
+    for (int run = 0; run < 8; ++run) {
+        QVERIFY(!QFile::exists(path) || QFile::remove(path));
+        const TestCore::SubprocessResult result =
+            TestCore::runSubprocess(QStringLiteral("killedWriter"), {path});
+        QVERIFY2(result.crashed, result.standardError.constData());
+
+        const int firstMessage = LogCapture::messages().size();
+        MObjectStatesQueue queue;
+        queue.setDatabasePath(path);
+        QVERIFY(logSince(firstMessage).filter("MObjectStatesQueue").isEmpty());
+        // Each batch is written together with the end of the one before: one batch is left.
+        const QStringList sources = drain(queue);
+        QCOMPARE(sources.size(), BatchSize);
+        QCOMPARE(sources.count(sources.first()), BatchSize);
+        // The writer was killed after its 30th batch had been saved.
+        QVERIFY(sources.first().mid(6).toInt() >= 29);
+    }
+}
+
+TESTCORE_MAIN_WITH_SUBPROCESS(tst_ObjectStatesQueue, runCase)
+#include "tst_objectstatesqueue.moc"
