@@ -1,0 +1,189 @@
+#include "mchunkedupload.h"
+
+#include "tolvo.h"
+
+#include <QCryptographicHash>
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QIODevice>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QMimeDatabase>
+#include <QRegularExpression>
+#include <QUrlQuery>
+
+namespace {
+
+// Bounded reads keep memory flat and let a cancel be noticed between blocks.
+constexpr qint64 ReadBlockSize = 256 * 1024;
+
+QUrl appendPath(const QUrl &apiUrl, const QString &path)
+{
+    QUrl url(apiUrl);
+    url.setPath(QDir::cleanPath(apiUrl.path(QUrl::FullyDecoded) + path), QUrl::DecodedMode);
+    return url;
+}
+
+QString errorsText(const QVariantMap &reply)
+{
+    return reply.value(QStringLiteral("errors")).toStringList().join(QStringLiteral(";\n"));
+}
+
+} // namespace
+
+MChunkedUpload::Hashes MChunkedUpload::hashChunks(QIODevice *device, qint64 chunkSize,
+                                                  const std::atomic_bool *canceled)
+{
+    Hashes hashes;
+    QCryptographicHash whole(QCryptographicHash::Md5);
+    QCryptographicHash chunk(QCryptographicHash::Md5);
+    qint64 inChunk = 0;
+    QByteArray block;
+    while (!device->atEnd()) {
+        if (canceled && canceled->load())
+            return hashes;
+        block = device->read(qMin(ReadBlockSize, chunkSize - inChunk));
+        if (block.isEmpty())
+            return hashes;
+        whole.addData(block);
+        chunk.addData(block);
+        inChunk += block.size();
+        hashes.size += block.size();
+        if (inChunk == chunkSize) {
+            hashes.chunks.append(QString::fromLatin1(chunk.result().toHex()));
+            chunk.reset();
+            inChunk = 0;
+        }
+    }
+    if (inChunk > 0)
+        hashes.chunks.append(QString::fromLatin1(chunk.result().toHex()));
+    hashes.final = whole.result().toHex();
+    hashes.complete = true;
+    device->seek(0);
+    return hashes;
+}
+
+QPair<QString, QByteArray> MChunkedUpload::readChunk(QIODevice *device, qint64 offset, qint64 size)
+{
+    if (!device->seek(offset))
+        return {};
+    const QByteArray bytes = device->read(size);
+    return {QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Md5).toHex()),
+            bytes};
+}
+
+bool MChunkedUpload::isValidToken(const QString &token)
+{
+    static const QRegularExpression pattern(QStringLiteral("^[A-Za-z0-9_~-][A-Za-z0-9._~-]*$"));
+    return pattern.match(token).hasMatch() && token != QLatin1String("..");
+}
+
+QUrl MChunkedUpload::syncUrl(const QUrl &apiUrl, const MObjectTransferRequest &request,
+                             const QByteArray &finalHash)
+{
+    const bool sync = request.mode() & 1;
+    const bool force = request.mode() & 2;
+    QUrl url =
+        appendPath(apiUrl, (sync ? QStringLiteral("/sync/object/") : QStringLiteral("/objects/")) +
+                               request.destinationPath());
+    QString query;
+    if (sync)
+        query = QStringLiteral("base_hash=%1&final_hash=%2")
+                    .arg(QString::fromLatin1(request.baseHash()), QString::fromLatin1(finalHash));
+    if (force)
+        query += (query.isEmpty() ? QString() : QStringLiteral("&")) + QStringLiteral("force=true");
+    if (!query.isEmpty())
+        url.setQuery(query, QUrl::TolerantMode);
+    return url;
+}
+
+QUrl MChunkedUpload::chunkUrl(const QUrl &apiUrl, const QString &token)
+{
+    return appendPath(apiUrl, QStringLiteral("/upload/") + token);
+}
+
+QUrl MChunkedUpload::commitUrl(const QUrl &apiUrl, const QString &token)
+{
+    return appendPath(apiUrl, QStringLiteral("/commit/") + token);
+}
+
+QByteArray MChunkedUpload::commitBody(const QString &filePath, const QByteArray &md5)
+{
+    QDateTime modified = QFileInfo(filePath).lastModified();
+    modified.setOffsetFromUtc(modified.offsetFromUtc());
+    const QJsonObject metadata{
+        {QStringLiteral("md5"), QString::fromLatin1(md5)},
+        {QStringLiteral("last_modified"), modified.toString(Qt::ISODate)},
+        {QStringLiteral("content_type"), QMimeDatabase().mimeTypeForFile(filePath).name()}};
+    return QJsonDocument(QJsonObject{{QStringLiteral("metadata"), metadata}}).toJson();
+}
+
+MNotification MChunkedUpload::refusalNotification(int status, const QVariantMap &reply,
+                                                  const MObjectTransferRequest &request,
+                                                  int *errorCode)
+{
+    const QString destination = request.destinationPath();
+    const bool hasCode = reply.contains(QStringLiteral("error_code"));
+    const int serverCode = reply.value(QStringLiteral("error_code")).toInt();
+    MNotification note(MNotification::ERROR, QString(), 0);
+    note.setAttribute(MNotification::Action, request.action());
+
+    switch (status) {
+    case 409: {
+        note.setSubtype(3);
+        QString message;
+        if (!hasCode)
+            message = QStringLiteral("A file with name '%1' already exists").arg(destination);
+        else if (serverCode == 601)
+            message = QStringLiteral("A sync for the same file is already running");
+        else if (serverCode == 602)
+            message = QStringLiteral("Your local copy is outdated: %1").arg(destination);
+        else if (serverCode == 701)
+            message = QStringLiteral("This file has already been uploaded successfully");
+        else
+            message = QStringLiteral("Server error code: %1").arg(serverCode);
+        note.setMessage(message);
+        note.setAttribute(MNotification::ErrorCode,
+                          hasCode ? serverCode : int(Tolvo::RemoteFileExists));
+        *errorCode = Tolvo::RemoteFileExists;
+        break;
+    }
+    case 500: {
+        QString message;
+        if (!hasCode)
+            message = QStringLiteral("A file with name '%1' already exists").arg(destination);
+        else if (serverCode == 805)
+            message = QStringLiteral("Cannot find expected object '%1'").arg(destination);
+        else
+            message = QStringLiteral("Server error code %1 while transferring '%2'")
+                          .arg(serverCode)
+                          .arg(destination);
+        note.setMessage(message);
+        *errorCode = hasCode ? serverCode : int(Tolvo::TransferStepFailed);
+        note.setAttribute(MNotification::ErrorCode, *errorCode);
+        break;
+    }
+    case 404:
+        note.setMessage(reply.value(QStringLiteral("errors")).toStringList().value(0));
+        *errorCode = Tolvo::RemoteNotFound;
+        note.setAttribute(MNotification::ErrorCode, *errorCode);
+        break;
+    case 400:
+        note.setMessage(QStringLiteral("Wrong API request"));
+        *errorCode = Tolvo::TransferStepFailed;
+        note.setAttribute(MNotification::ErrorCode, *errorCode);
+        break;
+    default: {
+        note.setMessage(QStringLiteral("Unrecognized server error"));
+        QString details = QStringLiteral("Server status code: %1").arg(status);
+        if (reply.contains(QStringLiteral("errors")))
+            details += QLatin1Char(' ') + errorsText(reply);
+        note.setAttribute(MNotification::Details, details);
+        *errorCode = Tolvo::TransferStepFailed;
+        note.setAttribute(MNotification::ErrorCode, *errorCode);
+        break;
+    }
+    }
+    return note;
+}

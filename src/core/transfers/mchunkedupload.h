@@ -1,0 +1,55 @@
+#ifndef MCHUNKEDUPLOAD_H
+#define MCHUNKEDUPLOAD_H
+
+#include "mnotification.h"
+#include "mobjecttransferrequest.h"
+
+#include <QByteArray>
+#include <QPair>
+#include <QString>
+#include <QStringList>
+#include <QUrl>
+#include <QVariantMap>
+
+#include <atomic>
+
+class QIODevice;
+
+// The wire side of an upload: the file announced by the MD5 of each chunk, the sync, chunk
+// and commit requests, and what a refusal tells the user.
+class MChunkedUpload
+{
+public:
+    static constexpr qint64 ChunkSize = 5 * 1024 * 1024;
+
+    struct Hashes
+    {
+        QStringList chunks; // lower-case hex MD5 of each chunk, in file order
+        QByteArray final;   // lower-case hex MD5 of the whole file
+        qint64 size = 0;
+        bool complete = false; // false when reading failed or was canceled
+    };
+
+    // Reads the device once, in blocks, so memory does not grow with its size; stops early
+    // once canceled is set.
+    static Hashes hashChunks(QIODevice *device, qint64 chunkSize,
+                             const std::atomic_bool *canceled = nullptr);
+    // MD5 (hex) and bytes of size bytes at offset.
+    static QPair<QString, QByteArray> readChunk(QIODevice *device, qint64 offset, qint64 size);
+
+    // Tokens come from the service and become a path segment: nothing that could leave it.
+    static bool isValidToken(const QString &token);
+
+    static QUrl syncUrl(const QUrl &apiUrl, const MObjectTransferRequest &request,
+                        const QByteArray &finalHash);
+    static QUrl chunkUrl(const QUrl &apiUrl, const QString &token);
+    static QUrl commitUrl(const QUrl &apiUrl, const QString &token);
+    static QByteArray commitBody(const QString &filePath, const QByteArray &md5);
+
+    // The error notification for a refused step (status other than 200), and the error code
+    // the transfer ends with.
+    static MNotification refusalNotification(int status, const QVariantMap &reply,
+                                             const MObjectTransferRequest &request, int *errorCode);
+};
+
+#endif // MCHUNKEDUPLOAD_H

@@ -1,0 +1,584 @@
+#include "mobjectsender.h"
+#include "mobjectsender_p.h"
+
+#include "mjsonrequestmanager.h"
+#include "mnetworkrequestmanager.h"
+#include "muserauthmanager.h"
+#include "tolvoappimpl.h"
+
+#include <QBuffer>
+#include <QDebug>
+#include <QFileInfo>
+#include <QMutexLocker>
+#include <QThread>
+#include <QTimer>
+
+namespace {
+
+constexpr int TickInterval = 200;
+
+const QString TransferIdKey = QStringLiteral("MObjectTransferStateIdentifierKey");
+
+bool isFinished(int state)
+{
+    return state >= MObjectTransfer::Completed;
+}
+
+} // namespace
+
+MObjectSenderPrivate::MObjectSenderPrivate(MObjectSender *q)
+    : q_ptr(q)
+{
+    if (TolvoApp *app = TolvoApp::instance())
+        apiURL = app->baseAPIURL();
+}
+
+MObjectSender::State MObjectSenderPrivate::state() const
+{
+    return MObjectSender::State(senderState.load());
+}
+
+void MObjectSenderPrivate::setState(MObjectSender::State state)
+{
+    Q_Q(MObjectSender);
+    int old = senderState.load();
+    do {
+        if (old == state || old == MObjectSender::ShutDown)
+            return;
+    } while (!senderState.compare_exchange_weak(old, state));
+    emit q->stateChanged(MObjectSender::State(old), state);
+}
+
+void MObjectSenderPrivate::_resume()
+{
+    Q_Q(MObjectSender);
+    const MObjectSender::State current = state();
+    if (current == MObjectSender::Resumed || current == MObjectSender::Running ||
+        current == MObjectSender::ShutDown)
+        return;
+    pausedForAuthorization = false;
+    if (!timer) {
+        timer = new QTimer(q);
+        timer->setInterval(TickInterval);
+        QObject::connect(timer, &QTimer::timeout, q, &MObjectSender::handleTransfers);
+    }
+    timer->start();
+    setState(MObjectSender::Resumed);
+}
+
+void MObjectSenderPrivate::_pause()
+{
+    if (timer)
+        timer->stop();
+    setState(MObjectSender::Paused);
+}
+
+void MObjectSenderPrivate::pauseForAuthorization()
+{
+    _pause();
+    pausedForAuthorization = true;
+}
+
+void MObjectSenderPrivate::handleTransfers()
+{
+    const auto runnable = [this] {
+        const MObjectSender::State current = state();
+        return current != MObjectSender::Paused && current != MObjectSender::ShutDown;
+    };
+    while (runnable() && q_func()->activeTransfersCount() < maxConcurrentTransfers.load()) {
+        bool found = false;
+        MObjectTransfer transfer = MObjectTransfer::takeNext(&found);
+        if (!found)
+            break;
+        bool started = false;
+        if (transfer.transferRequest().direction() == 0 && transfer.lastUploadedChunk() >= 0) {
+            const QVector<int> missing = transfer.missingChunks();
+            started =
+                missing.isEmpty() ? commitUpload(transfer) : uploadChunk(transfer, missing.first());
+        } else {
+            started = startTransfer(transfer);
+        }
+        if (started)
+            continue;
+        const MObjectTransfer stored = MObjectTransfer::fromIdentifier(transfer.identifier());
+        if (state() == MObjectSender::Resumed && stored.state() != MObjectTransfer::Error)
+            emit q_func()->transferScheduled(stored);
+        else if (stored.state() == MObjectTransfer::Error)
+            qCritical() << "There was an error starting transfer from"
+                        << transfer.transferRequest().sourcePath() << "to"
+                        << transfer.transferRequest().destinationPath() << "error"
+                        << stored.errorCode();
+    }
+    if (state() == MObjectSender::Resumed)
+        setState(MObjectSender::Running);
+}
+
+bool MObjectSenderPrivate::startTransfer(MObjectTransfer transfer)
+{
+    return transfer.transferRequest().direction() == 0 ? startUpload(transfer)
+                                                       : startDownload(transfer);
+}
+
+QString MObjectSenderPrivate::newLocalId()
+{
+    return QStringLiteral("local-%1").arg(++lastLocalId);
+}
+
+void MObjectSenderPrivate::addFlight(qint64 transferId, const Flight &flight)
+{
+    QMutexLocker locker(&mutex);
+    flights.insert(transferId, flight);
+}
+
+bool MObjectSenderPrivate::hasFlight(qint64 transferId, const QString &id) const
+{
+    QMutexLocker locker(&mutex);
+    const auto it = flights.constFind(transferId);
+    return it != flights.constEnd() && it->id == id;
+}
+
+MObjectSenderPrivate::Flight MObjectSenderPrivate::flight(qint64 transferId) const
+{
+    QMutexLocker locker(&mutex);
+    return flights.value(transferId);
+}
+
+bool MObjectSenderPrivate::takeFlight(qint64 transferId, const QString &id, Flight *flight)
+{
+    Flight taken;
+    {
+        QMutexLocker locker(&mutex);
+        const auto it = flights.find(transferId);
+        if (it == flights.end() || it->id != id)
+            return false;
+        taken = it.value();
+        flights.erase(it);
+    }
+    if (flight)
+        *flight = taken;
+    releaseFlight(taken);
+    return true;
+}
+
+void MObjectSenderPrivate::abortFlight(qint64 transferId)
+{
+    Flight taken;
+    {
+        QMutexLocker locker(&mutex);
+        if (!flights.contains(transferId))
+            return;
+        taken = flights.take(transferId);
+    }
+    if (taken.canceled)
+        taken.canceled->store(true);
+    if (taken.step == Download)
+        networkRequestManager->cancelRequest(taken.id);
+    else if (taken.step == Sync || taken.step == Chunk || taken.step == Commit)
+        jsonRequestManager->cancelRequest(taken.id);
+    releaseFlight(taken);
+    if (taken.placeholder)
+        QFile::remove(taken.destination);
+}
+
+void MObjectSenderPrivate::releaseFlight(const Flight &flight)
+{
+    // The reply may still hold the body while it finishes.
+    if (flight.body)
+        flight.body->deleteLater();
+    if (flight.file)
+        flight.file->close();
+}
+
+qint64 MObjectSenderPrivate::transferIdOf(const MNetworkRequest &request)
+{
+    return request.userInfo().toMap().value(TransferIdKey).toLongLong();
+}
+
+void MObjectSenderPrivate::requeue(MObjectTransfer transfer, int state)
+{
+    transfer.setState(state);
+    transfer.save();
+    pauseForAuthorization();
+}
+
+void MObjectSenderPrivate::fail(MObjectTransfer transfer, int errorCode)
+{
+    transfer.setState(MObjectTransfer::Error);
+    transfer.setErrorCode(errorCode);
+    transfer.save();
+    finish(transfer);
+}
+
+void MObjectSenderPrivate::finish(const MObjectTransfer &transfer)
+{
+    emit q_func()->transferFinished(transfer);
+}
+
+void MObjectSenderPrivate::pauseTransfer(qint64 transferId, bool notify)
+{
+    MObjectTransfer transfer = MObjectTransfer::fromIdentifier(transferId);
+    if (!transfer.isValid() || isFinished(transfer.state()) ||
+        transfer.state() == MObjectTransfer::Paused)
+        return;
+    abortFlight(transferId);
+    transfer.setState(MObjectTransfer::Paused);
+    transfer.save();
+    if (notify)
+        emit q_func()->transferPaused(transfer);
+}
+
+void MObjectSenderPrivate::cancelTransfer(qint64 transferId)
+{
+    MObjectTransfer transfer = MObjectTransfer::fromIdentifier(transferId);
+    if (!transfer.isValid() || isFinished(transfer.state()))
+        return;
+    abortFlight(transferId);
+    transfer.setState(MObjectTransfer::Canceled);
+    transfer.save();
+    finish(transfer);
+}
+
+void MObjectSenderPrivate::resumeTransfer(qint64 transferId)
+{
+    MObjectTransfer transfer = MObjectTransfer::fromIdentifier(transferId);
+    if (transfer.state() != MObjectTransfer::Paused)
+        return;
+    transfer.setState(MObjectTransfer::Scheduled);
+    transfer.save();
+}
+
+void MObjectSenderPrivate::pauseGroup(qint64 groupId)
+{
+    MObjectTransferGroup group = MObjectTransferGroup::fromIdentifier(groupId);
+    if (!group.isValid())
+        return;
+    for (const MObjectTransfer &member : group.transfers())
+        pauseTransfer(member.identifier(), true);
+    group.setState(MObjectTransfer::Paused);
+    group.save();
+    emit q_func()->transferGroupPaused(group);
+}
+
+void MObjectSenderPrivate::cancelGroup(qint64 groupId)
+{
+    const MObjectTransferGroup group = MObjectTransferGroup::fromIdentifier(groupId);
+    for (const MObjectTransfer &member : group.transfers())
+        cancelTransfer(member.identifier());
+}
+
+void MObjectSenderPrivate::resumeGroup(qint64 groupId)
+{
+    const MObjectTransferGroup group = MObjectTransferGroup::fromIdentifier(groupId);
+    for (const MObjectTransfer &member : group.transfers())
+        resumeTransfer(member.identifier());
+}
+
+void MObjectSenderPrivate::memberStarted(const MObjectTransfer &transfer)
+{
+    MObjectTransferGroup group = transfer.group();
+    if (!group.isValid() || group.state() == MObjectTransfer::Running)
+        return;
+    group.setState(MObjectTransfer::Running);
+    group.save();
+    emit q_func()->transferGroupStarted(group);
+}
+
+void MObjectSenderPrivate::memberProgressed(const MObjectTransfer &transfer)
+{
+    MObjectTransferGroup group = transfer.group();
+    if (!group.isValid() || isFinished(group.state()))
+        return;
+    qint64 done = 0;
+    for (const MObjectTransfer &member : group.transfers()) {
+        const MObjectTransfer stored = MObjectTransfer::fromIdentifier(member.identifier());
+        if (!stored.isValid() || stored.state() == MObjectTransfer::Completed)
+            done += stored.isValid() ? stored.totalBytes() : member.totalBytes();
+        else
+            done += stored.totalTransferredBytes();
+    }
+    group.setOverallTransferredBytes(done);
+    group.setState(MObjectTransfer::Running);
+    group.save();
+    emit q_func()->transferGroupProgressed(group);
+}
+
+void MObjectSenderPrivate::memberFinished(const MObjectTransfer &transfer)
+{
+    MObjectTransferGroup group = transfer.group();
+    if (!group.isValid() || isFinished(group.state()))
+        return;
+    qint64 finished = 0;
+    for (const MObjectTransfer &member : group.transfers()) {
+        // Completed members lose their stored row; after a restart they are simply gone.
+        const MObjectTransfer stored = MObjectTransfer::fromIdentifier(member.identifier());
+        if (!stored.isValid() || isFinished(stored.state()))
+            ++finished;
+    }
+    group.setCompletedCount(finished);
+    if (finished == group.transfers().size())
+        group.setState(MObjectTransfer::Completed);
+    group.save();
+    if (group.state() == MObjectTransfer::Completed)
+        emit q_func()->transferGroupFinished(group);
+}
+
+void MObjectSenderPrivate::_shutdown()
+{
+    Q_Q(MObjectSender);
+    if (timer)
+        timer->stop();
+    // Keep stateChanged and shutdownCompleted for the owner.
+    for (const char *signal :
+         {SIGNAL(transferScheduled(MObjectTransfer)), SIGNAL(transferStarted(MObjectTransfer)),
+          SIGNAL(transferProgressed(MObjectTransfer)), SIGNAL(transferPaused(MObjectTransfer)),
+          SIGNAL(transferGroupScheduled(MObjectTransferGroup)),
+          SIGNAL(transferGroupStarted(MObjectTransferGroup)),
+          SIGNAL(transferGroupProgressed(MObjectTransferGroup)),
+          SIGNAL(transferGroupPaused(MObjectTransferGroup)),
+          SIGNAL(transferFinished(MObjectTransfer)),
+          SIGNAL(transferGroupFinished(MObjectTransferGroup))})
+        QObject::disconnect(q, signal, nullptr, nullptr);
+    for (const QMetaObject::Connection &connection : qAsConst(managerConnections))
+        QObject::disconnect(connection);
+    managerConnections.clear();
+
+    // Work in flight stops where it is; the store runs it again at the next start.
+    QList<qint64> running;
+    {
+        QMutexLocker locker(&mutex);
+        running = flights.keys();
+    }
+    for (qint64 transferId : qAsConst(running))
+        abortFlight(transferId);
+
+    bool found = true;
+    while (found) {
+        MObjectTransfer transfer = MObjectTransfer::takeNext(&found);
+        if (!found)
+            break;
+        transfer.setState(MObjectTransfer::Paused);
+        transfer.save();
+    }
+    if (jsonRequestManager)
+        jsonRequestManager->shutdown();
+    if (networkRequestManager)
+        networkRequestManager->shutdown();
+    if (!jsonRequestManager && !networkRequestManager)
+        emit q->shutdownCompleted();
+}
+
+MObjectSender::MObjectSender(QObject *parent)
+    : QObject(parent)
+    , d_ptr(new MObjectSenderPrivate(this))
+{
+    qRegisterMetaType<MObjectSender::State>("MObjectSender::State");
+    setAutoDelete(false);
+    Q_D(MObjectSender);
+    connect(this, &MObjectSender::transferStarted, this,
+            [d](const MObjectTransfer &transfer) { d->memberStarted(transfer); });
+    connect(this, &MObjectSender::transferProgressed, this,
+            [d](const MObjectTransfer &transfer) { d->memberProgressed(transfer); });
+    connect(this, &MObjectSender::transferFinished, this,
+            [d](const MObjectTransfer &transfer) { d->memberFinished(transfer); });
+}
+
+MObjectSender::~MObjectSender() = default;
+
+MObjectTransfer MObjectSender::scheduleTransfer(const MObjectTransferRequest &request)
+{
+    MObjectTransfer transfer;
+    transfer.setTransferRequest(request);
+    transfer.setState(MObjectTransfer::Scheduled);
+    if (request.direction() == 0)
+        transfer.setTotalBytes(QFileInfo(request.sourcePath()).size());
+    transfer.save();
+    emit transferScheduled(transfer);
+    return transfer;
+}
+
+MObjectTransfer MObjectSender::scheduleTransfer(const QString &source, const QString &destination,
+                                                int direction, const QVariant &userData)
+{
+    MObjectTransferRequest request(source, destination, direction);
+    if (!userData.isNull())
+        request.setUserData(userData);
+    return scheduleTransfer(request);
+}
+
+MObjectTransferGroup
+MObjectSender::scheduleTransferGroup(const QList<MObjectTransferRequest> &requests,
+                                     const MObjectTransferRequest &groupRequest,
+                                     const QString &humanReadableIdentifier)
+{
+    MObjectTransferGroup group;
+    group.setHumanReadableIdentifier(humanReadableIdentifier);
+    group.setTransferRequest(groupRequest);
+    group.setState(MObjectTransfer::Scheduled);
+    group.save();
+    for (const MObjectTransferRequest &request : requests) {
+        MObjectTransfer transfer;
+        transfer.setTransferRequest(request);
+        transfer.setState(MObjectTransfer::Scheduled);
+        if (request.direction() == 0)
+            transfer.setTotalBytes(QFileInfo(request.sourcePath()).size());
+        transfer.setGroup(group);
+        transfer.save();
+        group.addTransfer(transfer);
+    }
+    group.save();
+    emit transferGroupScheduled(group);
+    return group;
+}
+
+void MObjectSender::pauseTransfer(const MObjectTransfer &transfer)
+{
+    const qint64 id = transfer.identifier();
+    QMetaObject::invokeMethod(
+        this, [this, id] { d_func()->pauseTransfer(id, true); }, Qt::QueuedConnection);
+}
+
+void MObjectSender::cancelTransfer(const MObjectTransfer &transfer)
+{
+    const qint64 id = transfer.identifier();
+    QMetaObject::invokeMethod(
+        this, [this, id] { d_func()->cancelTransfer(id); }, Qt::QueuedConnection);
+}
+
+void MObjectSender::resumeTransfer(const MObjectTransfer &transfer)
+{
+    const qint64 id = transfer.identifier();
+    QMetaObject::invokeMethod(
+        this, [this, id] { d_func()->resumeTransfer(id); }, Qt::QueuedConnection);
+}
+
+void MObjectSender::pauseGroup(const MObjectTransferGroup &group)
+{
+    const qint64 id = group.identifier();
+    QMetaObject::invokeMethod(
+        this, [this, id] { d_func()->pauseGroup(id); }, Qt::QueuedConnection);
+}
+
+void MObjectSender::resumeGroup(const MObjectTransferGroup &group)
+{
+    const qint64 id = group.identifier();
+    QMetaObject::invokeMethod(
+        this, [this, id] { d_func()->resumeGroup(id); }, Qt::QueuedConnection);
+}
+
+void MObjectSender::cancelGroup(const MObjectTransferGroup &group)
+{
+    const qint64 id = group.identifier();
+    QMetaObject::invokeMethod(
+        this, [this, id] { d_func()->cancelGroup(id); }, Qt::QueuedConnection);
+}
+
+MObjectSender::State MObjectSender::state() const
+{
+    return d_func()->state();
+}
+
+bool MObjectSender::isPaused() const
+{
+    return state() == Paused;
+}
+
+int MObjectSender::activeTransfersCount() const
+{
+    Q_D(const MObjectSender);
+    QMutexLocker locker(&d->mutex);
+    return d->flights.size();
+}
+
+int MObjectSender::maxConcurrentTransfers() const
+{
+    return d_func()->maxConcurrentTransfers.load();
+}
+
+void MObjectSender::setMaxConcurrentTransfers(int count)
+{
+    d_func()->maxConcurrentTransfers.store(count);
+}
+
+void MObjectSender::run()
+{
+    resume();
+}
+
+void MObjectSender::resume()
+{
+    QMetaObject::invokeMethod(this, [this] { d_func()->_resume(); });
+}
+
+void MObjectSender::pause()
+{
+    QMetaObject::invokeMethod(this, [this] { d_func()->_pause(); });
+}
+
+void MObjectSender::shutdown()
+{
+    Q_D(MObjectSender);
+    d->setState(ShutDown);
+    const bool invoked = QMetaObject::invokeMethod(this, [d] { d->_shutdown(); });
+    Q_ASSERT(invoked);
+    Q_UNUSED(invoked)
+}
+
+void MObjectSender::start()
+{
+    Q_D(MObjectSender);
+    d->jsonRequestManager = new MJsonRequestManager(this);
+    d->networkRequestManager = new MNetworkRequestManager(this);
+    TolvoApp *app = TolvoApp::instance();
+    for (MNetworkRequestManager *manager :
+         {static_cast<MNetworkRequestManager *>(d->jsonRequestManager), d->networkRequestManager}) {
+        if (MNetworkRequestManager *main = app ? app->networkRequestManager() : nullptr) {
+            manager->setIgnoreSslErrors(main->ignoreSslErrors());
+            manager->setSslConfiguration(main->sslConfiguration());
+            manager->setUserAgent(main->userAgent());
+        }
+        connect(manager, &MNetworkRequestManager::shutdownCompleted, this,
+                &MObjectSender::shutdownCompleted);
+    }
+
+    MJsonRequestManager *json = d->jsonRequestManager;
+    MNetworkRequestManager *plain = d->networkRequestManager;
+    d->managerConnections = {
+        connect(json, &MJsonRequestManager::responseObjectReady, this,
+                [d](const QVariant &reply, const MNetworkRequest &request,
+                    const MNetworkReply &networkReply) {
+                    d->objectArrivedForRequest(reply, request, networkReply);
+                }),
+        connect(json, &MJsonRequestManager::decodeError, this,
+                [d](const MNetworkRequest &request) { d->decodeErrorForRequest(request); }),
+        connect(json, &MNetworkRequestManager::uploadProgress, this,
+                [d](const MNetworkRequest &request, qint64 sent, qint64 total) {
+                    d->uploadProgressSlot(request, sent, total);
+                }),
+        connect(
+            plain, &MNetworkRequestManager::dataArrivedForRequest, this,
+            [d](const MNetworkRequest &request, const QByteArray &data,
+                const MNetworkReply &reply) { d->downloadContentArrived(request, data, reply); }),
+        connect(plain, &MNetworkRequestManager::replyFinishedForRequest, this,
+                [d](const MNetworkRequest &request, const MNetworkReply &reply) {
+                    d->downloadFinished(request, reply);
+                }),
+        connect(plain, &MNetworkRequestManager::downloadProgress, this,
+                [d](const MNetworkRequest &request, const MNetworkReply &reply, qint64 received,
+                    qint64 total) { d->downloadProgressSlot(request, reply, received, total); })};
+
+    // The engine stops itself when it finds nobody signed in, and goes on at the next sign-in.
+    if (MUserAuthManager *auth = app ? app->authManager() : nullptr) {
+        const auto resumeAfterSignIn = [this, d] {
+            if (d->pausedForAuthorization)
+                resume();
+        };
+        connect(auth, &MUserAuthManager::authorizationSuccess, this, resumeAfterSignIn);
+        connect(auth, &MUserAuthManager::authorizationRefreshed, this, resumeAfterSignIn);
+    }
+    d->_resume();
+}
+
+void MObjectSender::handleTransfers()
+{
+    d_func()->handleTransfers();
+}

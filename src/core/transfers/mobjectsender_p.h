@@ -1,0 +1,136 @@
+#ifndef MOBJECTSENDER_P_H
+#define MOBJECTSENDER_P_H
+
+#include "mchunkedupload.h"
+#include "mnetworkreply.h"
+#include "mnetworkrequest.h"
+#include "mobjectsender.h"
+
+#include <QFile>
+#include <QHash>
+#include <QMutex>
+#include <QPointer>
+#include <QUrl>
+
+#include <atomic>
+#include <memory>
+
+class MJsonRequestManager;
+class MNetworkRequestManager;
+class QBuffer;
+class QTimer;
+
+class MObjectSenderPrivate
+{
+    Q_DECLARE_PUBLIC(MObjectSender)
+public:
+    enum Step { Hashing, Sync, Chunk, Commit, Download, Verifying };
+
+    // The work in flight for one transfer. Each one holds a slot; events that do not carry
+    // the identifier of the transfer's current flight are stale and change nothing.
+    struct Flight
+    {
+        QString id; // the request's identifier, or the engine's own for hashing and verifying
+        Step step = Hashing;
+        int chunk = -1;
+        QPointer<QBuffer> body;
+        std::shared_ptr<std::atomic_bool> canceled;
+        // Downloads.
+        std::shared_ptr<QFile> file;
+        QString destination;
+        QString expectedHash;
+        qint64 resumeOffset = 0;
+        bool cache = false;
+        bool placeholder = false; // destination is an empty file reserved by this download
+        bool bodyStarted = false;
+    };
+
+    explicit MObjectSenderPrivate(MObjectSender *q);
+
+    void setState(MObjectSender::State state);
+    MObjectSender::State state() const;
+    void _resume();
+    void _pause();
+    void _shutdown();
+    void pauseForAuthorization();
+    void handleTransfers();
+    bool startTransfer(MObjectTransfer transfer);
+
+    QString newLocalId();
+    void addFlight(qint64 transferId, const Flight &flight);
+    bool hasFlight(qint64 transferId, const QString &id) const;
+    Flight flight(qint64 transferId) const;
+    // Removes the flight when it is the current one; false for a stale event.
+    bool takeFlight(qint64 transferId, const QString &id, Flight *flight = nullptr);
+    // Cancels whatever the transfer has in flight and frees its slot.
+    void abortFlight(qint64 transferId);
+    void releaseFlight(const Flight &flight);
+    static qint64 transferIdOf(const MNetworkRequest &request);
+
+    // A transfer that could not be sent for want of a signed request goes back to the queue
+    // as it was, and the engine waits for a sign-in.
+    void requeue(MObjectTransfer transfer, int state);
+    void fail(MObjectTransfer transfer, int errorCode);
+    void finish(const MObjectTransfer &transfer);
+
+    // Uploads.
+    bool startUpload(MObjectTransfer transfer);
+    void hashesReady(qint64 transferId, const QString &flightId,
+                     const MChunkedUpload::Hashes &hashes);
+    bool startUploadSync(MObjectTransfer transfer, const QByteArray &firstChunk);
+    bool uploadChunk(MObjectTransfer transfer, int index);
+    bool commitUpload(MObjectTransfer transfer);
+    MNetworkRequest createUploadRequest(const QUrl &url, MNetworkRequest::RequestMethod method,
+                                        const MObjectTransfer &transfer, bool *authenticated);
+    void sendUpload(MObjectTransfer transfer, MNetworkRequest request, const QByteArray &body,
+                    Step step, int chunk);
+    void failUpload(MObjectTransfer transfer, int errorCode, const QString &details = QString());
+    void postUploadIOError(const MObjectTransfer &transfer);
+    void objectArrivedForRequest(const QVariant &reply, const MNetworkRequest &request,
+                                 const MNetworkReply &networkReply);
+    void decodeErrorForRequest(const MNetworkRequest &request);
+    void uploadProgressSlot(const MNetworkRequest &request, qint64 bytesSent, qint64 bytesTotal);
+
+    // Downloads.
+    bool startDownload(MObjectTransfer transfer);
+    void verify(MObjectTransfer transfer, Flight flight);
+    void verificationReady(qint64 transferId, const QString &flightId,
+                           const MChunkedUpload::Hashes &hashes);
+    void failDownload(MObjectTransfer transfer, const Flight &flight, int errorCode,
+                      const QString &message);
+    void downloadContentArrived(const MNetworkRequest &request, const QByteArray &data,
+                                const MNetworkReply &reply);
+    void downloadProgressSlot(const MNetworkRequest &request, const MNetworkReply &reply,
+                              qint64 received, qint64 total);
+    void downloadFinished(const MNetworkRequest &request, const MNetworkReply &reply);
+
+    // Control, engine thread.
+    void pauseTransfer(qint64 transferId, bool notify);
+    void cancelTransfer(qint64 transferId);
+    void resumeTransfer(qint64 transferId);
+    void pauseGroup(qint64 groupId);
+    void cancelGroup(qint64 groupId);
+    void resumeGroup(qint64 groupId);
+
+    // Groups follow their members: progress is the members' sum, and a group is finished
+    // once none of its members is left unfinished.
+    void memberStarted(const MObjectTransfer &transfer);
+    void memberProgressed(const MObjectTransfer &transfer);
+    void memberFinished(const MObjectTransfer &transfer);
+
+    MObjectSender *q_ptr;
+    // Guards flights.
+    mutable QMutex mutex;
+    std::atomic_int senderState{MObjectSender::Initial};
+    std::atomic_int maxConcurrentTransfers{3};
+    MJsonRequestManager *jsonRequestManager = nullptr;
+    MNetworkRequestManager *networkRequestManager = nullptr;
+    QUrl apiURL;
+    QTimer *timer = nullptr;
+    QHash<qint64, Flight> flights;
+    bool pausedForAuthorization = false;
+    quint64 lastLocalId = 0;
+    QList<QMetaObject::Connection> managerConnections;
+};
+
+#endif // MOBJECTSENDER_P_H

@@ -1,0 +1,90 @@
+#include "mresumabledownload.h"
+
+#include "mfilenames.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QSaveFile>
+
+#include <cerrno>
+#include <cstdio>
+
+namespace {
+
+constexpr int MaxFreeNameAttempts = 10000;
+
+bool copyInto(QFile &source, QSaveFile &target)
+{
+    QByteArray block;
+    while (!(block = source.read(1024 * 1024)).isEmpty()) {
+        if (target.write(block) != block.size())
+            return false;
+    }
+    return source.error() == QFile::NoError;
+}
+
+} // namespace
+
+bool MResumableDownload::isContentHash(const QString &hash)
+{
+    static const QRegularExpression pattern(QStringLiteral("^[0-9a-fA-F]{32}$"));
+    return pattern.match(hash).hasMatch();
+}
+
+QString MResumableDownload::downloadPath(const QString &tempPath, const MStorageObject &object)
+{
+    const QString hash = object.contentHash().toLower();
+    if (!isContentHash(hash))
+        return QString();
+    const QString directory =
+        tempPath + QLatin1Char('/') + hash.left(2) + QLatin1Char('/') + hash.mid(2, 2);
+    QDir().mkpath(directory);
+    return directory + QLatin1Char('/') + hash;
+}
+
+QString MResumableDownload::partialPath(const QString &tempPath, qint64 transferId)
+{
+    const QString directory = tempPath + QStringLiteral("/downloads");
+    QDir().mkpath(directory);
+    return directory + QStringLiteral("/%1.part").arg(transferId);
+}
+
+QUrl MResumableDownload::downloadUrl(const QUrl &apiUrl, const QString &sourcePath)
+{
+    QUrl url(apiUrl);
+    url.setPath(
+        QDir::cleanPath(apiUrl.path(QUrl::FullyDecoded) + QStringLiteral("/object/") + sourcePath),
+        QUrl::DecodedMode);
+    return url;
+}
+
+QString MResumableDownload::reserveFreeName(const QString &path)
+{
+    QString candidate = path;
+    for (int attempt = 0; attempt < MaxFreeNameAttempts && !candidate.isEmpty(); ++attempt) {
+        QFile file(candidate);
+        if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+            return candidate;
+        if (!file.exists())
+            return QString();
+        candidate = mIncrementNumericFileNameSuffix(candidate, Tolvo::PlainSuffix);
+    }
+    return QString();
+}
+
+bool MResumableDownload::replace(const QString &verifiedPath, const QString &destination)
+{
+    if (std::rename(QFile::encodeName(verifiedPath).constData(),
+                    QFile::encodeName(destination).constData()) == 0)
+        return true;
+    if (errno != EXDEV)
+        return false;
+    QFile source(verifiedPath);
+    QSaveFile target(destination);
+    if (!source.open(QIODevice::ReadOnly) || !target.open(QIODevice::WriteOnly) ||
+        !copyInto(source, target) || !target.commit())
+        return false;
+    source.remove();
+    return true;
+}

@@ -1,0 +1,391 @@
+#include "kerlolocal.h"
+#include "memoryauthstore.h"
+#include "mnotificationmanager.h"
+#include "mobjectsender.h"
+#include "muserauthmanager.h"
+#include "testcore.h"
+#include "tolvoappimpl.h"
+
+#include <QCryptographicHash>
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QtTest>
+
+namespace {
+
+const QString demoEmail = QStringLiteral("demo@kerlo.local");
+constexpr qint64 MiB = 1024 * 1024;
+
+QByteArray content(qint64 size, char seed)
+{
+    QByteArray bytes(int(size), Qt::Uninitialized);
+    for (int i = 0; i < bytes.size(); ++i)
+        bytes[i] = char(seed + i * 31 + i / 4099);
+    return bytes;
+}
+
+QString md5(const QByteArray &bytes)
+{
+    return QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Md5).toHex());
+}
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+} // namespace
+
+// The transfer engine on its own thread against kerlo-local, signed in as the demo user.
+class TestObjectSender : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanupTestCase();
+
+    void roundTrip_data();
+    void roundTrip();
+    void uploadStatusBranches_data();
+    void uploadStatusBranches();
+    void folderGroupFinishesOnce();
+    void neverMoreThanThreeRun();
+    void pauseAndCancelFreeSlots();
+    void cutDownloadResumesWithRange();
+    void corruptDownloadLeavesDestination();
+
+private:
+    QString writeFile(const QString &name, const QByteArray &bytes);
+    // Schedules request and waits for its transferFinished.
+    MObjectTransfer run(const MObjectTransferRequest &request);
+    MObjectTransfer waitFinished(qint64 id);
+    MObjectTransferRequest download(const QString &remote, const QString &local, int strategy = 2);
+    QJsonArray requestsUnder(const QString &prefix) const;
+
+    KerloLocal server;
+    MemoryAuthStore store;
+    QTemporaryDir local;
+    QThread thread;
+    MObjectSender *sender = nullptr;
+    std::unique_ptr<QSignalSpy> finished;
+    std::unique_ptr<QSignalSpy> notes;
+};
+
+void TestObjectSender::initTestCase()
+{
+    QVERIFY(server.start());
+    MAuthStore::setInstance(&store);
+    TestCore::initCore(server.baseUrl(), TestCore::supportPath());
+    TolvoApp::instance()->setConnectivityStatus(TolvoApp::Online);
+    QVERIFY2(TolvoApp::instance()->statesQueue(), "the core has no transfer queue");
+    QSignalSpy signedIn(TolvoApp::instance()->authManager(),
+                        &MUserAuthManager::authorizationSuccess);
+    TolvoApp::instance()->authManager()->authenticateUser(demoEmail, "lumarin-demo");
+    QVERIFY(signedIn.wait());
+
+    sender = new MObjectSender;
+    thread.setObjectName("com.kerloapp.transfers-queue");
+    sender->moveToThread(&thread);
+    connect(&thread, &QThread::started, sender, &MObjectSender::start);
+    connect(&thread, &QThread::finished, sender, &QObject::deleteLater);
+    finished = std::make_unique<QSignalSpy>(sender, &MObjectSender::transferFinished);
+    notes = std::make_unique<QSignalSpy>(MNotificationManager::instance(),
+                                         &MNotificationManager::notificationReady);
+    QSignalSpy running(sender, &MObjectSender::stateChanged);
+    thread.start();
+    QVERIFY(running.wait());
+}
+
+void TestObjectSender::init()
+{
+    QVERIFY(server.reset());
+    finished->clear();
+    notes->clear();
+}
+
+void TestObjectSender::cleanupTestCase()
+{
+    QSignalSpy done(sender, &MObjectSender::shutdownCompleted);
+    sender->shutdown();
+    QVERIFY(done.wait());
+    thread.quit();
+    thread.wait();
+    MAuthStore::setInstance(nullptr);
+}
+
+QString TestObjectSender::writeFile(const QString &name, const QByteArray &bytes)
+{
+    const QString path = local.filePath(name);
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        return QString();
+    return path;
+}
+
+MObjectTransfer TestObjectSender::waitFinished(qint64 id)
+{
+    for (int turn = 0; turn < 100; ++turn) {
+        for (const QList<QVariant> &signal : qAsConst(*finished)) {
+            const auto transfer = signal.at(0).value<MObjectTransfer>();
+            if (transfer.identifier() == id)
+                return transfer;
+        }
+        if (!finished->wait())
+            break;
+    }
+    return MObjectTransfer();
+}
+
+MObjectTransfer TestObjectSender::run(const MObjectTransferRequest &request)
+{
+    return waitFinished(sender->scheduleTransfer(request).identifier());
+}
+
+MObjectTransferRequest TestObjectSender::download(const QString &remote, const QString &local,
+                                                  int strategy)
+{
+    MObjectTransferRequest request(remote, local, 1);
+    request.setAction(Tolvo::DownloadObject);
+    request.setOverwriteStrategy(strategy);
+    return request;
+}
+
+QJsonArray TestObjectSender::requestsUnder(const QString &prefix) const
+{
+    QJsonArray result;
+    for (const QJsonValue &request : server.requests()) {
+        if (request.toObject().value("path").toString().startsWith(prefix))
+            result.append(request);
+    }
+    return result;
+}
+
+void TestObjectSender::roundTrip_data()
+{
+    QTest::addColumn<qint64>("size");
+    QTest::addColumn<int>("chunkRequests");
+    QTest::newRow("empty") << qint64(0) << 0;
+    QTest::newRow("one chunk") << 5 * MiB << 0;
+    QTest::newRow("one byte more") << 5 * MiB + 1 << 1;
+    QTest::newRow("64 MiB") << 64 * MiB << 12;
+}
+
+void TestObjectSender::roundTrip()
+{
+    QFETCH(qint64, size);
+    QFETCH(int, chunkRequests);
+    const QByteArray bytes = content(size, char(size));
+    const QString remote = QStringLiteral("/Engine/file-%1.bin").arg(size);
+    MObjectTransferRequest upload(writeFile(QFileInfo(remote).fileName(), bytes), remote, 0);
+    upload.setAction(Tolvo::UploadObject);
+    upload.setMode(2);
+
+    MObjectTransfer done = run(upload);
+    QCOMPARE(done.state(), int(MObjectTransfer::Completed));
+    QCOMPARE(done.storageObject().contentHash(), md5(bytes));
+    QCOMPARE(requestsUnder("/api/v1/upload/").size(), chunkRequests);
+
+    // The service holds every chunk now: nothing but the sync and the commit goes out.
+    QVERIFY(server.clearRequests());
+    QCOMPARE(run(upload).state(), int(MObjectTransfer::Completed));
+    QCOMPARE(requestsUnder("/api/v1/upload/").size(), 0);
+
+    const QString target = local.filePath(QStringLiteral("down-%1.bin").arg(size));
+    done = run(download(remote, target));
+    QCOMPARE(done.state(), int(MObjectTransfer::Completed));
+    QVERIFY(readAll(target) == bytes);
+    QCOMPARE(sender->activeTransfersCount(), 0);
+}
+
+void TestObjectSender::uploadStatusBranches_data()
+{
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<int>("errorCode");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("exists") << 409 << QByteArray("{}") << 801
+                            << "A file with name '/Branches/f.txt' already exists";
+    QTest::newRow("outdated") << 409 << QByteArray(R"({"error_code":602})") << 801
+                              << "Your local copy is outdated: /Branches/f.txt";
+    QTest::newRow("sync running") << 409 << QByteArray(R"({"error_code":601})") << 801
+                                  << "A sync for the same file is already running";
+    QTest::newRow("server code") << 500 << QByteArray(R"({"error_code":805})") << 805
+                                 << "Cannot find expected object '/Branches/f.txt'";
+    QTest::newRow("not found") << 404 << QByteArray(R"({"errors":["gone"]})") << 805 << "gone";
+    QTest::newRow("quota") << 507 << QByteArray("{}") << 507
+                           << "You don't have enough cloud space available";
+    QTest::newRow("bad request") << 400 << QByteArray("{}") << 43 << "Wrong API request";
+    QTest::newRow("other") << 418 << QByteArray("{}") << 43 << "Unrecognized server error";
+    QTest::newRow("undecodable") << 200 << QByteArray("not json") << 43
+                                 << "Unrecognized server error";
+    QTest::newRow("token leaves its segment")
+        << 200 << QByteArray(R"({"token":"../objects/x","missing_chunks":[]})") << 43
+        << "Unrecognized server error";
+    QTest::newRow("unknown chunk")
+        << 200 << QByteArray(R"({"token":"t1","missing_chunks":["0123"]})") << 43
+        << "Unrecognized server error";
+}
+
+void TestObjectSender::uploadStatusBranches()
+{
+    QFETCH(int, status);
+    QFETCH(QByteArray, body);
+    QFETCH(int, errorCode);
+    QFETCH(QString, message);
+    QVERIFY(server.forceStatus("/api/v1/sync/object/Branches/f.txt", status, body));
+    MObjectTransferRequest upload(writeFile("f.txt", "branch"), "/Branches/f.txt", 0);
+    upload.setMode(1);
+    upload.setAction(Tolvo::UploadObject);
+
+    const MObjectTransfer done = run(upload);
+    QCOMPARE(done.state(), int(MObjectTransfer::Error));
+    QCOMPARE(done.errorCode(), errorCode);
+    QTRY_VERIFY(!notes->isEmpty());
+    QCOMPARE(notes->last().at(0).value<MNotification>().message(), message);
+    QCOMPARE(requestsUnder("/api/v1/commit/").size(), 0);
+}
+
+void TestObjectSender::folderGroupFinishesOnce()
+{
+    QSignalSpy groupFinished(sender, &MObjectSender::transferGroupFinished);
+    QList<MObjectTransferRequest> members;
+    for (const QString name : {"a.txt", "b.txt"})
+        members.append(MObjectTransferRequest(writeFile("Folder/" + name, name.toLatin1()),
+                                              "/Folder/" + name, 0));
+    members.append(
+        MObjectTransferRequest(local.filePath("Folder/missing.txt"), "/Folder/missing.txt", 0));
+    const MObjectTransferGroup group =
+        sender->scheduleTransferGroup(members, MObjectTransferRequest(), "Folder");
+    QVERIFY(groupFinished.wait());
+    QCOMPARE(finished->size(), 3);
+    const auto reported = groupFinished.at(0).at(0).value<MObjectTransferGroup>();
+    QCOMPARE(reported.identifier(), group.identifier());
+    QCOMPARE(reported.completedCount(), 3);
+    QVERIFY(!groupFinished.wait(500));
+}
+
+void TestObjectSender::neverMoreThanThreeRun()
+{
+    QVERIFY(!server.seedFile(demoEmail, "/Slow/s.txt", "slow").isEmpty());
+    QVERIFY(server.delay("/api/v1/object/Slow/s.txt", 300, 5));
+    int running = 0;
+    int most = 0;
+    const auto started = connect(sender, &MObjectSender::transferStarted, this,
+                                 [&] { most = qMax(most, ++running); });
+    const auto ended = connect(sender, &MObjectSender::transferFinished, this, [&] { --running; });
+    QList<qint64> ids;
+    for (int i = 0; i < 5; ++i)
+        ids.append(sender->scheduleTransfer(download("/Slow/s.txt", local.filePath("s.txt")))
+                       .identifier());
+    for (qint64 id : ids)
+        QCOMPARE(waitFinished(id).state(), int(MObjectTransfer::Completed));
+    disconnect(started);
+    disconnect(ended);
+    QCOMPARE(most, 3);
+    // Strategy 2 gave each its own name.
+    QVERIFY(QFile::exists(local.filePath("s 5.txt")));
+}
+
+void TestObjectSender::pauseAndCancelFreeSlots()
+{
+    QVERIFY(!server.seedFile(demoEmail, "/Hung/h.txt", "hung").isEmpty());
+    QVERIFY(server.seedFile(demoEmail, "/Hung/free.txt", "free").size());
+    QVERIFY(server.hang("/api/v1/object/Hung/h.txt", 3));
+    QSignalSpy started(sender, &MObjectSender::transferStarted);
+    QList<MObjectTransfer> hung;
+    for (int i = 0; i < 3; ++i)
+        hung.append(sender->scheduleTransfer(download("/Hung/h.txt", local.filePath("h.txt"), 1)));
+    QTRY_COMPARE(started.size(), 3);
+
+    QSignalSpy paused(sender, &MObjectSender::transferPaused);
+    sender->pauseTransfer(hung.at(0));
+    sender->pauseTransfer(hung.at(0));
+    sender->cancelTransfer(hung.at(1));
+    sender->cancelTransfer(hung.at(1));
+    QVERIFY(paused.wait());
+    QCOMPARE(waitFinished(hung.at(1).identifier()).state(), int(MObjectTransfer::Canceled));
+
+    // Both slots are free again: a new transfer runs while the third still hangs.
+    const MObjectTransfer free = run(download("/Hung/free.txt", local.filePath("free.txt")));
+    QCOMPARE(free.state(), int(MObjectTransfer::Completed));
+    QCOMPARE(paused.size(), 1);
+    QCOMPARE(MObjectTransfer::fromIdentifier(hung.at(0).identifier()).state(),
+             int(MObjectTransfer::Paused));
+
+    // Resumed, the paused one starts exactly once more and finishes once.
+    sender->resumeTransfer(hung.at(0));
+    sender->resumeTransfer(hung.at(0));
+    QCOMPARE(waitFinished(hung.at(0).identifier()).state(), int(MObjectTransfer::Completed));
+    sender->cancelTransfer(hung.at(2));
+    waitFinished(hung.at(2).identifier());
+    QTRY_COMPARE(sender->activeTransfersCount(), 0);
+    int finishes = 0;
+    for (const QList<QVariant> &signal : qAsConst(*finished))
+        finishes += signal.at(0).value<MObjectTransfer>().identifier() == hung.at(1).identifier();
+    QCOMPARE(finishes, 1);
+}
+
+void TestObjectSender::cutDownloadResumesWithRange()
+{
+    const QByteArray bytes = content(3 * MiB, 'c');
+    QVERIFY(!server.seedFile(demoEmail, "/Cut/c.bin", bytes).isEmpty());
+    MStorageObject object;
+    object.setContentHash(md5(bytes));
+    object.setSize(bytes.size());
+    MObjectTransferRequest request = download("/Cut/c.bin", local.filePath("c.bin"), 1);
+    request.setAction(Tolvo::DownloadToCache);
+    request.setStorageObject(object);
+
+    QVERIFY(server.cutDownload(MiB));
+    MObjectTransfer done = run(request);
+    QCOMPARE(done.state(), int(MObjectTransfer::Error));
+    QVERIFY(!QFile::exists(local.filePath("c.bin")));
+
+    QVERIFY(server.clearRequests());
+    done = run(request);
+    QCOMPARE(done.state(), int(MObjectTransfer::Completed));
+    const QJsonArray gets = requestsUnder("/api/v1/object/");
+    QCOMPARE(gets.size(), 1);
+    QCOMPARE(gets.at(0).toObject().value("headers").toObject().value("range").toString(),
+             QStringLiteral("bytes=%1-%2").arg(MiB).arg(bytes.size()));
+    QVERIFY(readAll(local.filePath("c.bin")) == bytes);
+}
+
+void TestObjectSender::corruptDownloadLeavesDestination()
+{
+    QVERIFY(!server.seedFile(demoEmail, "/Bad/b.txt", "remote").isEmpty());
+    const QString target = writeFile("b.txt", "mine");
+    QVERIFY(server.fakeMetadataHash(QString(32, QLatin1Char('0'))));
+    MObjectTransfer done = run(download("/Bad/b.txt", target, 1));
+    QCOMPARE(done.state(), int(MObjectTransfer::Error));
+    QCOMPARE(done.errorCode(), int(Tolvo::CannotContinue));
+    QCOMPARE(readAll(target), QByteArray("mine"));
+
+    // A whole body sent for a ranged request is not appended to the partial file.
+    QVERIFY(server.ignoreRange());
+    MStorageObject object;
+    object.setContentHash(md5("remote"));
+    object.setSize(6);
+    MObjectTransferRequest cached = download("/Bad/b.txt", target, 1);
+    cached.setAction(Tolvo::DownloadToCache);
+    cached.setStorageObject(object);
+    const QString partial = TolvoApp::instance()->tempPath() + "/" + md5("remote").left(2) + "/" +
+                            md5("remote").mid(2, 2) + "/" + md5("remote");
+    QDir().mkpath(QFileInfo(partial).absolutePath());
+    QFile prefix(partial);
+    QVERIFY(prefix.open(QIODevice::WriteOnly) && prefix.write("rem") == 3);
+    prefix.close();
+    done = run(cached);
+    QCOMPARE(done.state(), int(MObjectTransfer::Completed));
+    QCOMPARE(readAll(target), QByteArray("remote"));
+}
+
+QTEST_MAIN(TestObjectSender)
+#include "tst_objectsender.moc"
