@@ -37,12 +37,17 @@ void initCore(const QUrl &serviceUrl, const QString &supportPath)
     TolvoApp::instance()->init();
 }
 
+void startSubprocess(QProcess *process, const QString &caseName, const QStringList &arguments)
+{
+    process->setProgram(QCoreApplication::applicationFilePath());
+    process->setArguments(QStringList{QStringLiteral("--subprocess"), caseName} + arguments);
+    process->start();
+}
+
 SubprocessResult runSubprocess(const QString &caseName, const QStringList &arguments, int timeoutMs)
 {
     QProcess process;
-    process.setProgram(QCoreApplication::applicationFilePath());
-    process.setArguments(QStringList{QStringLiteral("--subprocess"), caseName} + arguments);
-    process.start();
+    startSubprocess(&process, caseName, arguments);
     SubprocessResult result;
     if (!process.waitForFinished(timeoutMs)) {
         process.kill();

@@ -1,6 +1,7 @@
 #ifndef TESTCORE_H
 #define TESTCORE_H
 
+#include <QProcess>
 #include <QString>
 #include <QStringList>
 #include <QUrl>
@@ -30,6 +31,8 @@ struct SubprocessResult
 // it. The case runs through runSubprocessCase() in the child's main().
 SubprocessResult runSubprocess(const QString &caseName, const QStringList &arguments = {},
                                int timeoutMs = 30000);
+// Starts the same child without waiting for it, for callers that talk to it or end it.
+void startSubprocess(QProcess *process, const QString &caseName, const QStringList &arguments = {});
 
 } // namespace TestCore
 

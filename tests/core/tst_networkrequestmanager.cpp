@@ -293,12 +293,19 @@ void TestNetworkRequestManager::networkFailuresWaitForOnline()
     Spy errors(&manager, QOverload<const MNetworkRequest &, const MNetworkReply &>::of(
                              &MNetworkRequestManager::errorForRequest));
     const QString path = QStringLiteral("/api/v1/t/offline");
+    // A manager whose caller retries by itself keeps nothing for later.
+    MNetworkRequestManager retriesItself;
+    retriesItself.setResendAfterReconnection(false);
+    Spy finishedOnce(&retriesItself, &MNetworkRequestManager::replyFinishedForRequest);
+    const QString other = QStringLiteral("/api/v1/t/offline-once");
 
     server.stop();
     MNetworkRequest request(url(path));
     request.setUserInfo(QStringLiteral("kept"));
     const QString id = manager.sendRequest(request);
+    retriesItself.sendRequest(MNetworkRequest(url(other)));
     QVERIFY(finished.wait());
+    QVERIFY(finishedOnce.count() == 1 || finishedOnce.wait());
     const MNetworkReply failure = finished.at(0).at(1).value<MNetworkReply>();
     QCOMPARE(failure.error(), QNetworkReply::ConnectionRefusedError);
     QCOMPARE(failure.statusCode(), 0);
@@ -329,6 +336,8 @@ void TestNetworkRequestManager::networkFailuresWaitForOnline()
     QVERIFY(!manager.cancelRequest(id));
     QCOMPARE(logged(path).size(), 1);
     QCOMPARE(finished.count(), 2);
+    QCOMPARE(logged(other).size(), 0);
+    QCOMPARE(finishedOnce.count(), 1);
 }
 
 void TestNetworkRequestManager::resentRequestCanBeCanceled()

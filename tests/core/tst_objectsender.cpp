@@ -1,5 +1,7 @@
 #include "kerlolocal.h"
 #include "memoryauthstore.h"
+#include "mjsonrequestmanager.h"
+#include "mnetworkrequestmanager.h"
 #include "mnotificationmanager.h"
 #include "mobjectsender.h"
 #include "muserauthmanager.h"
@@ -59,6 +61,10 @@ private slots:
     void pauseAndCancelFreeSlots();
     void cutDownloadResumesWithRange();
     void corruptDownloadLeavesDestination();
+    void signedOutTransfersWait();
+    void pauseStopsHashing();
+    void pauseGroupAndResume();
+    void lateReplyAfterPauseChangesNothing();
 
 private:
     QString writeFile(const QString &name, const QByteArray &bytes);
@@ -137,7 +143,8 @@ MObjectTransfer TestObjectSender::waitFinished(qint64 id)
             if (transfer.identifier() == id)
                 return transfer;
         }
-        if (!finished->wait())
+        // Generous: a loaded machine (a sanitizer build, parallel suites) is slow, not wrong.
+        if (!finished->wait(60000))
             break;
     }
     return MObjectTransfer();
@@ -263,7 +270,7 @@ void TestObjectSender::folderGroupFinishesOnce()
         MObjectTransferRequest(local.filePath("Folder/missing.txt"), "/Folder/missing.txt", 0));
     const MObjectTransferGroup group =
         sender->scheduleTransferGroup(members, MObjectTransferRequest(), "Folder");
-    QVERIFY(groupFinished.wait());
+    QVERIFY(groupFinished.wait(30000));
     QCOMPARE(finished->size(), 3);
     const auto reported = groupFinished.at(0).at(0).value<MObjectTransferGroup>();
     QCOMPARE(reported.identifier(), group.identifier());
@@ -309,7 +316,7 @@ void TestObjectSender::pauseAndCancelFreeSlots()
     sender->pauseTransfer(hung.at(0));
     sender->cancelTransfer(hung.at(1));
     sender->cancelTransfer(hung.at(1));
-    QVERIFY(paused.wait());
+    QVERIFY(paused.wait(20000));
     QCOMPARE(waitFinished(hung.at(1).identifier()).state(), int(MObjectTransfer::Canceled));
 
     // Both slots are free again: a new transfer runs while the third still hangs.
@@ -385,6 +392,120 @@ void TestObjectSender::corruptDownloadLeavesDestination()
     done = run(cached);
     QCOMPARE(done.state(), int(MObjectTransfer::Completed));
     QCOMPARE(readAll(target), QByteArray("remote"));
+}
+
+void TestObjectSender::signedOutTransfersWait()
+{
+    QVERIFY(!server.seedFile(demoEmail, "/Later/l.txt", "later").isEmpty());
+    MUserAuthManager *auth = TolvoApp::instance()->authManager();
+    QSignalSpy signedOut(auth, &MUserAuthManager::logoutPerformed);
+    auth->reset();
+    QVERIFY(signedOut.count() == 1 || signedOut.wait(30000));
+
+    const MObjectTransfer waiting =
+        sender->scheduleTransfer(download("/Later/l.txt", local.filePath("l.txt")));
+    QTRY_VERIFY(sender->isPaused());
+    QCOMPARE(MObjectTransfer::fromIdentifier(waiting.identifier()).state(),
+             int(MObjectTransfer::Scheduled));
+    QCOMPARE(requestsUnder("/api/v1/object/").size(), 0);
+
+    auth->authenticateUser(demoEmail, "lumarin-demo");
+    QCOMPARE(waitFinished(waiting.identifier()).state(), int(MObjectTransfer::Completed));
+    QCOMPARE(readAll(local.filePath("l.txt")), QByteArray("later"));
+}
+
+void TestObjectSender::pauseStopsHashing()
+{
+    // Hashing a sparse gigabyte outlasts the pause by far.
+    const QString path = local.filePath("sparse.bin");
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.resize(1024 * MiB));
+    file.close();
+    MObjectTransferRequest upload(path, "/Sparse/sparse.bin", 0);
+    upload.setAction(Tolvo::UploadObject);
+    QSignalSpy started(sender, &MObjectSender::transferStarted);
+    QSignalSpy paused(sender, &MObjectSender::transferPaused);
+    const MObjectTransfer transfer = sender->scheduleTransfer(upload);
+    QTRY_COMPARE(MObjectTransfer::fromIdentifier(transfer.identifier()).state(),
+                 int(MObjectTransfer::Running));
+
+    sender->pauseTransfer(transfer);
+    QVERIFY(paused.wait(20000));
+    QCOMPARE(sender->activeTransfersCount(), 0);
+    QCOMPARE(started.size(), 0);
+    QCOMPARE(requestsUnder("/api/v1/sync/").size(), 0);
+    sender->cancelTransfer(transfer);
+    QCOMPARE(waitFinished(transfer.identifier()).state(), int(MObjectTransfer::Canceled));
+    QCOMPARE(requestsUnder("/api/v1/sync/").size(), 0);
+}
+
+void TestObjectSender::pauseGroupAndResume()
+{
+    QVERIFY(!server.seedFile(demoEmail, "/Group/g.txt", "group").isEmpty());
+    QVERIFY(server.hang("/api/v1/object/Group/g.txt", 2));
+    QSignalSpy started(sender, &MObjectSender::transferStarted);
+    QSignalSpy paused(sender, &MObjectSender::transferPaused);
+    QSignalSpy groupPaused(sender, &MObjectSender::transferGroupPaused);
+    QSignalSpy groupFinished(sender, &MObjectSender::transferGroupFinished);
+    const QList<MObjectTransferRequest> members{download("/Group/g.txt", local.filePath("g.txt")),
+                                                download("/Group/g.txt", local.filePath("g.txt"))};
+    const MObjectTransferGroup group =
+        sender->scheduleTransferGroup(members, MObjectTransferRequest(), "Group");
+    QTRY_COMPARE(started.size(), 2);
+
+    sender->pauseGroup(group);
+    QVERIFY(groupPaused.wait(20000));
+    QCOMPARE(paused.size(), 2);
+    QCOMPARE(sender->activeTransfersCount(), 0);
+    for (const MObjectTransfer &member : group.transfers())
+        QCOMPARE(MObjectTransfer::fromIdentifier(member.identifier()).state(),
+                 int(MObjectTransfer::Paused));
+
+    sender->resumeGroup(group);
+    QVERIFY(groupFinished.wait(30000));
+    for (const MObjectTransfer &member : group.transfers())
+        QCOMPARE(waitFinished(member.identifier()).state(), int(MObjectTransfer::Completed));
+    QCOMPARE(groupFinished.size(), 1);
+}
+
+void TestObjectSender::lateReplyAfterPauseChangesNothing()
+{
+    QVERIFY(!server.seedFile(demoEmail, "/Late/l.txt", "on time").isEmpty());
+    QVERIFY(server.hang("/api/v1/object/Late/l.txt"));
+    MNetworkRequestManager *plain = nullptr;
+    for (MNetworkRequestManager *manager : sender->findChildren<MNetworkRequestManager *>()) {
+        if (!qobject_cast<MJsonRequestManager *>(manager))
+            plain = manager;
+    }
+    QVERIFY(plain);
+    MNetworkRequest sent;
+    connect(plain, &MNetworkRequestManager::requestCanceled, this,
+            [&](const MNetworkRequest &request) { sent = request; });
+    QSignalSpy started(sender, &MObjectSender::transferStarted);
+    QSignalSpy paused(sender, &MObjectSender::transferPaused);
+    const QString target = local.filePath("late.txt");
+    const MObjectTransfer transfer = sender->scheduleTransfer(download("/Late/l.txt", target, 1));
+    QVERIFY(started.wait(30000));
+    sender->pauseTransfer(transfer);
+    QVERIFY(paused.wait(20000));
+    QTRY_VERIFY(!sent.requestId().isEmpty());
+
+    // The canceled request's answer, as if it had been on its way already. The engine
+    // handles it before the spy hears of it.
+    QSignalSpy replayed(plain, &MNetworkRequestManager::replyFinishedForRequest);
+    QMetaObject::invokeMethod(plain, [plain, sent] {
+        emit plain->dataArrivedForRequest(sent, "junk", MNetworkReply());
+        emit plain->replyFinishedForRequest(sent, MNetworkReply());
+    });
+    QVERIFY(replayed.wait(30000));
+    QVERIFY(finished->isEmpty());
+    QCOMPARE(MObjectTransfer::fromIdentifier(transfer.identifier()).state(),
+             int(MObjectTransfer::Paused));
+    QCOMPARE(sender->activeTransfersCount(), 0);
+
+    sender->resumeTransfer(transfer);
+    QCOMPARE(waitFinished(transfer.identifier()).state(), int(MObjectTransfer::Completed));
+    QCOMPARE(readAll(target), QByteArray("on time"));
 }
 
 QTEST_MAIN(TestObjectSender)

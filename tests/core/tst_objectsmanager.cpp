@@ -3,6 +3,7 @@
 #include "memoryauthstore.h"
 #include "mjsonrequestmanager.h"
 #include "mnotificationmanager.h"
+#include "mobjectsender.h"
 #include "mobjectsmanager.h"
 #include "muserauthmanager.h"
 #include "testcore.h"
@@ -437,12 +438,39 @@ void TestObjectsManager::shutdownCompletes_data()
 void TestObjectsManager::shutdownCompletes()
 {
     QFETCH(bool, started);
-    if (started)
+    QThread *engineThread = nullptr;
+    MObjectTransfer live;
+    std::unique_ptr<QSignalSpy> liveStarted;
+    QTemporaryDir local;
+    if (started) {
         manager->start();
+        MObjectSender *engine = manager->objectSender();
+        QVERIFY(engine);
+        manager->start();
+        QCOMPARE(manager->objectSender(), engine);
+        engineThread = engine->thread();
+        QCOMPARE(engineThread->objectName(), QStringLiteral("com.kerloapp.transfers-queue"));
+        // Re-emitted by the manager, in both forms.
+        liveStarted =
+            std::make_unique<QSignalSpy>(manager, SIGNAL(transferStarted(MObjectTransfer)));
+        QVERIFY(server.hang(apiPath("/object") + fileA));
+        MObjectTransferRequest request(fileA, local.filePath("a.txt"), 1);
+        request.setAction(Tolvo::DownloadObject);
+        live = engine->scheduleTransfer(request);
+        QVERIFY(liveStarted->wait());
+    }
     QSignalSpy completed(manager, &MObjectsManager::shutdownCompleted);
     QVERIFY(server.hang(apiPath("/objects/list/Docs")));
     manager->listObjects("/Docs", false, QVariant());
     manager->shutdown();
+    if (started) {
+        // The engine saved its live transfer for the next start, then left with its thread.
+        QVERIFY(completed.wait());
+        QCOMPARE(MObjectTransfer::fromIdentifier(live.identifier()).state(),
+                 int(MObjectTransfer::Paused));
+        QVERIFY(!manager->objectSender());
+        QVERIFY(engineThread->wait());
+    }
     QCOMPARE(completed.count(), 1);
     // The listing in flight was canceled and answers nothing.
     deliverPosted();

@@ -270,6 +270,19 @@ bool MNetworkRequestManager::retriesAuthenticatedRequests() const
     return d_func()->retryAuthenticatedRequests;
 }
 
+bool MNetworkRequestManager::resendsAfterReconnection() const
+{
+    return d_func()->resendAfterReconnection;
+}
+
+void MNetworkRequestManager::setResendAfterReconnection(bool resend)
+{
+    Q_D(MNetworkRequestManager);
+    d->resendAfterReconnection = resend;
+    if (!resend)
+        d->reconnectionQueue.clear();
+}
+
 void MNetworkRequestManager::setRetryAuthenticatedRequests(bool retry)
 {
     using M = MNetworkRequestManager;
@@ -387,7 +400,7 @@ void MNetworkRequestManager::handleReplyError(QNetworkReply::NetworkError code)
     if (code < QNetworkReply::ProxyConnectionRefusedError) {
         // A streamed body cannot be sent twice, and its caller may free the source once
         // the failed reply has finished.
-        if (!request.hasUploadDevice() && !request.hasMultiPart())
+        if (d->resendAfterReconnection && !request.hasUploadDevice() && !request.hasMultiPart())
             d->reconnectionQueue.append(request);
         return;
     }

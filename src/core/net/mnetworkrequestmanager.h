@@ -55,6 +55,10 @@ public:
     // a refused request waits while a new token is fetched, and fails as it was refused
     // when none comes. Off again, the waiting requests fail at once.
     void setRetryAuthenticatedRequests(bool retry);
+    bool resendsAfterReconnection() const;
+    // On at first. Off, a request that fails at the network layer is reported as failed
+    // and never sent again: for callers that retry by themselves.
+    void setResendAfterReconnection(bool resend);
 
     // Gives the request an identifier (written to requestId when given), a default
     // User-Agent and sends it.

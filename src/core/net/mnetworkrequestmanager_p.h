@@ -53,6 +53,7 @@ public:
     // Requests sent again with a new token; refused once more, they are reported.
     QSet<QString> reauthorizedIds;
     bool retryAuthenticatedRequests = false;
+    bool resendAfterReconnection = true;
     // A cancel-all is under way: the reply that empties the table reports it.
     bool cancelingAll = false;
 };

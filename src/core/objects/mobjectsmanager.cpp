@@ -6,16 +6,26 @@
 #include "mjsonrequestmanager.h"
 #include "mnetworkrequestmanager.h"
 #include "mnotificationmanager.h"
+#include "mobjectsender.h"
 #include "storageobjecttypes.h"
 #include "tolvoapp.h"
 #include "tolvoappimpl.h"
 
 #include <QDebug>
 #include <QDir>
+#include <QMetaMethod>
+#include <QTimerEvent>
 
 namespace {
 
 const QString deltaCursorKey = QStringLiteral("lhid");
+constexpr int ProgressInterval = 500;
+
+// Downloads into and uploads from the local cache.
+bool isCaching(const MObjectTransfer &transfer)
+{
+    return (transfer.transferRequest().action() & ~1) == Tolvo::UploadCachedObject;
+}
 
 } // namespace
 
@@ -82,12 +92,52 @@ MObjectsManager::MObjectsManager(QObject *parent)
     d->deltaCursor = MReadValueFromDB<QString>(deltaCursorKey);
 }
 
-MObjectsManager::~MObjectsManager() = default;
+MObjectsManager::~MObjectsManager()
+{
+    Q_D(MObjectsManager);
+    // Never shut down: the engine still has to save its transfers before its thread ends.
+    if (d->sender && !d->senderStopping)
+        d->sender->shutdown();
+    d->transfersThread.wait();
+}
+
+MObjectSender *MObjectsManager::objectSender() const
+{
+    return d_func()->sender;
+}
 
 void MObjectsManager::start()
 {
     Q_D(MObjectsManager);
+    if (d->started)
+        return;
     d->started = true;
+    d->sender = new MObjectSender;
+    d->transfersThread.setObjectName(QStringLiteral("com.kerloapp.transfers-queue"));
+    d->sender->moveToThread(&d->transfersThread);
+    connect(&d->transfersThread, &QThread::started, d->sender, &MObjectSender::start);
+    // Direct: the destructor may be waiting for the thread in the main thread.
+    connect(d->sender, &MObjectSender::shutdownCompleted, &d->transfersThread, &QThread::quit,
+            Qt::DirectConnection);
+    connect(&d->transfersThread, &QThread::finished, d->sender, &QObject::deleteLater);
+    connect(d->sender, &QObject::destroyed, this, [d] { d->sender = nullptr; });
+    connect(d->sender, &QObject::destroyed, this, &MObjectsManager::shutdownCompleted);
+
+    for (const auto signal : {&MObjectSender::transferScheduled, &MObjectSender::transferStarted,
+                              &MObjectSender::transferPaused, &MObjectSender::transferProgressed,
+                              &MObjectSender::transferFinished})
+        connect(d->sender, signal, this, &MObjectsManager::transferStateChanged);
+    connect(d->sender, &MObjectSender::transferGroupScheduled, this,
+            &MObjectsManager::transferGroupScheduled);
+    connect(d->sender, &MObjectSender::transferGroupStarted, this,
+            &MObjectsManager::transferGroupStarted);
+    connect(d->sender, &MObjectSender::transferGroupProgressed, this,
+            &MObjectsManager::transferGroupProgressed);
+    connect(d->sender, &MObjectSender::transferGroupPaused, this,
+            &MObjectsManager::transferGroupPaused);
+    connect(d->sender, &MObjectSender::transferGroupFinished, this,
+            &MObjectsManager::transferGroupFinished);
+    d->transfersThread.start();
 }
 
 void MObjectsManager::shutdown()
@@ -95,11 +145,57 @@ void MObjectsManager::shutdown()
     // Runs in the manager's thread whichever thread asks.
     QMetaObject::invokeMethod(this, [this] {
         Q_D(MObjectsManager);
+        if (d->progressTimerId)
+            killTimer(d->progressTimerId);
+        d->progressTimerId = 0;
         d->jsonManager->cancelAllActiveRequests();
         // Canceled listings never answer; later ones must not wait for them.
         d->pendingListings.clear();
-        emit shutdownCompleted();
+        // With an engine, shutdownCompleted() comes once it is gone with its thread.
+        if (!d->sender) {
+            emit shutdownCompleted();
+        } else if (!d->senderStopping) {
+            d->senderStopping = true;
+            d->sender->shutdown();
+        }
     });
+}
+
+void MObjectsManager::transferStateChanged(const MObjectTransfer &transfer)
+{
+    Q_D(MObjectsManager);
+    // The sender may be gone by now: the signal is looked up in its class, not the object.
+    const QByteArray signal = MObjectSender::staticMetaObject.method(senderSignalIndex()).name();
+    const bool caching = isCaching(transfer);
+    if (signal == "transferScheduled") {
+        emit transferScheduled(transfer, caching);
+    } else if (signal == "transferStarted") {
+        emit transferStarted(transfer, caching);
+    } else if (signal == "transferProgressed") {
+        d->pendingProgress.insert(transfer.identifier(), transfer);
+        if (!d->progressTimerId)
+            d->progressTimerId = startTimer(ProgressInterval, Qt::CoarseTimer);
+    } else if (signal == "transferPaused") {
+        emit transferPaused(transfer, caching);
+    } else if (signal == "transferFinished") {
+        // A progress snapshot flushed after the end would show it running again.
+        d->pendingProgress.remove(transfer.identifier());
+        emit transferFinished(transfer, caching);
+    }
+}
+
+void MObjectsManager::timerEvent(QTimerEvent *event)
+{
+    Q_D(MObjectsManager);
+    if (event->timerId() != d->progressTimerId) {
+        QObject::timerEvent(event);
+        return;
+    }
+    killTimer(d->progressTimerId);
+    d->progressTimerId = 0;
+    const QMap<qint64, MObjectTransfer> pending = std::exchange(d->pendingProgress, {});
+    for (const MObjectTransfer &transfer : pending)
+        emit transferProgressed(transfer, isCaching(transfer));
 }
 
 void MObjectsManager::listObjects(const QString &path, bool force, const QVariant &userData)

@@ -2,6 +2,8 @@
 #define MOBJECTSMANAGER_H
 
 #include "mobjecterror.h"
+#include "mobjecttransfer.h"
+#include "mobjecttransfergroup.h"
 #include "msharelink.h"
 #include "mshutdownable.h"
 #include "mstorageobject.h"
@@ -15,10 +17,12 @@
 #include <QUrl>
 #include <QVariant>
 
+class MObjectSender;
 class MObjectsManagerPrivate;
 
 // The core's one facade onto the user's remote store. Every operation returns at once; its
-// result comes as a signal carrying the caller's userData unchanged. Lives on the main thread.
+// result comes as a signal carrying the caller's userData unchanged. Lives on the main thread;
+// its transfer engine runs on a thread of its own from start() to shutdownCompleted().
 class MObjectsManager
     : public QObject
     , public MShutdownable
@@ -53,6 +57,10 @@ public:
     // listing cache knows; path itself when it is free. Null for a path with a ".." component.
     QString suggestedFilePath(const QString &path) const;
 
+    // The transfer engine; null before start() and once it has shut down. Its transfer
+    // signals reach listeners through the manager's.
+    MObjectSender *objectSender() const;
+
 signals:
     // basePath is the directory the service answered for, or the caller's path for a listing
     // answered from the cache.
@@ -73,13 +81,32 @@ signals:
     void shareLinkEmailsSent(const QString &filename, const QStringList &recpts,
                              const QStringList &errors, const QVariant &userData);
     void shareUrlRevoked(const MShareLink &shareLink, const QVariant &userData);
+    // caching: the transfer fills or empties the local cache. Progress comes at most once
+    // per 500 ms per transfer, with its latest state.
+    void transferScheduled(const MObjectTransfer &transfer, bool caching = false);
+    void transferStarted(const MObjectTransfer &transfer, bool caching = false);
+    void transferProgressed(const MObjectTransfer &transfer, bool caching = false);
+    void transferPaused(const MObjectTransfer &transfer, bool caching = false);
+    void transferFinished(const MObjectTransfer &transfer, bool caching = false);
+    void transferGroupScheduled(const MObjectTransferGroup &group);
+    void transferGroupStarted(const MObjectTransferGroup &group);
+    void transferGroupProgressed(const MObjectTransferGroup &group);
+    void transferGroupPaused(const MObjectTransferGroup &group);
+    void transferGroupFinished(const MObjectTransferGroup &group);
     void shutdownCompleted();
 
 public slots:
-    // Runs once; later calls do nothing.
+    // Runs once; later calls do nothing. Starts the transfer engine.
     void start();
-    // Cancels every request in flight; shutdownCompleted() follows, whether start() ran or not.
+    // Cancels every request in flight and stops the transfer engine, which keeps unfinished
+    // transfers for the next start; shutdownCompleted() follows, whether start() ran or not.
     void shutdown() override;
+
+protected:
+    void timerEvent(QTimerEvent *event) override;
+
+private slots:
+    void transferStateChanged(const MObjectTransfer &transfer);
 
 private:
     Q_DECLARE_PRIVATE(MObjectsManager)

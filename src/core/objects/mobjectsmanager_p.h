@@ -4,14 +4,17 @@
 #include "mobjectslistcache.h"
 #include "mobjectsmanager.h"
 
+#include <QMap>
 #include <QSet>
 #include <QString>
+#include <QThread>
 #include <QVariant>
 #include <QVariantMap>
 
 class MJsonRequestManager;
 class MNetworkReply;
 class MNetworkRequest;
+class MObjectSender;
 
 // Everything runs on the manager's thread, so the tables need no lock of their own.
 class MObjectsManagerPrivate
@@ -48,7 +51,13 @@ public:
     // Cleaned paths of the listings in flight.
     QSet<QString> pendingListings;
     MObjectsListCache listingsCache;
+    // Latest progress per transfer identifier, flushed by the progress timer.
+    QMap<qint64, MObjectTransfer> pendingProgress;
+    int progressTimerId = 0;
+    MObjectSender *sender = nullptr;
     bool started = false;
+    bool senderStopping = false;
+    QThread transfersThread;
 };
 
 #endif // MOBJECTSMANAGER_P_H

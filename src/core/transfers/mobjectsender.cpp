@@ -342,14 +342,16 @@ void MObjectSenderPrivate::_shutdown()
         QObject::disconnect(connection);
     managerConnections.clear();
 
-    // Work in flight stops where it is; the store runs it again at the next start.
+    // Work in flight stops where it is, paused; the store runs it again at the next start.
     QList<qint64> running;
     {
         QMutexLocker locker(&mutex);
         running = flights.keys();
     }
-    for (qint64 transferId : qAsConst(running))
+    for (qint64 transferId : qAsConst(running)) {
+        pauseTransfer(transferId, false);
         abortFlight(transferId);
+    }
 
     bool found = true;
     while (found) {
@@ -536,6 +538,9 @@ void MObjectSender::start()
             manager->setSslConfiguration(main->sslConfiguration());
             manager->setUserAgent(main->userAgent());
         }
+        // A request that failed at the network layer is the engine's to retry: sent again
+        // behind its back, a download would append its body a second time.
+        manager->setResendAfterReconnection(false);
         connect(manager, &MNetworkRequestManager::shutdownCompleted, this,
                 &MObjectSender::shutdownCompleted);
     }
