@@ -57,6 +57,7 @@ private slots:
     void uploadStatusBranches_data();
     void uploadStatusBranches();
     void folderGroupFinishesOnce();
+    void fiftyFilesUploadAsOneGroup();
     void neverMoreThanThreeRun();
     void pauseAndCancelFreeSlots();
     void cutDownloadResumesWithRange();
@@ -276,6 +277,39 @@ void TestObjectSender::folderGroupFinishesOnce()
     QCOMPARE(reported.identifier(), group.identifier());
     QCOMPARE(reported.completedCount(), 3);
     QVERIFY(!groupFinished.wait(500));
+}
+
+void TestObjectSender::fiftyFilesUploadAsOneGroup()
+{
+    QSignalSpy groupFinished(sender, &MObjectSender::transferGroupFinished);
+    QSignalSpy groupProgressed(sender, &MObjectSender::transferGroupProgressed);
+    QList<MObjectTransferRequest> members;
+    qint64 totalBytes = 0;
+    for (int i = 0; i < 50; ++i) {
+        const QString name = QStringLiteral("Fifty/file %1.bin").arg(i);
+        const QByteArray bytes(1000 * i + 1, char('a' + i % 26));
+        totalBytes += bytes.size();
+        members.append(MObjectTransferRequest(writeFile(name, bytes), "/" + name, 0));
+    }
+    const MObjectTransferGroup group =
+        sender->scheduleTransferGroup(members, MObjectTransferRequest(), "Fifty");
+    QVERIFY(groupFinished.wait(120000));
+    QVERIFY(!groupFinished.wait(500));
+    QCOMPARE(groupFinished.size(), 1);
+
+    const auto reported = groupFinished.at(0).at(0).value<MObjectTransferGroup>();
+    QCOMPARE(reported.identifier(), group.identifier());
+    QCOMPARE(reported.completedCount(), 50);
+    QCOMPARE(reported.overallTransferredBytes(), totalBytes);
+    // Progress only grows and never passes the group's size.
+    qint64 previous = 0;
+    for (const QList<QVariant> &signal : qAsConst(groupProgressed)) {
+        const auto progressed = signal.at(0).value<MObjectTransferGroup>();
+        QVERIFY(progressed.overallTransferredBytes() >= previous);
+        QVERIFY(progressed.overallTransferredBytes() <= totalBytes);
+        previous = progressed.overallTransferredBytes();
+    }
+    QCOMPARE(requestsUnder("/api/v1/commit/").size(), 50);
 }
 
 void TestObjectSender::neverMoreThanThreeRun()
