@@ -282,6 +282,30 @@ std::optional<UserAccount> AccountStore::user(const QString &email) const
     return found ? std::optional<UserAccount>(*found) : std::nullopt;
 }
 
+std::optional<UserAccount> AccountStore::user(qint64 id) const
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    const UserAccount *found = findUser(id);
+    return found ? std::optional<UserAccount>(*found) : std::nullopt;
+}
+
+std::vector<UserAccount> AccountStore::allUsers() const
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    return users;
+}
+
+bool AccountStore::updateUser(qint64 id, const std::function<void(UserAccount &)> &change)
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    UserAccount *found = findUser(id);
+    if (!found)
+        return false;
+    change(*found);
+    save();
+    return true;
+}
+
 bool AccountStore::hasRoom(qint64 userId, qint64 bytes) const
 {
     std::lock_guard<std::mutex> lock(mutex);

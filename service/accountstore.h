@@ -8,6 +8,7 @@
 #include <QJsonObject>
 #include <QString>
 
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <vector>
@@ -43,6 +44,11 @@ public:
     // The user's device with this identity, created when it is new.
     Device device(qint64 userId, const DeviceIdentity &identity);
     std::optional<UserAccount> user(const QString &email) const;
+    std::optional<UserAccount> user(qint64 id) const;
+    std::vector<UserAccount> allUsers() const;
+    // Applies change to the user with that id and stores the result; false when there is
+    // no such user.
+    bool updateUser(qint64 id, const std::function<void(UserAccount &)> &change);
 
     // Whether the user's quota leaves room for bytes more.
     bool hasRoom(qint64 userId, qint64 bytes) const;

@@ -3,6 +3,7 @@
 #include "jsonbody.h"
 #include "jsonreply.h"
 #include "router.h"
+#include "socialcontrol.h"
 #include "stopflag.h"
 #include "transferswitchtable.h"
 
@@ -31,12 +32,14 @@ const std::string &bytePattern()
 } // namespace
 
 ControlApi::ControlApi(const StopFlag &stopFlag, AccountStore &accounts, ObjectStore &objects,
-                       TransferSwitchTable &transferSwitches, UploadStore &uploads)
+                       TransferSwitchTable &transferSwitches, UploadStore &uploads,
+                       SocialControl &socialControl)
     : stopFlag(stopFlag)
     , accountControl(accounts)
     , objectControl(accounts, objects)
     , transferSwitches(transferSwitches)
     , transferControl(transferSwitches, uploads)
+    , socialControl(socialControl)
 {}
 
 bool ControlApi::isControlPath(const std::string &path)
@@ -84,6 +87,7 @@ void ControlApi::addRoutes(Router &router)
     accountControl.addRoutes(router, prefix);
     objectControl.addRoutes(router, prefix);
     transferControl.addRoutes(router, prefix);
+    socialControl.addRoutes(router, prefix);
 
     // Streamed, so that a large size never sits in memory.
     router.add(

@@ -11,19 +11,21 @@
 
 class AccountStore;
 class ObjectStore;
+class SocialControl;
 class Router;
 class StopFlag;
 class TransferSwitchTable;
 class UploadStore;
 
 // The test-only API under /__control: injected faults, the request log, accounts, files,
-// transfers and test data. Only served when kerlo-local runs with --control; the client never calls
-// it.
+// transfers, social data and test data. Only served when kerlo-local runs with --control; the
+// client never calls it.
 class ControlApi
 {
 public:
     ControlApi(const StopFlag &stopFlag, AccountStore &accounts, ObjectStore &objects,
-               TransferSwitchTable &transferSwitches, UploadStore &uploads);
+               TransferSwitchTable &transferSwitches, UploadStore &uploads,
+               SocialControl &socialControl);
 
     static bool isControlPath(const std::string &path);
 
@@ -40,6 +42,7 @@ private:
     ObjectControl objectControl;
     TransferSwitchTable &transferSwitches;
     TransferControl transferControl;
+    SocialControl &socialControl;
 };
 
 #endif // CONTROLAPI_H

@@ -2,16 +2,26 @@
 
 #include "accountstore.h"
 #include "authapi.h"
+#include "avatarapi.h"
+#include "collaborationsapi.h"
+#include "collaborationstore.h"
 #include "connectionsockets.h"
+#include "contactbook.h"
+#include "contactsapi.h"
 #include "controlapi.h"
+#include "conversationsapi.h"
+#include "conversationstore.h"
 #include "downloadapi.h"
 #include "jsonreply.h"
+#include "newsledger.h"
 #include "objectsapi.h"
 #include "objectstore.h"
 #include "router.h"
 #include "serviceoptions.h"
 #include "shareapi.h"
 #include "sharelinkstore.h"
+#include "socialcontrol.h"
+#include "socialreplies.h"
 #include "stopflag.h"
 #include "thumbnailapi.h"
 #include "transferswitchtable.h"
@@ -52,6 +62,16 @@ struct LocalServer::Private
         , thumbnailApi(auth, objects)
         , uploadApi(auth, accounts, objects, uploads, transferSwitches)
         , downloadApi(auth, objects, transferSwitches, stopFlag)
+        , contacts(options.dataPath)
+        , collaborations(options.dataPath)
+        , conversations(options.dataPath)
+        , news(options.dataPath)
+        , socialReplies(accounts, conversations)
+        , contactsApi(auth, accounts, contacts, conversations, news, socialReplies)
+        , collaborationsApi(auth, objects, collaborations, conversations, socialReplies)
+        , conversationsApi(auth, accounts, contacts, conversations, news, socialReplies)
+        , avatarApi(auth, accounts, options.dataPath, options.usesTls())
+        , socialControl(accounts, contactsApi, collaborationsApi, conversationsApi, socialReplies)
     {}
 
     void handle(const httplib::Request &request, httplib::Response &response);
@@ -77,6 +97,16 @@ struct LocalServer::Private
     ThumbnailApi thumbnailApi;
     UploadApi uploadApi;
     DownloadApi downloadApi;
+    ContactBook contacts;
+    CollaborationStore collaborations;
+    ConversationStore conversations;
+    NewsLedger news;
+    SocialReplies socialReplies;
+    ContactsApi contactsApi;
+    CollaborationsApi collaborationsApi;
+    ConversationsApi conversationsApi;
+    AvatarApi avatarApi;
+    SocialControl socialControl;
     std::unique_ptr<httplib::Server> server;
     Router apiRoutes;
     Router controlRoutes;
@@ -119,8 +149,8 @@ LocalServer::LocalServer(const ServiceOptions &options)
     d->server->Options(anyPath, handler);
 
     if (options.controlApi) {
-        d->control.reset(
-            new ControlApi(d->stopFlag, d->accounts, d->objects, d->transferSwitches, d->uploads));
+        d->control.reset(new ControlApi(d->stopFlag, d->accounts, d->objects, d->transferSwitches,
+                                        d->uploads, d->socialControl));
         d->control->addRoutes(d->controlRoutes);
     }
     d->addApiRoutes();
@@ -142,6 +172,10 @@ void LocalServer::Private::addApiRoutes()
     objectsApi.addRoutes(apiRoutes);
     shareApi.addRoutes(apiRoutes);
     thumbnailApi.addRoutes(apiRoutes);
+    contactsApi.addRoutes(apiRoutes);
+    collaborationsApi.addRoutes(apiRoutes);
+    conversationsApi.addRoutes(apiRoutes);
+    avatarApi.addRoutes(apiRoutes);
 }
 
 void LocalServer::Private::handle(const httplib::Request &request, httplib::Response &response)
@@ -251,7 +285,9 @@ int LocalServer::run()
         return 1;
     }
     QString error;
-    if (!d->accounts.load(&error) || !d->shareLinks.load(&error) || !d->uploads.load(&error)) {
+    if (!d->accounts.load(&error) || !d->shareLinks.load(&error) || !d->uploads.load(&error) ||
+        !d->contacts.load(&error) || !d->collaborations.load(&error) ||
+        !d->conversations.load(&error) || !d->news.load(&error)) {
         std::fprintf(stderr, "kerlo-local: %s\n", qPrintable(error));
         return 1;
     }

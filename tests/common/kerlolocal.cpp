@@ -310,6 +310,55 @@ QJsonObject KerloLocal::seed(const QJsonObject &body)
     return QJsonDocument::fromJson(reply).object().value(QLatin1String("object")).toObject();
 }
 
+QJsonObject KerloLocal::postMessageAs(const QString &email, qint64 conversationId,
+                                      const QString &content)
+{
+    return controlResult(QStringLiteral("/messages"),
+                         {{QStringLiteral("email"), email},
+                          {QStringLiteral("conversation_id"), conversationId},
+                          {QStringLiteral("content"), content}},
+                         "message")
+        .toObject();
+}
+
+QJsonArray KerloLocal::sendCollaborationAs(const QString &email, qint64 conversationId,
+                                           const QString &path)
+{
+    return controlResult(QStringLiteral("/collaborations"),
+                         {{QStringLiteral("email"), email},
+                          {QStringLiteral("conversation_id"), conversationId},
+                          {QStringLiteral("object"), path}},
+                         "invites")
+        .toArray();
+}
+
+QJsonObject KerloLocal::inviteContactAs(const QString &email, const QString &recipient)
+{
+    return controlResult(
+               QStringLiteral("/contact-invitations"),
+               {{QStringLiteral("email"), email}, {QStringLiteral("recipient"), recipient}},
+               "invite")
+        .toObject();
+}
+
+bool KerloLocal::setPresence(const QString &email, int onlineStatus)
+{
+    return control("POST", QStringLiteral("/presence"),
+                   {{QStringLiteral("email"), email},
+                    {QStringLiteral("online_status"), onlineStatus}}) == 200;
+}
+
+QJsonValue KerloLocal::controlResult(const QString &path, const QJsonObject &body, const char *key)
+{
+    QByteArray reply;
+    const int status = control("POST", path, body, &reply);
+    if (status != 200) {
+        qWarning("kerlo-local refused %s (%d): %s", qPrintable(path), status, reply.constData());
+        return QJsonValue::Undefined;
+    }
+    return QJsonDocument::fromJson(reply).object().value(QLatin1String(key));
+}
+
 bool KerloLocal::cutDownload(qint64 bytes, const QString &path, int count)
 {
     return addTransferSwitch("cut-download", path, count, {{QStringLiteral("bytes"), bytes}});

@@ -96,6 +96,14 @@ public:
     // An empty token expires every open upload.
     bool expireUploads(const QString &token = QString());
 
+    // Social data made as the user with that e-mail. Return the "message", the "invites"
+    // made (one per other member) or the contact "invite"; empty on failure.
+    QJsonObject postMessageAs(const QString &email, qint64 conversationId, const QString &content);
+    QJsonArray sendCollaborationAs(const QString &email, qint64 conversationId,
+                                   const QString &path);
+    QJsonObject inviteContactAs(const QString &email, const QString &recipient);
+    bool setPresence(const QString &email, int onlineStatus);
+
     // Raw control call: method, path under the control prefix, JSON body. Returns the
     // HTTP status (0 on a transport failure) and stores the reply body.
     int control(const QByteArray &method, const QString &path, const QJsonObject &body = {},
@@ -103,6 +111,8 @@ public:
 
 private:
     QJsonObject seed(const QJsonObject &body);
+    // The member key of a control call's reply; undefined on failure.
+    QJsonValue controlResult(const QString &path, const QJsonObject &body, const char *key);
     bool addTransferSwitch(const char *name, const QString &path, int count,
                            const QJsonObject &fields = {});
 

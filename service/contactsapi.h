@@ -1,0 +1,57 @@
+#ifndef CONTACTSAPI_H
+#define CONTACTSAPI_H
+
+#include "storeerror.h"
+
+#include <httplib.h>
+
+#include <regex>
+
+class AccountStore;
+class AuthApi;
+class ContactBook;
+class ConversationStore;
+class NewsLedger;
+class Router;
+class SocialReplies;
+struct JoinInvitation;
+struct UserAccount;
+
+// The signed calls on contacts: list, search, invite by e-mail, and the invitations a user
+// received, to list, accept or decline. Accepting starts the pair's main conversation.
+class ContactsApi
+{
+public:
+    ContactsApi(const AuthApi &auth, AccountStore &accounts, ContactBook &contacts,
+                ConversationStore &conversations, NewsLedger &news, const SocialReplies &replies);
+
+    void addRoutes(Router &router);
+
+    // Invites the user with that e-mail; *recipient is set when there is one.
+    StoreError invite(const UserAccount &sender, const QString &email, JoinInvitation *invitation,
+                      UserAccount *recipient);
+
+private:
+    using Answer = void (ContactsApi::*)(const UserAccount &, const httplib::Request &,
+                                         httplib::Response &, const std::smatch &);
+
+    void answerContacts(const UserAccount &user, const httplib::Request &request,
+                        httplib::Response &response, const std::smatch &captures);
+    void answerSearch(const UserAccount &user, const httplib::Request &request,
+                      httplib::Response &response, const std::smatch &captures);
+    void answerInvite(const UserAccount &user, const httplib::Request &request,
+                      httplib::Response &response, const std::smatch &captures);
+    void answerInvitations(const UserAccount &user, const httplib::Request &request,
+                           httplib::Response &response, const std::smatch &captures);
+    void answerInvitation(const UserAccount &user, const httplib::Request &request,
+                          httplib::Response &response, const std::smatch &captures);
+
+    const AuthApi &auth;
+    AccountStore &accounts;
+    ContactBook &contacts;
+    ConversationStore &conversations;
+    NewsLedger &news;
+    const SocialReplies &replies;
+};
+
+#endif // CONTACTSAPI_H

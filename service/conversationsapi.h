@@ -1,0 +1,60 @@
+#ifndef CONVERSATIONSAPI_H
+#define CONVERSATIONSAPI_H
+
+#include "storeerror.h"
+
+#include <httplib.h>
+
+#include <regex>
+
+class AccountStore;
+class AuthApi;
+class ContactBook;
+class ConversationStore;
+class NewsLedger;
+class Router;
+class SocialReplies;
+struct ChatMessage;
+struct UserAccount;
+
+// The signed calls on conversations: list them, their users and messages, post, start one,
+// and the news poll, which gives each client (device) every new item once.
+class ConversationsApi
+{
+public:
+    ConversationsApi(const AuthApi &auth, const AccountStore &accounts, const ContactBook &contacts,
+                     ConversationStore &conversations, NewsLedger &news,
+                     const SocialReplies &replies);
+
+    void addRoutes(Router &router);
+
+    // sentAt: ISO 8601 text, kept as sent.
+    StoreError post(const UserAccount &sender, qint64 conversationId, const QString &content,
+                    const QString &sentAt, ChatMessage *message);
+
+private:
+    using Answer = void (ConversationsApi::*)(const UserAccount &, const httplib::Request &,
+                                              httplib::Response &, const std::smatch &);
+
+    void answerList(const UserAccount &user, const httplib::Request &request,
+                    httplib::Response &response, const std::smatch &captures);
+    void answerUsers(const UserAccount &user, const httplib::Request &request,
+                     httplib::Response &response, const std::smatch &captures);
+    void answerMessages(const UserAccount &user, const httplib::Request &request,
+                        httplib::Response &response, const std::smatch &captures);
+    void answerPost(const UserAccount &user, const httplib::Request &request,
+                    httplib::Response &response, const std::smatch &captures);
+    void answerStart(const UserAccount &user, const httplib::Request &request,
+                     httplib::Response &response, const std::smatch &captures);
+    void answerNews(const UserAccount &user, const httplib::Request &request,
+                    httplib::Response &response, const std::smatch &captures);
+
+    const AuthApi &auth;
+    const AccountStore &accounts;
+    const ContactBook &contacts;
+    ConversationStore &conversations;
+    NewsLedger &news;
+    const SocialReplies &replies;
+};
+
+#endif // CONVERSATIONSAPI_H

@@ -1,0 +1,169 @@
+#include "conversationstore.h"
+
+#include "jsonfile.h"
+#include "secrets.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QJsonArray>
+
+#include <algorithm>
+
+namespace {
+
+constexpr int tokenBytes = 8;
+
+} // namespace
+
+ConversationStore::ConversationStore(const QString &dataPath)
+    : filePath(QDir(dataPath).filePath(QStringLiteral("conversations.json")))
+{}
+
+bool ConversationStore::load(QString *error)
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    QJsonObject json;
+    if (!JsonFile::read(filePath, &json, error))
+        return false;
+    for (const QJsonValue &item : json.value(QLatin1String("conversations")).toArray()) {
+        const std::optional<Conversation> conversation =
+            Conversation::fromStoredJson(item.toObject());
+        if (!conversation) {
+            *error = QStringLiteral("%1: a conversation is incomplete").arg(filePath);
+            return false;
+        }
+        conversations.push_back(*conversation);
+        nextConversationId = std::max(nextConversationId, conversation->id + 1);
+    }
+    for (const QJsonValue &item : json.value(QLatin1String("messages")).toArray()) {
+        const std::optional<ChatMessage> message = ChatMessage::fromStoredJson(item.toObject());
+        if (!message) {
+            *error = QStringLiteral("%1: a message is incomplete").arg(filePath);
+            return false;
+        }
+        chat.push_back(*message);
+        nextMessageId = std::max(nextMessageId, message->id + 1);
+    }
+    return true;
+}
+
+bool ConversationStore::save() const
+{
+    QJsonArray storedConversations;
+    for (const Conversation &conversation : conversations)
+        storedConversations.append(conversation.toStoredJson());
+    QJsonArray storedMessages;
+    for (const ChatMessage &message : chat)
+        storedMessages.append(message.toStoredJson());
+    return JsonFile::write(filePath, {{QStringLiteral("conversations"), storedConversations},
+                                      {QStringLiteral("messages"), storedMessages}});
+}
+
+Conversation &ConversationStore::add(std::vector<qint64> userIds, const QString &name, bool main)
+{
+    std::sort(userIds.begin(), userIds.end());
+    userIds.erase(std::unique(userIds.begin(), userIds.end()), userIds.end());
+    Conversation conversation;
+    conversation.id = nextConversationId++;
+    conversation.createdAt = QDateTime::currentSecsSinceEpoch();
+    conversation.updatedAt = conversation.createdAt;
+    conversation.token = Secrets::randomHex(tokenBytes);
+    conversation.name = name;
+    conversation.userIds = userIds;
+    conversation.main = main;
+    conversations.push_back(conversation);
+    save();
+    return conversations.back();
+}
+
+Conversation ConversationStore::mainConversation(qint64 a, qint64 b)
+{
+    if (const std::optional<Conversation> existing = existingMain(a, b))
+        return *existing;
+    std::lock_guard<std::mutex> lock(mutex);
+    // Another thread may have made it in between.
+    for (const Conversation &conversation : conversations) {
+        if (conversation.main && conversation.hasMember(a) && conversation.hasMember(b))
+            return conversation;
+    }
+    return add({a, b}, QString(), true);
+}
+
+std::optional<Conversation> ConversationStore::existingMain(qint64 a, qint64 b) const
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    for (const Conversation &conversation : conversations) {
+        if (conversation.main && conversation.hasMember(a) && conversation.hasMember(b))
+            return conversation;
+    }
+    return std::nullopt;
+}
+
+Conversation ConversationStore::startGroup(std::vector<qint64> userIds, const QString &name)
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    return add(std::move(userIds), name, false);
+}
+
+std::optional<Conversation> ConversationStore::conversation(qint64 id) const
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    for (const Conversation &conversation : conversations) {
+        if (conversation.id == id)
+            return conversation;
+    }
+    return std::nullopt;
+}
+
+std::vector<Conversation> ConversationStore::conversationsOf(qint64 userId) const
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    std::vector<Conversation> found;
+    std::copy_if(conversations.begin(), conversations.end(), std::back_inserter(found),
+                 [userId](const Conversation &c) { return c.hasMember(userId); });
+    return found;
+}
+
+ChatMessage ConversationStore::post(qint64 conversationId, qint64 senderId, const QString &body,
+                                    const QString &sentAt)
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    ChatMessage message;
+    message.id = nextMessageId++;
+    message.conversationId = conversationId;
+    message.senderId = senderId;
+    message.body = body;
+    message.createdAt = QDateTime::currentSecsSinceEpoch();
+    message.sentAt = sentAt;
+    chat.push_back(message);
+    for (Conversation &conversation : conversations) {
+        if (conversation.id == conversationId)
+            conversation.updatedAt = message.createdAt;
+    }
+    save();
+    return message;
+}
+
+std::vector<ChatMessage> ConversationStore::messages(qint64 conversationId, qint64 before,
+                                                     qint64 limit) const
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    std::vector<ChatMessage> page;
+    for (auto it = chat.rbegin(); it != chat.rend() && qint64(page.size()) < limit; ++it) {
+        if (it->conversationId == conversationId && (before == 0 || it->createdAt < before))
+            page.push_back(*it);
+    }
+    return page;
+}
+
+std::vector<ChatMessage> ConversationStore::messagesSince(qint64 conversationId, qint64 since,
+                                                          qint64 afterId) const
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    std::vector<ChatMessage> news;
+    for (auto it = chat.rbegin(); it != chat.rend() && it->id > afterId; ++it) {
+        if (it->conversationId == conversationId && it->createdAt >= since)
+            news.push_back(*it);
+    }
+    return news;
+}

@@ -1,0 +1,48 @@
+#ifndef CONVERSATIONSTORE_H
+#define CONVERSATIONSTORE_H
+
+#include "chatmessage.h"
+#include "conversation.h"
+
+#include <mutex>
+#include <optional>
+#include <vector>
+
+// Conversations and their messages, kept in conversations.json in the data folder. Shared
+// by all worker threads.
+class ConversationStore
+{
+public:
+    explicit ConversationStore(const QString &dataPath);
+
+    bool load(QString *error);
+
+    // The main conversation of two users, made when they have none.
+    Conversation mainConversation(qint64 a, qint64 b);
+    std::optional<Conversation> existingMain(qint64 a, qint64 b) const;
+    // userIds need not be sorted or distinct.
+    Conversation startGroup(std::vector<qint64> userIds, const QString &name);
+    std::optional<Conversation> conversation(qint64 id) const;
+    std::vector<Conversation> conversationsOf(qint64 userId) const;
+    // The sender must be a member; the conversation counts as updated.
+    ChatMessage post(qint64 conversationId, qint64 senderId, const QString &body,
+                     const QString &sentAt);
+    // Newest first: at most limit created before before (0: any time).
+    std::vector<ChatMessage> messages(qint64 conversationId, qint64 before, qint64 limit) const;
+    // Newest first: those created at since or later with an id above afterId.
+    std::vector<ChatMessage> messagesSince(qint64 conversationId, qint64 since,
+                                           qint64 afterId) const;
+
+private:
+    bool save() const;
+    Conversation &add(std::vector<qint64> userIds, const QString &name, bool main);
+
+    const QString filePath;
+    mutable std::mutex mutex;
+    std::vector<Conversation> conversations;
+    std::vector<ChatMessage> chat; // oldest first
+    qint64 nextConversationId = 1;
+    qint64 nextMessageId = 1;
+};
+
+#endif // CONVERSATIONSTORE_H

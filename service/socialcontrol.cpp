@@ -1,0 +1,136 @@
+#include "socialcontrol.h"
+
+#include "accountstore.h"
+#include "chatmessage.h"
+#include "collaboration.h"
+#include "collaborationsapi.h"
+#include "contactsapi.h"
+#include "conversationsapi.h"
+#include "joininvitation.h"
+#include "jsonbody.h"
+#include "jsonreply.h"
+#include "objectpath.h"
+#include "requestvalues.h"
+#include "router.h"
+#include "socialreplies.h"
+
+#include <QDateTime>
+#include <QJsonArray>
+
+namespace {
+
+using Action = std::function<void(const UserAccount &sender, const QJsonObject &json,
+                                  httplib::Response &response)>;
+
+// A route that runs action for the user named by the body's "email".
+Router::Handler asUser(AccountStore &accounts, Action action)
+{
+    return [&accounts, action](const httplib::Request &request, httplib::Response &response,
+                               const std::smatch &) {
+        const std::optional<QJsonObject> json = JsonBody::object(request, response);
+        if (!json)
+            return;
+        const std::optional<UserAccount> user =
+            accounts.user(json->value(QLatin1String("email")).toString());
+        if (!user) {
+            JsonReply::sendErrors(response, 404, {QStringLiteral("no user has that \"email\"")});
+            return;
+        }
+        action(*user, *json, response);
+    };
+}
+
+void sendError(httplib::Response &response, const StoreError &error)
+{
+    JsonReply::sendErrors(response, error.status, {error.message});
+}
+
+} // namespace
+
+SocialControl::SocialControl(AccountStore &accounts, ContactsApi &contacts,
+                             CollaborationsApi &collaborations, ConversationsApi &conversations,
+                             const SocialReplies &replies)
+    : accounts(accounts)
+    , contacts(contacts)
+    , collaborations(collaborations)
+    , conversations(conversations)
+    , replies(replies)
+{}
+
+void SocialControl::addRoutes(Router &router, const std::string &prefix)
+{
+    // {"email", "conversation_id", "content", "sent_at" (default: now)}
+    router.add(
+        "POST", prefix + "/messages",
+        asUser(accounts, [this](const UserAccount &sender, const QJsonObject &json,
+                                httplib::Response &response) {
+            const std::optional<qint64> id =
+                RequestValues::count(json.value(QLatin1String("conversation_id")));
+            const QString sentAt =
+                json.value(QLatin1String("sent_at"))
+                    .toString(QDateTime::currentDateTimeUtc().toString(Qt::ISODate));
+            ChatMessage message;
+            const StoreError error =
+                id ? conversations.post(sender, *id,
+                                        json.value(QLatin1String("content")).toString(), sentAt,
+                                        &message)
+                   : StoreError{400, QStringLiteral("\"conversation_id\" is required")};
+            if (error)
+                return sendError(response, error);
+            JsonReply::send(response, 200, {{QStringLiteral("message"), replies.message(message)}});
+        }));
+
+    // {"email", "conversation_id", "object" (a path of the sender's)}
+    router.add("POST", prefix + "/collaborations",
+               asUser(accounts, [this](const UserAccount &sender, const QJsonObject &json,
+                                       httplib::Response &response) {
+                   const std::optional<qint64> id =
+                       RequestValues::count(json.value(QLatin1String("conversation_id")));
+                   const std::optional<QString> path =
+                       ObjectPath::normalized(json.value(QLatin1String("object")).toString());
+                   std::vector<Collaboration> made;
+                   const StoreError error =
+                       id && path ? collaborations.send(sender, *id, *path, &made)
+                                  : StoreError{400, QStringLiteral("\"conversation_id\" and "
+                                                                   "\"object\" are required")};
+                   if (error)
+                       return sendError(response, error);
+                   QJsonArray sent;
+                   for (const Collaboration &record : made)
+                       sent.append(replies.collaboration(record));
+                   JsonReply::send(response, 200, {{QStringLiteral("invites"), sent}});
+               }));
+
+    // {"email", "recipient" (an e-mail address)}
+    router.add(
+        "POST", prefix + "/contact-invitations",
+        asUser(accounts, [this](const UserAccount &sender, const QJsonObject &json,
+                                httplib::Response &response) {
+            JoinInvitation invitation;
+            UserAccount recipient;
+            if (const StoreError error =
+                    contacts.invite(sender, json.value(QLatin1String("recipient")).toString(),
+                                    &invitation, &recipient))
+                return sendError(response, error);
+            JsonReply::send(response, 200,
+                            {{QStringLiteral("invite"), replies.joinInvitation(invitation)}});
+        }));
+
+    // {"email", "online_status"}
+    router.add("POST", prefix + "/presence",
+               asUser(accounts, [this](const UserAccount &user, const QJsonObject &json,
+                                       httplib::Response &response) {
+                   const std::optional<qint64> status =
+                       RequestValues::count(json.value(QLatin1String("online_status")));
+                   if (!status || *status > 0x7fffffff) {
+                       JsonReply::sendErrors(
+                           response, 400,
+                           {QStringLiteral("\"online_status\" must be a non-negative integer")});
+                       return;
+                   }
+                   accounts.updateUser(user.id, [&status](UserAccount &stored) {
+                       stored.onlineStatus = int(*status);
+                   });
+                   JsonReply::send(response, 200, {});
+               }));
+}
