@@ -224,6 +224,15 @@ void TestObjectSender::uploadStatusBranches_data()
                               << "Your local copy is outdated: /Branches/f.txt";
     QTest::newRow("sync running") << 409 << QByteArray(R"({"error_code":601})") << 801
                                   << "A sync for the same file is already running";
+    QTest::newRow("already uploaded") << 409 << QByteArray(R"({"error_code":701})") << 801
+                                      << "This file has already been uploaded successfully";
+    QTest::newRow("other conflict")
+        << 409 << QByteArray(R"({"error_code":777})") << 801 << "Server error code: 777";
+    QTest::newRow("server error without code")
+        << 500 << QByteArray("{}") << 43 << "A file with name '/Branches/f.txt' already exists";
+    QTest::newRow("other server code")
+        << 500 << QByteArray(R"({"error_code":901})") << 901
+        << "Server error code 901 while transferring '/Branches/f.txt'";
     QTest::newRow("server code") << 500 << QByteArray(R"({"error_code":805})") << 805
                                  << "Cannot find expected object '/Branches/f.txt'";
     QTest::newRow("not found") << 404 << QByteArray(R"({"errors":["gone"]})") << 805 << "gone";
