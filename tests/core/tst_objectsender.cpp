@@ -62,6 +62,7 @@ private slots:
     void pauseAndCancelFreeSlots();
     void cutDownloadResumesWithRange();
     void corruptDownloadLeavesDestination();
+    void overwriteStrategies();
     void signedOutTransfersWait();
     void pauseStopsHashing();
     void pauseGroupAndResume();
@@ -406,6 +407,39 @@ void TestObjectSender::cutDownloadResumesWithRange()
     QCOMPARE(gets.at(0).toObject().value("headers").toObject().value("range").toString(),
              QStringLiteral("bytes=%1-%2").arg(MiB).arg(bytes.size()));
     QVERIFY(readAll(local.filePath("c.bin")) == bytes);
+}
+
+void TestObjectSender::overwriteStrategies()
+{
+    QVERIFY(!server.seedFile(demoEmail, "/Over/o.txt", "remote").isEmpty());
+    QTemporaryDir folder;
+    const QString target = folder.filePath("o.txt");
+    auto existing = [&] {
+        QFile file(target);
+        return file.open(QIODevice::WriteOnly) && file.write("mine") == 4;
+    };
+
+    // 0: an existing file is never touched.
+    QVERIFY(existing());
+    MObjectTransfer done = run(download("/Over/o.txt", target, 0));
+    QCOMPARE(done.state(), int(MObjectTransfer::Error));
+    QCOMPARE(done.errorCode(), int(Tolvo::LocalFileExists));
+    QCOMPARE(readAll(target), QByteArray("mine"));
+
+    // 1: replaced, once the download is verified.
+    done = run(download("/Over/o.txt", target, 1));
+    QCOMPARE(done.state(), int(MObjectTransfer::Completed));
+    QCOMPARE(readAll(target), QByteArray("remote"));
+
+    // 2: a free name beside it; the existing file stays.
+    QVERIFY(existing());
+    done = run(download("/Over/o.txt", target, 2));
+    QCOMPARE(done.state(), int(MObjectTransfer::Completed));
+    QCOMPARE(readAll(target), QByteArray("mine"));
+    const QString other = done.transferRequest().destinationPath();
+    QVERIFY(other != target);
+    QCOMPARE(QFileInfo(other).absolutePath(), QFileInfo(target).absolutePath());
+    QCOMPARE(readAll(other), QByteArray("remote"));
 }
 
 void TestObjectSender::corruptDownloadLeavesDestination()
