@@ -376,12 +376,18 @@ MObjectSender::MObjectSender(QObject *parent)
     qRegisterMetaType<MObjectSender::State>("MObjectSender::State");
     setAutoDelete(false);
     Q_D(MObjectSender);
-    connect(this, &MObjectSender::transferStarted, this,
-            [d](const MObjectTransfer &transfer) { d->memberStarted(transfer); });
-    connect(this, &MObjectSender::transferProgressed, this,
-            [d](const MObjectTransfer &transfer) { d->memberProgressed(transfer); });
-    connect(this, &MObjectSender::transferFinished, this,
-            [d](const MObjectTransfer &transfer) { d->memberFinished(transfer); });
+    // Queued, so that a group's signal always reaches listeners after its member's.
+    connect(
+        this, &MObjectSender::transferStarted, this,
+        [d](const MObjectTransfer &transfer) { d->memberStarted(transfer); }, Qt::QueuedConnection);
+    connect(
+        this, &MObjectSender::transferProgressed, this,
+        [d](const MObjectTransfer &transfer) { d->memberProgressed(transfer); },
+        Qt::QueuedConnection);
+    connect(
+        this, &MObjectSender::transferFinished, this,
+        [d](const MObjectTransfer &transfer) { d->memberFinished(transfer); },
+        Qt::QueuedConnection);
 }
 
 MObjectSender::~MObjectSender() = default;
