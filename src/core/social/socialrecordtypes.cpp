@@ -1,5 +1,6 @@
 #include "socialrecordtypes.h"
 
+#include "mcollaboration.h"
 #include "mconversation.h"
 #include "mjoininvitation.h"
 #include "mmessage.h"
@@ -16,4 +17,7 @@ void registerSocialRecordTypes()
     qRegisterMetaType<QList<MMessage>>();
     qRegisterMetaType<MShareLink>("MShareLink");
     qRegisterMetaType<MJoinInvitation>("MJoinInvitation");
+    qRegisterMetaType<MCollaboration>("MCollaboration");
+    qRegisterMetaType<QList<MCollaboration>>();
+    qRegisterMetaType<MCollaboration::Error>();
 }

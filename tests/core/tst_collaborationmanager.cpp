@@ -1,0 +1,333 @@
+#include "kerlolocal.h"
+#include "mcollaborationmanager.h"
+#include "mcollaborationmanager_p.h"
+#include "memoryauthstore.h"
+#include "mnetworkrequestmanager.h"
+#include "mobjectsmanager.h"
+#include "mstorageobject.h"
+#include "muserauthmanager.h"
+#include "testcore.h"
+#include "tolvoappimpl.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSignalSpy>
+#include <QUrlQuery>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+const QString demoEmail = QStringLiteral("demo@kerlo.local");
+const QString demoPassword = QStringLiteral("lumarin-demo");
+const QString otherEmail = QStringLiteral("ann@kerlo.local");
+const QString otherPassword = QStringLiteral("ann-password");
+const QString receivedPath = QStringLiteral("/api/v1/invites/received.json");
+const QString sentPath = QStringLiteral("/api/v1/invites/sent.json");
+const QString sentChangesPath = QStringLiteral("/api/v1/invites/notifications/sent.json");
+// Long enough for a signal that needs a few backed-off polls first.
+constexpr int PollWait = 20000;
+
+QList<MCollaboration> collaborationsAt(const QSignalSpy &spy, int index)
+{
+    return spy.at(index).at(0).value<QList<MCollaboration>>();
+}
+
+// Waits until a list signal has carried the collaboration with that token.
+MCollaboration waitForToken(QSignalSpy &spy, const QString &token)
+{
+    for (int seen = 0;; ++seen) {
+        if (seen == spy.count() && !spy.wait(PollWait))
+            return MCollaboration();
+        for (const MCollaboration &collaboration : collaborationsAt(spy, seen)) {
+            if (collaboration.token() == token)
+                return collaboration;
+        }
+    }
+}
+
+} // namespace
+
+// The collaboration manager against kerlo-local: the app is signed in as the demo user, and the
+// other user acts through the control API, or through the app while signed in as them.
+class TestCollaborationManager : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void cleanupTestCase() { MAuthStore::setInstance(nullptr); }
+
+    void receivedInvitationIsAccepted();
+    void answersReachTheSender();
+    void pollsSurviveFailures();
+    void shutdownCompletesWithPollInFlight();
+
+private:
+    MUserAuthManager *auth() const { return TolvoApp::instance()->authManager(); }
+    void signIn(const QString &email, const QString &password);
+    QJsonArray requestsTo(const QString &path) const;
+
+    KerloLocal server;
+    MemoryAuthStore store;
+    MConversation conversation;
+    std::unique_ptr<MCollaborationManager> manager;
+};
+
+void TestCollaborationManager::initTestCase()
+{
+    QVERIFY(server.start());
+    MAuthStore::setInstance(&store);
+    TestCore::initCore(server.baseUrl(), TestCore::supportPath());
+    TolvoApp::instance()->setConnectivityStatus(TolvoApp::Online);
+    MCollaborationManagerPrivate::pollInterval = 50;
+    QVERIFY(!server.createUser(otherEmail, otherPassword).isEmpty());
+    QVERIFY(!server.seedFile(otherEmail, QStringLiteral("/Shared/plan.txt"), "from ann").isEmpty());
+    QVERIFY(!server.seedFile(demoEmail, QStringLiteral("/Mine/notes.txt"), "from demo").isEmpty());
+    signIn(demoEmail, demoPassword);
+
+    bool ok = false;
+    const MNetworkRequest request = TolvoApp::instance()->createActionRequest(
+        QVariantMap{{"users", QStringList{otherEmail}}, {"name", QString()}},
+        Tolvo::StartConversation, QVariant(), &ok);
+    QVERIFY(ok);
+    const MNetworkReply reply =
+        TolvoApp::instance()->networkRequestManager()->sendSynchronousRequest(request, 10);
+    QCOMPARE(reply.statusCode(), 200);
+    conversation = MConversation(QJsonDocument::fromJson(reply.body())
+                                     .object()
+                                     .value("conversation")
+                                     .toObject()
+                                     .toVariantMap());
+    QVERIFY(conversation.identifier() > 0);
+}
+
+void TestCollaborationManager::init()
+{
+    QVERIFY(server.reset());
+    manager = std::make_unique<MCollaborationManager>();
+}
+
+void TestCollaborationManager::cleanup()
+{
+    manager.reset();
+}
+
+void TestCollaborationManager::signIn(const QString &email, const QString &password)
+{
+    if (auth()->isAuthenticated()) {
+        QSignalSpy signedOut(auth(), &MUserAuthManager::logoutPerformed);
+        auth()->reset();
+        QVERIFY(signedOut.count() || signedOut.wait());
+    }
+    QSignalSpy signedIn(auth(), &MUserAuthManager::authorizationSuccess);
+    auth()->authenticateUser(email, password);
+    QVERIFY(signedIn.wait());
+}
+
+QJsonArray TestCollaborationManager::requestsTo(const QString &path) const
+{
+    QJsonArray matching;
+    for (const QJsonValue &request : server.requests()) {
+        if (request.toObject().value("path").toString() == path)
+            matching.append(request);
+    }
+    return matching;
+}
+
+void TestCollaborationManager::receivedInvitationIsAccepted()
+{
+    QSignalSpy received(manager.get(), &MCollaborationManager::collaborationInvitationsReceived);
+    QSignalSpy accepted(manager.get(), &MCollaborationManager::collaborationAccepted);
+    QSignalSpy failed(manager.get(), &MCollaborationManager::collaborationAcceptError);
+    const QJsonArray sent = server.sendCollaborationAs(otherEmail, conversation.identifier(),
+                                                       QStringLiteral("/Shared/plan.txt"));
+    QCOMPARE(sent.size(), 1);
+    const QString token = sent.at(0).toObject().value("token").toString();
+
+    // The poll outlives the access token it was signed with.
+    QVERIFY(server.expireTokens(demoEmail));
+    manager->start();
+    MCollaboration invitation = waitForToken(received, token);
+    QCOMPARE(invitation.sender().email(), otherEmail);
+    QCOMPARE(invitation.conversation().identifier(), conversation.identifier());
+    QCOMPARE(invitation.resource().value<MStorageObject>().label(), QStringLiteral("plan.txt"));
+
+    // A service failure is reported with the collaboration that was being accepted.
+    const QString destination = QStringLiteral("/From Ann/plan.txt");
+    invitation.setResource(destination);
+    QVERIFY(server.forceStatus(QStringLiteral("/api/v1/invites/%1/accept.json").arg(token), 500,
+                               R"({"errors":["boom"]})"));
+    manager->accept(invitation);
+    QVERIFY(failed.wait());
+    QCOMPARE(failed.at(0).at(0).value<MCollaboration>().token(), token);
+    QCOMPARE(failed.at(0).at(1).value<MCollaboration::Error>(), MCollaboration::ServerError);
+
+    manager->accept(invitation);
+    QVERIFY(accepted.wait());
+    const MCollaboration done = accepted.at(0).at(0).value<MCollaboration>();
+    QVERIFY(done.accepted());
+    QCOMPARE(done.resource().value<MStorageObject>().fullPath(), destination);
+
+    MObjectsManager objects;
+    QSignalSpy listed(&objects, &MObjectsManager::objectsReady);
+    objects.listObjects(QStringLiteral("/From Ann"), true, QVariant());
+    QVERIFY(listed.wait());
+    const auto copies = listed.at(0).at(1).value<MStorageObjectList>();
+    QCOMPARE(copies.size(), 1);
+    QCOMPARE(copies.at(0).label(), QStringLiteral("plan.txt"));
+
+    // The service's reasons come back as the record's error code.
+    manager->accept(invitation);
+    QVERIFY(failed.wait());
+    QCOMPARE(failed.at(1).at(1).value<MCollaboration::Error>(), MCollaboration::AlreadyAccepted);
+    QCOMPARE(failed.at(1).at(0).value<MCollaboration>().errorCode(),
+             MCollaboration::AlreadyAccepted);
+    MCollaboration unknown(QVariantMap{{"token", "no-such-token"}}, MCollaboration::FileTransfer);
+    unknown.setResource(destination);
+    manager->accept(unknown);
+    QVERIFY(failed.wait());
+    QCOMPARE(failed.at(2).at(0).value<MCollaboration>().token(), QStringLiteral("no-such-token"));
+    QCOMPARE(failed.at(2).at(0).value<MCollaboration>().errorCode(), MCollaboration::NotFound);
+}
+
+void TestCollaborationManager::answersReachTheSender()
+{
+    QSignalSpy inviteSent(manager.get(), &MCollaborationManager::collaborationInviteSent);
+    QSignalSpy rejected(manager.get(), &MCollaborationManager::collaborationRejected);
+    QSignalSpy changed(manager.get(), &MCollaborationManager::sentCollaborationsChanged);
+    const QString path = QStringLiteral("/Mine/notes.txt");
+
+    // A failed send is no failed accept, whatever the service calls it.
+    QSignalSpy failed(manager.get(), &MCollaborationManager::collaborationAcceptError);
+    QSignalSpy finished(manager->findChild<MNetworkRequestManager *>(),
+                        &MNetworkRequestManager::replyFinishedForRequest);
+    QVERIFY(server.forceStatus("/api/v1/invites/invite.json", 404,
+                               R"({"type":"source_not_found","invite":{"token":"t"}})"));
+    manager->sendTransferInvitation(conversation, QDateTime::currentDateTime(), path, QString());
+    QVERIFY(finished.wait());
+    QCOMPARE(failed.count(), 0);
+    QCOMPARE(inviteSent.count(), 0);
+
+    manager->sendTransferInvitation(conversation, QDateTime::currentDateTime(), path, QString());
+    manager->sendTransferInvitation(conversation, QDateTime::currentDateTime(), path, QString());
+    QVERIFY(inviteSent.wait());
+    QVERIFY(inviteSent.count() == 2 || inviteSent.wait());
+    const QString kept = inviteSent.at(0).at(0).value<MCollaboration>().token();
+    const QString revoked = inviteSent.at(1).at(0).value<MCollaboration>().token();
+
+    manager->start();
+    manager->reject(revoked);
+    QVERIFY(rejected.wait());
+    QVERIFY(rejected.at(0).at(0).value<MCollaboration>().revoked());
+    const MCollaboration revocation = waitForToken(changed, revoked);
+    QVERIFY(revocation.revoked());
+    QVERIFY(!revocation.rejected());
+
+    // The recipient rejects the other one from their own session.
+    manager.reset();
+    signIn(otherEmail, otherPassword);
+    {
+        MCollaborationManager recipient;
+        QSignalSpy answered(&recipient, &MCollaborationManager::collaborationRejected);
+        recipient.reject(kept);
+        QVERIFY(answered.wait());
+        QVERIFY(answered.at(0).at(0).value<MCollaboration>().rejected());
+    }
+    signIn(demoEmail, demoPassword);
+
+    server.clearRequests();
+    manager = std::make_unique<MCollaborationManager>();
+    QSignalSpy changedAgain(manager.get(), &MCollaborationManager::sentCollaborationsChanged);
+    manager->start();
+    const MCollaboration rejection = waitForToken(changedAgain, kept);
+    QVERIFY(rejection.rejected());
+    QVERIFY(rejection.rejectedAt().isValid());
+
+    // The next poll asks only for what changed after that answer.
+    QSignalSpy polled(manager->findChild<MNetworkRequestManager *>(),
+                      &MNetworkRequestManager::replyFinishedForRequest);
+    while (requestsTo(sentChangesPath).size() < 2)
+        QVERIFY(polled.wait());
+    const QJsonArray polls = requestsTo(sentChangesPath);
+    QVERIFY(!QUrlQuery(polls.at(0).toObject().value("query").toString()).hasQueryItem("since"));
+    const QUrlQuery last(polls.last().toObject().value("query").toString());
+    QCOMPARE(QDateTime::fromString(last.queryItemValue("since", QUrl::FullyDecoded), Qt::ISODate),
+             rejection.rejectedAt());
+}
+
+void TestCollaborationManager::pollsSurviveFailures()
+{
+    QSignalSpy received(manager.get(), &MCollaborationManager::collaborationInvitationsReceived);
+    QSignalSpy listedSent(manager.get(), &MCollaborationManager::collaborationInvitationsSent);
+    QSignalSpy changed(manager.get(), &MCollaborationManager::sentCollaborationsChanged);
+    QSignalSpy rejected(manager.get(), &MCollaborationManager::collaborationRejected);
+    const QByteArray gatewayPage = "<html>Bad Gateway</html>";
+    for (const QString &path : {receivedPath, sentChangesPath}) {
+        QVERIFY(server.forceStatus(path, 500, R"({"errors":["down"]})"));
+        QVERIFY(server.forceStatus(path, 502, gatewayPage, 2, QString(), "text/html"));
+        QVERIFY(server.forceStatus(path, 503, R"({"errors":["busy"]})"));
+        QVERIFY(server.drop(path));
+    }
+    QVERIFY(server.forceStatus(sentPath, 502, QByteArray(), 2));
+    const QString token = server
+                              .sendCollaborationAs(otherEmail, conversation.identifier(),
+                                                   QStringLiteral("/Shared/plan.txt"))
+                              .at(0)
+                              .toObject()
+                              .value("token")
+                              .toString();
+
+    manager->start();
+    QCOMPARE(waitForToken(received, token).token(), token);
+    // Every failure was followed by one poll, not by a burst of them.
+    QCOMPARE(requestsTo(receivedPath).size(), 6);
+
+    QSignalSpy inviteSent(manager.get(), &MCollaborationManager::collaborationInviteSent);
+    manager->sendTransferInvitation(conversation, QDateTime::currentDateTime(),
+                                    QStringLiteral("/Mine/notes.txt"), QString());
+    QVERIFY(inviteSent.wait());
+    const QString own = inviteSent.at(0).at(0).value<MCollaboration>().token();
+
+    // A listing the gateway refused is sent again until it is answered.
+    manager->listSentInvitations(MCollaboration::FileTransfer);
+    QVERIFY(listedSent.wait(PollWait));
+    QCOMPARE(requestsTo(sentPath).size(), 3);
+    QVERIFY(
+        collaborationsAt(listedSent, 0).contains(inviteSent.at(0).at(0).value<MCollaboration>()));
+
+    manager->reject(own);
+    QVERIFY(rejected.wait());
+    QVERIFY(waitForToken(changed, own).revoked());
+
+    // A gateway that keeps failing is asked less and less often, never in a tight loop: the
+    // sent-changes poll, answered all along, keeps its pace meanwhile.
+    QVERIFY(server.forceStatus(receivedPath, 502, gatewayPage, -1, QString(), "text/html"));
+    QVERIFY(server.clearRequests());
+    QSignalSpy polled(manager->findChild<MNetworkRequestManager *>(),
+                      &MNetworkRequestManager::replyFinishedForRequest);
+    while (requestsTo(sentChangesPath).size() < 12)
+        QVERIFY(polled.wait());
+    QVERIFY(requestsTo(receivedPath).size() <= 6);
+}
+
+void TestCollaborationManager::shutdownCompletesWithPollInFlight()
+{
+    QVERIFY(server.hang(receivedPath));
+    QSignalSpy finished(manager->findChild<MNetworkRequestManager *>(),
+                        &MNetworkRequestManager::replyFinishedForRequest);
+    QSignalSpy completed(manager.get(), &MCollaborationManager::shutdownCompleted);
+    manager->start();
+    // The received poll hangs; the sent-changes poll goes on.
+    while (requestsTo(receivedPath).isEmpty())
+        QVERIFY(finished.wait());
+    manager->shutdown();
+    QVERIFY(completed.wait());
+}
+
+QTEST_GUILESS_MAIN(TestCollaborationManager)
+#include "tst_collaborationmanager.moc"
