@@ -1,0 +1,220 @@
+#include "mavatarmanager.h"
+#include "mavatarmanager_p.h"
+
+#include "mnetworkrequestmanager.h"
+#include "muserauthmanager.h"
+#include "socialrecordtypes.h"
+#include "tolvo.h"
+#include "tolvoapp.h"
+#include "tolvoappimpl.h"
+
+#include <QDebug>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QMimeDatabase>
+#include <QUrl>
+#include <QVariantMap>
+
+namespace {
+
+const QString holderKey = QStringLiteral("MAvatarHolder");
+const QString sourceFileKey = QStringLiteral("MAvatarSourceFile");
+
+// A file name that keeps the cache file inside its account's folder.
+bool isUsableName(const QString &name)
+{
+    return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..");
+}
+
+MUserAccount holder(const QVariantMap &map)
+{
+    return map.value(holderKey).value<MUserAccount>();
+}
+
+} // namespace
+
+MAvatarManagerPrivate::MAvatarManagerPrivate(MAvatarManager *q)
+    : q_ptr(q)
+{}
+
+QString MAvatarManagerPrivate::cachePath(const MUserAccount &account, const QString &fallbackName)
+{
+    const QString avatars = TolvoApp::instance()->avatarsPath();
+    if (avatars.isEmpty())
+        return QString();
+    QString name = QFileInfo(account.avatarUrl().path(QUrl::FullyDecoded)).fileName();
+    if (!isUsableName(name))
+        name = fallbackName;
+    if (!isUsableName(name))
+        return QString();
+    return QDir::cleanPath(avatars + QLatin1Char('/') + QString::number(account.id()) +
+                           QLatin1Char('/') + name);
+}
+
+QSaveFile *MAvatarManagerPrivate::downloadFile(const MNetworkRequest &request)
+{
+    std::unique_ptr<QSaveFile> &file = pendingFiles[request.requestId()];
+    if (!file) {
+        const QString path = cachePath(holder(request.userInfo().toMap()));
+        file = std::make_unique<QSaveFile>(path);
+        if (path.isEmpty() || !QDir().mkpath(QFileInfo(path).path()) ||
+            !file->open(QIODevice::WriteOnly))
+            qWarning("Cannot write the avatar cache file %s", qPrintable(path));
+    }
+    return file->isOpen() ? file.get() : nullptr;
+}
+
+void MAvatarManagerPrivate::dataArrivedForRequestSlot(const MNetworkRequest &request,
+                                                      const QByteArray &data,
+                                                      const MNetworkReply &reply)
+{
+    if (request.userInfo().toMap().value(ReqActionKey).toInt() != Tolvo::DownloadAvatar ||
+        reply.statusCode() != 200)
+        return;
+    if (QSaveFile *file = downloadFile(request))
+        file->write(data);
+}
+
+void MAvatarManagerPrivate::finishDownload(const MNetworkRequest &request,
+                                           const MNetworkReply &reply)
+{
+    Q_Q(MAvatarManager);
+    const int status = reply.statusCode();
+    // Status 0 is a network error, which is not reported.
+    if (status != 200 && status != 0)
+        qDebug().nospace() << "Error fetching avatar (status code: " << status << ")";
+    if (status == 200 && reply.error() == QNetworkReply::NoError) {
+        QSaveFile *file = downloadFile(request);
+        if (file && file->write(reply.body()) == reply.body().size() && file->commit())
+            emit q->avatarReady(holder(request.userInfo().toMap()), file->fileName());
+    }
+    // Uncommitted, the partial download goes with its temporary file.
+    pendingFiles.erase(request.requestId());
+}
+
+void MAvatarManagerPrivate::finishUpload(const MNetworkRequest &request, const MNetworkReply &reply)
+{
+    Q_Q(MAvatarManager);
+    if (reply.statusCode() != 200) {
+        qDebug().nospace() << "Error setting avatar (status code: " << reply.statusCode() << ")";
+        return;
+    }
+    const QVariantMap userData =
+        request.userInfo().toMap().value(MObjectRequestUserDataKey).toMap();
+    const MUserAccount account = holder(userData);
+    const QString source = userData.value(sourceFileKey).toString();
+    // Keyed by the URL the account had when the upload started; a first picture has none,
+    // so it takes the uploaded file's name.
+    const QString path = cachePath(account, QFileInfo(source).fileName());
+    if (path.isEmpty() || !QDir().mkpath(QFileInfo(path).path()))
+        return;
+    if (QFileInfo::exists(path))
+        QFile::remove(path);
+    if (!QFile::copy(source, path)) {
+        qWarning("Cannot copy the new avatar to %s", qPrintable(path));
+        return;
+    }
+    emit q->avatarUpdated(account, path);
+}
+
+void MAvatarManagerPrivate::replyFinishedForRequestSlot(const MNetworkRequest &request,
+                                                        const MNetworkReply &reply)
+{
+    switch (request.userInfo().toMap().value(ReqActionKey).toInt()) {
+    case Tolvo::DownloadAvatar:
+        finishDownload(request, reply);
+        break;
+    case Tolvo::UploadAvatar:
+        finishUpload(request, reply);
+        break;
+    default:
+        break;
+    }
+}
+
+MAvatarManager::MAvatarManager(QObject *parent)
+    : QObject(parent)
+    , d_ptr(new MAvatarManagerPrivate(this))
+{
+    Q_D(MAvatarManager);
+    registerSocialRecordTypes();
+    d->downloads = new MNetworkRequestManager(this);
+    // Avatars may live on other hosts: a refused fetch must never be re-sent with the user's
+    // credentials, and a failed one is simply fetched again on the next call.
+    d->downloads->setRetryAuthenticatedRequests(false);
+    d->downloads->setResendAfterReconnection(false);
+    d->uploads = new MNetworkRequestManager(this);
+    d->uploads->setRetryAuthenticatedRequests(true);
+
+    for (MNetworkRequestManager *manager : {d->downloads, d->uploads}) {
+        connect(manager, &MNetworkRequestManager::dataArrivedForRequest, this,
+                [d](const MNetworkRequest &request, const QByteArray &data,
+                    const MNetworkReply &reply) {
+                    d->dataArrivedForRequestSlot(request, data, reply);
+                });
+        connect(manager, &MNetworkRequestManager::replyFinishedForRequest, this,
+                [d](const MNetworkRequest &request, const MNetworkReply &reply) {
+                    d->replyFinishedForRequestSlot(request, reply);
+                });
+        connect(
+            manager, &MNetworkRequestManager::requestCanceled, this,
+            [d](const MNetworkRequest &request) { d->pendingFiles.erase(request.requestId()); });
+    }
+}
+
+MAvatarManager::~MAvatarManager() = default;
+
+QString MAvatarManager::avatarPath(const MUserAccount &account) const
+{
+    const QString path = MAvatarManagerPrivate::cachePath(account);
+    return !path.isEmpty() && QFileInfo(path).isFile() ? path : QString();
+}
+
+void MAvatarManager::fetchAvatar(const MUserAccount &account)
+{
+    Q_D(MAvatarManager);
+    const QUrl url = account.avatarUrl();
+    const QString path = MAvatarManagerPrivate::cachePath(account);
+    // Any other scheme would let the service's answer copy local files into the cache.
+    if ((url.scheme() != QLatin1String("http") && url.scheme() != QLatin1String("https")) ||
+        url.host().isEmpty() || path.isEmpty()) {
+        qDebug() << "Not fetching an avatar from" << url;
+        return;
+    }
+    if (QFileInfo(path).isFile()) {
+        emit avatarReady(account, path);
+        return;
+    }
+    MNetworkRequest request(url, MNetworkRequest::Get);
+    request.setUserInfo(QVariantMap{{holderKey, QVariant::fromValue(account)},
+                                    {ReqActionKey, int(Tolvo::DownloadAvatar)}});
+    d->downloads->sendRequest(request);
+}
+
+void MAvatarManager::updateAvatar(const QString &filePath)
+{
+    Q_D(MAvatarManager);
+    if (!QFileInfo(filePath).isFile())
+        return;
+    const QVariantMap userData{
+        {holderKey, QVariant::fromValue(TolvoApp::instance()->authManager()->account())},
+        {sourceFileKey, filePath}};
+    bool ok = false;
+    MNetworkRequest request = TolvoApp::instance()->createActionRequest(
+        QVariant(), Tolvo::UploadAvatar, userData, &ok, false);
+    if (!ok)
+        return;
+    QFile file(filePath);
+    if (!file.open(QIODevice::ReadOnly)) {
+        qWarning("Cannot read the new avatar %s", qPrintable(filePath));
+        return;
+    }
+    request.setContentType(QMimeDatabase().mimeTypeForFile(filePath).name());
+    // A header value ends at a line break.
+    QByteArray name = QFileInfo(filePath).fileName().toLocal8Bit();
+    name.replace('\r', QByteArray()).replace('\n', QByteArray());
+    request.setRawHeader("x-kerlo-avatar-filename", name);
+    request.setBody(file.readAll());
+    d->uploads->sendRequest(request);
+}

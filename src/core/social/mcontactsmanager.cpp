@@ -1,0 +1,139 @@
+#include "mcontactsmanager.h"
+#include "mcontactsmanager_p.h"
+
+#include "mjsonrequestmanager.h"
+#include "mnotificationmanager.h"
+#include "socialrecordtypes.h"
+#include "tolvo.h"
+#include "tolvoapp.h"
+#include "tolvoappimpl.h"
+
+#include <QDebug>
+#include <QVariantList>
+#include <QVariantMap>
+
+namespace {
+
+QList<MUserAccount> accounts(const QVariant &list)
+{
+    QList<MUserAccount> result;
+    const QVariantList elements = list.toList();
+    result.reserve(elements.size());
+    for (const QVariant &element : elements)
+        result.append(MUserAccount(element.toMap()));
+    return result;
+}
+
+} // namespace
+
+MContactsManagerPrivate::MContactsManagerPrivate(MContactsManager *q)
+    : q_ptr(q)
+{}
+
+void MContactsManagerPrivate::send(const QVariant &parameters, int action)
+{
+    bool ok = false;
+    const MNetworkRequest request =
+        TolvoApp::instance()->createActionRequest(parameters, action, QVariant(), &ok, false);
+    if (ok)
+        jsonManager->sendRequest(request);
+}
+
+void MContactsManagerPrivate::errorForRequestSlot(const MNetworkRequest &,
+                                                  QNetworkReply::NetworkError code)
+{
+    qDebug().nospace() << "MContactsManagerPrivate::errorForRequestSlot: error (" << int(code)
+                       << ")";
+}
+
+void MContactsManagerPrivate::responseObjectReadySlot(const QVariant &responseObject,
+                                                      const MNetworkRequest &request,
+                                                      const MNetworkReply &reply)
+{
+    Q_Q(MContactsManager);
+    const QVariantMap answer = responseObject.toMap();
+    const int action = request.userInfo().toMap().value(ReqActionKey).toInt();
+    const int status = reply.statusCode();
+    if (status == 200) {
+        switch (action) {
+        case Tolvo::InviteContact: {
+            const MUserAccount account(answer.value(QStringLiteral("user")).toMap());
+            emit q->inviteSent(account.email());
+            emit q->newConnection(account);
+            break;
+        }
+        case Tolvo::ListContacts:
+            emit q->contactsReady(accounts(answer.value(QStringLiteral("contacts"))));
+            break;
+        case Tolvo::SearchContacts:
+            emit q->contactsResult(accounts(answer.value(QStringLiteral("users"))),
+                                   answer.value(QStringLiteral("query")).toString());
+            break;
+        default:
+            break;
+        }
+    } else if (status == 404 && action == Tolvo::SearchContacts) {
+        emit q->contactsResult({}, answer.value(QStringLiteral("query")).toString());
+    } else if (status == 404) {
+        const QVariantList errors = answer.value(QStringLiteral("errors")).toList();
+        // Without a message there is nothing to tell the user.
+        if (errors.isEmpty()) {
+            qDebug() << "[MContactsManager] (action" << action << ") 404 without a message";
+            return;
+        }
+        MNotification notification(MNotification::ERROR, errors.first().toString(), 0);
+        notification.setAttribute(MNotification::Action, action);
+        MNotificationManager::instance()->post(notification);
+    } else {
+        qDebug() << "[MContactsManager] (action" << action << ") response code:" << status;
+        qDebug() << answer;
+    }
+}
+
+void MContactsManagerPrivate::decodeErrorSlot(const MNetworkRequest &, const QByteArray &data,
+                                              const MNetworkReply &)
+{
+    qDebug() << "MContactsManagerPrivate::decodeErrorSlot: data:" << data;
+}
+
+MContactsManager::MContactsManager(QObject *parent)
+    : QObject(parent)
+    , d_ptr(new MContactsManagerPrivate(this))
+{
+    Q_D(MContactsManager);
+    registerSocialRecordTypes();
+    d->jsonManager = new MJsonRequestManager(this);
+    // An expired token is refreshed and the request sent again instead of failing.
+    d->jsonManager->setRetryAuthenticatedRequests(true);
+    connect(d->jsonManager,
+            qOverload<const MNetworkRequest &, QNetworkReply::NetworkError>(
+                &MNetworkRequestManager::errorForRequest),
+            this, [d](const MNetworkRequest &request, QNetworkReply::NetworkError code) {
+                d->errorForRequestSlot(request, code);
+            });
+    connect(
+        d->jsonManager, &MJsonRequestManager::responseObjectReady, this,
+        [d](const QVariant &object, const MNetworkRequest &request, const MNetworkReply &reply) {
+            d->responseObjectReadySlot(object, request, reply);
+        });
+    connect(d->jsonManager, &MJsonRequestManager::decodeError, this,
+            [d](const MNetworkRequest &request, const QByteArray &data,
+                const MNetworkReply &reply) { d->decodeErrorSlot(request, data, reply); });
+}
+
+MContactsManager::~MContactsManager() = default;
+
+void MContactsManager::listContacts()
+{
+    d_func()->send(QVariant(), Tolvo::ListContacts);
+}
+
+void MContactsManager::search(const QString &query)
+{
+    d_func()->send(QVariantMap{{QStringLiteral("q"), query}}, Tolvo::SearchContacts);
+}
+
+void MContactsManager::invite(const QString &email)
+{
+    d_func()->send(QVariantMap{{QStringLiteral("email"), email}}, Tolvo::InviteContact);
+}

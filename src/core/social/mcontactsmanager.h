@@ -1,0 +1,40 @@
+#ifndef MCONTACTSMANAGER_H
+#define MCONTACTSMANAGER_H
+
+#include "museraccount.h"
+
+#include <QList>
+#include <QObject>
+#include <QScopedPointer>
+#include <QString>
+
+class MContactsManagerPrivate;
+
+// The signed-in user's contacts: lists them, searches the service's users and invites people
+// by e-mail address. Keeps no list itself; every answer comes as a signal. A call made while
+// nobody is signed in sends nothing and is never answered.
+class MContactsManager : public QObject
+{
+    Q_OBJECT
+public:
+    explicit MContactsManager(QObject *parent = nullptr);
+    ~MContactsManager() override;
+
+    void listContacts();
+    // A search that finds nobody is answered with an empty list, never with an error.
+    void search(const QString &query);
+    // A refusal with a message reaches the user as an error notification.
+    void invite(const QString &email);
+
+signals:
+    void contactsReady(const QList<MUserAccount> &contacts);
+    void contactsResult(const QList<MUserAccount> &users, const QString &query);
+    void inviteSent(const QString &email);
+    void newConnection(const MUserAccount &account);
+
+private:
+    Q_DECLARE_PRIVATE(MContactsManager)
+    QScopedPointer<MContactsManagerPrivate> d_ptr;
+};
+
+#endif // MCONTACTSMANAGER_H
