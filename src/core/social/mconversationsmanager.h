@@ -1,0 +1,62 @@
+#ifndef MCONVERSATIONSMANAGER_H
+#define MCONVERSATIONSMANAGER_H
+
+#include "mconversation.h"
+#include "mjoininvitation.h"
+#include "mmessage.h"
+#include "museraccount.h"
+
+#include <QDateTime>
+#include <QList>
+#include <QObject>
+#include <QScopedPointer>
+#include <QString>
+
+class MConversationsManagerPrivate;
+
+// Chat for the signed-in user: conversations, their participants and messages, contact join
+// invitations, and the news poll that delivers what others did since. Emitting a request signal
+// sends the request; its outcome arrives as a result signal. Lives on the thread that creates
+// it; every result is emitted there.
+class MConversationsManager : public QObject
+{
+    Q_OBJECT
+public:
+    explicit MConversationsManager(QObject *parent = nullptr);
+    // Returns within a bounded time even with requests in flight.
+    ~MConversationsManager() override;
+
+public slots:
+    // Polls every 1500 ms from now on; the first poll follows one interval later.
+    void startListeningForNotifications();
+
+signals:
+    void listConversations();
+    void listUsers(qlonglong conversationId);
+    void listMessages(qlonglong conversationId, QDateTime before = QDateTime(), int limit = 100);
+    void postMessage(qlonglong conversationId, MMessage message);
+    void startConversation(QList<MUserAccount> users, QString name = QString());
+    void acceptInvite(qlonglong invitationId);
+    void declineInvite(qlonglong invitationId);
+    void listJoinInvitations(qlonglong invitationId);
+
+    void conversationsReceived(MConversationList conversations);
+    void usersReceived(MConversation conversation, QList<MUserAccount> users);
+    // Newest first, as the service lists them.
+    void messagesReceived(MConversation conversation, QList<MMessage> messages);
+    void conversationStarted(MConversation conversation);
+    void messageSent(MConversation conversation, MMessage message);
+    void newUserContacts(QList<MUserAccount> accounts);
+    void accountsChangedStatus(QList<MUserAccount> accounts);
+    void contactJoinInvitation(MJoinInvitation invitation);
+    void invitationAccepted(MJoinInvitation invitation);
+    void invitationAcceptFailed(MJoinInvitation invitation, QString reason);
+    void invitationDeclined(MJoinInvitation invitation);
+    void invitationDeclineFailed(MJoinInvitation invitation, QString reason);
+
+private:
+    Q_DECLARE_PRIVATE(MConversationsManager)
+    QScopedPointer<MConversationsManagerPrivate> d_ptr;
+};
+
+#endif // MCONVERSATIONSMANAGER_H

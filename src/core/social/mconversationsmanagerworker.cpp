@@ -1,0 +1,426 @@
+#include "mconversationsmanagerworker.h"
+
+#include "mjsonrequestmanager.h"
+#include "muserauthmanager.h"
+#include "tolvo.h"
+#include "tolvoappimpl.h"
+
+#include <QDebug>
+#include <QLocale>
+
+namespace {
+
+const QString MessagesKey = QStringLiteral("messages");
+const QString ConversationKey = QStringLiteral("conversation");
+const QString InviteKey = QStringLiteral("invite");
+const QString InvitesKey = QStringLiteral("invites");
+const QString IdKey = QStringLiteral("id");
+// Long enough for a slow service, short enough that a hung poll cannot silence the chat.
+const int PollTransferTimeout = 30000;
+
+QVariantMap idParameter(qlonglong id)
+{
+    return {{IdKey, id}};
+}
+
+// The service's clock from the reply's Date header; the local clock when there is none.
+QDateTime serviceTime(const MNetworkReply &reply)
+{
+    const QString text = QString::fromLatin1(reply.header("Date"));
+    QDateTime time =
+        QLocale::c().toDateTime(text.left(25), QStringLiteral("ddd, dd MMM yyyy hh:mm:ss"));
+    time.setTimeSpec(Qt::UTC);
+    return time.isValid() ? time : QDateTime::currentDateTimeUtc();
+}
+
+QString firstError(const QVariantMap &answer)
+{
+    return answer.value(QStringLiteral("errors")).toList().value(0).toString();
+}
+
+} // namespace
+
+MConversationsManagerWorker::MConversationsManagerWorker(QObject *parent)
+    : QObject(parent)
+{}
+
+MConversationsManagerWorker::~MConversationsManagerWorker() = default;
+
+void MConversationsManagerWorker::setPollInterval(int milliseconds)
+{
+    interval = milliseconds;
+}
+
+void MConversationsManagerWorker::setMaximumPollInterval(int milliseconds)
+{
+    maximumInterval = milliseconds;
+}
+
+QDateTime MConversationsManagerWorker::sentAtWithOffset(const QDateTime &sentAt)
+{
+    QDateTime time = sentAt.isNull() ? QDateTime::currentDateTime() : sentAt;
+    // The offset of that instant, not of the current one: they differ across a
+    // daylight-saving change.
+    time.setOffsetFromUtc(time.offsetFromUtc());
+    return time;
+}
+
+void MConversationsManagerWorker::doListConversations()
+{
+    sendAction(QVariant(), Tolvo::ListConversations);
+}
+
+void MConversationsManagerWorker::doListUsers(qlonglong conversationId)
+{
+    sendAction(idParameter(conversationId), Tolvo::ConversationUsers);
+}
+
+void MConversationsManagerWorker::doListMessages(qlonglong conversationId, const QDateTime &before,
+                                                 int limit)
+{
+    QVariantMap params = idParameter(conversationId);
+    if (before.isValid())
+        params.insert(QStringLiteral("before"), before.toMSecsSinceEpoch() / 1000);
+    params.insert(QStringLiteral("limit"), limit);
+    sendAction(params, Tolvo::ConversationMessages);
+}
+
+void MConversationsManagerWorker::doPostMessage(qlonglong conversationId, const MMessage &message)
+{
+    sendAction(QVariantMap{{QStringLiteral("content"), message.body()},
+                           {IdKey, conversationId},
+                           {QStringLiteral("sent_at"), sentAtWithOffset(message.sentAt())}},
+               Tolvo::PostMessage);
+}
+
+void MConversationsManagerWorker::doStartConversation(const QList<MUserAccount> &users,
+                                                      const QString &name)
+{
+    QStringList emails;
+    for (const MUserAccount &user : users)
+        emails.append(user.email());
+    sendAction(QVariantMap{{QStringLiteral("users"), emails}, {QStringLiteral("name"), name}},
+               Tolvo::StartConversation);
+}
+
+void MConversationsManagerWorker::doAcceptInvite(qlonglong invitationId)
+{
+    sendAction(idParameter(invitationId), Tolvo::AcceptContactInvitation);
+}
+
+void MConversationsManagerWorker::doDeclineInvite(qlonglong invitationId)
+{
+    sendAction(idParameter(invitationId), Tolvo::DeclineContactInvitation);
+}
+
+void MConversationsManagerWorker::doListJoinInvitations(qlonglong invitationId)
+{
+    sendAction(idParameter(invitationId), Tolvo::ContactInvitations);
+}
+
+void MConversationsManagerWorker::start()
+{
+    requestManager = new MJsonRequestManager(this);
+    requestManager->setRetryAuthenticatedRequests(true);
+    // The poll retries by itself; a poll sent again behind its back would answer nobody.
+    requestManager->setResendAfterReconnection(false);
+    connect(requestManager, &MNetworkRequestManager::shutdownCompleted, this,
+            &MConversationsManagerWorker::shutdownCompleted);
+    connect(requestManager,
+            qOverload<const MNetworkRequest &, QNetworkReply::NetworkError>(
+                &MNetworkRequestManager::errorForRequest),
+            this, &MConversationsManagerWorker::errorForRequestSlot);
+    connect(requestManager, &MJsonRequestManager::responseObjectReady, this,
+            &MConversationsManagerWorker::responseObjectReadySlot);
+    connect(requestManager, &MJsonRequestManager::decodeError, this,
+            &MConversationsManagerWorker::decodeErrorSlot);
+    connect(TolvoApp::instance(), &TolvoApp::connectivityStatusChanged, this,
+            &MConversationsManagerWorker::ensureRepetitiveServices);
+    connect(&pollTimer, &QTimer::timeout, this,
+            &MConversationsManagerWorker::listenForNotifications);
+    emit started();
+}
+
+void MConversationsManagerWorker::shutdown()
+{
+    disconnect(requestManager, &MJsonRequestManager::responseObjectReady, nullptr, nullptr);
+    disconnect(requestManager, &MJsonRequestManager::decodeError, nullptr, nullptr);
+    disconnect(requestManager,
+               qOverload<const MNetworkRequest &, QNetworkReply::NetworkError>(
+                   &MNetworkRequestManager::errorForRequest),
+               nullptr, nullptr);
+    stopListeningForNotifications();
+    requestManager->shutdown();
+}
+
+void MConversationsManagerWorker::stopListeningForNotifications()
+{
+    if (!pendingNotificationRequest.isEmpty()) {
+        requestManager->cancelRequest(pendingNotificationRequest);
+        pendingNotificationRequest.clear();
+    }
+    pollTimer.stop();
+}
+
+void MConversationsManagerWorker::startListeningForNotifications()
+{
+    failedPolls = 0;
+    pollTimer.start(interval);
+}
+
+void MConversationsManagerWorker::ensureRepetitiveServices(TolvoApp::ConnectivityStatus,
+                                                           TolvoApp::ConnectivityStatus current)
+{
+    if (current == TolvoApp::Online)
+        startListeningForNotifications();
+    else
+        stopListeningForNotifications();
+}
+
+void MConversationsManagerWorker::errorForRequestSlot(const MNetworkRequest &request,
+                                                      QNetworkReply::NetworkError code)
+{
+    // The reply still finishes and is answered through responseObjectReadySlot.
+    qDebug() << "MConversationsManager: network error" << code << "for"
+             << request.userInfo().toMap().value(ReqActionKey).toInt();
+}
+
+void MConversationsManagerWorker::decodeErrorSlot(const MNetworkRequest &request,
+                                                  const QByteArray &buffer, const MNetworkReply &)
+{
+    qDebug() << "MConversationsManager: cannot decode" << buffer;
+    pollFinished(request, false);
+}
+
+void MConversationsManagerWorker::responseObjectReadySlot(const QVariant &answerObject,
+                                                          const MNetworkRequest &request,
+                                                          const MNetworkReply &reply)
+{
+    const QVariantMap answer = answerObject.toMap();
+    const int action = request.userInfo().toMap().value(ReqActionKey).toInt();
+    const int status = reply.statusCode();
+    if (status != 200) {
+        qDebug() << "MConversationsManager => Error" << status << "for action" << action;
+        const MJoinInvitation invitation(answer.value(InviteKey).toMap());
+        if (action == Tolvo::AcceptContactInvitation)
+            emit invitationAcceptFailed(invitation, firstError(answer));
+        else if (action == Tolvo::DeclineContactInvitation)
+            emit invitationDeclineFailed(invitation, firstError(answer));
+        else if (action == Tolvo::ConversationNotifications)
+            pollFinished(request, false);
+        return;
+    }
+
+    const MConversation conversation(answer.value(ConversationKey).toMap());
+    switch (action) {
+    case Tolvo::ListConversations: {
+        MConversationList conversations;
+        for (const QVariant &element : answer.value(QStringLiteral("conversations")).toList())
+            conversations.append(MConversation(element.toMap()));
+        if (!conversations.isEmpty())
+            emit conversationsReceived(conversations);
+        break;
+    }
+    case Tolvo::ConversationUsers: {
+        QList<MUserAccount> users;
+        for (const QVariant &element : answer.value(QStringLiteral("users")).toList()) {
+            const MUserAccount built(element.toMap());
+            // Later answers do not refresh a known account.
+            MUserAccount account = accounts.value(built.id(), built);
+            if (built.id() >= 0 && !accounts.contains(built.id()))
+                accounts.insert(built.id(), built);
+            if (conversation.isMain())
+                account.setMainConversation(conversation);
+            users.append(account);
+        }
+        MConversation withUsers = conversation;
+        withUsers.setParticipants(users);
+        emit usersReceived(withUsers, users);
+        break;
+    }
+    case Tolvo::ConversationMessages: {
+        const QList<MMessage> messages =
+            messagesFrom(answer.value(MessagesKey).toList(), &conversation);
+        if (messages.isEmpty())
+            advanceCursor(conversation.identifier(), serviceTime(reply));
+        else
+            advanceCursor(conversation.identifier(), messages);
+        if (!messages.isEmpty())
+            emit messagesReceived(conversation, messages);
+        stopListeningForNotifications();
+        startListeningForNotifications();
+        break;
+    }
+    case Tolvo::PostMessage: {
+        MMessage message(answer.value(QStringLiteral("message")).toMap());
+        message.setSender(TolvoApp::instance()->authManager()->account());
+        message.setConversation(conversation);
+        emit messageSent(conversation, message);
+        break;
+    }
+    case Tolvo::StartConversation:
+        emit conversationStarted(conversation);
+        break;
+    case Tolvo::ConversationNotifications:
+        handleNews(answer, serviceTime(reply));
+        pollFinished(request, true);
+        break;
+    case Tolvo::AcceptContactInvitation:
+        emit invitationAccepted(MJoinInvitation(answer.value(InviteKey).toMap()));
+        break;
+    case Tolvo::ContactInvitations:
+        for (const QVariant &element : answer.value(InvitesKey).toList())
+            emit contactJoinInvitation(MJoinInvitation(element.toMap()));
+        break;
+    case Tolvo::DeclineContactInvitation:
+        emit invitationDeclined(MJoinInvitation(answer.value(InviteKey).toMap()));
+        break;
+    default:
+        break;
+    }
+}
+
+void MConversationsManagerWorker::listenForNotifications()
+{
+    if (!pendingNotificationRequest.isEmpty())
+        return;
+    QVariantMap params;
+    for (auto it = lastMessageTimes.cbegin(); it != lastMessageTimes.cend(); ++it)
+        params.insert(QString::number(it.key()), it.value().time.toSecsSinceEpoch());
+    if (!lastMessageTimes.isEmpty())
+        params.insert(QStringLiteral("last_conversation_id"),
+                      QString::number(lastMessageTimes.lastKey()));
+    bool ok = false;
+    MNetworkRequest request = TolvoApp::instance()->createActionRequest(
+        params.isEmpty() ? QVariant() : QVariant(params), Tolvo::ConversationNotifications,
+        QVariant(), &ok, false);
+    if (!ok) {
+        qDebug("MConversationsManager::startListeningForNotifications: cannot start listening "
+               "for notifications");
+        return;
+    }
+    request.setTransferTimeout(PollTransferTimeout);
+    pendingNotificationRequest = requestManager->sendRequest(request);
+}
+
+void MConversationsManagerWorker::sendAction(const QVariant &params, int action)
+{
+    bool ok = false;
+    const MNetworkRequest request =
+        TolvoApp::instance()->createActionRequest(params, action, QVariant(), &ok, false);
+    if (ok)
+        requestManager->sendRequest(request);
+}
+
+MUserAccount MConversationsManagerWorker::resolveSender(const QVariantMap &messageJson)
+{
+    const MUserAccount built(messageJson.value(QStringLiteral("sender")).toMap());
+    if (built.id() < 0)
+        return built;
+    const auto cached = accounts.constFind(built.id());
+    if (cached != accounts.cend())
+        return cached.value();
+    accounts.insert(built.id(), built);
+    return built;
+}
+
+QList<MMessage> MConversationsManagerWorker::messagesFrom(const QVariantList &list,
+                                                          const MConversation *conversation)
+{
+    QList<MMessage> messages;
+    for (const QVariant &element : list) {
+        const QVariantMap json = element.toMap();
+        MMessage message(json);
+        MUserAccount sender = resolveSender(json);
+        if (conversation) {
+            message.setConversation(*conversation);
+            if (conversation->isMain())
+                sender.setMainConversation(*conversation);
+        }
+        message.setSender(sender);
+        messages.append(message);
+    }
+    return messages;
+}
+
+void MConversationsManagerWorker::advanceCursor(qlonglong conversationId,
+                                                const QList<MMessage> &messages)
+{
+    QDateTime newest;
+    for (const MMessage &message : messages) {
+        if (message.createdAt().isValid() && (!newest.isValid() || message.createdAt() > newest))
+            newest = message.createdAt();
+    }
+    advanceCursor(conversationId, newest);
+    Cursor &cursor = lastMessageTimes[conversationId];
+    const qint64 second = cursor.time.toSecsSinceEpoch();
+    for (const MMessage &message : messages) {
+        if (message.createdAt().isValid() && message.createdAt().toSecsSinceEpoch() == second)
+            cursor.deliveredIds.insert(message.messageId());
+    }
+}
+
+void MConversationsManagerWorker::advanceCursor(qlonglong conversationId, const QDateTime &time)
+{
+    if (!time.isValid())
+        return;
+    Cursor &cursor = lastMessageTimes[conversationId];
+    if (cursor.time.isValid() && time.toSecsSinceEpoch() <= cursor.time.toSecsSinceEpoch())
+        return;
+    cursor.time = time;
+    cursor.deliveredIds.clear();
+}
+
+void MConversationsManagerWorker::handleNews(const QVariantMap &answer,
+                                             const QDateTime &serviceTime)
+{
+    const QVariantMap messagesByConversation = answer.value(MessagesKey).toMap();
+    for (const QVariant &list : messagesByConversation) {
+        QList<MMessage> fresh;
+        for (const MMessage &message : messagesFrom(list.toList(), nullptr)) {
+            const qlonglong id = message.conversation().identifier();
+            if (!lastMessageTimes.value(id).deliveredIds.contains(message.messageId()))
+                fresh.append(message);
+        }
+        if (fresh.isEmpty())
+            continue;
+        const MConversation conversation = fresh.first().conversation();
+        advanceCursor(conversation.identifier(), fresh);
+        emit messagesReceived(conversation, fresh);
+    }
+
+    QList<MUserAccount> contacts;
+    for (const QVariant &element : answer.value(QStringLiteral("contacts")).toList())
+        contacts.append(MUserAccount(element.toMap()));
+    if (!contacts.isEmpty())
+        emit newUserContacts(contacts);
+
+    QList<MUserAccount> statuses;
+    for (const QVariant &element : answer.value(QStringLiteral("statuses")).toList())
+        statuses.append(MUserAccount(element.toMap()));
+
+    MConversationList conversations;
+    for (const QVariant &element : answer.value(QStringLiteral("conversations")).toList()) {
+        const MConversation conversation(element.toMap());
+        advanceCursor(conversation.identifier(), serviceTime);
+        conversations.append(conversation);
+    }
+    for (const QVariant &element : answer.value(InvitesKey).toList())
+        emit contactJoinInvitation(MJoinInvitation(element.toMap()));
+    if (!statuses.isEmpty())
+        emit accountsChangedStatus(statuses);
+    if (!conversations.isEmpty())
+        emit conversationsReceived(conversations);
+}
+
+void MConversationsManagerWorker::pollFinished(const MNetworkRequest &request, bool succeeded)
+{
+    if (request.requestId() != pendingNotificationRequest)
+        return;
+    pendingNotificationRequest.clear();
+    failedPolls = succeeded ? 0 : failedPolls + 1;
+    int delay = interval;
+    for (int i = 0; i < failedPolls && delay < maximumInterval; ++i)
+        delay *= 2;
+    pollTimer.start(qMin(delay, maximumInterval));
+}

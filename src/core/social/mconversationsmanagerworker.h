@@ -1,0 +1,108 @@
+#ifndef MCONVERSATIONSMANAGERWORKER_H
+#define MCONVERSATIONSMANAGERWORKER_H
+
+#include "mconversation.h"
+#include "mjoininvitation.h"
+#include "mmessage.h"
+#include "mnetworkreply.h"
+#include "mnetworkrequest.h"
+#include "museraccount.h"
+#include "tolvoapp.h"
+
+#include <QDateTime>
+#include <QMap>
+#include <QObject>
+#include <QSet>
+#include <QTimer>
+#include <QVariant>
+
+class MJsonRequestManager;
+
+// The network side of MConversationsManager: sends its requests, decodes the answers into
+// records and runs the news poll.
+class MConversationsManagerWorker : public QObject
+{
+    Q_OBJECT
+public:
+    explicit MConversationsManagerWorker(QObject *parent = nullptr);
+    ~MConversationsManagerWorker() override;
+
+    // The spacing of polls after an answer; failures double it up to the maximum.
+    void setPollInterval(int milliseconds);
+    void setMaximumPollInterval(int milliseconds);
+
+    // The "sent_at" value of a message: its sending time (now when it has none) carrying the
+    // local offset from UTC of that instant.
+    static QDateTime sentAtWithOffset(const QDateTime &sentAt);
+
+public slots:
+    void doListConversations();
+    void doListUsers(qlonglong conversationId);
+    void doListMessages(qlonglong conversationId, const QDateTime &before, int limit);
+    void doPostMessage(qlonglong conversationId, const MMessage &message);
+    void doStartConversation(const QList<MUserAccount> &users, const QString &name);
+    void doAcceptInvite(qlonglong invitationId);
+    void doDeclineInvite(qlonglong invitationId);
+    void doListJoinInvitations(qlonglong invitationId);
+    void start();
+    void shutdown();
+    void stopListeningForNotifications();
+    void startListeningForNotifications();
+    void ensureRepetitiveServices(TolvoApp::ConnectivityStatus previous,
+                                  TolvoApp::ConnectivityStatus current);
+    void errorForRequestSlot(const MNetworkRequest &request, QNetworkReply::NetworkError code);
+    void decodeErrorSlot(const MNetworkRequest &request, const QByteArray &buffer,
+                         const MNetworkReply &reply);
+    void responseObjectReadySlot(const QVariant &answer, const MNetworkRequest &request,
+                                 const MNetworkReply &reply);
+
+signals:
+    void started();
+    void shutdownCompleted();
+    void conversationsReceived(MConversationList conversations);
+    void usersReceived(MConversation conversation, QList<MUserAccount> users);
+    void messagesReceived(MConversation conversation, QList<MMessage> messages);
+    void conversationStarted(MConversation conversation);
+    void messageSent(MConversation conversation, MMessage message);
+    void newUserContacts(QList<MUserAccount> accounts);
+    void accountsChangedStatus(QList<MUserAccount> accounts);
+    void contactJoinInvitation(MJoinInvitation invitation);
+    void invitationAccepted(MJoinInvitation invitation);
+    void invitationAcceptFailed(MJoinInvitation invitation, QString reason);
+    void invitationDeclined(MJoinInvitation invitation);
+    void invitationDeclineFailed(MJoinInvitation invitation, QString reason);
+
+protected slots:
+    void listenForNotifications();
+
+private:
+    // The poll's cursor in one conversation, and the messages already delivered at its second:
+    // the service answers "since" inclusively, so those come again.
+    struct Cursor
+    {
+        QDateTime time;
+        QSet<qint64> deliveredIds;
+    };
+
+    void sendAction(const QVariant &params, int action);
+    MUserAccount resolveSender(const QVariantMap &messageJson);
+    QList<MMessage> messagesFrom(const QVariantList &list, const MConversation *conversation);
+    // Cursors only move forward, and only to valid times.
+    void advanceCursor(qlonglong conversationId, const QList<MMessage> &messages);
+    void advanceCursor(qlonglong conversationId, const QDateTime &time);
+    void handleNews(const QVariantMap &answer, const QDateTime &serviceTime);
+    // Ends the poll in flight: the next one follows after the interval, or after a growing
+    // delay while polls keep failing.
+    void pollFinished(const MNetworkRequest &request, bool succeeded);
+
+    MJsonRequestManager *requestManager = nullptr;
+    QMap<qlonglong, Cursor> lastMessageTimes;
+    QMap<qint64, MUserAccount> accounts;
+    QString pendingNotificationRequest;
+    QTimer pollTimer;
+    int interval = 1500;
+    int maximumInterval = 30000;
+    int failedPolls = 0;
+};
+
+#endif // MCONVERSATIONSMANAGERWORKER_H

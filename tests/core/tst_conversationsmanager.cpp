@@ -1,0 +1,259 @@
+#include "kerlolocal.h"
+#include "mauthstore.h"
+#include "mconversationsmanager.h"
+#include "mconversationsmanager_p.h"
+#include "mconversationsmanagerworker.h"
+#include "memoryauthstore.h"
+#include "mjsonrequestmanager.h"
+#include "muserauthmanager.h"
+#include "testcore.h"
+#include "tolvoappimpl.h"
+
+#include <QJsonArray>
+#include <QSet>
+#include <QSignalSpy>
+#include <QUrlQuery>
+#include <QtTest>
+
+#include <ctime>
+#include <memory>
+
+namespace {
+
+const QString demoEmail = QStringLiteral("demo@kerlo.local");
+const QString otherEmail = QStringLiteral("bo@kerlo.local");
+const QString newsPath = QStringLiteral("/api/v1/conversations/notifications");
+
+// The demo user chatting with another user: what reaches the demo user's manager, checked as
+// a chat window would use it.
+class Chat
+{
+public:
+    explicit Chat(KerloLocal *server)
+        : server(server)
+    {
+        manager = std::make_unique<MConversationsManager>();
+        worker = MConversationsManagerPrivate::get(manager.get())->worker;
+        worker->setPollInterval(50);
+        worker->setMaximumPollInterval(400);
+        replies = std::make_unique<QSignalSpy>(worker->findChild<MJsonRequestManager *>(),
+                                               &MNetworkRequestManager::replyFinishedForRequest);
+        QObject::connect(manager.get(), &MConversationsManager::messagesReceived,
+                         [this](const MConversation &, const QList<MMessage> &messages) {
+                             // Newest first within one delivery.
+                             for (auto it = messages.crbegin(); it != messages.crend(); ++it)
+                                 received.append(*it);
+                         });
+    }
+
+    // Opens the main conversation with the other user and follows it. Empty on failure.
+    QString open()
+    {
+        QSignalSpy started(manager.get(), &MConversationsManager::conversationStarted);
+        emit manager->startConversation(
+            {MUserAccount(QVariantMap{{QStringLiteral("email"), otherEmail}})});
+        if (!started.wait())
+            return QStringLiteral("no conversation started");
+        conversation = started.at(0).at(0).value<MConversation>();
+        replies->clear();
+        // Its answer sets the poll's cursor and starts the poll.
+        emit manager->listMessages(conversation.identifier());
+        if (!replies->wait())
+            return QStringLiteral("no message page");
+        // What was said before is history, not news.
+        received.clear();
+        return QString();
+    }
+
+    // Posts as the demo user; the news poll must echo it with the same text and sending time.
+    void post(const QString &body, const QDateTime &sentAt)
+    {
+        MMessage message;
+        message.setBody(body);
+        message.setSentAt(sentAt);
+        pending.append(message);
+        emit manager->postMessage(conversation.identifier(), message);
+    }
+
+    bool postAsOther(const QString &body)
+    {
+        expectedFromOther.append(body);
+        return !server->postMessageAs(otherEmail, conversation.identifier(), body).isEmpty();
+    }
+
+    // Waits for every message, then for two more polls, and names what went wrong.
+    QString settle()
+    {
+        const int expected = pending.size() + expectedFromOther.size();
+        QSignalSpy news(manager.get(), &MConversationsManager::messagesReceived);
+        while (received.size() < expected) {
+            if (!news.wait(20000))
+                return QStringLiteral("%1 of %2 messages arrived")
+                    .arg(received.size())
+                    .arg(expected);
+        }
+        for (int polls = 0; polls < 2; ++polls) {
+            const int answered = replies->size();
+            while (replies->size() == answered) {
+                if (!replies->wait(20000))
+                    return QStringLiteral("the poll stopped");
+            }
+        }
+        QSet<qint64> ids;
+        QStringList fromOther;
+        for (const MMessage &message : qAsConst(received)) {
+            if (ids.contains(message.messageId()))
+                return QStringLiteral("message %1 arrived twice").arg(message.body());
+            ids.insert(message.messageId());
+            if (message.sender().email() == otherEmail)
+                fromOther.append(message.body());
+            for (int i = 0; i < pending.size(); ++i) {
+                if (pending.at(i).body() == message.body() &&
+                    pending.at(i).sentAt() == message.sentAt())
+                    pending.removeAt(i--);
+            }
+        }
+        if (!pending.isEmpty())
+            return QStringLiteral("no echo for %1 sent at %2")
+                .arg(pending.first().body(), pending.first().sentAt().toString(Qt::ISODate));
+        if (fromOther != expectedFromOther)
+            return QStringLiteral("received %1").arg(fromOther.join(QLatin1Char(',')));
+        return QString();
+    }
+
+    KerloLocal *server;
+    std::unique_ptr<MConversationsManager> manager;
+    MConversationsManagerWorker *worker = nullptr;
+    std::unique_ptr<QSignalSpy> replies;
+    MConversation conversation;
+    QList<MMessage> received;
+    QList<MMessage> pending;
+    QStringList expectedFromOther;
+};
+
+QJsonArray newsPolls(const KerloLocal &server)
+{
+    QJsonArray polls;
+    for (const QJsonValue &request : server.requests()) {
+        if (request.toObject().value(QStringLiteral("path")).toString() == newsPath)
+            polls.append(request);
+    }
+    return polls;
+}
+
+// Starts the service and the core, signed in as the demo user, with the other user known.
+QString setUp(KerloLocal *server, MemoryAuthStore *store)
+{
+    if (!server->start())
+        return QStringLiteral("kerlo-local did not start");
+    MAuthStore::setInstance(store);
+    TestCore::initCore(server->baseUrl(), TestCore::supportPath());
+    TolvoApp::instance()->setConnectivityStatus(TolvoApp::Online);
+    if (server->createUser(otherEmail, QStringLiteral("bo-secret-1")).isEmpty())
+        return QStringLiteral("no second user");
+    MUserAuthManager *auth = TolvoApp::instance()->authManager();
+    QSignalSpy signedIn(auth, &MUserAuthManager::authorizationSuccess);
+    auth->authenticateUser(demoEmail, QStringLiteral("lumarin-demo"));
+    return signedIn.wait() ? QString() : QStringLiteral("sign-in failed");
+}
+
+// Messages sent either side of both of 2024's changes in Europe/Berlin, in a process whose
+// local time zone is the first argument.
+int runCase(const QString &name, const QStringList &arguments)
+{
+    if (name != QLatin1String("daylightSaving") || arguments.isEmpty())
+        return 2;
+    qputenv("TZ", arguments.first().toLocal8Bit());
+    tzset();
+    KerloLocal server;
+    MemoryAuthStore store;
+    QString failure = setUp(&server, &store);
+    Chat chat(&server);
+    if (failure.isEmpty())
+        failure = chat.open();
+    const QDateTime times[] = {
+        QDateTime(QDate(2024, 3, 31), QTime(1, 30)), QDateTime(QDate(2024, 3, 31), QTime(3, 30)),
+        QDateTime(QDate(2024, 10, 27), QTime(2, 30)), QDateTime(QDate(2024, 10, 27), QTime(3, 30))};
+    for (int i = 0; failure.isEmpty() && i < 4; ++i) {
+        chat.post(QStringLiteral("mine %1").arg(i), times[i]);
+        if (!chat.postAsOther(QStringLiteral("theirs %1").arg(i)))
+            failure = QStringLiteral("the other user could not post");
+    }
+    if (failure.isEmpty())
+        failure = chat.settle();
+    MAuthStore::setInstance(nullptr);
+    if (!failure.isEmpty())
+        qCritical("%s", qPrintable(failure));
+    return failure.isEmpty() ? 0 : 1;
+}
+
+} // namespace
+
+class TestConversationsManager : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { QCOMPARE(setUp(&server, &store), QString()); }
+    void init() { QVERIFY(server.reset()); }
+    void cleanupTestCase() { MAuthStore::setInstance(nullptr); }
+
+    void newsDeliversEachMessageOnceInOrder();
+    void newsSurvivesDaylightSavingChanges();
+    void pollResumesAfterFailures();
+
+private:
+    KerloLocal server;
+    MemoryAuthStore store;
+};
+
+void TestConversationsManager::newsDeliversEachMessageOnceInOrder()
+{
+    Chat chat(&server);
+    QCOMPARE(chat.open(), QString());
+    for (int i = 0; i < 3; ++i) {
+        QVERIFY(chat.postAsOther(QStringLiteral("hello %1").arg(i)));
+        chat.post(QStringLiteral("reply %1").arg(i), QDateTime::currentDateTime());
+    }
+    QCOMPARE(chat.settle(), QString());
+
+    // The poll names the conversation with a cursor in whole seconds taken from the answers.
+    const QJsonArray polls = newsPolls(server);
+    const QString query = polls.last().toObject().value(QStringLiteral("query")).toString();
+    const QString id = QString::number(chat.conversation.identifier());
+    QVERIFY2(query.contains(QStringLiteral("last_conversation_id=") + id), qPrintable(query));
+    const qint64 cursor = QUrlQuery(query).queryItemValue(id).toLongLong();
+    QCOMPARE(cursor, chat.received.last().createdAt().toSecsSinceEpoch());
+}
+
+void TestConversationsManager::newsSurvivesDaylightSavingChanges()
+{
+    const TestCore::SubprocessResult result = TestCore::runSubprocess(
+        QStringLiteral("daylightSaving"), {QStringLiteral("Europe/Berlin")}, 120000);
+    QVERIFY2(result.exitCode == 0 && !result.crashed, result.standardError.constData());
+}
+
+void TestConversationsManager::pollResumesAfterFailures()
+{
+    Chat chat(&server);
+    QCOMPARE(chat.open(), QString());
+    QVERIFY(server.forceStatus(newsPath, 500, "{}", 2));
+    QVERIFY(
+        server.forceStatus(newsPath, 502, "<html>Bad gateway</html>", 2, QString(), "text/html"));
+    QVERIFY(server.drop(newsPath, 2));
+    QVERIFY(server.clearRequests());
+    QVERIFY(chat.postAsOther(QStringLiteral("after the storm")));
+    QCOMPARE(chat.settle(), QString());
+    const int polls = newsPolls(server).size();
+    // Six refused polls (the network layer resends one dropped GET by itself), the one that
+    // delivered, and the two after it.
+    QVERIFY2(polls >= 9, qPrintable(QString::number(polls)));
+
+    // A poll the service never answers does not hold up the manager's destruction.
+    QVERIFY(server.hang(newsPath, 1));
+    QTRY_VERIFY(newsPolls(server).size() > polls);
+}
+
+TESTCORE_MAIN_WITH_SUBPROCESS(TestConversationsManager, runCase)
+
+#include "tst_conversationsmanager.moc"
