@@ -246,14 +246,16 @@ bool MObjectStatesQueuePrivate::loadFromDatabase()
     return true;
 }
 
-qint64 MObjectStatesQueuePrivate::saveToDatabase(const MObjectTransfer &transfer)
+namespace {
+
+// One record in a transaction of its own: its row is written whole or not at all.
+template<typename Save> qint64 saveAlone(QSqlDatabase db, Save save)
 {
-    QSqlDatabase db = database();
     if (!db.transaction()) {
         qCritical() << "[ERROR] MObjectStatesQueue::saveToDatabase:" << db.lastError().text();
         return 0;
     }
-    const qint64 identifier = save(transfer, db);
+    const qint64 identifier = save(db);
     if (identifier == 0 || !db.commit()) {
         if (identifier != 0)
             qCritical() << "[ERROR] MObjectStatesQueue::saveToDatabase:" << db.lastError().text();
@@ -261,6 +263,13 @@ qint64 MObjectStatesQueuePrivate::saveToDatabase(const MObjectTransfer &transfer
         return 0;
     }
     return identifier;
+}
+
+} // namespace
+
+qint64 MObjectStatesQueuePrivate::saveToDatabase(const MObjectTransfer &transfer)
+{
+    return saveAlone(database(), [&](QSqlDatabase &db) { return save(transfer, db); });
 }
 
 QVector<qint64> MObjectStatesQueuePrivate::saveToDatabase(const QList<MObjectTransfer> &written,
@@ -300,19 +309,7 @@ QVector<qint64> MObjectStatesQueuePrivate::saveToDatabase(const QList<MObjectTra
 
 qint64 MObjectStatesQueuePrivate::saveToDatabase(const MObjectTransferGroup &group)
 {
-    QSqlDatabase db = database();
-    if (!db.transaction()) {
-        qCritical() << "[ERROR] MObjectStatesQueue::saveToDatabase:" << db.lastError().text();
-        return 0;
-    }
-    const qint64 identifier = save(group, db);
-    if (identifier == 0 || !db.commit()) {
-        if (identifier != 0)
-            qCritical() << "[ERROR] MObjectStatesQueue::saveToDatabase:" << db.lastError().text();
-        db.rollback();
-        return 0;
-    }
-    return identifier;
+    return saveAlone(database(), [&](QSqlDatabase &db) { return save(group, db); });
 }
 
 void MObjectStatesQueuePrivate::removeFromDatabase(const MObjectTransfer &transfer)
