@@ -9,9 +9,11 @@
 #include <QBuffer>
 #include <QDebug>
 #include <QFileInfo>
+#include <QFutureWatcher>
 #include <QMutexLocker>
 #include <QThread>
 #include <QTimer>
+#include <QtConcurrent>
 
 namespace {
 
@@ -178,6 +180,27 @@ void MObjectSenderPrivate::abortFlight(qint64 transferId)
     releaseFlight(taken);
     if (taken.placeholder)
         QFile::remove(taken.destination);
+}
+
+void MObjectSenderPrivate::hashAside(qint64 transferId, const Flight &flight, const QString &path,
+                                     QIODevice::OpenMode mode, HashesHandler ready)
+{
+    Q_Q(MObjectSender);
+    addFlight(transferId, flight);
+    const auto canceled = flight.canceled;
+    const QString flightId = flight.id;
+    auto *watcher = new QFutureWatcher<MChunkedUpload::Hashes>(q);
+    QObject::connect(watcher, &QFutureWatcherBase::finished, q,
+                     [this, watcher, transferId, flightId, ready] {
+                         watcher->deleteLater();
+                         (this->*ready)(transferId, flightId, watcher->result());
+                     });
+    watcher->setFuture(QtConcurrent::run([path, mode, canceled] {
+        QFile file(path);
+        if (!file.open(mode))
+            return MChunkedUpload::Hashes();
+        return MChunkedUpload::hashChunks(&file, MChunkedUpload::ChunkSize, canceled.get());
+    }));
 }
 
 void MObjectSenderPrivate::releaseFlight(const Flight &flight)

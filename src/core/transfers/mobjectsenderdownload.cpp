@@ -12,9 +12,7 @@
 #include <QDebug>
 #include <QDir>
 #include <QFileInfo>
-#include <QFutureWatcher>
 #include <QJsonDocument>
-#include <QtConcurrent>
 
 namespace {
 
@@ -257,30 +255,15 @@ void MObjectSenderPrivate::downloadFinished(const MNetworkRequest &request,
 
 void MObjectSenderPrivate::verify(MObjectTransfer transfer, Flight flight)
 {
-    Q_Q(MObjectSender);
     flight.file->close();
     flight.step = Verifying;
     flight.id = newLocalId();
     flight.canceled = std::make_shared<std::atomic_bool>(false);
-    addFlight(transfer.identifier(), flight);
     const QString path = flight.file->fileName();
     qDebug() << "Checking received file" << path;
-    const auto canceled = flight.canceled;
-    auto *watcher = new QFutureWatcher<MChunkedUpload::Hashes>(q);
-    const qint64 transferId = transfer.identifier();
-    const QString flightId = flight.id;
-    QObject::connect(watcher, &QFutureWatcherBase::finished, q,
-                     [this, watcher, transferId, flightId] {
-                         watcher->deleteLater();
-                         verificationReady(transferId, flightId, watcher->result());
-                     });
-    watcher->setFuture(QtConcurrent::run([path, canceled] {
-        QFile file(path);
-        // An empty body leaves no file behind: it is checked as empty.
-        if (!file.open(QIODevice::ReadWrite))
-            return MChunkedUpload::Hashes();
-        return MChunkedUpload::hashChunks(&file, MChunkedUpload::ChunkSize, canceled.get());
-    }));
+    // An empty body leaves no file behind: opened for writing, it is checked as empty.
+    hashAside(transfer.identifier(), flight, path, QIODevice::ReadWrite,
+              &MObjectSenderPrivate::verificationReady);
     // Keep the announced object with the transfer while it is checked.
     transfer.save();
 }

@@ -11,8 +11,6 @@
 #include <QDebug>
 #include <QDir>
 #include <QFile>
-#include <QFutureWatcher>
-#include <QtConcurrent>
 
 namespace {
 
@@ -38,7 +36,6 @@ MUserAuthManager *authManager()
 
 bool MObjectSenderPrivate::startUpload(MObjectTransfer transfer)
 {
-    Q_Q(MObjectSender);
     const QString path = sourceFile(transfer);
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
@@ -56,22 +53,8 @@ bool MObjectSenderPrivate::startUpload(MObjectTransfer transfer)
     hashing.id = newLocalId();
     hashing.step = Hashing;
     hashing.canceled = std::make_shared<std::atomic_bool>(false);
-    addFlight(transfer.identifier(), hashing);
-    const auto canceled = hashing.canceled;
-    auto *watcher = new QFutureWatcher<MChunkedUpload::Hashes>(q);
-    const qint64 transferId = transfer.identifier();
-    const QString flightId = hashing.id;
-    QObject::connect(watcher, &QFutureWatcherBase::finished, q,
-                     [this, watcher, transferId, flightId] {
-                         watcher->deleteLater();
-                         hashesReady(transferId, flightId, watcher->result());
-                     });
-    watcher->setFuture(QtConcurrent::run([path, canceled] {
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly))
-            return MChunkedUpload::Hashes();
-        return MChunkedUpload::hashChunks(&file, MChunkedUpload::ChunkSize, canceled.get());
-    }));
+    hashAside(transfer.identifier(), hashing, path, QIODevice::ReadOnly,
+              &MObjectSenderPrivate::hashesReady);
     return true;
 }
 
