@@ -32,6 +32,7 @@ private slots:
     void httpErrorsAreReported();
     void redirects();
     void networkFailuresWaitForOnline();
+    void networkFailureWhileOnlineProbesAgain();
     void resentRequestCanBeCanceled();
 
 private:
@@ -338,6 +339,29 @@ void TestNetworkRequestManager::networkFailuresWaitForOnline()
     QCOMPARE(finished.count(), 2);
     QCOMPARE(logged(other).size(), 0);
     QCOMPARE(finishedOnce.count(), 1);
+}
+
+// Nothing but a probe moves the status away from online, so a failure must ask for one;
+// otherwise the failed request would wait for good and the interface never hear of it.
+void TestNetworkRequestManager::networkFailureWhileOnlineProbesAgain()
+{
+    TolvoApp *app = TolvoApp::instance();
+    MNetworkRequestManager manager;
+    Spy finished(&manager, &MNetworkRequestManager::replyFinishedForRequest);
+    QSignalSpy statuses(app, &TolvoApp::connectivityStatusChanged);
+    const QString path = QStringLiteral("/api/v1/t/probe-after-failure");
+
+    server.stop();
+    manager.sendRequest(MNetworkRequest(url(path)));
+    QVERIFY(finished.wait());
+    QTRY_VERIFY_WITH_TIMEOUT(app->connectivityStatus() != TolvoApp::Online, 15000);
+
+    QVERIFY(server.restart());
+    QVERIFY(server.forceStatus(path, 200, "{}"));
+    QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 2, 20000);
+    QCOMPARE(app->connectivityStatus(), TolvoApp::Online);
+    QCOMPARE(finished.at(1).at(1).value<MNetworkReply>().statusCode(), 200);
+    QVERIFY(statuses.count() >= 2);
 }
 
 void TestNetworkRequestManager::resentRequestCanBeCanceled()

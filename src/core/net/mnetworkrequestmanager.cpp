@@ -89,6 +89,23 @@ void MNetworkRequestManagerPrivate::registerReply(const QString &requestId, QNet
     QObject::connect(reply, &QNetworkReply::finished, q, &MNetworkRequestManager::removeReply);
 }
 
+// The status only changes by itself while it is not "online": after a transport failure the
+// service may have gone away, so probe again. The probe's report (online included) is what
+// sends the reconnection queue again and tells the interface.
+void MNetworkRequestManagerPrivate::askForConnectivityCheck()
+{
+    TolvoAppImpl *app = TolvoApp::instance();
+    if (!app)
+        return;
+    QMetaObject::invokeMethod(
+        app,
+        [app] {
+            if (app->connectivityStatus() == TolvoApp::Online)
+                app->scheduleConnectivityCheck();
+        },
+        Qt::QueuedConnection);
+}
+
 void MNetworkRequestManagerPrivate::ensureRepetitiveServices(TolvoApp::ConnectivityStatus,
                                                              TolvoApp::ConnectivityStatus current)
 {
@@ -402,6 +419,7 @@ void MNetworkRequestManager::handleReplyError(QNetworkReply::NetworkError code)
         // the failed reply has finished.
         if (d->resendAfterReconnection && !request.hasUploadDevice() && !request.hasMultiPart())
             d->reconnectionQueue.append(request);
+        d->askForConnectivityCheck();
         return;
     }
     qDebug() << "Error" << int(code) << "for request URL" << request.url() << reply->errorString();

@@ -24,6 +24,7 @@ public:
     QString newRequestId() const;
     void attach(QNetworkReply *reply, bool progress);
     void registerReply(const QString &requestId, QNetworkReply *reply);
+    void askForConnectivityCheck();
     void ensureRepetitiveServices(TolvoApp::ConnectivityStatus previous,
                                   TolvoApp::ConnectivityStatus current) override;
     // Queues the refused reply's request for a new token; false when none will come for it.
