@@ -7,6 +7,7 @@
 #include "mnetworkrequestmanager.h"
 #include "mnotificationmanager.h"
 #include "mobjectsender.h"
+#include "mobjectsvirtualfilesystem.h"
 #include "storageobjecttypes.h"
 #include "tolvoapp.h"
 #include "tolvoappimpl.h"
@@ -138,6 +139,8 @@ void MObjectsManager::start()
     connect(d->sender, &MObjectSender::transferGroupFinished, this,
             &MObjectsManager::transferGroupFinished);
     d->transfersThread.start();
+
+    d->vfs = new MObjectsVirtualFileSystem(this);
 }
 
 void MObjectsManager::shutdown()
