@@ -62,6 +62,9 @@ public:
     // no readable file is there.
     bool addObject(const MStorageObject &object, bool consolidated);
     bool addObject(const QString &localPath, bool consolidated);
+    // Indexes a local copy whose upload the service committed with the MD5 hash (hex), and
+    // stages what was saved to it while the upload ran. False when the file is gone.
+    bool addUploadedObject(const QString &path, const QString &hash);
     // Takes the path out of the index and, unless indexOnly, out of the working copy: into
     // the bin with moveToBin, else deleted (a file with a staged edit stays and is staged
     // again). objectRemoved(path, false) follows.
