@@ -217,12 +217,12 @@ void MObjectsVirtualFileSystemPrivate::fileChangedLocked(const QString &path, bo
     }
     qDebug() << "[MObjectsVFS : Debug] Change detected: indexed hash =" << node.indexedHash.toHex()
              << "new hash =" << hash.toHex();
-    // Until its upload is done; later saves are looked at once it is.
-    excludedPaths.insert(listEntry(key));
     if (hash == node.stagingHash) {
         qDebug() << "[MObjectsVFS : Debug] Staging hash already updated for" << key;
         return;
     }
+    // Until its upload ends; what was saved meanwhile is looked at then.
+    excludedPaths.insert(listEntry(key));
     node.stagingHash = hash;
     node.flags &= ~MFSINode::Consolidated;
     node.size = info.size();
@@ -714,6 +714,21 @@ bool MObjectsVirtualFileSystem::addUploadedObject(const QString &path, const QSt
     }
     d->emitEvents(events);
     return true;
+}
+
+void MObjectsVirtualFileSystem::recheckObject(const QString &path)
+{
+    Q_D(MObjectsVirtualFileSystem);
+    MObjectsVirtualFileSystemPrivate::Events events;
+    {
+        QMutexLocker locker(&d->mutex);
+        const QString key = d->shadowPath(path);
+        if (key.isEmpty() || !d->index.contains(key))
+            return;
+        d->excludedPaths.remove(d->listEntry(key));
+        d->fileChangedLocked(path, true, &events);
+    }
+    d->emitEvents(events);
 }
 
 void MObjectsVirtualFileSystem::removeObject(const QString &path, bool indexOnly, bool moveToBin)

@@ -65,6 +65,9 @@ public:
     // Indexes a local copy whose upload the service committed with the MD5 hash (hex), and
     // stages what was saved to it while the upload ran. False when the file is gone.
     bool addUploadedObject(const QString &path, const QString &hash);
+    // Watches an indexed file again and stages it when it holds neither the indexed nor the
+    // staged content (an upload that failed because the file changed under it).
+    void recheckObject(const QString &path);
     // Takes the path out of the index and, unless indexOnly, out of the working copy: into
     // the bin with moveToBin, else deleted (a file with a staged edit stays and is staged
     // again). objectRemoved(path, false) follows.

@@ -190,8 +190,10 @@ void MObjectsManagerPrivate::handleCacheTransferCompletion(const MObjectTransfer
             const QUrl appUrl = pendingOpenUrls.take(remote);
             q->openObject(remote, appUrl);
         }
+    } else if (transfer.state() == MObjectTransfer::Error && upload) {
+        // Watched again, and staged anew when it was saved while being sent.
+        vfs->recheckObject(local);
     } else if (transfer.state() == MObjectTransfer::Error) {
-        // Watched again, so that later saves are not missed.
         vfs->includePaths({local});
     }
 }
