@@ -7,6 +7,7 @@
 #include "mnetworkrequestmanager.h"
 #include "mnotificationmanager.h"
 #include "mobjectsender.h"
+#include "mobjectsvirtualfilesystem.h"
 #include "storageobjecttypes.h"
 #include "tolvoapp.h"
 #include "tolvoappimpl.h"
@@ -138,6 +139,19 @@ void MObjectsManager::start()
     connect(d->sender, &MObjectSender::transferGroupFinished, this,
             &MObjectsManager::transferGroupFinished);
     d->transfersThread.start();
+
+    d->vfs = new MObjectsVirtualFileSystem(this);
+    if (TolvoApp::instance()->isCacheEnabled()) {
+        connect(d->vfs, &MObjectsVirtualFileSystem::objectsAdded, this,
+                &MObjectsManager::objectsAddedToCache);
+        connect(d->vfs, &MObjectsVirtualFileSystem::objectRemoved, this,
+                &MObjectsManager::objectRemovedFromCache);
+        connect(d->vfs, &MObjectsVirtualFileSystem::hasNewStagingObjects, this,
+                &MObjectsManager::objectsNeedConsolidation);
+        connect(d->vfs, &MObjectsVirtualFileSystem::objectExpired, this,
+                &MObjectsManager::objectExpiredSlot);
+        d->vfs->setFileSystemPath(TolvoApp::instance()->cachePath());
+    }
 }
 
 void MObjectsManager::shutdown()
@@ -178,8 +192,12 @@ void MObjectsManager::transferStateChanged(const MObjectTransfer &transfer)
     } else if (signal == "transferPaused") {
         emit transferPaused(transfer, caching);
     } else if (signal == "transferFinished") {
+        d->cachingDownloads.remove(
+            MObjectsManagerPrivate::remotePath(transfer.transferRequest().sourcePath()));
         // A progress snapshot flushed after the end would show it running again.
         d->pendingProgress.remove(transfer.identifier());
+        if (caching && d->vfs)
+            d->handleCacheTransferCompletion(transfer);
         emit transferFinished(transfer, caching);
     }
 }

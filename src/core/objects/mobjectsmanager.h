@@ -4,6 +4,7 @@
 #include "mobjecterror.h"
 #include "mobjecttransfer.h"
 #include "mobjecttransfergroup.h"
+#include "mobjecttransferrequest.h"
 #include "msharelink.h"
 #include "mshutdownable.h"
 #include "mstorageobject.h"
@@ -57,6 +58,15 @@ public:
     // listing cache knows; path itself when it is free. Null for a path with a ".." component.
     QString suggestedFilePath(const QString &path) const;
 
+    // One file either way. An upload onto a listed object (or, caching, onto a cached copy)
+    // without the force bit of the mode is refused: the transfer returned is in state Error
+    // with code 101 and nothing is queued. A folder cannot be uploaded here.
+    MObjectTransfer transferObject(const MObjectTransferRequest &request);
+    // Every file below a local folder, as one group. A download only lists the remote folder.
+    MObjectTransferGroup transferDirectory(const MObjectTransferRequest &request);
+    // Deletes the local copy (a staged edit stays); false when none is cached and not force.
+    bool uncacheObject(const QString &path, bool force);
+
     // The transfer engine; null before start() and once it has shut down. Its transfer
     // signals reach listeners through the manager's.
     MObjectSender *objectSender() const;
@@ -93,6 +103,9 @@ signals:
     void transferGroupProgressed(const MObjectTransferGroup &group);
     void transferGroupPaused(const MObjectTransferGroup &group);
     void transferGroupFinished(const MObjectTransferGroup &group);
+    void objectUncached(const MStorageObject &object);
+    void objectCacheError(const QString &path, Tolvo::Error error);
+    void objectOpened(const QString &storagePath, const QString &localPath);
     void shutdownCompleted();
 
 public slots:
@@ -102,11 +115,33 @@ public slots:
     // transfers for the next start; shutdownCompleted() follows, whether start() ran or not.
     void shutdown() override;
 
+    // Hand the call to the engine from the global thread pool and return at once.
+    void cancelTransfer(const MObjectTransfer &transfer);
+    void pauseTransfer(const MObjectTransfer &transfer);
+    void resumeTransfer(const MObjectTransfer &transfer);
+    void cancelGroup(const MObjectTransferGroup &group);
+    void pauseGroup(const MObjectTransferGroup &group);
+    void resumeGroup(const MObjectTransferGroup &group);
+
+    // Downloads a listed remote file into the local cache, unless a current copy is there
+    // (then transferFinished() comes at once). One download per path at a time.
+    void cacheObject(const QString &path);
+    // Uploads the local copy's edit against the hash it was based on.
+    void consolidateObject(const QString &path, bool force = false);
+    // Opens the local copy, downloading it first (and listing its folder once) when needed.
+    void openObject(const QString &path, const QUrl &appUrl = QUrl());
+
 protected:
     void timerEvent(QTimerEvent *event) override;
 
 private slots:
     void transferStateChanged(const MObjectTransfer &transfer);
+    // The local cache names its entries by key (A/b.txt); these take keys or remote paths.
+    void objectExpiredSlot(const QString &path, bool consolidated);
+    void objectConsolidatedSlot(const QString &path);
+    void objectsNeedConsolidation();
+    void objectsAddedToCache(const QStringList &paths, bool external);
+    void objectRemovedFromCache(const QString &path, bool external);
 
 private:
     Q_DECLARE_PRIVATE(MObjectsManager)

@@ -4,10 +4,12 @@
 #include "mobjectslistcache.h"
 #include "mobjectsmanager.h"
 
+#include <QHash>
 #include <QMap>
 #include <QSet>
 #include <QString>
 #include <QThread>
+#include <QUrl>
 #include <QVariant>
 #include <QVariantMap>
 
@@ -15,6 +17,7 @@ class MJsonRequestManager;
 class MNetworkReply;
 class MNetworkRequest;
 class MObjectSender;
+class MObjectsVirtualFileSystem;
 
 // Everything runs on the manager's thread, so the tables need no lock of their own.
 class MObjectsManagerPrivate
@@ -38,11 +41,25 @@ public:
 
     void handleSuccess(int action, const QVariantMap &body, const QVariant &userData,
                        const QVariantMap &info);
-    void handleListing(const QVariantMap &body, const QVariant &userData);
+    // The object marked cached and consolidated as its local copy is.
+    MStorageObject withCacheState(MStorageObject object) const;
+    void handleListing(const QVariantMap &body, const QVariant &userData, bool internal);
     void postFileExists(int action, const QVariantMap &argument, const QVariant &userData);
     void postServiceErrors(int action, const QVariant &errors, const QVariant &userData);
     // Answers a reply the manager cannot use as an undecodable one.
     void reportUndecodable(int action, const QVariantMap &info);
+
+    MObjectTransferGroup transferDirectory(const MObjectTransferRequest &request, int action,
+                                           const QString &identifier);
+    // Registers a finished cache download or upload with the local cache.
+    void handleCacheTransferCompletion(const MObjectTransfer &transfer);
+    // Moves a user's file or folder into the local cache; false (and a warning) when it
+    // cannot.
+    bool moveIntoCache(const QString &source, const QString &local);
+    bool sendInternalListing(const QString &directory);
+    // Opens the objects waiting for the listing of directory, without listing it again.
+    void openPendingObjects(const QString &directory);
+    void openObject(const QString &path, const QUrl &appUrl, bool mayList);
 
     MObjectsManager *q_ptr;
     MJsonRequestManager *jsonManager = nullptr;
@@ -55,6 +72,14 @@ public:
     QMap<qint64, MObjectTransfer> pendingProgress;
     int progressTimerId = 0;
     MObjectSender *sender = nullptr;
+    // The local cache of opened files; a child of the manager, created by start().
+    MObjectsVirtualFileSystem *vfs = nullptr;
+    // Remote source → local destination of each download into the local cache in flight.
+    QMap<QString, QString> cachingDownloads;
+    // Remote path → application of an open waiting for its download.
+    QMap<QString, QUrl> pendingOpenUrls;
+    // Directory → paths to open once it is listed.
+    QHash<QString, QStringList> pendingOpens;
     bool started = false;
     bool senderStopping = false;
     QThread transfersThread;

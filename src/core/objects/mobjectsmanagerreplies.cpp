@@ -4,6 +4,7 @@
 #include "mnetworkreply.h"
 #include "mnetworkrequest.h"
 #include "mnotificationmanager.h"
+#include "mobjectsvirtualfilesystem.h"
 #include "tolvoapp.h"
 
 #include <QDebug>
@@ -113,10 +114,10 @@ void MObjectsManagerPrivate::handleSuccess(int action, const QVariantMap &body,
     Q_Q(MObjectsManager);
     switch (action) {
     case Tolvo::ListObjects:
-        handleListing(body, userData);
+        handleListing(body, userData, info.value(MObjectRequestIsInternalKey).toBool());
         break;
     case Tolvo::ObjectsMetadata: {
-        const MStorageObject object(body.value(objectKey).toMap());
+        const MStorageObject object = withCacheState(MStorageObject(body.value(objectKey).toMap()));
         if (!object.isValid()) {
             qWarning() << "(MObjectsManager) Refusing the object of a metadata reply";
             reportUndecodable(action, info);
@@ -170,7 +171,19 @@ void MObjectsManagerPrivate::handleSuccess(int action, const QVariantMap &body,
     }
 }
 
-void MObjectsManagerPrivate::handleListing(const QVariantMap &body, const QVariant &userData)
+MStorageObject MObjectsManagerPrivate::withCacheState(MStorageObject object) const
+{
+    bool consolidated = false;
+    if (object.isValid() && object.type() != MStorageObject::Directory && vfs &&
+        vfs->containsObject(object.fullPath(), &consolidated)) {
+        object.setCached(true);
+        object.setConsolidated(consolidated);
+    }
+    return object;
+}
+
+void MObjectsManagerPrivate::handleListing(const QVariantMap &body, const QVariant &userData,
+                                           bool internal)
 {
     Q_Q(MObjectsManager);
     MStorageObjectList objects;
@@ -178,7 +191,7 @@ void MObjectsManagerPrivate::handleListing(const QVariantMap &body, const QVaria
     for (const QVariant &entry : entries) {
         const MStorageObject object(entry.toMap());
         if (object.isValid())
-            objects.append(object);
+            objects.append(withCacheState(object));
         else
             qWarning() << "(MObjectsManager) Dropping an invalid object of a listing:"
                        << entry.toMap().value(QStringLiteral("label")).toString();
@@ -190,7 +203,10 @@ void MObjectsManagerPrivate::handleListing(const QVariantMap &body, const QVaria
 
     // Stored first: a listener that lists again is answered from the cache.
     listingsCache.store(objects);
-    emit q->objectsReady(body.value(QStringLiteral("base_path")).toString(), objects, userData);
+    const QString basePath = body.value(QStringLiteral("base_path")).toString();
+    if (!internal)
+        emit q->objectsReady(basePath, objects, userData);
+    openPendingObjects(basePath);
 }
 
 void MObjectsManagerPrivate::postFileExists(int action, const QVariantMap &argument,

@@ -1,0 +1,282 @@
+#include "mobjectsmanager.h"
+#include "mobjectsmanager_p.h"
+
+#include "mjsonrequestmanager.h"
+#include "mobjectsender.h"
+#include "mobjectsvirtualfilesystem.h"
+#include "tolvoapp.h"
+#include "tolvoappimpl.h"
+
+#include <QDebug>
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+
+constexpr int SyncMode = 0x1;
+constexpr int ForceMode = 0x2;
+
+} // namespace
+
+bool MObjectsManagerPrivate::sendInternalListing(const QString &directory)
+{
+    bool ok = false;
+    const MNetworkRequest request = TolvoApp::instance()->createActionRequest(
+        QVariant(directory), Tolvo::ListObjects, QVariant(), &ok, true);
+    if (!ok) {
+        qWarning() << "(MObjectsManager) Listing of" << directory
+                   << "not sent: not signed in, or its path was refused.";
+        return false;
+    }
+    jsonManager->sendRequest(request);
+    return true;
+}
+
+void MObjectsManager::cacheObject(const QString &path)
+{
+    Q_D(MObjectsManager);
+    if (!d->sender || !d->vfs)
+        return;
+    const QString remote = MObjectsManagerPrivate::remotePath(path);
+    const QString local = d->vfs->localPath(remote);
+    if (local.isEmpty()) {
+        qWarning() << "(MObjectsManager) Not caching a path outside the cache:" << path;
+        return;
+    }
+    if (d->cachingDownloads.contains(remote))
+        return;
+    MStorageObject object;
+    if (!d->listingsCache.containsObject(remote, &object)) {
+        // Listing its folder first is the caller's part; without the object the download
+        // could not be checked.
+        qWarning() << "(MObjectsManager) Not caching an object that is not listed:" << remote;
+        return;
+    }
+    MObjectTransferRequest request(remote, local, 1);
+    request.setMode(SyncMode);
+    request.setOverwriteStrategy(1);
+    request.setAction(Tolvo::DownloadToCache);
+    request.setStorageObject(object);
+
+    bool expired = false;
+    if (d->vfs->containsObject(remote, nullptr, &expired) && !expired) {
+        MObjectTransfer transfer;
+        transfer.setState(MObjectTransfer::Completed);
+        transfer.setTransferRequest(request);
+        transfer.setStorageObject(object);
+        const qint64 size = QFileInfo(local).size();
+        transfer.setTotalBytes(size);
+        transfer.setTransferredBytes(size);
+        emit transferFinished(transfer, true);
+        return;
+    }
+    d->cachingDownloads.insert(remote, local);
+    d->vfs->excludePaths({remote});
+    d->sender->scheduleTransfer(request);
+}
+
+void MObjectsManager::consolidateObject(const QString &path, bool force)
+{
+    Q_D(MObjectsManager);
+    if (!d->sender || !d->vfs)
+        return;
+    const QString remote = MObjectsManagerPrivate::remotePath(path);
+    const QString local = d->vfs->localPath(remote);
+    if (local.isEmpty())
+        return;
+    bool consolidated = false;
+    const bool cached = d->vfs->containsObject(remote, &consolidated);
+    if (!force) {
+        if (!cached)
+            return;
+        if (consolidated) {
+            objectConsolidatedSlot(remote);
+            return;
+        }
+    }
+    MObjectTransferRequest request(local, remote, 0);
+    request.setAction(Tolvo::UploadCachedObject);
+    request.setMode(force ? (SyncMode | ForceMode) : SyncMode);
+    request.setBaseHash(d->vfs->indexedHash(local).toLatin1());
+    d->sender->scheduleTransfer(request);
+}
+
+void MObjectsManager::openObject(const QString &path, const QUrl &appUrl)
+{
+    d_func()->openObject(path, appUrl, true);
+}
+
+void MObjectsManagerPrivate::openObject(const QString &path, const QUrl &appUrl, bool mayList)
+{
+    Q_Q(MObjectsManager);
+    if (!vfs)
+        return;
+    const QString remote = remotePath(path);
+    if (vfs->containsObject(remote)) {
+        if (vfs->openObject(remote, appUrl))
+            emit q->objectOpened(remote, vfs->localPath(remote));
+        else
+            emit q->objectCacheError(remote, Tolvo::ObjectCacheError);
+        return;
+    }
+    pendingOpenUrls.insert(remote, appUrl);
+    if (listingsCache.containsObject(remote)) {
+        q->cacheObject(remote);
+        return;
+    }
+    if (!mayList) {
+        // Listed just now and not there: asking again would only loop.
+        qWarning() << "(MObjectsManager) Cannot open an object its folder does not hold:" << remote;
+        pendingOpenUrls.remove(remote);
+        emit q->objectCacheError(remote, Tolvo::RemoteNotFound);
+        return;
+    }
+    const QString directory = QFileInfo(remote).path();
+    QStringList &waiting = pendingOpens[directory];
+    if (!waiting.contains(remote))
+        waiting.append(remote);
+    if (!sendInternalListing(directory)) {
+        waiting.removeAll(remote);
+        pendingOpenUrls.remove(remote);
+        emit q->objectCacheError(remote, Tolvo::ObjectCacheError);
+    }
+}
+
+void MObjectsManagerPrivate::openPendingObjects(const QString &directory)
+{
+    const QStringList waiting = pendingOpens.take(remotePath(directory));
+    for (const QString &path : waiting)
+        openObject(path, pendingOpenUrls.value(path), false);
+}
+
+bool MObjectsManager::uncacheObject(const QString &path, bool force)
+{
+    Q_D(MObjectsManager);
+    if (!d->vfs || (!d->vfs->containsObject(path) && !force))
+        return false;
+    d->vfs->removeObject(MObjectsManagerPrivate::remotePath(path), false, false);
+    return true;
+}
+
+void MObjectsManagerPrivate::handleCacheTransferCompletion(const MObjectTransfer &transfer)
+{
+    Q_Q(MObjectsManager);
+    const MObjectTransferRequest request = transfer.transferRequest();
+    const bool upload = request.direction() == 0;
+    const QString local = upload ? request.sourcePath() : request.destinationPath();
+    if (transfer.state() == MObjectTransfer::Completed && upload) {
+        // The hash the service committed, not the file's current one: an edit saved during
+        // the upload is then staged rather than taken for uploaded.
+        QString hash = transfer.storageObject().contentHash();
+        if (hash.isEmpty())
+            hash = QString::fromLatin1(transfer.finalHash());
+        const bool indexed =
+            hash.isEmpty() ? vfs->addObject(local, true) : vfs->addUploadedObject(local, hash);
+        if (!indexed)
+            qWarning() << "Cannot register cached object in index:" << vfs->shadowPath(local);
+    } else if (transfer.state() == MObjectTransfer::Completed) {
+        MStorageObject object = transfer.storageObject();
+        if (!object.isValid())
+            object = request.storageObject();
+        object.setCached(true);
+        listingsCache.updateObject(object, false);
+        if (!vfs->addObject(local, true)) {
+            qWarning() << "Cannot register cached object in index:" << vfs->shadowPath(local);
+            vfs->includePaths({local});
+            return;
+        }
+        const QString remote = remotePath(request.sourcePath());
+        if (pendingOpenUrls.contains(remote)) {
+            const QUrl appUrl = pendingOpenUrls.take(remote);
+            q->openObject(remote, appUrl);
+        }
+    } else if (transfer.state() == MObjectTransfer::Error && upload) {
+        // Watched again, and staged anew when it was saved while being sent.
+        vfs->recheckObject(local);
+    } else if (transfer.state() == MObjectTransfer::Error) {
+        vfs->includePaths({local});
+    }
+}
+
+void MObjectsManager::objectConsolidatedSlot(const QString &path)
+{
+    Q_D(MObjectsManager);
+    const QString remote = MObjectsManagerPrivate::remotePath(path);
+    const QString local = d->vfs->localPath(remote);
+    MObjectTransferRequest request(local, remote, 0);
+    request.setAction(Tolvo::UploadCachedObject);
+    request.setMode(SyncMode);
+    MObjectTransfer transfer;
+    transfer.setTransferRequest(request);
+    const qint64 size = QFileInfo(local).size();
+    transfer.setTotalBytes(size);
+    transfer.setTransferredBytes(size);
+    transfer.setState(MObjectTransfer::Completed);
+    emit transferFinished(transfer, false);
+}
+
+void MObjectsManager::objectExpiredSlot(const QString &path, bool consolidated)
+{
+    if (consolidated)
+        cacheObject(path);
+    else
+        consolidateObject(path, false);
+}
+
+void MObjectsManager::objectsNeedConsolidation()
+{
+    Q_D(MObjectsManager);
+    const QStringList paths = d->vfs->takeStagingObjects();
+    for (const QString &path : paths)
+        consolidateObject(path, false);
+}
+
+void MObjectsManager::objectsAddedToCache(const QStringList &paths, bool external)
+{
+    Q_D(MObjectsManager);
+    if (!external || !d->sender)
+        return;
+    for (const QString &local : paths) {
+        const QString key = d->vfs->shadowPath(local);
+        if (key.isEmpty())
+            continue;
+        const QString remote = MObjectsManagerPrivate::remotePath(key);
+        MObjectTransferRequest request(local, remote, 0);
+        if (QFileInfo(local).isDir()) {
+            d->transferDirectory(request, Tolvo::UploadCachedObject, remote);
+        } else {
+            request.setAction(Tolvo::UploadCachedObject);
+            d->sender->scheduleTransfer(request);
+        }
+    }
+}
+
+void MObjectsManager::objectRemovedFromCache(const QString &path, bool external)
+{
+    Q_D(MObjectsManager);
+    const QString remote = MObjectsManagerPrivate::remotePath(path);
+    if (external) {
+        qDebug() << "MObjectsManager:" << remote << "removed from cache externally: deleting...";
+        deleteObjects({remote}, QVariant());
+        return;
+    }
+    MStorageObject object;
+    if (!d->listingsCache.containsObject(remote, &object) || !object.isValid())
+        return;
+    if (object.type() != MStorageObject::Directory) {
+        object.setCached(false);
+        d->listingsCache.updateObject(object, false);
+        emit objectUncached(object);
+        return;
+    }
+    const MStorageObjectList children = d->listingsCache.objects(object.fullPath());
+    for (MStorageObject child : children) {
+        if (child.type() == MStorageObject::Directory) {
+            objectRemovedFromCache(child.fullPath(), false);
+        } else {
+            child.setCached(false);
+            d->listingsCache.updateObject(child, false);
+            emit objectUncached(child);
+        }
+    }
+}

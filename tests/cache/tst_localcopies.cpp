@@ -1,0 +1,290 @@
+#include "kerlolocal.h"
+#include "mabstractfileopener.h"
+#include "memoryauthstore.h"
+#include "mobjectsender.h"
+#include "mobjectsmanager.h"
+#include "mobjectsvirtualfilesystem.h"
+#include "muserauthmanager.h"
+#include "testcore.h"
+#include "tolvoappimpl.h"
+
+#include <QCryptographicHash>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QSignalSpy>
+#include <QUrlQuery>
+#include <QtTest>
+
+namespace {
+
+const QString demoEmail = QStringLiteral("demo@kerlo.local");
+
+// Records what it is asked to open instead of starting an application.
+class RecordingOpener : public MAbstractFileOpener
+{
+public:
+    bool openFile(const QUrl &file, const QUrl &, qint64 *) override
+    {
+        opened.append(file.toLocalFile());
+        return true;
+    }
+    QStringList opened;
+};
+
+QString md5(const QByteArray &content)
+{
+    return QString::fromLatin1(QCryptographicHash::hash(content, QCryptographicHash::Md5).toHex());
+}
+
+bool writeFile(const QString &path, const QByteArray &content)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+           file.write(content) == content.size();
+}
+
+} // namespace
+
+// Local copies end to end: the objects manager with its local cache and transfer engine
+// against kerlo-local, with the file opener replaced by one that records the file.
+class TestLocalCopies : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void cleanupTestCase();
+
+    void openedCopyEditIsUploaded();
+    void editSavedDuringUploadIsUploadedToo();
+    void editWhileStoppedIsUploadedAtStart();
+    void unlistedObjectIsListedOnce();
+    void userFilesMoveIntoTheCache();
+
+private:
+    void startManager();
+    void stopManager();
+    // Opens the remote file and waits until the opener got its local copy.
+    QString openCopy(const QString &remote);
+    // The requests that started uploads to path, oldest first, as their queries.
+    QList<QUrlQuery> uploadsTo(const QString &remote) const;
+    bool waitForUploads(const QString &remote, int count);
+
+    KerloLocal server;
+    MemoryAuthStore store;
+    RecordingOpener opener;
+    MObjectsManager *manager = nullptr;
+    std::unique_ptr<QSignalSpy> finished;
+};
+
+void TestLocalCopies::initTestCase()
+{
+    QVERIFY(server.start());
+    MAuthStore::setInstance(&store);
+    MAbstractFileOpener::setInstance(&opener);
+    TolvoApp::instance()->setCacheEnabled(true);
+    TestCore::initCore(server.baseUrl(), TestCore::supportPath());
+    TolvoApp::instance()->setConnectivityStatus(TolvoApp::Online);
+    QSignalSpy signedIn(TolvoApp::instance()->authManager(),
+                        &MUserAuthManager::authorizationSuccess);
+    TolvoApp::instance()->authManager()->authenticateUser(demoEmail,
+                                                          QStringLiteral("lumarin-demo"));
+    QVERIFY(signedIn.wait());
+}
+
+void TestLocalCopies::init()
+{
+    QVERIFY(server.reset());
+    opener.opened.clear();
+    startManager();
+}
+
+void TestLocalCopies::cleanup()
+{
+    stopManager();
+}
+
+void TestLocalCopies::cleanupTestCase()
+{
+    MAbstractFileOpener::setInstance(nullptr);
+    MAuthStore::setInstance(nullptr);
+}
+
+void TestLocalCopies::startManager()
+{
+    manager = new MObjectsManager(this);
+    finished = std::make_unique<QSignalSpy>(manager, &MObjectsManager::transferFinished);
+    manager->start();
+}
+
+void TestLocalCopies::stopManager()
+{
+    if (!manager)
+        return;
+    QSignalSpy done(manager, &MObjectsManager::shutdownCompleted);
+    manager->shutdown();
+    QVERIFY(done.wait(20000));
+    finished.reset();
+    delete manager;
+    manager = nullptr;
+}
+
+QString TestLocalCopies::openCopy(const QString &remote)
+{
+    QSignalSpy opened(manager, &MObjectsManager::objectOpened);
+    manager->openObject(remote);
+    if (!opened.wait(20000))
+        return QString();
+    return opened.first().at(1).toString();
+}
+
+QList<QUrlQuery> TestLocalCopies::uploadsTo(const QString &remote) const
+{
+    QList<QUrlQuery> result;
+    for (const QJsonValue &request : server.requests()) {
+        const QJsonObject fields = request.toObject();
+        const QString path = fields.value("path").toString();
+        if (fields.value("method").toString() == "PUT" &&
+            (path == QStringLiteral("/api/v1/sync/object") + remote ||
+             path == QStringLiteral("/api/v1/objects") + remote))
+            result.append(QUrlQuery(fields.value("query").toString()));
+    }
+    return result;
+}
+
+bool TestLocalCopies::waitForUploads(const QString &remote, int count)
+{
+    for (int i = 0; i < 400 && uploadsTo(remote).size() < count; ++i)
+        QTest::qWait(50);
+    return uploadsTo(remote).size() >= count;
+}
+
+void TestLocalCopies::openedCopyEditIsUploaded()
+{
+    const QString remote = QStringLiteral("/Notes/plan.txt");
+    QVERIFY(!server.seedFile(demoEmail, remote, "first draft").isEmpty());
+    MObjectsVirtualFileSystem *cache = manager->findChild<MObjectsVirtualFileSystem *>();
+
+    // Never listed: the folder is listed, the file downloaded, indexed and opened.
+    const QString local = openCopy(remote);
+    QCOMPARE(local, cache->localPath(remote));
+    QCOMPARE(opener.opened, QStringList{local});
+    bool consolidated = false;
+    QVERIFY(cache->containsObject(remote, &consolidated));
+    QVERIFY(consolidated);
+    QCOMPARE(cache->indexedHash(remote), md5("first draft"));
+
+    QVERIFY(writeFile(local, "second draft"));
+    QVERIFY(waitForUploads(remote, 1));
+    const QUrlQuery upload = uploadsTo(remote).first();
+    QCOMPARE(upload.queryItemValue("base_hash"), md5("first draft"));
+    QCOMPARE(upload.queryItemValue("final_hash"), md5("second draft"));
+    QTRY_COMPARE_WITH_TIMEOUT(cache->indexedHash(remote), md5("second draft"), 20000);
+    QVERIFY(cache->containsObject(remote, &consolidated));
+    QVERIFY(consolidated);
+}
+
+void TestLocalCopies::editSavedDuringUploadIsUploadedToo()
+{
+    const QString remote = QStringLiteral("/Notes/list.txt");
+    QVERIFY(!server.seedFile(demoEmail, remote, "v0").isEmpty());
+    MObjectsVirtualFileSystem *cache = manager->findChild<MObjectsVirtualFileSystem *>();
+    const QString local = openCopy(remote);
+    QVERIFY(!local.isEmpty());
+
+    // The first upload is held at the service while the next save happens; its one chunk
+    // has been read by then.
+    QVERIFY(server.delay(QStringLiteral("/api/v1/sync/object") + remote, 1500, 1, "PUT"));
+    QVERIFY(writeFile(local, "v1"));
+    QVERIFY(waitForUploads(remote, 1));
+    QVERIFY(writeFile(local, "v2, saved while v1 was sent"));
+
+    QVERIFY(waitForUploads(remote, 2));
+    const QList<QUrlQuery> uploads = uploadsTo(remote);
+    QCOMPARE(uploads.at(0).queryItemValue("final_hash"), md5("v1"));
+    QCOMPARE(uploads.at(1).queryItemValue("base_hash"), md5("v1"));
+    QCOMPARE(uploads.at(1).queryItemValue("final_hash"), md5("v2, saved while v1 was sent"));
+    QTRY_COMPARE_WITH_TIMEOUT(cache->indexedHash(remote), md5("v2, saved while v1 was sent"),
+                              20000);
+}
+
+void TestLocalCopies::editWhileStoppedIsUploadedAtStart()
+{
+    const QString remote = QStringLiteral("/Notes/offline.txt");
+    QVERIFY(!server.seedFile(demoEmail, remote, "online").isEmpty());
+    const QString local = openCopy(remote);
+    QVERIFY(!local.isEmpty());
+
+    stopManager();
+    QVERIFY(writeFile(local, "edited offline"));
+    // The file's time must move past the indexed one, whatever the clock's resolution.
+    QFile file(local);
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    QVERIFY(file.setFileTime(QDateTime::currentDateTime().addSecs(5),
+                             QFileDevice::FileModificationTime));
+    file.close();
+    startManager();
+
+    QVERIFY(waitForUploads(remote, 1));
+    const QUrlQuery upload = uploadsTo(remote).first();
+    QCOMPARE(upload.queryItemValue("base_hash"), md5("online"));
+    QCOMPARE(upload.queryItemValue("final_hash"), md5("edited offline"));
+    MObjectsVirtualFileSystem *cache = manager->findChild<MObjectsVirtualFileSystem *>();
+    QTRY_COMPARE_WITH_TIMEOUT(cache->indexedHash(remote), md5("edited offline"), 20000);
+}
+
+void TestLocalCopies::unlistedObjectIsListedOnce()
+{
+    QVERIFY(!server.seedFile(demoEmail, QStringLiteral("/Empty/other.txt"), "x").isEmpty());
+    QSignalSpy errors(manager, &MObjectsManager::objectCacheError);
+    manager->openObject(QStringLiteral("/Empty/missing.txt"));
+    QVERIFY(errors.wait(20000));
+    QCOMPARE(errors.first().at(0).toString(), QStringLiteral("/Empty/missing.txt"));
+    QTest::qWait(300);
+    int listings = 0;
+    for (const QJsonValue &request : server.requests())
+        listings += request.toObject().value("path").toString() == "/api/v1/objects/list/Empty";
+    QCOMPARE(listings, 1);
+    QVERIFY(opener.opened.isEmpty());
+}
+
+void TestLocalCopies::userFilesMoveIntoTheCache()
+{
+    QTemporaryDir source;
+    QVERIFY(writeFile(source.filePath("report.txt"), "report"));
+    QVERIFY(QDir(source.path()).mkpath("folder/tmp/folder"));
+    QVERIFY(writeFile(source.filePath("folder/tmp/folder/deep.txt"), "deep"));
+
+    // A folder is refused before anything moves.
+    MObjectTransferRequest folderAsFile(source.filePath("folder"), "/Up/folder", 0);
+    folderAsFile.setShouldCache(true);
+    QVERIFY(!manager->transferObject(folderAsFile).isValid());
+    QVERIFY(QFileInfo(source.filePath("folder")).isDir());
+
+    MObjectTransferRequest file(source.filePath("report.txt"), "/Up/report.txt", 0);
+    file.setShouldCache(true);
+    const MObjectTransfer transfer = manager->transferObject(file);
+    QCOMPARE(transfer.state(), int(MObjectTransfer::Scheduled));
+    QCOMPARE(transfer.transferRequest().action(), int(Tolvo::UploadObject));
+    MObjectsVirtualFileSystem *cache = manager->findChild<MObjectsVirtualFileSystem *>();
+    QVERIFY(cache->containsObject("/Up/report.txt"));
+    QVERIFY(!QFile::exists(source.filePath("report.txt")));
+
+    // Again onto the cached copy, without force: refused, nothing queued.
+    QVERIFY(writeFile(source.filePath("report.txt"), "report"));
+    const MObjectTransfer again = manager->transferObject(file);
+    QCOMPARE(again.state(), int(MObjectTransfer::Error));
+    QCOMPARE(again.errorCode(), int(Tolvo::LocalFileExists));
+
+    // Members are named relative to the folder, even where its name recurs below it.
+    MObjectTransferRequest folder(source.filePath("folder"), "/Up/F", 0);
+    const MObjectTransferGroup group = manager->transferDirectory(folder);
+    QVERIFY(group.identifier() != 0);
+    QVERIFY(waitForUploads("/Up/F/tmp/folder/deep.txt", 1));
+}
+
+QTEST_MAIN(TestLocalCopies)
+#include "tst_localcopies.moc"

@@ -1,0 +1,368 @@
+#include "kerlolocal.h"
+#include "memoryauthstore.h"
+#include "mobjectsvirtualfilesystem.h"
+#include "muserauthmanager.h"
+#include "testcore.h"
+#include "tolvoappimpl.h"
+
+#include <QCryptographicHash>
+#include <QDataStream>
+#include <QDate>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+const QString demoEmail = QStringLiteral("demo@kerlo.local");
+
+QByteArray md5(const QByteArray &content)
+{
+    return QCryptographicHash::hash(content, QCryptographicHash::Md5);
+}
+
+bool writeFile(const QString &path, const QByteArray &content)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+           file.write(content) == content.size();
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+// The local cache on real folders; the check against the service talks to kerlo-local.
+class TestObjectsVirtualFileSystem : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void cleanupTestCase() { MAuthStore::setInstance(nullptr); }
+
+    void hostileNamesStayInside_data();
+    void hostileNamesStayInside();
+    void indexFileLayout();
+    void damagedIndexIsSetAside_data();
+    void damagedIndexIsSetAside();
+    void offlineEditIsStagedAtLoad();
+    void savesAreStagedOnce();
+    void binNamesAndPurge();
+    void deletesPropagateOnlyWithTheFolder();
+    void checkAgainstTheService();
+
+private:
+    // A cache rooted in a fresh folder, its index loaded.
+    void makeCache();
+    QString indexPath() const { return root.filePath("cache/index"); }
+    QString objects() const { return root.filePath("cache/objects"); }
+
+    KerloLocal server;
+    MemoryAuthStore store;
+    QTemporaryDir root;
+    std::unique_ptr<MObjectsVirtualFileSystem> cache;
+};
+
+void TestObjectsVirtualFileSystem::initTestCase()
+{
+    QVERIFY(server.start());
+    MAuthStore::setInstance(&store);
+    TestCore::initCore(server.baseUrl(), TestCore::supportPath());
+    TolvoApp::instance()->setConnectivityStatus(TolvoApp::Online);
+    QSignalSpy signedIn(TolvoApp::instance()->authManager(),
+                        &MUserAuthManager::authorizationSuccess);
+    TolvoApp::instance()->authManager()->authenticateUser(demoEmail,
+                                                          QStringLiteral("lumarin-demo"));
+    QVERIFY(signedIn.wait());
+}
+
+void TestObjectsVirtualFileSystem::init()
+{
+    QVERIFY(server.reset());
+    QDir(root.filePath("cache")).removeRecursively();
+}
+
+void TestObjectsVirtualFileSystem::cleanup()
+{
+    cache.reset();
+}
+
+void TestObjectsVirtualFileSystem::makeCache()
+{
+    cache = std::make_unique<MObjectsVirtualFileSystem>();
+    cache->setFileSystemPath(root.filePath("cache"));
+    QCoreApplication::sendPostedEvents();
+    QTest::qWait(0);
+}
+
+void TestObjectsVirtualFileSystem::hostileNamesStayInside_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("key"); // empty: refused
+
+    QTest::newRow("plain") << "/A/b.txt"
+                           << "A/b.txt";
+    QTest::newRow("no leading slash") << "A/b.txt"
+                                      << "A/b.txt";
+    QTest::newRow("absolute, stays under objects") << "/etc/passwd"
+                                                   << "etc/passwd";
+    QTest::newRow("encoded dots are a name") << "/%2e%2e/x"
+                                             << "%2e%2e/x";
+    QTest::newRow("parent") << "/.."
+                            << "";
+    QTest::newRow("parent inside") << "/A/../../index"
+                                   << "";
+    QTest::newRow("parent at the end") << "A/.."
+                                       << "";
+    QTest::newRow("nul") << QStringLiteral("/a") + QChar(0) + "b"
+                         << "";
+}
+
+void TestObjectsVirtualFileSystem::hostileNamesStayInside()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, key);
+    makeCache();
+    const QString local = cache->localPath(path);
+    QCOMPARE(cache->shadowPath(path), key);
+    if (key.isEmpty()) {
+        QVERIFY(local.isEmpty());
+    } else {
+        QCOMPARE(local, objects() + "/" + key);
+        QCOMPARE(cache->shadowPath(local), key);
+    }
+
+    // Nothing outside the working copy is removed, binned or replaced.
+    QVERIFY(writeFile(root.filePath("outside.txt"), "keep"));
+    QVERIFY(writeFile(objects() + "/A/b.txt", "b"));
+    QVERIFY(cache->addObject(objects() + "/A/b.txt", true));
+    const QString escape = path.contains("..") ? path : QStringLiteral("/../../outside.txt");
+    cache->removeObject(escape, false, true);
+    QVERIFY(!cache->renameObject("/A/b.txt", escape));
+    cache->moveDirectory("/A", escape);
+    QCOMPARE(readFile(root.filePath("outside.txt")), QByteArray("keep"));
+    QVERIFY(QFile::exists(indexPath()));
+    QVERIFY(QFile::exists(objects() + "/A/b.txt"));
+}
+
+void TestObjectsVirtualFileSystem::indexFileLayout()
+{
+    makeCache();
+    QVERIFY(writeFile(objects() + "/A/b.txt", "hello"));
+    QVERIFY(cache->addObject(objects() + "/A/b.txt", true));
+    const QByteArray bytes = readFile(indexPath());
+    QCOMPARE(bytes.size(), 4 + 2 + 4 + (4 + 2 * 7 + 49));
+    QCOMPARE(bytes.left(10).toHex(), QByteArray("637b0000000100000001"));
+    QCOMPARE(bytes.mid(10, 4).toHex(), QByteArray("0000000e"));
+    QByteArray key;
+    for (const char c : QByteArray("A/b.txt"))
+        key.append('\0').append(c);
+    QCOMPARE(bytes.mid(14, 14), key);
+    QCOMPARE(bytes.mid(28, 16), md5("hello"));
+    QCOMPARE(bytes.mid(44, 16), QByteArray(16, '\0'));
+    QCOMPARE(bytes.mid(60, 8).toHex(), QByteArray("0000000000000005"));
+    QCOMPARE(bytes.right(1).toHex(), QByteArray("01"));
+
+    // Read back by a new cache: the entry, its hash and flags.
+    cache.reset();
+    makeCache();
+    QTRY_COMPARE(cache->indexedPaths(), QStringList{"A/b.txt"});
+    QCOMPARE(cache->indexedHash("/A/b.txt"), QString::fromLatin1(md5("hello").toHex()));
+}
+
+void TestObjectsVirtualFileSystem::damagedIndexIsSetAside_data()
+{
+    QTest::addColumn<QByteArray>("damage");
+    QTest::addColumn<int>("kept");
+
+    QTest::newRow("truncated in the second entry") << QByteArray("truncate") << 1;
+    QTest::newRow("huge count") << QByteArray("count") << 0;
+    QTest::newRow("wrong magic") << QByteArray("magic") << 0;
+}
+
+void TestObjectsVirtualFileSystem::damagedIndexIsSetAside()
+{
+    QFETCH(QByteArray, damage);
+    QFETCH(int, kept);
+    makeCache();
+    for (const char *name : {"a.txt", "b.txt"}) {
+        QVERIFY(writeFile(objects() + "/" + name, name));
+        QVERIFY(cache->addObject(objects() + "/" + name, true));
+    }
+    cache.reset();
+    QByteArray bytes = readFile(indexPath());
+    if (damage == "truncate")
+        bytes.chop(20);
+    else if (damage == "count")
+        bytes.replace(6, 4, QByteArray::fromHex("7fffffff"));
+    else
+        bytes[0] = 'X';
+    QVERIFY(writeFile(indexPath(), bytes));
+
+    makeCache();
+    QTRY_VERIFY(QDir(root.filePath("cache")).entryList({"index.damaged-*"}).size() == 1);
+    QCOMPARE(cache->indexedPaths().size(), kept);
+    // Working on: a new entry is indexed and the file written whole again.
+    QVERIFY(writeFile(objects() + "/c.txt", "c"));
+    QVERIFY(cache->addObject(objects() + "/c.txt", true));
+    cache.reset();
+    makeCache();
+    QTRY_COMPARE(cache->indexedPaths().size(), kept + 1);
+    QVERIFY(cache->indexedPaths().contains("c.txt"));
+}
+
+void TestObjectsVirtualFileSystem::offlineEditIsStagedAtLoad()
+{
+    makeCache();
+    QVERIFY(writeFile(objects() + "/A/doc.txt", "saved"));
+    QVERIFY(cache->addObject(objects() + "/A/doc.txt", true));
+    QVERIFY(writeFile(objects() + "/gone.txt", "gone"));
+    QVERIFY(cache->addObject(objects() + "/gone.txt", true));
+    cache.reset();
+    QVERIFY(writeFile(objects() + "/A/doc.txt", "edited while stopped"));
+    QFile file(objects() + "/A/doc.txt");
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    QVERIFY(file.setFileTime(QDateTime::currentDateTime().addSecs(5),
+                             QFileDevice::FileModificationTime));
+    file.close();
+    QVERIFY(QFile::remove(objects() + "/gone.txt"));
+
+    cache = std::make_unique<MObjectsVirtualFileSystem>();
+    QSignalSpy staged(cache.get(), &MObjectsVirtualFileSystem::hasNewStagingObjects);
+    QSignalSpy ready(cache.get(), &MObjectsVirtualFileSystem::ready);
+    cache->setFileSystemPath(root.filePath("cache"));
+    QVERIFY(ready.wait());
+    QCOMPARE(staged.count(), 1);
+    QCOMPARE(cache->takeStagingObjects(), QStringList{"/A/doc.txt"});
+    QCOMPARE(cache->indexedPaths(), QStringList{"A/doc.txt"});
+    bool consolidated = true;
+    QVERIFY(cache->containsObject("/A/doc.txt", &consolidated));
+    QVERIFY(!consolidated);
+    // The indexed hash stays the one the edit is based on.
+    QCOMPARE(cache->indexedHash("/A/doc.txt"), QString::fromLatin1(md5("saved").toHex()));
+}
+
+void TestObjectsVirtualFileSystem::savesAreStagedOnce()
+{
+    makeCache();
+    QVERIFY(writeFile(objects() + "/n.txt", "base"));
+    QVERIFY(cache->addObject(objects() + "/n.txt", true));
+    QSignalSpy staged(cache.get(), &MObjectsVirtualFileSystem::hasNewStagingObjects);
+
+    // Saved back with the indexed content: nothing to send.
+    QVERIFY(writeFile(objects() + "/n.txt", "base"));
+    QTest::qWait(800);
+    QCOMPARE(staged.count(), 0);
+
+    QVERIFY(writeFile(objects() + "/n.txt", "one"));
+    QVERIFY(writeFile(objects() + "/n.txt", "two"));
+    QVERIFY(staged.wait(5000));
+    QTest::qWait(800);
+    QCOMPARE(staged.count(), 1);
+    QCOMPARE(cache->takeStagingObjects(), QStringList{"/n.txt"});
+
+    // Uploaded: the service's hash becomes the indexed one.
+    QVERIFY(cache->addUploadedObject("/n.txt", QString::fromLatin1(md5("two").toHex())));
+    bool consolidated = false;
+    QVERIFY(cache->containsObject("/n.txt", &consolidated));
+    QVERIFY(consolidated);
+    QVERIFY(cache->takeStagingObjects().isEmpty());
+}
+
+void TestObjectsVirtualFileSystem::binNamesAndPurge()
+{
+    const QString bin = root.filePath("cache/deleted");
+    const QString old = bin + "/" + QDate::currentDate().addDays(-4).toString(Qt::ISODate);
+    const QString recent = bin + "/" + QDate::currentDate().addDays(-3).toString(Qt::ISODate);
+    QVERIFY(writeFile(old + "/x 00.txt", "old"));
+    QVERIFY(writeFile(recent + "/y 00.txt", "recent"));
+    QVERIFY(writeFile(bin + "/keepme/z.txt", "not a day"));
+    makeCache();
+    QVERIFY(!QFileInfo::exists(old));
+    QVERIFY(QFileInfo::exists(recent + "/y 00.txt"));
+    QVERIFY(QFileInfo::exists(bin + "/keepme/z.txt"));
+
+    // Two removals of one name and content on one day keep both copies.
+    const QString today = bin + "/" + QDate::currentDate().toString(Qt::ISODate);
+    const QString hash = QString::fromLatin1(md5("abc").toHex());
+    for (int i = 0; i < 2; ++i) {
+        QVERIFY(writeFile(objects() + "/abc.txt", "abc"));
+        QVERIFY(cache->addObject(objects() + "/abc.txt", true));
+        cache->removeObject("/abc.txt", false, true);
+        QVERIFY(!QFileInfo::exists(objects() + "/abc.txt"));
+    }
+    QCOMPARE(QDir(today).entryList(QDir::Files),
+             (QStringList{"abc " + hash + " 2.txt", "abc " + hash + ".txt"}));
+}
+
+void TestObjectsVirtualFileSystem::deletesPropagateOnlyWithTheFolder()
+{
+    makeCache();
+    QVERIFY(writeFile(objects() + "/D/one.txt", "1"));
+    QVERIFY(writeFile(objects() + "/two.txt", "2"));
+    QVERIFY(cache->addObject(objects() + "/D/one.txt", true));
+    QVERIFY(cache->addObject(objects() + "/two.txt", true));
+    QSignalSpy removed(cache.get(), &MObjectsVirtualFileSystem::objectRemoved);
+
+    QVERIFY(QFile::remove(objects() + "/two.txt"));
+    QVERIFY(removed.wait(10000));
+    QCOMPARE(removed.first(), (QVariantList{"two.txt", true}));
+
+    // The whole working copy vanishes: no remote deletes follow.
+    removed.clear();
+    QVERIFY(QDir(objects()).removeRecursively());
+    QTest::qWait(3500);
+    QCOMPARE(removed.count(), 0);
+}
+
+void TestObjectsVirtualFileSystem::checkAgainstTheService()
+{
+    const QJsonObject same = server.seedFile(demoEmail, "/C/same.txt", "same");
+    const QJsonObject newer = server.seedFile(demoEmail, "/C/newer.txt", "remote v2");
+    const QJsonObject staged = server.seedFile(demoEmail, "/C/staged.txt", "edit");
+    QVERIFY(!same.isEmpty() && !newer.isEmpty() && !staged.isEmpty());
+
+    makeCache();
+    const QStringList names{"same.txt", "newer.txt", "staged.txt", "unknown.txt"};
+    const QList<QByteArray> contents{"same", "v1", "v1", "never sent"};
+    for (int i = 0; i < names.size(); ++i) {
+        QVERIFY(writeFile(objects() + "/C/" + names[i], contents[i]));
+        QVERIFY(cache->addObject(objects() + "/C/" + names[i], true));
+    }
+    // staged.txt holds an edit the service already has.
+    QVERIFY(writeFile(objects() + "/C/staged.txt", "edit"));
+    cache->recheckObject("/C/staged.txt");
+    QCOMPARE(cache->takeStagingObjects(), QStringList{"/C/staged.txt"});
+
+    QSignalSpy expired(cache.get(), &MObjectsVirtualFileSystem::objectExpired);
+    QSignalSpy consolidated(cache.get(), &MObjectsVirtualFileSystem::objectConsolidated);
+    // The first answer fails: the check is sent again after a pause.
+    QVERIFY(server.forceStatus("/api/v1/objects/metadata", 503, "{}", 1, "POST"));
+    cache->sendCheckRequest();
+    QVERIFY(expired.wait(15000));
+    QCOMPARE(expired.first(), (QVariantList{"C/newer.txt", true}));
+    QCOMPARE(consolidated.count(), 1);
+    QCOMPARE(consolidated.first().first().toString(), QStringLiteral("C/staged.txt"));
+    int checks = 0;
+    for (const QJsonValue &request : server.requests())
+        checks += request.toObject().value("path").toString() == "/api/v1/objects/metadata";
+    QCOMPARE(checks, 2);
+    QCOMPARE(cache->indexedHash("/C/staged.txt"), QString::fromLatin1(md5("edit").toHex()));
+    QCOMPARE(cache->indexedHash("/C/same.txt"), QString::fromLatin1(md5("same").toHex()));
+    // The service never knew it: offered for upload again.
+    QCOMPARE(cache->takeStagingObjects(), QStringList{"/C/unknown.txt"});
+}
+
+QTEST_MAIN(TestObjectsVirtualFileSystem)
+#include "tst_objectsvirtualfilesystem.moc"
