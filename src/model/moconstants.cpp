@@ -1,0 +1,82 @@
+#include "moconstants.h"
+
+// The text is the identifier itself, so the two cannot drift apart.
+#define MO_CONSTANT(name) const QString name = QStringLiteral(#name);
+
+// MOAPIAvailabilityManager
+MO_CONSTANT(MOAPIAvailabilityChangedNotification)
+MO_CONSTANT(MOAvailabilityStatusFlagsKey)
+
+// MOUserAuthenticationManager (the sizes notification goes on the default centre)
+MO_CONSTANT(MOUserAccountSizesChangedNotification)
+MO_CONSTANT(MOUserAuthenticationErrors)
+
+// MOObjectsManager: listings, metadata and live updates
+MO_CONSTANT(MOObjectsListDidFetchNotification)
+MO_CONSTANT(MOObjectInfoDidFetchNotification)
+MO_CONSTANT(MOObjectsAddedUpdateNotification)
+MO_CONSTANT(MOObjectsDeletedUpdateNotification)
+MO_CONSTANT(MOObjectsModifiedUpdateNotification)
+MO_CONSTANT(MOObjectRenamedUpdateNotification)
+MO_CONSTANT(MOObjectCopiedUpdateNotification)
+MO_CONSTANT(MOObjectUncachedNotification)
+
+// MOObjectsManager: share links
+MO_CONSTANT(MOObjectsDidGetShareLinkNotification)
+MO_CONSTANT(MOObjectsDidGetShareLinksListNotification)
+MO_CONSTANT(MOObjectsDidGetShareLinkRevokedNotification)
+MO_CONSTANT(MOObjectsDidSendShareLinkViaEmailNotification)
+
+// MOObjectsManager: transfers
+MO_CONSTANT(MOObjectTransferWillStartNotification)
+MO_CONSTANT(MOObjectTransferDidStartNotification)
+MO_CONSTANT(MOObjectTransferDidResumeNotification)
+MO_CONSTANT(MOObjectTransferDidProgressNotification)
+MO_CONSTANT(MOObjectTransferDidPauseNotification)
+MO_CONSTANT(MOObjectTransferDidFinishNotification)
+MO_CONSTANT(MOObjectTransferDidCancelNotification)
+MO_CONSTANT(MOObjectTransferDidAbortNotification)
+
+// MOObjectsManager: transfer groups
+MO_CONSTANT(MOObjectTransferGroupWillStartNotification)
+MO_CONSTANT(MOObjectTransferGroupDidStartNotification)
+MO_CONSTANT(MOObjectTransferGroupDidProgressNotification)
+MO_CONSTANT(MOObjectTransferGroupDidPauseNotification)
+MO_CONSTANT(MOObjectTransferGroupDidFinishNotification)
+
+// MOObjectsManager: user-info keys
+MO_CONSTANT(MOStorageObjectsListKey)
+MO_CONSTANT(MOObjectsBasePathKey)
+MO_CONSTANT(MOObjectsManagerUserDataKey)
+MO_CONSTANT(MOStorageObjectKey)
+MO_CONSTANT(MOStorageObjectsMapKey)
+MO_CONSTANT(MOObjectsPairsKey)
+MO_CONSTANT(MOStorageObjectCurrent)
+MO_CONSTANT(MOStorageObjectOriginal)
+MO_CONSTANT(MOObjectShareLinkURLKey)
+MO_CONSTANT(MOObjectShareLinksListKey)
+MO_CONSTANT(MOObjectShareLinkRevokedKey)
+MO_CONSTANT(MOObjectShareLinkEmailsSentKey)
+MO_CONSTANT(MOObjectTransferKey)
+MO_CONSTANT(MOObjectTransferRequestTypeKey)
+MO_CONSTANT(kMOObjectsDomainKey)
+MO_CONSTANT(MOObjectTransferErrorKey)
+MO_CONSTANT(MOObjectTransferGroupKey)
+MO_CONSTANT(MOObjectErrorKey)
+
+// MOObjectsManager: error domains
+MO_CONSTANT(kMObjectsFetchingDomain)
+MO_CONSTANT(kMObjectsCachingDomain)
+MO_CONSTANT(kMOObjectsTransferDomain)
+MO_CONSTANT(kMOObjectsActionDomain)
+
+// MONotificationManager
+MO_CONSTANT(MONotification)
+MO_CONSTANT(MOInnerNotificationObjectKey)
+
+// MOCollaborationManager
+MO_CONSTANT(MOCollaborationInvitesNotification)
+MO_CONSTANT(MOCollaborationInstancesKey)
+MO_CONSTANT(MOCollaborationAcceptErrorDomain)
+
+const QString MOAuthenticationErrorDomain = QStringLiteral("Authentication");
