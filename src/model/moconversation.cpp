@@ -1,8 +1,8 @@
 #include "moconversation.h"
 
 #include "mconversation.h"
-#include "modates_p.h"
 #include "mouseraccount.h"
+#include "mqbindings.h"
 #include "museraccount.h"
 
 class MOConversationPrivate : public QSharedData
@@ -47,7 +47,7 @@ void MOConversation::setName(const QString &name)
 
 QDateTime MOConversation::createdAt() const
 {
-    return moWholeSeconds(d->conversation.createdAt());
+    return QDateTimeToNSDate(d->conversation.createdAt());
 }
 
 bool MOConversation::isMain() const

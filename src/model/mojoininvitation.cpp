@@ -1,8 +1,8 @@
 #include "mojoininvitation.h"
 
 #include "mjoininvitation.h"
-#include "modates_p.h"
 #include "mouseraccount.h"
+#include "mqbindings.h"
 
 class MOJoinInvitationPrivate : public QSharedData
 {
@@ -36,20 +36,20 @@ qint64 MOJoinInvitation::identifier() const
 
 QDateTime MOJoinInvitation::createdAt() const
 {
-    return moWholeSeconds(d->invitation.createdAt());
+    return QDateTimeToNSDate(d->invitation.createdAt());
 }
 
 QDateTime MOJoinInvitation::acceptedAt() const
 {
-    return moWholeSeconds(d->invitation.acceptedAt());
+    return QDateTimeToNSDate(d->invitation.acceptedAt());
 }
 
 QDateTime MOJoinInvitation::revokedAt() const
 {
-    return moWholeSeconds(d->invitation.revokedAt());
+    return QDateTimeToNSDate(d->invitation.revokedAt());
 }
 
 QDateTime MOJoinInvitation::rejectedAt() const
 {
-    return moWholeSeconds(d->invitation.rejectedAt());
+    return QDateTimeToNSDate(d->invitation.rejectedAt());
 }

@@ -2,8 +2,8 @@
 
 #include "mmessage.h"
 #include "moconversation.h"
-#include "modates_p.h"
 #include "mouseraccount.h"
+#include "mqbindings.h"
 
 class MOMessagePrivate : public QSharedData
 {
@@ -37,12 +37,12 @@ void MOMessage::setBody(const QString &body)
 
 QDateTime MOMessage::createdAt() const
 {
-    return moWholeSeconds(d->message.createdAt());
+    return QDateTimeToNSDate(d->message.createdAt());
 }
 
 void MOMessage::setCreatedAt(const QDateTime &createdAt)
 {
-    d->message.setCreatedAt(moWholeSeconds(createdAt));
+    d->message.setCreatedAt(NSDateToQDateTime(createdAt));
 }
 
 MOConversation MOMessage::conversation() const
@@ -62,12 +62,12 @@ void MOMessage::setSender(const MOUserAccount &sender)
 
 QDateTime MOMessage::sentAt() const
 {
-    return moWholeSeconds(d->message.sentAt());
+    return QDateTimeToNSDate(d->message.sentAt());
 }
 
 void MOMessage::setSentAt(const QDateTime &sentAt)
 {
-    d->message.setSentAt(moWholeSeconds(sentAt));
+    d->message.setSentAt(NSDateToQDateTime(sentAt));
 }
 
 quint64 MOMessage::messageId() const

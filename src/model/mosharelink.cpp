@@ -1,6 +1,6 @@
 #include "mosharelink.h"
 
-#include "modates_p.h"
+#include "mqbindings.h"
 #include "msharelink.h"
 
 #include <QHash>
@@ -77,32 +77,32 @@ void MOShareLink::setExpiresIn(qint64 expiresIn)
 
 QDateTime MOShareLink::createdAt() const
 {
-    return moWholeSeconds(d->link.createdAt());
+    return QDateTimeToNSDate(d->link.createdAt());
 }
 
 void MOShareLink::setCreatedAt(const QDateTime &createdAt)
 {
-    d->link.setCreatedAt(moWholeSeconds(createdAt));
+    d->link.setCreatedAt(NSDateToQDateTime(createdAt));
 }
 
 QDateTime MOShareLink::revokedAt() const
 {
-    return moWholeSeconds(d->link.revokedAt());
+    return QDateTimeToNSDate(d->link.revokedAt());
 }
 
 void MOShareLink::setRevokedAt(const QDateTime &revokedAt)
 {
-    d->link.setRevokedAt(moWholeSeconds(revokedAt));
+    d->link.setRevokedAt(NSDateToQDateTime(revokedAt));
 }
 
 QDateTime MOShareLink::updatedAt() const
 {
-    return moWholeSeconds(d->link.updatedAt());
+    return QDateTimeToNSDate(d->link.updatedAt());
 }
 
 void MOShareLink::setUpdatedAt(const QDateTime &updatedAt)
 {
-    d->link.setUpdatedAt(moWholeSeconds(updatedAt));
+    d->link.setUpdatedAt(NSDateToQDateTime(updatedAt));
 }
 
 QString MOShareLink::publicUri() const
