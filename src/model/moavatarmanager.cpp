@@ -4,6 +4,7 @@
 #include "mavatarmanagerbridge.h"
 #include "moavatarmanagerdelegate.h"
 #include "modelegatepointer.h"
+#include "moobjectmodeltypes_p.h"
 #include "mouseraccount.h"
 
 #include <memory>
@@ -21,6 +22,7 @@ MOAvatarManager::MOAvatarManager(QObject *parent)
     , d_ptr(new MOAvatarManagerPrivate)
 {
     Q_D(MOAvatarManager);
+    registerObjectModelTypes();
     d->cxxInstance = std::make_unique<MAvatarManager>();
     d->bridge = std::make_unique<MAvatarManagerBridge>(this);
     connect(d->cxxInstance.get(), &MAvatarManager::avatarReady, d->bridge.get(),

@@ -2,6 +2,7 @@
 
 #include "mcollaboration.h"
 #include "moconversation.h"
+#include "moobjectmodeltypes_p.h"
 #include "mouseraccount.h"
 #include "mqbindings.h"
 
@@ -114,6 +115,8 @@ bool MOCollaboration::revoked() const
 
 QVariant MOCollaboration::resource() const
 {
+    // A storage object comes out as an MOStorageObject once its conversion is known.
+    registerObjectModelTypes();
     return QVariantToNSObject(d->collaboration.resource());
 }
 

@@ -7,6 +7,7 @@
 #include "moconversation.h"
 #include "modelegatepointer.h"
 #include "monotificationcenter.h"
+#include "moobjectmodeltypes_p.h"
 #include "mosingleton_p.h"
 #include "mqbindings.h"
 #include "tolvoappimpl.h"
@@ -30,6 +31,7 @@ MOCollaborationManager::MOCollaborationManager()
     : d_ptr(new MOCollaborationManagerPrivate)
 {
     Q_D(MOCollaborationManager);
+    registerObjectModelTypes();
     qRegisterMetaType<MOCollaboration>("MOCollaboration");
     qRegisterMetaType<QList<MOCollaboration>>();
 

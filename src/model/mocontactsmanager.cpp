@@ -4,6 +4,7 @@
 #include "mocontactsmanagerbridge.h"
 #include "mocontactsmanagerdelegate.h"
 #include "modelegatepointer.h"
+#include "moobjectmodeltypes_p.h"
 
 #include <memory>
 
@@ -20,6 +21,7 @@ MOContactsManager::MOContactsManager(QObject *parent)
     , d_ptr(new MOContactsManagerPrivate)
 {
     Q_D(MOContactsManager);
+    registerObjectModelTypes();
     d->cxxInstance = new MContactsManager;
     d->bridge = std::make_unique<MOContactsManagerBridge>(this);
     using C = MContactsManager;

@@ -6,6 +6,7 @@
 #include "modelegatepointer.h"
 #include "mojoininvitation.h"
 #include "momessage.h"
+#include "moobjectmodeltypes_p.h"
 #include "mouseraccount.h"
 #include "mqbindings.h"
 
@@ -24,6 +25,7 @@ MOConversationsManager::MOConversationsManager(QObject *parent)
     , d_ptr(new MOConversationsManagerPrivate)
 {
     Q_D(MOConversationsManager);
+    registerObjectModelTypes();
     d->bridge = std::make_unique<MConversationsManagerBridge>(this);
     d->cxxConversationsManager = std::make_unique<MConversationsManager>();
     MConversationsManager *core = d->cxxConversationsManager.get();
