@@ -22,7 +22,7 @@ class MOCollaborationManagerPrivate
 public:
     std::unique_ptr<MONotificationCenter> notificationCenter;
     std::unique_ptr<MOCollaborationManagerBridge> bridge;
-    // Owned by the core's shut-down, which deletes it once it has stopped.
+    // Owned by the core's shut-down, which deletes it once it has stopped; null afterwards.
     QPointer<MCollaborationManager> cxxInstance;
     MODelegatePointer<MOCollaborationManagerDelegate> delegate;
 };
@@ -38,7 +38,7 @@ MOCollaborationManager::MOCollaborationManager()
     d->notificationCenter = std::make_unique<MONotificationCenter>();
     d->bridge = std::make_unique<MOCollaborationManagerBridge>(this);
     d->cxxInstance = new MCollaborationManager;
-    if (TolvoAppImpl *app = qobject_cast<TolvoAppImpl *>(TolvoApp::instance()))
+    if (TolvoAppImpl *app = TolvoApp::instance())
         app->registerShutdownableInstance(d->cxxInstance);
 
     MCollaborationManager *core = d->cxxInstance;
@@ -61,9 +61,15 @@ MOCollaborationManager::MOCollaborationManager()
 MOCollaborationManager::~MOCollaborationManager()
 {
     Q_D(MOCollaborationManager);
-    // Answers still queued for the bridge go with it; the core manager is left to the core's
-    // shut-down.
+    // Answers still queued for the bridge go with it.
     d->bridge.reset();
+    // The core's shut-down ends the core manager. When the process ends without one, the
+    // manager ends here, with the facade, while Qt is still alive.
+    if (MCollaborationManager *core = d->cxxInstance) {
+        if (TolvoAppImpl *app = TolvoApp::instance())
+            app->unregisterShutdownableInstance(core);
+        delete core;
+    }
 }
 
 MOCollaborationManager *MOCollaborationManager::sharedInstance()

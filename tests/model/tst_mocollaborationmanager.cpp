@@ -8,6 +8,7 @@
 #include "mocollaborationnotification.h"
 #include "moconstants.h"
 #include "moconversation.h"
+#include "modeltestapplication.h"
 #include "monotificationcenter.h"
 #include "monotificationspy.h"
 #include "mostorageobject.h"
@@ -135,6 +136,7 @@ private slots:
     void acceptFailuresCarryTheServiceReason();
     void sentInvitationsAndTheirAnswers();
     void observerMayRunANestedLoop();
+    void coreShutDownEndsTheManager();
 
 private:
     QJsonArray requestsTo(const QString &path) const;
@@ -372,6 +374,22 @@ void TestMOCollaborationManager::observerMayRunANestedLoop()
     QVERIFY(seen.contains(second));
     QCOMPARE(deepest, 2);
     manager->notificationCenter()->removeObserver(&observer);
+}
+
+void TestMOCollaborationManager::coreShutDownEndsTheManager()
+{
+    // The core waits for the collaboration manager to stop, then deletes it; the facade
+    // outlives it and its calls then do nothing.
+    RecordingApplicationDelegate application;
+    MOApplication::sharedInstance()->setDelegate(&application);
+    MOApplication::sharedInstance()->shutdown();
+    QTRY_COMPARE_WITH_TIMEOUT(application.shutdownCount, 1, 20000);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    // The core manager is gone: these must not reach it.
+    manager->start();
+    manager->reject(QStringLiteral("any"));
+    manager->listSentInvitations(0, 10);
+    manager->listReceivedInvitations(QString(), 10);
 }
 
 QTEST_GUILESS_MAIN(TestMOCollaborationManager)
