@@ -45,8 +45,8 @@ MOCollaborationManager::MOCollaborationManager()
     MOCollaborationManagerBridge *bridge = d->bridge.get();
     using C = MCollaborationManager;
     using B = MOCollaborationManagerBridge;
-    // Queued: observers of the notification may run a nested event loop, and the poll's
-    // next answer must be able to arrive inside it.
+    // Queued, so that observers run from an event of their own and never inside the core's
+    // handling of an answer: one that runs a nested event loop cannot hold up the manager.
     connect(core, &C::collaborationInvitationsReceived, bridge,
             &B::handleCollaborationInvitationsSlot, Qt::QueuedConnection);
     connect(core, &C::collaborationInviteSent, bridge, &B::handleCollaborationInvitationSentSlot);
