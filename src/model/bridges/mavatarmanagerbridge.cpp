@@ -1,0 +1,21 @@
+#include "mavatarmanagerbridge.h"
+
+#include "moavatarmanager.h"
+#include "moavatarmanagerdelegate.h"
+#include "mouseraccount.h"
+
+MAvatarManagerBridge::MAvatarManagerBridge(MOAvatarManager *manager)
+    : m_manager(manager)
+{}
+
+void MAvatarManagerBridge::handleAvatarReady(const MUserAccount &account, const QString &path)
+{
+    if (MOAvatarManagerDelegate *delegate = m_manager->delegate())
+        delegate->avatarManagerDidFetchAvatarAtPath(m_manager, MOUserAccount(account), path);
+}
+
+void MAvatarManagerBridge::handleAvatarUpdated(const MUserAccount &account, const QString &path)
+{
+    if (MOAvatarManagerDelegate *delegate = m_manager->delegate())
+        delegate->avatarManagerDidUpdateAvatarAtPath(m_manager, MOUserAccount(account), path);
+}

@@ -1,0 +1,118 @@
+#include "mconversationsmanagerbridge.h"
+
+#include "moconversation.h"
+#include "moconversationsmanager.h"
+#include "moconversationsmanagerdelegate.h"
+#include "mojoininvitation.h"
+#include "momessage.h"
+#include "mouseraccount.h"
+
+namespace {
+
+template<class Model, class Core> QList<Model> wrapped(const QList<Core> &values)
+{
+    QList<Model> list;
+    list.reserve(values.size());
+    for (const Core &value : values)
+        list.append(Model(value));
+    return list;
+}
+
+} // namespace
+
+MConversationsManagerBridge::MConversationsManagerBridge(MOConversationsManager *manager)
+    : m_manager(manager)
+{}
+
+void MConversationsManagerBridge::handleConversationsReceived(
+    const QList<MConversation> &conversations)
+{
+    const auto list = wrapped<MOConversation>(conversations);
+    if (MOConversationsManagerDelegate *delegate = m_manager->delegate())
+        delegate->conversationsManagerDidReceiveConversations(m_manager, list);
+}
+
+void MConversationsManagerBridge::handleUsersReceived(const MConversation &conversation,
+                                                      const QList<MUserAccount> &users)
+{
+    const auto list = wrapped<MOUserAccount>(users);
+    if (MOConversationsManagerDelegate *delegate = m_manager->delegate())
+        delegate->conversationsManagerDidReceiveUsersForConversation(m_manager, list,
+                                                                     MOConversation(conversation));
+}
+
+void MConversationsManagerBridge::handleMessagesReceived(const MConversation &conversation,
+                                                         const QList<MMessage> &messages)
+{
+    const auto list = wrapped<MOMessage>(messages);
+    if (MOConversationsManagerDelegate *delegate = m_manager->delegate())
+        delegate->conversationsManagerDidReceiveMessagesForConversation(
+            m_manager, list, MOConversation(conversation));
+}
+
+void MConversationsManagerBridge::handleMessageSent(const MConversation &conversation,
+                                                    const MMessage &message)
+{
+    if (MOConversationsManagerDelegate *delegate = m_manager->delegate())
+        delegate->conversationsManagerDidSendMessageForConversation(m_manager, MOMessage(message),
+                                                                    MOConversation(conversation));
+}
+
+void MConversationsManagerBridge::handleConversationStarted(const MConversation &conversation)
+{
+    if (MOConversationsManagerDelegate *delegate = m_manager->delegate())
+        delegate->conversationsManagerDidStartConversation(m_manager, MOConversation(conversation));
+}
+
+void MConversationsManagerBridge::handleNewContacts(const QList<MUserAccount> &accounts)
+{
+    const auto list = wrapped<MOUserAccount>(accounts);
+    if (MOConversationsManagerDelegate *delegate = m_manager->delegate())
+        delegate->conversationsManagerDidReceiveNewContacts(m_manager, list);
+}
+
+void MConversationsManagerBridge::handleAccountsChangedStatus(const QList<MUserAccount> &accounts)
+{
+    const auto list = wrapped<MOUserAccount>(accounts);
+    if (MOConversationsManagerDelegate *delegate = m_manager->delegate())
+        delegate->conversationsManagerDidReceiveChangedStatusAccounts(m_manager, list);
+}
+
+void MConversationsManagerBridge::handleContactJoinInvitation(const MJoinInvitation &invitation)
+{
+    if (MOConversationsManagerDelegate *delegate = m_manager->delegate())
+        delegate->conversationsManagerDidReceiveJoinInvitation(m_manager,
+                                                               MOJoinInvitation(invitation));
+}
+
+void MConversationsManagerBridge::handleContactJoinInvitationAccepted(
+    const MJoinInvitation &invitation)
+{
+    if (MOConversationsManagerDelegate *delegate = m_manager->delegate())
+        delegate->conversationsManagerDidAcceptJoinInvitation(m_manager,
+                                                              MOJoinInvitation(invitation));
+}
+
+void MConversationsManagerBridge::handleContactJoinInvitationAcceptFailed(
+    const MJoinInvitation &invitation, const QString &)
+{
+    if (MOConversationsManagerDelegate *delegate = m_manager->delegate())
+        delegate->conversationsManagerDidFailAcceptingJoinInvitation(m_manager,
+                                                                     MOJoinInvitation(invitation));
+}
+
+void MConversationsManagerBridge::handleContactJoinInvitationDeclined(
+    const MJoinInvitation &invitation)
+{
+    if (MOConversationsManagerDelegate *delegate = m_manager->delegate())
+        delegate->conversationsManagerDidDeclineJoinInvitation(m_manager,
+                                                               MOJoinInvitation(invitation));
+}
+
+void MConversationsManagerBridge::handleContactJoinInvitationDeclineFailed(
+    const MJoinInvitation &invitation, const QString &)
+{
+    if (MOConversationsManagerDelegate *delegate = m_manager->delegate())
+        delegate->conversationsManagerDidFailDecliningJoinInvitation(m_manager,
+                                                                     MOJoinInvitation(invitation));
+}

@@ -1,0 +1,43 @@
+#ifndef MCONVERSATIONSMANAGERBRIDGE_H
+#define MCONVERSATIONSMANAGERBRIDGE_H
+
+#include "mconversation.h"
+#include "mjoininvitation.h"
+#include "mmessage.h"
+#include "museraccount.h"
+
+#include <QList>
+#include <QObject>
+#include <QString>
+
+class MOConversationsManager;
+
+// Turns one core conversations manager's result signals into its facade's delegate calls.
+class MConversationsManagerBridge : public QObject
+{
+    Q_OBJECT
+public:
+    explicit MConversationsManagerBridge(MOConversationsManager *manager);
+
+public slots:
+    void handleConversationsReceived(const QList<MConversation> &conversations);
+    void handleUsersReceived(const MConversation &conversation, const QList<MUserAccount> &users);
+    void handleMessagesReceived(const MConversation &conversation, const QList<MMessage> &messages);
+    void handleMessageSent(const MConversation &conversation, const MMessage &message);
+    void handleConversationStarted(const MConversation &conversation);
+    void handleNewContacts(const QList<MUserAccount> &accounts);
+    void handleAccountsChangedStatus(const QList<MUserAccount> &accounts);
+    void handleContactJoinInvitation(const MJoinInvitation &invitation);
+    void handleContactJoinInvitationAccepted(const MJoinInvitation &invitation);
+    // The delegate gets the invitation; the reason is not passed on.
+    void handleContactJoinInvitationAcceptFailed(const MJoinInvitation &invitation,
+                                                 const QString &reason);
+    void handleContactJoinInvitationDeclined(const MJoinInvitation &invitation);
+    void handleContactJoinInvitationDeclineFailed(const MJoinInvitation &invitation,
+                                                  const QString &reason);
+
+private:
+    MOConversationsManager *m_manager;
+};
+
+#endif // MCONVERSATIONSMANAGERBRIDGE_H

@@ -1,0 +1,96 @@
+#include "mocollaborationmanagerbridge.h"
+
+#include "mocollaboration.h"
+#include "mocollaborationmanager.h"
+#include "mocollaborationmanagerdelegate.h"
+#include "moconstants.h"
+#include "moerror.h"
+#include "monotificationcenter.h"
+
+#include <QCoreApplication>
+#include <QThread>
+
+namespace {
+
+QList<MOCollaboration> wrapped(const QList<MCollaboration> &collaborations)
+{
+    QList<MOCollaboration> list;
+    list.reserve(collaborations.size());
+    for (const MCollaboration &collaboration : collaborations)
+        list.append(MOCollaboration(collaboration));
+    return list;
+}
+
+void assertMainThread()
+{
+    Q_ASSERT(QThread::currentThread() == QCoreApplication::instance()->thread());
+}
+
+} // namespace
+
+MOCollaborationManagerBridge::MOCollaborationManagerBridge(MOCollaborationManager *manager)
+    : m_manager(manager)
+{}
+
+void MOCollaborationManagerBridge::handleCollaborationInvitationsSlot(
+    const QList<MCollaboration> &collaborations, const QString &, int)
+{
+    assertMainThread();
+    // Posted whatever the delegate; the token and the limit are the poll's business.
+    m_manager->notificationCenter()->postNotificationName(
+        MOCollaborationInvitesNotification, m_manager,
+        {{MOCollaborationInstancesKey, QVariant::fromValue(wrapped(collaborations))}});
+}
+
+void MOCollaborationManagerBridge::handleCollaborationInvitationSentSlot(
+    const MCollaboration &collaboration)
+{
+    assertMainThread();
+    if (MOCollaborationManagerDelegate *delegate = m_manager->delegate())
+        delegate->collaborationManagerDidSendInviteForCollaboration(m_manager,
+                                                                    MOCollaboration(collaboration));
+}
+
+void MOCollaborationManagerBridge::handleCollaborationAccepted(const MCollaboration &collaboration)
+{
+    assertMainThread();
+    if (MOCollaborationManagerDelegate *delegate = m_manager->delegate())
+        delegate->collaborationManagerDidAcceptCollaboration(m_manager,
+                                                             MOCollaboration(collaboration));
+}
+
+void MOCollaborationManagerBridge::handleCollaborationRejected(const MCollaboration &collaboration)
+{
+    assertMainThread();
+    if (MOCollaborationManagerDelegate *delegate = m_manager->delegate())
+        delegate->collaborationManagerDidRejectCollaboration(m_manager,
+                                                             MOCollaboration(collaboration));
+}
+
+void MOCollaborationManagerBridge::handleCollaborationInvitationsSentList(
+    const QList<MCollaboration> &collaborations, int offset, int limit)
+{
+    assertMainThread();
+    if (MOCollaborationManagerDelegate *delegate = m_manager->delegate())
+        delegate->collaborationManagerDidListSentInvitationsOffsetLimit(
+            m_manager, wrapped(collaborations), offset, limit);
+}
+
+void MOCollaborationManagerBridge::handleCollaborationsSentChanged(
+    const QList<MCollaboration> &collaborations)
+{
+    assertMainThread();
+    if (MOCollaborationManagerDelegate *delegate = m_manager->delegate())
+        delegate->collaborationManagerDidReceiveChangedCollaborations(m_manager,
+                                                                      wrapped(collaborations));
+}
+
+void MOCollaborationManagerBridge::handleCollaborationAcceptError(
+    const MCollaboration &collaboration, MCollaboration::Error error)
+{
+    assertMainThread();
+    if (MOCollaborationManagerDelegate *delegate = m_manager->delegate())
+        delegate->collaborationManagerDidFailAcceptingWithError(
+            m_manager, MOCollaboration(collaboration),
+            MOError(MOCollaborationAcceptErrorDomain, qint64(error)));
+}

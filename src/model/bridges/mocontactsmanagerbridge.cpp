@@ -1,0 +1,47 @@
+#include "mocontactsmanagerbridge.h"
+
+#include "mocontactsmanager.h"
+#include "mocontactsmanagerdelegate.h"
+#include "mouseraccount.h"
+
+namespace {
+
+QList<MOUserAccount> wrapped(const QList<MUserAccount> &accounts)
+{
+    QList<MOUserAccount> list;
+    list.reserve(accounts.size());
+    for (const MUserAccount &account : accounts)
+        list.append(MOUserAccount(account));
+    return list;
+}
+
+} // namespace
+
+MOContactsManagerBridge::MOContactsManagerBridge(MOContactsManager *manager)
+    : m_manager(manager)
+{}
+
+void MOContactsManagerBridge::handleContactsReady(const QList<MUserAccount> &contacts)
+{
+    if (MOContactsManagerDelegate *delegate = m_manager->delegate())
+        delegate->collaborationManagerDidReceiveContacts(m_manager, wrapped(contacts));
+}
+
+void MOContactsManagerBridge::handleContactsResult(const QList<MUserAccount> &users,
+                                                   const QString &query)
+{
+    if (MOContactsManagerDelegate *delegate = m_manager->delegate())
+        delegate->collaborationManagerDidFindContactsForQuery(m_manager, wrapped(users), query);
+}
+
+void MOContactsManagerBridge::handleInviteSent(const QString &email)
+{
+    if (MOContactsManagerDelegate *delegate = m_manager->delegate())
+        delegate->collaborationManagerDidSendInviteTo(m_manager, email);
+}
+
+void MOContactsManagerBridge::handleNewConnection(const MUserAccount &account)
+{
+    if (MOContactsManagerDelegate *delegate = m_manager->delegate())
+        delegate->collaborationManagerHasNewConnection(m_manager, MOUserAccount(account));
+}

@@ -1,0 +1,29 @@
+#ifndef MOCONTACTSMANAGERBRIDGE_H
+#define MOCONTACTSMANAGERBRIDGE_H
+
+#include "museraccount.h"
+
+#include <QList>
+#include <QObject>
+#include <QString>
+
+class MOContactsManager;
+
+// Turns one core contacts manager's signals into its facade's delegate calls.
+class MOContactsManagerBridge : public QObject
+{
+    Q_OBJECT
+public:
+    explicit MOContactsManagerBridge(MOContactsManager *manager);
+
+public slots:
+    void handleContactsReady(const QList<MUserAccount> &contacts);
+    void handleContactsResult(const QList<MUserAccount> &users, const QString &query);
+    void handleInviteSent(const QString &email);
+    void handleNewConnection(const MUserAccount &account);
+
+private:
+    MOContactsManager *m_manager;
+};
+
+#endif // MOCONTACTSMANAGERBRIDGE_H

@@ -1,0 +1,337 @@
+#include "objectsmanagerbridge.h"
+
+#include "mobjectsmanager.h"
+#include "moconstants.h"
+#include "monotificationcenter.h"
+#include "moobjectsmanager.h"
+#include "mostrongnsobjectcontainer.h"
+#include "mqbindings.h"
+
+#include <QCoreApplication>
+#include <QDebug>
+#include <QThread>
+
+namespace {
+
+void assertMainThread()
+{
+    Q_ASSERT(QThread::currentThread() == QCoreApplication::instance()->thread());
+}
+
+QString domainFor(bool caching)
+{
+    return caching ? kMObjectsCachingDomain : kMOObjectsTransferDomain;
+}
+
+// Base path -> the objects of that folder, in list order.
+QVariantMap groupByBasePath(const MStorageObjectList &objects)
+{
+    QMap<QString, QList<MOStorageObject>> groups;
+    for (const MStorageObject &object : objects)
+        groups[object.basePath()].append(MOStorageObject(object));
+    QVariantMap map;
+    for (auto it = groups.cbegin(); it != groups.cend(); ++it)
+        map.insert(it.key(), QVariant::fromValue(it.value()));
+    return map;
+}
+
+struct Connection
+{
+    const char *signal;
+    const char *slot;
+};
+
+} // namespace
+
+ObjectsManagerBridge::ObjectsManagerBridge(MOObjectsManager *facade)
+    : m_facade(facade)
+{}
+
+bool ObjectsManagerBridge::connectToCore(MObjectsManager *core)
+{
+    if (!core)
+        return false;
+    m_core = core;
+    // By signature, as the manager declares its signals; in this order.
+    static const Connection connections[] = {
+        {SIGNAL(objectsReady(QString, MStorageObjectList, QVariant)),
+         SLOT(handleObjectsReady(QString, MStorageObjectList, QVariant))},
+        {SIGNAL(pathNotFound(QString, QVariant)), SLOT(handlePathNotFound(QString, QVariant))},
+        {SIGNAL(objectReady(MStorageObject, QVariant)),
+         SLOT(handleObjectReady(MStorageObject, QVariant))},
+        {SIGNAL(objectsDeleted(MStorageObjectList, QVariant)),
+         SLOT(handleObjectsDeleted(MStorageObjectList, QVariant))},
+        {SIGNAL(objectRenamed(MStorageObject, MStorageObject, QVariant)),
+         SLOT(handleObjectRenamed(MStorageObject, MStorageObject, QVariant))},
+        {SIGNAL(objectsAdded(MStorageObjectList, QVariant)),
+         SLOT(handleObjectsAdded(MStorageObjectList, QVariant))},
+        {SIGNAL(objectsModified(QStringList, QList<MStorageObjectPair>, QVariant)),
+         SLOT(handleObjectsModified(QStringList, QList<MStorageObjectPair>, QVariant))},
+        {SIGNAL(objectCopied(MStorageObject, MStorageObject, QVariant)),
+         SLOT(handleObjectCopied(MStorageObject, MStorageObject, QVariant))},
+        {SIGNAL(transferScheduled(MObjectTransfer, bool)),
+         SLOT(handleTransferScheduled(MObjectTransfer, bool))},
+        {SIGNAL(transferStarted(MObjectTransfer, bool)),
+         SLOT(handleTransferStarted(MObjectTransfer, bool))},
+        {SIGNAL(transferPaused(MObjectTransfer, bool)),
+         SLOT(handleTransferPaused(MObjectTransfer, bool))},
+        {SIGNAL(transferProgressed(MObjectTransfer, bool)),
+         SLOT(handleTransferProgressed(MObjectTransfer, bool))},
+        {SIGNAL(transferFinished(MObjectTransfer, bool)),
+         SLOT(handleTransferFinished(MObjectTransfer, bool))},
+        {SIGNAL(transferGroupScheduled(MObjectTransferGroup)),
+         SLOT(handleTransferGroupScheduled(MObjectTransferGroup))},
+        {SIGNAL(transferGroupStarted(MObjectTransferGroup)),
+         SLOT(handleTransferGroupStarted(MObjectTransferGroup))},
+        {SIGNAL(transferGroupProgressed(MObjectTransferGroup)),
+         SLOT(handleTransferGroupProgressed(MObjectTransferGroup))},
+        {SIGNAL(transferGroupPaused(MObjectTransferGroup)),
+         SLOT(handleTransferGroupPaused(MObjectTransferGroup))},
+        {SIGNAL(transferGroupFinished(MObjectTransferGroup)),
+         SLOT(handleTransferGroupFinished(MObjectTransferGroup))},
+        {SIGNAL(shareUrlReady(MStorageObject, QUrl, QVariant)),
+         SLOT(handleObjectShareLinkReady(MStorageObject, QUrl, QVariant))},
+        {SIGNAL(shareUrlRevoked(MShareLink, QVariant)),
+         SLOT(handleShareUrlRevoked(MShareLink, QVariant))},
+        {SIGNAL(shareLinksListReady(QList<MShareLink>, QVariant)),
+         SLOT(handleShareLinksListReady(QList<MShareLink>, QVariant))},
+        {SIGNAL(shareLinkEmailsSent(QString, QStringList, QStringList, QVariant)),
+         SLOT(handleShareLinkEmailsSent(QString, QStringList, QStringList, QVariant))},
+        {SIGNAL(objectUncached(MStorageObject)), SLOT(handleObjectUncached(MStorageObject))},
+        // A local copy that cannot be opened must reach the interface, not vanish.
+        {SIGNAL(objectCacheError(QString, Tolvo::Error)),
+         SLOT(handleObjectCacheError(QString, Tolvo::Error))},
+    };
+    const QMetaObject *meta = core->metaObject();
+    for (const Connection &connection : connections) {
+        // SIGNAL() prefixes the signature with a code digit.
+        const QByteArray signature = QMetaObject::normalizedSignature(connection.signal + 1);
+        if (meta->indexOfSignal(signature) < 0) {
+            qWarning() << "ObjectsManagerBridge: the objects manager has no signal" << signature;
+            continue;
+        }
+        if (!connect(core, connection.signal, this, connection.slot))
+            qWarning() << "ObjectsManagerBridge: cannot connect" << signature;
+    }
+    return true;
+}
+
+void ObjectsManagerBridge::handleObjectsReady(const QString &path,
+                                              const MStorageObjectList &objects,
+                                              const QVariant &userData)
+{
+    assertMainThread();
+    QList<MOStorageObject> list;
+    list.reserve(objects.size());
+    for (const MStorageObject &object : objects)
+        list.append(MOStorageObject(object));
+    m_facade->postObjectsReadyNotification(list, path, MOStrongNSObjectContainer::unwrap(userData));
+}
+
+void ObjectsManagerBridge::handleObjectReady(const MStorageObject &object, const QVariant &userData)
+{
+    assertMainThread();
+    m_facade->postObjectInfoReadyNotification(MOStorageObject(object),
+                                              MOStrongNSObjectContainer::unwrap(userData));
+}
+
+void ObjectsManagerBridge::handlePathNotFound(const QString &path, const QVariant &userData)
+{
+    assertMainThread();
+    if (auto *delegate = m_facade->hierarchyDelegate())
+        delegate->objectsManagerDidFailForPathErrorUserData(
+            m_facade, path, MOError(kMObjectsFetchingDomain, 0),
+            MOStrongNSObjectContainer::unwrap(userData));
+}
+
+void ObjectsManagerBridge::handleObjectsDeleted(const MStorageObjectList &objects,
+                                                const QVariant &userData)
+{
+    assertMainThread();
+    m_facade->postObjectsDeletedUpdateNotification(groupByBasePath(objects),
+                                                   MOStrongNSObjectContainer::unwrap(userData));
+}
+
+void ObjectsManagerBridge::handleObjectRenamed(const MStorageObject &object,
+                                               const MStorageObject &original,
+                                               const QVariant &userData)
+{
+    assertMainThread();
+    m_facade->postObjectRenamedUpdateNotification(MOStorageObject(object),
+                                                  MOStorageObject(original),
+                                                  MOStrongNSObjectContainer::unwrap(userData));
+}
+
+void ObjectsManagerBridge::handleObjectsAdded(const MStorageObjectList &objects,
+                                              const QVariant &userData)
+{
+    assertMainThread();
+    m_facade->postObjectsAddedUpdateNotification(groupByBasePath(objects),
+                                                 MOStrongNSObjectContainer::unwrap(userData));
+}
+
+void ObjectsManagerBridge::handleObjectsModified(const QStringList &paths,
+                                                 QList<MStorageObjectPair> pairs,
+                                                 const QVariant &userData)
+{
+    assertMainThread();
+    QVariantMap map;
+    const int count = qMin(paths.size(), pairs.size());
+    for (int i = 0; i < count; ++i) {
+        const QList<MOStorageObject> pair{MOStorageObject(pairs.at(i).first),
+                                          MOStorageObject(pairs.at(i).second)};
+        map.insert(paths.at(i), QVariant::fromValue(pair));
+    }
+    m_facade->postObjectsUpdatedPairsNotification(map, MOStrongNSObjectContainer::unwrap(userData));
+}
+
+void ObjectsManagerBridge::handleObjectCacheError(const QString &path, Tolvo::Error error)
+{
+    assertMainThread();
+    if (auto *delegate = m_facade->cacheDelegate())
+        delegate->objectCacheErrorError(path, MOError(kMObjectsCachingDomain, error));
+}
+
+void ObjectsManagerBridge::handleObjectCopied(const MStorageObject &copy,
+                                              const MStorageObject &original,
+                                              const QVariant &userData)
+{
+    assertMainThread();
+    m_facade->postObjectCopiedUpdateNotification(MOStorageObject(copy), MOStorageObject(original),
+                                                 MOStrongNSObjectContainer::unwrap(userData));
+}
+
+void ObjectsManagerBridge::handleObjectShareLinkReady(const MStorageObject &object, const QUrl &url,
+                                                      const QVariant &userData)
+{
+    assertMainThread();
+    m_facade->postObjectShareLinkNotificationWithURL(QUrlToNSURL(url), MOStorageObject(object),
+                                                     MOStrongNSObjectContainer::unwrap(userData));
+}
+
+void ObjectsManagerBridge::handleShareLinksListReady(const QList<MShareLink> &links,
+                                                     const QVariant &userData)
+{
+    assertMainThread();
+    QList<MOShareLink> list;
+    list.reserve(links.size());
+    for (const MShareLink &link : links)
+        list.append(MOShareLink(link));
+    m_facade->postObjectShareLinksListNotificationWithArray(
+        list, MOStrongNSObjectContainer::unwrap(userData));
+}
+
+void ObjectsManagerBridge::handleShareUrlRevoked(const MShareLink &link, const QVariant &userData)
+{
+    assertMainThread();
+    m_facade->postObjectShareLinkRevokedWithShareLink(MOShareLink(link),
+                                                      MOStrongNSObjectContainer::unwrap(userData));
+}
+
+void ObjectsManagerBridge::handleShareLinkEmailsSent(const QString &filename,
+                                                     const QStringList &recipients,
+                                                     const QStringList &errors,
+                                                     const QVariant &userData)
+{
+    assertMainThread();
+    m_facade->postObjectShareLinkEmailsSentWithFilename(
+        filename, recipients, errors, MOStrongNSObjectContainer::unwrap(userData));
+}
+
+void ObjectsManagerBridge::handleObjectUncached(const MStorageObject &object)
+{
+    assertMainThread();
+    QVariantMap userInfo;
+    userInfo.insert(MOStorageObjectKey, QVariant::fromValue(MOStorageObject(object)));
+    m_facade->notificationCenter()->postNotificationName(MOObjectUncachedNotification, m_facade,
+                                                         userInfo);
+}
+
+void ObjectsManagerBridge::handleTransferScheduled(const MObjectTransfer &transfer, bool caching)
+{
+    assertMainThread();
+    m_facade->postTransferWillStartNotificationForState(MOObjectTransfer(transfer),
+                                                        domainFor(caching));
+}
+
+void ObjectsManagerBridge::handleTransferStarted(const MObjectTransfer &transfer, bool caching)
+{
+    assertMainThread();
+    if (transfer.previousState() == MObjectTransfer::Paused)
+        m_facade->postTransferDidResumeNotificationForState(MOObjectTransfer(transfer),
+                                                            domainFor(caching));
+    else
+        m_facade->postTransferDidStartNotificationForState(MOObjectTransfer(transfer),
+                                                           domainFor(caching));
+}
+
+void ObjectsManagerBridge::handleTransferFinished(const MObjectTransfer &transfer, bool caching)
+{
+    assertMainThread();
+    switch (transfer.state()) {
+    case MObjectTransfer::Completed:
+        m_facade->postTransferDidFinishNotificationForState(MOObjectTransfer(transfer),
+                                                            domainFor(caching));
+        break;
+    case MObjectTransfer::Error:
+        // The error's domain is the transfer domain, for transfers of local copies too.
+        m_facade->postTransferDidFailNotificationForState(
+            MOObjectTransfer(transfer), MOError(kMOObjectsTransferDomain, transfer.errorCode()),
+            domainFor(caching));
+        break;
+    case MObjectTransfer::Canceled:
+        m_facade->postTransferDidCancelNotificationForState(MOObjectTransfer(transfer),
+                                                            domainFor(caching));
+        break;
+    default:
+        break;
+    }
+}
+
+void ObjectsManagerBridge::handleTransferProgressed(const MObjectTransfer &transfer, bool caching)
+{
+    assertMainThread();
+    m_facade->postTransferDidProgressNotificationForState(MOObjectTransfer(transfer),
+                                                          domainFor(caching));
+}
+
+void ObjectsManagerBridge::handleTransferPaused(const MObjectTransfer &transfer, bool caching)
+{
+    assertMainThread();
+    m_facade->postTransferDidPauseNotificationForState(MOObjectTransfer(transfer),
+                                                       domainFor(caching));
+}
+
+void ObjectsManagerBridge::handleTransferGroupScheduled(const MObjectTransferGroup &group)
+{
+    postGroupNotification(MOObjectTransferGroupWillStartNotification, group);
+}
+
+void ObjectsManagerBridge::handleTransferGroupStarted(const MObjectTransferGroup &group)
+{
+    postGroupNotification(MOObjectTransferGroupDidStartNotification, group);
+}
+
+void ObjectsManagerBridge::handleTransferGroupProgressed(const MObjectTransferGroup &group)
+{
+    postGroupNotification(MOObjectTransferGroupDidProgressNotification, group);
+}
+
+void ObjectsManagerBridge::handleTransferGroupPaused(const MObjectTransferGroup &group)
+{
+    postGroupNotification(MOObjectTransferGroupDidPauseNotification, group);
+}
+
+void ObjectsManagerBridge::handleTransferGroupFinished(const MObjectTransferGroup &group)
+{
+    postGroupNotification(MOObjectTransferGroupDidFinishNotification, group);
+}
+
+void ObjectsManagerBridge::postGroupNotification(const QString &name,
+                                                 const MObjectTransferGroup &group)
+{
+    assertMainThread();
+    QVariantMap userInfo;
+    userInfo.insert(MOObjectTransferGroupKey, QVariant::fromValue(MOObjectTransferGroup(group)));
+    m_facade->notificationCenter()->postNotificationName(name, m_facade, userInfo);
+}

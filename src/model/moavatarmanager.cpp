@@ -1,0 +1,65 @@
+#include "moavatarmanager.h"
+
+#include "mavatarmanager.h"
+#include "mavatarmanagerbridge.h"
+#include "moavatarmanagerdelegate.h"
+#include "modelegatepointer.h"
+#include "moobjectmodeltypes_p.h"
+#include "mouseraccount.h"
+
+#include <memory>
+
+class MOAvatarManagerPrivate
+{
+public:
+    std::unique_ptr<MAvatarManager> cxxInstance;
+    std::unique_ptr<MAvatarManagerBridge> bridge;
+    MODelegatePointer<MOAvatarManagerDelegate> delegate;
+};
+
+MOAvatarManager::MOAvatarManager(QObject *parent)
+    : QObject(parent)
+    , d_ptr(new MOAvatarManagerPrivate)
+{
+    Q_D(MOAvatarManager);
+    registerObjectModelTypes();
+    d->cxxInstance = std::make_unique<MAvatarManager>();
+    d->bridge = std::make_unique<MAvatarManagerBridge>(this);
+    connect(d->cxxInstance.get(), &MAvatarManager::avatarReady, d->bridge.get(),
+            &MAvatarManagerBridge::handleAvatarReady);
+    connect(d->cxxInstance.get(), &MAvatarManager::avatarUpdated, d->bridge.get(),
+            &MAvatarManagerBridge::handleAvatarUpdated);
+}
+
+MOAvatarManager::~MOAvatarManager()
+{
+    Q_D(MOAvatarManager);
+    d->bridge.reset();
+    // Its downloads in flight end with it, leaving no partial file behind.
+    d->cxxInstance.reset();
+}
+
+QString MOAvatarManager::avatarPath(const MOUserAccount &account) const
+{
+    return d_func()->cxxInstance->avatarPath(account.cxxUserAccount());
+}
+
+void MOAvatarManager::fetchAvatar(const MOUserAccount &account)
+{
+    d_func()->cxxInstance->fetchAvatar(account.cxxUserAccount());
+}
+
+void MOAvatarManager::updateAvatar(const QString &path)
+{
+    d_func()->cxxInstance->updateAvatar(path);
+}
+
+MOAvatarManagerDelegate *MOAvatarManager::delegate() const
+{
+    return d_func()->delegate.get();
+}
+
+void MOAvatarManager::setDelegate(MOAvatarManagerDelegate *delegate)
+{
+    d_func()->delegate.set(delegate);
+}

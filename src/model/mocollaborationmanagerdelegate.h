@@ -1,0 +1,47 @@
+#ifndef MOCOLLABORATIONMANAGERDELEGATE_H
+#define MOCOLLABORATIONMANAGERDELEGATE_H
+
+#include "mocollaboration.h"
+#include "moerror.h"
+
+#include <QList>
+
+class MOCollaborationManager;
+
+// Receives the answers of the collaboration facade, on the main thread. Newly received
+// invitations are no delegate call: they come as MOCollaborationInvitesNotification.
+class MOCollaborationManagerDelegate
+{
+public:
+    virtual ~MOCollaborationManagerDelegate() = default;
+
+    // collaborationManager:didSendInviteForCollaboration:
+    virtual void
+    collaborationManagerDidSendInviteForCollaboration(MOCollaborationManager *manager,
+                                                      const MOCollaboration &collaboration) = 0;
+    // collaborationManager:didRejectCollaboration: (rejected by its recipient or revoked by its
+    // sender)
+    virtual void
+    collaborationManagerDidRejectCollaboration(MOCollaborationManager *manager,
+                                               const MOCollaboration &collaboration) = 0;
+    // collaborationManager:didAcceptCollaboration: (the resource is the new copy)
+    virtual void
+    collaborationManagerDidAcceptCollaboration(MOCollaborationManager *manager,
+                                               const MOCollaboration &collaboration) = 0;
+    // collaborationManager:didListSentInvitations:offset:limit:
+    virtual void
+    collaborationManagerDidListSentInvitationsOffsetLimit(MOCollaborationManager *manager,
+                                                          const QList<MOCollaboration> &invitations,
+                                                          qint64 offset, qint64 limit) = 0;
+    // collaborationManager:didReceiveChangedCollaborations: (sent invitations answered since)
+    virtual void
+    collaborationManagerDidReceiveChangedCollaborations(MOCollaborationManager *manager,
+                                                        const QList<MOCollaboration> &changed) = 0;
+    // collaborationManager:didFailAccepting:withError: (domain MOCollaborationAcceptErrorDomain,
+    // code 1 source not found, 2 already accepted, 4 not found, 5 service failure)
+    virtual void collaborationManagerDidFailAcceptingWithError(MOCollaborationManager *manager,
+                                                               const MOCollaboration &collaboration,
+                                                               const MOError &error) = 0;
+};
+
+#endif // MOCOLLABORATIONMANAGERDELEGATE_H

@@ -1,0 +1,86 @@
+#include "moconversation.h"
+
+#include "mconversation.h"
+#include "mouseraccount.h"
+#include "mqbindings.h"
+#include "museraccount.h"
+
+class MOConversationPrivate : public QSharedData
+{
+public:
+    MConversation conversation;
+};
+
+MOConversation::MOConversation()
+    : d(new MOConversationPrivate)
+{}
+
+MOConversation::MOConversation(const MConversation &conversation)
+    : d(new MOConversationPrivate)
+{
+    d->conversation = conversation;
+}
+
+MOConversation::MOConversation(const MOConversation &other) = default;
+MOConversation &MOConversation::operator=(const MOConversation &other) = default;
+MOConversation::~MOConversation() = default;
+
+qint64 MOConversation::identifier() const
+{
+    return d->conversation.identifier();
+}
+
+QString MOConversation::token() const
+{
+    return d->conversation.token();
+}
+
+QString MOConversation::name() const
+{
+    return d->conversation.name();
+}
+
+void MOConversation::setName(const QString &name)
+{
+    d->conversation.setName(name);
+}
+
+QDateTime MOConversation::createdAt() const
+{
+    return QDateTimeToNSDate(d->conversation.createdAt());
+}
+
+bool MOConversation::isMain() const
+{
+    return d->conversation.isMain();
+}
+
+bool MOConversation::isGroup() const
+{
+    return d->conversation.isGroup();
+}
+
+void MOConversation::setIsGroup(bool group)
+{
+    d->conversation.setIsGroup(group);
+}
+
+QList<MOUserAccount> MOConversation::participants() const
+{
+    QList<MOUserAccount> accounts;
+    const QList<MUserAccount> participants = d->conversation.participants();
+    accounts.reserve(participants.size());
+    for (const MUserAccount &account : participants)
+        accounts.append(MOUserAccount(account));
+    return accounts;
+}
+
+MConversation MOConversation::cxxConversation() const
+{
+    return d->conversation;
+}
+
+bool MOConversation::sharesRecordWith(const MOConversation &other) const
+{
+    return d == other.d;
+}

@@ -1,0 +1,119 @@
+#include "moconversationsmanager.h"
+
+#include "mconversationsmanager.h"
+#include "mconversationsmanagerbridge.h"
+#include "moconversationsmanagerdelegate.h"
+#include "modelegatepointer.h"
+#include "mojoininvitation.h"
+#include "momessage.h"
+#include "moobjectmodeltypes_p.h"
+#include "mouseraccount.h"
+#include "mqbindings.h"
+
+#include <memory>
+
+class MOConversationsManagerPrivate
+{
+public:
+    std::unique_ptr<MConversationsManagerBridge> bridge;
+    std::unique_ptr<MConversationsManager> cxxConversationsManager;
+    MODelegatePointer<MOConversationsManagerDelegate> delegate;
+};
+
+MOConversationsManager::MOConversationsManager(QObject *parent)
+    : QObject(parent)
+    , d_ptr(new MOConversationsManagerPrivate)
+{
+    Q_D(MOConversationsManager);
+    registerObjectModelTypes();
+    d->bridge = std::make_unique<MConversationsManagerBridge>(this);
+    d->cxxConversationsManager = std::make_unique<MConversationsManager>();
+    MConversationsManager *core = d->cxxConversationsManager.get();
+    MConversationsManagerBridge *bridge = d->bridge.get();
+    using C = MConversationsManager;
+    using B = MConversationsManagerBridge;
+    connect(core, &C::conversationsReceived, bridge, &B::handleConversationsReceived);
+    connect(core, &C::usersReceived, bridge, &B::handleUsersReceived);
+    connect(core, &C::messagesReceived, bridge, &B::handleMessagesReceived);
+    connect(core, &C::messageSent, bridge, &B::handleMessageSent);
+    connect(core, &C::conversationStarted, bridge, &B::handleConversationStarted);
+    connect(core, &C::newUserContacts, bridge, &B::handleNewContacts);
+    connect(core, &C::accountsChangedStatus, bridge, &B::handleAccountsChangedStatus);
+    connect(core, &C::contactJoinInvitation, bridge, &B::handleContactJoinInvitation);
+    connect(core, &C::invitationAccepted, bridge, &B::handleContactJoinInvitationAccepted);
+    connect(core, &C::invitationAcceptFailed, bridge, &B::handleContactJoinInvitationAcceptFailed);
+    connect(core, &C::invitationDeclined, bridge, &B::handleContactJoinInvitationDeclined);
+    connect(core, &C::invitationDeclineFailed, bridge,
+            &B::handleContactJoinInvitationDeclineFailed);
+}
+
+MOConversationsManager::~MOConversationsManager()
+{
+    Q_D(MOConversationsManager);
+    d->bridge.reset();
+    // Its destructor ends the requests in flight and waits a bounded time for its thread.
+    d->cxxConversationsManager.reset();
+}
+
+void MOConversationsManager::listConversations()
+{
+    emit d_func()->cxxConversationsManager->listConversations();
+}
+
+void MOConversationsManager::listUsersForConversationWithIdentifier(qint64 conversationId)
+{
+    emit d_func()->cxxConversationsManager->listUsers(conversationId);
+}
+
+void MOConversationsManager::listMessagesOfConversationWithIdentifier(qint64 conversationId,
+                                                                      const QDateTime &before,
+                                                                      int limit)
+{
+    emit d_func()->cxxConversationsManager->listMessages(conversationId, NSDateToQDateTime(before),
+                                                         limit);
+}
+
+void MOConversationsManager::postMessage(const MOMessage &message, qint64 conversationId)
+{
+    emit d_func()->cxxConversationsManager->postMessage(conversationId, message.cxxMessage());
+}
+
+void MOConversationsManager::startConversationWithUsers(const QList<MOUserAccount> &users,
+                                                        const QString &name)
+{
+    QList<MUserAccount> accounts;
+    accounts.reserve(users.size());
+    for (const MOUserAccount &user : users)
+        accounts.append(user.cxxUserAccount());
+    emit d_func()->cxxConversationsManager->startConversation(accounts, name);
+}
+
+void MOConversationsManager::listJoinInvitations(qint64 invitationId)
+{
+    emit d_func()->cxxConversationsManager->listJoinInvitations(invitationId);
+}
+
+void MOConversationsManager::acceptInvitation(const MOJoinInvitation &invitation)
+{
+    emit d_func()->cxxConversationsManager->acceptInvite(invitation.identifier());
+}
+
+void MOConversationsManager::declineInvitation(const MOJoinInvitation &invitation)
+{
+    emit d_func()->cxxConversationsManager->declineInvite(invitation.identifier());
+}
+
+void MOConversationsManager::listenForConversationsNotifications()
+{
+    d_func()->cxxConversationsManager->startListeningForNotifications();
+}
+
+MOConversationsManagerDelegate *MOConversationsManager::delegate() const
+{
+    return d_func()->delegate.get();
+}
+
+void MOConversationsManager::setDelegate(MOConversationsManagerDelegate *delegate)
+{
+    d_func()->delegate.set(delegate);
+}

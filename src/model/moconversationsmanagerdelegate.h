@@ -1,0 +1,72 @@
+#ifndef MOCONVERSATIONSMANAGERDELEGATE_H
+#define MOCONVERSATIONSMANAGERDELEGATE_H
+
+#include "moconversation.h"
+#include "mojoininvitation.h"
+#include "momessage.h"
+#include "mouseraccount.h"
+
+#include <QList>
+
+class MOConversationsManager;
+
+// Receives everything one conversations facade learns, on the main thread: answers to its
+// requests and the news its poll brings.
+class MOConversationsManagerDelegate
+{
+public:
+    virtual ~MOConversationsManagerDelegate() = default;
+
+    // conversationsManager:didReceiveConversations:
+    virtual void
+    conversationsManagerDidReceiveConversations(MOConversationsManager *manager,
+                                                const QList<MOConversation> &conversations) = 0;
+    // conversationsManager:didReceiveMessages:forConversation: (newest first; never empty)
+    virtual void
+    conversationsManagerDidReceiveMessagesForConversation(MOConversationsManager *manager,
+                                                          const QList<MOMessage> &messages,
+                                                          const MOConversation &conversation) = 0;
+    // conversationsManager:didReceiveUsers:forConversation:
+    virtual void
+    conversationsManagerDidReceiveUsersForConversation(MOConversationsManager *manager,
+                                                       const QList<MOUserAccount> &users,
+                                                       const MOConversation &conversation) = 0;
+    // conversationsManager:didStartConversation:
+    virtual void conversationsManagerDidStartConversation(MOConversationsManager *manager,
+                                                          const MOConversation &conversation) = 0;
+    // conversationsManager:didSendMessage:forConversation:
+    virtual void
+    conversationsManagerDidSendMessageForConversation(MOConversationsManager *manager,
+                                                      const MOMessage &message,
+                                                      const MOConversation &conversation) = 0;
+    // conversationsManager:didReceiveNewContacts:
+    virtual void
+    conversationsManagerDidReceiveNewContacts(MOConversationsManager *manager,
+                                              const QList<MOUserAccount> &contacts) = 0;
+    // conversationsManager:didReceiveChangedStatusAccounts:
+    virtual void
+    conversationsManagerDidReceiveChangedStatusAccounts(MOConversationsManager *manager,
+                                                        const QList<MOUserAccount> &accounts) = 0;
+    // conversationsManager:didReceiveJoinInvitation:
+    virtual void
+    conversationsManagerDidReceiveJoinInvitation(MOConversationsManager *manager,
+                                                 const MOJoinInvitation &invitation) = 0;
+    // conversationsManager:didAcceptJoinInvitation:
+    virtual void
+    conversationsManagerDidAcceptJoinInvitation(MOConversationsManager *manager,
+                                                const MOJoinInvitation &invitation) = 0;
+    // conversationsManager:didFailAcceptingJoinInvitation:
+    virtual void
+    conversationsManagerDidFailAcceptingJoinInvitation(MOConversationsManager *manager,
+                                                       const MOJoinInvitation &invitation) = 0;
+    // conversationsManager:didDeclineJoinInvitation:
+    virtual void
+    conversationsManagerDidDeclineJoinInvitation(MOConversationsManager *manager,
+                                                 const MOJoinInvitation &invitation) = 0;
+    // conversationsManager:didFailDecliningJoinInvitation:
+    virtual void
+    conversationsManagerDidFailDecliningJoinInvitation(MOConversationsManager *manager,
+                                                       const MOJoinInvitation &invitation) = 0;
+};
+
+#endif // MOCONVERSATIONSMANAGERDELEGATE_H

@@ -1,0 +1,543 @@
+#include "moobjectsmanager.h"
+
+#include "mobjectsender.h"
+#include "mobjectsmanager.h"
+#include "mobjecttransfer.h"
+#include "mobjecttransfergroup.h"
+#include "mobjecttransferrequest.h"
+#include "moconstants.h"
+#include "moobjectmodeltypes_p.h"
+#include "moobjectsmanager_p.h"
+#include "mosingleton_p.h"
+#include "mostrongnsobjectcontainer.h"
+#include "mqbindings.h"
+#include "tolvoappimpl.h"
+
+#include <QCoreApplication>
+#include <QDebug>
+#include <QDir>
+#include <QDirIterator>
+#include <QFileInfo>
+#include <QThread>
+
+namespace {
+
+void assertMainThread()
+{
+    Q_ASSERT(QThread::currentThread() == QCoreApplication::instance()->thread());
+}
+
+// The request type of a transfer: what a directory transfer gives its members, otherwise the
+// action the manager set; 0 when neither is set.
+int requestType(const MOObjectTransfer &transfer)
+{
+    const MObjectTransferRequest request = transfer.cxxTransfer().transferRequest();
+    const QVariant type = request.attribute(MObjectTransferRequest::RequestType);
+    if (type.isValid())
+        return type.toInt();
+    return request.action();
+}
+
+// Transfers and local copies. The objects manager offers these operations when it carries its
+// transfer and local-copy layer; otherwise transfers go to its engine directly, as that layer
+// would send them, and local-copy calls are refused with a warning.
+
+template<class Manager>
+auto scheduleTransfer(Manager *manager, const MObjectTransferRequest &request, int)
+    -> decltype(manager->transferObject(request), void())
+{
+    manager->transferObject(request);
+}
+
+template<class Manager>
+void scheduleTransfer(Manager *manager, const MObjectTransferRequest &request, long)
+{
+    MObjectSender *sender = manager->objectSender();
+    if (!sender) {
+        qWarning() << "MOObjectsManager: transfers are not started";
+        return;
+    }
+    if (request.direction() == 0 && QFileInfo(request.sourcePath()).isDir()) {
+        qWarning() << "MOObjectsManager::transferObject cannot transfer dir" << request.sourcePath()
+                   << ": use transferDirectory";
+        return;
+    }
+    MObjectTransferRequest scheduled = request;
+    scheduled.setAction(request.direction() == 0 ? Tolvo::UploadObject : Tolvo::DownloadObject);
+    sender->scheduleTransfer(scheduled);
+}
+
+template<class Manager>
+auto scheduleDirectory(Manager *manager, const MObjectTransferRequest &request, int)
+    -> decltype(manager->transferDirectory(request), void())
+{
+    manager->transferDirectory(request);
+}
+
+template<class Manager>
+void scheduleDirectory(Manager *manager, const MObjectTransferRequest &request, long)
+{
+    MObjectSender *sender = manager->objectSender();
+    if (!sender) {
+        qWarning() << "MOObjectsManager: transfers are not started";
+        return;
+    }
+    const QString source = QDir(request.sourcePath()).absolutePath();
+    if (request.direction() != 0 || !QFileInfo(source).isDir()) {
+        qWarning() << "Unexpected non-directory source for transfer request (" << source << ")";
+        return;
+    }
+    QList<MObjectTransferRequest> members;
+    QDirIterator it(source, QDir::Files | QDir::NoSymLinks | QDir::Readable | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString file = it.next();
+        const QString remote =
+            QDir::cleanPath(QLatin1Char('/') + request.destinationPath() + QLatin1Char('/') +
+                            QDir(source).relativeFilePath(file));
+        MObjectTransferRequest member(file, remote, 0);
+        member.setAttribute(MObjectTransferRequest::RequestType,
+                            QVariant::fromValue(Tolvo::UploadObject));
+        members.append(member);
+    }
+    if (!members.isEmpty())
+        sender->scheduleTransferGroup(members, request, QDir(source).path());
+}
+
+#define MO_ENGINE_CONTROL(NAME, ENGINE_NAME, TYPE)                                                 \
+    template<class Manager>                                                                        \
+    auto NAME(Manager *manager, const TYPE &value, int)->decltype(manager->NAME(value), void())    \
+    {                                                                                              \
+        manager->NAME(value);                                                                      \
+    }                                                                                              \
+    template<class Manager> void NAME(Manager *manager, const TYPE &value, long)                   \
+    {                                                                                              \
+        if (MObjectSender *sender = manager->objectSender())                                       \
+            sender->ENGINE_NAME(value);                                                            \
+        else                                                                                       \
+            qWarning() << "MOObjectsManager: transfers are not started";                           \
+    }
+
+MO_ENGINE_CONTROL(cancelTransfer, cancelTransfer, MObjectTransfer)
+MO_ENGINE_CONTROL(pauseTransfer, pauseTransfer, MObjectTransfer)
+MO_ENGINE_CONTROL(resumeTransfer, resumeTransfer, MObjectTransfer)
+MO_ENGINE_CONTROL(cancelGroup, cancelGroup, MObjectTransferGroup)
+MO_ENGINE_CONTROL(pauseGroup, pauseGroup, MObjectTransferGroup)
+MO_ENGINE_CONTROL(resumeGroup, resumeGroup, MObjectTransferGroup)
+#undef MO_ENGINE_CONTROL
+
+// Operations of the local-copy layer and the live updates, invoked by name.
+bool invokeCore(QObject *core, const char *method, QGenericArgument a = QGenericArgument(),
+                QGenericArgument b = QGenericArgument())
+{
+    if (QMetaObject::invokeMethod(core, method, Qt::DirectConnection, a, b))
+        return true;
+    qWarning() << "MOObjectsManager: the objects manager cannot" << method;
+    return false;
+}
+
+template<class Manager>
+auto uncacheObject(Manager *manager, const QString &path, int)
+    -> decltype(manager->uncacheObject(path, false))
+{
+    return manager->uncacheObject(path, false);
+}
+
+template<class Manager> bool uncacheObject(Manager *, const QString &, long)
+{
+    qWarning() << "MOObjectsManager: the objects manager keeps no local copies";
+    return false;
+}
+
+} // namespace
+
+MOObjectsManagerPrivate::MOObjectsManagerPrivate(MOObjectsManager *q)
+    : q_ptr(q)
+    , bridge(new ObjectsManagerBridge(q))
+    , center(new MONotificationCenter)
+{}
+
+MObjectsManager *MOObjectsManagerPrivate::core()
+{
+    if (MObjectsManager *connected = bridge->core())
+        return connected;
+    TolvoApp *app = TolvoApp::instance();
+    MObjectsManager *manager = app && app->isInitialized() ? app->objectsManager() : nullptr;
+    if (!bridge->connectToCore(manager)) {
+        qWarning() << "MOObjectsManager: the core is not initialised yet";
+        return nullptr;
+    }
+    return manager;
+}
+
+void MOObjectsManagerPrivate::postTransferNotification(const QString &name,
+                                                       const MOObjectTransfer &transfer,
+                                                       const QString &domain, const MOError &error)
+{
+    QVariantMap userInfo;
+    userInfo.insert(MOObjectTransferKey, QVariant::fromValue(transfer));
+    userInfo.insert(MOObjectTransferRequestTypeKey, requestType(transfer));
+    userInfo.insert(kMOObjectsDomainKey, domain);
+    if (!error.isNull())
+        userInfo.insert(MOObjectTransferErrorKey, QVariant::fromValue(error));
+    assertMainThread();
+    center->postNotificationName(name, q_ptr, userInfo);
+}
+
+void MOObjectsManagerPrivate::post(const QString &name, QVariantMap userInfo,
+                                   const QVariant &userData)
+{
+    if (userData.isValid())
+        userInfo.insert(MOObjectsManagerUserDataKey, userData);
+    assertMainThread();
+    center->postNotificationName(name, q_ptr, userInfo);
+}
+
+MOObjectsManager::MOObjectsManager()
+    : d_ptr(new MOObjectsManagerPrivate(this))
+{
+    registerObjectModelTypes();
+    d_ptr->core();
+}
+
+MOObjectsManager::~MOObjectsManager() = default;
+
+MOObjectsManager *MOObjectsManager::sharedInstance()
+{
+    return MOSingleton<MOObjectsManager>::instance();
+}
+
+MONotificationCenter *MOObjectsManager::notificationCenter() const
+{
+    return d_func()->center.data();
+}
+
+void MOObjectsManager::start()
+{
+    if (MObjectsManager *core = d_func()->core())
+        core->start();
+}
+
+void MOObjectsManager::startLiveUpdates()
+{
+    if (MObjectsManager *core = d_func()->core())
+        invokeCore(core, "startLiveUpdatesMonitor");
+}
+
+MOObjectsManagerHierarchyDelegate *MOObjectsManager::hierarchyDelegate() const
+{
+    return d_func()->hierarchyDelegate.get();
+}
+
+void MOObjectsManager::setHierarchyDelegate(MOObjectsManagerHierarchyDelegate *delegate)
+{
+    d_func()->hierarchyDelegate.set(delegate);
+}
+
+MOObjectsManagerCacheDelegate *MOObjectsManager::cacheDelegate() const
+{
+    return d_func()->cacheDelegate.get();
+}
+
+void MOObjectsManager::setCacheDelegate(MOObjectsManagerCacheDelegate *delegate)
+{
+    d_func()->cacheDelegate.set(delegate);
+}
+
+void MOObjectsManager::listObjectsAtPath(const QString &path, bool force, const QVariant &userData)
+{
+    if (MObjectsManager *core = d_func()->core())
+        core->listObjects(path, force, MOStrongNSObjectContainer::wrap(userData));
+}
+
+void MOObjectsManager::fetchInfoForObjectAtPath(const QString &path, const QVariant &userData)
+{
+    if (MObjectsManager *core = d_func()->core())
+        core->fetchInfo(path, MOStrongNSObjectContainer::wrap(userData));
+}
+
+void MOObjectsManager::deleteObject(const MOStorageObject &object, const QVariant &userData)
+{
+    // One separator between base path and label, whatever the base path ends with.
+    deleteObjectAtPath(QDir::cleanPath(object.basePath() + QLatin1Char('/') + object.label()),
+                       userData);
+}
+
+void MOObjectsManager::deleteObjectAtPath(const QString &path, const QVariant &userData)
+{
+    if (MObjectsManager *core = d_func()->core())
+        core->deleteObject(path, MOStrongNSObjectContainer::wrap(userData));
+}
+
+void MOObjectsManager::deleteObjectsAtPaths(const QStringList &paths, const QVariant &userData)
+{
+    if (MObjectsManager *core = d_func()->core())
+        core->deleteObjects(paths, MOStrongNSObjectContainer::wrap(userData));
+}
+
+void MOObjectsManager::createDirectoryAtPath(const QString &path, const QVariant &userData)
+{
+    if (MObjectsManager *core = d_func()->core())
+        core->createDirectory(path, MOStrongNSObjectContainer::wrap(userData));
+}
+
+void MOObjectsManager::renameObjectAtPath(const QString &source, const QString &toPath,
+                                          const QVariant &userData)
+{
+    if (MObjectsManager *core = d_func()->core())
+        core->renameObject(source, toPath, MOStrongNSObjectContainer::wrap(userData));
+}
+
+void MOObjectsManager::doCopyObjectAtPath(const QString &source, const QString &toPath,
+                                          const QVariant &userData)
+{
+    if (MObjectsManager *core = d_func()->core())
+        core->copyObject(source, toPath, MOStrongNSObjectContainer::wrap(userData));
+}
+
+void MOObjectsManager::getShareLinkForObject(const QString &path, const QVariant &userData)
+{
+    if (MObjectsManager *core = d_func()->core())
+        core->getShareLink(path, MOStrongNSObjectContainer::wrap(userData));
+}
+
+void MOObjectsManager::revokeShareLinkForToken(const QString &token, const QVariant &userData)
+{
+    if (MObjectsManager *core = d_func()->core())
+        core->revokeShareLink(token, MOStrongNSObjectContainer::wrap(userData));
+}
+
+void MOObjectsManager::getShareLinksListWithLimit(int limit, int offset, const QVariant &userData)
+{
+    if (MObjectsManager *core = d_func()->core())
+        core->getShareLinksList(offset, limit, MOStrongNSObjectContainer::wrap(userData));
+}
+
+void MOObjectsManager::sendShareLinkByEmailWithShareLink(const QUrl &link, const QString &filename,
+                                                         const QStringList &emails,
+                                                         const QString &message)
+{
+    if (MObjectsManager *core = d_func()->core())
+        core->sendShareLinkByEmail(link.toString(), QFileInfo(filename).fileName(), emails,
+                                   message);
+}
+
+void MOObjectsManager::cacheObjectAtPath(const QString &path)
+{
+    if (MObjectsManager *core = d_func()->core())
+        invokeCore(core, "cacheObject", Q_ARG(QString, path));
+}
+
+bool MOObjectsManager::uncacheObjectAtPath(const QString &path)
+{
+    MObjectsManager *core = d_func()->core();
+    return core && uncacheObject(core, path, 0);
+}
+
+void MOObjectsManager::consolidateObjectAtPath(const QString &path)
+{
+    if (MObjectsManager *core = d_func()->core())
+        invokeCore(core, "consolidateObject", Q_ARG(QString, path), Q_ARG(bool, false));
+}
+
+void MOObjectsManager::openObjectAtPath(const QString &path, const QUrl &application)
+{
+    if (MObjectsManager *core = d_func()->core())
+        invokeCore(core, "openObject", Q_ARG(QString, path), Q_ARG(QUrl, NSURLToQUrl(application)));
+}
+
+QString MOObjectsManager::suggestedFilePathWithPath(const QString &path) const
+{
+    MObjectsManager *core = const_cast<MOObjectsManagerPrivate *>(d_func())->core();
+    return core ? core->suggestedFilePath(path) : QString();
+}
+
+void MOObjectsManager::transferObject(const MOObjectTransferRequest &request)
+{
+    if (MObjectsManager *core = d_func()->core())
+        scheduleTransfer(core, request.cxxTransferRequest(), 0);
+}
+
+void MOObjectsManager::transferDirectory(const MOObjectTransferRequest &request)
+{
+    if (MObjectsManager *core = d_func()->core())
+        scheduleDirectory(core, request.cxxTransferRequest(), 0);
+}
+
+void MOObjectsManager::cancelTransfer(const MOObjectTransfer &transfer)
+{
+    if (MObjectsManager *core = d_func()->core())
+        ::cancelTransfer(core, transfer.cxxTransfer(), 0);
+}
+
+void MOObjectsManager::pauseTransfer(const MOObjectTransfer &transfer)
+{
+    if (MObjectsManager *core = d_func()->core())
+        ::pauseTransfer(core, transfer.cxxTransfer(), 0);
+}
+
+void MOObjectsManager::resumeTransfer(const MOObjectTransfer &transfer)
+{
+    if (MObjectsManager *core = d_func()->core())
+        ::resumeTransfer(core, transfer.cxxTransfer(), 0);
+}
+
+void MOObjectsManager::cancelTransferGroup(const MOObjectTransferGroup &group)
+{
+    if (MObjectsManager *core = d_func()->core())
+        cancelGroup(core, group.cxxTransferGroup(), 0);
+}
+
+void MOObjectsManager::pauseTransferGroup(const MOObjectTransferGroup &group)
+{
+    if (MObjectsManager *core = d_func()->core())
+        pauseGroup(core, group.cxxTransferGroup(), 0);
+}
+
+void MOObjectsManager::resumeTransferGroup(const MOObjectTransferGroup &group)
+{
+    if (MObjectsManager *core = d_func()->core())
+        resumeGroup(core, group.cxxTransferGroup(), 0);
+}
+
+void MOObjectsManager::postTransferWillStartNotificationForState(const MOObjectTransfer &transfer,
+                                                                 const QString &domain)
+{
+    d_func()->postTransferNotification(MOObjectTransferWillStartNotification, transfer, domain);
+}
+
+void MOObjectsManager::postTransferDidStartNotificationForState(const MOObjectTransfer &transfer,
+                                                                const QString &domain)
+{
+    d_func()->postTransferNotification(MOObjectTransferDidStartNotification, transfer, domain);
+}
+
+void MOObjectsManager::postTransferDidResumeNotificationForState(const MOObjectTransfer &transfer,
+                                                                 const QString &domain)
+{
+    d_func()->postTransferNotification(MOObjectTransferDidResumeNotification, transfer, domain);
+}
+
+void MOObjectsManager::postTransferDidProgressNotificationForState(const MOObjectTransfer &transfer,
+                                                                   const QString &domain)
+{
+    d_func()->postTransferNotification(MOObjectTransferDidProgressNotification, transfer, domain);
+}
+
+void MOObjectsManager::postTransferDidPauseNotificationForState(const MOObjectTransfer &transfer,
+                                                                const QString &domain)
+{
+    d_func()->postTransferNotification(MOObjectTransferDidPauseNotification, transfer, domain);
+}
+
+void MOObjectsManager::postTransferDidFinishNotificationForState(const MOObjectTransfer &transfer,
+                                                                 const QString &domain)
+{
+    d_func()->postTransferNotification(MOObjectTransferDidFinishNotification, transfer, domain);
+}
+
+void MOObjectsManager::postTransferDidCancelNotificationForState(const MOObjectTransfer &transfer,
+                                                                 const QString &domain)
+{
+    d_func()->postTransferNotification(MOObjectTransferDidCancelNotification, transfer, domain);
+}
+
+void MOObjectsManager::postTransferDidFailNotificationForState(const MOObjectTransfer &transfer,
+                                                               const MOError &error,
+                                                               const QString &domain)
+{
+    d_func()->postTransferNotification(MOObjectTransferDidAbortNotification, transfer, domain,
+                                       error);
+}
+
+void MOObjectsManager::postObjectsReadyNotification(const QList<MOStorageObject> &objects,
+                                                    const QString &basePath,
+                                                    const QVariant &userData)
+{
+    d_func()->post(
+        MOObjectsListDidFetchNotification,
+        {{MOStorageObjectsListKey, QVariant::fromValue(objects)}, {MOObjectsBasePathKey, basePath}},
+        userData);
+}
+
+void MOObjectsManager::postObjectInfoReadyNotification(const MOStorageObject &object,
+                                                       const QVariant &userData)
+{
+    d_func()->post(MOObjectInfoDidFetchNotification,
+                   {{MOStorageObjectKey, QVariant::fromValue(object)}}, userData);
+}
+
+void MOObjectsManager::postObjectsAddedUpdateNotification(const QVariantMap &objects,
+                                                          const QVariant &userData)
+{
+    d_func()->post(MOObjectsAddedUpdateNotification, {{MOStorageObjectsMapKey, objects}}, userData);
+}
+
+void MOObjectsManager::postObjectsDeletedUpdateNotification(const QVariantMap &objects,
+                                                            const QVariant &userData)
+{
+    d_func()->post(MOObjectsDeletedUpdateNotification, {{MOStorageObjectsMapKey, objects}},
+                   userData);
+}
+
+void MOObjectsManager::postObjectRenamedUpdateNotification(const MOStorageObject &object,
+                                                           const MOStorageObject &originalObject,
+                                                           const QVariant &userData)
+{
+    d_func()->post(MOObjectRenamedUpdateNotification,
+                   {{MOStorageObjectCurrent, QVariant::fromValue(object)},
+                    {MOStorageObjectOriginal, QVariant::fromValue(originalObject)}},
+                   userData);
+}
+
+void MOObjectsManager::postObjectCopiedUpdateNotification(const MOStorageObject &object,
+                                                          const MOStorageObject &originalObject,
+                                                          const QVariant &userData)
+{
+    d_func()->post(MOObjectCopiedUpdateNotification,
+                   {{MOStorageObjectCurrent, QVariant::fromValue(object)},
+                    {MOStorageObjectOriginal, QVariant::fromValue(originalObject)}},
+                   userData);
+}
+
+void MOObjectsManager::postObjectsUpdatedPairsNotification(const QVariantMap &pairs,
+                                                           const QVariant &userData)
+{
+    d_func()->post(MOObjectsModifiedUpdateNotification, {{MOObjectsPairsKey, pairs}}, userData);
+}
+
+void MOObjectsManager::postObjectShareLinkNotificationWithURL(const QUrl &url,
+                                                              const MOStorageObject &object,
+                                                              const QVariant &userData)
+{
+    d_func()->post(
+        MOObjectsDidGetShareLinkNotification,
+        {{MOObjectShareLinkURLKey, url}, {MOStorageObjectKey, QVariant::fromValue(object)}},
+        userData);
+}
+
+void MOObjectsManager::postObjectShareLinksListNotificationWithArray(
+    const QList<MOShareLink> &links, const QVariant &userData)
+{
+    d_func()->post(MOObjectsDidGetShareLinksListNotification,
+                   {{MOObjectShareLinksListKey, QVariant::fromValue(links)}}, userData);
+}
+
+void MOObjectsManager::postObjectShareLinkRevokedWithShareLink(const MOShareLink &link,
+                                                               const QVariant &userData)
+{
+    d_func()->post(MOObjectsDidGetShareLinkRevokedNotification,
+                   {{MOObjectShareLinkRevokedKey, QVariant::fromValue(link)}}, userData);
+}
+
+void MOObjectsManager::postObjectShareLinkEmailsSentWithFilename(const QString &filename,
+                                                                 const QStringList &rcpts,
+                                                                 const QStringList &errors,
+                                                                 const QVariant &userData)
+{
+    const QVariantMap sent{{QStringLiteral("filename"), filename},
+                           {QStringLiteral("rcpts"), rcpts},
+                           {QStringLiteral("errors"), errors}};
+    d_func()->post(MOObjectsDidSendShareLinkViaEmailNotification,
+                   {{MOObjectShareLinkEmailsSentKey, sent}}, userData);
+}

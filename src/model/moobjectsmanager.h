@@ -1,0 +1,133 @@
+#ifndef MOOBJECTSMANAGER_H
+#define MOOBJECTSMANAGER_H
+
+#include <QList>
+#include <QObject>
+#include <QScopedPointer>
+#include <QString>
+#include <QStringList>
+#include <QUrl>
+#include <QVariant>
+
+#include "moerror.h"
+#include "moobjectsmanagerdelegates.h"
+#include "moobjecttransfer.h"
+#include "moobjecttransfergroup.h"
+#include "moobjecttransferrequest.h"
+#include "mosharelink.h"
+#include "mostorageobject.h"
+
+class MONotificationCenter;
+class MOObjectsManagerPrivate;
+
+// The interface's door to the remote store: listings, metadata, changes, share links, local
+// copies and transfers. Calls return at once; answers come later on the main thread, as
+// notifications on notificationCenter() (object: this facade) or as delegate calls. userData
+// given with a call comes back unchanged with its answer, under "MOObjectsManagerUserDataKey"
+// (left out when invalid). Main thread only.
+class MOObjectsManager : public QObject
+{
+    Q_OBJECT
+public:
+    ~MOObjectsManager() override;
+
+    static MOObjectsManager *sharedInstance();
+
+    MONotificationCenter *notificationCenter() const;
+
+    // Starts the core's objects manager after sign-in: its transfer engine and local copies.
+    void start();
+    // Turns on the periodic check for remote changes ("MOObjects...UpdateNotification").
+    void startLiveUpdates();
+
+    MOObjectsManagerHierarchyDelegate *hierarchyDelegate() const;
+    // Not owned; a delegate that is a QObject is forgotten when it is destroyed.
+    void setHierarchyDelegate(MOObjectsManagerHierarchyDelegate *delegate);
+    MOObjectsManagerCacheDelegate *cacheDelegate() const;
+    void setCacheDelegate(MOObjectsManagerCacheDelegate *delegate);
+
+    void listObjectsAtPath(const QString &path, bool force, const QVariant &userData);
+    void fetchInfoForObjectAtPath(const QString &path, const QVariant &userData);
+    void deleteObject(const MOStorageObject &object, const QVariant &userData);
+    void deleteObjectAtPath(const QString &path, const QVariant &userData);
+    void deleteObjectsAtPaths(const QStringList &paths, const QVariant &userData);
+    // Not answered: the new folder arrives as a live update.
+    void createDirectoryAtPath(const QString &path, const QVariant &userData);
+    // Not answered: the change arrives as a live update.
+    void renameObjectAtPath(const QString &source, const QString &toPath, const QVariant &userData);
+    void doCopyObjectAtPath(const QString &source, const QString &toPath, const QVariant &userData);
+    void getShareLinkForObject(const QString &path, const QVariant &userData);
+    void revokeShareLinkForToken(const QString &token, const QVariant &userData);
+    void getShareLinksListWithLimit(int limit, int offset, const QVariant &userData);
+    // Only the last component of filename is sent.
+    void sendShareLinkByEmailWithShareLink(const QUrl &link, const QString &filename,
+                                           const QStringList &emails, const QString &message);
+
+    // For a path the core has listed; another is refused with a warning.
+    void cacheObjectAtPath(const QString &path);
+    // False when there is no local copy of path.
+    bool uncacheObjectAtPath(const QString &path);
+    void consolidateObjectAtPath(const QString &path);
+    // An empty application URL opens with the default application.
+    void openObjectAtPath(const QString &path, const QUrl &application = QUrl());
+    // A free remote path for path, by a numeric suffix; null when there is none.
+    QString suggestedFilePathWithPath(const QString &path) const;
+
+    void transferObject(const MOObjectTransferRequest &request);
+    void transferDirectory(const MOObjectTransferRequest &request);
+    void cancelTransfer(const MOObjectTransfer &transfer);
+    void pauseTransfer(const MOObjectTransfer &transfer);
+    void resumeTransfer(const MOObjectTransfer &transfer);
+    void cancelTransferGroup(const MOObjectTransferGroup &group);
+    void pauseTransferGroup(const MOObjectTransferGroup &group);
+    void resumeTransferGroup(const MOObjectTransferGroup &group);
+
+    // The posting methods: each posts one notification on notificationCenter().
+    void postTransferWillStartNotificationForState(const MOObjectTransfer &transfer,
+                                                   const QString &domain);
+    void postTransferDidStartNotificationForState(const MOObjectTransfer &transfer,
+                                                  const QString &domain);
+    void postTransferDidResumeNotificationForState(const MOObjectTransfer &transfer,
+                                                   const QString &domain);
+    void postTransferDidProgressNotificationForState(const MOObjectTransfer &transfer,
+                                                     const QString &domain);
+    void postTransferDidPauseNotificationForState(const MOObjectTransfer &transfer,
+                                                  const QString &domain);
+    void postTransferDidFinishNotificationForState(const MOObjectTransfer &transfer,
+                                                   const QString &domain);
+    void postTransferDidCancelNotificationForState(const MOObjectTransfer &transfer,
+                                                   const QString &domain);
+    void postTransferDidFailNotificationForState(const MOObjectTransfer &transfer,
+                                                 const MOError &error, const QString &domain);
+    void postObjectsReadyNotification(const QList<MOStorageObject> &objects,
+                                      const QString &basePath, const QVariant &userData);
+    void postObjectInfoReadyNotification(const MOStorageObject &object, const QVariant &userData);
+    // objects: base path -> the objects of that folder, in order.
+    void postObjectsAddedUpdateNotification(const QVariantMap &objects, const QVariant &userData);
+    void postObjectsDeletedUpdateNotification(const QVariantMap &objects, const QVariant &userData);
+    void postObjectRenamedUpdateNotification(const MOStorageObject &object,
+                                             const MOStorageObject &originalObject,
+                                             const QVariant &userData);
+    void postObjectCopiedUpdateNotification(const MOStorageObject &object,
+                                            const MOStorageObject &originalObject,
+                                            const QVariant &userData);
+    // pairs: old path -> [the object before, the object after].
+    void postObjectsUpdatedPairsNotification(const QVariantMap &pairs, const QVariant &userData);
+    void postObjectShareLinkNotificationWithURL(const QUrl &url, const MOStorageObject &object,
+                                                const QVariant &userData);
+    void postObjectShareLinksListNotificationWithArray(const QList<MOShareLink> &links,
+                                                       const QVariant &userData);
+    void postObjectShareLinkRevokedWithShareLink(const MOShareLink &link, const QVariant &userData);
+    void postObjectShareLinkEmailsSentWithFilename(const QString &filename,
+                                                   const QStringList &rcpts,
+                                                   const QStringList &errors,
+                                                   const QVariant &userData);
+
+private:
+    MOObjectsManager();
+    template<class T> friend class MOSingleton;
+    Q_DECLARE_PRIVATE(MOObjectsManager)
+    QScopedPointer<MOObjectsManagerPrivate> d_ptr;
+};
+
+#endif // MOOBJECTSMANAGER_H

@@ -1,0 +1,51 @@
+#ifndef MOOBJECTSMANAGERDELEGATES_H
+#define MOOBJECTSMANAGERDELEGATES_H
+
+#include <QString>
+#include <QVariant>
+
+class MOError;
+class MOObjectsManager;
+class MOStorageObject;
+
+// Hears of failures that concern one path of the remote hierarchy. Calls come on the main
+// thread with the user data of the call that caused them.
+class MOObjectsManagerHierarchyDelegate
+{
+public:
+    virtual ~MOObjectsManagerHierarchyDelegate() = default;
+
+    // objectsManager:didFailForPath:error:userData: a listed path the service does not know
+    // (kMObjectsFetchingDomain, code 0).
+    virtual void objectsManagerDidFailForPathErrorUserData(MOObjectsManager *manager,
+                                                           const QString &path,
+                                                           const MOError &error,
+                                                           const QVariant &userData) = 0;
+    // objectsManager:didFetchObject:userData: not sent at present.
+    virtual void objectsManagerDidFetchObjectUserData(MOObjectsManager *manager,
+                                                      const MOStorageObject &object,
+                                                      const QVariant &userData)
+    {}
+    // objectsManager:didCopyObject:toObject:userData: not sent at present; copies are
+    // posted as "MOObjectCopiedUpdateNotification".
+    virtual void objectsManagerDidCopyObjectToObjectUserData(MOObjectsManager *manager,
+                                                             const MOStorageObject &object,
+                                                             const MOStorageObject &copy,
+                                                             const QVariant &userData)
+    {}
+};
+
+// Hears about the local copies of remote files.
+class MOObjectsManagerCacheDelegate
+{
+public:
+    virtual ~MOObjectsManagerCacheDelegate() = default;
+
+    // objectOpened: not sent at present.
+    virtual void objectOpened(const MOStorageObject &object) {}
+    // objectCacheError:error: the local copy of path could not be opened
+    // (kMObjectsCachingDomain, code 813 when no application took it).
+    virtual void objectCacheErrorError(const QString &path, const MOError &error) {}
+};
+
+#endif // MOOBJECTSMANAGERDELEGATES_H

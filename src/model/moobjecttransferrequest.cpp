@@ -1,0 +1,115 @@
+#include "moobjecttransferrequest.h"
+
+#include "mobjecttransferrequest.h"
+#include "mostrongnsobjectcontainer.h"
+
+#include <QVariantMap>
+
+class MOObjectTransferRequestPrivate : public QSharedData
+{
+public:
+    MObjectTransferRequest request;
+};
+
+MOObjectTransferRequest::MOObjectTransferRequest()
+    : d(new MOObjectTransferRequestPrivate)
+{
+    d->request.setUserData(MOStrongNSObjectContainer::wrap(QVariantMap()));
+}
+
+MOObjectTransferRequest::MOObjectTransferRequest(const QString &sourcePath,
+                                                 const QString &destinationPath, qint64 direction)
+    : MOObjectTransferRequest()
+{
+    d->request.setSourcePath(sourcePath);
+    d->request.setDestinationPath(destinationPath);
+    d->request.setDirection(int(direction));
+    d->request.setOverwriteStrategy(2);
+}
+
+MOObjectTransferRequest::MOObjectTransferRequest(const MObjectTransferRequest &request)
+    : d(new MOObjectTransferRequestPrivate)
+{
+    d->request = request;
+}
+
+MOObjectTransferRequest::MOObjectTransferRequest(const MOObjectTransferRequest &other) = default;
+MOObjectTransferRequest &
+MOObjectTransferRequest::operator=(const MOObjectTransferRequest &other) = default;
+MOObjectTransferRequest::~MOObjectTransferRequest() = default;
+
+MOObjectTransferRequest MOObjectTransferRequest::objectTransferRequestWithCXXObjectTransferRequest(
+    const MObjectTransferRequest &request)
+{
+    return MOObjectTransferRequest(request);
+}
+
+QString MOObjectTransferRequest::sourcePath() const
+{
+    return d->request.sourcePath();
+}
+
+QString MOObjectTransferRequest::destinationPath() const
+{
+    return d->request.destinationPath();
+}
+
+void MOObjectTransferRequest::setDestinationPath(const QString &destinationPath)
+{
+    d->request.setDestinationPath(destinationPath);
+}
+
+qint64 MOObjectTransferRequest::direction() const
+{
+    return d->request.direction();
+}
+
+void MOObjectTransferRequest::setDirection(qint64 direction)
+{
+    d->request.setDirection(int(direction));
+}
+
+qint64 MOObjectTransferRequest::overwriteStrategy() const
+{
+    return d->request.overwriteStrategy();
+}
+
+void MOObjectTransferRequest::setOverwriteStrategy(qint64 strategy)
+{
+    d->request.setOverwriteStrategy(int(strategy));
+}
+
+bool MOObjectTransferRequest::shouldCache() const
+{
+    return d->request.shouldCache();
+}
+
+void MOObjectTransferRequest::setShouldCache(bool shouldCache)
+{
+    d->request.setShouldCache(shouldCache);
+}
+
+quint64 MOObjectTransferRequest::mode() const
+{
+    return quint64(uint(d->request.mode()));
+}
+
+void MOObjectTransferRequest::setMode(quint64 mode)
+{
+    d->request.setMode(int(mode));
+}
+
+QVariant MOObjectTransferRequest::userData() const
+{
+    return MOStrongNSObjectContainer::unwrap(d->request.userData());
+}
+
+void MOObjectTransferRequest::setUserData(const QVariant &userData)
+{
+    d->request.setUserData(MOStrongNSObjectContainer::wrap(userData));
+}
+
+MObjectTransferRequest MOObjectTransferRequest::cxxTransferRequest() const
+{
+    return d->request;
+}

@@ -1,0 +1,97 @@
+#include "mouserauthenticationmanager.h"
+
+#include "mosingleton_p.h"
+#include "mouserauthenticationmanager_p.h"
+#include "muserauthmanager.h"
+#include "tolvoappimpl.h"
+
+#include <QDebug>
+
+MOUserAuthenticationManagerPrivate::MOUserAuthenticationManagerPrivate(
+    MOUserAuthenticationManager *q)
+    : bridge(new _AuthManagerBridge(q))
+{}
+
+MUserAuthManager *MOUserAuthenticationManagerPrivate::core() const
+{
+    // Made before the core was initialised, the facade connects on its first call instead of
+    // staying deaf for good.
+    if (!bridge->connectToCore()) {
+        qWarning() << "MOUserAuthenticationManager: the core is not initialised yet";
+        return nullptr;
+    }
+    return TolvoApp::instance()->authManager();
+}
+
+MOUserAuthenticationManager::MOUserAuthenticationManager()
+    : d_ptr(new MOUserAuthenticationManagerPrivate(this))
+{
+    d_ptr->core();
+}
+
+MOUserAuthenticationManager::~MOUserAuthenticationManager() = default;
+
+MOUserAuthenticationManager *MOUserAuthenticationManager::sharedInstance()
+{
+    return MOSingleton<MOUserAuthenticationManager>::instance();
+}
+
+void MOUserAuthenticationManager::authenticateUser(const QString &user, const QString &password)
+{
+    if (MUserAuthManager *core = d_func()->core())
+        core->authenticateUser(user, password);
+}
+
+void MOUserAuthenticationManager::reload()
+{
+    if (MUserAuthManager *core = d_func()->core())
+        core->reload();
+}
+
+void MOUserAuthenticationManager::reset()
+{
+    if (MUserAuthManager *core = d_func()->core())
+        core->reset();
+}
+
+bool MOUserAuthenticationManager::isAuthenticated() const
+{
+    MUserAuthManager *core = d_func()->core();
+    return core && core->isAuthenticated();
+}
+
+MOUserAccount MOUserAuthenticationManager::account() const
+{
+    MUserAuthManager *core = d_func()->core();
+    return core ? MOUserAccount(core->account()) : MOUserAccount();
+}
+
+QString MOUserAuthenticationManager::username() const
+{
+    return d_func()->username;
+}
+
+void MOUserAuthenticationManager::setUsername(const QString &username)
+{
+    d_func()->username = username;
+}
+
+bool MOUserAuthenticationManager::isAuthorized() const
+{
+    return d_func()->authorized;
+}
+
+void MOUserAuthenticationManager::setIsAuthorized(bool authorized)
+{
+    d_func()->authorized = authorized;
+}
+
+MOUserAuthenticationManagerDelegate *MOUserAuthenticationManager::delegate() const
+{
+    return d_func()->delegate.get();
+}
+
+void MOUserAuthenticationManager::setDelegate(MOUserAuthenticationManagerDelegate *delegate)
+{
+    d_func()->delegate.set(delegate);
+}

@@ -1,0 +1,54 @@
+#ifndef MOUSERAUTHENTICATIONMANAGER_H
+#define MOUSERAUTHENTICATIONMANAGER_H
+
+#include <QObject>
+#include <QScopedPointer>
+#include <QString>
+
+#include "mouseraccount.h"
+#include "mouserauthenticationmanagerdelegate.h"
+
+class MOUserAuthenticationManagerPrivate;
+
+// The interface's door to signing in: sign in, reload the stored session, sign out. Outcomes
+// reach the delegate; a change of the account's sizes is posted as
+// "MOUserAccountSizesChangedNotification" on the default centre. Main thread only.
+class MOUserAuthenticationManager : public QObject
+{
+    Q_OBJECT
+public:
+    ~MOUserAuthenticationManager() override;
+
+    static MOUserAuthenticationManager *sharedInstance();
+
+    void authenticateUser(const QString &user, const QString &password);
+    // Starts from the stored credentials, or asks the delegate for new ones.
+    void reload();
+    // Signs out, or asks the delegate for credentials when nobody is signed in.
+    void reset();
+
+    // The API key is accepted (asked of the core on every call).
+    bool isAuthenticated() const;
+    // A new object for the signed-in user's account on every call.
+    MOUserAccount account() const;
+
+    // The user of the last sign-in or authorisation outcome.
+    QString username() const;
+    void setUsername(const QString &username);
+    // Set by the authorisation outcomes; sign-out leaves it alone.
+    bool isAuthorized() const;
+    void setIsAuthorized(bool authorized);
+
+    MOUserAuthenticationManagerDelegate *delegate() const;
+    // Not owned; a delegate that is a QObject is forgotten when it is destroyed.
+    void setDelegate(MOUserAuthenticationManagerDelegate *delegate);
+
+private:
+    MOUserAuthenticationManager();
+    template<class T> friend class MOSingleton;
+    friend class _AuthManagerBridge;
+    Q_DECLARE_PRIVATE(MOUserAuthenticationManager)
+    QScopedPointer<MOUserAuthenticationManagerPrivate> d_ptr;
+};
+
+#endif // MOUSERAUTHENTICATIONMANAGER_H

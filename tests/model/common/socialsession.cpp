@@ -1,0 +1,69 @@
+#include "socialsession.h"
+
+#include "mconversation.h"
+#include "mnetworkrequestmanager.h"
+#include "modeltestapplication.h"
+#include "muserauthmanager.h"
+#include "tolvo.h"
+#include "tolvoappimpl.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSignalSpy>
+#include <QTest>
+
+namespace SocialSession {
+
+const QString demoEmail = QStringLiteral("demo@kerlo.local");
+const QString demoPassword = QStringLiteral("lumarin-demo");
+const QString otherPassword = QStringLiteral("other-secret-1");
+
+QString start(KerloLocal *server, const QStringList &others)
+{
+    if (!server->start())
+        return QStringLiteral("kerlo-local did not start");
+    for (const QString &email : others) {
+        if (server->createUser(email, otherPassword).isEmpty())
+            return QStringLiteral("user %1 was not made").arg(email);
+    }
+    ModelTest::useTemporaryDataLocation();
+    if (!ModelTest::startApplication(*server, nullptr))
+        return QStringLiteral("the model layer did not start");
+    return signIn(demoEmail, demoPassword);
+}
+
+QString signIn(const QString &email, const QString &password)
+{
+    MUserAuthManager *auth = TolvoApp::instance()->authManager();
+    if (auth->isAuthenticated()) {
+        QSignalSpy signedOut(auth, &MUserAuthManager::logoutPerformed);
+        auth->reset();
+        if (!signedOut.count() && !signedOut.wait())
+            return QStringLiteral("sign-out failed");
+    }
+    QSignalSpy signedIn(auth, &MUserAuthManager::authorizationSuccess);
+    auth->authenticateUser(email, password);
+    return signedIn.wait() ? QString() : QStringLiteral("sign-in as %1 failed").arg(email);
+}
+
+MConversation conversationWith(const QString &email)
+{
+    bool ok = false;
+    const MNetworkRequest request = TolvoApp::instance()->createActionRequest(
+        QVariantMap{{QStringLiteral("users"), QStringList{email}},
+                    {QStringLiteral("name"), QString()}},
+        Tolvo::StartConversation, QVariant(), &ok);
+    if (!ok)
+        return MConversation();
+    const MNetworkReply reply =
+        TolvoApp::instance()->networkRequestManager()->sendSynchronousRequest(request, 10);
+    if (reply.statusCode() != 200)
+        return MConversation();
+    return MConversation(QJsonDocument::fromJson(reply.body())
+                             .object()
+                             .value(QStringLiteral("conversation"))
+                             .toObject()
+                             .toVariantMap());
+}
+
+} // namespace SocialSession
