@@ -57,8 +57,9 @@ MPreviewManager *MOPreviewManagerPrivate::core()
         qWarning() << "MOPreviewManager: the core is not initialised yet";
         return nullptr;
     }
-    // Deleted by the core's shut-down, with the other managers.
-    previews = new MPreviewManager;
+    // Deleted by the core's shut-down, with the other managers, or with the core application
+    // when the process ends without one.
+    previews = new MPreviewManager(app);
     app->registerShutdownableInstance(previews);
     QObject::connect(previews, &MPreviewManager::previewReadyForPath, &bridge,
                      &MOPreviewManagerBridge::bridgePreviewReadyForPath);
