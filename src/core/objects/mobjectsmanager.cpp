@@ -7,6 +7,7 @@
 #include "mnetworkrequestmanager.h"
 #include "mnotificationmanager.h"
 #include "mobjectsender.h"
+#include "mobjectsvirtualfilesystem.h"
 #include "muserauthmanager.h"
 #include "storageobjecttypes.h"
 #include "tolvoapp.h"
@@ -159,6 +160,8 @@ void MObjectsManager::start()
     connect(d->sender, &MObjectSender::transferGroupFinished, this,
             &MObjectsManager::transferGroupFinished);
     d->transfersThread.start();
+
+    d->vfs = new MObjectsVirtualFileSystem(this);
 }
 
 void MObjectsManager::shutdown()

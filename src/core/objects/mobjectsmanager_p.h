@@ -15,6 +15,7 @@ class MJsonRequestManager;
 class MNetworkReply;
 class MNetworkRequest;
 class MObjectSender;
+class MObjectsVirtualFileSystem;
 
 // Everything runs on the manager's thread, so the tables need no lock of their own.
 class MObjectsManagerPrivate
@@ -85,6 +86,8 @@ public:
     QMap<qint64, MObjectTransfer> pendingProgress;
     int progressTimerId = 0;
     MObjectSender *sender = nullptr;
+    // The local cache of opened files; a child of the manager, created by start().
+    MObjectsVirtualFileSystem *vfs = nullptr;
     bool started = false;
     bool senderStopping = false;
     QThread transfersThread;

@@ -1,0 +1,1102 @@
+#include "mobjectsvirtualfilesystem.h"
+#include "mobjectsvirtualfilesystem_p.h"
+
+#include "mabstractfileopener.h"
+#include "mfilenames.h"
+#include "mjsonrequestmanager.h"
+#include "mnetworkrequestmanager.h"
+#include "mobjectsvfsscanner.h"
+#include "tolvoapp.h"
+#include "tolvoappimpl.h"
+
+#include <QCryptographicHash>
+#include <QDataStream>
+#include <QDate>
+#include <QDateTime>
+#include <QDebug>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QFileSystemWatcher>
+#include <QSaveFile>
+#include <QTimer>
+#include <QTimerEvent>
+
+namespace {
+
+constexpr int FileChangeDelay = 300;
+constexpr int MissingFileDelay = 2000;
+constexpr int BinKeepDays = 4;
+constexpr int FirstCheckRetryDelay = 1000;
+constexpr int LastCheckRetryDelay = 30000;
+// Key length (4), both hashes, size, mtime and flags: the least an entry takes in the file.
+constexpr qint64 MinimumEntrySize = 4 + 2 * MFSINode::HashSize + 8 + 8 + 1;
+
+bool isUnder(const QString &path, const QString &folder)
+{
+    return path.startsWith(folder) &&
+           (path.size() == folder.size() || path.at(folder.size()) == QLatin1Char('/'));
+}
+
+bool holdsFiles(const QString &folder)
+{
+    QDirIterator files(folder, QDir::Files | QDir::Hidden | QDir::System,
+                       QDirIterator::Subdirectories);
+    return files.hasNext();
+}
+
+// The service answers "deleted" entries with an object, or with something empty for a path
+// it never knew.
+bool isEmptyValue(const QVariant &value)
+{
+    if (value.isNull())
+        return true;
+    switch (value.type()) {
+    case QVariant::String:
+        return value.toString().isEmpty();
+    case QVariant::Map:
+        return value.toMap().isEmpty();
+    case QVariant::List:
+        return value.toList().isEmpty();
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+MObjectsVirtualFileSystemPrivate::MObjectsVirtualFileSystemPrivate(MObjectsVirtualFileSystem *q)
+    : q_ptr(q)
+{}
+
+QString MObjectsVirtualFileSystemPrivate::objectsPath() const
+{
+    return root + QStringLiteral("/objects");
+}
+
+QString MObjectsVirtualFileSystemPrivate::localPath(const QString &path) const
+{
+    if (root.isEmpty() || path.contains(QChar(0)) || mPathHasParentComponent(path))
+        return QString();
+    const QString objects = objectsPath();
+    const QString local = isUnder(QDir::cleanPath(path), root)
+                              ? QDir::cleanPath(path)
+                              : QDir::cleanPath(objects + QLatin1Char('/') + path);
+    // Also refuses the cache's own files (root/index, the bin) named by a local path.
+    if (!isUnder(local, objects))
+        return QString();
+    return local;
+}
+
+QString MObjectsVirtualFileSystemPrivate::shadowPath(const QString &path) const
+{
+    const QString local = localPath(path);
+    if (local.isEmpty())
+        return QString();
+    return local.mid(objectsPath().size() + 1);
+}
+
+QString MObjectsVirtualFileSystemPrivate::listEntry(const QString &key)
+{
+    return QDir::cleanPath(QLatin1Char('/') + key);
+}
+
+bool MObjectsVirtualFileSystemPrivate::fileHash(const QString &path, QByteArray *hash)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    QCryptographicHash md5(QCryptographicHash::Md5);
+    if (!md5.addData(&file) || file.error() != QFileDevice::NoError)
+        return false;
+    *hash = md5.result();
+    return true;
+}
+
+bool MObjectsVirtualFileSystemPrivate::isExcludedLocked(const QString &key) const
+{
+    const QString entry = listEntry(key);
+    if (excludedPaths.contains(entry))
+        return true;
+    // A folder whose files are being written (a download into a new folder) is not new.
+    const QString prefix = entry + QLatin1Char('/');
+    for (const QString &excluded : excludedPaths) {
+        if (excluded.startsWith(prefix))
+            return true;
+    }
+    return false;
+}
+
+void MObjectsVirtualFileSystemPrivate::excludeLocked(const QStringList &paths)
+{
+    for (const QString &path : paths) {
+        const QString key = shadowPath(path);
+        if (!key.isEmpty())
+            excludedPaths.insert(listEntry(key));
+    }
+}
+
+void MObjectsVirtualFileSystemPrivate::includeLocked(const QStringList &paths)
+{
+    for (const QString &path : paths) {
+        const QString key = shadowPath(path);
+        if (!key.isEmpty())
+            excludedPaths.remove(listEntry(key));
+    }
+}
+
+void MObjectsVirtualFileSystemPrivate::watch(const QString &path)
+{
+    if (!watcher->addPath(path) && !watcher->files().contains(path) &&
+        !watcher->directories().contains(path))
+        qDebug() << "[MObjectsVFS : Error] Cannot watch for path" << path;
+}
+
+void MObjectsVirtualFileSystemPrivate::addLocked(const MStorageObject &object, bool consolidated,
+                                                 const QString &local)
+{
+    const QFileInfo info(local);
+    if (!info.isFile())
+        return;
+    const QString key = shadowPath(local);
+    excludedPaths.remove(listEntry(key));
+    MFSINode node;
+    node.indexedHash = MFSINode::hashFromHex(object.contentHash());
+    node.size = object.size();
+    node.mtime = object.lastModified().isValid() ? object.lastModified().toMSecsSinceEpoch()
+                                                 : info.lastModified().toMSecsSinceEpoch();
+    node.flags = consolidated ? MFSINode::Consolidated : 0;
+    index.insert(key, node);
+    stagingObjects.removeAll(listEntry(key));
+    watch(local);
+    // Files dropped next to it later are found by the folder's scan.
+    watch(info.path());
+}
+
+void MObjectsVirtualFileSystemPrivate::fileChangedLocked(const QString &path, bool force,
+                                                         Events *events)
+{
+    const QString local = localPath(path);
+    if (local.isEmpty())
+        return;
+    const QFileInfo info(local);
+    if (!info.exists())
+        return;
+    watch(local);
+    if (info.isDir()) {
+        qDebug() << "[MObjectsVFS : Debug] Is directory: skipping" << local;
+        return;
+    }
+    if (info.isBundle()) {
+        qDebug() << "[MObjectsVFS : Debug] Is bundle: skipping" << local;
+        return;
+    }
+    if (info.isSymLink()) {
+        qDebug() << "[MObjectsVFS : Debug] Is symlink: skipping" << local;
+        return;
+    }
+    const QString key = shadowPath(local);
+    if (isExcludedLocked(key)) {
+        qDebug() << "[MObjectsVFS : Debug] Path is excluded: skipping" << local;
+        return;
+    }
+    MFSINode node = index.value(key);
+    if (!force && info.lastModified().toMSecsSinceEpoch() <= node.mtime)
+        return;
+    QByteArray hash;
+    if (!fileHash(local, &hash)) {
+        // Looked at again on its next change.
+        qWarning() << "[MObjectsVFS : Warning] Cannot read file for change detection:" << local;
+        return;
+    }
+    if (hash == node.indexedHash) {
+        qDebug() << "[MObjectsVFS : Info] Path" << key
+                 << "=> File content did not change: no need for submission.";
+        return;
+    }
+    qDebug() << "[MObjectsVFS : Debug] Change detected: indexed hash =" << node.indexedHash.toHex()
+             << "new hash =" << hash.toHex();
+    // Until its upload is done; later saves are looked at once it is.
+    excludedPaths.insert(listEntry(key));
+    if (hash == node.stagingHash) {
+        qDebug() << "[MObjectsVFS : Debug] Staging hash already updated for" << key;
+        return;
+    }
+    node.stagingHash = hash;
+    node.flags &= ~MFSINode::Consolidated;
+    node.size = info.size();
+    index.insert(key, node);
+    if (!stagingObjects.contains(listEntry(key)))
+        stagingObjects.append(listEntry(key));
+    writeIndexLocked();
+    events->staged = true;
+}
+
+void MObjectsVirtualFileSystemPrivate::removeLocked(const QString &path, bool indexOnly,
+                                                    bool external, bool moveToBin, Events *events)
+{
+    const QString local = localPath(path);
+    if (local.isEmpty()) {
+        qWarning() << "[MObjectsVFS : Warning] Refusing to remove a path outside the cache:"
+                   << path;
+        return;
+    }
+    if (indexOnly)
+        index.remove(shadowPath(local));
+    else
+        removeEntryLocked(local, external, moveToBin, events);
+    events->removed.append({path, external});
+}
+
+void MObjectsVirtualFileSystemPrivate::removeEntryLocked(const QString &local, bool external,
+                                                         bool moveToBin, Events *events)
+{
+    const QString key = shadowPath(local);
+    const MFSINode node = index.take(key);
+    const QFileInfo info(local);
+    if (info.isDir() && !info.isSymLink()) {
+        const QFileInfoList entries = QDir(local).entryInfoList(
+            QDir::Dirs | QDir::Files | QDir::NoSymLinks | QDir::Readable | QDir::NoDotAndDotDot);
+        for (const QFileInfo &entry : entries) {
+            removeEntryLocked(entry.filePath(), external, moveToBin, events);
+            watcher->removePath(entry.filePath());
+        }
+        watcher->removePath(local);
+        // A staged edit kept above keeps its folder too.
+        if (!holdsFiles(local))
+            QDir(local).removeRecursively();
+        return;
+    }
+    if (!info.exists() && !info.isSymLink())
+        return;
+    watcher->removePath(local);
+    if (moveToBin) {
+        if (!this->moveToBin(local, node.indexedHash)) {
+            // Left where it is, it would pass for a file the user added and be uploaded again.
+            qWarning() << "[MObjectsVFS : Error] Cannot move to the bin, keeping it indexed:"
+                       << local;
+            index.insert(key, node);
+            watch(local);
+        }
+    } else if (!node.hasStagingHash()) {
+        QFile::remove(local);
+    } else {
+        // The edit is not on the service: it stays and is staged again.
+        index.remove(key);
+        excludedPaths.remove(listEntry(key));
+        fileChangedLocked(local, true, events);
+    }
+}
+
+bool MObjectsVirtualFileSystemPrivate::moveToBin(const QString &local, const QByteArray &hash)
+{
+    const QString folder = root + QLatin1Char('/') + QStringLiteral("deleted") + QLatin1Char('/') +
+                           QDate::currentDate().toString(Qt::ISODate);
+    if (!QDir().mkpath(folder))
+        return false;
+    const QFileInfo info(local);
+    const QString stem = folder + QLatin1Char('/') + info.baseName() + QLatin1Char(' ') +
+                         QString::fromLatin1(hash.toHex());
+    const QString suffix = QLatin1Char('.') + info.completeSuffix();
+    QString target = stem + suffix;
+    // Two files of one name and content binned on one day each keep their own copy.
+    for (int n = 2; QFileInfo::exists(target) || QFileInfo(target).isSymLink(); ++n)
+        target = stem + QLatin1Char(' ') + QString::number(n) + suffix;
+    return QFile::rename(local, target);
+}
+
+void MObjectsVirtualFileSystemPrivate::consolidateLocked(const QString &key, const QByteArray &hash,
+                                                         Events *events)
+{
+    auto it = index.find(key);
+    if (it == index.end()) {
+        qWarning() << "Cannot find object in index for consolidation. Path:" << key;
+        return;
+    }
+    if (it->isConsolidated())
+        return;
+    if (!hash.isEmpty()) {
+        it->indexedHash = hash;
+    } else if (!it->hasStagingHash()) {
+        qWarning() << "[MObjectsVFS : Warning] Staging hash is empty for object" << key
+                   << ": unacceptable";
+        return;
+    } else {
+        it->indexedHash = it->stagingHash;
+    }
+    it->stagingHash = QByteArray(MFSINode::HashSize, '\0');
+    it->flags |= MFSINode::Consolidated;
+    stagingObjects.removeAll(listEntry(key));
+    events->consolidated.append(key);
+    writeIndexLocked();
+}
+
+void MObjectsVirtualFileSystemPrivate::writeIndexLocked()
+{
+    if (root.isEmpty())
+        return;
+    // A crash or a full disk while writing leaves the previous file whole.
+    QSaveFile file(root + QStringLiteral("/index"));
+    if (!file.open(QIODevice::WriteOnly)) {
+        qCritical() << "[MObjectsVFS : Error] Cannot write index file:" << file.errorString();
+        return;
+    }
+    QDataStream stream(&file);
+    stream.setVersion(QDataStream::Qt_5_3);
+    stream << IndexMagic << IndexVersion << qint32(index.size());
+    for (auto it = index.constBegin(); it != index.constEnd(); ++it)
+        stream << it.key() << it.value();
+    if (stream.status() != QDataStream::Ok || !file.commit())
+        qCritical() << "[MObjectsVFS : Error] Cannot write index file:" << file.errorString();
+}
+
+void MObjectsVirtualFileSystemPrivate::setIndexAside(const QString &reason)
+{
+    const QString path = root + QStringLiteral("/index");
+    const QString aside =
+        path + QStringLiteral(".damaged-") +
+        QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMddTHHmmsszzz"));
+    qCritical().noquote() << "[MObjectsVFS : Error]" << reason << "Index file set aside as"
+                          << aside;
+    if (!QFile::rename(path, aside))
+        qCritical() << "[MObjectsVFS : Error] Cannot set the index file aside:" << path;
+}
+
+bool MObjectsVirtualFileSystemPrivate::readIndexLocked(Events *events)
+{
+    if (root.isEmpty())
+        return false;
+    QFile file(root + QStringLiteral("/index"));
+    if (!file.open(QIODevice::ReadOnly)) {
+        qCritical() << "[MObjectsVFS : Error] Cannot read index file:" << file.errorString();
+        return false;
+    }
+    if (file.size() == 0)
+        return false;
+    QDataStream stream(&file);
+    stream.setVersion(QDataStream::Qt_5_3);
+    qint32 magic = 0;
+    qint16 version = 0;
+    qint32 count = 0;
+    stream >> magic;
+    if (magic != IndexMagic) {
+        qCritical("Unexpected magic. Cannot load from index file.");
+        file.close();
+        // What is in memory is written in its place.
+        setIndexAside(QStringLiteral("Unexpected magic."));
+        writeIndexLocked();
+        return false;
+    }
+    stream >> version >> count;
+    // Entries read before any damage are kept; a count the file cannot hold is damage too.
+    QMap<QString, MFSINode> entries;
+    bool damaged = stream.status() != QDataStream::Ok || count < 0 ||
+                   count > (file.size() - file.pos()) / MinimumEntrySize;
+    for (qint32 i = 0; !damaged && i < count; ++i) {
+        QString key;
+        MFSINode node;
+        stream >> key >> node;
+        if (stream.status() != QDataStream::Ok) {
+            damaged = true;
+        } else if (key.isEmpty() || shadowPath(key) != key) {
+            qWarning() << "[MObjectsVFS : Warning] Dropping an index entry with a bad key:" << key;
+        } else {
+            entries.insert(key, node);
+        }
+    }
+    if (!damaged && !stream.atEnd())
+        damaged = true;
+    file.close();
+    if (damaged)
+        setIndexAside(QStringLiteral("Damaged index file: %1 of %2 entries read.")
+                          .arg(entries.size())
+                          .arg(count));
+
+    index.clear();
+    stagingObjects.clear();
+    QStringList changed;
+    for (auto it = entries.constBegin(); it != entries.constEnd(); ++it) {
+        const QString local = localPath(it.key());
+        if (!QFileInfo(local).isFile()) {
+            qDebug() << "[MObjectsVFS : Debug] Path" << it.key() << "disappeared: skipping";
+            continue;
+        }
+        QByteArray hash;
+        if (!fileHash(local, &hash)) {
+            // Kept as it was; its next change is looked at.
+            qWarning() << "[MObjectsVFS : Warning] Cannot read cached file:" << local;
+        } else if (hash != it->indexedHash) {
+            qDebug() << "[MObjectsVFS : Debug] File" << local << "has new hash: notifying change.";
+            changed.append(local);
+        }
+        if (!it->isConsolidated())
+            stagingObjects.append(listEntry(it.key()));
+        index.insert(it.key(), it.value());
+    }
+    // Watched in two calls rather than one per file: a large cache loads much faster.
+    QStringList watched;
+    QSet<QString> folders;
+    for (auto it = index.constBegin(); it != index.constEnd(); ++it) {
+        const QString local = localPath(it.key());
+        watched.append(local);
+        folders.insert(QFileInfo(local).path());
+    }
+    const QStringList refused = watcher->addPaths(watched + folders.values());
+    if (!refused.isEmpty()) {
+        const QStringList watching = watcher->files() + watcher->directories();
+        const QSet<QString> known(watching.cbegin(), watching.cend());
+        for (const QString &path : refused) {
+            if (!known.contains(path))
+                qDebug() << "[MObjectsVFS : Error] Cannot watch for path" << path;
+        }
+    }
+    for (const QString &local : changed)
+        fileChangedLocked(local, false, events);
+    writeIndexLocked();
+    return true;
+}
+
+void MObjectsVirtualFileSystemPrivate::purgeBin(const QString &path)
+{
+    const QDir bin(path + QLatin1Char('/') + QStringLiteral("deleted"));
+    const QDate today = QDate::currentDate();
+    const QStringList days = bin.entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QString &day : days) {
+        const QDate date = QDate::fromString(day, Qt::ISODate);
+        // Files and all: a day folder that is only emptied when empty would never go.
+        if (date.isValid() && date.daysTo(today) >= BinKeepDays)
+            QDir(bin.filePath(day)).removeRecursively();
+    }
+}
+
+void MObjectsVirtualFileSystemPrivate::emitEvents(const Events &events)
+{
+    Q_Q(MObjectsVirtualFileSystem);
+    for (const QString &key : events.consolidated)
+        emit q->objectConsolidated(key);
+    for (const auto &expired : events.expired)
+        emit q->objectExpired(expired.first, expired.second);
+    for (const auto &removed : events.removed)
+        emit q->objectRemoved(removed.first, removed.second);
+    if (events.staged)
+        emit q->hasNewStagingObjects();
+}
+
+void MObjectsVirtualFileSystemPrivate::scheduleCheck()
+{
+    Q_Q(MObjectsVirtualFileSystem);
+    if (checkRetryTimerId)
+        return;
+    checkRetryDelay = qBound(FirstCheckRetryDelay, checkRetryDelay * 2, LastCheckRetryDelay);
+    checkRetryTimerId = q->startTimer(checkRetryDelay, Qt::CoarseTimer);
+}
+
+MObjectsVirtualFileSystem::MObjectsVirtualFileSystem(QObject *parent)
+    : QObject(parent)
+    , d_ptr(new MObjectsVirtualFileSystemPrivate(this))
+{
+    Q_D(MObjectsVirtualFileSystem);
+    d->watcher = new QFileSystemWatcher(this);
+    connect(d->watcher, &QFileSystemWatcher::fileChanged, this,
+            &MObjectsVirtualFileSystem::coalesceFileChanges);
+    connect(d->watcher, &QFileSystemWatcher::directoryChanged, this,
+            &MObjectsVirtualFileSystem::directoryChanged);
+    d->jsonManager = new MJsonRequestManager(this);
+    if (MNetworkRequestManager *appManager = TolvoApp::instance()->networkRequestManager()) {
+        d->jsonManager->setIgnoreSslErrors(appManager->ignoreSslErrors());
+        d->jsonManager->setSslConfiguration(appManager->sslConfiguration());
+        d->jsonManager->setUserAgent(appManager->userAgent());
+    }
+    d->jsonManager->setRetryAuthenticatedRequests(true);
+    connect(d->jsonManager, &MJsonRequestManager::responseObjectReady, this,
+            &MObjectsVirtualFileSystem::responseObjectReadySlot);
+    connect(d->jsonManager, &MJsonRequestManager::decodeError, this,
+            &MObjectsVirtualFileSystem::decodeErrorSlot);
+}
+
+MObjectsVirtualFileSystem::~MObjectsVirtualFileSystem()
+{
+    Q_D(MObjectsVirtualFileSystem);
+    if (d->scanner) {
+        d->scanner->stop();
+        d->scannerThread.wait();
+        // Its thread has ended: nothing would run a deleteLater().
+        delete d->scanner;
+        d->scanner = nullptr;
+    }
+    QMutexLocker locker(&d->mutex);
+    d->writeIndexLocked();
+}
+
+void MObjectsVirtualFileSystem::setFileSystemPath(const QString &path)
+{
+    Q_D(MObjectsVirtualFileSystem);
+    const QString root = QDir::cleanPath(path);
+    if (root == d->root)
+        return;
+    if (!QFileInfo::exists(root) && !QDir(root).mkpath(QStringLiteral("./objects")))
+        qFatal("Cannot make directory at path %s", qPrintable(root));
+    QFile index(root + QStringLiteral("/index"));
+    if (!index.exists()) {
+        if (!index.open(QIODevice::WriteOnly))
+            qFatal("Cannot create index file at path %s", qPrintable(root));
+        index.close();
+    }
+    const QDir dir(root);
+    if (!dir.mkpath(QStringLiteral("objects")))
+        qFatal("Cannot create 'objects' directory at path %s", qPrintable(root));
+    if (!dir.mkpath(QStringLiteral("deleted")))
+        qFatal("Cannot create 'deleted' directory at path %s", qPrintable(root));
+    // The user's cached files are nobody else's to read.
+    QFile::setPermissions(root,
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    d->purgeBin(root);
+    {
+        QMutexLocker locker(&d->mutex);
+        d->root = root;
+    }
+    if (!d->scanner) {
+        d->scanner = new MObjectsVFSScanner(this);
+        d->scannerThread.setObjectName(QStringLiteral("com.kerloapp.dirscanner"));
+        d->scanner->moveToThread(&d->scannerThread);
+        connect(d->scanner, &MObjectsVFSScanner::stopped, &d->scannerThread, &QThread::quit,
+                Qt::DirectConnection);
+        connect(d->scanner, &MObjectsVFSScanner::pathsAdded, this,
+                &MObjectsVirtualFileSystem::handlePathsAdded, Qt::QueuedConnection);
+        d->scannerThread.start(QThread::InheritPriority);
+    }
+    d->watcher->addPath(d->objectsPath());
+    QTimer::singleShot(0, this, &MObjectsVirtualFileSystem::reload);
+}
+
+QString MObjectsVirtualFileSystem::fileSystemPath() const
+{
+    Q_D(const MObjectsVirtualFileSystem);
+    QMutexLocker locker(&d->mutex);
+    return d->root;
+}
+
+QString MObjectsVirtualFileSystem::localPath(const QString &path) const
+{
+    Q_D(const MObjectsVirtualFileSystem);
+    QMutexLocker locker(&d->mutex);
+    return d->localPath(path);
+}
+
+QString MObjectsVirtualFileSystem::localPath(const MStorageObject &object) const
+{
+    return localPath(object.fullPath());
+}
+
+QString MObjectsVirtualFileSystem::shadowPath(const QString &path) const
+{
+    Q_D(const MObjectsVirtualFileSystem);
+    QMutexLocker locker(&d->mutex);
+    return d->shadowPath(path);
+}
+
+bool MObjectsVirtualFileSystem::containsObject(const QString &path, bool *consolidated,
+                                               bool *expired) const
+{
+    Q_D(const MObjectsVirtualFileSystem);
+    QMutexLocker locker(&d->mutex);
+    const QString key = d->shadowPath(path);
+    const auto it = d->index.constFind(key);
+    if (key.isEmpty() || it == d->index.constEnd())
+        return false;
+    const QFileInfo info(d->localPath(key));
+    if (!info.exists())
+        return false;
+    if (info.isFile()) {
+        if (consolidated)
+            *consolidated = it->isConsolidated();
+        if (expired)
+            *expired = it->isExpired();
+    }
+    return true;
+}
+
+bool MObjectsVirtualFileSystem::containsObject(const MStorageObject &object, bool *consolidated,
+                                               bool *expired) const
+{
+    return containsObject(object.fullPath(), consolidated, expired);
+}
+
+bool MObjectsVirtualFileSystem::containsDirectory(const QString &path) const
+{
+    Q_D(const MObjectsVirtualFileSystem);
+    QMutexLocker locker(&d->mutex);
+    const QString key = d->shadowPath(path);
+    if (d->localPath(path).isEmpty())
+        return false;
+    // The objects folder itself holds every key.
+    if (key.isEmpty())
+        return !d->index.isEmpty();
+    const QString prefix = key + QLatin1Char('/');
+    const auto it = d->index.lowerBound(prefix);
+    return it != d->index.constEnd() && it.key().startsWith(prefix);
+}
+
+QString MObjectsVirtualFileSystem::indexedHash(const QString &path) const
+{
+    Q_D(const MObjectsVirtualFileSystem);
+    QMutexLocker locker(&d->mutex);
+    const QString key = d->shadowPath(path);
+    const auto it = d->index.constFind(key);
+    if (key.isEmpty() || it == d->index.constEnd())
+        return QString();
+    return QString::fromLatin1(it->indexedHash.toHex());
+}
+
+QStringList MObjectsVirtualFileSystem::indexedPaths() const
+{
+    Q_D(const MObjectsVirtualFileSystem);
+    QMutexLocker locker(&d->mutex);
+    return d->index.keys();
+}
+
+bool MObjectsVirtualFileSystem::isExcluded(const QString &path) const
+{
+    Q_D(const MObjectsVirtualFileSystem);
+    QMutexLocker locker(&d->mutex);
+    const QString key = d->shadowPath(path);
+    return !key.isEmpty() && d->isExcludedLocked(key);
+}
+
+bool MObjectsVirtualFileSystem::addObject(const MStorageObject &object, bool consolidated)
+{
+    Q_D(MObjectsVirtualFileSystem);
+    const QString local = localPath(object);
+    const QFileInfo info(local);
+    if (local.isEmpty() || !info.exists() || info.isDir()) {
+        qWarning() << "[MObjectsVFS : Error] Cannot add object" << object
+                   << "; no readable file exists at path" << local;
+        return false;
+    }
+    if (object.contentHash().isEmpty() && !(object.type() == MStorageObject::Directory))
+        qWarning("MObjectsVirtualFileSystem: adding object with invalid hash");
+    QMutexLocker locker(&d->mutex);
+    d->addLocked(object, consolidated, local);
+    d->writeIndexLocked();
+    return true;
+}
+
+bool MObjectsVirtualFileSystem::addObject(const QString &localPath, bool consolidated)
+{
+    const QString local = this->localPath(localPath);
+    const QFileInfo info(local);
+    if (local.isEmpty() || !info.exists() || info.isDir() ||
+        !QDir::cleanPath(localPath).startsWith(fileSystemPath())) {
+        qDebug() << "[MObjectsVFS : Error] Cannot add non-existing or unsupported file path"
+                 << localPath;
+        return false;
+    }
+    return addObject(MStorageObject(info, fileSystemPath() + QStringLiteral("/objects"), QString()),
+                     consolidated);
+}
+
+bool MObjectsVirtualFileSystem::addUploadedObject(const QString &path, const QString &hash)
+{
+    Q_D(MObjectsVirtualFileSystem);
+    const QString local = localPath(path);
+    const QFileInfo info(local);
+    if (local.isEmpty() || !info.isFile())
+        return false;
+    const MStorageObject object(info, fileSystemPath() + QStringLiteral("/objects"), hash);
+    MObjectsVirtualFileSystemPrivate::Events events;
+    {
+        QMutexLocker locker(&d->mutex);
+        d->addLocked(object, true, local);
+        // What was saved during the upload is staged now.
+        d->fileChangedLocked(local, true, &events);
+        d->writeIndexLocked();
+    }
+    d->emitEvents(events);
+    return true;
+}
+
+void MObjectsVirtualFileSystem::removeObject(const QString &path, bool indexOnly, bool moveToBin)
+{
+    Q_D(MObjectsVirtualFileSystem);
+    MObjectsVirtualFileSystemPrivate::Events events;
+    {
+        QMutexLocker locker(&d->mutex);
+        d->removeLocked(path, indexOnly, false, moveToBin, &events);
+    }
+    d->emitEvents(events);
+}
+
+void MObjectsVirtualFileSystem::removeObject(const MStorageObject &object, bool indexOnly,
+                                             bool moveToBin)
+{
+    removeObject(object.fullPath(), indexOnly, moveToBin);
+}
+
+bool MObjectsVirtualFileSystem::renameObject(const QString &from, const QString &to)
+{
+    Q_D(MObjectsVirtualFileSystem);
+    if (!containsObject(from))
+        return false;
+    QMutexLocker locker(&d->mutex);
+    const QString fromLocal = d->localPath(from);
+    const QString toLocal = d->localPath(to);
+    if (fromLocal.isEmpty() || toLocal.isEmpty()) {
+        qWarning() << "Cannot rename" << from << "to" << to << ": outside the cache";
+        return false;
+    }
+    const QString fromKey = d->shadowPath(fromLocal);
+    const QString toKey = d->shadowPath(toLocal);
+    const QFileInfo destination(toLocal);
+    QString target = destination.absoluteFilePath();
+    if (destination.exists()) {
+        const QString host = TolvoApp::instance()->localHostName();
+        target = destination.path() + QStringLiteral("/%1 - Conflicting copy of %2 - %3")
+                                          .arg(destination.baseName(), host,
+                                               QDateTime::currentDateTime().toString(Qt::TextDate));
+        if (!destination.completeSuffix().isEmpty())
+            target += QStringLiteral(".%1").arg(destination.completeSuffix());
+    }
+    QDir().mkpath(QFileInfo(target).path());
+    d->excludeLocked({QFileInfo(fromLocal).absoluteFilePath(), target});
+    d->watcher->removePath(fromLocal);
+    const bool renamed = QFile::rename(fromLocal, target);
+    if (renamed) {
+        if (d->index.contains(fromKey))
+            d->index.insert(toKey, d->index.take(fromKey));
+        d->watch(target);
+    } else {
+        qWarning() << "Cannot rename" << fromLocal << "to" << target;
+        d->watch(fromLocal);
+    }
+    d->includeLocked({target});
+    d->writeIndexLocked();
+    return renamed;
+}
+
+bool MObjectsVirtualFileSystem::moveDirectory(const QString &from, const QString &to)
+{
+    const QString fromLocal = localPath(from);
+    const QString toLocal = localPath(to);
+    if (fromLocal.isEmpty() || toLocal.isEmpty()) {
+        qWarning() << "Cannot move folder" << from << "to" << to << ": outside the cache";
+        return true;
+    }
+    if (QFileInfo(fromLocal).isDir()) {
+        QDir().mkpath(toLocal);
+        const QFileInfoList entries = QDir(fromLocal).entryInfoList(
+            QDir::Dirs | QDir::Files | QDir::Readable | QDir::NoDotAndDotDot);
+        for (const QFileInfo &entry : entries) {
+            const QString source = QDir::cleanPath(QStringLiteral("%1%2%3").arg(
+                QDir::cleanPath(from), QStringLiteral("/"), entry.fileName()));
+            const QString destination = QDir::cleanPath(QStringLiteral("%1%2%3").arg(
+                QDir::cleanPath(to), QStringLiteral("/"), entry.fileName()));
+            if (entry.isDir() && !entry.isSymLink())
+                moveDirectory(source, destination);
+            else
+                renameObject(source, destination);
+        }
+    }
+    excludePaths({QFileInfo(fromLocal).absoluteFilePath()});
+    if (QFileInfo(fromLocal).isDir() && !holdsFiles(fromLocal))
+        QDir(fromLocal).removeRecursively();
+    return true;
+}
+
+void MObjectsVirtualFileSystem::expireObject(const QString &path, const QByteArray &remoteHash)
+{
+    Q_D(MObjectsVirtualFileSystem);
+    MObjectsVirtualFileSystemPrivate::Events events;
+    {
+        QMutexLocker locker(&d->mutex);
+        const QString key = d->shadowPath(path);
+        auto it = d->index.find(key);
+        if (key.isEmpty() || it == d->index.end()) {
+            qWarning() << "Cannot find object in index for expiration. Path:" << key;
+            return;
+        }
+        if (remoteHash == it->stagingHash) {
+            // The service holds the staged edit.
+            d->consolidateLocked(key, remoteHash, &events);
+        } else if (remoteHash != it->indexedHash) {
+            events.expired.append({key, it->isConsolidated()});
+            it->flags |= MFSINode::Expired;
+            d->writeIndexLocked();
+        }
+    }
+    d->emitEvents(events);
+}
+
+QStringList MObjectsVirtualFileSystem::takeStagingObjects()
+{
+    Q_D(MObjectsVirtualFileSystem);
+    QMutexLocker locker(&d->mutex);
+    return std::exchange(d->stagingObjects, {});
+}
+
+void MObjectsVirtualFileSystem::excludePaths(const QStringList &paths)
+{
+    Q_D(MObjectsVirtualFileSystem);
+    QMutexLocker locker(&d->mutex);
+    d->excludeLocked(paths);
+}
+
+void MObjectsVirtualFileSystem::includePaths(const QStringList &paths)
+{
+    Q_D(MObjectsVirtualFileSystem);
+    QMutexLocker locker(&d->mutex);
+    d->includeLocked(paths);
+}
+
+bool MObjectsVirtualFileSystem::openObject(const QString &path, const QUrl &appUrl)
+{
+    const QString local = localPath(path);
+    MAbstractFileOpener *opener = MAbstractFileOpener::instance();
+    if (local.isEmpty() || !opener || !QFileInfo::exists(local))
+        return false;
+    return opener->openFile(QUrl::fromLocalFile(local), appUrl, nullptr);
+}
+
+bool MObjectsVirtualFileSystem::openObject(const MStorageObject &object, const QUrl &appUrl)
+{
+    return openObject(object.fullPath(), appUrl);
+}
+
+void MObjectsVirtualFileSystem::consolidate(const MStorageObject &object)
+{
+    Q_D(MObjectsVirtualFileSystem);
+    MObjectsVirtualFileSystemPrivate::Events events;
+    {
+        QMutexLocker locker(&d->mutex);
+        const QString key = d->shadowPath(object.fullPath());
+        const QByteArray hash = object.contentHash().isEmpty()
+                                    ? QByteArray()
+                                    : MFSINode::hashFromHex(object.contentHash());
+        d->consolidateLocked(key, hash, &events);
+    }
+    d->emitEvents(events);
+}
+
+void MObjectsVirtualFileSystem::flush()
+{
+    Q_D(MObjectsVirtualFileSystem);
+    QMutexLocker locker(&d->mutex);
+    d->writeIndexLocked();
+}
+
+void MObjectsVirtualFileSystem::reload()
+{
+    Q_D(MObjectsVirtualFileSystem);
+    MObjectsVirtualFileSystemPrivate::Events events;
+    bool loaded = false;
+    {
+        QMutexLocker locker(&d->mutex);
+        loaded = d->readIndexLocked(&events);
+    }
+    d->emitEvents(events);
+    if (loaded)
+        emit ready();
+}
+
+void MObjectsVirtualFileSystem::sendCheckRequest()
+{
+    Q_D(MObjectsVirtualFileSystem);
+    const QStringList keys = indexedPaths();
+    if (keys.isEmpty())
+        return;
+    bool ok = false;
+    const MNetworkRequest request = TolvoApp::instance()->createActionRequest(
+        QVariant(keys), Tolvo::ObjectsMetadata, QVariant(), &ok, true);
+    if (!ok) {
+        // Sent again when asked again, not in a loop while nobody is signed in.
+        qWarning("MObjectsVirtualFileSystemPrivate::sendCheckRequest: not signed in");
+        return;
+    }
+    d->jsonManager->sendRequest(request);
+}
+
+void MObjectsVirtualFileSystem::timerEvent(QTimerEvent *event)
+{
+    Q_D(MObjectsVirtualFileSystem);
+    const int id = event->timerId();
+    if (id == d->checkRetryTimerId) {
+        killTimer(id);
+        d->checkRetryTimerId = 0;
+        sendCheckRequest();
+    } else if (d->missingFileTimers.contains(id)) {
+        // The record stays: the change detection below tells the re-check from a first miss.
+        const QString path = d->missingFileTimers.value(id);
+        killTimer(id);
+        fileChanged(path);
+    } else if (d->fileChangeTimers.contains(id)) {
+        const QString path = d->fileChangeTimers.take(id);
+        killTimer(id);
+        fileChanged(path);
+    } else if (d->directoryChangeTimers.contains(id)) {
+        killTimer(id);
+        const QString path = d->directoryChangeTimers.take(id);
+        if (QFileInfo(path).isDir()) {
+            if (d->scanner)
+                d->scanner->scheduleScan(path);
+        } else {
+            fileChanged(path);
+        }
+    } else {
+        qWarning("MObjectsVirtualFileSystem::timerEvent unexpected timer event.");
+    }
+}
+
+void MObjectsVirtualFileSystem::fileChanged(const QString &path)
+{
+    Q_D(MObjectsVirtualFileSystem);
+    MObjectsVirtualFileSystemPrivate::Events events;
+    if (QFileInfo::exists(path)) {
+        // Saved again in place (an editor's replace): a change, not a deletion.
+        for (auto it = d->missingFileTimers.begin(); it != d->missingFileTimers.end();) {
+            if (it.value() == path) {
+                killTimer(it.key());
+                it = d->missingFileTimers.erase(it);
+            } else {
+                ++it;
+            }
+        }
+        QMutexLocker locker(&d->mutex);
+        d->fileChangedLocked(path, false, &events);
+    } else if (!d->missingFileTimers.values().contains(path)) {
+        d->missingFileTimers.insert(startTimer(MissingFileDelay, Qt::CoarseTimer), path);
+        return;
+    } else {
+        for (auto it = d->missingFileTimers.begin(); it != d->missingFileTimers.end();) {
+            if (it.value() == path) {
+                killTimer(it.key());
+                it = d->missingFileTimers.erase(it);
+            } else {
+                ++it;
+            }
+        }
+        QMutexLocker locker(&d->mutex);
+        const QString key = d->shadowPath(path);
+        if (key.isEmpty() || d->isExcludedLocked(key))
+            return;
+        // A vanished cache folder is not the user deleting each file in it: deleting every
+        // remote object it held would be.
+        if (!QFileInfo(d->objectsPath()).isDir()) {
+            qWarning() << "[MObjectsVFS : Warning] The cache folder is gone; not treating" << path
+                       << "as deleted";
+            return;
+        }
+        qInfo() << "[MObjectsVFS : Info] Deleted path" << path;
+        d->removeLocked(key, true, true, false, &events);
+    }
+    d->emitEvents(events);
+}
+
+void MObjectsVirtualFileSystem::coalesceFileChanges(const QString &path)
+{
+    Q_D(MObjectsVirtualFileSystem);
+    if (!d->fileChangeTimers.values().contains(path))
+        d->fileChangeTimers.insert(startTimer(FileChangeDelay, Qt::CoarseTimer), path);
+}
+
+void MObjectsVirtualFileSystem::responseObjectReadySlot(const QVariant &responseObject,
+                                                        const MNetworkRequest &,
+                                                        const MNetworkReply &reply)
+{
+    Q_D(MObjectsVirtualFileSystem);
+    if (reply.statusCode() != 200) {
+        qWarning("MObjectsVirtualFileSystemPrivate::responseObjectReadySlot cannot check for "
+                 "objects. Trying again...");
+        d->scheduleCheck();
+        return;
+    }
+    d->checkRetryDelay = 0;
+    const QVariantMap body = responseObject.toMap();
+    const QVariantMap objects = body.value(QStringLiteral("objects")).toMap();
+    for (auto it = objects.constBegin(); it != objects.constEnd(); ++it) {
+        const MStorageObject object(it.value().toMap());
+        if (!object.isValid()) {
+            qWarning() << "MObjectsVirtualFileSystemPrivate::responseObjectReadySlot: Invalid "
+                          "object:"
+                       << it.value().toMap();
+            continue;
+        }
+        if ((object.type() == MStorageObject::Directory))
+            continue;
+        qDebug() << "[MObjectsVFS : Debug] Object" << object.fullPath() << "remote hash"
+                 << object.contentHash();
+        expireObject(object.fullPath(), MFSINode::hashFromHex(object.contentHash()));
+    }
+    MObjectsVirtualFileSystemPrivate::Events events;
+    {
+        QMutexLocker locker(&d->mutex);
+        const QVariantMap deleted = body.value(QStringLiteral("deleted")).toMap();
+        for (auto it = deleted.constBegin(); it != deleted.constEnd(); ++it) {
+            if (isEmptyValue(it.value())) {
+                // The service lost it: the local copy is offered for upload again.
+                const QString key = d->shadowPath(it.key());
+                if (!key.isEmpty() && d->index.contains(key)) {
+                    if (!d->stagingObjects.contains(d->listEntry(key)))
+                        d->stagingObjects.append(d->listEntry(key));
+                    events.staged = true;
+                }
+                continue;
+            }
+            const MStorageObject object(it.value().toMap());
+            if (!object.isValid()) {
+                qWarning() << "MObjectsVirtualFileSystemPrivate::responseObjectReadySlot: "
+                              "Invalid object:"
+                           << it.value().toMap();
+                continue;
+            }
+            const QString key = d->shadowPath(object.fullPath());
+            const auto entry = d->index.constFind(key);
+            if (key.isEmpty() || entry == d->index.constEnd())
+                continue;
+            if (entry->isConsolidated())
+                d->removeLocked(object.fullPath(), false, false, false, &events);
+            else
+                qDebug() << "Staging object" << object.fullPath() << "removed upstream";
+        }
+        d->writeIndexLocked();
+    }
+    d->emitEvents(events);
+}
+
+void MObjectsVirtualFileSystem::decodeErrorSlot(const MNetworkRequest &, const QByteArray &,
+                                                const MNetworkReply &)
+{
+    Q_D(MObjectsVirtualFileSystem);
+    qDebug("MObjectsVirtualFileSystemPrivate::decodeErrorSlot");
+    d->scheduleCheck();
+}
+
+void MObjectsVirtualFileSystem::directoryChanged(const QString &path)
+{
+    Q_D(MObjectsVirtualFileSystem);
+    if (!d->directoryChangeTimers.values().contains(path))
+        d->directoryChangeTimers.insert(startTimer(FileChangeDelay, Qt::CoarseTimer), path);
+}
+
+void MObjectsVirtualFileSystem::handlePathsAdded(const QStringList &paths)
+{
+    Q_D(MObjectsVirtualFileSystem);
+    QStringList result = paths;
+    for (const QString &path : paths) {
+        const QString local = localPath(path);
+        if (local.isEmpty()) {
+            result.removeAll(path);
+        } else if (QFileInfo(local).isDir()) {
+            if (containsDirectory(path))
+                result.removeAll(path);
+            else
+                d->watch(local);
+        } else if (containsObject(path) || isExcluded(path)) {
+            result.removeAll(path);
+        } else {
+            addObject(path, false);
+        }
+    }
+    qDebug() << "[MObjectsVFS : Debug] New paths added:" << result;
+    if (!result.isEmpty())
+        emit objectsAdded(result, true);
+}

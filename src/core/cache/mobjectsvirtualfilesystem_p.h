@@ -1,0 +1,88 @@
+#ifndef MOBJECTSVIRTUALFILESYSTEM_P_H
+#define MOBJECTSVIRTUALFILESYSTEM_P_H
+
+#include "mfsinode.h"
+#include "mobjectsvirtualfilesystem.h"
+
+#include <QMap>
+#include <QMutex>
+#include <QPair>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+#include <QThread>
+#include <QVector>
+
+class MJsonRequestManager;
+class MObjectsVFSScanner;
+class QFileSystemWatcher;
+
+// Members marked "locked" expect the caller to hold the index mutex; they never take it.
+class MObjectsVirtualFileSystemPrivate
+{
+    Q_DECLARE_PUBLIC(MObjectsVirtualFileSystem)
+public:
+    // What an operation has to signal once the index mutex is released: the manager's slots
+    // call back into the cache.
+    struct Events
+    {
+        bool staged = false;
+        QStringList consolidated;
+        QVector<QPair<QString, bool>> expired;
+        QVector<QPair<QString, bool>> removed;
+    };
+
+    static constexpr qint32 IndexMagic = 0x637b0000;
+    static constexpr qint16 IndexVersion = 1;
+
+    explicit MObjectsVirtualFileSystemPrivate(MObjectsVirtualFileSystem *q);
+
+    QString objectsPath() const;
+    // The one guard between names from the service and the disk: every path that reaches a
+    // file operation goes through it.
+    QString localPath(const QString &path) const;
+    QString shadowPath(const QString &path) const;
+    static QString listEntry(const QString &key);
+    // MD5 of the whole file; false when it cannot be read to the end.
+    static bool fileHash(const QString &path, QByteArray *hash);
+
+    bool isExcludedLocked(const QString &key) const;
+    void excludeLocked(const QStringList &paths);
+    void includeLocked(const QStringList &paths);
+    void addLocked(const MStorageObject &object, bool consolidated, const QString &local);
+    // With force, content is compared whatever the modification time says.
+    void fileChangedLocked(const QString &path, bool force, Events *events);
+    void removeLocked(const QString &path, bool indexOnly, bool external, bool moveToBin,
+                      Events *events);
+    void removeEntryLocked(const QString &local, bool external, bool moveToBin, Events *events);
+    void consolidateLocked(const QString &key, const QByteArray &hash, Events *events);
+    bool moveToBin(const QString &local, const QByteArray &indexedHash);
+    void writeIndexLocked();
+    // False when nothing was loaded (no root, an empty file).
+    bool readIndexLocked(Events *events);
+    void setIndexAside(const QString &reason);
+    void purgeBin(const QString &path);
+    void watch(const QString &path);
+    void emitEvents(const Events &events);
+    void scheduleCheck();
+
+    mutable QMutex mutex;
+    MObjectsVirtualFileSystem *q_ptr;
+    QString root;
+    QMap<QString, MFSINode> index;
+    QFileSystemWatcher *watcher = nullptr;
+    QThread scannerThread;
+    MObjectsVFSScanner *scanner = nullptr;
+    // "/" + key, cleaned.
+    QStringList stagingObjects;
+    QSet<QString> excludedPaths;
+    QMap<int, QString> missingFileTimers;
+    QMap<int, QString> fileChangeTimers;
+    QMap<int, QString> directoryChangeTimers;
+    MJsonRequestManager *jsonManager = nullptr;
+    // The check backs off on failures, from 1 s up to 30 s; a success starts over.
+    int checkRetryDelay = 0;
+    int checkRetryTimerId = 0;
+};
+
+#endif // MOBJECTSVIRTUALFILESYSTEM_P_H
