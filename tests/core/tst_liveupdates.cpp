@@ -5,6 +5,7 @@
 #include "mjsonrequestmanager.h"
 #include "mnotificationmanager.h"
 #include "mobjectsmanager.h"
+#include "mobjectsvirtualfilesystem.h"
 #include "muserauthmanager.h"
 #include "testcore.h"
 #include "tolvoappimpl.h"
@@ -126,6 +127,7 @@ private slots:
     void failedPollsResume_data();
     void failedPollsResume();
     void stoppedMonitorStartsAgain();
+    void localCopiesFollowRemoteChanges();
     void cursorBelongsToItsUser();
     void cursorSurvivesRestart();
     void crashResumesAfterLastEntry();
@@ -146,6 +148,8 @@ private:
     MObjectsManager *manager = nullptr;
     std::unique_ptr<QSignalSpy> replies;
     QStringList events;
+    // Outlives the managers, whose local cache writes its index when destroyed.
+    QTemporaryDir root;
     // The content hashes (before, after) of the last modification's first pair.
     QStringList modifiedHashes;
 };
@@ -464,6 +468,73 @@ void TestLiveUpdates::stoppedMonitorStartsAgain()
     manager->startLiveUpdatesMonitor();
     QVERIFY(added.wait(ChangeTimeout));
     QCOMPARE(events.filter("added"), QStringList{"added|/Again"});
+}
+
+void TestLiveUpdates::localCopiesFollowRemoteChanges()
+{
+    for (const QString name : {"keep", "gone", "edit", "move", "same"})
+        QVERIFY(!server.seedFile(demoEmail, "/Cached/" + name + ".txt", name.toUtf8()).isEmpty());
+    manager->start();
+    auto *vfs = manager->findChild<MObjectsVirtualFileSystem *>();
+    QVERIFY(vfs);
+    vfs->setFileSystemPath(root.path());
+    QVERIFY(QDir(root.path()).mkpath("objects/Cached"));
+    list("/");
+    QSignalSpy ready(manager, &MObjectsManager::objectsReady);
+    manager->listObjects("/Cached", true, QVariant());
+    QVERIFY(ready.wait());
+    // Local copies as the service has them; "edit" has edits not yet uploaded, "same" already
+    // holds the content the service is about to get.
+    const auto local = [&](const QString &name) {
+        return root.filePath("objects/Cached/" + name + ".txt");
+    };
+    for (const MStorageObject &object : ready.last().at(1).value<MStorageObjectList>()) {
+        const QString name = object.label().section('.', 0, 0);
+        QFile file(local(name));
+        const QByteArray content = name == "same" ? "same 2" : name.toUtf8();
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
+        file.close();
+        if (name == "same")
+            QVERIFY(vfs->addObject(file.fileName(), false));
+        else
+            QVERIFY(vfs->addObject(object, name != "edit"));
+    }
+    QFile victim(root.filePath("victim.txt"));
+    QVERIFY(victim.open(QIODevice::WriteOnly) && victim.write("mine") == 4);
+    victim.close();
+    startMonitor();
+    QSignalSpy deleted(manager, &MObjectsManager::objectsDeleted);
+    QSignalSpy modified(manager, &MObjectsManager::objectsModified);
+
+    QCOMPARE(server.deleteObject(demoEmail, "/Cached/edit.txt").size(), 1);
+    const QJsonObject object{{"label", "victim.txt"}, {"base_path", "/"}, {"type", "regfile"}};
+    QVERIFY(!server
+                 .journalEntry(demoEmail,
+                               {{"path", "/../victim.txt"}, {"type", "delete"}, {"object", object}})
+                 .isEmpty());
+    QVERIFY(!server.seedFile(demoEmail, "/Cached/same.txt", "same 2").isEmpty());
+    QCOMPARE(server.deleteObject(demoEmail, "/Cached/gone.txt").size(), 1);
+    QVERIFY(deleted.wait(ChangeTimeout));
+    // The copy with edits stays, the other one went to the bin, the file outside the cache
+    // was not touched, and the update the copy already had is no news.
+    QVERIFY2(events == QStringList{"deleted|/Cached/gone.txt"}, qPrintable(events.join(' ')));
+    QVERIFY(QFile::exists(local("edit")));
+    QVERIFY(!QFile::exists(local("gone")));
+    QCOMPARE(QDir(root.filePath("deleted")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size(), 1);
+    QVERIFY(victim.exists());
+    QVERIFY(modified.isEmpty());
+
+    QVERIFY(!server.seedFile(demoEmail, "/Cached/keep.txt", "keep 2").isEmpty());
+    QVERIFY(modified.wait(ChangeTimeout));
+    bool expired = false;
+    QVERIFY(vfs->containsObject(QStringLiteral("/Cached/keep.txt"), nullptr, &expired));
+    QVERIFY(expired);
+
+    QVERIFY(!server.moveObject(demoEmail, "/Cached/move.txt", "/Cached/moved.txt").isEmpty());
+    QVERIFY(modified.wait(ChangeTimeout));
+    QVERIFY(!QFile::exists(local("move")));
+    QVERIFY(QFile::exists(local("moved")));
+    QVERIFY(vfs->containsObject(QStringLiteral("/Cached/moved.txt")));
 }
 
 void TestLiveUpdates::cursorBelongsToItsUser()

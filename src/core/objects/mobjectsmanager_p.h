@@ -50,8 +50,10 @@ public:
     void deltaFailed();
     void applyDelta(const QVariantMap &body);
     void applyDeltaEntry(const QVariantMap &entry, DeltaChanges *changes);
-    void applyAdded(const MStorageObject &object, DeltaChanges *changes);
-    void applyDeleted(const QString &path, const MStorageObject &object, DeltaChanges *changes);
+    void applyAdded(MStorageObject object, DeltaChanges *changes);
+    // elsewhere: another device made the change.
+    void applyDeleted(const QString &path, const MStorageObject &object, bool elsewhere,
+                      DeltaChanges *changes);
     // False for an entry that contradicts itself or names a path outside the store.
     bool applyUpdated(const QString &path, const QVariantMap &attributes,
                       MStorageObject finalObject, DeltaChanges *changes);

@@ -7,6 +7,7 @@
 #include "mnetworkreply.h"
 #include "mnetworkrequest.h"
 #include "mnotificationmanager.h"
+#include "mobjectsvirtualfilesystem.h"
 #include "museraccount.h"
 #include "muserauthmanager.h"
 #include "tolvoapp.h"
@@ -14,6 +15,8 @@
 
 #include <QDebug>
 #include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
 #include <QUrl>
 
 #include <algorithm>
@@ -47,6 +50,12 @@ bool isStorePath(const QVariant &value)
     const QString path = value.toString();
     return path.startsWith(QLatin1Char('/')) && !mPathHasParentComponent(path) &&
            !path.contains(QChar(0));
+}
+
+bool isMd5(const QString &hash)
+{
+    static const QRegularExpression hex(QStringLiteral("^[0-9a-f]{32}$"));
+    return hex.match(hash).hasMatch();
 }
 
 bool isPlainName(const QString &name)
@@ -305,7 +314,8 @@ void MObjectsManagerPrivate::applyDeltaEntry(const QVariantMap &entry, DeltaChan
         if (type == QLatin1String("add"))
             applyAdded(object, changes);
         else
-            applyDeleted(path, object, changes);
+            applyDeleted(path, object, entry.value(deviceIdKey).toLongLong() != changes->deviceId,
+                         changes);
     } else if (type == QLatin1String("update")) {
         const MStorageObject finalObject(entry.value(finalObjectKey).toMap());
         const QVariant attributes = entry.value(attributesKey);
@@ -319,9 +329,15 @@ void MObjectsManagerPrivate::applyDeltaEntry(const QVariantMap &entry, DeltaChan
     // Any other type only moves the cursor.
 }
 
-void MObjectsManagerPrivate::applyAdded(const MStorageObject &object, DeltaChanges *changes)
+void MObjectsManagerPrivate::applyAdded(MStorageObject object, DeltaChanges *changes)
 {
     Q_Q(MObjectsManager);
+    bool consolidated = false;
+    if (object.type() != MStorageObject::Directory && vfs &&
+        vfs->containsObject(object, &consolidated)) {
+        object.setCached(true);
+        object.setConsolidated(consolidated);
+    }
     if (listingsCache.updateObject(object, false)) {
         if (!changes->added.contains(object))
             changes->added.append(object);
@@ -350,8 +366,18 @@ void MObjectsManagerPrivate::applyAdded(const MStorageObject &object, DeltaChang
 }
 
 void MObjectsManagerPrivate::applyDeleted(const QString &path, const MStorageObject &object,
-                                          DeltaChanges *changes)
+                                          bool elsewhere, DeltaChanges *changes)
 {
+    bool consolidated = false;
+    const bool indexed = vfs && vfs->containsObject(path, &consolidated);
+    // A copy with edits the service has not seen is kept; a change made elsewhere goes to
+    // the bin rather than away.
+    if (vfs && ((indexed && consolidated) || QFileInfo(vfs->localPath(path)).isDir()))
+        vfs->removeObject(path, false, elsewhere);
+    if (indexed && !consolidated) {
+        qDebug() << "(MObjectsManager) Keeping the edited local copy of a deleted object:" << path;
+        return;
+    }
     listingsCache.takeObject(path);
     changes->deleted.append(object);
 }
@@ -360,11 +386,24 @@ bool MObjectsManagerPrivate::applyUpdated(const QString &path, const QVariantMap
                                           MStorageObject finalObject, DeltaChanges *changes)
 {
     MStorageObject previous;
+    bool skip = false;
     if (attributes.contains(hashKey)) {
         QString hash;
-        if (!newValue(attributes.value(hashKey), &hash) ||
+        if (!newValue(attributes.value(hashKey), &hash) || !isMd5(hash) ||
             remotePath(finalObject.fullPath()) != path)
             return false;
+        if (vfs && vfs->containsObject(path)) {
+            // A local copy that already holds the new content is no news.
+            if (vfs->indexedHash(path) == finalObject.contentHash())
+                skip = true;
+            else
+                vfs->expireObject(path, QByteArray::fromHex(hash.toLatin1()));
+            bool consolidated = false;
+            if (vfs->containsObject(path, &consolidated)) {
+                finalObject.setCached(true);
+                finalObject.setConsolidated(consolidated);
+            }
+        }
         previous = listingsCache.takeObject(path);
         // The file is still there, with its new content.
         listingsCache.updateObject(finalObject, false);
@@ -382,6 +421,10 @@ bool MObjectsManagerPrivate::applyUpdated(const QString &path, const QVariantMap
         newPath = remotePath(newPath);
         if (remotePath(finalObject.fullPath()) != newPath)
             return false;
+        if (vfs && finalObject.type() == MStorageObject::Directory)
+            vfs->moveDirectory(path, newPath);
+        else if (vfs && vfs->renameObject(path, newPath))
+            finalObject.setCached(true);
         previous = listingsCache.takeObject(path);
         // Into a listed folder only: a folder never listed must not look listed with one
         // object.
@@ -390,7 +433,7 @@ bool MObjectsManagerPrivate::applyUpdated(const QString &path, const QVariantMap
         return true;
     }
 
-    if (previous.isValid()) {
+    if (previous.isValid() && !skip) {
         changes->modifiedPaths.append(path);
         changes->modifiedPairs.append({previous, finalObject});
     }
