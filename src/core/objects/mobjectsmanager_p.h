@@ -23,6 +23,7 @@ class MObjectsManagerPrivate
     Q_DECLARE_PUBLIC(MObjectsManager)
 public:
     explicit MObjectsManagerPrivate(MObjectsManager *q);
+    static MObjectsManagerPrivate *get(MObjectsManager *q) { return q->d_func(); }
 
     // Requests carry paths as callers wrote them; the cache and the pending table meet them
     // in this form, the one replies are matched by.
