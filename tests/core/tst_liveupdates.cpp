@@ -423,6 +423,7 @@ void TestLiveUpdates::failedPollsResume_data()
     QTest::newRow("503") << 503 << QByteArray() << false;
     QTest::newRow("507") << 507 << QByteArray("{}") << false;
     QTest::newRow("undecodable") << 200 << QByteArray("{not json") << false;
+    QTest::newRow("no changes, no cursor") << 200 << QByteArray(R"({"cursor":""})") << false;
     QTest::newRow("dropped") << 0 << QByteArray() << true;
 }
 

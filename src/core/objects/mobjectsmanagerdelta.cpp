@@ -75,6 +75,16 @@ bool newValue(const QVariant &attribute, QString *value)
     return true;
 }
 
+// A reply that lists changes or, without changes, gives a cursor. Anything else (an empty
+// body, a list of the wrong type) would lose the cursor and with it the changes after it.
+bool isDeltaReply(const QVariantMap &body)
+{
+    if (body.contains(updatesKey))
+        return body.value(updatesKey).type() == QVariant::List;
+    const QVariant cursor = body.value(cursorKey);
+    return cursor.type() == QVariant::String && !cursor.toString().isEmpty();
+}
+
 QString parentPath(const QString &path)
 {
     const int slash = path.lastIndexOf(QLatin1Char('/'));
@@ -216,6 +226,12 @@ void MObjectsManagerPrivate::deltaArrived(const QVariantMap &body, const MNetwor
     switch (status) {
     case 200:
     case 101:
+        if (!isDeltaReply(body)) {
+            qWarning("(MObjectsManager) Delta API error: a reply without changes or cursor; "
+                     "retrying...");
+            deltaFailed();
+            return;
+        }
         applyDelta(body);
         break;
     case 404:
