@@ -31,6 +31,41 @@ std::optional<QByteArray> content(const QJsonObject &json)
     return text.toString().toUtf8();
 }
 
+// The user named by "email"; otherwise the reply says why and nullopt comes back.
+std::optional<UserAccount> userOf(const AccountStore &accounts, const QJsonObject &json,
+                                  httplib::Response &response)
+{
+    const QJsonValue email = json.value(QLatin1String("email"));
+    std::optional<UserAccount> user;
+    if (email.isString())
+        user = accounts.user(email.toString());
+    if (!user)
+        JsonReply::sendErrors(response, 404, {QStringLiteral("no such user")});
+    return user;
+}
+
+// The canonical path in member key; otherwise the reply says why and nullopt comes back.
+std::optional<QString> pathOf(const QJsonObject &json, const char *key, httplib::Response &response)
+{
+    const QJsonValue value = json.value(QLatin1String(key));
+    std::optional<QString> path;
+    if (value.isString())
+        path = ObjectPath::normalized(value.toString());
+    if (!path)
+        JsonReply::sendErrors(response, 400,
+                              {QStringLiteral("a valid \"%1\" is required").arg(key)});
+    return path;
+}
+
+void sendResult(httplib::Response &response, const StoreError &error, const QString &key,
+                const QJsonValue &value)
+{
+    if (error)
+        JsonReply::sendErrors(response, error.status, {error.message});
+    else
+        JsonReply::send(response, 200, {{key, value}});
+}
+
 } // namespace
 
 ObjectControl::ObjectControl(AccountStore &accounts, ObjectStore &objects)
@@ -75,5 +110,69 @@ void ObjectControl::addRoutes(Router &router, const std::string &prefix)
                 return;
             }
             JsonReply::send(response, 200, {{QStringLiteral("object"), object}});
+        });
+
+    // Removes a file or folder, as another device would.
+    router.add(
+        "POST", prefix + "/objects/delete",
+        [this](const httplib::Request &request, httplib::Response &response, const std::smatch &) {
+            const std::optional<QJsonObject> json = JsonBody::object(request, response);
+            if (!json)
+                return;
+            const std::optional<QString> path = pathOf(*json, "path", response);
+            if (!path)
+                return;
+            const std::optional<UserAccount> user = userOf(accounts, *json, response);
+            if (!user)
+                return;
+            QJsonArray removed;
+            QStringList missing;
+            StoreError error = objects.remove(user->id, otherDevice, {*path}, &removed, &missing);
+            if (!error && !missing.isEmpty())
+                error = {404, QStringLiteral("No file or folder at %1").arg(*path)};
+            sendResult(response, error, QStringLiteral("objects"), removed);
+        });
+
+    // Moves or renames a file or folder, as another device would.
+    router.add(
+        "POST", prefix + "/objects/move",
+        [this](const httplib::Request &request, httplib::Response &response, const std::smatch &) {
+            const std::optional<QJsonObject> json = JsonBody::object(request, response);
+            if (!json)
+                return;
+            const std::optional<QString> from = pathOf(*json, "from", response);
+            if (!from)
+                return;
+            const std::optional<QString> to = pathOf(*json, "to", response);
+            if (!to)
+                return;
+            const std::optional<UserAccount> user = userOf(accounts, *json, response);
+            if (!user)
+                return;
+            QJsonObject object;
+            const StoreError error = objects.move(user->id, otherDevice, *from, *to, &object);
+            sendResult(response, error, QStringLiteral("object"), object);
+        });
+
+    // Journals "entry" verbatim, without touching the tree, so that tests can send what no
+    // real change would: paths that leave the store, fields of the wrong type.
+    router.add(
+        "POST", prefix + "/objects/entry",
+        [this](const httplib::Request &request, httplib::Response &response, const std::smatch &) {
+            const std::optional<QJsonObject> json = JsonBody::object(request, response);
+            if (!json)
+                return;
+            const QJsonValue entry = json->value(QLatin1String("entry"));
+            if (!entry.isObject()) {
+                JsonReply::sendErrors(response, 400,
+                                      {QStringLiteral("\"entry\" must be an object")});
+                return;
+            }
+            const std::optional<UserAccount> user = userOf(accounts, *json, response);
+            if (!user)
+                return;
+            QString token;
+            const StoreError error = objects.journalEntry(user->id, entry.toObject(), &token);
+            sendResult(response, error, QStringLiteral("token"), token);
         });
 }

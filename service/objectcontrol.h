@@ -7,8 +7,9 @@ class AccountStore;
 class ObjectStore;
 class Router;
 
-// The control call that puts files and folders into a user's store, as another device
-// would: journalled, and counted against the quota.
+// The control calls that change a user's store as another device would: put, delete and
+// move files and folders, journalled and counted against the quota. One more journals a raw
+// entry for tests of hostile deltas.
 class ObjectControl
 {
 public:

@@ -436,3 +436,13 @@ StoreError ObjectStore::copy(qint64 userId, qint64 deviceId, const QString &from
         return {};
     });
 }
+
+StoreError ObjectStore::journalEntry(qint64 userId, const QJsonObject &entry, QString *token)
+{
+    return withObjects(userId, [&](UserObjects &user) -> StoreError {
+        if (!user.journal.append(entry))
+            return {500, QStringLiteral("The entry could not be stored")};
+        *token = user.journal.head();
+        return {};
+    });
+}

@@ -70,6 +70,9 @@ public:
                     QJsonObject *object);
     StoreError copy(qint64 userId, qint64 deviceId, const QString &from, const QString &to,
                     QJsonObject *copy, QJsonObject *original);
+    // Journals entry as it stands, with its "token", and leaves the tree alone: for entries
+    // no change of the tree would make (hostile paths, malformed fields).
+    StoreError journalEntry(qint64 userId, const QJsonObject &entry, QString *token);
 
 private:
     struct UserObjects;

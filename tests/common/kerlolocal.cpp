@@ -299,6 +299,32 @@ QJsonObject KerloLocal::seedFolder(const QString &email, const QString &path)
                  {QStringLiteral("folder"), true}});
 }
 
+QJsonArray KerloLocal::deleteObject(const QString &email, const QString &path)
+{
+    return controlResult(QStringLiteral("/objects/delete"),
+                         {{QStringLiteral("email"), email}, {QStringLiteral("path"), path}},
+                         "objects")
+        .toArray();
+}
+
+QJsonObject KerloLocal::moveObject(const QString &email, const QString &from, const QString &to)
+{
+    return controlResult(QStringLiteral("/objects/move"),
+                         {{QStringLiteral("email"), email},
+                          {QStringLiteral("from"), from},
+                          {QStringLiteral("to"), to}},
+                         "object")
+        .toObject();
+}
+
+QString KerloLocal::journalEntry(const QString &email, const QJsonObject &entry)
+{
+    return controlResult(QStringLiteral("/objects/entry"),
+                         {{QStringLiteral("email"), email}, {QStringLiteral("entry"), entry}},
+                         "token")
+        .toString();
+}
+
 QJsonObject KerloLocal::seed(const QJsonObject &body)
 {
     QByteArray reply;

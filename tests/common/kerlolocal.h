@@ -80,6 +80,14 @@ public:
     // empty on failure.
     QJsonObject seedFile(const QString &email, const QString &path, const QByteArray &content);
     QJsonObject seedFolder(const QString &email, const QString &path);
+    // Changes made as another device would (journalled with device id 0). seedFile() on an
+    // existing path updates its content. deleteObject returns the removed "objects";
+    // moveObject the moved "object"; both empty on failure.
+    QJsonArray deleteObject(const QString &email, const QString &path);
+    QJsonObject moveObject(const QString &email, const QString &from, const QString &to);
+    // Journals entry as it stands, without changing the store: for entries no real change
+    // makes. Returns the entry's "token"; empty on failure.
+    QString journalEntry(const QString &email, const QJsonObject &entry);
 
     // Transfer switches, for the next count matching transfers (-1: forever); path is the
     // remote path of the file, empty for any. A cut download sends bytes of its body, then

@@ -106,6 +106,7 @@ private slots:
     void statuses_data();
     void statuses();
     void journal();
+    void changesFromAnotherDevice();
     void cacheCheck();
     void quota();
     void shareLinks();
@@ -533,6 +534,38 @@ void TestKerloLocalObjects::journal()
     for (const QString &unknown :
          {QString("nope"), id + "-999", id + "-01", id + "--1", "0" + head, id})
         QCOMPARE(get("/objects/delta/", unknown).status, 404);
+}
+
+void TestKerloLocalObjects::changesFromAnotherDevice()
+{
+    const QString email = useFreshUser();
+    QVERIFY(!email.isEmpty());
+    const QString cursor = get("/objects/delta/").json["cursor"].toString();
+
+    QCOMPARE(server.moveObject(email, "/Docs/a.txt", "/Empty/c.txt")["base_path"].toString(),
+             QString("/Empty"));
+    QCOMPARE(server.deleteObject(email, "/Docs/Sub").size(), 1);
+    // Refused: nothing there any more, a move onto itself, a path out of the store.
+    QVERIFY(server.deleteObject(email, "/Docs/Sub").isEmpty());
+    QVERIFY(server.moveObject(email, "/Empty", "/Empty/In").isEmpty());
+    QVERIFY(server.moveObject(email, "/Empty/c.txt", "/../c.txt").isEmpty());
+    // Journalled as it stands, whatever it says; the tree is left alone.
+    const QJsonObject hostile{{"path", "/../../etc/passwd"}, {"type", "delete"}};
+    const QString token = server.journalEntry(email, hostile);
+    QVERIFY(!token.isEmpty());
+    QVERIFY(server.journalEntry("nobody@example.org", hostile).isEmpty());
+
+    const QJsonArray updates = get("/objects/delta/", cursor).json["updates"].toArray();
+    QStringList summary;
+    for (const QJsonValue &update : updates)
+        summary.append(QStringLiteral("%1 %2 %3")
+                           .arg(update["type"].toString(), update["path"].toString())
+                           .arg(update["device_id"].toDouble()));
+    QCOMPARE(summary, QStringList({"update /Docs/a.txt 0", "delete /Docs/Sub 0",
+                                   "delete /../../etc/passwd 0"}));
+    QCOMPARE(updates[2]["token"].toString(), token);
+    QCOMPARE(get("/objects/list", "/Empty").json["objects"].toArray().size(), 1);
+    QCOMPARE(get("/objects/metadata", "/Docs/Sub").status, 404);
 }
 
 void TestKerloLocalObjects::cacheCheck()

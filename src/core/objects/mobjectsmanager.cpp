@@ -8,6 +8,7 @@
 #include "mnotificationmanager.h"
 #include "mobjectsender.h"
 #include "mobjectsvirtualfilesystem.h"
+#include "muserauthmanager.h"
 #include "storageobjecttypes.h"
 #include "tolvoapp.h"
 #include "tolvoappimpl.h"
@@ -20,6 +21,7 @@
 namespace {
 
 const QString deltaCursorKey = QStringLiteral("lhid");
+const QString deltaCursorUserKey = QStringLiteral("lhidUser");
 constexpr int ProgressInterval = 500;
 
 // Downloads into and uploads from the local cache.
@@ -62,6 +64,13 @@ void MObjectsManagerPrivate::setDeltaCursor(const QString &cursor)
 {
     deltaCursor = cursor;
     MWriteValueToDB(deltaCursorKey, deltaCursor);
+    // A cursor names a position in one user's changes; it is no use to anybody else.
+    const MUserAuthManager *auth = TolvoApp::instance()->authManager();
+    const qint64 user = auth && !cursor.isEmpty() ? auth->account().id() : -1;
+    if (user != deltaCursorUser) {
+        deltaCursorUser = user;
+        MWriteValueToDB(deltaCursorUserKey, deltaCursorUser);
+    }
 }
 
 MObjectsManager::MObjectsManager(QObject *parent)
@@ -89,8 +98,20 @@ MObjectsManager::MObjectsManager(QObject *parent)
             [d](const MNetworkRequest &request, const QByteArray &, const MNetworkReply &) {
                 d->decodeErrorForRequest(request);
             });
+    // A canceled poll never answers; the next one must not wait for it.
+    connect(d->jsonManager, &MNetworkRequestManager::requestCanceled, this,
+            [d](const MNetworkRequest &request) {
+                if (request.requestId() == d->deltaRequestId)
+                    d->deltaRequestId.clear();
+            });
 
     d->deltaCursor = MReadValueFromDB<QString>(deltaCursorKey);
+    d->deltaCursorUser =
+        d->deltaCursor.isEmpty() ? -1 : MReadValueFromDB<qint64>(deltaCursorUserKey);
+    connect(TolvoApp::instance(), &TolvoApp::connectivityStatusChanged, this,
+            &MObjectsManager::ensureRepetitiveServices);
+    if (MUserAuthManager *auth = TolvoApp::instance()->authManager())
+        connect(auth, &MUserAuthManager::logoutPerformed, this, [d] { d->setDeltaCursor({}); });
 }
 
 MObjectsManager::~MObjectsManager()
@@ -150,6 +171,10 @@ void MObjectsManager::start()
                 &MObjectsManager::objectsNeedConsolidation);
         connect(d->vfs, &MObjectsVirtualFileSystem::objectExpired, this,
                 &MObjectsManager::objectExpiredSlot);
+        // Once the index is loaded, ask the service which cached copies changed or went
+        // away while the client was not running.
+        connect(d->vfs, &MObjectsVirtualFileSystem::ready, d->vfs,
+                &MObjectsVirtualFileSystem::sendCheckRequest);
         d->vfs->setFileSystemPath(TolvoApp::instance()->cachePath());
     }
 }
@@ -162,6 +187,8 @@ void MObjectsManager::shutdown()
         if (d->progressTimerId)
             killTimer(d->progressTimerId);
         d->progressTimerId = 0;
+        d->liveUpdatesMonitored = false;
+        d->stopUpdatesTimer();
         d->jsonManager->cancelAllActiveRequests();
         // Canceled listings never answer; later ones must not wait for them.
         d->pendingListings.clear();
@@ -205,6 +232,10 @@ void MObjectsManager::transferStateChanged(const MObjectTransfer &transfer)
 void MObjectsManager::timerEvent(QTimerEvent *event)
 {
     Q_D(MObjectsManager);
+    if (event->timerId() == d->updatesTimerId) {
+        d->updatesTimerFired();
+        return;
+    }
     if (event->timerId() != d->progressTimerId) {
         QObject::timerEvent(event);
         return;

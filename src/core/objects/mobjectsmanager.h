@@ -5,6 +5,7 @@
 #include "mobjecttransfer.h"
 #include "mobjecttransfergroup.h"
 #include "mobjecttransferrequest.h"
+#include "mreconnectable.h"
 #include "msharelink.h"
 #include "mshutdownable.h"
 #include "mstorageobject.h"
@@ -27,6 +28,7 @@ class MObjectsManagerPrivate;
 class MObjectsManager
     : public QObject
     , public MShutdownable
+    , public MReconnectable
 {
     Q_OBJECT
 public:
@@ -107,6 +109,13 @@ signals:
     void objectCacheError(const QString &path, Tolvo::Error error);
     void objectOpened(const QString &storagePath, const QString &localPath);
     void shutdownCompleted();
+    // Changes made elsewhere, as the live-update poll learns them: once per poll reply, each
+    // only when not empty, in this order, userData always invalid. paths[i] is where
+    // objectPairs[i] (before, after) was before the change.
+    void objectsAdded(const MStorageObjectList &objects, const QVariant &userData);
+    void objectsDeleted(const MStorageObjectList &objects, const QVariant &userData);
+    void objectsModified(const QStringList &paths, const QList<MStorageObjectPair> &objectPairs,
+                         const QVariant &userData);
 
 public slots:
     // Runs once; later calls do nothing. Starts the transfer engine.
@@ -114,6 +123,12 @@ public slots:
     // Cancels every request in flight and stops the transfer engine, which keeps unfinished
     // transfers for the next start; shutdownCompleted() follows, whether start() ran or not.
     void shutdown() override;
+    // Polls the service for changes made elsewhere until stopped. The cursor of the last
+    // change seen is kept in config.db, for the signed-in user only.
+    void startLiveUpdatesMonitor();
+    void stopLiveUpdatesMonitor();
+    void ensureRepetitiveServices(TolvoApp::ConnectivityStatus previous,
+                                  TolvoApp::ConnectivityStatus current) override;
 
     // Hand the call to the engine from the global thread pool and return at once.
     void cancelTransfer(const MObjectTransfer &transfer);

@@ -25,6 +25,7 @@ class MObjectsManagerPrivate
     Q_DECLARE_PUBLIC(MObjectsManager)
 public:
     explicit MObjectsManagerPrivate(MObjectsManager *q);
+    static MObjectsManagerPrivate *get(MObjectsManager *q) { return q->d_func(); }
 
     // Requests carry paths as callers wrote them; the cache and the pending table meet them
     // in this form, the one replies are matched by.
@@ -38,6 +39,29 @@ public:
                                  const MNetworkReply &reply);
     void decodeErrorForRequest(const MNetworkRequest &request);
     void setDeltaCursor(const QString &cursor);
+
+    // Live updates (mobjectsmanagerdelta.cpp).
+    struct DeltaChanges;
+    void checkForHierarchyUpdates();
+    // Arms the poll timer unless it runs; 300 ms unless a failure asks for longer.
+    void startUpdatesTimer(int delay = 0);
+    void stopUpdatesTimer();
+    void updatesTimerFired();
+    void deltaArrived(const QVariantMap &body, const MNetworkRequest &request,
+                      const MNetworkReply &reply);
+    void deltaUndecodable(const MNetworkRequest &request);
+    void deltaFailed();
+    void applyDelta(const QVariantMap &body);
+    void applyDeltaEntry(const QVariantMap &entry, DeltaChanges *changes);
+    void applyAdded(MStorageObject object, DeltaChanges *changes);
+    // elsewhere: another device made the change.
+    void applyDeleted(const QString &path, const MStorageObject &object, bool elsewhere,
+                      DeltaChanges *changes);
+    // False for an entry that contradicts itself or names a path outside the store.
+    bool applyUpdated(const QString &path, const QVariantMap &attributes,
+                      MStorageObject finalObject, DeltaChanges *changes);
+    // Forgets a cursor that belongs to a user other than userId (-1: unknown, kept).
+    bool dropCursorOfOtherUser(qint64 userId);
 
     void handleSuccess(int action, const QVariantMap &body, const QVariant &userData,
                        const QVariantMap &info);
@@ -63,8 +87,17 @@ public:
 
     MObjectsManager *q_ptr;
     MJsonRequestManager *jsonManager = nullptr;
-    // The live-update cursor, kept in config.db under "lhid".
+    // The live-update cursor, kept in config.db under "lhid", and the id of the user it
+    // belongs to ("lhidUser"; -1 when unknown).
     QString deltaCursor;
+    qint64 deltaCursorUser = -1;
+    bool liveUpdatesMonitored = false;
+    int updatesTimerId = 0;
+    // The poll in flight; empty when none. Replies to any other poll are stale.
+    QString deltaRequestId;
+    // Failed polls in a row; each doubles the wait before the next one, up to a bound.
+    int deltaFailures = 0;
+    int lastDeltaStatus = 200;
     // Cleaned paths of the listings in flight.
     QSet<QString> pendingListings;
     MObjectsListCache listingsCache;

@@ -57,6 +57,10 @@ void MObjectsManagerPrivate::objectArrivedForRequest(const QVariant &body,
     Q_Q(MObjectsManager);
     const QVariantMap info = request.userInfo().toMap();
     const int action = info.value(ReqActionKey).toInt();
+    if (action == Tolvo::DeltaPoll) {
+        deltaArrived(body.toMap(), request, reply);
+        return;
+    }
     const QVariant userData = info.value(MObjectRequestUserDataKey);
     const QString requestPath = remotePath(info.value(ReqPathKey).toString());
     const QVariantMap response = body.toMap();
@@ -94,6 +98,10 @@ void MObjectsManagerPrivate::decodeErrorForRequest(const MNetworkRequest &reques
 {
     const QVariantMap info = request.userInfo().toMap();
     const int action = info.value(ReqActionKey).toInt();
+    if (action == Tolvo::DeltaPoll) {
+        deltaUndecodable(request);
+        return;
+    }
     if (action == Tolvo::ListObjects)
         pendingListings.remove(remotePath(info.value(ReqPathKey).toString()));
     reportUndecodable(action, info);

@@ -10,4 +10,6 @@ void registerStorageObjectTypes()
     qRegisterMetaType<MStorageObjectPair>("MStorageObjectPair");
     // Changes are reported as lists of (before, after) pairs.
     qRegisterMetaType<QList<MStorageObjectPair>>();
+    // The name objectsModified() is declared with, for queued connections and spies.
+    qRegisterMetaType<QList<MStorageObjectPair>>("QList<MStorageObjectPair>");
 }

@@ -1,0 +1,458 @@
+#include "mobjectsmanager.h"
+#include "mobjectsmanager_p.h"
+
+#include "mdevice.h"
+#include "mfilenames.h"
+#include "mjsonrequestmanager.h"
+#include "mnetworkreply.h"
+#include "mnetworkrequest.h"
+#include "mnotificationmanager.h"
+#include "mobjectsvirtualfilesystem.h"
+#include "museraccount.h"
+#include "muserauthmanager.h"
+#include "tolvoapp.h"
+#include "tolvoappimpl.h"
+
+#include <QDebug>
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QUrl>
+
+#include <algorithm>
+
+namespace {
+
+constexpr int UpdatesInterval = 300;
+// A failed poll doubles the wait before the next one, up to about half a minute.
+constexpr int LongestUpdatesInterval = 30000;
+constexpr int MostDoublings = 8;
+
+const QString updatesKey = QStringLiteral("updates");
+const QString cursorKey = QStringLiteral("cursor");
+const QString userKey = QStringLiteral("user");
+const QString deviceIdKey = QStringLiteral("device_id");
+const QString pathKey = QStringLiteral("path");
+const QString typeKey = QStringLiteral("type");
+const QString objectKey = QStringLiteral("object");
+const QString attributesKey = QStringLiteral("attributes");
+const QString finalObjectKey = QStringLiteral("final_object");
+const QString tokenKey = QStringLiteral("token");
+const QString hashKey = QStringLiteral("hash");
+const QString labelKey = QStringLiteral("label");
+
+// Whether a path the service sent names a place in the store: absolute, without a ".."
+// component or a NUL, so that nothing derived from it leaves the folder it maps to.
+bool isStorePath(const QVariant &value)
+{
+    if (value.type() != QVariant::String)
+        return false;
+    const QString path = value.toString();
+    return path.startsWith(QLatin1Char('/')) && !mPathHasParentComponent(path) &&
+           !path.contains(QChar(0));
+}
+
+bool isMd5(const QString &hash)
+{
+    static const QRegularExpression hex(QStringLiteral("^[0-9a-f]{32}$"));
+    return hex.match(hash).hasMatch();
+}
+
+bool isPlainName(const QString &name)
+{
+    return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..") &&
+           !name.contains(QLatin1Char('/')) && !name.contains(QChar(0));
+}
+
+// An attribute of an "update" entry lists its values, the new one last.
+bool newValue(const QVariant &attribute, QString *value)
+{
+    const QVariantList values = attribute.toList();
+    if (attribute.type() != QVariant::List || values.isEmpty() ||
+        values.constLast().type() != QVariant::String)
+        return false;
+    *value = values.constLast().toString();
+    return true;
+}
+
+// A reply that lists changes or, without changes, gives a cursor. Anything else (an empty
+// body, a list of the wrong type) would lose the cursor and with it the changes after it.
+bool isDeltaReply(const QVariantMap &body)
+{
+    if (body.contains(updatesKey))
+        return body.value(updatesKey).type() == QVariant::List;
+    const QVariant cursor = body.value(cursorKey);
+    return cursor.type() == QVariant::String && !cursor.toString().isEmpty();
+}
+
+QString parentPath(const QString &path)
+{
+    const int slash = path.lastIndexOf(QLatin1Char('/'));
+    return slash <= 0 ? QStringLiteral("/") : path.left(slash);
+}
+
+void ignoreEntry(const char *why, const QVariantMap &entry)
+{
+    qWarning().nospace() << "(MObjectsManager) Ignoring a delta entry: " << why << ", path "
+                         << entry.value(pathKey).toString() << ", type "
+                         << entry.value(typeKey).toString();
+}
+
+} // namespace
+
+// What one delta reply changed, reported once the reply has been applied.
+struct MObjectsManagerPrivate::DeltaChanges
+{
+    qint64 deviceId = -1; // this client's
+    MStorageObjectList added;
+    MStorageObjectList deleted;
+    QStringList modifiedPaths;
+    QList<MStorageObjectPair> modifiedPairs;
+};
+
+void MObjectsManager::startLiveUpdatesMonitor()
+{
+    Q_D(MObjectsManager);
+    if (d->liveUpdatesMonitored)
+        return;
+    d->liveUpdatesMonitored = true;
+    // A poll in flight arms the timer with its reply.
+    if (d->deltaRequestId.isEmpty())
+        d->startUpdatesTimer();
+}
+
+void MObjectsManager::stopLiveUpdatesMonitor()
+{
+    Q_D(MObjectsManager);
+    // Cleared, so that a later start polls again; a reply still in flight arms nothing.
+    d->liveUpdatesMonitored = false;
+    d->stopUpdatesTimer();
+}
+
+void MObjectsManager::ensureRepetitiveServices(TolvoApp::ConnectivityStatus,
+                                               TolvoApp::ConnectivityStatus current)
+{
+    Q_D(MObjectsManager);
+    d->stopUpdatesTimer();
+    if (current != TolvoApp::Online || !d->liveUpdatesMonitored)
+        return;
+    // The service is back: no reason to wait out the back-off.
+    d->deltaFailures = 0;
+    d->startUpdatesTimer();
+}
+
+void MObjectsManagerPrivate::startUpdatesTimer(int delay)
+{
+    Q_Q(MObjectsManager);
+    if (!updatesTimerId)
+        updatesTimerId = q->startTimer(delay > 0 ? delay : UpdatesInterval, Qt::CoarseTimer);
+}
+
+void MObjectsManagerPrivate::stopUpdatesTimer()
+{
+    Q_Q(MObjectsManager);
+    if (updatesTimerId)
+        q->killTimer(updatesTimerId);
+    updatesTimerId = 0;
+}
+
+void MObjectsManagerPrivate::updatesTimerFired()
+{
+    // Stopped first: the poll may arm it again at once.
+    stopUpdatesTimer();
+    checkForHierarchyUpdates();
+}
+
+void MObjectsManagerPrivate::checkForHierarchyUpdates()
+{
+    // One poll at a time; its reply arms the next.
+    if (!deltaRequestId.isEmpty())
+        return;
+    MUserAuthManager *auth = TolvoApp::instance()->authManager();
+    if (auth)
+        dropCursorOfOtherUser(auth->account().id());
+
+    QUrl url = TolvoApp::instance()->baseAPIURL();
+    QByteArray path = url.path(QUrl::FullyEncoded).toLatin1();
+    while (path.endsWith('/'))
+        path.chop(1);
+    // The cursor is the service's text: encoded whole, it stays one segment of the path.
+    path += "/objects/delta/" + QUrl::toPercentEncoding(deltaCursor);
+    url.setPath(QString::fromLatin1(path), QUrl::TolerantMode);
+
+    bool ok = false;
+    MNetworkRequest request;
+    if (auth)
+        request = auth->createAuthenticatedRequest(url, MNetworkRequest::Get, &ok);
+    if (!ok) {
+        qCritical("Cannot check for delta: client is not authorized.");
+        deltaFailed();
+        return;
+    }
+    request.setUserInfo(QVariantMap{{ReqActionKey, int(Tolvo::DeltaPoll)}});
+    deltaRequestId = jsonManager->sendRequest(request);
+}
+
+void MObjectsManagerPrivate::deltaFailed()
+{
+    // Never a tight loop, never for good.
+    deltaFailures = std::min(deltaFailures + 1, MostDoublings);
+    if (liveUpdatesMonitored)
+        startUpdatesTimer(std::min(LongestUpdatesInterval, UpdatesInterval << deltaFailures));
+}
+
+void MObjectsManagerPrivate::deltaUndecodable(const MNetworkRequest &request)
+{
+    if (deltaRequestId.isEmpty() || request.requestId() != deltaRequestId)
+        return;
+    deltaRequestId.clear();
+    lastDeltaStatus = -1;
+    qDebug("(MObjectsManager) Delta API error: retrying...");
+    deltaFailed();
+}
+
+void MObjectsManagerPrivate::deltaArrived(const QVariantMap &body, const MNetworkRequest &request,
+                                          const MNetworkReply &reply)
+{
+    // A poll held for reconnection comes back after a newer one went out: its changes are
+    // applied by that one.
+    if (deltaRequestId.isEmpty() || request.requestId() != deltaRequestId) {
+        qDebug("(MObjectsManager) Ignoring the reply of an earlier delta request");
+        return;
+    }
+    deltaRequestId.clear();
+    const int status = reply.statusCode();
+    const int previousStatus = std::exchange(lastDeltaStatus, status);
+    switch (status) {
+    case 200:
+    case 101:
+        if (!isDeltaReply(body)) {
+            qWarning("(MObjectsManager) Delta API error: a reply without changes or cursor; "
+                     "retrying...");
+            deltaFailed();
+            return;
+        }
+        applyDelta(body);
+        break;
+    case 404:
+        // The service no longer knows the cursor; an empty one asks for its latest.
+        setDeltaCursor(QString());
+        break;
+    case 500:
+        qDebug("(MObjectsManager) Delta API error: retrying...");
+        deltaFailed();
+        return;
+    case 507:
+        // Once per run of refusals, not once per poll.
+        if (previousStatus != 507)
+            MNotificationManager::instance()->postSpaceQuotaExceededError(Tolvo::DeltaPoll);
+        deltaFailed();
+        return;
+    case 0:
+        qDebug() << "(MObjectsManager) Delta request failed:" << reply.error();
+        deltaFailed();
+        return;
+    default:
+        qWarning("(MObjectsManager) Unhandled response status code %d", status);
+        deltaFailed();
+        return;
+    }
+    deltaFailures = 0;
+    if (liveUpdatesMonitored)
+        startUpdatesTimer();
+}
+
+bool MObjectsManagerPrivate::dropCursorOfOtherUser(qint64 userId)
+{
+    if (userId < 0 || deltaCursorUser < 0 || userId == deltaCursorUser)
+        return false;
+    qWarning("(MObjectsManager) Dropping the live-update cursor of another user");
+    setDeltaCursor(QString());
+    return true;
+}
+
+void MObjectsManagerPrivate::applyDelta(const QVariantMap &body)
+{
+    Q_Q(MObjectsManager);
+    MUserAuthManager *auth = TolvoApp::instance()->authManager();
+    const QVariantMap user = body.value(userKey).toMap();
+    // Changes after another user's cursor are not this user's: start over from the latest.
+    const bool foreign = !user.isEmpty() && dropCursorOfOtherUser(MUserAccount(user).id());
+
+    if (!foreign) {
+        DeltaChanges changes;
+        if (auth)
+            changes.deviceId = auth->device().id();
+        const QVariantList entries = body.value(updatesKey).toList();
+        for (const QVariant &entry : entries) {
+            const QVariantMap fields = entry.toMap();
+            if (entry.type() == QVariant::Map)
+                applyDeltaEntry(fields, &changes);
+            else
+                qWarning("(MObjectsManager) Ignoring a delta entry that is not an object");
+            // Saved after each entry, applied or ignored, so that a crash resumes after it and
+            // no entry comes back.
+            const QString token = fields.value(tokenKey).toString();
+            if (token.isEmpty())
+                qWarning("(MObjectsManager) A delta entry without a token resets the cursor");
+            setDeltaCursor(token);
+        }
+
+        if (!changes.added.isEmpty())
+            emit q->objectsAdded(changes.added, QVariant());
+        if (!changes.deleted.isEmpty())
+            emit q->objectsDeleted(changes.deleted, QVariant());
+        if (!changes.modifiedPaths.isEmpty())
+            emit q->objectsModified(changes.modifiedPaths, changes.modifiedPairs, QVariant());
+
+        if (!body.contains(updatesKey))
+            setDeltaCursor(body.value(cursorKey).toString());
+    }
+
+    if (!user.isEmpty() && auth)
+        auth->setAccount(MUserAccount(user));
+}
+
+void MObjectsManagerPrivate::applyDeltaEntry(const QVariantMap &entry, DeltaChanges *changes)
+{
+    if (!isStorePath(entry.value(pathKey))) {
+        ignoreEntry("its path is not a path of the store", entry);
+        return;
+    }
+    const QString path = remotePath(entry.value(pathKey).toString());
+    const QString type = entry.value(typeKey).toString();
+    if (type == QLatin1String("add") || type == QLatin1String("delete")) {
+        const MStorageObject object(entry.value(objectKey).toMap());
+        if (!object.isValid()) {
+            ignoreEntry("its object is missing or unusable", entry);
+            return;
+        }
+        if (type == QLatin1String("add"))
+            applyAdded(object, changes);
+        else
+            applyDeleted(path, object, entry.value(deviceIdKey).toLongLong() != changes->deviceId,
+                         changes);
+    } else if (type == QLatin1String("update")) {
+        const MStorageObject finalObject(entry.value(finalObjectKey).toMap());
+        const QVariant attributes = entry.value(attributesKey);
+        if (!finalObject.isValid() || attributes.type() != QVariant::Map) {
+            ignoreEntry("its final object or attributes are missing or unusable", entry);
+            return;
+        }
+        if (!applyUpdated(path, attributes.toMap(), finalObject, changes))
+            ignoreEntry("its new path or hash is unusable or does not match its object", entry);
+    }
+    // Any other type only moves the cursor.
+}
+
+void MObjectsManagerPrivate::applyAdded(MStorageObject object, DeltaChanges *changes)
+{
+    Q_Q(MObjectsManager);
+    bool consolidated = false;
+    if (object.type() != MStorageObject::Directory && vfs &&
+        vfs->containsObject(object, &consolidated)) {
+        object.setCached(true);
+        object.setConsolidated(consolidated);
+    }
+    if (listingsCache.updateObject(object, false)) {
+        if (!changes->added.contains(object))
+            changes->added.append(object);
+        return;
+    }
+
+    // The folder was never listed: its folders up to a listed one are reported new, top-most
+    // first, and the folder is listed, which reports the object.
+    MStorageObjectList ancestors;
+    QString current = remotePath(object.basePath());
+    while (current != QLatin1String("/") && !listingsCache.contains(current)) {
+        const QString parent = parentPath(current);
+        MStorageObject folder(parent, current.mid(current.lastIndexOf(QLatin1Char('/')) + 1));
+        folder.setType(MStorageObject::Directory);
+        if (!ancestors.contains(folder))
+            ancestors.prepend(folder);
+        current = parent;
+    }
+    for (const MStorageObject &folder : qAsConst(ancestors)) {
+        listingsCache.updateObject(folder, false);
+        // Two new files of one new folder report the folder once.
+        if (!changes->added.contains(folder))
+            changes->added.append(folder);
+    }
+    q->listObjects(object.basePath(), true, QVariant());
+}
+
+void MObjectsManagerPrivate::applyDeleted(const QString &path, const MStorageObject &object,
+                                          bool elsewhere, DeltaChanges *changes)
+{
+    bool consolidated = false;
+    const bool indexed = vfs && vfs->containsObject(path, &consolidated);
+    // A copy with edits the service has not seen is kept; a change made elsewhere goes to
+    // the bin rather than away.
+    if (vfs && ((indexed && consolidated) || QFileInfo(vfs->localPath(path)).isDir()))
+        vfs->removeObject(path, false, elsewhere);
+    if (indexed && !consolidated) {
+        // The edits are not lost: the copy is sent again and recreates the object.
+        q_func()->consolidateObject(path, false);
+        return;
+    }
+    listingsCache.takeObject(path);
+    changes->deleted.append(object);
+}
+
+bool MObjectsManagerPrivate::applyUpdated(const QString &path, const QVariantMap &attributes,
+                                          MStorageObject finalObject, DeltaChanges *changes)
+{
+    MStorageObject previous;
+    bool skip = false;
+    if (attributes.contains(hashKey)) {
+        QString hash;
+        if (!newValue(attributes.value(hashKey), &hash) || !isMd5(hash) ||
+            remotePath(finalObject.fullPath()) != path)
+            return false;
+        if (vfs && vfs->containsObject(path)) {
+            // A local copy that already holds the new content is no news.
+            if (vfs->indexedHash(path) == finalObject.contentHash())
+                skip = true;
+            else
+                vfs->expireObject(path, QByteArray::fromHex(hash.toLatin1()));
+            bool consolidated = false;
+            if (vfs->containsObject(path, &consolidated)) {
+                finalObject.setCached(true);
+                finalObject.setConsolidated(consolidated);
+            }
+        }
+        previous = listingsCache.takeObject(path);
+        // The file is still there, with its new content.
+        listingsCache.updateObject(finalObject, false);
+    } else if (attributes.contains(pathKey) || attributes.contains(labelKey)) {
+        QString newPath;
+        if (attributes.contains(pathKey)) {
+            if (!newValue(attributes.value(pathKey), &newPath) || !isStorePath(newPath))
+                return false;
+        } else {
+            QString label;
+            if (!newValue(attributes.value(labelKey), &label) || !isPlainName(label))
+                return false;
+            newPath = parentPath(path) + QLatin1Char('/') + label;
+        }
+        newPath = remotePath(newPath);
+        if (remotePath(finalObject.fullPath()) != newPath)
+            return false;
+        if (vfs && finalObject.type() == MStorageObject::Directory)
+            vfs->moveDirectory(path, newPath);
+        else if (vfs && vfs->renameObject(path, newPath))
+            finalObject.setCached(true);
+        previous = listingsCache.takeObject(path);
+        // Into a listed folder only: a folder never listed must not look listed with one
+        // object.
+        listingsCache.updateObject(finalObject, false);
+    } else {
+        return true;
+    }
+
+    if (previous.isValid() && !skip) {
+        changes->modifiedPaths.append(path);
+        changes->modifiedPairs.append({previous, finalObject});
+    }
+    return true;
+}
