@@ -534,6 +534,7 @@ void TestLiveUpdates::localCopiesFollowRemoteChanges()
     startMonitor();
     QSignalSpy deleted(manager, &MObjectsManager::objectsDeleted);
     QSignalSpy modified(manager, &MObjectsManager::objectsModified);
+    QSignalSpy finished(manager, &MObjectsManager::transferFinished);
 
     QCOMPARE(server.deleteObject(demoEmail, "/Cached/edit.txt").size(), 1);
     const QJsonObject object{{"label", "victim.txt"}, {"base_path", "/"}, {"type", "regfile"}};
@@ -552,6 +553,16 @@ void TestLiveUpdates::localCopiesFollowRemoteChanges()
     QCOMPARE(QDir(root.filePath("deleted")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size(), 1);
     QVERIFY(victim.exists());
     QVERIFY(modified.isEmpty());
+    // ...and its edits are sent again, so they are not left on this machine alone.
+    const auto uploadedEdit = [&] {
+        for (const QList<QVariant> &arguments : qAsConst(finished)) {
+            const auto transfer = arguments.at(0).value<MObjectTransfer>();
+            if (transfer.transferRequest().destinationPath() == "/Cached/edit.txt")
+                return true;
+        }
+        return false;
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(uploadedEdit(), ChangeTimeout);
 
     QVERIFY(!server.seedFile(demoEmail, "/Cached/keep.txt", "keep 2").isEmpty());
     QVERIFY(modified.wait(ChangeTimeout));
