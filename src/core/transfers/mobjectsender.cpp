@@ -159,7 +159,24 @@ bool MObjectSenderPrivate::takeFlight(qint64 transferId, const QString &id, Flig
     if (flight)
         *flight = taken;
     releaseFlight(taken);
+    kick();
     return true;
+}
+
+void MObjectSenderPrivate::kick()
+{
+    if (kickPending)
+        return;
+    kickPending = true;
+    // Queued: a pause or cancel already posted is handled first, and the handler that freed
+    // the slot has saved its transfer by then.
+    QMetaObject::invokeMethod(
+        q_ptr,
+        [this] {
+            kickPending = false;
+            handleTransfers();
+        },
+        Qt::QueuedConnection);
 }
 
 void MObjectSenderPrivate::abortFlight(qint64 transferId)
@@ -180,6 +197,7 @@ void MObjectSenderPrivate::abortFlight(qint64 transferId)
     releaseFlight(taken);
     if (taken.placeholder)
         QFile::remove(taken.destination);
+    kick();
 }
 
 void MObjectSenderPrivate::hashAside(qint64 transferId, const Flight &flight, const QString &path,
