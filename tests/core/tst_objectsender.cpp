@@ -490,10 +490,23 @@ void TestObjectSender::overwriteStrategies()
     QCOMPARE(done.errorCode(), int(Tolvo::LocalFileExists));
     QCOMPARE(readAll(target), QByteArray("mine"));
 
-    // 1: replaced, once the download is verified.
-    done = run(download("/Over/o.txt", target, 1));
-    QCOMPARE(done.state(), int(MObjectTransfer::Completed));
-    QCOMPARE(readAll(target), QByteArray("remote"));
+    // 1 and 3: replaced, once the download is verified; a download that fails on the way
+    // leaves the file as it was.
+    for (const int strategy : {1, 3}) {
+        QVERIFY(existing());
+        QVERIFY(server.cutDownload(3, "/Over/o.txt"));
+        done = run(download("/Over/o.txt", target, strategy));
+        QCOMPARE(done.state(), int(MObjectTransfer::Error));
+        QCOMPARE(readAll(target), QByteArray("mine"));
+        QVERIFY(server.forceStatus("/api/v1/object/Over/o.txt", 500, "{}"));
+        done = run(download("/Over/o.txt", target, strategy));
+        QCOMPARE(done.state(), int(MObjectTransfer::Error));
+        QCOMPARE(readAll(target), QByteArray("mine"));
+        done = run(download("/Over/o.txt", target, strategy));
+        QCOMPARE(done.state(), int(MObjectTransfer::Completed));
+        QCOMPARE(readAll(target), QByteArray("remote"));
+    }
+    QCOMPARE(QDir(folder.path()).entryList(QDir::Files), QStringList{"o.txt"});
 
     // 2: a free name beside it; the existing file stays.
     QVERIFY(existing());

@@ -201,7 +201,7 @@ void MObjectSenderPrivate::abortFlight(qint64 transferId)
 }
 
 void MObjectSenderPrivate::hashAside(qint64 transferId, const Flight &flight, const QString &path,
-                                     QIODevice::OpenMode mode, HashesHandler ready)
+                                     QIODevice::OpenMode mode, bool chunks, HashesHandler ready)
 {
     Q_Q(MObjectSender);
     addFlight(transferId, flight);
@@ -213,11 +213,8 @@ void MObjectSenderPrivate::hashAside(qint64 transferId, const Flight &flight, co
                          watcher->deleteLater();
                          (this->*ready)(transferId, flightId, watcher->result());
                      });
-    watcher->setFuture(QtConcurrent::run([path, mode, canceled] {
-        QFile file(path);
-        if (!file.open(mode))
-            return MChunkedUpload::Hashes();
-        return MChunkedUpload::hashChunks(&file, MChunkedUpload::ChunkSize, canceled.get());
+    watcher->setFuture(QtConcurrent::run([path, mode, chunks, canceled] {
+        return MChunkedUpload::hashFile(path, mode, chunks, canceled.get());
     }));
 }
 

@@ -93,12 +93,13 @@ public:
 
     // Uploads.
     bool startUpload(MObjectTransfer transfer);
-    // Hashes path in 5 MiB chunks on the thread pool under flight, then hands the result to
-    // ready on the engine's thread; a canceled flight stops the hashing between blocks.
+    // Hashes path (and its 5 MiB chunks when chunks is set) on the thread pool under flight,
+    // then hands the result to ready on the engine's thread; a canceled flight stops the
+    // hashing between blocks.
     using HashesHandler = void (MObjectSenderPrivate::*)(qint64, const QString &,
                                                          const MChunkedUpload::Hashes &);
     void hashAside(qint64 transferId, const Flight &flight, const QString &path,
-                   QIODevice::OpenMode mode, HashesHandler ready);
+                   QIODevice::OpenMode mode, bool chunks, HashesHandler ready);
     void hashesReady(qint64 transferId, const QString &flightId,
                      const MChunkedUpload::Hashes &hashes);
     bool startUploadSync(MObjectTransfer transfer, const QByteArray &firstChunk);

@@ -375,7 +375,7 @@ void MObjectSenderPrivate::verify(MObjectTransfer transfer, Flight flight)
     const QString path = flight.file->fileName();
     qDebug() << "Checking received file" << path;
     // An empty body leaves no file behind: opened for writing, it is checked as empty.
-    hashAside(transfer.identifier(), flight, path, QIODevice::ReadWrite,
+    hashAside(transfer.identifier(), flight, path, QIODevice::ReadWrite, false,
               &MObjectSenderPrivate::verificationReady);
     // Keep the announced object with the transfer while it is checked.
     transfer.save();
