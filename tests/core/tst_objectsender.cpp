@@ -466,9 +466,11 @@ void TestObjectSender::cutDownloadResumesWithRange()
     QVERIFY(server.clearRequests());
     const MObjectTransfer done = run(request);
     QCOMPARE(done.state(), int(MObjectTransfer::Completed));
+    // One GET, which Qt may have sent again when it found its connection closed.
     const QJsonArray gets = requestsUnder("/api/v1/object/");
-    QCOMPARE(gets.size(), 1);
-    QCOMPARE(rangeOf(gets.at(0)), QStringLiteral("bytes=%1-%2").arg(kept).arg(bytes.size()));
+    QVERIFY(!gets.isEmpty());
+    for (const QJsonValue &get : gets)
+        QCOMPARE(rangeOf(get), QStringLiteral("bytes=%1-%2").arg(kept).arg(bytes.size()));
     QVERIFY(readAll(local.filePath("c.bin")) == bytes);
     QVERIFY(!QFile::exists(partial));
 }

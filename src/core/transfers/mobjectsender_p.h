@@ -5,8 +5,8 @@
 #include "mnetworkreply.h"
 #include "mnetworkrequest.h"
 #include "mobjectsender.h"
+#include "mstreamhasher.h"
 
-#include <QCryptographicHash>
 #include <QFile>
 #include <QHash>
 #include <QMutex>
@@ -38,8 +38,7 @@ public:
         qint64 end = -1;      // where it must end, when the reply says
         qint64 written = 0;   // the file's length
         // The MD5 of the file as written, when the body started at its first byte.
-        bool hashing = false;
-        QCryptographicHash hash{QCryptographicHash::Md5};
+        std::unique_ptr<MStreamHasher> hasher;
     };
 
     // The work in flight for one transfer. Each one holds a slot; events that do not carry

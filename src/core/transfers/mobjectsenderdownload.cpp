@@ -248,8 +248,7 @@ void MObjectSenderPrivate::downloadHeadersArrived(qint64 transferId, const QStri
     received.start = start;
     received.end = end;
     received.written = start;
-    received.hashing = start == 0;
-    received.hash.reset();
+    received.hasher.reset(start == 0 ? new MStreamHasher : nullptr);
 }
 
 void MObjectSenderPrivate::downloadInterrupted(qint64 transferId, const QString &flightId)
@@ -275,8 +274,8 @@ void MObjectSenderPrivate::downloadContentArrived(const MNetworkRequest &request
         return;
     if (current.file->write(data) == data.size()) {
         received.written += data.size();
-        if (received.hashing)
-            received.hash.addData(data);
+        if (received.hasher)
+            received.hasher->addData(data);
         return;
     }
     abortFlight(transferId);
@@ -354,13 +353,13 @@ void MObjectSenderPrivate::downloadFinished(const MNetworkRequest &request,
         transfer.setStorageObject(announced);
     if (!done.cache)
         done.expectedHash = announced.contentHash().toLower();
-    if (!received.hashing) {
+    if (!received.hasher) {
         verify(transfer, done);
         return;
     }
     // The whole file went through the hash as it was written: nothing to read again.
     MChunkedUpload::Hashes hashes;
-    hashes.final = received.hash.result().toHex();
+    hashes.final = received.hasher->result();
     hashes.size = received.written;
     hashes.complete = true;
     completeDownload(transfer, done, hashes);

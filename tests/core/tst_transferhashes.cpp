@@ -1,4 +1,5 @@
 #include "mchunkedupload.h"
+#include "mstreamhasher.h"
 
 #include <QCryptographicHash>
 #include <QTemporaryDir>
@@ -15,8 +16,9 @@ QString md5(const QByteArray &bytes)
 
 } // namespace
 
-// The hashes an upload announces: the whole file's and each 5 MiB chunk's, read on two threads.
-class TestChunkedUpload : public QObject
+// The hashes an upload announces (the whole file's and each 5 MiB chunk's, read on two
+// threads) and the one a download is checked with, computed as its body arrives.
+class TestTransferHashes : public QObject
 {
     Q_OBJECT
 
@@ -24,12 +26,14 @@ private slots:
     void hashFileMatchesTheBytes_data();
     void hashFileMatchesTheBytes();
     void hashFileStopsWhenCanceled();
+    void streamHasherMatchesTheBytes();
+    void streamHasherStopsWithBytesWaiting();
 
 private:
     QTemporaryDir folder;
 };
 
-void TestChunkedUpload::hashFileMatchesTheBytes_data()
+void TestTransferHashes::hashFileMatchesTheBytes_data()
 {
     QTest::addColumn<qint64>("size");
     QTest::newRow("empty") << qint64(0);
@@ -39,7 +43,7 @@ void TestChunkedUpload::hashFileMatchesTheBytes_data()
     QTest::newRow("two chunks and a part") << 2 * MChunkedUpload::ChunkSize + 3 * MiB + 7;
 }
 
-void TestChunkedUpload::hashFileMatchesTheBytes()
+void TestTransferHashes::hashFileMatchesTheBytes()
 {
     QFETCH(qint64, size);
     QByteArray bytes(int(size), Qt::Uninitialized);
@@ -69,7 +73,7 @@ void TestChunkedUpload::hashFileMatchesTheBytes()
     QVERIFY(whole.chunks.isEmpty());
 }
 
-void TestChunkedUpload::hashFileStopsWhenCanceled()
+void TestTransferHashes::hashFileStopsWhenCanceled()
 {
     const QString path = folder.filePath(QStringLiteral("canceled"));
     QFile file(path);
@@ -83,5 +87,31 @@ void TestChunkedUpload::hashFileStopsWhenCanceled()
                  .complete);
 }
 
-QTEST_GUILESS_MAIN(TestChunkedUpload)
-#include "tst_chunkedupload.moc"
+void TestTransferHashes::streamHasherMatchesTheBytes()
+{
+    // More than it lets wait, in blocks of every size a reply hands over.
+    QByteArray bytes(int(40 * MiB + 13), Qt::Uninitialized);
+    for (int i = 0; i < bytes.size(); ++i)
+        bytes[i] = char(i * 13 + i / 4096);
+    MStreamHasher hasher;
+    for (int offset = 0, step = 1; offset < bytes.size(); offset += step, step = step * 3 % 1000003)
+        hasher.addData(bytes.mid(offset, step));
+    QCOMPARE(QString::fromLatin1(hasher.result()), md5(bytes));
+
+    MStreamHasher empty;
+    empty.addData(QByteArray());
+    QCOMPARE(QString::fromLatin1(empty.result()), md5(QByteArray()));
+}
+
+void TestTransferHashes::streamHasherStopsWithBytesWaiting()
+{
+    // A download ended midway drops its hasher with blocks still queued.
+    auto hasher = std::make_unique<MStreamHasher>();
+    const QByteArray block(int(MiB), 'x');
+    for (int i = 0; i < 12; ++i)
+        hasher->addData(block);
+    hasher.reset();
+}
+
+QTEST_GUILESS_MAIN(TestTransferHashes)
+#include "tst_transferhashes.moc"
