@@ -1,6 +1,5 @@
 #include "moobjectsmanager.h"
 
-#include "mobjectsender.h"
 #include "mobjectsmanager.h"
 #include "mobjecttransfer.h"
 #include "mobjecttransfergroup.h"
@@ -16,7 +15,6 @@
 #include <QCoreApplication>
 #include <QDebug>
 #include <QDir>
-#include <QDirIterator>
 #include <QFileInfo>
 #include <QThread>
 
@@ -36,117 +34,6 @@ int requestType(const MOObjectTransfer &transfer)
     if (type.isValid())
         return type.toInt();
     return request.action();
-}
-
-// Transfers and local copies. The objects manager offers these operations when it carries its
-// transfer and local-copy layer; otherwise transfers go to its engine directly, as that layer
-// would send them, and local-copy calls are refused with a warning.
-
-template<class Manager>
-auto scheduleTransfer(Manager *manager, const MObjectTransferRequest &request, int)
-    -> decltype(manager->transferObject(request), void())
-{
-    manager->transferObject(request);
-}
-
-template<class Manager>
-void scheduleTransfer(Manager *manager, const MObjectTransferRequest &request, long)
-{
-    MObjectSender *sender = manager->objectSender();
-    if (!sender) {
-        qWarning() << "MOObjectsManager: transfers are not started";
-        return;
-    }
-    if (request.direction() == 0 && QFileInfo(request.sourcePath()).isDir()) {
-        qWarning() << "MOObjectsManager::transferObject cannot transfer dir" << request.sourcePath()
-                   << ": use transferDirectory";
-        return;
-    }
-    MObjectTransferRequest scheduled = request;
-    scheduled.setAction(request.direction() == 0 ? Tolvo::UploadObject : Tolvo::DownloadObject);
-    sender->scheduleTransfer(scheduled);
-}
-
-template<class Manager>
-auto scheduleDirectory(Manager *manager, const MObjectTransferRequest &request, int)
-    -> decltype(manager->transferDirectory(request), void())
-{
-    manager->transferDirectory(request);
-}
-
-template<class Manager>
-void scheduleDirectory(Manager *manager, const MObjectTransferRequest &request, long)
-{
-    MObjectSender *sender = manager->objectSender();
-    if (!sender) {
-        qWarning() << "MOObjectsManager: transfers are not started";
-        return;
-    }
-    const QString source = QDir(request.sourcePath()).absolutePath();
-    if (request.direction() != 0 || !QFileInfo(source).isDir()) {
-        qWarning() << "Unexpected non-directory source for transfer request (" << source << ")";
-        return;
-    }
-    QList<MObjectTransferRequest> members;
-    QDirIterator it(source, QDir::Files | QDir::NoSymLinks | QDir::Readable | QDir::NoDotAndDotDot,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString file = it.next();
-        const QString remote =
-            QDir::cleanPath(QLatin1Char('/') + request.destinationPath() + QLatin1Char('/') +
-                            QDir(source).relativeFilePath(file));
-        MObjectTransferRequest member(file, remote, 0);
-        member.setAttribute(MObjectTransferRequest::RequestType,
-                            QVariant::fromValue(Tolvo::UploadObject));
-        members.append(member);
-    }
-    if (!members.isEmpty())
-        sender->scheduleTransferGroup(members, request, QDir(source).path());
-}
-
-#define MO_ENGINE_CONTROL(NAME, ENGINE_NAME, TYPE)                                                 \
-    template<class Manager>                                                                        \
-    auto NAME(Manager *manager, const TYPE &value, int)->decltype(manager->NAME(value), void())    \
-    {                                                                                              \
-        manager->NAME(value);                                                                      \
-    }                                                                                              \
-    template<class Manager> void NAME(Manager *manager, const TYPE &value, long)                   \
-    {                                                                                              \
-        if (MObjectSender *sender = manager->objectSender())                                       \
-            sender->ENGINE_NAME(value);                                                            \
-        else                                                                                       \
-            qWarning() << "MOObjectsManager: transfers are not started";                           \
-    }
-
-MO_ENGINE_CONTROL(cancelTransfer, cancelTransfer, MObjectTransfer)
-MO_ENGINE_CONTROL(pauseTransfer, pauseTransfer, MObjectTransfer)
-MO_ENGINE_CONTROL(resumeTransfer, resumeTransfer, MObjectTransfer)
-MO_ENGINE_CONTROL(cancelGroup, cancelGroup, MObjectTransferGroup)
-MO_ENGINE_CONTROL(pauseGroup, pauseGroup, MObjectTransferGroup)
-MO_ENGINE_CONTROL(resumeGroup, resumeGroup, MObjectTransferGroup)
-#undef MO_ENGINE_CONTROL
-
-// Operations of the local-copy layer and the live updates, invoked by name.
-bool invokeCore(QObject *core, const char *method, QGenericArgument a = QGenericArgument(),
-                QGenericArgument b = QGenericArgument())
-{
-    if (QMetaObject::invokeMethod(core, method, Qt::DirectConnection, a, b))
-        return true;
-    qWarning() << "MOObjectsManager: the objects manager cannot" << method;
-    return false;
-}
-
-template<class Manager>
-auto uncacheObject(Manager *manager, const QString &path, int)
-    -> decltype(manager->uncacheObject(path, false))
-{
-    return manager->uncacheObject(path, false);
-}
-
-template<class Manager> bool uncacheObject(Manager *, const QString &, long)
-{
-    qWarning() << "MOObjectsManager: the objects manager keeps no local copies";
-    return false;
 }
 
 } // namespace
@@ -221,7 +108,7 @@ void MOObjectsManager::start()
 void MOObjectsManager::startLiveUpdates()
 {
     if (MObjectsManager *core = d_func()->core())
-        invokeCore(core, "startLiveUpdatesMonitor");
+        core->startLiveUpdatesMonitor();
 }
 
 MOObjectsManagerHierarchyDelegate *MOObjectsManager::hierarchyDelegate() const
@@ -325,25 +212,25 @@ void MOObjectsManager::sendShareLinkByEmailWithShareLink(const QUrl &link, const
 void MOObjectsManager::cacheObjectAtPath(const QString &path)
 {
     if (MObjectsManager *core = d_func()->core())
-        invokeCore(core, "cacheObject", Q_ARG(QString, path));
+        core->cacheObject(path);
 }
 
 bool MOObjectsManager::uncacheObjectAtPath(const QString &path)
 {
     MObjectsManager *core = d_func()->core();
-    return core && uncacheObject(core, path, 0);
+    return core && core->uncacheObject(path, false);
 }
 
 void MOObjectsManager::consolidateObjectAtPath(const QString &path)
 {
     if (MObjectsManager *core = d_func()->core())
-        invokeCore(core, "consolidateObject", Q_ARG(QString, path), Q_ARG(bool, false));
+        core->consolidateObject(path, false);
 }
 
 void MOObjectsManager::openObjectAtPath(const QString &path, const QUrl &application)
 {
     if (MObjectsManager *core = d_func()->core())
-        invokeCore(core, "openObject", Q_ARG(QString, path), Q_ARG(QUrl, NSURLToQUrl(application)));
+        core->openObject(path, NSURLToQUrl(application));
 }
 
 QString MOObjectsManager::suggestedFilePathWithPath(const QString &path) const
@@ -355,49 +242,49 @@ QString MOObjectsManager::suggestedFilePathWithPath(const QString &path) const
 void MOObjectsManager::transferObject(const MOObjectTransferRequest &request)
 {
     if (MObjectsManager *core = d_func()->core())
-        scheduleTransfer(core, request.cxxTransferRequest(), 0);
+        core->transferObject(request.cxxTransferRequest());
 }
 
 void MOObjectsManager::transferDirectory(const MOObjectTransferRequest &request)
 {
     if (MObjectsManager *core = d_func()->core())
-        scheduleDirectory(core, request.cxxTransferRequest(), 0);
+        core->transferDirectory(request.cxxTransferRequest());
 }
 
 void MOObjectsManager::cancelTransfer(const MOObjectTransfer &transfer)
 {
     if (MObjectsManager *core = d_func()->core())
-        ::cancelTransfer(core, transfer.cxxTransfer(), 0);
+        core->cancelTransfer(transfer.cxxTransfer());
 }
 
 void MOObjectsManager::pauseTransfer(const MOObjectTransfer &transfer)
 {
     if (MObjectsManager *core = d_func()->core())
-        ::pauseTransfer(core, transfer.cxxTransfer(), 0);
+        core->pauseTransfer(transfer.cxxTransfer());
 }
 
 void MOObjectsManager::resumeTransfer(const MOObjectTransfer &transfer)
 {
     if (MObjectsManager *core = d_func()->core())
-        ::resumeTransfer(core, transfer.cxxTransfer(), 0);
+        core->resumeTransfer(transfer.cxxTransfer());
 }
 
 void MOObjectsManager::cancelTransferGroup(const MOObjectTransferGroup &group)
 {
     if (MObjectsManager *core = d_func()->core())
-        cancelGroup(core, group.cxxTransferGroup(), 0);
+        core->cancelGroup(group.cxxTransferGroup());
 }
 
 void MOObjectsManager::pauseTransferGroup(const MOObjectTransferGroup &group)
 {
     if (MObjectsManager *core = d_func()->core())
-        pauseGroup(core, group.cxxTransferGroup(), 0);
+        core->pauseGroup(group.cxxTransferGroup());
 }
 
 void MOObjectsManager::resumeTransferGroup(const MOObjectTransferGroup &group)
 {
     if (MObjectsManager *core = d_func()->core())
-        resumeGroup(core, group.cxxTransferGroup(), 0);
+        core->resumeGroup(group.cxxTransferGroup());
 }
 
 void MOObjectsManager::postTransferWillStartNotificationForState(const MOObjectTransfer &transfer,

@@ -5,6 +5,7 @@
 #include <QCryptographicHash>
 #include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QIODevice>
 #include <QJsonDocument>
@@ -12,6 +13,7 @@
 #include <QMimeDatabase>
 #include <QRegularExpression>
 #include <QUrlQuery>
+#include <QtConcurrent>
 
 namespace {
 
@@ -32,24 +34,32 @@ QString errorsText(const QVariantMap &reply)
 
 } // namespace
 
-MChunkedUpload::Hashes MChunkedUpload::hashChunks(QIODevice *device, qint64 chunkSize,
-                                                  const std::atomic_bool *canceled)
+namespace {
+
+// One pass over the device: the MD5 of each chunk (none when chunkSize is 0) and, when asked,
+// of the whole.
+MChunkedUpload::Hashes hashBlocks(QIODevice *device, qint64 chunkSize, bool whole,
+                                  const std::atomic_bool *canceled)
 {
-    Hashes hashes;
-    QCryptographicHash whole(QCryptographicHash::Md5);
+    MChunkedUpload::Hashes hashes;
+    QCryptographicHash wholeHash(QCryptographicHash::Md5);
     QCryptographicHash chunk(QCryptographicHash::Md5);
     qint64 inChunk = 0;
     QByteArray block;
     while (!device->atEnd()) {
         if (canceled && canceled->load())
             return hashes;
-        block = device->read(qMin(ReadBlockSize, chunkSize - inChunk));
+        block =
+            device->read(chunkSize > 0 ? qMin(ReadBlockSize, chunkSize - inChunk) : ReadBlockSize);
         if (block.isEmpty())
             return hashes;
-        whole.addData(block);
+        if (whole)
+            wholeHash.addData(block);
+        hashes.size += block.size();
+        if (chunkSize <= 0)
+            continue;
         chunk.addData(block);
         inChunk += block.size();
-        hashes.size += block.size();
         if (inChunk == chunkSize) {
             hashes.chunks.append(QString::fromLatin1(chunk.result().toHex()));
             chunk.reset();
@@ -58,9 +68,43 @@ MChunkedUpload::Hashes MChunkedUpload::hashChunks(QIODevice *device, qint64 chun
     }
     if (inChunk > 0)
         hashes.chunks.append(QString::fromLatin1(chunk.result().toHex()));
-    hashes.final = whole.result().toHex();
+    if (whole)
+        hashes.final = wholeHash.result().toHex();
     hashes.complete = true;
     device->seek(0);
+    return hashes;
+}
+
+MChunkedUpload::Hashes hashPath(const QString &path, QIODevice::OpenMode mode, qint64 chunkSize,
+                                bool whole, const std::atomic_bool *canceled)
+{
+    QFile file(path);
+    if (!file.open(mode))
+        return MChunkedUpload::Hashes();
+    return hashBlocks(&file, chunkSize, whole, canceled);
+}
+
+} // namespace
+
+MChunkedUpload::Hashes MChunkedUpload::hashChunks(QIODevice *device, qint64 chunkSize,
+                                                  const std::atomic_bool *canceled)
+{
+    return hashBlocks(device, chunkSize, true, canceled);
+}
+
+MChunkedUpload::Hashes MChunkedUpload::hashFile(const QString &path, QIODevice::OpenMode mode,
+                                                bool chunks, const std::atomic_bool *canceled)
+{
+    if (!chunks)
+        return hashPath(path, mode, 0, true, canceled);
+    // MD5 is the slow part: the whole and the chunks are hashed side by side.
+    QFuture<Hashes> whole = QtConcurrent::run(hashPath, path, mode, qint64(0), true, canceled);
+    Hashes hashes = hashPath(path, mode, ChunkSize, false, canceled);
+    // Not started yet, it runs on this thread.
+    const Hashes wholeHashes = whole.result();
+    if (!hashes.complete || !wholeHashes.complete || wholeHashes.size != hashes.size)
+        return Hashes();
+    hashes.final = wholeHashes.final;
     return hashes;
 }
 

@@ -5,6 +5,7 @@
 #include "mobjecttransferrequest.h"
 
 #include <QByteArray>
+#include <QIODevice>
 #include <QPair>
 #include <QString>
 #include <QStringList>
@@ -12,8 +13,6 @@
 #include <QVariantMap>
 
 #include <atomic>
-
-class QIODevice;
 
 // The wire side of an upload: the file announced by the MD5 of each chunk, the sync, chunk
 // and commit requests, and what a refusal tells the user.
@@ -34,6 +33,10 @@ public:
     // once canceled is set.
     static Hashes hashChunks(QIODevice *device, qint64 chunkSize,
                              const std::atomic_bool *canceled = nullptr);
+    // The file's MD5 and, when chunks is set, that of each ChunkSize chunk, computed on two
+    // threads; the same cancellation.
+    static Hashes hashFile(const QString &path, QIODevice::OpenMode mode, bool chunks,
+                           const std::atomic_bool *canceled = nullptr);
     // MD5 (hex) and bytes of size bytes at offset.
     static QPair<QString, QByteArray> readChunk(QIODevice *device, qint64 offset, qint64 size);
 

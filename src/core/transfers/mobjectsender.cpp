@@ -159,7 +159,24 @@ bool MObjectSenderPrivate::takeFlight(qint64 transferId, const QString &id, Flig
     if (flight)
         *flight = taken;
     releaseFlight(taken);
+    kick();
     return true;
+}
+
+void MObjectSenderPrivate::kick()
+{
+    if (kickPending)
+        return;
+    kickPending = true;
+    // Queued: a pause or cancel already posted is handled first, and the handler that freed
+    // the slot has saved its transfer by then.
+    QMetaObject::invokeMethod(
+        q_ptr,
+        [this] {
+            kickPending = false;
+            handleTransfers();
+        },
+        Qt::QueuedConnection);
 }
 
 void MObjectSenderPrivate::abortFlight(qint64 transferId)
@@ -180,10 +197,11 @@ void MObjectSenderPrivate::abortFlight(qint64 transferId)
     releaseFlight(taken);
     if (taken.placeholder)
         QFile::remove(taken.destination);
+    kick();
 }
 
 void MObjectSenderPrivate::hashAside(qint64 transferId, const Flight &flight, const QString &path,
-                                     QIODevice::OpenMode mode, HashesHandler ready)
+                                     QIODevice::OpenMode mode, bool chunks, HashesHandler ready)
 {
     Q_Q(MObjectSender);
     addFlight(transferId, flight);
@@ -195,11 +213,8 @@ void MObjectSenderPrivate::hashAside(qint64 transferId, const Flight &flight, co
                          watcher->deleteLater();
                          (this->*ready)(transferId, flightId, watcher->result());
                      });
-    watcher->setFuture(QtConcurrent::run([path, mode, canceled] {
-        QFile file(path);
-        if (!file.open(mode))
-            return MChunkedUpload::Hashes();
-        return MChunkedUpload::hashChunks(&file, MChunkedUpload::ChunkSize, canceled.get());
+    watcher->setFuture(QtConcurrent::run([path, mode, chunks, canceled] {
+        return MChunkedUpload::hashFile(path, mode, chunks, canceled.get());
     }));
 }
 

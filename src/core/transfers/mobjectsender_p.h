@@ -5,6 +5,7 @@
 #include "mnetworkreply.h"
 #include "mnetworkrequest.h"
 #include "mobjectsender.h"
+#include "mstreamhasher.h"
 
 #include <QFile>
 #include <QHash>
@@ -18,6 +19,7 @@
 class MJsonRequestManager;
 class MNetworkRequestManager;
 class QBuffer;
+class QNetworkReply;
 class QTimer;
 
 class MObjectSenderPrivate
@@ -25,6 +27,19 @@ class MObjectSenderPrivate
     Q_DECLARE_PUBLIC(MObjectSender)
 public:
     enum Step { Hashing, Sync, Chunk, Commit, Download, Verifying };
+
+    // What a download's reply has put into its partial file so far. Touched on the engine's
+    // thread only.
+    struct Received
+    {
+        bool headers = false; // the reply's headers have been read
+        bool refused = false; // a status without a body for the file
+        qint64 start = 0;     // where the body lands in the file
+        qint64 end = -1;      // where it must end, when the reply says
+        qint64 written = 0;   // the file's length
+        // The MD5 of the file as written, when the body started at its first byte.
+        std::unique_ptr<MStreamHasher> hasher;
+    };
 
     // The work in flight for one transfer. Each one holds a slot; events that do not carry
     // the identifier of the transfer's current flight are stale and change nothing.
@@ -37,12 +52,12 @@ public:
         std::shared_ptr<std::atomic_bool> canceled;
         // Downloads.
         std::shared_ptr<QFile> file;
+        std::shared_ptr<Received> received;
         QString destination;
         QString expectedHash;
-        qint64 resumeOffset = 0;
+        qint64 resumeOffset = 0; // the partial file's length when the request went out
         bool cache = false;
         bool placeholder = false; // destination is an empty file reserved by this download
-        bool bodyStarted = false;
     };
 
     explicit MObjectSenderPrivate(MObjectSender *q);
@@ -62,6 +77,8 @@ public:
     Flight flight(qint64 transferId) const;
     // Removes the flight when it is the current one; false for a stale event.
     bool takeFlight(qint64 transferId, const QString &id, Flight *flight = nullptr);
+    // A freed slot is filled at once rather than at the next tick.
+    void kick();
     // Cancels whatever the transfer has in flight and frees its slot.
     void abortFlight(qint64 transferId);
     void releaseFlight(const Flight &flight);
@@ -75,12 +92,13 @@ public:
 
     // Uploads.
     bool startUpload(MObjectTransfer transfer);
-    // Hashes path in 5 MiB chunks on the thread pool under flight, then hands the result to
-    // ready on the engine's thread; a canceled flight stops the hashing between blocks.
+    // Hashes path (and its 5 MiB chunks when chunks is set) on the thread pool under flight,
+    // then hands the result to ready on the engine's thread; a canceled flight stops the
+    // hashing between blocks.
     using HashesHandler = void (MObjectSenderPrivate::*)(qint64, const QString &,
                                                          const MChunkedUpload::Hashes &);
     void hashAside(qint64 transferId, const Flight &flight, const QString &path,
-                   QIODevice::OpenMode mode, HashesHandler ready);
+                   QIODevice::OpenMode mode, bool chunks, HashesHandler ready);
     void hashesReady(qint64 transferId, const QString &flightId,
                      const MChunkedUpload::Hashes &hashes);
     bool startUploadSync(MObjectTransfer transfer, const QByteArray &firstChunk);
@@ -99,9 +117,15 @@ public:
 
     // Downloads.
     bool startDownload(MObjectTransfer transfer);
+    void downloadHeadersArrived(qint64 transferId, const QString &flightId, QNetworkReply *reply);
+    // Ends a download whose body stopped short: what it received is kept for a later range
+    // when it is a cache download.
+    void downloadInterrupted(qint64 transferId, const QString &flightId);
     void verify(MObjectTransfer transfer, Flight flight);
     void verificationReady(qint64 transferId, const QString &flightId,
                            const MChunkedUpload::Hashes &hashes);
+    void completeDownload(MObjectTransfer transfer, const Flight &done,
+                          const MChunkedUpload::Hashes &hashes);
     void failDownload(MObjectTransfer transfer, const Flight &flight, int errorCode,
                       const QString &message);
     void downloadContentArrived(const MNetworkRequest &request, const QByteArray &data,
@@ -135,6 +159,7 @@ public:
     QTimer *timer = nullptr;
     QHash<qint64, Flight> flights;
     bool pausedForAuthorization = false;
+    bool kickPending = false;
     quint64 lastLocalId = 0;
     QList<QMetaObject::Connection> managerConnections;
 };

@@ -13,6 +13,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QJsonDocument>
+#include <QNetworkReply>
+#include <QRegularExpression>
 
 namespace {
 
@@ -49,6 +51,9 @@ void postIOError(const QString &path, const MObjectTransfer &transfer)
     if (MNotificationManager *notifications = MNotificationManager::instance())
         notifications->postIOErrorNotification(Tolvo::DownloadObject, path, transfer);
 }
+
+// Enough for the network thread to keep a fast loopback busy, and all the body it may hold.
+constexpr qint64 DownloadReadBufferSize = 4 * 1024 * 1024;
 
 const QString UnableToDownload = QStringLiteral("Unable to download file %1");
 const QString DataIsCorrupt = QStringLiteral("Unable to download file %1: data is corrupt");
@@ -91,7 +96,6 @@ bool MObjectSenderPrivate::startDownload(MObjectTransfer transfer)
     transfer.setTotalBytes(0);
 
     QString localPath;
-    bool truncate = true;
     if (download.cache) {
         const MStorageObject object = request.storageObject();
         localPath = MResumableDownload::downloadPath(tempPath(), object);
@@ -121,7 +125,6 @@ bool MObjectSenderPrivate::startDownload(MObjectTransfer transfer)
             transfer.setTotalTransferredBytes(from);
             transfer.setResumeOffset(from);
             download.resumeOffset = from;
-            truncate = from == 0;
         }
     } else {
         const bool exists = QFileInfo::exists(download.destination);
@@ -151,47 +154,130 @@ bool MObjectSenderPrivate::startDownload(MObjectTransfer transfer)
     }
 
     download.file = std::make_shared<QFile>(localPath);
-    if (!download.file->open(truncate ? QIODevice::WriteOnly | QIODevice::Truncate
-                                      : QIODevice::WriteOnly | QIODevice::Append)) {
+    // Kept up to where the request asks from: a longer file would leave stale bytes behind.
+    if (!download.file->open(QIODevice::ReadWrite) ||
+        !download.file->resize(download.resumeOffset) ||
+        !download.file->seek(download.resumeOffset)) {
         postIOError(download.destination, transfer);
         if (download.placeholder)
             QFile::remove(download.destination);
         fail(transfer, Tolvo::LocalIOError);
         return false;
     }
+    download.received = std::make_shared<Received>();
+    download.received->written = download.resumeOffset;
     transfer.setState(MObjectTransfer::Running);
     transfer.save();
-    download.id = networkRequestManager->sendRequest(networkRequest);
-    addFlight(transfer.identifier(), download);
+    QNetworkReply *reply = networkRequestManager->submitRequest(networkRequest, &download.id, true);
+    // The network thread reads no further ahead of the file than this.
+    reply->setReadBufferSize(DownloadReadBufferSize);
+    const qint64 transferId = transfer.identifier();
+    const QString flightId = download.id;
+    QObject::connect(reply, &QNetworkReply::metaDataChanged, q,
+                     [this, transferId, flightId, reply] {
+                         downloadHeadersArrived(transferId, flightId, reply);
+                     });
+    addFlight(transferId, download);
     emit q->transferStarted(transfer);
     return true;
 }
 
-void MObjectSenderPrivate::downloadContentArrived(const MNetworkRequest &request,
-                                                  const QByteArray &data,
-                                                  const MNetworkReply &reply)
+void MObjectSenderPrivate::downloadHeadersArrived(qint64 transferId, const QString &flightId,
+                                                  QNetworkReply *reply)
 {
-    const int status = reply.statusCode();
-    if (status != 200 && status != 206)
+    const Flight current = flight(transferId);
+    if (current.id != flightId || !current.received)
         return;
-    const qint64 transferId = transferIdOf(request);
-    Flight current;
-    {
-        QMutexLocker locker(&mutex);
-        const auto it = flights.find(transferId);
-        if (it == flights.end() || it->id != request.requestId())
-            return;
-        // A whole body where a range was asked for starts the file over.
-        if (!it->bodyStarted && status == 200 && it->resumeOffset > 0) {
-            it->file->resize(0);
-            it->file->seek(0);
-            it->resumeOffset = 0;
-        }
-        it->bodyStarted = true;
-        current = it.value();
+    Received &received = *current.received;
+    if (received.headers) {
+        // Qt sends a GET again by itself when its connection ends in the middle of a body,
+        // and hands the new body over after what already arrived, with no mark between them.
+        // What was written is sound: the download ends there, as cut, and resumes from it.
+        qWarning() << "Download of transfer" << transferId << "was restarted by the network layer"
+                   << "after" << received.written << "bytes; it stops there";
+        downloadInterrupted(transferId, flightId);
+        return;
     }
-    if (current.file->write(data) == data.size())
+    received.headers = true;
+    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    if (status != 200 && status != 206) {
+        // Its body is an explanation, not the file; the finish reports the refusal.
+        received.refused = true;
         return;
+    }
+    qint64 start = 0;
+    qint64 end = -1;
+    if (status == 206) {
+        // "bytes first-last/size"
+        static const QRegularExpression range(QStringLiteral("^bytes (\\d+)-(\\d+)/(\\d+|\\*)$"));
+        const QRegularExpressionMatch match =
+            range.match(QString::fromLatin1(reply->rawHeader("Content-Range").trimmed()));
+        start = match.hasMatch() ? match.captured(1).toLongLong() : -1;
+        end = match.hasMatch() ? match.captured(2).toLongLong() + 1 : -1;
+    } else {
+        bool known = false;
+        const qint64 length =
+            reply->header(QNetworkRequest::ContentLengthHeader).toLongLong(&known);
+        end = known ? length : -1;
+    }
+    // A part that does not follow on from the bytes kept cannot be put together with them.
+    if (start < 0 || start > current.resumeOffset || end < start) {
+        qWarning() << "Download of transfer" << transferId << "got an unusable range"
+                   << reply->rawHeader("Content-Range");
+        Flight done;
+        if (!takeFlight(transferId, flightId, &done))
+            return;
+        networkRequestManager->cancelRequest(done.id);
+        QFile::remove(done.file->fileName());
+        const MObjectTransfer transfer = MObjectTransfer::fromIdentifier(transferId);
+        if (transfer.state() == MObjectTransfer::Running)
+            failDownload(transfer, done, Tolvo::TransferStepFailed, UnableToDownload);
+        return;
+    }
+    // A whole body where a range was asked for starts the file over.
+    if (start != received.written && (!current.file->resize(start) || !current.file->seek(start))) {
+        Flight done;
+        if (!takeFlight(transferId, flightId, &done))
+            return;
+        networkRequestManager->cancelRequest(done.id);
+        const MObjectTransfer transfer = MObjectTransfer::fromIdentifier(transferId);
+        postIOError(done.destination, transfer);
+        failDownload(transfer, done, Tolvo::LocalIOError, QString());
+        return;
+    }
+    received.start = start;
+    received.end = end;
+    received.written = start;
+    received.hasher.reset(start == 0 ? new MStreamHasher : nullptr);
+}
+
+void MObjectSenderPrivate::downloadInterrupted(qint64 transferId, const QString &flightId)
+{
+    Flight done;
+    if (!takeFlight(transferId, flightId, &done))
+        return;
+    networkRequestManager->cancelRequest(done.id);
+    const MObjectTransfer transfer = MObjectTransfer::fromIdentifier(transferId);
+    if (transfer.state() == MObjectTransfer::Running)
+        failDownload(transfer, done, Tolvo::TransferStepFailed, UnableToDownload);
+}
+
+void MObjectSenderPrivate::downloadContentArrived(const MNetworkRequest &request,
+                                                  const QByteArray &data, const MNetworkReply &)
+{
+    const qint64 transferId = transferIdOf(request);
+    const Flight current = flight(transferId);
+    if (current.id != request.requestId() || !current.received)
+        return;
+    Received &received = *current.received;
+    if (!received.headers || received.refused)
+        return;
+    if (current.file->write(data) == data.size()) {
+        received.written += data.size();
+        if (received.hasher)
+            received.hasher->addData(data);
+        return;
+    }
     abortFlight(transferId);
     const MObjectTransfer transfer = MObjectTransfer::fromIdentifier(transferId);
     postIOError(current.destination, transfer);
@@ -199,12 +285,12 @@ void MObjectSenderPrivate::downloadContentArrived(const MNetworkRequest &request
 }
 
 void MObjectSenderPrivate::downloadProgressSlot(const MNetworkRequest &request,
-                                                const MNetworkReply &reply, qint64 received,
-                                                qint64 total)
+                                                const MNetworkReply &reply, qint64, qint64)
 {
     const qint64 transferId = transferIdOf(request);
     const Flight current = flight(transferId);
-    if (current.id != request.requestId() || !current.bodyStarted)
+    if (current.id != request.requestId() || !current.received || !current.received->headers ||
+        current.received->refused)
         return;
     MObjectTransfer transfer = MObjectTransfer::fromIdentifier(transferId);
     if (!transfer.isValid()) {
@@ -215,11 +301,12 @@ void MObjectSenderPrivate::downloadProgressSlot(const MNetworkRequest &request,
         return;
     if (!transfer.storageObject().isValid())
         transfer.setStorageObject(objectFromHeader(reply));
-    transfer.setResumeOffset(current.resumeOffset);
-    transfer.setTransferredBytes(received);
-    transfer.setTotalTransferredBytes(current.resumeOffset + received);
-    transfer.setTotalBytes(total >= 0 ? current.resumeOffset + total
-                                      : transfer.storageObject().size());
+    // Counted from the file: Qt's own count goes on across a body it started over.
+    const Received &received = *current.received;
+    transfer.setResumeOffset(received.start);
+    transfer.setTransferredBytes(received.written - received.start);
+    transfer.setTotalTransferredBytes(received.written);
+    transfer.setTotalBytes(received.end >= 0 ? received.end : transfer.storageObject().size());
     transfer.save();
     emit q_func()->transferProgressed(transfer);
 }
@@ -236,8 +323,10 @@ void MObjectSenderPrivate::downloadFinished(const MNetworkRequest &request,
     if (transfer.state() != MObjectTransfer::Running)
         return;
     const int status = reply.statusCode();
+    const Received &received = *done.received;
     // A body cut short carries the status of its headers: it is interrupted, not complete.
-    if ((status != 200 && status != 206) || reply.error() != QNetworkReply::NoError) {
+    if ((status != 200 && status != 206) || reply.error() != QNetworkReply::NoError ||
+        !received.headers) {
         qWarning() << "Download failed. Error code:" << status << reply.error();
         // A cache download keeps what it has for a later range; a refused range starts over.
         if (!done.cache || status == 416)
@@ -245,12 +334,35 @@ void MObjectSenderPrivate::downloadFinished(const MNetworkRequest &request,
         failDownload(transfer, done, Tolvo::TransferStepFailed, UnableToDownload);
         return;
     }
+    // Qt may also end a reply whose connection closed early as if it were complete.
+    if (received.end >= 0 && received.written != received.end) {
+        qWarning() << "Download ended after" << received.written << "bytes of" << received.end;
+        if (received.written > received.end)
+            QFile::remove(done.file->fileName());
+        failDownload(transfer, done, Tolvo::TransferStepFailed, UnableToDownload);
+        return;
+    }
+    // Closing the file wrote out the last bytes: a full disk shows here.
+    if (done.file->error() != QFileDevice::NoError) {
+        postIOError(done.destination, transfer);
+        failDownload(transfer, done, Tolvo::LocalIOError, QString());
+        return;
+    }
     const MStorageObject announced = objectFromHeader(reply);
     if (announced.isValid())
         transfer.setStorageObject(announced);
     if (!done.cache)
         done.expectedHash = announced.contentHash().toLower();
-    verify(transfer, done);
+    if (!received.hasher) {
+        verify(transfer, done);
+        return;
+    }
+    // The whole file went through the hash as it was written: nothing to read again.
+    MChunkedUpload::Hashes hashes;
+    hashes.final = received.hasher->result();
+    hashes.size = received.written;
+    hashes.complete = true;
+    completeDownload(transfer, done, hashes);
 }
 
 void MObjectSenderPrivate::verify(MObjectTransfer transfer, Flight flight)
@@ -262,7 +374,7 @@ void MObjectSenderPrivate::verify(MObjectTransfer transfer, Flight flight)
     const QString path = flight.file->fileName();
     qDebug() << "Checking received file" << path;
     // An empty body leaves no file behind: opened for writing, it is checked as empty.
-    hashAside(transfer.identifier(), flight, path, QIODevice::ReadWrite,
+    hashAside(transfer.identifier(), flight, path, QIODevice::ReadWrite, false,
               &MObjectSenderPrivate::verificationReady);
     // Keep the announced object with the transfer while it is checked.
     transfer.save();
@@ -274,9 +386,15 @@ void MObjectSenderPrivate::verificationReady(qint64 transferId, const QString &f
     Flight done;
     if (!takeFlight(transferId, flightId, &done))
         return;
-    MObjectTransfer transfer = MObjectTransfer::fromIdentifier(transferId);
+    const MObjectTransfer transfer = MObjectTransfer::fromIdentifier(transferId);
     if (transfer.state() != MObjectTransfer::Running)
         return;
+    completeDownload(transfer, done, hashes);
+}
+
+void MObjectSenderPrivate::completeDownload(MObjectTransfer transfer, const Flight &done,
+                                            const MChunkedUpload::Hashes &hashes)
+{
     const QString path = done.file->fileName();
     if (!hashes.complete) {
         postIOError(path, transfer);

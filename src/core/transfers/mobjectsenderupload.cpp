@@ -53,7 +53,7 @@ bool MObjectSenderPrivate::startUpload(MObjectTransfer transfer)
     hashing.id = newLocalId();
     hashing.step = Hashing;
     hashing.canceled = std::make_shared<std::atomic_bool>(false);
-    hashAside(transfer.identifier(), hashing, path, QIODevice::ReadOnly,
+    hashAside(transfer.identifier(), hashing, path, QIODevice::ReadOnly, true,
               &MObjectSenderPrivate::hashesReady);
     return true;
 }

@@ -4,6 +4,7 @@
 #include "transfertypes.h"
 
 #include <QAtomicInteger>
+#include <QCoreApplication>
 #include <QDataStream>
 #include <QDebug>
 #include <QFile>
@@ -11,6 +12,7 @@
 #include <QSqlQuery>
 
 #include <algorithm>
+#include <set>
 
 namespace {
 
@@ -113,6 +115,44 @@ bool isFinished(const MObjectTransfer &transfer)
 }
 
 const char *const FileSuffixes[] = {"-wal", "-shm", "-journal"};
+
+// Queues with a file. Qt drops every SQL connection in a post routine of its own, before the
+// application's objects (and a queue with them) are deleted by a post routine registered
+// earlier; each queue must be done with its file by then.
+QMutex liveQueuesMutex;
+std::set<MObjectStatesQueuePrivate *> &liveQueues()
+{
+    static std::set<MObjectStatesQueuePrivate *> queues;
+    return queues;
+}
+
+void closeLiveQueues()
+{
+    QMutexLocker locker(&liveQueuesMutex);
+    for (MObjectStatesQueuePrivate *queue : liveQueues()) {
+        QMutexLocker queueLocker(&queue->mutex);
+        queue->close();
+    }
+    liveQueues().clear();
+}
+
+// Registered after Qt's own routine (a connection is open by then), so it runs before it.
+void watchApplicationExit(MObjectStatesQueuePrivate *queue)
+{
+    static bool registered = false;
+    QMutexLocker locker(&liveQueuesMutex);
+    liveQueues().insert(queue);
+    if (!registered && QCoreApplication::instance()) {
+        qAddPostRoutine(closeLiveQueues);
+        registered = true;
+    }
+}
+
+void forgetQueue(MObjectStatesQueuePrivate *queue)
+{
+    QMutexLocker locker(&liveQueuesMutex);
+    liveQueues().erase(queue);
+}
 
 } // namespace
 
@@ -487,18 +527,25 @@ MObjectStatesQueue::MObjectStatesQueue(QObject *parent)
     , d_ptr(new MObjectStatesQueuePrivate(this))
 {}
 
+void MObjectStatesQueuePrivate::close()
+{
+    // Rows can outlive the map's entries (a taken transfer), so the file is asked.
+    const bool unused = persistent && !hasTransferRows();
+    closeConnections();
+    persistent = false;
+    if (unused) {
+        QFile::remove(databasePath);
+        for (const char *suffix : FileSuffixes)
+            QFile::remove(databasePath + QLatin1String(suffix));
+    }
+}
+
 MObjectStatesQueue::~MObjectStatesQueue()
 {
     Q_D(MObjectStatesQueue);
+    forgetQueue(d);
     QMutexLocker locker(&d->mutex);
-    // Rows can outlive the map's entries (a taken transfer), so the file is asked.
-    const bool unused = d->persistent && !d->hasTransferRows();
-    d->closeConnections();
-    if (unused) {
-        QFile::remove(d->databasePath);
-        for (const char *suffix : FileSuffixes)
-            QFile::remove(d->databasePath + QLatin1String(suffix));
-    }
+    d->close();
 }
 
 bool MObjectStatesQueue::setDatabasePath(const QString &path)
@@ -506,14 +553,20 @@ bool MObjectStatesQueue::setDatabasePath(const QString &path)
     Q_D(MObjectStatesQueue);
     // Stored attributes hold variants that only read back with their stream operators.
     registerTransferTypes();
-    QMutexLocker locker(&d->mutex);
-    d->closeConnections();
-    d->databasePath = path;
-    d->transfers.clear();
-    d->groups.clear();
-    d->lastTransferIdentifier = 0;
-    d->lastGroupIdentifier = 0;
-    d->persistent = d->open();
+    bool persistent = false;
+    {
+        QMutexLocker locker(&d->mutex);
+        d->closeConnections();
+        d->databasePath = path;
+        d->transfers.clear();
+        d->groups.clear();
+        d->lastTransferIdentifier = 0;
+        d->lastGroupIdentifier = 0;
+        d->persistent = persistent = d->open();
+    }
+    // Outside the queue's lock: the exit routine takes the locks the other way round.
+    if (persistent)
+        watchApplicationExit(d);
     return true;
 }
 

@@ -52,6 +52,9 @@ public:
     bool setFileAside();
     // Whether the file is still in use by unfinished transfers (or cannot be checked).
     bool hasTransferRows();
+    // Lets go of the file, removing it when no transfer is left in it; the queue goes on in
+    // memory only.
+    void close();
 
     MObjectStatesQueue *q_ptr;
     mutable QMutex mutex;

@@ -1,0 +1,117 @@
+#include "mchunkedupload.h"
+#include "mstreamhasher.h"
+
+#include <QCryptographicHash>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+constexpr qint64 MiB = 1024 * 1024;
+
+QString md5(const QByteArray &bytes)
+{
+    return QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Md5).toHex());
+}
+
+} // namespace
+
+// The hashes an upload announces (the whole file's and each 5 MiB chunk's, read on two
+// threads) and the one a download is checked with, computed as its body arrives.
+class TestTransferHashes : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void hashFileMatchesTheBytes_data();
+    void hashFileMatchesTheBytes();
+    void hashFileStopsWhenCanceled();
+    void streamHasherMatchesTheBytes();
+    void streamHasherStopsWithBytesWaiting();
+
+private:
+    QTemporaryDir folder;
+};
+
+void TestTransferHashes::hashFileMatchesTheBytes_data()
+{
+    QTest::addColumn<qint64>("size");
+    QTest::newRow("empty") << qint64(0);
+    QTest::newRow("one byte") << qint64(1);
+    QTest::newRow("one chunk") << MChunkedUpload::ChunkSize;
+    QTest::newRow("one byte more") << MChunkedUpload::ChunkSize + 1;
+    QTest::newRow("two chunks and a part") << 2 * MChunkedUpload::ChunkSize + 3 * MiB + 7;
+}
+
+void TestTransferHashes::hashFileMatchesTheBytes()
+{
+    QFETCH(qint64, size);
+    QByteArray bytes(int(size), Qt::Uninitialized);
+    for (int i = 0; i < bytes.size(); ++i)
+        bytes[i] = char(i * 7 + i / 1000);
+    const QString path = folder.filePath(QStringLiteral("file-%1").arg(size));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == size);
+    file.close();
+
+    QStringList chunks;
+    for (qint64 offset = 0; offset < size; offset += MChunkedUpload::ChunkSize)
+        chunks.append(md5(bytes.mid(int(offset), int(MChunkedUpload::ChunkSize))));
+
+    const MChunkedUpload::Hashes withChunks =
+        MChunkedUpload::hashFile(path, QIODevice::ReadOnly, true);
+    QVERIFY(withChunks.complete);
+    QCOMPARE(withChunks.size, size);
+    QCOMPARE(QString::fromLatin1(withChunks.final), md5(bytes));
+    QCOMPARE(withChunks.chunks, chunks);
+
+    // A download's check needs the whole file's hash only.
+    const MChunkedUpload::Hashes whole = MChunkedUpload::hashFile(path, QIODevice::ReadOnly, false);
+    QVERIFY(whole.complete);
+    QCOMPARE(whole.size, size);
+    QCOMPARE(whole.final, withChunks.final);
+    QVERIFY(whole.chunks.isEmpty());
+}
+
+void TestTransferHashes::hashFileStopsWhenCanceled()
+{
+    const QString path = folder.filePath(QStringLiteral("canceled"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.resize(3 * MChunkedUpload::ChunkSize));
+    file.close();
+    const std::atomic_bool canceled{true};
+    for (const bool chunks : {true, false})
+        QVERIFY(!MChunkedUpload::hashFile(path, QIODevice::ReadOnly, chunks, &canceled).complete);
+    QVERIFY(!MChunkedUpload::hashFile(folder.filePath(QStringLiteral("missing")),
+                                      QIODevice::ReadOnly, true)
+                 .complete);
+}
+
+void TestTransferHashes::streamHasherMatchesTheBytes()
+{
+    // More than it lets wait, in blocks of every size a reply hands over.
+    QByteArray bytes(int(40 * MiB + 13), Qt::Uninitialized);
+    for (int i = 0; i < bytes.size(); ++i)
+        bytes[i] = char(i * 13 + i / 4096);
+    MStreamHasher hasher;
+    for (int offset = 0, step = 1; offset < bytes.size(); offset += step, step = step * 3 % 1000003)
+        hasher.addData(bytes.mid(offset, step));
+    QCOMPARE(QString::fromLatin1(hasher.result()), md5(bytes));
+
+    MStreamHasher empty;
+    empty.addData(QByteArray());
+    QCOMPARE(QString::fromLatin1(empty.result()), md5(QByteArray()));
+}
+
+void TestTransferHashes::streamHasherStopsWithBytesWaiting()
+{
+    // A download ended midway drops its hasher with blocks still queued.
+    auto hasher = std::make_unique<MStreamHasher>();
+    const QByteArray block(int(MiB), 'x');
+    for (int i = 0; i < 12; ++i)
+        hasher->addData(block);
+    hasher.reset();
+}
+
+QTEST_GUILESS_MAIN(TestTransferHashes)
+#include "tst_transferhashes.moc"
