@@ -359,8 +359,11 @@ void TolvoApp::initConfig()
 
     auto fail = [&](const QSqlError &error, bool removeFile) {
         db.close();
-        if (removeFile)
-            QFile::remove(filePath);
+        if (removeFile) {
+            // A log left behind would be replayed into the next database made here.
+            for (const char *suffix : {"", "-wal", "-shm"})
+                QFile::remove(filePath + QLatin1String(suffix));
+        }
         qFatal("Cannot setup configuration database: %s", qPrintable(error.text()));
     };
 
