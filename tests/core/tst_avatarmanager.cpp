@@ -153,7 +153,8 @@ void TestAvatarManager::uploadedAvatarIsServedAndCached()
     QVERIFY(updated.wait());
     const QString uploadedPath = updated.at(0).at(1).toString();
     QCOMPARE(uploadedPath, QDir::cleanPath(TolvoApp::instance()->avatarsPath() + "/" +
-                                           QString::number(before.id()) + "/me.png"));
+                                           QString::number(before.id()) + "/avatar"));
+    QCOMPARE(manager->avatarPath(before), uploadedPath);
     QCOMPARE(contents(uploadedPath), picture);
     QVERIFY(QFile::exists(source));
 

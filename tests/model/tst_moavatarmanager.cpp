@@ -106,7 +106,7 @@ void TestMOAvatarManager::uploadThenFetch()
     RecordingDelegate delegate;
     manager.setDelegate(&delegate);
 
-    // A first picture: the account has no URL yet, so the copy is named after the file.
+    // A first picture: the account has no URL of the service's yet, and still finds it.
     const QString source = files.filePath("me.png");
     QFile file(source);
     QVERIFY(file.open(QIODevice::WriteOnly) && file.write(picture) == picture.size());
@@ -115,6 +115,7 @@ void TestMOAvatarManager::uploadThenFetch()
     QTRY_COMPARE(delegate.updated.size(), 1);
     QCOMPARE(delegate.updated.first().email, SocialSession::demoEmail);
     QCOMPARE(contents(delegate.updated.first().path), picture);
+    QCOMPARE(manager.avatarPath(delegate.updatedAccounts.first()), delegate.updated.first().path);
 
     // The service now serves it under a URL of its own: not cached yet, so answered later.
     served = reloadedAccount();

@@ -38,14 +38,16 @@ MAvatarManagerPrivate::MAvatarManagerPrivate(MAvatarManager *q)
     : q_ptr(q)
 {}
 
-QString MAvatarManagerPrivate::cachePath(const MUserAccount &account, const QString &fallbackName)
+QString MAvatarManagerPrivate::cachePath(const MUserAccount &account)
 {
     const QString avatars = TolvoApp::instance()->avatarsPath();
     if (avatars.isEmpty())
         return QString();
     QString name = QFileInfo(account.avatarUrl().path(QUrl::FullyDecoded)).fileName();
-    if (!isUsableName(name))
-        name = fallbackName;
+    // An account without a picture of the service's yet (a first upload) still has one
+    // place, so avatarPath() finds what the upload put there.
+    if (account.avatarUrl().isEmpty())
+        name = QStringLiteral("avatar");
     if (!isUsableName(name))
         return QString();
     return QDir::cleanPath(avatars + QLatin1Char('/') + QString::number(account.id()) +
@@ -104,9 +106,8 @@ void MAvatarManagerPrivate::finishUpload(const MNetworkRequest &request, const M
         request.userInfo().toMap().value(MObjectRequestUserDataKey).toMap();
     const MUserAccount account = holder(userData);
     const QString source = userData.value(sourceFileKey).toString();
-    // Keyed by the URL the account had when the upload started; a first picture has none,
-    // so it takes the uploaded file's name.
-    const QString path = cachePath(account, QFileInfo(source).fileName());
+    // Keyed by the URL the account had when the upload started.
+    const QString path = cachePath(account);
     if (path.isEmpty() || !QDir().mkpath(QFileInfo(path).path()))
         return;
     if (QFileInfo::exists(path))
