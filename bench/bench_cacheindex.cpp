@@ -2,6 +2,7 @@
 // watch it), against reading and MD5-ing the same files with plain QFile and
 // QCryptographicHash. Writing the index back is measured against writing the same bytes.
 
+#include "benchstatistics.h"
 #include "mobjectsvirtualfilesystem.h"
 
 #include <QCoreApplication>
@@ -99,12 +100,6 @@ qint64 plainWrite(const QString &root)
     if (!copy.open(QIODevice::WriteOnly) || copy.write(bytes) != bytes.size() || !copy.commit())
         qFatal("cannot write the copy");
     return timer.nsecsElapsed();
-}
-
-double median(QVector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.at(values.size() / 2);
 }
 
 } // namespace

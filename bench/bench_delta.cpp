@@ -3,6 +3,7 @@
 // storage objects and put into a listing cache without the manager. Also counts the rows the
 // reply wrote to config.db, and times those writes alone.
 
+#include "benchstatistics.h"
 #include "mconfigdatabase.h"
 #include "mobjectslistcache.h"
 #include "mobjectsmanager.h"
@@ -185,12 +186,6 @@ Run cursorSaves()
     run.nanoseconds = timer.nsecsElapsed();
     run.writes = configChanges() - before;
     return run;
-}
-
-double median(QVector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.at(values.size() / 2);
 }
 
 } // namespace

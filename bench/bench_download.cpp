@@ -1,6 +1,7 @@
 // Download throughput of the request manager against a plain QNetworkAccessManager, both
 // reading the same 100 MiB from kerlo-local on loopback in the same run, alternating.
 
+#include "benchstatistics.h"
 #include "kerlolocal.h"
 #include "mnetworkrequestmanager.h"
 #include "tolvoappimpl.h"
@@ -71,13 +72,6 @@ Run throughPlainManager(QNetworkAccessManager &manager, const QUrl &url)
     run.elapsedNs = timer.nsecsElapsed();
     reply->deleteLater();
     return run;
-}
-
-double median(QVector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    const int middle = values.size() / 2;
-    return values.size() % 2 ? values.at(middle) : (values.at(middle - 1) + values.at(middle)) / 2;
 }
 
 } // namespace

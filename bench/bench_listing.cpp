@@ -1,6 +1,7 @@
 // Decoding a 10,000-object listing reply into storage objects, as the objects manager does
 // (JSON text, then variant maps, then objects), against parsing the same bytes alone.
 
+#include "benchstatistics.h"
 #include "mstorageobject.h"
 
 #include <QCoreApplication>
@@ -69,12 +70,6 @@ qint64 decodeObjects(const QByteArray &reply)
     if (objects.size() != objectCount || !objects.last().isValid())
         qFatal("decode failed");
     return elapsed;
-}
-
-double median(QVector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.at(values.size() / 2);
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 // engine's peak resident memory at both sizes, and how soon a pause lands while an upload is
 // still hashing its file.
 
+#include "benchstatistics.h"
 #include "kerlolocal.h"
 #include "memoryauthstore.h"
 #include "mobjectsender.h"
@@ -100,13 +101,6 @@ struct Run
 
     double mibPerSecond() const { return (bytes / double(MiB)) / (elapsedNs / 1e9); }
 };
-
-double median(QVector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    const int middle = values.size() / 2;
-    return values.size() % 2 ? values.at(middle) : (values.at(middle - 1) + values.at(middle)) / 2;
-}
 
 // Runs loop until it quits or the user interrupts the run; false on the latter.
 bool exec(QEventLoop &loop)

@@ -503,11 +503,7 @@ MObjectsVirtualFileSystem::MObjectsVirtualFileSystem(QObject *parent)
     connect(d->watcher, &QFileSystemWatcher::directoryChanged, this,
             &MObjectsVirtualFileSystem::directoryChanged);
     d->jsonManager = new MJsonRequestManager(this);
-    if (MNetworkRequestManager *appManager = TolvoApp::instance()->networkRequestManager()) {
-        d->jsonManager->setIgnoreSslErrors(appManager->ignoreSslErrors());
-        d->jsonManager->setSslConfiguration(appManager->sslConfiguration());
-        d->jsonManager->setUserAgent(appManager->userAgent());
-    }
+    d->jsonManager->adoptSettings();
     d->jsonManager->setRetryAuthenticatedRequests(true);
     connect(d->jsonManager, &MJsonRequestManager::responseObjectReady, this,
             &MObjectsVirtualFileSystem::responseObjectReadySlot);
@@ -961,34 +957,33 @@ void MObjectsVirtualFileSystem::timerEvent(QTimerEvent *event)
     }
 }
 
+void MObjectsVirtualFileSystem::stopMissingFileTimers(const QString &path)
+{
+    Q_D(MObjectsVirtualFileSystem);
+    for (auto it = d->missingFileTimers.begin(); it != d->missingFileTimers.end();) {
+        if (it.value() == path) {
+            killTimer(it.key());
+            it = d->missingFileTimers.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
 void MObjectsVirtualFileSystem::fileChanged(const QString &path)
 {
     Q_D(MObjectsVirtualFileSystem);
     MObjectsVirtualFileSystemPrivate::Events events;
     if (QFileInfo::exists(path)) {
         // Saved again in place (an editor's replace): a change, not a deletion.
-        for (auto it = d->missingFileTimers.begin(); it != d->missingFileTimers.end();) {
-            if (it.value() == path) {
-                killTimer(it.key());
-                it = d->missingFileTimers.erase(it);
-            } else {
-                ++it;
-            }
-        }
+        stopMissingFileTimers(path);
         QMutexLocker locker(&d->mutex);
         d->fileChangedLocked(path, false, &events);
     } else if (!d->missingFileTimers.values().contains(path)) {
         d->missingFileTimers.insert(startTimer(MissingFileDelay, Qt::CoarseTimer), path);
         return;
     } else {
-        for (auto it = d->missingFileTimers.begin(); it != d->missingFileTimers.end();) {
-            if (it.value() == path) {
-                killTimer(it.key());
-                it = d->missingFileTimers.erase(it);
-            } else {
-                ++it;
-            }
-        }
+        stopMissingFileTimers(path);
         QMutexLocker locker(&d->mutex);
         const QString key = d->shadowPath(path);
         if (key.isEmpty() || d->isExcludedLocked(key))

@@ -127,6 +127,8 @@ private slots:
     void handlePathsAdded(const QStringList &paths);
 
 private:
+    void stopMissingFileTimers(const QString &path);
+
     friend class MObjectsVirtualFileSystemPrivate;
     Q_DECLARE_PRIVATE(MObjectsVirtualFileSystem)
     QScopedPointer<MObjectsVirtualFileSystemPrivate> d_ptr;

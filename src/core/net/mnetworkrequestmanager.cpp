@@ -213,13 +213,24 @@ bool MNetworkRequestManager::cancelRequest(const QString &requestId)
     return true;
 }
 
+void MNetworkRequestManager::adoptSettings(const MNetworkRequestManager *other)
+{
+    if (!other) {
+        TolvoAppImpl *app = TolvoApp::instance();
+        other = app ? app->networkRequestManager() : nullptr;
+    }
+    if (!other || other == this)
+        return;
+    setSslConfiguration(other->sslConfiguration());
+    setIgnoreSslErrors(other->ignoreSslErrors());
+    setUserAgent(other->userAgent());
+}
+
 MNetworkReply MNetworkRequestManager::sendSynchronousRequest(const MNetworkRequest &request,
                                                              int timeout, bool *timedOut)
 {
     auto *manager = new MNetworkRequestManager;
-    manager->setSslConfiguration(sslConfiguration());
-    manager->setIgnoreSslErrors(ignoreSslErrors());
-    manager->setUserAgent(userAgent());
+    manager->adoptSettings(this);
     auto *replyManager = new MSynchronousReplyManager(manager, request, timeout);
 
     QThread thread;

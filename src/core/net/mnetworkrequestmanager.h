@@ -50,6 +50,9 @@ public:
     void setIgnoreSslErrors(bool ignore);
     QString userAgent() const;
     void setUserAgent(const QString &userAgent);
+    // Takes the SSL configuration, the SSL-error policy and the user agent of other, or of
+    // the application's manager when other is null, so every client of the core looks alike.
+    void adoptSettings(const MNetworkRequestManager *other = nullptr);
     bool retriesAuthenticatedRequests() const;
     // Off at first. On, it follows the application's sign-in manager as it is at the call:
     // a refused request waits while a new token is fetched, and fails as it was refused

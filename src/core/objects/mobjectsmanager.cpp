@@ -82,11 +82,7 @@ MObjectsManager::MObjectsManager(QObject *parent)
     qRegisterMetaType<QList<MShareLink>>();
 
     d->jsonManager = new MJsonRequestManager(this);
-    if (MNetworkRequestManager *appManager = TolvoApp::instance()->networkRequestManager()) {
-        d->jsonManager->setIgnoreSslErrors(appManager->ignoreSslErrors());
-        d->jsonManager->setSslConfiguration(appManager->sslConfiguration());
-        d->jsonManager->setUserAgent(appManager->userAgent());
-    }
+    d->jsonManager->adoptSettings();
     // An expired token is refreshed and the request sent again rather than failing the
     // operation.
     d->jsonManager->setRetryAuthenticatedRequests(true);

@@ -296,11 +296,7 @@ MCollaborationManager::MCollaborationManager(QObject *parent)
     registerStorageObjectTypes();
 
     d->requestManager = new MJsonRequestManager(this);
-    if (MNetworkRequestManager *appManager = TolvoApp::instance()->networkRequestManager()) {
-        d->requestManager->setIgnoreSslErrors(appManager->ignoreSslErrors());
-        d->requestManager->setSslConfiguration(appManager->sslConfiguration());
-        d->requestManager->setUserAgent(appManager->userAgent());
-    }
+    d->requestManager->adoptSettings();
     // An expired token is refreshed and the poll sent again rather than failing it.
     d->requestManager->setRetryAuthenticatedRequests(true);
     // The polls come back by themselves; a request also held for reconnection would run twice.

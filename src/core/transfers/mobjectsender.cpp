@@ -574,14 +574,9 @@ void MObjectSender::start()
     Q_D(MObjectSender);
     d->jsonRequestManager = new MJsonRequestManager(this);
     d->networkRequestManager = new MNetworkRequestManager(this);
-    TolvoApp *app = TolvoApp::instance();
     for (MNetworkRequestManager *manager :
          {static_cast<MNetworkRequestManager *>(d->jsonRequestManager), d->networkRequestManager}) {
-        if (MNetworkRequestManager *main = app ? app->networkRequestManager() : nullptr) {
-            manager->setIgnoreSslErrors(main->ignoreSslErrors());
-            manager->setSslConfiguration(main->sslConfiguration());
-            manager->setUserAgent(main->userAgent());
-        }
+        manager->adoptSettings();
         // A request that failed at the network layer is the engine's to retry: sent again
         // behind its back, a download would append its body a second time.
         manager->setResendAfterReconnection(false);
@@ -616,6 +611,7 @@ void MObjectSender::start()
                     qint64 total) { d->downloadProgressSlot(request, reply, received, total); })};
 
     // The engine stops itself when it finds nobody signed in, and goes on at the next sign-in.
+    TolvoApp *app = TolvoApp::instance();
     if (MUserAuthManager *auth = app ? app->authManager() : nullptr) {
         const auto resumeAfterSignIn = [this, d] {
             if (d->pausedForAuthorization)
