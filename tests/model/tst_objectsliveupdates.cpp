@@ -1,0 +1,327 @@
+#include "kerlolocal.h"
+#include "moconstants.h"
+#include "modeltestapplication.h"
+#include "monotificationspy.h"
+#include "moobjectsmanager.h"
+#include "mostorageobject.h"
+#include "muserauthmanager.h"
+#include "tolvoappimpl.h"
+
+#include <QCryptographicHash>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+const QString demoEmail = QStringLiteral("demo@kerlo.local");
+// Longer than the longest wait between two failed polls.
+constexpr int ChangeTimeout = 40000;
+
+QString md5(const QByteArray &bytes)
+{
+    return QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Md5).toHex());
+}
+
+QStringList fullPaths(const QVariant &objects)
+{
+    QStringList paths;
+    const auto list = objects.value<QList<MOStorageObject>>();
+    for (const MOStorageObject &object : list)
+        paths.append(object.fullPath());
+    return paths;
+}
+
+// A grouping map as base path -> full paths, in list order.
+QMap<QString, QStringList> grouped(const MOPostedNotification &notification)
+{
+    QMap<QString, QStringList> result;
+    const QVariantMap map = notification.userInfo.value(MOStorageObjectsMapKey).toMap();
+    for (auto it = map.cbegin(); it != map.cend(); ++it)
+        result.insert(it.key(), fullPaths(it.value()));
+    return result;
+}
+
+// The paths an update notification names: the objects of an added or deleted update, the
+// previous paths of a modified one.
+QStringList pathsOf(const MOPostedNotification &notification)
+{
+    if (notification.name == MOObjectsModifiedUpdateNotification)
+        return notification.userInfo.value(MOObjectsPairsKey).toMap().keys();
+    QStringList paths;
+    for (const QStringList &folder : grouped(notification))
+        paths += folder;
+    return paths;
+}
+
+} // namespace
+
+// The objects facade with its live updates running, against kerlo-local: changes made
+// through the facade and changes made by another device reach the interface as added,
+// deleted and modified updates, on the main thread.
+class TestObjectsLiveUpdates : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+
+    void changesMadeHereArriveAsUpdates();
+    void deletedObjectsAreGroupedByFolder();
+    void changesFromAnotherDeviceArrive();
+
+private:
+    MOObjectsManager *objects() { return MOObjectsManager::sharedInstance(); }
+    // Lists path through the facade and returns the full paths it holds, sorted.
+    QStringList list(const QString &path, bool force = true);
+    // The index of the first notification named name from index from on that names path;
+    // waits for it. -1 when none came.
+    int waitForUpdate(const QString &name, const QString &path, int from = 0);
+    // The notifications named name that name path.
+    int updatesNaming(const QString &name, const QString &path) const;
+    // Returns once every change made so far has been reported; forget: then forgets the
+    // reports.
+    void settle(bool forget = true);
+
+    KerloLocal server;
+    RecordingApplicationDelegate application;
+    std::unique_ptr<MONotificationSpy> spy;
+    int settled = 0;
+};
+
+void TestObjectsLiveUpdates::initTestCase()
+{
+    ModelTest::useTemporaryDataLocation();
+    QVERIFY(server.start());
+    QVERIFY(ModelTest::startApplication(server, &application));
+    MUserAuthManager *auth = TolvoApp::instance()->authManager();
+    QSignalSpy authorized(auth, &MUserAuthManager::authorizationSuccess);
+    auth->authenticateUser(demoEmail, QStringLiteral("lumarin-demo"));
+    QVERIFY(authorized.wait(15000));
+
+    spy = std::make_unique<MONotificationSpy>(objects()->notificationCenter(), QString());
+    objects()->start();
+    // A listed root, where new folders at the top are reported. Not empty: an empty listing
+    // is not kept, and a change in a folder never listed comes as a listing of that folder.
+    QVERIFY(!server.seedFolder(demoEmail, QStringLiteral("/settled-0")).isEmpty());
+    QCOMPARE(list(QStringLiteral("/")), QStringList{QStringLiteral("/settled-0")});
+    objects()->startLiveUpdates();
+}
+
+void TestObjectsLiveUpdates::init()
+{
+    QVERIFY(server.reset());
+    settle();
+}
+
+QStringList TestObjectsLiveUpdates::list(const QString &path, bool force)
+{
+    MONotificationSpy listed(objects()->notificationCenter(), MOObjectsListDidFetchNotification);
+    objects()->listObjectsAtPath(path, force, QVariant());
+    if (!listed.waitForCount(1))
+        return {QStringLiteral("(no listing)")};
+    QStringList paths = fullPaths(listed.last().userInfo.value(MOStorageObjectsListKey));
+    paths.sort();
+    return paths;
+}
+
+int TestObjectsLiveUpdates::waitForUpdate(const QString &name, const QString &path, int from)
+{
+    int found = -1;
+    const bool came = QTest::qWaitFor(
+        [&] {
+            for (int i = from; i < spy->count() && found < 0; ++i) {
+                if (spy->at(i).name == name && pathsOf(spy->at(i)).contains(path))
+                    found = i;
+            }
+            return found >= 0;
+        },
+        ChangeTimeout);
+    return came ? found : -1;
+}
+
+int TestObjectsLiveUpdates::updatesNaming(const QString &name, const QString &path) const
+{
+    return int(std::count_if(spy->notifications.cbegin(), spy->notifications.cend(),
+                             [&](const MOPostedNotification &notification) {
+                                 return notification.name == name &&
+                                        pathsOf(notification).contains(path);
+                             }));
+}
+
+void TestObjectsLiveUpdates::settle(bool forget)
+{
+    // Changes are reported in the order they were made: once a new folder at the top is
+    // reported, so is everything before it.
+    const QString marker = QStringLiteral("/settled-%1").arg(++settled);
+    QVERIFY(!server.seedFolder(demoEmail, marker).isEmpty());
+    QVERIFY(waitForUpdate(MOObjectsAddedUpdateNotification, marker) >= 0);
+    if (forget)
+        spy->clear();
+}
+
+void TestObjectsLiveUpdates::changesMadeHereArriveAsUpdates()
+{
+    QVERIFY(!server.seedFile(demoEmail, QStringLiteral("/Desk/old.txt"), "old").isEmpty());
+    QVERIFY(!server.seedFile(demoEmail, QStringLiteral("/Desk/gone.txt"), "gone").isEmpty());
+    QCOMPARE(list(QStringLiteral("/Desk")),
+             (QStringList{QStringLiteral("/Desk/gone.txt"), QStringLiteral("/Desk/old.txt")}));
+    settle();
+
+    objects()->createDirectoryAtPath(QStringLiteral("/Desk/New"), QStringLiteral("mkdir"));
+    const int added = waitForUpdate(MOObjectsAddedUpdateNotification, QStringLiteral("/Desk/New"));
+    QVERIFY(added >= 0);
+    const MOPostedNotification &made = spy->at(added);
+    QCOMPARE(made.object, objects());
+    // Live updates answer no call: the caller's data stays with the call.
+    QCOMPARE(made.userInfo.keys(), QStringList{MOStorageObjectsMapKey});
+    QCOMPARE(grouped(made), (QMap<QString, QStringList>{{"/Desk", {"/Desk/New"}}}));
+    const auto folder = made.userInfo.value(MOStorageObjectsMapKey)
+                            .toMap()
+                            .value(QStringLiteral("/Desk"))
+                            .value<QList<MOStorageObject>>();
+    QCOMPARE(folder.at(0).type(), qint64(1));
+    QCOMPARE(folder.at(0).label(), QStringLiteral("New"));
+
+    objects()->renameObjectAtPath(QStringLiteral("/Desk/old.txt"), QStringLiteral("/Desk/new.txt"),
+                                  QStringLiteral("rename"));
+    const int modified =
+        waitForUpdate(MOObjectsModifiedUpdateNotification, QStringLiteral("/Desk/old.txt"));
+    QVERIFY(modified >= 0);
+    const MOPostedNotification &renamed = spy->at(modified);
+    QCOMPARE(renamed.object, objects());
+    QCOMPARE(renamed.userInfo.keys(), QStringList{MOObjectsPairsKey});
+    const QVariantMap pairs = renamed.userInfo.value(MOObjectsPairsKey).toMap();
+    QCOMPARE(pairs.keys(), QStringList{QStringLiteral("/Desk/old.txt")});
+    const auto pair = pairs.first().value<QList<MOStorageObject>>();
+    QCOMPARE(pair.size(), 2);
+    QCOMPARE(pair.at(0).fullPath(), QStringLiteral("/Desk/old.txt"));
+    QCOMPARE(pair.at(1).fullPath(), QStringLiteral("/Desk/new.txt"));
+    QCOMPARE(pair.at(1).contentHash(), md5("old"));
+
+    MOStorageObject gone;
+    gone.setBasePath(QStringLiteral("/Desk"));
+    gone.setLabel(QStringLiteral("gone.txt"));
+    objects()->deleteObject(gone, QStringLiteral("delete"));
+    const int deleted =
+        waitForUpdate(MOObjectsDeletedUpdateNotification, QStringLiteral("/Desk/gone.txt"));
+    QVERIFY(deleted >= 0);
+    QCOMPARE(spy->at(deleted).object, objects());
+    QCOMPARE(spy->at(deleted).userInfo.keys(), QStringList{MOStorageObjectsMapKey});
+    QCOMPARE(grouped(spy->at(deleted)),
+             (QMap<QString, QStringList>{{"/Desk", {"/Desk/gone.txt"}}}));
+
+    // The listing the interface asks for next agrees with what it was told.
+    QCOMPARE(list(QStringLiteral("/Desk"), false),
+             (QStringList{QStringLiteral("/Desk/New"), QStringLiteral("/Desk/new.txt")}));
+    settle(false);
+    // Each change once; a rename is a modification, never a renamed update.
+    QCOMPARE(updatesNaming(MOObjectsAddedUpdateNotification, QStringLiteral("/Desk/New")), 1);
+    QCOMPARE(updatesNaming(MOObjectsModifiedUpdateNotification, QStringLiteral("/Desk/old.txt")),
+             1);
+    QCOMPARE(updatesNaming(MOObjectsDeletedUpdateNotification, QStringLiteral("/Desk/gone.txt")),
+             1);
+    QVERIFY(std::none_of(spy->notifications.cbegin(), spy->notifications.cend(),
+                         [](const MOPostedNotification &notification) {
+                             return notification.name == MOObjectRenamedUpdateNotification;
+                         }));
+    QVERIFY(spy->allOnMainThread());
+}
+
+void TestObjectsLiveUpdates::deletedObjectsAreGroupedByFolder()
+{
+    for (const char *path :
+         {"/Two/a/c1.txt", "/Two/a/c2.txt", "/Two/a/c3.txt", "/Two/b/d1.txt", "/Two/keep.txt"})
+        QVERIFY(!server.seedFile(demoEmail, QString::fromLatin1(path), path).isEmpty());
+    QCOMPARE(list(QStringLiteral("/Two/a")).size(), 3);
+    QCOMPARE(list(QStringLiteral("/Two/b")).size(), 1);
+    QCOMPARE(list(QStringLiteral("/Two")).size(), 3);
+    settle();
+
+    // One delete of four files in two folders: the service records it at once, and it comes
+    // as one update with one entry per folder, each in the order the service gave.
+    objects()->deleteObjectsAtPaths(
+        {QStringLiteral("/Two/b/d1.txt"), QStringLiteral("/Two/a/c3.txt"),
+         QStringLiteral("/Two/a/c1.txt"), QStringLiteral("/Two/a/c2.txt")},
+        QVariant());
+    const int deleted =
+        waitForUpdate(MOObjectsDeletedUpdateNotification, QStringLiteral("/Two/b/d1.txt"));
+    QVERIFY(deleted >= 0);
+    QCOMPARE(
+        grouped(spy->at(deleted)),
+        (QMap<QString, QStringList>{{"/Two/a", {"/Two/a/c1.txt", "/Two/a/c2.txt", "/Two/a/c3.txt"}},
+                                    {"/Two/b", {"/Two/b/d1.txt"}}}));
+    settle();
+    QCOMPARE(list(QStringLiteral("/Two/a"), false), QStringList());
+    QCOMPARE(list(QStringLiteral("/Two"), false),
+             (QStringList{QStringLiteral("/Two/a"), QStringLiteral("/Two/b"),
+                          QStringLiteral("/Two/keep.txt")}));
+    QVERIFY(spy->allOnMainThread());
+}
+
+void TestObjectsLiveUpdates::changesFromAnotherDeviceArrive()
+{
+    QVERIFY(!server.seedFile(demoEmail, QStringLiteral("/Remote/base.txt"), "base").isEmpty());
+    QCOMPARE(list(QStringLiteral("/Remote")), QStringList{QStringLiteral("/Remote/base.txt")});
+    settle();
+
+    QVERIFY(!server.seedFile(demoEmail, QStringLiteral("/Remote/new.txt"), "first").isEmpty());
+    const int added = waitForUpdate(MOObjectsAddedUpdateNotification, "/Remote/new.txt");
+    QVERIFY(added >= 0);
+    QCOMPARE(grouped(spy->at(added)),
+             (QMap<QString, QStringList>{{"/Remote", {"/Remote/new.txt"}}}));
+
+    // New content: the same path before and after, with the hashes of both.
+    QVERIFY(!server.seedFile(demoEmail, QStringLiteral("/Remote/new.txt"), "second").isEmpty());
+    const int updated =
+        waitForUpdate(MOObjectsModifiedUpdateNotification, "/Remote/new.txt", added + 1);
+    QVERIFY(updated >= 0);
+    auto pair = spy->at(updated)
+                    .userInfo.value(MOObjectsPairsKey)
+                    .toMap()
+                    .value(QStringLiteral("/Remote/new.txt"))
+                    .value<QList<MOStorageObject>>();
+    QCOMPARE(pair.size(), 2);
+    QCOMPARE(pair.at(0).contentHash(), md5("first"));
+    QCOMPARE(pair.at(1).contentHash(), md5("second"));
+    QCOMPARE(pair.at(1).fullPath(), QStringLiteral("/Remote/new.txt"));
+
+    QVERIFY(!server
+                 .moveObject(demoEmail, QStringLiteral("/Remote/new.txt"),
+                             QStringLiteral("/Remote/moved.txt"))
+                 .isEmpty());
+    const int moved =
+        waitForUpdate(MOObjectsModifiedUpdateNotification, "/Remote/new.txt", updated + 1);
+    QVERIFY(moved >= 0);
+    pair = spy->at(moved)
+               .userInfo.value(MOObjectsPairsKey)
+               .toMap()
+               .value(QStringLiteral("/Remote/new.txt"))
+               .value<QList<MOStorageObject>>();
+    QCOMPARE(pair.size(), 2);
+    QCOMPARE(pair.at(0).fullPath(), QStringLiteral("/Remote/new.txt"));
+    QCOMPARE(pair.at(1).fullPath(), QStringLiteral("/Remote/moved.txt"));
+
+    QCOMPARE(server.deleteObject(demoEmail, QStringLiteral("/Remote/moved.txt")).size(), 1);
+    const int deleted = waitForUpdate(MOObjectsDeletedUpdateNotification, "/Remote/moved.txt");
+    QVERIFY(deleted >= 0);
+    QCOMPARE(grouped(spy->at(deleted)),
+             (QMap<QString, QStringList>{{"/Remote", {"/Remote/moved.txt"}}}));
+
+    // A file in folders never seen: the folders come in one update, each under its parent.
+    QVERIFY(!server.seedFile(demoEmail, QStringLiteral("/Fresh/Sub/f.txt"), "f").isEmpty());
+    const int fresh = waitForUpdate(MOObjectsAddedUpdateNotification, "/Fresh");
+    QVERIFY(fresh >= 0);
+    QCOMPARE(grouped(spy->at(fresh)),
+             (QMap<QString, QStringList>{{"/", {"/Fresh"}}, {"/Fresh", {"/Fresh/Sub"}}}));
+    QVERIFY(spy->allOnMainThread());
+}
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    TestObjectsLiveUpdates test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_objectsliveupdates.moc"
