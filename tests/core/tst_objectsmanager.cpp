@@ -68,6 +68,7 @@ private slots:
 
     void cacheAnswersListedFolders();
     void pendingListingIsSentOnce();
+    void emptiedFolderIsNotAnsweredFromAnOldListing();
     void changesReachTheService();
     void statusBranches_data();
     void statusBranches();
@@ -210,6 +211,25 @@ void TestObjectsManager::cacheAnswersListedFolders()
     QVERIFY(replies->wait());
     QCOMPARE(events.mid(4),
              (QStringList{"object|/Docs/a.txt|remote", "ready|/|" + rootNames + "|forced"}));
+}
+
+// An empty listing cannot be stored (it names no folder), so the older one must go: it would
+// answer the next listing with files that are gone.
+void TestObjectsManager::emptiedFolderIsNotAnsweredFromAnOldListing()
+{
+    QVERIFY(!server.seedFile(demoEmail, "/Emptied/only.txt", "x").isEmpty());
+    manager->listObjects("/Emptied", false, "full");
+    QVERIFY(replies->wait());
+    QCOMPARE(server.deleteObject(demoEmail, "/Emptied/only.txt").size(), 1);
+    manager->listObjects("/Emptied", true, "forced");
+    QVERIFY(replies->wait());
+    QVERIFY(server.clearRequests());
+    manager->listObjects("/Emptied", false, "again");
+    QVERIFY(replies->wait());
+    QCOMPARE(events, (QStringList{"ready|/Emptied|only.txt|full", "ready|/Emptied||forced",
+                                  "ready|/Emptied||again"}));
+    QCOMPARE(server.requests().size(), 1);
+    QCOMPARE(server.deleteObject(demoEmail, "/Emptied").size(), 1);
 }
 
 void TestObjectsManager::pendingListingIsSentOnce()

@@ -125,6 +125,13 @@ MStorageObject MObjectsListCache::takeObject(const QString &path)
     return index < 0 ? MStorageObject() : listing->objects.takeAt(index);
 }
 
+void MObjectsListCache::forgetListing(const QString &path)
+{
+    const QString key = QDir::cleanPath(QLatin1Char('/') + path);
+    QMutexLocker locker(&mutex);
+    removeListingsUnder(key);
+}
+
 void MObjectsListCache::setTimeToLive(int seconds)
 {
     QMutexLocker locker(&mutex);

@@ -44,6 +44,9 @@ public:
     // Removes the object at path from its directory's fresh listing and returns it (invalid
     // when there was none). The listings of path and of everything below it are dropped too.
     MStorageObject takeObject(const QString &path);
+    // Drops the listings of the directory path and of everything below it: the service now
+    // lists it empty, and an older listing would still answer with what is gone.
+    void forgetListing(const QString &path);
 
     // In seconds; 0, the default, keeps listings fresh for ever.
     void setTimeToLive(int seconds);

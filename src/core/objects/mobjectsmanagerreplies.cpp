@@ -210,8 +210,10 @@ void MObjectsManagerPrivate::handleListing(const QVariantMap &body, const QVaria
         setDeltaCursor(cursor);
 
     // Stored first: a listener that lists again is answered from the cache.
-    listingsCache.store(objects);
     const QString basePath = body.value(QStringLiteral("base_path")).toString();
+    if (objects.isEmpty() && !basePath.isEmpty())
+        listingsCache.forgetListing(basePath);
+    listingsCache.store(objects);
     if (!internal)
         emit q->objectsReady(basePath, objects, userData);
     openPendingObjects(basePath);
