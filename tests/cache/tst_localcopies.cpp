@@ -270,8 +270,25 @@ void TestLocalCopies::userFilesMoveIntoTheCache()
     QCOMPARE(transfer.state(), int(MObjectTransfer::Scheduled));
     QCOMPARE(transfer.transferRequest().action(), int(Tolvo::UploadObject));
     MObjectsVirtualFileSystem *cache = manager->findChild<MObjectsVirtualFileSystem *>();
-    QVERIFY(cache->containsObject("/Up/report.txt"));
+    bool consolidated = true;
+    QVERIFY(cache->containsObject("/Up/report.txt", &consolidated));
     QVERIFY(!QFile::exists(source.filePath("report.txt")));
+    // On the service only once the upload is committed.
+    QVERIFY(!consolidated);
+    QVERIFY(waitForUploads("/Up/report.txt", 1));
+    QTRY_VERIFY(cache->containsObject("/Up/report.txt", &consolidated) && consolidated);
+
+    // A copy whose upload failed stays unconsolidated, to be sent again.
+    QVERIFY(writeFile(source.filePath("refused.txt"), "refused"));
+    QVERIFY(server.forceStatus("/api/v1/sync/object/Up/refused.txt", 507, "{}"));
+    MObjectTransferRequest refused(source.filePath("refused.txt"), "/Up/refused.txt", 0);
+    refused.setShouldCache(true);
+    const int before = finished->count();
+    manager->transferObject(refused);
+    QTRY_VERIFY(finished->count() > before);
+    QCOMPARE(finished->last().at(0).value<MObjectTransfer>().state(), int(MObjectTransfer::Error));
+    QVERIFY(cache->containsObject("/Up/refused.txt", &consolidated));
+    QVERIFY(!consolidated);
 
     // Again onto the cached copy, without force: refused, nothing queued.
     QVERIFY(writeFile(source.filePath("report.txt"), "report"));

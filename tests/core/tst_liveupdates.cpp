@@ -569,6 +569,14 @@ void TestLiveUpdates::localCopiesFollowRemoteChanges()
     bool expired = false;
     QVERIFY(vfs->containsObject(QStringLiteral("/Cached/keep.txt"), nullptr, &expired));
     QVERIFY(expired);
+    // The expired copy is fetched again, checked against the object as it now is.
+    QTRY_VERIFY_WITH_TIMEOUT(
+        vfs->containsObject(QStringLiteral("/Cached/keep.txt"), nullptr, &expired) && !expired,
+        ChangeTimeout);
+    QFile kept(local("keep"));
+    QVERIFY(kept.open(QIODevice::ReadOnly));
+    QCOMPARE(kept.readAll(), QByteArray("keep 2"));
+    kept.close();
 
     QVERIFY(!server.moveObject(demoEmail, "/Cached/move.txt", "/Cached/moved.txt").isEmpty());
     QVERIFY(modified.wait(ChangeTimeout));

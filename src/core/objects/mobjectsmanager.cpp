@@ -221,6 +221,8 @@ void MObjectsManager::transferStateChanged(const MObjectTransfer &transfer)
         d->pendingProgress.remove(transfer.identifier());
         if (caching && d->vfs)
             d->handleCacheTransferCompletion(transfer);
+        else if (d->vfs)
+            d->handleUploadIntoCacheCompletion(transfer);
         emit transferFinished(transfer, caching);
     }
 }

@@ -83,6 +83,8 @@ public:
     bool sendInternalListing(const QString &directory);
     // Opens the objects waiting for the listing of directory, without listing it again.
     void openPendingObjects(const QString &directory);
+    void handleUploadIntoCacheCompletion(const MObjectTransfer &transfer);
+    void refreshExpiredCopy(const QString &remote);
     void openObject(const QString &path, const QUrl &appUrl, bool mayList);
 
     MObjectsManager *q_ptr;
@@ -113,6 +115,8 @@ public:
     QMap<QString, QUrl> pendingOpenUrls;
     // Directory → paths to open once it is listed.
     QHash<QString, QStringList> pendingOpens;
+    // Directory → expired local copies to download again once it is listed.
+    QHash<QString, QStringList> pendingRefreshes;
     bool started = false;
     bool senderStopping = false;
     QThread transfersThread;

@@ -348,12 +348,7 @@ void MObjectsManagerPrivate::applyDeltaEntry(const QVariantMap &entry, DeltaChan
 void MObjectsManagerPrivate::applyAdded(MStorageObject object, DeltaChanges *changes)
 {
     Q_Q(MObjectsManager);
-    bool consolidated = false;
-    if (object.type() != MStorageObject::Directory && vfs &&
-        vfs->containsObject(object, &consolidated)) {
-        object.setCached(true);
-        object.setConsolidated(consolidated);
-    }
+    object = withCacheState(object);
     if (listingsCache.updateObject(object, false)) {
         if (!changes->added.contains(object))
             changes->added.append(object);
@@ -415,11 +410,7 @@ bool MObjectsManagerPrivate::applyUpdated(const QString &path, const QVariantMap
                 skip = true;
             else
                 vfs->expireObject(path, QByteArray::fromHex(hash.toLatin1()));
-            bool consolidated = false;
-            if (vfs->containsObject(path, &consolidated)) {
-                finalObject.setCached(true);
-                finalObject.setConsolidated(consolidated);
-            }
+            finalObject = withCacheState(finalObject);
         }
         previous = listingsCache.takeObject(path);
         // The file is still there, with its new content.

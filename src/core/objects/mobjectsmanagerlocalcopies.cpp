@@ -144,9 +144,16 @@ void MObjectsManagerPrivate::openObject(const QString &path, const QUrl &appUrl,
 
 void MObjectsManagerPrivate::openPendingObjects(const QString &directory)
 {
-    const QStringList waiting = pendingOpens.take(remotePath(directory));
+    Q_Q(MObjectsManager);
+    const QString key = remotePath(directory);
+    const QStringList waiting = pendingOpens.take(key);
     for (const QString &path : waiting)
         openObject(path, pendingOpenUrls.value(path), false);
+    // Not listed even now: the object is gone, and its live update removes the copy.
+    for (const QString &path : pendingRefreshes.take(key)) {
+        if (listingsCache.containsObject(path))
+            q->cacheObject(path);
+    }
 }
 
 bool MObjectsManager::uncacheObject(const QString &path, bool force)
@@ -180,7 +187,8 @@ void MObjectsManagerPrivate::handleCacheTransferCompletion(const MObjectTransfer
             object = request.storageObject();
         object.setCached(true);
         listingsCache.updateObject(object, false);
-        if (!vfs->addObject(local, true)) {
+        // The engine verified the file against this object's hash: no need to read it again.
+        if (!vfs->addObject(object, true)) {
             qWarning() << "Cannot register cached object in index:" << vfs->shadowPath(local);
             vfs->includePaths({local});
             return;
@@ -190,12 +198,35 @@ void MObjectsManagerPrivate::handleCacheTransferCompletion(const MObjectTransfer
             const QUrl appUrl = pendingOpenUrls.take(remote);
             q->openObject(remote, appUrl);
         }
-    } else if (transfer.state() == MObjectTransfer::Error && upload) {
-        // Watched again, and staged anew when it was saved while being sent.
+    } else if (upload) {
+        // Failed, cancelled or expired: watched again, and staged anew when it was saved while
+        // being sent.
         vfs->recheckObject(local);
-    } else if (transfer.state() == MObjectTransfer::Error) {
+    } else {
         vfs->includePaths({local});
     }
+}
+
+// A file moved into the cache by an upload is indexed unconsolidated; the service's commit
+// consolidates it. Failed, it stays staged for the next start rather than claiming a copy
+// the service never got.
+void MObjectsManagerPrivate::handleUploadIntoCacheCompletion(const MObjectTransfer &transfer)
+{
+    const MObjectTransferRequest request = transfer.transferRequest();
+    if (request.direction() != 0 || transfer.state() != MObjectTransfer::Completed)
+        return;
+    const QString local = QDir::cleanPath(request.sourcePath());
+    // Only a file inside the cache: any other local path would read as a remote one.
+    if (!local.startsWith(vfs->fileSystemPath() + QStringLiteral("/objects/")))
+        return;
+    const QString key = vfs->shadowPath(local);
+    if (key.isEmpty() || !vfs->containsObject(QLatin1Char('/') + key))
+        return;
+    QString hash = transfer.storageObject().contentHash();
+    if (hash.isEmpty())
+        hash = QString::fromLatin1(transfer.finalHash());
+    if (hash.isEmpty() ? !vfs->addObject(local, true) : !vfs->addUploadedObject(local, hash))
+        qWarning() << "Cannot register cached object in index:" << key;
 }
 
 void MObjectsManager::objectConsolidatedSlot(const QString &path)
@@ -217,10 +248,31 @@ void MObjectsManager::objectConsolidatedSlot(const QString &path)
 
 void MObjectsManager::objectExpiredSlot(const QString &path, bool consolidated)
 {
-    if (consolidated)
-        cacheObject(path);
-    else
+    if (!consolidated) {
         consolidateObject(path, false);
+        return;
+    }
+    // Later: whoever expired the copy (a live update, the cache check) puts the object as it
+    // now is into the listing first, and the download is checked against that.
+    const QString remote = MObjectsManagerPrivate::remotePath(path);
+    QMetaObject::invokeMethod(
+        this, [this, remote] { d_func()->refreshExpiredCopy(remote); }, Qt::QueuedConnection);
+}
+
+void MObjectsManagerPrivate::refreshExpiredCopy(const QString &remote)
+{
+    Q_Q(MObjectsManager);
+    if (listingsCache.containsObject(remote)) {
+        q->cacheObject(remote);
+        return;
+    }
+    const QString directory = QFileInfo(remote).path();
+    QStringList &waiting = pendingRefreshes[directory];
+    if (waiting.contains(remote))
+        return;
+    waiting.append(remote);
+    if (waiting.size() == 1 && !sendInternalListing(directory))
+        pendingRefreshes.remove(directory);
 }
 
 void MObjectsManager::objectsNeedConsolidation()

@@ -12,7 +12,6 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
-#include <QtConcurrent>
 
 namespace {
 
@@ -70,7 +69,9 @@ MObjectTransfer MObjectsManager::transferObject(const MObjectTransferRequest &re
         if (!d->moveIntoCache(request.sourcePath(), local))
             return MObjectTransfer();
         r.setSourcePath(local);
-        d->vfs->addObject(local, true);
+        // Consolidated only once the service has it (see transferStateChanged): a copy whose
+        // upload failed must not claim to be on the service.
+        d->vfs->addObject(local, false);
     }
     r.setAction(Tolvo::UploadObject);
     return d->sender->scheduleTransfer(r);
@@ -132,7 +133,7 @@ MObjectsManagerPrivate::transferDirectory(const MObjectTransferRequest &request,
         else
             member.setAction(action);
         if (r.shouldCache())
-            vfs->addObject(file, true);
+            vfs->addObject(file, false);
         requests.append(member);
     }
     if (requests.isEmpty())
@@ -141,38 +142,40 @@ MObjectsManagerPrivate::transferDirectory(const MObjectTransferRequest &request,
                                          identifier.isEmpty() ? sourceFolder.path() : identifier);
 }
 
+// The engine queues these onto its own thread in the order they are asked for; a hop through
+// the thread pool would let a resume overtake the pause before it, and outlive the engine.
 void MObjectsManager::cancelTransfer(const MObjectTransfer &transfer)
 {
     if (MObjectSender *sender = d_func()->sender)
-        QtConcurrent::run([sender, transfer] { sender->cancelTransfer(transfer); });
+        sender->cancelTransfer(transfer);
 }
 
 void MObjectsManager::pauseTransfer(const MObjectTransfer &transfer)
 {
     if (MObjectSender *sender = d_func()->sender)
-        QtConcurrent::run([sender, transfer] { sender->pauseTransfer(transfer); });
+        sender->pauseTransfer(transfer);
 }
 
 void MObjectsManager::resumeTransfer(const MObjectTransfer &transfer)
 {
     if (MObjectSender *sender = d_func()->sender)
-        QtConcurrent::run([sender, transfer] { sender->resumeTransfer(transfer); });
+        sender->resumeTransfer(transfer);
 }
 
 void MObjectsManager::cancelGroup(const MObjectTransferGroup &group)
 {
     if (MObjectSender *sender = d_func()->sender)
-        QtConcurrent::run([sender, group] { sender->cancelGroup(group); });
+        sender->cancelGroup(group);
 }
 
 void MObjectsManager::pauseGroup(const MObjectTransferGroup &group)
 {
     if (MObjectSender *sender = d_func()->sender)
-        QtConcurrent::run([sender, group] { sender->pauseGroup(group); });
+        sender->pauseGroup(group);
 }
 
 void MObjectsManager::resumeGroup(const MObjectTransferGroup &group)
 {
     if (MObjectSender *sender = d_func()->sender)
-        QtConcurrent::run([sender, group] { sender->resumeGroup(group); });
+        sender->resumeGroup(group);
 }
