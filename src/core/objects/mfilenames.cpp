@@ -49,6 +49,21 @@ bool mPathHasParentComponent(const QString &path)
     return false;
 }
 
+bool mIsPlainName(const QString &name)
+{
+    return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..") &&
+           !name.contains(QLatin1Char('/')) && !name.contains(QChar(0));
+}
+
+bool mPathIsUnder(const QString &filePath, const QString &basePath)
+{
+    if (filePath == basePath)
+        return true;
+    const QString prefix =
+        basePath.endsWith(QLatin1Char('/')) ? basePath : basePath + QLatin1Char('/');
+    return filePath.startsWith(prefix);
+}
+
 QString mIncrementNumericFileNameSuffix(const QString &path, Tolvo::FileNameSuffixStyle style)
 {
     if (mPathHasParentComponent(path))

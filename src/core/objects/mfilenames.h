@@ -19,6 +19,13 @@ enum FileNameSuffixStyle {
 // Whether path has a ".." component, which would let it reach outside the folder it names.
 bool mPathHasParentComponent(const QString &path);
 
+// Whether name names one entry of its folder: never the folder itself, its parent or an entry
+// further down.
+bool mIsPlainName(const QString &name);
+
+// Whether filePath is basePath or lies below it, comparing whole components.
+bool mPathIsUnder(const QString &filePath, const QString &basePath);
+
 // The next candidate name for path: a suffix of the style is appended to the base name (up to
 // the first dot), or its one-digit number incremented ("a 9.txt" gives "a 10.txt", which gives
 // "a 10 2.txt"). A null string for a path with a ".." component.

@@ -58,12 +58,6 @@ bool isMd5(const QString &hash)
     return hex.match(hash).hasMatch();
 }
 
-bool isPlainName(const QString &name)
-{
-    return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..") &&
-           !name.contains(QLatin1Char('/')) && !name.contains(QChar(0));
-}
-
 // An attribute of an "update" entry lists its values, the new one last.
 bool newValue(const QVariant &attribute, QString *value)
 {
@@ -422,7 +416,7 @@ bool MObjectsManagerPrivate::applyUpdated(const QString &path, const QVariantMap
                 return false;
         } else {
             QString label;
-            if (!newValue(attributes.value(labelKey), &label) || !isPlainName(label))
+            if (!newValue(attributes.value(labelKey), &label) || !mIsPlainName(label))
                 return false;
             newPath = parentPath(path) + QLatin1Char('/') + label;
         }

@@ -92,24 +92,6 @@ qint64 count(const QVariant &value)
     return ok && number >= 0 ? number : 0;
 }
 
-// A label names one entry of its directory: never the directory itself, its parent or an
-// entry further down.
-bool isSafeLabel(const QString &label)
-{
-    return label != QLatin1String(".") && label != QLatin1String("..") &&
-           !label.contains(QLatin1Char('/')) && !label.contains(QChar(0));
-}
-
-// Whether filePath is basePath or lies below it, comparing whole components.
-bool isUnder(const QString &filePath, const QString &basePath)
-{
-    if (filePath == basePath)
-        return true;
-    const QString prefix =
-        basePath.endsWith(QLatin1Char('/')) ? basePath : basePath + QLatin1Char('/');
-    return filePath.startsWith(prefix);
-}
-
 } // namespace
 
 MStorageObject::MStorageObject()
@@ -130,7 +112,7 @@ MStorageObject::MStorageObject(const QFileInfo &fileInfo, const QString &localBa
     const QString filePath = QDir::cleanPath(fileInfo.filePath());
     const QString basePath = QDir::cleanPath(localBasePath);
     QString relativePath = fileInfo.filePath();
-    if (isUnder(filePath, basePath)) {
+    if (mPathIsUnder(filePath, basePath)) {
         relativePath = QDir::cleanPath(filePath.mid(basePath.size()));
         if (relativePath.startsWith(QLatin1Char('/')))
             relativePath.remove(0, 1);
@@ -187,7 +169,7 @@ MStorageObject::MStorageObject(const QVariantMap &map)
         d->type = Directory;
     else if (type == QLatin1String("regfile"))
         d->type = RegularFile;
-    if (!isSafeLabel(d->label) || mPathHasParentComponent(d->basePath) ||
+    if ((!d->label.isEmpty() && !mIsPlainName(d->label)) || mPathHasParentComponent(d->basePath) ||
         d->basePath.contains(QChar(0))) {
         qWarning() << "MStorageObject: Ignoring an object whose name leaves its directory:"
                    << d->basePath << d->label;
