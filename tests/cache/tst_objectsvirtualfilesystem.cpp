@@ -60,6 +60,7 @@ private slots:
     void savesAreStagedOnce();
     void binNamesAndPurge();
     void deletesPropagateOnlyWithTheFolder();
+    void oldNamesAreFreeAfterAMove();
     void checkAgainstTheService();
 
 private:
@@ -323,6 +324,37 @@ void TestObjectsVirtualFileSystem::deletesPropagateOnlyWithTheFolder()
     removed.clear();
     QVERIFY(QDir(objects()).removeRecursively());
     QTest::qWait(3500);
+    QCOMPARE(removed.count(), 0);
+}
+
+void TestObjectsVirtualFileSystem::oldNamesAreFreeAfterAMove()
+{
+    makeCache();
+    QVERIFY(writeFile(objects() + "/R/old.txt", "r"));
+    QVERIFY(writeFile(objects() + "/M/S/a.txt", "a"));
+    QVERIFY(cache->addObject(objects() + "/R/old.txt", true));
+    QVERIFY(cache->addObject(objects() + "/M/S/a.txt", true));
+    QSignalSpy added(cache.get(), &MObjectsVirtualFileSystem::objectsAdded);
+    QSignalSpy removed(cache.get(), &MObjectsVirtualFileSystem::objectRemoved);
+
+    QVERIFY(cache->renameObject("/R/old.txt", "/R/new.txt"));
+    QVERIFY(cache->moveDirectory("/M", "/N"));
+    QCOMPARE(cache->indexedPaths(), (QStringList{"N/S/a.txt", "R/new.txt"}));
+    QVERIFY(!QFileInfo::exists(objects() + "/M"));
+    for (const char *path : {"/R/old.txt", "/R", "/M/S/a.txt", "/M/S", "/M"})
+        QVERIFY2(!cache->isExcluded(path), path);
+
+    // The user makes the old names again: new files and folders, offered for upload.
+    QVERIFY(writeFile(objects() + "/R/old.txt", "new file"));
+    QVERIFY(added.wait(5000));
+    QCOMPARE(added.takeFirst(), (QVariantList{QStringList{objects() + "/R/old.txt"}, true}));
+    QVERIFY(cache->containsObject("/R/old.txt"));
+    QVERIFY(QDir().mkpath(objects() + "/M"));
+    QVERIFY(added.wait(5000));
+    QCOMPARE(added.takeFirst(), (QVariantList{QStringList{objects() + "/M"}, true}));
+
+    // What moved away is not taken for a deletion under the old names.
+    QTest::qWait(2500);
     QCOMPARE(removed.count(), 0);
 }
 

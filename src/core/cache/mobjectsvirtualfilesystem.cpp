@@ -769,31 +769,53 @@ bool MObjectsVirtualFileSystem::renameObject(const QString &from, const QString 
             target += QStringLiteral(".%1").arg(destination.completeSuffix());
     }
     QDir().mkpath(QFileInfo(target).path());
-    d->excludeLocked({QFileInfo(fromLocal).absoluteFilePath(), target});
+    const QString source = QFileInfo(fromLocal).absoluteFilePath();
+    // An exclusion someone else set (a download under that name) stays theirs to lift.
+    const bool sourceExcluded =
+        d->excludedPaths.contains(MObjectsVirtualFileSystemPrivate::listEntry(fromKey));
+    d->excludeLocked({source, target});
+    // Without its watch and, once moved, its pending checks, nothing of the move reaches
+    // change detection under the old name, which can then be included again.
     d->watcher->removePath(fromLocal);
     const bool renamed = QFile::rename(fromLocal, target);
     if (renamed) {
         if (d->index.contains(fromKey))
             d->index.insert(toKey, d->index.take(fromKey));
+        stopPendingChanges(fromLocal);
         d->watch(target);
     } else {
         qWarning() << "Cannot rename" << fromLocal << "to" << target;
         d->watch(fromLocal);
     }
-    d->includeLocked({target});
+    // A file made under the old name later is the user's new file, to be uploaded.
+    d->includeLocked(sourceExcluded ? QStringList{target} : QStringList{source, target});
     d->writeIndexLocked();
     return renamed;
 }
 
 bool MObjectsVirtualFileSystem::moveDirectory(const QString &from, const QString &to)
 {
+    Q_D(MObjectsVirtualFileSystem);
     const QString fromLocal = localPath(from);
     const QString toLocal = localPath(to);
     if (fromLocal.isEmpty() || toLocal.isEmpty()) {
         qWarning() << "Cannot move folder" << from << "to" << to << ": outside the cache";
         return true;
     }
-    if (QFileInfo(fromLocal).isDir()) {
+    const QString folder = QFileInfo(fromLocal).absoluteFilePath();
+    // Kept from the scanner while its files move, then included again below (unless someone
+    // else excluded it): a folder made under the old name later is the user's new folder.
+    bool folderExcluded = false;
+    {
+        QMutexLocker locker(&d->mutex);
+        folderExcluded = d->excludedPaths.contains(
+            MObjectsVirtualFileSystemPrivate::listEntry(d->shadowPath(folder)));
+        d->excludeLocked({folder});
+    }
+    const bool isDir = QFileInfo(fromLocal).isDir();
+    if (isDir) {
+        // Its own events of the move would otherwise come in once it is gone.
+        d->watcher->removePath(fromLocal);
         QDir().mkpath(toLocal);
         const QFileInfoList entries = QDir(fromLocal).entryInfoList(
             QDir::Dirs | QDir::Files | QDir::Readable | QDir::NoDotAndDotDot);
@@ -808,9 +830,14 @@ bool MObjectsVirtualFileSystem::moveDirectory(const QString &from, const QString
                 renameObject(source, destination);
         }
     }
-    excludePaths({QFileInfo(fromLocal).absoluteFilePath()});
-    if (QFileInfo(fromLocal).isDir() && !holdsFiles(fromLocal))
+    if (isDir && !holdsFiles(fromLocal))
         QDir(fromLocal).removeRecursively();
+    if (QFileInfo(fromLocal).isDir())
+        d->watch(fromLocal);
+    else if (isDir)
+        stopPendingChanges(fromLocal);
+    if (!folderExcluded)
+        includePaths({folder});
     return true;
 }
 
@@ -966,6 +993,22 @@ void MObjectsVirtualFileSystem::stopMissingFileTimers(const QString &path)
             it = d->missingFileTimers.erase(it);
         } else {
             ++it;
+        }
+    }
+}
+
+void MObjectsVirtualFileSystem::stopPendingChanges(const QString &local)
+{
+    Q_D(MObjectsVirtualFileSystem);
+    for (QMap<int, QString> *timers :
+         {&d->missingFileTimers, &d->fileChangeTimers, &d->directoryChangeTimers}) {
+        for (auto it = timers->begin(); it != timers->end();) {
+            if (isUnder(it.value(), local)) {
+                killTimer(it.key());
+                it = timers->erase(it);
+            } else {
+                ++it;
+            }
         }
     }
 }

@@ -128,6 +128,8 @@ private slots:
 
 private:
     void stopMissingFileTimers(const QString &path);
+    // Drops the checks queued for the local path and the paths under it (it moved away).
+    void stopPendingChanges(const QString &local);
 
     friend class MObjectsVirtualFileSystemPrivate;
     Q_DECLARE_PRIVATE(MObjectsVirtualFileSystem)
