@@ -56,6 +56,7 @@ private slots:
     void indexFileLayout();
     void damagedIndexIsSetAside_data();
     void damagedIndexIsSetAside();
+    void offlineEditIsStagedAtLoad_data();
     void offlineEditIsStagedAtLoad();
     void savesAreStagedOnce();
     void binNamesAndPurge();
@@ -223,19 +224,30 @@ void TestObjectsVirtualFileSystem::damagedIndexIsSetAside()
     QVERIFY(cache->indexedPaths().contains("c.txt"));
 }
 
+void TestObjectsVirtualFileSystem::offlineEditIsStagedAtLoad_data()
+{
+    QTest::addColumn<qint64>("shift"); // of the edit's modification time, in seconds
+
+    QTest::newRow("newer") << qint64(5);
+    // Copied over with its time kept (cp -p, rsync -t).
+    QTest::newRow("time kept") << qint64(0);
+    QTest::newRow("older") << qint64(-86400);
+}
+
 void TestObjectsVirtualFileSystem::offlineEditIsStagedAtLoad()
 {
+    QFETCH(qint64, shift);
     makeCache();
     QVERIFY(writeFile(objects() + "/A/doc.txt", "saved"));
     QVERIFY(cache->addObject(objects() + "/A/doc.txt", true));
     QVERIFY(writeFile(objects() + "/gone.txt", "gone"));
     QVERIFY(cache->addObject(objects() + "/gone.txt", true));
     cache.reset();
+    const QDateTime saved = QFileInfo(objects() + "/A/doc.txt").lastModified();
     QVERIFY(writeFile(objects() + "/A/doc.txt", "edited while stopped"));
     QFile file(objects() + "/A/doc.txt");
     QVERIFY(file.open(QIODevice::ReadWrite));
-    QVERIFY(file.setFileTime(QDateTime::currentDateTime().addSecs(5),
-                             QFileDevice::FileModificationTime));
+    QVERIFY(file.setFileTime(saved.addSecs(shift), QFileDevice::FileModificationTime));
     file.close();
     QVERIFY(QFile::remove(objects() + "/gone.txt"));
 
@@ -251,6 +263,14 @@ void TestObjectsVirtualFileSystem::offlineEditIsStagedAtLoad()
     QVERIFY(cache->containsObject("/A/doc.txt", &consolidated));
     QVERIFY(!consolidated);
     // The indexed hash stays the one the edit is based on.
+    QCOMPARE(cache->indexedHash("/A/doc.txt"), QString::fromLatin1(md5("saved").toHex()));
+
+    // Not uploaded before the next start: offered again, staged the same.
+    cache = std::make_unique<MObjectsVirtualFileSystem>();
+    QSignalSpy readyAgain(cache.get(), &MObjectsVirtualFileSystem::ready);
+    cache->setFileSystemPath(root.filePath("cache"));
+    QVERIFY(readyAgain.wait());
+    QCOMPARE(cache->takeStagingObjects(), QStringList{"/A/doc.txt"});
     QCOMPARE(cache->indexedHash("/A/doc.txt"), QString::fromLatin1(md5("saved").toHex()));
 }
 

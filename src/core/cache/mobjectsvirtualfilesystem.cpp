@@ -175,7 +175,8 @@ void MObjectsVirtualFileSystemPrivate::addLocked(const MStorageObject &object, b
 }
 
 void MObjectsVirtualFileSystemPrivate::fileChangedLocked(const QString &path, bool force,
-                                                         Events *events)
+                                                         Events *events,
+                                                         const QByteArray &knownHash)
 {
     const QString local = localPath(path);
     if (local.isEmpty())
@@ -204,8 +205,8 @@ void MObjectsVirtualFileSystemPrivate::fileChangedLocked(const QString &path, bo
     MFSINode node = index.value(key);
     if (!force && info.lastModified().toMSecsSinceEpoch() <= node.mtime)
         return;
-    QByteArray hash;
-    if (!fileHash(local, &hash)) {
+    QByteArray hash = knownHash;
+    if (hash.isEmpty() && !fileHash(local, &hash)) {
         // Looked at again on its next change.
         qWarning() << "[MObjectsVFS : Warning] Cannot read file for change detection:" << local;
         return;
@@ -415,7 +416,8 @@ bool MObjectsVirtualFileSystemPrivate::readIndexLocked(Events *events)
 
     index.clear();
     stagingObjects.clear();
-    QStringList changed;
+    // Local path and new MD5 of each file whose content differs from its entry's.
+    QVector<QPair<QString, QByteArray>> changed;
     for (auto it = entries.constBegin(); it != entries.constEnd(); ++it) {
         const QString local = localPath(it.key());
         if (!QFileInfo(local).isFile()) {
@@ -428,7 +430,7 @@ bool MObjectsVirtualFileSystemPrivate::readIndexLocked(Events *events)
             qWarning() << "[MObjectsVFS : Warning] Cannot read cached file:" << local;
         } else if (hash != it->indexedHash) {
             qDebug() << "[MObjectsVFS : Debug] File" << local << "has new hash: notifying change.";
-            changed.append(local);
+            changed.append({local, hash});
         }
         if (!it->isConsolidated())
             stagingObjects.append(listEntry(it.key()));
@@ -451,8 +453,10 @@ bool MObjectsVirtualFileSystemPrivate::readIndexLocked(Events *events)
                 qDebug() << "[MObjectsVFS : Error] Cannot watch for path" << path;
         }
     }
-    for (const QString &local : changed)
-        fileChangedLocked(local, false, events);
+    // Staged whatever the modification time says: a copy that kept the old time (cp -p,
+    // rsync -t) changed all the same. The hash just read is not read again.
+    for (const auto &file : changed)
+        fileChangedLocked(file.first, true, events, file.second);
     writeIndexLocked();
     return true;
 }

@@ -50,8 +50,10 @@ public:
     void excludeLocked(const QStringList &paths);
     void includeLocked(const QStringList &paths);
     void addLocked(const MStorageObject &object, bool consolidated, const QString &local);
-    // With force, content is compared whatever the modification time says.
-    void fileChangedLocked(const QString &path, bool force, Events *events);
+    // With force, content is compared whatever the modification time says. A knownHash is
+    // the file's MD5 just read by the caller, used instead of reading the file again.
+    void fileChangedLocked(const QString &path, bool force, Events *events,
+                           const QByteArray &knownHash = QByteArray());
     void removeLocked(const QString &path, bool indexOnly, bool external, bool moveToBin,
                       Events *events);
     void removeEntryLocked(const QString &local, bool external, bool moveToBin, Events *events);
