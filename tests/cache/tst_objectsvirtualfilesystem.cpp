@@ -62,6 +62,7 @@ private slots:
     void binNamesAndPurge();
     void deletesPropagateOnlyWithTheFolder();
     void oldNamesAreFreeAfterAMove();
+    void filesAreAddedTogether();
     void checkAgainstTheService();
 
 private:
@@ -376,6 +377,46 @@ void TestObjectsVirtualFileSystem::oldNamesAreFreeAfterAMove()
     // What moved away is not taken for a deletion under the old names.
     QTest::qWait(2500);
     QCOMPARE(removed.count(), 0);
+}
+
+void TestObjectsVirtualFileSystem::filesAreAddedTogether()
+{
+    // Made before the cache watches them: only the calls below see them.
+    for (const char *name : {"F/a.txt", "F/b.txt", "F/known.txt", "G/c.txt"})
+        QVERIFY(writeFile(objects() + "/" + name, name));
+    QVERIFY(writeFile(root.filePath("elsewhere.txt"), "not the cache's"));
+    makeCache();
+    QVERIFY(cache->addObject(objects() + "/F/known.txt", true));
+
+    const QStringList added = cache->addObjects({objects() + "/G/c.txt", objects() + "/G/gone.txt",
+                                                 objects() + "/G", root.filePath("elsewhere.txt")},
+                                                true);
+    QCOMPARE(added, QStringList{objects() + "/G/c.txt"});
+
+    // What a scan of F found: the new files and a new folder are reported in their order; the
+    // indexed file, a file gone since the scan and a folder holding copies are not.
+    QVERIFY(QDir().mkpath(objects() + "/F/New"));
+    QSignalSpy reported(cache.get(), &MObjectsVirtualFileSystem::objectsAdded);
+    const QStringList found{objects() + "/F/b.txt", objects() + "/F/known.txt",
+                            objects() + "/F/New",   objects() + "/F/gone.txt",
+                            objects() + "/F/a.txt", objects() + "/G"};
+    QVERIFY(QMetaObject::invokeMethod(cache.get(), "handlePathsAdded", Qt::DirectConnection,
+                                      Q_ARG(QStringList, found)));
+    QCOMPARE(reported.count(), 1);
+    QCOMPARE(reported.first(),
+             (QVariantList{
+                 QStringList{objects() + "/F/b.txt", objects() + "/F/New", objects() + "/F/a.txt"},
+                 true}));
+    bool consolidated = true;
+    QVERIFY(cache->containsObject("/F/a.txt", &consolidated));
+    QVERIFY(!consolidated);
+
+    // All on disk, read back by a new cache.
+    cache.reset();
+    makeCache();
+    QTRY_COMPARE(cache->indexedPaths(),
+                 (QStringList{"F/a.txt", "F/b.txt", "F/known.txt", "G/c.txt"}));
+    QCOMPARE(cache->indexedHash("/F/b.txt"), QString::fromLatin1(md5("F/b.txt").toHex()));
 }
 
 void TestObjectsVirtualFileSystem::checkAgainstTheService()

@@ -153,12 +153,12 @@ void MObjectsVirtualFileSystemPrivate::watch(const QString &path)
         qDebug() << "[MObjectsVFS : Error] Cannot watch for path" << path;
 }
 
-void MObjectsVirtualFileSystemPrivate::addLocked(const MStorageObject &object, bool consolidated,
+bool MObjectsVirtualFileSystemPrivate::addLocked(const MStorageObject &object, bool consolidated,
                                                  const QString &local)
 {
     const QFileInfo info(local);
     if (!info.isFile())
-        return;
+        return false;
     const QString key = shadowPath(local);
     excludedPaths.remove(listEntry(key));
     MFSINode node;
@@ -172,6 +172,7 @@ void MObjectsVirtualFileSystemPrivate::addLocked(const MStorageObject &object, b
     watch(local);
     // Files dropped next to it later are found by the folder's scan.
     watch(info.path());
+    return true;
 }
 
 void MObjectsVirtualFileSystemPrivate::fileChangedLocked(const QString &path, bool force,
@@ -684,16 +685,39 @@ bool MObjectsVirtualFileSystem::addObject(const MStorageObject &object, bool con
 
 bool MObjectsVirtualFileSystem::addObject(const QString &localPath, bool consolidated)
 {
-    const QString local = this->localPath(localPath);
-    const QFileInfo info(local);
-    if (local.isEmpty() || !info.exists() || info.isDir() ||
-        !QDir::cleanPath(localPath).startsWith(fileSystemPath())) {
-        qDebug() << "[MObjectsVFS : Error] Cannot add non-existing or unsupported file path"
-                 << localPath;
-        return false;
+    return !addObjects({localPath}, consolidated).isEmpty();
+}
+
+QStringList MObjectsVirtualFileSystem::addObjects(const QStringList &localPaths, bool consolidated)
+{
+    Q_D(MObjectsVirtualFileSystem);
+    const QString root = fileSystemPath();
+    QVector<QPair<QString, MStorageObject>> objects;
+    for (const QString &path : localPaths) {
+        const QString local = localPath(path);
+        const QFileInfo info(local);
+        if (local.isEmpty() || !info.exists() || info.isDir() ||
+            !isUnder(QDir::cleanPath(path), root)) {
+            qDebug() << "[MObjectsVFS : Error] Cannot add non-existing or unsupported file path"
+                     << path;
+            continue;
+        }
+        // Hashed here, before the index is locked.
+        const MStorageObject object(info, root + QStringLiteral("/objects"), QString());
+        if (object.contentHash().isEmpty())
+            qWarning("MObjectsVirtualFileSystem: adding object with invalid hash");
+        objects.append({path, object});
     }
-    return addObject(MStorageObject(info, fileSystemPath() + QStringLiteral("/objects"), QString()),
-                     consolidated);
+    QStringList added;
+    QMutexLocker locker(&d->mutex);
+    for (const auto &object : objects) {
+        if (d->addLocked(object.second, consolidated, d->localPath(object.first)))
+            added.append(object.first);
+    }
+    // One write for the lot: a folder of many files would otherwise rewrite it once each.
+    if (!added.isEmpty())
+        d->writeIndexLocked();
+    return added;
 }
 
 bool MObjectsVirtualFileSystem::addUploadedObject(const QString &path, const QString &hash)
@@ -1137,21 +1161,28 @@ void MObjectsVirtualFileSystem::directoryChanged(const QString &path)
 void MObjectsVirtualFileSystem::handlePathsAdded(const QStringList &paths)
 {
     Q_D(MObjectsVirtualFileSystem);
-    QStringList result = paths;
+    QSet<QString> reported;
+    QStringList files;
     for (const QString &path : paths) {
         const QString local = localPath(path);
         if (local.isEmpty()) {
-            result.removeAll(path);
+            continue;
         } else if (QFileInfo(local).isDir()) {
-            if (containsDirectory(path))
-                result.removeAll(path);
-            else
+            if (!containsDirectory(path)) {
                 d->watch(local);
-        } else if (containsObject(path) || isExcluded(path)) {
-            result.removeAll(path);
-        } else {
-            addObject(path, false);
+                reported.insert(path);
+            }
+        } else if (!containsObject(path) && !isExcluded(path)) {
+            files.append(path);
         }
+    }
+    // A file gone since the scan is not reported as added.
+    const QStringList indexed = addObjects(files, false);
+    reported.unite(QSet<QString>(indexed.cbegin(), indexed.cend()));
+    QStringList result;
+    for (const QString &path : paths) {
+        if (reported.contains(path))
+            result.append(path);
     }
     qDebug() << "[MObjectsVFS : Debug] New paths added:" << result;
     if (!result.isEmpty())

@@ -62,6 +62,9 @@ public:
     // no readable file is there.
     bool addObject(const MStorageObject &object, bool consolidated);
     bool addObject(const QString &localPath, bool consolidated);
+    // Indexes each local file as addObject(localPath, consolidated) does, writing the index
+    // once; for many files at a time (a folder). Returns the paths indexed.
+    QStringList addObjects(const QStringList &localPaths, bool consolidated);
     // Indexes a local copy whose upload the service committed with the MD5 hash (hex), and
     // stages what was saved to it while the upload ran. False when the file is gone.
     bool addUploadedObject(const QString &path, const QString &hash);

@@ -49,7 +49,8 @@ public:
     bool isExcludedLocked(const QString &key) const;
     void excludeLocked(const QStringList &paths);
     void includeLocked(const QStringList &paths);
-    void addLocked(const MStorageObject &object, bool consolidated, const QString &local);
+    // False when local is no longer a file.
+    bool addLocked(const MStorageObject &object, bool consolidated, const QString &local);
     // With force, content is compared whatever the modification time says. A knownHash is
     // the file's MD5 just read by the caller, used instead of reading the file again.
     void fileChangedLocked(const QString &path, bool force, Events *events,
