@@ -60,6 +60,7 @@ private slots:
     void offlineEditIsStagedAtLoad();
     void savesAreStagedOnce();
     void binNamesAndPurge();
+    void unusableFolderLeavesTheCacheOff();
     void deletesPropagateOnlyWithTheFolder();
     void oldNamesAreFreeAfterAMove();
     void filesAreAddedTogether();
@@ -326,6 +327,44 @@ void TestObjectsVirtualFileSystem::binNamesAndPurge()
     }
     QCOMPARE(QDir(today).entryList(QDir::Files),
              (QStringList{"abc " + hash + " 2.txt", "abc " + hash + ".txt"}));
+}
+
+void TestObjectsVirtualFileSystem::unusableFolderLeavesTheCacheOff()
+{
+    // Tests run as root: a path under a regular file is one no permission makes usable.
+    QVERIFY(writeFile(root.filePath("plain file"), "x"));
+    const QString unusable = root.filePath("plain file/cache");
+    const QRegularExpression reason("Cannot make directory at path .*plain file/cache/objects: "
+                                    "Not a directory - running without the local cache");
+
+    cache = std::make_unique<MObjectsVirtualFileSystem>();
+    QSignalSpy ready(cache.get(), &MObjectsVirtualFileSystem::ready);
+    QTest::ignoreMessage(QtCriticalMsg, reason);
+    cache->setFileSystemPath(unusable);
+    QCoreApplication::sendPostedEvents();
+    QCOMPARE(cache->fileSystemPath(), QString());
+    QCOMPARE(cache->localPath("/a.txt"), QString());
+    QVERIFY(!cache->addObject(unusable + "/objects/a.txt", true));
+    cache->flush();
+    QCOMPARE(ready.count(), 0);
+
+    // A cache in use moved onto such a path lets go of its copies, its index kept on disk.
+    makeCache();
+    QVERIFY(writeFile(objects() + "/kept.txt", "kept"));
+    QVERIFY(cache->addObject(objects() + "/kept.txt", true));
+    cache->removeObject("/kept.txt", true, false);
+    QVERIFY(writeFile(objects() + "/other.txt", "other"));
+    QVERIFY(cache->addObject(objects() + "/other.txt", true));
+    QTest::ignoreMessage(QtCriticalMsg, reason);
+    cache->setFileSystemPath(unusable);
+    QVERIFY(cache->indexedPaths().isEmpty());
+    QVERIFY(!cache->containsObject(objects() + "/other.txt"));
+    QVERIFY(cache->takeStagingObjects().isEmpty());
+    QCOMPARE(readFile(root.filePath("plain file")), QByteArray("x"));
+
+    cache.reset();
+    makeCache();
+    QTRY_COMPARE(cache->indexedPaths(), QStringList{"other.txt"});
 }
 
 void TestObjectsVirtualFileSystem::deletesPropagateOnlyWithTheFolder()

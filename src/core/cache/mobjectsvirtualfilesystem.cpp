@@ -23,6 +23,8 @@
 #include <QTimer>
 #include <QTimerEvent>
 
+#include <cerrno>
+
 namespace {
 
 constexpr int FileChangeDelay = 300;
@@ -462,6 +464,28 @@ bool MObjectsVirtualFileSystemPrivate::readIndexLocked(Events *events)
     return true;
 }
 
+QString MObjectsVirtualFileSystemPrivate::makeLayout(const QString &root)
+{
+    const QDir dir(root);
+    for (const QString &name : {QStringLiteral("objects"), QStringLiteral("deleted")}) {
+        errno = 0;
+        if (!dir.mkpath(name)) {
+            const int error = errno;
+            return QStringLiteral("Cannot make directory at path %1: %2")
+                .arg(dir.filePath(name),
+                     error ? qt_error_string(error) : QStringLiteral("unknown error"));
+        }
+    }
+    QFile index(root + QStringLiteral("/index"));
+    if (!index.exists()) {
+        if (!index.open(QIODevice::WriteOnly))
+            return QStringLiteral("Cannot create index file at path %1: %2")
+                .arg(index.fileName(), index.errorString());
+        index.close();
+    }
+    return QString();
+}
+
 void MObjectsVirtualFileSystemPrivate::purgeBin(const QString &path)
 {
     const QDir bin(path + QLatin1Char('/') + QStringLiteral("deleted"));
@@ -536,19 +560,19 @@ void MObjectsVirtualFileSystem::setFileSystemPath(const QString &path)
     const QString root = QDir::cleanPath(path);
     if (root == d->root)
         return;
-    if (!QFileInfo::exists(root) && !QDir(root).mkpath(QStringLiteral("./objects")))
-        qFatal("Cannot make directory at path %s", qPrintable(root));
-    QFile index(root + QStringLiteral("/index"));
-    if (!index.exists()) {
-        if (!index.open(QIODevice::WriteOnly))
-            qFatal("Cannot create index file at path %s", qPrintable(root));
-        index.close();
+    const QString failure = MObjectsVirtualFileSystemPrivate::makeLayout(root);
+    if (!failure.isEmpty()) {
+        // A full disk or a folder the user cannot write is no reason to stop the client.
+        qCritical().noquote() << "[MObjectsVFS : Error]" << failure
+                              << "- running without the local cache";
+        QMutexLocker locker(&d->mutex);
+        // The index of a previous root is written whole before the cache lets go of it.
+        d->writeIndexLocked();
+        d->root.clear();
+        d->index.clear();
+        d->stagingObjects.clear();
+        return;
     }
-    const QDir dir(root);
-    if (!dir.mkpath(QStringLiteral("objects")))
-        qFatal("Cannot create 'objects' directory at path %s", qPrintable(root));
-    if (!dir.mkpath(QStringLiteral("deleted")))
-        qFatal("Cannot create 'deleted' directory at path %s", qPrintable(root));
     // The user's cached files are nobody else's to read.
     QFile::setPermissions(root,
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);

@@ -28,8 +28,9 @@ public:
     // Stops the scanner and writes the index.
     ~MObjectsVirtualFileSystem() override;
 
-    // Creates the folders under path when missing (the process ends when it cannot), purges
-    // bin folders 4 or more days old, watches the working copy and queues reload(). Nothing
+    // Creates the folders under path when missing, purges bin folders 4 or more days old,
+    // watches the working copy and queues reload(). When the folders cannot be made, it logs
+    // why and is left without a root: it then refuses every path and writes nothing. Nothing
     // happens for the current root.
     void setFileSystemPath(const QString &path);
     QString fileSystemPath() const;

@@ -64,6 +64,9 @@ public:
     // False when nothing was loaded (no root, an empty file).
     bool readIndexLocked(Events *events);
     void setIndexAside(const QString &reason);
+    // Makes the folders and the empty index file under root where missing; what failed and
+    // why, or an empty string.
+    static QString makeLayout(const QString &root);
     void purgeBin(const QString &path);
     void watch(const QString &path);
     void emitEvents(const Events &events);
