@@ -1,6 +1,8 @@
 // Loading the local cache's index of 10,000 cached files (read, check, re-hash every file and
 // watch it), against reading and MD5-ing the same files with plain QFile and
 // QCryptographicHash. Writing the index back is measured against writing the same bytes.
+// Indexing a folder of 200 new files, all at once and one at a time, is measured against
+// MD5-ing them and writing the index once.
 
 #include "benchstatistics.h"
 #include "mobjectsvirtualfilesystem.h"
@@ -22,6 +24,7 @@ namespace {
 constexpr int fileCount = 10000;
 constexpr int fileSize = 4096;
 constexpr int rounds = 5;
+constexpr int newFileCount = 200;
 
 QStringList makeCache(const QString &root)
 {
@@ -102,6 +105,49 @@ qint64 plainWrite(const QString &root)
     return timer.nsecsElapsed();
 }
 
+// Keys of a folder of new files, not in the index.
+QStringList makeNewFiles(const QString &root)
+{
+    QStringList keys;
+    const QByteArray content(fileSize, 'n');
+    for (int i = 0; i < newFileCount; ++i) {
+        const QString key = QStringLiteral("New folder/Scan %1.txt").arg(i);
+        const QString path = root + QStringLiteral("/objects/") + key;
+        QDir().mkpath(QFileInfo(path).path());
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(content + key.toUtf8()) <= fileSize)
+            qFatal("cannot write a new file");
+        keys.append(key);
+    }
+    return keys;
+}
+
+qint64 addNewFiles(const QString &root, const QStringList &keys, bool together)
+{
+    MObjectsVirtualFileSystem cache;
+    cache.setFileSystemPath(root);
+    cache.reload();
+    QStringList paths;
+    for (const QString &key : keys)
+        paths.append(root + QStringLiteral("/objects/") + key);
+    QElapsedTimer timer;
+    timer.start();
+    int added = 0;
+    if (together) {
+        added = cache.addObjects(paths, false).size();
+    } else {
+        for (const QString &path : paths)
+            added += cache.addObject(path, false);
+    }
+    const qint64 elapsed = timer.nsecsElapsed();
+    if (added != keys.size())
+        qFatal("adding the new files failed");
+    // Back to the cached files alone for the next round.
+    for (const QString &key : keys)
+        cache.removeObject(key, true, false);
+    return elapsed;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -110,12 +156,14 @@ int main(int argc, char *argv[])
     QTemporaryDir folder;
     const QString root = folder.filePath(QStringLiteral("cache"));
     const QStringList keys = makeCache(root);
+    const QStringList newKeys = makeNewFiles(root);
     qint64 ignored = 0;
     // One unmeasured pass each warms the page cache and the allocator.
     plainHashing(root, keys);
     loadIndex(root, &ignored);
 
     QVector<double> plainTimes, loadTimes, flushTimes, writeTimes;
+    QVector<double> newPlainTimes, togetherTimes, singleTimes;
     for (int round = 0; round < rounds; ++round) {
         qint64 flush = 0;
         // Alternate the order, so neither side always runs on the warmer cache.
@@ -127,13 +175,20 @@ int main(int argc, char *argv[])
             plainTimes << plainHashing(root, keys) / 1e6;
         }
         flushTimes << flush / 1e6;
-        writeTimes << plainWrite(root) / 1e6;
+        const qint64 write = plainWrite(root);
+        writeTimes << write / 1e6;
+        newPlainTimes << (plainHashing(root, newKeys) + write) / 1e6;
+        togetherTimes << addNewFiles(root, newKeys, true) / 1e6;
+        singleTimes << addNewFiles(root, newKeys, false) / 1e6;
     }
 
     const double plain = median(plainTimes);
     const double load = median(loadTimes);
     const double flush = median(flushTimes);
     const double write = median(writeTimes);
+    const double newPlain = median(newPlainTimes);
+    const double together = median(togetherTimes);
+    const double single = median(singleTimes);
     QTextStream out(stdout);
     out << fileCount << " cached files of " << fileSize / 1024 << " KiB, index of "
         << QFileInfo(root + QStringLiteral("/index")).size() / 1024 << " KiB, " << rounds
@@ -149,5 +204,8 @@ int main(int argc, char *argv[])
     row(QStringLiteral("index load (parse, re-hash, watch)"), load, load / plain);
     row(QStringLiteral("QSaveFile of the same index bytes"), write, 1.0);
     row(QStringLiteral("index write (flush)"), flush, flush / write);
+    row(QStringLiteral("MD5 of %1 new files + one write").arg(newFileCount), newPlain, 1.0);
+    row(QStringLiteral("addObjects of them (one write)"), together, together / newPlain);
+    row(QStringLiteral("addObject of each (a write each)"), single, single / newPlain);
     return 0;
 }

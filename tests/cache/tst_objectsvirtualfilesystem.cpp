@@ -56,10 +56,14 @@ private slots:
     void indexFileLayout();
     void damagedIndexIsSetAside_data();
     void damagedIndexIsSetAside();
+    void offlineEditIsStagedAtLoad_data();
     void offlineEditIsStagedAtLoad();
     void savesAreStagedOnce();
     void binNamesAndPurge();
+    void unusableFolderLeavesTheCacheOff();
     void deletesPropagateOnlyWithTheFolder();
+    void oldNamesAreFreeAfterAMove();
+    void filesAreAddedTogether();
     void checkAgainstTheService();
 
 private:
@@ -222,19 +226,30 @@ void TestObjectsVirtualFileSystem::damagedIndexIsSetAside()
     QVERIFY(cache->indexedPaths().contains("c.txt"));
 }
 
+void TestObjectsVirtualFileSystem::offlineEditIsStagedAtLoad_data()
+{
+    QTest::addColumn<qint64>("shift"); // of the edit's modification time, in seconds
+
+    QTest::newRow("newer") << qint64(5);
+    // Copied over with its time kept (cp -p, rsync -t).
+    QTest::newRow("time kept") << qint64(0);
+    QTest::newRow("older") << qint64(-86400);
+}
+
 void TestObjectsVirtualFileSystem::offlineEditIsStagedAtLoad()
 {
+    QFETCH(qint64, shift);
     makeCache();
     QVERIFY(writeFile(objects() + "/A/doc.txt", "saved"));
     QVERIFY(cache->addObject(objects() + "/A/doc.txt", true));
     QVERIFY(writeFile(objects() + "/gone.txt", "gone"));
     QVERIFY(cache->addObject(objects() + "/gone.txt", true));
     cache.reset();
+    const QDateTime saved = QFileInfo(objects() + "/A/doc.txt").lastModified();
     QVERIFY(writeFile(objects() + "/A/doc.txt", "edited while stopped"));
     QFile file(objects() + "/A/doc.txt");
     QVERIFY(file.open(QIODevice::ReadWrite));
-    QVERIFY(file.setFileTime(QDateTime::currentDateTime().addSecs(5),
-                             QFileDevice::FileModificationTime));
+    QVERIFY(file.setFileTime(saved.addSecs(shift), QFileDevice::FileModificationTime));
     file.close();
     QVERIFY(QFile::remove(objects() + "/gone.txt"));
 
@@ -250,6 +265,14 @@ void TestObjectsVirtualFileSystem::offlineEditIsStagedAtLoad()
     QVERIFY(cache->containsObject("/A/doc.txt", &consolidated));
     QVERIFY(!consolidated);
     // The indexed hash stays the one the edit is based on.
+    QCOMPARE(cache->indexedHash("/A/doc.txt"), QString::fromLatin1(md5("saved").toHex()));
+
+    // Not uploaded before the next start: offered again, staged the same.
+    cache = std::make_unique<MObjectsVirtualFileSystem>();
+    QSignalSpy readyAgain(cache.get(), &MObjectsVirtualFileSystem::ready);
+    cache->setFileSystemPath(root.filePath("cache"));
+    QVERIFY(readyAgain.wait());
+    QCOMPARE(cache->takeStagingObjects(), QStringList{"/A/doc.txt"});
     QCOMPARE(cache->indexedHash("/A/doc.txt"), QString::fromLatin1(md5("saved").toHex()));
 }
 
@@ -306,6 +329,44 @@ void TestObjectsVirtualFileSystem::binNamesAndPurge()
              (QStringList{"abc " + hash + " 2.txt", "abc " + hash + ".txt"}));
 }
 
+void TestObjectsVirtualFileSystem::unusableFolderLeavesTheCacheOff()
+{
+    // Tests run as root: a path under a regular file is one no permission makes usable.
+    QVERIFY(writeFile(root.filePath("plain file"), "x"));
+    const QString unusable = root.filePath("plain file/cache");
+    const QRegularExpression reason("Cannot make directory at path .*plain file/cache/objects: "
+                                    "Not a directory - running without the local cache");
+
+    cache = std::make_unique<MObjectsVirtualFileSystem>();
+    QSignalSpy ready(cache.get(), &MObjectsVirtualFileSystem::ready);
+    QTest::ignoreMessage(QtCriticalMsg, reason);
+    cache->setFileSystemPath(unusable);
+    QCoreApplication::sendPostedEvents();
+    QCOMPARE(cache->fileSystemPath(), QString());
+    QCOMPARE(cache->localPath("/a.txt"), QString());
+    QVERIFY(!cache->addObject(unusable + "/objects/a.txt", true));
+    cache->flush();
+    QCOMPARE(ready.count(), 0);
+
+    // A cache in use moved onto such a path lets go of its copies, its index kept on disk.
+    makeCache();
+    QVERIFY(writeFile(objects() + "/kept.txt", "kept"));
+    QVERIFY(cache->addObject(objects() + "/kept.txt", true));
+    cache->removeObject("/kept.txt", true, false);
+    QVERIFY(writeFile(objects() + "/other.txt", "other"));
+    QVERIFY(cache->addObject(objects() + "/other.txt", true));
+    QTest::ignoreMessage(QtCriticalMsg, reason);
+    cache->setFileSystemPath(unusable);
+    QVERIFY(cache->indexedPaths().isEmpty());
+    QVERIFY(!cache->containsObject(objects() + "/other.txt"));
+    QVERIFY(cache->takeStagingObjects().isEmpty());
+    QCOMPARE(readFile(root.filePath("plain file")), QByteArray("x"));
+
+    cache.reset();
+    makeCache();
+    QTRY_COMPARE(cache->indexedPaths(), QStringList{"other.txt"});
+}
+
 void TestObjectsVirtualFileSystem::deletesPropagateOnlyWithTheFolder()
 {
     makeCache();
@@ -324,6 +385,77 @@ void TestObjectsVirtualFileSystem::deletesPropagateOnlyWithTheFolder()
     QVERIFY(QDir(objects()).removeRecursively());
     QTest::qWait(3500);
     QCOMPARE(removed.count(), 0);
+}
+
+void TestObjectsVirtualFileSystem::oldNamesAreFreeAfterAMove()
+{
+    makeCache();
+    QVERIFY(writeFile(objects() + "/R/old.txt", "r"));
+    QVERIFY(writeFile(objects() + "/M/S/a.txt", "a"));
+    QVERIFY(cache->addObject(objects() + "/R/old.txt", true));
+    QVERIFY(cache->addObject(objects() + "/M/S/a.txt", true));
+    QSignalSpy added(cache.get(), &MObjectsVirtualFileSystem::objectsAdded);
+    QSignalSpy removed(cache.get(), &MObjectsVirtualFileSystem::objectRemoved);
+
+    QVERIFY(cache->renameObject("/R/old.txt", "/R/new.txt"));
+    QVERIFY(cache->moveDirectory("/M", "/N"));
+    QCOMPARE(cache->indexedPaths(), (QStringList{"N/S/a.txt", "R/new.txt"}));
+    QVERIFY(!QFileInfo::exists(objects() + "/M"));
+    for (const char *path : {"/R/old.txt", "/R", "/M/S/a.txt", "/M/S", "/M"})
+        QVERIFY2(!cache->isExcluded(path), path);
+
+    // The user makes the old names again: new files and folders, offered for upload.
+    QVERIFY(writeFile(objects() + "/R/old.txt", "new file"));
+    QVERIFY(added.wait(5000));
+    QCOMPARE(added.takeFirst(), (QVariantList{QStringList{objects() + "/R/old.txt"}, true}));
+    QVERIFY(cache->containsObject("/R/old.txt"));
+    QVERIFY(QDir().mkpath(objects() + "/M"));
+    QVERIFY(added.wait(5000));
+    QCOMPARE(added.takeFirst(), (QVariantList{QStringList{objects() + "/M"}, true}));
+
+    // What moved away is not taken for a deletion under the old names.
+    QTest::qWait(2500);
+    QCOMPARE(removed.count(), 0);
+}
+
+void TestObjectsVirtualFileSystem::filesAreAddedTogether()
+{
+    // Made before the cache watches them: only the calls below see them.
+    for (const char *name : {"F/a.txt", "F/b.txt", "F/known.txt", "G/c.txt"})
+        QVERIFY(writeFile(objects() + "/" + name, name));
+    QVERIFY(writeFile(root.filePath("elsewhere.txt"), "not the cache's"));
+    makeCache();
+    QVERIFY(cache->addObject(objects() + "/F/known.txt", true));
+
+    const QStringList added = cache->addObjects({objects() + "/G/c.txt", objects() + "/G/gone.txt",
+                                                 objects() + "/G", root.filePath("elsewhere.txt")},
+                                                true);
+    QCOMPARE(added, QStringList{objects() + "/G/c.txt"});
+
+    // What a scan of F found: the new files and a new folder are reported in their order; the
+    // indexed file, a file gone since the scan and a folder holding copies are not.
+    QVERIFY(QDir().mkpath(objects() + "/F/New"));
+    QSignalSpy reported(cache.get(), &MObjectsVirtualFileSystem::objectsAdded);
+    const QStringList found{objects() + "/F/b.txt", objects() + "/F/known.txt",
+                            objects() + "/F/New",   objects() + "/F/gone.txt",
+                            objects() + "/F/a.txt", objects() + "/G"};
+    QVERIFY(QMetaObject::invokeMethod(cache.get(), "handlePathsAdded", Qt::DirectConnection,
+                                      Q_ARG(QStringList, found)));
+    QCOMPARE(reported.count(), 1);
+    QCOMPARE(reported.first(),
+             (QVariantList{
+                 QStringList{objects() + "/F/b.txt", objects() + "/F/New", objects() + "/F/a.txt"},
+                 true}));
+    bool consolidated = true;
+    QVERIFY(cache->containsObject("/F/a.txt", &consolidated));
+    QVERIFY(!consolidated);
+
+    // All on disk, read back by a new cache.
+    cache.reset();
+    makeCache();
+    QTRY_COMPARE(cache->indexedPaths(),
+                 (QStringList{"F/a.txt", "F/b.txt", "F/known.txt", "G/c.txt"}));
+    QCOMPARE(cache->indexedHash("/F/b.txt"), QString::fromLatin1(md5("F/b.txt").toHex()));
 }
 
 void TestObjectsVirtualFileSystem::checkAgainstTheService()

@@ -23,6 +23,8 @@
 #include <QTimer>
 #include <QTimerEvent>
 
+#include <cerrno>
+
 namespace {
 
 constexpr int FileChangeDelay = 300;
@@ -153,12 +155,12 @@ void MObjectsVirtualFileSystemPrivate::watch(const QString &path)
         qDebug() << "[MObjectsVFS : Error] Cannot watch for path" << path;
 }
 
-void MObjectsVirtualFileSystemPrivate::addLocked(const MStorageObject &object, bool consolidated,
+bool MObjectsVirtualFileSystemPrivate::addLocked(const MStorageObject &object, bool consolidated,
                                                  const QString &local)
 {
     const QFileInfo info(local);
     if (!info.isFile())
-        return;
+        return false;
     const QString key = shadowPath(local);
     excludedPaths.remove(listEntry(key));
     MFSINode node;
@@ -172,10 +174,12 @@ void MObjectsVirtualFileSystemPrivate::addLocked(const MStorageObject &object, b
     watch(local);
     // Files dropped next to it later are found by the folder's scan.
     watch(info.path());
+    return true;
 }
 
 void MObjectsVirtualFileSystemPrivate::fileChangedLocked(const QString &path, bool force,
-                                                         Events *events)
+                                                         Events *events,
+                                                         const QByteArray &knownHash)
 {
     const QString local = localPath(path);
     if (local.isEmpty())
@@ -204,8 +208,8 @@ void MObjectsVirtualFileSystemPrivate::fileChangedLocked(const QString &path, bo
     MFSINode node = index.value(key);
     if (!force && info.lastModified().toMSecsSinceEpoch() <= node.mtime)
         return;
-    QByteArray hash;
-    if (!fileHash(local, &hash)) {
+    QByteArray hash = knownHash;
+    if (hash.isEmpty() && !fileHash(local, &hash)) {
         // Looked at again on its next change.
         qWarning() << "[MObjectsVFS : Warning] Cannot read file for change detection:" << local;
         return;
@@ -415,7 +419,8 @@ bool MObjectsVirtualFileSystemPrivate::readIndexLocked(Events *events)
 
     index.clear();
     stagingObjects.clear();
-    QStringList changed;
+    // Local path and new MD5 of each file whose content differs from its entry's.
+    QVector<QPair<QString, QByteArray>> changed;
     for (auto it = entries.constBegin(); it != entries.constEnd(); ++it) {
         const QString local = localPath(it.key());
         if (!QFileInfo(local).isFile()) {
@@ -428,7 +433,7 @@ bool MObjectsVirtualFileSystemPrivate::readIndexLocked(Events *events)
             qWarning() << "[MObjectsVFS : Warning] Cannot read cached file:" << local;
         } else if (hash != it->indexedHash) {
             qDebug() << "[MObjectsVFS : Debug] File" << local << "has new hash: notifying change.";
-            changed.append(local);
+            changed.append({local, hash});
         }
         if (!it->isConsolidated())
             stagingObjects.append(listEntry(it.key()));
@@ -451,10 +456,34 @@ bool MObjectsVirtualFileSystemPrivate::readIndexLocked(Events *events)
                 qDebug() << "[MObjectsVFS : Error] Cannot watch for path" << path;
         }
     }
-    for (const QString &local : changed)
-        fileChangedLocked(local, false, events);
+    // Staged whatever the modification time says: a copy that kept the old time (cp -p,
+    // rsync -t) changed all the same. The hash just read is not read again.
+    for (const auto &file : changed)
+        fileChangedLocked(file.first, true, events, file.second);
     writeIndexLocked();
     return true;
+}
+
+QString MObjectsVirtualFileSystemPrivate::makeLayout(const QString &root)
+{
+    const QDir dir(root);
+    for (const QString &name : {QStringLiteral("objects"), QStringLiteral("deleted")}) {
+        errno = 0;
+        if (!dir.mkpath(name)) {
+            const int error = errno;
+            return QStringLiteral("Cannot make directory at path %1: %2")
+                .arg(dir.filePath(name),
+                     error ? qt_error_string(error) : QStringLiteral("unknown error"));
+        }
+    }
+    QFile index(root + QStringLiteral("/index"));
+    if (!index.exists()) {
+        if (!index.open(QIODevice::WriteOnly))
+            return QStringLiteral("Cannot create index file at path %1: %2")
+                .arg(index.fileName(), index.errorString());
+        index.close();
+    }
+    return QString();
 }
 
 void MObjectsVirtualFileSystemPrivate::purgeBin(const QString &path)
@@ -531,19 +560,19 @@ void MObjectsVirtualFileSystem::setFileSystemPath(const QString &path)
     const QString root = QDir::cleanPath(path);
     if (root == d->root)
         return;
-    if (!QFileInfo::exists(root) && !QDir(root).mkpath(QStringLiteral("./objects")))
-        qFatal("Cannot make directory at path %s", qPrintable(root));
-    QFile index(root + QStringLiteral("/index"));
-    if (!index.exists()) {
-        if (!index.open(QIODevice::WriteOnly))
-            qFatal("Cannot create index file at path %s", qPrintable(root));
-        index.close();
+    const QString failure = MObjectsVirtualFileSystemPrivate::makeLayout(root);
+    if (!failure.isEmpty()) {
+        // A full disk or a folder the user cannot write is no reason to stop the client.
+        qCritical().noquote() << "[MObjectsVFS : Error]" << failure
+                              << "- running without the local cache";
+        QMutexLocker locker(&d->mutex);
+        // The index of a previous root is written whole before the cache lets go of it.
+        d->writeIndexLocked();
+        d->root.clear();
+        d->index.clear();
+        d->stagingObjects.clear();
+        return;
     }
-    const QDir dir(root);
-    if (!dir.mkpath(QStringLiteral("objects")))
-        qFatal("Cannot create 'objects' directory at path %s", qPrintable(root));
-    if (!dir.mkpath(QStringLiteral("deleted")))
-        qFatal("Cannot create 'deleted' directory at path %s", qPrintable(root));
     // The user's cached files are nobody else's to read.
     QFile::setPermissions(root,
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
@@ -680,16 +709,39 @@ bool MObjectsVirtualFileSystem::addObject(const MStorageObject &object, bool con
 
 bool MObjectsVirtualFileSystem::addObject(const QString &localPath, bool consolidated)
 {
-    const QString local = this->localPath(localPath);
-    const QFileInfo info(local);
-    if (local.isEmpty() || !info.exists() || info.isDir() ||
-        !QDir::cleanPath(localPath).startsWith(fileSystemPath())) {
-        qDebug() << "[MObjectsVFS : Error] Cannot add non-existing or unsupported file path"
-                 << localPath;
-        return false;
+    return !addObjects({localPath}, consolidated).isEmpty();
+}
+
+QStringList MObjectsVirtualFileSystem::addObjects(const QStringList &localPaths, bool consolidated)
+{
+    Q_D(MObjectsVirtualFileSystem);
+    const QString root = fileSystemPath();
+    QVector<QPair<QString, MStorageObject>> objects;
+    for (const QString &path : localPaths) {
+        const QString local = localPath(path);
+        const QFileInfo info(local);
+        if (local.isEmpty() || !info.exists() || info.isDir() ||
+            !isUnder(QDir::cleanPath(path), root)) {
+            qDebug() << "[MObjectsVFS : Error] Cannot add non-existing or unsupported file path"
+                     << path;
+            continue;
+        }
+        // Hashed here, before the index is locked.
+        const MStorageObject object(info, root + QStringLiteral("/objects"), QString());
+        if (object.contentHash().isEmpty())
+            qWarning("MObjectsVirtualFileSystem: adding object with invalid hash");
+        objects.append({path, object});
     }
-    return addObject(MStorageObject(info, fileSystemPath() + QStringLiteral("/objects"), QString()),
-                     consolidated);
+    QStringList added;
+    QMutexLocker locker(&d->mutex);
+    for (const auto &object : objects) {
+        if (d->addLocked(object.second, consolidated, d->localPath(object.first)))
+            added.append(object.first);
+    }
+    // One write for the lot: a folder of many files would otherwise rewrite it once each.
+    if (!added.isEmpty())
+        d->writeIndexLocked();
+    return added;
 }
 
 bool MObjectsVirtualFileSystem::addUploadedObject(const QString &path, const QString &hash)
@@ -769,31 +821,53 @@ bool MObjectsVirtualFileSystem::renameObject(const QString &from, const QString 
             target += QStringLiteral(".%1").arg(destination.completeSuffix());
     }
     QDir().mkpath(QFileInfo(target).path());
-    d->excludeLocked({QFileInfo(fromLocal).absoluteFilePath(), target});
+    const QString source = QFileInfo(fromLocal).absoluteFilePath();
+    // An exclusion someone else set (a download under that name) stays theirs to lift.
+    const bool sourceExcluded =
+        d->excludedPaths.contains(MObjectsVirtualFileSystemPrivate::listEntry(fromKey));
+    d->excludeLocked({source, target});
+    // Without its watch and, once moved, its pending checks, nothing of the move reaches
+    // change detection under the old name, which can then be included again.
     d->watcher->removePath(fromLocal);
     const bool renamed = QFile::rename(fromLocal, target);
     if (renamed) {
         if (d->index.contains(fromKey))
             d->index.insert(toKey, d->index.take(fromKey));
+        stopPendingChanges(fromLocal);
         d->watch(target);
     } else {
         qWarning() << "Cannot rename" << fromLocal << "to" << target;
         d->watch(fromLocal);
     }
-    d->includeLocked({target});
+    // A file made under the old name later is the user's new file, to be uploaded.
+    d->includeLocked(sourceExcluded ? QStringList{target} : QStringList{source, target});
     d->writeIndexLocked();
     return renamed;
 }
 
 bool MObjectsVirtualFileSystem::moveDirectory(const QString &from, const QString &to)
 {
+    Q_D(MObjectsVirtualFileSystem);
     const QString fromLocal = localPath(from);
     const QString toLocal = localPath(to);
     if (fromLocal.isEmpty() || toLocal.isEmpty()) {
         qWarning() << "Cannot move folder" << from << "to" << to << ": outside the cache";
         return true;
     }
-    if (QFileInfo(fromLocal).isDir()) {
+    const QString folder = QFileInfo(fromLocal).absoluteFilePath();
+    // Kept from the scanner while its files move, then included again below (unless someone
+    // else excluded it): a folder made under the old name later is the user's new folder.
+    bool folderExcluded = false;
+    {
+        QMutexLocker locker(&d->mutex);
+        folderExcluded = d->excludedPaths.contains(
+            MObjectsVirtualFileSystemPrivate::listEntry(d->shadowPath(folder)));
+        d->excludeLocked({folder});
+    }
+    const bool isDir = QFileInfo(fromLocal).isDir();
+    if (isDir) {
+        // Its own events of the move would otherwise come in once it is gone.
+        d->watcher->removePath(fromLocal);
         QDir().mkpath(toLocal);
         const QFileInfoList entries = QDir(fromLocal).entryInfoList(
             QDir::Dirs | QDir::Files | QDir::Readable | QDir::NoDotAndDotDot);
@@ -808,9 +882,14 @@ bool MObjectsVirtualFileSystem::moveDirectory(const QString &from, const QString
                 renameObject(source, destination);
         }
     }
-    excludePaths({QFileInfo(fromLocal).absoluteFilePath()});
-    if (QFileInfo(fromLocal).isDir() && !holdsFiles(fromLocal))
+    if (isDir && !holdsFiles(fromLocal))
         QDir(fromLocal).removeRecursively();
+    if (QFileInfo(fromLocal).isDir())
+        d->watch(fromLocal);
+    else if (isDir)
+        stopPendingChanges(fromLocal);
+    if (!folderExcluded)
+        includePaths({folder});
     return true;
 }
 
@@ -970,6 +1049,22 @@ void MObjectsVirtualFileSystem::stopMissingFileTimers(const QString &path)
     }
 }
 
+void MObjectsVirtualFileSystem::stopPendingChanges(const QString &local)
+{
+    Q_D(MObjectsVirtualFileSystem);
+    for (QMap<int, QString> *timers :
+         {&d->missingFileTimers, &d->fileChangeTimers, &d->directoryChangeTimers}) {
+        for (auto it = timers->begin(); it != timers->end();) {
+            if (isUnder(it.value(), local)) {
+                killTimer(it.key());
+                it = timers->erase(it);
+            } else {
+                ++it;
+            }
+        }
+    }
+}
+
 void MObjectsVirtualFileSystem::fileChanged(const QString &path)
 {
     Q_D(MObjectsVirtualFileSystem);
@@ -1090,21 +1185,28 @@ void MObjectsVirtualFileSystem::directoryChanged(const QString &path)
 void MObjectsVirtualFileSystem::handlePathsAdded(const QStringList &paths)
 {
     Q_D(MObjectsVirtualFileSystem);
-    QStringList result = paths;
+    QSet<QString> reported;
+    QStringList files;
     for (const QString &path : paths) {
         const QString local = localPath(path);
         if (local.isEmpty()) {
-            result.removeAll(path);
+            continue;
         } else if (QFileInfo(local).isDir()) {
-            if (containsDirectory(path))
-                result.removeAll(path);
-            else
+            if (!containsDirectory(path)) {
                 d->watch(local);
-        } else if (containsObject(path) || isExcluded(path)) {
-            result.removeAll(path);
-        } else {
-            addObject(path, false);
+                reported.insert(path);
+            }
+        } else if (!containsObject(path) && !isExcluded(path)) {
+            files.append(path);
         }
+    }
+    // A file gone since the scan is not reported as added.
+    const QStringList indexed = addObjects(files, false);
+    reported.unite(QSet<QString>(indexed.cbegin(), indexed.cend()));
+    QStringList result;
+    for (const QString &path : paths) {
+        if (reported.contains(path))
+            result.append(path);
     }
     qDebug() << "[MObjectsVFS : Debug] New paths added:" << result;
     if (!result.isEmpty())

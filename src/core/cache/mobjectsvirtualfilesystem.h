@@ -28,8 +28,9 @@ public:
     // Stops the scanner and writes the index.
     ~MObjectsVirtualFileSystem() override;
 
-    // Creates the folders under path when missing (the process ends when it cannot), purges
-    // bin folders 4 or more days old, watches the working copy and queues reload(). Nothing
+    // Creates the folders under path when missing, purges bin folders 4 or more days old,
+    // watches the working copy and queues reload(). When the folders cannot be made, it logs
+    // why and is left without a root: it then refuses every path and writes nothing. Nothing
     // happens for the current root.
     void setFileSystemPath(const QString &path);
     QString fileSystemPath() const;
@@ -62,6 +63,9 @@ public:
     // no readable file is there.
     bool addObject(const MStorageObject &object, bool consolidated);
     bool addObject(const QString &localPath, bool consolidated);
+    // Indexes each local file as addObject(localPath, consolidated) does, writing the index
+    // once; for many files at a time (a folder). Returns the paths indexed.
+    QStringList addObjects(const QStringList &localPaths, bool consolidated);
     // Indexes a local copy whose upload the service committed with the MD5 hash (hex), and
     // stages what was saved to it while the upload ran. False when the file is gone.
     bool addUploadedObject(const QString &path, const QString &hash);
@@ -128,6 +132,8 @@ private slots:
 
 private:
     void stopMissingFileTimers(const QString &path);
+    // Drops the checks queued for the local path and the paths under it (it moved away).
+    void stopPendingChanges(const QString &local);
 
     friend class MObjectsVirtualFileSystemPrivate;
     Q_DECLARE_PRIVATE(MObjectsVirtualFileSystem)

@@ -49,9 +49,12 @@ public:
     bool isExcludedLocked(const QString &key) const;
     void excludeLocked(const QStringList &paths);
     void includeLocked(const QStringList &paths);
-    void addLocked(const MStorageObject &object, bool consolidated, const QString &local);
-    // With force, content is compared whatever the modification time says.
-    void fileChangedLocked(const QString &path, bool force, Events *events);
+    // False when local is no longer a file.
+    bool addLocked(const MStorageObject &object, bool consolidated, const QString &local);
+    // With force, content is compared whatever the modification time says. A knownHash is
+    // the file's MD5 just read by the caller, used instead of reading the file again.
+    void fileChangedLocked(const QString &path, bool force, Events *events,
+                           const QByteArray &knownHash = QByteArray());
     void removeLocked(const QString &path, bool indexOnly, bool external, bool moveToBin,
                       Events *events);
     void removeEntryLocked(const QString &local, bool external, bool moveToBin, Events *events);
@@ -61,6 +64,9 @@ public:
     // False when nothing was loaded (no root, an empty file).
     bool readIndexLocked(Events *events);
     void setIndexAside(const QString &reason);
+    // Makes the folders and the empty index file under root where missing; what failed and
+    // why, or an empty string.
+    static QString makeLayout(const QString &root);
     void purgeBin(const QString &path);
     void watch(const QString &path);
     void emitEvents(const Events &events);
