@@ -35,12 +35,6 @@ constexpr int LastCheckRetryDelay = 30000;
 // Key length (4), both hashes, size, mtime and flags: the least an entry takes in the file.
 constexpr qint64 MinimumEntrySize = 4 + 2 * MFSINode::HashSize + 8 + 8 + 1;
 
-bool isUnder(const QString &path, const QString &folder)
-{
-    return path.startsWith(folder) &&
-           (path.size() == folder.size() || path.at(folder.size()) == QLatin1Char('/'));
-}
-
 bool holdsFiles(const QString &folder)
 {
     QDirIterator files(folder, QDir::Files | QDir::Hidden | QDir::System,
@@ -82,11 +76,11 @@ QString MObjectsVirtualFileSystemPrivate::localPath(const QString &path) const
     if (root.isEmpty() || path.contains(QChar(0)) || mPathHasParentComponent(path))
         return QString();
     const QString objects = objectsPath();
-    const QString local = isUnder(QDir::cleanPath(path), root)
+    const QString local = mPathIsUnder(QDir::cleanPath(path), root)
                               ? QDir::cleanPath(path)
                               : QDir::cleanPath(objects + QLatin1Char('/') + path);
     // Also refuses the cache's own files (root/index, the bin) named by a local path.
-    if (!isUnder(local, objects))
+    if (!mPathIsUnder(local, objects))
         return QString();
     return local;
 }
@@ -721,7 +715,7 @@ QStringList MObjectsVirtualFileSystem::addObjects(const QStringList &localPaths,
         const QString local = localPath(path);
         const QFileInfo info(local);
         if (local.isEmpty() || !info.exists() || info.isDir() ||
-            !isUnder(QDir::cleanPath(path), root)) {
+            !mPathIsUnder(QDir::cleanPath(path), root)) {
             qDebug() << "[MObjectsVFS : Error] Cannot add non-existing or unsupported file path"
                      << path;
             continue;
@@ -1055,7 +1049,7 @@ void MObjectsVirtualFileSystem::stopPendingChanges(const QString &local)
     for (QMap<int, QString> *timers :
          {&d->missingFileTimers, &d->fileChangeTimers, &d->directoryChangeTimers}) {
         for (auto it = timers->begin(); it != timers->end();) {
-            if (isUnder(it.value(), local)) {
+            if (mPathIsUnder(it.value(), local)) {
                 killTimer(it.key());
                 it = timers->erase(it);
             } else {

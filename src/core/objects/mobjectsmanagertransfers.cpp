@@ -116,6 +116,7 @@ MObjectsManagerPrivate::transferDirectory(const MObjectTransferRequest &request,
 
     const QDir sourceFolder(QFileInfo(r.sourcePath()).absoluteFilePath());
     QList<MObjectTransferRequest> requests;
+    QStringList cachedFiles;
     QDirIterator files(sourceFolder.path(),
                        QDir::Files | QDir::NoSymLinks | QDir::Readable | QDir::NoDotAndDotDot,
                        QDirIterator::Subdirectories);
@@ -132,10 +133,13 @@ MObjectsManagerPrivate::transferDirectory(const MObjectTransferRequest &request,
                                 QVariant::fromValue(Tolvo::UploadObject));
         else
             member.setAction(action);
-        if (r.shouldCache())
-            vfs->addObject(file, false);
         requests.append(member);
+        if (r.shouldCache())
+            cachedFiles.append(file);
     }
+    // One index write for the whole folder.
+    if (!cachedFiles.isEmpty())
+        vfs->addObjects(cachedFiles, false);
     if (requests.isEmpty())
         return MObjectTransferGroup();
     return sender->scheduleTransferGroup(requests, request,
