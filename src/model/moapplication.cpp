@@ -103,11 +103,14 @@ void MOApplication::setup()
 
     const QString dataLocation =
         QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
-    const QString path = dataLocation.isEmpty() ? QString()
-                                                : dataLocation + QLatin1Char('/') +
-                                                      QCoreApplication::applicationName();
-    const QString failure =
-        path.isEmpty() ? QStringLiteral("no data location for this user") : makePrivateFolder(path);
+    const QString name = QCoreApplication::applicationName();
+    const QString path =
+        dataLocation.isEmpty() ? QString() : dataLocation + QLatin1Char('/') + name;
+    // Without a name the folder would be the user's whole data folder, made private.
+    const QString failure = name.isEmpty() || name.contains(QLatin1Char('/'))
+                                ? QStringLiteral("no usable application name")
+                            : path.isEmpty() ? QStringLiteral("no data location for this user")
+                                             : makePrivateFolder(path);
     if (failure.isEmpty()) {
         d->supportPath = QDir::cleanPath(path);
         app->setSupportPath(d->supportPath);

@@ -35,8 +35,9 @@ MOAvatarManager::~MOAvatarManager()
 {
     Q_D(MOAvatarManager);
     d->bridge.reset();
-    // Its downloads in flight end with it, leaving no partial file behind.
-    d->cxxInstance.reset();
+    // Later, so that a delegate may let go of the facade from inside one of its calls, while
+    // the core manager is still emitting; its downloads in flight end with it then.
+    d->cxxInstance.release()->deleteLater();
 }
 
 QString MOAvatarManager::avatarPath(const MOUserAccount &account) const

@@ -5,6 +5,7 @@
 #include "mobjecttransfergroup.h"
 #include "mobjecttransferrequest.h"
 #include "moconstants.h"
+#include "momainthread_p.h"
 #include "moobjectmodeltypes_p.h"
 #include "moobjectsmanager_p.h"
 #include "mosingleton_p.h"
@@ -19,11 +20,6 @@
 #include <QThread>
 
 namespace {
-
-void assertMainThread()
-{
-    Q_ASSERT(QThread::currentThread() == QCoreApplication::instance()->thread());
-}
 
 // The request type of a transfer: what a directory transfer gives its members, otherwise the
 // action the manager set; 0 when neither is set.

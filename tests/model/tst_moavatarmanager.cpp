@@ -66,6 +66,7 @@ private slots:
 
     void uploadThenFetch();
     void destroyedFacadeCallsNothing();
+    void facadeReleasedFromItsOwnCall();
 
 private:
     // The signed-in user's account as the service now describes it.
@@ -174,6 +175,31 @@ void TestMOAvatarManager::destroyedFacadeCallsNothing()
     QVERIFY(early.fetched.isEmpty());
     QCOMPARE(late.fetched.first().path, cached);
     QVERIFY(!contents(cached).isEmpty());
+}
+
+// A delegate may let go of the facade inside the answer, while the core manager is still in
+// the middle of giving it (here a cached avatar, answered inside fetchAvatar).
+void TestMOAvatarManager::facadeReleasedFromItsOwnCall()
+{
+    QVERIFY(!served.email().isEmpty());
+    struct Releasing : RecordingDelegate
+    {
+        std::unique_ptr<MOAvatarManager> facade;
+        void avatarManagerDidFetchAvatarAtPath(MOAvatarManager *manager,
+                                               const MOUserAccount &account,
+                                               const QString &path) override
+        {
+            RecordingDelegate::avatarManagerDidFetchAvatarAtPath(manager, account, path);
+            facade.reset();
+        }
+    } delegate;
+    delegate.facade = std::make_unique<MOAvatarManager>();
+    delegate.facade->setDelegate(&delegate);
+    QVERIFY(!delegate.facade->avatarPath(served).isEmpty());
+    delegate.facade->fetchAvatar(served);
+    QCOMPARE(delegate.fetched.size(), 1);
+    QVERIFY(!delegate.facade);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 QTEST_GUILESS_MAIN(TestMOAvatarManager)

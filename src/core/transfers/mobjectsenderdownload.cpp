@@ -281,7 +281,9 @@ void MObjectSenderPrivate::downloadContentArrived(const MNetworkRequest &request
     abortFlight(transferId);
     const MObjectTransfer transfer = MObjectTransfer::fromIdentifier(transferId);
     postIOError(current.destination, transfer);
-    fail(transfer, Tolvo::LocalIOError);
+    // A partial file that cannot grow (a full disk, most likely) only takes room that a retry,
+    // under a new identifier, would need.
+    failDownload(transfer, current, Tolvo::LocalIOError, QString());
 }
 
 void MObjectSenderPrivate::downloadProgressSlot(const MNetworkRequest &request,

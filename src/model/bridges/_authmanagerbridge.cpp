@@ -2,6 +2,7 @@
 
 #include "moconstants.h"
 #include "moerror.h"
+#include "momainthread_p.h"
 #include "monotificationcenter.h"
 #include "mouserauthenticationmanager.h"
 #include "mouserauthenticationmanager_p.h"
@@ -18,11 +19,6 @@ MOError authenticationError(const QStringList &errors)
     QVariantMap userInfo;
     userInfo.insert(MOUserAuthenticationErrors, errors);
     return MOError(MOAuthenticationErrorDomain, 403, userInfo);
-}
-
-void assertMainThread()
-{
-    Q_ASSERT(QThread::currentThread() == QCoreApplication::instance()->thread());
 }
 
 } // namespace

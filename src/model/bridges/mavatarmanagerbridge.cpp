@@ -2,6 +2,7 @@
 
 #include "moavatarmanager.h"
 #include "moavatarmanagerdelegate.h"
+#include "momainthread_p.h"
 #include "mouseraccount.h"
 
 MAvatarManagerBridge::MAvatarManagerBridge(MOAvatarManager *manager)
@@ -10,12 +11,14 @@ MAvatarManagerBridge::MAvatarManagerBridge(MOAvatarManager *manager)
 
 void MAvatarManagerBridge::handleAvatarReady(const MUserAccount &account, const QString &path)
 {
+    assertMainThread();
     if (MOAvatarManagerDelegate *delegate = m_manager->delegate())
         delegate->avatarManagerDidFetchAvatarAtPath(m_manager, MOUserAccount(account), path);
 }
 
 void MAvatarManagerBridge::handleAvatarUpdated(const MUserAccount &account, const QString &path)
 {
+    assertMainThread();
     if (MOAvatarManagerDelegate *delegate = m_manager->delegate())
         delegate->avatarManagerDidUpdateAvatarAtPath(m_manager, MOUserAccount(account), path);
 }

@@ -4,6 +4,7 @@
 #include "moconversationsmanager.h"
 #include "moconversationsmanagerdelegate.h"
 #include "mojoininvitation.h"
+#include "momainthread_p.h"
 #include "momessage.h"
 #include "mouseraccount.h"
 
@@ -27,6 +28,7 @@ MConversationsManagerBridge::MConversationsManagerBridge(MOConversationsManager 
 void MConversationsManagerBridge::handleConversationsReceived(
     const QList<MConversation> &conversations)
 {
+    assertMainThread();
     const auto list = wrapped<MOConversation>(conversations);
     if (MOConversationsManagerDelegate *delegate = m_manager->delegate())
         delegate->conversationsManagerDidReceiveConversations(m_manager, list);
@@ -35,6 +37,7 @@ void MConversationsManagerBridge::handleConversationsReceived(
 void MConversationsManagerBridge::handleUsersReceived(const MConversation &conversation,
                                                       const QList<MUserAccount> &users)
 {
+    assertMainThread();
     const auto list = wrapped<MOUserAccount>(users);
     if (MOConversationsManagerDelegate *delegate = m_manager->delegate())
         delegate->conversationsManagerDidReceiveUsersForConversation(m_manager, list,
@@ -44,6 +47,7 @@ void MConversationsManagerBridge::handleUsersReceived(const MConversation &conve
 void MConversationsManagerBridge::handleMessagesReceived(const MConversation &conversation,
                                                          const QList<MMessage> &messages)
 {
+    assertMainThread();
     const auto list = wrapped<MOMessage>(messages);
     if (MOConversationsManagerDelegate *delegate = m_manager->delegate())
         delegate->conversationsManagerDidReceiveMessagesForConversation(
@@ -53,6 +57,7 @@ void MConversationsManagerBridge::handleMessagesReceived(const MConversation &co
 void MConversationsManagerBridge::handleMessageSent(const MConversation &conversation,
                                                     const MMessage &message)
 {
+    assertMainThread();
     if (MOConversationsManagerDelegate *delegate = m_manager->delegate())
         delegate->conversationsManagerDidSendMessageForConversation(m_manager, MOMessage(message),
                                                                     MOConversation(conversation));
@@ -60,12 +65,14 @@ void MConversationsManagerBridge::handleMessageSent(const MConversation &convers
 
 void MConversationsManagerBridge::handleConversationStarted(const MConversation &conversation)
 {
+    assertMainThread();
     if (MOConversationsManagerDelegate *delegate = m_manager->delegate())
         delegate->conversationsManagerDidStartConversation(m_manager, MOConversation(conversation));
 }
 
 void MConversationsManagerBridge::handleNewContacts(const QList<MUserAccount> &accounts)
 {
+    assertMainThread();
     const auto list = wrapped<MOUserAccount>(accounts);
     if (MOConversationsManagerDelegate *delegate = m_manager->delegate())
         delegate->conversationsManagerDidReceiveNewContacts(m_manager, list);
@@ -73,6 +80,7 @@ void MConversationsManagerBridge::handleNewContacts(const QList<MUserAccount> &a
 
 void MConversationsManagerBridge::handleAccountsChangedStatus(const QList<MUserAccount> &accounts)
 {
+    assertMainThread();
     const auto list = wrapped<MOUserAccount>(accounts);
     if (MOConversationsManagerDelegate *delegate = m_manager->delegate())
         delegate->conversationsManagerDidReceiveChangedStatusAccounts(m_manager, list);
@@ -80,6 +88,7 @@ void MConversationsManagerBridge::handleAccountsChangedStatus(const QList<MUserA
 
 void MConversationsManagerBridge::handleContactJoinInvitation(const MJoinInvitation &invitation)
 {
+    assertMainThread();
     if (MOConversationsManagerDelegate *delegate = m_manager->delegate())
         delegate->conversationsManagerDidReceiveJoinInvitation(m_manager,
                                                                MOJoinInvitation(invitation));
@@ -88,6 +97,7 @@ void MConversationsManagerBridge::handleContactJoinInvitation(const MJoinInvitat
 void MConversationsManagerBridge::handleContactJoinInvitationAccepted(
     const MJoinInvitation &invitation)
 {
+    assertMainThread();
     if (MOConversationsManagerDelegate *delegate = m_manager->delegate())
         delegate->conversationsManagerDidAcceptJoinInvitation(m_manager,
                                                               MOJoinInvitation(invitation));
@@ -96,6 +106,7 @@ void MConversationsManagerBridge::handleContactJoinInvitationAccepted(
 void MConversationsManagerBridge::handleContactJoinInvitationAcceptFailed(
     const MJoinInvitation &invitation, const QString &)
 {
+    assertMainThread();
     if (MOConversationsManagerDelegate *delegate = m_manager->delegate())
         delegate->conversationsManagerDidFailAcceptingJoinInvitation(m_manager,
                                                                      MOJoinInvitation(invitation));
@@ -104,6 +115,7 @@ void MConversationsManagerBridge::handleContactJoinInvitationAcceptFailed(
 void MConversationsManagerBridge::handleContactJoinInvitationDeclined(
     const MJoinInvitation &invitation)
 {
+    assertMainThread();
     if (MOConversationsManagerDelegate *delegate = m_manager->delegate())
         delegate->conversationsManagerDidDeclineJoinInvitation(m_manager,
                                                                MOJoinInvitation(invitation));
@@ -112,6 +124,7 @@ void MConversationsManagerBridge::handleContactJoinInvitationDeclined(
 void MConversationsManagerBridge::handleContactJoinInvitationDeclineFailed(
     const MJoinInvitation &invitation, const QString &)
 {
+    assertMainThread();
     if (MOConversationsManagerDelegate *delegate = m_manager->delegate())
         delegate->conversationsManagerDidFailDecliningJoinInvitation(m_manager,
                                                                      MOJoinInvitation(invitation));

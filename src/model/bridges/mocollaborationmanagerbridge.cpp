@@ -5,6 +5,7 @@
 #include "mocollaborationmanagerdelegate.h"
 #include "moconstants.h"
 #include "moerror.h"
+#include "momainthread_p.h"
 #include "monotificationcenter.h"
 
 #include <QCoreApplication>
@@ -19,11 +20,6 @@ QList<MOCollaboration> wrapped(const QList<MCollaboration> &collaborations)
     for (const MCollaboration &collaboration : collaborations)
         list.append(MOCollaboration(collaboration));
     return list;
-}
-
-void assertMainThread()
-{
-    Q_ASSERT(QThread::currentThread() == QCoreApplication::instance()->thread());
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "mocontactsmanager.h"
 #include "mocontactsmanagerdelegate.h"
+#include "momainthread_p.h"
 #include "mouseraccount.h"
 
 namespace {
@@ -23,6 +24,7 @@ MOContactsManagerBridge::MOContactsManagerBridge(MOContactsManager *manager)
 
 void MOContactsManagerBridge::handleContactsReady(const QList<MUserAccount> &contacts)
 {
+    assertMainThread();
     if (MOContactsManagerDelegate *delegate = m_manager->delegate())
         delegate->collaborationManagerDidReceiveContacts(m_manager, wrapped(contacts));
 }
@@ -30,18 +32,21 @@ void MOContactsManagerBridge::handleContactsReady(const QList<MUserAccount> &con
 void MOContactsManagerBridge::handleContactsResult(const QList<MUserAccount> &users,
                                                    const QString &query)
 {
+    assertMainThread();
     if (MOContactsManagerDelegate *delegate = m_manager->delegate())
         delegate->collaborationManagerDidFindContactsForQuery(m_manager, wrapped(users), query);
 }
 
 void MOContactsManagerBridge::handleInviteSent(const QString &email)
 {
+    assertMainThread();
     if (MOContactsManagerDelegate *delegate = m_manager->delegate())
         delegate->collaborationManagerDidSendInviteTo(m_manager, email);
 }
 
 void MOContactsManagerBridge::handleNewConnection(const MUserAccount &account)
 {
+    assertMainThread();
     if (MOContactsManagerDelegate *delegate = m_manager->delegate())
         delegate->collaborationManagerHasNewConnection(m_manager, MOUserAccount(account));
 }

@@ -2,6 +2,7 @@
 
 #include "mobjectsmanager.h"
 #include "moconstants.h"
+#include "momainthread_p.h"
 #include "monotificationcenter.h"
 #include "moobjectsmanager.h"
 #include "mostrongnsobjectcontainer.h"
@@ -12,11 +13,6 @@
 #include <QThread>
 
 namespace {
-
-void assertMainThread()
-{
-    Q_ASSERT(QThread::currentThread() == QCoreApplication::instance()->thread());
-}
 
 QString domainFor(bool caching)
 {
