@@ -168,6 +168,35 @@ QUrl KerloLocal::baseUrl() const
                     .arg(d->port));
 }
 
+KerloLocal::Tokens KerloLocal::signInOverHttp(const QString &email, const QString &password,
+                                              const std::string &userAgent,
+                                              const QString &clientCredential) const
+{
+    httplib::Client client(baseUrl().toString().toStdString());
+    const httplib::Headers headers{{"User-Agent", userAgent}};
+    Tokens tokens;
+    const auto key = client.Post("/api/v1/key.json", headers,
+                                 ("email=" + QUrl::toPercentEncoding(email) +
+                                  "&password=" + QUrl::toPercentEncoding(password))
+                                     .toStdString(),
+                                 "application/x-www-form-urlencoded");
+    if (!key || key->status != 200)
+        return tokens;
+    tokens.apiKey =
+        QJsonDocument::fromJson(QByteArray::fromStdString(key->body))["api_key"].toString();
+    const auto token =
+        client.Post("/oauth/token.json", headers,
+                    ("grant_type=password&client_id=" + clientCredential +
+                     "&client_secret=" + clientCredential + "&auth_token=" + tokens.apiKey)
+                        .toStdString(),
+                    "application/x-www-form-urlencoded");
+    if (token && token->status == 200)
+        tokens.accessToken =
+            QJsonDocument::fromJson(QByteArray::fromStdString(token->body))["access_token"]
+                .toString();
+    return tokens;
+}
+
 QUrl KerloLocal::apiUrl() const
 {
     QUrl url = baseUrl();

@@ -11,6 +11,7 @@
 #include <QUrl>
 
 #include <memory>
+#include <string>
 
 // Runs kerlo-local as a child process on an ephemeral loopback port with its own data
 // folder, and drives its control API. Control calls are blocking HTTP calls that never
@@ -43,6 +44,16 @@ public:
     QUrl baseUrl() const;  // http(s)://127.0.0.1:<port>
     QUrl apiUrl() const;   // baseUrl() + "/api/v1"
     QUrl oauthUrl() const; // baseUrl() + "/oauth"
+
+    // A sign-in as the client makes it (an API key, then an access token for it), straight
+    // over HTTP with the user agent given; empty members for the step that failed.
+    struct Tokens
+    {
+        QString apiKey;
+        QString accessToken;
+    };
+    Tokens signInOverHttp(const QString &email, const QString &password,
+                          const std::string &userAgent, const QString &clientCredential) const;
 
     // Fault injection. path is the request path as the server sees it (for example
     // "/api/v1/objects/list"); method empty matches any method; count -1 means forever.

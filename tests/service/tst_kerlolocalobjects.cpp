@@ -182,28 +182,13 @@ Reply TestKerloLocalObjects::post(const QByteArray &route, const QJsonObject &js
 
 Session TestKerloLocalObjects::signIn(const QString &email, const QString &password)
 {
-    httplib::Client client(target->baseUrl().toString().toStdString());
-    const httplib::Headers headers{{"User-Agent", userAgent}};
-    const auto key = client.Post("/api/v1/key.json", headers,
-                                 ("email=" + QUrl::toPercentEncoding(email) +
-                                  "&password=" + QUrl::toPercentEncoding(password))
-                                     .toStdString(),
-                                 "application/x-www-form-urlencoded");
+    const KerloLocal::Tokens tokens =
+        target->signInOverHttp(email, password, userAgent, clientCredential);
     Session signedIn;
-    if (!key || key->status != 200)
+    signedIn.apiKey = tokens.apiKey;
+    signedIn.accessToken = tokens.accessToken;
+    if (signedIn.accessToken.isEmpty())
         return signedIn;
-    signedIn.apiKey =
-        QJsonDocument::fromJson(QByteArray::fromStdString(key->body))["api_key"].toString();
-    const auto token =
-        client.Post("/oauth/token.json", headers,
-                    ("grant_type=password&client_id=" + clientCredential +
-                     "&client_secret=" + clientCredential + "&auth_token=" + signedIn.apiKey)
-                        .toStdString(),
-                    "application/x-www-form-urlencoded");
-    if (!token || token->status != 200)
-        return signedIn;
-    signedIn.accessToken =
-        QJsonDocument::fromJson(QByteArray::fromStdString(token->body))["access_token"].toString();
     const Session previous = session;
     session = signedIn;
     signedIn.deviceId = get("/me.json").json["device"]["id"].toDouble();

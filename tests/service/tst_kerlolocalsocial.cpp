@@ -137,26 +137,12 @@ Client TestKerloLocalSocial::signIn(const QString &email, const QByteArray &uuid
     client.email = email;
     client.userAgent =
         "os: Debian GNU/Linux 12; name: social-test; uuid: " + uuid.toStdString() + ";";
-    httplib::Client http(server.baseUrl().toString().toStdString());
-    const httplib::Headers headers{{"User-Agent", client.userAgent}};
-    const auto key =
-        http.Post("/api/v1/key.json", headers,
-                  ("email=" + QUrl::toPercentEncoding(email) + "&password=pw").toStdString(),
-                  "application/x-www-form-urlencoded");
-    if (!key || key->status != 200)
+    const KerloLocal::Tokens tokens =
+        server.signInOverHttp(email, QStringLiteral("pw"), client.userAgent, clientCredential);
+    client.apiKey = tokens.apiKey;
+    client.accessToken = tokens.accessToken;
+    if (client.accessToken.isEmpty())
         return client;
-    client.apiKey =
-        QJsonDocument::fromJson(QByteArray::fromStdString(key->body))["api_key"].toString();
-    const auto token =
-        http.Post("/oauth/token.json", headers,
-                  ("grant_type=password&client_id=" + clientCredential +
-                   "&client_secret=" + clientCredential + "&auth_token=" + client.apiKey)
-                      .toStdString(),
-                  "application/x-www-form-urlencoded");
-    if (!token || token->status != 200)
-        return client;
-    client.accessToken =
-        QJsonDocument::fromJson(QByteArray::fromStdString(token->body))["access_token"].toString();
     client.id = qint64(get(client, "/me.json").json["user"]["id"].toDouble());
     return client;
 }

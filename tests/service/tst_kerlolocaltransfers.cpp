@@ -212,29 +212,9 @@ Reply TestKerloLocalTransfers::upload(const QByteArray &target, const QByteArray
 
 Session TestKerloLocalTransfers::signIn(const QString &email, const QString &password)
 {
-    httplib::Client client(server.baseUrl().toString().toStdString());
-    const httplib::Headers headers{{"User-Agent", userAgent}};
-    const auto key = client.Post("/api/v1/key.json", headers,
-                                 ("email=" + QUrl::toPercentEncoding(email) +
-                                  "&password=" + QUrl::toPercentEncoding(password))
-                                     .toStdString(),
-                                 "application/x-www-form-urlencoded");
-    Session signedIn;
-    if (!key || key->status != 200)
-        return signedIn;
-    signedIn.apiKey =
-        QJsonDocument::fromJson(QByteArray::fromStdString(key->body))["api_key"].toString();
-    const auto token =
-        client.Post("/oauth/token.json", headers,
-                    ("grant_type=password&client_id=" + clientCredential +
-                     "&client_secret=" + clientCredential + "&auth_token=" + signedIn.apiKey)
-                        .toStdString(),
-                    "application/x-www-form-urlencoded");
-    if (token && token->status == 200)
-        signedIn.accessToken =
-            QJsonDocument::fromJson(QByteArray::fromStdString(token->body))["access_token"]
-                .toString();
-    return signedIn;
+    const KerloLocal::Tokens tokens =
+        server.signInOverHttp(email, password, userAgent, clientCredential);
+    return {tokens.apiKey, tokens.accessToken};
 }
 
 QString TestKerloLocalTransfers::useFreshUser(const QJsonObject &fields)
