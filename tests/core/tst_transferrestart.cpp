@@ -1,13 +1,11 @@
 #include "kerlolocal.h"
-#include "memoryauthstore.h"
 #include "mobjectsender.h"
 #include "mobjectsmanager.h"
 #include "mobjectstatesqueue.h"
-#include "muserauthmanager.h"
+#include "signedincore.h"
 #include "testcore.h"
 #include "tolvoappimpl.h"
 
-#include <QCryptographicHash>
 #include <QJsonObject>
 #include <QSemaphore>
 #include <QSignalSpy>
@@ -36,16 +34,10 @@ int transferCase(const QString &name, const QStringList &args)
     const QString source = args.at(3);
     const QString destination = args.at(4);
 
-    MemoryAuthStore store;
-    MAuthStore::setInstance(&store);
-    TestCore::initCore(url, support);
-    TolvoApp *app = TolvoApp::instance();
-    app->setConnectivityStatus(TolvoApp::Online);
-    QSignalSpy signedIn(app->authManager(), &MUserAuthManager::authorizationSuccess);
-    app->authManager()->authenticateUser(QStringLiteral("demo@kerlo.local"),
-                                         QStringLiteral("lumarin-demo"));
-    if (!signedIn.wait())
+    SignedInCore core;
+    if (!core.startCore(url, support) || !core.signIn())
         return 3;
+    TolvoApp *app = TolvoApp::instance();
 
     MObjectsManager *manager = app->objectsManager();
     int result = 4;
@@ -144,8 +136,7 @@ void TestTransferRestart::killedTransfersResume()
     QByteArray bytes(int(FileSize), Qt::Uninitialized);
     for (int i = 0; i < bytes.size(); ++i)
         bytes[i] = char(i * 7 + i / 65521);
-    const QString hash =
-        QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Md5).toHex());
+    const QString hash = TestData::md5Hex(bytes);
     const QString source = local.filePath(QStringLiteral("source.bin"));
     QFile file(source);
     QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());

@@ -9,6 +9,7 @@
 #include "moobjectsmanager.h"
 #include "mopreviewmanager.h"
 #include "muserauthmanager.h"
+#include "testdata.h"
 #include "testimages.h"
 #include "tolvoappimpl.h"
 
@@ -16,7 +17,7 @@
 
 namespace {
 
-const QString demoEmail = QStringLiteral("demo@kerlo.local");
+using TestData::demoEmail;
 
 // The group notifications (function-local: the name constants live in another unit).
 QStringList groupNames()
@@ -115,7 +116,7 @@ void TestObjectsFacade::initTestCase()
 
     MUserAuthManager *auth = TolvoApp::instance()->authManager();
     QSignalSpy authorized(auth, &MUserAuthManager::authorizationSuccess);
-    auth->authenticateUser(demoEmail, QStringLiteral("lumarin-demo"));
+    auth->authenticateUser(demoEmail, TestData::demoPassword);
     QVERIFY(authorized.wait(15000));
     objects()->start();
 }

@@ -5,23 +5,20 @@
 #include "moobjectsmanager.h"
 #include "mostorageobject.h"
 #include "muserauthmanager.h"
+#include "testdata.h"
 #include "tolvoappimpl.h"
 
-#include <QCryptographicHash>
 #include <QtTest>
 
 #include <memory>
 
 namespace {
 
-const QString demoEmail = QStringLiteral("demo@kerlo.local");
+using TestData::demoEmail;
 // Longer than the longest wait between two failed polls.
 constexpr int ChangeTimeout = 40000;
 
-QString md5(const QByteArray &bytes)
-{
-    return QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Md5).toHex());
-}
+using TestData::md5Hex;
 
 QStringList fullPaths(const QVariant &objects)
 {
@@ -96,7 +93,7 @@ void TestObjectsLiveUpdates::initTestCase()
     QVERIFY(ModelTest::startApplication(server, &application));
     MUserAuthManager *auth = TolvoApp::instance()->authManager();
     QSignalSpy authorized(auth, &MUserAuthManager::authorizationSuccess);
-    auth->authenticateUser(demoEmail, QStringLiteral("lumarin-demo"));
+    auth->authenticateUser(demoEmail, TestData::demoPassword);
     QVERIFY(authorized.wait(15000));
 
     spy = std::make_unique<MONotificationSpy>(objects()->notificationCenter(), QString());
@@ -197,7 +194,7 @@ void TestObjectsLiveUpdates::changesMadeHereArriveAsUpdates()
     QCOMPARE(pair.size(), 2);
     QCOMPARE(pair.at(0).fullPath(), QStringLiteral("/Desk/old.txt"));
     QCOMPARE(pair.at(1).fullPath(), QStringLiteral("/Desk/new.txt"));
-    QCOMPARE(pair.at(1).contentHash(), md5("old"));
+    QCOMPARE(pair.at(1).contentHash(), md5Hex("old"));
 
     MOStorageObject gone;
     gone.setBasePath(QStringLiteral("/Desk"));
@@ -282,8 +279,8 @@ void TestObjectsLiveUpdates::changesFromAnotherDeviceArrive()
                     .value(QStringLiteral("/Remote/new.txt"))
                     .value<QList<MOStorageObject>>();
     QCOMPARE(pair.size(), 2);
-    QCOMPARE(pair.at(0).contentHash(), md5("first"));
-    QCOMPARE(pair.at(1).contentHash(), md5("second"));
+    QCOMPARE(pair.at(0).contentHash(), md5Hex("first"));
+    QCOMPARE(pair.at(1).contentHash(), md5Hex("second"));
     QCOMPARE(pair.at(1).fullPath(), QStringLiteral("/Remote/new.txt"));
 
     QVERIFY(!server
