@@ -311,7 +311,9 @@ void TestLiveUpdates::newFoldersComeTopFirst()
 
 void TestLiveUpdates::unknownCursorStartsOver()
 {
+    // The demo user's cursor, which the service no longer knows.
     MWriteValueToDB(QStringLiteral("lhid"), QStringLiteral("nosuch-3"));
+    MWriteValueToDB(QStringLiteral("lhidUser"), auth()->account().id());
     createManager();
     manager->startLiveUpdatesMonitor();
     QVERIFY(waitForPoll());
