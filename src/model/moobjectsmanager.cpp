@@ -5,6 +5,7 @@
 #include "mobjecttransfergroup.h"
 #include "mobjecttransferrequest.h"
 #include "moconstants.h"
+#include "mologging_p.h"
 #include "momainthread_p.h"
 #include "moobjectmodeltypes_p.h"
 #include "moobjectsmanager_p.h"
@@ -14,7 +15,6 @@
 #include "tolvoappimpl.h"
 
 #include <QCoreApplication>
-#include <QDebug>
 #include <QDir>
 #include <QFileInfo>
 #include <QThread>
@@ -47,7 +47,7 @@ MObjectsManager *MOObjectsManagerPrivate::core()
     TolvoApp *app = TolvoApp::instance();
     MObjectsManager *manager = app && app->isInitialized() ? app->objectsManager() : nullptr;
     if (!bridge->connectToCore(manager)) {
-        qWarning() << "MOObjectsManager: the core is not initialised yet";
+        qCWarning(lcModel) << "MOObjectsManager: the core is not initialised yet";
         return nullptr;
     }
     return manager;

@@ -1,11 +1,10 @@
 #include "mouserauthenticationmanager.h"
 
+#include "mologging_p.h"
 #include "mosingleton_p.h"
 #include "mouserauthenticationmanager_p.h"
 #include "muserauthmanager.h"
 #include "tolvoappimpl.h"
-
-#include <QDebug>
 
 MOUserAuthenticationManagerPrivate::MOUserAuthenticationManagerPrivate(
     MOUserAuthenticationManager *q)
@@ -17,7 +16,7 @@ MUserAuthManager *MOUserAuthenticationManagerPrivate::core() const
     // Made before the core was initialised, the facade connects on its first call instead of
     // staying deaf for good.
     if (!bridge->connectToCore()) {
-        qWarning() << "MOUserAuthenticationManager: the core is not initialised yet";
+        qCWarning(lcModel) << "MOUserAuthenticationManager: the core is not initialised yet";
         return nullptr;
     }
     return TolvoApp::instance()->authManager();

@@ -9,7 +9,6 @@
 #include "mqbindings.h"
 
 #include <QCoreApplication>
-#include <QDebug>
 #include <QThread>
 
 namespace {
@@ -31,12 +30,6 @@ QVariantMap groupByBasePath(const MStorageObjectList &objects)
     return map;
 }
 
-struct Connection
-{
-    const char *signal;
-    const char *slot;
-};
-
 } // namespace
 
 ObjectsManagerBridge::ObjectsManagerBridge(MOObjectsManager *facade)
@@ -48,67 +41,33 @@ bool ObjectsManagerBridge::connectToCore(MObjectsManager *core)
     if (!core)
         return false;
     m_core = core;
-    // By signature, as the manager declares its signals; in this order.
-    static const Connection connections[] = {
-        {SIGNAL(objectsReady(QString, MStorageObjectList, QVariant)),
-         SLOT(handleObjectsReady(QString, MStorageObjectList, QVariant))},
-        {SIGNAL(pathNotFound(QString, QVariant)), SLOT(handlePathNotFound(QString, QVariant))},
-        {SIGNAL(objectReady(MStorageObject, QVariant)),
-         SLOT(handleObjectReady(MStorageObject, QVariant))},
-        {SIGNAL(objectsDeleted(MStorageObjectList, QVariant)),
-         SLOT(handleObjectsDeleted(MStorageObjectList, QVariant))},
-        {SIGNAL(objectRenamed(MStorageObject, MStorageObject, QVariant)),
-         SLOT(handleObjectRenamed(MStorageObject, MStorageObject, QVariant))},
-        {SIGNAL(objectsAdded(MStorageObjectList, QVariant)),
-         SLOT(handleObjectsAdded(MStorageObjectList, QVariant))},
-        {SIGNAL(objectsModified(QStringList, QList<MStorageObjectPair>, QVariant)),
-         SLOT(handleObjectsModified(QStringList, QList<MStorageObjectPair>, QVariant))},
-        {SIGNAL(objectCopied(MStorageObject, MStorageObject, QVariant)),
-         SLOT(handleObjectCopied(MStorageObject, MStorageObject, QVariant))},
-        {SIGNAL(transferScheduled(MObjectTransfer, bool)),
-         SLOT(handleTransferScheduled(MObjectTransfer, bool))},
-        {SIGNAL(transferStarted(MObjectTransfer, bool)),
-         SLOT(handleTransferStarted(MObjectTransfer, bool))},
-        {SIGNAL(transferPaused(MObjectTransfer, bool)),
-         SLOT(handleTransferPaused(MObjectTransfer, bool))},
-        {SIGNAL(transferProgressed(MObjectTransfer, bool)),
-         SLOT(handleTransferProgressed(MObjectTransfer, bool))},
-        {SIGNAL(transferFinished(MObjectTransfer, bool)),
-         SLOT(handleTransferFinished(MObjectTransfer, bool))},
-        {SIGNAL(transferGroupScheduled(MObjectTransferGroup)),
-         SLOT(handleTransferGroupScheduled(MObjectTransferGroup))},
-        {SIGNAL(transferGroupStarted(MObjectTransferGroup)),
-         SLOT(handleTransferGroupStarted(MObjectTransferGroup))},
-        {SIGNAL(transferGroupProgressed(MObjectTransferGroup)),
-         SLOT(handleTransferGroupProgressed(MObjectTransferGroup))},
-        {SIGNAL(transferGroupPaused(MObjectTransferGroup)),
-         SLOT(handleTransferGroupPaused(MObjectTransferGroup))},
-        {SIGNAL(transferGroupFinished(MObjectTransferGroup)),
-         SLOT(handleTransferGroupFinished(MObjectTransferGroup))},
-        {SIGNAL(shareUrlReady(MStorageObject, QUrl, QVariant)),
-         SLOT(handleObjectShareLinkReady(MStorageObject, QUrl, QVariant))},
-        {SIGNAL(shareUrlRevoked(MShareLink, QVariant)),
-         SLOT(handleShareUrlRevoked(MShareLink, QVariant))},
-        {SIGNAL(shareLinksListReady(QList<MShareLink>, QVariant)),
-         SLOT(handleShareLinksListReady(QList<MShareLink>, QVariant))},
-        {SIGNAL(shareLinkEmailsSent(QString, QStringList, QStringList, QVariant)),
-         SLOT(handleShareLinkEmailsSent(QString, QStringList, QStringList, QVariant))},
-        {SIGNAL(objectUncached(MStorageObject)), SLOT(handleObjectUncached(MStorageObject))},
-        // A local copy that cannot be opened must reach the interface, not vanish.
-        {SIGNAL(objectCacheError(QString, Tolvo::Error)),
-         SLOT(handleObjectCacheError(QString, Tolvo::Error))},
-    };
-    const QMetaObject *meta = core->metaObject();
-    for (const Connection &connection : connections) {
-        // SIGNAL() prefixes the signature with a code digit.
-        const QByteArray signature = QMetaObject::normalizedSignature(connection.signal + 1);
-        if (meta->indexOfSignal(signature) < 0) {
-            qWarning() << "ObjectsManagerBridge: the objects manager has no signal" << signature;
-            continue;
-        }
-        if (!connect(core, connection.signal, this, connection.slot))
-            qWarning() << "ObjectsManagerBridge: cannot connect" << signature;
-    }
+    using M = MObjectsManager;
+    using B = ObjectsManagerBridge;
+    // In this order; a local copy that cannot be opened must reach the interface, not vanish.
+    connect(core, &M::objectsReady, this, &B::handleObjectsReady);
+    connect(core, &M::pathNotFound, this, &B::handlePathNotFound);
+    connect(core, &M::objectReady, this, &B::handleObjectReady);
+    connect(core, &M::objectsDeleted, this, &B::handleObjectsDeleted);
+    connect(core, &M::objectRenamed, this, &B::handleObjectRenamed);
+    connect(core, &M::objectsAdded, this, &B::handleObjectsAdded);
+    connect(core, &M::objectsModified, this, &B::handleObjectsModified);
+    connect(core, &M::objectCopied, this, &B::handleObjectCopied);
+    connect(core, &M::transferScheduled, this, &B::handleTransferScheduled);
+    connect(core, &M::transferStarted, this, &B::handleTransferStarted);
+    connect(core, &M::transferPaused, this, &B::handleTransferPaused);
+    connect(core, &M::transferProgressed, this, &B::handleTransferProgressed);
+    connect(core, &M::transferFinished, this, &B::handleTransferFinished);
+    connect(core, &M::transferGroupScheduled, this, &B::handleTransferGroupScheduled);
+    connect(core, &M::transferGroupStarted, this, &B::handleTransferGroupStarted);
+    connect(core, &M::transferGroupProgressed, this, &B::handleTransferGroupProgressed);
+    connect(core, &M::transferGroupPaused, this, &B::handleTransferGroupPaused);
+    connect(core, &M::transferGroupFinished, this, &B::handleTransferGroupFinished);
+    connect(core, &M::shareUrlReady, this, &B::handleObjectShareLinkReady);
+    connect(core, &M::shareUrlRevoked, this, &B::handleShareUrlRevoked);
+    connect(core, &M::shareLinksListReady, this, &B::handleShareLinksListReady);
+    connect(core, &M::shareLinkEmailsSent, this, &B::handleShareLinkEmailsSent);
+    connect(core, &M::objectUncached, this, &B::handleObjectUncached);
+    connect(core, &M::objectCacheError, this, &B::handleObjectCacheError);
     return true;
 }
 

@@ -27,8 +27,7 @@ class ObjectsManagerBridge : public QObject
 public:
     explicit ObjectsManagerBridge(MOObjectsManager *facade);
 
-    // Connects every core signal the facade reports, by signature; a signal the manager does
-    // not declare is left out with a warning. False when core is null.
+    // Connects every core signal the facade reports. False when core is null.
     bool connectToCore(MObjectsManager *core);
     MObjectsManager *core() const { return m_core; }
 
