@@ -50,9 +50,9 @@ MOObjectTransferRequest MOObjectTransfer::transferRequest() const
     return MOObjectTransferRequest(d->transfer.transferRequest());
 }
 
-qint64 MOObjectTransfer::state() const
+MOObjectTransfer::State MOObjectTransfer::state() const
 {
-    return d->transfer.state();
+    return State(d->transfer.state());
 }
 
 qint64 MOObjectTransfer::transferredBytes() const

@@ -7,18 +7,18 @@
 
 #include <optional>
 
-#include "moobjecttransfergroup.h"
 #include "moobjecttransferrequest.h"
 #include "mostorageobject.h"
 
 class MObjectTransfer;
+class MOObjectTransferGroup;
 class MOObjectTransferPrivate;
 
 // One queued or running upload or download, as it was when the object was made.
 class MOObjectTransfer
 {
 public:
-    enum State {
+    enum State : qint64 {
         Invalid = -1,
         Scheduled = 0,
         Running = 1,
@@ -42,8 +42,7 @@ public:
     bool isValid() const;
     MOStorageObject storageObject() const;
     MOObjectTransferRequest transferRequest() const;
-    // One of State.
-    qint64 state() const;
+    State state() const;
     // Bytes moved by the current run.
     qint64 transferredBytes() const;
     // Bytes done in all, what a resumed download already had included.
@@ -70,5 +69,8 @@ private:
 uint qHash(const MOObjectTransfer &transfer, uint seed = 0) noexcept;
 
 Q_DECLARE_METATYPE(MOObjectTransfer)
+
+// The group reads the transfer's states; it comes after the transfer, whichever is included first.
+#include "moobjecttransfergroup.h"
 
 #endif // MOOBJECTTRANSFER_H

@@ -87,9 +87,9 @@ void MOObjectTransferGroup::setHumanReadableIdentifier(const QString &identifier
     d->group.setHumanReadableIdentifier(identifier);
 }
 
-qint64 MOObjectTransferGroup::state() const
+MOObjectTransfer::State MOObjectTransferGroup::state() const
 {
-    return d->group.state();
+    return MOObjectTransfer::State(d->group.state());
 }
 
 void MOObjectTransferGroup::setState(qint64 state)

@@ -7,8 +7,9 @@
 #include <QSharedDataPointer>
 #include <QString>
 
+#include "moobjecttransfer.h"
+
 class MObjectTransferGroup;
-class MOObjectTransfer;
 class MOObjectTransferGroupPrivate;
 class MOObjectTransferRequest;
 
@@ -36,8 +37,8 @@ public:
     void setCompletedCount(qint64 count);
     QString humanReadableIdentifier() const;
     void setHumanReadableIdentifier(const QString &identifier);
-    // A transfer state (MOObjectTransfer::state()). Stored in 32 bits.
-    qint64 state() const;
+    // Stored in 32 bits.
+    MOObjectTransfer::State state() const;
     void setState(qint64 state);
     // The request of the whole directory transfer.
     MOObjectTransferRequest transferRequest() const;

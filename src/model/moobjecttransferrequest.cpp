@@ -24,7 +24,7 @@ MOObjectTransferRequest::MOObjectTransferRequest(const QString &sourcePath,
     d->request.setSourcePath(sourcePath);
     d->request.setDestinationPath(destinationPath);
     d->request.setDirection(int(direction));
-    d->request.setOverwriteStrategy(2);
+    d->request.setOverwriteStrategy(int(PickFreeName));
 }
 
 MOObjectTransferRequest::MOObjectTransferRequest(const MObjectTransferRequest &request)
@@ -59,9 +59,9 @@ void MOObjectTransferRequest::setDestinationPath(const QString &destinationPath)
     d->request.setDestinationPath(destinationPath);
 }
 
-qint64 MOObjectTransferRequest::direction() const
+MOObjectTransferRequest::Direction MOObjectTransferRequest::direction() const
 {
-    return d->request.direction();
+    return Direction(d->request.direction());
 }
 
 void MOObjectTransferRequest::setDirection(qint64 direction)
@@ -69,9 +69,9 @@ void MOObjectTransferRequest::setDirection(qint64 direction)
     d->request.setDirection(int(direction));
 }
 
-qint64 MOObjectTransferRequest::overwriteStrategy() const
+MOObjectTransferRequest::OverwriteStrategy MOObjectTransferRequest::overwriteStrategy() const
 {
-    return d->request.overwriteStrategy();
+    return OverwriteStrategy(d->request.overwriteStrategy());
 }
 
 void MOObjectTransferRequest::setOverwriteStrategy(qint64 strategy)
@@ -89,9 +89,14 @@ void MOObjectTransferRequest::setShouldCache(bool shouldCache)
     d->request.setShouldCache(shouldCache);
 }
 
-quint64 MOObjectTransferRequest::mode() const
+MOObjectTransferRequest::Mode MOObjectTransferRequest::mode() const
 {
-    return quint64(uint(d->request.mode()));
+    return Mode(QFlag(d->request.mode()));
+}
+
+void MOObjectTransferRequest::setMode(Mode mode)
+{
+    setMode(quint64(uint(mode)));
 }
 
 void MOObjectTransferRequest::setMode(quint64 mode)

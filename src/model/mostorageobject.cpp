@@ -68,9 +68,9 @@ void MOStorageObject::setSize(qint64 size)
     d->object.setSize(size);
 }
 
-qint64 MOStorageObject::type() const
+MOStorageObject::Type MOStorageObject::type() const
 {
-    return d->object.type();
+    return Type(d->object.type());
 }
 
 void MOStorageObject::setType(qint64 type)

@@ -17,6 +17,8 @@ class MOStorageObjectPrivate;
 class MOStorageObject
 {
 public:
+    enum Type : qint64 { Invalid = -1, RegularFile = 0, Directory = 1 };
+
     // An invalid object: type -1, null strings, full path "/".
     MOStorageObject();
     explicit MOStorageObject(const MStorageObject &object);
@@ -36,8 +38,8 @@ public:
     void setContentHash(const QString &contentHash);
     qint64 size() const;
     void setSize(qint64 size);
-    // -1 invalid, 0 file, 1 directory. Stored in 32 bits.
-    qint64 type() const;
+    // Stored in 32 bits.
+    Type type() const;
     void setType(qint64 type);
     QVariantMap metadata() const;
     void setMetadata(const QVariantMap &metadata);

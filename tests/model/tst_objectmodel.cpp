@@ -151,7 +151,7 @@ void TestObjectModel::accountsAndConversations()
 void TestObjectModel::storageObjectRules()
 {
     MOStorageObject object;
-    QCOMPARE(object.type(), qint64(-1));
+    QCOMPARE(object.type(), MOStorageObject::Invalid);
     QVERIFY(object.label().isNull());
     QVERIFY(object.lastModified().isNull());
     QCOMPARE(object.fullPath(), QStringLiteral("/"));
@@ -172,15 +172,15 @@ void TestObjectModel::storageObjectRules()
     QVERIFY(object.cached());
 
     object.setType(qint64(1) << 32 | 1);
-    QCOMPARE(object.type(), qint64(1));
+    QCOMPARE(object.type(), MOStorageObject::Directory);
 }
 
 void TestObjectModel::transferRequestDefaults()
 {
     const MOObjectTransferRequest request(QStringLiteral("/tmp/a"), QStringLiteral("/a"), 1);
-    QCOMPARE(request.overwriteStrategy(), qint64(2));
+    QCOMPARE(request.overwriteStrategy(), MOObjectTransferRequest::PickFreeName);
     QVERIFY(!request.shouldCache());
-    QCOMPARE(request.mode(), quint64(0));
+    QCOMPARE(request.mode(), MOObjectTransferRequest::Mode());
     QCOMPARE(request.userData().userType(), int(QMetaType::QVariantMap));
     QVERIFY(request.userData().toMap().isEmpty());
 

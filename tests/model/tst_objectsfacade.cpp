@@ -369,7 +369,7 @@ void TestObjectsFacade::uploadAndDownloadReportEveryStep()
     QCOMPARE(finished.userInfo.value(kMOObjectsDomainKey).toString(), kMOObjectsTransferDomain);
     QCOMPARE(finished.userInfo.value(MOObjectTransferRequestTypeKey).toInt(), 12);
     const MOObjectTransfer done = transferOf(finished);
-    QCOMPARE(done.state(), qint64(MOObjectTransfer::Completed));
+    QCOMPARE(done.state(), MOObjectTransfer::Completed);
     QVERIFY(!done.group().has_value());
     // The caller's context came back with the transfer.
     QCOMPARE(done.transferRequest().userData().toMap().value("row").toInt(), 11);

@@ -180,7 +180,7 @@ void TestObjectsLiveUpdates::changesMadeHereArriveAsUpdates()
                             .toMap()
                             .value(QStringLiteral("/Desk"))
                             .value<QList<MOStorageObject>>();
-    QCOMPARE(folder.at(0).type(), qint64(1));
+    QCOMPARE(folder.at(0).type(), MOStorageObject::Directory);
     QCOMPARE(folder.at(0).label(), QStringLiteral("New"));
 
     objects()->renameObjectAtPath(QStringLiteral("/Desk/old.txt"), QStringLiteral("/Desk/new.txt"),
