@@ -216,7 +216,7 @@ void TestMOCollaborationManager::pollPostsReceivedInvitations()
     QList<MOCollaboration> found;
     while (found.isEmpty()) {
         QVERIFY(spy.wait(20000));
-        for (const MOCollaboration &c : MOCollaborationNotification::collaborations(spy.last())) {
+        for (const MOCollaboration &c : MOCollaborationNotification(spy.last()).collaborations()) {
             if (c.token() == token)
                 found.append(c);
         }
@@ -353,7 +353,7 @@ void TestMOCollaborationManager::observerMayRunANestedLoop()
         &observer, MOCollaborationInvitesNotification, manager,
         [&](const MOPostedNotification &notification) {
             deepest = qMax(deepest, ++depth);
-            seen.append(tokens(MOCollaborationNotification::collaborations(notification)));
+            seen.append(tokens(MOCollaborationNotification(notification).collaborations()));
             if (depth == 1 && second.isEmpty()) {
                 second = server
                              .sendCollaborationAs(annEmail, conversation.identifier(),
