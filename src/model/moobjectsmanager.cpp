@@ -12,6 +12,7 @@
 #include "mosingleton_p.h"
 #include "mostrongnsobjectcontainer.h"
 #include "mqbindings.h"
+#include "objectsmanagerbridge.h"
 #include "tolvoappimpl.h"
 
 #include <QCoreApplication>
@@ -36,9 +37,11 @@ int requestType(const MOObjectTransfer &transfer)
 
 MOObjectsManagerPrivate::MOObjectsManagerPrivate(MOObjectsManager *q)
     : q_ptr(q)
-    , bridge(new ObjectsManagerBridge(q))
+    , bridge(new ObjectsManagerBridge(this))
     , center(new MONotificationCenter)
 {}
+
+MOObjectsManagerPrivate::~MOObjectsManagerPrivate() = default;
 
 MObjectsManager *MOObjectsManagerPrivate::core()
 {
@@ -283,144 +286,138 @@ void MOObjectsManager::resumeTransferGroup(const MOObjectTransferGroup &group)
         core->resumeGroup(group.cxxTransferGroup());
 }
 
-void MOObjectsManager::postTransferWillStartNotificationForState(const MOObjectTransfer &transfer,
-                                                                 const QString &domain)
+void MOObjectsManagerPrivate::postTransferWillStartNotificationForState(
+    const MOObjectTransfer &transfer, const QString &domain)
 {
-    d_func()->postTransferNotification(MOObjectTransferWillStartNotification, transfer, domain);
+    postTransferNotification(MOObjectTransferWillStartNotification, transfer, domain);
 }
 
-void MOObjectsManager::postTransferDidStartNotificationForState(const MOObjectTransfer &transfer,
-                                                                const QString &domain)
+void MOObjectsManagerPrivate::postTransferDidStartNotificationForState(
+    const MOObjectTransfer &transfer, const QString &domain)
 {
-    d_func()->postTransferNotification(MOObjectTransferDidStartNotification, transfer, domain);
+    postTransferNotification(MOObjectTransferDidStartNotification, transfer, domain);
 }
 
-void MOObjectsManager::postTransferDidResumeNotificationForState(const MOObjectTransfer &transfer,
-                                                                 const QString &domain)
+void MOObjectsManagerPrivate::postTransferDidResumeNotificationForState(
+    const MOObjectTransfer &transfer, const QString &domain)
 {
-    d_func()->postTransferNotification(MOObjectTransferDidResumeNotification, transfer, domain);
+    postTransferNotification(MOObjectTransferDidResumeNotification, transfer, domain);
 }
 
-void MOObjectsManager::postTransferDidProgressNotificationForState(const MOObjectTransfer &transfer,
-                                                                   const QString &domain)
+void MOObjectsManagerPrivate::postTransferDidProgressNotificationForState(
+    const MOObjectTransfer &transfer, const QString &domain)
 {
-    d_func()->postTransferNotification(MOObjectTransferDidProgressNotification, transfer, domain);
+    postTransferNotification(MOObjectTransferDidProgressNotification, transfer, domain);
 }
 
-void MOObjectsManager::postTransferDidPauseNotificationForState(const MOObjectTransfer &transfer,
-                                                                const QString &domain)
+void MOObjectsManagerPrivate::postTransferDidPauseNotificationForState(
+    const MOObjectTransfer &transfer, const QString &domain)
 {
-    d_func()->postTransferNotification(MOObjectTransferDidPauseNotification, transfer, domain);
+    postTransferNotification(MOObjectTransferDidPauseNotification, transfer, domain);
 }
 
-void MOObjectsManager::postTransferDidFinishNotificationForState(const MOObjectTransfer &transfer,
-                                                                 const QString &domain)
+void MOObjectsManagerPrivate::postTransferDidFinishNotificationForState(
+    const MOObjectTransfer &transfer, const QString &domain)
 {
-    d_func()->postTransferNotification(MOObjectTransferDidFinishNotification, transfer, domain);
+    postTransferNotification(MOObjectTransferDidFinishNotification, transfer, domain);
 }
 
-void MOObjectsManager::postTransferDidCancelNotificationForState(const MOObjectTransfer &transfer,
-                                                                 const QString &domain)
+void MOObjectsManagerPrivate::postTransferDidCancelNotificationForState(
+    const MOObjectTransfer &transfer, const QString &domain)
 {
-    d_func()->postTransferNotification(MOObjectTransferDidCancelNotification, transfer, domain);
+    postTransferNotification(MOObjectTransferDidCancelNotification, transfer, domain);
 }
 
-void MOObjectsManager::postTransferDidFailNotificationForState(const MOObjectTransfer &transfer,
-                                                               const MOError &error,
-                                                               const QString &domain)
+void MOObjectsManagerPrivate::postTransferDidFailNotificationForState(
+    const MOObjectTransfer &transfer, const MOError &error, const QString &domain)
 {
-    d_func()->postTransferNotification(MOObjectTransferDidAbortNotification, transfer, domain,
-                                       error);
+    postTransferNotification(MOObjectTransferDidAbortNotification, transfer, domain, error);
 }
 
-void MOObjectsManager::postObjectsReadyNotification(const QList<MOStorageObject> &objects,
-                                                    const QString &basePath,
-                                                    const QVariant &userData)
+void MOObjectsManagerPrivate::postObjectsReadyNotification(const QList<MOStorageObject> &objects,
+                                                           const QString &basePath,
+                                                           const QVariant &userData)
 {
-    d_func()->post(
+    post(
         MOObjectsListDidFetchNotification,
         {{MOStorageObjectsListKey, QVariant::fromValue(objects)}, {MOObjectsBasePathKey, basePath}},
         userData);
 }
 
-void MOObjectsManager::postObjectInfoReadyNotification(const MOStorageObject &object,
-                                                       const QVariant &userData)
-{
-    d_func()->post(MOObjectInfoDidFetchNotification,
-                   {{MOStorageObjectKey, QVariant::fromValue(object)}}, userData);
-}
-
-void MOObjectsManager::postObjectsAddedUpdateNotification(const QVariantMap &objects,
-                                                          const QVariant &userData)
-{
-    d_func()->post(MOObjectsAddedUpdateNotification, {{MOStorageObjectsMapKey, objects}}, userData);
-}
-
-void MOObjectsManager::postObjectsDeletedUpdateNotification(const QVariantMap &objects,
-                                                            const QVariant &userData)
-{
-    d_func()->post(MOObjectsDeletedUpdateNotification, {{MOStorageObjectsMapKey, objects}},
-                   userData);
-}
-
-void MOObjectsManager::postObjectRenamedUpdateNotification(const MOStorageObject &object,
-                                                           const MOStorageObject &originalObject,
-                                                           const QVariant &userData)
-{
-    d_func()->post(MOObjectRenamedUpdateNotification,
-                   {{MOStorageObjectCurrent, QVariant::fromValue(object)},
-                    {MOStorageObjectOriginal, QVariant::fromValue(originalObject)}},
-                   userData);
-}
-
-void MOObjectsManager::postObjectCopiedUpdateNotification(const MOStorageObject &object,
-                                                          const MOStorageObject &originalObject,
-                                                          const QVariant &userData)
-{
-    d_func()->post(MOObjectCopiedUpdateNotification,
-                   {{MOStorageObjectCurrent, QVariant::fromValue(object)},
-                    {MOStorageObjectOriginal, QVariant::fromValue(originalObject)}},
-                   userData);
-}
-
-void MOObjectsManager::postObjectsUpdatedPairsNotification(const QVariantMap &pairs,
-                                                           const QVariant &userData)
-{
-    d_func()->post(MOObjectsModifiedUpdateNotification, {{MOObjectsPairsKey, pairs}}, userData);
-}
-
-void MOObjectsManager::postObjectShareLinkNotificationWithURL(const QUrl &url,
-                                                              const MOStorageObject &object,
+void MOObjectsManagerPrivate::postObjectInfoReadyNotification(const MOStorageObject &object,
                                                               const QVariant &userData)
 {
-    d_func()->post(
-        MOObjectsDidGetShareLinkNotification,
-        {{MOObjectShareLinkURLKey, url}, {MOStorageObjectKey, QVariant::fromValue(object)}},
-        userData);
+    post(MOObjectInfoDidFetchNotification, {{MOStorageObjectKey, QVariant::fromValue(object)}},
+         userData);
 }
 
-void MOObjectsManager::postObjectShareLinksListNotificationWithArray(
+void MOObjectsManagerPrivate::postObjectsAddedUpdateNotification(const QVariantMap &objects,
+                                                                 const QVariant &userData)
+{
+    post(MOObjectsAddedUpdateNotification, {{MOStorageObjectsMapKey, objects}}, userData);
+}
+
+void MOObjectsManagerPrivate::postObjectsDeletedUpdateNotification(const QVariantMap &objects,
+                                                                   const QVariant &userData)
+{
+    post(MOObjectsDeletedUpdateNotification, {{MOStorageObjectsMapKey, objects}}, userData);
+}
+
+void MOObjectsManagerPrivate::postObjectRenamedUpdateNotification(
+    const MOStorageObject &object, const MOStorageObject &originalObject, const QVariant &userData)
+{
+    post(MOObjectRenamedUpdateNotification,
+         {{MOStorageObjectCurrent, QVariant::fromValue(object)},
+          {MOStorageObjectOriginal, QVariant::fromValue(originalObject)}},
+         userData);
+}
+
+void MOObjectsManagerPrivate::postObjectCopiedUpdateNotification(
+    const MOStorageObject &object, const MOStorageObject &originalObject, const QVariant &userData)
+{
+    post(MOObjectCopiedUpdateNotification,
+         {{MOStorageObjectCurrent, QVariant::fromValue(object)},
+          {MOStorageObjectOriginal, QVariant::fromValue(originalObject)}},
+         userData);
+}
+
+void MOObjectsManagerPrivate::postObjectsUpdatedPairsNotification(const QVariantMap &pairs,
+                                                                  const QVariant &userData)
+{
+    post(MOObjectsModifiedUpdateNotification, {{MOObjectsPairsKey, pairs}}, userData);
+}
+
+void MOObjectsManagerPrivate::postObjectShareLinkNotificationWithURL(const QUrl &url,
+                                                                     const MOStorageObject &object,
+                                                                     const QVariant &userData)
+{
+    post(MOObjectsDidGetShareLinkNotification,
+         {{MOObjectShareLinkURLKey, url}, {MOStorageObjectKey, QVariant::fromValue(object)}},
+         userData);
+}
+
+void MOObjectsManagerPrivate::postObjectShareLinksListNotificationWithArray(
     const QList<MOShareLink> &links, const QVariant &userData)
 {
-    d_func()->post(MOObjectsDidGetShareLinksListNotification,
-                   {{MOObjectShareLinksListKey, QVariant::fromValue(links)}}, userData);
+    post(MOObjectsDidGetShareLinksListNotification,
+         {{MOObjectShareLinksListKey, QVariant::fromValue(links)}}, userData);
 }
 
-void MOObjectsManager::postObjectShareLinkRevokedWithShareLink(const MOShareLink &link,
-                                                               const QVariant &userData)
+void MOObjectsManagerPrivate::postObjectShareLinkRevokedWithShareLink(const MOShareLink &link,
+                                                                      const QVariant &userData)
 {
-    d_func()->post(MOObjectsDidGetShareLinkRevokedNotification,
-                   {{MOObjectShareLinkRevokedKey, QVariant::fromValue(link)}}, userData);
+    post(MOObjectsDidGetShareLinkRevokedNotification,
+         {{MOObjectShareLinkRevokedKey, QVariant::fromValue(link)}}, userData);
 }
 
-void MOObjectsManager::postObjectShareLinkEmailsSentWithFilename(const QString &filename,
-                                                                 const QStringList &rcpts,
-                                                                 const QStringList &errors,
-                                                                 const QVariant &userData)
+void MOObjectsManagerPrivate::postObjectShareLinkEmailsSentWithFilename(const QString &filename,
+                                                                        const QStringList &rcpts,
+                                                                        const QStringList &errors,
+                                                                        const QVariant &userData)
 {
     const QVariantMap sent{{QStringLiteral("filename"), filename},
                            {QStringLiteral("rcpts"), rcpts},
                            {QStringLiteral("errors"), errors}};
-    d_func()->post(MOObjectsDidSendShareLinkViaEmailNotification,
-                   {{MOObjectShareLinkEmailsSentKey, sent}}, userData);
+    post(MOObjectsDidSendShareLinkViaEmailNotification, {{MOObjectShareLinkEmailsSentKey, sent}},
+         userData);
 }

@@ -4,7 +4,7 @@
 #include "moconstants.h"
 #include "momainthread_p.h"
 #include "monotificationcenter.h"
-#include "moobjectsmanager.h"
+#include "moobjectsmanager_p.h"
 #include "mostrongnsobjectcontainer.h"
 #include "mqbindings.h"
 
@@ -32,8 +32,8 @@ QVariantMap groupByBasePath(const MStorageObjectList &objects)
 
 } // namespace
 
-ObjectsManagerBridge::ObjectsManagerBridge(MOObjectsManager *facade)
-    : m_facade(facade)
+ObjectsManagerBridge::ObjectsManagerBridge(MOObjectsManagerPrivate *d)
+    : m_d(d)
 {}
 
 bool ObjectsManagerBridge::connectToCore(MObjectsManager *core)
@@ -80,22 +80,22 @@ void ObjectsManagerBridge::handleObjectsReady(const QString &path,
     list.reserve(objects.size());
     for (const MStorageObject &object : objects)
         list.append(MOStorageObject(object));
-    m_facade->postObjectsReadyNotification(list, path, MOStrongNSObjectContainer::unwrap(userData));
+    m_d->postObjectsReadyNotification(list, path, MOStrongNSObjectContainer::unwrap(userData));
 }
 
 void ObjectsManagerBridge::handleObjectReady(const MStorageObject &object, const QVariant &userData)
 {
     assertMainThread();
-    m_facade->postObjectInfoReadyNotification(MOStorageObject(object),
-                                              MOStrongNSObjectContainer::unwrap(userData));
+    m_d->postObjectInfoReadyNotification(MOStorageObject(object),
+                                         MOStrongNSObjectContainer::unwrap(userData));
 }
 
 void ObjectsManagerBridge::handlePathNotFound(const QString &path, const QVariant &userData)
 {
     assertMainThread();
-    if (auto *delegate = m_facade->hierarchyDelegate())
+    if (auto *delegate = m_d->hierarchyDelegate.get())
         delegate->objectsManagerDidFailForPathErrorUserData(
-            m_facade, path, MOError(kMObjectsFetchingDomain, 0),
+            m_d->q_ptr, path, MOError(kMObjectsFetchingDomain, 0),
             MOStrongNSObjectContainer::unwrap(userData));
 }
 
@@ -103,8 +103,8 @@ void ObjectsManagerBridge::handleObjectsDeleted(const MStorageObjectList &object
                                                 const QVariant &userData)
 {
     assertMainThread();
-    m_facade->postObjectsDeletedUpdateNotification(groupByBasePath(objects),
-                                                   MOStrongNSObjectContainer::unwrap(userData));
+    m_d->postObjectsDeletedUpdateNotification(groupByBasePath(objects),
+                                              MOStrongNSObjectContainer::unwrap(userData));
 }
 
 void ObjectsManagerBridge::handleObjectRenamed(const MStorageObject &object,
@@ -112,17 +112,16 @@ void ObjectsManagerBridge::handleObjectRenamed(const MStorageObject &object,
                                                const QVariant &userData)
 {
     assertMainThread();
-    m_facade->postObjectRenamedUpdateNotification(MOStorageObject(object),
-                                                  MOStorageObject(original),
-                                                  MOStrongNSObjectContainer::unwrap(userData));
+    m_d->postObjectRenamedUpdateNotification(MOStorageObject(object), MOStorageObject(original),
+                                             MOStrongNSObjectContainer::unwrap(userData));
 }
 
 void ObjectsManagerBridge::handleObjectsAdded(const MStorageObjectList &objects,
                                               const QVariant &userData)
 {
     assertMainThread();
-    m_facade->postObjectsAddedUpdateNotification(groupByBasePath(objects),
-                                                 MOStrongNSObjectContainer::unwrap(userData));
+    m_d->postObjectsAddedUpdateNotification(groupByBasePath(objects),
+                                            MOStrongNSObjectContainer::unwrap(userData));
 }
 
 void ObjectsManagerBridge::handleObjectsModified(const QStringList &paths,
@@ -137,13 +136,13 @@ void ObjectsManagerBridge::handleObjectsModified(const QStringList &paths,
                                           MOStorageObject(pairs.at(i).second)};
         map.insert(paths.at(i), QVariant::fromValue(pair));
     }
-    m_facade->postObjectsUpdatedPairsNotification(map, MOStrongNSObjectContainer::unwrap(userData));
+    m_d->postObjectsUpdatedPairsNotification(map, MOStrongNSObjectContainer::unwrap(userData));
 }
 
 void ObjectsManagerBridge::handleObjectCacheError(const QString &path, Tolvo::Error error)
 {
     assertMainThread();
-    if (auto *delegate = m_facade->cacheDelegate())
+    if (auto *delegate = m_d->cacheDelegate.get())
         delegate->objectCacheErrorError(path, MOError(kMObjectsCachingDomain, error));
 }
 
@@ -152,16 +151,16 @@ void ObjectsManagerBridge::handleObjectCopied(const MStorageObject &copy,
                                               const QVariant &userData)
 {
     assertMainThread();
-    m_facade->postObjectCopiedUpdateNotification(MOStorageObject(copy), MOStorageObject(original),
-                                                 MOStrongNSObjectContainer::unwrap(userData));
+    m_d->postObjectCopiedUpdateNotification(MOStorageObject(copy), MOStorageObject(original),
+                                            MOStrongNSObjectContainer::unwrap(userData));
 }
 
 void ObjectsManagerBridge::handleObjectShareLinkReady(const MStorageObject &object, const QUrl &url,
                                                       const QVariant &userData)
 {
     assertMainThread();
-    m_facade->postObjectShareLinkNotificationWithURL(QUrlToNSURL(url), MOStorageObject(object),
-                                                     MOStrongNSObjectContainer::unwrap(userData));
+    m_d->postObjectShareLinkNotificationWithURL(QUrlToNSURL(url), MOStorageObject(object),
+                                                MOStrongNSObjectContainer::unwrap(userData));
 }
 
 void ObjectsManagerBridge::handleShareLinksListReady(const QList<MShareLink> &links,
@@ -172,15 +171,15 @@ void ObjectsManagerBridge::handleShareLinksListReady(const QList<MShareLink> &li
     list.reserve(links.size());
     for (const MShareLink &link : links)
         list.append(MOShareLink(link));
-    m_facade->postObjectShareLinksListNotificationWithArray(
-        list, MOStrongNSObjectContainer::unwrap(userData));
+    m_d->postObjectShareLinksListNotificationWithArray(list,
+                                                       MOStrongNSObjectContainer::unwrap(userData));
 }
 
 void ObjectsManagerBridge::handleShareUrlRevoked(const MShareLink &link, const QVariant &userData)
 {
     assertMainThread();
-    m_facade->postObjectShareLinkRevokedWithShareLink(MOShareLink(link),
-                                                      MOStrongNSObjectContainer::unwrap(userData));
+    m_d->postObjectShareLinkRevokedWithShareLink(MOShareLink(link),
+                                                 MOStrongNSObjectContainer::unwrap(userData));
 }
 
 void ObjectsManagerBridge::handleShareLinkEmailsSent(const QString &filename,
@@ -189,8 +188,8 @@ void ObjectsManagerBridge::handleShareLinkEmailsSent(const QString &filename,
                                                      const QVariant &userData)
 {
     assertMainThread();
-    m_facade->postObjectShareLinkEmailsSentWithFilename(
-        filename, recipients, errors, MOStrongNSObjectContainer::unwrap(userData));
+    m_d->postObjectShareLinkEmailsSentWithFilename(filename, recipients, errors,
+                                                   MOStrongNSObjectContainer::unwrap(userData));
 }
 
 void ObjectsManagerBridge::handleObjectUncached(const MStorageObject &object)
@@ -198,26 +197,24 @@ void ObjectsManagerBridge::handleObjectUncached(const MStorageObject &object)
     assertMainThread();
     QVariantMap userInfo;
     userInfo.insert(MOStorageObjectKey, QVariant::fromValue(MOStorageObject(object)));
-    m_facade->notificationCenter()->postNotificationName(MOObjectUncachedNotification, m_facade,
-                                                         userInfo);
+    m_d->center.data()->postNotificationName(MOObjectUncachedNotification, m_d->q_ptr, userInfo);
 }
 
 void ObjectsManagerBridge::handleTransferScheduled(const MObjectTransfer &transfer, bool caching)
 {
     assertMainThread();
-    m_facade->postTransferWillStartNotificationForState(MOObjectTransfer(transfer),
-                                                        domainFor(caching));
+    m_d->postTransferWillStartNotificationForState(MOObjectTransfer(transfer), domainFor(caching));
 }
 
 void ObjectsManagerBridge::handleTransferStarted(const MObjectTransfer &transfer, bool caching)
 {
     assertMainThread();
     if (transfer.previousState() == MObjectTransfer::Paused)
-        m_facade->postTransferDidResumeNotificationForState(MOObjectTransfer(transfer),
-                                                            domainFor(caching));
+        m_d->postTransferDidResumeNotificationForState(MOObjectTransfer(transfer),
+                                                       domainFor(caching));
     else
-        m_facade->postTransferDidStartNotificationForState(MOObjectTransfer(transfer),
-                                                           domainFor(caching));
+        m_d->postTransferDidStartNotificationForState(MOObjectTransfer(transfer),
+                                                      domainFor(caching));
 }
 
 void ObjectsManagerBridge::handleTransferFinished(const MObjectTransfer &transfer, bool caching)
@@ -225,18 +222,18 @@ void ObjectsManagerBridge::handleTransferFinished(const MObjectTransfer &transfe
     assertMainThread();
     switch (transfer.state()) {
     case MObjectTransfer::Completed:
-        m_facade->postTransferDidFinishNotificationForState(MOObjectTransfer(transfer),
-                                                            domainFor(caching));
+        m_d->postTransferDidFinishNotificationForState(MOObjectTransfer(transfer),
+                                                       domainFor(caching));
         break;
     case MObjectTransfer::Error:
         // The error's domain is the transfer domain, for transfers of local copies too.
-        m_facade->postTransferDidFailNotificationForState(
+        m_d->postTransferDidFailNotificationForState(
             MOObjectTransfer(transfer), MOError(kMOObjectsTransferDomain, transfer.errorCode()),
             domainFor(caching));
         break;
     case MObjectTransfer::Canceled:
-        m_facade->postTransferDidCancelNotificationForState(MOObjectTransfer(transfer),
-                                                            domainFor(caching));
+        m_d->postTransferDidCancelNotificationForState(MOObjectTransfer(transfer),
+                                                       domainFor(caching));
         break;
     default:
         break;
@@ -246,15 +243,14 @@ void ObjectsManagerBridge::handleTransferFinished(const MObjectTransfer &transfe
 void ObjectsManagerBridge::handleTransferProgressed(const MObjectTransfer &transfer, bool caching)
 {
     assertMainThread();
-    m_facade->postTransferDidProgressNotificationForState(MOObjectTransfer(transfer),
-                                                          domainFor(caching));
+    m_d->postTransferDidProgressNotificationForState(MOObjectTransfer(transfer),
+                                                     domainFor(caching));
 }
 
 void ObjectsManagerBridge::handleTransferPaused(const MObjectTransfer &transfer, bool caching)
 {
     assertMainThread();
-    m_facade->postTransferDidPauseNotificationForState(MOObjectTransfer(transfer),
-                                                       domainFor(caching));
+    m_d->postTransferDidPauseNotificationForState(MOObjectTransfer(transfer), domainFor(caching));
 }
 
 void ObjectsManagerBridge::handleTransferGroupScheduled(const MObjectTransferGroup &group)
@@ -288,5 +284,5 @@ void ObjectsManagerBridge::postGroupNotification(const QString &name,
     assertMainThread();
     QVariantMap userInfo;
     userInfo.insert(MOObjectTransferGroupKey, QVariant::fromValue(MOObjectTransferGroup(group)));
-    m_facade->notificationCenter()->postNotificationName(name, m_facade, userInfo);
+    m_d->center.data()->postNotificationName(name, m_d->q_ptr, userInfo);
 }

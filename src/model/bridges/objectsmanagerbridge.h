@@ -16,7 +16,7 @@
 #include <QUrl>
 #include <QVariant>
 
-class MOObjectsManager;
+class MOObjectsManagerPrivate;
 
 // Turns the core objects manager's signals into the objects facade's notifications and
 // delegate calls. It lives on the main thread, so signals from other threads arrive queued
@@ -25,7 +25,8 @@ class ObjectsManagerBridge : public QObject
 {
     Q_OBJECT
 public:
-    explicit ObjectsManagerBridge(MOObjectsManager *facade);
+    // Posts through the facade's private side, which owns the bridge.
+    explicit ObjectsManagerBridge(MOObjectsManagerPrivate *d);
 
     // Connects every core signal the facade reports. False when core is null.
     bool connectToCore(MObjectsManager *core);
@@ -66,7 +67,7 @@ public slots:
 private:
     void postGroupNotification(const QString &name, const MObjectTransferGroup &group);
 
-    MOObjectsManager *m_facade;
+    MOObjectsManagerPrivate *m_d;
     QPointer<MObjectsManager> m_core;
 };
 
