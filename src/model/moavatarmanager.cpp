@@ -3,6 +3,7 @@
 #include "mavatarmanager.h"
 #include "mavatarmanagerbridge.h"
 #include "moavatarmanagerdelegate.h"
+#include "mocorevalues_p.h"
 #include "modelegatepointer.h"
 #include "moobjectmodeltypes_p.h"
 #include "mouseraccount.h"
@@ -42,12 +43,12 @@ MOAvatarManager::~MOAvatarManager()
 
 QString MOAvatarManager::avatarPath(const MOUserAccount &account) const
 {
-    return d_func()->cxxInstance->avatarPath(account.cxxUserAccount());
+    return d_func()->cxxInstance->avatarPath(MOCoreValues::cxxUserAccount(account));
 }
 
 void MOAvatarManager::fetchAvatar(const MOUserAccount &account)
 {
-    d_func()->cxxInstance->fetchAvatar(account.cxxUserAccount());
+    d_func()->cxxInstance->fetchAvatar(MOCoreValues::cxxUserAccount(account));
 }
 
 void MOAvatarManager::updateAvatar(const QString &path)

@@ -5,6 +5,7 @@
 #include "mocollaborationmanagerbridge.h"
 #include "mocollaborationmanagerdelegate.h"
 #include "moconversation.h"
+#include "mocorevalues_p.h"
 #include "modelegatepointer.h"
 #include "monotificationcenter.h"
 #include "moobjectmodeltypes_p.h"
@@ -93,7 +94,7 @@ void MOCollaborationManager::accept(const MOCollaboration &collaboration)
 {
     Q_D(MOCollaborationManager);
     if (d->cxxInstance)
-        d->cxxInstance->accept(collaboration.cxxCollaboration());
+        d->cxxInstance->accept(MOCoreValues::cxxCollaboration(collaboration));
 }
 
 void MOCollaborationManager::reject(const QString &token)
@@ -111,7 +112,7 @@ void MOCollaborationManager::sendTransferInvitationForPath(const QString &path,
     Q_D(MOCollaborationManager);
     // In UTC, so that the service reads the instant and not a wall-clock time.
     if (d->cxxInstance)
-        d->cxxInstance->sendTransferInvitation(conversation.cxxConversation(),
+        d->cxxInstance->sendTransferInvitation(MOCoreValues::cxxConversation(conversation),
                                                NSDateToQDateTime(creationDate), path, provider);
 }
 

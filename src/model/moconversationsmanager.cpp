@@ -3,6 +3,7 @@
 #include "mconversationsmanager.h"
 #include "mconversationsmanagerbridge.h"
 #include "moconversationsmanagerdelegate.h"
+#include "mocorevalues_p.h"
 #include "modelegatepointer.h"
 #include "mojoininvitation.h"
 #include "momessage.h"
@@ -75,7 +76,8 @@ void MOConversationsManager::listMessagesOfConversationWithIdentifier(qint64 con
 
 void MOConversationsManager::postMessage(const MOMessage &message, qint64 conversationId)
 {
-    emit d_func()->cxxConversationsManager->postMessage(conversationId, message.cxxMessage());
+    emit d_func()->cxxConversationsManager->postMessage(conversationId,
+                                                        MOCoreValues::cxxMessage(message));
 }
 
 void MOConversationsManager::startConversationWithUsers(const QList<MOUserAccount> &users,
@@ -84,7 +86,7 @@ void MOConversationsManager::startConversationWithUsers(const QList<MOUserAccoun
     QList<MUserAccount> accounts;
     accounts.reserve(users.size());
     for (const MOUserAccount &user : users)
-        accounts.append(user.cxxUserAccount());
+        accounts.append(MOCoreValues::cxxUserAccount(user));
     emit d_func()->cxxConversationsManager->startConversation(accounts, name);
 }
 

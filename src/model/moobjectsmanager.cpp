@@ -5,6 +5,7 @@
 #include "mobjecttransfergroup.h"
 #include "mobjecttransferrequest.h"
 #include "moconstants.h"
+#include "mocorevalues_p.h"
 #include "mologging_p.h"
 #include "momainthread_p.h"
 #include "moobjectmodeltypes_p.h"
@@ -26,7 +27,7 @@ namespace {
 // action the manager set; 0 when neither is set.
 int requestType(const MOObjectTransfer &transfer)
 {
-    const MObjectTransferRequest request = transfer.cxxTransfer().transferRequest();
+    const MObjectTransferRequest request = MOCoreValues::cxxTransfer(transfer).transferRequest();
     const QVariant type = request.attribute(MObjectTransferRequest::RequestType);
     if (type.isValid())
         return type.toInt();
@@ -241,49 +242,49 @@ QString MOObjectsManager::suggestedFilePathWithPath(const QString &path) const
 void MOObjectsManager::transferObject(const MOObjectTransferRequest &request)
 {
     if (MObjectsManager *core = d_func()->core())
-        core->transferObject(request.cxxTransferRequest());
+        core->transferObject(MOCoreValues::cxxTransferRequest(request));
 }
 
 void MOObjectsManager::transferDirectory(const MOObjectTransferRequest &request)
 {
     if (MObjectsManager *core = d_func()->core())
-        core->transferDirectory(request.cxxTransferRequest());
+        core->transferDirectory(MOCoreValues::cxxTransferRequest(request));
 }
 
 void MOObjectsManager::cancelTransfer(const MOObjectTransfer &transfer)
 {
     if (MObjectsManager *core = d_func()->core())
-        core->cancelTransfer(transfer.cxxTransfer());
+        core->cancelTransfer(MOCoreValues::cxxTransfer(transfer));
 }
 
 void MOObjectsManager::pauseTransfer(const MOObjectTransfer &transfer)
 {
     if (MObjectsManager *core = d_func()->core())
-        core->pauseTransfer(transfer.cxxTransfer());
+        core->pauseTransfer(MOCoreValues::cxxTransfer(transfer));
 }
 
 void MOObjectsManager::resumeTransfer(const MOObjectTransfer &transfer)
 {
     if (MObjectsManager *core = d_func()->core())
-        core->resumeTransfer(transfer.cxxTransfer());
+        core->resumeTransfer(MOCoreValues::cxxTransfer(transfer));
 }
 
 void MOObjectsManager::cancelTransferGroup(const MOObjectTransferGroup &group)
 {
     if (MObjectsManager *core = d_func()->core())
-        core->cancelGroup(group.cxxTransferGroup());
+        core->cancelGroup(MOCoreValues::cxxTransferGroup(group));
 }
 
 void MOObjectsManager::pauseTransferGroup(const MOObjectTransferGroup &group)
 {
     if (MObjectsManager *core = d_func()->core())
-        core->pauseGroup(group.cxxTransferGroup());
+        core->pauseGroup(MOCoreValues::cxxTransferGroup(group));
 }
 
 void MOObjectsManager::resumeTransferGroup(const MOObjectTransferGroup &group)
 {
     if (MObjectsManager *core = d_func()->core())
-        core->resumeGroup(group.cxxTransferGroup());
+        core->resumeGroup(MOCoreValues::cxxTransferGroup(group));
 }
 
 void MOObjectsManagerPrivate::postTransferWillStartNotificationForState(

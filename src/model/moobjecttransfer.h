@@ -10,7 +10,6 @@
 #include "moobjecttransferrequest.h"
 #include "mostorageobject.h"
 
-class MObjectTransfer;
 class MOObjectTransferGroup;
 class MOObjectTransferPrivate;
 
@@ -32,12 +31,9 @@ public:
 
     // An invalid transfer.
     MOObjectTransfer();
-    explicit MOObjectTransfer(const MObjectTransfer &transfer);
     MOObjectTransfer(const MOObjectTransfer &other);
     MOObjectTransfer &operator=(const MOObjectTransfer &other);
     ~MOObjectTransfer();
-
-    static MOObjectTransfer objectTransferWithCXXObjectTransfer(const MObjectTransfer &transfer);
 
     bool isValid() const;
     MOStorageObject storageObject() const;
@@ -55,14 +51,13 @@ public:
     std::optional<MOObjectTransferGroup> group() const;
     QDateTime createdAt() const;
 
-    MObjectTransfer cxxTransfer() const;
-
     // Transfers are the same transfer when their identifiers are; a transfer not yet saved
     // (identifier 0) is equal only to itself and its copies.
     bool operator==(const MOObjectTransfer &other) const;
     bool operator!=(const MOObjectTransfer &other) const { return !(*this == other); }
 
 private:
+    friend class MOCoreValues;
     QSharedDataPointer<MOObjectTransferPrivate> d;
 };
 

@@ -9,7 +9,6 @@
 
 #include "moobjecttransfer.h"
 
-class MObjectTransferGroup;
 class MOObjectTransferGroupPrivate;
 class MOObjectTransferRequest;
 
@@ -20,7 +19,6 @@ class MOObjectTransferGroup
 public:
     // An invalid group: identifier 0.
     MOObjectTransferGroup();
-    explicit MOObjectTransferGroup(const MObjectTransferGroup &group);
     MOObjectTransferGroup(const MOObjectTransferGroup &other);
     MOObjectTransferGroup &operator=(const MOObjectTransferGroup &other);
     ~MOObjectTransferGroup();
@@ -45,14 +43,13 @@ public:
     void setTransferRequest(const MOObjectTransferRequest &request);
     QDateTime createdAt() const;
 
-    MObjectTransferGroup cxxTransferGroup() const;
-
     // Groups are the same group when their identifiers are; a group not yet saved
     // (identifier 0) is equal only to itself and its copies.
     bool operator==(const MOObjectTransferGroup &other) const;
     bool operator!=(const MOObjectTransferGroup &other) const { return !(*this == other); }
 
 private:
+    friend class MOCoreValues;
     QSharedDataPointer<MOObjectTransferGroupPrivate> d;
 };
 

@@ -1,6 +1,7 @@
 #include "moobjecttransferrequest.h"
 
 #include "mobjecttransferrequest.h"
+#include "mocorevalues_p.h"
 #include "mostrongnsobjectcontainer.h"
 
 #include <QVariantMap>
@@ -27,22 +28,18 @@ MOObjectTransferRequest::MOObjectTransferRequest(const QString &sourcePath,
     d->request.setOverwriteStrategy(int(PickFreeName));
 }
 
-MOObjectTransferRequest::MOObjectTransferRequest(const MObjectTransferRequest &request)
-    : d(new MOObjectTransferRequestPrivate)
+MOObjectTransferRequest MOCoreValues::objectTransferRequestWithCXXObjectTransferRequest(
+    const MObjectTransferRequest &request)
 {
-    d->request = request;
+    MOObjectTransferRequest value;
+    value.d->request = request;
+    return value;
 }
 
 MOObjectTransferRequest::MOObjectTransferRequest(const MOObjectTransferRequest &other) = default;
 MOObjectTransferRequest &
 MOObjectTransferRequest::operator=(const MOObjectTransferRequest &other) = default;
 MOObjectTransferRequest::~MOObjectTransferRequest() = default;
-
-MOObjectTransferRequest MOObjectTransferRequest::objectTransferRequestWithCXXObjectTransferRequest(
-    const MObjectTransferRequest &request)
-{
-    return MOObjectTransferRequest(request);
-}
 
 QString MOObjectTransferRequest::sourcePath() const
 {
@@ -114,7 +111,7 @@ void MOObjectTransferRequest::setUserData(const QVariant &userData)
     d->request.setUserData(MOStrongNSObjectContainer::wrap(userData));
 }
 
-MObjectTransferRequest MOObjectTransferRequest::cxxTransferRequest() const
+MObjectTransferRequest MOCoreValues::cxxTransferRequest(const MOObjectTransferRequest &value)
 {
-    return d->request;
+    return value.d->request;
 }

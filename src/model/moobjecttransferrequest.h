@@ -7,7 +7,6 @@
 #include <QString>
 #include <QVariant>
 
-class MObjectTransferRequest;
 class MOObjectTransferRequestPrivate;
 
 // What to transfer where, and how. Copies share the request until one is changed; a setter
@@ -38,13 +37,9 @@ public:
     // Also sets PickFreeName.
     MOObjectTransferRequest(const QString &sourcePath, const QString &destinationPath,
                             qint64 direction);
-    explicit MOObjectTransferRequest(const MObjectTransferRequest &request);
     MOObjectTransferRequest(const MOObjectTransferRequest &other);
     MOObjectTransferRequest &operator=(const MOObjectTransferRequest &other);
     ~MOObjectTransferRequest();
-
-    static MOObjectTransferRequest
-    objectTransferRequestWithCXXObjectTransferRequest(const MObjectTransferRequest &request);
 
     // The local file of an upload, the remote path of a download.
     QString sourcePath() const;
@@ -65,9 +60,8 @@ public:
     QVariant userData() const;
     void setUserData(const QVariant &userData);
 
-    MObjectTransferRequest cxxTransferRequest() const;
-
 private:
+    friend class MOCoreValues;
     QSharedDataPointer<MOObjectTransferRequestPrivate> d;
 };
 

@@ -7,7 +7,6 @@
 #include <QString>
 #include <QVariantMap>
 
-class MStorageObject;
 class MOStorageObjectPrivate;
 
 // One remote file or directory. Copies share the object until one of them is changed; a
@@ -21,12 +20,9 @@ public:
 
     // An invalid object: type -1, null strings, full path "/".
     MOStorageObject();
-    explicit MOStorageObject(const MStorageObject &object);
     MOStorageObject(const MOStorageObject &other);
     MOStorageObject &operator=(const MOStorageObject &other);
     ~MOStorageObject();
-
-    static MOStorageObject storageObjectWithCXXStorageObject(const MStorageObject &object);
 
     // The remote path of the parent directory.
     QString basePath() const;
@@ -66,9 +62,8 @@ public:
     // "/", the base path, "/" and the label, cleaned.
     QString fullPath() const;
 
-    MStorageObject cxxStorageObject() const;
-
 private:
+    friend class MOCoreValues;
     QSharedDataPointer<MOStorageObjectPrivate> d;
 };
 

@@ -1,5 +1,6 @@
 #include "mouserauthenticationmanager.h"
 
+#include "mocorevalues_p.h"
 #include "mologging_p.h"
 #include "mosingleton_p.h"
 #include "mouserauthenticationmanager_p.h"
@@ -62,7 +63,7 @@ bool MOUserAuthenticationManager::isAuthenticated() const
 MOUserAccount MOUserAuthenticationManager::account() const
 {
     MUserAuthManager *core = d_func()->core();
-    return core ? MOUserAccount(core->account()) : MOUserAccount();
+    return core ? MOCoreValues::userAccountWithCXXUserAccount(core->account()) : MOUserAccount();
 }
 
 QString MOUserAuthenticationManager::username() const

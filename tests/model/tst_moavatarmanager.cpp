@@ -6,6 +6,8 @@
 #include "socialsession.h"
 #include "tolvoappimpl.h"
 
+#include "mocorevalues_p.h"
+
 #include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -89,7 +91,8 @@ MOUserAccount TestMOAvatarManager::reloadedAccount()
     MUserAuthManager *auth = TolvoApp::instance()->authManager();
     QSignalSpy signedIn(auth, &MUserAuthManager::authorizationSuccess);
     auth->reload();
-    return signedIn.wait() ? MOUserAccount(auth->account()) : MOUserAccount();
+    return signedIn.wait() ? MOCoreValues::userAccountWithCXXUserAccount(auth->account())
+                           : MOUserAccount();
 }
 
 bool TestMOAvatarManager::serverReceived(const QString &path) const
@@ -164,7 +167,7 @@ void TestMOAvatarManager::destroyedFacadeCallsNothing()
 
     // The download is on its way when its facade goes; a later one, answered later still,
     // shows when it would have arrived. Neither leaves a partial file.
-    const QString path = QUrl(served.cxxUserAccount().avatarUrl()).path();
+    const QString path = QUrl(MOCoreValues::cxxUserAccount(served).avatarUrl()).path();
     QVERIFY(server.delay(path, 300));
     going->fetchAvatar(served);
     QTRY_VERIFY(serverReceived(path));

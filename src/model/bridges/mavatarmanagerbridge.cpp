@@ -2,6 +2,7 @@
 
 #include "moavatarmanager.h"
 #include "moavatarmanagerdelegate.h"
+#include "mocorevalues_p.h"
 #include "momainthread_p.h"
 #include "mouseraccount.h"
 
@@ -13,12 +14,14 @@ void MAvatarManagerBridge::handleAvatarReady(const MUserAccount &account, const 
 {
     assertMainThread();
     if (MOAvatarManagerDelegate *delegate = m_manager->delegate())
-        delegate->avatarManagerDidFetchAvatarAtPath(m_manager, MOUserAccount(account), path);
+        delegate->avatarManagerDidFetchAvatarAtPath(
+            m_manager, MOCoreValues::userAccountWithCXXUserAccount(account), path);
 }
 
 void MAvatarManagerBridge::handleAvatarUpdated(const MUserAccount &account, const QString &path)
 {
     assertMainThread();
     if (MOAvatarManagerDelegate *delegate = m_manager->delegate())
-        delegate->avatarManagerDidUpdateAvatarAtPath(m_manager, MOUserAccount(account), path);
+        delegate->avatarManagerDidUpdateAvatarAtPath(
+            m_manager, MOCoreValues::userAccountWithCXXUserAccount(account), path);
 }

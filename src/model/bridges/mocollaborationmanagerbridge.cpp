@@ -4,6 +4,7 @@
 #include "mocollaborationmanager.h"
 #include "mocollaborationmanagerdelegate.h"
 #include "moconstants.h"
+#include "mocorevalues_p.h"
 #include "moerror.h"
 #include "momainthread_p.h"
 #include "monotificationcenter.h"
@@ -18,7 +19,7 @@ QList<MOCollaboration> wrapped(const QList<MCollaboration> &collaborations)
     QList<MOCollaboration> list;
     list.reserve(collaborations.size());
     for (const MCollaboration &collaboration : collaborations)
-        list.append(MOCollaboration(collaboration));
+        list.append(MOCoreValues::collaborationWithCXXCollaboration(collaboration));
     return list;
 }
 
@@ -43,24 +44,24 @@ void MOCollaborationManagerBridge::handleCollaborationInvitationSentSlot(
 {
     assertMainThread();
     if (MOCollaborationManagerDelegate *delegate = m_manager->delegate())
-        delegate->collaborationManagerDidSendInviteForCollaboration(m_manager,
-                                                                    MOCollaboration(collaboration));
+        delegate->collaborationManagerDidSendInviteForCollaboration(
+            m_manager, MOCoreValues::collaborationWithCXXCollaboration(collaboration));
 }
 
 void MOCollaborationManagerBridge::handleCollaborationAccepted(const MCollaboration &collaboration)
 {
     assertMainThread();
     if (MOCollaborationManagerDelegate *delegate = m_manager->delegate())
-        delegate->collaborationManagerDidAcceptCollaboration(m_manager,
-                                                             MOCollaboration(collaboration));
+        delegate->collaborationManagerDidAcceptCollaboration(
+            m_manager, MOCoreValues::collaborationWithCXXCollaboration(collaboration));
 }
 
 void MOCollaborationManagerBridge::handleCollaborationRejected(const MCollaboration &collaboration)
 {
     assertMainThread();
     if (MOCollaborationManagerDelegate *delegate = m_manager->delegate())
-        delegate->collaborationManagerDidRejectCollaboration(m_manager,
-                                                             MOCollaboration(collaboration));
+        delegate->collaborationManagerDidRejectCollaboration(
+            m_manager, MOCoreValues::collaborationWithCXXCollaboration(collaboration));
 }
 
 void MOCollaborationManagerBridge::handleCollaborationInvitationsSentList(
@@ -87,6 +88,6 @@ void MOCollaborationManagerBridge::handleCollaborationAcceptError(
     assertMainThread();
     if (MOCollaborationManagerDelegate *delegate = m_manager->delegate())
         delegate->collaborationManagerDidFailAcceptingWithError(
-            m_manager, MOCollaboration(collaboration),
+            m_manager, MOCoreValues::collaborationWithCXXCollaboration(collaboration),
             MOError(MOCollaborationAcceptErrorDomain, qint64(error)));
 }

@@ -2,6 +2,7 @@
 
 #include "mocontactsmanager.h"
 #include "mocontactsmanagerdelegate.h"
+#include "mocorevalues_p.h"
 #include "momainthread_p.h"
 #include "mouseraccount.h"
 
@@ -12,7 +13,7 @@ QList<MOUserAccount> wrapped(const QList<MUserAccount> &accounts)
     QList<MOUserAccount> list;
     list.reserve(accounts.size());
     for (const MUserAccount &account : accounts)
-        list.append(MOUserAccount(account));
+        list.append(MOCoreValues::userAccountWithCXXUserAccount(account));
     return list;
 }
 
@@ -48,5 +49,6 @@ void MOContactsManagerBridge::handleNewConnection(const MUserAccount &account)
 {
     assertMainThread();
     if (MOContactsManagerDelegate *delegate = m_manager->delegate())
-        delegate->collaborationManagerHasNewConnection(m_manager, MOUserAccount(account));
+        delegate->collaborationManagerHasNewConnection(
+            m_manager, MOCoreValues::userAccountWithCXXUserAccount(account));
 }

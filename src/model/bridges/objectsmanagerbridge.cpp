@@ -2,6 +2,7 @@
 
 #include "mobjectsmanager.h"
 #include "moconstants.h"
+#include "mocorevalues_p.h"
 #include "momainthread_p.h"
 #include "monotificationcenter.h"
 #include "moobjectsmanager_p.h"
@@ -23,7 +24,7 @@ QVariantMap groupByBasePath(const MStorageObjectList &objects)
 {
     QMap<QString, QList<MOStorageObject>> groups;
     for (const MStorageObject &object : objects)
-        groups[object.basePath()].append(MOStorageObject(object));
+        groups[object.basePath()].append(MOCoreValues::storageObjectWithCXXStorageObject(object));
     QVariantMap map;
     for (auto it = groups.cbegin(); it != groups.cend(); ++it)
         map.insert(it.key(), QVariant::fromValue(it.value()));
@@ -79,14 +80,14 @@ void ObjectsManagerBridge::handleObjectsReady(const QString &path,
     QList<MOStorageObject> list;
     list.reserve(objects.size());
     for (const MStorageObject &object : objects)
-        list.append(MOStorageObject(object));
+        list.append(MOCoreValues::storageObjectWithCXXStorageObject(object));
     m_d->postObjectsReadyNotification(list, path, MOStrongNSObjectContainer::unwrap(userData));
 }
 
 void ObjectsManagerBridge::handleObjectReady(const MStorageObject &object, const QVariant &userData)
 {
     assertMainThread();
-    m_d->postObjectInfoReadyNotification(MOStorageObject(object),
+    m_d->postObjectInfoReadyNotification(MOCoreValues::storageObjectWithCXXStorageObject(object),
                                          MOStrongNSObjectContainer::unwrap(userData));
 }
 
@@ -112,8 +113,10 @@ void ObjectsManagerBridge::handleObjectRenamed(const MStorageObject &object,
                                                const QVariant &userData)
 {
     assertMainThread();
-    m_d->postObjectRenamedUpdateNotification(MOStorageObject(object), MOStorageObject(original),
-                                             MOStrongNSObjectContainer::unwrap(userData));
+    m_d->postObjectRenamedUpdateNotification(
+        MOCoreValues::storageObjectWithCXXStorageObject(object),
+        MOCoreValues::storageObjectWithCXXStorageObject(original),
+        MOStrongNSObjectContainer::unwrap(userData));
 }
 
 void ObjectsManagerBridge::handleObjectsAdded(const MStorageObjectList &objects,
@@ -132,8 +135,9 @@ void ObjectsManagerBridge::handleObjectsModified(const QStringList &paths,
     QVariantMap map;
     const int count = qMin(paths.size(), pairs.size());
     for (int i = 0; i < count; ++i) {
-        const QList<MOStorageObject> pair{MOStorageObject(pairs.at(i).first),
-                                          MOStorageObject(pairs.at(i).second)};
+        const QList<MOStorageObject> pair{
+            MOCoreValues::storageObjectWithCXXStorageObject(pairs.at(i).first),
+            MOCoreValues::storageObjectWithCXXStorageObject(pairs.at(i).second)};
         map.insert(paths.at(i), QVariant::fromValue(pair));
     }
     m_d->postObjectsUpdatedPairsNotification(map, MOStrongNSObjectContainer::unwrap(userData));
@@ -151,16 +155,19 @@ void ObjectsManagerBridge::handleObjectCopied(const MStorageObject &copy,
                                               const QVariant &userData)
 {
     assertMainThread();
-    m_d->postObjectCopiedUpdateNotification(MOStorageObject(copy), MOStorageObject(original),
-                                            MOStrongNSObjectContainer::unwrap(userData));
+    m_d->postObjectCopiedUpdateNotification(
+        MOCoreValues::storageObjectWithCXXStorageObject(copy),
+        MOCoreValues::storageObjectWithCXXStorageObject(original),
+        MOStrongNSObjectContainer::unwrap(userData));
 }
 
 void ObjectsManagerBridge::handleObjectShareLinkReady(const MStorageObject &object, const QUrl &url,
                                                       const QVariant &userData)
 {
     assertMainThread();
-    m_d->postObjectShareLinkNotificationWithURL(QUrlToNSURL(url), MOStorageObject(object),
-                                                MOStrongNSObjectContainer::unwrap(userData));
+    m_d->postObjectShareLinkNotificationWithURL(
+        QUrlToNSURL(url), MOCoreValues::storageObjectWithCXXStorageObject(object),
+        MOStrongNSObjectContainer::unwrap(userData));
 }
 
 void ObjectsManagerBridge::handleShareLinksListReady(const QList<MShareLink> &links,
@@ -170,7 +177,7 @@ void ObjectsManagerBridge::handleShareLinksListReady(const QList<MShareLink> &li
     QList<MOShareLink> list;
     list.reserve(links.size());
     for (const MShareLink &link : links)
-        list.append(MOShareLink(link));
+        list.append(MOCoreValues::shareLinkWithCXXShareLink(link));
     m_d->postObjectShareLinksListNotificationWithArray(list,
                                                        MOStrongNSObjectContainer::unwrap(userData));
 }
@@ -178,7 +185,7 @@ void ObjectsManagerBridge::handleShareLinksListReady(const QList<MShareLink> &li
 void ObjectsManagerBridge::handleShareUrlRevoked(const MShareLink &link, const QVariant &userData)
 {
     assertMainThread();
-    m_d->postObjectShareLinkRevokedWithShareLink(MOShareLink(link),
+    m_d->postObjectShareLinkRevokedWithShareLink(MOCoreValues::shareLinkWithCXXShareLink(link),
                                                  MOStrongNSObjectContainer::unwrap(userData));
 }
 
@@ -196,25 +203,27 @@ void ObjectsManagerBridge::handleObjectUncached(const MStorageObject &object)
 {
     assertMainThread();
     QVariantMap userInfo;
-    userInfo.insert(MOStorageObjectKey, QVariant::fromValue(MOStorageObject(object)));
+    userInfo.insert(MOStorageObjectKey,
+                    QVariant::fromValue(MOCoreValues::storageObjectWithCXXStorageObject(object)));
     m_d->center.data()->postNotificationName(MOObjectUncachedNotification, m_d->q_ptr, userInfo);
 }
 
 void ObjectsManagerBridge::handleTransferScheduled(const MObjectTransfer &transfer, bool caching)
 {
     assertMainThread();
-    m_d->postTransferWillStartNotificationForState(MOObjectTransfer(transfer), domainFor(caching));
+    m_d->postTransferWillStartNotificationForState(
+        MOCoreValues::objectTransferWithCXXObjectTransfer(transfer), domainFor(caching));
 }
 
 void ObjectsManagerBridge::handleTransferStarted(const MObjectTransfer &transfer, bool caching)
 {
     assertMainThread();
     if (transfer.previousState() == MObjectTransfer::Paused)
-        m_d->postTransferDidResumeNotificationForState(MOObjectTransfer(transfer),
-                                                       domainFor(caching));
+        m_d->postTransferDidResumeNotificationForState(
+            MOCoreValues::objectTransferWithCXXObjectTransfer(transfer), domainFor(caching));
     else
-        m_d->postTransferDidStartNotificationForState(MOObjectTransfer(transfer),
-                                                      domainFor(caching));
+        m_d->postTransferDidStartNotificationForState(
+            MOCoreValues::objectTransferWithCXXObjectTransfer(transfer), domainFor(caching));
 }
 
 void ObjectsManagerBridge::handleTransferFinished(const MObjectTransfer &transfer, bool caching)
@@ -222,18 +231,18 @@ void ObjectsManagerBridge::handleTransferFinished(const MObjectTransfer &transfe
     assertMainThread();
     switch (transfer.state()) {
     case MObjectTransfer::Completed:
-        m_d->postTransferDidFinishNotificationForState(MOObjectTransfer(transfer),
-                                                       domainFor(caching));
+        m_d->postTransferDidFinishNotificationForState(
+            MOCoreValues::objectTransferWithCXXObjectTransfer(transfer), domainFor(caching));
         break;
     case MObjectTransfer::Error:
         // The error's domain is the transfer domain, for transfers of local copies too.
         m_d->postTransferDidFailNotificationForState(
-            MOObjectTransfer(transfer), MOError(kMOObjectsTransferDomain, transfer.errorCode()),
-            domainFor(caching));
+            MOCoreValues::objectTransferWithCXXObjectTransfer(transfer),
+            MOError(kMOObjectsTransferDomain, transfer.errorCode()), domainFor(caching));
         break;
     case MObjectTransfer::Canceled:
-        m_d->postTransferDidCancelNotificationForState(MOObjectTransfer(transfer),
-                                                       domainFor(caching));
+        m_d->postTransferDidCancelNotificationForState(
+            MOCoreValues::objectTransferWithCXXObjectTransfer(transfer), domainFor(caching));
         break;
     default:
         break;
@@ -243,14 +252,15 @@ void ObjectsManagerBridge::handleTransferFinished(const MObjectTransfer &transfe
 void ObjectsManagerBridge::handleTransferProgressed(const MObjectTransfer &transfer, bool caching)
 {
     assertMainThread();
-    m_d->postTransferDidProgressNotificationForState(MOObjectTransfer(transfer),
-                                                     domainFor(caching));
+    m_d->postTransferDidProgressNotificationForState(
+        MOCoreValues::objectTransferWithCXXObjectTransfer(transfer), domainFor(caching));
 }
 
 void ObjectsManagerBridge::handleTransferPaused(const MObjectTransfer &transfer, bool caching)
 {
     assertMainThread();
-    m_d->postTransferDidPauseNotificationForState(MOObjectTransfer(transfer), domainFor(caching));
+    m_d->postTransferDidPauseNotificationForState(
+        MOCoreValues::objectTransferWithCXXObjectTransfer(transfer), domainFor(caching));
 }
 
 void ObjectsManagerBridge::handleTransferGroupScheduled(const MObjectTransferGroup &group)
@@ -283,6 +293,8 @@ void ObjectsManagerBridge::postGroupNotification(const QString &name,
 {
     assertMainThread();
     QVariantMap userInfo;
-    userInfo.insert(MOObjectTransferGroupKey, QVariant::fromValue(MOObjectTransferGroup(group)));
+    userInfo.insert(
+        MOObjectTransferGroupKey,
+        QVariant::fromValue(MOCoreValues::objectTransferGroupWithCXXObjectTransferGroup(group)));
     m_d->center.data()->postNotificationName(name, m_d->q_ptr, userInfo);
 }
