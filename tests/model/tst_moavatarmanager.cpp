@@ -1,10 +1,10 @@
 #include "kerlolocal.h"
 #include "moavatarmanager.h"
 #include "moavatarmanagerdelegate.h"
+#include "modeltestapplication.h"
 #include "mouseraccount.h"
-#include "muserauthmanager.h"
+#include "mouserauthenticationmanager.h"
 #include "socialsession.h"
-#include "tolvoappimpl.h"
 
 #include "mocorevalues_p.h"
 
@@ -88,11 +88,8 @@ void TestMOAvatarManager::initTestCase()
 
 MOUserAccount TestMOAvatarManager::reloadedAccount()
 {
-    MUserAuthManager *auth = TolvoApp::instance()->authManager();
-    QSignalSpy signedIn(auth, &MUserAuthManager::authorizationSuccess);
-    auth->reload();
-    return signedIn.wait() ? MOCoreValues::userAccountWithCXXUserAccount(auth->account())
-                           : MOUserAccount();
+    return ModelTest::reload() ? MOUserAuthenticationManager::sharedInstance()->account()
+                               : MOUserAccount();
 }
 
 bool TestMOAvatarManager::serverReceived(const QString &path) const

@@ -5,8 +5,6 @@
 #include "moobjectsmanager.h"
 #include "moobjectsnotification.h"
 #include "mostorageobject.h"
-#include "muserauthmanager.h"
-#include "tolvoappimpl.h"
 
 #include <QCryptographicHash>
 #include <QtTest>
@@ -108,10 +106,7 @@ void TestObjectsLiveUpdates::initTestCase()
     ModelTest::useTemporaryDataLocation();
     QVERIFY(server.start());
     QVERIFY(ModelTest::startApplication(server, &application));
-    MUserAuthManager *auth = TolvoApp::instance()->authManager();
-    QSignalSpy authorized(auth, &MUserAuthManager::authorizationSuccess);
-    auth->authenticateUser(demoEmail, QStringLiteral("lumarin-demo"));
-    QVERIFY(authorized.wait(15000));
+    QCOMPARE(ModelTest::signIn(demoEmail, QStringLiteral("lumarin-demo")), QString());
 
     spy = std::make_unique<MONotificationSpy>(objects()->notificationCenter(), QString());
     objects()->start();
