@@ -26,10 +26,7 @@ MOAvatarManager::MOAvatarManager(QObject *parent)
     registerObjectModelTypes();
     d->cxxInstance = std::make_unique<MAvatarManager>();
     d->bridge = std::make_unique<MAvatarManagerBridge>(this);
-    connect(d->cxxInstance.get(), &MAvatarManager::avatarReady, d->bridge.get(),
-            &MAvatarManagerBridge::handleAvatarReady);
-    connect(d->cxxInstance.get(), &MAvatarManager::avatarUpdated, d->bridge.get(),
-            &MAvatarManagerBridge::handleAvatarUpdated);
+    d->bridge->connectToCore(d->cxxInstance.get());
 }
 
 MOAvatarManager::~MOAvatarManager()

@@ -42,21 +42,7 @@ MOCollaborationManager::MOCollaborationManager()
     if (TolvoAppImpl *app = TolvoApp::instance())
         app->registerShutdownableInstance(d->cxxInstance);
 
-    MCollaborationManager *core = d->cxxInstance;
-    MOCollaborationManagerBridge *bridge = d->bridge.get();
-    using C = MCollaborationManager;
-    using B = MOCollaborationManagerBridge;
-    // Queued, so that observers run from an event of their own and never inside the core's
-    // handling of an answer: one that runs a nested event loop cannot hold up the manager.
-    connect(core, &C::collaborationInvitationsReceived, bridge,
-            &B::handleCollaborationInvitationsSlot, Qt::QueuedConnection);
-    connect(core, &C::collaborationInviteSent, bridge, &B::handleCollaborationInvitationSentSlot);
-    connect(core, &C::collaborationAccepted, bridge, &B::handleCollaborationAccepted);
-    connect(core, &C::collaborationRejected, bridge, &B::handleCollaborationRejected);
-    connect(core, &C::collaborationInvitationsSent, bridge,
-            &B::handleCollaborationInvitationsSentList);
-    connect(core, &C::sentCollaborationsChanged, bridge, &B::handleCollaborationsSentChanged);
-    connect(core, &C::collaborationAcceptError, bridge, &B::handleCollaborationAcceptError);
+    d->bridge->connectToCore(d->cxxInstance);
 }
 
 MOCollaborationManager::~MOCollaborationManager()

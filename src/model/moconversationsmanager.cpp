@@ -29,23 +29,7 @@ MOConversationsManager::MOConversationsManager(QObject *parent)
     registerObjectModelTypes();
     d->bridge = std::make_unique<MConversationsManagerBridge>(this);
     d->cxxConversationsManager = std::make_unique<MConversationsManager>();
-    MConversationsManager *core = d->cxxConversationsManager.get();
-    MConversationsManagerBridge *bridge = d->bridge.get();
-    using C = MConversationsManager;
-    using B = MConversationsManagerBridge;
-    connect(core, &C::conversationsReceived, bridge, &B::handleConversationsReceived);
-    connect(core, &C::usersReceived, bridge, &B::handleUsersReceived);
-    connect(core, &C::messagesReceived, bridge, &B::handleMessagesReceived);
-    connect(core, &C::messageSent, bridge, &B::handleMessageSent);
-    connect(core, &C::conversationStarted, bridge, &B::handleConversationStarted);
-    connect(core, &C::newUserContacts, bridge, &B::handleNewContacts);
-    connect(core, &C::accountsChangedStatus, bridge, &B::handleAccountsChangedStatus);
-    connect(core, &C::contactJoinInvitation, bridge, &B::handleContactJoinInvitation);
-    connect(core, &C::invitationAccepted, bridge, &B::handleContactJoinInvitationAccepted);
-    connect(core, &C::invitationAcceptFailed, bridge, &B::handleContactJoinInvitationAcceptFailed);
-    connect(core, &C::invitationDeclined, bridge, &B::handleContactJoinInvitationDeclined);
-    connect(core, &C::invitationDeclineFailed, bridge,
-            &B::handleContactJoinInvitationDeclineFailed);
+    d->bridge->connectToCore(d->cxxConversationsManager.get());
 }
 
 MOConversationsManager::~MOConversationsManager()

@@ -1,5 +1,6 @@
 #include "mavatarmanagerbridge.h"
 
+#include "mavatarmanager.h"
 #include "moavatarmanager.h"
 #include "moavatarmanagerdelegate.h"
 #include "mocorevalues_p.h"
@@ -24,4 +25,10 @@ void MAvatarManagerBridge::handleAvatarUpdated(const MUserAccount &account, cons
     if (MOAvatarManagerDelegate *delegate = m_manager->delegate())
         delegate->avatarManagerDidUpdateAvatarAtPath(
             m_manager, MOCoreValues::userAccountWithCXXUserAccount(account), path);
+}
+
+void MAvatarManagerBridge::connectToCore(MAvatarManager *core)
+{
+    connect(core, &MAvatarManager::avatarReady, this, &MAvatarManagerBridge::handleAvatarReady);
+    connect(core, &MAvatarManager::avatarUpdated, this, &MAvatarManagerBridge::handleAvatarUpdated);
 }

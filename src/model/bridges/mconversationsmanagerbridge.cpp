@@ -1,5 +1,6 @@
 #include "mconversationsmanagerbridge.h"
 
+#include "mconversationsmanager.h"
 #include "moconversation.h"
 #include "moconversationsmanager.h"
 #include "moconversationsmanagerdelegate.h"
@@ -132,4 +133,22 @@ void MConversationsManagerBridge::handleContactJoinInvitationDeclineFailed(
     if (MOConversationsManagerDelegate *delegate = m_manager->delegate())
         delegate->conversationsManagerDidFailDecliningJoinInvitation(
             m_manager, MOCoreValues::joinInvitationWithCXXJoinInvitation(invitation));
+}
+
+void MConversationsManagerBridge::connectToCore(MConversationsManager *core)
+{
+    using C = MConversationsManager;
+    using B = MConversationsManagerBridge;
+    connect(core, &C::conversationsReceived, this, &B::handleConversationsReceived);
+    connect(core, &C::usersReceived, this, &B::handleUsersReceived);
+    connect(core, &C::messagesReceived, this, &B::handleMessagesReceived);
+    connect(core, &C::messageSent, this, &B::handleMessageSent);
+    connect(core, &C::conversationStarted, this, &B::handleConversationStarted);
+    connect(core, &C::newUserContacts, this, &B::handleNewContacts);
+    connect(core, &C::accountsChangedStatus, this, &B::handleAccountsChangedStatus);
+    connect(core, &C::contactJoinInvitation, this, &B::handleContactJoinInvitation);
+    connect(core, &C::invitationAccepted, this, &B::handleContactJoinInvitationAccepted);
+    connect(core, &C::invitationAcceptFailed, this, &B::handleContactJoinInvitationAcceptFailed);
+    connect(core, &C::invitationDeclined, this, &B::handleContactJoinInvitationDeclined);
+    connect(core, &C::invitationDeclineFailed, this, &B::handleContactJoinInvitationDeclineFailed);
 }

@@ -1,5 +1,6 @@
 #include "mocollaborationmanagerbridge.h"
 
+#include "mcollaborationmanager.h"
 #include "mocollaboration.h"
 #include "mocollaborationmanager.h"
 #include "mocollaborationmanagerdelegate.h"
@@ -90,4 +91,21 @@ void MOCollaborationManagerBridge::handleCollaborationAcceptError(
         delegate->collaborationManagerDidFailAcceptingWithError(
             m_manager, MOCoreValues::collaborationWithCXXCollaboration(collaboration),
             MOError(MOCollaborationAcceptErrorDomain, qint64(error)));
+}
+
+void MOCollaborationManagerBridge::connectToCore(MCollaborationManager *core)
+{
+    using C = MCollaborationManager;
+    using B = MOCollaborationManagerBridge;
+    // Queued, so that observers run from an event of their own and never inside the core's
+    // handling of an answer: one that runs a nested event loop cannot hold up the manager.
+    connect(core, &C::collaborationInvitationsReceived, this,
+            &B::handleCollaborationInvitationsSlot, Qt::QueuedConnection);
+    connect(core, &C::collaborationInviteSent, this, &B::handleCollaborationInvitationSentSlot);
+    connect(core, &C::collaborationAccepted, this, &B::handleCollaborationAccepted);
+    connect(core, &C::collaborationRejected, this, &B::handleCollaborationRejected);
+    connect(core, &C::collaborationInvitationsSent, this,
+            &B::handleCollaborationInvitationsSentList);
+    connect(core, &C::sentCollaborationsChanged, this, &B::handleCollaborationsSentChanged);
+    connect(core, &C::collaborationAcceptError, this, &B::handleCollaborationAcceptError);
 }

@@ -1,5 +1,6 @@
 #include "mocontactsmanagerbridge.h"
 
+#include "mcontactsmanager.h"
 #include "mocontactsmanager.h"
 #include "mocontactsmanagerdelegate.h"
 #include "mocorevalues_p.h"
@@ -51,4 +52,14 @@ void MOContactsManagerBridge::handleNewConnection(const MUserAccount &account)
     if (MOContactsManagerDelegate *delegate = m_manager->delegate())
         delegate->collaborationManagerHasNewConnection(
             m_manager, MOCoreValues::userAccountWithCXXUserAccount(account));
+}
+
+void MOContactsManagerBridge::connectToCore(MContactsManager *core)
+{
+    using C = MContactsManager;
+    using B = MOContactsManagerBridge;
+    connect(core, &C::contactsReady, this, &B::handleContactsReady);
+    connect(core, &C::contactsResult, this, &B::handleContactsResult);
+    connect(core, &C::inviteSent, this, &B::handleInviteSent);
+    connect(core, &C::newConnection, this, &B::handleNewConnection);
 }
