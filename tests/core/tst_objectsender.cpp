@@ -429,17 +429,23 @@ void TestObjectSender::cutDownloadResumesWithRange()
     qInfo("cut offsets seeded with %u", seed);
     QRandomGenerator random(seed);
     qint64 kept = 0;
+    MObjectTransfer done;
     for (int cut = 0; cut < 3; ++cut) {
         const qint64 after = 1 + random.bounded(int(bytes.size() - kept - 1));
         QVERIFY(server.cutDownload(after, "/Cut/c.bin"));
         QVERIFY(server.clearRequests());
-        const MObjectTransfer done = run(request);
-        QCOMPARE(done.state(), int(MObjectTransfer::Error));
-        QCOMPARE(done.errorCode(), int(Tolvo::TransferStepFailed));
-        QVERIFY(!QFile::exists(local.filePath("c.bin")));
+        done = run(request);
         const QJsonArray gets = requestsUnder("/api/v1/object/");
         QVERIFY(!gets.isEmpty());
         QCOMPARE(rangeOf(gets.at(0)), QStringLiteral("bytes=%1-%2").arg(kept).arg(bytes.size()));
+        // Now and then Qt sends the cut GET again before any of its body has reached the
+        // engine, which then sees one whole download: sound, and nothing is left to resume.
+        // The checks after the loop hold for it.
+        if (done.state() == int(MObjectTransfer::Completed))
+            break;
+        QCOMPARE(done.state(), int(MObjectTransfer::Error));
+        QCOMPARE(done.errorCode(), int(Tolvo::TransferStepFailed));
+        QVERIFY(!QFile::exists(local.filePath("c.bin")));
         const QByteArray received = readAll(partial);
         QVERIFY2(received.size() >= kept && received.size() <= kept + after,
                  qPrintable(QStringLiteral("%1 bytes kept after a cut at %2 + %3")
@@ -450,8 +456,10 @@ void TestObjectSender::cutDownloadResumesWithRange()
         kept = received.size();
     }
 
-    QVERIFY(server.clearRequests());
-    const MObjectTransfer done = run(request);
+    if (done.state() != int(MObjectTransfer::Completed)) {
+        QVERIFY(server.clearRequests());
+        done = run(request);
+    }
     QCOMPARE(done.state(), int(MObjectTransfer::Completed));
     // One GET, which Qt may have sent again when it found its connection closed.
     const QJsonArray gets = requestsUnder("/api/v1/object/");
