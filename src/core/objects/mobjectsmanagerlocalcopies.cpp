@@ -11,13 +11,6 @@
 #include <QDir>
 #include <QFileInfo>
 
-namespace {
-
-constexpr int SyncMode = 0x1;
-constexpr int ForceMode = 0x2;
-
-} // namespace
-
 bool MObjectsManagerPrivate::sendInternalListing(const QString &directory)
 {
     bool ok = false;
@@ -52,9 +45,9 @@ void MObjectsManager::cacheObject(const QString &path)
         qWarning() << "(MObjectsManager) Not caching an object that is not listed:" << remote;
         return;
     }
-    MObjectTransferRequest request(remote, local, 1);
-    request.setMode(SyncMode);
-    request.setOverwriteStrategy(1);
+    MObjectTransferRequest request(remote, local, Tolvo::Download);
+    request.setMode(Tolvo::MakeParentDirectories);
+    request.setOverwriteStrategy(Tolvo::TruncateExisting);
     request.setAction(Tolvo::DownloadToCache);
     request.setStorageObject(object);
 
@@ -94,9 +87,12 @@ void MObjectsManager::consolidateObject(const QString &path, bool force)
             return;
         }
     }
-    MObjectTransferRequest request(local, remote, 0);
+    MObjectTransferRequest request(local, remote, Tolvo::Upload);
     request.setAction(Tolvo::UploadCachedObject);
-    request.setMode(force ? (SyncMode | ForceMode) : SyncMode);
+    Tolvo::TransferMode mode = Tolvo::SynchronisingUpload;
+    if (force)
+        mode |= Tolvo::ForceUpload;
+    request.setMode(mode);
     request.setBaseHash(d->vfs->indexedHash(local).toLatin1());
     d->sender->scheduleTransfer(request);
 }
@@ -169,7 +165,7 @@ void MObjectsManagerPrivate::handleCacheTransferCompletion(const MObjectTransfer
 {
     Q_Q(MObjectsManager);
     const MObjectTransferRequest request = transfer.transferRequest();
-    const bool upload = request.direction() == 0;
+    const bool upload = request.direction() == Tolvo::Upload;
     const QString local = upload ? request.sourcePath() : request.destinationPath();
     if (transfer.state() == MObjectTransfer::Completed && upload) {
         // The hash the service committed, not the file's current one: an edit saved during
@@ -213,7 +209,7 @@ void MObjectsManagerPrivate::handleCacheTransferCompletion(const MObjectTransfer
 void MObjectsManagerPrivate::handleUploadIntoCacheCompletion(const MObjectTransfer &transfer)
 {
     const MObjectTransferRequest request = transfer.transferRequest();
-    if (request.direction() != 0 || transfer.state() != MObjectTransfer::Completed)
+    if (request.direction() != Tolvo::Upload || transfer.state() != MObjectTransfer::Completed)
         return;
     const QString local = QDir::cleanPath(request.sourcePath());
     // Only a file inside the cache: any other local path would read as a remote one.
@@ -234,9 +230,9 @@ void MObjectsManager::objectConsolidatedSlot(const QString &path)
     Q_D(MObjectsManager);
     const QString remote = MObjectsManagerPrivate::remotePath(path);
     const QString local = d->vfs->localPath(remote);
-    MObjectTransferRequest request(local, remote, 0);
+    MObjectTransferRequest request(local, remote, Tolvo::Upload);
     request.setAction(Tolvo::UploadCachedObject);
-    request.setMode(SyncMode);
+    request.setMode(Tolvo::SynchronisingUpload);
     MObjectTransfer transfer;
     transfer.setTransferRequest(request);
     const qint64 size = QFileInfo(local).size();
@@ -293,7 +289,7 @@ void MObjectsManager::objectsAddedToCache(const QStringList &paths, bool externa
         if (key.isEmpty())
             continue;
         const QString remote = MObjectsManagerPrivate::remotePath(key);
-        MObjectTransferRequest request(local, remote, 0);
+        MObjectTransferRequest request(local, remote, Tolvo::Upload);
         if (QFileInfo(local).isDir()) {
             d->transferDirectory(request, Tolvo::UploadCachedObject, remote);
         } else {

@@ -15,8 +15,6 @@
 
 namespace {
 
-constexpr int ForceMode = 0x2;
-
 // What the caller gets for an upload refused because its destination exists.
 MObjectTransfer fileExistsTransfer(const MObjectTransferRequest &request)
 {
@@ -49,11 +47,11 @@ MObjectTransfer MObjectsManager::transferObject(const MObjectTransferRequest &re
         return MObjectTransfer();
     }
     MObjectTransferRequest r = request;
-    if (request.direction() != 0) {
+    if (request.direction() != Tolvo::Upload) {
         r.setAction(Tolvo::DownloadObject);
         return d->sender->scheduleTransfer(r);
     }
-    const bool force = request.mode() & ForceMode;
+    const bool force = Tolvo::TransferMode(request.mode()).testFlag(Tolvo::ForceUpload);
     if (!force && d->listingsCache.containsObject(request.destinationPath()))
         return fileExistsTransfer(request);
     // Before any move: a folder moved into the cache would then be sent as a file.
@@ -86,7 +84,7 @@ MObjectTransferGroup
 MObjectsManagerPrivate::transferDirectory(const MObjectTransferRequest &request, int action,
                                           const QString &identifier)
 {
-    if (request.direction() != 0) {
+    if (request.direction() != Tolvo::Upload) {
         const QString source = remotePath(request.sourcePath());
         if (!listingsCache.contains(source))
             sendInternalListing(source);

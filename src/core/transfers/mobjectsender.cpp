@@ -93,7 +93,8 @@ void MObjectSenderPrivate::handleTransfers()
         if (!found)
             break;
         bool started = false;
-        if (transfer.transferRequest().direction() == 0 && transfer.lastUploadedChunk() >= 0) {
+        if (transfer.transferRequest().direction() == Tolvo::Upload &&
+            transfer.lastUploadedChunk() >= 0) {
             const QVector<int> missing = transfer.missingChunks();
             started =
                 missing.isEmpty() ? commitUpload(transfer) : uploadChunk(transfer, missing.first());
@@ -117,8 +118,8 @@ void MObjectSenderPrivate::handleTransfers()
 
 bool MObjectSenderPrivate::startTransfer(MObjectTransfer transfer)
 {
-    return transfer.transferRequest().direction() == 0 ? startUpload(transfer)
-                                                       : startDownload(transfer);
+    return transfer.transferRequest().direction() == Tolvo::Upload ? startUpload(transfer)
+                                                                   : startDownload(transfer);
 }
 
 QString MObjectSenderPrivate::newLocalId()
@@ -435,7 +436,7 @@ MObjectTransfer MObjectSender::scheduleTransfer(const MObjectTransferRequest &re
     MObjectTransfer transfer;
     transfer.setTransferRequest(request);
     transfer.setState(MObjectTransfer::Scheduled);
-    if (request.direction() == 0)
+    if (request.direction() == Tolvo::Upload)
         transfer.setTotalBytes(QFileInfo(request.sourcePath()).size());
     transfer.save();
     emit transferScheduled(transfer);
@@ -465,7 +466,7 @@ MObjectSender::scheduleTransferGroup(const QList<MObjectTransferRequest> &reques
         MObjectTransfer transfer;
         transfer.setTransferRequest(request);
         transfer.setState(MObjectTransfer::Scheduled);
-        if (request.direction() == 0)
+        if (request.direction() == Tolvo::Upload)
             transfer.setTotalBytes(QFileInfo(request.sourcePath()).size());
         transfer.setGroup(group);
         transfer.save();

@@ -87,7 +87,7 @@ bool MObjectSenderPrivate::startDownload(MObjectTransfer transfer)
     }
     networkRequest.setUserInfo(
         QVariantMap{{ReqActionKey, QStringLiteral("get")}, {TransferIdKey, transfer.identifier()}});
-    if (request.mode() & 1)
+    if (Tolvo::TransferMode(request.mode()).testFlag(Tolvo::MakeParentDirectories))
         QDir().mkpath(QFileInfo(download.destination).absolutePath());
 
     transfer.setResumeOffset(0);
@@ -129,13 +129,13 @@ bool MObjectSenderPrivate::startDownload(MObjectTransfer transfer)
     } else {
         const bool exists = QFileInfo::exists(download.destination);
         const int strategy = request.overwriteStrategy();
-        if (strategy == 0 && exists) {
+        if (strategy == Tolvo::RefuseExisting && exists) {
             if (MNotificationManager *notifications = MNotificationManager::instance())
                 notifications->postFileExistsErrorNotification(Tolvo::DownloadObject, request);
             fail(transfer, Tolvo::LocalFileExists);
             return false;
         }
-        if (strategy == 2) {
+        if (strategy == Tolvo::PickFreeName) {
             const QString name = MResumableDownload::reserveFreeName(download.destination);
             if (name.isEmpty()) {
                 postIOError(download.destination, transfer);
@@ -147,7 +147,7 @@ bool MObjectSenderPrivate::startDownload(MObjectTransfer transfer)
             // The name is this transfer's now: a later run replaces it instead of taking
             // yet another one.
             request.setDestinationPath(name);
-            request.setOverwriteStrategy(1);
+            request.setOverwriteStrategy(Tolvo::TruncateExisting);
             transfer.setTransferRequest(request);
         }
         localPath = MResumableDownload::partialPath(tempPath(), transfer.identifier());
