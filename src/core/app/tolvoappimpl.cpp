@@ -31,6 +31,14 @@ QT_WARNING_DISABLE_DEPRECATED
 namespace {
 constexpr int ConnectivityCheckInterval = 2500;
 constexpr int ShutdownWatchdogInterval = 3000;
+
+// A registered instance is any QObject with a shutdownCompleted() signal, found through its
+// meta-object, so the connection is made between meta-methods.
+QMetaMethod deleteLaterMethod()
+{
+    const QMetaObject &meta = QObject::staticMetaObject;
+    return meta.method(meta.indexOfSlot("deleteLater()"));
+}
 } // namespace
 
 void TolvoAppImplPrivate::startConnectivityTimer()
@@ -166,7 +174,7 @@ void TolvoAppImpl::registerShutdownableInstance(QObject *instance)
     if (d->shutdownList.contains(instance))
         return;
     d->shutdownList.append(instance);
-    connect(instance, SIGNAL(shutdownCompleted()), instance, SLOT(deleteLater()));
+    connect(instance, meta->method(signalIndex), instance, deleteLaterMethod());
     connect(instance, &QObject::destroyed, this, &TolvoAppImpl::instanceDestroyed,
             Qt::QueuedConnection);
 }
@@ -175,7 +183,10 @@ void TolvoAppImpl::unregisterShutdownableInstance(QObject *instance)
 {
     Q_D(TolvoAppImpl);
     QMutexLocker locker(&d->mutex);
-    disconnect(instance, SIGNAL(shutdownCompleted()), instance, SLOT(deleteLater()));
+    const QMetaObject *meta = instance->metaObject();
+    const int signalIndex = meta->indexOfSignal("shutdownCompleted()");
+    if (signalIndex >= 0)
+        disconnect(instance, meta->method(signalIndex), instance, deleteLaterMethod());
     disconnect(instance, &QObject::destroyed, this, &TolvoAppImpl::instanceDestroyed);
     d->shutdownList.removeAll(instance);
 }

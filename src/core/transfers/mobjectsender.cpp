@@ -367,16 +367,19 @@ void MObjectSenderPrivate::_shutdown()
     if (timer)
         timer->stop();
     // Keep stateChanged and shutdownCompleted for the owner.
-    for (const char *signal :
-         {SIGNAL(transferScheduled(MObjectTransfer)), SIGNAL(transferStarted(MObjectTransfer)),
-          SIGNAL(transferProgressed(MObjectTransfer)), SIGNAL(transferPaused(MObjectTransfer)),
-          SIGNAL(transferGroupScheduled(MObjectTransferGroup)),
-          SIGNAL(transferGroupStarted(MObjectTransferGroup)),
-          SIGNAL(transferGroupProgressed(MObjectTransferGroup)),
-          SIGNAL(transferGroupPaused(MObjectTransferGroup)),
-          SIGNAL(transferFinished(MObjectTransfer)),
-          SIGNAL(transferGroupFinished(MObjectTransferGroup))})
+    const auto disconnectAll = [q](auto signal) {
         QObject::disconnect(q, signal, nullptr, nullptr);
+    };
+    disconnectAll(&MObjectSender::transferScheduled);
+    disconnectAll(&MObjectSender::transferStarted);
+    disconnectAll(&MObjectSender::transferProgressed);
+    disconnectAll(&MObjectSender::transferPaused);
+    disconnectAll(&MObjectSender::transferGroupScheduled);
+    disconnectAll(&MObjectSender::transferGroupStarted);
+    disconnectAll(&MObjectSender::transferGroupProgressed);
+    disconnectAll(&MObjectSender::transferGroupPaused);
+    disconnectAll(&MObjectSender::transferFinished);
+    disconnectAll(&MObjectSender::transferGroupFinished);
     for (const QMetaObject::Connection &connection : qAsConst(managerConnections))
         QObject::disconnect(connection);
     managerConnections.clear();
