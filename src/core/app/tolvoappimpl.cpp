@@ -1,6 +1,7 @@
 #include "tolvoappimpl.h"
 #include "tolvoappimpl_p.h"
 
+#include "corelogging.h"
 #include "mconnectivitychecker.h"
 #include "mnetworkreply.h"
 #include "mnetworkrequest.h"
@@ -166,8 +167,8 @@ void TolvoAppImpl::registerShutdownableInstance(QObject *instance)
     const int signalIndex = meta->indexOfSignal("shutdownCompleted()");
     // Without both the instance could never report back and would trip the watchdog.
     if (slotIndex < 0 || signalIndex < 0) {
-        qDebug() << "Instance" << instance
-                 << "does not have any shutdown slot nor any shutdownCompleted signal";
+        qCDebug(lcCoreApp) << "Instance" << instance
+                           << "does not have any shutdown slot nor any shutdownCompleted signal";
         return;
     }
     QMutexLocker locker(&d->mutex);
@@ -208,7 +209,7 @@ void TolvoAppImpl::init()
 {
     Q_D(TolvoAppImpl);
     if (supportPath().isEmpty())
-        qWarning("Cannot continue without an application support path.");
+        qCWarning(lcCoreApp, "Cannot continue without an application support path.");
     if (mainIdentifier().isEmpty())
         qFatal("Cannot continue without a main identifier.");
     if (baseAPIURL().isEmpty())
@@ -280,7 +281,7 @@ void TolvoAppImpl::_shutdown()
     }
     for (QObject *instance : qAsConst(instances)) {
         if (!QMetaObject::invokeMethod(instance, "shutdown", Qt::QueuedConnection)) {
-            qDebug() << "Unable to call shutdown on instance" << instance;
+            qCDebug(lcCoreApp) << "Unable to call shutdown on instance" << instance;
             instance->deleteLater();
         }
     }
@@ -289,10 +290,10 @@ void TolvoAppImpl::_shutdown()
     d->watchdog->setSingleShot(true);
     connect(d->watchdog, &QTimer::timeout, this, [this] {
         Q_D(TolvoAppImpl);
-        qDebug() << "Could not shut down properly: forcing shut down";
-        qDebug() << "Some instances did not close properly:";
+        qCDebug(lcCoreApp) << "Could not shut down properly: forcing shut down";
+        qCDebug(lcCoreApp) << "Some instances did not close properly:";
         for (QObject *instance : qAsConst(d->shutdownList))
-            qDebug() << instance;
+            qCDebug(lcCoreApp) << instance;
         std::exit(-1);
     });
     d->watchdog->start(ShutdownWatchdogInterval);

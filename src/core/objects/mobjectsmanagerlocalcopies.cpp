@@ -1,6 +1,7 @@
 #include "mobjectsmanager.h"
 #include "mobjectsmanager_p.h"
 
+#include "corelogging.h"
 #include "mjsonrequestmanager.h"
 #include "mobjectsender.h"
 #include "mobjectsvirtualfilesystem.h"
@@ -17,8 +18,8 @@ bool MObjectsManagerPrivate::sendInternalListing(const QString &directory)
     const MNetworkRequest request = TolvoApp::instance()->createActionRequest(
         QVariant(directory), Tolvo::ListObjects, QVariant(), &ok, true);
     if (!ok) {
-        qWarning() << "(MObjectsManager) Listing of" << directory
-                   << "not sent: not signed in, or its path was refused.";
+        qCWarning(lcCoreObjects) << "(MObjectsManager) Listing of" << directory
+                                 << "not sent: not signed in, or its path was refused.";
         return false;
     }
     jsonManager->sendRequest(request);
@@ -33,7 +34,8 @@ void MObjectsManager::cacheObject(const QString &path)
     const QString remote = MObjectsManagerPrivate::remotePath(path);
     const QString local = d->vfs->localPath(remote);
     if (local.isEmpty()) {
-        qWarning() << "(MObjectsManager) Not caching a path outside the cache:" << path;
+        qCWarning(lcCoreObjects) << "(MObjectsManager) Not caching a path outside the cache:"
+                                 << path;
         return;
     }
     if (d->cachingDownloads.contains(remote))
@@ -42,7 +44,8 @@ void MObjectsManager::cacheObject(const QString &path)
     if (!d->listingsCache.containsObject(remote, &object)) {
         // Listing its folder first is the caller's part; without the object the download
         // could not be checked.
-        qWarning() << "(MObjectsManager) Not caching an object that is not listed:" << remote;
+        qCWarning(lcCoreObjects) << "(MObjectsManager) Not caching an object that is not listed:"
+                                 << remote;
         return;
     }
     MObjectTransferRequest request(remote, local, Tolvo::Download);
@@ -122,7 +125,8 @@ void MObjectsManagerPrivate::openObject(const QString &path, const QUrl &appUrl,
     }
     if (!mayList) {
         // Listed just now and not there: asking again would only loop.
-        qWarning() << "(MObjectsManager) Cannot open an object its folder does not hold:" << remote;
+        qCWarning(lcCoreObjects)
+            << "(MObjectsManager) Cannot open an object its folder does not hold:" << remote;
         pendingOpenUrls.remove(remote);
         emit q->objectCacheError(remote, Tolvo::RemoteNotFound);
         return;
@@ -176,7 +180,8 @@ void MObjectsManagerPrivate::handleCacheTransferCompletion(const MObjectTransfer
         const bool indexed =
             hash.isEmpty() ? vfs->addObject(local, true) : vfs->addUploadedObject(local, hash);
         if (!indexed)
-            qWarning() << "Cannot register cached object in index:" << vfs->shadowPath(local);
+            qCWarning(lcCoreObjects)
+                << "Cannot register cached object in index:" << vfs->shadowPath(local);
     } else if (transfer.state() == MObjectTransfer::Completed) {
         MStorageObject object = transfer.storageObject();
         if (!object.isValid())
@@ -185,7 +190,8 @@ void MObjectsManagerPrivate::handleCacheTransferCompletion(const MObjectTransfer
         listingsCache.updateObject(object, false);
         // The engine verified the file against this object's hash: no need to read it again.
         if (!vfs->addObject(object, true)) {
-            qWarning() << "Cannot register cached object in index:" << vfs->shadowPath(local);
+            qCWarning(lcCoreObjects)
+                << "Cannot register cached object in index:" << vfs->shadowPath(local);
             vfs->includePaths({local});
             return;
         }
@@ -222,7 +228,7 @@ void MObjectsManagerPrivate::handleUploadIntoCacheCompletion(const MObjectTransf
     if (hash.isEmpty())
         hash = QString::fromLatin1(transfer.finalHash());
     if (hash.isEmpty() ? !vfs->addObject(local, true) : !vfs->addUploadedObject(local, hash))
-        qWarning() << "Cannot register cached object in index:" << key;
+        qCWarning(lcCoreObjects) << "Cannot register cached object in index:" << key;
 }
 
 void MObjectsManager::objectConsolidatedSlot(const QString &path)
@@ -304,7 +310,8 @@ void MObjectsManager::objectRemovedFromCache(const QString &path, bool external)
     Q_D(MObjectsManager);
     const QString remote = MObjectsManagerPrivate::remotePath(path);
     if (external) {
-        qDebug() << "MObjectsManager:" << remote << "removed from cache externally: deleting...";
+        qCDebug(lcCoreObjects) << "MObjectsManager:" << remote
+                               << "removed from cache externally: deleting...";
         deleteObjects({remote}, QVariant());
         return;
     }

@@ -1,6 +1,7 @@
 #include "mobjectsmanager.h"
 #include "mobjectsmanager_p.h"
 
+#include "corelogging.h"
 #include "mnotificationmanager.h"
 #include "mobjectsender.h"
 #include "mobjectsvirtualfilesystem.h"
@@ -35,7 +36,7 @@ bool MObjectsManagerPrivate::moveIntoCache(const QString &source, const QString 
         if (QFile::rename(source, local))
             return true;
     }
-    qWarning() << "Cannot move" << source << "to" << local;
+    qCWarning(lcCoreObjects) << "Cannot move" << source << "to" << local;
     return false;
 }
 
@@ -43,7 +44,7 @@ MObjectTransfer MObjectsManager::transferObject(const MObjectTransferRequest &re
 {
     Q_D(MObjectsManager);
     if (!d->sender) {
-        qWarning("(MObjectsManager) Transfer refused: the manager is not started");
+        qCWarning(lcCoreObjects, "(MObjectsManager) Transfer refused: the manager is not started");
         return MObjectTransfer();
     }
     MObjectTransferRequest r = request;
@@ -56,8 +57,8 @@ MObjectTransfer MObjectsManager::transferObject(const MObjectTransferRequest &re
         return fileExistsTransfer(request);
     // Before any move: a folder moved into the cache would then be sent as a file.
     if (QFileInfo(request.sourcePath()).isDir()) {
-        qWarning() << "MObjectsManager::transferObject cannot transfer dir" << request.sourcePath()
-                   << ": use transferDirectory";
+        qCWarning(lcCoreObjects) << "MObjectsManager::transferObject cannot transfer dir"
+                                 << request.sourcePath() << ": use transferDirectory";
         return MObjectTransfer();
     }
     if (request.shouldCache()) {
@@ -91,12 +92,12 @@ MObjectsManagerPrivate::transferDirectory(const MObjectTransferRequest &request,
         return MObjectTransferGroup();
     }
     if (!QFileInfo(request.sourcePath()).isDir()) {
-        qWarning() << "Unexpected non-directory source for transfer request ("
-                   << request.sourcePath() << ")";
+        qCWarning(lcCoreObjects) << "Unexpected non-directory source for transfer request ("
+                                 << request.sourcePath() << ")";
         return MObjectTransferGroup();
     }
     if (!sender) {
-        qWarning("(MObjectsManager) Transfer refused: the manager is not started");
+        qCWarning(lcCoreObjects, "(MObjectsManager) Transfer refused: the manager is not started");
         return MObjectTransferGroup();
     }
     MObjectTransferRequest r = request;
@@ -124,7 +125,7 @@ MObjectsManagerPrivate::transferDirectory(const MObjectTransferRequest &request,
         const QString remote =
             QDir::cleanPath(QLatin1Char('/') + r.destinationPath() + QLatin1Char('/') +
                             sourceFolder.relativeFilePath(file));
-        qDebug() << "Scheduled transfer for" << remote;
+        qCDebug(lcCoreObjects) << "Scheduled transfer for" << remote;
         MObjectTransferRequest member(file, remote, 0);
         if (action == 0)
             member.setAttribute(MObjectTransferRequest::RequestType,

@@ -1,6 +1,7 @@
 #include "mobjectsender.h"
 #include "mobjectsender_p.h"
 
+#include "corelogging.h"
 #include "mjsonrequestmanager.h"
 #include "mnetworkrequestmanager.h"
 #include "muserauthmanager.h"
@@ -107,10 +108,10 @@ void MObjectSenderPrivate::handleTransfers()
         if (state() == MObjectSender::Resumed && stored.state() != MObjectTransfer::Error)
             emit q_func()->transferScheduled(stored);
         else if (stored.state() == MObjectTransfer::Error)
-            qCritical() << "There was an error starting transfer from"
-                        << transfer.transferRequest().sourcePath() << "to"
-                        << transfer.transferRequest().destinationPath() << "error"
-                        << stored.errorCode();
+            qCCritical(lcCoreTransfers)
+                << "There was an error starting transfer from"
+                << transfer.transferRequest().sourcePath() << "to"
+                << transfer.transferRequest().destinationPath() << "error" << stored.errorCode();
     }
     if (state() == MObjectSender::Resumed)
         setState(MObjectSender::Running);
