@@ -262,7 +262,7 @@ void TolvoAppImpl::shutdown()
     registerShutdownableInstance(d->objectsManager);
     disconnect(this, &TolvoApp::connectivityStatusChanged, nullptr, nullptr);
     setShuttingDown();
-    QMetaObject::invokeMethod(this, "_shutdown", Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, &TolvoAppImpl::_shutdown, Qt::QueuedConnection);
 }
 
 void TolvoAppImpl::_shutdown()
