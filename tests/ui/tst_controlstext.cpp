@@ -8,6 +8,7 @@
 #include "mcvaluetransformers.h"
 #include "mcworkspace.h"
 
+#include <QPushButton>
 #include <QStandardItemModel>
 #include <QTableView>
 #include <QTest>
@@ -269,6 +270,10 @@ void TestControlsText::colourArithmetic()
     const QColor darker = MCColor::darkenColorByValue(QColor::fromRgbF(0.85, 0.85, 0.85), 0.12f);
     QVERIFY(qAbs(darker.redF() - 0.73) < 0.001);
     QCOMPARE(MCColor::darkenColorByValue(Qt::black, 0.5f), QColor(Qt::black));
+
+    QPushButton button(QStringLiteral("Share"));
+    MCColor::setTextColor(&button, QColor(0x12, 0x34, 0x56));
+    QCOMPARE(MCColor::textColor(&button), QColor(0x12, 0x34, 0x56));
 }
 
 QTEST_MAIN(TestControlsText)
