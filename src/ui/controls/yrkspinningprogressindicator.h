@@ -70,6 +70,7 @@ private:
     void actuallyStopAnimation();
     void updateFrame();
 
+    int m_numFins = 12;
     QTimer *m_animationTimer;
     QVector<QColor> m_finColors;
     QColor m_foreColor = Qt::black;
@@ -77,7 +78,6 @@ private:
     double m_currentValue = 0.0;
     double m_maxValue = 100.0;
     int m_position = 0;
-    int m_numFins = 12;
     bool m_isAnimating = false;
     bool m_isFadingOut = false;
     bool m_drawsBackground = false;
