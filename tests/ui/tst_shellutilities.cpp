@@ -1,13 +1,12 @@
-// The shell's shared rules, its confirmations answered through their message boxes, the user
+// The shell's shared rules, its confirmations answered through the alert presenter, the user
 // defaults against a settings file of their own, and the discoverer against a fake home folder.
+#include "manualclock.h"
 #include "mcfunctions.h"
-#include "mcoptions.h"
 #include "mcthirdpartyservicesdiscoverer.h"
 #include "mcuserdefaults.h"
-#include "messageboxanswer.h"
+#include "memoryautostart.h"
+#include "scriptedalertpresenter.h"
 
-#include <QCheckBox>
-#include <QMessageBox>
 #include <QRegularExpression>
 #include <QSettings>
 #include <QSignalSpy>
@@ -38,29 +37,22 @@ QByteArray readFile(const QString &path)
 struct DefaultsFixture
 {
     QTemporaryDir dir;
-    MCOptions options;
+    MCUserDefaults::Options options;
     QSettings settings{dir.filePath(QStringLiteral("lumarin.conf")), QSettings::IniFormat};
     bool coreInitialized = true;
     bool authenticated = true;
-    bool startsAtLogin = false;
-    int autostartChanges = 0;
-    QDateTime now = QDateTime(QDate(2026, 1, 1), QTime(12, 0), Qt::UTC);
-    MCUserDefaults defaults{&options, &settings, [this] { return coreInitialized; },
-                            [this] {
-                                return authenticated;
-                            }};
+    MemoryAutostart autostart;
+    ManualClock clock;
+    MCUserDefaults defaults{
+        options,    &settings, [this] { return coreInitialized; }, [this] { return authenticated; },
+        &autostart, &clock};
 
-    DefaultsFixture()
+    DefaultsFixture() { defaults.setTemplatesPath(dir.filePath(QStringLiteral("templates"))); }
+
+    QVariant option(const QString &key) const
     {
-        defaults.setTemplatesPath(dir.filePath(QStringLiteral("templates")));
-        defaults.setStartAtLogin([this] { return startsAtLogin; },
-                                 [this](bool enabled) {
-                                     startsAtLogin = enabled;
-                                     ++autostartChanges;
-                                 });
-        defaults.setClock([this] { return now; });
+        return options.value(MCUserDefaults::AppDelegate).value(key);
     }
-
     QVariantMap stored(const QString &dictionary)
     {
         QSettings reread(settings.fileName(), QSettings::IniFormat);
@@ -216,110 +208,99 @@ void TestShellUtilities::localFilesAndArchives()
 void TestShellUtilities::archiveQuestion()
 {
     QWidget window;
-    window.resize(400, 300);
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    MCOptions options;
-    options.setValue(MCOptions::AppDelegate, MCOptions::OpenArchiveDefaultAction, false);
+    ScriptedAlertPresenter alerts;
+    MCFunctions::Options options;
+    options[MCUserDefaults::AppDelegate].insert(MCUserDefaults::OpenArchiveDefaultAction, false);
     std::optional<bool> answer;
     const auto record = [&answer](bool open) {
         answer = open;
     };
+    const auto askAbout = [&](const QString &path) {
+        answer.reset();
+        MCFunctions::ifArchiveAskUser(path, options, alerts, &window, record);
+    };
 
-    MCFunctions::ifArchiveAskUser(QStringLiteral("/docs/notes.txt"), options, &window, record);
+    askAbout(QStringLiteral("/docs/notes.txt"));
     QCOMPARE(answer, std::optional<bool>(true));
+    QCOMPARE(alerts.alerts().size(), 0);
 
-    answer.reset();
-    MCFunctions::ifArchiveAskUser(QStringLiteral("/photos/2024.zip"), options, &window, record);
+    alerts.queueAnswer(QStringLiteral("Open"));
+    askAbout(QStringLiteral("/photos/2024.zip"));
     QVERIFY(!answer);
-    QMessageBox *box = MessageBoxAnswer::waitForOpen();
-    QVERIFY(box);
-    QCOMPARE(box->windowTitle(), QStringLiteral("Warning"));
-    QCOMPARE(box->text(),
-             QStringLiteral("Opening the archive will result in uploading all its content to "
-                            "your space."));
-    QCOMPARE(box->informativeText(), QStringLiteral("File: 2024.zip"));
-    QCOMPARE(box->checkBox()->text(), QStringLiteral("Don't ask me again"));
-    QVERIFY(MessageBoxAnswer::click(box, QStringLiteral("Open")));
     QTRY_COMPARE(answer, std::optional<bool>(true));
-    QCOMPARE(options.value(MCOptions::AppDelegate, MCOptions::OpenArchiveDefaultAction), false);
+    const Alert asked = alerts.alerts().value(0);
+    QCOMPARE(asked.windowTitle, QStringLiteral("Warning"));
+    QCOMPARE(asked.messageText, QStringLiteral("Opening the archive will result in uploading all "
+                                               "its content to your space."));
+    QCOMPARE(asked.informativeText, QStringLiteral("File: 2024.zip"));
+    QCOMPARE(asked.buttons, (QStringList{QStringLiteral("Open"), QStringLiteral("Cancel")}));
+    QCOMPARE(asked.suppressionText, QStringLiteral("Don't ask me again"));
+    QCOMPARE(asked.style, Alert::Warning);
+    QCOMPARE(alerts.parents().value(0).data(), &window);
 
     // "Don't ask me again" with "Cancel": this archive stays closed, later ones open unasked.
-    answer.reset();
-    MCFunctions::ifArchiveAskUser(QStringLiteral("/photos/2025.zip"), options, &window, record);
-    box = MessageBoxAnswer::waitForOpen();
-    QVERIFY(box);
-    QVERIFY(MessageBoxAnswer::click(box, QStringLiteral("Cancel"), true));
+    alerts.queueAnswer(QStringLiteral("Cancel"), true);
+    askAbout(QStringLiteral("/photos/2025.zip"));
     QTRY_COMPARE(answer, std::optional<bool>(false));
-    QCOMPARE(options.value(MCOptions::AppDelegate, MCOptions::OpenArchiveDefaultAction), true);
-    answer.reset();
-    MCFunctions::ifArchiveAskUser(QStringLiteral("/photos/2026.zip"), options, &window, record);
+    QCOMPARE(
+        options.value(MCUserDefaults::AppDelegate).value(MCUserDefaults::OpenArchiveDefaultAction),
+        true);
+    askAbout(QStringLiteral("/photos/2026.zip"));
     QCOMPARE(answer, std::optional<bool>(true));
-    QTRY_VERIFY(!MessageBoxAnswer::waitForOpen(0));
+    QCOMPARE(alerts.alerts().size(), 2);
 }
 
 void TestShellUtilities::deleteQuestion()
 {
-    MCOptions options;
-    options.setValue(MCOptions::AppDelegate, MCOptions::DeleteAskConfermation, true);
+    ScriptedAlertPresenter alerts;
+    MCFunctions::Options options;
     std::optional<bool> answer;
-    const auto record = [&answer](bool remove) {
-        answer = remove;
+    const auto askToDelete = [&] {
+        answer.reset();
+        MCFunctions::alertCanDelete(options, alerts, nullptr,
+                                    [&answer](bool remove) { answer = remove; });
     };
 
-    MCFunctions::alertCanDelete(options, nullptr, record);
-    QMessageBox *box = MessageBoxAnswer::waitForOpen();
-    QVERIFY(box);
-    QCOMPARE(box->windowTitle(), QStringLiteral("Delete Warning"));
-    QCOMPARE(box->text(), QStringLiteral("The file(s) will be removed permanently. Are you sure "
-                                         "you want to continue?"));
-    QVERIFY(MessageBoxAnswer::click(box, QStringLiteral("Delete")));
+    // Missing option: asked, since deleting cannot be undone.
+    alerts.queueAnswer(QStringLiteral("Delete"));
+    askToDelete();
     QTRY_COMPARE(answer, std::optional<bool>(true));
+    QCOMPARE(alerts.alerts().value(0).windowTitle, QStringLiteral("Delete Warning"));
+    QCOMPARE(alerts.alerts().value(0).messageText,
+             QStringLiteral("The file(s) will be removed permanently. Are you sure you want to "
+                            "continue?"));
 
-    answer.reset();
-    MCFunctions::alertCanDelete(options, nullptr, record);
-    box = MessageBoxAnswer::waitForOpen();
-    QVERIFY(box);
-    QVERIFY(MessageBoxAnswer::click(box, QStringLiteral("Cancel"), true));
+    alerts.queueAnswer(QStringLiteral("Cancel"), true);
+    askToDelete();
     QTRY_COMPARE(answer, std::optional<bool>(false));
-    QCOMPARE(options.value(MCOptions::AppDelegate, MCOptions::DeleteAskConfermation), false);
-    answer.reset();
-    MCFunctions::alertCanDelete(options, nullptr, record);
+    QCOMPARE(
+        options.value(MCUserDefaults::AppDelegate).value(MCUserDefaults::DeleteAskConfermation),
+        false);
+    askToDelete();
     QCOMPARE(answer, std::optional<bool>(true));
-    QTRY_VERIFY(!MessageBoxAnswer::waitForOpen(0));
+    QCOMPARE(alerts.alerts().size(), 2);
 }
 
 void TestShellUtilities::nameWarnings()
 {
-    const auto warningText = [](unsigned code) {
-        QMessageBox *box = MCFunctions::alertFilenameValidity(code, nullptr);
-        QMessageBox *open = MessageBoxAnswer::waitForOpen();
-        const QString text =
-            open == box ? box->windowTitle() + QLatin1Char('|') + box->text() : QString();
-        MessageBoxAnswer::click(box, QStringLiteral("OK"));
-        return text;
-    };
-    QCOMPARE(warningText(11),
-             QStringLiteral("Rename Warning|You can't use this filename. Please choose another "
-                            "name."));
-    QCOMPARE(warningText(12), QStringLiteral("Rename Warning|You can't use this filename, because "
-                                             "it contains illegal chars. Please choose another "
-                                             "name."));
-    QCOMPARE(warningText(13), QStringLiteral("Rename Warning|You can't use this filename, because "
-                                             "it contains illegal symbols. Please choose another "
-                                             "name."));
-    QCOMPARE(warningText(14), QStringLiteral("Rename Warning|You can't use this filename, because "
-                                             "some chars are not allowed. Please choose another "
-                                             "name."));
-
-    QMessageBox *taken = MCFunctions::alertFilenameTaken(QStringLiteral("Photos %1"), nullptr);
-    QCOMPARE(MessageBoxAnswer::waitForOpen(), taken);
-    QCOMPARE(taken->windowTitle(), QStringLiteral("New Folder Warning"));
-    QCOMPARE(taken->text(), QString::fromUtf8("The name \xE2\x80\x9CPhotos %1\xE2\x80\x9D, is "
-                                              "already taken. Please choose a different name."));
-    QPointer<QMessageBox> guard(taken);
-    QVERIFY(MessageBoxAnswer::click(taken, QStringLiteral("OK")));
-    QTRY_VERIFY(!guard); // closed and gone
+    ScriptedAlertPresenter alerts;
+    for (unsigned code : {11u, 12u, 13u, 14u})
+        MCFunctions::alertFilenameValidity(code, alerts, nullptr);
+    MCFunctions::alertFilenameTaken(QStringLiteral("Photos %1"), alerts, nullptr);
+    const QList<Alert> shown = alerts.alerts();
+    QCOMPARE(shown.size(), 5);
+    const QString prefix = QStringLiteral("You can't use this filename");
+    const QString suffix = QStringLiteral(". Please choose another name.");
+    QCOMPARE(shown[0].messageText, prefix + suffix);
+    QCOMPARE(shown[1].messageText, prefix + ", because it contains illegal chars" + suffix);
+    QCOMPARE(shown[2].messageText, prefix + ", because it contains illegal symbols" + suffix);
+    QCOMPARE(shown[3].messageText, prefix + ", because some chars are not allowed" + suffix);
+    QCOMPARE(shown[0].windowTitle, QStringLiteral("Rename Warning"));
+    QCOMPARE(shown[0].buttons, QStringList{QStringLiteral("OK")});
+    QCOMPARE(shown[4].windowTitle, QStringLiteral("New Folder Warning"));
+    QCOMPARE(shown[4].messageText,
+             QString::fromUtf8("The name \xE2\x80\x9CPhotos %1\xE2\x80\x9D, is already taken. "
+                               "Please choose a different name."));
 }
 
 void TestShellUtilities::defaultsFirstLaunch()
@@ -327,60 +308,60 @@ void TestShellUtilities::defaultsFirstLaunch()
     DefaultsFixture fixture;
     fixture.defaults.loadUserDefaults();
 
-    const QVariantMap application = fixture.options.dictionary(MCOptions::AppDelegate);
-    QCOMPARE(application.value(MCOptions::FinderMoveDefaultAction), false);
-    QCOMPARE(application.value(MCOptions::OpenArchiveDefaultAction), false);
-    QCOMPARE(application.value(MCOptions::DeleteAskConfermation), true);
-    QCOMPARE(application.value(MCOptions::SoundsEnabled), true);
-    QCOMPARE(application.value(MCOptions::WillStartAtLogin), true);
-    const QVariantList templates = application.value(MCOptions::NewFileSettings).toList();
+    const QVariantMap application = fixture.options.value(MCUserDefaults::AppDelegate);
+    QCOMPARE(application.value(MCUserDefaults::FinderMoveDefaultAction), false);
+    QCOMPARE(application.value(MCUserDefaults::OpenArchiveDefaultAction), false);
+    QCOMPARE(application.value(MCUserDefaults::DeleteAskConfermation), true);
+    QCOMPARE(application.value(MCUserDefaults::SoundsEnabled), true);
+    QCOMPARE(application.value(MCUserDefaults::WillStartAtLogin), true);
+    const QVariantList templates = application.value(MCUserDefaults::NewFileSettings).toList();
     QCOMPARE(templates.size(), 1);
     QVERIFY(QFileInfo::exists(templates.first().toMap().value(QStringLiteral("path")).toString()));
     QCOMPARE(application.size(), 6);
-    QVERIFY(fixture.startsAtLogin);
+    QVERIFY(fixture.autostart.isEnabled());
     QVERIFY(fixture.defaults.pathBarShownAtLoad());
     QVERIFY(!fixture.defaults.statusBarHiddenAtLoad());
-    for (const QString &name : {MCOptions::IconController, MCOptions::ListController,
-                                MCOptions::ColumnController, MCOptions::MyContacts}) {
-        QVERIFY(fixture.options.hasDictionary(name));
-        QVERIFY(fixture.options.dictionary(name).isEmpty());
+    for (const QString &name : {MCUserDefaults::IconController, MCUserDefaults::ListController,
+                                MCUserDefaults::ColumnController, MCUserDefaults::MyContacts}) {
+        QVERIFY(fixture.options.contains(name));
+        QVERIFY(fixture.options.value(name).isEmpty());
     }
 }
 
 void TestShellUtilities::defaultsKeepStoredValues()
 {
     DefaultsFixture fixture;
-    fixture.settings.setValue(MCOptions::AppDelegate,
-                              QVariantMap{{MCOptions::SoundsEnabled, false},
-                                          {MCOptions::WillStartAtLogin, false},
-                                          {MCOptions::PathBarIsVisible, false},
-                                          {MCOptions::StatusBarIsInvisible, true},
+    fixture.settings.setValue(MCUserDefaults::AppDelegate,
+                              QVariantMap{{MCUserDefaults::SoundsEnabled, false},
+                                          {MCUserDefaults::WillStartAtLogin, false},
+                                          {MCUserDefaults::PathBarIsVisible, false},
+                                          {MCUserDefaults::StatusBarIsInvisible, true},
                                           {QStringLiteral("DirectContactUploadAction"), true}});
-    fixture.settings.setValue(MCOptions::IconController,
+    fixture.settings.setValue(MCUserDefaults::IconController,
                               QVariantMap{{QStringLiteral("SortBy"), 13},
                                           {QStringLiteral("SomethingNewer"), QStringLiteral("x")}});
     fixture.settings.sync();
     fixture.defaults.loadUserDefaults();
 
-    QCOMPARE(fixture.options.value(MCOptions::AppDelegate, MCOptions::SoundsEnabled), false);
-    QCOMPARE(fixture.options.value(MCOptions::AppDelegate, MCOptions::DeleteAskConfermation), true);
-    QCOMPARE(fixture.autostartChanges, 0);
+    QCOMPARE(fixture.option(MCUserDefaults::SoundsEnabled), false);
+    QCOMPARE(fixture.option(MCUserDefaults::DeleteAskConfermation), true);
+    QCOMPARE(fixture.autostart.changeCount(), 0);
     QVERIFY(!fixture.defaults.pathBarShownAtLoad());
     QVERIFY(fixture.defaults.statusBarHiddenAtLoad());
 
     // A round trip keeps what other windows stored, typed as it was.
-    fixture.options.setValue(MCOptions::ListController, QStringLiteral("RelativeDates"), true);
+    fixture.options[MCUserDefaults::ListController].insert(QStringLiteral("RelativeDates"), true);
     QVERIFY(fixture.defaults.saveUserDefaults());
-    const QVariantMap icon = fixture.stored(MCOptions::IconController);
+    const QVariantMap icon = fixture.stored(MCUserDefaults::IconController);
     QCOMPARE(icon.value(QStringLiteral("SortBy")).toInt(), 13);
     QCOMPARE(icon.value(QStringLiteral("SomethingNewer")), QStringLiteral("x"));
-    QCOMPARE(
-        fixture.stored(MCOptions::AppDelegate).value(QStringLiteral("DirectContactUploadAction")),
-        true);
-    QCOMPARE(fixture.stored(MCOptions::ListController).value(QStringLiteral("RelativeDates")),
+    QCOMPARE(fixture.stored(MCUserDefaults::AppDelegate)
+                 .value(QStringLiteral("DirectContactUploadAction")),
              true);
-    QCOMPARE(fixture.stored(MCOptions::AppDelegate)
-                 .value(MCOptions::NewFileSettings)
+    QCOMPARE(fixture.stored(MCUserDefaults::ListController).value(QStringLiteral("RelativeDates")),
+             true);
+    QCOMPARE(fixture.stored(MCUserDefaults::AppDelegate)
+                 .value(MCUserDefaults::NewFileSettings)
                  .toList()
                  .first()
                  .toMap()
@@ -392,7 +373,7 @@ void TestShellUtilities::defaultsSaveOnlyWhenSignedIn()
 {
     DefaultsFixture fixture;
     fixture.defaults.loadUserDefaults();
-    fixture.options.setValue(MCOptions::AppDelegate, MCOptions::SoundsEnabled, false);
+    fixture.options[MCUserDefaults::AppDelegate].insert(MCUserDefaults::SoundsEnabled, false);
     MCFunctions::getColors(fixture.settings);
 
     fixture.coreInitialized = false;
@@ -400,11 +381,12 @@ void TestShellUtilities::defaultsSaveOnlyWhenSignedIn()
     fixture.coreInitialized = true;
     fixture.authenticated = false;
     QVERIFY(!fixture.defaults.saveUserDefaults());
-    QVERIFY(fixture.stored(MCOptions::AppDelegate).isEmpty());
+    QVERIFY(fixture.stored(MCUserDefaults::AppDelegate).isEmpty());
 
     fixture.authenticated = true;
     QVERIFY(fixture.defaults.saveUserDefaults());
-    QCOMPARE(fixture.stored(MCOptions::AppDelegate).value(MCOptions::SoundsEnabled), false);
+    QCOMPARE(fixture.stored(MCUserDefaults::AppDelegate).value(MCUserDefaults::SoundsEnabled),
+             false);
     // The colours live beside the options and a save leaves them alone.
     QSettings reread(fixture.settings.fileName(), QSettings::IniFormat);
     QVERIFY(reread.contains(QStringLiteral("Colors")));
@@ -416,15 +398,15 @@ void TestShellUtilities::defaultsSaveOnResignAtMostEveryFiveMinutes()
     fixture.defaults.loadUserDefaults();
 
     QVERIFY(fixture.defaults.applicationDidResignActive(false, true, false));
-    fixture.now = fixture.now.addSecs(200);
+    fixture.clock.advance(200);
     QVERIFY(!fixture.defaults.applicationDidResignActive(false, true, false));
-    fixture.now = fixture.now.addSecs(101);
+    fixture.clock.advance(101);
     QVERIFY(fixture.defaults.applicationDidResignActive(false, true, false));
     // A clock set back by more than the interval counts as far enough apart.
-    fixture.now = fixture.now.addSecs(-400);
+    fixture.clock.advance(-400);
     QVERIFY(fixture.defaults.applicationDidResignActive(false, true, false));
 
-    fixture.now = fixture.now.addSecs(1000);
+    fixture.clock.advance(1000);
     QVERIFY(!fixture.defaults.applicationDidResignActive(true, true, false)); // shutting down
     QVERIFY(!fixture.defaults.applicationDidResignActive(false, true, true)); // signing in
     fixture.authenticated = false;
@@ -439,18 +421,18 @@ void TestShellUtilities::defaultsResetAtSignOut()
     fixture.defaults.loadUserDefaults();
     QVERIFY(fixture.defaults.saveUserDefaults());
     MCFunctions::getColors(fixture.settings);
-    QVERIFY(fixture.startsAtLogin);
+    QVERIFY(fixture.autostart.isEnabled());
 
     fixture.defaults.resetUserDefaults();
     QSettings reread(fixture.settings.fileName(), QSettings::IniFormat);
     QVERIFY(reread.allKeys().isEmpty());
-    QVERIFY(!fixture.startsAtLogin);
+    QVERIFY(!fixture.autostart.isEnabled());
 
     // The relaunched program fills the defaults and the autostart entry again.
     DefaultsFixture relaunched;
     relaunched.defaults.loadUserDefaults();
-    QVERIFY(relaunched.startsAtLogin);
-    QCOMPARE(relaunched.options.value(MCOptions::AppDelegate, MCOptions::WillStartAtLogin), true);
+    QVERIFY(relaunched.autostart.isEnabled());
+    QCOMPARE(relaunched.option(MCUserDefaults::WillStartAtLogin), true);
 }
 
 void TestShellUtilities::discovererFindsDropbox()

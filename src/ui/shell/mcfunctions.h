@@ -1,6 +1,7 @@
 #ifndef MCFUNCTIONS_H
 #define MCFUNCTIONS_H
 
+#include <QHash>
 #include <QIcon>
 #include <QSizeF>
 #include <QString>
@@ -9,8 +10,7 @@
 
 #include <functional>
 
-class MCOptions;
-class QMessageBox;
+class AlertPresenter;
 class QSettings;
 class QWidget;
 
@@ -18,13 +18,15 @@ class QWidget;
 // buckets, the shared colours, the default new-file template, kinds of local files, and the
 // standard confirmations and warnings of file actions.
 //
-// The confirmations never block: each opens a message box (window-modal over parent, or
-// application-modal without one) and answers through its callback once the user has chosen.
-// Their "Don't ask me again" boxes write the application options ("MCAppDelegate" in options).
+// The confirmations and warnings go through the alert presenter: they never block, and a
+// confirmation answers through its callback once the user has chosen (never when the parent
+// window went away first). Their "Don't ask me again" boxes write the application-wide options
+// (the "MCAppDelegate" dictionary of options, which must outlive the alert).
 class MCFunctions
 {
 public:
     using Answer = std::function<void(bool)>;
+    using Options = QHash<QString, QVariantMap>;
 
     // The picture of the store's root "/": the icon theme's home folder, else the bundled one.
     static QIcon getHomeIcon();
@@ -60,14 +62,15 @@ public:
 
     // Opening a remote archive uploads everything in it: asks first, unless the user said not
     // to ask again ("OpenArchiveDefaultAction") or the file is no archive. true for "Open".
-    static void ifArchiveAskUser(const QString &path, MCOptions &options, QWidget *parent,
-                                 Answer answer);
+    static void ifArchiveAskUser(const QString &path, Options &options, AlertPresenter &alerts,
+                                 QWidget *parent, Answer answer);
     // Asks before deleting unless "DeleteAskConfermation" is off. true for "Delete".
-    static void alertCanDelete(MCOptions &options, QWidget *parent, Answer answer);
+    static void alertCanDelete(Options &options, AlertPresenter &alerts, QWidget *parent,
+                               Answer answer);
     // Warns that a name cannot be used; code is an MCString::FilenameValidity.
-    static QMessageBox *alertFilenameValidity(unsigned code, QWidget *parent);
+    static void alertFilenameValidity(unsigned code, AlertPresenter &alerts, QWidget *parent);
     // Warns that a name is taken in the folder.
-    static QMessageBox *alertFilenameTaken(const QString &name, QWidget *parent);
+    static void alertFilenameTaken(const QString &name, AlertPresenter &alerts, QWidget *parent);
 };
 
 #endif // MCFUNCTIONS_H
