@@ -1,10 +1,9 @@
 // The shell's shared rules, its confirmations answered through the alert presenter, the user
 // defaults against a settings file of their own, and the discoverer against a fake home folder.
-#include "manualclock.h"
 #include "mcfunctions.h"
+#include "mcoptions.h"
 #include "mcthirdpartyservicesdiscoverer.h"
 #include "mcuserdefaults.h"
-#include "memoryautostart.h"
 #include "scriptedalertpresenter.h"
 
 #include <QRegularExpression>
@@ -37,22 +36,29 @@ QByteArray readFile(const QString &path)
 struct DefaultsFixture
 {
     QTemporaryDir dir;
-    MCUserDefaults::Options options;
+    MCOptions options;
     QSettings settings{dir.filePath(QStringLiteral("lumarin.conf")), QSettings::IniFormat};
     bool coreInitialized = true;
     bool authenticated = true;
-    MemoryAutostart autostart;
-    ManualClock clock;
-    MCUserDefaults defaults{
-        options,    &settings, [this] { return coreInitialized; }, [this] { return authenticated; },
-        &autostart, &clock};
+    bool startsAtLogin = false;
+    int autostartChanges = 0;
+    QDateTime now = QDateTime(QDate(2026, 1, 1), QTime(12, 0), Qt::UTC);
+    MCUserDefaults defaults{&options, &settings, [this] { return coreInitialized; },
+                            [this] {
+                                return authenticated;
+                            }};
 
-    DefaultsFixture() { defaults.setTemplatesPath(dir.filePath(QStringLiteral("templates"))); }
-
-    QVariant option(const QString &key) const
+    DefaultsFixture()
     {
-        return options.value(MCUserDefaults::AppDelegate).value(key);
+        defaults.setTemplatesPath(dir.filePath(QStringLiteral("templates")));
+        defaults.setStartAtLogin([this] { return startsAtLogin; },
+                                 [this](bool enabled) {
+                                     startsAtLogin = enabled;
+                                     ++autostartChanges;
+                                 });
+        defaults.setClock([this] { return now; });
     }
+
     QVariantMap stored(const QString &dictionary)
     {
         QSettings reread(settings.fileName(), QSettings::IniFormat);
@@ -209,8 +215,8 @@ void TestShellUtilities::archiveQuestion()
 {
     QWidget window;
     ScriptedAlertPresenter alerts;
-    MCFunctions::Options options;
-    options[MCUserDefaults::AppDelegate].insert(MCUserDefaults::OpenArchiveDefaultAction, false);
+    MCOptions options;
+    options.setValue(MCOptions::AppDelegate, MCOptions::OpenArchiveDefaultAction, false);
     std::optional<bool> answer;
     const auto record = [&answer](bool open) {
         answer = open;
@@ -242,9 +248,7 @@ void TestShellUtilities::archiveQuestion()
     alerts.queueAnswer(QStringLiteral("Cancel"), true);
     askAbout(QStringLiteral("/photos/2025.zip"));
     QTRY_COMPARE(answer, std::optional<bool>(false));
-    QCOMPARE(
-        options.value(MCUserDefaults::AppDelegate).value(MCUserDefaults::OpenArchiveDefaultAction),
-        true);
+    QCOMPARE(options.value(MCOptions::AppDelegate, MCOptions::OpenArchiveDefaultAction), true);
     askAbout(QStringLiteral("/photos/2026.zip"));
     QCOMPARE(answer, std::optional<bool>(true));
     QCOMPARE(alerts.alerts().size(), 2);
@@ -253,7 +257,7 @@ void TestShellUtilities::archiveQuestion()
 void TestShellUtilities::deleteQuestion()
 {
     ScriptedAlertPresenter alerts;
-    MCFunctions::Options options;
+    MCOptions options;
     std::optional<bool> answer;
     const auto askToDelete = [&] {
         answer.reset();
@@ -273,9 +277,7 @@ void TestShellUtilities::deleteQuestion()
     alerts.queueAnswer(QStringLiteral("Cancel"), true);
     askToDelete();
     QTRY_COMPARE(answer, std::optional<bool>(false));
-    QCOMPARE(
-        options.value(MCUserDefaults::AppDelegate).value(MCUserDefaults::DeleteAskConfermation),
-        false);
+    QCOMPARE(options.value(MCOptions::AppDelegate, MCOptions::DeleteAskConfermation), false);
     askToDelete();
     QCOMPARE(answer, std::optional<bool>(true));
     QCOMPARE(alerts.alerts().size(), 2);
@@ -308,60 +310,60 @@ void TestShellUtilities::defaultsFirstLaunch()
     DefaultsFixture fixture;
     fixture.defaults.loadUserDefaults();
 
-    const QVariantMap application = fixture.options.value(MCUserDefaults::AppDelegate);
-    QCOMPARE(application.value(MCUserDefaults::FinderMoveDefaultAction), false);
-    QCOMPARE(application.value(MCUserDefaults::OpenArchiveDefaultAction), false);
-    QCOMPARE(application.value(MCUserDefaults::DeleteAskConfermation), true);
-    QCOMPARE(application.value(MCUserDefaults::SoundsEnabled), true);
-    QCOMPARE(application.value(MCUserDefaults::WillStartAtLogin), true);
-    const QVariantList templates = application.value(MCUserDefaults::NewFileSettings).toList();
+    const QVariantMap application = fixture.options.dictionary(MCOptions::AppDelegate);
+    QCOMPARE(application.value(MCOptions::FinderMoveDefaultAction), false);
+    QCOMPARE(application.value(MCOptions::OpenArchiveDefaultAction), false);
+    QCOMPARE(application.value(MCOptions::DeleteAskConfermation), true);
+    QCOMPARE(application.value(MCOptions::SoundsEnabled), true);
+    QCOMPARE(application.value(MCOptions::WillStartAtLogin), true);
+    const QVariantList templates = application.value(MCOptions::NewFileSettings).toList();
     QCOMPARE(templates.size(), 1);
     QVERIFY(QFileInfo::exists(templates.first().toMap().value(QStringLiteral("path")).toString()));
     QCOMPARE(application.size(), 6);
-    QVERIFY(fixture.autostart.isEnabled());
+    QVERIFY(fixture.startsAtLogin);
     QVERIFY(fixture.defaults.pathBarShownAtLoad());
     QVERIFY(!fixture.defaults.statusBarHiddenAtLoad());
-    for (const QString &name : {MCUserDefaults::IconController, MCUserDefaults::ListController,
-                                MCUserDefaults::ColumnController, MCUserDefaults::MyContacts}) {
-        QVERIFY(fixture.options.contains(name));
-        QVERIFY(fixture.options.value(name).isEmpty());
+    for (const QString &name : {MCOptions::IconController, MCOptions::ListController,
+                                MCOptions::ColumnController, MCOptions::MyContacts}) {
+        QVERIFY(fixture.options.hasDictionary(name));
+        QVERIFY(fixture.options.dictionary(name).isEmpty());
     }
 }
 
 void TestShellUtilities::defaultsKeepStoredValues()
 {
     DefaultsFixture fixture;
-    fixture.settings.setValue(MCUserDefaults::AppDelegate,
-                              QVariantMap{{MCUserDefaults::SoundsEnabled, false},
-                                          {MCUserDefaults::WillStartAtLogin, false},
-                                          {MCUserDefaults::PathBarIsVisible, false},
-                                          {MCUserDefaults::StatusBarIsInvisible, true},
+    fixture.settings.setValue(MCOptions::AppDelegate,
+                              QVariantMap{{MCOptions::SoundsEnabled, false},
+                                          {MCOptions::WillStartAtLogin, false},
+                                          {MCOptions::PathBarIsVisible, false},
+                                          {MCOptions::StatusBarIsInvisible, true},
                                           {QStringLiteral("DirectContactUploadAction"), true}});
-    fixture.settings.setValue(MCUserDefaults::IconController,
+    fixture.settings.setValue(MCOptions::IconController,
                               QVariantMap{{QStringLiteral("SortBy"), 13},
                                           {QStringLiteral("SomethingNewer"), QStringLiteral("x")}});
     fixture.settings.sync();
     fixture.defaults.loadUserDefaults();
 
-    QCOMPARE(fixture.option(MCUserDefaults::SoundsEnabled), false);
-    QCOMPARE(fixture.option(MCUserDefaults::DeleteAskConfermation), true);
-    QCOMPARE(fixture.autostart.changeCount(), 0);
+    QCOMPARE(fixture.options.value(MCOptions::AppDelegate, MCOptions::SoundsEnabled), false);
+    QCOMPARE(fixture.options.value(MCOptions::AppDelegate, MCOptions::DeleteAskConfermation), true);
+    QCOMPARE(fixture.autostartChanges, 0);
     QVERIFY(!fixture.defaults.pathBarShownAtLoad());
     QVERIFY(fixture.defaults.statusBarHiddenAtLoad());
 
     // A round trip keeps what other windows stored, typed as it was.
-    fixture.options[MCUserDefaults::ListController].insert(QStringLiteral("RelativeDates"), true);
+    fixture.options.setValue(MCOptions::ListController, QStringLiteral("RelativeDates"), true);
     QVERIFY(fixture.defaults.saveUserDefaults());
-    const QVariantMap icon = fixture.stored(MCUserDefaults::IconController);
+    const QVariantMap icon = fixture.stored(MCOptions::IconController);
     QCOMPARE(icon.value(QStringLiteral("SortBy")).toInt(), 13);
     QCOMPARE(icon.value(QStringLiteral("SomethingNewer")), QStringLiteral("x"));
-    QCOMPARE(fixture.stored(MCUserDefaults::AppDelegate)
-                 .value(QStringLiteral("DirectContactUploadAction")),
+    QCOMPARE(
+        fixture.stored(MCOptions::AppDelegate).value(QStringLiteral("DirectContactUploadAction")),
+        true);
+    QCOMPARE(fixture.stored(MCOptions::ListController).value(QStringLiteral("RelativeDates")),
              true);
-    QCOMPARE(fixture.stored(MCUserDefaults::ListController).value(QStringLiteral("RelativeDates")),
-             true);
-    QCOMPARE(fixture.stored(MCUserDefaults::AppDelegate)
-                 .value(MCUserDefaults::NewFileSettings)
+    QCOMPARE(fixture.stored(MCOptions::AppDelegate)
+                 .value(MCOptions::NewFileSettings)
                  .toList()
                  .first()
                  .toMap()
@@ -373,7 +375,7 @@ void TestShellUtilities::defaultsSaveOnlyWhenSignedIn()
 {
     DefaultsFixture fixture;
     fixture.defaults.loadUserDefaults();
-    fixture.options[MCUserDefaults::AppDelegate].insert(MCUserDefaults::SoundsEnabled, false);
+    fixture.options.setValue(MCOptions::AppDelegate, MCOptions::SoundsEnabled, false);
     MCFunctions::getColors(fixture.settings);
 
     fixture.coreInitialized = false;
@@ -381,12 +383,11 @@ void TestShellUtilities::defaultsSaveOnlyWhenSignedIn()
     fixture.coreInitialized = true;
     fixture.authenticated = false;
     QVERIFY(!fixture.defaults.saveUserDefaults());
-    QVERIFY(fixture.stored(MCUserDefaults::AppDelegate).isEmpty());
+    QVERIFY(fixture.stored(MCOptions::AppDelegate).isEmpty());
 
     fixture.authenticated = true;
     QVERIFY(fixture.defaults.saveUserDefaults());
-    QCOMPARE(fixture.stored(MCUserDefaults::AppDelegate).value(MCUserDefaults::SoundsEnabled),
-             false);
+    QCOMPARE(fixture.stored(MCOptions::AppDelegate).value(MCOptions::SoundsEnabled), false);
     // The colours live beside the options and a save leaves them alone.
     QSettings reread(fixture.settings.fileName(), QSettings::IniFormat);
     QVERIFY(reread.contains(QStringLiteral("Colors")));
@@ -398,15 +399,15 @@ void TestShellUtilities::defaultsSaveOnResignAtMostEveryFiveMinutes()
     fixture.defaults.loadUserDefaults();
 
     QVERIFY(fixture.defaults.applicationDidResignActive(false, true, false));
-    fixture.clock.advance(200);
+    fixture.now = fixture.now.addSecs(200);
     QVERIFY(!fixture.defaults.applicationDidResignActive(false, true, false));
-    fixture.clock.advance(101);
+    fixture.now = fixture.now.addSecs(101);
     QVERIFY(fixture.defaults.applicationDidResignActive(false, true, false));
     // A clock set back by more than the interval counts as far enough apart.
-    fixture.clock.advance(-400);
+    fixture.now = fixture.now.addSecs(-400);
     QVERIFY(fixture.defaults.applicationDidResignActive(false, true, false));
 
-    fixture.clock.advance(1000);
+    fixture.now = fixture.now.addSecs(1000);
     QVERIFY(!fixture.defaults.applicationDidResignActive(true, true, false)); // shutting down
     QVERIFY(!fixture.defaults.applicationDidResignActive(false, true, true)); // signing in
     fixture.authenticated = false;
@@ -421,18 +422,18 @@ void TestShellUtilities::defaultsResetAtSignOut()
     fixture.defaults.loadUserDefaults();
     QVERIFY(fixture.defaults.saveUserDefaults());
     MCFunctions::getColors(fixture.settings);
-    QVERIFY(fixture.autostart.isEnabled());
+    QVERIFY(fixture.startsAtLogin);
 
     fixture.defaults.resetUserDefaults();
     QSettings reread(fixture.settings.fileName(), QSettings::IniFormat);
     QVERIFY(reread.allKeys().isEmpty());
-    QVERIFY(!fixture.autostart.isEnabled());
+    QVERIFY(!fixture.startsAtLogin);
 
     // The relaunched program fills the defaults and the autostart entry again.
     DefaultsFixture relaunched;
     relaunched.defaults.loadUserDefaults();
-    QVERIFY(relaunched.autostart.isEnabled());
-    QCOMPARE(relaunched.option(MCUserDefaults::WillStartAtLogin), true);
+    QVERIFY(relaunched.startsAtLogin);
+    QCOMPARE(relaunched.options.value(MCOptions::AppDelegate, MCOptions::WillStartAtLogin), true);
 }
 
 void TestShellUtilities::discovererFindsDropbox()

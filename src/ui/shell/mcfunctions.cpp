@@ -2,8 +2,8 @@
 
 #include "alertpresenter.h"
 #include "mcimages.h"
+#include "mcoptions.h"
 #include "mcstring.h"
-#include "mcuserdefaults.h"
 
 #include <QColor>
 #include <QCoreApplication>
@@ -12,6 +12,7 @@
 #include <QFileInfo>
 #include <QLoggingCategory>
 #include <QMimeDatabase>
+#include <QPointer>
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QSettings>
@@ -229,12 +230,10 @@ bool MCFunctions::isArchive(const QString &fileName)
     return !types.isEmpty() && archives.contains(types.first().name());
 }
 
-void MCFunctions::ifArchiveAskUser(const QString &path, Options &options, AlertPresenter &alerts,
+void MCFunctions::ifArchiveAskUser(const QString &path, MCOptions &options, AlertPresenter &alerts,
                                    QWidget *parent, Answer answer)
 {
-    if (options.value(MCUserDefaults::AppDelegate)
-            .value(MCUserDefaults::OpenArchiveDefaultAction)
-            .toBool() ||
+    if (options.value(MCOptions::AppDelegate, MCOptions::OpenArchiveDefaultAction).toBool() ||
         !isArchive(path)) {
         if (answer)
             answer(true);
@@ -245,22 +244,21 @@ void MCFunctions::ifArchiveAskUser(const QString &path, Options &options, AlertP
     alert.messageText =
         tr("Opening the archive will result in uploading all its content to your space.");
     alert.informativeText = tr("File: %1").arg(QFileInfo(path).fileName());
-    Options *store = &options;
+    QPointer<MCOptions> store(&options);
     askWithSuppression(
         alerts, parent, alert, tr("Open"),
         [store] {
-            (*store)[MCUserDefaults::AppDelegate].insert(MCUserDefaults::OpenArchiveDefaultAction,
-                                                         true);
+            if (store)
+                store->setValue(MCOptions::AppDelegate, MCOptions::OpenArchiveDefaultAction, true);
         },
         answer);
 }
 
-void MCFunctions::alertCanDelete(Options &options, AlertPresenter &alerts, QWidget *parent,
+void MCFunctions::alertCanDelete(MCOptions &options, AlertPresenter &alerts, QWidget *parent,
                                  Answer answer)
 {
     // Only an explicit "no" skips the question: deleting is permanent.
-    const QVariant ask =
-        options.value(MCUserDefaults::AppDelegate).value(MCUserDefaults::DeleteAskConfermation);
+    const QVariant ask = options.value(MCOptions::AppDelegate, MCOptions::DeleteAskConfermation);
     if (ask.isValid() && !ask.toBool()) {
         if (answer)
             answer(true);
@@ -270,12 +268,12 @@ void MCFunctions::alertCanDelete(Options &options, AlertPresenter &alerts, QWidg
     alert.windowTitle = tr("Delete Warning");
     alert.messageText =
         tr("The file(s) will be removed permanently. Are you sure you want to continue?");
-    Options *store = &options;
+    QPointer<MCOptions> store(&options);
     askWithSuppression(
         alerts, parent, alert, tr("Delete"),
         [store] {
-            (*store)[MCUserDefaults::AppDelegate].insert(MCUserDefaults::DeleteAskConfermation,
-                                                         false);
+            if (store)
+                store->setValue(MCOptions::AppDelegate, MCOptions::DeleteAskConfermation, false);
         },
         answer);
 }

@@ -1,7 +1,6 @@
 #ifndef MCFUNCTIONS_H
 #define MCFUNCTIONS_H
 
-#include <QHash>
 #include <QIcon>
 #include <QSizeF>
 #include <QString>
@@ -11,6 +10,7 @@
 #include <functional>
 
 class AlertPresenter;
+class MCOptions;
 class QSettings;
 class QWidget;
 
@@ -21,12 +21,11 @@ class QWidget;
 // The confirmations and warnings go through the alert presenter: they never block, and a
 // confirmation answers through its callback once the user has chosen (never when the parent
 // window went away first). Their "Don't ask me again" boxes write the application-wide options
-// (the "MCAppDelegate" dictionary of options, which must outlive the alert).
+// ("MCAppDelegate" in options; nothing is written once options is gone).
 class MCFunctions
 {
 public:
     using Answer = std::function<void(bool)>;
-    using Options = QHash<QString, QVariantMap>;
 
     // The picture of the store's root "/": the icon theme's home folder, else the bundled one.
     static QIcon getHomeIcon();
@@ -62,10 +61,10 @@ public:
 
     // Opening a remote archive uploads everything in it: asks first, unless the user said not
     // to ask again ("OpenArchiveDefaultAction") or the file is no archive. true for "Open".
-    static void ifArchiveAskUser(const QString &path, Options &options, AlertPresenter &alerts,
+    static void ifArchiveAskUser(const QString &path, MCOptions &options, AlertPresenter &alerts,
                                  QWidget *parent, Answer answer);
     // Asks before deleting unless "DeleteAskConfermation" is off. true for "Delete".
-    static void alertCanDelete(Options &options, AlertPresenter &alerts, QWidget *parent,
+    static void alertCanDelete(MCOptions &options, AlertPresenter &alerts, QWidget *parent,
                                Answer answer);
     // Warns that a name cannot be used; code is an MCString::FilenameValidity.
     static void alertFilenameValidity(unsigned code, AlertPresenter &alerts, QWidget *parent);

@@ -1,8 +1,7 @@
 #include "mcuserdefaults.h"
 
-#include "autostart.h"
-#include "clock.h"
 #include "mcfunctions.h"
+#include "mcoptions.h"
 
 #include <QLoggingCategory>
 #include <QSettings>
@@ -13,18 +12,22 @@ namespace {
 
 constexpr qint64 resignSaveIntervalSeconds = 300;
 
+QStringList storedDictionaries()
+{
+    return {MCOptions::IconController, MCOptions::ListController, MCOptions::ColumnController,
+            MCOptions::MyContacts};
+}
+
 } // namespace
 
-MCUserDefaults::MCUserDefaults(Options &options, QSettings *settings, Check coreInitialized,
-                               Check authenticated, Autostart *autostart, Clock *clock,
-                               QObject *parent)
+MCUserDefaults::MCUserDefaults(MCOptions *options, QSettings *settings, Check coreInitialized,
+                               Check authenticated, QObject *parent)
     : QObject(parent)
     , m_options(options)
     , m_settings(settings)
     , m_coreInitialized(std::move(coreInitialized))
     , m_authenticated(std::move(authenticated))
-    , m_autostart(autostart)
-    , m_clock(clock)
+    , m_now([] { return QDateTime::currentDateTimeUtc(); })
 {}
 
 MCUserDefaults::~MCUserDefaults() = default;
@@ -34,33 +37,39 @@ void MCUserDefaults::setTemplatesPath(const QString &path)
     m_templatesPath = path;
 }
 
-QDateTime MCUserDefaults::now() const
+void MCUserDefaults::setStartAtLogin(Check isEnabled, std::function<void(bool)> setEnabled)
 {
-    return m_clock ? m_clock->now() : QDateTime::currentDateTimeUtc();
+    m_isStartAtLogin = std::move(isEnabled);
+    m_setStartAtLogin = std::move(setEnabled);
+}
+
+void MCUserDefaults::setClock(std::function<QDateTime()> now)
+{
+    m_now = std::move(now);
 }
 
 void MCUserDefaults::loadUserDefaults()
 {
-    QVariantMap application = m_settings->value(AppDelegate).toMap();
+    QVariantMap application = m_settings->value(MCOptions::AppDelegate).toMap();
     const auto fill = [&application](const QString &key, const QVariant &value) {
         if (application.contains(key))
             return false;
         application.insert(key, value);
         return true;
     };
-    fill(FinderMoveDefaultAction, false);
-    fill(OpenArchiveDefaultAction, false);
-    fill(DeleteAskConfermation, true);
-    fill(SoundsEnabled, true);
-    if (!application.contains(NewFileSettings) && !m_templatesPath.isEmpty())
-        application.insert(NewFileSettings,
+    fill(MCOptions::FinderMoveDefaultAction, false);
+    fill(MCOptions::OpenArchiveDefaultAction, false);
+    fill(MCOptions::DeleteAskConfermation, true);
+    fill(MCOptions::SoundsEnabled, true);
+    if (!application.contains(MCOptions::NewFileSettings) && !m_templatesPath.isEmpty())
+        application.insert(MCOptions::NewFileSettings,
                            MCFunctions::generateNewFileDictionary(m_templatesPath));
-    if (fill(WillStartAtLogin, true) && m_autostart && !m_autostart->setEnabled(true))
-        qCWarning(lcMCUserDefaults) << "Could not add the autostart entry";
-    m_options.insert(AppDelegate, application);
+    if (fill(MCOptions::WillStartAtLogin, true) && m_setStartAtLogin)
+        m_setStartAtLogin(true);
+    m_options->setDictionary(MCOptions::AppDelegate, application);
 
-    for (const QString &name : {IconController, ListController, ColumnController, MyContacts})
-        m_options.insert(name, m_settings->value(name).toMap());
+    for (const QString &name : storedDictionaries())
+        m_options->setDictionary(name, m_settings->value(name).toMap());
 }
 
 bool MCUserDefaults::saveUserDefaults()
@@ -69,8 +78,10 @@ bool MCUserDefaults::saveUserDefaults()
         return false;
     if (!m_authenticated || !m_authenticated())
         return false;
-    for (auto it = m_options.cbegin(); it != m_options.cend(); ++it)
-        m_settings->setValue(it.key(), it.value());
+    // Only the options' own dictionaries: other keys of the settings ("Colors") stay as they
+    // are.
+    for (const QString &name : m_options->dictionaryNames())
+        m_settings->setValue(name, m_options->dictionary(name));
     m_settings->sync();
     if (m_settings->status() != QSettings::NoError) {
         qCWarning(lcMCUserDefaults)
@@ -84,8 +95,8 @@ void MCUserDefaults::resetUserDefaults()
 {
     m_settings->clear();
     m_settings->sync();
-    if (m_autostart && m_autostart->isEnabled() && !m_autostart->setEnabled(false))
-        qCWarning(lcMCUserDefaults) << "Could not remove the autostart entry";
+    if (m_isStartAtLogin && m_setStartAtLogin && m_isStartAtLogin())
+        m_setStartAtLogin(false);
 }
 
 bool MCUserDefaults::applicationDidResignActive(bool shuttingDown, bool didFinishSetup,
@@ -95,20 +106,21 @@ bool MCUserDefaults::applicationDidResignActive(bool shuttingDown, bool didFinis
         return false;
     if (didFinishSetup && (signInWindowVisible || !m_authenticated || !m_authenticated()))
         return false;
-    const QDateTime current = now();
+    const QDateTime now = m_now();
     if (m_lastResignSave.isValid() &&
-        qAbs(m_lastResignSave.secsTo(current)) < resignSaveIntervalSeconds)
+        qAbs(m_lastResignSave.secsTo(now)) < resignSaveIntervalSeconds)
         return false;
-    m_lastResignSave = current;
+    m_lastResignSave = now;
     return saveUserDefaults();
 }
 
 bool MCUserDefaults::pathBarShownAtLoad() const
 {
-    return m_options.value(AppDelegate).value(PathBarIsVisible, true).toBool();
+    return m_options->value(MCOptions::AppDelegate, MCOptions::PathBarIsVisible, true).toBool();
 }
 
 bool MCUserDefaults::statusBarHiddenAtLoad() const
 {
-    return m_options.value(AppDelegate).value(StatusBarIsInvisible, false).toBool();
+    return m_options->value(MCOptions::AppDelegate, MCOptions::StatusBarIsInvisible, false)
+        .toBool();
 }
