@@ -410,12 +410,3 @@ QJsonObject AccountStore::tokensJson() const
     }
     return result;
 }
-
-std::vector<Device> AccountStore::devicesOf(qint64 userId) const
-{
-    std::lock_guard<std::mutex> lock(mutex);
-    std::vector<Device> owned;
-    std::copy_if(devices.begin(), devices.end(), std::back_inserter(owned),
-                 [userId](const Device &device) { return device.userId == userId; });
-    return owned;
-}

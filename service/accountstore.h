@@ -59,8 +59,6 @@ public:
     // transaction has committed writeUsedSize.
     void addUsedSize(qint64 userId, qint64 bytes);
     static bool writeUsedSize(ServiceDatabase &database, qint64 userId, qint64 bytes);
-    // For tests: the user's devices, oldest first.
-    std::vector<Device> devicesOf(qint64 userId) const;
 
     // email null: every user's. false when no user has that e-mail.
     bool expireAccessTokens(const QString &email);

@@ -1,8 +1,8 @@
 #include "filejoin.h"
 
+#include "md5digest.h"
 #include "secrets.h"
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -113,7 +113,7 @@ bool append(int from, int to, off_t length, off_t at, FileJoin::Method *method)
 
 bool FileJoin::digest(const QStringList &parts, QString *md5, qint64 *size)
 {
-    QCryptographicHash hash(QCryptographicHash::Md5);
+    Md5Digest hash;
     *size = 0;
     std::vector<char> buffer(bufferSize);
     for (const QString &part : parts) {
@@ -129,11 +129,11 @@ bool FileJoin::digest(const QStringList &parts, QString *md5, qint64 *size)
                 return false;
             if (got == 0)
                 break;
-            hash.addData(buffer.data(), int(got));
+            hash.add(buffer.data(), size_t(got));
             *size += got;
         }
     }
-    *md5 = QString::fromLatin1(hash.result().toHex());
+    *md5 = hash.hex();
     return true;
 }
 

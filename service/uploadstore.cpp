@@ -1,10 +1,10 @@
 #include "uploadstore.h"
 
 #include "filejoin.h"
+#include "md5digest.h"
 #include "secrets.h"
 #include "servicedatabase.h"
 
-#include <QCryptographicHash>
 #include <QDateTime>
 #include <QDir>
 #include <QDirIterator>
@@ -22,19 +22,6 @@
 namespace {
 
 constexpr int tokenBytes = 16;
-// QCryptographicHash takes an int length.
-constexpr size_t hashBlock = 1 << 30;
-
-QString md5Hex(const char *bytes, size_t size)
-{
-    QCryptographicHash md5(QCryptographicHash::Md5);
-    for (size_t done = 0; done < size;) {
-        const size_t part = std::min(hashBlock, size - done);
-        md5.addData(bytes + done, int(part));
-        done += part;
-    }
-    return QString::fromLatin1(md5.result().toHex());
-}
 
 } // namespace
 
@@ -79,7 +66,7 @@ void UploadStore::remove(const QString &token)
 
 StoreError UploadStore::putChunk(qint64 userId, const QString &hash, const char *bytes, size_t size)
 {
-    if (md5Hex(bytes, size) != hash)
+    if (Md5Digest::of(bytes, size) != hash)
         return {400, QStringLiteral("The chunk does not match its hash %1").arg(hash)};
     const QString path = chunks.filePath(hash);
     const QFileInfo stored(path);
