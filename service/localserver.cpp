@@ -305,11 +305,13 @@ void LocalServer::Private::watchSignals(const sigset_t &stopSignals)
 {
     int received = 0;
     sigwait(&stopSignals, &received);
-    stopFlag.raise();
     // stop() does nothing before listening has begun.
     while (!server->is_running() && !listenReturned)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    // The port closes before hung and delayed handlers are released: a client whose request
+    // they drop retries once, and must find nobody listening rather than a normal answer.
     server->stop();
+    stopFlag.raise();
     // Idle keep-alive connections would otherwise hold their workers for seconds.
     ConnectionSockets::shutDownAll(port);
 }
