@@ -411,6 +411,10 @@ void MObjectSenderPrivate::completeDownload(MObjectTransfer transfer, const Flig
         failDownload(transfer, done, Tolvo::CannotContinue, DataIsCorrupt);
         return;
     }
+    // A header announcing other content than the one checked does not describe this file: the
+    // cache must index what was verified, or the unchanged copy reads as an edit later.
+    if (done.cache && transfer.storageObject().contentHash().toLower() != done.expectedHash)
+        transfer.setStorageObject(transfer.transferRequest().storageObject());
     qDebug() << "Renaming" << path << "to" << done.destination;
     if (!MResumableDownload::replace(path, done.destination)) {
         postIOError(done.destination, transfer);
