@@ -96,6 +96,7 @@ private slots:
     void corruptDownloadLeavesDestination();
     void overwriteStrategies();
     void signedOutTransfersWait();
+    void downloadsRefreshAnExpiredToken();
     void pauseStopsHashing();
     void pauseGroupAndResume();
     void lateReplyAfterPauseChangesNothing();
@@ -568,6 +569,34 @@ void TestObjectSender::signedOutTransfersWait()
     auth->authenticateUser(demoEmail, "lumarin-demo");
     QCOMPARE(waitFinished(waiting.identifier()).state(), int(MObjectTransfer::Completed));
     QCOMPARE(readAll(local.filePath("l.txt")), QByteArray("later"));
+}
+
+void TestObjectSender::downloadsRefreshAnExpiredToken()
+{
+    // The tokens expire while each request is held at the service: its 401 refreshes them and
+    // the download starts again, a cache download as well as a plain one.
+    QVERIFY(!server.seedFile(demoEmail, "/Expiry/plain.txt", "plain").isEmpty());
+    QVERIFY(!server.seedFile(demoEmail, "/Expiry/cached.txt", "cached").isEmpty());
+    MStorageObject object;
+    object.setContentHash(md5("cached"));
+    object.setSize(6);
+    MObjectTransferRequest cached = download("/Expiry/cached.txt", local.filePath("cached.txt"), 1);
+    cached.setAction(Tolvo::DownloadToCache);
+    cached.setStorageObject(object);
+    const QList<QPair<MObjectTransferRequest, QByteArray>> cases{
+        {download("/Expiry/plain.txt", local.filePath("plain.txt")), "plain"}, {cached, "cached"}};
+    for (const auto &entry : cases) {
+        const QString path = "/api/v1/object" + entry.first.sourcePath();
+        QVERIFY(server.clearRequests());
+        QVERIFY(server.delay(path, 1500, 1, "GET"));
+        const qint64 id = sender->scheduleTransfer(entry.first).identifier();
+        QTRY_COMPARE_WITH_TIMEOUT(requestsUnder(path).size(), 1, 20000);
+        QVERIFY(server.expireTokens(demoEmail));
+        const MObjectTransfer done = waitFinished(id);
+        QCOMPARE(done.state(), int(MObjectTransfer::Completed));
+        QCOMPARE(readAll(entry.first.destinationPath()), entry.second);
+        QCOMPARE(requestsUnder(path).size(), 2);
+    }
 }
 
 void TestObjectSender::pauseStopsHashing()

@@ -326,6 +326,17 @@ void MObjectSenderPrivate::downloadFinished(const MNetworkRequest &request,
         return;
     const int status = reply.statusCode();
     const Received &received = *done.received;
+    if (status == 401) {
+        // The token expired while the request waited: it is refreshed and the download starts
+        // again after the next sign-in; a cache download goes on from the bytes it kept.
+        done.file->close();
+        MUserAuthManager *auth = TolvoApp::instance() ? TolvoApp::instance()->authManager()
+                                                      : nullptr;
+        if (auth)
+            auth->refresh();
+        requeue(transfer, MObjectTransfer::Scheduled);
+        return;
+    }
     // A body cut short carries the status of its headers: it is interrupted, not complete.
     if ((status != 200 && status != 206) || reply.error() != QNetworkReply::NoError ||
         !received.headers) {
