@@ -97,6 +97,7 @@ private slots:
     void overwriteStrategies();
     void signedOutTransfersWait();
     void downloadsRefreshAnExpiredToken();
+    void stalledRequestsFreeTheirSlot();
     void pauseStopsHashing();
     void pauseGroupAndResume();
     void lateReplyAfterPauseChangesNothing();
@@ -597,6 +598,30 @@ void TestObjectSender::downloadsRefreshAnExpiredToken()
         QCOMPARE(readAll(entry.first.destinationPath()), entry.second);
         QCOMPARE(requestsUnder(path).size(), 2);
     }
+}
+
+void TestObjectSender::stalledRequestsFreeTheirSlot()
+{
+    // The service takes a download and an upload and never answers: each fails once nothing
+    // has moved for the stall timeout, and runs again to the end when retried.
+    sender->setStallTimeout(1500);
+    QVERIFY(!server.seedFile(demoEmail, "/Stall/down.txt", "down").isEmpty());
+    QVERIFY(server.hang("/api/v1/object/Stall/down.txt", 1, "GET"));
+    const MObjectTransferRequest down = download("/Stall/down.txt", local.filePath("down.txt"));
+    MObjectTransfer done = run(down);
+    QCOMPARE(done.state(), int(MObjectTransfer::Error));
+    QCOMPARE(done.errorCode(), int(Tolvo::TransferStepFailed));
+    QCOMPARE(run(down).state(), int(MObjectTransfer::Completed));
+    QCOMPARE(readAll(local.filePath("down.txt")), QByteArray("down"));
+
+    MObjectTransferRequest up(writeFile("up.txt", "up"), "/Stall/up.txt", 0);
+    up.setAction(Tolvo::UploadObject);
+    up.setMode(2);
+    QVERIFY(server.hang("/api/v1/objects/Stall/up.txt", 1, "PUT"));
+    QCOMPARE(run(up).state(), int(MObjectTransfer::Error));
+    QCOMPARE(run(up).state(), int(MObjectTransfer::Completed));
+    QCOMPARE(sender->activeTransfersCount(), 0);
+    sender->setStallTimeout(60000);
 }
 
 void TestObjectSender::pauseStopsHashing()

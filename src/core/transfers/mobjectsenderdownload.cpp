@@ -199,6 +199,7 @@ void MObjectSenderPrivate::downloadHeadersArrived(qint64 transferId, const QStri
         return;
     }
     received.headers = true;
+    noteActivity(current);
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     if (status != 200 && status != 206) {
         // Its body is an explanation, not the file; the finish reports the refusal.
@@ -251,6 +252,15 @@ void MObjectSenderPrivate::downloadHeadersArrived(qint64 transferId, const QStri
     received.hasher.reset(start == 0 ? new MStreamHasher : nullptr);
 }
 
+void MObjectSenderPrivate::failStalledDownload(const MObjectTransfer &transfer,
+                                               const Flight &stalled)
+{
+    networkRequestManager->cancelRequest(stalled.id);
+    // A cache download keeps its bytes for a later range, as after a dropped connection.
+    if (transfer.state() == MObjectTransfer::Running)
+        failDownload(transfer, stalled, Tolvo::TransferStepFailed, UnableToDownload);
+}
+
 void MObjectSenderPrivate::downloadInterrupted(qint64 transferId, const QString &flightId)
 {
     Flight done;
@@ -272,6 +282,7 @@ void MObjectSenderPrivate::downloadContentArrived(const MNetworkRequest &request
     Received &received = *current.received;
     if (!received.headers || received.refused)
         return;
+    noteActivity(current);
     if (current.file->write(data) == data.size()) {
         received.written += data.size();
         if (received.hasher)
@@ -330,8 +341,8 @@ void MObjectSenderPrivate::downloadFinished(const MNetworkRequest &request,
         // The token expired while the request waited: it is refreshed and the download starts
         // again after the next sign-in; a cache download goes on from the bytes it kept.
         done.file->close();
-        MUserAuthManager *auth = TolvoApp::instance() ? TolvoApp::instance()->authManager()
-                                                      : nullptr;
+        MUserAuthManager *auth =
+            TolvoApp::instance() ? TolvoApp::instance()->authManager() : nullptr;
         if (auth)
             auth->refresh();
         requeue(transfer, MObjectTransfer::Scheduled);
