@@ -256,7 +256,7 @@ void TestLocalCopies::editDuringADeleteIsNotSentBack()
     QVERIFY(refused.wait(20000));
     QVERIFY(writeFile(keptLocal, "kept and edited"));
     QVERIFY(waitForUploads(kept, 1));
-    QCOMPARE(uploadsTo(kept).first().queryItemValue("final_hash"), md5("kept and edited"));
+    QCOMPARE(uploadsTo(kept).first().queryItemValue("final_hash"), md5Hex("kept and edited"));
 }
 
 void TestLocalCopies::verifiedHashIsIndexed()
@@ -266,11 +266,11 @@ void TestLocalCopies::verifiedHashIsIndexed()
     // is not taken for an edit at the next start.
     const QString remote = QStringLiteral("/Notes/announced.txt");
     QVERIFY(!server.seedFile(demoEmail, remote, "checked content").isEmpty());
-    QVERIFY(server.fakeMetadataHash(md5("announced content")));
+    QVERIFY(server.fakeMetadataHash(md5Hex("announced content")));
     const QString local = openCopy(remote);
     QVERIFY(!local.isEmpty());
     MObjectsVirtualFileSystem *cache = manager->findChild<MObjectsVirtualFileSystem *>();
-    QCOMPARE(cache->indexedHash(remote), md5("checked content"));
+    QCOMPARE(cache->indexedHash(remote), md5Hex("checked content"));
 
     stopManager();
     QVERIFY(server.clearRequests());

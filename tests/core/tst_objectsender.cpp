@@ -574,7 +574,7 @@ void TestObjectSender::downloadsRefreshAnExpiredToken()
     QVERIFY(!server.seedFile(demoEmail, "/Expiry/plain.txt", "plain").isEmpty());
     QVERIFY(!server.seedFile(demoEmail, "/Expiry/cached.txt", "cached").isEmpty());
     MStorageObject object;
-    object.setContentHash(md5("cached"));
+    object.setContentHash(md5Hex("cached"));
     object.setSize(6);
     MObjectTransferRequest cached = download("/Expiry/cached.txt", local.filePath("cached.txt"), 1);
     cached.setAction(Tolvo::DownloadToCache);
