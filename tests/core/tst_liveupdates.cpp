@@ -120,6 +120,7 @@ private slots:
     void pollingFollowsConnectivity();
     void localCopiesFollowRemoteChanges();
     void cursorBelongsToItsUser();
+    void cursorWithoutOwnerIsKept();
     void cursorSurvivesRestart();
     void crashResumesAfterLastEntry();
 
@@ -613,6 +614,22 @@ void TestLiveUpdates::cursorBelongsToItsUser()
     QCOMPARE(storedCursor(), QString());
     manager->stopLiveUpdatesMonitor();
     QVERIFY(core.signIn());
+}
+
+void TestLiveUpdates::cursorWithoutOwnerIsKept()
+{
+    // A cursor saved before its owner was recorded is not taken for another user's: the
+    // changes after it are not skipped.
+    startMonitor();
+    const QString cursor = storedCursor();
+    manager->stopLiveUpdatesMonitor();
+    QSqlQuery forget(mConfigDatabase());
+    QVERIFY(forget.exec(QStringLiteral("DELETE FROM config WHERE key='lhidUser'")));
+    createManager();
+    QVERIFY(server.clearRequests());
+    manager->startLiveUpdatesMonitor();
+    QVERIFY(waitForPoll());
+    QCOMPARE(deltaRequests().value(0), cursor);
 }
 
 void TestLiveUpdates::cursorSurvivesRestart()
