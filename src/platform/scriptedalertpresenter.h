@@ -31,8 +31,8 @@ public:
     void queueAnswer(int button, bool suppressed = false);
     void queueAnswer(const QString &buttonTitle, bool suppressed = false);
 
-    // Answers the oldest pending alert. False when nothing is pending (or the title matches no
-    // button).
+    // Answers the oldest pending alert. False, and the alert stays pending, when nothing is
+    // pending or the answer names no button of it.
     bool answer(int button, bool suppressed = false);
     bool answer(const QString &buttonTitle, bool suppressed = false);
 
@@ -53,6 +53,7 @@ signals:
 private:
     struct Pending
     {
+        quint64 id = 0;
         Alert alert;
         QPointer<QWidget> parent;
         bool hadParent = false;
@@ -67,11 +68,13 @@ private:
 
     int buttonIndex(const Alert &alert, const Scripted &scripted) const;
     void dropOrphans();
+    bool answerAt(int index, const Scripted &scripted);
 
     QList<Alert> m_alerts;
     QList<QPointer<QWidget>> m_parents;
     QList<Pending> m_pending;
     QList<Scripted> m_queued;
+    quint64 m_nextId = 1;
 };
 
 #endif // SCRIPTEDALERTPRESENTER_H

@@ -10,9 +10,8 @@
 //
 // The entry counts as enabled when the file exists, its Exec line starts this executable
 // (the path given here) and it says neither Hidden=true nor X-GNOME-Autostart-enabled=false.
-// Enabling writes the whole file atomically (QSaveFile); a user's entry that is only disabled
-// is rewritten. Disabling removes the file only when it is ours (its Exec is this executable):
-// another program's entry under the same id is left alone.
+// Enabling writes the whole file atomically (QSaveFile), replacing an entry that is disabled
+// or starts another path. Disabling removes the file: the id is ours.
 class XdgAutostart : public Autostart
 {
 public:
