@@ -55,10 +55,9 @@ double referenceMs(const KerloLocal &server)
 {
     QElapsedTimer timer;
     timer.start();
-    const KerloLocal::Tokens tokens =
-        server.signInOverHttp(QString::fromLatin1(ShellTest::DemoEmail),
-                              QString::fromLatin1(ShellTest::DemoPassword), "bench",
-                              QString(64, QLatin1Char('a')));
+    const KerloLocal::Tokens tokens = server.signInOverHttp(
+        QString::fromLatin1(ShellTest::DemoEmail), QString::fromLatin1(ShellTest::DemoPassword),
+        "bench", QString(64, QLatin1Char('a')));
     QNetworkAccessManager manager;
     QNetworkRequest request(QUrl(server.apiUrl().toString() + QStringLiteral("/objects/list/")));
     request.setRawHeader("Authorization", "bearer " + tokens.accessToken.toUtf8());

@@ -15,6 +15,7 @@
 #include "singleinstance.h"
 
 #include <QAction>
+#include <QDirIterator>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QtTest>
@@ -212,14 +213,18 @@ void TestShellLifecycle::signOutEmptiesDefaultsAndRelaunchesWithArgumentsIntact(
     qputenv(RelaunchOutVariable, QFile::encodeName(out));
     const QStringList arguments = {QStringLiteral("two words"), QStringLiteral("a \"quoted\" one"),
                                    QStringLiteral("it's; echo no"), QStringLiteral("$HOME")};
-    const QString settingsFile = root() + QStringLiteral("/config/LumarinTests.conf");
-    QVERIFY(QFile::exists(settingsFile));
+    QDirIterator found(root() + QStringLiteral("/config"), {QStringLiteral("*.conf")}, QDir::Files,
+                       QDirIterator::Subdirectories);
+    QVERIFY2(found.hasNext(), "the signed-in runs saved their defaults");
+    const QString settingsFile = found.next();
     QCOMPARE(runScenario(QStringLiteral("signout"), arguments), 0);
 
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(out), 20000);
     QFile file(out);
     QVERIFY(file.open(QIODevice::ReadOnly));
-    const QStringList received = QString::fromUtf8(file.readAll()).split(QLatin1Char('\0'));
+    QStringList received;
+    for (const QJsonValue &value : QJsonDocument::fromJson(file.readAll()).array())
+        received.append(value.toString());
     const QStringList expected =
         QStringList{QStringLiteral("--scenario"), QStringLiteral("signout")} + arguments;
     QCOMPARE(received, expected);
@@ -269,8 +274,12 @@ void TestShellLifecycle::quitDuringUploadFinishesAtNextStart()
     QCOMPARE(runScenario(QStringLiteral("upload"), {local}), 0);
     QVERIFY(m_server.reset());
 
+    QCOMPARE(firstRequest(m_server.requests(), QStringLiteral("/api/v1/commit/.*")), -1);
+
     QVERIFY(m_server.clearRequests());
     QCOMPARE(runScenario(QStringLiteral("finishupload")), 0);
+    // Finished from the queue: the upload was committed without being asked again.
+    QVERIFY(firstRequest(m_server.requests(), QStringLiteral("/api/v1/commit/.*")) >= 0);
 }
 
 int main(int argc, char **argv)
@@ -283,7 +292,7 @@ int main(int argc, char **argv)
         QStringList arguments;
         for (int i = 1; i < argc; ++i)
             arguments.append(QString::fromLocal8Bit(argv[i]));
-        out.write(arguments.join(QLatin1Char('\0')).toUtf8());
+        out.write(QJsonDocument(QJsonArray::fromStringList(arguments)).toJson());
         return 0;
     }
     if (argc >= 3 && qstrcmp(argv[1], "--scenario") == 0) {

@@ -131,7 +131,9 @@ bool Shell::signInThroughWindow(const QString &email, const QString &password)
     if (!QTest::qWaitFor(
             [this] {
                 auto *login = m_delegate->loginController();
-                return login && login->isVisible() && login->isReady();
+                // Laid out too: a click must land on the button as a user's would.
+                return login && login->isVisible() && login->isReady() &&
+                       !login->buttonSignIn()->rect().isEmpty();
             },
             30000))
         return false;
