@@ -37,6 +37,7 @@ for _ in $(seq 50); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; slee
 
 # A free port: let kerlo-local pick one, then stop it so that Lumarin starts with no service.
 start_kerlo() {
+    : >"$work/kerlo.log"
     "$kerlo" --port "$1" --data "$work/kerlo" --control >"$work/kerlo.log" 2>&1 &
     kerlo_pid=$!
     pids+=($kerlo_pid)
@@ -44,10 +45,11 @@ start_kerlo() {
         grep -q "listening on" "$work/kerlo.log" 2>/dev/null && break
         sleep 0.1
     done
-    grep -o "listening on http://127.0.0.1:[0-9]*" "$work/kerlo.log" | grep -o "[0-9]*$"
+    port=$(grep -o "listening on http://127.0.0.1:[0-9]*" "$work/kerlo.log" | grep -o "[0-9]*$")
 }
-port=$(start_kerlo 0)
-kill "$kerlo_pid"; wait "$kerlo_pid" 2>/dev/null || true
+start_kerlo 0
+kill "$kerlo_pid"
+wait "$kerlo_pid" 2>/dev/null || true
 root="http://127.0.0.1:$port"
 
 "$lumarin" -MCKerloAPIURL "$root" >"$work/lumarin.log" 2>&1 &
@@ -66,7 +68,13 @@ wait_window '^Kerlo Home$' 30 >/dev/null || { echo "FAIL: no main window"; cat "
 sleep 4 # the connectivity check runs every 2.5 s
 import -window root "$out/shell-banner.png"
 
-start_kerlo "$port" >/dev/null
+start_kerlo "$port"
+# Something to show in the signed-in window.
+for seed in '"path":"/Documents","folder":true' '"path":"/Photos","folder":true' \
+    '"path":"/notes.txt","contentBase64":"aGVsbG8K"'; do
+    curl -fsS -X POST -H 'Content-Type: application/json' \
+        -d "{\"email\":\"demo@kerlo.local\",$seed}" "http://127.0.0.1:$port/__control/objects" >/dev/null
+done
 login=$(wait_window '^Kerlo$' 30) || { echo "FAIL: no sign-in window"; cat "$work/lumarin.log"; exit 1; }
 sleep 4 # the opening animation
 import -window root "$out/shell-signin.png"

@@ -63,8 +63,9 @@ MCMainWindow::MCMainWindow(QWidget *parent)
 
 void MCMainWindow::addContent(QWidget *content)
 {
-    content->hide();
+    // The stack shows what it is given; the caller decides what is visible.
     m_mainContentView->layout()->addWidget(content);
+    content->hide();
 }
 
 MCWarningViewController *MCMainWindow::banner()
