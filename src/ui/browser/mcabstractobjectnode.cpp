@@ -16,7 +16,10 @@ QString MCAbstractObjectNode::fileName() const
 
 QIcon MCAbstractObjectNode::fileIcon() const
 {
-    return QApplication::style()->standardIcon(m_isDir ? QStyle::SP_DirIcon : QStyle::SP_FileIcon);
+    // Looked up once: a large folder asks for them per row.
+    static const QIcon folder = QApplication::style()->standardIcon(QStyle::SP_DirIcon);
+    static const QIcon file = QApplication::style()->standardIcon(QStyle::SP_FileIcon);
+    return m_isDir ? folder : file;
 }
 
 QList<MCAbstractObjectNode *> MCAbstractObjectNode::children() const

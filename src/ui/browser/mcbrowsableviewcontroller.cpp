@@ -94,8 +94,19 @@ QStringList MCBrowsableViewController::shownNames() const
     return names;
 }
 
+void MCBrowsableViewController::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (m_reloadWhenShown)
+        reload();
+}
+
 void MCBrowsableViewController::reload()
 {
+    // A hidden view catches up when it is shown: only one of the three is visible.
+    m_reloadWhenShown = !isVisible();
+    if (m_reloadWhenShown)
+        return;
     m_list->clear();
     if (!m_currentNode)
         return;

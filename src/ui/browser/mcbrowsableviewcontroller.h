@@ -43,11 +43,15 @@ public:
 signals:
     void selectedCountChanged(qint64 count);
 
+protected:
+    void showEvent(QShowEvent *event) override;
+
 private:
     void reload();
 
     QListWidget *m_list;
     QPointer<MCAbstractObjectNode> m_currentNode;
+    bool m_reloadWhenShown = false;
 };
 
 #endif // MCBROWSABLEVIEWCONTROLLER_H
