@@ -80,9 +80,10 @@ lumarin_pid=$!
 
 if [ -n "$headless" ]; then
     # Wait for a window of Lumarin (banner or sign-in), give it time to paint, take the picture.
+    # Nothing else runs on this private display, so any visible window is Lumarin's.
     shown=
     for _ in $(seq 300); do
-        if xdotool search --onlyvisible --pid "$lumarin_pid" >/dev/null 2>&1; then shown=1; break; fi
+        if xdotool search --onlyvisible --name . >/dev/null 2>&1; then shown=1; break; fi
         if ! kill -0 "$lumarin_pid" 2>/dev/null; then break; fi
         sleep 0.2
     done

@@ -26,9 +26,15 @@ void DBusDesktopNotifier::notify(const QString &title, const QString &informativ
         QStringLiteral("/org/freedesktop/Notifications"),
         QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("Notify"));
     const QVariantMap hints{{QStringLiteral("desktop-entry"), m_desktopId}};
-    // The body may be read as markup by the server; the text is the user's, not markup.
-    call << m_applicationName << uint(0) << m_iconName << title << informativeText.toHtmlEscaped()
-         << QStringList() << hints << int(-1);
+    // The body may be read as markup by the server; the text is the user's, not markup. Only
+    // the three characters markup needs are escaped, so a server without markup shows little
+    // harm.
+    QString body = informativeText;
+    body.replace(QLatin1Char('&'), QStringLiteral("&amp;"))
+        .replace(QLatin1Char('<'), QStringLiteral("&lt;"))
+        .replace(QLatin1Char('>'), QStringLiteral("&gt;"));
+    call << m_applicationName << uint(0) << m_iconName << title << body << QStringList() << hints
+         << int(-1);
     // Nobody waits for the answer: a missing service only costs the bubble.
     if (!bus.send(call))
         qCDebug(lcLauncher, "Cannot send a notification: %s",

@@ -4,6 +4,7 @@
 
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -32,8 +33,11 @@ void WidgetAlertPresenter::present(const Alert &alert, QWidget *parent, Completi
                                                     : alert.windowTitle);
     box->setText(alert.messageText);
     box->setInformativeText(alert.informativeText);
-    // Texts may carry names from the service: never rich text.
+    // Texts may carry names from the service: never rich text. The box guesses the format of
+    // its informative text on its own, so that label is told too.
     box->setTextFormat(Qt::PlainText);
+    if (auto *informative = box->findChild<QLabel *>(QStringLiteral("qt_msgbox_informativelabel")))
+        informative->setTextFormat(Qt::PlainText);
     if (alert.icon.isNull())
         box->setIcon(iconFor(alert.style));
     else

@@ -17,7 +17,7 @@ Alert signOutAlert()
     alert.style = Alert::Warning;
     alert.windowTitle = QStringLiteral("Kerlo - Sign Out");
     alert.messageText = QStringLiteral("<b>Sign out</b> & relaunch?");
-    alert.informativeText = QStringLiteral("informative");
+    alert.informativeText = QStringLiteral("File: <i>a.txt</i>");
     alert.buttons = QStringList{QStringLiteral("Cancel"), QStringLiteral("Sign Out")};
     alert.suppressionText = QStringLiteral("Don't ask me again");
     return alert;
@@ -70,10 +70,14 @@ void TestAlertPresenter::widgetAlertIsWindowModalAndAnsweredByClicks()
     QCOMPARE(box->windowTitle(), QStringLiteral("Kerlo - Sign Out"));
     // A name from the service is shown as it is, never as markup.
     const QList<QLabel *> labels = box->findChildren<QLabel *>();
-    QVERIFY(std::any_of(labels.begin(), labels.end(), [](QLabel *label) {
-        return label->text() == QLatin1String("<b>Sign out</b> & relaunch?") &&
-               label->textFormat() == Qt::PlainText;
-    }));
+    for (const QString text : {"<b>Sign out</b> & relaunch?", "File: <i>a.txt</i>"}) {
+        QVERIFY2(std::any_of(labels.begin(), labels.end(),
+                             [&text](QLabel *label) {
+                                 return label->text() == text &&
+                                        label->textFormat() == Qt::PlainText;
+                             }),
+                 qPrintable(text));
+    }
     QCOMPARE(box->defaultButton(), buttonTitled(box, QStringLiteral("Cancel")));
 
     QVERIFY(box->checkBox());
