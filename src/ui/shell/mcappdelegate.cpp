@@ -1,6 +1,8 @@
 #include "mcappdelegate.h"
 
 #include "alertpresenter.h"
+#include "autostart.h"
+#include "clock.h"
 #include "mcabstractobjectnode.h"
 #include "mcbottomviewcontroller.h"
 #include "mcbrowsableviewcontroller.h"
@@ -10,6 +12,7 @@
 #include "mcpathbarcontroller.h"
 #include "mcshelllogging.h"
 #include "mcsidebarcontroller.h"
+#include "mcuserdefaults.h"
 #include "mcwarningviewcontroller.h"
 #include "mcwindowlogincontroller.h"
 #include "moapiavailabilitymanager.h"
@@ -24,15 +27,29 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QSettings>
 #include <QSplitter>
 #include <QUrl>
-
-const QString MCAppDelegate::OptionsKey = QStringLiteral("MCAppDelegate");
 
 MCAppDelegate::MCAppDelegate(const MCShellServices &services, QObject *parent)
     : QObject(parent)
     , m_services(services)
+    , m_settings(new QSettings(this))
+    , m_userDefaults(new MCUserDefaults(
+          MCManager::sharedManager()->options(), m_settings,
+          [] { return MOApplication::sharedInstance()->isInitialized(); },
+          [] { return MOUserAuthenticationManager::sharedInstance()->isAuthenticated(); }, this))
 {
+    if (Autostart *autostart = m_services.autostart) {
+        m_userDefaults->setStartAtLogin([autostart] { return autostart->isEnabled(); },
+                                        [autostart](bool enabled) {
+                                            if (!autostart->setEnabled(enabled))
+                                                qCWarning(lcShell) << "The autostart entry could "
+                                                                      "not be changed";
+                                        });
+    }
+    if (Clock *clock = m_services.clock)
+        m_userDefaults->setClock([clock] { return clock->now(); });
     if (!m_services.relaunch) {
         m_services.relaunch = [](const QString &program, const QStringList &arguments) {
             return SingleInstance::relaunch(program, arguments);

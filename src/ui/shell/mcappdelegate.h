@@ -6,12 +6,12 @@
 #include "mopostednotification.h"
 #include "mouserauthenticationmanagerdelegate.h"
 
-#include <QDateTime>
 #include <QObject>
 #include <QPointer>
-#include <QRecursiveMutex>
 
 class MCBottomViewController;
+class MCUserDefaults;
+class QSettings;
 class MCBrowsableViewController;
 class MCBrowsableViewsHelper;
 class MCMainWindow;
@@ -28,9 +28,6 @@ class MCAppDelegate
 {
     Q_OBJECT
 public:
-    // The defaults key of this class's options.
-    static const QString OptionsKey; // "MCAppDelegate"
-
     explicit MCAppDelegate(const MCShellServices &services, QObject *parent = nullptr);
     ~MCAppDelegate() override;
 
@@ -116,8 +113,8 @@ private:
     QList<QPointer<MCBrowsableViewController>> m_browserViews;
     MCBrowsableViewsHelper *m_viewsHelper = nullptr;
     QString m_sessionUser;
-    QDateTime m_savePreferencesDate;
-    QRecursiveMutex m_saveLock;
+    QSettings *m_settings;
+    MCUserDefaults *m_userDefaults;
     bool m_didFinishSetup = false;
     bool m_shuttingDown = false;
     bool m_objectsManagerSetup = false;

@@ -3,8 +3,6 @@
 #include "mcappdelegate.h"
 
 #include "alertpresenter.h"
-#include "autostart.h"
-#include "clock.h"
 #include "mcabstractobjectnode.h"
 #include "mcbottomviewcontroller.h"
 #include "mcbrowsableviewshelper.h"
@@ -14,11 +12,13 @@
 #include "mcmainwindow.h"
 #include "mcmanager.h"
 #include "mcmessagescontroller.h"
+#include "mcoptions.h"
 #include "mcpathbarcontroller.h"
 #include "mcplaceholderpage.h"
 #include "mcshelllogging.h"
 #include "mcsidebarcontroller.h"
 #include "mctablequeuecontroller.h"
+#include "mcuserdefaults.h"
 #include "mcwindowlogincontroller.h"
 #include "moapplication.h"
 #include "mocollaborationmanager.h"
@@ -32,10 +32,6 @@
 
 #include <QAction>
 #include <QCoreApplication>
-#include <QDir>
-#include <QFile>
-#include <QMutexLocker>
-#include <QSettings>
 #include <QTimer>
 #include <QToolButton>
 
@@ -150,8 +146,7 @@ void MCAppDelegate::sessionStart(const QString &user)
     }
     if (m_services.sounds && MCManager::sharedManager()
                                  ->options()
-                                 .value(OptionsKey)
-                                 .value(QStringLiteral("SoundsEnabled"))
+                                 ->value(MCOptions::AppDelegate, MCOptions::SoundsEnabled)
                                  .toBool())
         m_services.sounds->play(QStringLiteral("welcome"));
     m_sessionUser = user;
@@ -275,75 +270,24 @@ void MCAppDelegate::accountSizesNotification(const MOPostedNotification &)
 
 void MCAppDelegate::loadUserDefaults()
 {
-    QSettings settings;
-    auto &options = MCManager::sharedManager()->options();
-    QVariantMap application = settings.value(OptionsKey).toMap();
-    const auto fill = [&application](const QString &key, const QVariant &value) {
-        if (!application.contains(key))
-            application.insert(key, value);
-    };
-    fill(QStringLiteral("FinderMoveDefaultAction"), false);
-    fill(QStringLiteral("OpenArchiveDefaultAction"), false);
-    fill(QStringLiteral("DeleteAskConfermation"), true);
-    fill(QStringLiteral("SoundsEnabled"), true);
-    if (!application.contains(QStringLiteral("NewFileSettings"))) {
-        const QString templatePath =
-            QDir(MCManager::sharedManager()->templatesPath()).filePath(QStringLiteral("0.txt"));
-        QFile templateFile(templatePath);
-        if (!templateFile.exists() && templateFile.open(QIODevice::WriteOnly))
-            templateFile.close();
-        fill(QStringLiteral("NewFileSettings"),
-             QVariantList{QVariantMap{{QStringLiteral("label"), tr("New Text Document")},
-                                      {QStringLiteral("path"), templatePath}}});
-    }
-    if (!application.contains(QStringLiteral("WillStartAtLogin"))) {
-        application.insert(QStringLiteral("WillStartAtLogin"), true);
-        if (m_services.autostart)
-            m_services.autostart->setEnabled(true);
-    }
-    options.insert(OptionsKey, application);
-    for (const QString &key : ViewOptionKeys)
-        options.insert(key, settings.value(key).toMap());
+    m_userDefaults->setTemplatesPath(MCManager::sharedManager()->templatesPath());
+    m_userDefaults->loadUserDefaults();
 }
 
 void MCAppDelegate::saveUserDefaults()
 {
-    if (!MOApplication::sharedInstance()->isInitialized())
-        return;
-    QMutexLocker locker(&m_saveLock);
-    if (!MOUserAuthenticationManager::sharedInstance()->isAuthenticated())
-        return;
-    QSettings settings;
-    const auto &options = MCManager::sharedManager()->options();
-    for (auto it = options.cbegin(); it != options.cend(); ++it) {
-        settings.remove(it.key());
-        settings.setValue(it.key(), it.value());
-    }
-    settings.sync();
+    m_userDefaults->saveUserDefaults();
 }
 
 void MCAppDelegate::resetUserDefaults()
 {
-    QSettings settings;
-    settings.clear();
-    settings.sync();
-    if (m_services.autostart && m_services.autostart->isEnabled())
-        m_services.autostart->setEnabled(false);
+    m_userDefaults->resetUserDefaults();
 }
 
 void MCAppDelegate::applicationDidResignActive()
 {
-    if (m_shuttingDown)
-        return;
-    if (m_didFinishSetup && ((m_loginController && m_loginController->isVisible()) ||
-                             !MOUserAuthenticationManager::sharedInstance()->isAuthenticated()))
-        return;
-    const QDateTime now =
-        m_services.clock ? m_services.clock->now() : QDateTime::currentDateTimeUtc();
-    if (m_savePreferencesDate.isValid() && qAbs(m_savePreferencesDate.secsTo(now)) < 300)
-        return;
-    m_savePreferencesDate = now;
-    saveUserDefaults();
+    m_userDefaults->applicationDidResignActive(m_shuttingDown, m_didFinishSetup,
+                                               m_loginController && m_loginController->isVisible());
 }
 
 void MCAppDelegate::disconnect()

@@ -4,7 +4,9 @@
 #include "mcbrowsableviewcontroller.h"
 #include "mcobjectnode.h"
 #include "mcobjectsnotificationreader.h"
+#include "mcoptions.h"
 #include "mcshelllogging.h"
+#include "mcthirdpartyservicesdiscoverer.h"
 #include "moapplication.h"
 #include "moavatarmanager.h"
 #include "mocollaborationmanager.h"
@@ -43,7 +45,9 @@ void MCManager::dismissSharedManager()
     s_instance = nullptr;
 }
 
-MCManager::MCManager() = default;
+MCManager::MCManager()
+    : m_options(new MCOptions(this))
+{}
 
 MCManager::~MCManager()
 {
@@ -176,6 +180,13 @@ void MCManager::setupServices()
     m_avatarManager->setDelegate(this);
     m_conversationsManager = new MOConversationsManager(this);
     m_conversationsManager->setDelegate(this);
+    m_servicesDiscoverer = new MCThirdPartyServicesDiscoverer(QString(), this);
+    connect(m_servicesDiscoverer, &MCThirdPartyServicesDiscoverer::thirdPartyServiceDiscovered,
+            this, [](const QString &service, const QString &root) {
+                qCInfo(lcShell).noquote()
+                    << QStringLiteral("Found service %1 with base path at %2").arg(service, root);
+            });
+    m_servicesDiscoverer->discover();
     QPointer<MOConversationsManager> conversations = m_conversationsManager;
     QTimer::singleShot(0, this, [conversations] {
         if (!conversations)

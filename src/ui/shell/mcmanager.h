@@ -18,6 +18,8 @@
 #include <functional>
 
 class MCBrowsableViewController;
+class MCOptions;
+class MCThirdPartyServicesDiscoverer;
 class MOAvatarManager;
 class MOConversationsManager;
 class MOObjectsManager;
@@ -73,7 +75,7 @@ public:
 
     // The user-defaults dictionaries by key ("MCAppDelegate", "MCIconController", ...).
     // Readers and writers change them in place.
-    QHash<QString, QVariantMap> &options() { return m_options; }
+    MCOptions *options() const { return m_options; }
 
     QStringList arrayBack() const { return m_arrayBack; }
     QStringList arrayForward() const { return m_arrayForward; }
@@ -98,6 +100,7 @@ public:
     bool servicesStarted() const { return m_conversationsManager != nullptr; }
     MOConversationsManager *conversationsManager() const { return m_conversationsManager; }
     MOAvatarManager *avatarManager() const { return m_avatarManager; }
+    MCThirdPartyServicesDiscoverer *servicesDiscoverer() const { return m_servicesDiscoverer; }
 
     // Leaves any page and shows the folder at path; completion runs once the browser views
     // have its children.
@@ -214,7 +217,8 @@ private:
     QPointer<QWidget> m_notBrowsableController;
     QPointer<MCBrowsableViewController> m_selectedController;
     bool m_showHiddenFiles = false;
-    QHash<QString, QVariantMap> m_options;
+    MCOptions *m_options;
+    MCThirdPartyServicesDiscoverer *m_servicesDiscoverer = nullptr;
     QStringList m_arrayBack;
     QStringList m_arrayForward;
     qint64 m_selectedCount = 0;

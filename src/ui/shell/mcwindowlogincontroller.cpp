@@ -1,7 +1,11 @@
 #include "mcwindowlogincontroller.h"
 
+#include "kbbutton.h"
+#include "mcfunctions.h"
+#include "mclogintextfield.h"
 #include "mcshelllogging.h"
 #include "mouserauthenticationmanager.h"
+#include "yrkspinningprogressindicator.h"
 
 #include <QCloseEvent>
 #include <QFrame>
@@ -10,10 +14,8 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QProgressBar>
 #include <QPropertyAnimation>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QSequentialAnimationGroup>
 #include <QStyle>
 #include <QTimer>
@@ -27,22 +29,10 @@ int s_connectingTimeout = 30000;
 constexpr int ShortestPassword = 6;
 constexpr int LogoSlide = 150;
 
-// The whole text must be an address with a top-level domain of two to six letters.
-bool validateEmail(const QString &text)
+MCLoginTextField *linkLabel(const QString &text, const QUrl &url, QWidget *parent)
 {
-    static const QRegularExpression pattern(QRegularExpression::anchoredPattern(
-        QStringLiteral("[A-Z0-9a-z._%+-]+@[A-Za-z0-9.-]+\\.[A-Za-z]{2,6}")));
-    return pattern.match(text).hasMatch();
-}
-
-QLabel *linkLabel(const QString &text, const QUrl &url, QWidget *parent)
-{
-    auto *label =
-        new QLabel(QStringLiteral("<a href=\"%1\" style=\"color:white\">%2</a>")
-                       .arg(url.toString(QUrl::FullyEncoded).toHtmlEscaped(), text.toHtmlEscaped()),
-                   parent);
-    label->setOpenExternalLinks(true);
-    label->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
+    auto *label = new MCLoginTextField(text, parent);
+    label->setLink(url);
     return label;
 }
 
@@ -64,7 +54,7 @@ MCWindowLoginController::MCWindowLoginController(MOUserAuthenticationManager *au
     , m_buttonsView(new QWidget(this))
     , m_username(new QLineEdit(m_buttonsView))
     , m_password(new QLineEdit(m_buttonsView))
-    , m_signIn(new QPushButton(tr("Sign In"), m_buttonsView))
+    , m_signIn(new KBButton(tr("Sign In"), m_buttonsView))
     , m_signUpLink(
           linkLabel(tr("Sign up"), siteLink(site, QStringLiteral("/users/sign_up")), m_buttonsView))
     , m_forgotLink(linkLabel(tr("Forgot your password?"), siteLink(site, QStringLiteral("/forgot")),
@@ -72,7 +62,7 @@ MCWindowLoginController::MCWindowLoginController(MOUserAuthenticationManager *au
     , m_boxError(new QFrame(m_buttonsView))
     , m_imageError(new QLabel(m_boxError))
     , m_errorText(new QLabel(m_boxError))
-    , m_progress(new QProgressBar(m_buttonsView))
+    , m_progress(new YRKSpinningProgressIndicator(m_buttonsView))
     , m_connectingTimer(new QTimer(this))
 {
     setObjectName(QStringLiteral("signInWindow"));
@@ -105,9 +95,10 @@ MCWindowLoginController::MCWindowLoginController(MOUserAuthenticationManager *au
     m_signIn->setAutoDefault(true);
     m_errorText->setObjectName(QStringLiteral("errorTextField"));
     m_errorText->setWordWrap(true);
-    m_progress->setRange(0, 0);
-    m_progress->setTextVisible(false);
-    m_progress->setMaximumHeight(6);
+    m_signIn->setKBButtonType(0);
+    m_progress->setColor(Qt::white);
+    m_progress->setIndeterminate(true);
+    m_progress->setFixedSize(24, 24);
 
     auto *shadow = new QGraphicsDropShadowEffect(m_forgotLink);
     shadow->setBlurRadius(2.0);
@@ -125,7 +116,7 @@ MCWindowLoginController::MCWindowLoginController(MOUserAuthenticationManager *au
     fields->addWidget(m_username);
     fields->addWidget(m_password);
     fields->addWidget(m_signIn);
-    fields->addWidget(m_progress);
+    fields->addWidget(m_progress, 0, Qt::AlignHCenter);
     fields->addWidget(m_boxError);
     auto *links = new QHBoxLayout;
     links->addWidget(m_forgotLink);
@@ -142,8 +133,8 @@ MCWindowLoginController::MCWindowLoginController(MOUserAuthenticationManager *au
     layout->addWidget(m_buttonsView);
 
     m_buttonsView->hide();
-    m_signUpLink->setEnabled(false);
-    m_forgotLink->setEnabled(false);
+    m_signUpLink->setLinkEnabled(false);
+    m_forgotLink->setLinkEnabled(false);
 
     connect(m_signIn, &QPushButton::clicked, this, &MCWindowLoginController::signInAction);
     connect(m_password, &QLineEdit::returnPressed, this, &MCWindowLoginController::signInAction);
@@ -238,8 +229,8 @@ void MCWindowLoginController::buttonsShown()
 {
     // The opacity effect is only needed while fading: it makes every repaint costlier.
     m_buttonsView->graphicsEffect()->setEnabled(false);
-    m_signUpLink->setEnabled(true);
-    m_forgotLink->setEnabled(true);
+    m_signUpLink->setLinkEnabled(true);
+    m_forgotLink->setLinkEnabled(true);
     m_username->setFocus(Qt::OtherFocusReason);
     m_ready = true;
     emit opened();
@@ -248,7 +239,7 @@ void MCWindowLoginController::buttonsShown()
 bool MCWindowLoginController::fieldsAreValid()
 {
     QString problem;
-    if (!validateEmail(m_username->text()))
+    if (!MCFunctions::validateEmail(m_username->text()))
         problem = tr("Email format is not valid");
     else if (m_password->text().size() < ShortestPassword)
         problem = tr("Password must be at least 6 characters");
@@ -268,6 +259,7 @@ void MCWindowLoginController::signInAction()
     if (!fieldsAreValid())
         return;
     m_progress->show();
+    m_progress->startAnimation();
     showStatus(tr("Connecting to Kerlo server..."), false);
     m_connecting = true;
     setControlsEnabled(false);
@@ -318,6 +310,11 @@ bool MCWindowLoginController::isConnecting() const
     return m_connecting;
 }
 
+QPushButton *MCWindowLoginController::buttonSignIn() const
+{
+    return m_signIn;
+}
+
 QString MCWindowLoginController::statusText() const
 {
     return m_boxError->isHidden() ? QString() : m_errorText->text();
@@ -330,8 +327,8 @@ void MCWindowLoginController::setControlsEnabled(bool enabled)
         m_connectingTimer->stop();
     }
     m_signIn->setEnabled(enabled);
-    m_signUpLink->setEnabled(enabled);
-    m_forgotLink->setEnabled(enabled);
+    m_signUpLink->setLinkEnabled(enabled);
+    m_forgotLink->setLinkEnabled(enabled);
     m_username->setEnabled(enabled);
     m_password->setEnabled(enabled);
     if (enabled && m_ready)
@@ -340,6 +337,7 @@ void MCWindowLoginController::setControlsEnabled(bool enabled)
 
 void MCWindowLoginController::stopSpinner()
 {
+    m_progress->stopAnimation();
     m_progress->hide();
 }
 

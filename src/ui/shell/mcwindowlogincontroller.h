@@ -5,12 +5,14 @@
 #include <QUrl>
 #include <QWidget>
 
+class KBButton;
+class MCLoginTextField;
 class MOUserAuthenticationManager;
 class QFrame;
 class QLabel;
 class QLineEdit;
-class QProgressBar;
 class QPushButton;
+class YRKSpinningProgressIndicator;
 class QAbstractAnimation;
 class QTimer;
 
@@ -47,7 +49,7 @@ public:
     QString statusText() const;
     QLineEdit *usernameTextField() const { return m_username; }
     QLineEdit *passwordTextField() const { return m_password; }
-    QPushButton *buttonSignIn() const { return m_signIn; }
+    QPushButton *buttonSignIn() const;
 
 public slots:
     void signInAction();
@@ -75,13 +77,13 @@ private:
     QWidget *m_buttonsView;
     QLineEdit *m_username;
     QLineEdit *m_password;
-    QPushButton *m_signIn;
-    QLabel *m_signUpLink;
-    QLabel *m_forgotLink;
+    KBButton *m_signIn;
+    MCLoginTextField *m_signUpLink;
+    MCLoginTextField *m_forgotLink;
     QFrame *m_boxError;
     QLabel *m_imageError;
     QLabel *m_errorText;
-    QProgressBar *m_progress;
+    YRKSpinningProgressIndicator *m_progress;
     QTimer *m_connectingTimer;
     QPointer<QAbstractAnimation> m_animation;
     bool m_animationStarted = false;
