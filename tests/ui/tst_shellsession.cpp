@@ -6,6 +6,7 @@
 #include "mcappdelegate.h"
 #include "mcbrowsableviewcontroller.h"
 #include "mcmainwindow.h"
+#include "mcmanager.h"
 #include "mcwarningviewcontroller.h"
 #include "mcwindowlogincontroller.h"
 #include "moapplication.h"
@@ -15,6 +16,7 @@
 #include <QAction>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -26,9 +28,11 @@ class TestShellSession : public QObject
 
 private slots:
     void initTestCase();
+    void historyIgnoresEmptyStepsAndRepeats();
     void bannerFollowsTheService();
     void signInWindowChecksFieldsAndShowsRefusal();
     void signInGivesUpWhenTheServiceGoesAway();
+    void refusedTokenAtFirstSignInStaysInTheWindow();
     void demoAccountStartsTheSessionInOrder();
     void renewedSignInDoesNotStartTheSessionTwice();
     void signOutAsksFirst();
@@ -52,6 +56,28 @@ void TestShellSession::initTestCase()
     QVERIFY(m_server.start());
     // The service's host answers, the service does not: maintenance.
     QVERIFY(m_server.forceStatus(QStringLiteral("/api/v1"), 503, "{}", -1, QStringLiteral("GET")));
+}
+
+void TestShellSession::historyIgnoresEmptyStepsAndRepeats()
+{
+    MCManager *hub = MCManager::sharedManager();
+    QSignalSpy back(hub, &MCManager::arrayBackChanged);
+    QSignalSpy forward(hub, &MCManager::arrayForwardChanged);
+    // Nothing to go back or forward to: nothing happens.
+    QVERIFY(hub->backPath().isNull());
+    QVERIFY(hub->forwardPath().isNull());
+    QVERIFY(hub->arrayForward().isEmpty());
+    hub->addBackPath(QStringLiteral("/a"));
+    hub->addBackPath(QStringLiteral("/a"));
+    hub->addBackPath(QStringLiteral("account://"));
+    hub->addBackPath(QStringLiteral("/a"));
+    QCOMPARE(hub->arrayBack(), (QStringList{"/a", "account://", "/a"}));
+    QCOMPARE(back.count(), 3);
+    hub->backForwardRemovePath(QStringLiteral("/a"));
+    QCOMPARE(hub->arrayBack(), QStringList{"account://"});
+    QCOMPARE(hub->backPath(), QStringLiteral("account://"));
+    QVERIFY(hub->arrayBack().isEmpty());
+    QCOMPARE(forward.count(), 0); // nothing was shown yet, so nothing to remember
 }
 
 void TestShellSession::bannerFollowsTheService()
@@ -78,6 +104,13 @@ void TestShellSession::bannerFollowsTheService()
     QVERIFY(!window->isVisible());
     // The first launch fills the defaults and adds the autostart entry.
     QVERIFY(QFile::exists(m_shell.autostart->filePath()));
+
+    // A provider callback means nothing while nobody is signed in: no alert for anyone who
+    // can start the program with a kerlo:// argument.
+    m_shell.delegate()->handleArguments(
+        {QStringLiteral("lumarin"), QStringLiteral("kerlo://thirdpartyproviders/dropbox")});
+    QTest::qWait(100);
+    QCOMPARE(m_shell.alerts.alerts().size(), 0);
 }
 
 void TestShellSession::signInWindowChecksFieldsAndShowsRefusal()
@@ -117,6 +150,24 @@ void TestShellSession::signInGivesUpWhenTheServiceGoesAway()
     QCOMPARE(login()->statusText(), QStringLiteral("Can't contact the server..."));
     QVERIFY(login()->usernameTextField()->isEnabled());
     MCWindowLoginController::setConnectingTimeout(30000);
+}
+
+void TestShellSession::refusedTokenAtFirstSignInStaysInTheWindow()
+{
+    QVERIFY(m_server.reset());
+    // The password is accepted, the client is not.
+    QVERIFY(m_server.forceStatus(QStringLiteral("/oauth/token.json"), 401, "{}", 1,
+                                 QStringLiteral("POST")));
+    QVERIFY(m_shell.signInThroughWindow(QString::fromLatin1(DemoEmail),
+                                        QString::fromLatin1(DemoPassword)));
+    QTRY_COMPARE_WITH_TIMEOUT(login()->statusText(),
+                              QStringLiteral("This client is not authorized"), 20000);
+    QVERIFY(loginIdle());
+    QVERIFY(login()->passwordTextField()->text().isEmpty());
+    // Nothing to restart from: no session had started.
+    QVERIFY(m_shell.relaunched.isEmpty());
+    QCOMPARE(m_shell.alerts.alerts().size(), 0);
+    QVERIFY(m_server.reset());
 }
 
 void TestShellSession::demoAccountStartsTheSessionInOrder()
@@ -216,6 +267,14 @@ void TestShellSession::quitShutsDownOnce()
     QTest::qWait(200);
     QCOMPARE(ready.count(), 1);
     QVERIFY(m_shell.quitRequests.isQuitting());
+    // The signed-in user's defaults were saved on the way out.
+    const QSettings stored(root() + QStringLiteral("/config/LumarinTests/LumarinTests.conf"),
+                           QSettings::IniFormat);
+    QCOMPARE(stored.status(), QSettings::NoError);
+    QVERIFY(stored.value(QStringLiteral("MCAppDelegate"))
+                .toMap()
+                .value(QStringLiteral("SoundsEnabled"))
+                .toBool());
 }
 
 int main(int argc, char **argv)

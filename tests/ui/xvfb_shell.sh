@@ -112,4 +112,14 @@ ok = 0 <= key < me and 0 <= metadata < listing < delta
 print("sign-in %d, me %d, metadata %d, list %d, delta %d" % (key, me, metadata, listing, delta))
 sys.exit(0 if ok else 1)
 PY
+# SIGTERM (as a log-out or a service manager sends it) quits in order: defaults saved, exit 0.
+kill -TERM "$lumarin_pid"
+status=0
+for _ in $(seq 100); do kill -0 "$lumarin_pid" 2>/dev/null || break; sleep 0.1; done
+wait "$lumarin_pid" || status=$?
+if [ "$status" -ne 0 ]; then echo "FAIL: Lumarin ended with $status after SIGTERM"; cat "$work/lumarin.log"; exit 1; fi
+if [ ! -s "$XDG_CONFIG_HOME/Lumarin/Lumarin.conf" ] || grep -q "Could not write" "$work/lumarin.log"; then
+    echo "FAIL: the defaults were not saved at quit"; cat "$work/lumarin.log"; exit 1
+fi
+
 echo "Screenshots: $out/shell-banner.png $out/shell-signin.png $out/shell-signedin.png"

@@ -34,7 +34,10 @@
 MCAppDelegate::MCAppDelegate(const MCShellServices &services, QObject *parent)
     : QObject(parent)
     , m_services(services)
-    , m_settings(new QSettings(this))
+    // Named explicitly: with no organisation set, a default QSettings reports every write as
+    // failed. The file is $XDG_CONFIG_HOME/<name>/<name>.conf.
+    , m_settings(new QSettings(QSettings::NativeFormat, QSettings::UserScope,
+                               m_services.bundle.name(), m_services.bundle.name(), this))
     , m_userDefaults(new MCUserDefaults(
           MCManager::sharedManager()->options(), m_settings,
           [] { return MOApplication::sharedInstance()->isInitialized(); },

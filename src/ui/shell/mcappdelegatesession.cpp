@@ -311,6 +311,7 @@ void MCAppDelegate::authManagerLogoutPerformed(MOUserAuthenticationManager *)
     if (!m_objectsManagerSetup) {
         // Refused before any session ran (the token step of a first sign-in): say so in the
         // sign-in window rather than restarting into the same window.
+        qCInfo(lcShell) << "Signed out before a session started: asking for credentials again";
         showLoginWindow();
         m_loginController->didFailAuthorizingClientWithUsername(QString());
         return;
