@@ -1,11 +1,12 @@
 #include "mcbrowsableviewshelper.h"
 
 #include "mcbrowsableviewcontroller.h"
+#include "mcnavigationrequest.h"
 #include "mcobjectnode.h"
-#include "mcobjectsnotificationreader.h"
 #include "moconstants.h"
 #include "monotificationcenter.h"
 #include "moobjectsmanager.h"
+#include "moobjectsnotification.h"
 
 #include <QDir>
 
@@ -41,29 +42,28 @@ void MCBrowsableViewsHelper::changeToPath(const QString &path, QObject *sender,
     QList<std::function<void()>> &waiting = m_pending[normalized(path)];
     if (completion)
         waiting.append(std::move(completion));
-    m_objectsManager->fetchInfoForObjectAtPath(path,
-                                               MCObjectsNotificationReader::navigationUserData());
+    m_objectsManager->fetchInfoForObjectAtPath(path, MCNavigationRequest::userData());
 }
 
 void MCBrowsableViewsHelper::infoFetched(const MOPostedNotification &notification)
 {
-    const MCObjectsNotificationReader reader(notification);
-    if (!reader.isNavigation() || !reader.hasStorageObject())
+    const MOObjectsNotification reader(notification);
+    const MOStorageObject object = reader.object();
+    if (!MCNavigationRequest::isNavigation(reader.userData()) ||
+        object.type() == MOStorageObject::Invalid)
         return;
-    const MOStorageObject object = reader.storageObject();
     const QString path = normalized(object.fullPath());
-    if (object.type() != 1) {
+    if (object.type() != MOStorageObject::Directory) {
         m_pending.remove(path);
         return;
     }
-    m_objectsManager->listObjectsAtPath(path, false,
-                                        MCObjectsNotificationReader::navigationUserData());
+    m_objectsManager->listObjectsAtPath(path, false, MCNavigationRequest::userData());
 }
 
 void MCBrowsableViewsHelper::listFetched(const MOPostedNotification &notification)
 {
-    const MCObjectsNotificationReader reader(notification);
-    if (!reader.isNavigation())
+    const MOObjectsNotification reader(notification);
+    if (!MCNavigationRequest::isNavigation(reader.userData()))
         return;
     const QString path = normalized(reader.basePath());
     const QList<MOStorageObject> objects = reader.objects();

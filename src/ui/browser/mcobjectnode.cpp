@@ -8,6 +8,6 @@ MCObjectNode::MCObjectNode(const MOStorageObject &object, QObject *parent)
 {
     const QString path = object.fullPath();
     m_filePath = path.isEmpty() ? QStringLiteral("/") : QDir::cleanPath(path);
-    m_isDir = object.type() == 1;
+    m_isDir = object.type() == MOStorageObject::Directory;
     m_childrenCount = object.childrenCount();
 }

@@ -17,6 +17,7 @@
 #include "mcwindowlogincontroller.h"
 #include "moapiavailabilitymanager.h"
 #include "moapplication.h"
+#include "moavailabilitynotification.h"
 #include "moconstants.h"
 #include "monotificationcenter.h"
 #include "moobjectsmanager.h"
@@ -162,8 +163,8 @@ void MCAppDelegate::handleURL(const QUrl &url)
 
 void MCAppDelegate::connectivityNotification(const MOPostedNotification &notification)
 {
-    Q_UNUSED(notification)
-    const uint status = MOAPIAvailabilityManager::sharedInstance()->connectivityStatus();
+    const MOAPIAvailabilityManager::Status status =
+        MOAvailabilityNotification(notification).status();
     setConnectivityStatus(MCWarningViewController::statusForConnectivity(status));
     if (status != MOAPIAvailabilityManager::Online) {
         if (m_loginController)

@@ -2,8 +2,8 @@
 
 #include "mcabstractobjectnode.h"
 #include "mcbrowsableviewcontroller.h"
+#include "mcnavigationrequest.h"
 #include "mcobjectnode.h"
-#include "mcobjectsnotificationreader.h"
 #include "mcoptions.h"
 #include "mcshelllogging.h"
 #include "mcthirdpartyservicesdiscoverer.h"
@@ -15,6 +15,7 @@
 #include "moerror.h"
 #include "monotificationcenter.h"
 #include "moobjectsmanager.h"
+#include "moobjectsnotification.h"
 
 #include <QDir>
 #include <QMutexLocker>
@@ -295,11 +296,12 @@ void MCManager::backForwardRemovePath(const QString &path)
 
 void MCManager::nodeFetchedNotification(const MOPostedNotification &notification)
 {
-    const MCObjectsNotificationReader reader(notification);
-    if (notification.name != MOObjectInfoDidFetchNotification || !reader.isNavigation() ||
-        !reader.hasStorageObject())
+    const MOObjectsNotification reader(notification);
+    if (notification.name != MOObjectInfoDidFetchNotification ||
+        !MCNavigationRequest::isNavigation(reader.userData()) ||
+        reader.object().type() == MOStorageObject::Invalid)
         return;
-    auto *node = new MCObjectNode(reader.storageObject(), this);
+    auto *node = new MCObjectNode(reader.object(), this);
     if (node->isRoot() && !m_modelRootNode)
         m_modelRootNode = node;
     if (!node->isDir()) {
@@ -317,17 +319,17 @@ void MCManager::nodeFetchedNotification(const MOPostedNotification &notification
 
 void MCManager::objectModifiedNotification(const MOPostedNotification &notification)
 {
-    for (const auto &pair : MCObjectsNotificationReader(notification).modifiedPairs()) {
-        if (pair.first.type() == 1)
-            backForwardReplacePath(pair.first.fullPath(), pair.second.fullPath());
+    for (const MOObjectsNotification::Change &change :
+         MOObjectsNotification(notification).pairs()) {
+        if (change.before.type() == MOStorageObject::Directory)
+            backForwardReplacePath(change.before.fullPath(), change.after.fullPath());
     }
 }
 
 void MCManager::objectDeletedNotification(const MOPostedNotification &notification)
 {
-    for (const MOStorageObject &object :
-         MCObjectsNotificationReader(notification).deletedObjects()) {
-        if (object.type() == 1)
+    for (const MOStorageObject &object : MOObjectsNotification(notification).objects()) {
+        if (object.type() == MOStorageObject::Directory)
             backForwardRemovePath(object.fullPath());
     }
 }
