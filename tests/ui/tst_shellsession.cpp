@@ -101,6 +101,10 @@ void TestShellSession::bannerFollowsTheService()
     QVERIFY(m_server.reset());
     QTRY_VERIFY_WITH_TIMEOUT(loginIdle(), 30000);
     QVERIFY(!window->banner()->isVisible());
+    // Online clears the text and the colours and keeps the last icon.
+    QCOMPARE(window->banner()->text(), QString());
+    QCOMPARE(window->banner()->fillColor().alpha(), 0);
+    QCOMPARE(window->banner()->iconName(), QStringLiteral("dialog-error"));
     QVERIFY(!window->isVisible());
     // The first launch fills the defaults and adds the autostart entry.
     QVERIFY(QFile::exists(m_shell.autostart->filePath()));
@@ -191,6 +195,8 @@ void TestShellSession::demoAccountStartsTheSessionInOrder()
     QVERIFY(delegate->iconController()->shownNames().contains(QStringLiteral("notes.txt")));
     QVERIFY(delegate->mainWindow()->signOutAction()->isEnabled());
     QCOMPARE(m_shell.sounds.played(), QStringList{QStringLiteral("welcome")});
+    QVERIFY(MOApplication::sharedInstance()->applicationString().endsWith(
+        QStringLiteral(" - %1; user: %2").arg(BundleValues().versionText(), DemoEmail)));
     QVERIFY(m_shell.updater.automaticallyChecksForUpdates());
 
     // Live updates start once "/" has been fetched.
