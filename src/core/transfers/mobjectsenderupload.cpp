@@ -1,6 +1,7 @@
 // The engine's half of the chunked upload: sync, missing chunks, commit.
 #include "mobjectsender_p.h"
 
+#include "corelogging.h"
 #include "mchunkedupload.h"
 #include "mjsonrequestmanager.h"
 #include "mnotificationmanager.h"
@@ -299,9 +300,10 @@ void MObjectSenderPrivate::objectArrivedForRequest(const QVariant &replyObject,
         return;
     }
     if (status == 400)
-        qWarning() << "Reply:" << networkReply << "Server received wrong parameters!!";
+        qCWarning(lcCoreTransfers)
+            << "Reply:" << networkReply << "Server received wrong parameters!!";
     else if (status != 409 && status != 500 && status != 404)
-        qDebug() << "Unknown error" << status;
+        qCDebug(lcCoreTransfers) << "Unknown error" << status;
     int errorCode = Tolvo::TransferStepFailed;
     MNotification note =
         MChunkedUpload::refusalNotification(status, reply, transfer.transferRequest(), &errorCode);
@@ -338,7 +340,8 @@ void MObjectSenderPrivate::uploadProgressSlot(const MNetworkRequest &request, qi
         return;
     MObjectTransfer transfer = MObjectTransfer::fromIdentifier(transferId);
     if (!transfer.isValid()) {
-        qWarning() << "MObjectSenderPrivate::uploadProgressSlot invalid transfer state!!!";
+        qCWarning(lcCoreTransfers)
+            << "MObjectSenderPrivate::uploadProgressSlot invalid transfer state!!!";
         return;
     }
     if (transfer.state() != MObjectTransfer::Running)
