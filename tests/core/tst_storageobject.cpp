@@ -88,6 +88,8 @@ void tst_StorageObject::hostileNames_data()
     QTest::newRow("base path climbing") << QStringList{"/Docs/../..", "a"} << false;
     QTest::newRow("base path is parent") << QStringList{"..", "a"} << false;
     QTest::newRow("dots inside names") << QStringList{"/a..b", "..hidden"} << true;
+    QTest::newRow("root folder") << QStringList{"/", "/"} << true;
+    QTest::newRow("slash name below root") << QStringList{"/Docs", "/"} << false;
 }
 
 void tst_StorageObject::hostileNames()
