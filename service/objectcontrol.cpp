@@ -77,7 +77,7 @@ void ObjectControl::addRoutes(Router &router, const std::string &prefix)
 {
     router.add(
         "POST", prefix + "/objects",
-        [this](const httplib::Request &request, httplib::Response &response, const std::smatch &) {
+        [this](const httplib::Request &request, httplib::Response &response, const RouteCaptures &) {
             const std::optional<QJsonObject> json = JsonBody::object(request, response);
             if (!json)
                 return;
@@ -115,7 +115,7 @@ void ObjectControl::addRoutes(Router &router, const std::string &prefix)
     // Removes a file or folder, as another device would.
     router.add(
         "POST", prefix + "/objects/delete",
-        [this](const httplib::Request &request, httplib::Response &response, const std::smatch &) {
+        [this](const httplib::Request &request, httplib::Response &response, const RouteCaptures &) {
             const std::optional<QJsonObject> json = JsonBody::object(request, response);
             if (!json)
                 return;
@@ -136,7 +136,7 @@ void ObjectControl::addRoutes(Router &router, const std::string &prefix)
     // Moves or renames a file or folder, as another device would.
     router.add(
         "POST", prefix + "/objects/move",
-        [this](const httplib::Request &request, httplib::Response &response, const std::smatch &) {
+        [this](const httplib::Request &request, httplib::Response &response, const RouteCaptures &) {
             const std::optional<QJsonObject> json = JsonBody::object(request, response);
             if (!json)
                 return;
@@ -158,7 +158,7 @@ void ObjectControl::addRoutes(Router &router, const std::string &prefix)
     // real change would: paths that leave the store, fields of the wrong type.
     router.add(
         "POST", prefix + "/objects/entry",
-        [this](const httplib::Request &request, httplib::Response &response, const std::smatch &) {
+        [this](const httplib::Request &request, httplib::Response &response, const RouteCaptures &) {
             const std::optional<QJsonObject> json = JsonBody::object(request, response);
             if (!json)
                 return;
