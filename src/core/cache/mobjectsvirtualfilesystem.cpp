@@ -1,63 +1,30 @@
 #include "mobjectsvirtualfilesystem.h"
 #include "mobjectsvirtualfilesystem_p.h"
 
+#include "corelogging.h"
 #include "mabstractfileopener.h"
 #include "mfilenames.h"
 #include "mjsonrequestmanager.h"
-#include "mnetworkrequestmanager.h"
 #include "mobjectsvfsscanner.h"
 #include "tolvoapp.h"
 #include "tolvoappimpl.h"
 
 #include <QCryptographicHash>
-#include <QDataStream>
-#include <QDate>
-#include <QDateTime>
 #include <QDebug>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QFileSystemWatcher>
-#include <QSaveFile>
 #include <QTimer>
-#include <QTimerEvent>
-
-#include <cerrno>
 
 namespace {
-
-constexpr int FileChangeDelay = 300;
-constexpr int MissingFileDelay = 2000;
-constexpr int BinKeepDays = 4;
-constexpr int FirstCheckRetryDelay = 1000;
-constexpr int LastCheckRetryDelay = 30000;
-// Key length (4), both hashes, size, mtime and flags: the least an entry takes in the file.
-constexpr qint64 MinimumEntrySize = 4 + 2 * MFSINode::HashSize + 8 + 8 + 1;
 
 bool holdsFiles(const QString &folder)
 {
     QDirIterator files(folder, QDir::Files | QDir::Hidden | QDir::System,
                        QDirIterator::Subdirectories);
     return files.hasNext();
-}
-
-// The service answers "deleted" entries with an object, or with something empty for a path
-// it never knew.
-bool isEmptyValue(const QVariant &value)
-{
-    if (value.isNull())
-        return true;
-    switch (value.type()) {
-    case QVariant::String:
-        return value.toString().isEmpty();
-    case QVariant::Map:
-        return value.toMap().isEmpty();
-    case QVariant::List:
-        return value.toList().isEmpty();
-    default:
-        return false;
-    }
 }
 
 } // namespace
@@ -142,13 +109,6 @@ void MObjectsVirtualFileSystemPrivate::includeLocked(const QStringList &paths)
     }
 }
 
-void MObjectsVirtualFileSystemPrivate::watch(const QString &path)
-{
-    if (!watcher->addPath(path) && !watcher->files().contains(path) &&
-        !watcher->directories().contains(path))
-        qDebug() << "[MObjectsVFS : Error] Cannot watch for path" << path;
-}
-
 bool MObjectsVirtualFileSystemPrivate::addLocked(const MStorageObject &object, bool consolidated,
                                                  const QString &local)
 {
@@ -183,20 +143,20 @@ void MObjectsVirtualFileSystemPrivate::fileChangedLocked(const QString &path, bo
         return;
     watch(local);
     if (info.isDir()) {
-        qDebug() << "[MObjectsVFS : Debug] Is directory: skipping" << local;
+        qCDebug(lcCoreCache) << "[MObjectsVFS : Debug] Is directory: skipping" << local;
         return;
     }
     if (info.isBundle()) {
-        qDebug() << "[MObjectsVFS : Debug] Is bundle: skipping" << local;
+        qCDebug(lcCoreCache) << "[MObjectsVFS : Debug] Is bundle: skipping" << local;
         return;
     }
     if (info.isSymLink()) {
-        qDebug() << "[MObjectsVFS : Debug] Is symlink: skipping" << local;
+        qCDebug(lcCoreCache) << "[MObjectsVFS : Debug] Is symlink: skipping" << local;
         return;
     }
     const QString key = shadowPath(local);
     if (isExcludedLocked(key)) {
-        qDebug() << "[MObjectsVFS : Debug] Path is excluded: skipping" << local;
+        qCDebug(lcCoreCache) << "[MObjectsVFS : Debug] Path is excluded: skipping" << local;
         return;
     }
     MFSINode node = index.value(key);
@@ -205,18 +165,19 @@ void MObjectsVirtualFileSystemPrivate::fileChangedLocked(const QString &path, bo
     QByteArray hash = knownHash;
     if (hash.isEmpty() && !fileHash(local, &hash)) {
         // Looked at again on its next change.
-        qWarning() << "[MObjectsVFS : Warning] Cannot read file for change detection:" << local;
+        qCWarning(lcCoreCache) << "[MObjectsVFS : Warning] Cannot read file for change detection:"
+                               << local;
         return;
     }
     if (hash == node.indexedHash) {
-        qDebug() << "[MObjectsVFS : Info] Path" << key
-                 << "=> File content did not change: no need for submission.";
+        qCDebug(lcCoreCache) << "[MObjectsVFS : Info] Path" << key
+                             << "=> File content did not change: no need for submission.";
         return;
     }
-    qDebug() << "[MObjectsVFS : Debug] Change detected: indexed hash =" << node.indexedHash.toHex()
-             << "new hash =" << hash.toHex();
+    qCDebug(lcCoreCache) << "[MObjectsVFS : Debug] Change detected: indexed hash ="
+                         << node.indexedHash.toHex() << "new hash =" << hash.toHex();
     if (hash == node.stagingHash) {
-        qDebug() << "[MObjectsVFS : Debug] Staging hash already updated for" << key;
+        qCDebug(lcCoreCache) << "[MObjectsVFS : Debug] Staging hash already updated for" << key;
         return;
     }
     // Until its upload ends; what was saved meanwhile is looked at then.
@@ -236,8 +197,8 @@ void MObjectsVirtualFileSystemPrivate::removeLocked(const QString &path, bool in
 {
     const QString local = localPath(path);
     if (local.isEmpty()) {
-        qWarning() << "[MObjectsVFS : Warning] Refusing to remove a path outside the cache:"
-                   << path;
+        qCWarning(lcCoreCache)
+            << "[MObjectsVFS : Warning] Refusing to remove a path outside the cache:" << path;
         return;
     }
     if (indexOnly)
@@ -272,8 +233,8 @@ void MObjectsVirtualFileSystemPrivate::removeEntryLocked(const QString &local, b
     if (moveToBin) {
         if (!this->moveToBin(local, node.indexedHash)) {
             // Left where it is, it would pass for a file the user added and be uploaded again.
-            qWarning() << "[MObjectsVFS : Error] Cannot move to the bin, keeping it indexed:"
-                       << local;
+            qCWarning(lcCoreCache)
+                << "[MObjectsVFS : Error] Cannot move to the bin, keeping it indexed:" << local;
             index.insert(key, node);
             watch(local);
         }
@@ -287,29 +248,12 @@ void MObjectsVirtualFileSystemPrivate::removeEntryLocked(const QString &local, b
     }
 }
 
-bool MObjectsVirtualFileSystemPrivate::moveToBin(const QString &local, const QByteArray &hash)
-{
-    const QString folder = root + QLatin1Char('/') + QStringLiteral("deleted") + QLatin1Char('/') +
-                           QDate::currentDate().toString(Qt::ISODate);
-    if (!QDir().mkpath(folder))
-        return false;
-    const QFileInfo info(local);
-    const QString stem = folder + QLatin1Char('/') + info.baseName() + QLatin1Char(' ') +
-                         QString::fromLatin1(hash.toHex());
-    const QString suffix = QLatin1Char('.') + info.completeSuffix();
-    QString target = stem + suffix;
-    // Two files of one name and content binned on one day each keep their own copy.
-    for (int n = 2; QFileInfo::exists(target) || QFileInfo(target).isSymLink(); ++n)
-        target = stem + QLatin1Char(' ') + QString::number(n) + suffix;
-    return QFile::rename(local, target);
-}
-
 void MObjectsVirtualFileSystemPrivate::consolidateLocked(const QString &key, const QByteArray &hash,
                                                          Events *events)
 {
     auto it = index.find(key);
     if (it == index.end()) {
-        qWarning() << "Cannot find object in index for consolidation. Path:" << key;
+        qCWarning(lcCoreCache) << "Cannot find object in index for consolidation. Path:" << key;
         return;
     }
     if (it->isConsolidated())
@@ -317,8 +261,8 @@ void MObjectsVirtualFileSystemPrivate::consolidateLocked(const QString &key, con
     if (!hash.isEmpty()) {
         it->indexedHash = hash;
     } else if (!it->hasStagingHash()) {
-        qWarning() << "[MObjectsVFS : Warning] Staging hash is empty for object" << key
-                   << ": unacceptable";
+        qCWarning(lcCoreCache) << "[MObjectsVFS : Warning] Staging hash is empty for object" << key
+                               << ": unacceptable";
         return;
     } else {
         it->indexedHash = it->stagingHash;
@@ -328,169 +272,6 @@ void MObjectsVirtualFileSystemPrivate::consolidateLocked(const QString &key, con
     stagingObjects.removeAll(listEntry(key));
     events->consolidated.append(key);
     writeIndexLocked();
-}
-
-void MObjectsVirtualFileSystemPrivate::writeIndexLocked()
-{
-    if (root.isEmpty())
-        return;
-    // A crash or a full disk while writing leaves the previous file whole.
-    QSaveFile file(root + QStringLiteral("/index"));
-    if (!file.open(QIODevice::WriteOnly)) {
-        qCritical() << "[MObjectsVFS : Error] Cannot write index file:" << file.errorString();
-        return;
-    }
-    QDataStream stream(&file);
-    stream.setVersion(QDataStream::Qt_5_3);
-    stream << IndexMagic << IndexVersion << qint32(index.size());
-    for (auto it = index.constBegin(); it != index.constEnd(); ++it)
-        stream << it.key() << it.value();
-    if (stream.status() != QDataStream::Ok || !file.commit())
-        qCritical() << "[MObjectsVFS : Error] Cannot write index file:" << file.errorString();
-}
-
-void MObjectsVirtualFileSystemPrivate::setIndexAside(const QString &reason)
-{
-    const QString path = root + QStringLiteral("/index");
-    const QString aside =
-        path + QStringLiteral(".damaged-") +
-        QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMddTHHmmsszzz"));
-    qCritical().noquote() << "[MObjectsVFS : Error]" << reason << "Index file set aside as"
-                          << aside;
-    if (!QFile::rename(path, aside))
-        qCritical() << "[MObjectsVFS : Error] Cannot set the index file aside:" << path;
-}
-
-bool MObjectsVirtualFileSystemPrivate::readIndexLocked(Events *events)
-{
-    if (root.isEmpty())
-        return false;
-    QFile file(root + QStringLiteral("/index"));
-    if (!file.open(QIODevice::ReadOnly)) {
-        qCritical() << "[MObjectsVFS : Error] Cannot read index file:" << file.errorString();
-        return false;
-    }
-    if (file.size() == 0)
-        return false;
-    QDataStream stream(&file);
-    stream.setVersion(QDataStream::Qt_5_3);
-    qint32 magic = 0;
-    qint16 version = 0;
-    qint32 count = 0;
-    stream >> magic;
-    if (magic != IndexMagic) {
-        qCritical("Unexpected magic. Cannot load from index file.");
-        file.close();
-        // What is in memory is written in its place.
-        setIndexAside(QStringLiteral("Unexpected magic."));
-        writeIndexLocked();
-        return false;
-    }
-    stream >> version >> count;
-    // Entries read before any damage are kept; a count the file cannot hold is damage too.
-    QMap<QString, MFSINode> entries;
-    bool damaged = stream.status() != QDataStream::Ok || count < 0 ||
-                   count > (file.size() - file.pos()) / MinimumEntrySize;
-    for (qint32 i = 0; !damaged && i < count; ++i) {
-        QString key;
-        MFSINode node;
-        stream >> key >> node;
-        if (stream.status() != QDataStream::Ok) {
-            damaged = true;
-        } else if (key.isEmpty() || shadowPath(key) != key) {
-            qWarning() << "[MObjectsVFS : Warning] Dropping an index entry with a bad key:" << key;
-        } else {
-            entries.insert(key, node);
-        }
-    }
-    if (!damaged && !stream.atEnd())
-        damaged = true;
-    file.close();
-    if (damaged)
-        setIndexAside(QStringLiteral("Damaged index file: %1 of %2 entries read.")
-                          .arg(entries.size())
-                          .arg(count));
-
-    index.clear();
-    stagingObjects.clear();
-    // Local path and new MD5 of each file whose content differs from its entry's.
-    QVector<QPair<QString, QByteArray>> changed;
-    for (auto it = entries.constBegin(); it != entries.constEnd(); ++it) {
-        const QString local = localPath(it.key());
-        if (!QFileInfo(local).isFile()) {
-            qDebug() << "[MObjectsVFS : Debug] Path" << it.key() << "disappeared: skipping";
-            continue;
-        }
-        QByteArray hash;
-        if (!fileHash(local, &hash)) {
-            // Kept as it was; its next change is looked at.
-            qWarning() << "[MObjectsVFS : Warning] Cannot read cached file:" << local;
-        } else if (hash != it->indexedHash) {
-            qDebug() << "[MObjectsVFS : Debug] File" << local << "has new hash: notifying change.";
-            changed.append({local, hash});
-        }
-        if (!it->isConsolidated())
-            stagingObjects.append(listEntry(it.key()));
-        index.insert(it.key(), it.value());
-    }
-    // Watched in two calls rather than one per file: a large cache loads much faster.
-    QStringList watched;
-    QSet<QString> folders;
-    for (auto it = index.constBegin(); it != index.constEnd(); ++it) {
-        const QString local = localPath(it.key());
-        watched.append(local);
-        folders.insert(QFileInfo(local).path());
-    }
-    const QStringList refused = watcher->addPaths(watched + folders.values());
-    if (!refused.isEmpty()) {
-        const QStringList watching = watcher->files() + watcher->directories();
-        const QSet<QString> known(watching.cbegin(), watching.cend());
-        for (const QString &path : refused) {
-            if (!known.contains(path))
-                qDebug() << "[MObjectsVFS : Error] Cannot watch for path" << path;
-        }
-    }
-    // Staged whatever the modification time says: a copy that kept the old time (cp -p,
-    // rsync -t) changed all the same. The hash just read is not read again.
-    for (const auto &file : changed)
-        fileChangedLocked(file.first, true, events, file.second);
-    writeIndexLocked();
-    return true;
-}
-
-QString MObjectsVirtualFileSystemPrivate::makeLayout(const QString &root)
-{
-    const QDir dir(root);
-    for (const QString &name : {QStringLiteral("objects"), QStringLiteral("deleted")}) {
-        errno = 0;
-        if (!dir.mkpath(name)) {
-            const int error = errno;
-            return QStringLiteral("Cannot make directory at path %1: %2")
-                .arg(dir.filePath(name),
-                     error ? qt_error_string(error) : QStringLiteral("unknown error"));
-        }
-    }
-    QFile index(root + QStringLiteral("/index"));
-    if (!index.exists()) {
-        if (!index.open(QIODevice::WriteOnly))
-            return QStringLiteral("Cannot create index file at path %1: %2")
-                .arg(index.fileName(), index.errorString());
-        index.close();
-    }
-    return QString();
-}
-
-void MObjectsVirtualFileSystemPrivate::purgeBin(const QString &path)
-{
-    const QDir bin(path + QLatin1Char('/') + QStringLiteral("deleted"));
-    const QDate today = QDate::currentDate();
-    const QStringList days = bin.entryList(QDir::Dirs | QDir::NoDotAndDotDot);
-    for (const QString &day : days) {
-        const QDate date = QDate::fromString(day, Qt::ISODate);
-        // Files and all: a day folder that is only emptied when empty would never go.
-        if (date.isValid() && date.daysTo(today) >= BinKeepDays)
-            QDir(bin.filePath(day)).removeRecursively();
-    }
 }
 
 void MObjectsVirtualFileSystemPrivate::emitEvents(const Events &events)
@@ -504,15 +285,6 @@ void MObjectsVirtualFileSystemPrivate::emitEvents(const Events &events)
         emit q->objectRemoved(removed.first, removed.second);
     if (events.staged)
         emit q->hasNewStagingObjects();
-}
-
-void MObjectsVirtualFileSystemPrivate::scheduleCheck()
-{
-    Q_Q(MObjectsVirtualFileSystem);
-    if (checkRetryTimerId)
-        return;
-    checkRetryDelay = qBound(FirstCheckRetryDelay, checkRetryDelay * 2, LastCheckRetryDelay);
-    checkRetryTimerId = q->startTimer(checkRetryDelay, Qt::CoarseTimer);
 }
 
 MObjectsVirtualFileSystem::MObjectsVirtualFileSystem(QObject *parent)
@@ -557,8 +329,8 @@ void MObjectsVirtualFileSystem::setFileSystemPath(const QString &path)
     const QString failure = MObjectsVirtualFileSystemPrivate::makeLayout(root);
     if (!failure.isEmpty()) {
         // A full disk or a folder the user cannot write is no reason to stop the client.
-        qCritical().noquote() << "[MObjectsVFS : Error]" << failure
-                              << "- running without the local cache";
+        qCCritical(lcCoreCache).noquote()
+            << "[MObjectsVFS : Error]" << failure << "- running without the local cache";
         QMutexLocker locker(&d->mutex);
         // The index of a previous root is written whole before the cache lets go of it.
         d->writeIndexLocked();
@@ -689,12 +461,12 @@ bool MObjectsVirtualFileSystem::addObject(const MStorageObject &object, bool con
     const QString local = localPath(object);
     const QFileInfo info(local);
     if (local.isEmpty() || !info.exists() || info.isDir()) {
-        qWarning() << "[MObjectsVFS : Error] Cannot add object" << object
-                   << "; no readable file exists at path" << local;
+        qCWarning(lcCoreCache) << "[MObjectsVFS : Error] Cannot add object" << object
+                               << "; no readable file exists at path" << local;
         return false;
     }
     if (object.contentHash().isEmpty() && !(object.type() == MStorageObject::Directory))
-        qWarning("MObjectsVirtualFileSystem: adding object with invalid hash");
+        qCWarning(lcCoreCache, "MObjectsVirtualFileSystem: adding object with invalid hash");
     QMutexLocker locker(&d->mutex);
     d->addLocked(object, consolidated, local);
     d->writeIndexLocked();
@@ -716,14 +488,14 @@ QStringList MObjectsVirtualFileSystem::addObjects(const QStringList &localPaths,
         const QFileInfo info(local);
         if (local.isEmpty() || !info.exists() || info.isDir() ||
             !mPathIsUnder(QDir::cleanPath(path), root)) {
-            qDebug() << "[MObjectsVFS : Error] Cannot add non-existing or unsupported file path"
-                     << path;
+            qCDebug(lcCoreCache)
+                << "[MObjectsVFS : Error] Cannot add non-existing or unsupported file path" << path;
             continue;
         }
         // Hashed here, before the index is locked.
         const MStorageObject object(info, root + QStringLiteral("/objects"), QString());
         if (object.contentHash().isEmpty())
-            qWarning("MObjectsVirtualFileSystem: adding object with invalid hash");
+            qCWarning(lcCoreCache, "MObjectsVirtualFileSystem: adding object with invalid hash");
         objects.append({path, object});
     }
     QStringList added;
@@ -799,7 +571,7 @@ bool MObjectsVirtualFileSystem::renameObject(const QString &from, const QString 
     const QString fromLocal = d->localPath(from);
     const QString toLocal = d->localPath(to);
     if (fromLocal.isEmpty() || toLocal.isEmpty()) {
-        qWarning() << "Cannot rename" << from << "to" << to << ": outside the cache";
+        qCWarning(lcCoreCache) << "Cannot rename" << from << "to" << to << ": outside the cache";
         return false;
     }
     const QString fromKey = d->shadowPath(fromLocal);
@@ -830,7 +602,7 @@ bool MObjectsVirtualFileSystem::renameObject(const QString &from, const QString 
         stopPendingChanges(fromLocal);
         d->watch(target);
     } else {
-        qWarning() << "Cannot rename" << fromLocal << "to" << target;
+        qCWarning(lcCoreCache) << "Cannot rename" << fromLocal << "to" << target;
         d->watch(fromLocal);
     }
     // A file made under the old name later is the user's new file, to be uploaded.
@@ -845,7 +617,8 @@ bool MObjectsVirtualFileSystem::moveDirectory(const QString &from, const QString
     const QString fromLocal = localPath(from);
     const QString toLocal = localPath(to);
     if (fromLocal.isEmpty() || toLocal.isEmpty()) {
-        qWarning() << "Cannot move folder" << from << "to" << to << ": outside the cache";
+        qCWarning(lcCoreCache) << "Cannot move folder" << from << "to" << to
+                               << ": outside the cache";
         return true;
     }
     const QString folder = QFileInfo(fromLocal).absoluteFilePath();
@@ -896,7 +669,7 @@ void MObjectsVirtualFileSystem::expireObject(const QString &path, const QByteArr
         const QString key = d->shadowPath(path);
         auto it = d->index.find(key);
         if (key.isEmpty() || it == d->index.end()) {
-            qWarning() << "Cannot find object in index for expiration. Path:" << key;
+            qCWarning(lcCoreCache) << "Cannot find object in index for expiration. Path:" << key;
             return;
         }
         if (remoteHash == it->stagingHash) {
@@ -959,250 +732,4 @@ void MObjectsVirtualFileSystem::consolidate(const MStorageObject &object)
         d->consolidateLocked(key, hash, &events);
     }
     d->emitEvents(events);
-}
-
-void MObjectsVirtualFileSystem::flush()
-{
-    Q_D(MObjectsVirtualFileSystem);
-    QMutexLocker locker(&d->mutex);
-    d->writeIndexLocked();
-}
-
-void MObjectsVirtualFileSystem::reload()
-{
-    Q_D(MObjectsVirtualFileSystem);
-    MObjectsVirtualFileSystemPrivate::Events events;
-    bool loaded = false;
-    {
-        QMutexLocker locker(&d->mutex);
-        loaded = d->readIndexLocked(&events);
-    }
-    d->emitEvents(events);
-    if (loaded)
-        emit ready();
-}
-
-void MObjectsVirtualFileSystem::sendCheckRequest()
-{
-    Q_D(MObjectsVirtualFileSystem);
-    const QStringList keys = indexedPaths();
-    if (keys.isEmpty())
-        return;
-    bool ok = false;
-    const MNetworkRequest request = TolvoApp::instance()->createActionRequest(
-        QVariant(keys), Tolvo::ObjectsMetadata, QVariant(), &ok, true);
-    if (!ok) {
-        // Sent again when asked again, not in a loop while nobody is signed in.
-        qWarning("MObjectsVirtualFileSystemPrivate::sendCheckRequest: not signed in");
-        return;
-    }
-    d->jsonManager->sendRequest(request);
-}
-
-void MObjectsVirtualFileSystem::timerEvent(QTimerEvent *event)
-{
-    Q_D(MObjectsVirtualFileSystem);
-    const int id = event->timerId();
-    if (id == d->checkRetryTimerId) {
-        killTimer(id);
-        d->checkRetryTimerId = 0;
-        sendCheckRequest();
-    } else if (d->missingFileTimers.contains(id)) {
-        // The record stays: the change detection below tells the re-check from a first miss.
-        const QString path = d->missingFileTimers.value(id);
-        killTimer(id);
-        fileChanged(path);
-    } else if (d->fileChangeTimers.contains(id)) {
-        const QString path = d->fileChangeTimers.take(id);
-        killTimer(id);
-        fileChanged(path);
-    } else if (d->directoryChangeTimers.contains(id)) {
-        killTimer(id);
-        const QString path = d->directoryChangeTimers.take(id);
-        if (QFileInfo(path).isDir()) {
-            if (d->scanner)
-                d->scanner->scheduleScan(path);
-        } else {
-            fileChanged(path);
-        }
-    } else {
-        qWarning("MObjectsVirtualFileSystem::timerEvent unexpected timer event.");
-    }
-}
-
-void MObjectsVirtualFileSystem::stopMissingFileTimers(const QString &path)
-{
-    Q_D(MObjectsVirtualFileSystem);
-    for (auto it = d->missingFileTimers.begin(); it != d->missingFileTimers.end();) {
-        if (it.value() == path) {
-            killTimer(it.key());
-            it = d->missingFileTimers.erase(it);
-        } else {
-            ++it;
-        }
-    }
-}
-
-void MObjectsVirtualFileSystem::stopPendingChanges(const QString &local)
-{
-    Q_D(MObjectsVirtualFileSystem);
-    for (QMap<int, QString> *timers :
-         {&d->missingFileTimers, &d->fileChangeTimers, &d->directoryChangeTimers}) {
-        for (auto it = timers->begin(); it != timers->end();) {
-            if (mPathIsUnder(it.value(), local)) {
-                killTimer(it.key());
-                it = timers->erase(it);
-            } else {
-                ++it;
-            }
-        }
-    }
-}
-
-void MObjectsVirtualFileSystem::fileChanged(const QString &path)
-{
-    Q_D(MObjectsVirtualFileSystem);
-    MObjectsVirtualFileSystemPrivate::Events events;
-    if (QFileInfo::exists(path)) {
-        // Saved again in place (an editor's replace): a change, not a deletion.
-        stopMissingFileTimers(path);
-        QMutexLocker locker(&d->mutex);
-        d->fileChangedLocked(path, false, &events);
-    } else if (!d->missingFileTimers.values().contains(path)) {
-        d->missingFileTimers.insert(startTimer(MissingFileDelay, Qt::CoarseTimer), path);
-        return;
-    } else {
-        stopMissingFileTimers(path);
-        QMutexLocker locker(&d->mutex);
-        const QString key = d->shadowPath(path);
-        if (key.isEmpty() || d->isExcludedLocked(key))
-            return;
-        // A vanished cache folder is not the user deleting each file in it: deleting every
-        // remote object it held would be.
-        if (!QFileInfo(d->objectsPath()).isDir()) {
-            qWarning() << "[MObjectsVFS : Warning] The cache folder is gone; not treating" << path
-                       << "as deleted";
-            return;
-        }
-        qInfo() << "[MObjectsVFS : Info] Deleted path" << path;
-        d->removeLocked(key, true, true, false, &events);
-    }
-    d->emitEvents(events);
-}
-
-void MObjectsVirtualFileSystem::coalesceFileChanges(const QString &path)
-{
-    Q_D(MObjectsVirtualFileSystem);
-    if (!d->fileChangeTimers.values().contains(path))
-        d->fileChangeTimers.insert(startTimer(FileChangeDelay, Qt::CoarseTimer), path);
-}
-
-void MObjectsVirtualFileSystem::responseObjectReadySlot(const QVariant &responseObject,
-                                                        const MNetworkRequest &,
-                                                        const MNetworkReply &reply)
-{
-    Q_D(MObjectsVirtualFileSystem);
-    if (reply.statusCode() != 200) {
-        qWarning("MObjectsVirtualFileSystemPrivate::responseObjectReadySlot cannot check for "
-                 "objects. Trying again...");
-        d->scheduleCheck();
-        return;
-    }
-    d->checkRetryDelay = 0;
-    const QVariantMap body = responseObject.toMap();
-    const QVariantMap objects = body.value(QStringLiteral("objects")).toMap();
-    for (auto it = objects.constBegin(); it != objects.constEnd(); ++it) {
-        const MStorageObject object(it.value().toMap());
-        if (!object.isValid()) {
-            qWarning() << "MObjectsVirtualFileSystemPrivate::responseObjectReadySlot: Invalid "
-                          "object:"
-                       << it.value().toMap();
-            continue;
-        }
-        if ((object.type() == MStorageObject::Directory))
-            continue;
-        qDebug() << "[MObjectsVFS : Debug] Object" << object.fullPath() << "remote hash"
-                 << object.contentHash();
-        expireObject(object.fullPath(), MFSINode::hashFromHex(object.contentHash()));
-    }
-    MObjectsVirtualFileSystemPrivate::Events events;
-    {
-        QMutexLocker locker(&d->mutex);
-        const QVariantMap deleted = body.value(QStringLiteral("deleted")).toMap();
-        for (auto it = deleted.constBegin(); it != deleted.constEnd(); ++it) {
-            if (isEmptyValue(it.value())) {
-                // The service lost it: the local copy is offered for upload again.
-                const QString key = d->shadowPath(it.key());
-                if (!key.isEmpty() && d->index.contains(key)) {
-                    if (!d->stagingObjects.contains(d->listEntry(key)))
-                        d->stagingObjects.append(d->listEntry(key));
-                    events.staged = true;
-                }
-                continue;
-            }
-            const MStorageObject object(it.value().toMap());
-            if (!object.isValid()) {
-                qWarning() << "MObjectsVirtualFileSystemPrivate::responseObjectReadySlot: "
-                              "Invalid object:"
-                           << it.value().toMap();
-                continue;
-            }
-            const QString key = d->shadowPath(object.fullPath());
-            const auto entry = d->index.constFind(key);
-            if (key.isEmpty() || entry == d->index.constEnd())
-                continue;
-            if (entry->isConsolidated())
-                d->removeLocked(object.fullPath(), false, false, false, &events);
-            else
-                qDebug() << "Staging object" << object.fullPath() << "removed upstream";
-        }
-        d->writeIndexLocked();
-    }
-    d->emitEvents(events);
-}
-
-void MObjectsVirtualFileSystem::decodeErrorSlot(const MNetworkRequest &, const QByteArray &,
-                                                const MNetworkReply &)
-{
-    Q_D(MObjectsVirtualFileSystem);
-    qDebug("MObjectsVirtualFileSystemPrivate::decodeErrorSlot");
-    d->scheduleCheck();
-}
-
-void MObjectsVirtualFileSystem::directoryChanged(const QString &path)
-{
-    Q_D(MObjectsVirtualFileSystem);
-    if (!d->directoryChangeTimers.values().contains(path))
-        d->directoryChangeTimers.insert(startTimer(FileChangeDelay, Qt::CoarseTimer), path);
-}
-
-void MObjectsVirtualFileSystem::handlePathsAdded(const QStringList &paths)
-{
-    Q_D(MObjectsVirtualFileSystem);
-    QSet<QString> reported;
-    QStringList files;
-    for (const QString &path : paths) {
-        const QString local = localPath(path);
-        if (local.isEmpty()) {
-            continue;
-        } else if (QFileInfo(local).isDir()) {
-            if (!containsDirectory(path)) {
-                d->watch(local);
-                reported.insert(path);
-            }
-        } else if (!containsObject(path) && !isExcluded(path)) {
-            files.append(path);
-        }
-    }
-    // A file gone since the scan is not reported as added.
-    const QStringList indexed = addObjects(files, false);
-    reported.unite(QSet<QString>(indexed.cbegin(), indexed.cend()));
-    QStringList result;
-    for (const QString &path : paths) {
-        if (reported.contains(path))
-            result.append(path);
-    }
-    qDebug() << "[MObjectsVFS : Debug] New paths added:" << result;
-    if (!result.isEmpty())
-        emit objectsAdded(result, true);
 }

@@ -59,6 +59,9 @@ public:
                       Events *events);
     void removeEntryLocked(const QString &local, bool external, bool moveToBin, Events *events);
     void consolidateLocked(const QString &key, const QByteArray &hash, Events *events);
+    void emitEvents(const Events &events);
+
+    // The index file, the layout and the bin (mobjectsvirtualfilesystemindex.cpp).
     bool moveToBin(const QString &local, const QByteArray &indexedHash);
     void writeIndexLocked();
     // False when nothing was loaded (no root, an empty file).
@@ -68,8 +71,11 @@ public:
     // why, or an empty string.
     static QString makeLayout(const QString &root);
     void purgeBin(const QString &path);
+
+    // Watching (mobjectsvirtualfilesystemwatching.cpp).
     void watch(const QString &path);
-    void emitEvents(const Events &events);
+
+    // The cache check (mobjectsvirtualfilesystemcheck.cpp).
     void scheduleCheck();
 
     mutable QMutex mutex;

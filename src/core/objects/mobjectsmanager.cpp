@@ -1,6 +1,7 @@
 #include "mobjectsmanager.h"
 #include "mobjectsmanager_p.h"
 
+#include "corelogging.h"
 #include "mconfigdatabase.h"
 #include "mfilenames.h"
 #include "mjsonrequestmanager.h"
@@ -48,14 +49,15 @@ bool MObjectsManagerPrivate::sendActionRequest(const QVariant &argument, int act
     const MNetworkRequest request =
         TolvoApp::instance()->createActionRequest(argument, action, userData, &ok);
     if (!ok) {
-        qWarning("(MObjectsManager) Request for action %d not sent: not signed in, or its path "
-                 "was refused.",
-                 action);
+        qCWarning(lcCoreObjects,
+                  "(MObjectsManager) Request for action %d not sent: not signed in, or its path "
+                  "was refused.",
+                  action);
         return false;
     }
-    qDebug().noquote().nospace() << "Sending network request " << int(request.method())
-                                 << " for URL: " << request.url().toString()
-                                 << " action: " << action;
+    qCDebug(lcCoreObjects).noquote().nospace()
+        << "Sending network request " << int(request.method())
+        << " for URL: " << request.url().toString() << " action: " << action;
     jsonManager->sendRequest(request);
     return true;
 }
@@ -171,6 +173,10 @@ void MObjectsManager::start()
         // away while the client was not running.
         connect(d->vfs, &MObjectsVirtualFileSystem::ready, d->vfs,
                 &MObjectsVirtualFileSystem::sendCheckRequest);
+        // ...and poll for the changes made elsewhere meanwhile (one poll at a time all the same).
+        connect(
+            d->vfs, &MObjectsVirtualFileSystem::ready, this, [d] { d->checkForHierarchyUpdates(); },
+            Qt::QueuedConnection);
         d->vfs->setFileSystemPath(TolvoApp::instance()->cachePath());
     }
 }
@@ -283,7 +289,7 @@ void MObjectsManager::deleteObject(const MStorageObject &object, const QVariant 
 {
     // The full path of an invalid object is the root.
     if (!object.isValid()) {
-        qWarning() << "(MObjectsManager) Not deleting an invalid object" << object;
+        qCWarning(lcCoreObjects) << "(MObjectsManager) Not deleting an invalid object" << object;
         return;
     }
     deleteObjects(QStringList{object.fullPath()}, userData);
@@ -292,7 +298,12 @@ void MObjectsManager::deleteObject(const MStorageObject &object, const QVariant 
 void MObjectsManager::deleteObjects(const QStringList &paths, const QVariant &userData)
 {
     Q_D(MObjectsManager);
-    d->sendActionRequest(paths, Tolvo::DeleteObjects, userData);
+    // An edit saved to a cached copy while the delete is on its way must not be uploaded: it
+    // would bring the file back.
+    if (d->vfs)
+        d->vfs->excludePaths(paths);
+    if (!d->sendActionRequest(paths, Tolvo::DeleteObjects, userData))
+        d->releaseDeleteExclusions(paths, false);
 }
 
 void MObjectsManager::createDirectory(const QString &path, const QVariant &userData)

@@ -1,6 +1,7 @@
 #include "mobjectsmanager.h"
 #include "mobjectsmanager_p.h"
 
+#include "corelogging.h"
 #include "mnetworkreply.h"
 #include "mnetworkrequest.h"
 #include "mnotificationmanager.h"
@@ -69,6 +70,9 @@ void MObjectsManagerPrivate::objectArrivedForRequest(const QVariant &body,
         pendingListings.remove(requestPath);
 
     const int status = reply.statusCode();
+    if (action == Tolvo::DeleteObjects)
+        releaseDeleteExclusions(info.value(ReqPathsKey).toStringList(),
+                                status == 200 || status == 101);
     switch (status) {
     case 200:
     case 101:
@@ -89,7 +93,7 @@ void MObjectsManagerPrivate::objectArrivedForRequest(const QVariant &body,
         MNotificationManager::instance()->postSpaceQuotaExceededError(Tolvo::ObjectAction(action));
         break;
     default:
-        qWarning("(MObjectsManager) Unhandled response status code %d", status);
+        qCWarning(lcCoreObjects, "(MObjectsManager) Unhandled response status code %d", status);
         break;
     }
 }
@@ -104,7 +108,23 @@ void MObjectsManagerPrivate::decodeErrorForRequest(const MNetworkRequest &reques
     }
     if (action == Tolvo::ListObjects)
         pendingListings.remove(remotePath(info.value(ReqPathKey).toString()));
+    if (action == Tolvo::DeleteObjects)
+        releaseDeleteExclusions(info.value(ReqPathsKey).toStringList(), false);
     reportUndecodable(action, info);
+}
+
+void MObjectsManagerPrivate::releaseDeleteExclusions(const QStringList &paths, bool deleted)
+{
+    if (!vfs)
+        return;
+    QStringList released;
+    for (const QString &path : paths) {
+        // A deleted copy stays excluded until its live update takes it out of the cache;
+        // anything else is watched again, so edits to a copy the service kept still go up.
+        if (!deleted || !vfs->containsObject(path))
+            released.append(path);
+    }
+    vfs->includePaths(released);
 }
 
 void MObjectsManagerPrivate::reportUndecodable(int action, const QVariantMap &info)
@@ -127,7 +147,7 @@ void MObjectsManagerPrivate::handleSuccess(int action, const QVariantMap &body,
     case Tolvo::ObjectsMetadata: {
         const MStorageObject object = withCacheState(MStorageObject(body.value(objectKey).toMap()));
         if (!object.isValid()) {
-            qWarning() << "(MObjectsManager) Refusing the object of a metadata reply";
+            qCWarning(lcCoreObjects) << "(MObjectsManager) Refusing the object of a metadata reply";
             reportUndecodable(action, info);
             break;
         }
@@ -138,7 +158,7 @@ void MObjectsManagerPrivate::handleSuccess(int action, const QVariantMap &body,
         const MStorageObject copied(body.value(objectKey).toMap());
         const MStorageObject original(body.value(QStringLiteral("original_object")).toMap());
         if (!copied.isValid() || !original.isValid()) {
-            qWarning() << "(MObjectsManager) Refusing the objects of a copy reply";
+            qCWarning(lcCoreObjects) << "(MObjectsManager) Refusing the objects of a copy reply";
             reportUndecodable(action, info);
             break;
         }
@@ -148,7 +168,7 @@ void MObjectsManagerPrivate::handleSuccess(int action, const QVariantMap &body,
     case Tolvo::CreateShareLink: {
         const MStorageObject object(body.value(objectKey).toMap());
         if (!object.isValid()) {
-            qWarning() << "(MObjectsManager) Refusing the object of a share reply";
+            qCWarning(lcCoreObjects) << "(MObjectsManager) Refusing the object of a share reply";
             reportUndecodable(action, info);
             break;
         }
@@ -201,8 +221,8 @@ void MObjectsManagerPrivate::handleListing(const QVariantMap &body, const QVaria
         if (object.isValid())
             objects.append(withCacheState(object));
         else
-            qWarning() << "(MObjectsManager) Dropping an invalid object of a listing:"
-                       << entry.toMap().value(QStringLiteral("label")).toString();
+            qCWarning(lcCoreObjects) << "(MObjectsManager) Dropping an invalid object of a listing:"
+                                     << entry.toMap().value(QStringLiteral("label")).toString();
     }
 
     const QString cursor = body.value(QStringLiteral("cursor")).toString();
@@ -239,8 +259,8 @@ void MObjectsManagerPrivate::postServiceErrors(int action, const QVariant &error
                                                const QVariant &userData)
 {
     Q_Q(MObjectsManager);
-    qDebug() << "Error for action" << action;
-    qDebug() << "API errors:" << errors;
+    qCDebug(lcCoreObjects) << "Error for action" << action;
+    qCDebug(lcCoreObjects) << "API errors:" << errors;
     const bool deleting = action == Tolvo::DeleteObjects;
     const QList<ServiceError> entries = serviceErrors(errors);
     for (const ServiceError &entry : entries) {

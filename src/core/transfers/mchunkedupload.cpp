@@ -126,8 +126,9 @@ bool MChunkedUpload::isValidToken(const QString &token)
 QUrl MChunkedUpload::syncUrl(const QUrl &apiUrl, const MObjectTransferRequest &request,
                              const QByteArray &finalHash)
 {
-    const bool sync = request.mode() & 1;
-    const bool force = request.mode() & 2;
+    const Tolvo::TransferMode mode(request.mode());
+    const bool sync = mode.testFlag(Tolvo::SynchronisingUpload);
+    const bool force = mode.testFlag(Tolvo::ForceUpload);
     QUrl url =
         appendPath(apiUrl, (sync ? QStringLiteral("/sync/object/") : QStringLiteral("/objects/")) +
                                request.destinationPath());
@@ -150,6 +151,11 @@ QUrl MChunkedUpload::chunkUrl(const QUrl &apiUrl, const QString &token)
 QUrl MChunkedUpload::commitUrl(const QUrl &apiUrl, const QString &token)
 {
     return appendPath(apiUrl, QStringLiteral("/commit/") + token);
+}
+
+QUrl MChunkedUpload::metadataUrl(const QUrl &apiUrl, const QString &remotePath)
+{
+    return appendPath(apiUrl, QStringLiteral("/objects/metadata/") + remotePath);
 }
 
 QByteArray MChunkedUpload::commitBody(const QString &filePath, const QByteArray &md5)

@@ -1,6 +1,7 @@
 #include "mobjectsender.h"
 #include "mobjectsender_p.h"
 
+#include "corelogging.h"
 #include "mjsonrequestmanager.h"
 #include "mnetworkrequestmanager.h"
 #include "muserauthmanager.h"
@@ -93,7 +94,8 @@ void MObjectSenderPrivate::handleTransfers()
         if (!found)
             break;
         bool started = false;
-        if (transfer.transferRequest().direction() == 0 && transfer.lastUploadedChunk() >= 0) {
+        if (transfer.transferRequest().direction() == Tolvo::Upload &&
+            transfer.lastUploadedChunk() >= 0) {
             const QVector<int> missing = transfer.missingChunks();
             started =
                 missing.isEmpty() ? commitUpload(transfer) : uploadChunk(transfer, missing.first());
@@ -106,10 +108,10 @@ void MObjectSenderPrivate::handleTransfers()
         if (state() == MObjectSender::Resumed && stored.state() != MObjectTransfer::Error)
             emit q_func()->transferScheduled(stored);
         else if (stored.state() == MObjectTransfer::Error)
-            qCritical() << "There was an error starting transfer from"
-                        << transfer.transferRequest().sourcePath() << "to"
-                        << transfer.transferRequest().destinationPath() << "error"
-                        << stored.errorCode();
+            qCCritical(lcCoreTransfers)
+                << "There was an error starting transfer from"
+                << transfer.transferRequest().sourcePath() << "to"
+                << transfer.transferRequest().destinationPath() << "error" << stored.errorCode();
     }
     if (state() == MObjectSender::Resumed)
         setState(MObjectSender::Running);
@@ -117,8 +119,8 @@ void MObjectSenderPrivate::handleTransfers()
 
 bool MObjectSenderPrivate::startTransfer(MObjectTransfer transfer)
 {
-    return transfer.transferRequest().direction() == 0 ? startUpload(transfer)
-                                                       : startDownload(transfer);
+    return transfer.transferRequest().direction() == Tolvo::Upload ? startUpload(transfer)
+                                                                   : startDownload(transfer);
 }
 
 QString MObjectSenderPrivate::newLocalId()
@@ -128,8 +130,47 @@ QString MObjectSenderPrivate::newLocalId()
 
 void MObjectSenderPrivate::addFlight(qint64 transferId, const Flight &flight)
 {
+    Flight added = flight;
+    // Hashing and verifying run here; only requests wait on the service.
+    if (added.step != Hashing && added.step != Verifying && !added.quiet) {
+        added.quiet = std::make_shared<QElapsedTimer>();
+        added.quiet->start();
+    }
     QMutexLocker locker(&mutex);
-    flights.insert(transferId, flight);
+    flights.insert(transferId, added);
+}
+
+void MObjectSenderPrivate::noteActivity(const Flight &flight)
+{
+    if (flight.quiet)
+        flight.quiet->restart();
+}
+
+void MObjectSenderPrivate::failStalledFlights()
+{
+    QList<QPair<qint64, QString>> stalled;
+    {
+        QMutexLocker locker(&mutex);
+        for (auto it = flights.cbegin(); it != flights.cend(); ++it) {
+            if (it->quiet && it->quiet->hasExpired(stallTimeout.load()))
+                stalled.append({it.key(), it->id});
+        }
+    }
+    for (const auto &entry : qAsConst(stalled)) {
+        Flight done;
+        if (!takeFlight(entry.first, entry.second, &done))
+            continue;
+        MObjectTransfer transfer = MObjectTransfer::fromIdentifier(entry.first);
+        qCWarning(lcCoreTransfers) << "Transfer" << entry.first << "got no answer for"
+                                   << stallTimeout.load() << "ms; giving up on its request";
+        if (done.step == Download) {
+            failStalledDownload(transfer, done);
+        } else {
+            jsonRequestManager->cancelRequest(done.id);
+            if (transfer.state() == MObjectTransfer::Running)
+                uploadRefused(transfer, 0, QVariantMap(), MNetworkReply());
+        }
+    }
 }
 
 bool MObjectSenderPrivate::hasFlight(qint64 transferId, const QString &id) const
@@ -192,7 +233,8 @@ void MObjectSenderPrivate::abortFlight(qint64 transferId)
         taken.canceled->store(true);
     if (taken.step == Download)
         networkRequestManager->cancelRequest(taken.id);
-    else if (taken.step == Sync || taken.step == Chunk || taken.step == Commit)
+    else if (taken.step == Sync || taken.step == Chunk || taken.step == Commit ||
+             taken.step == CommitCheck)
         jsonRequestManager->cancelRequest(taken.id);
     releaseFlight(taken);
     if (taken.placeholder)
@@ -365,17 +407,22 @@ void MObjectSenderPrivate::_shutdown()
     Q_Q(MObjectSender);
     if (timer)
         timer->stop();
+    if (stallTimer)
+        stallTimer->stop();
     // Keep stateChanged and shutdownCompleted for the owner.
-    for (const char *signal :
-         {SIGNAL(transferScheduled(MObjectTransfer)), SIGNAL(transferStarted(MObjectTransfer)),
-          SIGNAL(transferProgressed(MObjectTransfer)), SIGNAL(transferPaused(MObjectTransfer)),
-          SIGNAL(transferGroupScheduled(MObjectTransferGroup)),
-          SIGNAL(transferGroupStarted(MObjectTransferGroup)),
-          SIGNAL(transferGroupProgressed(MObjectTransferGroup)),
-          SIGNAL(transferGroupPaused(MObjectTransferGroup)),
-          SIGNAL(transferFinished(MObjectTransfer)),
-          SIGNAL(transferGroupFinished(MObjectTransferGroup))})
+    const auto disconnectAll = [q](auto signal) {
         QObject::disconnect(q, signal, nullptr, nullptr);
+    };
+    disconnectAll(&MObjectSender::transferScheduled);
+    disconnectAll(&MObjectSender::transferStarted);
+    disconnectAll(&MObjectSender::transferProgressed);
+    disconnectAll(&MObjectSender::transferPaused);
+    disconnectAll(&MObjectSender::transferGroupScheduled);
+    disconnectAll(&MObjectSender::transferGroupStarted);
+    disconnectAll(&MObjectSender::transferGroupProgressed);
+    disconnectAll(&MObjectSender::transferGroupPaused);
+    disconnectAll(&MObjectSender::transferFinished);
+    disconnectAll(&MObjectSender::transferGroupFinished);
     for (const QMetaObject::Connection &connection : qAsConst(managerConnections))
         QObject::disconnect(connection);
     managerConnections.clear();
@@ -435,7 +482,7 @@ MObjectTransfer MObjectSender::scheduleTransfer(const MObjectTransferRequest &re
     MObjectTransfer transfer;
     transfer.setTransferRequest(request);
     transfer.setState(MObjectTransfer::Scheduled);
-    if (request.direction() == 0)
+    if (request.direction() == Tolvo::Upload)
         transfer.setTotalBytes(QFileInfo(request.sourcePath()).size());
     transfer.save();
     emit transferScheduled(transfer);
@@ -465,7 +512,7 @@ MObjectSender::scheduleTransferGroup(const QList<MObjectTransferRequest> &reques
         MObjectTransfer transfer;
         transfer.setTransferRequest(request);
         transfer.setState(MObjectTransfer::Scheduled);
-        if (request.direction() == 0)
+        if (request.direction() == Tolvo::Upload)
             transfer.setTotalBytes(QFileInfo(request.sourcePath()).size());
         transfer.setGroup(group);
         transfer.save();
@@ -545,6 +592,16 @@ void MObjectSender::setMaxConcurrentTransfers(int count)
     d_func()->maxConcurrentTransfers.store(count);
 }
 
+int MObjectSender::stallTimeout() const
+{
+    return d_func()->stallTimeout.load();
+}
+
+void MObjectSender::setStallTimeout(int milliseconds)
+{
+    d_func()->stallTimeout.store(milliseconds);
+}
+
 void MObjectSender::run()
 {
     resume();
@@ -620,6 +677,10 @@ void MObjectSender::start()
         connect(auth, &MUserAuthManager::authorizationSuccess, this, resumeAfterSignIn);
         connect(auth, &MUserAuthManager::authorizationRefreshed, this, resumeAfterSignIn);
     }
+    d->stallTimer = new QTimer(this);
+    d->stallTimer->setInterval(1000);
+    connect(d->stallTimer, &QTimer::timeout, this, [d] { d->failStalledFlights(); });
+    d->stallTimer->start();
     d->_resume();
 }
 

@@ -21,6 +21,7 @@ public:
         : q_ptr(q)
     {}
 
+    // The file (mobjectstatesqueuedatabase.cpp).
     // Opens and loads the file, or a new one in place of a damaged one; false when the queue
     // has to live in memory.
     bool open();
@@ -44,17 +45,19 @@ public:
     // only by the thread that opened it.
     QSqlDatabase database();
     void closeConnections();
-    // Whether the queue holds this transfer as finished: it must never be written again.
-    bool isStoredAsFinished(const MObjectTransfer &transfer) const;
-    // The row identifier SQLite gave (written), or one the file could not give, so that
-    // transfers stay apart for the rest of the session.
-    qint64 assignedTransferIdentifier(const MObjectTransfer &transfer, qint64 written);
     bool setFileAside();
     // Whether the file is still in use by unfinished transfers (or cannot be checked).
     bool hasTransferRows();
     // Lets go of the file, removing it when no transfer is left in it; the queue goes on in
     // memory only.
     void close();
+
+    // The queue in memory (mobjectstatesqueue.cpp).
+    // Whether the queue holds this transfer as finished: it must never be written again.
+    bool isStoredAsFinished(const MObjectTransfer &transfer) const;
+    // The row identifier SQLite gave (written), or one the file could not give, so that
+    // transfers stay apart for the rest of the session.
+    qint64 assignedTransferIdentifier(const MObjectTransfer &transfer, qint64 written);
 
     MObjectStatesQueue *q_ptr;
     mutable QMutex mutex;
