@@ -119,7 +119,7 @@ void MObjectsVirtualFileSystem::responseObjectReadySlot(const QVariant &response
             else
                 qDebug() << "Staging object" << object.fullPath() << "removed upstream";
         }
-        d->writeIndexLocked();
+        d->indexChangedLocked();
     }
     d->emitEvents(events);
 }

@@ -3,11 +3,11 @@
 #include "mobjectsvirtualfilesystem_p.h"
 
 #include "mfilenames.h"
+#include "mfolderwatcher.h"
 #include "mobjectsvfsscanner.h"
 
 #include <QDebug>
 #include <QFileInfo>
-#include <QFileSystemWatcher>
 #include <QTimerEvent>
 
 namespace {
@@ -19,8 +19,7 @@ constexpr int MissingFileDelay = 2000;
 
 void MObjectsVirtualFileSystemPrivate::watch(const QString &path)
 {
-    if (!watcher->addPath(path) && !watcher->files().contains(path) &&
-        !watcher->directories().contains(path))
+    if (!watcher->addPath(path))
         qDebug() << "[MObjectsVFS : Error] Cannot watch for path" << path;
 }
 
@@ -28,7 +27,9 @@ void MObjectsVirtualFileSystem::timerEvent(QTimerEvent *event)
 {
     Q_D(MObjectsVirtualFileSystem);
     const int id = event->timerId();
-    if (id == d->checkRetryTimerId) {
+    if (id == d->indexWriteTimerId) {
+        d->indexWriteTimerFired();
+    } else if (id == d->checkRetryTimerId) {
         killTimer(id);
         d->checkRetryTimerId = 0;
         sendCheckRequest();

@@ -1,6 +1,7 @@
 #include "mobjectsmanager.h"
 #include "mobjectsmanager_p.h"
 
+#include "mconfigdatabase.h"
 #include "mdevice.h"
 #include "mfilenames.h"
 #include "mjsonrequestmanager.h"
@@ -17,6 +18,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QSet>
 #include <QUrl>
 
 #include <algorithm>
@@ -27,6 +29,8 @@ constexpr int UpdatesInterval = 300;
 // A failed poll doubles the wait before the next one, up to about half a minute.
 constexpr int LongestUpdatesInterval = 30000;
 constexpr int MostDoublings = 8;
+// Delta entries whose cursors are committed together.
+constexpr int CursorCommitInterval = 256;
 
 const QString updatesKey = QStringLiteral("updates");
 const QString cursorKey = QStringLiteral("cursor");
@@ -99,9 +103,19 @@ struct MObjectsManagerPrivate::DeltaChanges
 {
     qint64 deviceId = -1; // this client's
     MStorageObjectList added;
+    // What added holds, for a lookup that does not grow with the reply.
+    QSet<MStorageObject> addedSet;
     MStorageObjectList deleted;
     QStringList modifiedPaths;
     QList<MStorageObjectPair> modifiedPairs;
+
+    void add(const MStorageObject &object)
+    {
+        if (!addedSet.contains(object)) {
+            addedSet.insert(object);
+            added.append(object);
+        }
+    }
 };
 
 void MObjectsManager::startLiveUpdatesMonitor()
@@ -278,19 +292,31 @@ void MObjectsManagerPrivate::applyDelta(const QVariantMap &body)
         if (auth)
             changes.deviceId = auth->device().id();
         const QVariantList entries = body.value(updatesKey).toList();
+        // The cursor is saved after each entry, applied or ignored, and committed every few
+        // entries: a crash resumes after the last commit and brings back at most those few,
+        // whose local steps find their work done. A commit per entry would cost most of the
+        // time of a large reply.
+        QSqlDatabase config = mConfigDatabase();
+        bool batching = config.transaction();
+        int uncommitted = 0;
         for (const QVariant &entry : entries) {
             const QVariantMap fields = entry.toMap();
             if (entry.type() == QVariant::Map)
                 applyDeltaEntry(fields, &changes);
             else
                 qWarning("(MObjectsManager) Ignoring a delta entry that is not an object");
-            // Saved after each entry, applied or ignored, so that a crash resumes after it and
-            // no entry comes back.
             const QString token = fields.value(tokenKey).toString();
             if (token.isEmpty())
                 qWarning("(MObjectsManager) A delta entry without a token resets the cursor");
             setDeltaCursor(token);
+            if (batching && ++uncommitted == CursorCommitInterval) {
+                config.commit();
+                batching = config.transaction();
+                uncommitted = 0;
+            }
         }
+        if (batching)
+            config.commit();
 
         if (!changes.added.isEmpty())
             emit q->objectsAdded(changes.added, QVariant());
@@ -344,8 +370,7 @@ void MObjectsManagerPrivate::applyAdded(MStorageObject object, DeltaChanges *cha
     Q_Q(MObjectsManager);
     object = withCacheState(object);
     if (listingsCache.updateObject(object, false)) {
-        if (!changes->added.contains(object))
-            changes->added.append(object);
+        changes->add(object);
         return;
     }
 
@@ -364,8 +389,7 @@ void MObjectsManagerPrivate::applyAdded(MStorageObject object, DeltaChanges *cha
     for (const MStorageObject &folder : qAsConst(ancestors)) {
         listingsCache.updateObject(folder, false);
         // Two new files of one new folder report the folder once.
-        if (!changes->added.contains(folder))
-            changes->added.append(folder);
+        changes->add(folder);
     }
     q->listObjects(object.basePath(), true, QVariant());
 }
