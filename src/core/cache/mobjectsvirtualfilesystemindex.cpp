@@ -84,12 +84,18 @@ void MObjectsVirtualFileSystemPrivate::writeIndexLocked()
         qCritical() << "[MObjectsVFS : Error] Cannot write index file:" << file.errorString();
         return;
     }
-    QDataStream stream(&file);
-    stream.setVersion(QDataStream::Qt_5_3);
-    stream << IndexMagic << IndexVersion << qint32(index.size());
-    for (auto it = index.constBegin(); it != index.constEnd(); ++it)
-        stream << it.key() << it.value();
-    if (stream.status() != QDataStream::Ok || !file.commit())
+    // Built in memory and written in one go: streamed into the file, each field would pass
+    // through the device's buffering on its own.
+    QByteArray bytes;
+    bytes.reserve(10 + index.size() * (MinimumEntrySize + 2 * 64));
+    {
+        QDataStream stream(&bytes, QIODevice::WriteOnly);
+        stream.setVersion(QDataStream::Qt_5_3);
+        stream << IndexMagic << IndexVersion << qint32(index.size());
+        for (auto it = index.constBegin(); it != index.constEnd(); ++it)
+            stream << it.key() << it.value();
+    }
+    if (file.write(bytes) != bytes.size() || !file.commit())
         qCritical() << "[MObjectsVFS : Error] Cannot write index file:" << file.errorString();
 }
 

@@ -1,7 +1,6 @@
 #include "mobjectsmanager.h"
 #include "mobjectsmanager_p.h"
 
-#include "mconfigdatabase.h"
 #include "mdevice.h"
 #include "mfilenames.h"
 #include "mjsonrequestmanager.h"
@@ -29,8 +28,6 @@ constexpr int UpdatesInterval = 300;
 // A failed poll doubles the wait before the next one, up to about half a minute.
 constexpr int LongestUpdatesInterval = 30000;
 constexpr int MostDoublings = 8;
-// Delta entries whose cursors are committed together.
-constexpr int CursorCommitInterval = 256;
 
 const QString updatesKey = QStringLiteral("updates");
 const QString cursorKey = QStringLiteral("cursor");
@@ -292,31 +289,22 @@ void MObjectsManagerPrivate::applyDelta(const QVariantMap &body)
         if (auth)
             changes.deviceId = auth->device().id();
         const QVariantList entries = body.value(updatesKey).toList();
-        // The cursor is saved after each entry, applied or ignored, and committed every few
-        // entries: a crash resumes after the last commit and brings back at most those few,
-        // whose local steps find their work done. A commit per entry would cost most of the
-        // time of a large reply.
-        QSqlDatabase config = mConfigDatabase();
-        bool batching = config.transaction();
-        int uncommitted = 0;
+        const std::unique_ptr<QSqlQuery> cursorStatement = prepareDeltaCursorUpdate();
+        this->cursorStatement = cursorStatement.get();
         for (const QVariant &entry : entries) {
             const QVariantMap fields = entry.toMap();
             if (entry.type() == QVariant::Map)
                 applyDeltaEntry(fields, &changes);
             else
                 qWarning("(MObjectsManager) Ignoring a delta entry that is not an object");
+            // Saved after each entry, applied or ignored, so that a crash resumes after it and
+            // no entry comes back.
             const QString token = fields.value(tokenKey).toString();
             if (token.isEmpty())
                 qWarning("(MObjectsManager) A delta entry without a token resets the cursor");
             setDeltaCursor(token);
-            if (batching && ++uncommitted == CursorCommitInterval) {
-                config.commit();
-                batching = config.transaction();
-                uncommitted = 0;
-            }
         }
-        if (batching)
-            config.commit();
+        this->cursorStatement = nullptr;
 
         if (!changes.added.isEmpty())
             emit q->objectsAdded(changes.added, QVariant());
