@@ -1,5 +1,7 @@
 #include "mfolderwatcher.h"
 
+#include "corelogging.h"
+
 #include <QDebug>
 #include <QFile>
 #include <QFileInfo>
@@ -77,8 +79,9 @@ bool MFolderWatcherPrivate::watchFolderLocked(const QString &path, Folder *folde
     const int wd = inotify_add_watch(fd, QFile::encodeName(path).constData(), WatchMask);
     if (wd < 0) {
         if (errno == ENOSPC)
-            qWarning() << "MFolderWatcher: out of inotify watches (fs.inotify.max_user_watches)"
-                       << "at" << path;
+            qCWarning(lcCoreCache)
+                << "MFolderWatcher: out of inotify watches (fs.inotify.max_user_watches)"
+                << "at" << path;
         return false;
     }
     folder->wd = wd;
@@ -147,7 +150,8 @@ void MFolderWatcherPrivate::readEvents(MFolderWatcher *q)
                 offset += sizeof(inotify_event) + event->len;
                 if (event->mask & IN_Q_OVERFLOW) {
                     // Changes were lost: every folder is looked at again for new files.
-                    qWarning("MFolderWatcher: inotify queue overflow; rescanning folders");
+                    qCWarning(lcCoreCache,
+                              "MFolderWatcher: inotify queue overflow; rescanning folders");
                     for (auto it = folders.constBegin(); it != folders.constEnd(); ++it)
                         folderChanged(it.key());
                     continue;
@@ -205,7 +209,7 @@ MFolderWatcher::MFolderWatcher(QObject *parent)
     Q_D(MFolderWatcher);
     d->fd = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
     if (d->fd < 0) {
-        qWarning() << "MFolderWatcher: cannot use inotify:" << qt_error_string(errno);
+        qCWarning(lcCoreCache) << "MFolderWatcher: cannot use inotify:" << qt_error_string(errno);
         return;
     }
     d->notifier = new QSocketNotifier(d->fd, QSocketNotifier::Read, this);

@@ -2,6 +2,7 @@
 #include "mobjectsvirtualfilesystem.h"
 #include "mobjectsvirtualfilesystem_p.h"
 
+#include "corelogging.h"
 #include "mfolderwatcher.h"
 
 #include <QDataStream>
@@ -81,7 +82,8 @@ void MObjectsVirtualFileSystemPrivate::writeIndexLocked()
     // A crash or a full disk while writing leaves the previous file whole.
     QSaveFile file(root + QStringLiteral("/index"));
     if (!file.open(QIODevice::WriteOnly)) {
-        qCritical() << "[MObjectsVFS : Error] Cannot write index file:" << file.errorString();
+        qCCritical(lcCoreCache) << "[MObjectsVFS : Error] Cannot write index file:"
+                                << file.errorString();
         return;
     }
     // Built in memory and written in one go: streamed into the file, each field would pass
@@ -96,7 +98,8 @@ void MObjectsVirtualFileSystemPrivate::writeIndexLocked()
             stream << it.key() << it.value();
     }
     if (file.write(bytes) != bytes.size() || !file.commit())
-        qCritical() << "[MObjectsVFS : Error] Cannot write index file:" << file.errorString();
+        qCCritical(lcCoreCache) << "[MObjectsVFS : Error] Cannot write index file:"
+                                << file.errorString();
 }
 
 void MObjectsVirtualFileSystemPrivate::setIndexAside(const QString &reason)
@@ -105,10 +108,10 @@ void MObjectsVirtualFileSystemPrivate::setIndexAside(const QString &reason)
     const QString aside =
         path + QStringLiteral(".damaged-") +
         QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMddTHHmmsszzz"));
-    qCritical().noquote() << "[MObjectsVFS : Error]" << reason << "Index file set aside as"
-                          << aside;
+    qCCritical(lcCoreCache).noquote()
+        << "[MObjectsVFS : Error]" << reason << "Index file set aside as" << aside;
     if (!QFile::rename(path, aside))
-        qCritical() << "[MObjectsVFS : Error] Cannot set the index file aside:" << path;
+        qCCritical(lcCoreCache) << "[MObjectsVFS : Error] Cannot set the index file aside:" << path;
 }
 
 bool MObjectsVirtualFileSystemPrivate::readIndexLocked(Events *events)
@@ -117,7 +120,8 @@ bool MObjectsVirtualFileSystemPrivate::readIndexLocked(Events *events)
         return false;
     QFile file(root + QStringLiteral("/index"));
     if (!file.open(QIODevice::ReadOnly)) {
-        qCritical() << "[MObjectsVFS : Error] Cannot read index file:" << file.errorString();
+        qCCritical(lcCoreCache) << "[MObjectsVFS : Error] Cannot read index file:"
+                                << file.errorString();
         return false;
     }
     if (file.size() == 0)
@@ -129,7 +133,7 @@ bool MObjectsVirtualFileSystemPrivate::readIndexLocked(Events *events)
     qint32 count = 0;
     stream >> magic;
     if (magic != IndexMagic) {
-        qCritical("Unexpected magic. Cannot load from index file.");
+        qCCritical(lcCoreCache, "Unexpected magic. Cannot load from index file.");
         file.close();
         // What is in memory is written in its place.
         setIndexAside(QStringLiteral("Unexpected magic."));
@@ -148,7 +152,8 @@ bool MObjectsVirtualFileSystemPrivate::readIndexLocked(Events *events)
         if (stream.status() != QDataStream::Ok) {
             damaged = true;
         } else if (key.isEmpty() || shadowPath(key) != key) {
-            qWarning() << "[MObjectsVFS : Warning] Dropping an index entry with a bad key:" << key;
+            qCWarning(lcCoreCache)
+                << "[MObjectsVFS : Warning] Dropping an index entry with a bad key:" << key;
         } else {
             entries.insert(key, node);
         }
@@ -172,15 +177,17 @@ bool MObjectsVirtualFileSystemPrivate::readIndexLocked(Events *events)
         const QString local = localPath(it.key());
         const QFileInfo info(local);
         if (!info.isFile()) {
-            qDebug() << "[MObjectsVFS : Debug] Path" << it.key() << "disappeared: skipping";
+            qCDebug(lcCoreCache) << "[MObjectsVFS : Debug] Path" << it.key()
+                                 << "disappeared: skipping";
             continue;
         }
         QByteArray hash;
         if (!fileHash(local, &hash)) {
             // Kept as it was; its next change is looked at.
-            qWarning() << "[MObjectsVFS : Warning] Cannot read cached file:" << local;
+            qCWarning(lcCoreCache) << "[MObjectsVFS : Warning] Cannot read cached file:" << local;
         } else if (hash != it->indexedHash) {
-            qDebug() << "[MObjectsVFS : Debug] File" << local << "has new hash: notifying change.";
+            qCDebug(lcCoreCache) << "[MObjectsVFS : Debug] File" << local
+                                 << "has new hash: notifying change.";
             changed.append({local, hash});
         }
         if (!it->isConsolidated())
@@ -190,10 +197,10 @@ bool MObjectsVirtualFileSystemPrivate::readIndexLocked(Events *events)
         if (!folders.contains(folder)) {
             folders.insert(folder);
             if (!watcher->addFolder(folder))
-                qDebug() << "[MObjectsVFS : Error] Cannot watch for path" << folder;
+                qCDebug(lcCoreCache) << "[MObjectsVFS : Error] Cannot watch for path" << folder;
         }
         if (!watcher->addFile(local))
-            qDebug() << "[MObjectsVFS : Error] Cannot watch for path" << local;
+            qCDebug(lcCoreCache) << "[MObjectsVFS : Error] Cannot watch for path" << local;
     }
     // Staged whatever the modification time says: a copy that kept the old time (cp -p,
     // rsync -t) changed all the same. The hash just read is not read again.
