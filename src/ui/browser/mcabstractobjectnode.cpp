@@ -5,6 +5,7 @@
 
 #include <QCollator>
 #include <QDir>
+#include <QLocale>
 #include <QPixmapCache>
 #include <QSet>
 #include <QTimer>
@@ -318,7 +319,12 @@ void MCAbstractObjectNode::sortNodes(MCNodeList &nodes, int key, bool ascending)
 {
     if (nodes.size() < 2)
         return;
-    QCollator collator;
+    // Qt's collator compares code points under the C locale (numeric mode and all), so a
+    // session without a locale would put "file 10" before "File 2": collate as English there.
+    QLocale locale;
+    if (locale.language() == QLocale::C)
+        locale = QLocale(QLocale::English, QLocale::UnitedStates);
+    QCollator collator(locale);
     collator.setNumericMode(true);
     collator.setCaseSensitivity(Qt::CaseInsensitive);
     // Sort keys once per node: far cheaper than a collation per comparison.

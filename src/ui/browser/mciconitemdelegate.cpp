@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QTextLayout>
+#include <QTimer>
 
 namespace {
 constexpr int LabelLines = 2;
@@ -174,7 +175,10 @@ void MCIconItemDelegate::setEditorData(QWidget *editor, const QModelIndex &index
     // starts with a dot (".profile") has no extension.
     const int dot = name.lastIndexOf(QLatin1Char('.'));
     const bool directory = index.data(MCIconItemModel::IsDirRole).toBool();
-    line->setSelection(0, dot > 0 && !directory ? dot : name.size());
+    const int length = dot > 0 && !directory ? dot : name.size();
+    line->setSelection(0, length);
+    // The view selects the whole text once the editor is open: select again after it.
+    QTimer::singleShot(0, line, [line, length] { line->setSelection(0, length); });
 }
 
 void MCIconItemDelegate::updateEditorGeometry(QWidget *editor, const QStyleOptionViewItem &option,
