@@ -97,7 +97,7 @@ void TestBrowserNodes::childAtPathFindsLoadedNodesComponentWise()
     QCOMPARE(foo->childAtPath("/foo/"), foo);
     const MCNodePtr bar = foo->childAtPath("/foo/bar");
     QVERIFY(bar);
-    QCOMPARE(bar->parent(), foo); // found nodes know their folder
+    QCOMPARE(bar->parent(), foo);                 // found nodes know their folder
     QCOMPARE(root->childAtPath("/foo/bar"), bar); // root: two components, two levels down
     QCOMPARE(root->childAtPath("foo/bar"), bar);
     QVERIFY(!root->childAtPath("/foo/x/deeper")); // not loaded: nothing is fetched
@@ -123,8 +123,10 @@ void TestBrowserNodes::equalityAndBadgePriority()
     {
         quint64 states;
         const char *badge;
-    } cases[] = {{8 | 2, "badge_sync.png"},          {1 | 2 | 4 | 16, "badge_download.png"},
-                 {2 | 4, "badge_upload.png"},       {4 | 16, "badge_cached.png"},
+    } cases[] = {{8 | 2, "badge_sync.png"},
+                 {1 | 2 | 4 | 16, "badge_download.png"},
+                 {2 | 4, "badge_upload.png"},
+                 {4 | 16, "badge_cached.png"},
                  {16, "badge_error.png"}};
     for (const auto &c : cases) {
         file->setStates(c.states);
@@ -192,8 +194,8 @@ void TestBrowserNodes::unsafeNamesAndDuplicatesLeftOut()
     // A label ".." made a node whose path was the folder's parent: deleting it deleted that.
     const MCNodeList nodes = MCNodesFromStorageObjects(
         {object("/a/b", ".."), object("/a/b", "."), object("/a/b", ""), object("/a/b", "x/../.."),
-         object("/a/b", QStringLiteral("n") + QChar(0)), object("/a/b", "ok"),
-         object("/a/b", "ok"), object("/a/b", ".hidden")});
+         object("/a/b", QStringLiteral("n") + QChar(0)), object("/a/b", "ok"), object("/a/b", "ok"),
+         object("/a/b", ".hidden")});
     QCOMPARE(nodes.size(), 2);
     QCOMPARE(nodes.at(0)->filePath(), QStringLiteral("/a/b/ok"));
     QCOMPARE(nodes.at(1)->filePath(), QStringLiteral("/a/b/.hidden"));
@@ -234,11 +236,11 @@ void TestBrowserNodes::treeFollowsListingsAndUpdates()
 {
     const MCNodePtr root = MCObjectNode::create(object("/", QString(), true));
     MCNodeTreeUpdater updater(root);
-    updater.applyNotification(posted(MOObjectsListDidFetchNotification,
-                                     {{"MOObjectsBasePathKey", "/"},
-                                      {"MOStorageObjectsListKey",
-                                       QVariant::fromValue(QList<MOStorageObject>{
-                                           object("/", "a.txt"), object("/", "Photos", true)})}}));
+    updater.applyNotification(posted(
+        MOObjectsListDidFetchNotification,
+        {{"MOObjectsBasePathKey", "/"},
+         {"MOStorageObjectsListKey", QVariant::fromValue(QList<MOStorageObject>{
+                                         object("/", "a.txt"), object("/", "Photos", true)})}}));
     QCOMPARE(names(root), (QStringList{"a.txt", "Photos"}));
     QVERIFY(!root->childrenDirty());
     QCOMPARE(root->childrenCount(), quint64(2));
@@ -345,8 +347,8 @@ void TestBrowserNodes::itemModelFollowsTheTree()
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
     model.setRootNode(root);
     MCNodeTreeUpdater updater(root);
-    updater.setListing("/", {object("/", "file 10"), object("/", "File 2"),
-                             object("/", "Folder", true)});
+    updater.setListing(
+        "/", {object("/", "file 10"), object("/", "File 2"), object("/", "Folder", true)});
     QCOMPARE(model.rowCount(), 3);
     QVERIFY(model.setSortType(10));
     QCOMPARE(model.index(0).data().toString(), QStringLiteral("File 2"));
@@ -421,13 +423,17 @@ void TestBrowserNodes::framedImageLayout()
 void TestBrowserNodes::labelHighlightGeometry()
 {
     const QRectF frame(100, 40, 80, 40);
-    QCOMPARE(MCLabelHighlight(frame, {5}, false, MCLabelHighlight::Centred).rows().first().width(), 26.0);
-    const QRectF pill = MCLabelHighlight(frame, {30}, false, MCLabelHighlight::Centred).rows().first();
+    QCOMPARE(MCLabelHighlight(frame, {5}, false, MCLabelHighlight::Centred).rows().first().width(),
+             26.0);
+    const QRectF pill =
+        MCLabelHighlight(frame, {30}, false, MCLabelHighlight::Centred).rows().first();
     QCOMPARE(pill, QRectF(140 - 17, 40, 34, 20)); // centred on the frame, wherever it lies
-    QCOMPARE(MCLabelHighlight(frame, {5}, false, MCLabelHighlight::Left).rows().first().width(), 19.0);
+    QCOMPARE(MCLabelHighlight(frame, {5}, false, MCLabelHighlight::Left).rows().first().width(),
+             19.0);
     QCOMPARE(MCLabelHighlight(frame, {30}, false, MCLabelHighlight::Left).rows().first(),
              QRectF(100, 40, 34, 20));
-    QCOMPARE(MCLabelHighlight(frame, {200}, false, MCLabelHighlight::Left).rows().first().width(), 80.0);
+    QCOMPARE(MCLabelHighlight(frame, {200}, false, MCLabelHighlight::Left).rows().first().width(),
+             80.0);
 
     // Two rows whose edges are 5 apart merge; 6 apart they are joined.
     const MCLabelHighlight merged(frame, {70, 60}, false, MCLabelHighlight::Centred);
@@ -446,8 +452,9 @@ void TestBrowserNodes::labelHighlightGeometry()
     QVERIFY(joined.joins().first().boundingRect().top() >= 40 + 10 - 0.01);
     QVERIFY(joined.joins().first().boundingRect().bottom() <= 40 + 30 + 0.01);
     // The text goes on: the second row spans the label.
-    QCOMPARE(MCLabelHighlight(frame, {60, 30}, true, MCLabelHighlight::Centred).rows().at(1).width(),
-             80.0);
+    QCOMPARE(
+        MCLabelHighlight(frame, {60, 30}, true, MCLabelHighlight::Centred).rows().at(1).width(),
+        80.0);
 }
 
 void TestBrowserNodes::delegateDrawsAndRenamesTheBaseName()

@@ -93,14 +93,14 @@ void TestBrowserPreviews::initTestCase()
     for (const QString &name :
          {MOObjectsListDidFetchNotification, MOObjectsAddedUpdateNotification,
           MOObjectsDeletedUpdateNotification, MOObjectsModifiedUpdateNotification}) {
-        center->addObserver(&m_observer, name, nullptr,
-                            [this](const MOPostedNotification &n) { m_updater.applyNotification(n); });
+        center->addObserver(&m_observer, name, nullptr, [this](const MOPostedNotification &n) {
+            m_updater.applyNotification(n);
+        });
     }
     m_generator = std::make_unique<MCPreviewGenerator>(MOPreviewManager::defaultManager());
     m_model = std::make_unique<MCIconItemModel>();
-    new QAbstractItemModelTester(m_model.get(),
-                                 QAbstractItemModelTester::FailureReportingMode::QtTest,
-                                 m_model.get());
+    new QAbstractItemModelTester(
+        m_model.get(), QAbstractItemModelTester::FailureReportingMode::QtTest, m_model.get());
     m_model->setPreviewGenerator(m_generator.get());
     m_model->setIconSize(100);
     m_model->setRootNode(m_folder);
@@ -162,10 +162,9 @@ void TestBrowserPreviews::changesFromAnotherDeviceAppear()
     QTRY_VERIFY_WITH_TIMEOUT(m_model->indexOfPath("/Pictures/green.png").isValid(), 60000);
     const QModelIndex green = m_model->indexOfPath("/Pictures/green.png");
     green.data(Qt::DecorationRole);
-    QTRY_VERIFY_WITH_TIMEOUT(m_model->indexOfPath("/Pictures/green.png")
-                                 .data(MCIconItemModel::IsThumbnailRole)
-                                 .toBool(),
-                             30000);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        m_model->indexOfPath("/Pictures/green.png").data(MCIconItemModel::IsThumbnailRole).toBool(),
+        30000);
     QVERIFY(!m_server.moveObject(demo, "/Pictures/notes.txt", "/Pictures/read me.txt").isEmpty());
     QTRY_VERIFY_WITH_TIMEOUT(m_model->indexOfPath("/Pictures/read me.txt").isValid(), 60000);
     QVERIFY(!m_model->indexOfPath("/Pictures/notes.txt").isValid());

@@ -28,8 +28,8 @@ QString cleanPath(const QString &path)
 {
     if (path.isEmpty())
         return QStringLiteral("/");
-    QString cleaned = QDir::cleanPath(path.startsWith(QLatin1Char('/')) ? path
-                                                                        : QLatin1Char('/') + path);
+    QString cleaned =
+        QDir::cleanPath(path.startsWith(QLatin1Char('/')) ? path : QLatin1Char('/') + path);
     return cleaned.isEmpty() ? QStringLiteral("/") : cleaned;
 }
 
@@ -85,8 +85,7 @@ MCAbstractObjectNode::MCAbstractObjectNode(const MCAbstractObjectNode &other)
     , m_basePath(other.m_basePath)
     , m_childrenCount(other.m_childrenCount)
     , m_states(other.m_states)
-{
-}
+{}
 
 MCAbstractObjectNode::~MCAbstractObjectNode() = default;
 
@@ -109,10 +108,12 @@ void MCAbstractObjectNode::setFileName(const QString &fileName)
     if (fileName == m_fileName)
         return;
     const MCNodePtr parentNode = parent();
-    if (parentNode && parentNode->m_childIndex.value(m_fileName, -1) == parentNode->rowOfChild(this))
+    if (parentNode &&
+        parentNode->m_childIndex.value(m_fileName, -1) == parentNode->rowOfChild(this))
         parentNode->m_childIndex.remove(m_fileName);
     m_fileName = fileName;
     m_representedName = fileName;
+    m_nameKey.reset();
     if (parentNode) {
         const int row = parentNode->rowOfChild(this);
         if (row >= 0 && !parentNode->m_childIndex.contains(fileName))
@@ -327,17 +328,26 @@ void MCAbstractObjectNode::sortNodes(MCNodeList &nodes, int key, bool ascending)
     QCollator collator(locale);
     collator.setNumericMode(true);
     collator.setCaseSensitivity(Qt::CaseInsensitive);
-    // Sort keys once per node: far cheaper than a collation per comparison.
-    std::vector<QCollatorSortKey> nameKeys;
+    // Sort keys once per node and name: far cheaper than a collation per comparison, and a
+    // re-sort of the same folder makes none.
+    const QString localeName = locale.bcp47Name();
+    std::vector<const QCollatorSortKey *> nameKeys;
     nameKeys.reserve(size_t(nodes.size()));
-    for (const MCNodePtr &node : qAsConst(nodes))
-        nameKeys.push_back(collator.sortKey(node->m_fileName));
+    if (key == SortByName) {
+        for (const MCNodePtr &node : qAsConst(nodes)) {
+            if (!node->m_nameKey || node->m_nameKeyLocale != localeName) {
+                node->m_nameKey.emplace(collator.sortKey(node->m_fileName));
+                node->m_nameKeyLocale = localeName;
+            }
+            nameKeys.push_back(&*node->m_nameKey);
+        }
+    }
     std::vector<int> order(size_t(nodes.size()));
     for (int i = 0; i < nodes.size(); ++i)
         order[size_t(i)] = i;
     // Names compare as people read them; equal-looking names still get a fixed order.
     auto byName = [&](int a, int b) {
-        const int c = nameKeys[size_t(a)].compare(nameKeys[size_t(b)]);
+        const int c = nameKeys[size_t(a)]->compare(*nameKeys[size_t(b)]);
         if (c)
             return c;
         return nodes.at(a)->m_fileName.compare(nodes.at(b)->m_fileName);

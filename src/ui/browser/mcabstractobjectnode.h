@@ -1,6 +1,7 @@
 #ifndef MCABSTRACTOBJECTNODE_H
 #define MCABSTRACTOBJECTNODE_H
 
+#include <QCollatorSortKey>
 #include <QDateTime>
 #include <QEnableSharedFromThis>
 #include <QHash>
@@ -13,6 +14,7 @@
 #include <QWeakPointer>
 
 #include <functional>
+#include <optional>
 
 class MCAbstractObjectNode;
 class MCNodeObserver;
@@ -190,6 +192,9 @@ private:
     QHash<QString, int> m_childIndex; // name -> first row of that name
     int m_rowHint = -1; // this node's row in its parent's children, when the parent set it
     QVector<MCNodeObserver *> m_observers;
+    // The name's collation key, kept between sorts; made again for another locale or name.
+    std::optional<QCollatorSortKey> m_nameKey;
+    QString m_nameKeyLocale;
 };
 
 #endif // MCABSTRACTOBJECTNODE_H

@@ -15,7 +15,9 @@ class QListWidget;
 
 // The base of the icon, list and column views of the remote store. This one shows the
 // current folder's children as a plain list; the views proper replace it.
-class MCBrowsableViewController : public QWidget, public MCNodeObserver
+class MCBrowsableViewController
+    : public QWidget
+    , public MCNodeObserver
 {
     Q_OBJECT
 public:

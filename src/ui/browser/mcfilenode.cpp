@@ -23,9 +23,10 @@ MCFileNode::MCFileNode(const QString &localPath)
     setFileName(info.fileName());
     setIsDir(info.isDir());
     if (info.isDir()) {
-        setFileSize(QDir(m_localPath).entryList(QDir::AllEntries | QDir::NoDotAndDotDot |
-                                                QDir::Hidden | QDir::System)
-                        .size());
+        setFileSize(
+            QDir(m_localPath)
+                .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System)
+                .size());
         setFileKind(QCoreApplication::translate("MCObjectNode", "Folder"));
     } else {
         setFileSize(info.exists() ? info.size() : 0);

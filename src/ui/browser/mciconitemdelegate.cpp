@@ -16,14 +16,13 @@ constexpr int Spacing = 4;
 
 MCIconItemDelegate::MCIconItemDelegate(QObject *parent)
     : QStyledItemDelegate(parent)
-{
-}
+{}
 
 QRect MCIconItemDelegate::iconRect(const QRect &itemRect) const
 {
     if (m_labelPosition == LabelRight)
-        return QRect(itemRect.x() + Spacing,
-                     itemRect.y() + (itemRect.height() - m_iconSize) / 2, m_iconSize, m_iconSize);
+        return QRect(itemRect.x() + Spacing, itemRect.y() + (itemRect.height() - m_iconSize) / 2,
+                     m_iconSize, m_iconSize);
     return QRect(itemRect.x() + (itemRect.width() - m_iconSize) / 2, itemRect.y() + Spacing,
                  m_iconSize, m_iconSize);
 }
@@ -115,9 +114,9 @@ void MCIconItemDelegate::paint(QPainter *painter, const QStyleOptionViewItem &op
     QColor textColor = unselectedTextColor(busy);
     QRectF textRect = label;
     if (selected) {
-        const QColor highlight =
-            active ? option.palette.color(QPalette::Active, QPalette::Highlight)
-                   : QColor::fromRgbF(qreal(0.8f), qreal(0.8f), qreal(0.8f), 1.0);
+        const QColor highlight = active
+                                     ? option.palette.color(QPalette::Active, QPalette::Highlight)
+                                     : QColor::fromRgbF(qreal(0.8f), qreal(0.8f), qreal(0.8f), 1.0);
         textColor = active ? QColor(Qt::white) : QColor(Qt::black);
         const MCLabelHighlight shape = highlightFor(name, option.font, label);
         painter->setRenderHint(QPainter::Antialiasing);
@@ -148,9 +147,9 @@ void MCIconItemDelegate::paint(QPainter *painter, const QStyleOptionViewItem &op
         shown = name.left(cut) + QChar(QChar::LineSeparator) +
                 metrics.elidedText(name.mid(cut), Qt::ElideMiddle, inner.width());
     }
-    painter->drawText(inner, (right ? Qt::AlignLeft : Qt::AlignHCenter) | Qt::AlignTop |
-                                 Qt::TextWrapAnywhere,
-                      shown);
+    painter->drawText(
+        inner, (right ? Qt::AlignLeft : Qt::AlignHCenter) | Qt::AlignTop | Qt::TextWrapAnywhere,
+        shown);
     painter->restore();
 }
 
@@ -158,7 +157,8 @@ QSize MCIconItemDelegate::sizeHint(const QStyleOptionViewItem &option, const QMo
 {
     const int lineHeight = QFontMetrics(option.font).lineSpacing();
     if (m_labelPosition == LabelRight)
-        return QSize(m_iconSize + Spacing * 3 + 160, qMax(m_iconSize, lineHeight * 2 + 4) + 2 * Spacing);
+        return QSize(m_iconSize + Spacing * 3 + 160,
+                     qMax(m_iconSize, lineHeight * 2 + 4) + 2 * Spacing);
     return QSize(qMax(m_iconSize + 2 * Spacing, 96), m_iconSize + 2 * Spacing + lineHeight * 2 + 8);
 }
 

@@ -39,7 +39,7 @@ public:
     struct Preview
     {
         QPixmap image;
-        uint size = 0; // the bucket last asked for
+        uint size = 0;          // the bucket last asked for
         bool retrieved = false; // a thumbnail arrived
     };
 
@@ -212,8 +212,8 @@ QVariant MCIconItemModel::data(const QModelIndex &index, int role) const
         return node->fileName();
     case Qt::DecorationRole:
     case IsThumbnailRole: {
-        const bool wantsThumbnail = d->showPreview && d->generator && !node->isDir() &&
-                                    !node->isPlaceholder();
+        const bool wantsThumbnail =
+            d->showPreview && d->generator && !node->isDir() && !node->isPlaceholder();
         if (!wantsThumbnail)
             return role == IsThumbnailRole ? QVariant(false) : QVariant(node->fileIcon());
         const QString path = node->filePath();
@@ -371,8 +371,7 @@ void MCIconItemModel::nodeChildChanged(MCAbstractObjectNode *, int row)
 }
 
 void MCIconItemModel::previewUpdatedForNodeWithThumbnailAndSize(const QString &path,
-                                                                const QPixmap &thumbnail,
-                                                                uint size)
+                                                                const QPixmap &thumbnail, uint size)
 {
     Q_D(MCIconItemModel);
     if (!d->showPreview || thumbnail.isNull())

@@ -18,9 +18,10 @@ class MCPreviewGenerator;
 // generator decodes. Thumbnails are asked for lazily, when a row's decoration is first read,
 // at the bucket (32, 128, 512) that covers the icon size, and again only when the icon grows
 // past it. Busy rows cannot be selected. Main thread only.
-class MCIconItemModel : public QAbstractListModel,
-                        public MCNodeObserver,
-                        public MCPreviewGeneratorDelegate
+class MCIconItemModel
+    : public QAbstractListModel
+    , public MCNodeObserver
+    , public MCPreviewGeneratorDelegate
 {
     Q_OBJECT
 public:

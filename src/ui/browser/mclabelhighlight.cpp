@@ -54,18 +54,18 @@ void MCLabelHighlight::layoutCentred(const QVector<qreal> &widths, bool continue
     };
     if (l0 <= l1) { // second row narrower
         const QPointF p(l1 - 3.0, m1 - h * 0.25);
-        m_joins.append(fillet({l1, m1}, p, {p.x() + 1.5, p.y() - 2.5}, {p.x() - 2.5, p.y() + 2.5},
-                              l1 + 10.0));
+        m_joins.append(
+            fillet({l1, m1}, p, {p.x() + 1.5, p.y() - 2.5}, {p.x() - 2.5, p.y() + 2.5}, l1 + 10.0));
         const QPointF q(e1 + 3.0, m1 - h * 0.25);
-        m_joins.append(fillet({e1, m1}, q, {q.x() - 1.5, q.y() - 2.5}, {q.x() + 2.5, q.y() + 2.5},
-                              e1 - 10.0));
+        m_joins.append(
+            fillet({e1, m1}, q, {q.x() - 1.5, q.y() - 2.5}, {q.x() + 2.5, q.y() + 2.5}, e1 - 10.0));
     } else { // first row narrower
         const QPointF p(l0 - 3.0, m0 + h * 0.25 + 0.5);
-        m_joins.append(fillet({l0, m0}, p, {p.x() + 1.5, p.y() - 2.5}, {p.x() + 2.5, p.y() - 2.5},
-                              l0 + 10.0));
+        m_joins.append(
+            fillet({l0, m0}, p, {p.x() + 1.5, p.y() - 2.5}, {p.x() + 2.5, p.y() - 2.5}, l0 + 10.0));
         const QPointF q(e0 + 3.0, m0 + h * 0.25 + 0.5);
-        m_joins.append(fillet({e0, m0}, q, {q.x() - 1.5, q.y() - 2.5}, {q.x() - 2.5, q.y() - 2.5},
-                              e0 - 10.0));
+        m_joins.append(
+            fillet({e0, m0}, q, {q.x() - 1.5, q.y() - 2.5}, {q.x() - 2.5, q.y() - 2.5}, e0 - 10.0));
     }
     for (const QPainterPath &join : qAsConst(m_joins))
         m_path.addPath(join);

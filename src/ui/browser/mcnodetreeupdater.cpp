@@ -42,8 +42,7 @@ bool isUnder(const QString &path, const QString &folder)
 
 MCNodeTreeUpdater::MCNodeTreeUpdater(const MCNodePtr &root)
     : m_root(root)
-{
-}
+{}
 
 MCNodePtr MCNodeTreeUpdater::nodeAtPath(const QString &path) const
 {
@@ -310,7 +309,8 @@ void MCNodeTreeUpdater::transferEnded(const Transfer &transfer)
                      MCAbstractObjectNode::Uploading);
         return;
     }
-    const QString source = transfer.objectPath.isEmpty() ? transfer.sourcePath : transfer.objectPath;
+    const QString source =
+        transfer.objectPath.isEmpty() ? transfer.sourcePath : transfer.objectPath;
     quint64 set = 0;
     if (transfer.failed)
         set |= MCAbstractObjectNode::DownloadFailed;

@@ -25,10 +25,10 @@ public:
         QString sourcePath;
         QString destinationPath;
         bool upload = true;
-        bool caching = false; // a transfer for the local cache
+        bool caching = false;  // a transfer for the local cache
         bool completed = true; // when ended: it completed
-        bool failed = false; // when ended: it ended in error
-        QString objectPath; // a download's remote object, when known
+        bool failed = false;   // when ended: it ended in error
+        QString objectPath;    // a download's remote object, when known
     };
 
     explicit MCNodeTreeUpdater(const MCNodePtr &root = MCNodePtr());

@@ -181,8 +181,7 @@ bool MCObjectNode::isSafeLabel(const QString &label)
            !label.contains(QLatin1Char('/')) && !label.contains(QChar(0));
 }
 
-MCNodeList MCNodesFromStorageObjects(const QList<MOStorageObject> &objects,
-                                     const MCNodePtr &parent)
+MCNodeList MCNodesFromStorageObjects(const QList<MOStorageObject> &objects, const MCNodePtr &parent)
 {
     MCNodeList nodes;
     nodes.reserve(objects.size());

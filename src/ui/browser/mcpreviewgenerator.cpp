@@ -143,8 +143,7 @@ QPixmap MCPreviewGenerator::previewForNode(const MCAbstractObjectNode *node, uin
 }
 
 QPixmap MCPreviewGenerator::previewForNodePath(const QString &path, const QIcon &nodeIcon,
-                                               qint64 nodeSize, uint previewSize,
-                                               bool *isThumbnail)
+                                               qint64 nodeSize, uint previewSize, bool *isThumbnail)
 {
     Q_D(MCPreviewGenerator);
     if (isThumbnail)
@@ -188,12 +187,14 @@ QImage MCPreviewGenerator::previewWithThumbnailFile(const QString &filePath, uin
     const QSize original = reader.size();
     if (maximumSize && original.isValid() &&
         qMax(original.width(), original.height()) > int(maximumSize))
-        reader.setScaledSize(original.scaled(int(maximumSize), int(maximumSize), Qt::KeepAspectRatio));
+        reader.setScaledSize(
+            original.scaled(int(maximumSize), int(maximumSize), Qt::KeepAspectRatio));
     return reader.read();
 }
 
-void MCPreviewGenerator::previewUpdatedForNodeWithThumbnailPathAndSize(
-    const QString &path, const QString &thumbnailPath, uint size)
+void MCPreviewGenerator::previewUpdatedForNodeWithThumbnailPathAndSize(const QString &path,
+                                                                       const QString &thumbnailPath,
+                                                                       uint size)
 {
     Q_D(MCPreviewGenerator);
     // The file may have been rewritten: decode it afresh.

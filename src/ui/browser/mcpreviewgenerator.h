@@ -18,7 +18,9 @@ class MOPreviewManager;
 // thumbnail goes to every registered listener. The thumbnail files the core keeps on disk are
 // the cache; decoded images are kept in a small memory cache in front of it.
 // Main thread only (the decoding aside).
-class MCPreviewGenerator : public QObject, public MOPreviewManagerDelegate
+class MCPreviewGenerator
+    : public QObject
+    , public MOPreviewManagerDelegate
 {
     Q_OBJECT
 public:
@@ -37,7 +39,8 @@ public:
     // caller then frames it) or the file icon. A thumbnail not decoded yet is decoded in the
     // background and handed to the listeners; a size not on disk is asked of the service,
     // except for folders and empty files.
-    QPixmap previewForNode(const MCAbstractObjectNode *node, uint size, bool *isThumbnail = nullptr);
+    QPixmap previewForNode(const MCAbstractObjectNode *node, uint size,
+                           bool *isThumbnail = nullptr);
     QPixmap previewForNodePath(const QString &path, const QIcon &nodeIcon, qint64 nodeSize,
                                uint previewSize, bool *isThumbnail = nullptr);
     bool isPreviewablePath(const QString &path) const;

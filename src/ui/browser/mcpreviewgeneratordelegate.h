@@ -13,8 +13,7 @@ public:
 
     // previewUpdatedForNode:withThumbnail:andSize:
     virtual void previewUpdatedForNodeWithThumbnailAndSize(const QString &path,
-                                                           const QPixmap &thumbnail,
-                                                           uint size) = 0;
+                                                           const QPixmap &thumbnail, uint size) = 0;
 };
 
 #endif // MCPREVIEWGENERATORDELEGATE_H

@@ -4,8 +4,7 @@
 
 MCImageView::MCImageView(QWidget *parent)
     : QWidget(parent)
-{
-}
+{}
 
 void MCImageView::setImage(const QPixmap &image)
 {
@@ -20,9 +19,8 @@ qreal MCImageView::marginForSide(qreal side)
         qreal below;
         qreal margin;
     } table[] = {
-        {32, qreal(4.45f)},  {48, qreal(5.05f)}, {64, qreal(6.34f)}, {72, qreal(7.68f)},
-        {128, 8.25},         {148, 10.5},        {188, 12.0},        {256, 13.5},
-        {356, 16.5},         {432, 20.5},
+        {32, qreal(4.45f)}, {48, qreal(5.05f)}, {64, qreal(6.34f)}, {72, qreal(7.68f)}, {128, 8.25},
+        {148, 10.5},        {188, 12.0},        {256, 13.5},        {356, 16.5},        {432, 20.5},
     };
     for (const auto &row : table) {
         if (side < row.below)
@@ -61,8 +59,8 @@ void MCImageView::paintImage(QPainter *painter, const QRectF &bounds, const QPix
     painter->setRenderHint(QPainter::SmoothPixmapTransform);
     if (!layout.framed) {
         // Plain: scaled down to fit, never up, centred.
-        const qreal scale =
-            qMin(1.0, qMin(bounds.width() / imageSize.width(), bounds.height() / imageSize.height()));
+        const qreal scale = qMin(
+            1.0, qMin(bounds.width() / imageSize.width(), bounds.height() / imageSize.height()));
         const QSizeF drawn = imageSize * scale;
         const QRectF target(bounds.x() + (bounds.width() - drawn.width()) / 2,
                             bounds.y() + (bounds.height() - drawn.height()) / 2, drawn.width(),
@@ -77,7 +75,8 @@ void MCImageView::paintImage(QPainter *painter, const QRectF &bounds, const QPix
     const QRectF shadow = layout.card.translated(0, 1.4);
     for (int step = 4; step >= 1; --step) {
         QColor colour(0, 0, 0, int(0.82 * 255 / (step * 2.5)));
-        painter->fillRect(shadow.adjusted(-step * 0.9, -step * 0.9, step * 0.9, step * 0.9), colour);
+        painter->fillRect(shadow.adjusted(-step * 0.9, -step * 0.9, step * 0.9, step * 0.9),
+                          colour);
     }
     painter->fillRect(layout.card, Qt::white);
     painter->drawPixmap(layout.image, image, QRectF(image.rect()));

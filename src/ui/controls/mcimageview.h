@@ -16,8 +16,8 @@ public:
     struct FramedLayout
     {
         bool framed = false;
-        QRectF rect; // the fitted image box, before the card and margins
-        QRectF card; // white card (rect inset by 6)
+        QRectF rect;  // the fitted image box, before the card and margins
+        QRectF card;  // white card (rect inset by 6)
         QRectF image; // where the image is drawn
         qreal margin = 0;
     };
