@@ -10,6 +10,8 @@
 #include "mclabelhighlight.h"
 #include "mcnodetreeupdater.h"
 #include "mcobjectnode.h"
+#include "mcpreviewgenerator.h"
+#include "mcpreviewgeneratordelegate.h"
 #include "moconstants.h"
 #include "mopostednotification.h"
 
@@ -80,7 +82,32 @@ private slots:
     void framedImageLayout();
     void labelHighlightGeometry();
     void delegateDrawsAndRenamesTheBaseName();
+    void previewListenersAndDecoding();
+    void localNodesAndDeferredInvalidation();
 };
+
+namespace {
+
+class RecordingListener
+    : public QObject
+    , public MCPreviewGeneratorDelegate
+{
+public:
+    void previewUpdatedForNodeWithThumbnailAndSize(const QString &path, const QPixmap &thumbnail,
+                                                   uint size) override
+    {
+        received.append({path, thumbnail.size(), size});
+    }
+    struct Entry
+    {
+        QString path;
+        QSize size;
+        uint bucket;
+    };
+    QList<Entry> received;
+};
+
+} // namespace
 
 void TestBrowserNodes::childAtPathFindsLoadedNodesComponentWise()
 {
@@ -508,6 +535,80 @@ void TestBrowserNodes::delegateDrawsAndRenamesTheBaseName()
         QTest::keyClick(editor, Qt::Key_Escape);
         QTRY_VERIFY(!view.viewport()->findChild<QLineEdit *>());
     }
+}
+
+void TestBrowserNodes::previewListenersAndDecoding()
+{
+    QTemporaryDir cache;
+    // Thumbnail files have no extension: the content decides.
+    QImage image(700, 350, QImage::Format_RGB32);
+    image.fill(Qt::darkCyan);
+    const QString file = cache.filePath("thumbnail-without-extension");
+    QVERIFY(image.save(file, "PNG"));
+    QCOMPARE(MCPreviewGenerator::previewWithThumbnailFile(file, 512).size(), QSize(512, 256));
+    QVERIFY(MCPreviewGenerator::previewWithThumbnailFile(cache.filePath("missing")).isNull());
+    QVERIFY(MCPreviewGenerator::previewWithThumbnailFile(QString()).isNull());
+
+    MCPreviewGenerator generator(nullptr);
+    RecordingListener first, second;
+    QObject deaf; // not a listener of thumbnails: dropped at the first arrival
+    auto *gone = new RecordingListener;
+    generator.addDelegate(&first);
+    generator.addDelegate(&deaf);
+    generator.addDelegate(gone);
+    generator.addDelegate(&second);
+    generator.addDelegate(&second); // twice: told twice
+    delete gone;
+    QCOMPARE(generator.delegateCount(), 4);
+    QSignalSpy decoded(&generator, &MCPreviewGenerator::previewDecoded);
+    generator.previewUpdatedForNodeWithThumbnailPathAndSize("/a.png", file, 512);
+    QVERIFY(first.received.isEmpty()); // decoded on a worker thread, handed over later
+    QVERIFY(decoded.wait(10000));
+    QCOMPARE(first.received.size(), 1);
+    QCOMPARE(first.received.first().path, QStringLiteral("/a.png"));
+    QCOMPARE(first.received.first().size, QSize(700, 350));
+    QCOMPARE(second.received.size(), 2);
+    QCOMPARE(generator.delegateCount(), 3);
+
+    // Without a thumbnail facade a node shows its own icon and nothing is asked.
+    const MCNodePtr node = MCObjectNode::create(object("/", "b.png"));
+    bool thumbnail = true;
+    QVERIFY(!generator.previewForNode(node.data(), 128, &thumbnail).isNull());
+    QVERIFY(!thumbnail);
+}
+
+void TestBrowserNodes::localNodesAndDeferredInvalidation()
+{
+    QTemporaryDir local;
+    QVERIFY(QDir(local.path()).mkdir("sub"));
+    for (const char *name : {"a.txt", ".hidden"}) {
+        QFile f(local.filePath(name));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+    }
+    const QSharedPointer<MCFileNode> folder = MCFileNode::create(local.path());
+    QVERIFY(folder->isDir());
+    QCOMPARE(folder->fileSize(), qint64(3)); // a folder's size is its entry count
+    folder->setHideHiddenFiles(true);
+    folder->performChildrenFetching();
+    QCOMPARE(names(folder), (QStringList{"a.txt", "sub"}));
+    QCOMPARE(folder->children().first()->additionalFileInfo(), QStringLiteral("Zero byte"));
+    const MCNodePtr kept = folder->children().first();
+
+    folder->invalidateChildren();
+    QVERIFY(!folder->childrenDirty()); // not before the event loop turns
+    QTRY_VERIFY(folder->childrenDirty());
+    folder->setHideHiddenFiles(false);
+    folder->performChildrenFetching();
+    QCOMPARE(names(folder), (QStringList{".hidden", "a.txt", "sub"}));
+    QCOMPARE(folder->children().at(1), kept); // an existing child is kept, not remade
+
+    // A node dropped before the deferred invalidation runs is simply gone.
+    QSharedPointer<MCFileNode> brief = MCFileNode::create(local.path());
+    brief->invalidateChildren();
+    brief.reset();
+    QEventLoop loop; // its 0 ms timer comes after the invalidation's
+    QTimer::singleShot(0, &loop, &QEventLoop::quit);
+    loop.exec();
 }
 
 int main(int argc, char **argv)
