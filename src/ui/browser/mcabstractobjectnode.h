@@ -6,6 +6,7 @@
 #include <QEnableSharedFromThis>
 #include <QHash>
 #include <QIcon>
+#include <QMetaType>
 #include <QPixmap>
 #include <QSharedPointer>
 #include <QString>
@@ -196,5 +197,7 @@ private:
     std::optional<QCollatorSortKey> m_nameKey;
     QString m_nameKeyLocale;
 };
+
+Q_DECLARE_METATYPE(MCNodePtr)
 
 #endif // MCABSTRACTOBJECTNODE_H

@@ -88,6 +88,4 @@ private:
     QScopedPointer<MCIconItemModelPrivate> d_ptr;
 };
 
-Q_DECLARE_METATYPE(MCNodePtr)
-
 #endif // MCICONITEMMODEL_H
