@@ -1,6 +1,7 @@
 #include "mnetworkrequestmanager.h"
 #include "mnetworkrequestmanager_p.h"
 
+#include "mlowdelaysockets.h"
 #include "msynchronousreplymanager.h"
 #include "muserauthmanager.h"
 #include "tolvoappimpl.h"
@@ -30,6 +31,9 @@ void registerNetworkMetaTypes()
         qRegisterMetaType<QNetworkReply::NetworkError>("QNetworkReply::NetworkError");
         qRegisterMetaType<QList<QSslError>>("QList<QSslError>");
         qRegisterMetaType<TolvoApp::ConnectivityStatus>("TolvoApp::ConnectivityStatus");
+        if (!mLowDelaySocketsInstalled())
+            qWarning() << "MNetworkRequestManager: small requests will wait for delayed"
+                       << "acknowledgements (no TCP_NODELAY hook)";
         return true;
     }();
     Q_UNUSED(registered)
@@ -73,7 +77,8 @@ void MNetworkRequestManagerPrivate::attach(QNetworkReply *reply, bool progress)
     }
     QObject::connect(reply, &QNetworkReply::sslErrors, q, &M::handleSslErrors);
     QObject::connect(reply, &QNetworkReply::finished, q, &M::handleFinished);
-    QObject::connect(reply, &QNetworkReply::readyRead, q, &M::handleDataArrived);
+    if (!MNetworkRequest(reply->request()).bodyReadByCaller())
+        QObject::connect(reply, &QNetworkReply::readyRead, q, &M::handleDataArrived);
     QObject::connect(reply, &QNetworkReply::errorOccurred, q, &M::handleReplyError);
 }
 
