@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages the build, the tests and the demo need, when they are missing.
+# The demo and the end-to-end scripts drive Lumarin under Xvfb with xdotool and take screenshots
+# with ImageMagick's import; the colour emoji font stands in for the system's emoji.
 set -euo pipefail
 
 packages=(
@@ -8,6 +10,8 @@ packages=(
     libcpp-httplib-dev libssl-dev
     libsecret-1-dev libglib2.0-dev
     gnome-keyring dbus dbus-x11 xvfb xauth
+    libcanberra-dev
+    xdotool imagemagick fonts-noto-color-emoji
     openssl curl
 )
 

@@ -5,6 +5,7 @@
 #include "moapplicationdelegate.h"
 #include "modelegatepointer.h"
 #include "modeltypes.h"
+#include "mologging_p.h"
 #include "mosingleton_p.h"
 #include "mqbindings.h"
 #include "tolvoapp.h"
@@ -116,9 +117,10 @@ void MOApplication::setup()
         app->setSupportPath(d->supportPath);
     } else {
         // The core then keeps its queue and configuration in memory only.
-        qCritical("Cannot make support directory. Your application is likely to crash without "
-                  "such directory. Please check your configuration.");
-        qCritical("Support directory: %s", qPrintable(failure));
+        qCCritical(lcModel,
+                   "Cannot make support directory. Your application is likely to crash without "
+                   "such directory. Please check your configuration.");
+        qCCritical(lcModel, "Support directory: %s", qPrintable(failure));
     }
 
     if (!MAuthStore::instance()) {

@@ -3,6 +3,7 @@
 #include "mavatarmanager.h"
 #include "mavatarmanagerbridge.h"
 #include "moavatarmanagerdelegate.h"
+#include "mocorevalues_p.h"
 #include "modelegatepointer.h"
 #include "moobjectmodeltypes_p.h"
 #include "mouseraccount.h"
@@ -25,10 +26,7 @@ MOAvatarManager::MOAvatarManager(QObject *parent)
     registerObjectModelTypes();
     d->cxxInstance = std::make_unique<MAvatarManager>();
     d->bridge = std::make_unique<MAvatarManagerBridge>(this);
-    connect(d->cxxInstance.get(), &MAvatarManager::avatarReady, d->bridge.get(),
-            &MAvatarManagerBridge::handleAvatarReady);
-    connect(d->cxxInstance.get(), &MAvatarManager::avatarUpdated, d->bridge.get(),
-            &MAvatarManagerBridge::handleAvatarUpdated);
+    d->bridge->connectToCore(d->cxxInstance.get());
 }
 
 MOAvatarManager::~MOAvatarManager()
@@ -42,12 +40,12 @@ MOAvatarManager::~MOAvatarManager()
 
 QString MOAvatarManager::avatarPath(const MOUserAccount &account) const
 {
-    return d_func()->cxxInstance->avatarPath(account.cxxUserAccount());
+    return d_func()->cxxInstance->avatarPath(MOCoreValues::cxxUserAccount(account));
 }
 
 void MOAvatarManager::fetchAvatar(const MOUserAccount &account)
 {
-    d_func()->cxxInstance->fetchAvatar(account.cxxUserAccount());
+    d_func()->cxxInstance->fetchAvatar(MOCoreValues::cxxUserAccount(account));
 }
 
 void MOAvatarManager::updateAvatar(const QString &path)

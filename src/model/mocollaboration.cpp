@@ -2,6 +2,7 @@
 
 #include "mcollaboration.h"
 #include "moconversation.h"
+#include "mocorevalues_p.h"
 #include "moobjectmodeltypes_p.h"
 #include "mouseraccount.h"
 #include "mqbindings.h"
@@ -18,10 +19,11 @@ MOCollaboration::MOCollaboration()
     : d(new MOCollaborationPrivate)
 {}
 
-MOCollaboration::MOCollaboration(const MCollaboration &collaboration)
-    : d(new MOCollaborationPrivate)
+MOCollaboration MOCoreValues::collaborationWithCXXCollaboration(const MCollaboration &collaboration)
 {
-    d->collaboration = collaboration;
+    MOCollaboration value;
+    value.d->collaboration = collaboration;
+    return value;
 }
 
 MOCollaboration::MOCollaboration(const MOCollaboration &other) = default;
@@ -30,17 +32,17 @@ MOCollaboration::~MOCollaboration() = default;
 
 MOConversation MOCollaboration::conversation() const
 {
-    return MOConversation(d->collaboration.conversation());
+    return MOCoreValues::conversationWithCXXConversation(d->collaboration.conversation());
 }
 
 MOUserAccount MOCollaboration::sender() const
 {
-    return MOUserAccount(d->collaboration.sender());
+    return MOCoreValues::userAccountWithCXXUserAccount(d->collaboration.sender());
 }
 
 MOUserAccount MOCollaboration::recipient() const
 {
-    return MOUserAccount(d->collaboration.recipient());
+    return MOCoreValues::userAccountWithCXXUserAccount(d->collaboration.recipient());
 }
 
 QString MOCollaboration::token() const
@@ -125,9 +127,9 @@ void MOCollaboration::setResource(const QVariant &resource)
     d->collaboration.setResource(NSObjectToQVariant(resource));
 }
 
-MCollaboration MOCollaboration::cxxCollaboration() const
+MCollaboration MOCoreValues::cxxCollaboration(const MOCollaboration &value)
 {
-    return d->collaboration;
+    return value.d->collaboration;
 }
 
 bool MOCollaboration::operator==(const MOCollaboration &other) const

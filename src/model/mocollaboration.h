@@ -8,7 +8,6 @@
 #include <QString>
 #include <QVariant>
 
-class MCollaboration;
 class MOCollaborationPrivate;
 class MOConversation;
 class MOUserAccount;
@@ -20,7 +19,6 @@ class MOCollaboration
 public:
     // A collaboration without data: no token, type 0, no flags.
     MOCollaboration();
-    explicit MOCollaboration(const MCollaboration &collaboration);
     MOCollaboration(const MOCollaboration &other);
     MOCollaboration &operator=(const MOCollaboration &other);
     ~MOCollaboration();
@@ -54,13 +52,12 @@ public:
     // Before accepting, the path the file is to be copied to.
     void setResource(const QVariant &resource);
 
-    MCollaboration cxxCollaboration() const;
-
     // Collaborations are equal when their tokens are, two without a token included.
     bool operator==(const MOCollaboration &other) const;
     bool operator!=(const MOCollaboration &other) const { return !(*this == other); }
 
 private:
+    friend class MOCoreValues;
     QSharedDataPointer<MOCollaborationPrivate> d;
 };
 

@@ -5,6 +5,7 @@
 #include "mocollaborationmanagerbridge.h"
 #include "mocollaborationmanagerdelegate.h"
 #include "moconversation.h"
+#include "mocorevalues_p.h"
 #include "modelegatepointer.h"
 #include "monotificationcenter.h"
 #include "moobjectmodeltypes_p.h"
@@ -41,21 +42,7 @@ MOCollaborationManager::MOCollaborationManager()
     if (TolvoAppImpl *app = TolvoApp::instance())
         app->registerShutdownableInstance(d->cxxInstance);
 
-    MCollaborationManager *core = d->cxxInstance;
-    MOCollaborationManagerBridge *bridge = d->bridge.get();
-    using C = MCollaborationManager;
-    using B = MOCollaborationManagerBridge;
-    // Queued, so that observers run from an event of their own and never inside the core's
-    // handling of an answer: one that runs a nested event loop cannot hold up the manager.
-    connect(core, &C::collaborationInvitationsReceived, bridge,
-            &B::handleCollaborationInvitationsSlot, Qt::QueuedConnection);
-    connect(core, &C::collaborationInviteSent, bridge, &B::handleCollaborationInvitationSentSlot);
-    connect(core, &C::collaborationAccepted, bridge, &B::handleCollaborationAccepted);
-    connect(core, &C::collaborationRejected, bridge, &B::handleCollaborationRejected);
-    connect(core, &C::collaborationInvitationsSent, bridge,
-            &B::handleCollaborationInvitationsSentList);
-    connect(core, &C::sentCollaborationsChanged, bridge, &B::handleCollaborationsSentChanged);
-    connect(core, &C::collaborationAcceptError, bridge, &B::handleCollaborationAcceptError);
+    d->bridge->connectToCore(d->cxxInstance);
 }
 
 MOCollaborationManager::~MOCollaborationManager()
@@ -93,7 +80,7 @@ void MOCollaborationManager::accept(const MOCollaboration &collaboration)
 {
     Q_D(MOCollaborationManager);
     if (d->cxxInstance)
-        d->cxxInstance->accept(collaboration.cxxCollaboration());
+        d->cxxInstance->accept(MOCoreValues::cxxCollaboration(collaboration));
 }
 
 void MOCollaborationManager::reject(const QString &token)
@@ -111,7 +98,7 @@ void MOCollaborationManager::sendTransferInvitationForPath(const QString &path,
     Q_D(MOCollaborationManager);
     // In UTC, so that the service reads the instant and not a wall-clock time.
     if (d->cxxInstance)
-        d->cxxInstance->sendTransferInvitation(conversation.cxxConversation(),
+        d->cxxInstance->sendTransferInvitation(MOCoreValues::cxxConversation(conversation),
                                                NSDateToQDateTime(creationDate), path, provider);
 }
 

@@ -2,8 +2,12 @@
 
 #include "moconstants.h"
 
-QList<MOCollaboration>
-MOCollaborationNotification::collaborations(const MOPostedNotification &notification)
+MOCollaborationNotification::MOCollaborationNotification(const MOPostedNotification &notification)
+    : m_notification(notification)
+{}
+
+QList<MOCollaboration> MOCollaborationNotification::collaborations() const
 {
-    return notification.userInfo.value(MOCollaborationInstancesKey).value<QList<MOCollaboration>>();
+    return m_notification.userInfo.value(MOCollaborationInstancesKey)
+        .value<QList<MOCollaboration>>();
 }

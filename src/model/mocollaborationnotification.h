@@ -10,9 +10,14 @@
 class MOCollaborationNotification
 {
 public:
+    explicit MOCollaborationNotification(const MOPostedNotification &notification);
+
     // The invitations under MOCollaborationInstancesKey, in the order the service listed them;
     // empty for any other notification.
-    static QList<MOCollaboration> collaborations(const MOPostedNotification &notification);
+    QList<MOCollaboration> collaborations() const;
+
+private:
+    MOPostedNotification m_notification;
 };
 
 #endif // MOCOLLABORATIONNOTIFICATION_H

@@ -24,12 +24,7 @@ MOContactsManager::MOContactsManager(QObject *parent)
     registerObjectModelTypes();
     d->cxxInstance = new MContactsManager;
     d->bridge = std::make_unique<MOContactsManagerBridge>(this);
-    using C = MContactsManager;
-    using B = MOContactsManagerBridge;
-    connect(d->cxxInstance, &C::contactsReady, d->bridge.get(), &B::handleContactsReady);
-    connect(d->cxxInstance, &C::contactsResult, d->bridge.get(), &B::handleContactsResult);
-    connect(d->cxxInstance, &C::inviteSent, d->bridge.get(), &B::handleInviteSent);
-    connect(d->cxxInstance, &C::newConnection, d->bridge.get(), &B::handleNewConnection);
+    d->bridge->connectToCore(d->cxxInstance);
 }
 
 MOContactsManager::~MOContactsManager()

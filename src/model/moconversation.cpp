@@ -1,6 +1,7 @@
 #include "moconversation.h"
 
 #include "mconversation.h"
+#include "mocorevalues_p.h"
 #include "mouseraccount.h"
 #include "mqbindings.h"
 #include "museraccount.h"
@@ -15,10 +16,11 @@ MOConversation::MOConversation()
     : d(new MOConversationPrivate)
 {}
 
-MOConversation::MOConversation(const MConversation &conversation)
-    : d(new MOConversationPrivate)
+MOConversation MOCoreValues::conversationWithCXXConversation(const MConversation &conversation)
 {
-    d->conversation = conversation;
+    MOConversation value;
+    value.d->conversation = conversation;
+    return value;
 }
 
 MOConversation::MOConversation(const MOConversation &other) = default;
@@ -71,13 +73,13 @@ QList<MOUserAccount> MOConversation::participants() const
     const QList<MUserAccount> participants = d->conversation.participants();
     accounts.reserve(participants.size());
     for (const MUserAccount &account : participants)
-        accounts.append(MOUserAccount(account));
+        accounts.append(MOCoreValues::userAccountWithCXXUserAccount(account));
     return accounts;
 }
 
-MConversation MOConversation::cxxConversation() const
+MConversation MOCoreValues::cxxConversation(const MOConversation &value)
 {
-    return d->conversation;
+    return value.d->conversation;
 }
 
 bool MOConversation::sharesRecordWith(const MOConversation &other) const

@@ -7,7 +7,6 @@
 #include <QSharedDataPointer>
 #include <QString>
 
-class MConversation;
 class MOConversationPrivate;
 class MOUserAccount;
 
@@ -20,7 +19,6 @@ class MOConversation
 {
 public:
     MOConversation();
-    explicit MOConversation(const MConversation &conversation);
     MOConversation(const MOConversation &other);
     MOConversation &operator=(const MOConversation &other);
     ~MOConversation();
@@ -36,12 +34,11 @@ public:
     // New account objects on every call, in the conversation's order.
     QList<MOUserAccount> participants() const;
 
-    MConversation cxxConversation() const;
-
     // True for this object and its copies, until one of them is changed.
     bool sharesRecordWith(const MOConversation &other) const;
 
 private:
+    friend class MOCoreValues;
     QSharedDataPointer<MOConversationPrivate> d;
 };
 

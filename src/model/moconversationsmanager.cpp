@@ -3,6 +3,7 @@
 #include "mconversationsmanager.h"
 #include "mconversationsmanagerbridge.h"
 #include "moconversationsmanagerdelegate.h"
+#include "mocorevalues_p.h"
 #include "modelegatepointer.h"
 #include "mojoininvitation.h"
 #include "momessage.h"
@@ -28,23 +29,7 @@ MOConversationsManager::MOConversationsManager(QObject *parent)
     registerObjectModelTypes();
     d->bridge = std::make_unique<MConversationsManagerBridge>(this);
     d->cxxConversationsManager = std::make_unique<MConversationsManager>();
-    MConversationsManager *core = d->cxxConversationsManager.get();
-    MConversationsManagerBridge *bridge = d->bridge.get();
-    using C = MConversationsManager;
-    using B = MConversationsManagerBridge;
-    connect(core, &C::conversationsReceived, bridge, &B::handleConversationsReceived);
-    connect(core, &C::usersReceived, bridge, &B::handleUsersReceived);
-    connect(core, &C::messagesReceived, bridge, &B::handleMessagesReceived);
-    connect(core, &C::messageSent, bridge, &B::handleMessageSent);
-    connect(core, &C::conversationStarted, bridge, &B::handleConversationStarted);
-    connect(core, &C::newUserContacts, bridge, &B::handleNewContacts);
-    connect(core, &C::accountsChangedStatus, bridge, &B::handleAccountsChangedStatus);
-    connect(core, &C::contactJoinInvitation, bridge, &B::handleContactJoinInvitation);
-    connect(core, &C::invitationAccepted, bridge, &B::handleContactJoinInvitationAccepted);
-    connect(core, &C::invitationAcceptFailed, bridge, &B::handleContactJoinInvitationAcceptFailed);
-    connect(core, &C::invitationDeclined, bridge, &B::handleContactJoinInvitationDeclined);
-    connect(core, &C::invitationDeclineFailed, bridge,
-            &B::handleContactJoinInvitationDeclineFailed);
+    d->bridge->connectToCore(d->cxxConversationsManager.get());
 }
 
 MOConversationsManager::~MOConversationsManager()
@@ -75,7 +60,8 @@ void MOConversationsManager::listMessagesOfConversationWithIdentifier(qint64 con
 
 void MOConversationsManager::postMessage(const MOMessage &message, qint64 conversationId)
 {
-    emit d_func()->cxxConversationsManager->postMessage(conversationId, message.cxxMessage());
+    emit d_func()->cxxConversationsManager->postMessage(conversationId,
+                                                        MOCoreValues::cxxMessage(message));
 }
 
 void MOConversationsManager::startConversationWithUsers(const QList<MOUserAccount> &users,
@@ -84,7 +70,7 @@ void MOConversationsManager::startConversationWithUsers(const QList<MOUserAccoun
     QList<MUserAccount> accounts;
     accounts.reserve(users.size());
     for (const MOUserAccount &user : users)
-        accounts.append(user.cxxUserAccount());
+        accounts.append(MOCoreValues::cxxUserAccount(user));
     emit d_func()->cxxConversationsManager->startConversation(accounts, name);
 }
 

@@ -4,6 +4,7 @@
 #include "mobjecttransfer.h"
 #include "mobjecttransferrequest.h"
 #include "moconstants.h"
+#include "mocorevalues_p.h"
 #include "mostrongnsobjectcontainer.h"
 #include "mstorageobject.h"
 
@@ -36,7 +37,7 @@ std::optional<MOStorageObject> MOCoreNotification::storageObject() const
     const MStorageObject object = attribute(MNotification::StorageObject).value<MStorageObject>();
     if (!object.isValid())
         return std::nullopt;
-    return MOStorageObject(object);
+    return MOCoreValues::storageObjectWithCXXStorageObject(object);
 }
 
 QString MOCoreNotification::path() const
@@ -57,7 +58,7 @@ MOObjectTransferRequest MOCoreNotification::transferRequest() const
         attribute(MNotification::TransferRequest).value<MObjectTransferRequest>();
     if (request.isNull())
         request = attribute(MNotification::Transfer).value<MObjectTransfer>().transferRequest();
-    return MOObjectTransferRequest(request);
+    return MOCoreValues::objectTransferRequestWithCXXObjectTransferRequest(request);
 }
 
 qint64 MOCoreNotification::action() const

@@ -1,6 +1,7 @@
 #include "mojoininvitation.h"
 
 #include "mjoininvitation.h"
+#include "mocorevalues_p.h"
 #include "mouseraccount.h"
 #include "mqbindings.h"
 
@@ -14,10 +15,12 @@ MOJoinInvitation::MOJoinInvitation()
     : d(new MOJoinInvitationPrivate)
 {}
 
-MOJoinInvitation::MOJoinInvitation(const MJoinInvitation &invitation)
-    : d(new MOJoinInvitationPrivate)
+MOJoinInvitation
+MOCoreValues::joinInvitationWithCXXJoinInvitation(const MJoinInvitation &invitation)
 {
-    d->invitation = invitation;
+    MOJoinInvitation value;
+    value.d->invitation = invitation;
+    return value;
 }
 
 MOJoinInvitation::MOJoinInvitation(const MOJoinInvitation &other) = default;
@@ -26,7 +29,7 @@ MOJoinInvitation::~MOJoinInvitation() = default;
 
 MOUserAccount MOJoinInvitation::sender() const
 {
-    return MOUserAccount(d->invitation.sender());
+    return MOCoreValues::userAccountWithCXXUserAccount(d->invitation.sender());
 }
 
 qint64 MOJoinInvitation::identifier() const

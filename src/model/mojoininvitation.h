@@ -5,7 +5,6 @@
 #include <QMetaType>
 #include <QSharedDataPointer>
 
-class MJoinInvitation;
 class MOJoinInvitationPrivate;
 class MOUserAccount;
 
@@ -15,7 +14,6 @@ class MOJoinInvitation
 {
 public:
     MOJoinInvitation();
-    explicit MOJoinInvitation(const MJoinInvitation &invitation);
     MOJoinInvitation(const MOJoinInvitation &other);
     MOJoinInvitation &operator=(const MOJoinInvitation &other);
     ~MOJoinInvitation();
@@ -28,6 +26,7 @@ public:
     QDateTime rejectedAt() const;
 
 private:
+    friend class MOCoreValues;
     QSharedDataPointer<MOJoinInvitationPrivate> d;
 };
 

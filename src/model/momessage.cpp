@@ -2,6 +2,7 @@
 
 #include "mmessage.h"
 #include "moconversation.h"
+#include "mocorevalues_p.h"
 #include "mouseraccount.h"
 #include "mqbindings.h"
 
@@ -15,10 +16,11 @@ MOMessage::MOMessage()
     : d(new MOMessagePrivate)
 {}
 
-MOMessage::MOMessage(const MMessage &message)
-    : d(new MOMessagePrivate)
+MOMessage MOCoreValues::messageWithCXXMessage(const MMessage &message)
 {
-    d->message = message;
+    MOMessage value;
+    value.d->message = message;
+    return value;
 }
 
 MOMessage::MOMessage(const MOMessage &other) = default;
@@ -47,17 +49,17 @@ void MOMessage::setCreatedAt(const QDateTime &createdAt)
 
 MOConversation MOMessage::conversation() const
 {
-    return MOConversation(d->message.conversation());
+    return MOCoreValues::conversationWithCXXConversation(d->message.conversation());
 }
 
 MOUserAccount MOMessage::sender() const
 {
-    return MOUserAccount(d->message.sender());
+    return MOCoreValues::userAccountWithCXXUserAccount(d->message.sender());
 }
 
 void MOMessage::setSender(const MOUserAccount &sender)
 {
-    d->message.setSender(sender.cxxUserAccount());
+    d->message.setSender(MOCoreValues::cxxUserAccount(sender));
 }
 
 QDateTime MOMessage::sentAt() const
@@ -75,9 +77,9 @@ quint64 MOMessage::messageId() const
     return quint64(d->message.messageId());
 }
 
-MMessage MOMessage::cxxMessage() const
+MMessage MOCoreValues::cxxMessage(const MOMessage &value)
 {
-    return d->message;
+    return value.d->message;
 }
 
 bool MOMessage::operator==(const MOMessage &other) const

@@ -6,7 +6,6 @@
 #include <QSharedDataPointer>
 #include <QString>
 
-class MMessage;
 class MOConversation;
 class MOMessagePrivate;
 class MOUserAccount;
@@ -18,7 +17,6 @@ class MOMessage
 public:
     // A message not yet sent: id 0, null body and dates.
     MOMessage();
-    explicit MOMessage(const MMessage &message);
     MOMessage(const MOMessage &other);
     MOMessage &operator=(const MOMessage &other);
     ~MOMessage();
@@ -34,13 +32,12 @@ public:
     void setSentAt(const QDateTime &sentAt);
     quint64 messageId() const;
 
-    MMessage cxxMessage() const;
-
     // Messages with an id are equal by id; a message without one only to itself and its copies.
     bool operator==(const MOMessage &other) const;
     bool operator!=(const MOMessage &other) const { return !(*this == other); }
 
 private:
+    friend class MOCoreValues;
     friend uint qHash(const MOMessage &message, uint seed) noexcept;
     QSharedDataPointer<MOMessagePrivate> d;
 };

@@ -1,8 +1,8 @@
 #include "monotificationcenter.h"
 
+#include "mologging_p.h"
 #include "mosingleton_p.h"
 
-#include <QDebug>
 #include <QPointer>
 #include <QSet>
 #include <QThread>
@@ -100,7 +100,8 @@ void MONotificationCenter::addObserver(QObject *observer, const QString &name,
     Q_D(MONotificationCenter);
     Q_ASSERT(QThread::currentThread() == thread());
     if (!observer || !handler) {
-        qWarning("MONotificationCenter::addObserver: an observer and a handler are required");
+        qCWarning(lcModel,
+                  "MONotificationCenter::addObserver: an observer and a handler are required");
         return;
     }
     auto registration = std::make_shared<Registration>();
@@ -144,8 +145,8 @@ void MONotificationCenter::postNotification(const MOPostedNotification &notifica
         this,
         [this, notification, object, hasObject] {
             if (hasObject && !object) {
-                qWarning() << "MONotificationCenter: dropped" << notification.name
-                           << "posted from another thread: its object was destroyed";
+                qCWarning(lcModel) << "MONotificationCenter: dropped" << notification.name
+                                   << "posted from another thread: its object was destroyed";
                 return;
             }
             d_func()->deliver(this, notification);

@@ -2,6 +2,7 @@
 
 #include "mnotificationmanager.h"
 #include "mocorenotification.h"
+#include "mocorevalues_p.h"
 #include "monotificationcenter.h"
 #include "monotificationmanagerbridge.h"
 #include "moobjectmodeltypes_p.h"
@@ -46,7 +47,7 @@ void MONotificationManager::postNotification(const MOPostedNotification &notific
     MNotification posted(MNotification::Type(reader.type()), reader.message(), 0);
     if (const std::optional<MOStorageObject> object = reader.storageObject())
         posted.setAttribute(MNotification::StorageObject,
-                            QVariant::fromValue(object->cxxStorageObject()));
+                            QVariant::fromValue(MOCoreValues::cxxStorageObject(*object)));
     posted.setAttribute(MNotification::Action, qlonglong(reader.action()));
     if (MNotificationManager *core = MNotificationManager::instance())
         core->post(posted);

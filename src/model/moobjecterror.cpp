@@ -2,16 +2,15 @@
 
 #include "mobjecterror.h"
 #include "moconstants.h"
+#include "mocorevalues_p.h"
 
-MOObjectError::MOObjectError(const MObjectError &error)
-    : m_code(error.code())
-    , m_path(error.path())
-    , m_message(error.message())
-{}
-
-MOObjectError MOObjectError::objectErrorWithCXXObjectError(const MObjectError &error)
+MOObjectError MOCoreValues::objectErrorWithCXXObjectError(const MObjectError &error)
 {
-    return MOObjectError(error);
+    MOObjectError value;
+    value.setCode(error.code());
+    value.setPath(error.path());
+    value.setMessage(error.message());
+    return value;
 }
 
 MOError errorWithObjectError(const MOObjectError &error, const QString &domain,

@@ -9,17 +9,11 @@
 #include "moerror.h"
 #include "moobjecttransfer.h"
 
-class MObjectError;
-
 // The failure of one remote action on one object: a copy of the core's code, path and message.
 class MOObjectError
 {
 public:
     MOObjectError() = default;
-    explicit MOObjectError(const MObjectError &error);
-
-    static MOObjectError objectErrorWithCXXObjectError(const MObjectError &error);
-
     qint64 code() const { return m_code; }
     void setCode(qint64 code) { m_code = code; }
     QString path() const { return m_path; }

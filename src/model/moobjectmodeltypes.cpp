@@ -1,6 +1,7 @@
 #include "moobjectmodeltypes_p.h"
 
 #include "moconversation.h"
+#include "mocorevalues_p.h"
 #include "modeltypes.h"
 #include "mojoininvitation.h"
 #include "momessage.h"
@@ -20,7 +21,8 @@ namespace {
 
 QVariant storageObjectToModel(const QVariant &coreValue)
 {
-    return QVariant::fromValue(MOStorageObject(coreValue.value<MStorageObject>()));
+    return QVariant::fromValue(
+        MOCoreValues::storageObjectWithCXXStorageObject(coreValue.value<MStorageObject>()));
 }
 
 } // namespace

@@ -5,16 +5,18 @@
 #include "mobjecttransfergroup.h"
 #include "mobjecttransferrequest.h"
 #include "moconstants.h"
+#include "mocorevalues_p.h"
+#include "mologging_p.h"
 #include "momainthread_p.h"
 #include "moobjectmodeltypes_p.h"
 #include "moobjectsmanager_p.h"
 #include "mosingleton_p.h"
 #include "mostrongnsobjectcontainer.h"
 #include "mqbindings.h"
+#include "objectsmanagerbridge.h"
 #include "tolvoappimpl.h"
 
 #include <QCoreApplication>
-#include <QDebug>
 #include <QDir>
 #include <QFileInfo>
 #include <QThread>
@@ -25,7 +27,7 @@ namespace {
 // action the manager set; 0 when neither is set.
 int requestType(const MOObjectTransfer &transfer)
 {
-    const MObjectTransferRequest request = transfer.cxxTransfer().transferRequest();
+    const MObjectTransferRequest request = MOCoreValues::cxxTransfer(transfer).transferRequest();
     const QVariant type = request.attribute(MObjectTransferRequest::RequestType);
     if (type.isValid())
         return type.toInt();
@@ -36,9 +38,11 @@ int requestType(const MOObjectTransfer &transfer)
 
 MOObjectsManagerPrivate::MOObjectsManagerPrivate(MOObjectsManager *q)
     : q_ptr(q)
-    , bridge(new ObjectsManagerBridge(q))
+    , bridge(new ObjectsManagerBridge(this))
     , center(new MONotificationCenter)
 {}
+
+MOObjectsManagerPrivate::~MOObjectsManagerPrivate() = default;
 
 MObjectsManager *MOObjectsManagerPrivate::core()
 {
@@ -47,7 +51,7 @@ MObjectsManager *MOObjectsManagerPrivate::core()
     TolvoApp *app = TolvoApp::instance();
     MObjectsManager *manager = app && app->isInitialized() ? app->objectsManager() : nullptr;
     if (!bridge->connectToCore(manager)) {
-        qWarning() << "MOObjectsManager: the core is not initialised yet";
+        qCWarning(lcModel) << "MOObjectsManager: the core is not initialised yet";
         return nullptr;
     }
     return manager;
@@ -238,189 +242,183 @@ QString MOObjectsManager::suggestedFilePathWithPath(const QString &path) const
 void MOObjectsManager::transferObject(const MOObjectTransferRequest &request)
 {
     if (MObjectsManager *core = d_func()->core())
-        core->transferObject(request.cxxTransferRequest());
+        core->transferObject(MOCoreValues::cxxTransferRequest(request));
 }
 
 void MOObjectsManager::transferDirectory(const MOObjectTransferRequest &request)
 {
     if (MObjectsManager *core = d_func()->core())
-        core->transferDirectory(request.cxxTransferRequest());
+        core->transferDirectory(MOCoreValues::cxxTransferRequest(request));
 }
 
 void MOObjectsManager::cancelTransfer(const MOObjectTransfer &transfer)
 {
     if (MObjectsManager *core = d_func()->core())
-        core->cancelTransfer(transfer.cxxTransfer());
+        core->cancelTransfer(MOCoreValues::cxxTransfer(transfer));
 }
 
 void MOObjectsManager::pauseTransfer(const MOObjectTransfer &transfer)
 {
     if (MObjectsManager *core = d_func()->core())
-        core->pauseTransfer(transfer.cxxTransfer());
+        core->pauseTransfer(MOCoreValues::cxxTransfer(transfer));
 }
 
 void MOObjectsManager::resumeTransfer(const MOObjectTransfer &transfer)
 {
     if (MObjectsManager *core = d_func()->core())
-        core->resumeTransfer(transfer.cxxTransfer());
+        core->resumeTransfer(MOCoreValues::cxxTransfer(transfer));
 }
 
 void MOObjectsManager::cancelTransferGroup(const MOObjectTransferGroup &group)
 {
     if (MObjectsManager *core = d_func()->core())
-        core->cancelGroup(group.cxxTransferGroup());
+        core->cancelGroup(MOCoreValues::cxxTransferGroup(group));
 }
 
 void MOObjectsManager::pauseTransferGroup(const MOObjectTransferGroup &group)
 {
     if (MObjectsManager *core = d_func()->core())
-        core->pauseGroup(group.cxxTransferGroup());
+        core->pauseGroup(MOCoreValues::cxxTransferGroup(group));
 }
 
 void MOObjectsManager::resumeTransferGroup(const MOObjectTransferGroup &group)
 {
     if (MObjectsManager *core = d_func()->core())
-        core->resumeGroup(group.cxxTransferGroup());
+        core->resumeGroup(MOCoreValues::cxxTransferGroup(group));
 }
 
-void MOObjectsManager::postTransferWillStartNotificationForState(const MOObjectTransfer &transfer,
-                                                                 const QString &domain)
+void MOObjectsManagerPrivate::postTransferWillStartNotificationForState(
+    const MOObjectTransfer &transfer, const QString &domain)
 {
-    d_func()->postTransferNotification(MOObjectTransferWillStartNotification, transfer, domain);
+    postTransferNotification(MOObjectTransferWillStartNotification, transfer, domain);
 }
 
-void MOObjectsManager::postTransferDidStartNotificationForState(const MOObjectTransfer &transfer,
-                                                                const QString &domain)
+void MOObjectsManagerPrivate::postTransferDidStartNotificationForState(
+    const MOObjectTransfer &transfer, const QString &domain)
 {
-    d_func()->postTransferNotification(MOObjectTransferDidStartNotification, transfer, domain);
+    postTransferNotification(MOObjectTransferDidStartNotification, transfer, domain);
 }
 
-void MOObjectsManager::postTransferDidResumeNotificationForState(const MOObjectTransfer &transfer,
-                                                                 const QString &domain)
+void MOObjectsManagerPrivate::postTransferDidResumeNotificationForState(
+    const MOObjectTransfer &transfer, const QString &domain)
 {
-    d_func()->postTransferNotification(MOObjectTransferDidResumeNotification, transfer, domain);
+    postTransferNotification(MOObjectTransferDidResumeNotification, transfer, domain);
 }
 
-void MOObjectsManager::postTransferDidProgressNotificationForState(const MOObjectTransfer &transfer,
-                                                                   const QString &domain)
+void MOObjectsManagerPrivate::postTransferDidProgressNotificationForState(
+    const MOObjectTransfer &transfer, const QString &domain)
 {
-    d_func()->postTransferNotification(MOObjectTransferDidProgressNotification, transfer, domain);
+    postTransferNotification(MOObjectTransferDidProgressNotification, transfer, domain);
 }
 
-void MOObjectsManager::postTransferDidPauseNotificationForState(const MOObjectTransfer &transfer,
-                                                                const QString &domain)
+void MOObjectsManagerPrivate::postTransferDidPauseNotificationForState(
+    const MOObjectTransfer &transfer, const QString &domain)
 {
-    d_func()->postTransferNotification(MOObjectTransferDidPauseNotification, transfer, domain);
+    postTransferNotification(MOObjectTransferDidPauseNotification, transfer, domain);
 }
 
-void MOObjectsManager::postTransferDidFinishNotificationForState(const MOObjectTransfer &transfer,
-                                                                 const QString &domain)
+void MOObjectsManagerPrivate::postTransferDidFinishNotificationForState(
+    const MOObjectTransfer &transfer, const QString &domain)
 {
-    d_func()->postTransferNotification(MOObjectTransferDidFinishNotification, transfer, domain);
+    postTransferNotification(MOObjectTransferDidFinishNotification, transfer, domain);
 }
 
-void MOObjectsManager::postTransferDidCancelNotificationForState(const MOObjectTransfer &transfer,
-                                                                 const QString &domain)
+void MOObjectsManagerPrivate::postTransferDidCancelNotificationForState(
+    const MOObjectTransfer &transfer, const QString &domain)
 {
-    d_func()->postTransferNotification(MOObjectTransferDidCancelNotification, transfer, domain);
+    postTransferNotification(MOObjectTransferDidCancelNotification, transfer, domain);
 }
 
-void MOObjectsManager::postTransferDidFailNotificationForState(const MOObjectTransfer &transfer,
-                                                               const MOError &error,
-                                                               const QString &domain)
+void MOObjectsManagerPrivate::postTransferDidFailNotificationForState(
+    const MOObjectTransfer &transfer, const MOError &error, const QString &domain)
 {
-    d_func()->postTransferNotification(MOObjectTransferDidAbortNotification, transfer, domain,
-                                       error);
+    postTransferNotification(MOObjectTransferDidAbortNotification, transfer, domain, error);
 }
 
-void MOObjectsManager::postObjectsReadyNotification(const QList<MOStorageObject> &objects,
-                                                    const QString &basePath,
-                                                    const QVariant &userData)
+void MOObjectsManagerPrivate::postObjectsReadyNotification(const QList<MOStorageObject> &objects,
+                                                           const QString &basePath,
+                                                           const QVariant &userData)
 {
-    d_func()->post(
+    post(
         MOObjectsListDidFetchNotification,
         {{MOStorageObjectsListKey, QVariant::fromValue(objects)}, {MOObjectsBasePathKey, basePath}},
         userData);
 }
 
-void MOObjectsManager::postObjectInfoReadyNotification(const MOStorageObject &object,
-                                                       const QVariant &userData)
-{
-    d_func()->post(MOObjectInfoDidFetchNotification,
-                   {{MOStorageObjectKey, QVariant::fromValue(object)}}, userData);
-}
-
-void MOObjectsManager::postObjectsAddedUpdateNotification(const QVariantMap &objects,
-                                                          const QVariant &userData)
-{
-    d_func()->post(MOObjectsAddedUpdateNotification, {{MOStorageObjectsMapKey, objects}}, userData);
-}
-
-void MOObjectsManager::postObjectsDeletedUpdateNotification(const QVariantMap &objects,
-                                                            const QVariant &userData)
-{
-    d_func()->post(MOObjectsDeletedUpdateNotification, {{MOStorageObjectsMapKey, objects}},
-                   userData);
-}
-
-void MOObjectsManager::postObjectRenamedUpdateNotification(const MOStorageObject &object,
-                                                           const MOStorageObject &originalObject,
-                                                           const QVariant &userData)
-{
-    d_func()->post(MOObjectRenamedUpdateNotification,
-                   {{MOStorageObjectCurrent, QVariant::fromValue(object)},
-                    {MOStorageObjectOriginal, QVariant::fromValue(originalObject)}},
-                   userData);
-}
-
-void MOObjectsManager::postObjectCopiedUpdateNotification(const MOStorageObject &object,
-                                                          const MOStorageObject &originalObject,
-                                                          const QVariant &userData)
-{
-    d_func()->post(MOObjectCopiedUpdateNotification,
-                   {{MOStorageObjectCurrent, QVariant::fromValue(object)},
-                    {MOStorageObjectOriginal, QVariant::fromValue(originalObject)}},
-                   userData);
-}
-
-void MOObjectsManager::postObjectsUpdatedPairsNotification(const QVariantMap &pairs,
-                                                           const QVariant &userData)
-{
-    d_func()->post(MOObjectsModifiedUpdateNotification, {{MOObjectsPairsKey, pairs}}, userData);
-}
-
-void MOObjectsManager::postObjectShareLinkNotificationWithURL(const QUrl &url,
-                                                              const MOStorageObject &object,
+void MOObjectsManagerPrivate::postObjectInfoReadyNotification(const MOStorageObject &object,
                                                               const QVariant &userData)
 {
-    d_func()->post(
-        MOObjectsDidGetShareLinkNotification,
-        {{MOObjectShareLinkURLKey, url}, {MOStorageObjectKey, QVariant::fromValue(object)}},
-        userData);
+    post(MOObjectInfoDidFetchNotification, {{MOStorageObjectKey, QVariant::fromValue(object)}},
+         userData);
 }
 
-void MOObjectsManager::postObjectShareLinksListNotificationWithArray(
+void MOObjectsManagerPrivate::postObjectsAddedUpdateNotification(const QVariantMap &objects,
+                                                                 const QVariant &userData)
+{
+    post(MOObjectsAddedUpdateNotification, {{MOStorageObjectsMapKey, objects}}, userData);
+}
+
+void MOObjectsManagerPrivate::postObjectsDeletedUpdateNotification(const QVariantMap &objects,
+                                                                   const QVariant &userData)
+{
+    post(MOObjectsDeletedUpdateNotification, {{MOStorageObjectsMapKey, objects}}, userData);
+}
+
+void MOObjectsManagerPrivate::postObjectRenamedUpdateNotification(
+    const MOStorageObject &object, const MOStorageObject &originalObject, const QVariant &userData)
+{
+    post(MOObjectRenamedUpdateNotification,
+         {{MOStorageObjectCurrent, QVariant::fromValue(object)},
+          {MOStorageObjectOriginal, QVariant::fromValue(originalObject)}},
+         userData);
+}
+
+void MOObjectsManagerPrivate::postObjectCopiedUpdateNotification(
+    const MOStorageObject &object, const MOStorageObject &originalObject, const QVariant &userData)
+{
+    post(MOObjectCopiedUpdateNotification,
+         {{MOStorageObjectCurrent, QVariant::fromValue(object)},
+          {MOStorageObjectOriginal, QVariant::fromValue(originalObject)}},
+         userData);
+}
+
+void MOObjectsManagerPrivate::postObjectsUpdatedPairsNotification(const QVariantMap &pairs,
+                                                                  const QVariant &userData)
+{
+    post(MOObjectsModifiedUpdateNotification, {{MOObjectsPairsKey, pairs}}, userData);
+}
+
+void MOObjectsManagerPrivate::postObjectShareLinkNotificationWithURL(const QUrl &url,
+                                                                     const MOStorageObject &object,
+                                                                     const QVariant &userData)
+{
+    post(MOObjectsDidGetShareLinkNotification,
+         {{MOObjectShareLinkURLKey, url}, {MOStorageObjectKey, QVariant::fromValue(object)}},
+         userData);
+}
+
+void MOObjectsManagerPrivate::postObjectShareLinksListNotificationWithArray(
     const QList<MOShareLink> &links, const QVariant &userData)
 {
-    d_func()->post(MOObjectsDidGetShareLinksListNotification,
-                   {{MOObjectShareLinksListKey, QVariant::fromValue(links)}}, userData);
+    post(MOObjectsDidGetShareLinksListNotification,
+         {{MOObjectShareLinksListKey, QVariant::fromValue(links)}}, userData);
 }
 
-void MOObjectsManager::postObjectShareLinkRevokedWithShareLink(const MOShareLink &link,
-                                                               const QVariant &userData)
+void MOObjectsManagerPrivate::postObjectShareLinkRevokedWithShareLink(const MOShareLink &link,
+                                                                      const QVariant &userData)
 {
-    d_func()->post(MOObjectsDidGetShareLinkRevokedNotification,
-                   {{MOObjectShareLinkRevokedKey, QVariant::fromValue(link)}}, userData);
+    post(MOObjectsDidGetShareLinkRevokedNotification,
+         {{MOObjectShareLinkRevokedKey, QVariant::fromValue(link)}}, userData);
 }
 
-void MOObjectsManager::postObjectShareLinkEmailsSentWithFilename(const QString &filename,
-                                                                 const QStringList &rcpts,
-                                                                 const QStringList &errors,
-                                                                 const QVariant &userData)
+void MOObjectsManagerPrivate::postObjectShareLinkEmailsSentWithFilename(const QString &filename,
+                                                                        const QStringList &rcpts,
+                                                                        const QStringList &errors,
+                                                                        const QVariant &userData)
 {
     const QVariantMap sent{{QStringLiteral("filename"), filename},
                            {QStringLiteral("rcpts"), rcpts},
                            {QStringLiteral("errors"), errors}};
-    d_func()->post(MOObjectsDidSendShareLinkViaEmailNotification,
-                   {{MOObjectShareLinkEmailsSentKey, sent}}, userData);
+    post(MOObjectsDidSendShareLinkViaEmailNotification, {{MOObjectShareLinkEmailsSentKey, sent}},
+         userData);
 }

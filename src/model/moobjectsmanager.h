@@ -82,47 +82,6 @@ public:
     void pauseTransferGroup(const MOObjectTransferGroup &group);
     void resumeTransferGroup(const MOObjectTransferGroup &group);
 
-    // The posting methods: each posts one notification on notificationCenter().
-    void postTransferWillStartNotificationForState(const MOObjectTransfer &transfer,
-                                                   const QString &domain);
-    void postTransferDidStartNotificationForState(const MOObjectTransfer &transfer,
-                                                  const QString &domain);
-    void postTransferDidResumeNotificationForState(const MOObjectTransfer &transfer,
-                                                   const QString &domain);
-    void postTransferDidProgressNotificationForState(const MOObjectTransfer &transfer,
-                                                     const QString &domain);
-    void postTransferDidPauseNotificationForState(const MOObjectTransfer &transfer,
-                                                  const QString &domain);
-    void postTransferDidFinishNotificationForState(const MOObjectTransfer &transfer,
-                                                   const QString &domain);
-    void postTransferDidCancelNotificationForState(const MOObjectTransfer &transfer,
-                                                   const QString &domain);
-    void postTransferDidFailNotificationForState(const MOObjectTransfer &transfer,
-                                                 const MOError &error, const QString &domain);
-    void postObjectsReadyNotification(const QList<MOStorageObject> &objects,
-                                      const QString &basePath, const QVariant &userData);
-    void postObjectInfoReadyNotification(const MOStorageObject &object, const QVariant &userData);
-    // objects: base path -> the objects of that folder, in order.
-    void postObjectsAddedUpdateNotification(const QVariantMap &objects, const QVariant &userData);
-    void postObjectsDeletedUpdateNotification(const QVariantMap &objects, const QVariant &userData);
-    void postObjectRenamedUpdateNotification(const MOStorageObject &object,
-                                             const MOStorageObject &originalObject,
-                                             const QVariant &userData);
-    void postObjectCopiedUpdateNotification(const MOStorageObject &object,
-                                            const MOStorageObject &originalObject,
-                                            const QVariant &userData);
-    // pairs: old path -> [the object before, the object after].
-    void postObjectsUpdatedPairsNotification(const QVariantMap &pairs, const QVariant &userData);
-    void postObjectShareLinkNotificationWithURL(const QUrl &url, const MOStorageObject &object,
-                                                const QVariant &userData);
-    void postObjectShareLinksListNotificationWithArray(const QList<MOShareLink> &links,
-                                                       const QVariant &userData);
-    void postObjectShareLinkRevokedWithShareLink(const MOShareLink &link, const QVariant &userData);
-    void postObjectShareLinkEmailsSentWithFilename(const QString &filename,
-                                                   const QStringList &rcpts,
-                                                   const QStringList &errors,
-                                                   const QVariant &userData);
-
 private:
     MOObjectsManager();
     template<class T> friend class MOSingleton;

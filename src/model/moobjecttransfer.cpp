@@ -2,6 +2,7 @@
 
 #include "mobjecttransfer.h"
 #include "mobjecttransfergroup.h"
+#include "mocorevalues_p.h"
 #include "mqbindings.h"
 
 #include <QHash>
@@ -19,21 +20,16 @@ MOObjectTransfer::MOObjectTransfer()
     : d(new MOObjectTransferPrivate)
 {}
 
-MOObjectTransfer::MOObjectTransfer(const MObjectTransfer &transfer)
-    : d(new MOObjectTransferPrivate)
+MOObjectTransfer MOCoreValues::objectTransferWithCXXObjectTransfer(const MObjectTransfer &transfer)
 {
-    d->transfer = transfer;
+    MOObjectTransfer value;
+    value.d->transfer = transfer;
+    return value;
 }
 
 MOObjectTransfer::MOObjectTransfer(const MOObjectTransfer &other) = default;
 MOObjectTransfer &MOObjectTransfer::operator=(const MOObjectTransfer &other) = default;
 MOObjectTransfer::~MOObjectTransfer() = default;
-
-MOObjectTransfer
-MOObjectTransfer::objectTransferWithCXXObjectTransfer(const MObjectTransfer &transfer)
-{
-    return MOObjectTransfer(transfer);
-}
 
 bool MOObjectTransfer::isValid() const
 {
@@ -42,17 +38,18 @@ bool MOObjectTransfer::isValid() const
 
 MOStorageObject MOObjectTransfer::storageObject() const
 {
-    return MOStorageObject(d->transfer.storageObject());
+    return MOCoreValues::storageObjectWithCXXStorageObject(d->transfer.storageObject());
 }
 
 MOObjectTransferRequest MOObjectTransfer::transferRequest() const
 {
-    return MOObjectTransferRequest(d->transfer.transferRequest());
+    return MOCoreValues::objectTransferRequestWithCXXObjectTransferRequest(
+        d->transfer.transferRequest());
 }
 
-qint64 MOObjectTransfer::state() const
+MOObjectTransfer::State MOObjectTransfer::state() const
 {
-    return d->transfer.state();
+    return State(d->transfer.state());
 }
 
 qint64 MOObjectTransfer::transferredBytes() const
@@ -83,7 +80,7 @@ std::optional<MOObjectTransferGroup> MOObjectTransfer::group() const
         if (d->transfer.groupIdentifier() != 0) {
             const MObjectTransferGroup group = d->transfer.group();
             if (group.isValid())
-                d->group = MOObjectTransferGroup(group);
+                d->group = MOCoreValues::objectTransferGroupWithCXXObjectTransferGroup(group);
         }
     }
     return d->group;
@@ -94,9 +91,9 @@ QDateTime MOObjectTransfer::createdAt() const
     return QDateTimeToNSDate(d->transfer.createdAt());
 }
 
-MObjectTransfer MOObjectTransfer::cxxTransfer() const
+MObjectTransfer MOCoreValues::cxxTransfer(const MOObjectTransfer &value)
 {
-    return d->transfer;
+    return value.d->transfer;
 }
 
 bool MOObjectTransfer::operator==(const MOObjectTransfer &other) const

@@ -7,18 +7,17 @@
 
 #include <optional>
 
-#include "moobjecttransfergroup.h"
 #include "moobjecttransferrequest.h"
 #include "mostorageobject.h"
 
-class MObjectTransfer;
+class MOObjectTransferGroup;
 class MOObjectTransferPrivate;
 
 // One queued or running upload or download, as it was when the object was made.
 class MOObjectTransfer
 {
 public:
-    enum State {
+    enum State : qint64 {
         Invalid = -1,
         Scheduled = 0,
         Running = 1,
@@ -32,18 +31,14 @@ public:
 
     // An invalid transfer.
     MOObjectTransfer();
-    explicit MOObjectTransfer(const MObjectTransfer &transfer);
     MOObjectTransfer(const MOObjectTransfer &other);
     MOObjectTransfer &operator=(const MOObjectTransfer &other);
     ~MOObjectTransfer();
 
-    static MOObjectTransfer objectTransferWithCXXObjectTransfer(const MObjectTransfer &transfer);
-
     bool isValid() const;
     MOStorageObject storageObject() const;
     MOObjectTransferRequest transferRequest() const;
-    // One of State.
-    qint64 state() const;
+    State state() const;
     // Bytes moved by the current run.
     qint64 transferredBytes() const;
     // Bytes done in all, what a resumed download already had included.
@@ -56,19 +51,21 @@ public:
     std::optional<MOObjectTransferGroup> group() const;
     QDateTime createdAt() const;
 
-    MObjectTransfer cxxTransfer() const;
-
     // Transfers are the same transfer when their identifiers are; a transfer not yet saved
     // (identifier 0) is equal only to itself and its copies.
     bool operator==(const MOObjectTransfer &other) const;
     bool operator!=(const MOObjectTransfer &other) const { return !(*this == other); }
 
 private:
+    friend class MOCoreValues;
     QSharedDataPointer<MOObjectTransferPrivate> d;
 };
 
 uint qHash(const MOObjectTransfer &transfer, uint seed = 0) noexcept;
 
 Q_DECLARE_METATYPE(MOObjectTransfer)
+
+// The group reads the transfer's states; it comes after the transfer, whichever is included first.
+#include "moobjecttransfergroup.h"
 
 #endif // MOOBJECTTRANSFER_H

@@ -1,6 +1,7 @@
 #include "moobjecttransfergroup.h"
 
 #include "mobjecttransfergroup.h"
+#include "mocorevalues_p.h"
 #include "moobjecttransfer.h"
 #include "mqbindings.h"
 
@@ -16,10 +17,12 @@ MOObjectTransferGroup::MOObjectTransferGroup()
     : d(new MOObjectTransferGroupPrivate)
 {}
 
-MOObjectTransferGroup::MOObjectTransferGroup(const MObjectTransferGroup &group)
-    : d(new MOObjectTransferGroupPrivate)
+MOObjectTransferGroup
+MOCoreValues::objectTransferGroupWithCXXObjectTransferGroup(const MObjectTransferGroup &group)
 {
-    d->group = group;
+    MOObjectTransferGroup value;
+    value.d->group = group;
+    return value;
 }
 
 MOObjectTransferGroup::MOObjectTransferGroup(const MOObjectTransferGroup &other) = default;
@@ -43,7 +46,7 @@ QList<MOObjectTransfer> MOObjectTransferGroup::transfers() const
     const QList<MObjectTransfer> members = d->group.transfers();
     transfers.reserve(members.size());
     for (const MObjectTransfer &transfer : members)
-        transfers.append(MOObjectTransfer(transfer));
+        transfers.append(MOCoreValues::objectTransferWithCXXObjectTransfer(transfer));
     return transfers;
 }
 
@@ -87,9 +90,9 @@ void MOObjectTransferGroup::setHumanReadableIdentifier(const QString &identifier
     d->group.setHumanReadableIdentifier(identifier);
 }
 
-qint64 MOObjectTransferGroup::state() const
+MOObjectTransfer::State MOObjectTransferGroup::state() const
 {
-    return d->group.state();
+    return MOObjectTransfer::State(d->group.state());
 }
 
 void MOObjectTransferGroup::setState(qint64 state)
@@ -99,12 +102,13 @@ void MOObjectTransferGroup::setState(qint64 state)
 
 MOObjectTransferRequest MOObjectTransferGroup::transferRequest() const
 {
-    return MOObjectTransferRequest(d->group.transferRequest());
+    return MOCoreValues::objectTransferRequestWithCXXObjectTransferRequest(
+        d->group.transferRequest());
 }
 
 void MOObjectTransferGroup::setTransferRequest(const MOObjectTransferRequest &request)
 {
-    d->group.setTransferRequest(request.cxxTransferRequest());
+    d->group.setTransferRequest(MOCoreValues::cxxTransferRequest(request));
 }
 
 QDateTime MOObjectTransferGroup::createdAt() const
@@ -112,9 +116,9 @@ QDateTime MOObjectTransferGroup::createdAt() const
     return QDateTimeToNSDate(d->group.createdAt());
 }
 
-MObjectTransferGroup MOObjectTransferGroup::cxxTransferGroup() const
+MObjectTransferGroup MOCoreValues::cxxTransferGroup(const MOObjectTransferGroup &value)
 {
-    return d->group;
+    return value.d->group;
 }
 
 bool MOObjectTransferGroup::operator==(const MOObjectTransferGroup &other) const

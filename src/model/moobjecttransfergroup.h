@@ -7,8 +7,8 @@
 #include <QSharedDataPointer>
 #include <QString>
 
-class MObjectTransferGroup;
-class MOObjectTransfer;
+#include "moobjecttransfer.h"
+
 class MOObjectTransferGroupPrivate;
 class MOObjectTransferRequest;
 
@@ -19,7 +19,6 @@ class MOObjectTransferGroup
 public:
     // An invalid group: identifier 0.
     MOObjectTransferGroup();
-    explicit MOObjectTransferGroup(const MObjectTransferGroup &group);
     MOObjectTransferGroup(const MOObjectTransferGroup &other);
     MOObjectTransferGroup &operator=(const MOObjectTransferGroup &other);
     ~MOObjectTransferGroup();
@@ -36,15 +35,13 @@ public:
     void setCompletedCount(qint64 count);
     QString humanReadableIdentifier() const;
     void setHumanReadableIdentifier(const QString &identifier);
-    // A transfer state (MOObjectTransfer::state()). Stored in 32 bits.
-    qint64 state() const;
+    // Stored in 32 bits.
+    MOObjectTransfer::State state() const;
     void setState(qint64 state);
     // The request of the whole directory transfer.
     MOObjectTransferRequest transferRequest() const;
     void setTransferRequest(const MOObjectTransferRequest &request);
     QDateTime createdAt() const;
-
-    MObjectTransferGroup cxxTransferGroup() const;
 
     // Groups are the same group when their identifiers are; a group not yet saved
     // (identifier 0) is equal only to itself and its copies.
@@ -52,6 +49,7 @@ public:
     bool operator!=(const MOObjectTransferGroup &other) const { return !(*this == other); }
 
 private:
+    friend class MOCoreValues;
     QSharedDataPointer<MOObjectTransferGroupPrivate> d;
 };
 

@@ -1,6 +1,7 @@
 #include "moobjecttransferrequest.h"
 
 #include "mobjecttransferrequest.h"
+#include "mocorevalues_p.h"
 #include "mostrongnsobjectcontainer.h"
 
 #include <QVariantMap>
@@ -24,25 +25,21 @@ MOObjectTransferRequest::MOObjectTransferRequest(const QString &sourcePath,
     d->request.setSourcePath(sourcePath);
     d->request.setDestinationPath(destinationPath);
     d->request.setDirection(int(direction));
-    d->request.setOverwriteStrategy(2);
+    d->request.setOverwriteStrategy(int(PickFreeName));
 }
 
-MOObjectTransferRequest::MOObjectTransferRequest(const MObjectTransferRequest &request)
-    : d(new MOObjectTransferRequestPrivate)
+MOObjectTransferRequest MOCoreValues::objectTransferRequestWithCXXObjectTransferRequest(
+    const MObjectTransferRequest &request)
 {
-    d->request = request;
+    MOObjectTransferRequest value;
+    value.d->request = request;
+    return value;
 }
 
 MOObjectTransferRequest::MOObjectTransferRequest(const MOObjectTransferRequest &other) = default;
 MOObjectTransferRequest &
 MOObjectTransferRequest::operator=(const MOObjectTransferRequest &other) = default;
 MOObjectTransferRequest::~MOObjectTransferRequest() = default;
-
-MOObjectTransferRequest MOObjectTransferRequest::objectTransferRequestWithCXXObjectTransferRequest(
-    const MObjectTransferRequest &request)
-{
-    return MOObjectTransferRequest(request);
-}
 
 QString MOObjectTransferRequest::sourcePath() const
 {
@@ -59,9 +56,9 @@ void MOObjectTransferRequest::setDestinationPath(const QString &destinationPath)
     d->request.setDestinationPath(destinationPath);
 }
 
-qint64 MOObjectTransferRequest::direction() const
+MOObjectTransferRequest::Direction MOObjectTransferRequest::direction() const
 {
-    return d->request.direction();
+    return Direction(d->request.direction());
 }
 
 void MOObjectTransferRequest::setDirection(qint64 direction)
@@ -69,9 +66,9 @@ void MOObjectTransferRequest::setDirection(qint64 direction)
     d->request.setDirection(int(direction));
 }
 
-qint64 MOObjectTransferRequest::overwriteStrategy() const
+MOObjectTransferRequest::OverwriteStrategy MOObjectTransferRequest::overwriteStrategy() const
 {
-    return d->request.overwriteStrategy();
+    return OverwriteStrategy(d->request.overwriteStrategy());
 }
 
 void MOObjectTransferRequest::setOverwriteStrategy(qint64 strategy)
@@ -89,9 +86,14 @@ void MOObjectTransferRequest::setShouldCache(bool shouldCache)
     d->request.setShouldCache(shouldCache);
 }
 
-quint64 MOObjectTransferRequest::mode() const
+MOObjectTransferRequest::Mode MOObjectTransferRequest::mode() const
 {
-    return quint64(uint(d->request.mode()));
+    return Mode(QFlag(d->request.mode()));
+}
+
+void MOObjectTransferRequest::setMode(Mode mode)
+{
+    setMode(quint64(uint(mode)));
 }
 
 void MOObjectTransferRequest::setMode(quint64 mode)
@@ -109,7 +111,7 @@ void MOObjectTransferRequest::setUserData(const QVariant &userData)
     d->request.setUserData(MOStrongNSObjectContainer::wrap(userData));
 }
 
-MObjectTransferRequest MOObjectTransferRequest::cxxTransferRequest() const
+MObjectTransferRequest MOCoreValues::cxxTransferRequest(const MOObjectTransferRequest &value)
 {
-    return d->request;
+    return value.d->request;
 }

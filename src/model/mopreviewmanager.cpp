@@ -2,12 +2,12 @@
 
 #include "modelegatepointer.h"
 #include "modeltypes.h"
+#include "mologging_p.h"
 #include "mopreviewmanagerbridge.h"
 #include "mosingleton_p.h"
 #include "mpreviewmanager.h"
 #include "tolvoappimpl.h"
 
-#include <QDebug>
 #include <QPointer>
 
 namespace {
@@ -23,7 +23,7 @@ bool toPreviewSize(uint size, MPreviewManager::PreviewSize *previewSize)
         *previewSize = MPreviewManager::PreviewSize(size);
         return true;
     default:
-        qWarning() << "MOPreviewManager: no thumbnails of size" << size;
+        qCWarning(lcModel) << "MOPreviewManager: no thumbnails of size" << size;
         return false;
     }
 }
@@ -54,7 +54,7 @@ MPreviewManager *MOPreviewManagerPrivate::core()
         return previews;
     TolvoAppImpl *app = TolvoApp::instance();
     if (!app || !app->isInitialized()) {
-        qWarning() << "MOPreviewManager: the core is not initialised yet";
+        qCWarning(lcModel) << "MOPreviewManager: the core is not initialised yet";
         return nullptr;
     }
     // Deleted by the core's shut-down, with the other managers, or with the core application

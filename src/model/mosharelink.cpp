@@ -1,5 +1,6 @@
 #include "mosharelink.h"
 
+#include "mocorevalues_p.h"
 #include "mqbindings.h"
 #include "msharelink.h"
 
@@ -15,10 +16,11 @@ MOShareLink::MOShareLink()
     : d(new MOShareLinkPrivate)
 {}
 
-MOShareLink::MOShareLink(const MShareLink &link)
-    : d(new MOShareLinkPrivate)
+MOShareLink MOCoreValues::shareLinkWithCXXShareLink(const MShareLink &link)
 {
-    d->link = link;
+    MOShareLink value;
+    value.d->link = link;
+    return value;
 }
 
 MOShareLink::MOShareLink(const MOShareLink &other) = default;
@@ -115,9 +117,9 @@ void MOShareLink::setPublicUri(const QString &publicUri)
     d->link.setPublicUri(publicUri);
 }
 
-MShareLink MOShareLink::cxxShareLink() const
+MShareLink MOCoreValues::cxxShareLink(const MOShareLink &value)
 {
-    return d->link;
+    return value.d->link;
 }
 
 bool MOShareLink::operator==(const MOShareLink &other) const

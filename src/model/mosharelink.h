@@ -6,7 +6,6 @@
 #include <QSharedDataPointer>
 #include <QString>
 
-class MShareLink;
 class MOShareLinkPrivate;
 
 // One share link of the user's store. Every field can be changed, on this object only.
@@ -14,7 +13,6 @@ class MOShareLink
 {
 public:
     MOShareLink();
-    explicit MOShareLink(const MShareLink &link);
     MOShareLink(const MOShareLink &other);
     MOShareLink &operator=(const MOShareLink &other);
     ~MOShareLink();
@@ -40,13 +38,12 @@ public:
     QString publicUri() const;
     void setPublicUri(const QString &publicUri);
 
-    MShareLink cxxShareLink() const;
-
     // Links are the same link when their tokens are equal.
     bool operator==(const MOShareLink &other) const;
     bool operator!=(const MOShareLink &other) const { return !(*this == other); }
 
 private:
+    friend class MOCoreValues;
     QSharedDataPointer<MOShareLinkPrivate> d;
 };
 

@@ -1,5 +1,6 @@
 #include "mostorageobject.h"
 
+#include "mocorevalues_p.h"
 #include "mqbindings.h"
 #include "mstorageobject.h"
 
@@ -13,20 +14,16 @@ MOStorageObject::MOStorageObject()
     : d(new MOStorageObjectPrivate)
 {}
 
-MOStorageObject::MOStorageObject(const MStorageObject &object)
-    : d(new MOStorageObjectPrivate)
+MOStorageObject MOCoreValues::storageObjectWithCXXStorageObject(const MStorageObject &object)
 {
-    d->object = object;
+    MOStorageObject value;
+    value.d->object = object;
+    return value;
 }
 
 MOStorageObject::MOStorageObject(const MOStorageObject &other) = default;
 MOStorageObject &MOStorageObject::operator=(const MOStorageObject &other) = default;
 MOStorageObject::~MOStorageObject() = default;
-
-MOStorageObject MOStorageObject::storageObjectWithCXXStorageObject(const MStorageObject &object)
-{
-    return MOStorageObject(object);
-}
 
 QString MOStorageObject::basePath() const
 {
@@ -68,9 +65,9 @@ void MOStorageObject::setSize(qint64 size)
     d->object.setSize(size);
 }
 
-qint64 MOStorageObject::type() const
+MOStorageObject::Type MOStorageObject::type() const
 {
-    return d->object.type();
+    return Type(d->object.type());
 }
 
 void MOStorageObject::setType(qint64 type)
@@ -173,7 +170,7 @@ QString MOStorageObject::fullPath() const
     return d->object.fullPath();
 }
 
-MStorageObject MOStorageObject::cxxStorageObject() const
+MStorageObject MOCoreValues::cxxStorageObject(const MOStorageObject &value)
 {
-    return d->object;
+    return value.d->object;
 }

@@ -7,7 +7,6 @@
 #include <QString>
 #include <QVariantMap>
 
-class MStorageObject;
 class MOStorageObjectPrivate;
 
 // One remote file or directory. Copies share the object until one of them is changed; a
@@ -17,14 +16,13 @@ class MOStorageObjectPrivate;
 class MOStorageObject
 {
 public:
+    enum Type : qint64 { Invalid = -1, RegularFile = 0, Directory = 1 };
+
     // An invalid object: type -1, null strings, full path "/".
     MOStorageObject();
-    explicit MOStorageObject(const MStorageObject &object);
     MOStorageObject(const MOStorageObject &other);
     MOStorageObject &operator=(const MOStorageObject &other);
     ~MOStorageObject();
-
-    static MOStorageObject storageObjectWithCXXStorageObject(const MStorageObject &object);
 
     // The remote path of the parent directory.
     QString basePath() const;
@@ -36,8 +34,8 @@ public:
     void setContentHash(const QString &contentHash);
     qint64 size() const;
     void setSize(qint64 size);
-    // -1 invalid, 0 file, 1 directory. Stored in 32 bits.
-    qint64 type() const;
+    // Stored in 32 bits.
+    Type type() const;
     void setType(qint64 type);
     QVariantMap metadata() const;
     void setMetadata(const QVariantMap &metadata);
@@ -64,9 +62,8 @@ public:
     // "/", the base path, "/" and the label, cleaned.
     QString fullPath() const;
 
-    MStorageObject cxxStorageObject() const;
-
 private:
+    friend class MOCoreValues;
     QSharedDataPointer<MOStorageObjectPrivate> d;
 };
 

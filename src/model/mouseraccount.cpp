@@ -1,6 +1,7 @@
 #include "mouseraccount.h"
 
 #include "mconversation.h"
+#include "mocorevalues_p.h"
 #include "museraccount.h"
 
 class MOUserAccountPrivate : public QSharedData
@@ -13,10 +14,11 @@ MOUserAccount::MOUserAccount()
     : d(new MOUserAccountPrivate)
 {}
 
-MOUserAccount::MOUserAccount(const MUserAccount &account)
-    : d(new MOUserAccountPrivate)
+MOUserAccount MOCoreValues::userAccountWithCXXUserAccount(const MUserAccount &account)
 {
-    d->account = account;
+    MOUserAccount value;
+    value.d->account = account;
+    return value;
 }
 
 MOUserAccount::MOUserAccount(const MOUserAccount &other) = default;
@@ -62,17 +64,17 @@ QStringList MOUserAccount::linkedProviders() const
 
 MOConversation MOUserAccount::mainConversation() const
 {
-    return MOConversation(d->account.mainConversation());
+    return MOCoreValues::conversationWithCXXConversation(d->account.mainConversation());
 }
 
 void MOUserAccount::setMainConversation(const MOConversation &conversation)
 {
-    d->account.setMainConversation(conversation.cxxConversation());
+    d->account.setMainConversation(MOCoreValues::cxxConversation(conversation));
 }
 
-MUserAccount MOUserAccount::cxxUserAccount() const
+MUserAccount MOCoreValues::cxxUserAccount(const MOUserAccount &value)
 {
-    return d->account;
+    return value.d->account;
 }
 
 bool MOUserAccount::operator==(const MOUserAccount &other) const

@@ -8,7 +8,6 @@
 
 #include "moconversation.h"
 
-class MUserAccount;
 class MOUserAccountPrivate;
 
 // One account of the service as the interface sees it: the signed-in user, a contact, the
@@ -19,7 +18,6 @@ class MOUserAccount
 public:
     // An account without data: id -1, null strings, sizes 0.
     MOUserAccount();
-    explicit MOUserAccount(const MUserAccount &account);
     MOUserAccount(const MOUserAccount &other);
     MOUserAccount &operator=(const MOUserAccount &other);
     ~MOUserAccount();
@@ -36,13 +34,12 @@ public:
     MOConversation mainConversation() const;
     void setMainConversation(const MOConversation &conversation);
 
-    MUserAccount cxxUserAccount() const;
-
     // By id when both accounts have one, else by e-mail address.
     bool operator==(const MOUserAccount &other) const;
     bool operator!=(const MOUserAccount &other) const { return !(*this == other); }
 
 private:
+    friend class MOCoreValues;
     QSharedDataPointer<MOUserAccountPrivate> d;
 };
 

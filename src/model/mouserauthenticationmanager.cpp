@@ -1,11 +1,11 @@
 #include "mouserauthenticationmanager.h"
 
+#include "mocorevalues_p.h"
+#include "mologging_p.h"
 #include "mosingleton_p.h"
 #include "mouserauthenticationmanager_p.h"
 #include "muserauthmanager.h"
 #include "tolvoappimpl.h"
-
-#include <QDebug>
 
 MOUserAuthenticationManagerPrivate::MOUserAuthenticationManagerPrivate(
     MOUserAuthenticationManager *q)
@@ -17,7 +17,7 @@ MUserAuthManager *MOUserAuthenticationManagerPrivate::core() const
     // Made before the core was initialised, the facade connects on its first call instead of
     // staying deaf for good.
     if (!bridge->connectToCore()) {
-        qWarning() << "MOUserAuthenticationManager: the core is not initialised yet";
+        qCWarning(lcModel) << "MOUserAuthenticationManager: the core is not initialised yet";
         return nullptr;
     }
     return TolvoApp::instance()->authManager();
@@ -63,7 +63,7 @@ bool MOUserAuthenticationManager::isAuthenticated() const
 MOUserAccount MOUserAuthenticationManager::account() const
 {
     MUserAuthManager *core = d_func()->core();
-    return core ? MOUserAccount(core->account()) : MOUserAccount();
+    return core ? MOCoreValues::userAccountWithCXXUserAccount(core->account()) : MOUserAccount();
 }
 
 QString MOUserAuthenticationManager::username() const

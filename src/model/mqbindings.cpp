@@ -1,6 +1,7 @@
 #include "mqbindings.h"
 #include "mqbindings_p.h"
 
+#include "mologging_p.h"
 #include "mostrongnsobjectcontainer.h"
 
 #include <QHash>
@@ -59,8 +60,8 @@ QVariantMap NSDictionaryToQVariantMap(const QVariantMap &dictionary)
     QVariantMap map;
     for (auto it = dictionary.cbegin(); it != dictionary.cend(); ++it) {
         if (!it.value().isValid()) {
-            qWarning("variantMapWithDictionary: Unable to find object for key %s",
-                     it.key().toUtf8().constData());
+            qCWarning(lcModel, "variantMapWithDictionary: Unable to find object for key %s",
+                      it.key().toUtf8().constData());
             continue;
         }
         map.insert(it.key(), NSObjectToQVariant(it.value()));
@@ -144,7 +145,7 @@ QVariant QVariantToNSObject(const QVariant &variant)
     }
     case QMetaType::VoidStar:
         // An untyped pointer says nothing of what it points to or how long it lives.
-        qWarning("[WARNING] Unsupported Variant type: %d", type);
+        qCWarning(lcModel, "[WARNING] Unsupported Variant type: %d", type);
         return QVariant();
     default:
         break;
@@ -166,7 +167,7 @@ QVariantMap QVariantMapToNSDictionary(const QVariantMap &map)
     for (auto it = map.cbegin(); it != map.cend(); ++it) {
         QVariant converted = QVariantToNSObject(it.value());
         if (!converted.isValid()) {
-            qWarning("[WARNING] Unable to decode Variant: skipping.");
+            qCWarning(lcModel, "[WARNING] Unable to decode Variant: skipping.");
             continue;
         }
         dictionary.insert(it.key(), std::move(converted));

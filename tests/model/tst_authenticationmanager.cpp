@@ -1,4 +1,5 @@
 #include "kerlolocal.h"
+#include "moaccountsizesnotification.h"
 #include "moconstants.h"
 #include "modeltestapplication.h"
 #include "moerror.h"
@@ -190,7 +191,7 @@ void TestAuthenticationManager::accountsAreSnapshots()
     QVERIFY(sizes.waitForCount(1));
     worker->wait();
     delete worker;
-    QCOMPARE(sizes.last().object, auth());
+    QCOMPARE(MOAccountSizesNotification(sizes.last()).manager(), auth());
     QVERIFY(sizes.last().userInfo.isEmpty());
     QVERIFY(sizes.allOnMainThread());
     QCOMPARE(auth()->account().usedSize(), first.usedSize() + 4096);

@@ -7,6 +7,7 @@
 #include "mnotificationmanager.h"
 #include "moapiavailabilitymanager.h"
 #include "moapplication.h"
+#include "moavailabilitynotification.h"
 #include "mobjectsmanager.h"
 #include "mobjectstatesqueue.h"
 #include "moconstants.h"
@@ -218,7 +219,10 @@ private slots:
         QVERIFY(availability->waitForCount(2, 30000));
         QVERIFY(server.restart());
         QVERIFY(QTest::qWaitFor(
-            [&] { return availability->last().userInfo.value(MOAvailabilityStatusFlagsKey) == 3u; },
+            [&] {
+                return MOAvailabilityNotification(availability->last()).status() ==
+                       MOAPIAvailabilityManager::Online;
+            },
             30000));
 
         const QVariantList statuses = availability->values(MOAvailabilityStatusFlagsKey);
@@ -231,9 +235,11 @@ private slots:
         QVERIFY(statuses.size() >= 3);
         QVERIFY(availability->allOnMainThread());
         for (const MOPostedNotification &notification : qAsConst(availability->notifications)) {
-            QCOMPARE(notification.object, manager);
+            QCOMPARE(MOAvailabilityNotification(notification).manager(), manager);
             QCOMPARE(notification.userInfo.size(), 1);
         }
+        QCOMPARE(MOAvailabilityNotification(availability->at(1)).status(),
+                 MOAPIAvailabilityManager::Status(statuses.at(1).toUInt()));
         QCOMPARE(manager->connectivityStatus(), uint(MOAPIAvailabilityManager::Online));
         QCOMPARE(defaultCentre->count(), 0);
         QCOMPARE(delegate.setupCount, 1);

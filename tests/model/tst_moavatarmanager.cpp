@@ -1,10 +1,12 @@
 #include "kerlolocal.h"
 #include "moavatarmanager.h"
 #include "moavatarmanagerdelegate.h"
+#include "modeltestapplication.h"
 #include "mouseraccount.h"
-#include "muserauthmanager.h"
+#include "mouserauthenticationmanager.h"
 #include "socialsession.h"
-#include "tolvoappimpl.h"
+
+#include "mocorevalues_p.h"
 
 #include <QFile>
 #include <QSignalSpy>
@@ -86,10 +88,8 @@ void TestMOAvatarManager::initTestCase()
 
 MOUserAccount TestMOAvatarManager::reloadedAccount()
 {
-    MUserAuthManager *auth = TolvoApp::instance()->authManager();
-    QSignalSpy signedIn(auth, &MUserAuthManager::authorizationSuccess);
-    auth->reload();
-    return signedIn.wait() ? MOUserAccount(auth->account()) : MOUserAccount();
+    return ModelTest::reload() ? MOUserAuthenticationManager::sharedInstance()->account()
+                               : MOUserAccount();
 }
 
 bool TestMOAvatarManager::serverReceived(const QString &path) const
@@ -164,7 +164,7 @@ void TestMOAvatarManager::destroyedFacadeCallsNothing()
 
     // The download is on its way when its facade goes; a later one, answered later still,
     // shows when it would have arrived. Neither leaves a partial file.
-    const QString path = QUrl(served.cxxUserAccount().avatarUrl()).path();
+    const QString path = QUrl(MOCoreValues::cxxUserAccount(served).avatarUrl()).path();
     QVERIFY(server.delay(path, 300));
     going->fetchAvatar(served);
     QTRY_VERIFY(serverReceived(path));

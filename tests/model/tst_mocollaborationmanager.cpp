@@ -15,6 +15,8 @@
 #include "mouseraccount.h"
 #include "socialsession.h"
 
+#include "mocorevalues_p.h"
+
 #include <QEventLoop>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -181,8 +183,8 @@ void TestMOCollaborationManager::collaborationsCompareByToken()
     const MCollaboration record(json, MCollaboration::FileTransfer);
     MCollaboration other = record;
     other.setAccepted(true);
-    const MOCollaboration a(record);
-    MOCollaboration b(other);
+    const MOCollaboration a = MOCoreValues::collaborationWithCXXCollaboration(record);
+    MOCollaboration b = MOCoreValues::collaborationWithCXXCollaboration(other);
     QVERIFY(a == b);
     QCOMPARE(qHash(a), qHash(b));
     QCOMPARE(a.createdAt(), QDateTime(QDate(2024, 5, 1), QTime(10, 20, 30), Qt::UTC));
@@ -200,7 +202,8 @@ void TestMOCollaborationManager::collaborationsCompareByToken()
     // Collaborations without a token are equal, so they must land in one hash bucket.
     MCollaboration blank;
     blank.setAccepted(true);
-    const QSet<MOCollaboration> set{MOCollaboration(), MOCollaboration(blank), a, b};
+    const QSet<MOCollaboration> set{MOCollaboration(),
+                                    MOCoreValues::collaborationWithCXXCollaboration(blank), a, b};
     QCOMPARE(set.size(), 2);
 }
 
@@ -216,7 +219,7 @@ void TestMOCollaborationManager::pollPostsReceivedInvitations()
     QList<MOCollaboration> found;
     while (found.isEmpty()) {
         QVERIFY(spy.wait(20000));
-        for (const MOCollaboration &c : MOCollaborationNotification::collaborations(spy.last())) {
+        for (const MOCollaboration &c : MOCollaborationNotification(spy.last()).collaborations()) {
             if (c.token() == token)
                 found.append(c);
         }
@@ -268,7 +271,7 @@ void TestMOCollaborationManager::acceptFailuresCarryTheServiceReason()
     QCOMPARE(failed->collaborations.first().token(), invitation.token());
 
     // 4: no such invitation.
-    MOCollaboration unknown(
+    MOCollaboration unknown = MOCoreValues::collaborationWithCXXCollaboration(
         MCollaboration({{"token", "no-such-token"}}, MCollaboration::FileTransfer));
     unknown.setResource(destination);
     manager->accept(unknown);
@@ -281,7 +284,8 @@ void TestMOCollaborationManager::acceptFailuresCarryTheServiceReason()
     // 1: the offered file is gone; the service names the invitation.
     QVERIFY(server.forceStatus(acceptPath.arg("gone-token"), 404,
                                R"({"type":"source_not_found","invite":{"token":"gone-token"}})"));
-    MOCollaboration gone(MCollaboration({{"token", "gone-token"}}, MCollaboration::FileTransfer));
+    MOCollaboration gone = MOCoreValues::collaborationWithCXXCollaboration(
+        MCollaboration({{"token", "gone-token"}}, MCollaboration::FileTransfer));
     gone.setResource(destination);
     manager->accept(gone);
     failed = delegate.next("failed");
@@ -294,7 +298,7 @@ void TestMOCollaborationManager::acceptFailuresCarryTheServiceReason()
 
 void TestMOCollaborationManager::sentInvitationsAndTheirAnswers()
 {
-    const MOConversation chat(conversation);
+    const MOConversation chat = MOCoreValues::conversationWithCXXConversation(conversation);
     const QDateTime created = QDateTime::currentDateTimeUtc();
     manager->sendTransferInvitationForPath("/Mine/notes.txt", created, chat, QString());
     manager->sendTransferInvitationForPath("/Mine/notes.txt", created, chat, QString());
@@ -353,7 +357,7 @@ void TestMOCollaborationManager::observerMayRunANestedLoop()
         &observer, MOCollaborationInvitesNotification, manager,
         [&](const MOPostedNotification &notification) {
             deepest = qMax(deepest, ++depth);
-            seen.append(tokens(MOCollaborationNotification::collaborations(notification)));
+            seen.append(tokens(MOCollaborationNotification(notification).collaborations()));
             if (depth == 1 && second.isEmpty()) {
                 second = server
                              .sendCollaborationAs(annEmail, conversation.identifier(),

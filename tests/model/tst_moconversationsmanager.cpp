@@ -8,6 +8,8 @@
 #include "museraccount.h"
 #include "socialsession.h"
 
+#include "mocorevalues_p.h"
+
 #include <QMap>
 #include <QUrlQuery>
 #include <QtTest>
@@ -189,7 +191,8 @@ void TestMOConversationsManager::everyDelegateCallFires()
     manager.setDelegate(&delegate);
 
     // Requests and their answers.
-    const MOUserAccount bo(MUserAccount(QVariantMap{{"email", boEmail}}));
+    const MOUserAccount bo =
+        MOCoreValues::userAccountWithCXXUserAccount(MUserAccount(QVariantMap{{"email", boEmail}}));
     manager.startConversationWithUsers({bo}, QString());
     const QString started = delegate.take("started");
     QVERIFY(!started.isEmpty());

@@ -20,6 +20,8 @@
 #include "mstorageobject.h"
 #include "museraccount.h"
 
+#include "mocorevalues_p.h"
+
 #include <QtTest>
 
 // The model objects over core records: what each reads, what a setter changes, equality.
@@ -42,28 +44,32 @@ private slots:
 void TestObjectModel::messagesAreEqualById()
 {
     const MMessage unsent;
-    const MOMessage a(unsent);
-    const MOMessage b(unsent);
+    const MOMessage a = MOCoreValues::messageWithCXXMessage(unsent);
+    const MOMessage b = MOCoreValues::messageWithCXXMessage(unsent);
     const MOMessage aCopy = a;
     // Two wrappers of one core record without id are one message; another record is not.
     QVERIFY(a == aCopy);
     QVERIFY(a == b);
-    QVERIFY(a != MOMessage(MMessage()));
+    QVERIFY(a != MOCoreValues::messageWithCXXMessage(MMessage()));
 
     const MMessage seven(QVariantMap{{"id", 7}, {"body", "hello"}});
     MMessage sevenEdited = seven;
     sevenEdited.setBody(QStringLiteral("edited"));
-    QVERIFY(MOMessage(seven) == MOMessage(sevenEdited));
-    QCOMPARE(qHash(MOMessage(seven)), qHash(MOMessage(MMessage(seven))));
+    QVERIFY(MOCoreValues::messageWithCXXMessage(seven) ==
+            MOCoreValues::messageWithCXXMessage(sevenEdited));
+    QCOMPARE(qHash(MOCoreValues::messageWithCXXMessage(seven)),
+             qHash(MOCoreValues::messageWithCXXMessage(MMessage(seven))));
 }
 
 void TestObjectModel::shareLinksAreEqualByToken()
 {
-    const MOShareLink a(MShareLink(QVariantMap{{"token", "t1"}, {"path", "/a"}}));
-    const MOShareLink b(MShareLink(QVariantMap{{"token", "t1"}, {"path", "/b"}, {"public", true}}));
+    const MOShareLink a = MOCoreValues::shareLinkWithCXXShareLink(
+        MShareLink(QVariantMap{{"token", "t1"}, {"path", "/a"}}));
+    const MOShareLink b = MOCoreValues::shareLinkWithCXXShareLink(
+        MShareLink(QVariantMap{{"token", "t1"}, {"path", "/b"}, {"public", true}}));
     QVERIFY(a == b);
     QCOMPARE(qHash(a), qHash(b));
-    QVERIFY(a != MOShareLink(MShareLink(QVariantMap{{"token", "t2"}})));
+    QVERIFY(a != MOCoreValues::shareLinkWithCXXShareLink(MShareLink(QVariantMap{{"token", "t2"}})));
 
     MOShareLink link = a;
     link.setIsPublic(5);
@@ -74,21 +80,23 @@ void TestObjectModel::shareLinksAreEqualByToken()
 void TestObjectModel::settersChangeOnlyTheirOwnCopy()
 {
     const MMessage core(QVariantMap{{"id", 3}, {"body", "core"}});
-    MOMessage first(core);
-    const MOMessage second(core);
+    MOMessage first = MOCoreValues::messageWithCXXMessage(core);
+    const MOMessage second = MOCoreValues::messageWithCXXMessage(core);
     first.setBody(QStringLiteral("changed"));
     QCOMPARE(first.body(), QStringLiteral("changed"));
     QCOMPARE(second.body(), QStringLiteral("core"));
     QCOMPARE(core.body(), QStringLiteral("core"));
 
-    MOStorageObject object(MStorageObject(QStringLiteral("/Docs"), QStringLiteral("a.txt")));
+    MOStorageObject object = MOCoreValues::storageObjectWithCXXStorageObject(
+        MStorageObject(QStringLiteral("/Docs"), QStringLiteral("a.txt")));
     MOStorageObject copy = object;
     copy.setLabel(QStringLiteral("b.txt"));
     QCOMPARE(object.fullPath(), QStringLiteral("/Docs/a.txt"));
     QCOMPARE(copy.fullPath(), QStringLiteral("/Docs/b.txt"));
 
     const MObjectTransferGroup coreGroup;
-    MOObjectTransferGroup group(coreGroup);
+    MOObjectTransferGroup group =
+        MOCoreValues::objectTransferGroupWithCXXObjectTransferGroup(coreGroup);
     group.setTotalBytes(99);
     QCOMPARE(coreGroup.totalBytes(), qint64(0));
     QCOMPARE(group.totalBytes(), qint64(99));
@@ -106,10 +114,14 @@ void TestObjectModel::datesAreWholeSeconds()
     message.setSentAt(late);
     QCOMPARE(message.sentAt(), QDateTime(QDate(2200, 1, 1), QTime(0, 0), Qt::UTC));
 
-    const MOShareLink link(MShareLink(QVariantMap{{"created_at", "2024-05-06T07:08:09.750Z"}}));
+    const MOShareLink link = MOCoreValues::shareLinkWithCXXShareLink(
+        MShareLink(QVariantMap{{"created_at", "2024-05-06T07:08:09.750Z"}}));
     QCOMPARE(link.createdAt(), QDateTime(QDate(2024, 5, 6), QTime(7, 8, 9), Qt::UTC));
     QVERIFY(link.revokedAt().isNull());
-    QVERIFY(MOJoinInvitation(MJoinInvitation(QVariantMap{{"id", 9}})).acceptedAt().isNull());
+    QVERIFY(
+        MOCoreValues::joinInvitationWithCXXJoinInvitation(MJoinInvitation(QVariantMap{{"id", 9}}))
+            .acceptedAt()
+            .isNull());
 }
 
 void TestObjectModel::accountsAndConversations()
@@ -119,18 +131,22 @@ void TestObjectModel::accountsAndConversations()
                                         {"used_size", 10},
                                         {"linked_providers", QStringList{"p"}},
                                         {"conversation", QVariantMap{{"id", 12}}}});
-    const MOUserAccount account(core);
+    const MOUserAccount account = MOCoreValues::userAccountWithCXXUserAccount(core);
     QCOMPARE(account.email(), QStringLiteral("a@x"));
     QCOMPARE(account.usedSize(), qint64(10));
     QCOMPARE(account.linkedProviders(), QStringList{"p"});
     QCOMPARE(account.mainConversation().identifier(), qint64(12));
     // Equal by id when both have one, else by e-mail.
-    QVERIFY(account == MOUserAccount(MUserAccount(QVariantMap{{"id", 3}, {"email", "b@x"}})));
-    QVERIFY(account == MOUserAccount(MUserAccount(QVariantMap{{"email", "a@x"}})));
-    QVERIFY(account != MOUserAccount(MUserAccount(QVariantMap{{"id", 4}, {"email", "a@x"}})));
+    QVERIFY(account == MOCoreValues::userAccountWithCXXUserAccount(
+                           MUserAccount(QVariantMap{{"id", 3}, {"email", "b@x"}})));
+    QVERIFY(account == MOCoreValues::userAccountWithCXXUserAccount(
+                           MUserAccount(QVariantMap{{"email", "a@x"}})));
+    QVERIFY(account != MOCoreValues::userAccountWithCXXUserAccount(
+                           MUserAccount(QVariantMap{{"id", 4}, {"email", "a@x"}})));
 
     MOUserAccount changed = account;
-    MOConversation group(MConversation(QVariantMap{{"id", 40}, {"group", true}}));
+    MOConversation group = MOCoreValues::conversationWithCXXConversation(
+        MConversation(QVariantMap{{"id", 40}, {"group", true}}));
     changed.setMainConversation(group);
     QCOMPARE(changed.mainConversation().identifier(), qint64(40));
     QCOMPARE(account.mainConversation().identifier(), qint64(12));
@@ -139,19 +155,19 @@ void TestObjectModel::accountsAndConversations()
         QVariantMap{{"id", 5},
                     {"users", QVariantMap{{"b", QVariantMap{{"email", "b@x"}}},
                                           {"a", QVariantMap{{"email", "a@x"}}}}}});
-    const MOConversation wrapped(conversation);
+    const MOConversation wrapped = MOCoreValues::conversationWithCXXConversation(conversation);
     const QList<MOUserAccount> first = wrapped.participants();
     QCOMPARE(first.size(), 2);
     QCOMPARE(first.at(0).email(), QStringLiteral("a@x"));
     QVERIFY(first.at(1) == wrapped.participants().at(1));
     QVERIFY(wrapped.sharesRecordWith(MOConversation(wrapped)));
-    QVERIFY(!wrapped.sharesRecordWith(MOConversation(conversation)));
+    QVERIFY(!wrapped.sharesRecordWith(MOCoreValues::conversationWithCXXConversation(conversation)));
 }
 
 void TestObjectModel::storageObjectRules()
 {
     MOStorageObject object;
-    QCOMPARE(object.type(), qint64(-1));
+    QCOMPARE(object.type(), MOStorageObject::Invalid);
     QVERIFY(object.label().isNull());
     QVERIFY(object.lastModified().isNull());
     QCOMPARE(object.fullPath(), QStringLiteral("/"));
@@ -172,22 +188,24 @@ void TestObjectModel::storageObjectRules()
     QVERIFY(object.cached());
 
     object.setType(qint64(1) << 32 | 1);
-    QCOMPARE(object.type(), qint64(1));
+    QCOMPARE(object.type(), MOStorageObject::Directory);
 }
 
 void TestObjectModel::transferRequestDefaults()
 {
     const MOObjectTransferRequest request(QStringLiteral("/tmp/a"), QStringLiteral("/a"), 1);
-    QCOMPARE(request.overwriteStrategy(), qint64(2));
+    QCOMPARE(request.overwriteStrategy(), MOObjectTransferRequest::PickFreeName);
     QVERIFY(!request.shouldCache());
-    QCOMPARE(request.mode(), quint64(0));
+    QCOMPARE(request.mode(), MOObjectTransferRequest::Mode());
     QCOMPARE(request.userData().userType(), int(QMetaType::QVariantMap));
     QVERIFY(request.userData().toMap().isEmpty());
 
     // The user data survives the trip through the core request and back.
     MOObjectTransferRequest withData = request;
     withData.setUserData(QVariantMap{{"row", 4}});
-    const MOObjectTransferRequest back(withData.cxxTransferRequest());
+    const MOObjectTransferRequest back =
+        MOCoreValues::objectTransferRequestWithCXXObjectTransferRequest(
+            MOCoreValues::cxxTransferRequest(withData));
     QCOMPARE(back.userData().toMap().value("row").toInt(), 4);
     QCOMPARE(request.userData().toMap().size(), 0);
 }
@@ -195,8 +213,8 @@ void TestObjectModel::transferRequestDefaults()
 void TestObjectModel::unsavedTransfersEqualOnlyThemselves()
 {
     const MObjectTransfer unsaved;
-    const MOObjectTransfer a(unsaved);
-    const MOObjectTransfer b{MObjectTransfer()};
+    const MOObjectTransfer a = MOCoreValues::objectTransferWithCXXObjectTransfer(unsaved);
+    const MOObjectTransfer b = MOCoreValues::objectTransferWithCXXObjectTransfer(MObjectTransfer());
     QVERIFY(a == MOObjectTransfer(a));
     QVERIFY(a != b);
 
@@ -204,27 +222,31 @@ void TestObjectModel::unsavedTransfersEqualOnlyThemselves()
     saved.setIdentifier(17);
     MObjectTransfer savedCopy = saved;
     savedCopy.setState(MObjectTransfer::Running);
-    QVERIFY(MOObjectTransfer(saved) == MOObjectTransfer(savedCopy));
-    QCOMPARE(qHash(MOObjectTransfer(saved)), qHash(MOObjectTransfer(savedCopy)));
+    QVERIFY(MOCoreValues::objectTransferWithCXXObjectTransfer(saved) ==
+            MOCoreValues::objectTransferWithCXXObjectTransfer(savedCopy));
+    QCOMPARE(qHash(MOCoreValues::objectTransferWithCXXObjectTransfer(saved)),
+             qHash(MOCoreValues::objectTransferWithCXXObjectTransfer(savedCopy)));
 
     QVERIFY(MOObjectTransferGroup() != MOObjectTransferGroup());
     MObjectTransferGroup group;
     group.setIdentifier(3);
-    QVERIFY(MOObjectTransferGroup(group) == MOObjectTransferGroup(group));
-    QVERIFY(MOObjectTransferGroup(group).transfers().isEmpty());
+    QVERIFY(MOCoreValues::objectTransferGroupWithCXXObjectTransferGroup(group) ==
+            MOCoreValues::objectTransferGroupWithCXXObjectTransferGroup(group));
+    QVERIFY(
+        MOCoreValues::objectTransferGroupWithCXXObjectTransferGroup(group).transfers().isEmpty());
 }
 
 void TestObjectModel::loneTransferHasNoGroup()
 {
     MObjectTransfer transfer;
     transfer.setIdentifier(5);
-    QVERIFY(!MOObjectTransfer(transfer).group().has_value());
-    QVERIFY(MOObjectTransfer(transfer).createdAt().isNull());
+    QVERIFY(!MOCoreValues::objectTransferWithCXXObjectTransfer(transfer).group().has_value());
+    QVERIFY(MOCoreValues::objectTransferWithCXXObjectTransfer(transfer).createdAt().isNull());
 }
 
 void TestObjectModel::objectErrorBuildsAnError()
 {
-    const MOObjectError error(
+    const MOObjectError error = MOCoreValues::objectErrorWithCXXObjectError(
         MObjectError(801, QStringLiteral("exists"), QStringLiteral("/a"), QString(), {}));
     QCOMPARE(error.code(), qint64(801));
     QCOMPARE(error.path(), QStringLiteral("/a"));
@@ -236,8 +258,8 @@ void TestObjectModel::objectErrorBuildsAnError()
 
     MObjectTransfer transfer;
     transfer.setIdentifier(8);
-    const MOError withTransfer =
-        errorWithObjectError(error, kMOObjectsActionDomain, MOObjectTransfer(transfer));
+    const MOError withTransfer = errorWithObjectError(
+        error, kMOObjectsActionDomain, MOCoreValues::objectTransferWithCXXObjectTransfer(transfer));
     QCOMPARE(
         withTransfer.userInfo().value(MOObjectTransferKey).value<MOObjectTransfer>().identifier(),
         qint64(8));

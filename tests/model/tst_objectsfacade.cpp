@@ -7,7 +7,11 @@
 #include "monotificationmanager.h"
 #include "monotificationspy.h"
 #include "moobjectsmanager.h"
+#include "moobjectsnotification.h"
 #include "mopreviewmanager.h"
+#include "mosharelinknotification.h"
+#include "motransfergroupnotification.h"
+#include "motransfernotification.h"
 #include "muserauthmanager.h"
 #include "testimages.h"
 #include "tolvoappimpl.h"
@@ -28,7 +32,7 @@ QStringList groupNames()
 
 MOObjectTransfer transferOf(const MOPostedNotification &notification)
 {
-    return notification.userInfo.value(MOObjectTransferKey).value<MOObjectTransfer>();
+    return MOTransferNotification(notification).transfer();
 }
 
 class RecordingHierarchyDelegate
@@ -207,25 +211,25 @@ void TestObjectsFacade::listingKeepsTheCallersUserData()
     QVERIFY(listed.allOnMainThread());
 
     // The two listings travel at once; their answers may come in either order.
-    const bool rootFirst = listed.at(0).userInfo.value(MOObjectsBasePathKey) == QLatin1String("/");
-    const MOPostedNotification &root = listed.at(rootFirst ? 0 : 1);
-    const MOPostedNotification &folder = listed.at(rootFirst ? 1 : 0);
-    QCOMPARE(root.object, objects());
-    QCOMPARE(root.userInfo.value(MOObjectsBasePathKey).toString(), QStringLiteral("/"));
-    QCOMPARE(root.userInfo.value(MOObjectsManagerUserDataKey).value<QObject *>(), &node);
-    const auto rootObjects =
-        root.userInfo.value(MOStorageObjectsListKey).value<QList<MOStorageObject>>();
+    const bool rootFirst = MOObjectsNotification(listed.at(0)).basePath() == QLatin1String("/");
+    QCOMPARE(listed.at(0).object, objects());
+    const MOObjectsNotification root(listed.at(rootFirst ? 0 : 1));
+    const MOObjectsNotification folder(listed.at(rootFirst ? 1 : 0));
+    QCOMPARE(root.basePath(), QStringLiteral("/"));
+    QCOMPARE(root.userData().value<QObject *>(), &node);
+    const QList<MOStorageObject> rootObjects = root.objects();
+    QCOMPARE(root.objectsByFolder().keys(), QStringList{"/"});
     QVERIFY(std::any_of(rootObjects.cbegin(), rootObjects.cend(), [](const MOStorageObject &o) {
         return o.fullPath() == QLatin1String("/Root");
     }));
 
-    QCOMPARE(folder.userInfo.value(MOObjectsManagerUserDataKey).toMap(), row);
-    const auto children =
-        folder.userInfo.value(MOStorageObjectsListKey).value<QList<MOStorageObject>>();
+    QCOMPARE(folder.userData().toMap(), row);
+    const QList<MOStorageObject> children = folder.objects();
     QCOMPARE(children.size(), 1);
     QCOMPARE(children.at(0).fullPath(), QStringLiteral("/Root/a.txt"));
     // No user data: no key.
     QVERIFY(!listed.at(2).userInfo.contains(MOObjectsManagerUserDataKey));
+    QVERIFY(!MOObjectsNotification(listed.at(2)).userData().isValid());
 }
 
 void TestObjectsFacade::missingPathReachesTheHierarchyDelegate()
@@ -247,21 +251,22 @@ void TestObjectsFacade::metadataAndCopyPost()
     MONotificationSpy info(objects()->notificationCenter(), MOObjectInfoDidFetchNotification);
     objects()->fetchInfoForObjectAtPath(QStringLiteral("/Meta/m.txt"), 7);
     QVERIFY(info.waitForCount(1));
-    const auto object = info.last().userInfo.value(MOStorageObjectKey).value<MOStorageObject>();
-    QCOMPARE(object.fullPath(), QStringLiteral("/Meta/m.txt"));
-    QCOMPARE(object.size(), qint64(4));
-    QCOMPARE(info.last().userInfo.value(MOObjectsManagerUserDataKey).toInt(), 7);
+    const MOObjectsNotification fetched(info.last());
+    QCOMPARE(fetched.object().fullPath(), QStringLiteral("/Meta/m.txt"));
+    QCOMPARE(fetched.object().size(), qint64(4));
+    QCOMPARE(fetched.object().type(), MOStorageObject::RegularFile);
+    QCOMPARE(fetched.userData().toInt(), 7);
+    QVERIFY(fetched.objects().isEmpty() && fetched.pairs().isEmpty());
 
     MONotificationSpy copied(objects()->notificationCenter(), MOObjectCopiedUpdateNotification);
     objects()->doCopyObjectAtPath(QStringLiteral("/Meta/m.txt"), QStringLiteral("/Meta/c.txt"),
                                   QStringLiteral("copy"));
     QVERIFY(copied.waitForCount(1));
-    const QVariantMap userInfo = copied.last().userInfo;
-    QCOMPARE(userInfo.value(MOStorageObjectCurrent).value<MOStorageObject>().fullPath(),
-             QStringLiteral("/Meta/c.txt"));
-    QCOMPARE(userInfo.value(MOStorageObjectOriginal).value<MOStorageObject>().fullPath(),
-             QStringLiteral("/Meta/m.txt"));
-    QCOMPARE(userInfo.value(MOObjectsManagerUserDataKey).toString(), QStringLiteral("copy"));
+    QVERIFY(copied.last().userInfo.contains(MOStorageObjectCurrent));
+    const MOObjectsNotification copy(copied.last());
+    QCOMPARE(copy.object().fullPath(), QStringLiteral("/Meta/c.txt"));
+    QCOMPARE(copy.originalObject().fullPath(), QStringLiteral("/Meta/m.txt"));
+    QCOMPARE(copy.userData().toString(), QStringLiteral("copy"));
 }
 
 void TestObjectsFacade::changesReachTheService()
@@ -296,15 +301,16 @@ void TestObjectsFacade::shareLinksPost()
     MONotificationSpy shared(center, MOObjectsDidGetShareLinkNotification);
     objects()->getShareLinkForObject(QStringLiteral("/Shared/s.txt"), 1);
     QVERIFY(shared.waitForCount(1));
-    const QUrl url = shared.last().userInfo.value(MOObjectShareLinkURLKey).toUrl();
+    const QUrl url = MOShareLinkNotification(shared.last()).url();
     QVERIFY(url.isValid() && !url.isEmpty());
-    QCOMPARE(shared.last().userInfo.value(MOStorageObjectKey).value<MOStorageObject>().fullPath(),
+    QCOMPARE(MOShareLinkNotification(shared.last()).object().fullPath(),
              QStringLiteral("/Shared/s.txt"));
+    QCOMPARE(MOShareLinkNotification(shared.last()).userData().toInt(), 1);
 
     MONotificationSpy listed(center, MOObjectsDidGetShareLinksListNotification);
     objects()->getShareLinksListWithLimit(20, 40, 2);
     QVERIFY(listed.waitForCount(1));
-    QCOMPARE(listed.last().userInfo.value(MOObjectsManagerUserDataKey).toInt(), 2);
+    QCOMPARE(MOShareLinkNotification(listed.last()).userData().toInt(), 2);
     bool offsetFirst = false;
     for (const QJsonValue &request : server.requests())
         if (request.toObject().value("path").toString() == "/api/v1/sharelinks/list")
@@ -314,25 +320,24 @@ void TestObjectsFacade::shareLinksPost()
 
     objects()->getShareLinksListWithLimit(20, 0, QVariant());
     QVERIFY(listed.waitForCount(2));
-    const auto links =
-        listed.last().userInfo.value(MOObjectShareLinksListKey).value<QList<MOShareLink>>();
+    const QList<MOShareLink> links = MOShareLinkNotification(listed.last()).links();
     QVERIFY(!links.isEmpty());
 
     MONotificationSpy revoked(center, MOObjectsDidGetShareLinkRevokedNotification);
     objects()->revokeShareLinkForToken(links.first().token(), 3);
     QVERIFY(revoked.waitForCount(1));
-    QVERIFY(revoked.last().userInfo.value(MOObjectShareLinkRevokedKey).value<MOShareLink>() ==
-            links.first());
+    QVERIFY(MOShareLinkNotification(revoked.last()).revokedLink() == links.first());
 
     MONotificationSpy mailed(center, MOObjectsDidSendShareLinkViaEmailNotification);
     objects()->sendShareLinkByEmailWithShareLink(url, QStringLiteral("/Shared/s.txt"),
                                                  {QStringLiteral("friend@example.org")},
                                                  QStringLiteral("Look"));
     QVERIFY(mailed.waitForCount(1));
-    const QVariantMap sent = mailed.last().userInfo.value(MOObjectShareLinkEmailsSentKey).toMap();
-    QCOMPARE(sent.value("filename").toString(), QStringLiteral("s.txt"));
-    QCOMPARE(sent.value("rcpts").toStringList(), QStringList{"friend@example.org"});
-    QCOMPARE(sent.value("errors").toStringList(), QStringList());
+    const MOShareLinkNotification sent(mailed.last());
+    QCOMPARE(sent.filename(), QStringLiteral("s.txt"));
+    QCOMPARE(sent.recipients(), QStringList{"friend@example.org"});
+    QCOMPARE(sent.errors(), QStringList());
+    QVERIFY(sent.links().isEmpty() && !sent.userData().isValid());
     QVERIFY(!mailed.last().userInfo.contains(MOObjectsManagerUserDataKey));
     QVERIFY(mailed.allOnMainThread() && revoked.allOnMainThread() && listed.allOnMainThread());
 }
@@ -366,10 +371,12 @@ void TestObjectsFacade::uploadAndDownloadReportEveryStep()
     QVERIFY2(inOrder(namesFor(spy, source)), qPrintable(namesFor(spy, source).join(' ')));
     const MOPostedNotification &finished = spy.last();
     QCOMPARE(finished.userInfo.keys().size(), 3);
-    QCOMPARE(finished.userInfo.value(kMOObjectsDomainKey).toString(), kMOObjectsTransferDomain);
-    QCOMPARE(finished.userInfo.value(MOObjectTransferRequestTypeKey).toInt(), 12);
+    QCOMPARE(MOTransferNotification(finished).domain(), kMOObjectsTransferDomain);
+    QVERIFY(!MOTransferNotification(finished).isCaching());
+    QCOMPARE(MOTransferNotification(finished).requestType(), qint64(12));
+    QVERIFY(MOTransferNotification(finished).error().isNull());
     const MOObjectTransfer done = transferOf(finished);
-    QCOMPARE(done.state(), qint64(MOObjectTransfer::Completed));
+    QCOMPARE(done.state(), MOObjectTransfer::Completed);
     QVERIFY(!done.group().has_value());
     // The caller's context came back with the transfer.
     QCOMPARE(done.transferRequest().userData().toMap().value("row").toInt(), 11);
@@ -380,7 +387,9 @@ void TestObjectsFacade::uploadAndDownloadReportEveryStep()
     QTRY_VERIFY_WITH_TIMEOUT(
         namesFor(spy, destination).contains(MOObjectTransferDidFinishNotification), 120000);
     QVERIFY2(inOrder(namesFor(spy, destination)), qPrintable(namesFor(spy, destination).join(' ')));
-    QCOMPARE(spy.last().userInfo.value(MOObjectTransferRequestTypeKey).toInt(), 13);
+    QCOMPARE(MOTransferNotification(spy.last()).requestType(), qint64(13));
+    QCOMPARE(transferOf(spy.last()).transferRequest().direction(),
+             MOObjectTransferRequest::Download);
     QFile back(destination);
     QVERIFY(back.open(QIODevice::ReadOnly));
     QVERIFY(back.readAll() == content);
@@ -442,13 +451,13 @@ void TestObjectsFacade::serverErrorAbortsTheTransfer()
     const QString source = writeFile(QStringLiteral("f.txt"), "fails");
     objects()->transferObject(MOObjectTransferRequest(source, QStringLiteral("/Fail/f.txt"), 0));
     QVERIFY(aborted.waitForCount(1, 20000));
-    const QVariantMap userInfo = aborted.last().userInfo;
-    const MOError error = userInfo.value(MOObjectTransferErrorKey).value<MOError>();
-    QCOMPARE(error.domain(), kMOObjectsTransferDomain);
-    QCOMPARE(error.code(), qint64(901));
-    QCOMPARE(error.code(), transferOf(aborted.last()).cxxTransfer().errorCode());
-    QCOMPARE(userInfo.value(kMOObjectsDomainKey).toString(), kMOObjectsTransferDomain);
-    QCOMPARE(userInfo.keys().size(), 4);
+    const MOTransferNotification failed(aborted.last());
+    QCOMPARE(failed.error().domain(), kMOObjectsTransferDomain);
+    QCOMPARE(failed.error().code(), qint64(901));
+    QCOMPARE(failed.transfer().state(), MOObjectTransfer::Error);
+    QCOMPARE(failed.transfer().transferRequest().direction(), MOObjectTransferRequest::Upload);
+    QCOMPARE(failed.domain(), kMOObjectsTransferDomain);
+    QCOMPARE(aborted.last().userInfo.keys().size(), 4);
 }
 
 void TestObjectsFacade::folderUploadReportsItsGroup()
@@ -472,12 +481,12 @@ void TestObjectsFacade::folderUploadReportsItsGroup()
         if (groupNames().contains(notification.name)) {
             names.append(notification.name);
             QCOMPARE(notification.userInfo.keys(), QStringList{MOObjectTransferGroupKey});
-            group = notification.userInfo.value(MOObjectTransferGroupKey)
-                        .value<MOObjectTransferGroup>();
+            group = MOTransferGroupNotification(notification).group();
         } else if (notification.name == MOObjectTransferDidFinishNotification) {
             ++memberFinishes;
             // Members of a directory upload carry the upload type and their group.
-            QCOMPARE(notification.userInfo.value(MOObjectTransferRequestTypeKey).toInt(), 12);
+            QCOMPARE(MOTransferNotification(notification).requestType(), qint64(12));
+            QVERIFY(!MOTransferGroupNotification(notification).group().isValid());
             QCOMPARE(transferOf(notification).group()->identifier(), group.identifier());
         }
     }
@@ -488,6 +497,7 @@ void TestObjectsFacade::folderUploadReportsItsGroup()
     QCOMPARE(memberFinishes, 5);
     QVERIFY(group.isValid());
     QCOMPARE(group.completedCount(), qint64(5));
+    QCOMPARE(group.state(), MOObjectTransfer::Completed);
     QVERIFY(groups.allOnMainThread());
 }
 
@@ -547,8 +557,8 @@ void TestObjectsFacade::coreSignalsFromOtherThreadsArriveOnTheMainThread()
     // Resumed, not started, after a pause; a local-copy transfer reports the caching domain
     // and its action as its type.
     QCOMPARE(spy.at(0).name, MOObjectTransferDidResumeNotification);
-    QCOMPARE(spy.at(0).userInfo.value(kMOObjectsDomainKey).toString(), kMObjectsCachingDomain);
-    QCOMPARE(spy.at(0).userInfo.value(MOObjectTransferRequestTypeKey).toInt(), 15);
+    QVERIFY(MOTransferNotification(spy.at(0)).isCaching());
+    QCOMPARE(MOTransferNotification(spy.at(0)).requestType(), qint64(15));
     QCOMPARE(spy.at(1).name, MOObjectTransferDidProgressNotification);
 }
 

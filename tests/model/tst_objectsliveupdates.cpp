@@ -3,9 +3,8 @@
 #include "modeltestapplication.h"
 #include "monotificationspy.h"
 #include "moobjectsmanager.h"
+#include "moobjectsnotification.h"
 #include "mostorageobject.h"
-#include "muserauthmanager.h"
-#include "tolvoappimpl.h"
 
 #include <QCryptographicHash>
 #include <QtTest>
@@ -23,11 +22,10 @@ QString md5(const QByteArray &bytes)
     return QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Md5).toHex());
 }
 
-QStringList fullPaths(const QVariant &objects)
+QStringList fullPaths(const QList<MOStorageObject> &objects)
 {
     QStringList paths;
-    const auto list = objects.value<QList<MOStorageObject>>();
-    for (const MOStorageObject &object : list)
+    for (const MOStorageObject &object : objects)
         paths.append(object.fullPath());
     return paths;
 }
@@ -36,21 +34,35 @@ QStringList fullPaths(const QVariant &objects)
 QMap<QString, QStringList> grouped(const MOPostedNotification &notification)
 {
     QMap<QString, QStringList> result;
-    const QVariantMap map = notification.userInfo.value(MOStorageObjectsMapKey).toMap();
-    for (auto it = map.cbegin(); it != map.cend(); ++it)
+    const auto folders = MOObjectsNotification(notification).objectsByFolder();
+    for (auto it = folders.cbegin(); it != folders.cend(); ++it)
         result.insert(it.key(), fullPaths(it.value()));
     return result;
+}
+
+// The modification of the object at path, before and after.
+MOObjectsNotification::Change changeAt(const MOPostedNotification &notification,
+                                       const QString &path)
+{
+    const QList<MOObjectsNotification::Change> changes =
+        MOObjectsNotification(notification).pairs();
+    for (const MOObjectsNotification::Change &change : changes)
+        if (change.path == path)
+            return change;
+    return {};
 }
 
 // The paths an update notification names: the objects of an added or deleted update, the
 // previous paths of a modified one.
 QStringList pathsOf(const MOPostedNotification &notification)
 {
-    if (notification.name == MOObjectsModifiedUpdateNotification)
-        return notification.userInfo.value(MOObjectsPairsKey).toMap().keys();
+    const MOObjectsNotification update(notification);
+    if (notification.name != MOObjectsModifiedUpdateNotification)
+        return fullPaths(update.objects());
     QStringList paths;
-    for (const QStringList &folder : grouped(notification))
-        paths += folder;
+    const QList<MOObjectsNotification::Change> changes = update.pairs();
+    for (const MOObjectsNotification::Change &change : changes)
+        paths.append(change.path);
     return paths;
 }
 
@@ -94,10 +106,7 @@ void TestObjectsLiveUpdates::initTestCase()
     ModelTest::useTemporaryDataLocation();
     QVERIFY(server.start());
     QVERIFY(ModelTest::startApplication(server, &application));
-    MUserAuthManager *auth = TolvoApp::instance()->authManager();
-    QSignalSpy authorized(auth, &MUserAuthManager::authorizationSuccess);
-    auth->authenticateUser(demoEmail, QStringLiteral("lumarin-demo"));
-    QVERIFY(authorized.wait(15000));
+    QCOMPARE(ModelTest::signIn(demoEmail, QStringLiteral("lumarin-demo")), QString());
 
     spy = std::make_unique<MONotificationSpy>(objects()->notificationCenter(), QString());
     objects()->start();
@@ -120,7 +129,7 @@ QStringList TestObjectsLiveUpdates::list(const QString &path, bool force)
     objects()->listObjectsAtPath(path, force, QVariant());
     if (!listed.waitForCount(1))
         return {QStringLiteral("(no listing)")};
-    QStringList paths = fullPaths(listed.last().userInfo.value(MOStorageObjectsListKey));
+    QStringList paths = fullPaths(MOObjectsNotification(listed.last()).objects());
     paths.sort();
     return paths;
 }
@@ -176,11 +185,9 @@ void TestObjectsLiveUpdates::changesMadeHereArriveAsUpdates()
     // Live updates answer no call: the caller's data stays with the call.
     QCOMPARE(made.userInfo.keys(), QStringList{MOStorageObjectsMapKey});
     QCOMPARE(grouped(made), (QMap<QString, QStringList>{{"/Desk", {"/Desk/New"}}}));
-    const auto folder = made.userInfo.value(MOStorageObjectsMapKey)
-                            .toMap()
-                            .value(QStringLiteral("/Desk"))
-                            .value<QList<MOStorageObject>>();
-    QCOMPARE(folder.at(0).type(), qint64(1));
+    const QList<MOStorageObject> folder = MOObjectsNotification(made).objects();
+    QVERIFY(!MOObjectsNotification(made).userData().isValid());
+    QCOMPARE(folder.at(0).type(), MOStorageObject::Directory);
     QCOMPARE(folder.at(0).label(), QStringLiteral("New"));
 
     objects()->renameObjectAtPath(QStringLiteral("/Desk/old.txt"), QStringLiteral("/Desk/new.txt"),
@@ -191,13 +198,12 @@ void TestObjectsLiveUpdates::changesMadeHereArriveAsUpdates()
     const MOPostedNotification &renamed = spy->at(modified);
     QCOMPARE(renamed.object, objects());
     QCOMPARE(renamed.userInfo.keys(), QStringList{MOObjectsPairsKey});
-    const QVariantMap pairs = renamed.userInfo.value(MOObjectsPairsKey).toMap();
-    QCOMPARE(pairs.keys(), QStringList{QStringLiteral("/Desk/old.txt")});
-    const auto pair = pairs.first().value<QList<MOStorageObject>>();
-    QCOMPARE(pair.size(), 2);
-    QCOMPARE(pair.at(0).fullPath(), QStringLiteral("/Desk/old.txt"));
-    QCOMPARE(pair.at(1).fullPath(), QStringLiteral("/Desk/new.txt"));
-    QCOMPARE(pair.at(1).contentHash(), md5("old"));
+    const QList<MOObjectsNotification::Change> pairs = MOObjectsNotification(renamed).pairs();
+    QCOMPARE(pairs.size(), 1);
+    QCOMPARE(pairs.at(0).path, QStringLiteral("/Desk/old.txt"));
+    QCOMPARE(pairs.at(0).before.fullPath(), QStringLiteral("/Desk/old.txt"));
+    QCOMPARE(pairs.at(0).after.fullPath(), QStringLiteral("/Desk/new.txt"));
+    QCOMPARE(pairs.at(0).after.contentHash(), md5("old"));
 
     MOStorageObject gone;
     gone.setBasePath(QStringLiteral("/Desk"));
@@ -276,15 +282,10 @@ void TestObjectsLiveUpdates::changesFromAnotherDeviceArrive()
     const int updated =
         waitForUpdate(MOObjectsModifiedUpdateNotification, "/Remote/new.txt", added + 1);
     QVERIFY(updated >= 0);
-    auto pair = spy->at(updated)
-                    .userInfo.value(MOObjectsPairsKey)
-                    .toMap()
-                    .value(QStringLiteral("/Remote/new.txt"))
-                    .value<QList<MOStorageObject>>();
-    QCOMPARE(pair.size(), 2);
-    QCOMPARE(pair.at(0).contentHash(), md5("first"));
-    QCOMPARE(pair.at(1).contentHash(), md5("second"));
-    QCOMPARE(pair.at(1).fullPath(), QStringLiteral("/Remote/new.txt"));
+    MOObjectsNotification::Change change = changeAt(spy->at(updated), "/Remote/new.txt");
+    QCOMPARE(change.before.contentHash(), md5("first"));
+    QCOMPARE(change.after.contentHash(), md5("second"));
+    QCOMPARE(change.after.fullPath(), QStringLiteral("/Remote/new.txt"));
 
     QVERIFY(!server
                  .moveObject(demoEmail, QStringLiteral("/Remote/new.txt"),
@@ -293,14 +294,9 @@ void TestObjectsLiveUpdates::changesFromAnotherDeviceArrive()
     const int moved =
         waitForUpdate(MOObjectsModifiedUpdateNotification, "/Remote/new.txt", updated + 1);
     QVERIFY(moved >= 0);
-    pair = spy->at(moved)
-               .userInfo.value(MOObjectsPairsKey)
-               .toMap()
-               .value(QStringLiteral("/Remote/new.txt"))
-               .value<QList<MOStorageObject>>();
-    QCOMPARE(pair.size(), 2);
-    QCOMPARE(pair.at(0).fullPath(), QStringLiteral("/Remote/new.txt"));
-    QCOMPARE(pair.at(1).fullPath(), QStringLiteral("/Remote/moved.txt"));
+    change = changeAt(spy->at(moved), "/Remote/new.txt");
+    QCOMPARE(change.before.fullPath(), QStringLiteral("/Remote/new.txt"));
+    QCOMPARE(change.after.fullPath(), QStringLiteral("/Remote/moved.txt"));
 
     QCOMPARE(server.deleteObject(demoEmail, QStringLiteral("/Remote/moved.txt")).size(), 1);
     const int deleted = waitForUpdate(MOObjectsDeletedUpdateNotification, "/Remote/moved.txt");

@@ -1,6 +1,8 @@
 #ifndef MCONFIGDATABASE_H
 #define MCONFIGDATABASE_H
 
+#include "corelogging.h"
+
 #include <QByteArray>
 #include <QDataStream>
 #include <QDebug>
@@ -30,7 +32,7 @@ template<typename T> void MWriteValueToDB(const QString &key, const T &value)
     query.addBindValue(key);
     query.addBindValue(bytes);
     if (!query.exec())
-        qWarning() << "Cannot save value" << value << "for key" << key;
+        qCWarning(lcCoreApp) << "Cannot save value" << value << "for key" << key;
 }
 
 template<typename T> T MReadValueFromDB(const QString &key)
@@ -41,7 +43,7 @@ template<typename T> T MReadValueFromDB(const QString &key)
             .arg(QStringLiteral("value"), QStringLiteral("config"), QStringLiteral("key")));
     query.addBindValue(key);
     if (!query.exec()) {
-        qWarning() << "Cannot read value from database for key" << key;
+        qCWarning(lcCoreApp) << "Cannot read value from database for key" << key;
         return T();
     }
     if (!query.next())

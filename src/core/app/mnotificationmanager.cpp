@@ -1,5 +1,6 @@
 #include "mnotificationmanager.h"
 
+#include "corelogging.h"
 #include "mnotificationevent.h"
 
 #include <QCoreApplication>
@@ -46,7 +47,8 @@ MNotificationManager *MNotificationManager::instance()
 
     QCoreApplication *application = QCoreApplication::instance();
     if (!application) {
-        qWarning("MNotificationManager: no application object; notifications cannot be delivered");
+        qCWarning(lcCoreApp,
+                  "MNotificationManager: no application object; notifications cannot be delivered");
         return nullptr;
     }
 

@@ -2,6 +2,7 @@
 #include "tolvoapp_p.h"
 #include "tolvoappimpl.h"
 
+#include "corelogging.h"
 #include "mconfigdatabase.h"
 
 #include <QCoreApplication>
@@ -372,7 +373,8 @@ void TolvoApp::initConfig()
 
     QSqlQuery query(db);
     if (!query.exec(QStringLiteral("PRAGMA journal_mode=WAL")))
-        qWarning() << "config.db stays in rollback-journal mode:" << query.lastError().text();
+        qCWarning(lcCoreApp) << "config.db stays in rollback-journal mode:"
+                             << query.lastError().text();
     configureConnection(db);
     if (!existed) {
         const QStringList statements = {

@@ -1,5 +1,6 @@
 #include "tolvoapp.h"
 
+#include "corelogging.h"
 #include "mformencoding.h"
 #include "muserauthmanager.h"
 #include "tolvoappimpl.h"
@@ -160,7 +161,7 @@ QString mObjectAction(Tolvo::ObjectAction action)
     case Tolvo::CopyObject:
         return QStringLiteral("copy");
     default:
-        qWarning("Unsupported object action %d\n", int(action));
+        qCWarning(lcCoreApp, "Unsupported object action %d\n", int(action));
         return QString();
     }
 }
@@ -214,7 +215,8 @@ MNetworkRequest TolvoApp::createActionRequest(const QVariant &params, int action
             pathAccepted &= appendEncodedPath(&path, params.toString());
     }
     if (!pathAccepted) {
-        qWarning() << "Refusing a request whose path leaves its endpoint, action" << action;
+        qCWarning(lcCoreApp) << "Refusing a request whose path leaves its endpoint, action"
+                             << action;
         return MNetworkRequest();
     }
     url.setPath(QString::fromLatin1(path), QUrl::TolerantMode);
@@ -251,7 +253,7 @@ MNetworkRequest TolvoApp::createActionRequest(const QVariant &params, int action
             info.insert(ReqArgKey, ReqPathsKey);
             break;
         default:
-            qWarning() << "Unsupported target resource type" << params.type();
+            qCWarning(lcCoreApp) << "Unsupported target resource type" << params.type();
             break;
         }
     }
@@ -260,7 +262,7 @@ MNetworkRequest TolvoApp::createActionRequest(const QVariant &params, int action
     MNetworkRequest request =
         auth ? auth->createAuthenticatedRequest(url, method, nullptr) : MNetworkRequest();
     if (!request.url().isValid() || request.url().isEmpty()) {
-        qDebug("Unable to perform a request with an unauthenticated object.");
+        qCDebug(lcCoreApp, "Unable to perform a request with an unauthenticated object.");
         return request;
     }
 

@@ -1,6 +1,7 @@
 #include "tolvoappimpl.h"
 #include "tolvoappimpl_p.h"
 
+#include "corelogging.h"
 #include "mconnectivitychecker.h"
 #include "mnetworkreply.h"
 #include "mnetworkrequest.h"
@@ -31,6 +32,14 @@ QT_WARNING_DISABLE_DEPRECATED
 namespace {
 constexpr int ConnectivityCheckInterval = 2500;
 constexpr int ShutdownWatchdogInterval = 3000;
+
+// A registered instance is any QObject with a shutdownCompleted() signal, found through its
+// meta-object, so the connection is made between meta-methods.
+QMetaMethod deleteLaterMethod()
+{
+    const QMetaObject &meta = QObject::staticMetaObject;
+    return meta.method(meta.indexOfSlot("deleteLater()"));
+}
 } // namespace
 
 void TolvoAppImplPrivate::startConnectivityTimer()
@@ -158,15 +167,15 @@ void TolvoAppImpl::registerShutdownableInstance(QObject *instance)
     const int signalIndex = meta->indexOfSignal("shutdownCompleted()");
     // Without both the instance could never report back and would trip the watchdog.
     if (slotIndex < 0 || signalIndex < 0) {
-        qDebug() << "Instance" << instance
-                 << "does not have any shutdown slot nor any shutdownCompleted signal";
+        qCDebug(lcCoreApp) << "Instance" << instance
+                           << "does not have any shutdown slot nor any shutdownCompleted signal";
         return;
     }
     QMutexLocker locker(&d->mutex);
     if (d->shutdownList.contains(instance))
         return;
     d->shutdownList.append(instance);
-    connect(instance, SIGNAL(shutdownCompleted()), instance, SLOT(deleteLater()));
+    connect(instance, meta->method(signalIndex), instance, deleteLaterMethod());
     connect(instance, &QObject::destroyed, this, &TolvoAppImpl::instanceDestroyed,
             Qt::QueuedConnection);
 }
@@ -175,7 +184,10 @@ void TolvoAppImpl::unregisterShutdownableInstance(QObject *instance)
 {
     Q_D(TolvoAppImpl);
     QMutexLocker locker(&d->mutex);
-    disconnect(instance, SIGNAL(shutdownCompleted()), instance, SLOT(deleteLater()));
+    const QMetaObject *meta = instance->metaObject();
+    const int signalIndex = meta->indexOfSignal("shutdownCompleted()");
+    if (signalIndex >= 0)
+        disconnect(instance, meta->method(signalIndex), instance, deleteLaterMethod());
     disconnect(instance, &QObject::destroyed, this, &TolvoAppImpl::instanceDestroyed);
     d->shutdownList.removeAll(instance);
 }
@@ -197,7 +209,7 @@ void TolvoAppImpl::init()
 {
     Q_D(TolvoAppImpl);
     if (supportPath().isEmpty())
-        qWarning("Cannot continue without an application support path.");
+        qCWarning(lcCoreApp, "Cannot continue without an application support path.");
     if (mainIdentifier().isEmpty())
         qFatal("Cannot continue without a main identifier.");
     if (baseAPIURL().isEmpty())
@@ -250,7 +262,7 @@ void TolvoAppImpl::shutdown()
     registerShutdownableInstance(d->objectsManager);
     disconnect(this, &TolvoApp::connectivityStatusChanged, nullptr, nullptr);
     setShuttingDown();
-    QMetaObject::invokeMethod(this, "_shutdown", Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, &TolvoAppImpl::_shutdown, Qt::QueuedConnection);
 }
 
 void TolvoAppImpl::_shutdown()
@@ -269,7 +281,7 @@ void TolvoAppImpl::_shutdown()
     }
     for (QObject *instance : qAsConst(instances)) {
         if (!QMetaObject::invokeMethod(instance, "shutdown", Qt::QueuedConnection)) {
-            qDebug() << "Unable to call shutdown on instance" << instance;
+            qCDebug(lcCoreApp) << "Unable to call shutdown on instance" << instance;
             instance->deleteLater();
         }
     }
@@ -278,10 +290,10 @@ void TolvoAppImpl::_shutdown()
     d->watchdog->setSingleShot(true);
     connect(d->watchdog, &QTimer::timeout, this, [this] {
         Q_D(TolvoAppImpl);
-        qDebug() << "Could not shut down properly: forcing shut down";
-        qDebug() << "Some instances did not close properly:";
+        qCDebug(lcCoreApp) << "Could not shut down properly: forcing shut down";
+        qCDebug(lcCoreApp) << "Some instances did not close properly:";
         for (QObject *instance : qAsConst(d->shutdownList))
-            qDebug() << instance;
+            qCDebug(lcCoreApp) << instance;
         std::exit(-1);
     });
     d->watchdog->start(ShutdownWatchdogInterval);

@@ -1,6 +1,7 @@
 #include "muserauthmanager.h"
 #include "muserauthmanager_p.h"
 
+#include "corelogging.h"
 #include "mauthstore.h"
 #include "mnetworkrequestmanager.h"
 #include "tolvoappimpl.h"
@@ -96,7 +97,7 @@ void MUserAuthManagerPrivate::send(RequestKind kind, MNetworkRequest request)
 {
     MNetworkRequestManager *manager = networkRequestManager;
     if (!manager) {
-        qWarning("MUserAuthManager: no network request manager to sign in with");
+        qCWarning(lcCoreAuth, "MUserAuthManager: no network request manager to sign in with");
         return;
     }
     quint64 tag = 0;
@@ -170,7 +171,7 @@ void MUserAuthManagerPrivate::sendCheck(bool afterGrant)
         checkingNewToken = afterGrant;
         request = checkRequest();
     }
-    qDebug() << "Sending request to url" << request.url();
+    qCDebug(lcCoreAuth) << "Sending request to url" << request.url();
     send(CheckRequest, request);
 }
 
@@ -258,7 +259,7 @@ void MUserAuthManagerPrivate::handleTokenReply(RequestKind kind, const QVariantM
     if (type == QLatin1String("bearer"))
         type = QStringLiteral("Bearer");
     else
-        qWarning() << "Unsupported token type" << type;
+        qCWarning(lcCoreAuth) << "Unsupported token type" << type;
 
     // An OAuth2 refresh reply may leave the refresh token out: the held one stays valid.
     const QString refreshToken = reply.value(QStringLiteral("refresh_token")).toString();
@@ -340,7 +341,7 @@ void MUserAuthManagerPrivate::handleRefused(RequestKind kind, const QVariantMap 
 void MUserAuthManagerPrivate::handleFailure(int statusCode, const QVariantMap &reply)
 {
     Q_Q(MUserAuthManager);
-    qDebug() << "Generic error:" << statusCode << "with keys" << reply.keys();
+    qCDebug(lcCoreAuth) << "Generic error:" << statusCode << "with keys" << reply.keys();
     const QStringList errors = reply.value(QStringLiteral("errors")).toStringList();
     QString name;
     {
@@ -561,7 +562,7 @@ void MUserAuthManager::errorForRequest(const MNetworkRequest &request,
                                        QNetworkReply::NetworkError code)
 {
     if (isSignInRequest(request))
-        qDebug() << "A network error occurred: " << code;
+        qCDebug(lcCoreAuth) << "A network error occurred: " << code;
 }
 
 void MUserAuthManager::dataArrivedForRequest(const MNetworkRequest &request, const QByteArray &data,
@@ -591,7 +592,8 @@ void MUserAuthManager::replyFinishedForRequest(const MNetworkRequest &request,
         if (kind == MUserAuthManagerPrivate::NoRequest || kind != d->pendingKind ||
             tags.value(GenerationKey).toULongLong() != d->generation) {
             locker.unlock();
-            qDebug() << "Ignoring a" << kindName(kind) << "reply that is no longer awaited";
+            qCDebug(lcCoreAuth) << "Ignoring a" << kindName(kind)
+                                << "reply that is no longer awaited";
             return;
         }
         d->pendingKind = MUserAuthManagerPrivate::NoRequest;
@@ -603,11 +605,11 @@ void MUserAuthManager::replyFinishedForRequest(const MNetworkRequest &request,
     QVariantMap map;
     const QJsonDocument document = QJsonDocument::fromJson(buffer);
     if (document.isNull())
-        qDebug() << "Unable to decode response data:" << buffer.size() << "bytes";
+        qCDebug(lcCoreAuth) << "Unable to decode response data:" << buffer.size() << "bytes";
     else
         map = document.object().toVariantMap();
-    qDebug() << "Sign-in" << kindName(kind) << "reply, status" << reply.statusCode() << "with keys"
-             << map.keys();
+    qCDebug(lcCoreAuth) << "Sign-in" << kindName(kind) << "reply, status" << reply.statusCode()
+                        << "with keys" << map.keys();
 
     switch (reply.statusCode()) {
     case 200:

@@ -10,7 +10,8 @@ MObjectsVFSScanner::MObjectsVFSScanner(MObjectsVirtualFileSystem *cache)
 
 void MObjectsVFSScanner::scheduleScan(const QString &path)
 {
-    QMetaObject::invokeMethod(this, "scan", Qt::QueuedConnection, Q_ARG(QString, path));
+    QMetaObject::invokeMethod(
+        this, [this, path] { scan(path); }, Qt::QueuedConnection);
 }
 
 void MObjectsVFSScanner::stop()

@@ -1,6 +1,7 @@
 #include "mobjectsvirtualfilesystem.h"
 #include "mobjectsvirtualfilesystem_p.h"
 
+#include "corelogging.h"
 #include "mabstractfileopener.h"
 #include "mfilenames.h"
 #include "mjsonrequestmanager.h"
@@ -142,20 +143,20 @@ void MObjectsVirtualFileSystemPrivate::fileChangedLocked(const QString &path, bo
         return;
     watch(local);
     if (info.isDir()) {
-        qDebug() << "[MObjectsVFS : Debug] Is directory: skipping" << local;
+        qCDebug(lcCoreCache) << "[MObjectsVFS : Debug] Is directory: skipping" << local;
         return;
     }
     if (info.isBundle()) {
-        qDebug() << "[MObjectsVFS : Debug] Is bundle: skipping" << local;
+        qCDebug(lcCoreCache) << "[MObjectsVFS : Debug] Is bundle: skipping" << local;
         return;
     }
     if (info.isSymLink()) {
-        qDebug() << "[MObjectsVFS : Debug] Is symlink: skipping" << local;
+        qCDebug(lcCoreCache) << "[MObjectsVFS : Debug] Is symlink: skipping" << local;
         return;
     }
     const QString key = shadowPath(local);
     if (isExcludedLocked(key)) {
-        qDebug() << "[MObjectsVFS : Debug] Path is excluded: skipping" << local;
+        qCDebug(lcCoreCache) << "[MObjectsVFS : Debug] Path is excluded: skipping" << local;
         return;
     }
     MFSINode node = index.value(key);
@@ -164,18 +165,19 @@ void MObjectsVirtualFileSystemPrivate::fileChangedLocked(const QString &path, bo
     QByteArray hash = knownHash;
     if (hash.isEmpty() && !fileHash(local, &hash)) {
         // Looked at again on its next change.
-        qWarning() << "[MObjectsVFS : Warning] Cannot read file for change detection:" << local;
+        qCWarning(lcCoreCache) << "[MObjectsVFS : Warning] Cannot read file for change detection:"
+                               << local;
         return;
     }
     if (hash == node.indexedHash) {
-        qDebug() << "[MObjectsVFS : Info] Path" << key
-                 << "=> File content did not change: no need for submission.";
+        qCDebug(lcCoreCache) << "[MObjectsVFS : Info] Path" << key
+                             << "=> File content did not change: no need for submission.";
         return;
     }
-    qDebug() << "[MObjectsVFS : Debug] Change detected: indexed hash =" << node.indexedHash.toHex()
-             << "new hash =" << hash.toHex();
+    qCDebug(lcCoreCache) << "[MObjectsVFS : Debug] Change detected: indexed hash ="
+                         << node.indexedHash.toHex() << "new hash =" << hash.toHex();
     if (hash == node.stagingHash) {
-        qDebug() << "[MObjectsVFS : Debug] Staging hash already updated for" << key;
+        qCDebug(lcCoreCache) << "[MObjectsVFS : Debug] Staging hash already updated for" << key;
         return;
     }
     // Until its upload ends; what was saved meanwhile is looked at then.
@@ -195,8 +197,8 @@ void MObjectsVirtualFileSystemPrivate::removeLocked(const QString &path, bool in
 {
     const QString local = localPath(path);
     if (local.isEmpty()) {
-        qWarning() << "[MObjectsVFS : Warning] Refusing to remove a path outside the cache:"
-                   << path;
+        qCWarning(lcCoreCache)
+            << "[MObjectsVFS : Warning] Refusing to remove a path outside the cache:" << path;
         return;
     }
     if (indexOnly)
@@ -231,8 +233,8 @@ void MObjectsVirtualFileSystemPrivate::removeEntryLocked(const QString &local, b
     if (moveToBin) {
         if (!this->moveToBin(local, node.indexedHash)) {
             // Left where it is, it would pass for a file the user added and be uploaded again.
-            qWarning() << "[MObjectsVFS : Error] Cannot move to the bin, keeping it indexed:"
-                       << local;
+            qCWarning(lcCoreCache)
+                << "[MObjectsVFS : Error] Cannot move to the bin, keeping it indexed:" << local;
             index.insert(key, node);
             watch(local);
         }
@@ -251,7 +253,7 @@ void MObjectsVirtualFileSystemPrivate::consolidateLocked(const QString &key, con
 {
     auto it = index.find(key);
     if (it == index.end()) {
-        qWarning() << "Cannot find object in index for consolidation. Path:" << key;
+        qCWarning(lcCoreCache) << "Cannot find object in index for consolidation. Path:" << key;
         return;
     }
     if (it->isConsolidated())
@@ -259,8 +261,8 @@ void MObjectsVirtualFileSystemPrivate::consolidateLocked(const QString &key, con
     if (!hash.isEmpty()) {
         it->indexedHash = hash;
     } else if (!it->hasStagingHash()) {
-        qWarning() << "[MObjectsVFS : Warning] Staging hash is empty for object" << key
-                   << ": unacceptable";
+        qCWarning(lcCoreCache) << "[MObjectsVFS : Warning] Staging hash is empty for object" << key
+                               << ": unacceptable";
         return;
     } else {
         it->indexedHash = it->stagingHash;
@@ -327,8 +329,8 @@ void MObjectsVirtualFileSystem::setFileSystemPath(const QString &path)
     const QString failure = MObjectsVirtualFileSystemPrivate::makeLayout(root);
     if (!failure.isEmpty()) {
         // A full disk or a folder the user cannot write is no reason to stop the client.
-        qCritical().noquote() << "[MObjectsVFS : Error]" << failure
-                              << "- running without the local cache";
+        qCCritical(lcCoreCache).noquote()
+            << "[MObjectsVFS : Error]" << failure << "- running without the local cache";
         QMutexLocker locker(&d->mutex);
         // The index of a previous root is written whole before the cache lets go of it.
         d->writeIndexLocked();
@@ -459,12 +461,12 @@ bool MObjectsVirtualFileSystem::addObject(const MStorageObject &object, bool con
     const QString local = localPath(object);
     const QFileInfo info(local);
     if (local.isEmpty() || !info.exists() || info.isDir()) {
-        qWarning() << "[MObjectsVFS : Error] Cannot add object" << object
-                   << "; no readable file exists at path" << local;
+        qCWarning(lcCoreCache) << "[MObjectsVFS : Error] Cannot add object" << object
+                               << "; no readable file exists at path" << local;
         return false;
     }
     if (object.contentHash().isEmpty() && !(object.type() == MStorageObject::Directory))
-        qWarning("MObjectsVirtualFileSystem: adding object with invalid hash");
+        qCWarning(lcCoreCache, "MObjectsVirtualFileSystem: adding object with invalid hash");
     QMutexLocker locker(&d->mutex);
     d->addLocked(object, consolidated, local);
     d->writeIndexLocked();
@@ -486,14 +488,14 @@ QStringList MObjectsVirtualFileSystem::addObjects(const QStringList &localPaths,
         const QFileInfo info(local);
         if (local.isEmpty() || !info.exists() || info.isDir() ||
             !mPathIsUnder(QDir::cleanPath(path), root)) {
-            qDebug() << "[MObjectsVFS : Error] Cannot add non-existing or unsupported file path"
-                     << path;
+            qCDebug(lcCoreCache)
+                << "[MObjectsVFS : Error] Cannot add non-existing or unsupported file path" << path;
             continue;
         }
         // Hashed here, before the index is locked.
         const MStorageObject object(info, root + QStringLiteral("/objects"), QString());
         if (object.contentHash().isEmpty())
-            qWarning("MObjectsVirtualFileSystem: adding object with invalid hash");
+            qCWarning(lcCoreCache, "MObjectsVirtualFileSystem: adding object with invalid hash");
         objects.append({path, object});
     }
     QStringList added;
@@ -569,7 +571,7 @@ bool MObjectsVirtualFileSystem::renameObject(const QString &from, const QString 
     const QString fromLocal = d->localPath(from);
     const QString toLocal = d->localPath(to);
     if (fromLocal.isEmpty() || toLocal.isEmpty()) {
-        qWarning() << "Cannot rename" << from << "to" << to << ": outside the cache";
+        qCWarning(lcCoreCache) << "Cannot rename" << from << "to" << to << ": outside the cache";
         return false;
     }
     const QString fromKey = d->shadowPath(fromLocal);
@@ -600,7 +602,7 @@ bool MObjectsVirtualFileSystem::renameObject(const QString &from, const QString 
         stopPendingChanges(fromLocal);
         d->watch(target);
     } else {
-        qWarning() << "Cannot rename" << fromLocal << "to" << target;
+        qCWarning(lcCoreCache) << "Cannot rename" << fromLocal << "to" << target;
         d->watch(fromLocal);
     }
     // A file made under the old name later is the user's new file, to be uploaded.
@@ -615,7 +617,8 @@ bool MObjectsVirtualFileSystem::moveDirectory(const QString &from, const QString
     const QString fromLocal = localPath(from);
     const QString toLocal = localPath(to);
     if (fromLocal.isEmpty() || toLocal.isEmpty()) {
-        qWarning() << "Cannot move folder" << from << "to" << to << ": outside the cache";
+        qCWarning(lcCoreCache) << "Cannot move folder" << from << "to" << to
+                               << ": outside the cache";
         return true;
     }
     const QString folder = QFileInfo(fromLocal).absoluteFilePath();
@@ -666,7 +669,7 @@ void MObjectsVirtualFileSystem::expireObject(const QString &path, const QByteArr
         const QString key = d->shadowPath(path);
         auto it = d->index.find(key);
         if (key.isEmpty() || it == d->index.end()) {
-            qWarning() << "Cannot find object in index for expiration. Path:" << key;
+            qCWarning(lcCoreCache) << "Cannot find object in index for expiration. Path:" << key;
             return;
         }
         if (remoteHash == it->stagingHash) {

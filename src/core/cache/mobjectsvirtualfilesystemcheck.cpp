@@ -2,6 +2,7 @@
 #include "mobjectsvirtualfilesystem.h"
 #include "mobjectsvirtualfilesystem_p.h"
 
+#include "corelogging.h"
 #include "mjsonrequestmanager.h"
 #include "mnetworkreply.h"
 #include "tolvoapp.h"
@@ -54,7 +55,7 @@ void MObjectsVirtualFileSystem::sendCheckRequest()
         QVariant(keys), Tolvo::ObjectsMetadata, QVariant(), &ok, true);
     if (!ok) {
         // Sent again when asked again, not in a loop while nobody is signed in.
-        qWarning("MObjectsVirtualFileSystemPrivate::sendCheckRequest: not signed in");
+        qCWarning(lcCoreCache, "MObjectsVirtualFileSystemPrivate::sendCheckRequest: not signed in");
         return;
     }
     d->jsonManager->sendRequest(request);
@@ -66,8 +67,9 @@ void MObjectsVirtualFileSystem::responseObjectReadySlot(const QVariant &response
 {
     Q_D(MObjectsVirtualFileSystem);
     if (reply.statusCode() != 200) {
-        qWarning("MObjectsVirtualFileSystemPrivate::responseObjectReadySlot cannot check for "
-                 "objects. Trying again...");
+        qCWarning(lcCoreCache,
+                  "MObjectsVirtualFileSystemPrivate::responseObjectReadySlot cannot check for "
+                  "objects. Trying again...");
         d->scheduleCheck();
         return;
     }
@@ -77,15 +79,16 @@ void MObjectsVirtualFileSystem::responseObjectReadySlot(const QVariant &response
     for (auto it = objects.constBegin(); it != objects.constEnd(); ++it) {
         const MStorageObject object(it.value().toMap());
         if (!object.isValid()) {
-            qWarning() << "MObjectsVirtualFileSystemPrivate::responseObjectReadySlot: Invalid "
-                          "object:"
-                       << it.value().toMap();
+            qCWarning(lcCoreCache)
+                << "MObjectsVirtualFileSystemPrivate::responseObjectReadySlot: Invalid "
+                   "object:"
+                << it.value().toMap();
             continue;
         }
         if ((object.type() == MStorageObject::Directory))
             continue;
-        qDebug() << "[MObjectsVFS : Debug] Object" << object.fullPath() << "remote hash"
-                 << object.contentHash();
+        qCDebug(lcCoreCache) << "[MObjectsVFS : Debug] Object" << object.fullPath() << "remote hash"
+                             << object.contentHash();
         expireObject(object.fullPath(), MFSINode::hashFromHex(object.contentHash()));
     }
     MObjectsVirtualFileSystemPrivate::Events events;
@@ -105,9 +108,10 @@ void MObjectsVirtualFileSystem::responseObjectReadySlot(const QVariant &response
             }
             const MStorageObject object(it.value().toMap());
             if (!object.isValid()) {
-                qWarning() << "MObjectsVirtualFileSystemPrivate::responseObjectReadySlot: "
-                              "Invalid object:"
-                           << it.value().toMap();
+                qCWarning(lcCoreCache)
+                    << "MObjectsVirtualFileSystemPrivate::responseObjectReadySlot: "
+                       "Invalid object:"
+                    << it.value().toMap();
                 continue;
             }
             const QString key = d->shadowPath(object.fullPath());
@@ -117,7 +121,7 @@ void MObjectsVirtualFileSystem::responseObjectReadySlot(const QVariant &response
             if (entry->isConsolidated())
                 d->removeLocked(object.fullPath(), false, false, false, &events);
             else
-                qDebug() << "Staging object" << object.fullPath() << "removed upstream";
+                qCDebug(lcCoreCache) << "Staging object" << object.fullPath() << "removed upstream";
         }
         d->writeIndexLocked();
     }
@@ -128,6 +132,6 @@ void MObjectsVirtualFileSystem::decodeErrorSlot(const MNetworkRequest &, const Q
                                                 const MNetworkReply &)
 {
     Q_D(MObjectsVirtualFileSystem);
-    qDebug("MObjectsVirtualFileSystemPrivate::decodeErrorSlot");
+    qCDebug(lcCoreCache, "MObjectsVirtualFileSystemPrivate::decodeErrorSlot");
     d->scheduleCheck();
 }

@@ -2,6 +2,8 @@
 #include "mobjectsvirtualfilesystem.h"
 #include "mobjectsvirtualfilesystem_p.h"
 
+#include "corelogging.h"
+
 #include <QDataStream>
 #include <QDate>
 #include <QDateTime>
@@ -46,7 +48,8 @@ void MObjectsVirtualFileSystemPrivate::writeIndexLocked()
     // A crash or a full disk while writing leaves the previous file whole.
     QSaveFile file(root + QStringLiteral("/index"));
     if (!file.open(QIODevice::WriteOnly)) {
-        qCritical() << "[MObjectsVFS : Error] Cannot write index file:" << file.errorString();
+        qCCritical(lcCoreCache) << "[MObjectsVFS : Error] Cannot write index file:"
+                                << file.errorString();
         return;
     }
     QDataStream stream(&file);
@@ -55,7 +58,8 @@ void MObjectsVirtualFileSystemPrivate::writeIndexLocked()
     for (auto it = index.constBegin(); it != index.constEnd(); ++it)
         stream << it.key() << it.value();
     if (stream.status() != QDataStream::Ok || !file.commit())
-        qCritical() << "[MObjectsVFS : Error] Cannot write index file:" << file.errorString();
+        qCCritical(lcCoreCache) << "[MObjectsVFS : Error] Cannot write index file:"
+                                << file.errorString();
 }
 
 void MObjectsVirtualFileSystemPrivate::setIndexAside(const QString &reason)
@@ -64,10 +68,10 @@ void MObjectsVirtualFileSystemPrivate::setIndexAside(const QString &reason)
     const QString aside =
         path + QStringLiteral(".damaged-") +
         QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMddTHHmmsszzz"));
-    qCritical().noquote() << "[MObjectsVFS : Error]" << reason << "Index file set aside as"
-                          << aside;
+    qCCritical(lcCoreCache).noquote()
+        << "[MObjectsVFS : Error]" << reason << "Index file set aside as" << aside;
     if (!QFile::rename(path, aside))
-        qCritical() << "[MObjectsVFS : Error] Cannot set the index file aside:" << path;
+        qCCritical(lcCoreCache) << "[MObjectsVFS : Error] Cannot set the index file aside:" << path;
 }
 
 bool MObjectsVirtualFileSystemPrivate::readIndexLocked(Events *events)
@@ -76,7 +80,8 @@ bool MObjectsVirtualFileSystemPrivate::readIndexLocked(Events *events)
         return false;
     QFile file(root + QStringLiteral("/index"));
     if (!file.open(QIODevice::ReadOnly)) {
-        qCritical() << "[MObjectsVFS : Error] Cannot read index file:" << file.errorString();
+        qCCritical(lcCoreCache) << "[MObjectsVFS : Error] Cannot read index file:"
+                                << file.errorString();
         return false;
     }
     if (file.size() == 0)
@@ -88,7 +93,7 @@ bool MObjectsVirtualFileSystemPrivate::readIndexLocked(Events *events)
     qint32 count = 0;
     stream >> magic;
     if (magic != IndexMagic) {
-        qCritical("Unexpected magic. Cannot load from index file.");
+        qCCritical(lcCoreCache, "Unexpected magic. Cannot load from index file.");
         file.close();
         // What is in memory is written in its place.
         setIndexAside(QStringLiteral("Unexpected magic."));
@@ -107,7 +112,8 @@ bool MObjectsVirtualFileSystemPrivate::readIndexLocked(Events *events)
         if (stream.status() != QDataStream::Ok) {
             damaged = true;
         } else if (key.isEmpty() || shadowPath(key) != key) {
-            qWarning() << "[MObjectsVFS : Warning] Dropping an index entry with a bad key:" << key;
+            qCWarning(lcCoreCache)
+                << "[MObjectsVFS : Warning] Dropping an index entry with a bad key:" << key;
         } else {
             entries.insert(key, node);
         }
@@ -127,15 +133,17 @@ bool MObjectsVirtualFileSystemPrivate::readIndexLocked(Events *events)
     for (auto it = entries.constBegin(); it != entries.constEnd(); ++it) {
         const QString local = localPath(it.key());
         if (!QFileInfo(local).isFile()) {
-            qDebug() << "[MObjectsVFS : Debug] Path" << it.key() << "disappeared: skipping";
+            qCDebug(lcCoreCache) << "[MObjectsVFS : Debug] Path" << it.key()
+                                 << "disappeared: skipping";
             continue;
         }
         QByteArray hash;
         if (!fileHash(local, &hash)) {
             // Kept as it was; its next change is looked at.
-            qWarning() << "[MObjectsVFS : Warning] Cannot read cached file:" << local;
+            qCWarning(lcCoreCache) << "[MObjectsVFS : Warning] Cannot read cached file:" << local;
         } else if (hash != it->indexedHash) {
-            qDebug() << "[MObjectsVFS : Debug] File" << local << "has new hash: notifying change.";
+            qCDebug(lcCoreCache) << "[MObjectsVFS : Debug] File" << local
+                                 << "has new hash: notifying change.";
             changed.append({local, hash});
         }
         if (!it->isConsolidated())
@@ -156,7 +164,7 @@ bool MObjectsVirtualFileSystemPrivate::readIndexLocked(Events *events)
         const QSet<QString> known(watching.cbegin(), watching.cend());
         for (const QString &path : refused) {
             if (!known.contains(path))
-                qDebug() << "[MObjectsVFS : Error] Cannot watch for path" << path;
+                qCDebug(lcCoreCache) << "[MObjectsVFS : Error] Cannot watch for path" << path;
         }
     }
     // Staged whatever the modification time says: a copy that kept the old time (cp -p,

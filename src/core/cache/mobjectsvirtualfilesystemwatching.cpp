@@ -2,6 +2,7 @@
 #include "mobjectsvirtualfilesystem.h"
 #include "mobjectsvirtualfilesystem_p.h"
 
+#include "corelogging.h"
 #include "mfilenames.h"
 #include "mobjectsvfsscanner.h"
 
@@ -21,7 +22,7 @@ void MObjectsVirtualFileSystemPrivate::watch(const QString &path)
 {
     if (!watcher->addPath(path) && !watcher->files().contains(path) &&
         !watcher->directories().contains(path))
-        qDebug() << "[MObjectsVFS : Error] Cannot watch for path" << path;
+        qCDebug(lcCoreCache) << "[MObjectsVFS : Error] Cannot watch for path" << path;
 }
 
 void MObjectsVirtualFileSystem::timerEvent(QTimerEvent *event)
@@ -51,7 +52,7 @@ void MObjectsVirtualFileSystem::timerEvent(QTimerEvent *event)
             fileChanged(path);
         }
     } else {
-        qWarning("MObjectsVirtualFileSystem::timerEvent unexpected timer event.");
+        qCWarning(lcCoreCache, "MObjectsVirtualFileSystem::timerEvent unexpected timer event.");
     }
 }
 
@@ -105,11 +106,12 @@ void MObjectsVirtualFileSystem::fileChanged(const QString &path)
         // A vanished cache folder is not the user deleting each file in it: deleting every
         // remote object it held would be.
         if (!QFileInfo(d->objectsPath()).isDir()) {
-            qWarning() << "[MObjectsVFS : Warning] The cache folder is gone; not treating" << path
-                       << "as deleted";
+            qCWarning(lcCoreCache)
+                << "[MObjectsVFS : Warning] The cache folder is gone; not treating" << path
+                << "as deleted";
             return;
         }
-        qInfo() << "[MObjectsVFS : Info] Deleted path" << path;
+        qCInfo(lcCoreCache) << "[MObjectsVFS : Info] Deleted path" << path;
         d->removeLocked(key, true, true, false, &events);
     }
     d->emitEvents(events);
@@ -155,7 +157,7 @@ void MObjectsVirtualFileSystem::handlePathsAdded(const QStringList &paths)
         if (reported.contains(path))
             result.append(path);
     }
-    qDebug() << "[MObjectsVFS : Debug] New paths added:" << result;
+    qCDebug(lcCoreCache) << "[MObjectsVFS : Debug] New paths added:" << result;
     if (!result.isEmpty())
         emit objectsAdded(result, true);
 }

@@ -1,6 +1,8 @@
 #include "mjsonrequestmanager.h"
 #include "mjsonrequestmanager_p.h"
 
+#include "corelogging.h"
+
 #include <QDebug>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -59,8 +61,8 @@ void MJsonRequestManager::handleReplyFinished(const MNetworkRequest &req,
     QJsonParseError parseError;
     const QJsonDocument document = QJsonDocument::fromJson(buffer, &parseError);
     if (parseError.error != QJsonParseError::NoError || document.isNull()) {
-        qDebug() << "(MJsonRequestManager) decode error.";
-        qDebug() << "(MObjectsManager) Received response: " << QString::fromUtf8(buffer);
+        qCDebug(lcCoreNet) << "(MJsonRequestManager) decode error.";
+        qCDebug(lcCoreNet) << "(MObjectsManager) Received response: " << QString::fromUtf8(buffer);
         emit decodeError(req, buffer, reply);
         return;
     }

@@ -1,6 +1,7 @@
 #include "mnetworkrequestmanager.h"
 #include "mnetworkrequestmanager_p.h"
 
+#include "corelogging.h"
 #include "mlowdelaysockets.h"
 #include "msynchronousreplymanager.h"
 #include "muserauthmanager.h"
@@ -32,8 +33,8 @@ void registerNetworkMetaTypes()
         qRegisterMetaType<QList<QSslError>>("QList<QSslError>");
         qRegisterMetaType<TolvoApp::ConnectivityStatus>("TolvoApp::ConnectivityStatus");
         if (!mLowDelaySocketsInstalled())
-            qWarning() << "MNetworkRequestManager: small requests will wait for delayed"
-                       << "acknowledgements (no TCP_NODELAY hook)";
+            qCWarning(lcCoreNet) << "MNetworkRequestManager: small requests will wait for delayed"
+                                 << "acknowledgements (no TCP_NODELAY hook)";
         return true;
     }();
     Q_UNUSED(registered)
@@ -438,7 +439,8 @@ void MNetworkRequestManager::handleReplyError(QNetworkReply::NetworkError code)
         d->askForConnectivityCheck();
         return;
     }
-    qDebug() << "Error" << int(code) << "for request URL" << request.url() << reply->errorString();
+    qCDebug(lcCoreNet) << "Error" << int(code) << "for request URL" << request.url()
+                       << reply->errorString();
     if (code == QNetworkReply::AuthenticationRequiredError && d->retryAuthenticatedRequests) {
         const QByteArray body = reply->readAll();
         if (d->queueForAuthorization(reply, request, body))
@@ -468,7 +470,7 @@ void MNetworkRequestManager::handleDataArrived()
     if (target.isValid()) {
         const QUrl to = request.url().resolved(target.toUrl());
         if (to != request.url()) {
-            qDebug() << "Redirect requested from" << request.url() << "to" << to;
+            qCDebug(lcCoreNet) << "Redirect requested from" << request.url() << "to" << to;
             return;
         }
     }
@@ -490,9 +492,9 @@ void MNetworkRequestManager::handleFinished()
         return;
     }
     if (reply->error() == QNetworkReply::AuthenticationRequiredError)
-        qDebug() << "MNetworkRequestManager::handleFinished: Authentication Required"
-                 << "Status code:"
-                 << reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+        qCDebug(lcCoreNet) << "MNetworkRequestManager::handleFinished: Authentication Required"
+                           << "Status code:"
+                           << reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     // Its answer comes with the request sent again, or with the refusal when no new token
     // comes.
     if (queued)

@@ -1,6 +1,7 @@
 #include "mobjectsmanager.h"
 #include "mobjectsmanager_p.h"
 
+#include "corelogging.h"
 #include "mconfigdatabase.h"
 #include "mfilenames.h"
 #include "mjsonrequestmanager.h"
@@ -48,14 +49,15 @@ bool MObjectsManagerPrivate::sendActionRequest(const QVariant &argument, int act
     const MNetworkRequest request =
         TolvoApp::instance()->createActionRequest(argument, action, userData, &ok);
     if (!ok) {
-        qWarning("(MObjectsManager) Request for action %d not sent: not signed in, or its path "
-                 "was refused.",
-                 action);
+        qCWarning(lcCoreObjects,
+                  "(MObjectsManager) Request for action %d not sent: not signed in, or its path "
+                  "was refused.",
+                  action);
         return false;
     }
-    qDebug().noquote().nospace() << "Sending network request " << int(request.method())
-                                 << " for URL: " << request.url().toString()
-                                 << " action: " << action;
+    qCDebug(lcCoreObjects).noquote().nospace()
+        << "Sending network request " << int(request.method())
+        << " for URL: " << request.url().toString() << " action: " << action;
     jsonManager->sendRequest(request);
     return true;
 }
@@ -287,7 +289,7 @@ void MObjectsManager::deleteObject(const MStorageObject &object, const QVariant 
 {
     // The full path of an invalid object is the root.
     if (!object.isValid()) {
-        qWarning() << "(MObjectsManager) Not deleting an invalid object" << object;
+        qCWarning(lcCoreObjects) << "(MObjectsManager) Not deleting an invalid object" << object;
         return;
     }
     deleteObjects(QStringList{object.fullPath()}, userData);

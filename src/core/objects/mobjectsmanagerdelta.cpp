@@ -1,6 +1,7 @@
 #include "mobjectsmanager.h"
 #include "mobjectsmanager_p.h"
 
+#include "corelogging.h"
 #include "mdevice.h"
 #include "mfilenames.h"
 #include "mjsonrequestmanager.h"
@@ -87,9 +88,9 @@ QString parentPath(const QString &path)
 
 void ignoreEntry(const char *why, const QVariantMap &entry)
 {
-    qWarning().nospace() << "(MObjectsManager) Ignoring a delta entry: " << why << ", path "
-                         << entry.value(pathKey).toString() << ", type "
-                         << entry.value(typeKey).toString();
+    qCWarning(lcCoreObjects).nospace()
+        << "(MObjectsManager) Ignoring a delta entry: " << why << ", path "
+        << entry.value(pathKey).toString() << ", type " << entry.value(typeKey).toString();
 }
 
 } // namespace
@@ -179,7 +180,7 @@ void MObjectsManagerPrivate::checkForHierarchyUpdates()
     if (auth)
         request = auth->createAuthenticatedRequest(url, MNetworkRequest::Get, &ok);
     if (!ok) {
-        qCritical("Cannot check for delta: client is not authorized.");
+        qCCritical(lcCoreObjects, "Cannot check for delta: client is not authorized.");
         deltaFailed();
         return;
     }
@@ -201,7 +202,7 @@ void MObjectsManagerPrivate::deltaUndecodable(const MNetworkRequest &request)
         return;
     deltaRequestId.clear();
     lastDeltaStatus = -1;
-    qDebug("(MObjectsManager) Delta API error: retrying...");
+    qCDebug(lcCoreObjects, "(MObjectsManager) Delta API error: retrying...");
     deltaFailed();
 }
 
@@ -211,7 +212,7 @@ void MObjectsManagerPrivate::deltaArrived(const QVariantMap &body, const MNetwor
     // A poll held for reconnection comes back after a newer one went out: its changes are
     // applied by that one.
     if (deltaRequestId.isEmpty() || request.requestId() != deltaRequestId) {
-        qDebug("(MObjectsManager) Ignoring the reply of an earlier delta request");
+        qCDebug(lcCoreObjects, "(MObjectsManager) Ignoring the reply of an earlier delta request");
         return;
     }
     deltaRequestId.clear();
@@ -221,8 +222,9 @@ void MObjectsManagerPrivate::deltaArrived(const QVariantMap &body, const MNetwor
     case 200:
     case 101:
         if (!isDeltaReply(body)) {
-            qWarning("(MObjectsManager) Delta API error: a reply without changes or cursor; "
-                     "retrying...");
+            qCWarning(lcCoreObjects,
+                      "(MObjectsManager) Delta API error: a reply without changes or cursor; "
+                      "retrying...");
             deltaFailed();
             return;
         }
@@ -233,7 +235,7 @@ void MObjectsManagerPrivate::deltaArrived(const QVariantMap &body, const MNetwor
         setDeltaCursor(QString());
         break;
     case 500:
-        qDebug("(MObjectsManager) Delta API error: retrying...");
+        qCDebug(lcCoreObjects, "(MObjectsManager) Delta API error: retrying...");
         deltaFailed();
         return;
     case 507:
@@ -243,11 +245,11 @@ void MObjectsManagerPrivate::deltaArrived(const QVariantMap &body, const MNetwor
         deltaFailed();
         return;
     case 0:
-        qDebug() << "(MObjectsManager) Delta request failed:" << reply.error();
+        qCDebug(lcCoreObjects) << "(MObjectsManager) Delta request failed:" << reply.error();
         deltaFailed();
         return;
     default:
-        qWarning("(MObjectsManager) Unhandled response status code %d", status);
+        qCWarning(lcCoreObjects, "(MObjectsManager) Unhandled response status code %d", status);
         deltaFailed();
         return;
     }
@@ -260,7 +262,7 @@ bool MObjectsManagerPrivate::dropCursorOfOtherUser(qint64 userId)
 {
     if (userId < 0 || deltaCursorUser < 0 || userId == deltaCursorUser)
         return false;
-    qWarning("(MObjectsManager) Dropping the live-update cursor of another user");
+    qCWarning(lcCoreObjects, "(MObjectsManager) Dropping the live-update cursor of another user");
     setDeltaCursor(QString());
     return true;
 }
@@ -283,12 +285,14 @@ void MObjectsManagerPrivate::applyDelta(const QVariantMap &body)
             if (entry.type() == QVariant::Map)
                 applyDeltaEntry(fields, &changes);
             else
-                qWarning("(MObjectsManager) Ignoring a delta entry that is not an object");
+                qCWarning(lcCoreObjects,
+                          "(MObjectsManager) Ignoring a delta entry that is not an object");
             // Saved after each entry, applied or ignored, so that a crash resumes after it and
             // no entry comes back.
             const QString token = fields.value(tokenKey).toString();
             if (token.isEmpty())
-                qWarning("(MObjectsManager) A delta entry without a token resets the cursor");
+                qCWarning(lcCoreObjects,
+                          "(MObjectsManager) A delta entry without a token resets the cursor");
             setDeltaCursor(token);
         }
 

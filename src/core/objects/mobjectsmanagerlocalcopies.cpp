@@ -1,6 +1,7 @@
 #include "mobjectsmanager.h"
 #include "mobjectsmanager_p.h"
 
+#include "corelogging.h"
 #include "mjsonrequestmanager.h"
 #include "mobjectsender.h"
 #include "mobjectsvirtualfilesystem.h"
@@ -11,21 +12,14 @@
 #include <QDir>
 #include <QFileInfo>
 
-namespace {
-
-constexpr int SyncMode = 0x1;
-constexpr int ForceMode = 0x2;
-
-} // namespace
-
 bool MObjectsManagerPrivate::sendInternalListing(const QString &directory)
 {
     bool ok = false;
     const MNetworkRequest request = TolvoApp::instance()->createActionRequest(
         QVariant(directory), Tolvo::ListObjects, QVariant(), &ok, true);
     if (!ok) {
-        qWarning() << "(MObjectsManager) Listing of" << directory
-                   << "not sent: not signed in, or its path was refused.";
+        qCWarning(lcCoreObjects) << "(MObjectsManager) Listing of" << directory
+                                 << "not sent: not signed in, or its path was refused.";
         return false;
     }
     jsonManager->sendRequest(request);
@@ -40,7 +34,8 @@ void MObjectsManager::cacheObject(const QString &path)
     const QString remote = MObjectsManagerPrivate::remotePath(path);
     const QString local = d->vfs->localPath(remote);
     if (local.isEmpty()) {
-        qWarning() << "(MObjectsManager) Not caching a path outside the cache:" << path;
+        qCWarning(lcCoreObjects) << "(MObjectsManager) Not caching a path outside the cache:"
+                                 << path;
         return;
     }
     if (d->cachingDownloads.contains(remote))
@@ -49,12 +44,13 @@ void MObjectsManager::cacheObject(const QString &path)
     if (!d->listingsCache.containsObject(remote, &object)) {
         // Listing its folder first is the caller's part; without the object the download
         // could not be checked.
-        qWarning() << "(MObjectsManager) Not caching an object that is not listed:" << remote;
+        qCWarning(lcCoreObjects) << "(MObjectsManager) Not caching an object that is not listed:"
+                                 << remote;
         return;
     }
-    MObjectTransferRequest request(remote, local, 1);
-    request.setMode(SyncMode);
-    request.setOverwriteStrategy(1);
+    MObjectTransferRequest request(remote, local, Tolvo::Download);
+    request.setMode(Tolvo::MakeParentDirectories);
+    request.setOverwriteStrategy(Tolvo::TruncateExisting);
     request.setAction(Tolvo::DownloadToCache);
     request.setStorageObject(object);
 
@@ -94,9 +90,12 @@ void MObjectsManager::consolidateObject(const QString &path, bool force)
             return;
         }
     }
-    MObjectTransferRequest request(local, remote, 0);
+    MObjectTransferRequest request(local, remote, Tolvo::Upload);
     request.setAction(Tolvo::UploadCachedObject);
-    request.setMode(force ? (SyncMode | ForceMode) : SyncMode);
+    Tolvo::TransferMode mode = Tolvo::SynchronisingUpload;
+    if (force)
+        mode |= Tolvo::ForceUpload;
+    request.setMode(mode);
     request.setBaseHash(d->vfs->indexedHash(local).toLatin1());
     d->sender->scheduleTransfer(request);
 }
@@ -126,7 +125,8 @@ void MObjectsManagerPrivate::openObject(const QString &path, const QUrl &appUrl,
     }
     if (!mayList) {
         // Listed just now and not there: asking again would only loop.
-        qWarning() << "(MObjectsManager) Cannot open an object its folder does not hold:" << remote;
+        qCWarning(lcCoreObjects)
+            << "(MObjectsManager) Cannot open an object its folder does not hold:" << remote;
         pendingOpenUrls.remove(remote);
         emit q->objectCacheError(remote, Tolvo::RemoteNotFound);
         return;
@@ -169,7 +169,7 @@ void MObjectsManagerPrivate::handleCacheTransferCompletion(const MObjectTransfer
 {
     Q_Q(MObjectsManager);
     const MObjectTransferRequest request = transfer.transferRequest();
-    const bool upload = request.direction() == 0;
+    const bool upload = request.direction() == Tolvo::Upload;
     const QString local = upload ? request.sourcePath() : request.destinationPath();
     if (transfer.state() == MObjectTransfer::Completed && upload) {
         // The hash the service committed, not the file's current one: an edit saved during
@@ -180,7 +180,8 @@ void MObjectsManagerPrivate::handleCacheTransferCompletion(const MObjectTransfer
         const bool indexed =
             hash.isEmpty() ? vfs->addObject(local, true) : vfs->addUploadedObject(local, hash);
         if (!indexed)
-            qWarning() << "Cannot register cached object in index:" << vfs->shadowPath(local);
+            qCWarning(lcCoreObjects)
+                << "Cannot register cached object in index:" << vfs->shadowPath(local);
     } else if (transfer.state() == MObjectTransfer::Completed) {
         MStorageObject object = transfer.storageObject();
         if (!object.isValid())
@@ -189,7 +190,8 @@ void MObjectsManagerPrivate::handleCacheTransferCompletion(const MObjectTransfer
         listingsCache.updateObject(object, false);
         // The engine verified the file against this object's hash: no need to read it again.
         if (!vfs->addObject(object, true)) {
-            qWarning() << "Cannot register cached object in index:" << vfs->shadowPath(local);
+            qCWarning(lcCoreObjects)
+                << "Cannot register cached object in index:" << vfs->shadowPath(local);
             vfs->includePaths({local});
             return;
         }
@@ -213,7 +215,7 @@ void MObjectsManagerPrivate::handleCacheTransferCompletion(const MObjectTransfer
 void MObjectsManagerPrivate::handleUploadIntoCacheCompletion(const MObjectTransfer &transfer)
 {
     const MObjectTransferRequest request = transfer.transferRequest();
-    if (request.direction() != 0 || transfer.state() != MObjectTransfer::Completed)
+    if (request.direction() != Tolvo::Upload || transfer.state() != MObjectTransfer::Completed)
         return;
     const QString local = QDir::cleanPath(request.sourcePath());
     // Only a file inside the cache: any other local path would read as a remote one.
@@ -226,7 +228,7 @@ void MObjectsManagerPrivate::handleUploadIntoCacheCompletion(const MObjectTransf
     if (hash.isEmpty())
         hash = QString::fromLatin1(transfer.finalHash());
     if (hash.isEmpty() ? !vfs->addObject(local, true) : !vfs->addUploadedObject(local, hash))
-        qWarning() << "Cannot register cached object in index:" << key;
+        qCWarning(lcCoreObjects) << "Cannot register cached object in index:" << key;
 }
 
 void MObjectsManager::objectConsolidatedSlot(const QString &path)
@@ -234,9 +236,9 @@ void MObjectsManager::objectConsolidatedSlot(const QString &path)
     Q_D(MObjectsManager);
     const QString remote = MObjectsManagerPrivate::remotePath(path);
     const QString local = d->vfs->localPath(remote);
-    MObjectTransferRequest request(local, remote, 0);
+    MObjectTransferRequest request(local, remote, Tolvo::Upload);
     request.setAction(Tolvo::UploadCachedObject);
-    request.setMode(SyncMode);
+    request.setMode(Tolvo::SynchronisingUpload);
     MObjectTransfer transfer;
     transfer.setTransferRequest(request);
     const qint64 size = QFileInfo(local).size();
@@ -293,7 +295,7 @@ void MObjectsManager::objectsAddedToCache(const QStringList &paths, bool externa
         if (key.isEmpty())
             continue;
         const QString remote = MObjectsManagerPrivate::remotePath(key);
-        MObjectTransferRequest request(local, remote, 0);
+        MObjectTransferRequest request(local, remote, Tolvo::Upload);
         if (QFileInfo(local).isDir()) {
             d->transferDirectory(request, Tolvo::UploadCachedObject, remote);
         } else {
@@ -308,7 +310,8 @@ void MObjectsManager::objectRemovedFromCache(const QString &path, bool external)
     Q_D(MObjectsManager);
     const QString remote = MObjectsManagerPrivate::remotePath(path);
     if (external) {
-        qDebug() << "MObjectsManager:" << remote << "removed from cache externally: deleting...";
+        qCDebug(lcCoreObjects) << "MObjectsManager:" << remote
+                               << "removed from cache externally: deleting...";
         deleteObjects({remote}, QVariant());
         return;
     }

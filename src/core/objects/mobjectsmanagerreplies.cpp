@@ -1,6 +1,7 @@
 #include "mobjectsmanager.h"
 #include "mobjectsmanager_p.h"
 
+#include "corelogging.h"
 #include "mnetworkreply.h"
 #include "mnetworkrequest.h"
 #include "mnotificationmanager.h"
@@ -92,7 +93,7 @@ void MObjectsManagerPrivate::objectArrivedForRequest(const QVariant &body,
         MNotificationManager::instance()->postSpaceQuotaExceededError(Tolvo::ObjectAction(action));
         break;
     default:
-        qWarning("(MObjectsManager) Unhandled response status code %d", status);
+        qCWarning(lcCoreObjects, "(MObjectsManager) Unhandled response status code %d", status);
         break;
     }
 }
@@ -146,7 +147,7 @@ void MObjectsManagerPrivate::handleSuccess(int action, const QVariantMap &body,
     case Tolvo::ObjectsMetadata: {
         const MStorageObject object = withCacheState(MStorageObject(body.value(objectKey).toMap()));
         if (!object.isValid()) {
-            qWarning() << "(MObjectsManager) Refusing the object of a metadata reply";
+            qCWarning(lcCoreObjects) << "(MObjectsManager) Refusing the object of a metadata reply";
             reportUndecodable(action, info);
             break;
         }
@@ -157,7 +158,7 @@ void MObjectsManagerPrivate::handleSuccess(int action, const QVariantMap &body,
         const MStorageObject copied(body.value(objectKey).toMap());
         const MStorageObject original(body.value(QStringLiteral("original_object")).toMap());
         if (!copied.isValid() || !original.isValid()) {
-            qWarning() << "(MObjectsManager) Refusing the objects of a copy reply";
+            qCWarning(lcCoreObjects) << "(MObjectsManager) Refusing the objects of a copy reply";
             reportUndecodable(action, info);
             break;
         }
@@ -167,7 +168,7 @@ void MObjectsManagerPrivate::handleSuccess(int action, const QVariantMap &body,
     case Tolvo::CreateShareLink: {
         const MStorageObject object(body.value(objectKey).toMap());
         if (!object.isValid()) {
-            qWarning() << "(MObjectsManager) Refusing the object of a share reply";
+            qCWarning(lcCoreObjects) << "(MObjectsManager) Refusing the object of a share reply";
             reportUndecodable(action, info);
             break;
         }
@@ -220,8 +221,8 @@ void MObjectsManagerPrivate::handleListing(const QVariantMap &body, const QVaria
         if (object.isValid())
             objects.append(withCacheState(object));
         else
-            qWarning() << "(MObjectsManager) Dropping an invalid object of a listing:"
-                       << entry.toMap().value(QStringLiteral("label")).toString();
+            qCWarning(lcCoreObjects) << "(MObjectsManager) Dropping an invalid object of a listing:"
+                                     << entry.toMap().value(QStringLiteral("label")).toString();
     }
 
     const QString cursor = body.value(QStringLiteral("cursor")).toString();
@@ -258,8 +259,8 @@ void MObjectsManagerPrivate::postServiceErrors(int action, const QVariant &error
                                                const QVariant &userData)
 {
     Q_Q(MObjectsManager);
-    qDebug() << "Error for action" << action;
-    qDebug() << "API errors:" << errors;
+    qCDebug(lcCoreObjects) << "Error for action" << action;
+    qCDebug(lcCoreObjects) << "API errors:" << errors;
     const bool deleting = action == Tolvo::DeleteObjects;
     const QList<ServiceError> entries = serviceErrors(errors);
     for (const ServiceError &entry : entries) {

@@ -1,6 +1,7 @@
 #include "mobjectsmanager.h"
 #include "mobjectsmanager_p.h"
 
+#include "corelogging.h"
 #include "mnotificationmanager.h"
 #include "mobjectsender.h"
 #include "mobjectsvirtualfilesystem.h"
@@ -14,8 +15,6 @@
 #include <QFileInfo>
 
 namespace {
-
-constexpr int ForceMode = 0x2;
 
 // What the caller gets for an upload refused because its destination exists.
 MObjectTransfer fileExistsTransfer(const MObjectTransferRequest &request)
@@ -37,7 +36,7 @@ bool MObjectsManagerPrivate::moveIntoCache(const QString &source, const QString 
         if (QFile::rename(source, local))
             return true;
     }
-    qWarning() << "Cannot move" << source << "to" << local;
+    qCWarning(lcCoreObjects) << "Cannot move" << source << "to" << local;
     return false;
 }
 
@@ -45,21 +44,21 @@ MObjectTransfer MObjectsManager::transferObject(const MObjectTransferRequest &re
 {
     Q_D(MObjectsManager);
     if (!d->sender) {
-        qWarning("(MObjectsManager) Transfer refused: the manager is not started");
+        qCWarning(lcCoreObjects, "(MObjectsManager) Transfer refused: the manager is not started");
         return MObjectTransfer();
     }
     MObjectTransferRequest r = request;
-    if (request.direction() != 0) {
+    if (request.direction() != Tolvo::Upload) {
         r.setAction(Tolvo::DownloadObject);
         return d->sender->scheduleTransfer(r);
     }
-    const bool force = request.mode() & ForceMode;
+    const bool force = Tolvo::TransferMode(request.mode()).testFlag(Tolvo::ForceUpload);
     if (!force && d->listingsCache.containsObject(request.destinationPath()))
         return fileExistsTransfer(request);
     // Before any move: a folder moved into the cache would then be sent as a file.
     if (QFileInfo(request.sourcePath()).isDir()) {
-        qWarning() << "MObjectsManager::transferObject cannot transfer dir" << request.sourcePath()
-                   << ": use transferDirectory";
+        qCWarning(lcCoreObjects) << "MObjectsManager::transferObject cannot transfer dir"
+                                 << request.sourcePath() << ": use transferDirectory";
         return MObjectTransfer();
     }
     if (request.shouldCache()) {
@@ -86,19 +85,19 @@ MObjectTransferGroup
 MObjectsManagerPrivate::transferDirectory(const MObjectTransferRequest &request, int action,
                                           const QString &identifier)
 {
-    if (request.direction() != 0) {
+    if (request.direction() != Tolvo::Upload) {
         const QString source = remotePath(request.sourcePath());
         if (!listingsCache.contains(source))
             sendInternalListing(source);
         return MObjectTransferGroup();
     }
     if (!QFileInfo(request.sourcePath()).isDir()) {
-        qWarning() << "Unexpected non-directory source for transfer request ("
-                   << request.sourcePath() << ")";
+        qCWarning(lcCoreObjects) << "Unexpected non-directory source for transfer request ("
+                                 << request.sourcePath() << ")";
         return MObjectTransferGroup();
     }
     if (!sender) {
-        qWarning("(MObjectsManager) Transfer refused: the manager is not started");
+        qCWarning(lcCoreObjects, "(MObjectsManager) Transfer refused: the manager is not started");
         return MObjectTransferGroup();
     }
     MObjectTransferRequest r = request;
@@ -126,7 +125,7 @@ MObjectsManagerPrivate::transferDirectory(const MObjectTransferRequest &request,
         const QString remote =
             QDir::cleanPath(QLatin1Char('/') + r.destinationPath() + QLatin1Char('/') +
                             sourceFolder.relativeFilePath(file));
-        qDebug() << "Scheduled transfer for" << remote;
+        qCDebug(lcCoreObjects) << "Scheduled transfer for" << remote;
         MObjectTransferRequest member(file, remote, 0);
         if (action == 0)
             member.setAttribute(MObjectTransferRequest::RequestType,

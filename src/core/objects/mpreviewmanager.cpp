@@ -1,6 +1,7 @@
 #include "mpreviewmanager.h"
 #include "mpreviewmanager_p.h"
 
+#include "corelogging.h"
 #include "mfilenames.h"
 #include "tolvoappimpl.h"
 
@@ -113,7 +114,7 @@ void MPreviewManagerPrivate::performRequests()
                       Tolvo::FetchThumbnails, destinations, &ok)
                 : MNetworkRequest();
         if (!ok) {
-            qDebug() << "Error in get preview request ";
+            qCDebug(lcCoreObjects) << "Error in get preview request ";
             continue;
         }
         requestManager->sendRequest(request);
@@ -127,13 +128,15 @@ void MPreviewManagerPrivate::previewCreatedByApi(const QString &remotePath, cons
     const QString file = cacheFilePath(q->getBaseThumbnailPath(), remotePath, size);
     const QString folder = file.isEmpty() ? QString() : QFileInfo(file).path();
     if (folder.isEmpty() || !QDir().mkpath(folder)) {
-        qDebug() << "MPreviewManager: Error! Cannot create thumbnail parent path " << folder;
+        qCDebug(lcCoreObjects) << "MPreviewManager: Error! Cannot create thumbnail parent path "
+                               << folder;
         return;
     }
     // Never a half-written file under the final name: it would be taken for a thumbnail.
     QSaveFile out(file);
     if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit()) {
-        qDebug() << "MPreviewManager: Error! Cannot write thumbnail for path " << remotePath;
+        qCDebug(lcCoreObjects) << "MPreviewManager: Error! Cannot write thumbnail for path "
+                               << remotePath;
         return;
     }
     emit q->previewReadyForPath(remotePath, file, MPreviewManager::PreviewSize(size));
@@ -289,14 +292,16 @@ void MPreviewManager::previewApiFinishedRequest(const MNetworkRequest &request,
         body = d->bodyBuffers.take(request.requestId());
     }
     if (reply.statusCode() != 200) {
-        qDebug() << "Error from preview api with status code " << reply.statusCode();
+        qCDebug(lcCoreObjects) << "Error from preview api with status code " << reply.statusCode();
         return;
     }
     const QByteArray header = reply.header(ThumbnailsHeader);
     const QJsonDocument document = QJsonDocument::fromJson(header);
     if (document.isNull()) {
-        qDebug() << "(MJsonRequestManager) decode header in preview api response error.";
-        qDebug() << "(MObjectsManager) Received header: " << QString::fromUtf8(header);
+        qCDebug(lcCoreObjects)
+            << "(MJsonRequestManager) decode header in preview api response error.";
+        qCDebug(lcCoreObjects) << "(MObjectsManager) Received header: "
+                               << QString::fromUtf8(header);
         return;
     }
 
@@ -308,12 +313,13 @@ void MPreviewManager::previewApiFinishedRequest(const MNetworkRequest &request,
         const QJsonObject entry = it.value().toObject();
         // The service answers for the paths of the batch; it does not choose what is cached.
         if (!requested.contains(path)) {
-            qDebug() << "MPreviewManager: Ignoring a thumbnail not asked for:" << path;
+            qCDebug(lcCoreObjects)
+                << "MPreviewManager: Ignoring a thumbnail not asked for:" << path;
             continue;
         }
         if (entry.contains(QLatin1String("error"))) {
-            qDebug() << "Thumbnail for file" << path
-                     << "failed:" << entry.value(QLatin1String("message")).toString();
+            qCDebug(lcCoreObjects) << "Thumbnail for file" << path
+                                   << "failed:" << entry.value(QLatin1String("message")).toString();
             continue;
         }
         for (auto sizeIt = entry.constBegin(); sizeIt != entry.constEnd(); ++sizeIt) {
@@ -324,8 +330,8 @@ void MPreviewManager::previewApiFinishedRequest(const MNetworkRequest &request,
             const double length = std::trunc(slice.value(QLatin1String("length")).toDouble(-1));
             // A range beyond the body would cache a cut image for good.
             if (offset < 0 || length < 0 || offset + length > body.size()) {
-                qDebug() << "MPreviewManager: Refusing thumbnail" << sizeIt.key() << "of" << path
-                         << "outside the reply body";
+                qCDebug(lcCoreObjects) << "MPreviewManager: Refusing thumbnail" << sizeIt.key()
+                                       << "of" << path << "outside the reply body";
                 continue;
             }
             d->previewCreatedByApi(path, body.mid(int(offset), int(length)),

@@ -1,6 +1,7 @@
 #include "mavatarmanager.h"
 #include "mavatarmanager_p.h"
 
+#include "corelogging.h"
 #include "mnetworkrequestmanager.h"
 #include "muserauthmanager.h"
 #include "socialrecordtypes.h"
@@ -62,7 +63,7 @@ QSaveFile *MAvatarManagerPrivate::downloadFile(const MNetworkRequest &request)
         file = std::make_unique<QSaveFile>(path);
         if (path.isEmpty() || !QDir().mkpath(QFileInfo(path).path()) ||
             !file->open(QIODevice::WriteOnly))
-            qWarning("Cannot write the avatar cache file %s", qPrintable(path));
+            qCWarning(lcCoreSocial, "Cannot write the avatar cache file %s", qPrintable(path));
     }
     return file->isOpen() ? file.get() : nullptr;
 }
@@ -85,7 +86,7 @@ void MAvatarManagerPrivate::finishDownload(const MNetworkRequest &request,
     const int status = reply.statusCode();
     // Status 0 is a network error, which is not reported.
     if (status != 200 && status != 0)
-        qDebug().nospace() << "Error fetching avatar (status code: " << status << ")";
+        qCDebug(lcCoreSocial).nospace() << "Error fetching avatar (status code: " << status << ")";
     if (status == 200 && reply.error() == QNetworkReply::NoError) {
         QSaveFile *file = downloadFile(request);
         if (file && file->write(reply.body()) == reply.body().size() && file->commit())
@@ -99,7 +100,8 @@ void MAvatarManagerPrivate::finishUpload(const MNetworkRequest &request, const M
 {
     Q_Q(MAvatarManager);
     if (reply.statusCode() != 200) {
-        qDebug().nospace() << "Error setting avatar (status code: " << reply.statusCode() << ")";
+        qCDebug(lcCoreSocial).nospace()
+            << "Error setting avatar (status code: " << reply.statusCode() << ")";
         return;
     }
     const QVariantMap userData =
@@ -113,7 +115,7 @@ void MAvatarManagerPrivate::finishUpload(const MNetworkRequest &request, const M
     if (QFileInfo::exists(path))
         QFile::remove(path);
     if (!QFile::copy(source, path)) {
-        qWarning("Cannot copy the new avatar to %s", qPrintable(path));
+        qCWarning(lcCoreSocial, "Cannot copy the new avatar to %s", qPrintable(path));
         return;
     }
     emit q->avatarUpdated(account, path);
@@ -186,7 +188,7 @@ void MAvatarManager::fetchAvatar(const MUserAccount &account)
     // Any other scheme would let the service's answer copy local files into the cache.
     if ((url.scheme() != QLatin1String("http") && url.scheme() != QLatin1String("https")) ||
         url.host().isEmpty() || path.isEmpty()) {
-        qDebug() << "Not fetching an avatar from" << url;
+        qCDebug(lcCoreSocial) << "Not fetching an avatar from" << url;
         return;
     }
     MNetworkRequest request(url, MNetworkRequest::Get);
@@ -210,7 +212,7 @@ void MAvatarManager::updateAvatar(const QString &filePath)
         return;
     QFile file(filePath);
     if (!file.open(QIODevice::ReadOnly)) {
-        qWarning("Cannot read the new avatar %s", qPrintable(filePath));
+        qCWarning(lcCoreSocial, "Cannot read the new avatar %s", qPrintable(filePath));
         return;
     }
     request.setContentType(QMimeDatabase().mimeTypeForFile(filePath).name());

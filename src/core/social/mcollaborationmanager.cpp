@@ -1,6 +1,7 @@
 #include "mcollaborationmanager.h"
 #include "mcollaborationmanager_p.h"
 
+#include "corelogging.h"
 #include "mjsonrequestmanager.h"
 #include "mnetworkreply.h"
 #include "mnetworkrequest.h"
@@ -95,9 +96,10 @@ bool MCollaborationManagerPrivate::sendAction(const QVariant &parameters, int ac
     const MNetworkRequest request =
         TolvoApp::instance()->createActionRequest(parameters, action, userData, &ok, false);
     if (!ok) {
-        qWarning("(MCollaborationManager) Request for action %d not sent: not signed in, or its "
-                 "token was refused.",
-                 action);
+        qCWarning(lcCoreSocial,
+                  "(MCollaborationManager) Request for action %d not sent: not signed in, or its "
+                  "token was refused.",
+                  action);
         return false;
     }
     requestManager->sendRequest(request);
@@ -178,7 +180,7 @@ void MCollaborationManagerPrivate::handleSuccess(int action, const QVariantMap &
         const QList<MCollaboration> list = collaborationsIn(body);
         for (const MCollaboration &collaboration : list) {
             if (collaboration.conversation().identifier() == 0)
-                qWarning() << "UNEXPECTED" << collaboration.token();
+                qCWarning(lcCoreSocial) << "UNEXPECTED" << collaboration.token();
         }
         sentFailures = 0;
         advanceSince(list);
@@ -225,14 +227,16 @@ void MCollaborationManagerPrivate::handleFailure(int action, int status, const Q
         if (gatewayError)
             resendLater(request, sentFailures);
         else
-            qWarning("(MCollaborationManager) Listing sent invitations failed with status %d",
-                     status);
+            qCWarning(lcCoreSocial,
+                      "(MCollaborationManager) Listing sent invitations failed with status %d",
+                      status);
         break;
     case Tolvo::SentInvitationNotifications:
         armTimer(&sentChangesTimer, ++sentFailures);
         break;
     default:
-        qWarning("(MCollaborationManager) Action %d failed with status %d", action, status);
+        qCWarning(lcCoreSocial, "(MCollaborationManager) Action %d failed with status %d", action,
+                  status);
         break;
     }
 }
@@ -258,7 +262,8 @@ void MCollaborationManagerPrivate::handleAcceptFailure(int status, const QVarian
                                          MCollaboration::ServerError);
         return;
     } else {
-        qWarning("(MCollaborationManager) Accepting an invitation failed with status %d", status);
+        qCWarning(lcCoreSocial,
+                  "(MCollaborationManager) Accepting an invitation failed with status %d", status);
         return;
     }
     collaboration.setErrorCode(error);
@@ -310,7 +315,7 @@ MCollaborationManager::MCollaborationManager(QObject *parent)
     connect(
         d->requestManager, &MJsonRequestManager::decodeError, this,
         [d](const MNetworkRequest &request, const QByteArray &data, const MNetworkReply &reply) {
-            qDebug() << "MCollaborationManagerPrivate::decodeErrorSlot: data:" << data;
+            qCDebug(lcCoreSocial) << "MCollaborationManagerPrivate::decodeErrorSlot: data:" << data;
             d->requestFinished(request, reply, nullptr);
         });
     connect(d->requestManager, &MNetworkRequestManager::shutdownCompleted, this,
@@ -360,8 +365,9 @@ void MCollaborationManager::accept(const MCollaboration &collaboration)
     if (collaboration.type() != MCollaboration::FileTransfer)
         return;
     if (collaboration.resource().userType() != QMetaType::QString) {
-        qWarning("MCollaborationManager::accept: File Transfer collaboration only support String "
-                 "type resources currently");
+        qCWarning(lcCoreSocial,
+                  "MCollaborationManager::accept: File Transfer collaboration only support String "
+                  "type resources currently");
         return;
     }
     d->sendAction(QVariantMap{{QStringLiteral("destination_path"), collaboration.resource()},

@@ -1,6 +1,7 @@
 #include "mcontactsmanager.h"
 #include "mcontactsmanager_p.h"
 
+#include "corelogging.h"
 #include "mjsonrequestmanager.h"
 #include "mnotificationmanager.h"
 #include "socialrecordtypes.h"
@@ -42,8 +43,8 @@ void MContactsManagerPrivate::send(const QVariant &parameters, int action)
 void MContactsManagerPrivate::errorForRequestSlot(const MNetworkRequest &,
                                                   QNetworkReply::NetworkError code)
 {
-    qDebug().nospace() << "MContactsManagerPrivate::errorForRequestSlot: error (" << int(code)
-                       << ")";
+    qCDebug(lcCoreSocial).nospace()
+        << "MContactsManagerPrivate::errorForRequestSlot: error (" << int(code) << ")";
 }
 
 void MContactsManagerPrivate::responseObjectReadySlot(const QVariant &responseObject,
@@ -78,22 +79,24 @@ void MContactsManagerPrivate::responseObjectReadySlot(const QVariant &responseOb
         const QVariantList errors = answer.value(QStringLiteral("errors")).toList();
         // Without a message there is nothing to tell the user.
         if (errors.isEmpty()) {
-            qDebug() << "[MContactsManager] (action" << action << ") 404 without a message";
+            qCDebug(lcCoreSocial) << "[MContactsManager] (action" << action
+                                  << ") 404 without a message";
             return;
         }
         MNotification notification(MNotification::ERROR, errors.first().toString(), 0);
         notification.setAttribute(MNotification::Action, action);
         MNotificationManager::instance()->post(notification);
     } else {
-        qDebug() << "[MContactsManager] (action" << action << ") response code:" << status;
-        qDebug() << answer;
+        qCDebug(lcCoreSocial) << "[MContactsManager] (action" << action
+                              << ") response code:" << status;
+        qCDebug(lcCoreSocial) << answer;
     }
 }
 
 void MContactsManagerPrivate::decodeErrorSlot(const MNetworkRequest &, const QByteArray &data,
                                               const MNetworkReply &)
 {
-    qDebug() << "MContactsManagerPrivate::decodeErrorSlot: data:" << data;
+    qCDebug(lcCoreSocial) << "MContactsManagerPrivate::decodeErrorSlot: data:" << data;
 }
 
 MContactsManager::MContactsManager(QObject *parent)

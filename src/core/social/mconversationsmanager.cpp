@@ -1,5 +1,6 @@
 #include "mconversationsmanager.h"
 
+#include "corelogging.h"
 #include "mconversationsmanager_p.h"
 #include "mconversationsmanagerworker.h"
 #include "socialrecordtypes.h"
@@ -66,8 +67,8 @@ MConversationsManager::~MConversationsManager()
     // has reported its shutdown yet.
     d->thread.quit();
     if (!d->thread.wait(ThreadStopTimeout))
-        qWarning() << "MConversationsManager: the thread" << d->thread.objectName()
-                   << "did not stop";
+        qCWarning(lcCoreSocial) << "MConversationsManager: the thread" << d->thread.objectName()
+                                << "did not stop";
     delete d->worker;
 }
 

@@ -1,5 +1,6 @@
 #include "mconversationsmanagerworker.h"
 
+#include "corelogging.h"
 #include "mjsonrequestmanager.h"
 #include "muserauthmanager.h"
 #include "tolvo.h"
@@ -181,14 +182,14 @@ void MConversationsManagerWorker::errorForRequestSlot(const MNetworkRequest &req
                                                       QNetworkReply::NetworkError code)
 {
     // The reply still finishes and is answered through responseObjectReadySlot.
-    qDebug() << "MConversationsManager: network error" << code << "for"
-             << request.userInfo().toMap().value(ReqActionKey).toInt();
+    qCDebug(lcCoreSocial) << "MConversationsManager: network error" << code << "for"
+                          << request.userInfo().toMap().value(ReqActionKey).toInt();
 }
 
 void MConversationsManagerWorker::decodeErrorSlot(const MNetworkRequest &request,
                                                   const QByteArray &buffer, const MNetworkReply &)
 {
-    qDebug() << "MConversationsManager: cannot decode" << buffer;
+    qCDebug(lcCoreSocial) << "MConversationsManager: cannot decode" << buffer;
     pollFinished(request, false);
 }
 
@@ -200,7 +201,8 @@ void MConversationsManagerWorker::responseObjectReadySlot(const QVariant &answer
     const int action = request.userInfo().toMap().value(ReqActionKey).toInt();
     const int status = reply.statusCode();
     if (status != 200) {
-        qDebug() << "MConversationsManager => Error" << status << "for action" << action;
+        qCDebug(lcCoreSocial) << "MConversationsManager => Error" << status << "for action"
+                              << action;
         const MJoinInvitation invitation(answer.value(InviteKey).toMap());
         if (action == Tolvo::AcceptContactInvitation)
             emit invitationAcceptFailed(invitation, firstError(answer));
@@ -295,8 +297,9 @@ void MConversationsManagerWorker::listenForNotifications()
         params.isEmpty() ? QVariant() : QVariant(params), Tolvo::ConversationNotifications,
         QVariant(), &ok, false);
     if (!ok) {
-        qDebug("MConversationsManager::startListeningForNotifications: cannot start listening "
-               "for notifications");
+        qCDebug(lcCoreSocial,
+                "MConversationsManager::startListeningForNotifications: cannot start listening "
+                "for notifications");
         return;
     }
     request.setTransferTimeout(PollTransferTimeout);

@@ -153,8 +153,9 @@ bool MChunkedUpload::isValidToken(const QString &token)
 QUrl MChunkedUpload::syncUrl(const QUrl &apiUrl, const MObjectTransferRequest &request,
                              const QByteArray &finalHash)
 {
-    const bool sync = request.mode() & 1;
-    const bool force = request.mode() & 2;
+    const Tolvo::TransferMode mode(request.mode());
+    const bool sync = mode.testFlag(Tolvo::SynchronisingUpload);
+    const bool force = mode.testFlag(Tolvo::ForceUpload);
     QUrl url =
         appendPath(apiUrl, (sync ? QStringLiteral("/sync/object/") : QStringLiteral("/objects/")) +
                                request.destinationPath());

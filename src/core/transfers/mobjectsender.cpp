@@ -1,6 +1,7 @@
 #include "mobjectsender.h"
 #include "mobjectsender_p.h"
 
+#include "corelogging.h"
 #include "mjsonrequestmanager.h"
 #include "mnetworkrequestmanager.h"
 #include "muserauthmanager.h"
@@ -93,7 +94,8 @@ void MObjectSenderPrivate::handleTransfers()
         if (!found)
             break;
         bool started = false;
-        if (transfer.transferRequest().direction() == 0 && transfer.lastUploadedChunk() >= 0) {
+        if (transfer.transferRequest().direction() == Tolvo::Upload &&
+            transfer.lastUploadedChunk() >= 0) {
             const QVector<int> missing = transfer.missingChunks();
             started =
                 missing.isEmpty() ? commitUpload(transfer) : uploadChunk(transfer, missing.first());
@@ -106,10 +108,10 @@ void MObjectSenderPrivate::handleTransfers()
         if (state() == MObjectSender::Resumed && stored.state() != MObjectTransfer::Error)
             emit q_func()->transferScheduled(stored);
         else if (stored.state() == MObjectTransfer::Error)
-            qCritical() << "There was an error starting transfer from"
-                        << transfer.transferRequest().sourcePath() << "to"
-                        << transfer.transferRequest().destinationPath() << "error"
-                        << stored.errorCode();
+            qCCritical(lcCoreTransfers)
+                << "There was an error starting transfer from"
+                << transfer.transferRequest().sourcePath() << "to"
+                << transfer.transferRequest().destinationPath() << "error" << stored.errorCode();
     }
     if (state() == MObjectSender::Resumed)
         setState(MObjectSender::Running);
@@ -117,8 +119,8 @@ void MObjectSenderPrivate::handleTransfers()
 
 bool MObjectSenderPrivate::startTransfer(MObjectTransfer transfer)
 {
-    return transfer.transferRequest().direction() == 0 ? startUpload(transfer)
-                                                       : startDownload(transfer);
+    return transfer.transferRequest().direction() == Tolvo::Upload ? startUpload(transfer)
+                                                                   : startDownload(transfer);
 }
 
 QString MObjectSenderPrivate::newLocalId()
@@ -159,8 +161,8 @@ void MObjectSenderPrivate::failStalledFlights()
         if (!takeFlight(entry.first, entry.second, &done))
             continue;
         MObjectTransfer transfer = MObjectTransfer::fromIdentifier(entry.first);
-        qWarning() << "Transfer" << entry.first << "got no answer for" << stallTimeout.load()
-                   << "ms; giving up on its request";
+        qCWarning(lcCoreTransfers) << "Transfer" << entry.first << "got no answer for"
+                                   << stallTimeout.load() << "ms; giving up on its request";
         if (done.step == Download) {
             failStalledDownload(transfer, done);
         } else {
@@ -411,16 +413,19 @@ void MObjectSenderPrivate::_shutdown()
     if (stallTimer)
         stallTimer->stop();
     // Keep stateChanged and shutdownCompleted for the owner.
-    for (const char *signal :
-         {SIGNAL(transferScheduled(MObjectTransfer)), SIGNAL(transferStarted(MObjectTransfer)),
-          SIGNAL(transferProgressed(MObjectTransfer)), SIGNAL(transferPaused(MObjectTransfer)),
-          SIGNAL(transferGroupScheduled(MObjectTransferGroup)),
-          SIGNAL(transferGroupStarted(MObjectTransferGroup)),
-          SIGNAL(transferGroupProgressed(MObjectTransferGroup)),
-          SIGNAL(transferGroupPaused(MObjectTransferGroup)),
-          SIGNAL(transferFinished(MObjectTransfer)),
-          SIGNAL(transferGroupFinished(MObjectTransferGroup))})
+    const auto disconnectAll = [q](auto signal) {
         QObject::disconnect(q, signal, nullptr, nullptr);
+    };
+    disconnectAll(&MObjectSender::transferScheduled);
+    disconnectAll(&MObjectSender::transferStarted);
+    disconnectAll(&MObjectSender::transferProgressed);
+    disconnectAll(&MObjectSender::transferPaused);
+    disconnectAll(&MObjectSender::transferGroupScheduled);
+    disconnectAll(&MObjectSender::transferGroupStarted);
+    disconnectAll(&MObjectSender::transferGroupProgressed);
+    disconnectAll(&MObjectSender::transferGroupPaused);
+    disconnectAll(&MObjectSender::transferFinished);
+    disconnectAll(&MObjectSender::transferGroupFinished);
     for (const QMetaObject::Connection &connection : qAsConst(managerConnections))
         QObject::disconnect(connection);
     managerConnections.clear();
@@ -480,7 +485,7 @@ MObjectTransfer MObjectSender::scheduleTransfer(const MObjectTransferRequest &re
     MObjectTransfer transfer;
     transfer.setTransferRequest(request);
     transfer.setState(MObjectTransfer::Scheduled);
-    if (request.direction() == 0)
+    if (request.direction() == Tolvo::Upload)
         transfer.setTotalBytes(QFileInfo(request.sourcePath()).size());
     transfer.save();
     emit transferScheduled(transfer);
@@ -510,7 +515,7 @@ MObjectSender::scheduleTransferGroup(const QList<MObjectTransferRequest> &reques
         MObjectTransfer transfer;
         transfer.setTransferRequest(request);
         transfer.setState(MObjectTransfer::Scheduled);
-        if (request.direction() == 0)
+        if (request.direction() == Tolvo::Upload)
             transfer.setTotalBytes(QFileInfo(request.sourcePath()).size());
         transfer.setGroup(group);
         transfer.save();

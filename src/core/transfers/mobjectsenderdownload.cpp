@@ -2,6 +2,7 @@
 // destination only once its MD5 matches the one the service announced.
 #include "mobjectsender_p.h"
 
+#include "corelogging.h"
 #include "mfilenames.h"
 #include "mnetworkrequestmanager.h"
 #include "mnotificationmanager.h"
@@ -93,7 +94,7 @@ bool MObjectSenderPrivate::startDownload(MObjectTransfer transfer)
     }
     networkRequest.setUserInfo(
         QVariantMap{{ReqActionKey, QStringLiteral("get")}, {TransferIdKey, transfer.identifier()}});
-    if (request.mode() & 1)
+    if (Tolvo::TransferMode(request.mode()).testFlag(Tolvo::MakeParentDirectories))
         QDir().mkpath(QFileInfo(download.destination).absolutePath());
 
     transfer.setResumeOffset(0);
@@ -135,13 +136,13 @@ bool MObjectSenderPrivate::startDownload(MObjectTransfer transfer)
     } else {
         const bool exists = QFileInfo::exists(download.destination);
         const int strategy = request.overwriteStrategy();
-        if (strategy == 0 && exists) {
+        if (strategy == Tolvo::RefuseExisting && exists) {
             if (MNotificationManager *notifications = MNotificationManager::instance())
                 notifications->postFileExistsErrorNotification(Tolvo::DownloadObject, request);
             fail(transfer, Tolvo::LocalFileExists);
             return false;
         }
-        if (strategy == 2) {
+        if (strategy == Tolvo::PickFreeName) {
             const QString name = MResumableDownload::reserveFreeName(download.destination);
             if (name.isEmpty()) {
                 postIOError(download.destination, transfer);
@@ -153,7 +154,7 @@ bool MObjectSenderPrivate::startDownload(MObjectTransfer transfer)
             // The name is this transfer's now: a later run replaces it instead of taking
             // yet another one.
             request.setDestinationPath(name);
-            request.setOverwriteStrategy(1);
+            request.setOverwriteStrategy(Tolvo::TruncateExisting);
             transfer.setTransferRequest(request);
         }
         localPath = MResumableDownload::partialPath(tempPath(), transfer.identifier());
@@ -203,8 +204,9 @@ void MObjectSenderPrivate::downloadHeadersArrived(qint64 transferId, const QStri
         // Qt sends a GET again by itself when its connection ends in the middle of a body,
         // and hands the new body over after what already arrived, with no mark between them.
         // What was written is sound: the download ends there, as cut, and resumes from it.
-        qWarning() << "Download of transfer" << transferId << "was restarted by the network layer"
-                   << "after" << received.written << "bytes; it stops there";
+        qCWarning(lcCoreTransfers)
+            << "Download of transfer" << transferId << "was restarted by the network layer"
+            << "after" << received.written << "bytes; it stops there";
         downloadInterrupted(transferId, flightId);
         return;
     }
@@ -233,8 +235,8 @@ void MObjectSenderPrivate::downloadHeadersArrived(qint64 transferId, const QStri
     }
     // A part that does not follow on from the bytes kept cannot be put together with them.
     if (start < 0 || start > current.resumeOffset || end < start) {
-        qWarning() << "Download of transfer" << transferId << "got an unusable range"
-                   << reply->rawHeader("Content-Range");
+        qCWarning(lcCoreTransfers) << "Download of transfer" << transferId
+                                   << "got an unusable range" << reply->rawHeader("Content-Range");
         Flight done;
         if (!takeFlight(transferId, flightId, &done))
             return;
@@ -357,7 +359,8 @@ void MObjectSenderPrivate::downloadProgressSlot(const MNetworkRequest &request,
     throttle.sinceSave.start();
     MObjectTransfer transfer = MObjectTransfer::fromIdentifier(transferId);
     if (!transfer.isValid()) {
-        qWarning() << "MObjectSenderPrivate::downloadProgressSlot invalid transfer state!!!";
+        qCWarning(lcCoreTransfers)
+            << "MObjectSenderPrivate::downloadProgressSlot invalid transfer state!!!";
         return;
     }
     if (transfer.state() != MObjectTransfer::Running)
@@ -377,7 +380,8 @@ void MObjectSenderPrivate::downloadProgressSlot(const MNetworkRequest &request,
 void MObjectSenderPrivate::downloadFinished(const MNetworkRequest &request,
                                             const MNetworkReply &reply)
 {
-    qDebug() << "MObjectSenderPrivate::downloadFinished: user info:" << request.userInfo();
+    qCDebug(lcCoreTransfers) << "MObjectSenderPrivate::downloadFinished: user info:"
+                             << request.userInfo();
     const qint64 transferId = transferIdOf(request);
     // The rest of the body, and what waits in the block, goes to the file first.
     if (!readDownload(transferId, request.requestId()))
@@ -410,7 +414,7 @@ void MObjectSenderPrivate::downloadFinished(const MNetworkRequest &request,
     // A body cut short carries the status of its headers: it is interrupted, not complete.
     if ((status != 200 && status != 206) || reply.error() != QNetworkReply::NoError ||
         !received.headers) {
-        qWarning() << "Download failed. Error code:" << status << reply.error();
+        qCWarning(lcCoreTransfers) << "Download failed. Error code:" << status << reply.error();
         // A cache download keeps what it has for a later range; a refused range starts over.
         if (!done.cache || status == 416)
             QFile::remove(done.file->fileName());
@@ -419,7 +423,8 @@ void MObjectSenderPrivate::downloadFinished(const MNetworkRequest &request,
     }
     // Qt may also end a reply whose connection closed early as if it were complete.
     if (received.end >= 0 && received.written != received.end) {
-        qWarning() << "Download ended after" << received.written << "bytes of" << received.end;
+        qCWarning(lcCoreTransfers)
+            << "Download ended after" << received.written << "bytes of" << received.end;
         if (received.written > received.end)
             QFile::remove(done.file->fileName());
         failDownload(transfer, done, Tolvo::TransferStepFailed, UnableToDownload);
@@ -455,7 +460,7 @@ void MObjectSenderPrivate::verify(MObjectTransfer transfer, Flight flight)
     flight.id = newLocalId();
     flight.canceled = std::make_shared<std::atomic_bool>(false);
     const QString path = flight.file->fileName();
-    qDebug() << "Checking received file" << path;
+    qCDebug(lcCoreTransfers) << "Checking received file" << path;
     // An empty body leaves no file behind: opened for writing, it is checked as empty.
     hashAside(transfer.identifier(), flight, path, QIODevice::ReadWrite, false,
               &MObjectSenderPrivate::verificationReady);
@@ -486,7 +491,8 @@ void MObjectSenderPrivate::completeDownload(MObjectTransfer transfer, const Flig
     }
     if (!MResumableDownload::isContentHash(done.expectedHash) ||
         QString::fromLatin1(hashes.final) != done.expectedHash) {
-        qWarning() << "Downloaded data is corrupt!! " << hashes.final << "!=" << done.expectedHash;
+        qCWarning(lcCoreTransfers)
+            << "Downloaded data is corrupt!! " << hashes.final << "!=" << done.expectedHash;
         // Kept, it would be resumed from or checked again and fail the same way.
         QFile::remove(path);
         failDownload(transfer, done, Tolvo::CannotContinue, DataIsCorrupt);
@@ -496,7 +502,7 @@ void MObjectSenderPrivate::completeDownload(MObjectTransfer transfer, const Flig
     // cache must index what was verified, or the unchanged copy reads as an edit later.
     if (done.cache && transfer.storageObject().contentHash().toLower() != done.expectedHash)
         transfer.setStorageObject(transfer.transferRequest().storageObject());
-    qDebug() << "Renaming" << path << "to" << done.destination;
+    qCDebug(lcCoreTransfers) << "Renaming" << path << "to" << done.destination;
     if (!MResumableDownload::replace(path, done.destination)) {
         postIOError(done.destination, transfer);
         failDownload(transfer, done, Tolvo::LocalIOError, QString());

@@ -1,6 +1,7 @@
 // The engine's half of the chunked upload: sync, missing chunks, commit.
 #include "mobjectsender_p.h"
 
+#include "corelogging.h"
 #include "mchunkedupload.h"
 #include "mjsonrequestmanager.h"
 #include "mnotificationmanager.h"
@@ -369,8 +370,8 @@ void MObjectSenderPrivate::commitCheckArrived(MObjectTransfer transfer, const Fl
     if (status == 200 && object.isValid() && !transfer.finalHash().isEmpty() &&
         object.contentHash().compare(QString::fromLatin1(transfer.finalHash()),
                                      Qt::CaseInsensitive) == 0) {
-        qDebug() << "Upload of" << transfer.transferRequest().destinationPath()
-                 << "was committed before it was stopped";
+        qCDebug(lcCoreTransfers) << "Upload of" << transfer.transferRequest().destinationPath()
+                                 << "was committed before it was stopped";
         completeUpload(transfer, object);
         return;
     }
@@ -395,9 +396,10 @@ void MObjectSenderPrivate::uploadRefused(MObjectTransfer transfer, int status,
         return;
     }
     if (status == 400)
-        qWarning() << "Reply:" << networkReply << "Server received wrong parameters!!";
+        qCWarning(lcCoreTransfers)
+            << "Reply:" << networkReply << "Server received wrong parameters!!";
     else if (status != 409 && status != 500 && status != 404)
-        qDebug() << "Unknown error" << status;
+        qCDebug(lcCoreTransfers) << "Unknown error" << status;
     int errorCode = Tolvo::TransferStepFailed;
     MNotification note =
         MChunkedUpload::refusalNotification(status, reply, transfer.transferRequest(), &errorCode);
@@ -437,7 +439,8 @@ void MObjectSenderPrivate::uploadProgressSlot(const MNetworkRequest &request, qi
         return;
     MObjectTransfer transfer = MObjectTransfer::fromIdentifier(transferId);
     if (!transfer.isValid()) {
-        qWarning() << "MObjectSenderPrivate::uploadProgressSlot invalid transfer state!!!";
+        qCWarning(lcCoreTransfers)
+            << "MObjectSenderPrivate::uploadProgressSlot invalid transfer state!!!";
         return;
     }
     if (transfer.state() != MObjectTransfer::Running)

@@ -2,6 +2,8 @@
 #include "mobjectstatesqueue.h"
 #include "mobjectstatesqueue_p.h"
 
+#include "corelogging.h"
+
 #include <QAtomicInteger>
 #include <QDataStream>
 #include <QDateTime>
@@ -88,7 +90,8 @@ template<typename T> void readBlob(const QByteArray &bytes, T *value, const char
     if (stream.status() == QDataStream::Ok)
         *value = read;
     else
-        qWarning() << "MObjectStatesQueue: ignoring the unreadable" << what << "of row" << row;
+        qCWarning(lcCoreTransfers)
+            << "MObjectStatesQueue: ignoring the unreadable" << what << "of row" << row;
 }
 
 // SQLite result codes that mean the file is not a usable queue (no such table, corrupt, not a
@@ -119,16 +122,16 @@ bool MObjectStatesQueuePrivate::open()
         clearTransfers();
         groups.clear();
         closeConnections();
-        qCritical() << "MObjectStatesQueue: cannot use" << databasePath
-                    << "; transfers will not be resumed after a restart";
+        qCCritical(lcCoreTransfers) << "MObjectStatesQueue: cannot use" << databasePath
+                                    << "; transfers will not be resumed after a restart";
         return false;
     }
     // Only a file known to be a queue is changed. A commit then appends to the log without
     // syncing the main file; a killed process still loses nothing committed.
     QSqlQuery query(database());
     if (!query.exec(QStringLiteral("PRAGMA journal_mode=WAL")))
-        qWarning() << "MObjectStatesQueue: cannot use a write-ahead log:"
-                   << query.lastError().text();
+        qCWarning(lcCoreTransfers)
+            << "MObjectStatesQueue: cannot use a write-ahead log:" << query.lastError().text();
     return true;
 }
 
@@ -138,7 +141,8 @@ bool MObjectStatesQueuePrivate::prepareDatabase()
     QSqlDatabase db = database();
     if (!db.isOpen()) {
         lastError = db.lastError();
-        qCritical() << "[ERROR] MObjectStatesQueue::prepareDatabase :" << lastError.text();
+        qCCritical(lcCoreTransfers)
+            << "[ERROR] MObjectStatesQueue::prepareDatabase :" << lastError.text();
         return false;
     }
     QSqlQuery query(db);
@@ -146,7 +150,8 @@ bool MObjectStatesQueuePrivate::prepareDatabase()
     if (!existed && (!db.transaction() || !query.exec(createTransfersStatement()) ||
                      !query.exec(createGroupsStatement()) || !db.commit())) {
         lastError = query.lastError().isValid() ? query.lastError() : db.lastError();
-        qCritical() << "[ERROR] MObjectStatesQueue::prepareDatabase :" << lastError.text();
+        qCCritical(lcCoreTransfers)
+            << "[ERROR] MObjectStatesQueue::prepareDatabase :" << lastError.text();
         db.rollback();
         return false;
     }
@@ -160,7 +165,8 @@ bool MObjectStatesQueuePrivate::loadFromDatabase()
     if (!query.exec(fill(QStringLiteral("SELECT %1,%2,%3,%4,%5,%6,%7,%8 FROM %9"),
                          GroupColumns + QStringList(GroupsTable)))) {
         lastError = query.lastError();
-        qCritical() << "[ERROR] MObjectStatesQueue::loadFromDatabase :" << lastError.text();
+        qCCritical(lcCoreTransfers)
+            << "[ERROR] MObjectStatesQueue::loadFromDatabase :" << lastError.text();
         return false;
     }
     while (query.next()) {
@@ -180,14 +186,16 @@ bool MObjectStatesQueuePrivate::loadFromDatabase()
     }
     if (query.lastError().isValid()) {
         lastError = query.lastError();
-        qCritical() << "[ERROR] MObjectStatesQueue::loadFromDatabase :" << lastError.text();
+        qCCritical(lcCoreTransfers)
+            << "[ERROR] MObjectStatesQueue::loadFromDatabase :" << lastError.text();
         return false;
     }
 
     if (!query.exec(fill(QStringLiteral("SELECT %1,%2,%3,%4,%5,%6,%7,%8,%9,%10,%11 FROM %12"),
                          TransferColumns + QStringList(TransfersTable)))) {
         lastError = query.lastError();
-        qCritical() << "[ERROR] MObjectStatesQueue::loadFromDatabase :" << lastError.text();
+        qCCritical(lcCoreTransfers)
+            << "[ERROR] MObjectStatesQueue::loadFromDatabase :" << lastError.text();
         return false;
     }
     while (query.next()) {
@@ -227,7 +235,8 @@ bool MObjectStatesQueuePrivate::loadFromDatabase()
     }
     if (query.lastError().isValid()) {
         lastError = query.lastError();
-        qCritical() << "[ERROR] MObjectStatesQueue::loadFromDatabase :" << lastError.text();
+        qCCritical(lcCoreTransfers)
+            << "[ERROR] MObjectStatesQueue::loadFromDatabase :" << lastError.text();
         return false;
     }
     return true;
@@ -239,13 +248,15 @@ namespace {
 template<typename Save> qint64 saveAlone(QSqlDatabase db, Save save)
 {
     if (!db.transaction()) {
-        qCritical() << "[ERROR] MObjectStatesQueue::saveToDatabase:" << db.lastError().text();
+        qCCritical(lcCoreTransfers)
+            << "[ERROR] MObjectStatesQueue::saveToDatabase:" << db.lastError().text();
         return 0;
     }
     const qint64 identifier = save(db);
     if (identifier == 0 || !db.commit()) {
         if (identifier != 0)
-            qCritical() << "[ERROR] MObjectStatesQueue::saveToDatabase:" << db.lastError().text();
+            qCCritical(lcCoreTransfers)
+                << "[ERROR] MObjectStatesQueue::saveToDatabase:" << db.lastError().text();
         db.rollback();
         return 0;
     }
@@ -264,7 +275,8 @@ QVector<qint64> MObjectStatesQueuePrivate::saveToDatabase(const QList<MObjectTra
 {
     QSqlDatabase db = database();
     if (!db.transaction()) {
-        qCritical() << "[ERROR] MObjectStatesQueue::saveToDatabase:" << db.lastError().text();
+        qCCritical(lcCoreTransfers)
+            << "[ERROR] MObjectStatesQueue::saveToDatabase:" << db.lastError().text();
         return {};
     }
     QVector<qint64> identifiers;
@@ -283,11 +295,13 @@ QVector<qint64> MObjectStatesQueuePrivate::saveToDatabase(const QList<MObjectTra
     for (const MObjectTransfer &transfer : removed) {
         query.addBindValue(transfer.identifier());
         if (!query.exec())
-            qCritical() << "[ERROR] MObjectStatesQueue::removeFromDatabase(QList<MObjectTransfer>):"
-                        << query.lastError().text();
+            qCCritical(lcCoreTransfers)
+                << "[ERROR] MObjectStatesQueue::removeFromDatabase(QList<MObjectTransfer>):"
+                << query.lastError().text();
     }
     if (!db.commit()) {
-        qCritical() << "[ERROR] MObjectStatesQueue::saveToDatabase:" << db.lastError().text();
+        qCCritical(lcCoreTransfers)
+            << "[ERROR] MObjectStatesQueue::saveToDatabase:" << db.lastError().text();
         db.rollback();
         return {};
     }
@@ -316,17 +330,17 @@ void MObjectStatesQueuePrivate::removeFromDatabase(const QList<MObjectTransfer> 
 {
     QSqlDatabase db = database();
     if (!db.transaction())
-        qCritical() << errorText << db.lastError().text();
+        qCCritical(lcCoreTransfers) << errorText << db.lastError().text();
     QSqlQuery query(db);
     query.prepare(fill(QStringLiteral("DELETE FROM %1 WHERE %2=?"),
                        {TransfersTable, TransferColumns.first()}));
     for (const MObjectTransfer &transfer : transfers) {
         query.addBindValue(transfer.identifier());
         if (!query.exec())
-            qCritical() << errorText << query.lastError().text();
+            qCCritical(lcCoreTransfers) << errorText << query.lastError().text();
     }
     if (!db.commit())
-        qCritical() << errorText << db.lastError().text();
+        qCCritical(lcCoreTransfers) << errorText << db.lastError().text();
 }
 
 qint64 MObjectStatesQueuePrivate::save(const MObjectTransfer &transfer, const QSqlDatabase &db)
@@ -336,7 +350,8 @@ qint64 MObjectStatesQueuePrivate::save(const MObjectTransfer &transfer, const QS
                                            "(%2,%3,%4,%5,%6,%7,%8,%9,%10,%11,%12) VALUES "
                                            "(?,?,?,?,?,?,?,?,?,?,?)"),
                             QStringList(TransfersTable) + TransferColumns))) {
-        qCritical() << "[ERROR] MObjectStatesQueue::save:" << query.lastError().text();
+        qCCritical(lcCoreTransfers)
+            << "[ERROR] MObjectStatesQueue::save:" << query.lastError().text();
         return 0;
     }
     // What was running or paused runs again after a restart.
@@ -355,7 +370,8 @@ qint64 MObjectStatesQueuePrivate::save(const MObjectTransfer &transfer, const QS
     query.addBindValue(toBlob(transfer.attributes()));
     query.addBindValue(transfer.createdAt());
     if (!query.exec()) {
-        qCritical() << "[ERROR] MObjectStatesQueue::save:" << query.lastError().text();
+        qCCritical(lcCoreTransfers)
+            << "[ERROR] MObjectStatesQueue::save:" << query.lastError().text();
         return 0;
     }
     return query.lastInsertId().toLongLong();
@@ -367,7 +383,8 @@ qint64 MObjectStatesQueuePrivate::save(const MObjectTransferGroup &group, const 
     if (!query.prepare(fill(QStringLiteral("INSERT OR REPLACE INTO %1 (%2,%3,%4,%5,%6,%7,%8,%9) "
                                            "VALUES (?,?,?,?,?,?,?,?)"),
                             QStringList(GroupsTable) + GroupColumns))) {
-        qCritical() << "[ERROR] MObjectStatesQueue::saveToDatabase:" << query.lastError().text();
+        qCCritical(lcCoreTransfers)
+            << "[ERROR] MObjectStatesQueue::saveToDatabase:" << query.lastError().text();
         return 0;
     }
     query.addBindValue(identifierValue(group.identifier()));
@@ -379,7 +396,8 @@ qint64 MObjectStatesQueuePrivate::save(const MObjectTransferGroup &group, const 
     query.addBindValue(toBlob(group.transferRequest()));
     query.addBindValue(group.createdAt());
     if (!query.exec()) {
-        qCritical() << "[ERROR] MObjectStatesQueue::saveToDatabase :" << query.lastError().text();
+        qCCritical(lcCoreTransfers)
+            << "[ERROR] MObjectStatesQueue::saveToDatabase :" << query.lastError().text();
         return 0;
     }
     return query.lastInsertId().toLongLong();
@@ -428,7 +446,8 @@ bool MObjectStatesQueuePrivate::setFileAside()
         databasePath + QStringLiteral(".broken-") +
         QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMddhhmmsszzz"));
     if (!QFile::rename(databasePath, aside)) {
-        qCritical() << "MObjectStatesQueue: cannot move the damaged" << databasePath << "aside";
+        qCCritical(lcCoreTransfers)
+            << "MObjectStatesQueue: cannot move the damaged" << databasePath << "aside";
         return false;
     }
     // Its logs belong to it; left behind, they would be replayed into the new file.
@@ -437,7 +456,8 @@ bool MObjectStatesQueuePrivate::setFileAside()
         if (QFile::exists(log) && !QFile::rename(log, aside + QLatin1String(suffix)))
             QFile::remove(log);
     }
-    qCritical() << "MObjectStatesQueue: moved the damaged" << databasePath << "to" << aside;
+    qCCritical(lcCoreTransfers) << "MObjectStatesQueue: moved the damaged" << databasePath << "to"
+                                << aside;
     return true;
 }
 

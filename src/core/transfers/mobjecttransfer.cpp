@@ -1,5 +1,6 @@
 #include "mobjecttransfer.h"
 
+#include "corelogging.h"
 #include "mobjectstatesqueue.h"
 #include "mobjecttransfergroup.h"
 #include "tolvoappimpl.h"
@@ -42,7 +43,7 @@ MObjectStatesQueue *statesQueue()
     TolvoApp *app = TolvoApp::instance();
     MObjectStatesQueue *queue = app ? app->statesQueue() : nullptr;
     if (!queue)
-        qWarning("MObjectTransfer: the core has no transfer queue");
+        qCWarning(lcCoreTransfers, "MObjectTransfer: the core has no transfer queue");
     return queue;
 }
 

@@ -1,5 +1,6 @@
 #include "mobjecttransfergroup.h"
 
+#include "corelogging.h"
 #include "mobjectstatesqueue.h"
 #include "tolvoappimpl.h"
 
@@ -24,7 +25,7 @@ MObjectStatesQueue *statesQueue()
     TolvoApp *app = TolvoApp::instance();
     MObjectStatesQueue *queue = app ? app->statesQueue() : nullptr;
     if (!queue)
-        qWarning("MObjectTransferGroup: the core has no transfer queue");
+        qCWarning(lcCoreTransfers, "MObjectTransferGroup: the core has no transfer queue");
     return queue;
 }
 

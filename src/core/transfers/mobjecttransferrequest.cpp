@@ -34,7 +34,7 @@ MObjectTransferRequest::MObjectTransferRequest(const QString &sourcePath,
     d->destinationPath = destinationPath;
     d->direction = direction;
     d->isNull = false;
-    setOverwriteStrategy(2);
+    setOverwriteStrategy(Tolvo::PickFreeName);
 }
 
 MObjectTransferRequest::MObjectTransferRequest(const MObjectTransferRequest &other) = default;

@@ -9,6 +9,7 @@
 #include <QVariantMap>
 
 #include "mstorageobject.h"
+#include "tolvo.h"
 
 class QDataStream;
 class MObjectTransferRequestPrivate;
@@ -20,15 +21,15 @@ class MObjectTransferRequest
 public:
     // Keys of the attribute map, stored as their decimal text.
     enum Attribute {
-        OverwriteStrategy = 0, // int: 0 refuse, 1 truncate, 2 free name, 3 resume
+        OverwriteStrategy = 0, // int, a Tolvo::OverwriteStrategy
         Action = 1,            // int, the Tolvo::ObjectAction of the transfer (12 to 15)
         RequestType = 1001     // Tolvo::ObjectAction, set on the members of a directory transfer
     };
 
     // A null request: nothing has been set on it.
     MObjectTransferRequest();
-    // direction 0 uploads, anything else downloads. A download made this way picks a free
-    // local name when its destination exists (overwrite strategy 2).
+    // A Tolvo::TransferDirection: Upload uploads, anything else downloads. A download made
+    // this way picks a free local name when its destination exists (Tolvo::PickFreeName).
     MObjectTransferRequest(const QString &sourcePath, const QString &destinationPath,
                            int direction);
     MObjectTransferRequest(const MObjectTransferRequest &other);
@@ -43,9 +44,10 @@ public:
     // The remote path of an upload, the local file of a download.
     QString destinationPath() const;
     void setDestinationPath(const QString &destinationPath);
+    // A Tolvo::TransferDirection, stored as an int.
     int direction() const;
     void setDirection(int direction);
-    // Upload bits: 1 sends to the synchronising endpoint, 2 forces over an existing object.
+    // Tolvo::TransferMode bits, stored as an int.
     int mode() const;
     void setMode(int mode);
     // Content hash of the remote version a synchronising upload is based on.
@@ -57,7 +59,7 @@ public:
     // Caller context; it never leaves the process.
     QVariant userData() const;
     void setUserData(const QVariant &userData);
-    // 0 when unset.
+    // A Tolvo::OverwriteStrategy; 0 when unset.
     int overwriteStrategy() const;
     void setOverwriteStrategy(int strategy);
     // 0 when unset.

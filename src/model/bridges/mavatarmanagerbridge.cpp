@@ -1,7 +1,9 @@
 #include "mavatarmanagerbridge.h"
 
+#include "mavatarmanager.h"
 #include "moavatarmanager.h"
 #include "moavatarmanagerdelegate.h"
+#include "mocorevalues_p.h"
 #include "momainthread_p.h"
 #include "mouseraccount.h"
 
@@ -13,12 +15,20 @@ void MAvatarManagerBridge::handleAvatarReady(const MUserAccount &account, const 
 {
     assertMainThread();
     if (MOAvatarManagerDelegate *delegate = m_manager->delegate())
-        delegate->avatarManagerDidFetchAvatarAtPath(m_manager, MOUserAccount(account), path);
+        delegate->avatarManagerDidFetchAvatarAtPath(
+            m_manager, MOCoreValues::userAccountWithCXXUserAccount(account), path);
 }
 
 void MAvatarManagerBridge::handleAvatarUpdated(const MUserAccount &account, const QString &path)
 {
     assertMainThread();
     if (MOAvatarManagerDelegate *delegate = m_manager->delegate())
-        delegate->avatarManagerDidUpdateAvatarAtPath(m_manager, MOUserAccount(account), path);
+        delegate->avatarManagerDidUpdateAvatarAtPath(
+            m_manager, MOCoreValues::userAccountWithCXXUserAccount(account), path);
+}
+
+void MAvatarManagerBridge::connectToCore(MAvatarManager *core)
+{
+    connect(core, &MAvatarManager::avatarReady, this, &MAvatarManagerBridge::handleAvatarReady);
+    connect(core, &MAvatarManager::avatarUpdated, this, &MAvatarManagerBridge::handleAvatarUpdated);
 }

@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QString>
 
+class MAvatarManager;
 class MOAvatarManager;
 
 // Turns one core avatar manager's signals into its facade's delegate calls.
@@ -14,6 +15,9 @@ class MAvatarManagerBridge : public QObject
     Q_OBJECT
 public:
     explicit MAvatarManagerBridge(MOAvatarManager *manager);
+
+    // Connects every signal of the core manager this bridge reports, in this order.
+    void connectToCore(MAvatarManager *core);
 
 public slots:
     void handleAvatarReady(const MUserAccount &account, const QString &path);

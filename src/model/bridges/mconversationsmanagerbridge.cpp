@@ -1,8 +1,10 @@
 #include "mconversationsmanagerbridge.h"
 
+#include "mconversationsmanager.h"
 #include "moconversation.h"
 #include "moconversationsmanager.h"
 #include "moconversationsmanagerdelegate.h"
+#include "mocorevalues_p.h"
 #include "mojoininvitation.h"
 #include "momainthread_p.h"
 #include "momessage.h"
@@ -10,12 +12,13 @@
 
 namespace {
 
-template<class Model, class Core> QList<Model> wrapped(const QList<Core> &values)
+template<class Model, class Core>
+QList<Model> wrapped(const QList<Core> &values, Model (*wrap)(const Core &))
 {
     QList<Model> list;
     list.reserve(values.size());
     for (const Core &value : values)
-        list.append(Model(value));
+        list.append(wrap(value));
     return list;
 }
 
@@ -29,7 +32,7 @@ void MConversationsManagerBridge::handleConversationsReceived(
     const QList<MConversation> &conversations)
 {
     assertMainThread();
-    const auto list = wrapped<MOConversation>(conversations);
+    const auto list = wrapped(conversations, &MOCoreValues::conversationWithCXXConversation);
     if (MOConversationsManagerDelegate *delegate = m_manager->delegate())
         delegate->conversationsManagerDidReceiveConversations(m_manager, list);
 }
@@ -38,20 +41,20 @@ void MConversationsManagerBridge::handleUsersReceived(const MConversation &conve
                                                       const QList<MUserAccount> &users)
 {
     assertMainThread();
-    const auto list = wrapped<MOUserAccount>(users);
+    const auto list = wrapped(users, &MOCoreValues::userAccountWithCXXUserAccount);
     if (MOConversationsManagerDelegate *delegate = m_manager->delegate())
-        delegate->conversationsManagerDidReceiveUsersForConversation(m_manager, list,
-                                                                     MOConversation(conversation));
+        delegate->conversationsManagerDidReceiveUsersForConversation(
+            m_manager, list, MOCoreValues::conversationWithCXXConversation(conversation));
 }
 
 void MConversationsManagerBridge::handleMessagesReceived(const MConversation &conversation,
                                                          const QList<MMessage> &messages)
 {
     assertMainThread();
-    const auto list = wrapped<MOMessage>(messages);
+    const auto list = wrapped(messages, &MOCoreValues::messageWithCXXMessage);
     if (MOConversationsManagerDelegate *delegate = m_manager->delegate())
         delegate->conversationsManagerDidReceiveMessagesForConversation(
-            m_manager, list, MOConversation(conversation));
+            m_manager, list, MOCoreValues::conversationWithCXXConversation(conversation));
 }
 
 void MConversationsManagerBridge::handleMessageSent(const MConversation &conversation,
@@ -59,21 +62,23 @@ void MConversationsManagerBridge::handleMessageSent(const MConversation &convers
 {
     assertMainThread();
     if (MOConversationsManagerDelegate *delegate = m_manager->delegate())
-        delegate->conversationsManagerDidSendMessageForConversation(m_manager, MOMessage(message),
-                                                                    MOConversation(conversation));
+        delegate->conversationsManagerDidSendMessageForConversation(
+            m_manager, MOCoreValues::messageWithCXXMessage(message),
+            MOCoreValues::conversationWithCXXConversation(conversation));
 }
 
 void MConversationsManagerBridge::handleConversationStarted(const MConversation &conversation)
 {
     assertMainThread();
     if (MOConversationsManagerDelegate *delegate = m_manager->delegate())
-        delegate->conversationsManagerDidStartConversation(m_manager, MOConversation(conversation));
+        delegate->conversationsManagerDidStartConversation(
+            m_manager, MOCoreValues::conversationWithCXXConversation(conversation));
 }
 
 void MConversationsManagerBridge::handleNewContacts(const QList<MUserAccount> &accounts)
 {
     assertMainThread();
-    const auto list = wrapped<MOUserAccount>(accounts);
+    const auto list = wrapped(accounts, &MOCoreValues::userAccountWithCXXUserAccount);
     if (MOConversationsManagerDelegate *delegate = m_manager->delegate())
         delegate->conversationsManagerDidReceiveNewContacts(m_manager, list);
 }
@@ -81,7 +86,7 @@ void MConversationsManagerBridge::handleNewContacts(const QList<MUserAccount> &a
 void MConversationsManagerBridge::handleAccountsChangedStatus(const QList<MUserAccount> &accounts)
 {
     assertMainThread();
-    const auto list = wrapped<MOUserAccount>(accounts);
+    const auto list = wrapped(accounts, &MOCoreValues::userAccountWithCXXUserAccount);
     if (MOConversationsManagerDelegate *delegate = m_manager->delegate())
         delegate->conversationsManagerDidReceiveChangedStatusAccounts(m_manager, list);
 }
@@ -90,8 +95,8 @@ void MConversationsManagerBridge::handleContactJoinInvitation(const MJoinInvitat
 {
     assertMainThread();
     if (MOConversationsManagerDelegate *delegate = m_manager->delegate())
-        delegate->conversationsManagerDidReceiveJoinInvitation(m_manager,
-                                                               MOJoinInvitation(invitation));
+        delegate->conversationsManagerDidReceiveJoinInvitation(
+            m_manager, MOCoreValues::joinInvitationWithCXXJoinInvitation(invitation));
 }
 
 void MConversationsManagerBridge::handleContactJoinInvitationAccepted(
@@ -99,8 +104,8 @@ void MConversationsManagerBridge::handleContactJoinInvitationAccepted(
 {
     assertMainThread();
     if (MOConversationsManagerDelegate *delegate = m_manager->delegate())
-        delegate->conversationsManagerDidAcceptJoinInvitation(m_manager,
-                                                              MOJoinInvitation(invitation));
+        delegate->conversationsManagerDidAcceptJoinInvitation(
+            m_manager, MOCoreValues::joinInvitationWithCXXJoinInvitation(invitation));
 }
 
 void MConversationsManagerBridge::handleContactJoinInvitationAcceptFailed(
@@ -108,8 +113,8 @@ void MConversationsManagerBridge::handleContactJoinInvitationAcceptFailed(
 {
     assertMainThread();
     if (MOConversationsManagerDelegate *delegate = m_manager->delegate())
-        delegate->conversationsManagerDidFailAcceptingJoinInvitation(m_manager,
-                                                                     MOJoinInvitation(invitation));
+        delegate->conversationsManagerDidFailAcceptingJoinInvitation(
+            m_manager, MOCoreValues::joinInvitationWithCXXJoinInvitation(invitation));
 }
 
 void MConversationsManagerBridge::handleContactJoinInvitationDeclined(
@@ -117,8 +122,8 @@ void MConversationsManagerBridge::handleContactJoinInvitationDeclined(
 {
     assertMainThread();
     if (MOConversationsManagerDelegate *delegate = m_manager->delegate())
-        delegate->conversationsManagerDidDeclineJoinInvitation(m_manager,
-                                                               MOJoinInvitation(invitation));
+        delegate->conversationsManagerDidDeclineJoinInvitation(
+            m_manager, MOCoreValues::joinInvitationWithCXXJoinInvitation(invitation));
 }
 
 void MConversationsManagerBridge::handleContactJoinInvitationDeclineFailed(
@@ -126,6 +131,24 @@ void MConversationsManagerBridge::handleContactJoinInvitationDeclineFailed(
 {
     assertMainThread();
     if (MOConversationsManagerDelegate *delegate = m_manager->delegate())
-        delegate->conversationsManagerDidFailDecliningJoinInvitation(m_manager,
-                                                                     MOJoinInvitation(invitation));
+        delegate->conversationsManagerDidFailDecliningJoinInvitation(
+            m_manager, MOCoreValues::joinInvitationWithCXXJoinInvitation(invitation));
+}
+
+void MConversationsManagerBridge::connectToCore(MConversationsManager *core)
+{
+    using C = MConversationsManager;
+    using B = MConversationsManagerBridge;
+    connect(core, &C::conversationsReceived, this, &B::handleConversationsReceived);
+    connect(core, &C::usersReceived, this, &B::handleUsersReceived);
+    connect(core, &C::messagesReceived, this, &B::handleMessagesReceived);
+    connect(core, &C::messageSent, this, &B::handleMessageSent);
+    connect(core, &C::conversationStarted, this, &B::handleConversationStarted);
+    connect(core, &C::newUserContacts, this, &B::handleNewContacts);
+    connect(core, &C::accountsChangedStatus, this, &B::handleAccountsChangedStatus);
+    connect(core, &C::contactJoinInvitation, this, &B::handleContactJoinInvitation);
+    connect(core, &C::invitationAccepted, this, &B::handleContactJoinInvitationAccepted);
+    connect(core, &C::invitationAcceptFailed, this, &B::handleContactJoinInvitationAcceptFailed);
+    connect(core, &C::invitationDeclined, this, &B::handleContactJoinInvitationDeclined);
+    connect(core, &C::invitationDeclineFailed, this, &B::handleContactJoinInvitationDeclineFailed);
 }

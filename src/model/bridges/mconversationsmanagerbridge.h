@@ -10,6 +10,7 @@
 #include <QObject>
 #include <QString>
 
+class MConversationsManager;
 class MOConversationsManager;
 
 // Turns one core conversations manager's result signals into its facade's delegate calls.
@@ -18,6 +19,9 @@ class MConversationsManagerBridge : public QObject
     Q_OBJECT
 public:
     explicit MConversationsManagerBridge(MOConversationsManager *manager);
+
+    // Connects every signal of the core manager this bridge reports, in this order.
+    void connectToCore(MConversationsManager *core);
 
 public slots:
     void handleConversationsReceived(const QList<MConversation> &conversations);

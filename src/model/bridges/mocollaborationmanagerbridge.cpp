@@ -1,9 +1,11 @@
 #include "mocollaborationmanagerbridge.h"
 
+#include "mcollaborationmanager.h"
 #include "mocollaboration.h"
 #include "mocollaborationmanager.h"
 #include "mocollaborationmanagerdelegate.h"
 #include "moconstants.h"
+#include "mocorevalues_p.h"
 #include "moerror.h"
 #include "momainthread_p.h"
 #include "monotificationcenter.h"
@@ -18,7 +20,7 @@ QList<MOCollaboration> wrapped(const QList<MCollaboration> &collaborations)
     QList<MOCollaboration> list;
     list.reserve(collaborations.size());
     for (const MCollaboration &collaboration : collaborations)
-        list.append(MOCollaboration(collaboration));
+        list.append(MOCoreValues::collaborationWithCXXCollaboration(collaboration));
     return list;
 }
 
@@ -43,24 +45,24 @@ void MOCollaborationManagerBridge::handleCollaborationInvitationSentSlot(
 {
     assertMainThread();
     if (MOCollaborationManagerDelegate *delegate = m_manager->delegate())
-        delegate->collaborationManagerDidSendInviteForCollaboration(m_manager,
-                                                                    MOCollaboration(collaboration));
+        delegate->collaborationManagerDidSendInviteForCollaboration(
+            m_manager, MOCoreValues::collaborationWithCXXCollaboration(collaboration));
 }
 
 void MOCollaborationManagerBridge::handleCollaborationAccepted(const MCollaboration &collaboration)
 {
     assertMainThread();
     if (MOCollaborationManagerDelegate *delegate = m_manager->delegate())
-        delegate->collaborationManagerDidAcceptCollaboration(m_manager,
-                                                             MOCollaboration(collaboration));
+        delegate->collaborationManagerDidAcceptCollaboration(
+            m_manager, MOCoreValues::collaborationWithCXXCollaboration(collaboration));
 }
 
 void MOCollaborationManagerBridge::handleCollaborationRejected(const MCollaboration &collaboration)
 {
     assertMainThread();
     if (MOCollaborationManagerDelegate *delegate = m_manager->delegate())
-        delegate->collaborationManagerDidRejectCollaboration(m_manager,
-                                                             MOCollaboration(collaboration));
+        delegate->collaborationManagerDidRejectCollaboration(
+            m_manager, MOCoreValues::collaborationWithCXXCollaboration(collaboration));
 }
 
 void MOCollaborationManagerBridge::handleCollaborationInvitationsSentList(
@@ -87,6 +89,23 @@ void MOCollaborationManagerBridge::handleCollaborationAcceptError(
     assertMainThread();
     if (MOCollaborationManagerDelegate *delegate = m_manager->delegate())
         delegate->collaborationManagerDidFailAcceptingWithError(
-            m_manager, MOCollaboration(collaboration),
+            m_manager, MOCoreValues::collaborationWithCXXCollaboration(collaboration),
             MOError(MOCollaborationAcceptErrorDomain, qint64(error)));
+}
+
+void MOCollaborationManagerBridge::connectToCore(MCollaborationManager *core)
+{
+    using C = MCollaborationManager;
+    using B = MOCollaborationManagerBridge;
+    // Queued, so that observers run from an event of their own and never inside the core's
+    // handling of an answer: one that runs a nested event loop cannot hold up the manager.
+    connect(core, &C::collaborationInvitationsReceived, this,
+            &B::handleCollaborationInvitationsSlot, Qt::QueuedConnection);
+    connect(core, &C::collaborationInviteSent, this, &B::handleCollaborationInvitationSentSlot);
+    connect(core, &C::collaborationAccepted, this, &B::handleCollaborationAccepted);
+    connect(core, &C::collaborationRejected, this, &B::handleCollaborationRejected);
+    connect(core, &C::collaborationInvitationsSent, this,
+            &B::handleCollaborationInvitationsSentList);
+    connect(core, &C::sentCollaborationsChanged, this, &B::handleCollaborationsSentChanged);
+    connect(core, &C::collaborationAcceptError, this, &B::handleCollaborationAcceptError);
 }

@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QString>
 
+class MCollaborationManager;
 class MOCollaborationManager;
 
 // Turns the core collaboration manager's signals into the facade's notification and delegate
@@ -16,6 +17,9 @@ class MOCollaborationManagerBridge : public QObject
     Q_OBJECT
 public:
     explicit MOCollaborationManagerBridge(MOCollaborationManager *manager);
+
+    // Connects every signal of the core manager this bridge reports, in this order.
+    void connectToCore(MCollaborationManager *core);
 
 public slots:
     void handleCollaborationInvitationsSlot(const QList<MCollaboration> &collaborations,

@@ -1,7 +1,9 @@
 #include "mocontactsmanagerbridge.h"
 
+#include "mcontactsmanager.h"
 #include "mocontactsmanager.h"
 #include "mocontactsmanagerdelegate.h"
+#include "mocorevalues_p.h"
 #include "momainthread_p.h"
 #include "mouseraccount.h"
 
@@ -12,7 +14,7 @@ QList<MOUserAccount> wrapped(const QList<MUserAccount> &accounts)
     QList<MOUserAccount> list;
     list.reserve(accounts.size());
     for (const MUserAccount &account : accounts)
-        list.append(MOUserAccount(account));
+        list.append(MOCoreValues::userAccountWithCXXUserAccount(account));
     return list;
 }
 
@@ -48,5 +50,16 @@ void MOContactsManagerBridge::handleNewConnection(const MUserAccount &account)
 {
     assertMainThread();
     if (MOContactsManagerDelegate *delegate = m_manager->delegate())
-        delegate->collaborationManagerHasNewConnection(m_manager, MOUserAccount(account));
+        delegate->collaborationManagerHasNewConnection(
+            m_manager, MOCoreValues::userAccountWithCXXUserAccount(account));
+}
+
+void MOContactsManagerBridge::connectToCore(MContactsManager *core)
+{
+    using C = MContactsManager;
+    using B = MOContactsManagerBridge;
+    connect(core, &C::contactsReady, this, &B::handleContactsReady);
+    connect(core, &C::contactsResult, this, &B::handleContactsResult);
+    connect(core, &C::inviteSent, this, &B::handleInviteSent);
+    connect(core, &C::newConnection, this, &B::handleNewConnection);
 }

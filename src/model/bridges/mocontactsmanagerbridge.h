@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QString>
 
+class MContactsManager;
 class MOContactsManager;
 
 // Turns one core contacts manager's signals into its facade's delegate calls.
@@ -15,6 +16,9 @@ class MOContactsManagerBridge : public QObject
     Q_OBJECT
 public:
     explicit MOContactsManagerBridge(MOContactsManager *manager);
+
+    // Connects every signal of the core manager this bridge reports, in this order.
+    void connectToCore(MContactsManager *core);
 
 public slots:
     void handleContactsReady(const QList<MUserAccount> &contacts);

@@ -2,14 +2,14 @@
 
 #include "mobjectsmanager.h"
 #include "moconstants.h"
+#include "mocorevalues_p.h"
 #include "momainthread_p.h"
 #include "monotificationcenter.h"
-#include "moobjectsmanager.h"
+#include "moobjectsmanager_p.h"
 #include "mostrongnsobjectcontainer.h"
 #include "mqbindings.h"
 
 #include <QCoreApplication>
-#include <QDebug>
 #include <QThread>
 
 namespace {
@@ -24,23 +24,17 @@ QVariantMap groupByBasePath(const MStorageObjectList &objects)
 {
     QMap<QString, QList<MOStorageObject>> groups;
     for (const MStorageObject &object : objects)
-        groups[object.basePath()].append(MOStorageObject(object));
+        groups[object.basePath()].append(MOCoreValues::storageObjectWithCXXStorageObject(object));
     QVariantMap map;
     for (auto it = groups.cbegin(); it != groups.cend(); ++it)
         map.insert(it.key(), QVariant::fromValue(it.value()));
     return map;
 }
 
-struct Connection
-{
-    const char *signal;
-    const char *slot;
-};
-
 } // namespace
 
-ObjectsManagerBridge::ObjectsManagerBridge(MOObjectsManager *facade)
-    : m_facade(facade)
+ObjectsManagerBridge::ObjectsManagerBridge(MOObjectsManagerPrivate *d)
+    : m_d(d)
 {}
 
 bool ObjectsManagerBridge::connectToCore(MObjectsManager *core)
@@ -48,67 +42,33 @@ bool ObjectsManagerBridge::connectToCore(MObjectsManager *core)
     if (!core)
         return false;
     m_core = core;
-    // By signature, as the manager declares its signals; in this order.
-    static const Connection connections[] = {
-        {SIGNAL(objectsReady(QString, MStorageObjectList, QVariant)),
-         SLOT(handleObjectsReady(QString, MStorageObjectList, QVariant))},
-        {SIGNAL(pathNotFound(QString, QVariant)), SLOT(handlePathNotFound(QString, QVariant))},
-        {SIGNAL(objectReady(MStorageObject, QVariant)),
-         SLOT(handleObjectReady(MStorageObject, QVariant))},
-        {SIGNAL(objectsDeleted(MStorageObjectList, QVariant)),
-         SLOT(handleObjectsDeleted(MStorageObjectList, QVariant))},
-        {SIGNAL(objectRenamed(MStorageObject, MStorageObject, QVariant)),
-         SLOT(handleObjectRenamed(MStorageObject, MStorageObject, QVariant))},
-        {SIGNAL(objectsAdded(MStorageObjectList, QVariant)),
-         SLOT(handleObjectsAdded(MStorageObjectList, QVariant))},
-        {SIGNAL(objectsModified(QStringList, QList<MStorageObjectPair>, QVariant)),
-         SLOT(handleObjectsModified(QStringList, QList<MStorageObjectPair>, QVariant))},
-        {SIGNAL(objectCopied(MStorageObject, MStorageObject, QVariant)),
-         SLOT(handleObjectCopied(MStorageObject, MStorageObject, QVariant))},
-        {SIGNAL(transferScheduled(MObjectTransfer, bool)),
-         SLOT(handleTransferScheduled(MObjectTransfer, bool))},
-        {SIGNAL(transferStarted(MObjectTransfer, bool)),
-         SLOT(handleTransferStarted(MObjectTransfer, bool))},
-        {SIGNAL(transferPaused(MObjectTransfer, bool)),
-         SLOT(handleTransferPaused(MObjectTransfer, bool))},
-        {SIGNAL(transferProgressed(MObjectTransfer, bool)),
-         SLOT(handleTransferProgressed(MObjectTransfer, bool))},
-        {SIGNAL(transferFinished(MObjectTransfer, bool)),
-         SLOT(handleTransferFinished(MObjectTransfer, bool))},
-        {SIGNAL(transferGroupScheduled(MObjectTransferGroup)),
-         SLOT(handleTransferGroupScheduled(MObjectTransferGroup))},
-        {SIGNAL(transferGroupStarted(MObjectTransferGroup)),
-         SLOT(handleTransferGroupStarted(MObjectTransferGroup))},
-        {SIGNAL(transferGroupProgressed(MObjectTransferGroup)),
-         SLOT(handleTransferGroupProgressed(MObjectTransferGroup))},
-        {SIGNAL(transferGroupPaused(MObjectTransferGroup)),
-         SLOT(handleTransferGroupPaused(MObjectTransferGroup))},
-        {SIGNAL(transferGroupFinished(MObjectTransferGroup)),
-         SLOT(handleTransferGroupFinished(MObjectTransferGroup))},
-        {SIGNAL(shareUrlReady(MStorageObject, QUrl, QVariant)),
-         SLOT(handleObjectShareLinkReady(MStorageObject, QUrl, QVariant))},
-        {SIGNAL(shareUrlRevoked(MShareLink, QVariant)),
-         SLOT(handleShareUrlRevoked(MShareLink, QVariant))},
-        {SIGNAL(shareLinksListReady(QList<MShareLink>, QVariant)),
-         SLOT(handleShareLinksListReady(QList<MShareLink>, QVariant))},
-        {SIGNAL(shareLinkEmailsSent(QString, QStringList, QStringList, QVariant)),
-         SLOT(handleShareLinkEmailsSent(QString, QStringList, QStringList, QVariant))},
-        {SIGNAL(objectUncached(MStorageObject)), SLOT(handleObjectUncached(MStorageObject))},
-        // A local copy that cannot be opened must reach the interface, not vanish.
-        {SIGNAL(objectCacheError(QString, Tolvo::Error)),
-         SLOT(handleObjectCacheError(QString, Tolvo::Error))},
-    };
-    const QMetaObject *meta = core->metaObject();
-    for (const Connection &connection : connections) {
-        // SIGNAL() prefixes the signature with a code digit.
-        const QByteArray signature = QMetaObject::normalizedSignature(connection.signal + 1);
-        if (meta->indexOfSignal(signature) < 0) {
-            qWarning() << "ObjectsManagerBridge: the objects manager has no signal" << signature;
-            continue;
-        }
-        if (!connect(core, connection.signal, this, connection.slot))
-            qWarning() << "ObjectsManagerBridge: cannot connect" << signature;
-    }
+    using M = MObjectsManager;
+    using B = ObjectsManagerBridge;
+    // In this order; a local copy that cannot be opened must reach the interface, not vanish.
+    connect(core, &M::objectsReady, this, &B::handleObjectsReady);
+    connect(core, &M::pathNotFound, this, &B::handlePathNotFound);
+    connect(core, &M::objectReady, this, &B::handleObjectReady);
+    connect(core, &M::objectsDeleted, this, &B::handleObjectsDeleted);
+    connect(core, &M::objectRenamed, this, &B::handleObjectRenamed);
+    connect(core, &M::objectsAdded, this, &B::handleObjectsAdded);
+    connect(core, &M::objectsModified, this, &B::handleObjectsModified);
+    connect(core, &M::objectCopied, this, &B::handleObjectCopied);
+    connect(core, &M::transferScheduled, this, &B::handleTransferScheduled);
+    connect(core, &M::transferStarted, this, &B::handleTransferStarted);
+    connect(core, &M::transferPaused, this, &B::handleTransferPaused);
+    connect(core, &M::transferProgressed, this, &B::handleTransferProgressed);
+    connect(core, &M::transferFinished, this, &B::handleTransferFinished);
+    connect(core, &M::transferGroupScheduled, this, &B::handleTransferGroupScheduled);
+    connect(core, &M::transferGroupStarted, this, &B::handleTransferGroupStarted);
+    connect(core, &M::transferGroupProgressed, this, &B::handleTransferGroupProgressed);
+    connect(core, &M::transferGroupPaused, this, &B::handleTransferGroupPaused);
+    connect(core, &M::transferGroupFinished, this, &B::handleTransferGroupFinished);
+    connect(core, &M::shareUrlReady, this, &B::handleObjectShareLinkReady);
+    connect(core, &M::shareUrlRevoked, this, &B::handleShareUrlRevoked);
+    connect(core, &M::shareLinksListReady, this, &B::handleShareLinksListReady);
+    connect(core, &M::shareLinkEmailsSent, this, &B::handleShareLinkEmailsSent);
+    connect(core, &M::objectUncached, this, &B::handleObjectUncached);
+    connect(core, &M::objectCacheError, this, &B::handleObjectCacheError);
     return true;
 }
 
@@ -120,23 +80,23 @@ void ObjectsManagerBridge::handleObjectsReady(const QString &path,
     QList<MOStorageObject> list;
     list.reserve(objects.size());
     for (const MStorageObject &object : objects)
-        list.append(MOStorageObject(object));
-    m_facade->postObjectsReadyNotification(list, path, MOStrongNSObjectContainer::unwrap(userData));
+        list.append(MOCoreValues::storageObjectWithCXXStorageObject(object));
+    m_d->postObjectsReadyNotification(list, path, MOStrongNSObjectContainer::unwrap(userData));
 }
 
 void ObjectsManagerBridge::handleObjectReady(const MStorageObject &object, const QVariant &userData)
 {
     assertMainThread();
-    m_facade->postObjectInfoReadyNotification(MOStorageObject(object),
-                                              MOStrongNSObjectContainer::unwrap(userData));
+    m_d->postObjectInfoReadyNotification(MOCoreValues::storageObjectWithCXXStorageObject(object),
+                                         MOStrongNSObjectContainer::unwrap(userData));
 }
 
 void ObjectsManagerBridge::handlePathNotFound(const QString &path, const QVariant &userData)
 {
     assertMainThread();
-    if (auto *delegate = m_facade->hierarchyDelegate())
+    if (auto *delegate = m_d->hierarchyDelegate.get())
         delegate->objectsManagerDidFailForPathErrorUserData(
-            m_facade, path, MOError(kMObjectsFetchingDomain, 0),
+            m_d->q_ptr, path, MOError(kMObjectsFetchingDomain, 0),
             MOStrongNSObjectContainer::unwrap(userData));
 }
 
@@ -144,8 +104,8 @@ void ObjectsManagerBridge::handleObjectsDeleted(const MStorageObjectList &object
                                                 const QVariant &userData)
 {
     assertMainThread();
-    m_facade->postObjectsDeletedUpdateNotification(groupByBasePath(objects),
-                                                   MOStrongNSObjectContainer::unwrap(userData));
+    m_d->postObjectsDeletedUpdateNotification(groupByBasePath(objects),
+                                              MOStrongNSObjectContainer::unwrap(userData));
 }
 
 void ObjectsManagerBridge::handleObjectRenamed(const MStorageObject &object,
@@ -153,17 +113,18 @@ void ObjectsManagerBridge::handleObjectRenamed(const MStorageObject &object,
                                                const QVariant &userData)
 {
     assertMainThread();
-    m_facade->postObjectRenamedUpdateNotification(MOStorageObject(object),
-                                                  MOStorageObject(original),
-                                                  MOStrongNSObjectContainer::unwrap(userData));
+    m_d->postObjectRenamedUpdateNotification(
+        MOCoreValues::storageObjectWithCXXStorageObject(object),
+        MOCoreValues::storageObjectWithCXXStorageObject(original),
+        MOStrongNSObjectContainer::unwrap(userData));
 }
 
 void ObjectsManagerBridge::handleObjectsAdded(const MStorageObjectList &objects,
                                               const QVariant &userData)
 {
     assertMainThread();
-    m_facade->postObjectsAddedUpdateNotification(groupByBasePath(objects),
-                                                 MOStrongNSObjectContainer::unwrap(userData));
+    m_d->postObjectsAddedUpdateNotification(groupByBasePath(objects),
+                                            MOStrongNSObjectContainer::unwrap(userData));
 }
 
 void ObjectsManagerBridge::handleObjectsModified(const QStringList &paths,
@@ -174,17 +135,18 @@ void ObjectsManagerBridge::handleObjectsModified(const QStringList &paths,
     QVariantMap map;
     const int count = qMin(paths.size(), pairs.size());
     for (int i = 0; i < count; ++i) {
-        const QList<MOStorageObject> pair{MOStorageObject(pairs.at(i).first),
-                                          MOStorageObject(pairs.at(i).second)};
+        const QList<MOStorageObject> pair{
+            MOCoreValues::storageObjectWithCXXStorageObject(pairs.at(i).first),
+            MOCoreValues::storageObjectWithCXXStorageObject(pairs.at(i).second)};
         map.insert(paths.at(i), QVariant::fromValue(pair));
     }
-    m_facade->postObjectsUpdatedPairsNotification(map, MOStrongNSObjectContainer::unwrap(userData));
+    m_d->postObjectsUpdatedPairsNotification(map, MOStrongNSObjectContainer::unwrap(userData));
 }
 
 void ObjectsManagerBridge::handleObjectCacheError(const QString &path, Tolvo::Error error)
 {
     assertMainThread();
-    if (auto *delegate = m_facade->cacheDelegate())
+    if (auto *delegate = m_d->cacheDelegate.get())
         delegate->objectCacheErrorError(path, MOError(kMObjectsCachingDomain, error));
 }
 
@@ -193,16 +155,19 @@ void ObjectsManagerBridge::handleObjectCopied(const MStorageObject &copy,
                                               const QVariant &userData)
 {
     assertMainThread();
-    m_facade->postObjectCopiedUpdateNotification(MOStorageObject(copy), MOStorageObject(original),
-                                                 MOStrongNSObjectContainer::unwrap(userData));
+    m_d->postObjectCopiedUpdateNotification(
+        MOCoreValues::storageObjectWithCXXStorageObject(copy),
+        MOCoreValues::storageObjectWithCXXStorageObject(original),
+        MOStrongNSObjectContainer::unwrap(userData));
 }
 
 void ObjectsManagerBridge::handleObjectShareLinkReady(const MStorageObject &object, const QUrl &url,
                                                       const QVariant &userData)
 {
     assertMainThread();
-    m_facade->postObjectShareLinkNotificationWithURL(QUrlToNSURL(url), MOStorageObject(object),
-                                                     MOStrongNSObjectContainer::unwrap(userData));
+    m_d->postObjectShareLinkNotificationWithURL(
+        QUrlToNSURL(url), MOCoreValues::storageObjectWithCXXStorageObject(object),
+        MOStrongNSObjectContainer::unwrap(userData));
 }
 
 void ObjectsManagerBridge::handleShareLinksListReady(const QList<MShareLink> &links,
@@ -212,16 +177,16 @@ void ObjectsManagerBridge::handleShareLinksListReady(const QList<MShareLink> &li
     QList<MOShareLink> list;
     list.reserve(links.size());
     for (const MShareLink &link : links)
-        list.append(MOShareLink(link));
-    m_facade->postObjectShareLinksListNotificationWithArray(
-        list, MOStrongNSObjectContainer::unwrap(userData));
+        list.append(MOCoreValues::shareLinkWithCXXShareLink(link));
+    m_d->postObjectShareLinksListNotificationWithArray(list,
+                                                       MOStrongNSObjectContainer::unwrap(userData));
 }
 
 void ObjectsManagerBridge::handleShareUrlRevoked(const MShareLink &link, const QVariant &userData)
 {
     assertMainThread();
-    m_facade->postObjectShareLinkRevokedWithShareLink(MOShareLink(link),
-                                                      MOStrongNSObjectContainer::unwrap(userData));
+    m_d->postObjectShareLinkRevokedWithShareLink(MOCoreValues::shareLinkWithCXXShareLink(link),
+                                                 MOStrongNSObjectContainer::unwrap(userData));
 }
 
 void ObjectsManagerBridge::handleShareLinkEmailsSent(const QString &filename,
@@ -230,35 +195,35 @@ void ObjectsManagerBridge::handleShareLinkEmailsSent(const QString &filename,
                                                      const QVariant &userData)
 {
     assertMainThread();
-    m_facade->postObjectShareLinkEmailsSentWithFilename(
-        filename, recipients, errors, MOStrongNSObjectContainer::unwrap(userData));
+    m_d->postObjectShareLinkEmailsSentWithFilename(filename, recipients, errors,
+                                                   MOStrongNSObjectContainer::unwrap(userData));
 }
 
 void ObjectsManagerBridge::handleObjectUncached(const MStorageObject &object)
 {
     assertMainThread();
     QVariantMap userInfo;
-    userInfo.insert(MOStorageObjectKey, QVariant::fromValue(MOStorageObject(object)));
-    m_facade->notificationCenter()->postNotificationName(MOObjectUncachedNotification, m_facade,
-                                                         userInfo);
+    userInfo.insert(MOStorageObjectKey,
+                    QVariant::fromValue(MOCoreValues::storageObjectWithCXXStorageObject(object)));
+    m_d->center.data()->postNotificationName(MOObjectUncachedNotification, m_d->q_ptr, userInfo);
 }
 
 void ObjectsManagerBridge::handleTransferScheduled(const MObjectTransfer &transfer, bool caching)
 {
     assertMainThread();
-    m_facade->postTransferWillStartNotificationForState(MOObjectTransfer(transfer),
-                                                        domainFor(caching));
+    m_d->postTransferWillStartNotificationForState(
+        MOCoreValues::objectTransferWithCXXObjectTransfer(transfer), domainFor(caching));
 }
 
 void ObjectsManagerBridge::handleTransferStarted(const MObjectTransfer &transfer, bool caching)
 {
     assertMainThread();
     if (transfer.previousState() == MObjectTransfer::Paused)
-        m_facade->postTransferDidResumeNotificationForState(MOObjectTransfer(transfer),
-                                                            domainFor(caching));
+        m_d->postTransferDidResumeNotificationForState(
+            MOCoreValues::objectTransferWithCXXObjectTransfer(transfer), domainFor(caching));
     else
-        m_facade->postTransferDidStartNotificationForState(MOObjectTransfer(transfer),
-                                                           domainFor(caching));
+        m_d->postTransferDidStartNotificationForState(
+            MOCoreValues::objectTransferWithCXXObjectTransfer(transfer), domainFor(caching));
 }
 
 void ObjectsManagerBridge::handleTransferFinished(const MObjectTransfer &transfer, bool caching)
@@ -266,18 +231,18 @@ void ObjectsManagerBridge::handleTransferFinished(const MObjectTransfer &transfe
     assertMainThread();
     switch (transfer.state()) {
     case MObjectTransfer::Completed:
-        m_facade->postTransferDidFinishNotificationForState(MOObjectTransfer(transfer),
-                                                            domainFor(caching));
+        m_d->postTransferDidFinishNotificationForState(
+            MOCoreValues::objectTransferWithCXXObjectTransfer(transfer), domainFor(caching));
         break;
     case MObjectTransfer::Error:
         // The error's domain is the transfer domain, for transfers of local copies too.
-        m_facade->postTransferDidFailNotificationForState(
-            MOObjectTransfer(transfer), MOError(kMOObjectsTransferDomain, transfer.errorCode()),
-            domainFor(caching));
+        m_d->postTransferDidFailNotificationForState(
+            MOCoreValues::objectTransferWithCXXObjectTransfer(transfer),
+            MOError(kMOObjectsTransferDomain, transfer.errorCode()), domainFor(caching));
         break;
     case MObjectTransfer::Canceled:
-        m_facade->postTransferDidCancelNotificationForState(MOObjectTransfer(transfer),
-                                                            domainFor(caching));
+        m_d->postTransferDidCancelNotificationForState(
+            MOCoreValues::objectTransferWithCXXObjectTransfer(transfer), domainFor(caching));
         break;
     default:
         break;
@@ -287,15 +252,15 @@ void ObjectsManagerBridge::handleTransferFinished(const MObjectTransfer &transfe
 void ObjectsManagerBridge::handleTransferProgressed(const MObjectTransfer &transfer, bool caching)
 {
     assertMainThread();
-    m_facade->postTransferDidProgressNotificationForState(MOObjectTransfer(transfer),
-                                                          domainFor(caching));
+    m_d->postTransferDidProgressNotificationForState(
+        MOCoreValues::objectTransferWithCXXObjectTransfer(transfer), domainFor(caching));
 }
 
 void ObjectsManagerBridge::handleTransferPaused(const MObjectTransfer &transfer, bool caching)
 {
     assertMainThread();
-    m_facade->postTransferDidPauseNotificationForState(MOObjectTransfer(transfer),
-                                                       domainFor(caching));
+    m_d->postTransferDidPauseNotificationForState(
+        MOCoreValues::objectTransferWithCXXObjectTransfer(transfer), domainFor(caching));
 }
 
 void ObjectsManagerBridge::handleTransferGroupScheduled(const MObjectTransferGroup &group)
@@ -328,6 +293,8 @@ void ObjectsManagerBridge::postGroupNotification(const QString &name,
 {
     assertMainThread();
     QVariantMap userInfo;
-    userInfo.insert(MOObjectTransferGroupKey, QVariant::fromValue(MOObjectTransferGroup(group)));
-    m_facade->notificationCenter()->postNotificationName(name, m_facade, userInfo);
+    userInfo.insert(
+        MOObjectTransferGroupKey,
+        QVariant::fromValue(MOCoreValues::objectTransferGroupWithCXXObjectTransferGroup(group)));
+    m_d->center.data()->postNotificationName(name, m_d->q_ptr, userInfo);
 }

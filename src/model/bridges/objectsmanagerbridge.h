@@ -16,7 +16,7 @@
 #include <QUrl>
 #include <QVariant>
 
-class MOObjectsManager;
+class MOObjectsManagerPrivate;
 
 // Turns the core objects manager's signals into the objects facade's notifications and
 // delegate calls. It lives on the main thread, so signals from other threads arrive queued
@@ -25,10 +25,10 @@ class ObjectsManagerBridge : public QObject
 {
     Q_OBJECT
 public:
-    explicit ObjectsManagerBridge(MOObjectsManager *facade);
+    // Posts through the facade's private side, which owns the bridge.
+    explicit ObjectsManagerBridge(MOObjectsManagerPrivate *d);
 
-    // Connects every core signal the facade reports, by signature; a signal the manager does
-    // not declare is left out with a warning. False when core is null.
+    // Connects every core signal the facade reports. False when core is null.
     bool connectToCore(MObjectsManager *core);
     MObjectsManager *core() const { return m_core; }
 
@@ -67,7 +67,7 @@ public slots:
 private:
     void postGroupNotification(const QString &name, const MObjectTransferGroup &group);
 
-    MOObjectsManager *m_facade;
+    MOObjectsManagerPrivate *m_d;
     QPointer<MObjectsManager> m_core;
 };
 

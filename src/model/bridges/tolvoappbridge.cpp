@@ -2,10 +2,10 @@
 
 #include "moapplication.h"
 #include "moapplicationdelegate.h"
+#include "mologging_p.h"
 #include "tolvoapp.h"
 #include "tolvoappimpl.h"
 
-#include <QDebug>
 #include <QThread>
 
 TolvoAppBridge::TolvoAppBridge(MOApplication *application)
@@ -13,10 +13,10 @@ TolvoAppBridge::TolvoAppBridge(MOApplication *application)
     , m_application(application)
 {
     TolvoApp *app = TolvoApp::instance();
-    if (!app || !connect(app, SIGNAL(readyToQuit()), this, SLOT(notifyReadyToQuit())))
-        qDebug("Cannot connect to readyToQuit() signal");
-    if (!app || !connect(app, SIGNAL(ready()), this, SLOT(notifyReadyToStart())))
-        qDebug("Cannot connect to ready() signal");
+    if (!app || !connect(app, &TolvoApp::readyToQuit, this, &TolvoAppBridge::notifyReadyToQuit))
+        qCDebug(lcModel, "Cannot connect to readyToQuit() signal");
+    if (!app || !connect(app, &TolvoApp::ready, this, &TolvoAppBridge::notifyReadyToStart))
+        qCDebug(lcModel, "Cannot connect to ready() signal");
 }
 
 void TolvoAppBridge::notifyReadyToQuit()

@@ -1,11 +1,88 @@
 #include "modeltestapplication.h"
 
 #include "memoryauthstore.h"
+#include "mouserauthenticationmanager.h"
+#include "mouserauthenticationmanagerdelegate.h"
 
 #include <QCoreApplication>
 #include <QTest>
 
+namespace {
+
+// Stands in for the facade's delegate while a helper waits for an outcome.
+class AuthOutcome : public MOUserAuthenticationManagerDelegate
+{
+public:
+    explicit AuthOutcome(MOUserAuthenticationManager *manager)
+        : m_manager(manager)
+        , m_previous(manager->delegate())
+    {
+        manager->setDelegate(this);
+    }
+    ~AuthOutcome() override { m_manager->setDelegate(m_previous); }
+
+    void authManagerDidAuthenticateSuccessfully(MOUserAuthenticationManager *,
+                                                const QString &) override
+    {}
+    void authManagerDidAuthorizeClientSuccessfully(MOUserAuthenticationManager *,
+                                                   const QString &) override
+    {
+        authorized = true;
+    }
+    void authManagerDidFailAuthenticatingUserWithError(MOUserAuthenticationManager *,
+                                                       const QString &, const MOError &) override
+    {
+        failed = true;
+    }
+    void authManagerDidFailAuthorizingClientWithError(MOUserAuthenticationManager *,
+                                                      const QString &, const MOError &) override
+    {
+        failed = true;
+    }
+    void authManagerRequiresAuthentication(MOUserAuthenticationManager *) override
+    {
+        failed = true;
+    }
+    void authManagerLogoutPerformed(MOUserAuthenticationManager *) override { loggedOut = true; }
+
+    bool authorized = false;
+    bool failed = false;
+    bool loggedOut = false;
+
+private:
+    MOUserAuthenticationManager *m_manager;
+    MOUserAuthenticationManagerDelegate *m_previous;
+};
+
+} // namespace
+
 namespace ModelTest {
+
+QString signIn(const QString &email, const QString &password, int timeout)
+{
+    MOUserAuthenticationManager *auth = MOUserAuthenticationManager::sharedInstance();
+    if (auth->isAuthenticated()) {
+        AuthOutcome signOut(auth);
+        auth->reset();
+        if (!QTest::qWaitFor([&] { return signOut.loggedOut; }, timeout))
+            return QStringLiteral("sign-out failed");
+    }
+    AuthOutcome outcome(auth);
+    auth->authenticateUser(email, password);
+    if (!QTest::qWaitFor([&] { return outcome.authorized || outcome.failed; }, timeout) ||
+        !outcome.authorized)
+        return QStringLiteral("sign-in as %1 failed").arg(email);
+    return QString();
+}
+
+bool reload(int timeout)
+{
+    MOUserAuthenticationManager *auth = MOUserAuthenticationManager::sharedInstance();
+    AuthOutcome outcome(auth);
+    auth->reload();
+    return QTest::qWaitFor([&] { return outcome.authorized || outcome.failed; }, timeout) &&
+           outcome.authorized;
+}
 
 QString useTemporaryDataLocation()
 {

@@ -27,6 +27,13 @@ void configureApplication(const KerloLocal &server);
 bool startApplication(const KerloLocal &server, MOApplicationDelegate *delegate,
                       int timeout = 20000);
 
+// Signs in through the authentication facade, signing out first when someone is signed in,
+// and waits for the outcome. Empty on success, else what failed.
+QString signIn(const QString &email, const QString &password, int timeout = 20000);
+
+// The facade's reload(): true once the stored credentials have authorised the client again.
+bool reload(int timeout = 20000);
+
 } // namespace ModelTest
 
 // A delegate that counts its calls and remembers the threads they came on.

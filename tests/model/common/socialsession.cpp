@@ -3,7 +3,6 @@
 #include "mconversation.h"
 #include "mnetworkrequestmanager.h"
 #include "modeltestapplication.h"
-#include "muserauthmanager.h"
 #include "tolvo.h"
 #include "tolvoappimpl.h"
 
@@ -34,16 +33,7 @@ QString start(KerloLocal *server, const QStringList &others)
 
 QString signIn(const QString &email, const QString &password)
 {
-    MUserAuthManager *auth = TolvoApp::instance()->authManager();
-    if (auth->isAuthenticated()) {
-        QSignalSpy signedOut(auth, &MUserAuthManager::logoutPerformed);
-        auth->reset();
-        if (!signedOut.count() && !signedOut.wait())
-            return QStringLiteral("sign-out failed");
-    }
-    QSignalSpy signedIn(auth, &MUserAuthManager::authorizationSuccess);
-    auth->authenticateUser(email, password);
-    return signedIn.wait() ? QString() : QStringLiteral("sign-in as %1 failed").arg(email);
+    return ModelTest::signIn(email, password);
 }
 
 MConversation conversationWith(const QString &email)

@@ -5,7 +5,8 @@
 #include <QMetaType>
 #include <QObject>
 
-// The shared vocabulary of the core: numbered request actions and error codes.
+// The shared vocabulary of the core: numbered request actions, error codes and the values
+// of a transfer request's fields.
 namespace Tolvo {
 Q_NAMESPACE
 
@@ -68,7 +69,34 @@ enum Error {
 };
 Q_ENUM_NS(Error)
 
+// A transfer request's direction(). Consumers test for Upload and take every other value as a
+// download.
+enum TransferDirection { Upload = 0, Download = 1 };
+Q_ENUM_NS(TransferDirection)
+
+// Bits of a transfer request's mode(). Bit 0 means one thing to an upload, another to a
+// download.
+enum TransferModeFlag {
+    SynchronisingUpload = 0x1,   // upload to the synchronising endpoint, with the base hash
+    MakeParentDirectories = 0x1, // download: make the destination's parent folders first
+    ForceUpload = 0x2            // upload over an existing remote object
+};
+Q_DECLARE_FLAGS(TransferMode, TransferModeFlag)
+Q_FLAG_NS(TransferMode)
+
+// What a download does about an existing local destination (a transfer request's
+// overwriteStrategy()). Any other value appends the body to whatever is there.
+enum OverwriteStrategy {
+    RefuseExisting = 0,   // the file-exists notification; the transfer fails
+    TruncateExisting = 1, // the destination is emptied before the request is sent
+    PickFreeName = 2,     // the download goes to a free name with a numeric suffix
+    ResumeExisting = 3    // a partial destination is resumed with a byte range
+};
+Q_ENUM_NS(OverwriteStrategy)
+
 } // namespace Tolvo
+
+Q_DECLARE_OPERATORS_FOR_FLAGS(Tolvo::TransferMode)
 
 // Actions are stored as plain integers.
 inline QDataStream &operator<<(QDataStream &stream, Tolvo::ObjectAction action)

@@ -1,5 +1,6 @@
 #include "mstorageobject.h"
 
+#include "corelogging.h"
 #include "mfilenames.h"
 
 #include <QCryptographicHash>
@@ -127,16 +128,17 @@ MStorageObject::MStorageObject(const QFileInfo &fileInfo, const QString &localBa
     } else if (!fileInfo.isDir()) {
         QFile file(fileInfo.filePath());
         if (!file.open(QIODevice::ReadOnly)) {
-            qWarning() << "MStorageObject::MStorageObject: Cannot open file at path:"
-                       << fileInfo.filePath();
+            qCWarning(lcCoreObjects) << "MStorageObject::MStorageObject: Cannot open file at path:"
+                                     << fileInfo.filePath();
         } else {
             QCryptographicHash hash(QCryptographicHash::Md5);
             // A hash of part of the file would pass for the content's.
             if (hash.addData(&file) && file.error() == QFileDevice::NoError)
                 d->contentHash = QString::fromLatin1(hash.result().toHex());
             else
-                qWarning() << "MStorageObject::MStorageObject: Cannot read file at path:"
-                           << fileInfo.filePath();
+                qCWarning(lcCoreObjects)
+                    << "MStorageObject::MStorageObject: Cannot read file at path:"
+                    << fileInfo.filePath();
         }
     }
 
@@ -171,8 +173,9 @@ MStorageObject::MStorageObject(const QVariantMap &map)
         d->type = RegularFile;
     if ((!d->label.isEmpty() && !mIsPlainName(d->label)) || mPathHasParentComponent(d->basePath) ||
         d->basePath.contains(QChar(0))) {
-        qWarning() << "MStorageObject: Ignoring an object whose name leaves its directory:"
-                   << d->basePath << d->label;
+        qCWarning(lcCoreObjects)
+            << "MStorageObject: Ignoring an object whose name leaves its directory:" << d->basePath
+            << d->label;
         d->type = Invalid;
     }
 

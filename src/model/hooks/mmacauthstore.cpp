@@ -2,6 +2,7 @@
 #include <libsecret/secret.h>
 
 #include "mmacauthstore.h"
+#include "mologging_p.h"
 
 #include "mxmlpropertylist.h"
 #include "tolvoappimpl.h"
@@ -36,7 +37,7 @@ SecretService *connectSecretService()
     g_autoptr(GError) error = nullptr;
     SecretService *service = secret_service_get_sync(SECRET_SERVICE_OPEN_SESSION, nullptr, &error);
     if (!service)
-        qWarning("MMacAuthStore: cannot reach the Secret Service: %s", reason(error));
+        qCWarning(lcModel, "MMacAuthStore: cannot reach the Secret Service: %s", reason(error));
     return service;
 }
 
@@ -65,7 +66,7 @@ bool MMacAuthStorePrivate::findItems(SecretSearchFlags flags, GList **items) con
 {
     const QByteArray name = serviceName();
     if (name.isEmpty()) {
-        qWarning("MMacAuthStore: no main identifier; the keyring is not used.");
+        qCWarning(lcModel, "MMacAuthStore: no main identifier; the keyring is not used.");
         return false;
     }
     g_autoptr(SecretService) secretService = connectSecretService();
@@ -77,7 +78,7 @@ bool MMacAuthStorePrivate::findItems(SecretSearchFlags flags, GList **items) con
     *items = secret_service_search_sync(secretService, credentialsSchema(), lookup, flags, nullptr,
                                         &error);
     if (error) {
-        qWarning("MMacAuthStore: cannot search the keyring: %s", reason(error));
+        qCWarning(lcModel, "MMacAuthStore: cannot search the keyring: %s", reason(error));
         return false;
     }
     return true;
@@ -102,8 +103,9 @@ void MMacAuthStore::storeAuthInfo(const QVariantMap &info)
     kept.remove(QLatin1String(PasswordKey));
     const std::optional<QByteArray> data = MXmlPropertyList::write(kept);
     if (!data) {
-        qWarning("MMacAuthStore: the credentials hold a value that cannot be stored; nothing was "
-                 "written.");
+        qCWarning(lcModel,
+                  "MMacAuthStore: the credentials hold a value that cannot be stored; nothing was "
+                  "written.");
         return;
     }
     g_autolist(SecretItem) items = nullptr;
@@ -123,7 +125,8 @@ void MMacAuthStore::storeAuthInfo(const QVariantMap &info)
         if (!secret_item_set_secret_sync(item, value, nullptr, &error) ||
             !secret_item_set_attributes_sync(item, credentialsSchema(), attributes, nullptr,
                                              &error)) {
-            qWarning("MMacAuthStore: cannot update the stored credentials: %s", reason(error));
+            qCWarning(lcModel, "MMacAuthStore: cannot update the stored credentials: %s",
+                      reason(error));
         }
         return;
     }
@@ -134,16 +137,16 @@ void MMacAuthStore::storeAuthInfo(const QVariantMap &info)
     g_autoptr(SecretCollection) keyring = secret_collection_for_alias_sync(
         secretService, SECRET_COLLECTION_DEFAULT, SECRET_COLLECTION_NONE, nullptr, &error);
     if (!keyring) {
-        qWarning("Cannot fetch default keychain.");
+        qCWarning(lcModel, "Cannot fetch default keychain.");
         if (error)
-            qWarning("MMacAuthStore: %s", error->message);
+            qCWarning(lcModel, "MMacAuthStore: %s", error->message);
         return;
     }
     g_autoptr(SecretItem) created =
         secret_item_create_sync(keyring, credentialsSchema(), attributes, service.constData(),
                                 value, SECRET_ITEM_CREATE_NONE, nullptr, &error);
     if (!created)
-        qWarning("MMacAuthStore: cannot store the credentials: %s", reason(error));
+        qCWarning(lcModel, "MMacAuthStore: cannot store the credentials: %s", reason(error));
 }
 
 QVariantMap MMacAuthStore::authInfo()
@@ -157,7 +160,8 @@ QVariantMap MMacAuthStore::authInfo()
     }
     g_autoptr(SecretValue) value = secret_item_get_secret(SECRET_ITEM(items->data));
     if (!value) {
-        qWarning("MMacAuthStore: the keyring is locked; the stored credentials cannot be read.");
+        qCWarning(lcModel,
+                  "MMacAuthStore: the keyring is locked; the stored credentials cannot be read.");
         return {};
     }
     gsize length = 0;
@@ -165,7 +169,8 @@ QVariantMap MMacAuthStore::authInfo()
     const std::optional<QVariantMap> map =
         MXmlPropertyList::read(QByteArray::fromRawData(bytes, int(length)));
     if (!map) {
-        qWarning("MMacAuthStore: the stored credentials are unreadable; they are ignored.");
+        qCWarning(lcModel,
+                  "MMacAuthStore: the stored credentials are unreadable; they are ignored.");
         return {};
     }
     return *map;
@@ -178,11 +183,12 @@ void MMacAuthStore::clear()
     if (!d->findItems(SecretSearchFlags(SECRET_SEARCH_ALL | SECRET_SEARCH_UNLOCK), &items))
         return;
     if (!items) {
-        qDebug("MMacAuthStore::clear Nothing to clear.");
+        qCDebug(lcModel, "MMacAuthStore::clear Nothing to clear.");
         return;
     }
     for (GList *it = items; it; it = it->next) {
         if (!secret_item_delete_sync(SECRET_ITEM(it->data), nullptr, nullptr))
-            qWarning("MMacAuthStore::clear Unable to remove authentication data from keychain.");
+            qCWarning(lcModel,
+                      "MMacAuthStore::clear Unable to remove authentication data from keychain.");
     }
 }

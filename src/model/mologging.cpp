@@ -1,0 +1,3 @@
+#include "mologging_p.h"
+
+Q_LOGGING_CATEGORY(lcModel, "model")

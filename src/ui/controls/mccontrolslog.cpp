@@ -1,0 +1,3 @@
+#include "mccontrolslog.h"
+
+Q_LOGGING_CATEGORY(lcControls, "lumarin.ui.controls")

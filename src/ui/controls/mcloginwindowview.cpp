@@ -1,0 +1,5 @@
+#include "mcloginwindowview.h"
+
+MCLoginWindowView::MCLoginWindowView(QWidget *parent)
+    : MCGradientBox(parent)
+{}

@@ -1,0 +1,186 @@
+#include "mcstring.h"
+
+#include "mcfunctions.h"
+
+#include <QCoreApplication>
+#include <QStringList>
+#include <QTextDocument>
+#include <QUrl>
+
+namespace MCString {
+
+namespace {
+
+bool isNoncharacter(uint codePoint)
+{
+    return (codePoint >= 0xFDD0 && codePoint <= 0xFDEF) || (codePoint & 0xFFFE) == 0xFFFE;
+}
+
+bool isSymbolCategory(QChar::Category category)
+{
+    return category == QChar::Symbol_Math || category == QChar::Symbol_Currency ||
+           category == QChar::Symbol_Modifier || category == QChar::Symbol_Other;
+}
+
+// Walks the text by code point; a lone surrogate is reported as itself with illegal = true.
+template<class Visitor> void forEachCodePoint(const QString &text, Visitor visit)
+{
+    for (int i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
+            visit(QChar::surrogateToUcs4(c, text.at(i + 1)), false);
+            ++i;
+        } else {
+            visit(c.unicode(), c.isSurrogate());
+        }
+    }
+}
+
+} // namespace
+
+FilenameValidity stringValidForFilename(const QString &name)
+{
+    bool onlyDots = true;
+    for (const QChar c : name) {
+        if (c != QLatin1Char('.')) {
+            onlyDots = false;
+            break;
+        }
+    }
+    if (onlyDots)
+        return FilenameOnlyDots;
+
+    bool illegal = false;
+    bool symbol = false;
+    forEachCodePoint(name, [&](uint codePoint, bool loneSurrogate) {
+        if (loneSurrogate || isNoncharacter(codePoint) ||
+            QChar::category(codePoint) == QChar::Other_NotAssigned)
+            illegal = true;
+        else if (isSymbolCategory(QChar::category(codePoint)))
+            symbol = true;
+    });
+    if (illegal)
+        return FilenameHasIllegalCharacter;
+    if (symbol)
+        return FilenameHasSymbol;
+    if (name.trimmed().isEmpty())
+        return FilenameNotAllowed;
+    static const QString forbidden = QStringLiteral("/\\?%*|\"<>:");
+    for (const QChar c : name) {
+        if (forbidden.contains(c))
+            return FilenameNotAllowed;
+    }
+    return FilenameValid;
+}
+
+QString stringByCleaningPath(const QString &path)
+{
+    QStringList components;
+    const QStringList parts = path.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    for (const QString &part : parts) {
+        if (part == QLatin1String("."))
+            continue;
+        if (part == QLatin1String("..")) {
+            if (!components.isEmpty())
+                components.removeLast();
+            continue;
+        }
+        components.append(part);
+    }
+    return QLatin1Char('/') + components.join(QLatin1Char('/'));
+}
+
+int completePathIntoString(const QString &path, QString *match)
+{
+    const int slash = path.lastIndexOf(QLatin1Char('/'));
+    const QString folder = slash < 0 ? QString() : path.left(slash == 0 ? 1 : slash);
+    const QString prefix = path.mid(slash + 1);
+    if (match)
+        *match = QString();
+    const QStringList entries =
+        MCFunctions::getFilesListAtPath(folder.isEmpty() ? QStringLiteral(".") : folder, true);
+    int count = 0;
+    for (const QString &entry : entries) {
+        const QString name = entry.mid(entry.lastIndexOf(QLatin1Char('/')) + 1);
+        if (!name.startsWith(prefix))
+            continue;
+        ++count;
+        if (match && (match->isNull() || match->size() < entry.size()))
+            *match = entry;
+    }
+    return count;
+}
+
+QString stringByTruncateMiddleWithMaxChars(const QString &text, int maxChars)
+{
+    const int length = text.size();
+    if (length <= maxChars)
+        return text;
+    const int half = maxChars / 2;
+    const int middle = length / 2 - 1;
+    QString left = text.left(qMax(0, middle));
+    while (left.size() > half && left.size() >= 2)
+        left.chop(2);
+    QString right = text.mid(qMax(0, middle));
+    while (right.size() > half && right.size() >= 2)
+        right.remove(0, 1);
+    if (!left.isEmpty() && left.at(left.size() - 1).isHighSurrogate())
+        left.chop(1);
+    if (!right.isEmpty() && right.at(0).isLowSurrogate())
+        right.remove(0, 1);
+    return left + QStringLiteral("...") + right;
+}
+
+QString stringWithItemsCount(long count)
+{
+    const char *word = count == 1 ? "item" : "items";
+    return QStringLiteral("%1 %2").arg(count).arg(QCoreApplication::translate("MCString", word));
+}
+
+QString stringByUrlEncoding(const QString &text)
+{
+    return QString::fromLatin1(QUrl::toPercentEncoding(text));
+}
+
+QSizeF sizeForWidth(const QTextDocument &text, qreal width, qreal height)
+{
+    if (text.isEmpty())
+        return QSizeF(0, 0);
+    QScopedPointer<QTextDocument> document(text.clone());
+    document->setDocumentMargin(0);
+    if (width < Unlimited)
+        document->setTextWidth(width);
+    const qreal usedWidth =
+        width < Unlimited ? qMin(document->idealWidth(), width) : document->idealWidth();
+    return QSizeF(usedWidth, qMin(document->size().height(), height));
+}
+
+qreal heightForWidth(const QTextDocument &text, qreal width)
+{
+    return sizeForWidth(text, width, Unlimited).height();
+}
+
+qreal widthForHeight(const QTextDocument &text, qreal height)
+{
+    return sizeForWidth(text, Unlimited, height).width();
+}
+
+QSizeF sizeForWidth(const QString &text, qreal width, qreal height, const QFont &font)
+{
+    QTextDocument document;
+    document.setDefaultFont(font);
+    document.setPlainText(text);
+    return sizeForWidth(document, width, height);
+}
+
+qreal heightForWidth(const QString &text, qreal width, const QFont &font)
+{
+    return sizeForWidth(text, width, Unlimited, font).height();
+}
+
+qreal widthForHeight(const QString &text, qreal height, const QFont &font)
+{
+    return sizeForWidth(text, Unlimited, height, font).width();
+}
+
+} // namespace MCString
