@@ -39,6 +39,13 @@ QByteArray MMd5::hexResult()
     return QByteArray(reinterpret_cast<const char *>(digest), int(length)).toHex();
 }
 
+QByteArray MMd5::hexSoFar() const
+{
+    MMd5 copy;
+    EVP_MD_CTX_copy_ex(copy.context.get(), context.get());
+    return copy.hexResult();
+}
+
 QByteArray MMd5::hexHash(const char *data, qint64 length)
 {
     MMd5 md5;

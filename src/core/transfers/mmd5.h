@@ -21,6 +21,8 @@ public:
     void addData(const QByteArray &data) { addData(data.constData(), data.size()); }
     // Lower-case hex of everything added since the last reset; the hash starts over after it.
     QByteArray hexResult();
+    // Lower-case hex of what was added so far; adding may go on after it.
+    QByteArray hexSoFar() const;
     void reset();
 
     static QByteArray hexHash(const char *data, qint64 length);

@@ -122,5 +122,5 @@ QByteArray MStreamHasher::result()
     QMutexLocker locker(&d->mutex);
     while ((!d->pending.isEmpty() || d->busy) && !d->stopping)
         d->changed.wait(&d->mutex);
-    return d->hash.hexResult();
+    return d->hash.hexSoFar();
 }
