@@ -171,8 +171,11 @@ MStorageObject::MStorageObject(const QVariantMap &map)
         d->type = Directory;
     else if (type == QLatin1String("regfile"))
         d->type = RegularFile;
-    if ((!d->label.isEmpty() && !mIsPlainName(d->label)) || mPathHasParentComponent(d->basePath) ||
-        d->basePath.contains(QChar(0))) {
+    // The root folder is the one object named "/" (its base path is "/" too).
+    const bool isRoot = d->label == QLatin1String("/") &&
+                        (d->basePath.isEmpty() || d->basePath == QLatin1String("/"));
+    if ((!d->label.isEmpty() && !isRoot && !mIsPlainName(d->label)) ||
+        mPathHasParentComponent(d->basePath) || d->basePath.contains(QChar(0))) {
         qCWarning(lcCoreObjects)
             << "MStorageObject: Ignoring an object whose name leaves its directory:" << d->basePath
             << d->label;

@@ -1,0 +1,135 @@
+// Start-up of the interface against kerlo-local with 1,000 objects in "/": from the launch
+// to the signed-in window showing the folder, and the longest stall of the main thread
+// meanwhile. The reference is the same service work done straight over HTTP (sign-in and a
+// listing of "/") in the same run.
+#include "kerlolocal.h"
+#include "mcappdelegate.h"
+#include "mcbrowsableviewcontroller.h"
+#include "shelltestfixture.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QTest>
+#include <QTimer>
+
+#include <cstdio>
+
+namespace {
+
+constexpr int ObjectCount = 1000;
+
+// Records the longest gap between ticks of a fast timer on the main thread.
+class StallMonitor : public QObject
+{
+public:
+    StallMonitor()
+    {
+        m_timer.setTimerType(Qt::PreciseTimer);
+        m_timer.setInterval(2);
+        connect(&m_timer, &QTimer::timeout, this, [this] {
+            const qint64 now = m_clock.nsecsElapsed();
+            m_longest = qMax(m_longest, now - m_last);
+            m_last = now;
+        });
+    }
+    void start()
+    {
+        m_clock.start();
+        m_last = 0;
+        m_longest = 0;
+        m_timer.start();
+    }
+    double longestMs() const { return m_longest / 1e6; }
+    // The longest stall so far, and a fresh count from now.
+    double takeLongestMs()
+    {
+        const double longest = longestMs();
+        m_longest = 0;
+        return longest;
+    }
+
+private:
+    QTimer m_timer;
+    QElapsedTimer m_clock;
+    qint64 m_last = 0;
+    qint64 m_longest = 0;
+};
+
+double referenceMs(const KerloLocal &server)
+{
+    QElapsedTimer timer;
+    timer.start();
+    const KerloLocal::Tokens tokens = server.signInOverHttp(
+        QString::fromLatin1(ShellTest::DemoEmail), QString::fromLatin1(ShellTest::DemoPassword),
+        "bench", QString(64, QLatin1Char('a')));
+    QNetworkAccessManager manager;
+    QNetworkRequest request(QUrl(server.apiUrl().toString() + QStringLiteral("/objects/list/")));
+    request.setRawHeader("Authorization", "bearer " + tokens.accessToken.toUtf8());
+    request.setRawHeader("M-Auth-Token", tokens.apiKey.toUtf8());
+    QNetworkReply *reply = manager.get(request);
+    QEventLoop loop;
+    QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    loop.exec();
+    const QByteArray body = reply->readAll();
+    reply->deleteLater();
+    if (tokens.accessToken.isEmpty() || body.isEmpty())
+        std::fprintf(stderr, "reference listing failed\n");
+    return timer.nsecsElapsed() / 1e6;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    ShellTest::isolateEnvironment();
+    QApplication app(argc, argv);
+    KerloLocal server;
+    if (!server.start())
+        return 1;
+    for (int i = 0; i < ObjectCount; ++i) {
+        server.seedFile(QString::fromLatin1(ShellTest::DemoEmail),
+                        QStringLiteral("/file-%1.txt").arg(i, 4, 10, QLatin1Char('0')), "x");
+    }
+    const double reference = referenceMs(server);
+
+    StallMonitor stalls;
+    ShellTest::Shell shell;
+    QElapsedTimer timer;
+    stalls.start();
+    timer.start();
+    shell.launch(server.baseUrl().toString());
+    if (!QTest::qWaitFor([&] { return shell.delegate()->loginController() != nullptr; }, 30000))
+        return 2;
+    const double toSignIn = timer.nsecsElapsed() / 1e6;
+    const double stallBeforeSignIn = stalls.takeLongestMs();
+    if (!shell.signInThroughWindow(QString::fromLatin1(ShellTest::DemoEmail),
+                                   QString::fromLatin1(ShellTest::DemoPassword)))
+        return 2;
+    const double typed = timer.nsecsElapsed() / 1e6;
+    const bool shown = QTest::qWaitFor(
+        [&] {
+            MCBrowsableViewController *view = shell.delegate()->iconController();
+            return shell.delegate()->firstObjectsFetchDone() && view &&
+                   view->shownNames().size() == ObjectCount;
+        },
+        60000);
+    const double startup = timer.nsecsElapsed() / 1e6;
+    const double stallAfterSignIn = stalls.takeLongestMs();
+    if (!shown)
+        return 3;
+
+    std::printf("%-44s %10s %8s\n", "start-up, 1000 objects in /", "ms", "ratio");
+    std::printf("%-44s %10.1f %8.2f\n", "reference: sign-in + listing over HTTP", reference, 1.0);
+    std::printf("%-44s %10.1f %8.2f\n", "launch to signed-in window with the folder", startup,
+                startup / reference);
+    std::printf("%-44s %10.1f %8.2f\n", "  of which: launch to sign-in window", toSignIn,
+                toSignIn / reference);
+    std::printf("%-44s %10.1f %8.2f\n", "  of which: sign-in clicked to folder shown",
+                startup - typed, (startup - typed) / reference);
+    std::printf("%-44s %10.1f\n", "longest stall before the sign-in window", stallBeforeSignIn);
+    std::printf("%-44s %10.1f\n", "longest stall from sign-in to folder shown", stallAfterSignIn);
+    return 0;
+}

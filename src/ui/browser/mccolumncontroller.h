@@ -1,0 +1,14 @@
+#ifndef MCCOLUMNCONTROLLER_H
+#define MCCOLUMNCONTROLLER_H
+
+#include "mcbrowsableviewcontroller.h"
+
+// The column view of the remote store (for now the plain list of its base).
+class MCColumnController : public MCBrowsableViewController
+{
+    Q_OBJECT
+public:
+    using MCBrowsableViewController::MCBrowsableViewController;
+};
+
+#endif // MCCOLUMNCONTROLLER_H

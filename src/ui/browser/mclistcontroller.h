@@ -1,0 +1,14 @@
+#ifndef MCLISTCONTROLLER_H
+#define MCLISTCONTROLLER_H
+
+#include "mcbrowsableviewcontroller.h"
+
+// The list view of the remote store (for now the plain list of its base).
+class MCListController : public MCBrowsableViewController
+{
+    Q_OBJECT
+public:
+    using MCBrowsableViewController::MCBrowsableViewController;
+};
+
+#endif // MCLISTCONTROLLER_H

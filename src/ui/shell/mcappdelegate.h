@@ -1,0 +1,126 @@
+#ifndef MCAPPDELEGATE_H
+#define MCAPPDELEGATE_H
+
+#include "mcshellservices.h"
+#include "moapplicationdelegate.h"
+#include "mopostednotification.h"
+#include "mouserauthenticationmanagerdelegate.h"
+
+#include <QObject>
+#include <QPointer>
+
+class MCBottomViewController;
+class MCUserDefaults;
+class QSettings;
+class MCBrowsableViewController;
+class MCBrowsableViewsHelper;
+class MCMainWindow;
+class MCWindowLoginController;
+class QWidget;
+
+// The application's composition root: it launches, waits for the service, asks for a
+// sign-in, starts the signed-in user's work, signs out with a relaunch and quits in step with
+// the core's shut-down. Main thread only.
+class MCAppDelegate
+    : public QObject
+    , public MOApplicationDelegate
+    , public MOUserAuthenticationManagerDelegate
+{
+    Q_OBJECT
+public:
+    explicit MCAppDelegate(const MCShellServices &services, QObject *parent = nullptr);
+    ~MCAppDelegate() override;
+
+    // Builds the main window, registers the observers and starts networking. Call once from
+    // inside the event loop.
+    void applicationDidFinishLaunching();
+
+    // A later launch's arguments (forwarded by the single instance) or a URL event.
+    void handleArguments(const QStringList &arguments);
+    void handleURL(const QUrl &url);
+
+    // MOApplicationDelegate
+    void applicationDidFinishSetup(MOApplication *application) override;
+    void applicationDidFinishShutdown(MOApplication *application) override;
+
+    // MOUserAuthenticationManagerDelegate
+    void authManagerDidAuthenticateSuccessfully(MOUserAuthenticationManager *manager,
+                                                const QString &user) override;
+    void authManagerDidAuthorizeClientSuccessfully(MOUserAuthenticationManager *manager,
+                                                   const QString &user) override;
+    void authManagerDidFailAuthenticatingUserWithError(MOUserAuthenticationManager *manager,
+                                                       const QString &user,
+                                                       const MOError &error) override;
+    void authManagerDidFailAuthorizingClientWithError(MOUserAuthenticationManager *manager,
+                                                      const QString &user,
+                                                      const MOError &error) override;
+    void authManagerRequiresAuthentication(MOUserAuthenticationManager *manager) override;
+    void authManagerLogoutPerformed(MOUserAuthenticationManager *manager) override;
+
+    // The user defaults (QSettings): loaded once the core is ready, saved while a user is
+    // signed in, emptied at sign-out.
+    void loadUserDefaults();
+    void saveUserDefaults();
+    void resetUserDefaults();
+    // The application became inactive: saves at most once every 300 seconds.
+    void applicationDidResignActive();
+
+    // The menu command "Sign Out": asks, then signs out.
+    void disconnect();
+    // The one road to quitting; further requests while one is under way are ignored.
+    void requestQuit();
+
+    // The relaunch after sign-out: the program and its arguments, passed one by one.
+    static QStringList relaunchArguments(const QStringList &processArguments);
+
+    // State, for the windows and for tests.
+    MCMainWindow *mainWindow() const;
+    MCWindowLoginController *loginController() const;
+    MCBrowsableViewController *iconController() const;
+    MCBottomViewController *bottomViewController() const;
+    bool didFinishSetup() const { return m_didFinishSetup; }
+    bool objectsManagerSetup() const { return m_objectsManagerSetup; }
+    bool firstObjectsFetchDone() const { return m_firstObjectsFetchDone; }
+    bool isShuttingDown() const { return m_shuttingDown; }
+    int sessionStartCount() const { return m_sessionStarts; }
+
+signals:
+    // The session has started and the first fetch of "/" has completed.
+    void firstFetchDone();
+    // The core has shut down; the event loop is about to end.
+    void readyToQuit();
+
+private:
+    void connectivityNotification(const MOPostedNotification &notification);
+    void setConnectivityStatus(qint64 status);
+    void login();
+    void showLoginWindow();
+    void sessionStart(const QString &user);
+    void userSessionSpecificInitialization();
+    void applicationStart();
+    void changeToRoot();
+    void accountSizesNotification(const MOPostedNotification &notification);
+    void currentPathChanged();
+    void currentNodeChanged();
+    void relaunchAndQuit();
+    void applicationWillTerminate();
+    QString applicationString(const QString &user = QString()) const;
+
+    MCShellServices m_services;
+    QPointer<MCMainWindow> m_window;
+    QPointer<MCWindowLoginController> m_loginController;
+    QPointer<MCBottomViewController> m_bottomView;
+    QList<QPointer<MCBrowsableViewController>> m_browserViews;
+    MCBrowsableViewsHelper *m_viewsHelper = nullptr;
+    QString m_sessionUser;
+    QSettings *m_settings;
+    MCUserDefaults *m_userDefaults;
+    bool m_didFinishSetup = false;
+    bool m_shuttingDown = false;
+    bool m_objectsManagerSetup = false;
+    bool m_firstObjectsFetchDone = false;
+    bool m_relaunching = false;
+    int m_sessionStarts = 0;
+};
+
+#endif // MCAPPDELEGATE_H

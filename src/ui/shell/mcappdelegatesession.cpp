@@ -1,0 +1,347 @@
+// The signed-in half of the application delegate: sign-in, the session's start, the user
+// defaults and sign-out.
+#include "mcappdelegate.h"
+
+#include "alertpresenter.h"
+#include "mcabstractobjectnode.h"
+#include "mcbottomviewcontroller.h"
+#include "mcbrowsableviewshelper.h"
+#include "mccolumncontroller.h"
+#include "mciconcontroller.h"
+#include "mclistcontroller.h"
+#include "mcmainwindow.h"
+#include "mcmanager.h"
+#include "mcmessagescontroller.h"
+#include "mcoptions.h"
+#include "mcpathbarcontroller.h"
+#include "mcplaceholderpage.h"
+#include "mcshelllogging.h"
+#include "mcsidebarcontroller.h"
+#include "mctablequeuecontroller.h"
+#include "mcuserdefaults.h"
+#include "mcwindowlogincontroller.h"
+#include "moapplication.h"
+#include "mocollaborationmanager.h"
+#include "moconstants.h"
+#include "monotificationcenter.h"
+#include "moobjectsmanager.h"
+#include "mouserauthenticationmanager.h"
+#include "quitrequests.h"
+#include "soundplayer.h"
+#include "updater.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QTimer>
+#include <QToolButton>
+
+namespace {
+
+const QStringList ViewOptionKeys = {
+    QStringLiteral("MCIconController"), QStringLiteral("MCListController"),
+    QStringLiteral("MCColumnController"), QStringLiteral("MyContacts")};
+
+QUrl webSite(const QString &apiRoot)
+{
+    QUrl url(apiRoot);
+    url.setPath(QString());
+    return url;
+}
+
+} // namespace
+
+void MCAppDelegate::authManagerDidAuthenticateSuccessfully(MOUserAuthenticationManager *,
+                                                           const QString &)
+{}
+
+void MCAppDelegate::authManagerDidAuthorizeClientSuccessfully(MOUserAuthenticationManager *,
+                                                              const QString &user)
+{
+    sessionStart(user);
+}
+
+void MCAppDelegate::authManagerDidFailAuthenticatingUserWithError(MOUserAuthenticationManager *,
+                                                                  const QString &, const MOError &)
+{
+    showLoginWindow();
+    m_loginController->didFailAuthenticatingUser();
+}
+
+void MCAppDelegate::authManagerDidFailAuthorizingClientWithError(MOUserAuthenticationManager *,
+                                                                 const QString &user,
+                                                                 const MOError &)
+{
+    showLoginWindow();
+    m_loginController->didFailAuthorizingClientWithUsername(user);
+}
+
+void MCAppDelegate::authManagerRequiresAuthentication(MOUserAuthenticationManager *)
+{
+    login();
+}
+
+void MCAppDelegate::login()
+{
+    QTimer::singleShot(0, this, [this] {
+        if (m_shuttingDown)
+            return;
+        if (m_window) {
+            m_window->hide();
+            m_window->setMenusVisible(false);
+        }
+        if (m_loginController)
+            m_loginController->resetLoginWindow();
+        showLoginWindow();
+    });
+}
+
+void MCAppDelegate::showLoginWindow()
+{
+    if (!m_loginController) {
+        m_loginController =
+            new MCWindowLoginController(MOUserAuthenticationManager::sharedInstance(),
+                                        webSite(m_services.bundle.kerloAPIURL()));
+        connect(m_loginController, &MCWindowLoginController::exitRequested, this, [this] {
+            if (m_services.quitRequests)
+                m_services.quitRequests->requestQuit();
+            else
+                requestQuit();
+        });
+    }
+    m_loginController->show();
+    m_loginController->raise();
+    m_loginController->activateWindow();
+}
+
+void MCAppDelegate::sessionStart(const QString &user)
+{
+    if (m_loginController) {
+        m_loginController->hide();
+        m_loginController->deleteLater();
+        m_loginController = nullptr;
+    }
+    if (m_window)
+        m_window->setMenusVisible(true);
+    if (m_objectsManagerSetup) {
+        // A second authorisation in one process (the session was renewed through the sign-in
+        // window): the session runs already and must not start twice.
+        if (!m_sessionUser.isEmpty() && user.compare(m_sessionUser, Qt::CaseInsensitive) != 0) {
+            qCInfo(lcShell) << "Another user signed in: restarting";
+            relaunchAndQuit();
+            return;
+        }
+        MOUserAuthenticationManager *auth = MOUserAuthenticationManager::sharedInstance();
+        MOApplication::sharedInstance()->setApplicationString(applicationString(auth->username()));
+        if (m_bottomView) {
+            m_bottomView->popupUsername()->setText(auth->username());
+            m_bottomView->setAccount(auth->account());
+        }
+        m_window->show();
+        MCManager *hub = MCManager::sharedManager();
+        if (!m_firstObjectsFetchDone)
+            changeToRoot();
+        else if (hub->notBrowsablePath().isEmpty() && !hub->currentPath().isEmpty())
+            hub->changeToPath(hub->currentPath(), this);
+        return;
+    }
+    if (m_services.sounds && MCManager::sharedManager()
+                                 ->options()
+                                 ->value(MCOptions::AppDelegate, MCOptions::SoundsEnabled)
+                                 .toBool())
+        m_services.sounds->play(QStringLiteral("welcome"));
+    m_sessionUser = user;
+    userSessionSpecificInitialization();
+}
+
+void MCAppDelegate::userSessionSpecificInitialization()
+{
+    ++m_sessionStarts;
+    MCManager *hub = MCManager::sharedManager();
+    MOObjectsManager *objects = MOObjectsManager::sharedInstance();
+    MOUserAuthenticationManager *auth = MOUserAuthenticationManager::sharedInstance();
+
+    hub->setupServices();
+    objects->start();
+    objects->setHierarchyDelegate(hub);
+    objects->setCacheDelegate(hub);
+    objects->notificationCenter()->addObserver(hub, &MCManager::nodeFetchedNotification,
+                                               MOObjectInfoDidFetchNotification);
+    applicationStart();
+    MONotificationCenter::defaultCenter()->addObserver(
+        this, &MCAppDelegate::accountSizesNotification, MOUserAccountSizesChangedNotification);
+    m_bottomView->popupUsername()->setText(auth->username());
+    MOApplication::sharedInstance()->setApplicationString(applicationString(auth->username()));
+    m_window->sidebar()->setSelectionDisabled(false);
+    m_bottomView->setAccount(auth->account());
+    m_window->sidebar()->updateContactsList();
+    MOCollaborationManager *collaboration = MOCollaborationManager::sharedInstance();
+    collaboration->setDelegate(hub);
+    // Without this the invitations poll may never run (it is otherwise only started by the
+    // first contacts listing).
+    collaboration->start();
+    m_window->signOutAction()->setEnabled(true);
+    m_window->show();
+    m_window->raise();
+    m_window->activateWindow();
+    changeToRoot();
+    hub->requestAvatar(auth->account());
+    m_objectsManagerSetup = true;
+}
+
+void MCAppDelegate::changeToRoot()
+{
+    QPointer<MCAppDelegate> self(this);
+    MCManager::sharedManager()->changeToPath(QStringLiteral("/"), this, [self] {
+        if (!self)
+            return;
+        const bool first = !self->m_firstObjectsFetchDone;
+        if (self->m_objectsManagerSetup)
+            self->m_firstObjectsFetchDone = true;
+        MOObjectsManager::sharedInstance()->startLiveUpdates();
+        if (first && self->m_firstObjectsFetchDone)
+            emit self->firstFetchDone();
+    });
+}
+
+void MCAppDelegate::applicationStart()
+{
+    MCManager *hub = MCManager::sharedManager();
+    m_viewsHelper = new MCBrowsableViewsHelper(MOObjectsManager::sharedInstance());
+    MCBrowsableViewController::setHelper(m_viewsHelper);
+
+    m_window->addContent(new MCTableQueueController);
+    m_window->addContent(new MCPlaceholderPage(QStringLiteral("errors://"), tr("Console")));
+    m_window->addContent(new MCMessagesController);
+
+    connect(hub, &MCManager::currentPathChanged, this, &MCAppDelegate::currentPathChanged);
+    connect(hub, &MCManager::currentNodeChanged, this, &MCAppDelegate::currentNodeChanged);
+
+    MCBrowsableViewController *icon = new MCIconController;
+    MCBrowsableViewController *column = new MCColumnController;
+    MCBrowsableViewController *list = new MCListController;
+    for (MCBrowsableViewController *view : {icon, column, list}) {
+        m_window->addContent(view);
+        m_viewsHelper->addView(view);
+        m_browserViews.append(view);
+        connect(view, &MCBrowsableViewController::selectedCountChanged, hub,
+                &MCManager::setSelectedCount);
+    }
+    icon->show();
+
+    m_bottomView = new MCBottomViewController;
+    m_window->setBottomContent(m_bottomView);
+    connect(hub, &MCManager::selectedCountChanged, m_bottomView,
+            [this, hub] { m_bottomView->setSelectedCount(hub->selectedCount()); });
+    connect(hub, &MCManager::totalCountChanged, m_bottomView,
+            [this, hub] { m_bottomView->setTotalCount(hub->totalCount()); });
+
+    hub->setSelectedController(icon);
+    icon->firstResponder()->setFocus(Qt::OtherFocusReason);
+    if (m_services.updater)
+        m_services.updater->setAutomaticallyChecksForUpdates(true);
+}
+
+void MCAppDelegate::currentNodeChanged()
+{
+    MCAbstractObjectNode *node = MCManager::sharedManager()->currentNode();
+    for (const auto &view : qAsConst(m_browserViews)) {
+        if (view)
+            view->setCurrentNode(node);
+    }
+}
+
+void MCAppDelegate::currentPathChanged()
+{
+    MCAbstractObjectNode *node = MCManager::sharedManager()->currentNode();
+    if (!node || !m_window)
+        return;
+    const bool root = node->isRoot();
+    m_window->setWindowTitle(root ? tr("Kerlo Home") : node->fileName());
+    m_window->sidebar()->deselectItemIfNecessary(node->filePath());
+    m_window->pathBar()->updatePath(node->filePath());
+    currentNodeChanged();
+}
+
+void MCAppDelegate::accountSizesNotification(const MOPostedNotification &)
+{
+    if (m_bottomView)
+        m_bottomView->setAccount(MOUserAuthenticationManager::sharedInstance()->account());
+}
+
+void MCAppDelegate::loadUserDefaults()
+{
+    m_userDefaults->setTemplatesPath(MCManager::sharedManager()->templatesPath());
+    m_userDefaults->loadUserDefaults();
+}
+
+void MCAppDelegate::saveUserDefaults()
+{
+    m_userDefaults->saveUserDefaults();
+}
+
+void MCAppDelegate::resetUserDefaults()
+{
+    m_userDefaults->resetUserDefaults();
+}
+
+void MCAppDelegate::applicationDidResignActive()
+{
+    m_userDefaults->applicationDidResignActive(m_shuttingDown, m_didFinishSetup,
+                                               m_loginController && m_loginController->isVisible());
+}
+
+void MCAppDelegate::disconnect()
+{
+    Alert alert;
+    alert.windowTitle = tr("Kerlo - Sign Out");
+    alert.messageText = tr("Are you sure you want to Sign Out?");
+    alert.informativeText = tr("The application will restart if you confirm");
+    alert.buttons = QStringList{tr("Cancel"), tr("Sign Out")};
+    alert.defaultButton = 0;
+    alert.escapeButton = 0;
+    QPointer<MCAppDelegate> self(this);
+    m_services.alerts->present(alert, m_window, [self](const AlertAnswer &answer) {
+        if (self && answer.button == 1)
+            MOUserAuthenticationManager::sharedInstance()->reset();
+    });
+}
+
+void MCAppDelegate::authManagerLogoutPerformed(MOUserAuthenticationManager *)
+{
+    if (!m_objectsManagerSetup) {
+        // Refused before any session ran (the token step of a first sign-in): say so in the
+        // sign-in window rather than restarting into the same window.
+        qCInfo(lcShell) << "Signed out before a session started: asking for credentials again";
+        showLoginWindow();
+        m_loginController->didFailAuthorizingClientWithUsername(QString());
+        return;
+    }
+    Alert alert;
+    alert.style = Alert::Warning;
+    alert.messageText = tr("You have been logged out.");
+    alert.informativeText = tr("The application will restart");
+    QPointer<MCAppDelegate> self(this);
+    m_services.alerts->present(alert, m_window, [self](const AlertAnswer &) {
+        if (!self)
+            return;
+        self->resetUserDefaults();
+        self->relaunchAndQuit();
+    });
+}
+
+void MCAppDelegate::relaunchAndQuit()
+{
+    if (m_relaunching)
+        return;
+    m_relaunching = true;
+    const QString program = QCoreApplication::applicationFilePath();
+    const QStringList arguments = relaunchArguments(m_services.arguments);
+    // The new process waits for this one's lock, so it starts only once the core here has
+    // closed the support folder.
+    if (!m_services.relaunch(program, arguments))
+        qCWarning(lcShell).noquote() << "An error occurred while restarting Kerlo";
+    if (m_services.quitRequests)
+        m_services.quitRequests->requestQuit();
+    else
+        requestQuit();
+}

@@ -1,0 +1,96 @@
+#include "mcmainwindow.h"
+
+#include "mcpathbarcontroller.h"
+#include "mcsidebarcontroller.h"
+#include "mcwarningviewcontroller.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QMenuBar>
+#include <QSplitter>
+#include <QStackedLayout>
+#include <QVBoxLayout>
+
+MCMainWindow::MCMainWindow(QWidget *parent)
+    : QMainWindow(parent)
+    , m_splitView(new QSplitter(Qt::Horizontal))
+    , m_sidebar(new MCSidebarController)
+    , m_pathBar(new MCPathbarController)
+    , m_mainContentView(new QWidget)
+    , m_bottomView(new QWidget)
+{
+    setObjectName(QStringLiteral("mainWindow"));
+    setWindowTitle(tr("Kerlo Home"));
+    resize(960, 600);
+
+    QMenu *file = menuBar()->addMenu(tr("&File"));
+    m_signOut = file->addAction(tr("Sign Out"));
+    m_signOut->setObjectName(QStringLiteral("menuItemSignOut"));
+    file->addSeparator();
+    m_quit = file->addAction(tr("&Quit"));
+    m_quit->setShortcut(QKeySequence::Quit);
+    m_quit->setObjectName(QStringLiteral("menuItemQuit"));
+    m_menus = {file, menuBar()->addMenu(tr("&Go")), menuBar()->addMenu(tr("&View"))};
+
+    // The content area stacks its children; only one is visible at a time.
+    auto *stack = new QStackedLayout(m_mainContentView);
+    stack->setStackingMode(QStackedLayout::StackAll);
+    auto *right = new QWidget;
+    auto *rightLayout = new QVBoxLayout(right);
+    rightLayout->setContentsMargins(0, 0, 0, 0);
+    rightLayout->setSpacing(0);
+    rightLayout->addWidget(m_mainContentView, 1);
+    rightLayout->addWidget(m_pathBar);
+
+    m_splitView->addWidget(m_sidebar);
+    m_splitView->addWidget(right);
+    m_splitView->setStretchFactor(1, 1);
+    m_splitView->setSizes({180, 780});
+    m_sidebar->setMinimumWidth(140);
+
+    m_bottomView->setFixedHeight(24);
+    auto *bottomLayout = new QVBoxLayout(m_bottomView);
+    bottomLayout->setContentsMargins(0, 0, 0, 0);
+
+    auto *central = new QWidget;
+    m_layout = new QVBoxLayout(central);
+    m_layout->setContentsMargins(0, 0, 0, 0);
+    m_layout->setSpacing(0);
+    m_layout->addWidget(m_splitView, 1);
+    m_layout->addWidget(m_bottomView);
+    setCentralWidget(central);
+}
+
+void MCMainWindow::addContent(QWidget *content)
+{
+    // The stack shows what it is given; the caller decides what is visible.
+    m_mainContentView->layout()->addWidget(content);
+    content->hide();
+}
+
+MCWarningViewController *MCMainWindow::banner()
+{
+    if (!m_banner) {
+        m_banner = new MCWarningViewController;
+        m_banner->hide();
+        m_layout->insertWidget(0, m_banner);
+    }
+    return m_banner;
+}
+
+void MCMainWindow::setBottomContent(QWidget *content)
+{
+    m_bottomView->layout()->addWidget(content);
+}
+
+void MCMainWindow::setMenusVisible(bool visible)
+{
+    for (QMenu *menu : qAsConst(m_menus))
+        menu->menuAction()->setVisible(visible);
+}
+
+void MCMainWindow::closeEvent(QCloseEvent *event)
+{
+    event->ignore();
+    emit closeRequested();
+}

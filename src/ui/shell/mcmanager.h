@@ -1,0 +1,233 @@
+#ifndef MCMANAGER_H
+#define MCMANAGER_H
+
+#include "mcabstractobjectnode.h"
+#include "moavatarmanagerdelegate.h"
+#include "mocollaborationmanagerdelegate.h"
+#include "moconversationsmanagerdelegate.h"
+#include "moobjectsmanagerdelegates.h"
+#include "mopostednotification.h"
+
+#include <QHash>
+#include <QObject>
+#include <QPointer>
+#include <QRecursiveMutex>
+#include <QStringList>
+#include <QVariantMap>
+
+#include <functional>
+
+class MCBrowsableViewController;
+class MCOptions;
+class MCThirdPartyServicesDiscoverer;
+class MOAvatarManager;
+class MOConversationsManager;
+class MOObjectsManager;
+class QWidget;
+
+// The interface's one shared state: the folder shown, the page shown instead of the browser,
+// the back and forward history, the options mirrored from the user defaults, the counters,
+// and the services that live from sign-in to the end of the process. Main thread only, except
+// the counters, which are guarded.
+class MCManager
+    : public QObject
+    , public MOObjectsManagerHierarchyDelegate
+    , public MOObjectsManagerCacheDelegate
+    , public MOCollaborationManagerDelegate
+    , public MOConversationsManagerDelegate
+    , public MOAvatarManagerDelegate
+{
+    Q_OBJECT
+    Q_PROPERTY(QString currentPath READ currentPath WRITE setCurrentPath NOTIFY currentPathChanged)
+    Q_PROPERTY(QString notBrowsablePath READ notBrowsablePath WRITE setNotBrowsablePath NOTIFY
+                   notBrowsablePathChanged)
+    Q_PROPERTY(QStringList arrayBack READ arrayBack NOTIFY arrayBackChanged)
+    Q_PROPERTY(QStringList arrayForward READ arrayForward NOTIFY arrayForwardChanged)
+    Q_PROPERTY(
+        qint64 selectedCount READ selectedCount WRITE setSelectedCount NOTIFY selectedCountChanged)
+    Q_PROPERTY(qint64 totalCount READ totalCount WRITE setTotalCount NOTIFY totalCountChanged)
+    Q_PROPERTY(qint64 currentUploadsCount READ currentUploadsCount WRITE setCurrentUploadsCount
+                   NOTIFY currentUploadsCountChanged)
+    Q_PROPERTY(qint64 currentDownloadsCount READ currentDownloadsCount WRITE
+                   setCurrentDownloadsCount NOTIFY currentDownloadsCountChanged)
+public:
+    using CompletionBlock = std::function<void()>;
+
+    // The instance the shell made; created on first use.
+    static MCManager *sharedManager();
+    // Destroys the instance; the next sharedManager() makes a new one.
+    static void dismissSharedManager();
+
+    QString currentPath() const { return m_currentPath; }
+    void setCurrentPath(const QString &path);
+    MCAbstractObjectNode *currentNode() const { return m_currentNode; }
+    void setCurrentNode(MCAbstractObjectNode *node);
+    MCAbstractObjectNode *modelRootNode() const { return m_modelRootNode; }
+    QString notBrowsablePath() const { return m_notBrowsablePath; }
+    void setNotBrowsablePath(const QString &path);
+    QWidget *notBrowsableController() const { return m_notBrowsableController; }
+    void setNotBrowsableController(QWidget *controller) { m_notBrowsableController = controller; }
+    MCBrowsableViewController *selectedController() const { return m_selectedController; }
+    void setSelectedController(MCBrowsableViewController *controller);
+    bool isSelectedController(const MCBrowsableViewController *controller) const;
+    bool showHiddenFiles() const { return m_showHiddenFiles; }
+    void setShowHiddenFiles(bool show) { m_showHiddenFiles = show; }
+
+    // The user-defaults dictionaries by key ("MCAppDelegate", "MCIconController", ...).
+    // Readers and writers change them in place.
+    MCOptions *options() const { return m_options; }
+
+    QStringList arrayBack() const { return m_arrayBack; }
+    QStringList arrayForward() const { return m_arrayForward; }
+
+    qint64 selectedCount() const { return m_selectedCount; }
+    void setSelectedCount(qint64 count);
+    qint64 totalCount() const;
+    void setTotalCount(qint64 count);
+    qint64 currentUploadsCount() const;
+    void setCurrentUploadsCount(qint64 count);
+    qint64 currentDownloadsCount() const;
+    void setCurrentDownloadsCount(qint64 count);
+
+    // The hub's folders under the support folder, made on first use.
+    QString applicationSupportPath() const;
+    QString fakeFilesPath() const;
+    QString templatesPath() const;
+
+    // Once per session: the social services and the observers of the objects facade's
+    // changes.
+    void setupServices();
+    bool servicesStarted() const { return m_conversationsManager != nullptr; }
+    MOConversationsManager *conversationsManager() const { return m_conversationsManager; }
+    MOAvatarManager *avatarManager() const { return m_avatarManager; }
+    MCThirdPartyServicesDiscoverer *servicesDiscoverer() const { return m_servicesDiscoverer; }
+
+    // Leaves any page and shows the folder at path; completion runs once the browser views
+    // have its children.
+    void changeToPath(const QString &path, QObject *sender, CompletionBlock completion = {});
+    // A new place: forgets the forward history and remembers the current folder.
+    void doubleClickNavigation(const QString &path, QObject *sender);
+    void addBackPath(const QString &path);
+    void addForwardPath(const QString &path);
+    // Steps through the history and returns the place to show; null (and nothing changes)
+    // when that side of the history is empty.
+    QString backPath();
+    QString forwardPath();
+    void clearForwardHistory();
+    void backForwardReplacePath(const QString &oldPath, const QString &newPath);
+    void backForwardRemovePath(const QString &path);
+
+    void nodeFetchedNotification(const MOPostedNotification &notification);
+    void objectModifiedNotification(const MOPostedNotification &notification);
+    void objectDeletedNotification(const MOPostedNotification &notification);
+
+    // MOObjectsManagerHierarchyDelegate
+    void objectsManagerDidFailForPathErrorUserData(MOObjectsManager *manager, const QString &path,
+                                                   const MOError &error,
+                                                   const QVariant &userData) override;
+
+    // MOCollaborationManagerDelegate: the people pages take these over.
+    void collaborationManagerDidSendInviteForCollaboration(MOCollaborationManager *,
+                                                           const MOCollaboration &) override
+    {}
+    void collaborationManagerDidRejectCollaboration(MOCollaborationManager *,
+                                                    const MOCollaboration &) override
+    {}
+    void collaborationManagerDidAcceptCollaboration(MOCollaborationManager *,
+                                                    const MOCollaboration &) override
+    {}
+    void collaborationManagerDidListSentInvitationsOffsetLimit(MOCollaborationManager *,
+                                                               const QList<MOCollaboration> &,
+                                                               qint64, qint64) override
+    {}
+    void
+    collaborationManagerDidReceiveChangedCollaborations(MOCollaborationManager *,
+                                                        const QList<MOCollaboration> &) override
+    {}
+    void collaborationManagerDidFailAcceptingWithError(MOCollaborationManager *,
+                                                       const MOCollaboration &,
+                                                       const MOError &) override
+    {}
+
+    // MOConversationsManagerDelegate: the people pages take these over.
+    void conversationsManagerDidReceiveConversations(MOConversationsManager *,
+                                                     const QList<MOConversation> &) override
+    {}
+    void conversationsManagerDidReceiveMessagesForConversation(MOConversationsManager *,
+                                                               const QList<MOMessage> &,
+                                                               const MOConversation &) override
+    {}
+    void conversationsManagerDidReceiveUsersForConversation(MOConversationsManager *,
+                                                            const QList<MOUserAccount> &,
+                                                            const MOConversation &) override
+    {}
+    void conversationsManagerDidStartConversation(MOConversationsManager *,
+                                                  const MOConversation &) override
+    {}
+    void conversationsManagerDidSendMessageForConversation(MOConversationsManager *,
+                                                           const MOMessage &,
+                                                           const MOConversation &) override
+    {}
+    void conversationsManagerDidReceiveNewContacts(MOConversationsManager *,
+                                                   const QList<MOUserAccount> &) override
+    {}
+    void conversationsManagerDidReceiveChangedStatusAccounts(MOConversationsManager *,
+                                                             const QList<MOUserAccount> &) override
+    {}
+    void conversationsManagerDidReceiveJoinInvitation(MOConversationsManager *,
+                                                      const MOJoinInvitation &) override
+    {}
+    void conversationsManagerDidAcceptJoinInvitation(MOConversationsManager *,
+                                                     const MOJoinInvitation &) override
+    {}
+    void conversationsManagerDidFailAcceptingJoinInvitation(MOConversationsManager *,
+                                                            const MOJoinInvitation &) override
+    {}
+    void conversationsManagerDidDeclineJoinInvitation(MOConversationsManager *,
+                                                      const MOJoinInvitation &) override
+    {}
+    void conversationsManagerDidFailDecliningJoinInvitation(MOConversationsManager *,
+                                                            const MOJoinInvitation &) override
+    {}
+
+    // The signed-in user's picture: asked for at session start.
+    void requestAvatar(const MOUserAccount &account);
+
+signals:
+    void currentPathChanged();
+    void currentNodeChanged();
+    void notBrowsablePathChanged();
+    void arrayBackChanged();
+    void arrayForwardChanged();
+    void selectedCountChanged();
+    void totalCountChanged();
+    void currentUploadsCountChanged();
+    void currentDownloadsCountChanged();
+
+private:
+    MCManager();
+    ~MCManager() override;
+    QString shownPlace() const;
+    QString folderUnderSupport(const QString &name) const;
+
+    QString m_currentPath;
+    QPointer<MCAbstractObjectNode> m_currentNode;
+    QPointer<MCAbstractObjectNode> m_modelRootNode;
+    QString m_notBrowsablePath = QStringLiteral("");
+    QPointer<QWidget> m_notBrowsableController;
+    QPointer<MCBrowsableViewController> m_selectedController;
+    bool m_showHiddenFiles = false;
+    MCOptions *m_options;
+    MCThirdPartyServicesDiscoverer *m_servicesDiscoverer = nullptr;
+    QStringList m_arrayBack;
+    QStringList m_arrayForward;
+    qint64 m_selectedCount = 0;
+    qint64 m_totalCount = 0;
+    qint64 m_currentUploadsCount = 0;
+    qint64 m_currentDownloadsCount = 0;
+    mutable QRecursiveMutex m_countersLock;
+    MOAvatarManager *m_avatarManager = nullptr;
+    MOConversationsManager *m_conversationsManager = nullptr;
+};
+
+#endif // MCMANAGER_H

@@ -1,0 +1,312 @@
+// What spans processes: a restart reloads the stored session, sign-out relaunches the program
+// with its arguments intact, a second launch hands its kerlo:// URL to the running instance,
+// and an upload cut short by a quit finishes at the next start. The shell of each step runs
+// in a subprocess of this program ("--scenario name"), since the core exists once per process.
+#include "kerlolocal.h"
+#include "mcappdelegate.h"
+#include "mcmainwindow.h"
+#include "moapplication.h"
+#include "moconstants.h"
+#include "monotificationcenter.h"
+#include "moobjectsmanager.h"
+#include "moobjecttransferrequest.h"
+#include "mouserauthenticationmanager.h"
+#include "shelltestfixture.h"
+#include "singleinstance.h"
+
+#include <QAction>
+#include <QDirIterator>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QtTest>
+
+#include <cstdio>
+
+using namespace ShellTest;
+
+namespace {
+
+const char ApiRootVariable[] = "LUMARIN_TEST_API_ROOT";
+const char RelaunchOutVariable[] = "LUMARIN_TEST_RELAUNCH_OUT";
+
+QString apiRoot()
+{
+    return qEnvironmentVariable(ApiRootVariable);
+}
+
+bool quit(Shell &shell)
+{
+    QSignalSpy ready(shell.delegate(), &MCAppDelegate::readyToQuit);
+    shell.delegate()->mainWindow()->quitAction()->trigger();
+    return ready.wait(20000);
+}
+
+// Signs in through the window and quits.
+int scenarioSignIn()
+{
+    Shell shell;
+    shell.launch(apiRoot());
+    if (!shell.signInThroughWindow(QString::fromLatin1(DemoEmail),
+                                   QString::fromLatin1(DemoPassword)) ||
+        !shell.waitForSession())
+        return 2;
+    return quit(shell) ? 0 : 3;
+}
+
+// The stored session comes back without the sign-in window.
+int scenarioReload()
+{
+    Shell shell;
+    shell.launch(apiRoot());
+    bool sawLogin = false;
+    const bool started = QTest::qWaitFor(
+        [&] {
+            sawLogin |= shell.delegate()->loginController() != nullptr;
+            return shell.delegate()->firstObjectsFetchDone();
+        },
+        30000);
+    if (!started || sawLogin)
+        return 2;
+    return quit(shell) ? 0 : 3;
+}
+
+// Reloads the session, signs out (confirmed) and relaunches this program for real.
+int scenarioSignOut(const QStringList &arguments)
+{
+    Shell shell;
+    shell.realRelaunch = true;
+    shell.launch(apiRoot(),
+                 QStringList{QStringLiteral("--scenario"), QStringLiteral("signout")} + arguments);
+    if (!shell.waitForSession())
+        return 2;
+    QSignalSpy ready(shell.delegate(), &MCAppDelegate::readyToQuit);
+    shell.alerts.queueAnswer(QStringLiteral("Sign Out"));
+    shell.alerts.queueAnswer(0);
+    shell.delegate()->mainWindow()->signOutAction()->trigger();
+    if (!ready.wait(20000))
+        return 3;
+    const QList<Alert> alerts = shell.alerts.alerts();
+    if (alerts.size() != 2 ||
+        alerts.at(1).messageText != QLatin1String("You have been logged out."))
+        return 4;
+    return 0;
+}
+
+// The instance that holds the support folder; waits for a forwarded provider callback.
+int scenarioPrimary()
+{
+    SingleInstance instance(qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/Lumarin"));
+    if (instance.start(QCoreApplication::arguments()) != SingleInstance::Primary)
+        return 5;
+    Shell shell;
+    shell.singleInstance = &instance;
+    shell.launch(apiRoot());
+    if (!shell.waitForSession())
+        return 2;
+    std::printf("PRIMARY READY\n");
+    std::fflush(stdout);
+    if (!QTest::qWaitFor([&] { return shell.alerts.pendingCount() > 0; }, 60000))
+        return 3;
+    if (shell.alerts.pendingAlert().messageText != QLatin1String("Dropbox link"))
+        return 4;
+    shell.alerts.answer(0);
+    return quit(shell) ? 0 : 6;
+}
+
+// Starts an upload that the service holds back, and quits while it runs.
+int scenarioUploadThenQuit(const QString &localFile)
+{
+    Shell shell;
+    shell.launch(apiRoot());
+    if (!shell.waitForSession())
+        return 2;
+    MOObjectsManager *objects = MOObjectsManager::sharedInstance();
+    bool started = false;
+    objects->notificationCenter()->addObserver(
+        shell.delegate(), MOObjectTransferDidProgressNotification, nullptr,
+        [&started](const MOPostedNotification &) { started = true; });
+    objects->notificationCenter()->addObserver(
+        shell.delegate(), MOObjectTransferDidStartNotification, nullptr,
+        [&started](const MOPostedNotification &) { started = true; });
+    const MOObjectTransferRequest request(localFile, QStringLiteral("/upload.bin"), 0);
+    objects->transferObject(request);
+    Q_UNUSED(request)
+    if (!QTest::qWaitFor([&] { return started; }, 30000))
+        return 3;
+    return quit(shell) ? 0 : 4;
+}
+
+// The next start finds the paused upload in the queue and finishes it.
+int scenarioFinishUpload()
+{
+    Shell shell;
+    shell.launch(apiRoot());
+    if (!shell.waitForSession())
+        return 2;
+    bool finished = false;
+    MOObjectsManager::sharedInstance()->notificationCenter()->addObserver(
+        shell.delegate(), MOObjectTransferDidFinishNotification, nullptr,
+        [&finished](const MOPostedNotification &) { finished = true; });
+    if (!QTest::qWaitFor([&] { return finished; }, 60000))
+        return 3;
+    return quit(shell) ? 0 : 4;
+}
+
+int runScenarioMain(const QString &name, const QStringList &arguments)
+{
+    if (name == QLatin1String("signin"))
+        return scenarioSignIn();
+    if (name == QLatin1String("reload"))
+        return scenarioReload();
+    if (name == QLatin1String("signout"))
+        return scenarioSignOut(arguments);
+    if (name == QLatin1String("primary"))
+        return scenarioPrimary();
+    if (name == QLatin1String("upload"))
+        return scenarioUploadThenQuit(arguments.value(0));
+    if (name == QLatin1String("finishupload"))
+        return scenarioFinishUpload();
+    return 100;
+}
+
+} // namespace
+
+class TestShellLifecycle : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void restartReloadsTheStoredSession();
+    void secondLaunchForwardsItsURL();
+    void quitDuringUploadFinishesAtNextStart();
+    void signOutEmptiesDefaultsAndRelaunchesWithArgumentsIntact();
+
+private:
+    KerloLocal m_server;
+};
+
+void TestShellLifecycle::initTestCase()
+{
+    QVERIFY(m_server.start());
+    qputenv(ApiRootVariable, m_server.baseUrl().toString().toUtf8());
+    // Every scenario of this run shares one keyring item.
+    qputenv("LUMARIN_TEST_IDENTIFIER", QByteArray("com.kerloapp.lumarin.tests.lifecycle.") +
+                                           QByteArray::number(QCoreApplication::applicationPid()));
+}
+
+void TestShellLifecycle::restartReloadsTheStoredSession()
+{
+    QCOMPARE(runScenario(QStringLiteral("signin")), 0);
+    QVERIFY(m_server.clearRequests());
+    QCOMPARE(runScenario(QStringLiteral("reload")), 0);
+    // The stored session was confirmed, not signed in again.
+    const QJsonArray log = m_server.requests();
+    QCOMPARE(firstRequest(log, QStringLiteral("/api/v1/key\\.json")), -1);
+    QVERIFY(firstRequest(log, QStringLiteral("/api/v1/me\\.json")) >= 0);
+}
+
+void TestShellLifecycle::signOutEmptiesDefaultsAndRelaunchesWithArgumentsIntact()
+{
+    const QString out = root() + QStringLiteral("/relaunched.txt");
+    QFile::remove(out);
+    qputenv(RelaunchOutVariable, QFile::encodeName(out));
+    const QStringList arguments = {QStringLiteral("two words"), QStringLiteral("a \"quoted\" one"),
+                                   QStringLiteral("it's; echo no"), QStringLiteral("$HOME")};
+    QDirIterator found(root() + QStringLiteral("/config"), {QStringLiteral("*.conf")}, QDir::Files,
+                       QDirIterator::Subdirectories);
+    QVERIFY2(found.hasNext(), "the signed-in runs saved their defaults");
+    const QString settingsFile = found.next();
+    QCOMPARE(runScenario(QStringLiteral("signout"), arguments), 0);
+
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(out), 20000);
+    QFile file(out);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QStringList received;
+    for (const QJsonValue &value : QJsonDocument::fromJson(file.readAll()).array())
+        received.append(value.toString());
+    const QStringList expected =
+        QStringList{QStringLiteral("--scenario"), QStringLiteral("signout")} + arguments;
+    QCOMPARE(received, expected);
+    QSettings settings(settingsFile, QSettings::IniFormat);
+    QCOMPARE(settings.allKeys(), QStringList());
+    const QString autostart = root() + QStringLiteral("/config/autostart/");
+    QCOMPARE(QDir(autostart).entryList(QDir::Files), QStringList());
+    qunsetenv(RelaunchOutVariable);
+}
+
+void TestShellLifecycle::secondLaunchForwardsItsURL()
+{
+    QProcess primary;
+    primary.setProcessChannelMode(QProcess::MergedChannels);
+    primary.start(QCoreApplication::applicationFilePath(),
+                  {QStringLiteral("--scenario"), QStringLiteral("primary")});
+    QVERIFY(primary.waitForStarted());
+    QByteArray output;
+    QTRY_VERIFY_WITH_TIMEOUT((output += primary.readAll()).contains("PRIMARY READY"), 60000);
+
+    // The program itself, as the desktop starts it for a kerlo:// link.
+    QProcess second;
+    second.setProcessChannelMode(QProcess::ForwardedChannels);
+    second.start(QStringLiteral(LUMARIN_PATH),
+                 {QStringLiteral("kerlo://thirdpartyproviders/dropbox")});
+    QVERIFY(second.waitForFinished(30000));
+    QCOMPARE(second.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(second.exitCode(), 0);
+
+    QVERIFY(primary.waitForFinished(60000));
+    output += primary.readAll();
+    QVERIFY2(primary.exitStatus() == QProcess::NormalExit && primary.exitCode() == 0,
+             output.constData());
+}
+
+void TestShellLifecycle::quitDuringUploadFinishesAtNextStart()
+{
+    const QString local = root() + QStringLiteral("/upload.bin");
+    QFile file(local);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    const QByteArray block(1024 * 1024, 'k');
+    for (int i = 0; i < 8; ++i)
+        file.write(block);
+    file.close();
+    // The upload opens, then hangs: it is running when the quit comes.
+    QVERIFY(m_server.hang(QStringLiteral("/api/v1/objects/upload.bin"), 1, QStringLiteral("PUT")));
+    QCOMPARE(runScenario(QStringLiteral("upload"), {local}), 0);
+    QVERIFY(m_server.reset());
+
+    QCOMPARE(firstRequest(m_server.requests(), QStringLiteral("/api/v1/commit/.*")), -1);
+
+    QVERIFY(m_server.clearRequests());
+    QCOMPARE(runScenario(QStringLiteral("finishupload")), 0);
+    // Finished from the queue: the upload was committed without being asked again.
+    QVERIFY(firstRequest(m_server.requests(), QStringLiteral("/api/v1/commit/.*")) >= 0);
+}
+
+int main(int argc, char **argv)
+{
+    // A process relaunched after sign-out: tell the test what it was started with.
+    if (qEnvironmentVariableIsSet(qPrintable(SingleInstance::relaunchVariable()))) {
+        QFile out(qEnvironmentVariable(RelaunchOutVariable));
+        if (!out.open(QIODevice::WriteOnly))
+            return 1;
+        QStringList arguments;
+        for (int i = 1; i < argc; ++i)
+            arguments.append(QString::fromLocal8Bit(argv[i]));
+        out.write(QJsonDocument(QJsonArray::fromStringList(arguments)).toJson());
+        return 0;
+    }
+    if (argc >= 3 && qstrcmp(argv[1], "--scenario") == 0) {
+        isolateEnvironment(qEnvironmentVariable("LUMARIN_TEST_ROOT"));
+        QApplication app(argc, argv);
+        QStringList arguments;
+        for (int i = 3; i < argc; ++i)
+            arguments.append(QString::fromLocal8Bit(argv[i]));
+        return runScenarioMain(QString::fromLocal8Bit(argv[2]), arguments);
+    }
+    qputenv("LUMARIN_TEST_ROOT", isolateEnvironment().toUtf8());
+    QApplication app(argc, argv);
+    TestShellLifecycle test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_shelllifecycle.moc"
