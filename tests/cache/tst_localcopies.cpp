@@ -333,7 +333,7 @@ void TestLocalCopies::userFilesMoveIntoTheCache()
 
     // A copy whose upload failed stays unconsolidated, to be sent again.
     QVERIFY(writeFile(source.filePath("refused.txt"), "refused"));
-    QVERIFY(server.forceStatus("/api/v1/sync/object/Up/refused.txt", 507, "{}"));
+    QVERIFY(server.forceStatus("/api/v1/objects/Up/refused.txt", 507, "{}", 1, "PUT"));
     MObjectTransferRequest refused(source.filePath("refused.txt"), "/Up/refused.txt", 0);
     refused.setShouldCache(true);
     manager->transferObject(refused);
