@@ -55,7 +55,9 @@ void MJsonRequestManager::handleReplyFinished(const MNetworkRequest &req,
         buffer = d->buffers.take(req.requestId());
     }
     if (buffer.isEmpty()) {
-        emit responseObjectReady(QVariant(QVariantMap()), req, reply);
+        emit responseObjectReady(req.repliesAsJsonObject() ? QVariant(QJsonObject())
+                                                           : QVariant(QVariantMap()),
+                                 req, reply);
         return;
     }
     QJsonParseError parseError;
@@ -66,5 +68,8 @@ void MJsonRequestManager::handleReplyFinished(const MNetworkRequest &req,
         emit decodeError(req, buffer, reply);
         return;
     }
-    emit responseObjectReady(QVariant(document.object().toVariantMap()), req, reply);
+    if (req.repliesAsJsonObject())
+        emit responseObjectReady(QVariant(document.object()), req, reply);
+    else
+        emit responseObjectReady(QVariant(document.object().toVariantMap()), req, reply);
 }

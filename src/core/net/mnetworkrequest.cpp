@@ -8,6 +8,7 @@ constexpr auto MethodAttribute = QNetworkRequest::Attribute(QNetworkRequest::Use
 constexpr auto UserInfoAttribute = QNetworkRequest::Attribute(QNetworkRequest::User + 5);
 constexpr auto RequestIdAttribute = QNetworkRequest::Attribute(QNetworkRequest::User + 6);
 constexpr auto ReadByCallerAttribute = QNetworkRequest::Attribute(QNetworkRequest::User + 7);
+constexpr auto JsonObjectReplyAttribute = QNetworkRequest::Attribute(QNetworkRequest::User + 8);
 } // namespace
 
 MNetworkRequest::MNetworkRequest(const QUrl &url, RequestMethod method)
@@ -126,4 +127,14 @@ void MNetworkRequest::setBodyReadByCaller(bool byCaller)
 bool MNetworkRequest::bodyReadByCaller() const
 {
     return attribute(ReadByCallerAttribute).toBool();
+}
+
+void MNetworkRequest::setRepliesAsJsonObject(bool asJsonObject)
+{
+    setAttribute(JsonObjectReplyAttribute, asJsonObject ? QVariant(true) : QVariant());
+}
+
+bool MNetworkRequest::repliesAsJsonObject() const
+{
+    return attribute(JsonObjectReplyAttribute).toBool();
 }

@@ -54,6 +54,11 @@ public:
     // the manager then sends no dataArrivedForRequest for it.
     void setBodyReadByCaller(bool byCaller);
     bool bodyReadByCaller() const;
+
+    // A JSON request manager hands this request's decoded reply over as a QJsonObject rather
+    // than a QVariantMap, for callers that build their values straight from the JSON.
+    void setRepliesAsJsonObject(bool asJsonObject);
+    bool repliesAsJsonObject() const;
 };
 
 Q_DECLARE_METATYPE(MNetworkRequest)

@@ -46,8 +46,10 @@ bool MObjectsManagerPrivate::sendActionRequest(const QVariant &argument, int act
                                                const QVariant &userData)
 {
     bool ok = false;
-    const MNetworkRequest request =
+    MNetworkRequest request =
         TolvoApp::instance()->createActionRequest(argument, action, userData, &ok);
+    // A listing can be large: its objects are built straight from the JSON.
+    request.setRepliesAsJsonObject(action == Tolvo::ListObjects);
     if (!ok) {
         qCWarning(lcCoreObjects,
                   "(MObjectsManager) Request for action %d not sent: not signed in, or its path "

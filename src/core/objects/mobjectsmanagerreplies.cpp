@@ -9,6 +9,8 @@
 #include "tolvoapp.h"
 
 #include <QDebug>
+#include <QJsonArray>
+#include <QJsonObject>
 #include <QUrl>
 
 namespace {
@@ -64,7 +66,14 @@ void MObjectsManagerPrivate::objectArrivedForRequest(const QVariant &body,
     }
     const QVariant userData = info.value(MObjectRequestUserDataKey);
     const QString requestPath = remotePath(info.value(ReqPathKey).toString());
-    const QVariantMap response = body.toMap();
+    const bool jsonObject = body.userType() == QMetaType::QJsonObject;
+    if (jsonObject && action == Tolvo::ListObjects && reply.statusCode() == 200) {
+        pendingListings.remove(requestPath);
+        handleListing(body.toJsonObject(), userData,
+                      info.value(MObjectRequestIsInternalKey).toBool());
+        return;
+    }
+    const QVariantMap response = jsonObject ? body.toJsonObject().toVariantMap() : body.toMap();
     // Cleared first, so that a listener may list the path again from inside a signal.
     if (action == Tolvo::ListObjects)
         pendingListings.remove(requestPath);
@@ -213,9 +222,9 @@ MStorageObject MObjectsManagerPrivate::withCacheState(MStorageObject object) con
 void MObjectsManagerPrivate::handleListing(const QVariantMap &body, const QVariant &userData,
                                            bool internal)
 {
-    Q_Q(MObjectsManager);
     MStorageObjectList objects;
     const QVariantList entries = body.value(objectsKey).toList();
+    objects.reserve(entries.size());
     for (const QVariant &entry : entries) {
         const MStorageObject object(entry.toMap());
         if (object.isValid())
@@ -224,13 +233,37 @@ void MObjectsManagerPrivate::handleListing(const QVariantMap &body, const QVaria
             qCWarning(lcCoreObjects) << "(MObjectsManager) Dropping an invalid object of a listing:"
                                      << entry.toMap().value(QStringLiteral("label")).toString();
     }
+    listingArrived(objects, body.value(QStringLiteral("base_path")).toString(),
+                   body.value(QStringLiteral("cursor")).toString(), userData, internal);
+}
 
-    const QString cursor = body.value(QStringLiteral("cursor")).toString();
+void MObjectsManagerPrivate::handleListing(const QJsonObject &body, const QVariant &userData,
+                                           bool internal)
+{
+    MStorageObjectList objects;
+    const QJsonArray entries = body.value(objectsKey).toArray();
+    objects.reserve(entries.size());
+    for (const QJsonValue &entry : entries) {
+        const MStorageObject object(entry.toObject());
+        if (object.isValid())
+            objects.append(withCacheState(object));
+        else
+            qCWarning(lcCoreObjects) << "(MObjectsManager) Dropping an invalid object of a listing:"
+                                     << entry.toObject().value(QStringLiteral("label")).toString();
+    }
+    listingArrived(objects, body.value(QStringLiteral("base_path")).toString(),
+                   body.value(QStringLiteral("cursor")).toString(), userData, internal);
+}
+
+void MObjectsManagerPrivate::listingArrived(const MStorageObjectList &objects,
+                                            const QString &basePath, const QString &cursor,
+                                            const QVariant &userData, bool internal)
+{
+    Q_Q(MObjectsManager);
     if (deltaCursor.isEmpty() && !cursor.isEmpty())
         setDeltaCursor(cursor);
 
     // Stored first: a listener that lists again is answered from the cache.
-    const QString basePath = body.value(QStringLiteral("base_path")).toString();
     if (objects.isEmpty() && !basePath.isEmpty())
         listingsCache.forgetListing(basePath);
     listingsCache.store(objects);
