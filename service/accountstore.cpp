@@ -2,13 +2,14 @@
 
 #include "deviceidentity.h"
 #include "secrets.h"
+#include "servicedatabase.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QSaveFile>
+#include <QSqlQuery>
 
 #include <algorithm>
 #include <cstdio>
@@ -17,88 +18,85 @@
 
 namespace {
 
-const char fileName[] = "accounts.json";
 constexpr int secretBytes = 32;
 constexpr qint64 accessTokenLifetime = 60 * 60;
-// Expired access tokens stay listed for tests a day, then go, so that the file stays small.
+// Expired access tokens stay listed for tests a day, then go, so that the table stays small.
 constexpr qint64 expiredTokenRetention = 24 * 60 * 60;
+// How stale a device's "updated_at" may get before a request refreshes it; it orders the
+// devices for eviction, and refreshing it on every request would write on every request.
+constexpr qint64 deviceTouchInterval = 60;
 
 qint64 now()
 {
     return QDateTime::currentSecsSinceEpoch();
 }
 
-template<typename T, typename FromJson>
-bool readArray(const QJsonValue &value, std::vector<T> *records, FromJson fromJson)
+QString compact(const QJsonObject &json)
 {
-    if (!value.isArray())
-        return false;
-    for (const QJsonValue &item : value.toArray()) {
-        const std::optional<T> record = fromJson(item.toObject());
-        if (!record)
-            return false;
-        records->push_back(*record);
-    }
-    return true;
+    return QString::fromUtf8(QJsonDocument(json).toJson(QJsonDocument::Compact));
 }
 
-template<typename T, typename ToJson>
-QJsonArray toArray(const std::vector<T> &records, ToJson toJson)
+QJsonObject parsed(const QSqlQuery &row, int column)
 {
-    QJsonArray array;
-    for (const T &record : records)
-        array.append(toJson(record));
-    return array;
+    return QJsonDocument::fromJson(row.value(column).toString().toUtf8()).object();
 }
 
 } // namespace
 
-AccountStore::AccountStore(const QString &dataPath)
-    : filePath(QDir(dataPath).filePath(QLatin1String(fileName)))
+AccountStore::AccountStore(ServiceDatabase &database)
+    : database(database)
 {}
 
 bool AccountStore::load(QString *error)
 {
     std::lock_guard<std::mutex> lock(mutex);
-    QFile file(filePath);
-    if (!file.exists()) {
-        UserAccount demo;
-        demo.email = QStringLiteral("demo@kerlo.local");
-        demo.firstName = QStringLiteral("Demo");
-        demo.lastName = QStringLiteral("User");
-        addUser(demo, QStringLiteral("lumarin-demo"));
-        if (!save()) {
-            *error = QStringLiteral("cannot write %1").arg(filePath);
-            return false;
-        }
-        return true;
-    }
-    if (!file.open(QIODevice::ReadOnly)) {
-        *error = QStringLiteral("cannot read %1: %2").arg(filePath, file.errorString());
+    if (!read(error))
         return false;
-    }
-    if (!read(file.readAll(), error)) {
-        *error = QStringLiteral("%1: %2").arg(filePath, *error);
+    if (!users.empty() || !database.isNew())
+        return true;
+    UserAccount demo;
+    demo.email = QStringLiteral("demo@kerlo.local");
+    demo.firstName = QStringLiteral("Demo");
+    demo.lastName = QStringLiteral("User");
+    if (!writeUser(addUser(demo, QStringLiteral("lumarin-demo")))) {
+        *error = QStringLiteral("cannot store the demo account");
         return false;
     }
     return true;
 }
 
-bool AccountStore::read(const QByteArray &data, QString *error)
+bool AccountStore::read(QString *error)
 {
-    QJsonParseError parseError;
-    const QJsonObject json = QJsonDocument::fromJson(data, &parseError).object();
-    if (parseError.error != QJsonParseError::NoError) {
-        *error = parseError.errorString();
-        return false;
-    }
-    if (!readArray(json.value(QLatin1String("users")), &users, &UserAccount::fromStoredJson) ||
-        !readArray(json.value(QLatin1String("devices")), &devices, &Device::fromJson) ||
-        !readArray(json.value(QLatin1String("access_tokens")), &accessTokens,
-                   &IssuedToken::fromJson) ||
-        !readArray(json.value(QLatin1String("refresh_tokens")), &refreshTokens,
-                   &IssuedToken::fromJson)) {
-        *error = QStringLiteral("a record is missing or incomplete");
+    bool complete = true;
+    const bool read =
+        database.exec(QStringLiteral("SELECT record, used_size FROM users ORDER BY id"), {},
+                      [&](const QSqlQuery &row) {
+                          std::optional<UserAccount> user =
+                              UserAccount::fromStoredJson(parsed(row, 0));
+                          complete = complete && user;
+                          if (user) {
+                              user->usedSize = row.value(1).toLongLong();
+                              users.push_back(*user);
+                          }
+                      }) &&
+        database.exec(QStringLiteral("SELECT record FROM devices ORDER BY id"), {},
+                      [&](const QSqlQuery &row) {
+                          const std::optional<Device> device = Device::fromJson(parsed(row, 0));
+                          complete = complete && device;
+                          if (device)
+                              devices.push_back(*device);
+                      }) &&
+        database.exec(
+            QStringLiteral("SELECT value, user_id, expires_at, refresh FROM tokens ORDER BY rowid"),
+            {}, [&](const QSqlQuery &row) {
+                IssuedToken token;
+                token.value = row.value(0).toString();
+                token.userId = row.value(1).toLongLong();
+                token.expiresAt = row.value(2).toLongLong();
+                (row.value(3).toBool() ? refreshTokens : accessTokens).push_back(token);
+            });
+    if (!read || !complete) {
+        *error = QStringLiteral("the accounts in the database are damaged");
         return false;
     }
     for (const UserAccount &user : users)
@@ -108,22 +106,34 @@ bool AccountStore::read(const QByteArray &data, QString *error)
     return true;
 }
 
-bool AccountStore::save() const
+bool AccountStore::writeUser(const UserAccount &user) const
 {
-    const QJsonObject json{
-        {QStringLiteral("users"), toArray(users, std::mem_fn(&UserAccount::toStoredJson))},
-        {QStringLiteral("devices"), toArray(devices, std::mem_fn(&Device::toJson))},
-        {QStringLiteral("access_tokens"), toArray(accessTokens, std::mem_fn(&IssuedToken::toJson))},
-        {QStringLiteral("refresh_tokens"),
-         toArray(refreshTokens, std::mem_fn(&IssuedToken::toJson))},
-    };
-    QSaveFile file(filePath);
-    if (file.open(QIODevice::WriteOnly) && file.write(QJsonDocument(json).toJson()) >= 0 &&
-        file.commit())
-        return true;
-    std::fprintf(stderr, "kerlo-local: cannot write %s: %s\n", qPrintable(filePath),
-                 qPrintable(file.errorString()));
-    return false;
+    // The used size has its own column, which the object store adds to in its transactions.
+    return database.exec(
+        QStringLiteral("INSERT INTO users(id, email, used_size, record) VALUES(?, ?, ?, ?) "
+                       "ON CONFLICT(id) DO UPDATE SET email = excluded.email, "
+                       "record = excluded.record"),
+        {user.id, user.email, user.usedSize, compact(user.toStoredJson())});
+}
+
+bool AccountStore::writeDevice(const Device &device) const
+{
+    return database.exec(QStringLiteral("INSERT OR REPLACE INTO devices(id, user_id, uuid, record) "
+                                        "VALUES(?, ?, ?, ?)"),
+                         {device.id, device.userId, device.uuid, compact(device.toJson())});
+}
+
+bool AccountStore::writeToken(const IssuedToken &token, bool refresh) const
+{
+    return database.exec(QStringLiteral("INSERT OR REPLACE INTO tokens(value, refresh, user_id, "
+                                        "expires_at) VALUES(?, ?, ?, ?)"),
+                         {token.value, refresh, token.userId, token.expiresAt});
+}
+
+bool AccountStore::writeUsedSize(ServiceDatabase &database, qint64 userId, qint64 bytes)
+{
+    return database.exec(QStringLiteral("UPDATE users SET used_size = used_size + ? WHERE id = ?"),
+                         {bytes, userId});
 }
 
 UserAccount &AccountStore::addUser(UserAccount user, const QString &password)
@@ -172,7 +182,10 @@ std::optional<UserAccount> AccountStore::createUser(UserAccount user, const QStr
     if (findUser(user.email))
         return std::nullopt;
     const UserAccount created = addUser(user, password);
-    save();
+    if (!writeUser(created)) {
+        users.pop_back();
+        return std::nullopt;
+    }
     return created;
 }
 
@@ -187,35 +200,61 @@ std::optional<QString> AccountStore::apiKey(const QString &email, const QString 
 
 Device &AccountStore::findOrAddDevice(qint64 userId, const DeviceIdentity &identity)
 {
+    const qint64 time = now();
     const auto it = std::find_if(devices.begin(), devices.end(), [&](const Device &device) {
         return device.userId == userId && device.uuid == identity.uuid;
     });
-    if (it != devices.end())
+    if (it != devices.end()) {
+        if (time - it->updatedAt >= deviceTouchInterval) {
+            it->updatedAt = time;
+            writeDevice(*it);
+        }
         return *it;
+    }
+    // Every new user-agent uuid is a device: without a bound, a client that draws a new one
+    // per start (or a hostile one per request) grows the list for ever.
+    std::vector<Device>::iterator oldest = devices.end();
+    int owned = 0;
+    for (auto candidate = devices.begin(); candidate != devices.end(); ++candidate) {
+        if (candidate->userId != userId)
+            continue;
+        ++owned;
+        if (oldest == devices.end() || candidate->updatedAt < oldest->updatedAt)
+            oldest = candidate;
+    }
+    if (owned >= maxDevicesPerUser) {
+        database.exec(QStringLiteral("DELETE FROM devices WHERE id = ?"), {oldest->id});
+        devices.erase(oldest);
+    }
     Device device;
     device.id = nextDeviceId++;
     device.userId = userId;
     device.uuid = identity.uuid;
     device.name = identity.name;
-    device.createdAt = now();
+    device.createdAt = time;
     device.updatedAt = device.createdAt;
     devices.push_back(device);
+    writeDevice(device);
     return devices.back();
 }
 
 AccountStore::Grant AccountStore::issueAccessToken(qint64 userId, const QString &refreshToken)
 {
     const qint64 issuedAt = now();
+    const qint64 forgetBefore = issuedAt - expiredTokenRetention;
     accessTokens.erase(std::remove_if(accessTokens.begin(), accessTokens.end(),
-                                      [issuedAt](const IssuedToken &token) {
-                                          return token.expiresAt + expiredTokenRetention < issuedAt;
+                                      [forgetBefore](const IssuedToken &token) {
+                                          return token.expiresAt < forgetBefore;
                                       }),
                        accessTokens.end());
+    database.exec(QStringLiteral("DELETE FROM tokens WHERE refresh = 0 AND expires_at < ?"),
+                  {forgetBefore});
     IssuedToken access;
     access.value = Secrets::randomHex(secretBytes);
     access.userId = userId;
     access.expiresAt = issuedAt + accessTokenLifetime;
     accessTokens.push_back(access);
+    writeToken(access, false);
     return {access.value, refreshToken, accessTokenLifetime};
 }
 
@@ -232,9 +271,8 @@ std::optional<AccountStore::Grant> AccountStore::grantForApiKey(const QString &a
     refresh.value = Secrets::randomHex(secretBytes);
     refresh.userId = user->id;
     refreshTokens.push_back(refresh);
-    const Grant grant = issueAccessToken(user->id, refresh.value);
-    save();
-    return grant;
+    writeToken(refresh, true);
+    return issueAccessToken(user->id, refresh.value);
 }
 
 std::optional<AccountStore::Grant> AccountStore::grantForRefreshToken(const QString &refreshToken)
@@ -245,9 +283,7 @@ std::optional<AccountStore::Grant> AccountStore::grantForRefreshToken(const QStr
         [&refreshToken](const IssuedToken &token) { return token.value == refreshToken; });
     if (refreshToken.isEmpty() || refresh == refreshTokens.end())
         return std::nullopt;
-    const Grant grant = issueAccessToken(refresh->userId, refresh->value);
-    save();
-    return grant;
+    return issueAccessToken(refresh->userId, refresh->value);
 }
 
 std::optional<UserAccount> AccountStore::userFor(const QString &accessToken,
@@ -268,11 +304,7 @@ std::optional<UserAccount> AccountStore::userFor(const QString &accessToken,
 Device AccountStore::device(qint64 userId, const DeviceIdentity &identity)
 {
     std::lock_guard<std::mutex> lock(mutex);
-    const size_t known = devices.size();
-    const Device device = findOrAddDevice(userId, identity);
-    if (devices.size() != known)
-        save();
-    return device;
+    return findOrAddDevice(userId, identity);
 }
 
 std::optional<UserAccount> AccountStore::user(const QString &email) const
@@ -302,7 +334,7 @@ bool AccountStore::updateUser(qint64 id, const std::function<void(UserAccount &)
     if (!found)
         return false;
     change(*found);
-    save();
+    writeUser(*found);
     return true;
 }
 
@@ -317,10 +349,8 @@ void AccountStore::addUsedSize(qint64 userId, qint64 bytes)
 {
     std::lock_guard<std::mutex> lock(mutex);
     UserAccount *found = findUser(userId);
-    if (!found || bytes == 0)
-        return;
-    found->usedSize += bytes;
-    save();
+    if (found)
+        found->usedSize += bytes;
 }
 
 bool AccountStore::expireAccessTokens(const QString &email)
@@ -331,10 +361,11 @@ bool AccountStore::expireAccessTokens(const QString &email)
         return false;
     const qint64 expiry = now();
     for (IssuedToken &token : accessTokens) {
-        if ((*userId == 0 || token.userId == *userId) && !token.isExpired(expiry))
+        if ((*userId == 0 || token.userId == *userId) && !token.isExpired(expiry)) {
             token.expiresAt = expiry;
+            writeToken(token, false);
+        }
     }
-    save();
     return true;
 }
 
@@ -349,7 +380,11 @@ bool AccountStore::revokeRefreshTokens(const QString &email)
                                            return *userId == 0 || token.userId == *userId;
                                        }),
                         refreshTokens.end());
-    save();
+    if (*userId == 0)
+        database.exec(QStringLiteral("DELETE FROM tokens WHERE refresh = 1"));
+    else
+        database.exec(QStringLiteral("DELETE FROM tokens WHERE refresh = 1 AND user_id = ?"),
+                      {*userId});
     return true;
 }
 

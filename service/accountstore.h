@@ -14,9 +14,11 @@
 #include <vector>
 
 struct DeviceIdentity;
+class ServiceDatabase;
 
-// Users, their API keys, tokens and devices, kept in accounts.json in the data folder and
-// rewritten whole after every change. Shared by all worker threads.
+// Users, their API keys, tokens and devices, kept in the database and in memory; each change
+// writes only its own rows. A user keeps a bounded number of devices: a new one replaces
+// the one seen least recently. Shared by all worker threads.
 class AccountStore
 {
 public:
@@ -27,7 +29,8 @@ public:
         qint64 expiresIn = 0; // seconds
     };
 
-    explicit AccountStore(const QString &dataPath);
+    explicit AccountStore(ServiceDatabase &database);
+    static constexpr int maxDevicesPerUser = 20;
 
     // Reads the store; on the first start, creates it with the demo account.
     bool load(QString *error);
@@ -52,8 +55,10 @@ public:
 
     // Whether the user's quota leaves room for bytes more.
     bool hasRoom(qint64 userId, qint64 bytes) const;
-    // Adds bytes (negative: frees them) to what the user's files take.
+    // Adds bytes (negative: frees them) to what the user's files take, once the caller's
+    // transaction has committed writeUsedSize.
     void addUsedSize(qint64 userId, qint64 bytes);
+    static bool writeUsedSize(ServiceDatabase &database, qint64 userId, qint64 bytes);
 
     // email null: every user's. false when no user has that e-mail.
     bool expireAccessTokens(const QString &email);
@@ -70,10 +75,13 @@ private:
     std::optional<qint64> selectUser(const QString &email) const;
     Device &findOrAddDevice(qint64 userId, const DeviceIdentity &identity);
     Grant issueAccessToken(qint64 userId, const QString &refreshToken);
-    bool read(const QByteArray &data, QString *error);
-    bool save() const; // reports a failure on stderr
+    bool read(QString *error);
+    // Each writes its rows; a failure is reported on stderr.
+    bool writeUser(const UserAccount &user) const;
+    bool writeDevice(const Device &device) const;
+    bool writeToken(const IssuedToken &token, bool refresh) const;
 
-    const QString filePath;
+    ServiceDatabase &database;
     mutable std::mutex mutex;
     std::vector<UserAccount> users;
     std::vector<Device> devices;

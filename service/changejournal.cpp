@@ -1,110 +1,97 @@
 #include "changejournal.h"
 
 #include "secrets.h"
+#include "servicedatabase.h"
 
-#include <QFile>
 #include <QJsonDocument>
-#include <QSaveFile>
-
-#include <cstdio>
+#include <QSqlQuery>
 
 namespace {
 
 constexpr int idBytes = 8;
-const QString idKey = QStringLiteral("journal");
 const QString tokenKey = QStringLiteral("token");
-
-// One JSON object per line; the first names the journal.
-QByteArray line(const QJsonObject &json)
-{
-    return QJsonDocument(json).toJson(QJsonDocument::Compact) + '\n';
-}
 
 } // namespace
 
-ChangeJournal::ChangeJournal(const QString &filePath)
-    : filePath(filePath)
+ChangeJournal::ChangeJournal(ServiceDatabase &database, qint64 userId)
+    : database(database)
+    , userId(userId)
 {}
-
-bool ChangeJournal::start(QString *error)
-{
-    id = Secrets::randomHex(idBytes);
-    QSaveFile file(filePath);
-    if (file.open(QIODevice::WriteOnly) && file.write(line({{idKey, id}})) >= 0 && file.commit())
-        return true;
-    *error = QStringLiteral("cannot write %1: %2").arg(filePath, file.errorString());
-    return false;
-}
 
 bool ChangeJournal::load(QString *error)
 {
-    QFile file(filePath);
-    if (!file.exists())
-        return start(error);
-    if (!file.open(QIODevice::ReadWrite)) {
-        *error = QStringLiteral("cannot read %1: %2").arg(filePath, file.errorString());
-        return false;
-    }
-    QByteArray data = file.readAll();
-    // A line cut short by a crash is dropped, so that the next entry starts a line of its own.
-    const int complete = data.lastIndexOf('\n') + 1;
-    if (complete < data.size()) {
-        data.truncate(complete);
-        file.resize(complete);
-    }
-    const QList<QByteArray> lines = data.split('\n');
-    for (int i = 0; i + 1 < lines.size(); ++i) {
-        const QJsonDocument document = QJsonDocument::fromJson(lines.at(i));
-        if (!document.isObject()) {
-            *error = QStringLiteral("%1: line %2 is damaged").arg(filePath).arg(i + 1);
-            return false;
-        }
-        if (i == 0)
-            id = document.object().value(idKey).toString();
-        else
-            entries.push_back(document.object());
+    id.clear();
+    length = 0;
+    const bool read =
+        database.exec(QStringLiteral("SELECT id, length FROM journals WHERE user_id = ?"), {userId},
+                      [this](const QSqlQuery &row) {
+                          id = row.value(0).toString();
+                          length = row.value(1).toLongLong();
+                      });
+    if (read && id.isEmpty()) {
+        const QString fresh = Secrets::randomHex(idBytes);
+        if (database.exec(
+                QStringLiteral("INSERT INTO journals(user_id, id, length) VALUES(?, ?, 0)"),
+                {userId, fresh}))
+            id = fresh;
     }
     if (id.isEmpty()) {
-        *error = QStringLiteral("%1: no journal id").arg(filePath);
+        *error = QStringLiteral("cannot read the journal of user %1").arg(userId);
         return false;
     }
     return true;
 }
 
-QString ChangeJournal::cursorAt(size_t position) const
+QString ChangeJournal::cursorAt(qint64 position) const
 {
     return QStringLiteral("%1-%2").arg(id).arg(position);
 }
 
 QString ChangeJournal::head() const
 {
-    return cursorAt(entries.size());
+    return cursorAt(length);
 }
 
-bool ChangeJournal::append(QJsonObject entry)
+bool ChangeJournal::append(const std::vector<QJsonObject> &entries)
 {
-    entry.insert(tokenKey, cursorAt(entries.size() + 1));
-    QFile file(filePath);
-    const QByteArray bytes = line(entry);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append) || file.write(bytes) != bytes.size()) {
-        std::fprintf(stderr, "kerlo-local: cannot write %s: %s\n", qPrintable(filePath),
-                     qPrintable(file.errorString()));
-        return false;
-    }
-    entries.push_back(entry);
-    return true;
+    qint64 position = length;
+    auto next = entries.begin();
+    const bool written =
+        database.execMany(
+            QStringLiteral("INSERT INTO journal_entries(user_id, position, entry) "
+                           "VALUES(?, ?, ?)"),
+            [&](QVariantList *values) {
+                if (next == entries.end())
+                    return false;
+                QJsonObject entry = *next++;
+                entry.insert(tokenKey, cursorAt(++position));
+                *values = {userId, position,
+                           QString::fromUtf8(QJsonDocument(entry).toJson(QJsonDocument::Compact))};
+                return true;
+            }) &&
+        database.exec(QStringLiteral("UPDATE journals SET length = ? WHERE user_id = ?"),
+                      {position, userId});
+    if (written)
+        length = position;
+    return written;
 }
 
 std::optional<QJsonArray> ChangeJournal::after(const QString &cursor) const
 {
     const int dash = cursor.indexOf(QLatin1Char('-'));
     bool ok = false;
-    const qulonglong position = cursor.mid(dash + 1).toULongLong(&ok);
-    if (dash < 0 || cursor.left(dash) != id || !ok || position > entries.size() ||
+    const qlonglong position = cursor.mid(dash + 1).toLongLong(&ok);
+    if (dash < 0 || cursor.left(dash) != id || !ok || position < 0 || position > length ||
         cursor != cursorAt(position))
         return std::nullopt;
     QJsonArray result;
-    for (size_t i = position; i < entries.size(); ++i)
-        result.append(entries[i]);
+    const bool read = database.exec(
+        QStringLiteral("SELECT entry FROM journal_entries WHERE user_id = ? AND position > ? "
+                       "AND position <= ? ORDER BY position"),
+        {userId, position, length}, [&result](const QSqlQuery &row) {
+            result.append(QJsonDocument::fromJson(row.value(0).toString().toUtf8()).object());
+        });
+    if (!read)
+        return std::nullopt;
     return result;
 }

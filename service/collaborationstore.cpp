@@ -1,7 +1,7 @@
 #include "collaborationstore.h"
 
-#include "jsonfile.h"
 #include "secrets.h"
+#include "storeddocument.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -15,20 +15,21 @@ constexpr int tokenBytes = 16;
 
 } // namespace
 
-CollaborationStore::CollaborationStore(const QString &dataPath)
-    : filePath(QDir(dataPath).filePath(QStringLiteral("collaborations.json")))
+CollaborationStore::CollaborationStore(ServiceDatabase &database)
+    : database(database)
 {}
 
 bool CollaborationStore::load(QString *error)
 {
     std::lock_guard<std::mutex> lock(mutex);
     QJsonObject json;
-    if (!JsonFile::read(filePath, &json, error))
+    if (!StoredDocument::read(database, QStringLiteral("collaborations"), &json, error))
         return false;
     for (const QJsonValue &item : json.value(QLatin1String("records")).toArray()) {
         const std::optional<Collaboration> record = Collaboration::fromStoredJson(item.toObject());
         if (!record) {
-            *error = QStringLiteral("%1: a collaboration is incomplete").arg(filePath);
+            *error = QStringLiteral("%1: a collaboration is incomplete")
+                         .arg(QStringLiteral("stored collaborations"));
             return false;
         }
         records.push_back(*record);
@@ -48,8 +49,9 @@ bool CollaborationStore::save() const
     QJsonObject given;
     for (const auto &device : answersGiven)
         given.insert(QString::number(device.first), device.second);
-    return JsonFile::write(
-        filePath, {{QStringLiteral("records"), stored}, {QStringLiteral("answers_given"), given}});
+    return StoredDocument::write(
+        database, QStringLiteral("collaborations"),
+        {{QStringLiteral("records"), stored}, {QStringLiteral("answers_given"), given}});
 }
 
 std::vector<Collaboration> CollaborationStore::send(qint64 senderId,

@@ -8,14 +8,16 @@
 #include <optional>
 #include <vector>
 
-// Every collaboration, kept in collaborations.json in the data folder. Each new or changed
+class ServiceDatabase;
+
+// Every collaboration, kept in the database. Each new or changed
 // record takes the next number of one sequence of changes, which the received poll's
 // "token" counts in; what each device was told of its sent ones is kept too. Shared by all
 // worker threads.
 class CollaborationStore
 {
 public:
-    explicit CollaborationStore(const QString &dataPath);
+    explicit CollaborationStore(ServiceDatabase &database);
 
     bool load(QString *error);
 
@@ -38,7 +40,7 @@ public:
 private:
     bool save() const;
 
-    const QString filePath;
+    ServiceDatabase &database;
     mutable std::mutex mutex;
     std::vector<Collaboration> records;
     std::map<qint64, qint64> answersGiven; // device id -> last change given

@@ -1,6 +1,6 @@
 #include "contactbook.h"
 
-#include "jsonfile.h"
+#include "storeddocument.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -17,15 +17,15 @@ std::pair<qint64, qint64> pairOf(qint64 a, qint64 b)
 
 } // namespace
 
-ContactBook::ContactBook(const QString &dataPath)
-    : filePath(QDir(dataPath).filePath(QStringLiteral("contacts.json")))
+ContactBook::ContactBook(ServiceDatabase &database)
+    : database(database)
 {}
 
 bool ContactBook::load(QString *error)
 {
     std::lock_guard<std::mutex> lock(mutex);
     QJsonObject json;
-    if (!JsonFile::read(filePath, &json, error))
+    if (!StoredDocument::read(database, QStringLiteral("contacts"), &json, error))
         return false;
     for (const QJsonValue &pair : json.value(QLatin1String("pairs")).toArray()) {
         const QJsonArray ids = pair.toArray();
@@ -35,7 +35,8 @@ bool ContactBook::load(QString *error)
         const std::optional<JoinInvitation> invitation =
             JoinInvitation::fromStoredJson(item.toObject());
         if (!invitation) {
-            *error = QStringLiteral("%1: an invitation is incomplete").arg(filePath);
+            *error = QStringLiteral("%1: an invitation is incomplete")
+                         .arg(QStringLiteral("stored contacts"));
             return false;
         }
         invitations.push_back(*invitation);
@@ -52,8 +53,9 @@ bool ContactBook::save() const
     QJsonArray storedInvitations;
     for (const JoinInvitation &invitation : invitations)
         storedInvitations.append(invitation.toStoredJson());
-    return JsonFile::write(filePath, {{QStringLiteral("pairs"), storedPairs},
-                                      {QStringLiteral("invitations"), storedInvitations}});
+    return StoredDocument::write(database, QStringLiteral("contacts"),
+                                 {{QStringLiteral("pairs"), storedPairs},
+                                  {QStringLiteral("invitations"), storedInvitations}});
 }
 
 std::vector<qint64> ContactBook::contactsOf(qint64 userId) const

@@ -12,12 +12,14 @@
 #include <utility>
 #include <vector>
 
-// Who is whose contact, and the invitations that make contacts, kept in contacts.json in the
-// data folder. Shared by all worker threads.
+class ServiceDatabase;
+
+// Who is whose contact, and the invitations that make contacts, kept in the
+// database. Shared by all worker threads.
 class ContactBook
 {
 public:
-    explicit ContactBook(const QString &dataPath);
+    explicit ContactBook(ServiceDatabase &database);
 
     bool load(QString *error);
 
@@ -35,7 +37,7 @@ public:
 private:
     bool save() const;
 
-    const QString filePath;
+    ServiceDatabase &database;
     mutable std::mutex mutex;
     std::set<std::pair<qint64, qint64>> pairs; // lower id first
     std::vector<JoinInvitation> invitations;

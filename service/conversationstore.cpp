@@ -1,7 +1,7 @@
 #include "conversationstore.h"
 
-#include "jsonfile.h"
 #include "secrets.h"
+#include "storeddocument.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -15,21 +15,22 @@ constexpr int tokenBytes = 8;
 
 } // namespace
 
-ConversationStore::ConversationStore(const QString &dataPath)
-    : filePath(QDir(dataPath).filePath(QStringLiteral("conversations.json")))
+ConversationStore::ConversationStore(ServiceDatabase &database)
+    : database(database)
 {}
 
 bool ConversationStore::load(QString *error)
 {
     std::lock_guard<std::mutex> lock(mutex);
     QJsonObject json;
-    if (!JsonFile::read(filePath, &json, error))
+    if (!StoredDocument::read(database, QStringLiteral("conversations"), &json, error))
         return false;
     for (const QJsonValue &item : json.value(QLatin1String("conversations")).toArray()) {
         const std::optional<Conversation> conversation =
             Conversation::fromStoredJson(item.toObject());
         if (!conversation) {
-            *error = QStringLiteral("%1: a conversation is incomplete").arg(filePath);
+            *error = QStringLiteral("%1: a conversation is incomplete")
+                         .arg(QStringLiteral("stored conversations"));
             return false;
         }
         conversations.push_back(*conversation);
@@ -38,7 +39,8 @@ bool ConversationStore::load(QString *error)
     for (const QJsonValue &item : json.value(QLatin1String("messages")).toArray()) {
         const std::optional<ChatMessage> message = ChatMessage::fromStoredJson(item.toObject());
         if (!message) {
-            *error = QStringLiteral("%1: a message is incomplete").arg(filePath);
+            *error = QStringLiteral("%1: a message is incomplete")
+                         .arg(QStringLiteral("stored conversations"));
             return false;
         }
         chat.push_back(*message);
@@ -55,8 +57,9 @@ bool ConversationStore::save() const
     QJsonArray storedMessages;
     for (const ChatMessage &message : chat)
         storedMessages.append(message.toStoredJson());
-    return JsonFile::write(filePath, {{QStringLiteral("conversations"), storedConversations},
-                                      {QStringLiteral("messages"), storedMessages}});
+    return StoredDocument::write(database, QStringLiteral("conversations"),
+                                 {{QStringLiteral("conversations"), storedConversations},
+                                  {QStringLiteral("messages"), storedMessages}});
 }
 
 Conversation &ConversationStore::add(std::vector<qint64> userIds, const QString &name, bool main)

@@ -8,12 +8,14 @@
 #include <optional>
 #include <vector>
 
-// Conversations and their messages, kept in conversations.json in the data folder. Shared
+class ServiceDatabase;
+
+// Conversations and their messages, kept in the database. Shared
 // by all worker threads.
 class ConversationStore
 {
 public:
-    explicit ConversationStore(const QString &dataPath);
+    explicit ConversationStore(ServiceDatabase &database);
 
     bool load(QString *error);
 
@@ -37,7 +39,7 @@ private:
     bool save() const;
     Conversation &add(std::vector<qint64> userIds, const QString &name, bool main);
 
-    const QString filePath;
+    ServiceDatabase &database;
     mutable std::mutex mutex;
     std::vector<Conversation> conversations;
     std::vector<ChatMessage> chat; // oldest first

@@ -13,10 +13,12 @@
 #include "conversationstore.h"
 #include "downloadapi.h"
 #include "jsonreply.h"
+#include "legacydatafolder.h"
 #include "newsledger.h"
 #include "objectsapi.h"
 #include "objectstore.h"
 #include "router.h"
+#include "servicedatabase.h"
 #include "serviceoptions.h"
 #include "shareapi.h"
 #include "sharelinkstore.h"
@@ -52,20 +54,21 @@ struct LocalServer::Private
 {
     explicit Private(const ServiceOptions &options)
         : options(options)
-        , accounts(options.dataPath)
+        , database(options.dataPath)
+        , accounts(database)
         , auth(accounts)
-        , objects(options.dataPath, accounts)
-        , shareLinks(options.dataPath)
-        , uploads(options.dataPath)
+        , objects(database, options.dataPath, accounts)
+        , shareLinks(database)
+        , uploads(database, options.dataPath)
         , objectsApi(auth, objects)
         , shareApi(auth, objects, shareLinks, options.usesTls())
         , thumbnailApi(auth, objects)
         , uploadApi(auth, accounts, objects, uploads, transferSwitches)
         , downloadApi(auth, objects, transferSwitches, stopFlag)
-        , contacts(options.dataPath)
-        , collaborations(options.dataPath)
-        , conversations(options.dataPath)
-        , news(options.dataPath)
+        , contacts(database)
+        , collaborations(database)
+        , conversations(database)
+        , news(database)
         , socialReplies(accounts, conversations)
         , contactsApi(auth, accounts, contacts, conversations, news, socialReplies)
         , collaborationsApi(auth, objects, collaborations, conversations, socialReplies)
@@ -81,9 +84,13 @@ struct LocalServer::Private
     void drop(const httplib::Request &request);
     void addApiRoutes();
     bool bind();
+    // Opens the database (setting aside a data folder of the JSON layout) and reads it.
+    bool loadState(QString *error);
+    bool seed(QString *error);
     void watchSignals(const sigset_t &stopSignals);
 
     ServiceOptions options;
+    ServiceDatabase database;
     AccountStore accounts;
     AuthApi auth;
     ObjectStore objects;
@@ -241,6 +248,49 @@ void LocalServer::Private::drop(const httplib::Request &request)
                      request.remote_addr.c_str(), request.remote_port);
 }
 
+bool LocalServer::Private::loadState(QString *error)
+{
+    if (LegacyDataFolder::isLegacy(options.dataPath)) {
+        const QString movedTo = LegacyDataFolder::setAside(options.dataPath, error);
+        if (movedTo.isEmpty())
+            return false;
+        // stderr: the first line on stdout names the address.
+        std::fprintf(stderr,
+                     "kerlo-local: %s holds data of an older kerlo-local (JSON files), which "
+                     "this one does not read; moved it to %s and started a fresh data folder "
+                     "with the demo account\n",
+                     qPrintable(options.dataPath), qPrintable(movedTo));
+    }
+    if (!QDir().mkpath(options.dataPath)) {
+        *error = QStringLiteral("cannot create the data folder %1").arg(options.dataPath);
+        return false;
+    }
+    return database.open(error) && accounts.load(error) && shareLinks.load(error) &&
+           uploads.load(error) && contacts.load(error) && collaborations.load(error) &&
+           conversations.load(error) && news.load(error);
+}
+
+bool LocalServer::Private::seed(QString *error)
+{
+    if (!options.seed)
+        return true;
+    const std::optional<UserAccount> user = accounts.user(options.seed->email);
+    if (!user) {
+        *error = QStringLiteral("--seed: no user %1").arg(options.seed->email);
+        return false;
+    }
+    int added = 0;
+    const StoreError failed = objects.seed(user->id, options.seed->folder, options.seed->count,
+                                           options.seed->files, &added);
+    if (failed) {
+        *error = QStringLiteral("--seed: %1").arg(failed.message);
+        return false;
+    }
+    std::fprintf(stderr, "kerlo-local: seeded %d %s in %s\n", added,
+                 options.seed->files ? "files" : "folders", qPrintable(options.seed->folder));
+    return true;
+}
+
 bool LocalServer::Private::bind()
 {
     if (options.port == 0) {
@@ -255,11 +305,13 @@ void LocalServer::Private::watchSignals(const sigset_t &stopSignals)
 {
     int received = 0;
     sigwait(&stopSignals, &received);
-    stopFlag.raise();
     // stop() does nothing before listening has begun.
     while (!server->is_running() && !listenReturned)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    // The port closes before hung and delayed handlers are released: a client whose request
+    // they drop retries once, and must find nobody listening rather than a normal answer.
     server->stop();
+    stopFlag.raise();
     // Idle keep-alive connections would otherwise hold their workers for seconds.
     ConnectionSockets::shutDownAll(port);
 }
@@ -279,15 +331,8 @@ int LocalServer::run()
         std::fprintf(stderr, "kerlo-local: cannot load the certificate or key\n");
         return 1;
     }
-    if (!QDir().mkpath(d->options.dataPath)) {
-        std::fprintf(stderr, "kerlo-local: cannot create the data folder %s\n",
-                     qPrintable(d->options.dataPath));
-        return 1;
-    }
     QString error;
-    if (!d->accounts.load(&error) || !d->shareLinks.load(&error) || !d->uploads.load(&error) ||
-        !d->contacts.load(&error) || !d->collaborations.load(&error) ||
-        !d->conversations.load(&error) || !d->news.load(&error)) {
+    if (!d->loadState(&error) || !d->seed(&error)) {
         std::fprintf(stderr, "kerlo-local: %s\n", qPrintable(error));
         return 1;
     }

@@ -1,6 +1,6 @@
 #include "newsledger.h"
 
-#include "jsonfile.h"
+#include "storeddocument.h"
 
 #include <QDir>
 #include <QJsonArray>
@@ -43,15 +43,15 @@ template<typename Value> std::map<qint64, Value> idValues(const QJsonValue &valu
 
 } // namespace
 
-NewsLedger::NewsLedger(const QString &dataPath)
-    : filePath(QDir(dataPath).filePath(QStringLiteral("news.json")))
+NewsLedger::NewsLedger(ServiceDatabase &database)
+    : database(database)
 {}
 
 bool NewsLedger::load(QString *error)
 {
     std::lock_guard<std::mutex> lock(mutex);
     QJsonObject json;
-    if (!JsonFile::read(filePath, &json, error))
+    if (!StoredDocument::read(database, QStringLiteral("news"), &json, error))
         return false;
     for (auto it = json.begin(); it != json.end(); ++it) {
         const QJsonObject stored = it.value().toObject();
@@ -77,7 +77,7 @@ bool NewsLedger::save() const
                                 {QStringLiteral("conversations"), idArray(given.conversations)},
                                 {QStringLiteral("last_messages"), idObject(given.lastMessages)}});
     }
-    return JsonFile::write(filePath, json);
+    return StoredDocument::write(database, QStringLiteral("news"), json);
 }
 
 void NewsLedger::update(qint64 deviceId, const std::function<void(Given &)> &record)

@@ -8,9 +8,11 @@
 #include <mutex>
 #include <set>
 
+class ServiceDatabase;
+
 // What each client (device) has been given of its user's social news, so that the news poll
-// hands every item to every client once. Listings count as given. Kept in news.json in the
-// data folder; shared by all worker threads.
+// hands every item to every client once. Listings count as given. Kept in the database;
+// shared by all worker threads.
 class NewsLedger
 {
 public:
@@ -23,7 +25,7 @@ public:
         std::map<qint64, qint64> lastMessages; // conversation id -> highest message id
     };
 
-    explicit NewsLedger(const QString &dataPath);
+    explicit NewsLedger(ServiceDatabase &database);
 
     bool load(QString *error);
     // Runs record on what the device was given, under the lock, and stores the result.
@@ -32,7 +34,7 @@ public:
 private:
     bool save() const;
 
-    const QString filePath;
+    ServiceDatabase &database;
     std::mutex mutex;
     std::map<qint64, Given> devices;
 };

@@ -11,6 +11,7 @@ namespace {
 
 // No device of the user made the change.
 constexpr qint64 otherDevice = 0;
+constexpr int maxSeedCount = 1000000;
 
 // The file content of a seed call: "content" as UTF-8 text or "contentBase64".
 std::optional<QByteArray> content(const QJsonObject &json)
@@ -152,6 +153,50 @@ void ObjectControl::addRoutes(Router &router, const std::string &prefix)
             QJsonObject object;
             const StoreError error = objects.move(user->id, otherDevice, *from, *to, &object);
             sendResult(response, error, QStringLiteral("object"), object);
+        });
+
+    // {"email", "folder", "count", "files"}: count empty folders (or files) in folder, in one
+    // transaction; for benchmarks that need large folders.
+    router.add(
+        "POST", prefix + "/objects/seed",
+        [this](const httplib::Request &request, httplib::Response &response, const std::smatch &) {
+            const std::optional<QJsonObject> json = JsonBody::object(request, response);
+            if (!json)
+                return;
+            const std::optional<QString> folder = pathOf(*json, "folder", response);
+            if (!folder)
+                return;
+            const int count = json->value(QLatin1String("count")).toInt(-1);
+            if (count < 0 || count > maxSeedCount) {
+                JsonReply::sendErrors(
+                    response, 400, {QStringLiteral("\"count\" must be 0 to %1").arg(maxSeedCount)});
+                return;
+            }
+            const std::optional<UserAccount> user = userOf(accounts, *json, response);
+            if (!user)
+                return;
+            int added = 0;
+            const StoreError error = objects.seed(
+                user->id, *folder, count, json->value(QLatin1String("files")).toBool(), &added);
+            sendResult(response, error, QStringLiteral("added"), added);
+        });
+
+    // {"after_statements": N}: the next change that writes N statements ends the process
+    // before its transaction commits, as a SIGKILL would. Tests restart the service after.
+    router.add(
+        "POST", prefix + "/database/kill",
+        [this](const httplib::Request &request, httplib::Response &response, const std::smatch &) {
+            const std::optional<QJsonObject> json = JsonBody::object(request, response);
+            if (!json)
+                return;
+            const int statements = json->value(QLatin1String("after_statements")).toInt(0);
+            if (statements <= 0) {
+                JsonReply::sendErrors(response, 400,
+                                      {QStringLiteral("\"after_statements\" must be positive")});
+                return;
+            }
+            objects.killDuringChange(statements);
+            JsonReply::send(response, 200, {});
         });
 
     // Journals "entry" verbatim, without touching the tree, so that tests can send what no

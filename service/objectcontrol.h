@@ -8,8 +8,9 @@ class ObjectStore;
 class Router;
 
 // The control calls that change a user's store as another device would: put, delete and
-// move files and folders, journalled and counted against the quota. One more journals a raw
-// entry for tests of hostile deltas.
+// move files and folders, journalled and counted against the quota. Others journal a raw
+// entry for tests of hostile deltas, seed large folders for benchmarks, and end the process
+// in the middle of a change for tests of what survives it.
 class ObjectControl
 {
 public:

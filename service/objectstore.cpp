@@ -4,20 +4,18 @@
 #include "changejournal.h"
 #include "objectpath.h"
 #include "objecttree.h"
+#include "servicedatabase.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
-#include <QJsonDocument>
-#include <QSaveFile>
+#include <QSqlQuery>
 
 #include <cstdio>
 
 namespace {
 
 const QString root = QStringLiteral("/");
-const char treeFile[] = "tree.json";
-const char journalFile[] = "journal.jsonl";
 
 QJsonObject entry(qint64 deviceId, const QString &path, const char *type)
 {
@@ -93,39 +91,25 @@ StoreError checkDestination(const ObjectTree &tree, const QString &from, const Q
 
 struct ObjectStore::UserObjects
 {
-    explicit UserObjects(const QString &journalPath)
-        : journal(journalPath)
+    UserObjects(ServiceDatabase &database, qint64 userId)
+        : journal(database, userId)
     {}
 
     ObjectTree tree;
     ChangeJournal journal;
+    // A write failed: the copy in memory may differ from the database, so it is read again.
+    bool stale = false;
+    // A new account's root exists in memory only until its first change.
+    bool rootStored = false;
 };
 
-ObjectStore::ObjectStore(const QString &dataPath, AccountStore &accounts)
-    : dataPath(dataPath)
+ObjectStore::ObjectStore(ServiceDatabase &database, const QString &dataPath, AccountStore &accounts)
+    : database(database)
     , accounts(accounts)
     , blobs(QDir(dataPath).filePath(QStringLiteral("blobs")))
 {}
 
 ObjectStore::~ObjectStore() = default;
-
-QString ObjectStore::userPath(qint64 userId) const
-{
-    return QDir(dataPath).filePath(QStringLiteral("objects/%1").arg(userId));
-}
-
-bool ObjectStore::save(qint64 userId, const ObjectTree &tree) const
-{
-    const QString path = QDir(userPath(userId)).filePath(QLatin1String(treeFile));
-    QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly) &&
-        file.write(QJsonDocument(tree.toStoredJson()).toJson(QJsonDocument::Compact)) >= 0 &&
-        file.commit())
-        return true;
-    std::fprintf(stderr, "kerlo-local: cannot write %s: %s\n", qPrintable(path),
-                 qPrintable(file.errorString()));
-    return false;
-}
 
 ObjectStore::UserObjects *ObjectStore::objectsOf(qint64 userId, StoreError *error)
 {
@@ -133,22 +117,32 @@ ObjectStore::UserObjects *ObjectStore::objectsOf(qint64 userId, StoreError *erro
     if (known != users.end())
         return known->second.get();
 
-    const QDir folder(userPath(userId));
-    auto user = std::make_unique<UserObjects>(folder.filePath(QLatin1String(journalFile)));
-    QFile file(folder.filePath(QLatin1String(treeFile)));
+    auto user = std::make_unique<UserObjects>(database, userId);
+    std::vector<StoredObject> stored[2];
+    const bool read = database.exec(
+        QStringLiteral("SELECT path, folder, size, hash, modified, version_id, removed "
+                       "FROM objects WHERE user_id = ?"),
+        {userId}, [&stored](const QSqlQuery &row) {
+            StoredObject object;
+            object.path = row.value(0).toString();
+            object.folder = row.value(1).toBool();
+            object.size = row.value(2).toLongLong();
+            object.hash = row.value(3).toString();
+            object.modified = row.value(4).toLongLong();
+            object.versionId = row.value(5).toString();
+            stored[row.value(6).toBool() ? 1 : 0].push_back(std::move(object));
+        });
     QString problem;
-    if (!folder.mkpath(QStringLiteral("."))) {
-        problem = QStringLiteral("cannot make %1").arg(folder.path());
-    } else if (!file.exists()) {
-        if (!save(userId, user->tree))
-            problem = QStringLiteral("cannot write %1").arg(file.fileName());
-    } else if (!file.open(QIODevice::ReadOnly)) {
-        problem = QStringLiteral("cannot read %1").arg(file.fileName());
-    } else if (std::optional<ObjectTree> tree =
-                   ObjectTree::fromStoredJson(QJsonDocument::fromJson(file.readAll()).object())) {
-        user->tree = std::move(*tree);
-    } else {
-        problem = QStringLiteral("%1 is damaged").arg(file.fileName());
+    if (!read) {
+        problem = QStringLiteral("cannot read the objects of user %1").arg(userId);
+    } else if (!stored[0].empty()) {
+        std::optional<ObjectTree> tree =
+            ObjectTree::fromObjects(std::move(stored[0]), std::move(stored[1]));
+        user->rootStored = true;
+        if (tree)
+            user->tree = std::move(*tree);
+        else
+            problem = QStringLiteral("the objects of user %1 are damaged").arg(userId);
     }
     if (problem.isEmpty())
         user->journal.load(&problem);
@@ -160,19 +154,66 @@ ObjectStore::UserObjects *ObjectStore::objectsOf(qint64 userId, StoreError *erro
     return users.emplace(userId, std::move(user)).first->second.get();
 }
 
-StoreError ObjectStore::commit(qint64 userId, UserObjects &user, const ObjectTree &next,
+bool ObjectStore::writeChanges(qint64 userId, UserObjects &user, qint64 growth,
                                const std::vector<QJsonObject> &entries)
 {
-    const qint64 growth = next.totalBytes() - user.tree.totalBytes();
-    if (!accounts.hasRoom(userId, growth))
+    // Only the last state of each path counts.
+    std::map<std::pair<bool, QString>, std::optional<StoredObject>> last;
+    for (ObjectTree::Change &change : user.tree.takeChanges())
+        last[{change.removedObject, change.path}] = std::move(change.after);
+    if (!user.rootStored)
+        last[{false, root}] = *user.tree.find(root);
+
+    auto upsert = last.begin();
+    auto erase = last.begin();
+    const auto nextWhere = [&last](auto &it, bool present) {
+        while (it != last.end() && it->second.has_value() != present)
+            ++it;
+        return it != last.end();
+    };
+    return database.transaction([&] {
+        return database.execMany(
+                   QStringLiteral("INSERT OR REPLACE INTO objects(user_id, path, folder, size, "
+                                  "hash, modified, version_id, removed) "
+                                  "VALUES(?, ?, ?, ?, ?, ?, ?, ?)"),
+                   [&](QVariantList *values) {
+                       if (!nextWhere(upsert, true))
+                           return false;
+                       const StoredObject &object = *upsert->second;
+                       *values = {userId,           object.path,        object.folder,
+                                  object.size,      object.hash,        object.modified,
+                                  object.versionId, upsert->first.first};
+                       ++upsert;
+                       return true;
+                   }) &&
+               database.execMany(QStringLiteral("DELETE FROM objects WHERE user_id = ? AND "
+                                                "removed = ? AND path = ?"),
+                                 [&](QVariantList *values) {
+                                     if (!nextWhere(erase, false))
+                                         return false;
+                                     *values = {userId, erase->first.first, erase->first.second};
+                                     ++erase;
+                                     return true;
+                                 }) &&
+               user.journal.append(entries) &&
+               (growth == 0 || AccountStore::writeUsedSize(database, userId, growth));
+    });
+}
+
+StoreError ObjectStore::commit(qint64 userId, UserObjects &user, qint64 bytesBefore,
+                               const std::vector<QJsonObject> &entries)
+{
+    const qint64 growth = user.tree.totalBytes() - bytesBefore;
+    if (!accounts.hasRoom(userId, growth)) {
+        user.tree.rollBack();
         return {507, QStringLiteral("Not enough storage space")};
-    if (!save(userId, next))
+    }
+    if (!writeChanges(userId, user, growth, entries)) {
+        user.stale = true;
         return {500, QStringLiteral("The change could not be stored")};
+    }
+    user.rootStored = true;
     accounts.addUsedSize(userId, growth);
-    user.tree = next;
-    // The change stands even when its entry cannot be written; the failure is on stderr.
-    for (const QJsonObject &entry : entries)
-        user.journal.append(entry);
     return {};
 }
 
@@ -181,7 +222,14 @@ template<typename Operation> StoreError ObjectStore::withObjects(qint64 userId, 
     std::lock_guard<std::mutex> lock(mutex);
     StoreError error;
     UserObjects *user = objectsOf(userId, &error);
-    return user ? operation(*user) : error;
+    if (!user)
+        return error;
+    error = operation(*user);
+    // A refusal after the tree was touched leaves it as it was.
+    user->tree.rollBack();
+    if (user->stale)
+        users.erase(userId);
+    return error;
 }
 
 StoreError ObjectStore::list(qint64 userId, const QString &folder, QJsonArray *objects,
@@ -270,6 +318,21 @@ StoreError ObjectStore::check(qint64 userId, const QString &path, const Check &c
     return withObjects(userId, [&](UserObjects &user) { return check(user.tree.find(path)); });
 }
 
+StoreError ObjectStore::checkFolderFor(qint64 userId, const QString &path)
+{
+    return withObjects(userId, [&](UserObjects &user) -> StoreError {
+        for (QString folder = ObjectPath::parent(path); folder != root;
+             folder = ObjectPath::parent(folder)) {
+            const StoredObject *object = user.tree.find(folder);
+            if (object && !object->folder)
+                return {
+                    404,
+                    QStringLiteral("%1 is a file, so nothing can be stored below it").arg(folder)};
+        }
+        return {};
+    });
+}
+
 StoreError ObjectStore::head(qint64 userId, QString *cursor)
 {
     return withObjects(userId, [&](UserObjects &user) -> StoreError {
@@ -297,15 +360,15 @@ StoreError ObjectStore::makeFolder(qint64 userId, qint64 deviceId, const QString
     return withObjects(userId, [&](UserObjects &user) -> StoreError {
         if (user.tree.find(path))
             return exists(path);
-        ObjectTree next = user.tree;
+        const qint64 bytesBefore = user.tree.totalBytes();
         QStringList made;
-        if (StoreError blocked = makeFolders(&next, path, &made))
+        if (StoreError blocked = makeFolders(&user.tree, path, &made))
             return blocked;
         std::vector<QJsonObject> entries;
         for (const QString &folder : made)
             entries.push_back(
-                objectEntry("add", deviceId, folder, next.replyJson(*next.find(folder))));
-        if (StoreError failed = commit(userId, user, next, entries))
+                objectEntry("add", deviceId, folder, user.tree.replyJson(*user.tree.find(folder))));
+        if (StoreError failed = commit(userId, user, bytesBefore, entries))
             return failed;
         *object = user.tree.replyJson(*user.tree.find(path));
         return {};
@@ -339,26 +402,29 @@ StoreError ObjectStore::placeFile(qint64 userId, qint64 deviceId, const QString 
             return {};
         }
 
-        ObjectTree next = user.tree;
+        const qint64 bytesBefore = user.tree.totalBytes();
+        const bool replacing = existing != nullptr;
+        const QString oldHash = replacing ? existing->hash : QString();
         QStringList made;
-        if (StoreError blocked = makeFolders(&next, ObjectPath::parent(path), &made))
+        if (StoreError blocked = makeFolders(&user.tree, ObjectPath::parent(path), &made))
             return blocked;
         StoredObject file = StoredObject::newFile(path, hash, size);
         file.modified = modified;
-        next.insert(file);
+        // existing points into the tree, which the insert changes.
+        existing = nullptr;
+        user.tree.insert(file);
         std::vector<QJsonObject> entries;
         for (const QString &folder : made)
             entries.push_back(
-                objectEntry("add", deviceId, folder, next.replyJson(*next.find(folder))));
-        const QJsonObject stored = next.replyJson(*next.find(path));
-        if (existing) {
-            const QJsonObject attributes{
-                {QStringLiteral("hash"), QJsonArray{existing->hash, hash}}};
+                objectEntry("add", deviceId, folder, user.tree.replyJson(*user.tree.find(folder))));
+        const QJsonObject stored = user.tree.replyJson(*user.tree.find(path));
+        if (replacing) {
+            const QJsonObject attributes{{QStringLiteral("hash"), QJsonArray{oldHash, hash}}};
             entries.push_back(updateEntry(deviceId, path, attributes, stored));
         } else {
             entries.push_back(objectEntry("add", deviceId, path, stored));
         }
-        if (StoreError failed = commit(userId, user, next, entries))
+        if (StoreError failed = commit(userId, user, bytesBefore, entries))
             return failed;
         *object = stored;
         return {};
@@ -375,24 +441,25 @@ StoreError ObjectStore::remove(qint64 userId, qint64 deviceId, const QStringList
         QStringList ordered = paths;
         ordered.sort();
         ordered.removeDuplicates();
-        ObjectTree next = user.tree;
+        for (const QString &path : ordered) {
+            if (!user.tree.find(path))
+                missing->append(path);
+        }
+        const qint64 bytesBefore = user.tree.totalBytes();
         std::vector<QJsonObject> entries;
         for (const QString &path : ordered) {
-            const StoredObject *object = next.find(path);
-            if (!object) {
-                // Gone with a folder listed before it is no failure.
-                if (!user.tree.find(path))
-                    missing->append(path);
+            // Gone with a folder listed before it is no failure.
+            const StoredObject *object = user.tree.find(path);
+            if (!object)
                 continue;
-            }
-            const QJsonObject json = next.replyJson(*object, true);
+            const QJsonObject json = user.tree.replyJson(*object, true);
             removed->append(json);
             entries.push_back(objectEntry("delete", deviceId, path, json));
-            next.remove(path);
+            user.tree.remove(path);
         }
         if (entries.empty())
             return {};
-        return commit(userId, user, next, entries);
+        return commit(userId, user, bytesBefore, entries);
     });
 }
 
@@ -403,15 +470,15 @@ StoreError ObjectStore::move(qint64 userId, qint64 deviceId, const QString &from
         if (StoreError refused = checkDestination(user.tree, from, to))
             return refused;
 
-        ObjectTree next = user.tree;
-        next.move(from, to);
+        const qint64 bytesBefore = user.tree.totalBytes();
+        user.tree.move(from, to);
         QJsonObject attributes{{QStringLiteral("path"), QJsonArray{from, to}}};
         if (ObjectPath::name(from) != ObjectPath::name(to))
             attributes.insert(QStringLiteral("label"),
                               QJsonArray{ObjectPath::name(from), ObjectPath::name(to)});
-        const QJsonObject moved = next.replyJson(*next.find(to));
+        const QJsonObject moved = user.tree.replyJson(*user.tree.find(to));
         if (StoreError failed =
-                commit(userId, user, next, {updateEntry(deviceId, from, attributes, moved)}))
+                commit(userId, user, bytesBefore, {updateEntry(deviceId, from, attributes, moved)}))
             return failed;
         *object = moved;
         return {};
@@ -425,12 +492,12 @@ StoreError ObjectStore::copy(qint64 userId, qint64 deviceId, const QString &from
         if (StoreError refused = checkDestination(user.tree, from, to))
             return refused;
 
-        ObjectTree next = user.tree;
-        next.copy(from, to);
-        const QJsonObject made = next.replyJson(*next.find(to));
         *original = user.tree.replyJson(*user.tree.find(from));
+        const qint64 bytesBefore = user.tree.totalBytes();
+        user.tree.copy(from, to);
+        const QJsonObject made = user.tree.replyJson(*user.tree.find(to));
         if (StoreError failed =
-                commit(userId, user, next, {objectEntry("add", deviceId, to, made)}))
+                commit(userId, user, bytesBefore, {objectEntry("add", deviceId, to, made)}))
             return failed;
         *copy = made;
         return {};
@@ -440,9 +507,51 @@ StoreError ObjectStore::copy(qint64 userId, qint64 deviceId, const QString &from
 StoreError ObjectStore::journalEntry(qint64 userId, const QJsonObject &entry, QString *token)
 {
     return withObjects(userId, [&](UserObjects &user) -> StoreError {
-        if (!user.journal.append(entry))
+        if (!database.transaction([&] { return user.journal.append({entry}); })) {
+            user.stale = true;
             return {500, QStringLiteral("The entry could not be stored")};
+        }
         *token = user.journal.head();
         return {};
     });
+}
+
+StoreError ObjectStore::seed(qint64 userId, const QString &folder, int count, bool files,
+                             int *added)
+{
+    // Seeded files are empty, so that they share one blob.
+    const QString emptyHash = files ? blobs.put(QByteArray()) : QString();
+    if (files && emptyHash.isEmpty())
+        return {500, QStringLiteral("The content could not be stored")};
+    return withObjects(userId, [&](UserObjects &user) -> StoreError {
+        const qint64 bytesBefore = user.tree.totalBytes();
+        QStringList made;
+        if (StoreError blocked = makeFolders(&user.tree, folder, &made))
+            return blocked;
+        std::vector<QJsonObject> entries;
+        for (const QString &path : made)
+            entries.push_back(
+                objectEntry("add", 0, path, user.tree.replyJson(*user.tree.find(path))));
+        const qint64 now = QDateTime::currentSecsSinceEpoch();
+        *added = 0;
+        for (int i = 1; i <= count; ++i) {
+            const QString name = QStringLiteral("item-%1").arg(i, 6, 10, QLatin1Char('0'));
+            const QString path =
+                ObjectPath::child(folder, files ? name + QLatin1String(".txt") : name);
+            if (user.tree.find(path))
+                continue;
+            StoredObject object =
+                files ? StoredObject::newFile(path, emptyHash, 0) : StoredObject::newFolder(path);
+            object.modified = now;
+            user.tree.insert(object);
+            entries.push_back(objectEntry("add", 0, path, user.tree.replyJson(object)));
+            ++*added;
+        }
+        return commit(userId, user, bytesBefore, entries);
+    });
+}
+
+void ObjectStore::killDuringChange(int statements)
+{
+    database.killAfterStatements(statements);
 }

@@ -17,12 +17,14 @@
 
 class AccountStore;
 class ObjectTree;
+class ServiceDatabase;
 struct StoredObject;
 
 // Every user's remote store: the tree of files and folders and the journal of its changes,
-// in objects/<user id>/ of the data folder, read when the user first needs them. Paths are
-// canonical (ObjectPath). Each change is journalled as made by a device of the user; 0
-// names none of them. Shared by all worker threads.
+// in the database, read when the user first needs them. Each change is written with its
+// journal entries and the user's new used size in one transaction. Paths are canonical
+// (ObjectPath). Each change is journalled as made by a device of the user; 0 names none of
+// them. Shared by all worker threads.
 class ObjectStore
 {
 public:
@@ -37,7 +39,7 @@ public:
     // replaced.
     using Check = std::function<StoreError(const StoredObject *existing)>;
 
-    ObjectStore(const QString &dataPath, AccountStore &accounts);
+    ObjectStore(ServiceDatabase &database, const QString &dataPath, AccountStore &accounts);
     ~ObjectStore();
 
     // File contents; writers put a blob first, then place it.
@@ -51,6 +53,8 @@ public:
     StoreError fileAt(qint64 userId, const QString &path, QJsonObject *object,
                       QString *contentPath);
     StoreError check(qint64 userId, const QString &path, const Check &check);
+    // 404 when a file stands where a folder above path would have to be.
+    StoreError checkFolderFor(qint64 userId, const QString &path);
     StoreError head(qint64 userId, QString *cursor);
     // 404 for a cursor the journal never gave.
     StoreError changesAfter(qint64 userId, const QString &cursor, QJsonArray *updates,
@@ -73,6 +77,12 @@ public:
     // Journals entry as it stands, with its "token", and leaves the tree alone: for entries
     // no change of the tree would make (hostile paths, malformed fields).
     StoreError journalEntry(qint64 userId, const QJsonObject &entry, QString *token);
+    // Puts count new empty folders or files ("item-000001", "item-000001.txt", ...) into
+    // folder, which is made when missing, in one transaction; names that are taken are
+    // skipped. For benchmarks that need large folders.
+    StoreError seed(qint64 userId, const QString &folder, int count, bool files, int *added);
+    // For tests: the next transaction of this many statements ends the process unfinished.
+    void killDuringChange(int statements);
 
 private:
     struct UserObjects;
@@ -82,14 +92,14 @@ private:
     template<typename Operation> StoreError withObjects(qint64 userId, Operation operation);
     StoreError fileObject(qint64 userId, const QString &path, StoredObject *file,
                           QJsonObject *json);
-    // Stores next as the user's tree and journals the entries; the user pays for the bytes
-    // it adds.
-    StoreError commit(qint64 userId, UserObjects &user, const ObjectTree &next,
+    // Stores the changes made to the user's tree since bytesBefore was read, with the
+    // entries that journal them; the user pays for the bytes they add.
+    StoreError commit(qint64 userId, UserObjects &user, qint64 bytesBefore,
                       const std::vector<QJsonObject> &entries);
-    bool save(qint64 userId, const ObjectTree &tree) const;
-    QString userPath(qint64 userId) const;
+    bool writeChanges(qint64 userId, UserObjects &user, qint64 growth,
+                      const std::vector<QJsonObject> &entries);
 
-    const QString dataPath;
+    ServiceDatabase &database;
     AccountStore &accounts;
     const BlobStore blobs;
     std::mutex mutex;

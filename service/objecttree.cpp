@@ -2,37 +2,41 @@
 
 #include "objectpath.h"
 
-#include <QJsonArray>
+#include <algorithm>
 
 namespace {
 
 const QString root = QStringLiteral("/");
-
-bool readObjects(const QJsonValue &value, std::map<QString, StoredObject> *objects)
-{
-    if (!value.isArray())
-        return false;
-    for (const QJsonValue &item : value.toArray()) {
-        const std::optional<StoredObject> object = StoredObject::fromStoredJson(item.toObject());
-        if (!object || !objects->emplace(object->path, *object).second)
-            return false;
-    }
-    return true;
-}
-
-QJsonArray toArray(const std::map<QString, StoredObject> &objects)
-{
-    QJsonArray array;
-    for (const auto &entry : objects)
-        array.append(entry.second.toStoredJson());
-    return array;
-}
 
 } // namespace
 
 ObjectTree::ObjectTree()
 {
     objects.emplace(root, StoredObject::newFolder(root));
+}
+
+std::optional<ObjectTree> ObjectTree::fromObjects(std::vector<StoredObject> stored,
+                                                  std::vector<StoredObject> storedRemoved)
+{
+    ObjectTree tree;
+    tree.objects.clear();
+    for (StoredObject &object : stored) {
+        tree.bytes += object.size;
+        if (!tree.objects.emplace(object.path, std::move(object)).second)
+            return std::nullopt;
+    }
+    for (StoredObject &object : storedRemoved)
+        tree.removed.emplace(object.path, std::move(object));
+    const StoredObject *top = tree.find(root);
+    if (!top || !top->folder)
+        return std::nullopt;
+    // Every other object hangs in a folder of the tree.
+    for (const auto &entry : tree.objects) {
+        const StoredObject *parent = tree.find(ObjectPath::parent(entry.first));
+        if (entry.first != root && (!parent || !parent->folder))
+            return std::nullopt;
+    }
+    return tree;
 }
 
 const StoredObject *ObjectTree::find(const QString &path) const
@@ -74,30 +78,39 @@ std::vector<const StoredObject *> ObjectTree::children(const QString &folder) co
     return result;
 }
 
-qint64 ObjectTree::bytesBelow(const QString &path) const
-{
-    const StoredObject *object = find(path);
-    qint64 bytes = object ? object->size : 0;
-    const auto range = below(path);
-    for (auto it = range.first; it != range.second; ++it)
-        bytes += it->second.size;
-    return bytes;
-}
-
-qint64 ObjectTree::totalBytes() const
-{
-    return bytesBelow(root);
-}
-
 QJsonObject ObjectTree::replyJson(const StoredObject &object, bool deleted) const
 {
     return object.toReplyJson(object.folder ? qint64(children(object.path).size()) : 0, deleted);
 }
 
+void ObjectTree::set(bool removedObject, const QString &path,
+                     const std::optional<StoredObject> &object)
+{
+    Objects &map = removedObject ? removed : objects;
+    Change change;
+    change.path = path;
+    change.removedObject = removedObject;
+    change.after = object;
+    const auto it = map.find(path);
+    if (it != map.end()) {
+        change.before = it->second;
+        if (!removedObject)
+            bytes -= it->second.size;
+        map.erase(it);
+    }
+    if (object) {
+        map.emplace(path, *object);
+        if (!removedObject)
+            bytes += object->size;
+    }
+    changes.push_back(std::move(change));
+}
+
 void ObjectTree::insert(const StoredObject &object)
 {
-    objects[object.path] = object;
-    removed.erase(object.path);
+    set(false, object.path, object);
+    if (removed.count(object.path))
+        set(true, object.path, std::nullopt);
 }
 
 std::vector<StoredObject> ObjectTree::takeSubtree(const QString &path)
@@ -110,10 +123,10 @@ std::vector<StoredObject> ObjectTree::takeSubtree(const QString &path)
     const auto range = below(path);
     for (auto it = range.first; it != range.second; ++it)
         taken.push_back(it->second);
-    objects.erase(range.first, range.second);
-    objects.erase(path);
-    for (const StoredObject &object : taken)
-        removed[object.path] = object;
+    for (const StoredObject &object : taken) {
+        set(false, object.path, std::nullopt);
+        set(true, object.path, object);
+    }
     return taken;
 }
 
@@ -145,27 +158,17 @@ void ObjectTree::copy(const QString &from, const QString &to)
     }
 }
 
-QJsonObject ObjectTree::toStoredJson() const
+std::vector<ObjectTree::Change> ObjectTree::takeChanges()
 {
-    return {{QStringLiteral("objects"), toArray(objects)},
-            {QStringLiteral("removed"), toArray(removed)}};
+    std::vector<Change> taken;
+    taken.swap(changes);
+    return taken;
 }
 
-std::optional<ObjectTree> ObjectTree::fromStoredJson(const QJsonObject &json)
+void ObjectTree::rollBack()
 {
-    ObjectTree tree;
-    tree.objects.clear();
-    if (!readObjects(json.value(QLatin1String("objects")), &tree.objects) ||
-        !readObjects(json.value(QLatin1String("removed")), &tree.removed))
-        return std::nullopt;
-    const StoredObject *top = tree.find(root);
-    if (!top || !top->folder)
-        return std::nullopt;
-    // Every other object hangs in a folder of the tree.
-    for (const auto &entry : tree.objects) {
-        const StoredObject *parent = tree.find(ObjectPath::parent(entry.first));
-        if (entry.first != root && (!parent || !parent->folder))
-            return std::nullopt;
-    }
-    return tree;
+    std::vector<Change> undo = takeChanges();
+    for (auto it = undo.rbegin(); it != undo.rend(); ++it)
+        set(it->removedObject, it->path, it->before);
+    changes.clear();
 }

@@ -1,5 +1,7 @@
 #include "serviceoptions.h"
 
+#include "objectpath.h"
+
 #include <QCommandLineParser>
 #include <QDir>
 
@@ -21,10 +23,37 @@ const QCommandLineOption exitWithParentOption(
     QStringLiteral("exit-with-parent"),
     QStringLiteral("Stop when the parent process ends (for test runs that may crash)."));
 
+const QCommandLineOption seedOption(
+    QStringLiteral("seed"),
+    QStringLiteral("Put COUNT empty folders into FOLDER of the user EMAIL at the start, in one "
+                   "transaction."),
+    QStringLiteral("EMAIL:FOLDER:COUNT"));
+const QCommandLineOption seedFilesOption(QStringLiteral("seed-files"),
+                                         QStringLiteral("Seed empty files instead of folders."));
+
 void addOptions(QCommandLineParser &parser)
 {
-    parser.addOptions(
-        {portOption, dataOption, certOption, keyOption, controlOption, exitWithParentOption});
+    parser.addOptions({portOption, dataOption, certOption, keyOption, controlOption,
+                       exitWithParentOption, seedOption, seedFilesOption});
+}
+
+// EMAIL:FOLDER:COUNT; the folder may hold colons itself.
+std::optional<ServiceOptions::Seed> parseSeed(const QString &text)
+{
+    const int first = text.indexOf(QLatin1Char(':'));
+    const int last = text.lastIndexOf(QLatin1Char(':'));
+    if (first <= 0 || last <= first)
+        return std::nullopt;
+    ServiceOptions::Seed seed;
+    seed.email = text.left(first);
+    const std::optional<QString> folder =
+        ObjectPath::normalized(text.mid(first + 1, last - first - 1));
+    bool ok = false;
+    seed.count = text.mid(last + 1).toInt(&ok);
+    if (!folder || !ok || seed.count < 0)
+        return std::nullopt;
+    seed.folder = *folder;
+    return seed;
 }
 
 } // namespace
@@ -66,6 +95,14 @@ std::optional<ServiceOptions> ServiceOptions::fromArguments(const QStringList &a
     }
     options.controlApi = parser.isSet(controlOption);
     options.exitWithParent = parser.isSet(exitWithParentOption);
+    if (parser.isSet(seedOption)) {
+        options.seed = parseSeed(parser.value(seedOption));
+        if (!options.seed) {
+            *error = QStringLiteral("--seed needs EMAIL:FOLDER:COUNT, FOLDER an absolute path");
+            return std::nullopt;
+        }
+        options.seed->files = parser.isSet(seedFilesOption);
+    }
     return options;
 }
 
@@ -73,5 +110,5 @@ QString ServiceOptions::usage()
 {
     return QStringLiteral(
         "usage: kerlo-local [--port N] [--data DIR] [--cert FILE --key FILE] [--control]\n"
-        "                   [--exit-with-parent]");
+        "                   [--exit-with-parent] [--seed EMAIL:FOLDER:COUNT [--seed-files]]");
 }

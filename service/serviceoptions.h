@@ -15,6 +15,15 @@ struct ServiceOptions
     QString keyPath;
     bool controlApi = false;
     bool exitWithParent = false; // stop when the process that started us ends
+    // --seed EMAIL:FOLDER:COUNT [--seed-files]: empty folders or files made at the start.
+    struct Seed
+    {
+        QString email;
+        QString folder;
+        int count = 0;
+        bool files = false;
+    };
+    std::optional<Seed> seed;
 
     bool usesTls() const { return !certificatePath.isEmpty(); }
 

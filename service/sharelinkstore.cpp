@@ -1,68 +1,51 @@
 #include "sharelinkstore.h"
 
 #include "secrets.h"
+#include "servicedatabase.h"
 
 #include <QDateTime>
-#include <QDir>
-#include <QFile>
-#include <QJsonArray>
 #include <QJsonDocument>
-#include <QSaveFile>
+#include <QSqlQuery>
 
 #include <algorithm>
-#include <cstdio>
 
 namespace {
 
-const char fileName[] = "sharelinks.json";
 constexpr int tokenBytes = 16;
 
 } // namespace
 
-ShareLinkStore::ShareLinkStore(const QString &dataPath)
-    : filePath(QDir(dataPath).filePath(QLatin1String(fileName)))
+ShareLinkStore::ShareLinkStore(ServiceDatabase &database)
+    : database(database)
 {}
 
 bool ShareLinkStore::load(QString *error)
 {
     std::lock_guard<std::mutex> lock(mutex);
-    QFile file(filePath);
-    if (!file.exists())
-        return true;
-    if (!file.open(QIODevice::ReadOnly)) {
-        *error = QStringLiteral("cannot read %1: %2").arg(filePath, file.errorString());
-        return false;
-    }
-    const QJsonValue stored =
-        QJsonDocument::fromJson(file.readAll()).object().value(QLatin1String("links"));
-    for (const QJsonValue &item : stored.toArray()) {
-        const std::optional<ShareLink> link = ShareLink::fromStoredJson(item.toObject());
-        if (!link) {
-            *error = QStringLiteral("%1: a link is incomplete").arg(filePath);
-            return false;
-        }
-        links.push_back(*link);
-    }
-    if (!stored.isArray()) {
-        *error = QStringLiteral("%1 is damaged").arg(filePath);
+    bool complete = true;
+    const bool read =
+        database.exec(QStringLiteral("SELECT record FROM share_links ORDER BY rowid"), {},
+                      [&](const QSqlQuery &row) {
+                          const std::optional<ShareLink> link = ShareLink::fromStoredJson(
+                              QJsonDocument::fromJson(row.value(0).toString().toUtf8()).object());
+                          complete = complete && link;
+                          if (link)
+                              links.push_back(*link);
+                      });
+    if (!read || !complete) {
+        *error = QStringLiteral("the share links in the database are damaged");
         return false;
     }
     return true;
 }
 
-bool ShareLinkStore::save() const
+bool ShareLinkStore::save(const ShareLink &link) const
 {
-    QJsonArray stored;
-    for (const ShareLink &link : links)
-        stored.append(link.toStoredJson());
-    QSaveFile file(filePath);
-    if (file.open(QIODevice::WriteOnly) &&
-        file.write(QJsonDocument(QJsonObject{{QStringLiteral("links"), stored}}).toJson()) >= 0 &&
-        file.commit())
-        return true;
-    std::fprintf(stderr, "kerlo-local: cannot write %s: %s\n", qPrintable(filePath),
-                 qPrintable(file.errorString()));
-    return false;
+    return database.exec(
+        QStringLiteral("INSERT INTO share_links(token, record) VALUES(?, ?) "
+                       "ON CONFLICT(token) DO UPDATE SET record = excluded.record"),
+        {link.token,
+         QString::fromUtf8(QJsonDocument(link.toStoredJson()).toJson(QJsonDocument::Compact))});
 }
 
 ShareLink ShareLinkStore::share(qint64 userId, const QString &path, qint64 expiresIn)
@@ -82,7 +65,7 @@ ShareLink ShareLinkStore::share(qint64 userId, const QString &path, qint64 expir
     link.createdAt = now;
     link.updatedAt = now;
     links.push_back(link);
-    save();
+    save(link);
     return link;
 }
 
@@ -97,7 +80,7 @@ std::optional<ShareLink> ShareLinkStore::revoke(qint64 userId, const QString &to
     if (link->revokedAt == 0) {
         link->revokedAt = QDateTime::currentSecsSinceEpoch();
         link->updatedAt = link->revokedAt;
-        save();
+        save(*link);
     }
     return *link;
 }

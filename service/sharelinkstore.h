@@ -7,12 +7,14 @@
 #include <optional>
 #include <vector>
 
-// Every user's share links, oldest first, kept in sharelinks.json in the data folder and
-// rewritten whole after every change. Shared by all worker threads.
+class ServiceDatabase;
+
+// Every user's share links, oldest first, kept in the database, one row each. Shared by all
+// worker threads.
 class ShareLinkStore
 {
 public:
-    explicit ShareLinkStore(const QString &dataPath);
+    explicit ShareLinkStore(ServiceDatabase &database);
 
     bool load(QString *error);
 
@@ -24,9 +26,9 @@ public:
     std::vector<ShareLink> list(qint64 userId, qint64 offset, qint64 limit) const;
 
 private:
-    bool save() const; // reports a failure on stderr
+    bool save(const ShareLink &link) const; // reports a failure on stderr
 
-    const QString filePath;
+    ServiceDatabase &database;
     mutable std::mutex mutex;
     std::vector<ShareLink> links;
 };

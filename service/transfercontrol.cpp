@@ -35,14 +35,18 @@ void TransferControl::addRoutes(Router &router, const std::string &prefix)
                    JsonReply::send(response, 200, uploads.stateJson());
                });
 
-    // {"token": ...} ages one upload, {} every one.
+    // {"token": ...} ages one upload, {} every one; "idle_seconds" leaves it open but that
+    // long unused.
     router.add(
         "POST", prefix + "/uploads/expire",
         [this](const httplib::Request &request, httplib::Response &response, const std::smatch &) {
             const std::optional<QJsonObject> json = JsonBody::object(request, response);
             if (!json)
                 return;
-            uploads.expire(json->value(QLatin1String("token")).toString());
+            const QJsonValue idle = json->value(QLatin1String("idle_seconds"));
+            uploads.expire(json->value(QLatin1String("token")).toString(),
+                           idle.isDouble() ? std::optional<qint64>(qint64(idle.toDouble()))
+                                           : std::nullopt);
             JsonReply::send(response, 200, {});
         });
 }

@@ -123,6 +123,11 @@ bool UploadApi::admit(const UploadSession &session, const httplib::Request &requ
         sendError(response, refused);
         return false;
     }
+    // Refused now rather than at the commit, after every chunk has been sent.
+    if (const StoreError blocked = objects.checkFolderFor(session.userId, session.path)) {
+        sendError(response, blocked);
+        return false;
+    }
     const qint64 growth = smallestSize(session.chunkHashes, qint64(request.body.size())) - replaced;
     if (!accounts.hasRoom(session.userId, growth)) {
         sendError(response, {507, QStringLiteral("Not enough storage space")});
@@ -136,6 +141,7 @@ void UploadApi::answerOpen(bool sync, const UserAccount &user, const httplib::Re
 {
     UploadSession session;
     session.userId = user.id;
+    session.deviceId = auth.deviceId(request, user);
     session.sync = sync;
     session.force = request.get_param_value("force") == "true";
     const std::optional<QString> path = ObjectPath::fromUtf8(captures[1].str());
@@ -159,15 +165,15 @@ void UploadApi::answerOpen(bool sync, const UserAccount &user, const httplib::Re
         return;
     session.chunkHashes = *hashes;
 
-    const QByteArray firstChunk = QByteArray::fromStdString(request.body);
-    if (hashes->isEmpty() && !firstChunk.isEmpty()) {
+    if (hashes->isEmpty() && !request.body.empty()) {
         sendBadRequest(response, QStringLiteral("Chunk-Hash-0 is missing"));
         return;
     }
     if (!admit(session, request, response))
         return;
     if (!hashes->isEmpty()) {
-        if (const StoreError error = uploads.putChunk(hashes->first(), firstChunk)) {
+        if (const StoreError error = uploads.putChunk(user.id, hashes->first(), request.body.data(),
+                                                      request.body.size())) {
             sendError(response, error);
             return;
         }
@@ -199,7 +205,8 @@ void UploadApi::answerChunk(const UserAccount &user, const httplib::Request &req
         sendBadRequest(response, QStringLiteral("Chunk-Hash must name a chunk of this upload"));
         return;
     }
-    if (const StoreError error = uploads.putChunk(hash, QByteArray::fromStdString(request.body))) {
+    if (const StoreError error =
+            uploads.putChunk(user.id, hash, request.body.data(), request.body.size())) {
         sendError(response, error);
         return;
     }

@@ -20,6 +20,13 @@ bool UploadSession::isExpired(qint64 now) const
     return now - lastUsed > lifetimeSeconds;
 }
 
+bool UploadSession::isSameUpload(const UploadSession &other) const
+{
+    return userId == other.userId && deviceId == other.deviceId && path == other.path &&
+           sync == other.sync && force == other.force && baseHash == other.baseHash &&
+           finalHash == other.finalHash && chunkHashes == other.chunkHashes;
+}
+
 StoreError UploadSession::admits(const StoredObject *existing) const
 {
     if (existing && existing->folder)
@@ -44,6 +51,7 @@ QJsonObject UploadSession::toJson() const
 {
     return {{QStringLiteral("token"), token},
             {QStringLiteral("user_id"), userId},
+            {QStringLiteral("device_id"), deviceId},
             {QStringLiteral("path"), path},
             {QStringLiteral("sync"), sync},
             {QStringLiteral("force"), force},
@@ -58,6 +66,7 @@ std::optional<UploadSession> UploadSession::fromJson(const QJsonObject &json)
     UploadSession session;
     session.token = json.value(QLatin1String("token")).toString();
     session.userId = qint64(json.value(QLatin1String("user_id")).toDouble());
+    session.deviceId = qint64(json.value(QLatin1String("device_id")).toDouble());
     session.path = json.value(QLatin1String("path")).toString();
     session.sync = json.value(QLatin1String("sync")).toBool();
     session.force = json.value(QLatin1String("force")).toBool();

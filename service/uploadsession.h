@@ -16,6 +16,7 @@ struct UploadSession
 {
     QString token;
     qint64 userId = 0;
+    qint64 deviceId = 0; // the user's device that opened it; 0: none known
     QString path;
     bool sync = false; // sent through /sync/object, with base and final hash
     bool force = false;
@@ -25,6 +26,8 @@ struct UploadSession
     qint64 lastUsed = 0; // seconds since the epoch
 
     bool isExpired(qint64 now) const;
+    // Whether other asks for the same file from the same device on the same terms.
+    bool isSameUpload(const UploadSession &other) const;
     // Whether the file may go onto existing (nullptr: nothing there): the 409 and 500 answers
     // of the upload calls, with their "error_code".
     StoreError admits(const StoredObject *existing) const;

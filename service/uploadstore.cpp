@@ -1,81 +1,98 @@
 #include "uploadstore.h"
 
+#include "filejoin.h"
+#include "md5digest.h"
 #include "secrets.h"
+#include "servicedatabase.h"
 
-#include <QCryptographicHash>
 #include <QDateTime>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QSaveFile>
 #include <QSet>
+#include <QSqlQuery>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
 
 constexpr int tokenBytes = 16;
-// Files are copied through a buffer of this size, so that no file sits in memory.
-constexpr qint64 copyBlock = 1 << 20;
 
 } // namespace
 
-UploadStore::UploadStore(const QString &dataPath)
-    : uploadsPath(QDir(dataPath).filePath(QStringLiteral("uploads")))
+UploadStore::UploadStore(ServiceDatabase &database, const QString &dataPath)
+    : database(database)
     , chunksPath(QDir(dataPath).filePath(QStringLiteral("chunks")))
     , chunks(chunksPath)
 {}
 
-QString UploadStore::sessionPath(const QString &token) const
-{
-    // Tokens are ours (hex), never a client's text.
-    return QDir(uploadsPath).filePath(token + QLatin1String(".json"));
-}
-
 bool UploadStore::load(QString *error)
 {
-    if (!QDir().mkpath(uploadsPath)) {
-        *error = QStringLiteral("cannot make %1").arg(uploadsPath);
-        return false;
-    }
     std::lock_guard<std::mutex> lock(mutex);
-    const QStringList files = QDir(uploadsPath).entryList({QStringLiteral("*.json")}, QDir::Files);
-    for (const QString &name : files) {
-        QFile file(QDir(uploadsPath).filePath(name));
-        const std::optional<UploadSession> session =
-            file.open(QIODevice::ReadOnly)
-                ? UploadSession::fromJson(QJsonDocument::fromJson(file.readAll()).object())
-                : std::nullopt;
-        if (!session || sessionPath(session->token) != file.fileName()) {
-            *error = QStringLiteral("%1 is damaged").arg(file.fileName());
-            return false;
-        }
-        sessions.emplace(session->token, *session);
+    bool complete = true;
+    const bool read =
+        database.exec(QStringLiteral("SELECT record FROM uploads"), {}, [&](const QSqlQuery &row) {
+            const std::optional<UploadSession> session = UploadSession::fromJson(
+                QJsonDocument::fromJson(row.value(0).toString().toUtf8()).object());
+            complete = complete && session;
+            if (session)
+                sessions.emplace(session->token, *session);
+        });
+    if (!read || !complete) {
+        *error = QStringLiteral("the open uploads in the database are damaged");
+        return false;
     }
     return true;
 }
 
 bool UploadStore::save(const UploadSession &session) const
 {
-    QSaveFile file(sessionPath(session.token));
-    if (file.open(QIODevice::WriteOnly) &&
-        file.write(QJsonDocument(session.toJson()).toJson(QJsonDocument::Compact)) >= 0 &&
-        file.commit())
-        return true;
-    std::fprintf(stderr, "kerlo-local: cannot write %s: %s\n", qPrintable(file.fileName()),
-                 qPrintable(file.errorString()));
-    return false;
+    return database.exec(
+        QStringLiteral("INSERT OR REPLACE INTO uploads(token, record) VALUES(?, ?)"),
+        {session.token,
+         QString::fromUtf8(QJsonDocument(session.toJson()).toJson(QJsonDocument::Compact))});
 }
 
-StoreError UploadStore::putChunk(const QString &hash, const QByteArray &bytes)
+void UploadStore::remove(const QString &token)
 {
-    if (QCryptographicHash::hash(bytes, QCryptographicHash::Md5).toHex() != hash.toLatin1())
+    if (sessions.erase(token) > 0)
+        database.exec(QStringLiteral("DELETE FROM uploads WHERE token = ?"), {token});
+}
+
+StoreError UploadStore::putChunk(qint64 userId, const QString &hash, const char *bytes, size_t size)
+{
+    if (Md5Digest::of(bytes, size) != hash)
         return {400, QStringLiteral("The chunk does not match its hash %1").arg(hash)};
-    if (chunks.put(bytes).isEmpty())
+    const QString path = chunks.filePath(hash);
+    const QFileInfo stored(path);
+    if (!stored.exists() || stored.size() != qint64(size)) {
+        // Writers of the same chunk race harmlessly: each renames a complete copy into place.
+        QSaveFile file(path);
+        if (!QDir().mkpath(stored.path()) || !file.open(QIODevice::WriteOnly) ||
+            file.write(bytes, qint64(size)) != qint64(size) || !file.commit()) {
+            std::fprintf(stderr, "kerlo-local: cannot write %s: %s\n", qPrintable(path),
+                         qPrintable(file.errorString()));
+            return {500, QStringLiteral("The chunk could not be stored")};
+        }
+    }
+    if (!database.exec(
+            QStringLiteral("INSERT OR IGNORE INTO user_chunks(user_id, hash) VALUES(?, ?)"),
+            {userId, hash}))
         return {500, QStringLiteral("The chunk could not be stored")};
     return {};
+}
+
+bool UploadStore::hasSent(qint64 userId, const QString &hash) const
+{
+    bool sent = false;
+    database.exec(QStringLiteral("SELECT 1 FROM user_chunks WHERE user_id = ? AND hash = ?"),
+                  {userId, hash}, [&sent](const QSqlQuery &) { sent = true; });
+    return sent && chunks.contains(hash);
 }
 
 QStringList UploadStore::missingChunks(const UploadSession &session) const
@@ -83,7 +100,7 @@ QStringList UploadStore::missingChunks(const UploadSession &session) const
     QStringList missing;
     QSet<QString> seen;
     for (const QString &hash : session.chunkHashes) {
-        if (!seen.contains(hash) && !chunks.contains(hash))
+        if (!seen.contains(hash) && !hasSent(session.userId, hash))
             missing.append(hash);
         seen.insert(hash);
     }
@@ -92,14 +109,13 @@ QStringList UploadStore::missingChunks(const UploadSession &session) const
 
 void UploadStore::dropExpired(qint64 now)
 {
-    for (auto it = sessions.begin(); it != sessions.end();) {
-        if (it->second.isExpired(now)) {
-            QFile::remove(sessionPath(it->first));
-            it = sessions.erase(it);
-        } else {
-            ++it;
-        }
+    QStringList expired;
+    for (const auto &open : sessions) {
+        if (open.second.isExpired(now))
+            expired.append(open.first);
     }
+    for (const QString &token : expired)
+        remove(token);
 }
 
 StoreError UploadStore::open(UploadSession *session)
@@ -107,11 +123,27 @@ StoreError UploadStore::open(UploadSession *session)
     std::lock_guard<std::mutex> lock(mutex);
     const qint64 now = QDateTime::currentSecsSinceEpoch();
     dropExpired(now);
-    for (const auto &open : sessions) {
-        if (open.second.userId == session->userId && open.second.path == session->path)
-            return {409, QStringLiteral("An upload to '%1' is already open").arg(session->path),
-                    601};
+    QStringList takenOver;
+    for (const auto &entry : sessions) {
+        const UploadSession &open = entry.second;
+        if (open.userId != session->userId || open.path != session->path)
+            continue;
+        // A client that lost the reply to its open (or restarted) asks again.
+        if (open.isSameUpload(*session)) {
+            *session = open;
+            session->lastUsed = now;
+            sessions[session->token] = *session;
+            save(*session);
+            return {};
+        }
+        if (session->force && now - open.lastUsed >= staleSeconds) {
+            takenOver.append(entry.first);
+            continue;
+        }
+        return {409, QStringLiteral("An upload to '%1' is already open").arg(session->path), 601};
     }
+    for (const QString &token : takenOver)
+        remove(token);
     session->token = Secrets::randomHex(tokenBytes);
     session->lastUsed = now;
     if (!save(*session))
@@ -129,16 +161,17 @@ std::optional<UploadSession> UploadStore::use(const QString &token, qint64 userI
     if (found == sessions.end() || found->second.userId != userId)
         return std::nullopt;
     // Only the expiry depends on it: an unsaved time merely shortens the upload's life.
-    found->second.lastUsed = now;
-    save(found->second);
+    if (found->second.lastUsed != now) {
+        found->second.lastUsed = now;
+        save(found->second);
+    }
     return found->second;
 }
 
 void UploadStore::close(const QString &token)
 {
     std::lock_guard<std::mutex> lock(mutex);
-    if (sessions.erase(token) > 0)
-        QFile::remove(sessionPath(token));
+    remove(token);
 }
 
 StoreError UploadStore::assemble(const UploadSession &session, const QString &expectedHash,
@@ -150,33 +183,19 @@ StoreError UploadStore::assemble(const UploadSession &session, const QString &ex
                          .arg(missing.size())
                          .arg(missing.first())};
 
-    const QString target = blobs.filePath(expectedHash);
-    QSaveFile file(target);
-    QCryptographicHash md5(QCryptographicHash::Md5);
-    QByteArray buffer;
-    *size = 0;
-    bool written = QDir().mkpath(QFileInfo(target).path()) && file.open(QIODevice::WriteOnly);
-    for (const QString &hash : session.chunkHashes) {
-        QFile chunk(chunks.filePath(hash));
-        written = written && chunk.open(QIODevice::ReadOnly);
-        while (written && !chunk.atEnd()) {
-            buffer = chunk.read(copyBlock);
-            md5.addData(buffer);
-            *size += buffer.size();
-            written = !buffer.isEmpty() && file.write(buffer) == buffer.size();
-        }
-    }
-    if (!written) {
-        std::fprintf(stderr, "kerlo-local: cannot assemble %s: %s\n", qPrintable(target),
-                     qPrintable(file.errorString()));
-        return {500, QStringLiteral("The file could not be stored")};
-    }
-    if (md5.result().toHex() != expectedHash.toLatin1()) {
-        file.cancelWriting();
+    QStringList parts;
+    for (const QString &hash : session.chunkHashes)
+        parts.append(chunks.filePath(hash));
+    // The chunks are checked even when the blob is there already: announcing a file's hash
+    // must not be a way to get it.
+    QString digest;
+    if (!FileJoin::digest(parts, &digest, size))
+        return {500, QStringLiteral("The chunks of the file cannot be read")};
+    if (digest != expectedHash)
         return {400, QStringLiteral("The chunks do not give the file hash %1").arg(expectedHash)};
-    }
-    // Another upload of the same bytes may commit the same blob: both are complete.
-    if (!file.commit())
+    if (blobs.contains(expectedHash) && QFileInfo(blobs.filePath(expectedHash)).size() == *size)
+        return {};
+    if (!FileJoin::join(parts, blobs.filePath(expectedHash)))
         return {500, QStringLiteral("The file could not be stored")};
     return {};
 }
@@ -204,11 +223,14 @@ QJsonObject UploadStore::stateJson()
             {QStringLiteral("uploads"), uploads}};
 }
 
-void UploadStore::expire(const QString &token)
+void UploadStore::expire(const QString &token, std::optional<qint64> idleSeconds)
 {
     std::lock_guard<std::mutex> lock(mutex);
+    const qint64 lastUsed = idleSeconds ? QDateTime::currentSecsSinceEpoch() - *idleSeconds : 0;
     for (auto &open : sessions) {
-        if (token.isEmpty() || open.first == token)
-            open.second.lastUsed = 0;
+        if (token.isEmpty() || open.first == token) {
+            open.second.lastUsed = lastUsed;
+            save(open.second);
+        }
     }
 }

@@ -61,6 +61,8 @@ private slots:
     void openedCopyEditIsUploaded();
     void editSavedDuringUploadIsUploadedToo();
     void editWhileStoppedIsUploadedAtStart();
+    void editDuringADeleteIsNotSentBack();
+    void verifiedHashIsIndexed();
     void unlistedObjectIsListedOnce();
     void userFilesMoveIntoTheCache();
 
@@ -234,6 +236,74 @@ void TestLocalCopies::editWhileStoppedIsUploadedAtStart()
     QCOMPARE(upload.queryItemValue("final_hash"), md5("edited offline"));
     MObjectsVirtualFileSystem *cache = manager->findChild<MObjectsVirtualFileSystem *>();
     QTRY_COMPARE_WITH_TIMEOUT(cache->indexedHash(remote), md5("edited offline"), 20000);
+}
+
+void TestLocalCopies::editDuringADeleteIsNotSentBack()
+{
+    const QString remote = QStringLiteral("/Notes/gone.txt");
+    const QString deletePath = QStringLiteral("/api/v1/objects/delete");
+    QVERIFY(!server.seedFile(demoEmail, remote, "to be deleted").isEmpty());
+    MObjectsVirtualFileSystem *cache = manager->findChild<MObjectsVirtualFileSystem *>();
+    const QString local = openCopy(remote);
+    QVERIFY(!local.isEmpty());
+    manager->startLiveUpdatesMonitor();
+
+    // Saved while the delete is held at the service: the save must not bring the file back.
+    QSignalSpy deleted(manager, &MObjectsManager::objectsDeleted);
+    QVERIFY(server.delay(deletePath, 1500, 1, "POST"));
+    manager->deleteObjects({remote}, QVariant());
+    QVERIFY(writeFile(local, "saved during the delete"));
+    QVERIFY(deleted.wait(20000));
+    QTRY_VERIFY_WITH_TIMEOUT(!cache->containsObject(remote), 20000);
+    QTest::qWait(500);
+    QVERIFY(uploadsTo(remote).isEmpty());
+
+    // A delete the service refuses leaves the copy watched: a later save goes up.
+    const QString kept = QStringLiteral("/Notes/kept.txt");
+    QVERIFY(!server.seedFile(demoEmail, kept, "kept").isEmpty());
+    const QString keptLocal = openCopy(kept);
+    QVERIFY(!keptLocal.isEmpty());
+    QSignalSpy refused(manager, &MObjectsManager::objectActionErrors);
+    QVERIFY(server.forceStatus(deletePath, 500,
+                               R"({"errors":[["/Notes/kept.txt",1,"Cannot delete"]]})", 1, "POST"));
+    manager->deleteObjects({kept}, QVariant());
+    QVERIFY(refused.wait(20000));
+    QVERIFY(writeFile(keptLocal, "kept and edited"));
+    QVERIFY(waitForUploads(kept, 1));
+    QCOMPARE(uploadsTo(kept).first().queryItemValue("final_hash"), md5("kept and edited"));
+}
+
+void TestLocalCopies::verifiedHashIsIndexed()
+{
+    // The download's header announces other content than the listing's object it is checked
+    // against: the copy is indexed with the hash it was checked against, so an unchanged copy
+    // is not taken for an edit at the next start.
+    const QString remote = QStringLiteral("/Notes/announced.txt");
+    QVERIFY(!server.seedFile(demoEmail, remote, "checked content").isEmpty());
+    QVERIFY(server.fakeMetadataHash(md5("announced content")));
+    const QString local = openCopy(remote);
+    QVERIFY(!local.isEmpty());
+    MObjectsVirtualFileSystem *cache = manager->findChild<MObjectsVirtualFileSystem *>();
+    QCOMPARE(cache->indexedHash(remote), md5("checked content"));
+
+    stopManager();
+    QVERIFY(server.clearRequests());
+    startManager();
+    // The index is loaded and checked with the service once its check request goes out.
+    const auto checked = [this] {
+        for (const QJsonValue &request : server.requests()) {
+            if (request.toObject().value("path").toString().startsWith("/api/v1/objects/metadata"))
+                return true;
+        }
+        return false;
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(checked(), 20000);
+    QTest::qWait(500);
+    QVERIFY(uploadsTo(remote).isEmpty());
+    cache = manager->findChild<MObjectsVirtualFileSystem *>();
+    bool consolidated = false;
+    QVERIFY(cache->containsObject(remote, &consolidated));
+    QVERIFY(consolidated);
 }
 
 void TestLocalCopies::unlistedObjectIsListedOnce()

@@ -165,6 +165,13 @@ void TestAvatarManager::uploadedAvatarIsServedAndCached()
     QCOMPARE(sent[0]["headers"]["content-type"].toString(), QStringLiteral("image/png"));
     QCOMPARE(QByteArray::fromBase64(sent[0]["bodyBase64"].toString().toLatin1()), picture);
 
+    // Without a URL of the service's yet, the cached picture still answers, and nothing is sent.
+    QVERIFY(server.clearRequests());
+    manager->fetchAvatar(before);
+    QCOMPARE(ready->count(), 1);
+    QCOMPARE(ready->takeFirst().at(1).toString(), uploadedPath);
+    QCOMPARE(server.requests().size(), 0);
+
     // The service now serves it under a URL of its own, fetched unsigned.
     QSignalSpy signedIn(auth(), &MUserAuthManager::authorizationSuccess);
     auth()->reload();

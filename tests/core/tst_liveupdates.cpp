@@ -127,6 +127,7 @@ private slots:
     void failedPollsResume_data();
     void failedPollsResume();
     void stoppedMonitorStartsAgain();
+    void loadedCacheAsksForChanges();
     void pollingFollowsConnectivity();
     void localCopiesFollowRemoteChanges();
     void cursorBelongsToItsUser();
@@ -470,6 +471,26 @@ void TestLiveUpdates::stoppedMonitorStartsAgain()
     manager->startLiveUpdatesMonitor();
     QVERIFY(added.wait(ChangeTimeout));
     QCOMPARE(events.filter("added"), QStringList{"added|/Again"});
+}
+
+void TestLiveUpdates::loadedCacheAsksForChanges()
+{
+    // Cached copies may have changed on the service while the client was not running: once
+    // the index is loaded, one poll goes out even before anyone starts the monitor.
+    manager->start();
+    auto *vfs = manager->findChild<MObjectsVirtualFileSystem *>();
+    QVERIFY(vfs);
+    vfs->setFileSystemPath(root.path());
+    QVERIFY(QDir(root.path()).mkpath("objects"));
+    QFile file(root.filePath("objects/kept.txt"));
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write("kept") == 4);
+    file.close();
+    QVERIFY(vfs->addObject(file.fileName(), true));
+    vfs->flush();
+    QVERIFY(server.clearRequests());
+    vfs->reload();
+    QVERIFY(waitForPoll());
+    QCOMPARE(deltaRequests().size(), 1);
 }
 
 void TestLiveUpdates::pollingFollowsConnectivity()

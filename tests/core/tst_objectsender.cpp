@@ -96,6 +96,8 @@ private slots:
     void corruptDownloadLeavesDestination();
     void overwriteStrategies();
     void signedOutTransfersWait();
+    void downloadsRefreshAnExpiredToken();
+    void stalledRequestsFreeTheirSlot();
     void pauseStopsHashing();
     void pauseGroupAndResume();
     void lateReplyAfterPauseChangesNothing();
@@ -568,6 +570,58 @@ void TestObjectSender::signedOutTransfersWait()
     auth->authenticateUser(demoEmail, "lumarin-demo");
     QCOMPARE(waitFinished(waiting.identifier()).state(), int(MObjectTransfer::Completed));
     QCOMPARE(readAll(local.filePath("l.txt")), QByteArray("later"));
+}
+
+void TestObjectSender::downloadsRefreshAnExpiredToken()
+{
+    // The tokens expire while each request is held at the service: its 401 refreshes them and
+    // the download starts again, a cache download as well as a plain one.
+    QVERIFY(!server.seedFile(demoEmail, "/Expiry/plain.txt", "plain").isEmpty());
+    QVERIFY(!server.seedFile(demoEmail, "/Expiry/cached.txt", "cached").isEmpty());
+    MStorageObject object;
+    object.setContentHash(md5("cached"));
+    object.setSize(6);
+    MObjectTransferRequest cached = download("/Expiry/cached.txt", local.filePath("cached.txt"), 1);
+    cached.setAction(Tolvo::DownloadToCache);
+    cached.setStorageObject(object);
+    const QList<QPair<MObjectTransferRequest, QByteArray>> cases{
+        {download("/Expiry/plain.txt", local.filePath("plain.txt")), "plain"}, {cached, "cached"}};
+    for (const auto &entry : cases) {
+        const QString path = "/api/v1/object" + entry.first.sourcePath();
+        QVERIFY(server.clearRequests());
+        QVERIFY(server.delay(path, 1500, 1, "GET"));
+        const qint64 id = sender->scheduleTransfer(entry.first).identifier();
+        QTRY_COMPARE_WITH_TIMEOUT(requestsUnder(path).size(), 1, 20000);
+        QVERIFY(server.expireTokens(demoEmail));
+        const MObjectTransfer done = waitFinished(id);
+        QCOMPARE(done.state(), int(MObjectTransfer::Completed));
+        QCOMPARE(readAll(entry.first.destinationPath()), entry.second);
+        QCOMPARE(requestsUnder(path).size(), 2);
+    }
+}
+
+void TestObjectSender::stalledRequestsFreeTheirSlot()
+{
+    // The service takes a download and an upload and never answers: each fails once nothing
+    // has moved for the stall timeout, and runs again to the end when retried.
+    sender->setStallTimeout(1500);
+    QVERIFY(!server.seedFile(demoEmail, "/Stall/down.txt", "down").isEmpty());
+    QVERIFY(server.hang("/api/v1/object/Stall/down.txt", 1, "GET"));
+    const MObjectTransferRequest down = download("/Stall/down.txt", local.filePath("down.txt"));
+    MObjectTransfer done = run(down);
+    QCOMPARE(done.state(), int(MObjectTransfer::Error));
+    QCOMPARE(done.errorCode(), int(Tolvo::TransferStepFailed));
+    QCOMPARE(run(down).state(), int(MObjectTransfer::Completed));
+    QCOMPARE(readAll(local.filePath("down.txt")), QByteArray("down"));
+
+    MObjectTransferRequest up(writeFile("up.txt", "up"), "/Stall/up.txt", 0);
+    up.setAction(Tolvo::UploadObject);
+    up.setMode(2);
+    QVERIFY(server.hang("/api/v1/objects/Stall/up.txt", 1, "PUT"));
+    QCOMPARE(run(up).state(), int(MObjectTransfer::Error));
+    QCOMPARE(run(up).state(), int(MObjectTransfer::Completed));
+    QCOMPARE(sender->activeTransfersCount(), 0);
+    sender->setStallTimeout(60000);
 }
 
 void TestObjectSender::pauseStopsHashing()

@@ -1,5 +1,7 @@
 #include "kerlolocal.h"
 #include "memoryauthstore.h"
+#include "mjsonrequestmanager.h"
+#include "mnotificationmanager.h"
 #include "mobjectsender.h"
 #include "mobjectsmanager.h"
 #include "mobjectstatesqueue.h"
@@ -8,10 +10,12 @@
 #include "tolvoappimpl.h"
 
 #include <QCryptographicHash>
+#include <QDeadlineTimer>
 #include <QJsonObject>
 #include <QSemaphore>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QtTest>
 
 #include <csignal>
@@ -24,8 +28,10 @@ constexpr qint64 FileSize = 64 * MiB;
 
 // Child process: signs in on its own support folder and runs the engine through the objects
 // manager. "interrupt" schedules the transfer and freezes the engine once a third of it is
-// done, for the parent to kill; "finish" lets the queue left behind run and reports how the
-// transfer ended.
+// done, for the parent to kill (or, with the window "sync" or "commit", as the reply to the
+// upload's opening or its commit starts to arrive: the service has acted, the engine has not
+// recorded it); "finish" lets the queue left behind run and reports how the transfer ended,
+// 7 when an error was shown on the way.
 int transferCase(const QString &name, const QStringList &args)
 {
     if (args.size() < 7)
@@ -35,6 +41,7 @@ int transferCase(const QString &name, const QStringList &args)
     const int direction = args.at(2).toInt();
     const QString source = args.at(3);
     const QString destination = args.at(4);
+    const QString window = args.value(7, QStringLiteral("progress"));
 
     MemoryAuthStore store;
     MAuthStore::setInstance(&store);
@@ -53,27 +60,54 @@ int transferCase(const QString &name, const QStringList &args)
     if (name == QLatin1String("finish")) {
         if (!app->statesQueue()->hasPendingTransfers())
             return 5;
-        QObject::connect(manager, &MObjectsManager::transferFinished, qApp,
-                         [&](const MObjectTransfer &transfer) {
-                             result = transfer.state() == MObjectTransfer::Completed ? 0 : 6;
-                             app->shutdown();
+        bool errorShown = false;
+        QObject::connect(MNotificationManager::instance(), &MNotificationManager::notificationReady,
+                         qApp, [&](const MNotification &notification) {
+                             errorShown |= notification.type() == MNotification::ERROR;
                          });
+        QObject::connect(
+            manager, &MObjectsManager::transferFinished, qApp,
+            [&](const MObjectTransfer &transfer) {
+                result = transfer.state() != MObjectTransfer::Completed ? 6 : errorShown ? 7 : 0;
+                app->shutdown();
+            });
         manager->start();
         return QCoreApplication::exec();
     }
 
+    const auto freeze = [] {
+        std::puts("mid");
+        std::fflush(stdout);
+        // Nothing more reaches the disk or the service until the parent kills us.
+        QSemaphore never;
+        never.acquire();
+    };
     manager->start();
     MObjectSender *engine = manager->objectSender();
+    if (window != QLatin1String("progress")) {
+        // The engine makes its request managers once its thread runs.
+        QDeadlineTimer started(30000);
+        while (engine->state() == MObjectSender::Initial && !started.hasExpired())
+            QThread::msleep(5);
+        auto *json = engine->findChild<MJsonRequestManager *>();
+        if (!json)
+            return 8;
+        const QString marker =
+            window == QLatin1String("commit") ? QStringLiteral("/commit/") : destination;
+        QObject::connect(
+            json, &MNetworkRequestManager::dataArrivedForRequest, json,
+            [marker, freeze](const MNetworkRequest &request) {
+                if (request.url().path().contains(marker))
+                    freeze();
+            },
+            Qt::DirectConnection);
+    }
     QObject::connect(
         engine, &MObjectSender::transferProgressed, engine,
-        [](const MObjectTransfer &transfer) {
-            if (transfer.totalTransferredBytes() < FileSize / 3)
-                return;
-            std::puts("mid");
-            std::fflush(stdout);
-            // Nothing more reaches the disk or the service until the parent kills us.
-            QSemaphore never;
-            never.acquire();
+        [window, freeze](const MObjectTransfer &transfer) {
+            if (window == QLatin1String("progress") &&
+                transfer.totalTransferredBytes() >= FileSize / 3)
+                freeze();
         },
         Qt::DirectConnection);
     MObjectTransferRequest request(source, destination, direction);
@@ -103,6 +137,8 @@ class TestTransferRestart : public QObject
 private slots:
     void initTestCase();
     void killedTransfersResume();
+    void killedBetweenServiceAndQueue_data();
+    void killedBetweenServiceAndQueue();
 
 private:
     // Runs an interrupted child and kills it mid-way, then a finishing one on the same folder;
@@ -174,6 +210,30 @@ void TestTransferRestart::killedTransfersResume()
         const QString range = object.value("headers").toObject().value("range").toString();
         QVERIFY2(range.startsWith("bytes=") && !range.startsWith("bytes=0-"), qPrintable(range));
     }
+}
+
+void TestTransferRestart::killedBetweenServiceAndQueue_data()
+{
+    QTest::addColumn<QString>("window");
+    QTest::newRow("upload opened") << "sync";
+    QTest::newRow("upload committed") << "commit";
+}
+
+void TestTransferRestart::killedBetweenServiceAndQueue()
+{
+    // Killed after the service acted on a request and before the queue recorded its answer:
+    // the next start ends with the object on the service and no error shown.
+    QFETCH(QString, window);
+    const QByteArray bytes = QByteArray("between the service and the queue: ") + window.toLatin1();
+    const QString source = local.filePath(window + ".txt");
+    QFile file(source);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+    file.close();
+    const QString hash =
+        QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Md5).toHex());
+    interruptAndFinish({server.baseUrl().toString(), local.filePath("support-" + window), "0",
+                        source, "/Windows/" + window + ".txt", hash, QString::number(bytes.size()),
+                        window});
 }
 
 TESTCORE_MAIN_WITH_SUBPROCESS(TestTransferRestart, transferCase)

@@ -6,7 +6,10 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QRegularExpression>
+#include <QSet>
 #include <QSignalSpy>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTest>
 
 #include <algorithm>
@@ -79,6 +82,7 @@ private slots:
     void cleanupTestCase();
 
     void signInAndDevices();
+    void devicesAreBounded();
     void refusedSignIn();
     void malformedRequests();
     void formValuesRoundTrip_data();
@@ -240,6 +244,37 @@ void TestKerloLocalAuth::signInAndDevices()
     QVERIFY(second.accessToken != session.accessToken);
     QCOMPARE(me(session).status, 200);
     QCOMPARE(me(second).status, 200);
+}
+
+void TestKerloLocalAuth::devicesAreBounded()
+{
+    // Each new user-agent uuid is a device; the one seen least recently makes room.
+    QVERIFY(!server.createUser("devices@example.org", "pw").isEmpty());
+    const Session session = signIn("devices@example.org", "pw");
+    const auto agent = [](int i) {
+        return QStringLiteral("os: X; name: n%1; uuid: %2;")
+            .arg(i)
+            .arg(i, 32, 16, QLatin1Char('0'))
+            .toLatin1();
+    };
+    const auto deviceId = [&](int i) {
+        return me(session, agent(i)).json.value("device").toObject().value("id").toInt();
+    };
+    constexpr int bound = 20;
+    QList<int> ids;
+    for (int i = 0; i < bound; ++i)
+        ids.append(deviceId(i));
+    QCOMPARE(QSet<int>(ids.begin(), ids.end()).size(), bound);
+    QCOMPARE(deviceId(0), ids[0]); // known devices stay
+
+    const int newest = deviceId(bound);
+    QVERIFY(!ids.contains(newest));
+    QCOMPARE(deviceId(bound), newest);
+    QCOMPARE(deviceId(bound - 1), ids[bound - 1]);
+    // The first is gone: it comes back as a new device, and the session still works.
+    const int returned = deviceId(0);
+    QVERIFY(returned != ids[0]);
+    QVERIFY(returned > newest);
 }
 
 void TestKerloLocalAuth::refusedSignIn()
@@ -553,10 +588,14 @@ void TestKerloLocalAuth::persistence()
     // A damaged store stops the server rather than starting it empty.
     restarted.stop();
     QVERIFY(restarted.exitedCleanly());
-    QFile store(restarted.dataPath() + "/accounts.json");
-    QVERIFY(store.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    store.write("{\"users\": [");
-    store.close();
+    {
+        QSqlDatabase store = QSqlDatabase::addDatabase("QSQLITE", "tamper");
+        store.setDatabaseName(restarted.dataPath() + "/kerlo-local.db");
+        QVERIFY(store.open());
+        QVERIFY(QSqlQuery(store).exec("UPDATE users SET record = '{\"users\": ['"));
+        store.close();
+    }
+    QSqlDatabase::removeDatabase("tamper");
     QVERIFY(!restarted.start());
 }
 

@@ -7,6 +7,10 @@
 #include <QFile>
 #include <QImage>
 #include <QJsonDocument>
+#include <QProcess>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <httplib.h>
@@ -112,6 +116,9 @@ private slots:
     void shareLinks();
     void thumbnails();
     void persistence();
+    void killedMidChange();
+    void largeFolders();
+    void oldDataFolder();
 
 private:
     Reply send(const char *method, const QByteArray &target, const QByteArray &payload = {});
@@ -128,6 +135,24 @@ private:
     Session session; // the current one
     int userCount = 0;
 };
+
+namespace {
+
+// Runs statement on the database of a stopped server.
+bool tamper(const QString &dataPath, const QString &statement)
+{
+    bool done = false;
+    {
+        QSqlDatabase database = QSqlDatabase::addDatabase("QSQLITE", "tamper");
+        database.setDatabaseName(dataPath + "/kerlo-local.db");
+        done = database.open() && QSqlQuery(database).exec(statement);
+        database.close();
+    }
+    QSqlDatabase::removeDatabase("tamper");
+    return done;
+}
+
+} // namespace
 
 void TestKerloLocalObjects::initTestCase()
 {
@@ -347,8 +372,8 @@ void TestKerloLocalObjects::hostilePaths()
     // Nothing changed, and nothing was written beside the data folder.
     QCOMPARE(get("/objects/list").body, before);
     const QDir data(server.dataPath());
-    const QStringList known{"accounts.json", "blobs",           "chunks",
-                            "objects",       "sharelinks.json", "uploads"};
+    const QStringList known{"kerlo-local.db", "kerlo-local.db-wal", "kerlo-local.db-shm", "blobs",
+                            "chunks"};
     for (const QString &entry : data.entryList(QDir::AllEntries | QDir::NoDotAndDotDot))
         QVERIFY2(known.contains(entry), qPrintable(entry));
 }
@@ -809,15 +834,7 @@ void TestKerloLocalObjects::persistence()
     QCOMPARE(get("/me.json").json["user"]["used_size"].toDouble(), used);
     QCOMPARE(used, qint64(4));
 
-    // An entry cut short by a crash is dropped; the journal goes on after it.
-    restarted.stop();
-    const QString userFolder = restarted.dataPath() + "/objects/1/";
-    QFile journal(userFolder + "journal.jsonl");
-    QVERIFY(journal.open(QIODevice::Append));
-    journal.write("{\"device_id\":7,\"pa");
-    journal.close();
-    QVERIFY(restarted.start());
-    QCOMPARE(get("/objects/delta/", cursor).json, delta.json);
+    // The journal goes on after a restart.
     QCOMPARE(send("POST", "/api/v1/objects/mkdir/After").status, 200);
     const QJsonArray after = get("/objects/delta/", cursor).json["updates"].toArray();
     QCOMPARE(after.size(), delta.json["updates"].toArray().size() + 1);
@@ -825,12 +842,10 @@ void TestKerloLocalObjects::persistence()
     QVERIFY(restarted.restart());
     QCOMPARE(get("/objects/delta/", cursor).json["updates"].toArray(), after);
 
-    // A damaged tree is an error for its user, never an empty store.
+    // A damaged tree (a file in no folder) is an error for its user, never an empty store.
     restarted.stop();
-    QFile tree(userFolder + "tree.json");
-    QVERIFY(tree.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    tree.write("{\"objects\": [");
-    tree.close();
+    QVERIFY(tamper(restarted.dataPath(),
+                   "INSERT INTO objects VALUES(1, '/Nowhere/x', 0, 0, '', 0, 'v', 0)"));
     QVERIFY(restarted.start());
     for (const QString &path : {QString(), QString("/Copy")}) {
         const Reply broken = get("/objects/list", path);
@@ -846,6 +861,115 @@ void TestKerloLocalObjects::persistence()
     QCOMPARE(get("/objects/list").status, 200);
     restarted.stop();
     QVERIFY(restarted.exitedCleanly());
+}
+
+void TestKerloLocalObjects::killedMidChange()
+{
+    KerloLocal killed;
+    QVERIFY(killed.start());
+    target = &killed;
+    session = signIn(demoEmail, demoPassword);
+    const QString cursor = get("/objects/delta/").json["cursor"].toString();
+    QCOMPARE(send("POST", "/api/v1/objects/mkdir/Before").status, 200);
+
+    // mkdir of /Killed/Deep writes two folders, two journal entries and the journal's length:
+    // the process dies after the folders, between the entries, and before the commit.
+    for (int statements : {2, 3, 5}) {
+        QCOMPARE(killed.control("POST", "/database/kill", {{"after_statements", statements}}), 200);
+        QVERIFY(send("POST", "/api/v1/objects/mkdir/Killed/Deep").status != 200);
+        QVERIFY(killed.restart());
+        QCOMPARE(get("/objects/metadata", "/Killed").status, 404);
+        const QJsonArray updates = get("/objects/delta/", cursor).json["updates"].toArray();
+        QCOMPARE(updates.size(), 1);
+        QCOMPARE(updates[0]["path"].toString(), QString("/Before"));
+    }
+
+    // Unhindered, the change and both entries land together, and stay.
+    QCOMPARE(send("POST", "/api/v1/objects/mkdir/Killed/Deep").status, 200);
+    QVERIFY(killed.restart());
+    QStringList journalled;
+    for (const QJsonValue &entry : get("/objects/delta/", cursor).json["updates"].toArray())
+        journalled.append(entry["path"].toString());
+    QCOMPARE(journalled, QStringList({"/Before", "/Killed", "/Killed/Deep"}));
+    QCOMPARE(get("/objects/metadata", "/Killed/Deep").status, 200);
+    killed.stop();
+}
+
+void TestKerloLocalObjects::largeFolders()
+{
+    const QString cursor = get("/objects/delta/").json["cursor"].toString();
+    const auto seed = [this](const QJsonObject &fields) {
+        QJsonObject body{{"email", demoEmail}, {"folder", "/Large"}};
+        for (auto it = fields.begin(); it != fields.end(); ++it)
+            body.insert(it.key(), it.value());
+        QByteArray reply;
+        const int status = server.control("POST", "/objects/seed", body, &reply);
+        return std::make_pair(status, QJsonDocument::fromJson(reply)["added"].toInt(-1));
+    };
+    QCOMPARE(seed({{"count", 3000}}), std::make_pair(200, 3000));
+    // Names that are taken are skipped; files are named apart from folders.
+    QCOMPARE(seed({{"count", 3001}}), std::make_pair(200, 1));
+    QCOMPARE(seed({{"count", 2}, {"files", true}}), std::make_pair(200, 2));
+    QCOMPARE(seed({{"count", -1}}).first, 400);
+    QCOMPARE(seed({{"count", 1}, {"folder", "/Large/item-000001.txt/x"}}).first, 412);
+
+    const QJsonArray listed = get("/objects/list", "/Large").json["objects"].toArray();
+    QCOMPARE(listed.size(), 3003);
+    QCOMPARE(listed.first()["label"].toString(), QString("item-000001"));
+    QCOMPARE(listed.first()["type"].toString(), QString("directory"));
+    QCOMPARE(get("/objects/metadata", "/Large/item-000002.txt").json["object"]["hash"].toString(),
+             QString("d41d8cd98f00b204e9800998ecf8427e"));
+    // Journalled like any other change: the folder, then each object.
+    QCOMPARE(get("/objects/delta/", cursor).json["updates"].toArray().size(), 1 + 3003);
+
+    // The same from the command line, before the server listens.
+    KerloLocal seeded;
+    KerloLocal::Options options;
+    options.extraArguments = QStringList{"--seed", demoEmail + ":/Seeded:50", "--seed-files"};
+    QVERIFY(seeded.start(options));
+    target = &seeded;
+    session = signIn(demoEmail, demoPassword);
+    const QJsonArray files = get("/objects/list", "/Seeded").json["objects"].toArray();
+    QCOMPARE(files.size(), 50);
+    QCOMPARE(files.last()["label"].toString(), QString("item-000050.txt"));
+    seeded.stop();
+    options.extraArguments = QStringList{"--seed", "nobody@example.org:/Seeded:5"};
+    QVERIFY(!seeded.start(options));
+}
+
+void TestKerloLocalObjects::oldDataFolder()
+{
+    // A data folder of the JSON files kerlo-local kept before its database.
+    QTemporaryDir parent;
+    const QString data = parent.filePath("data");
+    QVERIFY(QDir().mkpath(data + "/objects/1"));
+    for (const QString &file : {QString("accounts.json"), QString("objects/1/tree.json")}) {
+        QFile old(data + "/" + file);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("{}");
+    }
+
+    for (int start = 0; start < 2; ++start) {
+        QProcess process;
+        process.start(KERLO_LOCAL_PATH, {"--port", "0", "--data", data, "--exit-with-parent"});
+        QVERIFY(process.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(process.canReadLine(), 30000);
+        const QByteArray first = process.readLine();
+        QVERIFY2(first.startsWith("kerlo-local listening on http://"), first.constData());
+        process.terminate();
+        QVERIFY(process.waitForFinished(30000));
+        QCOMPARE(process.exitCode(), 0);
+
+        // Set aside whole beside the folder, said so, and a fresh folder in its place; the
+        // second start finds the database and leaves it.
+        const QStringList aside =
+            QDir(parent.path()).entryList({"data.json-*"}, QDir::Dirs | QDir::NoDotAndDotDot);
+        QCOMPARE(aside.size(), 1);
+        QVERIFY(QFile::exists(parent.filePath(aside.first() + "/objects/1/tree.json")));
+        QVERIFY(QFile::exists(data + "/kerlo-local.db"));
+        QVERIFY(!QFile::exists(data + "/accounts.json"));
+        QCOMPARE(process.readAllStandardError().contains("moved it to"), start == 0);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestKerloLocalObjects)

@@ -17,6 +17,8 @@ const QString demoPassword = QStringLiteral("lumarin-demo");
 const QString clientCredential = QStringLiteral("0123456789abcdef").repeated(4);
 const std::string userAgent = "os: Debian GNU/Linux 12 (bookworm); name: transfers-test; uuid: "
                               "0123456789abcdef0123456789abcdef;";
+const std::string otherDeviceAgent = "os: Debian GNU/Linux 12 (bookworm); name: laptop; uuid: "
+                                     "fedcba9876543210fedcba9876543210;";
 constexpr int clientChunk = 5 * 1024 * 1024;
 // The status cases cut their files finer: the service takes any chunking.
 constexpr int smallChunk = 4;
@@ -97,6 +99,8 @@ private slots:
     void downloads();
     void switches();
     void openUploadSurvivesRestart();
+    void uploadSessions();
+    void chunksBelongToTheirSender();
 
 private:
     Reply send(const char *method, const QByteArray &target, httplib::Headers headers = {},
@@ -302,7 +306,7 @@ void TestKerloLocalTransfers::startStatuses_data()
     // {other}: one that nothing has.
     QTest::addColumn<QString>("query");
     QTest::addColumn<QString>("hashes"); // "ok", "none", "gap" or "wrong"
-    QTest::addColumn<bool>("openFirst"); // the same upload is open already
+    QTest::addColumn<bool>("openFirst"); // the same upload is open on another device
     QTest::addColumn<int>("quota");      // 0: the default
     QTest::addColumn<int>("status");
     QTest::addColumn<int>("code"); // 0: no "error_code"
@@ -372,8 +376,11 @@ void TestKerloLocalTransfers::startStatuses()
         headers.erase("Chunk-Hash-1");
     else if (hashes == "wrong")
         chunks[0] = "nope";
-    if (openFirst)
-        QCOMPARE(send("PUT", target, headers, chunks[0]).status, 200);
+    if (openFirst) {
+        httplib::Headers otherDevice = headers;
+        otherDevice.emplace("User-Agent", otherDeviceAgent);
+        QCOMPARE(send("PUT", target, otherDevice, chunks[0]).status, 200);
+    }
 
     const int openBefore = server.uploads()["uploads"].toArray().size();
     const Reply reply = send("PUT", target, headers, chunks[0]);
@@ -611,17 +618,96 @@ void TestKerloLocalTransfers::openUploadSurvivesRestart()
     QVERIFY(server.restart());
     QVERIFY(server.exitedCleanly());
     QCOMPARE(server.uploads(), before);
-    // Still open, so still exclusive; only the last chunk is missing.
-    QCOMPARE(start("/objects/Restart/a.bin", chunks).json["error_code"].toInt(), 601);
-    QJsonArray open;
-    for (const QJsonValue &upload : server.uploads()["uploads"].toArray()) {
-        if (upload["token"] == token)
-            open.append(upload["missing_chunks"]);
-    }
-    QCOMPARE(open, QJsonArray{QJsonArray{md5(chunks[2])}});
+    // Still open: asking again gives it back, with only the last chunk missing.
+    const Reply again = start("/objects/Restart/a.bin", chunks);
+    QCOMPARE(again.json["token"].toString(), token);
+    QCOMPARE(again.json["missing_chunks"], QJsonArray{md5(chunks[2])});
     QCOMPARE(sendChunk(token, chunks[2]).status, 200);
     QCOMPARE(commit(token, md5(content)).status, 200);
     QCOMPARE(send("GET", "/api/v1/object//Restart/a.bin").body, content);
+}
+
+void TestKerloLocalTransfers::uploadSessions()
+{
+    QVERIFY(!useFreshUser().isEmpty());
+    const QByteArray content = uniqueBytes(3 * smallChunk);
+    const QList<QByteArray> chunks = chunksOf(content, smallChunk);
+    QList<QByteArray> changed = chunks;
+    changed[2] = "zzzz";
+    const QByteArray target = "/api/v1/objects/Open/a.bin";
+    const auto open = [&](const QList<QByteArray> &parts, const QByteArray &query = {},
+                          const std::string &agent = userAgent) {
+        httplib::Headers headers = hashHeaders(parts);
+        headers.emplace("User-Agent", agent);
+        return send("PUT", target + query, headers, parts[0]);
+    };
+    const Reply first = open(chunks);
+    QCOMPARE(first.status, 200);
+    const QString token = first.json["token"].toString();
+    QCOMPARE(sendChunk(token, chunks[1]).status, 200);
+
+    // The same device asking again, as after a lost reply, gets the same upload.
+    const Reply again = open(chunks);
+    QCOMPARE(again.status, 200);
+    QCOMPARE(again.json["token"].toString(), token);
+    QCOMPARE(again.json["missing_chunks"], QJsonArray{md5(chunks[2])});
+
+    // Other bytes, another device, or a forced upload while it is in use: 601.
+    QCOMPARE(open(changed).json["error_code"].toInt(), 601);
+    QCOMPARE(open(chunks, {}, otherDeviceAgent).json["error_code"].toInt(), 601);
+    QCOMPARE(open(changed, "?force=true").json["error_code"].toInt(), 601);
+
+    // Left alone for a while, it is taken over by a forced upload only.
+    QCOMPARE(server.control("POST", "/uploads/expire", {{"token", token}, {"idle_seconds", 3600}}),
+             200);
+    QCOMPARE(open(changed).json["error_code"].toInt(), 601);
+    const Reply forced = open(changed, "?force=true");
+    QCOMPARE(forced.status, 200);
+    QVERIFY(forced.json["token"].toString() != token);
+    QCOMPARE(sendChunk(token, chunks[2]).status, 404);
+
+    // Below a file: refused at the start, forced or not, with nothing left open.
+    const int openCount = server.uploads()["uploads"].toArray().size();
+    for (const QByteArray &below :
+         {QByteArray("/api/v1/objects/Docs/a.txt/b.bin"),
+          QByteArray("/api/v1/objects/Docs/a.txt/b.bin?force=true"),
+          "/api/v1/sync/object/Docs/a.txt/in/b.bin?base_hash=&final_hash=" +
+              md5(content).toLatin1()}) {
+        const Reply refused = send("PUT", below, hashHeaders(chunks), chunks[0]);
+        QCOMPARE(refused.status, 404);
+        QVERIFY2(refused.json["errors"][0].toString().contains("/Docs/a.txt"), below.constData());
+    }
+    QCOMPARE(server.uploads()["uploads"].toArray().size(), openCount);
+}
+
+void TestKerloLocalTransfers::chunksBelongToTheirSender()
+{
+    QVERIFY(!useFreshUser().isEmpty());
+    const Session owner = session;
+    const QByteArray secret = uniqueBytes(3 * smallChunk);
+    const QList<QByteArray> chunks = chunksOf(secret, smallChunk);
+    QCOMPARE(upload("/objects/Private/secret.bin", secret, smallChunk).status, 200);
+
+    // Another user who knows the hashes (and the first chunk) must still send the rest: the
+    // commit fails rather than handing out the owner's bytes.
+    QVERIFY(!useFreshUser().isEmpty());
+    for (const QByteArray &route :
+         {QByteArray("/objects/Stolen.bin"),
+          "/sync/object/Synced.bin?base_hash=&final_hash=" + md5(secret).toLatin1()}) {
+        const Reply started = start(route, chunks);
+        QCOMPARE(started.status, 200);
+        QCOMPARE(started.json["missing_chunks"], QJsonArray({md5(chunks[1]), md5(chunks[2])}));
+        QCOMPARE(commit(started.json["token"].toString(), md5(secret)).status, 400);
+    }
+    for (const char *path : {"/api/v1/object//Stolen.bin", "/api/v1/object//Synced.bin"})
+        QCOMPARE(send("GET", path).status, 404);
+
+    // Its owner still reuses them.
+    session = owner;
+    const Reply again = start("/objects/Private/again.bin", chunks);
+    QCOMPARE(again.json["missing_chunks"], QJsonArray());
+    QCOMPARE(commit(again.json["token"].toString(), md5(secret)).status, 200);
+    QCOMPARE(send("GET", "/api/v1/object//Private/again.bin").body, secret);
 }
 
 QTEST_GUILESS_MAIN(TestKerloLocalTransfers)

@@ -1,13 +1,11 @@
-// The shell's shared rules, its confirmations answered through their message boxes, the user
+// The shell's shared rules, its confirmations answered through the alert presenter, the user
 // defaults against a settings file of their own, and the discoverer against a fake home folder.
 #include "mcfunctions.h"
 #include "mcoptions.h"
 #include "mcthirdpartyservicesdiscoverer.h"
 #include "mcuserdefaults.h"
-#include "messageboxanswer.h"
+#include "scriptedalertpresenter.h"
 
-#include <QCheckBox>
-#include <QMessageBox>
 #include <QRegularExpression>
 #include <QSettings>
 #include <QSignalSpy>
@@ -216,110 +214,95 @@ void TestShellUtilities::localFilesAndArchives()
 void TestShellUtilities::archiveQuestion()
 {
     QWidget window;
-    window.resize(400, 300);
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    ScriptedAlertPresenter alerts;
     MCOptions options;
     options.setValue(MCOptions::AppDelegate, MCOptions::OpenArchiveDefaultAction, false);
     std::optional<bool> answer;
     const auto record = [&answer](bool open) {
         answer = open;
     };
+    const auto askAbout = [&](const QString &path) {
+        answer.reset();
+        MCFunctions::ifArchiveAskUser(path, options, alerts, &window, record);
+    };
 
-    MCFunctions::ifArchiveAskUser(QStringLiteral("/docs/notes.txt"), options, &window, record);
+    askAbout(QStringLiteral("/docs/notes.txt"));
     QCOMPARE(answer, std::optional<bool>(true));
+    QCOMPARE(alerts.alerts().size(), 0);
 
-    answer.reset();
-    MCFunctions::ifArchiveAskUser(QStringLiteral("/photos/2024.zip"), options, &window, record);
+    alerts.queueAnswer(QStringLiteral("Open"));
+    askAbout(QStringLiteral("/photos/2024.zip"));
     QVERIFY(!answer);
-    QMessageBox *box = MessageBoxAnswer::waitForOpen();
-    QVERIFY(box);
-    QCOMPARE(box->windowTitle(), QStringLiteral("Warning"));
-    QCOMPARE(box->text(),
-             QStringLiteral("Opening the archive will result in uploading all its content to "
-                            "your space."));
-    QCOMPARE(box->informativeText(), QStringLiteral("File: 2024.zip"));
-    QCOMPARE(box->checkBox()->text(), QStringLiteral("Don't ask me again"));
-    QVERIFY(MessageBoxAnswer::click(box, QStringLiteral("Open")));
     QTRY_COMPARE(answer, std::optional<bool>(true));
-    QCOMPARE(options.value(MCOptions::AppDelegate, MCOptions::OpenArchiveDefaultAction), false);
+    const Alert asked = alerts.alerts().value(0);
+    QCOMPARE(asked.windowTitle, QStringLiteral("Warning"));
+    QCOMPARE(asked.messageText, QStringLiteral("Opening the archive will result in uploading all "
+                                               "its content to your space."));
+    QCOMPARE(asked.informativeText, QStringLiteral("File: 2024.zip"));
+    QCOMPARE(asked.buttons, (QStringList{QStringLiteral("Open"), QStringLiteral("Cancel")}));
+    QCOMPARE(asked.suppressionText, QStringLiteral("Don't ask me again"));
+    QCOMPARE(asked.style, Alert::Warning);
+    QCOMPARE(alerts.parents().value(0).data(), &window);
 
     // "Don't ask me again" with "Cancel": this archive stays closed, later ones open unasked.
-    answer.reset();
-    MCFunctions::ifArchiveAskUser(QStringLiteral("/photos/2025.zip"), options, &window, record);
-    box = MessageBoxAnswer::waitForOpen();
-    QVERIFY(box);
-    QVERIFY(MessageBoxAnswer::click(box, QStringLiteral("Cancel"), true));
+    alerts.queueAnswer(QStringLiteral("Cancel"), true);
+    askAbout(QStringLiteral("/photos/2025.zip"));
     QTRY_COMPARE(answer, std::optional<bool>(false));
     QCOMPARE(options.value(MCOptions::AppDelegate, MCOptions::OpenArchiveDefaultAction), true);
-    answer.reset();
-    MCFunctions::ifArchiveAskUser(QStringLiteral("/photos/2026.zip"), options, &window, record);
+    askAbout(QStringLiteral("/photos/2026.zip"));
     QCOMPARE(answer, std::optional<bool>(true));
-    QTRY_VERIFY(!MessageBoxAnswer::waitForOpen(0));
+    QCOMPARE(alerts.alerts().size(), 2);
 }
 
 void TestShellUtilities::deleteQuestion()
 {
+    ScriptedAlertPresenter alerts;
     MCOptions options;
-    options.setValue(MCOptions::AppDelegate, MCOptions::DeleteAskConfermation, true);
     std::optional<bool> answer;
-    const auto record = [&answer](bool remove) {
-        answer = remove;
+    const auto askToDelete = [&] {
+        answer.reset();
+        MCFunctions::alertCanDelete(options, alerts, nullptr,
+                                    [&answer](bool remove) { answer = remove; });
     };
 
-    MCFunctions::alertCanDelete(options, nullptr, record);
-    QMessageBox *box = MessageBoxAnswer::waitForOpen();
-    QVERIFY(box);
-    QCOMPARE(box->windowTitle(), QStringLiteral("Delete Warning"));
-    QCOMPARE(box->text(), QStringLiteral("The file(s) will be removed permanently. Are you sure "
-                                         "you want to continue?"));
-    QVERIFY(MessageBoxAnswer::click(box, QStringLiteral("Delete")));
+    // Missing option: asked, since deleting cannot be undone.
+    alerts.queueAnswer(QStringLiteral("Delete"));
+    askToDelete();
     QTRY_COMPARE(answer, std::optional<bool>(true));
+    QCOMPARE(alerts.alerts().value(0).windowTitle, QStringLiteral("Delete Warning"));
+    QCOMPARE(alerts.alerts().value(0).messageText,
+             QStringLiteral("The file(s) will be removed permanently. Are you sure you want to "
+                            "continue?"));
 
-    answer.reset();
-    MCFunctions::alertCanDelete(options, nullptr, record);
-    box = MessageBoxAnswer::waitForOpen();
-    QVERIFY(box);
-    QVERIFY(MessageBoxAnswer::click(box, QStringLiteral("Cancel"), true));
+    alerts.queueAnswer(QStringLiteral("Cancel"), true);
+    askToDelete();
     QTRY_COMPARE(answer, std::optional<bool>(false));
     QCOMPARE(options.value(MCOptions::AppDelegate, MCOptions::DeleteAskConfermation), false);
-    answer.reset();
-    MCFunctions::alertCanDelete(options, nullptr, record);
+    askToDelete();
     QCOMPARE(answer, std::optional<bool>(true));
-    QTRY_VERIFY(!MessageBoxAnswer::waitForOpen(0));
+    QCOMPARE(alerts.alerts().size(), 2);
 }
 
 void TestShellUtilities::nameWarnings()
 {
-    const auto warningText = [](unsigned code) {
-        QMessageBox *box = MCFunctions::alertFilenameValidity(code, nullptr);
-        QMessageBox *open = MessageBoxAnswer::waitForOpen();
-        const QString text =
-            open == box ? box->windowTitle() + QLatin1Char('|') + box->text() : QString();
-        MessageBoxAnswer::click(box, QStringLiteral("OK"));
-        return text;
-    };
-    QCOMPARE(warningText(11),
-             QStringLiteral("Rename Warning|You can't use this filename. Please choose another "
-                            "name."));
-    QCOMPARE(warningText(12), QStringLiteral("Rename Warning|You can't use this filename, because "
-                                             "it contains illegal chars. Please choose another "
-                                             "name."));
-    QCOMPARE(warningText(13), QStringLiteral("Rename Warning|You can't use this filename, because "
-                                             "it contains illegal symbols. Please choose another "
-                                             "name."));
-    QCOMPARE(warningText(14), QStringLiteral("Rename Warning|You can't use this filename, because "
-                                             "some chars are not allowed. Please choose another "
-                                             "name."));
-
-    QMessageBox *taken = MCFunctions::alertFilenameTaken(QStringLiteral("Photos %1"), nullptr);
-    QCOMPARE(MessageBoxAnswer::waitForOpen(), taken);
-    QCOMPARE(taken->windowTitle(), QStringLiteral("New Folder Warning"));
-    QCOMPARE(taken->text(), QString::fromUtf8("The name \xE2\x80\x9CPhotos %1\xE2\x80\x9D, is "
-                                              "already taken. Please choose a different name."));
-    QPointer<QMessageBox> guard(taken);
-    QVERIFY(MessageBoxAnswer::click(taken, QStringLiteral("OK")));
-    QTRY_VERIFY(!guard); // closed and gone
+    ScriptedAlertPresenter alerts;
+    for (unsigned code : {11u, 12u, 13u, 14u})
+        MCFunctions::alertFilenameValidity(code, alerts, nullptr);
+    MCFunctions::alertFilenameTaken(QStringLiteral("Photos %1"), alerts, nullptr);
+    const QList<Alert> shown = alerts.alerts();
+    QCOMPARE(shown.size(), 5);
+    const QString prefix = QStringLiteral("You can't use this filename");
+    const QString suffix = QStringLiteral(". Please choose another name.");
+    QCOMPARE(shown[0].messageText, prefix + suffix);
+    QCOMPARE(shown[1].messageText, prefix + ", because it contains illegal chars" + suffix);
+    QCOMPARE(shown[2].messageText, prefix + ", because it contains illegal symbols" + suffix);
+    QCOMPARE(shown[3].messageText, prefix + ", because some chars are not allowed" + suffix);
+    QCOMPARE(shown[0].windowTitle, QStringLiteral("Rename Warning"));
+    QCOMPARE(shown[0].buttons, QStringList{QStringLiteral("OK")});
+    QCOMPARE(shown[4].windowTitle, QStringLiteral("New Folder Warning"));
+    QCOMPARE(shown[4].messageText,
+             QString::fromUtf8("The name \xE2\x80\x9CPhotos %1\xE2\x80\x9D, is already taken. "
+                               "Please choose a different name."));
 }
 
 void TestShellUtilities::defaultsFirstLaunch()

@@ -28,8 +28,8 @@ public:
     // Stops the scanner and writes the index.
     ~MObjectsVirtualFileSystem() override;
 
-    // Creates the folders under path when missing, purges bin folders 4 or more days old,
-    // watches the working copy and queues reload(). When the folders cannot be made, it logs
+    // Creates the folders under path when missing, removes emptied bin day folders 4 or more days
+    // old, watches the working copy and queues reload(). When the folders cannot be made, it logs
     // why and is left without a root: it then refuses every path and writes nothing. Nothing
     // happens for the current root.
     void setFileSystemPath(const QString &path);

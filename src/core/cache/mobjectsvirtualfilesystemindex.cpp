@@ -204,9 +204,10 @@ void MObjectsVirtualFileSystemPrivate::purgeBin(const QString &path)
     const QStringList days = bin.entryList(QDir::Dirs | QDir::NoDotAndDotDot);
     for (const QString &day : days) {
         const QDate date = QDate::fromString(day, Qt::ISODate);
-        // Files and all: a day folder that is only emptied when empty would never go.
+        // Only an emptied day folder goes: a binned file may be the last copy of a file
+        // deleted elsewhere, so it stays until the user removes it.
         if (date.isValid() && date.daysTo(today) >= BinKeepDays)
-            QDir(bin.filePath(day)).removeRecursively();
+            bin.rmdir(day);
     }
 }
 

@@ -173,6 +173,10 @@ void MObjectsManager::start()
         // away while the client was not running.
         connect(d->vfs, &MObjectsVirtualFileSystem::ready, d->vfs,
                 &MObjectsVirtualFileSystem::sendCheckRequest);
+        // ...and poll for the changes made elsewhere meanwhile (one poll at a time all the same).
+        connect(
+            d->vfs, &MObjectsVirtualFileSystem::ready, this, [d] { d->checkForHierarchyUpdates(); },
+            Qt::QueuedConnection);
         d->vfs->setFileSystemPath(TolvoApp::instance()->cachePath());
     }
 }
@@ -294,7 +298,12 @@ void MObjectsManager::deleteObject(const MStorageObject &object, const QVariant 
 void MObjectsManager::deleteObjects(const QStringList &paths, const QVariant &userData)
 {
     Q_D(MObjectsManager);
-    d->sendActionRequest(paths, Tolvo::DeleteObjects, userData);
+    // An edit saved to a cached copy while the delete is on its way must not be uploaded: it
+    // would bring the file back.
+    if (d->vfs)
+        d->vfs->excludePaths(paths);
+    if (!d->sendActionRequest(paths, Tolvo::DeleteObjects, userData))
+        d->releaseDeleteExclusions(paths, false);
 }
 
 void MObjectsManager::createDirectory(const QString &path, const QVariant &userData)

@@ -42,6 +42,7 @@ public:
 
     // Live updates (mobjectsmanagerdelta.cpp).
     struct DeltaChanges;
+    void releaseDeleteExclusions(const QStringList &paths, bool deleted);
     void checkForHierarchyUpdates();
     // Arms the poll timer unless it runs; 300 ms unless a failure asks for longer.
     void startUpdatesTimer(int delay = 0);

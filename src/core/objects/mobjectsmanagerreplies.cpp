@@ -70,6 +70,9 @@ void MObjectsManagerPrivate::objectArrivedForRequest(const QVariant &body,
         pendingListings.remove(requestPath);
 
     const int status = reply.statusCode();
+    if (action == Tolvo::DeleteObjects)
+        releaseDeleteExclusions(info.value(ReqPathsKey).toStringList(),
+                                status == 200 || status == 101);
     switch (status) {
     case 200:
     case 101:
@@ -105,7 +108,23 @@ void MObjectsManagerPrivate::decodeErrorForRequest(const MNetworkRequest &reques
     }
     if (action == Tolvo::ListObjects)
         pendingListings.remove(remotePath(info.value(ReqPathKey).toString()));
+    if (action == Tolvo::DeleteObjects)
+        releaseDeleteExclusions(info.value(ReqPathsKey).toStringList(), false);
     reportUndecodable(action, info);
+}
+
+void MObjectsManagerPrivate::releaseDeleteExclusions(const QStringList &paths, bool deleted)
+{
+    if (!vfs)
+        return;
+    QStringList released;
+    for (const QString &path : paths) {
+        // A deleted copy stays excluded until its live update takes it out of the cache;
+        // anything else is watched again, so edits to a copy the service kept still go up.
+        if (!deleted || !vfs->containsObject(path))
+            released.append(path);
+    }
+    vfs->includePaths(released);
 }
 
 void MObjectsManagerPrivate::reportUndecodable(int action, const QVariantMap &info)

@@ -179,14 +179,16 @@ void MAvatarManager::fetchAvatar(const MUserAccount &account)
     Q_D(MAvatarManager);
     const QUrl url = account.avatarUrl();
     const QString path = MAvatarManagerPrivate::cachePath(account);
+    // The cache answers first: a picture uploaded from here is cached before the service
+    // names a URL for it.
+    if (!path.isEmpty() && QFileInfo(path).isFile()) {
+        emit avatarReady(account, path);
+        return;
+    }
     // Any other scheme would let the service's answer copy local files into the cache.
     if ((url.scheme() != QLatin1String("http") && url.scheme() != QLatin1String("https")) ||
         url.host().isEmpty() || path.isEmpty()) {
         qCDebug(lcCoreSocial) << "Not fetching an avatar from" << url;
-        return;
-    }
-    if (QFileInfo(path).isFile()) {
-        emit avatarReady(account, path);
         return;
     }
     MNetworkRequest request(url, MNetworkRequest::Get);

@@ -153,6 +153,11 @@ QUrl MChunkedUpload::commitUrl(const QUrl &apiUrl, const QString &token)
     return appendPath(apiUrl, QStringLiteral("/commit/") + token);
 }
 
+QUrl MChunkedUpload::metadataUrl(const QUrl &apiUrl, const QString &remotePath)
+{
+    return appendPath(apiUrl, QStringLiteral("/objects/metadata/") + remotePath);
+}
+
 QByteArray MChunkedUpload::commitBody(const QString &filePath, const QByteArray &md5)
 {
     QDateTime modified = QFileInfo(filePath).lastModified();

@@ -47,6 +47,8 @@ public:
                         const QByteArray &finalHash);
     static QUrl chunkUrl(const QUrl &apiUrl, const QString &token);
     static QUrl commitUrl(const QUrl &apiUrl, const QString &token);
+    // The object's metadata on the service, to learn whether a commit went through.
+    static QUrl metadataUrl(const QUrl &apiUrl, const QString &remotePath);
     static QByteArray commitBody(const QString &filePath, const QByteArray &md5);
 
     // The error notification for a refused step (status other than 200), and the error code

@@ -130,8 +130,47 @@ QString MObjectSenderPrivate::newLocalId()
 
 void MObjectSenderPrivate::addFlight(qint64 transferId, const Flight &flight)
 {
+    Flight added = flight;
+    // Hashing and verifying run here; only requests wait on the service.
+    if (added.step != Hashing && added.step != Verifying && !added.quiet) {
+        added.quiet = std::make_shared<QElapsedTimer>();
+        added.quiet->start();
+    }
     QMutexLocker locker(&mutex);
-    flights.insert(transferId, flight);
+    flights.insert(transferId, added);
+}
+
+void MObjectSenderPrivate::noteActivity(const Flight &flight)
+{
+    if (flight.quiet)
+        flight.quiet->restart();
+}
+
+void MObjectSenderPrivate::failStalledFlights()
+{
+    QList<QPair<qint64, QString>> stalled;
+    {
+        QMutexLocker locker(&mutex);
+        for (auto it = flights.cbegin(); it != flights.cend(); ++it) {
+            if (it->quiet && it->quiet->hasExpired(stallTimeout.load()))
+                stalled.append({it.key(), it->id});
+        }
+    }
+    for (const auto &entry : qAsConst(stalled)) {
+        Flight done;
+        if (!takeFlight(entry.first, entry.second, &done))
+            continue;
+        MObjectTransfer transfer = MObjectTransfer::fromIdentifier(entry.first);
+        qCWarning(lcCoreTransfers) << "Transfer" << entry.first << "got no answer for"
+                                   << stallTimeout.load() << "ms; giving up on its request";
+        if (done.step == Download) {
+            failStalledDownload(transfer, done);
+        } else {
+            jsonRequestManager->cancelRequest(done.id);
+            if (transfer.state() == MObjectTransfer::Running)
+                uploadRefused(transfer, 0, QVariantMap(), MNetworkReply());
+        }
+    }
 }
 
 bool MObjectSenderPrivate::hasFlight(qint64 transferId, const QString &id) const
@@ -194,7 +233,8 @@ void MObjectSenderPrivate::abortFlight(qint64 transferId)
         taken.canceled->store(true);
     if (taken.step == Download)
         networkRequestManager->cancelRequest(taken.id);
-    else if (taken.step == Sync || taken.step == Chunk || taken.step == Commit)
+    else if (taken.step == Sync || taken.step == Chunk || taken.step == Commit ||
+             taken.step == CommitCheck)
         jsonRequestManager->cancelRequest(taken.id);
     releaseFlight(taken);
     if (taken.placeholder)
@@ -367,6 +407,8 @@ void MObjectSenderPrivate::_shutdown()
     Q_Q(MObjectSender);
     if (timer)
         timer->stop();
+    if (stallTimer)
+        stallTimer->stop();
     // Keep stateChanged and shutdownCompleted for the owner.
     const auto disconnectAll = [q](auto signal) {
         QObject::disconnect(q, signal, nullptr, nullptr);
@@ -550,6 +592,16 @@ void MObjectSender::setMaxConcurrentTransfers(int count)
     d_func()->maxConcurrentTransfers.store(count);
 }
 
+int MObjectSender::stallTimeout() const
+{
+    return d_func()->stallTimeout.load();
+}
+
+void MObjectSender::setStallTimeout(int milliseconds)
+{
+    d_func()->stallTimeout.store(milliseconds);
+}
+
 void MObjectSender::run()
 {
     resume();
@@ -625,6 +677,10 @@ void MObjectSender::start()
         connect(auth, &MUserAuthManager::authorizationSuccess, this, resumeAfterSignIn);
         connect(auth, &MUserAuthManager::authorizationRefreshed, this, resumeAfterSignIn);
     }
+    d->stallTimer = new QTimer(this);
+    d->stallTimer->setInterval(1000);
+    connect(d->stallTimer, &QTimer::timeout, this, [d] { d->failStalledFlights(); });
+    d->stallTimer->start();
     d->_resume();
 }
 

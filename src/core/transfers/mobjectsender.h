@@ -54,6 +54,10 @@ public:
     int activeTransfersCount() const;
     int maxConcurrentTransfers() const;
     void setMaxConcurrentTransfers(int count);
+    // A request that neither sends nor receives a byte for this long fails as a dropped
+    // connection would, freeing its slot (60 s unless set).
+    int stallTimeout() const;
+    void setStallTimeout(int milliseconds);
 
     void run() override;
 

@@ -7,6 +7,7 @@
 #include "mobjectsender.h"
 #include "mstreamhasher.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QHash>
 #include <QMutex>
@@ -26,7 +27,7 @@ class MObjectSenderPrivate
 {
     Q_DECLARE_PUBLIC(MObjectSender)
 public:
-    enum Step { Hashing, Sync, Chunk, Commit, Download, Verifying };
+    enum Step { Hashing, Sync, Chunk, Commit, CommitCheck, Download, Verifying };
 
     // What a download's reply has put into its partial file so far. Touched on the engine's
     // thread only.
@@ -58,6 +59,11 @@ public:
         qint64 resumeOffset = 0; // the partial file's length when the request went out
         bool cache = false;
         bool placeholder = false; // destination is an empty file reserved by this download
+        // A commit the service no longer knows: its refusal, reported unless the check finds
+        // the object committed after all.
+        QVariantMap refusal;
+        // Restarted whenever a byte of the request goes out or a byte of its reply comes in.
+        std::shared_ptr<QElapsedTimer> quiet;
     };
 
     explicit MObjectSenderPrivate(MObjectSender *q);
@@ -79,6 +85,10 @@ public:
     bool takeFlight(qint64 transferId, const QString &id, Flight *flight = nullptr);
     // A freed slot is filled at once rather than at the next tick.
     void kick();
+    // Fails every request that has gone without a byte either way for stallTimeout.
+    void failStalledFlights();
+    static void noteActivity(const Flight &flight);
+    void failStalledDownload(const MObjectTransfer &transfer, const Flight &stalled);
     // Cancels whatever the transfer has in flight and frees its slot.
     void abortFlight(qint64 transferId);
     void releaseFlight(const Flight &flight);
@@ -109,6 +119,12 @@ public:
     void sendUpload(MObjectTransfer transfer, MNetworkRequest request, const QByteArray &body,
                     Step step, int chunk);
     void failUpload(MObjectTransfer transfer, int errorCode, const QString &details = QString());
+    bool checkCommittedObject(MObjectTransfer transfer, const QVariantMap &refusal);
+    void commitCheckArrived(MObjectTransfer transfer, const Flight &check, int status,
+                            const QVariantMap &reply);
+    void completeUpload(MObjectTransfer transfer, const MStorageObject &object);
+    void uploadRefused(MObjectTransfer transfer, int status, const QVariantMap &reply,
+                       const MNetworkReply &networkReply);
     void postUploadIOError(const MObjectTransfer &transfer);
     void objectArrivedForRequest(const QVariant &reply, const MNetworkRequest &request,
                                  const MNetworkReply &networkReply);
@@ -153,6 +169,8 @@ public:
     mutable QMutex mutex;
     std::atomic_int senderState{MObjectSender::Initial};
     std::atomic_int maxConcurrentTransfers{3};
+    std::atomic_int stallTimeout{60000};
+    QTimer *stallTimer = nullptr;
     MJsonRequestManager *jsonRequestManager = nullptr;
     MNetworkRequestManager *networkRequestManager = nullptr;
     QUrl apiURL;

@@ -201,6 +201,7 @@ void MObjectSenderPrivate::downloadHeadersArrived(qint64 transferId, const QStri
         return;
     }
     received.headers = true;
+    noteActivity(current);
     const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     if (status != 200 && status != 206) {
         // Its body is an explanation, not the file; the finish reports the refusal.
@@ -253,6 +254,15 @@ void MObjectSenderPrivate::downloadHeadersArrived(qint64 transferId, const QStri
     received.hasher.reset(start == 0 ? new MStreamHasher : nullptr);
 }
 
+void MObjectSenderPrivate::failStalledDownload(const MObjectTransfer &transfer,
+                                               const Flight &stalled)
+{
+    networkRequestManager->cancelRequest(stalled.id);
+    // A cache download keeps its bytes for a later range, as after a dropped connection.
+    if (transfer.state() == MObjectTransfer::Running)
+        failDownload(transfer, stalled, Tolvo::TransferStepFailed, UnableToDownload);
+}
+
 void MObjectSenderPrivate::downloadInterrupted(qint64 transferId, const QString &flightId)
 {
     Flight done;
@@ -274,6 +284,7 @@ void MObjectSenderPrivate::downloadContentArrived(const MNetworkRequest &request
     Received &received = *current.received;
     if (!received.headers || received.refused)
         return;
+    noteActivity(current);
     if (current.file->write(data) == data.size()) {
         received.written += data.size();
         if (received.hasher)
@@ -330,6 +341,17 @@ void MObjectSenderPrivate::downloadFinished(const MNetworkRequest &request,
         return;
     const int status = reply.statusCode();
     const Received &received = *done.received;
+    if (status == 401) {
+        // The token expired while the request waited: it is refreshed and the download starts
+        // again after the next sign-in; a cache download goes on from the bytes it kept.
+        done.file->close();
+        MUserAuthManager *auth =
+            TolvoApp::instance() ? TolvoApp::instance()->authManager() : nullptr;
+        if (auth)
+            auth->refresh();
+        requeue(transfer, MObjectTransfer::Scheduled);
+        return;
+    }
     // A body cut short carries the status of its headers: it is interrupted, not complete.
     if ((status != 200 && status != 206) || reply.error() != QNetworkReply::NoError ||
         !received.headers) {
@@ -417,6 +439,10 @@ void MObjectSenderPrivate::completeDownload(MObjectTransfer transfer, const Flig
         failDownload(transfer, done, Tolvo::CannotContinue, DataIsCorrupt);
         return;
     }
+    // A header announcing other content than the one checked does not describe this file: the
+    // cache must index what was verified, or the unchanged copy reads as an edit later.
+    if (done.cache && transfer.storageObject().contentHash().toLower() != done.expectedHash)
+        transfer.setStorageObject(transfer.transferRequest().storageObject());
     qCDebug(lcCoreTransfers) << "Renaming" << path << "to" << done.destination;
     if (!MResumableDownload::replace(path, done.destination)) {
         postIOError(done.destination, transfer);

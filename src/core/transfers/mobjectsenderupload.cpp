@@ -241,6 +241,10 @@ void MObjectSenderPrivate::objectArrivedForRequest(const QVariant &replyObject,
     const QVariantMap reply = replyObject.toMap();
     const int status = networkReply.statusCode();
 
+    if (done.step == CommitCheck && status != 401) {
+        commitCheckArrived(transfer, done, status, reply);
+        return;
+    }
     if (status == 401) {
         // The token expired meanwhile: the step is sent again after the next sign-in.
         if (MUserAuthManager *auth = authManager())
@@ -284,14 +288,67 @@ void MObjectSenderPrivate::objectArrivedForRequest(const QVariant &replyObject,
         return;
     }
     if (status == 200) {
-        transfer.setState(MObjectTransfer::Completed);
-        transfer.setStorageObject(MStorageObject(reply.value(QStringLiteral("object")).toMap()));
-        transfer.setTotalTransferredBytes(transfer.totalBytes());
-        transfer.save();
-        finish(transfer);
+        completeUpload(transfer, MStorageObject(reply.value(QStringLiteral("object")).toMap()));
         return;
     }
+    // The service committed before the reply could be recorded (the client was stopped in
+    // between), so a resumed commit finds no open upload: the object may be there already.
+    if (status == 404 && done.step == Commit && checkCommittedObject(transfer, reply))
+        return;
+    uploadRefused(transfer, status, reply, networkReply);
+}
 
+void MObjectSenderPrivate::completeUpload(MObjectTransfer transfer, const MStorageObject &object)
+{
+    transfer.setState(MObjectTransfer::Completed);
+    transfer.setStorageObject(object);
+    transfer.setTotalTransferredBytes(transfer.totalBytes());
+    transfer.save();
+    finish(transfer);
+}
+
+bool MObjectSenderPrivate::checkCommittedObject(MObjectTransfer transfer,
+                                                const QVariantMap &refusal)
+{
+    bool authenticated = false;
+    MNetworkRequest request = createUploadRequest(
+        MChunkedUpload::metadataUrl(apiURL, transfer.transferRequest().destinationPath()),
+        MNetworkRequest::Get, transfer, &authenticated);
+    if (!authenticated)
+        return false;
+    Flight check;
+    check.step = CommitCheck;
+    check.refusal = refusal;
+    check.id = jsonRequestManager->sendRequest(request);
+    addFlight(transfer.identifier(), check);
+    return true;
+}
+
+void MObjectSenderPrivate::commitCheckArrived(MObjectTransfer transfer, const Flight &check,
+                                              int status, const QVariantMap &reply)
+{
+    const MStorageObject object(reply.value(QStringLiteral("object")).toMap());
+    if (status == 200 && object.isValid() && !transfer.finalHash().isEmpty() &&
+        object.contentHash().compare(QString::fromLatin1(transfer.finalHash()),
+                                     Qt::CaseInsensitive) == 0) {
+        qCDebug(lcCoreTransfers) << "Upload of" << transfer.transferRequest().destinationPath()
+                                 << "was committed before it was stopped";
+        completeUpload(transfer, object);
+        return;
+    }
+    if (status != 200 && status != 404) {
+        // Not known either way: the commit is tried again later.
+        failUpload(transfer, Tolvo::TransferStepFailed,
+                   QStringLiteral("Server status code: %1").arg(status));
+        return;
+    }
+    uploadRefused(transfer, 404, check.refusal, MNetworkReply());
+}
+
+void MObjectSenderPrivate::uploadRefused(MObjectTransfer transfer, int status,
+                                         const QVariantMap &reply,
+                                         const MNetworkReply &networkReply)
+{
     MNotificationManager *notifications = MNotificationManager::instance();
     if (status == 507) {
         if (notifications)
@@ -336,7 +393,10 @@ void MObjectSenderPrivate::uploadProgressSlot(const MNetworkRequest &request, qi
 {
     const qint64 transferId = transferIdOf(request);
     const Flight current = flight(transferId);
-    if (current.id != request.requestId() || current.step == Commit)
+    if (current.id != request.requestId())
+        return;
+    noteActivity(current);
+    if (current.step == Commit)
         return;
     MObjectTransfer transfer = MObjectTransfer::fromIdentifier(transferId);
     if (!transfer.isValid()) {

@@ -1,20 +1,18 @@
 #include "mcfunctions.h"
 
+#include "alertpresenter.h"
 #include "mcimages.h"
 #include "mcoptions.h"
 #include "mcstring.h"
 
-#include <QCheckBox>
 #include <QColor>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLoggingCategory>
-#include <QMessageBox>
 #include <QMimeDatabase>
 #include <QPointer>
-#include <QPushButton>
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QSettings>
@@ -45,34 +43,31 @@ bool matchesWhole(const QString &text, const QString &pattern)
     return expression.match(text).hasMatch();
 }
 
-QMessageBox *makeAlert(QWidget *parent, const QString &title, const QString &text)
-{
-    auto *box = new QMessageBox(parent);
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->setIcon(QMessageBox::Warning);
-    box->setWindowTitle(title);
-    box->setText(text);
-    box->setWindowModality(parent ? Qt::WindowModal : Qt::ApplicationModal);
-    return box;
-}
-
 // A question with a "Don't ask me again" box. When the box is ticked, rememberChoice runs
-// whichever button was pressed; answer gets true only for the confirming button.
-void askWithSuppression(QMessageBox *box, const QString &confirmTitle,
-                        std::function<void()> rememberChoice, MCFunctions::Answer answer)
+// whichever button was pressed; answer gets true only for the first, confirming button.
+void askWithSuppression(AlertPresenter &alerts, QWidget *parent, Alert alert,
+                        const QString &confirmTitle, std::function<void()> rememberChoice,
+                        MCFunctions::Answer answer)
 {
-    QPushButton *confirm = box->addButton(confirmTitle, QMessageBox::AcceptRole);
-    QPushButton *cancel = box->addButton(tr("Cancel"), QMessageBox::RejectRole);
-    box->setDefaultButton(confirm);
-    box->setEscapeButton(cancel);
-    box->setCheckBox(new QCheckBox(tr("Don't ask me again"), box));
-    QObject::connect(box, &QMessageBox::finished, box, [=] {
-        if (box->checkBox()->isChecked())
+    alert.style = Alert::Warning;
+    alert.buttons = QStringList{confirmTitle, tr("Cancel")};
+    alert.suppressionText = tr("Don't ask me again");
+    alerts.present(alert, parent, [rememberChoice, answer](const AlertAnswer &chosen) {
+        if (chosen.suppressed)
             rememberChoice();
         if (answer)
-            answer(box->clickedButton() == confirm);
+            answer(chosen.button == 0);
     });
-    box->open();
+}
+
+void warn(AlertPresenter &alerts, QWidget *parent, const QString &title, const QString &text)
+{
+    Alert alert;
+    alert.style = Alert::Warning;
+    alert.windowTitle = title;
+    alert.messageText = text;
+    alert.buttons = QStringList{tr("OK")};
+    alerts.present(alert, parent, [](const AlertAnswer &) {});
 }
 
 } // namespace
@@ -235,8 +230,8 @@ bool MCFunctions::isArchive(const QString &fileName)
     return !types.isEmpty() && archives.contains(types.first().name());
 }
 
-void MCFunctions::ifArchiveAskUser(const QString &path, MCOptions &options, QWidget *parent,
-                                   Answer answer)
+void MCFunctions::ifArchiveAskUser(const QString &path, MCOptions &options, AlertPresenter &alerts,
+                                   QWidget *parent, Answer answer)
 {
     if (options.value(MCOptions::AppDelegate, MCOptions::OpenArchiveDefaultAction).toBool() ||
         !isArchive(path)) {
@@ -244,13 +239,14 @@ void MCFunctions::ifArchiveAskUser(const QString &path, MCOptions &options, QWid
             answer(true);
         return;
     }
-    QMessageBox *box = makeAlert(
-        parent, tr("Warning"),
-        tr("Opening the archive will result in uploading all its content to your space."));
-    box->setInformativeText(tr("File: %1").arg(QFileInfo(path).fileName()));
+    Alert alert;
+    alert.windowTitle = tr("Warning");
+    alert.messageText =
+        tr("Opening the archive will result in uploading all its content to your space.");
+    alert.informativeText = tr("File: %1").arg(QFileInfo(path).fileName());
     QPointer<MCOptions> store(&options);
     askWithSuppression(
-        box, tr("Open"),
+        alerts, parent, alert, tr("Open"),
         [store] {
             if (store)
                 store->setValue(MCOptions::AppDelegate, MCOptions::OpenArchiveDefaultAction, true);
@@ -258,7 +254,8 @@ void MCFunctions::ifArchiveAskUser(const QString &path, MCOptions &options, QWid
         answer);
 }
 
-void MCFunctions::alertCanDelete(MCOptions &options, QWidget *parent, Answer answer)
+void MCFunctions::alertCanDelete(MCOptions &options, AlertPresenter &alerts, QWidget *parent,
+                                 Answer answer)
 {
     // Only an explicit "no" skips the question: deleting is permanent.
     const QVariant ask = options.value(MCOptions::AppDelegate, MCOptions::DeleteAskConfermation);
@@ -267,12 +264,13 @@ void MCFunctions::alertCanDelete(MCOptions &options, QWidget *parent, Answer ans
             answer(true);
         return;
     }
-    QMessageBox *box = makeAlert(
-        parent, tr("Delete Warning"),
-        tr("The file(s) will be removed permanently. Are you sure you want to continue?"));
+    Alert alert;
+    alert.windowTitle = tr("Delete Warning");
+    alert.messageText =
+        tr("The file(s) will be removed permanently. Are you sure you want to continue?");
     QPointer<MCOptions> store(&options);
     askWithSuppression(
-        box, tr("Delete"),
+        alerts, parent, alert, tr("Delete"),
         [store] {
             if (store)
                 store->setValue(MCOptions::AppDelegate, MCOptions::DeleteAskConfermation, false);
@@ -280,7 +278,7 @@ void MCFunctions::alertCanDelete(MCOptions &options, QWidget *parent, Answer ans
         answer);
 }
 
-QMessageBox *MCFunctions::alertFilenameValidity(unsigned code, QWidget *parent)
+void MCFunctions::alertFilenameValidity(unsigned code, AlertPresenter &alerts, QWidget *parent)
 {
     QString text = tr("You can't use this filename");
     switch (code) {
@@ -296,20 +294,13 @@ QMessageBox *MCFunctions::alertFilenameValidity(unsigned code, QWidget *parent)
     default:
         break;
     }
-    text = QStringLiteral("%1. %2").arg(text, tr("Please choose another name."));
-    QMessageBox *box = makeAlert(parent, tr("Rename Warning"), text);
-    box->addButton(tr("OK"), QMessageBox::AcceptRole);
-    box->open();
-    return box;
+    warn(alerts, parent, tr("Rename Warning"),
+         QStringLiteral("%1. %2").arg(text, tr("Please choose another name.")));
 }
 
-QMessageBox *MCFunctions::alertFilenameTaken(const QString &name, QWidget *parent)
+void MCFunctions::alertFilenameTaken(const QString &name, AlertPresenter &alerts, QWidget *parent)
 {
-    const QString text =
-        QStringLiteral("%1 \u201C%2\u201D, %3")
-            .arg(tr("The name"), name, tr("is already taken. Please choose a different name."));
-    QMessageBox *box = makeAlert(parent, tr("New Folder Warning"), text);
-    box->addButton(tr("OK"), QMessageBox::AcceptRole);
-    box->open();
-    return box;
+    warn(alerts, parent, tr("New Folder Warning"),
+         QStringLiteral("%1 \u201C%2\u201D, %3")
+             .arg(tr("The name"), name, tr("is already taken. Please choose a different name.")));
 }

@@ -9,8 +9,8 @@
 
 #include <functional>
 
+class AlertPresenter;
 class MCOptions;
-class QMessageBox;
 class QSettings;
 class QWidget;
 
@@ -18,9 +18,10 @@ class QWidget;
 // buckets, the shared colours, the default new-file template, kinds of local files, and the
 // standard confirmations and warnings of file actions.
 //
-// The confirmations never block: each opens a message box (window-modal over parent, or
-// application-modal without one) and answers through its callback once the user has chosen.
-// Their "Don't ask me again" boxes write the application options ("MCAppDelegate" in options).
+// The confirmations and warnings go through the alert presenter: they never block, and a
+// confirmation answers through its callback once the user has chosen (never when the parent
+// window went away first). Their "Don't ask me again" boxes write the application-wide options
+// ("MCAppDelegate" in options; nothing is written once options is gone).
 class MCFunctions
 {
 public:
@@ -60,14 +61,15 @@ public:
 
     // Opening a remote archive uploads everything in it: asks first, unless the user said not
     // to ask again ("OpenArchiveDefaultAction") or the file is no archive. true for "Open".
-    static void ifArchiveAskUser(const QString &path, MCOptions &options, QWidget *parent,
-                                 Answer answer);
+    static void ifArchiveAskUser(const QString &path, MCOptions &options, AlertPresenter &alerts,
+                                 QWidget *parent, Answer answer);
     // Asks before deleting unless "DeleteAskConfermation" is off. true for "Delete".
-    static void alertCanDelete(MCOptions &options, QWidget *parent, Answer answer);
+    static void alertCanDelete(MCOptions &options, AlertPresenter &alerts, QWidget *parent,
+                               Answer answer);
     // Warns that a name cannot be used; code is an MCString::FilenameValidity.
-    static QMessageBox *alertFilenameValidity(unsigned code, QWidget *parent);
+    static void alertFilenameValidity(unsigned code, AlertPresenter &alerts, QWidget *parent);
     // Warns that a name is taken in the folder.
-    static QMessageBox *alertFilenameTaken(const QString &name, QWidget *parent);
+    static void alertFilenameTaken(const QString &name, AlertPresenter &alerts, QWidget *parent);
 };
 
 #endif // MCFUNCTIONS_H
