@@ -56,6 +56,8 @@ bool MCOperationsFilterModel::filterAcceptsRow(int sourceRow, const QModelIndex 
 
 bool MCOperationsFilterModel::lessThan(const QModelIndex &left, const QModelIndex &right) const
 {
-    return left.data(MCTableQueueModel::AddedAtRole).toLongLong() <
-           right.data(MCTableQueueModel::AddedAtRole).toLongLong();
+    const qint64 leftDate = left.data(MCTableQueueModel::AddedAtRole).toLongLong();
+    const qint64 rightDate = right.data(MCTableQueueModel::AddedAtRole).toLongLong();
+    // Rows of the same moment in order of arrival, so that the newest comes first.
+    return leftDate < rightDate || (leftDate == rightDate && left.row() < right.row());
 }

@@ -116,14 +116,14 @@ const MCOperation *MCTableQueueModel::operationAt(int row) const
 {
     if (row < 0 || row >= int(m_entries.size()))
         return nullptr;
-    return m_entries[m_entries.size() - 1 - size_t(row)]->operation.get();
+    return m_entries[size_t(row)]->operation.get();
 }
 
 int MCTableQueueModel::rowOfOperation(const MCOperation *operation) const
 {
     for (const auto &entry : m_entries) {
         if (entry->operation.get() == operation)
-            return int(m_entries.size()) - 1 - entry->sequence;
+            return entry->sequence;
     }
     return -1;
 }
@@ -358,7 +358,8 @@ MCTableQueueModel::registerOperation(std::unique_ptr<MCOperation> operation)
         if (*(*it)->operation == *operation)
             return *it;
     }
-    beginInsertRows(QModelIndex(), 0, 0);
+    // Appended: the filter model shows the newest first, and rows before stay where they are.
+    beginInsertRows(QModelIndex(), int(m_entries.size()), int(m_entries.size()));
     m_entries.push_back(std::make_unique<Entry>(std::move(operation), int(m_entries.size())));
     Entry *entry = m_entries.back().get();
     m_byHash.insert(key, entry);
@@ -394,8 +395,13 @@ void MCTableQueueModel::recount(Entry *entry)
 
 void MCTableQueueModel::updateViewForOperation(const Entry *entry)
 {
-    const int row = int(m_entries.size()) - 1 - entry->sequence;
-    emit dataChanged(index(row, OperationTypeColumn), index(row, StatusColumn), statusRoles());
+    const int row = entry->sequence;
+    // Cell by cell: a view repaints one changed cell where it is, but a whole viewport for a
+    // changed range. The type column never changes.
+    for (int column : {InteractionColumn, StatusColumn}) {
+        const QModelIndex cell = index(row, column);
+        emit dataChanged(cell, cell, statusRoles());
+    }
 }
 
 void MCTableQueueModel::memberNotification(const MOPostedNotification &notification,
@@ -540,7 +546,7 @@ void MCTableQueueModel::buttonAction(int row, const QString &identifier)
     const MCOperation *found = operationAt(row);
     if (!found || (!found->hasTransfer() && !found->hasGroup()))
         return;
-    Entry *entry = m_entries[m_entries.size() - 1 - size_t(row)].get();
+    Entry *entry = m_entries[size_t(row)].get();
     MCOperation &operation = *entry->operation;
     const bool isGroup = operation.hasGroup();
     if (identifier == QLatin1String("abort")) {

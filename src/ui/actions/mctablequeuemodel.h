@@ -17,7 +17,8 @@ class Clock;
 class MCManager;
 class MOObjectsManager;
 
-// The rows of the transfers page, newest first: every transfer since the session started
+// The rows of the transfers page in order of arrival (MCOperationsFilterModel shows them
+// newest first): every transfer since the session started
 // (a folder transfer is one row) and a log of folders created, objects deleted and objects
 // copied, fed by the objects facade's notifications. It keeps the running download and
 // upload counts, mirrored to the hub's currentDownloadsCount and currentUploadsCount: a
@@ -93,7 +94,7 @@ private:
     QPointer<MOObjectsManager> m_objects;
     QPointer<MCManager> m_hub;
     Clock *m_clock;
-    // In order of arrival; the view shows them newest first.
+    // In order of arrival: an entry's sequence is its row.
     std::vector<std::unique_ptr<Entry>> m_entries;
     QMultiHash<quint64, Entry *> m_byHash;
     QHash<qint64, Entry *> m_byTransfer;
