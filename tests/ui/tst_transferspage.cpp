@@ -37,6 +37,7 @@ private slots:
     void rowStatisticsAndEquality();
     void initTestCase();
     void heldUploadIsPausedResumedAndCancelledFromThePage();
+    void cancelledFolderUploadReadsCancelled();
     void logRowsAndFilterSegments();
     void consoleListsFailuresWithItsFilter();
 
@@ -162,6 +163,7 @@ void TestTransfersPage::showPage(QWidget *page)
 QString TestTransfersPage::writeFile(const QString &name, qint64 size)
 {
     const QString path = m_local.filePath(name);
+    QDir().mkpath(QFileInfo(path).path());
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return QString();
@@ -301,6 +303,36 @@ void TestTransfersPage::heldUploadIsPausedResumedAndCancelledFromThePage()
     QVERIFY(secondLine(doomed).startsWith(QStringLiteral("Canceled ")));
     QCOMPARE(hub->currentUploadsCount(), qint64(0));
     QCOMPARE(hub->currentDownloadsCount(), qint64(0));
+}
+
+void TestTransfersPage::cancelledFolderUploadReadsCancelled()
+{
+    showPage(m_page);
+    MCTableQueueModel *model = m_page->model();
+    QVERIFY(!writeFile(QStringLiteral("Folder/a.bin"), 7 * 1024 * 1024).isEmpty());
+    QVERIFY(!writeFile(QStringLiteral("Folder/b.bin"), 10).isEmpty());
+    QVERIFY(m_server.delay(QStringLiteral("/api/v1/objects/UpFolder/a.bin"), 30000, 1,
+                           QStringLiteral("PUT")));
+    QVERIFY(m_server.delay(QStringLiteral("/api/v1/objects/UpFolder/b.bin"), 30000, 1,
+                           QStringLiteral("PUT")));
+    const int rowsBefore = model->rowCount();
+    MOObjectsManager::sharedInstance()->transferDirectory(MOObjectTransferRequest(
+        m_local.filePath(QStringLiteral("Folder")), QStringLiteral("/UpFolder"), 0));
+    QTRY_VERIFY_WITH_TIMEOUT(model->rowCount() == rowsBefore + 1, 30000);
+    const MCOperation *group = model->operationAt(model->rowCount() - 1);
+    QVERIFY(group->hasGroup());
+    QVERIFY(group->isDir());
+    QCOMPARE(group->type(), MCOperation::Upload);
+    QCOMPARE(MCManager::sharedManager()->currentUploadsCount(), qint64(1));
+    QTRY_VERIFY_WITH_TIMEOUT(group->status() == MCOperation::Running, 30000);
+    // The members make no rows of their own.
+    QCOMPARE(model->rowCount(), rowsBefore + 1);
+
+    QVERIFY(clickButton(group, MCTableQueueDelegate::AbortButton));
+    QCOMPARE(group->status(), MCOperation::AbortRequested);
+    QTRY_COMPARE_WITH_TIMEOUT(group->status(), MCOperation::Canceled, 30000);
+    QVERIFY(secondLine(group).startsWith(QStringLiteral("Canceled ")));
+    QCOMPARE(MCManager::sharedManager()->currentUploadsCount(), qint64(0));
 }
 
 void TestTransfersPage::logRowsAndFilterSegments()

@@ -29,6 +29,7 @@ struct MCTableQueueModel::Entry
     int sequence;         // place in order of arrival
     bool counted = false; // included in a running counter
     MOError memberError;  // the first failure of a folder transfer's member
+    bool memberCancelled = false;
 };
 
 namespace {
@@ -407,14 +408,21 @@ void MCTableQueueModel::updateViewForOperation(const Entry *entry)
 void MCTableQueueModel::memberNotification(const MOPostedNotification &notification,
                                            const MOObjectTransfer &transfer, const MOError &error)
 {
-    // A member's own notifications make no row; a failure is kept for its group's row,
-    // which would otherwise read "Completed" once the group ends.
-    if (notification.name != MOObjectTransferDidAbortNotification || error.isNull())
+    // A member's own notifications make no row; a failure or a cancellation is kept for its
+    // group's row, which would otherwise read "Completed" once the group ends.
+    const bool failed =
+        notification.name == MOObjectTransferDidAbortNotification && !error.isNull();
+    const bool cancelled = !failed && (notification.name == MOObjectTransferDidCancelNotification ||
+                                       notification.name == MOObjectTransferDidAbortNotification);
+    if (!failed && !cancelled)
         return;
     const std::optional<MOObjectTransferGroup> group = transfer.group();
     Entry *entry = group ? m_byGroup.value(group->identifier()) : nullptr;
-    if (entry && entry->memberError.isNull())
+    if (!entry)
+        return;
+    if (failed && entry->memberError.isNull())
         entry->memberError = error;
+    entry->memberCancelled |= cancelled;
 }
 
 void MCTableQueueModel::transferNotification(const MOPostedNotification &notification)
@@ -468,8 +476,12 @@ void MCTableQueueModel::transferNotification(const MOPostedNotification &notific
         row.setTransferState(transfer);
     } else if (name == MOObjectTransferDidProgressNotification ||
                name == MOObjectTransferGroupDidProgressNotification) {
-        row.setStatus(MCOperation::Running);
-        row.setResumable(false);
+        // A report that crossed the user's pause or abort does not undo what the row shows
+        // until the engine answers it.
+        if (row.status() != MCOperation::AbortRequested && row.status() != MCOperation::Pausing) {
+            row.setStatus(MCOperation::Running);
+            row.setResumable(false);
+        }
         if (groupNotification)
             row.updateStats(quint64(qMax<qint64>(0, group.overallTransferredBytes())),
                             quint64(qMax<qint64>(0, group.totalBytes())), now());
@@ -487,7 +499,7 @@ void MCTableQueueModel::transferNotification(const MOPostedNotification &notific
     } else if (name == MOObjectTransferGroupDidFinishNotification) {
         // Cancelling a folder transfer ends it as finished: the abort the user asked for and
         // a member's failure are what the row reports, not a completion.
-        if (row.status() == MCOperation::AbortRequested) {
+        if (row.status() == MCOperation::AbortRequested || entry->memberCancelled) {
             row.setStatus(MCOperation::Canceled);
             row.setProgress(0);
         } else if (!entry->memberError.isNull()) {
