@@ -1,14 +1,11 @@
 #include "kerlolocal.h"
 #include "mabstractfileopener.h"
-#include "memoryauthstore.h"
 #include "mobjectsender.h"
 #include "mobjectsmanager.h"
 #include "mobjectsvirtualfilesystem.h"
-#include "muserauthmanager.h"
-#include "testcore.h"
+#include "signedincore.h"
 #include "tolvoappimpl.h"
 
-#include <QCryptographicHash>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonObject>
@@ -18,7 +15,7 @@
 
 namespace {
 
-const QString demoEmail = QStringLiteral("demo@kerlo.local");
+using TestData::demoEmail;
 
 // Records what it is asked to open instead of starting an application.
 class RecordingOpener : public MAbstractFileOpener
@@ -32,10 +29,7 @@ public:
     QStringList opened;
 };
 
-QString md5(const QByteArray &content)
-{
-    return QString::fromLatin1(QCryptographicHash::hash(content, QCryptographicHash::Md5).toHex());
-}
+using TestData::md5Hex;
 
 bool writeFile(const QString &path, const QByteArray &content)
 {
@@ -75,8 +69,8 @@ private:
     QList<QUrlQuery> uploadsTo(const QString &remote) const;
     bool waitForUploads(const QString &remote, int count);
 
-    KerloLocal server;
-    MemoryAuthStore store;
+    SignedInCore core;
+    KerloLocal &server = core.server();
     RecordingOpener opener;
     MObjectsManager *manager = nullptr;
     std::unique_ptr<QSignalSpy> finished;
@@ -84,17 +78,10 @@ private:
 
 void TestLocalCopies::initTestCase()
 {
-    QVERIFY(server.start());
-    MAuthStore::setInstance(&store);
     MAbstractFileOpener::setInstance(&opener);
     TolvoApp::instance()->setCacheEnabled(true);
-    TestCore::initCore(server.baseUrl(), TestCore::supportPath());
-    TolvoApp::instance()->setConnectivityStatus(TolvoApp::Online);
-    QSignalSpy signedIn(TolvoApp::instance()->authManager(),
-                        &MUserAuthManager::authorizationSuccess);
-    TolvoApp::instance()->authManager()->authenticateUser(demoEmail,
-                                                          QStringLiteral("lumarin-demo"));
-    QVERIFY(signedIn.wait());
+    QVERIFY(core.start());
+    QVERIFY(core.signIn());
 }
 
 void TestLocalCopies::init()
@@ -112,7 +99,6 @@ void TestLocalCopies::cleanup()
 void TestLocalCopies::cleanupTestCase()
 {
     MAbstractFileOpener::setInstance(nullptr);
-    MAuthStore::setInstance(nullptr);
 }
 
 void TestLocalCopies::startManager()
@@ -177,14 +163,14 @@ void TestLocalCopies::openedCopyEditIsUploaded()
     bool consolidated = false;
     QVERIFY(cache->containsObject(remote, &consolidated));
     QVERIFY(consolidated);
-    QCOMPARE(cache->indexedHash(remote), md5("first draft"));
+    QCOMPARE(cache->indexedHash(remote), md5Hex("first draft"));
 
     QVERIFY(writeFile(local, "second draft"));
     QVERIFY(waitForUploads(remote, 1));
     const QUrlQuery upload = uploadsTo(remote).first();
-    QCOMPARE(upload.queryItemValue("base_hash"), md5("first draft"));
-    QCOMPARE(upload.queryItemValue("final_hash"), md5("second draft"));
-    QTRY_COMPARE_WITH_TIMEOUT(cache->indexedHash(remote), md5("second draft"), 20000);
+    QCOMPARE(upload.queryItemValue("base_hash"), md5Hex("first draft"));
+    QCOMPARE(upload.queryItemValue("final_hash"), md5Hex("second draft"));
+    QTRY_COMPARE_WITH_TIMEOUT(cache->indexedHash(remote), md5Hex("second draft"), 20000);
     QVERIFY(cache->containsObject(remote, &consolidated));
     QVERIFY(consolidated);
 }
@@ -206,10 +192,10 @@ void TestLocalCopies::editSavedDuringUploadIsUploadedToo()
 
     QVERIFY(waitForUploads(remote, 2));
     const QList<QUrlQuery> uploads = uploadsTo(remote);
-    QCOMPARE(uploads.at(0).queryItemValue("final_hash"), md5("v1"));
-    QCOMPARE(uploads.at(1).queryItemValue("base_hash"), md5("v1"));
-    QCOMPARE(uploads.at(1).queryItemValue("final_hash"), md5("v2, saved while v1 was sent"));
-    QTRY_COMPARE_WITH_TIMEOUT(cache->indexedHash(remote), md5("v2, saved while v1 was sent"),
+    QCOMPARE(uploads.at(0).queryItemValue("final_hash"), md5Hex("v1"));
+    QCOMPARE(uploads.at(1).queryItemValue("base_hash"), md5Hex("v1"));
+    QCOMPARE(uploads.at(1).queryItemValue("final_hash"), md5Hex("v2, saved while v1 was sent"));
+    QTRY_COMPARE_WITH_TIMEOUT(cache->indexedHash(remote), md5Hex("v2, saved while v1 was sent"),
                               20000);
 }
 
@@ -232,10 +218,10 @@ void TestLocalCopies::editWhileStoppedIsUploadedAtStart()
 
     QVERIFY(waitForUploads(remote, 1));
     const QUrlQuery upload = uploadsTo(remote).first();
-    QCOMPARE(upload.queryItemValue("base_hash"), md5("online"));
-    QCOMPARE(upload.queryItemValue("final_hash"), md5("edited offline"));
+    QCOMPARE(upload.queryItemValue("base_hash"), md5Hex("online"));
+    QCOMPARE(upload.queryItemValue("final_hash"), md5Hex("edited offline"));
     MObjectsVirtualFileSystem *cache = manager->findChild<MObjectsVirtualFileSystem *>();
-    QTRY_COMPARE_WITH_TIMEOUT(cache->indexedHash(remote), md5("edited offline"), 20000);
+    QTRY_COMPARE_WITH_TIMEOUT(cache->indexedHash(remote), md5Hex("edited offline"), 20000);
 }
 
 void TestLocalCopies::editDuringADeleteIsNotSentBack()
@@ -270,7 +256,7 @@ void TestLocalCopies::editDuringADeleteIsNotSentBack()
     QVERIFY(refused.wait(20000));
     QVERIFY(writeFile(keptLocal, "kept and edited"));
     QVERIFY(waitForUploads(kept, 1));
-    QCOMPARE(uploadsTo(kept).first().queryItemValue("final_hash"), md5("kept and edited"));
+    QCOMPARE(uploadsTo(kept).first().queryItemValue("final_hash"), md5Hex("kept and edited"));
 }
 
 void TestLocalCopies::verifiedHashIsIndexed()
@@ -280,11 +266,11 @@ void TestLocalCopies::verifiedHashIsIndexed()
     // is not taken for an edit at the next start.
     const QString remote = QStringLiteral("/Notes/announced.txt");
     QVERIFY(!server.seedFile(demoEmail, remote, "checked content").isEmpty());
-    QVERIFY(server.fakeMetadataHash(md5("announced content")));
+    QVERIFY(server.fakeMetadataHash(md5Hex("announced content")));
     const QString local = openCopy(remote);
     QVERIFY(!local.isEmpty());
     MObjectsVirtualFileSystem *cache = manager->findChild<MObjectsVirtualFileSystem *>();
-    QCOMPARE(cache->indexedHash(remote), md5("checked content"));
+    QCOMPARE(cache->indexedHash(remote), md5Hex("checked content"));
 
     stopManager();
     QVERIFY(server.clearRequests());
@@ -314,10 +300,7 @@ void TestLocalCopies::unlistedObjectIsListedOnce()
     QVERIFY(errors.wait(20000));
     QCOMPARE(errors.first().at(0).toString(), QStringLiteral("/Empty/missing.txt"));
     QTest::qWait(300);
-    int listings = 0;
-    for (const QJsonValue &request : server.requests())
-        listings += request.toObject().value("path").toString() == "/api/v1/objects/list/Empty";
-    QCOMPARE(listings, 1);
+    QCOMPARE(server.requestsTo("/api/v1/objects/list/Empty").size(), 1);
     QVERIFY(opener.opened.isEmpty());
 }
 

@@ -1,11 +1,8 @@
 #include "kerlolocal.h"
-#include "memoryauthstore.h"
 #include "mobjectsvirtualfilesystem.h"
-#include "muserauthmanager.h"
-#include "testcore.h"
+#include "signedincore.h"
 #include "tolvoappimpl.h"
 
-#include <QCryptographicHash>
 #include <QDataStream>
 #include <QDate>
 #include <QFile>
@@ -17,12 +14,10 @@
 
 namespace {
 
-const QString demoEmail = QStringLiteral("demo@kerlo.local");
+using TestData::demoEmail;
 
-QByteArray md5(const QByteArray &content)
-{
-    return QCryptographicHash::hash(content, QCryptographicHash::Md5);
-}
+using TestData::md5;
+using TestData::md5Hex;
 
 bool writeFile(const QString &path, const QByteArray &content)
 {
@@ -49,7 +44,6 @@ private slots:
     void initTestCase();
     void init();
     void cleanup();
-    void cleanupTestCase() { MAuthStore::setInstance(nullptr); }
 
     void hostileNamesStayInside_data();
     void hostileNamesStayInside();
@@ -72,23 +66,16 @@ private:
     QString indexPath() const { return root.filePath("cache/index"); }
     QString objects() const { return root.filePath("cache/objects"); }
 
-    KerloLocal server;
-    MemoryAuthStore store;
+    SignedInCore core;
+    KerloLocal &server = core.server();
     QTemporaryDir root;
     std::unique_ptr<MObjectsVirtualFileSystem> cache;
 };
 
 void TestObjectsVirtualFileSystem::initTestCase()
 {
-    QVERIFY(server.start());
-    MAuthStore::setInstance(&store);
-    TestCore::initCore(server.baseUrl(), TestCore::supportPath());
-    TolvoApp::instance()->setConnectivityStatus(TolvoApp::Online);
-    QSignalSpy signedIn(TolvoApp::instance()->authManager(),
-                        &MUserAuthManager::authorizationSuccess);
-    TolvoApp::instance()->authManager()->authenticateUser(demoEmail,
-                                                          QStringLiteral("lumarin-demo"));
-    QVERIFY(signedIn.wait());
+    QVERIFY(core.start());
+    QVERIFY(core.signIn());
 }
 
 void TestObjectsVirtualFileSystem::init()
@@ -182,7 +169,7 @@ void TestObjectsVirtualFileSystem::indexFileLayout()
     cache.reset();
     makeCache();
     QTRY_COMPARE(cache->indexedPaths(), QStringList{"A/b.txt"});
-    QCOMPARE(cache->indexedHash("/A/b.txt"), QString::fromLatin1(md5("hello").toHex()));
+    QCOMPARE(cache->indexedHash("/A/b.txt"), md5Hex("hello"));
 }
 
 void TestObjectsVirtualFileSystem::damagedIndexIsSetAside_data()
@@ -265,7 +252,7 @@ void TestObjectsVirtualFileSystem::offlineEditIsStagedAtLoad()
     QVERIFY(cache->containsObject("/A/doc.txt", &consolidated));
     QVERIFY(!consolidated);
     // The indexed hash stays the one the edit is based on.
-    QCOMPARE(cache->indexedHash("/A/doc.txt"), QString::fromLatin1(md5("saved").toHex()));
+    QCOMPARE(cache->indexedHash("/A/doc.txt"), md5Hex("saved"));
 
     // Not uploaded before the next start: offered again, staged the same.
     cache = std::make_unique<MObjectsVirtualFileSystem>();
@@ -273,7 +260,7 @@ void TestObjectsVirtualFileSystem::offlineEditIsStagedAtLoad()
     cache->setFileSystemPath(root.filePath("cache"));
     QVERIFY(readyAgain.wait());
     QCOMPARE(cache->takeStagingObjects(), QStringList{"/A/doc.txt"});
-    QCOMPARE(cache->indexedHash("/A/doc.txt"), QString::fromLatin1(md5("saved").toHex()));
+    QCOMPARE(cache->indexedHash("/A/doc.txt"), md5Hex("saved"));
 }
 
 void TestObjectsVirtualFileSystem::savesAreStagedOnce()
@@ -296,7 +283,7 @@ void TestObjectsVirtualFileSystem::savesAreStagedOnce()
     QCOMPARE(cache->takeStagingObjects(), QStringList{"/n.txt"});
 
     // Uploaded: the service's hash becomes the indexed one.
-    QVERIFY(cache->addUploadedObject("/n.txt", QString::fromLatin1(md5("two").toHex())));
+    QVERIFY(cache->addUploadedObject("/n.txt", md5Hex("two")));
     bool consolidated = false;
     QVERIFY(cache->containsObject("/n.txt", &consolidated));
     QVERIFY(consolidated);
@@ -323,7 +310,7 @@ void TestObjectsVirtualFileSystem::binNamesAndPurge()
 
     // Two removals of one name and content on one day keep both copies.
     const QString today = bin + "/" + QDate::currentDate().toString(Qt::ISODate);
-    const QString hash = QString::fromLatin1(md5("abc").toHex());
+    const QString hash = md5Hex("abc");
     for (int i = 0; i < 2; ++i) {
         QVERIFY(writeFile(objects() + "/abc.txt", "abc"));
         QVERIFY(cache->addObject(objects() + "/abc.txt", true));
@@ -460,7 +447,7 @@ void TestObjectsVirtualFileSystem::filesAreAddedTogether()
     makeCache();
     QTRY_COMPARE(cache->indexedPaths(),
                  (QStringList{"F/a.txt", "F/b.txt", "F/known.txt", "G/c.txt"}));
-    QCOMPARE(cache->indexedHash("/F/b.txt"), QString::fromLatin1(md5("F/b.txt").toHex()));
+    QCOMPARE(cache->indexedHash("/F/b.txt"), md5Hex("F/b.txt"));
 }
 
 void TestObjectsVirtualFileSystem::checkAgainstTheService()
@@ -491,12 +478,9 @@ void TestObjectsVirtualFileSystem::checkAgainstTheService()
     QCOMPARE(expired.first(), (QVariantList{"C/newer.txt", true}));
     QCOMPARE(consolidated.count(), 1);
     QCOMPARE(consolidated.first().first().toString(), QStringLiteral("C/staged.txt"));
-    int checks = 0;
-    for (const QJsonValue &request : server.requests())
-        checks += request.toObject().value("path").toString() == "/api/v1/objects/metadata";
-    QCOMPARE(checks, 2);
-    QCOMPARE(cache->indexedHash("/C/staged.txt"), QString::fromLatin1(md5("edit").toHex()));
-    QCOMPARE(cache->indexedHash("/C/same.txt"), QString::fromLatin1(md5("same").toHex()));
+    QCOMPARE(server.requestsTo("/api/v1/objects/metadata").size(), 2);
+    QCOMPARE(cache->indexedHash("/C/staged.txt"), md5Hex("edit"));
+    QCOMPARE(cache->indexedHash("/C/same.txt"), md5Hex("same"));
     // The service never knew it: offered for upload again.
     QCOMPARE(cache->takeStagingObjects(), QStringList{"/C/unknown.txt"});
 }

@@ -197,6 +197,16 @@ KerloLocal::Tokens KerloLocal::signInOverHttp(const QString &email, const QStrin
     return tokens;
 }
 
+QUrl KerloLocal::url(const QString &pathAndQuery) const
+{
+    QUrl result = baseUrl();
+    const int query = pathAndQuery.indexOf(QLatin1Char('?'));
+    result.setPath(pathAndQuery.left(query));
+    if (query >= 0)
+        result.setQuery(pathAndQuery.mid(query + 1));
+    return result;
+}
+
 QUrl KerloLocal::apiUrl() const
 {
     QUrl url = baseUrl();
@@ -268,6 +278,16 @@ QJsonArray KerloLocal::requests() const
     if (control("GET", QStringLiteral("/requests"), {}, &reply) != 200)
         return {};
     return QJsonDocument::fromJson(reply).object().value(QLatin1String("requests")).toArray();
+}
+
+QJsonArray KerloLocal::requestsTo(const QString &path) const
+{
+    QJsonArray matching;
+    for (const QJsonValue &request : requests()) {
+        if (request.toObject().value(QLatin1String("path")).toString() == path)
+            matching.append(request);
+    }
+    return matching;
 }
 
 bool KerloLocal::clearRequests()

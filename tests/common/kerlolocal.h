@@ -44,6 +44,8 @@ public:
     QUrl baseUrl() const;  // http(s)://127.0.0.1:<port>
     QUrl apiUrl() const;   // baseUrl() + "/api/v1"
     QUrl oauthUrl() const; // baseUrl() + "/oauth"
+    // baseUrl() with pathAndQuery, a path optionally followed by "?" and a query.
+    QUrl url(const QString &pathAndQuery) const;
 
     // A sign-in as the client makes it (an API key, then an access token for it), straight
     // over HTTP with the user agent given; empty members for the step that failed.
@@ -71,6 +73,8 @@ public:
     // "method", "path", "query", "headers" (object, lower-case names), "body" (text) and
     // "bodyBase64".
     QJsonArray requests() const;
+    // The logged requests whose path is path, oldest first.
+    QJsonArray requestsTo(const QString &path) const;
     bool clearRequests();
     // Clears faults and the request log.
     bool reset();

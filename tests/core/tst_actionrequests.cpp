@@ -1,8 +1,6 @@
 #include "kerlolocal.h"
-#include "memoryauthstore.h"
 #include "mjsonrequestmanager.h"
-#include "muserauthmanager.h"
-#include "testcore.h"
+#include "signedincore.h"
 #include "tolvoapp.h"
 #include "tolvoappimpl.h"
 
@@ -20,8 +18,8 @@ const QString hostileName = QStringLiteral("/Photos/a b+c%d?e#f/\u00e9t\u00e9");
 class TestActionRequests : public QObject
 {
     Q_OBJECT
-    KerloLocal server;
-    MemoryAuthStore store;
+    SignedInCore core;
+    KerloLocal &server = core.server();
     MJsonRequestManager *manager = nullptr;
 
     // Sends the request and returns what the server logged for it.
@@ -39,11 +37,7 @@ class TestActionRequests : public QObject
 private slots:
     void initTestCase()
     {
-        MAuthStore::setInstance(&store);
-        QVERIFY(server.start());
-        TestCore::initCore(server.baseUrl(), TestCore::supportPath());
-        MUserAuthManager *auth = TolvoApp::instance()->authManager();
-        QVERIFY(auth);
+        QVERIFY(core.start());
 
         // Not signed in: nothing to send.
         bool ok = true;
@@ -54,13 +48,9 @@ private slots:
         QVERIFY(!ok);
         QVERIFY(refused.userInfo().toMap().isEmpty());
 
-        QSignalSpy signedIn(auth, &MUserAuthManager::authorizationSuccess);
-        auth->authenticateUser(QStringLiteral("demo@kerlo.local"), QStringLiteral("lumarin-demo"));
-        QVERIFY(signedIn.wait(10000));
+        QVERIFY(core.signIn());
         manager = new MJsonRequestManager(this);
     }
-
-    void cleanupTestCase() { MAuthStore::setInstance(nullptr); }
 
     void table_data()
     {

@@ -1,9 +1,8 @@
 #include "kerlolocal.h"
 #include "logcapture.h"
-#include "memoryauthstore.h"
 #include "mjsonrequestmanager.h"
 #include "muserauthmanager.h"
-#include "testcore.h"
+#include "signedincore.h"
 #include "tolvoappimpl.h"
 
 #include <QJsonArray>
@@ -16,8 +15,8 @@
 
 namespace {
 
-const QString demoEmail = QStringLiteral("demo@kerlo.local");
-const QString demoPassword = QStringLiteral("lumarin-demo");
+using TestData::demoEmail;
+using TestData::demoPassword;
 const QString mePath = QStringLiteral("/api/v1/me.json");
 
 using ErrorCodeSignal = void (MNetworkRequestManager::*)(const MNetworkRequest &,
@@ -67,16 +66,16 @@ private slots:
 private:
     MUserAuthManager *auth() const;
     MNetworkRequest signedRequest(const QString &path) const;
-    QUrl url(const QString &path) const;
-    int loggedCount(const QString &path) const;
+    QUrl url(const QString &path) const { return server.url(path); }
+    int loggedCount(const QString &path) const { return server.requestsTo(path).size(); }
 
-    KerloLocal server;
-    MemoryAuthStore store;
+    SignedInCore core;
+    KerloLocal &server = core.server();
 };
 
 MUserAuthManager *TestAuthRetry::auth() const
 {
-    return TolvoApp::instance()->authManager();
+    return core.auth();
 }
 
 MNetworkRequest TestAuthRetry::signedRequest(const QString &path) const
@@ -87,40 +86,18 @@ MNetworkRequest TestAuthRetry::signedRequest(const QString &path) const
     return ok ? request : MNetworkRequest();
 }
 
-QUrl TestAuthRetry::url(const QString &path) const
-{
-    QUrl result = server.baseUrl();
-    result.setPath(path);
-    return result;
-}
-
-int TestAuthRetry::loggedCount(const QString &path) const
-{
-    int count = 0;
-    for (const QJsonValue &entry : server.requests()) {
-        if (entry.toObject().value(QLatin1String("path")).toString() == path)
-            ++count;
-    }
-    return count;
-}
-
 void TestAuthRetry::initTestCase()
 {
     LogCapture::install();
-    QVERIFY(server.start());
-    MAuthStore::setInstance(&store);
-    TestCore::initCore(server.baseUrl(), TestCore::supportPath());
-    QVERIFY(auth());
+    QVERIFY(core.start());
 }
 
 void TestAuthRetry::init()
 {
     QVERIFY(server.reset());
     TolvoApp::instance()->setConnectivityStatus(TolvoApp::Online);
-    auth()->reset();
-    QSignalSpy signedIn(auth(), &MUserAuthManager::authorizationSuccess);
-    auth()->authenticateUser(demoEmail, demoPassword);
-    QVERIFY(signedIn.wait());
+    QVERIFY(core.signOut());
+    QVERIFY(core.signIn());
     QVERIFY(server.clearRequests());
 }
 

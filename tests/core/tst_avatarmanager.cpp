@@ -1,9 +1,8 @@
 #include "kerlolocal.h"
 #include "mavatarmanager.h"
-#include "memoryauthstore.h"
 #include "mnetworkrequestmanager.h"
 #include "muserauthmanager.h"
-#include "testcore.h"
+#include "signedincore.h"
 #include "tolvoappimpl.h"
 
 #include <QDir>
@@ -19,7 +18,7 @@
 
 namespace {
 
-const QString demoEmail = QStringLiteral("demo@kerlo.local");
+using TestData::demoEmail;
 const QByteArray picture = QByteArray("\x89PNG\r\n\x1a\n", 8) + QByteArray(3000, 'p');
 
 MUserAccount account(qint64 id, const QString &url)
@@ -80,7 +79,6 @@ private slots:
     void initTestCase();
     void init();
     void cleanup();
-    void cleanupTestCase() { MAuthStore::setInstance(nullptr); }
 
     void uploadedAvatarIsServedAndCached();
     void hostileUrlsAreRefused_data();
@@ -89,11 +87,11 @@ private slots:
     void nothingIsUploadedWhileSignedOut();
 
 private:
-    MUserAuthManager *auth() const { return TolvoApp::instance()->authManager(); }
+    MUserAuthManager *auth() const { return core.auth(); }
     MNetworkRequestManager *requests(bool downloads) const;
 
-    KerloLocal server;
-    MemoryAuthStore store;
+    SignedInCore core;
+    KerloLocal &server = core.server();
     QTemporaryDir files;
     MAvatarManager *manager = nullptr;
     std::unique_ptr<QSignalSpy> ready;
@@ -102,14 +100,9 @@ private:
 
 void TestAvatarManager::initTestCase()
 {
-    QVERIFY(server.start());
     QVERIFY(files.isValid());
-    MAuthStore::setInstance(&store);
-    TestCore::initCore(server.baseUrl(), TestCore::supportPath());
-    TolvoApp::instance()->setConnectivityStatus(TolvoApp::Online);
-    QSignalSpy signedIn(auth(), &MUserAuthManager::authorizationSuccess);
-    auth()->authenticateUser(demoEmail, QStringLiteral("lumarin-demo"));
-    QVERIFY(signedIn.wait());
+    QVERIFY(core.start());
+    QVERIFY(core.signIn());
 }
 
 void TestAvatarManager::init()
@@ -286,9 +279,7 @@ void TestAvatarManager::nothingIsUploadedWhileSignedOut()
     QFile file(source);
     QVERIFY(file.open(QIODevice::WriteOnly) && file.write(picture) == picture.size());
     file.close();
-    QSignalSpy loggedOut(auth(), &MUserAuthManager::logoutPerformed);
-    auth()->reset();
-    QVERIFY(loggedOut.count() == 1 || loggedOut.wait());
+    QVERIFY(core.signOut());
     QVERIFY(server.clearRequests());
 
     QSignalSpy updated(manager, &MAvatarManager::avatarUpdated);

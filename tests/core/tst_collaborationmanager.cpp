@@ -1,12 +1,11 @@
 #include "kerlolocal.h"
 #include "mcollaborationmanager.h"
 #include "mcollaborationmanager_p.h"
-#include "memoryauthstore.h"
 #include "mnetworkrequestmanager.h"
 #include "mobjectsmanager.h"
 #include "mstorageobject.h"
 #include "muserauthmanager.h"
-#include "testcore.h"
+#include "signedincore.h"
 #include "tolvoappimpl.h"
 
 #include <QJsonArray>
@@ -20,8 +19,8 @@
 
 namespace {
 
-const QString demoEmail = QStringLiteral("demo@kerlo.local");
-const QString demoPassword = QStringLiteral("lumarin-demo");
+using TestData::demoEmail;
+using TestData::demoPassword;
 const QString otherEmail = QStringLiteral("ann@kerlo.local");
 const QString otherPassword = QStringLiteral("ann-password");
 const QString receivedPath = QStringLiteral("/api/v1/invites/received.json");
@@ -60,7 +59,6 @@ private slots:
     void initTestCase();
     void init();
     void cleanup();
-    void cleanupTestCase() { MAuthStore::setInstance(nullptr); }
 
     void receivedInvitationIsAccepted();
     void answersReachTheSender();
@@ -68,27 +66,23 @@ private slots:
     void shutdownCompletesWithPollInFlight();
 
 private:
-    MUserAuthManager *auth() const { return TolvoApp::instance()->authManager(); }
-    void signIn(const QString &email, const QString &password);
-    QJsonArray requestsTo(const QString &path) const;
+    MUserAuthManager *auth() const { return core.auth(); }
+    QJsonArray requestsTo(const QString &path) const { return server.requestsTo(path); }
 
-    KerloLocal server;
-    MemoryAuthStore store;
+    SignedInCore core;
+    KerloLocal &server = core.server();
     MConversation conversation;
     std::unique_ptr<MCollaborationManager> manager;
 };
 
 void TestCollaborationManager::initTestCase()
 {
-    QVERIFY(server.start());
-    MAuthStore::setInstance(&store);
-    TestCore::initCore(server.baseUrl(), TestCore::supportPath());
-    TolvoApp::instance()->setConnectivityStatus(TolvoApp::Online);
+    QVERIFY(core.start());
     MCollaborationManagerPrivate::pollInterval = 50;
     QVERIFY(!server.createUser(otherEmail, otherPassword).isEmpty());
     QVERIFY(!server.seedFile(otherEmail, QStringLiteral("/Shared/plan.txt"), "from ann").isEmpty());
     QVERIFY(!server.seedFile(demoEmail, QStringLiteral("/Mine/notes.txt"), "from demo").isEmpty());
-    signIn(demoEmail, demoPassword);
+    QVERIFY(core.signIn());
 
     bool ok = false;
     const MNetworkRequest request = TolvoApp::instance()->createActionRequest(
@@ -115,28 +109,6 @@ void TestCollaborationManager::init()
 void TestCollaborationManager::cleanup()
 {
     manager.reset();
-}
-
-void TestCollaborationManager::signIn(const QString &email, const QString &password)
-{
-    if (auth()->isAuthenticated()) {
-        QSignalSpy signedOut(auth(), &MUserAuthManager::logoutPerformed);
-        auth()->reset();
-        QVERIFY(signedOut.count() || signedOut.wait());
-    }
-    QSignalSpy signedIn(auth(), &MUserAuthManager::authorizationSuccess);
-    auth()->authenticateUser(email, password);
-    QVERIFY(signedIn.wait());
-}
-
-QJsonArray TestCollaborationManager::requestsTo(const QString &path) const
-{
-    QJsonArray matching;
-    for (const QJsonValue &request : server.requests()) {
-        if (request.toObject().value("path").toString() == path)
-            matching.append(request);
-    }
-    return matching;
 }
 
 void TestCollaborationManager::receivedInvitationIsAccepted()
@@ -230,7 +202,7 @@ void TestCollaborationManager::answersReachTheSender()
 
     // The recipient rejects the other one from their own session.
     manager.reset();
-    signIn(otherEmail, otherPassword);
+    QVERIFY(core.signIn(otherEmail, otherPassword));
     {
         MCollaborationManager recipient;
         QSignalSpy answered(&recipient, &MCollaborationManager::collaborationRejected);
@@ -238,7 +210,7 @@ void TestCollaborationManager::answersReachTheSender()
         QVERIFY(answered.wait());
         QVERIFY(answered.at(0).at(0).value<MCollaboration>().rejected());
     }
-    signIn(demoEmail, demoPassword);
+    QVERIFY(core.signIn());
 
     server.clearRequests();
     manager = std::make_unique<MCollaborationManager>();

@@ -1,10 +1,9 @@
 #include "kerlolocal.h"
 #include "mcontactsmanager.h"
-#include "memoryauthstore.h"
 #include "mjsonrequestmanager.h"
 #include "mnotificationmanager.h"
 #include "muserauthmanager.h"
-#include "testcore.h"
+#include "signedincore.h"
 #include "tolvoappimpl.h"
 
 #include <QJsonArray>
@@ -16,7 +15,7 @@
 
 namespace {
 
-const QString demoEmail = QStringLiteral("demo@kerlo.local");
+using TestData::demoEmail;
 const QString plusEmail = QStringLiteral("c+x@kerlo.local");
 const QString bobEmail = QStringLiteral("bob@kerlo.local");
 
@@ -42,7 +41,6 @@ private slots:
     void initTestCase();
     void init();
     void cleanup();
-    void cleanupTestCase() { MAuthStore::setInstance(nullptr); }
 
     void listSearchAndInvite();
     void answeredJoinInvitationsShowInContacts();
@@ -51,12 +49,12 @@ private slots:
     void nothingIsSentWhileSignedOut();
 
 private:
-    MUserAuthManager *auth() const { return TolvoApp::instance()->authManager(); }
+    MUserAuthManager *auth() const { return core.auth(); }
     // Sends a contact-invitation answer as the signed-in user; returns the HTTP status.
     int answerInvitation(qint64 id, Tolvo::ObjectAction action);
 
-    KerloLocal server;
-    MemoryAuthStore store;
+    SignedInCore core;
+    KerloLocal &server = core.server();
     MContactsManager *manager = nullptr;
     // Its count grows once the manager has handled a reply.
     std::unique_ptr<QSignalSpy> answers;
@@ -65,16 +63,11 @@ private:
 
 void TestContactsManager::initTestCase()
 {
-    QVERIFY(server.start());
-    MAuthStore::setInstance(&store);
-    TestCore::initCore(server.baseUrl(), TestCore::supportPath());
-    TolvoApp::instance()->setConnectivityStatus(TolvoApp::Online);
+    QVERIFY(core.start());
     for (const QString &email : {plusEmail, bobEmail, QStringLiteral("carol@kerlo.local"),
                                  QStringLiteral("dave@kerlo.local")})
         QVERIFY(!server.createUser(email, QStringLiteral("secret")).isEmpty());
-    QSignalSpy signedIn(auth(), &MUserAuthManager::authorizationSuccess);
-    auth()->authenticateUser(demoEmail, QStringLiteral("lumarin-demo"));
-    QVERIFY(signedIn.wait());
+    QVERIFY(core.signIn());
 }
 
 void TestContactsManager::init()
@@ -225,9 +218,7 @@ void TestContactsManager::statusBranches()
 
 void TestContactsManager::nothingIsSentWhileSignedOut()
 {
-    QSignalSpy loggedOut(auth(), &MUserAuthManager::logoutPerformed);
-    auth()->reset();
-    QVERIFY(loggedOut.count() == 1 || loggedOut.wait());
+    QVERIFY(core.signOut());
     QVERIFY(server.clearRequests());
     manager->listContacts();
     manager->search(QStringLiteral("bob"));

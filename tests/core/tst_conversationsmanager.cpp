@@ -1,11 +1,9 @@
 #include "kerlolocal.h"
-#include "mauthstore.h"
 #include "mconversationsmanager.h"
 #include "mconversationsmanager_p.h"
 #include "mconversationsmanagerworker.h"
-#include "memoryauthstore.h"
 #include "mjsonrequestmanager.h"
-#include "muserauthmanager.h"
+#include "signedincore.h"
 #include "testcore.h"
 #include "tolvoappimpl.h"
 
@@ -20,7 +18,7 @@
 
 namespace {
 
-const QString demoEmail = QStringLiteral("demo@kerlo.local");
+using TestData::demoEmail;
 const QString otherEmail = QStringLiteral("bo@kerlo.local");
 const QString newsPath = QStringLiteral("/api/v1/conversations/notifications");
 
@@ -131,30 +129,14 @@ public:
     QStringList expectedFromOther;
 };
 
-QJsonArray newsPolls(const KerloLocal &server)
-{
-    QJsonArray polls;
-    for (const QJsonValue &request : server.requests()) {
-        if (request.toObject().value(QStringLiteral("path")).toString() == newsPath)
-            polls.append(request);
-    }
-    return polls;
-}
-
 // Starts the service and the core, signed in as the demo user, with the other user known.
-QString setUp(KerloLocal *server, MemoryAuthStore *store)
+QString setUp(SignedInCore *core)
 {
-    if (!server->start())
-        return QStringLiteral("kerlo-local did not start");
-    MAuthStore::setInstance(store);
-    TestCore::initCore(server->baseUrl(), TestCore::supportPath());
-    TolvoApp::instance()->setConnectivityStatus(TolvoApp::Online);
-    if (server->createUser(otherEmail, QStringLiteral("bo-secret-1")).isEmpty())
+    if (!core->start())
+        return QStringLiteral("kerlo-local or the core did not start");
+    if (core->server().createUser(otherEmail, QStringLiteral("bo-secret-1")).isEmpty())
         return QStringLiteral("no second user");
-    MUserAuthManager *auth = TolvoApp::instance()->authManager();
-    QSignalSpy signedIn(auth, &MUserAuthManager::authorizationSuccess);
-    auth->authenticateUser(demoEmail, QStringLiteral("lumarin-demo"));
-    return signedIn.wait() ? QString() : QStringLiteral("sign-in failed");
+    return core->signIn() ? QString() : QStringLiteral("sign-in failed");
 }
 
 // Messages sent either side of both of 2024's changes in Europe/Berlin, in a process whose
@@ -165,10 +147,9 @@ int runCase(const QString &name, const QStringList &arguments)
         return 2;
     qputenv("TZ", arguments.first().toLocal8Bit());
     tzset();
-    KerloLocal server;
-    MemoryAuthStore store;
-    QString failure = setUp(&server, &store);
-    Chat chat(&server);
+    SignedInCore core;
+    QString failure = setUp(&core);
+    Chat chat(&core.server());
     if (failure.isEmpty())
         failure = chat.open();
     const QDateTime times[] = {
@@ -181,7 +162,6 @@ int runCase(const QString &name, const QStringList &arguments)
     }
     if (failure.isEmpty())
         failure = chat.settle();
-    MAuthStore::setInstance(nullptr);
     if (!failure.isEmpty())
         qCritical("%s", qPrintable(failure));
     return failure.isEmpty() ? 0 : 1;
@@ -194,17 +174,16 @@ class TestConversationsManager : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase() { QCOMPARE(setUp(&server, &store), QString()); }
+    void initTestCase() { QCOMPARE(setUp(&core), QString()); }
     void init() { QVERIFY(server.reset()); }
-    void cleanupTestCase() { MAuthStore::setInstance(nullptr); }
 
     void newsDeliversEachMessageOnceInOrder();
     void newsSurvivesDaylightSavingChanges();
     void pollResumesAfterFailures();
 
 private:
-    KerloLocal server;
-    MemoryAuthStore store;
+    SignedInCore core;
+    KerloLocal &server = core.server();
 };
 
 void TestConversationsManager::newsDeliversEachMessageOnceInOrder()
@@ -218,7 +197,7 @@ void TestConversationsManager::newsDeliversEachMessageOnceInOrder()
     QCOMPARE(chat.settle(), QString());
 
     // The poll names the conversation with a cursor in whole seconds taken from the answers.
-    const QJsonArray polls = newsPolls(server);
+    const QJsonArray polls = server.requestsTo(newsPath);
     const QString query = polls.last().toObject().value(QStringLiteral("query")).toString();
     const QString id = QString::number(chat.conversation.identifier());
     QVERIFY2(query.contains(QStringLiteral("last_conversation_id=") + id), qPrintable(query));
@@ -244,14 +223,14 @@ void TestConversationsManager::pollResumesAfterFailures()
     QVERIFY(server.clearRequests());
     QVERIFY(chat.postAsOther(QStringLiteral("after the storm")));
     QCOMPARE(chat.settle(), QString());
-    const int polls = newsPolls(server).size();
+    const int polls = server.requestsTo(newsPath).size();
     // Six refused polls (the network layer resends one dropped GET by itself), the one that
     // delivered, and the two after it.
     QVERIFY2(polls >= 9, qPrintable(QString::number(polls)));
 
     // A poll the service never answers does not hold up the manager's destruction.
     QVERIFY(server.hang(newsPath, 1));
-    QTRY_VERIFY(newsPolls(server).size() > polls);
+    QTRY_VERIFY(server.requestsTo(newsPath).size() > polls);
 }
 
 TESTCORE_MAIN_WITH_SUBPROCESS(TestConversationsManager, runCase)

@@ -27,20 +27,10 @@ private slots:
     void synchronousRequestTimesOut();
 
 private:
-    QUrl url(const QString &path) const;
+    QUrl url(const QString &path) const { return server.url(path); }
 
     KerloLocal server;
 };
-
-QUrl TestJsonRequestManager::url(const QString &path) const
-{
-    QUrl result = server.baseUrl();
-    const int query = path.indexOf(QLatin1Char('?'));
-    result.setPath(path.left(query));
-    if (query >= 0)
-        result.setQuery(path.mid(query + 1));
-    return result;
-}
 
 void TestJsonRequestManager::initTestCase()
 {

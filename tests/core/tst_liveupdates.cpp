@@ -1,16 +1,15 @@
 #include "kerlolocal.h"
 #include "logcapture.h"
 #include "mconfigdatabase.h"
-#include "memoryauthstore.h"
 #include "mjsonrequestmanager.h"
 #include "mnotificationmanager.h"
 #include "mobjectsmanager.h"
 #include "mobjectsvirtualfilesystem.h"
 #include "muserauthmanager.h"
+#include "signedincore.h"
 #include "testcore.h"
 #include "tolvoappimpl.h"
 
-#include <QCryptographicHash>
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QSignalSpy>
@@ -24,8 +23,9 @@
 
 namespace {
 
-const QString demoEmail = QStringLiteral("demo@kerlo.local");
-const QString demoPassword = QStringLiteral("lumarin-demo");
+using TestData::demoEmail;
+using TestData::demoPassword;
+using TestData::md5Hex;
 const QString otherEmail = QStringLiteral("ines@kerlo.local");
 const QString otherPassword = QStringLiteral("ines-secret-1");
 const QString deltaPrefix = QStringLiteral("/api/v1/objects/delta/");
@@ -38,11 +38,6 @@ QString paths(const MStorageObjectList &objects)
     for (const MStorageObject &object : objects)
         result.append(object.fullPath());
     return result.join(QLatin1Char(','));
-}
-
-QString md5(const QByteArray &bytes)
-{
-    return QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Md5).toHex());
 }
 
 QString storedCursor()
@@ -73,15 +68,10 @@ int liveCase(const QString &name, const QStringList &args)
                 previous(type, context, message);
             });
     }
-    MemoryAuthStore store;
-    MAuthStore::setInstance(&store);
-    TestCore::initCore(QUrl(args.at(0)), args.at(1));
-    TolvoApp *app = TolvoApp::instance();
-    app->setConnectivityStatus(TolvoApp::Online);
-    QSignalSpy signedIn(app->authManager(), &MUserAuthManager::authorizationSuccess);
-    app->authManager()->authenticateUser(demoEmail, demoPassword);
-    if (!signedIn.wait())
+    SignedInCore core;
+    if (!core.startCore(QUrl(args.at(0)), args.at(1)) || !core.signIn())
         return 3;
+    TolvoApp *app = TolvoApp::instance();
 
     MObjectsManager *manager = app->objectsManager();
     QString added;
@@ -118,7 +108,6 @@ private slots:
     void initTestCase();
     void init();
     void cleanup();
-    void cleanupTestCase() { MAuthStore::setInstance(nullptr); }
 
     void changesFromAnotherDevice();
     void newFoldersComeTopFirst();
@@ -131,12 +120,12 @@ private slots:
     void pollingFollowsConnectivity();
     void localCopiesFollowRemoteChanges();
     void cursorBelongsToItsUser();
+    void cursorWithoutOwnerIsKept();
     void cursorSurvivesRestart();
     void crashResumesAfterLastEntry();
 
 private:
-    MUserAuthManager *auth() const { return TolvoApp::instance()->authManager(); }
-    void signIn(const QString &email, const QString &password);
+    MUserAuthManager *auth() const { return core.auth(); }
     void createManager();
     // Lists path and waits for the answer.
     void list(const QString &path, bool force = true);
@@ -145,8 +134,8 @@ private:
     bool waitForPoll();
     QStringList deltaRequests() const;
 
-    KerloLocal server;
-    MemoryAuthStore store;
+    SignedInCore core;
+    KerloLocal &server = core.server();
     MObjectsManager *manager = nullptr;
     std::unique_ptr<QSignalSpy> replies;
     QStringList events;
@@ -159,12 +148,9 @@ private:
 void TestLiveUpdates::initTestCase()
 {
     LogCapture::install();
-    QVERIFY(server.start());
+    QVERIFY(core.start());
     QVERIFY(!server.createUser(otherEmail, otherPassword).isEmpty());
-    MAuthStore::setInstance(&store);
-    TestCore::initCore(server.baseUrl(), TestCore::supportPath());
-    TolvoApp::instance()->setConnectivityStatus(TolvoApp::Online);
-    signIn(demoEmail, demoPassword);
+    QVERIFY(core.signIn());
     QVERIFY(!server.seedFile(demoEmail, QStringLiteral("/Live/one.txt"), "one").isEmpty());
     QVERIFY(!server.seedFile(demoEmail, QStringLiteral("/Unlisted/old.txt"), "old").isEmpty());
 }
@@ -181,13 +167,6 @@ void TestLiveUpdates::cleanup()
     replies.reset();
     delete manager;
     manager = nullptr;
-}
-
-void TestLiveUpdates::signIn(const QString &email, const QString &password)
-{
-    QSignalSpy signedIn(auth(), &MUserAuthManager::authorizationSuccess);
-    auth()->authenticateUser(email, password);
-    QVERIFY(signedIn.wait());
 }
 
 void TestLiveUpdates::createManager()
@@ -286,7 +265,7 @@ void TestLiveUpdates::changesFromAnotherDevice()
     QVERIFY(!server.seedFile(demoEmail, "/Live/new.txt", "second").isEmpty());
     QVERIFY(modified.wait(ChangeTimeout));
     QCOMPARE(events.last(), QString("modified|/Live/new.txt>/Live/new.txt>/Live/new.txt"));
-    QCOMPARE(modifiedHashes, (QStringList{md5("first"), md5("second")}));
+    QCOMPARE(modifiedHashes, (QStringList{md5Hex("first"), md5Hex("second")}));
     events.clear();
     list("/Live", false);
     QCOMPARE(events, QStringList{"ready|/Live|/Live/new.txt,/Live/one.txt"});
@@ -334,7 +313,9 @@ void TestLiveUpdates::newFoldersComeTopFirst()
 
 void TestLiveUpdates::unknownCursorStartsOver()
 {
+    // The demo user's cursor, which the service no longer knows.
     MWriteValueToDB(QStringLiteral("lhid"), QStringLiteral("nosuch-3"));
+    MWriteValueToDB(QStringLiteral("lhidUser"), auth()->account().id());
     createManager();
     manager->startLiveUpdatesMonitor();
     QVERIFY(waitForPoll());
@@ -363,10 +344,12 @@ void TestLiveUpdates::entriesAreCheckedOneByOne()
     const QJsonObject file{{"label", "dup.txt"},
                            {"base_path", "/"},
                            {"type", "regfile"},
-                           {"hash", md5("dup")},
+                           {"hash", md5Hex("dup")},
                            {"size", 3}};
-    const QJsonObject outside{
-        {"label", "passwd"}, {"base_path", "/../../etc"}, {"type", "regfile"}, {"hash", md5("x")}};
+    const QJsonObject outside{{"label", "passwd"},
+                              {"base_path", "/../../etc"},
+                              {"type", "regfile"},
+                              {"hash", md5Hex("x")}};
     const QList<QJsonObject> entries{
         {{"path", "/../../etc/passwd"}, {"type", "delete"}, {"object", outside}},
         {{"path", "/Live/one.txt"}, {"type", "delete"}, {"object", outside}},
@@ -613,7 +596,7 @@ void TestLiveUpdates::cursorBelongsToItsUser()
     QVERIFY(!demoCursor.isEmpty());
 
     // Another user signs in on this client: the first poll asks for a cursor of its own.
-    signIn(otherEmail, otherPassword);
+    QVERIFY(core.signIn(otherEmail, otherPassword));
     QVERIFY(server.clearRequests());
     manager->startLiveUpdatesMonitor();
     QVERIFY(waitForPoll());
@@ -630,7 +613,23 @@ void TestLiveUpdates::cursorBelongsToItsUser()
     QCOMPARE(loggedOut.size(), 1);
     QCOMPARE(storedCursor(), QString());
     manager->stopLiveUpdatesMonitor();
-    signIn(demoEmail, demoPassword);
+    QVERIFY(core.signIn());
+}
+
+void TestLiveUpdates::cursorWithoutOwnerIsKept()
+{
+    // A cursor saved before its owner was recorded is not taken for another user's: the
+    // changes after it are not skipped.
+    startMonitor();
+    const QString cursor = storedCursor();
+    manager->stopLiveUpdatesMonitor();
+    QSqlQuery forget(mConfigDatabase());
+    QVERIFY(forget.exec(QStringLiteral("DELETE FROM config WHERE key='lhidUser'")));
+    createManager();
+    QVERIFY(server.clearRequests());
+    manager->startLiveUpdatesMonitor();
+    QVERIFY(waitForPoll());
+    QCOMPARE(deltaRequests().value(0), cursor);
 }
 
 void TestLiveUpdates::cursorSurvivesRestart()

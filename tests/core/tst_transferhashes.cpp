@@ -1,18 +1,14 @@
 #include "mchunkedupload.h"
 #include "mstreamhasher.h"
+#include "testdata.h"
 
-#include <QCryptographicHash>
 #include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
 
+using TestData::md5Hex;
 constexpr qint64 MiB = 1024 * 1024;
-
-QString md5(const QByteArray &bytes)
-{
-    return QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Md5).toHex());
-}
 
 } // namespace
 
@@ -56,13 +52,13 @@ void TestTransferHashes::hashFileMatchesTheBytes()
 
     QStringList chunks;
     for (qint64 offset = 0; offset < size; offset += MChunkedUpload::ChunkSize)
-        chunks.append(md5(bytes.mid(int(offset), int(MChunkedUpload::ChunkSize))));
+        chunks.append(md5Hex(bytes.mid(int(offset), int(MChunkedUpload::ChunkSize))));
 
     const MChunkedUpload::Hashes withChunks =
         MChunkedUpload::hashFile(path, QIODevice::ReadOnly, true);
     QVERIFY(withChunks.complete);
     QCOMPARE(withChunks.size, size);
-    QCOMPARE(QString::fromLatin1(withChunks.final), md5(bytes));
+    QCOMPARE(QString::fromLatin1(withChunks.final), md5Hex(bytes));
     QCOMPARE(withChunks.chunks, chunks);
 
     // A download's check needs the whole file's hash only.
@@ -96,11 +92,11 @@ void TestTransferHashes::streamHasherMatchesTheBytes()
     MStreamHasher hasher;
     for (int offset = 0, step = 1; offset < bytes.size(); offset += step, step = step * 3 % 1000003)
         hasher.addData(bytes.mid(offset, step));
-    QCOMPARE(QString::fromLatin1(hasher.result()), md5(bytes));
+    QCOMPARE(QString::fromLatin1(hasher.result()), md5Hex(bytes));
 
     MStreamHasher empty;
     empty.addData(QByteArray());
-    QCOMPARE(QString::fromLatin1(empty.result()), md5(QByteArray()));
+    QCOMPARE(QString::fromLatin1(empty.result()), md5Hex(QByteArray()));
 }
 
 void TestTransferHashes::streamHasherStopsWithBytesWaiting()

@@ -1,15 +1,13 @@
 #include "kerlolocal.h"
-#include "memoryauthstore.h"
 #include "mjsonrequestmanager.h"
 #include "mnotificationmanager.h"
 #include "mobjectsender.h"
 #include "mobjectsmanager.h"
 #include "mobjectstatesqueue.h"
-#include "muserauthmanager.h"
+#include "signedincore.h"
 #include "testcore.h"
 #include "tolvoappimpl.h"
 
-#include <QCryptographicHash>
 #include <QDeadlineTimer>
 #include <QJsonObject>
 #include <QSemaphore>
@@ -43,16 +41,10 @@ int transferCase(const QString &name, const QStringList &args)
     const QString destination = args.at(4);
     const QString window = args.value(7, QStringLiteral("progress"));
 
-    MemoryAuthStore store;
-    MAuthStore::setInstance(&store);
-    TestCore::initCore(url, support);
-    TolvoApp *app = TolvoApp::instance();
-    app->setConnectivityStatus(TolvoApp::Online);
-    QSignalSpy signedIn(app->authManager(), &MUserAuthManager::authorizationSuccess);
-    app->authManager()->authenticateUser(QStringLiteral("demo@kerlo.local"),
-                                         QStringLiteral("lumarin-demo"));
-    if (!signedIn.wait())
+    SignedInCore core;
+    if (!core.startCore(url, support) || !core.signIn())
         return 3;
+    TolvoApp *app = TolvoApp::instance();
 
     MObjectsManager *manager = app->objectsManager();
     int result = 4;
@@ -180,8 +172,7 @@ void TestTransferRestart::killedTransfersResume()
     QByteArray bytes(int(FileSize), Qt::Uninitialized);
     for (int i = 0; i < bytes.size(); ++i)
         bytes[i] = char(i * 7 + i / 65521);
-    const QString hash =
-        QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Md5).toHex());
+    const QString hash = TestData::md5Hex(bytes);
     const QString source = local.filePath(QStringLiteral("source.bin"));
     QFile file(source);
     QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
@@ -229,8 +220,7 @@ void TestTransferRestart::killedBetweenServiceAndQueue()
     QFile file(source);
     QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
     file.close();
-    const QString hash =
-        QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Md5).toHex());
+    const QString hash = TestData::md5Hex(bytes);
     interruptAndFinish({server.baseUrl().toString(), local.filePath("support-" + window), "0",
                         source, "/Windows/" + window + ".txt", hash, QString::number(bytes.size()),
                         window});

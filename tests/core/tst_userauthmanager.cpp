@@ -1,9 +1,8 @@
 #include "kerlolocal.h"
 #include "logcapture.h"
-#include "memoryauthstore.h"
 #include "mnetworkrequestmanager.h"
 #include "muserauthmanager.h"
-#include "testcore.h"
+#include "signedincore.h"
 #include "tolvoappimpl.h"
 
 #include <QJsonArray>
@@ -14,8 +13,8 @@
 
 namespace {
 
-const QString demoEmail = QStringLiteral("demo@kerlo.local");
-const QString demoPassword = QStringLiteral("lumarin-demo");
+using TestData::demoEmail;
+using TestData::demoPassword;
 const QStringList credentialKeys{QStringLiteral("MAuthToken"), QStringLiteral("MOAuthToken"),
                                  QStringLiteral("MOAuthTokenType"), QStringLiteral("MRefreshToken"),
                                  QStringLiteral("MUsername")};
@@ -60,14 +59,15 @@ private slots:
 private:
     bool signIn(Session &session, const QString &email = demoEmail,
                 const QString &password = demoPassword);
-    QUrl url(const QString &path) const;
-    QJsonArray logged(const QString &path) const;
+    QUrl url(const QString &path) const { return server.url(path); }
+    QJsonArray logged(const QString &path) const { return server.requestsTo(path); }
     QStringList loggedPaths() const;
     QJsonObject issued(const QString &email = demoEmail) const;
     void verifyStoredCredentials(const QString &email = demoEmail);
 
-    KerloLocal server;
-    MemoryAuthStore store;
+    SignedInCore core;
+    KerloLocal &server = core.server();
+    MemoryAuthStore &store = core.store();
     // Passwords and tokens that must never reach the log.
     QStringList secrets{demoPassword};
 };
@@ -77,23 +77,6 @@ bool TestUserAuthManager::signIn(Session &session, const QString &email, const Q
     QSignalSpy signedIn(&session.auth, &MUserAuthManager::authorizationSuccess);
     session.auth.authenticateUser(email, password);
     return signedIn.wait() && session.auth.state() == MUserAuthManager::Authorized;
-}
-
-QUrl TestUserAuthManager::url(const QString &path) const
-{
-    QUrl result = server.baseUrl();
-    result.setPath(path);
-    return result;
-}
-
-QJsonArray TestUserAuthManager::logged(const QString &path) const
-{
-    QJsonArray result;
-    for (const QJsonValue &entry : server.requests()) {
-        if (entry.toObject().value(QLatin1String("path")).toString() == path)
-            result.append(entry);
-    }
-    return result;
 }
 
 QStringList TestUserAuthManager::loggedPaths() const
@@ -127,9 +110,7 @@ void TestUserAuthManager::verifyStoredCredentials(const QString &email)
 void TestUserAuthManager::initTestCase()
 {
     LogCapture::install();
-    QVERIFY(server.start());
-    TestCore::initCore(server.baseUrl(), TestCore::supportPath());
-    MAuthStore::setInstance(&store);
+    QVERIFY(core.start());
 }
 
 void TestUserAuthManager::init()

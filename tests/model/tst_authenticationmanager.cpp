@@ -7,14 +7,15 @@
 #include "mouserauthenticationmanager.h"
 #include "museraccount.h"
 #include "muserauthmanager.h"
+#include "testdata.h"
 #include "tolvoappimpl.h"
 
 #include <QtTest>
 
 namespace {
 
-const QString demoEmail = QStringLiteral("demo@kerlo.local");
-const QString demoPassword = QStringLiteral("lumarin-demo");
+using TestData::demoEmail;
+using TestData::demoPassword;
 
 // Records every call in order, with the thread it came on.
 class RecordingAuthDelegate

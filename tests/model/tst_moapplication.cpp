@@ -17,6 +17,7 @@
 #include "mpreviewmanager.h"
 #include "muserauthmanager.h"
 #include "testcore.h"
+#include "testdata.h"
 #include "tolvoapp.h"
 #include "tolvoappimpl.h"
 
@@ -249,7 +250,7 @@ private slots:
     {
         MUserAuthManager *auth = TolvoApp::instance()->authManager();
         QSignalSpy signedIn(auth, &MUserAuthManager::authorizationSuccess);
-        auth->authenticateUser(QStringLiteral("demo@kerlo.local"), QStringLiteral("lumarin-demo"));
+        auth->authenticateUser(TestData::demoEmail, TestData::demoPassword);
         QVERIFY(signedIn.wait(20000));
 
         QObject node;

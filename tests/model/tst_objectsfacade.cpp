@@ -13,6 +13,7 @@
 #include "motransfergroupnotification.h"
 #include "motransfernotification.h"
 #include "muserauthmanager.h"
+#include "testdata.h"
 #include "testimages.h"
 #include "tolvoappimpl.h"
 
@@ -20,7 +21,7 @@
 
 namespace {
 
-const QString demoEmail = QStringLiteral("demo@kerlo.local");
+using TestData::demoEmail;
 
 // The group notifications (function-local: the name constants live in another unit).
 QStringList groupNames()
@@ -119,7 +120,7 @@ void TestObjectsFacade::initTestCase()
 
     MUserAuthManager *auth = TolvoApp::instance()->authManager();
     QSignalSpy authorized(auth, &MUserAuthManager::authorizationSuccess);
-    auth->authenticateUser(demoEmail, QStringLiteral("lumarin-demo"));
+    auth->authenticateUser(demoEmail, TestData::demoPassword);
     QVERIFY(authorized.wait(15000));
     objects()->start();
 }

@@ -5,22 +5,19 @@
 #include "moobjectsmanager.h"
 #include "moobjectsnotification.h"
 #include "mostorageobject.h"
+#include "testdata.h"
 
-#include <QCryptographicHash>
 #include <QtTest>
 
 #include <memory>
 
 namespace {
 
-const QString demoEmail = QStringLiteral("demo@kerlo.local");
+using TestData::demoEmail;
 // Longer than the longest wait between two failed polls.
 constexpr int ChangeTimeout = 40000;
 
-QString md5(const QByteArray &bytes)
-{
-    return QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Md5).toHex());
-}
+using TestData::md5Hex;
 
 QStringList fullPaths(const QList<MOStorageObject> &objects)
 {
@@ -106,7 +103,7 @@ void TestObjectsLiveUpdates::initTestCase()
     ModelTest::useTemporaryDataLocation();
     QVERIFY(server.start());
     QVERIFY(ModelTest::startApplication(server, &application));
-    QCOMPARE(ModelTest::signIn(demoEmail, QStringLiteral("lumarin-demo")), QString());
+    QCOMPARE(ModelTest::signIn(demoEmail, TestData::demoPassword), QString());
 
     spy = std::make_unique<MONotificationSpy>(objects()->notificationCenter(), QString());
     objects()->start();
@@ -203,7 +200,7 @@ void TestObjectsLiveUpdates::changesMadeHereArriveAsUpdates()
     QCOMPARE(pairs.at(0).path, QStringLiteral("/Desk/old.txt"));
     QCOMPARE(pairs.at(0).before.fullPath(), QStringLiteral("/Desk/old.txt"));
     QCOMPARE(pairs.at(0).after.fullPath(), QStringLiteral("/Desk/new.txt"));
-    QCOMPARE(pairs.at(0).after.contentHash(), md5("old"));
+    QCOMPARE(pairs.at(0).after.contentHash(), md5Hex("old"));
 
     MOStorageObject gone;
     gone.setBasePath(QStringLiteral("/Desk"));
@@ -283,8 +280,8 @@ void TestObjectsLiveUpdates::changesFromAnotherDeviceArrive()
         waitForUpdate(MOObjectsModifiedUpdateNotification, "/Remote/new.txt", added + 1);
     QVERIFY(updated >= 0);
     MOObjectsNotification::Change change = changeAt(spy->at(updated), "/Remote/new.txt");
-    QCOMPARE(change.before.contentHash(), md5("first"));
-    QCOMPARE(change.after.contentHash(), md5("second"));
+    QCOMPARE(change.before.contentHash(), md5Hex("first"));
+    QCOMPARE(change.after.contentHash(), md5Hex("second"));
     QCOMPARE(change.after.fullPath(), QStringLiteral("/Remote/new.txt"));
 
     QVERIFY(!server

@@ -1,4 +1,5 @@
 #include "kerlolocal.h"
+#include "testdata.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -18,9 +19,9 @@
 
 namespace {
 
-const QString demoEmail = QStringLiteral("demo@kerlo.local");
-const QString demoPassword = QStringLiteral("lumarin-demo");
-const QString clientId = QStringLiteral("0123456789abcdef").repeated(4);
+using TestData::demoEmail;
+using TestData::demoPassword;
+const QString &clientId = TestData::clientCredential;
 const QString clientSecret = QStringLiteral("fedcba9876543210").repeated(4);
 const QByteArray deviceUuid = "00112233445566778899aabbccddeeff";
 const QByteArray userAgent =
@@ -98,7 +99,7 @@ private:
     Reply postForm(const QString &path, const QByteArray &body);
     Reply me(const Session &session, const QByteArray &agent = userAgent);
     Session signIn(const QString &email, const QString &password);
-    QUrl url(const QString &path) const;
+    QUrl url(const QString &path) const { return target->url(path); }
 
     KerloLocal server;
     KerloLocal *target = &server; // the server the helpers talk to
@@ -121,13 +122,6 @@ void TestKerloLocalAuth::cleanupTestCase()
     // Under the sanitizers a leak or a fault in any handler above shows as an unclean exit.
     server.stop();
     QVERIFY(server.exitedCleanly());
-}
-
-QUrl TestKerloLocalAuth::url(const QString &path) const
-{
-    QUrl result = target->baseUrl();
-    result.setPath(path);
-    return result;
 }
 
 Reply TestKerloLocalAuth::send(const QUrl &url, const QByteArray &method, const QByteArray &body,

@@ -1,7 +1,7 @@
 #include "kerlolocal.h"
+#include "testdata.h"
 
 #include <QBuffer>
-#include <QCryptographicHash>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -20,9 +20,10 @@
 
 namespace {
 
-const QString demoEmail = QStringLiteral("demo@kerlo.local");
-const QString demoPassword = QStringLiteral("lumarin-demo");
-const QString clientCredential = QStringLiteral("0123456789abcdef").repeated(4);
+using TestData::clientCredential;
+using TestData::demoEmail;
+using TestData::demoPassword;
+using TestData::md5Hex;
 const std::string userAgent = "os: Debian GNU/Linux 12 (bookworm); name: objects-test; uuid: "
                               "0123456789abcdef0123456789abcdef;";
 
@@ -53,11 +54,6 @@ QByteArray encodedPath(const QString &path)
 QByteArray body(const QJsonObject &json)
 {
     return QJsonDocument(json).toJson();
-}
-
-QString md5(const QByteArray &bytes)
-{
-    return QCryptographicHash::hash(bytes, QCryptographicHash::Md5).toHex();
 }
 
 // Listings come in no particular order.
@@ -261,7 +257,7 @@ void TestKerloLocalObjects::listingAndMetadata()
     QCOMPARE(file["type"].toString(), QString("regfile"));
     QCOMPARE(file["base_path"].toString(), QString("/Docs"));
     QCOMPARE(file["size"].toInt(), 5);
-    QCOMPARE(file["hash"].toString(), md5("alpha"));
+    QCOMPARE(file["hash"].toString(), md5Hex("alpha"));
     QCOMPARE(file["metadata"]["content_type"].toString(), QString("text/plain"));
     QVERIFY(
         QDateTime::fromString(file["metadata"]["last_modified"].toString(), Qt::ISODate).isValid());
@@ -517,8 +513,8 @@ void TestKerloLocalObjects::journal()
 
     // Attribute lists end with the new value; a rename names the label, a move only the path.
     QCOMPARE(updates[3]["attributes"].toObject(),
-             QJsonObject({{"hash", QJsonArray{md5("one"), md5("two")}}}));
-    QCOMPARE(updates[3]["final_object"]["hash"].toString(), md5("two"));
+             QJsonObject({{"hash", QJsonArray{md5Hex("one"), md5Hex("two")}}}));
+    QCOMPARE(updates[3]["final_object"]["hash"].toString(), md5Hex("two"));
     QCOMPARE(updates[4]["attributes"].toObject(),
              QJsonObject({{"path", QJsonArray{"/Journal/A/f.txt", "/Journal/A/g.txt"}},
                           {"label", QJsonArray{"f.txt", "g.txt"}}}));
@@ -526,7 +522,7 @@ void TestKerloLocalObjects::journal()
     QCOMPARE(updates[5]["attributes"].toObject(),
              QJsonObject({{"path", QJsonArray{"/Journal/A/g.txt", "/Journal/g.txt"}}}));
     QCOMPARE(updates[5]["final_object"]["base_path"].toString(), QString("/Journal"));
-    QCOMPARE(updates[6]["object"]["hash"].toString(), md5("two"));
+    QCOMPARE(updates[6]["object"]["hash"].toString(), md5Hex("two"));
     QCOMPARE(updates[7]["object"]["deleted"].toBool(), true);
 
     // Each token is the cursor after its entry; the last one is the head.
@@ -597,9 +593,9 @@ void TestKerloLocalObjects::cacheCheck()
     const QJsonObject objects = check.json["objects"].toObject();
     const QJsonObject deleted = check.json["deleted"].toObject();
     QCOMPARE(objects.keys(), QStringList({"/Moved/b.txt", "Docs/a.txt"}));
-    QCOMPARE(objects["Docs/a.txt"]["hash"].toString(), md5("again"));
+    QCOMPARE(objects["Docs/a.txt"]["hash"].toString(), md5Hex("again"));
     QCOMPARE(deleted.keys(), QStringList({"/Empty", "Docs/Sub/b.txt", "never/there.txt"}));
-    QCOMPARE(deleted["Docs/Sub/b.txt"]["hash"].toString(), md5("beta"));
+    QCOMPARE(deleted["Docs/Sub/b.txt"]["hash"].toString(), md5Hex("beta"));
     QCOMPARE(deleted["Docs/Sub/b.txt"]["deleted"].toBool(), true);
     QCOMPARE(deleted["/Empty"]["type"].toString(), QString("directory"));
     QCOMPARE(deleted["never/there.txt"], QJsonValue(""));
@@ -625,7 +621,7 @@ void TestKerloLocalObjects::quota()
                        {{"email", email}, {"path", "/Docs/a.txt"}, {"content", "alphabetical"}}),
         507);
     QCOMPARE(get("/objects/metadata", "/Docs/a.txt").json["object"]["hash"].toString(),
-             md5("alpha"));
+             md5Hex("alpha"));
 
     // Folders cost nothing, the quota may be filled exactly, and freed space is used again.
     QCOMPARE(send("POST", "/api/v1/objects/mkdir/Folders/Cost/Nothing").status, 200);

@@ -1,4 +1,5 @@
 #include "kerlolocal.h"
+#include "testdata.h"
 
 #include <QBuffer>
 #include <QImage>
@@ -9,7 +10,7 @@
 
 namespace {
 
-const QString clientCredential = QStringLiteral("0123456789abcdef").repeated(4);
+using TestData::clientCredential;
 
 struct Reply
 {

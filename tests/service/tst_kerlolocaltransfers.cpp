@@ -1,6 +1,6 @@
 #include "kerlolocal.h"
+#include "testdata.h"
 
-#include <QCryptographicHash>
 #include <QJsonDocument>
 #include <QRandomGenerator>
 #include <QRegularExpression>
@@ -12,9 +12,10 @@
 
 namespace {
 
-const QString demoEmail = QStringLiteral("demo@kerlo.local");
-const QString demoPassword = QStringLiteral("lumarin-demo");
-const QString clientCredential = QStringLiteral("0123456789abcdef").repeated(4);
+using TestData::clientCredential;
+using TestData::demoEmail;
+using TestData::demoPassword;
+using TestData::md5Hex;
 const std::string userAgent = "os: Debian GNU/Linux 12 (bookworm); name: transfers-test; uuid: "
                               "0123456789abcdef0123456789abcdef;";
 const std::string otherDeviceAgent = "os: Debian GNU/Linux 12 (bookworm); name: laptop; uuid: "
@@ -39,11 +40,6 @@ struct Session
     QString accessToken;
 };
 
-QString md5(const QByteArray &bytes)
-{
-    return QCryptographicHash::hash(bytes, QCryptographicHash::Md5).toHex();
-}
-
 // Bytes no other case uploads, so that the chunk store holds none of them yet.
 QByteArray uniqueBytes(int size)
 {
@@ -66,7 +62,7 @@ httplib::Headers hashHeaders(const QList<QByteArray> &chunks)
 {
     httplib::Headers headers;
     for (int i = 0; i < chunks.size(); ++i)
-        headers.emplace("Chunk-Hash-" + std::to_string(i), md5(chunks[i]).toStdString());
+        headers.emplace("Chunk-Hash-" + std::to_string(i), md5Hex(chunks[i]).toStdString());
     return headers;
 }
 
@@ -183,7 +179,7 @@ Reply TestKerloLocalTransfers::start(const QByteArray &target, const QList<QByte
 Reply TestKerloLocalTransfers::sendChunk(const QString &token, const QByteArray &chunk)
 {
     return send("PUT", "/api/v1/upload/" + token.toUtf8(),
-                {{"Chunk-Hash", md5(chunk).toStdString()}}, chunk);
+                {{"Chunk-Hash", md5Hex(chunk).toStdString()}}, chunk);
 }
 
 Reply TestKerloLocalTransfers::commit(const QString &token, const QString &hash)
@@ -201,7 +197,7 @@ Reply TestKerloLocalTransfers::upload(const QByteArray &target, const QByteArray
     const QList<QByteArray> chunks = chunksOf(content, chunkBytes);
     QStringList hashes;
     for (const QByteArray &chunk : chunks)
-        hashes.append(md5(chunk));
+        hashes.append(md5Hex(chunk));
     const Reply started = start(target, chunks);
     const QString token = started.json["token"].toString();
     if (started.status != 200)
@@ -211,7 +207,7 @@ Reply TestKerloLocalTransfers::upload(const QByteArray &target, const QByteArray
         if (sent.status != 200)
             return sent;
     }
-    return commit(token, md5(content));
+    return commit(token, md5Hex(content));
 }
 
 Session TestKerloLocalTransfers::signIn(const QString &email, const QString &password)
@@ -251,7 +247,7 @@ void TestKerloLocalTransfers::uploads()
     const QList<QByteArray> chunks = chunksOf(content, clientChunk);
     const QString path = "/Uploads/" + QString(QTest::currentDataTag()) + ".bin";
     const QByteArray query =
-        route == "/sync/object" ? "?base_hash=&final_hash=" + md5(content).toLatin1() : "";
+        route == "/sync/object" ? "?base_hash=&final_hash=" + md5Hex(content).toLatin1() : "";
     const QString cursor = send("GET", "/api/v1/objects/delta/").json["cursor"].toString();
 
     // Chunk 0 comes with the start, so only the later ones are missing.
@@ -261,21 +257,21 @@ void TestKerloLocalTransfers::uploads()
     QVERIFY(QRegularExpression("^[A-Za-z0-9._~-]+$").match(token).hasMatch());
     QStringList expectedMissing;
     for (int i = 1; i < chunks.size(); ++i)
-        expectedMissing.append(md5(chunks[i]));
+        expectedMissing.append(md5Hex(chunks[i]));
     QCOMPARE(started.json["missing_chunks"].toVariant().toStringList(), expectedMissing);
     for (const QByteArray &chunk : chunks.mid(1))
         QCOMPARE(sendChunk(token, chunk).json["token"].toString(), token);
 
-    const Reply committed = commit(token, md5(content));
+    const Reply committed = commit(token, md5Hex(content));
     QCOMPARE(committed.status, 200);
     const QJsonObject object = committed.json["object"].toObject();
-    QCOMPARE(object["hash"].toString(), md5(content));
+    QCOMPARE(object["hash"].toString(), md5Hex(content));
     QCOMPARE(object["size"].toInt(), size);
     QCOMPARE(object["base_path"].toString(), QString("/Uploads"));
     QCOMPARE(object["metadata"]["last_modified"].toString(), QString("2015-03-03T14:05:00Z"));
     QCOMPARE(send("GET", "/api/v1/object/" + encodedPath(path)).body, content);
     // The token is spent.
-    QCOMPARE(commit(token, md5(content)).status, 404);
+    QCOMPARE(commit(token, md5Hex(content)).status, 404);
 
     // Journalled as added by this client; the same bytes elsewhere need no chunk at all.
     const QJsonArray updates =
@@ -285,7 +281,7 @@ void TestKerloLocalTransfers::uploads()
     QCOMPARE(updates.last()["path"].toString(), path);
     const Reply again = start(route + encodedPath(path + ".copy") + query, chunks);
     QCOMPARE(again.json["missing_chunks"].toArray(), QJsonArray());
-    QCOMPARE(commit(again.json["token"].toString(), md5(content)).status, 200);
+    QCOMPARE(commit(again.json["token"].toString(), md5Hex(content)).status, 200);
 
     // A forced replacement is journalled as an update.
     const QByteArray other = uniqueBytes(size + 1);
@@ -294,7 +290,8 @@ void TestKerloLocalTransfers::uploads()
     const QJsonArray after =
         send("GET", "/api/v1/objects/delta/" + cursor.toUtf8()).json["updates"].toArray();
     QCOMPARE(after.last()["type"].toString(), QString("update"));
-    QCOMPARE(after.last()["attributes"]["hash"].toArray(), (QJsonArray{md5(content), md5(other)}));
+    QCOMPARE(after.last()["attributes"]["hash"].toArray(),
+             (QJsonArray{md5Hex(content), md5Hex(other)}));
     QCOMPARE(send("GET", "/api/v1/object/" + encodedPath(path)).body, other);
 }
 
@@ -363,10 +360,10 @@ void TestKerloLocalTransfers::startStatuses()
     QVERIFY(!useFreshUser(quota ? QJsonObject{{"total_size", quota}} : QJsonObject()).isEmpty());
 
     const QByteArray content = uniqueBytes(3 * smallChunk - 1);
-    query.replace("{final}", md5(content))
-        .replace("{FINAL}", md5(content).toUpper())
-        .replace("{current}", md5("alpha"))
-        .replace("{other}", md5("other"));
+    query.replace("{final}", md5Hex(content))
+        .replace("{FINAL}", md5Hex(content).toUpper())
+        .replace("{current}", md5Hex("alpha"))
+        .replace("{other}", md5Hex("other"));
     const QByteArray target = "/api/v1" + route + encodedPath(path) + query.toLatin1();
     QList<QByteArray> chunks = chunksOf(content, smallChunk);
     httplib::Headers headers = hashHeaders(chunks);
@@ -423,7 +420,8 @@ void TestKerloLocalTransfers::stepStatuses()
     const QByteArray content = uniqueBytes(3 * smallChunk);
     const QList<QByteArray> chunks = chunksOf(content, smallChunk);
     // The final hash is what the sync announced; the file changed after it.
-    const QString announced = step == "changed file" ? md5("before the change") : md5(content);
+    const QString announced =
+        step == "changed file" ? md5Hex("before the change") : md5Hex(content);
     const Reply started =
         start("/sync/object/c.bin?base_hash=&final_hash=" + announced.toLatin1(), chunks);
     QCOMPARE(started.status, 200);
@@ -454,16 +452,16 @@ void TestKerloLocalTransfers::stepStatuses()
             return sendChunk(token, "elsewhere");
         if (step == "corrupt chunk")
             return send("PUT", "/api/v1/upload/" + token.toUtf8(),
-                        {{"Chunk-Hash", md5(chunks[1]).toStdString()}}, chunks[2]);
+                        {{"Chunk-Hash", md5Hex(chunks[1]).toStdString()}}, chunks[2]);
         if (step == "early commit") {
             sendChunk(token, chunks[1]);
-            return commit(token, md5(content));
+            return commit(token, md5Hex(content));
         }
         sendRest();
         if (step == "commit to unknown")
-            return commit("nope", md5(content));
+            return commit("nope", md5Hex(content));
         if (step == "commit other md5")
-            return commit(token, md5("other"));
+            return commit(token, md5Hex("other"));
         return commit(token, announced);
     }();
     QCOMPARE(reply.status, status);
@@ -475,7 +473,7 @@ void TestKerloLocalTransfers::stepStatuses()
         return;
     }
     QVERIFY(sendRest());
-    QCOMPARE(commit(token, md5(content)).status, 200);
+    QCOMPARE(commit(token, md5Hex(content)).status, 200);
     QCOMPARE(send("GET", "/api/v1/object//c.bin").body, content);
 }
 
@@ -484,14 +482,14 @@ void TestKerloLocalTransfers::largeHeaderBlock()
     // A 64 GiB file announces 13,108 chunks; the quota must not be what refuses it.
     QVERIFY(!useFreshUser({{"total_size", 100.0 * (1LL << 30)}}).isEmpty());
     const QByteArray first = uniqueBytes(smallChunk);
-    httplib::Headers headers{{"Chunk-Hash-0", md5(first).toStdString()}};
+    httplib::Headers headers{{"Chunk-Hash-0", md5Hex(first).toStdString()}};
     for (int i = 1; i < 13108; ++i)
         headers.emplace("Chunk-Hash-" + std::to_string(i),
-                        md5(QByteArray::number(i) + "large").toStdString());
+                        md5Hex(QByteArray::number(i) + "large").toStdString());
     const Reply reply = send("PUT", "/api/v1/objects/large.bin", headers, first);
     QCOMPARE(reply.status, 200);
     QCOMPARE(reply.json["missing_chunks"].toArray().size(), 13107);
-    QCOMPARE(reply.json["missing_chunks"][0].toString(), md5("1large"));
+    QCOMPARE(reply.json["missing_chunks"][0].toString(), md5Hex("1large"));
     QVERIFY(server.expireUploads(reply.json["token"].toString()));
 }
 
@@ -554,7 +552,7 @@ void TestKerloLocalTransfers::downloads()
     QVERIFY(std::all_of(reply.metadata.begin(), reply.metadata.end(),
                         [](char c) { return c > 0x1f && c < 0x7f; }));
     const QJsonObject object = QJsonDocument::fromJson(reply.metadata).object();
-    QCOMPARE(object["hash"].toString(), md5(content));
+    QCOMPARE(object["hash"].toString(), md5Hex(content));
     QCOMPARE(object["size"].toInt(), size);
     QCOMPARE(object["base_path"].toString() + '/' + object["label"].toString(), path);
 }
@@ -590,14 +588,14 @@ void TestKerloLocalTransfers::switches()
         QCOMPARE(QJsonDocument::fromJson(send("GET", target).metadata)["hash"].toString(),
                  QString("../../x"));
     QCOMPARE(QJsonDocument::fromJson(send("GET", target).metadata)["hash"].toString(),
-             md5(content));
+             md5Hex(content));
 
     // Missing chunks last first.
     const QList<QByteArray> chunks = chunksOf(uniqueBytes(4 * smallChunk), smallChunk);
     QVERIFY(server.reverseMissingChunks());
     const Reply reversed = start("/objects/Switch/b.bin", chunks);
     QCOMPARE(reversed.json["missing_chunks"].toVariant().toStringList(),
-             QStringList({md5(chunks[3]), md5(chunks[2]), md5(chunks[1])}));
+             QStringList({md5Hex(chunks[3]), md5Hex(chunks[2]), md5Hex(chunks[1])}));
 
     // A reset drops pending switches.
     QVERIFY(server.omitMetadata());
@@ -621,9 +619,9 @@ void TestKerloLocalTransfers::openUploadSurvivesRestart()
     // Still open: asking again gives it back, with only the last chunk missing.
     const Reply again = start("/objects/Restart/a.bin", chunks);
     QCOMPARE(again.json["token"].toString(), token);
-    QCOMPARE(again.json["missing_chunks"], QJsonArray{md5(chunks[2])});
+    QCOMPARE(again.json["missing_chunks"], QJsonArray{md5Hex(chunks[2])});
     QCOMPARE(sendChunk(token, chunks[2]).status, 200);
-    QCOMPARE(commit(token, md5(content)).status, 200);
+    QCOMPARE(commit(token, md5Hex(content)).status, 200);
     QCOMPARE(send("GET", "/api/v1/object//Restart/a.bin").body, content);
 }
 
@@ -650,7 +648,7 @@ void TestKerloLocalTransfers::uploadSessions()
     const Reply again = open(chunks);
     QCOMPARE(again.status, 200);
     QCOMPARE(again.json["token"].toString(), token);
-    QCOMPARE(again.json["missing_chunks"], QJsonArray{md5(chunks[2])});
+    QCOMPARE(again.json["missing_chunks"], QJsonArray{md5Hex(chunks[2])});
 
     // Other bytes, another device, or a forced upload while it is in use: 601.
     QCOMPARE(open(changed).json["error_code"].toInt(), 601);
@@ -672,7 +670,7 @@ void TestKerloLocalTransfers::uploadSessions()
          {QByteArray("/api/v1/objects/Docs/a.txt/b.bin"),
           QByteArray("/api/v1/objects/Docs/a.txt/b.bin?force=true"),
           "/api/v1/sync/object/Docs/a.txt/in/b.bin?base_hash=&final_hash=" +
-              md5(content).toLatin1()}) {
+              md5Hex(content).toLatin1()}) {
         const Reply refused = send("PUT", below, hashHeaders(chunks), chunks[0]);
         QCOMPARE(refused.status, 404);
         QVERIFY2(refused.json["errors"][0].toString().contains("/Docs/a.txt"), below.constData());
@@ -693,11 +691,12 @@ void TestKerloLocalTransfers::chunksBelongToTheirSender()
     QVERIFY(!useFreshUser().isEmpty());
     for (const QByteArray &route :
          {QByteArray("/objects/Stolen.bin"),
-          "/sync/object/Synced.bin?base_hash=&final_hash=" + md5(secret).toLatin1()}) {
+          "/sync/object/Synced.bin?base_hash=&final_hash=" + md5Hex(secret).toLatin1()}) {
         const Reply started = start(route, chunks);
         QCOMPARE(started.status, 200);
-        QCOMPARE(started.json["missing_chunks"], QJsonArray({md5(chunks[1]), md5(chunks[2])}));
-        QCOMPARE(commit(started.json["token"].toString(), md5(secret)).status, 400);
+        QCOMPARE(started.json["missing_chunks"],
+                 QJsonArray({md5Hex(chunks[1]), md5Hex(chunks[2])}));
+        QCOMPARE(commit(started.json["token"].toString(), md5Hex(secret)).status, 400);
     }
     for (const char *path : {"/api/v1/object//Stolen.bin", "/api/v1/object//Synced.bin"})
         QCOMPARE(send("GET", path).status, 404);
@@ -706,7 +705,7 @@ void TestKerloLocalTransfers::chunksBelongToTheirSender()
     session = owner;
     const Reply again = start("/objects/Private/again.bin", chunks);
     QCOMPARE(again.json["missing_chunks"], QJsonArray());
-    QCOMPARE(commit(again.json["token"].toString(), md5(secret)).status, 200);
+    QCOMPARE(commit(again.json["token"].toString(), md5Hex(secret)).status, 200);
     QCOMPARE(send("GET", "/api/v1/object//Private/again.bin").body, secret);
 }
 

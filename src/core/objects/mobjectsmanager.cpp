@@ -104,8 +104,11 @@ MObjectsManager::MObjectsManager(QObject *parent)
             });
 
     d->deltaCursor = MReadValueFromDB<QString>(deltaCursorKey);
-    d->deltaCursorUser =
+    // A cursor saved before its owner was recorded reads 0 here: unknown, so it is kept for
+    // whoever signs in rather than dropped with every change after it.
+    const qint64 owner =
         d->deltaCursor.isEmpty() ? -1 : MReadValueFromDB<qint64>(deltaCursorUserKey);
+    d->deltaCursorUser = owner > 0 ? owner : -1;
     connect(TolvoApp::instance(), &TolvoApp::connectivityStatusChanged, this,
             &MObjectsManager::ensureRepetitiveServices);
     if (MUserAuthManager *auth = TolvoApp::instance()->authManager())

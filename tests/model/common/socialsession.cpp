@@ -13,8 +13,6 @@
 
 namespace SocialSession {
 
-const QString demoEmail = QStringLiteral("demo@kerlo.local");
-const QString demoPassword = QStringLiteral("lumarin-demo");
 const QString otherPassword = QStringLiteral("other-secret-1");
 
 QString start(KerloLocal *server, const QStringList &others)

@@ -2,6 +2,7 @@
 #define SOCIALSESSION_H
 
 #include "kerlolocal.h"
+#include "testdata.h"
 
 #include <QString>
 #include <QStringList>
@@ -12,8 +13,8 @@ class MConversation;
 // of the social facades. Once per process, from initTestCase.
 namespace SocialSession {
 
-extern const QString demoEmail;
-extern const QString demoPassword;
+using TestData::demoEmail;
+using TestData::demoPassword;
 // The password of every user made by start().
 extern const QString otherPassword;
 
