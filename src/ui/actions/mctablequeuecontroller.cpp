@@ -75,6 +75,7 @@ MCTableQueueController::MCTableQueueController(MOObjectsManager *objects, MCMana
     m_tableView->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_tableView->setWordWrap(false);
     m_tableView->setMouseTracking(true);
+    m_tableView->viewport()->setMouseTracking(true);
     m_tableView->viewport()->installEventFilter(this);
     m_tableView->horizontalHeader()->hide();
     // Fixed heights: a table of thousands of rows never measures them one by one.

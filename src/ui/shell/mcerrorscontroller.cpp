@@ -119,7 +119,10 @@ void MCErrorsController::updateRowHeights(int first, int last)
             width < 150 ? 0
                         : metrics.boundingRect(QRect(0, 0, width, 1 << 20), Qt::TextWordWrap, text)
                               .height();
-        m_tableView->setRowHeight(row, heightOfRow(textHeight, rowHeight, width));
+        const int height = heightOfRow(textHeight, rowHeight, width);
+        // Most messages take one line: resizing a section costs, leaving one alone does not.
+        if (height != m_tableView->rowHeight(row))
+            m_tableView->setRowHeight(row, height);
     }
 }
 
