@@ -1,7 +1,9 @@
-// Applying a 1,000-entry delta reply through the objects manager (listing cache, signals and
-// the cursor saved to config.db after every entry), against the same entries turned into
-// storage objects and put into a listing cache without the manager. Also counts the rows the
-// reply wrote to config.db, and times those writes alone.
+// Applying a delta reply of 1,000, 10,000 and 30,000 entries through the objects manager
+// (listing cache, signals and the cursor saved to config.db after every entry), against
+// turning the same entries into storage objects, which grows linearly by construction: a
+// ratio that stays put as the reply grows is a linear apply. Also times the same entries put
+// into a listing cache without the manager, counts the rows the reply wrote to config.db and
+// times those writes alone. Sizes may be given on the command line.
 
 #include "benchstatistics.h"
 #include "mconfigdatabase.h"
@@ -24,9 +26,8 @@
 
 namespace {
 
-constexpr int entryCount = 1000;
-constexpr int listedFiles = 2000;
-constexpr int rounds = 7;
+int entryCount = 1000;
+int listedFiles = 2000;
 const QString folder = QStringLiteral("/Bench");
 
 QString hashOf(int i, int version)
@@ -145,7 +146,7 @@ Run throughManager(const QVariantMap &reply, const MStorageObjectList &listed)
     return run;
 }
 
-// The reference: each entry's object built and put into (or taken out of) a listing cache.
+// Each entry's object built and put into (or taken out of) a listing cache.
 Run cacheOnly(const QVariantMap &reply, const MStorageObjectList &listed)
 {
     MObjectsListCache cache;
@@ -174,6 +175,30 @@ Run cacheOnly(const QVariantMap &reply, const MStorageObjectList &listed)
     return run;
 }
 
+// The reference: each entry's object built, nothing more.
+Run objectsOnly(const QVariantMap &reply)
+{
+    Run run;
+    QElapsedTimer timer;
+    timer.start();
+    MStorageObjectList objects;
+    const QVariantList updates = reply.value(QStringLiteral("updates")).toList();
+    for (const QVariant &item : updates) {
+        const QVariantMap entry = item.toMap();
+        const QString type = entry.value(QStringLiteral("type")).toString();
+        objects.append(MStorageObject(entry
+                                          .value(type == QLatin1String("update")
+                                                     ? QStringLiteral("final_object")
+                                                     : QStringLiteral("object"))
+                                          .toMap()));
+        ++run.signalled;
+    }
+    run.nanoseconds = timer.nsecsElapsed();
+    if (objects.size() != entryCount)
+        qFatal("the objects were not built");
+    return run;
+}
+
 // The cursor saves alone, as the manager makes them.
 Run cursorSaves()
 {
@@ -195,43 +220,57 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     // No service is needed: the reply is applied as if it had just arrived.
     TestCore::initCore(QUrl(QStringLiteral("http://127.0.0.1:9")), TestCore::supportPath());
-    const QVariantMap reply = deltaReply();
-    const MStorageObjectList listed = listing();
-    throughManager(reply, listed);
-    cacheOnly(reply, listed);
+    QVector<int> sizes;
+    for (const QString &argument : app.arguments().mid(1))
+        sizes.append(argument.toInt());
+    if (sizes.isEmpty())
+        sizes = {1000, 10000, 30000};
 
-    QVector<double> managerTimes, cacheTimes, saveTimes;
-    qint64 writes = 0;
-    qint64 saveWrites = 0;
-    for (int round = 0; round < rounds; ++round) {
-        const Run reference = cacheOnly(reply, listed);
-        const Run applied = throughManager(reply, listed);
-        const Run saved = cursorSaves();
-        cacheTimes << reference.nanoseconds / 1e6;
-        managerTimes << applied.nanoseconds / 1e6;
-        saveTimes << saved.nanoseconds / 1e6;
-        writes = applied.writes;
-        saveWrites = saved.writes;
-    }
-
-    const double reference = median(cacheTimes);
     QTextStream out(stdout);
-    out << entryCount << "-entry delta reply into a listed folder of " << listedFiles << " files, "
-        << rounds << " rounds, medians; config.db at " << TestCore::supportPath() << "\n";
-    out << QStringLiteral("%1 %2 %3 %4\n")
+    out << "delta replies into one listed folder of twice as many files, medians; config.db at "
+        << TestCore::supportPath() << "\n";
+    out << QStringLiteral("%1 %2 %3 %4 %5\n")
+               .arg(QStringLiteral("entries"), 7)
                .arg(QStringLiteral("step"), -44)
-               .arg(QStringLiteral("ms"), 9)
+               .arg(QStringLiteral("ms"), 10)
                .arg(QStringLiteral("ratio"), 7)
                .arg(QStringLiteral("db rows"), 8);
-    const auto row = [&](const QString &name, double ms, qint64 rows) {
-        out << QStringLiteral("%1 %2 %3 %4\n")
-                   .arg(name, -44)
-                   .arg(ms, 9, 'f', 2)
-                   .arg(ms / reference, 7, 'f', 2)
-                   .arg(rows, 8);
-    };
-    row(QStringLiteral("objects into a listing cache (reference)"), reference, 0);
-    row(QStringLiteral("MObjectsManager applies the reply"), median(managerTimes), writes);
-    row(QStringLiteral("of which: one cursor save per entry"), median(saveTimes), saveWrites);
+    for (const int size : qAsConst(sizes)) {
+        entryCount = size;
+        listedFiles = 2 * size;
+        const int rounds = size <= 1000 ? 7 : 3;
+        const QVariantMap reply = deltaReply();
+        const MStorageObjectList listed = listing();
+        objectsOnly(reply);
+
+        QVector<double> referenceTimes, managerTimes, cacheTimes, saveTimes;
+        qint64 writes = 0;
+        qint64 saveWrites = 0;
+        for (int round = 0; round < rounds; ++round) {
+            referenceTimes << objectsOnly(reply).nanoseconds / 1e6;
+            cacheTimes << cacheOnly(reply, listed).nanoseconds / 1e6;
+            const Run applied = throughManager(reply, listed);
+            const Run saved = cursorSaves();
+            managerTimes << applied.nanoseconds / 1e6;
+            saveTimes << saved.nanoseconds / 1e6;
+            writes = applied.writes;
+            saveWrites = saved.writes;
+        }
+
+        const double reference = median(referenceTimes);
+        const auto row = [&](const QString &name, double ms, qint64 rows) {
+            out << QStringLiteral("%1 %2 %3 %4 %5\n")
+                       .arg(size, 7)
+                       .arg(name, -44)
+                       .arg(ms, 10, 'f', 2)
+                       .arg(ms / reference, 7, 'f', 2)
+                       .arg(rows, 8);
+        };
+        row(QStringLiteral("storage objects built (reference)"), reference, 0);
+        row(QStringLiteral("objects into a listing cache"), median(cacheTimes), 0);
+        row(QStringLiteral("MObjectsManager applies the reply"), median(managerTimes), writes);
+        row(QStringLiteral("cursor saves alone, a commit each"), median(saveTimes), saveWrites);
+        out.flush();
+    }
     return 0;
 }

@@ -1,5 +1,6 @@
-// Decoding a 10,000-object listing reply into storage objects, as the objects manager does
-// (JSON text, then variant maps, then objects), against parsing the same bytes alone.
+// Decoding a listing reply of 10,000 and 100,000 objects into storage objects, straight from
+// the parsed JSON and through variant maps (JSON text, then variant maps, then objects),
+// against parsing the same bytes alone. Sizes may be given on the command line.
 
 #include "benchstatistics.h"
 #include "mstorageobject.h"
@@ -15,8 +16,7 @@
 
 namespace {
 
-constexpr int objectCount = 10000;
-constexpr int rounds = 11;
+int objectCount = 10000;
 
 // A reply of GET /objects/list/Docs: files and some folders with the service's fields.
 QByteArray listingReply()
@@ -56,7 +56,23 @@ qint64 parseOnly(const QByteArray &reply)
     return elapsed;
 }
 
-qint64 decodeObjects(const QByteArray &reply)
+qint64 decodeFromJson(const QByteArray &reply)
+{
+    QElapsedTimer timer;
+    timer.start();
+    const QJsonArray items =
+        QJsonDocument::fromJson(reply).object().value(QStringLiteral("objects")).toArray();
+    MStorageObjectList objects;
+    objects.reserve(items.size());
+    for (const QJsonValue &item : items)
+        objects.append(MStorageObject(item.toObject()));
+    const qint64 elapsed = timer.nsecsElapsed();
+    if (objects.size() != objectCount || !objects.last().isValid())
+        qFatal("decode failed");
+    return elapsed;
+}
+
+qint64 decodeThroughVariants(const QByteArray &reply)
 {
     QElapsedTimer timer;
     timer.start();
@@ -77,39 +93,63 @@ qint64 decodeObjects(const QByteArray &reply)
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    const QByteArray reply = listingReply();
-    // One unmeasured pass each warms the allocator and caches.
-    parseOnly(reply);
-    decodeObjects(reply);
+    QVector<int> sizes;
+    for (const QString &argument : app.arguments().mid(1))
+        sizes.append(argument.toInt());
+    if (sizes.isEmpty())
+        sizes = {10000, 100000};
 
-    QVector<double> parseTimes, decodeTimes;
-    for (int round = 0; round < rounds; ++round) {
-        // Alternate the order, so neither side always runs on the warmer cache.
-        if (round % 2) {
-            parseTimes << parseOnly(reply) / 1e6;
-            decodeTimes << decodeObjects(reply) / 1e6;
-        } else {
-            decodeTimes << decodeObjects(reply) / 1e6;
-            parseTimes << parseOnly(reply) / 1e6;
-        }
-    }
-
-    const double parse = median(parseTimes);
-    const double decode = median(decodeTimes);
     QTextStream out(stdout);
-    out << objectCount << "-object listing, " << reply.size() / 1024 << " KiB, " << rounds
-        << " rounds, medians\n";
-    out << QStringLiteral("%1 %2 %3\n")
-               .arg(QStringLiteral("step"), -34)
-               .arg(QStringLiteral("ms"), 8)
+    out << "listing replies, medians\n";
+    out << QStringLiteral("%1 %2 %3 %4\n")
+               .arg(QStringLiteral("objects"), 7)
+               .arg(QStringLiteral("step"), -38)
+               .arg(QStringLiteral("ms"), 9)
                .arg(QStringLiteral("ratio"), 7);
-    out << QStringLiteral("%1 %2 %3\n")
-               .arg(QStringLiteral("QJsonDocument::fromJson"), -34)
-               .arg(parse, 8, 'f', 2)
-               .arg(1.0, 7, 'f', 2);
-    out << QStringLiteral("%1 %2 %3\n")
-               .arg(QStringLiteral("fromJson + toVariant + objects"), -34)
-               .arg(decode, 8, 'f', 2)
-               .arg(decode / parse, 7, 'f', 2);
+    for (const int size : qAsConst(sizes)) {
+        objectCount = size;
+        const int rounds = size <= 10000 ? 11 : 5;
+        const QByteArray reply = listingReply();
+        // One unmeasured pass each warms the allocator and caches.
+        parseOnly(reply);
+        decodeFromJson(reply);
+        decodeThroughVariants(reply);
+
+        QVector<double> parseTimes, jsonTimes, variantTimes;
+        for (int round = 0; round < rounds; ++round) {
+            // Rotate the order, so no side always runs on the warmest cache.
+            switch (round % 3) {
+            case 0:
+                parseTimes << parseOnly(reply) / 1e6;
+                jsonTimes << decodeFromJson(reply) / 1e6;
+                variantTimes << decodeThroughVariants(reply) / 1e6;
+                break;
+            case 1:
+                jsonTimes << decodeFromJson(reply) / 1e6;
+                variantTimes << decodeThroughVariants(reply) / 1e6;
+                parseTimes << parseOnly(reply) / 1e6;
+                break;
+            default:
+                variantTimes << decodeThroughVariants(reply) / 1e6;
+                parseTimes << parseOnly(reply) / 1e6;
+                jsonTimes << decodeFromJson(reply) / 1e6;
+                break;
+            }
+        }
+
+        const double parse = median(parseTimes);
+        const auto row = [&](const QString &step, double ms) {
+            out << QStringLiteral("%1 %2 %3 %4\n")
+                       .arg(size, 7)
+                       .arg(step, -38)
+                       .arg(ms, 9, 'f', 2)
+                       .arg(ms / parse, 7, 'f', 2);
+        };
+        out << "(" << reply.size() / 1024 << " KiB, " << rounds << " rounds)\n";
+        row(QStringLiteral("QJsonDocument::fromJson (reference)"), parse);
+        row(QStringLiteral("fromJson + objects from the JSON"), median(jsonTimes));
+        row(QStringLiteral("fromJson + toVariant + objects"), median(variantTimes));
+        out.flush();
+    }
     return 0;
 }

@@ -71,7 +71,7 @@ void AccountControl::addRoutes(Router &router, const std::string &prefix)
 {
     router.add(
         "POST", prefix + "/users",
-        [this](const httplib::Request &request, httplib::Response &response, const std::smatch &) {
+        [this](const httplib::Request &request, httplib::Response &response, const RouteCaptures &) {
             const std::optional<QJsonObject> json = JsonBody::object(request, response);
             if (!json)
                 return;
@@ -95,7 +95,7 @@ void AccountControl::addRoutes(Router &router, const std::string &prefix)
 
     const auto tokenCall = [this](bool (AccountStore::*change)(const QString &)) {
         return [this, change](const httplib::Request &request, httplib::Response &response,
-                              const std::smatch &) {
+                              const RouteCaptures &) {
             const std::optional<QJsonObject> json = JsonBody::object(request, response);
             if (!json)
                 return;
@@ -117,7 +117,7 @@ void AccountControl::addRoutes(Router &router, const std::string &prefix)
 
     router.add(
         "GET", prefix + "/tokens",
-        [this](const httplib::Request &, httplib::Response &response, const std::smatch &) {
+        [this](const httplib::Request &, httplib::Response &response, const RouteCaptures &) {
             JsonReply::send(response, 200, {{QStringLiteral("tokens"), accounts.tokensJson()}});
         });
 }

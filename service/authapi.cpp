@@ -78,7 +78,7 @@ std::optional<UserAccount> AuthApi::signedInUser(const httplib::Request &request
 Router::Handler AuthApi::forUser(UserHandler handler) const
 {
     return [this, handler](const httplib::Request &request, httplib::Response &response,
-                           const std::smatch &captures) {
+                           const RouteCaptures &captures) {
         if (const std::optional<UserAccount> user = signedInUser(request, response))
             handler(*user, request, response, captures);
     };
@@ -104,16 +104,18 @@ std::optional<UserAccount> AuthApi::signer(const httplib::Request &request) cons
 
 void AuthApi::addRoutes(Router &router)
 {
-    router.add("POST", R"(/api/v1/key\.json)",
+    router.add("POST", R"(/api/v1/key.json)",
                [this](const httplib::Request &request, httplib::Response &response,
-                      const std::smatch &) { answerKey(request, response); });
+                      const RouteCaptures &) { answerKey(request, response); });
     // Either grant on either path, as OAuth2 servers do; the client refreshes on "/token".
-    router.add("POST", R"(/oauth/token(\.json)?)",
+    for (const char *path : {"/oauth/token", "/oauth/token.json"}) {
+        router.add("POST", path,
+                   [this](const httplib::Request &request, httplib::Response &response,
+                          const RouteCaptures &) { answerToken(request, response); });
+    }
+    router.add("GET", R"(/api/v1/me.json)",
                [this](const httplib::Request &request, httplib::Response &response,
-                      const std::smatch &) { answerToken(request, response); });
-    router.add("GET", R"(/api/v1/me\.json)",
-               [this](const httplib::Request &request, httplib::Response &response,
-                      const std::smatch &) { answerMe(request, response); });
+                      const RouteCaptures &) { answerMe(request, response); });
 }
 
 void AuthApi::answerKey(const httplib::Request &request, httplib::Response &response) const

@@ -25,7 +25,7 @@ public:
     // answers 401.
     bool admit(const httplib::Request &request, httplib::Response &response) const;
     using UserHandler = std::function<void(const UserAccount &user, const httplib::Request &,
-                                           httplib::Response &, const std::smatch &captures)>;
+                                           httplib::Response &, const RouteCaptures &captures)>;
     // A route handler that runs handler for the signed-in user, or answers 401: a token may
     // expire between admit() and the handler.
     Router::Handler forUser(UserHandler handler) const;
@@ -34,11 +34,11 @@ public:
     void addUserRoute(Router &router, const std::string &method, const std::string &pattern,
                       Api *api,
                       void (Api::*answer)(const UserAccount &, const httplib::Request &,
-                                          httplib::Response &, const std::smatch &)) const
+                                          httplib::Response &, const RouteCaptures &)) const
     {
         router.add(method, pattern,
                    forUser([api, answer](const UserAccount &user, const httplib::Request &request,
-                                         httplib::Response &response, const std::smatch &captures) {
+                                         httplib::Response &response, const RouteCaptures &captures) {
                        (api->*answer)(user, request, response, captures);
                    }));
     }

@@ -32,26 +32,44 @@ QString safeName(const QString &fileName)
     return Secrets::randomHex(prefixBytes) + QLatin1Char('-') + name;
 }
 
+// Whether name has the form safeName() gives: lower-case hex, "-", then plain characters.
+bool isStoredName(const std::string &name)
+{
+    const size_t dash = name.find('-');
+    if (dash == 0 || dash == std::string::npos)
+        return false;
+    for (size_t i = 0; i < name.size(); ++i) {
+        const char c = name[i];
+        const bool hex = (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
+        const bool plain = hex || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '.' ||
+                           c == '-' || c == '_';
+        if (i < dash ? !hex : !plain)
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
-AvatarApi::AvatarApi(const AuthApi &auth, AccountStore &accounts, const QString &dataPath, bool tls)
+AvatarApi::AvatarApi(const AuthApi &auth, AccountStore &accounts, const QString &dataPath,
+                     const QString &serverUrl)
     : auth(auth)
     , accounts(accounts)
     , rootPath(QDir(dataPath).filePath(QStringLiteral("avatars")))
-    , tls(tls)
+    , serverUrl(serverUrl)
 {}
 
 void AvatarApi::addRoutes(Router &router)
 {
     auth.addUserRoute(router, "POST", R"(/api/v1/users/avatar)", this, &AvatarApi::answerUpload);
     // Unsigned, outside /api/v1: the client fetches it with no credentials.
-    router.add("GET", R"(/avatars/(\d{1,18})/([0-9a-f]+-[A-Za-z0-9._-]*))",
+    router.add("GET", R"(/avatars/{id}/{})",
                [this](const httplib::Request &request, httplib::Response &response,
-                      const std::smatch &captures) { answerImage(request, response, captures); });
+                      const RouteCaptures &captures) { answerImage(request, response, captures); });
 }
 
 void AvatarApi::answerUpload(const UserAccount &user, const httplib::Request &request,
-                             httplib::Response &response, const std::smatch &)
+                             httplib::Response &response, const RouteCaptures &)
 {
     const QString fileName =
         QString::fromUtf8(
@@ -74,13 +92,8 @@ void AvatarApi::answerUpload(const UserAccount &user, const httplib::Request &re
         JsonReply::sendErrors(response, 500, {QStringLiteral("The avatar could not be stored")});
         return;
     }
-    const std::string host = request.get_header_value("Host");
-    const QString url =
-        QStringLiteral("%1://%2/avatars/%3/%4")
-            .arg(tls ? QStringLiteral("https") : QStringLiteral("http"),
-                 host.empty() ? QStringLiteral("127.0.0.1") : QString::fromStdString(host))
-            .arg(user.id)
-            .arg(name);
+    // From the server's own address: the Host header is whatever the client chose to send.
+    const QString url = QStringLiteral("%1/avatars/%2/%3").arg(serverUrl).arg(user.id).arg(name);
     UserAccount updated = user;
     accounts.updateUser(user.id, [&url, &updated](UserAccount &stored) {
         stored.avatarUrl = url;
@@ -90,8 +103,12 @@ void AvatarApi::answerUpload(const UserAccount &user, const httplib::Request &re
 }
 
 void AvatarApi::answerImage(const httplib::Request &, httplib::Response &response,
-                            const std::smatch &captures) const
+                            const RouteCaptures &captures) const
 {
+    if (!isStoredName(captures[2].str())) {
+        JsonReply::sendNotFound(response);
+        return;
+    }
     const QString name = QString::fromStdString(captures[2].str());
     QFile file(
         QDir(QDir(rootPath).filePath(QString::fromStdString(captures[1].str()))).filePath(name));

@@ -5,7 +5,7 @@
 
 #include <QString>
 
-#include <regex>
+#include "routecaptures.h"
 
 class AccountStore;
 class AuthApi;
@@ -17,21 +17,22 @@ struct UserAccount;
 class AvatarApi
 {
 public:
-    // tls: image URLs are https ones.
-    AvatarApi(const AuthApi &auth, AccountStore &accounts, const QString &dataPath, bool tls);
+    // serverUrl: the server's own address ("http://127.0.0.1:<port>"), set before serving.
+    AvatarApi(const AuthApi &auth, AccountStore &accounts, const QString &dataPath,
+              const QString &serverUrl);
 
     void addRoutes(Router &router);
 
 private:
     void answerUpload(const UserAccount &user, const httplib::Request &request,
-                      httplib::Response &response, const std::smatch &captures);
+                      httplib::Response &response, const RouteCaptures &captures);
     void answerImage(const httplib::Request &request, httplib::Response &response,
-                     const std::smatch &captures) const;
+                     const RouteCaptures &captures) const;
 
     const AuthApi &auth;
     AccountStore &accounts;
     const QString rootPath;
-    const bool tls;
+    const QString &serverUrl;
 };
 
 #endif // AVATARAPI_H

@@ -42,12 +42,12 @@ void CollaborationsApi::addRoutes(Router &router)
     const auto add = [this, &router](const char *method, const char *pattern, Answer answer) {
         auth.addUserRoute(router, method, pattern, this, answer);
     };
-    add("POST", R"(/api/v1/invites/invite\.json)", &CollaborationsApi::answerSend);
-    add("POST", R"(/api/v1/invites/([^/]+)/accept\.json)", &CollaborationsApi::answerAccept);
-    add("POST", R"(/api/v1/invites/([^/]+)/reject\.json)", &CollaborationsApi::answerReject);
-    add("GET", R"(/api/v1/invites/received\.json)", &CollaborationsApi::answerReceived);
-    add("GET", R"(/api/v1/invites/sent\.json)", &CollaborationsApi::answerSent);
-    add("GET", R"(/api/v1/invites/notifications/sent\.json)",
+    add("POST", R"(/api/v1/invites/invite.json)", &CollaborationsApi::answerSend);
+    add("POST", R"(/api/v1/invites/{}/accept.json)", &CollaborationsApi::answerAccept);
+    add("POST", R"(/api/v1/invites/{}/reject.json)", &CollaborationsApi::answerReject);
+    add("GET", R"(/api/v1/invites/received.json)", &CollaborationsApi::answerReceived);
+    add("GET", R"(/api/v1/invites/sent.json)", &CollaborationsApi::answerSent);
+    add("GET", R"(/api/v1/invites/notifications/sent.json)",
         &CollaborationsApi::answerSentChanges);
 }
 
@@ -81,7 +81,7 @@ StoreError CollaborationsApi::send(const UserAccount &sender, qint64 conversatio
 }
 
 void CollaborationsApi::answerSend(const UserAccount &user, const httplib::Request &request,
-                                   httplib::Response &response, const std::smatch &)
+                                   httplib::Response &response, const RouteCaptures &)
 {
     const std::optional<QJsonObject> json = JsonBody::object(request, response);
     if (!json)
@@ -116,7 +116,7 @@ void CollaborationsApi::answerSend(const UserAccount &user, const httplib::Reque
 }
 
 void CollaborationsApi::answerAccept(const UserAccount &user, const httplib::Request &request,
-                                     httplib::Response &response, const std::smatch &captures)
+                                     httplib::Response &response, const RouteCaptures &captures)
 {
     const std::optional<QJsonObject> json = JsonBody::object(request, response);
     if (!json)
@@ -173,7 +173,7 @@ void CollaborationsApi::answerAccept(const UserAccount &user, const httplib::Req
 }
 
 void CollaborationsApi::answerReject(const UserAccount &user, const httplib::Request &,
-                                     httplib::Response &response, const std::smatch &captures)
+                                     httplib::Response &response, const RouteCaptures &captures)
 {
     std::lock_guard<std::mutex> lock(answering);
     std::optional<Collaboration> record = store.find(QString::fromStdString(captures[1].str()));
@@ -198,7 +198,7 @@ void CollaborationsApi::answerReject(const UserAccount &user, const httplib::Req
 }
 
 void CollaborationsApi::answerReceived(const UserAccount &user, const httplib::Request &request,
-                                       httplib::Response &response, const std::smatch &)
+                                       httplib::Response &response, const RouteCaptures &)
 {
     const std::optional<qint64> limit = RequestValues::queryCount(request, "limit", defaultLimit);
     // The first poll sends no token, or an empty one.
@@ -226,7 +226,7 @@ void CollaborationsApi::answerReceived(const UserAccount &user, const httplib::R
 }
 
 void CollaborationsApi::answerSent(const UserAccount &user, const httplib::Request &request,
-                                   httplib::Response &response, const std::smatch &)
+                                   httplib::Response &response, const RouteCaptures &)
 {
     const std::optional<qint64> limit = RequestValues::queryCount(request, "limit", defaultLimit);
     const std::optional<qint64> offset = RequestValues::queryCount(request, "offset", 0);
@@ -245,7 +245,7 @@ void CollaborationsApi::answerSent(const UserAccount &user, const httplib::Reque
 }
 
 void CollaborationsApi::answerSentChanges(const UserAccount &user, const httplib::Request &request,
-                                          httplib::Response &response, const std::smatch &)
+                                          httplib::Response &response, const RouteCaptures &)
 {
     qint64 since = 0;
     const QString sinceText = RequestValues::queryText(request, "since");

@@ -6,7 +6,7 @@
 #include <httplib.h>
 
 #include <mutex>
-#include <regex>
+#include "routecaptures.h"
 #include <vector>
 
 class AuthApi;
@@ -35,20 +35,20 @@ public:
 
 private:
     using Answer = void (CollaborationsApi::*)(const UserAccount &, const httplib::Request &,
-                                               httplib::Response &, const std::smatch &);
+                                               httplib::Response &, const RouteCaptures &);
 
     void answerSend(const UserAccount &user, const httplib::Request &request,
-                    httplib::Response &response, const std::smatch &captures);
+                    httplib::Response &response, const RouteCaptures &captures);
     void answerAccept(const UserAccount &user, const httplib::Request &request,
-                      httplib::Response &response, const std::smatch &captures);
+                      httplib::Response &response, const RouteCaptures &captures);
     void answerReject(const UserAccount &user, const httplib::Request &request,
-                      httplib::Response &response, const std::smatch &captures);
+                      httplib::Response &response, const RouteCaptures &captures);
     void answerReceived(const UserAccount &user, const httplib::Request &request,
-                        httplib::Response &response, const std::smatch &captures);
+                        httplib::Response &response, const RouteCaptures &captures);
     void answerSent(const UserAccount &user, const httplib::Request &request,
-                    httplib::Response &response, const std::smatch &captures);
+                    httplib::Response &response, const RouteCaptures &captures);
     void answerSentChanges(const UserAccount &user, const httplib::Request &request,
-                           httplib::Response &response, const std::smatch &captures);
+                           httplib::Response &response, const RouteCaptures &captures);
     // An error reply with the "type" the client tells failures apart by.
     void sendFailure(httplib::Response &response, int status, const char *type,
                      const QString &message, const Collaboration *record) const;

@@ -38,9 +38,9 @@ bool endpointOf(int fd, int (*query)(int, sockaddr *, socklen_t *), Endpoint *en
     return true;
 }
 
-// Calls visit for every connected socket of this process whose local port is localPort,
-// until it returns false.
-void forEachConnection(int localPort, const std::function<bool(int fd, const Endpoint &)> &visit)
+// Calls visit for every socket of this process whose local port is localPort, until it
+// returns false.
+void forEachSocket(int localPort, const std::function<bool(int fd)> &visit)
 {
     DIR *directory = opendir("/proc/self/fd");
     if (!directory)
@@ -51,14 +51,21 @@ void forEachConnection(int localPort, const std::function<bool(int fd, const End
         if (end == entry->d_name || *end != '\0' || fd == dirfd(directory))
             continue;
         Endpoint local;
-        Endpoint peer;
-        if (!endpointOf(int(fd), getsockname, &local) || local.port != localPort ||
-            !endpointOf(int(fd), getpeername, &peer))
+        if (!endpointOf(int(fd), getsockname, &local) || local.port != localPort)
             continue;
-        if (!visit(int(fd), peer))
+        if (!visit(int(fd)))
             break;
     }
     closedir(directory);
+}
+
+// The same for connected sockets, with their peer.
+void forEachConnection(int localPort, const std::function<bool(int fd, const Endpoint &)> &visit)
+{
+    forEachSocket(localPort, [&visit](int fd) {
+        Endpoint peer;
+        return !endpointOf(fd, getpeername, &peer) || visit(fd, peer);
+    });
 }
 
 } // namespace
@@ -81,5 +88,17 @@ void ConnectionSockets::shutDownAll(int localPort)
     forEachConnection(localPort, [](int fd, const Endpoint &) {
         shutdown(fd, SHUT_RDWR);
         return true;
+    });
+}
+
+void ConnectionSockets::widenBacklog(int localPort)
+{
+    forEachSocket(localPort, [](int fd) {
+        int listening = 0;
+        socklen_t length = sizeof(listening);
+        if (getsockopt(fd, SOL_SOCKET, SO_ACCEPTCONN, &listening, &length) != 0 || !listening)
+            return true;
+        listen(fd, SOMAXCONN);
+        return false;
     });
 }

@@ -13,6 +13,10 @@ namespace ConnectionSockets {
 bool shutDown(const httplib::Request &request);
 // Shuts down every accepted connection on localPort.
 void shutDownAll(int localPort);
+// The HTTP layer listens with a backlog of 5: a burst of connections overflows it, and each
+// connection dropped then waits a second or more for its retry. Listening again on the
+// bound socket takes the system's largest backlog instead.
+void widenBacklog(int localPort);
 
 } // namespace ConnectionSockets
 

@@ -43,11 +43,12 @@ void ContactsApi::addRoutes(Router &router)
     const auto add = [this, &router](const char *method, const char *pattern, Answer answer) {
         auth.addUserRoute(router, method, pattern, this, answer);
     };
-    add("GET", R"(/api/v1/contacts\.json)", &ContactsApi::answerContacts);
-    add("GET", R"(/api/v1/contacts/search\.json)", &ContactsApi::answerSearch);
-    add("POST", R"(/api/v1/contacts/invite\.json)", &ContactsApi::answerInvite);
-    add("GET", R"(/api/v1/contacts/invites(?:/(\d+))?)", &ContactsApi::answerInvitations);
-    add("POST", R"(/api/v1/contacts/invites/(\d+)/(accept|decline))",
+    add("GET", R"(/api/v1/contacts.json)", &ContactsApi::answerContacts);
+    add("GET", R"(/api/v1/contacts/search.json)", &ContactsApi::answerSearch);
+    add("POST", R"(/api/v1/contacts/invite.json)", &ContactsApi::answerInvite);
+    add("GET", R"(/api/v1/contacts/invites)", &ContactsApi::answerInvitations);
+    add("GET", R"(/api/v1/contacts/invites/{id})", &ContactsApi::answerInvitations);
+    add("POST", R"(/api/v1/contacts/invites/{id}/{accept|decline})",
         &ContactsApi::answerInvitation);
 }
 
@@ -67,7 +68,7 @@ StoreError ContactsApi::invite(const UserAccount &sender, const QString &email,
 }
 
 void ContactsApi::answerContacts(const UserAccount &user, const httplib::Request &request,
-                                 httplib::Response &response, const std::smatch &)
+                                 httplib::Response &response, const RouteCaptures &)
 {
     QJsonArray listed;
     std::vector<UserAccount> shown;
@@ -87,7 +88,7 @@ void ContactsApi::answerContacts(const UserAccount &user, const httplib::Request
 }
 
 void ContactsApi::answerSearch(const UserAccount &user, const httplib::Request &request,
-                               httplib::Response &response, const std::smatch &)
+                               httplib::Response &response, const RouteCaptures &)
 {
     const QString query = RequestValues::queryText(request, "q").trimmed();
     if (query.isEmpty()) {
@@ -104,7 +105,7 @@ void ContactsApi::answerSearch(const UserAccount &user, const httplib::Request &
 }
 
 void ContactsApi::answerInvite(const UserAccount &user, const httplib::Request &request,
-                               httplib::Response &response, const std::smatch &)
+                               httplib::Response &response, const RouteCaptures &)
 {
     const std::optional<QJsonObject> json = JsonBody::object(request, response);
     if (!json)
@@ -124,7 +125,7 @@ void ContactsApi::answerInvite(const UserAccount &user, const httplib::Request &
 }
 
 void ContactsApi::answerInvitations(const UserAccount &user, const httplib::Request &request,
-                                    httplib::Response &response, const std::smatch &captures)
+                                    httplib::Response &response, const RouteCaptures &captures)
 {
     const std::optional<qint64> id = captures[1].matched
                                          ? RequestValues::capturedId(captures[1].str())
@@ -156,7 +157,7 @@ void ContactsApi::answerInvitations(const UserAccount &user, const httplib::Requ
 }
 
 void ContactsApi::answerInvitation(const UserAccount &user, const httplib::Request &,
-                                   httplib::Response &response, const std::smatch &captures)
+                                   httplib::Response &response, const RouteCaptures &captures)
 {
     const std::optional<qint64> id = RequestValues::capturedId(captures[1].str());
     const bool accept = captures[2].str() == "accept";

@@ -5,7 +5,7 @@
 
 #include <httplib.h>
 
-#include <regex>
+#include "routecaptures.h"
 
 class AccountStore;
 class AuthApi;
@@ -33,18 +33,18 @@ public:
 
 private:
     using Answer = void (ContactsApi::*)(const UserAccount &, const httplib::Request &,
-                                         httplib::Response &, const std::smatch &);
+                                         httplib::Response &, const RouteCaptures &);
 
     void answerContacts(const UserAccount &user, const httplib::Request &request,
-                        httplib::Response &response, const std::smatch &captures);
+                        httplib::Response &response, const RouteCaptures &captures);
     void answerSearch(const UserAccount &user, const httplib::Request &request,
-                      httplib::Response &response, const std::smatch &captures);
+                      httplib::Response &response, const RouteCaptures &captures);
     void answerInvite(const UserAccount &user, const httplib::Request &request,
-                      httplib::Response &response, const std::smatch &captures);
+                      httplib::Response &response, const RouteCaptures &captures);
     void answerInvitations(const UserAccount &user, const httplib::Request &request,
-                           httplib::Response &response, const std::smatch &captures);
+                           httplib::Response &response, const RouteCaptures &captures);
     void answerInvitation(const UserAccount &user, const httplib::Request &request,
-                          httplib::Response &response, const std::smatch &captures);
+                          httplib::Response &response, const RouteCaptures &captures);
 
     const AuthApi &auth;
     AccountStore &accounts;

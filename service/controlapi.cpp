@@ -52,7 +52,7 @@ void ControlApi::addRoutes(Router &router)
 {
     router.add(
         "POST", prefix + "/fault",
-        [this](const httplib::Request &request, httplib::Response &response, const std::smatch &) {
+        [this](const httplib::Request &request, httplib::Response &response, const RouteCaptures &) {
             const std::optional<QJsonObject> json = JsonBody::object(request, response);
             if (!json)
                 return;
@@ -67,17 +67,17 @@ void ControlApi::addRoutes(Router &router)
         });
 
     router.add("GET", prefix + "/requests",
-               [this](const httplib::Request &, httplib::Response &response, const std::smatch &) {
+               [this](const httplib::Request &, httplib::Response &response, const RouteCaptures &) {
                    JsonReply::send(response, 200, {{QStringLiteral("requests"), log.toJson()}});
                });
     router.add("DELETE", prefix + "/requests",
-               [this](const httplib::Request &, httplib::Response &response, const std::smatch &) {
+               [this](const httplib::Request &, httplib::Response &response, const RouteCaptures &) {
                    log.clear();
                    JsonReply::send(response, 200, {});
                });
 
     router.add("POST", prefix + "/reset",
-               [this](const httplib::Request &, httplib::Response &response, const std::smatch &) {
+               [this](const httplib::Request &, httplib::Response &response, const RouteCaptures &) {
                    faultTable.clear();
                    transferSwitches.clear();
                    log.clear();
@@ -92,7 +92,7 @@ void ControlApi::addRoutes(Router &router)
     // Streamed, so that a large size never sits in memory.
     router.add(
         "GET", prefix + "/bytes",
-        [this](const httplib::Request &request, httplib::Response &response, const std::smatch &) {
+        [this](const httplib::Request &request, httplib::Response &response, const RouteCaptures &) {
             bool ok = false;
             const qlonglong size =
                 QByteArray::fromStdString(request.get_param_value("size")).toLongLong(&ok);

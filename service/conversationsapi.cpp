@@ -53,9 +53,9 @@ void ConversationsApi::addRoutes(Router &router)
     add("GET", R"(/api/v1/conversations)", &ConversationsApi::answerList);
     add("GET", R"(/api/v1/conversations/notifications)", &ConversationsApi::answerNews);
     add("POST", R"(/api/v1/conversations/start)", &ConversationsApi::answerStart);
-    add("GET", R"(/api/v1/conversations/(\d+)/users)", &ConversationsApi::answerUsers);
-    add("GET", R"(/api/v1/conversations/(\d+)/messages)", &ConversationsApi::answerMessages);
-    add("POST", R"(/api/v1/conversations/(\d+))", &ConversationsApi::answerPost);
+    add("GET", R"(/api/v1/conversations/{id}/users)", &ConversationsApi::answerUsers);
+    add("GET", R"(/api/v1/conversations/{id}/messages)", &ConversationsApi::answerMessages);
+    add("POST", R"(/api/v1/conversations/{id})", &ConversationsApi::answerPost);
 }
 
 StoreError ConversationsApi::post(const UserAccount &sender, qint64 conversationId,
@@ -73,7 +73,7 @@ StoreError ConversationsApi::post(const UserAccount &sender, qint64 conversation
 }
 
 void ConversationsApi::answerList(const UserAccount &user, const httplib::Request &request,
-                                  httplib::Response &response, const std::smatch &)
+                                  httplib::Response &response, const RouteCaptures &)
 {
     const std::vector<Conversation> mine = conversations.conversationsOf(user.id);
     QJsonArray listed;
@@ -87,7 +87,7 @@ void ConversationsApi::answerList(const UserAccount &user, const httplib::Reques
 }
 
 void ConversationsApi::answerUsers(const UserAccount &user, const httplib::Request &,
-                                   httplib::Response &response, const std::smatch &captures)
+                                   httplib::Response &response, const RouteCaptures &captures)
 {
     const std::optional<qint64> id = RequestValues::capturedId(captures[1].str());
     const std::optional<Conversation> conversation =
@@ -105,7 +105,7 @@ void ConversationsApi::answerUsers(const UserAccount &user, const httplib::Reque
 }
 
 void ConversationsApi::answerMessages(const UserAccount &user, const httplib::Request &request,
-                                      httplib::Response &response, const std::smatch &captures)
+                                      httplib::Response &response, const RouteCaptures &captures)
 {
     const std::optional<qint64> id = RequestValues::capturedId(captures[1].str());
     const std::optional<Conversation> conversation =
@@ -140,7 +140,7 @@ void ConversationsApi::answerMessages(const UserAccount &user, const httplib::Re
 }
 
 void ConversationsApi::answerPost(const UserAccount &user, const httplib::Request &request,
-                                  httplib::Response &response, const std::smatch &captures)
+                                  httplib::Response &response, const RouteCaptures &captures)
 {
     const std::optional<qint64> id = RequestValues::capturedId(captures[1].str());
     const std::optional<QJsonObject> json = JsonBody::object(request, response);
@@ -167,7 +167,7 @@ void ConversationsApi::answerPost(const UserAccount &user, const httplib::Reques
 }
 
 void ConversationsApi::answerStart(const UserAccount &user, const httplib::Request &request,
-                                   httplib::Response &response, const std::smatch &)
+                                   httplib::Response &response, const RouteCaptures &)
 {
     const std::optional<QJsonObject> json = JsonBody::object(request, response);
     if (!json)
@@ -208,7 +208,7 @@ void ConversationsApi::answerStart(const UserAccount &user, const httplib::Reque
 }
 
 void ConversationsApi::answerNews(const UserAccount &user, const httplib::Request &request,
-                                  httplib::Response &response, const std::smatch &)
+                                  httplib::Response &response, const RouteCaptures &)
 {
     // "<conversation id>=<seconds>" for each conversation the client follows.
     std::map<qint64, qint64> cursors;

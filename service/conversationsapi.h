@@ -5,7 +5,7 @@
 
 #include <httplib.h>
 
-#include <regex>
+#include "routecaptures.h"
 
 class AccountStore;
 class AuthApi;
@@ -34,20 +34,20 @@ public:
 
 private:
     using Answer = void (ConversationsApi::*)(const UserAccount &, const httplib::Request &,
-                                              httplib::Response &, const std::smatch &);
+                                              httplib::Response &, const RouteCaptures &);
 
     void answerList(const UserAccount &user, const httplib::Request &request,
-                    httplib::Response &response, const std::smatch &captures);
+                    httplib::Response &response, const RouteCaptures &captures);
     void answerUsers(const UserAccount &user, const httplib::Request &request,
-                     httplib::Response &response, const std::smatch &captures);
+                     httplib::Response &response, const RouteCaptures &captures);
     void answerMessages(const UserAccount &user, const httplib::Request &request,
-                        httplib::Response &response, const std::smatch &captures);
+                        httplib::Response &response, const RouteCaptures &captures);
     void answerPost(const UserAccount &user, const httplib::Request &request,
-                    httplib::Response &response, const std::smatch &captures);
+                    httplib::Response &response, const RouteCaptures &captures);
     void answerStart(const UserAccount &user, const httplib::Request &request,
-                     httplib::Response &response, const std::smatch &captures);
+                     httplib::Response &response, const RouteCaptures &captures);
     void answerNews(const UserAccount &user, const httplib::Request &request,
-                    httplib::Response &response, const std::smatch &captures);
+                    httplib::Response &response, const RouteCaptures &captures);
 
     const AuthApi &auth;
     const AccountStore &accounts;

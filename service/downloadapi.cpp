@@ -33,15 +33,15 @@ DownloadApi::DownloadApi(const AuthApi &auth, ObjectStore &objects, TransferSwit
 void DownloadApi::addRoutes(Router &router)
 {
     // The client does not clean this path: it arrives as "/object//...".
-    router.add("GET", R"(/api/v1/object(/[\s\S]*)?)",
+    router.add("GET", R"(/api/v1/object{path})",
                auth.forUser([this](const UserAccount &user, const httplib::Request &request,
-                                   httplib::Response &response, const std::smatch &captures) {
+                                   httplib::Response &response, const RouteCaptures &captures) {
                    answer(user, request, response, captures);
                }));
 }
 
 void DownloadApi::answer(const UserAccount &user, const httplib::Request &request,
-                         httplib::Response &response, const std::smatch &captures)
+                         httplib::Response &response, const RouteCaptures &captures)
 {
     using Kind = TransferSwitch::Kind;
     const std::optional<QString> path = ObjectPath::fromUtf8(captures[1].str());

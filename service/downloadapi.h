@@ -3,7 +3,7 @@
 
 #include <httplib.h>
 
-#include <regex>
+#include "routecaptures.h"
 
 class AuthApi;
 class ObjectStore;
@@ -24,7 +24,7 @@ public:
 
 private:
     void answer(const UserAccount &user, const httplib::Request &request,
-                httplib::Response &response, const std::smatch &captures);
+                httplib::Response &response, const RouteCaptures &captures);
 
     const AuthApi &auth;
     ObjectStore &objects;

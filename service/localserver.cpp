@@ -29,6 +29,7 @@
 #include "transferswitchtable.h"
 #include "uploadapi.h"
 #include "uploadstore.h"
+#include "workerpool.h"
 
 #include <QDir>
 #include <QFile>
@@ -45,8 +46,26 @@ namespace {
 
 const char host[] = "127.0.0.1";
 
-// Tests hang and delay connections on purpose; they must not starve the others.
-constexpr size_t workerCount = 64;
+// A worker per connection: tests hang and delay connections on purpose, and slow clients
+// hold theirs until a read times out; none of them may starve the others.
+constexpr size_t initialWorkers = 64;
+constexpr size_t maximumWorkers = 1000;
+// How long one read may wait for the client's next bytes.
+constexpr std::chrono::seconds readTimeout{5};
+// An object path's 4,096 bytes, with room for the longest route in front of it.
+constexpr size_t maximumRequestPathBytes = 6144;
+
+// The HTTP layer matches a handler's pattern with std::regex, whose matching recurses once
+// per character of the path. Every request is routed by the layer as "/" instead, and this
+// worker's real path is set aside until the one handler gets it back.
+thread_local std::string routedPath;
+
+bool hasBody(const httplib::Request &request)
+{
+    const std::string length = request.get_header_value("Content-Length");
+    return request.has_header("Transfer-Encoding") ||
+           (!length.empty() && length.find_first_not_of('0') != std::string::npos);
+}
 
 } // namespace
 
@@ -61,7 +80,7 @@ struct LocalServer::Private
         , shareLinks(database)
         , uploads(database, options.dataPath)
         , objectsApi(auth, objects)
-        , shareApi(auth, objects, shareLinks, options.usesTls())
+        , shareApi(auth, objects, shareLinks, serverUrl)
         , thumbnailApi(auth, objects)
         , uploadApi(auth, accounts, objects, uploads, transferSwitches)
         , downloadApi(auth, objects, transferSwitches, stopFlag)
@@ -73,11 +92,15 @@ struct LocalServer::Private
         , contactsApi(auth, accounts, contacts, conversations, news, socialReplies)
         , collaborationsApi(auth, objects, collaborations, conversations, socialReplies)
         , conversationsApi(auth, accounts, contacts, conversations, news, socialReplies)
-        , avatarApi(auth, accounts, options.dataPath, options.usesTls())
+        , avatarApi(auth, accounts, options.dataPath, serverUrl)
         , socialControl(accounts, contactsApi, collaborationsApi, conversationsApi, socialReplies)
     {}
 
     void handle(const httplib::Request &request, httplib::Response &response);
+    // The HTTP layer answers a Range header it cannot parse with a bare 416 before any
+    // handler runs. RFC 7233 says to ignore such a header: answers the request without it
+    // instead. False for every other error reply.
+    bool answerRefusedRange(const httplib::Request &request, httplib::Response &response);
     // True when the request goes on to its normal handling.
     bool applyFault(const Fault &fault, const httplib::Request &request,
                     httplib::Response &response);
@@ -90,6 +113,8 @@ struct LocalServer::Private
     void watchSignals(const sigset_t &stopSignals);
 
     ServiceOptions options;
+    // The address URLs handed out point at, once bound: "http(s)://127.0.0.1:<port>".
+    QString serverUrl;
     ServiceDatabase database;
     AccountStore accounts;
     AuthApi auth;
@@ -133,8 +158,12 @@ LocalServer::LocalServer(const ServiceOptions &options)
         d->server.reset(new httplib::Server);
     }
     d->server->new_task_queue = [] {
-        return new httplib::ThreadPool(workerCount);
+        return new WorkerPool(initialWorkers, maximumWorkers);
     };
+    d->server->set_read_timeout(readTimeout);
+    // Headers and body go out in two writes: with Nagle's algorithm the second waits for the
+    // client's delayed acknowledgement.
+    d->server->set_tcp_nodelay(true);
     // Only SO_REUSEADDR, so that a restart can take its port back from TIME_WAIT while a
     // second live server still cannot share it.
     d->server->set_socket_options([](socket_t socket) {
@@ -143,17 +172,29 @@ LocalServer::LocalServer(const ServiceOptions &options)
     });
 
     // All dispatching is ours: the HTTP layer reads the whole request (body included), then
-    // hands it over, whatever its path.
-    const char anyPath[] = R"([\s\S]*)";
+    // hands it over, whatever its path. The request is the server's own mutable object.
+    d->server->set_pre_routing_handler([](const httplib::Request &request, httplib::Response &) {
+        routedPath.swap(const_cast<httplib::Request &>(request).path);
+        const_cast<httplib::Request &>(request).path = "/";
+        return httplib::Server::HandlerResponse::Unhandled;
+    });
     const auto handler = [this](const httplib::Request &request, httplib::Response &response) {
+        const_cast<httplib::Request &>(request).path.swap(routedPath);
         d->handle(request, response);
     };
-    d->server->Get(anyPath, handler);
-    d->server->Post(anyPath, handler);
-    d->server->Put(anyPath, handler);
-    d->server->Patch(anyPath, handler);
-    d->server->Delete(anyPath, handler);
-    d->server->Options(anyPath, handler);
+    const char everyPath[] = "/";
+    d->server->Get(everyPath, handler);
+    d->server->Post(everyPath, handler);
+    d->server->Put(everyPath, handler);
+    d->server->Patch(everyPath, handler);
+    d->server->Delete(everyPath, handler);
+    d->server->Options(everyPath, handler);
+    d->server->set_error_handler(httplib::Server::HandlerWithResponse(
+        [this](const httplib::Request &request, httplib::Response &response) {
+            return d->answerRefusedRange(request, response)
+                       ? httplib::Server::HandlerResponse::Handled
+                       : httplib::Server::HandlerResponse::Unhandled;
+        }));
 
     if (options.controlApi) {
         d->control.reset(new ControlApi(d->stopFlag, d->accounts, d->objects, d->transferSwitches,
@@ -168,11 +209,13 @@ LocalServer::~LocalServer() = default;
 void LocalServer::Private::addApiRoutes()
 {
     // The client's connectivity probe: exactly 200, never a redirect.
-    apiRoutes.add(
-        "GET", "/api/v1/?",
-        [](const httplib::Request &, httplib::Response &response, const std::smatch &) {
-            JsonReply::send(response, 200, {{QStringLiteral("status"), QStringLiteral("ok")}});
-        });
+    for (const char *path : {"/api/v1", "/api/v1/"}) {
+        apiRoutes.add(
+            "GET", path,
+            [](const httplib::Request &, httplib::Response &response, const RouteCaptures &) {
+                JsonReply::send(response, 200, {{QStringLiteral("status"), QStringLiteral("ok")}});
+            });
+    }
     auth.addRoutes(apiRoutes);
     uploadApi.addRoutes(apiRoutes);
     downloadApi.addRoutes(apiRoutes);
@@ -187,6 +230,12 @@ void LocalServer::Private::addApiRoutes()
 
 void LocalServer::Private::handle(const httplib::Request &request, httplib::Response &response)
 {
+    if (request.path.size() > maximumRequestPathBytes) {
+        JsonReply::sendErrors(response, 414,
+                              {QStringLiteral("The request path is longer than %1 bytes")
+                                   .arg(maximumRequestPathBytes)});
+        return;
+    }
     // The HTTP layer would cut every body to the Range itself, without clamping or 416:
     // only downloads serve ranges, and they read the header. The request is the server's
     // own mutable object.
@@ -209,6 +258,28 @@ void LocalServer::Private::handle(const httplib::Request &request, httplib::Resp
         return;
     if (!apiRoutes.dispatch(request, response))
         JsonReply::sendNotFound(response);
+}
+
+bool LocalServer::Private::answerRefusedRange(const httplib::Request &request,
+                                              httplib::Response &response)
+{
+    // Every 416 of ours names the body's size in Content-Range.
+    if (response.status != 416 || !request.has_header("Range") ||
+        response.has_header("Content-Range") || !response.body.empty())
+        return false;
+    auto &unranged = const_cast<httplib::Request &>(request);
+    unranged.headers.erase("Range");
+    response = httplib::Response();
+    // The layer refused before reading any body, and none can be read from here.
+    if (hasBody(request)) {
+        response.set_header("Connection", "close");
+        JsonReply::sendErrors(
+            response, 400,
+            {QStringLiteral("A request with a body may not carry a malformed Range header")});
+        return true;
+    }
+    handle(request, response);
+    return true;
 }
 
 bool LocalServer::Private::applyFault(const Fault &fault, const httplib::Request &request,
@@ -295,10 +366,16 @@ bool LocalServer::Private::bind()
 {
     if (options.port == 0) {
         port = server->bind_to_any_port(host);
-        return port > 0;
+    } else {
+        port = options.port;
+        if (!server->bind_to_port(host, port))
+            port = 0;
     }
-    port = options.port;
-    return server->bind_to_port(host, port);
+    serverUrl = QStringLiteral("%1://%2:%3")
+                    .arg(options.usesTls() ? QStringLiteral("https") : QStringLiteral("http"),
+                         QLatin1String(host))
+                    .arg(port);
+    return port > 0;
 }
 
 void LocalServer::Private::watchSignals(const sigset_t &stopSignals)
@@ -340,6 +417,7 @@ int LocalServer::run()
         std::fprintf(stderr, "kerlo-local: cannot listen on %s:%d\n", host, d->options.port);
         return 1;
     }
+    ConnectionSockets::widenBacklog(d->port);
 
     std::printf("kerlo-local listening on %s://%s:%d\n", d->options.usesTls() ? "https" : "http",
                 host, d->port);

@@ -78,7 +78,8 @@ void ObjectControl::addRoutes(Router &router, const std::string &prefix)
 {
     router.add(
         "POST", prefix + "/objects",
-        [this](const httplib::Request &request, httplib::Response &response, const std::smatch &) {
+        [this](const httplib::Request &request, httplib::Response &response,
+               const RouteCaptures &) {
             const std::optional<QJsonObject> json = JsonBody::object(request, response);
             if (!json)
                 return;
@@ -114,52 +115,55 @@ void ObjectControl::addRoutes(Router &router, const std::string &prefix)
         });
 
     // Removes a file or folder, as another device would.
-    router.add(
-        "POST", prefix + "/objects/delete",
-        [this](const httplib::Request &request, httplib::Response &response, const std::smatch &) {
-            const std::optional<QJsonObject> json = JsonBody::object(request, response);
-            if (!json)
-                return;
-            const std::optional<QString> path = pathOf(*json, "path", response);
-            if (!path)
-                return;
-            const std::optional<UserAccount> user = userOf(accounts, *json, response);
-            if (!user)
-                return;
-            QJsonArray removed;
-            QStringList missing;
-            StoreError error = objects.remove(user->id, otherDevice, {*path}, &removed, &missing);
-            if (!error && !missing.isEmpty())
-                error = {404, QStringLiteral("No file or folder at %1").arg(*path)};
-            sendResult(response, error, QStringLiteral("objects"), removed);
-        });
+    router.add("POST", prefix + "/objects/delete",
+               [this](const httplib::Request &request, httplib::Response &response,
+                      const RouteCaptures &) {
+                   const std::optional<QJsonObject> json = JsonBody::object(request, response);
+                   if (!json)
+                       return;
+                   const std::optional<QString> path = pathOf(*json, "path", response);
+                   if (!path)
+                       return;
+                   const std::optional<UserAccount> user = userOf(accounts, *json, response);
+                   if (!user)
+                       return;
+                   QJsonArray removed;
+                   QStringList missing;
+                   StoreError error =
+                       objects.remove(user->id, otherDevice, {*path}, &removed, &missing);
+                   if (!error && !missing.isEmpty())
+                       error = {404, QStringLiteral("No file or folder at %1").arg(*path)};
+                   sendResult(response, error, QStringLiteral("objects"), removed);
+               });
 
     // Moves or renames a file or folder, as another device would.
-    router.add(
-        "POST", prefix + "/objects/move",
-        [this](const httplib::Request &request, httplib::Response &response, const std::smatch &) {
-            const std::optional<QJsonObject> json = JsonBody::object(request, response);
-            if (!json)
-                return;
-            const std::optional<QString> from = pathOf(*json, "from", response);
-            if (!from)
-                return;
-            const std::optional<QString> to = pathOf(*json, "to", response);
-            if (!to)
-                return;
-            const std::optional<UserAccount> user = userOf(accounts, *json, response);
-            if (!user)
-                return;
-            QJsonObject object;
-            const StoreError error = objects.move(user->id, otherDevice, *from, *to, &object);
-            sendResult(response, error, QStringLiteral("object"), object);
-        });
+    router.add("POST", prefix + "/objects/move",
+               [this](const httplib::Request &request, httplib::Response &response,
+                      const RouteCaptures &) {
+                   const std::optional<QJsonObject> json = JsonBody::object(request, response);
+                   if (!json)
+                       return;
+                   const std::optional<QString> from = pathOf(*json, "from", response);
+                   if (!from)
+                       return;
+                   const std::optional<QString> to = pathOf(*json, "to", response);
+                   if (!to)
+                       return;
+                   const std::optional<UserAccount> user = userOf(accounts, *json, response);
+                   if (!user)
+                       return;
+                   QJsonObject object;
+                   const StoreError error =
+                       objects.move(user->id, otherDevice, *from, *to, &object);
+                   sendResult(response, error, QStringLiteral("object"), object);
+               });
 
     // {"email", "folder", "count", "files"}: count empty folders (or files) in folder, in one
     // transaction; for benchmarks that need large folders.
     router.add(
         "POST", prefix + "/objects/seed",
-        [this](const httplib::Request &request, httplib::Response &response, const std::smatch &) {
+        [this](const httplib::Request &request, httplib::Response &response,
+               const RouteCaptures &) {
             const std::optional<QJsonObject> json = JsonBody::object(request, response);
             if (!json)
                 return;
@@ -183,41 +187,43 @@ void ObjectControl::addRoutes(Router &router, const std::string &prefix)
 
     // {"after_statements": N}: the next change that writes N statements ends the process
     // before its transaction commits, as a SIGKILL would. Tests restart the service after.
-    router.add(
-        "POST", prefix + "/database/kill",
-        [this](const httplib::Request &request, httplib::Response &response, const std::smatch &) {
-            const std::optional<QJsonObject> json = JsonBody::object(request, response);
-            if (!json)
-                return;
-            const int statements = json->value(QLatin1String("after_statements")).toInt(0);
-            if (statements <= 0) {
-                JsonReply::sendErrors(response, 400,
-                                      {QStringLiteral("\"after_statements\" must be positive")});
-                return;
-            }
-            objects.killDuringChange(statements);
-            JsonReply::send(response, 200, {});
-        });
+    router.add("POST", prefix + "/database/kill",
+               [this](const httplib::Request &request, httplib::Response &response,
+                      const RouteCaptures &) {
+                   const std::optional<QJsonObject> json = JsonBody::object(request, response);
+                   if (!json)
+                       return;
+                   const int statements = json->value(QLatin1String("after_statements")).toInt(0);
+                   if (statements <= 0) {
+                       JsonReply::sendErrors(
+                           response, 400,
+                           {QStringLiteral("\"after_statements\" must be positive")});
+                       return;
+                   }
+                   objects.killDuringChange(statements);
+                   JsonReply::send(response, 200, {});
+               });
 
     // Journals "entry" verbatim, without touching the tree, so that tests can send what no
     // real change would: paths that leave the store, fields of the wrong type.
-    router.add(
-        "POST", prefix + "/objects/entry",
-        [this](const httplib::Request &request, httplib::Response &response, const std::smatch &) {
-            const std::optional<QJsonObject> json = JsonBody::object(request, response);
-            if (!json)
-                return;
-            const QJsonValue entry = json->value(QLatin1String("entry"));
-            if (!entry.isObject()) {
-                JsonReply::sendErrors(response, 400,
-                                      {QStringLiteral("\"entry\" must be an object")});
-                return;
-            }
-            const std::optional<UserAccount> user = userOf(accounts, *json, response);
-            if (!user)
-                return;
-            QString token;
-            const StoreError error = objects.journalEntry(user->id, entry.toObject(), &token);
-            sendResult(response, error, QStringLiteral("token"), token);
-        });
+    router.add("POST", prefix + "/objects/entry",
+               [this](const httplib::Request &request, httplib::Response &response,
+                      const RouteCaptures &) {
+                   const std::optional<QJsonObject> json = JsonBody::object(request, response);
+                   if (!json)
+                       return;
+                   const QJsonValue entry = json->value(QLatin1String("entry"));
+                   if (!entry.isObject()) {
+                       JsonReply::sendErrors(response, 400,
+                                             {QStringLiteral("\"entry\" must be an object")});
+                       return;
+                   }
+                   const std::optional<UserAccount> user = userOf(accounts, *json, response);
+                   if (!user)
+                       return;
+                   QString token;
+                   const StoreError error =
+                       objects.journalEntry(user->id, entry.toObject(), &token);
+                   sendResult(response, error, QStringLiteral("token"), token);
+               });
 }

@@ -13,10 +13,14 @@ std::optional<QString> ObjectPath::normalized(const QString &path)
 {
     QStringList names = path.split(QLatin1Char('/'), Qt::SkipEmptyParts);
     for (const QString &name : names) {
-        if (name == QLatin1String(".") || name == QLatin1String("..") || name.contains(QChar(0)))
+        if (name == QLatin1String(".") || name == QLatin1String("..") || name.contains(QChar(0)) ||
+            name.toUtf8().size() > maximumNameBytes)
             return std::nullopt;
     }
-    return root + names.join(QLatin1Char('/'));
+    const QString canonical = root + names.join(QLatin1Char('/'));
+    if (canonical.toUtf8().size() > maximumPathBytes)
+        return std::nullopt;
+    return canonical;
 }
 
 std::optional<QString> ObjectPath::fromUtf8(const std::string &path)

@@ -11,8 +11,13 @@
 // are refused so that no client can make a path mean something other than it says.
 namespace ObjectPath {
 
+// Longest name and path, in UTF-8 bytes, as common file systems allow.
+constexpr int maximumNameBytes = 255;
+constexpr int maximumPathBytes = 4096;
+
 // The canonical form of a path a client sent, with or without the leading "/"; repeated
-// and trailing "/" are dropped. nullopt when a name is "." or "..", or holds a NUL.
+// and trailing "/" are dropped. nullopt when a name is "." or "..", holds a NUL or is longer
+// than maximumNameBytes, or the canonical path is longer than maximumPathBytes.
 std::optional<QString> normalized(const QString &path);
 // The same for the decoded bytes of a request path; nullopt also for bytes that are not
 // UTF-8.

@@ -11,15 +11,16 @@
 
 namespace {
 
-const QString badPath =
-    QStringLiteral("A path must be UTF-8 with no NUL, and no name may be \".\" or \"..\"");
+const QString badPath = QStringLiteral(
+    "A path must be UTF-8 with no NUL and at most 4096 bytes, and no name may be \".\", "
+    "\"..\" or longer than 255 bytes");
 
 void sendError(httplib::Response &response, const StoreError &error)
 {
     JsonReply::sendErrors(response, error.status, {error.message});
 }
 
-std::optional<QString> capturedPath(const std::smatch &captures, httplib::Response &response)
+std::optional<QString> capturedPath(const RouteCaptures &captures, httplib::Response &response)
 {
     const std::optional<QString> path = ObjectPath::fromUtf8(captures[1].str());
     if (!path)
@@ -89,18 +90,18 @@ void ObjectsApi::addRoutes(Router &router)
         auth.addUserRoute(router, method, pattern, this, answer);
     };
     // Names may hold any character, line breaks included.
-    add("GET", R"(/api/v1/objects/list(/[\s\S]*)?)", &ObjectsApi::answerList);
-    add("GET", R"(/api/v1/objects/metadata(/[\s\S]*)?)", &ObjectsApi::answerMetadata);
+    add("GET", R"(/api/v1/objects/list{path})", &ObjectsApi::answerList);
+    add("GET", R"(/api/v1/objects/metadata{path})", &ObjectsApi::answerMetadata);
     add("POST", R"(/api/v1/objects/metadata)", &ObjectsApi::answerBatchMetadata);
     add("POST", R"(/api/v1/objects/delete)", &ObjectsApi::answerDelete);
-    add("POST", R"(/api/v1/objects/mkdir(/[\s\S]*)?)", &ObjectsApi::answerMakeFolder);
+    add("POST", R"(/api/v1/objects/mkdir{path})", &ObjectsApi::answerMakeFolder);
     add("POST", R"(/api/v1/objects/rename)", &ObjectsApi::answerRename);
     add("POST", R"(/api/v1/objects/copy)", &ObjectsApi::answerCopy);
-    add("GET", R"(/api/v1/objects/delta/([\s\S]*))", &ObjectsApi::answerDelta);
+    add("GET", R"(/api/v1/objects/delta/{any})", &ObjectsApi::answerDelta);
 }
 
 void ObjectsApi::answerList(const UserAccount &user, const httplib::Request &,
-                            httplib::Response &response, const std::smatch &captures)
+                            httplib::Response &response, const RouteCaptures &captures)
 {
     const std::optional<QString> folder = capturedPath(captures, response);
     if (!folder)
@@ -118,7 +119,7 @@ void ObjectsApi::answerList(const UserAccount &user, const httplib::Request &,
 }
 
 void ObjectsApi::answerMetadata(const UserAccount &user, const httplib::Request &,
-                                httplib::Response &response, const std::smatch &captures)
+                                httplib::Response &response, const RouteCaptures &captures)
 {
     const std::optional<QString> path = capturedPath(captures, response);
     if (!path)
@@ -132,7 +133,7 @@ void ObjectsApi::answerMetadata(const UserAccount &user, const httplib::Request 
 }
 
 void ObjectsApi::answerBatchMetadata(const UserAccount &user, const httplib::Request &request,
-                                     httplib::Response &response, const std::smatch &)
+                                     httplib::Response &response, const RouteCaptures &)
 {
     const auto paths = bodyPaths(request, response);
     if (!paths)
@@ -159,7 +160,7 @@ void ObjectsApi::answerBatchMetadata(const UserAccount &user, const httplib::Req
 }
 
 void ObjectsApi::answerDelete(const UserAccount &user, const httplib::Request &request,
-                              httplib::Response &response, const std::smatch &)
+                              httplib::Response &response, const RouteCaptures &)
 {
     const auto paths = bodyPaths(request, response);
     if (!paths)
@@ -187,7 +188,7 @@ void ObjectsApi::answerDelete(const UserAccount &user, const httplib::Request &r
 }
 
 void ObjectsApi::answerMakeFolder(const UserAccount &user, const httplib::Request &request,
-                                  httplib::Response &response, const std::smatch &captures)
+                                  httplib::Response &response, const RouteCaptures &captures)
 {
     const std::optional<QString> path = capturedPath(captures, response);
     if (!path)
@@ -202,7 +203,7 @@ void ObjectsApi::answerMakeFolder(const UserAccount &user, const httplib::Reques
 }
 
 void ObjectsApi::answerRename(const UserAccount &user, const httplib::Request &request,
-                              httplib::Response &response, const std::smatch &)
+                              httplib::Response &response, const RouteCaptures &)
 {
     const auto paths = sourceAndDestination(request, response);
     if (!paths)
@@ -217,7 +218,7 @@ void ObjectsApi::answerRename(const UserAccount &user, const httplib::Request &r
 }
 
 void ObjectsApi::answerCopy(const UserAccount &user, const httplib::Request &request,
-                            httplib::Response &response, const std::smatch &)
+                            httplib::Response &response, const RouteCaptures &)
 {
     const auto paths = sourceAndDestination(request, response);
     if (!paths)
@@ -235,7 +236,7 @@ void ObjectsApi::answerCopy(const UserAccount &user, const httplib::Request &req
 }
 
 void ObjectsApi::answerDelta(const UserAccount &user, const httplib::Request &,
-                             httplib::Response &response, const std::smatch &captures)
+                             httplib::Response &response, const RouteCaptures &captures)
 {
     const QString cursor = QString::fromUtf8(QByteArray::fromStdString(captures[1].str()));
     QJsonObject reply{{QStringLiteral("user"), user.toReplyJson()}};

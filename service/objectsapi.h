@@ -3,7 +3,7 @@
 
 #include <httplib.h>
 
-#include <regex>
+#include "routecaptures.h"
 
 class AuthApi;
 class ObjectStore;
@@ -21,24 +21,24 @@ public:
 
 private:
     using Answer = void (ObjectsApi::*)(const UserAccount &, const httplib::Request &,
-                                        httplib::Response &, const std::smatch &);
+                                        httplib::Response &, const RouteCaptures &);
 
     void answerList(const UserAccount &user, const httplib::Request &request,
-                    httplib::Response &response, const std::smatch &captures);
+                    httplib::Response &response, const RouteCaptures &captures);
     void answerMetadata(const UserAccount &user, const httplib::Request &request,
-                        httplib::Response &response, const std::smatch &captures);
+                        httplib::Response &response, const RouteCaptures &captures);
     void answerBatchMetadata(const UserAccount &user, const httplib::Request &request,
-                             httplib::Response &response, const std::smatch &captures);
+                             httplib::Response &response, const RouteCaptures &captures);
     void answerDelete(const UserAccount &user, const httplib::Request &request,
-                      httplib::Response &response, const std::smatch &captures);
+                      httplib::Response &response, const RouteCaptures &captures);
     void answerMakeFolder(const UserAccount &user, const httplib::Request &request,
-                          httplib::Response &response, const std::smatch &captures);
+                          httplib::Response &response, const RouteCaptures &captures);
     void answerRename(const UserAccount &user, const httplib::Request &request,
-                      httplib::Response &response, const std::smatch &captures);
+                      httplib::Response &response, const RouteCaptures &captures);
     void answerCopy(const UserAccount &user, const httplib::Request &request,
-                    httplib::Response &response, const std::smatch &captures);
+                    httplib::Response &response, const RouteCaptures &captures);
     void answerDelta(const UserAccount &user, const httplib::Request &request,
-                     httplib::Response &response, const std::smatch &captures);
+                     httplib::Response &response, const RouteCaptures &captures);
 
     const AuthApi &auth;
     ObjectStore &objects;

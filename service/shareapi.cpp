@@ -43,11 +43,12 @@ bool isEmailAddress(const QString &text)
 
 } // namespace
 
-ShareApi::ShareApi(const AuthApi &auth, ObjectStore &objects, ShareLinkStore &links, bool tls)
+ShareApi::ShareApi(const AuthApi &auth, ObjectStore &objects, ShareLinkStore &links,
+                   const QString &serverUrl)
     : auth(auth)
     , objects(objects)
     , links(links)
-    , tls(tls)
+    , serverUrl(serverUrl)
 {}
 
 void ShareApi::addRoutes(Router &router)
@@ -55,22 +56,20 @@ void ShareApi::addRoutes(Router &router)
     const auto add = [this, &router](const char *method, const char *pattern, Answer answer) {
         auth.addUserRoute(router, method, pattern, this, answer);
     };
-    add("POST", R"(/api/v1/shares\.json)", &ShareApi::answerShare);
-    add("POST", R"(/api/v1/shares/([^/]+)/revoke)", &ShareApi::answerRevoke);
+    add("POST", R"(/api/v1/shares.json)", &ShareApi::answerShare);
+    add("POST", R"(/api/v1/shares/{}/revoke)", &ShareApi::answerRevoke);
     add("GET", R"(/api/v1/sharelinks/list)", &ShareApi::answerList);
     add("POST", R"(/api/v1/sharelinks/email)", &ShareApi::answerEmail);
 }
 
-QString ShareApi::publicUrl(const httplib::Request &request, const QString &token) const
+// From the server's own address: the Host header is whatever the client chose to send.
+QString ShareApi::publicUrl(const QString &token) const
 {
-    const std::string host = request.get_header_value("Host");
-    return QStringLiteral("%1://%2/s/%3")
-        .arg(tls ? QStringLiteral("https") : QStringLiteral("http"),
-             host.empty() ? QStringLiteral("127.0.0.1") : QString::fromStdString(host), token);
+    return serverUrl + QStringLiteral("/s/") + token;
 }
 
 void ShareApi::answerShare(const UserAccount &user, const httplib::Request &request,
-                           httplib::Response &response, const std::smatch &)
+                           httplib::Response &response, const RouteCaptures &)
 {
     const std::optional<QJsonObject> json = JsonBody::object(request, response);
     if (!json)
@@ -92,12 +91,12 @@ void ShareApi::answerShare(const UserAccount &user, const httplib::Request &requ
     }
     const ShareLink link = links.share(user.id, *path, *expiresIn);
     JsonReply::send(response, 200,
-                    {{QStringLiteral("share"), link.toReplyJson(publicUrl(request, link.token))},
+                    {{QStringLiteral("share"), link.toReplyJson(publicUrl(link.token))},
                      {QStringLiteral("object"), object}});
 }
 
 void ShareApi::answerRevoke(const UserAccount &user, const httplib::Request &request,
-                            httplib::Response &response, const std::smatch &captures)
+                            httplib::Response &response, const RouteCaptures &captures)
 {
     const QString token = QString::fromStdString(captures[1].str());
     const std::optional<ShareLink> link = links.revoke(user.id, token);
@@ -106,11 +105,11 @@ void ShareApi::answerRevoke(const UserAccount &user, const httplib::Request &req
         return;
     }
     JsonReply::send(response, 200,
-                    {{QStringLiteral("share"), link->toReplyJson(publicUrl(request, token))}});
+                    {{QStringLiteral("share"), link->toReplyJson(publicUrl(token))}});
 }
 
 void ShareApi::answerList(const UserAccount &user, const httplib::Request &request,
-                          httplib::Response &response, const std::smatch &)
+                          httplib::Response &response, const RouteCaptures &)
 {
     const std::optional<qint64> offset = queryCount(request, "offset", 0);
     const std::optional<qint64> limit = queryCount(request, "limit", defaultPageSize);
@@ -122,12 +121,12 @@ void ShareApi::answerList(const UserAccount &user, const httplib::Request &reque
     }
     QJsonArray page;
     for (const ShareLink &link : links.list(user.id, *offset, *limit))
-        page.append(link.toReplyJson(publicUrl(request, link.token)));
+        page.append(link.toReplyJson(publicUrl(link.token)));
     JsonReply::send(response, 200, {{QStringLiteral("share_links"), page}});
 }
 
 void ShareApi::answerEmail(const UserAccount &, const httplib::Request &request,
-                           httplib::Response &response, const std::smatch &)
+                           httplib::Response &response, const RouteCaptures &)
 {
     const std::optional<QJsonObject> json = JsonBody::object(request, response);
     if (!json)

@@ -5,7 +5,7 @@
 
 #include <QString>
 
-#include <regex>
+#include "routecaptures.h"
 
 class AuthApi;
 class ObjectStore;
@@ -18,30 +18,31 @@ struct UserAccount;
 class ShareApi
 {
 public:
-    // tls: links are https ones.
-    ShareApi(const AuthApi &auth, ObjectStore &objects, ShareLinkStore &links, bool tls);
+    // serverUrl: the server's own address ("http://127.0.0.1:<port>"), set before serving.
+    ShareApi(const AuthApi &auth, ObjectStore &objects, ShareLinkStore &links,
+             const QString &serverUrl);
 
     void addRoutes(Router &router);
 
 private:
     using Answer = void (ShareApi::*)(const UserAccount &, const httplib::Request &,
-                                      httplib::Response &, const std::smatch &);
+                                      httplib::Response &, const RouteCaptures &);
 
     void answerShare(const UserAccount &user, const httplib::Request &request,
-                     httplib::Response &response, const std::smatch &captures);
+                     httplib::Response &response, const RouteCaptures &captures);
     void answerRevoke(const UserAccount &user, const httplib::Request &request,
-                      httplib::Response &response, const std::smatch &captures);
+                      httplib::Response &response, const RouteCaptures &captures);
     void answerList(const UserAccount &user, const httplib::Request &request,
-                    httplib::Response &response, const std::smatch &captures);
+                    httplib::Response &response, const RouteCaptures &captures);
     void answerEmail(const UserAccount &user, const httplib::Request &request,
-                     httplib::Response &response, const std::smatch &captures);
+                     httplib::Response &response, const RouteCaptures &captures);
     // Links point at the host the client reached us by.
-    QString publicUrl(const httplib::Request &request, const QString &token) const;
+    QString publicUrl(const QString &token) const;
 
     const AuthApi &auth;
     ObjectStore &objects;
     ShareLinkStore &links;
-    const bool tls;
+    const QString &serverUrl;
 };
 
 #endif // SHAREAPI_H

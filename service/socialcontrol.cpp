@@ -26,7 +26,7 @@ using Action = std::function<void(const UserAccount &sender, const QJsonObject &
 Router::Handler asUser(AccountStore &accounts, Action action)
 {
     return [&accounts, action](const httplib::Request &request, httplib::Response &response,
-                               const std::smatch &) {
+                               const RouteCaptures &) {
         const std::optional<QJsonObject> json = JsonBody::object(request, response);
         if (!json)
             return;

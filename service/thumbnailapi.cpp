@@ -15,6 +15,10 @@
 
 namespace {
 
+// Decoding time grows with the source's pixels, whatever the thumbnail's size: sources
+// larger than this (a 7,000 x 7,000 image) are refused unread.
+constexpr qint64 maximumSourcePixels = 49'000'000;
+
 // Edge lengths in pixels by size name.
 int edgeFor(const QString &name)
 {
@@ -58,7 +62,7 @@ void ThumbnailApi::addRoutes(Router &router)
     router.add("POST", "/api/v1/thumbnail",
                auth.forUser([this](const UserAccount &user, const httplib::Request &request,
                                    httplib::Response &response,
-                                   const std::smatch &) { answer(user, request, response); }));
+                                   const RouteCaptures &) { answer(user, request, response); }));
 }
 
 void ThumbnailApi::answer(const UserAccount &user, const httplib::Request &request,
@@ -92,6 +96,24 @@ void ThumbnailApi::answer(const UserAccount &user, const httplib::Request &reque
         QBuffer source(&content);
         QImageReader reader(&source);
         const bool png = reader.format() == "png";
+        const QSize sourceSize = reader.size();
+        if (!sourceSize.isValid()) {
+            index.insert(it.key(), failure(415, QStringLiteral("Not an image")));
+            continue;
+        }
+        if (qint64(sourceSize.width()) * sourceSize.height() > maximumSourcePixels) {
+            index.insert(it.key(), failure(413, QStringLiteral("The image has more than %1 pixels")
+                                                    .arg(maximumSourcePixels)));
+            continue;
+        }
+        // Decoded straight to the largest size asked for, never at full size first.
+        int largestEdge = 0;
+        for (const QJsonValue &size : it.value().toArray())
+            largestEdge = std::max(largestEdge, edgeFor(size.toString()));
+        if (largestEdge > 0 &&
+            (sourceSize.width() > largestEdge || sourceSize.height() > largestEdge))
+            reader.setScaledSize(sourceSize.scaled(largestEdge, largestEdge, Qt::KeepAspectRatio)
+                                     .expandedTo(QSize(1, 1)));
         const QImage image = reader.read();
         if (image.isNull()) {
             index.insert(it.key(), failure(415, QStringLiteral("Not an image")));

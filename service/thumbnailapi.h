@@ -3,7 +3,7 @@
 
 #include <httplib.h>
 
-#include <regex>
+#include "routecaptures.h"
 
 class AuthApi;
 class ObjectStore;

@@ -15,7 +15,7 @@ void TransferControl::addRoutes(Router &router, const std::string &prefix)
 {
     router.add(
         "POST", prefix + "/transfer-switch",
-        [this](const httplib::Request &request, httplib::Response &response, const std::smatch &) {
+        [this](const httplib::Request &request, httplib::Response &response, const RouteCaptures &) {
             const std::optional<QJsonObject> json = JsonBody::object(request, response);
             if (!json)
                 return;
@@ -31,7 +31,7 @@ void TransferControl::addRoutes(Router &router, const std::string &prefix)
         });
 
     router.add("GET", prefix + "/uploads",
-               [this](const httplib::Request &, httplib::Response &response, const std::smatch &) {
+               [this](const httplib::Request &, httplib::Response &response, const RouteCaptures &) {
                    JsonReply::send(response, 200, uploads.stateJson());
                });
 
@@ -39,7 +39,7 @@ void TransferControl::addRoutes(Router &router, const std::string &prefix)
     // long unused.
     router.add(
         "POST", prefix + "/uploads/expire",
-        [this](const httplib::Request &request, httplib::Response &response, const std::smatch &) {
+        [this](const httplib::Request &request, httplib::Response &response, const RouteCaptures &) {
             const std::optional<QJsonObject> json = JsonBody::object(request, response);
             if (!json)
                 return;

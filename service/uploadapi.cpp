@@ -91,21 +91,21 @@ void UploadApi::addRoutes(Router &router)
 {
     const auto open = [this](bool sync) {
         return auth.forUser([this, sync](const UserAccount &user, const httplib::Request &request,
-                                         httplib::Response &response, const std::smatch &captures) {
+                                         httplib::Response &response, const RouteCaptures &captures) {
             answerOpen(sync, user, request, response, captures);
         });
     };
-    router.add("PUT", R"(/api/v1/sync/object(/[\s\S]*)?)", open(true));
-    router.add("PUT", R"(/api/v1/objects(/[\s\S]*)?)", open(false));
+    router.add("PUT", R"(/api/v1/sync/object{path})", open(true));
+    router.add("PUT", R"(/api/v1/objects{path})", open(false));
     // Any token text reaches the lookup, which only knows its own.
-    router.add("PUT", R"(/api/v1/upload/([^/]*))",
+    router.add("PUT", R"(/api/v1/upload/{})",
                auth.forUser([this](const UserAccount &user, const httplib::Request &request,
-                                   httplib::Response &response, const std::smatch &captures) {
+                                   httplib::Response &response, const RouteCaptures &captures) {
                    answerChunk(user, request, response, captures);
                }));
-    router.add("POST", R"(/api/v1/commit/([^/]*))",
+    router.add("POST", R"(/api/v1/commit/{})",
                auth.forUser([this](const UserAccount &user, const httplib::Request &request,
-                                   httplib::Response &response, const std::smatch &captures) {
+                                   httplib::Response &response, const RouteCaptures &captures) {
                    answerCommit(user, request, response, captures);
                }));
 }
@@ -137,7 +137,7 @@ bool UploadApi::admit(const UploadSession &session, const httplib::Request &requ
 }
 
 void UploadApi::answerOpen(bool sync, const UserAccount &user, const httplib::Request &request,
-                           httplib::Response &response, const std::smatch &captures)
+                           httplib::Response &response, const RouteCaptures &captures)
 {
     UploadSession session;
     session.userId = user.id;
@@ -192,7 +192,7 @@ void UploadApi::answerOpen(bool sync, const UserAccount &user, const httplib::Re
 }
 
 void UploadApi::answerChunk(const UserAccount &user, const httplib::Request &request,
-                            httplib::Response &response, const std::smatch &captures)
+                            httplib::Response &response, const RouteCaptures &captures)
 {
     const QString token = QString::fromStdString(captures[1].str());
     const std::optional<UploadSession> session = uploads.use(token, user.id);
@@ -214,7 +214,7 @@ void UploadApi::answerChunk(const UserAccount &user, const httplib::Request &req
 }
 
 void UploadApi::answerCommit(const UserAccount &user, const httplib::Request &request,
-                             httplib::Response &response, const std::smatch &captures)
+                             httplib::Response &response, const RouteCaptures &captures)
 {
     const QString token = QString::fromStdString(captures[1].str());
     const std::optional<UploadSession> session = uploads.use(token, user.id);

@@ -3,7 +3,7 @@
 
 #include <httplib.h>
 
-#include <regex>
+#include "routecaptures.h"
 
 class AccountStore;
 class AuthApi;
@@ -28,11 +28,11 @@ public:
 
 private:
     void answerOpen(bool sync, const UserAccount &user, const httplib::Request &request,
-                    httplib::Response &response, const std::smatch &captures);
+                    httplib::Response &response, const RouteCaptures &captures);
     void answerChunk(const UserAccount &user, const httplib::Request &request,
-                     httplib::Response &response, const std::smatch &captures);
+                     httplib::Response &response, const RouteCaptures &captures);
     void answerCommit(const UserAccount &user, const httplib::Request &request,
-                      httplib::Response &response, const std::smatch &captures);
+                      httplib::Response &response, const RouteCaptures &captures);
     // The session's terms and the quota against what is at its path now.
     bool admit(const UploadSession &session, const httplib::Request &request,
                httplib::Response &response);

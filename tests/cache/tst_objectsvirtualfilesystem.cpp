@@ -58,6 +58,7 @@ private slots:
     void deletesPropagateOnlyWithTheFolder();
     void oldNamesAreFreeAfterAMove();
     void filesAreAddedTogether();
+    void writesHeldBackLand();
     void checkAgainstTheService();
 
 private:
@@ -448,6 +449,27 @@ void TestObjectsVirtualFileSystem::filesAreAddedTogether()
     QTRY_COMPARE(cache->indexedPaths(),
                  (QStringList{"F/a.txt", "F/b.txt", "F/known.txt", "G/c.txt"}));
     QCOMPARE(cache->indexedHash("/F/b.txt"), md5Hex("F/b.txt"));
+}
+
+void TestObjectsVirtualFileSystem::writesHeldBackLand()
+{
+    makeCache();
+    const auto indexedOnDisk = [this] {
+        QDataStream stream(readFile(indexPath()));
+        qint32 magic = 0;
+        qint16 version = 0;
+        qint32 count = -1;
+        stream >> magic >> version >> count;
+        return count;
+    };
+    // One at a time, as downloads finish: the first is written at once, the rest together
+    // a moment later, without a flush.
+    for (const char *name : {"a.txt", "b.txt", "c.txt"}) {
+        QVERIFY(writeFile(objects() + "/" + name, name));
+        QVERIFY(cache->addObject(objects() + "/" + name, true));
+    }
+    QCOMPARE(indexedOnDisk(), 1);
+    QTRY_COMPARE(indexedOnDisk(), 3);
 }
 
 void TestObjectsVirtualFileSystem::checkAgainstTheService()

@@ -29,6 +29,7 @@ private slots:
     void expiry();
     void lookupsAndUpdates();
     void takeObject();
+    void manyChangesKeepTheOrder();
     void concurrentUse();
 
 private:
@@ -109,6 +110,43 @@ void tst_ObjectsListCache::takeObject()
     // Even when its parent was never listed.
     QVERIFY(!cache.takeObject("/Q/R").isValid());
     QVERIFY(!cache.contains("/Q/R"));
+}
+
+void tst_ObjectsListCache::manyChangesKeepTheOrder()
+{
+    MObjectsListCache cache;
+    MStorageObjectList objects;
+    QStringList expected;
+    for (int i = 0; i < 10; ++i) {
+        objects.append(object("/D", QString::number(i), "h"));
+        expected.append(QString::number(i) + ":h");
+    }
+    // The service listed one name twice: taking it leaves the other.
+    objects.append(object("/D", "3", "again"));
+    expected.append("3:again");
+    cache.store(objects);
+
+    // Taken past the point where the listing is packed again, replaced, added to.
+    for (const char *label : {"1", "3", "5", "7", "8", "9"}) {
+        QCOMPARE(cache.takeObject(QString("/D/") + label).label(), QString(label));
+        expected.removeOne(QString(label) + ":h");
+        QCOMPARE(listing(cache, "/D"), expected);
+    }
+    MStorageObject again;
+    QVERIFY(cache.containsObject("/D/3", &again));
+    QCOMPARE(again.contentHash(), QString("again"));
+    QVERIFY(!cache.containsObject("/D/5"));
+    QVERIFY(cache.updateObject(object("/D", "0", "new"), false));
+    QVERIFY(cache.updateObject(object("/D", "5", "back"), false));
+    QCOMPARE(listing(cache, "/D"),
+             (QStringList{"0:new", "2:h", "4:h", "6:h", "3:again", "5:back"}));
+    QCOMPARE(cache.takeObject("/D/3").contentHash(), QString("again"));
+    QVERIFY(!cache.containsObject("/D/3"));
+    QCOMPARE(cache.takeObject("/D/6").label(), QString("6"));
+    QCOMPARE(listing(cache, "/D"), (QStringList{"0:new", "2:h", "4:h", "5:back"}));
+    MStorageObject found;
+    QVERIFY(cache.containsObject("/D/5", &found));
+    QCOMPARE(found.contentHash(), QString("back"));
 }
 
 void tst_ObjectsListCache::concurrentUse()

@@ -3,6 +3,7 @@
 #include "testdata.h"
 
 #include <QJsonDocument>
+#include <QJsonObject>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -27,6 +28,8 @@ class tst_StorageObject : public QObject
 private slots:
     void jsonFields_data();
     void jsonFields();
+    void jsonObjectsReadAsVariants_data();
+    void jsonObjectsReadAsVariants();
     void hostileNames_data();
     void hostileNames();
     void localFiles();
@@ -76,6 +79,71 @@ void tst_StorageObject::jsonFields()
                                 {"cached", object.cached()},
                                 {"lastModified", object.lastModified()}};
     QCOMPARE(fields.value(field), expected);
+}
+
+void tst_StorageObject::jsonObjectsReadAsVariants_data()
+{
+    QTest::addColumn<QByteArray>("json");
+    const auto dated = [](const char *date) {
+        return QByteArray(R"({"label": "a", "type": "regfile", "metadata": {"last_modified": ")") +
+               date + R"("}})";
+    };
+    QTest::newRow("every field") << QByteArray(
+        R"({"base_path": "/Docs", "label": "a.pdf", "size": 4096, "hash": "0123",
+            "children_count": 3, "type": "directory", "version_id": "v1", "cached": true,
+            "consolidated": false, "deleted": true, "provider": "x",
+            "metadata": {"content_type": "application/pdf", "n": null, "list": [1, "b"],
+                         "last_modified": "2014-05-01T10:00:00+02:00"}})");
+    QTest::newRow("wrong shapes") << QByteArray(
+        R"({"base_path": 7, "label": ["a"], "size": -5, "hash": 12, "children_count": "4",
+            "type": "directory", "cached": 1, "consolidated": "true", "metadata": "m"})");
+    QTest::newRow("sizes as doubles") << QByteArray(R"({"size": 1.5e3, "children_count": 1e300})");
+    QTest::newRow("hostile name") << QByteArray(R"({"base_path": "/a/..", "label": "x"})");
+    QTest::newRow("root") << QByteArray(R"({"base_path": "/", "label": "/", "type": "directory"})");
+    QTest::newRow("empty") << QByteArray("{}");
+    // The service's date forms are read without Qt's parser; they must read the same.
+    for (const char *date :
+         {"2014-05-01T10:00:00+02:00", "2014-05-01T10:00:00-09:30", "2014-05-01T10:00:00+00:00",
+          "2014-05-01T10:00:00+14:00", "2014-05-01T10:00:00+15:00", "2014-05-01T10:00:00Z",
+          "2014-05-01T10:00:00", "2014-05-01T10:00:00.250+02:00", "2014-05-01T24:00:00Z",
+          "2014-02-30T10:00:00Z", "2014-05-01T1a:00:00Z", "2014-05-01 10:00:00Z", "2014-05-01",
+          "x014-05-01T10:00:00Z"})
+        QTest::newRow(date) << dated(date);
+}
+
+void tst_StorageObject::jsonObjectsReadAsVariants()
+{
+    QFETCH(QByteArray, json);
+    const QJsonObject object = QJsonDocument::fromJson(json).object();
+    QVERIFY(!object.isEmpty() || json == "{}");
+    if (QByteArray(QTest::currentDataTag()) == "hostile name")
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("name leaves its directory"));
+    const MStorageObject direct(object);
+    if (QByteArray(QTest::currentDataTag()) == "hostile name")
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("name leaves its directory"));
+    const MStorageObject viaVariants(object.toVariantMap());
+    QCOMPARE(direct.basePath(), viaVariants.basePath());
+    QCOMPARE(direct.label(), viaVariants.label());
+    QCOMPARE(direct.size(), viaVariants.size());
+    QCOMPARE(direct.contentHash(), viaVariants.contentHash());
+    QCOMPARE(direct.childrenCount(), viaVariants.childrenCount());
+    QCOMPARE(direct.type(), viaVariants.type());
+    QCOMPARE(direct.metadata(), viaVariants.metadata());
+    QCOMPARE(direct.MIMEType(), viaVariants.MIMEType());
+    QCOMPARE(direct.versionID(), viaVariants.versionID());
+    QCOMPARE(direct.cached(), viaVariants.cached());
+    QCOMPARE(direct.consolidated(), viaVariants.consolidated());
+    QCOMPARE(direct.deleted(), viaVariants.deleted());
+    QCOMPARE(streamed(direct), streamed(viaVariants));
+
+    const QString date = object.value("metadata").toObject().value("last_modified").toString();
+    const QDateTime expected = QDateTime::fromString(date, Qt::ISODate);
+    QCOMPARE(direct.lastModified().isValid(), expected.isValid());
+    if (expected.isValid()) {
+        QCOMPARE(direct.lastModified(), expected);
+        QCOMPARE(direct.lastModified().timeSpec(), expected.timeSpec());
+        QCOMPARE(direct.lastModified().offsetFromUtc(), expected.offsetFromUtc());
+    }
 }
 
 void tst_StorageObject::hostileNames_data()

@@ -4,6 +4,7 @@
 #include "corelogging.h"
 #include "mabstractfileopener.h"
 #include "mfilenames.h"
+#include "mfolderwatcher.h"
 #include "mjsonrequestmanager.h"
 #include "mobjectsvfsscanner.h"
 #include "tolvoapp.h"
@@ -15,7 +16,6 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
-#include <QFileSystemWatcher>
 #include <QTimer>
 
 namespace {
@@ -188,7 +188,7 @@ void MObjectsVirtualFileSystemPrivate::fileChangedLocked(const QString &path, bo
     index.insert(key, node);
     if (!stagingObjects.contains(listEntry(key)))
         stagingObjects.append(listEntry(key));
-    writeIndexLocked();
+    indexChangedLocked();
     events->staged = true;
 }
 
@@ -271,7 +271,7 @@ void MObjectsVirtualFileSystemPrivate::consolidateLocked(const QString &key, con
     it->flags |= MFSINode::Consolidated;
     stagingObjects.removeAll(listEntry(key));
     events->consolidated.append(key);
-    writeIndexLocked();
+    indexChangedLocked();
 }
 
 void MObjectsVirtualFileSystemPrivate::emitEvents(const Events &events)
@@ -292,10 +292,10 @@ MObjectsVirtualFileSystem::MObjectsVirtualFileSystem(QObject *parent)
     , d_ptr(new MObjectsVirtualFileSystemPrivate(this))
 {
     Q_D(MObjectsVirtualFileSystem);
-    d->watcher = new QFileSystemWatcher(this);
-    connect(d->watcher, &QFileSystemWatcher::fileChanged, this,
+    d->watcher = new MFolderWatcher(this);
+    connect(d->watcher, &MFolderWatcher::fileChanged, this,
             &MObjectsVirtualFileSystem::coalesceFileChanges);
-    connect(d->watcher, &QFileSystemWatcher::directoryChanged, this,
+    connect(d->watcher, &MFolderWatcher::directoryChanged, this,
             &MObjectsVirtualFileSystem::directoryChanged);
     d->jsonManager = new MJsonRequestManager(this);
     d->jsonManager->adoptSettings();
@@ -345,6 +345,9 @@ void MObjectsVirtualFileSystem::setFileSystemPath(const QString &path)
     d->purgeBin(root);
     {
         QMutexLocker locker(&d->mutex);
+        // A write held back belongs to the previous root.
+        if (d->indexDirty)
+            d->writeIndexLocked();
         d->root = root;
     }
     if (!d->scanner) {
@@ -357,7 +360,7 @@ void MObjectsVirtualFileSystem::setFileSystemPath(const QString &path)
                 &MObjectsVirtualFileSystem::handlePathsAdded, Qt::QueuedConnection);
         d->scannerThread.start(QThread::InheritPriority);
     }
-    d->watcher->addPath(d->objectsPath());
+    d->watcher->addFolder(d->objectsPath());
     QTimer::singleShot(0, this, &MObjectsVirtualFileSystem::reload);
 }
 
@@ -469,7 +472,7 @@ bool MObjectsVirtualFileSystem::addObject(const MStorageObject &object, bool con
         qCWarning(lcCoreCache, "MObjectsVirtualFileSystem: adding object with invalid hash");
     QMutexLocker locker(&d->mutex);
     d->addLocked(object, consolidated, local);
-    d->writeIndexLocked();
+    d->indexChangedLocked();
     return true;
 }
 
@@ -506,7 +509,7 @@ QStringList MObjectsVirtualFileSystem::addObjects(const QStringList &localPaths,
     }
     // One write for the lot: a folder of many files would otherwise rewrite it once each.
     if (!added.isEmpty())
-        d->writeIndexLocked();
+        d->indexChangedLocked();
     return added;
 }
 
@@ -524,7 +527,7 @@ bool MObjectsVirtualFileSystem::addUploadedObject(const QString &path, const QSt
         d->addLocked(object, true, local);
         // What was saved during the upload is staged now.
         d->fileChangedLocked(local, true, &events);
-        d->writeIndexLocked();
+        d->indexChangedLocked();
     }
     d->emitEvents(events);
     return true;
@@ -607,7 +610,7 @@ bool MObjectsVirtualFileSystem::renameObject(const QString &from, const QString 
     }
     // A file made under the old name later is the user's new file, to be uploaded.
     d->includeLocked(sourceExcluded ? QStringList{target} : QStringList{source, target});
-    d->writeIndexLocked();
+    d->indexChangedLocked();
     return renamed;
 }
 
@@ -678,7 +681,7 @@ void MObjectsVirtualFileSystem::expireObject(const QString &path, const QByteArr
         } else if (remoteHash != it->indexedHash) {
             events.expired.append({key, it->isConsolidated()});
             it->flags |= MFSINode::Expired;
-            d->writeIndexLocked();
+            d->indexChangedLocked();
         }
     }
     d->emitEvents(events);

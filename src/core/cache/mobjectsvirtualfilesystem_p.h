@@ -15,7 +15,7 @@
 
 class MJsonRequestManager;
 class MObjectsVFSScanner;
-class QFileSystemWatcher;
+class MFolderWatcher;
 
 // Members marked "locked" expect the caller to hold the index mutex; they never take it.
 class MObjectsVirtualFileSystemPrivate
@@ -64,6 +64,10 @@ public:
     // The index file, the layout and the bin (mobjectsvirtualfilesystemindex.cpp).
     bool moveToBin(const QString &local, const QByteArray &indexedHash);
     void writeIndexLocked();
+    // Writes the index now when it was not written in the last moments, and otherwise once
+    // they are over: files added one at a time would rewrite the whole file each.
+    void indexChangedLocked();
+    void indexWriteTimerFired();
     // False when nothing was loaded (no root, an empty file).
     bool readIndexLocked(Events *events);
     void setIndexAside(const QString &reason);
@@ -82,7 +86,7 @@ public:
     MObjectsVirtualFileSystem *q_ptr;
     QString root;
     QMap<QString, MFSINode> index;
-    QFileSystemWatcher *watcher = nullptr;
+    MFolderWatcher *watcher = nullptr;
     QThread scannerThread;
     MObjectsVFSScanner *scanner = nullptr;
     // "/" + key, cleaned.
@@ -95,6 +99,9 @@ public:
     // The check backs off on failures, from 1 s up to 30 s; a success starts over.
     int checkRetryDelay = 0;
     int checkRetryTimerId = 0;
+    // Running while index writes are held back; indexDirty when one is owed.
+    int indexWriteTimerId = 0;
+    bool indexDirty = false;
 };
 
 #endif // MOBJECTSVIRTUALFILESYSTEM_P_H

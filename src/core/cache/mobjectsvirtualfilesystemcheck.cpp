@@ -123,7 +123,7 @@ void MObjectsVirtualFileSystem::responseObjectReadySlot(const QVariant &response
             else
                 qCDebug(lcCoreCache) << "Staging object" << object.fullPath() << "removed upstream";
         }
-        d->writeIndexLocked();
+        d->indexChangedLocked();
     }
     d->emitEvents(events);
 }

@@ -3,6 +3,7 @@
 #include "mobjectsvirtualfilesystem_p.h"
 
 #include "corelogging.h"
+#include "mfolderwatcher.h"
 
 #include <QDataStream>
 #include <QDate>
@@ -11,14 +12,18 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QFileSystemWatcher>
 #include <QSaveFile>
+#include <QThread>
 
 #include <cerrno>
 
 namespace {
 
 constexpr int BinKeepDays = 4;
+// How long index writes are held back after one: changes in that time are written together
+// at its end. A crash loses at most that much of the index, which the next start repairs
+// (edits are found by their hashes, new files by the scan).
+constexpr int IndexWriteInterval = 500;
 // Key length (4), both hashes, size, mtime and flags: the least an entry takes in the file.
 constexpr qint64 MinimumEntrySize = 4 + 2 * MFSINode::HashSize + 8 + 8 + 1;
 
@@ -41,8 +46,37 @@ bool MObjectsVirtualFileSystemPrivate::moveToBin(const QString &local, const QBy
     return QFile::rename(local, target);
 }
 
+void MObjectsVirtualFileSystemPrivate::indexChangedLocked()
+{
+    Q_Q(MObjectsVirtualFileSystem);
+    if (root.isEmpty())
+        return;
+    if (indexWriteTimerId) {
+        indexDirty = true;
+        return;
+    }
+    writeIndexLocked();
+    // Timers belong to the cache's thread; from another one, every change is written at once.
+    if (QThread::currentThread() == q->thread())
+        indexWriteTimerId = q->startTimer(IndexWriteInterval);
+}
+
+void MObjectsVirtualFileSystemPrivate::indexWriteTimerFired()
+{
+    Q_Q(MObjectsVirtualFileSystem);
+    QMutexLocker locker(&mutex);
+    if (indexDirty) {
+        // Another interval for the changes still coming in.
+        writeIndexLocked();
+        return;
+    }
+    q->killTimer(indexWriteTimerId);
+    indexWriteTimerId = 0;
+}
+
 void MObjectsVirtualFileSystemPrivate::writeIndexLocked()
 {
+    indexDirty = false;
     if (root.isEmpty())
         return;
     // A crash or a full disk while writing leaves the previous file whole.
@@ -52,12 +86,18 @@ void MObjectsVirtualFileSystemPrivate::writeIndexLocked()
                                 << file.errorString();
         return;
     }
-    QDataStream stream(&file);
-    stream.setVersion(QDataStream::Qt_5_3);
-    stream << IndexMagic << IndexVersion << qint32(index.size());
-    for (auto it = index.constBegin(); it != index.constEnd(); ++it)
-        stream << it.key() << it.value();
-    if (stream.status() != QDataStream::Ok || !file.commit())
+    // Built in memory and written in one go: streamed into the file, each field would pass
+    // through the device's buffering on its own.
+    QByteArray bytes;
+    bytes.reserve(10 + index.size() * (MinimumEntrySize + 2 * 64));
+    {
+        QDataStream stream(&bytes, QIODevice::WriteOnly);
+        stream.setVersion(QDataStream::Qt_5_3);
+        stream << IndexMagic << IndexVersion << qint32(index.size());
+        for (auto it = index.constBegin(); it != index.constEnd(); ++it)
+            stream << it.key() << it.value();
+    }
+    if (file.write(bytes) != bytes.size() || !file.commit())
         qCCritical(lcCoreCache) << "[MObjectsVFS : Error] Cannot write index file:"
                                 << file.errorString();
 }
@@ -130,9 +170,13 @@ bool MObjectsVirtualFileSystemPrivate::readIndexLocked(Events *events)
     stagingObjects.clear();
     // Local path and new MD5 of each file whose content differs from its entry's.
     QVector<QPair<QString, QByteArray>> changed;
+    // Each file and its folder are watched: files dropped next to it are found by the
+    // folder's scan.
+    QSet<QString> folders;
     for (auto it = entries.constBegin(); it != entries.constEnd(); ++it) {
         const QString local = localPath(it.key());
-        if (!QFileInfo(local).isFile()) {
+        const QFileInfo info(local);
+        if (!info.isFile()) {
             qCDebug(lcCoreCache) << "[MObjectsVFS : Debug] Path" << it.key()
                                  << "disappeared: skipping";
             continue;
@@ -148,24 +192,15 @@ bool MObjectsVirtualFileSystemPrivate::readIndexLocked(Events *events)
         }
         if (!it->isConsolidated())
             stagingObjects.append(listEntry(it.key()));
-        index.insert(it.key(), it.value());
-    }
-    // Watched in two calls rather than one per file: a large cache loads much faster.
-    QStringList watched;
-    QSet<QString> folders;
-    for (auto it = index.constBegin(); it != index.constEnd(); ++it) {
-        const QString local = localPath(it.key());
-        watched.append(local);
-        folders.insert(QFileInfo(local).path());
-    }
-    const QStringList refused = watcher->addPaths(watched + folders.values());
-    if (!refused.isEmpty()) {
-        const QStringList watching = watcher->files() + watcher->directories();
-        const QSet<QString> known(watching.cbegin(), watching.cend());
-        for (const QString &path : refused) {
-            if (!known.contains(path))
-                qCDebug(lcCoreCache) << "[MObjectsVFS : Error] Cannot watch for path" << path;
+        index.insert(index.constEnd(), it.key(), it.value());
+        const QString folder = info.path();
+        if (!folders.contains(folder)) {
+            folders.insert(folder);
+            if (!watcher->addFolder(folder))
+                qCDebug(lcCoreCache) << "[MObjectsVFS : Error] Cannot watch for path" << folder;
         }
+        if (!watcher->addFile(local))
+            qCDebug(lcCoreCache) << "[MObjectsVFS : Error] Cannot watch for path" << local;
     }
     // Staged whatever the modification time says: a copy that kept the old time (cp -p,
     // rsync -t) changed all the same. The hash just read is not read again.

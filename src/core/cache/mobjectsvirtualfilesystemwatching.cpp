@@ -4,11 +4,11 @@
 
 #include "corelogging.h"
 #include "mfilenames.h"
+#include "mfolderwatcher.h"
 #include "mobjectsvfsscanner.h"
 
 #include <QDebug>
 #include <QFileInfo>
-#include <QFileSystemWatcher>
 #include <QTimerEvent>
 
 namespace {
@@ -20,8 +20,7 @@ constexpr int MissingFileDelay = 2000;
 
 void MObjectsVirtualFileSystemPrivate::watch(const QString &path)
 {
-    if (!watcher->addPath(path) && !watcher->files().contains(path) &&
-        !watcher->directories().contains(path))
+    if (!watcher->addPath(path))
         qCDebug(lcCoreCache) << "[MObjectsVFS : Error] Cannot watch for path" << path;
 }
 
@@ -29,7 +28,9 @@ void MObjectsVirtualFileSystem::timerEvent(QTimerEvent *event)
 {
     Q_D(MObjectsVirtualFileSystem);
     const int id = event->timerId();
-    if (id == d->checkRetryTimerId) {
+    if (id == d->indexWriteTimerId) {
+        d->indexWriteTimerFired();
+    } else if (id == d->checkRetryTimerId) {
         killTimer(id);
         d->checkRetryTimerId = 0;
         sendCheckRequest();

@@ -62,10 +62,33 @@ bool MObjectsManagerPrivate::sendActionRequest(const QVariant &argument, int act
     return true;
 }
 
+std::unique_ptr<QSqlQuery> MObjectsManagerPrivate::prepareDeltaCursorUpdate()
+{
+    auto statement = std::make_unique<QSqlQuery>(mConfigDatabase());
+    if (!statement->prepare(QStringLiteral("UPDATE config SET value=? WHERE key=?")))
+        return nullptr;
+    return statement;
+}
+
+bool MObjectsManagerPrivate::updateDeltaCursor(QSqlQuery *statement, const QString &cursor)
+{
+    QByteArray bytes;
+    {
+        QDataStream stream(&bytes, QIODevice::WriteOnly);
+        stream.setVersion(QDataStream::Qt_5_3);
+        stream << cursor;
+    }
+    statement->bindValue(0, bytes);
+    statement->bindValue(1, deltaCursorKey);
+    // No row yet: the general write makes it.
+    return statement->exec() && statement->numRowsAffected() == 1;
+}
+
 void MObjectsManagerPrivate::setDeltaCursor(const QString &cursor)
 {
     deltaCursor = cursor;
-    MWriteValueToDB(deltaCursorKey, deltaCursor);
+    if (!cursorStatement || !updateDeltaCursor(cursorStatement, cursor))
+        MWriteValueToDB(deltaCursorKey, deltaCursor);
     // A cursor names a position in one user's changes; it is no use to anybody else.
     const MUserAuthManager *auth = TolvoApp::instance()->authManager();
     const qint64 user = auth && !cursor.isEmpty() ? auth->account().id() : -1;

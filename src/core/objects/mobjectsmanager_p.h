@@ -7,11 +7,14 @@
 #include <QHash>
 #include <QMap>
 #include <QSet>
+#include <QSqlQuery>
 #include <QString>
 #include <QThread>
 #include <QUrl>
 #include <QVariant>
 #include <QVariantMap>
+
+#include <memory>
 
 class MJsonRequestManager;
 class MNetworkReply;
@@ -39,6 +42,10 @@ public:
                                  const MNetworkReply &reply);
     void decodeErrorForRequest(const MNetworkRequest &request);
     void setDeltaCursor(const QString &cursor);
+    // The cursor saved after each delta entry through one statement prepared for the reply:
+    // preparing it for each entry would cost as much as the save itself.
+    static std::unique_ptr<QSqlQuery> prepareDeltaCursorUpdate();
+    static bool updateDeltaCursor(QSqlQuery *statement, const QString &cursor);
 
     // Live updates (mobjectsmanagerdelta.cpp).
     struct DeltaChanges;
@@ -93,6 +100,8 @@ public:
     // The live-update cursor, kept in config.db under "lhid", and the id of the user it
     // belongs to ("lhidUser"; -1 when unknown).
     QString deltaCursor;
+    // While a delta reply is applied.
+    QSqlQuery *cursorStatement = nullptr;
     qint64 deltaCursorUser = -1;
     bool liveUpdatesMonitored = false;
     int updatesTimerId = 0;

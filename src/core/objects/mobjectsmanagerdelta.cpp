@@ -18,6 +18,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QSet>
 #include <QUrl>
 
 #include <algorithm>
@@ -100,9 +101,19 @@ struct MObjectsManagerPrivate::DeltaChanges
 {
     qint64 deviceId = -1; // this client's
     MStorageObjectList added;
+    // What added holds, for a lookup that does not grow with the reply.
+    QSet<MStorageObject> addedSet;
     MStorageObjectList deleted;
     QStringList modifiedPaths;
     QList<MStorageObjectPair> modifiedPairs;
+
+    void add(const MStorageObject &object)
+    {
+        if (!addedSet.contains(object)) {
+            addedSet.insert(object);
+            added.append(object);
+        }
+    }
 };
 
 void MObjectsManager::startLiveUpdatesMonitor()
@@ -280,6 +291,8 @@ void MObjectsManagerPrivate::applyDelta(const QVariantMap &body)
         if (auth)
             changes.deviceId = auth->device().id();
         const QVariantList entries = body.value(updatesKey).toList();
+        const std::unique_ptr<QSqlQuery> cursorStatement = prepareDeltaCursorUpdate();
+        this->cursorStatement = cursorStatement.get();
         for (const QVariant &entry : entries) {
             const QVariantMap fields = entry.toMap();
             if (entry.type() == QVariant::Map)
@@ -295,6 +308,7 @@ void MObjectsManagerPrivate::applyDelta(const QVariantMap &body)
                           "(MObjectsManager) A delta entry without a token resets the cursor");
             setDeltaCursor(token);
         }
+        this->cursorStatement = nullptr;
 
         if (!changes.added.isEmpty())
             emit q->objectsAdded(changes.added, QVariant());
@@ -348,8 +362,7 @@ void MObjectsManagerPrivate::applyAdded(MStorageObject object, DeltaChanges *cha
     Q_Q(MObjectsManager);
     object = withCacheState(object);
     if (listingsCache.updateObject(object, false)) {
-        if (!changes->added.contains(object))
-            changes->added.append(object);
+        changes->add(object);
         return;
     }
 
@@ -368,8 +381,7 @@ void MObjectsManagerPrivate::applyAdded(MStorageObject object, DeltaChanges *cha
     for (const MStorageObject &folder : qAsConst(ancestors)) {
         listingsCache.updateObject(folder, false);
         // Two new files of one new folder report the folder once.
-        if (!changes->added.contains(folder))
-            changes->added.append(folder);
+        changes->add(folder);
     }
     q->listObjects(object.basePath(), true, QVariant());
 }

@@ -4,7 +4,7 @@
 #include <QFileInfo>
 #include <QMutexLocker>
 
-#include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -16,14 +16,69 @@ QString directoryKey(const MStorageObject &object)
     return basePath.isEmpty() ? QString() : QDir::cleanPath(QLatin1Char('/') + basePath);
 }
 
-int indexOfLabel(const QList<MStorageObject> &objects, const QString &label)
+} // namespace
+
+void MObjectsListCache::Listing::assign(const QList<MStorageObject> &objects)
 {
-    const auto found = std::find_if(objects.cbegin(), objects.cend(),
-                                    [&](const auto &object) { return object.label() == label; });
-    return found == objects.cend() ? -1 : int(found - objects.cbegin());
+    entries = objects;
+    holes = QVector<bool>(objects.size(), false);
+    holeCount = 0;
+    positions.clear();
+    positions.reserve(objects.size());
+    repeatsNames = false;
+    for (int i = 0; i < objects.size(); ++i) {
+        const QString label = objects.at(i).label();
+        if (positions.contains(label))
+            repeatsNames = true;
+        else
+            positions.insert(label, i);
+    }
 }
 
-} // namespace
+QList<MStorageObject> MObjectsListCache::Listing::objects() const
+{
+    if (!holeCount)
+        return entries;
+    QList<MStorageObject> objects;
+    objects.reserve(entries.size() - holeCount);
+    for (int i = 0; i < entries.size(); ++i) {
+        if (!holes.at(i))
+            objects.append(entries.at(i));
+    }
+    return objects;
+}
+
+void MObjectsListCache::Listing::put(const MStorageObject &object)
+{
+    const int index = indexOf(object.label());
+    if (index >= 0) {
+        entries[index] = object;
+        return;
+    }
+    positions.insert(object.label(), entries.size());
+    entries.append(object);
+    holes.append(false);
+}
+
+MStorageObject MObjectsListCache::Listing::take(int index)
+{
+    const MStorageObject object = entries.at(index);
+    entries[index] = MStorageObject();
+    holes[index] = true;
+    ++holeCount;
+    positions.remove(object.label());
+    if (repeatsNames) {
+        for (int i = index + 1; i < entries.size(); ++i) {
+            if (!holes.at(i) && entries.at(i).label() == object.label()) {
+                positions.insert(object.label(), i);
+                break;
+            }
+        }
+    }
+    if (holeCount * 2 > entries.size())
+        assign(objects());
+    return object;
+}
 
 MObjectsListCache::MObjectsListCache(Clock clock)
     : clock(std::move(clock))
@@ -38,7 +93,7 @@ bool MObjectsListCache::isExpired(const QString &path, QList<MStorageObject> *ob
     if (listing == listings.constEnd() || !isFresh(*listing, now))
         return true;
     if (objects)
-        *objects = listing->objects;
+        *objects = listing->objects();
     return false;
 }
 
@@ -65,11 +120,11 @@ bool MObjectsListCache::containsObject(const QString &path, MStorageObject *obje
     const auto listing = listings.constFind(key);
     if (listing == listings.constEnd())
         return false;
-    const int index = indexOfLabel(listing->objects, label);
+    const int index = listing->indexOf(label);
     if (index < 0)
         return false;
     if (object)
-        *object = listing->objects.at(index);
+        *object = listing->entries.at(index);
     return true;
 }
 
@@ -81,8 +136,11 @@ void MObjectsListCache::store(const QList<MStorageObject> &objects)
     if (key.isEmpty())
         return;
     const QDateTime now = clock();
+    Listing listing;
+    listing.assign(objects);
+    listing.storedAt = now;
     QMutexLocker locker(&mutex);
-    listings.insert(key, {objects, now});
+    listings.insert(key, std::move(listing));
 }
 
 bool MObjectsListCache::updateObject(const MStorageObject &object, bool add)
@@ -100,11 +158,7 @@ bool MObjectsListCache::updateObject(const MStorageObject &object, bool add)
     }
     // A directory holds one entry per name: an object whose content or type changed replaces
     // its old entry instead of appearing twice.
-    const int index = indexOfLabel(listing->objects, object.label());
-    if (index < 0)
-        listing->objects.append(object);
-    else
-        listing->objects[index] = object;
+    listing->put(object);
     listing->storedAt = now;
     return true;
 }
@@ -121,8 +175,8 @@ MStorageObject MObjectsListCache::takeObject(const QString &path)
     const auto listing = listings.find(info.path());
     if (listing == listings.end() || !isFresh(*listing, now))
         return MStorageObject();
-    const int index = indexOfLabel(listing->objects, info.fileName());
-    return index < 0 ? MStorageObject() : listing->objects.takeAt(index);
+    const int index = listing->indexOf(info.fileName());
+    return index < 0 ? MStorageObject() : listing->take(index);
 }
 
 void MObjectsListCache::forgetListing(const QString &path)

@@ -4,10 +4,12 @@
 #include "mstorageobject.h"
 
 #include <QDateTime>
+#include <QHash>
 #include <QList>
 #include <QMap>
 #include <QMutex>
 #include <QString>
+#include <QVector>
 
 #include <functional>
 
@@ -53,10 +55,25 @@ public:
     int timeToLive() const;
 
 private:
+    // Objects in the order the service listed them, found by name in constant time. A taken
+    // object leaves a hole until holes make up half the entries, so that a delta of many
+    // removals costs neither a list shift nor a renumbering each.
     struct Listing
     {
-        QList<MStorageObject> objects;
+        QList<MStorageObject> entries;
+        QVector<bool> holes;
+        int holeCount = 0;
+        // Name to its first slot.
+        QHash<QString, int> positions;
+        // The service listed some name twice: a taken name may still be in another slot.
+        bool repeatsNames = false;
         QDateTime storedAt;
+
+        void assign(const QList<MStorageObject> &objects);
+        QList<MStorageObject> objects() const;
+        int indexOf(const QString &label) const { return positions.value(label, -1); }
+        void put(const MStorageObject &object);
+        MStorageObject take(int index);
     };
 
     bool isFresh(const Listing &listing, const QDateTime &now) const;

@@ -9,6 +9,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonObject>
+#include <QJsonValue>
 
 #include <cmath>
 #include <limits>
@@ -93,6 +95,126 @@ qint64 count(const QVariant &value)
     return ok && number >= 0 ? number : 0;
 }
 
+QVariantMap objectOf(const QVariant &value)
+{
+    return value.toMap();
+}
+
+// The JSON forms give what the same value gives through QVariant, without converting the
+// whole object first.
+QString text(const QJsonValue &value)
+{
+    return value.isString() ? value.toString() : QString();
+}
+
+bool flag(const QJsonValue &value)
+{
+    return value.isBool() && value.toBool();
+}
+
+qint64 count(const QJsonValue &value)
+{
+    return value.isDouble() || value.isString() ? count(value.toVariant()) : 0;
+}
+
+QVariantMap objectOf(const QJsonValue &value)
+{
+    return value.isObject() ? value.toObject().toVariantMap() : QVariantMap();
+}
+
+// Two decimal digits at text[at].
+int twoDigits(const QString &text, int at, bool *ok)
+{
+    const QChar high = text.at(at);
+    const QChar low = text.at(at + 1);
+    if (high < QLatin1Char('0') || high > QLatin1Char('9') || low < QLatin1Char('0') ||
+        low > QLatin1Char('9')) {
+        *ok = false;
+        return 0;
+    }
+    return (high.unicode() - '0') * 10 + (low.unicode() - '0');
+}
+
+// What QDateTime::fromString(text, Qt::ISODate) gives, read directly for the form the service
+// sends ("2014-05-01T10:00:00+02:00", or with "Z", or without a zone): Qt's general parser
+// costs as much as the rest of the object. Any other form goes to Qt's parser.
+QDateTime isoDateTime(const QString &text)
+{
+    const int size = text.size();
+    bool ok = size >= 19 && text.at(4) == QLatin1Char('-') && text.at(7) == QLatin1Char('-') &&
+              text.at(10) == QLatin1Char('T') && text.at(13) == QLatin1Char(':') &&
+              text.at(16) == QLatin1Char(':');
+    Qt::TimeSpec spec = Qt::LocalTime;
+    int offset = 0;
+    if (ok && size == 20) {
+        ok = text.at(19) == QLatin1Char('Z');
+        spec = Qt::UTC;
+    } else if (ok && size == 25) {
+        const QChar sign = text.at(19);
+        ok = (sign == QLatin1Char('+') || sign == QLatin1Char('-')) &&
+             text.at(22) == QLatin1Char(':');
+        const int hours = ok ? twoDigits(text, 20, &ok) : 0;
+        const int minutes = ok ? twoDigits(text, 23, &ok) : 0;
+        ok = ok && hours <= 14 && minutes <= 59;
+        offset = (sign == QLatin1Char('-') ? -1 : 1) * (hours * 60 + minutes) * 60;
+        spec = Qt::OffsetFromUTC;
+    } else if (size != 19) {
+        ok = false;
+    }
+    if (ok) {
+        const int year = twoDigits(text, 0, &ok) * 100 + twoDigits(text, 2, &ok);
+        const QDate date(year, twoDigits(text, 5, &ok), twoDigits(text, 8, &ok));
+        const QTime time(twoDigits(text, 11, &ok), twoDigits(text, 14, &ok),
+                         twoDigits(text, 17, &ok));
+        if (ok && date.isValid() && time.isValid())
+            return QDateTime(date, time, spec, offset);
+    }
+    return QDateTime::fromString(text, Qt::ISODate);
+}
+
+// Map is a QVariantMap or a QJsonObject, as the service's reply was decoded.
+template<typename Map> void readFields(MStorageObjectPrivate *d, const Map &map)
+{
+    const auto basePath = map.constFind(QStringLiteral("base_path"));
+    if (basePath != map.constEnd())
+        d->basePath = text(*basePath);
+    d->label = text(map.value(QStringLiteral("label")));
+    d->size = count(map.value(QStringLiteral("size")));
+    d->contentHash = text(map.value(QStringLiteral("hash")));
+    d->childrenCount = count(map.value(QStringLiteral("children_count")));
+
+    const QString type = text(map.value(QStringLiteral("type")));
+    if (type == QLatin1String("directory"))
+        d->type = MStorageObject::Directory;
+    else if (type == QLatin1String("regfile"))
+        d->type = MStorageObject::RegularFile;
+    // The root folder is the one object named "/" (its base path is "/" too).
+    const bool isRoot = d->label == QLatin1String("/") &&
+                        (d->basePath.isEmpty() || d->basePath == QLatin1String("/"));
+    if ((!d->label.isEmpty() && !isRoot && !mIsPlainName(d->label)) ||
+        mPathHasParentComponent(d->basePath) || d->basePath.contains(QChar(0))) {
+        qCWarning(lcCoreObjects)
+            << "MStorageObject: Ignoring an object whose name leaves its directory:" << d->basePath
+            << d->label;
+        d->type = MStorageObject::Invalid;
+    }
+
+    d->metadata = objectOf(map.value(QStringLiteral("metadata")));
+    d->MIMEType = text(d->metadata.value(contentTypeKey));
+    d->versionID = text(map.value(QStringLiteral("version_id")));
+    d->cached = flag(map.value(QStringLiteral("cached")));
+    d->consolidated = flag(map.value(QStringLiteral("consolidated")));
+    if (d->consolidated)
+        d->cached = true;
+    d->deleted = flag(map.value(QStringLiteral("deleted")));
+
+    const QVariant lastModified = d->metadata.value(lastModifiedKey);
+    if (lastModified.userType() == QMetaType::QDateTime)
+        d->lastModified = lastModified.toDateTime();
+    else if (!text(lastModified).isEmpty())
+        d->lastModified = isoDateTime(lastModified.toString());
+}
+
 } // namespace
 
 MStorageObject::MStorageObject()
@@ -158,44 +280,13 @@ MStorageObject::MStorageObject(const QFileInfo &fileInfo, const QString &localBa
 MStorageObject::MStorageObject(const QVariantMap &map)
     : d(new MStorageObjectPrivate)
 {
-    const auto basePath = map.constFind(QStringLiteral("base_path"));
-    if (basePath != map.constEnd())
-        d->basePath = text(*basePath);
-    d->label = text(map.value(QStringLiteral("label")));
-    d->size = count(map.value(QStringLiteral("size")));
-    d->contentHash = text(map.value(QStringLiteral("hash")));
-    d->childrenCount = count(map.value(QStringLiteral("children_count")));
+    readFields(d.data(), map);
+}
 
-    const QString type = text(map.value(QStringLiteral("type")));
-    if (type == QLatin1String("directory"))
-        d->type = Directory;
-    else if (type == QLatin1String("regfile"))
-        d->type = RegularFile;
-    // The root folder is the one object named "/" (its base path is "/" too).
-    const bool isRoot = d->label == QLatin1String("/") &&
-                        (d->basePath.isEmpty() || d->basePath == QLatin1String("/"));
-    if ((!d->label.isEmpty() && !isRoot && !mIsPlainName(d->label)) ||
-        mPathHasParentComponent(d->basePath) || d->basePath.contains(QChar(0))) {
-        qCWarning(lcCoreObjects)
-            << "MStorageObject: Ignoring an object whose name leaves its directory:" << d->basePath
-            << d->label;
-        d->type = Invalid;
-    }
-
-    d->metadata = map.value(QStringLiteral("metadata")).toMap();
-    d->MIMEType = text(d->metadata.value(contentTypeKey));
-    d->versionID = text(map.value(QStringLiteral("version_id")));
-    d->cached = flag(map.value(QStringLiteral("cached")));
-    d->consolidated = flag(map.value(QStringLiteral("consolidated")));
-    if (d->consolidated)
-        d->cached = true;
-    d->deleted = flag(map.value(QStringLiteral("deleted")));
-
-    const QVariant lastModified = d->metadata.value(lastModifiedKey);
-    if (lastModified.userType() == QMetaType::QDateTime)
-        d->lastModified = lastModified.toDateTime();
-    else if (!text(lastModified).isEmpty())
-        d->lastModified = QDateTime::fromString(lastModified.toString(), Qt::ISODate);
+MStorageObject::MStorageObject(const QJsonObject &object)
+    : d(new MStorageObjectPrivate)
+{
+    readFields(d.data(), object);
 }
 
 MStorageObject::MStorageObject(const MStorageObject &other) = default;

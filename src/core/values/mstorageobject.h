@@ -12,6 +12,7 @@
 class QDataStream;
 class QDebug;
 class QFileInfo;
+class QJsonObject;
 class MStorageObjectPrivate;
 
 // One remote file or directory of the user's store.
@@ -29,6 +30,9 @@ public:
     // The object one JSON object of the service describes. Objects whose name could lead out
     // of their directory (".", "..", a "/" in the label, ".." in the base path) are invalid.
     explicit MStorageObject(const QVariantMap &map);
+    // The same from the parsed JSON itself, for replies of many objects: no conversion of
+    // the whole reply to variants first.
+    explicit MStorageObject(const QJsonObject &object);
     MStorageObject(const MStorageObject &other);
     MStorageObject &operator=(const MStorageObject &other);
     ~MStorageObject();
