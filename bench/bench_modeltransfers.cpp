@@ -1,7 +1,9 @@
 // The cost of the model layer's transfer and group notifications during a 1,000-file folder
 // upload to kerlo-local: the same upload through the core alone (the engine's group, waited
 // for on the objects manager's signals), then through MOObjectsManager with an observer that
-// reads every transfer and group notification as the transfers page would.
+// reads every transfer and group notification as the transfers page would; and curl sending
+// the same protocol for the same files one by one (one sync and one commit each, over one
+// connection), as the floor.
 
 #include "kerlolocal.h"
 #include "mobjectsender.h"
@@ -18,6 +20,9 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QElapsedTimer>
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -26,6 +31,34 @@
 namespace {
 
 constexpr int fileCount = 1000;
+
+// Every file's sync (announcing its only chunk and carrying it), in one curl; then every
+// commit, in a second one.
+const char curlScript[] = R"sh(set -euo pipefail
+api=$1 folder=$2 remote=$3 work=$4
+cd "$folder"
+find . -type f -print0 | sort -z | xargs -0 md5sum >"$work/sums"
+awk -v api="$api" -v remote="$remote" -v work="$work" -v token="$KERLO_TOKEN" -v key="$KERLO_KEY" '
+    { path = substr($2, 3)
+      if (NR > 1) print "next"
+      printf "url = \"%s/sync/object%s/%s?base_hash=&final_hash=%s\"\n", api, remote, path, $1
+      printf "upload-file = \"%s\"\noutput = \"%s/sync.%d\"\nfail\n", path, work, NR
+      printf "header = \"Chunk-Hash-0: %s\"\nheader = \"Expect:\"\n", $1
+      printf "header = \"Authorization: Bearer %s\"\nheader = \"M-Auth-Token: %s\"\n", token, key
+    }' "$work/sums" >"$work/sync.cfg"
+curl -sS --fail-early -K "$work/sync.cfg"
+n=0
+while read -r hash _; do
+    n=$((n + 1))
+    token=$(sed -n 's/.*"token":"\([0-9a-f]*\)".*/\1/p' "$work/sync.$n")
+    [ "$n" -gt 1 ] && echo next
+    printf 'url = "%s/commit/%s"\noutput = "/dev/null"\nfail\n' "$api" "$token"
+    printf 'data-binary = {"metadata":{"md5":"%s","content_type":"text/plain"}}\n' "$hash"
+    printf 'header = "Content-Type: application/json"\n'
+    printf 'header = "Authorization: Bearer %s"\nheader = "M-Auth-Token: %s"\n' "$KERLO_TOKEN" "$KERLO_KEY"
+done <"$work/sums" >"$work/commit.cfg"
+curl -sS --fail-early -K "$work/commit.cfg"
+)sh";
 
 QString makeFolder(const QTemporaryDir &root, const QString &name)
 {
@@ -109,6 +142,33 @@ FacadeRun uploadThroughFacade(const QString &folder, const QString &remote)
     return run;
 }
 
+qint64 uploadThroughCurl(const KerloLocal &server, const QTemporaryDir &root, const QString &folder,
+                         const QString &remote)
+{
+    const QJsonObject issued = server.tokens().value(QStringLiteral("demo@kerlo.local")).toObject();
+    const QString work = root.filePath(QStringLiteral("curl-work"));
+    const QString script = root.filePath(QStringLiteral("curl.sh"));
+    QDir().mkpath(work);
+    QFile file(script);
+    if (!file.open(QIODevice::WriteOnly) || file.write(curlScript) != qint64(sizeof curlScript - 1))
+        qFatal("cannot write the curl script");
+    file.close();
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("KERLO_TOKEN"),
+                       issued.value(QStringLiteral("access_tokens")).toArray().last().toString());
+    environment.insert(QStringLiteral("KERLO_KEY"),
+                       issued.value(QStringLiteral("api_key")).toString());
+    process.setProcessEnvironment(environment);
+    QElapsedTimer timer;
+    timer.start();
+    process.start(QStringLiteral("bash"),
+                  {script, server.apiUrl().toString(), folder, remote, work});
+    if (!process.waitForFinished(600000) || process.exitCode() != 0)
+        qFatal("the curl upload failed: %s", process.readAllStandardError().constData());
+    return timer.elapsed();
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -138,9 +198,12 @@ int main(int argc, char *argv[])
     const qint64 core = uploadThroughCore(makeFolder(root, "core"), QStringLiteral("/BenchCore"));
     const FacadeRun facade =
         uploadThroughFacade(makeFolder(root, "facade"), QStringLiteral("/BenchFacade"));
+    const qint64 curl =
+        uploadThroughCurl(server, root, makeFolder(root, "curl"), QStringLiteral("/BenchCurl"));
 
     QTextStream out(stdout);
     out << "1,000-file folder upload to kerlo-local (1 KiB files)\n";
+    out << QStringLiteral("%1 %2 ms\n").arg("curl, file by file (floor)", -40).arg(curl);
     out << QStringLiteral("%1 %2 ms\n").arg("core alone (reference)", -40).arg(core);
     out << QStringLiteral("%1 %2 ms\n").arg("through MOObjectsManager", -40).arg(facade.elapsed);
     out << QStringLiteral("%1 %2\n").arg("notifications posted", -40).arg(facade.notifications);
@@ -150,5 +213,8 @@ int main(int argc, char *argv[])
     out << QStringLiteral("%1 %2\n")
                .arg("ratio facade / core", -40)
                .arg(double(facade.elapsed) / double(core), 0, 'f', 3);
+    out << QStringLiteral("%1 %2\n")
+               .arg("ratio facade / curl", -40)
+               .arg(double(facade.elapsed) / double(curl), 0, 'f', 3);
     return 0;
 }

@@ -14,6 +14,12 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 using Spy = QSignalSpy;
 
 class TestNetworkRequestManager : public QObject
@@ -34,10 +40,13 @@ private slots:
     void networkFailuresWaitForOnline();
     void networkFailureWhileOnlineProbesAgain();
     void resentRequestCanBeCanceled();
+    void connectionsSendWithoutDelay();
 
 private:
     QUrl url(const QString &path) const { return server.url(path); }
     QJsonArray logged(const QString &path) const { return server.requestsTo(path); }
+    // The TCP_NODELAY setting of each of this process's sockets connected to kerlo-local.
+    QList<int> lowDelayOfConnectionsToServer() const;
     static MNetworkRequest requestAt(const Spy &spy, int index);
 
     KerloLocal server;
@@ -368,6 +377,58 @@ void TestNetworkRequestManager::resentRequestCanBeCanceled()
     QCOMPARE(requestAt(canceled, 0).requestId(), id);
     QVERIFY(allCanceled.count() == 1 || allCanceled.wait());
     QCOMPARE(finished.count(), 1);
+}
+
+QList<int> TestNetworkRequestManager::lowDelayOfConnectionsToServer() const
+{
+    QList<int> settings;
+    const QDir descriptors(QStringLiteral("/proc/self/fd"));
+    for (const QString &name : descriptors.entryList(QDir::NoDotAndDotDot | QDir::System)) {
+        const int fd = name.toInt();
+        sockaddr_in peer{};
+        socklen_t length = sizeof peer;
+        if (::getpeername(fd, reinterpret_cast<sockaddr *>(&peer), &length) != 0 ||
+            peer.sin_family != AF_INET || ntohs(peer.sin_port) != server.port())
+            continue;
+        int value = -1;
+        socklen_t size = sizeof value;
+        if (::getsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &value, &size) == 0)
+            settings << value;
+    }
+    return settings;
+}
+
+void TestNetworkRequestManager::connectionsSendWithoutDelay()
+{
+    // A connection made without Qt keeps the kernel's default, so the check below can tell.
+    const int plain = ::socket(AF_INET, SOCK_STREAM, 0);
+    QVERIFY(plain >= 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(quint16(server.port()));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    QCOMPARE(::connect(plain, reinterpret_cast<sockaddr *>(&address), sizeof address), 0);
+    QVERIFY(lowDelayOfConnectionsToServer().contains(0));
+    ::close(plain);
+
+    // Small bodies on several connections at once, through the thread Qt keeps them on.
+    MNetworkRequestManager manager;
+    Spy finished(&manager, &MNetworkRequestManager::replyFinishedForRequest);
+    const QString path = QStringLiteral("/api/v1/t/small");
+    const int requests = 8;
+    QVERIFY(server.forceStatus(path, 200, "{}", requests));
+    for (int i = 0; i < requests; ++i) {
+        MNetworkRequest post(url(path), MNetworkRequest::Post);
+        post.setBody(QByteArray(100, 'x'));
+        manager.sendRequest(post);
+    }
+    while (finished.count() < requests)
+        QVERIFY(finished.wait());
+
+    const QList<int> settings = lowDelayOfConnectionsToServer();
+    QVERIFY2(!settings.isEmpty(), "no connection to kerlo-local left open");
+    for (const int lowDelay : settings)
+        QVERIFY(lowDelay != 0);
 }
 
 QTEST_GUILESS_MAIN(TestNetworkRequestManager)

@@ -80,6 +80,7 @@ private slots:
 
     void roundTrip_data();
     void roundTrip();
+    void fileChangedAfterHashingIsNotSent();
     void uploadStatusBranches_data();
     void uploadStatusBranches();
     void folderGroupFinishesOnce();
@@ -236,6 +237,30 @@ void TestObjectSender::roundTrip()
     QCOMPARE(done.state(), int(MObjectTransfer::Completed));
     QVERIFY(readAll(target) == bytes);
     QCOMPARE(sender->activeTransfersCount(), 0);
+}
+
+// Chunks go out under the hashes taken at the start, without hashing them again: a file that
+// changed since must not be sent under them.
+void TestObjectSender::fileChangedAfterHashingIsNotSent()
+{
+    const QString path = writeFile("changing.bin", content(11 * MiB, 'a'));
+    MObjectTransferRequest upload(path, "/Changing/changing.bin", 0);
+    upload.setAction(Tolvo::UploadObject);
+    upload.setMode(2);
+    // On the engine's thread as the sync goes out, so before its reply can be handled.
+    const auto rewrite = connect(
+        sender, &MObjectSender::transferStarted, sender,
+        [path] {
+            QFile file(path);
+            if (file.open(QIODevice::ReadWrite))
+                file.write(content(11 * MiB, 'b'));
+        },
+        Qt::DirectConnection);
+    const MObjectTransfer done = run(upload);
+    disconnect(rewrite);
+    QCOMPARE(done.state(), int(MObjectTransfer::Error));
+    QCOMPARE(done.errorCode(), int(Tolvo::LocalIOError));
+    QCOMPARE(requestsUnder("/api/v1/upload/").size(), 0);
 }
 
 void TestObjectSender::uploadStatusBranches_data()

@@ -123,6 +123,7 @@ private slots:
     void finishedTransferStaysFinished_data();
     void finishedTransferStaysFinished();
     void takeNextOrder();
+    void takeNextFollowsEveryChange();
     void groupsAfterRestart();
     void connectionPerThread();
     void damagedFileIsSetAside_data();
@@ -286,6 +287,45 @@ void tst_ObjectStatesQueue::takeNextOrder()
              QStringLiteral("invalid"));
     QVERIFY(!found);
     QVERIFY(!queue.hasPendingTransfers());
+}
+
+// The queue keeps its runnable transfers in order as they change: each way a transfer is
+// saved, removed or reloaded moves it in or out of the order.
+void tst_ObjectStatesQueue::takeNextFollowsEveryChange()
+{
+    {
+        MObjectStatesQueue queue;
+        queue.setDatabasePath(path);
+        QList<MObjectTransfer> transfers;
+        for (int i = 1; i <= 7; ++i)
+            transfers.append(makeTransfer(MObjectTransfer::Scheduled, QString::number(i), i));
+        queue.saveTransfers(transfers);
+        const auto resave = [&queue](qint64 identifier, int state) {
+            MObjectTransfer transfer = queue.transfer(identifier);
+            transfer.setState(state);
+            queue.saveTransfer(transfer);
+        };
+        resave(2, MObjectTransfer::Running);
+        resave(3, MObjectTransfer::Paused);
+        queue.removeTransfer(queue.transfer(4));
+        resave(5, MObjectTransfer::Completed);
+        queue.saveTransfers({makeTransfer(MObjectTransfer::Error, "6", 6)});
+        bool found = false;
+        QCOMPARE(queue.takeNextTransfer(&found).transferRequest().sourcePath(),
+                 QStringLiteral("1"));
+        // Back from running or paused, a transfer takes its place by identifier again.
+        resave(3, MObjectTransfer::Idle);
+        MObjectTransfer running = makeTransfer(MObjectTransfer::Running, "2", 2);
+        queue.saveTransfer(running);
+        QCOMPARE(drain(queue), (QStringList{"3", "7"}));
+        QVERIFY(!queue.hasPendingTransfers());
+        resave(2, MObjectTransfer::Scheduled);
+        QVERIFY(queue.hasPendingTransfers());
+    }
+    // Running and paused rows load as scheduled; finished and removed ones are gone.
+    MObjectStatesQueue reloaded;
+    reloaded.setDatabasePath(path);
+    QCOMPARE(drain(reloaded), (QStringList{"1", "2", "3", "7"}));
 }
 
 void tst_ObjectStatesQueue::groupsAfterRestart()

@@ -2,8 +2,11 @@
 #include "mstreamhasher.h"
 #include "testdata.h"
 
+#include <QSet>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <algorithm>
 
 namespace {
 
@@ -24,6 +27,7 @@ private slots:
     void hashFileStopsWhenCanceled();
     void streamHasherMatchesTheBytes();
     void streamHasherStopsWithBytesWaiting();
+    void streamHasherBlocksComeBack();
 
 private:
     QTemporaryDir folder;
@@ -107,6 +111,32 @@ void TestTransferHashes::streamHasherStopsWithBytesWaiting()
     for (int i = 0; i < 12; ++i)
         hasher->addData(block);
     hasher.reset();
+}
+
+void TestTransferHashes::streamHasherBlocksComeBack()
+{
+    // Filled blocks, some partly, with the bytes of each written over the recycled one.
+    QByteArray bytes(int(20 * MiB + 5), Qt::Uninitialized);
+    for (int i = 0; i < bytes.size(); ++i)
+        bytes[i] = char(i * 7 + i / 1031);
+    MStreamHasher hasher;
+    QSet<const char *> seen;
+    int reused = 0;
+    for (int offset = 0, turn = 0; offset < bytes.size(); ++turn) {
+        QByteArray block = hasher.takeBlock();
+        QCOMPARE(block.size(), MStreamHasher::BlockSize);
+        reused += seen.contains(block.constData()) ? 1 : 0;
+        seen.insert(block.constData());
+        const int length = qMin(turn % 3 ? block.size() : block.size() / 3, bytes.size() - offset);
+        std::copy_n(bytes.constData() + offset, length, block.data());
+        hasher.addBlock(std::move(block), length);
+        offset += length;
+        // The hasher hands blocks back once it is done with them.
+        if (turn % 4 == 3)
+            hasher.result();
+    }
+    QCOMPARE(QString::fromLatin1(hasher.result()), md5Hex(bytes));
+    QVERIFY(reused > 0);
 }
 
 QTEST_GUILESS_MAIN(TestTransferHashes)

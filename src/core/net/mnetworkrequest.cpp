@@ -7,6 +7,7 @@ constexpr auto MultiPartAttribute = QNetworkRequest::Attribute(QNetworkRequest::
 constexpr auto MethodAttribute = QNetworkRequest::Attribute(QNetworkRequest::User + 4);
 constexpr auto UserInfoAttribute = QNetworkRequest::Attribute(QNetworkRequest::User + 5);
 constexpr auto RequestIdAttribute = QNetworkRequest::Attribute(QNetworkRequest::User + 6);
+constexpr auto ReadByCallerAttribute = QNetworkRequest::Attribute(QNetworkRequest::User + 7);
 } // namespace
 
 MNetworkRequest::MNetworkRequest(const QUrl &url, RequestMethod method)
@@ -115,4 +116,14 @@ void MNetworkRequest::setRequestId(const QString &requestId)
 QString MNetworkRequest::requestId() const
 {
     return attribute(RequestIdAttribute).toString();
+}
+
+void MNetworkRequest::setBodyReadByCaller(bool byCaller)
+{
+    setAttribute(ReadByCallerAttribute, byCaller ? QVariant(true) : QVariant());
+}
+
+bool MNetworkRequest::bodyReadByCaller() const
+{
+    return attribute(ReadByCallerAttribute).toBool();
 }

@@ -49,6 +49,11 @@ public:
 
     void setRequestId(const QString &requestId);
     QString requestId() const;
+
+    // The caller reads the reply's body from the QNetworkReply itself, into its own buffers;
+    // the manager then sends no dataArrivedForRequest for it.
+    void setBodyReadByCaller(bool byCaller);
+    bool bodyReadByCaller() const;
 };
 
 Q_DECLARE_METATYPE(MNetworkRequest)

@@ -2,6 +2,7 @@
 #include "mnetworkrequestmanager_p.h"
 
 #include "corelogging.h"
+#include "mlowdelaysockets.h"
 #include "msynchronousreplymanager.h"
 #include "muserauthmanager.h"
 #include "tolvoappimpl.h"
@@ -31,6 +32,9 @@ void registerNetworkMetaTypes()
         qRegisterMetaType<QNetworkReply::NetworkError>("QNetworkReply::NetworkError");
         qRegisterMetaType<QList<QSslError>>("QList<QSslError>");
         qRegisterMetaType<TolvoApp::ConnectivityStatus>("TolvoApp::ConnectivityStatus");
+        if (!mLowDelaySocketsInstalled())
+            qCWarning(lcCoreNet) << "MNetworkRequestManager: small requests will wait for delayed"
+                                 << "acknowledgements (no TCP_NODELAY hook)";
         return true;
     }();
     Q_UNUSED(registered)
@@ -74,7 +78,8 @@ void MNetworkRequestManagerPrivate::attach(QNetworkReply *reply, bool progress)
     }
     QObject::connect(reply, &QNetworkReply::sslErrors, q, &M::handleSslErrors);
     QObject::connect(reply, &QNetworkReply::finished, q, &M::handleFinished);
-    QObject::connect(reply, &QNetworkReply::readyRead, q, &M::handleDataArrived);
+    if (!MNetworkRequest(reply->request()).bodyReadByCaller())
+        QObject::connect(reply, &QNetworkReply::readyRead, q, &M::handleDataArrived);
     QObject::connect(reply, &QNetworkReply::errorOccurred, q, &M::handleReplyError);
 }
 

@@ -1,8 +1,8 @@
 #include "mchunkedupload.h"
 
+#include "mmd5.h"
 #include "tolvo.h"
 
-#include <QCryptographicHash>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -15,10 +15,13 @@
 #include <QUrlQuery>
 #include <QtConcurrent>
 
+#include <sys/stat.h>
+
 namespace {
 
-// Bounded reads keep memory flat and let a cancel be noticed between blocks.
-constexpr qint64 ReadBlockSize = 256 * 1024;
+// Bounded reads keep memory flat and let a cancel be noticed between blocks; one buffer is
+// read into again and again.
+constexpr qint64 ReadBlockSize = 1024 * 1024;
 
 QUrl appendPath(const QUrl &apiUrl, const QString &path)
 {
@@ -42,34 +45,33 @@ MChunkedUpload::Hashes hashBlocks(QIODevice *device, qint64 chunkSize, bool whol
                                   const std::atomic_bool *canceled)
 {
     MChunkedUpload::Hashes hashes;
-    QCryptographicHash wholeHash(QCryptographicHash::Md5);
-    QCryptographicHash chunk(QCryptographicHash::Md5);
+    MMd5 wholeHash;
+    MMd5 chunk;
     qint64 inChunk = 0;
-    QByteArray block;
+    QByteArray block(int(ReadBlockSize), Qt::Uninitialized);
     while (!device->atEnd()) {
         if (canceled && canceled->load())
             return hashes;
-        block =
-            device->read(chunkSize > 0 ? qMin(ReadBlockSize, chunkSize - inChunk) : ReadBlockSize);
-        if (block.isEmpty())
+        const qint64 read = device->read(
+            block.data(), chunkSize > 0 ? qMin(ReadBlockSize, chunkSize - inChunk) : ReadBlockSize);
+        if (read <= 0)
             return hashes;
         if (whole)
-            wholeHash.addData(block);
-        hashes.size += block.size();
+            wholeHash.addData(block.constData(), read);
+        hashes.size += read;
         if (chunkSize <= 0)
             continue;
-        chunk.addData(block);
-        inChunk += block.size();
+        chunk.addData(block.constData(), read);
+        inChunk += read;
         if (inChunk == chunkSize) {
-            hashes.chunks.append(QString::fromLatin1(chunk.result().toHex()));
-            chunk.reset();
+            hashes.chunks.append(QString::fromLatin1(chunk.hexResult()));
             inChunk = 0;
         }
     }
     if (inChunk > 0)
-        hashes.chunks.append(QString::fromLatin1(chunk.result().toHex()));
+        hashes.chunks.append(QString::fromLatin1(chunk.hexResult()));
     if (whole)
-        hashes.final = wholeHash.result().toHex();
+        hashes.final = wholeHash.hexResult();
     hashes.complete = true;
     device->seek(0);
     return hashes;
@@ -78,10 +80,13 @@ MChunkedUpload::Hashes hashBlocks(QIODevice *device, qint64 chunkSize, bool whol
 MChunkedUpload::Hashes hashPath(const QString &path, QIODevice::OpenMode mode, qint64 chunkSize,
                                 bool whole, const std::atomic_bool *canceled)
 {
+    const MChunkedUpload::FileStamp stamp = MChunkedUpload::stampOf(path);
     QFile file(path);
     if (!file.open(mode))
         return MChunkedUpload::Hashes();
-    return hashBlocks(&file, chunkSize, whole, canceled);
+    MChunkedUpload::Hashes hashes = hashBlocks(&file, chunkSize, whole, canceled);
+    hashes.stamp = stamp;
+    return hashes;
 }
 
 } // namespace
@@ -105,6 +110,9 @@ MChunkedUpload::Hashes MChunkedUpload::hashFile(const QString &path, QIODevice::
     if (!hashes.complete || !wholeHashes.complete || wholeHashes.size != hashes.size)
         return Hashes();
     hashes.final = wholeHashes.final;
+    // The earlier of the two, so that a change while either read is seen.
+    if (wholeHashes.stamp != hashes.stamp)
+        hashes.stamp = FileStamp();
     return hashes;
 }
 
@@ -113,8 +121,27 @@ QPair<QString, QByteArray> MChunkedUpload::readChunk(QIODevice *device, qint64 o
     if (!device->seek(offset))
         return {};
     const QByteArray bytes = device->read(size);
-    return {QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Md5).toHex()),
-            bytes};
+    return {QString::fromLatin1(MMd5::hexHash(bytes.constData(), bytes.size())), bytes};
+}
+
+QByteArray MChunkedUpload::readChunkBytes(const QString &path, int index)
+{
+    QFile file(path);
+    if (index < 0 || !file.open(QIODevice::ReadOnly) || !file.seek(index * ChunkSize))
+        return QByteArray();
+    return file.read(ChunkSize);
+}
+
+MChunkedUpload::FileStamp MChunkedUpload::stampOf(const QString &path)
+{
+    struct stat status;
+    if (::stat(QFile::encodeName(path).constData(), &status) != 0)
+        return FileStamp();
+    FileStamp stamp;
+    stamp.size = status.st_size;
+    stamp.modifiedNs = qint64(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec;
+    stamp.changedNs = qint64(status.st_ctim.tv_sec) * 1000000000 + status.st_ctim.tv_nsec;
+    return stamp;
 }
 
 bool MChunkedUpload::isValidToken(const QString &token)

@@ -21,12 +21,30 @@ class MChunkedUpload
 public:
     static constexpr qint64 ChunkSize = 5 * 1024 * 1024;
 
+    // What tells a file changed without reading it: taken before it is hashed, compared
+    // before each chunk is sent, so that bytes sent under a chunk's hash are that chunk.
+    struct FileStamp
+    {
+        qint64 size = -1;
+        qint64 modifiedNs = 0;
+        qint64 changedNs = 0;
+        bool isValid() const { return size >= 0; }
+        bool operator==(const FileStamp &other) const
+        {
+            return size == other.size && modifiedNs == other.modifiedNs &&
+                   changedNs == other.changedNs;
+        }
+        bool operator!=(const FileStamp &other) const { return !(*this == other); }
+    };
+    static FileStamp stampOf(const QString &path);
+
     struct Hashes
     {
         QStringList chunks; // lower-case hex MD5 of each chunk, in file order
         QByteArray final;   // lower-case hex MD5 of the whole file
         qint64 size = 0;
         bool complete = false; // false when reading failed or was canceled
+        FileStamp stamp;       // the file as it was before it was read
     };
 
     // Reads the device once, in blocks, so memory does not grow with its size; stops early
@@ -39,6 +57,8 @@ public:
                            const std::atomic_bool *canceled = nullptr);
     // MD5 (hex) and bytes of size bytes at offset.
     static QPair<QString, QByteArray> readChunk(QIODevice *device, qint64 offset, qint64 size);
+    // The bytes of chunk index of the file at path; empty when they cannot be read.
+    static QByteArray readChunkBytes(const QString &path, int index);
 
     // Tokens come from the service and become a path segment: nothing that could leave it.
     static bool isValidToken(const QString &token);

@@ -231,6 +231,7 @@ void MObjectSenderPrivate::abortFlight(qint64 transferId)
     }
     if (taken.canceled)
         taken.canceled->store(true);
+    prefetches.remove(transferId);
     if (taken.step == Download)
         networkRequestManager->cancelRequest(taken.id);
     else if (taken.step == Sync || taken.step == Chunk || taken.step == Commit ||
@@ -291,6 +292,8 @@ void MObjectSenderPrivate::fail(MObjectTransfer transfer, int errorCode)
 
 void MObjectSenderPrivate::finish(const MObjectTransfer &transfer)
 {
+    uploadStamps.remove(transfer.identifier());
+    prefetches.remove(transfer.identifier());
     emit q_func()->transferFinished(transfer);
 }
 
@@ -655,10 +658,6 @@ void MObjectSender::start()
                 [d](const MNetworkRequest &request, qint64 sent, qint64 total) {
                     d->uploadProgressSlot(request, sent, total);
                 }),
-        connect(
-            plain, &MNetworkRequestManager::dataArrivedForRequest, this,
-            [d](const MNetworkRequest &request, const QByteArray &data,
-                const MNetworkReply &reply) { d->downloadContentArrived(request, data, reply); }),
         connect(plain, &MNetworkRequestManager::replyFinishedForRequest, this,
                 [d](const MNetworkRequest &request, const MNetworkReply &reply) {
                     d->downloadFinished(request, reply);

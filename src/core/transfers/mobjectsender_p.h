@@ -9,6 +9,7 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFuture>
 #include <QHash>
 #include <QMutex>
 #include <QPointer>
@@ -40,6 +41,14 @@ public:
         qint64 written = 0;   // the file's length
         // The MD5 of the file as written, when the body started at its first byte.
         std::unique_ptr<MStreamHasher> hasher;
+        // The body is read from the reply into block, which goes to the file (and the
+        // hasher) once full: large writes, no copy per arrival.
+        QPointer<QNetworkReply> reply;
+        QByteArray block;
+        int filled = 0;
+        // Progress is saved every few MiB or once a second, not at every signal.
+        qint64 savedBytes = -1;
+        QElapsedTimer sinceSave;
     };
 
     // The work in flight for one transfer. Each one holds a slot; events that do not carry
@@ -113,6 +122,9 @@ public:
                      const MChunkedUpload::Hashes &hashes);
     bool startUploadSync(MObjectTransfer transfer, const QByteArray &firstChunk);
     bool uploadChunk(MObjectTransfer transfer, int index);
+    // Reads chunk index aside while the request before it is in flight.
+    void prefetchChunk(const MObjectTransfer &transfer, int index);
+    QByteArray takePrefetchedChunk(qint64 transferId, int index);
     bool commitUpload(MObjectTransfer transfer);
     MNetworkRequest createUploadRequest(const QUrl &url, MNetworkRequest::RequestMethod method,
                                         const MObjectTransfer &transfer, bool *authenticated);
@@ -144,8 +156,10 @@ public:
                           const MChunkedUpload::Hashes &hashes);
     void failDownload(MObjectTransfer transfer, const Flight &flight, int errorCode,
                       const QString &message);
-    void downloadContentArrived(const MNetworkRequest &request, const QByteArray &data,
-                                const MNetworkReply &reply);
+    // Reads what the reply has into the flight's block; false once the flight failed.
+    bool readDownload(qint64 transferId, const QString &flightId);
+    // Writes the block's bytes to the partial file and hands them to the hasher.
+    bool flushDownloadBlock(qint64 transferId, const Flight &flight);
     void downloadProgressSlot(const MNetworkRequest &request, const MNetworkReply &reply,
                               qint64 received, qint64 total);
     void downloadFinished(const MNetworkRequest &request, const MNetworkReply &reply);
@@ -180,6 +194,15 @@ public:
     bool kickPending = false;
     quint64 lastLocalId = 0;
     QList<QMetaObject::Connection> managerConnections;
+    // Uploads hashed in this run: their file as it was hashed, so that a chunk can be sent
+    // under the hash computed then without hashing it again.
+    QHash<qint64, MChunkedUpload::FileStamp> uploadStamps;
+    struct Prefetch
+    {
+        int index = -1;
+        QFuture<QByteArray> bytes;
+    };
+    QHash<qint64, Prefetch> prefetches;
 };
 
 #endif // MOBJECTSENDER_P_H

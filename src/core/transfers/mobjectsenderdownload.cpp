@@ -17,6 +17,8 @@
 #include <QNetworkReply>
 #include <QRegularExpression>
 
+#include <utility>
+
 namespace {
 
 const QString TransferIdKey = QStringLiteral("MObjectTransferStateIdentifierKey");
@@ -55,6 +57,10 @@ void postIOError(const QString &path, const MObjectTransfer &transfer)
 
 // Enough for the network thread to keep a fast loopback busy, and all the body it may hold.
 constexpr qint64 DownloadReadBufferSize = 4 * 1024 * 1024;
+// Progress is saved (and told) when this much more arrived or this long passed: a row
+// written at every signal cost more than the hash.
+constexpr qint64 ProgressSaveBytes = 4 * 1024 * 1024;
+constexpr qint64 ProgressSaveInterval = 1000;
 
 const QString UnableToDownload = QStringLiteral("Unable to download file %1");
 const QString DataIsCorrupt = QStringLiteral("Unable to download file %1: data is corrupt");
@@ -169,15 +175,19 @@ bool MObjectSenderPrivate::startDownload(MObjectTransfer transfer)
     download.received->written = download.resumeOffset;
     transfer.setState(MObjectTransfer::Running);
     transfer.save();
+    networkRequest.setBodyReadByCaller(true);
     QNetworkReply *reply = networkRequestManager->submitRequest(networkRequest, &download.id, true);
     // The network thread reads no further ahead of the file than this.
     reply->setReadBufferSize(DownloadReadBufferSize);
+    download.received->reply = reply;
     const qint64 transferId = transfer.identifier();
     const QString flightId = download.id;
     QObject::connect(reply, &QNetworkReply::metaDataChanged, q,
                      [this, transferId, flightId, reply] {
                          downloadHeadersArrived(transferId, flightId, reply);
                      });
+    QObject::connect(reply, &QNetworkReply::readyRead, q,
+                     [this, transferId, flightId] { readDownload(transferId, flightId); });
     addFlight(transferId, download);
     emit q->transferStarted(transfer);
     return true;
@@ -252,6 +262,8 @@ void MObjectSenderPrivate::downloadHeadersArrived(qint64 transferId, const QStri
     received.end = end;
     received.written = start;
     received.hasher.reset(start == 0 ? new MStreamHasher : nullptr);
+    // Bytes that came with the headers are read now.
+    readDownload(transferId, flightId);
 }
 
 void MObjectSenderPrivate::failStalledDownload(const MObjectTransfer &transfer,
@@ -274,22 +286,53 @@ void MObjectSenderPrivate::downloadInterrupted(qint64 transferId, const QString 
         failDownload(transfer, done, Tolvo::TransferStepFailed, UnableToDownload);
 }
 
-void MObjectSenderPrivate::downloadContentArrived(const MNetworkRequest &request,
-                                                  const QByteArray &data, const MNetworkReply &)
+bool MObjectSenderPrivate::readDownload(qint64 transferId, const QString &flightId)
 {
-    const qint64 transferId = transferIdOf(request);
     const Flight current = flight(transferId);
-    if (current.id != request.requestId() || !current.received)
-        return;
+    if (current.id != flightId || !current.received)
+        return false;
     Received &received = *current.received;
-    if (!received.headers || received.refused)
-        return;
+    QNetworkReply *reply = received.reply;
+    // Before its headers a body cannot be placed; it waits in the reply until they come.
+    if (!reply || !received.headers)
+        return true;
     noteActivity(current);
-    if (current.file->write(data) == data.size()) {
-        received.written += data.size();
+    if (received.refused) {
+        // An explanation, not the file: the finish reports the refusal.
+        reply->readAll();
+        return true;
+    }
+    while (reply->bytesAvailable() > 0) {
+        if (received.block.isEmpty()) {
+            received.block = received.hasher
+                                 ? received.hasher->takeBlock()
+                                 : QByteArray(MStreamHasher::BlockSize, Qt::Uninitialized);
+            received.filled = 0;
+        }
+        const qint64 read = reply->read(received.block.data() + received.filled,
+                                        received.block.size() - received.filled);
+        if (read <= 0)
+            break;
+        received.filled += int(read);
+        if (received.filled == received.block.size() && !flushDownloadBlock(transferId, current))
+            return false;
+    }
+    return true;
+}
+
+bool MObjectSenderPrivate::flushDownloadBlock(qint64 transferId, const Flight &current)
+{
+    Received &received = *current.received;
+    if (received.filled == 0)
+        return true;
+    if (current.file->write(received.block.constData(), received.filled) == received.filled) {
+        received.written += received.filled;
+        // The hasher hands the block back through takeBlock() once it is done with it;
+        // without one, the block is simply filled again.
         if (received.hasher)
-            received.hasher->addData(data);
-        return;
+            received.hasher->addBlock(std::exchange(received.block, QByteArray()), received.filled);
+        received.filled = 0;
+        return true;
     }
     abortFlight(transferId);
     const MObjectTransfer transfer = MObjectTransfer::fromIdentifier(transferId);
@@ -297,6 +340,7 @@ void MObjectSenderPrivate::downloadContentArrived(const MNetworkRequest &request
     // A partial file that cannot grow (a full disk, most likely) only takes room that a retry,
     // under a new identifier, would need.
     failDownload(transfer, current, Tolvo::LocalIOError, QString());
+    return false;
 }
 
 void MObjectSenderPrivate::downloadProgressSlot(const MNetworkRequest &request,
@@ -307,6 +351,12 @@ void MObjectSenderPrivate::downloadProgressSlot(const MNetworkRequest &request,
     if (current.id != request.requestId() || !current.received || !current.received->headers ||
         current.received->refused)
         return;
+    Received &throttle = *current.received;
+    if (throttle.savedBytes >= 0 && throttle.written - throttle.savedBytes < ProgressSaveBytes &&
+        !throttle.sinceSave.hasExpired(ProgressSaveInterval))
+        return;
+    throttle.savedBytes = throttle.written;
+    throttle.sinceSave.start();
     MObjectTransfer transfer = MObjectTransfer::fromIdentifier(transferId);
     if (!transfer.isValid()) {
         qCWarning(lcCoreTransfers)
@@ -333,6 +383,15 @@ void MObjectSenderPrivate::downloadFinished(const MNetworkRequest &request,
     qCDebug(lcCoreTransfers) << "MObjectSenderPrivate::downloadFinished: user info:"
                              << request.userInfo();
     const qint64 transferId = transferIdOf(request);
+    // The rest of the body, and what waits in the block, goes to the file first.
+    if (!readDownload(transferId, request.requestId()))
+        return;
+    {
+        const Flight current = flight(transferId);
+        if (current.id == request.requestId() && current.received && current.received->headers &&
+            !current.received->refused && !flushDownloadBlock(transferId, current))
+            return;
+    }
     Flight done;
     if (!takeFlight(transferId, request.requestId(), &done))
         return;

@@ -12,6 +12,7 @@
 #include <QDebug>
 #include <QDir>
 #include <QFile>
+#include <QtConcurrent>
 
 namespace {
 
@@ -67,26 +68,43 @@ void MObjectSenderPrivate::hashesReady(qint64 transferId, const QString &flightI
     MObjectTransfer transfer = MObjectTransfer::fromIdentifier(transferId);
     if (transfer.state() != MObjectTransfer::Running)
         return;
-    QFile file(sourceFile(transfer));
-    if (!hashes.complete || !file.open(QIODevice::ReadOnly)) {
+    const QString path = sourceFile(transfer);
+    const QByteArray first =
+        hashes.complete ? MChunkedUpload::readChunkBytes(path, 0) : QByteArray();
+    // The file changed since it was hashed (or while): what would be sent is not what was
+    // announced.
+    if (!hashes.complete || !hashes.stamp.isValid() || (hashes.size > 0 && first.isEmpty()) ||
+        MChunkedUpload::stampOf(path) != hashes.stamp) {
         postUploadIOError(transfer);
         fail(transfer, Tolvo::LocalIOError);
         return;
     }
+    uploadStamps.insert(transferId, hashes.stamp);
     transfer.setChunkHashes(hashes.chunks);
     transfer.setFinalHash(hashes.final);
     transfer.setTransferredBytes(0);
     transfer.setTotalTransferredBytes(0);
     transfer.setTotalBytes(hashes.size);
-    const QPair<QString, QByteArray> first =
-        MChunkedUpload::readChunk(&file, 0, MChunkedUpload::ChunkSize);
-    // The file changed since it was hashed: what would be sent is not what was announced.
-    if (first.first != hashes.chunks.value(0, first.first)) {
-        postUploadIOError(transfer);
-        fail(transfer, Tolvo::LocalIOError);
+    if (startUploadSync(transfer, first) && hashes.chunks.size() > 1)
+        prefetchChunk(transfer, 1);
+}
+
+void MObjectSenderPrivate::prefetchChunk(const MObjectTransfer &transfer, int index)
+{
+    if (!uploadStamps.contains(transfer.identifier()))
         return;
-    }
-    startUploadSync(transfer, first.second);
+    prefetches.insert(
+        transfer.identifier(),
+        {index, QtConcurrent::run(MChunkedUpload::readChunkBytes, sourceFile(transfer), index)});
+}
+
+QByteArray MObjectSenderPrivate::takePrefetchedChunk(qint64 transferId, int index)
+{
+    const Prefetch prefetch = prefetches.take(transferId);
+    // Read while the previous request was in flight, most of the time done by now.
+    if (prefetch.index == index)
+        return prefetch.bytes.result();
+    return QByteArray();
 }
 
 MNetworkRequest MObjectSenderPrivate::createUploadRequest(const QUrl &url,
@@ -163,20 +181,41 @@ bool MObjectSenderPrivate::uploadChunk(MObjectTransfer transfer, int index)
         requeue(transfer, MObjectTransfer::Idle);
         return false;
     }
-    QFile file(sourceFile(transfer));
-    const QPair<QString, QByteArray> chunk =
-        file.open(QIODevice::ReadOnly)
-            ? MChunkedUpload::readChunk(&file, index * MChunkedUpload::ChunkSize,
-                                        MChunkedUpload::ChunkSize)
-            : QPair<QString, QByteArray>();
-    if (chunk.second.isEmpty() || chunk.first != transfer.chunkHashes().at(index)) {
+    const QString path = sourceFile(transfer);
+    const QString hash = transfer.chunkHashes().at(index);
+    QByteArray bytes;
+    const auto stamp = uploadStamps.constFind(transfer.identifier());
+    if (stamp != uploadStamps.constEnd()) {
+        // Hashed in this run: the file unchanged since, its chunk is what the hash says.
+        bytes = takePrefetchedChunk(transfer.identifier(), index);
+        if (bytes.isEmpty())
+            bytes = MChunkedUpload::readChunkBytes(path, index);
+        if (MChunkedUpload::stampOf(path) != *stamp)
+            bytes.clear();
+    } else {
+        // Hashed by an earlier run: only the chunk's own hash tells it is still the same.
+        QFile file(path);
+        const QPair<QString, QByteArray> chunk =
+            file.open(QIODevice::ReadOnly)
+                ? MChunkedUpload::readChunk(&file, index * MChunkedUpload::ChunkSize,
+                                            MChunkedUpload::ChunkSize)
+                : QPair<QString, QByteArray>();
+        if (chunk.first == hash)
+            bytes = chunk.second;
+    }
+    if (bytes.isEmpty()) {
         postUploadIOError(transfer);
         fail(transfer, Tolvo::LocalIOError);
         return false;
     }
     request.setContentType(QStringLiteral("application/octet-stream"));
-    request.setRawHeader("Chunk-Hash", chunk.first.toLatin1());
-    sendUpload(transfer, request, chunk.second, Chunk, index);
+    request.setRawHeader("Chunk-Hash", hash.toLatin1());
+    sendUpload(transfer, request, bytes, Chunk, index);
+    // The next missing chunk is read while this one goes out.
+    const QVector<int> missing = transfer.missingChunks();
+    const int next = missing.indexOf(index) + 1;
+    if (next > 0 && next < missing.size())
+        prefetchChunk(transfer, missing.at(next));
     return true;
 }
 

@@ -6,7 +6,6 @@
 #include <QCoreApplication>
 #include <QDebug>
 
-#include <algorithm>
 #include <set>
 
 namespace {
@@ -81,6 +80,27 @@ qint64 MObjectStatesQueuePrivate::assignedTransferIdentifier(const MObjectTransf
     return identifier;
 }
 
+void MObjectStatesQueuePrivate::putTransfer(qint64 identifier, const MObjectTransfer &transfer)
+{
+    transfers.insert(identifier, transfer);
+    if (isRunnable(transfer))
+        runnable.insert(identifier);
+    else
+        runnable.erase(identifier);
+}
+
+void MObjectStatesQueuePrivate::dropTransfer(qint64 identifier)
+{
+    transfers.remove(identifier);
+    runnable.erase(identifier);
+}
+
+void MObjectStatesQueuePrivate::clearTransfers()
+{
+    transfers.clear();
+    runnable.clear();
+}
+
 MObjectStatesQueue::MObjectStatesQueue(QObject *parent)
     : QObject(parent)
     , d_ptr(new MObjectStatesQueuePrivate(this))
@@ -104,7 +124,7 @@ bool MObjectStatesQueue::setDatabasePath(const QString &path)
         QMutexLocker locker(&d->mutex);
         d->closeConnections();
         d->databasePath = path;
-        d->transfers.clear();
+        d->clearTransfers();
         d->groups.clear();
         d->lastTransferIdentifier = 0;
         d->lastGroupIdentifier = 0;
@@ -138,7 +158,7 @@ void MObjectStatesQueue::saveTransfer(MObjectTransfer &transfer)
         d->removeFromDatabase(transfer);
     }
     if (transfer.identifier() != 0)
-        d->transfers.insert(transfer.identifier(), transfer);
+        d->putTransfer(transfer.identifier(), transfer);
 }
 
 void MObjectStatesQueue::saveTransfers(const QList<MObjectTransfer> &transfers)
@@ -165,7 +185,7 @@ void MObjectStatesQueue::saveTransfers(const QList<MObjectTransfer> &transfers)
             transfer.setIdentifier(
                 d->assignedTransferIdentifier(transfer, identifiers.value(next++)));
         if (transfer.identifier() != 0)
-            d->transfers.insert(transfer.identifier(), transfer);
+            d->putTransfer(transfer.identifier(), transfer);
     }
 }
 
@@ -173,7 +193,7 @@ void MObjectStatesQueue::removeTransfer(const MObjectTransfer &transfer)
 {
     Q_D(MObjectStatesQueue);
     QMutexLocker locker(&d->mutex);
-    d->transfers.remove(transfer.identifier());
+    d->dropTransfer(transfer.identifier());
     if (d->persistent)
         d->removeFromDatabase(transfer);
 }
@@ -185,7 +205,7 @@ void MObjectStatesQueue::removeTransfers(const QList<MObjectTransfer> &transfers
     if (d->persistent)
         d->removeFromDatabase(transfers);
     for (const MObjectTransfer &transfer : transfers)
-        d->transfers.remove(transfer.identifier());
+        d->dropTransfer(transfer.identifier());
 }
 
 void MObjectStatesQueue::saveGroup(MObjectTransferGroup &group)
@@ -220,7 +240,7 @@ bool MObjectStatesQueue::hasPendingTransfers() const
 {
     Q_D(const MObjectStatesQueue);
     QMutexLocker locker(&d->mutex);
-    return std::any_of(d->transfers.cbegin(), d->transfers.cend(), isRunnable);
+    return !d->runnable.empty();
 }
 
 MObjectTransfer MObjectStatesQueue::takeNextTransfer(bool *found)
@@ -228,10 +248,10 @@ MObjectTransfer MObjectStatesQueue::takeNextTransfer(bool *found)
     Q_D(MObjectStatesQueue);
     QMutexLocker locker(&d->mutex);
     MObjectTransfer next;
-    const auto it = std::find_if(d->transfers.begin(), d->transfers.end(), isRunnable);
-    if (it != d->transfers.end()) {
-        next = *it;
-        d->transfers.erase(it);
+    if (!d->runnable.empty()) {
+        const qint64 identifier = *d->runnable.begin();
+        next = d->transfers.value(identifier);
+        d->dropTransfer(identifier);
     }
     if (found)
         *found = next.isValid();

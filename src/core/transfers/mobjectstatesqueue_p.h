@@ -12,6 +12,8 @@
 #include <QThread>
 #include <QVector>
 
+#include <set>
+
 // Every member but the constructor runs with the mutex held.
 class MObjectStatesQueuePrivate
 {
@@ -58,11 +60,19 @@ public:
     // The row identifier SQLite gave (written), or one the file could not give, so that
     // transfers stay apart for the rest of the session.
     qint64 assignedTransferIdentifier(const MObjectTransfer &transfer, qint64 written);
+    // Every change to the transfers map goes through these, so that the runnable index
+    // always matches it.
+    void putTransfer(qint64 identifier, const MObjectTransfer &transfer);
+    void dropTransfer(qint64 identifier);
+    void clearTransfers();
 
     MObjectStatesQueue *q_ptr;
     mutable QMutex mutex;
     QString databasePath;
     QMap<qint64, MObjectTransfer> transfers;
+    // The identifiers of the runnable transfers in the map, in order: the next one is the
+    // first, so a folder of N files does not cost N scans of the map.
+    std::set<qint64> runnable;
     QMap<qint64, MObjectTransferGroup> groups;
 
     struct Connection

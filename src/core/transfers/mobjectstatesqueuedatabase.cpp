@@ -113,13 +113,13 @@ bool MObjectStatesQueuePrivate::open()
     bool usable = prepareDatabase() && loadFromDatabase();
     if (!usable) {
         const bool damaged = isDamagedFileError(lastError);
-        transfers.clear();
+        clearTransfers();
         groups.clear();
         closeConnections();
         usable = damaged && setFileAside() && prepareDatabase() && loadFromDatabase();
     }
     if (!usable) {
-        transfers.clear();
+        clearTransfers();
         groups.clear();
         closeConnections();
         qCCritical(lcCoreTransfers) << "MObjectStatesQueue: cannot use" << databasePath
@@ -230,7 +230,7 @@ bool MObjectStatesQueuePrivate::loadFromDatabase()
             group->setOverallTransferredBytes(transferred);
             group->setCompletedCount(completed);
         }
-        transfers.insert(identifier, transfer);
+        putTransfer(identifier, transfer);
         lastTransferIdentifier = qMax(lastTransferIdentifier, identifier);
     }
     if (query.lastError().isValid()) {

@@ -1,10 +1,12 @@
 #include "mstreamhasher.h"
 
-#include <QCryptographicHash>
+#include "mmd5.h"
+
 #include <QMutex>
 #include <QMutexLocker>
 #include <QQueue>
 #include <QThread>
+#include <QVector>
 #include <QWaitCondition>
 
 #include <memory>
@@ -13,21 +15,31 @@ namespace {
 
 // A loopback body arrives faster than MD5 goes; beyond this the receiver waits for it.
 constexpr qint64 MaxPendingBytes = 16 * 1024 * 1024;
+// Blocks kept for reuse once hashed: enough to cover what may wait.
+constexpr int MaxSpareBlocks = int(MaxPendingBytes / MStreamHasher::BlockSize) + 2;
 
 } // namespace
 
 class MStreamHasherPrivate
 {
 public:
+    struct Pending
+    {
+        QByteArray block;
+        int length = 0;
+    };
+
     void run();
+    void enqueue(QByteArray block, int length);
 
     QMutex mutex;
     QWaitCondition changed;
-    QQueue<QByteArray> pending;
+    QQueue<Pending> pending;
+    QVector<QByteArray> spare;
     qint64 pendingBytes = 0;
     bool busy = false; // a block is being hashed outside the lock
     bool stopping = false;
-    QCryptographicHash hash{QCryptographicHash::Md5};
+    MMd5 hash;
     std::unique_ptr<QThread> thread;
 };
 
@@ -39,15 +51,31 @@ void MStreamHasherPrivate::run()
             changed.wait(&mutex);
         if (stopping)
             return;
-        const QByteArray block = pending.dequeue();
+        Pending next = pending.dequeue();
         busy = true;
         locker.unlock();
-        hash.addData(block);
+        hash.addData(next.block.constData(), next.length);
         locker.relock();
         busy = false;
-        pendingBytes -= block.size();
+        pendingBytes -= next.length;
+        // Only whole, unshared blocks are worth handing out again.
+        if (next.block.size() == MStreamHasher::BlockSize && next.block.isDetached() &&
+            spare.size() < MaxSpareBlocks)
+            spare.append(std::move(next.block));
         changed.wakeAll();
     }
+}
+
+void MStreamHasherPrivate::enqueue(QByteArray block, int length)
+{
+    if (length <= 0)
+        return;
+    QMutexLocker locker(&mutex);
+    while (pendingBytes >= MaxPendingBytes && !stopping)
+        changed.wait(&mutex);
+    pendingBytes += length;
+    pending.enqueue({std::move(block), length});
+    changed.wakeAll();
 }
 
 MStreamHasher::MStreamHasher()
@@ -68,16 +96,25 @@ MStreamHasher::~MStreamHasher()
     d->thread->wait();
 }
 
+QByteArray MStreamHasher::takeBlock()
+{
+    {
+        QMutexLocker locker(&d->mutex);
+        if (!d->spare.isEmpty())
+            return d->spare.takeLast();
+    }
+    return QByteArray(BlockSize, Qt::Uninitialized);
+}
+
+void MStreamHasher::addBlock(QByteArray block, int length)
+{
+    const int usable = qMin(length, block.size());
+    d->enqueue(std::move(block), usable);
+}
+
 void MStreamHasher::addData(const QByteArray &data)
 {
-    if (data.isEmpty())
-        return;
-    QMutexLocker locker(&d->mutex);
-    while (d->pendingBytes >= MaxPendingBytes && !d->stopping)
-        d->changed.wait(&d->mutex);
-    d->pending.enqueue(data);
-    d->pendingBytes += data.size();
-    d->changed.wakeAll();
+    d->enqueue(data, data.size());
 }
 
 QByteArray MStreamHasher::result()
@@ -85,5 +122,5 @@ QByteArray MStreamHasher::result()
     QMutexLocker locker(&d->mutex);
     while ((!d->pending.isEmpty() || d->busy) && !d->stopping)
         d->changed.wait(&d->mutex);
-    return d->hash.result().toHex();
+    return d->hash.hexSoFar();
 }
