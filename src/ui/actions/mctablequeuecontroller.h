@@ -1,16 +1,58 @@
 #ifndef MCTABLEQUEUECONTROLLER_H
 #define MCTABLEQUEUECONTROLLER_H
 
-#include "mcplaceholderpage.h"
+#include <QWidget>
 
-// The transfers page, titled "transfers://"; a placeholder until the page is built.
-class MCTableQueueController : public MCPlaceholderPage
+class Clock;
+class MCManager;
+class MCOperationsFilterModel;
+class MCTableQueueDelegate;
+class MCTableQueueModel;
+class MOObjectsManager;
+class QAbstractButton;
+class QButtonGroup;
+class QLabel;
+class QTableView;
+
+// The transfers page, "transfers://": every transfer since the session started with its
+// live progress, rate and time left and its pause, resume and abort buttons, and a log of
+// folders created, objects deleted and objects copied, filtered by four segments. Made at the
+// session's start, so that it records every transfer from then on.
+class MCTableQueueController : public QWidget
 {
     Q_OBJECT
 public:
-    explicit MCTableQueueController(QWidget *parent = nullptr)
-        : MCPlaceholderPage(QStringLiteral("transfers://"), tr("Transfers"), parent)
-    {}
+    // hub (optional) gets the running counters; clock (optional) dates rows and statistics.
+    MCTableQueueController(MOObjectsManager *objects, MCManager *hub, Clock *clock = nullptr,
+                           QWidget *parent = nullptr);
+    ~MCTableQueueController() override;
+
+    // The page's location in the history.
+    QString title() const;
+
+    MCTableQueueModel *model() const { return m_model; }
+    MCOperationsFilterModel *arrangedObjects() const { return m_filter; }
+    QTableView *tableView() const { return m_tableView; }
+    QAbstractButton *segmentButton(int segment) const;
+    QLabel *viewDescription() const { return m_viewDescription; }
+    MCTableQueueDelegate *delegate() const { return m_delegate; }
+
+    // Shows the rows of a segment: 0 downloads and uploads, 1 downloads, 2 uploads, any
+    // other every row.
+    void filterSelection(int segment);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void buttonAction(const QModelIndex &index, const QString &identifier);
+
+    MCTableQueueModel *m_model;
+    MCOperationsFilterModel *m_filter;
+    MCTableQueueDelegate *m_delegate;
+    QTableView *m_tableView;
+    QButtonGroup *m_segmentedControl;
+    QLabel *m_viewDescription;
 };
 
 #endif // MCTABLEQUEUECONTROLLER_H

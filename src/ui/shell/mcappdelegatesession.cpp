@@ -7,6 +7,7 @@
 #include "mcbottomviewcontroller.h"
 #include "mcbrowsableviewshelper.h"
 #include "mccolumncontroller.h"
+#include "mcerrorscontroller.h"
 #include "mciconcontroller.h"
 #include "mclistcontroller.h"
 #include "mcmainwindow.h"
@@ -14,7 +15,6 @@
 #include "mcmessagescontroller.h"
 #include "mcoptions.h"
 #include "mcpathbarcontroller.h"
-#include "mcplaceholderpage.h"
 #include "mcshelllogging.h"
 #include "mcsidebarcontroller.h"
 #include "mctablequeuecontroller.h"
@@ -24,6 +24,7 @@
 #include "mocollaborationmanager.h"
 #include "moconstants.h"
 #include "monotificationcenter.h"
+#include "monotificationmanager.h"
 #include "moobjectsmanager.h"
 #include "mouserauthenticationmanager.h"
 #include "quitrequests.h"
@@ -209,8 +210,10 @@ void MCAppDelegate::applicationStart()
     m_viewsHelper = new MCBrowsableViewsHelper(MOObjectsManager::sharedInstance());
     MCBrowsableViewController::setHelper(m_viewsHelper);
 
-    m_window->addContent(new MCTableQueueController);
-    m_window->addContent(new MCPlaceholderPage(QStringLiteral("errors://"), tr("Console")));
+    m_window->addContent(
+        new MCTableQueueController(MOObjectsManager::sharedInstance(), hub, m_services.clock));
+    m_window->addContent(new MCErrorsController(
+        MONotificationManager::sharedInstance()->notificationCenter(), m_services.clock));
     m_window->addContent(new MCMessagesController);
 
     connect(hub, &MCManager::currentPathChanged, this, &MCAppDelegate::currentPathChanged);

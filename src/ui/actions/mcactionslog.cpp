@@ -1,0 +1,3 @@
+#include "mcactionslog.h"
+
+Q_LOGGING_CATEGORY(lcActions, "lumarin.ui.actions")
