@@ -127,7 +127,7 @@ private slots:
         QVERIFY(ModelTest::startApplication(server, &delegate));
         MOApplication *application = MOApplication::sharedInstance();
         QVERIFY(application->isInitialized());
-        QCOMPARE(application->mainIdentifier(), QStringLiteral("com.kerloapp.lumarin.tests"));
+        QCOMPARE(application->mainIdentifier(), ModelTest::mainIdentifier());
         QCOMPARE(application->baseAPIURL(), server.apiUrl());
 
         const QString support = dataLocation + QStringLiteral("/LumarinTests");

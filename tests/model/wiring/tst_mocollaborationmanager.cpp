@@ -1,7 +1,6 @@
 #include "kerlolocal.h"
 #include "mcollaboration.h"
 #include "mcollaborationmanager_p.h"
-#include "mconversation.h"
 #include "mocollaboration.h"
 #include "mocollaborationmanager.h"
 #include "mocollaborationmanagerdelegate.h"
@@ -146,7 +145,7 @@ private:
     KerloLocal server;
     MOCollaborationManager *manager = nullptr;
     RecordingDelegate delegate;
-    MConversation conversation;
+    MOConversation conversation;
     MOCollaboration received;
 };
 
@@ -298,7 +297,7 @@ void TestMOCollaborationManager::acceptFailuresCarryTheServiceReason()
 
 void TestMOCollaborationManager::sentInvitationsAndTheirAnswers()
 {
-    const MOConversation chat = MOCoreValues::conversationWithCXXConversation(conversation);
+    const MOConversation chat = conversation;
     const QDateTime created = QDateTime::currentDateTimeUtc();
     manager->sendTransferInvitationForPath("/Mine/notes.txt", created, chat, QString());
     manager->sendTransferInvitationForPath("/Mine/notes.txt", created, chat, QString());
