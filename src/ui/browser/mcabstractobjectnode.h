@@ -1,58 +1,203 @@
 #ifndef MCABSTRACTOBJECTNODE_H
 #define MCABSTRACTOBJECTNODE_H
 
+#include <QCollatorSortKey>
+#include <QDateTime>
+#include <QEnableSharedFromThis>
+#include <QHash>
 #include <QIcon>
-#include <QList>
-#include <QObject>
-#include <QPointer>
+#include <QMetaType>
+#include <QPixmap>
+#include <QSharedPointer>
 #include <QString>
+#include <QVariantMap>
+#include <QVector>
+#include <QWeakPointer>
 
-// A place of the remote store as the browser views show it: a folder or a file with its
-// children once they are listed. The shell reads its path, name, kind and children.
-class MCAbstractObjectNode : public QObject
+#include <functional>
+#include <optional>
+
+class MCAbstractObjectNode;
+class MCNodeObserver;
+
+using MCNodePtr = QSharedPointer<MCAbstractObjectNode>;
+using MCNodeList = QVector<MCNodePtr>;
+
+// One file or folder as the browser views, the path bar and the menus show it: where it is,
+// its name, size, kind, icon, dates, transfer state (shown as a badge) and its children.
+//
+// Nodes are plain values held by shared pointers: a folder holds its children, a child points
+// back at its parent weakly. A large folder has many thousands of them, so they are not
+// QObjects; an item model learns about changes through MCNodeObserver. Main thread only.
+class MCAbstractObjectNode : public QEnableSharedFromThis<MCAbstractObjectNode>
 {
-    Q_OBJECT
 public:
-    explicit MCAbstractObjectNode(QObject *parent = nullptr);
+    // The state bits; the badge follows the first set bit in the order Syncing, Downloading,
+    // Uploading, Cached, DownloadFailed.
+    enum State : quint64 {
+        Downloading = 1,
+        Uploading = 2, // also: a folder being created
+        Cached = 4,
+        Syncing = 8, // a rename was sent and the service has not confirmed it
+        DownloadFailed = 16,
+    };
+    // The keys of sortChildrenByKey(); any other key sorts by modification date.
+    enum SortKey { SortByName = 1, SortBySize = 2, SortByDate = 3, SortByKind = 4 };
 
-    QString filePath() const { return m_filePath; }
-    // The last component of the path; "/" for the root.
-    QString fileName() const;
-    virtual QIcon fileIcon() const;
+    virtual ~MCAbstractObjectNode();
+
+    // A new node of the same class with the same shown values; the children are the
+    // subclass's to copy.
+    virtual MCNodePtr copy() const = 0;
+
+    // basePath joined with fileName, cleaned ("/" for the root, whose name is empty).
+    QString filePath() const;
+    QString basePath() const { return m_basePath; }
+    void setBasePath(const QString &basePath);
+    QString fileName() const { return m_fileName; }
+    // Also sets representedName.
+    void setFileName(const QString &fileName);
+    QString representedName() const { return m_representedName; }
+    void setRepresentedName(const QString &name) { m_representedName = name; }
+
+    QIcon fileIcon() const { return m_fileIcon; }
+    void setFileIcon(const QIcon &icon);
+    // The state badge setStates() chose; null when there is none.
+    QPixmap fileImageStatus() const { return m_fileImageStatus; }
+    QString fileImageStatusName() const { return m_fileImageStatusName; }
+    qint64 fileSize() const { return m_fileSize; }
+    void setFileSize(qint64 size) { m_fileSize = size; }
+    // The extra line under an icon; infoType is the icon view's "AdditionalInfoType" option
+    // (invalid when absent), which remote nodes compute it from.
+    virtual QString additionalFileInfo(const QVariant &infoType = QVariant()) const;
+    void setAdditionalFileInfo(const QString &info) { m_additionalFileInfo = info; }
+    QString mimeType() const { return m_mimeType; }
+    void setMimeType(const QString &mimeType) { m_mimeType = mimeType; }
+    QDateTime fileDateModified() const { return m_fileDateModified; }
+    void setFileDateModified(const QDateTime &date) { m_fileDateModified = date; }
+    QString fileKind() const { return m_fileKind; }
+    void setFileKind(const QString &kind) { m_fileKind = kind; }
+    QString contentHash() const { return m_contentHash; }
+    void setContentHash(const QString &hash) { m_contentHash = hash; }
+
     bool isDir() const { return m_isDir; }
-    bool isRoot() const { return m_filePath == QLatin1String("/"); }
-    quint64 childrenCount() const { return m_childrenCount; }
-    bool isBusy() const { return false; }
-    bool isPlaceholder() const { return false; }
-
-    // True until the children have been listed.
-    bool childrenDirty() const { return m_childrenDirty; }
-    QList<MCAbstractObjectNode *> children() const;
-    // Takes ownership of the children.
-    void setChildren(const QList<MCAbstractObjectNode *> &children);
-    MCAbstractObjectNode *parentNode() const { return m_parentNode; }
-    void setParentNode(MCAbstractObjectNode *parent) { m_parentNode = parent; }
+    // Also makes the node a leaf when it is not a folder.
+    virtual void setIsDir(bool isDir);
+    bool isLeaf() const { return m_isLeaf; }
+    bool isPackage() const { return m_isPackage; }
+    void setIsPackage(bool isPackage) { m_isPackage = isPackage; }
+    bool isBusy() const { return m_isBusy; }
+    void setIsBusy(bool busy);
+    bool isPlaceholder() const { return m_isPlaceholder; }
+    void setIsPlaceholder(bool placeholder) { m_isPlaceholder = placeholder; }
     bool hideHiddenFiles() const { return m_hideHiddenFiles; }
     void setHideHiddenFiles(bool hide) { m_hideHiddenFiles = hide; }
+    virtual bool isRoot() const { return false; }
 
-    // Clears childrenDirty and tells the views.
+    quint64 states() const { return m_states; }
+    // Stores the bits and shows the badge of the first set bit by priority. Clearing every
+    // bit of a node that had some clears the badge.
+    void setStates(quint64 states);
+
+    // The parent folder's node, when it is still alive.
+    MCNodePtr parent() const { return m_parent.toStrongRef(); }
+    void setParent(const MCNodePtr &parent) { m_parent = parent; }
+
+    quint64 childrenCount() const { return m_childrenCount; }
+    void setChildrenCount(quint64 count);
+    // The children are not (or no longer) valid: the folder has not been listed.
+    bool childrenDirty() const { return m_childrenDirty; }
+    void setChildrenDirty(bool dirty) { m_childrenDirty = dirty; }
+    // Whether children were ever set (a null array in the original sense).
+    bool hasChildren() const { return m_hasChildren; }
+    const MCNodeList &children() const { return m_children; }
+    // Replaces the children; each gets this node as its parent.
+    virtual void setChildren(const MCNodeList &children) = 0;
+    // The row of child in children(), -1 when it is not one.
+    int rowOfChild(const MCAbstractObjectNode *child) const;
+    // The child of that exact name, through an index kept with the children.
+    MCNodePtr childNamed(const QString &name) const;
+
+    // The node at path in the loaded subtree (an absolute path or one relative to this
+    // node); null when it is not loaded. Never loads anything.
+    MCNodePtr childAtPath(const QString &path);
+
+    // Adds the nodes at the end (also to dirty children) and updates the count.
+    void appendChildNodes(const MCNodeList &nodes);
+    // Removes every child equal to one of nodes; nothing while the children are dirty.
+    void removeChildNodes(const MCNodeList &nodes);
+    // Sorts the children (nothing while they are dirty) by a SortKey; names compare as
+    // people read them: case-insensitively, digit runs as numbers, ties in a fixed order.
+    void sortChildrenByKey(int key, bool ascending);
+    // Sorts nodes in place the way sortChildrenByKey() does.
+    static void sortNodes(MCNodeList &nodes, int key, bool ascending);
+
+    // Marks this node and its children invalid on the next turn of the event loop.
+    void invalidateChildren();
+    virtual void performChildrenInvalidation() = 0;
     void notifyChildrenReady();
+    void notifyChildrenInvalidated();
 
+    // Applies {key: [old, new]} updates from the service ("label", "path", "hash", ...).
+    void applyAttributesFromDictionary(const QVariantMap &attributes);
+
+    // Same path, same placeholder flag and same (non-empty) kind: a placeholder never equals
+    // the listed object at its path, and a file never equals a folder of the same name.
     bool isEqual(const MCAbstractObjectNode *other) const;
 
-signals:
-    void childrenReady(MCAbstractObjectNode *node);
+    // Observers of this node's children; not owned.
+    void addObserver(MCNodeObserver *observer);
+    void removeObserver(MCNodeObserver *observer);
+
+    // Tells the parent's observers that this node's shown values changed.
+    void notifyChanged();
 
 protected:
-    QString m_filePath;
-    bool m_isDir = false;
-    quint64 m_childrenCount = 0;
+    MCAbstractObjectNode();
+    MCAbstractObjectNode(const MCAbstractObjectNode &other); // the shown values only
+
+    virtual void doApplyAttributesFromDictionary(const QVariantMap &attributes) = 0;
+    // Stores children and announces the reset; updateCount also sets the count and makes the
+    // children valid.
+    void replaceChildren(const MCNodeList &children, bool updateCount);
+    void forEachObserver(const std::function<void(MCNodeObserver *)> &call);
 
 private:
-    QList<QPointer<MCAbstractObjectNode>> m_children;
-    QPointer<MCAbstractObjectNode> m_parentNode;
+    void rebuildIndex();
+    void setRowHints(int from);
+
+    QIcon m_fileIcon;
+    QPixmap m_fileImageStatus;
+    QString m_fileImageStatusName;
+    QString m_fileName;
+    qint64 m_fileSize = 0;
+    QString m_additionalFileInfo;
+    QString m_mimeType;
+    QDateTime m_fileDateModified;
+    QString m_fileKind;
+    bool m_isDir = false;
+    bool m_isPackage = false;
+    bool m_isBusy = false;
     bool m_childrenDirty = true;
-    bool m_hideHiddenFiles = true;
+    bool m_hideHiddenFiles = false;
+    bool m_isPlaceholder = false;
+    bool m_isLeaf = true;
+    bool m_hasChildren = false;
+    QString m_contentHash;
+    QString m_representedName;
+    QString m_basePath;
+    quint64 m_childrenCount = 0;
+    quint64 m_states = 0;
+    QWeakPointer<MCAbstractObjectNode> m_parent;
+    MCNodeList m_children;
+    QHash<QString, int> m_childIndex; // name -> first row of that name
+    int m_rowHint = -1; // this node's row in its parent's children, when the parent set it
+    QVector<MCNodeObserver *> m_observers;
+    // The name's collation key, kept between sorts; made again for another locale or name.
+    std::optional<QCollatorSortKey> m_nameKey;
+    QString m_nameKeyLocale;
 };
+
+Q_DECLARE_METATYPE(MCNodePtr)
 
 #endif // MCABSTRACTOBJECTNODE_H

@@ -22,7 +22,11 @@ MCBrowsableViewController::MCBrowsableViewController(QWidget *parent)
             [this] { emit selectedCountChanged(m_list->selectedItems().size()); });
 }
 
-MCBrowsableViewController::~MCBrowsableViewController() = default;
+MCBrowsableViewController::~MCBrowsableViewController()
+{
+    if (m_currentNode)
+        m_currentNode->removeObserver(this);
+}
 
 void MCBrowsableViewController::changeToPath(const QString &path, QObject *sender,
                                              CompletionBlock completion)
@@ -41,25 +45,29 @@ MCBrowsableViewsHelper *MCBrowsableViewController::helper()
     return s_helper;
 }
 
-void MCBrowsableViewController::setCurrentNode(MCAbstractObjectNode *node)
+void MCBrowsableViewController::setCurrentNode(const MCNodePtr &node)
 {
     if (m_currentNode == node)
         return;
     if (m_currentNode)
-        disconnect(m_currentNode, nullptr, this, nullptr);
+        m_currentNode->removeObserver(this);
     m_currentNode = node;
     if (node)
-        connect(node, &MCAbstractObjectNode::childrenReady, this,
-                &MCBrowsableViewController::reload);
+        node->addObserver(this);
     reload();
 }
 
-QList<MCAbstractObjectNode *> MCBrowsableViewController::getSelectedItems() const
+void MCBrowsableViewController::nodeChildrenReady(MCAbstractObjectNode *)
 {
-    QList<MCAbstractObjectNode *> selected;
+    reload();
+}
+
+MCNodeList MCBrowsableViewController::getSelectedItems() const
+{
+    MCNodeList selected;
     if (!m_currentNode)
         return selected;
-    const auto children = m_currentNode->children();
+    const MCNodeList &children = m_shown;
     for (QListWidgetItem *item : m_list->selectedItems()) {
         const int row = m_list->row(item);
         if (row >= 0 && row < children.size())
@@ -68,15 +76,15 @@ QList<MCAbstractObjectNode *> MCBrowsableViewController::getSelectedItems() cons
     return selected;
 }
 
-void MCBrowsableViewController::preserveSelection(const QList<MCAbstractObjectNode *> &nodes)
+void MCBrowsableViewController::preserveSelection(const MCNodeList &nodes)
 {
     if (!m_currentNode)
         return;
-    const auto children = m_currentNode->children();
+    const MCNodeList &children = m_shown;
     for (int row = 0; row < children.size(); ++row) {
         bool wanted = false;
-        for (const MCAbstractObjectNode *node : nodes)
-            wanted |= children.at(row)->isEqual(node);
+        for (const MCNodePtr &node : nodes)
+            wanted |= children.at(row)->isEqual(node.data());
         m_list->item(row)->setSelected(wanted);
     }
 }
@@ -108,11 +116,17 @@ void MCBrowsableViewController::reload()
     if (m_reloadWhenShown)
         return;
     m_list->clear();
+    m_shown.clear();
     if (!m_currentNode)
         return;
     // One batch: a large folder must not make the list relayout per row.
     m_list->setUpdatesEnabled(false);
-    for (const MCAbstractObjectNode *child : m_currentNode->children())
+    const bool hideHidden = m_currentNode->hideHiddenFiles();
+    for (const MCNodePtr &child : m_currentNode->children()) {
+        if (hideHidden && child->fileName().startsWith(QLatin1Char('.')))
+            continue;
+        m_shown.append(child);
         m_list->addItem(new QListWidgetItem(child->fileIcon(), child->fileName()));
+    }
     m_list->setUpdatesEnabled(true);
 }

@@ -2,6 +2,7 @@
 #define MCBROWSABLEVIEWCONTROLLER_H
 
 #include "mcabstractobjectnode.h"
+#include "mcnodeobserver.h"
 
 #include <QList>
 #include <QPointer>
@@ -14,7 +15,9 @@ class QListWidget;
 
 // The base of the icon, list and column views of the remote store. This one shows the
 // current folder's children as a plain list; the views proper replace it.
-class MCBrowsableViewController : public QWidget
+class MCBrowsableViewController
+    : public QWidget
+    , public MCNodeObserver
 {
     Q_OBJECT
 public:
@@ -31,10 +34,10 @@ public:
     static void setHelper(MCBrowsableViewsHelper *helper);
     static MCBrowsableViewsHelper *helper();
 
-    MCAbstractObjectNode *currentNode() const { return m_currentNode; }
-    virtual void setCurrentNode(MCAbstractObjectNode *node);
-    QList<MCAbstractObjectNode *> getSelectedItems() const;
-    void preserveSelection(const QList<MCAbstractObjectNode *> &nodes);
+    MCNodePtr currentNode() const { return m_currentNode; }
+    virtual void setCurrentNode(const MCNodePtr &node);
+    MCNodeList getSelectedItems() const;
+    void preserveSelection(const MCNodeList &nodes);
     // The widget that takes the keyboard focus when this view is shown.
     QWidget *firstResponder() const;
     // The names now listed, in order; for tests and the status text.
@@ -46,11 +49,14 @@ signals:
 protected:
     void showEvent(QShowEvent *event) override;
 
+    void nodeChildrenReady(MCAbstractObjectNode *node) override;
+
 private:
     void reload();
 
     QListWidget *m_list;
-    QPointer<MCAbstractObjectNode> m_currentNode;
+    MCNodePtr m_currentNode;
+    MCNodeList m_shown; // the listed children, row by row
     bool m_reloadWhenShown = false;
 };
 

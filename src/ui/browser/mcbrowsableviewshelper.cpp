@@ -68,14 +68,11 @@ void MCBrowsableViewsHelper::listFetched(const MOPostedNotification &notificatio
     const QString path = normalized(reader.basePath());
     const QList<MOStorageObject> objects = reader.objects();
     for (const auto &view : qAsConst(m_views)) {
-        MCAbstractObjectNode *node = view ? view->currentNode() : nullptr;
+        const MCNodePtr node = view ? view->currentNode() : MCNodePtr();
         if (!node || node->filePath() != path || !node->childrenDirty())
             continue;
-        QList<MCAbstractObjectNode *> children;
-        children.reserve(objects.size());
-        for (const MOStorageObject &object : objects)
-            children.append(new MCObjectNode(object));
-        node->setChildren(children);
+        // Each view builds its own children: their badges and busy flags are per view.
+        node->setChildren(MCNodesFromStorageObjects(objects, node));
         node->notifyChildrenReady();
     }
     const QList<std::function<void()>> completions = m_pending.take(path);

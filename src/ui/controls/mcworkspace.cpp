@@ -50,6 +50,19 @@ QIcon MCWorkspace::fileIconForMIMEType(const QString &mimeType)
     return icon;
 }
 
+QIcon MCWorkspace::iconForFileType(const QString &extension)
+{
+    static QHash<QString, QIcon> cache;
+    const QString key = extension.toLower();
+    const auto cached = cache.constFind(key);
+    if (cached != cache.constEnd())
+        return *cached;
+    const QMimeType type = mimeTypeForExtension(key);
+    const QIcon icon = type.isValid() ? fileIconForMIMEType(type.name()) : genericDocumentIcon();
+    cache.insert(key, icon);
+    return icon;
+}
+
 QString MCWorkspace::fileKindForMIMEType(const QString &mimeType)
 {
     static QHash<QString, QString> cache;

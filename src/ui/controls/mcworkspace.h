@@ -14,6 +14,8 @@ public:
     static QIcon fileIconForMIMEType(const QString &mimeType);
     // The type's description ("PDF document"); "Document" for a type the database lacks.
     static QString fileKindForMIMEType(const QString &mimeType);
+    // The icon theme's icon for the type the extension names, else the generic document icon.
+    static QIcon iconForFileType(const QString &extension);
     // The description of the type the extension names; a null string when none does.
     static QString humanReadableFileType(const QString &extension);
     // As humanReadableFileType(), but an unknown extension gets a made-up kind: "XYZ File"

@@ -243,7 +243,7 @@ void MCAppDelegate::applicationStart()
 
 void MCAppDelegate::currentNodeChanged()
 {
-    MCAbstractObjectNode *node = MCManager::sharedManager()->currentNode();
+    const MCNodePtr node = MCManager::sharedManager()->currentNode();
     for (const auto &view : qAsConst(m_browserViews)) {
         if (view)
             view->setCurrentNode(node);
@@ -252,7 +252,7 @@ void MCAppDelegate::currentNodeChanged()
 
 void MCAppDelegate::currentPathChanged()
 {
-    MCAbstractObjectNode *node = MCManager::sharedManager()->currentNode();
+    const MCNodePtr node = MCManager::sharedManager()->currentNode();
     if (!node || !m_window)
         return;
     const bool root = node->isRoot();

@@ -64,7 +64,7 @@ void MCManager::setCurrentPath(const QString &path)
     emit currentPathChanged();
 }
 
-void MCManager::setCurrentNode(MCAbstractObjectNode *node)
+void MCManager::setCurrentNode(const MCNodePtr &node)
 {
     if (node)
         node->setHideHiddenFiles(!m_showHiddenFiles);
@@ -301,20 +301,14 @@ void MCManager::nodeFetchedNotification(const MOPostedNotification &notification
         !MCNavigationRequest::isNavigation(reader.userData()) ||
         reader.object().type() == MOStorageObject::Invalid)
         return;
-    auto *node = new MCObjectNode(reader.object(), this);
+    const MCNodePtr node = MCObjectNode::create(reader.object());
     if (node->isRoot() && !m_modelRootNode)
         m_modelRootNode = node;
-    if (!node->isDir()) {
-        if (node != m_modelRootNode)
-            node->deleteLater();
+    if (!node->isDir())
         return;
-    }
-    MCAbstractObjectNode *previous = m_currentNode;
     setCurrentNode(node);
     setCurrentPath(node->filePath());
     setTotalCount(qint64(node->childrenCount()));
-    if (previous && previous != m_modelRootNode && previous != node)
-        previous->deleteLater();
 }
 
 void MCManager::objectModifiedNotification(const MOPostedNotification &notification)

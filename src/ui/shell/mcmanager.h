@@ -60,9 +60,9 @@ public:
 
     QString currentPath() const { return m_currentPath; }
     void setCurrentPath(const QString &path);
-    MCAbstractObjectNode *currentNode() const { return m_currentNode; }
-    void setCurrentNode(MCAbstractObjectNode *node);
-    MCAbstractObjectNode *modelRootNode() const { return m_modelRootNode; }
+    MCNodePtr currentNode() const { return m_currentNode; }
+    void setCurrentNode(const MCNodePtr &node);
+    MCNodePtr modelRootNode() const { return m_modelRootNode; }
     QString notBrowsablePath() const { return m_notBrowsablePath; }
     void setNotBrowsablePath(const QString &path);
     QWidget *notBrowsableController() const { return m_notBrowsableController; }
@@ -211,8 +211,8 @@ private:
     QString folderUnderSupport(const QString &name) const;
 
     QString m_currentPath;
-    QPointer<MCAbstractObjectNode> m_currentNode;
-    QPointer<MCAbstractObjectNode> m_modelRootNode;
+    MCNodePtr m_currentNode;
+    MCNodePtr m_modelRootNode;
     QString m_notBrowsablePath = QStringLiteral("");
     QPointer<QWidget> m_notBrowsableController;
     QPointer<MCBrowsableViewController> m_selectedController;

@@ -1,0 +1,3 @@
+#include "mcbrowserlog.h"
+
+Q_LOGGING_CATEGORY(lcBrowser, "lumarin.ui.browser")

@@ -1,0 +1,190 @@
+#include "mciconitemdelegate.h"
+
+#include "mciconitemmodel.h"
+#include "mcimageview.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QPainter>
+#include <QTextLayout>
+#include <QTimer>
+
+namespace {
+constexpr int LabelLines = 2;
+constexpr int Spacing = 4;
+} // namespace
+
+MCIconItemDelegate::MCIconItemDelegate(QObject *parent)
+    : QStyledItemDelegate(parent)
+{}
+
+QRect MCIconItemDelegate::iconRect(const QRect &itemRect) const
+{
+    if (m_labelPosition == LabelRight)
+        return QRect(itemRect.x() + Spacing, itemRect.y() + (itemRect.height() - m_iconSize) / 2,
+                     m_iconSize, m_iconSize);
+    return QRect(itemRect.x() + (itemRect.width() - m_iconSize) / 2, itemRect.y() + Spacing,
+                 m_iconSize, m_iconSize);
+}
+
+QRect MCIconItemDelegate::labelRect(const QRect &itemRect) const
+{
+    const QRect icon = iconRect(itemRect);
+    const int lineHeight = QFontMetrics(QApplication::font()).lineSpacing();
+    if (m_labelPosition == LabelRight) {
+        const int height = lineHeight * LabelLines + 4;
+        // The text starts 4 pixels inside the label.
+        return QRect(icon.right() + 1 + Spacing, itemRect.y() + (itemRect.height() - height) / 2,
+                     itemRect.right() - icon.right() - Spacing, height);
+    }
+    return QRect(itemRect.x() + 2, icon.bottom() + 1 + Spacing, itemRect.width() - 4,
+                 lineHeight * LabelLines + 4);
+}
+
+QColor MCIconItemDelegate::unselectedTextColor(bool busy) const
+{
+    if (m_viewStyle == 1)
+        return busy ? QColor(Qt::gray) : QColor(Qt::black);
+    return Qt::white;
+}
+
+QVector<qreal> MCIconItemDelegate::lineWidths(const QString &text, const QFont &font, qreal width,
+                                              bool *continues)
+{
+    QTextLayout layout(text, font);
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    layout.setTextOption(option);
+    QVector<qreal> widths;
+    layout.beginLayout();
+    int end = 0;
+    while (widths.size() < LabelLines) {
+        QTextLine line = layout.createLine();
+        if (!line.isValid())
+            break;
+        line.setLineWidth(width);
+        widths.append(line.naturalTextWidth());
+        end = line.textStart() + line.textLength();
+    }
+    layout.endLayout();
+    if (continues)
+        *continues = end < text.size();
+    return widths;
+}
+
+MCLabelHighlight MCIconItemDelegate::highlightFor(const QString &text, const QFont &font,
+                                                  const QRect &labelRect) const
+{
+    bool continues = false;
+    const bool right = m_labelPosition == LabelRight;
+    const QVector<qreal> widths =
+        lineWidths(text, font, labelRect.width() - (right ? 8.0 : 4.0), &continues);
+    return MCLabelHighlight(labelRect, widths, continues,
+                            right ? MCLabelHighlight::Left : MCLabelHighlight::Centred);
+}
+
+void MCIconItemDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
+                               const QModelIndex &index) const
+{
+    painter->save();
+    const bool busy = index.data(MCIconItemModel::BusyRole).toBool();
+    const QRect icon = iconRect(option.rect);
+    const QVariant decoration = index.data(Qt::DecorationRole);
+    const bool thumbnail = index.data(MCIconItemModel::IsThumbnailRole).toBool();
+    if (decoration.canConvert<QPixmap>() && decoration.type() == QVariant::Pixmap) {
+        QPixmap pixmap = decoration.value<QPixmap>();
+        if (busy)
+            pixmap = QIcon(pixmap).pixmap(pixmap.size(), QIcon::Disabled);
+        MCImageView::paintImage(painter, icon, pixmap, thumbnail);
+    } else {
+        const QIcon fileIcon = decoration.value<QIcon>();
+        fileIcon.paint(painter, icon, Qt::AlignCenter, busy ? QIcon::Disabled : QIcon::Normal);
+    }
+    const QPixmap badge = index.data(MCIconItemModel::BadgeRole).value<QPixmap>();
+    if (!badge.isNull()) {
+        const int side = qMax(12, m_iconSize / 4);
+        painter->drawPixmap(QRect(icon.right() - side + 1, icon.bottom() - side + 1, side, side),
+                            badge);
+    }
+
+    const QString name = index.data(Qt::DisplayRole).toString();
+    const QRect label = labelRect(option.rect);
+    const bool selected = option.state & QStyle::State_Selected;
+    const bool active = option.state & QStyle::State_Active;
+    QColor textColor = unselectedTextColor(busy);
+    QRectF textRect = label;
+    if (selected) {
+        const QColor highlight = active
+                                     ? option.palette.color(QPalette::Active, QPalette::Highlight)
+                                     : QColor::fromRgbF(qreal(0.8f), qreal(0.8f), qreal(0.8f), 1.0);
+        textColor = active ? QColor(Qt::white) : QColor(Qt::black);
+        const MCLabelHighlight shape = highlightFor(name, option.font, label);
+        painter->setRenderHint(QPainter::Antialiasing);
+        painter->setPen(highlight);
+        painter->setBrush(highlight);
+        painter->drawPath(shape.path());
+        textRect = shape.textRect();
+    }
+    painter->setPen(textColor);
+    painter->setFont(option.font);
+    const bool right = m_labelPosition == LabelRight;
+    const QRectF inner = right ? textRect.adjusted(4, 0, 0, 0) : textRect;
+    // At most two lines; the rest is cut with an ellipsis.
+    const QFontMetricsF metrics(option.font);
+    bool continues = false;
+    lineWidths(name, option.font, inner.width(), &continues);
+    QString shown = name;
+    if (continues) {
+        QTextLayout layout(name, option.font);
+        QTextOption textOption;
+        textOption.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        layout.setTextOption(textOption);
+        layout.beginLayout();
+        QTextLine first = layout.createLine();
+        first.setLineWidth(inner.width());
+        layout.endLayout();
+        const int cut = first.textStart() + first.textLength();
+        shown = name.left(cut) + QChar(QChar::LineSeparator) +
+                metrics.elidedText(name.mid(cut), Qt::ElideMiddle, inner.width());
+    }
+    painter->drawText(
+        inner, (right ? Qt::AlignLeft : Qt::AlignHCenter) | Qt::AlignTop | Qt::TextWrapAnywhere,
+        shown);
+    painter->restore();
+}
+
+QSize MCIconItemDelegate::sizeHint(const QStyleOptionViewItem &option, const QModelIndex &) const
+{
+    const int lineHeight = QFontMetrics(option.font).lineSpacing();
+    if (m_labelPosition == LabelRight)
+        return QSize(m_iconSize + Spacing * 3 + 160,
+                     qMax(m_iconSize, lineHeight * 2 + 4) + 2 * Spacing);
+    return QSize(qMax(m_iconSize + 2 * Spacing, 96), m_iconSize + 2 * Spacing + lineHeight * 2 + 8);
+}
+
+void MCIconItemDelegate::setEditorData(QWidget *editor, const QModelIndex &index) const
+{
+    auto *line = qobject_cast<QLineEdit *>(editor);
+    if (!line) {
+        QStyledItemDelegate::setEditorData(editor, index);
+        return;
+    }
+    const QString name = index.data(Qt::EditRole).toString();
+    line->setText(name);
+    // The base name only: typing replaces the name and keeps the extension. A name that only
+    // starts with a dot (".profile") has no extension.
+    const int dot = name.lastIndexOf(QLatin1Char('.'));
+    const bool directory = index.data(MCIconItemModel::IsDirRole).toBool();
+    const int length = dot > 0 && !directory ? dot : name.size();
+    line->setSelection(0, length);
+    // The view selects the whole text once the editor is open: select again after it.
+    QTimer::singleShot(0, line, [line, length] { line->setSelection(0, length); });
+}
+
+void MCIconItemDelegate::updateEditorGeometry(QWidget *editor, const QStyleOptionViewItem &option,
+                                              const QModelIndex &) const
+{
+    const QRect label = labelRect(option.rect);
+    editor->setGeometry(label.x(), label.y(), label.width(),
+                        qMax(editor->sizeHint().height(), label.height() / 2));
+}

@@ -1,0 +1,56 @@
+#ifndef MCICONITEMDELEGATE_H
+#define MCICONITEMDELEGATE_H
+
+#include "mclabelhighlight.h"
+
+#include <QStyledItemDelegate>
+
+class QTextLayout;
+
+// Draws one icon-view item of MCIconItemModel: the file icon, or the thumbnail framed as a
+// photo; the state badge on the icon's corner; the name below the icon (centred, up to two
+// lines) or at its right (left-aligned), with the rounded selection highlight behind it. A
+// busy item shows a muted icon and, in the light style, a grey name. Renaming in place edits
+// the name with the base name (without the extension) selected.
+class MCIconItemDelegate : public QStyledItemDelegate
+{
+    Q_OBJECT
+public:
+    enum LabelPosition { LabelBelow, LabelRight };
+
+    explicit MCIconItemDelegate(QObject *parent = nullptr);
+
+    int iconSize() const { return m_iconSize; }
+    void setIconSize(int size) { m_iconSize = size; }
+    LabelPosition labelPosition() const { return m_labelPosition; }
+    void setLabelPosition(LabelPosition position) { m_labelPosition = position; }
+    // The icon view's "ViewStyle" option: 1 (light, the default) or another value (dark).
+    uint viewStyle() const { return m_viewStyle; }
+    void setViewStyle(uint style) { m_viewStyle = style; }
+
+    // Where the icon and the name go inside an item's rectangle.
+    QRect iconRect(const QRect &itemRect) const;
+    QRect labelRect(const QRect &itemRect) const;
+    // The name's text colour when unselected.
+    QColor unselectedTextColor(bool busy) const;
+    // The widths of the name's first two lines laid out in width, and whether more follow.
+    static QVector<qreal> lineWidths(const QString &text, const QFont &font, qreal width,
+                                     bool *continues);
+    // The highlight behind a selected name drawn in labelRect.
+    MCLabelHighlight highlightFor(const QString &text, const QFont &font,
+                                  const QRect &labelRect) const;
+
+    void paint(QPainter *painter, const QStyleOptionViewItem &option,
+               const QModelIndex &index) const override;
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+    void setEditorData(QWidget *editor, const QModelIndex &index) const override;
+    void updateEditorGeometry(QWidget *editor, const QStyleOptionViewItem &option,
+                              const QModelIndex &index) const override;
+
+private:
+    int m_iconSize = 64;
+    LabelPosition m_labelPosition = LabelBelow;
+    uint m_viewStyle = 1;
+};
+
+#endif // MCICONITEMDELEGATE_H

@@ -1,0 +1,371 @@
+#include "mcnodetreeupdater.h"
+
+#include "mcbrowserlog.h"
+#include "mcfakenode.h"
+#include "mcfilenode.h"
+#include "mcobjectnode.h"
+#include "moconstants.h"
+#include "moobjectsnotification.h"
+#include "moobjecttransfer.h"
+#include "motransfernotification.h"
+
+#include <QDir>
+
+namespace {
+
+QString clean(const QString &path)
+{
+    if (path.isEmpty())
+        return QStringLiteral("/");
+    const QString cleaned = QDir::cleanPath(path.startsWith(QLatin1Char('/')) ? path : '/' + path);
+    return cleaned.isEmpty() ? QStringLiteral("/") : cleaned;
+}
+
+QString parentOf(const QString &path)
+{
+    const QString cleaned = clean(path);
+    const int slash = cleaned.lastIndexOf(QLatin1Char('/'));
+    return slash <= 0 ? QStringLiteral("/") : cleaned.left(slash);
+}
+
+QString nameOf(const QString &path)
+{
+    return clean(path).section(QLatin1Char('/'), -1);
+}
+
+bool isUnder(const QString &path, const QString &folder)
+{
+    return folder == QLatin1String("/") ? path != folder : path.startsWith(folder + '/');
+}
+
+} // namespace
+
+MCNodeTreeUpdater::MCNodeTreeUpdater(const MCNodePtr &root)
+    : m_root(root)
+{}
+
+MCNodePtr MCNodeTreeUpdater::nodeAtPath(const QString &path) const
+{
+    if (!m_root)
+        return MCNodePtr();
+    const QString wanted = clean(path);
+    if (wanted == m_root->filePath())
+        return m_root;
+    const MCNodePtr parent = wanted == QLatin1String("/") ? MCNodePtr()
+                             : parentOf(wanted) == m_root->filePath()
+                                 ? m_root
+                                 : m_root->childAtPath(parentOf(wanted));
+    if (!parent)
+        return MCNodePtr();
+    const QString name = nameOf(wanted);
+    for (const MCNodePtr &child : parent->children()) {
+        if (!child->isPlaceholder() && child->fileName() == name)
+            return child;
+    }
+    return MCNodePtr();
+}
+
+MCNodePtr MCNodeTreeUpdater::placeholderAtPath(const QString &path) const
+{
+    const QString wanted = clean(path);
+    for (const MCNodePtr &node : m_placeholders.value(parentOf(wanted))) {
+        if (node->fileName() == nameOf(wanted))
+            return node;
+    }
+    return MCNodePtr();
+}
+
+QList<MCNodePtr> MCNodeTreeUpdater::placeholders() const
+{
+    QList<MCNodePtr> all;
+    for (const MCNodeList &nodes : m_placeholders)
+        for (const MCNodePtr &node : nodes)
+            all.append(node);
+    return all;
+}
+
+void MCNodeTreeUpdater::applyNotification(const MOPostedNotification &notification)
+{
+    const QString &name = notification.name;
+    if (name == MOObjectsListDidFetchNotification) {
+        const MOObjectsNotification reader(notification);
+        setListing(reader.basePath(), reader.objects());
+    } else if (name == MOObjectsAddedUpdateNotification) {
+        addObjects(MOObjectsNotification(notification).objectsByFolder());
+    } else if (name == MOObjectsDeletedUpdateNotification) {
+        removeObjects(MOObjectsNotification(notification).objectsByFolder());
+    } else if (name == MOObjectsModifiedUpdateNotification) {
+        QStringList paths;
+        for (const MOObjectsNotification::Change &change :
+             MOObjectsNotification(notification).pairs()) {
+            updateObject(change.before, change.after);
+            paths.append(change.before.fullPath());
+        }
+        removePlaceholdersAtPaths(paths);
+    } else if (name == MOObjectUncachedNotification) {
+        setStateBits(MOObjectsNotification(notification).object().fullPath(), 0,
+                     MCAbstractObjectNode::Cached);
+    } else if (name.startsWith(QLatin1String("MOObjectTransfer"))) {
+        transferNotification(notification);
+    }
+}
+
+bool MCNodeTreeUpdater::setListing(const QString &basePath, const QList<MOStorageObject> &objects)
+{
+    const MCNodePtr folder = nodeAtPath(basePath);
+    if (!folder)
+        return false;
+    MCNodeList nodes = MCNodesFromStorageObjects(objects, folder);
+    // A listed object replaces its placeholder.
+    QStringList listed;
+    listed.reserve(nodes.size());
+    for (const MCNodePtr &node : qAsConst(nodes))
+        listed.append(node->filePath());
+    MCNodeList &waiting = m_placeholders[clean(basePath)];
+    for (int i = waiting.size() - 1; i >= 0; --i) {
+        if (listed.contains(waiting.at(i)->filePath()))
+            waiting.removeAt(i);
+    }
+    nodes += waiting;
+    if (waiting.isEmpty())
+        m_placeholders.remove(clean(basePath));
+    folder->setChildren(nodes);
+    folder->notifyChildrenReady();
+    return true;
+}
+
+void MCNodeTreeUpdater::addObjects(const QMap<QString, QList<MOStorageObject>> &objectsByFolder)
+{
+    for (auto it = objectsByFolder.constBegin(); it != objectsByFolder.constEnd(); ++it) {
+        QStringList paths;
+        for (const MOStorageObject &object : it.value())
+            paths.append(clean(object.fullPath()));
+        removePlaceholdersAtPaths(paths);
+        const MCNodePtr folder = nodeAtPath(it.key());
+        if (!folder || folder->childrenDirty())
+            continue;
+        const MCNodeList nodes = MCNodesFromStorageObjects(it.value(), folder);
+        // An object added again (a replaced file) takes the place of its old node.
+        folder->removeChildNodes(nodes);
+        folder->appendChildNodes(nodes);
+    }
+}
+
+void MCNodeTreeUpdater::removeObjects(const QMap<QString, QList<MOStorageObject>> &objectsByFolder)
+{
+    for (auto it = objectsByFolder.constBegin(); it != objectsByFolder.constEnd(); ++it) {
+        const MCNodePtr folder = nodeAtPath(it.key());
+        if (!folder)
+            continue;
+        MCNodeList gone;
+        for (const MOStorageObject &object : it.value()) {
+            // By path: a deletion's object may lack the type details the node was made from.
+            if (const MCNodePtr node = nodeAtPath(object.fullPath()))
+                gone.append(node);
+        }
+        folder->removeChildNodes(gone);
+    }
+}
+
+void MCNodeTreeUpdater::updateObject(const MOStorageObject &before, const MOStorageObject &after)
+{
+    const MCNodePtr node = nodeAtPath(before.fullPath());
+    if (!node)
+        return;
+    if (clean(before.basePath()) != clean(after.basePath())) {
+        // Moved: out of this folder, and into the new one when it is loaded.
+        if (const MCNodePtr from = node->parent())
+            from->removeChildNodes({node});
+        const MCNodePtr to = nodeAtPath(after.basePath());
+        if (to && !to->childrenDirty())
+            to->appendChildNodes(MCNodesFromStorageObjects({after}, to));
+        return;
+    }
+    if (!MCObjectNode::isSafeLabel(after.label())) {
+        qCWarning(lcBrowser) << "[WARNING]: Change to an unusable name ignored";
+        return;
+    }
+    node->applyAttributesFromDictionary({
+        {QStringLiteral("label"), QVariantList{node->fileName(), after.label()}},
+        {QStringLiteral("hash"), QVariantList{node->contentHash(), after.contentHash()}},
+        {QStringLiteral("size"), QVariantList{node->fileSize(), after.size()}},
+        {QStringLiteral("fileDateModified"),
+         QVariantList{node->fileDateModified(), after.lastModified()}},
+    });
+    // The service has answered: the rename is done.
+    node->setStates(node->states() & ~quint64(MCAbstractObjectNode::Syncing));
+    node->setIsBusy(false);
+}
+
+void MCNodeTreeUpdater::registerPlaceholder(const MCNodePtr &node, const QString &parentPath)
+{
+    if (!node)
+        return;
+    const QString parent = clean(parentPath);
+    node->setIsPlaceholder(true);
+    m_placeholders[parent].append(node);
+    const MCNodePtr folder = nodeAtPath(parent);
+    if (folder)
+        folder->appendChildNodes({node});
+    else if (const MCNodePtr fake = placeholderAtPath(parent))
+        fake->appendChildNodes({node});
+}
+
+void MCNodeTreeUpdater::removePlaceholdersAtPaths(const QStringList &paths)
+{
+    for (const QString &raw : paths) {
+        const QString path = clean(raw);
+        const QString parent = parentOf(path);
+        auto it = m_placeholders.find(parent);
+        if (it == m_placeholders.end())
+            continue;
+        MCNodeList removed;
+        for (int i = it->size() - 1; i >= 0; --i) {
+            if (it->at(i)->filePath() == path)
+                removed.append(it->takeAt(i));
+        }
+        if (it->isEmpty())
+            m_placeholders.erase(it);
+        if (removed.isEmpty())
+            continue;
+        if (const MCNodePtr folder = nodeAtPath(parent))
+            folder->removeChildNodes(removed);
+        else if (const MCNodePtr fake = placeholderAtPath(parent))
+            fake->removeChildNodes(removed);
+    }
+}
+
+void MCNodeTreeUpdater::markRenameSent(const QString &path)
+{
+    if (const MCNodePtr node = nodeAtPath(path)) {
+        node->setIsBusy(true);
+        node->setStates(node->states() | MCAbstractObjectNode::Syncing);
+    }
+}
+
+void MCNodeTreeUpdater::abortRenamingNodeAtPath(const QString &path)
+{
+    const MCNodePtr node = nodeAtPath(path);
+    if (node && (node->states() & MCAbstractObjectNode::Syncing)) {
+        node->setStates(node->states() & ~quint64(MCAbstractObjectNode::Syncing));
+        // Busy came with the rename; left set, the item could never be selected again.
+        node->setIsBusy(false);
+        return;
+    }
+    removePlaceholdersAtPaths({path});
+    dropEmptyFakeAncestors(path);
+}
+
+void MCNodeTreeUpdater::transferNotification(const MOPostedNotification &notification)
+{
+    const MOTransferNotification reader(notification);
+    const MOObjectTransfer transfer = reader.transfer();
+    const MOObjectTransferRequest request = transfer.transferRequest();
+    Transfer event;
+    event.sourcePath = request.sourcePath();
+    event.destinationPath = request.destinationPath();
+    event.upload = request.direction() == MOObjectTransferRequest::Upload;
+    event.caching = reader.isCaching();
+    event.completed = transfer.state() == MOObjectTransfer::Completed;
+    event.failed = transfer.state() == MOObjectTransfer::Error;
+    event.objectPath = transfer.storageObject().fullPath();
+    const QString &name = notification.name;
+    if (name == MOObjectTransferWillStartNotification ||
+        name == MOObjectTransferDidProgressNotification)
+        transferStarted(event);
+    else if (name == MOObjectTransferDidFinishNotification ||
+             name == MOObjectTransferDidAbortNotification ||
+             name == MOObjectTransferDidCancelNotification)
+        transferEnded(event);
+}
+
+void MCNodeTreeUpdater::transferStarted(const Transfer &transfer)
+{
+    if (transfer.caching) {
+        if (transfer.upload)
+            setStateBits(transfer.destinationPath, MCAbstractObjectNode::Uploading, 0);
+        else
+            setStateBits(transfer.sourcePath, MCAbstractObjectNode::Downloading, 0);
+    } else if (transfer.upload) {
+        uploadStarted(transfer.sourcePath, transfer.destinationPath);
+    }
+}
+
+void MCNodeTreeUpdater::transferEnded(const Transfer &transfer)
+{
+    if (transfer.upload) {
+        const QString destination = clean(transfer.destinationPath);
+        if (!transfer.completed) {
+            removePlaceholdersAtPaths({destination});
+            // The folders made up for this upload alone go with it.
+            dropEmptyFakeAncestors(destination);
+            setStateBits(destination, 0, MCAbstractObjectNode::Uploading);
+            return;
+        }
+        if (const MCNodePtr placeholder = placeholderAtPath(destination))
+            placeholder->setIsBusy(false);
+        setStateBits(destination,
+                     transfer.caching ? quint64(MCAbstractObjectNode::Cached) : quint64(0),
+                     MCAbstractObjectNode::Uploading);
+        return;
+    }
+    const QString source =
+        transfer.objectPath.isEmpty() ? transfer.sourcePath : transfer.objectPath;
+    quint64 set = 0;
+    if (transfer.failed)
+        set |= MCAbstractObjectNode::DownloadFailed;
+    if (transfer.completed && transfer.caching)
+        set |= MCAbstractObjectNode::Cached;
+    setStateBits(source, set, MCAbstractObjectNode::Downloading);
+}
+
+void MCNodeTreeUpdater::uploadStarted(const QString &sourcePath, const QString &destinationPath)
+{
+    const QString destination = clean(destinationPath);
+    // Made-up folders for the missing parents, from the nearest existing folder down.
+    QStringList missing;
+    for (QString folder = parentOf(destination); folder != QLatin1String("/");
+         folder = parentOf(folder)) {
+        if (nodeAtPath(folder) || placeholderAtPath(folder))
+            break;
+        missing.prepend(folder);
+    }
+    for (const QString &folder : qAsConst(missing)) {
+        const QSharedPointer<MCFakeNode> fake =
+            MCFakeNode::create(parentOf(folder), nameOf(folder), true);
+        fake->setChildrenDirty(false);
+        registerPlaceholder(fake, parentOf(folder));
+    }
+    if (placeholderAtPath(destination))
+        return;
+    const QSharedPointer<MCFileNode> file = MCFileNode::create(sourcePath);
+    file->setBasePath(parentOf(destination));
+    file->setFileName(nameOf(destination));
+    file->setStates(MCAbstractObjectNode::Uploading);
+    file->setIsBusy(true);
+    registerPlaceholder(file, parentOf(destination));
+}
+
+void MCNodeTreeUpdater::dropEmptyFakeAncestors(const QString &path)
+{
+    for (QString folder = parentOf(path); folder != QLatin1String("/"); folder = parentOf(folder)) {
+        const MCNodePtr placeholder = placeholderAtPath(folder);
+        if (!placeholder || !placeholder.dynamicCast<MCFakeNode>())
+            return;
+        bool holdsAny = false;
+        for (auto it = m_placeholders.constBegin(); it != m_placeholders.constEnd() && !holdsAny;
+             ++it) {
+            if (it.key() == folder || isUnder(it.key(), folder))
+                holdsAny = !it->isEmpty();
+        }
+        if (holdsAny)
+            return;
+        removePlaceholdersAtPaths({folder});
+    }
+}
+
+void MCNodeTreeUpdater::setStateBits(const QString &path, quint64 set, quint64 clear)
+{
+    if (const MCNodePtr node = nodeAtPath(path))
+        node->setStates((node->states() & ~clear) | set);
+}
