@@ -12,11 +12,11 @@
 #include "mobjectstatesqueue.h"
 #include "moconstants.h"
 #include "modeltestapplication.h"
+#include "monotificationcenter.h"
 #include "monotificationspy.h"
 #include "mostrongnsobjectcontainer.h"
 #include "mpreviewmanager.h"
 #include "muserauthmanager.h"
-#include "testcore.h"
 #include "testdata.h"
 #include "tolvoapp.h"
 #include "tolvoappimpl.h"
@@ -26,9 +26,6 @@
 #include <QtTest>
 
 namespace {
-
-constexpr QFile::Permissions OwnerOnly = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
-                                         QFile::ReadUser | QFile::WriteUser | QFile::ExeUser;
 
 // QObject::isSignalConnected is protected; its member pointer, named through a subclass, is not.
 struct SignalPeek : QObject
@@ -60,27 +57,13 @@ QStringList unqueueableSignals(const QMetaObject *meta, const QObject *object = 
     return missing;
 }
 
-// A set-up whose support folder cannot be made: XDG_DATA_HOME lies below a regular file.
-int runCase(const QString &name, const QStringList &arguments)
-{
-    if (name != QLatin1String("unmakeable"))
-        return 2;
-    qputenv("XDG_DATA_HOME", QFile::encodeName(arguments.value(0) + "/share"));
-    MOApplication *application = MOApplication::sharedInstance();
-    application->setMainIdentifier(QStringLiteral("com.kerloapp.lumarin.tests"));
-    application->setBaseAPIURL(QUrl("http://127.0.0.1:9/api/v1"));
-    application->setAuthorizationURL(QUrl("http://127.0.0.1:9/oauth"));
-    application->setOAuth2ClientID(QString(64, QLatin1Char('a')));
-    application->setOAuth2ClientSecret(QString(64, QLatin1Char('b')));
-    application->setup();
-    printf("initialized=%d support=[%s]\n", application->isInitialized(),
-           qPrintable(application->supportPath()));
-    return 0;
-}
-
 } // namespace
 
-class TestMOApplication : public QObject
+// How the core follows MOApplication's set-up: one core, ready once, its queued signal types
+// registered, its connectivity probes posted as availability, the caller's data carried through
+// a core request. These reach into the core on purpose, so they live apart from the facades'
+// suites; the facade's own behaviour is checked in tst_moapplication.
+class TestApplicationWiring : public QObject
 {
     Q_OBJECT
 
@@ -88,33 +71,10 @@ private slots:
     void initTestCase()
     {
         QVERIFY(server.start());
-        dataLocation = ModelTest::useTemporaryDataLocation();
+        ModelTest::useTemporaryDataLocation();
     }
 
-    void configurationCrossesAsGiven()
-    {
-        MOApplication *application = MOApplication::sharedInstance();
-        QVERIFY(!application->isInitialized());
-        application->setMainIdentifier(QString());
-        QVERIFY(application->mainIdentifier().isNull());
-        application->setBaseAPIURL(QUrl());
-        QVERIFY(application->baseAPIURL().isEmpty());
-        application->setAuthorizationURL(QUrl("http://[broken"));
-        QVERIFY(application->authorizationURL().isEmpty());
-
-        // The application string rebuilds the user agent; one set afterwards stays.
-        application->setUserAgent(QStringLiteral("custom"));
-        application->setApplicationString(QStringLiteral("com.example - 1.0 (2)"));
-        QVERIFY(application->userAgent().contains(QStringLiteral("com.example - 1.0 (2)")));
-        application->setUserAgent(QStringLiteral("custom"));
-        QCOMPARE(application->userAgent(), QStringLiteral("custom"));
-
-        QVERIFY(QRegularExpression("^[0-9a-f]{32}$")
-                    .match(application->stringWithMachineUUID())
-                    .hasMatch());
-    }
-
-    void setupMakesAPrivateSupportFolderOnce()
+    void coreFollowsTheSetup()
     {
         // Made before the core starts, so it hears the first status.
         availability = std::make_unique<MONotificationSpy>(
@@ -123,32 +83,15 @@ private slots:
         defaultCentre = std::make_unique<MONotificationSpy>(MONotificationCenter::defaultCenter(),
                                                             MOAPIAvailabilityChangedNotification);
 
-        QVERIFY(!QFileInfo::exists(dataLocation));
         QVERIFY(ModelTest::startApplication(server, &delegate));
         MOApplication *application = MOApplication::sharedInstance();
-        QVERIFY(application->isInitialized());
-        QCOMPARE(application->mainIdentifier(), ModelTest::mainIdentifier());
-        QCOMPARE(application->baseAPIURL(), server.apiUrl());
+        QCOMPARE(TolvoApp::instance()->supportPath(), application->supportPath());
 
-        const QString support = dataLocation + QStringLiteral("/LumarinTests");
-        QCOMPARE(application->supportPath(), support);
-        QCOMPARE(TolvoApp::instance()->supportPath(), support);
-        for (const QString &folder : {support, dataLocation, QFileInfo(dataLocation).path()}) {
-            QVERIFY2(QFileInfo(folder).isDir(), qPrintable(folder));
-            QCOMPARE(QFileInfo(folder).permissions() & ~QFile::Permissions(OwnerOnly),
-                     QFile::Permissions());
-        }
-        QVERIFY(QFileInfo::exists(support + QStringLiteral("/config.db")));
-
-        // A second setup neither moves the folder nor initialises again.
+        // A second setup does not initialise the core again.
         MOStatesQueueProbe queue{TolvoApp::instance()->statesQueue()};
         application->setup();
-        QCOMPARE(application->supportPath(), support);
         QCOMPARE(TolvoApp::instance()->statesQueue(), queue.queue);
-
         QCOMPARE(delegate.setupCount, 1);
-        QCOMPARE(delegate.lastApplication, application);
-        QVERIFY(!delegate.offMainThread);
     }
 
     void setupIsReportedOnce()
@@ -163,22 +106,6 @@ private slots:
         availability->notifications.erase(availability->notifications.begin() + 1,
                                           availability->notifications.end());
         availability->threads.erase(availability->threads.begin() + 1, availability->threads.end());
-    }
-
-    void unmakeableSupportFolderIsReported()
-    {
-        QTemporaryDir scratch;
-        QFile blocker(scratch.filePath("file"));
-        QVERIFY(blocker.open(QIODevice::WriteOnly));
-        blocker.close();
-        const auto result = TestCore::runSubprocess("unmakeable", {blocker.fileName()});
-        QVERIFY2(!result.crashed && result.exitCode == 0, result.standardError);
-        QVERIFY2(result.standardError.contains(
-                     "Cannot make support directory. Your application is likely to crash without "
-                     "such directory. Please check your configuration."),
-                 result.standardError);
-        QVERIFY2(result.standardError.contains("is not a folder"), result.standardError);
-        QVERIFY2(result.standardOutput.contains("initialized=1 support=[]"), result.standardOutput);
     }
 
     void queuedSignalTypesAreRegistered()
@@ -273,14 +200,6 @@ private slots:
         QCOMPARE(MOStrongNSObjectContainer::unwrap(ready.first().at(2)).toInt(), 7);
     }
 
-    void shutdownReachesTheDelegate()
-    {
-        MOApplication::sharedInstance()->shutdown();
-        QTRY_COMPARE_WITH_TIMEOUT(delegate.shutdownCount, 1, 10000);
-        QVERIFY(!delegate.offMainThread);
-        QCOMPARE(delegate.setupCount, 1);
-    }
-
 private:
     struct MOStatesQueueProbe
     {
@@ -288,12 +207,11 @@ private:
     };
 
     KerloLocal server;
-    QString dataLocation;
     RecordingApplicationDelegate delegate;
     std::unique_ptr<MONotificationSpy> availability;
     std::unique_ptr<MONotificationSpy> defaultCentre;
 };
 
-TESTCORE_MAIN_WITH_SUBPROCESS(TestMOApplication, runCase)
+QTEST_GUILESS_MAIN(TestApplicationWiring)
 
-#include "tst_moapplication.moc"
+#include "tst_applicationwiring.moc"
