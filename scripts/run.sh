@@ -31,8 +31,9 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
-# The service prints "kerlo-local listening on <url>" once it accepts connections.
-"$service" --port "$port" --data "$data" >"$work/service.log" 2>&1 &
+# The service prints "kerlo-local listening on <url>" once it accepts connections. The demo
+# account gets the demo tree while its store is empty, so on the first start only.
+"$service" --port "$port" --data "$data" --demo-tree demo@kerlo.local >"$work/service.log" 2>&1 &
 service_pid=$!
 url=
 for _ in $(seq 100); do

@@ -11,6 +11,7 @@
 #include "controlapi.h"
 #include "conversationsapi.h"
 #include "conversationstore.h"
+#include "demotree.h"
 #include "downloadapi.h"
 #include "jsonreply.h"
 #include "legacydatafolder.h"
@@ -110,6 +111,7 @@ struct LocalServer::Private
     // Opens the database (setting aside a data folder of the JSON layout) and reads it.
     bool loadState(QString *error);
     bool seed(QString *error);
+    bool seedDemoTree(QString *error);
     void watchSignals(const sigset_t &stopSignals);
 
     ServiceOptions options;
@@ -341,6 +343,29 @@ bool LocalServer::Private::loadState(QString *error)
            conversations.load(error) && news.load(error);
 }
 
+bool LocalServer::Private::seedDemoTree(QString *error)
+{
+    if (options.demoTreeEmail.isEmpty())
+        return true;
+    const std::optional<UserAccount> user = accounts.user(options.demoTreeEmail);
+    if (!user) {
+        *error = QStringLiteral("--demo-tree: no user %1").arg(options.demoTreeEmail);
+        return false;
+    }
+    int added = 0;
+    if (const StoreError failed = DemoTree::seed(objects, user->id, &added)) {
+        *error = QStringLiteral("--demo-tree: %1").arg(failed.message);
+        return false;
+    }
+    if (added > 0)
+        std::fprintf(stderr, "kerlo-local: seeded the demo tree (%d objects) for %s\n", added,
+                     qPrintable(options.demoTreeEmail));
+    else
+        std::fprintf(stderr, "kerlo-local: the store of %s holds files already: no demo tree\n",
+                     qPrintable(options.demoTreeEmail));
+    return true;
+}
+
 bool LocalServer::Private::seed(QString *error)
 {
     if (!options.seed)
@@ -409,7 +434,7 @@ int LocalServer::run()
         return 1;
     }
     QString error;
-    if (!d->loadState(&error) || !d->seed(&error)) {
+    if (!d->loadState(&error) || !d->seed(&error) || !d->seedDemoTree(&error)) {
         std::fprintf(stderr, "kerlo-local: %s\n", qPrintable(error));
         return 1;
     }

@@ -1,6 +1,7 @@
 #include "objectcontrol.h"
 
 #include "accountstore.h"
+#include "demotree.h"
 #include "jsonbody.h"
 #include "jsonreply.h"
 #include "objectpath.h"
@@ -184,6 +185,22 @@ void ObjectControl::addRoutes(Router &router, const std::string &prefix)
                 user->id, *folder, count, json->value(QLatin1String("files")).toBool(), &added);
             sendResult(response, error, QStringLiteral("added"), added);
         });
+
+    // {"email"}: the demo tree, as --demo-tree plants it; "added" is 0 when the user's root
+    // held something already.
+    router.add("POST", prefix + "/objects/demo-tree",
+               [this](const httplib::Request &request, httplib::Response &response,
+                      const RouteCaptures &) {
+                   const std::optional<QJsonObject> json = JsonBody::object(request, response);
+                   if (!json)
+                       return;
+                   const std::optional<UserAccount> user = userOf(accounts, *json, response);
+                   if (!user)
+                       return;
+                   int added = 0;
+                   const StoreError error = DemoTree::seed(objects, user->id, &added);
+                   sendResult(response, error, QStringLiteral("added"), added);
+               });
 
     // {"after_statements": N}: the next change that writes N statements ends the process
     // before its transaction commits, as a SIGKILL would. Tests restart the service after.

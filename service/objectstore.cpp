@@ -551,6 +551,57 @@ StoreError ObjectStore::seed(qint64 userId, const QString &folder, int count, bo
     });
 }
 
+StoreError ObjectStore::isEmpty(qint64 userId, bool *empty)
+{
+    return withObjects(userId, [&](UserObjects &user) -> StoreError {
+        *empty = user.tree.children(root).empty();
+        return {};
+    });
+}
+
+StoreError ObjectStore::plantIntoEmptyRoot(qint64 userId, const std::vector<Planted> &objects,
+                                           int *added)
+{
+    *added = 0;
+    // Before the lock, as for any upload.
+    QStringList hashes;
+    for (const Planted &object : objects) {
+        hashes.append(object.folder ? QString() : blobs.put(object.content));
+        if (!object.folder && hashes.last().isEmpty())
+            return {500, QStringLiteral("The content could not be stored")};
+    }
+    return withObjects(userId, [&](UserObjects &user) -> StoreError {
+        if (!user.tree.children(root).empty())
+            return {};
+        const qint64 bytesBefore = user.tree.totalBytes();
+        const qint64 now = QDateTime::currentSecsSinceEpoch();
+        QStringList made;
+        for (size_t i = 0; i < objects.size(); ++i) {
+            const Planted &planted = objects[i];
+            if (StoreError blocked =
+                    makeFolders(&user.tree, ObjectPath::parent(planted.path), &made))
+                return blocked;
+            if (user.tree.find(planted.path))
+                return exists(planted.path);
+            StoredObject object = planted.folder ? StoredObject::newFolder(planted.path)
+                                                 : StoredObject::newFile(planted.path, hashes[i],
+                                                                         planted.content.size());
+            object.modified = now;
+            user.tree.insert(object);
+            made.append(planted.path);
+        }
+        // Journalled once all are in, so that each folder's entry counts its children.
+        std::vector<QJsonObject> entries;
+        for (const QString &path : made)
+            entries.push_back(
+                objectEntry("add", 0, path, user.tree.replyJson(*user.tree.find(path))));
+        if (StoreError failed = commit(userId, user, bytesBefore, entries))
+            return failed;
+        *added = made.size();
+        return {};
+    });
+}
+
 void ObjectStore::killDuringChange(int statements)
 {
     database.killAfterStatements(statements);

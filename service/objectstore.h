@@ -81,6 +81,18 @@ public:
     // folder, which is made when missing, in one transaction; names that are taken are
     // skipped. For benchmarks that need large folders.
     StoreError seed(qint64 userId, const QString &folder, int count, bool files, int *added);
+    // One object of a tree planted whole; folders carry no content.
+    struct Planted
+    {
+        QString path;
+        bool folder = false;
+        QByteArray content;
+    };
+    // Whether the user's root holds nothing.
+    StoreError isEmpty(qint64 userId, bool *empty);
+    // Puts objects (missing folders on the way are made too) into the user's store, in one
+    // transaction, only while the root is empty: otherwise nothing changes and added is 0.
+    StoreError plantIntoEmptyRoot(qint64 userId, const std::vector<Planted> &objects, int *added);
     // For tests: the next transaction of this many statements ends the process unfinished.
     void killDuringChange(int statements);
 

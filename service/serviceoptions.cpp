@@ -31,10 +31,16 @@ const QCommandLineOption seedOption(
 const QCommandLineOption seedFilesOption(QStringLiteral("seed-files"),
                                          QStringLiteral("Seed empty files instead of folders."));
 
+const QCommandLineOption demoTreeOption(
+    QStringLiteral("demo-tree"),
+    QStringLiteral("Put the demo tree (folders, pictures, documents) into the store of the user "
+                   "EMAIL at the start, unless it holds something already."),
+    QStringLiteral("EMAIL"));
+
 void addOptions(QCommandLineParser &parser)
 {
     parser.addOptions({portOption, dataOption, certOption, keyOption, controlOption,
-                       exitWithParentOption, seedOption, seedFilesOption});
+                       exitWithParentOption, seedOption, seedFilesOption, demoTreeOption});
 }
 
 // EMAIL:FOLDER:COUNT; the folder may hold colons itself.
@@ -103,6 +109,11 @@ std::optional<ServiceOptions> ServiceOptions::fromArguments(const QStringList &a
         }
         options.seed->files = parser.isSet(seedFilesOption);
     }
+    options.demoTreeEmail = parser.value(demoTreeOption);
+    if (parser.isSet(demoTreeOption) && options.demoTreeEmail.isEmpty()) {
+        *error = QStringLiteral("--demo-tree needs an e-mail address");
+        return std::nullopt;
+    }
     return options;
 }
 
@@ -110,5 +121,6 @@ QString ServiceOptions::usage()
 {
     return QStringLiteral(
         "usage: kerlo-local [--port N] [--data DIR] [--cert FILE --key FILE] [--control]\n"
-        "                   [--exit-with-parent] [--seed EMAIL:FOLDER:COUNT [--seed-files]]");
+        "                   [--exit-with-parent] [--seed EMAIL:FOLDER:COUNT [--seed-files]]\n"
+        "                   [--demo-tree EMAIL]");
 }

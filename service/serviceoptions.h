@@ -24,6 +24,8 @@ struct ServiceOptions
         bool files = false;
     };
     std::optional<Seed> seed;
+    // --demo-tree EMAIL: the demo tree for that user, when the user's root is empty.
+    QString demoTreeEmail;
 
     bool usesTls() const { return !certificatePath.isEmpty(); }
 

@@ -195,10 +195,14 @@ void TestAuthRetry::signOutFailsWaitingRequests()
     QVERIFY(refreshSent.wait());
     QCOMPARE(ready.count(), 0);
 
+    // The refresh, no longer awaited, is cancelled rather than left for a late answer or for
+    // Qt to send again after the sign-out.
+    QSignalSpy canceled(auth()->networkRequestManager(), &MNetworkRequestManager::requestCanceled);
     auth()->reset();
     QCOMPARE(ready.count(), 1);
     QCOMPARE(statusAt(ready, 0), 401);
     QCOMPARE(errors.count(), 1);
+    QCOMPARE(canceled.count(), 1);
 }
 
 void TestAuthRetry::refusalWithNewTokenIsReported()

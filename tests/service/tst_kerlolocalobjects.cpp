@@ -6,6 +6,8 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QImageReader>
+#include <QImageWriter>
 #include <QJsonDocument>
 #include <QProcess>
 #include <QSqlDatabase>
@@ -114,6 +116,7 @@ private slots:
     void persistence();
     void killedMidChange();
     void largeFolders();
+    void demoTree();
     void oldDataFolder();
 
 private:
@@ -930,6 +933,118 @@ void TestKerloLocalObjects::largeFolders()
     QCOMPARE(files.last()["label"].toString(), QString("item-000050.txt"));
     seeded.stop();
     options.extraArguments = QStringList{"--seed", "nobody@example.org:/Seeded:5"};
+    QVERIFY(!seeded.start(options));
+}
+
+void TestKerloLocalObjects::demoTree()
+{
+    KerloLocal seeded;
+    KerloLocal::Options options;
+    options.extraArguments = QStringList{"--demo-tree", demoEmail};
+    QVERIFY(seeded.start(options));
+    target = &seeded;
+    session = signIn(demoEmail, demoPassword);
+
+    // Path -> content type; the image format QImageReader must find in the bytes.
+    QMap<QString, std::pair<QString, QByteArray>> files{
+        {"/Documents/Welcome.txt", {"text/plain", {}}},
+        {"/Documents/Manual.pdf", {"application/pdf", {}}},
+        {"/Photos/Sunset.jpg", {"image/jpeg", "jpeg"}},
+        {"/Photos/Badge.gif", {"image/gif", "gif"}},
+        {"/Photos/Chart.bmp", {"image/bmp", "bmp"}},
+        {"/Photos/Trip/Beach.png", {"image/png", "png"}},
+        {"/Photos/Trip/Mountains.jpg", {"image/jpeg", "jpeg"}}};
+    if (QImageWriter::supportedImageFormats().contains("webp"))
+        files.insert("/Photos/Trip/Harbour.webp", {"image/webp", "webp"});
+    const QStringList folders{"/Documents", "/Photos", "/Photos/Trip"};
+
+    // Listings show every object with its type, and nothing else.
+    QStringList listed;
+    for (const QString &folder : QStringList{"/"} + folders) {
+        const Reply listing = get("/objects/list", folder);
+        QCOMPARE(listing.status, 200);
+        for (const QJsonValue &object : listing.json["objects"].toArray()) {
+            const QString path =
+                (folder == "/" ? QString() : folder) + "/" + object["label"].toString();
+            listed.append(path);
+            const bool isFolder = folders.contains(path);
+            QCOMPARE(object["type"].toString(), QString(isFolder ? "directory" : "regfile"));
+            if (!isFolder)
+                QCOMPARE(object["metadata"]["content_type"].toString(), files.value(path).first);
+        }
+    }
+    QStringList expected = folders + files.keys();
+    expected.sort();
+    listed.sort();
+    QCOMPARE(listed, expected);
+
+    // Each file downloads whole, with the hash its metadata announces, and is what its name
+    // says; every image gets a thumbnail.
+    QJsonObject destinations;
+    for (auto it = files.cbegin(); it != files.cend(); ++it) {
+        const QJsonObject object = get("/objects/metadata", it.key()).json["object"].toObject();
+        const Reply download = get("/object", it.key());
+        QCOMPARE(download.status, 200);
+        QCOMPARE(download.body.size(), object["size"].toInt());
+        QCOMPARE(md5Hex(download.body), object["hash"].toString());
+        if (it.value().second.isEmpty())
+            continue;
+        QBuffer buffer(const_cast<QByteArray *>(&download.body));
+        QImageReader reader(&buffer);
+        QCOMPARE(reader.format(), it.value().second);
+        QVERIFY2(std::max(reader.size().width(), reader.size().height()) >= 800,
+                 qPrintable(it.key()));
+        destinations.insert(it.key(), QJsonArray{"m"});
+    }
+    const QByteArray pdf = get("/object", "/Documents/Manual.pdf").body;
+    QVERIFY(pdf.size() > 2 * 1024 * 1024);
+    QVERIFY(pdf.startsWith("%PDF-1.4\n") && pdf.endsWith("%%EOF\n"));
+    const int startxref = pdf.lastIndexOf("startxref\n") + 10;
+    const int table = pdf.mid(startxref, pdf.indexOf('\n', startxref) - startxref).toInt();
+    QVERIFY(pdf.mid(table).startsWith("xref\n0 6\n"));
+
+    const Reply thumbnails = post("/thumbnail", {{"destinations", destinations}});
+    QCOMPARE(thumbnails.status, 200);
+    const QJsonObject index = QJsonDocument::fromJson(thumbnails.thumbnails).object();
+    QCOMPARE(index.keys(), destinations.keys());
+    QSet<QRgb> centres;
+    for (const QString &path : index.keys()) {
+        const QJsonObject slice = index[path]["m"].toObject();
+        const QImage thumbnail =
+            QImage::fromData(thumbnails.body.mid(slice["offset"].toInt(), slice["length"].toInt()));
+        QVERIFY2(!thumbnail.isNull(), qPrintable(path));
+        QCOMPARE(std::max(thumbnail.width(), thumbnail.height()), 128);
+        centres.insert(thumbnail.pixel(thumbnail.width() / 2, thumbnail.height() / 3));
+    }
+    QVERIFY2(centres.size() >= index.size() - 1, "the pictures look alike");
+
+    // A restart with the option, and the control call on a store that holds something,
+    // add nothing.
+    const Reply before = get("/objects/delta/");
+    const QString cursor = before.json["cursor"].toString();
+    QVERIFY(seeded.restart());
+    QCOMPARE(get("/objects/delta/").json["cursor"].toString(), cursor);
+    QCOMPARE(get("/objects/delta/", cursor).json["updates"].toArray().size(), 0);
+    QByteArray reply;
+    QCOMPARE(seeded.control("POST", "/objects/demo-tree", {{"email", demoEmail}}, &reply), 200);
+    QCOMPARE(QJsonDocument::fromJson(reply)["added"].toInt(-1), 0);
+    QCOMPARE(seeded.control("POST", "/objects/demo-tree", {{"email", "nobody@example.org"}}), 404);
+
+    // Through the control API for a new user: the same tree, journalled.
+    QVERIFY(!seeded.createUser("fresh@example.org", "pw").isEmpty());
+    session = signIn("fresh@example.org", "pw");
+    const QString fresh = get("/objects/delta/").json["cursor"].toString();
+    QCOMPARE(seeded.control("POST", "/objects/demo-tree", {{"email", "fresh@example.org"}}, &reply),
+             200);
+    const int added = QJsonDocument::fromJson(reply)["added"].toInt();
+    QCOMPARE(added, folders.size() + files.size());
+    QCOMPARE(get("/objects/delta/", fresh).json["updates"].toArray().size(), added);
+    QCOMPARE(get("/objects/metadata", "/Photos/Trip/Beach.png").json["object"]["hash"],
+             QJsonValue(md5Hex(get("/object", "/Photos/Trip/Beach.png").body)));
+    seeded.stop();
+    QVERIFY(seeded.exitedCleanly());
+
+    options.extraArguments = QStringList{"--demo-tree", "nobody@example.org"};
     QVERIFY(!seeded.start(options));
 }
 

@@ -38,7 +38,9 @@ for _ in $(seq 50); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; slee
 # A free port: let kerlo-local pick one, then stop it so that Lumarin starts with no service.
 start_kerlo() {
     : >"$work/kerlo.log"
-    "$kerlo" --port "$1" --data "$work/kerlo" --control >"$work/kerlo.log" 2>&1 &
+    # Something to show in the signed-in window: the demo tree, planted by the first start.
+    "$kerlo" --port "$1" --data "$work/kerlo" --control --demo-tree demo@kerlo.local \
+        >"$work/kerlo.log" 2>&1 &
     kerlo_pid=$!
     pids+=($kerlo_pid)
     for _ in $(seq 100); do
@@ -73,12 +75,6 @@ sleep 4 # the connectivity check runs every 2.5 s
 import -window root "$out/shell-banner.png"
 
 start_kerlo "$port"
-# Something to show in the signed-in window.
-for seed in '"path":"/Documents","folder":true' '"path":"/Photos","folder":true' \
-    '"path":"/notes.txt","contentBase64":"aGVsbG8K"'; do
-    curl -fsS -X POST -H 'Content-Type: application/json' \
-        -d "{\"email\":\"demo@kerlo.local\",$seed}" "http://127.0.0.1:$port/__control/objects" >/dev/null
-done
 login=$(wait_window '^Kerlo$' 30) || { echo "FAIL: no sign-in window"; cat "$work/lumarin.log"; exit 1; }
 sleep 4 # the opening animation
 import -window root "$out/shell-signin.png"

@@ -108,7 +108,9 @@ void MUserAuthManagerPrivate::send(RequestKind kind, MNetworkRequest request)
         state = stateWaitingFor(kind);
     }
     request.setUserInfo(QVariantMap{{RequestKindKey, int(kind)}, {GenerationKey, tag}});
-    manager->sendRequest(request);
+    const QString id = manager->sendRequest(request);
+    QMutexLocker locker(&mutex);
+    pendingRequestId = id;
 }
 
 MNetworkRequest MUserAuthManagerPrivate::signedRequest(MNetworkRequest request) const
@@ -188,8 +190,10 @@ void MUserAuthManagerPrivate::sendRefresh()
 void MUserAuthManagerPrivate::logOut()
 {
     Q_Q(MUserAuthManager);
+    QString pending;
     {
         QMutexLocker locker(&mutex);
+        pending = std::exchange(pendingRequestId, QString());
         username.clear();
         credentials.clear();
         authenticated = false;
@@ -197,6 +201,11 @@ void MUserAuthManagerPrivate::logOut()
         pendingKind = NoRequest;
         state = MUserAuthManager::Idle;
     }
+    // A sign-in request still out is no longer awaited: left open, a service that answers it
+    // late, or a connection that drops and makes Qt send it again, would reach the service
+    // after the sign-out.
+    if (!pending.isEmpty() && networkRequestManager)
+        networkRequestManager->cancelRequest(pending);
     if (MAuthStore *store = MAuthStore::instance())
         store->clear();
     emit q->logoutPerformed();

@@ -61,6 +61,7 @@ public:
     // not another refresh.
     bool checkingNewToken = false;
     RequestKind pendingKind = NoRequest;
+    QString pendingRequestId; // the request of pendingKind, cancelled at sign-out
     quint64 generation = 0;
     MUserAccount account;
     MDevice device;
