@@ -37,27 +37,4 @@ void initCore(const QUrl &serviceUrl, const QString &supportPath)
     TolvoApp::instance()->init();
 }
 
-void startSubprocess(QProcess *process, const QString &caseName, const QStringList &arguments)
-{
-    process->setProgram(QCoreApplication::applicationFilePath());
-    process->setArguments(QStringList{QStringLiteral("--subprocess"), caseName} + arguments);
-    process->start();
-}
-
-SubprocessResult runSubprocess(const QString &caseName, const QStringList &arguments, int timeoutMs)
-{
-    QProcess process;
-    startSubprocess(&process, caseName, arguments);
-    SubprocessResult result;
-    if (!process.waitForFinished(timeoutMs)) {
-        process.kill();
-        process.waitForFinished();
-    }
-    result.crashed = process.exitStatus() == QProcess::CrashExit;
-    result.exitCode = process.exitCode();
-    result.standardError = process.readAllStandardError();
-    result.standardOutput = process.readAllStandardOutput();
-    return result;
-}
-
 } // namespace TestCore

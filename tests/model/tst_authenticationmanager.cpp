@@ -1,14 +1,10 @@
 #include "kerlolocal.h"
-#include "moaccountsizesnotification.h"
 #include "moconstants.h"
 #include "modeltestapplication.h"
 #include "moerror.h"
 #include "monotificationspy.h"
 #include "mouserauthenticationmanager.h"
-#include "museraccount.h"
-#include "muserauthmanager.h"
 #include "testdata.h"
-#include "tolvoappimpl.h"
 
 #include <QtTest>
 
@@ -177,26 +173,6 @@ void TestAuthenticationManager::accountsAreSnapshots()
     const MOUserAccount second = auth()->account();
     QCOMPARE(first.email(), demoEmail);
     QVERIFY(first == second);
-
-    // The core announces new sizes from whatever thread learnt them; the notification comes
-    // on the default centre, on the main thread, and older objects keep their sizes.
-    MONotificationSpy sizes(MONotificationCenter::defaultCenter(),
-                            MOUserAccountSizesChangedNotification);
-    QVariantMap grown{{"id", 1},
-                      {"email", demoEmail},
-                      {"used_size", first.usedSize() + 4096},
-                      {"total_size", first.totalSize()}};
-    QThread *worker = QThread::create(
-        [grown] { TolvoApp::instance()->authManager()->setAccount(MUserAccount(grown)); });
-    worker->start();
-    QVERIFY(sizes.waitForCount(1));
-    worker->wait();
-    delete worker;
-    QCOMPARE(MOAccountSizesNotification(sizes.last()).manager(), auth());
-    QVERIFY(sizes.last().userInfo.isEmpty());
-    QVERIFY(sizes.allOnMainThread());
-    QCOMPARE(auth()->account().usedSize(), first.usedSize() + 4096);
-    QCOMPARE(second.usedSize(), first.usedSize());
 }
 
 void TestAuthenticationManager::signOutClearsTheSession()

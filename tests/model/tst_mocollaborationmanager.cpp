@@ -1,7 +1,4 @@
 #include "kerlolocal.h"
-#include "mcollaboration.h"
-#include "mcollaborationmanager_p.h"
-#include "mconversation.h"
 #include "mocollaboration.h"
 #include "mocollaborationmanager.h"
 #include "mocollaborationmanagerdelegate.h"
@@ -14,8 +11,6 @@
 #include "mostorageobject.h"
 #include "mouseraccount.h"
 #include "socialsession.h"
-
-#include "mocorevalues_p.h"
 
 #include <QEventLoop>
 #include <QJsonArray>
@@ -133,7 +128,6 @@ private slots:
     void initTestCase();
     void init() { QVERIFY(server.reset()); }
 
-    void collaborationsCompareByToken();
     void pollPostsReceivedInvitations();
     void acceptFailuresCarryTheServiceReason();
     void sentInvitationsAndTheirAnswers();
@@ -142,18 +136,19 @@ private slots:
 
 private:
     QJsonArray requestsTo(const QString &path) const;
+    // An invitation ann sends now, as the running poll brings it; no token when none came.
+    MOCollaboration invitationFromAnn(const QString &path);
 
     KerloLocal server;
     MOCollaborationManager *manager = nullptr;
     RecordingDelegate delegate;
-    MConversation conversation;
+    MOConversation conversation;
     MOCollaboration received;
 };
 
 void TestMOCollaborationManager::initTestCase()
 {
     QCOMPARE(SocialSession::start(&server, {annEmail}), QString());
-    MCollaborationManagerPrivate::pollInterval = 50;
     QVERIFY(!server.seedFile(annEmail, QStringLiteral("/Shared/plan.txt"), "from ann").isEmpty());
     QVERIFY(!server.seedFile(SocialSession::demoEmail, QStringLiteral("/Mine/notes.txt"), "mine")
                  .isEmpty());
@@ -175,36 +170,18 @@ QJsonArray TestMOCollaborationManager::requestsTo(const QString &path) const
     return matching;
 }
 
-void TestMOCollaborationManager::collaborationsCompareByToken()
+MOCollaboration TestMOCollaborationManager::invitationFromAnn(const QString &path)
 {
-    const QVariantMap json{{"token", "t1"},
-                           {"created_at", "2024-05-01T10:20:30.750Z"},
-                           {"source_object", QVariantMap{{"path", "/Shared/plan.txt"}}}};
-    const MCollaboration record(json, MCollaboration::FileTransfer);
-    MCollaboration other = record;
-    other.setAccepted(true);
-    const MOCollaboration a = MOCoreValues::collaborationWithCXXCollaboration(record);
-    MOCollaboration b = MOCoreValues::collaborationWithCXXCollaboration(other);
-    QVERIFY(a == b);
-    QCOMPARE(qHash(a), qHash(b));
-    QCOMPARE(a.createdAt(), QDateTime(QDate(2024, 5, 1), QTime(10, 20, 30), Qt::UTC));
-    QVERIFY(a.resource().canConvert<MOStorageObject>());
-
-    // A destination path set on one object leaves every other one as it was.
-    MOCollaboration copy = a;
-    copy.setResource(QStringLiteral("/From Ann/plan.txt"));
-    copy.setAccepted(true);
-    QCOMPARE(copy.resource(), QVariant(QStringLiteral("/From Ann/plan.txt")));
-    QVERIFY(a.resource().canConvert<MOStorageObject>());
-    QVERIFY(!a.accepted());
-    QVERIFY(copy == a);
-
-    // Collaborations without a token are equal, so they must land in one hash bucket.
-    MCollaboration blank;
-    blank.setAccepted(true);
-    const QSet<MOCollaboration> set{MOCollaboration(),
-                                    MOCoreValues::collaborationWithCXXCollaboration(blank), a, b};
-    QCOMPARE(set.size(), 2);
+    MONotificationSpy spy(manager->notificationCenter(), MOCollaborationInvitesNotification);
+    const QJsonArray sent = server.sendCollaborationAs(annEmail, conversation.identifier(), path);
+    const QString token = sent.at(0)["token"].toString();
+    while (!token.isEmpty() && spy.wait(20000)) {
+        for (const MOCollaboration &c : MOCollaborationNotification(spy.last()).collaborations()) {
+            if (c.token() == token)
+                return c;
+        }
+    }
+    return MOCollaboration();
 }
 
 void TestMOCollaborationManager::pollPostsReceivedInvitations()
@@ -270,22 +247,26 @@ void TestMOCollaborationManager::acceptFailuresCarryTheServiceReason()
     QCOMPARE(failed->collaborations.first().errorCode(), 2u);
     QCOMPARE(failed->collaborations.first().token(), invitation.token());
 
-    // 4: no such invitation.
-    MOCollaboration unknown = MOCoreValues::collaborationWithCXXCollaboration(
-        MCollaboration({{"token", "no-such-token"}}, MCollaboration::FileTransfer));
+    // 4: no such invitation, as one the user has rejected is.
+    MOCollaboration unknown = invitationFromAnn(QStringLiteral("/Shared/plan.txt"));
+    QVERIFY(!unknown.token().isEmpty());
+    manager->reject(unknown.token());
+    QVERIFY(delegate.next("rejected"));
     unknown.setResource(destination);
     manager->accept(unknown);
     failed = delegate.next("failed");
     QVERIFY(failed);
     QCOMPARE(failed->error.code(), 4);
-    QCOMPARE(failed->collaborations.first().token(), QStringLiteral("no-such-token"));
+    QCOMPARE(failed->collaborations.first().token(), unknown.token());
     QCOMPARE(failed->collaborations.first().errorCode(), 4u);
 
     // 1: the offered file is gone; the service names the invitation.
-    QVERIFY(server.forceStatus(acceptPath.arg("gone-token"), 404,
+    QVERIFY(!server.seedFile(annEmail, QStringLiteral("/Shared/gone.txt"), "gone").isEmpty());
+    MOCollaboration gone = invitationFromAnn(QStringLiteral("/Shared/gone.txt"));
+    QVERIFY(!gone.token().isEmpty());
+    QVERIFY(!server.deleteObject(annEmail, QStringLiteral("/Shared/gone.txt")).isEmpty());
+    QVERIFY(server.forceStatus(acceptPath.arg(gone.token()), 404,
                                R"({"type":"source_not_found","invite":{"token":"gone-token"}})"));
-    MOCollaboration gone = MOCoreValues::collaborationWithCXXCollaboration(
-        MCollaboration({{"token", "gone-token"}}, MCollaboration::FileTransfer));
     gone.setResource(destination);
     manager->accept(gone);
     failed = delegate.next("failed");
@@ -293,12 +274,20 @@ void TestMOCollaborationManager::acceptFailuresCarryTheServiceReason()
     QCOMPARE(failed->error.code(), 1);
     QCOMPARE(failed->collaborations.first().token(), QStringLiteral("gone-token"));
     QCOMPARE(failed->collaborations.first().errorCode(), 1u);
+    // Without the switch the service itself finds the file gone.
+    manager->accept(gone);
+    failed = delegate.next("failed");
+    QVERIFY(failed);
+    QCOMPARE(failed->error.code(), 1);
+    QCOMPARE(failed->collaborations.first().token(), gone.token());
+    manager->reject(gone.token());
+    QVERIFY(delegate.next("rejected"));
     QVERIFY(delegate.calls.isEmpty());
 }
 
 void TestMOCollaborationManager::sentInvitationsAndTheirAnswers()
 {
-    const MOConversation chat = MOCoreValues::conversationWithCXXConversation(conversation);
+    const MOConversation chat = conversation;
     const QDateTime created = QDateTime::currentDateTimeUtc();
     manager->sendTransferInvitationForPath("/Mine/notes.txt", created, chat, QString());
     manager->sendTransferInvitationForPath("/Mine/notes.txt", created, chat, QString());

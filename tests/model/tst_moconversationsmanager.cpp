@@ -5,10 +5,7 @@
 #include "mojoininvitation.h"
 #include "momessage.h"
 #include "mouseraccount.h"
-#include "museraccount.h"
 #include "socialsession.h"
-
-#include "mocorevalues_p.h"
 
 #include <QMap>
 #include <QUrlQuery>
@@ -191,8 +188,8 @@ void TestMOConversationsManager::everyDelegateCallFires()
     manager.setDelegate(&delegate);
 
     // Requests and their answers.
-    const MOUserAccount bo =
-        MOCoreValues::userAccountWithCXXUserAccount(MUserAccount(QVariantMap{{"email", boEmail}}));
+    const MOUserAccount bo = SocialSession::account(boEmail);
+    QCOMPARE(bo.email(), boEmail);
     manager.startConversationWithUsers({bo}, QString());
     const QString started = delegate.take("started");
     QVERIFY(!started.isEmpty());

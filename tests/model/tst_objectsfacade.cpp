@@ -1,6 +1,4 @@
 #include "kerlolocal.h"
-#include "mobjectsmanager.h"
-#include "mobjecttransfer.h"
 #include "moconstants.h"
 #include "mocorenotification.h"
 #include "modeltestapplication.h"
@@ -12,10 +10,8 @@
 #include "mosharelinknotification.h"
 #include "motransfergroupnotification.h"
 #include "motransfernotification.h"
-#include "muserauthmanager.h"
 #include "testdata.h"
 #include "testimages.h"
-#include "tolvoappimpl.h"
 
 #include <QtTest>
 
@@ -81,7 +77,6 @@ private slots:
     void initTestCase();
     void init();
 
-    void everyDeclaredSignalIsConnected();
     void listingKeepsTheCallersUserData();
     void missingPathReachesTheHierarchyDelegate();
     void metadataAndCopyPost();
@@ -92,12 +87,10 @@ private slots:
     void serverErrorAbortsTheTransfer();
     void folderUploadReportsItsGroup();
     void existingFileIsReportedWithItsRequest();
-    void coreSignalsFromOtherThreadsArriveOnTheMainThread();
     void thumbnailsReachThePreviewDelegate();
 
 private:
     MOObjectsManager *objects() { return MOObjectsManager::sharedInstance(); }
-    MObjectsManager *core() { return TolvoApp::instance()->objectsManager(); }
     QString writeFile(const QString &name, const QByteArray &content);
     // The transfer notifications of the transfer going to or coming from path, by name.
     QStringList namesFor(const MONotificationSpy &spy, const QString &path) const;
@@ -118,10 +111,7 @@ void TestObjectsFacade::initTestCase()
     QVERIFY(ModelTest::startApplication(server, &application));
     MONotificationManager::sharedInstance();
 
-    MUserAuthManager *auth = TolvoApp::instance()->authManager();
-    QSignalSpy authorized(auth, &MUserAuthManager::authorizationSuccess);
-    auth->authenticateUser(demoEmail, TestData::demoPassword);
-    QVERIFY(authorized.wait(15000));
+    QCOMPARE(ModelTest::signIn(demoEmail, TestData::demoPassword), QString());
     objects()->start();
 }
 
@@ -149,52 +139,6 @@ QStringList TestObjectsFacade::namesFor(const MONotificationSpy &spy, const QStr
             names.append(notification.name);
     }
     return names;
-}
-
-void TestObjectsFacade::everyDeclaredSignalIsConnected()
-{
-    // By signature: a signal the manager declares but the bridge misspells would be lost.
-    const QList<QByteArray> reported{
-        "objectsReady(QString,MStorageObjectList,QVariant)",
-        "pathNotFound(QString,QVariant)",
-        "objectReady(MStorageObject,QVariant)",
-        "objectsDeleted(MStorageObjectList,QVariant)",
-        "objectRenamed(MStorageObject,MStorageObject,QVariant)",
-        "objectsAdded(MStorageObjectList,QVariant)",
-        "objectsModified(QStringList,QList<MStorageObjectPair>,QVariant)",
-        "objectCopied(MStorageObject,MStorageObject,QVariant)",
-        "transferScheduled(MObjectTransfer,bool)",
-        "transferStarted(MObjectTransfer,bool)",
-        "transferPaused(MObjectTransfer,bool)",
-        "transferProgressed(MObjectTransfer,bool)",
-        "transferFinished(MObjectTransfer,bool)",
-        "transferGroupScheduled(MObjectTransferGroup)",
-        "transferGroupStarted(MObjectTransferGroup)",
-        "transferGroupProgressed(MObjectTransferGroup)",
-        "transferGroupPaused(MObjectTransferGroup)",
-        "transferGroupFinished(MObjectTransferGroup)",
-        "shareUrlReady(MStorageObject,QUrl,QVariant)",
-        "shareUrlRevoked(MShareLink,QVariant)",
-        "shareLinksListReady(QList<MShareLink>,QVariant)",
-        "shareLinkEmailsSent(QString,QStringList,QStringList,QVariant)",
-        "objectUncached(MStorageObject)",
-        "objectCacheError(QString,Tolvo::Error)"};
-    // The protected QObject::isSignalConnected, reached through a member pointer.
-    struct Peek : QObject
-    {
-        using QObject::isSignalConnected;
-    };
-    const auto isConnected = &Peek::isSignalConnected;
-    const QMetaObject *meta = core()->metaObject();
-    int declared = 0;
-    for (const QByteArray &signature : reported) {
-        const int index = meta->indexOfSignal(signature);
-        if (index < 0)
-            continue;
-        ++declared;
-        QVERIFY2((core()->*isConnected)(meta->method(index)), signature.constData());
-    }
-    QVERIFY(declared >= 17);
 }
 
 void TestObjectsFacade::listingKeepsTheCallersUserData()
@@ -532,35 +476,6 @@ void TestObjectsFacade::existingFileIsReportedWithItsRequest()
     QCOMPARE(foreign.errorCode(), quint64(0));
     QVERIFY(!foreign.storageObject().has_value());
     QVERIFY(foreign.transferRequest().sourcePath().isNull());
-}
-
-void TestObjectsFacade::coreSignalsFromOtherThreadsArriveOnTheMainThread()
-{
-    MONotificationSpy spy(objects()->notificationCenter(), QString());
-    MObjectTransfer transfer;
-    transfer.setIdentifier(4242);
-    transfer.setState(MObjectTransfer::Paused);
-    transfer.setState(MObjectTransfer::Running);
-    MObjectTransferRequest request(QStringLiteral("/r"), QStringLiteral("/tmp/r"), 1);
-    request.setAction(Tolvo::DownloadToCache);
-    transfer.setTransferRequest(request);
-    MObjectsManager *manager = core();
-    // As the engine's thread would: the manager's signals emitted off the main thread.
-    QThread *worker = QThread::create([manager, transfer] {
-        emit manager->transferStarted(transfer, true);
-        emit manager->transferProgressed(transfer, true);
-    });
-    worker->start();
-    QVERIFY(spy.waitForCount(2));
-    worker->wait();
-    delete worker;
-    QVERIFY(spy.allOnMainThread());
-    // Resumed, not started, after a pause; a local-copy transfer reports the caching domain
-    // and its action as its type.
-    QCOMPARE(spy.at(0).name, MOObjectTransferDidResumeNotification);
-    QVERIFY(MOTransferNotification(spy.at(0)).isCaching());
-    QCOMPARE(MOTransferNotification(spy.at(0)).requestType(), qint64(15));
-    QCOMPARE(spy.at(1).name, MOObjectTransferDidProgressNotification);
 }
 
 void TestObjectsFacade::thumbnailsReachThePreviewDelegate()

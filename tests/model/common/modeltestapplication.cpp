@@ -1,6 +1,5 @@
 #include "modeltestapplication.h"
 
-#include "memoryauthstore.h"
 #include "mouserauthenticationmanager.h"
 #include "mouserauthenticationmanagerdelegate.h"
 
@@ -92,11 +91,17 @@ QString useTemporaryDataLocation()
     return location;
 }
 
+QString mainIdentifier()
+{
+    // The keyring item is named by it, and the suites of one run share a keyring.
+    return QStringLiteral("com.kerloapp.lumarin.tests.%1").arg(QCoreApplication::applicationPid());
+}
+
 void configureApplication(const KerloLocal &server)
 {
     QCoreApplication::setApplicationName(QStringLiteral("LumarinTests"));
     MOApplication *application = MOApplication::sharedInstance();
-    application->setMainIdentifier(QStringLiteral("com.kerloapp.lumarin.tests"));
+    application->setMainIdentifier(mainIdentifier());
     application->setApplicationString(QStringLiteral("com.kerloapp.lumarin.tests - 0.1 (1)"));
     application->setBaseAPIURL(server.apiUrl());
     application->setAuthorizationURL(server.oauthUrl());
@@ -106,9 +111,6 @@ void configureApplication(const KerloLocal &server)
 
 bool startApplication(const KerloLocal &server, MOApplicationDelegate *delegate, int timeout)
 {
-    // Installed before setup(), which then leaves the keyring store out.
-    static MemoryAuthStore store;
-    MAuthStore::setInstance(&store);
     configureApplication(server);
     MOApplication *application = MOApplication::sharedInstance();
     struct Waiter : MOApplicationDelegate

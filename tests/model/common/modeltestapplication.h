@@ -18,12 +18,16 @@ namespace ModelTest {
 // yet; the support folder goes in it. Call before setup(). Returns the location.
 QString useTemporaryDataLocation();
 
+// The main identifier configureApplication() sets: one of this process's own.
+QString mainIdentifier();
+
 // Sets the application name and every configuration value of MOApplication for server:
 // identifier, application string, base API URL, authorization URL, client id and secret.
 void configureApplication(const KerloLocal &server);
 
-// configureApplication(), then setup(), a memory credential store (no keyring needed) and
-// setupNetwork(); waits until the delegate has been told the core is ready. False on timeout.
+// configureApplication(), then setup() (which stores credentials in the session's keyring,
+// through the Secret Service) and setupNetwork(); waits until the delegate has been told the core
+// is ready. False on timeout.
 bool startApplication(const KerloLocal &server, MOApplicationDelegate *delegate,
                       int timeout = 20000);
 

@@ -1,3 +1,4 @@
+#include "mcollaboration.h"
 #include "mconversation.h"
 #include "mjoininvitation.h"
 #include "mmessage.h"
@@ -5,6 +6,7 @@
 #include "mobjecttransfer.h"
 #include "mobjecttransfergroup.h"
 #include "mobjecttransferrequest.h"
+#include "mocollaboration.h"
 #include "moconstants.h"
 #include "moconversation.h"
 #include "mojoininvitation.h"
@@ -22,6 +24,7 @@
 
 #include "mocorevalues_p.h"
 
+#include <QSet>
 #include <QtTest>
 
 // The model objects over core records: what each reads, what a setter changes, equality.
@@ -39,6 +42,7 @@ private slots:
     void unsavedTransfersEqualOnlyThemselves();
     void loneTransferHasNoGroup();
     void objectErrorBuildsAnError();
+    void collaborationsCompareByToken();
 };
 
 void TestObjectModel::messagesAreEqualById()
@@ -263,6 +267,38 @@ void TestObjectModel::objectErrorBuildsAnError()
     QCOMPARE(
         withTransfer.userInfo().value(MOObjectTransferKey).value<MOObjectTransfer>().identifier(),
         qint64(8));
+}
+
+void TestObjectModel::collaborationsCompareByToken()
+{
+    const QVariantMap json{{"token", "t1"},
+                           {"created_at", "2024-05-01T10:20:30.750Z"},
+                           {"source_object", QVariantMap{{"path", "/Shared/plan.txt"}}}};
+    const MCollaboration record(json, MCollaboration::FileTransfer);
+    MCollaboration other = record;
+    other.setAccepted(true);
+    const MOCollaboration a = MOCoreValues::collaborationWithCXXCollaboration(record);
+    MOCollaboration b = MOCoreValues::collaborationWithCXXCollaboration(other);
+    QVERIFY(a == b);
+    QCOMPARE(qHash(a), qHash(b));
+    QCOMPARE(a.createdAt(), QDateTime(QDate(2024, 5, 1), QTime(10, 20, 30), Qt::UTC));
+    QVERIFY(a.resource().canConvert<MOStorageObject>());
+
+    // A destination path set on one object leaves every other one as it was.
+    MOCollaboration copy = a;
+    copy.setResource(QStringLiteral("/From Ann/plan.txt"));
+    copy.setAccepted(true);
+    QCOMPARE(copy.resource(), QVariant(QStringLiteral("/From Ann/plan.txt")));
+    QVERIFY(a.resource().canConvert<MOStorageObject>());
+    QVERIFY(!a.accepted());
+    QVERIFY(copy == a);
+
+    // Collaborations without a token are equal, so they must land in one hash bucket.
+    MCollaboration blank;
+    blank.setAccepted(true);
+    const QSet<MOCollaboration> set{MOCollaboration(),
+                                    MOCoreValues::collaborationWithCXXCollaboration(blank), a, b};
+    QCOMPARE(set.size(), 2);
 }
 
 QTEST_GUILESS_MAIN(TestObjectModel)
