@@ -84,6 +84,7 @@ private slots:
     void uploadStatusBranches_data();
     void uploadStatusBranches();
     void folderGroupFinishesOnce();
+    void largeFolderFinishesAfterItsLastMember();
     void fiftyFilesUploadAsOneGroup();
     void neverMoreThanThreeRun();
     void pauseAndCancelFreeSlots();
@@ -337,6 +338,31 @@ void TestObjectSender::folderGroupFinishesOnce()
     QCOMPARE(reported.identifier(), group.identifier());
     QCOMPARE(reported.completedCount(), 3);
     QVERIFY(!groupFinished.wait(500));
+}
+
+void TestObjectSender::largeFolderFinishesAfterItsLastMember()
+{
+    // Large enough that saving the members outlasts the first uploads: the group must not take
+    // itself for complete before it knows all its members.
+    constexpr int count = 1500;
+    QList<MObjectTransferRequest> members;
+    for (int i = 0; i < count; ++i) {
+        const QString name = QStringLiteral("Large/f%1.txt").arg(i);
+        MObjectTransferRequest member(writeFile(name, QByteArray::number(i)), "/" + name, 0);
+        member.setMode(2);
+        members.append(member);
+    }
+    QSignalSpy groupFinished(engine.get(), &EngineSignals::transferGroupFinished);
+    const MObjectTransferGroup group =
+        sender->scheduleTransferGroup(members, MObjectTransferRequest(), "Large");
+    QVERIFY(groupFinished.wait(300000));
+    // Signals arrive in the engine's order: every member's finish came before the group's.
+    int membersFinished = 0;
+    for (const QList<QVariant> &arguments : qAsConst(*finished))
+        membersFinished +=
+            arguments.at(0).value<MObjectTransfer>().group().identifier() == group.identifier();
+    QCOMPARE(membersFinished, count);
+    QCOMPARE(groupFinished.at(0).at(0).value<MObjectTransferGroup>().completedCount(), count);
 }
 
 void TestObjectSender::fiftyFilesUploadAsOneGroup()

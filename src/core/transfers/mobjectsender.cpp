@@ -84,6 +84,9 @@ void MObjectSenderPrivate::pauseForAuthorization()
 
 void MObjectSenderPrivate::handleTransfers()
 {
+    // The group's scheduling kicks again once it is done.
+    if (groupsBeingScheduled.load() > 0)
+        return;
     const auto runnable = [this] {
         const MObjectSender::State current = state();
         return current != MObjectSender::Paused && current != MObjectSender::ShutDown;
@@ -390,12 +393,19 @@ void MObjectSenderPrivate::memberFinished(const MObjectTransfer &transfer)
     MObjectTransferGroup group = transfer.group();
     if (!group.isValid() || isFinished(group.state()))
         return;
-    qint64 finished = 0;
-    for (const MObjectTransfer &member : group.transfers()) {
-        // Completed members lose their stored row; after a restart they are simply gone.
-        const MObjectTransfer stored = MObjectTransfer::fromIdentifier(member.identifier());
-        if (!stored.isValid() || isFinished(stored.state()))
-            ++finished;
+    const QList<MObjectTransfer> members = group.transfers();
+    // Counted as members finish; the members are looked at only when the count says all have,
+    // so a large folder costs one pass rather than one per member. A member that finished twice
+    // (failed, then retried) is put right by that pass.
+    qint64 finished = group.completedCount() + 1;
+    if (finished >= members.size()) {
+        finished = 0;
+        for (const MObjectTransfer &member : members) {
+            // Completed members lose their stored row; after a restart they are simply gone.
+            const MObjectTransfer stored = MObjectTransfer::fromIdentifier(member.identifier());
+            if (!stored.isValid() || isFinished(stored.state()))
+                ++finished;
+        }
     }
     group.setCompletedCount(finished);
     if (finished == group.transfers().size())
@@ -506,6 +516,8 @@ MObjectSender::scheduleTransferGroup(const QList<MObjectTransferRequest> &reques
                                      const MObjectTransferRequest &groupRequest,
                                      const QString &humanReadableIdentifier)
 {
+    Q_D(MObjectSender);
+    ++d->groupsBeingScheduled;
     MObjectTransferGroup group;
     group.setHumanReadableIdentifier(humanReadableIdentifier);
     group.setTransferRequest(groupRequest);
@@ -522,6 +534,9 @@ MObjectSender::scheduleTransferGroup(const QList<MObjectTransferRequest> &reques
         group.addTransfer(transfer);
     }
     group.save();
+    --d->groupsBeingScheduled;
+    QMetaObject::invokeMethod(
+        this, [d] { d->kick(); }, Qt::QueuedConnection);
     emit transferGroupScheduled(group);
     return group;
 }

@@ -184,6 +184,9 @@ public:
     std::atomic_int senderState{MObjectSender::Initial};
     std::atomic_int maxConcurrentTransfers{3};
     std::atomic_int stallTimeout{60000};
+    // Groups whose members are being saved: none of their members is started before the
+    // group knows them all, or the first to finish would find the group complete.
+    std::atomic_int groupsBeingScheduled{0};
     QTimer *stallTimer = nullptr;
     MJsonRequestManager *jsonRequestManager = nullptr;
     MNetworkRequestManager *networkRequestManager = nullptr;
