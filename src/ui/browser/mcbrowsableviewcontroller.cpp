@@ -4,6 +4,7 @@
 #include "moconstants.h"
 #include "monotificationcenter.h"
 #include "moobjectsmanager.h"
+#include "moobjectsnotification.h"
 #include "mopostednotification.h"
 
 namespace {
@@ -62,10 +63,8 @@ void MCBrowsableViewController::setCurrentNode(const MCNodePtr &node)
 
 void MCBrowsableViewController::listingArrived(const MOPostedNotification &notification)
 {
-    m_updater.applyNotification(notification);
-    // Badges and progress leave the order as it is.
-    if (notification.name == MOObjectsAddedUpdateNotification ||
-        notification.name == MOObjectsModifiedUpdateNotification)
+    if (m_updater.setListing(MOObjectsNotification(notification).basePath(),
+                             MOObjectsNotification(notification).objects()))
         childrenEdited();
 }
 
