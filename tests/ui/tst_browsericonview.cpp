@@ -211,6 +211,13 @@ void TestBrowserIconView::changesWithoutListingStillComplete()
     hub->changeToPath(QStringLiteral("/File 2"), this, [&fileRuns] { ++fileRuns; });
     QTRY_COMPARE(fileRuns, 1);
 
+    // A folder whose listing the service refuses: the change ends all the same.
+    QVERIFY(m_server.forceStatus(QStringLiteral("/api/v1/objects/list/Photos"), 404, "{}", 1,
+                                 QStringLiteral("GET")));
+    int refusedRuns = 0;
+    hub->changeToPath(QStringLiteral("/Photos"), this, [&refusedRuns] { ++refusedRuns; });
+    QTRY_COMPARE(refusedRuns, 1);
+
     // Two changes to one folder: each completion once, after the view has the children.
     int runs = 0;
     bool shownWhenRun = false;
@@ -225,6 +232,7 @@ void TestBrowserIconView::changesWithoutListingStillComplete()
     QTest::qWait(200);
     QCOMPARE(runs, 2);
     QCOMPARE(fileRuns, 1);
+    QCOMPARE(refusedRuns, 1);
     QCOMPARE(window()->windowTitle(), QStringLiteral("Documents"));
 }
 
