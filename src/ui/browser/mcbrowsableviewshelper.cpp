@@ -45,6 +45,20 @@ void MCBrowsableViewsHelper::changeToPath(const QString &path, QObject *sender,
     m_objectsManager->fetchInfoForObjectAtPath(path, MCNavigationRequest::userData());
 }
 
+void MCBrowsableViewsHelper::pathFailed(const QString &path, const QVariant &userData)
+{
+    if (MCNavigationRequest::isNavigation(userData))
+        runCompletions(normalized(path));
+}
+
+void MCBrowsableViewsHelper::runCompletions(const QString &path)
+{
+    // Taken first: a completion may ask for the same folder again.
+    const QList<std::function<void()>> completions = m_pending.take(path);
+    for (const auto &completion : completions)
+        completion();
+}
+
 void MCBrowsableViewsHelper::infoFetched(const MOPostedNotification &notification)
 {
     const MOObjectsNotification reader(notification);
@@ -54,7 +68,8 @@ void MCBrowsableViewsHelper::infoFetched(const MOPostedNotification &notificatio
         return;
     const QString path = normalized(object.fullPath());
     if (object.type() != MOStorageObject::Directory) {
-        m_pending.remove(path);
+        // Nothing to list: the change is over.
+        runCompletions(path);
         return;
     }
     m_objectsManager->listObjectsAtPath(path, false, MCNavigationRequest::userData());
@@ -62,20 +77,11 @@ void MCBrowsableViewsHelper::infoFetched(const MOPostedNotification &notificatio
 
 void MCBrowsableViewsHelper::listFetched(const MOPostedNotification &notification)
 {
-    const MOObjectsNotification reader(notification);
-    if (!MCNavigationRequest::isNavigation(reader.userData()))
-        return;
-    const QString path = normalized(reader.basePath());
-    const QList<MOStorageObject> objects = reader.objects();
     for (const auto &view : qAsConst(m_views)) {
-        const MCNodePtr node = view ? view->currentNode() : MCNodePtr();
-        if (!node || node->filePath() != path || !node->childrenDirty())
-            continue;
-        // Each view builds its own children: their badges and busy flags are per view.
-        node->setChildren(MCNodesFromStorageObjects(objects, node));
-        node->notifyChildrenReady();
+        if (view)
+            view->listingArrived(notification);
     }
-    const QList<std::function<void()>> completions = m_pending.take(path);
-    for (const auto &completion : completions)
-        completion();
+    const MOObjectsNotification reader(notification);
+    if (MCNavigationRequest::isNavigation(reader.userData()))
+        runCompletions(normalized(reader.basePath()));
 }

@@ -13,10 +13,10 @@ class MCBrowsableViewController;
 class MOObjectsManager;
 struct MOPostedNotification;
 
-// What the browser views share: the navigation entry. A folder asked for is fetched (its
-// metadata, then its listing, both marked as navigation); when the listing arrives the node
-// of each view that shows that folder gets its children, and the completions waiting for the
-// folder run once.
+// What the browser views share: the navigation entry. A folder asked for is fetched once (its
+// metadata, then its listing, both marked as navigation); every listing is handed to each view
+// (which fills its own tree), then the completions waiting for the folder run, each once. They
+// run too when the folder turns out not to be one or not to exist.
 class MCBrowsableViewsHelper : public QObject
 {
     Q_OBJECT
@@ -27,10 +27,14 @@ public:
     void addView(MCBrowsableViewController *view);
     void changeToPath(const QString &path, QObject *sender, std::function<void()> completion);
 
+    // The service does not know path: the completions waiting for it run (nothing to show).
+    void pathFailed(const QString &path, const QVariant &userData);
+
     // Folders asked for whose listing has not arrived.
     QStringList pendingPaths() const { return m_pending.keys(); }
 
 private:
+    void runCompletions(const QString &path);
     void infoFetched(const MOPostedNotification &notification);
     void listFetched(const MOPostedNotification &notification);
 

@@ -3,7 +3,7 @@
 
 #include "mcbrowsableviewcontroller.h"
 
-// The column view of the remote store (for now the plain list of its base).
+// The column view of the remote store (for now its node tree only: nothing is drawn yet).
 class MCColumnController : public MCBrowsableViewController
 {
     Q_OBJECT

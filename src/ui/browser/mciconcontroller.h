@@ -3,12 +3,52 @@
 
 #include "mcbrowsableviewcontroller.h"
 
-// The icon view of the remote store (for now the plain list of its base).
+class MCIconItemDelegate;
+class MCIconItemModel;
+class MCOptions;
+class MCPreviewGenerator;
+class QListView;
+
+// The icon view of the remote store: the current folder's children as a grid of icons or
+// thumbnails with their names, sorted by the "SortBy" option (names compare naturally), over
+// MCIconItemModel and drawn by MCIconItemDelegate. Its options live in the "MCIconController"
+// dictionary of options; absent keys get their defaults written on construction. A double click
+// (or Return) on a folder asks to show it.
 class MCIconController : public MCBrowsableViewController
 {
     Q_OBJECT
 public:
-    using MCBrowsableViewController::MCBrowsableViewController;
+    // options and previews may be null (defaults, no thumbnails); neither is owned.
+    MCIconController(MOObjectsManager *objectsManager, MCOptions *options,
+                     MCPreviewGenerator *previews, QWidget *parent = nullptr);
+    ~MCIconController() override;
+
+    QListView *collectionView() const { return m_collectionView; }
+    MCIconItemModel *itemModel() const { return m_model; }
+    qint64 sortType() const;
+    // Sort codes 10-19 (see MCIconItemModel); stored under "SortBy" whatever the code.
+    void setSortType(qint64 sortType);
+    bool showPreview() const;
+
+    MCNodeList getSelectedItems() const override;
+    void preserveSelection(const MCNodeList &nodes) override;
+    void selectNodes(const MCNodeList &nodes);
+    QWidget *firstResponder() const override;
+    QStringList shownNames() const override;
+
+protected:
+    void currentNodeChanged(const MCNodePtr &node) override;
+    void childrenEdited() override;
+
+private:
+    void loadOptions();
+    void setIconSize(int size);
+    void doubleClick(const QModelIndex &index);
+
+    MCOptions *m_options;
+    QListView *m_collectionView;
+    MCIconItemModel *m_model;
+    MCIconItemDelegate *m_delegate;
 };
 
 #endif // MCICONCONTROLLER_H

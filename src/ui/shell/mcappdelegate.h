@@ -15,6 +15,7 @@ class QSettings;
 class MCBrowsableViewController;
 class MCBrowsableViewsHelper;
 class MCMainWindow;
+class MCPreviewGenerator;
 class MCWindowLoginController;
 class QWidget;
 
@@ -99,6 +100,8 @@ private:
     void userSessionSpecificInitialization();
     void applicationStart();
     void changeToRoot();
+    // Back (0) or forward (any other direction) one step in the history.
+    void goBackForward(int direction);
     void accountSizesNotification(const MOPostedNotification &notification);
     void currentPathChanged();
     void currentNodeChanged();
@@ -112,6 +115,7 @@ private:
     QPointer<MCBottomViewController> m_bottomView;
     QList<QPointer<MCBrowsableViewController>> m_browserViews;
     MCBrowsableViewsHelper *m_viewsHelper = nullptr;
+    MCPreviewGenerator *m_previewGenerator = nullptr;
     QString m_sessionUser;
     QSettings *m_settings;
     MCUserDefaults *m_userDefaults;

@@ -15,6 +15,7 @@
 #include "mcmessagescontroller.h"
 #include "mcoptions.h"
 #include "mcpathbarcontroller.h"
+#include "mcpreviewgenerator.h"
 #include "mcshelllogging.h"
 #include "mcsidebarcontroller.h"
 #include "mctablequeuecontroller.h"
@@ -26,6 +27,7 @@
 #include "monotificationcenter.h"
 #include "monotificationmanager.h"
 #include "moobjectsmanager.h"
+#include "mopreviewmanager.h"
 #include "mouserauthenticationmanager.h"
 #include "quitrequests.h"
 #include "soundplayer.h"
@@ -219,17 +221,32 @@ void MCAppDelegate::applicationStart()
     connect(hub, &MCManager::currentPathChanged, this, &MCAppDelegate::currentPathChanged);
     connect(hub, &MCManager::currentNodeChanged, this, &MCAppDelegate::currentNodeChanged);
 
-    MCBrowsableViewController *icon = new MCIconController;
-    MCBrowsableViewController *column = new MCColumnController;
-    MCBrowsableViewController *list = new MCListController;
+    MOObjectsManager *objects = MOObjectsManager::sharedInstance();
+    m_previewGenerator = new MCPreviewGenerator(MOPreviewManager::defaultManager(), this);
+    MCBrowsableViewController *icon =
+        new MCIconController(objects, hub->options(), m_previewGenerator);
+    MCBrowsableViewController *column = new MCColumnController(objects);
+    MCBrowsableViewController *list = new MCListController(objects);
     for (MCBrowsableViewController *view : {icon, column, list}) {
         m_window->addContent(view);
         m_viewsHelper->addView(view);
         m_browserViews.append(view);
         connect(view, &MCBrowsableViewController::selectedCountChanged, hub,
                 &MCManager::setSelectedCount);
+        connect(view, &MCBrowsableViewController::navigationRequested, hub,
+                [hub, view](const QString &path) { hub->doubleClickNavigation(path, view); });
     }
     icon->show();
+
+    // The history's two steps, enabled while there is somewhere to go.
+    connect(m_window->backAction(), &QAction::triggered, this, [this] { goBackForward(0); });
+    connect(m_window->forwardAction(), &QAction::triggered, this, [this] { goBackForward(1); });
+    connect(hub, &MCManager::arrayBackChanged, this,
+            [this, hub] { m_window->backAction()->setEnabled(!hub->arrayBack().isEmpty()); });
+    connect(hub, &MCManager::arrayForwardChanged, this,
+            [this, hub] { m_window->forwardAction()->setEnabled(!hub->arrayForward().isEmpty()); });
+    m_window->backAction()->setEnabled(!hub->arrayBack().isEmpty());
+    m_window->forwardAction()->setEnabled(!hub->arrayForward().isEmpty());
 
     m_bottomView = new MCBottomViewController;
     m_window->setBottomContent(m_bottomView);
@@ -242,6 +259,19 @@ void MCAppDelegate::applicationStart()
     icon->firstResponder()->setFocus(Qt::OtherFocusReason);
     if (m_services.updater)
         m_services.updater->setAutomaticallyChecksForUpdates(true);
+}
+
+void MCAppDelegate::goBackForward(int direction)
+{
+    MCManager *hub = MCManager::sharedManager();
+    const QString place = direction == 0 ? hub->backPath() : hub->forwardPath();
+    if (place.isNull())
+        return;
+    // A page (a pseudo-URL, or a contact's or group's title) is shown instead of the browser.
+    if (!place.startsWith(QLatin1Char('/')))
+        hub->setNotBrowsablePath(place);
+    else
+        hub->changeToPath(place, this);
 }
 
 void MCAppDelegate::currentNodeChanged()
@@ -259,7 +289,13 @@ void MCAppDelegate::currentPathChanged()
     if (!node || !m_window)
         return;
     const bool root = node->isRoot();
-    m_window->setWindowTitle(root ? tr("Kerlo Home") : node->fileName());
+    if (MCManager::sharedManager()->notBrowsablePath().isEmpty()) {
+        // The browser is shown: the window names the folder.
+        m_window->setWindowTitle(root ? tr("Kerlo Home") : node->fileName());
+        m_window->setWindowFilePath(root ? QString() : node->fileName());
+    }
+    if (m_previewGenerator)
+        MOPreviewManager::defaultManager()->cancelAllPreviewRequests();
     m_window->sidebar()->deselectItemIfNecessary(node->filePath());
     m_window->pathBar()->updatePath(node->filePath());
     currentNodeChanged();

@@ -30,7 +30,18 @@ MCMainWindow::MCMainWindow(QWidget *parent)
     m_quit = file->addAction(tr("&Quit"));
     m_quit->setShortcut(QKeySequence::Quit);
     m_quit->setObjectName(QStringLiteral("menuItemQuit"));
-    m_menus = {file, menuBar()->addMenu(tr("&Go")), menuBar()->addMenu(tr("&View"))};
+    QMenu *go = menuBar()->addMenu(tr("&Go"));
+    m_back = go->addAction(tr("Back"));
+    m_back->setObjectName(QStringLiteral("menuItemBack"));
+    m_back->setShortcuts(
+        {QKeySequence(Qt::ALT | Qt::Key_Left), QKeySequence(Qt::CTRL | Qt::Key_BracketLeft)});
+    m_back->setEnabled(false);
+    m_forward = go->addAction(tr("Forward"));
+    m_forward->setObjectName(QStringLiteral("menuItemForward"));
+    m_forward->setShortcuts(
+        {QKeySequence(Qt::ALT | Qt::Key_Right), QKeySequence(Qt::CTRL | Qt::Key_BracketRight)});
+    m_forward->setEnabled(false);
+    m_menus = {file, go, menuBar()->addMenu(tr("&View"))};
 
     // The content area stacks its children; only one is visible at a time.
     auto *stack = new QStackedLayout(m_mainContentView);

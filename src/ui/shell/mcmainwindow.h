@@ -39,6 +39,9 @@ public:
 
     QAction *signOutAction() const { return m_signOut; }
     QAction *quitAction() const { return m_quit; }
+    // Go menu: one step back and forward in the history (menuItemBack, menuItemForward).
+    QAction *backAction() const { return m_back; }
+    QAction *forwardAction() const { return m_forward; }
 
 signals:
     // The window manager's close button.
@@ -58,6 +61,8 @@ private:
     QList<QMenu *> m_menus;
     QAction *m_signOut;
     QAction *m_quit;
+    QAction *m_back;
+    QAction *m_forward;
 };
 
 #endif // MCMAINWINDOW_H

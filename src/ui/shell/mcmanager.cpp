@@ -2,6 +2,7 @@
 
 #include "mcabstractobjectnode.h"
 #include "mcbrowsableviewcontroller.h"
+#include "mcbrowsableviewshelper.h"
 #include "mcnavigationrequest.h"
 #include "mcobjectnode.h"
 #include "mcoptions.h"
@@ -329,8 +330,12 @@ void MCManager::objectDeletedNotification(const MOPostedNotification &notificati
 }
 
 void MCManager::objectsManagerDidFailForPathErrorUserData(MOObjectsManager *, const QString &path,
-                                                          const MOError &error, const QVariant &)
+                                                          const MOError &error,
+                                                          const QVariant &userData)
 {
+    // A folder change that cannot be shown is over: its completions must not wait forever.
+    if (MCBrowsableViewsHelper *helper = MCBrowsableViewController::helper())
+        helper->pathFailed(path, userData);
     qCWarning(lcShell).noquote()
         << QStringLiteral("[WARNING]: An error occurred for requested path '%1': %2")
                .arg(path, QStringLiteral("%1 %2").arg(error.domain()).arg(error.code()));

@@ -1,0 +1,196 @@
+#include "mciconcontroller.h"
+
+#include "mciconitemdelegate.h"
+#include "mciconitemmodel.h"
+#include "mcoptions.h"
+#include "mcpreviewgenerator.h"
+
+#include <QItemSelectionModel>
+#include <QListView>
+#include <QVBoxLayout>
+
+namespace {
+
+const QString LabelPosition = QStringLiteral("LabelPosition");
+const QString IconSize = QStringLiteral("IconSize");
+const QString ViewStyle = QStringLiteral("ViewStyle");
+const QString TextSize = QStringLiteral("TextSize");
+const QString IconPreview = QStringLiteral("IconPreview");
+const QString SortBy = QStringLiteral("SortBy");
+
+// The icon box inside an item of the option's size: the rest holds two lines of name.
+int iconBoxFor(int itemSize)
+{
+    return qMax(32, itemSize - 44);
+}
+
+} // namespace
+
+MCIconController::MCIconController(MOObjectsManager *objectsManager, MCOptions *options,
+                                   MCPreviewGenerator *previews, QWidget *parent)
+    : MCBrowsableViewController(objectsManager, parent)
+    , m_options(options)
+    , m_collectionView(new QListView(this))
+    , m_model(new MCIconItemModel(this))
+    , m_delegate(new MCIconItemDelegate(this))
+{
+    setObjectName(QStringLiteral("iconController"));
+    m_collectionView->setObjectName(QStringLiteral("collectionView"));
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_collectionView);
+
+    m_collectionView->setViewMode(QListView::IconMode);
+    m_collectionView->setMovement(QListView::Static);
+    m_collectionView->setResizeMode(QListView::Adjust);
+    m_collectionView->setFlow(QListView::LeftToRight);
+    m_collectionView->setWrapping(true);
+    m_collectionView->setUniformItemSizes(true);
+    m_collectionView->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    m_collectionView->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_collectionView->setModel(m_model);
+    m_collectionView->setItemDelegate(m_delegate);
+    m_model->setPreviewGenerator(previews);
+
+    connect(
+        m_collectionView->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+            emit selectedCountChanged(m_collectionView->selectionModel()->selectedIndexes().size());
+        });
+    // Double click, and Return on the current item.
+    connect(m_collectionView, &QListView::activated, this, &MCIconController::doubleClick);
+    loadOptions();
+    if (m_options) {
+        connect(m_options, &MCOptions::valueChanged, this,
+                [this](const QString &dictionary, const QString &key, const QVariant &value) {
+                    if (dictionary == MCOptions::IconController && key == IconSize)
+                        setIconSize(value.toInt());
+                });
+    }
+}
+
+MCIconController::~MCIconController() = default;
+
+void MCIconController::loadOptions()
+{
+    // Read in this order, each default written when the key is absent.
+    const QList<QPair<QString, QVariant>> defaults = {{LabelPosition, 0}, {IconSize, 140},
+                                                      {ViewStyle, 1},     {TextSize, 12},
+                                                      {IconPreview, 1},   {SortBy, 10}};
+    QVariantMap values;
+    for (const auto &entry : defaults) {
+        QVariant value = entry.second;
+        if (m_options) {
+            if (!m_options->contains(MCOptions::IconController, entry.first))
+                m_options->setValue(MCOptions::IconController, entry.first, entry.second);
+            value = m_options->value(MCOptions::IconController, entry.first, entry.second);
+        }
+        values.insert(entry.first, value);
+    }
+    m_delegate->setLabelPosition(values.value(LabelPosition).toInt() == 0
+                                     ? MCIconItemDelegate::LabelBelow
+                                     : MCIconItemDelegate::LabelRight);
+    setIconSize(values.value(IconSize).toInt());
+    const uint style = values.value(ViewStyle).toUInt();
+    m_delegate->setViewStyle(style);
+    QPalette palette = m_collectionView->palette();
+    palette.setColor(QPalette::Base, style == 1 ? QColor(Qt::white) : QColor(66, 66, 66));
+    m_collectionView->setPalette(palette);
+    m_model->setShowPreview(values.value(IconPreview).toBool());
+    setSortType(values.value(SortBy).toLongLong());
+}
+
+void MCIconController::setIconSize(int size)
+{
+    if (size <= 0)
+        return;
+    const int box = iconBoxFor(size);
+    m_delegate->setIconSize(box);
+    m_model->setIconSize(box);
+    const QSize item = m_delegate->labelPosition() == MCIconItemDelegate::LabelBelow
+                           ? QSize(size, size)
+                           : QSize(qRound(size * 2.5), size);
+    m_collectionView->setGridSize(item);
+    m_collectionView->setIconSize(QSize(box, box));
+    m_collectionView->doItemsLayout();
+}
+
+qint64 MCIconController::sortType() const
+{
+    return m_options ? m_options->value(MCOptions::IconController, SortBy, 10).toLongLong()
+                     : m_model->sortType();
+}
+
+void MCIconController::setSortType(qint64 sortType)
+{
+    // Codes the model refuses (16, 17 among them by the model's choice) keep the order.
+    m_model->setSortType(int(sortType));
+    if (m_options)
+        m_options->setValue(MCOptions::IconController, SortBy, sortType);
+}
+
+bool MCIconController::showPreview() const
+{
+    return m_model->showPreview();
+}
+
+MCNodeList MCIconController::getSelectedItems() const
+{
+    MCNodeList selected;
+    QModelIndexList rows = m_collectionView->selectionModel()->selectedIndexes();
+    std::sort(rows.begin(), rows.end());
+    for (const QModelIndex &index : qAsConst(rows)) {
+        if (const MCNodePtr node = m_model->nodeAt(index))
+            selected.append(node);
+    }
+    return selected;
+}
+
+void MCIconController::preserveSelection(const MCNodeList &nodes)
+{
+    selectNodes(nodes);
+}
+
+void MCIconController::selectNodes(const MCNodeList &nodes)
+{
+    QItemSelection selection;
+    for (const MCNodePtr &node : nodes) {
+        const QModelIndex index = node ? m_model->indexOfPath(node->filePath()) : QModelIndex();
+        if (index.isValid())
+            selection.select(index, index);
+    }
+    m_collectionView->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+}
+
+QWidget *MCIconController::firstResponder() const
+{
+    return m_collectionView;
+}
+
+QStringList MCIconController::shownNames() const
+{
+    QStringList names;
+    for (int row = 0; row < m_model->rowCount(); ++row)
+        names.append(m_model->index(row).data().toString());
+    return names;
+}
+
+void MCIconController::currentNodeChanged(const MCNodePtr &node)
+{
+    m_model->setRootNode(node);
+    emit selectedCountChanged(0);
+}
+
+void MCIconController::childrenEdited()
+{
+    // New or renamed items take their place in the order.
+    m_model->setSortType(m_model->sortType());
+}
+
+void MCIconController::doubleClick(const QModelIndex &index)
+{
+    const MCNodePtr node = m_model->nodeAt(index);
+    if (!node || node->isBusy() || node->isPlaceholder())
+        return;
+    if (node->isDir())
+        emit navigationRequested(node->filePath());
+}

@@ -1,0 +1,247 @@
+// The icon view of a signed-in shell against kerlo-local's demo tree, driven like a user:
+// "/" in icons in natural name order, thumbnails of the pictures, folders entered with a
+// double click or Return, the window title and the Back and Forward steps following, changes
+// made on another device showing up by themselves, and folder changes that end without a
+// listing still running their completion once.
+#include "kerlolocal.h"
+#include "mcappdelegate.h"
+#include "mciconcontroller.h"
+#include "mciconitemmodel.h"
+#include "mcmainwindow.h"
+#include "mcmanager.h"
+#include "mcoptions.h"
+#include "shelltestfixture.h"
+
+#include <QAction>
+#include <QListView>
+#include <QtTest>
+
+using namespace ShellTest;
+
+class TestBrowserIconView : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void rootShowsIconsInNaturalOrder();
+    void foldersOpenAndTheHistoryWalks();
+    void picturesGetThumbnails();
+    void changesFromAnotherDeviceAppear();
+    void changesWithoutListingStillComplete();
+
+private:
+    MCIconController *icons() const;
+    MCMainWindow *window() const { return m_shell.delegate()->mainWindow(); }
+    QPoint centreOf(const QString &name) const;
+    bool showsFolder(const QString &title, const QString &child) const;
+
+    KerloLocal m_server;
+    Shell m_shell;
+};
+
+MCIconController *TestBrowserIconView::icons() const
+{
+    return qobject_cast<MCIconController *>(m_shell.delegate()->iconController());
+}
+
+QPoint TestBrowserIconView::centreOf(const QString &name) const
+{
+    const int row = icons()->shownNames().indexOf(name);
+    if (row < 0)
+        return QPoint(-1, -1);
+    const QModelIndex index = icons()->itemModel()->index(row);
+    icons()->collectionView()->scrollTo(index);
+    return icons()->collectionView()->visualRect(index).center();
+}
+
+bool TestBrowserIconView::showsFolder(const QString &title, const QString &child) const
+{
+    return window()->windowTitle() == title && icons()->shownNames().contains(child);
+}
+
+void TestBrowserIconView::initTestCase()
+{
+    QVERIFY(m_server.start());
+    const QString email = QString::fromLatin1(DemoEmail);
+    QByteArray reply;
+    QCOMPARE(
+        m_server.control("POST", QStringLiteral("/objects/demo-tree"), {{"email", email}}, &reply),
+        200);
+    QVERIFY(!m_server.seedFile(email, QStringLiteral("/file 10"), "ten").isEmpty());
+    QVERIFY(!m_server.seedFile(email, QStringLiteral("/File 2"), "two").isEmpty());
+    m_shell.launch(m_server.baseUrl().toString());
+    QVERIFY(m_shell.signInThroughWindow(email, QString::fromLatin1(DemoPassword)));
+    QVERIFY(m_shell.waitForSession());
+    window()->resize(900, 640);
+    window()->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window()));
+    QVERIFY(icons());
+}
+
+void TestBrowserIconView::rootShowsIconsInNaturalOrder()
+{
+    QListView *view = icons()->collectionView();
+    QVERIFY(view->isVisible());
+    QCOMPARE(view->viewMode(), QListView::IconMode);
+    QTRY_VERIFY(icons()->shownNames().contains(QStringLiteral("Photos")));
+    const QStringList names = icons()->shownNames();
+    QCOMPARE(names.size(), 4);
+    QVERIFY2(names.indexOf("File 2") < names.indexOf("file 10"), qPrintable(names.join('|')));
+    QVERIFY(names.indexOf("Documents") < names.indexOf("Photos"));
+    QCOMPARE(window()->windowTitle(), QStringLiteral("Kerlo Home"));
+    // The first start wrote the view's defaults.
+    MCOptions *options = MCManager::sharedManager()->options();
+    QCOMPARE(options->value(MCOptions::IconController, "SortBy").toInt(), 10);
+    QCOMPARE(options->value(MCOptions::IconController, "IconSize").toInt(), 140);
+    QCOMPARE(view->gridSize(), QSize(140, 140));
+
+    // Descending reverses the whole order, and is remembered.
+    icons()->setSortType(11);
+    QStringList reversed = names;
+    std::reverse(reversed.begin(), reversed.end());
+    QCOMPARE(icons()->shownNames(), reversed);
+    QCOMPARE(options->value(MCOptions::IconController, "SortBy").toInt(), 11);
+    icons()->setSortType(10);
+    QCOMPARE(icons()->shownNames(), names);
+}
+
+void TestBrowserIconView::foldersOpenAndTheHistoryWalks()
+{
+    QWidget *viewport = icons()->collectionView()->viewport();
+    QAction *back = window()->backAction();
+    QAction *forward = window()->forwardAction();
+    QVERIFY(!back->isEnabled() && !forward->isEnabled());
+
+    // A file is not entered.
+    QPoint at = centreOf(QStringLiteral("File 2"));
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, at);
+    QTest::mouseDClick(viewport, Qt::LeftButton, {}, at);
+    QCOMPARE(MCManager::sharedManager()->arrayBack().size(), 0);
+
+    at = centreOf(QStringLiteral("Photos"));
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, at);
+    QCOMPARE(icons()->getSelectedItems().size(), 1);
+    QCOMPARE(MCManager::sharedManager()->selectedCount(), 1);
+    QTest::mouseDClick(viewport, Qt::LeftButton, {}, at);
+    QTRY_VERIFY(showsFolder(QStringLiteral("Photos"), QStringLiteral("Trip")));
+    QVERIFY(back->isEnabled() && !forward->isEnabled());
+    QCOMPARE(MCManager::sharedManager()->currentPath(), QStringLiteral("/Photos"));
+
+    // Return on the selected folder enters it too.
+    at = centreOf(QStringLiteral("Trip"));
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, at);
+    QTest::keyClick(icons()->collectionView(), Qt::Key_Return);
+    QTRY_VERIFY(showsFolder(QStringLiteral("Trip"), QStringLiteral("Beach.png")));
+
+    // Back twice by the shortcut, forward by the menu item.
+    QTest::keyClick(icons()->collectionView(), Qt::Key_Left, Qt::AltModifier);
+    QTRY_VERIFY(showsFolder(QStringLiteral("Photos"), QStringLiteral("Trip")));
+    QVERIFY(forward->isEnabled());
+    QTest::keyClick(icons()->collectionView(), Qt::Key_Left, Qt::AltModifier);
+    QTRY_VERIFY(showsFolder(QStringLiteral("Kerlo Home"), QStringLiteral("Photos")));
+    QTRY_VERIFY(!back->isEnabled());
+    // With nothing behind, Back changes nothing.
+    QTest::keyClick(icons()->collectionView(), Qt::Key_Left, Qt::AltModifier);
+    QCOMPARE(MCManager::sharedManager()->arrayForward().size(), 2);
+    forward->trigger();
+    QTRY_VERIFY(showsFolder(QStringLiteral("Photos"), QStringLiteral("Trip")));
+    QTest::keyClick(icons()->collectionView(), Qt::Key_Right, Qt::AltModifier);
+    QTRY_VERIFY(showsFolder(QStringLiteral("Trip"), QStringLiteral("Beach.png")));
+    QTRY_VERIFY(!forward->isEnabled());
+
+    // Entering a folder forgets the forward steps.
+    back->trigger();
+    QTRY_VERIFY(showsFolder(QStringLiteral("Photos"), QStringLiteral("Trip")));
+    QVERIFY(forward->isEnabled());
+    at = centreOf(QStringLiteral("Trip"));
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, at);
+    QTest::mouseDClick(viewport, Qt::LeftButton, {}, at);
+    QTRY_VERIFY(showsFolder(QStringLiteral("Trip"), QStringLiteral("Beach.png")));
+    QVERIFY(!forward->isEnabled());
+    QCOMPARE(MCManager::sharedManager()->arrayBack(), (QStringList{"/", "/Photos"}));
+}
+
+void TestBrowserIconView::picturesGetThumbnails()
+{
+    // Shown in Trip: its pictures are decoded and drawn in place of their file icons.
+    QVERIFY(showsFolder(QStringLiteral("Trip"), QStringLiteral("Mountains.jpg")));
+    MCIconItemModel *model = icons()->itemModel();
+    for (const QString &name : {QStringLiteral("Beach.png"), QStringLiteral("Mountains.jpg")}) {
+        const QModelIndex index = model->index(icons()->shownNames().indexOf(name));
+        QTRY_VERIFY_WITH_TIMEOUT(index.data(MCIconItemModel::IsThumbnailRole).toBool(), 30000);
+        const QPixmap thumbnail = index.data(Qt::DecorationRole).value<QPixmap>();
+        QVERIFY(!thumbnail.isNull());
+        QVERIFY(thumbnail.width() > 32 || thumbnail.height() > 32);
+    }
+    // Painting the view with thumbnails works (and is what a person sees).
+    QVERIFY(!icons()->collectionView()->viewport()->grab().isNull());
+}
+
+void TestBrowserIconView::changesFromAnotherDeviceAppear()
+{
+    const QString email = QString::fromLatin1(DemoEmail);
+    QVERIFY(showsFolder(QStringLiteral("Trip"), QStringLiteral("Beach.png")));
+    QVERIFY(!m_server.seedFile(email, QStringLiteral("/Photos/Trip/Aardvark.txt"), "a").isEmpty());
+    // Elsewhere: must not show here.
+    QVERIFY(!m_server.seedFile(email, QStringLiteral("/Documents/Other.txt"), "o").isEmpty());
+    QTRY_VERIFY_WITH_TIMEOUT(icons()->shownNames().contains(QStringLiteral("Aardvark.txt")), 30000);
+    // In its place in the order, not at the end.
+    QCOMPARE(icons()->shownNames().first(), QStringLiteral("Aardvark.txt"));
+    QVERIFY(!icons()->shownNames().contains(QStringLiteral("Other.txt")));
+
+    QVERIFY(!m_server
+                 .moveObject(email, QStringLiteral("/Photos/Trip/Beach.png"),
+                             QStringLiteral("/Photos/Trip/Zebra.png"))
+                 .isEmpty());
+    QTRY_VERIFY_WITH_TIMEOUT(icons()->shownNames().contains(QStringLiteral("Zebra.png")), 30000);
+    QVERIFY(!icons()->shownNames().contains(QStringLiteral("Beach.png")));
+    QCOMPARE(icons()->shownNames().last(), QStringLiteral("Zebra.png"));
+
+    QVERIFY(!m_server.deleteObject(email, QStringLiteral("/Photos/Trip/Aardvark.txt")).isEmpty());
+    QTRY_VERIFY_WITH_TIMEOUT(!icons()->shownNames().contains(QStringLiteral("Aardvark.txt")),
+                             30000);
+}
+
+void TestBrowserIconView::changesWithoutListingStillComplete()
+{
+    MCManager *hub = MCManager::sharedManager();
+    // A file is no folder: nothing is listed, the change ends and the view stays.
+    int fileRuns = 0;
+    hub->changeToPath(QStringLiteral("/File 2"), this, [&fileRuns] { ++fileRuns; });
+    QTRY_COMPARE(fileRuns, 1);
+
+    // A folder whose listing the service refuses: the change ends all the same.
+    QVERIFY(m_server.forceStatus(QStringLiteral("/api/v1/objects/list/Photos"), 404, "{}", 1,
+                                 QStringLiteral("GET")));
+    int refusedRuns = 0;
+    hub->changeToPath(QStringLiteral("/Photos"), this, [&refusedRuns] { ++refusedRuns; });
+    QTRY_COMPARE(refusedRuns, 1);
+
+    // Two changes to one folder: each completion once, after the view has the children.
+    int runs = 0;
+    bool shownWhenRun = false;
+    const auto completion = [&] {
+        ++runs;
+        shownWhenRun = icons()->shownNames().contains(QStringLiteral("Welcome.txt"));
+    };
+    hub->changeToPath(QStringLiteral("/Documents"), this, completion);
+    hub->changeToPath(QStringLiteral("/Documents"), this, completion);
+    QTRY_COMPARE(runs, 2);
+    QVERIFY(shownWhenRun);
+    QTest::qWait(200);
+    QCOMPARE(runs, 2);
+    QCOMPARE(fileRuns, 1);
+    QCOMPARE(refusedRuns, 1);
+    QCOMPARE(window()->windowTitle(), QStringLiteral("Documents"));
+}
+
+int main(int argc, char **argv)
+{
+    isolateEnvironment();
+    QApplication app(argc, argv);
+    TestBrowserIconView test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_browsericonview.moc"
