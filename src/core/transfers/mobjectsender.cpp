@@ -374,18 +374,36 @@ void MObjectSenderPrivate::memberProgressed(const MObjectTransfer &transfer)
     MObjectTransferGroup group = transfer.group();
     if (!group.isValid() || isFinished(group.state()))
         return;
-    qint64 done = 0;
-    for (const MObjectTransfer &member : group.transfers()) {
-        const MObjectTransfer stored = MObjectTransfer::fromIdentifier(member.identifier());
-        if (!stored.isValid() || stored.state() == MObjectTransfer::Completed)
-            done += stored.isValid() ? stored.totalBytes() : member.totalBytes();
-        else
-            done += stored.totalTransferredBytes();
-    }
-    group.setOverallTransferredBytes(done);
+    countGroupBytes(&group, transfer.identifier(), transfer.totalTransferredBytes());
     group.setState(MObjectTransfer::Running);
     group.save();
     emit q_func()->transferGroupProgressed(group);
+}
+
+void MObjectSenderPrivate::countGroupBytes(MObjectTransferGroup *group, qint64 memberId,
+                                           qint64 bytes)
+{
+    const auto counted = groupMemberBytes.find(group->identifier());
+    if (counted != groupMemberBytes.end()) {
+        qint64 &previous = (*counted)[memberId];
+        group->setOverallTransferredBytes(group->overallTransferredBytes() + bytes - previous);
+        previous = bytes;
+        return;
+    }
+    QHash<qint64, qint64> members;
+    qint64 done = 0;
+    for (const MObjectTransfer &member : group->transfers()) {
+        const MObjectTransfer stored = MObjectTransfer::fromIdentifier(member.identifier());
+        qint64 memberBytes = 0;
+        if (!stored.isValid() || stored.state() == MObjectTransfer::Completed)
+            memberBytes = stored.isValid() ? stored.totalBytes() : member.totalBytes();
+        else
+            memberBytes = stored.totalTransferredBytes();
+        members.insert(member.identifier(), memberBytes);
+        done += memberBytes;
+    }
+    groupMemberBytes.insert(group->identifier(), members);
+    group->setOverallTransferredBytes(done);
 }
 
 void MObjectSenderPrivate::memberFinished(const MObjectTransfer &transfer)
@@ -408,8 +426,12 @@ void MObjectSenderPrivate::memberFinished(const MObjectTransfer &transfer)
         }
     }
     group.setCompletedCount(finished);
-    if (finished == group.transfers().size())
+    if (transfer.state() == MObjectTransfer::Completed)
+        countGroupBytes(&group, transfer.identifier(), transfer.totalBytes());
+    if (finished == members.size()) {
         group.setState(MObjectTransfer::Completed);
+        groupMemberBytes.remove(group.identifier());
+    }
     group.save();
     if (group.state() == MObjectTransfer::Completed)
         emit q_func()->transferGroupFinished(group);

@@ -177,6 +177,10 @@ public:
     void memberStarted(const MObjectTransfer &transfer);
     void memberProgressed(const MObjectTransfer &transfer);
     void memberFinished(const MObjectTransfer &transfer);
+    // Sets the group's total to what its members have transferred, the given member counting
+    // bytes: one pass over the members the first time a group is met in this run, then only
+    // the member's change, so that a large folder's progress is not quadratic.
+    void countGroupBytes(MObjectTransferGroup *group, qint64 memberId, qint64 bytes);
 
     MObjectSender *q_ptr;
     // Guards flights.
@@ -187,6 +191,8 @@ public:
     // Groups whose members are being saved: none of their members is started before the
     // group knows them all, or the first to finish would find the group complete.
     std::atomic_int groupsBeingScheduled{0};
+    // By group, the bytes each member counts in the group's total (engine thread only).
+    QHash<qint64, QHash<qint64, qint64>> groupMemberBytes;
     QTimer *stallTimer = nullptr;
     MJsonRequestManager *jsonRequestManager = nullptr;
     MNetworkRequestManager *networkRequestManager = nullptr;
