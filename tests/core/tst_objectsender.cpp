@@ -708,6 +708,9 @@ void TestObjectSender::pauseGroupAndResume()
     const MObjectTransferGroup group =
         sender->scheduleTransferGroup(members, MObjectTransferRequest(), "Group");
     QTRY_COMPARE(started.size(), 2);
+    // Both held at the service before the pause: one cancelled before it left would leave a
+    // hang for the resumed download to meet.
+    QTRY_COMPARE_WITH_TIMEOUT(requestsUnder("/api/v1/object/Group/g.txt").size(), 2, 30000);
 
     sender->pauseGroup(group);
     QVERIFY(groupPaused.wait(20000));
@@ -744,6 +747,7 @@ void TestObjectSender::lateReplyAfterPauseChangesNothing()
     const QString target = local.filePath("late.txt");
     const MObjectTransfer transfer = sender->scheduleTransfer(download("/Late/l.txt", target, 1));
     QVERIFY(started.wait(30000));
+    QTRY_COMPARE_WITH_TIMEOUT(requestsUnder("/api/v1/object/Late/l.txt").size(), 1, 30000);
     sender->pauseTransfer(transfer);
     QVERIFY(paused.wait(20000));
     QTRY_VERIFY(!sent.requestId().isEmpty());
