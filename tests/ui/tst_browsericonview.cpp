@@ -1,8 +1,9 @@
 // The icon view of a signed-in shell against kerlo-local's demo tree, driven like a user:
 // "/" in icons in natural name order, thumbnails of the pictures, folders entered with a
 // double click or Return, the window title and the Back and Forward steps following, changes
-// made on another device showing up by themselves, and folder changes that end without a
-// listing still running their completion once.
+// made on another device showing up by themselves, folder changes that end without a
+// listing still running their completion once, and the sidebar's pages taking part in the
+// history.
 #include "kerlolocal.h"
 #include "mcappdelegate.h"
 #include "mciconcontroller.h"
@@ -10,10 +11,12 @@
 #include "mcmainwindow.h"
 #include "mcmanager.h"
 #include "mcoptions.h"
+#include "mcsidebarcontroller.h"
 #include "shelltestfixture.h"
 
 #include <QAction>
 #include <QListView>
+#include <QListWidget>
 #include <QtTest>
 
 using namespace ShellTest;
@@ -29,12 +32,15 @@ private slots:
     void picturesGetThumbnails();
     void changesFromAnotherDeviceAppear();
     void changesWithoutListingStillComplete();
+    void pagesSwitchWithTheHistory();
 
 private:
     MCIconController *icons() const;
     MCMainWindow *window() const { return m_shell.delegate()->mainWindow(); }
     QPoint centreOf(const QString &name) const;
     bool showsFolder(const QString &title, const QString &child) const;
+    bool showsPage(const QString &location, const QString &title) const;
+    void clickSidebar(const QString &row);
 
     KerloLocal m_server;
     Shell m_shell;
@@ -58,6 +64,23 @@ QPoint TestBrowserIconView::centreOf(const QString &name) const
 bool TestBrowserIconView::showsFolder(const QString &title, const QString &child) const
 {
     return window()->windowTitle() == title && icons()->shownNames().contains(child);
+}
+
+bool TestBrowserIconView::showsPage(const QString &location, const QString &title) const
+{
+    QWidget *page = m_shell.delegate()->page(location);
+    return page && page->isVisible() && !icons()->isVisible() && window()->windowTitle() == title &&
+           MCManager::sharedManager()->notBrowsablePath() == location;
+}
+
+void TestBrowserIconView::clickSidebar(const QString &row)
+{
+    auto *list = window()->sidebar()->findChild<QListWidget *>();
+    QVERIFY(list);
+    const QList<QListWidgetItem *> items = list->findItems(row, Qt::MatchExactly);
+    QCOMPARE(items.size(), 1);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualItemRect(items.first()).center());
 }
 
 void TestBrowserIconView::initTestCase()
@@ -234,6 +257,66 @@ void TestBrowserIconView::changesWithoutListingStillComplete()
     QCOMPARE(fileRuns, 1);
     QCOMPARE(refusedRuns, 1);
     QCOMPARE(window()->windowTitle(), QStringLiteral("Documents"));
+}
+
+void TestBrowserIconView::pagesSwitchWithTheHistory()
+{
+    MCManager *hub = MCManager::sharedManager();
+    QTRY_VERIFY(showsFolder(QStringLiteral("Documents"), QStringLiteral("Welcome.txt")));
+    QAction *back = window()->backAction();
+    QAction *forward = window()->forwardAction();
+    const QStringList before = hub->arrayBack();
+
+    // The transfers page takes the browser's place and remembers the folder it left.
+    clickSidebar(QStringLiteral("Transfers"));
+    QTRY_VERIFY(showsPage(QStringLiteral("transfers://"), QStringLiteral("Transfers")));
+    QCOMPARE(hub->arrayBack(), before + QStringList{"/Documents"});
+    QVERIFY(!forward->isEnabled());
+    // Choosing the shown page again changes nothing.
+    clickSidebar(QStringLiteral("Transfers"));
+    QCOMPARE(hub->arrayBack(), before + QStringList{"/Documents"});
+
+    // Back returns to that folder, Forward to the page again.
+    QTest::keyClick(window(), Qt::Key_Left, Qt::AltModifier);
+    QTRY_VERIFY(showsFolder(QStringLiteral("Documents"), QStringLiteral("Welcome.txt")));
+    QVERIFY(icons()->isVisible());
+    QVERIFY(!m_shell.delegate()->page(QStringLiteral("transfers://"))->isVisible());
+    QCOMPARE(hub->arrayForward(), QStringList{"transfers://"});
+    forward->trigger();
+    QTRY_VERIFY(showsPage(QStringLiteral("transfers://"), QStringLiteral("Transfers")));
+    QCOMPARE(hub->arrayBack(), before + QStringList{"/Documents"});
+
+    // Page to page: the console replaces the transfers page, and Back walks both steps.
+    clickSidebar(QStringLiteral("Console"));
+    QTRY_VERIFY(showsPage(QStringLiteral("errors://"), QStringLiteral("Console")));
+    QVERIFY(!m_shell.delegate()->page(QStringLiteral("transfers://"))->isVisible());
+    QCOMPARE(hub->arrayBack(), before + QStringList({"/Documents", "transfers://"}));
+    back->trigger();
+    QTRY_VERIFY(showsPage(QStringLiteral("transfers://"), QStringLiteral("Transfers")));
+    QVERIFY(!m_shell.delegate()->page(QStringLiteral("errors://"))->isVisible());
+    back->trigger();
+    QTRY_VERIFY(showsFolder(QStringLiteral("Documents"), QStringLiteral("Welcome.txt")));
+    QCOMPARE(hub->arrayForward(), QStringList({"errors://", "transfers://"}));
+
+    // Home from a page goes to "/" and forgets the forward steps; Back returns to the page.
+    clickSidebar(QStringLiteral("Console"));
+    QTRY_VERIFY(showsPage(QStringLiteral("errors://"), QStringLiteral("Console")));
+    QVERIFY(hub->arrayForward().isEmpty());
+    clickSidebar(QStringLiteral("Kerlo Home"));
+    QTRY_VERIFY(showsFolder(QStringLiteral("Kerlo Home"), QStringLiteral("Photos")));
+    QVERIFY(!m_shell.delegate()->page(QStringLiteral("errors://"))->isVisible());
+    QCOMPARE(hub->arrayBack().last(), QStringLiteral("errors://"));
+    back->trigger();
+    QTRY_VERIFY(showsPage(QStringLiteral("errors://"), QStringLiteral("Console")));
+    // Stepping back onto a page records the folder once, on the forward side only.
+    QCOMPARE(hub->arrayBack(), before + QStringList{"/Documents"});
+    QCOMPARE(hub->arrayForward(), QStringList{"/"});
+
+    // A location no page answers to falls back to the browser instead of an empty window.
+    hub->setNotBrowsablePath(QStringLiteral("nowhere://"));
+    QTRY_VERIFY(icons()->isVisible());
+    QCOMPARE(hub->notBrowsablePath(), QString());
+    QCOMPARE(window()->windowTitle(), QStringLiteral("Kerlo Home"));
 }
 
 int main(int argc, char **argv)

@@ -21,10 +21,14 @@ MCSidebarController::MCSidebarController(QWidget *parent)
         item->setData(Qt::UserRole, row.second);
     }
     m_list->setEnabled(false);
-    connect(m_list, &QListWidget::itemActivated, this, [this](QListWidgetItem *item) {
+    // One click chooses a row, as in a file manager's places; Return does it from the keyboard.
+    // A repeated choice of the shown place changes nothing.
+    const auto choose = [this](QListWidgetItem *item) {
         if (!m_selectionDisabled)
             emit placeChosen(item->data(Qt::UserRole).toString());
-    });
+    };
+    connect(m_list, &QListWidget::itemClicked, this, choose);
+    connect(m_list, &QListWidget::itemActivated, this, choose);
 }
 
 void MCSidebarController::setSelectionDisabled(bool disabled)

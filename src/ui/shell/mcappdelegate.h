@@ -6,6 +6,7 @@
 #include "mopostednotification.h"
 #include "mouserauthenticationmanagerdelegate.h"
 
+#include <QHash>
 #include <QObject>
 #include <QPointer>
 
@@ -84,6 +85,10 @@ public:
     bool firstObjectsFetchDone() const { return m_firstObjectsFetchDone; }
     bool isShuttingDown() const { return m_shuttingDown; }
     int sessionStartCount() const { return m_sessionStarts; }
+    // The page shown for a location ("transfers://", ...); null before the session starts.
+    QWidget *page(const QString &location) const;
+    // A page's window and history-menu title; empty for anything that is not a page.
+    static QString pageTitle(const QString &location);
 
 signals:
     // The session has started and the first fetch of "/" has completed.
@@ -102,6 +107,13 @@ private:
     void changeToRoot();
     // Back (0) or forward (any other direction) one step in the history.
     void goBackForward(int direction);
+    // A Go-menu or sidebar choice: "home" or a page's pseudo-URL.
+    void menuGoSwitchView(const QString &target);
+    // The hub's page location changed: shows that page, or the browser for the empty text.
+    void notBrowsableHandler();
+    void disableCloudBrowseNavigation(bool disable);
+    void updateWindowTitle();
+    void addPage(const QString &location, QWidget *page);
     void accountSizesNotification(const MOPostedNotification &notification);
     void currentPathChanged();
     void currentNodeChanged();
@@ -114,6 +126,7 @@ private:
     QPointer<MCWindowLoginController> m_loginController;
     QPointer<MCBottomViewController> m_bottomView;
     QList<QPointer<MCBrowsableViewController>> m_browserViews;
+    QHash<QString, QPointer<QWidget>> m_pages;
     MCBrowsableViewsHelper *m_viewsHelper = nullptr;
     MCPreviewGenerator *m_previewGenerator = nullptr;
     QString m_sessionUser;
@@ -124,6 +137,7 @@ private:
     bool m_objectsManagerSetup = false;
     bool m_firstObjectsFetchDone = false;
     bool m_relaunching = false;
+    bool m_walkingHistory = false;
     int m_sessionStarts = 0;
 };
 

@@ -212,11 +212,15 @@ void MCAppDelegate::applicationStart()
     m_viewsHelper = new MCBrowsableViewsHelper(MOObjectsManager::sharedInstance());
     MCBrowsableViewController::setHelper(m_viewsHelper);
 
-    m_window->addContent(
-        new MCTableQueueController(MOObjectsManager::sharedInstance(), hub, m_services.clock));
-    m_window->addContent(new MCErrorsController(
-        MONotificationManager::sharedInstance()->notificationCenter(), m_services.clock));
-    m_window->addContent(new MCMessagesController);
+    addPage(QStringLiteral("transfers://"),
+            new MCTableQueueController(MOObjectsManager::sharedInstance(), hub, m_services.clock));
+    addPage(QStringLiteral("errors://"),
+            new MCErrorsController(MONotificationManager::sharedInstance()->notificationCenter(),
+                                   m_services.clock));
+    addPage(QStringLiteral("messages://"), new MCMessagesController);
+    connect(hub, &MCManager::notBrowsablePathChanged, this, &MCAppDelegate::notBrowsableHandler);
+    connect(m_window->sidebar(), &MCSidebarController::placeChosen, this,
+            &MCAppDelegate::menuGoSwitchView);
 
     connect(hub, &MCManager::currentPathChanged, this, &MCAppDelegate::currentPathChanged);
     connect(hub, &MCManager::currentNodeChanged, this, &MCAppDelegate::currentNodeChanged);
@@ -268,9 +272,13 @@ void MCAppDelegate::goBackForward(int direction)
     if (place.isNull())
         return;
     // A page (a pseudo-URL, or a contact's or group's title) is shown instead of the browser.
-    if (!place.startsWith(QLatin1Char('/')))
+    if (!place.startsWith(QLatin1Char('/'))) {
+        // The step has recorded the folder on the other side already; the page switch must not
+        // record it again on this side.
+        m_walkingHistory = true;
         hub->setNotBrowsablePath(place);
-    else
+        m_walkingHistory = false;
+    } else
         hub->changeToPath(place, this);
 }
 
@@ -288,12 +296,7 @@ void MCAppDelegate::currentPathChanged()
     const MCNodePtr node = MCManager::sharedManager()->currentNode();
     if (!node || !m_window)
         return;
-    const bool root = node->isRoot();
-    if (MCManager::sharedManager()->notBrowsablePath().isEmpty()) {
-        // The browser is shown: the window names the folder.
-        m_window->setWindowTitle(root ? tr("Kerlo Home") : node->fileName());
-        m_window->setWindowFilePath(root ? QString() : node->fileName());
-    }
+    updateWindowTitle();
     if (m_previewGenerator)
         MOPreviewManager::defaultManager()->cancelAllPreviewRequests();
     m_window->sidebar()->deselectItemIfNecessary(node->filePath());
