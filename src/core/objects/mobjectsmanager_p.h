@@ -76,10 +76,7 @@ public:
                        const QVariantMap &info);
     // The object marked cached and consolidated as its local copy is.
     MStorageObject withCacheState(MStorageObject object) const;
-    void handleListing(const QVariantMap &body, const QVariant &userData, bool internal);
     void handleListing(const QJsonObject &body, const QVariant &userData, bool internal);
-    void listingArrived(const MStorageObjectList &objects, const QString &basePath,
-                        const QString &cursor, const QVariant &userData, bool internal);
     void postFileExists(int action, const QVariantMap &argument, const QVariant &userData);
     void postServiceErrors(int action, const QVariant &errors, const QVariant &userData);
     // Answers a reply the manager cannot use as an undecodable one.

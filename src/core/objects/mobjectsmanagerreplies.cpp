@@ -66,19 +66,19 @@ void MObjectsManagerPrivate::objectArrivedForRequest(const QVariant &body,
     }
     const QVariant userData = info.value(MObjectRequestUserDataKey);
     const QString requestPath = remotePath(info.value(ReqPathKey).toString());
-    const bool jsonObject = body.userType() == QMetaType::QJsonObject;
-    if (jsonObject && action == Tolvo::ListObjects && reply.statusCode() == 200) {
-        pendingListings.remove(requestPath);
-        handleListing(body.toJsonObject(), userData,
-                      info.value(MObjectRequestIsInternalKey).toBool());
-        return;
-    }
-    const QVariantMap response = jsonObject ? body.toJsonObject().toVariantMap() : body.toMap();
     // Cleared first, so that a listener may list the path again from inside a signal.
     if (action == Tolvo::ListObjects)
         pendingListings.remove(requestPath);
 
     const int status = reply.statusCode();
+    // A listing asks for its reply as JSON (sendActionRequest): its objects are built from it.
+    const bool jsonObject = body.userType() == QMetaType::QJsonObject;
+    if (jsonObject && action == Tolvo::ListObjects && (status == 200 || status == 101)) {
+        handleListing(body.toJsonObject(), userData,
+                      info.value(MObjectRequestIsInternalKey).toBool());
+        return;
+    }
+    const QVariantMap response = jsonObject ? body.toJsonObject().toVariantMap() : body.toMap();
     if (action == Tolvo::DeleteObjects)
         releaseDeleteExclusions(info.value(ReqPathsKey).toStringList(),
                                 status == 200 || status == 101);
@@ -151,7 +151,8 @@ void MObjectsManagerPrivate::handleSuccess(int action, const QVariantMap &body,
     Q_Q(MObjectsManager);
     switch (action) {
     case Tolvo::ListObjects:
-        handleListing(body, userData, info.value(MObjectRequestIsInternalKey).toBool());
+        handleListing(QJsonObject::fromVariantMap(body), userData,
+                      info.value(MObjectRequestIsInternalKey).toBool());
         break;
     case Tolvo::ObjectsMetadata: {
         const MStorageObject object = withCacheState(MStorageObject(body.value(objectKey).toMap()));
@@ -219,27 +220,10 @@ MStorageObject MObjectsManagerPrivate::withCacheState(MStorageObject object) con
     return object;
 }
 
-void MObjectsManagerPrivate::handleListing(const QVariantMap &body, const QVariant &userData,
-                                           bool internal)
-{
-    MStorageObjectList objects;
-    const QVariantList entries = body.value(objectsKey).toList();
-    objects.reserve(entries.size());
-    for (const QVariant &entry : entries) {
-        const MStorageObject object(entry.toMap());
-        if (object.isValid())
-            objects.append(withCacheState(object));
-        else
-            qCWarning(lcCoreObjects) << "(MObjectsManager) Dropping an invalid object of a listing:"
-                                     << entry.toMap().value(QStringLiteral("label")).toString();
-    }
-    listingArrived(objects, body.value(QStringLiteral("base_path")).toString(),
-                   body.value(QStringLiteral("cursor")).toString(), userData, internal);
-}
-
 void MObjectsManagerPrivate::handleListing(const QJsonObject &body, const QVariant &userData,
                                            bool internal)
 {
+    Q_Q(MObjectsManager);
     MStorageObjectList objects;
     const QJsonArray entries = body.value(objectsKey).toArray();
     objects.reserve(entries.size());
@@ -251,19 +235,13 @@ void MObjectsManagerPrivate::handleListing(const QJsonObject &body, const QVaria
             qCWarning(lcCoreObjects) << "(MObjectsManager) Dropping an invalid object of a listing:"
                                      << entry.toObject().value(QStringLiteral("label")).toString();
     }
-    listingArrived(objects, body.value(QStringLiteral("base_path")).toString(),
-                   body.value(QStringLiteral("cursor")).toString(), userData, internal);
-}
 
-void MObjectsManagerPrivate::listingArrived(const MStorageObjectList &objects,
-                                            const QString &basePath, const QString &cursor,
-                                            const QVariant &userData, bool internal)
-{
-    Q_Q(MObjectsManager);
+    const QString cursor = body.value(QStringLiteral("cursor")).toString();
     if (deltaCursor.isEmpty() && !cursor.isEmpty())
         setDeltaCursor(cursor);
 
     // Stored first: a listener that lists again is answered from the cache.
+    const QString basePath = body.value(QStringLiteral("base_path")).toString();
     if (objects.isEmpty() && !basePath.isEmpty())
         listingsCache.forgetListing(basePath);
     listingsCache.store(objects);
