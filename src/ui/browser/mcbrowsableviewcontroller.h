@@ -48,6 +48,17 @@ public:
 
     virtual MCNodeList getSelectedItems() const { return {}; }
     virtual void preserveSelection(const MCNodeList &nodes) { Q_UNUSED(nodes) }
+    // Starts editing the name of the one selected item in place.
+    virtual void startRename() {}
+    // Shows node (an MCFakeNode) at path until the service answers; with shouldBeginEditing
+    // its name is edited in place first (a new folder).
+    virtual void addPlaceholderNode(const MCNodePtr &node, const QString &path,
+                                    bool shouldBeginEditing)
+    {
+        Q_UNUSED(node)
+        Q_UNUSED(path)
+        Q_UNUSED(shouldBeginEditing)
+    }
     // The widget that takes the keyboard focus when this view is shown.
     virtual QWidget *firstResponder() const
     {

@@ -17,8 +17,10 @@
 #include "monotificationcenter.h"
 #include "moobjectsmanager.h"
 #include "moobjectsnotification.h"
+#include "moobjecttransferrequest.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QMutexLocker>
 #include <QTimer>
 
@@ -345,4 +347,30 @@ void MCManager::requestAvatar(const MOUserAccount &account)
 {
     if (m_avatarManager)
         m_avatarManager->fetchAvatar(account);
+}
+
+void MCManager::downloadFileAtPath(const QString &remotePath, const QString &toPath,
+                                   const QVariantMap &userData, qint64 overwriteStrategy)
+{
+    MOObjectTransferRequest request(remotePath, toPath, MOObjectTransferRequest::Download);
+    request.setOverwriteStrategy(overwriteStrategy);
+    request.setUserData(userData);
+    transferObject(request);
+}
+
+void MCManager::uploadFileAtPath(const QString &localPath, const QString &toPath, bool shouldCache,
+                                 const QVariantMap &userData)
+{
+    MOObjectTransferRequest request(localPath, toPath, MOObjectTransferRequest::Upload);
+    request.setShouldCache(shouldCache);
+    request.setUserData(userData);
+    if (QFileInfo(localPath).isDir())
+        MOObjectsManager::sharedInstance()->transferDirectory(request);
+    else
+        transferObject(request);
+}
+
+void MCManager::transferObject(const MOObjectTransferRequest &request)
+{
+    MOObjectsManager::sharedInstance()->transferObject(request);
 }

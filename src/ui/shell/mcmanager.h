@@ -23,6 +23,7 @@ class MCThirdPartyServicesDiscoverer;
 class MOAvatarManager;
 class MOConversationsManager;
 class MOObjectsManager;
+class MOObjectTransferRequest;
 class QWidget;
 
 // The interface's one shared state: the folder shown, the page shown instead of the browser,
@@ -116,6 +117,15 @@ public:
     void clearForwardHistory();
     void backForwardReplacePath(const QString &oldPath, const QString &newPath);
     void backForwardRemovePath(const QString &path);
+
+    // The interface's entry for transfers. A download overwrites what is at toPath unless
+    // told otherwise (MOObjectTransferRequest::OverwriteStrategy); an upload of a folder
+    // uploads the folder's contents as a group.
+    void downloadFileAtPath(const QString &remotePath, const QString &toPath,
+                            const QVariantMap &userData = {}, qint64 overwriteStrategy = 3);
+    void uploadFileAtPath(const QString &localPath, const QString &toPath, bool shouldCache,
+                          const QVariantMap &userData = {});
+    void transferObject(const MOObjectTransferRequest &request);
 
     void nodeFetchedNotification(const MOPostedNotification &notification);
     void objectModifiedNotification(const MOPostedNotification &notification);
