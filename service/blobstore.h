@@ -18,6 +18,9 @@ public:
 
     // The digest of content, stored; empty when it cannot be written (reported on stderr).
     QString put(const QByteArray &content) const;
+    // The digest of size bytes of a repeating pattern (byte i is i % 251), written in pieces
+    // so that a large file never sits in memory; empty when it cannot be written.
+    QString putPattern(qint64 size) const;
     std::optional<QByteArray> read(const QString &hash) const;
     bool contains(const QString &hash) const;
     // Where the blob of a digest lives, for streaming it in or out.

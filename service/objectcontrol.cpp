@@ -13,6 +13,7 @@ namespace {
 // No device of the user made the change.
 constexpr qint64 otherDevice = 0;
 constexpr int maxSeedCount = 1000000;
+constexpr double maxPatternSize = double(qint64(64) << 30);
 
 // The file content of a seed call: "content" as UTF-8 text or "contentBase64".
 std::optional<QByteArray> content(const QJsonObject &json)
@@ -87,16 +88,21 @@ void ObjectControl::addRoutes(Router &router, const std::string &prefix)
             const QJsonValue email = json->value(QLatin1String("email"));
             const QJsonValue path = json->value(QLatin1String("path"));
             const QJsonValue folder = json->value(QLatin1String("folder"));
+            // "size": that many pattern bytes instead of a content, for large files.
+            const QJsonValue size = json->value(QLatin1String("size"));
             const std::optional<QString> canonical = ObjectPath::normalized(path.toString());
             const std::optional<QByteArray> bytes = content(*json);
             const bool isFolder = folder.toBool();
+            const bool sized = !size.isUndefined();
             if (!email.isString() || !path.isString() || !canonical || !bytes ||
-                !(folder.isUndefined() || folder.isBool()) || (isFolder && !bytes->isEmpty())) {
+                !(folder.isUndefined() || folder.isBool()) || (isFolder && !bytes->isEmpty()) ||
+                (sized && (isFolder || !bytes->isEmpty() || !size.isDouble() ||
+                           size.toDouble() < 0 || size.toDouble() > maxPatternSize))) {
                 JsonReply::sendErrors(
                     response, 400,
                     {QStringLiteral("\"email\" and a valid \"path\" are required; a file takes "
-                                    "\"content\" or \"contentBase64\", a folder (\"folder\": "
-                                    "true) neither")});
+                                    "\"content\", \"contentBase64\" or a \"size\" up to 64 GiB, "
+                                    "a folder (\"folder\": true) none of them")});
                 return;
             }
             const std::optional<UserAccount> user = accounts.user(email.toString());
@@ -107,7 +113,9 @@ void ObjectControl::addRoutes(Router &router, const std::string &prefix)
             QJsonObject object;
             const StoreError error =
                 isFolder ? objects.makeFolder(user->id, otherDevice, *canonical, &object)
-                         : objects.putFile(user->id, otherDevice, *canonical, *bytes, &object);
+                : sized
+                    ? objects.putPatternFile(user->id, *canonical, qint64(size.toDouble()), &object)
+                    : objects.putFile(user->id, otherDevice, *canonical, *bytes, &object);
             if (error) {
                 JsonReply::sendErrors(response, error.status, {error.message});
                 return;
@@ -160,7 +168,8 @@ void ObjectControl::addRoutes(Router &router, const std::string &prefix)
                });
 
     // {"email", "folder", "count", "files"}: count empty folders (or files) in folder, in one
-    // transaction; for benchmarks that need large folders.
+    // transaction; for benchmarks that need large folders. Files may share a "content" (or
+    // "contentBase64") and take a "suffix" other than ".txt".
     router.add(
         "POST", prefix + "/objects/seed",
         [this](const httplib::Request &request, httplib::Response &response,
@@ -177,12 +186,24 @@ void ObjectControl::addRoutes(Router &router, const std::string &prefix)
                     response, 400, {QStringLiteral("\"count\" must be 0 to %1").arg(maxSeedCount)});
                 return;
             }
+            const bool files = json->value(QLatin1String("files")).toBool();
+            const std::optional<QByteArray> bytes = content(*json);
+            const QJsonValue suffix = json->value(QLatin1String("suffix"));
+            const QString suffixText = suffix.toString(QStringLiteral(".txt"));
+            if (!bytes || (!files && !bytes->isEmpty()) ||
+                !(suffix.isUndefined() || suffix.isString()) ||
+                suffixText.contains(QLatin1Char('/'))) {
+                JsonReply::sendErrors(
+                    response, 400,
+                    {QStringLiteral("a \"content\" is for files; a \"suffix\" holds no \"/\"")});
+                return;
+            }
             const std::optional<UserAccount> user = userOf(accounts, *json, response);
             if (!user)
                 return;
             int added = 0;
-            const StoreError error = objects.seed(
-                user->id, *folder, count, json->value(QLatin1String("files")).toBool(), &added);
+            const StoreError error =
+                objects.seed(user->id, *folder, count, files, &added, *bytes, suffixText);
             sendResult(response, error, QStringLiteral("added"), added);
         });
 

@@ -516,11 +516,22 @@ StoreError ObjectStore::journalEntry(qint64 userId, const QJsonObject &entry, QS
     });
 }
 
-StoreError ObjectStore::seed(qint64 userId, const QString &folder, int count, bool files,
-                             int *added)
+StoreError ObjectStore::putPatternFile(qint64 userId, const QString &path, qint64 size,
+                                       QJsonObject *object)
 {
-    // Seeded files are empty, so that they share one blob.
-    const QString emptyHash = files ? blobs.put(QByteArray()) : QString();
+    const QString hash = blobs.putPattern(size);
+    if (hash.isEmpty())
+        return {500, QStringLiteral("The content could not be stored")};
+    return placeFile(
+        userId, 0, path, hash, size, QDateTime::currentSecsSinceEpoch(),
+        [](const StoredObject *) { return StoreError(); }, object);
+}
+
+StoreError ObjectStore::seed(qint64 userId, const QString &folder, int count, bool files,
+                             int *added, const QByteArray &content, const QString &suffix)
+{
+    // Seeded files share one blob.
+    const QString emptyHash = files ? blobs.put(content) : QString();
     if (files && emptyHash.isEmpty())
         return {500, QStringLiteral("The content could not be stored")};
     return withObjects(userId, [&](UserObjects &user) -> StoreError {
@@ -536,12 +547,11 @@ StoreError ObjectStore::seed(qint64 userId, const QString &folder, int count, bo
         *added = 0;
         for (int i = 1; i <= count; ++i) {
             const QString name = QStringLiteral("item-%1").arg(i, 6, 10, QLatin1Char('0'));
-            const QString path =
-                ObjectPath::child(folder, files ? name + QLatin1String(".txt") : name);
+            const QString path = ObjectPath::child(folder, files ? name + suffix : name);
             if (user.tree.find(path))
                 continue;
-            StoredObject object =
-                files ? StoredObject::newFile(path, emptyHash, 0) : StoredObject::newFolder(path);
+            StoredObject object = files ? StoredObject::newFile(path, emptyHash, content.size())
+                                        : StoredObject::newFolder(path);
             object.modified = now;
             user.tree.insert(object);
             entries.push_back(objectEntry("add", 0, path, user.tree.replyJson(object)));

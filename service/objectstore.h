@@ -79,8 +79,13 @@ public:
     StoreError journalEntry(qint64 userId, const QJsonObject &entry, QString *token);
     // Puts count new empty folders or files ("item-000001", "item-000001.txt", ...) into
     // folder, which is made when missing, in one transaction; names that are taken are
-    // skipped. For benchmarks that need large folders.
-    StoreError seed(qint64 userId, const QString &folder, int count, bool files, int *added);
+    // skipped. Files may share content and take another suffix (".png" for pictures). For
+    // benchmarks that need large folders.
+    StoreError seed(qint64 userId, const QString &folder, int count, bool files, int *added,
+                    const QByteArray &content = QByteArray(),
+                    const QString &suffix = QStringLiteral(".txt"));
+    // A file of size pattern bytes (BlobStore::putPattern), as another device would put it.
+    StoreError putPatternFile(qint64 userId, const QString &path, qint64 size, QJsonObject *object);
     // One object of a tree planted whole; folders carry no content.
     struct Planted
     {

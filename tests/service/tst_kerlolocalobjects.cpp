@@ -921,6 +921,30 @@ void TestKerloLocalObjects::largeFolders()
     // Journalled like any other change: the folder, then each object.
     QCOMPARE(get("/objects/delta/", cursor).json["updates"].toArray().size(), 1 + 3003);
 
+    // Pictures sharing one content, and a large file of pattern bytes.
+    QCOMPARE(seed({{"count", 2}, {"files", true}, {"content", "GIF89a"}, {"suffix", ".gif"}}),
+             std::make_pair(200, 2));
+    QCOMPARE(seed({{"count", 1}, {"content", "x"}}).first, 400);
+    QCOMPARE(seed({{"count", 1}, {"files", true}, {"suffix", "a/b"}}).first, 400);
+    const QJsonObject picture =
+        get("/objects/metadata", "/Large/item-000002.gif").json["object"].toObject();
+    QCOMPARE(picture["size"].toInt(), 6);
+    QCOMPARE(picture["hash"].toString(), md5Hex("GIF89a"));
+    constexpr int patternSize = 3 * 1024 * 1024 + 7;
+    QByteArray pattern(patternSize, Qt::Uninitialized);
+    for (int i = 0; i < patternSize; ++i)
+        pattern[i] = char(i % 251);
+    QByteArray reply;
+    QCOMPARE(server.control(
+                 "POST", "/objects",
+                 {{"email", demoEmail}, {"path", "/Large/big.bin"}, {"size", patternSize}}, &reply),
+             200);
+    QCOMPARE(QJsonDocument::fromJson(reply)["object"]["hash"].toString(), md5Hex(pattern));
+    QCOMPARE(send("GET", "/api/v1/object/Large/big.bin").body, pattern);
+    QCOMPARE(server.control("POST", "/objects",
+                            {{"email", demoEmail}, {"path", "/Large/x"}, {"size", -1}}),
+             400);
+
     // The same from the command line, before the server listens.
     KerloLocal seeded;
     KerloLocal::Options options;
