@@ -15,8 +15,9 @@ class MOObjectsManagerHierarchyDelegate
 public:
     virtual ~MOObjectsManagerHierarchyDelegate() = default;
 
-    // objectsManager:didFailForPath:error:userData: a listed path the service does not know
-    // (kMObjectsFetchingDomain, code 0).
+    // objectsManager:didFailForPath:error:userData: a listed or fetched path the service does
+    // not know (kMObjectsFetchingDomain, code 0), or a listing or fetch that failed otherwise
+    // (same domain, the HTTP status as code).
     virtual void objectsManagerDidFailForPathErrorUserData(MOObjectsManager *manager,
                                                            const QString &path,
                                                            const MOError &error,

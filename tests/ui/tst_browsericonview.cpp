@@ -12,6 +12,7 @@
 #include "mcmanager.h"
 #include "mcoptions.h"
 #include "mcsidebarcontroller.h"
+#include "mcwarningviewcontroller.h"
 #include "shelltestfixture.h"
 
 #include <QAction>
@@ -33,6 +34,7 @@ private slots:
     void changesFromAnotherDeviceAppear();
     void changesWithoutListingStillComplete();
     void pagesSwitchWithTheHistory();
+    void folderFetchedAgainOnlyWhenTheServiceIsBack();
 
 private:
     MCIconController *icons() const;
@@ -41,6 +43,7 @@ private:
     bool showsFolder(const QString &title, const QString &child) const;
     bool showsPage(const QString &location, const QString &title) const;
     void clickSidebar(const QString &row);
+    QStringList sidebarSelection() const;
 
     KerloLocal m_server;
     Shell m_shell;
@@ -83,6 +86,15 @@ void TestBrowserIconView::clickSidebar(const QString &row)
                       list->visualItemRect(items.first()).center());
 }
 
+QStringList TestBrowserIconView::sidebarSelection() const
+{
+    QStringList rows;
+    for (const QListWidgetItem *item :
+         window()->sidebar()->findChild<QListWidget *>()->selectedItems())
+        rows.append(item->text());
+    return rows;
+}
+
 void TestBrowserIconView::initTestCase()
 {
     QVERIFY(m_server.start());
@@ -93,6 +105,7 @@ void TestBrowserIconView::initTestCase()
         200);
     QVERIFY(!m_server.seedFile(email, QStringLiteral("/file 10"), "ten").isEmpty());
     QVERIFY(!m_server.seedFile(email, QStringLiteral("/File 2"), "two").isEmpty());
+    QVERIFY(!m_server.seedFile(email, QStringLiteral("/.hidden"), "dot").isEmpty());
     m_shell.launch(m_server.baseUrl().toString());
     QVERIFY(m_shell.signInThroughWindow(email, QString::fromLatin1(DemoPassword)));
     QVERIFY(m_shell.waitForSession());
@@ -126,6 +139,30 @@ void TestBrowserIconView::rootShowsIconsInNaturalOrder()
     QCOMPARE(icons()->shownNames(), reversed);
     QCOMPARE(options->value(MCOptions::IconController, "SortBy").toInt(), 11);
     icons()->setSortType(10);
+    QCOMPARE(icons()->shownNames(), names);
+
+    // Date added has no order of its own: the one before stays, for new items too.
+    icons()->setSortType(11);
+    icons()->setSortType(16);
+    QCOMPARE(icons()->shownNames(), reversed);
+    QCOMPARE(options->value(MCOptions::IconController, "SortBy").toInt(), 16);
+    QVERIFY(!m_server.seedFile(QString::fromLatin1(DemoEmail), "/Middle", "m").isEmpty());
+    QTRY_VERIFY_WITH_TIMEOUT(icons()->shownNames().contains("Middle"), 30000);
+    QCOMPARE(icons()->shownNames().indexOf("Middle"), 1); // after Photos, before file 10
+    QVERIFY(!m_server.deleteObject(QString::fromLatin1(DemoEmail), "/Middle").isEmpty());
+    QTRY_VERIFY_WITH_TIMEOUT(!icons()->shownNames().contains("Middle"), 30000);
+    icons()->setSortType(10);
+    QCOMPARE(icons()->shownNames(), names);
+
+    // Hidden files (".hidden") come into sight when asked for, and go again.
+    MCManager *hub = MCManager::sharedManager();
+    QVERIFY(!hub->showHiddenFiles());
+    hub->setShowHiddenFiles(true);
+    hub->changeToPath(QStringLiteral("/"), this);
+    QTRY_VERIFY(icons()->shownNames().contains(QStringLiteral(".hidden")));
+    hub->setShowHiddenFiles(false);
+    hub->changeToPath(QStringLiteral("/"), this);
+    QTRY_VERIFY(!icons()->shownNames().contains(QStringLiteral(".hidden")));
     QCOMPARE(icons()->shownNames(), names);
 }
 
@@ -234,12 +271,25 @@ void TestBrowserIconView::changesWithoutListingStillComplete()
     hub->changeToPath(QStringLiteral("/File 2"), this, [&fileRuns] { ++fileRuns; });
     QTRY_COMPARE(fileRuns, 1);
 
-    // A folder whose listing the service refuses: the change ends all the same.
-    QVERIFY(m_server.forceStatus(QStringLiteral("/api/v1/objects/list/Photos"), 404, "{}", 1,
-                                 QStringLiteral("GET")));
+    // A folder whose metadata or listing the service refuses, fails or never answers: the
+    // change ends all the same, once.
+    const QString metadata = QStringLiteral("/api/v1/objects/metadata/Photos");
+    const QString listing = QStringLiteral("/api/v1/objects/list/Photos");
     int refusedRuns = 0;
-    hub->changeToPath(QStringLiteral("/Photos"), this, [&refusedRuns] { ++refusedRuns; });
-    QTRY_COMPARE(refusedRuns, 1);
+    const auto refusedOnce = [&](const std::function<bool()> &fault) {
+        const int before = refusedRuns;
+        QVERIFY(fault());
+        hub->changeToPath(QStringLiteral("/Photos"), this, [&refusedRuns] { ++refusedRuns; });
+        QTRY_COMPARE(refusedRuns, before + 1);
+    };
+    refusedOnce([&] { return m_server.forceStatus(listing, 404, "{}", 1, "GET"); });
+    refusedOnce([&] { return m_server.forceStatus(listing, 503, "{}", 1, "GET"); });
+    refusedOnce([&] { return m_server.forceStatus(metadata, 404, "{}", 1, "GET"); });
+    refusedOnce(
+        [&] { return m_server.forceStatus(metadata, 500, R"({"errors":["broken"]})", 1, "GET"); });
+    refusedOnce([&] { return m_server.forceStatus(metadata, 200, "not json", 1, "GET"); });
+    refusedOnce([&] { return m_server.drop(metadata, 1, "GET"); });
+    QCOMPARE(refusedRuns, 6);
 
     // Two changes to one folder: each completion once, after the view has the children.
     int runs = 0;
@@ -255,7 +305,7 @@ void TestBrowserIconView::changesWithoutListingStillComplete()
     QTest::qWait(200);
     QCOMPARE(runs, 2);
     QCOMPARE(fileRuns, 1);
-    QCOMPARE(refusedRuns, 1);
+    QCOMPARE(refusedRuns, 6);
     QCOMPARE(window()->windowTitle(), QStringLiteral("Documents"));
 }
 
@@ -272,6 +322,7 @@ void TestBrowserIconView::pagesSwitchWithTheHistory()
     QTRY_VERIFY(showsPage(QStringLiteral("transfers://"), QStringLiteral("Transfers")));
     QCOMPARE(hub->arrayBack(), before + QStringList{"/Documents"});
     QVERIFY(!forward->isEnabled());
+    QCOMPARE(sidebarSelection(), QStringList{"Transfers"});
     // Choosing the shown page again changes nothing.
     clickSidebar(QStringLiteral("Transfers"));
     QCOMPARE(hub->arrayBack(), before + QStringList{"/Documents"});
@@ -280,6 +331,7 @@ void TestBrowserIconView::pagesSwitchWithTheHistory()
     QTest::keyClick(window(), Qt::Key_Left, Qt::AltModifier);
     QTRY_VERIFY(showsFolder(QStringLiteral("Documents"), QStringLiteral("Welcome.txt")));
     QVERIFY(icons()->isVisible());
+    QCOMPARE(sidebarSelection(), QStringList()); // no row stands for /Documents
     QVERIFY(!m_shell.delegate()->page(QStringLiteral("transfers://"))->isVisible());
     QCOMPARE(hub->arrayForward(), QStringList{"transfers://"});
     forward->trigger();
@@ -290,10 +342,12 @@ void TestBrowserIconView::pagesSwitchWithTheHistory()
     clickSidebar(QStringLiteral("Console"));
     QTRY_VERIFY(showsPage(QStringLiteral("errors://"), QStringLiteral("Console")));
     QVERIFY(!m_shell.delegate()->page(QStringLiteral("transfers://"))->isVisible());
+    QCOMPARE(sidebarSelection(), QStringList{"Console"});
     QCOMPARE(hub->arrayBack(), before + QStringList({"/Documents", "transfers://"}));
     back->trigger();
     QTRY_VERIFY(showsPage(QStringLiteral("transfers://"), QStringLiteral("Transfers")));
     QVERIFY(!m_shell.delegate()->page(QStringLiteral("errors://"))->isVisible());
+    QCOMPARE(sidebarSelection(), QStringList{"Transfers"}); // the page's row follows Back
     back->trigger();
     QTRY_VERIFY(showsFolder(QStringLiteral("Documents"), QStringLiteral("Welcome.txt")));
     QCOMPARE(hub->arrayForward(), QStringList({"errors://", "transfers://"}));
@@ -305,9 +359,11 @@ void TestBrowserIconView::pagesSwitchWithTheHistory()
     clickSidebar(QStringLiteral("Kerlo Home"));
     QTRY_VERIFY(showsFolder(QStringLiteral("Kerlo Home"), QStringLiteral("Photos")));
     QVERIFY(!m_shell.delegate()->page(QStringLiteral("errors://"))->isVisible());
+    QCOMPARE(sidebarSelection(), QStringList{"Kerlo Home"});
     QCOMPARE(hub->arrayBack().last(), QStringLiteral("errors://"));
     back->trigger();
     QTRY_VERIFY(showsPage(QStringLiteral("errors://"), QStringLiteral("Console")));
+    QCOMPARE(sidebarSelection(), QStringList{"Console"});
     // Stepping back onto a page records the folder once, on the forward side only.
     QCOMPARE(hub->arrayBack().join("|"), (before + QStringList{"/Documents"}).join("|"));
     QCOMPARE(hub->arrayForward(), QStringList{"/"});
@@ -317,6 +373,30 @@ void TestBrowserIconView::pagesSwitchWithTheHistory()
     QTRY_VERIFY(icons()->isVisible());
     QCOMPARE(hub->notBrowsablePath(), QString());
     QCOMPARE(window()->windowTitle(), QStringLiteral("Kerlo Home"));
+    QCOMPARE(sidebarSelection(), QStringList{"Kerlo Home"});
+    // Into a folder from "/": the home row lets go.
+    const QPoint at = centreOf(QStringLiteral("Photos"));
+    QTest::mouseClick(icons()->collectionView()->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(icons()->collectionView()->viewport(), Qt::LeftButton, {}, at);
+    QTRY_VERIFY(showsFolder(QStringLiteral("Photos"), QStringLiteral("Trip")));
+    QCOMPARE(sidebarSelection(), QStringList());
+}
+
+void TestBrowserIconView::folderFetchedAgainOnlyWhenTheServiceIsBack()
+{
+    QTRY_VERIFY(showsFolder(QStringLiteral("Photos"), QStringLiteral("Trip")));
+    // The service is checked every 2.5 s; while it stays up, the folder is not rebuilt.
+    QSignalSpy rebuilt(icons()->itemModel(), &QAbstractItemModel::modelReset);
+    QTest::qWait(6000);
+    QCOMPARE(rebuilt.count(), 0);
+
+    // Down and back: the folder shown is fetched again.
+    m_server.stop();
+    QTRY_VERIFY_WITH_TIMEOUT(window()->banner()->isVisible(), 20000);
+    QVERIFY(m_server.restart());
+    QTRY_VERIFY_WITH_TIMEOUT(!window()->banner()->isVisible(), 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(rebuilt.count() >= 1, 20000);
+    QVERIFY(showsFolder(QStringLiteral("Photos"), QStringLiteral("Trip")));
 }
 
 int main(int argc, char **argv)

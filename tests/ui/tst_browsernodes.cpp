@@ -76,6 +76,7 @@ private slots:
     void unsafeNamesAndDuplicatesLeftOut();
     void attributesAndExtraLines();
     void treeFollowsListingsAndUpdates();
+    void hiddenFilesStayOutOfSight();
     void uploadPlaceholdersAndTheirFolders();
     void refusedRenameLeavesTheItemUsable();
     void itemModelFollowsTheTree();
@@ -297,6 +298,33 @@ void TestBrowserNodes::treeFollowsListingsAndUpdates()
     QCOMPARE(names(root), (QStringList{"Photos"}));
 }
 
+void TestBrowserNodes::hiddenFilesStayOutOfSight()
+{
+    const MCNodePtr root = MCObjectNode::create(object("/", QString(), true));
+    root->setHideHiddenFiles(true);
+    MCNodeTreeUpdater updater(root);
+    QVERIFY(updater.setListing(
+        "/", {object("/", ".config", true), object("/", "a.txt"), object("/", ".bashrc")}));
+    QCOMPARE(names(root), QStringList{"a.txt"});
+    // Added, renamed into hiding and back out of it, moved in under a hidden name.
+    updater.addObjects({{"/", {object("/", ".cache", true), object("/", "b.txt")}}});
+    QCOMPARE(names(root), (QStringList{"a.txt", "b.txt"}));
+    updater.updateObject(object("/", "a.txt"), object("/", ".a.txt"));
+    QCOMPARE(names(root), QStringList{"b.txt"});
+    updater.updateObject(object("/", ".bashrc"), object("/", "bashrc"));
+    QCOMPARE(names(root), (QStringList{"b.txt", "bashrc"}));
+    updater.updateObject(object("/Elsewhere", "c.txt"), object("/", ".c.txt"));
+    QCOMPARE(names(root), (QStringList{"b.txt", "bashrc"}));
+
+    // Shown: every name.
+    const MCNodePtr shown = MCObjectNode::create(object("/", QString(), true));
+    MCNodeTreeUpdater all(shown);
+    QVERIFY(all.setListing("/", {object("/", ".config", true), object("/", "a.txt")}));
+    QCOMPARE(names(shown), (QStringList{".config", "a.txt"}));
+    all.updateObject(object("/", "a.txt"), object("/", ".a.txt"));
+    QCOMPARE(names(shown), (QStringList{".config", ".a.txt"}));
+}
+
 void TestBrowserNodes::uploadPlaceholdersAndTheirFolders()
 {
     QTemporaryDir local;
@@ -387,7 +415,11 @@ void TestBrowserNodes::itemModelFollowsTheTree()
     QVERIFY(model.setSortType(11));
     QCOMPARE(folder.row(), 0);
     QCOMPARE(folder.data(MCIconItemModel::IsDirRole).toBool(), true);
+    // Date added and unknown codes keep the order in force.
+    QVERIFY(!model.setSortType(16));
     QVERIFY(!model.setSortType(20));
+    QCOMPARE(model.sortType(), 20);
+    QCOMPARE(folder.row(), 0);
 
     QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
     QSignalSpy removed(&model, &QAbstractItemModel::rowsRemoved);

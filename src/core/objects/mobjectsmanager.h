@@ -83,6 +83,9 @@ signals:
     void objectCopied(const MStorageObject &copiedObject, const MStorageObject &originalObject,
                       const QVariant &userData);
     void pathNotFound(const QString &requestPath, const QVariant &userData);
+    // A listing or metadata request got no usable answer for another reason than a missing
+    // path: status is the HTTP status, 0 when none came or the reply could not be read.
+    void fetchFailed(const QString &requestPath, int status, const QVariant &userData);
     void objectReady(const MStorageObject &object, const QVariant &userData);
     void objectActionErrors(const MObjectErrorList &errors, Tolvo::ObjectAction action,
                             const QVariant &userData);

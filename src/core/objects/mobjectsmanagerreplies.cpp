@@ -82,15 +82,16 @@ void MObjectsManagerPrivate::objectArrivedForRequest(const QVariant &body,
     if (action == Tolvo::DeleteObjects)
         releaseDeleteExclusions(info.value(ReqPathsKey).toStringList(),
                                 status == 200 || status == 101);
+    const bool fetching = action == Tolvo::ListObjects || action == Tolvo::ObjectsMetadata;
     switch (status) {
     case 200:
     case 101:
         handleSuccess(action, response, userData, info);
-        break;
+        return;
     case 404:
-        if (action == Tolvo::ListObjects)
+        if (fetching)
             emit q->pathNotFound(requestPath, userData);
-        break;
+        return;
     case 412:
         if (action == Tolvo::RenameObject || action == Tolvo::CopyObject)
             postFileExists(action, info.value(ReqMapKey).toMap(), userData);
@@ -105,6 +106,9 @@ void MObjectsManagerPrivate::objectArrivedForRequest(const QVariant &body,
         qCWarning(lcCoreObjects, "(MObjectsManager) Unhandled response status code %d", status);
         break;
     }
+    // Whoever waits for a folder or an object must hear that nothing comes.
+    if (fetching)
+        emit q->fetchFailed(requestPath, status, userData);
 }
 
 void MObjectsManagerPrivate::decodeErrorForRequest(const MNetworkRequest &request)
@@ -139,6 +143,9 @@ void MObjectsManagerPrivate::releaseDeleteExclusions(const QStringList &paths, b
 void MObjectsManagerPrivate::reportUndecodable(int action, const QVariantMap &info)
 {
     Q_Q(MObjectsManager);
+    if (action == Tolvo::ListObjects || action == Tolvo::ObjectsMetadata)
+        emit q->fetchFailed(remotePath(info.value(ReqPathKey).toString()), 0,
+                            info.value(MObjectRequestUserDataKey));
     const MObjectError error(Tolvo::CannotContinue, QStringLiteral("Cannot decode response."),
                              info.value(ReqPathKey).toString(), requestType(action), {});
     emit q->objectActionErrors(MObjectErrorList{error}, Tolvo::ObjectAction(action),

@@ -47,6 +47,7 @@ bool ObjectsManagerBridge::connectToCore(MObjectsManager *core)
     // In this order; a local copy that cannot be opened must reach the interface, not vanish.
     connect(core, &M::objectsReady, this, &B::handleObjectsReady);
     connect(core, &M::pathNotFound, this, &B::handlePathNotFound);
+    connect(core, &M::fetchFailed, this, &B::handleFetchFailed);
     connect(core, &M::objectReady, this, &B::handleObjectReady);
     connect(core, &M::objectsDeleted, this, &B::handleObjectsDeleted);
     connect(core, &M::objectRenamed, this, &B::handleObjectRenamed);
@@ -97,6 +98,17 @@ void ObjectsManagerBridge::handlePathNotFound(const QString &path, const QVarian
     if (auto *delegate = m_d->hierarchyDelegate.get())
         delegate->objectsManagerDidFailForPathErrorUserData(
             m_d->q_ptr, path, MOError(kMObjectsFetchingDomain, 0),
+            MOStrongNSObjectContainer::unwrap(userData));
+}
+
+// The error's code is the HTTP status; 0 when no usable reply came.
+void ObjectsManagerBridge::handleFetchFailed(const QString &path, int status,
+                                             const QVariant &userData)
+{
+    assertMainThread();
+    if (auto *delegate = m_d->hierarchyDelegate.get())
+        delegate->objectsManagerDidFailForPathErrorUserData(
+            m_d->q_ptr, path, MOError(kMObjectsFetchingDomain, status),
             MOStrongNSObjectContainer::unwrap(userData));
 }
 

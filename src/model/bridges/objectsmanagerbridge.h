@@ -37,6 +37,7 @@ public slots:
                             const QVariant &userData);
     void handleObjectReady(const MStorageObject &object, const QVariant &userData);
     void handlePathNotFound(const QString &path, const QVariant &userData);
+    void handleFetchFailed(const QString &path, int status, const QVariant &userData);
     void handleObjectsDeleted(const MStorageObjectList &objects, const QVariant &userData);
     void handleObjectRenamed(const MStorageObject &object, const MStorageObject &original,
                              const QVariant &userData);

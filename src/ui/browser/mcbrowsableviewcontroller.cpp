@@ -51,8 +51,13 @@ void MCBrowsableViewController::setCurrentNode(const MCNodePtr &node)
 {
     const MCNodePtr current = m_updater.rootNode();
     if (node == current || (node && current && node->filePath() == current->filePath() &&
-                            node->isEqual(current.data())))
+                            node->isEqual(current.data()))) {
+        // The same folder again, perhaps with hidden files shown or hidden now: the next
+        // listing follows the new choice.
+        if (node && current && node != current)
+            current->setHideHiddenFiles(node->hideHiddenFiles());
         return;
+    }
     // A copy: each view builds its own children from the same notifications.
     const MCNodePtr own = node ? node->copy() : MCNodePtr();
     if (own)

@@ -16,7 +16,7 @@ struct MOPostedNotification;
 // What the browser views share: the navigation entry. A folder asked for is fetched once (its
 // metadata, then its listing, both marked as navigation); every listing is handed to each view
 // (which fills its own tree), then the completions waiting for the folder run, each once. They
-// run too when the folder turns out not to be one or not to exist.
+// run too when the folder turns out not to be one, not to exist or not to be fetchable.
 class MCBrowsableViewsHelper : public QObject
 {
     Q_OBJECT
@@ -27,7 +27,8 @@ public:
     void addView(MCBrowsableViewController *view);
     void changeToPath(const QString &path, QObject *sender, std::function<void()> completion);
 
-    // The service does not know path: the completions waiting for it run (nothing to show).
+    // The service does not know path, or its metadata or listing failed: the completions
+    // waiting for it run (nothing to show).
     void pathFailed(const QString &path, const QVariant &userData);
 
     // Folders asked for whose listing has not arrived.

@@ -26,7 +26,7 @@ int sortKeyForField(int field)
         return MCAbstractObjectNode::SortByKind;
     case 4:
         return MCAbstractObjectNode::SortBySize;
-    default: // modification and addition: the service keeps one date
+    default:
         return MCAbstractObjectNode::SortByDate;
     }
 }
@@ -49,6 +49,9 @@ public:
     int iconSize = 64;
     QVariant additionalInfoType;
     int sortType = 10;
+    // The order in force: a code without one of its own (date added) keeps the one before.
+    int sortKey = MCAbstractObjectNode::SortByName;
+    bool ascending = true;
     // By path: a listing makes new nodes for the same files.
     mutable QHash<QString, Preview> previews;
     QVector<MCAbstractObjectNode *> reorderedNodes;
@@ -179,12 +182,16 @@ void MCIconItemModel::setAdditionalInfoType(const QVariant &type)
 bool MCIconItemModel::setSortType(int sortType)
 {
     Q_D(MCIconItemModel);
-    if (sortType < 10 || sortType > 19)
-        return false;
     d->sortType = sortType;
+    const int field = (sortType - 10) / 2;
+    const bool ordered = sortType >= 10 && sortType <= 19 && field != 3;
+    if (ordered) {
+        d->sortKey = sortKeyForField(field);
+        d->ascending = (sortType - 10) % 2 == 0;
+    }
     if (d->root)
-        d->root->sortChildrenByKey(sortKeyForField((sortType - 10) / 2), (sortType - 10) % 2 == 0);
-    return true;
+        d->root->sortChildrenByKey(d->sortKey, d->ascending);
+    return ordered;
 }
 
 int MCIconItemModel::sortType() const

@@ -60,7 +60,9 @@ public:
     void setAdditionalInfoType(const QVariant &type);
 
     // Sort codes 10 + 2 x field + direction: field 0 name, 1 kind, 2 date modified, 3 date
-    // added, 4 size; direction 0 ascending, 1 descending. Other codes are refused.
+    // added, 4 size; direction 0 ascending, 1 descending. Every code is kept, but date added
+    // (16, 17) and codes outside 10-19 have no order of their own: the order before stays
+    // (and applies to new rows); false for those.
     bool setSortType(int sortType);
     int sortType() const;
 

@@ -11,6 +11,8 @@
 
 #include <QDir>
 
+#include <algorithm>
+
 namespace {
 
 QString clean(const QString &path)
@@ -115,7 +117,7 @@ bool MCNodeTreeUpdater::setListing(const QString &basePath, const QList<MOStorag
     const MCNodePtr folder = nodeAtPath(basePath);
     if (!folder)
         return false;
-    MCNodeList nodes = MCNodesFromStorageObjects(objects, folder);
+    MCNodeList nodes = visibleNodes(objects, folder);
     // A listed object replaces its placeholder.
     QStringList listed;
     listed.reserve(nodes.size());
@@ -144,7 +146,7 @@ void MCNodeTreeUpdater::addObjects(const QMap<QString, QList<MOStorageObject>> &
         const MCNodePtr folder = nodeAtPath(it.key());
         if (!folder || folder->childrenDirty())
             continue;
-        const MCNodeList nodes = MCNodesFromStorageObjects(it.value(), folder);
+        const MCNodeList nodes = visibleNodes(it.value(), folder);
         // An object added again (a replaced file) takes the place of its old node.
         folder->removeChildNodes(nodes);
         folder->appendChildNodes(nodes);
@@ -170,15 +172,17 @@ void MCNodeTreeUpdater::removeObjects(const QMap<QString, QList<MOStorageObject>
 void MCNodeTreeUpdater::updateObject(const MOStorageObject &before, const MOStorageObject &after)
 {
     const MCNodePtr node = nodeAtPath(before.fullPath());
-    if (!node)
+    const bool moved = clean(before.basePath()) != clean(after.basePath());
+    if (!node && !(hides(before.label()) && !hides(after.label())))
         return;
-    if (clean(before.basePath()) != clean(after.basePath())) {
-        // Moved: out of this folder, and into the new one when it is loaded.
-        if (const MCNodePtr from = node->parent())
+    if (!node || moved || hides(after.label())) {
+        // Moved, renamed out of sight or back into it: out of the old place, and into the new
+        // one when it is loaded.
+        if (const MCNodePtr from = node ? node->parent() : MCNodePtr())
             from->removeChildNodes({node});
         const MCNodePtr to = nodeAtPath(after.basePath());
         if (to && !to->childrenDirty())
-            to->appendChildNodes(MCNodesFromStorageObjects({after}, to));
+            to->appendChildNodes(visibleNodes({after}, to));
         return;
     }
     if (!MCObjectNode::isSafeLabel(after.label())) {
@@ -195,6 +199,21 @@ void MCNodeTreeUpdater::updateObject(const MOStorageObject &before, const MOStor
     // The service has answered: the rename is done.
     node->setStates(node->states() & ~quint64(MCAbstractObjectNode::Syncing));
     node->setIsBusy(false);
+}
+
+MCNodeList MCNodeTreeUpdater::visibleNodes(const QList<MOStorageObject> &objects,
+                                           const MCNodePtr &folder) const
+{
+    MCNodeList nodes = MCNodesFromStorageObjects(objects, folder);
+    nodes.erase(std::remove_if(nodes.begin(), nodes.end(),
+                               [this](const MCNodePtr &node) { return hides(node->fileName()); }),
+                nodes.end());
+    return nodes;
+}
+
+bool MCNodeTreeUpdater::hides(const QString &name) const
+{
+    return m_root && m_root->hideHiddenFiles() && name.startsWith(QLatin1Char('.'));
 }
 
 void MCNodeTreeUpdater::registerPlaceholder(const MCNodePtr &node, const QString &parentPath)

@@ -69,6 +69,10 @@ public:
     void transferEnded(const Transfer &transfer);
 
 private:
+    // The nodes of objects under folder, without the hidden ones (names starting with ".")
+    // while the tree's root hides them.
+    MCNodeList visibleNodes(const QList<MOStorageObject> &objects, const MCNodePtr &folder) const;
+    bool hides(const QString &name) const;
     void transferNotification(const MOPostedNotification &notification);
     void uploadStarted(const QString &sourcePath, const QString &destinationPath);
     // Drops the made-up parent folders of path that no longer hold any placeholder.

@@ -1,5 +1,8 @@
 #include "mcsidebarcontroller.h"
 
+#include "mcbrowsableviewcontroller.h"
+#include "mcmanager.h"
+
 #include <QListWidget>
 #include <QVBoxLayout>
 
@@ -41,8 +44,33 @@ void MCSidebarController::updateContactsList() {}
 
 void MCSidebarController::deselectItemIfNecessary(const QString &path)
 {
-    if (path != QLatin1String("/"))
-        m_list->item(0)->setSelected(false);
+    QListWidgetItem *home = m_list->item(0);
+    if (home->isSelected() && path != QLatin1String("/"))
+        home->setSelected(false);
 }
 
-void MCSidebarController::checkCorrectSelection() {}
+void MCSidebarController::checkCorrectSelection()
+{
+    const MCManager *hub = MCManager::sharedManager();
+    const QString location = hub->notBrowsablePath();
+    // A page no row stands for, but that is reached from one (a new group's form): as it was.
+    if (location == QLatin1String("addgroup://"))
+        return;
+    QString place = location;
+    // The browser: its row at "/", or when just chosen (the change to "/" is under way).
+    if (location.isEmpty())
+        place = hub->currentPath() == QLatin1String("/") || m_list->item(0)->isSelected()
+                    ? QStringLiteral("home")
+                    : QString();
+    QListWidgetItem *row = nullptr;
+    for (int i = 0; i < m_list->count() && !place.isEmpty(); ++i) {
+        if (m_list->item(i)->data(Qt::UserRole).toString() == place)
+            row = m_list->item(i);
+    }
+    // The row of what is shown, and no other.
+    m_list->clearSelection();
+    if (row) {
+        row->setSelected(true);
+        m_list->setCurrentItem(row, QItemSelectionModel::NoUpdate);
+    }
+}

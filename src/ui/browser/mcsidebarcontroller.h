@@ -16,7 +16,10 @@ public:
     bool selectionDisabled() const { return m_selectionDisabled; }
     void setSelectionDisabled(bool disabled);
     void updateContactsList();
+    // The browser went to path: the home row loses its selection away from "/".
     void deselectItemIfNecessary(const QString &path);
+    // After a page switch: the row of the page shown (of the home folder when the browser
+    // shows "/") becomes the only selected one; none for anything else.
     void checkCorrectSelection();
 
 signals:

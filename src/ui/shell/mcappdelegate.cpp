@@ -166,6 +166,11 @@ void MCAppDelegate::connectivityNotification(const MOPostedNotification &notific
     const MOAPIAvailabilityManager::Status status =
         MOAvailabilityNotification(notification).status();
     setConnectivityStatus(MCWarningViewController::statusForConnectivity(status));
+    // Reports come every few seconds, changed or not. The shown folder is fetched again when
+    // the service is back: meanwhile the live updates keep it current, and fetching a large
+    // folder at every report would keep the interface busy.
+    const bool cameBack = status == MOAPIAvailabilityManager::Online && !m_serviceOnline;
+    m_serviceOnline = status == MOAPIAvailabilityManager::Online;
     if (status != MOAPIAvailabilityManager::Online) {
         if (m_loginController)
             m_loginController->didFailConnecting();
@@ -173,7 +178,8 @@ void MCAppDelegate::connectivityNotification(const MOPostedNotification &notific
     }
     if (m_objectsManagerSetup && !m_firstObjectsFetchDone)
         changeToRoot();
-    else if (m_objectsManagerSetup && MCManager::sharedManager()->notBrowsablePath().isEmpty() &&
+    else if (cameBack && m_objectsManagerSetup &&
+             MCManager::sharedManager()->notBrowsablePath().isEmpty() &&
              !MCManager::sharedManager()->currentPath().isEmpty())
         MCManager::sharedManager()->changeToPath(MCManager::sharedManager()->currentPath(), this);
 }

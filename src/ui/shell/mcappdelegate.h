@@ -136,6 +136,7 @@ private:
     bool m_shuttingDown = false;
     bool m_objectsManagerSetup = false;
     bool m_firstObjectsFetchDone = false;
+    bool m_serviceOnline = false; // the last connectivity report said so
     bool m_relaunching = false;
     bool m_walkingHistory = false;
     int m_sessionStarts = 0;

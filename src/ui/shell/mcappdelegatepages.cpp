@@ -88,6 +88,7 @@ void MCAppDelegate::notBrowsableHandler()
             shown->hide();
         hub->setNotBrowsableController(nullptr);
         disableCloudBrowseNavigation(false);
+        m_window->sidebar()->checkCorrectSelection();
         updateWindowTitle();
         return;
     }
