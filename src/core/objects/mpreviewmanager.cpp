@@ -57,6 +57,7 @@ MPreviewManagerPrivate::MPreviewManagerPrivate(MPreviewManager *q)
     if (app && app->networkRequestManager())
         requestManager->setSslConfiguration(app->networkRequestManager()->sslConfiguration());
     requestManager->setRetryAuthenticatedRequests(true);
+    writers.setMaxThreadCount(1);
 }
 
 void MPreviewManagerPrivate::queueRequest(const QString &path, MPreviewManager::PreviewSize size)
@@ -121,25 +122,52 @@ void MPreviewManagerPrivate::performRequests()
     }
 }
 
-void MPreviewManagerPrivate::previewCreatedByApi(const QString &remotePath, const QByteArray &bytes,
-                                                 int size)
+bool MPreviewManagerPrivate::previewCreatedByApi(const QString &remotePath, const QByteArray &bytes,
+                                                 int size, Created *created)
 {
     Q_Q(MPreviewManager);
     const QString file = cacheFilePath(q->getBaseThumbnailPath(), remotePath, size);
-    const QString folder = file.isEmpty() ? QString() : QFileInfo(file).path();
-    if (folder.isEmpty() || !QDir().mkpath(folder)) {
-        qCDebug(lcCoreObjects) << "MPreviewManager: Error! Cannot create thumbnail parent path "
-                               << folder;
+    if (file.isEmpty())
+        return false;
+    *created = Created{remotePath, file, bytes, size};
+    return true;
+}
+
+void MPreviewManagerPrivate::storeCreated(const QVector<Created> &created)
+{
+    if (created.isEmpty())
         return;
-    }
-    // Never a half-written file under the final name: it would be taken for a thumbnail.
-    QSaveFile out(file);
-    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit()) {
-        qCDebug(lcCoreObjects) << "MPreviewManager: Error! Cannot write thumbnail for path "
-                               << remotePath;
-        return;
-    }
-    emit q->previewReadyForPath(remotePath, file, MPreviewManager::PreviewSize(size));
+    MPreviewManager *q = q_ptr;
+    // The pool is waited for before the manager goes, so q outlives the task.
+    writers.start([q, created] {
+        QVector<Created> written;
+        for (const Created &entry : created) {
+            const QString folder = QFileInfo(entry.file).path();
+            if (!QDir().mkpath(folder)) {
+                qCDebug(lcCoreObjects)
+                    << "MPreviewManager: Error! Cannot create thumbnail parent path " << folder;
+                continue;
+            }
+            // Never a half-written file under the final name: it would be taken for a
+            // thumbnail.
+            QSaveFile out(entry.file);
+            if (!out.open(QIODevice::WriteOnly) || out.write(entry.bytes) != entry.bytes.size() ||
+                !out.commit()) {
+                qCDebug(lcCoreObjects) << "MPreviewManager: Error! Cannot write thumbnail for path "
+                                       << entry.remotePath;
+                continue;
+            }
+            written.append(entry);
+        }
+        QMetaObject::invokeMethod(
+            q,
+            [q, written] {
+                for (const Created &entry : written)
+                    emit q->previewReadyForPath(entry.remotePath, entry.file,
+                                                MPreviewManager::PreviewSize(entry.size));
+            },
+            Qt::QueuedConnection);
+    });
 }
 
 QString MPreviewManagerPrivate::cacheFilePath(const QString &thumbnailsPath,
@@ -308,6 +336,7 @@ void MPreviewManager::previewApiFinishedRequest(const MNetworkRequest &request,
     const QVariantMap requested =
         request.userInfo().toMap().value(MObjectRequestUserDataKey).toMap();
     const QJsonObject thumbnails = document.object();
+    QVector<MPreviewManagerPrivate::Created> created;
     for (auto it = thumbnails.constBegin(); it != thumbnails.constEnd(); ++it) {
         const QString &path = it.key();
         const QJsonObject entry = it.value().toObject();
@@ -334,10 +363,15 @@ void MPreviewManager::previewApiFinishedRequest(const MNetworkRequest &request,
                                        << "of" << path << "outside the reply body";
                 continue;
             }
-            d->previewCreatedByApi(path, body.mid(int(offset), int(length)),
-                                   sizeForName(sizeIt.key()));
+            MPreviewManagerPrivate::Created entry;
+            if (d->previewCreatedByApi(path, body.mid(int(offset), int(length)),
+                                       sizeForName(sizeIt.key()), &entry))
+                created.append(entry);
+            else
+                qCDebug(lcCoreObjects) << "MPreviewManager: Error! No thumbnail folder for" << path;
         }
     }
+    d->storeCreated(created);
 }
 
 void MPreviewManager::bufferDataArrived(const MNetworkRequest &request, const QByteArray &data,
