@@ -4,7 +4,8 @@
 // reference), thumbnails being fetched and decoded, and each of the two while the engine
 // downloads a 1 GiB file of the same folder. Prints, per run, the median and the slowest
 // frame's cost, the ratio of the median to the reference's, and the main thread's longest
-// stall (the largest gap between runs of a 1 ms timer).
+// stall (the largest gap between runs of a 1 ms timer). BENCH_TRACE_SLOW_FRAMES=1 prints when
+// each frame slower than 16 ms ended (CLOCK_MONOTONIC), to match with a profile.
 #include "benchstatistics.h"
 #include "kerlolocal.h"
 #include "mcappdelegate.h"
@@ -31,6 +32,7 @@
 #include <QTest>
 
 #include <cstdio>
+#include <ctime>
 
 namespace {
 
@@ -39,6 +41,7 @@ constexpr qint64 downloadSize = qint64(1) << 30;
 constexpr int frameMs = 16;
 constexpr int referenceFrames = 300;
 const QString folder = QStringLiteral("/Big");
+const bool traceSlowFrames = qEnvironmentVariableIsSet("BENCH_TRACE_SLOW_FRAMES");
 const QString bigFile = QStringLiteral("/Big/download.bin");
 
 // A photo-like 512 x 384 picture, so that the service scales and the client decodes real
@@ -94,6 +97,13 @@ Run scroll(const QString &name, MCIconController *icons, StallMonitor &stalls, i
         bar->setValue(bar->value() + step);
         view->viewport()->repaint();
         run.frameMs.append(clock.nsecsElapsed() / 1e6);
+        // For matching slow frames with a profile taken with "perf record -k mono".
+        if (traceSlowFrames && run.frameMs.last() > frameMs) {
+            timespec now;
+            clock_gettime(CLOCK_MONOTONIC, &now);
+            std::fprintf(stderr, "slow frame: %.1f ms, ended at %ld.%09ld\n", run.frameMs.last(),
+                         long(now.tv_sec), now.tv_nsec);
+        }
     });
     stalls.takeLongestMs();
     ticker.start(frameMs);

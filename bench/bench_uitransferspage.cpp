@@ -128,8 +128,8 @@ int main(int argc, char **argv)
                 median(progressNs) / 1e3, median(progressNs) / perValueNs);
     std::printf("%-44s %9.1f us %12.2f\n", "one progress update off screen", offScreenNs / 1e3,
                 offScreenNs / perValueNs);
-    std::printf("%-44s %9.1f us %12.2f\n", "an idle event-loop pass (median)",
-                median(idleNs) / 1e3, median(idleNs) / perValueNs);
+    std::printf("%-44s %9.1f us %12.2f\n", "an idle event-loop pass (median)", median(idleNs) / 1e3,
+                median(idleNs) / perValueNs);
     std::printf("(progress ratios are against building one value: %.1f us)\n", perValueNs / 1e3);
     return 0;
 }
