@@ -9,7 +9,6 @@
 #include "mciconitemmodel.h"
 #include "mcmainwindow.h"
 #include "mcmanager.h"
-#include "mcoptions.h"
 #include "shelltestfixture.h"
 
 #include <QCryptographicHash>
@@ -202,13 +201,7 @@ void TestBrowserOpen::archivesAskFirst()
     QTest::mouseClick(icons()->collectionView()->viewport(), Qt::LeftButton, {}, at);
     QTest::mouseDClick(icons()->collectionView()->viewport(), Qt::LeftButton, {}, at);
     QCOMPARE(m_shell.alerts.alerts().size(), 1);
-    const Alert asked = m_shell.alerts.alerts().first();
-    QCOMPARE(asked.windowTitle, QStringLiteral("Warning"));
-    QCOMPARE(asked.messageText,
-             QStringLiteral("Opening the archive will result in uploading all its content to "
-                            "your space."));
-    QCOMPARE(asked.informativeText, QStringLiteral("File: Bundle.zip"));
-    QCOMPARE(asked.buttons, (QStringList{"Open", "Cancel"}));
+    QCOMPARE(m_shell.alerts.alerts().first().informativeText, QStringLiteral("File: Bundle.zip"));
 
     // A text file opened afterwards is the only thing that reaches the service and the
     // application.
@@ -219,17 +212,13 @@ void TestBrowserOpen::archivesAskFirst()
     QCOMPARE(countRequests(m_server.requests(), QStringLiteral(".*Bundle\\.zip.*")), 0);
     QCOMPARE(m_shell.alerts.alerts().size(), 1);
 
-    // "Don't ask me again" with Open: this archive and later ones open without a question.
-    m_shell.alerts.queueAnswer(QStringLiteral("Open"), true);
+    // Confirmed: it is fetched to be opened.
+    m_shell.alerts.queueAnswer(QStringLiteral("Open"));
     QTest::mouseClick(icons()->collectionView()->viewport(), Qt::LeftButton, {}, at);
     QTest::mouseDClick(icons()->collectionView()->viewport(), Qt::LeftButton, {}, at);
     QTRY_VERIFY_WITH_TIMEOUT(
         countRequests(m_server.requests(), QStringLiteral(".*Bundle\\.zip.*")) > 0, 30000);
     QCOMPARE(m_shell.alerts.alerts().size(), 2);
-    QVERIFY(MCManager::sharedManager()
-                ->options()
-                ->value(MCOptions::AppDelegate, MCOptions::OpenArchiveDefaultAction)
-                .toBool());
 }
 
 int main(int argc, char **argv)

@@ -78,6 +78,7 @@ public:
     MStorageObject withCacheState(MStorageObject object) const;
     void handleListing(const QJsonObject &body, const QVariant &userData, bool internal);
     void postFileExists(int action, const QVariantMap &argument, const QVariant &userData);
+    void postDirectoryExists(const QString &path, const QVariant &userData);
     // info: the request's user info, which names the object of a new folder or a rename.
     void postServiceErrors(int action, const QVariant &errors, const QVariant &userData,
                            const QVariantMap &info);

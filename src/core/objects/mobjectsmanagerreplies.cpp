@@ -109,6 +109,8 @@ void MObjectsManagerPrivate::objectArrivedForRequest(const QVariant &body,
     case 412:
         if (action == Tolvo::RenameObject || action == Tolvo::CopyObject)
             postFileExists(action, info.value(ReqMapKey).toMap(), userData);
+        else if (action == Tolvo::MakeDirectory)
+            postDirectoryExists(info.value(ReqPathKey).toString(), userData);
         break;
     case 500:
         postServiceErrors(action, response.value(errorsKey), userData, info);
@@ -280,6 +282,18 @@ void MObjectsManagerPrivate::postFileExists(int action, const QVariantMap &argum
     notification.setAttribute(MNotification::Action, action);
     notification.setAttribute(MNotification::Path, source);
     notification.setAttribute(MNotification::AdditionalPath, destination);
+    notification.setAttribute(MNotification::UserData, userData);
+    MNotificationManager::instance()->post(notification);
+}
+
+void MObjectsManagerPrivate::postDirectoryExists(const QString &path, const QVariant &userData)
+{
+    // As when the listing already shows the name, so that the name can be chosen again.
+    MNotification notification(MNotification::ERROR,
+                               QStringLiteral("Directory %1 already exists").arg(path), 0);
+    notification.setAttribute(MNotification::ErrorCode, int(Tolvo::DirectoryExists));
+    notification.setAttribute(MNotification::Action, int(Tolvo::MakeDirectory));
+    notification.setAttribute(MNotification::Path, path);
     notification.setAttribute(MNotification::UserData, userData);
     MNotificationManager::instance()->post(notification);
 }
