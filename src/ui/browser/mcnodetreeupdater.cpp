@@ -288,6 +288,7 @@ void MCNodeTreeUpdater::transferNotification(const MOPostedNotification &notific
     event.completed = transfer.state() == MOObjectTransfer::Completed;
     event.failed = transfer.state() == MOObjectTransfer::Error;
     event.objectPath = transfer.storageObject().fullPath();
+    event.object = transfer.storageObject();
     const QString &name = notification.name;
     if (name == MOObjectTransferWillStartNotification ||
         name == MOObjectTransferDidProgressNotification)
@@ -323,6 +324,18 @@ void MCNodeTreeUpdater::transferEnded(const Transfer &transfer)
         }
         if (const MCNodePtr placeholder = placeholderAtPath(destination))
             placeholder->setIsBusy(false);
+        // A file replaced by the upload (a cached copy's edits, say) shows the new version:
+        // no live update reports a change this client made itself.
+        const MCNodePtr node = nodeAtPath(destination);
+        if (node && transfer.object.type() == MOStorageObject::RegularFile &&
+            clean(transfer.object.fullPath()) == destination)
+            node->applyAttributesFromDictionary({
+                {QStringLiteral("hash"),
+                 QVariantList{node->contentHash(), transfer.object.contentHash()}},
+                {QStringLiteral("size"), QVariantList{node->fileSize(), transfer.object.size()}},
+                {QStringLiteral("fileDateModified"),
+                 QVariantList{node->fileDateModified(), transfer.object.lastModified()}},
+            });
         setStateBits(destination,
                      transfer.caching ? quint64(MCAbstractObjectNode::Cached) : quint64(0),
                      MCAbstractObjectNode::Uploading);

@@ -25,10 +25,11 @@ public:
         QString sourcePath;
         QString destinationPath;
         bool upload = true;
-        bool caching = false;  // a transfer for the local cache
-        bool completed = true; // when ended: it completed
-        bool failed = false;   // when ended: it ended in error
-        QString objectPath;    // a download's remote object, when known
+        bool caching = false;   // a transfer for the local cache
+        bool completed = true;  // when ended: it completed
+        bool failed = false;    // when ended: it ended in error
+        QString objectPath;     // a download's remote object, when known
+        MOStorageObject object; // a completed upload's object, as the service stored it
     };
 
     explicit MCNodeTreeUpdater(const MCNodePtr &root = MCNodePtr());
