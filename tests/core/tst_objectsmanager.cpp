@@ -138,6 +138,10 @@ void TestObjectsManager::record()
             [add](const QString &path, const QVariant &data) {
                 add({"notFound", path, data.toString()});
             });
+    connect(manager, &MObjectsManager::fetchFailed, manager,
+            [add](const QString &path, int status, const QVariant &data) {
+                add({"fetchFailed", path, QString::number(status), data.toString()});
+            });
     connect(
         manager, &MObjectsManager::objectActionErrors, manager,
         [add](const MObjectErrorList &errors, Tolvo::ObjectAction action, const QVariant &data) {
@@ -291,7 +295,7 @@ void TestObjectsManager::statusBranches_data()
     };
 
     row("list 404", 1, list, 404, "{}", {"notFound|/Docs|row"});
-    row("metadata 404", 2, metadata, 404, "{}", {});
+    row("metadata 404", 2, metadata, 404, "{}", {"notFound|/Docs/a.txt|row"});
     row("rename 412", 5, rename, 412, "{}", {exists.arg(5)});
     row("copy 412", 6, copy, 412, "{}", {exists.arg(6)});
     // A new folder or a rename that fails names its object, so that its views can recover.
@@ -303,7 +307,7 @@ void TestObjectsManager::statusBranches_data()
     row("rename undecodable", 5, rename, 200, html,
         {undecodable.arg(5).arg("", "rename"), renameFailed});
     row("list 500", 1, list, 500, R"({"errors":["Disk on fire","Try later"]})",
-        {"note|0||1||||Disk on fire", "note|0||1||||Try later"});
+        {"fetchFailed|/Docs|500|row", "note|0||1||||Disk on fire", "note|0||1||||Try later"});
     row("share 500", 7, share, 500, R"({"errors":["No sharing"]})", {"note|0||7||||No sharing"});
     row("delete 500", 3, apiPath("/objects/delete"), 500,
         R"({"errors":[["/Docs/a.txt",805,"Not found"],["/Docs/b.txt",42,"Locked"]]})",
@@ -311,12 +315,13 @@ void TestObjectsManager::statusBranches_data()
     row("copy 507", 6, copy, 507, "{}",
         {"note|0|507|6||||You don't have enough cloud space available"});
     row("rename 409", 5, rename, 409, "{}", {renameFailed}, unhandled.arg(409));
-    row("list dropped", 1, list, 0, "", {}, unhandled.arg(0));
-    row("list undecodable", 1, list, 200, html, {undecodable.arg(1).arg("/Docs", "list")});
+    row("list dropped", 1, list, 0, "", {"fetchFailed|/Docs|0|row"}, unhandled.arg(0));
+    row("list undecodable", 1, list, 200, html,
+        {"fetchFailed|/Docs|0|row", undecodable.arg(1).arg("/Docs", "list")});
     row("share undecodable", 7, share, 200, html, {undecodable.arg(7).arg("", "")});
     row("metadata hostile", 2, metadata, 200,
         R"({"object":{"base_path":"/Docs","label":"..","type":"regfile"}})",
-        {undecodable.arg(2).arg(fileA, "metadata")});
+        {"fetchFailed|/Docs/a.txt|0|row", undecodable.arg(2).arg(fileA, "metadata")});
     row("list hostile", 1, list, 200,
         R"({"base_path":"/Docs","objects":[{"base_path":"/Docs","label":"..","type":"directory"},)"
         R"({"base_path":"/Docs","label":"a.txt","type":"regfile"}]})",
