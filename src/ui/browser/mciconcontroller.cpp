@@ -2,11 +2,15 @@
 
 #include "mciconitemdelegate.h"
 #include "mciconitemmodel.h"
+#include "mcmanager.h"
+#include "mcmenunoselection.h"
+#include "mcmenuselection.h"
 #include "mcoptions.h"
 #include "mcpreviewgenerator.h"
 
 #include <QItemSelectionModel>
 #include <QListView>
+#include <QMenu>
 #include <QVBoxLayout>
 
 namespace {
@@ -58,6 +62,9 @@ MCIconController::MCIconController(MOObjectsManager *objectsManager, MCOptions *
         });
     // Double click, and Return on the current item.
     connect(m_collectionView, &QListView::activated, this, &MCIconController::doubleClick);
+    m_collectionView->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_collectionView, &QWidget::customContextMenuRequested, this,
+            &MCIconController::contextMenuRequested);
     loadOptions();
     if (m_options) {
         connect(m_options, &MCOptions::valueChanged, this,
@@ -193,4 +200,29 @@ void MCIconController::doubleClick(const QModelIndex &index)
         return;
     if (node->isDir())
         emit navigationRequested(node->filePath());
+}
+
+void MCIconController::contextMenuRequested(const QPoint &pos)
+{
+    MCManager *hub = MCManager::sharedManager();
+    const QModelIndex index = m_collectionView->indexAt(pos);
+    const MCNodePtr node = m_model->nodeAt(index);
+    QItemSelectionModel *selection = m_collectionView->selectionModel();
+    QMenu *menu = nullptr;
+    if (node && !node->isBusy()) {
+        if (!selection->isSelected(index)) {
+            selection->select(index, QItemSelectionModel::ClearAndSelect);
+            selection->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
+        }
+        menu = hub->menuSelection();
+    } else if (node) {
+        // A busy item offers nothing of its own.
+        if (!selection->hasSelection())
+            menu = hub->menuNoSelection();
+    } else {
+        selection->clearSelection();
+        menu = hub->menuNoSelection();
+    }
+    if (menu)
+        menu->popup(m_collectionView->viewport()->mapToGlobal(pos));
 }

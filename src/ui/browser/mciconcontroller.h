@@ -13,7 +13,7 @@ class QListView;
 // thumbnails with their names, sorted by the "SortBy" option (names compare naturally), over
 // MCIconItemModel and drawn by MCIconItemDelegate. Its options live in the "MCIconController"
 // dictionary of options; absent keys get their defaults written on construction. A double click
-// (or Return) on a folder asks to show it.
+// (or Return) on a folder asks to show it. A right click shows the hub's context menus.
 class MCIconController : public MCBrowsableViewController
 {
     Q_OBJECT
@@ -44,6 +44,8 @@ private:
     void loadOptions();
     void setIconSize(int size);
     void doubleClick(const QModelIndex &index);
+    // A right click at pos (the grid's coordinates): the selection's or the background's menu.
+    void contextMenuRequested(const QPoint &pos);
 
     MCOptions *m_options;
     QListView *m_collectionView;
