@@ -75,7 +75,8 @@ void MCApplicationChooser::filter(const QString &text)
 void MCApplicationChooser::choose()
 {
     QListWidgetItem *item = m_list->currentItem();
-    if (!item || item->isHidden())
+    // Return in the list also reaches the default button: choose once.
+    if (!isVisible() || !item || item->isHidden())
         return;
     const QString path = item->data(DesktopFileRole).toString();
     accept();

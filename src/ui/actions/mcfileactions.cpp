@@ -9,8 +9,8 @@
 #include "mcmanager.h"
 #include "mcoptions.h"
 #include "mcpasteboard.h"
-#include "mostorageobject.h"
 #include "moobjectsmanager.h"
+#include "mostorageobject.h"
 
 #include <QClipboard>
 #include <QFileInfo>
@@ -77,12 +77,11 @@ void MCFileActions::openNodes(const MCNodeList &nodes)
             MOObjectsManager::sharedInstance()->openObjectAtPath(path);
             continue;
         }
-        MCFunctions::ifArchiveAskUser(path, *hub->options(), *m_alerts, m_window,
-                                      [path](bool open) {
-                                          if (open)
-                                              MOObjectsManager::sharedInstance()->openObjectAtPath(
-                                                  path);
-                                      });
+        MCFunctions::ifArchiveAskUser(
+            path, *hub->options(), *m_alerts, m_window, [path](bool open) {
+                if (open)
+                    MOObjectsManager::sharedInstance()->openObjectAtPath(path);
+            });
     }
 }
 
@@ -103,10 +102,9 @@ void MCFileActions::chooseApplicationAndOpen(const MCNodeList &nodes)
     auto *chooser = new MCApplicationChooser(m_window);
     chooser->setAttribute(Qt::WA_DeleteOnClose);
     chooser->setMessage(
-        nodes.size() == 1
-            ? QStringLiteral("Choose an application to open the document \"%1\"")
-                  .arg(nodes.first()->fileName())
-            : QStringLiteral("Choose an application to open the selected documents"));
+        nodes.size() == 1 ? QStringLiteral("Choose an application to open the document \"%1\"")
+                                .arg(nodes.first()->fileName())
+                          : QStringLiteral("Choose an application to open the selected documents"));
     QPointer<MCFileActions> self(this);
     connect(chooser, &MCApplicationChooser::applicationChosen, this,
             [self, nodes](const QString &desktopFilePath) {
@@ -137,12 +135,11 @@ void MCFileActions::deleteNodes(const MCNodeList &nodes)
     const QStringList paths = pathsOf(nodes);
     if (paths.isEmpty() || !m_alerts)
         return;
-    MCFunctions::alertCanDelete(*MCManager::sharedManager()->options(), *m_alerts, m_window,
-                                [paths](bool remove) {
-                                    if (remove)
-                                        MOObjectsManager::sharedInstance()->deleteObjectsAtPaths(
-                                            paths, QVariant());
-                                });
+    MCFunctions::alertCanDelete(
+        *MCManager::sharedManager()->options(), *m_alerts, m_window, [paths](bool remove) {
+            if (remove)
+                MOObjectsManager::sharedInstance()->deleteObjectsAtPaths(paths, QVariant());
+        });
 }
 
 void MCFileActions::renameSelection()
@@ -195,8 +192,7 @@ void MCFileActions::showShareLink(const QUrl &link, const MOStorageObject &objec
         return;
     Alert alert;
     alert.windowTitle = tr("Share Link");
-    alert.messageText = tr("Anyone with this link can download \"%1\":")
-                            .arg(object.label());
+    alert.messageText = tr("Anyone with this link can download \"%1\":").arg(object.label());
     alert.informativeText = link.toString();
     alert.buttons = QStringList{tr("Copy Link"), tr("OK")};
     alert.escapeButton = 1;
@@ -252,8 +248,15 @@ QString MCFileActions::pasteDestination(const QString &source, const QString &de
         // The name stays; a copy must never take the place of what already has it.
         const QString target = childPath(destination, name);
         if (objects->suggestedFilePathWithPath(target) != target) {
-            if (m_alerts)
-                MCFunctions::alertFilenameTaken(name, *m_alerts, m_window);
+            if (m_alerts) {
+                Alert alert;
+                alert.style = Alert::Warning;
+                alert.windowTitle = tr("Paste Warning");
+                alert.messageText =
+                    tr("The name \u201C%1\u201D is already taken in this folder.").arg(name);
+                alert.informativeText = tr("The item was not pasted.");
+                m_alerts->present(alert, m_window, [](const AlertAnswer &) {});
+            }
             return QString();
         }
         return target;

@@ -31,8 +31,7 @@ Content firstContent(std::initializer_list<Content> order)
     return Content::Nothing;
 }
 
-template<class Function>
-bool forText(QWidget *widget, Function function)
+template<class Function> bool forText(QWidget *widget, Function function)
 {
     if (auto *line = qobject_cast<QLineEdit *>(widget))
         return function(line), true;

@@ -87,10 +87,9 @@ void fillOpenWith(QMenu *menu, const MCNodeList &nodes, const QString &fakeFiles
                 DesktopApplications::contentTypeForFileName(QStringLiteral("file.") + extension);
         }
         if (commonDefault) {
-            const DesktopApplication found = node->isDir()
-                                                 ? DesktopApplication()
-                                                 : DesktopApplications::defaultForContentType(
-                                                       contentType);
+            const DesktopApplication found =
+                node->isDir() ? DesktopApplication()
+                              : DesktopApplications::defaultForContentType(contentType);
             if (!found.isValid() || (defaultApplication.isValid() &&
                                      found.desktopFilePath != defaultApplication.desktopFilePath))
                 commonDefault = false;
@@ -114,8 +113,7 @@ void fillOpenWith(QMenu *menu, const MCNodeList &nodes, const QString &fakeFiles
                     paths.insert(opener.desktopFilePath);
                 others.erase(std::remove_if(others.begin(), others.end(),
                                             [&paths](const DesktopApplication &application) {
-                                                return !paths.contains(
-                                                    application.desktopFilePath);
+                                                return !paths.contains(application.desktopFilePath);
                                             }),
                              others.end());
                 listValid = !others.isEmpty();
@@ -155,8 +153,7 @@ void fillOpenWith(QMenu *menu, const MCNodeList &nodes, const QString &fakeFiles
     }
     if (menu->actions().isEmpty() || !menu->actions().constLast()->isSeparator())
         menu->addSeparator();
-    QAction *otherItem =
-        menu->addAction(QCoreApplication::translate("MCOpenWithMenu", "Other..."));
+    QAction *otherItem = menu->addAction(QCoreApplication::translate("MCOpenWithMenu", "Other..."));
     otherItem->setObjectName(QStringLiteral("menuItemOpenWithOther"));
     QObject::connect(otherItem, &QAction::triggered, menu, [other] {
         if (other)

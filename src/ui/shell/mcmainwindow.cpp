@@ -12,9 +12,9 @@
 #include <QCloseEvent>
 #include <QMenuBar>
 #include <QSplitter>
+#include <QStackedLayout>
 #include <QToolBar>
 #include <QToolButton>
-#include <QStackedLayout>
 #include <QVBoxLayout>
 
 MCMainWindow::MCMainWindow(QWidget *parent)
