@@ -114,6 +114,7 @@ private slots:
     void init();
     void contextMenusFollowTheSelection();
     void openWithListsTheDesktopsApplications();
+    void openAndShare();
     void deleteAsksFirst();
     void newFolderHandsAPlaceholderToTheView();
     void copyAndPasteOfRemoteItems();
@@ -420,6 +421,47 @@ void TestFileMenus::openWithListsTheDesktopsApplications()
     const QString fakeFiles = MCManager::sharedManager()->fakeFilesPath();
     QVERIFY(QFileInfo(fakeFiles + "/file.txt").isFile() &&
             QFileInfo(fakeFiles + "/file.pdf").isFile());
+}
+
+void TestFileMenus::openAndShare()
+{
+    // A file opens in its default application, a folder alone is entered, two are not.
+    select({"Welcome.txt"});
+    QMenu *menu = rightClick("Welcome.txt");
+    choose(menu, item(menu, "menuItemOpen"));
+    closeMenus();
+    QTRY_COMPARE_WITH_TIMEOUT(lines(log("editor")).size(), 1, 30000);
+    QCOMPARE(QFileInfo(lines(log("editor")).first()).fileName(), QStringLiteral("Welcome.txt"));
+
+    MCManager *hub = MCManager::sharedManager();
+    QVERIFY(enter("/", "Photos"));
+    select({"Documents", "Photos"});
+    menu = rightClick("Photos");
+    choose(menu, item(menu, "menuItemOpen"));
+    closeMenus();
+    QTest::qWait(300);
+    QCOMPARE(hub->currentPath(), QStringLiteral("/"));
+    select({"Photos"});
+    menu = rightClick("Photos");
+    choose(menu, item(menu, "menuItemOpen"));
+    closeMenus();
+    QTRY_VERIFY_WITH_TIMEOUT(icons()->shownNames().contains("Trip"), 30000);
+    QCOMPARE(hub->currentPath(), QStringLiteral("/Photos"));
+    QCOMPARE(hub->arrayBack().last(), QStringLiteral("/"));
+
+    // A share link is shown once the service made it, and can be copied from there.
+    m_shell.alerts.queueAnswer(QStringLiteral("Copy Link"));
+    menu = rightClick("Sunset.jpg");
+    choose(menu, item(menu, "menuItemShare"));
+    closeMenus();
+    QTRY_VERIFY_WITH_TIMEOUT(!m_shell.alerts.alerts().isEmpty() &&
+                                 m_shell.alerts.alerts().last().windowTitle == "Share Link",
+                             30000);
+    const Alert linkAlert = m_shell.alerts.alerts().last();
+    QVERIFY(linkAlert.messageText.contains("Sunset.jpg"));
+    QVERIFY2(linkAlert.informativeText.startsWith("http"), qPrintable(linkAlert.informativeText));
+    QTRY_COMPARE(QGuiApplication::clipboard()->text(), linkAlert.informativeText);
+    QVERIFY(enter("/Documents", "Manual.pdf"));
 }
 
 void TestFileMenus::deleteAsksFirst()
