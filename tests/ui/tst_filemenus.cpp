@@ -7,6 +7,7 @@
 #include "kerlolocal.h"
 #include "mcappdelegate.h"
 #include "mcapplicationchooser.h"
+#include "mcfileactions.h"
 #include "mciconcontroller.h"
 #include "mciconitemmodel.h"
 #include "mcmainwindow.h"
@@ -24,6 +25,7 @@
 #include <QListView>
 #include <QListWidget>
 #include <QMimeData>
+#include <QToolButton>
 #include <QtTest>
 
 using namespace ShellTest;
@@ -357,6 +359,20 @@ void TestFileMenus::contextMenusFollowTheSelection()
     menu = rightClick(QString());
     QCOMPARE(item(menu, "menuItemPaste")->text(), QStringLiteral("Paste 2 Items"));
     QVERIFY(item(menu, "menuItemPaste")->isVisible());
+    closeMenus();
+
+    // The toolbar's pop-up at the root with nothing selected: only what needs no selection.
+    auto *button = window()->findChild<QToolButton *>("popButtonAction");
+    QVERIFY(button && button->isVisible());
+    QStringList popped;
+    QTimer::singleShot(0, this, [&popped, this] {
+        QMenu *actions = window()->findChild<QMenu *>("menuAction");
+        popped = shown(actions);
+        actions->hide();
+    });
+    QTest::mouseClick(button, Qt::LeftButton);
+    QCOMPARE(popped, (QStringList{"New Folder", "-", "Paste 2 Items"}));
+    closeMenus();
     QVERIFY(enter("/Documents", "Manual.pdf"));
 }
 
@@ -506,6 +522,16 @@ void TestFileMenus::newFolderHandsAPlaceholderToTheView()
     QCOMPARE(placeholder.node->fileName(), QStringLiteral("Untitled Folder 2"));
     QVERIFY(placeholder.node->isDir() && placeholder.node->isPlaceholder());
     QCOMPARE(placeholder.node->states(), quint64(MCAbstractObjectNode::Uploading));
+
+    // New File: the user's templates; a chosen one is uploaded under its label.
+    menu = rightClick(QString());
+    QMenu *newFile = openSubmenu(menu, item(menu, "menuItemNewFile"));
+    QVERIFY(newFile);
+    QCOMPARE(shown(newFile), (QStringList{"New Text Document", "-", "Customize this menu..."}));
+    QVERIFY(!newFile->findChild<QAction *>("menuItemCustomizeNewFiles")->isEnabled());
+    choose(newFile, newFile->actions().first());
+    closeMenus();
+    QTRY_VERIFY_WITH_TIMEOUT(icons()->shownNames().contains("New Text Document.txt"), 30000);
 }
 
 void TestFileMenus::copyAndPasteOfRemoteItems()
@@ -553,6 +579,12 @@ void TestFileMenus::copyAndPasteOfRemoteItems()
     QVERIFY(m_shell.alerts.alerts().last().messageText.contains("Welcome.txt"));
     QCOMPARE(m_server.requestsTo("/api/v1/objects/copy").size(), 4);
     QCOMPARE(shownNode("Welcome.txt")->fileSize(), qint64(4));
+    // A folder is never pasted into itself or below itself.
+    MCFileActions *actions = m_shell.delegate()->fileActions();
+    QCOMPARE(actions->pasteDestination("/Photos", "/Photos"), QString());
+    QCOMPARE(actions->pasteDestination("/Photos", "/Photos/Trip"), QString());
+    QCOMPARE(actions->pasteDestination("/Photos/Trip", "/Photos"),
+             QStringLiteral("/Photos/Trip copy"));
 
     // A text field keeps its own copy and paste.
     auto *field = new QLineEdit(window());

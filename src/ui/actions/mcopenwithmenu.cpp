@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QIcon>
 #include <QMap>
 #include <QMenu>
@@ -74,6 +75,10 @@ void fillOpenWith(QMenu *menu, const MCNodeList &nodes, const QString &fakeFiles
     bool listOffered = true;
     QList<DesktopApplication> others;
     bool first = true;
+    // Large selections share a few types: each is asked about once.
+    QHash<QString, DesktopApplication> defaults;
+    QHash<QString, QList<DesktopApplication>> openersByType;
+    QHash<QString, QString> typeByExtension;
     for (const MCNodePtr &node : nodes) {
         if (!node)
             continue;
@@ -82,14 +87,19 @@ void fillOpenWith(QMenu *menu, const MCNodeList &nodes, const QString &fakeFiles
         if (extension.isEmpty()) {
             contentType = DesktopApplications::contentTypeForMimeType(node->mimeType());
         } else {
-            placeholderFile(fakeFilesPath, extension);
-            contentType =
-                DesktopApplications::contentTypeForFileName(QStringLiteral("file.") + extension);
+            if (!typeByExtension.contains(extension)) {
+                placeholderFile(fakeFilesPath, extension);
+                typeByExtension.insert(extension, DesktopApplications::contentTypeForFileName(
+                                                      QStringLiteral("file.") + extension));
+            }
+            contentType = typeByExtension.value(extension);
         }
         if (commonDefault) {
+            if (!node->isDir() && !defaults.contains(contentType))
+                defaults.insert(contentType,
+                                DesktopApplications::defaultForContentType(contentType));
             const DesktopApplication found =
-                node->isDir() ? DesktopApplication()
-                              : DesktopApplications::defaultForContentType(contentType);
+                node->isDir() ? DesktopApplication() : defaults.value(contentType);
             if (!found.isValid() || (defaultApplication.isValid() &&
                                      found.desktopFilePath != defaultApplication.desktopFilePath))
                 commonDefault = false;
@@ -101,8 +111,9 @@ void fillOpenWith(QMenu *menu, const MCNodeList &nodes, const QString &fakeFiles
         if (extension.isEmpty() || node->isDir())
             listOffered = false;
         if (listValid && listOffered) {
-            const QList<DesktopApplication> openers =
-                DesktopApplications::forContentType(contentType);
+            if (!openersByType.contains(contentType))
+                openersByType.insert(contentType, DesktopApplications::forContentType(contentType));
+            const QList<DesktopApplication> openers = openersByType.value(contentType);
             if (openers.isEmpty()) {
                 listValid = false;
             } else if (first) {
