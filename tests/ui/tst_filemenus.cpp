@@ -16,6 +16,7 @@
 #include "mcmenufile.h"
 #include "mcmenunoselection.h"
 #include "mcmenuselection.h"
+#include "mcmenuview.h"
 #include "mcpasteboard.h"
 #include "shelltestfixture.h"
 
@@ -121,6 +122,7 @@ private slots:
     void newFolderHandsAPlaceholderToTheView();
     void copyAndPasteOfRemoteItems();
     void filesFromAFileManagerPasteAsUploads();
+    void viewMenuSortsTheIcons();
 
 private:
     MCIconController *icons() const
@@ -321,6 +323,19 @@ void TestFileMenus::contextMenusFollowTheSelection()
     QVERIFY(item(menu, "menuItemUncache")->isEnabled() &&
             item(menu, "menuItemDownload")->isEnabled());
     closeMenus();
+    // Removing the local copy takes the badge away again.
+    select({"Welcome.txt"});
+    menu = rightClick("Welcome.txt");
+    choose(menu, item(menu, "menuItemUncache"));
+    closeMenus();
+    QTRY_VERIFY_WITH_TIMEOUT(!(shownNode("Welcome.txt")->states() & MCAbstractObjectNode::Cached),
+                             30000);
+    select({"Welcome.txt"});
+    menu = rightClick("Welcome.txt");
+    choose(menu, item(menu, "menuItemDownload"));
+    closeMenus();
+    QTRY_VERIFY_WITH_TIMEOUT(shownNode("Welcome.txt")->states() & MCAbstractObjectNode::Cached,
+                             30000);
 
     // The File menu keeps its items and only enables them; one uncached file hides the
     // uncache item, a cached one shows it again.
@@ -633,6 +648,39 @@ void TestFileMenus::filesFromAFileManagerPasteAsUploads()
     QTRY_VERIFY_WITH_TIMEOUT(!(shownNode("three.txt")->states() & MCAbstractObjectNode::Uploading),
                              30000);
     QVERIFY(!(shownNode("three.txt")->states() & MCAbstractObjectNode::Cached));
+}
+
+void TestFileMenus::viewMenuSortsTheIcons()
+{
+    QMenu *view = window()->viewMenu();
+    QMenu *cleanUpBy = view->findChild<QMenu *>("menuCleanUpBy");
+    const auto sortBy = [&](const QString &criterion) {
+        view->popup(window()->mapToGlobal(QPoint(10, 10)));
+        QVERIFY(openSubmenu(view, item(view, "menuItemCleanUpBy")));
+        const QList<QAction *> items = cleanUpBy->actions();
+        const auto found = std::find_if(items.begin(), items.end(),
+                                        [&](QAction *a) { return a->text() == criterion; });
+        QVERIFY(found != items.end());
+        choose(cleanUpBy, *found);
+        view->hide();
+        closeMenus();
+    };
+    // A new criterion sorts ascending, choosing it again descending; the menu ticks it.
+    sortBy("Size");
+    QCOMPARE(icons()->sortType(), qint64(18));
+    sortBy("Size");
+    QCOMPARE(icons()->sortType(), qint64(19));
+    view->popup(window()->mapToGlobal(QPoint(10, 10)));
+    QStringList ticked;
+    for (QAction *action : cleanUpBy->actions()) {
+        if (action->isChecked())
+            ticked.append(action->text());
+    }
+    QCOMPARE(ticked, QStringList{"Size"});
+    view->hide();
+    closeMenus();
+    sortBy("Name");
+    QCOMPARE(icons()->sortType(), qint64(10));
 }
 
 int main(int argc, char **argv)
