@@ -83,9 +83,9 @@ void writeApplications(const QString &root)
         root + "/data/applications/mimeinfo.cache",
         "[MIME Cache]\ntext/plain=viewer.desktop;editor.desktop;twin-a.desktop;twin-b.desktop;\n"
         "application/pdf=viewer.desktop;reader.desktop;\n");
-    writeFile(
-        root + "/config/mimeapps.list",
-        "[Default Applications]\ntext/plain=editor.desktop\napplication/pdf=reader.desktop\n");
+    writeFile(root + "/config/mimeapps.list",
+              "[Default Applications]\ntext/plain=editor.desktop\napplication/pdf=reader.desktop\n"
+              "text/x-makefile=editor.desktop\n");
 }
 
 // A view that records the placeholders it is handed.
@@ -249,6 +249,7 @@ void TestFileMenus::initTestCase()
     QVERIFY(m_server.start());
     QCOMPARE(m_server.control("POST", "/objects/demo-tree", {{"email", Email}}), 200);
     QVERIFY(!m_server.seedFile(Email, "/Documents/Picture.png", "not really a picture").isEmpty());
+    QVERIFY(!m_server.seedFile(Email, "/Documents/Makefile", "all:\n").isEmpty());
     QVERIFY(!m_server.seedFile(Email, "/Documents/A file name far longer than thirty.txt", "x")
                  .isEmpty());
     m_shell.launch(m_server.baseUrl().toString());
@@ -379,14 +380,12 @@ void TestFileMenus::contextMenusFollowTheSelection()
     // The toolbar's pop-up at the root with nothing selected: only what needs no selection.
     auto *button = window()->findChild<QToolButton *>("popButtonAction");
     QVERIFY(button && button->isVisible());
-    QStringList popped;
-    QTimer::singleShot(0, this, [&popped, this] {
-        QMenu *actions = window()->findChild<QMenu *>("menuAction");
-        popped = shown(actions);
-        actions->hide();
-    });
     QTest::mouseClick(button, Qt::LeftButton);
+    QMenu *actions = window()->findChild<QMenu *>("menuAction");
+    QVERIFY(actions->isVisible());
+    const QStringList popped = shown(actions);
     QCOMPARE(popped, (QStringList{"New Folder", "-", "Paste 2 Items"}));
+    actions->hide();
     closeMenus();
     QVERIFY(enter("/Documents", "Manual.pdf"));
 }
@@ -416,7 +415,21 @@ void TestFileMenus::openWithListsTheDesktopsApplications()
     QVERIFY(!openWith->actions().first()->isEnabled());
     closeMenus();
 
+    // Without an extension: the default of its type alone. Its default is still compared with
+    // the other files' defaults.
+    select({"Makefile"});
+    menu = rightClick("Makefile");
+    openWith = openSubmenu(menu, item(menu, "menuItemOpenWith"));
+    QCOMPARE(shown(openWith), (QStringList{"editor (default)", "-", "Other..."}));
+    closeMenus();
+    select({"Makefile", "Manual.pdf"});
+    menu = rightClick("Manual.pdf");
+    openWith = openSubmenu(menu, item(menu, "menuItemOpenWith"));
+    QCOMPARE(shown(openWith), QStringList{"Other..."});
+    closeMenus();
+
     // Choosing one opens the cached copy with it.
+    select({"Manual.pdf"});
     menu = rightClick("Manual.pdf");
     openWith = openSubmenu(menu, item(menu, "menuItemOpenWith"));
     QCOMPARE(shown(openWith).first(), QStringLiteral("Reader (default)"));

@@ -162,7 +162,7 @@ void fillOpenWith(QMenu *menu, const MCNodeList &nodes, const QString &fakeFiles
             addApplication(menu, application, openWith);
         }
     }
-    if (menu->actions().isEmpty() || !menu->actions().constLast()->isSeparator())
+    if (!menu->actions().isEmpty() && !menu->actions().constLast()->isSeparator())
         menu->addSeparator();
     QAction *otherItem = menu->addAction(QCoreApplication::translate("MCOpenWithMenu", "Other..."));
     otherItem->setObjectName(QStringLiteral("menuItemOpenWithOther"));

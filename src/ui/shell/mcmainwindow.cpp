@@ -72,8 +72,10 @@ MCMainWindow::MCMainWindow(QWidget *parent)
     actionButton->setText(tr("Action"));
     actionButton->setToolTip(tr("Perform tasks with the selected items"));
     actionButton->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    actionButton->setPopupMode(QToolButton::InstantPopup);
-    actionButton->setMenu(m_actionMenu);
+    // Popped up rather than run by the button: no second event loop runs while it is open.
+    connect(actionButton, &QToolButton::clicked, m_actionMenu, [this, actionButton] {
+        m_actionMenu->popup(actionButton->mapToGlobal(actionButton->rect().bottomLeft()));
+    });
     toolbar->addWidget(actionButton);
     m_toolbar = toolbar;
 
