@@ -9,7 +9,7 @@ lumarin=$1
 kerlo=$2
 out=$3
 
-for tool in Xvfb xdotool import compare; do
+for tool in Xvfb xdotool import compare dbus-run-session gnome-keyring-daemon; do
     if ! command -v "$tool" >/dev/null; then
         echo "SKIP: $tool is missing (scripts/deps.sh installs it)"
         exit 77
@@ -18,7 +18,15 @@ done
 
 work=$(mktemp -d)
 pids=()
+session=
 cleanup() {
+    # The program first: its bus session then ends by itself, taking the bus and the keyring
+    # with it.
+    [ -s "$work/lumarin.pid" ] && kill "$(cat "$work/lumarin.pid")" 2>/dev/null || true
+    for _ in $(seq 50); do
+        [ -n "$session" ] && kill -0 "$session" 2>/dev/null || break
+        sleep 0.1
+    done
     for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
     wait 2>/dev/null || true
     rm -rf "$work"
@@ -41,8 +49,15 @@ pids+=($!)
 for _ in $(seq 100); do grep -q "listening on" "$work/kerlo.log" 2>/dev/null && break; sleep 0.1; done
 port=$(grep -o "listening on http://127.0.0.1:[0-9]*" "$work/kerlo.log" | grep -o "[0-9]*$")
 
-"$lumarin" -MCKerloAPIURL "http://127.0.0.1:$port" >"$work/lumarin.log" 2>&1 &
-pids+=($!)
+# A session bus and keyring of its own (its files under XDG_DATA_HOME): the credentials of this
+# run neither meet nor outlive those of other runs in the same desktop session.
+mkdir -m 700 "$work/runtime"
+XDG_RUNTIME_DIR=$work/runtime dbus-run-session -- sh -c 'echo -n lumarin | gnome-keyring-daemon --daemonize --unlock \
+    --components=secrets >/dev/null; echo $$ >"$0"; exec "$1" -MCKerloAPIURL "$2"' \
+    "$work/lumarin.pid" "$lumarin" "http://127.0.0.1:$port" >"$work/lumarin.log" 2>&1 &
+session=$!
+pids+=($session)
+for _ in $(seq 100); do [ -s "$work/lumarin.pid" ] && break; sleep 0.1; done
 
 wait_window() { # name pattern, seconds
     for _ in $(seq $(($2 * 10))); do
