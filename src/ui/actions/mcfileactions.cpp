@@ -62,27 +62,9 @@ MCFileActions::~MCFileActions() = default;
 
 void MCFileActions::openNodes(const MCNodeList &nodes)
 {
-    MCManager *hub = MCManager::sharedManager();
-    for (const MCNodePtr &node : nodes) {
-        if (!node)
-            continue;
-        const QString path = node->filePath();
-        if (node->isDir()) {
-            // Entering several folders at once has no meaning.
-            if (nodes.size() == 1)
-                hub->doubleClickNavigation(path, hub->selectedController());
-            continue;
-        }
-        if (!m_alerts) {
-            MOObjectsManager::sharedInstance()->openObjectAtPath(path);
-            continue;
-        }
-        MCFunctions::ifArchiveAskUser(
-            path, *hub->options(), *m_alerts, m_window, [path](bool open) {
-                if (open)
-                    MOObjectsManager::sharedInstance()->openObjectAtPath(path);
-            });
-    }
+    // The view that shows the nodes opens them as a double click would.
+    if (MCBrowsableViewController *view = MCManager::sharedManager()->selectedController())
+        view->openNodes(nodes);
 }
 
 void MCFileActions::openNodesWithApplication(const MCNodeList &nodes,

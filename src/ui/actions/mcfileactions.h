@@ -27,8 +27,9 @@ public:
     QWidget *window() const { return m_window; }
     AlertPresenter *alerts() const { return m_alerts; }
 
-    // Opens these nodes: a folder that is the only node is entered, other folders are skipped,
-    // files open in their default applications (an archive only once the user agrees).
+    // Opens these nodes through the selected view (MCBrowsableViewController::openNodes): a
+    // folder that is the only node is entered, other folders are skipped, files open in their
+    // default applications (an archive only once the user agrees).
     void openNodes(const MCNodeList &nodes);
     // Opens every node with the application of that .desktop file; nothing for an empty path.
     void openNodesWithApplication(const MCNodeList &nodes, const QString &desktopFilePath);
