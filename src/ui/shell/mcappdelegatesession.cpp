@@ -8,10 +8,13 @@
 #include "mcbrowsableviewshelper.h"
 #include "mccolumncontroller.h"
 #include "mcerrorscontroller.h"
+#include "mcfileactions.h"
 #include "mciconcontroller.h"
 #include "mclistcontroller.h"
 #include "mcmainwindow.h"
 #include "mcmanager.h"
+#include "mcmenunoselection.h"
+#include "mcmenuselection.h"
 #include "mcmessagescontroller.h"
 #include "mcoptions.h"
 #include "mcpathbarcontroller.h"
@@ -243,6 +246,14 @@ void MCAppDelegate::applicationStart()
                                 MONotificationManager::sharedInstance()->notificationCenter());
     }
     icon->show();
+
+    // The context menus every browser view shows.
+    auto *selectionMenu = new MCMenuSelection(m_window);
+    selectionMenu->setFileActions(m_fileActions);
+    hub->setMenuSelection(selectionMenu);
+    auto *backgroundMenu = new MCMenuNoSelection(m_window);
+    backgroundMenu->setFileActions(m_fileActions);
+    hub->setMenuNoSelection(backgroundMenu);
 
     // The history's two steps, enabled while there is somewhere to go.
     connect(m_window->backAction(), &QAction::triggered, this, [this] { goBackForward(0); });
