@@ -103,7 +103,7 @@ sleep 1
 # The upload: its first request waits at the service, so the page shows it running.
 head -c $((24 * 1024 * 1024)) /dev/urandom >"$work/Holiday video.bin"
 curl -fsS -X POST -H 'Content-Type: application/json' \
-    -d '{"path":"/api/v1/sync/object/Holiday video.bin","action":"delay","delayMs":12000}' \
+    -d '{"path":"/api/v1/objects/Holiday video.bin","method":"PUT","action":"delay","delayMs":12000}' \
     "$root/__control/fault" >/dev/null
 "$copyfiles" "$work/Holiday video.bin" >"$work/copy.log" 2>&1 &
 pids+=($!)
@@ -114,15 +114,13 @@ eval "$(xdotool getwindowgeometry --shell "$main")"
 xdotool windowactivate --sync "$main" 2>/dev/null || true
 xdotool mousemove --window "$main" $((WIDTH - 40)) $((HEIGHT - 60)) click 1
 xdotool key ctrl+v
-if ! wait_request '/api/v1/sync/object/Holiday video\.bin' 20; then
-    echo "SKIP: pasting copied files started no upload (no paste in this build)"
-    exit 77
-fi
+wait_request '/api/v1/objects/Holiday video\.bin' 20 || fail "pasting the copied file started no upload"
 
-# The sidebar's "Transfers" row: the second row (17 px each, from y 23) at the window's left.
-for _ in $(seq 20); do
-    xdotool mousemove --window "$main" 60 48 click 1
-    sleep 0.5
+# The sidebar's "Transfers" row: down the sidebar's rows (about 17 px each, below the menu
+# and tool bars) until the window's title says the page is shown.
+for y in $(seq 30 8 200); do
+    xdotool mousemove --window "$main" 120 "$y" click 1
+    sleep 0.4
     [ "$(xdotool getwindowname "$main")" = "Transfers" ] && break
 done
 [ "$(xdotool getwindowname "$main")" = "Transfers" ] || fail "the transfers page did not open"
