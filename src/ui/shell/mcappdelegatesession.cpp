@@ -6,6 +6,7 @@
 #include "mcabstractobjectnode.h"
 #include "mcbottomviewcontroller.h"
 #include "mcbrowsableviewshelper.h"
+#include "mcbrowserdragdrop.h"
 #include "mccolumncontroller.h"
 #include "mcerrorscontroller.h"
 #include "mciconcontroller.h"
@@ -241,6 +242,8 @@ void MCAppDelegate::applicationStart()
                 [hub, view](const QString &path) { hub->doubleClickNavigation(path, view); });
     }
     icon->show();
+    new MCBrowserDragDrop(static_cast<MCIconController *>(icon), hub, m_services.alerts, m_window);
+    hub->setupTransferBookkeeping(m_services.alerts, m_window, m_services.clock);
 
     // The history's two steps, enabled while there is somewhere to go.
     connect(m_window->backAction(), &QAction::triggered, this, [this] { goBackForward(0); });
