@@ -41,13 +41,19 @@ xcb_atom_t atom(xcb_connection_t *c, const char *name)
     return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
 }
 
-xcb_window_t dragSourceWindow(xcb_connection_t *c)
+// The selection's owner when it is a window of the client that made ownWindow: X gives each
+// client its own range of resource ids.
+xcb_window_t dragSourceWindow(xcb_connection_t *c, quintptr ownWindow)
 {
     const xcb_get_selection_owner_cookie_t cookie =
         xcb_get_selection_owner(c, atom(c, "XdndSelection"));
     std::unique_ptr<xcb_get_selection_owner_reply_t, decltype(&free)> reply(
         xcb_get_selection_owner_reply(c, cookie, nullptr), &free);
-    return reply ? reply->owner : xcb_window_t(XCB_WINDOW_NONE);
+    const xcb_window_t owner = reply ? reply->owner : xcb_window_t(XCB_WINDOW_NONE);
+    const uint32_t clientBits = ~xcb_get_setup(c)->resource_id_mask;
+    if (owner == XCB_WINDOW_NONE || (owner & clientBits) != (uint32_t(ownWindow) & clientBits))
+        return XCB_WINDOW_NONE;
+    return owner;
 }
 
 } // namespace
@@ -57,12 +63,12 @@ bool XdndDirectSave::isAvailable()
     return connection() != nullptr;
 }
 
-bool XdndDirectSave::setSuggestedName(const QString &name)
+bool XdndDirectSave::setSuggestedName(const QString &name, quintptr ownWindow)
 {
     xcb_connection_t *c = connection();
     if (!c)
         return false;
-    const xcb_window_t window = dragSourceWindow(c);
+    const xcb_window_t window = dragSourceWindow(c, ownWindow);
     if (window == XCB_WINDOW_NONE)
         return false;
     const QByteArray value = name.toUtf8();
@@ -72,12 +78,12 @@ bool XdndDirectSave::setSuggestedName(const QString &name)
     return true;
 }
 
-QString XdndDirectSave::savePath()
+QString XdndDirectSave::savePath(quintptr ownWindow)
 {
     xcb_connection_t *c = connection();
     if (!c)
         return QString();
-    const xcb_window_t window = dragSourceWindow(c);
+    const xcb_window_t window = dragSourceWindow(c, ownWindow);
     if (window == XCB_WINDOW_NONE)
         return QString();
     const xcb_get_property_cookie_t cookie =
@@ -99,12 +105,12 @@ QString XdndDirectSave::savePath()
     return url.toLocalFile();
 }
 
-void XdndDirectSave::clear()
+void XdndDirectSave::clear(quintptr ownWindow)
 {
     xcb_connection_t *c = connection();
     if (!c)
         return;
-    const xcb_window_t window = dragSourceWindow(c);
+    const xcb_window_t window = dragSourceWindow(c, ownWindow);
     if (window == XCB_WINDOW_NONE)
         return;
     xcb_delete_property(c, window, atom(c, TargetName));

@@ -16,13 +16,15 @@ extern const char *const TargetName;
 
 // Whether the application runs on X11 and a display can be reached.
 bool isAvailable();
-// Puts name on the drag's source window; false when no drag owns the selection.
-bool setSuggestedName(const QString &name);
+// Puts name on the drag's source window; false while no window of this application's
+// (ownWindow is any of its X windows) owns the selection, as right after a drag of another
+// program.
+bool setSuggestedName(const QString &name, quintptr ownWindow);
 // The local path the drop target wrote back; null when it wrote nothing usable (no
 // property, not a file URI, a remote host).
-QString savePath();
+QString savePath(quintptr ownWindow);
 // Removes the property from the drag's source window.
-void clear();
+void clear(quintptr ownWindow);
 
 } // namespace XdndDirectSave
 

@@ -2,7 +2,8 @@
 # End to end on a real X server: a picture dragged from another program (a small drag source
 # made for this test) onto the signed-in window is uploaded into the folder shown, and its
 # thumbnail appears among the icons. Checks kerlo-local's request log and saves a screenshot
-# of the icon view into the build folder (for a person to look at).
+# of the icon view into the build folder (for a person to look at). A file dragged out onto a
+# target that speaks the X direct-save protocol is downloaded into the folder it names.
 # Usage: xvfb_dragdrop.sh <lumarin> <kerlo-local> <drag source> <output folder>
 set -euo pipefail
 lumarin=$1
@@ -82,7 +83,8 @@ sleep 2
 picture=$work/Dropped\ picture.png
 convert -size 256x192 gradient:'#ffcc33-#cc3366' -fill '#2255aa' -draw 'circle 128,96 128,30' \
     "$picture"
-"$source_program" "$picture" >"$work/source.log" 2>&1 &
+mkdir -p "$work/saved"
+"$source_program" "$picture" --save-to "$work/saved" >"$work/source.log" 2>&1 &
 pids+=($!)
 wait_window '^Drag source$' 20 >/dev/null || fail "no drag source window"
 sleep 1
@@ -143,4 +145,22 @@ uploaded_to "/api/v1/objects/Photos/Dropped picture.png" ||
 xdotool search --onlyvisible --name '^Photos$' >/dev/null || fail "Photos was not opened"
 sleep 4
 import -window "$main" "$out/dragdrop-photos.png"
+
+# Out again, onto a target that takes the direct save: the picture is downloaded into the
+# folder it names.
+xdotool mousemove --sync $((240 + 535)) $((40 + 80))
+xdotool mousedown 1
+for step in $(seq 1 20); do
+    xdotool mousemove $((775 - step * 33)) $((120 + step * 18))
+    sleep 0.05
+done
+xdotool mousemove 100 480
+sleep 0.5
+xdotool mousemove 101 481
+sleep 0.5
+xdotool mouseup 1
+saved="$work/saved/Dropped picture.png"
+for _ in $(seq 200); do cmp -s "$saved" "$picture" && break; sleep 0.1; done
+cmp -s "$saved" "$picture" || fail "the direct save did not download the picture: $(cat "$work/source.log")"
+grep -q "direct save S to $saved" "$work/source.log" || fail "the direct save was not answered: $(cat "$work/source.log")"
 echo "Screenshots: $out/dragdrop-iconview.png $out/dragdrop-photos.png"

@@ -64,6 +64,7 @@ class DragOutMimeData : public QMimeData
 {
 public:
     std::function<bool(const QString &localPath)> directSave;
+    quintptr ownWindow = 0; // any X window of this application
     bool saved = false;
 
     QStringList formats() const override
@@ -82,7 +83,7 @@ protected:
         // Asked once per drop; a repeat reports the first answer.
         auto *self = const_cast<DragOutMimeData *>(this);
         if (!self->saved) {
-            const QString path = XdndDirectSave::savePath();
+            const QString path = XdndDirectSave::savePath(ownWindow);
             if (path.isEmpty())
                 return QByteArray("F");
             self->saved = directSave(path);
@@ -263,17 +264,21 @@ void MCBrowserDragDrop::startDrag()
         drag->setPixmap(nodes.size() > 1 ? countBadge(pixmap, nodes.size()) : pixmap);
         drag->setHotSpot(QPoint(pixmap.width() / 2, pixmap.height() / 2));
     }
+    QPointer<QTimer> offer;
     if (data->directSave) {
         // The name is put on the drag's window once the drag owns the selection.
+        data->ownWindow = view->window()->winId();
+        const quintptr ownWindow = data->ownWindow;
         const QString name = lastComponent(nodes.first()->filePath());
-        auto tries = std::make_shared<int>(0);
-        auto offer = std::make_shared<std::function<void()>>();
-        *offer = [name, tries, offer, drag = QPointer<QDrag>(drag)] {
-            if (!drag || XdndDirectSave::setSuggestedName(name) || ++*tries > 20)
-                return;
-            QTimer::singleShot(20, drag, *offer);
-        };
-        QTimer::singleShot(0, drag, *offer);
+        offer = new QTimer(drag);
+        connect(offer, &QTimer::timeout, offer, [offer, name, ownWindow, tries = 0]() mutable {
+            if (XdndDirectSave::setSuggestedName(name, ownWindow) || ++tries > 100)
+                offer->stop();
+        });
+        offer->start(20);
+        // The target reads the name after the drop, when exec() has returned already: the
+        // name goes with the drag object, which Qt keeps until the target is done.
+        connect(drag, &QObject::destroyed, [ownWindow] { XdndDirectSave::clear(ownWindow); });
     }
     const bool moveInside = m_hub->options()
                                 ->value(MCOptions::AppDelegate, MCOptions::FinderMoveDefaultAction)
@@ -281,11 +286,11 @@ void MCBrowserDragDrop::startDrag()
     QPointer<MCBrowserDragDrop> self(this);
     const Qt::DropAction result =
         drag->exec(moveInside ? Qt::CopyAction | Qt::MoveAction : Qt::CopyAction, Qt::CopyAction);
+    // Qt owns the drag from here: a target in another program may still ask for its data.
     const bool saved = data->saved;
     const bool inside = drag->target() != nullptr || QApplication::widgetAt(QCursor::pos());
-    if (data->directSave)
-        XdndDirectSave::clear();
-    drag->deleteLater();
+    if (offer)
+        offer->stop();
     if (!self)
         return;
     m_dragging = false;
