@@ -282,6 +282,8 @@ void TestObjectsManager::statusBranches_data()
                            "A file already exists at path '/Docs/b.txt'";
     const QString undecodable = "errors|%1|row|61,Cannot decode response.,%2,%3";
     const QString unhandled = "(MObjectsManager) Unhandled response status code %1";
+    const QString renameFailed =
+        "note|0||5|/Docs/a.txt|/Docs/b.txt|row|Could not rename '/Docs/a.txt' to '/Docs/b.txt'";
     const auto row = [](const char *name, int action, const QString &endpoint, int status,
                         const QByteArray &body, const QStringList &expected,
                         const QString &warning = QString()) {
@@ -292,7 +294,14 @@ void TestObjectsManager::statusBranches_data()
     row("metadata 404", 2, metadata, 404, "{}", {});
     row("rename 412", 5, rename, 412, "{}", {exists.arg(5)});
     row("copy 412", 6, copy, 412, "{}", {exists.arg(6)});
-    row("mkdir 412", 4, apiPath("/objects/mkdir/Docs/New"), 412, "{}", {});
+    // A new folder or a rename that fails names its object, so that its views can recover.
+    row("mkdir 412", 4, apiPath("/objects/mkdir/Docs/New"), 412, "{}",
+        {"note|0|102|4|/Docs/New||row|Directory /Docs/New already exists"});
+    row("mkdir 500", 4, apiPath("/objects/mkdir/Docs/New"), 500, R"({"errors":["No room"]})",
+        {"note|0||4|/Docs/New||row|No room"});
+    row("rename dropped", 5, rename, 0, "", {renameFailed}, unhandled.arg(0));
+    row("rename undecodable", 5, rename, 200, html,
+        {undecodable.arg(5).arg("", "rename"), renameFailed});
     row("list 500", 1, list, 500, R"({"errors":["Disk on fire","Try later"]})",
         {"note|0||1||||Disk on fire", "note|0||1||||Try later"});
     row("share 500", 7, share, 500, R"({"errors":["No sharing"]})", {"note|0||7||||No sharing"});
@@ -301,7 +310,7 @@ void TestObjectsManager::statusBranches_data()
         {"errors|3|row", "note|0|805|3||||Not found", "note|0|42|3||||Locked"});
     row("copy 507", 6, copy, 507, "{}",
         {"note|0|507|6||||You don't have enough cloud space available"});
-    row("rename 409", 5, rename, 409, "{}", {}, unhandled.arg(409));
+    row("rename 409", 5, rename, 409, "{}", {renameFailed}, unhandled.arg(409));
     row("list dropped", 1, list, 0, "", {}, unhandled.arg(0));
     row("list undecodable", 1, list, 200, html, {undecodable.arg(1).arg("/Docs", "list")});
     row("share undecodable", 7, share, 200, html, {undecodable.arg(7).arg("", "")});

@@ -78,7 +78,13 @@ public:
     MStorageObject withCacheState(MStorageObject object) const;
     void handleListing(const QJsonObject &body, const QVariant &userData, bool internal);
     void postFileExists(int action, const QVariantMap &argument, const QVariant &userData);
-    void postServiceErrors(int action, const QVariant &errors, const QVariant &userData);
+    void postDirectoryExists(const QString &path, const QVariant &userData);
+    // info: the request's user info, which names the object of a new folder or a rename.
+    void postServiceErrors(int action, const QVariant &errors, const QVariant &userData,
+                           const QVariantMap &info);
+    // A new folder or a rename failed without an answer that says why (no answer, an
+    // unexpected status, an unreadable body): its views must learn which object it was.
+    void postActionFailed(int action, const QVariantMap &info);
     // Answers a reply the manager cannot use as an undecodable one.
     void reportUndecodable(int action, const QVariantMap &info);
 

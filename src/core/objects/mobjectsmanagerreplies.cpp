@@ -43,6 +43,19 @@ QList<ServiceError> serviceErrors(const QVariant &errors)
     return result;
 }
 
+// The object a new folder or a rename names, as the caller gave it; empty for other actions.
+QPair<QString, QString> actionPaths(int action, const QVariantMap &info)
+{
+    if (action == Tolvo::MakeDirectory)
+        return {info.value(ReqPathKey).toString(), QString()};
+    if (action == Tolvo::RenameObject) {
+        const QVariantMap argument = info.value(ReqMapKey).toMap();
+        return {argument.value(QStringLiteral("source")).toString(),
+                argument.value(QStringLiteral("destination")).toString()};
+    }
+    return {};
+}
+
 // Actions 7 and above have no name.
 QString requestType(int action)
 {
@@ -90,19 +103,25 @@ void MObjectsManagerPrivate::objectArrivedForRequest(const QVariant &body,
     case 404:
         if (action == Tolvo::ListObjects)
             emit q->pathNotFound(requestPath, userData);
+        else
+            postActionFailed(action, info);
         break;
     case 412:
         if (action == Tolvo::RenameObject || action == Tolvo::CopyObject)
             postFileExists(action, info.value(ReqMapKey).toMap(), userData);
+        else if (action == Tolvo::MakeDirectory)
+            postDirectoryExists(info.value(ReqPathKey).toString(), userData);
         break;
     case 500:
-        postServiceErrors(action, response.value(errorsKey), userData);
+        postServiceErrors(action, response.value(errorsKey), userData, info);
         break;
     case 507:
         MNotificationManager::instance()->postSpaceQuotaExceededError(Tolvo::ObjectAction(action));
+        postActionFailed(action, info);
         break;
     default:
         qCWarning(lcCoreObjects, "(MObjectsManager) Unhandled response status code %d", status);
+        postActionFailed(action, info);
         break;
     }
 }
@@ -120,6 +139,7 @@ void MObjectsManagerPrivate::decodeErrorForRequest(const MNetworkRequest &reques
     if (action == Tolvo::DeleteObjects)
         releaseDeleteExclusions(info.value(ReqPathsKey).toStringList(), false);
     reportUndecodable(action, info);
+    postActionFailed(action, info);
 }
 
 void MObjectsManagerPrivate::releaseDeleteExclusions(const QStringList &paths, bool deleted)
@@ -266,8 +286,20 @@ void MObjectsManagerPrivate::postFileExists(int action, const QVariantMap &argum
     MNotificationManager::instance()->post(notification);
 }
 
+void MObjectsManagerPrivate::postDirectoryExists(const QString &path, const QVariant &userData)
+{
+    // As when the listing already shows the name, so that the name can be chosen again.
+    MNotification notification(MNotification::ERROR,
+                               QStringLiteral("Directory %1 already exists").arg(path), 0);
+    notification.setAttribute(MNotification::ErrorCode, int(Tolvo::DirectoryExists));
+    notification.setAttribute(MNotification::Action, int(Tolvo::MakeDirectory));
+    notification.setAttribute(MNotification::Path, path);
+    notification.setAttribute(MNotification::UserData, userData);
+    MNotificationManager::instance()->post(notification);
+}
+
 void MObjectsManagerPrivate::postServiceErrors(int action, const QVariant &errors,
-                                               const QVariant &userData)
+                                               const QVariant &userData, const QVariantMap &info)
 {
     Q_Q(MObjectsManager);
     qCDebug(lcCoreObjects) << "Error for action" << action;
@@ -279,9 +311,37 @@ void MObjectsManagerPrivate::postServiceErrors(int action, const QVariant &error
         notification.setAttribute(MNotification::Action, action);
         if (deleting)
             notification.setAttribute(MNotification::ErrorCode, entry.code);
+        const QPair<QString, QString> paths = actionPaths(action, info);
+        if (!paths.first.isEmpty()) {
+            notification.setAttribute(MNotification::Path, paths.first);
+            if (!paths.second.isEmpty())
+                notification.setAttribute(MNotification::AdditionalPath, paths.second);
+            notification.setAttribute(MNotification::UserData, userData);
+        }
         MNotificationManager::instance()->post(notification);
     }
+    // An error list without entries still ends the action.
+    if (entries.isEmpty())
+        postActionFailed(action, info);
     // The messages went to the user; the caller only learns that the delete failed.
     if (deleting)
         emit q->objectActionErrors(MObjectErrorList(), Tolvo::DeleteObjects, userData);
+}
+
+void MObjectsManagerPrivate::postActionFailed(int action, const QVariantMap &info)
+{
+    const QPair<QString, QString> paths = actionPaths(action, info);
+    if (paths.first.isEmpty())
+        return;
+    const QString message =
+        action == Tolvo::RenameObject
+            ? QStringLiteral("Could not rename '%1' to '%2'").arg(paths.first, paths.second)
+            : QStringLiteral("Could not create the folder '%1'").arg(paths.first);
+    MNotification notification(MNotification::ERROR, message, 0);
+    notification.setAttribute(MNotification::Action, action);
+    notification.setAttribute(MNotification::Path, paths.first);
+    if (!paths.second.isEmpty())
+        notification.setAttribute(MNotification::AdditionalPath, paths.second);
+    notification.setAttribute(MNotification::UserData, info.value(MObjectRequestUserDataKey));
+    MNotificationManager::instance()->post(notification);
 }

@@ -14,6 +14,7 @@ QPointer<MCBrowsableViewsHelper> s_helper;
 MCBrowsableViewController::MCBrowsableViewController(MOObjectsManager *objectsManager,
                                                      QWidget *parent)
     : QWidget(parent)
+    , m_objectsManager(objectsManager)
 {
     if (!objectsManager)
         return;

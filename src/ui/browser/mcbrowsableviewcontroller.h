@@ -9,7 +9,10 @@
 
 #include <functional>
 
+class AlertPresenter;
 class MCBrowsableViewsHelper;
+class MCOptions;
+class MONotificationCenter;
 class MOObjectsManager;
 struct MOPostedNotification;
 
@@ -48,17 +51,37 @@ public:
 
     virtual MCNodeList getSelectedItems() const { return {}; }
     virtual void preserveSelection(const MCNodeList &nodes) { Q_UNUSED(nodes) }
+    // Selects exactly the shown nodes among nodes.
+    virtual void selectNodes(const MCNodeList &nodes) { Q_UNUSED(nodes) }
     // Starts editing the name of the one selected item in place.
     virtual void startRename() {}
-    // Shows node (an MCFakeNode) at path until the service answers; with shouldBeginEditing
-    // its name is edited in place first (a new folder).
+
+    // --- Opening and naming (mcbrowsableviewfileactions.cpp) ---
+
+    // What opening files and naming items need besides the objects facade: the options
+    // ("OpenArchiveDefaultAction"), the presenter of the warnings, and the core's messages
+    // (a refused rename or new folder). None is owned; each may be null.
+    void setActionServices(MCOptions *options, AlertPresenter *alerts,
+                           MONotificationCenter *coreMessages);
+    // Opens nodes as a user's "Open" does: a folder that is the only node is entered (as
+    // navigationRequested), other folders are skipped; each file is opened in its default
+    // application (downloaded into the cache first; edits are uploaded) unless it is an
+    // archive the user declines to open. Busy nodes and placeholders are skipped.
+    void openNodes(const MCNodeList &nodes);
+    // Shows node (an MCFakeNode folder, "Untitled Folder" say) at path, in this view only,
+    // until the service lists it; with shouldBeginEditing its name is edited in place first,
+    // and the folder is created once the name is chosen (under its own name when the typed
+    // one is refused or the edit is cancelled).
     virtual void addPlaceholderNode(const MCNodePtr &node, const QString &path,
-                                    bool shouldBeginEditing)
-    {
-        Q_UNUSED(node)
-        Q_UNUSED(path)
-        Q_UNUSED(shouldBeginEditing)
-    }
+                                    bool shouldBeginEditing);
+    // Selects the node (or the placeholder) at path and edits its name, after the current
+    // call has returned.
+    void startRenamingNodeAtPath(const QString &path, bool isPlaceholder);
+    // A rename or new folder the service refused: the renamed node is usable again under its
+    // old name; a placeholder being created goes away.
+    void abortRenamingNodeAtPath(const QString &path);
+    // Selects the placeholders at paths, making them selectable again.
+    void selectPlaceholdersAtPaths(const QStringList &paths);
     // The widget that takes the keyboard focus when this view is shown.
     virtual QWidget *firstResponder() const
     {
@@ -76,11 +99,25 @@ protected:
     // The view's node changed, or its children were edited by a notification.
     virtual void currentNodeChanged(const MCNodePtr &node) { Q_UNUSED(node) }
     virtual void childrenEdited() {}
+    // An item's name edit ended with text typed: checks the name (a warning for an unusable
+    // or taken one) and sends the rename, or, for a folder being named, creates it. False
+    // when the item keeps its old name.
+    bool endNameEditing(const MCNodePtr &node, const QString &typedName);
+    // The edit of a folder being named was cancelled: it is created under its own name.
+    void cancelNameEditing(const MCNodePtr &node);
 
 private:
     void objectsNotification(const MOPostedNotification &notification);
+    void coreMessage(const MOPostedNotification &notification);
+    // Whether a child of the shown folder other than busy nodes and placeholders has name;
+    // warns when it has.
+    bool nameTaken(const QString &name);
+    void createFolder(const MCNodePtr &placeholder);
 
     MCNodeTreeUpdater m_updater;
+    QPointer<MOObjectsManager> m_objectsManager;
+    QPointer<MCOptions> m_options;
+    AlertPresenter *m_alerts = nullptr;
 };
 
 #endif // MCBROWSABLEVIEWCONTROLLER_H

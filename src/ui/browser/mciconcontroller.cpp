@@ -2,6 +2,8 @@
 
 #include "mciconitemdelegate.h"
 #include "mciconitemmodel.h"
+#include "mciconkeyhandler.h"
+#include "mciconnameeditor.h"
 #include "mcoptions.h"
 #include "mcpreviewgenerator.h"
 
@@ -56,8 +58,16 @@ MCIconController::MCIconController(MOObjectsManager *objectsManager, MCOptions *
         m_collectionView->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
             emit selectedCountChanged(m_collectionView->selectionModel()->selectedIndexes().size());
         });
-    // Double click, and Return on the current item.
-    connect(m_collectionView, &QListView::activated, this, &MCIconController::doubleClick);
+    // Opening and naming in place.
+    connect(m_collectionView, &QListView::doubleClicked, this, &MCIconController::doubleClick);
+    auto *keys = new MCIconKeyHandler(m_collectionView);
+    connect(keys, &MCIconKeyHandler::renameRequested, this, &MCIconController::startRename);
+    connect(keys, &MCIconKeyHandler::openRequested, this,
+            [this] { openNodes(getSelectedItems()); });
+    connect(m_delegate, &MCIconItemDelegate::nameEdited, this,
+            [this](const MCNodePtr &node, const QString &text) { endNameEditing(node, text); });
+    connect(m_delegate, &MCIconItemDelegate::nameEditCancelled, this,
+            &MCIconController::cancelNameEditing);
     loadOptions();
     if (m_options) {
         connect(m_options, &MCOptions::valueChanged, this,
@@ -139,7 +149,9 @@ MCNodeList MCIconController::getSelectedItems() const
     QModelIndexList rows = m_collectionView->selectionModel()->selectedIndexes();
     std::sort(rows.begin(), rows.end());
     for (const QModelIndex &index : qAsConst(rows)) {
-        if (const MCNodePtr node = m_model->nodeAt(index))
+        // A busy node (being renamed, created or uploaded) takes part in no action.
+        const MCNodePtr node = m_model->nodeAt(index);
+        if (node && !node->isBusy())
             selected.append(node);
     }
     return selected;
@@ -191,6 +203,31 @@ void MCIconController::doubleClick(const QModelIndex &index)
     const MCNodePtr node = m_model->nodeAt(index);
     if (!node || node->isBusy() || node->isPlaceholder())
         return;
-    if (node->isDir())
-        emit navigationRequested(node->filePath());
+    openNodes({node});
+}
+
+bool MCIconController::isEditingName() const
+{
+    // A closed editor is hidden at once and deleted later.
+    const auto editors = m_collectionView->viewport()->findChildren<MCIconNameEditor *>();
+    return std::any_of(editors.begin(), editors.end(),
+                       [](const MCIconNameEditor *editor) { return editor->isVisible(); });
+}
+
+void MCIconController::startRename()
+{
+    QModelIndexList selected = m_collectionView->selectionModel()->selectedIndexes();
+    selected.erase(std::remove_if(selected.begin(), selected.end(),
+                                  [](const QModelIndex &index) {
+                                      return index.data(MCIconItemModel::BusyRole).toBool();
+                                  }),
+                   selected.end());
+    if (selected.size() != 1 || isEditingName())
+        return;
+    const QModelIndex index = selected.first();
+    if (!(index.flags() & Qt::ItemIsEditable))
+        return;
+    m_collectionView->scrollTo(index);
+    m_collectionView->setFocus();
+    m_collectionView->edit(index);
 }

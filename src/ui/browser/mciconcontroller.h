@@ -13,7 +13,8 @@ class QListView;
 // thumbnails with their names, sorted by the "SortBy" option (names compare naturally), over
 // MCIconItemModel and drawn by MCIconItemDelegate. Its options live in the "MCIconController"
 // dictionary of options; absent keys get their defaults written on construction. A double click
-// (or Return) on a folder asks to show it.
+// (or Ctrl+O, Ctrl+Down) opens: a folder is shown, a file opened in its application. Return
+// (or F2) names the selected item in place.
 class MCIconController : public MCBrowsableViewController
 {
     Q_OBJECT
@@ -32,7 +33,10 @@ public:
 
     MCNodeList getSelectedItems() const override;
     void preserveSelection(const MCNodeList &nodes) override;
-    void selectNodes(const MCNodeList &nodes);
+    void selectNodes(const MCNodeList &nodes) override;
+    void startRename() override;
+    // An item's name is being edited in place.
+    bool isEditingName() const;
     QWidget *firstResponder() const override;
     QStringList shownNames() const override;
 

@@ -1,13 +1,13 @@
 #include "mciconitemdelegate.h"
 
 #include "mciconitemmodel.h"
+#include "mciconnameeditor.h"
 #include "mcimageview.h"
 
 #include <QApplication>
-#include <QLineEdit>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QTextLayout>
-#include <QTimer>
 
 namespace {
 constexpr int LabelLines = 2;
@@ -162,23 +162,38 @@ QSize MCIconItemDelegate::sizeHint(const QStyleOptionViewItem &option, const QMo
     return QSize(qMax(m_iconSize + 2 * Spacing, 96), m_iconSize + 2 * Spacing + lineHeight * 2 + 8);
 }
 
+QWidget *MCIconItemDelegate::createEditor(QWidget *parent, const QStyleOptionViewItem &,
+                                          const QModelIndex &) const
+{
+    return new MCIconNameEditor(parent);
+}
+
 void MCIconItemDelegate::setEditorData(QWidget *editor, const QModelIndex &index) const
 {
-    auto *line = qobject_cast<QLineEdit *>(editor);
-    if (!line) {
+    auto *field = qobject_cast<MCIconNameEditor *>(editor);
+    if (!field) {
         QStyledItemDelegate::setEditorData(editor, index);
         return;
     }
-    const QString name = index.data(Qt::EditRole).toString();
-    line->setText(name);
-    // The base name only: typing replaces the name and keeps the extension. A name that only
-    // starts with a dot (".profile") has no extension.
-    const int dot = name.lastIndexOf(QLatin1Char('.'));
-    const bool directory = index.data(MCIconItemModel::IsDirRole).toBool();
-    const int length = dot > 0 && !directory ? dot : name.size();
-    line->setSelection(0, length);
-    // The view selects the whole text once the editor is open: select again after it.
-    QTimer::singleShot(0, line, [line, length] { line->setSelection(0, length); });
+    field->begin(index.data(MCIconItemModel::NodeRole).value<MCNodePtr>(),
+                 index.data(Qt::EditRole).toString());
+}
+
+void MCIconItemDelegate::setModelData(QWidget *editor, QAbstractItemModel *,
+                                      const QModelIndex &) const
+{
+    if (auto *field = qobject_cast<MCIconNameEditor *>(editor))
+        emit nameEdited(field->node(), field->text());
+}
+
+bool MCIconItemDelegate::eventFilter(QObject *object, QEvent *event)
+{
+    if (event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {
+        if (auto *field = qobject_cast<MCIconNameEditor *>(object))
+            emit nameEditCancelled(field->node());
+    }
+    return QStyledItemDelegate::eventFilter(object, event);
 }
 
 void MCIconItemDelegate::updateEditorGeometry(QWidget *editor, const QStyleOptionViewItem &option,

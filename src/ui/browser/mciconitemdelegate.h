@@ -1,6 +1,7 @@
 #ifndef MCICONITEMDELEGATE_H
 #define MCICONITEMDELEGATE_H
 
+#include "mcabstractobjectnode.h"
 #include "mclabelhighlight.h"
 
 #include <QStyledItemDelegate>
@@ -43,9 +44,25 @@ public:
     void paint(QPainter *painter, const QStyleOptionViewItem &option,
                const QModelIndex &index) const override;
     QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+
+    // In-place naming: the editor is an MCIconNameEditor; what is typed is not written to the
+    // model but handed on (nameEdited), the view's controller decides what happens to it.
+    QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &option,
+                          const QModelIndex &index) const override;
     void setEditorData(QWidget *editor, const QModelIndex &index) const override;
+    void setModelData(QWidget *editor, QAbstractItemModel *model,
+                      const QModelIndex &index) const override;
     void updateEditorGeometry(QWidget *editor, const QStyleOptionViewItem &option,
                               const QModelIndex &index) const override;
+
+signals:
+    // The edit of node's name ended with text (Return, or the field lost the focus).
+    void nameEdited(const MCNodePtr &node, const QString &text) const;
+    // The edit was cancelled with Escape.
+    void nameEditCancelled(const MCNodePtr &node) const;
+
+protected:
+    bool eventFilter(QObject *object, QEvent *event) override;
 
 private:
     int m_iconSize = 64;

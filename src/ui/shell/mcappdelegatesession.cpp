@@ -240,6 +240,8 @@ void MCAppDelegate::applicationStart()
                 &MCManager::setSelectedCount);
         connect(view, &MCBrowsableViewController::navigationRequested, hub,
                 [hub, view](const QString &path) { hub->doubleClickNavigation(path, view); });
+        view->setActionServices(hub->options(), m_services.alerts,
+                                MONotificationManager::sharedInstance()->notificationCenter());
     }
     icon->show();
     new MCBrowserDragDrop(static_cast<MCIconController *>(icon), hub, m_services.alerts, m_window);

@@ -1,0 +1,218 @@
+// The views' shared half of opening files and naming items in place: what an "Open" does with
+// a list of nodes, how a typed name is checked and sent, new folders named before they are
+// created, and the recovery when the service refuses a rename or a new folder.
+#include "mcbrowsableviewcontroller.h"
+
+#include "mcbrowserlog.h"
+#include "mcfunctions.h"
+#include "mcoptions.h"
+#include "mcstring.h"
+#include "mocorenotification.h"
+#include "monotificationcenter.h"
+#include "moobjectsmanager.h"
+
+#include <QDir>
+#include <QTimer>
+
+namespace {
+
+// The core's object actions and error codes the views react to.
+constexpr qint64 MakeDirectoryAction = 4;
+constexpr qint64 RenameAction = 5;
+constexpr quint64 DirectoryExistsError = 102;
+constexpr quint64 RemoteFileExistsError = 801;
+
+const QString CoreMessageName = QStringLiteral("MONotification");
+
+QString parentOf(const QString &path)
+{
+    const QString cleaned = QDir::cleanPath(path);
+    const int slash = cleaned.lastIndexOf(QLatin1Char('/'));
+    return slash <= 0 ? QStringLiteral("/") : cleaned.left(slash);
+}
+
+QString joined(const QString &folder, const QString &name)
+{
+    return folder.endsWith(QLatin1Char('/')) ? folder + name : folder + QLatin1Char('/') + name;
+}
+
+// A folder the service does not have yet, whose name is being chosen.
+bool isFolderBeingNamed(const MCNodePtr &node)
+{
+    return node->isPlaceholder() && node->isDir();
+}
+
+} // namespace
+
+void MCBrowsableViewController::setActionServices(MCOptions *options, AlertPresenter *alerts,
+                                                  MONotificationCenter *coreMessages)
+{
+    m_options = options;
+    m_alerts = alerts;
+    if (coreMessages)
+        coreMessages->addObserver(this, &MCBrowsableViewController::coreMessage, CoreMessageName);
+}
+
+void MCBrowsableViewController::openNodes(const MCNodeList &nodes)
+{
+    const bool onlyOne = nodes.size() == 1;
+    for (const MCNodePtr &node : nodes) {
+        if (!node || node->isBusy() || node->isPlaceholder())
+            continue;
+        if (node->isDir() && !node->isPackage()) {
+            if (onlyOne)
+                emit navigationRequested(node->filePath());
+            continue;
+        }
+        const QString path = node->filePath();
+        const QPointer<MOObjectsManager> objects = m_objectsManager;
+        const auto open = [objects, path](bool confirmed) {
+            if (confirmed && objects)
+                objects->openObjectAtPath(path);
+        };
+        if (m_options && m_alerts)
+            MCFunctions::ifArchiveAskUser(path, *m_options, *m_alerts, window(), open);
+        else
+            open(!MCFunctions::isArchive(path)); // nobody to ask: archives stay closed
+    }
+}
+
+void MCBrowsableViewController::addPlaceholderNode(const MCNodePtr &node, const QString &path,
+                                                   bool shouldBeginEditing)
+{
+    if (!node)
+        return;
+    m_updater.registerPlaceholder(node, parentOf(path));
+    childrenEdited();
+    if (shouldBeginEditing)
+        startRenamingNodeAtPath(path, true);
+}
+
+void MCBrowsableViewController::startRenamingNodeAtPath(const QString &path, bool isPlaceholder)
+{
+    // After the caller has returned: the item it just added may not be laid out yet.
+    QTimer::singleShot(0, this, [this, path, isPlaceholder] {
+        if (isPlaceholder) {
+            selectPlaceholdersAtPaths({path});
+        } else if (const MCNodePtr node = m_updater.nodeAtPath(path)) {
+            node->setIsBusy(false);
+            selectNodes({node});
+        }
+        startRename();
+    });
+}
+
+void MCBrowsableViewController::abortRenamingNodeAtPath(const QString &path)
+{
+    const MCNodePtr node = m_updater.nodeAtPath(path);
+    if (node && (node->states() & MCAbstractObjectNode::Syncing))
+        node->setRepresentedName(node->fileName());
+    m_updater.abortRenamingNodeAtPath(path);
+}
+
+void MCBrowsableViewController::selectPlaceholdersAtPaths(const QStringList &paths)
+{
+    MCNodeList nodes;
+    for (const QString &path : paths) {
+        if (const MCNodePtr placeholder = m_updater.placeholderAtPath(path)) {
+            placeholder->setIsBusy(false);
+            nodes.append(placeholder);
+        }
+    }
+    selectNodes(nodes);
+}
+
+bool MCBrowsableViewController::endNameEditing(const MCNodePtr &edited, const QString &typedName)
+{
+    if (!edited)
+        return false;
+    const unsigned code = MCString::stringValidForFilename(typedName);
+    if (isFolderBeingNamed(edited)) {
+        // A new folder is always created: under the typed name when it can be used, else
+        // under the one it was given.
+        if (!nameTaken(typedName)) {
+            if (code == MCString::FilenameValid)
+                edited->setFileName(typedName);
+            else if (code != MCString::FilenameOnlyDots && m_alerts)
+                MCFunctions::alertFilenameValidity(code, *m_alerts, window());
+        }
+        createFolder(edited);
+        return true;
+    }
+    if (code != MCString::FilenameValid) {
+        if (code != MCString::FilenameOnlyDots && m_alerts)
+            MCFunctions::alertFilenameValidity(code, *m_alerts, window());
+        return false;
+    }
+    const QString oldPath = edited->filePath();
+    const QString newPath = joined(edited->basePath(), typedName);
+    // The node the edit began with may have been replaced by a listing since.
+    const MCNodePtr node = m_updater.nodeAtPath(oldPath);
+    if (!node || newPath == oldPath || !m_objectsManager)
+        return false;
+    if (nameTaken(typedName))
+        return false;
+    // Shown under the new name, with the syncing badge, until the service answers.
+    node->setRepresentedName(typedName);
+    m_updater.markRenameSent(oldPath);
+    qCDebug(lcBrowser) << "Renaming" << oldPath << "to" << newPath;
+    m_objectsManager->renameObjectAtPath(oldPath, newPath, QVariant::fromValue(node));
+    return true;
+}
+
+void MCBrowsableViewController::cancelNameEditing(const MCNodePtr &node)
+{
+    if (node && isFolderBeingNamed(node) && !node->isBusy())
+        createFolder(node);
+}
+
+bool MCBrowsableViewController::nameTaken(const QString &name)
+{
+    const MCNodePtr folder = currentNode();
+    if (!folder)
+        return false;
+    for (const MCNodePtr &child : folder->children()) {
+        if (!child->isBusy() && !child->isPlaceholder() && child->fileName() == name) {
+            if (m_alerts)
+                MCFunctions::alertFilenameTaken(name, *m_alerts, window());
+            return true;
+        }
+    }
+    return false;
+}
+
+void MCBrowsableViewController::createFolder(const MCNodePtr &placeholder)
+{
+    placeholder->setStates(placeholder->states() | MCAbstractObjectNode::Uploading);
+    placeholder->setIsBusy(true);
+    childrenEdited();
+    qCDebug(lcBrowser) << "Creating the folder" << placeholder->filePath();
+    if (m_objectsManager)
+        m_objectsManager->createDirectoryAtPath(placeholder->filePath(), QVariant());
+}
+
+void MCBrowsableViewController::coreMessage(const MOPostedNotification &notification)
+{
+    const MOCoreNotification message(notification);
+    const QString path = message.path();
+    if (message.type() != MOCoreNotification::Error || path.isEmpty())
+        return;
+    if (message.action() == RenameAction) {
+        const MCNodePtr node = m_updater.nodeAtPath(path);
+        if (node && (node->states() & MCAbstractObjectNode::Syncing))
+            abortRenamingNodeAtPath(path);
+    } else if (message.action() == MakeDirectoryAction) {
+        const MCNodePtr placeholder = m_updater.placeholderAtPath(path);
+        if (!placeholder || !placeholder->isBusy())
+            return;
+        const quint64 code = message.errorCode();
+        if (code == DirectoryExistsError || code == RemoteFileExistsError) {
+            // The name is taken: the folder waits to be named again (the hub's sheet asks).
+            placeholder->setStates(placeholder->states() &
+                                   ~quint64(MCAbstractObjectNode::Uploading));
+            placeholder->setIsBusy(false);
+        } else {
+            abortRenamingNodeAtPath(path);
+        }
+    }
+}

@@ -1,0 +1,349 @@
+// Naming items in place in the icon view of a signed-in shell against kerlo-local, driven with
+// keys as a user does: Return edits the selected item's name with its base name selected, and
+// a new name goes to the service, the item showing it with the syncing badge until the service
+// confirms; unusable and taken names are refused with the specified warnings and nothing is
+// sent; a rename the service refuses leaves the item as it was and usable; a new folder is
+// named before it is created.
+#include "kerlolocal.h"
+#include "mcappdelegate.h"
+#include "mcfakenode.h"
+#include "mciconcontroller.h"
+#include "mciconitemmodel.h"
+#include "mciconnameeditor.h"
+#include "mcmainwindow.h"
+#include "mcmanager.h"
+#include "shelltestfixture.h"
+
+#include <QJsonDocument>
+#include <QListView>
+#include <QtTest>
+
+using namespace ShellTest;
+
+namespace {
+
+const QString RenamePath = QStringLiteral("/api/v1/objects/rename");
+
+// The (source, destination) pairs of the renames the service received, oldest first.
+QList<QPair<QString, QString>> renamesIn(const QJsonArray &log)
+{
+    QList<QPair<QString, QString>> renames;
+    for (const QJsonValue &entry : log) {
+        const QJsonObject request = entry.toObject();
+        if (request.value("path").toString() != RenamePath)
+            continue;
+        const QJsonObject body =
+            QJsonDocument::fromJson(request.value("body").toString().toUtf8()).object();
+        renames.append({body.value("source").toString(), body.value("destination").toString()});
+    }
+    return renames;
+}
+
+} // namespace
+
+class TestBrowserRename : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void renameGoesToTheServiceAndShowsUntilConfirmed();
+    void unusableAndTakenNamesAreRefusedBeforeSending();
+    void refusedRenameLeavesTheItemUsable();
+    void newFolderIsNamedThenCreated();
+
+private:
+    MCIconController *icons() const
+    {
+        return qobject_cast<MCIconController *>(m_shell.delegate()->iconController());
+    }
+    MCIconNameEditor *editor() const;
+    QModelIndex indexOf(const QString &name) const;
+    // Selects the item by a click and presses Return; the editor it opens.
+    MCIconNameEditor *startEditing(const QString &name);
+    void typeName(const QString &name, Qt::Key end = Qt::Key_Return);
+    // The item's name is shown, as a plain (not busy, not syncing) selectable item.
+    bool settled(const QString &name) const;
+    bool placeholderShown(const QString &name) const;
+    void addUntitledFolder(const QString &name);
+
+    KerloLocal m_server;
+    Shell m_shell;
+};
+
+MCIconNameEditor *TestBrowserRename::editor() const
+{
+    const auto editors = icons()->collectionView()->viewport()->findChildren<MCIconNameEditor *>();
+    for (MCIconNameEditor *field : editors) {
+        if (field->isVisible())
+            return field;
+    }
+    return nullptr;
+}
+
+QModelIndex TestBrowserRename::indexOf(const QString &name) const
+{
+    const int row = icons()->shownNames().indexOf(name);
+    return row < 0 ? QModelIndex() : icons()->itemModel()->index(row);
+}
+
+MCIconNameEditor *TestBrowserRename::startEditing(const QString &name)
+{
+    const QModelIndex index = indexOf(name);
+    if (!index.isValid())
+        return nullptr;
+    QListView *view = icons()->collectionView();
+    view->scrollTo(index);
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(index).center());
+    QTest::keyClick(view, Qt::Key_Return);
+    return QTest::qWaitFor([this] { return editor() != nullptr; }, 5000) ? editor() : nullptr;
+}
+
+void TestBrowserRename::typeName(const QString &name, Qt::Key end)
+{
+    MCIconNameEditor *field = editor();
+    QVERIFY(field);
+    QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
+    // As one input event: QTest cannot spell every character as a key.
+    QTest::sendKeyEvent(QTest::Click, field, Qt::Key_unknown, name, Qt::NoModifier);
+    QCOMPARE(field->text(), name);
+    QTest::keyClick(field, end);
+    QTRY_VERIFY(!editor());
+}
+
+bool TestBrowserRename::settled(const QString &name) const
+{
+    const QModelIndex index = indexOf(name);
+    return index.isValid() && !index.data(MCIconItemModel::BusyRole).toBool() &&
+           !index.data(MCIconItemModel::PlaceholderRole).toBool() &&
+           !(index.data(MCIconItemModel::StatesRole).toULongLong() &
+             MCAbstractObjectNode::Syncing) &&
+           (index.flags() & Qt::ItemIsSelectable);
+}
+
+bool TestBrowserRename::placeholderShown(const QString &name) const
+{
+    const QModelIndex index = indexOf(name);
+    return index.isValid() && index.data(MCIconItemModel::PlaceholderRole).toBool();
+}
+
+void TestBrowserRename::addUntitledFolder(const QString &name)
+{
+    // As the File menu's New Folder makes it.
+    const QSharedPointer<MCFakeNode> folder =
+        MCFakeNode::create(QStringLiteral("/Work"), name, true);
+    folder->setStates(MCAbstractObjectNode::Uploading);
+    icons()->addPlaceholderNode(folder, QStringLiteral("/Work/") + name, true);
+}
+
+void TestBrowserRename::initTestCase()
+{
+    QVERIFY(m_server.start());
+    const QString email = QString::fromLatin1(DemoEmail);
+    for (const char *name : {"report.pdf", "notes.txt", "plan.txt", "README"})
+        QVERIFY(!m_server.seedFile(email, QStringLiteral("/Work/") + name, name).isEmpty());
+    m_shell.launch(m_server.baseUrl().toString());
+    QVERIFY(m_shell.signInThroughWindow(email, QString::fromLatin1(DemoPassword)));
+    QVERIFY(m_shell.waitForSession());
+    m_shell.delegate()->mainWindow()->resize(900, 640);
+    m_shell.delegate()->mainWindow()->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_shell.delegate()->mainWindow()));
+    MCManager::sharedManager()->changeToPath(QStringLiteral("/Work"), this);
+    QTRY_VERIFY_WITH_TIMEOUT(settled(QStringLiteral("report.pdf")), 30000);
+}
+
+void TestBrowserRename::renameGoesToTheServiceAndShowsUntilConfirmed()
+{
+    // A name without an extension is selected whole.
+    MCIconNameEditor *field = startEditing(QStringLiteral("README"));
+    QVERIFY(field);
+    QTRY_COMPARE(field->selectedText(), QStringLiteral("README"));
+    typeName(QStringLiteral("README"), Qt::Key_Escape);
+    QVERIFY(settled(QStringLiteral("README")));
+
+    field = startEditing(QStringLiteral("report.pdf"));
+    QVERIFY(field);
+    QCOMPARE(field->text(), QStringLiteral("report.pdf"));
+    QTRY_COMPARE(field->selectedText(), QStringLiteral("report"));
+    // Typing replaces the base name and keeps the extension. The service holds its answer a
+    // moment, so the waiting state can be seen.
+    QVERIFY(m_server.delay(RenamePath, 1500));
+    QTest::keyClicks(field, QStringLiteral("summary"));
+    QCOMPARE(field->text(), QStringLiteral("summary.pdf"));
+    // An update of the item meanwhile (its thumbnail, a badge) keeps what was typed.
+    const QModelIndex edited = indexOf(QStringLiteral("report.pdf"));
+    emit icons()->itemModel()->dataChanged(edited, edited);
+    QCOMPARE(field->text(), QStringLiteral("summary.pdf"));
+    QTest::keyClick(field, Qt::Key_Return);
+    QTRY_VERIFY(!editor());
+
+    QTRY_VERIFY(indexOf(QStringLiteral("summary.pdf")).isValid());
+    const QModelIndex waiting = indexOf(QStringLiteral("summary.pdf"));
+    QVERIFY(waiting.data(MCIconItemModel::StatesRole).toULongLong() &
+            MCAbstractObjectNode::Syncing);
+    QVERIFY(waiting.data(MCIconItemModel::BusyRole).toBool());
+    QVERIFY(!waiting.data(MCIconItemModel::BadgeRole).value<QPixmap>().isNull());
+    QVERIFY(!(waiting.flags() & Qt::ItemIsSelectable));
+
+    // Confirmed by the service's own change report.
+    QTRY_VERIFY_WITH_TIMEOUT(settled(QStringLiteral("summary.pdf")), 30000);
+    QVERIFY(!indexOf(QStringLiteral("report.pdf")).isValid());
+    const MCNodePtr node = icons()->itemModel()->nodeAt(indexOf(QStringLiteral("summary.pdf")));
+    QCOMPARE(node->fileName(), QStringLiteral("summary.pdf"));
+    QCOMPARE(node->filePath(), QStringLiteral("/Work/summary.pdf"));
+    QCOMPARE(renamesIn(m_server.requests()),
+             (QList<QPair<QString, QString>>{{"/Work/report.pdf", "/Work/summary.pdf"}}));
+}
+
+void TestBrowserRename::unusableAndTakenNamesAreRefusedBeforeSending()
+{
+    QVERIFY(m_server.clearRequests());
+    m_shell.alerts.clearRecord();
+    const QString unusable = QStringLiteral("You can't use this filename, %1. Please choose "
+                                            "another name.");
+    const QList<QPair<QString, QString>> cases = {
+        {QStringLiteral("a/b.txt"), unusable.arg("because some chars are not allowed")},
+        // Only dots: refused without a word.
+        {QStringLiteral(".."), QString()},
+        {QStringLiteral("plan.txt"), QStringLiteral("The name \u201Cplan.txt\u201D, is already "
+                                                    "taken. Please choose a different name.")},
+        // Unchanged: nothing to do.
+        {QStringLiteral("notes.txt"), QString()},
+    };
+    for (const auto &entry : cases) {
+        QVERIFY(startEditing(QStringLiteral("notes.txt")));
+        const int alertsBefore = m_shell.alerts.alerts().size();
+        typeName(entry.first);
+        QVERIFY2(settled(QStringLiteral("notes.txt")), qPrintable(entry.first));
+        if (entry.second.isEmpty()) {
+            QCOMPARE(m_shell.alerts.alerts().size(), alertsBefore);
+            continue;
+        }
+        QCOMPARE(m_shell.alerts.alerts().size(), alertsBefore + 1);
+        const Alert warning = m_shell.alerts.alerts().last();
+        QCOMPARE(warning.messageText, entry.second);
+        QCOMPARE(warning.windowTitle, entry.first == QLatin1String("plan.txt")
+                                          ? QStringLiteral("New Folder Warning")
+                                          : QStringLiteral("Rename Warning"));
+        QVERIFY(m_shell.alerts.answer(0));
+    }
+    // Escape leaves the name as it was.
+    QVERIFY(startEditing(QStringLiteral("notes.txt")));
+    typeName(QStringLiteral("changed.txt"), Qt::Key_Escape);
+    QVERIFY(settled(QStringLiteral("notes.txt")));
+    QVERIFY(!indexOf(QStringLiteral("changed.txt")).isValid());
+    QVERIFY(renamesIn(m_server.requests()).isEmpty());
+}
+
+void TestBrowserRename::refusedRenameLeavesTheItemUsable()
+{
+    // Refusals with a reason, with the "exists" status, with a body that is no JSON, and no
+    // answer at all (the network layer sends a dropped request again, so every try drops).
+    const QList<std::function<bool()>> faults = {
+        [this] { return m_server.forceStatus(RenamePath, 500, R"({"errors":["Refused"]})"); },
+        [this] { return m_server.forceStatus(RenamePath, 412, "{}"); },
+        [this] {
+            return m_server.forceStatus(RenamePath, 403, "<html>no</html>", 1, {}, "text/html");
+        },
+        [this] { return m_server.drop(RenamePath, -1); },
+    };
+    int sent = 0;
+    for (int i = 0; i < faults.size(); ++i) {
+        QVERIFY(m_server.clearRequests());
+        QVERIFY(faults.at(i)());
+        QVERIFY(startEditing(QStringLiteral("plan.txt")));
+        typeName(QStringLiteral("moved.txt"));
+        QTRY_VERIFY_WITH_TIMEOUT(!renamesIn(m_server.requests()).isEmpty(), 30000);
+        QTRY_VERIFY2_WITH_TIMEOUT(settled(QStringLiteral("plan.txt")),
+                                  qPrintable(QString::number(i)), 30000);
+        QVERIFY(!indexOf(QStringLiteral("moved.txt")).isValid());
+        ++sent;
+    }
+    QCOMPARE(sent, faults.size());
+
+    // The same item renames once the service takes it.
+    QVERIFY(m_server.reset());
+    QVERIFY(startEditing(QStringLiteral("plan.txt")));
+    typeName(QStringLiteral("moved.txt"));
+    QTRY_VERIFY_WITH_TIMEOUT(settled(QStringLiteral("moved.txt")), 30000);
+    QVERIFY(!indexOf(QStringLiteral("plan.txt")).isValid());
+}
+
+void TestBrowserRename::newFolderIsNamedThenCreated()
+{
+    QVERIFY(m_server.clearRequests());
+    m_shell.alerts.clearRecord();
+    const auto mkdirs = [this] {
+        QStringList paths;
+        for (const QJsonValue &entry : m_server.requests()) {
+            const QString path = entry.toObject().value("path").toString();
+            if (path.startsWith(QLatin1String("/api/v1/objects/mkdir")))
+                paths.append(path.mid(int(strlen("/api/v1/objects/mkdir"))));
+        }
+        return paths;
+    };
+
+    // Named first, then created under the chosen name.
+    addUntitledFolder(QStringLiteral("Untitled Folder"));
+    QTRY_VERIFY(editor());
+    QTRY_COMPARE(editor()->selectedText(), QStringLiteral("Untitled Folder"));
+    QVERIFY(placeholderShown(QStringLiteral("Untitled Folder")));
+    QVERIFY(mkdirs().isEmpty());
+    typeName(QStringLiteral("Projects"));
+    QTRY_COMPARE(mkdirs(), QStringList{"/Work/Projects"});
+    QTRY_VERIFY_WITH_TIMEOUT(settled(QStringLiteral("Projects")), 30000);
+    QVERIFY(!indexOf(QStringLiteral("Untitled Folder")).isValid());
+
+    // Escape keeps the name it was given.
+    addUntitledFolder(QStringLiteral("Untitled Folder"));
+    QTRY_VERIFY(editor());
+    typeName(QStringLiteral("Ignored"), Qt::Key_Escape);
+    QTRY_COMPARE(mkdirs().last(), QStringLiteral("/Work/Untitled Folder"));
+    QTRY_VERIFY_WITH_TIMEOUT(settled(QStringLiteral("Untitled Folder")), 30000);
+
+    // A taken name is warned about, and the folder is created under its own name.
+    addUntitledFolder(QStringLiteral("Untitled Folder 2"));
+    QTRY_VERIFY(editor());
+    typeName(QStringLiteral("Projects"));
+    QCOMPARE(m_shell.alerts.alerts().size(), 1);
+    QCOMPARE(m_shell.alerts.alerts().first().windowTitle, QStringLiteral("New Folder Warning"));
+    QVERIFY(m_shell.alerts.answer(0));
+    QTRY_COMPARE(mkdirs().last(), QStringLiteral("/Work/Untitled Folder 2"));
+    QTRY_VERIFY_WITH_TIMEOUT(settled(QStringLiteral("Untitled Folder 2")), 30000);
+
+    // A name the service already has (not shown here yet): the folder waits to be named
+    // again, and is made under the next name chosen.
+    QVERIFY(
+        m_server.forceStatus(QStringLiteral("/api/v1/objects/mkdir/Work/Elsewhere"), 412, "{}"));
+    addUntitledFolder(QStringLiteral("Untitled Folder 4"));
+    QTRY_VERIFY(editor());
+    typeName(QStringLiteral("Elsewhere"));
+    QTRY_VERIFY(placeholderShown(QStringLiteral("Elsewhere")) &&
+                !indexOf(QStringLiteral("Elsewhere")).data(MCIconItemModel::BusyRole).toBool());
+    QVERIFY(startEditing(QStringLiteral("Elsewhere")));
+    typeName(QStringLiteral("Renamed"));
+    QTRY_COMPARE(mkdirs().last(), QStringLiteral("/Work/Renamed"));
+    QTRY_VERIFY_WITH_TIMEOUT(settled(QStringLiteral("Renamed")), 30000);
+    QVERIFY(!indexOf(QStringLiteral("Elsewhere")).isValid());
+
+    // A folder the service refuses to make goes away.
+    QVERIFY(m_server.forceStatus(QStringLiteral("/api/v1/objects/mkdir/Work/Refused"), 500,
+                                 R"({"errors":["No"]})"));
+    addUntitledFolder(QStringLiteral("Untitled Folder 3"));
+    QTRY_VERIFY(editor());
+    typeName(QStringLiteral("Refused"));
+    QTRY_COMPARE(mkdirs().last(), QStringLiteral("/Work/Refused"));
+    QTRY_VERIFY_WITH_TIMEOUT(!indexOf(QStringLiteral("Refused")).isValid(), 30000);
+    QVERIFY(!indexOf(QStringLiteral("Untitled Folder 3")).isValid());
+    QCOMPARE(icons()->shownNames().count(QStringLiteral("Projects")), 1);
+}
+
+int main(int argc, char **argv)
+{
+    isolateEnvironment();
+    QApplication app(argc, argv);
+    TestBrowserRename test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_browserrename.moc"
