@@ -28,6 +28,10 @@ cleanup() {
 trap cleanup EXIT
 
 export XDG_DATA_HOME=$work/data XDG_CONFIG_HOME=$work/config XDG_CACHE_HOME=$work/cache
+# A runtime folder of its own: another Lumarin running meanwhile (another end-to-end test)
+# must not take this one's launch as a second instance.
+export XDG_RUNTIME_DIR=$work/runtime
+mkdir -m 700 "$XDG_RUNTIME_DIR"
 export QT_QPA_PLATFORM=xcb
 if [ -n "${ASAN_OPTIONS:-}" ]; then export ASAN_OPTIONS="$ASAN_OPTIONS:detect_leaks=0"; fi
 
@@ -60,7 +64,7 @@ wait_window() { # name pattern, seconds
 fail() { echo "FAIL: $1"; cat "$work/lumarin.log"; exit 1; }
 
 login=$(wait_window '^Kerlo$' 40) || fail "no sign-in window"
-sleep 4 # the opening animation
+sleep 6 # the opening animation: the fields take keys once it is over
 xdotool windowfocus --sync "$login" 2>/dev/null || true
 xdotool type --delay 20 "demo@kerlo.local"
 xdotool key Tab

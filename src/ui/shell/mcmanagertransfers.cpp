@@ -158,6 +158,14 @@ void MCManager::alertNameTaken(const MOPostedNotification &notification)
             tr("The name %1 is already taken. Please, choose another name.").arg(path);
     sheet.alert.informativeText = core.message();
     sheet.key = sheetKey(core);
+    if (core.action() == MakeDirectoryAction) {
+        // The new folder waits under its taken name: it is named again.
+        QPointer<MCManager> self(this);
+        sheet.answered = [self, path](int) {
+            if (self && self->selectedController())
+                self->selectedController()->startRenamingNodeAtPath(path, true);
+        };
+    }
     presentSheet(std::move(sheet));
 }
 
