@@ -136,16 +136,17 @@ MCBrowserDragDrop::MCBrowserDragDrop(MCIconController *icons, MCManager *hub,
     };
     m_springTimer.setSingleShot(true);
     connect(&m_springTimer, &QTimer::timeout, this, &MCBrowserDragDrop::springTick);
-    QWidget *viewport = m_icons->collectionView()->viewport();
-    viewport->setAcceptDrops(true);
-    viewport->installEventFilter(this);
+    m_viewport = m_icons->collectionView()->viewport();
+    m_viewport->setAcceptDrops(true);
+    m_viewport->installEventFilter(this);
 }
 
 MCBrowserDragDrop::~MCBrowserDragDrop() = default;
 
 bool MCBrowserDragDrop::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched != m_icons->collectionView()->viewport())
+    // Compared as a pointer only: the view may be half destroyed when its last events come.
+    if (watched != m_viewport.data())
         return false;
     switch (event->type()) {
     case QEvent::MouseButtonPress:

@@ -71,6 +71,7 @@ private:
     void showSelected(bool selected);
 
     MCIconController *m_icons;
+    QPointer<QWidget> m_viewport;
     MCManager *m_hub;
     AlertPresenter *m_alerts;
     QPointer<QWidget> m_sheetWindow;
