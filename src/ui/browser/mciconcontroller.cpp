@@ -4,11 +4,15 @@
 #include "mciconitemmodel.h"
 #include "mciconkeyhandler.h"
 #include "mciconnameeditor.h"
+#include "mcmanager.h"
+#include "mcmenunoselection.h"
+#include "mcmenuselection.h"
 #include "mcoptions.h"
 #include "mcpreviewgenerator.h"
 
 #include <QItemSelectionModel>
 #include <QListView>
+#include <QMenu>
 #include <QVBoxLayout>
 
 namespace {
@@ -68,6 +72,9 @@ MCIconController::MCIconController(MOObjectsManager *objectsManager, MCOptions *
             [this](const MCNodePtr &node, const QString &text) { endNameEditing(node, text); });
     connect(m_delegate, &MCIconItemDelegate::nameEditCancelled, this,
             &MCIconController::cancelNameEditing);
+    m_collectionView->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_collectionView, &QWidget::customContextMenuRequested, this,
+            &MCIconController::contextMenuRequested);
     loadOptions();
     if (m_options) {
         connect(m_options, &MCOptions::valueChanged, this,
@@ -230,4 +237,29 @@ void MCIconController::startRename()
     m_collectionView->scrollTo(index);
     m_collectionView->setFocus();
     m_collectionView->edit(index);
+}
+
+void MCIconController::contextMenuRequested(const QPoint &pos)
+{
+    MCManager *hub = MCManager::sharedManager();
+    const QModelIndex index = m_collectionView->indexAt(pos);
+    const MCNodePtr node = m_model->nodeAt(index);
+    QItemSelectionModel *selection = m_collectionView->selectionModel();
+    QMenu *menu = nullptr;
+    if (node && !node->isBusy()) {
+        if (!selection->isSelected(index)) {
+            selection->select(index, QItemSelectionModel::ClearAndSelect);
+            selection->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
+        }
+        menu = hub->menuSelection();
+    } else if (node) {
+        // A busy item offers nothing of its own.
+        if (!selection->hasSelection())
+            menu = hub->menuNoSelection();
+    } else {
+        selection->clearSelection();
+        menu = hub->menuNoSelection();
+    }
+    if (menu)
+        menu->popup(m_collectionView->viewport()->mapToGlobal(pos));
 }

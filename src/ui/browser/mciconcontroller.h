@@ -14,7 +14,7 @@ class QListView;
 // MCIconItemModel and drawn by MCIconItemDelegate. Its options live in the "MCIconController"
 // dictionary of options; absent keys get their defaults written on construction. A double click
 // (or Ctrl+O, Ctrl+Down) opens: a folder is shown, a file opened in its application. Return
-// (or F2) names the selected item in place.
+// (or F2) names the selected item in place. A right click shows the hub's context menus.
 class MCIconController : public MCBrowsableViewController
 {
     Q_OBJECT
@@ -48,6 +48,8 @@ private:
     void loadOptions();
     void setIconSize(int size);
     void doubleClick(const QModelIndex &index);
+    // A right click at pos (the grid's coordinates): the selection's or the background's menu.
+    void contextMenuRequested(const QPoint &pos);
 
     MCOptions *m_options;
     QListView *m_collectionView;

@@ -7,6 +7,7 @@
 #include "mcbottomviewcontroller.h"
 #include "mcbrowsableviewcontroller.h"
 #include "mcbrowsableviewshelper.h"
+#include "mcfileactions.h"
 #include "mcmainwindow.h"
 #include "mcmanager.h"
 #include "mcpathbarcontroller.h"
@@ -110,6 +111,9 @@ void MCAppDelegate::applicationDidFinishLaunching()
     });
     connect(m_window->signOutAction(), &QAction::triggered, this, &MCAppDelegate::disconnect);
     m_window->signOutAction()->setEnabled(false);
+    m_fileActions = new MCFileActions(m_services.alerts, this);
+    m_fileActions->setWindow(m_window);
+    m_window->setFileActions(m_fileActions);
 
     MOApplication::sharedInstance()->setDelegate(this);
     MOAPIAvailabilityManager *availability = MOAPIAvailabilityManager::sharedInstance();

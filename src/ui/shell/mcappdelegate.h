@@ -11,6 +11,7 @@
 #include <QPointer>
 
 class MCBottomViewController;
+class MCFileActions;
 class MCUserDefaults;
 class QSettings;
 class MCBrowsableViewController;
@@ -80,6 +81,8 @@ public:
     MCWindowLoginController *loginController() const;
     MCBrowsableViewController *iconController() const;
     MCBottomViewController *bottomViewController() const;
+    // The file commands behind the menus.
+    MCFileActions *fileActions() const { return m_fileActions; }
     bool didFinishSetup() const { return m_didFinishSetup; }
     bool objectsManagerSetup() const { return m_objectsManagerSetup; }
     bool firstObjectsFetchDone() const { return m_firstObjectsFetchDone; }
@@ -128,6 +131,7 @@ private:
     QList<QPointer<MCBrowsableViewController>> m_browserViews;
     QHash<QString, QPointer<QWidget>> m_pages;
     MCBrowsableViewsHelper *m_viewsHelper = nullptr;
+    MCFileActions *m_fileActions = nullptr;
     MCPreviewGenerator *m_previewGenerator = nullptr;
     QString m_sessionUser;
     QSettings *m_settings;

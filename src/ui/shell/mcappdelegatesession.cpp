@@ -9,10 +9,13 @@
 #include "mcbrowserdragdrop.h"
 #include "mccolumncontroller.h"
 #include "mcerrorscontroller.h"
+#include "mcfileactions.h"
 #include "mciconcontroller.h"
 #include "mclistcontroller.h"
 #include "mcmainwindow.h"
 #include "mcmanager.h"
+#include "mcmenunoselection.h"
+#include "mcmenuselection.h"
 #include "mcmessagescontroller.h"
 #include "mcoptions.h"
 #include "mcpathbarcontroller.h"
@@ -246,6 +249,14 @@ void MCAppDelegate::applicationStart()
     icon->show();
     new MCBrowserDragDrop(static_cast<MCIconController *>(icon), hub, m_services.alerts, m_window);
     hub->setupTransferBookkeeping(m_services.alerts, m_window, m_services.clock);
+
+    // The context menus every browser view shows.
+    auto *selectionMenu = new MCMenuSelection(m_window);
+    selectionMenu->setFileActions(m_fileActions);
+    hub->setMenuSelection(selectionMenu);
+    auto *backgroundMenu = new MCMenuNoSelection(m_window);
+    backgroundMenu->setFileActions(m_fileActions);
+    hub->setMenuNoSelection(backgroundMenu);
 
     // The history's two steps, enabled while there is somewhere to go.
     connect(m_window->backAction(), &QAction::triggered, this, [this] { goBackForward(0); });

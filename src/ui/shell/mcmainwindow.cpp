@@ -1,5 +1,9 @@
 #include "mcmainwindow.h"
 
+#include "mcmenuaction.h"
+#include "mcmenuedit.h"
+#include "mcmenufile.h"
+#include "mcmenuview.h"
 #include "mcpathbarcontroller.h"
 #include "mcsidebarcontroller.h"
 #include "mcwarningviewcontroller.h"
@@ -9,6 +13,8 @@
 #include <QMenuBar>
 #include <QSplitter>
 #include <QStackedLayout>
+#include <QToolBar>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 MCMainWindow::MCMainWindow(QWidget *parent)
@@ -18,18 +24,27 @@ MCMainWindow::MCMainWindow(QWidget *parent)
     , m_pathBar(new MCPathbarController)
     , m_mainContentView(new QWidget)
     , m_bottomView(new QWidget)
+    , m_fileMenu(new MCMenuFile(this))
+    , m_editMenu(new MCMenuEdit(this))
+    , m_viewMenu(new MCMenuView(tr("&View"), this))
+    , m_actionMenu(new MCMenuAction(this))
 {
     setObjectName(QStringLiteral("mainWindow"));
     setWindowTitle(tr("Kerlo Home"));
     resize(960, 600);
 
-    QMenu *file = menuBar()->addMenu(tr("&File"));
+    MCMenuFile *file = m_fileMenu;
+    menuBar()->addMenu(file);
+    file->bindKeys(this);
+    file->addSeparator();
     m_signOut = file->addAction(tr("Sign Out"));
     m_signOut->setObjectName(QStringLiteral("menuItemSignOut"));
     file->addSeparator();
     m_quit = file->addAction(tr("&Quit"));
     m_quit->setShortcut(QKeySequence::Quit);
     m_quit->setObjectName(QStringLiteral("menuItemQuit"));
+    menuBar()->addMenu(m_editMenu);
+    m_editMenu->bindKeys(this);
     QMenu *go = menuBar()->addMenu(tr("&Go"));
     m_back = go->addAction(tr("Back"));
     m_back->setObjectName(QStringLiteral("menuItemBack"));
@@ -41,7 +56,28 @@ MCMainWindow::MCMainWindow(QWidget *parent)
     m_forward->setShortcuts(
         {QKeySequence(Qt::ALT | Qt::Key_Right), QKeySequence(Qt::CTRL | Qt::Key_BracketRight)});
     m_forward->setEnabled(false);
-    m_menus = {file, go, menuBar()->addMenu(tr("&View"))};
+    menuBar()->addMenu(m_viewMenu);
+    m_menus = {file, m_editMenu, go, m_viewMenu};
+
+    // The toolbar's action pop-up: the file commands for the selection.
+    auto *toolbar = addToolBar(tr("Toolbar"));
+    toolbar->setObjectName(QStringLiteral("toolbar"));
+    toolbar->setMovable(false);
+    toolbar->setFloatable(false);
+    toolbar->toggleViewAction()->setVisible(false);
+    auto *actionButton = new QToolButton;
+    actionButton->setObjectName(QStringLiteral("popButtonAction"));
+    actionButton->setIcon(QIcon::fromTheme(QStringLiteral("emblem-system"),
+                                           QIcon::fromTheme(QStringLiteral("preferences-other"))));
+    actionButton->setText(tr("Action"));
+    actionButton->setToolTip(tr("Perform tasks with the selected items"));
+    actionButton->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    // Popped up rather than run by the button: no second event loop runs while it is open.
+    connect(actionButton, &QToolButton::clicked, m_actionMenu, [this, actionButton] {
+        m_actionMenu->popup(actionButton->mapToGlobal(actionButton->rect().bottomLeft()));
+    });
+    toolbar->addWidget(actionButton);
+    m_toolbar = toolbar;
 
     // The content area stacks its children; only one is visible at a time.
     auto *stack = new QStackedLayout(m_mainContentView);
@@ -72,6 +108,13 @@ MCMainWindow::MCMainWindow(QWidget *parent)
     setCentralWidget(central);
 }
 
+void MCMainWindow::setFileActions(MCFileActions *actions)
+{
+    m_fileMenu->setFileActions(actions);
+    m_editMenu->setFileActions(actions);
+    m_actionMenu->setFileActions(actions);
+}
+
 void MCMainWindow::addContent(QWidget *content)
 {
     // The stack shows what it is given; the caller decides what is visible.
@@ -98,6 +141,7 @@ void MCMainWindow::setMenusVisible(bool visible)
 {
     for (QMenu *menu : qAsConst(m_menus))
         menu->menuAction()->setVisible(visible);
+    m_toolbar->setVisible(visible);
 }
 
 void MCMainWindow::closeEvent(QCloseEvent *event)

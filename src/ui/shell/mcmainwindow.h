@@ -3,12 +3,18 @@
 
 #include <QMainWindow>
 
+class MCFileActions;
+class MCMenuAction;
+class MCMenuEdit;
+class MCMenuFile;
+class MCMenuView;
 class MCPathbarController;
 class MCSidebarController;
 class MCWarningViewController;
 class QAction;
 class QMenu;
 class QSplitter;
+class QToolBar;
 class QVBoxLayout;
 
 // The main window's furniture: menus, the connectivity banner's place, the sidebar and the
@@ -37,6 +43,14 @@ public:
     // Every item of the menu bar: hidden while the sign-in window is up.
     void setMenusVisible(bool visible);
 
+    // The file menus: File, Edit, the View menu's arranging part and the toolbar's action
+    // pop-up. Their commands go through actions (not owned).
+    MCMenuFile *fileMenu() const { return m_fileMenu; }
+    MCMenuEdit *editMenu() const { return m_editMenu; }
+    MCMenuView *viewMenu() const { return m_viewMenu; }
+    MCMenuAction *actionMenu() const { return m_actionMenu; }
+    void setFileActions(MCFileActions *actions);
+
     QAction *signOutAction() const { return m_signOut; }
     QAction *quitAction() const { return m_quit; }
     // Go menu: one step back and forward in the history (menuItemBack, menuItemForward).
@@ -59,6 +73,11 @@ private:
     QWidget *m_bottomView;
     MCWarningViewController *m_banner = nullptr;
     QList<QMenu *> m_menus;
+    MCMenuFile *m_fileMenu;
+    MCMenuEdit *m_editMenu;
+    MCMenuView *m_viewMenu;
+    MCMenuAction *m_actionMenu;
+    QToolBar *m_toolbar;
     QAction *m_signOut;
     QAction *m_quit;
     QAction *m_back;

@@ -3,6 +3,8 @@
 #include "mcabstractobjectnode.h"
 #include "mcbrowsableviewcontroller.h"
 #include "mcbrowsableviewshelper.h"
+#include "mcmenunoselection.h"
+#include "mcmenuselection.h"
 #include "mcnavigationrequest.h"
 #include "mcobjectnode.h"
 #include "mcoptions.h"
@@ -18,6 +20,7 @@
 #include "moobjectsmanager.h"
 #include "moobjectsnotification.h"
 #include "moobjecttransferrequest.h"
+#include "mosharelinknotification.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -90,6 +93,26 @@ void MCManager::setNotBrowsablePath(const QString &path)
 void MCManager::setSelectedController(MCBrowsableViewController *controller)
 {
     m_selectedController = controller;
+}
+
+MCMenuSelection *MCManager::menuSelection() const
+{
+    return m_menuSelection;
+}
+
+MCMenuNoSelection *MCManager::menuNoSelection() const
+{
+    return m_menuNoSelection;
+}
+
+void MCManager::setMenuSelection(MCMenuSelection *menu)
+{
+    m_menuSelection = menu;
+}
+
+void MCManager::setMenuNoSelection(MCMenuNoSelection *menu)
+{
+    m_menuNoSelection = menu;
 }
 
 bool MCManager::isSelectedController(const MCBrowsableViewController *controller) const
@@ -180,6 +203,8 @@ void MCManager::setupServices()
                                                MOObjectsModifiedUpdateNotification);
     objects->notificationCenter()->addObserver(this, &MCManager::objectDeletedNotification,
                                                MOObjectsDeletedUpdateNotification);
+    objects->notificationCenter()->addObserver(this, &MCManager::shareLinkNotification,
+                                               MOObjectsDidGetShareLinkNotification);
     m_avatarManager = new MOAvatarManager(this);
     m_avatarManager->setDelegate(this);
     m_conversationsManager = new MOConversationsManager(this);
@@ -373,4 +398,11 @@ void MCManager::uploadFileAtPath(const QString &localPath, const QString &toPath
 void MCManager::transferObject(const MOObjectTransferRequest &request)
 {
     MOObjectsManager::sharedInstance()->transferObject(request);
+}
+
+void MCManager::shareLinkNotification(const MOPostedNotification &notification)
+{
+    const MOShareLinkNotification link(notification);
+    if (m_menuSelection && link.url().isValid())
+        m_menuSelection->showShareLink(link.url(), link.object());
 }

@@ -23,6 +23,8 @@
 class AlertPresenter;
 class Clock;
 class MCBrowsableViewController;
+class MCMenuNoSelection;
+class MCMenuSelection;
 class MCOptions;
 class MCThirdPartyServicesDiscoverer;
 class MOAvatarManager;
@@ -76,6 +78,12 @@ public:
     MCBrowsableViewController *selectedController() const { return m_selectedController; }
     void setSelectedController(MCBrowsableViewController *controller);
     bool isSelectedController(const MCBrowsableViewController *controller) const;
+    // The one context menu of selected items and the one of a view's background, shown by
+    // every browser view; not owned.
+    MCMenuSelection *menuSelection() const;
+    void setMenuSelection(MCMenuSelection *menu);
+    MCMenuNoSelection *menuNoSelection() const;
+    void setMenuNoSelection(MCMenuNoSelection *menu);
     bool showHiddenFiles() const { return m_showHiddenFiles; }
     void setShowHiddenFiles(bool show) { m_showHiddenFiles = show; }
 
@@ -152,6 +160,8 @@ public:
     void nodeFetchedNotification(const MOPostedNotification &notification);
     void objectModifiedNotification(const MOPostedNotification &notification);
     void objectDeletedNotification(const MOPostedNotification &notification);
+    // A share link the service made: shown by the selection menu that asked for it.
+    void shareLinkNotification(const MOPostedNotification &notification);
 
     // MOObjectsManagerHierarchyDelegate
     void objectsManagerDidFailForPathErrorUserData(MOObjectsManager *manager, const QString &path,
@@ -260,6 +270,8 @@ private:
     QString m_notBrowsablePath = QStringLiteral("");
     QPointer<QWidget> m_notBrowsableController;
     QPointer<MCBrowsableViewController> m_selectedController;
+    QPointer<MCMenuSelection> m_menuSelection;
+    QPointer<MCMenuNoSelection> m_menuNoSelection;
     bool m_showHiddenFiles = false;
     MCOptions *m_options;
     MCThirdPartyServicesDiscoverer *m_servicesDiscoverer = nullptr;

@@ -1,0 +1,269 @@
+#include "mcfileactions.h"
+
+#include "alertpresenter.h"
+#include "mcactionslog.h"
+#include "mcapplicationchooser.h"
+#include "mcbrowsableviewcontroller.h"
+#include "mcfakenode.h"
+#include "mcfunctions.h"
+#include "mcmanager.h"
+#include "mcoptions.h"
+#include "mcpasteboard.h"
+#include "moobjectsmanager.h"
+#include "mostorageobject.h"
+
+#include <QClipboard>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QMimeData>
+#include <QRegularExpression>
+
+namespace {
+
+QString childPath(const QString &folder, const QString &name)
+{
+    return folder.endsWith(QLatin1Char('/')) ? folder + name : folder + QLatin1Char('/') + name;
+}
+
+QString parentPath(const QString &path)
+{
+    const int slash = path.lastIndexOf(QLatin1Char('/'));
+    return slash <= 0 ? QStringLiteral("/") : path.left(slash);
+}
+
+QString lastComponent(const QString &path)
+{
+    return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+}
+
+bool isWithin(const QString &path, const QString &folder)
+{
+    return path == folder || path.startsWith(childPath(folder, QString()));
+}
+
+QStringList pathsOf(const MCNodeList &nodes)
+{
+    QStringList paths;
+    for (const MCNodePtr &node : nodes) {
+        if (node)
+            paths.append(node->filePath());
+    }
+    return paths;
+}
+
+} // namespace
+
+MCFileActions::MCFileActions(AlertPresenter *alerts, QObject *parent)
+    : QObject(parent)
+    , m_alerts(alerts)
+{}
+
+MCFileActions::~MCFileActions() = default;
+
+void MCFileActions::openNodes(const MCNodeList &nodes)
+{
+    // The view that shows the nodes opens them as a double click would.
+    if (MCBrowsableViewController *view = MCManager::sharedManager()->selectedController())
+        view->openNodes(nodes);
+}
+
+void MCFileActions::openNodesWithApplication(const MCNodeList &nodes,
+                                             const QString &desktopFilePath)
+{
+    if (desktopFilePath.isEmpty())
+        return;
+    const QUrl application = QUrl::fromLocalFile(desktopFilePath);
+    for (const QString &path : pathsOf(nodes))
+        MOObjectsManager::sharedInstance()->openObjectAtPath(path, application);
+}
+
+void MCFileActions::chooseApplicationAndOpen(const MCNodeList &nodes)
+{
+    if (nodes.isEmpty())
+        return;
+    auto *chooser = new MCApplicationChooser(m_window);
+    chooser->setAttribute(Qt::WA_DeleteOnClose);
+    chooser->setMessage(
+        nodes.size() == 1 ? QStringLiteral("Choose an application to open the document \"%1\"")
+                                .arg(nodes.first()->fileName())
+                          : QStringLiteral("Choose an application to open the selected documents"));
+    QPointer<MCFileActions> self(this);
+    connect(chooser, &MCApplicationChooser::applicationChosen, this,
+            [self, nodes](const QString &desktopFilePath) {
+                if (self)
+                    self->openNodesWithApplication(nodes, desktopFilePath);
+            });
+    chooser->open();
+}
+
+void MCFileActions::downloadNodes(const MCNodeList &nodes)
+{
+    for (const MCNodePtr &node : nodes) {
+        if (node && !(node->states() & MCAbstractObjectNode::Cached))
+            MOObjectsManager::sharedInstance()->cacheObjectAtPath(node->filePath());
+    }
+}
+
+void MCFileActions::uncacheNodes(const MCNodeList &nodes)
+{
+    for (const MCNodePtr &node : nodes) {
+        if (node && (node->states() & MCAbstractObjectNode::Cached))
+            MOObjectsManager::sharedInstance()->uncacheObjectAtPath(node->filePath());
+    }
+}
+
+void MCFileActions::deleteNodes(const MCNodeList &nodes)
+{
+    const QStringList paths = pathsOf(nodes);
+    if (paths.isEmpty() || !m_alerts)
+        return;
+    MCFunctions::alertCanDelete(
+        *MCManager::sharedManager()->options(), *m_alerts, m_window, [paths](bool remove) {
+            if (remove)
+                MOObjectsManager::sharedInstance()->deleteObjectsAtPaths(paths, QVariant());
+        });
+}
+
+void MCFileActions::renameSelection()
+{
+    if (MCBrowsableViewController *view = MCManager::sharedManager()->selectedController())
+        view->startRename();
+}
+
+void MCFileActions::newFolder()
+{
+    MCManager *hub = MCManager::sharedManager();
+    MCBrowsableViewController *view = hub->selectedController();
+    const QString base = hub->currentPath();
+    if (!view || base.isEmpty())
+        return;
+    const QString path = MOObjectsManager::sharedInstance()->suggestedFilePathWithPath(
+        childPath(base, tr("Untitled Folder")));
+    if (path.isEmpty())
+        return;
+    QSharedPointer<MCFakeNode> node = MCFakeNode::create(base, lastComponent(path), true);
+    node->setStates(MCAbstractObjectNode::Uploading);
+    node->setIsPlaceholder(true);
+    view->addPlaceholderNode(node, path, true);
+}
+
+void MCFileActions::newFileFromTemplate(const QString &templatePath, const QString &label)
+{
+    const QString base = MCManager::sharedManager()->currentPath();
+    const QFileInfo file(templatePath);
+    if (base.isEmpty() || !file.isFile() || label.contains(QLatin1Char('/')))
+        return;
+    QString name = label.trimmed().isEmpty() ? file.fileName() : label.trimmed();
+    if (!file.suffix().isEmpty() && !name.endsWith(QLatin1Char('.') + file.suffix()))
+        name += QLatin1Char('.') + file.suffix();
+    const QString path =
+        MOObjectsManager::sharedInstance()->suggestedFilePathWithPath(childPath(base, name));
+    if (!path.isEmpty())
+        MCManager::sharedManager()->uploadFileAtPath(templatePath, path, false);
+}
+
+void MCFileActions::getShareLink(const MCNodePtr &node)
+{
+    if (node)
+        MOObjectsManager::sharedInstance()->getShareLinkForObject(node->filePath(), QVariant());
+}
+
+void MCFileActions::showShareLink(const QUrl &link, const MOStorageObject &object)
+{
+    if (!link.isValid() || !m_alerts)
+        return;
+    Alert alert;
+    alert.windowTitle = tr("Share Link");
+    alert.messageText = tr("Anyone with this link can download \"%1\":").arg(object.label());
+    alert.informativeText = link.toString();
+    alert.buttons = QStringList{tr("Copy Link"), tr("OK")};
+    alert.escapeButton = 1;
+    m_alerts->present(alert, m_window, [link](const AlertAnswer &answer) {
+        if (answer.button == 0)
+            QGuiApplication::clipboard()->setText(link.toString());
+    });
+}
+
+void MCFileActions::copyNodes(const MCNodeList &nodes)
+{
+    const QStringList paths = pathsOf(nodes);
+    if (!paths.isEmpty())
+        QGuiApplication::clipboard()->setMimeData(MCPasteboard::mimeDataForRemotePaths(paths));
+}
+
+void MCFileActions::paste()
+{
+    pasteMimeData(QGuiApplication::clipboard()->mimeData(),
+                  MCManager::sharedManager()->currentPath());
+}
+
+void MCFileActions::pasteMimeData(const QMimeData *data, const QString &destination)
+{
+    if (!data || destination.isEmpty())
+        return;
+    const QStringList localFiles = MCPasteboard::localFilePaths(data);
+    if (!localFiles.isEmpty()) {
+        for (const QString &path : localFiles) {
+            const QString name = QFileInfo(path).fileName();
+            if (!name.isEmpty())
+                MCManager::sharedManager()->uploadFileAtPath(path, childPath(destination, name),
+                                                             false);
+        }
+        return;
+    }
+    for (const QString &source : MCPasteboard::remotePaths(data)) {
+        const QString target = pasteDestination(source, destination);
+        if (!target.isEmpty())
+            MOObjectsManager::sharedInstance()->doCopyObjectAtPath(source, target, QVariant());
+    }
+}
+
+QString MCFileActions::pasteDestination(const QString &source, const QString &destination) const
+{
+    const QString name = lastComponent(source);
+    if (source == QLatin1String("/") || name.isEmpty() || isWithin(destination, source)) {
+        qCWarning(lcActions) << "Not pasting a folder into itself";
+        return QString();
+    }
+    MOObjectsManager *objects = MOObjectsManager::sharedInstance();
+    if (parentPath(source) != destination) {
+        // The name stays; a copy must never take the place of what already has it.
+        const QString target = childPath(destination, name);
+        if (objects->suggestedFilePathWithPath(target) != target) {
+            if (m_alerts) {
+                Alert alert;
+                alert.style = Alert::Warning;
+                alert.windowTitle = tr("Paste Warning");
+                alert.messageText =
+                    tr("The name \u201C%1\u201D is already taken in this folder.").arg(name);
+                alert.informativeText = tr("The item was not pasted.");
+                m_alerts->present(alert, m_window, [](const AlertAnswer &) {});
+            }
+            return QString();
+        }
+        return target;
+    }
+    // In its own folder: "name copy.ext", unless the name already says it is a copy; either
+    // way numbered until free.
+    const QFileInfo file(name);
+    QString base = file.completeBaseName();
+    QString extension = file.suffix();
+    if (base.isEmpty()) { // ".profile" has no extension
+        base = name;
+        extension.clear();
+    }
+    const QString word = QRegularExpression::escape(tr("copy"));
+    static const QString patterns[] = {QStringLiteral(".+%1\\s\\d+"), QStringLiteral(".+%1")};
+    bool alreadyCopy = false;
+    for (const QString &pattern : patterns) {
+        const QRegularExpression expression(QRegularExpression::anchoredPattern(pattern.arg(word)));
+        alreadyCopy = alreadyCopy || expression.match(base).hasMatch();
+    }
+    QString wanted = name;
+    if (!alreadyCopy) {
+        wanted = QStringLiteral("%1 %2").arg(base, tr("copy"));
+        if (!extension.isEmpty())
+            wanted += QLatin1Char('.') + extension;
+    }
+    return objects->suggestedFilePathWithPath(childPath(destination, wanted));
+}

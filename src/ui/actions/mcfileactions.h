@@ -1,0 +1,74 @@
+#ifndef MCFILEACTIONS_H
+#define MCFILEACTIONS_H
+
+#include "mcabstractobjectnode.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QUrl>
+
+class AlertPresenter;
+class MOStorageObject;
+class QMimeData;
+class QWidget;
+
+// The file commands behind the menus: each acts on the nodes it is given (a menu's selection at
+// its opening), on the folder the hub shows, or on the clipboard. Questions and answers go
+// through the alert presenter on the window given. Main thread only.
+class MCFileActions : public QObject
+{
+    Q_OBJECT
+public:
+    explicit MCFileActions(AlertPresenter *alerts, QObject *parent = nullptr);
+    ~MCFileActions() override;
+
+    // The window the alerts and dialogs belong to.
+    void setWindow(QWidget *window) { m_window = window; }
+    QWidget *window() const { return m_window; }
+    AlertPresenter *alerts() const { return m_alerts; }
+
+    // Opens these nodes through the selected view (MCBrowsableViewController::openNodes): a
+    // folder that is the only node is entered, other folders are skipped, files open in their
+    // default applications (an archive only once the user agrees).
+    void openNodes(const MCNodeList &nodes);
+    // Opens every node with the application of that .desktop file; nothing for an empty path.
+    void openNodesWithApplication(const MCNodeList &nodes, const QString &desktopFilePath);
+    // Lets the user pick one of the installed applications, then opens the nodes with it.
+    void chooseApplicationAndOpen(const MCNodeList &nodes);
+
+    // Local copies: the uncached nodes are downloaded, the cached ones removed.
+    void downloadNodes(const MCNodeList &nodes);
+    void uncacheNodes(const MCNodeList &nodes);
+    // Asks (unless the user said not to), then deletes every node in one request.
+    void deleteNodes(const MCNodeList &nodes);
+
+    // The selected view edits the selected item's name.
+    void renameSelection();
+    // An "Untitled Folder" (numbered when taken) in the folder shown, named in place first.
+    void newFolder();
+    // Uploads a copy of the template into the folder shown, under its label (numbered when
+    // taken).
+    void newFileFromTemplate(const QString &templatePath, const QString &label);
+
+    // Asks the service for a link to the one node.
+    void getShareLink(const MCNodePtr &node);
+    // Shows a link the service made, with a way to copy it.
+    void showShareLink(const QUrl &link, const MOStorageObject &object);
+
+    // Puts the nodes' remote paths on the clipboard, in order; nothing for no nodes.
+    void copyNodes(const MCNodeList &nodes);
+    // Pastes the clipboard into the folder shown.
+    void paste();
+    // Local files are uploaded into destination; remote objects are copied on the service,
+    // under a " copy" name when pasted into their own folder.
+    void pasteMimeData(const QMimeData *data, const QString &destination);
+    // The path a pasted remote object is copied to in destination; empty when it must not be
+    // (a folder into itself, or a name already taken in another folder).
+    QString pasteDestination(const QString &source, const QString &destination) const;
+
+private:
+    AlertPresenter *m_alerts;
+    QPointer<QWidget> m_window;
+};
+
+#endif // MCFILEACTIONS_H

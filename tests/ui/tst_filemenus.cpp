@@ -1,0 +1,724 @@
+// The file menus of a signed-in shell against kerlo-local's demo tree, used as a person would:
+// the icon view's context menus titled for one and for several items and for what is cached,
+// Open With listing a fixture of desktop applications (the default marked) and launching one on
+// the cached copy, Delete asking first, New Folder handing a numbered placeholder to the view,
+// copy and paste making " copy" names and never replacing a taken name, and files copied in a
+// file manager pasting as uploads.
+#include "kerlolocal.h"
+#include "mcappdelegate.h"
+#include "mcapplicationchooser.h"
+#include "mcfileactions.h"
+#include "mciconcontroller.h"
+#include "mciconitemmodel.h"
+#include "mcmainwindow.h"
+#include "mcmanager.h"
+#include "mcmenuedit.h"
+#include "mcmenufile.h"
+#include "mcmenunoselection.h"
+#include "mcmenuselection.h"
+#include "mcmenuview.h"
+#include "mcpasteboard.h"
+#include "shelltestfixture.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QLineEdit>
+#include <QListView>
+#include <QListWidget>
+#include <QMimeData>
+#include <QToolButton>
+#include <QtTest>
+
+using namespace ShellTest;
+
+namespace {
+
+const QString Email = QString::fromLatin1(DemoEmail);
+
+bool writeFile(const QString &path, const QByteArray &contents, bool executable = false)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    file.write(contents);
+    file.close();
+    return !executable || file.setPermissions(file.permissions() | QFileDevice::ExeOwner);
+}
+
+QStringList lines(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
+// The applications the desktop knows in this suite: a recording script behind each, the
+// system's own left out. Written before anything asks GIO, which reads them once.
+void writeApplications(const QString &root)
+{
+    QDir(root).mkpath("data/applications");
+    QDir(root).mkpath("config");
+    QDir(root).mkpath("logs");
+    QDir(root).mkpath("system");
+    // The MIME database stays the system's; its applications do not.
+    QFile::link("/usr/share/mime", root + "/system/mime");
+    qputenv("XDG_DATA_DIRS", QFile::encodeName(root + "/system"));
+    const QString script = root + "/record.sh";
+    writeFile(script, "#!/bin/sh\nprintf '%s\\n' \"$2\" >> \"" + root.toUtf8() + "/logs/$1\"\n",
+              true);
+    const auto application = [&](const char *id, const char *name, const char *types) {
+        writeFile(root + "/data/applications/" + id + ".desktop",
+                  QByteArray("[Desktop Entry]\nType=Application\nName=") + name + "\nExec=\"" +
+                      script.toUtf8() + "\" " + id + " %f\nMimeType=" + types + "\n");
+    };
+    application("viewer", "Viewer", "text/plain;application/pdf;");
+    application("editor", "editor", "text/plain;");
+    application("reader", "Reader", "application/pdf;");
+    application("twin-a", "Twin", "text/plain;");
+    application("twin-b", "Twin", "text/plain;");
+    // The index a desktop's package manager keeps (update-desktop-database); GIO looks types
+    // up there.
+    writeFile(
+        root + "/data/applications/mimeinfo.cache",
+        "[MIME Cache]\ntext/plain=viewer.desktop;editor.desktop;twin-a.desktop;twin-b.desktop;\n"
+        "application/pdf=viewer.desktop;reader.desktop;\n");
+    writeFile(root + "/config/mimeapps.list",
+              "[Default Applications]\ntext/plain=editor.desktop\napplication/pdf=reader.desktop\n"
+              "text/x-makefile=editor.desktop\n");
+}
+
+// A view that records the placeholders it is handed.
+class PlaceholderRecorder : public MCBrowsableViewController
+{
+public:
+    void addPlaceholderNode(const MCNodePtr &node, const QString &path,
+                            bool shouldBeginEditing) override
+    {
+        placeholders.append({node, path, shouldBeginEditing});
+    }
+    struct Placeholder
+    {
+        MCNodePtr node;
+        QString path;
+        bool editing = false;
+    };
+    QList<Placeholder> placeholders;
+};
+
+} // namespace
+
+class TestFileMenus : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void contextMenusFollowTheSelection();
+    void openWithListsTheDesktopsApplications();
+    void openAndShare();
+    void deleteAsksFirst();
+    void newFolderIsNamedInPlace();
+    void copyAndPasteOfRemoteItems();
+    void filesFromAFileManagerPasteAsUploads();
+    void viewMenuSortsTheIcons();
+
+private:
+    MCIconController *icons() const
+    {
+        return qobject_cast<MCIconController *>(m_shell.delegate()->iconController());
+    }
+    MCMainWindow *window() const { return m_shell.delegate()->mainWindow(); }
+    QWidget *viewport() const { return icons()->collectionView()->viewport(); }
+    QPoint centreOf(const QString &name) const;
+    MCNodePtr shownNode(const QString &name) const;
+    bool enter(const QString &folder, const QString &child);
+    void select(const QStringList &names);
+    // Right-clicks the item (the background for an empty name) and returns the menu shown.
+    QMenu *rightClick(const QString &name);
+    void closeMenus();
+    QString log(const QString &application) const { return root() + "/logs/" + application; }
+
+    KerloLocal m_server;
+    Shell m_shell;
+};
+
+QPoint TestFileMenus::centreOf(const QString &name) const
+{
+    const int row = icons()->shownNames().indexOf(name);
+    if (row < 0)
+        return QPoint(-1, -1);
+    const QModelIndex index = icons()->itemModel()->index(row);
+    icons()->collectionView()->scrollTo(index);
+    return icons()->collectionView()->visualRect(index).center();
+}
+
+MCNodePtr TestFileMenus::shownNode(const QString &name) const
+{
+    const int row = icons()->shownNames().indexOf(name);
+    return row < 0 ? MCNodePtr() : icons()->itemModel()->nodeAt(icons()->itemModel()->index(row));
+}
+
+bool TestFileMenus::enter(const QString &folder, const QString &child)
+{
+    bool done = false;
+    MCManager::sharedManager()->changeToPath(folder, this, [&done] { done = true; });
+    return QTest::qWaitFor([&] { return done && icons()->shownNames().contains(child); }, 30000);
+}
+
+void TestFileMenus::select(const QStringList &names)
+{
+    for (int i = 0; i < names.size(); ++i) {
+        QTest::mouseClick(viewport(), Qt::LeftButton,
+                          i == 0 ? Qt::KeyboardModifiers() : Qt::ControlModifier,
+                          centreOf(names.at(i)));
+    }
+}
+
+QMenu *TestFileMenus::rightClick(const QString &name)
+{
+    // Below the last item when no name is given: the grid's background.
+    const QPoint at =
+        name.isEmpty() ? QPoint(viewport()->width() - 5, viewport()->height() - 5) : centreOf(name);
+    QContextMenuEvent event(QContextMenuEvent::Mouse, at, viewport()->mapToGlobal(at));
+    QApplication::sendEvent(viewport(), &event);
+    MCManager *hub = MCManager::sharedManager();
+    for (QMenu *menu : {static_cast<QMenu *>(hub->menuSelection()),
+                        static_cast<QMenu *>(hub->menuNoSelection())}) {
+        if (menu->isVisible())
+            return menu;
+    }
+    return nullptr;
+}
+
+void TestFileMenus::closeMenus()
+{
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+        if (qobject_cast<QMenu *>(widget) && widget->isVisible())
+            widget->hide();
+    }
+    // A closed pop-up hands the keyboard back to the window; the platform says so by events
+    // that must have arrived before the next step, or they take the focus from it.
+    QCoreApplication::processEvents();
+    window()->activateWindow();
+    QTest::qWaitForWindowActive(window());
+    QCoreApplication::processEvents();
+}
+
+namespace {
+
+QAction *item(QMenu *menu, const QString &name)
+{
+    return menu ? menu->findChild<QAction *>(name) : nullptr;
+}
+
+// The visible items in order, separators as "-".
+QStringList shown(QMenu *menu)
+{
+    QStringList texts;
+    for (QAction *action : menu->actions()) {
+        if (action->isVisible())
+            texts.append(action->isSeparator() ? QStringLiteral("-") : action->text());
+    }
+    return texts;
+}
+
+bool separatorsCollapsed(const QStringList &texts)
+{
+    return !texts.isEmpty() && texts.first() != "-" && texts.last() != "-" &&
+           !texts.join('|').contains("-|-");
+}
+
+// Clicks the item of the open menu; the menus close as they do for a person.
+void choose(QMenu *menu, QAction *item)
+{
+    QVERIFY(menu && item && menu->isVisible());
+    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(item).center());
+}
+
+// Opens the submenu of item in the open menu with the keyboard, as a person would.
+QMenu *openSubmenu(QMenu *menu, QAction *item)
+{
+    menu->setActiveAction(item);
+    QTest::keyClick(menu, Qt::Key_Right);
+    return QTest::qWaitFor([&] { return item->menu()->isVisible(); }, 5000) ? item->menu()
+                                                                            : nullptr;
+}
+
+} // namespace
+
+void TestFileMenus::initTestCase()
+{
+    QVERIFY(m_server.start());
+    QCOMPARE(m_server.control("POST", "/objects/demo-tree", {{"email", Email}}), 200);
+    QVERIFY(!m_server.seedFile(Email, "/Documents/Picture.png", "not really a picture").isEmpty());
+    QVERIFY(!m_server.seedFile(Email, "/Documents/Makefile", "all:\n").isEmpty());
+    QVERIFY(!m_server.seedFile(Email, "/Documents/A file name far longer than thirty.txt", "x")
+                 .isEmpty());
+    m_shell.launch(m_server.baseUrl().toString());
+    QVERIFY(m_shell.signInThroughWindow(Email, QString::fromLatin1(DemoPassword)));
+    QVERIFY(m_shell.waitForSession());
+    window()->resize(1000, 700);
+    window()->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window()));
+    QVERIFY(enter("/Documents", "Manual.pdf"));
+}
+
+void TestFileMenus::init()
+{
+    closeMenus();
+    QGuiApplication::clipboard()->clear();
+    icons()->collectionView()->setFocus();
+}
+
+void TestFileMenus::contextMenusFollowTheSelection()
+{
+    // One file: its name in the titles, the commands for one item.
+    QMenu *menu = rightClick("Welcome.txt");
+    QVERIFY(menu);
+    QCOMPARE(menu, MCManager::sharedManager()->menuSelection());
+    QCOMPARE(icons()->getSelectedItems().size(), 1);
+    QCOMPARE(item(menu, "menuItemCopy")->text(), QStringLiteral("Copy \"Welcome.txt\""));
+    QStringList texts = shown(menu);
+    QVERIFY2(separatorsCollapsed(texts), qPrintable(texts.join('|')));
+    for (const char *name : {"Open", "Open With", "Rename", "Download", "Move to Trash"})
+        QVERIFY2(texts.contains(name), name);
+    QVERIFY(!texts.contains("Remove from cache"));
+    QVERIFY(!item(menu, "menuItemNewFolderWithSelection")->isVisible());
+    QVERIFY(item(menu, "menuItemShare")->isEnabled());
+    closeMenus();
+
+    // A long name is cut in the middle to 30 characters.
+    menu = rightClick("A file name far longer than thirty.txt");
+    QCOMPARE(item(menu, "menuItemCopy")->text(),
+             QStringLiteral("Copy \"A file name fa...than thirty.txt\""));
+    closeMenus();
+
+    // Several files: counts instead of names; right-clicking one of them keeps them all.
+    select({"Welcome.txt", "Manual.pdf", "Picture.png"});
+    menu = rightClick("Manual.pdf");
+    QCOMPARE(icons()->getSelectedItems().size(), 3);
+    QCOMPARE(item(menu, "menuItemCopy")->text(), QStringLiteral("Copy 3 Items"));
+    QCOMPARE(item(menu, "menuItemNewFolderWithSelection")->text(),
+             QStringLiteral("New Folder with Selection (3 items)"));
+    texts = shown(menu);
+    QVERIFY(!texts.contains("Rename"));
+    QVERIFY(texts.contains("Download") && !texts.contains("Remove from cache"));
+    QVERIFY(!item(menu, "menuItemShare")->isEnabled());
+    QVERIFY2(separatorsCollapsed(texts), qPrintable(texts.join('|')));
+    closeMenus();
+
+    // Download one of them from its menu; once cached, the three show the mixed counts.
+    select({"Welcome.txt"});
+    menu = rightClick("Welcome.txt");
+    QCOMPARE(icons()->getSelectedItems().size(), 1);
+    choose(menu, item(menu, "menuItemDownload"));
+    closeMenus();
+    QTRY_VERIFY_WITH_TIMEOUT(shownNode("Welcome.txt")->states() & MCAbstractObjectNode::Cached,
+                             30000);
+    menu = rightClick("Welcome.txt");
+    texts = shown(menu);
+    QVERIFY(texts.contains("Remove from cache") && !texts.contains("Download"));
+    closeMenus();
+    select({"Welcome.txt", "Manual.pdf", "Picture.png"});
+    menu = rightClick("Picture.png");
+    QCOMPARE(item(menu, "menuItemUncache")->text(), QStringLiteral("Remove from cache 1 Item"));
+    QCOMPARE(item(menu, "menuItemDownload")->text(), QStringLiteral("Download 2 Items"));
+    QVERIFY(item(menu, "menuItemUncache")->isEnabled() &&
+            item(menu, "menuItemDownload")->isEnabled());
+    closeMenus();
+    // Removing the local copy takes the badge away again.
+    select({"Welcome.txt"});
+    menu = rightClick("Welcome.txt");
+    choose(menu, item(menu, "menuItemUncache"));
+    closeMenus();
+    QTRY_VERIFY_WITH_TIMEOUT(!(shownNode("Welcome.txt")->states() & MCAbstractObjectNode::Cached),
+                             30000);
+    select({"Welcome.txt"});
+    menu = rightClick("Welcome.txt");
+    choose(menu, item(menu, "menuItemDownload"));
+    closeMenus();
+    QTRY_VERIFY_WITH_TIMEOUT(shownNode("Welcome.txt")->states() & MCAbstractObjectNode::Cached,
+                             30000);
+
+    // The File menu keeps its items and only enables them; one uncached file hides the
+    // uncache item, a cached one shows it again.
+    select({"Manual.pdf"});
+    QMenu *file = window()->fileMenu();
+    file->popup(window()->mapToGlobal(QPoint(10, 10)));
+    QVERIFY(!item(file, "menuItemUncache")->isVisible());
+    QVERIFY(item(file, "menuItemRename")->isEnabled() &&
+            !item(file, "menuItemNewFile")->isEnabled());
+    file->hide();
+    closeMenus();
+    select({"Welcome.txt"});
+    file->popup(window()->mapToGlobal(QPoint(10, 10)));
+    QVERIFY(item(file, "menuItemUncache")->isVisible() &&
+            item(file, "menuItemUncache")->isEnabled());
+    QVERIFY(!item(file, "menuItemDownload")->isEnabled());
+    file->hide();
+    closeMenus();
+
+    // A folder: nothing to open with, download or share.
+    QVERIFY(enter("/", "Photos"));
+    menu = rightClick("Photos");
+    texts = shown(menu);
+    QVERIFY(!texts.contains("Open With") && !texts.contains("Download"));
+    QVERIFY(!item(menu, "menuItemShare")->isEnabled());
+    closeMenus();
+
+    // The background: the selection goes, Paste only with something to paste.
+    menu = rightClick(QString());
+    QCOMPARE(menu, MCManager::sharedManager()->menuNoSelection());
+    QVERIFY(icons()->getSelectedItems().isEmpty());
+    QCOMPARE(shown(menu), (QStringList{"New Folder", "New File"}));
+    closeMenus();
+    QGuiApplication::clipboard()->setMimeData(
+        MCPasteboard::mimeDataForRemotePaths({"/Documents/Welcome.txt", "/Documents/Manual.pdf"}));
+    menu = rightClick(QString());
+    QCOMPARE(item(menu, "menuItemPaste")->text(), QStringLiteral("Paste 2 Items"));
+    QVERIFY(item(menu, "menuItemPaste")->isVisible());
+    closeMenus();
+
+    // The toolbar's pop-up at the root with nothing selected: only what needs no selection.
+    auto *button = window()->findChild<QToolButton *>("popButtonAction");
+    QVERIFY(button && button->isVisible());
+    QTest::mouseClick(button, Qt::LeftButton);
+    QMenu *actions = window()->findChild<QMenu *>("menuAction");
+    QVERIFY(actions->isVisible());
+    const QStringList popped = shown(actions);
+    QCOMPARE(popped, (QStringList{"New Folder", "-", "Paste 2 Items"}));
+    actions->hide();
+    closeMenus();
+    QVERIFY(enter("/Documents", "Manual.pdf"));
+}
+
+void TestFileMenus::openWithListsTheDesktopsApplications()
+{
+    // One text file: its default first and marked, the others by name with twins once.
+    QMenu *menu = rightClick("Welcome.txt");
+    QMenu *openWith = openSubmenu(menu, item(menu, "menuItemOpenWith"));
+    QVERIFY(openWith);
+    QCOMPARE(shown(openWith),
+             (QStringList{"editor (default)", "-", "Twin", "Viewer", "-", "Other..."}));
+    closeMenus();
+
+    // A text file and a PDF: different defaults, so only what opens both.
+    select({"Welcome.txt", "Manual.pdf"});
+    menu = rightClick("Manual.pdf");
+    openWith = openSubmenu(menu, item(menu, "menuItemOpenWith"));
+    QCOMPARE(shown(openWith), (QStringList{"Viewer", "-", "Other..."}));
+    closeMenus();
+
+    // Nothing opens a text file and a picture both.
+    select({"Welcome.txt", "Picture.png"});
+    menu = rightClick("Picture.png");
+    openWith = openSubmenu(menu, item(menu, "menuItemOpenWith"));
+    QCOMPARE(shown(openWith), (QStringList{"<None>", "-", "Other..."}));
+    QVERIFY(!openWith->actions().first()->isEnabled());
+    closeMenus();
+
+    // Without an extension: the default of its type alone. Its default is still compared with
+    // the other files' defaults.
+    select({"Makefile"});
+    menu = rightClick("Makefile");
+    openWith = openSubmenu(menu, item(menu, "menuItemOpenWith"));
+    QCOMPARE(shown(openWith), (QStringList{"editor (default)", "-", "Other..."}));
+    closeMenus();
+    select({"Makefile", "Manual.pdf"});
+    menu = rightClick("Manual.pdf");
+    openWith = openSubmenu(menu, item(menu, "menuItemOpenWith"));
+    QCOMPARE(shown(openWith), QStringList{"Other..."});
+    closeMenus();
+
+    // Choosing one opens the cached copy with it.
+    select({"Manual.pdf"});
+    menu = rightClick("Manual.pdf");
+    openWith = openSubmenu(menu, item(menu, "menuItemOpenWith"));
+    QCOMPARE(shown(openWith).first(), QStringLiteral("Reader (default)"));
+    choose(openWith, openWith->actions().at(shown(openWith).indexOf("Viewer")));
+    QTRY_COMPARE_WITH_TIMEOUT(lines(log("viewer")).size(), 1, 30000);
+    const QString opened = lines(log("viewer")).first();
+    QCOMPARE(QFileInfo(opened).fileName(), QStringLiteral("Manual.pdf"));
+    QFile copy(opened);
+    QVERIFY(copy.open(QIODevice::ReadOnly));
+    QVERIFY(copy.readAll().startsWith("%PDF"));
+    QVERIFY(!QFile::exists(log("reader")));
+    closeMenus();
+
+    // "Other..." offers every application; the one picked opens the file.
+    menu = rightClick("Welcome.txt");
+    openWith = openSubmenu(menu, item(menu, "menuItemOpenWith"));
+    choose(openWith, openWith->findChild<QAction *>("menuItemOpenWithOther"));
+    MCApplicationChooser *chooser = nullptr;
+    QTRY_VERIFY((chooser = window()->findChild<MCApplicationChooser *>()) && chooser->isVisible());
+    QListWidget *list = chooser->applicationList();
+    QStringList names;
+    for (int row = 0; row < list->count(); ++row)
+        names.append(list->item(row)->text());
+    QCOMPARE(names, (QStringList{"editor", "Reader", "Twin", "Twin", "Viewer"}));
+    QTest::keyClicks(chooser->searchField(), "read");
+    QCOMPARE(list->findItems("Reader", Qt::MatchExactly).first()->isHidden(), false);
+    QCOMPARE(list->findItems("Viewer", Qt::MatchExactly).first()->isHidden(), true);
+    list->setCurrentItem(list->findItems("Reader", Qt::MatchExactly).first());
+    QTest::keyClick(list, Qt::Key_Return);
+    QTRY_COMPARE_WITH_TIMEOUT(lines(log("reader")).size(), 1, 30000);
+    QCOMPARE(QFileInfo(lines(log("reader")).first()).fileName(), QStringLiteral("Welcome.txt"));
+    // The empty stand-ins GIO was asked about.
+    const QString fakeFiles = MCManager::sharedManager()->fakeFilesPath();
+    QVERIFY(QFileInfo(fakeFiles + "/file.txt").isFile() &&
+            QFileInfo(fakeFiles + "/file.pdf").isFile());
+}
+
+void TestFileMenus::openAndShare()
+{
+    // A file opens in its default application, a folder alone is entered, two are not.
+    select({"Welcome.txt"});
+    QMenu *menu = rightClick("Welcome.txt");
+    choose(menu, item(menu, "menuItemOpen"));
+    closeMenus();
+    QTRY_COMPARE_WITH_TIMEOUT(lines(log("editor")).size(), 1, 30000);
+    QCOMPARE(QFileInfo(lines(log("editor")).first()).fileName(), QStringLiteral("Welcome.txt"));
+
+    MCManager *hub = MCManager::sharedManager();
+    QVERIFY(enter("/", "Photos"));
+    select({"Documents", "Photos"});
+    menu = rightClick("Photos");
+    choose(menu, item(menu, "menuItemOpen"));
+    closeMenus();
+    QTest::qWait(300);
+    QCOMPARE(hub->currentPath(), QStringLiteral("/"));
+    select({"Photos"});
+    menu = rightClick("Photos");
+    choose(menu, item(menu, "menuItemOpen"));
+    closeMenus();
+    QTRY_VERIFY_WITH_TIMEOUT(icons()->shownNames().contains("Trip"), 30000);
+    QCOMPARE(hub->currentPath(), QStringLiteral("/Photos"));
+    QCOMPARE(hub->arrayBack().last(), QStringLiteral("/"));
+
+    // A share link is shown once the service made it, and can be copied from there.
+    m_shell.alerts.queueAnswer(QStringLiteral("Copy Link"));
+    menu = rightClick("Sunset.jpg");
+    choose(menu, item(menu, "menuItemShare"));
+    closeMenus();
+    QTRY_VERIFY_WITH_TIMEOUT(!m_shell.alerts.alerts().isEmpty() &&
+                                 m_shell.alerts.alerts().last().windowTitle == "Share Link",
+                             30000);
+    const Alert linkAlert = m_shell.alerts.alerts().last();
+    QVERIFY(linkAlert.messageText.contains("Sunset.jpg"));
+    QVERIFY2(linkAlert.informativeText.startsWith("http"), qPrintable(linkAlert.informativeText));
+    QTRY_COMPARE(QGuiApplication::clipboard()->text(), linkAlert.informativeText);
+    QVERIFY(enter("/Documents", "Manual.pdf"));
+}
+
+void TestFileMenus::deleteAsksFirst()
+{
+    QVERIFY(!m_server.seedFile(Email, "/Documents/Old.txt", "old").isEmpty());
+    QTRY_VERIFY_WITH_TIMEOUT(icons()->shownNames().contains("Old.txt"), 30000);
+    QVERIFY(m_server.clearRequests());
+
+    // Cancel sends nothing.
+    QMenu *menu = rightClick("Old.txt");
+    choose(menu, item(menu, "menuItemTrash"));
+    closeMenus();
+    QTRY_COMPARE(m_shell.alerts.pendingCount(), 1);
+    QCOMPARE(m_shell.alerts.pendingAlert().windowTitle, QStringLiteral("Delete Warning"));
+    QVERIFY(m_shell.alerts.answer("Cancel"));
+    QTest::qWait(300);
+    QCOMPARE(m_server.requestsTo("/api/v1/objects/delete").size(), 0);
+
+    // Delete (here by the key) removes it from the service, and the view follows.
+    select({"Old.txt"});
+    QTest::keyClick(icons()->collectionView(), Qt::Key_Delete);
+    QTRY_COMPARE(m_shell.alerts.pendingCount(), 1);
+    QVERIFY(m_shell.alerts.answer("Delete"));
+    QTRY_COMPARE_WITH_TIMEOUT(m_server.requestsTo("/api/v1/objects/delete").size(), 1, 30000);
+    QTRY_VERIFY_WITH_TIMEOUT(!icons()->shownNames().contains("Old.txt"), 30000);
+}
+
+void TestFileMenus::newFolderIsNamedInPlace()
+{
+    QVERIFY(!m_server.seedFolder(Email, "/Documents/Untitled Folder").isEmpty());
+    QTRY_VERIFY_WITH_TIMEOUT(icons()->shownNames().contains("Untitled Folder"), 30000);
+    MCManager *hub = MCManager::sharedManager();
+    PlaceholderRecorder recorder;
+    hub->setSelectedController(&recorder);
+    QMenu *menu = rightClick(QString());
+    choose(menu, item(menu, "menuItemNewFolder"));
+    hub->setSelectedController(icons());
+    closeMenus();
+    QCOMPARE(recorder.placeholders.size(), 1);
+    const PlaceholderRecorder::Placeholder placeholder = recorder.placeholders.first();
+    QCOMPARE(placeholder.path, QStringLiteral("/Documents/Untitled Folder 2"));
+    QVERIFY(placeholder.editing);
+    QCOMPARE(placeholder.node->fileName(), QStringLiteral("Untitled Folder 2"));
+    QVERIFY(placeholder.node->isDir() && placeholder.node->isPlaceholder());
+    QCOMPARE(placeholder.node->states(), quint64(MCAbstractObjectNode::Uploading));
+
+    // In the icon view itself, from the File menu's key (a closing pop-up would take the
+    // focus from the name on this platform): the placeholder is shown with its name being
+    // edited; Return keeps the name and the service makes the folder.
+    QTest::keyClick(icons()->collectionView(), Qt::Key_N, Qt::ControlModifier | Qt::ShiftModifier);
+    QTRY_VERIFY(icons()->shownNames().contains("Untitled Folder 2") && icons()->isEditingName());
+    QWidget *editor = QApplication::focusWidget();
+    QVERIFY(editor);
+    QTest::keyClick(editor, Qt::Key_Return);
+    closeMenus();
+    QTRY_VERIFY_WITH_TIMEOUT(
+        shownNode("Untitled Folder 2") && !shownNode("Untitled Folder 2")->isPlaceholder(), 30000);
+
+    // New File: the user's templates; a chosen one is uploaded under its label.
+    menu = rightClick(QString());
+    QMenu *newFile = openSubmenu(menu, item(menu, "menuItemNewFile"));
+    QVERIFY(newFile);
+    QCOMPARE(shown(newFile), (QStringList{"New Text Document", "-", "Customize this menu..."}));
+    QVERIFY(!newFile->findChild<QAction *>("menuItemCustomizeNewFiles")->isEnabled());
+    choose(newFile, newFile->actions().first());
+    closeMenus();
+    QTRY_VERIFY_WITH_TIMEOUT(icons()->shownNames().contains("New Text Document.txt"), 30000);
+}
+
+void TestFileMenus::copyAndPasteOfRemoteItems()
+{
+    QVERIFY(m_server.clearRequests());
+    // The Edit menu titles Copy for the selection; Ctrl+C puts only the remote path there.
+    select({"Welcome.txt"});
+    MCMenuEdit *edit = window()->editMenu();
+    edit->popup(window()->mapToGlobal(QPoint(10, 10)));
+    QCOMPARE(item(edit, "menuItemCopy")->text(), QStringLiteral("Copy \"Welcome.txt\""));
+    QVERIFY(!item(edit, "menuItemPaste")->isEnabled());
+    edit->hide();
+    closeMenus();
+    QTest::keyClick(icons()->collectionView(), Qt::Key_C, Qt::ControlModifier);
+    const QMimeData *data = QGuiApplication::clipboard()->mimeData();
+    QCOMPARE(data->formats(), QStringList{MCPasteboard::RemoteObjectsMimeType});
+    QCOMPARE(MCPasteboard::remotePaths(data), QStringList{"/Documents/Welcome.txt"});
+    edit->popup(window()->mapToGlobal(QPoint(10, 10)));
+    QCOMPARE(item(edit, "menuItemPaste")->text(), QStringLiteral("Paste Item"));
+    edit->hide();
+    closeMenus();
+
+    // In its own folder: " copy", then numbered.
+    QTest::keyClick(icons()->collectionView(), Qt::Key_V, Qt::ControlModifier);
+    QTRY_VERIFY_WITH_TIMEOUT(icons()->shownNames().contains("Welcome copy.txt"), 30000);
+    QTest::keyClick(icons()->collectionView(), Qt::Key_V, Qt::ControlModifier);
+    QTRY_VERIFY_WITH_TIMEOUT(icons()->shownNames().contains("Welcome copy 2.txt"), 30000);
+    // A copy of a copy gets no second " copy".
+    select({"Welcome copy.txt"});
+    QTest::keyClick(icons()->collectionView(), Qt::Key_C, Qt::ControlModifier);
+    QTest::keyClick(icons()->collectionView(), Qt::Key_V, Qt::ControlModifier);
+    QTRY_VERIFY_WITH_TIMEOUT(icons()->shownNames().contains("Welcome copy 3.txt"), 30000);
+    QCOMPARE(m_server.requestsTo("/api/v1/objects/copy").size(), 3);
+
+    // Into another folder: the name stays; a name already there is never replaced.
+    select({"Welcome.txt", "Manual.pdf"});
+    QTest::keyClick(icons()->collectionView(), Qt::Key_C, Qt::ControlModifier);
+    QVERIFY(!m_server.seedFile(Email, "/Photos/Welcome.txt", "mine").isEmpty());
+    QVERIFY(enter("/Photos", "Welcome.txt"));
+    const qsizetype alertsBefore = m_shell.alerts.alerts().size();
+    m_shell.alerts.queueAnswer(0);
+    QTest::keyClick(icons()->collectionView(), Qt::Key_V, Qt::ControlModifier);
+    QTRY_VERIFY_WITH_TIMEOUT(icons()->shownNames().contains("Manual.pdf"), 30000);
+    QCOMPARE(m_shell.alerts.alerts().size(), alertsBefore + 1);
+    QVERIFY(m_shell.alerts.alerts().last().messageText.contains("Welcome.txt"));
+    QCOMPARE(m_server.requestsTo("/api/v1/objects/copy").size(), 4);
+    QCOMPARE(shownNode("Welcome.txt")->fileSize(), qint64(4));
+    // A folder is never pasted into itself or below itself.
+    MCFileActions *actions = m_shell.delegate()->fileActions();
+    QCOMPARE(actions->pasteDestination("/Photos", "/Photos"), QString());
+    QCOMPARE(actions->pasteDestination("/Photos", "/Photos/Trip"), QString());
+    QCOMPARE(actions->pasteDestination("/Photos/Trip", "/Photos"),
+             QStringLiteral("/Photos/Trip copy"));
+
+    // A text field keeps its own copy and paste.
+    auto *field = new QLineEdit(window());
+    field->show();
+    field->setText("typed");
+    field->setFocus();
+    field->selectAll();
+    QTest::keyClick(field, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("typed"));
+    field->setCursorPosition(5);
+    QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(field->text(), QStringLiteral("typedtyped"));
+    delete field;
+    QVERIFY(enter("/Documents", "Manual.pdf"));
+}
+
+void TestFileMenus::filesFromAFileManagerPasteAsUploads()
+{
+    QTemporaryDir local;
+    for (const char *name : {"one.txt", "two.txt", "three.txt"})
+        QVERIFY(writeFile(local.filePath(name), QByteArray("local ") + name));
+
+    // A URI list, as most file managers copy.
+    auto *uris = new QMimeData;
+    uris->setUrls({QUrl::fromLocalFile(local.filePath("one.txt")),
+                   QUrl::fromLocalFile(local.filePath("two.txt"))});
+    QGuiApplication::clipboard()->setMimeData(uris);
+    QMenu *menu = rightClick(QString());
+    QCOMPARE(item(menu, "menuItemPaste")->text(), QStringLiteral("Paste 2 Items"));
+    choose(menu, item(menu, "menuItemPaste"));
+    closeMenus();
+    QTRY_VERIFY_WITH_TIMEOUT(icons()->shownNames().contains("one.txt") &&
+                                 icons()->shownNames().contains("two.txt"),
+                             30000);
+
+    // The copied-files form, "cut" read as a copy; nothing local is moved.
+    auto *copied = new QMimeData;
+    copied->setData(MCPasteboard::CopiedFilesMimeType,
+                    "cut\n" + QUrl::fromLocalFile(local.filePath("three.txt")).toEncoded());
+    QGuiApplication::clipboard()->setMimeData(copied);
+    QTest::keyClick(icons()->collectionView(), Qt::Key_V, Qt::ControlModifier);
+    QTRY_VERIFY_WITH_TIMEOUT(icons()->shownNames().contains("three.txt"), 30000);
+    for (const char *name : {"one.txt", "two.txt", "three.txt"})
+        QVERIFY(QFile::exists(local.filePath(name)));
+    // Uploaded without keeping a local copy.
+    QTRY_VERIFY_WITH_TIMEOUT(!(shownNode("three.txt")->states() & MCAbstractObjectNode::Uploading),
+                             30000);
+    QVERIFY(!(shownNode("three.txt")->states() & MCAbstractObjectNode::Cached));
+}
+
+void TestFileMenus::viewMenuSortsTheIcons()
+{
+    QMenu *view = window()->viewMenu();
+    QMenu *cleanUpBy = view->findChild<QMenu *>("menuCleanUpBy");
+    const auto sortBy = [&](const QString &criterion) {
+        view->popup(window()->mapToGlobal(QPoint(10, 10)));
+        QVERIFY(openSubmenu(view, item(view, "menuItemCleanUpBy")));
+        const QList<QAction *> items = cleanUpBy->actions();
+        const auto found = std::find_if(items.begin(), items.end(),
+                                        [&](QAction *a) { return a->text() == criterion; });
+        QVERIFY(found != items.end());
+        choose(cleanUpBy, *found);
+        view->hide();
+        closeMenus();
+    };
+    // A new criterion sorts ascending, choosing it again descending; the menu ticks it.
+    sortBy("Size");
+    QCOMPARE(icons()->sortType(), qint64(18));
+    sortBy("Size");
+    QCOMPARE(icons()->sortType(), qint64(19));
+    view->popup(window()->mapToGlobal(QPoint(10, 10)));
+    QStringList ticked;
+    for (QAction *action : cleanUpBy->actions()) {
+        if (action->isChecked())
+            ticked.append(action->text());
+    }
+    QCOMPARE(ticked, QStringList{"Size"});
+    view->hide();
+    closeMenus();
+    sortBy("Name");
+    QCOMPARE(icons()->sortType(), qint64(10));
+}
+
+int main(int argc, char **argv)
+{
+    writeApplications(isolateEnvironment());
+    QApplication app(argc, argv);
+    TestFileMenus test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_filemenus.moc"
