@@ -430,6 +430,24 @@ void TestBrowserDragDrop::draggedOutFilesAreDownloaded()
     std::unique_ptr<QMimeData> data(dragDrop()->mimeDataForNodes({documents, welcome}));
     QCOMPARE(MCPasteboard::remotePaths(data.get()),
              (QStringList{"/Documents", "/Documents/Welcome.txt"}));
+    QVERIFY(!data->hasUrls());
+
+    // Once every dragged file has a local copy, the copies go too, for any file manager.
+    QVERIFY(showFolder(QStringLiteral("/Documents"), QStringLiteral("Welcome.txt")));
+    MOObjectsManager::sharedInstance()->cacheObjectAtPath(QStringLiteral("/Documents/Welcome.txt"));
+    const auto shownWelcome = [model] {
+        return model->nodeAt(model->indexOfPath("/Documents/Welcome.txt"));
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(
+        shownWelcome() && (shownWelcome()->states() & MCAbstractObjectNode::Cached), 20000);
+    std::unique_ptr<QMimeData> cached(dragDrop()->mimeDataForNodes({shownWelcome()}));
+    QCOMPARE(cached->urls().size(), 1);
+    QCOMPARE(readFile(cached->urls().first().toLocalFile()),
+             remoteBytes(QStringLiteral("/Documents/Welcome.txt")));
+    std::unique_ptr<QMimeData> mixed(dragDrop()->mimeDataForNodes(
+        {shownWelcome(), model->nodeAt(model->indexOfPath("/Documents/Manual.pdf"))}));
+    QVERIFY(!mixed->hasUrls());
+    QVERIFY(showFolder(QStringLiteral("/"), QStringLiteral("Documents")));
 
     // Dropped in a folder that has a file of that name already: the download takes a free
     // name beside it (no empty stand-in left under the first name), the folder is refused.

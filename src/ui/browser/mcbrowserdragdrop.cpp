@@ -228,6 +228,22 @@ QMimeData *MCBrowserDragDrop::mimeDataForNodes(const MCNodeList &nodes) const
     std::unique_ptr<QMimeData> remote(MCPasteboard::mimeDataForRemotePaths(paths));
     for (const QString &format : remote->formats())
         data->setData(format, remote->data(format));
+    // Files that all have a local copy also go as those copies, for targets without the
+    // direct save; anything else would hand over a half list.
+    QList<QUrl> copies;
+    for (const MCNodePtr &node : nodes) {
+        const QString local =
+            node->isDir() || !(node->states() & MCAbstractObjectNode::Cached)
+                ? QString()
+                : MOObjectsManager::sharedInstance()->localCopyPathOfObjectAtPath(node->filePath());
+        if (local.isEmpty()) {
+            copies.clear();
+            break;
+        }
+        copies.append(QUrl::fromLocalFile(local));
+    }
+    if (!copies.isEmpty())
+        data->setUrls(copies);
     if (nodes.size() == 1 && !nodes.first()->isDir() && XdndDirectSave::isAvailable()) {
         const MCNodePtr node = nodes.first();
         QPointer<MCManager> hub(m_hub);
