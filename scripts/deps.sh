@@ -11,7 +11,7 @@ packages=(
     libcpp-httplib-dev libssl-dev
     libsecret-1-dev libglib2.0-dev
     gnome-keyring dbus dbus-x11 xvfb xauth
-    libcanberra-dev
+    libcanberra-dev libxcb1-dev
     xdotool imagemagick fonts-noto-color-emoji
     openssl curl
 )

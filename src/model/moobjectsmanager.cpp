@@ -221,6 +221,12 @@ bool MOObjectsManager::uncacheObjectAtPath(const QString &path)
     return core && core->uncacheObject(path, false);
 }
 
+QString MOObjectsManager::localCopyPathOfObjectAtPath(const QString &path) const
+{
+    MObjectsManager *core = const_cast<MOObjectsManagerPrivate *>(d_func())->core();
+    return core ? core->localCopyPath(path) : QString();
+}
+
 void MOObjectsManager::consolidateObjectAtPath(const QString &path)
 {
     if (MObjectsManager *core = d_func()->core())

@@ -67,6 +67,8 @@ public:
     void cacheObjectAtPath(const QString &path);
     // False when there is no local copy of path.
     bool uncacheObjectAtPath(const QString &path);
+    // The local file of a cached object; empty when there is no local copy of path.
+    QString localCopyPathOfObjectAtPath(const QString &path) const;
     void consolidateObjectAtPath(const QString &path);
     // An empty application URL opens with the default application.
     void openObjectAtPath(const QString &path, const QUrl &application = QUrl());

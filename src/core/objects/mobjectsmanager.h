@@ -68,6 +68,8 @@ public:
     MObjectTransferGroup transferDirectory(const MObjectTransferRequest &request);
     // Deletes the local copy (a staged edit stays); false when none is cached and not force.
     bool uncacheObject(const QString &path, bool force);
+    // The local file of a cached object; empty when path has no indexed local copy.
+    QString localCopyPath(const QString &path) const;
 
     // The transfer engine; null before start() and once it has shut down. Its transfer
     // signals reach listeners through the manager's.

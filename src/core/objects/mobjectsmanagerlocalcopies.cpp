@@ -165,6 +165,14 @@ bool MObjectsManager::uncacheObject(const QString &path, bool force)
     return true;
 }
 
+QString MObjectsManager::localCopyPath(const QString &path) const
+{
+    Q_D(const MObjectsManager);
+    if (!d->vfs || !d->vfs->containsObject(path))
+        return QString();
+    return d->vfs->localPath(path);
+}
+
 void MObjectsManagerPrivate::handleCacheTransferCompletion(const MObjectTransfer &transfer)
 {
     Q_Q(MObjectsManager);

@@ -6,6 +6,7 @@
 #include "mcabstractobjectnode.h"
 #include "mcbottomviewcontroller.h"
 #include "mcbrowsableviewshelper.h"
+#include "mcbrowserdragdrop.h"
 #include "mccolumncontroller.h"
 #include "mcerrorscontroller.h"
 #include "mcfileactions.h"
@@ -246,6 +247,8 @@ void MCAppDelegate::applicationStart()
                                 MONotificationManager::sharedInstance()->notificationCenter());
     }
     icon->show();
+    new MCBrowserDragDrop(static_cast<MCIconController *>(icon), hub, m_services.alerts, m_window);
+    hub->setupTransferBookkeeping(m_services.alerts, m_window, m_services.clock);
 
     // The context menus every browser view shows.
     auto *selectionMenu = new MCMenuSelection(m_window);

@@ -1,6 +1,7 @@
 #ifndef MCMANAGER_H
 #define MCMANAGER_H
 
+#include "alert.h"
 #include "mcabstractobjectnode.h"
 #include "moavatarmanagerdelegate.h"
 #include "mocollaborationmanagerdelegate.h"
@@ -8,15 +9,19 @@
 #include "moobjectsmanagerdelegates.h"
 #include "mopostednotification.h"
 
+#include <QDateTime>
 #include <QHash>
 #include <QObject>
 #include <QPointer>
 #include <QRecursiveMutex>
+#include <QSet>
 #include <QStringList>
 #include <QVariantMap>
 
 #include <functional>
 
+class AlertPresenter;
+class Clock;
 class MCBrowsableViewController;
 class MCMenuNoSelection;
 class MCMenuSelection;
@@ -135,6 +140,23 @@ public:
                           const QVariantMap &userData = {});
     void transferObject(const MOObjectTransferRequest &request);
 
+    // Where the core's failures are asked about: sheets on window through alerts, one at a
+    // time; clock dates conflicted copies. Registers tolvoLibNotification() for the core's
+    // messages and objectTransferProgressNotification() for the objects facade's transfers.
+    // None is owned.
+    void setupTransferBookkeeping(AlertPresenter *alerts, QWidget *window, Clock *clock);
+    // A core message: a sheet for the failures the user can answer (an existing name, an
+    // outdated local copy), a plain alert for other errors.
+    void tolvoLibNotification(const MOPostedNotification &notification);
+    // Marks a file a download is writing (the placeholder file and the progress attribute).
+    void objectTransferProgressNotification(const MOPostedNotification &notification);
+    // The free name beside localPath for its conflicted copy made at localTime:
+    // "<name> - conflicted yyyy-MM-dd at HH.mm.<ext>", with " 2", " 3"... when taken.
+    static QString conflictedCopyPath(const QString &localPath, const QDateTime &localTime);
+    // Sheets waiting behind the one shown (which is not counted).
+    int queuedSheetCount() const { return m_sheets.size(); }
+    bool isShowingSheet() const { return m_sheetShown; }
+
     void nodeFetchedNotification(const MOPostedNotification &notification);
     void objectModifiedNotification(const MOPostedNotification &notification);
     void objectDeletedNotification(const MOPostedNotification &notification);
@@ -228,6 +250,18 @@ private:
     MCManager();
     ~MCManager() override;
     QString shownPlace() const;
+    struct Sheet
+    {
+        Alert alert;
+        std::function<void(int button)> answered;
+        QString key; // equal keys are one question: a repeat joins the one waiting
+    };
+    void presentSheet(Sheet sheet);
+    void showNextSheet();
+    void alertObjectExists(const MOPostedNotification &notification);
+    void alertNameTaken(const MOPostedNotification &notification);
+    void alertOutdatedLocalCopy(const MOPostedNotification &notification);
+    void keepConflictedCopy(const MOObjectTransferRequest &request);
     QString folderUnderSupport(const QString &name) const;
 
     QString m_currentPath;
@@ -250,6 +284,14 @@ private:
     mutable QRecursiveMutex m_countersLock;
     MOAvatarManager *m_avatarManager = nullptr;
     MOConversationsManager *m_conversationsManager = nullptr;
+    AlertPresenter *m_alerts = nullptr;
+    QPointer<QWidget> m_sheetWindow;
+    Clock *m_clock = nullptr;
+    QList<Sheet> m_sheets;
+    bool m_sheetShown = false;
+    QString m_shownSheetKey;
+    // Empty files made to stand for downloads that have not written yet.
+    QSet<QString> m_downloadPlaceholders;
 };
 
 #endif // MCMANAGER_H

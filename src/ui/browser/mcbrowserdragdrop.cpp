@@ -1,0 +1,491 @@
+#include "mcbrowserdragdrop.h"
+
+#include "alertpresenter.h"
+#include "mcbrowserlog.h"
+#include "mciconcontroller.h"
+#include "mciconitemmodel.h"
+#include "mcmanager.h"
+#include "mcoptions.h"
+#include "mcpasteboard.h"
+#include "moobjectsmanager.h"
+#include "xdnddirectsave.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QDrag>
+#include <QDragMoveEvent>
+#include <QDropEvent>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QListView>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPainter>
+
+#include <cmath>
+#include <memory>
+
+namespace {
+
+// Farther than this from the press, a press on an item becomes a drag.
+constexpr int DragThreshold = 8;
+// Resting on a folder: the first blink, then a tick per blink; the folder opens on the fifth
+// tick, 1.2 s after the drag came.
+constexpr int SpringDelayMs = 800;
+constexpr int SpringTickMs = 100;
+constexpr int SpringOpenTick = 5;
+
+QString joined(const QString &folder, const QString &name)
+{
+    return folder.endsWith(QLatin1Char('/')) ? folder + name : folder + QLatin1Char('/') + name;
+}
+
+QString folderOf(const QString &path)
+{
+    const int slash = path.lastIndexOf(QLatin1Char('/'));
+    return slash <= 0 ? QStringLiteral("/") : path.left(slash);
+}
+
+QString lastComponent(const QString &path)
+{
+    return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+}
+
+// A name from the service used as a local file name: nothing that leaves the folder.
+bool isSafeLocalName(const QString &name)
+{
+    return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..") &&
+           !name.contains(QLatin1Char('/')) && !name.contains(QChar(0));
+}
+
+// The payload of a drag out. With a single file it also offers the direct save: the drop
+// target asks for it once it has written where the file goes, and the download starts then.
+class DragOutMimeData : public QMimeData
+{
+public:
+    std::function<bool(const QString &localPath)> directSave;
+    quintptr ownWindow = 0; // any X window of this application
+    bool saved = false;
+
+    QStringList formats() const override
+    {
+        QStringList list = QMimeData::formats();
+        if (directSave)
+            list.append(QString::fromLatin1(XdndDirectSave::TargetName));
+        return list;
+    }
+
+protected:
+    QVariant retrieveData(const QString &mimeType, QVariant::Type type) const override
+    {
+        if (!directSave || mimeType != QLatin1String(XdndDirectSave::TargetName))
+            return QMimeData::retrieveData(mimeType, type);
+        // Asked once per drop; a repeat reports the first answer.
+        auto *self = const_cast<DragOutMimeData *>(this);
+        if (!self->saved) {
+            const QString path = XdndDirectSave::savePath(ownWindow);
+            if (path.isEmpty())
+                return QByteArray("F");
+            self->saved = directSave(path);
+        }
+        return QByteArray(saved ? "S" : "E");
+    }
+};
+
+QPixmap countBadge(const QPixmap &base, int count)
+{
+    QPixmap pixmap = base;
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    QFont font = painter.font();
+    font.setPointSize(11);
+    painter.setFont(font);
+    const QString text = QString::number(count);
+    const QFontMetrics metrics(font);
+    const int side = qMax(metrics.horizontalAdvance(text), metrics.height()) + 12;
+    const QRect badge(base.width() / 2 - side / 2, base.height() / 2 - side / 2, side, side);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(220, 40, 40));
+    painter.drawEllipse(badge);
+    painter.setPen(QColor(0, 0, 0, 160));
+    painter.drawText(badge.translated(1, 1), Qt::AlignCenter, text);
+    painter.setPen(Qt::white);
+    painter.drawText(badge, Qt::AlignCenter, text);
+    return pixmap;
+}
+
+} // namespace
+
+MCBrowserDragDrop::MCBrowserDragDrop(MCIconController *icons, MCManager *hub,
+                                     AlertPresenter *alerts, QWidget *sheetWindow)
+    : QObject(icons)
+    , m_icons(icons)
+    , m_hub(hub)
+    , m_alerts(alerts)
+    , m_sheetWindow(sheetWindow)
+{
+    m_folderChooser = [](QWidget *parent, std::function<void(const QString &)> chosen) {
+        auto *dialog = new QFileDialog(parent, tr("Download to"));
+        dialog->setFileMode(QFileDialog::Directory);
+        dialog->setOption(QFileDialog::ShowDirsOnly);
+        dialog->setAttribute(Qt::WA_DeleteOnClose);
+        QObject::connect(dialog, &QFileDialog::finished, dialog, [dialog, chosen](int result) {
+            chosen(result == QDialog::Accepted ? dialog->selectedFiles().value(0) : QString());
+        });
+        dialog->open();
+    };
+    m_springTimer.setSingleShot(true);
+    connect(&m_springTimer, &QTimer::timeout, this, &MCBrowserDragDrop::springTick);
+    m_viewport = m_icons->collectionView()->viewport();
+    m_viewport->setAcceptDrops(true);
+    m_viewport->installEventFilter(this);
+}
+
+MCBrowserDragDrop::~MCBrowserDragDrop() = default;
+
+bool MCBrowserDragDrop::eventFilter(QObject *watched, QEvent *event)
+{
+    // Compared as a pointer only: the view may be half destroyed when its last events come.
+    if (watched != m_viewport.data())
+        return false;
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+        return mousePressed(static_cast<QMouseEvent *>(event));
+    case QEvent::MouseMove:
+        return mouseMoved(static_cast<QMouseEvent *>(event));
+    case QEvent::MouseButtonRelease:
+        return mouseReleased(static_cast<QMouseEvent *>(event));
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+        dragMoved(static_cast<QDragMoveEvent *>(event));
+        return true;
+    case QEvent::DragLeave:
+        stopSpring();
+        return true;
+    case QEvent::Drop:
+        dropped(static_cast<QDropEvent *>(event));
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool MCBrowserDragDrop::mousePressed(QMouseEvent *event)
+{
+    m_pressIndex = QPersistentModelIndex();
+    m_pressKeptSelection = false;
+    if (event->button() != Qt::LeftButton || (event->modifiers() & Qt::ControlModifier))
+        return false;
+    QListView *view = m_icons->collectionView();
+    const QModelIndex index = view->indexAt(event->pos());
+    if (!index.isValid())
+        return false;
+    m_pressPoint = event->pos();
+    m_pressIndex = index;
+    // A press on one of several selected items keeps them all, to drag them together.
+    QItemSelectionModel *selection = view->selectionModel();
+    if (selection->isSelected(index) && selection->selectedIndexes().size() > 1 &&
+        !(event->modifiers() & Qt::ShiftModifier)) {
+        m_pressKeptSelection = true;
+        view->setFocus(Qt::MouseFocusReason);
+        return true;
+    }
+    return false;
+}
+
+bool MCBrowserDragDrop::mouseMoved(QMouseEvent *event)
+{
+    if (!m_pressIndex.isValid() || !(event->buttons() & Qt::LeftButton))
+        return false;
+    // Moves from a press on an item drag it; they never draw a selection rectangle.
+    const QPoint delta = event->pos() - m_pressPoint;
+    if (std::hypot(delta.x(), delta.y()) > DragThreshold && !m_dragging)
+        startDrag();
+    return true;
+}
+
+bool MCBrowserDragDrop::mouseReleased(QMouseEvent *event)
+{
+    const bool kept = m_pressKeptSelection;
+    const QPersistentModelIndex index = m_pressIndex;
+    m_pressIndex = QPersistentModelIndex();
+    m_pressKeptSelection = false;
+    if (kept && index.isValid() && event->button() == Qt::LeftButton) {
+        // A click, not a drag: the item alone is selected, as any click does.
+        m_icons->collectionView()->selectionModel()->setCurrentIndex(
+            index, QItemSelectionModel::ClearAndSelect);
+        return true;
+    }
+    return false;
+}
+
+QMimeData *MCBrowserDragDrop::mimeDataForNodes(const MCNodeList &nodes) const
+{
+    QStringList paths;
+    for (const MCNodePtr &node : nodes)
+        paths.append(node->filePath());
+    auto *data = new DragOutMimeData;
+    std::unique_ptr<QMimeData> remote(MCPasteboard::mimeDataForRemotePaths(paths));
+    for (const QString &format : remote->formats())
+        data->setData(format, remote->data(format));
+    // Files that all have a local copy also go as those copies, for targets without the
+    // direct save; anything else would hand over a half list.
+    QList<QUrl> copies;
+    for (const MCNodePtr &node : nodes) {
+        const QString local =
+            node->isDir() || !(node->states() & MCAbstractObjectNode::Cached)
+                ? QString()
+                : MOObjectsManager::sharedInstance()->localCopyPathOfObjectAtPath(node->filePath());
+        if (local.isEmpty()) {
+            copies.clear();
+            break;
+        }
+        copies.append(QUrl::fromLocalFile(local));
+    }
+    if (!copies.isEmpty())
+        data->setUrls(copies);
+    if (nodes.size() == 1 && !nodes.first()->isDir() && XdndDirectSave::isAvailable()) {
+        const MCNodePtr node = nodes.first();
+        QPointer<MCManager> hub(m_hub);
+        data->directSave = [hub, node](const QString &localPath) {
+            if (!hub || !isSafeLocalName(QFileInfo(localPath).fileName()))
+                return false;
+            hub->downloadFileAtPath(node->filePath(), localPath, {},
+                                    MOObjectTransferRequest::PickFreeName);
+            return true;
+        };
+    }
+    return data;
+}
+
+void MCBrowserDragDrop::startDrag()
+{
+    QListView *view = m_icons->collectionView();
+    MCNodeList nodes;
+    for (const MCNodePtr &node : m_icons->getSelectedItems()) {
+        if (!node->isBusy() && !node->isPlaceholder())
+            nodes.append(node);
+    }
+    if (nodes.isEmpty())
+        return;
+    m_dragging = true;
+    auto *drag = new QDrag(view);
+    auto *data = static_cast<DragOutMimeData *>(mimeDataForNodes(nodes));
+    drag->setMimeData(data);
+    const QModelIndex pressed = m_pressIndex;
+    const QVariant decoration = view->model()->data(pressed, Qt::DecorationRole);
+    QPixmap pixmap = decoration.userType() == QMetaType::QPixmap
+                         ? decoration.value<QPixmap>()
+                         : decoration.value<QIcon>().pixmap(view->iconSize());
+    if (!pixmap.isNull()) {
+        drag->setPixmap(nodes.size() > 1 ? countBadge(pixmap, nodes.size()) : pixmap);
+        drag->setHotSpot(QPoint(pixmap.width() / 2, pixmap.height() / 2));
+    }
+    QPointer<QTimer> offer;
+    if (data->directSave) {
+        // The name is put on the drag's window once the drag owns the selection.
+        data->ownWindow = view->window()->winId();
+        const quintptr ownWindow = data->ownWindow;
+        const QString name = lastComponent(nodes.first()->filePath());
+        offer = new QTimer(drag);
+        connect(offer, &QTimer::timeout, offer, [offer, name, ownWindow, tries = 0]() mutable {
+            if (XdndDirectSave::setSuggestedName(name, ownWindow) || ++tries > 100)
+                offer->stop();
+        });
+        offer->start(20);
+        // The target reads the name after the drop, when exec() has returned already: the
+        // name goes with the drag object, which Qt keeps until the target is done.
+        connect(drag, &QObject::destroyed, [ownWindow] { XdndDirectSave::clear(ownWindow); });
+    }
+    const bool moveInside = m_hub->options()
+                                ->value(MCOptions::AppDelegate, MCOptions::FinderMoveDefaultAction)
+                                .toBool();
+    QPointer<MCBrowserDragDrop> self(this);
+    const Qt::DropAction result =
+        drag->exec(moveInside ? Qt::CopyAction | Qt::MoveAction : Qt::CopyAction, Qt::CopyAction);
+    // Qt owns the drag from here: a target in another program may still ask for its data.
+    const bool saved = data->saved;
+    const bool inside = drag->target() != nullptr || QApplication::widgetAt(QCursor::pos());
+    if (offer)
+        offer->stop();
+    if (!self)
+        return;
+    m_dragging = false;
+    m_pressIndex = QPersistentModelIndex();
+    // No target took the files and the pointer left the application: ask where they go.
+    if (result == Qt::IgnoreAction && !saved && !inside) {
+        m_folderChooser(m_sheetWindow, [self, nodes](const QString &folder) {
+            if (self && !folder.isEmpty())
+                self->downloadDraggedNodes(nodes, folder);
+        });
+    }
+}
+
+void MCBrowserDragDrop::downloadDraggedNodes(const MCNodeList &nodes, const QString &folder)
+{
+    for (const MCNodePtr &node : nodes) {
+        const QString name = lastComponent(node->filePath());
+        if (node->isDir()) {
+            if (m_alerts) {
+                Alert alert;
+                alert.style = Alert::Warning;
+                alert.messageText = tr("Cannot download '%1'").arg(node->fileName());
+                alert.informativeText = tr("Downloading folders is not supported");
+                m_alerts->present(alert, m_sheetWindow, [](const AlertAnswer &) {});
+            }
+            continue;
+        }
+        if (!isSafeLocalName(name)) {
+            qCWarning(lcBrowser) << "Refusing to download to the unsafe name" << name;
+            continue;
+        }
+        m_hub->downloadFileAtPath(node->filePath(), joined(folder, name), {},
+                                  MOObjectTransferRequest::PickFreeName);
+    }
+}
+
+MCNodePtr MCBrowserDragDrop::folderNodeAt(const QPoint &position) const
+{
+    const QModelIndex index = m_icons->collectionView()->indexAt(position);
+    const MCNodePtr node = m_icons->itemModel()->nodeAt(index);
+    return node && node->isDir() && !node->isPackage() ? node : MCNodePtr();
+}
+
+void MCBrowserDragDrop::dragMoved(QDragMoveEvent *event)
+{
+    const QMimeData *data = event->mimeData();
+    const bool remote = !MCPasteboard::remotePaths(data).isEmpty();
+    const bool local = !remote && !MCPasteboard::localFilePaths(data).isEmpty();
+    const QModelIndex index = m_icons->collectionView()->indexAt(event->pos());
+    const MCNodePtr folder = folderNodeAt(event->pos());
+    if (folder)
+        springTo(index);
+    else
+        stopSpring();
+    if (!remote && !local) {
+        event->ignore();
+        return;
+    }
+    if (folder && event->type() == QEvent::DragMove) {
+        // Resting on a folder opens it; the drop itself goes to the folder shown, beside it.
+        event->ignore();
+        return;
+    }
+    // From outside always a copy: a moved-away original is the user's file gone.
+    event->setDropAction(remote ? Qt::MoveAction : Qt::CopyAction);
+    event->accept();
+}
+
+void MCBrowserDragDrop::dropped(QDropEvent *event)
+{
+    stopSpring();
+    const QMimeData *data = event->mimeData();
+    if (folderNodeAt(event->pos()) || !m_hub->currentNode()) {
+        event->ignore();
+        return;
+    }
+    // Remote items come only from this application's views (one instance runs per user).
+    const QStringList paths = MCPasteboard::remotePaths(data);
+    if (!paths.isEmpty()) {
+        if (!moveRemoteItems(paths)) {
+            event->ignore();
+            return;
+        }
+        event->setDropAction(Qt::MoveAction);
+        event->accept();
+        return;
+    }
+    const QStringList files = MCPasteboard::localFilePaths(data);
+    if (!files.isEmpty()) {
+        const bool optionHeld =
+            event->keyboardModifiers() & (Qt::ControlModifier | Qt::AltModifier);
+        uploadLocalFiles(files, optionHeld);
+    }
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+}
+
+bool MCBrowserDragDrop::moveRemoteItems(const QStringList &paths)
+{
+    const MCNodePtr current = m_hub->currentNode();
+    const QString target = current->filePath();
+    // All or nothing: an item already here, or a folder dropped into itself, refuses the drop
+    // before anything moves.
+    for (const QString &path : paths) {
+        if (folderOf(path) == target || target == path ||
+            target.startsWith(path + QLatin1Char('/')))
+            return false;
+    }
+    for (const QString &path : paths)
+        MOObjectsManager::sharedInstance()->renameObjectAtPath(
+            path, joined(target, lastComponent(path)), QVariant::fromValue(current));
+    return true;
+}
+
+void MCBrowserDragDrop::uploadLocalFiles(const QStringList &paths, bool optionHeld)
+{
+    const QString target = m_hub->currentNode()->filePath();
+    const bool moveDefault = m_hub->options()
+                                 ->value(MCOptions::AppDelegate, MCOptions::FinderMoveDefaultAction)
+                                 .toBool();
+    if (QWidget *window = m_icons->window()) {
+        window->raise();
+        window->activateWindow();
+    }
+    for (const QString &path : paths) {
+        const QString name = QFileInfo(path).fileName();
+        if (name.isEmpty())
+            continue;
+        m_hub->uploadFileAtPath(path, joined(target, name), moveDefault && !optionHeld);
+    }
+}
+
+void MCBrowserDragDrop::springTo(const QModelIndex &index)
+{
+    const MCNodePtr node = m_icons->itemModel()->nodeAt(index);
+    if (node && node->filePath() == m_springPath)
+        return;
+    stopSpring();
+    if (!node || node->isBusy())
+        return;
+    // Kept by path: a listing arriving meanwhile rebuilds the rows.
+    m_springPath = node->filePath();
+    m_springTicks = 0;
+    showSelected(true);
+    m_springTimer.start(SpringDelayMs);
+}
+
+void MCBrowserDragDrop::springTick()
+{
+    if (m_springPath.isEmpty())
+        return;
+    ++m_springTicks;
+    if (m_springTicks < SpringOpenTick) {
+        showSelected(m_springTicks % 2 == 0);
+        m_springTimer.start(SpringTickMs);
+        return;
+    }
+    const MCNodePtr node =
+        m_icons->itemModel()->nodeAt(m_icons->itemModel()->indexOfPath(m_springPath));
+    stopSpring();
+    if (node && node->isDir() && !node->isBusy())
+        m_hub->doubleClickNavigation(node->filePath(), m_icons);
+}
+
+void MCBrowserDragDrop::stopSpring()
+{
+    m_springTimer.stop();
+    if (!m_springPath.isEmpty())
+        showSelected(false);
+    m_springPath.clear();
+    m_springTicks = 0;
+}
+
+void MCBrowserDragDrop::showSelected(bool selected)
+{
+    const QModelIndex index = m_icons->itemModel()->indexOfPath(m_springPath);
+    if (!index.isValid())
+        return;
+    m_icons->collectionView()->selectionModel()->select(
+        index, selected ? QItemSelectionModel::ClearAndSelect : QItemSelectionModel::Deselect);
+}

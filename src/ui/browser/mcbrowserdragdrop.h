@@ -1,0 +1,88 @@
+#ifndef MCBROWSERDRAGDROP_H
+#define MCBROWSERDRAGDROP_H
+
+#include "mcabstractobjectnode.h"
+
+#include <QObject>
+#include <QPersistentModelIndex>
+#include <QPoint>
+#include <QPointer>
+#include <QTimer>
+
+#include <functional>
+
+class AlertPresenter;
+class MCIconController;
+class MCManager;
+class QDragMoveEvent;
+class QDropEvent;
+class QMimeData;
+class QMouseEvent;
+
+// Drag and drop on the icon view, installed on its grid:
+// - local files dropped in (a URI list from the file manager) are uploaded into the folder
+//   shown, always as a copy;
+// - remote items dragged inside the window (the private type) move into the folder shown;
+// - items dragged out travel as the private type; a single file offers the X direct save,
+//   which downloads it into the folder the file manager names; a drag that no target takes
+//   ends in a folder chooser and downloads there;
+// - a drag that rests on a folder opens it (spring-loaded folders).
+// A drop onto a folder item is refused: resting there opens it instead.
+class MCBrowserDragDrop : public QObject
+{
+    Q_OBJECT
+public:
+    // Asks for a folder, then calls back with it (empty: cancelled); never blocks.
+    using FolderChooser =
+        std::function<void(QWidget *parent, std::function<void(const QString &folder)> chosen)>;
+
+    // None is owned; alerts shows the refusals on sheetWindow.
+    MCBrowserDragDrop(MCIconController *icons, MCManager *hub, AlertPresenter *alerts,
+                      QWidget *sheetWindow);
+    ~MCBrowserDragDrop() override;
+
+    // The default chooser is a window-modal folder dialog.
+    void setFolderChooser(FolderChooser chooser) { m_folderChooser = std::move(chooser); }
+
+    // The payload of a drag of nodes out of the view.
+    QMimeData *mimeDataForNodes(const MCNodeList &nodes) const;
+    // Downloads the files among nodes into folder (a free name where one is taken); a folder
+    // among them gets a warning and is left out.
+    void downloadDraggedNodes(const MCNodeList &nodes, const QString &folder);
+    // A spring-loading sequence waits or blinks.
+    bool isSpringLoading() const { return !m_springPath.isEmpty(); }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    bool mousePressed(QMouseEvent *event);
+    bool mouseMoved(QMouseEvent *event);
+    bool mouseReleased(QMouseEvent *event);
+    void startDrag();
+    void dragMoved(QDragMoveEvent *event);
+    void dropped(QDropEvent *event);
+    bool moveRemoteItems(const QStringList &paths);
+    void uploadLocalFiles(const QStringList &paths, bool optionHeld);
+    MCNodePtr folderNodeAt(const QPoint &position) const;
+    void springTo(const QModelIndex &index);
+    void springTick();
+    void stopSpring();
+    void showSelected(bool selected);
+
+    MCIconController *m_icons;
+    QPointer<QWidget> m_viewport;
+    MCManager *m_hub;
+    AlertPresenter *m_alerts;
+    QPointer<QWidget> m_sheetWindow;
+    FolderChooser m_folderChooser;
+    QPoint m_pressPoint;
+    QPersistentModelIndex m_pressIndex;
+    bool m_pressKeptSelection = false;
+    bool m_dragging = false;
+    QTimer m_springTimer;
+    QString m_springPath;
+    int m_springTicks = 0;
+};
+
+#endif // MCBROWSERDRAGDROP_H

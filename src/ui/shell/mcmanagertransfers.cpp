@@ -1,0 +1,329 @@
+// The hub's transfer bookkeeping: the core's failures asked about in sheets on the main window
+// (and the transfers the answers start), and the marks on files that downloads are writing.
+#include "alertpresenter.h"
+#include "clock.h"
+#include "downloadmark.h"
+#include "mcbrowsableviewcontroller.h"
+#include "mcmanager.h"
+#include "mcshelllogging.h"
+#include "moconstants.h"
+#include "mocorenotification.h"
+#include "monotificationcenter.h"
+#include "monotificationmanager.h"
+#include "moobjectsmanager.h"
+#include "moobjecttransfer.h"
+#include "moobjecttransferrequest.h"
+#include "motransfernotification.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QPointer>
+#include <QWidget>
+
+namespace {
+
+enum : quint64 { NameTaken = 102, OutdatedLocalCopy = 602, ObjectExists = 801 };
+enum : qint64 {
+    MakeDirectoryAction = 4,
+    RenameAction = 5,
+    CopyAction = 6,
+    UploadAction = 12,
+    UploadCachedAction = 14,
+    DownloadToCacheAction = 15
+};
+enum : quint64 { ReplaceMode = 2, ForceMode = 3 };
+
+QString folderOf(const QString &path)
+{
+    const int slash = path.lastIndexOf(QLatin1Char('/'));
+    return slash <= 0 ? QStringLiteral("/") : path.left(slash);
+}
+
+QString lastComponent(const QString &path)
+{
+    return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+}
+
+QString joined(const QString &folder, const QString &name)
+{
+    return folder.endsWith(QLatin1Char('/')) ? folder + name : folder + QLatin1Char('/') + name;
+}
+
+QString sheetKey(const MOCoreNotification &core)
+{
+    return QStringList{QString::number(core.errorCode()),
+                       QString::number(core.action()),
+                       core.path(),
+                       core.additionalPath(),
+                       core.message(),
+                       core.transferRequest().sourcePath(),
+                       core.transferRequest().destinationPath()}
+        .join(QChar(0));
+}
+
+} // namespace
+
+void MCManager::setupTransferBookkeeping(AlertPresenter *alerts, QWidget *window, Clock *clock)
+{
+    m_alerts = alerts;
+    m_sheetWindow = window;
+    m_clock = clock;
+    MONotificationCenter *core = MONotificationManager::sharedInstance()->notificationCenter();
+    core->removeObserver(this);
+    core->addObserver(this, &MCManager::tolvoLibNotification, MONotification);
+    MONotificationCenter *objects = MOObjectsManager::sharedInstance()->notificationCenter();
+    for (const QString &name :
+         {MOObjectTransferWillStartNotification, MOObjectTransferDidProgressNotification,
+          MOObjectTransferDidFinishNotification, MOObjectTransferDidCancelNotification,
+          MOObjectTransferDidAbortNotification}) {
+        objects->removeObserver(this, name);
+        objects->addObserver(this, &MCManager::objectTransferProgressNotification, name);
+    }
+}
+
+void MCManager::tolvoLibNotification(const MOPostedNotification &notification)
+{
+    const MOCoreNotification core(notification);
+    const quint64 code = core.errorCode();
+    const qint64 action = core.action();
+    if (code == ObjectExists && action == UploadAction) {
+        alertObjectExists(notification);
+    } else if (code == NameTaken ||
+               (code == ObjectExists && (action == RenameAction || action == CopyAction))) {
+        alertNameTaken(notification);
+    } else if (code == OutdatedLocalCopy) {
+        alertOutdatedLocalCopy(notification);
+    } else if (core.type() == MOCoreNotification::Error) {
+        Sheet sheet;
+        sheet.alert.style = Alert::Warning;
+        sheet.alert.messageText = core.message();
+        sheet.key = sheetKey(core);
+        presentSheet(std::move(sheet));
+    }
+}
+
+void MCManager::alertObjectExists(const MOPostedNotification &notification)
+{
+    const MOCoreNotification core(notification);
+    const MOObjectTransferRequest request = core.transferRequest();
+    Sheet sheet;
+    sheet.alert.style = Alert::Warning;
+    sheet.alert.messageText = core.message();
+    sheet.alert.informativeText = tr("Do you want to replace it with the one you are moving?");
+    sheet.alert.buttons = QStringList{tr("Replace"), tr("Keep both"), tr("Abort")};
+    sheet.alert.escapeButton = 2;
+    sheet.key = sheetKey(core);
+    QPointer<MCManager> self(this);
+    sheet.answered = [self, request](int button) {
+        if (!self)
+            return;
+        if (button == 0) {
+            MOObjectTransferRequest replace = request;
+            replace.setMode(quint64(ReplaceMode));
+            self->transferObject(replace);
+        } else if (button == 1) {
+            const QString free = MOObjectsManager::sharedInstance()->suggestedFilePathWithPath(
+                request.destinationPath());
+            // Without a free name the copy would go nowhere: say so rather than send it.
+            if (free.isEmpty()) {
+                Sheet failed;
+                failed.alert.style = Alert::Warning;
+                failed.alert.messageText = tr("No free name was found for '%1'.")
+                                               .arg(lastComponent(request.destinationPath()));
+                failed.alert.informativeText = tr("Nothing was uploaded.");
+                self->presentSheet(std::move(failed));
+                return;
+            }
+            MOObjectTransferRequest both = request;
+            both.setDestinationPath(free);
+            self->transferObject(both);
+        }
+    };
+    presentSheet(std::move(sheet));
+}
+
+void MCManager::alertNameTaken(const MOPostedNotification &notification)
+{
+    const MOCoreNotification core(notification);
+    const QString path = core.path();
+    const QString additional = core.additionalPath();
+    Sheet sheet;
+    sheet.alert.style = Alert::Warning;
+    if (core.errorCode() == ObjectExists && folderOf(path) != folderOf(additional))
+        sheet.alert.messageText = tr("A file named '%1' is already present at destination.")
+                                      .arg(lastComponent(additional));
+    else
+        sheet.alert.messageText =
+            tr("The name %1 is already taken. Please, choose another name.").arg(path);
+    sheet.alert.informativeText = core.message();
+    sheet.key = sheetKey(core);
+    if (core.action() == MakeDirectoryAction) {
+        // The new folder waits under its taken name: it is named again.
+        QPointer<MCManager> self(this);
+        sheet.answered = [self, path](int) {
+            if (self && self->selectedController())
+                self->selectedController()->startRenamingNodeAtPath(path, true);
+        };
+    }
+    presentSheet(std::move(sheet));
+}
+
+void MCManager::alertOutdatedLocalCopy(const MOPostedNotification &notification)
+{
+    const MOCoreNotification core(notification);
+    const MOObjectTransferRequest request = core.transferRequest();
+    Sheet sheet;
+    sheet.alert.style = Alert::Warning;
+    sheet.alert.messageText = core.message();
+    sheet.alert.informativeText =
+        tr("Do you want to keep both or discard local modifications? Note: forcing an update "
+           "will replace the remote copy with the local one.");
+    sheet.alert.buttons = QStringList{tr("Discard"), tr("Keep both"), tr("Force update")};
+    sheet.key = sheetKey(core);
+    QPointer<MCManager> self(this);
+    sheet.answered = [self, request](int button) {
+        if (!self)
+            return;
+        MOObjectsManager *objects = MOObjectsManager::sharedInstance();
+        if (button == 0) {
+            objects->uncacheObjectAtPath(request.destinationPath());
+            objects->cacheObjectAtPath(request.destinationPath());
+        } else if (button == 1) {
+            self->keepConflictedCopy(request);
+        } else if (button == 2) {
+            MOObjectTransferRequest force = request;
+            force.setMode(quint64(ForceMode));
+            self->transferObject(force);
+        }
+    };
+    presentSheet(std::move(sheet));
+}
+
+QString MCManager::conflictedCopyPath(const QString &localPath, const QDateTime &localTime)
+{
+    const QFileInfo source(localPath);
+    const QString stem = source.completeBaseName() + QStringLiteral(" - conflicted ") +
+                         localTime.toString(QStringLiteral("yyyy-MM-dd 'at' HH.mm"));
+    // No trailing dot for a file without an extension.
+    const QString extension =
+        source.suffix().isEmpty() ? QString() : QLatin1Char('.') + source.suffix();
+    QString candidate = source.dir().filePath(stem + extension);
+    // A second conflict in the same minute must not meet the first copy.
+    for (int n = 2; QFileInfo::exists(candidate) || QFileInfo(candidate).isSymLink(); ++n)
+        candidate =
+            source.dir().filePath(QStringLiteral("%1 %2%3").arg(stem).arg(n).arg(extension));
+    return candidate;
+}
+
+void MCManager::keepConflictedCopy(const MOObjectTransferRequest &request)
+{
+    const QString local = request.sourcePath();
+    const QDateTime now =
+        (m_clock ? m_clock->now() : QDateTime::currentDateTimeUtc()).toLocalTime();
+    const QString kept = conflictedCopyPath(local, now);
+    // The edited file is the only copy of the user's work: the service's copy is cached again
+    // over its old place only once it is safe under its new name.
+    if (!QFile::rename(local, kept)) {
+        qCWarning(lcShell) << "Could not keep the conflicted copy" << local;
+        Sheet failed;
+        failed.alert.style = Alert::Critical;
+        failed.alert.messageText =
+            tr("The local copy of '%1' could not be kept.").arg(QFileInfo(local).fileName());
+        failed.alert.informativeText =
+            tr("Your modified file was left unchanged at %1.").arg(local);
+        presentSheet(std::move(failed));
+        return;
+    }
+    MOObjectsManager::sharedInstance()->cacheObjectAtPath(request.destinationPath());
+    uploadFileAtPath(kept, joined(folderOf(request.destinationPath()), QFileInfo(kept).fileName()),
+                     false);
+}
+
+void MCManager::presentSheet(Sheet sheet)
+{
+    if (!m_alerts) {
+        qCWarning(lcShell).noquote() << "No alert presenter for:" << sheet.alert.messageText;
+        return;
+    }
+    // A burst of the same failure is one question, and never a pile of sheets.
+    if (!sheet.key.isEmpty()) {
+        if (m_sheetShown && sheet.key == m_shownSheetKey)
+            return;
+        for (const Sheet &waiting : qAsConst(m_sheets)) {
+            if (waiting.key == sheet.key)
+                return;
+        }
+    }
+    m_sheets.append(std::move(sheet));
+    if (!m_sheetShown)
+        showNextSheet();
+}
+
+void MCManager::showNextSheet()
+{
+    if (m_sheets.isEmpty()) {
+        m_sheetShown = false;
+        m_shownSheetKey.clear();
+        return;
+    }
+    Sheet sheet = m_sheets.takeFirst();
+    m_sheetShown = true;
+    m_shownSheetKey = sheet.key;
+    QPointer<MCManager> self(this);
+    auto answered = sheet.answered;
+    m_alerts->present(sheet.alert, m_sheetWindow, [self, answered](const AlertAnswer &answer) {
+        if (!self)
+            return;
+        self->m_sheetShown = false;
+        self->m_shownSheetKey.clear();
+        if (answered)
+            answered(answer.button);
+        if (!self->m_sheetShown)
+            self->showNextSheet();
+    });
+}
+
+void MCManager::objectTransferProgressNotification(const MOPostedNotification &notification)
+{
+    const MOTransferNotification reader(notification);
+    const qint64 type = reader.requestType();
+    if (type == UploadCachedAction || type == DownloadToCacheAction || reader.isCaching())
+        return;
+    const MOObjectTransfer transfer = reader.transfer();
+    const MOObjectTransferRequest request = transfer.transferRequest();
+    if (request.direction() != MOObjectTransferRequest::Download)
+        return;
+    // Later notifications carry the name the transfer resolved (a free name, say).
+    const QString destination = request.destinationPath();
+    if (destination.isEmpty())
+        return;
+    const QString &name = notification.name;
+    if (name == MOObjectTransferWillStartNotification) {
+        // Only where the download writes this very name anyway: a file made here would take
+        // the name a free-name download looks for, or fail one that must not overwrite.
+        const auto strategy = request.overwriteStrategy();
+        if ((strategy == MOObjectTransferRequest::Replace ||
+             strategy == MOObjectTransferRequest::Resume) &&
+            !QFileInfo::exists(destination) && !QFileInfo(destination).isSymLink()) {
+            QFile placeholder(destination);
+            if (placeholder.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+                m_downloadPlaceholders.insert(destination);
+        }
+    } else if (name == MOObjectTransferDidProgressNotification) {
+        const qint64 size = transfer.storageObject().size();
+        const float fraction =
+            size > 0 ? float(transfer.totalTransferredBytes()) / float(size) : 0.0f;
+        DownloadMark::setFractionCompleted(destination, double(fraction));
+    } else if (name == MOObjectTransferDidFinishNotification) {
+        m_downloadPlaceholders.remove(destination);
+        DownloadMark::clear(destination);
+        QFile file(destination);
+        if (file.open(QIODevice::ReadOnly))
+            file.setFileTime(QDateTime::currentDateTimeUtc(), QFileDevice::FileModificationTime);
+    } else if (m_downloadPlaceholders.remove(destination)) {
+        // Cancelled or failed before writing: the empty stand-in goes.
+        if (QFileInfo(destination).size() == 0)
+            QFile::remove(destination);
+    }
+}
