@@ -296,6 +296,10 @@ void TestBrowserNodes::treeFollowsListingsAndUpdates()
     // Moved into a folder that is not loaded: gone from here, nothing made up there.
     updater.updateObject(object("/", "a.txt"), object("/Photos", "a.txt"));
     QCOMPARE(names(root), (QStringList{"Photos"}));
+    // Moved in from a folder this tree never loaded: shown, once however often reported.
+    updater.updateObject(object("/Elsewhere", "d.txt"), object("/", "d.txt"));
+    updater.updateObject(object("/Elsewhere", "d.txt"), object("/", "d.txt"));
+    QCOMPARE(names(root), (QStringList{"Photos", "d.txt"}));
 }
 
 void TestBrowserNodes::hiddenFilesStayOutOfSight()

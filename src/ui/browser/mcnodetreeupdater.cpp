@@ -173,16 +173,19 @@ void MCNodeTreeUpdater::updateObject(const MOStorageObject &before, const MOStor
 {
     const MCNodePtr node = nodeAtPath(before.fullPath());
     const bool moved = clean(before.basePath()) != clean(after.basePath());
-    if (!node && !(hides(before.label()) && !hides(after.label())))
+    if (!node && !moved && !(hides(before.label()) && !hides(after.label())))
         return;
     if (!node || moved || hides(after.label())) {
-        // Moved, renamed out of sight or back into it: out of the old place, and into the new
-        // one when it is loaded.
+        // Moved (perhaps from a folder this tree never loaded), renamed out of sight or back
+        // into it: out of the old place, and into the new one when it is loaded, once.
         if (const MCNodePtr from = node ? node->parent() : MCNodePtr())
             from->removeChildNodes({node});
         const MCNodePtr to = nodeAtPath(after.basePath());
-        if (to && !to->childrenDirty())
-            to->appendChildNodes(visibleNodes({after}, to));
+        if (to && !to->childrenDirty()) {
+            const MCNodeList arrived = visibleNodes({after}, to);
+            to->removeChildNodes(arrived);
+            to->appendChildNodes(arrived);
+        }
         return;
     }
     if (!MCObjectNode::isSafeLabel(after.label())) {
