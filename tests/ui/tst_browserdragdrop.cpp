@@ -3,7 +3,9 @@
 // whether to replace it, keep both or give up, losing no byte either way), remote items
 // dropped inside the window move, a drag resting on a folder opens it, and items dragged out
 // are downloaded where they are dropped.
+#include "iconviewsteps.h"
 #include "kerlolocal.h"
+#include "localfiles.h"
 #include "mcappdelegate.h"
 #include "mcbrowserdragdrop.h"
 #include "mciconcontroller.h"
@@ -12,8 +14,8 @@
 #include "mcmanager.h"
 #include "mcpasteboard.h"
 #include "moobjectsmanager.h"
+#include "servicereader.h"
 #include "shelltestfixture.h"
-#include "testdata.h"
 
 #include <QAction>
 #include <QDir>
@@ -22,28 +24,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <httplib.h>
-
 using namespace ShellTest;
 
 namespace {
-
-// The test's own device, reading what the service holds.
-const std::string CheckerAgent = "os: Debian GNU/Linux 12 (bookworm); name: checker; uuid: "
-                                 "00000000000000000000000000000042;";
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
 
 QMimeData *uriList(const QStringList &paths)
 {
@@ -81,18 +64,20 @@ private:
     MCIconController *icons() const;
     MCBrowserDragDrop *dragDrop() const;
     QWidget *viewport() const { return icons()->collectionView()->viewport(); }
-    QPoint centreOf(const QString &name) const;
+    QPoint centreOf(const QString &name) const { return ShellTest::centreOf(icons(), name); }
     QPoint emptySpot() const;
     DropResult drop(QMimeData *data, const QPoint &at);
-    bool showFolder(const QString &path, const QString &child);
-    // The bytes of a remote file as the service hands them out; null when it has none.
-    QByteArray remoteBytes(const QString &path);
+    bool showFolder(const QString &path, const QString &child)
+    {
+        return ShellTest::showFolder(icons(), path, child);
+    }
+    QByteArray remoteBytes(const QString &path) const { return m_reader.remoteBytes(path); }
     int uploadsTo(const QString &remotePath) const;
 
     KerloLocal m_server;
     Shell m_shell;
     QTemporaryDir m_local;
-    KerloLocal::Tokens m_tokens;
+    ServiceReader m_reader;
 };
 
 MCIconController *TestBrowserDragDrop::icons() const
@@ -103,16 +88,6 @@ MCIconController *TestBrowserDragDrop::icons() const
 MCBrowserDragDrop *TestBrowserDragDrop::dragDrop() const
 {
     return icons()->findChild<MCBrowserDragDrop *>();
-}
-
-QPoint TestBrowserDragDrop::centreOf(const QString &name) const
-{
-    const int row = icons()->shownNames().indexOf(name);
-    if (row < 0)
-        return QPoint(-1, -1);
-    const QModelIndex index = icons()->itemModel()->index(row);
-    icons()->collectionView()->scrollTo(index);
-    return icons()->collectionView()->visualRect(index).center();
 }
 
 QPoint TestBrowserDragDrop::emptySpot() const
@@ -139,31 +114,6 @@ DropResult TestBrowserDragDrop::drop(QMimeData *data, const QPoint &at)
     return result;
 }
 
-bool TestBrowserDragDrop::showFolder(const QString &path, const QString &child)
-{
-    MCManager::sharedManager()->changeToPath(path, this);
-    return QTest::qWaitFor(
-        [&] {
-            return MCManager::sharedManager()->currentPath() == path &&
-                   icons()->shownNames().contains(child);
-        },
-        20000);
-}
-
-QByteArray TestBrowserDragDrop::remoteBytes(const QString &path)
-{
-    httplib::Client client(m_server.baseUrl().toString().toStdString());
-    const httplib::Headers headers{
-        {"Authorization", "Bearer " + m_tokens.accessToken.toStdString()},
-        {"M-Auth-Token", m_tokens.apiKey.toStdString()},
-        {"User-Agent", CheckerAgent}};
-    const auto reply =
-        client.Get(("/api/v1/object" + QUrl::toPercentEncoding(path, "/")).toStdString(), headers);
-    if (!reply || reply->status != 200)
-        return QByteArray();
-    return QByteArray::fromStdString(reply->body);
-}
-
 int TestBrowserDragDrop::uploadsTo(const QString &remotePath) const
 {
     // Every way up (plain or synchronising, whole or in chunks) names the destination.
@@ -186,16 +136,10 @@ void TestBrowserDragDrop::initTestCase()
 {
     QVERIFY(m_local.isValid());
     QVERIFY(m_server.start());
-    const QString email = QString::fromLatin1(DemoEmail);
-    QCOMPARE(m_server.control("POST", QStringLiteral("/objects/demo-tree"), {{"email", email}}),
-             200);
-    m_tokens = m_server.signInOverHttp(email, QString::fromLatin1(DemoPassword), CheckerAgent,
-                                       TestData::clientCredential);
-    QVERIFY(!m_tokens.accessToken.isEmpty());
-    m_shell.launch(m_server.baseUrl().toString());
-    QVERIFY(m_shell.signInThroughWindow(email, QString::fromLatin1(DemoPassword)));
-    QVERIFY(m_shell.waitForSession());
-    m_shell.delegate()->mainWindow()->resize(900, 640);
+    QVERIFY(addDemoTree(m_server));
+    QVERIFY(m_reader.signIn(m_server));
+    QVERIFY(m_shell.launchSignedIn(m_server.baseUrl().toString()));
+    QVERIFY(m_shell.showMainWindow());
     QVERIFY(icons());
     QVERIFY(dragDrop());
     QTRY_VERIFY(icons()->shownNames().contains(QStringLiteral("Photos")));
@@ -206,7 +150,7 @@ void TestBrowserDragDrop::droppedFilesAreUploadedAsCopies()
     QVERIFY(showFolder(QStringLiteral("/Documents"), QStringLiteral("Welcome.txt")));
     const QString local = m_local.filePath(QStringLiteral("Dropped notes.txt"));
     const QByteArray bytes = "notes dropped from the desktop\n" + QByteArray(3000, 'n');
-    writeFile(local, bytes);
+    QVERIFY(writeFile(local, bytes));
 
     // Slow enough to see the upload under way, whichever way it goes up.
     for (const QString &route :
@@ -263,7 +207,7 @@ void TestBrowserDragDrop::existingNameAsksAndLosesNothing()
         QVERIFY(!m_server.seedFile(email, remote, remoteContent).isEmpty());
         QTRY_VERIFY(icons()->shownNames().contains(name));
         const QString local = m_local.filePath(name);
-        writeFile(local, localContent);
+        QVERIFY(writeFile(local, localContent));
         alerts.clearRecord();
 
         QVERIFY(drop(uriList({local}), emptySpot()).dropAccepted);
@@ -310,7 +254,7 @@ void TestBrowserDragDrop::burstOfFailuresAsksOneAtATime()
         const QString name = QStringLiteral("Burst %1.txt").arg(i);
         QVERIFY(!m_server.seedFile(email, "/Documents/" + name, "remote").isEmpty());
         locals.append(m_local.filePath(name));
-        writeFile(locals.last(), "local " + QByteArray::number(i));
+        QVERIFY(writeFile(locals.last(), "local " + QByteArray::number(i)));
     }
     QTRY_VERIFY(icons()->shownNames().contains(QStringLiteral("Burst 3.txt")));
     // The same file twice in one drop is one question.
@@ -363,7 +307,7 @@ void TestBrowserDragDrop::restingOnAFolderOpensIt()
     QVERIFY(showFolder(QStringLiteral("/"), QStringLiteral("Photos")));
     MCManager *hub = MCManager::sharedManager();
     const QString local = m_local.filePath(QStringLiteral("Spring.txt"));
-    writeFile(local, "spring");
+    QVERIFY(writeFile(local, "spring"));
     std::unique_ptr<QMimeData> data(uriList({local}));
     const Qt::DropActions offered = Qt::CopyAction;
 
@@ -453,7 +397,7 @@ void TestBrowserDragDrop::draggedOutFilesAreDownloaded()
     // name beside it (no empty stand-in left under the first name), the folder is refused.
     QTemporaryDir target;
     const QByteArray mine = "my own Welcome.txt, not to be touched";
-    writeFile(target.filePath(QStringLiteral("Welcome.txt")), mine);
+    QVERIFY(writeFile(target.filePath(QStringLiteral("Welcome.txt")), mine));
     m_shell.alerts.clearRecord();
     dragDrop()->downloadDraggedNodes({documents, welcome, manual}, target.path());
     QTRY_COMPARE(m_shell.alerts.pendingCount(), 1);

@@ -4,6 +4,7 @@
 // made on another device showing up by themselves, folder changes that end without a
 // listing still running their completion once, and the sidebar's pages taking part in the
 // history.
+#include "iconviewsteps.h"
 #include "kerlolocal.h"
 #include "mcappdelegate.h"
 #include "mciconcontroller.h"
@@ -39,7 +40,7 @@ private slots:
 private:
     MCIconController *icons() const;
     MCMainWindow *window() const { return m_shell.delegate()->mainWindow(); }
-    QPoint centreOf(const QString &name) const;
+    QPoint centreOf(const QString &name) const { return ShellTest::centreOf(icons(), name); }
     bool showsFolder(const QString &title, const QString &child) const;
     bool showsPage(const QString &location, const QString &title) const;
     void clickSidebar(const QString &row);
@@ -52,16 +53,6 @@ private:
 MCIconController *TestBrowserIconView::icons() const
 {
     return qobject_cast<MCIconController *>(m_shell.delegate()->iconController());
-}
-
-QPoint TestBrowserIconView::centreOf(const QString &name) const
-{
-    const int row = icons()->shownNames().indexOf(name);
-    if (row < 0)
-        return QPoint(-1, -1);
-    const QModelIndex index = icons()->itemModel()->index(row);
-    icons()->collectionView()->scrollTo(index);
-    return icons()->collectionView()->visualRect(index).center();
 }
 
 bool TestBrowserIconView::showsFolder(const QString &title, const QString &child) const
@@ -99,19 +90,12 @@ void TestBrowserIconView::initTestCase()
 {
     QVERIFY(m_server.start());
     const QString email = QString::fromLatin1(DemoEmail);
-    QByteArray reply;
-    QCOMPARE(
-        m_server.control("POST", QStringLiteral("/objects/demo-tree"), {{"email", email}}, &reply),
-        200);
+    QVERIFY(addDemoTree(m_server, email));
     QVERIFY(!m_server.seedFile(email, QStringLiteral("/file 10"), "ten").isEmpty());
     QVERIFY(!m_server.seedFile(email, QStringLiteral("/File 2"), "two").isEmpty());
     QVERIFY(!m_server.seedFile(email, QStringLiteral("/.hidden"), "dot").isEmpty());
-    m_shell.launch(m_server.baseUrl().toString());
-    QVERIFY(m_shell.signInThroughWindow(email, QString::fromLatin1(DemoPassword)));
-    QVERIFY(m_shell.waitForSession());
-    window()->resize(900, 640);
-    window()->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(window()));
+    QVERIFY(m_shell.launchSignedIn(m_server.baseUrl().toString()));
+    QVERIFY(m_shell.showMainWindow());
     QVERIFY(icons());
 }
 

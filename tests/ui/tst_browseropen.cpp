@@ -3,7 +3,10 @@
 // which is a test application recording what it was given; the file handed over is the cached
 // copy with the service's bytes, and an edit saved to it goes up to the service. An archive
 // asks first, and a declined archive is neither downloaded nor opened.
+#include "fixtureapplications.h"
+#include "iconviewsteps.h"
 #include "kerlolocal.h"
+#include "localfiles.h"
 #include "mcappdelegate.h"
 #include "mciconcontroller.h"
 #include "mciconitemmodel.h"
@@ -22,46 +25,10 @@ namespace {
 const QString WelcomePath = QStringLiteral("/Documents/Welcome.txt");
 const QByteArray WelcomeStart = "Welcome to Kerlo.";
 
-QString recordPath()
-{
-    return root() + QStringLiteral("/opened.log");
-}
-
-bool writeFile(const QString &path, const QByteArray &contents, bool executable = false)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    file.write(contents);
-    file.close();
-    return !executable || file.setPermissions(file.permissions() | QFileDevice::ExeOwner);
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-// The files the recording application was given, oldest first.
+// The files the default application for plain text was given, oldest first.
 QStringList opened()
 {
-    return QString::fromUtf8(readFile(recordPath())).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-}
-
-// The default application for plain text: a script that records the file it opens.
-void installRecordingApplication()
-{
-    const QString script = root() + QStringLiteral("/record.sh");
-    QVERIFY(writeFile(
-        script, "#!/bin/sh\nprintf '%s\\n' \"$1\" >> \"" + recordPath().toUtf8() + "\"\n", true));
-    QVERIFY(QDir().mkpath(root() + QStringLiteral("/data/applications")));
-    QVERIFY(QDir().mkpath(root() + QStringLiteral("/config")));
-    QVERIFY(writeFile(root() + QStringLiteral("/data/applications/recorder.desktop"),
-                      "[Desktop Entry]\nType=Application\nName=Recorder\nExec=\"" +
-                          script.toUtf8() + "\" %f\nMimeType=text/plain;\n"));
-    QVERIFY(writeFile(root() + QStringLiteral("/config/mimeapps.list"),
-                      "[Default Applications]\ntext/plain=recorder.desktop\n"));
+    return filesOpenedBy(QStringLiteral("recorder"));
 }
 
 QString md5Hex(const QByteArray &bytes)
@@ -86,51 +53,34 @@ private:
     {
         return qobject_cast<MCIconController *>(m_shell.delegate()->iconController());
     }
-    QPoint centreOf(const QString &name) const;
+    QPoint centreOf(const QString &name) const { return ShellTest::centreOf(icons(), name); }
     void select(const QString &name);
-    bool enter(const QString &path, const QString &child);
+    bool enter(const QString &path, const QString &child)
+    {
+        return showFolder(icons(), path, child);
+    }
 
     KerloLocal m_server;
     Shell m_shell;
 };
-
-QPoint TestBrowserOpen::centreOf(const QString &name) const
-{
-    const int row = icons()->shownNames().indexOf(name);
-    if (row < 0)
-        return QPoint(-1, -1);
-    const QModelIndex index = icons()->itemModel()->index(row);
-    icons()->collectionView()->scrollTo(index);
-    return icons()->collectionView()->visualRect(index).center();
-}
 
 void TestBrowserOpen::select(const QString &name)
 {
     QTest::mouseClick(icons()->collectionView()->viewport(), Qt::LeftButton, {}, centreOf(name));
 }
 
-bool TestBrowserOpen::enter(const QString &path, const QString &child)
-{
-    MCManager::sharedManager()->changeToPath(path, this);
-    return QTest::qWaitFor([&] { return icons()->shownNames().contains(child); }, 30000);
-}
-
 void TestBrowserOpen::initTestCase()
 {
-    installRecordingApplication();
+    QVERIFY(installApplications({{"recorder", "Recorder", "text/plain;"}},
+                                "text/plain=recorder.desktop\n"));
     QVERIFY(m_server.start());
     const QString email = QString::fromLatin1(DemoEmail);
-    QCOMPARE(m_server.control("POST", QStringLiteral("/objects/demo-tree"), {{"email", email}}),
-             200);
+    QVERIFY(addDemoTree(m_server, email));
     QVERIFY(!m_server.seedFile(email, QStringLiteral("/Documents/Notes.txt"), "notes").isEmpty());
     QVERIFY(!m_server.seedFile(email, QStringLiteral("/Documents/Bundle.zip"), "PK\x03\x04zip")
                  .isEmpty());
-    m_shell.launch(m_server.baseUrl().toString());
-    QVERIFY(m_shell.signInThroughWindow(email, QString::fromLatin1(DemoPassword)));
-    QVERIFY(m_shell.waitForSession());
-    m_shell.delegate()->mainWindow()->resize(900, 640);
-    m_shell.delegate()->mainWindow()->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(m_shell.delegate()->mainWindow()));
+    QVERIFY(m_shell.launchSignedIn(m_server.baseUrl().toString()));
+    QVERIFY(m_shell.showMainWindow());
     QVERIFY(icons());
 }
 

@@ -142,12 +142,8 @@ void TestBrowserRename::initTestCase()
     const QString email = QString::fromLatin1(DemoEmail);
     for (const char *name : {"report.pdf", "notes.txt", "plan.txt", "README"})
         QVERIFY(!m_server.seedFile(email, QStringLiteral("/Work/") + name, name).isEmpty());
-    m_shell.launch(m_server.baseUrl().toString());
-    QVERIFY(m_shell.signInThroughWindow(email, QString::fromLatin1(DemoPassword)));
-    QVERIFY(m_shell.waitForSession());
-    m_shell.delegate()->mainWindow()->resize(900, 640);
-    m_shell.delegate()->mainWindow()->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(m_shell.delegate()->mainWindow()));
+    QVERIFY(m_shell.launchSignedIn(m_server.baseUrl().toString()));
+    QVERIFY(m_shell.showMainWindow());
     MCManager::sharedManager()->changeToPath(QStringLiteral("/Work"), this);
     QTRY_VERIFY_WITH_TIMEOUT(settled(QStringLiteral("report.pdf")), 30000);
 }

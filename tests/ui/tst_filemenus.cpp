@@ -4,7 +4,10 @@
 // the cached copy, Delete asking first, New Folder handing a numbered placeholder to the view,
 // copy and paste making " copy" names and never replacing a taken name, and files copied in a
 // file manager pasting as uploads.
+#include "fixtureapplications.h"
+#include "iconviewsteps.h"
 #include "kerlolocal.h"
+#include "localfiles.h"
 #include "mcappdelegate.h"
 #include "mcapplicationchooser.h"
 #include "mcfileactions.h"
@@ -35,57 +38,16 @@ namespace {
 
 const QString Email = QString::fromLatin1(DemoEmail);
 
-bool writeFile(const QString &path, const QByteArray &contents, bool executable = false)
+// The applications the desktop knows in this suite, the system's own left out.
+bool installSuiteApplications()
 {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    file.write(contents);
-    file.close();
-    return !executable || file.setPermissions(file.permissions() | QFileDevice::ExeOwner);
-}
-
-QStringList lines(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-}
-
-// The applications the desktop knows in this suite: a recording script behind each, the
-// system's own left out. Written before anything asks GIO, which reads them once.
-void writeApplications(const QString &root)
-{
-    QDir(root).mkpath("data/applications");
-    QDir(root).mkpath("config");
-    QDir(root).mkpath("logs");
-    QDir(root).mkpath("system");
-    // The MIME database stays the system's; its applications do not.
-    QFile::link("/usr/share/mime", root + "/system/mime");
-    qputenv("XDG_DATA_DIRS", QFile::encodeName(root + "/system"));
-    const QString script = root + "/record.sh";
-    writeFile(script, "#!/bin/sh\nprintf '%s\\n' \"$2\" >> \"" + root.toUtf8() + "/logs/$1\"\n",
-              true);
-    const auto application = [&](const char *id, const char *name, const char *types) {
-        writeFile(root + "/data/applications/" + id + ".desktop",
-                  QByteArray("[Desktop Entry]\nType=Application\nName=") + name + "\nExec=\"" +
-                      script.toUtf8() + "\" " + id + " %f\nMimeType=" + types + "\n");
-    };
-    application("viewer", "Viewer", "text/plain;application/pdf;");
-    application("editor", "editor", "text/plain;");
-    application("reader", "Reader", "application/pdf;");
-    application("twin-a", "Twin", "text/plain;");
-    application("twin-b", "Twin", "text/plain;");
-    // The index a desktop's package manager keeps (update-desktop-database); GIO looks types
-    // up there.
-    writeFile(
-        root + "/data/applications/mimeinfo.cache",
-        "[MIME Cache]\ntext/plain=viewer.desktop;editor.desktop;twin-a.desktop;twin-b.desktop;\n"
-        "application/pdf=viewer.desktop;reader.desktop;\n");
-    writeFile(root + "/config/mimeapps.list",
-              "[Default Applications]\ntext/plain=editor.desktop\napplication/pdf=reader.desktop\n"
-              "text/x-makefile=editor.desktop\n");
+    return installApplications({{"viewer", "Viewer", "text/plain;application/pdf;"},
+                                {"editor", "editor", "text/plain;"},
+                                {"reader", "Reader", "application/pdf;"},
+                                {"twin-a", "Twin", "text/plain;"},
+                                {"twin-b", "Twin", "text/plain;"}},
+                               "text/plain=editor.desktop\napplication/pdf=reader.desktop\n"
+                               "text/x-makefile=editor.desktop\n");
 }
 
 // A view that records the placeholders it is handed.
@@ -131,40 +93,27 @@ private:
     }
     MCMainWindow *window() const { return m_shell.delegate()->mainWindow(); }
     QWidget *viewport() const { return icons()->collectionView()->viewport(); }
-    QPoint centreOf(const QString &name) const;
+    QPoint centreOf(const QString &name) const { return ShellTest::centreOf(icons(), name); }
     MCNodePtr shownNode(const QString &name) const;
-    bool enter(const QString &folder, const QString &child);
+    bool enter(const QString &folder, const QString &child)
+    {
+        return showFolder(icons(), folder, child);
+    }
     void select(const QStringList &names);
     // Right-clicks the item (the background for an empty name) and returns the menu shown.
     QMenu *rightClick(const QString &name);
+    // Right-clicks the item and opens the menu's Open With with the keyboard.
+    QMenu *openWithOf(const QString &name);
     void closeMenus();
-    QString log(const QString &application) const { return root() + "/logs/" + application; }
 
     KerloLocal m_server;
     Shell m_shell;
 };
 
-QPoint TestFileMenus::centreOf(const QString &name) const
-{
-    const int row = icons()->shownNames().indexOf(name);
-    if (row < 0)
-        return QPoint(-1, -1);
-    const QModelIndex index = icons()->itemModel()->index(row);
-    icons()->collectionView()->scrollTo(index);
-    return icons()->collectionView()->visualRect(index).center();
-}
-
 MCNodePtr TestFileMenus::shownNode(const QString &name) const
 {
     const int row = icons()->shownNames().indexOf(name);
     return row < 0 ? MCNodePtr() : icons()->itemModel()->nodeAt(icons()->itemModel()->index(row));
-}
-
-bool TestFileMenus::enter(const QString &folder, const QString &child)
-{
-    bool done = false;
-    MCManager::sharedManager()->changeToPath(folder, this, [&done] { done = true; });
-    return QTest::qWaitFor([&] { return done && icons()->shownNames().contains(child); }, 30000);
 }
 
 void TestFileMenus::select(const QStringList &names)
@@ -248,20 +197,22 @@ QMenu *openSubmenu(QMenu *menu, QAction *item)
 
 } // namespace
 
+QMenu *TestFileMenus::openWithOf(const QString &name)
+{
+    QMenu *menu = rightClick(name);
+    return menu ? openSubmenu(menu, item(menu, "menuItemOpenWith")) : nullptr;
+}
+
 void TestFileMenus::initTestCase()
 {
     QVERIFY(m_server.start());
-    QCOMPARE(m_server.control("POST", "/objects/demo-tree", {{"email", Email}}), 200);
+    QVERIFY(addDemoTree(m_server, Email));
     QVERIFY(!m_server.seedFile(Email, "/Documents/Picture.png", "not really a picture").isEmpty());
     QVERIFY(!m_server.seedFile(Email, "/Documents/Makefile", "all:\n").isEmpty());
     QVERIFY(!m_server.seedFile(Email, "/Documents/A file name far longer than thirty.txt", "x")
                  .isEmpty());
-    m_shell.launch(m_server.baseUrl().toString());
-    QVERIFY(m_shell.signInThroughWindow(Email, QString::fromLatin1(DemoPassword)));
-    QVERIFY(m_shell.waitForSession());
-    window()->resize(1000, 700);
-    window()->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(window()));
+    QVERIFY(m_shell.launchSignedIn(m_server.baseUrl().toString()));
+    QVERIFY(m_shell.showMainWindow(QSize(1000, 700)));
     QVERIFY(enter("/Documents", "Manual.pdf"));
 }
 
@@ -397,59 +348,51 @@ void TestFileMenus::contextMenusFollowTheSelection()
 void TestFileMenus::openWithListsTheDesktopsApplications()
 {
     // One text file: its default first and marked, the others by name with twins once.
-    QMenu *menu = rightClick("Welcome.txt");
-    QMenu *openWith = openSubmenu(menu, item(menu, "menuItemOpenWith"));
+    QMenu *openWith = openWithOf("Welcome.txt");
     QVERIFY(openWith);
     QCOMPARE(shown(openWith),
              (QStringList{"editor (default)", "-", "Twin", "Viewer", "-", "Other..."}));
     closeMenus();
 
-    // A text file and a PDF: different defaults, so only what opens both.
-    select({"Welcome.txt", "Manual.pdf"});
-    menu = rightClick("Manual.pdf");
-    openWith = openSubmenu(menu, item(menu, "menuItemOpenWith"));
-    QCOMPARE(shown(openWith), (QStringList{"Viewer", "-", "Other..."}));
-    closeMenus();
-
-    // Nothing opens a text file and a picture both.
-    select({"Welcome.txt", "Picture.png"});
-    menu = rightClick("Picture.png");
-    openWith = openSubmenu(menu, item(menu, "menuItemOpenWith"));
-    QCOMPARE(shown(openWith), (QStringList{"<None>", "-", "Other..."}));
-    QVERIFY(!openWith->actions().first()->isEnabled());
-    closeMenus();
-
-    // Without an extension: the default of its type alone. Its default is still compared with
-    // the other files' defaults.
-    select({"Makefile"});
-    menu = rightClick("Makefile");
-    openWith = openSubmenu(menu, item(menu, "menuItemOpenWith"));
-    QCOMPARE(shown(openWith), (QStringList{"editor (default)", "-", "Other..."}));
-    closeMenus();
-    select({"Makefile", "Manual.pdf"});
-    menu = rightClick("Manual.pdf");
-    openWith = openSubmenu(menu, item(menu, "menuItemOpenWith"));
-    QCOMPARE(shown(openWith), QStringList{"Other..."});
-    closeMenus();
+    const struct
+    {
+        QStringList selection;
+        QStringList shown;
+    } selections[] = {
+        // A text file and a PDF: different defaults, so only what opens both.
+        {{"Welcome.txt", "Manual.pdf"}, {"Viewer", "-", "Other..."}},
+        // Nothing opens a text file and a picture both.
+        {{"Welcome.txt", "Picture.png"}, {"<None>", "-", "Other..."}},
+        // Without an extension: the default of its type alone. Its default is still compared
+        // with the other files' defaults.
+        {{"Makefile"}, {"editor (default)", "-", "Other..."}},
+        {{"Makefile", "Manual.pdf"}, {"Other..."}},
+    };
+    for (const auto &selection : selections) {
+        select(selection.selection);
+        openWith = openWithOf(selection.selection.last());
+        QVERIFY(openWith);
+        QCOMPARE(shown(openWith), selection.shown);
+        if (selection.shown.first() == "<None>")
+            QVERIFY(!openWith->actions().first()->isEnabled());
+        closeMenus();
+    }
 
     // Choosing one opens the cached copy with it.
     select({"Manual.pdf"});
-    menu = rightClick("Manual.pdf");
-    openWith = openSubmenu(menu, item(menu, "menuItemOpenWith"));
+    openWith = openWithOf("Manual.pdf");
+    QVERIFY(openWith);
     QCOMPARE(shown(openWith).first(), QStringLiteral("Reader (default)"));
     choose(openWith, openWith->actions().at(shown(openWith).indexOf("Viewer")));
-    QTRY_COMPARE_WITH_TIMEOUT(lines(log("viewer")).size(), 1, 30000);
-    const QString opened = lines(log("viewer")).first();
+    QTRY_COMPARE_WITH_TIMEOUT(filesOpenedBy("viewer").size(), 1, 30000);
+    const QString opened = filesOpenedBy("viewer").first();
     QCOMPARE(QFileInfo(opened).fileName(), QStringLiteral("Manual.pdf"));
-    QFile copy(opened);
-    QVERIFY(copy.open(QIODevice::ReadOnly));
-    QVERIFY(copy.readAll().startsWith("%PDF"));
-    QVERIFY(!QFile::exists(log("reader")));
+    QVERIFY(readFile(opened).startsWith("%PDF"));
+    QVERIFY(filesOpenedBy("reader").isEmpty());
     closeMenus();
 
     // "Other..." offers every application; the one picked opens the file.
-    menu = rightClick("Welcome.txt");
-    openWith = openSubmenu(menu, item(menu, "menuItemOpenWith"));
+    openWith = openWithOf("Welcome.txt");
     choose(openWith, openWith->findChild<QAction *>("menuItemOpenWithOther"));
     MCApplicationChooser *chooser = nullptr;
     QTRY_VERIFY((chooser = window()->findChild<MCApplicationChooser *>()) && chooser->isVisible());
@@ -463,8 +406,8 @@ void TestFileMenus::openWithListsTheDesktopsApplications()
     QCOMPARE(list->findItems("Viewer", Qt::MatchExactly).first()->isHidden(), true);
     list->setCurrentItem(list->findItems("Reader", Qt::MatchExactly).first());
     QTest::keyClick(list, Qt::Key_Return);
-    QTRY_COMPARE_WITH_TIMEOUT(lines(log("reader")).size(), 1, 30000);
-    QCOMPARE(QFileInfo(lines(log("reader")).first()).fileName(), QStringLiteral("Welcome.txt"));
+    QTRY_COMPARE_WITH_TIMEOUT(filesOpenedBy("reader").size(), 1, 30000);
+    QCOMPARE(QFileInfo(filesOpenedBy("reader").first()).fileName(), QStringLiteral("Welcome.txt"));
     // The empty stand-ins GIO was asked about.
     const QString fakeFiles = MCManager::sharedManager()->fakeFilesPath();
     QVERIFY(QFileInfo(fakeFiles + "/file.txt").isFile() &&
@@ -478,8 +421,8 @@ void TestFileMenus::openAndShare()
     QMenu *menu = rightClick("Welcome.txt");
     choose(menu, item(menu, "menuItemOpen"));
     closeMenus();
-    QTRY_COMPARE_WITH_TIMEOUT(lines(log("editor")).size(), 1, 30000);
-    QCOMPARE(QFileInfo(lines(log("editor")).first()).fileName(), QStringLiteral("Welcome.txt"));
+    QTRY_COMPARE_WITH_TIMEOUT(filesOpenedBy("editor").size(), 1, 30000);
+    QCOMPARE(QFileInfo(filesOpenedBy("editor").first()).fileName(), QStringLiteral("Welcome.txt"));
 
     MCManager *hub = MCManager::sharedManager();
     QVERIFY(enter("/", "Photos"));
@@ -715,7 +658,10 @@ void TestFileMenus::viewMenuSortsTheIcons()
 
 int main(int argc, char **argv)
 {
-    writeApplications(isolateEnvironment());
+    isolateEnvironment();
+    // Before anything asks GIO, which reads the applications once.
+    if (!installSuiteApplications())
+        return 1;
     QApplication app(argc, argv);
     TestFileMenus test;
     return QTest::qExec(&test, argc, argv);

@@ -4,6 +4,7 @@
 // right transfers without losing the user's local edits.
 #include "downloadmark.h"
 #include "kerlolocal.h"
+#include "localfiles.h"
 #include "mcappdelegate.h"
 #include "mcbrowsableviewcontroller.h"
 #include "mcmanager.h"
@@ -12,34 +13,16 @@
 #include "moobjectsmanager.h"
 #include "moobjecttransferrequest.h"
 #include "motransfernotification.h"
+#include "servicereader.h"
 #include "shelltestfixture.h"
-#include "testdata.h"
 
 #include <QDir>
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <httplib.h>
-
 using namespace ShellTest;
 
 namespace {
-
-const std::string CheckerAgent = "os: Debian GNU/Linux 12 (bookworm); name: checker; uuid: "
-                                 "00000000000000000000000000000043;";
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
 
 QStringList filesIn(const QString &folder)
 {
@@ -62,30 +45,16 @@ private slots:
     void takenNamesAreExplained();
 
 private:
-    QByteArray remoteBytes(const QString &path);
+    QByteArray remoteBytes(const QString &path) const { return m_reader.remoteBytes(path); }
     // Waits until the queue has no download of remotePath left running.
     bool downloadEnded(const QString &remotePath);
 
     KerloLocal m_server;
     Shell m_shell;
-    KerloLocal::Tokens m_tokens;
+    ServiceReader m_reader;
     QTemporaryDir m_local;
     QStringList m_endedDownloads;
 };
-
-QByteArray TestShellTransfers::remoteBytes(const QString &path)
-{
-    httplib::Client client(m_server.baseUrl().toString().toStdString());
-    const httplib::Headers headers{
-        {"Authorization", "Bearer " + m_tokens.accessToken.toStdString()},
-        {"M-Auth-Token", m_tokens.apiKey.toStdString()},
-        {"User-Agent", CheckerAgent}};
-    const auto reply =
-        client.Get(("/api/v1/object" + QUrl::toPercentEncoding(path, "/")).toStdString(), headers);
-    if (!reply || reply->status != 200)
-        return QByteArray();
-    return QByteArray::fromStdString(reply->body);
-}
 
 bool TestShellTransfers::downloadEnded(const QString &remotePath)
 {
@@ -96,15 +65,9 @@ void TestShellTransfers::initTestCase()
 {
     QVERIFY(m_local.isValid());
     QVERIFY(m_server.start());
-    const QString email = QString::fromLatin1(DemoEmail);
-    QCOMPARE(m_server.control("POST", QStringLiteral("/objects/demo-tree"), {{"email", email}}),
-             200);
-    m_tokens = m_server.signInOverHttp(email, QString::fromLatin1(DemoPassword), CheckerAgent,
-                                       TestData::clientCredential);
-    QVERIFY(!m_tokens.accessToken.isEmpty());
-    m_shell.launch(m_server.baseUrl().toString());
-    QVERIFY(m_shell.signInThroughWindow(email, QString::fromLatin1(DemoPassword)));
-    QVERIFY(m_shell.waitForSession());
+    QVERIFY(addDemoTree(m_server));
+    QVERIFY(m_reader.signIn(m_server));
+    QVERIFY(m_shell.launchSignedIn(m_server.baseUrl().toString()));
     // Every way a download ends, by the remote path it fetched.
     MONotificationCenter *objects = MOObjectsManager::sharedInstance()->notificationCenter();
     for (const QString &name :
@@ -141,7 +104,8 @@ void TestShellTransfers::conflictedCopyNames()
     QCOMPARE(MCManager::conflictedCopyPath(folder + "/backup.tar.gz", at),
              folder + QStringLiteral("/backup.tar - conflicted 2015-03-03 at 14.05.gz"));
     // A second conflict in the same minute takes the next free name.
-    writeFile(folder + QStringLiteral("/report - conflicted 2015-03-03 at 14.05.txt"), "first");
+    QVERIFY(writeFile(folder + QStringLiteral("/report - conflicted 2015-03-03 at 14.05.txt"),
+                      "first"));
     QCOMPARE(MCManager::conflictedCopyPath(report, at),
              folder + QStringLiteral("/report - conflicted 2015-03-03 at 14.05 2.txt"));
 }
@@ -178,7 +142,7 @@ void TestShellTransfers::downloadsKeepTheirStrategies()
         const QString folder = m_local.filePath(QString::fromLatin1(c.folder));
         QVERIFY(QDir().mkpath(folder));
         if (c.existing)
-            writeFile(folder + "/Welcome.txt", mine);
+            QVERIFY(writeFile(folder + "/Welcome.txt", mine));
         m_endedDownloads.clear();
         hub->downloadFileAtPath(remote, folder + "/Welcome.txt", {}, c.strategy);
         QVERIFY2(downloadEnded(remote), c.folder);
@@ -192,7 +156,7 @@ void TestShellTransfers::downloadsKeepTheirStrategies()
 
     // Refusing an existing file: the user's file stays, and the failure is said.
     const QString refused = m_local.filePath(QStringLiteral("refuse"));
-    writeFile(refused + "/Welcome.txt", mine);
+    QVERIFY(writeFile(refused + "/Welcome.txt", mine));
     m_shell.alerts.clearRecord();
     m_endedDownloads.clear();
     hub->downloadFileAtPath(remote, refused + "/Welcome.txt", {},
@@ -218,7 +182,7 @@ void TestShellTransfers::progressMarkText()
 {
     const QString folder = m_local.filePath(QStringLiteral("marked"));
     QVERIFY(QDir().mkpath(folder));
-    writeFile(folder + "/probe", "x");
+    QVERIFY(writeFile(folder + "/probe", "x"));
     if (!DownloadMark::isSupported(folder + "/probe"))
         QSKIP("The temporary folder's file system keeps no user attributes");
 
@@ -256,7 +220,7 @@ void TestShellTransfers::outdatedLocalCopyIsNeverLost()
     const QString keptAgain =
         folder + QStringLiteral("/Report - conflicted 2015-03-03 at 14.05 2.txt");
     for (const QString &copy : {kept, keptAgain}) {
-        writeFile(local, edited + copy.toUtf8());
+        QVERIFY(writeFile(local, edited + copy.toUtf8()));
         alerts.clearRecord();
         QVERIFY(m_server.forceStatus("/api/v1/objects" + remote, 409, outdated, 1, "PUT"));
         hub->uploadFileAtPath(local, remote, false);
@@ -277,7 +241,7 @@ void TestShellTransfers::outdatedLocalCopyIsNeverLost()
     QCOMPARE(readFile(kept), edited + kept.toUtf8());
 
     // Discard drops the local copy of the cache only: a file of the user's is left alone.
-    writeFile(local, edited);
+    QVERIFY(writeFile(local, edited));
     QVERIFY(m_server.forceStatus("/api/v1/objects" + remote, 409, outdated, 1, "PUT"));
     hub->uploadFileAtPath(local, remote, false);
     QTRY_COMPARE_WITH_TIMEOUT(alerts.pendingCount(), 1, 20000);

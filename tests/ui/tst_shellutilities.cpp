@@ -1,5 +1,6 @@
 // The shell's shared rules, its confirmations answered through the alert presenter, the user
 // defaults against a settings file of their own, and the discoverer against a fake home folder.
+#include "localfiles.h"
 #include "mcfunctions.h"
 #include "mcoptions.h"
 #include "mcthirdpartyservicesdiscoverer.h"
@@ -15,21 +16,10 @@
 #include <limits>
 #include <optional>
 
+using ShellTest::readFile;
+using ShellTest::writeFile;
+
 namespace {
-
-void writeFile(const QString &path, const QByteArray &content)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(content);
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 // The pieces the defaults work with: options, a settings file, the session state, an
 // autostart entry and a clock, all under the test's control.
@@ -185,7 +175,7 @@ void TestShellUtilities::coloursAndTemplate()
     const QString copy = entry.value(QStringLiteral("path")).toString();
     QCOMPARE(QFileInfo(copy).absolutePath(), QDir(templates).absolutePath());
     QVERIFY(QFileInfo(copy).isWritable());
-    writeFile(copy, "edited by the user");
+    QVERIFY(writeFile(copy, "edited by the user"));
     MCFunctions::generateNewFileDictionary(templates);
     QCOMPARE(readFile(copy), QByteArray("edited by the user"));
 }
@@ -194,7 +184,7 @@ void TestShellUtilities::localFilesAndArchives()
 {
     QTemporaryDir dir;
     const QString text = dir.filePath(QStringLiteral("notes.txt"));
-    writeFile(text, "plain words\n");
+    QVERIFY(writeFile(text, "plain words\n"));
     QVERIFY(MCFunctions::fileExistsAtPath(text));
     QVERIFY(!MCFunctions::humanReadableFileType(text).isEmpty());
     const QString missing = MCFunctions::humanReadableFileType(dir.filePath(QStringLiteral("x")));
@@ -440,8 +430,9 @@ void TestShellUtilities::discovererFindsDropbox()
 {
     QTemporaryDir home;
     const QString root = home.filePath(QStringLiteral("Dropbox"));
-    writeFile(home.filePath(QStringLiteral(".dropbox/info.json")),
-              QStringLiteral("{\"personal\": {\"path\": \"%1\", \"host\": 1}}").arg(root).toUtf8());
+    QVERIFY(writeFile(
+        home.filePath(QStringLiteral(".dropbox/info.json")),
+        QStringLiteral("{\"personal\": {\"path\": \"%1\", \"host\": 1}}").arg(root).toUtf8()));
     MCThirdPartyServicesDiscoverer discoverer(home.path());
     QSignalSpy discovered(&discoverer,
                           &MCThirdPartyServicesDiscoverer::thirdPartyServiceDiscovered);
@@ -480,13 +471,13 @@ void TestShellUtilities::discovererWithoutOrWithBrokenInfo()
     QCOMPARE(discovered.count(), 0);
     QVERIFY(discoverer.discoveredServices().isEmpty());
 
-    writeFile(home.filePath(QStringLiteral(".dropbox/info.json")), "{\"personal\": ");
+    QVERIFY(writeFile(home.filePath(QStringLiteral(".dropbox/info.json")), "{\"personal\": "));
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral(".")));
     QVERIFY(discoverer.discoverDropbox().isNull());
-    writeFile(home.filePath(QStringLiteral(".dropbox/info.json")),
-              "{\"personal\": {\"path\": \"relative/Dropbox\"}}");
+    QVERIFY(writeFile(home.filePath(QStringLiteral(".dropbox/info.json")),
+                      "{\"personal\": {\"path\": \"relative/Dropbox\"}}"));
     QVERIFY(discoverer.discoverDropbox().isNull());
-    writeFile(home.filePath(QStringLiteral(".dropbox/info.json")), "{\"business\": {}}");
+    QVERIFY(writeFile(home.filePath(QStringLiteral(".dropbox/info.json")), "{\"business\": {}}"));
     QVERIFY(discoverer.discoverDropbox().isNull());
     discoverer.discover();
     QTest::qWait(50);

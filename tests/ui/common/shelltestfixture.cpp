@@ -1,5 +1,6 @@
 #include "shelltestfixture.h"
 
+#include "mcmainwindow.h"
 #include "mcwindowlogincontroller.h"
 #include "moapplication.h"
 
@@ -43,6 +44,11 @@ QString isolateEnvironment(QString rootPath)
 QString root()
 {
     return s_root;
+}
+
+bool addDemoTree(const KerloLocal &server, const QString &email)
+{
+    return server.control("POST", QStringLiteral("/objects/demo-tree"), {{"email", email}}) == 200;
 }
 
 int freePort(KerloLocal &server)
@@ -149,6 +155,28 @@ bool Shell::signInThroughWindow(const QString &email, const QString &password)
 bool Shell::waitForSession(int timeout)
 {
     return QTest::qWaitFor([this] { return m_delegate->firstObjectsFetchDone(); }, timeout);
+}
+
+bool Shell::launchSignedIn(const QString &apiRoot, const QString &email, const QString &password)
+{
+    launch(apiRoot);
+    if (!signInThroughWindow(email, password)) {
+        qWarning("The sign-in window never became ready");
+        return false;
+    }
+    if (!waitForSession()) {
+        qWarning("No session after signing in");
+        return false;
+    }
+    return true;
+}
+
+bool Shell::showMainWindow(const QSize &size)
+{
+    MCMainWindow *window = m_delegate->mainWindow();
+    window->resize(size);
+    window->activateWindow();
+    return QTest::qWaitForWindowActive(window);
 }
 
 int runScenario(const QString &name, const QStringList &arguments, int timeout,

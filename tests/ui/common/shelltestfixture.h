@@ -13,6 +13,7 @@
 
 #include <QJsonArray>
 #include <QProcessEnvironment>
+#include <QSize>
 #include <QStringList>
 #include <QTemporaryDir>
 
@@ -37,6 +38,9 @@ QString isolateEnvironment(QString root = QString());
 
 // The folder isolateEnvironment() chose.
 QString root();
+
+// kerlo-local's demo tree in the store of the user with that e-mail.
+bool addDemoTree(const KerloLocal &server, const QString &email = QString::fromLatin1(DemoEmail));
 
 // A free loopback port, found by starting kerlo-local and stopping it again.
 int freePort(KerloLocal &server);
@@ -73,6 +77,12 @@ public:
     bool signInThroughWindow(const QString &email, const QString &password);
     // Waits for the signed-in main window with "/" fetched.
     bool waitForSession(int timeout = 30000);
+    // launch(), then signed in through the window and waited for; says which step failed.
+    bool launchSignedIn(const QString &apiRoot,
+                        const QString &email = QString::fromLatin1(DemoEmail),
+                        const QString &password = QString::fromLatin1(DemoPassword));
+    // The main window at size, active, as a user at the desk has it.
+    bool showMainWindow(const QSize &size = QSize(900, 640));
 
 private:
     std::unique_ptr<MCAppDelegate> m_delegate;
