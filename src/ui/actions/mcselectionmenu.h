@@ -18,7 +18,7 @@ class MCSelectionMenu : public QMenu
 {
     Q_OBJECT
 public:
-    explicit MCSelectionMenu(const QString &title, QWidget *parent = nullptr);
+    MCSelectionMenu(const QString &title, const QString &objectName, QWidget *parent = nullptr);
 
     MCFileActions *fileActions() const;
     void setFileActions(MCFileActions *actions);
@@ -30,20 +30,55 @@ public:
     void bindKey(QAction *item, const QKeySequence &key, QWidget *window);
 
 protected:
+    // The items several menus share, each with its title, object name and command.
+    enum class Item {
+        NewFolder,
+        NewFolderWithSelection,
+        Open,
+        ShowPackageContents,
+        Rename,
+        Copy,
+        Paste,
+        Download,
+        Uncache,
+        Trash,
+    };
+    // What an update does with an item that does not apply to the selection.
+    enum class Inapplicable { Hide, Disable };
+
+    // Brings the items up to date for selectedItems(); separators are collapsed afterwards.
     virtual void menuNeedsUpdate() = 0;
     // The selected controller's selection now; empty without one.
     static MCNodeList currentSelection();
     // A new item at the end; objectName is the item's name for tests and the keyboard.
     QAction *addItem(const QString &text, const QString &objectName);
+    // One of the shared items at the end, connected to its command.
+    QAction *addItem(Item item);
     // The Open With submenu: the applications for selectedItems(), filled at each opening.
     QAction *addOpenWithMenu();
     // The New File submenu: the user's templates, filled at each opening.
     QAction *addNewFileMenu();
     // How many local files or remote objects a paste would bring now (files first).
     static qsizetype pasteboardCount();
-    void setSelectedItems(const MCNodeList &items) { m_selectedItems = items; }
+
+    // Shows item, or enables it, as applies says.
+    static void setApplicable(QAction *item, bool applies, Inapplicable inapplicable);
+    // The updates of the shared items (and Open With) for selectedItems().
+    void updateNewFolderWithSelection(QAction *item, Inapplicable inapplicable) const;
+    void updateOpenWith(QAction *item, Inapplicable inapplicable) const;
+    void updateShowPackageContents(QAction *item) const;
+    void updateCopy(QAction *item, Inapplicable inapplicable) const;
+    void updatePaste(QAction *item) const;
+    void updateCacheItems(QAction *uncache, QAction *download, Inapplicable inapplicable) const;
 
 private:
+    QAction *addCommand(const QString &text, const QString &objectName,
+                        void (MCFileActions::*command)(const MCNodeList &));
+    QAction *addCommand(const QString &text, const QString &objectName,
+                        void (MCFileActions::*command)());
+    QAction *addSubmenu(const QString &title, const QString &name,
+                        const std::function<void(QMenu *)> &fill);
+
     QPointer<MCFileActions> m_actions;
     MCNodeList m_selectedItems;
 };
