@@ -5,34 +5,23 @@
 MCMenuAction::MCMenuAction(QWidget *parent)
     : MCSelectionMenu(QString(), QStringLiteral("menuAction"), parent)
 {
-    menuItemNewFolder = addItem(Item::NewFolder);
-    menuItemNewFolderWithSelection = addItem(Item::NewFolderWithSelection);
-    addSeparator();
-    menuItemOpen = addItem(Item::Open);
-    menuItemOpenWith = addOpenWithMenu();
-    menuItemShowPackageContents = addItem(Item::ShowPackageContents);
-    addSeparator();
-    menuItemTrash = addItem(Item::Trash);
-    addSeparator();
-    menuItemDownload = addItem(Item::Download);
-    menuItemUncache = addItem(Item::Uncache);
-    addSeparator();
-    menuItemCopy = addItem(Item::Copy);
-    menuItemPaste = addItem(Item::Paste);
-    menuItemRename = addItem(Item::Rename);
+    addItems({Item::NewFolder, Item::NewFolderWithSelection, Item::Separator, Item::Open,
+              Item::OpenWith, Item::ShowPackageContents, Item::Separator, Item::Trash,
+              Item::Separator, Item::Download, Item::Uncache, Item::Separator, Item::Copy,
+              Item::Paste, Item::Rename});
 }
 
 void MCMenuAction::menuNeedsUpdate()
 {
     // Whatever does not apply to the selection is left out.
     const qsizetype n = selectedItems().size();
-    updateNewFolderWithSelection(menuItemNewFolderWithSelection, Inapplicable::Hide);
-    menuItemTrash->setVisible(n > 0);
-    menuItemOpen->setVisible(n > 0);
-    updateOpenWith(menuItemOpenWith, Inapplicable::Hide);
-    updateCopy(menuItemCopy, Inapplicable::Hide);
-    menuItemRename->setVisible(n == 1);
-    updateShowPackageContents(menuItemShowPackageContents);
-    updateCacheItems(menuItemUncache, menuItemDownload, Inapplicable::Hide);
-    updatePaste(menuItemPaste);
+    updateNewFolderWithSelection(Inapplicable::Hide);
+    setApplicable(Item::Trash, n > 0, Inapplicable::Hide);
+    setApplicable(Item::Open, n > 0, Inapplicable::Hide);
+    updateOpenWith(Inapplicable::Hide);
+    updateCopy(Inapplicable::Hide);
+    setApplicable(Item::Rename, n == 1, Inapplicable::Hide);
+    updateShowPackageContents();
+    updateCacheItems(Inapplicable::Hide);
+    updatePaste();
 }

@@ -5,25 +5,17 @@
 MCMenuFile::MCMenuFile(QWidget *parent)
     : MCSelectionMenu(tr("&File"), QStringLiteral("menuFile"), parent)
 {
-    menuItemNewFolder = addItem(Item::NewFolder);
-    menuItemNewFolderWithSelection = addItem(Item::NewFolderWithSelection);
-    menuItemNewFile = addNewFileMenu();
-    addSeparator();
-    menuItemOpen = addItem(Item::Open);
-    menuItemOpenWith = addOpenWithMenu();
-    addSeparator();
-    menuItemRename = addItem(Item::Rename);
-    menuItemDownload = addItem(Item::Download);
-    menuItemUncache = addItem(Item::Uncache);
-    menuItemTrash = addItem(Item::Trash);
+    addItems({Item::NewFolder, Item::NewFolderWithSelection, Item::NewFile, Item::Separator,
+              Item::Open, Item::OpenWith, Item::Separator, Item::Rename, Item::Download,
+              Item::Uncache, Item::Trash});
 }
 
 void MCMenuFile::bindKeys(QWidget *window)
 {
-    bindKey(menuItemNewFolder, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N), window);
-    bindKey(menuItemOpen, QKeySequence::Open, window);
-    bindKey(menuItemRename, QKeySequence(Qt::Key_F2), window);
-    bindKey(menuItemTrash, QKeySequence::Delete, window);
+    bindKey(item(Item::NewFolder), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N), window);
+    bindKey(item(Item::Open), QKeySequence::Open, window);
+    bindKey(item(Item::Rename), QKeySequence(Qt::Key_F2), window);
+    bindKey(item(Item::Trash), QKeySequence::Delete, window);
 }
 
 void MCMenuFile::menuNeedsUpdate()
@@ -31,12 +23,13 @@ void MCMenuFile::menuNeedsUpdate()
     // The menu bar's menu keeps its items and only disables what does not apply.
     const MCNodeList nodes = selectedItems();
     const qsizetype n = nodes.size();
-    updateNewFolderWithSelection(menuItemNewFolderWithSelection, Inapplicable::Disable);
-    menuItemRename->setEnabled(n == 1);
-    updateOpenWith(menuItemOpenWith, Inapplicable::Disable);
-    menuItemNewFile->setEnabled(n == 0);
-    menuItemTrash->setEnabled(n > 0);
-    updateCacheItems(menuItemUncache, menuItemDownload, Inapplicable::Disable);
+    updateNewFolderWithSelection(Inapplicable::Disable);
+    setApplicable(Item::Rename, n == 1, Inapplicable::Disable);
+    updateOpenWith(Inapplicable::Disable);
+    setApplicable(Item::NewFile, n == 0, Inapplicable::Disable);
+    setApplicable(Item::Trash, n > 0, Inapplicable::Disable);
+    updateCacheItems(Inapplicable::Disable);
     // Except a single file without a local copy: it has nothing to remove.
-    menuItemUncache->setVisible(n != 1 || (nodes.first()->states() & MCAbstractObjectNode::Cached));
+    item(Item::Uncache)
+        ->setVisible(n != 1 || (nodes.first()->states() & MCAbstractObjectNode::Cached));
 }

@@ -7,21 +7,11 @@
 MCMenuSelection::MCMenuSelection(QWidget *parent)
     : MCSelectionMenu(QString(), QStringLiteral("menuSelection"), parent)
 {
-    menuItemOpen = addItem(Item::Open);
-    menuItemOpenWith = addOpenWithMenu();
-    addSeparator();
-    menuItemNewFolderWithSelection = addItem(Item::NewFolderWithSelection);
-    addSeparator();
-    menuItemTrash = addItem(Item::Trash);
-    addSeparator();
-    menuItemRename = addItem(Item::Rename);
-    menuItemCopy = addItem(Item::Copy);
-    addSeparator();
-    menuItemDownload = addItem(Item::Download);
-    menuItemUncache = addItem(Item::Uncache);
-    addSeparator();
+    addItems({Item::Open, Item::OpenWith, Item::Separator, Item::NewFolderWithSelection,
+              Item::Separator, Item::Trash, Item::Separator, Item::Rename, Item::Copy,
+              Item::Separator, Item::Download, Item::Uncache, Item::Separator});
     menuItemShare = addItem(tr("Get Share Link"), QStringLiteral("menuItemShare"));
-    menuItemShowPackageContents = addItem(Item::ShowPackageContents);
+    addItems({Item::ShowPackageContents});
 
     connect(menuItemShare, &QAction::triggered, this, [this] {
         if (fileActions() && selectedItems().size() == 1)
@@ -40,11 +30,11 @@ void MCMenuSelection::menuNeedsUpdate()
     // Opened on a selection: what does not apply to it is left out; Copy and Share stay.
     const MCNodeList nodes = selectedItems();
     const MCNodePtr one = nodes.size() == 1 ? nodes.first() : MCNodePtr();
-    updateNewFolderWithSelection(menuItemNewFolderWithSelection, Inapplicable::Hide);
-    updateOpenWith(menuItemOpenWith, Inapplicable::Hide);
+    updateNewFolderWithSelection(Inapplicable::Hide);
+    updateOpenWith(Inapplicable::Hide);
     menuItemShare->setEnabled(one && !one->isDir());
-    menuItemRename->setVisible(nodes.size() == 1);
-    updateCopy(menuItemCopy, Inapplicable::Disable);
-    updateShowPackageContents(menuItemShowPackageContents);
-    updateCacheItems(menuItemUncache, menuItemDownload, Inapplicable::Hide);
+    setApplicable(Item::Rename, nodes.size() == 1, Inapplicable::Hide);
+    updateCopy(Inapplicable::Disable);
+    updateShowPackageContents();
+    updateCacheItems(Inapplicable::Hide);
 }

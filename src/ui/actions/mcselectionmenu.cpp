@@ -73,9 +73,24 @@ QAction *MCSelectionMenu::addItem(const QString &text, const QString &objectName
     return item;
 }
 
-QAction *MCSelectionMenu::addItem(Item item)
+void MCSelectionMenu::addItems(std::initializer_list<Item> items)
 {
-    switch (item) {
+    for (Item which : items) {
+        if (which == Item::Separator)
+            addSeparator();
+        else
+            m_items[int(which)] = addSharedItem(which);
+    }
+}
+
+QAction *MCSelectionMenu::item(Item which) const
+{
+    return which == Item::Separator ? nullptr : m_items[int(which)];
+}
+
+QAction *MCSelectionMenu::addSharedItem(Item which)
+{
+    switch (which) {
     case Item::NewFolder:
         return addCommand(tr("New Folder"), QStringLiteral("menuItemNewFolder"),
                           &MCFileActions::newFolder);
@@ -87,8 +102,12 @@ QAction *MCSelectionMenu::addItem(Item item)
         action->setEnabled(false);
         return action;
     }
+    case Item::NewFile:
+        return addNewFileMenu();
     case Item::Open:
         return addCommand(tr("Open"), QStringLiteral("menuItemOpen"), &MCFileActions::openNodes);
+    case Item::OpenWith:
+        return addOpenWithMenu();
     case Item::ShowPackageContents: {
         QAction *action =
             addItem(tr("Show Package Contents"), QStringLiteral("menuItemShowPackageContents"));
@@ -116,6 +135,8 @@ QAction *MCSelectionMenu::addItem(Item item)
     case Item::Trash:
         return addCommand(tr("Move to Trash"), QStringLiteral("menuItemTrash"),
                           &MCFileActions::deleteNodes);
+    case Item::Separator:
+        break;
     }
     Q_UNREACHABLE();
     return nullptr;
@@ -202,56 +223,58 @@ qsizetype MCSelectionMenu::pasteboardCount()
     return files > 0 ? files : MCPasteboard::remotePaths(data).size();
 }
 
-void MCSelectionMenu::setApplicable(QAction *item, bool applies, Inapplicable inapplicable)
+void MCSelectionMenu::setApplicable(Item which, bool applies, Inapplicable inapplicable) const
 {
     if (inapplicable == Inapplicable::Hide)
-        item->setVisible(applies);
+        item(which)->setVisible(applies);
     else
-        item->setEnabled(applies);
+        item(which)->setEnabled(applies);
 }
 
-void MCSelectionMenu::updateNewFolderWithSelection(QAction *item, Inapplicable inapplicable) const
+void MCSelectionMenu::updateNewFolderWithSelection(Inapplicable inapplicable) const
 {
     const qsizetype n = m_selectedItems.size();
-    item->setText(n > 1 ? MCMenuTitles::newFolderWithSelection(n)
+    item(Item::NewFolderWithSelection)
+        ->setText(n > 1 ? MCMenuTitles::newFolderWithSelection(n)
                         : tr("New Folder with Selection"));
-    // Never enabled (see addItem()), so only hiding it says anything.
+    // Never enabled (see addSharedItem()), so only hiding it says anything.
     if (inapplicable == Inapplicable::Hide)
-        item->setVisible(n > 1);
+        item(Item::NewFolderWithSelection)->setVisible(n > 1);
 }
 
-void MCSelectionMenu::updateOpenWith(QAction *item, Inapplicable inapplicable) const
+void MCSelectionMenu::updateOpenWith(Inapplicable inapplicable) const
 {
-    setApplicable(item,
+    setApplicable(Item::OpenWith,
                   !m_selectedItems.isEmpty() && !MCMenuTitles::count(m_selectedItems).anyFolder,
                   inapplicable);
 }
 
-void MCSelectionMenu::updateShowPackageContents(QAction *item) const
+void MCSelectionMenu::updateShowPackageContents() const
 {
     const MCNodePtr one = m_selectedItems.size() == 1 ? m_selectedItems.first() : MCNodePtr();
     const bool package = one && one->isPackage();
-    item->setVisible(package);
-    item->setData(package ? one->filePath() : QString());
+    item(Item::ShowPackageContents)->setVisible(package);
+    item(Item::ShowPackageContents)->setData(package ? one->filePath() : QString());
 }
 
-void MCSelectionMenu::updateCopy(QAction *item, Inapplicable inapplicable) const
+void MCSelectionMenu::updateCopy(Inapplicable inapplicable) const
 {
-    item->setText(MCMenuTitles::forSelection(tr("Copy"), m_selectedItems));
-    setApplicable(item, !m_selectedItems.isEmpty(), inapplicable);
+    item(Item::Copy)->setText(MCMenuTitles::forSelection(tr("Copy"), m_selectedItems));
+    setApplicable(Item::Copy, !m_selectedItems.isEmpty(), inapplicable);
 }
 
-void MCSelectionMenu::updatePaste(QAction *item) const
+void MCSelectionMenu::updatePaste() const
 {
     const qsizetype entries = pasteboardCount();
-    item->setText(MCMenuTitles::paste(entries));
-    item->setEnabled(entries > 0);
-    item->setVisible(entries > 0);
+    item(Item::Paste)->setText(MCMenuTitles::paste(entries));
+    item(Item::Paste)->setEnabled(entries > 0);
+    item(Item::Paste)->setVisible(entries > 0);
 }
 
-void MCSelectionMenu::updateCacheItems(QAction *uncache, QAction *download,
-                                       Inapplicable inapplicable) const
+void MCSelectionMenu::updateCacheItems(Inapplicable inapplicable) const
 {
+    QAction *uncache = item(Item::Uncache);
+    QAction *download = item(Item::Download);
     const MCMenuTitles::Counts counts = MCMenuTitles::count(m_selectedItems);
     MCMenuTitles::titleCacheItems(uncache, download, counts);
     if (inapplicable == Inapplicable::Hide) {
