@@ -9,6 +9,7 @@
 #include "mcmanager.h"
 #include "mcoptions.h"
 #include "mcpasteboard.h"
+#include "mcremotepath.h"
 #include "moobjectsmanager.h"
 #include "mostorageobject.h"
 
@@ -20,25 +21,9 @@
 
 namespace {
 
-QString childPath(const QString &folder, const QString &name)
-{
-    return folder.endsWith(QLatin1Char('/')) ? folder + name : folder + QLatin1Char('/') + name;
-}
-
-QString parentPath(const QString &path)
-{
-    const int slash = path.lastIndexOf(QLatin1Char('/'));
-    return slash <= 0 ? QStringLiteral("/") : path.left(slash);
-}
-
-QString lastComponent(const QString &path)
-{
-    return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
-}
-
 bool isWithin(const QString &path, const QString &folder)
 {
-    return path == folder || path.startsWith(childPath(folder, QString()));
+    return path == folder || path.startsWith(MCRemotePath::joined(folder, QString()));
 }
 
 QStringList pathsOf(const MCNodeList &nodes)
@@ -138,10 +123,11 @@ void MCFileActions::newFolder()
     if (!view || base.isEmpty())
         return;
     const QString path = MOObjectsManager::sharedInstance()->suggestedFilePathWithPath(
-        childPath(base, tr("Untitled Folder")));
+        MCRemotePath::joined(base, tr("Untitled Folder")));
     if (path.isEmpty())
         return;
-    QSharedPointer<MCFakeNode> node = MCFakeNode::create(base, lastComponent(path), true);
+    QSharedPointer<MCFakeNode> node =
+        MCFakeNode::create(base, MCRemotePath::lastComponent(path), true);
     node->setStates(MCAbstractObjectNode::Uploading);
     node->setIsPlaceholder(true);
     view->addPlaceholderNode(node, path, true);
@@ -156,8 +142,8 @@ void MCFileActions::newFileFromTemplate(const QString &templatePath, const QStri
     QString name = label.trimmed().isEmpty() ? file.fileName() : label.trimmed();
     if (!file.suffix().isEmpty() && !name.endsWith(QLatin1Char('.') + file.suffix()))
         name += QLatin1Char('.') + file.suffix();
-    const QString path =
-        MOObjectsManager::sharedInstance()->suggestedFilePathWithPath(childPath(base, name));
+    const QString path = MOObjectsManager::sharedInstance()->suggestedFilePathWithPath(
+        MCRemotePath::joined(base, name));
     if (!path.isEmpty())
         MCManager::sharedManager()->uploadFileAtPath(templatePath, path, false);
 }
@@ -206,8 +192,8 @@ void MCFileActions::pasteMimeData(const QMimeData *data, const QString &destinat
         for (const QString &path : localFiles) {
             const QString name = QFileInfo(path).fileName();
             if (!name.isEmpty())
-                MCManager::sharedManager()->uploadFileAtPath(path, childPath(destination, name),
-                                                             false);
+                MCManager::sharedManager()->uploadFileAtPath(
+                    path, MCRemotePath::joined(destination, name), false);
         }
         return;
     }
@@ -220,15 +206,15 @@ void MCFileActions::pasteMimeData(const QMimeData *data, const QString &destinat
 
 QString MCFileActions::pasteDestination(const QString &source, const QString &destination) const
 {
-    const QString name = lastComponent(source);
+    const QString name = MCRemotePath::lastComponent(source);
     if (source == QLatin1String("/") || name.isEmpty() || isWithin(destination, source)) {
         qCWarning(lcActions) << "Not pasting a folder into itself";
         return QString();
     }
     MOObjectsManager *objects = MOObjectsManager::sharedInstance();
-    if (parentPath(source) != destination) {
+    if (MCRemotePath::parentOf(source) != destination) {
         // The name stays; a copy must never take the place of what already has it.
-        const QString target = childPath(destination, name);
+        const QString target = MCRemotePath::joined(destination, name);
         if (objects->suggestedFilePathWithPath(target) != target) {
             if (m_alerts) {
                 Alert alert;
@@ -265,5 +251,5 @@ QString MCFileActions::pasteDestination(const QString &source, const QString &de
         if (!extension.isEmpty())
             wanted += QLatin1Char('.') + extension;
     }
-    return objects->suggestedFilePathWithPath(childPath(destination, wanted));
+    return objects->suggestedFilePathWithPath(MCRemotePath::joined(destination, wanted));
 }

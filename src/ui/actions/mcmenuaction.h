@@ -13,19 +13,6 @@ public:
 
 protected:
     void menuNeedsUpdate() override;
-
-private:
-    QAction *menuItemNewFolder;
-    QAction *menuItemNewFolderWithSelection;
-    QAction *menuItemOpen;
-    QAction *menuItemOpenWith;
-    QAction *menuItemShowPackageContents;
-    QAction *menuItemTrash;
-    QAction *menuItemDownload;
-    QAction *menuItemUncache;
-    QAction *menuItemCopy;
-    QAction *menuItemPaste;
-    QAction *menuItemRename;
 };
 
 #endif // MCMENUACTION_H

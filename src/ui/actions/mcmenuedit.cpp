@@ -45,10 +45,9 @@ template<class Function> bool forText(QWidget *widget, Function function)
 } // namespace
 
 MCMenuEdit::MCMenuEdit(QWidget *parent)
-    : MCSelectionMenu(tr("&Edit"), parent)
+    : MCSelectionMenu(tr("&Edit"), QStringLiteral("menuEdit"), parent)
     , m_window(parent ? parent->window() : nullptr)
 {
-    setObjectName(QStringLiteral("menuEdit"));
     menuItemCopy = addItem(tr("Copy"), QStringLiteral("menuItemCopy"));
     menuItemPaste = addItem(tr("Paste"), QStringLiteral("menuItemPaste"));
     connect(menuItemCopy, &QAction::triggered, this, &MCMenuEdit::copy);
@@ -70,7 +69,6 @@ QWidget *MCMenuEdit::focusedText() const
 
 void MCMenuEdit::menuNeedsUpdate()
 {
-    setSelectedItems(currentSelection());
     const Content first = firstContent({Content::Files, Content::Text, Content::Remote});
     if (focusedText()) {
         menuItemCopy->setText(tr("Copy"));

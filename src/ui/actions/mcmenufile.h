@@ -16,17 +16,6 @@ public:
 
 protected:
     void menuNeedsUpdate() override;
-
-private:
-    QAction *menuItemNewFolder;
-    QAction *menuItemNewFolderWithSelection;
-    QAction *menuItemNewFile;
-    QAction *menuItemOpen;
-    QAction *menuItemOpenWith;
-    QAction *menuItemRename;
-    QAction *menuItemDownload;
-    QAction *menuItemUncache;
-    QAction *menuItemTrash;
 };
 
 #endif // MCMENUFILE_H

@@ -13,11 +13,6 @@ public:
 
 protected:
     void menuNeedsUpdate() override;
-
-private:
-    QAction *menuItemNewFolder;
-    QAction *menuItemNewFile;
-    QAction *menuItemPaste;
 };
 
 #endif // MCMENUNOSELECTION_H

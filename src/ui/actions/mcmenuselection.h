@@ -21,16 +21,7 @@ protected:
     void menuNeedsUpdate() override;
 
 private:
-    QAction *menuItemOpen;
-    QAction *menuItemOpenWith;
-    QAction *menuItemNewFolderWithSelection;
-    QAction *menuItemTrash;
-    QAction *menuItemRename;
-    QAction *menuItemCopy;
-    QAction *menuItemDownload;
-    QAction *menuItemUncache;
     QAction *menuItemShare;
-    QAction *menuItemShowPackageContents;
 };
 
 #endif // MCMENUSELECTION_H

@@ -80,7 +80,7 @@ void titleCacheItems(QAction *uncache, QAction *download, const Counts &counts)
     const QString get = tr("Download");
     if (counts.uncached == 0) {
         uncache->setText(remove);
-        uncache->setEnabled(true);
+        uncache->setEnabled(counts.cached > 0);
         download->setText(get);
         download->setEnabled(false);
     } else if (counts.cached == 0) {

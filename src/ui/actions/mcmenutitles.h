@@ -36,9 +36,9 @@ struct Counts
 };
 Counts count(const MCNodeList &nodes);
 
-// Titles and enables the two cache items for several nodes: plain and one-sided when every
-// node or none is cached, with the partial counts when mixed. Download is then disabled when a
-// folder is among them. Visibility is the caller's.
+// Titles and enables the two cache items for the nodes: plain and one-sided when every node or
+// none is cached (both disabled for no nodes), with the partial counts when mixed. Download is
+// then disabled when a folder is among them. Visibility is the caller's.
 void titleCacheItems(QAction *uncache, QAction *download, const Counts &counts);
 
 // Shows the separators where they divide visible items and hides the rest (two in a row, a

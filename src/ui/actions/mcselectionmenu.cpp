@@ -3,6 +3,7 @@
 #include "mcbrowsableviewcontroller.h"
 #include "mcfileactions.h"
 #include "mcmanager.h"
+#include "mcmenutitles.h"
 #include "mcopenwithmenu.h"
 #include "mcoptions.h"
 #include "mcpasteboard.h"
@@ -11,9 +12,10 @@
 #include <QClipboard>
 #include <QGuiApplication>
 
-MCSelectionMenu::MCSelectionMenu(const QString &title, QWidget *parent)
+MCSelectionMenu::MCSelectionMenu(const QString &title, const QString &objectName, QWidget *parent)
     : QMenu(title, parent)
 {
+    setObjectName(objectName);
     connect(this, &QMenu::aboutToShow, this, &MCSelectionMenu::updateMenu);
 }
 
@@ -29,7 +31,9 @@ void MCSelectionMenu::setFileActions(MCFileActions *actions)
 
 void MCSelectionMenu::updateMenu()
 {
+    m_selectedItems = currentSelection();
     menuNeedsUpdate();
+    MCMenuTitles::collapseSeparators(this);
 }
 
 void MCSelectionMenu::bindKey(QAction *item, const QKeySequence &key, QWidget *window)
@@ -69,12 +73,114 @@ QAction *MCSelectionMenu::addItem(const QString &text, const QString &objectName
     return item;
 }
 
+void MCSelectionMenu::addItems(std::initializer_list<Item> items)
+{
+    for (Item which : items) {
+        if (which == Item::Separator)
+            addSeparator();
+        else
+            m_items[int(which)] = addSharedItem(which);
+    }
+}
+
+QAction *MCSelectionMenu::item(Item which) const
+{
+    return which == Item::Separator ? nullptr : m_items[int(which)];
+}
+
+QAction *MCSelectionMenu::addSharedItem(Item which)
+{
+    switch (which) {
+    case Item::NewFolder:
+        return addCommand(tr("New Folder"), QStringLiteral("menuItemNewFolder"),
+                          &MCFileActions::newFolder);
+    case Item::NewFolderWithSelection: {
+        QAction *action = addItem(tr("New Folder with Selection"),
+                                  QStringLiteral("menuItemNewFolderWithSelection"));
+        // What a folder made of the selection would hold is not decided: the item only says
+        // how many items there are.
+        action->setEnabled(false);
+        return action;
+    }
+    case Item::NewFile:
+        return addNewFileMenu();
+    case Item::Open:
+        return addCommand(tr("Open"), QStringLiteral("menuItemOpen"), &MCFileActions::openNodes);
+    case Item::OpenWith:
+        return addOpenWithMenu();
+    case Item::ShowPackageContents: {
+        QAction *action =
+            addItem(tr("Show Package Contents"), QStringLiteral("menuItemShowPackageContents"));
+        connect(action, &QAction::triggered, this, [this, action] {
+            const QString path = action->data().toString();
+            if (!path.isEmpty())
+                MCManager::sharedManager()->doubleClickNavigation(path, this);
+        });
+        return action;
+    }
+    case Item::Rename:
+        return addCommand(tr("Rename"), QStringLiteral("menuItemRename"),
+                          &MCFileActions::renameSelection);
+    case Item::Copy:
+        return addCommand(tr("Copy"), QStringLiteral("menuItemCopy"), &MCFileActions::copyNodes);
+    case Item::Paste:
+        return addCommand(MCMenuTitles::paste(0), QStringLiteral("menuItemPaste"),
+                          &MCFileActions::paste);
+    case Item::Download:
+        return addCommand(tr("Download"), QStringLiteral("menuItemDownload"),
+                          &MCFileActions::downloadNodes);
+    case Item::Uncache:
+        return addCommand(tr("Remove from cache"), QStringLiteral("menuItemUncache"),
+                          &MCFileActions::uncacheNodes);
+    case Item::Trash:
+        return addCommand(tr("Move to Trash"), QStringLiteral("menuItemTrash"),
+                          &MCFileActions::deleteNodes);
+    case Item::Separator:
+        break;
+    }
+    Q_UNREACHABLE();
+    return nullptr;
+}
+
+QAction *MCSelectionMenu::addCommand(const QString &text, const QString &objectName,
+                                     void (MCFileActions::*command)(const MCNodeList &))
+{
+    QAction *item = addItem(text, objectName);
+    connect(item, &QAction::triggered, this, [this, command] {
+        if (m_actions)
+            (m_actions->*command)(m_selectedItems);
+    });
+    return item;
+}
+
+QAction *MCSelectionMenu::addCommand(const QString &text, const QString &objectName,
+                                     void (MCFileActions::*command)())
+{
+    QAction *item = addItem(text, objectName);
+    connect(item, &QAction::triggered, this, [this, command] {
+        if (m_actions)
+            (m_actions->*command)();
+    });
+    return item;
+}
+
+QAction *MCSelectionMenu::addSubmenu(const QString &title, const QString &name,
+                                     const std::function<void(QMenu *)> &fill)
+{
+    auto *submenu = new QMenu(title, this);
+    submenu->setObjectName(QStringLiteral("menu") + name);
+    connect(submenu, &QMenu::aboutToShow, this, [submenu, fill] {
+        submenu->clear();
+        fill(submenu);
+    });
+    QAction *item = addMenu(submenu);
+    item->setObjectName(QStringLiteral("menuItem") + name);
+    return item;
+}
+
 QAction *MCSelectionMenu::addOpenWithMenu()
 {
-    auto *submenu = new QMenu(tr("Open With"), this);
-    submenu->setObjectName(QStringLiteral("menuOpenWith"));
-    connect(submenu, &QMenu::aboutToShow, this, [this, submenu] {
-        submenu->clear();
+    return addSubmenu(tr("Open With"), QStringLiteral("OpenWith"), [this](QMenu *submenu) {
         QPointer<MCSelectionMenu> self(this);
         MCOpenWithMenu::fillOpenWith(
             submenu, m_selectedItems, MCManager::sharedManager()->fakeFilesPath(),
@@ -88,17 +194,11 @@ QAction *MCSelectionMenu::addOpenWithMenu()
                     self->m_actions->chooseApplicationAndOpen(self->m_selectedItems);
             });
     });
-    QAction *item = addMenu(submenu);
-    item->setObjectName(QStringLiteral("menuItemOpenWith"));
-    return item;
 }
 
 QAction *MCSelectionMenu::addNewFileMenu()
 {
-    auto *submenu = new QMenu(tr("New File"), this);
-    submenu->setObjectName(QStringLiteral("menuNewFile"));
-    connect(submenu, &QMenu::aboutToShow, this, [this, submenu] {
-        submenu->clear();
+    return addSubmenu(tr("New File"), QStringLiteral("NewFile"), [this](QMenu *submenu) {
         QPointer<MCSelectionMenu> self(this);
         const QVariantList templates =
             MCManager::sharedManager()
@@ -114,9 +214,6 @@ QAction *MCSelectionMenu::addNewFileMenu()
             },
             MCOpenWithMenu::Action());
     });
-    QAction *item = addMenu(submenu);
-    item->setObjectName(QStringLiteral("menuItemNewFile"));
-    return item;
 }
 
 qsizetype MCSelectionMenu::pasteboardCount()
@@ -124,4 +221,66 @@ qsizetype MCSelectionMenu::pasteboardCount()
     const QMimeData *data = QGuiApplication::clipboard()->mimeData();
     const qsizetype files = MCPasteboard::localFilePaths(data).size();
     return files > 0 ? files : MCPasteboard::remotePaths(data).size();
+}
+
+void MCSelectionMenu::setApplicable(Item which, bool applies, Inapplicable inapplicable) const
+{
+    if (inapplicable == Inapplicable::Hide)
+        item(which)->setVisible(applies);
+    else
+        item(which)->setEnabled(applies);
+}
+
+void MCSelectionMenu::updateNewFolderWithSelection(Inapplicable inapplicable) const
+{
+    const qsizetype n = m_selectedItems.size();
+    item(Item::NewFolderWithSelection)
+        ->setText(n > 1 ? MCMenuTitles::newFolderWithSelection(n)
+                        : tr("New Folder with Selection"));
+    // Never enabled (see addSharedItem()), so only hiding it says anything.
+    if (inapplicable == Inapplicable::Hide)
+        item(Item::NewFolderWithSelection)->setVisible(n > 1);
+}
+
+void MCSelectionMenu::updateOpenWith(Inapplicable inapplicable) const
+{
+    setApplicable(Item::OpenWith,
+                  !m_selectedItems.isEmpty() && !MCMenuTitles::count(m_selectedItems).anyFolder,
+                  inapplicable);
+}
+
+void MCSelectionMenu::updateShowPackageContents() const
+{
+    const MCNodePtr one = m_selectedItems.size() == 1 ? m_selectedItems.first() : MCNodePtr();
+    const bool package = one && one->isPackage();
+    item(Item::ShowPackageContents)->setVisible(package);
+    item(Item::ShowPackageContents)->setData(package ? one->filePath() : QString());
+}
+
+void MCSelectionMenu::updateCopy(Inapplicable inapplicable) const
+{
+    item(Item::Copy)->setText(MCMenuTitles::forSelection(tr("Copy"), m_selectedItems));
+    setApplicable(Item::Copy, !m_selectedItems.isEmpty(), inapplicable);
+}
+
+void MCSelectionMenu::updatePaste() const
+{
+    const qsizetype entries = pasteboardCount();
+    item(Item::Paste)->setText(MCMenuTitles::paste(entries));
+    item(Item::Paste)->setEnabled(entries > 0);
+    item(Item::Paste)->setVisible(entries > 0);
+}
+
+void MCSelectionMenu::updateCacheItems(Inapplicable inapplicable) const
+{
+    QAction *uncache = item(Item::Uncache);
+    QAction *download = item(Item::Download);
+    const MCMenuTitles::Counts counts = MCMenuTitles::count(m_selectedItems);
+    MCMenuTitles::titleCacheItems(uncache, download, counts);
+    if (inapplicable == Inapplicable::Hide) {
+        // A folder alone has nothing to download; among other items the files still have.
+        uncache->setVisible(counts.cached > 0);
+        download->setVisible(counts.uncached > 0 &&
+                             (m_selectedItems.size() > 1 || !counts.anyFolder));
+    }
 }

@@ -6,7 +6,9 @@
 #include <QKeySequence>
 #include <QMenu>
 #include <QPointer>
+#include <array>
 #include <functional>
+#include <initializer_list>
 
 class MCFileActions;
 
@@ -18,7 +20,7 @@ class MCSelectionMenu : public QMenu
 {
     Q_OBJECT
 public:
-    explicit MCSelectionMenu(const QString &title, QWidget *parent = nullptr);
+    MCSelectionMenu(const QString &title, const QString &objectName, QWidget *parent = nullptr);
 
     MCFileActions *fileActions() const;
     void setFileActions(MCFileActions *actions);
@@ -30,22 +32,65 @@ public:
     void bindKey(QAction *item, const QKeySequence &key, QWidget *window);
 
 protected:
+    // The items the menus are made of, each with its title, object name and command (Separator
+    // stands for a separator).
+    enum class Item {
+        NewFolder,
+        NewFolderWithSelection,
+        NewFile,
+        Open,
+        OpenWith,
+        ShowPackageContents,
+        Rename,
+        Copy,
+        Paste,
+        Download,
+        Uncache,
+        Trash,
+        Separator,
+    };
+    // What an update does with an item that does not apply to the selection.
+    enum class Inapplicable { Hide, Disable };
+
+    // Brings the items up to date for selectedItems(); separators are collapsed afterwards.
     virtual void menuNeedsUpdate() = 0;
     // The selected controller's selection now; empty without one.
     static MCNodeList currentSelection();
-    // A new item at the end; objectName is the item's name for tests and the keyboard.
+    // Appends the items, in order, connected to their commands.
+    void addItems(std::initializer_list<Item> items);
+    // The item addItems() added; null if this menu has none.
+    QAction *item(Item which) const;
+    // A menu's own item at the end; objectName is the item's name for tests and the keyboard.
     QAction *addItem(const QString &text, const QString &objectName);
+    // How many local files or remote objects a paste would bring now (files first).
+    static qsizetype pasteboardCount();
+
+    // Shows or enables the item, as applies says.
+    void setApplicable(Item which, bool applies, Inapplicable inapplicable) const;
+    // The updates of the items that need more than one condition, for selectedItems().
+    void updateNewFolderWithSelection(Inapplicable inapplicable) const;
+    void updateOpenWith(Inapplicable inapplicable) const;
+    void updateShowPackageContents() const;
+    void updateCopy(Inapplicable inapplicable) const;
+    void updatePaste() const;
+    void updateCacheItems(Inapplicable inapplicable) const;
+
+private:
+    QAction *addSharedItem(Item which);
+    QAction *addCommand(const QString &text, const QString &objectName,
+                        void (MCFileActions::*command)(const MCNodeList &));
+    QAction *addCommand(const QString &text, const QString &objectName,
+                        void (MCFileActions::*command)());
+    QAction *addSubmenu(const QString &title, const QString &name,
+                        const std::function<void(QMenu *)> &fill);
     // The Open With submenu: the applications for selectedItems(), filled at each opening.
     QAction *addOpenWithMenu();
     // The New File submenu: the user's templates, filled at each opening.
     QAction *addNewFileMenu();
-    // How many local files or remote objects a paste would bring now (files first).
-    static qsizetype pasteboardCount();
-    void setSelectedItems(const MCNodeList &items) { m_selectedItems = items; }
 
-private:
     QPointer<MCFileActions> m_actions;
     MCNodeList m_selectedItems;
+    std::array<QAction *, int(Item::Separator)> m_items{};
 };
 
 #endif // MCSELECTIONMENU_H

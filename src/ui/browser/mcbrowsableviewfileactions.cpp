@@ -6,6 +6,7 @@
 #include "mcbrowserlog.h"
 #include "mcfunctions.h"
 #include "mcoptions.h"
+#include "mcremotepath.h"
 #include "mcstring.h"
 #include "mocorenotification.h"
 #include "monotificationcenter.h"
@@ -23,18 +24,6 @@ constexpr quint64 DirectoryExistsError = 102;
 constexpr quint64 RemoteFileExistsError = 801;
 
 const QString CoreMessageName = QStringLiteral("MONotification");
-
-QString parentOf(const QString &path)
-{
-    const QString cleaned = QDir::cleanPath(path);
-    const int slash = cleaned.lastIndexOf(QLatin1Char('/'));
-    return slash <= 0 ? QStringLiteral("/") : cleaned.left(slash);
-}
-
-QString joined(const QString &folder, const QString &name)
-{
-    return folder.endsWith(QLatin1Char('/')) ? folder + name : folder + QLatin1Char('/') + name;
-}
 
 // A folder the service does not have yet, whose name is being chosen.
 bool isFolderBeingNamed(const MCNodePtr &node)
@@ -82,7 +71,7 @@ void MCBrowsableViewController::addPlaceholderNode(const MCNodePtr &node, const 
 {
     if (!node)
         return;
-    m_updater.registerPlaceholder(node, parentOf(path));
+    m_updater.registerPlaceholder(node, MCRemotePath::parentOf(QDir::cleanPath(path)));
     childrenEdited();
     if (shouldBeginEditing)
         startRenamingNodeAtPath(path, true);
@@ -145,7 +134,7 @@ bool MCBrowsableViewController::endNameEditing(const MCNodePtr &edited, const QS
         return false;
     }
     const QString oldPath = edited->filePath();
-    const QString newPath = joined(edited->basePath(), typedName);
+    const QString newPath = MCRemotePath::joined(edited->basePath(), typedName);
     // The node the edit began with may have been replaced by a listing since.
     const MCNodePtr node = m_updater.nodeAtPath(oldPath);
     if (!node || newPath == oldPath || !m_objectsManager)

@@ -7,6 +7,7 @@
 #include "mcmanager.h"
 #include "mcoptions.h"
 #include "mcpasteboard.h"
+#include "mcremotepath.h"
 #include "moobjectsmanager.h"
 #include "xdnddirectsave.h"
 
@@ -34,29 +35,6 @@ constexpr int DragThreshold = 8;
 constexpr int SpringDelayMs = 800;
 constexpr int SpringTickMs = 100;
 constexpr int SpringOpenTick = 5;
-
-QString joined(const QString &folder, const QString &name)
-{
-    return folder.endsWith(QLatin1Char('/')) ? folder + name : folder + QLatin1Char('/') + name;
-}
-
-QString folderOf(const QString &path)
-{
-    const int slash = path.lastIndexOf(QLatin1Char('/'));
-    return slash <= 0 ? QStringLiteral("/") : path.left(slash);
-}
-
-QString lastComponent(const QString &path)
-{
-    return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
-}
-
-// A name from the service used as a local file name: nothing that leaves the folder.
-bool isSafeLocalName(const QString &name)
-{
-    return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..") &&
-           !name.contains(QLatin1Char('/')) && !name.contains(QChar(0));
-}
 
 // The payload of a drag out. With a single file it also offers the direct save: the drop
 // target asks for it once it has written where the file goes, and the download starts then.
@@ -248,7 +226,7 @@ QMimeData *MCBrowserDragDrop::mimeDataForNodes(const MCNodeList &nodes) const
         const MCNodePtr node = nodes.first();
         QPointer<MCManager> hub(m_hub);
         data->directSave = [hub, node](const QString &localPath) {
-            if (!hub || !isSafeLocalName(QFileInfo(localPath).fileName()))
+            if (!hub || !MCRemotePath::isSafeName(QFileInfo(localPath).fileName()))
                 return false;
             hub->downloadFileAtPath(node->filePath(), localPath, {},
                                     MOObjectTransferRequest::PickFreeName);
@@ -286,7 +264,7 @@ void MCBrowserDragDrop::startDrag()
         // The name is put on the drag's window once the drag owns the selection.
         data->ownWindow = view->window()->winId();
         const quintptr ownWindow = data->ownWindow;
-        const QString name = lastComponent(nodes.first()->filePath());
+        const QString name = MCRemotePath::lastComponent(nodes.first()->filePath());
         offer = new QTimer(drag);
         connect(offer, &QTimer::timeout, offer, [offer, name, ownWindow, tries = 0]() mutable {
             if (XdndDirectSave::setSuggestedName(name, ownWindow) || ++tries > 100)
@@ -324,7 +302,7 @@ void MCBrowserDragDrop::startDrag()
 void MCBrowserDragDrop::downloadDraggedNodes(const MCNodeList &nodes, const QString &folder)
 {
     for (const MCNodePtr &node : nodes) {
-        const QString name = lastComponent(node->filePath());
+        const QString name = MCRemotePath::lastComponent(node->filePath());
         if (node->isDir()) {
             if (m_alerts) {
                 Alert alert;
@@ -335,11 +313,11 @@ void MCBrowserDragDrop::downloadDraggedNodes(const MCNodeList &nodes, const QStr
             }
             continue;
         }
-        if (!isSafeLocalName(name)) {
+        if (!MCRemotePath::isSafeName(name)) {
             qCWarning(lcBrowser) << "Refusing to download to the unsafe name" << name;
             continue;
         }
-        m_hub->downloadFileAtPath(node->filePath(), joined(folder, name), {},
+        m_hub->downloadFileAtPath(node->filePath(), MCRemotePath::joined(folder, name), {},
                                   MOObjectTransferRequest::PickFreeName);
     }
 }
@@ -412,13 +390,14 @@ bool MCBrowserDragDrop::moveRemoteItems(const QStringList &paths)
     // All or nothing: an item already here, or a folder dropped into itself, refuses the drop
     // before anything moves.
     for (const QString &path : paths) {
-        if (folderOf(path) == target || target == path ||
+        if (MCRemotePath::parentOf(path) == target || target == path ||
             target.startsWith(path + QLatin1Char('/')))
             return false;
     }
     for (const QString &path : paths)
         MOObjectsManager::sharedInstance()->renameObjectAtPath(
-            path, joined(target, lastComponent(path)), QVariant::fromValue(current));
+            path, MCRemotePath::joined(target, MCRemotePath::lastComponent(path)),
+            QVariant::fromValue(current));
     return true;
 }
 
@@ -436,7 +415,8 @@ void MCBrowserDragDrop::uploadLocalFiles(const QStringList &paths, bool optionHe
         const QString name = QFileInfo(path).fileName();
         if (name.isEmpty())
             continue;
-        m_hub->uploadFileAtPath(path, joined(target, name), moveDefault && !optionHeld);
+        m_hub->uploadFileAtPath(path, MCRemotePath::joined(target, name),
+                                moveDefault && !optionHeld);
     }
 }
 

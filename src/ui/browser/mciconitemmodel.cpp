@@ -2,6 +2,7 @@
 
 #include "mcbrowserlog.h"
 #include "mcpreviewgenerator.h"
+#include "mcremotepath.h"
 
 #include <QHash>
 
@@ -107,8 +108,7 @@ QModelIndex MCIconItemModel::indexOfPath(const QString &path) const
     Q_D(const MCIconItemModel);
     if (!d->root)
         return QModelIndex();
-    const int slash = path.lastIndexOf(QLatin1Char('/'));
-    const MCNodePtr child = d->root->childNamed(path.mid(slash + 1));
+    const MCNodePtr child = d->root->childNamed(MCRemotePath::lastComponent(path));
     if (!child || child->filePath() != path)
         return QModelIndex();
     const int row = d->root->rowOfChild(child.data());

@@ -4,6 +4,7 @@
 #include "mcfakenode.h"
 #include "mcfilenode.h"
 #include "mcobjectnode.h"
+#include "mcremotepath.h"
 #include "moconstants.h"
 #include "moobjectsnotification.h"
 #include "moobjecttransfer.h"
@@ -25,14 +26,12 @@ QString clean(const QString &path)
 
 QString parentOf(const QString &path)
 {
-    const QString cleaned = clean(path);
-    const int slash = cleaned.lastIndexOf(QLatin1Char('/'));
-    return slash <= 0 ? QStringLiteral("/") : cleaned.left(slash);
+    return MCRemotePath::parentOf(clean(path));
 }
 
 QString nameOf(const QString &path)
 {
-    return clean(path).section(QLatin1Char('/'), -1);
+    return MCRemotePath::lastComponent(clean(path));
 }
 
 bool isUnder(const QString &path, const QString &folder)

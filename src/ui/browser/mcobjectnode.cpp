@@ -3,6 +3,7 @@
 #include "mcbrowserlog.h"
 #include "mcfilesizeformatter.h"
 #include "mcimages.h"
+#include "mcremotepath.h"
 #include "mcworkspace.h"
 
 #include <QCoreApplication>
@@ -177,8 +178,7 @@ void MCObjectNode::doApplyAttributesFromDictionary(const QVariantMap &attributes
 
 bool MCObjectNode::isSafeLabel(const QString &label)
 {
-    return !label.isEmpty() && label != QLatin1String(".") && label != QLatin1String("..") &&
-           !label.contains(QLatin1Char('/')) && !label.contains(QChar(0));
+    return MCRemotePath::isSafeName(label);
 }
 
 MCNodeList MCNodesFromStorageObjects(const QList<MOStorageObject> &objects, const MCNodePtr &parent)

@@ -8,6 +8,7 @@
 #include "mcnavigationrequest.h"
 #include "mcobjectnode.h"
 #include "mcoptions.h"
+#include "mcremotepath.h"
 #include "mcshelllogging.h"
 #include "mcthirdpartyservicesdiscoverer.h"
 #include "moapplication.h"
@@ -31,12 +32,6 @@ Q_LOGGING_CATEGORY(lcShell, "lumarin.shell")
 
 namespace {
 MCManager *s_instance = nullptr;
-
-QString parentPath(const QString &path)
-{
-    const int slash = path.lastIndexOf(QLatin1Char('/'));
-    return slash <= 0 ? QStringLiteral("/") : path.left(slash);
-}
 } // namespace
 
 MCManager *MCManager::sharedManager()
@@ -319,7 +314,7 @@ void MCManager::backForwardRemovePath(const QString &path)
         }
     }
     if (m_currentPath == path)
-        changeToPath(parentPath(path), this);
+        changeToPath(MCRemotePath::parentOf(path), this);
 }
 
 void MCManager::nodeFetchedNotification(const MOPostedNotification &notification)

@@ -29,6 +29,7 @@ class MCOptions;
 class MCThirdPartyServicesDiscoverer;
 class MOAvatarManager;
 class MOConversationsManager;
+class MOCoreNotification;
 class MOObjectsManager;
 class MOObjectTransferRequest;
 class QWidget;
@@ -256,6 +257,8 @@ private:
         std::function<void(int button)> answered;
         QString key; // equal keys are one question: a repeat joins the one waiting
     };
+    // A warning with core's message, keyed so that a burst of the same failure is asked once.
+    static Sheet sheetAbout(const MOCoreNotification &core);
     void presentSheet(Sheet sheet);
     void showNextSheet();
     void alertObjectExists(const MOPostedNotification &notification);

@@ -5,6 +5,7 @@
 #include "downloadmark.h"
 #include "mcbrowsableviewcontroller.h"
 #include "mcmanager.h"
+#include "mcremotepath.h"
 #include "mcshelllogging.h"
 #include "moconstants.h"
 #include "mocorenotification.h"
@@ -33,22 +34,6 @@ enum : qint64 {
     DownloadToCacheAction = 15
 };
 enum : quint64 { ReplaceMode = 2, ForceMode = 3 };
-
-QString folderOf(const QString &path)
-{
-    const int slash = path.lastIndexOf(QLatin1Char('/'));
-    return slash <= 0 ? QStringLiteral("/") : path.left(slash);
-}
-
-QString lastComponent(const QString &path)
-{
-    return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
-}
-
-QString joined(const QString &folder, const QString &name)
-{
-    return folder.endsWith(QLatin1Char('/')) ? folder + name : folder + QLatin1Char('/') + name;
-}
 
 QString sheetKey(const MOCoreNotification &core)
 {
@@ -95,25 +80,27 @@ void MCManager::tolvoLibNotification(const MOPostedNotification &notification)
     } else if (code == OutdatedLocalCopy) {
         alertOutdatedLocalCopy(notification);
     } else if (core.type() == MOCoreNotification::Error) {
-        Sheet sheet;
-        sheet.alert.style = Alert::Warning;
-        sheet.alert.messageText = core.message();
-        sheet.key = sheetKey(core);
-        presentSheet(std::move(sheet));
+        presentSheet(sheetAbout(core));
     }
+}
+
+MCManager::Sheet MCManager::sheetAbout(const MOCoreNotification &core)
+{
+    Sheet sheet;
+    sheet.alert.style = Alert::Warning;
+    sheet.alert.messageText = core.message();
+    sheet.key = sheetKey(core);
+    return sheet;
 }
 
 void MCManager::alertObjectExists(const MOPostedNotification &notification)
 {
     const MOCoreNotification core(notification);
     const MOObjectTransferRequest request = core.transferRequest();
-    Sheet sheet;
-    sheet.alert.style = Alert::Warning;
-    sheet.alert.messageText = core.message();
+    Sheet sheet = sheetAbout(core);
     sheet.alert.informativeText = tr("Do you want to replace it with the one you are moving?");
     sheet.alert.buttons = QStringList{tr("Replace"), tr("Keep both"), tr("Abort")};
     sheet.alert.escapeButton = 2;
-    sheet.key = sheetKey(core);
     QPointer<MCManager> self(this);
     sheet.answered = [self, request](int button) {
         if (!self)
@@ -129,8 +116,9 @@ void MCManager::alertObjectExists(const MOPostedNotification &notification)
             if (free.isEmpty()) {
                 Sheet failed;
                 failed.alert.style = Alert::Warning;
-                failed.alert.messageText = tr("No free name was found for '%1'.")
-                                               .arg(lastComponent(request.destinationPath()));
+                failed.alert.messageText =
+                    tr("No free name was found for '%1'.")
+                        .arg(MCRemotePath::lastComponent(request.destinationPath()));
                 failed.alert.informativeText = tr("Nothing was uploaded.");
                 self->presentSheet(std::move(failed));
                 return;
@@ -150,9 +138,10 @@ void MCManager::alertNameTaken(const MOPostedNotification &notification)
     const QString additional = core.additionalPath();
     Sheet sheet;
     sheet.alert.style = Alert::Warning;
-    if (core.errorCode() == ObjectExists && folderOf(path) != folderOf(additional))
+    if (core.errorCode() == ObjectExists &&
+        MCRemotePath::parentOf(path) != MCRemotePath::parentOf(additional))
         sheet.alert.messageText = tr("A file named '%1' is already present at destination.")
-                                      .arg(lastComponent(additional));
+                                      .arg(MCRemotePath::lastComponent(additional));
     else
         sheet.alert.messageText =
             tr("The name %1 is already taken. Please, choose another name.").arg(path);
@@ -173,14 +162,11 @@ void MCManager::alertOutdatedLocalCopy(const MOPostedNotification &notification)
 {
     const MOCoreNotification core(notification);
     const MOObjectTransferRequest request = core.transferRequest();
-    Sheet sheet;
-    sheet.alert.style = Alert::Warning;
-    sheet.alert.messageText = core.message();
+    Sheet sheet = sheetAbout(core);
     sheet.alert.informativeText =
         tr("Do you want to keep both or discard local modifications? Note: forcing an update "
            "will replace the remote copy with the local one.");
     sheet.alert.buttons = QStringList{tr("Discard"), tr("Keep both"), tr("Force update")};
-    sheet.key = sheetKey(core);
     QPointer<MCManager> self(this);
     sheet.answered = [self, request](int button) {
         if (!self)
@@ -236,7 +222,9 @@ void MCManager::keepConflictedCopy(const MOObjectTransferRequest &request)
         return;
     }
     MOObjectsManager::sharedInstance()->cacheObjectAtPath(request.destinationPath());
-    uploadFileAtPath(kept, joined(folderOf(request.destinationPath()), QFileInfo(kept).fileName()),
+    uploadFileAtPath(kept,
+                     MCRemotePath::joined(MCRemotePath::parentOf(request.destinationPath()),
+                                          QFileInfo(kept).fileName()),
                      false);
 }
 

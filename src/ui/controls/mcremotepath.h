@@ -1,0 +1,23 @@
+#ifndef MCREMOTEPATH_H
+#define MCREMOTEPATH_H
+
+#include <QString>
+
+// Lexical helpers for the service's paths ("/Documents/Report.pdf"), shared by the file
+// commands, drag and drop and the transfer sheets. Nothing is cleaned: callers pass paths as the
+// service or the browser gives them.
+namespace MCRemotePath {
+
+// name inside folder: "/" + "a" is "/a", "/b" + "a" is "/b/a".
+QString joined(const QString &folder, const QString &name);
+// The folder holding path: "/" for "/a" and for a path without any "/".
+QString parentOf(const QString &path);
+// What follows the last "/" (the whole path without one).
+QString lastComponent(const QString &path);
+// Whether a name from the service is safe as one component of a local or remote path: not
+// empty, not "." or "..", no "/" and no NUL. Anything else would name another file.
+bool isSafeName(const QString &name);
+
+} // namespace MCRemotePath
+
+#endif // MCREMOTEPATH_H
