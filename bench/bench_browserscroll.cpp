@@ -7,20 +7,17 @@
 // stall (the largest gap between runs of a 1 ms timer). BENCH_TRACE_SLOW_FRAMES=1 prints when
 // each frame slower than 16 ms ended (CLOCK_MONOTONIC), to match with a profile.
 #include "benchstatistics.h"
-#include "kerlolocal.h"
 #include "mcappdelegate.h"
 #include "mciconcontroller.h"
 #include "mciconitemmodel.h"
-#include "mcmainwindow.h"
 #include "mcmanager.h"
 #include "moconstants.h"
 #include "monotificationcenter.h"
 #include "moobjectsmanager.h"
 #include "motransfernotification.h"
-#include "shelltestfixture.h"
+#include "shellbench.h"
 #include "stallmonitor.h"
 
-#include <QApplication>
 #include <QBuffer>
 #include <QDir>
 #include <QElapsedTimer>
@@ -122,44 +119,27 @@ Run scroll(const QString &name, MCIconController *icons, StallMonitor &stalls, i
 
 int main(int argc, char **argv)
 {
-    ShellTest::isolateEnvironment();
-    QApplication app(argc, argv);
-    const QString email = QString::fromLatin1(ShellTest::DemoEmail);
-    KerloLocal server;
-    if (!server.start()) {
-        std::fprintf(stderr, "kerlo-local did not start\n");
+    ShellBench bench(argc, argv);
+    if (!bench.start())
         return 1;
-    }
     QElapsedTimer clock;
     clock.start();
-    QByteArray reply;
-    if (server.control("POST", QStringLiteral("/objects/seed"),
-                       {{"email", email},
-                        {"folder", folder},
-                        {"count", objectCount},
-                        {"files", true},
-                        {"suffix", ".jpg"},
-                        {"contentBase64", QString::fromLatin1(picture().toBase64())}},
-                       &reply) != 200 ||
-        server.control("POST", QStringLiteral("/objects"),
-                       {{"email", email}, {"path", bigFile}, {"size", double(downloadSize)}},
-                       &reply) != 200) {
-        std::fprintf(stderr, "seeding failed: %s\n", reply.constData());
+    if (!bench.seed(QStringLiteral("/objects/seed"),
+                    {{"folder", folder},
+                     {"count", objectCount},
+                     {"files", true},
+                     {"suffix", ".jpg"},
+                     {"contentBase64", QString::fromLatin1(picture().toBase64())}}) ||
+        !bench.seed(QStringLiteral("/objects"),
+                    {{"path", bigFile}, {"size", double(downloadSize)}}))
         return 1;
-    }
     std::printf("seeded %d pictures and a 1 GiB file in %.1f s\n", objectCount,
                 clock.nsecsElapsed() / 1e9);
 
     ShellTest::Shell shell;
-    shell.launch(server.baseUrl().toString());
-    if (!shell.signInThroughWindow(email, QString::fromLatin1(ShellTest::DemoPassword)) ||
-        !shell.waitForSession()) {
-        std::fprintf(stderr, "sign-in failed\n");
+    MCMainWindow *window = bench.signInAndShow(shell);
+    if (!window)
         return 2;
-    }
-    MCMainWindow *window = shell.delegate()->mainWindow();
-    window->resize(1000, 700);
-    window->show();
     auto *icons = qobject_cast<MCIconController *>(shell.delegate()->iconController());
     if (!icons)
         return 2;
@@ -168,7 +148,7 @@ int main(int argc, char **argv)
     stalls.start();
     clock.restart();
     bool opened = false;
-    MCManager::sharedManager()->changeToPath(folder, &app, [&opened] { opened = true; });
+    MCManager::sharedManager()->changeToPath(folder, &bench.app, [&opened] { opened = true; });
     if (!QTest::qWaitFor(
             [&] { return opened && icons->itemModel()->rowCount() == objectCount + 1; }, 300000)) {
         std::fprintf(stderr, "the folder did not open\n");
@@ -183,7 +163,7 @@ int main(int argc, char **argv)
     bool downloaded = false;
     QString downloadError;
     MOObjectsManager::sharedInstance()->notificationCenter()->addObserver(
-        &app, QString(), nullptr, [&](const MOPostedNotification &notification) {
+        &bench.app, QString(), nullptr, [&](const MOPostedNotification &notification) {
             if (notification.name != MOObjectTransferDidFinishNotification &&
                 notification.name != MOObjectTransferDidAbortNotification &&
                 notification.name != MOObjectTransferDidCancelNotification)
@@ -194,15 +174,21 @@ int main(int argc, char **argv)
             downloading = false;
             downloaded = true;
         });
-    const QString target = QDir(ShellTest::root()).filePath(QStringLiteral("download.bin"));
-    const auto startDownload = [&] {
+    const QString target = QDir(bench.root).filePath(QStringLiteral("download.bin"));
+    QVector<Run> runs;
+    // A scroll run for as long as a download of the large file takes; its seconds and the
+    // size it wrote.
+    const auto scrollWhileDownloading = [&](const QString &name) {
+        QElapsedTimer downloadClock;
+        downloadClock.start();
         QFile::remove(target);
         downloading = true;
         downloaded = false;
         MCManager::sharedManager()->downloadFileAtPath(bigFile, target, {}, 1);
+        runs.append(scroll(name, icons, stalls, 1, [&] { return downloading; }));
+        return qMakePair(downloadClock.nsecsElapsed() / 1e9, QFileInfo(target).size());
     };
 
-    QVector<Run> runs;
     MCIconItemModel *model = icons->itemModel();
     model->setShowPreview(false);
     runs.append(scroll(QStringLiteral("file icons (reference)"), icons, stalls, referenceFrames,
@@ -210,21 +196,12 @@ int main(int argc, char **argv)
     model->setShowPreview(true);
     runs.append(
         scroll(QStringLiteral("thumbnails"), icons, stalls, referenceFrames, [] { return false; }));
-    QElapsedTimer downloadClock;
     model->setShowPreview(false);
-    downloadClock.start();
-    startDownload();
-    runs.append(scroll(QStringLiteral("file icons, 1 GiB download"), icons, stalls, 1,
-                       [&] { return downloading; }));
-    const double firstDownloadS = downloadClock.nsecsElapsed() / 1e9;
-    const qint64 firstSize = QFileInfo(target).size();
+    const auto [firstDownloadS, firstSize] =
+        scrollWhileDownloading(QStringLiteral("file icons, 1 GiB download"));
     model->setShowPreview(true);
-    downloadClock.restart();
-    startDownload();
-    runs.append(scroll(QStringLiteral("thumbnails, 1 GiB download"), icons, stalls, 1,
-                       [&] { return downloading; }));
-    const double secondDownloadS = downloadClock.nsecsElapsed() / 1e9;
-    const qint64 secondSize = QFileInfo(target).size();
+    const auto [secondDownloadS, secondSize] =
+        scrollWhileDownloading(QStringLiteral("thumbnails, 1 GiB download"));
     QFile::remove(target);
     if (!downloaded || !downloadError.isEmpty() || firstSize != downloadSize ||
         secondSize != downloadSize) {

@@ -2,18 +2,16 @@
 // to the signed-in window showing the folder, and the longest stall of the main thread
 // meanwhile. The reference is the same service work done straight over HTTP (sign-in and a
 // listing of "/") in the same run.
-#include "kerlolocal.h"
 #include "mcappdelegate.h"
 #include "mcbrowsableviewcontroller.h"
-#include "shelltestfixture.h"
+#include "shellbench.h"
+#include "stallmonitor.h"
 
-#include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QTest>
-#include <QTimer>
 
 #include <cstdio>
 
@@ -21,50 +19,13 @@ namespace {
 
 constexpr int ObjectCount = 1000;
 
-// Records the longest gap between ticks of a fast timer on the main thread.
-class StallMonitor : public QObject
-{
-public:
-    StallMonitor()
-    {
-        m_timer.setTimerType(Qt::PreciseTimer);
-        m_timer.setInterval(2);
-        connect(&m_timer, &QTimer::timeout, this, [this] {
-            const qint64 now = m_clock.nsecsElapsed();
-            m_longest = qMax(m_longest, now - m_last);
-            m_last = now;
-        });
-    }
-    void start()
-    {
-        m_clock.start();
-        m_last = 0;
-        m_longest = 0;
-        m_timer.start();
-    }
-    double longestMs() const { return m_longest / 1e6; }
-    // The longest stall so far, and a fresh count from now.
-    double takeLongestMs()
-    {
-        const double longest = longestMs();
-        m_longest = 0;
-        return longest;
-    }
-
-private:
-    QTimer m_timer;
-    QElapsedTimer m_clock;
-    qint64 m_last = 0;
-    qint64 m_longest = 0;
-};
-
 double referenceMs(const KerloLocal &server)
 {
     QElapsedTimer timer;
     timer.start();
-    const KerloLocal::Tokens tokens = server.signInOverHttp(
-        QString::fromLatin1(ShellTest::DemoEmail), QString::fromLatin1(ShellTest::DemoPassword),
-        "bench", QString(64, QLatin1Char('a')));
+    const KerloLocal::Tokens tokens =
+        server.signInOverHttp(ShellBench::demoEmail(), ShellBench::demoPassword(), "bench",
+                              QString(64, QLatin1Char('a')));
     QNetworkAccessManager manager;
     QNetworkRequest request(QUrl(server.apiUrl().toString() + QStringLiteral("/objects/list/")));
     request.setRawHeader("Authorization", "bearer " + tokens.accessToken.toUtf8());
@@ -84,29 +45,26 @@ double referenceMs(const KerloLocal &server)
 
 int main(int argc, char **argv)
 {
-    ShellTest::isolateEnvironment();
-    QApplication app(argc, argv);
-    KerloLocal server;
-    if (!server.start())
+    ShellBench bench(argc, argv);
+    if (!bench.start())
         return 1;
     for (int i = 0; i < ObjectCount; ++i) {
-        server.seedFile(QString::fromLatin1(ShellTest::DemoEmail),
-                        QStringLiteral("/file-%1.txt").arg(i, 4, 10, QLatin1Char('0')), "x");
+        bench.server.seedFile(ShellBench::demoEmail(),
+                              QStringLiteral("/file-%1.txt").arg(i, 4, 10, QLatin1Char('0')), "x");
     }
-    const double reference = referenceMs(server);
+    const double reference = referenceMs(bench.server);
 
     StallMonitor stalls;
     ShellTest::Shell shell;
     QElapsedTimer timer;
     stalls.start();
     timer.start();
-    shell.launch(server.baseUrl().toString());
+    shell.launch(bench.server.baseUrl().toString());
     if (!QTest::qWaitFor([&] { return shell.delegate()->loginController() != nullptr; }, 30000))
         return 2;
     const double toSignIn = timer.nsecsElapsed() / 1e6;
     const double stallBeforeSignIn = stalls.takeLongestMs();
-    if (!shell.signInThroughWindow(QString::fromLatin1(ShellTest::DemoEmail),
-                                   QString::fromLatin1(ShellTest::DemoPassword)))
+    if (!shell.signInThroughWindow(ShellBench::demoEmail(), ShellBench::demoPassword()))
         return 2;
     const double typed = timer.nsecsElapsed() / 1e6;
     const bool shown = QTest::qWaitFor(

@@ -4,10 +4,8 @@
 // the main thread's longest stall (the largest gap between runs of a 1 ms timer) while the
 // three run: first with the browser shown (the reference), then with the page shown, where
 // every progress report redraws its row. Offscreen.
-#include "kerlolocal.h"
 #include "mcappdelegate.h"
 #include "mcbrowsableviewcontroller.h"
-#include "mcmainwindow.h"
 #include "mcmanager.h"
 #include "mcoperationsfiltermodel.h"
 #include "mcsidebarcontroller.h"
@@ -17,10 +15,9 @@
 #include "monotificationcenter.h"
 #include "moobjectsmanager.h"
 #include "motransfernotification.h"
-#include "shelltestfixture.h"
+#include "shellbench.h"
 #include "stallmonitor.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -40,44 +37,25 @@ constexpr int referenceMs = 1000;
 
 int main(int argc, char **argv)
 {
-    ShellTest::isolateEnvironment();
-    QApplication app(argc, argv);
-    const QString email = QString::fromLatin1(ShellTest::DemoEmail);
-    KerloLocal server;
-    if (!server.start()) {
-        std::fprintf(stderr, "kerlo-local did not start\n");
+    ShellBench bench(argc, argv);
+    if (!bench.start())
         return 1;
-    }
-    QByteArray reply;
-    bool seeded = server.control("POST", QStringLiteral("/objects/seed"),
-                                 {{"email", email},
-                                  {"folder", "/Queue"},
-                                  {"count", queuedCount},
-                                  {"files", true},
-                                  {"content", "a small file"}},
-                                 &reply) == 200;
+    bool seeded = bench.seed(QStringLiteral("/objects/seed"), {{"folder", "/Queue"},
+                                                               {"count", queuedCount},
+                                                               {"files", true},
+                                                               {"content", "a small file"}});
     // Sizes apart, so that each is a content of its own.
     for (int i = 0; i < runningCount && seeded; ++i)
-        seeded = server.control("POST", QStringLiteral("/objects"),
-                                {{"email", email},
-                                 {"path", QStringLiteral("/Big/big-%1.bin").arg(i)},
-                                 {"size", double(bigSize + i)}},
-                                &reply) == 200;
-    if (!seeded) {
-        std::fprintf(stderr, "seeding failed: %s\n", reply.constData());
+        seeded = bench.seed(
+            QStringLiteral("/objects"),
+            {{"path", QStringLiteral("/Big/big-%1.bin").arg(i)}, {"size", double(bigSize + i)}});
+    if (!seeded)
         return 1;
-    }
 
     ShellTest::Shell shell;
-    shell.launch(server.baseUrl().toString());
-    if (!shell.signInThroughWindow(email, QString::fromLatin1(ShellTest::DemoPassword)) ||
-        !shell.waitForSession()) {
-        std::fprintf(stderr, "sign-in failed\n");
+    MCMainWindow *window = bench.signInAndShow(shell);
+    if (!window)
         return 2;
-    }
-    MCMainWindow *window = shell.delegate()->mainWindow();
-    window->resize(1000, 700);
-    window->show();
     auto *page = qobject_cast<MCTableQueueController *>(
         shell.delegate()->page(QStringLiteral("transfers://")));
     if (!page)
@@ -87,7 +65,7 @@ int main(int argc, char **argv)
     int bigFinished = 0;
     QString failure;
     MOObjectsManager::sharedInstance()->notificationCenter()->addObserver(
-        &app, QString(), nullptr, [&](const MOPostedNotification &notification) {
+        &bench.app, QString(), nullptr, [&](const MOPostedNotification &notification) {
             const MOObjectTransfer transfer = MOTransferNotification(notification).transfer();
             if (!transfer.transferRequest().sourcePath().startsWith(QLatin1String("/Big/")))
                 return;
@@ -102,7 +80,7 @@ int main(int argc, char **argv)
         });
 
     // The three large ones first: the engine runs three at a time, in order.
-    const QDir downloads(ShellTest::root() + QStringLiteral("/downloads"));
+    const QDir downloads(bench.root + QStringLiteral("/downloads"));
     downloads.mkpath(QStringLiteral("."));
     StallMonitor stalls;
     stalls.start();

@@ -5,97 +5,28 @@
 # folder (for a person to look at) and checks kerlo-local's request log.
 # Usage: xvfb_shell.sh <lumarin> <kerlo-local> <output folder>
 set -euo pipefail
-lumarin=$1
-kerlo=$2
-out=$3
-
-for tool in Xvfb xdotool import python3 curl; do
-    if ! command -v "$tool" >/dev/null; then
-        echo "SKIP: $tool is missing (scripts/deps.sh installs it)"
-        exit 77
-    fi
-done
-
-work=$(mktemp -d)
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    wait 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-export XDG_DATA_HOME=$work/data XDG_CONFIG_HOME=$work/config XDG_CACHE_HOME=$work/cache
-export QT_QPA_PLATFORM=xcb
-unset LUMARIN_INSTANT_ANIMATIONS
-
-display=:$((90 + RANDOM % 400))
-Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-pids+=($!)
-export DISPLAY=$display
-for _ in $(seq 50); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
+# shellcheck source=xvfb_common.sh
+. "$(dirname "$0")/xvfb_common.sh"
+require_tools python3 curl
+in_private_session "$@"
+begin_test shell "$1" "$2" "$3"
+start_xvfb
 
 # A free port: let kerlo-local pick one, then stop it so that Lumarin starts with no service.
-start_kerlo() {
-    : >"$work/kerlo.log"
-    # Something to show in the signed-in window: the demo tree, planted by the first start.
-    "$kerlo" --port "$1" --data "$work/kerlo" --control --demo-tree demo@kerlo.local \
-        >"$work/kerlo.log" 2>&1 &
-    kerlo_pid=$!
-    pids+=($kerlo_pid)
-    for _ in $(seq 100); do
-        grep -q "listening on" "$work/kerlo.log" 2>/dev/null && break
-        sleep 0.1
-    done
-    port=$(grep -o "listening on http://127.0.0.1:[0-9]*" "$work/kerlo.log" | grep -o "[0-9]*$")
-}
-start_kerlo 0
-kill "$kerlo_pid"
-wait "$kerlo_pid" 2>/dev/null || true
-root="http://127.0.0.1:$port"
+start_kerlo
+stop_kerlo
+start_lumarin
 
-# Under AddressSanitizer: the X platform plugin and the libraries it loads with dlopen leave
-# allocations that LeakSanitizer can only report as "<unknown module>"; the offscreen suites
-# check the program's own leaks.
-if [ -n "${ASAN_OPTIONS:-}" ]; then export ASAN_OPTIONS="$ASAN_OPTIONS:detect_leaks=0"; fi
-"$lumarin" -MCKerloAPIURL "$root" >"$work/lumarin.log" 2>&1 &
-lumarin_pid=$!
-pids+=($lumarin_pid)
-
-wait_window() { # name pattern, seconds
-    for _ in $(seq $(($2 * 10))); do
-        xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1 && return 0
-        sleep 0.1
-    done
-    return 1
-}
-
-wait_window '^Kerlo Home$' 30 >/dev/null || { echo "FAIL: no main window"; cat "$work/lumarin.log"; exit 1; }
+wait_window '^Kerlo Home$' 30 >/dev/null || fail "no main window"
 sleep 4 # the connectivity check runs every 2.5 s
-import -window root "$out/shell-banner.png"
+screenshot banner
 
 start_kerlo "$port"
-login=$(wait_window '^Kerlo$' 30) || { echo "FAIL: no sign-in window"; cat "$work/lumarin.log"; exit 1; }
-sleep 4 # the opening animation
-import -window root "$out/shell-signin.png"
-
-xdotool windowfocus --sync "$login" 2>/dev/null || true
-xdotool type --delay 20 "demo@kerlo.local"
-xdotool key Tab
-xdotool type --delay 20 "lumarin-demo"
-xdotool key Return
-
-for _ in $(seq 300); do
-    if ! xdotool search --onlyvisible --name '^Kerlo$' >/dev/null 2>&1 &&
-        xdotool search --onlyvisible --name '^Kerlo Home$' >/dev/null 2>&1; then
-        break
-    fi
-    sleep 0.1
-done
+sign_in signin
 sleep 2
-import -window root "$out/shell-signedin.png"
+screenshot signedin
 
-curl -fsS "$root/__control/requests" >"$work/requests.json"
+requests >"$work/requests.json"
 python3 - "$work/requests.json" <<'PY'
 import json, re, sys
 log = json.load(open(sys.argv[1]))["requests"]
@@ -117,9 +48,9 @@ kill -TERM "$lumarin_pid"
 status=0
 for _ in $(seq 100); do kill -0 "$lumarin_pid" 2>/dev/null || break; sleep 0.1; done
 wait "$lumarin_pid" || status=$?
-if [ "$status" -ne 0 ]; then echo "FAIL: Lumarin ended with $status after SIGTERM"; cat "$work/lumarin.log"; exit 1; fi
+[ "$status" -eq 0 ] || fail "Lumarin ended with $status after SIGTERM"
 if [ ! -s "$XDG_CONFIG_HOME/Lumarin/Lumarin.conf" ] || grep -q "Could not write" "$work/lumarin.log"; then
-    echo "FAIL: the defaults were not saved at quit"; cat "$work/lumarin.log"; exit 1
+    fail "the defaults were not saved at quit"
 fi
 
-echo "Screenshots: $out/shell-banner.png $out/shell-signin.png $out/shell-signedin.png"
+list_screenshots
