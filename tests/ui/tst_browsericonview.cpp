@@ -233,6 +233,8 @@ void TestBrowserIconView::changesFromAnotherDeviceAppear()
     // In its place in the order, not at the end.
     QCOMPARE(icons()->shownNames().first(), QStringLiteral("Aardvark.txt"));
     QVERIFY(!icons()->shownNames().contains(QStringLiteral("Other.txt")));
+    // The status bar's count follows what is shown.
+    QCOMPARE(MCManager::sharedManager()->totalCount(), qint64(icons()->shownNames().size()));
 
     QVERIFY(!m_server
                  .moveObject(email, QStringLiteral("/Photos/Trip/Beach.png"),
@@ -245,6 +247,7 @@ void TestBrowserIconView::changesFromAnotherDeviceAppear()
     QVERIFY(!m_server.deleteObject(email, QStringLiteral("/Photos/Trip/Aardvark.txt")).isEmpty());
     QTRY_VERIFY_WITH_TIMEOUT(!icons()->shownNames().contains(QStringLiteral("Aardvark.txt")),
                              30000);
+    QCOMPARE(MCManager::sharedManager()->totalCount(), qint64(icons()->shownNames().size()));
 }
 
 void TestBrowserIconView::changesWithoutListingStillComplete()

@@ -1,6 +1,7 @@
 #include "mcbrowsableviewcontroller.h"
 
 #include "mcbrowsableviewshelper.h"
+#include "mcmanager.h"
 #include "moconstants.h"
 #include "monotificationcenter.h"
 #include "moobjectsmanager.h"
@@ -72,6 +73,17 @@ void MCBrowsableViewController::listingArrived(const MOPostedNotification &notif
     if (m_updater.setListing(MOObjectsNotification(notification).basePath(),
                              MOObjectsNotification(notification).objects()))
         childrenEdited();
+    announceChildrenCount();
+}
+
+void MCBrowsableViewController::announceChildrenCount()
+{
+    // The status bar counts what the view on screen shows: uploads, new folders and changes
+    // from other devices included, not only what the folder's metadata said.
+    const MCNodePtr root = m_updater.rootNode();
+    MCManager *hub = MCManager::sharedManager();
+    if (root && hub->isSelectedController(this) && hub->currentPath() == root->filePath())
+        hub->setTotalCount(qint64(root->childrenCount()));
 }
 
 void MCBrowsableViewController::objectsNotification(const MOPostedNotification &notification)
@@ -83,4 +95,5 @@ void MCBrowsableViewController::objectsNotification(const MOPostedNotification &
     if (notification.name == MOObjectsAddedUpdateNotification ||
         notification.name == MOObjectsModifiedUpdateNotification)
         childrenEdited();
+    announceChildrenCount();
 }

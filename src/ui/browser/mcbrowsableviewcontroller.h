@@ -106,6 +106,9 @@ protected:
     // The edit of a folder being named was cancelled: it is created under its own name.
     void cancelNameEditing(const MCNodePtr &node);
 
+    // While this view is on screen, its folder's children count becomes the hub's total.
+    void announceChildrenCount();
+
 private:
     void objectsNotification(const MOPostedNotification &notification);
     void coreMessage(const MOPostedNotification &notification);

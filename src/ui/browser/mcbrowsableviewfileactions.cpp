@@ -73,6 +73,7 @@ void MCBrowsableViewController::addPlaceholderNode(const MCNodePtr &node, const 
         return;
     m_updater.registerPlaceholder(node, MCRemotePath::parentOf(QDir::cleanPath(path)));
     childrenEdited();
+    announceChildrenCount();
     if (shouldBeginEditing)
         startRenamingNodeAtPath(path, true);
 }
