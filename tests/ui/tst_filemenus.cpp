@@ -323,7 +323,7 @@ void TestFileMenus::contextMenusFollowTheSelection()
     menu = rightClick(QString());
     QCOMPARE(menu, MCManager::sharedManager()->menuNoSelection());
     QVERIFY(icons()->getSelectedItems().isEmpty());
-    QCOMPARE(shown(menu), (QStringList{"New Folder", "New File"}));
+    QCOMPARE(shown(menu), (QStringList{"New Folder", "New File", "-", "Clean Up By"}));
     closeMenus();
     QGuiApplication::clipboard()->setMimeData(
         MCPasteboard::mimeDataForRemotePaths({"/Documents/Welcome.txt", "/Documents/Manual.pdf"}));
@@ -339,7 +339,7 @@ void TestFileMenus::contextMenusFollowTheSelection()
     QMenu *actions = window()->findChild<QMenu *>("menuAction");
     QVERIFY(actions->isVisible());
     const QStringList popped = shown(actions);
-    QCOMPARE(popped, (QStringList{"New Folder", "-", "Paste 2 Items"}));
+    QCOMPARE(popped, (QStringList{"New Folder", "-", "Paste 2 Items", "-", "Clean Up By"}));
     actions->hide();
     closeMenus();
     QVERIFY(enter("/Documents", "Manual.pdf"));
@@ -654,6 +654,16 @@ void TestFileMenus::viewMenuSortsTheIcons()
     closeMenus();
     sortBy("Name");
     QCOMPARE(icons()->sortType(), qint64(10));
+
+    // The background's menu sorts the same way, and ticks what the View menu chose.
+    QMenu *background = rightClick(QString());
+    QVERIFY(background);
+    QMenu *backgroundCleanUpBy = openSubmenu(background, item(background, "menuItemCleanUpBy"));
+    QVERIFY(backgroundCleanUpBy);
+    QCOMPARE(backgroundCleanUpBy->actions().first()->isChecked(), true);
+    choose(backgroundCleanUpBy, backgroundCleanUpBy->actions().at(1));
+    closeMenus();
+    QCOMPARE(icons()->sortType(), qint64(12));
 }
 
 int main(int argc, char **argv)

@@ -1,5 +1,7 @@
 #include "mcmenuaction.h"
 
+#include "mccleanupbymenu.h"
+
 #include <QAction>
 
 MCMenuAction::MCMenuAction(QWidget *parent)
@@ -8,7 +10,8 @@ MCMenuAction::MCMenuAction(QWidget *parent)
     addItems({Item::NewFolder, Item::NewFolderWithSelection, Item::Separator, Item::Open,
               Item::OpenWith, Item::ShowPackageContents, Item::Separator, Item::Trash,
               Item::Separator, Item::Download, Item::Uncache, Item::Separator, Item::Copy,
-              Item::Paste, Item::Rename});
+              Item::Paste, Item::Rename, Item::Separator});
+    addMenu(new MCCleanUpByMenu(this))->setObjectName(QStringLiteral("menuItemCleanUpBy"));
 }
 
 void MCMenuAction::menuNeedsUpdate()

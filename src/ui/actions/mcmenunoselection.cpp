@@ -1,9 +1,14 @@
 #include "mcmenunoselection.h"
 
+#include "mccleanupbymenu.h"
+
+#include <QAction>
+
 MCMenuNoSelection::MCMenuNoSelection(QWidget *parent)
     : MCSelectionMenu(QString(), QStringLiteral("menuNoSelection"), parent)
 {
-    addItems({Item::NewFolder, Item::NewFile, Item::Separator, Item::Paste});
+    addItems({Item::NewFolder, Item::NewFile, Item::Separator, Item::Paste, Item::Separator});
+    addMenu(new MCCleanUpByMenu(this))->setObjectName(QStringLiteral("menuItemCleanUpBy"));
 }
 
 void MCMenuNoSelection::menuNeedsUpdate()

@@ -3,7 +3,7 @@
 
 #include <QMenu>
 
-class QActionGroup;
+class MCCleanUpByMenu;
 
 // The arranging part of the View menu: Clean Up sorts the folder shown again, Clean Up By picks
 // the order (choosing the criterion in force again reverses it). Both are enabled while the
@@ -14,16 +14,15 @@ class MCMenuView : public QMenu
 public:
     explicit MCMenuView(const QString &title, QWidget *parent = nullptr);
 
-    // Ticks the Clean Up By item of the selected view's order; enables the items.
+    // Enables the items while the browser is shown.
     void updateMenu();
 
 private:
     void cleanUp();
-    void cleanUpBy(QAction *item);
 
     QAction *menuItemCleanUp;
     QAction *menuItemCleanUpBy;
-    QMenu *menuCleanUpBy;
+    MCCleanUpByMenu *menuCleanUpBy;
 };
 
 #endif // MCMENUVIEW_H
