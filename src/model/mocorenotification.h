@@ -18,6 +18,17 @@ public:
     explicit MOCoreNotification(const MOPostedNotification &notification);
 
     enum Type { Info = 1, Warning = 2, Error = 3 };
+    // The core's object actions (also a transfer's request type) and error codes that callers
+    // tell apart.
+    enum Action : qint64 {
+        MakeDirectory = 4,
+        Rename = 5,
+        Copy = 6,
+        Upload = 12,
+        UploadCached = 14,
+        DownloadToCache = 15,
+    };
+    enum ErrorCode : quint64 { NameTaken = 102, OutdatedLocalCopy = 602, ObjectExists = 801 };
 
     QString message() const;
     // One of Type; 0 when there is no core message.

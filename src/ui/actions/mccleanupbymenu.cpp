@@ -5,13 +5,6 @@
 
 #include <QAction>
 
-namespace {
-MCIconController *sortableView()
-{
-    return qobject_cast<MCIconController *>(MCManager::sharedManager()->selectedController());
-}
-} // namespace
-
 MCCleanUpByMenu::MCCleanUpByMenu(QWidget *parent)
     : QMenu(tr("Clean Up By"), parent)
 {
@@ -25,6 +18,11 @@ MCCleanUpByMenu::MCCleanUpByMenu(QWidget *parent)
         connect(item, &QAction::triggered, this, [this, item] { cleanUpBy(item); });
     }
     connect(this, &QMenu::aboutToShow, this, &MCCleanUpByMenu::prepareCleanUpBy);
+}
+
+MCIconController *MCCleanUpByMenu::sortableView()
+{
+    return qobject_cast<MCIconController *>(MCManager::sharedManager()->selectedController());
 }
 
 void MCCleanUpByMenu::prepareCleanUpBy()

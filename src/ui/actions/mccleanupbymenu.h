@@ -3,6 +3,8 @@
 
 #include <QMenu>
 
+class MCIconController;
+
 // The Clean Up By submenu of the View, background and action menus: one item per sort
 // criterion of the icon view (name, kind, date modified, date added, size). Before it opens it
 // ticks the criterion in force, with its direction; choosing a criterion sorts ascending by it,
@@ -16,6 +18,8 @@ public:
     // Marks the item of the selected view's sort code (10 + 2 * criterion, one more when
     // descending); another code marks nothing.
     void prepareCleanUpBy();
+    // The view on screen when it can be sorted; null otherwise.
+    static MCIconController *sortableView();
 
 private:
     void cleanUpBy(QAction *item);

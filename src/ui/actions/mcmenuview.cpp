@@ -2,17 +2,9 @@
 
 #include "mcbrowsableviewcontroller.h"
 #include "mccleanupbymenu.h"
-#include "mciconcontroller.h"
 #include "mcmanager.h"
 
 #include <QAction>
-
-namespace {
-MCIconController *sortableView()
-{
-    return qobject_cast<MCIconController *>(MCManager::sharedManager()->selectedController());
-}
-} // namespace
 
 MCMenuView::MCMenuView(const QString &title, QWidget *parent)
     : QMenu(title, parent)
@@ -39,6 +31,6 @@ void MCMenuView::updateMenu()
 void MCMenuView::cleanUp()
 {
     MCManager *hub = MCManager::sharedManager();
-    if (sortableView() && !hub->currentPath().isEmpty())
+    if (MCCleanUpByMenu::sortableView() && !hub->currentPath().isEmpty())
         hub->changeToPath(hub->currentPath(), this);
 }

@@ -8,6 +8,7 @@
 #include "mcoptions.h"
 #include "mcremotepath.h"
 #include "mcstring.h"
+#include "moconstants.h"
 #include "mocorenotification.h"
 #include "monotificationcenter.h"
 #include "moobjectsmanager.h"
@@ -16,14 +17,6 @@
 #include <QTimer>
 
 namespace {
-
-// The core's object actions and error codes the views react to.
-constexpr qint64 MakeDirectoryAction = 4;
-constexpr qint64 RenameAction = 5;
-constexpr quint64 DirectoryExistsError = 102;
-constexpr quint64 RemoteFileExistsError = 801;
-
-const QString CoreMessageName = QStringLiteral("MONotification");
 
 // A folder the service does not have yet, whose name is being chosen.
 bool isFolderBeingNamed(const MCNodePtr &node)
@@ -39,7 +32,7 @@ void MCBrowsableViewController::setActionServices(MCOptions *options, AlertPrese
     m_options = options;
     m_alerts = alerts;
     if (coreMessages)
-        coreMessages->addObserver(this, &MCBrowsableViewController::coreMessage, CoreMessageName);
+        coreMessages->addObserver(this, &MCBrowsableViewController::coreMessage, MONotification);
 }
 
 void MCBrowsableViewController::openNodes(const MCNodeList &nodes)
@@ -187,16 +180,16 @@ void MCBrowsableViewController::coreMessage(const MOPostedNotification &notifica
     const QString path = message.path();
     if (message.type() != MOCoreNotification::Error || path.isEmpty())
         return;
-    if (message.action() == RenameAction) {
+    if (message.action() == MOCoreNotification::Rename) {
         const MCNodePtr node = m_updater.nodeAtPath(path);
         if (node && (node->states() & MCAbstractObjectNode::Syncing))
             abortRenamingNodeAtPath(path);
-    } else if (message.action() == MakeDirectoryAction) {
+    } else if (message.action() == MOCoreNotification::MakeDirectory) {
         const MCNodePtr placeholder = m_updater.placeholderAtPath(path);
         if (!placeholder || !placeholder->isBusy())
             return;
         const quint64 code = message.errorCode();
-        if (code == DirectoryExistsError || code == RemoteFileExistsError) {
+        if (code == MOCoreNotification::NameTaken || code == MOCoreNotification::ObjectExists) {
             // The name is taken: the folder waits to be named again (the hub's sheet asks).
             placeholder->setStates(placeholder->states() &
                                    ~quint64(MCAbstractObjectNode::Uploading));

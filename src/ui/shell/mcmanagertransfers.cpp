@@ -24,15 +24,6 @@
 
 namespace {
 
-enum : quint64 { NameTaken = 102, OutdatedLocalCopy = 602, ObjectExists = 801 };
-enum : qint64 {
-    MakeDirectoryAction = 4,
-    RenameAction = 5,
-    CopyAction = 6,
-    UploadAction = 12,
-    UploadCachedAction = 14,
-    DownloadToCacheAction = 15
-};
 enum : quint64 { ReplaceMode = 2, ForceMode = 3 };
 
 QString sheetKey(const MOCoreNotification &core)
@@ -72,12 +63,13 @@ void MCManager::tolvoLibNotification(const MOPostedNotification &notification)
     const MOCoreNotification core(notification);
     const quint64 code = core.errorCode();
     const qint64 action = core.action();
-    if (code == ObjectExists && action == UploadAction) {
+    if (code == MOCoreNotification::ObjectExists && action == MOCoreNotification::Upload) {
         alertObjectExists(notification);
-    } else if (code == NameTaken ||
-               (code == ObjectExists && (action == RenameAction || action == CopyAction))) {
+    } else if (code == MOCoreNotification::NameTaken ||
+               (code == MOCoreNotification::ObjectExists &&
+                (action == MOCoreNotification::Rename || action == MOCoreNotification::Copy))) {
         alertNameTaken(notification);
-    } else if (code == OutdatedLocalCopy) {
+    } else if (code == MOCoreNotification::OutdatedLocalCopy) {
         alertOutdatedLocalCopy(notification);
     } else if (core.type() == MOCoreNotification::Error) {
         presentSheet(sheetAbout(core));
@@ -136,9 +128,8 @@ void MCManager::alertNameTaken(const MOPostedNotification &notification)
     const MOCoreNotification core(notification);
     const QString path = core.path();
     const QString additional = core.additionalPath();
-    Sheet sheet;
-    sheet.alert.style = Alert::Warning;
-    if (core.errorCode() == ObjectExists &&
+    Sheet sheet = sheetAbout(core);
+    if (core.errorCode() == MOCoreNotification::ObjectExists &&
         MCRemotePath::parentOf(path) != MCRemotePath::parentOf(additional))
         sheet.alert.messageText = tr("A file named '%1' is already present at destination.")
                                       .arg(MCRemotePath::lastComponent(additional));
@@ -146,8 +137,7 @@ void MCManager::alertNameTaken(const MOPostedNotification &notification)
         sheet.alert.messageText =
             tr("The name %1 is already taken. Please, choose another name.").arg(path);
     sheet.alert.informativeText = core.message();
-    sheet.key = sheetKey(core);
-    if (core.action() == MakeDirectoryAction) {
+    if (core.action() == MOCoreNotification::MakeDirectory) {
         // The new folder waits under its taken name: it is named again.
         QPointer<MCManager> self(this);
         sheet.answered = [self, path](int) {
@@ -276,7 +266,8 @@ void MCManager::objectTransferProgressNotification(const MOPostedNotification &n
 {
     const MOTransferNotification reader(notification);
     const qint64 type = reader.requestType();
-    if (type == UploadCachedAction || type == DownloadToCacheAction || reader.isCaching())
+    if (type == MOCoreNotification::UploadCached || type == MOCoreNotification::DownloadToCache ||
+        reader.isCaching())
         return;
     const MOObjectTransfer transfer = reader.transfer();
     const MOObjectTransferRequest request = transfer.transferRequest();
