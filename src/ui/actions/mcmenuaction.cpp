@@ -7,10 +7,15 @@
 MCMenuAction::MCMenuAction(QWidget *parent)
     : MCSelectionMenu(QString(), QStringLiteral("menuAction"), parent)
 {
-    addItems({Item::NewFolder, Item::NewFolderWithSelection, Item::Separator, Item::Open,
-              Item::OpenWith, Item::ShowPackageContents, Item::Separator, Item::Trash,
-              Item::Separator, Item::GetInfo, Item::Separator, Item::Download, Item::Uncache,
-              Item::Separator, Item::Copy, Item::Paste, Item::Rename, Item::Separator,
+    addItems({Item::NewFolder, Item::NewFolderWithSelection,
+              Item::Separator, Item::Open,
+              Item::OpenWith,  Item::ShowPackageContents,
+              Item::Separator, Item::Trash,
+              Item::Separator, Item::GetInfo,
+              Item::Separator, Item::Download,
+              Item::Uncache,   Item::Separator,
+              Item::Copy,      Item::Paste,
+              Item::Rename,    Item::Separator,
               Item::QuickLook, Item::Separator});
     addMenu(new MCCleanUpByMenu(this))->setObjectName(QStringLiteral("menuItemCleanUpBy"));
 }

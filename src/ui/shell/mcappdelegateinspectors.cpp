@@ -10,9 +10,9 @@
 #include "mczoomeffect.h"
 #include "moobjectsmanager.h"
 
+#include "quicklook/mcquicklookcontroller.h"
 #include <QEvent>
 #include <QKeyEvent>
-#include "quicklook/mcquicklookcontroller.h"
 
 namespace {
 
@@ -89,6 +89,8 @@ void MCAppDelegate::togglePreviewPanel()
                                                 m_previewGenerator, m_fileActions, m_window);
         connect(m_quickLook, &MCQuickLookController::togglePreviewPanelRequested, this,
                 &MCAppDelegate::togglePreviewPanel);
+        if (m_window)
+            m_quickLook->move(m_window->geometry().center() - m_quickLook->rect().center());
     }
     if (m_quickLook->isVisible()) {
         MCZoomEffect::orderOutEffectToRect(m_quickLook, rect);

@@ -114,7 +114,7 @@ MCGetInfoWindowController::MCGetInfoWindowController(MCPreviewGenerator *preview
     // Editing the name here renames nothing, so it is not offered.
     m_textFieldRename->setReadOnly(true);
     nameLayout->addWidget(m_textFieldRename);
-    addSection(NameExtension, tr("Name & Extension:"), nameExtension, true);
+    addSection(NameExtension, tr("Name && Extension:"), nameExtension, true);
 
     auto *preview = new QWidget(document);
     auto *previewLayout = new QVBoxLayout(preview);
@@ -127,7 +127,7 @@ MCGetInfoWindowController::MCGetInfoWindowController(MCPreviewGenerator *preview
 
     auto *sharing = new QWidget(document);
     sharing->setMinimumHeight(40);
-    addSection(Sharing, tr("Sharing & Permissions:"), sharing, false);
+    addSection(Sharing, tr("Sharing && Permissions:"), sharing, false);
     m_sections->addStretch(1);
 
     setMinimumWidth(260);
@@ -211,6 +211,8 @@ void MCGetInfoWindowController::addSection(Section section, const QString &title
     button->setCheckable(true);
     button->setChecked(open);
     button->setAutoRaise(true);
+    // A disclosure triangle, not a pressed button, when open.
+    button->setStyleSheet(QStringLiteral("QToolButton { border: none; background: transparent; }"));
     button->setArrowType(open ? Qt::DownArrow : Qt::RightArrow);
     button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     button->setText(title);

@@ -27,6 +27,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
+#include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -150,23 +151,28 @@ MCQuickLookController::~MCQuickLookController()
 
 void MCQuickLookController::resetWindowButton()
 {
+    // Placed for the window's width: views right of the middle keep to the right edge.
+    m_titleBar->resize(width(), m_titleBar->height());
+    const auto icon = [this](const char *theme, QStyle::StandardPixmap standard) {
+        return QIcon::fromTheme(QLatin1String(theme), style()->standardIcon(standard));
+    };
     m_mcCloseButton = titleButton(QStringLiteral("closeButton"), tr("Close"),
-                                  QIcon::fromTheme(QStringLiteral("window-close")), m_titleBar);
+                                  icon("window-close", QStyle::SP_TitleBarCloseButton), m_titleBar);
     connect(m_mcCloseButton, &QToolButton::clicked, this,
             &MCQuickLookController::togglePreviewPanelRequested);
     m_titleBar->addToTitleBar(m_mcCloseButton, 6);
     m_mcZoomButton = titleButton(QStringLiteral("zoomButton"), tr("Full Screen"),
-                                 QIcon::fromTheme(QStringLiteral("view-fullscreen")), m_titleBar);
+                                 icon("view-fullscreen", QStyle::SP_TitleBarMaxButton), m_titleBar);
     connect(m_mcZoomButton, &QToolButton::clicked, this,
             [this] { isFullScreen() ? showNormal() : showFullScreen(); });
     m_titleBar->addToTitleBar(m_mcZoomButton, 6 + m_mcCloseButton->width() + 3);
 
     m_buttonImageOnly =
         titleButton(QStringLiteral("buttonImageOnly"), tr("Image"),
-                    QIcon::fromTheme(QStringLiteral("image-x-generic")), m_titleBar);
+                    icon("image-x-generic", QStyle::SP_FileDialogContentsView), m_titleBar);
     m_buttonImageText =
         titleButton(QStringLiteral("buttonImageText"), tr("Image and Text"),
-                    QIcon::fromTheme(QStringLiteral("view-list-details")), m_titleBar);
+                    icon("view-list-details", QStyle::SP_FileDialogDetailedView), m_titleBar);
     connect(m_buttonImageOnly, &QToolButton::clicked, this, [this] { changeViewStyle(true); });
     connect(m_buttonImageText, &QToolButton::clicked, this, [this] { changeViewStyle(false); });
     const int styles = m_mcZoomButton->geometry().right() + 16;
