@@ -43,7 +43,7 @@ QString MObjectsManagerPrivate::remotePath(const QString &path)
 }
 
 bool MObjectsManagerPrivate::sendActionRequest(const QVariant &argument, int action,
-                                               const QVariant &userData)
+                                               const QVariant &userData, QString *requestId)
 {
     bool ok = false;
     MNetworkRequest request =
@@ -60,8 +60,17 @@ bool MObjectsManagerPrivate::sendActionRequest(const QVariant &argument, int act
     qCDebug(lcCoreObjects).noquote().nospace()
         << "Sending network request " << int(request.method())
         << " for URL: " << request.url().toString() << " action: " << action;
-    jsonManager->sendRequest(request);
+    const QString id = jsonManager->sendRequest(request);
+    if (requestId)
+        *requestId = id;
     return true;
+}
+
+void MObjectsManagerPrivate::listingEnded(const QString &path, const MNetworkRequest &request)
+{
+    const auto it = pendingListings.constFind(path);
+    if (it != pendingListings.constEnd() && it.value() == request.requestId())
+        pendingListings.erase(it);
 }
 
 std::unique_ptr<QSqlQuery> MObjectsManagerPrivate::prepareDeltaCursorUpdate()
@@ -291,10 +300,20 @@ void MObjectsManager::listObjects(const QString &path, bool force, const QVarian
             Qt::QueuedConnection);
         return;
     }
-    if (d->pendingListings.contains(key))
-        return;
-    if (d->sendActionRequest(path, Tolvo::ListObjects, userData))
-        d->pendingListings.insert(key);
+    const auto pending = d->pendingListings.constFind(key);
+    if (pending != d->pendingListings.constEnd()) {
+        // Forced listings come in bursts (live updates): the one in flight answers them all.
+        // Asked for again otherwise (a user going into the folder again), the listing
+        // replaces the one in flight, which may never answer.
+        if (force)
+            return;
+        const QString previous = pending.value();
+        d->pendingListings.erase(pending);
+        d->jsonManager->cancelRequest(previous);
+    }
+    QString id;
+    if (d->sendActionRequest(path, Tolvo::ListObjects, userData, &id))
+        d->pendingListings.insert(key, id);
 }
 
 void MObjectsManager::fetchInfo(const QString &path, const QVariant &userData)

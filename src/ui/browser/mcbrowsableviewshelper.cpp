@@ -42,11 +42,19 @@ void MCBrowsableViewsHelper::changeToPath(const QString &path, QObject *sender,
     QList<std::function<void()>> &waiting = m_pending[normalized(path)];
     if (completion)
         waiting.append(std::move(completion));
+    for (const auto &view : qAsConst(m_views)) {
+        if (view)
+            view->listingRequested(path);
+    }
     m_objectsManager->fetchInfoForObjectAtPath(path, MCNavigationRequest::userData());
 }
 
 void MCBrowsableViewsHelper::pathFailed(const QString &path, const QVariant &userData)
 {
+    for (const auto &view : qAsConst(m_views)) {
+        if (view)
+            view->listingFailed(path);
+    }
     if (MCNavigationRequest::isNavigation(userData))
         runCompletions(normalized(path));
 }
