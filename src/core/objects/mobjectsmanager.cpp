@@ -290,30 +290,38 @@ void MObjectsManager::timerEvent(QTimerEvent *event)
 
 void MObjectsManager::listObjects(const QString &path, bool force, const QVariant &userData)
 {
-    Q_D(MObjectsManager);
-    const QString key = d->remotePath(path);
+    d_func()->listObjects(path, force, false, userData);
+}
+
+void MObjectsManager::listObjectsAgain(const QString &path, const QVariant &userData)
+{
+    d_func()->listObjects(path, false, true, userData);
+}
+
+void MObjectsManagerPrivate::listObjects(const QString &path, bool force, bool replace,
+                                         const QVariant &userData)
+{
+    Q_Q(MObjectsManager);
+    const QString key = remotePath(path);
     MStorageObjectList objects;
-    if (!force && !d->listingsCache.isExpired(key, &objects)) {
+    if (!force && !listingsCache.isExpired(key, &objects)) {
         // Callers may connect after the call and still be answered.
         QMetaObject::invokeMethod(
-            this, [this, path, objects, userData] { emit objectsReady(path, objects, userData); },
+            q, [q, path, objects, userData] { emit q->objectsReady(path, objects, userData); },
             Qt::QueuedConnection);
         return;
     }
-    const auto pending = d->pendingListings.constFind(key);
-    if (pending != d->pendingListings.constEnd()) {
-        // Forced listings come in bursts (live updates): the one in flight answers them all.
-        // Asked for again otherwise (a user going into the folder again), the listing
-        // replaces the one in flight, which may never answer.
-        if (force)
+    const auto pending = pendingListings.constFind(key);
+    if (pending != pendingListings.constEnd()) {
+        if (!replace)
             return;
         const QString previous = pending.value();
-        d->pendingListings.erase(pending);
-        d->jsonManager->cancelRequest(previous);
+        pendingListings.erase(pending);
+        jsonManager->cancelRequest(previous);
     }
     QString id;
-    if (d->sendActionRequest(path, Tolvo::ListObjects, userData, &id))
-        d->pendingListings.insert(key, id);
+    if (sendActionRequest(path, Tolvo::ListObjects, userData, &id))
+        pendingListings.insert(key, id);
 }
 
 void MObjectsManager::fetchInfo(const QString &path, const QVariant &userData)

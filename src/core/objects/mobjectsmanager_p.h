@@ -123,6 +123,8 @@ public:
     // The listing of path ended (answered or failed): it is no longer in flight, unless it
     // was replaced by a newer one.
     void listingEnded(const QString &path, const MNetworkRequest &request);
+    // replace: a listing of path in flight is canceled and a new one sent.
+    void listObjects(const QString &path, bool force, bool replace, const QVariant &userData);
     MObjectsListCache listingsCache;
     // Latest progress per transfer identifier, flushed by the progress timer.
     QMap<qint64, MObjectTransfer> pendingProgress;

@@ -55,6 +55,7 @@ void MCBrowsableViewsHelper::pathFailed(const QString &path, const QVariant &use
         if (view)
             view->listingFailed(path);
     }
+    m_listing.remove(normalized(path));
     if (MCNavigationRequest::isNavigation(userData))
         runCompletions(normalized(path));
 }
@@ -80,6 +81,11 @@ void MCBrowsableViewsHelper::infoFetched(const MOPostedNotification &notificatio
         runCompletions(path);
         return;
     }
+    if (m_listing.contains(path)) {
+        m_objectsManager->listObjectsAgainAtPath(path, MCNavigationRequest::userData());
+        return;
+    }
+    m_listing.insert(path);
     m_objectsManager->listObjectsAtPath(path, false, MCNavigationRequest::userData());
 }
 
@@ -90,6 +96,7 @@ void MCBrowsableViewsHelper::listFetched(const MOPostedNotification &notificatio
             view->listingArrived(notification);
     }
     const MOObjectsNotification reader(notification);
+    m_listing.remove(normalized(reader.basePath()));
     if (MCNavigationRequest::isNavigation(reader.userData()))
         runCompletions(normalized(reader.basePath()));
 }
