@@ -449,7 +449,7 @@ void TestBrowserIconView::unansweredListingsSayLoadingFailAndAreAskedAgain()
 int main(int argc, char **argv)
 {
     isolateEnvironment();
-    qputenv("LUMARIN_STALL_TIMEOUT_MS", "3000");
+    qputenv("LUMARIN_STALL_TIMEOUT_MS", "5000");
     QApplication app(argc, argv);
     TestBrowserIconView test;
     return QTest::qExec(&test, argc, argv);

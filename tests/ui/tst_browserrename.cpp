@@ -362,7 +362,7 @@ void TestBrowserRename::newFolderIsNamedThenCreated()
 int main(int argc, char **argv)
 {
     isolateEnvironment();
-    qputenv("LUMARIN_STALL_TIMEOUT_MS", "3000");
+    qputenv("LUMARIN_STALL_TIMEOUT_MS", "5000");
     QApplication app(argc, argv);
     TestBrowserRename test;
     return QTest::qExec(&test, argc, argv);
