@@ -1,6 +1,7 @@
 // The small controls of outline lists and path fields, through the widgets a user touches: the
 // icon-and-text cell of a list with its group headings and in-place renaming, the path field's
 // drops and completion, the tree search the lists find rows with, and grey icons.
+#include "bwtexturedslidercell.h"
 #include "mciconfieldcell.h"
 #include "mcimages.h"
 #include "mcpathtextfield.h"
@@ -22,6 +23,7 @@ private slots:
     void pathFieldTakesADroppedFile();
     void treeSearchFindsTheFirstRowDepthFirst();
     void greyCopyKeepsTheBrightestChannel();
+    void sliderThumbLooksPressedWhileDragged();
 };
 
 void TestControlsExtensions::iconFieldCellRenamesTheBaseName()
@@ -123,6 +125,39 @@ void TestControlsExtensions::greyCopyKeepsTheBrightestChannel()
     QCOMPARE(qAlpha(grey.pixel(1, 0)), 128);
     QCOMPARE(qRed(grey.pixel(1, 0)), 90);
     QCOMPARE(qBlue(grey.pixel(1, 0)), 90);
+}
+
+void TestControlsExtensions::sliderThumbLooksPressedWhileDragged()
+{
+    BWTexturedSliderCell slider;
+    slider.setRange(0, 68);
+    slider.resize(160, 22);
+    slider.setNumberOfTickMarks(5);
+    QCOMPARE(slider.numberOfTickMarks(), 0);
+    slider.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&slider));
+
+    // Pressed while the button is down on it, at rest after; a press on the track moves it.
+    QTest::mousePress(&slider, Qt::LeftButton, {}, QPoint(150, 11));
+    QVERIFY(slider.isPressed());
+    QTest::mouseRelease(&slider, Qt::LeftButton, {}, QPoint(150, 11));
+    QVERIFY(!slider.isPressed());
+    QVERIFY(slider.value() > 0);
+
+    // The track: inset 5 on the left, 9 narrower, one pixel taller with a track height; half
+    // as strong when disabled.
+    QCOMPARE(slider.trackRect().left(), 5);
+    QCOMPARE(slider.trackRect().width(), 160 - 9);
+    const int plain = slider.trackRect().height();
+    slider.setTrackHeight(4);
+    QCOMPARE(slider.trackRect().height(), plain + 1);
+    const QPoint onTrack(slider.trackRect().left() + 20, slider.trackRect().center().y());
+    slider.setValue(68);
+    const QColor enabled = slider.grab().toImage().pixelColor(onTrack);
+    slider.setEnabled(false);
+    const QColor disabled = slider.grab().toImage().pixelColor(onTrack);
+    QVERIFY2(disabled.lightness() > enabled.lightness(),
+             qPrintable(QStringLiteral("%1 %2").arg(enabled.name(), disabled.name())));
 }
 
 QTEST_MAIN(TestControlsExtensions)
