@@ -72,6 +72,7 @@ private slots:
     void getInfoSectionsOpenAndClose();
     void quickLookDrawsTheFilesOfTheSelection();
     void quickLookStripShowsSeveralItems();
+    void quickLookKeepsTheThumbnailWhenTheFileCannotComeDown();
     void namesFromTheServiceArePlainText();
     void previewRefusesWhatItCannotDraw();
     void titleBarKeepsItsEdges();
@@ -315,6 +316,23 @@ void TestInfoWindows::quickLookStripShowsSeveralItems()
     QTest::keyClick(quickLook()->imageBrowser(), Qt::Key_Escape);
     QTRY_VERIFY(!quickLook()->isVisible());
     QCOMPARE(strip->rowCount(), 0);
+}
+
+void TestInfoWindows::quickLookKeepsTheThumbnailWhenTheFileCannotComeDown()
+{
+    // The service fails the download: the thumbnail or icon stays, and the failure is told
+    // once, by the alert every failed download gets.
+    QVERIFY(m_server.forceStatus(QStringLiteral("/api/v1/object/Photos/Badge.gif"), 500,
+                                 QByteArray(), -1, QStringLiteral("GET")));
+    QVERIFY(enter(QStringLiteral("/Photos"), QStringLiteral("Badge.gif")));
+    select(QStringLiteral("Badge.gif"));
+    press(Qt::Key_Space);
+    QTRY_COMPARE_WITH_TIMEOUT(m_shell.alerts.alerts().size(), 1, 60000);
+    QVERIFY(m_shell.alerts.alerts().first().messageText.contains(QStringLiteral("Badge.gif")));
+    QVERIFY(quickLook()->isVisible());
+    QCOMPARE(quickLook()->previewView()->shown(), MCFilePreviewView::StandIn);
+    QVERIFY(quickLook()->findChild<QLabel *>("statusText")->isHidden());
+    QVERIFY(m_server.reset());
 }
 
 void TestInfoWindows::namesFromTheServiceArePlainText()

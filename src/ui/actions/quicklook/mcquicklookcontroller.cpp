@@ -287,15 +287,10 @@ void MCQuickLookController::transferNotification(const MOPostedNotification &not
     const QString path = m_awaitedDownload;
     m_awaitedDownload.clear();
     const QString local = m_objects ? m_objects->localCopyPathOfObjectAtPath(path) : QString();
+    // A failed download is told by the alert every failed download gets; the stand-in stays.
     if (notification.name != MOObjectTransferDidFinishNotification || local.isEmpty() || !m_node ||
-        m_node->filePath() != path) {
-        if (notification.name == MOObjectTransferDidAbortNotification) {
-            m_statusText->setText(tr("The file could not be downloaded for its preview."));
-            m_statusText->show();
-            windowDidResize();
-        }
+        m_node->filePath() != path)
         return;
-    }
     m_previewImage->showFile(local,
                              MCFilePreviewView::kindOf(m_node->mimeType(), m_node->fileName()));
 }
