@@ -70,10 +70,13 @@ public:
     // hidden: the shell owns those windows and answers the requests.
     void showGetInfo(const MCNodeList &nodes) { emit getInfoRequested(nodes); }
     void togglePreviewPanel() { emit previewPanelRequested(); }
+    // The New File menu's "Customize this menu...": the shell opens the templates window.
+    void customizeNewFiles() { emit newFilesCustomizationRequested(); }
 
 signals:
     void getInfoRequested(const MCNodeList &nodes);
     void previewPanelRequested();
+    void newFilesCustomizationRequested();
 
 private:
     AlertPresenter *m_alerts;

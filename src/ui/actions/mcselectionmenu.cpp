@@ -211,14 +211,16 @@ QAction *MCSelectionMenu::addNewFileMenu()
                 ->options()
                 ->value(MCOptions::AppDelegate, MCOptions::NewFileSettings)
                 .toList();
-        // The templates' settings window is not part of this program: no customizing.
         MCOpenWithMenu::fillNewFiles(
             submenu, templates,
             [self](const QString &templatePath, const QString &label) {
                 if (self && self->m_actions)
                     self->m_actions->newFileFromTemplate(templatePath, label);
             },
-            MCOpenWithMenu::Action());
+            [self] {
+                if (self && self->m_actions)
+                    self->m_actions->customizeNewFiles();
+            });
     });
 }
 

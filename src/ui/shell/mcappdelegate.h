@@ -11,6 +11,7 @@
 #include <QObject>
 #include <QPointer>
 
+class MCAboutController;
 class MCBottomViewController;
 class MCFileActions;
 class MCUserDefaults;
@@ -18,9 +19,14 @@ class QSettings;
 class MCBrowsableViewController;
 class MCBrowsableViewsHelper;
 class MCMainWindow;
+class MCNewFileHandler;
+class MCPasswordRecoveryController;
+class MCPreferencesWindowController;
 class MCPreviewGenerator;
 class MCQuickLookController;
+class MCWelcomeController;
 class MCWindowLoginController;
+class QAction;
 class QWidget;
 
 // The application's composition root: it launches, waits for the service, asks for a
@@ -104,6 +110,30 @@ public:
     // Made on the first showing; null before.
     MCQuickLookController *quickLookController() const;
 
+    // --- The application's small windows (mcappdelegatewindows.cpp); each is made on first
+    // use and then kept ---
+    void showAboutWindow();
+    // The preferences; closing them saves the user defaults.
+    void openPreferencesWindow();
+    // The guided tour from its first slide. It also opens by itself at the session's start
+    // until its check box is ticked.
+    void showWelcomeTour();
+    // The password window with its forgotten-password form (true) or change-password form.
+    void showPasswordRecovery(bool forgot);
+    // The New File menu's templates window.
+    void showNewFileHandler();
+    MCAboutController *aboutController() const;
+    MCPreferencesWindowController *preferencesController() const;
+    MCWelcomeController *welcomeController() const;
+    MCPasswordRecoveryController *passwordRecoveryController() const;
+    MCNewFileHandler *newFileHandler() const;
+    // The menu items that open them: About, Preferences, the tour.
+    QAction *aboutAction() const;
+    QAction *preferencesAction() const;
+    QAction *welcomeTourAction() const;
+    // The service's web site (the API root without its path).
+    QUrl webSite() const;
+
 signals:
     // The session has started and the first fetch of "/" has completed.
     void firstFetchDone();
@@ -131,6 +161,8 @@ private:
     void accountSizesNotification(const MOPostedNotification &notification);
     // Connects the menus' Get Info and Quick Look and the views' selections to the windows.
     void setupInspectors();
+    // Adds the menu items of the small windows and connects the New File menu's customizing.
+    void setupWindowCommands();
     void currentPathChanged();
     void currentNodeChanged();
     void relaunchAndQuit();
@@ -147,6 +179,14 @@ private:
     MCFileActions *m_fileActions = nullptr;
     MCPreviewGenerator *m_previewGenerator = nullptr;
     QPointer<MCQuickLookController> m_quickLook;
+    QPointer<MCAboutController> m_about;
+    QPointer<MCPreferencesWindowController> m_preferences;
+    QPointer<MCWelcomeController> m_welcome;
+    QPointer<MCPasswordRecoveryController> m_passwordRecovery;
+    QPointer<MCNewFileHandler> m_newFileHandler;
+    QPointer<QAction> m_aboutAction;
+    QPointer<QAction> m_preferencesAction;
+    QPointer<QAction> m_welcomeTourAction;
     QString m_sessionUser;
     QSettings *m_settings;
     MCUserDefaults *m_userDefaults;

@@ -48,14 +48,14 @@ const QStringList ViewOptionKeys = {
     QStringLiteral("MCIconController"), QStringLiteral("MCListController"),
     QStringLiteral("MCColumnController"), QStringLiteral("MyContacts")};
 
-QUrl webSite(const QString &apiRoot)
+} // namespace
+
+QUrl MCAppDelegate::webSite() const
 {
-    QUrl url(apiRoot);
+    QUrl url(m_services.bundle.kerloAPIURL());
     url.setPath(QString());
     return url;
 }
-
-} // namespace
 
 void MCAppDelegate::authManagerDidAuthenticateSuccessfully(MOUserAuthenticationManager *,
                                                            const QString &)
@@ -107,7 +107,7 @@ void MCAppDelegate::showLoginWindow()
     if (!m_loginController) {
         m_loginController =
             new MCWindowLoginController(MOUserAuthenticationManager::sharedInstance(),
-                                        webSite(m_services.bundle.kerloAPIURL()));
+                                        webSite());
         connect(m_loginController, &MCWindowLoginController::exitRequested, this, [this] {
             if (m_services.quitRequests)
                 m_services.quitRequests->requestQuit();
@@ -190,6 +190,9 @@ void MCAppDelegate::userSessionSpecificInitialization()
     m_window->show();
     m_window->raise();
     m_window->activateWindow();
+    // The tour, over the window, until its check box turns it off.
+    if (hub->options()->value(MCOptions::AppDelegate, MCOptions::ShowWelcomeTour, true).toBool())
+        showWelcomeTour();
     changeToRoot();
     hub->requestAvatar(auth->account());
     m_objectsManagerSetup = true;
@@ -280,6 +283,7 @@ void MCAppDelegate::applicationStart()
             [this, hub] { m_bottomView->setTotalCount(hub->totalCount()); });
 
     setupInspectors();
+    setupWindowCommands();
     hub->setSelectedController(icon);
     icon->firstResponder()->setFocus(Qt::OtherFocusReason);
     if (m_services.updater)

@@ -1,0 +1,152 @@
+// The application delegate's small windows: About, the preferences, the guided tour, the
+// password window and the New File templates. Each is made on first use and kept; showing it
+// again brings the same window forward.
+#include "mcappdelegate.h"
+
+#include "mcaboutcontroller.h"
+#include "mcbrowsableviewcontroller.h"
+#include "mcfileactions.h"
+#include "mcmainwindow.h"
+#include "mcmanager.h"
+#include "mcmenuedit.h"
+#include "mcmenufile.h"
+#include "mcnewfilehandler.h"
+#include "mcnewfiletemplatesmodel.h"
+#include "mcpasswordrecoverycontroller.h"
+#include "mcpreferences1controller.h"
+#include "mcpreferenceswindowcontroller.h"
+#include "mcwelcomecontroller.h"
+
+#include <QAction>
+#include <QMenuBar>
+
+namespace {
+
+void bringForward(QWidget *window)
+{
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+} // namespace
+
+void MCAppDelegate::setupWindowCommands()
+{
+    connect(m_fileActions, &MCFileActions::newFilesCustomizationRequested, this,
+            &MCAppDelegate::showNewFileHandler);
+    if (!m_window || m_preferencesAction)
+        return;
+    QMenu *edit = m_window->editMenu();
+    edit->addSeparator();
+    m_preferencesAction = edit->addAction(tr("Preferences..."));
+    m_preferencesAction->setObjectName(QStringLiteral("menuItemPreferences"));
+    m_preferencesAction->setShortcut(QKeySequence::Preferences);
+    m_preferencesAction->setShortcutContext(Qt::ApplicationShortcut);
+    connect(m_preferencesAction, &QAction::triggered, this, &MCAppDelegate::openPreferencesWindow);
+
+    QMenu *help = m_window->menuBar()->addMenu(tr("&Help"));
+    help->setObjectName(QStringLiteral("menuHelp"));
+    m_welcomeTourAction = help->addAction(tr("Welcome Tour"));
+    m_welcomeTourAction->setObjectName(QStringLiteral("menuItemWelcomeTour"));
+    connect(m_welcomeTourAction, &QAction::triggered, this, &MCAppDelegate::showWelcomeTour);
+    help->addSeparator();
+    m_aboutAction = help->addAction(tr("About %1").arg(m_services.bundle.name()));
+    m_aboutAction->setObjectName(QStringLiteral("menuItemAbout"));
+    m_aboutAction->setMenuRole(QAction::AboutRole);
+    connect(m_aboutAction, &QAction::triggered, this, &MCAppDelegate::showAboutWindow);
+    // Hidden with the other menus while the sign-in window is up.
+    QAction *file = m_window->fileMenu()->menuAction();
+    QAction *helpItem = help->menuAction();
+    helpItem->setVisible(file->isVisible());
+    connect(file, &QAction::changed, helpItem,
+            [file, helpItem] { helpItem->setVisible(file->isVisible()); });
+}
+
+void MCAppDelegate::showAboutWindow()
+{
+    if (!m_about)
+        m_about = new MCAboutController(m_services.bundle, webSite(), m_window);
+    bringForward(m_about);
+}
+
+void MCAppDelegate::openPreferencesWindow()
+{
+    if (!m_preferences) {
+        MCManager *hub = MCManager::sharedManager();
+        auto *general = new MCPreferences1Controller(hub->options(), m_services.autostart);
+        m_preferences = new MCPreferencesWindowController({general}, tr("Preferences"), m_window);
+        connect(m_preferences, &MCPreferencesWindowController::windowWillClose, this,
+                &MCAppDelegate::saveUserDefaults);
+    }
+    bringForward(m_preferences);
+}
+
+void MCAppDelegate::showWelcomeTour()
+{
+    if (!m_welcome)
+        m_welcome = new MCWelcomeController(MCManager::sharedManager()->options(), m_window);
+    m_welcome->resetView();
+    bringForward(m_welcome);
+}
+
+void MCAppDelegate::showPasswordRecovery(bool forgot)
+{
+    if (!m_passwordRecovery)
+        m_passwordRecovery =
+            new MCPasswordRecoveryController(m_services.bundle.name(), webSite(), m_window);
+    m_passwordRecovery->setPasswordForgot(forgot);
+    bringForward(m_passwordRecovery);
+}
+
+void MCAppDelegate::showNewFileHandler()
+{
+    if (!m_newFileHandler) {
+        MCManager *hub = MCManager::sharedManager();
+        m_newFileHandler = new MCNewFileHandler(hub->options(), hub->templatesPath(), m_window);
+        connect(m_newFileHandler, &MCNewFileHandler::windowWillClose, this,
+                &MCAppDelegate::saveUserDefaults);
+    }
+    m_newFileHandler->model()->loadNewFilesInfo();
+    bringForward(m_newFileHandler);
+}
+
+MCAboutController *MCAppDelegate::aboutController() const
+{
+    return m_about;
+}
+
+MCPreferencesWindowController *MCAppDelegate::preferencesController() const
+{
+    return m_preferences;
+}
+
+MCWelcomeController *MCAppDelegate::welcomeController() const
+{
+    return m_welcome;
+}
+
+MCPasswordRecoveryController *MCAppDelegate::passwordRecoveryController() const
+{
+    return m_passwordRecovery;
+}
+
+MCNewFileHandler *MCAppDelegate::newFileHandler() const
+{
+    return m_newFileHandler;
+}
+
+QAction *MCAppDelegate::aboutAction() const
+{
+    return m_aboutAction;
+}
+
+QAction *MCAppDelegate::preferencesAction() const
+{
+    return m_preferencesAction;
+}
+
+QAction *MCAppDelegate::welcomeTourAction() const
+{
+    return m_welcomeTourAction;
+}
