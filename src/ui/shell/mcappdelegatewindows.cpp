@@ -41,7 +41,10 @@ void MCAppDelegate::setupWindowCommands()
     edit->addSeparator();
     m_preferencesAction = edit->addAction(tr("Preferences..."));
     m_preferencesAction->setObjectName(QStringLiteral("menuItemPreferences"));
-    m_preferencesAction->setShortcut(QKeySequence::Preferences);
+    // Most Linux desktops name no standard key for it; Ctrl+, is the common one.
+    const QList<QKeySequence> keys = QKeySequence::keyBindings(QKeySequence::Preferences);
+    m_preferencesAction->setShortcut(keys.isEmpty() ? QKeySequence(Qt::CTRL + Qt::Key_Comma)
+                                                    : keys.constFirst());
     m_preferencesAction->setShortcutContext(Qt::ApplicationShortcut);
     connect(m_preferencesAction, &QAction::triggered, this, &MCAppDelegate::openPreferencesWindow);
 

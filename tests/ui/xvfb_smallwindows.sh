@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# End to end on a real X server: a first sign-in to kerlo-local brings the guided tour, which
+# Return steps through; Ctrl+, opens the preferences and the Help menu's last item the About
+# window. Saves a screenshot of each into the build folder (for a person to look at) and checks
+# that each window appeared and that Escape closed it.
+# Usage: xvfb_smallwindows.sh <lumarin> <kerlo-local> <output folder>
+set -euo pipefail
+# shellcheck source=xvfb_common.sh
+. "$(dirname "$0")/xvfb_common.sh"
+in_private_session "$@"
+require_tools
+begin_test smallwindows "$1" "$2" "$3"
+start_xvfb
+start_kerlo
+start_lumarin
+
+keep_tour=1 sign_in
+closed() { ! xdotool search --onlyvisible --name "$1" >/dev/null 2>&1; }
+
+# The tour: Next is its default button; two steps reach the third slide.
+tour=$(wait_window '^Welcome to Kerlo$' 20) || fail "no guided tour after the first sign-in"
+sleep 1
+xdotool windowfocus --sync "$tour" 2>/dev/null || true
+xdotool key --delay 300 Return Return
+sleep 1
+screenshot tour "$tour"
+xdotool key Escape
+sleep 1
+closed '^Welcome to Kerlo$' || fail "Escape did not close the tour"
+
+# Preferences from the standard key.
+xdotool windowfocus --sync "$main" 2>/dev/null || true
+xdotool key ctrl+comma
+preferences=$(wait_window '^Preferences$' 20) || fail "no Preferences window"
+sleep 1
+screenshot preferences "$preferences"
+xdotool windowfocus --sync "$preferences" 2>/dev/null || true
+xdotool key Escape
+sleep 1
+closed '^Preferences$' || fail "Escape did not close Preferences"
+
+# About: the Help menu's last item.
+xdotool windowfocus --sync "$main" 2>/dev/null || true
+xdotool key alt+h
+sleep 1
+xdotool key Up Return
+about=$(wait_window '^About ' 20) || fail "no About window"
+sleep 1
+screenshot about "$about"
+echo "tour $tour, Preferences $preferences, About $about"
+list_screenshots
