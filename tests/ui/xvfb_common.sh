@@ -167,7 +167,7 @@ close_tour() {
     local tour
     tour=$(wait_window '^Welcome to Kerlo$' 10) || return 0
     xdotool windowfocus --sync "$tour" 2>/dev/null || true
-    xdotool key --window "$tour" Escape
+    xdotool key Escape
     for _ in $(seq 50); do
         xdotool search --onlyvisible --name '^Welcome to Kerlo$' >/dev/null 2>&1 || break
         sleep 0.1
