@@ -294,6 +294,21 @@ void TestFileMenus::contextMenusFollowTheSelection()
     QTRY_VERIFY_WITH_TIMEOUT(shownNode("Welcome.txt")->states() & MCAbstractObjectNode::Cached,
                              30000);
 
+    // A download the service refuses: the badge says so, not that it is downloading.
+    QVERIFY(m_server.forceStatus("/api/v1/object/Documents/Picture.png", 500, "{}", -1, "GET"));
+    select({"Picture.png"});
+    menu = rightClick("Picture.png");
+    choose(menu, item(menu, "menuItemDownload"));
+    closeMenus();
+    QTRY_COMPARE_WITH_TIMEOUT(shownNode("Picture.png")->fileImageStatusName(),
+                              QStringLiteral("badge_error.png"), 30000);
+    QVERIFY(!(shownNode("Picture.png")->states() & MCAbstractObjectNode::Downloading));
+    // Said once.
+    QTRY_COMPARE(m_shell.alerts.pendingCount(), 1);
+    QVERIFY(m_shell.alerts.pendingAlert().messageText.contains(QStringLiteral("Picture.png")));
+    QVERIFY(m_shell.alerts.answer(0));
+    QVERIFY(m_server.reset());
+
     // The File menu keeps its items and only enables them; one uncached file hides the
     // uncache item, a cached one shows it again.
     select({"Manual.pdf"});
