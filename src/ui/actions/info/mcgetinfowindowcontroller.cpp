@@ -288,7 +288,7 @@ void MCGetInfoWindowController::setWindowTitleWithIcon(const QString &path, cons
 {
     const QString name =
         path == QLatin1String("/") ? homeName() : MCRemotePath::lastComponent(path);
-    setWindowTitle(tr("%1 Info").arg(MCString::isolated(name)));
+    setWindowTitle(tr("%1 Info").arg(MCString::stringByIsolatingName(name)));
     setWindowIcon(icon);
 }
 
