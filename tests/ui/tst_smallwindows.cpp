@@ -244,12 +244,12 @@ int scenarioFirstSignIn()
     QLineEdit *editor = list->findChild<QLineEdit *>();
     SCENARIO_CHECK(editor && QTest::qWaitFor([&] { return editor->isVisible(); }), 6);
     editor->selectAll();
-    QTest::keyClicks(editor, QStringLiteral("Meeting notes"));
+    QTest::keyClicks(editor, QStringLiteral("Notes & minutes"));
     QTest::keyClick(editor, Qt::Key_Return);
     // The view commits the name on its next turn of the event loop.
-    SCENARIO_CHECK(
-        QTest::qWaitFor([&] { return added.data().toString() == QLatin1String("Meeting notes"); }),
-        6);
+    SCENARIO_CHECK(QTest::qWaitFor(
+                       [&] { return added.data().toString() == QLatin1String("Notes & minutes"); }),
+                   6);
     handler->close();
     return quit(shell) ? 0 : 7;
 }
@@ -275,10 +275,10 @@ int scenarioRestart()
     QMenu *newFile = openNewFileMenu(delegate->mainWindow());
     SCENARIO_CHECK(newFile, 5);
     const QStringList texts = menuTexts(newFile);
-    SCENARIO_CHECK(
-        texts == (QStringList{QStringLiteral("New Text Document"), QStringLiteral("Meeting notes"),
-                              QStringLiteral("-"), QStringLiteral("Customize this menu...")}),
-        5);
+    SCENARIO_CHECK(texts == (QStringList{QStringLiteral("New Text Document"),
+                                         QStringLiteral("Notes && minutes"), QStringLiteral("-"),
+                                         QStringLiteral("Customize this menu...")}),
+                   5);
     newFile->close();
     delegate->mainWindow()->fileMenu()->close();
     return quit(shell) ? 0 : 6;

@@ -32,8 +32,6 @@ MCPreferencesWindowController::MCPreferencesWindowController(
     }
     if (!m_items->actions().isEmpty())
         m_items->actions().constFirst()->setChecked(true);
-    // A single pane needs no chooser.
-    m_toolbar->setVisible(m_panes.size() > 1);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
