@@ -38,6 +38,8 @@
 #include <QToolButton>
 #include <QtTest>
 
+#include <memory>
+
 using namespace ShellTest;
 
 namespace {
@@ -124,9 +126,10 @@ QStringList menuTexts(QMenu *menu)
     return texts;
 }
 
-// A drop of data on the list's viewport at pos, as the file manager makes it.
+// A drop of data (taken over) on the list's viewport at pos, as the file manager makes it.
 bool dropOn(MCNewFileHandler *handler, QMimeData *data, const QPoint &pos)
 {
+    const std::unique_ptr<QMimeData> owner(data);
     QWidget *viewport = handler->tableView()->viewport();
     QDragEnterEvent enter(pos, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(viewport, &enter);
@@ -460,8 +463,8 @@ void TestSmallWindows::templatesWindowAddsMovesAndRemovesOnlyItsOwnCopies()
     QVERIFY(!dropOn(&handler, filesData({bare}), rowRect(0).center()));
     QCOMPARE(handler.messageField()->text(),
              QStringLiteral("You can't add a file with no extension"));
-    QScopedPointer<QMimeData> remote(MCPasteboard::mimeDataForRemotePaths({"/Documents/a.txt"}));
-    QVERIFY(!dropOn(&handler, remote.data(), rowRect(0).center()));
+    QVERIFY(!dropOn(&handler, MCPasteboard::mimeDataForRemotePaths({"/Documents/a.txt"}),
+                    rowRect(0).center()));
     QCOMPARE(handler.messageField()->text(),
              QStringLiteral("Please, download the file. Direct operation is not supported yet"));
     QCOMPARE(model->rowCount(), 1);
