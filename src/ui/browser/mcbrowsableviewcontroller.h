@@ -14,6 +14,7 @@ class MCBrowsableViewsHelper;
 class MCOptions;
 class MONotificationCenter;
 class MOObjectsManager;
+class QAbstractItemView;
 struct MOPostedNotification;
 
 // The base of the icon, list and column views of the remote store: the folder each view shows
@@ -96,6 +97,16 @@ signals:
     void navigationRequested(const QString &path);
 
 protected:
+    MOObjectsManager *objectsManager() const;
+    // The browser moved to node: a view whose tree already holds it may show it there and
+    // answer true; otherwise the view starts again from a copy of node.
+    virtual bool moveToNode(const MCNodePtr &node)
+    {
+        Q_UNUSED(node)
+        return false;
+    }
+    // The folder whose children the status bar counts: the view's own node by default.
+    virtual MCNodePtr shownFolder() const { return m_updater.rootNode(); }
     // The view's node changed, or its children were edited by a notification.
     virtual void currentNodeChanged(const MCNodePtr &node) { Q_UNUSED(node) }
     virtual void childrenEdited() {}
@@ -105,6 +116,10 @@ protected:
     bool endNameEditing(const MCNodePtr &node, const QString &typedName);
     // The edit of a folder being named was cancelled: it is created under its own name.
     void cancelNameEditing(const MCNodePtr &node);
+    // A right click at pos in view (its viewport's coordinates): on an item that is not
+    // selected, the item alone is selected; the hub's menu for a selection, or the background's
+    // (a busy item offers nothing of its own).
+    void popUpContextMenu(QAbstractItemView *view, const QPoint &pos);
 
     // While this view is on screen, its folder's children count becomes the hub's total.
     void announceChildrenCount();

@@ -46,6 +46,8 @@ protected:
 
 private:
     void loadOptions();
+    // The options that change how the items look, as they are now.
+    void applyLook();
     void setIconSize(int size);
     void doubleClick(const QModelIndex &index);
     // A right click at pos (the grid's coordinates): the selection's or the background's menu.

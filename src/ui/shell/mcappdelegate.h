@@ -18,6 +18,7 @@ class MCBrowsableViewController;
 class MCBrowsableViewsHelper;
 class MCMainWindow;
 class MCPreviewGenerator;
+class MCViewOptionsController;
 class MCWindowLoginController;
 class QWidget;
 
@@ -80,6 +81,14 @@ public:
     MCMainWindow *mainWindow() const;
     MCWindowLoginController *loginController() const;
     MCBrowsableViewController *iconController() const;
+    // The browser views by index: 0 icons, 1 list, 2 columns; null for another index.
+    MCBrowsableViewController *browserView(int index) const;
+    // Shows the browser view of index in place of the one shown (or of a page), with the
+    // same folder and the same items selected.
+    void switchView(int index);
+    // Opens the View Options window on the view shown, or closes it when it is open.
+    void showViewOptions();
+    MCViewOptionsController *viewOptionsController() const;
     MCBottomViewController *bottomViewController() const;
     // The file commands behind the menus.
     MCFileActions *fileActions() const { return m_fileActions; }
@@ -117,6 +126,9 @@ private:
     void disableCloudBrowseNavigation(bool disable);
     void updateWindowTitle();
     void addPage(const QString &location, QWidget *page);
+    // The view menus' items that pick the view and open its options.
+    void connectViewChoices();
+    void viewOptionsShown(bool shown);
     void accountSizesNotification(const MOPostedNotification &notification);
     void currentPathChanged();
     void currentNodeChanged();
@@ -131,6 +143,7 @@ private:
     QList<QPointer<MCBrowsableViewController>> m_browserViews;
     QHash<QString, QPointer<QWidget>> m_pages;
     MCBrowsableViewsHelper *m_viewsHelper = nullptr;
+    QPointer<MCViewOptionsController> m_viewOptions;
     MCFileActions *m_fileActions = nullptr;
     MCPreviewGenerator *m_previewGenerator = nullptr;
     QString m_sessionUser;

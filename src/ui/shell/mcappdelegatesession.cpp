@@ -7,11 +7,11 @@
 #include "mcbottomviewcontroller.h"
 #include "mcbrowsableviewshelper.h"
 #include "mcbrowserdragdrop.h"
-#include "mccolumncontroller.h"
+#include "column/mccolumncontroller.h"
 #include "mcerrorscontroller.h"
 #include "mcfileactions.h"
 #include "mciconcontroller.h"
-#include "mclistcontroller.h"
+#include "list/mclistcontroller.h"
 #include "mcmainwindow.h"
 #include "mcmanager.h"
 #include "mcmenunoselection.h"
@@ -233,9 +233,10 @@ void MCAppDelegate::applicationStart()
     m_previewGenerator = new MCPreviewGenerator(MOPreviewManager::defaultManager(), this);
     MCBrowsableViewController *icon =
         new MCIconController(objects, hub->options(), m_previewGenerator);
-    MCBrowsableViewController *column = new MCColumnController(objects);
-    MCBrowsableViewController *list = new MCListController(objects);
-    for (MCBrowsableViewController *view : {icon, column, list}) {
+    MCBrowsableViewController *list = new MCListController(objects, hub->options());
+    MCBrowsableViewController *column =
+        new MCColumnController(objects, hub->options(), m_previewGenerator);
+    for (MCBrowsableViewController *view : {icon, list, column}) {
         m_window->addContent(view);
         m_viewsHelper->addView(view);
         m_browserViews.append(view);
@@ -257,6 +258,7 @@ void MCAppDelegate::applicationStart()
     auto *backgroundMenu = new MCMenuNoSelection(m_window);
     backgroundMenu->setFileActions(m_fileActions);
     hub->setMenuNoSelection(backgroundMenu);
+    connectViewChoices();
 
     // The history's two steps, enabled while there is somewhere to go.
     connect(m_window->backAction(), &QAction::triggered, this, [this] { goBackForward(0); });
