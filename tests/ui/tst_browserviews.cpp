@@ -213,6 +213,21 @@ void TestBrowserViews::listRenamesInPlace()
     QVERIFY(service.signIn(m_server));
     QTRY_COMPARE_WITH_TIMEOUT(service.remoteBytes("/tiny.txt"), QByteArray("abc"), 30000);
 
+    // A new folder is named in its row, and created under that name.
+    outline->setFocus();
+    QTest::keyClick(window(), Qt::Key_N, Qt::ControlModifier | Qt::ShiftModifier);
+    QTRY_VERIFY(list()->isEditingName());
+    auto *folderName = outline->viewport()->findChild<MCIconNameEditor *>();
+    QTRY_COMPARE(folderName->selectedText(), QStringLiteral("Untitled Folder"));
+    QTest::keyClicks(folderName, "Reports");
+    QTest::keyClick(folderName, Qt::Key_Return);
+    QTRY_VERIFY_WITH_TIMEOUT(list()->treeModel()->indexOfPath("/Reports").isValid() &&
+                                 !list()->treeModel()
+                                      ->indexOfPath("/Reports")
+                                      .data(MCNodeTreeModel::BusyRole)
+                                      .toBool(),
+                             30000);
+
     // Escape leaves the name as it was.
     const QModelIndex big = listRow("big.txt");
     outline->setCurrentIndex(big);

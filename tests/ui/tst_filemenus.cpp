@@ -323,7 +323,8 @@ void TestFileMenus::contextMenusFollowTheSelection()
     menu = rightClick(QString());
     QCOMPARE(menu, MCManager::sharedManager()->menuNoSelection());
     QVERIFY(icons()->getSelectedItems().isEmpty());
-    QCOMPARE(shown(menu), (QStringList{"New Folder", "New File", "-", "Clean Up By"}));
+    QCOMPARE(shown(menu), (QStringList{"New Folder", "New File", "-", "Clean Up By", "View",
+                           "Show View Options"}));
     closeMenus();
     QGuiApplication::clipboard()->setMimeData(
         MCPasteboard::mimeDataForRemotePaths({"/Documents/Welcome.txt", "/Documents/Manual.pdf"}));
