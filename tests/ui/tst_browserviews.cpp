@@ -286,8 +286,11 @@ void TestBrowserViews::columnsBrowseAndPreviewTheSelectedFile()
                              30000);
     QCOMPARE(names(columns()->getSelectedItems()), QStringList{"Sunset.jpg"});
     QCOMPARE(MCManager::sharedManager()->selectedCount(), 1);
-    // The preview column takes the rest of the width.
-    QTRY_VERIFY(leaf->width() >= MCColumnController::ColumnWidth);
+    // The columns are 200 points wide, the preview column takes the rest of the width.
+    QTRY_COMPARE(browser->columnWidths(),
+                 QList<int>({200, 200,
+                             MCColumnController::previewColumnWidth(browser->viewport()->width(),
+                                                                    {200, 200})}));
 
     // A narrow value column drops the time from the date.
     const QString wide = leaf->properties()->index(4, 1).data().toString();

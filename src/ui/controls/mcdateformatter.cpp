@@ -9,8 +9,12 @@ QString MCDateFormatter::stringFromDate(const QDateTime &date, const QDateTime &
     const QDateTime local = date.toLocalTime();
     const QString day = datePart(local.date(), now.toLocalTime().date());
     QString time;
-    if (m_timeStyle == ShortStyle)
-        time = m_locale.toString(local.time(), QLocale::ShortFormat);
+    if (m_timeStyle == ShortStyle) {
+        // Hours and minutes: some locales' short format has the seconds too.
+        QString format = m_locale.timeFormat(QLocale::ShortFormat);
+        format.remove(QStringLiteral(":ss")).remove(QStringLiteral(".ss"));
+        time = m_locale.toString(local.time(), format);
+    }
     else if (m_timeStyle != NoStyle)
         time = m_locale.toString(local.time(), QLocale::LongFormat);
     if (day.isEmpty() || time.isEmpty())

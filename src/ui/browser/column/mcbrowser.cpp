@@ -1,9 +1,18 @@
 #include "mcbrowser.h"
 
+#include <QResizeEvent>
+
 MCBrowser::MCBrowser(QWidget *parent)
     : QColumnView(parent)
 {
     setObjectName(QStringLiteral("browser"));
+}
+
+void MCBrowser::layOutColumns()
+{
+    // The view places its columns when it is resized; the size is the same.
+    QResizeEvent event(size(), size());
+    QColumnView::resizeEvent(&event);
 }
 
 QAbstractItemView *MCBrowser::createColumn(const QModelIndex &rootIndex)

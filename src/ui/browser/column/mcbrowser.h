@@ -12,6 +12,9 @@ class MCBrowser : public QColumnView
 public:
     explicit MCBrowser(QWidget *parent = nullptr);
 
+    // Places the columns again after their widths were set.
+    void layOutColumns();
+
 signals:
     void columnCreated(QAbstractItemView *column);
 

@@ -125,14 +125,20 @@ void MCColumnController::sizeColumns()
         return;
     const QModelIndex current = m_browser->currentIndex();
     const bool preview = current.isValid() && !m_model->hasChildren(current);
-    for (int &width : widths) {
-        if (width <= 0)
-            width = ColumnWidth;
+    // A column keeps a width the user gave it; the others are 200 points.
+    for (int column = 0; column < widths.size(); ++column) {
+        const bool resizedByUser = column < m_columnWidths.size() && widths.at(column) > 0 &&
+                                   widths.at(column) != m_columnWidths.at(column);
+        if (!resizedByUser)
+            widths[column] = ColumnWidth;
     }
     if (preview)
-        widths.last() = previewColumnWidth(m_browser->viewport()->width(), widths.mid(0, widths.size() - 1));
+        widths.last() = previewColumnWidth(m_browser->viewport()->width(),
+                                           widths.mid(0, widths.size() - 1));
+    m_columnWidths = widths;
     if (widths != m_browser->columnWidths())
         m_browser->setColumnWidths(widths);
+    m_browser->layOutColumns();
 }
 
 void MCColumnController::resizeEvent(QResizeEvent *event)

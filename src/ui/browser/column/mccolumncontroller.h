@@ -74,6 +74,7 @@ private:
     MCListNameDelegate *m_delegate;
     MCLeafController *m_leafController;
     QWeakPointer<MCAbstractObjectNode> m_currentFolder;
+    QList<int> m_columnWidths; // as last set here
     qint64 m_sortType = 10;
     bool m_moving = false; // the browser is being moved, not by the user
 };
