@@ -8,6 +8,7 @@
 #include "column/mccolumncontroller.h"
 #include "column/mcleafcontroller.h"
 #include "kerlolocal.h"
+#include "localfiles.h"
 #include "list/mclistcontroller.h"
 #include "mcappdelegate.h"
 #include "mciconcontroller.h"
@@ -29,6 +30,7 @@
 #include <QDirIterator>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMimeData>
 #include <QListView>
 #include <QMenu>
 #include <QSettings>
@@ -47,7 +49,7 @@ class TestBrowserViews : public QObject
 private slots:
     void initTestCase();
     void listSortsHidesColumnsAndOpensFolders();
-    void listRenamesInPlace();
+    void listRenamesInPlaceAndTakesDrops();
     void columnsBrowseAndPreviewTheSelectedFile();
     void switchingKeepsFolderAndSelection();
     void viewOptionsFollowTheShownViewAndAreStored();
@@ -192,7 +194,7 @@ void TestBrowserViews::listSortsHidesColumnsAndOpensFolders()
     QCOMPARE(list()->shownNames().size(), 5);
 }
 
-void TestBrowserViews::listRenamesInPlace()
+void TestBrowserViews::listRenamesInPlaceAndTakesDrops()
 {
     pressViewKey(1);
     QTreeView *outline = list()->outlineView();
@@ -227,6 +229,23 @@ void TestBrowserViews::listRenamesInPlace()
                                       .data(MCNodeTreeModel::BusyRole)
                                       .toBool(),
                              30000);
+
+    // A file dropped from the file manager below the rows is uploaded into the folder shown.
+    const QString local = root() + QStringLiteral("/dropped.txt");
+    QVERIFY(writeFile(local, "dropped"));
+    auto *data = new QMimeData;
+    data->setUrls({QUrl::fromLocalFile(local)});
+    const QPoint below(10, outline->viewport()->height() - 5);
+    QVERIFY(!outline->indexAt(below).isValid());
+    QDragEnterEvent enter(below, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(outline->viewport(), &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent drop(below, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(outline->viewport(), &drop);
+    QVERIFY(drop.isAccepted());
+    delete data;
+    QTRY_COMPARE_WITH_TIMEOUT(service.remoteBytes("/dropped.txt"), QByteArray("dropped"), 30000);
+    QTRY_VERIFY_WITH_TIMEOUT(list()->shownNames().contains("dropped.txt"), 30000);
 
     // Escape leaves the name as it was.
     const QModelIndex big = listRow("big.txt");

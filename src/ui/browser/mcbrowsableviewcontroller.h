@@ -4,6 +4,7 @@
 #include "mcabstractobjectnode.h"
 #include "mcnodetreeupdater.h"
 
+#include <QModelIndex>
 #include <QPointer>
 #include <QWidget>
 
@@ -56,6 +57,12 @@ public:
     virtual void selectNodes(const MCNodeList &nodes) { Q_UNUSED(nodes) }
     // Starts editing the name of the one selected item in place.
     virtual void startRename() {}
+    // The row that shows the node at path; invalid when none does.
+    virtual QModelIndex indexOfPath(const QString &path) const
+    {
+        Q_UNUSED(path)
+        return QModelIndex();
+    }
 
     // --- Opening and naming (mcbrowsableviewfileactions.cpp) ---
 

@@ -12,14 +12,16 @@
 #include <functional>
 
 class AlertPresenter;
-class MCIconController;
+class MCBrowsableViewController;
+class QAbstractItemView;
 class MCManager;
 class QDragMoveEvent;
 class QDropEvent;
 class QMimeData;
 class QMouseEvent;
 
-// Drag and drop on the icon view, installed on its grid:
+// Drag and drop on a browser view (the icon view's grid, the list view's outline), installed on
+// its item view:
 // - local files dropped in (a URI list from the file manager) are uploaded into the folder
 //   shown, always as a copy;
 // - remote items dragged inside the window (the private type) move into the folder shown;
@@ -37,8 +39,8 @@ public:
         std::function<void(QWidget *parent, std::function<void(const QString &folder)> chosen)>;
 
     // None is owned; alerts shows the refusals on sheetWindow.
-    MCBrowserDragDrop(MCIconController *icons, MCManager *hub, AlertPresenter *alerts,
-                      QWidget *sheetWindow);
+    MCBrowserDragDrop(MCBrowsableViewController *view, QAbstractItemView *itemView, MCManager *hub,
+                      AlertPresenter *alerts, QWidget *sheetWindow);
     ~MCBrowserDragDrop() override;
 
     // The default chooser is a window-modal folder dialog.
@@ -64,13 +66,15 @@ private:
     void dropped(QDropEvent *event);
     bool moveRemoteItems(const QStringList &paths);
     void uploadLocalFiles(const QStringList &paths, bool optionHeld);
+    static MCNodePtr nodeAt(const QModelIndex &index);
     MCNodePtr folderNodeAt(const QPoint &position) const;
     void springTo(const QModelIndex &index);
     void springTick();
     void stopSpring();
     void showSelected(bool selected);
 
-    MCIconController *m_icons;
+    MCBrowsableViewController *m_view;
+    QAbstractItemView *m_itemView;
     QPointer<QWidget> m_viewport;
     MCManager *m_hub;
     AlertPresenter *m_alerts;

@@ -261,3 +261,8 @@ void MCIconController::contextMenuRequested(const QPoint &pos)
 {
     popUpContextMenu(m_collectionView, pos);
 }
+
+QModelIndex MCIconController::indexOfPath(const QString &path) const
+{
+    return m_model->indexOfPath(path);
+}

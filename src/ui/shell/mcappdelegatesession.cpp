@@ -41,6 +41,8 @@
 #include <QCoreApplication>
 #include <QTimer>
 #include <QToolButton>
+#include <QTreeView>
+#include <QListView>
 
 namespace {
 
@@ -248,7 +250,11 @@ void MCAppDelegate::applicationStart()
                                 MONotificationManager::sharedInstance()->notificationCenter());
     }
     icon->show();
-    new MCBrowserDragDrop(static_cast<MCIconController *>(icon), hub, m_services.alerts, m_window);
+    // Dragging out, dropping in and spring-loaded folders, in the icon and list views.
+    new MCBrowserDragDrop(icon, static_cast<MCIconController *>(icon)->collectionView(), hub,
+                          m_services.alerts, m_window);
+    new MCBrowserDragDrop(list, static_cast<MCListController *>(list)->outlineView(), hub,
+                          m_services.alerts, m_window);
     hub->setupTransferBookkeeping(m_services.alerts, m_window, m_services.clock);
 
     // The context menus every browser view shows.

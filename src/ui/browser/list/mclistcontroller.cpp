@@ -357,3 +357,8 @@ void MCListController::doubleClick(const QModelIndex &index)
         return;
     openNodes({node});
 }
+
+QModelIndex MCListController::indexOfPath(const QString &path) const
+{
+    return m_model->indexOfPath(path);
+}
