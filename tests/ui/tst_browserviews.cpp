@@ -8,8 +8,8 @@
 #include "column/mccolumncontroller.h"
 #include "column/mcleafcontroller.h"
 #include "kerlolocal.h"
-#include "localfiles.h"
 #include "list/mclistcontroller.h"
+#include "localfiles.h"
 #include "mcappdelegate.h"
 #include "mciconcontroller.h"
 #include "mciconnameeditor.h"
@@ -30,9 +30,9 @@
 #include <QDirIterator>
 #include <QHeaderView>
 #include <QLabel>
-#include <QMimeData>
 #include <QListView>
 #include <QMenu>
+#include <QMimeData>
 #include <QSettings>
 #include <QSlider>
 #include <QStandardItemModel>
@@ -138,8 +138,7 @@ void TestBrowserViews::listSortsHidesColumnsAndOpensFolders()
     QHeaderView *header = list()->outlineView()->header();
     QCOMPARE(header->sortIndicatorSection(), int(MCNodeTreeModel::SizeColumn));
     QCOMPARE(header->sortIndicatorOrder(), Qt::DescendingOrder);
-    QCOMPARE(list()->shownNames().mid(0, 3),
-             QStringList({"big.txt", "<b>A & B.txt", "small.txt"}));
+    QCOMPARE(list()->shownNames().mid(0, 3), QStringList({"big.txt", "<b>A & B.txt", "small.txt"}));
     clickHeader(MCNodeTreeModel::SizeColumn);
     QCOMPARE(list()->sortType(), 18);
     QCOMPARE(list()->shownNames().mid(3), QStringList({"<b>A & B.txt", "big.txt"}));
@@ -165,11 +164,13 @@ void TestBrowserViews::listSortsHidesColumnsAndOpensFolders()
     QTRY_VERIFY(window()->isActiveWindow());
     QVERIFY(header->isSectionHidden(MCNodeTreeModel::SizeColumn));
     MCOptions *options = MCManager::sharedManager()->options();
-    QCOMPARE(options->value(MCOptions::ListController, "ColumnsVisibility").toMap().value("FileSize"),
-             QVariant(false));
+    QCOMPARE(
+        options->value(MCOptions::ListController, "ColumnsVisibility").toMap().value("FileSize"),
+        QVariant(false));
     list()->toggleColumn("FileSize", true);
     QVERIFY(!header->isSectionHidden(MCNodeTreeModel::SizeColumn));
-    QVERIFY(listRow("big.txt").siblingAtColumn(MCNodeTreeModel::DateModifiedColumn)
+    QVERIFY(listRow("big.txt")
+                .siblingAtColumn(MCNodeTreeModel::DateModifiedColumn)
                 .data()
                 .toString()
                 .startsWith("Today"));
@@ -223,12 +224,10 @@ void TestBrowserViews::listRenamesInPlaceAndTakesDrops()
     QTRY_COMPARE(folderName->selectedText(), QStringLiteral("Untitled Folder"));
     QTest::keyClicks(folderName, "Reports");
     QTest::keyClick(folderName, Qt::Key_Return);
-    QTRY_VERIFY_WITH_TIMEOUT(list()->treeModel()->indexOfPath("/Reports").isValid() &&
-                                 !list()->treeModel()
-                                      ->indexOfPath("/Reports")
-                                      .data(MCNodeTreeModel::BusyRole)
-                                      .toBool(),
-                             30000);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        list()->treeModel()->indexOfPath("/Reports").isValid() &&
+            !list()->treeModel()->indexOfPath("/Reports").data(MCNodeTreeModel::BusyRole).toBool(),
+        30000);
 
     // A file dropped from the file manager below the rows is uploaded into the folder shown.
     const QString local = root() + QStringLiteral("/dropped.txt");
@@ -400,7 +399,8 @@ void TestBrowserViews::viewOptionsFollowTheShownViewAndAreStored()
     QVERIFY(!file.isEmpty());
     QSettings settings(file, QSettings::IniFormat);
     MCOptions restored;
-    MCUserDefaults defaults(&restored, &settings, [] { return true; }, [] { return true; });
+    MCUserDefaults defaults(
+        &restored, &settings, [] { return true; }, [] { return true; });
     defaults.loadUserDefaults();
     MCListController nextList(nullptr, &restored);
     QVERIFY(nextList.outlineView()->header()->isSectionHidden(MCNodeTreeModel::KindColumn));

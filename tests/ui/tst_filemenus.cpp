@@ -324,7 +324,7 @@ void TestFileMenus::contextMenusFollowTheSelection()
     QCOMPARE(menu, MCManager::sharedManager()->menuNoSelection());
     QVERIFY(icons()->getSelectedItems().isEmpty());
     QCOMPARE(shown(menu), (QStringList{"New Folder", "New File", "-", "Clean Up By", "View",
-                           "Show View Options"}));
+                                       "Show View Options"}));
     closeMenus();
     QGuiApplication::clipboard()->setMimeData(
         MCPasteboard::mimeDataForRemotePaths({"/Documents/Welcome.txt", "/Documents/Manual.pdf"}));

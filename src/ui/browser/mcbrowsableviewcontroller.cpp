@@ -2,14 +2,14 @@
 
 #include "mcbrowsableviewshelper.h"
 #include "mcmanager.h"
+#include "mcmenunoselection.h"
+#include "mcmenuselection.h"
+#include "mcnameeditingdelegate.h"
 #include "moconstants.h"
 #include "monotificationcenter.h"
 #include "moobjectsmanager.h"
 #include "moobjectsnotification.h"
 #include "mopostednotification.h"
-#include "mcmenunoselection.h"
-#include "mcmenuselection.h"
-#include "mcnameeditingdelegate.h"
 
 #include <QAbstractItemView>
 
@@ -119,8 +119,8 @@ void MCBrowsableViewController::popUpContextMenu(QAbstractItemView *view, const 
     QMenu *menu = nullptr;
     if (node && !node->isBusy()) {
         if (!selection->isSelected(index)) {
-            selection->select(index, QItemSelectionModel::ClearAndSelect |
-                                         QItemSelectionModel::Rows);
+            selection->select(index,
+                              QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
             selection->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
         }
         menu = hub->menuSelection();

@@ -1,16 +1,17 @@
 #include "mcbrowserdragdrop.h"
 
 #include "alertpresenter.h"
-#include "mcbrowserlog.h"
 #include "mcbrowsableviewcontroller.h"
-#include "mcnameeditingdelegate.h"
+#include "mcbrowserlog.h"
 #include "mcmanager.h"
+#include "mcnameeditingdelegate.h"
 #include "mcoptions.h"
 #include "mcpasteboard.h"
 #include "mcremotepath.h"
 #include "moobjectsmanager.h"
 #include "xdnddirectsave.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCursor>
 #include <QDrag>
@@ -18,7 +19,6 @@
 #include <QDropEvent>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QAbstractItemView>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
@@ -191,8 +191,8 @@ bool MCBrowserDragDrop::mouseReleased(QMouseEvent *event)
     m_pressKeptSelection = false;
     if (kept && index.isValid() && event->button() == Qt::LeftButton) {
         // A click, not a drag: the item alone is selected, as any click does.
-        m_itemView->selectionModel()->setCurrentIndex(
-            index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        m_itemView->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
+                                                                 QItemSelectionModel::Rows);
         return true;
     }
     return false;

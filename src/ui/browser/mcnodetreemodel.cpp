@@ -210,8 +210,8 @@ QModelIndex MCNodeTreeModel::index(int row, int column, const QModelIndex &paren
 {
     Q_D(const MCNodeTreeModel);
     const MCNodePtr folder = parent.isValid() ? nodeAt(parent) : d->root;
-    if (!folder || column < 0 || column >= ColumnCount || row < 0 ||
-        folder.data() == d->emptied || row >= folder->children().size())
+    if (!folder || column < 0 || column >= ColumnCount || row < 0 || folder.data() == d->emptied ||
+        row >= folder->children().size())
         return QModelIndex();
     d->observe(folder.data());
     return createIndex(row, column, folder.data());
@@ -441,9 +441,8 @@ void MCNodeTreeModel::nodeChildrenAboutToBeReordered(MCAbstractObjectNode *node)
     const QModelIndexList persistent = persistentIndexList();
     d->reordered.reserve(persistent.size());
     for (const QModelIndex &index : persistent)
-        d->reordered.append(index.internalPointer() == node
-                                ? node->children().value(index.row()).data()
-                                : nullptr);
+        d->reordered.append(
+            index.internalPointer() == node ? node->children().value(index.row()).data() : nullptr);
 }
 
 void MCNodeTreeModel::nodeChildrenReordered(MCAbstractObjectNode *node)

@@ -22,8 +22,15 @@ class MCNodeTreeModel
 {
     Q_OBJECT
 public:
-    enum Column { NameColumn, DateModifiedColumn, DateAddedColumn, SizeColumn, KindColumn,
-                  StatusColumn, ColumnCount };
+    enum Column {
+        NameColumn,
+        DateModifiedColumn,
+        DateAddedColumn,
+        SizeColumn,
+        KindColumn,
+        StatusColumn,
+        ColumnCount
+    };
     enum Role {
         NodeRole = Qt::UserRole + 1, // MCNodePtr, as every browser model answers it
         FilePathRole,
@@ -59,7 +66,8 @@ public:
     // Orders the loaded folders again by the sort in force (after additions and listings).
     void sortAgain();
 
-    QModelIndex index(int row, int column, const QModelIndex &parent = QModelIndex()) const override;
+    QModelIndex index(int row, int column,
+                      const QModelIndex &parent = QModelIndex()) const override;
     QModelIndex parent(const QModelIndex &child) const override;
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     int columnCount(const QModelIndex &parent = QModelIndex()) const override;

@@ -131,17 +131,19 @@ QWidget *MCViewOptionsController::makeIconPane()
     m_iconViewMatrixLabelPosition = radioRow(this, QStringLiteral("iconViewMatrixLabelPosition"),
                                              {tr("Bottom"), tr("Right")}, &row);
     form->addRow(tr("Label position:"), row);
-    connect(m_iconViewMatrixLabelPosition, &QButtonGroup::idClicked, this,
-            [this](int position) { m_options->setValue(MCOptions::IconController, LabelPosition, position); });
+    connect(m_iconViewMatrixLabelPosition, &QButtonGroup::idClicked, this, [this](int position) {
+        m_options->setValue(MCOptions::IconController, LabelPosition, position);
+    });
 
-    m_iconViewMatrixStyle = radioRow(this, QStringLiteral("iconViewMatrixStyle"),
-                                     {tr("Light"), tr("Dark")}, &row);
+    m_iconViewMatrixStyle =
+        radioRow(this, QStringLiteral("iconViewMatrixStyle"), {tr("Light"), tr("Dark")}, &row);
     form->addRow(tr("Background:"), row);
     connect(m_iconViewMatrixStyle, &QButtonGroup::idClicked, this, [this](int style) {
         m_options->setValue(MCOptions::IconController, ViewStyle, style + 1);
     });
 
-    m_iconViewAddInfoCheckbox = checkBox(tr("Show item info"), QStringLiteral("iconViewAddInfoCheckbox"));
+    m_iconViewAddInfoCheckbox =
+        checkBox(tr("Show item info"), QStringLiteral("iconViewAddInfoCheckbox"));
     m_iconViewAddInfoPop = new QComboBox;
     m_iconViewAddInfoPop->setObjectName(QStringLiteral("iconViewAddInfoPop"));
     m_iconViewAddInfoPop->addItems({tr("Date Modified"), tr("Size"), tr("Kind")});
@@ -158,7 +160,8 @@ QWidget *MCViewOptionsController::makeIconPane()
                 m_options->setValue(MCOptions::IconController, AdditionalInfoType, index);
             });
 
-    m_iconViewShowPreview = checkBox(tr("Show icon preview"), QStringLiteral("iconViewShowPreview"));
+    m_iconViewShowPreview =
+        checkBox(tr("Show icon preview"), QStringLiteral("iconViewShowPreview"));
     form->addRow(m_iconViewShowPreview);
     connect(m_iconViewShowPreview, &QCheckBox::clicked, this, [this](bool on) {
         m_options->setValue(MCOptions::IconController, IconPreview, on ? 1 : 0);
@@ -178,8 +181,8 @@ QWidget *MCViewOptionsController::makeListPane()
 
     QHBoxLayout *row = nullptr;
     // Shown as stored; the list view has one icon size and one style.
-    m_listViewMatrixIconSize = radioRow(this, QStringLiteral("listViewMatrixIconSize"),
-                                        {tr("Small"), tr("Large")}, &row);
+    m_listViewMatrixIconSize =
+        radioRow(this, QStringLiteral("listViewMatrixIconSize"), {tr("Small"), tr("Large")}, &row);
     for (QAbstractButton *button : m_listViewMatrixIconSize->buttons())
         button->setEnabled(false);
     form->addRow(tr("Icon size:"), row);
@@ -193,10 +196,9 @@ QWidget *MCViewOptionsController::makeListPane()
 
     form->addRow(new QLabel(tr("Show columns:")));
     const QStringList titles = {tr("Date Modified"), tr("Date Added"), tr("Size"), tr("Kind")};
-    const QStringList names = {QStringLiteral("listViewColumnDateModified"),
-                               QStringLiteral("listViewColumnDateAdded"),
-                               QStringLiteral("listViewColumnSize"),
-                               QStringLiteral("listViewColumnKind")};
+    const QStringList names = {
+        QStringLiteral("listViewColumnDateModified"), QStringLiteral("listViewColumnDateAdded"),
+        QStringLiteral("listViewColumnSize"), QStringLiteral("listViewColumnKind")};
     for (int i = 0; i < 4; ++i) {
         QCheckBox *box = checkBox(titles.at(i), names.at(i));
         const QString identifier = QLatin1String(ListColumns[i]);
@@ -210,18 +212,20 @@ QWidget *MCViewOptionsController::makeListPane()
         });
     }
 
-    m_listViewDateRelative = checkBox(tr("Use relative dates"), QStringLiteral("listViewDateRelative"));
+    m_listViewDateRelative =
+        checkBox(tr("Use relative dates"), QStringLiteral("listViewDateRelative"));
     form->addRow(m_listViewDateRelative);
     connect(m_listViewDateRelative, &QCheckBox::clicked, this, [this](bool on) {
         if (auto *list = qobject_cast<MCListController *>(m_view.data()))
             list->useRelativeDates(on);
     });
 
-    m_listViewShowPreview = checkBox(tr("Show icon preview"), QStringLiteral("listViewShowPreview"));
+    m_listViewShowPreview =
+        checkBox(tr("Show icon preview"), QStringLiteral("listViewShowPreview"));
     m_listViewShowPreview->setEnabled(false);
     form->addRow(m_listViewShowPreview);
-    m_listViewMatrixStyle = radioRow(this, QStringLiteral("listViewMatrixStyle"),
-                                     {tr("Light"), tr("Dark")}, &row);
+    m_listViewMatrixStyle =
+        radioRow(this, QStringLiteral("listViewMatrixStyle"), {tr("Light"), tr("Dark")}, &row);
     for (QAbstractButton *button : m_listViewMatrixStyle->buttons())
         button->setEnabled(false);
     form->addRow(tr("Background:"), row);
@@ -252,9 +256,8 @@ QWidget *MCViewOptionsController::makeColumnPane()
     form->addRow(m_columnViewButtonShowIcons);
     form->addRow(m_columnViewButtonShowIconPreview);
     form->addRow(m_columnViewButtonShowPreviewColumn);
-    connect(m_columnViewButtonShowIcons, &QCheckBox::clicked, this, [this](bool on) {
-        m_options->setValue(MCOptions::ColumnController, ShowIcons, on);
-    });
+    connect(m_columnViewButtonShowIcons, &QCheckBox::clicked, this,
+            [this](bool on) { m_options->setValue(MCOptions::ColumnController, ShowIcons, on); });
     connect(m_columnViewButtonShowIconPreview, &QCheckBox::clicked, this, [this](bool on) {
         m_options->setValue(MCOptions::ColumnController, IconPreview, on ? 1 : 0);
     });
@@ -300,7 +303,8 @@ void MCViewOptionsController::loadIconViewSettings()
     showIconSize(iconOption(IconSize, MCIconSizes::DefaultSize).toInt());
     if (!m_options->contains(MCOptions::IconController, ViewStyle))
         m_options->setValue(MCOptions::IconController, ViewStyle, 1);
-    if (QAbstractButton *style = m_iconViewMatrixStyle->button(iconOption(ViewStyle, 1).toInt() - 1))
+    if (QAbstractButton *style =
+            m_iconViewMatrixStyle->button(iconOption(ViewStyle, 1).toInt() - 1))
         style->setChecked(true);
     if (!m_options->contains(MCOptions::IconController, ShowAdditionalInfo)) {
         m_options->setValue(MCOptions::IconController, ShowAdditionalInfo, false);

@@ -14,8 +14,7 @@ QString MCDateFormatter::stringFromDate(const QDateTime &date, const QDateTime &
         QString format = m_locale.timeFormat(QLocale::ShortFormat);
         format.remove(QStringLiteral(":ss")).remove(QStringLiteral(".ss"));
         time = m_locale.toString(local.time(), format);
-    }
-    else if (m_timeStyle != NoStyle)
+    } else if (m_timeStyle != NoStyle)
         time = m_locale.toString(local.time(), QLocale::LongFormat);
     if (day.isEmpty() || time.isEmpty())
         return day + time;

@@ -3,15 +3,15 @@
 #include "mcappdelegate.h"
 
 #include "alertpresenter.h"
+#include "column/mccolumncontroller.h"
+#include "list/mclistcontroller.h"
 #include "mcabstractobjectnode.h"
 #include "mcbottomviewcontroller.h"
 #include "mcbrowsableviewshelper.h"
 #include "mcbrowserdragdrop.h"
-#include "column/mccolumncontroller.h"
 #include "mcerrorscontroller.h"
 #include "mcfileactions.h"
 #include "mciconcontroller.h"
-#include "list/mclistcontroller.h"
 #include "mcmainwindow.h"
 #include "mcmanager.h"
 #include "mcmenunoselection.h"
@@ -39,10 +39,10 @@
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QListView>
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeView>
-#include <QListView>
 
 namespace {
 

@@ -27,8 +27,7 @@ void MCAppDelegate::connectViewChoices()
     for (MCViewChoice *choice :
          {m_window->viewMenu()->viewChoice(), hub->menuNoSelection()->viewChoice()}) {
         connect(choice, &MCViewChoice::viewChosen, this, &MCAppDelegate::switchView);
-        connect(choice, &MCViewChoice::viewOptionsRequested, this,
-                &MCAppDelegate::showViewOptions);
+        connect(choice, &MCViewChoice::viewOptionsRequested, this, &MCAppDelegate::showViewOptions);
     }
 }
 

@@ -1,5 +1,6 @@
 #include "mcbrowser.h"
 
+#include <QListView>
 #include <QResizeEvent>
 
 MCBrowser::MCBrowser(QWidget *parent)
@@ -21,6 +22,9 @@ QAbstractItemView *MCBrowser::createColumn(const QModelIndex &rootIndex)
     column->setContextMenuPolicy(Qt::CustomContextMenu);
     column->setEditTriggers(QAbstractItemView::NoEditTriggers);
     column->setTextElideMode(Qt::ElideMiddle);
+    // Rows of one height: a large folder's column is laid out without measuring each row.
+    if (auto *list = qobject_cast<QListView *>(column))
+        list->setUniformItemSizes(true);
     emit columnCreated(column);
     return column;
 }

@@ -88,7 +88,8 @@ void MCColumnController::setSortType(qint64 sortType)
 
 bool MCColumnController::isPreviewColumnShown() const
 {
-    return !m_options || m_options->value(MCOptions::ColumnController, PreviewColumn, true).toBool();
+    return !m_options ||
+           m_options->value(MCOptions::ColumnController, PreviewColumn, true).toBool();
 }
 
 void MCColumnController::showPreviewColumn(bool show)
@@ -133,8 +134,8 @@ void MCColumnController::sizeColumns()
             widths[column] = ColumnWidth;
     }
     if (preview)
-        widths.last() = previewColumnWidth(m_browser->viewport()->width(),
-                                           widths.mid(0, widths.size() - 1));
+        widths.last() =
+            previewColumnWidth(m_browser->viewport()->width(), widths.mid(0, widths.size() - 1));
     m_columnWidths = widths;
     if (widths != m_browser->columnWidths())
         m_browser->setColumnWidths(widths);
@@ -170,8 +171,8 @@ void MCColumnController::currentChanged(const QModelIndex &current)
     if (m_moving || !node || node->isBusy() || node->isPlaceholder())
         return;
     // Choosing a folder browses into it; choosing a file shows the folder that holds it.
-    const QString folder = node->isDir() && !node->isPackage() ? node->filePath()
-                                                                : node->basePath();
+    const QString folder =
+        node->isDir() && !node->isPackage() ? node->filePath() : node->basePath();
     if (folder != MCManager::sharedManager()->currentPath())
         emit navigationRequested(folder);
 }
@@ -190,7 +191,7 @@ bool MCColumnController::moveToNode(const MCNodePtr &node)
     m_currentFolder = own;
     // Already there: a folder selected alone, or a file in that folder.
     const MCNodePtr shown = m_model->nodeAt(m_browser->currentIndex());
-    const QString shownFolder = !shown ? root->filePath()
+    const QString shownFolder = !shown                                  ? root->filePath()
                                 : shown->isDir() && !shown->isPackage() ? shown->filePath()
                                                                         : shown->basePath();
     if (shownFolder != path)

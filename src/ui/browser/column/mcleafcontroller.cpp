@@ -39,8 +39,8 @@ MCLeafController::MCLeafController(MCPreviewGenerator *previews, QWidget *parent
     m_fileImageView->setMinimumSize(ImageSide, ImageSide);
     m_fileImageView->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
 
-    const QStringList labels = {tr("Name"),     tr("Kind"),     tr("Size"),
-                                tr("Created"),  tr("Modified"), tr("Last opened")};
+    const QStringList labels = {tr("Name"),    tr("Kind"),     tr("Size"),
+                                tr("Created"), tr("Modified"), tr("Last opened")};
     for (int row = 0; row < RowCount; ++row) {
         auto *label = new QStandardItem(labels.at(row));
         label->setForeground(LabelColor);
@@ -124,9 +124,10 @@ void MCLeafController::showImage(const QPixmap &image)
         return;
     }
     const QSize box(ImageSide, ImageSide);
-    m_fileImageView->setPixmap(image.width() > box.width() || image.height() > box.height()
-                                   ? image.scaled(box, Qt::KeepAspectRatio, Qt::SmoothTransformation)
-                                   : image);
+    m_fileImageView->setPixmap(
+        image.width() > box.width() || image.height() > box.height()
+            ? image.scaled(box, Qt::KeepAspectRatio, Qt::SmoothTransformation)
+            : image);
 }
 
 void MCLeafController::valueColumnResized(int width)

@@ -145,20 +145,18 @@ void MCListController::setHeaderMenu()
 {
     m_menuColumns->setObjectName(QStringLiteral("menuColumns"));
     for (const int column : MenuColumns) {
-        QAction *item = m_menuColumns->addAction(
-            m_model->headerData(column, Qt::Horizontal).toString());
+        QAction *item =
+            m_menuColumns->addAction(m_model->headerData(column, Qt::Horizontal).toString());
         item->setCheckable(true);
         item->setData(MCNodeTreeModel::columnIdentifier(column));
-        connect(item, &QAction::triggered, this, [this, item](bool checked) {
-            toggleColumn(item->data().toString(), checked);
-        });
+        connect(item, &QAction::triggered, this,
+                [this, item](bool checked) { toggleColumn(item->data().toString(), checked); });
     }
     connect(m_menuColumns, &QMenu::aboutToShow, this, &MCListController::updateHeaderMenu);
     QHeaderView *header = m_outlineView->header();
     header->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(header, &QWidget::customContextMenuRequested, this, [this, header](const QPoint &pos) {
-        m_menuColumns->popup(header->mapToGlobal(pos));
-    });
+    connect(header, &QWidget::customContextMenuRequested, this,
+            [this, header](const QPoint &pos) { m_menuColumns->popup(header->mapToGlobal(pos)); });
 }
 
 void MCListController::updateHeaderMenu()
@@ -175,8 +173,7 @@ void MCListController::toggleColumn(const QString &identifier, bool visible)
     m_outlineView->header()->setSectionHidden(column, !visible);
     if (!m_options)
         return;
-    QVariantMap visibility =
-        m_options->value(MCOptions::ListController, ColumnsVisibility).toMap();
+    QVariantMap visibility = m_options->value(MCOptions::ListController, ColumnsVisibility).toMap();
     visibility.insert(identifier, visible);
     m_options->setValue(MCOptions::ListController, ColumnsVisibility, visibility);
 }
