@@ -37,6 +37,7 @@
 #include <QSlider>
 #include <QStandardItemModel>
 #include <QStandardPaths>
+#include <QTextDocument>
 #include <QTreeView>
 #include <QtTest>
 
@@ -132,6 +133,9 @@ void TestBrowserViews::listSortsHidesColumnsAndOpensFolders()
     QTRY_COMPARE(list()->shownNames().size(), 5);
     // A name from the service is text, whatever it holds.
     QVERIFY(list()->shownNames().contains("<b>A & B.txt"));
+    QTextDocument tip;
+    tip.setHtml(listRow("<b>A & B.txt").data(Qt::ToolTipRole).toString());
+    QCOMPARE(tip.toPlainText(), QStringLiteral("<b>A & B.txt"));
 
     // Sizes start with the largest; a second click reverses; Date Added does not sort.
     clickHeader(MCNodeTreeModel::SizeColumn);

@@ -3,6 +3,7 @@
 #include "mcbrowserlog.h"
 #include "mcpreviewgenerator.h"
 #include "mcremotepath.h"
+#include "mcstring.h"
 
 #include <QHash>
 
@@ -216,7 +217,7 @@ QVariant MCIconItemModel::data(const QModelIndex &index, int role) const
     case Qt::EditRole:
         return node->representedName().isEmpty() ? node->fileName() : node->representedName();
     case Qt::ToolTipRole:
-        return node->fileName();
+        return MCString::plainTextToolTip(node->fileName());
     case Qt::DecorationRole:
     case IsThumbnailRole: {
         const bool wantsThumbnail =

@@ -2,6 +2,7 @@
 
 #include "mcdateformatter.h"
 #include "mcnameeditingdelegate.h"
+#include "mcstring.h"
 
 #include <QHash>
 
@@ -287,7 +288,7 @@ QVariant MCNodeTreeModel::data(const QModelIndex &index, int role) const
         if (role == Qt::DisplayRole || role == Qt::EditRole)
             return node->representedName().isEmpty() ? node->fileName() : node->representedName();
         if (role == Qt::ToolTipRole)
-            return node->fileName();
+            return MCString::plainTextToolTip(node->fileName());
         if (role == Qt::DecorationRole)
             return node->fileIcon();
         break;

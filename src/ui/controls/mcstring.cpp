@@ -137,6 +137,11 @@ QString stringWithItemsCount(long count)
     return QStringLiteral("%1 %2").arg(count).arg(QCoreApplication::translate("MCString", word));
 }
 
+QString plainTextToolTip(const QString &text)
+{
+    return text.isEmpty() ? QString() : QStringLiteral("<span>%1</span>").arg(text.toHtmlEscaped());
+}
+
 QString stringByUrlEncoding(const QString &text)
 {
     return QString::fromLatin1(QUrl::toPercentEncoding(text));

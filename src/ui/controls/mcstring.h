@@ -39,6 +39,10 @@ QString stringByTruncateMiddleWithMaxChars(const QString &text, int maxChars);
 // "1 item", "0 items", "2 items".
 QString stringWithItemsCount(long count);
 
+// A tool tip that shows text as it stands: tool tips read anything that looks like markup as
+// rich text, so the text goes escaped inside a rich-text span.
+QString plainTextToolTip(const QString &text);
+
 // UTF-8 percent-encoding that leaves only letters, digits and "-._~" as they are.
 QString stringByUrlEncoding(const QString &text);
 

@@ -1,6 +1,7 @@
 #include "mcleafcontroller.h"
 
 #include "mcpreviewgenerator.h"
+#include "mcstring.h"
 
 #include <QHeaderView>
 #include <QLabel>
@@ -165,7 +166,7 @@ void MCLeafController::reloadProperties()
     for (int row = 0; row < RowCount; ++row) {
         QStandardItem *value = m_properties->item(row, 1);
         value->setText(values.at(row));
-        value->setToolTip(values.at(row));
+        value->setToolTip(MCString::plainTextToolTip(values.at(row)));
     }
 }
 
