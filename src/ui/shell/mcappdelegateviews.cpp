@@ -6,10 +6,13 @@
 #include "mcmainwindow.h"
 #include "mcmanager.h"
 #include "mcmenunoselection.h"
+#include "mcmenuselection.h"
 #include "mcmenuview.h"
 #include "mcshelllogging.h"
 #include "mcviewchoice.h"
 #include "mcviewoptionscontroller.h"
+
+#include <QAction>
 
 MCBrowsableViewController *MCAppDelegate::browserView(int index) const
 {
@@ -29,6 +32,8 @@ void MCAppDelegate::connectViewChoices()
         connect(choice, &MCViewChoice::viewChosen, this, &MCAppDelegate::switchView);
         connect(choice, &MCViewChoice::viewOptionsRequested, this, &MCAppDelegate::showViewOptions);
     }
+    connect(hub->menuSelection(), &MCMenuSelection::viewOptionsRequested, this,
+            &MCAppDelegate::showViewOptions);
 }
 
 void MCAppDelegate::switchView(int index)
@@ -86,6 +91,10 @@ void MCAppDelegate::viewOptionsShown(bool shown)
     if (!m_window)
         return;
     m_window->viewMenu()->viewChoice()->setViewOptionsShown(shown);
-    if (MCMenuNoSelection *background = MCManager::sharedManager()->menuNoSelection())
+    MCManager *hub = MCManager::sharedManager();
+    if (MCMenuNoSelection *background = hub->menuNoSelection())
         background->viewChoice()->setViewOptionsShown(shown);
+    if (MCMenuSelection *selection = hub->menuSelection())
+        selection->viewOptionsItem()->setText(shown ? tr("Hide View Options")
+                                                    : tr("Show View Options"));
 }

@@ -6,10 +6,12 @@
 #include "mcleafcontroller.h"
 #include "mclistnamedelegate.h"
 #include "mcmanager.h"
+#include "mcmenuselection.h"
 #include "mcnodetreemodel.h"
 #include "mcoptions.h"
 #include "mcremotepath.h"
 
+#include <QMenu>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -65,6 +67,14 @@ MCColumnController::MCColumnController(MOObjectsManager *objectsManager, MCOptio
         else
             m_browser->setFocus(Qt::MouseFocusReason);
     });
+
+    // The pane stands for the file it shows: its menu is the selection's.
+    m_leafController->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_leafController, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint &pos) {
+                if (QMenu *menu = MCManager::sharedManager()->menuSelection())
+                    menu->popup(m_leafController->mapToGlobal(pos));
+            });
 
     if (m_options && !m_options->contains(MCOptions::ColumnController, PreviewColumn))
         m_options->setValue(MCOptions::ColumnController, PreviewColumn, true);
