@@ -34,6 +34,7 @@
 #include <QListView>
 #include <QMenu>
 #include <QMimeData>
+#include <QPushButton>
 #include <QSettings>
 #include <QSlider>
 #include <QStandardItemModel>
@@ -179,6 +180,19 @@ void TestBrowserViews::listSortsHidesColumnsAndOpensFolders()
                 .data()
                 .toString()
                 .startsWith("Today"));
+
+    // The date column's width picks how much of the date it shows.
+    const QModelIndex date =
+        listRow("big.txt").siblingAtColumn(MCNodeTreeModel::DateModifiedColumn);
+    header->resizeSection(MCNodeTreeModel::DateModifiedColumn, 145);
+    QVERIFY(!date.data().toString().contains(':'));
+    header->resizeSection(MCNodeTreeModel::DateModifiedColumn, 146);
+    QVERIFY(date.data().toString().contains(':'));
+    list()->useRelativeDates(false);
+    header->resizeSection(MCNodeTreeModel::DateModifiedColumn, 251);
+    QVERIFY(date.data().toString().contains(QLocale().dayName(QDate::currentDate().dayOfWeek())));
+    list()->useRelativeDates(true);
+    header->resizeSection(MCNodeTreeModel::DateModifiedColumn, 180);
 
     // Opening a folder in place lists it; its rows come below it.
     QTreeView *outline = list()->outlineView();
@@ -378,6 +392,14 @@ void TestBrowserViews::viewOptionsFollowTheShownViewAndAreStored()
     QCOMPARE(icons()->collectionView()->gridSize(), QSize(84, 84));
     options->setValue(MCOptions::IconController, "IconSize", 512);
     QCOMPARE(slider->value(), 68);
+    auto *info = panel->findChild<QCheckBox *>("iconViewAddInfoCheckbox");
+    info->click();
+    QCOMPARE(options->value(MCOptions::IconController, "AdditionalInfoType").toInt(), 0);
+    panel->findChild<QPushButton *>("iconViewRestoreDefault")->click();
+    QCOMPARE(options->value(MCOptions::IconController, "IconSize").toInt(), 140);
+    QCOMPARE(options->value(MCOptions::IconController, "AdditionalInfoType").toInt(), -1);
+    QVERIFY(!info->isChecked());
+    options->setValue(MCOptions::IconController, "IconSize", 512);
 
     // Switching views switches the pane; its boxes act on the list view.
     pressViewKey(1);
