@@ -342,6 +342,23 @@ void TestBrowserViews::columnsBrowseAndPreviewTheSelectedFile()
                              MCColumnController::previewColumnWidth(browser->viewport()->width(),
                                                                     {200, 200})}));
 
+    // A file dropped below the rows of a column goes into the folder that column lists.
+    const QString local = root() + QStringLiteral("/into-photos.txt");
+    QVERIFY(writeFile(local, "photos"));
+    auto *data = new QMimeData;
+    data->setUrls({QUrl::fromLocalFile(local)});
+    const QPoint below(10, second->viewport()->height() - 5);
+    QDragEnterEvent enter(below, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(second->viewport(), &enter);
+    QDropEvent drop(below, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(second->viewport(), &drop);
+    QVERIFY(drop.isAccepted());
+    delete data;
+    ServiceReader service;
+    QVERIFY(service.signIn(m_server));
+    QTRY_COMPARE_WITH_TIMEOUT(service.remoteBytes("/Photos/into-photos.txt"), QByteArray("photos"),
+                              30000);
+
     // A narrow value column drops the time from the date.
     const QString wide = leaf->properties()->index(4, 1).data().toString();
     leaf->valueColumnResized(120);

@@ -363,14 +363,15 @@ void MCBrowserDragDrop::dropped(QDropEvent *event)
 {
     stopSpring();
     const QMimeData *data = event->mimeData();
-    if (folderNodeAt(event->pos()) || !m_hub->currentNode()) {
+    const MCNodePtr target = dropFolder();
+    if (folderNodeAt(event->pos()) || !target) {
         event->ignore();
         return;
     }
     // Remote items come only from this application's views (one instance runs per user).
     const QStringList paths = MCPasteboard::remotePaths(data);
     if (!paths.isEmpty()) {
-        if (!moveRemoteItems(paths)) {
+        if (!moveRemoteItems(paths, target)) {
             event->ignore();
             return;
         }
@@ -382,15 +383,19 @@ void MCBrowserDragDrop::dropped(QDropEvent *event)
     if (!files.isEmpty()) {
         const bool optionHeld =
             event->keyboardModifiers() & (Qt::ControlModifier | Qt::AltModifier);
-        uploadLocalFiles(files, optionHeld);
+        uploadLocalFiles(files, optionHeld, target->filePath());
     }
     event->setDropAction(Qt::CopyAction);
     event->accept();
 }
 
-bool MCBrowserDragDrop::moveRemoteItems(const QStringList &paths)
+MCNodePtr MCBrowserDragDrop::dropFolder() const
 {
-    const MCNodePtr current = m_hub->currentNode();
+    return m_dropFolder ? m_dropFolder() : m_hub->currentNode();
+}
+
+bool MCBrowserDragDrop::moveRemoteItems(const QStringList &paths, const MCNodePtr &current)
+{
     const QString target = current->filePath();
     // All or nothing: an item already here, or a folder dropped into itself, refuses the drop
     // before anything moves.
@@ -406,9 +411,9 @@ bool MCBrowserDragDrop::moveRemoteItems(const QStringList &paths)
     return true;
 }
 
-void MCBrowserDragDrop::uploadLocalFiles(const QStringList &paths, bool optionHeld)
+void MCBrowserDragDrop::uploadLocalFiles(const QStringList &paths, bool optionHeld,
+                                         const QString &target)
 {
-    const QString target = m_hub->currentNode()->filePath();
     const bool moveDefault = m_hub->options()
                                  ->value(MCOptions::AppDelegate, MCOptions::FinderMoveDefaultAction)
                                  .toBool();

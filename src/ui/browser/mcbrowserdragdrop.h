@@ -23,8 +23,8 @@ class QMouseEvent;
 // Drag and drop on a browser view (the icon view's grid, the list view's outline), installed on
 // its item view:
 // - local files dropped in (a URI list from the file manager) are uploaded into the folder
-//   shown, always as a copy;
-// - remote items dragged inside the window (the private type) move into the folder shown;
+//   shown (or the one setDropFolder() names), always as a copy;
+// - remote items dragged inside the window (the private type) move into that folder;
 // - items dragged out travel as the private type; a single file offers the X direct save,
 //   which downloads it into the folder the file manager names; a drag that no target takes
 //   ends in a folder chooser and downloads there;
@@ -45,6 +45,9 @@ public:
 
     // The default chooser is a window-modal folder dialog.
     void setFolderChooser(FolderChooser chooser) { m_folderChooser = std::move(chooser); }
+    // Where drops go: the folder shown (the hub's current folder) unless told otherwise, as a
+    // column of the column view is, which drops into the folder it lists.
+    void setDropFolder(std::function<MCNodePtr()> folder) { m_dropFolder = std::move(folder); }
 
     // The payload of a drag of nodes out of the view.
     QMimeData *mimeDataForNodes(const MCNodeList &nodes) const;
@@ -64,8 +67,9 @@ private:
     void startDrag();
     void dragMoved(QDragMoveEvent *event);
     void dropped(QDropEvent *event);
-    bool moveRemoteItems(const QStringList &paths);
-    void uploadLocalFiles(const QStringList &paths, bool optionHeld);
+    MCNodePtr dropFolder() const;
+    bool moveRemoteItems(const QStringList &paths, const MCNodePtr &target);
+    void uploadLocalFiles(const QStringList &paths, bool optionHeld, const QString &target);
     static MCNodePtr nodeAt(const QModelIndex &index);
     MCNodePtr folderNodeAt(const QPoint &position) const;
     void springTo(const QModelIndex &index);
@@ -80,6 +84,7 @@ private:
     AlertPresenter *m_alerts;
     QPointer<QWidget> m_sheetWindow;
     FolderChooser m_folderChooser;
+    std::function<MCNodePtr()> m_dropFolder;
     QPoint m_pressPoint;
     QPersistentModelIndex m_pressIndex;
     bool m_pressKeptSelection = false;

@@ -259,6 +259,15 @@ void MCAppDelegate::applicationStart()
                           m_services.alerts, m_window);
     new MCBrowserDragDrop(list, static_cast<MCListController *>(list)->outlineView(), hub,
                           m_services.alerts, m_window);
+    auto *columns = static_cast<MCColumnController *>(column);
+    columns->setColumnSetUp([this, hub, columns](QAbstractItemView *columnView) {
+        auto *dragDrop =
+            new MCBrowserDragDrop(columns, columnView, hub, m_services.alerts, m_window);
+        dragDrop->setParent(columnView);
+        const QPointer<QAbstractItemView> shown(columnView);
+        dragDrop->setDropFolder(
+            [columns, shown] { return shown ? columns->folderOfColumn(shown) : MCNodePtr(); });
+    });
     hub->setupTransferBookkeeping(m_services.alerts, m_window, m_services.clock);
 
     // The context menus every browser view shows.

@@ -169,10 +169,28 @@ void MCColumnController::columnCreated(QAbstractItemView *column)
         if (node && !node->isDir() && !node->isBusy() && !node->isPlaceholder())
             openNodes({node});
     });
+    if (m_columnSetUp)
+        m_columnSetUp(column);
     auto *keys = new MCIconKeyHandler(column);
     connect(keys, &MCIconKeyHandler::renameRequested, this, &MCColumnController::startRename);
     connect(keys, &MCIconKeyHandler::openRequested, this,
             [this] { openNodes(getSelectedItems()); });
+}
+
+void MCColumnController::setColumnSetUp(std::function<void(QAbstractItemView *)> setUp)
+{
+    m_columnSetUp = std::move(setUp);
+    const auto columns = m_browser->findChildren<QAbstractItemView *>();
+    for (QAbstractItemView *column : columns) {
+        if (column->model() == m_model && m_columnSetUp)
+            m_columnSetUp(column);
+    }
+}
+
+MCNodePtr MCColumnController::folderOfColumn(const QAbstractItemView *column) const
+{
+    const QModelIndex folder = column->rootIndex();
+    return folder.isValid() ? m_model->nodeAt(folder) : currentNode();
 }
 
 void MCColumnController::currentChanged(const QModelIndex &current)

@@ -3,6 +3,8 @@
 
 #include "mcbrowsableviewcontroller.h"
 
+#include <functional>
+
 class MCBrowser;
 class MCLeafController;
 class MCListNameDelegate;
@@ -44,6 +46,11 @@ public:
     // The width of the preview column in a browser width wide whose other columns are
     // columnWidths wide: what is left after them and their dividers, at least 200.
     static int previewColumnWidth(int width, const QList<int> &columnWidths);
+    // Runs setUp on every column the browser shows now and on each it opens later (drag and
+    // drop, say); a column's own objects die with it.
+    void setColumnSetUp(std::function<void(QAbstractItemView *column)> setUp);
+    // The folder a column lists.
+    MCNodePtr folderOfColumn(const QAbstractItemView *column) const;
 
     MCNodeList getSelectedItems() const override;
     void preserveSelection(const MCNodeList &nodes) override;
@@ -75,6 +82,7 @@ private:
     MCLeafController *m_leafController;
     QWeakPointer<MCAbstractObjectNode> m_currentFolder;
     QList<int> m_columnWidths; // as last set here
+    std::function<void(QAbstractItemView *)> m_columnSetUp;
     qint64 m_sortType = 10;
     bool m_moving = false; // the browser is being moved, not by the user
 };
