@@ -8,7 +8,8 @@
 MCMenuNoSelection::MCMenuNoSelection(QWidget *parent)
     : MCSelectionMenu(QString(), QStringLiteral("menuNoSelection"), parent)
 {
-    addItems({Item::NewFolder, Item::NewFile, Item::Separator, Item::Paste, Item::Separator});
+    addItems({Item::NewFolder, Item::NewFile, Item::Separator, Item::GetInfo, Item::Separator,
+              Item::Paste, Item::Separator});
     addMenu(new MCCleanUpByMenu(this))->setObjectName(QStringLiteral("menuItemCleanUpBy"));
     // The View submenu's items are the choice; its options item goes after it, in this menu.
     auto *views = new QMenu(tr("View"), this);
@@ -24,4 +25,5 @@ MCMenuNoSelection::MCMenuNoSelection(QWidget *parent)
 void MCMenuNoSelection::menuNeedsUpdate()
 {
     updatePaste();
+    setApplicable(Item::GetInfo, getInfoApplies(), Inapplicable::Disable);
 }

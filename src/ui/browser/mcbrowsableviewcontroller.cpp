@@ -206,3 +206,15 @@ void MCBrowsableViewController::popUpContextMenu(QAbstractItemView *view, const 
     if (menu)
         menu->popup(view->viewport()->mapToGlobal(pos));
 }
+
+QRect MCBrowsableViewController::selectedRectOf(const QAbstractItemView *view)
+{
+    QRect shown;
+    const QRect visible = view->viewport()->rect();
+    const QModelIndexList rows = view->selectionModel()->selectedIndexes();
+    for (const QModelIndex &index : rows)
+        shown |= view->visualRect(index) & visible;
+    if (shown.isEmpty())
+        return QRect();
+    return QRect(view->viewport()->mapToGlobal(shown.topLeft()), shown.size());
+}

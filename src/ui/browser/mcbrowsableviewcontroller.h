@@ -76,6 +76,8 @@ public:
         Q_UNUSED(path)
         return QModelIndex();
     }
+    // Where the selected items are on screen (global coordinates); null when none is shown.
+    virtual QRect selectedRect() const { return QRect(); }
 
     // --- Opening and naming (mcbrowsableviewfileactions.cpp) ---
 
@@ -140,6 +142,8 @@ protected:
     // selected, the item alone is selected; the hub's menu for a selection, or the background's
     // (a busy item offers nothing of its own).
     void popUpContextMenu(QAbstractItemView *view, const QPoint &pos);
+    // Where view shows its selected items, in global coordinates; null when none is in sight.
+    static QRect selectedRectOf(const QAbstractItemView *view);
 
     // While this view is on screen, its folder's children count becomes the hub's total.
     void announceChildrenCount();

@@ -168,6 +168,11 @@ bool MCIconController::showPreview() const
     return m_model->showPreview();
 }
 
+QRect MCIconController::selectedRect() const
+{
+    return selectedRectOf(m_collectionView);
+}
+
 MCNodeList MCIconController::getSelectedItems() const
 {
     MCNodeList selected;

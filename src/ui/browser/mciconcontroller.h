@@ -36,6 +36,7 @@ public:
     void selectNodes(const MCNodeList &nodes) override;
     void startRename() override;
     QModelIndex indexOfPath(const QString &path) const override;
+    QRect selectedRect() const override;
     // An item's name is being edited in place.
     bool isEditingName() const;
     QWidget *firstResponder() const override;

@@ -285,10 +285,14 @@ QVariant MCNodeTreeModel::data(const QModelIndex &index, int role) const
     }
     switch (column) {
     case NameColumn:
-        if (role == Qt::DisplayRole || role == Qt::EditRole)
-            return node->representedName().isEmpty() ? node->fileName() : node->representedName();
+        if (role == Qt::DisplayRole || role == Qt::EditRole) {
+            const QString name =
+                node->representedName().isEmpty() ? node->fileName() : node->representedName();
+            // Shown as one line of text; the name editor starts from the name itself.
+            return role == Qt::EditRole ? name : MCString::stringForName(name);
+        }
         if (role == Qt::ToolTipRole)
-            return MCString::plainTextToolTip(node->fileName());
+            return MCString::stringForToolTip(node->fileName());
         if (role == Qt::DecorationRole)
             return node->fileIcon();
         break;

@@ -342,3 +342,15 @@ QStringList MCColumnController::shownNames() const
         names.append(m_model->index(row, 0, parent).data().toString());
     return names;
 }
+
+QRect MCColumnController::selectedRect() const
+{
+    // The column that lists the current item's folder.
+    const QModelIndex folder = m_browser->currentIndex().parent();
+    const auto columns = m_browser->findChildren<QAbstractItemView *>();
+    for (const QAbstractItemView *column : columns) {
+        if (column->model() == m_model && column->rootIndex() == folder && column->isVisible())
+            return selectedRectOf(column);
+    }
+    return QRect();
+}

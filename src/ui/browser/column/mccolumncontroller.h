@@ -56,6 +56,7 @@ public:
     void preserveSelection(const MCNodeList &nodes) override;
     void selectNodes(const MCNodeList &nodes) override;
     void startRename() override;
+    QRect selectedRect() const override;
     bool isEditingName() const;
     QWidget *firstResponder() const override;
     // The names in the column of the current folder.

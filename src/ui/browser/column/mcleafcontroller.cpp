@@ -157,7 +157,7 @@ void MCLeafController::reloadProperties()
 {
     const MCNodePtr node = m_currentNode;
     const QStringList values = {
-        node ? node->fileName() : QString(),
+        node ? MCString::stringForName(node->fileName()) : QString(),
         node ? node->fileKind() : QString(),
         node ? m_sizeFormatter.stringFromNumber(double(node->fileSize())) : QString(),
         QString(),
@@ -166,7 +166,7 @@ void MCLeafController::reloadProperties()
     for (int row = 0; row < RowCount; ++row) {
         QStandardItem *value = m_properties->item(row, 1);
         value->setText(values.at(row));
-        value->setToolTip(MCString::plainTextToolTip(values.at(row)));
+        value->setToolTip(MCString::stringForToolTip(values.at(row)));
     }
 }
 

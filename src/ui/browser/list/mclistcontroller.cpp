@@ -359,3 +359,8 @@ QModelIndex MCListController::indexOfPath(const QString &path) const
 {
     return m_model->indexOfPath(path);
 }
+
+QRect MCListController::selectedRect() const
+{
+    return selectedRectOf(m_outlineView);
+}

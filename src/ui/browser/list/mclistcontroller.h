@@ -52,6 +52,7 @@ public:
     void preserveSelection(const MCNodeList &nodes) override;
     void selectNodes(const MCNodeList &nodes) override;
     void startRename() override;
+    QRect selectedRect() const override;
     QModelIndex indexOfPath(const QString &path) const override;
     bool isEditingName() const;
     QWidget *firstResponder() const override;
