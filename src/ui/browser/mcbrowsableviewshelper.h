@@ -15,7 +15,8 @@ struct MOPostedNotification;
 
 // What the browser views share: the navigation entry. A folder asked for is fetched once (its
 // metadata, then its listing, both marked as navigation); every listing is handed to each view
-// (which fills its own tree), then the completions waiting for the folder run, each once. They
+// (which fills its own tree), then the completions waiting for the folder run, each once (for
+// a large listing, once every view has shown it). They
 // run too when the folder turns out not to be one, not to exist or not to be fetchable.
 class MCBrowsableViewsHelper : public QObject
 {
@@ -35,6 +36,8 @@ public:
     QStringList pendingPaths() const { return m_pending.keys(); }
 
 private:
+    // Whether a view is still making a large listing of path into rows.
+    bool isLoading(const QString &path) const;
     void runCompletions(const QString &path);
     void infoFetched(const MOPostedNotification &notification);
     void listFetched(const MOPostedNotification &notification);
