@@ -10,6 +10,8 @@
 #include "mopostednotification.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QLabel>
 #include <QThreadPool>
 #include <QTimer>
 
@@ -19,6 +21,8 @@ QPointer<MCBrowsableViewsHelper> s_helper;
 constexpr int LargeListing = 2000;
 // Rows handed to a view per turn of the event loop.
 constexpr int RowsPerSlice = 10000;
+// Listings quicker than this never show "Loading…".
+constexpr int LoadingDelay = 300;
 } // namespace
 
 MCBrowsableViewController::MCBrowsableViewController(MOObjectsManager *objectsManager,
@@ -26,7 +30,24 @@ MCBrowsableViewController::MCBrowsableViewController(MOObjectsManager *objectsMa
     : QWidget(parent)
     , m_load(new QAtomicInteger<quint64>(0))
     , m_objectsManager(objectsManager)
+    , m_loadStateLabel(new QLabel(this))
+    , m_loadingDelay(new QTimer(this))
 {
+    m_loadStateLabel->setObjectName(QStringLiteral("loadStateLabel"));
+    m_loadStateLabel->setTextFormat(Qt::PlainText);
+    m_loadStateLabel->setAlignment(Qt::AlignCenter);
+    m_loadStateLabel->setWordWrap(true);
+    m_loadStateLabel->setForegroundRole(QPalette::PlaceholderText);
+    m_loadStateLabel->setAttribute(Qt::WA_TransparentForMouseEvents);
+    m_loadStateLabel->hide();
+    m_loadingDelay->setSingleShot(true);
+    m_loadingDelay->setInterval(LoadingDelay);
+    connect(m_loadingDelay, &QTimer::timeout, this, [this] {
+        m_loadStateLabel->setText(tr("Loading\u2026"));
+        m_loadStateLabel->setGeometry(rect());
+        m_loadStateLabel->raise();
+        m_loadStateLabel->show();
+    });
     if (!objectsManager)
         return;
     // Listings come through the helper; everything else that edits the tree comes from here.
@@ -80,6 +101,7 @@ void MCBrowsableViewController::setCurrentNode(const MCNodePtr &node)
     // (an upload's placeholder, say).
     if (!m_loadingPath.isEmpty())
         endLoad();
+    setLoadState(own && own->childrenDirty() ? LoadState::Loading : LoadState::Loaded);
 }
 
 bool MCBrowsableViewController::isLoadingListing(const QString &path) const
@@ -101,6 +123,9 @@ void MCBrowsableViewController::listingArrived(const MOPostedNotification &notif
         endLoad();
     if (m_updater.setListing(reader.basePath(), objects))
         childrenEdited();
+    const MCNodePtr root = m_updater.rootNode();
+    if (root && !root->childrenDirty())
+        setLoadState(LoadState::Loaded);
     announceChildrenCount();
 }
 
@@ -159,6 +184,8 @@ void MCBrowsableViewController::handOverRows(quint64 load,
     folder->notifyChildrenReady();
     childrenEdited();
     endLoad();
+    if (!m_updater.rootNode()->childrenDirty())
+        setLoadState(LoadState::Loaded);
     announceChildrenCount();
 }
 
@@ -171,6 +198,52 @@ void MCBrowsableViewController::endLoad()
     for (const MOPostedNotification &notification : held)
         objectsNotification(notification);
     emit listingLoaded(path);
+}
+
+void MCBrowsableViewController::listingRequested(const QString &path)
+{
+    if (showsFolder(path) && m_loadState == LoadState::Failed)
+        setLoadState(LoadState::Loading);
+}
+
+void MCBrowsableViewController::listingFailed(const QString &path)
+{
+    if (showsFolder(path) && m_updater.rootNode()->childrenDirty())
+        setLoadState(LoadState::Failed);
+}
+
+bool MCBrowsableViewController::showsFolder(const QString &path) const
+{
+    const MCNodePtr root = m_updater.rootNode();
+    return root &&
+           root->filePath() == (path.isEmpty() ? QStringLiteral("/") : QDir::cleanPath(path));
+}
+
+void MCBrowsableViewController::setLoadState(LoadState state)
+{
+    m_loadState = state;
+    m_loadingDelay->stop();
+    switch (state) {
+    case LoadState::Loaded:
+        m_loadStateLabel->hide();
+        break;
+    case LoadState::Loading:
+        m_loadStateLabel->hide();
+        m_loadingDelay->start();
+        break;
+    case LoadState::Failed:
+        m_loadStateLabel->setText(tr("The folder could not be loaded. Open it again to retry."));
+        m_loadStateLabel->setGeometry(rect());
+        m_loadStateLabel->raise();
+        m_loadStateLabel->show();
+        break;
+    }
+}
+
+void MCBrowsableViewController::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    m_loadStateLabel->setGeometry(rect());
 }
 
 void MCBrowsableViewController::announceChildrenCount()

@@ -13,6 +13,8 @@
 #include <functional>
 
 class AlertPresenter;
+class QLabel;
+class QTimer;
 class MCBrowsableViewsHelper;
 class MCOptions;
 class MONotificationCenter;
@@ -55,6 +57,17 @@ public:
     void listingArrived(const MOPostedNotification &notification);
     // A large listing of path is still being made into rows.
     bool isLoadingListing(const QString &path) const;
+    // The folder at path was asked for again, or could not be listed: while it is the folder
+    // shown without its children, the view says it is loading, or that it could not be.
+    void listingRequested(const QString &path);
+    void listingFailed(const QString &path);
+
+    // What the view says over the folder shown: nothing once its children are in, "Loading…"
+    // (after a short while, so that quick listings do not flash it) until they are, and a
+    // failure when they could not be had. The text is a label over the view.
+    enum class LoadState { Loaded, Loading, Failed };
+    LoadState loadState() const { return m_loadState; }
+    QLabel *loadStateLabel() const { return m_loadStateLabel; }
 
     virtual MCNodeList getSelectedItems() const { return {}; }
     virtual void preserveSelection(const MCNodeList &nodes) { Q_UNUSED(nodes) }
@@ -62,6 +75,8 @@ public:
     virtual void selectNodes(const MCNodeList &nodes) { Q_UNUSED(nodes) }
     // Starts editing the name of the one selected item in place.
     virtual void startRename() {}
+    // Where the selected items are on screen (global coordinates); null when none is shown.
+    virtual QRect selectedRect() const { return QRect(); }
 
     // --- Opening and naming (mcbrowsableviewfileactions.cpp) ---
 
@@ -118,6 +133,8 @@ protected:
     // While this view is on screen, its folder's children count becomes the hub's total.
     void announceChildrenCount();
 
+    void resizeEvent(QResizeEvent *event) override;
+
 private:
     void objectsNotification(const MOPostedNotification &notification);
     void loadLargeListing(const MCNodePtr &folder, const QList<MOStorageObject> &objects);
@@ -131,6 +148,8 @@ private:
     // warns when it has.
     bool nameTaken(const QString &name);
     void createFolder(const MCNodePtr &placeholder);
+    bool showsFolder(const QString &path) const;
+    void setLoadState(LoadState state);
 
     MCNodeTreeUpdater m_updater;
     // The large listing being loaded, by number (a newer one or another folder drops it), the
@@ -141,6 +160,9 @@ private:
     QPointer<MOObjectsManager> m_objectsManager;
     QPointer<MCOptions> m_options;
     AlertPresenter *m_alerts = nullptr;
+    LoadState m_loadState = LoadState::Loaded;
+    QLabel *m_loadStateLabel;
+    QTimer *m_loadingDelay;
 };
 
 #endif // MCBROWSABLEVIEWCONTROLLER_H

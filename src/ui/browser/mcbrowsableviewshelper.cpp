@@ -57,11 +57,20 @@ void MCBrowsableViewsHelper::changeToPath(const QString &path, QObject *sender,
     QList<std::function<void()>> &waiting = m_pending[normalized(path)];
     if (completion)
         waiting.append(std::move(completion));
+    for (const auto &view : qAsConst(m_views)) {
+        if (view)
+            view->listingRequested(path);
+    }
     m_objectsManager->fetchInfoForObjectAtPath(path, MCNavigationRequest::userData());
 }
 
 void MCBrowsableViewsHelper::pathFailed(const QString &path, const QVariant &userData)
 {
+    for (const auto &view : qAsConst(m_views)) {
+        if (view)
+            view->listingFailed(path);
+    }
+    m_listing.remove(normalized(path));
     if (MCNavigationRequest::isNavigation(userData))
         runCompletions(normalized(path));
 }
@@ -87,6 +96,11 @@ void MCBrowsableViewsHelper::infoFetched(const MOPostedNotification &notificatio
         runCompletions(path);
         return;
     }
+    if (m_listing.contains(path)) {
+        m_objectsManager->listObjectsAgainAtPath(path, MCNavigationRequest::userData());
+        return;
+    }
+    m_listing.insert(path);
     m_objectsManager->listObjectsAtPath(path, false, MCNavigationRequest::userData());
 }
 
@@ -98,6 +112,7 @@ void MCBrowsableViewsHelper::listFetched(const MOPostedNotification &notificatio
     }
     const MOObjectsNotification reader(notification);
     const QString path = normalized(reader.basePath());
+    m_listing.remove(path);
     if (MCNavigationRequest::isNavigation(reader.userData()) && !isLoading(path))
         runCompletions(path);
 }
