@@ -702,8 +702,8 @@ void TestBrowserNodes::delegateDrawsAndRenamesTheBaseName()
     // A selected name shows all of itself, as the unselected one does: its white text is
     // seen only on the highlight, which must cover it. The hardest width is the one that
     // just fits the label: the font's spacing is tuned to it.
-    const QModelIndex chart = model.index(3);
     const QString chartName = QStringLiteral("Chart renamed.bmp");
+    const QModelIndex chart = model.indexOfPath(QLatin1Char('/') + chartName);
     QFont tight = view.font();
     tight.setPointSize(8);
     const int labelWidth = delegate.labelRect(view.visualRect(chart)).width();
