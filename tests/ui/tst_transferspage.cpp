@@ -414,6 +414,9 @@ void TestTransfersPage::consoleListsFailuresWithItsFilter()
     QTRY_VERIFY_WITH_TIMEOUT(
         uploadRow(failing) && uploadRow(failing)->status() == MCOperation::Failed, 30000);
     QVERIFY(secondLine(uploadRow(failing)).startsWith(QStringLiteral("An error occurred ")));
+    QVERIFY2(
+        secondLine(uploadRow(failing)).endsWith(QStringLiteral(": the service answered error 901")),
+        qPrintable(secondLine(uploadRow(failing))));
     QVERIFY(
         !shownIndex(uploadRow(failing), 0).data(MCTableQueueModel::ButtonsVisibleRole).toBool());
     QCOMPARE(MCManager::sharedManager()->currentUploadsCount(), qint64(0));

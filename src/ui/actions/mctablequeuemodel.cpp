@@ -245,7 +245,11 @@ QString MCTableQueueModel::secondLine(const MCOperation &operation) const
     case MCOperation::Canceled:
         return tr("Canceled %1").arg(dateText(date));
     case MCOperation::Failed:
-        return tr("An error occurred %1").arg(dateText(date));
+        // The reason, when the failure gives one.
+        return operation.error().description().isEmpty()
+                   ? tr("An error occurred %1").arg(dateText(date))
+                   : tr("An error occurred %1: %2")
+                         .arg(dateText(date), operation.error().description());
     case MCOperation::Completed:
         return tr("Completed %1").arg(dateText(date));
     }
