@@ -471,6 +471,10 @@ void MCTableQueueModel::transferNotification(const MOPostedNotification &notific
         if (!groupNotification)
             row.setTransferState(transfer);
         row.setAdditionalDate(now());
+    } else if (name == MOObjectTransferWillStartNotification &&
+               row.status() == MCOperation::Running) {
+        // Back in the queue (the service could not be reached): it waits, as a queued row does.
+        row.setStatus(MCOperation::Starting);
     } else if (name == MOObjectTransferDidStartNotification) {
         row.setResumable(false);
         row.setStatus(MCOperation::Running);
