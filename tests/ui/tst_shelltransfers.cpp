@@ -171,12 +171,13 @@ void TestShellTransfers::downloadsKeepTheirStrategies()
     // A download that fails leaves no empty stand-in behind.
     const QString gone = m_local.filePath(QStringLiteral("gone"));
     QVERIFY(QDir().mkpath(gone));
-    m_shell.alerts.queueAnswer(0);
     m_endedDownloads.clear();
     hub->downloadFileAtPath(QStringLiteral("/Documents/Nothing here.txt"),
                             gone + "/Nothing here.txt", {}, MOObjectTransferRequest::Replace);
     QVERIFY(downloadEnded(QStringLiteral("/Documents/Nothing here.txt")));
     QCOMPARE(filesIn(gone), QStringList());
+    QTRY_COMPARE_WITH_TIMEOUT(m_shell.alerts.pendingCount(), 1, 20000);
+    QVERIFY(m_shell.alerts.answer(0));
 }
 
 void TestShellTransfers::progressMarkText()

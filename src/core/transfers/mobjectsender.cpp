@@ -87,13 +87,14 @@ void MObjectSenderPrivate::pauseForAuthorization()
     pausedForAuthorization = true;
 }
 
-void MObjectSenderPrivate::waitForService(MObjectTransfer transfer, int state)
+void MObjectSenderPrivate::waitForService(MObjectTransfer transfer, int waitingState)
 {
     Q_Q(MObjectSender);
-    transfer.setState(state);
+    transfer.setState(waitingState);
     transfer.save();
     emit q->transferScheduled(transfer);
-    if (waitingForService)
+    // Already waiting, or paused by its owner or for a sign-in: whoever resumes it then.
+    if (waitingForService || state() == MObjectSender::Paused)
         return;
     qCInfo(lcCoreTransfers) << "The service cannot be reached: transfers wait for it";
     waitingForService = true;

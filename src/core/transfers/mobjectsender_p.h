@@ -84,7 +84,7 @@ public:
     void _shutdown();
     void pauseForAuthorization();
     // An upload step that never reached the service waits for it, as a queued upload does.
-    void waitForService(MObjectTransfer transfer, int state);
+    void waitForService(MObjectTransfer transfer, int waitingState);
     void serviceReachable();
     void handleTransfers();
     bool startTransfer(MObjectTransfer transfer);
