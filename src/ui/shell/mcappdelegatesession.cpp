@@ -22,6 +22,7 @@
 #include "mcpreviewgenerator.h"
 #include "mcshelllogging.h"
 #include "mcsidebarcontroller.h"
+#include "mcstring.h"
 #include "mctablequeuecontroller.h"
 #include "mcuserdefaults.h"
 #include "mcwindowlogincontroller.h"
@@ -140,7 +141,7 @@ void MCAppDelegate::sessionStart(const QString &user)
         MOUserAuthenticationManager *auth = MOUserAuthenticationManager::sharedInstance();
         MOApplication::sharedInstance()->setApplicationString(applicationString(auth->username()));
         if (m_bottomView) {
-            m_bottomView->popupUsername()->setText(auth->username());
+            m_bottomView->popupUsername()->setText(MCString::stringForMenu(auth->username()));
             m_bottomView->setAccount(auth->account());
         }
         m_window->show();
@@ -170,13 +171,13 @@ void MCAppDelegate::userSessionSpecificInitialization()
     hub->setupServices();
     objects->start();
     objects->setHierarchyDelegate(hub);
-    objects->setCacheDelegate(hub);
+    objects->setCacheDelegate(m_fileActions);
     objects->notificationCenter()->addObserver(hub, &MCManager::nodeFetchedNotification,
                                                MOObjectInfoDidFetchNotification);
     applicationStart();
     MONotificationCenter::defaultCenter()->addObserver(
         this, &MCAppDelegate::accountSizesNotification, MOUserAccountSizesChangedNotification);
-    m_bottomView->popupUsername()->setText(auth->username());
+    m_bottomView->popupUsername()->setText(MCString::stringForMenu(auth->username()));
     MOApplication::sharedInstance()->setApplicationString(applicationString(auth->username()));
     m_window->sidebar()->setSelectionDisabled(false);
     m_bottomView->setAccount(auth->account());
@@ -279,6 +280,7 @@ void MCAppDelegate::applicationStart()
     connect(hub, &MCManager::totalCountChanged, m_bottomView,
             [this, hub] { m_bottomView->setTotalCount(hub->totalCount()); });
 
+    setupInspectors();
     hub->setSelectedController(icon);
     icon->firstResponder()->setFocus(Qt::OtherFocusReason);
     if (m_services.updater)
