@@ -16,6 +16,8 @@
 #include "moconstants.h"
 #include "mopostednotification.h"
 
+#include "testimages.h"
+
 #include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QLineEdit>
@@ -772,6 +774,13 @@ void TestBrowserNodes::previewListenersAndDecoding()
     QVERIFY(image.save(file, "PNG"));
     QCOMPARE(MCPreviewGenerator::previewWithThumbnailFile(file, 512).size(), QSize(512, 256));
     QVERIFY(MCPreviewGenerator::previewWithThumbnailFile(cache.filePath("missing")).isNull());
+    // A small file whose header announces a huge image is refused before it is decoded.
+    QFile huge(cache.filePath("huge"));
+    QVERIFY(huge.open(QIODevice::WriteOnly));
+    QVERIFY(huge.write(TestImages::blankPng(5000, 5000)) > 0);
+    huge.close();
+    QVERIFY(huge.size() < 1024 * 1024);
+    QVERIFY(MCPreviewGenerator::previewWithThumbnailFile(huge.fileName(), 512).isNull());
     QVERIFY(MCPreviewGenerator::previewWithThumbnailFile(QString()).isNull());
 
     MCPreviewGenerator generator(nullptr);
