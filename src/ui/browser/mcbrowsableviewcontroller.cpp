@@ -1,19 +1,30 @@
 #include "mcbrowsableviewcontroller.h"
 
 #include "mcbrowsableviewshelper.h"
+#include "mcbrowserlog.h"
 #include "mcmanager.h"
+#include "mcmenunoselection.h"
+#include "mcmenuselection.h"
+#include "mcnameeditingdelegate.h"
 #include "moconstants.h"
 #include "monotificationcenter.h"
 #include "moobjectsmanager.h"
 #include "moobjectsnotification.h"
 #include "mopostednotification.h"
 
+#include <QAbstractItemView>
+#include <QCoreApplication>
 #include <QDir>
 #include <QLabel>
+#include <QThreadPool>
 #include <QTimer>
 
 namespace {
 QPointer<MCBrowsableViewsHelper> s_helper;
+// Listings from this size on are made into nodes on another thread.
+constexpr int LargeListing = 2000;
+// Rows handed to a view per turn of the event loop.
+constexpr int RowsPerSlice = 10000;
 // Listings quicker than this never show "Loading…".
 constexpr int LoadingDelay = 300;
 } // namespace
@@ -21,6 +32,7 @@ constexpr int LoadingDelay = 300;
 MCBrowsableViewController::MCBrowsableViewController(MOObjectsManager *objectsManager,
                                                      QWidget *parent)
     : QWidget(parent)
+    , m_load(new QAtomicInteger<quint64>(0))
     , m_objectsManager(objectsManager)
     , m_loadStateLabel(new QLabel(this))
     , m_loadingDelay(new QTimer(this))
@@ -55,6 +67,11 @@ MCBrowsableViewController::MCBrowsableViewController(MOObjectsManager *objectsMa
 
 MCBrowsableViewController::~MCBrowsableViewController() = default;
 
+MOObjectsManager *MCBrowsableViewController::objectsManager() const
+{
+    return m_objectsManager;
+}
+
 void MCBrowsableViewController::changeToPath(const QString &path, QObject *sender,
                                              CompletionBlock completion)
 {
@@ -75,6 +92,8 @@ MCBrowsableViewsHelper *MCBrowsableViewController::helper()
 void MCBrowsableViewController::setCurrentNode(const MCNodePtr &node)
 {
     const MCNodePtr current = m_updater.rootNode();
+    if (node && current && node != current && moveToNode(node))
+        return;
     if (node == current || (node && current && node->filePath() == current->filePath() &&
                             node->isEqual(current.data()))) {
         // The same folder again, perhaps with hidden files shown or hidden now: the next
@@ -89,18 +108,107 @@ void MCBrowsableViewController::setCurrentNode(const MCNodePtr &node)
         own->setHideHiddenFiles(node->hideHiddenFiles());
     m_updater = MCNodeTreeUpdater(own);
     currentNodeChanged(own);
+    // The old folder's rows are no longer wanted; what was held back applies to the new tree
+    // (an upload's placeholder, say).
+    if (!m_loadingPath.isEmpty())
+        endLoad();
     setLoadState(own && own->childrenDirty() ? LoadState::Loading : LoadState::Loaded);
+}
+
+bool MCBrowsableViewController::isLoadingListing(const QString &path) const
+{
+    return !m_loadingPath.isEmpty() && m_loadingPath == path;
 }
 
 void MCBrowsableViewController::listingArrived(const MOPostedNotification &notification)
 {
-    if (m_updater.setListing(MOObjectsNotification(notification).basePath(),
-                             MOObjectsNotification(notification).objects()))
+    const MOObjectsNotification reader(notification);
+    const QList<MOStorageObject> objects = reader.objects();
+    const MCNodePtr folder = m_updater.nodeAtPath(reader.basePath());
+    if (folder && objects.size() >= LargeListing) {
+        loadLargeListing(folder, objects);
+        return;
+    }
+    // A newer listing of the folder being loaded replaces the load.
+    if (folder && isLoadingListing(folder->filePath()))
+        endLoad();
+    if (m_updater.setListing(reader.basePath(), objects))
         childrenEdited();
     const MCNodePtr root = m_updater.rootNode();
     if (root && !root->childrenDirty())
         setLoadState(LoadState::Loaded);
     announceChildrenCount();
+}
+
+void MCBrowsableViewController::loadLargeListing(const MCNodePtr &folder,
+                                                 const QList<MOStorageObject> &objects)
+{
+    const quint64 load = ++*m_load;
+    m_loadingPath = folder->filePath();
+    const QSharedPointer<QAtomicInteger<quint64>> current = m_load;
+    const QWeakPointer<MCAbstractObjectNode> weakFolder = folder;
+    const bool hideHidden = m_updater.rootNode()->hideHiddenFiles();
+    const int key = folder->childrenSortKey();
+    const bool ascending = folder->childrenSortAscending();
+    const QPointer<MCBrowsableViewController> self(this);
+    qCDebug(lcBrowser) << "Loading" << objects.size() << "objects of" << m_loadingPath;
+    QThreadPool::globalInstance()->start([=] {
+        MCNodeList nodes = MCNodeTreeUpdater::visibleNodes(objects, MCNodePtr(), hideHidden);
+        if (*current != load)
+            return;
+        if (key)
+            MCAbstractObjectNode::sortNodes(nodes, key, ascending);
+        if (*current != load)
+            return;
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [self, load, weakFolder, nodes] {
+                const MCNodePtr folder = weakFolder.toStrongRef();
+                if (!self || *self->m_load != load || !folder)
+                    return;
+                self->handOverRows(load, weakFolder,
+                                   self->m_updater.withPlaceholders(folder, nodes), 0);
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void MCBrowsableViewController::handOverRows(quint64 load,
+                                             const QWeakPointer<MCAbstractObjectNode> &weakFolder,
+                                             const MCNodeList &rows, int from)
+{
+    const MCNodePtr folder = weakFolder.toStrongRef();
+    if (*m_load != load || !folder)
+        return;
+    const MCNodeList slice = rows.mid(from, RowsPerSlice);
+    if (from == 0)
+        folder->setChildren(slice);
+    else
+        folder->appendChildNodes(slice);
+    const int next = from + slice.size();
+    if (next < rows.size()) {
+        QTimer::singleShot(0, this, [this, load, weakFolder, rows, next] {
+            handOverRows(load, weakFolder, rows, next);
+        });
+        return;
+    }
+    folder->notifyChildrenReady();
+    childrenEdited();
+    endLoad();
+    if (!m_updater.rootNode()->childrenDirty())
+        setLoadState(LoadState::Loaded);
+    announceChildrenCount();
+}
+
+void MCBrowsableViewController::endLoad()
+{
+    const QString path = m_loadingPath;
+    ++*m_load;
+    m_loadingPath.clear();
+    const QVector<MOPostedNotification> held = std::exchange(m_heldBack, {});
+    for (const MOPostedNotification &notification : held)
+        objectsNotification(notification);
+    emit listingLoaded(path);
 }
 
 void MCBrowsableViewController::listingRequested(const QString &path)
@@ -153,20 +261,62 @@ void MCBrowsableViewController::announceChildrenCount()
 {
     // The status bar counts what the view on screen shows: uploads, new folders and changes
     // from other devices included, not only what the folder's metadata said.
-    const MCNodePtr root = m_updater.rootNode();
+    const MCNodePtr folder = shownFolder();
     MCManager *hub = MCManager::sharedManager();
-    if (root && hub->isSelectedController(this) && hub->currentPath() == root->filePath())
-        hub->setTotalCount(qint64(root->childrenCount()));
+    if (folder && hub->isSelectedController(this) && hub->currentPath() == folder->filePath())
+        hub->setTotalCount(qint64(folder->childrenCount()));
 }
 
 void MCBrowsableViewController::objectsNotification(const MOPostedNotification &notification)
 {
     if (!m_updater.rootNode())
         return;
+    // Applied once the listing being loaded is shown: it may not have them yet.
+    if (!m_loadingPath.isEmpty()) {
+        m_heldBack.append(notification);
+        return;
+    }
     m_updater.applyNotification(notification);
     // Badges and progress leave the order as it is.
     if (notification.name == MOObjectsAddedUpdateNotification ||
         notification.name == MOObjectsModifiedUpdateNotification)
         childrenEdited();
     announceChildrenCount();
+}
+
+void MCBrowsableViewController::popUpContextMenu(QAbstractItemView *view, const QPoint &pos)
+{
+    MCManager *hub = MCManager::sharedManager();
+    const QModelIndex index = view->indexAt(pos);
+    const MCNodePtr node = index.data(MCNameEditingDelegate::NodeRole).value<MCNodePtr>();
+    QItemSelectionModel *selection = view->selectionModel();
+    QMenu *menu = nullptr;
+    if (node && !node->isBusy()) {
+        if (!selection->isSelected(index)) {
+            selection->select(index,
+                              QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+            selection->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
+        }
+        menu = hub->menuSelection();
+    } else if (node) {
+        if (!selection->hasSelection())
+            menu = hub->menuNoSelection();
+    } else {
+        selection->clearSelection();
+        menu = hub->menuNoSelection();
+    }
+    if (menu)
+        menu->popup(view->viewport()->mapToGlobal(pos));
+}
+
+QRect MCBrowsableViewController::selectedRectOf(const QAbstractItemView *view)
+{
+    QRect shown;
+    const QRect visible = view->viewport()->rect();
+    const QModelIndexList rows = view->selectionModel()->selectedIndexes();
+    for (const QModelIndex &index : rows)
+        shown |= view->visualRect(index) & visible;
+    if (shown.isEmpty())
+        return QRect();
+    return QRect(view->viewport()->mapToGlobal(shown.topLeft()), shown.size());
 }

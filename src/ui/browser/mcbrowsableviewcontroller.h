@@ -4,7 +4,11 @@
 #include "mcabstractobjectnode.h"
 #include "mcnodetreeupdater.h"
 
+#include <QModelIndex>
+#include <QAtomicInteger>
 #include <QPointer>
+#include <QSharedPointer>
+#include <QVector>
 #include <QWidget>
 
 #include <functional>
@@ -16,6 +20,7 @@ class MCBrowsableViewsHelper;
 class MCOptions;
 class MONotificationCenter;
 class MOObjectsManager;
+class QAbstractItemView;
 struct MOPostedNotification;
 
 // The base of the icon, list and column views of the remote store: the folder each view shows
@@ -48,8 +53,12 @@ public:
     MCNodeTreeUpdater &updater() { return m_updater; }
 
     // A listing arrived (handed on by the helper, so that the views have their children before
-    // the navigation's completion runs).
+    // the navigation's completion runs). A large one is made into nodes and sorted on another
+    // thread and handed to the view in slices, one per turn of the event loop; live updates
+    // that come meanwhile are applied after it, in order.
     void listingArrived(const MOPostedNotification &notification);
+    // A large listing of path is still being made into rows.
+    bool isLoadingListing(const QString &path) const;
     // The folder at path was asked for again, or could not be listed: while it is the folder
     // shown without its children, the view says it is loading, or that it could not be.
     void listingRequested(const QString &path);
@@ -68,6 +77,12 @@ public:
     virtual void selectNodes(const MCNodeList &nodes) { Q_UNUSED(nodes) }
     // Starts editing the name of the one selected item in place.
     virtual void startRename() {}
+    // The row that shows the node at path; invalid when none does.
+    virtual QModelIndex indexOfPath(const QString &path) const
+    {
+        Q_UNUSED(path)
+        return QModelIndex();
+    }
     // Where the selected items are on screen (global coordinates); null when none is shown.
     virtual QRect selectedRect() const { return QRect(); }
 
@@ -107,10 +122,22 @@ public:
 
 signals:
     void selectedCountChanged(qint64 count);
+    // A large listing is shown in full, or was dropped for another folder.
+    void listingLoaded(const QString &path);
     // The user asked to show a folder (a double click on it, say).
     void navigationRequested(const QString &path);
 
 protected:
+    MOObjectsManager *objectsManager() const;
+    // The browser moved to node: a view whose tree already holds it may show it there and
+    // answer true; otherwise the view starts again from a copy of node.
+    virtual bool moveToNode(const MCNodePtr &node)
+    {
+        Q_UNUSED(node)
+        return false;
+    }
+    // The folder whose children the status bar counts: the view's own node by default.
+    virtual MCNodePtr shownFolder() const { return m_updater.rootNode(); }
     // The view's node changed, or its children were edited by a notification.
     virtual void currentNodeChanged(const MCNodePtr &node) { Q_UNUSED(node) }
     virtual void childrenEdited() {}
@@ -120,6 +147,12 @@ protected:
     bool endNameEditing(const MCNodePtr &node, const QString &typedName);
     // The edit of a folder being named was cancelled: it is created under its own name.
     void cancelNameEditing(const MCNodePtr &node);
+    // A right click at pos in view (its viewport's coordinates): on an item that is not
+    // selected, the item alone is selected; the hub's menu for a selection, or the background's
+    // (a busy item offers nothing of its own).
+    void popUpContextMenu(QAbstractItemView *view, const QPoint &pos);
+    // Where view shows its selected items, in global coordinates; null when none is in sight.
+    static QRect selectedRectOf(const QAbstractItemView *view);
 
     // While this view is on screen, its folder's children count becomes the hub's total.
     void announceChildrenCount();
@@ -128,6 +161,12 @@ protected:
 
 private:
     void objectsNotification(const MOPostedNotification &notification);
+    void loadLargeListing(const MCNodePtr &folder, const QList<MOStorageObject> &objects);
+    // Hands the made nodes to the folder from row from on, a slice per turn.
+    void handOverRows(quint64 load, const QWeakPointer<MCAbstractObjectNode> &folder,
+                      const MCNodeList &rows, int from);
+    // The load is over (shown, or dropped): the updates held back meanwhile are applied.
+    void endLoad();
     void coreMessage(const MOPostedNotification &notification);
     // Whether a child of the shown folder other than busy nodes and placeholders has name;
     // warns when it has.
@@ -137,6 +176,11 @@ private:
     void setLoadState(LoadState state);
 
     MCNodeTreeUpdater m_updater;
+    // The large listing being loaded, by number (a newer one or another folder drops it), the
+    // folder's path, and the live updates held back until it is shown.
+    QSharedPointer<QAtomicInteger<quint64>> m_load;
+    QString m_loadingPath;
+    QVector<MOPostedNotification> m_heldBack;
     QPointer<MOObjectsManager> m_objectsManager;
     QPointer<MCOptions> m_options;
     AlertPresenter *m_alerts = nullptr;
