@@ -1,6 +1,7 @@
 #include "shelltestfixture.h"
 
 #include "mcmainwindow.h"
+#include "mcwelcomecontroller.h"
 #include "mcwindowlogincontroller.h"
 #include "moapplication.h"
 
@@ -167,6 +168,13 @@ bool Shell::launchSignedIn(const QString &apiRoot, const QString &email, const Q
     if (!waitForSession()) {
         qWarning("No session after signing in");
         return false;
+    }
+    // A first sign-in opens the guided tour over the window; it is closed, as a user would.
+    // The offscreen platform leaves its focus on the closed window: the main window is made the
+    // active one, as a window manager does.
+    if (MCWelcomeController *tour = m_delegate->welcomeController(); tour && tour->isVisible()) {
+        tour->close();
+        QApplication::setActiveWindow(m_delegate->mainWindow());
     }
     return true;
 }

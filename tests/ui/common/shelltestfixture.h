@@ -77,7 +77,8 @@ public:
     bool signInThroughWindow(const QString &email, const QString &password);
     // Waits for the signed-in main window with "/" fetched.
     bool waitForSession(int timeout = 30000);
-    // launch(), then signed in through the window and waited for; says which step failed.
+    // launch(), then signed in through the window and waited for, the guided tour closed; says
+    // which step failed.
     bool launchSignedIn(const QString &apiRoot,
                         const QString &email = QString::fromLatin1(DemoEmail),
                         const QString &password = QString::fromLatin1(DemoPassword));
