@@ -2,6 +2,7 @@
 
 #include "alertpresenter.h"
 #include "mcbrowserlog.h"
+#include "mcdropactions.h"
 #include "mciconcontroller.h"
 #include "mciconitemmodel.h"
 #include "mcmanager.h"
@@ -386,38 +387,18 @@ void MCBrowserDragDrop::dropped(QDropEvent *event)
 bool MCBrowserDragDrop::moveRemoteItems(const QStringList &paths)
 {
     const MCNodePtr current = m_hub->currentNode();
-    const QString target = current->filePath();
     // All or nothing: an item already here, or a folder dropped into itself, refuses the drop
     // before anything moves.
-    for (const QString &path : paths) {
-        if (MCRemotePath::parentOf(path) == target || target == path ||
-            target.startsWith(path + QLatin1Char('/')))
-            return false;
-    }
-    for (const QString &path : paths)
-        MOObjectsManager::sharedInstance()->renameObjectAtPath(
-            path, MCRemotePath::joined(target, MCRemotePath::lastComponent(path)),
-            QVariant::fromValue(current));
-    return true;
+    return MCDropActions::moveRemoteItems(paths, current->filePath(), QVariant::fromValue(current));
 }
 
 void MCBrowserDragDrop::uploadLocalFiles(const QStringList &paths, bool optionHeld)
 {
-    const QString target = m_hub->currentNode()->filePath();
-    const bool moveDefault = m_hub->options()
-                                 ->value(MCOptions::AppDelegate, MCOptions::FinderMoveDefaultAction)
-                                 .toBool();
     if (QWidget *window = m_icons->window()) {
         window->raise();
         window->activateWindow();
     }
-    for (const QString &path : paths) {
-        const QString name = QFileInfo(path).fileName();
-        if (name.isEmpty())
-            continue;
-        m_hub->uploadFileAtPath(path, MCRemotePath::joined(target, name),
-                                moveDefault && !optionHeld);
-    }
+    MCDropActions::uploadLocalFiles(m_hub, paths, m_hub->currentNode()->filePath(), optionHeld);
 }
 
 void MCBrowserDragDrop::springTo(const QModelIndex &index)

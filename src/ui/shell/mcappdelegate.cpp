@@ -114,6 +114,7 @@ void MCAppDelegate::applicationDidFinishLaunching()
     m_fileActions = new MCFileActions(m_services.alerts, this);
     m_fileActions->setWindow(m_window);
     m_window->setFileActions(m_fileActions);
+    setupWindowCommands();
 
     MOApplication::sharedInstance()->setDelegate(this);
     MOAPIAvailabilityManager *availability = MOAPIAvailabilityManager::sharedInstance();

@@ -10,7 +10,11 @@
 #include <QObject>
 #include <QPointer>
 
+#include <functional>
+
 class MCBottomViewController;
+class MCGoToFolderPanel;
+class QMenu;
 class MCFileActions;
 class MCUserDefaults;
 class QSettings;
@@ -92,6 +96,35 @@ public:
     QWidget *page(const QString &location) const;
     // A page's window and history-menu title; empty for anything that is not a page.
     static QString pageTitle(const QString &location);
+    // A page made the first time it is shown ("account://", "links://", ...): until one is
+    // registered, its Go item stays disabled.
+    void addPageFactory(const QString &location, std::function<QWidget *()> make);
+
+    // --- The window's commands (mcappdelegatewindow.cpp) ---
+
+    // The status bar, the path bar and the sidebar hidden or shown; each choice is kept in the
+    // options ("StatusBarIsInvisible", "PathBarIsVisible", "SideBarWidth").
+    void hideStatusBar(bool hide);
+    void hidePathBar(bool hide);
+    void hideSideBar(bool hide);
+    // Shows the browser view of index (0 icon, 1 list, 2 column), leaving a page first.
+    void switchView(int index);
+    // Fills a history menu: the back menu (tag 0) or the forward one, nearest entry first.
+    void menuNeedsUpdate(QMenu *menu, int tag);
+    // An entry of a history menu was chosen: position 0 is the nearest.
+    void backForwardMenuSelection(int tag, int position);
+    // Fills the toolbar's path menu with the folders holding the one shown, nearest first.
+    void populatePopupPath();
+    // A folder of the path menu was chosen.
+    void popupPathSelection(const QString &path);
+    void goEnclosingFolder();
+    void showGoToFolderSheet();
+    // The sheet's Go: the typed text, kept inside the store, is looked for.
+    void goToFolder(const QString &text);
+    MCGoToFolderPanel *goToFolderPanel() const;
+    bool goToFolderMode() const { return m_goToFolderMode; }
+    void showHiddenFiles(bool show);
+    void reloadCurrentPath();
 
 signals:
     // The session has started and the first fetch of "/" has completed.
@@ -115,6 +148,14 @@ private:
     // The hub's page location changed: shows that page, or the browser for the empty text.
     void notBrowsableHandler();
     void disableCloudBrowseNavigation(bool disable);
+    void setupWindowCommands();
+    // The bars as the loaded options want them, without recording anything.
+    void applyStoredBars();
+    // The toolbar's buttons and the selection-dependent items for what is on screen now.
+    void updateToolbarState();
+    void endGoToFolderSheet();
+    // Goes to a history entry: a page, or else a folder.
+    void goToHistoryEntry(const QString &place);
     void updateWindowTitle();
     void addPage(const QString &location, QWidget *page);
     void accountSizesNotification(const MOPostedNotification &notification);
@@ -130,6 +171,10 @@ private:
     QPointer<MCBottomViewController> m_bottomView;
     QList<QPointer<MCBrowsableViewController>> m_browserViews;
     QHash<QString, QPointer<QWidget>> m_pages;
+    QHash<QString, std::function<QWidget *()>> m_pageFactories;
+    QPointer<MCGoToFolderPanel> m_goToFolderPanel;
+    int m_rememberedViewIndex = 0;
+    bool m_goToFolderMode = false;
     MCBrowsableViewsHelper *m_viewsHelper = nullptr;
     MCFileActions *m_fileActions = nullptr;
     MCPreviewGenerator *m_previewGenerator = nullptr;
