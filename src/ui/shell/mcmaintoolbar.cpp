@@ -77,6 +77,15 @@ MCMainToolbar::MCMainToolbar(MCMenuAction *actionMenu, QWidget *parent)
     connect(m_viewGroup, &QButtonGroup::idClicked, this, &MCMainToolbar::viewSegmentClicked);
     addSeparator();
 
+    m_action = addButton(QStringLiteral("popButtonAction"),
+                         themeIcon("emblem-system", "preferences-other"), tr("Action"),
+                         tr("Perform tasks with the selected items"));
+    popUpOnClick(m_action, actionMenu);
+    m_filter = addButton(QStringLiteral("popButtonFilter"), themeIcon("view-sort-ascending"),
+                         tr("Arrange By"), tr("Change the order of the items"));
+    m_cleanUpBy->setObjectName(QStringLiteral("menuCleanUpByToolbar"));
+    popUpOnClick(m_filter, m_cleanUpBy);
+    addSeparator();
     m_quickLook =
         addButton(QStringLiteral("buttonQuickLook"), themeIcon("document-preview", "zoom-in"),
                   tr("Quick Look"), tr("Preview the selected items"));
@@ -89,15 +98,6 @@ MCMainToolbar::MCMainToolbar(MCMenuAction *actionMenu, QWidget *parent)
     m_reload = addButton(QStringLiteral("buttonReload"), themeIcon("view-refresh"), tr("Reload"),
                          tr("List the folder shown again"));
     addSeparator();
-
-    m_action = addButton(QStringLiteral("popButtonAction"),
-                         themeIcon("emblem-system", "preferences-other"), tr("Action"),
-                         tr("Perform tasks with the selected items"));
-    popUpOnClick(m_action, actionMenu);
-    m_filter = addButton(QStringLiteral("popButtonFilter"), themeIcon("view-sort-ascending"),
-                         tr("Arrange By"), tr("Change the order of the items"));
-    m_cleanUpBy->setObjectName(QStringLiteral("menuCleanUpByToolbar"));
-    popUpOnClick(m_filter, m_cleanUpBy);
     m_path = addButton(QStringLiteral("popButtonPath"), themeIcon("folder"), tr("Path"),
                        tr("Show the folders that hold this one"));
     m_pathMenu->setObjectName(QStringLiteral("menuPath"));

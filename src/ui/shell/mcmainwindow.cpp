@@ -97,6 +97,8 @@ MCMainWindow::MCMainWindow(QWidget *parent)
     // Dragged, the divider stops at the sidebar's minimum and maximum widths, and the sidebar
     // collapses when the divider goes on past half its minimum.
     connect(m_splitView, &QSplitter::splitterMoved, this, [this] {
+        if (sideBarWidth() > 0)
+            m_sideBarWidthBeforeCollapse = sideBarWidth();
         updateSideBarItem();
         emit sideBarStateChanged();
     });
