@@ -8,9 +8,11 @@
 #include "mcappdelegate.h"
 #include "mcgotofolderpanel.h"
 #include "mciconcontroller.h"
+#include "mciconitemmodel.h"
 #include "mcmaintoolbar.h"
 #include "mcmainwindow.h"
 #include "mcmanager.h"
+#include "mcoptions.h"
 #include "mcpasteboard.h"
 #include "mcpathbarcontroller.h"
 #include "servicereader.h"
@@ -85,6 +87,7 @@ private slots:
     void goCommandsAndGoToFolder();
     void sidebarDividerLimits();
     void pathBarGoesUpAndTakesDrops();
+    void iconItemsShowTheChosenInfoLine();
 
 private:
     MCMainWindow *window() const { return m_shell.delegate()->mainWindow(); }
@@ -375,6 +378,36 @@ void TestShellWindow::pathBarGoesUpAndTakesDrops()
     QVERIFY(bar->componentRect(2).width() <= 220);
     QCOMPARE(titles(toolbar()->pathMenu()).value(1),
              QString(hostile).replace(QLatin1Char('&'), QStringLiteral("&&")));
+}
+
+void TestShellWindow::iconItemsShowTheChosenInfoLine()
+{
+    MCOptions *options = MCManager::sharedManager()->options();
+    QVERIFY(go(QStringLiteral("/")));
+    QTRY_VERIFY(icons()->shownNames().contains(QStringLiteral("Photos")));
+    const auto info = [this](const QString &name) {
+        const int row = icons()->shownNames().indexOf(name);
+        return icons()->itemModel()->index(row).data(MCIconItemModel::AdditionalInfoRole).toString();
+    };
+    const auto itemHeight = [this] {
+        return icons()->collectionView()->visualRect(icons()->itemModel()->index(0)).height();
+    };
+    const int plain = itemHeight();
+    QVERIFY(info(QStringLiteral("Photos")).isEmpty());
+    // What the View Options window writes: the items' size, a count for folders.
+    icons()->additionalFileInfoChangedTo(1);
+    QCOMPARE(options->value(MCOptions::IconController, QStringLiteral("AdditionalInfoType")),
+             QVariant(qint64(1)));
+    QVERIFY2(QRegularExpression(QStringLiteral("^[0-9]+ items?$"))
+                 .match(info(QStringLiteral("Photos")))
+                 .hasMatch(),
+             qPrintable(info(QStringLiteral("Photos"))));
+    QTRY_VERIFY(itemHeight() > plain);
+    options->setValue(MCOptions::IconController, QStringLiteral("AdditionalInfoType"), 2);
+    QVERIFY(!info(QStringLiteral("Photos")).isEmpty());
+    icons()->additionalFileInfoChangedTo(-1);
+    QVERIFY(info(QStringLiteral("Photos")).isEmpty());
+    QTRY_COMPARE(itemHeight(), plain);
 }
 
 int main(int argc, char **argv)

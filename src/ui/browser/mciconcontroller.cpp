@@ -19,6 +19,7 @@ namespace {
 
 const QString LabelPosition = QStringLiteral("LabelPosition");
 const QString IconSize = QStringLiteral("IconSize");
+const QString AdditionalInfoType = QStringLiteral("AdditionalInfoType");
 const QString ViewStyle = QStringLiteral("ViewStyle");
 const QString TextSize = QStringLiteral("TextSize");
 const QString IconPreview = QStringLiteral("IconPreview");
@@ -81,6 +82,8 @@ MCIconController::MCIconController(MOObjectsManager *objectsManager, MCOptions *
                 [this](const QString &dictionary, const QString &key, const QVariant &value) {
                     if (dictionary == MCOptions::IconController && key == IconSize)
                         setIconSize(value.toInt());
+                    if (dictionary == MCOptions::IconController && key == AdditionalInfoType)
+                        showAdditionalInfo(value);
                 });
     }
 }
@@ -114,18 +117,43 @@ void MCIconController::loadOptions()
     m_collectionView->setPalette(palette);
     m_model->setShowPreview(values.value(IconPreview).toBool());
     setSortType(values.value(SortBy).toLongLong());
+    if (m_options)
+        showAdditionalInfo(m_options->value(MCOptions::IconController, AdditionalInfoType));
+}
+
+void MCIconController::additionalFileInfoChangedTo(qint64 type)
+{
+    if (m_options)
+        m_options->setValue(MCOptions::IconController, AdditionalInfoType, type);
+    else
+        showAdditionalInfo(type);
+}
+
+void MCIconController::showAdditionalInfo(const QVariant &type)
+{
+    bool known = false;
+    const int kind = type.toInt(&known);
+    const bool shown = type.isValid() && known && kind >= 0 && kind <= 3;
+    m_model->setAdditionalInfoType(shown ? QVariant(kind) : QVariant());
+    if (m_delegate->showsAdditionalInfo() != shown) {
+        m_delegate->setShowsAdditionalInfo(shown);
+        setIconSize(m_iconSide);
+    }
 }
 
 void MCIconController::setIconSize(int size)
 {
     if (size <= 0)
         return;
+    m_iconSide = size;
     const int box = iconBoxFor(size);
     m_delegate->setIconSize(box);
     m_model->setIconSize(box);
+    // The info line under the names takes a small line more.
+    const int info = m_delegate->showsAdditionalInfo() ? fontMetrics().lineSpacing() : 0;
     const QSize item = m_delegate->labelPosition() == MCIconItemDelegate::LabelBelow
-                           ? QSize(size, size)
-                           : QSize(qRound(size * 2.5), size);
+                           ? QSize(size, size + info)
+                           : QSize(qRound(size * 2.5), size + info);
     m_collectionView->setGridSize(item);
     m_collectionView->setIconSize(QSize(box, box));
     m_collectionView->doItemsLayout();
