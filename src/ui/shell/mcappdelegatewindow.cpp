@@ -75,6 +75,8 @@ void MCAppDelegate::setupWindowCommands()
             [this] { hideStatusBar(!m_window->isStatusBarHidden()); });
     connect(window->pathBarAction(), &QAction::triggered, this,
             [this] { hidePathBar(m_window->isPathBarVisible()); });
+    connect(window->sideBarAction(), &QAction::triggered, this,
+            [this] { hideSideBar(!m_window->isSideBarCollapsed()); });
     connect(window, &MCMainWindow::sideBarStateChanged, this, [this] {
         MCManager::sharedManager()->options()->setValue(MCOptions::AppDelegate, SideBarWidth,
                                                         m_window->sideBarWidth());

@@ -227,10 +227,6 @@ void MCMainWindow::buildViewMenu()
     m_reload = m_viewMenu->addAction(tr("Reload"));
     m_reload->setObjectName(QStringLiteral("menuItemReload"));
     m_reload->setShortcuts(QKeySequence::Refresh);
-    connect(m_hideSideBar, &QAction::triggered, this, [this] {
-        setSideBarCollapsed(!isSideBarCollapsed());
-        emit sideBarStateChanged();
-    });
     // The list and column views are not there yet.
     setViewAvailable(1, false);
     setViewAvailable(2, false);

@@ -115,7 +115,7 @@ signals:
     void closeRequested();
     // A command was handed its window.
     void commandHandlersChanged();
-    // The sidebar was collapsed or brought back by the user (the divider or the menu).
+    // The user dragged the sidebar's divider.
     void sideBarStateChanged();
 
 protected:
