@@ -1,6 +1,7 @@
 #include "mcmaintoolbar.h"
 
 #include "mccleanupbymenu.h"
+#include "mcfunctions.h"
 #include "mcmenuaction.h"
 
 #include <QAction>
@@ -8,12 +9,24 @@
 #include <QMenu>
 #include <QToolButton>
 
+// The program's resources live in a static library: they are registered by hand (outside any
+// namespace, as the registration requires).
+static void registerShellResources()
+{
+    Q_INIT_RESOURCE(shell);
+}
+
 namespace {
 
-QIcon themeIcon(const char *name, const char *fallback = nullptr)
+// The desktop's icon, or its second choice, or the image bundled under that name.
+QIcon themeIcon(const char *name, const char *fallback = nullptr, const char *bundled = nullptr)
 {
-    const QIcon icon = QIcon::fromTheme(QLatin1String(name));
-    return icon.isNull() && fallback ? QIcon::fromTheme(QLatin1String(fallback)) : icon;
+    QIcon icon = QIcon::fromTheme(QLatin1String(name));
+    if (icon.isNull() && fallback)
+        icon = QIcon::fromTheme(QLatin1String(fallback));
+    if (icon.isNull() && bundled)
+        icon = QIcon(QStringLiteral(":/shell/images/%1.svg").arg(QLatin1String(bundled)));
+    return icon;
 }
 
 // A button that pops its menu up at once, without a second event loop while it is open.
@@ -34,6 +47,7 @@ MCMainToolbar::MCMainToolbar(MCMenuAction *actionMenu, QWidget *parent)
     , m_cleanUpBy(new MCCleanUpByMenu(this))
     , m_pathMenu(new QMenu(this))
 {
+    registerShellResources();
     setObjectName(QStringLiteral("toolbar"));
     setMovable(false);
     setFloatable(false);
@@ -81,7 +95,7 @@ MCMainToolbar::MCMainToolbar(MCMenuAction *actionMenu, QWidget *parent)
                          themeIcon("emblem-system", "preferences-other"), tr("Action"),
                          tr("Perform tasks with the selected items"));
     popUpOnClick(m_action, actionMenu);
-    m_filter = addButton(QStringLiteral("popButtonFilter"), themeIcon("view-sort-ascending"),
+    m_filter = addButton(QStringLiteral("popButtonFilter"), themeIcon("view-sort-ascending", nullptr, "arrangeBy"),
                          tr("Arrange By"), tr("Change the order of the items"));
     m_cleanUpBy->setObjectName(QStringLiteral("menuCleanUpByToolbar"));
     popUpOnClick(m_filter, m_cleanUpBy);
@@ -89,22 +103,22 @@ MCMainToolbar::MCMainToolbar(MCMenuAction *actionMenu, QWidget *parent)
     m_quickLook =
         addButton(QStringLiteral("buttonQuickLook"), themeIcon("document-preview", "zoom-in"),
                   tr("Quick Look"), tr("Preview the selected items"));
-    m_delete = addButton(QStringLiteral("buttonDelete"), themeIcon("user-trash", "edit-delete"),
+    m_delete = addButton(QStringLiteral("buttonDelete"), themeIcon("user-trash", "edit-delete", "trash"),
                          tr("Delete"), tr("Delete the selected items"));
-    m_info = addButton(QStringLiteral("buttonInfo"), themeIcon("dialog-information"),
+    m_info = addButton(QStringLiteral("buttonInfo"), themeIcon("dialog-information", nullptr, "info"),
                        tr("Get Info"), tr("Show information about the selected items"));
-    m_newFolder = addButton(QStringLiteral("buttonNewFolder"), themeIcon("folder-new"),
+    m_newFolder = addButton(QStringLiteral("buttonNewFolder"), themeIcon("folder-new", nullptr, "newfolder"),
                             tr("New Folder"), tr("Make a folder in the folder shown"));
     m_reload = addButton(QStringLiteral("buttonReload"), themeIcon("view-refresh"), tr("Reload"),
                          tr("List the folder shown again"));
     addSeparator();
-    m_path = addButton(QStringLiteral("popButtonPath"), themeIcon("folder"), tr("Path"),
+    m_path = addButton(QStringLiteral("popButtonPath"), MCFunctions::getFolderIcon(), tr("Path"),
                        tr("Show the folders that hold this one"));
     m_pathMenu->setObjectName(QStringLiteral("menuPath"));
     QAction *first = m_pathMenu->addAction(m_path->icon(), QString());
     first->setEnabled(false);
     popUpOnClick(m_path, m_pathMenu);
-    m_share = addButton(QStringLiteral("popButtonShare"), themeIcon("emblem-shared", "send-to"),
+    m_share = addButton(QStringLiteral("popButtonShare"), themeIcon("emblem-shared", "send-to", "share"),
                         tr("Share"), tr("Get a link to the selected file"));
     for (QToolButton *button : {m_quickLook, m_delete, m_share})
         button->setEnabled(false);

@@ -32,8 +32,6 @@ MCMainWindow::MCMainWindow(QWidget *parent)
     , m_actionMenu(new MCMenuAction(this))
     , m_toolbar(new MCMainToolbar(m_actionMenu, this))
 {
-    // The program's resources live in a static library: they are registered by hand.
-    Q_INIT_RESOURCE(shell);
     setObjectName(QStringLiteral("mainWindow"));
     setWindowTitle(tr("Kerlo Home"));
     setWindowIcon(QIcon(QStringLiteral(":/shell/images/lumarin.svg")));
