@@ -365,8 +365,13 @@ void MCAppDelegate::showHiddenFiles(bool show)
     m_window->hiddenFilesAction()->setText(show ? tr("Hide Hidden files")
                                                 : tr("Show Hidden files"));
     hub->setShowHiddenFiles(show);
-    if (!hub->currentPath().isEmpty())
-        hub->changeToPath(hub->currentPath(), this);
+    if (hub->currentPath().isEmpty())
+        return;
+    hub->changeToPath(hub->currentPath(), this);
+    // Hidden files the folder's tree left out when they came are only known to the service
+    // now: the listing is fetched afresh rather than from what the core keeps.
+    if (show)
+        reloadCurrentPath();
 }
 
 void MCAppDelegate::reloadCurrentPath()
