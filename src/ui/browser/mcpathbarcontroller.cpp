@@ -6,6 +6,7 @@
 #include "mcfunctions.h"
 #include "mcmanager.h"
 #include "mcpasteboard.h"
+#include "mcstring.h"
 
 #include <QApplication>
 #include <QDragMoveEvent>
@@ -81,7 +82,10 @@ void MCPathbarController::updatePath(const QString &path)
     const QStringList names = path.split(QLatin1Char('/'), Qt::SkipEmptyParts);
     for (const QString &name : names) {
         accumulated += QLatin1Char('/') + name;
-        m_components.append({name, accumulated, MCFunctions::getFolderIcon(), {}, {}});
+        // A name from the service is one line of text: no control character breaks it, no
+        // direction override turns it around.
+        m_components.append(
+            {MCString::stringForName(name), accumulated, MCFunctions::getFolderIcon(), {}, {}});
     }
     layoutComponents();
     update();

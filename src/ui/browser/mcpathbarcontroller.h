@@ -24,6 +24,7 @@ public:
     void updatePath(const QString &path);
 
     int componentCount() const { return m_components.size(); }
+    // The title as drawn: the name made safe to show (MCString::stringForName).
     QString componentTitle(int index) const;
     QString componentPath(int index) const;
     // Where the component is drawn, in this widget's coordinates (empty when out of sight).

@@ -11,6 +11,7 @@
 #include "mcpages.h"
 #include "mcshelllogging.h"
 #include "mcsidebarcontroller.h"
+#include "mcstring.h"
 
 #include <QAction>
 #include <QLabel>
@@ -160,7 +161,10 @@ void MCAppDelegate::updateWindowTitle()
     if (!node)
         return;
     const bool root = node->isRoot();
-    m_window->setWindowTitle(root ? tr("Kerlo Home") : node->fileName());
+    // "[*]" in a name is text, not the window's modified mark.
+    const QString name = MCString::stringForName(node->fileName())
+                             .replace(QLatin1String("[*]"), QLatin1String("[*][*]"));
+    m_window->setWindowTitle(root ? tr("Kerlo Home") : name);
     m_window->setWindowFilePath(root ? QString() : node->fileName());
     m_window->enclosingFolderAction()->setEnabled(!root);
 }

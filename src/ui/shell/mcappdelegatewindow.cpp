@@ -17,6 +17,7 @@
 #include "mcremotepath.h"
 #include "mcshelllogging.h"
 #include "mcsidebarcontroller.h"
+#include "mcstring.h"
 #include "mcuserdefaults.h"
 #include "moobjectsmanager.h"
 
@@ -28,13 +29,6 @@
 namespace {
 
 const QString SideBarWidth = QStringLiteral("SideBarWidth");
-
-// A name as a menu item shows it: "&" is a character, not a mnemonic.
-QString menuTitle(const QString &name)
-{
-    QString title = name;
-    return title.replace(QLatin1Char('&'), QStringLiteral("&&"));
-}
 
 bool isPage(const QString &place)
 {
@@ -227,7 +221,7 @@ void MCAppDelegate::menuNeedsUpdate(QMenu *menu, int tag)
             title = MCRemotePath::lastComponent(entry);
             icon = MCFunctions::getFolderIcon();
         }
-        QAction *item = menu->addAction(icon, menuTitle(title));
+        QAction *item = menu->addAction(icon, MCString::stringForMenu(title));
         item->setData(entry);
         const int position = entries.size() - 1 - i;
         connect(item, &QAction::triggered, this,
@@ -284,7 +278,7 @@ void MCAppDelegate::populatePopupPath()
         const bool root = path == QLatin1String("/");
         QAction *item =
             menu->addAction(root ? MCFunctions::getHomeIcon() : MCFunctions::getFolderIcon(),
-                            root ? tr("Kerlo Home") : menuTitle(MCRemotePath::lastComponent(path)));
+                            root ? tr("Kerlo Home") : MCString::stringForMenu(MCRemotePath::lastComponent(path)));
         item->setData(path);
         connect(item, &QAction::triggered, this, [this, path] { popupPathSelection(path); });
         if (root)

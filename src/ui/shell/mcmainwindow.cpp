@@ -41,10 +41,10 @@ MCMainWindow::MCMainWindow(QWidget *parent)
     menuBar()->addMenu(file);
     file->bindKeys(this);
     file->addSeparator();
-    addCommand(file, GetInfo, tr("Get Info"), QStringLiteral("menuItemGetInfo"))
-        ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_I));
-    addCommand(file, QuickLook, tr("Quick Look"), QStringLiteral("menuItemQuickLook"))
-        ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Y));
+    // The File menu's own Get Info and Quick Look items act on its selection; these two are
+    // the toolbar's.
+    addCommand(nullptr, GetInfo, tr("Get Info"), QStringLiteral("commandGetInfo"));
+    addCommand(nullptr, QuickLook, tr("Quick Look"), QStringLiteral("commandQuickLook"));
     file->addSeparator();
     m_signOut = file->addAction(tr("Sign Out"));
     m_signOut->setObjectName(QStringLiteral("menuItemSignOut"));
@@ -118,7 +118,7 @@ MCMainWindow::MCMainWindow(QWidget *parent)
 QAction *MCMainWindow::addCommand(QMenu *menu, Command command, const QString &title,
                                   const QString &objectName)
 {
-    QAction *action = menu->addAction(title);
+    QAction *action = menu ? menu->addAction(title) : new QAction(title, this);
     action->setObjectName(objectName);
     action->setEnabled(false);
     connect(action, &QAction::triggered, this, [this, command] {

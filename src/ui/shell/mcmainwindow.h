@@ -103,6 +103,8 @@ public:
     // collapses, otherwise it is kept between the minimum and two thirds of the window.
     void moveSideBarDivider(int position);
 
+    // A command's action: in the menus, except Get Info and Quick Look, which the File menu
+    // carries for its selection and the toolbar's buttons trigger.
     QAction *commandAction(Command command) const { return m_commands.value(command); }
     // Connects a command to its window from now on; the delegate enables it where it applies.
     void setCommandHandler(Command command, std::function<void()> handler);
