@@ -1,11 +1,11 @@
 #include "mcbrowserdragdrop.h"
 
 #include "alertpresenter.h"
+#include "mcbrowsableviewcontroller.h"
 #include "mcbrowserlog.h"
 #include "mcdropactions.h"
-#include "mciconcontroller.h"
-#include "mciconitemmodel.h"
 #include "mcmanager.h"
+#include "mcnameeditingdelegate.h"
 #include "mcoptions.h"
 #include "mcpasteboard.h"
 #include "mcremotepath.h"
@@ -13,6 +13,7 @@
 #include "moobjectsmanager.h"
 #include "xdnddirectsave.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCursor>
 #include <QDrag>
@@ -20,7 +21,6 @@
 #include <QDropEvent>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QListView>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
@@ -96,10 +96,11 @@ QPixmap countBadge(const QPixmap &base, int count)
 
 } // namespace
 
-MCBrowserDragDrop::MCBrowserDragDrop(MCIconController *icons, MCManager *hub,
-                                     AlertPresenter *alerts, QWidget *sheetWindow)
-    : QObject(icons)
-    , m_icons(icons)
+MCBrowserDragDrop::MCBrowserDragDrop(MCBrowsableViewController *view, QAbstractItemView *itemView,
+                                     MCManager *hub, AlertPresenter *alerts, QWidget *sheetWindow)
+    : QObject(view)
+    , m_view(view)
+    , m_itemView(itemView)
     , m_hub(hub)
     , m_alerts(alerts)
     , m_sheetWindow(sheetWindow)
@@ -116,7 +117,7 @@ MCBrowserDragDrop::MCBrowserDragDrop(MCIconController *icons, MCManager *hub,
     };
     m_springTimer.setSingleShot(true);
     connect(&m_springTimer, &QTimer::timeout, this, &MCBrowserDragDrop::springTick);
-    m_viewport = m_icons->collectionView()->viewport();
+    m_viewport = m_itemView->viewport();
     m_viewport->setAcceptDrops(true);
     m_viewport->installEventFilter(this);
 }
@@ -156,7 +157,7 @@ bool MCBrowserDragDrop::mousePressed(QMouseEvent *event)
     m_pressKeptSelection = false;
     if (event->button() != Qt::LeftButton || (event->modifiers() & Qt::ControlModifier))
         return false;
-    QListView *view = m_icons->collectionView();
+    QAbstractItemView *view = m_itemView;
     const QModelIndex index = view->indexAt(event->pos());
     if (!index.isValid())
         return false;
@@ -192,8 +193,8 @@ bool MCBrowserDragDrop::mouseReleased(QMouseEvent *event)
     m_pressKeptSelection = false;
     if (kept && index.isValid() && event->button() == Qt::LeftButton) {
         // A click, not a drag: the item alone is selected, as any click does.
-        m_icons->collectionView()->selectionModel()->setCurrentIndex(
-            index, QItemSelectionModel::ClearAndSelect);
+        m_itemView->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
+                                                                 QItemSelectionModel::Rows);
         return true;
     }
     return false;
@@ -240,9 +241,9 @@ QMimeData *MCBrowserDragDrop::mimeDataForNodes(const MCNodeList &nodes) const
 
 void MCBrowserDragDrop::startDrag()
 {
-    QListView *view = m_icons->collectionView();
+    QAbstractItemView *view = m_itemView;
     MCNodeList nodes;
-    for (const MCNodePtr &node : m_icons->getSelectedItems()) {
+    for (const MCNodePtr &node : m_view->getSelectedItems()) {
         if (!node->isBusy() && !node->isPlaceholder())
             nodes.append(node);
     }
@@ -325,10 +326,14 @@ void MCBrowserDragDrop::downloadDraggedNodes(const MCNodeList &nodes, const QStr
     }
 }
 
+MCNodePtr MCBrowserDragDrop::nodeAt(const QModelIndex &index)
+{
+    return index.data(MCNameEditingDelegate::NodeRole).value<MCNodePtr>();
+}
+
 MCNodePtr MCBrowserDragDrop::folderNodeAt(const QPoint &position) const
 {
-    const QModelIndex index = m_icons->collectionView()->indexAt(position);
-    const MCNodePtr node = m_icons->itemModel()->nodeAt(index);
+    const MCNodePtr node = nodeAt(m_itemView->indexAt(position));
     return node && node->isDir() && !node->isPackage() ? node : MCNodePtr();
 }
 
@@ -337,7 +342,7 @@ void MCBrowserDragDrop::dragMoved(QDragMoveEvent *event)
     const QMimeData *data = event->mimeData();
     const bool remote = !MCPasteboard::remotePaths(data).isEmpty();
     const bool local = !remote && !MCPasteboard::localFilePaths(data).isEmpty();
-    const QModelIndex index = m_icons->collectionView()->indexAt(event->pos());
+    const QModelIndex index = m_itemView->indexAt(event->pos());
     const MCNodePtr folder = folderNodeAt(event->pos());
     if (folder)
         springTo(index);
@@ -361,14 +366,15 @@ void MCBrowserDragDrop::dropped(QDropEvent *event)
 {
     stopSpring();
     const QMimeData *data = event->mimeData();
-    if (folderNodeAt(event->pos()) || !m_hub->currentNode()) {
+    const MCNodePtr target = dropFolder();
+    if (folderNodeAt(event->pos()) || !target) {
         event->ignore();
         return;
     }
     // Remote items come only from this application's views (one instance runs per user).
     const QStringList paths = MCPasteboard::remotePaths(data);
     if (!paths.isEmpty()) {
-        if (!moveRemoteItems(paths)) {
+        if (!moveRemoteItems(paths, target)) {
             event->ignore();
             return;
         }
@@ -380,32 +386,37 @@ void MCBrowserDragDrop::dropped(QDropEvent *event)
     if (!files.isEmpty()) {
         const bool optionHeld =
             event->keyboardModifiers() & (Qt::ControlModifier | Qt::AltModifier);
-        uploadLocalFiles(files, optionHeld);
+        uploadLocalFiles(files, optionHeld, target->filePath());
     }
     event->setDropAction(Qt::CopyAction);
     event->accept();
 }
 
-bool MCBrowserDragDrop::moveRemoteItems(const QStringList &paths)
+MCNodePtr MCBrowserDragDrop::dropFolder() const
 {
-    const MCNodePtr current = m_hub->currentNode();
+    return m_dropFolder ? m_dropFolder() : m_hub->currentNode();
+}
+
+bool MCBrowserDragDrop::moveRemoteItems(const QStringList &paths, const MCNodePtr &current)
+{
     // All or nothing: an item already here, or a folder dropped into itself, refuses the drop
     // before anything moves.
     return MCDropActions::moveRemoteItems(paths, current->filePath(), QVariant::fromValue(current));
 }
 
-void MCBrowserDragDrop::uploadLocalFiles(const QStringList &paths, bool optionHeld)
+void MCBrowserDragDrop::uploadLocalFiles(const QStringList &paths, bool optionHeld,
+                                         const QString &target)
 {
-    if (QWidget *window = m_icons->window()) {
+    if (QWidget *window = m_view->window()) {
         window->raise();
         window->activateWindow();
     }
-    MCDropActions::uploadLocalFiles(m_hub, paths, m_hub->currentNode()->filePath(), optionHeld);
+    MCDropActions::uploadLocalFiles(m_hub, paths, target, optionHeld);
 }
 
 void MCBrowserDragDrop::springTo(const QModelIndex &index)
 {
-    const MCNodePtr node = m_icons->itemModel()->nodeAt(index);
+    const MCNodePtr node = nodeAt(index);
     if (node && node->filePath() == m_springPath)
         return;
     stopSpring();
@@ -428,11 +439,10 @@ void MCBrowserDragDrop::springTick()
         m_springTimer.start(SpringTickMs);
         return;
     }
-    const MCNodePtr node =
-        m_icons->itemModel()->nodeAt(m_icons->itemModel()->indexOfPath(m_springPath));
+    const MCNodePtr node = nodeAt(m_view->indexOfPath(m_springPath));
     stopSpring();
     if (node && node->isDir() && !node->isBusy())
-        m_hub->doubleClickNavigation(node->filePath(), m_icons);
+        m_hub->doubleClickNavigation(node->filePath(), m_view);
 }
 
 void MCBrowserDragDrop::stopSpring()
@@ -446,9 +456,10 @@ void MCBrowserDragDrop::stopSpring()
 
 void MCBrowserDragDrop::showSelected(bool selected)
 {
-    const QModelIndex index = m_icons->itemModel()->indexOfPath(m_springPath);
+    const QModelIndex index = m_view->indexOfPath(m_springPath);
     if (!index.isValid())
         return;
-    m_icons->collectionView()->selectionModel()->select(
-        index, selected ? QItemSelectionModel::ClearAndSelect : QItemSelectionModel::Deselect);
+    m_itemView->selectionModel()->select(
+        index, (selected ? QItemSelectionModel::ClearAndSelect : QItemSelectionModel::Deselect) |
+                   QItemSelectionModel::Rows);
 }

@@ -39,6 +39,7 @@ public:
     void preserveSelection(const MCNodeList &nodes) override;
     void selectNodes(const MCNodeList &nodes) override;
     void startRename() override;
+    QModelIndex indexOfPath(const QString &path) const override;
     QRect selectedRect() const override;
     // An item's name is being edited in place.
     bool isEditingName() const;
@@ -51,6 +52,8 @@ protected:
 
 private:
     void loadOptions();
+    // The options that change how the items look, as they are now.
+    void applyLook();
     void showAdditionalInfo(const QVariant &type);
     int m_iconSide = 140; // "IconSize" in force
     void setIconSize(int size);

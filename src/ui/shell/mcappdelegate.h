@@ -24,6 +24,7 @@ class MCBrowsableViewsHelper;
 class MCMainWindow;
 class MCPreviewGenerator;
 class MCQuickLookController;
+class MCViewOptionsController;
 class MCWindowLoginController;
 class QWidget;
 
@@ -86,6 +87,14 @@ public:
     MCMainWindow *mainWindow() const;
     MCWindowLoginController *loginController() const;
     MCBrowsableViewController *iconController() const;
+    // The browser views by index: 0 icons, 1 list, 2 columns; null for another index.
+    MCBrowsableViewController *browserView(int index) const;
+    // Shows the browser view of index in place of the one shown (or of a page), with the
+    // same folder and the same items selected.
+    void switchView(int index);
+    // Opens the View Options window on the view shown, or closes it when it is open.
+    void showViewOptions();
+    MCViewOptionsController *viewOptionsController() const;
     MCBottomViewController *bottomViewController() const;
     // The file commands behind the menus.
     MCFileActions *fileActions() const { return m_fileActions; }
@@ -109,8 +118,6 @@ public:
     void hideStatusBar(bool hide);
     void hidePathBar(bool hide);
     void hideSideBar(bool hide);
-    // Shows the browser view of index (0 icon, 1 list, 2 column), leaving a page first.
-    void switchView(int index);
     // Fills a history menu: the back menu (tag 0) or the forward one, nearest entry first.
     void menuNeedsUpdate(QMenu *menu, int tag);
     // An entry of a history menu was chosen: position 0 is the nearest.
@@ -169,6 +176,9 @@ private:
     void goToHistoryEntry(const QString &place);
     void updateWindowTitle();
     void addPage(const QString &location, QWidget *page);
+    // The view menus' items that pick the view and open its options.
+    void connectViewChoices();
+    void viewOptionsShown(bool shown);
     void accountSizesNotification(const MOPostedNotification &notification);
     // Connects the menus' Get Info and Quick Look and the views' selections to the windows.
     void setupInspectors();
@@ -189,6 +199,7 @@ private:
     int m_rememberedViewIndex = 0;
     bool m_goToFolderMode = false;
     MCBrowsableViewsHelper *m_viewsHelper = nullptr;
+    QPointer<MCViewOptionsController> m_viewOptions;
     MCFileActions *m_fileActions = nullptr;
     MCPreviewGenerator *m_previewGenerator = nullptr;
     QPointer<MCQuickLookController> m_quickLook;

@@ -136,11 +136,8 @@ void MCAppDelegate::disableCloudBrowseNavigation(bool disable)
         if (toolbar->selectedViewSegment() >= 0)
             m_rememberedViewIndex = toolbar->selectedViewSegment();
         toolbar->selectViewSegment(-1);
-        for (int index = 0; index < 3; ++index)
-            m_window->viewAsAction(index)->setChecked(false);
     } else {
         toolbar->selectViewSegment(m_rememberedViewIndex);
-        m_window->viewAsAction(m_rememberedViewIndex)->setChecked(true);
         browser->firstResponder()->setFocus(Qt::OtherFocusReason);
     }
     updateToolbarState();

@@ -47,10 +47,6 @@ void MCAppDelegate::setupWindowCommands()
         connect(menu, &QMenu::aboutToShow, this, [this, menu, tag] { menuNeedsUpdate(menu, tag); });
     }
     connect(toolbar, &MCMainToolbar::viewSegmentClicked, this, &MCAppDelegate::switchView);
-    for (int index = 0; index < 3; ++index) {
-        connect(window->viewAsAction(index), &QAction::triggered, this,
-                [this, index] { switchView(index); });
-    }
     connect(toolbar->pathMenu(), &QMenu::aboutToShow, this, &MCAppDelegate::populatePopupPath);
     connect(toolbar->buttonDelete(), &QAbstractButton::clicked, this, [this] {
         if (MCBrowsableViewController *view = MCManager::sharedManager()->selectedController())
@@ -89,7 +85,6 @@ void MCAppDelegate::setupWindowCommands()
         item->setEnabled(place == QLatin1String("home") || m_pageFactories.contains(place));
     }
     toolbar->selectViewSegment(0);
-    window->viewAsAction(0)->setChecked(true);
     window->pathBar()->setHub(MCManager::sharedManager());
     connect(window, &MCMainWindow::commandHandlersChanged, this,
             &MCAppDelegate::updateToolbarState);
@@ -152,41 +147,6 @@ void MCAppDelegate::hideSideBar(bool hide)
     m_window->setSideBarCollapsed(hide);
     MCManager::sharedManager()->options()->setValue(MCOptions::AppDelegate, SideBarWidth,
                                                     m_window->sideBarWidth());
-}
-
-void MCAppDelegate::switchView(int index)
-{
-    MCManager *hub = MCManager::sharedManager();
-    if (!m_window || !m_window->isViewAvailable(index) || m_browserViews.size() < 3)
-        return;
-    if (!hub->notBrowsablePath().isEmpty()) {
-        hub->addBackPath(hub->notBrowsablePath());
-        hub->clearForwardHistory();
-        m_rememberedViewIndex = index;
-        hub->setNotBrowsablePath(QStringLiteral(""));
-    }
-    MCBrowsableViewController *previous = hub->selectedController();
-    const MCNodeList selection = previous ? previous->getSelectedItems() : MCNodeList();
-    // The views are kept in the order icon, column, list.
-    MCBrowsableViewController *next = m_browserViews.value(index == 0   ? 0
-                                                           : index == 1 ? 2
-                                                                        : 1)
-                                          .data();
-    if (!next)
-        return;
-    for (const auto &view : qAsConst(m_browserViews)) {
-        if (view && view != next)
-            view->hide();
-    }
-    next->show();
-    for (int i = 0; i < 3; ++i)
-        m_window->viewAsAction(i)->setChecked(i == index);
-    next->preserveSelection(selection);
-    hub->setSelectedController(next);
-    next->firstResponder()->setFocus(Qt::OtherFocusReason);
-    m_rememberedViewIndex = index;
-    m_window->toolbar()->selectViewSegment(index);
-    updateToolbarState();
 }
 
 void MCAppDelegate::goToHistoryEntry(const QString &place)

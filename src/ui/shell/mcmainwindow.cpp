@@ -136,12 +136,6 @@ void MCMainWindow::setCommandHandler(Command command, std::function<void()> hand
     emit commandHandlersChanged();
 }
 
-void MCMainWindow::setViewOptionsShown(bool shown)
-{
-    m_commands.value(ViewOptions)
-        ->setText(shown ? tr("Hide View Options") : tr("Show View Options"));
-}
-
 void MCMainWindow::buildGoMenu(QMenu *go)
 {
     go->setObjectName(QStringLiteral("menuGo"));
@@ -191,21 +185,6 @@ void MCMainWindow::buildGoMenu(QMenu *go)
 
 void MCMainWindow::buildViewMenu()
 {
-    // The view choices and the bars come before the arranging items the menu holds already.
-    QAction *arranging = m_viewMenu->actions().value(0);
-    const QStringList titles = {tr("as Icons"), tr("as List"), tr("as Columns")};
-    const QStringList names = {QStringLiteral("menuItemAsIcons"), QStringLiteral("menuItemAsList"),
-                               QStringLiteral("menuItemAsColumns")};
-    for (int index = 0; index < titles.size(); ++index) {
-        auto *item = new QAction(titles.at(index), m_viewMenu);
-        item->setObjectName(names.at(index));
-        item->setData(index);
-        item->setCheckable(true);
-        item->setShortcut(QKeySequence(Qt::CTRL | (Qt::Key_1 + index)));
-        m_viewMenu->insertAction(arranging, item);
-        m_viewAs.append(item);
-    }
-    m_viewMenu->insertSeparator(arranging);
     m_viewMenu->addSeparator();
     m_hideStatusBar = m_viewMenu->addAction(tr("Hide Status Bar"));
     m_hideStatusBar->setObjectName(QStringLiteral("menuItemHideStatusBar"));
@@ -219,29 +198,9 @@ void MCMainWindow::buildViewMenu()
     m_hiddenFiles->setCheckable(true);
     m_hiddenFiles->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_H));
     m_viewMenu->addSeparator();
-    addCommand(m_viewMenu, ViewOptions, tr("Show View Options"),
-               QStringLiteral("menuItemViewOptions"))
-        ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_J));
     m_reload = m_viewMenu->addAction(tr("Reload"));
     m_reload->setObjectName(QStringLiteral("menuItemReload"));
     m_reload->setShortcuts(QKeySequence::Refresh);
-    // The list and column views are not there yet.
-    setViewAvailable(1, false);
-    setViewAvailable(2, false);
-}
-
-void MCMainWindow::setViewAvailable(int index, bool available)
-{
-    if (QAction *item = m_viewAs.value(index))
-        item->setEnabled(available);
-    if (QAbstractButton *segment = m_toolbar->viewSegment(index))
-        segment->setEnabled(available);
-}
-
-bool MCMainWindow::isViewAvailable(int index) const
-{
-    const QAction *item = m_viewAs.value(index);
-    return item && item->isEnabled();
 }
 
 bool MCMainWindow::isStatusBarHidden() const

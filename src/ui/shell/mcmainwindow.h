@@ -29,7 +29,7 @@ class MCMainWindow : public QMainWindow
 public:
     // The commands that open the application's other windows. Each stays disabled until the
     // window that carries it hands its handler in (setCommandHandler()).
-    enum Command { About, ViewOptions, GetInfo, Preferences, QuickLook, WelcomeTour, CreateGroup };
+    enum Command { About, GetInfo, Preferences, QuickLook, WelcomeTour, CreateGroup };
     Q_ENUM(Command)
 
     // The sidebar's narrowest width, and the divider position that collapses it.
@@ -76,12 +76,6 @@ public:
     QAction *goAction(const QString &place) const { return m_goItems.value(place); }
     QList<QAction *> goActions() const { return m_goItems.values(); }
 
-    // View menu: as Icons, as List, as Columns (data 0, 1, 2).
-    QAction *viewAsAction(int index) const { return m_viewAs.value(index); }
-    // Whether a browser view can be chosen: its menu item and its toolbar segment follow.
-    void setViewAvailable(int index, bool available);
-    bool isViewAvailable(int index) const;
-
     // The bar commands of the View menu; their titles say what choosing them does.
     QAction *statusBarAction() const { return m_hideStatusBar; }
     QAction *pathBarAction() const { return m_hidePathBar; }
@@ -109,8 +103,6 @@ public:
     // Connects a command to its window from now on; the delegate enables it where it applies.
     void setCommandHandler(Command command, std::function<void()> handler);
     bool hasCommandHandler(Command command) const { return m_handlers.contains(command); }
-    // The View Options items say whether choosing them shows or hides the window.
-    void setViewOptionsShown(bool shown);
 
 signals:
     // The window manager's close button.
@@ -152,7 +144,6 @@ private:
     QAction *m_enclosingFolder;
     QAction *m_goToFolder;
     QHash<QString, QAction *> m_goItems;
-    QList<QAction *> m_viewAs;
     QAction *m_hideStatusBar;
     QAction *m_hidePathBar;
     QAction *m_hideSideBar;
