@@ -545,6 +545,8 @@ MObjectSender::scheduleTransferGroup(const QList<MObjectTransferRequest> &reques
     group.setTransferRequest(groupRequest);
     group.setState(MObjectTransfer::Scheduled);
     group.save();
+    QList<MObjectTransfer> transfers;
+    transfers.reserve(requests.size());
     for (const MObjectTransferRequest &request : requests) {
         MObjectTransfer transfer;
         transfer.setTransferRequest(request);
@@ -552,9 +554,12 @@ MObjectSender::scheduleTransferGroup(const QList<MObjectTransferRequest> &reques
         if (request.direction() == Tolvo::Upload)
             transfer.setTotalBytes(QFileInfo(request.sourcePath()).size());
         transfer.setGroup(group);
-        transfer.save();
-        group.addTransfer(transfer);
+        transfers.append(transfer);
     }
+    // One transaction for the whole group: a folder of thousands of files is queued at once.
+    MObjectTransfer::saveAll(transfers);
+    for (MObjectTransfer &transfer : transfers)
+        group.addTransfer(transfer);
     group.save();
     --d->groupsBeingScheduled;
     QMetaObject::invokeMethod(

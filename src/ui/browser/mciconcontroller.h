@@ -48,7 +48,6 @@ public:
 
 protected:
     void currentNodeChanged(const MCNodePtr &node) override;
-    void childrenEdited() override;
 
 private:
     void loadOptions();
