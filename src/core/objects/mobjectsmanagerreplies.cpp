@@ -56,6 +56,24 @@ QPair<QString, QString> actionPaths(int action, const QVariantMap &info)
     return {};
 }
 
+// What the user is told when a share-link request fails without the service's own words;
+// empty for any other action.
+QString shareLinkFailure(int action)
+{
+    switch (action) {
+    case Tolvo::CreateShareLink:
+        return QStringLiteral("Could not make the share link");
+    case Tolvo::RevokeShareLink:
+        return QStringLiteral("Could not revoke the share link");
+    case Tolvo::ListShareLinks:
+        return QStringLiteral("Could not list the share links");
+    case Tolvo::EmailShareLink:
+        return QStringLiteral("Could not send the share link by e-mail");
+    default:
+        return QString();
+    }
+}
+
 // Actions 7 and above have no name.
 QString requestType(int action)
 {
@@ -339,8 +357,17 @@ void MObjectsManagerPrivate::postServiceErrors(int action, const QVariant &error
 void MObjectsManagerPrivate::postActionFailed(int action, const QVariantMap &info)
 {
     const QPair<QString, QString> paths = actionPaths(action, info);
-    if (paths.first.isEmpty())
+    if (paths.first.isEmpty()) {
+        // The share-link requests name no path, but the window waits for their answer.
+        const QString failure = shareLinkFailure(action);
+        if (failure.isEmpty())
+            return;
+        MNotification notification(MNotification::ERROR, failure, 0);
+        notification.setAttribute(MNotification::Action, action);
+        notification.setAttribute(MNotification::UserData, info.value(MObjectRequestUserDataKey));
+        MNotificationManager::instance()->post(notification);
         return;
+    }
     const QString message =
         action == Tolvo::RenameObject
             ? QStringLiteral("Could not rename '%1' to '%2'").arg(paths.first, paths.second)

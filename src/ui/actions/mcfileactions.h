@@ -2,13 +2,13 @@
 #define MCFILEACTIONS_H
 
 #include "mcabstractobjectnode.h"
+#include "mostorageobject.h"
 
 #include <QObject>
 #include <QPointer>
 #include <QUrl>
 
 class AlertPresenter;
-class MOStorageObject;
 class QMimeData;
 class QWidget;
 
@@ -52,7 +52,7 @@ public:
 
     // Asks the service for a link to the one node.
     void getShareLink(const MCNodePtr &node);
-    // Shows a link the service made, with a way to copy it.
+    // Hands a link the service made to whoever shows it (shareLinkReceived).
     void showShareLink(const QUrl &link, const MOStorageObject &object);
 
     // Puts the nodes' remote paths on the clipboard, in order; nothing for no nodes.
@@ -65,6 +65,10 @@ public:
     // The path a pasted remote object is copied to in destination; empty when it must not be
     // (a folder into itself, or a name already taken in another folder).
     QString pasteDestination(const QString &source, const QString &destination) const;
+
+signals:
+    // The service made a link to object; the window shows it in the share-link popover.
+    void shareLinkReceived(const QUrl &link, const MOStorageObject &object);
 
 private:
     AlertPresenter *m_alerts;

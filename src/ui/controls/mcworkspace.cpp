@@ -98,3 +98,12 @@ QString MCWorkspace::humanReadableFileTypeForFileExtension(const QString &extens
         return tr("Document");
     return tr("%1 File").arg(extension.toUpper());
 }
+
+void MCWorkspace::useIconThemeFallback()
+{
+    const QString fallback = QStringLiteral("Adwaita");
+    const QString theme = QIcon::themeName();
+    if (theme.isEmpty() || theme == QLatin1String("hicolor"))
+        QIcon::setThemeName(fallback);
+    QIcon::setFallbackThemeName(fallback);
+}

@@ -3,11 +3,16 @@
 #include "mcappdelegate.h"
 
 #include "mcabstractobjectnode.h"
+#include "mcbottomviewcontroller.h"
+#include "mcclicktextfield.h"
 #include "mcbrowsableviewcontroller.h"
 #include "mcmainwindow.h"
 #include "mcmanager.h"
 #include "mcshelllogging.h"
 #include "mcsidebarcontroller.h"
+#include "sharelinks/mcsharelinkscontroller.h"
+
+#include <QSlider>
 
 namespace {
 
@@ -111,12 +116,32 @@ void MCAppDelegate::notBrowsableHandler()
     updateWindowTitle();
 }
 
+void MCAppDelegate::showShareLinkPopupWith(const QUrl &link, const MOStorageObject &object)
+{
+    if (!m_bottomView)
+        return;
+    m_bottomView->showShareLinkPopupWith(link, object);
+    if (auto *links = qobject_cast<MCShareLinksController *>(page(QStringLiteral("links://"))))
+        links->doRequestList();
+}
+
+void MCAppDelegate::showSendShareLinkViaEmailWith(const QUrl &link, const QString &filePath)
+{
+    if (m_bottomView)
+        m_bottomView->showSendShareLinkViaEmailWith(link, filePath);
+}
+
 void MCAppDelegate::disableCloudBrowseNavigation(bool disable)
 {
     MCBrowsableViewController *browser = MCManager::sharedManager()->selectedController();
     if (!browser)
         return;
     browser->setVisible(!disable);
+    // The counts and the icon size speak of the browser only.
+    if (m_bottomView) {
+        m_bottomView->infoTextField()->setVisible(!disable);
+        m_bottomView->slider()->setVisible(!disable);
+    }
     if (!disable)
         browser->firstResponder()->setFocus(Qt::OtherFocusReason);
 }

@@ -21,6 +21,8 @@
 #include "mcpathbarcontroller.h"
 #include "mcpreviewgenerator.h"
 #include "mcshelllogging.h"
+#include "mcremotepath.h"
+#include "sharelinks/mcsharelinkscontroller.h"
 #include "mcsidebarcontroller.h"
 #include "mctablequeuecontroller.h"
 #include "mcuserdefaults.h"
@@ -268,8 +270,19 @@ void MCAppDelegate::applicationStart()
     m_window->backAction()->setEnabled(!hub->arrayBack().isEmpty());
     m_window->forwardAction()->setEnabled(!hub->arrayForward().isEmpty());
 
-    m_bottomView = new MCBottomViewController;
+    m_bottomView = new MCBottomViewController(
+        hub->options(), objects, MONotificationManager::sharedInstance()->notificationCenter());
     m_window->setBottomContent(m_bottomView);
+    connect(m_fileActions, &MCFileActions::shareLinkReceived, this,
+            &MCAppDelegate::showShareLinkPopupWith);
+    auto *links = new MCShareLinksController(objects);
+    addPage(links->title(), links);
+    connect(links, &MCShareLinksController::sendByEmailRequested, this,
+            &MCAppDelegate::showSendShareLinkViaEmailWith);
+    connect(links, &MCShareLinksController::goToFileRequested, this, [hub](const QString &path) {
+        hub->setNotBrowsablePath(QStringLiteral(""));
+        hub->changeToPath(MCRemotePath::parentOf(path), nullptr);
+    });
     connect(hub, &MCManager::selectedCountChanged, m_bottomView,
             [this, hub] { m_bottomView->setSelectedCount(hub->selectedCount()); });
     connect(hub, &MCManager::totalCountChanged, m_bottomView,
