@@ -4,7 +4,7 @@
 # its contents and dependencies.
 # Usage: install_check.sh <build folder>
 set -euo pipefail
-build=$1
+build=$(cd "$1" && pwd)
 for tool in desktop-file-validate appstreamcli dpkg-deb dpkg-shlibdeps cpack; do
     command -v "$tool" >/dev/null || { echo "SKIP: $tool is missing (scripts/deps.sh)"; exit 77; }
 done

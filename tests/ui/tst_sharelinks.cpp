@@ -30,6 +30,7 @@
 #include "mcsidebarcontroller.h"
 #include "mctableheadercell.h"
 #include "mctextviewplaceholder.h"
+#include "mcworkspace.h"
 #include "servicereader.h"
 #include "shelltestfixture.h"
 #include "yrkspinningprogressindicator.h"
@@ -158,6 +159,14 @@ private:
 
 void TestShareLinks::rulesOfTablesTokensAndCells()
 {
+    // Without a desktop naming an icon theme, file kinds still get their own icons.
+    MCWorkspace::useIconThemeFallback();
+    QVERIFY(!QIcon::themeName().isEmpty() && QIcon::themeName() != QLatin1String("hicolor"));
+    const QIcon picture = MCWorkspace::iconForFileType(QStringLiteral("jpg"));
+    const QIcon text = MCWorkspace::iconForFileType(QStringLiteral("txt"));
+    QVERIFY(!picture.isNull() && !picture.name().isEmpty());
+    QVERIFY2(picture.name() != text.name(), qPrintable(picture.name()));
+
     // The icon sizes: 69 fixed steps, the default in the middle of the small ones.
     QCOMPARE(MCIconSizes::sizes().size(), 69);
     QCOMPARE(MCIconSizes::indexForSize(140), 14);

@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QHash>
 #include <QMimeDatabase>
+#include <QStandardPaths>
 
 namespace {
 
@@ -101,6 +102,15 @@ QString MCWorkspace::humanReadableFileTypeForFileExtension(const QString &extens
 
 void MCWorkspace::useIconThemeFallback()
 {
+    // The desktop's icon folders, where the platform did not name them.
+    QStringList paths = QIcon::themeSearchPaths();
+    for (const QString &folder :
+         QStandardPaths::locateAll(QStandardPaths::GenericDataLocation, QStringLiteral("icons"),
+                                   QStandardPaths::LocateDirectory)) {
+        if (!paths.contains(folder))
+            paths.append(folder);
+    }
+    QIcon::setThemeSearchPaths(paths);
     const QString fallback = QStringLiteral("Adwaita");
     const QString theme = QIcon::themeName();
     if (theme.isEmpty() || theme == QLatin1String("hicolor"))
