@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # End to end on a real X server: a signed-in Lumarin makes share links for the first three
-# files of the demo tree from the icon view's context menu ("Get Share Link" is its last
+# pictures of the demo tree's "Photos" from the icon view's context menu ("Get Share Link" is its last
 # item), saves a screenshot of the share-link popover above the status bar
 # (build/sharelinks-popover.png), then opens the sidebar's "Share Links" row and saves one of
-# the page listing the three links (build/sharelinks-page.png).
+# the page listing the three links (build/sharelinks-page.png) and of it after the first
+# link was revoked with its row's button (build/sharelinks-revoked.png).
 # Usage: xvfb_sharelinks.sh <lumarin> <kerlo-local> <output folder>
 set -euo pipefail
 # shellcheck source=xvfb_common.sh
@@ -22,10 +23,17 @@ sleep 2
 
 links_made() {
     requests | python3 -c 'import json, sys
-print(sum(1 for e in json.load(sys.stdin) if e["method"] == "POST" and e["path"] == "/api/v1/shares.json"))'
+print(sum(1 for e in json.load(sys.stdin)["requests"]
+          if e["method"] == "POST" and e["path"] == "/api/v1/shares.json"))'
 }
 
-# The icons of "/" sit on a grid of 140 pixels right of the sidebar; the first three are files.
+# Into "Photos" (the second icon of "/"), whose first three icons are pictures on a grid of 140
+# pixels right of the sidebar.
+xdotool windowactivate --sync "$main" 2>/dev/null || true
+xdotool mousemove --window "$main" 400 140 click --repeat 2 --delay 80 1
+wait_request '.*' '/api/v1/objects/list/Photos/?' 30 || fail "Photos was never listed"
+sleep 2
+
 share_icon() { # x of the icon, links made before
     xdotool windowactivate --sync "$main" 2>/dev/null || true
     xdotool mousemove --window "$main" "$1" 140 click 1
@@ -57,4 +65,10 @@ done
 wait_request 'GET' '/api/v1/sharelinks/list' 20 || fail "the page never asked for the links"
 sleep 2
 screenshot page
+
+# The first row's Revoke button, at the right end of the table: the row turns grey.
+xdotool mousemove --window "$main" 1050 104 click 1
+wait_request 'POST' '/api/v1/shares/.*/revoke' 20 || fail "Revoke sent nothing"
+sleep 1
+screenshot revoked
 list_screenshots

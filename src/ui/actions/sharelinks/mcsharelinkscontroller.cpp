@@ -61,6 +61,23 @@ public:
     }
 };
 
+// A column whose cells are widgets: only the row's background is painted under them.
+class BackgroundCell : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        option->text.clear();
+        option->icon = QIcon();
+        option->features &=
+            ~(QStyleOptionViewItem::HasDisplay | QStyleOptionViewItem::HasDecoration);
+    }
+};
+
 // Share links point at the service's web pages; nothing else is handed to the desktop.
 bool isWebLink(const QUrl &url)
 {
@@ -110,6 +127,9 @@ MCShareLinksController::MCShareLinksController(MOObjectsManager *objects, QWidge
     auto *dates = new TwoLineCell(m_tableView);
     m_tableView->setItemDelegateForColumn(MCShareLinksModel::CreatedAtColumn, dates);
     m_tableView->setItemDelegateForColumn(MCShareLinksModel::ExpiresAtColumn, dates);
+    auto *widgets = new BackgroundCell(m_tableView);
+    m_tableView->setItemDelegateForColumn(MCShareLinksModel::FilenameColumn, widgets);
+    m_tableView->setItemDelegateForColumn(MCShareLinksModel::ActionsColumn, widgets);
     m_header->setSectionResizeMode(MCShareLinksModel::FilenameColumn, QHeaderView::Stretch);
     m_header->resizeSection(MCShareLinksModel::CreatedAtColumn, 120);
     m_header->resizeSection(MCShareLinksModel::ExpiresAtColumn, 120);
