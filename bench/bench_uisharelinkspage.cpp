@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QHeaderView>
+#include <QLoggingCategory>
 #include <QTableView>
 
 #include <cstdio>
@@ -44,6 +45,8 @@ int main(int argc, char **argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    // No core runs here: the thumbnail look-ups of the rows on screen find nothing, quietly.
+    QLoggingCategory::setFilterRules(QStringLiteral("model.warning=false"));
 
     QElapsedTimer timer;
     timer.start();
@@ -105,10 +108,7 @@ int main(int argc, char **argv)
     QApplication::processEvents();
     page.grab();
     const qint64 revokeNs = timer.nsecsElapsed();
-    const double perValueNs = double(buildNs) / linkCount;
-    std::printf("%-44s %9.1f us %12.2f\n", "one revocation on screen, redrawn", revokeNs / 1e3,
-                revokeNs / perValueNs);
-    std::printf("(the revocation's ratio is against building one value: %.1f us)\n",
-                perValueNs / 1e3);
+    std::printf("%-44s %9.1f ms %12.2f\n", "one revocation on screen, redrawn", revokeNs / 1e6,
+                double(revokeNs) / buildNs);
     return 0;
 }
