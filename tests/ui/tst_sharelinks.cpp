@@ -459,6 +459,17 @@ void TestShareLinks::popoverCopiesAndEmailsANewLink()
     QTest::mouseClick(form->buttonBackPreviousView(), Qt::LeftButton);
     QCOMPARE(popover->popupMainView()->currentWidget(), popover->popupFirstView());
     popover->hide();
+
+    // A link the service does not make: the popover says so, with nothing to copy or send.
+    QVERIFY(m_server.forceStatus(QStringLiteral("/api/v1/shares.json"), 503));
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Unhandled response status code 503"));
+    m_shell.delegate()->fileActions()->getShareLink(icons()->getSelectedItems().value(0));
+    QTRY_VERIFY(popover->isVisible());
+    QCOMPARE(popover->textViewClick()->toPlainText(), QStringLiteral("Error in requesting URL link"));
+    QVERIFY(!popover->buttonCopyToClipboard()->isVisible());
+    QVERIFY(!popover->buttonSendByEmail()->isVisible());
+    QVERIFY(lastLink().isEmpty());
+    popover->hide();
 }
 
 void TestShareLinks::emailFormRefusesBadAddressesAndReportsFailures()

@@ -11,6 +11,7 @@
 #include "mouseraccount.h"
 
 #include <QHBoxLayout>
+#include <QIcon>
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QToolButton>
@@ -35,6 +36,8 @@ MCBottomViewController::MCBottomViewController(MCOptions *options, MOObjectsMana
     m_username->setObjectName(QStringLiteral("popupUsername"));
     m_username->setAutoRaise(true);
     m_username->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    m_username->setIcon(QIcon::fromTheme(QStringLiteral("avatar-default")));
+    m_username->setIconSize(QSize(16, 16));
     m_info->setObjectName(QStringLiteral("infoTextField"));
     m_info->setTextFormat(Qt::PlainText);
     m_info->setAlignment(Qt::AlignCenter);
