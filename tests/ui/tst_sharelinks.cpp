@@ -431,6 +431,14 @@ void TestShareLinks::popoverCopiesAndEmailsANewLink()
     QTest::mouseClick(offers->viewport(), Qt::LeftButton, {},
                       offers->visualRect(offers->model()->index(0, 0)).center());
     QCOMPARE(field->text(), QStringLiteral("Ann Smith <ann@example.org>, "));
+    // "Edit…" on her entry leaves her address, selected; a click away makes her token again.
+    QVERIFY(field->editEntryAt(3));
+    QCOMPARE(field->text(), QStringLiteral("ann@example.org, "));
+    QCOMPARE(field->selectedText(), QStringLiteral("ann@example.org"));
+    field->tokenizeEntries();
+    QCOMPARE(field->text(), QStringLiteral("Ann Smith <ann@example.org>"));
+    field->end(false);
+    QTest::keyClicks(field, QStringLiteral(", "));
     QTest::keyClicks(field, QStringLiteral("bob@example.org  carol@example.org"));
     QTest::keyClicks(form->messageTextView(), QStringLiteral("Look at this"));
 
@@ -465,7 +473,8 @@ void TestShareLinks::popoverCopiesAndEmailsANewLink()
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Unhandled response status code 503"));
     m_shell.delegate()->fileActions()->getShareLink(icons()->getSelectedItems().value(0));
     QTRY_VERIFY(popover->isVisible());
-    QCOMPARE(popover->textViewClick()->toPlainText(), QStringLiteral("Error in requesting URL link"));
+    QCOMPARE(popover->textViewClick()->toPlainText(),
+             QStringLiteral("Error in requesting URL link"));
     QVERIFY(!popover->buttonCopyToClipboard()->isVisible());
     QVERIFY(!popover->buttonSendByEmail()->isVisible());
     QVERIFY(lastLink().isEmpty());

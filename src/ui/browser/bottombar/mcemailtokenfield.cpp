@@ -4,6 +4,8 @@
 
 #include <QAbstractItemView>
 #include <QCompleter>
+#include <QContextMenuEvent>
+#include <QMenu>
 #include <QStringListModel>
 
 MCEmailTokenField::MCEmailTokenField(QWidget *parent)
@@ -54,6 +56,35 @@ void MCEmailTokenField::tokenizeEntries()
     const QString joined = shown.join(QStringLiteral(", "));
     if (joined != text().trimmed())
         setText(joined);
+}
+
+bool MCEmailTokenField::editEntryAt(int position)
+{
+    const QString line = text();
+    const int start = line.lastIndexOf(QLatin1Char(','), qMax(0, position - 1)) + 1;
+    int end = line.indexOf(QLatin1Char(','), position);
+    if (end < 0)
+        end = line.size();
+    const QString entry = line.mid(start, end - start).trimmed();
+    const auto token = MCEmailToken::tokenFromEmail(MCEmailToken::reducedEntry(entry), m_contacts);
+    if (!token || token->name().isEmpty() || entry == token->email())
+        return false;
+    const int entryStart = start + line.mid(start).indexOf(entry);
+    setText(line.left(entryStart) + token->email() + line.mid(entryStart + entry.size()));
+    setSelection(entryStart, token->email().size());
+    return true;
+}
+
+void MCEmailTokenField::contextMenuEvent(QContextMenuEvent *event)
+{
+    QMenu *menu = createStandardContextMenu();
+    const int position = cursorPositionAt(event->pos());
+    QAction *edit = new QAction(tr("Edit…"), menu);
+    connect(edit, &QAction::triggered, this, [this, position] { editEntryAt(position); });
+    menu->insertAction(menu->actions().value(0), edit);
+    menu->insertSeparator(menu->actions().value(1));
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->popup(event->globalPos());
 }
 
 void MCEmailTokenField::offerCompletions()

@@ -29,6 +29,12 @@ public:
     QStringList recipients() const;
     // Rewrites every entry that is an address as its token's display.
     void tokenizeEntries();
+    // "Edit…" of the entry at position (a character index): a named entry gives way to its
+    // bare address, selected, to be edited. False when there is no named entry there.
+    bool editEntryAt(int position);
+
+protected:
+    void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
     void offerCompletions();
