@@ -137,6 +137,12 @@ void MOObjectsManager::listObjectsAtPath(const QString &path, bool force, const 
         core->listObjects(path, force, MOStrongNSObjectContainer::wrap(userData));
 }
 
+void MOObjectsManager::listObjectsAgainAtPath(const QString &path, const QVariant &userData)
+{
+    if (MObjectsManager *core = d_func()->core())
+        core->listObjectsAgain(path, MOStrongNSObjectContainer::wrap(userData));
+}
+
 void MOObjectsManager::fetchInfoForObjectAtPath(const QString &path, const QVariant &userData)
 {
     if (MObjectsManager *core = d_func()->core())

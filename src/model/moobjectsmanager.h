@@ -47,6 +47,8 @@ public:
     void setCacheDelegate(MOObjectsManagerCacheDelegate *delegate);
 
     void listObjectsAtPath(const QString &path, bool force, const QVariant &userData);
+    // Lists path again even while a listing of it is in flight, which it replaces.
+    void listObjectsAgainAtPath(const QString &path, const QVariant &userData);
     void fetchInfoForObjectAtPath(const QString &path, const QVariant &userData);
     void deleteObject(const MOStorageObject &object, const QVariant &userData);
     void deleteObjectAtPath(const QString &path, const QVariant &userData);

@@ -37,7 +37,8 @@ private slots:
     void shutdownCancelsEverything();
     void httpErrorsAreReported();
     void redirects();
-    void networkFailuresWaitForOnline();
+    void networkFailuresAreReportedOrWaitForOnline();
+    void silentRequestsStall();
     void networkFailureWhileOnlineProbesAgain();
     void resentRequestCanBeCanceled();
     void connectionsSendWithoutDelay();
@@ -275,59 +276,100 @@ void TestNetworkRequestManager::redirects()
     QCOMPARE(data.at(0).at(1).toByteArray(), QByteArray("same place"));
 }
 
-void TestNetworkRequestManager::networkFailuresWaitForOnline()
+// A request's fate is told once: either its failure is reported and it is dropped, or it
+// waits for the connection without a word and its answer is the only one.
+void TestNetworkRequestManager::networkFailuresAreReportedOrWaitForOnline()
 {
     TolvoApp *app = TolvoApp::instance();
-    MNetworkRequestManager manager;
-    Spy finished(&manager, &MNetworkRequestManager::replyFinishedForRequest);
-    Spy errors(&manager, QOverload<const MNetworkRequest &, const MNetworkReply &>::of(
-                             &MNetworkRequestManager::errorForRequest));
+    MNetworkRequestManager reporting;
+    Spy reported(&reporting, &MNetworkRequestManager::replyFinishedForRequest);
+    Spy errors(&reporting, QOverload<const MNetworkRequest &, const MNetworkReply &>::of(
+                               &MNetworkRequestManager::errorForRequest));
+    const QString renamePath = QStringLiteral("/api/v1/t/rename");
+    MNetworkRequestManager waiting;
+    waiting.setResendAfterReconnection(true);
+    Spy answered(&waiting, &MNetworkRequestManager::replyFinishedForRequest);
+    Spy canceled(&waiting, &MNetworkRequestManager::requestCanceled);
     const QString path = QStringLiteral("/api/v1/t/offline");
-    // A manager whose caller retries by itself keeps nothing for later.
-    MNetworkRequestManager retriesItself;
-    retriesItself.setResendAfterReconnection(false);
-    Spy finishedOnce(&retriesItself, &MNetworkRequestManager::replyFinishedForRequest);
-    const QString other = QStringLiteral("/api/v1/t/offline-once");
+    const QString dropped = QStringLiteral("/api/v1/t/offline-dropped");
 
     server.stop();
+    MNetworkRequest rename(url(renamePath), MNetworkRequest::Post);
+    rename.setBody("source=a&destination=b");
+    reporting.sendRequest(rename);
     MNetworkRequest request(url(path));
     request.setUserInfo(QStringLiteral("kept"));
-    const QString id = manager.sendRequest(request);
-    retriesItself.sendRequest(MNetworkRequest(url(other)));
-    QVERIFY(finished.wait());
-    QVERIFY(finishedOnce.count() == 1 || finishedOnce.wait());
-    const MNetworkReply failure = finished.at(0).at(1).value<MNetworkReply>();
+    const QString id = waiting.sendRequest(request);
+    const QString droppedId = waiting.sendRequest(MNetworkRequest(url(dropped)));
+    QVERIFY(reported.wait());
+    const MNetworkReply failure = reported.at(0).at(1).value<MNetworkReply>();
     QCOMPARE(failure.error(), QNetworkReply::ConnectionRefusedError);
     QCOMPARE(failure.statusCode(), 0);
     QCOMPARE(errors.count(), 0);
+    // The waiting ones failed too, and nobody heard of it; one is given up.
+    QTRY_COMPARE(app->connectivityStatus() == TolvoApp::Online, false);
+    QCOMPARE(answered.count(), 0);
+    QVERIFY(waiting.cancelRequest(droppedId));
+    QCOMPARE(canceled.count(), 1);
+    QCOMPARE(requestAt(canceled, 0).requestId(), droppedId);
+
     QVERIFY(server.restart());
     QVERIFY(server.forceStatus(path, 200, "{}"));
-
     // Not reachable yet, or reachable but not serving: nothing is sent again.
     app->setConnectivityStatus(TolvoApp::HostUnreachable);
     app->setConnectivityStatus(TolvoApp::ServiceUnavailable);
     app->setConnectivityStatus(TolvoApp::Offline);
     QCoreApplication::processEvents();
-    QVERIFY(!manager.cancelRequest(id));
-    QCOMPARE(finished.count(), 1);
+    QCOMPARE(answered.count(), 0);
 
     app->setConnectivityStatus(TolvoApp::Online);
-    QVERIFY(finished.wait());
-    const MNetworkRequest resent = requestAt(finished, 1);
+    QVERIFY(answered.wait());
+    const MNetworkRequest resent = requestAt(answered, 0);
     QCOMPARE(resent.requestId(), id);
     QCOMPARE(resent.userInfo().toString(), QStringLiteral("kept"));
-    const MNetworkReply answer = finished.at(1).at(1).value<MNetworkReply>();
-    QCOMPARE(answer.statusCode(), 200);
+    QCOMPARE(answered.at(0).at(1).value<MNetworkReply>().statusCode(), 200);
 
-    // Once answered it is gone from the queue: another return online sends nothing.
+    // Once answered it is gone from the queue: another return online sends nothing. The
+    // reported failure never reaches the service, nor does the given-up request.
     app->setConnectivityStatus(TolvoApp::ServiceUnavailable);
     app->setConnectivityStatus(TolvoApp::Online);
     QCoreApplication::processEvents();
-    QVERIFY(!manager.cancelRequest(id));
+    QVERIFY(!waiting.cancelRequest(id));
     QCOMPARE(logged(path).size(), 1);
-    QCOMPARE(finished.count(), 2);
-    QCOMPARE(logged(other).size(), 0);
-    QCOMPARE(finishedOnce.count(), 1);
+    QCOMPARE(answered.count(), 1);
+    QCOMPARE(logged(renamePath).size(), 0);
+    QCOMPARE(logged(dropped).size(), 0);
+    QCOMPARE(reported.count(), 1);
+}
+
+// A request the service never answers fails after the stall timeout as a dropped connection
+// does; one answered in time is not touched.
+void TestNetworkRequestManager::silentRequestsStall()
+{
+    QCOMPARE(MNetworkRequestManager().stallTimeout(), 60000);
+    MNetworkRequestManager manager;
+    manager.setStallTimeout(300);
+    Spy finished(&manager, &MNetworkRequestManager::replyFinishedForRequest);
+    Spy canceled(&manager, &MNetworkRequestManager::requestCanceled);
+    Spy allCanceled(&manager, &MNetworkRequestManager::allRequestsCanceled);
+    const QString hung = QStringLiteral("/api/v1/t/hung");
+    // The service's base answers unsigned requests.
+    const QString slow = QStringLiteral("/api/v1");
+    QVERIFY(server.hang(hung));
+    QVERIFY(server.delay(slow, 150));
+
+    const QString hungId = manager.sendRequest(MNetworkRequest(url(hung)));
+    const QString slowId = manager.sendRequest(MNetworkRequest(url(slow)));
+    QTRY_COMPARE(finished.count(), 2);
+    QHash<QString, MNetworkReply> replies;
+    for (int i = 0; i < finished.count(); ++i)
+        replies.insert(requestAt(finished, i).requestId(),
+                       finished.at(i).at(1).value<MNetworkReply>());
+    QCOMPARE(replies.value(hungId).error(), QNetworkReply::TimeoutError);
+    QCOMPARE(replies.value(hungId).statusCode(), 0);
+    QCOMPARE(replies.value(slowId).statusCode(), 200);
+    QCOMPARE(canceled.count() + allCanceled.count(), 0);
+    QVERIFY(!manager.cancelRequest(hungId));
 }
 
 // Nothing but a probe moves the status away from online, so a failure must ask for one;
@@ -336,47 +378,45 @@ void TestNetworkRequestManager::networkFailureWhileOnlineProbesAgain()
 {
     TolvoApp *app = TolvoApp::instance();
     MNetworkRequestManager manager;
+    manager.setResendAfterReconnection(true);
     Spy finished(&manager, &MNetworkRequestManager::replyFinishedForRequest);
     QSignalSpy statuses(app, &TolvoApp::connectivityStatusChanged);
     const QString path = QStringLiteral("/api/v1/t/probe-after-failure");
 
     server.stop();
     manager.sendRequest(MNetworkRequest(url(path)));
-    QVERIFY(finished.wait());
     QTRY_VERIFY_WITH_TIMEOUT(app->connectivityStatus() != TolvoApp::Online, 15000);
+    QCOMPARE(finished.count(), 0);
 
     QVERIFY(server.restart());
     QVERIFY(server.forceStatus(path, 200, "{}"));
-    QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 2, 20000);
+    QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 20000);
     QCOMPARE(app->connectivityStatus(), TolvoApp::Online);
-    QCOMPARE(finished.at(1).at(1).value<MNetworkReply>().statusCode(), 200);
+    QCOMPARE(finished.at(0).at(1).value<MNetworkReply>().statusCode(), 200);
     QVERIFY(statuses.count() >= 2);
 }
 
 void TestNetworkRequestManager::resentRequestCanBeCanceled()
 {
     MNetworkRequestManager manager;
+    manager.setResendAfterReconnection(true);
+    manager.setStallTimeout(300);
     Spy finished(&manager, &MNetworkRequestManager::replyFinishedForRequest);
     Spy canceled(&manager, &MNetworkRequestManager::requestCanceled);
     Spy allCanceled(&manager, &MNetworkRequestManager::allRequestsCanceled);
-    const QString path = QStringLiteral("/api/v1/t/dropped");
+    const QString path = QStringLiteral("/api/v1/t/stalled");
 
-    // The HTTP layer retries a closed connection by itself before it gives up.
-    QVERIFY(server.drop(path, -1));
+    // The first attempt goes silent and waits; the probe that follows finds the service and
+    // sends it again, to hang for good this time.
+    QVERIFY(server.hang(path, 2));
     const QString id = manager.sendRequest(MNetworkRequest(url(path)));
-    QVERIFY(finished.wait());
-    const QNetworkReply::NetworkError error = finished.at(0).at(1).value<MNetworkReply>().error();
-    QVERIFY2(error > QNetworkReply::NoError && error < QNetworkReply::ProxyConnectionRefusedError,
-             qPrintable(QString::number(error)));
-
-    QVERIFY(server.reset());
-    QVERIFY(server.hang(path));
-    TolvoApp::instance()->setConnectivityStatus(TolvoApp::Online);
+    manager.setStallTimeout(0);
+    QTRY_COMPARE_WITH_TIMEOUT(logged(path).size(), 2, 15000);
     QVERIFY(manager.cancelRequest(id));
     QVERIFY(canceled.count() == 1 || canceled.wait());
     QCOMPARE(requestAt(canceled, 0).requestId(), id);
     QVERIFY(allCanceled.count() == 1 || allCanceled.wait());
-    QCOMPARE(finished.count(), 1);
+    QCOMPARE(finished.count(), 0);
 }
 
 QList<int> TestNetworkRequestManager::lowDelayOfConnectionsToServer() const

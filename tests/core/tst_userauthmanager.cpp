@@ -49,8 +49,10 @@ private slots:
     void doubleSubmittedSignIn();
     void refusedNewTokenSignsOut();
     void refreshReplies();
-    void failedRefreshCanBeRetried_data();
     void failedRefreshCanBeRetried();
+    void passingFailuresKeepTheSession_data();
+    void passingFailuresKeepTheSession();
+    void refusedRefresh_data();
     void refusedRefresh();
 
     // Runs last: every flow above has logged by then.
@@ -382,27 +384,13 @@ void TestUserAuthManager::refreshReplies()
     QCOMPARE(signedIn.count(), 0);
 }
 
-void TestUserAuthManager::failedRefreshCanBeRetried_data()
-{
-    QTest::addColumn<QString>("fault");
-    QTest::newRow("server error") << "status";
-    QTest::newRow("connection dropped") << "drop";
-    QTest::newRow("no access token") << "empty";
-}
-
 void TestUserAuthManager::failedRefreshCanBeRetried()
 {
-    QFETCH(QString, fault);
     Session session;
     QVERIFY(signIn(session));
     const QVariantMap before = store.authInfo();
     const QString path = QStringLiteral("/oauth/token");
-    if (fault == "status")
-        QVERIFY(server.forceStatus(path, 500, R"({"errors":["database down"]})"));
-    else if (fault == "drop")
-        QVERIFY(server.drop(path, -1));
-    else
-        QVERIFY(server.forceStatus(path, 200, R"({"token_type":"bearer"})"));
+    QVERIFY(server.forceStatus(path, 200, R"({"token_type":"bearer"})"));
 
     QSignalSpy failed(&session.auth, &MUserAuthManager::authenticationFailure);
     QSignalSpy refreshed(&session.auth, &MUserAuthManager::authorizationRefreshed);
@@ -423,11 +411,92 @@ void TestUserAuthManager::failedRefreshCanBeRetried()
     verifyStoredCredentials();
 }
 
+// A check or refresh that fails for a passing reason is tried again, later and later, while
+// the session stays: nothing asks for the password.
+void TestUserAuthManager::passingFailuresKeepTheSession_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("fault");
+    QTest::newRow("refresh: 503 twice") << "/oauth/token"
+                                        << "status";
+    QTest::newRow("refresh: connection dropped") << "/oauth/token"
+                                                 << "drop";
+    QTest::newRow("refresh: no answer") << "/oauth/token"
+                                        << "hang";
+    QTest::newRow("first check: 502 twice") << "/api/v1/me.json"
+                                            << "status";
+    QTest::newRow("first check: service stopped") << "/api/v1/me.json"
+                                                  << "stop";
+}
+
+void TestUserAuthManager::passingFailuresKeepTheSession()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, fault);
+    const bool refresh = path == QLatin1String("/oauth/token");
+    {
+        Session previousRun;
+        QVERIFY(signIn(previousRun));
+    }
+    Session session;
+    session.network.setStallTimeout(400);
+    if (refresh) {
+        session.auth.reload();
+        QTRY_COMPARE(session.auth.state(), MUserAuthManager::Authorized);
+    }
+    QVERIFY(server.clearRequests());
+    if (fault == "status")
+        QVERIFY(server.forceStatus(path, refresh ? 503 : 502, "<html>busy</html>", 2, QString(),
+                                   "text/html"));
+    else if (fault == "drop")
+        QVERIFY(server.drop(path, 4));
+    else if (fault == "hang")
+        QVERIFY(server.hang(path, 1));
+    else
+        server.stop();
+
+    QSignalSpy failed(&session.auth, &MUserAuthManager::authenticationFailure);
+    QSignalSpy refused(&session.auth, &MUserAuthManager::authorizationFailed);
+    QSignalSpy loggedOut(&session.auth, &MUserAuthManager::logoutPerformed);
+    QSignalSpy details(&session.auth, &MUserAuthManager::needAuthenticationDetails);
+    QSignalSpy refreshed(&session.auth, &MUserAuthManager::authorizationRefreshed);
+    QSignalSpy signedIn(&session.auth, &MUserAuthManager::authorizationSuccess);
+    QSignalSpy &done = refresh ? refreshed : signedIn;
+    if (refresh)
+        QVERIFY(session.auth.refresh());
+    else
+        session.auth.reload();
+    if (fault == "stop") {
+        QSignalSpy attempts(&session.network, &MNetworkRequestManager::replyFinishedForRequest);
+        QTRY_VERIFY_WITH_TIMEOUT(attempts.count() >= 2, 10000);
+        QCOMPARE(session.auth.state(), MUserAuthManager::CheckingCredentials);
+        QVERIFY(server.restart());
+    }
+    QVERIFY(done.wait(15000));
+    QCOMPARE(failed.count() + refused.count() + loggedOut.count() + details.count(), 0);
+    QCOMPARE(session.auth.state(), MUserAuthManager::Authorized);
+    QVERIFY(session.auth.isAuthenticated());
+    if (fault == "status" || fault == "hang")
+        QCOMPARE(logged(path).size(), fault == "status" ? 3 : 2);
+    verifyStoredCredentials();
+}
+
+void TestUserAuthManager::refusedRefresh_data()
+{
+    QTest::addColumn<int>("status");
+    QTest::newRow("revoked token (401)") << 401;
+    QTest::newRow("bad request (400)") << 400;
+}
+
 void TestUserAuthManager::refusedRefresh()
 {
+    QFETCH(int, status);
     Session session;
     QVERIFY(signIn(session));
-    QVERIFY(server.revokeRefreshTokens(demoEmail));
+    if (status == 401)
+        QVERIFY(server.revokeRefreshTokens(demoEmail));
+    else
+        QVERIFY(server.forceStatus("/oauth/token", 400, R"({"error":"invalid_grant"})"));
     QSignalSpy refused(&session.auth, &MUserAuthManager::authorizationFailed);
     QVERIFY(session.auth.refresh());
     QVERIFY(refused.wait());

@@ -17,6 +17,7 @@
 #include "shelltestfixture.h"
 
 #include <QAction>
+#include <QLabel>
 #include <QListView>
 #include <QListWidget>
 #include <QtTest>
@@ -36,6 +37,7 @@ private slots:
     void changesWithoutListingStillComplete();
     void pagesSwitchWithTheHistory();
     void folderFetchedAgainOnlyWhenTheServiceIsBack();
+    void unansweredListingsSayLoadingFailAndAreAskedAgain();
 
 private:
     MCIconController *icons() const;
@@ -44,6 +46,7 @@ private:
     bool showsFolder(const QString &title, const QString &child) const;
     bool showsPage(const QString &location, const QString &title) const;
     void clickSidebar(const QString &row);
+    void enterFolder(const QString &name);
     QStringList sidebarSelection() const;
 
     KerloLocal m_server;
@@ -75,6 +78,14 @@ void TestBrowserIconView::clickSidebar(const QString &row)
     QCOMPARE(items.size(), 1);
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                       list->visualItemRect(items.first()).center());
+}
+
+void TestBrowserIconView::enterFolder(const QString &name)
+{
+    QTRY_VERIFY(icons()->shownNames().contains(name));
+    const QPoint at = centreOf(name);
+    QTest::mouseClick(icons()->collectionView()->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(icons()->collectionView()->viewport(), Qt::LeftButton, {}, at);
 }
 
 QStringList TestBrowserIconView::sidebarSelection() const
@@ -386,9 +397,59 @@ void TestBrowserIconView::folderFetchedAgainOnlyWhenTheServiceIsBack()
     QVERIFY(showsFolder(QStringLiteral("Photos"), QStringLiteral("Trip")));
 }
 
+// The stall timeout is shortened for this suite (main()).
+void TestBrowserIconView::unansweredListingsSayLoadingFailAndAreAskedAgain()
+{
+    // An empty folder made elsewhere: never listed yet, so no listing comes from the cache.
+    QVERIFY(!m_server.seedFolder(QString::fromLatin1(DemoEmail), QStringLiteral("/Later")).isEmpty());
+    const QString listing = QStringLiteral("/api/v1/objects/list/Later");
+    const auto listings = [&] {
+        return countRequests(m_server.requests(), listing);
+    };
+    QLabel *label = icons()->loadStateLabel();
+    clickSidebar(QStringLiteral("Kerlo Home"));
+    QTRY_VERIFY(showsFolder(QStringLiteral("Kerlo Home"), QStringLiteral("Later")));
+    QVERIFY(!label->isVisible());
+    QVERIFY(m_server.clearRequests());
+    QVERIFY(m_server.hang(listing, 2, QStringLiteral("GET")));
+
+    // The service takes the folder's listing and never answers: the view says so.
+    enterFolder(QStringLiteral("Later"));
+    QTRY_COMPARE(window()->windowTitle(), QStringLiteral("Later"));
+    QTRY_VERIFY(label->isVisible());
+    QCOMPARE(label->text(), QStringLiteral("Loading\u2026"));
+    QCOMPARE(icons()->loadState(), MCBrowsableViewController::LoadState::Loading);
+    QVERIFY(icons()->shownNames().isEmpty());
+
+    // Going into it again asks again, while the first listing still hangs.
+    clickSidebar(QStringLiteral("Kerlo Home"));
+    QTRY_VERIFY(showsFolder(QStringLiteral("Kerlo Home"), QStringLiteral("Later")));
+    QVERIFY(!label->isVisible());
+    enterFolder(QStringLiteral("Later"));
+    QTRY_COMPARE(listings(), 2);
+    // The second goes silent too: it fails as a dropped connection does, and the view says so
+    // instead of showing an empty folder.
+    QTRY_COMPARE_WITH_TIMEOUT(icons()->loadState(), MCBrowsableViewController::LoadState::Failed,
+                              20000);
+    QVERIFY(label->isVisible());
+    QCOMPARE(label->textFormat(), Qt::PlainText);
+    QVERIFY(label->text().contains(QStringLiteral("could not be loaded")));
+    QCOMPARE(window()->windowTitle(), QStringLiteral("Later"));
+
+    // Into the failed folder again: asked again, and shown.
+    clickSidebar(QStringLiteral("Kerlo Home"));
+    QTRY_VERIFY(showsFolder(QStringLiteral("Kerlo Home"), QStringLiteral("Later")));
+    enterFolder(QStringLiteral("Later"));
+    QTRY_COMPARE(icons()->loadState(), MCBrowsableViewController::LoadState::Loaded);
+    QCOMPARE(listings(), 3);
+    QVERIFY(!label->isVisible());
+    QCOMPARE(window()->windowTitle(), QStringLiteral("Later"));
+}
+
 int main(int argc, char **argv)
 {
     isolateEnvironment();
+    qputenv("LUMARIN_STALL_TIMEOUT_MS", "5000");
     QApplication app(argc, argv);
     TestBrowserIconView test;
     return QTest::qExec(&test, argc, argv);

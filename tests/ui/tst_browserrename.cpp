@@ -12,6 +12,7 @@
 #include "mciconnameeditor.h"
 #include "mcmainwindow.h"
 #include "mcmanager.h"
+#include "mcwarningviewcontroller.h"
 #include "shelltestfixture.h"
 
 #include <QJsonDocument>
@@ -50,6 +51,7 @@ private slots:
     void renameGoesToTheServiceAndShowsUntilConfirmed();
     void unusableAndTakenNamesAreRefusedBeforeSending();
     void refusedRenameLeavesTheItemUsable();
+    void renameThatFailedOfflineNeverHappensLater();
     void newFolderIsNamedThenCreated();
 
 private:
@@ -233,14 +235,16 @@ void TestBrowserRename::unusableAndTakenNamesAreRefusedBeforeSending()
 
 void TestBrowserRename::refusedRenameLeavesTheItemUsable()
 {
-    // Refusals with a reason, with the "exists" status, with a body that is no JSON, and no
-    // answer at all (the network layer sends a dropped request again, so every try drops).
+    // Refusals with a reason, with the "exists" status, with a body that is no JSON, a service
+    // that takes the request and stays silent (the stall timeout is shortened for this suite,
+    // see main()), and a dropped connection.
     const QList<std::function<bool()>> faults = {
         [this] { return m_server.forceStatus(RenamePath, 500, R"({"errors":["Refused"]})"); },
         [this] { return m_server.forceStatus(RenamePath, 412, "{}"); },
         [this] {
             return m_server.forceStatus(RenamePath, 403, "<html>no</html>", 1, {}, "text/html");
         },
+        [this] { return m_server.hang(RenamePath); },
         [this] { return m_server.drop(RenamePath, -1); },
     };
     int sent = 0;
@@ -263,6 +267,27 @@ void TestBrowserRename::refusedRenameLeavesTheItemUsable()
     typeName(QStringLiteral("moved.txt"));
     QTRY_VERIFY_WITH_TIMEOUT(settled(QStringLiteral("moved.txt")), 30000);
     QVERIFY(!indexOf(QStringLiteral("plan.txt")).isValid());
+}
+
+void TestBrowserRename::renameThatFailedOfflineNeverHappensLater()
+{
+    MCMainWindow *window = m_shell.delegate()->mainWindow();
+    m_server.stop();
+    QVERIFY(startEditing(QStringLiteral("notes.txt")));
+    typeName(QStringLiteral("later.txt"));
+    QTRY_VERIFY_WITH_TIMEOUT(settled(QStringLiteral("notes.txt")), 30000);
+    QVERIFY(!indexOf(QStringLiteral("later.txt")).isValid());
+
+    // The service comes back: the failed rename stays failed, and the next one is the only
+    // one the service gets.
+    QVERIFY(m_server.restart());
+    QTRY_VERIFY_WITH_TIMEOUT(window->hasBanner() && !window->banner()->isVisible(), 30000);
+    QVERIFY(startEditing(QStringLiteral("notes.txt")));
+    typeName(QStringLiteral("kept.txt"));
+    QTRY_VERIFY_WITH_TIMEOUT(settled(QStringLiteral("kept.txt")), 30000);
+    QCOMPARE(renamesIn(m_server.requests()),
+             (QList<QPair<QString, QString>>{{"/Work/notes.txt", "/Work/kept.txt"}}));
+    QVERIFY(!indexOf(QStringLiteral("later.txt")).isValid());
 }
 
 void TestBrowserRename::newFolderIsNamedThenCreated()
@@ -337,6 +362,7 @@ void TestBrowserRename::newFolderIsNamedThenCreated()
 int main(int argc, char **argv)
 {
     isolateEnvironment();
+    qputenv("LUMARIN_STALL_TIMEOUT_MS", "5000");
     QApplication app(argc, argv);
     TestBrowserRename test;
     return QTest::qExec(&test, argc, argv);

@@ -183,9 +183,17 @@ void TestShellSession::demoAccountStartsTheSessionInOrder()
         !m_server.seedFile(QString::fromLatin1(DemoEmail), QStringLiteral("/notes.txt"), "hello")
              .isEmpty());
     QVERIFY(m_server.clearRequests());
+    // The first fetch of "/" takes a while; the service's online reports go on meanwhile.
+    const QString rootMetadata = QStringLiteral("/api/v1/objects/metadata");
+    QVERIFY(m_server.delay(rootMetadata, 10000, 1, QStringLiteral("GET")));
 
     QVERIFY(m_shell.signInThroughWindow(QString::fromLatin1(DemoEmail),
                                         QString::fromLatin1(DemoPassword)));
+    QTRY_VERIFY_WITH_TIMEOUT(countRequests(m_server.requests(), rootMetadata) == 1, 20000);
+    const int probes = countRequests(m_server.requests(), QStringLiteral("/api/v1"));
+    QTRY_VERIFY_WITH_TIMEOUT(
+        countRequests(m_server.requests(), QStringLiteral("/api/v1")) >= probes + 2, 20000);
+    QCOMPARE(countRequests(m_server.requests(), rootMetadata), 1);
     QVERIFY(m_shell.waitForSession());
     MCAppDelegate *delegate = m_shell.delegate();
     QVERIFY(!login());

@@ -13,6 +13,7 @@
 #include <QJsonObject>
 #include <QMutexLocker>
 #include <QThread>
+#include <QTimer>
 
 #include <utility>
 
@@ -84,6 +85,15 @@ const char *kindName(MUserAuthManagerPrivate::RequestKind kind)
         break;
     }
     return "none";
+}
+
+constexpr int FirstRetryDelay = 1000;
+constexpr int LongestRetryDelay = 30000;
+
+// The service may answer the same request differently later: the session stays.
+bool isPassingFailure(int statusCode)
+{
+    return statusCode == 0 || statusCode >= 500;
 }
 
 bool isSignInRequest(const MNetworkRequest &request)
@@ -199,6 +209,7 @@ void MUserAuthManagerPrivate::logOut()
         authenticated = false;
         refreshing = false;
         pendingKind = NoRequest;
+        retryDelay = 0;
         state = MUserAuthManager::Idle;
     }
     // A sign-in request still out is no longer awaited: left open, a service that answers it
@@ -345,6 +356,36 @@ void MUserAuthManagerPrivate::handleRefused(RequestKind kind, const QVariantMap 
     case NoRequest:
         break;
     }
+}
+
+void MUserAuthManagerPrivate::retryLater(RequestKind kind, bool wasRefreshing, bool afterGrant)
+{
+    Q_Q(MUserAuthManager);
+    quint64 tag = 0;
+    int delay = 0;
+    {
+        QMutexLocker locker(&mutex);
+        // Still awaited: refresh() does not send another, and a sign-out or a new sign-in
+        // meanwhile (a new generation) calls the retry off.
+        pendingKind = kind;
+        refreshing = wasRefreshing;
+        checkingNewToken = afterGrant;
+        tag = ++generation;
+        delay = retryDelay = retryDelay ? qMin(retryDelay * 2, LongestRetryDelay) : FirstRetryDelay;
+    }
+    qCInfo(lcCoreAuth) << "Sign-in" << kindName(kind) << "failed for now; trying again in" << delay
+                       << "ms";
+    QTimer::singleShot(delay, q, [this, kind, tag, afterGrant] {
+        {
+            QMutexLocker locker(&mutex);
+            if (pendingKind != kind || generation != tag)
+                return;
+        }
+        if (kind == RefreshRequest)
+            sendRefresh();
+        else
+            sendCheck(afterGrant);
+    });
 }
 
 void MUserAuthManagerPrivate::handleFailure(int statusCode, const QVariantMap &reply)
@@ -620,9 +661,27 @@ void MUserAuthManager::replyFinishedForRequest(const MNetworkRequest &request,
     qCDebug(lcCoreAuth) << "Sign-in" << kindName(kind) << "reply, status" << reply.statusCode()
                         << "with keys" << map.keys();
 
-    switch (reply.statusCode()) {
+    const int status = reply.statusCode();
+    if ((kind == MUserAuthManagerPrivate::RefreshRequest ||
+         kind == MUserAuthManagerPrivate::CheckRequest) &&
+        isPassingFailure(status)) {
+        d->retryLater(kind, wasRefreshing, afterGrant);
+        return;
+    }
+    {
+        QMutexLocker locker(&d->mutex);
+        d->retryDelay = 0;
+    }
+    switch (status) {
     case 200:
         d->handleSuccess(kind, map, wasRefreshing);
+        break;
+    case 400:
+        // The service refuses the refresh token (an OAuth2 "invalid_grant").
+        if (kind == MUserAuthManagerPrivate::RefreshRequest)
+            d->handleRefused(kind, map, afterGrant);
+        else
+            d->handleFailure(status, map);
         break;
     case 401:
         d->handleRefused(kind, map, afterGrant);
@@ -630,7 +689,7 @@ void MUserAuthManager::replyFinishedForRequest(const MNetworkRequest &request,
     case 204:
         break;
     default:
-        d->handleFailure(reply.statusCode(), map);
+        d->handleFailure(status, map);
         break;
     }
 }

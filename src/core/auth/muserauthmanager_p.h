@@ -45,6 +45,9 @@ public:
     void handleTokenReply(RequestKind kind, const QVariantMap &reply, bool wasRefreshing);
     void handleRefused(RequestKind kind, const QVariantMap &reply, bool afterGrant);
     void handleFailure(int statusCode, const QVariantMap &reply);
+    // A check or refresh that failed for a passing reason (no connection, no answer in
+    // time, a 5xx) is sent again after a growing delay; the session stays as it is.
+    void retryLater(RequestKind kind, bool wasRefreshing, bool afterGrant);
 
     MUserAuthManager *q_ptr;
     // Guards everything below but the reply buffers. Never held while the credential
@@ -63,6 +66,8 @@ public:
     RequestKind pendingKind = NoRequest;
     QString pendingRequestId; // the request of pendingKind, cancelled at sign-out
     quint64 generation = 0;
+    // The delay before the next retry of a check or refresh; 0 after any other outcome.
+    int retryDelay = 0;
     MUserAccount account;
     MDevice device;
 

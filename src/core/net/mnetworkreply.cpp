@@ -13,7 +13,8 @@ MNetworkReply::MNetworkReply(QNetworkReply *reply, bool skipBody)
     if (!skipBody && reply->isOpen())
         d->body = reply->readAll();
     d->statusCode = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    d->error = reply->error();
+    d->error = reply->property(MStalledReplyProperty).toBool() ? QNetworkReply::TimeoutError
+                                                               : reply->error();
     for (const QNetworkReply::RawHeaderPair &pair : reply->rawHeaderPairs())
         d->headers.insert(pair.first, pair.second);
 }

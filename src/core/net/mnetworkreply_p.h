@@ -8,6 +8,10 @@
 #include <QSharedData>
 #include <QSslError>
 
+// Set by the request manager on a reply it gave up on for its silence: the reply was aborted,
+// but its snapshot reports a timeout, as for a connection that dropped.
+constexpr char MStalledReplyProperty[] = "_mStalled";
+
 class MNetworkReplyPrivate : public QSharedData
 {
 public:

@@ -3,6 +3,7 @@
 
 #include "corelogging.h"
 #include "mlowdelaysockets.h"
+#include "mnetworkreply_p.h"
 #include "msynchronousreplymanager.h"
 #include "muserauthmanager.h"
 #include "tolvoappimpl.h"
@@ -21,6 +22,22 @@
 namespace {
 
 constexpr int RequestIdLength = 32;
+constexpr int DefaultStallTimeout = 60000;
+
+int defaultStallTimeout()
+{
+    static const int timeout = [] {
+        bool ok = false;
+        const int value = qEnvironmentVariableIntValue("LUMARIN_STALL_TIMEOUT_MS", &ok);
+        return ok && value > 0 ? value : DefaultStallTimeout;
+    }();
+    return timeout;
+}
+
+bool isStalled(const QNetworkReply *reply)
+{
+    return reply->property(MStalledReplyProperty).toBool();
+}
 
 // Queued signals carry these types; the manager may exist before the application's init().
 void registerNetworkMetaTypes()
@@ -50,6 +67,7 @@ MUserAuthManager *applicationAuthManager()
 
 MNetworkRequestManagerPrivate::MNetworkRequestManagerPrivate(MNetworkRequestManager *q)
     : q_ptr(q)
+    , stallTimeout(defaultStallTimeout())
 {
     if (TolvoApp *app = TolvoApp::instance()) {
         sslConfiguration = app->sslConfiguration();
@@ -81,6 +99,33 @@ void MNetworkRequestManagerPrivate::attach(QNetworkReply *reply, bool progress)
     if (!MNetworkRequest(reply->request()).bodyReadByCaller())
         QObject::connect(reply, &QNetworkReply::readyRead, q, &M::handleDataArrived);
     QObject::connect(reply, &QNetworkReply::errorOccurred, q, &M::handleReplyError);
+    watchForStall(reply);
+}
+
+void MNetworkRequestManagerPrivate::watchForStall(QNetworkReply *reply)
+{
+    const int timeout = stallTimeout;
+    if (timeout <= 0)
+        return;
+    auto *timer = new QTimer(reply);
+    timer->setSingleShot(true);
+    timer->setInterval(timeout);
+    const auto activity = [timer] {
+        timer->start();
+    };
+    QObject::connect(reply, &QNetworkReply::metaDataChanged, timer, activity);
+    QObject::connect(reply, &QNetworkReply::readyRead, timer, activity);
+    QObject::connect(reply, &QNetworkReply::downloadProgress, timer, activity);
+    QObject::connect(reply, &QNetworkReply::uploadProgress, timer, activity);
+    QObject::connect(reply, &QNetworkReply::finished, timer, &QTimer::stop);
+    QObject::connect(timer, &QTimer::timeout, reply, [reply, timeout] {
+        qCWarning(lcCoreNet) << "No answer for" << timeout << "ms from" << reply->url()
+                             << "; giving up on the request";
+        // Read by the handlers and by the reply's snapshot: the abort is a timeout.
+        reply->setProperty(MStalledReplyProperty, true);
+        reply->abort();
+    });
+    timer->start();
 }
 
 void MNetworkRequestManagerPrivate::registerReply(const QString &requestId, QNetworkReply *reply)
@@ -207,8 +252,18 @@ bool MNetworkRequestManager::cancelRequest(const QString &requestId)
         QMutexLocker locker(&d->mutex);
         reply = d->activeReplies.value(requestId);
     }
-    if (!reply)
+    if (!reply) {
+        // The reconnection queue belongs to the manager's thread.
+        if (QThread::currentThread() != thread())
+            return false;
+        for (int i = 0; i < d->reconnectionQueue.size(); ++i) {
+            if (d->reconnectionQueue.at(i).requestId() == requestId) {
+                emit requestCanceled(d->reconnectionQueue.takeAt(i));
+                return true;
+            }
+        }
         return false;
+    }
     // Replies belong to the manager's thread; from elsewhere, look the request up again there.
     if (QThread::currentThread() != thread()) {
         QMetaObject::invokeMethod(
@@ -313,8 +368,22 @@ void MNetworkRequestManager::setResendAfterReconnection(bool resend)
 {
     Q_D(MNetworkRequestManager);
     d->resendAfterReconnection = resend;
-    if (!resend)
-        d->reconnectionQueue.clear();
+    if (resend)
+        return;
+    // Nothing was reported for them yet: their listeners hear that they are dropped.
+    const QList<MNetworkRequest> waiting = std::exchange(d->reconnectionQueue, {});
+    for (const MNetworkRequest &request : waiting)
+        emit requestCanceled(request);
+}
+
+int MNetworkRequestManager::stallTimeout() const
+{
+    return d_func()->stallTimeout;
+}
+
+void MNetworkRequestManager::setStallTimeout(int milliseconds)
+{
+    d_func()->stallTimeout = qMax(0, milliseconds);
 }
 
 void MNetworkRequestManager::setRetryAuthenticatedRequests(bool retry)
@@ -428,14 +497,22 @@ void MNetworkRequestManager::handleReplyError(QNetworkReply::NetworkError code)
 {
     Q_D(MNetworkRequestManager);
     auto *reply = qobject_cast<QNetworkReply *>(sender());
-    if (!reply || code == QNetworkReply::OperationCanceledError)
+    if (!reply)
+        return;
+    if (isStalled(reply))
+        code = QNetworkReply::TimeoutError;
+    else if (code == QNetworkReply::OperationCanceledError)
         return;
     const MNetworkRequest request(reply->request());
     if (code < QNetworkReply::ProxyConnectionRefusedError) {
         // A streamed body cannot be sent twice, and its caller may free the source once
-        // the failed reply has finished.
-        if (d->resendAfterReconnection && !request.hasUploadDevice() && !request.hasMultiPart())
+        // the failed reply has finished. A service that began to answer has the request:
+        // sending it again could do twice what was asked once.
+        if (d->resendAfterReconnection && !request.hasUploadDevice() && !request.hasMultiPart() &&
+            !reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid()) {
             d->reconnectionQueue.append(request);
+            d->heldReplies.insert(reply);
+        }
         d->askForConnectivityCheck();
         return;
     }
@@ -485,9 +562,10 @@ void MNetworkRequestManager::handleFinished()
         return;
     const MNetworkRequest request(reply->request());
     const bool queued = d->queuedReplies.remove(reply);
+    const bool held = d->heldReplies.remove(reply);
     if (!queued)
         d->reauthorizedIds.remove(request.requestId());
-    if (reply->error() == QNetworkReply::OperationCanceledError) {
+    if (reply->error() == QNetworkReply::OperationCanceledError && !isStalled(reply)) {
         emit requestCanceled(request);
         return;
     }
@@ -497,7 +575,7 @@ void MNetworkRequestManager::handleFinished()
                            << reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     // Its answer comes with the request sent again, or with the refusal when no new token
     // comes.
-    if (queued)
+    if (queued || held)
         return;
     emit replyFinishedForRequest(request, MNetworkReply(reply, false));
 }
@@ -573,7 +651,8 @@ void MNetworkRequestManager::removeReply()
         if (known && it.value() == reply)
             d->activeReplies.erase(it);
         if (d->activeReplies.isEmpty() &&
-            (reply->error() == QNetworkReply::OperationCanceledError || d->cancelingAll)) {
+            ((reply->error() == QNetworkReply::OperationCanceledError && !isStalled(reply)) ||
+             d->cancelingAll)) {
             d->cancelingAll = false;
             reportCancel = true;
         }

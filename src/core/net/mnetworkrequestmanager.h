@@ -17,10 +17,13 @@ class MNetworkRequestManagerPrivate;
 
 // The HTTP client of the core. Every request gets a 32-character identifier; every signal
 // carries the request as sent (identifier and user info included) and a reply snapshot.
-// Requests that fail at the network layer are held and sent again once the service is
-// online; with the retry flag on, requests refused for authorization wait, silently, for
-// a new token and are sent again signed with it. Live on one thread: replies and signals
-// belong to the manager's thread.
+// A request that fails at the network layer, or goes silent for the stall timeout, is
+// reported as failed (status 0) and dropped, unless the manager holds such requests for the
+// connection: then nothing is reported until the request, sent again once the service is
+// online, is answered. Either way a listener hears of a request's fate once. With the retry
+// flag on, requests refused for authorization wait, silently, for a new token and are sent
+// again signed with it. Live on one thread: replies and signals belong to the manager's
+// thread.
 class MNetworkRequestManager
     : public QNetworkAccessManager
     , public MShutdownable
@@ -36,7 +39,8 @@ public:
 
     // Returns the identifier given to the request.
     QString sendRequest(const MNetworkRequest &request);
-    // Aborts the request when it is in flight; false for an unknown identifier.
+    // Aborts the request when it is in flight, or drops it while it waits for the
+    // connection (requestCanceled() either way); false for an unknown identifier.
     bool cancelRequest(const QString &requestId);
     // Sends on a private thread and blocks until the reply is complete or timeout seconds
     // have passed (0: no limit).
@@ -59,9 +63,18 @@ public:
     // when none comes. Off again, the waiting requests fail at once.
     void setRetryAuthenticatedRequests(bool retry);
     bool resendsAfterReconnection() const;
-    // On at first. Off, a request that fails at the network layer is reported as failed
-    // and never sent again: for callers that retry by themselves.
+    // Off at first: a request that fails at the network layer is reported as failed and
+    // never sent again. On, such a request waits for the service to be online again without
+    // anything being reported, and is sent again under its identifier, unless the service
+    // had begun to answer it (it may have acted on it) or its body is streamed. Turned off,
+    // the waiting requests are canceled.
     void setResendAfterReconnection(bool resend);
+    // Milliseconds a request in flight may go without a byte either way before it fails
+    // as a dropped connection does (QNetworkReply::TimeoutError, status 0); 0: no limit.
+    // 60 s at first, or the value of the LUMARIN_STALL_TIMEOUT_MS environment variable.
+    // Applies to requests sent after the call.
+    int stallTimeout() const;
+    void setStallTimeout(int milliseconds);
 
     // Gives the request an identifier (written to requestId when given), a default
     // User-Agent and sends it.

@@ -23,6 +23,8 @@ public:
     // A random identifier not in the active table; the caller holds the mutex.
     QString newRequestId() const;
     void attach(QNetworkReply *reply, bool progress);
+    // Fails the reply once it has gone stallTimeout without a byte either way.
+    void watchForStall(QNetworkReply *reply);
     void registerReply(const QString &requestId, QNetworkReply *reply);
     void askForConnectivityCheck();
     void ensureRepetitiveServices(TolvoApp::ConnectivityStatus previous,
@@ -54,7 +56,11 @@ public:
     // Requests sent again with a new token; refused once more, they are reported.
     QSet<QString> reauthorizedIds;
     bool retryAuthenticatedRequests = false;
-    bool resendAfterReconnection = true;
+    // Failed replies whose request waits in the reconnection queue: nothing is reported
+    // for them.
+    QSet<QNetworkReply *> heldReplies;
+    bool resendAfterReconnection = false;
+    int stallTimeout;
     // A cancel-all is under way: the reply that empties the table reports it.
     bool cancelingAll = false;
 };

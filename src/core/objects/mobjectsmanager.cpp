@@ -43,7 +43,7 @@ QString MObjectsManagerPrivate::remotePath(const QString &path)
 }
 
 bool MObjectsManagerPrivate::sendActionRequest(const QVariant &argument, int action,
-                                               const QVariant &userData)
+                                               const QVariant &userData, QString *requestId)
 {
     bool ok = false;
     MNetworkRequest request =
@@ -60,8 +60,17 @@ bool MObjectsManagerPrivate::sendActionRequest(const QVariant &argument, int act
     qCDebug(lcCoreObjects).noquote().nospace()
         << "Sending network request " << int(request.method())
         << " for URL: " << request.url().toString() << " action: " << action;
-    jsonManager->sendRequest(request);
+    const QString id = jsonManager->sendRequest(request);
+    if (requestId)
+        *requestId = id;
     return true;
+}
+
+void MObjectsManagerPrivate::listingEnded(const QString &path, const MNetworkRequest &request)
+{
+    const auto it = pendingListings.constFind(path);
+    if (it != pendingListings.constEnd() && it.value() == request.requestId())
+        pendingListings.erase(it);
 }
 
 std::unique_ptr<QSqlQuery> MObjectsManagerPrivate::prepareDeltaCursorUpdate()
@@ -281,20 +290,38 @@ void MObjectsManager::timerEvent(QTimerEvent *event)
 
 void MObjectsManager::listObjects(const QString &path, bool force, const QVariant &userData)
 {
-    Q_D(MObjectsManager);
-    const QString key = d->remotePath(path);
+    d_func()->listObjects(path, force, false, userData);
+}
+
+void MObjectsManager::listObjectsAgain(const QString &path, const QVariant &userData)
+{
+    d_func()->listObjects(path, false, true, userData);
+}
+
+void MObjectsManagerPrivate::listObjects(const QString &path, bool force, bool replace,
+                                         const QVariant &userData)
+{
+    Q_Q(MObjectsManager);
+    const QString key = remotePath(path);
     MStorageObjectList objects;
-    if (!force && !d->listingsCache.isExpired(key, &objects)) {
+    if (!force && !listingsCache.isExpired(key, &objects)) {
         // Callers may connect after the call and still be answered.
         QMetaObject::invokeMethod(
-            this, [this, path, objects, userData] { emit objectsReady(path, objects, userData); },
+            q, [q, path, objects, userData] { emit q->objectsReady(path, objects, userData); },
             Qt::QueuedConnection);
         return;
     }
-    if (d->pendingListings.contains(key))
-        return;
-    if (d->sendActionRequest(path, Tolvo::ListObjects, userData))
-        d->pendingListings.insert(key);
+    const auto pending = pendingListings.constFind(key);
+    if (pending != pendingListings.constEnd()) {
+        if (!replace)
+            return;
+        const QString previous = pending.value();
+        pendingListings.erase(pending);
+        jsonManager->cancelRequest(previous);
+    }
+    QString id;
+    if (sendActionRequest(path, Tolvo::ListObjects, userData, &id))
+        pendingListings.insert(key, id);
 }
 
 void MObjectsManager::fetchInfo(const QString &path, const QVariant &userData)

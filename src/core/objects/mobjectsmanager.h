@@ -39,6 +39,9 @@ public:
     // returned, unless force is set. While a listing of path is in flight, further calls for it
     // send nothing: the reply in flight answers, with its own userData.
     void listObjects(const QString &path, bool force, const QVariant &userData);
+    // As listObjects() without force, but a listing of path in flight is canceled and sent
+    // again: for a user asking again for a folder whose listing may never come.
+    void listObjectsAgain(const QString &path, const QVariant &userData);
     // An object of a listed directory is answered at once, inside the call.
     void fetchInfo(const QString &path, const QVariant &userData);
     // A successful delete is not answered: the change reaches listeners as a live update.

@@ -36,8 +36,9 @@ public:
     static QString remotePath(const QString &path);
 
     // False when the request could not be built (nobody signed in, a refused path); nothing
-    // is sent then.
-    bool sendActionRequest(const QVariant &argument, int action, const QVariant &userData);
+    // is sent then. The identifier of the request sent goes to requestId when given.
+    bool sendActionRequest(const QVariant &argument, int action, const QVariant &userData,
+                           QString *requestId = nullptr);
 
     void objectArrivedForRequest(const QVariant &body, const MNetworkRequest &request,
                                  const MNetworkReply &reply);
@@ -117,8 +118,13 @@ public:
     // Failed polls in a row; each doubles the wait before the next one, up to a bound.
     int deltaFailures = 0;
     int lastDeltaStatus = 200;
-    // Cleaned paths of the listings in flight.
-    QSet<QString> pendingListings;
+    // The listings in flight: request identifier by cleaned path.
+    QHash<QString, QString> pendingListings;
+    // The listing of path ended (answered or failed): it is no longer in flight, unless it
+    // was replaced by a newer one.
+    void listingEnded(const QString &path, const MNetworkRequest &request);
+    // replace: a listing of path in flight is canceled and a new one sent.
+    void listObjects(const QString &path, bool force, bool replace, const QVariant &userData);
     MObjectsListCache listingsCache;
     // Latest progress per transfer identifier, flushed by the progress timer.
     QMap<qint64, MObjectTransfer> pendingProgress;

@@ -99,7 +99,7 @@ void MObjectsManagerPrivate::objectArrivedForRequest(const QVariant &body,
     const QString requestPath = remotePath(info.value(ReqPathKey).toString());
     // Cleared first, so that a listener may list the path again from inside a signal.
     if (action == Tolvo::ListObjects)
-        pendingListings.remove(requestPath);
+        listingEnded(requestPath, request);
 
     const int status = reply.statusCode();
     // A listing asks for its reply as JSON (sendActionRequest): its objects are built from it.
@@ -158,7 +158,7 @@ void MObjectsManagerPrivate::decodeErrorForRequest(const MNetworkRequest &reques
         return;
     }
     if (action == Tolvo::ListObjects)
-        pendingListings.remove(remotePath(info.value(ReqPathKey).toString()));
+        listingEnded(remotePath(info.value(ReqPathKey).toString()), request);
     if (action == Tolvo::DeleteObjects)
         releaseDeleteExclusions(info.value(ReqPathsKey).toStringList(), false);
     reportUndecodable(action, info);

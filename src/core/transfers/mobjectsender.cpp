@@ -677,6 +677,8 @@ void MObjectSender::start()
         // A request that failed at the network layer is the engine's to retry: sent again
         // behind its back, a download would append its body a second time.
         manager->setResendAfterReconnection(false);
+        // The engine gives up on silent flights by itself (stallTimeout()).
+        manager->setStallTimeout(0);
         connect(manager, &MNetworkRequestManager::shutdownCompleted, this,
                 &MObjectSender::shutdownCompleted);
     }

@@ -8,15 +8,38 @@
 #include "moobjectsnotification.h"
 #include "mopostednotification.h"
 
+#include <QDir>
+#include <QLabel>
+#include <QTimer>
+
 namespace {
 QPointer<MCBrowsableViewsHelper> s_helper;
-}
+// Listings quicker than this never show "Loading…".
+constexpr int LoadingDelay = 300;
+} // namespace
 
 MCBrowsableViewController::MCBrowsableViewController(MOObjectsManager *objectsManager,
                                                      QWidget *parent)
     : QWidget(parent)
     , m_objectsManager(objectsManager)
+    , m_loadStateLabel(new QLabel(this))
+    , m_loadingDelay(new QTimer(this))
 {
+    m_loadStateLabel->setObjectName(QStringLiteral("loadStateLabel"));
+    m_loadStateLabel->setTextFormat(Qt::PlainText);
+    m_loadStateLabel->setAlignment(Qt::AlignCenter);
+    m_loadStateLabel->setWordWrap(true);
+    m_loadStateLabel->setForegroundRole(QPalette::PlaceholderText);
+    m_loadStateLabel->setAttribute(Qt::WA_TransparentForMouseEvents);
+    m_loadStateLabel->hide();
+    m_loadingDelay->setSingleShot(true);
+    m_loadingDelay->setInterval(LoadingDelay);
+    connect(m_loadingDelay, &QTimer::timeout, this, [this] {
+        m_loadStateLabel->setText(tr("Loading\u2026"));
+        m_loadStateLabel->setGeometry(rect());
+        m_loadStateLabel->raise();
+        m_loadStateLabel->show();
+    });
     if (!objectsManager)
         return;
     // Listings come through the helper; everything else that edits the tree comes from here.
@@ -66,6 +89,7 @@ void MCBrowsableViewController::setCurrentNode(const MCNodePtr &node)
         own->setHideHiddenFiles(node->hideHiddenFiles());
     m_updater = MCNodeTreeUpdater(own);
     currentNodeChanged(own);
+    setLoadState(own && own->childrenDirty() ? LoadState::Loading : LoadState::Loaded);
 }
 
 void MCBrowsableViewController::listingArrived(const MOPostedNotification &notification)
@@ -73,7 +97,56 @@ void MCBrowsableViewController::listingArrived(const MOPostedNotification &notif
     if (m_updater.setListing(MOObjectsNotification(notification).basePath(),
                              MOObjectsNotification(notification).objects()))
         childrenEdited();
+    const MCNodePtr root = m_updater.rootNode();
+    if (root && !root->childrenDirty())
+        setLoadState(LoadState::Loaded);
     announceChildrenCount();
+}
+
+void MCBrowsableViewController::listingRequested(const QString &path)
+{
+    if (showsFolder(path) && m_loadState == LoadState::Failed)
+        setLoadState(LoadState::Loading);
+}
+
+void MCBrowsableViewController::listingFailed(const QString &path)
+{
+    if (showsFolder(path) && m_updater.rootNode()->childrenDirty())
+        setLoadState(LoadState::Failed);
+}
+
+bool MCBrowsableViewController::showsFolder(const QString &path) const
+{
+    const MCNodePtr root = m_updater.rootNode();
+    return root &&
+           root->filePath() == (path.isEmpty() ? QStringLiteral("/") : QDir::cleanPath(path));
+}
+
+void MCBrowsableViewController::setLoadState(LoadState state)
+{
+    m_loadState = state;
+    m_loadingDelay->stop();
+    switch (state) {
+    case LoadState::Loaded:
+        m_loadStateLabel->hide();
+        break;
+    case LoadState::Loading:
+        m_loadStateLabel->hide();
+        m_loadingDelay->start();
+        break;
+    case LoadState::Failed:
+        m_loadStateLabel->setText(tr("The folder could not be loaded. Open it again to retry."));
+        m_loadStateLabel->setGeometry(rect());
+        m_loadStateLabel->raise();
+        m_loadStateLabel->show();
+        break;
+    }
+}
+
+void MCBrowsableViewController::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    m_loadStateLabel->setGeometry(rect());
 }
 
 void MCBrowsableViewController::announceChildrenCount()

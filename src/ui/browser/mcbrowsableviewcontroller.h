@@ -10,6 +10,8 @@
 #include <functional>
 
 class AlertPresenter;
+class QLabel;
+class QTimer;
 class MCBrowsableViewsHelper;
 class MCOptions;
 class MONotificationCenter;
@@ -48,6 +50,17 @@ public:
     // A listing arrived (handed on by the helper, so that the views have their children before
     // the navigation's completion runs).
     void listingArrived(const MOPostedNotification &notification);
+    // The folder at path was asked for again, or could not be listed: while it is the folder
+    // shown without its children, the view says it is loading, or that it could not be.
+    void listingRequested(const QString &path);
+    void listingFailed(const QString &path);
+
+    // What the view says over the folder shown: nothing once its children are in, "Loading…"
+    // (after a short while, so that quick listings do not flash it) until they are, and a
+    // failure when they could not be had. The text is a label over the view.
+    enum class LoadState { Loaded, Loading, Failed };
+    LoadState loadState() const { return m_loadState; }
+    QLabel *loadStateLabel() const { return m_loadStateLabel; }
 
     virtual MCNodeList getSelectedItems() const { return {}; }
     virtual void preserveSelection(const MCNodeList &nodes) { Q_UNUSED(nodes) }
@@ -109,6 +122,8 @@ protected:
     // While this view is on screen, its folder's children count becomes the hub's total.
     void announceChildrenCount();
 
+    void resizeEvent(QResizeEvent *event) override;
+
 private:
     void objectsNotification(const MOPostedNotification &notification);
     void coreMessage(const MOPostedNotification &notification);
@@ -116,11 +131,16 @@ private:
     // warns when it has.
     bool nameTaken(const QString &name);
     void createFolder(const MCNodePtr &placeholder);
+    bool showsFolder(const QString &path) const;
+    void setLoadState(LoadState state);
 
     MCNodeTreeUpdater m_updater;
     QPointer<MOObjectsManager> m_objectsManager;
     QPointer<MCOptions> m_options;
     AlertPresenter *m_alerts = nullptr;
+    LoadState m_loadState = LoadState::Loaded;
+    QLabel *m_loadStateLabel;
+    QTimer *m_loadingDelay;
 };
 
 #endif // MCBROWSABLEVIEWCONTROLLER_H

@@ -42,11 +42,20 @@ void MCBrowsableViewsHelper::changeToPath(const QString &path, QObject *sender,
     QList<std::function<void()>> &waiting = m_pending[normalized(path)];
     if (completion)
         waiting.append(std::move(completion));
+    for (const auto &view : qAsConst(m_views)) {
+        if (view)
+            view->listingRequested(path);
+    }
     m_objectsManager->fetchInfoForObjectAtPath(path, MCNavigationRequest::userData());
 }
 
 void MCBrowsableViewsHelper::pathFailed(const QString &path, const QVariant &userData)
 {
+    for (const auto &view : qAsConst(m_views)) {
+        if (view)
+            view->listingFailed(path);
+    }
+    m_listing.remove(normalized(path));
     if (MCNavigationRequest::isNavigation(userData))
         runCompletions(normalized(path));
 }
@@ -72,6 +81,11 @@ void MCBrowsableViewsHelper::infoFetched(const MOPostedNotification &notificatio
         runCompletions(path);
         return;
     }
+    if (m_listing.contains(path)) {
+        m_objectsManager->listObjectsAgainAtPath(path, MCNavigationRequest::userData());
+        return;
+    }
+    m_listing.insert(path);
     m_objectsManager->listObjectsAtPath(path, false, MCNavigationRequest::userData());
 }
 
@@ -82,6 +96,7 @@ void MCBrowsableViewsHelper::listFetched(const MOPostedNotification &notificatio
             view->listingArrived(notification);
     }
     const MOObjectsNotification reader(notification);
+    m_listing.remove(normalized(reader.basePath()));
     if (MCNavigationRequest::isNavigation(reader.userData()))
         runCompletions(normalized(reader.basePath()));
 }

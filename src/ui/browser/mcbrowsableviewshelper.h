@@ -5,6 +5,7 @@
 #include <QList>
 #include <QObject>
 #include <QPointer>
+#include <QSet>
 
 #include <functional>
 
@@ -16,7 +17,9 @@ struct MOPostedNotification;
 // What the browser views share: the navigation entry. A folder asked for is fetched once (its
 // metadata, then its listing, both marked as navigation); every listing is handed to each view
 // (which fills its own tree), then the completions waiting for the folder run, each once. They
-// run too when the folder turns out not to be one, not to exist or not to be fetchable.
+// run too when the folder turns out not to be one, not to exist or not to be fetchable. A
+// folder asked for again while its listing has not come is listed anew: that listing may
+// never come.
 class MCBrowsableViewsHelper : public QObject
 {
     Q_OBJECT
@@ -42,6 +45,8 @@ private:
     MOObjectsManager *m_objectsManager;
     QList<QPointer<MCBrowsableViewController>> m_views;
     QHash<QString, QList<std::function<void()>>> m_pending;
+    // Folders whose navigation listing was sent and has neither come nor failed.
+    QSet<QString> m_listing;
 };
 
 #endif // MCBROWSABLEVIEWSHELPER_H

@@ -147,6 +147,8 @@ private:
     bool m_shuttingDown = false;
     bool m_objectsManagerSetup = false;
     bool m_firstObjectsFetchDone = false;
+    // The fetch of "/" changeToRoot() sent has not ended: it is not sent again meanwhile.
+    bool m_rootFetchOut = false;
     bool m_serviceOnline = false; // the last connectivity report said so
     bool m_relaunching = false;
     bool m_walkingHistory = false;

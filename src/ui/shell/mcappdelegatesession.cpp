@@ -199,10 +199,14 @@ void MCAppDelegate::userSessionSpecificInitialization()
 
 void MCAppDelegate::changeToRoot()
 {
+    if (m_rootFetchOut)
+        return;
+    m_rootFetchOut = true;
     QPointer<MCAppDelegate> self(this);
     MCManager::sharedManager()->changeToPath(QStringLiteral("/"), this, [self] {
         if (!self)
             return;
+        self->m_rootFetchOut = false;
         const bool first = !self->m_firstObjectsFetchDone;
         if (self->m_objectsManagerSetup)
             self->m_firstObjectsFetchDone = true;
