@@ -163,8 +163,10 @@ MCShareLinksController::MCShareLinksController(MOObjectsManager *objects, QWidge
     // Rows carry their widgets while they are on screen only, so that a long list stays cheap.
     connect(m_model, &QAbstractItemModel::modelReset, this,
             &MCShareLinksController::bindVisibleRows, Qt::QueuedConnection);
-    connect(m_model, &QAbstractItemModel::dataChanged, this,
-            [this](const QModelIndex &topLeft) { fillRow(topLeft.row()); });
+    connect(m_model, &QAbstractItemModel::dataChanged, this, [this](const QModelIndex &topLeft) {
+        if (m_tableView->indexWidget(topLeft.siblingAtColumn(MCShareLinksModel::FilenameColumn)))
+            fillRow(topLeft.row());
+    });
     connect(m_tableView->verticalScrollBar(), &QScrollBar::valueChanged, this,
             &MCShareLinksController::bindVisibleRows);
 
@@ -298,8 +300,8 @@ void MCShareLinksController::fillRow(int row)
     cell->additionalTextfield()->setText(pathLine);
     cell->additionalTextfield()->setToolTip(pathLine);
     cell->buttonGoToFile()->setProperty(RowProperty, row);
-    if (cell->imageView()->pixmap() == nullptr || cell->imageView()->pixmap()->isNull() ||
-        cell->property("path").toString() != m_model->linkAt(row).filePath()) {
+    // The icon (a thumbnail look-up) only when the row shows another file than before.
+    if (cell->property("path").toString() != m_model->linkAt(row).filePath()) {
         cell->setProperty("path", m_model->linkAt(row).filePath());
         cell->imageView()->setPixmap(iconForFilePath(
             m_model->linkAt(row).filePath(), nameIndex.data(Qt::DecorationRole).value<QIcon>()));
