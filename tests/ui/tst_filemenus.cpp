@@ -326,7 +326,10 @@ void TestFileMenus::contextMenusFollowTheSelection()
     menu = rightClick(QString());
     QCOMPARE(menu, MCManager::sharedManager()->menuNoSelection());
     QVERIFY(icons()->getSelectedItems().isEmpty());
-    QCOMPARE(shown(menu), (QStringList{"New Folder", "New File", "-", "Clean Up By"}));
+    // Get Info of the root itself is offered but disabled.
+    QCOMPARE(shown(menu),
+             (QStringList{"New Folder", "New File", "-", "Get Info", "-", "Clean Up By"}));
+    QVERIFY(!item(menu, "menuItemGetInfo")->isEnabled());
     closeMenus();
     QGuiApplication::clipboard()->setMimeData(
         MCPasteboard::mimeDataForRemotePaths({"/Documents/Welcome.txt", "/Documents/Manual.pdf"}));

@@ -66,7 +66,14 @@ public:
     // (a folder into itself, or a name already taken in another folder).
     QString pasteDestination(const QString &source, const QString &destination) const;
 
+    // Get Info of each node (of the folder shown for none), and the preview window shown or
+    // hidden: the shell owns those windows and answers the requests.
+    void showGetInfo(const MCNodeList &nodes) { emit getInfoRequested(nodes); }
+    void togglePreviewPanel() { emit previewPanelRequested(); }
+
 signals:
+    void getInfoRequested(const MCNodeList &nodes);
+    void previewPanelRequested();
     // The service made a link to object; the window shows it in the share-link popover.
     void shareLinkReceived(const QUrl &link, const MOStorageObject &object);
 

@@ -7,11 +7,13 @@
 MCMenuNoSelection::MCMenuNoSelection(QWidget *parent)
     : MCSelectionMenu(QString(), QStringLiteral("menuNoSelection"), parent)
 {
-    addItems({Item::NewFolder, Item::NewFile, Item::Separator, Item::Paste, Item::Separator});
+    addItems({Item::NewFolder, Item::NewFile, Item::Separator, Item::GetInfo, Item::Separator,
+              Item::Paste, Item::Separator});
     addMenu(new MCCleanUpByMenu(this))->setObjectName(QStringLiteral("menuItemCleanUpBy"));
 }
 
 void MCMenuNoSelection::menuNeedsUpdate()
 {
     updatePaste();
+    setApplicable(Item::GetInfo, getInfoApplies(), Inapplicable::Disable);
 }

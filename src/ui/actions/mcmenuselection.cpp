@@ -9,7 +9,7 @@ MCMenuSelection::MCMenuSelection(QWidget *parent)
 {
     addItems({Item::Open, Item::OpenWith, Item::Separator, Item::NewFolderWithSelection,
               Item::Separator, Item::Trash, Item::Separator, Item::Rename, Item::Copy,
-              Item::Separator, Item::Download, Item::Uncache, Item::Separator});
+              Item::QuickLook, Item::Separator, Item::Download, Item::Uncache, Item::Separator});
     menuItemShare = addItem(tr("Get Share Link"), QStringLiteral("menuItemShare"));
     addItems({Item::ShowPackageContents});
 
@@ -35,6 +35,7 @@ void MCMenuSelection::menuNeedsUpdate()
     menuItemShare->setEnabled(one && !one->isDir());
     setApplicable(Item::Rename, nodes.size() == 1, Inapplicable::Hide);
     updateCopy(Inapplicable::Disable);
+    updateQuickLook();
     updateShowPackageContents();
     updateCacheItems(Inapplicable::Hide);
 }

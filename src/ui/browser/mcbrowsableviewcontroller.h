@@ -68,6 +68,8 @@ public:
     virtual void selectNodes(const MCNodeList &nodes) { Q_UNUSED(nodes) }
     // Starts editing the name of the one selected item in place.
     virtual void startRename() {}
+    // Where the selected items are on screen (global coordinates); null when none is shown.
+    virtual QRect selectedRect() const { return QRect(); }
 
     // --- Opening and naming (mcbrowsableviewfileactions.cpp) ---
 

@@ -150,6 +150,18 @@ bool MCIconController::showPreview() const
     return m_model->showPreview();
 }
 
+QRect MCIconController::selectedRect() const
+{
+    QRect shown;
+    const QRect visible = m_collectionView->viewport()->rect();
+    const QModelIndexList rows = m_collectionView->selectionModel()->selectedIndexes();
+    for (const QModelIndex &index : rows)
+        shown |= m_collectionView->visualRect(index) & visible;
+    if (shown.isEmpty())
+        return QRect();
+    return QRect(m_collectionView->viewport()->mapToGlobal(shown.topLeft()), shown.size());
+}
+
 MCNodeList MCIconController::getSelectedItems() const
 {
     MCNodeList selected;

@@ -35,6 +35,7 @@ public:
     void preserveSelection(const MCNodeList &nodes) override;
     void selectNodes(const MCNodeList &nodes) override;
     void startRename() override;
+    QRect selectedRect() const override;
     // An item's name is being edited in place.
     bool isEditingName() const;
     QWidget *firstResponder() const override;

@@ -149,6 +149,11 @@ QString stringWithItemsCount(long count)
     return QStringLiteral("%1 %2").arg(count).arg(QCoreApplication::translate("MCString", word));
 }
 
+QString isolated(const QString &text)
+{
+    return QChar(0x2068) + text + QChar(0x2069);
+}
+
 QString stringByUrlEncoding(const QString &text)
 {
     return QString::fromLatin1(QUrl::toPercentEncoding(text));

@@ -44,6 +44,10 @@ QCollator naturalCollator();
 // "1 item", "0 items", "2 items".
 QString stringWithItemsCount(long count);
 
+// The text between U+2068 and U+2069, so that a name in a sentence keeps its own direction
+// and leaves the sentence's alone.
+QString isolated(const QString &text);
+
 // UTF-8 percent-encoding that leaves only letters, digits and "-._~" as they are.
 QString stringByUrlEncoding(const QString &text);
 

@@ -1,6 +1,7 @@
 #ifndef MCAPPDELEGATE_H
 #define MCAPPDELEGATE_H
 
+#include "mcabstractobjectnode.h"
 #include "mcshellservices.h"
 #include "moapplicationdelegate.h"
 #include "mopostednotification.h"
@@ -19,6 +20,7 @@ class MCBrowsableViewController;
 class MCBrowsableViewsHelper;
 class MCMainWindow;
 class MCPreviewGenerator;
+class MCQuickLookController;
 class MCWindowLoginController;
 class QWidget;
 
@@ -100,6 +102,15 @@ public:
     // A page's window and history-menu title; empty for anything that is not a page.
     static QString pageTitle(const QString &location);
 
+    // --- Get Info and Quick Look (mcappdelegateinspectors.cpp) ---
+    // A Get Info window for each node (for the folder shown when there is none); a path whose
+    // window is open gets no second one.
+    void showGetInfo(const MCNodeList &nodes);
+    // Shows the preview window on the browser's selection, or hides it when shown.
+    void togglePreviewPanel();
+    // Made on the first showing; null before.
+    MCQuickLookController *quickLookController() const;
+
 signals:
     // The session has started and the first fetch of "/" has completed.
     void firstFetchDone();
@@ -125,6 +136,8 @@ private:
     void updateWindowTitle();
     void addPage(const QString &location, QWidget *page);
     void accountSizesNotification(const MOPostedNotification &notification);
+    // Connects the menus' Get Info and Quick Look and the views' selections to the windows.
+    void setupInspectors();
     void currentPathChanged();
     void currentNodeChanged();
     void relaunchAndQuit();
@@ -140,6 +153,7 @@ private:
     MCBrowsableViewsHelper *m_viewsHelper = nullptr;
     MCFileActions *m_fileActions = nullptr;
     MCPreviewGenerator *m_previewGenerator = nullptr;
+    QPointer<MCQuickLookController> m_quickLook;
     QString m_sessionUser;
     QSettings *m_settings;
     MCUserDefaults *m_userDefaults;

@@ -292,6 +292,7 @@ void MCAppDelegate::applicationStart()
     connect(hub, &MCManager::totalCountChanged, m_bottomView,
             [this, hub] { m_bottomView->setTotalCount(hub->totalCount()); });
 
+    setupInspectors();
     hub->setSelectedController(icon);
     icon->firstResponder()->setFocus(Qt::OtherFocusReason);
     if (m_services.updater)
