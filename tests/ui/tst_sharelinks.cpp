@@ -241,12 +241,7 @@ void TestShareLinks::rulesOfTablesTokensAndCells()
     QCOMPARE(links.headerTitle(QString()), QString());
     QCOMPARE(templates.titleColor(), QColor(Qt::darkGray));
 
-    // The name cell: renaming selects up to the last dot, all of a dot file; the icon is a
-    // content hit even where the text is short.
-    QCOMPARE(MCImageTextCell::baseNameSelectionLength(QStringLiteral("a.tar.gz")), 5);
-    QCOMPARE(MCImageTextCell::baseNameSelectionLength(QStringLiteral("noext")), 5);
-    QCOMPARE(MCImageTextCell::baseNameSelectionLength(QStringLiteral(".bashrc")), 7);
-    QCOMPARE(MCImageTextCell::baseNameSelectionLength(QStringLiteral("name.")), 4);
+    // The name cell: the icon is a content hit even where the text is short.
     const QRect bounds(10, 0, 200, 20);
     QCOMPARE(MCImageTextCell::imageRectForBounds(bounds, true), QRect(13, 2, 16, 16));
     QCOMPARE(MCImageTextCell::titleRectForBounds(bounds, true).left(), 29);

@@ -1,6 +1,7 @@
 #include "mcbottomviewcontroller.h"
 
 #include "bottombar/mcsharelinkpopover.h"
+#include "bwtexturedslidercell.h"
 #include "mcclicktextfield.h"
 #include "mciconsizes.h"
 #include "mcoptions.h"
@@ -29,7 +30,7 @@ MCBottomViewController::MCBottomViewController(MCOptions *options, MOObjectsMana
     , m_options(options)
     , m_username(new QToolButton(this))
     , m_info(new MCClickTextField(this))
-    , m_slider(new QSlider(Qt::Horizontal, this))
+    , m_slider(new BWTexturedSliderCell(this))
     , m_popover(new MCShareLinkPopover(objects, coreMessages, this))
 {
     setFixedHeight(24);

@@ -1,5 +1,7 @@
 #include "mcimagetextcell.h"
 
+#include "mciconnameeditor.h"
+
 #include <QApplication>
 #include <QLineEdit>
 #include <QPainter>
@@ -35,12 +37,6 @@ QRect MCImageTextCell::titleRectForBounds(const QRect &bounds, bool image)
 bool MCImageTextCell::isContentHit(const QPoint &point, const QRect &bounds, bool image)
 {
     return image && imageRectForBounds(bounds, true).contains(point);
-}
-
-int MCImageTextCell::baseNameSelectionLength(const QString &name)
-{
-    const int dot = name.lastIndexOf(QLatin1Char('.'));
-    return dot <= 0 ? name.size() : dot;
 }
 
 void MCImageTextCell::paint(QPainter *painter, const QStyleOptionViewItem &option,
@@ -94,7 +90,7 @@ void MCImageTextCell::setEditorData(QWidget *editor, const QModelIndex &index) c
         QPalette palette = line->palette();
         palette.setColor(QPalette::Text, Qt::black);
         line->setPalette(palette);
-        line->setSelection(0, baseNameSelectionLength(line->text()));
+        line->setSelection(0, MCIconNameEditor::baseNameLength(line->text(), false));
     }
 }
 

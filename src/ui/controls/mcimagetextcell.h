@@ -20,9 +20,6 @@ public:
     static QRect titleRectForBounds(const QRect &bounds, bool hasImage);
     // A point on the icon counts as a hit on the content even where the text is short.
     static bool isContentHit(const QPoint &point, const QRect &bounds, bool hasImage);
-    // The length of a name's part before its extension, which renaming selects: everything up
-    // to the last dot; the whole name when it has no dot or only a leading one (".bashrc").
-    static int baseNameSelectionLength(const QString &name);
 
     void paint(QPainter *painter, const QStyleOptionViewItem &option,
                const QModelIndex &index) const override;
