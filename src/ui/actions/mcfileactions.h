@@ -2,6 +2,7 @@
 #define MCFILEACTIONS_H
 
 #include "mcabstractobjectnode.h"
+#include "moobjectsmanagerdelegates.h"
 #include "mostorageobject.h"
 
 #include <QObject>
@@ -14,8 +15,11 @@ class QWidget;
 
 // The file commands behind the menus: each acts on the nodes it is given (a menu's selection at
 // its opening), on the folder the hub shows, or on the clipboard. Questions and answers go
-// through the alert presenter on the window given. Main thread only.
-class MCFileActions : public QObject
+// through the alert presenter on the window given. A file that could not be opened is told
+// here too (the objects facade's cache delegate). Main thread only.
+class MCFileActions
+    : public QObject
+    , public MOObjectsManagerCacheDelegate
 {
     Q_OBJECT
 public:
@@ -31,10 +35,16 @@ public:
     // folder that is the only node is entered, other folders are skipped, files open in their
     // default applications (an archive only once the user agrees).
     void openNodes(const MCNodeList &nodes);
-    // Opens every node with the application of that .desktop file; nothing for an empty path.
+    // Opens every node (or remote path) with the application of that .desktop file; nothing
+    // for an empty path.
     void openNodesWithApplication(const MCNodeList &nodes, const QString &desktopFilePath);
+    void openPathsWithApplication(const QStringList &paths, const QString &desktopFilePath);
     // Lets the user pick one of the installed applications, then opens the nodes with it.
     void chooseApplicationAndOpen(const MCNodeList &nodes);
+
+    // MOObjectsManagerCacheDelegate: a file no application took is offered to Open With, with
+    // a message; any other failure to open is said.
+    void objectCacheErrorError(const QString &path, const MOError &error) override;
 
     // Local copies: the uncached nodes are downloaded, the cached ones removed.
     void downloadNodes(const MCNodeList &nodes);
@@ -78,6 +88,8 @@ signals:
     void shareLinkReceived(const QUrl &link, const MOStorageObject &object);
 
 private:
+    void chooseApplicationAndOpen(const QStringList &paths, const QString &message);
+
     AlertPresenter *m_alerts;
     QPointer<QWidget> m_window;
 };

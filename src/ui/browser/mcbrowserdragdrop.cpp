@@ -8,6 +8,7 @@
 #include "mcoptions.h"
 #include "mcpasteboard.h"
 #include "mcremotepath.h"
+#include "mcstring.h"
 #include "moobjectsmanager.h"
 #include "xdnddirectsave.h"
 
@@ -307,7 +308,8 @@ void MCBrowserDragDrop::downloadDraggedNodes(const MCNodeList &nodes, const QStr
             if (m_alerts) {
                 Alert alert;
                 alert.style = Alert::Warning;
-                alert.messageText = tr("Cannot download '%1'").arg(node->fileName());
+                alert.messageText = tr("Cannot download '%1'")
+                                        .arg(MCString::stringByIsolatingName(node->fileName()));
                 alert.informativeText = tr("Downloading folders is not supported");
                 m_alerts->present(alert, m_sheetWindow, [](const AlertAnswer &) {});
             }

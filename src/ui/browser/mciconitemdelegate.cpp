@@ -72,13 +72,18 @@ QVector<qreal> MCIconItemDelegate::lineWidths(const QString &text, const QFont &
     return widths;
 }
 
+QRectF MCIconItemDelegate::textArea(const QRect &labelRect) const
+{
+    return m_labelPosition == LabelRight ? QRectF(labelRect).adjusted(4, 0, -4, 0)
+                                         : QRectF(labelRect).adjusted(2, 0, -2, 0);
+}
+
 MCLabelHighlight MCIconItemDelegate::highlightFor(const QString &text, const QFont &font,
                                                   const QRect &labelRect) const
 {
     bool continues = false;
     const bool right = m_labelPosition == LabelRight;
-    const QVector<qreal> widths =
-        lineWidths(text, font, labelRect.width() - (right ? 8.0 : 4.0), &continues);
+    const QVector<qreal> widths = lineWidths(text, font, textArea(labelRect).width(), &continues);
     return MCLabelHighlight(labelRect, widths, continues,
                             right ? MCLabelHighlight::Left : MCLabelHighlight::Centred);
 }
@@ -112,7 +117,10 @@ void MCIconItemDelegate::paint(QPainter *painter, const QStyleOptionViewItem &op
     const bool selected = option.state & QStyle::State_Selected;
     const bool active = option.state & QStyle::State_Active;
     QColor textColor = unselectedTextColor(busy);
-    QRectF textRect = label;
+    const bool right = m_labelPosition == LabelRight;
+    // The lines are laid out at the width the highlight measured them at, selected or not.
+    QRectF inner = textArea(label);
+    bool oneLine = false;
     if (selected) {
         const QColor highlight = active
                                      ? option.palette.color(QPalette::Active, QPalette::Highlight)
@@ -123,22 +131,24 @@ void MCIconItemDelegate::paint(QPainter *painter, const QStyleOptionViewItem &op
         painter->setPen(highlight);
         painter->setBrush(highlight);
         painter->drawPath(shape.path());
-        textRect = shape.textRect();
+        // A one-line name is drawn inside its pill.
+        oneLine = shape.rows().size() == 1;
+        if (oneLine)
+            inner = right ? shape.textRect().adjusted(4, 0, 0, 0) : shape.textRect();
     }
     painter->setPen(textColor);
     painter->setFont(option.font);
-    const bool right = m_labelPosition == LabelRight;
-    const QRectF inner = right ? textRect.adjusted(4, 0, 0, 0) : textRect;
     // At most two lines; the rest is cut with an ellipsis.
     const QFontMetricsF metrics(option.font);
     bool continues = false;
-    lineWidths(name, option.font, inner.width(), &continues);
+    if (!oneLine)
+        lineWidths(name, option.font, inner.width(), &continues);
     QString shown = name;
     if (continues) {
         QTextLayout layout(name, option.font);
-        QTextOption textOption;
-        textOption.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-        layout.setTextOption(textOption);
+        QTextOption wrapping;
+        wrapping.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        layout.setTextOption(wrapping);
         layout.beginLayout();
         QTextLine first = layout.createLine();
         first.setLineWidth(inner.width());
@@ -147,9 +157,12 @@ void MCIconItemDelegate::paint(QPainter *painter, const QStyleOptionViewItem &op
         shown = name.left(cut) + QChar(QChar::LineSeparator) +
                 metrics.elidedText(name.mid(cut), Qt::ElideMiddle, inner.width());
     }
-    painter->drawText(
-        inner, (right ? Qt::AlignLeft : Qt::AlignHCenter) | Qt::AlignTop | Qt::TextWrapAnywhere,
-        shown);
+    // Wrapped as the lines were measured: at word boundaries, inside a word only when it is
+    // longer than a line.
+    QTextOption textOption((right ? Qt::AlignLeft : Qt::AlignHCenter) | Qt::AlignTop);
+    textOption.setWrapMode(oneLine ? QTextOption::NoWrap
+                                   : QTextOption::WrapAtWordBoundaryOrAnywhere);
+    painter->drawText(inner, shown, textOption);
     painter->restore();
 }
 

@@ -37,6 +37,9 @@ public:
     // The widths of the name's first two lines laid out in width, and whether more follow.
     static QVector<qreal> lineWidths(const QString &text, const QFont &font, qreal width,
                                      bool *continues);
+    // Where a name's lines are laid out in labelRect: inside its margins, the same width
+    // whether the name is selected or not.
+    QRectF textArea(const QRect &labelRect) const;
     // The highlight behind a selected name drawn in labelRect.
     MCLabelHighlight highlightFor(const QString &text, const QFont &font,
                                   const QRect &labelRect) const;

@@ -24,6 +24,7 @@
 #include "mcremotepath.h"
 #include "sharelinks/mcsharelinkscontroller.h"
 #include "mcsidebarcontroller.h"
+#include "mcstring.h"
 #include "mctablequeuecontroller.h"
 #include "mcuserdefaults.h"
 #include "mcwindowlogincontroller.h"
@@ -142,7 +143,7 @@ void MCAppDelegate::sessionStart(const QString &user)
         MOUserAuthenticationManager *auth = MOUserAuthenticationManager::sharedInstance();
         MOApplication::sharedInstance()->setApplicationString(applicationString(auth->username()));
         if (m_bottomView) {
-            m_bottomView->popupUsername()->setText(auth->username());
+            m_bottomView->popupUsername()->setText(MCString::stringForMenu(auth->username()));
             m_bottomView->setAccount(auth->account());
         }
         m_window->show();
@@ -172,13 +173,13 @@ void MCAppDelegate::userSessionSpecificInitialization()
     hub->setupServices();
     objects->start();
     objects->setHierarchyDelegate(hub);
-    objects->setCacheDelegate(hub);
+    objects->setCacheDelegate(m_fileActions);
     objects->notificationCenter()->addObserver(hub, &MCManager::nodeFetchedNotification,
                                                MOObjectInfoDidFetchNotification);
     applicationStart();
     MONotificationCenter::defaultCenter()->addObserver(
         this, &MCAppDelegate::accountSizesNotification, MOUserAccountSizesChangedNotification);
-    m_bottomView->popupUsername()->setText(auth->username());
+    m_bottomView->popupUsername()->setText(MCString::stringForMenu(auth->username()));
     MOApplication::sharedInstance()->setApplicationString(applicationString(auth->username()));
     m_window->sidebar()->setSelectionDisabled(false);
     m_bottomView->setAccount(auth->account());

@@ -264,8 +264,8 @@ void MCGetInfoWindowController::setCurrentNode(const MCNodePtr &node)
         m_textFieldSize->setText(formatter.stringFromNumber(double(node->fileSize())));
     }
     const QString name = root ? homeName() : node->fileName();
-    m_textFieldFilename->setText(name);
-    m_textFieldFilename->setToolTip(name);
+    m_textFieldFilename->setText(MCString::stringForName(name));
+    m_textFieldFilename->setToolTip(MCString::stringForToolTip(name));
     m_textFieldModified->setText(tr("Modified: %1").arg(dateText(node->fileDateModified())));
     m_imageNode->setPixmap(
         (root ? MCFunctions::getHomeIcon() : node->fileIcon()).pixmap(m_imageNode->size()));
@@ -288,7 +288,7 @@ void MCGetInfoWindowController::setWindowTitleWithIcon(const QString &path, cons
 {
     const QString name =
         path == QLatin1String("/") ? homeName() : MCRemotePath::lastComponent(path);
-    setWindowTitle(tr("%1 Info").arg(MCString::isolated(name)));
+    setWindowTitle(tr("%1 Info").arg(MCString::stringByIsolatingName(name)));
     setWindowIcon(icon);
 }
 

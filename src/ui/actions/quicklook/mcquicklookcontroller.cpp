@@ -225,8 +225,8 @@ void MCQuickLookController::updateInfo(const MCNodePtr &node)
         root ? tr("%1 Home").arg(QCoreApplication::applicationName()) : node->fileName();
     m_node = node;
     m_filepath = path;
-    m_filenameText->setText(name);
-    m_titleText->setText(name);
+    m_filenameText->setText(MCString::stringForName(name));
+    m_titleText->setText(MCString::stringForName(name));
     setWindowTitle(name);
     if (node->isDir()) {
         m_sizeText->setText(MCString::stringWithItemsCount(long(node->childrenCount())));
