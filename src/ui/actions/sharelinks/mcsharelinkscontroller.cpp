@@ -7,6 +7,7 @@
 #include "mcmousedowntextfield.h"
 #include "mcsharelinkcell.h"
 #include "mcsharelinksmodel.h"
+#include "mcstring.h"
 #include "mctableheadercell.h"
 #include "moconstants.h"
 #include "monotificationcenter.h"
@@ -290,7 +291,7 @@ void MCShareLinksController::fillRow(int row)
         m_tableView->setIndexWidget(actionsIndex, control);
     }
     const bool inactive = m_model->isInactive(row);
-    const QString name = nameIndex.data().toString();
+    const QString name = MCString::stringForName(nameIndex.data().toString());
     cell->hyperlinkTextField()->setText(name);
     cell->hyperlinkTextField()->setVisible(!inactive);
     cell->hyperlinkTextField()->setProperty(RowProperty, row);
@@ -298,7 +299,7 @@ void MCShareLinksController::fillRow(int row)
     cell->textField()->setVisible(inactive);
     const QString pathLine = nameIndex.data(MCShareLinksModel::SecondLineRole).toString();
     cell->additionalTextfield()->setText(pathLine);
-    cell->additionalTextfield()->setToolTip(pathLine);
+    cell->additionalTextfield()->setToolTip(MCString::stringForToolTip(pathLine));
     cell->buttonGoToFile()->setProperty(RowProperty, row);
     // The icon (a thumbnail look-up) only when the row shows another file than before.
     if (cell->property("path").toString() != m_model->linkAt(row).filePath()) {

@@ -79,7 +79,7 @@ bool MCShareLinksModel::isLinkExpired(const QDateTime &createdAt, qint64 expires
 QString MCShareLinksModel::pathLine(const MOShareLink &link, bool expired)
 {
     const QString folder = MCRemotePath::parentOf(link.filePath());
-    const QString path = tr("%1: %2").arg(tr("Path"), folder);
+    const QString path = tr("%1: %2").arg(tr("Path"), MCString::stringByIsolatingName(folder));
     if (link.revokedAt().isValid())
         return tr("%1 - %2").arg(tr("Revoked"), path);
     if (expired)
@@ -141,7 +141,9 @@ QVariant MCShareLinksModel::data(const QModelIndex &index, int role) const
             return MCWorkspace::iconForFileType(QFileInfo(fileName(link)).suffix());
         return QVariant();
     case Qt::ToolTipRole:
-        return column == FilenameColumn ? pathLine(link, isExpired(index.row())) : QVariant();
+        return column == FilenameColumn
+                   ? MCString::stringForToolTip(pathLine(link, isExpired(index.row())))
+                   : QVariant();
     case Qt::TextAlignmentRole:
         return column == VisitCountColumn ? QVariant(Qt::AlignRight | Qt::AlignVCenter)
                                           : QVariant();

@@ -42,7 +42,8 @@ public:
     // Expired once its expiry date is not later than now; a link without a creation date never
     // expires.
     static bool isLinkExpired(const QDateTime &createdAt, qint64 expiresIn, const QDateTime &now);
-    // "Path: /Documents", "Revoked - Path: /Documents", "Expired - Path: /Documents".
+    // "Path: /Documents", "Revoked - Path: /Documents", "Expired - Path: /Documents", the
+    // folder isolated.
     static QString pathLine(const MOShareLink &link, bool expired);
 
     // What "now" is, for the expiry of every row (the system clock unless set).

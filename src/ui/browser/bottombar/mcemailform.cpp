@@ -8,6 +8,7 @@
 #include "mcimages.h"
 #include "mcimageview.h"
 #include "mcremotepath.h"
+#include "mcstring.h"
 #include "mctextviewplaceholder.h"
 #include "moconstants.h"
 #include "mocontactsmanager.h"
@@ -22,17 +23,6 @@
 #include <QLabel>
 #include <QToolButton>
 #include <QVBoxLayout>
-
-namespace {
-
-// Names from the service sit in sentences as isolated runs, so that a right-to-left name
-// cannot reorder the words around it.
-QString isolated(const QString &name)
-{
-    return QChar(0x2068) + name + QChar(0x2069);
-}
-
-} // namespace
 
 MCEmailForm::MCEmailForm(MOObjectsManager *objects, MONotificationCenter *coreMessages,
                          QWidget *parent)
@@ -125,8 +115,8 @@ void MCEmailForm::setShare(const QUrl &link, const QString &filePath)
 {
     m_link = link;
     m_filePath = filePath;
-    m_textHeader->setText(
-        tr("%1 '%2'").arg(tr("Share"), isolated(MCRemotePath::lastComponent(filePath))));
+    m_textHeader->setText(tr("%1 '%2'").arg(
+        tr("Share"), MCString::stringByIsolatingName(MCRemotePath::lastComponent(filePath))));
 }
 
 void MCEmailForm::clearEntries()

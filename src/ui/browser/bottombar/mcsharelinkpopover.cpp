@@ -7,6 +7,7 @@
 #include "mcimages.h"
 #include "mcimageview.h"
 #include "mcremotepath.h"
+#include "mcstring.h"
 #include "mcworkspace.h"
 #include "mopreviewmanager.h"
 
@@ -162,7 +163,7 @@ void MCShareLinkPopover::setResultText(const QString &fileName, const QUrl &link
     anchor.setFontUnderline(true);
     anchor.setForeground(palette().color(QPalette::Link));
     cursor.insertText(tr("The file "), plain);
-    cursor.insertText(QChar(0x2068) + fileName + QChar(0x2069), bold);
+    cursor.insertText(MCString::stringByIsolatingName(fileName), bold);
     cursor.insertText(tr(" has been shared successfully."), plain);
     cursor.insertBlock(centred);
     cursor.insertBlock(centred);
