@@ -11,7 +11,9 @@ MCMenuSelection::MCMenuSelection(QWidget *parent)
               Item::Separator, Item::Trash, Item::Separator, Item::Rename, Item::Copy,
               Item::QuickLook, Item::Separator, Item::Download, Item::Uncache, Item::Separator});
     menuItemShare = addItem(tr("Get Share Link"), QStringLiteral("menuItemShare"));
-    addItems({Item::ShowPackageContents});
+    addItems({Item::ShowPackageContents, Item::Separator});
+    menuItemViewOptions = addItem(tr("Show View Options"), QStringLiteral("menuItemViewOptions"));
+    connect(menuItemViewOptions, &QAction::triggered, this, &MCMenuSelection::viewOptionsRequested);
 
     connect(menuItemShare, &QAction::triggered, this, [this] {
         if (fileActions() && selectedItems().size() == 1)

@@ -1,11 +1,9 @@
 #include "mciconitemdelegate.h"
 
 #include "mciconitemmodel.h"
-#include "mciconnameeditor.h"
 #include "mcimageview.h"
 
 #include <QApplication>
-#include <QKeyEvent>
 #include <QPainter>
 #include <QTextLayout>
 
@@ -15,7 +13,7 @@ constexpr int Spacing = 4;
 } // namespace
 
 MCIconItemDelegate::MCIconItemDelegate(QObject *parent)
-    : QStyledItemDelegate(parent)
+    : MCNameEditingDelegate(parent)
 {}
 
 QRect MCIconItemDelegate::iconRect(const QRect &itemRect) const
@@ -173,40 +171,6 @@ QSize MCIconItemDelegate::sizeHint(const QStyleOptionViewItem &option, const QMo
         return QSize(m_iconSize + Spacing * 3 + 160,
                      qMax(m_iconSize, lineHeight * 2 + 4) + 2 * Spacing);
     return QSize(qMax(m_iconSize + 2 * Spacing, 96), m_iconSize + 2 * Spacing + lineHeight * 2 + 8);
-}
-
-QWidget *MCIconItemDelegate::createEditor(QWidget *parent, const QStyleOptionViewItem &,
-                                          const QModelIndex &) const
-{
-    return new MCIconNameEditor(parent);
-}
-
-void MCIconItemDelegate::setEditorData(QWidget *editor, const QModelIndex &index) const
-{
-    auto *field = qobject_cast<MCIconNameEditor *>(editor);
-    if (!field) {
-        QStyledItemDelegate::setEditorData(editor, index);
-        return;
-    }
-    field->begin(index.data(MCIconItemModel::NodeRole).value<MCNodePtr>(),
-                 index.data(Qt::EditRole).toString());
-}
-
-void MCIconItemDelegate::setModelData(QWidget *editor, QAbstractItemModel *,
-                                      const QModelIndex &) const
-{
-    if (auto *field = qobject_cast<MCIconNameEditor *>(editor))
-        emit nameEdited(field->node(), field->text());
-}
-
-bool MCIconItemDelegate::eventFilter(QObject *object, QEvent *event)
-{
-    if (event->type() == QEvent::KeyPress &&
-        static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {
-        if (auto *field = qobject_cast<MCIconNameEditor *>(object))
-            emit nameEditCancelled(field->node());
-    }
-    return QStyledItemDelegate::eventFilter(object, event);
 }
 
 void MCIconItemDelegate::updateEditorGeometry(QWidget *editor, const QStyleOptionViewItem &option,

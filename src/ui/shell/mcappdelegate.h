@@ -21,6 +21,7 @@ class MCBrowsableViewsHelper;
 class MCMainWindow;
 class MCPreviewGenerator;
 class MCQuickLookController;
+class MCViewOptionsController;
 class MCWindowLoginController;
 class QWidget;
 
@@ -89,6 +90,14 @@ public:
     MCMainWindow *mainWindow() const;
     MCWindowLoginController *loginController() const;
     MCBrowsableViewController *iconController() const;
+    // The browser views by index: 0 icons, 1 list, 2 columns; null for another index.
+    MCBrowsableViewController *browserView(int index) const;
+    // Shows the browser view of index in place of the one shown (or of a page), with the
+    // same folder and the same items selected.
+    void switchView(int index);
+    // Opens the View Options window on the view shown, or closes it when it is open.
+    void showViewOptions();
+    MCViewOptionsController *viewOptionsController() const;
     MCBottomViewController *bottomViewController() const;
     // The file commands behind the menus.
     MCFileActions *fileActions() const { return m_fileActions; }
@@ -135,6 +144,9 @@ private:
     void disableCloudBrowseNavigation(bool disable);
     void updateWindowTitle();
     void addPage(const QString &location, QWidget *page);
+    // The view menus' items that pick the view and open its options.
+    void connectViewChoices();
+    void viewOptionsShown(bool shown);
     void accountSizesNotification(const MOPostedNotification &notification);
     // Connects the menus' Get Info and Quick Look and the views' selections to the windows.
     void setupInspectors();
@@ -151,6 +163,7 @@ private:
     QList<QPointer<MCBrowsableViewController>> m_browserViews;
     QHash<QString, QPointer<QWidget>> m_pages;
     MCBrowsableViewsHelper *m_viewsHelper = nullptr;
+    QPointer<MCViewOptionsController> m_viewOptions;
     MCFileActions *m_fileActions = nullptr;
     MCPreviewGenerator *m_previewGenerator = nullptr;
     QPointer<MCQuickLookController> m_quickLook;

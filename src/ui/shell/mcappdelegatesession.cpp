@@ -3,15 +3,15 @@
 #include "mcappdelegate.h"
 
 #include "alertpresenter.h"
+#include "column/mccolumncontroller.h"
+#include "list/mclistcontroller.h"
 #include "mcabstractobjectnode.h"
 #include "mcbottomviewcontroller.h"
 #include "mcbrowsableviewshelper.h"
 #include "mcbrowserdragdrop.h"
-#include "mccolumncontroller.h"
 #include "mcerrorscontroller.h"
 #include "mcfileactions.h"
 #include "mciconcontroller.h"
-#include "mclistcontroller.h"
 #include "mcmainwindow.h"
 #include "mcmanager.h"
 #include "mcmenunoselection.h"
@@ -42,8 +42,10 @@
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QListView>
 #include <QTimer>
 #include <QToolButton>
+#include <QTreeView>
 
 namespace {
 
@@ -240,9 +242,10 @@ void MCAppDelegate::applicationStart()
     m_previewGenerator = new MCPreviewGenerator(MOPreviewManager::defaultManager(), this);
     MCBrowsableViewController *icon =
         new MCIconController(objects, hub->options(), m_previewGenerator);
-    MCBrowsableViewController *column = new MCColumnController(objects);
-    MCBrowsableViewController *list = new MCListController(objects);
-    for (MCBrowsableViewController *view : {icon, column, list}) {
+    MCBrowsableViewController *list = new MCListController(objects, hub->options());
+    MCBrowsableViewController *column =
+        new MCColumnController(objects, hub->options(), m_previewGenerator);
+    for (MCBrowsableViewController *view : {icon, list, column}) {
         m_window->addContent(view);
         m_viewsHelper->addView(view);
         m_browserViews.append(view);
@@ -254,7 +257,20 @@ void MCAppDelegate::applicationStart()
                                 MONotificationManager::sharedInstance()->notificationCenter());
     }
     icon->show();
-    new MCBrowserDragDrop(static_cast<MCIconController *>(icon), hub, m_services.alerts, m_window);
+    // Dragging out, dropping in and spring-loaded folders, in the icon and list views.
+    new MCBrowserDragDrop(icon, static_cast<MCIconController *>(icon)->collectionView(), hub,
+                          m_services.alerts, m_window);
+    new MCBrowserDragDrop(list, static_cast<MCListController *>(list)->outlineView(), hub,
+                          m_services.alerts, m_window);
+    auto *columns = static_cast<MCColumnController *>(column);
+    columns->setColumnSetUp([this, hub, columns](QAbstractItemView *columnView) {
+        auto *dragDrop =
+            new MCBrowserDragDrop(columns, columnView, hub, m_services.alerts, m_window);
+        dragDrop->setParent(columnView);
+        const QPointer<QAbstractItemView> shown(columnView);
+        dragDrop->setDropFolder(
+            [columns, shown] { return shown ? columns->folderOfColumn(shown) : MCNodePtr(); });
+    });
     hub->setupTransferBookkeeping(m_services.alerts, m_window, m_services.clock);
 
     // The context menus every browser view shows.
@@ -264,6 +280,7 @@ void MCAppDelegate::applicationStart()
     auto *backgroundMenu = new MCMenuNoSelection(m_window);
     backgroundMenu->setFileActions(m_fileActions);
     hub->setMenuNoSelection(backgroundMenu);
+    connectViewChoices();
 
     // The history's two steps, enabled while there is somewhere to go.
     connect(m_window->backAction(), &QAction::triggered, this, [this] { goBackForward(0); });
