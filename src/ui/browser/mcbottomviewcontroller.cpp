@@ -22,6 +22,13 @@ namespace {
 
 const QString IconSize = QStringLiteral("IconSize");
 
+// The knob's place for a size: a size the table lacks puts it at the far right.
+int sliderIndexForSize(int size)
+{
+    const int index = MCIconSizes::table().indexOf(size);
+    return index < 0 ? MCIconSizes::table().size() - 1 : index;
+}
+
 } // namespace
 
 MCBottomViewController::MCBottomViewController(MCOptions *options, MOObjectsManager *objects,
@@ -44,7 +51,7 @@ MCBottomViewController::MCBottomViewController(MCOptions *options, MOObjectsMana
     m_info->setAlignment(Qt::AlignCenter);
     m_info->setToolTip(tr("Click to change what is shown"));
     m_slider->setObjectName(QStringLiteral("slider"));
-    m_slider->setRange(0, MCIconSizes::sizes().size() - 1);
+    m_slider->setRange(0, MCIconSizes::table().size() - 1);
     m_slider->setSingleStep(1);
     m_slider->setPageStep(4);
     m_slider->setFixedWidth(120);
@@ -71,7 +78,7 @@ MCBottomViewController::MCBottomViewController(MCOptions *options, MOObjectsMana
                     if (dictionary != MCOptions::IconController || key != IconSize)
                         return;
                     const QSignalBlocker quiet(m_slider);
-                    m_slider->setValue(MCIconSizes::indexForSize(value.toInt()));
+                    m_slider->setValue(sliderIndexForSize(value.toInt()));
                 });
         connect(m_options, &MCOptions::dictionaryReplaced, this, [this](const QString &dictionary) {
             if (dictionary == MCOptions::IconController)
@@ -101,13 +108,14 @@ void MCBottomViewController::loadOptions()
                         .toInt()
                   : MCIconSizes::DefaultSize;
     const QSignalBlocker quiet(m_slider);
-    m_slider->setValue(MCIconSizes::indexForSize(size));
+    m_slider->setValue(sliderIndexForSize(size));
 }
 
 void MCBottomViewController::didSlide(int index)
 {
     if (m_options)
-        m_options->setValue(MCOptions::IconController, IconSize, MCIconSizes::sizeAtIndex(index));
+        m_options->setValue(MCOptions::IconController, IconSize,
+                            MCIconSizes::table().value(index, MCIconSizes::DefaultSize));
 }
 
 void MCBottomViewController::setAccount(const MOUserAccount &account)
