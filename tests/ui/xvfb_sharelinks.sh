@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # End to end on a real X server: a signed-in Lumarin makes share links for the first three
-# pictures of the demo tree's "Photos" from the icon view's context menu ("Get Share Link" is its last
-# item), saves a screenshot of the share-link popover above the status bar
+# pictures of the demo tree's "Photos" from the icon view's context menu ("Get Share Link" is
+# the item before the last, "Show View Options"), saves a screenshot of the share-link popover above the status bar
 # (build/sharelinks-popover.png), then opens the sidebar's "Share Links" row and saves one of
 # the page listing the three links (build/sharelinks-page.png) and of it after the first
 # link was revoked with its row's button (build/sharelinks-revoked.png).
@@ -40,7 +40,7 @@ share_icon() { # x of the icon, links made before
     sleep 0.5
     xdotool click 3
     sleep 1
-    xdotool key Up Return
+    xdotool key Up Up Return
     for _ in $(seq 50); do [ "$(links_made)" -gt "$2" ] && return 0; sleep 0.2; done
     fail "no share link was asked for from the icon at x=$1"
 }
