@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QHash>
 #include <QMimeDatabase>
+#include <QMutex>
 #include <QStandardPaths>
 
 namespace {
@@ -22,6 +23,13 @@ QMimeType mimeTypeForExtension(const QString &extension)
     static const QMimeDatabase database;
     const QList<QMimeType> types = database.mimeTypesForFileName(QStringLiteral("x.") + extension);
     return types.isEmpty() ? QMimeType() : types.first();
+}
+
+// Guards the caches of kind texts.
+QMutex &kindsLock()
+{
+    static QMutex lock;
+    return lock;
 }
 
 } // namespace
@@ -66,6 +74,7 @@ QIcon MCWorkspace::iconForFileType(const QString &extension)
 
 QString MCWorkspace::fileKindForMIMEType(const QString &mimeType)
 {
+    const QMutexLocker locker(&kindsLock());
     static QHash<QString, QString> cache;
     const auto cached = cache.constFind(mimeType);
     if (cached != cache.constEnd())
@@ -79,6 +88,7 @@ QString MCWorkspace::fileKindForMIMEType(const QString &mimeType)
 
 QString MCWorkspace::humanReadableFileType(const QString &extension)
 {
+    const QMutexLocker locker(&kindsLock());
     static QHash<QString, QString> cache;
     const QString key = extension.toLower();
     const auto cached = cache.constFind(key);
