@@ -8,8 +8,6 @@
 #include "mcfileactions.h"
 #include "mcmainwindow.h"
 #include "mcmanager.h"
-#include "mcmenuedit.h"
-#include "mcmenufile.h"
 #include "mcnewfilehandler.h"
 #include "mcnewfiletemplatesmodel.h"
 #include "mcpasswordrecoverycontroller.h"
@@ -18,7 +16,6 @@
 #include "mcwelcomecontroller.h"
 
 #include <QAction>
-#include <QMenuBar>
 
 namespace {
 
@@ -31,39 +28,19 @@ void bringForward(QWidget *window)
 
 } // namespace
 
-void MCAppDelegate::setupWindowCommands()
+void MCAppDelegate::setupSmallWindows()
 {
     connect(m_fileActions, &MCFileActions::newFilesCustomizationRequested, this,
             &MCAppDelegate::showNewFileHandler);
-    if (!m_window || m_preferencesAction)
+    if (!m_window)
         return;
-    QMenu *edit = m_window->editMenu();
-    edit->addSeparator();
-    m_preferencesAction = edit->addAction(tr("Preferences..."));
-    m_preferencesAction->setObjectName(QStringLiteral("menuItemPreferences"));
-    // Most Linux desktops name no standard key for it; Ctrl+, is the common one.
-    const QList<QKeySequence> keys = QKeySequence::keyBindings(QKeySequence::Preferences);
-    m_preferencesAction->setShortcut(keys.isEmpty() ? QKeySequence(Qt::CTRL + Qt::Key_Comma)
-                                                    : keys.constFirst());
-    m_preferencesAction->setShortcutContext(Qt::ApplicationShortcut);
-    connect(m_preferencesAction, &QAction::triggered, this, &MCAppDelegate::openPreferencesWindow);
-
-    QMenu *help = m_window->menuBar()->addMenu(tr("&Help"));
-    help->setObjectName(QStringLiteral("menuHelp"));
-    m_welcomeTourAction = help->addAction(tr("Welcome Tour"));
-    m_welcomeTourAction->setObjectName(QStringLiteral("menuItemWelcomeTour"));
-    connect(m_welcomeTourAction, &QAction::triggered, this, &MCAppDelegate::showWelcomeTour);
-    help->addSeparator();
-    m_aboutAction = help->addAction(tr("About %1").arg(m_services.bundle.name()));
-    m_aboutAction->setObjectName(QStringLiteral("menuItemAbout"));
-    m_aboutAction->setMenuRole(QAction::AboutRole);
-    connect(m_aboutAction, &QAction::triggered, this, &MCAppDelegate::showAboutWindow);
-    // Hidden with the other menus while the sign-in window is up.
-    QAction *file = m_window->fileMenu()->menuAction();
-    QAction *helpItem = help->menuAction();
-    helpItem->setVisible(file->isVisible());
-    connect(file, &QAction::changed, helpItem,
-            [file, helpItem] { helpItem->setVisible(file->isVisible()); });
+    m_window->setCommandHandler(MCMainWindow::About, [this] { showAboutWindow(); });
+    m_window->setCommandHandler(MCMainWindow::Preferences, [this] { openPreferencesWindow(); });
+    m_window->setCommandHandler(MCMainWindow::WelcomeTour, [this] { showWelcomeTour(); });
+    // Most Linux desktops name no standard key for the preferences; Ctrl+, is the common one.
+    QAction *preferences = m_window->commandAction(MCMainWindow::Preferences);
+    if (preferences->shortcut().isEmpty())
+        preferences->setShortcut(QKeySequence(Qt::CTRL + Qt::Key_Comma));
 }
 
 void MCAppDelegate::showAboutWindow()
@@ -141,15 +118,15 @@ MCNewFileHandler *MCAppDelegate::newFileHandler() const
 
 QAction *MCAppDelegate::aboutAction() const
 {
-    return m_aboutAction;
+    return m_window ? m_window->commandAction(MCMainWindow::About) : nullptr;
 }
 
 QAction *MCAppDelegate::preferencesAction() const
 {
-    return m_preferencesAction;
+    return m_window ? m_window->commandAction(MCMainWindow::Preferences) : nullptr;
 }
 
 QAction *MCAppDelegate::welcomeTourAction() const
 {
-    return m_welcomeTourAction;
+    return m_window ? m_window->commandAction(MCMainWindow::WelcomeTour) : nullptr;
 }
