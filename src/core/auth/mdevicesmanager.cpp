@@ -1,30 +1,41 @@
 #include "mdevicesmanager.h"
 
 #include "corelogging.h"
-#include "mnetworkrequestmanager.h"
+#include "mjsonrequestmanager.h"
 #include "tolvo.h"
 #include "tolvoapp.h"
 #include "tolvoappimpl.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QTimer>
 #include <QVariantList>
 
 MDevicesManager::MDevicesManager(QObject *parent)
     : QObject(parent)
-    , m_requests(new MNetworkRequestManager(this))
+    , m_requests(new MJsonRequestManager(this))
 {
     // An expired token is refreshed and the request sent again instead of failing.
     m_requests->setRetryAuthenticatedRequests(true);
-    connect(m_requests, &MNetworkRequestManager::replyFinishedForRequest, this,
-            [this](const MNetworkRequest &, const MNetworkReply &reply) {
-                finish(reply.body(), reply.statusCode());
+    connect(m_requests, &MJsonRequestManager::responseObjectReady, this,
+            [this](const QVariant &answer, const MNetworkRequest &request,
+                   const MNetworkReply &reply) { finish(request, answer.toMap(), reply.statusCode()); });
+    connect(m_requests, &MJsonRequestManager::decodeError, this,
+            [this](const MNetworkRequest &request, const QByteArray &, const MNetworkReply &reply) {
+                fail(request, reply.statusCode() == 200
+                                  ? tr("The service's answer could not be read.")
+                                  : tr("The service answered with status %1.").arg(reply.statusCode()));
             });
-    connect(
-        m_requests, &MNetworkRequestManager::requestCanceled, this,
-        [this](const MNetworkRequest &) { emit devicesFailed(tr("The request was cancelled.")); });
+    connect(m_requests,
+            qOverload<const MNetworkRequest &, QNetworkReply::NetworkError>(
+                &MNetworkRequestManager::errorForRequest),
+            this, [this](const MNetworkRequest &request, QNetworkReply::NetworkError code) {
+                // An answer with an error status is told with its status, as it arrives.
+                if (code < QNetworkReply::ContentAccessDenied)
+                    fail(request, tr("The service could not be reached."));
+            });
+    connect(m_requests, &MNetworkRequestManager::requestCanceled, this,
+            [this](const MNetworkRequest &request) {
+                fail(request, tr("The request was cancelled."));
+            });
 }
 
 MDevicesManager::~MDevicesManager() = default;
@@ -42,22 +53,29 @@ void MDevicesManager::listDevices()
     m_requests->sendRequest(request);
 }
 
-void MDevicesManager::finish(const QByteArray &body, int status)
+void MDevicesManager::fail(const MNetworkRequest &request, const QString &message)
+{
+    // A request tells its fate once, whichever way it ends.
+    if (m_answered.contains(request.requestId()))
+        return;
+    m_answered.insert(request.requestId());
+    qCDebug(lcCoreAuth) << "Listing devices failed:" << message;
+    emit devicesFailed(message);
+}
+
+void MDevicesManager::finish(const MNetworkRequest &request, const QVariantMap &answer, int status)
 {
     if (status != 200) {
-        qCDebug(lcCoreAuth) << "Listing devices failed, status" << status;
-        emit devicesFailed(status == 0 ? tr("The service could not be reached.")
-                                       : tr("The service answered with status %1.").arg(status));
+        fail(request, tr("The service answered with status %1.").arg(status));
         return;
     }
-    const QJsonDocument document = QJsonDocument::fromJson(body);
-    if (!document.isObject() || !document.object().value(QLatin1String("devices")).isArray()) {
-        emit devicesFailed(tr("The service's answer could not be read."));
+    if (answer.value(QStringLiteral("devices")).type() != QVariant::List) {
+        fail(request, tr("The service's answer could not be read."));
         return;
     }
+    m_answered.insert(request.requestId());
     QList<MDevice> devices;
-    const QVariantList list =
-        document.object().value(QLatin1String("devices")).toArray().toVariantList();
+    const QVariantList list = answer.value(QStringLiteral("devices")).toList();
     for (const QVariant &element : list) {
         if (element.type() == QVariant::Map)
             devices.append(MDevice(element.toMap()));

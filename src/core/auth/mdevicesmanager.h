@@ -5,9 +5,12 @@
 
 #include <QList>
 #include <QObject>
+#include <QSet>
+#include <QVariantMap>
 #include <QString>
 
-class MNetworkRequestManager;
+class MJsonRequestManager;
+class MNetworkRequest;
 
 // The devices the service knows for the signed-in user. Every listDevices() is answered once,
 // by devicesReady() or by devicesFailed(); a call made while nobody is signed in fails at once.
@@ -27,9 +30,11 @@ signals:
     void devicesFailed(const QString &message);
 
 private:
-    void finish(const QByteArray &body, int status);
+    void fail(const MNetworkRequest &request, const QString &message);
+    void finish(const MNetworkRequest &request, const QVariantMap &answer, int status);
 
-    MNetworkRequestManager *m_requests;
+    MJsonRequestManager *m_requests;
+    QSet<QString> m_answered; // request ids told already
 };
 
 #endif // MDEVICESMANAGER_H

@@ -24,16 +24,37 @@ QByteArray ServiceReader::remoteBytes(const QString &path) const
 {
     if (!m_server)
         return QByteArray();
+    return get(QStringLiteral("/object") + QString::fromLatin1(QUrl::toPercentEncoding(path, "/")));
+}
+
+httplib::Headers ServiceReader::headers() const
+{
+    return {{"Authorization", "Bearer " + m_tokens.accessToken.toStdString()},
+            {"M-Auth-Token", m_tokens.apiKey.toStdString()},
+            {"User-Agent", ReaderAgent}};
+}
+
+QByteArray ServiceReader::get(const QString &path) const
+{
+    if (!m_server)
+        return QByteArray();
     httplib::Client client(m_server->baseUrl().toString().toStdString());
-    const httplib::Headers headers{
-        {"Authorization", "Bearer " + m_tokens.accessToken.toStdString()},
-        {"M-Auth-Token", m_tokens.apiKey.toStdString()},
-        {"User-Agent", ReaderAgent}};
-    const auto reply =
-        client.Get(("/api/v1/object" + QUrl::toPercentEncoding(path, "/")).toStdString(), headers);
+    const auto reply = client.Get(("/api/v1" + path).toStdString(), headers());
     if (!reply || reply->status != 200)
         return QByteArray();
     return QByteArray::fromStdString(reply->body);
+}
+
+bool ServiceReader::postAvatar(const QByteArray &png) const
+{
+    if (!m_server)
+        return false;
+    httplib::Client client(m_server->baseUrl().toString().toStdString());
+    httplib::Headers signedHeaders = headers();
+    signedHeaders.emplace("x-kerlo-avatar-filename", "picture.png");
+    const auto reply = client.Post("/api/v1/users/avatar", signedHeaders, png.toStdString(),
+                                   "image/png");
+    return reply && reply->status == 200;
 }
 
 } // namespace ShellTest
