@@ -3,11 +3,11 @@
 // there in a later run, and the devices the service knows. The later run is a subprocess with
 // a support folder of its own ("--scenario restart").
 #include "account/mcaccountcontroller.h"
+#include "account/mcdevicesmodel.h"
 #include "kerlolocal.h"
 #include "mcappdelegate.h"
 #include "mcbottomviewcontroller.h"
 #include "mcbrowsableviewcontroller.h"
-#include "account/mcdevicesmodel.h"
 #include "mcmainwindow.h"
 #include "mcmanager.h"
 #include "mcmousedowntextfield.h"
@@ -113,7 +113,8 @@ void TestAccountPage::openPage()
 {
     auto *list = m_shell.delegate()->mainWindow()->sidebar()->findChild<QListWidget *>();
     QVERIFY(list);
-    const QList<QListWidgetItem *> rows = list->findItems(QStringLiteral("Account"), Qt::MatchExactly);
+    const QList<QListWidgetItem *> rows =
+        list->findItems(QStringLiteral("Account"), Qt::MatchExactly);
     QCOMPARE(rows.size(), 1);
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                       list->visualItemRect(rows.first()).center());
@@ -134,8 +135,8 @@ void TestAccountPage::reloadWithUser(const QJsonObject &fields)
             user.insert(it.key(), it.value());
     }
     me.insert(QStringLiteral("user"), user);
-    QVERIFY(m_server.forceStatus(QStringLiteral("/api/v1/me.json"), 200,
-                                 QJsonDocument(me).toJson(), 1, QStringLiteral("GET")));
+    QVERIFY(m_server.forceStatus(QStringLiteral("/api/v1/me.json"), 200, QJsonDocument(me).toJson(),
+                                 1, QStringLiteral("GET")));
     MOUserAuthenticationManager::sharedInstance()->reload();
 }
 
@@ -144,7 +145,8 @@ void TestAccountPage::showsTheAccountAndSoundFiguresForWrongOnes()
     // The demo account: nothing stored yet, a new account's 5 GiB.
     QCOMPARE(m_page->emailField()->text(), QStringLiteral("demo@kerlo.local"));
     QCOMPARE(m_page->fullNameField()->text(), QStringLiteral("Demo User"));
-    QCOMPARE(m_page->usedSpaceRatioField()->text(), QStringLiteral("0.00 % used (0 B out of 5.4 GB)"));
+    QCOMPARE(m_page->usedSpaceRatioField()->text(),
+             QStringLiteral("0.00 % used (0 B out of 5.4 GB)"));
     QCOMPARE(m_page->textUsedSpace()->text(), QStringLiteral("Regular files (0 B)"));
     QCOMPARE(m_page->textFreeSpace()->text(), QStringLiteral("Unused space (5.4 GB)"));
     QCOMPARE(m_page->textSharedSpace()->text(), QStringLiteral("Shared files (0 B)"));
@@ -158,15 +160,23 @@ void TestAccountPage::showsTheAccountAndSoundFiguresForWrongOnes()
     const QList<Case> cases = {
         // No quota: no share of it, not "nan".
         {{{"used_size", 1500000}, {"total_size", 0}},
-         "0.00 % used (1.5 MB out of 0 B)", "Regular files (1.5 MB)", "Unused space (0 B)"},
+         "0.00 % used (1.5 MB out of 0 B)",
+         "Regular files (1.5 MB)",
+         "Unused space (0 B)"},
         // Over quota: the true share, and nothing unused rather than a negative size.
         {{{"used_size", 3000000}, {"total_size", 2000000}},
-         "150.00 % used (3 MB out of 2 MB)", "Regular files (3 MB)", "Unused space (0 B)"},
+         "150.00 % used (3 MB out of 2 MB)",
+         "Regular files (3 MB)",
+         "Unused space (0 B)"},
         // Figures below zero or missing count as none.
         {{{"used_size", -4000}, {"total_size", QJsonValue::Null}},
-         "0.00 % used (0 B out of 0 B)", "Regular files (0 B)", "Unused space (0 B)"},
+         "0.00 % used (0 B out of 0 B)",
+         "Regular files (0 B)",
+         "Unused space (0 B)"},
         {{{"used_size", 250000000}, {"total_size", 1000000000}},
-         "25.00 % used (250 MB out of 1 GB)", "Regular files (250 MB)", "Unused space (750 MB)"},
+         "25.00 % used (250 MB out of 1 GB)",
+         "Regular files (250 MB)",
+         "Unused space (750 MB)"},
     };
     for (const Case &c : cases) {
         reloadWithUser(c.fields);
@@ -212,8 +222,8 @@ void TestAccountPage::choosingAPictureUploadsAndShowsIt()
     // Cancelled: nothing changes. Too large: refused before it is decoded, and said so.
     choosePicture(QString());
     QVERIFY(!m_page->textImageError()->isVisible());
-    const QString huge = writeImage(QStringLiteral("huge <b>&amp;.png"),
-                                    TestImages::blankPng(20000, 20000));
+    const QString huge =
+        writeImage(QStringLiteral("huge <b>&amp;.png"), TestImages::blankPng(20000, 20000));
     choosePicture(huge);
     QVERIFY(m_page->textImageError()->isVisible());
     QVERIFY(m_page->textImageError()->text().contains(QStringLiteral("huge <b>&amp;.png")));
@@ -251,7 +261,11 @@ void TestAccountPage::choosingAPictureUploadsAndShowsIt()
                                  .object()
                                  .value(QLatin1String("user"))
                                  .toObject();
-    QVERIFY(!user.value(QLatin1String("avatar")).toObject().value(QLatin1String("url")).toString().isEmpty());
+    QVERIFY(!user.value(QLatin1String("avatar"))
+                 .toObject()
+                 .value(QLatin1String("url"))
+                 .toString()
+                 .isEmpty());
 }
 
 void TestAccountPage::pictureSurvivesARestart()

@@ -15,14 +15,17 @@ MDevicesManager::MDevicesManager(QObject *parent)
 {
     // An expired token is refreshed and the request sent again instead of failing.
     m_requests->setRetryAuthenticatedRequests(true);
-    connect(m_requests, &MJsonRequestManager::responseObjectReady, this,
-            [this](const QVariant &answer, const MNetworkRequest &request,
-                   const MNetworkReply &reply) { finish(request, answer.toMap(), reply.statusCode()); });
+    connect(
+        m_requests, &MJsonRequestManager::responseObjectReady, this,
+        [this](const QVariant &answer, const MNetworkRequest &request, const MNetworkReply &reply) {
+            finish(request, answer.toMap(), reply.statusCode());
+        });
     connect(m_requests, &MJsonRequestManager::decodeError, this,
             [this](const MNetworkRequest &request, const QByteArray &, const MNetworkReply &reply) {
-                fail(request, reply.statusCode() == 200
-                                  ? tr("The service's answer could not be read.")
-                                  : tr("The service answered with status %1.").arg(reply.statusCode()));
+                fail(request,
+                     reply.statusCode() == 200
+                         ? tr("The service's answer could not be read.")
+                         : tr("The service answered with status %1.").arg(reply.statusCode()));
             });
     connect(m_requests,
             qOverload<const MNetworkRequest &, QNetworkReply::NetworkError>(

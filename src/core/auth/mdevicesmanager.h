@@ -6,8 +6,8 @@
 #include <QList>
 #include <QObject>
 #include <QSet>
-#include <QVariantMap>
 #include <QString>
+#include <QVariantMap>
 
 class MJsonRequestManager;
 class MNetworkRequest;

@@ -210,7 +210,9 @@ void MAvatarManager::updateAvatar(const QString &filePath)
 {
     Q_D(MAvatarManager);
     // Told later, as every other outcome is.
-    const auto fail = [this] { QTimer::singleShot(0, this, [this] { emit avatarUpdateFailed(0); }); };
+    const auto fail = [this] {
+        QTimer::singleShot(0, this, [this] { emit avatarUpdateFailed(0); });
+    };
     if (!QFileInfo(filePath).isFile()) {
         fail();
         return;

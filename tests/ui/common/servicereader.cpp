@@ -52,8 +52,8 @@ bool ServiceReader::postAvatar(const QByteArray &png) const
     httplib::Client client(m_server->baseUrl().toString().toStdString());
     httplib::Headers signedHeaders = headers();
     signedHeaders.emplace("x-kerlo-avatar-filename", "picture.png");
-    const auto reply = client.Post("/api/v1/users/avatar", signedHeaders, png.toStdString(),
-                                   "image/png");
+    const auto reply =
+        client.Post("/api/v1/users/avatar", signedHeaders, png.toStdString(), "image/png");
     return reply && reply->status == 200;
 }
 

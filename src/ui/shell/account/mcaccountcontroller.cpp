@@ -21,6 +21,7 @@
 #include <QIcon>
 #include <QLabel>
 #include <QLocale>
+#include <QPainter>
 #include <QStackedWidget>
 #include <QTabBar>
 #include <QTableView>
@@ -66,6 +67,25 @@ QLabel *heading(QWidget *parent, const QString &text)
     font.setBold(true);
     label->setFont(font);
     return label;
+}
+
+// Until the user has a picture: the first letter of the address on a grey disc.
+QPixmap placeholderPicture(const QString &email)
+{
+    const int side = AvatarSide - 8;
+    QPixmap picture(side, side);
+    picture.fill(Qt::transparent);
+    QPainter painter(&picture);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(0x9A, 0x9A, 0x9A));
+    painter.drawEllipse(picture.rect());
+    QFont font = painter.font();
+    font.setPixelSize(side / 2);
+    painter.setFont(font);
+    painter.setPen(Qt::white);
+    painter.drawText(picture.rect(), Qt::AlignCenter, email.left(1).toUpper());
+    return picture;
 }
 
 } // namespace
@@ -256,7 +276,10 @@ QString MCAccountController::formatted(qint64 bytes) const
 
 void MCAccountController::setAccount(const MOUserAccount &account)
 {
+    const bool newAddress = account.email() != m_emailField->text();
     m_emailField->setText(account.email());
+    if (newAddress && (!m_hub || m_hub->avatar().isNull()))
+        avatarChanged();
     m_fullNameField->setText(
         QStringLiteral("%1 %2").arg(account.firstName(), account.lastName()).trimmed());
     // Figures the service cannot mean (below zero) count as none.
@@ -362,8 +385,7 @@ void MCAccountController::avatarChanged()
 {
     const QPixmap avatar = m_hub ? m_hub->avatar() : QPixmap();
     if (avatar.isNull())
-        m_avatarView->setPixmap(QIcon::fromTheme(QStringLiteral("avatar-default"))
-                                    .pixmap(AvatarSide - 8, AvatarSide - 8));
+        m_avatarView->setPixmap(placeholderPicture(m_emailField->text()));
     else
         m_avatarView->setPixmap(avatar.scaled(AvatarSide - 4, AvatarSide - 4, Qt::KeepAspectRatio,
                                               Qt::SmoothTransformation));
