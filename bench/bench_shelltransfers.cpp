@@ -105,7 +105,10 @@ int main(int argc, char **argv)
     const double rowsMs = clock.nsecsElapsed() / 1e6;
     const double queueStallMs = stalls.takeLongestMs();
     // Running: the first reports of progress came.
-    QTest::qWaitFor([&] { return progressReports >= runningCount || bigFinished; }, 30000);
+    if (!QTest::qWaitFor([&] { return progressReports >= runningCount || bigFinished; }, 30000)) {
+        std::fprintf(stderr, "no progress was reported\n");
+        return 3;
+    }
 
     // The reference: the same transfers with the browser in front.
     progressReports = 0;
@@ -134,7 +137,10 @@ int main(int argc, char **argv)
 
     progressReports = 0;
     clock.restart();
-    QTest::qWaitFor([&] { return bigFinished > 0; }, 300000);
+    if (!QTest::qWaitFor([&] { return bigFinished > 0; }, 300000)) {
+        std::fprintf(stderr, "the large download did not finish\n");
+        return 5;
+    }
     const double pageRunMs = clock.nsecsElapsed() / 1e6;
     const double pageStallMs = stalls.takeLongestMs();
     const int pageReports = progressReports;

@@ -2,12 +2,13 @@
 # Installs the Debian 12 packages the build, the tests and the demo need, when they are missing.
 # The demo and the end-to-end scripts drive Lumarin under Xvfb with xdotool and take screenshots
 # with ImageMagick's import; the colour emoji font stands in for the system's emoji; Qt's extra
-# image plugins let kerlo-local write the WebP picture of its demo tree.
+# image plugins let kerlo-local write the WebP picture of its demo tree; Qt's PDF module draws
+# PDF pages in the preview window.
 set -euo pipefail
 
 packages=(
     cmake ninja-build g++ pkg-config
-    qtbase5-dev libqt5sql5-sqlite qt5-image-formats-plugins
+    qtbase5-dev libqt5sql5-sqlite qt5-image-formats-plugins qtpdf5-dev
     libcpp-httplib-dev libssl-dev
     libsecret-1-dev libglib2.0-dev
     gnome-keyring dbus dbus-x11 xvfb xauth

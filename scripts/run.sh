@@ -3,11 +3,13 @@
 #
 # With a display, Lumarin runs until you quit it (a relaunch after Sign Out is waited for too),
 # then kerlo-local stops. With no display (a server), Lumarin runs under Xvfb: the script saves a
-# screenshot of the first window into build/ and stops everything.
+# screenshot of the sign-in window, signs in as the demo account, saves one of the signed-in
+# window into build/ and stops everything.
 #
 # Environment: KERLO_LOCAL_PORT (default 8642; a fixed port keeps a stored session valid across
-# runs), KERLO_LOCAL_DATA (default build/kerlo-local-data), LUMARIN_SCREENSHOT (the screenshot's
-# path when headless, default build/lumarin-run.png).
+# runs), KERLO_LOCAL_DATA (default build/kerlo-local-data), LUMARIN_SCREENSHOT (the signed-in
+# window's screenshot when headless, default build/lumarin-run.png; the sign-in window's goes
+# beside it with "-signin" before ".png").
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/deps.sh"
@@ -80,24 +82,48 @@ fi
 lumarin_pid=$!
 
 if [ -n "$headless" ]; then
-    # Wait for a window of Lumarin (banner or sign-in), give it time to paint, take the picture.
-    # Nothing else runs on this private display, so any visible window is Lumarin's.
-    shown=
-    for _ in $(seq 300); do
-        if xdotool search --onlyvisible --name . >/dev/null 2>&1; then shown=1; break; fi
-        if ! kill -0 "$lumarin_pid" 2>/dev/null; then break; fi
-        sleep 0.2
-    done
-    if [ -z "$shown" ]; then
-        echo "Lumarin showed no window." >&2
-        kill "$lumarin_pid" 2>/dev/null || true
-        exit 1
+    # The sign-in window (titled "Kerlo") once its opening animation is over, then the browser
+    # ("Kerlo Home") after signing in as the demo account, showing the demo tree. Nothing else
+    # runs on this private display. A stored session skips the sign-in window.
+    stop_lumarin() {
+        kill -TERM "$lumarin_pid" 2>/dev/null || true
+        wait "$lumarin_pid" || true
+    }
+    find_window() { # title pattern, tenths of a second
+        for _ in $(seq "$2"); do
+            xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1 && return 0
+            kill -0 "$lumarin_pid" 2>/dev/null || return 1
+            sleep 0.1
+        done
+        return 1
+    }
+    signed_in=$(find_window '^Kerlo Home$' 1 || true)
+    if [ -z "$signed_in" ]; then
+        login=$(find_window '^Kerlo$' 600) || {
+            echo "Lumarin showed no sign-in window." >&2
+            stop_lumarin
+            exit 1
+        }
+        sleep 4 # the opening animation: the fields appear once it is over
+        login_shot="${screenshot%.png}-signin.png"
+        import -window root "$login_shot"
+        echo "Sign-in window saved to $login_shot."
+        xdotool windowfocus --sync "$login" 2>/dev/null || true
+        xdotool key ctrl+a
+        xdotool type --delay 20 demo@kerlo.local
+        xdotool key Tab ctrl+a
+        xdotool type --delay 20 lumarin-demo
+        xdotool key Return
     fi
-    sleep 2
+    signed_in=$(find_window '^Kerlo Home$' 600) || {
+        echo "Lumarin did not show the signed-in window." >&2
+        stop_lumarin
+        exit 1
+    }
+    sleep 3 # the listing of "/" and its icons
     import -window root "$screenshot"
-    echo "Screenshot saved to $screenshot."
-    kill -TERM "$lumarin_pid" 2>/dev/null || true
-    wait "$lumarin_pid" || true
+    echo "Signed-in window saved to $screenshot."
+    stop_lumarin
     exit 0
 fi
 

@@ -44,8 +44,12 @@ public:
 
     // objectOpened: not sent at present.
     virtual void objectOpened(const MOStorageObject &object) {}
+    // The codes of objectCacheErrorError().
+    enum CacheError { RemoteNotFound = 805, NoApplication = 813 };
+
     // objectCacheError:error: the local copy of path could not be opened
-    // (kMObjectsCachingDomain, code 813 when no application took it).
+    // (kMObjectsCachingDomain, NoApplication when no application took it, RemoteNotFound when
+    // its folder no longer holds it).
     virtual void objectCacheErrorError(const QString &path, const MOError &error) {}
 };
 

@@ -312,6 +312,11 @@ void TestObjectsManager::statusBranches_data()
     row("delete 500", 3, apiPath("/objects/delete"), 500,
         R"({"errors":[["/Docs/a.txt",805,"Not found"],["/Docs/b.txt",42,"Locked"]]})",
         {"errors|3|row", "note|0|805|3||||Not found", "note|0|42|3||||Locked"});
+    // Any other refusal of a change is said once, naming what was refused.
+    row("delete 503", 3, apiPath("/objects/delete"), 503, "{}",
+        {"note|0||3|/Docs/a.txt||row|Could not delete '/Docs/a.txt'"}, unhandled.arg(503));
+    row("copy 404", 6, copy, 404, "{}",
+        {"note|0||6|/Docs/a.txt|/Docs/b.txt|row|Could not copy '/Docs/a.txt' to '/Docs/b.txt'"});
     row("copy 507", 6, copy, 507, "{}",
         {"note|0|507|6||||You don't have enough cloud space available"});
     row("rename 409", 5, rename, 409, "{}", {renameFailed}, unhandled.arg(409));

@@ -402,7 +402,7 @@ void TestBrowserDragDrop::draggedOutFilesAreDownloaded()
     dragDrop()->downloadDraggedNodes({documents, welcome, manual}, target.path());
     QTRY_COMPARE(m_shell.alerts.pendingCount(), 1);
     QCOMPARE(m_shell.alerts.pendingAlert().messageText,
-             QStringLiteral("Cannot download 'Documents'"));
+             QStringLiteral("Cannot download '\u2068Documents\u2069'"));
     QCOMPARE(m_shell.alerts.pendingAlert().informativeText,
              QStringLiteral("Downloading folders is not supported"));
     QVERIFY(m_shell.alerts.answer(0));

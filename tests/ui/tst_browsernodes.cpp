@@ -525,7 +525,7 @@ void TestBrowserNodes::delegateDrawsAndRenamesTheBaseName()
     const MCNodePtr root = MCObjectNode::create(object("/", QString(), true));
     MCNodeTreeUpdater updater(root);
     updater.setListing("/", {object("/", "photo.final.png"), object("/", ".profile"),
-                             object("/", "My.Folder", true)});
+                             object("/", "My.Folder", true), object("/", "Chart renamed.bmp")});
     MCIconItemModel model;
     model.setRootNode(root);
     MCIconItemDelegate delegate;
@@ -556,6 +556,52 @@ void TestBrowserNodes::delegateDrawsAndRenamesTheBaseName()
     for (int x = label.left(); x <= label.right() && !highlighted; ++x)
         highlighted = QColor(shot.pixel(x, label.top() + 3)) == QColor(10, 200, 30);
     QVERIFY(highlighted);
+
+    // A selected name shows all of itself, as the unselected one does: its white text is
+    // seen only on the highlight, which must cover it. The hardest width is the one that
+    // just fits the label: the font's spacing is tuned to it.
+    const QModelIndex chart = model.index(3);
+    const QString chartName = QStringLiteral("Chart renamed.bmp");
+    QFont tight = view.font();
+    tight.setPointSize(8);
+    const int labelWidth = delegate.labelRect(view.visualRect(chart)).width();
+    for (qreal spacing = 0.0; spacing < 5.0; spacing += 0.05) {
+        tight.setLetterSpacing(QFont::AbsoluteSpacing, spacing);
+        if (QFontMetricsF(tight).horizontalAdvance(chartName) > labelWidth - 3.5)
+            break;
+    }
+    // The label's height follows the application's font, as the view's does in the program.
+    const QFont applicationFont = QApplication::font();
+    QApplication::setFont(tight);
+    view.setFont(tight);
+    view.doItemsLayout();
+    const auto extent = [&](bool selected) {
+        view.clearSelection();
+        if (selected)
+            view.setCurrentIndex(chart);
+        const QImage shot = view.viewport()->grab().toImage();
+        const QRect label = delegate.labelRect(view.visualRect(chart));
+        QRect found;
+        for (int y = label.top(); y <= label.bottom(); ++y) {
+            for (int x = label.left() - 2; x <= label.right() + 2; ++x) {
+                const QColor pixel(shot.pixel(x, y));
+                if (selected ? pixel == QColor(10, 200, 30) : pixel.lightness() < 128)
+                    found |= QRect(x, y, 1, 1);
+            }
+        }
+        return found;
+    };
+    const QRect text = extent(false), highlight = extent(true);
+    QVERIFY(!text.isEmpty());
+    QCOMPARE(text.height() > QFontMetrics(tight).height(), true); // two lines
+    QVERIFY2(highlight.contains(text),
+             qPrintable(QStringLiteral("text %1,%2 to %3,%4 outside its highlight")
+                            .arg(text.left())
+                            .arg(text.top())
+                            .arg(text.right())
+                            .arg(text.bottom())));
+    QApplication::setFont(applicationFont);
+    view.setFont(applicationFont);
 
     const struct
     {

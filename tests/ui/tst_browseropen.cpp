@@ -2,12 +2,14 @@
 // user does: a double click (or Ctrl+O, Ctrl+Down) opens a file in its default application,
 // which is a test application recording what it was given; the file handed over is the cached
 // copy with the service's bytes, and an edit saved to it goes up to the service. An archive
-// asks first, and a declined archive is neither downloaded nor opened.
+// asks first, and a declined archive is neither downloaded nor opened. A file no application
+// takes is offered to Open With, with a message.
 #include "fixtureapplications.h"
 #include "iconviewsteps.h"
 #include "kerlolocal.h"
 #include "localfiles.h"
 #include "mcappdelegate.h"
+#include "mcapplicationchooser.h"
 #include "mciconcontroller.h"
 #include "mciconitemmodel.h"
 #include "mcmainwindow.h"
@@ -16,6 +18,7 @@
 
 #include <QCryptographicHash>
 #include <QListView>
+#include <QListWidget>
 #include <QtTest>
 
 using namespace ShellTest;
@@ -47,6 +50,7 @@ private slots:
     void doubleClickOpensTheCachedCopyAndUploadsEdits();
     void keyboardOpensTheSelection();
     void archivesAskFirst();
+    void aFileNoApplicationTakesIsOfferedToOpenWith();
 
 private:
     MCIconController *icons() const
@@ -78,6 +82,10 @@ void TestBrowserOpen::initTestCase()
     QVERIFY(addDemoTree(m_server, email));
     QVERIFY(!m_server.seedFile(email, QStringLiteral("/Documents/Notes.txt"), "notes").isEmpty());
     QVERIFY(!m_server.seedFile(email, QStringLiteral("/Documents/Bundle.zip"), "PK\x03\x04zip")
+                 .isEmpty());
+    QVERIFY(!m_server
+                 .seedFile(email, QStringLiteral("/Documents/Readings.lumarin-data"),
+                           QByteArray("\x00\x01\x02", 3))
                  .isEmpty());
     QVERIFY(m_shell.launchSignedIn(m_server.baseUrl().toString()));
     QVERIFY(m_shell.showMainWindow());
@@ -151,7 +159,8 @@ void TestBrowserOpen::archivesAskFirst()
     QTest::mouseClick(icons()->collectionView()->viewport(), Qt::LeftButton, {}, at);
     QTest::mouseDClick(icons()->collectionView()->viewport(), Qt::LeftButton, {}, at);
     QCOMPARE(m_shell.alerts.alerts().size(), 1);
-    QCOMPARE(m_shell.alerts.alerts().first().informativeText, QStringLiteral("File: Bundle.zip"));
+    QCOMPARE(m_shell.alerts.alerts().first().informativeText,
+             QStringLiteral("File: \u2068Bundle.zip\u2069"));
 
     // A text file opened afterwards is the only thing that reaches the service and the
     // application.
@@ -168,7 +177,39 @@ void TestBrowserOpen::archivesAskFirst()
     QTest::mouseDClick(icons()->collectionView()->viewport(), Qt::LeftButton, {}, at);
     QTRY_VERIFY_WITH_TIMEOUT(
         countRequests(m_server.requests(), QStringLiteral(".*Bundle\\.zip.*")) > 0, 30000);
-    QCOMPARE(m_shell.alerts.alerts().size(), 2);
+    // No application here takes an archive: said once the copy is there.
+    QTRY_COMPARE_WITH_TIMEOUT(m_shell.alerts.alerts().size(), 3, 30000);
+    QVERIFY(m_shell.alerts.pendingAlert().messageText.contains(QStringLiteral("Bundle.zip")));
+    QVERIFY(m_shell.alerts.answer(QStringLiteral("Cancel")));
+    QCOMPARE(opened().size(), before + 1);
+}
+
+void TestBrowserOpen::aFileNoApplicationTakesIsOfferedToOpenWith()
+{
+    const QString name = QStringLiteral("Readings.lumarin-data");
+    QVERIFY(enter(QStringLiteral("/Documents"), name));
+    const int before = opened().size();
+    m_shell.alerts.clearRecord();
+    select(name);
+    QTest::keyClick(icons()->collectionView(), Qt::Key_O, Qt::ControlModifier);
+
+    // Downloaded, then no application: the user is told once and offered a choice.
+    QTRY_COMPARE_WITH_TIMEOUT(m_shell.alerts.pendingCount(), 1, 30000);
+    const Alert told = m_shell.alerts.pendingAlert();
+    QVERIFY2(told.messageText.contains(name), qPrintable(told.messageText));
+    QVERIFY(m_shell.alerts.answer(QStringLiteral("Choose Application...")));
+    MCApplicationChooser *chooser = nullptr;
+    QTRY_VERIFY(chooser = m_shell.delegate()->mainWindow()->findChild<MCApplicationChooser *>());
+    QVERIFY(chooser->isVisible());
+
+    // The application chosen gets the cached copy.
+    auto *list = chooser->findChild<QListWidget *>();
+    QVERIFY(list && list->count() > 0);
+    list->setCurrentRow(0);
+    QTest::keyClick(list, Qt::Key_Return);
+    QTRY_COMPARE_WITH_TIMEOUT(opened().size(), before + 1, 30000);
+    QVERIFY(opened().last().endsWith(QStringLiteral("/Documents/") + name));
+    QCOMPARE(m_shell.alerts.alerts().size(), 1);
 }
 
 int main(int argc, char **argv)

@@ -203,8 +203,9 @@ void TestBrowserRename::unusableAndTakenNamesAreRefusedBeforeSending()
         {QStringLiteral("a/b.txt"), unusable.arg("because some chars are not allowed")},
         // Only dots: refused without a word.
         {QStringLiteral(".."), QString()},
-        {QStringLiteral("plan.txt"), QStringLiteral("The name \u201Cplan.txt\u201D, is already "
-                                                    "taken. Please choose a different name.")},
+        {QStringLiteral("plan.txt"),
+         QStringLiteral("The name \u201C\u2068plan.txt\u2069\u201D, is already "
+                        "taken. Please choose a different name.")},
         // Unchanged: nothing to do.
         {QStringLiteral("notes.txt"), QString()},
     };

@@ -151,7 +151,7 @@ void TestFileMenus::closeMenus()
     // that must have arrived before the next step, or they take the focus from it.
     QCoreApplication::processEvents();
     window()->activateWindow();
-    QTest::qWaitForWindowActive(window());
+    QVERIFY(QTest::qWaitForWindowActive(window()));
     QCoreApplication::processEvents();
 }
 
@@ -230,7 +230,8 @@ void TestFileMenus::contextMenusFollowTheSelection()
     QVERIFY(menu);
     QCOMPARE(menu, MCManager::sharedManager()->menuSelection());
     QCOMPARE(icons()->getSelectedItems().size(), 1);
-    QCOMPARE(item(menu, "menuItemCopy")->text(), QStringLiteral("Copy \"Welcome.txt\""));
+    QCOMPARE(item(menu, "menuItemCopy")->text(),
+             QStringLiteral("Copy \"\u2068Welcome.txt\u2069\""));
     QStringList texts = shown(menu);
     QVERIFY2(separatorsCollapsed(texts), qPrintable(texts.join('|')));
     for (const char *name : {"Open", "Open With", "Rename", "Download", "Move to Trash"})
@@ -243,7 +244,7 @@ void TestFileMenus::contextMenusFollowTheSelection()
     // A long name is cut in the middle to 30 characters.
     menu = rightClick("A file name far longer than thirty.txt");
     QCOMPARE(item(menu, "menuItemCopy")->text(),
-             QStringLiteral("Copy \"A file name fa...than thirty.txt\""));
+             QStringLiteral("Copy \"\u2068A file name fa...than thirty.txt\u2069\""));
     closeMenus();
 
     // Several files: counts instead of names; right-clicking one of them keeps them all.
@@ -293,6 +294,21 @@ void TestFileMenus::contextMenusFollowTheSelection()
     QTRY_VERIFY_WITH_TIMEOUT(shownNode("Welcome.txt")->states() & MCAbstractObjectNode::Cached,
                              30000);
 
+    // A download the service refuses: the badge says so, not that it is downloading.
+    QVERIFY(m_server.forceStatus("/api/v1/object/Documents/Picture.png", 500, "{}", -1, "GET"));
+    select({"Picture.png"});
+    menu = rightClick("Picture.png");
+    choose(menu, item(menu, "menuItemDownload"));
+    closeMenus();
+    QTRY_COMPARE_WITH_TIMEOUT(shownNode("Picture.png")->fileImageStatusName(),
+                              QStringLiteral("badge_error.png"), 30000);
+    QVERIFY(!(shownNode("Picture.png")->states() & MCAbstractObjectNode::Downloading));
+    // Said once.
+    QTRY_COMPARE(m_shell.alerts.pendingCount(), 1);
+    QVERIFY(m_shell.alerts.pendingAlert().messageText.contains(QStringLiteral("Picture.png")));
+    QVERIFY(m_shell.alerts.answer(0));
+    QVERIFY(m_server.reset());
+
     // The File menu keeps its items and only enables them; one uncached file hides the
     // uncache item, a cached one shows it again.
     select({"Manual.pdf"});
@@ -323,7 +339,11 @@ void TestFileMenus::contextMenusFollowTheSelection()
     menu = rightClick(QString());
     QCOMPARE(menu, MCManager::sharedManager()->menuNoSelection());
     QVERIFY(icons()->getSelectedItems().isEmpty());
-    QCOMPARE(shown(menu), (QStringList{"New Folder", "New File", "-", "Clean Up By"}));
+    // Get Info of the root itself is offered but disabled.
+    QCOMPARE(shown(menu),
+             (QStringList{"New Folder", "New File", "-", "Get Info", "-", "Clean Up By", "View",
+                          "Show View Options"}));
+    QVERIFY(!item(menu, "menuItemGetInfo")->isEnabled());
     closeMenus();
     QGuiApplication::clipboard()->setMimeData(
         MCPasteboard::mimeDataForRemotePaths({"/Documents/Welcome.txt", "/Documents/Manual.pdf"}));
@@ -471,12 +491,26 @@ void TestFileMenus::deleteAsksFirst()
     QTest::qWait(300);
     QCOMPARE(m_server.requestsTo("/api/v1/objects/delete").size(), 0);
 
+    // Refused by the service: said once, and the item stays.
+    QVERIFY(m_server.forceStatus("/api/v1/objects/delete", 503, "{}", 1, "POST"));
+    select({"Old.txt"});
+    QTest::keyClick(icons()->collectionView(), Qt::Key_Delete);
+    QTRY_COMPARE(m_shell.alerts.pendingCount(), 1);
+    m_shell.alerts.clearRecord();
+    QVERIFY(m_shell.alerts.answer("Delete"));
+    QTRY_COMPARE_WITH_TIMEOUT(m_shell.alerts.pendingCount(), 1, 30000);
+    QCOMPARE(m_shell.alerts.pendingAlert().messageText,
+             QStringLiteral("Could not delete '/Documents/Old.txt'"));
+    QVERIFY(m_shell.alerts.answer(0));
+    QVERIFY(icons()->shownNames().contains("Old.txt"));
+    QCOMPARE(m_shell.alerts.alerts().size(), 1);
+
     // Delete (here by the key) removes it from the service, and the view follows.
     select({"Old.txt"});
     QTest::keyClick(icons()->collectionView(), Qt::Key_Delete);
     QTRY_COMPARE(m_shell.alerts.pendingCount(), 1);
     QVERIFY(m_shell.alerts.answer("Delete"));
-    QTRY_COMPARE_WITH_TIMEOUT(m_server.requestsTo("/api/v1/objects/delete").size(), 1, 30000);
+    QTRY_COMPARE_WITH_TIMEOUT(m_server.requestsTo("/api/v1/objects/delete").size(), 2, 30000);
     QTRY_VERIFY_WITH_TIMEOUT(!icons()->shownNames().contains("Old.txt"), 30000);
 }
 
@@ -529,7 +563,8 @@ void TestFileMenus::copyAndPasteOfRemoteItems()
     select({"Welcome.txt"});
     MCMenuEdit *edit = window()->editMenu();
     edit->popup(window()->mapToGlobal(QPoint(10, 10)));
-    QCOMPARE(item(edit, "menuItemCopy")->text(), QStringLiteral("Copy \"Welcome.txt\""));
+    QCOMPARE(item(edit, "menuItemCopy")->text(),
+             QStringLiteral("Copy \"\u2068Welcome.txt\u2069\""));
     QVERIFY(!item(edit, "menuItemPaste")->isEnabled());
     edit->hide();
     closeMenus();

@@ -1,10 +1,12 @@
 // One shell in this process, against one kerlo-local, from launch to quit: the banner while
 // the service cannot be reached, the sign-in window, the signed-in session and its order of
-// requests, a renewed sign-in, the sign-out question and the quit.
+// requests, a renewed sign-in, the sign-out question and the quit. The sign-in window says when
+// no browser can open its links, and keeps a refusal that came while it was opening.
 #include "kerlolocal.h"
 #include "mcabstractobjectnode.h"
 #include "mcappdelegate.h"
 #include "mcbrowsableviewcontroller.h"
+#include "mclogintextfield.h"
 #include "mcmainwindow.h"
 #include "mcmanager.h"
 #include "mcwarningviewcontroller.h"
@@ -32,6 +34,7 @@ private slots:
     void bannerFollowsTheService();
     void signInWindowChecksFieldsAndShowsRefusal();
     void signInGivesUpWhenTheServiceGoesAway();
+    void signInWindowSaysWhatItCouldNotDo();
     void refusedTokenAtFirstSignInStaysInTheWindow();
     void demoAccountStartsTheSessionInOrder();
     void renewedSignInDoesNotStartTheSessionTwice();
@@ -154,6 +157,44 @@ void TestShellSession::signInGivesUpWhenTheServiceGoesAway()
     QCOMPARE(login()->statusText(), QStringLiteral("Can't contact the server..."));
     QVERIFY(login()->usernameTextField()->isEnabled());
     MCWindowLoginController::setConnectingTimeout(30000);
+}
+
+void TestShellSession::signInWindowSaysWhatItCouldNotDo()
+{
+    // No browser on this desktop: the address to open by hand is shown instead.
+    MCLoginTextField *forgot = nullptr;
+    for (MCLoginTextField *link : login()->findChildren<MCLoginTextField *>()) {
+        if (link->text() == QStringLiteral("Forgot your password?"))
+            forgot = link;
+    }
+    QVERIFY(forgot);
+    const QByteArray path = qgetenv("PATH");
+    const QByteArray browser = qgetenv("BROWSER");
+    QTemporaryDir nothing;
+    qputenv("PATH", QFile::encodeName(nothing.path()));
+    qunsetenv("BROWSER");
+    QTest::mouseClick(forgot, Qt::LeftButton);
+    qputenv("PATH", path);
+    if (!browser.isNull())
+        qputenv("BROWSER", browser);
+    const QString said = login()->statusText();
+    QVERIFY2(said.startsWith(QStringLiteral("No web browser could open the page. Visit http")) &&
+                 said.endsWith(QStringLiteral("/forgot")),
+             qPrintable(said));
+
+    // A refusal told while the window still opens stays once its fields are shown.
+    const auto restore = qScopeGuard([animated = MCWindowLoginController::animationsEnabled()] {
+        MCWindowLoginController::setAnimationsEnabled(animated);
+    });
+    MCWindowLoginController::setAnimationsEnabled(true);
+    MCWindowLoginController opening(nullptr, m_server.baseUrl());
+    QSignalSpy opened(&opening, &MCWindowLoginController::opened);
+    opening.show();
+    opening.didFailAuthorizingClientWithUsername(QString::fromLatin1(DemoEmail));
+    QVERIFY(opened.isEmpty());
+    QVERIFY(opened.wait(10000));
+    QCOMPARE(opening.statusText(), QStringLiteral("This client is not authorized"));
+    QCOMPARE(opening.usernameTextField()->text(), QString::fromLatin1(DemoEmail));
 }
 
 void TestShellSession::refusedTokenAtFirstSignInStaysInTheWindow()

@@ -275,15 +275,17 @@ void TestShellTransfers::takenNamesAreExplained()
     QVERIFY2(alerts.pendingAlert().messageText.endsWith(
                  QStringLiteral(" is already taken. Please, choose another name.")),
              qPrintable(alerts.pendingAlert().messageText));
-    QVERIFY(alerts.pendingAlert().messageText.startsWith(QStringLiteral("The name /Documents/")));
+    QVERIFY(
+        alerts.pendingAlert().messageText.startsWith(QStringLiteral("The name \u2068/Documents/")));
     QVERIFY(alerts.answer(0));
 
     // Into another folder only the name met there is.
     objects->renameObjectAtPath(QStringLiteral("/Outside.txt"),
                                 QStringLiteral("/Documents/Taken.txt"), QVariant());
     QTRY_COMPARE_WITH_TIMEOUT(alerts.pendingCount(), 1, 20000);
-    QCOMPARE(alerts.pendingAlert().messageText,
-             QStringLiteral("A file named 'Taken.txt' is already present at destination."));
+    QCOMPARE(
+        alerts.pendingAlert().messageText,
+        QStringLiteral("A file named '\u2068Taken.txt\u2069' is already present at destination."));
     QVERIFY(alerts.answer(0));
     QCOMPARE(remoteBytes(QStringLiteral("/Documents/Taken.txt")), QByteArray("a"));
     QCOMPARE(remoteBytes(QStringLiteral("/Outside.txt")), QByteArray("c"));

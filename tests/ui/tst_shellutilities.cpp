@@ -228,7 +228,7 @@ void TestShellUtilities::archiveQuestion()
     QCOMPARE(asked.windowTitle, QStringLiteral("Warning"));
     QCOMPARE(asked.messageText, QStringLiteral("Opening the archive will result in uploading all "
                                                "its content to your space."));
-    QCOMPARE(asked.informativeText, QStringLiteral("File: 2024.zip"));
+    QCOMPARE(asked.informativeText, QStringLiteral("File: \u20682024.zip\u2069"));
     QCOMPARE(asked.buttons, (QStringList{QStringLiteral("Open"), QStringLiteral("Cancel")}));
     QCOMPARE(asked.suppressionText, QStringLiteral("Don't ask me again"));
     QCOMPARE(asked.style, Alert::Warning);
@@ -291,8 +291,9 @@ void TestShellUtilities::nameWarnings()
     QCOMPARE(shown[0].buttons, QStringList{QStringLiteral("OK")});
     QCOMPARE(shown[4].windowTitle, QStringLiteral("New Folder Warning"));
     QCOMPARE(shown[4].messageText,
-             QString::fromUtf8("The name \xE2\x80\x9CPhotos %1\xE2\x80\x9D, is already taken. "
-                               "Please choose a different name."));
+             QString::fromUtf8(
+                 "The name \xE2\x80\x9C\u2068Photos %1\u2069\xE2\x80\x9D, is already taken. "
+                 "Please choose a different name."));
 }
 
 void TestShellUtilities::defaultsFirstLaunch()

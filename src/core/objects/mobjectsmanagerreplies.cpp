@@ -43,12 +43,13 @@ QList<ServiceError> serviceErrors(const QVariant &errors)
     return result;
 }
 
-// The object a new folder or a rename names, as the caller gave it; empty for other actions.
+// The object a new folder, a rename or a copy names, as the caller gave it; empty for other
+// actions.
 QPair<QString, QString> actionPaths(int action, const QVariantMap &info)
 {
     if (action == Tolvo::MakeDirectory)
         return {info.value(ReqPathKey).toString(), QString()};
-    if (action == Tolvo::RenameObject) {
+    if (action == Tolvo::RenameObject || action == Tolvo::CopyObject) {
         const QVariantMap argument = info.value(ReqMapKey).toMap();
         return {argument.value(QStringLiteral("source")).toString(),
                 argument.value(QStringLiteral("destination")).toString()};
@@ -113,13 +114,18 @@ void MObjectsManagerPrivate::objectArrivedForRequest(const QVariant &body,
             postFileExists(action, info.value(ReqMapKey).toMap(), userData);
         else if (action == Tolvo::MakeDirectory)
             postDirectoryExists(info.value(ReqPathKey).toString(), userData);
+        else
+            postActionFailed(action, info);
         break;
     case 500:
         postServiceErrors(action, response.value(errorsKey), userData, info);
         break;
     case 507:
         MNotificationManager::instance()->postSpaceQuotaExceededError(Tolvo::ObjectAction(action));
-        postActionFailed(action, info);
+        // That message is the one the user needs; only the views waiting for a name to
+        // recover hear more.
+        if (action == Tolvo::MakeDirectory || action == Tolvo::RenameObject)
+            postActionFailed(action, info);
         break;
     default:
         qCWarning(lcCoreObjects, "(MObjectsManager) Unhandled response status code %d", status);
@@ -338,16 +344,36 @@ void MObjectsManagerPrivate::postServiceErrors(int action, const QVariant &error
 
 void MObjectsManagerPrivate::postActionFailed(int action, const QVariantMap &info)
 {
+    // Every refused change reaches the user: the listings still show what the service kept.
     const QPair<QString, QString> paths = actionPaths(action, info);
-    if (paths.first.isEmpty())
+    const QStringList deleted = info.value(ReqPathsKey).toStringList();
+    QString message;
+    switch (action) {
+    case Tolvo::MakeDirectory:
+        message = QStringLiteral("Could not create the folder '%1'").arg(paths.first);
+        break;
+    case Tolvo::RenameObject:
+        message = QStringLiteral("Could not rename '%1' to '%2'").arg(paths.first, paths.second);
+        break;
+    case Tolvo::CopyObject:
+        message = QStringLiteral("Could not copy '%1' to '%2'").arg(paths.first, paths.second);
+        break;
+    case Tolvo::DeleteObjects:
+        if (deleted.isEmpty())
+            return;
+        message = deleted.size() == 1
+                      ? QStringLiteral("Could not delete '%1'").arg(deleted.first())
+                      : QStringLiteral("Could not delete %1 items").arg(deleted.size());
+        break;
+    default:
         return;
-    const QString message =
-        action == Tolvo::RenameObject
-            ? QStringLiteral("Could not rename '%1' to '%2'").arg(paths.first, paths.second)
-            : QStringLiteral("Could not create the folder '%1'").arg(paths.first);
+    }
+    if (action != Tolvo::DeleteObjects && paths.first.isEmpty())
+        return;
     MNotification notification(MNotification::ERROR, message, 0);
     notification.setAttribute(MNotification::Action, action);
-    notification.setAttribute(MNotification::Path, paths.first);
+    notification.setAttribute(MNotification::Path,
+                              action == Tolvo::DeleteObjects ? deleted.first() : paths.first);
     if (!paths.second.isEmpty())
         notification.setAttribute(MNotification::AdditionalPath, paths.second);
     notification.setAttribute(MNotification::UserData, info.value(MObjectRequestUserDataKey));

@@ -34,6 +34,7 @@ MCApplicationChooser::MCApplicationChooser(QWidget *parent)
     setWindowModality(Qt::WindowModal);
     resize(420, 460);
     m_message->setWordWrap(true);
+    m_message->setTextFormat(Qt::PlainText);
     m_search->setPlaceholderText(tr("Search"));
     m_search->setClearButtonEnabled(true);
     m_list->setIconSize(QSize(16, 16));

@@ -10,6 +10,8 @@
 #include "mcoptions.h"
 #include "mcpasteboard.h"
 #include "mcremotepath.h"
+#include "mcstring.h"
+#include "moerror.h"
 #include "moobjectsmanager.h"
 #include "mostorageobject.h"
 
@@ -55,10 +57,16 @@ void MCFileActions::openNodes(const MCNodeList &nodes)
 void MCFileActions::openNodesWithApplication(const MCNodeList &nodes,
                                              const QString &desktopFilePath)
 {
+    openPathsWithApplication(pathsOf(nodes), desktopFilePath);
+}
+
+void MCFileActions::openPathsWithApplication(const QStringList &paths,
+                                             const QString &desktopFilePath)
+{
     if (desktopFilePath.isEmpty())
         return;
     const QUrl application = QUrl::fromLocalFile(desktopFilePath);
-    for (const QString &path : pathsOf(nodes))
+    for (const QString &path : paths)
         MOObjectsManager::sharedInstance()->openObjectAtPath(path, application);
 }
 
@@ -66,19 +74,54 @@ void MCFileActions::chooseApplicationAndOpen(const MCNodeList &nodes)
 {
     if (nodes.isEmpty())
         return;
+    chooseApplicationAndOpen(
+        pathsOf(nodes), nodes.size() == 1
+                            ? tr("Choose an application to open the document \"%1\"")
+                                  .arg(MCString::stringByIsolatingName(nodes.first()->fileName()))
+                            : tr("Choose an application to open the selected documents"));
+}
+
+void MCFileActions::chooseApplicationAndOpen(const QStringList &paths, const QString &message)
+{
     auto *chooser = new MCApplicationChooser(m_window);
     chooser->setAttribute(Qt::WA_DeleteOnClose);
-    chooser->setMessage(
-        nodes.size() == 1 ? QStringLiteral("Choose an application to open the document \"%1\"")
-                                .arg(nodes.first()->fileName())
-                          : QStringLiteral("Choose an application to open the selected documents"));
+    chooser->setMessage(message);
     QPointer<MCFileActions> self(this);
     connect(chooser, &MCApplicationChooser::applicationChosen, this,
-            [self, nodes](const QString &desktopFilePath) {
+            [self, paths](const QString &desktopFilePath) {
                 if (self)
-                    self->openNodesWithApplication(nodes, desktopFilePath);
+                    self->openPathsWithApplication(paths, desktopFilePath);
             });
     chooser->open();
+}
+
+void MCFileActions::objectCacheErrorError(const QString &path, const MOError &error)
+{
+    qCInfo(lcActions) << "Could not open" << path << error.code();
+    if (!m_alerts)
+        return;
+    const QString name = MCString::stringByIsolatingName(MCRemotePath::lastComponent(path));
+    Alert alert;
+    alert.style = Alert::Warning;
+    if (error.code() != MOObjectsManagerCacheDelegate::NoApplication) {
+        alert.messageText = tr("The document \u201C%1\u201D could not be opened.").arg(name);
+        alert.informativeText = error.code() == MOObjectsManagerCacheDelegate::RemoteNotFound
+                                    ? tr("It is no longer on Kerlo.")
+                                    : tr("Its local copy could not be made.");
+        m_alerts->present(alert, m_window, [](const AlertAnswer &) {});
+        return;
+    }
+    alert.messageText =
+        tr("There is no application set to open the document \u201C%1\u201D.").arg(name);
+    alert.informativeText = tr("Choose an application to open it with.");
+    alert.buttons = QStringList{tr("Choose Application..."), tr("Cancel")};
+    alert.escapeButton = 1;
+    QPointer<MCFileActions> self(this);
+    m_alerts->present(alert, m_window, [self, path, name](const AlertAnswer &answer) {
+        if (self && answer.button == 0)
+            self->chooseApplicationAndOpen(
+                {path}, tr("Choose an application to open the document \"%1\"").arg(name));
+    });
 }
 
 void MCFileActions::downloadNodes(const MCNodeList &nodes)
@@ -160,7 +203,8 @@ void MCFileActions::showShareLink(const QUrl &link, const MOStorageObject &objec
         return;
     Alert alert;
     alert.windowTitle = tr("Share Link");
-    alert.messageText = tr("Anyone with this link can download \"%1\":").arg(object.label());
+    alert.messageText = tr("Anyone with this link can download \"%1\":")
+                            .arg(MCString::stringByIsolatingName(object.label()));
     alert.informativeText = link.toString();
     alert.buttons = QStringList{tr("Copy Link"), tr("OK")};
     alert.escapeButton = 1;
@@ -220,8 +264,8 @@ QString MCFileActions::pasteDestination(const QString &source, const QString &de
                 Alert alert;
                 alert.style = Alert::Warning;
                 alert.windowTitle = tr("Paste Warning");
-                alert.messageText =
-                    tr("The name \u201C%1\u201D is already taken in this folder.").arg(name);
+                alert.messageText = tr("The name \u201C%1\u201D is already taken in this folder.")
+                                        .arg(MCString::stringByIsolatingName(name));
                 alert.informativeText = tr("The item was not pasted.");
                 m_alerts->present(alert, m_window, [](const AlertAnswer &) {});
             }

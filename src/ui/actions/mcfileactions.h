@@ -2,6 +2,7 @@
 #define MCFILEACTIONS_H
 
 #include "mcabstractobjectnode.h"
+#include "moobjectsmanagerdelegates.h"
 
 #include <QObject>
 #include <QPointer>
@@ -14,8 +15,11 @@ class QWidget;
 
 // The file commands behind the menus: each acts on the nodes it is given (a menu's selection at
 // its opening), on the folder the hub shows, or on the clipboard. Questions and answers go
-// through the alert presenter on the window given. Main thread only.
-class MCFileActions : public QObject
+// through the alert presenter on the window given. A file that could not be opened is told
+// here too (the objects facade's cache delegate). Main thread only.
+class MCFileActions
+    : public QObject
+    , public MOObjectsManagerCacheDelegate
 {
     Q_OBJECT
 public:
@@ -31,10 +35,16 @@ public:
     // folder that is the only node is entered, other folders are skipped, files open in their
     // default applications (an archive only once the user agrees).
     void openNodes(const MCNodeList &nodes);
-    // Opens every node with the application of that .desktop file; nothing for an empty path.
+    // Opens every node (or remote path) with the application of that .desktop file; nothing
+    // for an empty path.
     void openNodesWithApplication(const MCNodeList &nodes, const QString &desktopFilePath);
+    void openPathsWithApplication(const QStringList &paths, const QString &desktopFilePath);
     // Lets the user pick one of the installed applications, then opens the nodes with it.
     void chooseApplicationAndOpen(const MCNodeList &nodes);
+
+    // MOObjectsManagerCacheDelegate: a file no application took is offered to Open With, with
+    // a message; any other failure to open is said.
+    void objectCacheErrorError(const QString &path, const MOError &error) override;
 
     // Local copies: the uncached nodes are downloaded, the cached ones removed.
     void downloadNodes(const MCNodeList &nodes);
@@ -66,7 +76,18 @@ public:
     // (a folder into itself, or a name already taken in another folder).
     QString pasteDestination(const QString &source, const QString &destination) const;
 
+    // Get Info of each node (of the folder shown for none), and the preview window shown or
+    // hidden: the shell owns those windows and answers the requests.
+    void showGetInfo(const MCNodeList &nodes) { emit getInfoRequested(nodes); }
+    void togglePreviewPanel() { emit previewPanelRequested(); }
+
+signals:
+    void getInfoRequested(const MCNodeList &nodes);
+    void previewPanelRequested();
+
 private:
+    void chooseApplicationAndOpen(const QStringList &paths, const QString &message);
+
     AlertPresenter *m_alerts;
     QPointer<QWidget> m_window;
 };

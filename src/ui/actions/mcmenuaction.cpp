@@ -7,10 +7,16 @@
 MCMenuAction::MCMenuAction(QWidget *parent)
     : MCSelectionMenu(QString(), QStringLiteral("menuAction"), parent)
 {
-    addItems({Item::NewFolder, Item::NewFolderWithSelection, Item::Separator, Item::Open,
-              Item::OpenWith, Item::ShowPackageContents, Item::Separator, Item::Trash,
-              Item::Separator, Item::Download, Item::Uncache, Item::Separator, Item::Copy,
-              Item::Paste, Item::Rename, Item::Separator});
+    addItems({Item::NewFolder, Item::NewFolderWithSelection,
+              Item::Separator, Item::Open,
+              Item::OpenWith,  Item::ShowPackageContents,
+              Item::Separator, Item::Trash,
+              Item::Separator, Item::GetInfo,
+              Item::Separator, Item::Download,
+              Item::Uncache,   Item::Separator,
+              Item::Copy,      Item::Paste,
+              Item::Rename,    Item::Separator,
+              Item::QuickLook, Item::Separator});
     addMenu(new MCCleanUpByMenu(this))->setObjectName(QStringLiteral("menuItemCleanUpBy"));
 }
 
@@ -27,4 +33,7 @@ void MCMenuAction::menuNeedsUpdate()
     updateShowPackageContents();
     updateCacheItems(Inapplicable::Hide);
     updatePaste();
+    setApplicable(Item::GetInfo, getInfoApplies(), Inapplicable::Hide);
+    updateQuickLook();
+    setApplicable(Item::QuickLook, n > 0, Inapplicable::Hide);
 }

@@ -6,8 +6,8 @@ MCMenuFile::MCMenuFile(QWidget *parent)
     : MCSelectionMenu(tr("&File"), QStringLiteral("menuFile"), parent)
 {
     addItems({Item::NewFolder, Item::NewFolderWithSelection, Item::NewFile, Item::Separator,
-              Item::Open, Item::OpenWith, Item::Separator, Item::Rename, Item::Download,
-              Item::Uncache, Item::Trash});
+              Item::Open, Item::OpenWith, Item::QuickLook, Item::GetInfo, Item::Separator,
+              Item::Rename, Item::Download, Item::Uncache, Item::Trash});
 }
 
 void MCMenuFile::bindKeys(QWidget *window)
@@ -16,6 +16,7 @@ void MCMenuFile::bindKeys(QWidget *window)
     bindKey(item(Item::Open), QKeySequence::Open, window);
     bindKey(item(Item::Rename), QKeySequence(Qt::Key_F2), window);
     bindKey(item(Item::Trash), QKeySequence::Delete, window);
+    bindKey(item(Item::GetInfo), QKeySequence(Qt::CTRL | Qt::Key_I), window);
 }
 
 void MCMenuFile::menuNeedsUpdate()
@@ -29,6 +30,8 @@ void MCMenuFile::menuNeedsUpdate()
     setApplicable(Item::NewFile, n == 0, Inapplicable::Disable);
     setApplicable(Item::Trash, n > 0, Inapplicable::Disable);
     updateCacheItems(Inapplicable::Disable);
+    updateQuickLook();
+    setApplicable(Item::GetInfo, getInfoApplies(), Inapplicable::Disable);
     // Except a single file without a local copy: it has nothing to remove.
     item(Item::Uncache)
         ->setVisible(n != 1 || (nodes.first()->states() & MCAbstractObjectNode::Cached));

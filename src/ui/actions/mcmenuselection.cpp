@@ -9,9 +9,11 @@ MCMenuSelection::MCMenuSelection(QWidget *parent)
 {
     addItems({Item::Open, Item::OpenWith, Item::Separator, Item::NewFolderWithSelection,
               Item::Separator, Item::Trash, Item::Separator, Item::Rename, Item::Copy,
-              Item::Separator, Item::Download, Item::Uncache, Item::Separator});
+              Item::QuickLook, Item::Separator, Item::Download, Item::Uncache, Item::Separator});
     menuItemShare = addItem(tr("Get Share Link"), QStringLiteral("menuItemShare"));
-    addItems({Item::ShowPackageContents});
+    addItems({Item::ShowPackageContents, Item::Separator});
+    menuItemViewOptions = addItem(tr("Show View Options"), QStringLiteral("menuItemViewOptions"));
+    connect(menuItemViewOptions, &QAction::triggered, this, &MCMenuSelection::viewOptionsRequested);
 
     connect(menuItemShare, &QAction::triggered, this, [this] {
         if (fileActions() && selectedItems().size() == 1)
@@ -35,6 +37,7 @@ void MCMenuSelection::menuNeedsUpdate()
     menuItemShare->setEnabled(one && !one->isDir());
     setApplicable(Item::Rename, nodes.size() == 1, Inapplicable::Hide);
     updateCopy(Inapplicable::Disable);
+    updateQuickLook();
     updateShowPackageContents();
     updateCacheItems(Inapplicable::Hide);
 }

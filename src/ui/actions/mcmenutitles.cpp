@@ -23,7 +23,7 @@ QString shownName(const MCNodePtr &node)
 
 QString forOne(const QString &word, const MCNodePtr &node)
 {
-    return QStringLiteral("%1 \"%2\"").arg(word, shownName(node));
+    return QStringLiteral("%1 \"%2\"").arg(word, MCString::stringForMenu(shownName(node)));
 }
 
 QString forCount(const QString &word, qsizetype count)

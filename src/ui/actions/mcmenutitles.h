@@ -14,7 +14,7 @@ namespace MCMenuTitles {
 
 // A node's name as a title shows it: shortened in the middle to 30 characters from 31 on.
 QString shownName(const MCNodePtr &node);
-// "Copy \"name\"".
+// "Copy \"name\"", the name isolated and its "&" shown as such.
 QString forOne(const QString &word, const MCNodePtr &node);
 // "Copy 3 Items".
 QString forCount(const QString &word, qsizetype count);

@@ -3,14 +3,17 @@
 #include "mcbrowsableviewcontroller.h"
 #include "mccleanupbymenu.h"
 #include "mcmanager.h"
+#include "mcviewchoice.h"
 
 #include <QAction>
 
 MCMenuView::MCMenuView(const QString &title, QWidget *parent)
     : QMenu(title, parent)
     , menuCleanUpBy(new MCCleanUpByMenu(this))
+    , m_viewChoice(new MCViewChoice(this, true))
 {
     setObjectName(QStringLiteral("menuView"));
+    addSeparator();
     menuItemCleanUp = addAction(tr("Clean Up"));
     menuItemCleanUp->setObjectName(QStringLiteral("menuItemCleanUp"));
     menuItemCleanUpBy = addMenu(menuCleanUpBy);
@@ -25,6 +28,7 @@ void MCMenuView::updateMenu()
     const bool shown = view && !view->isHidden();
     menuItemCleanUp->setEnabled(shown);
     menuItemCleanUpBy->setEnabled(shown);
+    m_viewChoice->setEnabled(shown);
     menuCleanUpBy->prepareCleanUpBy();
 }
 

@@ -4,10 +4,11 @@
 #include <QMenu>
 
 class MCCleanUpByMenu;
+class MCViewChoice;
 
-// The arranging part of the View menu: Clean Up sorts the folder shown again, Clean Up By picks
-// the order (choosing the criterion in force again reverses it). Both are enabled while the
-// browser is shown.
+// The View menu: the browser view to show and its options window (MCViewChoice), and the
+// arranging part: Clean Up sorts the folder shown again, Clean Up By picks the order (choosing
+// the criterion in force again reverses it). All are enabled while the browser is shown.
 class MCMenuView : public QMenu
 {
     Q_OBJECT
@@ -16,6 +17,7 @@ public:
 
     // Enables the items while the browser is shown.
     void updateMenu();
+    MCViewChoice *viewChoice() const { return m_viewChoice; }
 
 private:
     void cleanUp();
@@ -23,6 +25,7 @@ private:
     QAction *menuItemCleanUp;
     QAction *menuItemCleanUpBy;
     MCCleanUpByMenu *menuCleanUpBy;
+    MCViewChoice *m_viewChoice;
 };
 
 #endif // MCMENUVIEW_H

@@ -2,6 +2,7 @@
 
 #include "desktopapplications.h"
 #include "mcactionslog.h"
+#include "mcstring.h"
 #include "mcworkspace.h"
 
 #include <QCollator>
@@ -54,7 +55,8 @@ QIcon iconOf(const DesktopApplication &application)
 QAction *addApplication(QMenu *menu, const DesktopApplication &application,
                         const OpenWith &openWith)
 {
-    QAction *item = menu->addAction(iconOf(application), application.displayName);
+    QAction *item = menu->addAction(iconOf(application),
+                                    MCString::stringByEscapingMnemonics(application.displayName));
     item->setData(application.desktopFilePath);
     const QString path = application.desktopFilePath;
     QObject::connect(item, &QAction::triggered, menu, [openWith, path] {
@@ -137,8 +139,9 @@ void fillOpenWith(QMenu *menu, const MCNodeList &nodes, const QString &fakeFiles
 
     if (commonDefault) {
         QAction *item = addApplication(menu, defaultApplication, openWith);
-        item->setText(QCoreApplication::translate("MCOpenWithMenu", "%1 (default)")
-                          .arg(defaultApplication.displayName));
+        item->setText(
+            QCoreApplication::translate("MCOpenWithMenu", "%1 (default)")
+                .arg(MCString::stringByEscapingMnemonics(defaultApplication.displayName)));
         menu->addSeparator();
     } else if (!listValid) {
         menu->addAction(QStringLiteral("<None>"))->setEnabled(false);
@@ -181,8 +184,8 @@ void fillNewFiles(QMenu *menu, const QVariantList &settings, const CreateFile &c
         const QString label = values.value(QStringLiteral("label")).toString();
         if (path.isEmpty() || !QFileInfo(path).isFile())
             continue;
-        QAction *item =
-            menu->addAction(MCWorkspace::iconForFileType(QFileInfo(path).suffix()), label);
+        QAction *item = menu->addAction(MCWorkspace::iconForFileType(QFileInfo(path).suffix()),
+                                        MCString::stringByEscapingMnemonics(label));
         item->setData(path);
         QObject::connect(item, &QAction::triggered, menu, [create, path, label] {
             if (create)

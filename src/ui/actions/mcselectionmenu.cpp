@@ -135,6 +135,12 @@ QAction *MCSelectionMenu::addSharedItem(Item which)
     case Item::Trash:
         return addCommand(tr("Move to Trash"), QStringLiteral("menuItemTrash"),
                           &MCFileActions::deleteNodes);
+    case Item::GetInfo:
+        return addCommand(tr("Get Info"), QStringLiteral("menuItemGetInfo"),
+                          &MCFileActions::showGetInfo);
+    case Item::QuickLook:
+        return addCommand(tr("Quick Look"), QStringLiteral("menuItemQuickLook"),
+                          &MCFileActions::togglePreviewPanel);
     case Item::Separator:
         break;
     }
@@ -269,6 +275,18 @@ void MCSelectionMenu::updatePaste() const
     item(Item::Paste)->setText(MCMenuTitles::paste(entries));
     item(Item::Paste)->setEnabled(entries > 0);
     item(Item::Paste)->setVisible(entries > 0);
+}
+
+void MCSelectionMenu::updateQuickLook() const
+{
+    item(Item::QuickLook)->setText(MCMenuTitles::forSelection(tr("Quick Look"), m_selectedItems));
+    item(Item::QuickLook)->setEnabled(!m_selectedItems.isEmpty());
+}
+
+bool MCSelectionMenu::getInfoApplies() const
+{
+    const QString shown = MCManager::sharedManager()->currentPath();
+    return !m_selectedItems.isEmpty() || (!shown.isEmpty() && shown != QLatin1String("/"));
 }
 
 void MCSelectionMenu::updateCacheItems(Inapplicable inapplicable) const

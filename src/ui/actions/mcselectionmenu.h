@@ -47,6 +47,8 @@ protected:
         Download,
         Uncache,
         Trash,
+        GetInfo,
+        QuickLook,
         Separator,
     };
     // What an update does with an item that does not apply to the selection.
@@ -74,6 +76,10 @@ protected:
     void updateCopy(Inapplicable inapplicable) const;
     void updatePaste() const;
     void updateCacheItems(Inapplicable inapplicable) const;
+    // "Quick Look", "Quick Look \"name\"", "Quick Look 3 Items"; enabled with a selection.
+    void updateQuickLook() const;
+    // Get Info applies to a selection, or to the folder shown unless it is the root.
+    bool getInfoApplies() const;
 
 private:
     QAction *addSharedItem(Item which);

@@ -7,6 +7,7 @@
 #include "mcfunctions.h"
 #include "mcimages.h"
 #include "mcmanager.h"
+#include "mcstring.h"
 #include "mcworkspace.h"
 #include "moconstants.h"
 #include "monotificationcenter.h"
@@ -184,7 +185,7 @@ QVariant MCTableQueueModel::data(const QModelIndex &index, int role) const
         if (role == Qt::DisplayRole)
             return firstLine(*operation);
         if (role == Qt::ToolTipRole && operation->hasTransfer())
-            return operation->destinationPath();
+            return MCString::stringForToolTip(operation->destinationPath());
         break;
     default:
         break;
@@ -195,10 +196,10 @@ QVariant MCTableQueueModel::data(const QModelIndex &index, int role) const
 QString MCTableQueueModel::firstLine(const MCOperation &operation) const
 {
     if (operation.hasGroup())
-        return operation.transferGroup().humanReadableIdentifier();
+        return MCString::stringForName(operation.transferGroup().humanReadableIdentifier());
     if (operation.type() == MCOperation::Copied)
-        return lastComponent(operation.destinationPath());
-    return lastComponent(operation.sourcePath());
+        return MCString::stringForName(lastComponent(operation.destinationPath()));
+    return MCString::stringForName(lastComponent(operation.sourcePath()));
 }
 
 QString MCTableQueueModel::dateText(const QDateTime &date) const
@@ -211,12 +212,14 @@ QString MCTableQueueModel::secondLine(const MCOperation &operation) const
     switch (operation.type()) {
     case MCOperation::FolderCreated:
         return tr("Created path: '%1' - %2")
-            .arg(operation.sourcePath(), dateText(operation.addedAt()));
+            .arg(MCString::stringByIsolatingName(operation.sourcePath()),
+                 dateText(operation.addedAt()));
     case MCOperation::Deleted:
         return tr("Deleted path: '%1' - %2")
-            .arg(operation.sourcePath(), dateText(operation.addedAt()));
+            .arg(MCString::stringByIsolatingName(operation.sourcePath()),
+                 dateText(operation.addedAt()));
     case MCOperation::Copied:
-        return tr("Copied from %1").arg(operation.sourcePath());
+        return tr("Copied from %1").arg(MCString::stringByIsolatingName(operation.sourcePath()));
     case MCOperation::Download:
     case MCOperation::Upload:
         break;

@@ -2,12 +2,16 @@
 
 #include "mcbrowsableviewshelper.h"
 #include "mcmanager.h"
+#include "mcmenunoselection.h"
+#include "mcmenuselection.h"
+#include "mcnameeditingdelegate.h"
 #include "moconstants.h"
 #include "monotificationcenter.h"
 #include "moobjectsmanager.h"
 #include "moobjectsnotification.h"
 #include "mopostednotification.h"
 
+#include <QAbstractItemView>
 #include <QDir>
 #include <QLabel>
 #include <QTimer>
@@ -55,6 +59,11 @@ MCBrowsableViewController::MCBrowsableViewController(MOObjectsManager *objectsMa
 
 MCBrowsableViewController::~MCBrowsableViewController() = default;
 
+MOObjectsManager *MCBrowsableViewController::objectsManager() const
+{
+    return m_objectsManager;
+}
+
 void MCBrowsableViewController::changeToPath(const QString &path, QObject *sender,
                                              CompletionBlock completion)
 {
@@ -75,6 +84,8 @@ MCBrowsableViewsHelper *MCBrowsableViewController::helper()
 void MCBrowsableViewController::setCurrentNode(const MCNodePtr &node)
 {
     const MCNodePtr current = m_updater.rootNode();
+    if (node && current && node != current && moveToNode(node))
+        return;
     if (node == current || (node && current && node->filePath() == current->filePath() &&
                             node->isEqual(current.data()))) {
         // The same folder again, perhaps with hidden files shown or hidden now: the next
@@ -153,10 +164,10 @@ void MCBrowsableViewController::announceChildrenCount()
 {
     // The status bar counts what the view on screen shows: uploads, new folders and changes
     // from other devices included, not only what the folder's metadata said.
-    const MCNodePtr root = m_updater.rootNode();
+    const MCNodePtr folder = shownFolder();
     MCManager *hub = MCManager::sharedManager();
-    if (root && hub->isSelectedController(this) && hub->currentPath() == root->filePath())
-        hub->setTotalCount(qint64(root->childrenCount()));
+    if (folder && hub->isSelectedController(this) && hub->currentPath() == folder->filePath())
+        hub->setTotalCount(qint64(folder->childrenCount()));
 }
 
 void MCBrowsableViewController::objectsNotification(const MOPostedNotification &notification)
@@ -169,4 +180,41 @@ void MCBrowsableViewController::objectsNotification(const MOPostedNotification &
         notification.name == MOObjectsModifiedUpdateNotification)
         childrenEdited();
     announceChildrenCount();
+}
+
+void MCBrowsableViewController::popUpContextMenu(QAbstractItemView *view, const QPoint &pos)
+{
+    MCManager *hub = MCManager::sharedManager();
+    const QModelIndex index = view->indexAt(pos);
+    const MCNodePtr node = index.data(MCNameEditingDelegate::NodeRole).value<MCNodePtr>();
+    QItemSelectionModel *selection = view->selectionModel();
+    QMenu *menu = nullptr;
+    if (node && !node->isBusy()) {
+        if (!selection->isSelected(index)) {
+            selection->select(index,
+                              QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+            selection->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
+        }
+        menu = hub->menuSelection();
+    } else if (node) {
+        if (!selection->hasSelection())
+            menu = hub->menuNoSelection();
+    } else {
+        selection->clearSelection();
+        menu = hub->menuNoSelection();
+    }
+    if (menu)
+        menu->popup(view->viewport()->mapToGlobal(pos));
+}
+
+QRect MCBrowsableViewController::selectedRectOf(const QAbstractItemView *view)
+{
+    QRect shown;
+    const QRect visible = view->viewport()->rect();
+    const QModelIndexList rows = view->selectionModel()->selectedIndexes();
+    for (const QModelIndex &index : rows)
+        shown |= view->visualRect(index) & visible;
+    if (shown.isEmpty())
+        return QRect();
+    return QRect(view->viewport()->mapToGlobal(shown.topLeft()), shown.size());
 }

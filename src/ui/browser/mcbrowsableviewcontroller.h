@@ -4,6 +4,7 @@
 #include "mcabstractobjectnode.h"
 #include "mcnodetreeupdater.h"
 
+#include <QModelIndex>
 #include <QPointer>
 #include <QWidget>
 
@@ -16,6 +17,7 @@ class MCBrowsableViewsHelper;
 class MCOptions;
 class MONotificationCenter;
 class MOObjectsManager;
+class QAbstractItemView;
 struct MOPostedNotification;
 
 // The base of the icon, list and column views of the remote store: the folder each view shows
@@ -68,6 +70,14 @@ public:
     virtual void selectNodes(const MCNodeList &nodes) { Q_UNUSED(nodes) }
     // Starts editing the name of the one selected item in place.
     virtual void startRename() {}
+    // The row that shows the node at path; invalid when none does.
+    virtual QModelIndex indexOfPath(const QString &path) const
+    {
+        Q_UNUSED(path)
+        return QModelIndex();
+    }
+    // Where the selected items are on screen (global coordinates); null when none is shown.
+    virtual QRect selectedRect() const { return QRect(); }
 
     // --- Opening and naming (mcbrowsableviewfileactions.cpp) ---
 
@@ -109,6 +119,16 @@ signals:
     void navigationRequested(const QString &path);
 
 protected:
+    MOObjectsManager *objectsManager() const;
+    // The browser moved to node: a view whose tree already holds it may show it there and
+    // answer true; otherwise the view starts again from a copy of node.
+    virtual bool moveToNode(const MCNodePtr &node)
+    {
+        Q_UNUSED(node)
+        return false;
+    }
+    // The folder whose children the status bar counts: the view's own node by default.
+    virtual MCNodePtr shownFolder() const { return m_updater.rootNode(); }
     // The view's node changed, or its children were edited by a notification.
     virtual void currentNodeChanged(const MCNodePtr &node) { Q_UNUSED(node) }
     virtual void childrenEdited() {}
@@ -118,6 +138,12 @@ protected:
     bool endNameEditing(const MCNodePtr &node, const QString &typedName);
     // The edit of a folder being named was cancelled: it is created under its own name.
     void cancelNameEditing(const MCNodePtr &node);
+    // A right click at pos in view (its viewport's coordinates): on an item that is not
+    // selected, the item alone is selected; the hub's menu for a selection, or the background's
+    // (a busy item offers nothing of its own).
+    void popUpContextMenu(QAbstractItemView *view, const QPoint &pos);
+    // Where view shows its selected items, in global coordinates; null when none is in sight.
+    static QRect selectedRectOf(const QAbstractItemView *view);
 
     // While this view is on screen, its folder's children count becomes the hub's total.
     void announceChildrenCount();

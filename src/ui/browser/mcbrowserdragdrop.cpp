@@ -1,16 +1,18 @@
 #include "mcbrowserdragdrop.h"
 
 #include "alertpresenter.h"
+#include "mcbrowsableviewcontroller.h"
 #include "mcbrowserlog.h"
-#include "mciconcontroller.h"
-#include "mciconitemmodel.h"
 #include "mcmanager.h"
+#include "mcnameeditingdelegate.h"
 #include "mcoptions.h"
 #include "mcpasteboard.h"
 #include "mcremotepath.h"
+#include "mcstring.h"
 #include "moobjectsmanager.h"
 #include "xdnddirectsave.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCursor>
 #include <QDrag>
@@ -18,7 +20,6 @@
 #include <QDropEvent>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QListView>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
@@ -94,10 +95,11 @@ QPixmap countBadge(const QPixmap &base, int count)
 
 } // namespace
 
-MCBrowserDragDrop::MCBrowserDragDrop(MCIconController *icons, MCManager *hub,
-                                     AlertPresenter *alerts, QWidget *sheetWindow)
-    : QObject(icons)
-    , m_icons(icons)
+MCBrowserDragDrop::MCBrowserDragDrop(MCBrowsableViewController *view, QAbstractItemView *itemView,
+                                     MCManager *hub, AlertPresenter *alerts, QWidget *sheetWindow)
+    : QObject(view)
+    , m_view(view)
+    , m_itemView(itemView)
     , m_hub(hub)
     , m_alerts(alerts)
     , m_sheetWindow(sheetWindow)
@@ -114,7 +116,7 @@ MCBrowserDragDrop::MCBrowserDragDrop(MCIconController *icons, MCManager *hub,
     };
     m_springTimer.setSingleShot(true);
     connect(&m_springTimer, &QTimer::timeout, this, &MCBrowserDragDrop::springTick);
-    m_viewport = m_icons->collectionView()->viewport();
+    m_viewport = m_itemView->viewport();
     m_viewport->setAcceptDrops(true);
     m_viewport->installEventFilter(this);
 }
@@ -154,7 +156,7 @@ bool MCBrowserDragDrop::mousePressed(QMouseEvent *event)
     m_pressKeptSelection = false;
     if (event->button() != Qt::LeftButton || (event->modifiers() & Qt::ControlModifier))
         return false;
-    QListView *view = m_icons->collectionView();
+    QAbstractItemView *view = m_itemView;
     const QModelIndex index = view->indexAt(event->pos());
     if (!index.isValid())
         return false;
@@ -190,8 +192,8 @@ bool MCBrowserDragDrop::mouseReleased(QMouseEvent *event)
     m_pressKeptSelection = false;
     if (kept && index.isValid() && event->button() == Qt::LeftButton) {
         // A click, not a drag: the item alone is selected, as any click does.
-        m_icons->collectionView()->selectionModel()->setCurrentIndex(
-            index, QItemSelectionModel::ClearAndSelect);
+        m_itemView->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
+                                                                 QItemSelectionModel::Rows);
         return true;
     }
     return false;
@@ -238,9 +240,9 @@ QMimeData *MCBrowserDragDrop::mimeDataForNodes(const MCNodeList &nodes) const
 
 void MCBrowserDragDrop::startDrag()
 {
-    QListView *view = m_icons->collectionView();
+    QAbstractItemView *view = m_itemView;
     MCNodeList nodes;
-    for (const MCNodePtr &node : m_icons->getSelectedItems()) {
+    for (const MCNodePtr &node : m_view->getSelectedItems()) {
         if (!node->isBusy() && !node->isPlaceholder())
             nodes.append(node);
     }
@@ -307,7 +309,8 @@ void MCBrowserDragDrop::downloadDraggedNodes(const MCNodeList &nodes, const QStr
             if (m_alerts) {
                 Alert alert;
                 alert.style = Alert::Warning;
-                alert.messageText = tr("Cannot download '%1'").arg(node->fileName());
+                alert.messageText = tr("Cannot download '%1'")
+                                        .arg(MCString::stringByIsolatingName(node->fileName()));
                 alert.informativeText = tr("Downloading folders is not supported");
                 m_alerts->present(alert, m_sheetWindow, [](const AlertAnswer &) {});
             }
@@ -322,10 +325,14 @@ void MCBrowserDragDrop::downloadDraggedNodes(const MCNodeList &nodes, const QStr
     }
 }
 
+MCNodePtr MCBrowserDragDrop::nodeAt(const QModelIndex &index)
+{
+    return index.data(MCNameEditingDelegate::NodeRole).value<MCNodePtr>();
+}
+
 MCNodePtr MCBrowserDragDrop::folderNodeAt(const QPoint &position) const
 {
-    const QModelIndex index = m_icons->collectionView()->indexAt(position);
-    const MCNodePtr node = m_icons->itemModel()->nodeAt(index);
+    const MCNodePtr node = nodeAt(m_itemView->indexAt(position));
     return node && node->isDir() && !node->isPackage() ? node : MCNodePtr();
 }
 
@@ -334,7 +341,7 @@ void MCBrowserDragDrop::dragMoved(QDragMoveEvent *event)
     const QMimeData *data = event->mimeData();
     const bool remote = !MCPasteboard::remotePaths(data).isEmpty();
     const bool local = !remote && !MCPasteboard::localFilePaths(data).isEmpty();
-    const QModelIndex index = m_icons->collectionView()->indexAt(event->pos());
+    const QModelIndex index = m_itemView->indexAt(event->pos());
     const MCNodePtr folder = folderNodeAt(event->pos());
     if (folder)
         springTo(index);
@@ -358,14 +365,15 @@ void MCBrowserDragDrop::dropped(QDropEvent *event)
 {
     stopSpring();
     const QMimeData *data = event->mimeData();
-    if (folderNodeAt(event->pos()) || !m_hub->currentNode()) {
+    const MCNodePtr target = dropFolder();
+    if (folderNodeAt(event->pos()) || !target) {
         event->ignore();
         return;
     }
     // Remote items come only from this application's views (one instance runs per user).
     const QStringList paths = MCPasteboard::remotePaths(data);
     if (!paths.isEmpty()) {
-        if (!moveRemoteItems(paths)) {
+        if (!moveRemoteItems(paths, target)) {
             event->ignore();
             return;
         }
@@ -377,15 +385,19 @@ void MCBrowserDragDrop::dropped(QDropEvent *event)
     if (!files.isEmpty()) {
         const bool optionHeld =
             event->keyboardModifiers() & (Qt::ControlModifier | Qt::AltModifier);
-        uploadLocalFiles(files, optionHeld);
+        uploadLocalFiles(files, optionHeld, target->filePath());
     }
     event->setDropAction(Qt::CopyAction);
     event->accept();
 }
 
-bool MCBrowserDragDrop::moveRemoteItems(const QStringList &paths)
+MCNodePtr MCBrowserDragDrop::dropFolder() const
 {
-    const MCNodePtr current = m_hub->currentNode();
+    return m_dropFolder ? m_dropFolder() : m_hub->currentNode();
+}
+
+bool MCBrowserDragDrop::moveRemoteItems(const QStringList &paths, const MCNodePtr &current)
+{
     const QString target = current->filePath();
     // All or nothing: an item already here, or a folder dropped into itself, refuses the drop
     // before anything moves.
@@ -401,13 +413,13 @@ bool MCBrowserDragDrop::moveRemoteItems(const QStringList &paths)
     return true;
 }
 
-void MCBrowserDragDrop::uploadLocalFiles(const QStringList &paths, bool optionHeld)
+void MCBrowserDragDrop::uploadLocalFiles(const QStringList &paths, bool optionHeld,
+                                         const QString &target)
 {
-    const QString target = m_hub->currentNode()->filePath();
     const bool moveDefault = m_hub->options()
                                  ->value(MCOptions::AppDelegate, MCOptions::FinderMoveDefaultAction)
                                  .toBool();
-    if (QWidget *window = m_icons->window()) {
+    if (QWidget *window = m_view->window()) {
         window->raise();
         window->activateWindow();
     }
@@ -422,7 +434,7 @@ void MCBrowserDragDrop::uploadLocalFiles(const QStringList &paths, bool optionHe
 
 void MCBrowserDragDrop::springTo(const QModelIndex &index)
 {
-    const MCNodePtr node = m_icons->itemModel()->nodeAt(index);
+    const MCNodePtr node = nodeAt(index);
     if (node && node->filePath() == m_springPath)
         return;
     stopSpring();
@@ -445,11 +457,10 @@ void MCBrowserDragDrop::springTick()
         m_springTimer.start(SpringTickMs);
         return;
     }
-    const MCNodePtr node =
-        m_icons->itemModel()->nodeAt(m_icons->itemModel()->indexOfPath(m_springPath));
+    const MCNodePtr node = nodeAt(m_view->indexOfPath(m_springPath));
     stopSpring();
     if (node && node->isDir() && !node->isBusy())
-        m_hub->doubleClickNavigation(node->filePath(), m_icons);
+        m_hub->doubleClickNavigation(node->filePath(), m_view);
 }
 
 void MCBrowserDragDrop::stopSpring()
@@ -463,9 +474,10 @@ void MCBrowserDragDrop::stopSpring()
 
 void MCBrowserDragDrop::showSelected(bool selected)
 {
-    const QModelIndex index = m_icons->itemModel()->indexOfPath(m_springPath);
+    const QModelIndex index = m_view->indexOfPath(m_springPath);
     if (!index.isValid())
         return;
-    m_icons->collectionView()->selectionModel()->select(
-        index, selected ? QItemSelectionModel::ClearAndSelect : QItemSelectionModel::Deselect);
+    m_itemView->selectionModel()->select(
+        index, (selected ? QItemSelectionModel::ClearAndSelect : QItemSelectionModel::Deselect) |
+                   QItemSelectionModel::Rows);
 }

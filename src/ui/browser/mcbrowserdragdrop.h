@@ -12,17 +12,19 @@
 #include <functional>
 
 class AlertPresenter;
-class MCIconController;
+class MCBrowsableViewController;
+class QAbstractItemView;
 class MCManager;
 class QDragMoveEvent;
 class QDropEvent;
 class QMimeData;
 class QMouseEvent;
 
-// Drag and drop on the icon view, installed on its grid:
+// Drag and drop on a browser view (the icon view's grid, the list view's outline), installed on
+// its item view:
 // - local files dropped in (a URI list from the file manager) are uploaded into the folder
-//   shown, always as a copy;
-// - remote items dragged inside the window (the private type) move into the folder shown;
+//   shown (or the one setDropFolder() names), always as a copy;
+// - remote items dragged inside the window (the private type) move into that folder;
 // - items dragged out travel as the private type; a single file offers the X direct save,
 //   which downloads it into the folder the file manager names; a drag that no target takes
 //   ends in a folder chooser and downloads there;
@@ -37,12 +39,15 @@ public:
         std::function<void(QWidget *parent, std::function<void(const QString &folder)> chosen)>;
 
     // None is owned; alerts shows the refusals on sheetWindow.
-    MCBrowserDragDrop(MCIconController *icons, MCManager *hub, AlertPresenter *alerts,
-                      QWidget *sheetWindow);
+    MCBrowserDragDrop(MCBrowsableViewController *view, QAbstractItemView *itemView, MCManager *hub,
+                      AlertPresenter *alerts, QWidget *sheetWindow);
     ~MCBrowserDragDrop() override;
 
     // The default chooser is a window-modal folder dialog.
     void setFolderChooser(FolderChooser chooser) { m_folderChooser = std::move(chooser); }
+    // Where drops go: the folder shown (the hub's current folder) unless told otherwise, as a
+    // column of the column view is, which drops into the folder it lists.
+    void setDropFolder(std::function<MCNodePtr()> folder) { m_dropFolder = std::move(folder); }
 
     // The payload of a drag of nodes out of the view.
     QMimeData *mimeDataForNodes(const MCNodeList &nodes) const;
@@ -62,20 +67,24 @@ private:
     void startDrag();
     void dragMoved(QDragMoveEvent *event);
     void dropped(QDropEvent *event);
-    bool moveRemoteItems(const QStringList &paths);
-    void uploadLocalFiles(const QStringList &paths, bool optionHeld);
+    MCNodePtr dropFolder() const;
+    bool moveRemoteItems(const QStringList &paths, const MCNodePtr &target);
+    void uploadLocalFiles(const QStringList &paths, bool optionHeld, const QString &target);
+    static MCNodePtr nodeAt(const QModelIndex &index);
     MCNodePtr folderNodeAt(const QPoint &position) const;
     void springTo(const QModelIndex &index);
     void springTick();
     void stopSpring();
     void showSelected(bool selected);
 
-    MCIconController *m_icons;
+    MCBrowsableViewController *m_view;
+    QAbstractItemView *m_itemView;
     QPointer<QWidget> m_viewport;
     MCManager *m_hub;
     AlertPresenter *m_alerts;
     QPointer<QWidget> m_sheetWindow;
     FolderChooser m_folderChooser;
+    std::function<MCNodePtr()> m_dropFolder;
     QPoint m_pressPoint;
     QPersistentModelIndex m_pressIndex;
     bool m_pressKeptSelection = false;

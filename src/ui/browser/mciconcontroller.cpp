@@ -5,14 +5,11 @@
 #include "mciconkeyhandler.h"
 #include "mciconnameeditor.h"
 #include "mcmanager.h"
-#include "mcmenunoselection.h"
-#include "mcmenuselection.h"
 #include "mcoptions.h"
 #include "mcpreviewgenerator.h"
 
 #include <QItemSelectionModel>
 #include <QListView>
-#include <QMenu>
 #include <QVBoxLayout>
 
 namespace {
@@ -23,6 +20,8 @@ const QString ViewStyle = QStringLiteral("ViewStyle");
 const QString TextSize = QStringLiteral("TextSize");
 const QString IconPreview = QStringLiteral("IconPreview");
 const QString SortBy = QStringLiteral("SortBy");
+const QString ShowAdditionalInfo = QStringLiteral("ShowAdditionalInfo");
+const QString AdditionalInfoType = QStringLiteral("AdditionalInfoType");
 
 // The icon box inside an item of the option's size: the rest holds two lines of name.
 int iconBoxFor(int itemSize)
@@ -79,8 +78,14 @@ MCIconController::MCIconController(MOObjectsManager *objectsManager, MCOptions *
     if (m_options) {
         connect(m_options, &MCOptions::valueChanged, this,
                 [this](const QString &dictionary, const QString &key, const QVariant &value) {
-                    if (dictionary == MCOptions::IconController && key == IconSize)
+                    if (dictionary != MCOptions::IconController)
+                        return;
+                    // The size slider and the View Options window write these.
+                    if (key == IconSize)
                         setIconSize(value.toInt());
+                    else if (key == LabelPosition || key == ViewStyle || key == IconPreview ||
+                             key == ShowAdditionalInfo || key == AdditionalInfoType)
+                        applyLook();
                 });
     }
 }
@@ -103,17 +108,30 @@ void MCIconController::loadOptions()
         }
         values.insert(entry.first, value);
     }
-    m_delegate->setLabelPosition(values.value(LabelPosition).toInt() == 0
+    applyLook();
+    setSortType(values.value(SortBy).toLongLong());
+}
+
+void MCIconController::applyLook()
+{
+    const auto option = [this](const QString &key, const QVariant &fallback) {
+        return m_options ? m_options->value(MCOptions::IconController, key, fallback) : fallback;
+    };
+    m_delegate->setLabelPosition(option(LabelPosition, 0).toInt() == 0
                                      ? MCIconItemDelegate::LabelBelow
                                      : MCIconItemDelegate::LabelRight);
-    setIconSize(values.value(IconSize).toInt());
-    const uint style = values.value(ViewStyle).toUInt();
+    setIconSize(option(IconSize, 140).toInt());
+    const uint style = option(ViewStyle, 1).toUInt();
     m_delegate->setViewStyle(style);
     QPalette palette = m_collectionView->palette();
     palette.setColor(QPalette::Base, style == 1 ? QColor(Qt::white) : QColor(66, 66, 66));
     m_collectionView->setPalette(palette);
-    m_model->setShowPreview(values.value(IconPreview).toBool());
-    setSortType(values.value(SortBy).toLongLong());
+    m_model->setShowPreview(option(IconPreview, 1).toBool());
+    // The extra line under each name, when wanted.
+    m_model->setAdditionalInfoType(option(ShowAdditionalInfo, false).toBool()
+                                       ? option(AdditionalInfoType, QVariant())
+                                       : QVariant());
+    m_collectionView->viewport()->update();
 }
 
 void MCIconController::setIconSize(int size)
@@ -148,6 +166,11 @@ void MCIconController::setSortType(qint64 sortType)
 bool MCIconController::showPreview() const
 {
     return m_model->showPreview();
+}
+
+QRect MCIconController::selectedRect() const
+{
+    return selectedRectOf(m_collectionView);
 }
 
 MCNodeList MCIconController::getSelectedItems() const
@@ -241,25 +264,10 @@ void MCIconController::startRename()
 
 void MCIconController::contextMenuRequested(const QPoint &pos)
 {
-    MCManager *hub = MCManager::sharedManager();
-    const QModelIndex index = m_collectionView->indexAt(pos);
-    const MCNodePtr node = m_model->nodeAt(index);
-    QItemSelectionModel *selection = m_collectionView->selectionModel();
-    QMenu *menu = nullptr;
-    if (node && !node->isBusy()) {
-        if (!selection->isSelected(index)) {
-            selection->select(index, QItemSelectionModel::ClearAndSelect);
-            selection->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
-        }
-        menu = hub->menuSelection();
-    } else if (node) {
-        // A busy item offers nothing of its own.
-        if (!selection->hasSelection())
-            menu = hub->menuNoSelection();
-    } else {
-        selection->clearSelection();
-        menu = hub->menuNoSelection();
-    }
-    if (menu)
-        menu->popup(m_collectionView->viewport()->mapToGlobal(pos));
+    popUpContextMenu(m_collectionView, pos);
+}
+
+QModelIndex MCIconController::indexOfPath(const QString &path) const
+{
+    return m_model->indexOfPath(path);
 }

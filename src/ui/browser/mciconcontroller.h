@@ -35,6 +35,8 @@ public:
     void preserveSelection(const MCNodeList &nodes) override;
     void selectNodes(const MCNodeList &nodes) override;
     void startRename() override;
+    QModelIndex indexOfPath(const QString &path) const override;
+    QRect selectedRect() const override;
     // An item's name is being edited in place.
     bool isEditingName() const;
     QWidget *firstResponder() const override;
@@ -46,6 +48,8 @@ protected:
 
 private:
     void loadOptions();
+    // The options that change how the items look, as they are now.
+    void applyLook();
     void setIconSize(int size);
     void doubleClick(const QModelIndex &index);
     // A right click at pos (the grid's coordinates): the selection's or the background's menu.

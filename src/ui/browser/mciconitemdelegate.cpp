@@ -1,11 +1,9 @@
 #include "mciconitemdelegate.h"
 
 #include "mciconitemmodel.h"
-#include "mciconnameeditor.h"
 #include "mcimageview.h"
 
 #include <QApplication>
-#include <QKeyEvent>
 #include <QPainter>
 #include <QTextLayout>
 
@@ -15,7 +13,7 @@ constexpr int Spacing = 4;
 } // namespace
 
 MCIconItemDelegate::MCIconItemDelegate(QObject *parent)
-    : QStyledItemDelegate(parent)
+    : MCNameEditingDelegate(parent)
 {}
 
 QRect MCIconItemDelegate::iconRect(const QRect &itemRect) const
@@ -72,13 +70,18 @@ QVector<qreal> MCIconItemDelegate::lineWidths(const QString &text, const QFont &
     return widths;
 }
 
+QRectF MCIconItemDelegate::textArea(const QRect &labelRect) const
+{
+    return m_labelPosition == LabelRight ? QRectF(labelRect).adjusted(4, 0, -4, 0)
+                                         : QRectF(labelRect).adjusted(2, 0, -2, 0);
+}
+
 MCLabelHighlight MCIconItemDelegate::highlightFor(const QString &text, const QFont &font,
                                                   const QRect &labelRect) const
 {
     bool continues = false;
     const bool right = m_labelPosition == LabelRight;
-    const QVector<qreal> widths =
-        lineWidths(text, font, labelRect.width() - (right ? 8.0 : 4.0), &continues);
+    const QVector<qreal> widths = lineWidths(text, font, textArea(labelRect).width(), &continues);
     return MCLabelHighlight(labelRect, widths, continues,
                             right ? MCLabelHighlight::Left : MCLabelHighlight::Centred);
 }
@@ -112,7 +115,10 @@ void MCIconItemDelegate::paint(QPainter *painter, const QStyleOptionViewItem &op
     const bool selected = option.state & QStyle::State_Selected;
     const bool active = option.state & QStyle::State_Active;
     QColor textColor = unselectedTextColor(busy);
-    QRectF textRect = label;
+    const bool right = m_labelPosition == LabelRight;
+    // The lines are laid out at the width the highlight measured them at, selected or not.
+    QRectF inner = textArea(label);
+    bool oneLine = false;
     if (selected) {
         const QColor highlight = active
                                      ? option.palette.color(QPalette::Active, QPalette::Highlight)
@@ -123,22 +129,24 @@ void MCIconItemDelegate::paint(QPainter *painter, const QStyleOptionViewItem &op
         painter->setPen(highlight);
         painter->setBrush(highlight);
         painter->drawPath(shape.path());
-        textRect = shape.textRect();
+        // A one-line name is drawn inside its pill.
+        oneLine = shape.rows().size() == 1;
+        if (oneLine)
+            inner = right ? shape.textRect().adjusted(4, 0, 0, 0) : shape.textRect();
     }
     painter->setPen(textColor);
     painter->setFont(option.font);
-    const bool right = m_labelPosition == LabelRight;
-    const QRectF inner = right ? textRect.adjusted(4, 0, 0, 0) : textRect;
     // At most two lines; the rest is cut with an ellipsis.
     const QFontMetricsF metrics(option.font);
     bool continues = false;
-    lineWidths(name, option.font, inner.width(), &continues);
+    if (!oneLine)
+        lineWidths(name, option.font, inner.width(), &continues);
     QString shown = name;
     if (continues) {
         QTextLayout layout(name, option.font);
-        QTextOption textOption;
-        textOption.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-        layout.setTextOption(textOption);
+        QTextOption wrapping;
+        wrapping.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        layout.setTextOption(wrapping);
         layout.beginLayout();
         QTextLine first = layout.createLine();
         first.setLineWidth(inner.width());
@@ -147,9 +155,12 @@ void MCIconItemDelegate::paint(QPainter *painter, const QStyleOptionViewItem &op
         shown = name.left(cut) + QChar(QChar::LineSeparator) +
                 metrics.elidedText(name.mid(cut), Qt::ElideMiddle, inner.width());
     }
-    painter->drawText(
-        inner, (right ? Qt::AlignLeft : Qt::AlignHCenter) | Qt::AlignTop | Qt::TextWrapAnywhere,
-        shown);
+    // Wrapped as the lines were measured: at word boundaries, inside a word only when it is
+    // longer than a line.
+    QTextOption textOption((right ? Qt::AlignLeft : Qt::AlignHCenter) | Qt::AlignTop);
+    textOption.setWrapMode(oneLine ? QTextOption::NoWrap
+                                   : QTextOption::WrapAtWordBoundaryOrAnywhere);
+    painter->drawText(inner, shown, textOption);
     painter->restore();
 }
 
@@ -160,40 +171,6 @@ QSize MCIconItemDelegate::sizeHint(const QStyleOptionViewItem &option, const QMo
         return QSize(m_iconSize + Spacing * 3 + 160,
                      qMax(m_iconSize, lineHeight * 2 + 4) + 2 * Spacing);
     return QSize(qMax(m_iconSize + 2 * Spacing, 96), m_iconSize + 2 * Spacing + lineHeight * 2 + 8);
-}
-
-QWidget *MCIconItemDelegate::createEditor(QWidget *parent, const QStyleOptionViewItem &,
-                                          const QModelIndex &) const
-{
-    return new MCIconNameEditor(parent);
-}
-
-void MCIconItemDelegate::setEditorData(QWidget *editor, const QModelIndex &index) const
-{
-    auto *field = qobject_cast<MCIconNameEditor *>(editor);
-    if (!field) {
-        QStyledItemDelegate::setEditorData(editor, index);
-        return;
-    }
-    field->begin(index.data(MCIconItemModel::NodeRole).value<MCNodePtr>(),
-                 index.data(Qt::EditRole).toString());
-}
-
-void MCIconItemDelegate::setModelData(QWidget *editor, QAbstractItemModel *,
-                                      const QModelIndex &) const
-{
-    if (auto *field = qobject_cast<MCIconNameEditor *>(editor))
-        emit nameEdited(field->node(), field->text());
-}
-
-bool MCIconItemDelegate::eventFilter(QObject *object, QEvent *event)
-{
-    if (event->type() == QEvent::KeyPress &&
-        static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {
-        if (auto *field = qobject_cast<MCIconNameEditor *>(object))
-            emit nameEditCancelled(field->node());
-    }
-    return QStyledItemDelegate::eventFilter(object, event);
 }
 
 void MCIconItemDelegate::updateEditorGeometry(QWidget *editor, const QStyleOptionViewItem &option,

@@ -3,17 +3,16 @@
 
 #include "mcabstractobjectnode.h"
 #include "mclabelhighlight.h"
-
-#include <QStyledItemDelegate>
+#include "mcnameeditingdelegate.h"
 
 class QTextLayout;
 
 // Draws one icon-view item of MCIconItemModel: the file icon, or the thumbnail framed as a
 // photo; the state badge on the icon's corner; the name below the icon (centred, up to two
 // lines) or at its right (left-aligned), with the rounded selection highlight behind it. A
-// busy item shows a muted icon and, in the light style, a grey name. Renaming in place edits
-// the name with the base name (without the extension) selected.
-class MCIconItemDelegate : public QStyledItemDelegate
+// busy item shows a muted icon and, in the light style, a grey name. Renaming in place is the
+// base's, with the editor centred under the icon.
+class MCIconItemDelegate : public MCNameEditingDelegate
 {
     Q_OBJECT
 public:
@@ -37,6 +36,9 @@ public:
     // The widths of the name's first two lines laid out in width, and whether more follow.
     static QVector<qreal> lineWidths(const QString &text, const QFont &font, qreal width,
                                      bool *continues);
+    // Where a name's lines are laid out in labelRect: inside its margins, the same width
+    // whether the name is selected or not.
+    QRectF textArea(const QRect &labelRect) const;
     // The highlight behind a selected name drawn in labelRect.
     MCLabelHighlight highlightFor(const QString &text, const QFont &font,
                                   const QRect &labelRect) const;
@@ -45,24 +47,11 @@ public:
                const QModelIndex &index) const override;
     QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;
 
-    // In-place naming: the editor is an MCIconNameEditor; what is typed is not written to the
-    // model but handed on (nameEdited), the view's controller decides what happens to it.
-    QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &option,
-                          const QModelIndex &index) const override;
-    void setEditorData(QWidget *editor, const QModelIndex &index) const override;
-    void setModelData(QWidget *editor, QAbstractItemModel *model,
-                      const QModelIndex &index) const override;
     void updateEditorGeometry(QWidget *editor, const QStyleOptionViewItem &option,
                               const QModelIndex &index) const override;
 
-signals:
-    // The edit of node's name ended with text (Return, or the field lost the focus).
-    void nameEdited(const MCNodePtr &node, const QString &text) const;
-    // The edit was cancelled with Escape.
-    void nameEditCancelled(const MCNodePtr &node) const;
-
 protected:
-    bool eventFilter(QObject *object, QEvent *event) override;
+    Qt::Alignment editorAlignment() const override { return Qt::AlignCenter; }
 
 private:
     int m_iconSize = 64;

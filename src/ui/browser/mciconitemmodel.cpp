@@ -3,6 +3,7 @@
 #include "mcbrowserlog.h"
 #include "mcpreviewgenerator.h"
 #include "mcremotepath.h"
+#include "mcstring.h"
 
 #include <QHash>
 
@@ -213,10 +214,14 @@ QVariant MCIconItemModel::data(const QModelIndex &index, int role) const
         return QVariant();
     switch (role) {
     case Qt::DisplayRole:
-    case Qt::EditRole:
-        return node->representedName().isEmpty() ? node->fileName() : node->representedName();
+    case Qt::EditRole: {
+        const QString name =
+            node->representedName().isEmpty() ? node->fileName() : node->representedName();
+        // Shown as one line of text; the name editor starts from the name itself.
+        return role == Qt::EditRole ? name : MCString::stringForName(name);
+    }
     case Qt::ToolTipRole:
-        return node->fileName();
+        return MCString::stringForToolTip(node->fileName());
     case Qt::DecorationRole:
     case IsThumbnailRole: {
         const bool wantsThumbnail =

@@ -289,7 +289,10 @@ void MCNodeTreeUpdater::transferNotification(const MOPostedNotification &notific
     event.caching = reader.isCaching();
     event.completed = transfer.state() == MOObjectTransfer::Completed;
     event.failed = transfer.state() == MOObjectTransfer::Error;
-    event.objectPath = transfer.storageObject().fullPath();
+    // A transfer that failed before the service described its object carries an empty one,
+    // whose path would be "/": the request's path names the file then.
+    const MOStorageObject object = transfer.storageObject();
+    event.objectPath = object.label().isEmpty() ? QString() : object.fullPath();
     event.object = transfer.storageObject();
     const QString &name = notification.name;
     if (name == MOObjectTransferWillStartNotification ||

@@ -29,3 +29,17 @@ QPixmap MCImages::themedOrNamed(const QString &themeName, const QString &name, i
         return themed.pixmap(size, size);
     return named(name).scaled(size, size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
 }
+
+QImage MCImages::copyGrayscale(const QImage &image)
+{
+    QImage grey = image.convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < grey.height(); ++y) {
+        auto *line = reinterpret_cast<QRgb *>(grey.scanLine(y));
+        for (int x = 0; x < grey.width(); ++x) {
+            const QRgb pixel = line[x];
+            const int value = qMax(qRed(pixel), qMax(qGreen(pixel), qBlue(pixel)));
+            line[x] = qRgba(value, value, value, qAlpha(pixel));
+        }
+    }
+    return grey;
+}

@@ -66,4 +66,6 @@ void MCLoginTextField::mouseReleaseEvent(QMouseEvent *event)
         return;
     if (MCLinks::open(m_link))
         emit linkOpened(m_link);
+    else
+        emit linkNotOpened(m_link);
 }

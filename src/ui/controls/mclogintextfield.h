@@ -28,6 +28,8 @@ public:
 signals:
     // The link was clicked and handed to the desktop.
     void linkOpened(const QUrl &link);
+    // The link was clicked and nothing on the desktop could open it: the user must be told.
+    void linkNotOpened(const QUrl &link);
 
 protected:
     void enterEvent(QEvent *event) override;

@@ -137,6 +137,42 @@ QString stringWithItemsCount(long count)
     return QStringLiteral("%1 %2").arg(count).arg(QCoreApplication::translate("MCString", word));
 }
 
+QString stringForName(const QString &name)
+{
+    QString shown = name;
+    for (QChar &c : shown) {
+        const ushort u = c.unicode();
+        const bool control = c.category() == QChar::Other_Control;
+        const bool separator = u == 0x2028 || u == 0x2029;
+        const bool direction = (u >= 0x202A && u <= 0x202E) || (u >= 0x2066 && u <= 0x2069);
+        if (control || separator || direction)
+            c = QChar::ReplacementCharacter;
+    }
+    return shown;
+}
+
+QString stringByIsolatingName(const QString &name)
+{
+    return QChar(0x2068) + stringForName(name) + QChar(0x2069);
+}
+
+QString stringForMenu(const QString &name)
+{
+    return stringByEscapingMnemonics(stringByIsolatingName(name));
+}
+
+QString stringForToolTip(const QString &name)
+{
+    return QStringLiteral("<p style='white-space:pre-wrap'>%1</p>")
+        .arg(stringForName(name).toHtmlEscaped());
+}
+
+QString stringByEscapingMnemonics(const QString &text)
+{
+    QString escaped = text;
+    return escaped.replace(QLatin1Char('&'), QLatin1String("&&"));
+}
+
 QString stringByUrlEncoding(const QString &text)
 {
     return QString::fromLatin1(QUrl::toPercentEncoding(text));

@@ -39,6 +39,28 @@ QString stringByTruncateMiddleWithMaxChars(const QString &text, int maxChars);
 // "1 item", "0 items", "2 items".
 QString stringWithItemsCount(long count);
 
+// A name from the service as one line of plain text: control characters, line and paragraph
+// separators and the explicit direction controls (embeddings, overrides, isolates) each become
+// U+FFFD, so that a name can neither break a line nor turn its own letters around. Show names
+// through it; never send the result back to the service.
+QString stringForName(const QString &name);
+
+// stringForName() isolated (U+2068 ... U+2069) for a sentence: a name written right to left
+// leaves the text around it in its order.
+QString stringByIsolatingName(const QString &name);
+
+// A service name as menu or button text: isolated as in a sentence, with "&" doubled so that
+// it is shown rather than taken for a mnemonic.
+QString stringForMenu(const QString &name);
+
+// A name as a tooltip shows it: a tooltip takes text that looks like markup for rich text, so
+// the name goes in escaped and reads as it is.
+QString stringForToolTip(const QString &name);
+
+// Text as a menu or button shows it, with "&" doubled; for titles built around a name already
+// passed through stringByIsolatingName().
+QString stringByEscapingMnemonics(const QString &text);
+
 // UTF-8 percent-encoding that leaves only letters, digits and "-._~" as they are.
 QString stringByUrlEncoding(const QString &text);
 

@@ -1,6 +1,7 @@
 #ifndef MCAPPDELEGATE_H
 #define MCAPPDELEGATE_H
 
+#include "mcabstractobjectnode.h"
 #include "mcshellservices.h"
 #include "moapplicationdelegate.h"
 #include "mopostednotification.h"
@@ -18,6 +19,8 @@ class MCBrowsableViewController;
 class MCBrowsableViewsHelper;
 class MCMainWindow;
 class MCPreviewGenerator;
+class MCQuickLookController;
+class MCViewOptionsController;
 class MCWindowLoginController;
 class QWidget;
 
@@ -80,6 +83,14 @@ public:
     MCMainWindow *mainWindow() const;
     MCWindowLoginController *loginController() const;
     MCBrowsableViewController *iconController() const;
+    // The browser views by index: 0 icons, 1 list, 2 columns; null for another index.
+    MCBrowsableViewController *browserView(int index) const;
+    // Shows the browser view of index in place of the one shown (or of a page), with the
+    // same folder and the same items selected.
+    void switchView(int index);
+    // Opens the View Options window on the view shown, or closes it when it is open.
+    void showViewOptions();
+    MCViewOptionsController *viewOptionsController() const;
     MCBottomViewController *bottomViewController() const;
     // The file commands behind the menus.
     MCFileActions *fileActions() const { return m_fileActions; }
@@ -92,6 +103,15 @@ public:
     QWidget *page(const QString &location) const;
     // A page's window and history-menu title; empty for anything that is not a page.
     static QString pageTitle(const QString &location);
+
+    // --- Get Info and Quick Look (mcappdelegateinspectors.cpp) ---
+    // A Get Info window for each node (for the folder shown when there is none); a path whose
+    // window is open gets no second one.
+    void showGetInfo(const MCNodeList &nodes);
+    // Shows the preview window on the browser's selection, or hides it when shown.
+    void togglePreviewPanel();
+    // Made on the first showing; null before.
+    MCQuickLookController *quickLookController() const;
 
 signals:
     // The session has started and the first fetch of "/" has completed.
@@ -117,7 +137,12 @@ private:
     void disableCloudBrowseNavigation(bool disable);
     void updateWindowTitle();
     void addPage(const QString &location, QWidget *page);
+    // The view menus' items that pick the view and open its options.
+    void connectViewChoices();
+    void viewOptionsShown(bool shown);
     void accountSizesNotification(const MOPostedNotification &notification);
+    // Connects the menus' Get Info and Quick Look and the views' selections to the windows.
+    void setupInspectors();
     void currentPathChanged();
     void currentNodeChanged();
     void relaunchAndQuit();
@@ -131,8 +156,10 @@ private:
     QList<QPointer<MCBrowsableViewController>> m_browserViews;
     QHash<QString, QPointer<QWidget>> m_pages;
     MCBrowsableViewsHelper *m_viewsHelper = nullptr;
+    QPointer<MCViewOptionsController> m_viewOptions;
     MCFileActions *m_fileActions = nullptr;
     MCPreviewGenerator *m_previewGenerator = nullptr;
+    QPointer<MCQuickLookController> m_quickLook;
     QString m_sessionUser;
     QSettings *m_settings;
     MCUserDefaults *m_userDefaults;

@@ -4,15 +4,15 @@
 
 #include "account/mcaccountcontroller.h"
 #include "alertpresenter.h"
+#include "column/mccolumncontroller.h"
+#include "list/mclistcontroller.h"
 #include "mcabstractobjectnode.h"
 #include "mcbottomviewcontroller.h"
 #include "mcbrowsableviewshelper.h"
 #include "mcbrowserdragdrop.h"
-#include "mccolumncontroller.h"
 #include "mcerrorscontroller.h"
 #include "mcfileactions.h"
 #include "mciconcontroller.h"
-#include "mclistcontroller.h"
 #include "mcmainwindow.h"
 #include "mcmanager.h"
 #include "mcmenunoselection.h"
@@ -23,6 +23,7 @@
 #include "mcpreviewgenerator.h"
 #include "mcshelllogging.h"
 #include "mcsidebarcontroller.h"
+#include "mcstring.h"
 #include "mctablequeuecontroller.h"
 #include "mcuserdefaults.h"
 #include "mcwindowlogincontroller.h"
@@ -42,8 +43,10 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QIcon>
+#include <QListView>
 #include <QTimer>
 #include <QToolButton>
+#include <QTreeView>
 
 namespace {
 
@@ -143,7 +146,7 @@ void MCAppDelegate::sessionStart(const QString &user)
         MOUserAuthenticationManager *auth = MOUserAuthenticationManager::sharedInstance();
         MOApplication::sharedInstance()->setApplicationString(applicationString(auth->username()));
         if (m_bottomView)
-            m_bottomView->popupUsername()->setText(auth->username());
+            m_bottomView->popupUsername()->setText(MCString::stringForMenu(auth->username()));
         accountSizesNotification({});
         m_window->show();
         MCManager *hub = MCManager::sharedManager();
@@ -172,13 +175,13 @@ void MCAppDelegate::userSessionSpecificInitialization()
     hub->setupServices();
     objects->start();
     objects->setHierarchyDelegate(hub);
-    objects->setCacheDelegate(hub);
+    objects->setCacheDelegate(m_fileActions);
     objects->notificationCenter()->addObserver(hub, &MCManager::nodeFetchedNotification,
                                                MOObjectInfoDidFetchNotification);
     applicationStart();
     MONotificationCenter::defaultCenter()->addObserver(
         this, &MCAppDelegate::accountSizesNotification, MOUserAccountSizesChangedNotification);
-    m_bottomView->popupUsername()->setText(auth->username());
+    m_bottomView->popupUsername()->setText(MCString::stringForMenu(auth->username()));
     MOApplication::sharedInstance()->setApplicationString(applicationString(auth->username()));
     m_window->sidebar()->setSelectionDisabled(false);
     accountSizesNotification({});
@@ -241,9 +244,10 @@ void MCAppDelegate::applicationStart()
     m_previewGenerator = new MCPreviewGenerator(MOPreviewManager::defaultManager(), this);
     MCBrowsableViewController *icon =
         new MCIconController(objects, hub->options(), m_previewGenerator);
-    MCBrowsableViewController *column = new MCColumnController(objects);
-    MCBrowsableViewController *list = new MCListController(objects);
-    for (MCBrowsableViewController *view : {icon, column, list}) {
+    MCBrowsableViewController *list = new MCListController(objects, hub->options());
+    MCBrowsableViewController *column =
+        new MCColumnController(objects, hub->options(), m_previewGenerator);
+    for (MCBrowsableViewController *view : {icon, list, column}) {
         m_window->addContent(view);
         m_viewsHelper->addView(view);
         m_browserViews.append(view);
@@ -255,7 +259,20 @@ void MCAppDelegate::applicationStart()
                                 MONotificationManager::sharedInstance()->notificationCenter());
     }
     icon->show();
-    new MCBrowserDragDrop(static_cast<MCIconController *>(icon), hub, m_services.alerts, m_window);
+    // Dragging out, dropping in and spring-loaded folders, in the icon and list views.
+    new MCBrowserDragDrop(icon, static_cast<MCIconController *>(icon)->collectionView(), hub,
+                          m_services.alerts, m_window);
+    new MCBrowserDragDrop(list, static_cast<MCListController *>(list)->outlineView(), hub,
+                          m_services.alerts, m_window);
+    auto *columns = static_cast<MCColumnController *>(column);
+    columns->setColumnSetUp([this, hub, columns](QAbstractItemView *columnView) {
+        auto *dragDrop =
+            new MCBrowserDragDrop(columns, columnView, hub, m_services.alerts, m_window);
+        dragDrop->setParent(columnView);
+        const QPointer<QAbstractItemView> shown(columnView);
+        dragDrop->setDropFolder(
+            [columns, shown] { return shown ? columns->folderOfColumn(shown) : MCNodePtr(); });
+    });
     hub->setupTransferBookkeeping(m_services.alerts, m_window, m_services.clock);
 
     // The context menus every browser view shows.
@@ -265,6 +282,7 @@ void MCAppDelegate::applicationStart()
     auto *backgroundMenu = new MCMenuNoSelection(m_window);
     backgroundMenu->setFileActions(m_fileActions);
     hub->setMenuNoSelection(backgroundMenu);
+    connectViewChoices();
 
     // The history's two steps, enabled while there is somewhere to go.
     connect(m_window->backAction(), &QAction::triggered, this, [this] { goBackForward(0); });
@@ -288,6 +306,7 @@ void MCAppDelegate::applicationStart()
         m_bottomView->popupUsername()->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     });
 
+    setupInspectors();
     hub->setSelectedController(icon);
     icon->firstResponder()->setFocus(Qt::OtherFocusReason);
     if (m_services.updater)

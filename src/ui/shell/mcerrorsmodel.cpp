@@ -1,6 +1,7 @@
 #include "mcerrorsmodel.h"
 
 #include "clock.h"
+#include "mcstring.h"
 #include "moconstants.h"
 #include "mocorenotification.h"
 #include "monotificationcenter.h"
@@ -36,7 +37,8 @@ QVariant MCErrorsModel::data(const QModelIndex &index, int role) const
     case DateRole:
         return entry.date;
     case Qt::ToolTipRole:
-        return index.column() == ErrorColumn ? QVariant(entry.text) : QVariant();
+        return index.column() == ErrorColumn ? QVariant(MCString::stringForToolTip(entry.text))
+                                             : QVariant();
     case Qt::DisplayRole:
         break;
     default:
@@ -48,7 +50,8 @@ QVariant MCErrorsModel::data(const QModelIndex &index, int role) const
     case TypeColumn:
         return typeName(entry.type);
     case ErrorColumn:
-        return entry.text;
+        // Core messages carry names: shown as text that keeps its order.
+        return MCString::stringForName(entry.text);
     default:
         return QVariant();
     }

@@ -243,7 +243,8 @@ void MCFunctions::ifArchiveAskUser(const QString &path, MCOptions &options, Aler
     alert.windowTitle = tr("Warning");
     alert.messageText =
         tr("Opening the archive will result in uploading all its content to your space.");
-    alert.informativeText = tr("File: %1").arg(QFileInfo(path).fileName());
+    alert.informativeText =
+        tr("File: %1").arg(MCString::stringByIsolatingName(QFileInfo(path).fileName()));
     QPointer<MCOptions> store(&options);
     askWithSuppression(
         alerts, parent, alert, tr("Open"),
@@ -302,5 +303,6 @@ void MCFunctions::alertFilenameTaken(const QString &name, AlertPresenter &alerts
 {
     warn(alerts, parent, tr("New Folder Warning"),
          QStringLiteral("%1 \u201C%2\u201D, %3")
-             .arg(tr("The name"), name, tr("is already taken. Please choose a different name.")));
+             .arg(tr("The name"), MCString::stringByIsolatingName(name),
+                  tr("is already taken. Please choose a different name.")));
 }

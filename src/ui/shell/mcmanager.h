@@ -47,7 +47,6 @@ class QWidget;
 class MCManager
     : public QObject
     , public MOObjectsManagerHierarchyDelegate
-    , public MOObjectsManagerCacheDelegate
     , public MOCollaborationManagerDelegate
     , public MOConversationsManagerDelegate
     , public MOAvatarManagerDelegate

@@ -7,6 +7,7 @@
 #include "mcmanager.h"
 #include "mcremotepath.h"
 #include "mcshelllogging.h"
+#include "mcstring.h"
 #include "moconstants.h"
 #include "mocorenotification.h"
 #include "monotificationcenter.h"
@@ -80,7 +81,8 @@ MCManager::Sheet MCManager::sheetAbout(const MOCoreNotification &core)
 {
     Sheet sheet;
     sheet.alert.style = Alert::Warning;
-    sheet.alert.messageText = core.message();
+    // The core writes names into its sentences: none may turn the text around.
+    sheet.alert.messageText = MCString::stringForName(core.message());
     sheet.key = sheetKey(core);
     return sheet;
 }
@@ -110,7 +112,8 @@ void MCManager::alertObjectExists(const MOPostedNotification &notification)
                 failed.alert.style = Alert::Warning;
                 failed.alert.messageText =
                     tr("No free name was found for '%1'.")
-                        .arg(MCRemotePath::lastComponent(request.destinationPath()));
+                        .arg(MCString::stringByIsolatingName(
+                            MCRemotePath::lastComponent(request.destinationPath())));
                 failed.alert.informativeText = tr("Nothing was uploaded.");
                 self->presentSheet(std::move(failed));
                 return;
@@ -131,12 +134,13 @@ void MCManager::alertNameTaken(const MOPostedNotification &notification)
     Sheet sheet = sheetAbout(core);
     if (core.errorCode() == MOCoreNotification::ObjectExists &&
         MCRemotePath::parentOf(path) != MCRemotePath::parentOf(additional))
-        sheet.alert.messageText = tr("A file named '%1' is already present at destination.")
-                                      .arg(MCRemotePath::lastComponent(additional));
-    else
         sheet.alert.messageText =
-            tr("The name %1 is already taken. Please, choose another name.").arg(path);
-    sheet.alert.informativeText = core.message();
+            tr("A file named '%1' is already present at destination.")
+                .arg(MCString::stringByIsolatingName(MCRemotePath::lastComponent(additional)));
+    else
+        sheet.alert.messageText = tr("The name %1 is already taken. Please, choose another name.")
+                                      .arg(MCString::stringByIsolatingName(path));
+    sheet.alert.informativeText = MCString::stringForName(core.message());
     if (core.action() == MOCoreNotification::MakeDirectory) {
         // The new folder waits under its taken name: it is named again.
         QPointer<MCManager> self(this);
@@ -205,7 +209,8 @@ void MCManager::keepConflictedCopy(const MOObjectTransferRequest &request)
         Sheet failed;
         failed.alert.style = Alert::Critical;
         failed.alert.messageText =
-            tr("The local copy of '%1' could not be kept.").arg(QFileInfo(local).fileName());
+            tr("The local copy of '%1' could not be kept.")
+                .arg(MCString::stringByIsolatingName(QFileInfo(local).fileName()));
         failed.alert.informativeText =
             tr("Your modified file was left unchanged at %1.").arg(local);
         presentSheet(std::move(failed));

@@ -95,6 +95,9 @@ MCWindowLoginController::MCWindowLoginController(MOUserAuthenticationManager *au
     m_signIn->setAutoDefault(true);
     m_errorText->setObjectName(QStringLiteral("errorTextField"));
     m_errorText->setWordWrap(true);
+    m_errorText->setTextFormat(Qt::PlainText);
+    // An address the user must open by hand can be copied.
+    m_errorText->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_signIn->setKBButtonType(0);
     m_progress->setColor(Qt::white);
     m_progress->setIndeterminate(true);
@@ -136,6 +139,13 @@ MCWindowLoginController::MCWindowLoginController(MOUserAuthenticationManager *au
     m_signUpLink->setLinkEnabled(false);
     m_forgotLink->setLinkEnabled(false);
 
+    for (MCLoginTextField *link : {m_signUpLink, m_forgotLink}) {
+        connect(link, &MCLoginTextField::linkNotOpened, this, [this](const QUrl &url) {
+            m_boxError->show();
+            showStatus(tr("No web browser could open the page. Visit %1").arg(url.toString()),
+                       true);
+        });
+    }
     connect(m_signIn, &QPushButton::clicked, this, &MCWindowLoginController::signInAction);
     connect(m_password, &QLineEdit::returnPressed, this, &MCWindowLoginController::signInAction);
     connect(m_username, &QLineEdit::returnPressed, this, &MCWindowLoginController::signInAction);
@@ -205,9 +215,11 @@ void MCWindowLoginController::startOpeningAnimation()
 void MCWindowLoginController::addButtonsView()
 {
     m_progress->hide();
-    m_boxError->hide();
-    m_imageError->hide();
-    m_errorText->clear();
+    // A refusal that came while the window was opening stays in sight.
+    if (m_errorText->text().isEmpty()) {
+        m_boxError->hide();
+        m_imageError->hide();
+    }
     auto *opacity = static_cast<QGraphicsOpacityEffect *>(m_buttonsView->graphicsEffect());
     m_buttonsView->show();
     if (!s_animationsEnabled) {

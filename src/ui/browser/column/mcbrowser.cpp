@@ -1,0 +1,30 @@
+#include "mcbrowser.h"
+
+#include <QListView>
+#include <QResizeEvent>
+
+MCBrowser::MCBrowser(QWidget *parent)
+    : QColumnView(parent)
+{
+    setObjectName(QStringLiteral("browser"));
+}
+
+void MCBrowser::layOutColumns()
+{
+    // The view places its columns when it is resized; the size is the same.
+    QResizeEvent event(size(), size());
+    QColumnView::resizeEvent(&event);
+}
+
+QAbstractItemView *MCBrowser::createColumn(const QModelIndex &rootIndex)
+{
+    QAbstractItemView *column = QColumnView::createColumn(rootIndex);
+    column->setContextMenuPolicy(Qt::CustomContextMenu);
+    column->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    column->setTextElideMode(Qt::ElideMiddle);
+    // Rows of one height: a large folder's column is laid out without measuring each row.
+    if (auto *list = qobject_cast<QListView *>(column))
+        list->setUniformItemSizes(true);
+    emit columnCreated(column);
+    return column;
+}

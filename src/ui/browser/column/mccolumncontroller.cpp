@@ -1,0 +1,356 @@
+#include "mccolumncontroller.h"
+
+#include "mcbrowser.h"
+#include "mciconkeyhandler.h"
+#include "mciconnameeditor.h"
+#include "mcleafcontroller.h"
+#include "mclistnamedelegate.h"
+#include "mcmanager.h"
+#include "mcmenuselection.h"
+#include "mcnodetreemodel.h"
+#include "mcoptions.h"
+#include "mcremotepath.h"
+
+#include <QMenu>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace {
+
+const QString PreviewColumn = QStringLiteral("PreviewColumn");
+
+bool liesUnder(const QString &path, const QString &folder)
+{
+    return path == folder || folder == QLatin1String("/") ||
+           path.startsWith(folder + QLatin1Char('/'));
+}
+
+} // namespace
+
+MCColumnController::MCColumnController(MOObjectsManager *objectsManager, MCOptions *options,
+                                       MCPreviewGenerator *previews, QWidget *parent)
+    : MCBrowsableViewController(objectsManager, parent)
+    , m_options(options)
+    , m_browser(new MCBrowser(this))
+    , m_model(new MCNodeTreeModel(this))
+    , m_delegate(new MCListNameDelegate(this))
+    , m_leafController(new MCLeafController(previews))
+{
+    setObjectName(QStringLiteral("columnController"));
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_browser);
+
+    m_browser->setItemDelegate(m_delegate);
+    m_browser->setIconSize(QSize(16, 16));
+    m_browser->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    m_browser->setResizeGripsVisible(true);
+    connect(m_browser, &MCBrowser::columnCreated, this, &MCColumnController::columnCreated);
+    m_browser->setModel(m_model);
+    m_browser->setPreviewWidget(m_leafController);
+    connect(m_browser, &QColumnView::updatePreviewWidget, this,
+            &MCColumnController::previewRequested);
+    connect(m_browser->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex &current) { currentChanged(current); });
+    connect(m_browser->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+        if (m_moving)
+            return;
+        const MCNodeList selected = getSelectedItems();
+        // A folder selected alone is being browsed into: nothing of it is counted.
+        const bool folderAlone = selected.size() == 1 && selected.first()->isDir();
+        emit selectedCountChanged(folderAlone ? 0 : selected.size());
+    });
+    connect(m_leafController, &MCLeafController::clicked, this, [this] {
+        // A click beside a name being edited ends the edit; the browser takes the keys back.
+        if (QWidget *focus = m_browser->focusWidget())
+            focus->setFocus(Qt::MouseFocusReason);
+        else
+            m_browser->setFocus(Qt::MouseFocusReason);
+    });
+
+    // The pane stands for the file it shows: its menu is the selection's.
+    m_leafController->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_leafController, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint &pos) {
+                if (QMenu *menu = MCManager::sharedManager()->menuSelection())
+                    menu->popup(m_leafController->mapToGlobal(pos));
+            });
+
+    if (m_options && !m_options->contains(MCOptions::ColumnController, PreviewColumn))
+        m_options->setValue(MCOptions::ColumnController, PreviewColumn, true);
+    showPreviewColumn(isPreviewColumnShown());
+    setSortType(m_sortType);
+}
+
+MCColumnController::~MCColumnController() = default;
+
+MCNodePtr MCColumnController::currentFolder() const
+{
+    const MCNodePtr folder = m_currentFolder.toStrongRef();
+    return folder ? folder : currentNode();
+}
+
+void MCColumnController::setSortType(qint64 sortType)
+{
+    m_sortType = sortType;
+    m_model->setSortType(int(sortType));
+}
+
+bool MCColumnController::isPreviewColumnShown() const
+{
+    return !m_options ||
+           m_options->value(MCOptions::ColumnController, PreviewColumn, true).toBool();
+}
+
+void MCColumnController::showPreviewColumn(bool show)
+{
+    Q_UNUSED(show) // the option decides, as the View Options window has written it
+    const QModelIndex current = m_browser->currentIndex();
+    if (current.isValid() && !m_model->hasChildren(current))
+        previewRequested(current);
+    else
+        m_leafController->setVisible(isPreviewColumnShown());
+}
+
+int MCColumnController::previewColumnWidth(int width, const QList<int> &columnWidths)
+{
+    int used = 1;
+    for (const int column : columnWidths)
+        used += column + 1;
+    return qMax(ColumnWidth, width - used);
+}
+
+void MCColumnController::previewRequested(const QModelIndex &index)
+{
+    const bool shown = isPreviewColumnShown();
+    m_leafController->setVisible(shown);
+    m_leafController->setNode(shown ? m_model->nodeAt(index) : MCNodePtr());
+    // The browser lays the preview column out after this signal.
+    QTimer::singleShot(0, this, &MCColumnController::sizeColumns);
+}
+
+void MCColumnController::sizeColumns()
+{
+    QList<int> widths = m_browser->columnWidths();
+    if (widths.isEmpty())
+        return;
+    const QModelIndex current = m_browser->currentIndex();
+    const bool preview = current.isValid() && !m_model->hasChildren(current);
+    // A column keeps a width the user gave it; the others are 200 points.
+    for (int column = 0; column < widths.size(); ++column) {
+        const bool resizedByUser = column < m_columnWidths.size() && widths.at(column) > 0 &&
+                                   widths.at(column) != m_columnWidths.at(column);
+        if (!resizedByUser)
+            widths[column] = ColumnWidth;
+    }
+    if (preview)
+        widths.last() =
+            previewColumnWidth(m_browser->viewport()->width(), widths.mid(0, widths.size() - 1));
+    m_columnWidths = widths;
+    if (widths != m_browser->columnWidths())
+        m_browser->setColumnWidths(widths);
+    m_browser->layOutColumns();
+}
+
+void MCColumnController::resizeEvent(QResizeEvent *event)
+{
+    MCBrowsableViewController::resizeEvent(event);
+    sizeColumns();
+}
+
+void MCColumnController::columnCreated(QAbstractItemView *column)
+{
+    column->setItemDelegate(m_delegate);
+    column->setIconSize(QSize(16, 16));
+    connect(column, &QWidget::customContextMenuRequested, this,
+            [this, column](const QPoint &pos) { popUpContextMenu(column, pos); });
+    connect(column, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex &index) {
+        const MCNodePtr node = m_model->nodeAt(index);
+        if (node && !node->isDir() && !node->isBusy() && !node->isPlaceholder())
+            openNodes({node});
+    });
+    if (m_columnSetUp)
+        m_columnSetUp(column);
+    auto *keys = new MCIconKeyHandler(column);
+    connect(keys, &MCIconKeyHandler::renameRequested, this, &MCColumnController::startRename);
+    connect(keys, &MCIconKeyHandler::openRequested, this,
+            [this] { openNodes(getSelectedItems()); });
+}
+
+void MCColumnController::setColumnSetUp(std::function<void(QAbstractItemView *)> setUp)
+{
+    m_columnSetUp = std::move(setUp);
+    const auto columns = m_browser->findChildren<QAbstractItemView *>();
+    for (QAbstractItemView *column : columns) {
+        if (column->model() == m_model && m_columnSetUp)
+            m_columnSetUp(column);
+    }
+}
+
+MCNodePtr MCColumnController::folderOfColumn(const QAbstractItemView *column) const
+{
+    const QModelIndex folder = column->rootIndex();
+    return folder.isValid() ? m_model->nodeAt(folder) : currentNode();
+}
+
+void MCColumnController::currentChanged(const QModelIndex &current)
+{
+    const MCNodePtr node = m_model->nodeAt(current);
+    if (m_moving || !node || node->isBusy() || node->isPlaceholder())
+        return;
+    // Choosing a folder browses into it; choosing a file shows the folder that holds it.
+    const QString folder =
+        node->isDir() && !node->isPackage() ? node->filePath() : node->basePath();
+    if (folder != MCManager::sharedManager()->currentPath())
+        emit navigationRequested(folder);
+}
+
+bool MCColumnController::moveToNode(const MCNodePtr &node)
+{
+    const MCNodePtr root = currentNode();
+    const QString path = node->filePath();
+    if (!root || !liesUnder(path, root->filePath()))
+        return false;
+    const MCNodePtr own = path == root->filePath() ? root : updater().nodeAtPath(path);
+    if (!own)
+        return false;
+    if (own->hideHiddenFiles() != node->hideHiddenFiles())
+        own->setHideHiddenFiles(node->hideHiddenFiles());
+    m_currentFolder = own;
+    // Already there: a folder selected alone, or a file in that folder.
+    const MCNodePtr shown = m_model->nodeAt(m_browser->currentIndex());
+    const QString shownFolder = !shown                                  ? root->filePath()
+                                : shown->isDir() && !shown->isPackage() ? shown->filePath()
+                                                                        : shown->basePath();
+    if (shownFolder != path)
+        showFolderInBrowser(own);
+    announceChildrenCount();
+    return true;
+}
+
+void MCColumnController::showFolderInBrowser(const MCNodePtr &folder)
+{
+    m_moving = true;
+    const QModelIndex index = m_model->indexOfNode(folder.data());
+    if (index.isValid()) {
+        m_browser->setCurrentIndex(index);
+    } else {
+        m_browser->selectionModel()->clear();
+        m_browser->setRootIndex(QModelIndex());
+    }
+    m_moving = false;
+}
+
+void MCColumnController::currentNodeChanged(const MCNodePtr &node)
+{
+    m_moving = true;
+    m_model->setRootNode(node);
+    m_moving = false;
+    m_currentFolder = node;
+    emit selectedCountChanged(0);
+}
+
+void MCColumnController::childrenEdited()
+{
+    m_model->sortAgain();
+}
+
+MCNodeList MCColumnController::getSelectedItems() const
+{
+    MCNodeList selected;
+    // The folders along the path stay highlighted in their columns: the selection is what is
+    // selected in the column of the current item.
+    const QModelIndex folder = m_browser->currentIndex().parent();
+    for (const QModelIndex &index : m_browser->selectionModel()->selectedIndexes()) {
+        if (index.parent() != folder)
+            continue;
+        const MCNodePtr node = m_model->nodeAt(index);
+        if (node && !node->isBusy())
+            selected.append(node);
+    }
+    return selected;
+}
+
+void MCColumnController::preserveSelection(const MCNodeList &nodes)
+{
+    selectNodes(nodes);
+    if (getSelectedItems().isEmpty())
+        showFolderInBrowser(currentFolder());
+}
+
+void MCColumnController::selectNodes(const MCNodeList &nodes)
+{
+    QItemSelection selection;
+    QModelIndex first;
+    for (const MCNodePtr &node : nodes) {
+        const QModelIndex index = node ? m_model->indexOfPath(node->filePath()) : QModelIndex();
+        if (!index.isValid() || (first.isValid() && index.parent() != first.parent()))
+            continue;
+        if (!first.isValid())
+            first = index;
+        selection.select(index, index);
+    }
+    if (!first.isValid())
+        return;
+    m_moving = true;
+    m_browser->setCurrentIndex(first);
+    m_browser->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+    m_moving = false;
+}
+
+bool MCColumnController::isEditingName() const
+{
+    const auto editors = m_browser->findChildren<MCIconNameEditor *>();
+    return std::any_of(editors.begin(), editors.end(),
+                       [](const MCIconNameEditor *editor) { return editor->isVisible(); });
+}
+
+void MCColumnController::startRename()
+{
+    const QModelIndexList selected = m_browser->selectionModel()->selectedIndexes();
+    if (selected.size() != 1 || isEditingName())
+        return;
+    const QModelIndex index = selected.first();
+    if (!(index.flags() & Qt::ItemIsEditable))
+        return;
+    // The column that lists the item's folder edits it.
+    const auto columns = m_browser->findChildren<QAbstractItemView *>();
+    for (QAbstractItemView *column : columns) {
+        if (column->rootIndex() == index.parent() && column->model() == m_model &&
+            column->isVisible()) {
+            column->setFocus();
+            column->scrollTo(index);
+            column->edit(index);
+            return;
+        }
+    }
+}
+
+QWidget *MCColumnController::firstResponder() const
+{
+    return m_browser;
+}
+
+QStringList MCColumnController::shownNames() const
+{
+    QStringList names;
+    const MCNodePtr folder = currentFolder();
+    if (!folder)
+        return names;
+    const QModelIndex parent = m_model->indexOfNode(folder.data());
+    for (int row = 0; row < m_model->rowCount(parent); ++row)
+        names.append(m_model->index(row, 0, parent).data().toString());
+    return names;
+}
+
+QRect MCColumnController::selectedRect() const
+{
+    // The column that lists the current item's folder.
+    const QModelIndex folder = m_browser->currentIndex().parent();
+    const auto columns = m_browser->findChildren<QAbstractItemView *>();
+    for (const QAbstractItemView *column : columns) {
+        if (column->model() == m_model && column->rootIndex() == folder && column->isVisible())
+            return selectedRectOf(column);
+    }
+    return QRect();
+}

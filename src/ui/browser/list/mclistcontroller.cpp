@@ -1,0 +1,366 @@
+#include "mclistcontroller.h"
+
+#include "mcbrowserlog.h"
+#include "mcdateformatter.h"
+#include "mciconkeyhandler.h"
+#include "mciconnameeditor.h"
+#include "mclistnamedelegate.h"
+#include "mcnodetreemodel.h"
+#include "mcoptions.h"
+#include "mcsizefieldcell.h"
+#include "moobjectsmanager.h"
+
+#include <QHeaderView>
+#include <QMenu>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+namespace {
+
+const QString ColumnsVisibility = QStringLiteral("ColumnsVisibility");
+const QString RelativeDates = QStringLiteral("RelativeDates");
+
+// The header menu's columns, in its order.
+const int MenuColumns[] = {MCNodeTreeModel::DateModifiedColumn, MCNodeTreeModel::DateAddedColumn,
+                           MCNodeTreeModel::SizeColumn, MCNodeTreeModel::KindColumn};
+
+// The sort field of a column (as in the sort codes); -1 for a column that does not sort.
+int sortFieldOf(int column)
+{
+    switch (column) {
+    case MCNodeTreeModel::NameColumn:
+        return 0;
+    case MCNodeTreeModel::KindColumn:
+        return 1;
+    case MCNodeTreeModel::DateModifiedColumn:
+        return 2;
+    case MCNodeTreeModel::SizeColumn:
+        return 4;
+    default:
+        return -1;
+    }
+}
+
+int columnOfSortField(int field)
+{
+    for (int column = 0; column < MCNodeTreeModel::ColumnCount; ++column) {
+        if (sortFieldOf(column) == field)
+            return column;
+    }
+    return -1;
+}
+
+} // namespace
+
+MCListController::MCListController(MOObjectsManager *objectsManager, MCOptions *options,
+                                   QWidget *parent)
+    : MCBrowsableViewController(objectsManager, parent)
+    , m_options(options)
+    , m_outlineView(new QTreeView(this))
+    , m_model(new MCNodeTreeModel(this))
+    , m_nameDelegate(new MCListNameDelegate(this))
+    , m_menuColumns(new QMenu(this))
+{
+    setObjectName(QStringLiteral("listController"));
+    m_outlineView->setObjectName(QStringLiteral("outlineView"));
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_outlineView);
+
+    m_outlineView->setModel(m_model);
+    m_outlineView->setUniformRowHeights(true);
+    m_outlineView->setAlternatingRowColors(true);
+    m_outlineView->setAllColumnsShowFocus(true);
+    m_outlineView->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    m_outlineView->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_outlineView->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_outlineView->setExpandsOnDoubleClick(false);
+    m_outlineView->setIconSize(QSize(16, 16));
+    m_outlineView->setItemDelegateForColumn(MCNodeTreeModel::NameColumn, m_nameDelegate);
+    m_outlineView->setItemDelegateForColumn(MCNodeTreeModel::SizeColumn, new MCSizeFieldCell(this));
+
+    QHeaderView *header = m_outlineView->header();
+    header->setSectionsClickable(true);
+    header->setSortIndicatorShown(true);
+    header->setStretchLastSection(false);
+    header->setSectionResizeMode(MCNodeTreeModel::NameColumn, QHeaderView::Stretch);
+    header->resizeSection(MCNodeTreeModel::DateModifiedColumn, 180);
+    header->resizeSection(MCNodeTreeModel::DateAddedColumn, 100);
+    header->resizeSection(MCNodeTreeModel::SizeColumn, 90);
+    header->resizeSection(MCNodeTreeModel::KindColumn, 130);
+    header->resizeSection(MCNodeTreeModel::StatusColumn, 28);
+    connect(header, &QHeaderView::sectionClicked, this, &MCListController::headerClicked);
+    connect(header, &QHeaderView::sectionResized, this, [this](int column, int, int width) {
+        if (column == MCNodeTreeModel::DateModifiedColumn)
+            columnWidthChanged(width);
+    });
+
+    connect(m_outlineView->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+        if (!isHidden())
+            emit selectedCountChanged(m_outlineView->selectionModel()->selectedRows().size());
+    });
+    connect(m_outlineView, &QTreeView::expanded, this, &MCListController::expanded);
+    connect(m_outlineView, &QTreeView::doubleClicked, this, &MCListController::doubleClick);
+    auto *keys = new MCIconKeyHandler(m_outlineView);
+    connect(keys, &MCIconKeyHandler::renameRequested, this, &MCListController::startRename);
+    connect(keys, &MCIconKeyHandler::openRequested, this,
+            [this] { openNodes(getSelectedItems()); });
+    connect(m_nameDelegate, &MCNameEditingDelegate::nameEdited, this,
+            [this](const MCNodePtr &node, const QString &text) { endNameEditing(node, text); });
+    connect(m_nameDelegate, &MCNameEditingDelegate::nameEditCancelled, this,
+            &MCListController::cancelNameEditing);
+    m_outlineView->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_outlineView, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint &pos) { popUpContextMenu(m_outlineView, pos); });
+
+    setHeaderMenu();
+    loadOptions();
+    setSortType(m_sortType);
+    columnWidthChanged(header->sectionSize(MCNodeTreeModel::DateModifiedColumn));
+}
+
+MCListController::~MCListController() = default;
+
+void MCListController::loadOptions()
+{
+    QVariantMap visibility;
+    if (m_options)
+        visibility = m_options->value(MCOptions::ListController, ColumnsVisibility).toMap();
+    for (const int column : MenuColumns) {
+        const QString identifier = MCNodeTreeModel::columnIdentifier(column);
+        if (!visibility.contains(identifier))
+            visibility.insert(identifier, true);
+        m_outlineView->header()->setSectionHidden(column, !visibility.value(identifier).toBool());
+    }
+    bool relative = true;
+    if (m_options) {
+        m_options->setValue(MCOptions::ListController, ColumnsVisibility, visibility);
+        relative = m_options->value(MCOptions::ListController, RelativeDates, true).toBool();
+    }
+    // Applied on the first start too, so the dates read as the stored option says.
+    useRelativeDates(relative);
+}
+
+void MCListController::setHeaderMenu()
+{
+    m_menuColumns->setObjectName(QStringLiteral("menuColumns"));
+    for (const int column : MenuColumns) {
+        QAction *item =
+            m_menuColumns->addAction(m_model->headerData(column, Qt::Horizontal).toString());
+        item->setCheckable(true);
+        item->setData(MCNodeTreeModel::columnIdentifier(column));
+        connect(item, &QAction::triggered, this,
+                [this, item](bool checked) { toggleColumn(item->data().toString(), checked); });
+    }
+    connect(m_menuColumns, &QMenu::aboutToShow, this, &MCListController::updateHeaderMenu);
+    QHeaderView *header = m_outlineView->header();
+    header->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(header, &QWidget::customContextMenuRequested, this,
+            [this, header](const QPoint &pos) { m_menuColumns->popup(header->mapToGlobal(pos)); });
+}
+
+void MCListController::updateHeaderMenu()
+{
+    for (QAction *item : m_menuColumns->actions())
+        item->setChecked(isColumnVisible(item->data().toString()));
+}
+
+void MCListController::toggleColumn(const QString &identifier, bool visible)
+{
+    const int column = MCNodeTreeModel::columnForIdentifier(identifier);
+    if (column <= MCNodeTreeModel::NameColumn || column >= MCNodeTreeModel::StatusColumn)
+        return;
+    m_outlineView->header()->setSectionHidden(column, !visible);
+    if (!m_options)
+        return;
+    QVariantMap visibility = m_options->value(MCOptions::ListController, ColumnsVisibility).toMap();
+    visibility.insert(identifier, visible);
+    m_options->setValue(MCOptions::ListController, ColumnsVisibility, visibility);
+}
+
+bool MCListController::isColumnVisible(const QString &identifier) const
+{
+    const int column = MCNodeTreeModel::columnForIdentifier(identifier);
+    return column >= 0 && !m_outlineView->header()->isSectionHidden(column);
+}
+
+void MCListController::useRelativeDates(bool relative)
+{
+    m_model->dateFormatter().setDoesRelativeDateFormatting(relative);
+    if (m_options)
+        m_options->setValue(MCOptions::ListController, RelativeDates, relative);
+    m_model->datesChanged();
+}
+
+void MCListController::columnWidthChanged(int width)
+{
+    MCDateFormatter &dates = m_model->dateFormatter();
+    const struct
+    {
+        int from;
+        MCDateFormatter::Style date;
+    } steps[] = {{251, MCDateFormatter::FullStyle},
+                 {191, MCDateFormatter::LongStyle},
+                 {171, MCDateFormatter::MediumStyle},
+                 {0, MCDateFormatter::ShortStyle}};
+    for (const auto &step : steps) {
+        if (width >= step.from) {
+            dates.setDateStyle(step.date);
+            break;
+        }
+    }
+    dates.setTimeStyle(width >= 146 ? MCDateFormatter::ShortStyle : MCDateFormatter::NoStyle);
+    m_model->datesChanged();
+}
+
+void MCListController::headerClicked(int column)
+{
+    const int field = sortFieldOf(column);
+    if (field < 0) {
+        // Not a sorting column: the indicator goes back to where the order comes from.
+        setSortType(m_sortType);
+        return;
+    }
+    bool descending;
+    if (column == m_indicatorColumn)
+        descending = m_indicatorOrder == Qt::AscendingOrder; // each click flips
+    else
+        descending = column != MCNodeTreeModel::NameColumn && column != MCNodeTreeModel::KindColumn;
+    setSortType(10 + 2 * field + (descending ? 1 : 0));
+}
+
+void MCListController::setSortType(qint64 sortType)
+{
+    m_sortType = sortType;
+    if (m_model->setSortType(int(sortType))) {
+        m_indicatorColumn = columnOfSortField(int(sortType - 10) / 2);
+        m_indicatorOrder = (sortType - 10) % 2 ? Qt::DescendingOrder : Qt::AscendingOrder;
+    }
+    QHeaderView *header = m_outlineView->header();
+    const QSignalBlocker blocker(header);
+    header->setSortIndicator(m_indicatorColumn, m_indicatorOrder);
+}
+
+MCNodeList MCListController::getSelectedItems() const
+{
+    QModelIndexList rows = m_outlineView->selectionModel()->selectedRows();
+    MCNodeList selected;
+    QStringList folders;
+    for (const QModelIndex &index : qAsConst(rows)) {
+        const MCNodePtr node = m_model->nodeAt(index);
+        if (!node || node->isBusy())
+            continue;
+        selected.append(node);
+        if (node->isDir())
+            folders.append(node->filePath() + QLatin1Char('/'));
+    }
+    // Never a folder and something inside it: the folder stands for both.
+    selected.erase(std::remove_if(selected.begin(), selected.end(),
+                                  [&folders](const MCNodePtr &node) {
+                                      const QString path = node->filePath();
+                                      return std::any_of(folders.cbegin(), folders.cend(),
+                                                         [&path](const QString &folder) {
+                                                             return path.startsWith(folder);
+                                                         });
+                                  }),
+                   selected.end());
+    return selected;
+}
+
+void MCListController::preserveSelection(const MCNodeList &nodes)
+{
+    selectNodes(nodes);
+}
+
+void MCListController::selectNodes(const MCNodeList &nodes)
+{
+    QItemSelection selection;
+    QModelIndex first;
+    for (const MCNodePtr &node : nodes) {
+        const QModelIndex index = node ? m_model->indexOfPath(node->filePath()) : QModelIndex();
+        if (!index.isValid())
+            continue;
+        if (!first.isValid())
+            first = index;
+        selection.select(index, index.siblingAtColumn(MCNodeTreeModel::ColumnCount - 1));
+    }
+    QItemSelectionModel *model = m_outlineView->selectionModel();
+    model->select(selection, QItemSelectionModel::ClearAndSelect);
+    if (first.isValid()) {
+        model->setCurrentIndex(first, QItemSelectionModel::NoUpdate);
+        m_outlineView->scrollTo(first);
+    }
+}
+
+bool MCListController::isEditingName() const
+{
+    const auto editors = m_outlineView->viewport()->findChildren<MCIconNameEditor *>();
+    return std::any_of(editors.begin(), editors.end(),
+                       [](const MCIconNameEditor *editor) { return editor->isVisible(); });
+}
+
+void MCListController::startRename()
+{
+    const QModelIndexList rows = m_outlineView->selectionModel()->selectedRows();
+    if (rows.size() != 1 || isEditingName())
+        return;
+    const QModelIndex index = rows.first();
+    if (!(index.flags() & Qt::ItemIsEditable))
+        return;
+    m_outlineView->scrollTo(index);
+    m_outlineView->setFocus();
+    m_outlineView->setCurrentIndex(index);
+    m_outlineView->edit(index);
+}
+
+QWidget *MCListController::firstResponder() const
+{
+    return m_outlineView;
+}
+
+QStringList MCListController::shownNames() const
+{
+    QStringList names;
+    for (int row = 0; row < m_model->rowCount(); ++row)
+        names.append(m_model->index(row, 0).data().toString());
+    return names;
+}
+
+void MCListController::currentNodeChanged(const MCNodePtr &node)
+{
+    m_model->setRootNode(node);
+    emit selectedCountChanged(0);
+}
+
+void MCListController::childrenEdited()
+{
+    // New, renamed and newly listed items take their place in the order.
+    m_model->sortAgain();
+}
+
+void MCListController::expanded(const QModelIndex &index)
+{
+    const MCNodePtr node = m_model->nodeAt(index);
+    if (!node || !node->childrenDirty() || !objectsManager())
+        return;
+    qCDebug(lcBrowser) << "Listing the opened folder" << node->filePath();
+    objectsManager()->listObjectsAtPath(node->filePath(), true, QVariant());
+}
+
+void MCListController::doubleClick(const QModelIndex &index)
+{
+    const MCNodePtr node = m_model->nodeAt(index);
+    if (!node || node->isBusy() || node->isPlaceholder())
+        return;
+    openNodes({node});
+}
+
+QModelIndex MCListController::indexOfPath(const QString &path) const
+{
+    return m_model->indexOfPath(path);
+}
+
+QRect MCListController::selectedRect() const
+{
+    return selectedRectOf(m_outlineView);
+}

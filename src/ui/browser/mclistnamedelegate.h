@@ -1,0 +1,24 @@
+#ifndef MCLISTNAMEDELEGATE_H
+#define MCLISTNAMEDELEGATE_H
+
+#include "mcnameeditingdelegate.h"
+
+// The name cell of the list and column views: the file icon (muted while the item is busy)
+// with its state badge on the icon's corner, then the name on one line. Renaming in place is
+// the base's, in the text's place.
+class MCListNameDelegate : public MCNameEditingDelegate
+{
+    Q_OBJECT
+public:
+    explicit MCListNameDelegate(QObject *parent = nullptr);
+
+    void paint(QPainter *painter, const QStyleOptionViewItem &option,
+               const QModelIndex &index) const override;
+    void updateEditorGeometry(QWidget *editor, const QStyleOptionViewItem &option,
+                              const QModelIndex &index) const override;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override;
+};
+
+#endif // MCLISTNAMEDELEGATE_H

@@ -1,0 +1,100 @@
+// The application delegate's browser views: switching between the icon, list and column views
+// with the folder and the selection kept, and the View Options window on the view shown.
+#include "mcappdelegate.h"
+
+#include "mcbrowsableviewcontroller.h"
+#include "mcmainwindow.h"
+#include "mcmanager.h"
+#include "mcmenunoselection.h"
+#include "mcmenuselection.h"
+#include "mcmenuview.h"
+#include "mcshelllogging.h"
+#include "mcviewchoice.h"
+#include "mcviewoptionscontroller.h"
+
+#include <QAction>
+
+MCBrowsableViewController *MCAppDelegate::browserView(int index) const
+{
+    return index >= 0 && index < m_browserViews.size() ? m_browserViews.at(index).data() : nullptr;
+}
+
+MCViewOptionsController *MCAppDelegate::viewOptionsController() const
+{
+    return m_viewOptions;
+}
+
+void MCAppDelegate::connectViewChoices()
+{
+    MCManager *hub = MCManager::sharedManager();
+    for (MCViewChoice *choice :
+         {m_window->viewMenu()->viewChoice(), hub->menuNoSelection()->viewChoice()}) {
+        connect(choice, &MCViewChoice::viewChosen, this, &MCAppDelegate::switchView);
+        connect(choice, &MCViewChoice::viewOptionsRequested, this, &MCAppDelegate::showViewOptions);
+    }
+    connect(hub->menuSelection(), &MCMenuSelection::viewOptionsRequested, this,
+            &MCAppDelegate::showViewOptions);
+}
+
+void MCAppDelegate::switchView(int index)
+{
+    MCManager *hub = MCManager::sharedManager();
+    MCBrowsableViewController *next = browserView(index);
+    if (!next || !m_window)
+        return;
+    MCBrowsableViewController *previous = hub->selectedController();
+    const bool pageShown = !hub->notBrowsablePath().isEmpty();
+    const MCNodeList selection =
+        previous && !pageShown ? previous->getSelectedItems() : MCNodeList();
+    qCDebug(lcShell) << "Showing browser view" << index;
+    for (const auto &view : qAsConst(m_browserViews)) {
+        if (view && view != next)
+            view->hide();
+    }
+    hub->setSelectedController(next);
+    if (pageShown) {
+        // Leaving a page: the history remembers it, and the handler brings the browser back.
+        hub->addBackPath(hub->notBrowsablePath());
+        hub->clearForwardHistory();
+        hub->setNotBrowsablePath(QStringLiteral(""));
+    }
+    next->show();
+    next->preserveSelection(selection);
+    next->firstResponder()->setFocus(Qt::OtherFocusReason);
+    hub->setSelectedCount(next->getSelectedItems().size());
+    m_window->viewMenu()->viewChoice()->updateViewSelection(index);
+    hub->menuNoSelection()->viewChoice()->updateViewSelection(index);
+    if (m_viewOptions)
+        m_viewOptions->setSelectedView(next);
+}
+
+void MCAppDelegate::showViewOptions()
+{
+    MCManager *hub = MCManager::sharedManager();
+    if (m_viewOptions && m_viewOptions->isVisible()) {
+        m_viewOptions->close();
+        return;
+    }
+    if (!m_viewOptions) {
+        m_viewOptions = new MCViewOptionsController(hub->options(), m_window);
+        connect(m_viewOptions, &MCViewOptionsController::closed, this,
+                [this] { viewOptionsShown(false); });
+    }
+    m_viewOptions->setSelectedView(hub->selectedController());
+    m_viewOptions->show();
+    m_viewOptions->raise();
+    viewOptionsShown(true);
+}
+
+void MCAppDelegate::viewOptionsShown(bool shown)
+{
+    if (!m_window)
+        return;
+    m_window->viewMenu()->viewChoice()->setViewOptionsShown(shown);
+    MCManager *hub = MCManager::sharedManager();
+    if (MCMenuNoSelection *background = hub->menuNoSelection())
+        background->viewChoice()->setViewOptionsShown(shown);
+    if (MCMenuSelection *selection = hub->menuSelection())
+        selection->viewOptionsItem()->setText(shown ? tr("Hide View Options")
+                                                    : tr("Show View Options"));
+}

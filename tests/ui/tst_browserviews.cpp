@@ -1,0 +1,483 @@
+// The list and column views of a signed-in shell against kerlo-local's demo tree, driven like a
+// user: View menu keys switch views and keep the folder and the selection; the list sorts by
+// its headers, hides columns from the header's menu, opens folders in place (listing them) and
+// renames in place; the column view browses into folders and previews a selected file with its
+// properties; the View Options window edits the options of the view shown, and they are read
+// back from the settings file as a restart reads them.
+#include "column/mcbrowser.h"
+#include "column/mccolumncontroller.h"
+#include "column/mcleafcontroller.h"
+#include "kerlolocal.h"
+#include "list/mclistcontroller.h"
+#include "localfiles.h"
+#include "mcappdelegate.h"
+#include "mciconcontroller.h"
+#include "mciconnameeditor.h"
+#include "mcmainwindow.h"
+#include "mcmanager.h"
+#include "mcmenunoselection.h"
+#include "mcmenuselection.h"
+#include "mcmenuview.h"
+#include "mcnodetreemodel.h"
+#include "mcoptions.h"
+#include "mcuserdefaults.h"
+#include "mcviewchoice.h"
+#include "mcviewoptionscontroller.h"
+#include "servicereader.h"
+#include "shelltestfixture.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QDirIterator>
+#include <QHeaderView>
+#include <QLabel>
+#include <QListView>
+#include <QMenu>
+#include <QMimeData>
+#include <QPushButton>
+#include <QSettings>
+#include <QSlider>
+#include <QStandardItemModel>
+#include <QStandardPaths>
+#include <QTextDocument>
+#include <QTreeView>
+#include <QtTest>
+
+using namespace ShellTest;
+
+class TestBrowserViews : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void listSortsHidesColumnsAndOpensFolders();
+    void listRenamesInPlaceAndTakesDrops();
+    void columnsBrowseAndPreviewTheSelectedFile();
+    void switchingKeepsFolderAndSelection();
+    void viewOptionsFollowTheShownViewAndAreStored();
+
+private:
+    MCMainWindow *window() const { return m_shell.delegate()->mainWindow(); }
+    MCIconController *icons() const
+    {
+        return qobject_cast<MCIconController *>(m_shell.delegate()->browserView(0));
+    }
+    MCListController *list() const
+    {
+        return qobject_cast<MCListController *>(m_shell.delegate()->browserView(1));
+    }
+    MCColumnController *columns() const
+    {
+        return qobject_cast<MCColumnController *>(m_shell.delegate()->browserView(2));
+    }
+    // Ctrl+1, Ctrl+2 or Ctrl+3 in the window.
+    void pressViewKey(int view);
+    void clickHeader(int column);
+    QModelIndex listRow(const QString &name, const QModelIndex &parent = QModelIndex()) const;
+    static QStringList names(const MCNodeList &nodes);
+
+    KerloLocal m_server;
+    Shell m_shell;
+};
+
+void TestBrowserViews::pressViewKey(int view)
+{
+    QTest::keyClick(window(), Qt::Key(Qt::Key_1 + view), Qt::ControlModifier);
+}
+
+void TestBrowserViews::clickHeader(int column)
+{
+    QHeaderView *header = list()->outlineView()->header();
+    const QPoint at(header->sectionViewportPosition(column) + header->sectionSize(column) / 2,
+                    header->height() / 2);
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, at);
+}
+
+QModelIndex TestBrowserViews::listRow(const QString &name, const QModelIndex &parent) const
+{
+    const QAbstractItemModel *model = list()->treeModel();
+    for (int row = 0; row < model->rowCount(parent); ++row) {
+        if (model->index(row, 0, parent).data().toString() == name)
+            return model->index(row, 0, parent);
+    }
+    return QModelIndex();
+}
+
+QStringList TestBrowserViews::names(const MCNodeList &nodes)
+{
+    QStringList result;
+    for (const MCNodePtr &node : nodes)
+        result.append(node->fileName());
+    return result;
+}
+
+void TestBrowserViews::initTestCase()
+{
+    QVERIFY(m_server.start());
+    const QString email = QString::fromLatin1(DemoEmail);
+    QVERIFY(addDemoTree(m_server, email));
+    QVERIFY(!m_server.seedFile(email, "/small.txt", "abc").isEmpty());
+    QVERIFY(!m_server.seedFile(email, "/big.txt", QByteArray(3000, 'x')).isEmpty());
+    QVERIFY(!m_server.seedFile(email, "/<b>A & B.txt", QByteArray(30, 'y')).isEmpty());
+    QVERIFY(m_shell.launchSignedIn(m_server.baseUrl().toString()));
+    QVERIFY(m_shell.showMainWindow(QSize(1000, 640)));
+    QVERIFY(icons() && list() && columns());
+}
+
+void TestBrowserViews::listSortsHidesColumnsAndOpensFolders()
+{
+    pressViewKey(1);
+    QTRY_VERIFY(list()->isVisible());
+    QVERIFY(!icons()->isVisible());
+    QCOMPARE(MCManager::sharedManager()->selectedController(), list());
+    QVERIFY(window()->viewMenu()->viewChoice()->item(1)->isChecked());
+    QTRY_COMPARE(list()->shownNames().size(), 5);
+    // A name from the service is text, whatever it holds.
+    QVERIFY(list()->shownNames().contains("<b>A & B.txt"));
+    QTextDocument tip;
+    tip.setHtml(listRow("<b>A & B.txt").data(Qt::ToolTipRole).toString());
+    QCOMPARE(tip.toPlainText(), QStringLiteral("<b>A & B.txt"));
+
+    // Sizes start with the largest; a second click reverses; Date Added does not sort.
+    clickHeader(MCNodeTreeModel::SizeColumn);
+    QHeaderView *header = list()->outlineView()->header();
+    QCOMPARE(header->sortIndicatorSection(), int(MCNodeTreeModel::SizeColumn));
+    QCOMPARE(header->sortIndicatorOrder(), Qt::DescendingOrder);
+    QCOMPARE(list()->shownNames().mid(0, 3), QStringList({"big.txt", "<b>A & B.txt", "small.txt"}));
+    clickHeader(MCNodeTreeModel::SizeColumn);
+    QCOMPARE(list()->sortType(), 18);
+    QCOMPARE(list()->shownNames().mid(3), QStringList({"<b>A & B.txt", "big.txt"}));
+    const QStringList ascending = list()->shownNames();
+    clickHeader(MCNodeTreeModel::DateAddedColumn);
+    QCOMPARE(list()->shownNames(), ascending);
+    QCOMPARE(header->sortIndicatorSection(), int(MCNodeTreeModel::SizeColumn));
+    clickHeader(MCNodeTreeModel::NameColumn);
+    QCOMPARE(header->sortIndicatorOrder(), Qt::AscendingOrder);
+    QCOMPARE(list()->shownNames().first(), QStringLiteral("<b>A & B.txt"));
+
+    // The header's menu hides a column and remembers it; the date reads relatively.
+    emit header->customContextMenuRequested(QPoint(10, 5));
+    QTRY_VERIFY(list()->menuColumns()->isVisible());
+    QAction *size = list()->menuColumns()->actions().at(2);
+    QCOMPARE(size->text(), QStringLiteral("Size"));
+    QVERIFY(size->isChecked());
+    size->trigger();
+    list()->menuColumns()->close();
+    QTRY_VERIFY(!QApplication::activePopupWidget());
+    // The offscreen platform leaves the closed menu the active window.
+    window()->activateWindow();
+    QTRY_VERIFY(window()->isActiveWindow());
+    QVERIFY(header->isSectionHidden(MCNodeTreeModel::SizeColumn));
+    MCOptions *options = MCManager::sharedManager()->options();
+    QCOMPARE(
+        options->value(MCOptions::ListController, "ColumnsVisibility").toMap().value("FileSize"),
+        QVariant(false));
+    list()->toggleColumn("FileSize", true);
+    QVERIFY(!header->isSectionHidden(MCNodeTreeModel::SizeColumn));
+    QVERIFY(listRow("big.txt")
+                .siblingAtColumn(MCNodeTreeModel::DateModifiedColumn)
+                .data()
+                .toString()
+                .startsWith("Today"));
+
+    // The date column's width picks how much of the date it shows.
+    const QModelIndex date =
+        listRow("big.txt").siblingAtColumn(MCNodeTreeModel::DateModifiedColumn);
+    header->resizeSection(MCNodeTreeModel::DateModifiedColumn, 145);
+    QVERIFY(!date.data().toString().contains(':'));
+    header->resizeSection(MCNodeTreeModel::DateModifiedColumn, 146);
+    QVERIFY(date.data().toString().contains(':'));
+    list()->useRelativeDates(false);
+    header->resizeSection(MCNodeTreeModel::DateModifiedColumn, 251);
+    QVERIFY(date.data().toString().contains(QLocale().dayName(QDate::currentDate().dayOfWeek())));
+    list()->useRelativeDates(true);
+    header->resizeSection(MCNodeTreeModel::DateModifiedColumn, 180);
+
+    // Opening a folder in place lists it; its rows come below it.
+    QTreeView *outline = list()->outlineView();
+    const QModelIndex photos = listRow("Photos");
+    QVERIFY(photos.isValid());
+    outline->setCurrentIndex(photos);
+    QVERIFY(m_server.clearRequests());
+    QTest::keyClick(outline, Qt::Key_Right);
+    QVERIFY(outline->isExpanded(photos));
+    QTRY_VERIFY(listRow("Trip", listRow("Photos")).isValid());
+    QVERIFY(listRow("Sunset.jpg", listRow("Photos")).isValid());
+    QVERIFY(firstRequest(m_server.requests(), "/api/v1/objects/list/Photos.*") >= 0);
+    // A folder selected with items inside it stands for them; a name that only begins like
+    // the folder's is an item of its own.
+    QVERIFY(!m_server.seedFile(QString::fromLatin1(DemoEmail), "/Photos2", "p").isEmpty());
+    QTRY_VERIFY_WITH_TIMEOUT(listRow("Photos2").isValid(), 30000);
+    QItemSelection picked;
+    for (const QModelIndex &row :
+         {listRow("Photos"), listRow("Sunset.jpg", listRow("Photos")), listRow("Photos2")})
+        picked.select(row, row.siblingAtColumn(MCNodeTreeModel::ColumnCount - 1));
+    outline->selectionModel()->select(picked, QItemSelectionModel::ClearAndSelect);
+    QCOMPARE(names(list()->getSelectedItems()), QStringList({"Photos", "Photos2"}));
+    QVERIFY(!m_server.deleteObject(QString::fromLatin1(DemoEmail), "/Photos2").isEmpty());
+    QTRY_VERIFY_WITH_TIMEOUT(!listRow("Photos2").isValid(), 30000);
+
+    // Opened again, a listed folder asks for nothing: by the time a folder opened after it
+    // is listed, no listing of it was asked for.
+    outline->collapse(listRow("Photos"));
+    QVERIFY(m_server.clearRequests());
+    outline->expand(listRow("Photos"));
+    outline->expand(listRow("Documents"));
+    QTRY_VERIFY_WITH_TIMEOUT(listRow("Welcome.txt", listRow("Documents")).isValid(), 30000);
+    QCOMPARE(firstRequest(m_server.requests(), "/api/v1/objects/list/Photos.*"), -1);
+    QCOMPARE(list()->shownNames().size(), 5);
+}
+
+void TestBrowserViews::listRenamesInPlaceAndTakesDrops()
+{
+    pressViewKey(1);
+    QTreeView *outline = list()->outlineView();
+    const QModelIndex small = listRow("small.txt");
+    QVERIFY(small.isValid());
+    QTest::mouseClick(outline->viewport(), Qt::LeftButton, {}, outline->visualRect(small).center());
+    QCOMPARE(names(list()->getSelectedItems()), QStringList{"small.txt"});
+    QTest::keyClick(outline, Qt::Key_Return);
+    QTRY_VERIFY(list()->isEditingName());
+    auto *editor = outline->viewport()->findChild<MCIconNameEditor *>();
+    QVERIFY(editor);
+    QTRY_COMPARE(editor->selectedText(), QStringLiteral("small"));
+    QTest::keyClicks(editor, "tiny");
+    QTest::keyClick(editor, Qt::Key_Return);
+    QTRY_VERIFY(!list()->isEditingName());
+    QTRY_VERIFY_WITH_TIMEOUT(list()->shownNames().contains("tiny.txt"), 30000);
+    ServiceReader service;
+    QVERIFY(service.signIn(m_server));
+    QTRY_COMPARE_WITH_TIMEOUT(service.remoteBytes("/tiny.txt"), QByteArray("abc"), 30000);
+
+    // A new folder is named in its row, and created under that name.
+    outline->setFocus();
+    QTest::keyClick(window(), Qt::Key_N, Qt::ControlModifier | Qt::ShiftModifier);
+    QTRY_VERIFY(list()->isEditingName());
+    auto *folderName = outline->viewport()->findChild<MCIconNameEditor *>();
+    QTRY_COMPARE(folderName->selectedText(), QStringLiteral("Untitled Folder"));
+    QTest::keyClicks(folderName, "Reports");
+    QTest::keyClick(folderName, Qt::Key_Return);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        list()->treeModel()->indexOfPath("/Reports").isValid() &&
+            !list()->treeModel()->indexOfPath("/Reports").data(MCNodeTreeModel::BusyRole).toBool(),
+        30000);
+
+    // A file dropped from the file manager below the rows is uploaded into the folder shown.
+    const QString local = root() + QStringLiteral("/dropped.txt");
+    QVERIFY(writeFile(local, "dropped"));
+    auto *data = new QMimeData;
+    data->setUrls({QUrl::fromLocalFile(local)});
+    const QPoint below(10, outline->viewport()->height() - 5);
+    QVERIFY(!outline->indexAt(below).isValid());
+    QDragEnterEvent enter(below, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(outline->viewport(), &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent drop(below, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(outline->viewport(), &drop);
+    QVERIFY(drop.isAccepted());
+    delete data;
+    QTRY_COMPARE_WITH_TIMEOUT(service.remoteBytes("/dropped.txt"), QByteArray("dropped"), 30000);
+    QTRY_VERIFY_WITH_TIMEOUT(list()->shownNames().contains("dropped.txt"), 30000);
+
+    // Escape leaves the name as it was.
+    const QModelIndex big = listRow("big.txt");
+    outline->setCurrentIndex(big);
+    outline->selectionModel()->select(big, QItemSelectionModel::ClearAndSelect |
+                                               QItemSelectionModel::Rows);
+    list()->startRename();
+    QTRY_VERIFY(list()->isEditingName());
+    QTest::keyClicks(outline->viewport()->findChild<MCIconNameEditor *>(), "gone");
+    QTest::keyClick(outline->viewport()->findChild<MCIconNameEditor *>(), Qt::Key_Escape);
+    QTRY_VERIFY(!list()->isEditingName());
+    QVERIFY(list()->shownNames().contains("big.txt"));
+}
+
+void TestBrowserViews::columnsBrowseAndPreviewTheSelectedFile()
+{
+    QCOMPARE(MCColumnController::previewColumnWidth(1000, {200, 200}), 597);
+    QCOMPARE(MCColumnController::previewColumnWidth(500, {200, 200}), 200);
+
+    pressViewKey(2);
+    QTRY_VERIFY(columns()->isVisible());
+    MCBrowser *browser = columns()->browser();
+    MCNodeTreeModel *model = columns()->treeModel();
+    QTRY_VERIFY(model->indexOfPath("/Photos").isValid());
+    // A click on a folder browses into it; its children fill the next column.
+    auto columnShowing = [browser](const QModelIndex &folder) -> QAbstractItemView * {
+        for (QAbstractItemView *column : browser->findChildren<QAbstractItemView *>()) {
+            if (column->model() == browser->model() && column->rootIndex() == folder &&
+                column->isVisible())
+                return column;
+        }
+        return nullptr;
+    };
+    QAbstractItemView *first = columnShowing(QModelIndex());
+    QVERIFY(first);
+    QTest::mouseClick(first->viewport(), Qt::LeftButton, {},
+                      first->visualRect(model->indexOfPath("/Photos")).center());
+    QTRY_COMPARE(window()->windowTitle(), QStringLiteral("Photos"));
+    QTRY_VERIFY(columns()->shownNames().contains("Sunset.jpg"));
+    QAbstractItemView *second = nullptr;
+    QTRY_VERIFY((second = columnShowing(model->indexOfPath("/Photos"))));
+    QTest::mouseClick(second->viewport(), Qt::LeftButton, {},
+                      second->visualRect(model->indexOfPath("/Photos/Sunset.jpg")).center());
+
+    // The preview pane: the file's properties at once, its thumbnail when it has come.
+    MCLeafController *leaf = columns()->leafController();
+    QTRY_VERIFY(leaf->isVisible());
+    QCOMPARE(leaf->properties()->index(0, 0).data().toString(), QStringLiteral("Name"));
+    QCOMPARE(leaf->properties()->index(0, 1).data().toString(), QStringLiteral("Sunset.jpg"));
+    QCOMPARE(leaf->properties()->index(1, 1).data().toString(), QStringLiteral("JPEG image"));
+    QVERIFY(leaf->properties()->index(2, 1).data().toString().endsWith("KB"));
+    QVERIFY(!leaf->properties()->index(4, 1).data().toString().isEmpty());
+    QVERIFY(leaf->properties()->index(3, 1).data().toString().isEmpty());
+    QTRY_VERIFY_WITH_TIMEOUT(leaf->fileImageView()->pixmap() &&
+                                 qMax(leaf->fileImageView()->pixmap()->width(),
+                                      leaf->fileImageView()->pixmap()->height()) == 220,
+                             30000);
+    QCOMPARE(names(columns()->getSelectedItems()), QStringList{"Sunset.jpg"});
+    QCOMPARE(MCManager::sharedManager()->selectedCount(), 1);
+    // The columns are 200 points wide, the preview column takes the rest of the width.
+    QTRY_COMPARE(browser->columnWidths(),
+                 QList<int>({200, 200,
+                             MCColumnController::previewColumnWidth(browser->viewport()->width(),
+                                                                    {200, 200})}));
+
+    // A file dropped below the rows of a column goes into the folder that column lists.
+    const QString local = root() + QStringLiteral("/into-photos.txt");
+    QVERIFY(writeFile(local, "photos"));
+    auto *data = new QMimeData;
+    data->setUrls({QUrl::fromLocalFile(local)});
+    const QPoint below(10, second->viewport()->height() - 5);
+    QDragEnterEvent enter(below, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(second->viewport(), &enter);
+    QDropEvent drop(below, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(second->viewport(), &drop);
+    QVERIFY(drop.isAccepted());
+    delete data;
+    ServiceReader service;
+    QVERIFY(service.signIn(m_server));
+    QTRY_COMPARE_WITH_TIMEOUT(service.remoteBytes("/Photos/into-photos.txt"), QByteArray("photos"),
+                              30000);
+
+    // A narrow value column drops the time from the date.
+    const QString wide = leaf->properties()->index(4, 1).data().toString();
+    leaf->valueColumnResized(120);
+    QVERIFY(leaf->properties()->index(4, 1).data().toString().size() < wide.size());
+}
+
+void TestBrowserViews::switchingKeepsFolderAndSelection()
+{
+    // The column view left Sunset.jpg selected in Photos.
+    QCOMPARE(MCManager::sharedManager()->currentPath(), QStringLiteral("/Photos"));
+    pressViewKey(1);
+    QTRY_VERIFY(list()->isVisible());
+    QTRY_VERIFY(list()->shownNames().contains("Sunset.jpg"));
+    QCOMPARE(names(list()->getSelectedItems()), QStringList{"Sunset.jpg"});
+    QCOMPARE(window()->windowTitle(), QStringLiteral("Photos"));
+    pressViewKey(0);
+    QTRY_VERIFY(icons()->isVisible());
+    QCOMPARE(names(icons()->getSelectedItems()), QStringList{"Sunset.jpg"});
+    // The background menu's View submenu picks a view too, and shows which is on.
+    MCMenuNoSelection *background = MCManager::sharedManager()->menuNoSelection();
+    background->viewChoice()->item(2)->trigger();
+    QTRY_VERIFY(columns()->isVisible());
+    QVERIFY(background->viewChoice()->item(2)->isChecked());
+    QVERIFY(window()->viewMenu()->viewChoice()->item(2)->isChecked());
+    QCOMPARE(names(columns()->getSelectedItems()), QStringList{"Sunset.jpg"});
+    QCOMPARE(MCManager::sharedManager()->currentPath(), QStringLiteral("/Photos"));
+}
+
+void TestBrowserViews::viewOptionsFollowTheShownViewAndAreStored()
+{
+    MCOptions *options = MCManager::sharedManager()->options();
+    pressViewKey(0);
+    QTest::keyClick(window(), Qt::Key_J, Qt::ControlModifier);
+    MCViewOptionsController *panel = m_shell.delegate()->viewOptionsController();
+    QVERIFY(panel);
+    QTRY_VERIFY(panel->isVisible());
+    QCOMPARE(panel->windowTitle(), QStringLiteral("Icon View"));
+    QCOMPARE(window()->viewMenu()->viewChoice()->viewOptionsItem()->text(),
+             QStringLiteral("Hide View Options"));
+
+    // The slider and the icon view's size are one option.
+    auto *slider = panel->findChild<QSlider *>("iconViewSlider");
+    QCOMPARE(slider->value(), 14);
+    slider->setFocus();
+    QTest::keyClick(slider, Qt::Key_Home);
+    QCOMPARE(options->value(MCOptions::IconController, "IconSize").toInt(), 84);
+    QCOMPARE(panel->findChild<QLabel *>("iconViewIconSizeText")->text(), QStringLiteral("84 x 84"));
+    QCOMPARE(icons()->collectionView()->gridSize(), QSize(84, 84));
+    options->setValue(MCOptions::IconController, "IconSize", 512);
+    QCOMPARE(slider->value(), 68);
+    auto *info = panel->findChild<QCheckBox *>("iconViewAddInfoCheckbox");
+    info->click();
+    QCOMPARE(options->value(MCOptions::IconController, "AdditionalInfoType").toInt(), 0);
+    panel->findChild<QPushButton *>("iconViewRestoreDefault")->click();
+    QCOMPARE(options->value(MCOptions::IconController, "IconSize").toInt(), 140);
+    QCOMPARE(options->value(MCOptions::IconController, "AdditionalInfoType").toInt(), -1);
+    QVERIFY(!info->isChecked());
+    options->setValue(MCOptions::IconController, "IconSize", 512);
+
+    // Switching views switches the pane; its boxes act on the list view.
+    pressViewKey(1);
+    QTRY_COMPARE(panel->windowTitle(), QStringLiteral("List View"));
+    auto *kind = panel->findChild<QCheckBox *>("listViewColumnKind");
+    QVERIFY(kind->isVisible() && kind->isChecked());
+    QTest::mouseClick(kind, Qt::LeftButton, {}, QPoint(5, kind->height() / 2));
+    QVERIFY(!kind->isChecked());
+    QVERIFY(list()->outlineView()->header()->isSectionHidden(MCNodeTreeModel::KindColumn));
+    auto *relative = panel->findChild<QCheckBox *>("listViewDateRelative");
+    QTest::mouseClick(relative, Qt::LeftButton, {}, QPoint(5, relative->height() / 2));
+    QVERIFY(!list()->treeModel()->dateFormatter().doesRelativeDateFormatting());
+
+    pressViewKey(2);
+    QTRY_COMPARE(panel->windowTitle(), QStringLiteral("Columns View"));
+    auto *preview = panel->findChild<QCheckBox *>("columnViewButtonShowPreviewColumn");
+    QVERIFY(preview->isChecked());
+    QTest::mouseClick(preview, Qt::LeftButton, {}, QPoint(5, preview->height() / 2));
+    QVERIFY(!columns()->isPreviewColumnShown());
+    QVERIFY(!columns()->leafController()->isVisible());
+
+    // The selection's menu has the item too, and closes the window.
+    QAction *hide = MCManager::sharedManager()->menuSelection()->viewOptionsItem();
+    QCOMPARE(hide->text(), QStringLiteral("Hide View Options"));
+    hide->trigger();
+    QTRY_VERIFY(!panel->isVisible());
+    QCOMPARE(window()->viewMenu()->viewChoice()->viewOptionsItem()->text(),
+             QStringLiteral("Show View Options"));
+
+    // Saved with the user defaults, the options come back as the next start reads them.
+    m_shell.delegate()->saveUserDefaults();
+    QString file;
+    QDirIterator it(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation),
+                    {"*.conf"}, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext() && file.isEmpty()) {
+        const QString path = it.next();
+        if (QSettings(path, QSettings::IniFormat).contains(MCOptions::ListController))
+            file = path;
+    }
+    QVERIFY(!file.isEmpty());
+    QSettings settings(file, QSettings::IniFormat);
+    MCOptions restored;
+    MCUserDefaults defaults(
+        &restored, &settings, [] { return true; }, [] { return true; });
+    defaults.loadUserDefaults();
+    MCListController nextList(nullptr, &restored);
+    QVERIFY(nextList.outlineView()->header()->isSectionHidden(MCNodeTreeModel::KindColumn));
+    QVERIFY(!nextList.treeModel()->dateFormatter().doesRelativeDateFormatting());
+    MCColumnController nextColumns(nullptr, &restored, nullptr);
+    QVERIFY(!nextColumns.isPreviewColumnShown());
+    QCOMPARE(restored.value(MCOptions::IconController, "IconSize").toInt(), 512);
+}
+
+int main(int argc, char **argv)
+{
+    isolateEnvironment();
+    QApplication app(argc, argv);
+    TestBrowserViews test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_browserviews.moc"

@@ -1,0 +1,452 @@
+// Get Info and Quick Look in a signed-in shell against kerlo-local's demo tree, used as a person
+// would: Get Info from the File menu's key, one window per path, its sections opening and
+// closing; Space on a selection opens the preview window, which draws a picture, a text and a
+// PDF from the files themselves, follows the arrow keys, shows a strip for several items and
+// closes on Escape or Space; names from the service stay plain text. Then the pieces that
+// have no service behind them: the preview of files too large or unreadable, and the
+// window strip's placement.
+#include "fixtureapplications.h"
+#include "iconviewsteps.h"
+#include "info/mcgetinfowindowcontroller.h"
+#include "kerlolocal.h"
+#include "localfiles.h"
+#include "mcappdelegate.h"
+#include "mciconcontroller.h"
+#include "mcmainwindow.h"
+#include "mcmanager.h"
+#include "mcmenufile.h"
+#include "mcstring.h"
+#include "mctitlebar.h"
+#include "mczoomeffect.h"
+#include "quicklook/mcfilepreviewview.h"
+#include "quicklook/mcimagebrowserview.h"
+#include "quicklook/mcquicklookcontroller.h"
+#include "quicklook/mcquicklookitemmodel.h"
+#include "quicklook/mcquicklookview.h"
+#include "shelltestfixture.h"
+
+#include <QAction>
+#include <QDataStream>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QToolButton>
+#include <QtTest>
+
+using namespace ShellTest;
+
+namespace {
+
+const QString Email = QString::fromLatin1(DemoEmail);
+// Markup, an ampersand, a right-to-left override and an emoji in one name.
+const QString HostileName = QStringLiteral("<b>Tom & Jerry<br> \u202Egnp.exe \U0001F600.txt");
+
+QString labelText(QWidget *window, const char *name)
+{
+    auto *label = window->findChild<QLabel *>(QLatin1String(name));
+    return label ? label->text() : QStringLiteral("<no label %1>").arg(QLatin1String(name));
+}
+
+QList<MCGetInfoWindowController *> infoWindows()
+{
+    QList<MCGetInfoWindowController *> windows;
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+        if (auto *window = qobject_cast<MCGetInfoWindowController *>(widget);
+            window && window->isVisible())
+            windows.append(window);
+    }
+    return windows;
+}
+
+} // namespace
+
+class TestInfoWindows : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void getInfoKeepsOneWindowPerPath();
+    void getInfoSectionsOpenAndClose();
+    void quickLookDrawsTheFilesOfTheSelection();
+    void quickLookStripShowsSeveralItems();
+    void quickLookKeepsTheThumbnailWhenTheFileCannotComeDown();
+    void namesFromTheServiceArePlainText();
+    void previewRefusesWhatItCannotDraw();
+    void titleBarKeepsItsEdges();
+
+private:
+    MCIconController *icons() const
+    {
+        return qobject_cast<MCIconController *>(m_shell.delegate()->iconController());
+    }
+    MCMainWindow *window() const { return m_shell.delegate()->mainWindow(); }
+    QListView *iconView() const { return icons()->collectionView(); }
+    MCQuickLookController *quickLook() const { return m_shell.delegate()->quickLookController(); }
+    bool enter(const QString &folder, const QString &child)
+    {
+        return showFolder(icons(), folder, child);
+    }
+    // Clicks the item and waits until the view has it selected.
+    void select(const QString &name, Qt::KeyboardModifiers modifiers = {})
+    {
+        QTest::mouseClick(iconView()->viewport(), Qt::LeftButton, modifiers,
+                          centreOf(icons(), MCString::stringForName(name)));
+        QVERIFY(QTest::qWaitFor([&] {
+            const MCNodeList selected = icons()->getSelectedItems();
+            return std::any_of(selected.begin(), selected.end(),
+                               [&](const MCNodePtr &node) { return node->fileName() == name; });
+        }));
+    }
+    // The key pressed in the icon view, as the window's shortcuts see it.
+    void press(int key, Qt::KeyboardModifiers modifiers = {})
+    {
+        QTest::keyClick(iconView(), Qt::Key(key), modifiers);
+    }
+    bool quickLookShows(const QString &path, MCFilePreviewView::Shown shown);
+
+    KerloLocal m_server;
+    Shell m_shell;
+};
+
+void TestInfoWindows::initTestCase()
+{
+    QVERIFY(installApplications({{"viewer", "Viewer & Co", "text/plain;application/pdf;"}},
+                                "text/plain=viewer.desktop\napplication/pdf=viewer.desktop\n"));
+    QVERIFY(m_server.start());
+    QVERIFY(addDemoTree(m_server, Email));
+    QVERIFY(!m_server.seedFile(Email, QStringLiteral("/Documents/") + HostileName, "x").isEmpty());
+    QVERIFY(
+        !m_server
+             .seedFile(Email, QStringLiteral("/Documents/Numbers.txt"), QByteArray(1234567, '7'))
+             .isEmpty());
+    QVERIFY(!m_server.seedFile(Email, QStringLiteral("/Documents/One.txt"), "1").isEmpty());
+    QVERIFY(m_shell.launchSignedIn(m_server.baseUrl().toString()));
+    QVERIFY(m_shell.showMainWindow(QSize(1000, 700)));
+}
+
+void TestInfoWindows::init()
+{
+    for (MCGetInfoWindowController *info : infoWindows())
+        info->close();
+    if (quickLook() && quickLook()->isVisible())
+        m_shell.delegate()->togglePreviewPanel();
+    window()->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window()));
+    iconView()->setFocus();
+}
+
+void TestInfoWindows::getInfoKeepsOneWindowPerPath()
+{
+    // At the root with nothing selected there is nothing to inspect.
+    QVERIFY(enter(QStringLiteral("/"), QStringLiteral("Documents")));
+    iconView()->clearSelection();
+    window()->fileMenu()->updateMenu();
+    QVERIFY(!window()->fileMenu()->findChild<QAction *>("menuItemGetInfo")->isEnabled());
+
+    QVERIFY(enter(QStringLiteral("/Documents"), QStringLiteral("Numbers.txt")));
+    select(QStringLiteral("Numbers.txt"));
+    press(Qt::Key_I, Qt::ControlModifier);
+    QTRY_COMPARE(infoWindows().size(), 1);
+    MCGetInfoWindowController *info = infoWindows().first();
+    QCOMPARE(info->identifier(), QStringLiteral("/Documents/Numbers.txt"));
+    QCOMPARE(info->windowTitle(), QStringLiteral("\u2068Numbers.txt\u2069 Info"));
+    QCOMPARE(labelText(info, "textFieldFilename"), QStringLiteral("Numbers.txt"));
+    QCOMPARE(labelText(info, "textFieldSize"), QStringLiteral("1.2 MB"));
+    QCOMPARE(labelText(info, "textGeneralSize"),
+             QLocale().toString(1234567) + QStringLiteral(" bytes"));
+    QCOMPARE(labelText(info, "textGeneralWhere"), QStringLiteral("/Documents"));
+    QVERIFY(labelText(info, "textFieldModified").startsWith(QStringLiteral("Modified: ")));
+    QVERIFY(!labelText(info, "textGeneralKind").isEmpty());
+    QCOMPARE(labelText(info, "textField1Title"), QStringLiteral("---"));
+    QVERIFY(info->findChild<QLineEdit *>("textFieldRename")->isReadOnly());
+
+    // A second Get Info raises the same window; another path gets its own, and one byte is
+    // one "byte".
+    press(Qt::Key_I, Qt::ControlModifier);
+    QCOMPARE(infoWindows().size(), 1);
+    window()->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window()));
+    select(QStringLiteral("One.txt"));
+    press(Qt::Key_I, Qt::ControlModifier);
+    QTRY_COMPARE(infoWindows().size(), 2);
+    MCGetInfoWindowController *one =
+        MCGetInfoWindowController::windowForPath(QStringLiteral("/Documents/One.txt"));
+    QVERIFY(one);
+    QCOMPARE(labelText(one, "textGeneralSize"), QStringLiteral("1 byte"));
+
+    // Nothing selected: the folder shown, directly in the root.
+    window()->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window()));
+    iconView()->clearSelection();
+    press(Qt::Key_I, Qt::ControlModifier);
+    QTRY_COMPARE(infoWindows().size(), 3);
+    MCGetInfoWindowController *folder =
+        MCGetInfoWindowController::windowForPath(QStringLiteral("/Documents"));
+    QVERIFY(folder);
+    QCOMPARE(labelText(folder, "textFieldSize"), QStringLiteral("--"));
+    QCOMPARE(labelText(folder, "textGeneralWhere"), QStringLiteral("Kerlo Home"));
+    QVERIFY(labelText(folder, "textGeneralSize").endsWith(QStringLiteral(" items")));
+
+    // Closed, the path gets a new window next time.
+    one->close();
+    QTRY_VERIFY(!MCGetInfoWindowController::windowForPath(QStringLiteral("/Documents/One.txt")));
+}
+
+void TestInfoWindows::getInfoSectionsOpenAndClose()
+{
+    QVERIFY(enter(QStringLiteral("/Documents"), QStringLiteral("Welcome.txt")));
+    select(QStringLiteral("Welcome.txt"));
+    press(Qt::Key_I, Qt::ControlModifier);
+    QTRY_COMPARE(infoWindows().size(), 1);
+    MCGetInfoWindowController *info = infoWindows().first();
+    QVERIFY(QTest::qWaitForWindowExposed(info));
+    const QRect before = info->geometry();
+    const int maximum = info->currentWindowMaxHeight();
+    QToolButton *preview = info->disclosureButton(MCGetInfoWindowController::Preview);
+    QVERIFY(preview->isChecked() &&
+            info->sectionView(MCGetInfoWindowController::Preview)->isVisible());
+
+    // Closing the Preview section shrinks the window from the bottom by the section's height.
+    QTest::mouseClick(preview, Qt::LeftButton);
+    QVERIFY(!info->sectionView(MCGetInfoWindowController::Preview)->isVisible());
+    const int shrunk = maximum - info->currentWindowMaxHeight();
+    QVERIFY(shrunk > 100);
+    QTRY_COMPARE(info->geometry().top(), before.top());
+    QTRY_COMPARE(info->height(), before.height() - shrunk);
+    QCOMPARE(info->maximumHeight(), info->currentWindowMaxHeight());
+
+    // Opening it again gives every pixel back; More Info opens below it.
+    QTest::mouseClick(preview, Qt::LeftButton);
+    QCOMPARE(info->currentWindowMaxHeight(), maximum);
+    QTRY_COMPARE(info->height(), before.height());
+    QTest::mouseClick(info->disclosureButton(MCGetInfoWindowController::MoreInfo), Qt::LeftButton);
+    QVERIFY(info->sectionView(MCGetInfoWindowController::MoreInfo)->isVisible());
+    QVERIFY(info->currentWindowMaxHeight() > maximum);
+}
+
+bool TestInfoWindows::quickLookShows(const QString &path, MCFilePreviewView::Shown shown)
+{
+    return QTest::qWaitFor(
+        [&] {
+            return quickLook() && quickLook()->isVisible() && quickLook()->filepath() == path &&
+                   quickLook()->previewView()->shown() == shown;
+        },
+        30000);
+}
+
+void TestInfoWindows::quickLookDrawsTheFilesOfTheSelection()
+{
+    // Space opens the preview of the selected picture: drawn from the file, downloaded first.
+    QVERIFY(enter(QStringLiteral("/Photos/Trip"), QStringLiteral("Beach.png")));
+    select(QStringLiteral("Beach.png"));
+    press(Qt::Key_Space);
+    QVERIFY(quickLookShows(QStringLiteral("/Photos/Trip/Beach.png"), MCFilePreviewView::Picture));
+    QVERIFY(QTest::qWaitForWindowActive(quickLook()));
+    QVERIFY(quickLook()->itemModel()->rowCount() == 0 && !quickLook()->imageBrowser()->isVisible());
+    QCOMPARE(labelText(quickLook(), "filenameText"), QStringLiteral("Beach.png"));
+    QVERIFY(
+        labelText(quickLook(), "dateModifiedText").startsWith(QStringLiteral("Last modified ")));
+    QVERIFY(quickLook()->previewView()->content().width() >= 800);
+
+    // The arrows move the browser's selection, and the window follows it.
+    const QStringList names = icons()->shownNames();
+    const QString next = names.value(names.indexOf(QStringLiteral("Beach.png")) + 1);
+    QTest::keyClick(quickLook()->mainView(), Qt::Key_Right);
+    QTRY_COMPARE(quickLook()->filepath(), QStringLiteral("/Photos/Trip/") + next);
+    QCOMPARE(icons()->getSelectedItems().value(0)->fileName(), next);
+
+    // Space in the window closes it; Escape too.
+    QTest::keyClick(quickLook()->mainView(), Qt::Key_Space);
+    QTRY_VERIFY(!quickLook()->isVisible());
+
+    // A text shows its words, the PDF its page, the Open With control its default application.
+    QVERIFY(enter(QStringLiteral("/Documents"), QStringLiteral("Welcome.txt")));
+    window()->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window()));
+    select(QStringLiteral("Welcome.txt"));
+    press(Qt::Key_Space);
+    QVERIFY(
+        quickLookShows(QStringLiteral("/Documents/Welcome.txt"), MCFilePreviewView::TextContent));
+    QVERIFY(quickLook()->previewView()->text().startsWith(QStringLiteral("Welcome to Kerlo.")));
+    QCOMPARE(quickLook()->openWithButton()->text(), QStringLiteral("Open with Viewer && Co"));
+    QVERIFY(!quickLook()->openWithButton()->isHidden());
+    QTest::keyClick(quickLook()->mainView(), Qt::Key_Escape);
+    QTRY_VERIFY(!quickLook()->isVisible());
+    window()->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window()));
+
+    select(QStringLiteral("Manual.pdf"));
+    press(Qt::Key_Space);
+    QVERIFY(quickLookShows(QStringLiteral("/Documents/Manual.pdf"), MCFilePreviewView::PdfPage));
+    const QImage page = quickLook()->previewView()->content().toImage();
+    QVERIFY(page.height() > page.width()); // a portrait page, not the file's icon
+    // A folder: its item count, no date and no application.
+    window()->activateWindow();
+    QVERIFY(enter(QStringLiteral("/"), QStringLiteral("Photos")));
+    select(QStringLiteral("Photos"));
+    QTRY_COMPARE(quickLook()->filepath(), QStringLiteral("/Photos"));
+    QVERIFY(labelText(quickLook(), "sizeText").endsWith(QStringLiteral(" items")));
+    QVERIFY(quickLook()->openWithButton()->isHidden());
+    QVERIFY(quickLook()->findChild<QLabel *>("dateModifiedText")->isHidden());
+}
+
+void TestInfoWindows::quickLookStripShowsSeveralItems()
+{
+    QVERIFY(enter(QStringLiteral("/Photos"), QStringLiteral("Sunset.jpg")));
+    select(QStringLiteral("Sunset.jpg"));
+    select(QStringLiteral("Badge.gif"), Qt::ControlModifier);
+    select(QStringLiteral("Chart.bmp"), Qt::ControlModifier);
+    press(Qt::Key_Space);
+    QTRY_VERIFY(quickLook() && quickLook()->isVisible());
+    MCQuickLookItemModel *strip = quickLook()->itemModel();
+    QCOMPARE(strip->rowCount(), 3);
+    QVERIFY(quickLook()->imageBrowser()->isVisible());
+    const QModelIndex first = quickLook()->imageBrowser()->currentIndex();
+    QCOMPARE(first.row(), 0);
+    QCOMPARE(quickLook()->filepath(), strip->data(first, MCQuickLookItemModel::ImageUIDRole));
+
+    // Picking another item in the strip shows it; Escape in the strip closes the window.
+    const QModelIndex third = strip->index(2);
+    QTest::mouseClick(quickLook()->imageBrowser()->viewport(), Qt::LeftButton, {},
+                      quickLook()->imageBrowser()->visualRect(third).center());
+    QTRY_COMPARE(quickLook()->filepath(), strip->data(third, MCQuickLookItemModel::ImageUIDRole));
+    QTest::keyClick(quickLook()->imageBrowser(), Qt::Key_Escape);
+    QTRY_VERIFY(!quickLook()->isVisible());
+    QCOMPARE(strip->rowCount(), 0);
+}
+
+void TestInfoWindows::quickLookKeepsTheThumbnailWhenTheFileCannotComeDown()
+{
+    // The service fails the download: the thumbnail or icon stays, and the failure is told
+    // once, by the alert every failed download gets.
+    QVERIFY(m_server.forceStatus(QStringLiteral("/api/v1/object/Photos/Badge.gif"), 500,
+                                 QByteArray(), -1, QStringLiteral("GET")));
+    QVERIFY(enter(QStringLiteral("/Photos"), QStringLiteral("Badge.gif")));
+    select(QStringLiteral("Badge.gif"));
+    press(Qt::Key_Space);
+    QTRY_COMPARE_WITH_TIMEOUT(m_shell.alerts.alerts().size(), 1, 60000);
+    QVERIFY(m_shell.alerts.alerts().first().messageText.contains(QStringLiteral("Badge.gif")));
+    QVERIFY(quickLook()->isVisible());
+    QCOMPARE(quickLook()->previewView()->shown(), MCFilePreviewView::StandIn);
+    QVERIFY(quickLook()->findChild<QLabel *>("statusText")->isHidden());
+    QVERIFY(m_server.reset());
+}
+
+void TestInfoWindows::namesFromTheServiceArePlainText()
+{
+    // Control and direction characters show as replacement characters, as everywhere else.
+    const QString shown = MCString::stringForName(HostileName);
+    QVERIFY2(enter(QStringLiteral("/Documents"), shown),
+             qPrintable(icons()->shownNames().join('|')));
+    select(HostileName);
+    press(Qt::Key_I, Qt::ControlModifier);
+    QTRY_COMPARE(infoWindows().size(), 1);
+    MCGetInfoWindowController *info = infoWindows().first();
+    QCOMPARE(info->windowTitle(), QChar(0x2068) + shown + QChar(0x2069) + " Info");
+    for (const char *name : {"textFieldFilename", "textGeneralWhere", "textGeneralKind"}) {
+        auto *label = info->findChild<QLabel *>(QLatin1String(name));
+        QCOMPARE(label->textFormat(), Qt::PlainText);
+    }
+    QCOMPARE(labelText(info, "textFieldFilename"), shown);
+
+    window()->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window()));
+    press(Qt::Key_Space);
+    QVERIFY(quickLookShows(QStringLiteral("/Documents/") + HostileName,
+                           MCFilePreviewView::TextContent));
+    QCOMPARE(labelText(quickLook(), "filenameText"), shown);
+    QCOMPARE(quickLook()->findChild<QLabel *>("filenameText")->textFormat(), Qt::PlainText);
+    QCOMPARE(quickLook()->previewView()->text(), QStringLiteral("x"));
+}
+
+void TestInfoWindows::previewRefusesWhatItCannotDraw()
+{
+    QTemporaryDir folder;
+    // A bitmap whose header claims 20000 x 20000 pixels: measured, refused, never decoded.
+    QByteArray header;
+    QDataStream out(&header, QIODevice::WriteOnly);
+    out.setByteOrder(QDataStream::LittleEndian);
+    out.writeRawData("BM", 2);
+    out << quint32(54 + 16) << quint32(0) << quint32(54) << quint32(40) << qint32(20000)
+        << qint32(20000) << quint16(1) << quint16(24) << quint32(0) << quint32(16) << qint32(0)
+        << qint32(0) << quint32(0) << quint32(0);
+    header.append(16, '\0');
+    const QString huge = folder.filePath(QStringLiteral("huge.bmp"));
+    QVERIFY(writeFile(huge, header));
+    const QString broken = folder.filePath(QStringLiteral("broken.pdf"));
+    QVERIFY(writeFile(broken, "%PDF-1.4 not really"));
+    // Text cut in the middle of a character at the limit keeps whole characters only.
+    const QString longText = folder.filePath(QStringLiteral("long.txt"));
+    QVERIFY(
+        writeFile(longText, QByteArray(MCFilePreviewView::MaximumTextBytes - 1, 'a') + "\xc3\xa9"));
+
+    QCOMPARE(MCFilePreviewView::kindOf(QString(), QStringLiteral("a.bmp")),
+             MCFilePreviewView::Image);
+    QCOMPARE(MCFilePreviewView::kindOf(QStringLiteral("application/pdf"), QString()),
+             MCFilePreviewView::Pdf);
+    QCOMPARE(MCFilePreviewView::kindOf(QString(), QStringLiteral("Makefile.c")),
+             MCFilePreviewView::Text);
+    QCOMPARE(MCFilePreviewView::kindOf(QStringLiteral("application/zip"), QStringLiteral("a.zip")),
+             MCFilePreviewView::Unsupported);
+
+    MCFilePreviewView view;
+    view.resize(400, 300);
+    QPixmap icon(64, 64);
+    icon.fill(Qt::red);
+    QSignalSpy failed(&view, &MCFilePreviewView::contentFailed);
+    for (const QString &file : {huge, broken}) {
+        view.showImage(icon);
+        view.showFile(file, file == huge ? MCFilePreviewView::Image : MCFilePreviewView::Pdf);
+        QTRY_COMPARE(failed.size(), file == huge ? 1 : 2);
+        QCOMPARE(view.shown(), MCFilePreviewView::StandIn);
+    }
+    view.showFile(longText, MCFilePreviewView::Text);
+    QCOMPARE(view.text().size(), MCFilePreviewView::MaximumTextBytes - 1);
+}
+
+void TestInfoWindows::titleBarKeepsItsEdges()
+{
+    MCTitleBar bar;
+    bar.resize(400, 30);
+    QToolButton left, right, withMenu;
+    left.resize(20, 20);
+    right.resize(20, 20);
+    withMenu.setPopupMode(QToolButton::InstantPopup);
+    withMenu.resize(60, 20);
+    bar.addToTitleBar(&left, 30);
+    bar.addViewToTitleBar(&right, 350);
+    bar.addViewToTitleBar(&withMenu, 250);
+    bar.show();
+    QCOMPARE(left.y(), 0);
+    QCOMPARE(right.y(), 2);
+    QCOMPARE(withMenu.y(), 4);
+    bar.resize(600, 30);
+    QCOMPARE(left.x(), 30);
+    QCOMPARE(right.x(), 550);
+    QVERIFY(bar.isAnchoredRight(&withMenu) && !bar.isAnchoredRight(&left));
+
+    // Where a window grows from when nothing is selected; without a platform that places
+    // windows, they are shown and hidden at once.
+    const QRect start = MCZoomEffect::startRectForScreen(QGuiApplication::primaryScreen());
+    QCOMPARE(start, QRect(QGuiApplication::primaryScreen()->geometry().topLeft(), QSize(16, 16)));
+    QWidget window;
+    window.resize(200, 100);
+    MCZoomEffect::orderFrontEffectFromRect(&window, QRect());
+    QVERIFY(window.isVisible());
+    MCZoomEffect::orderOutEffectToRect(&window, QRect(10, 10, 20, 20));
+    QVERIFY(!window.isVisible());
+}
+
+int main(int argc, char **argv)
+{
+    isolateEnvironment();
+    QApplication application(argc, argv);
+    TestInfoWindows test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_infowindows.moc"

@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# End to end on a real X server: signs in to kerlo-local's demo tree with xdotool, opens the
+# Photos folder, selects Sunset.jpg by typing its name, opens the preview window with Space and
+# Get Info with Ctrl+I, and saves a screenshot of each into the build folder (for a person to
+# look at); checks that each window appeared and that Escape closed the preview.
+# Usage: xvfb_infowindows.sh <lumarin> <kerlo-local> <output folder>
+set -euo pipefail
+# shellcheck source=xvfb_common.sh
+. "$(dirname "$0")/xvfb_common.sh"
+in_private_session "$@"
+require_tools
+begin_test infowindows "$1" "$2" "$3"
+start_xvfb
+start_kerlo
+start_lumarin
+
+sign_in
+sleep 3 # the listing of "/"
+
+# The first icon of the grid (Documents); typing selects Photos, Ctrl+O enters it.
+xdotool windowfocus --sync "$main" 2>/dev/null || true
+xdotool mousemove --window "$main" 260 140 click 1
+sleep 0.5
+xdotool type --delay 60 "ph"
+xdotool key ctrl+o
+sleep 3
+xdotool type --delay 60 "sunset"
+sleep 0.5
+
+# Space: the preview grows out of the selection, draws the picture once it is downloaded.
+xdotool key space
+preview=$(wait_window '^Sunset\.jpg$' 20) || fail "no preview window"
+sleep 4
+screenshot quicklook
+xdotool key Escape
+sleep 1.5
+if xdotool search --onlyvisible --name '^Sunset\.jpg$' >/dev/null 2>&1; then
+    fail "Escape did not close the preview window"
+fi
+
+# Ctrl+I: the Get Info window of the selection.
+xdotool windowfocus --sync "$main" 2>/dev/null || true
+xdotool key ctrl+i
+info=$(wait_window 'Sunset\.jpg.* Info$' 20) || fail "no Get Info window"
+sleep 2
+screenshot getinfo
+echo "preview window $preview, Get Info window $info"
+list_screenshots

@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# End to end on a real X server: signs in to kerlo-local's demo tree with xdotool, shows the
+# list view (Ctrl+2) with "Photos" opened in place, then the column view (Ctrl+3) with
+# "Photos/Sunset.jpg" selected and previewed, and saves a screenshot of each into the build
+# folder (for a person to look at); checks that each view changed the screen and that the
+# program is still running.
+# Usage: xvfb_views.sh <lumarin> <kerlo-local> <output folder>
+set -euo pipefail
+# shellcheck source=xvfb_common.sh
+. "$(dirname "$0")/xvfb_common.sh"
+require_tools compare
+in_private_session "$@"
+begin_test views "$1" "$2" "$3"
+start_xvfb
+start_kerlo
+start_lumarin
+
+sign_in
+sleep 3 # the listing of "/"
+xdotool windowfocus --sync "$main" 2>/dev/null || true
+import -window root "$work/icons.png"
+
+# The list view: down to "Photos" (the second row) and open it in place.
+xdotool key ctrl+2
+sleep 1
+xdotool key Down Down Right
+wait_request GET "/api/v1/objects/list/Photos.*" 20 || fail "opening Photos did not list it"
+sleep 2
+screenshot list
+changed=$(compare -metric AE "$work/icons.png" "${screenshots[-1]}" null: 2>&1 || true)
+echo "pixels changed by the list view: $changed"
+[ "${changed%%.*}" -gt 2000 ] 2>/dev/null || fail "the list view did not show"
+
+# The column view: "Photos" is chosen, then "Sunset.jpg" in it is found by typing and previewed.
+xdotool key ctrl+3
+sleep 1
+xdotool key Down Down
+sleep 2
+xdotool key Right
+sleep 1
+xdotool type s # typed to find "Sunset.jpg"
+sleep 4 # the preview's thumbnail
+screenshot columns
+changed=$(compare -metric AE "$out/views-list.png" "${screenshots[-1]}" null: 2>&1 || true)
+echo "pixels changed by the column view: $changed"
+[ "${changed%%.*}" -gt 2000 ] 2>/dev/null || fail "the column view did not show"
+wait_request GET "/api/v1/objects/list/Photos.*" 1 || fail "no listing of Photos"
+kill -0 "$lumarin_pid" 2>/dev/null || fail "Lumarin is not running any more"
+list_screenshots
