@@ -251,14 +251,13 @@ public:
                                                      const MOJoinInvitation &invitation) override;
     void conversationsManagerDidDeclineJoinInvitation(MOConversationsManager *,
                                                       const MOJoinInvitation &invitation) override;
-    // The row shows the failure as it stays pending; the page tells it.
+    // Nothing to keep: the notifications page answers these and the sent messages.
     void conversationsManagerDidFailAcceptingJoinInvitation(MOConversationsManager *,
                                                             const MOJoinInvitation &) override
     {}
     void conversationsManagerDidFailDecliningJoinInvitation(MOConversationsManager *,
                                                             const MOJoinInvitation &) override
     {}
-    // The chat page confirms its own messages when they come back with the news.
     void conversationsManagerDidSendMessageForConversation(MOConversationsManager *,
                                                            const MOMessage &,
                                                            const MOConversation &) override
