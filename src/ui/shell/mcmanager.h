@@ -285,6 +285,8 @@ signals:
     void userMessagesChanged();
     void unreadNotificationsChanged();
     void avatarChanged();
+    // The picture given to updateAvatar() was uploaded and is now the avatar.
+    void avatarUpdated();
     // The picture given to updateAvatar() was not uploaded; status: the service's, or 0.
     void avatarUpdateFailed(int status);
 

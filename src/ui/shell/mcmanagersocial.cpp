@@ -463,6 +463,8 @@ void MCManager::avatarManagerDidUpdateAvatarAtPath(MOAvatarManager *, const MOUs
                                                    const QString &path)
 {
     setAvatarOf(account, path, true);
+    if (isSignedInAccount(account))
+        emit avatarUpdated();
 }
 
 void MCManager::avatarManagerDidFailUpdatingAvatar(MOAvatarManager *, int status)

@@ -121,6 +121,8 @@ MCAccountController::MCAccountController(MCManager *hub, MODevicesManager *devic
     connect(m_segmentedControl, &QTabBar::currentChanged, this, &MCAccountController::switchView);
     if (m_hub) {
         connect(m_hub, &MCManager::avatarChanged, this, &MCAccountController::avatarChanged);
+        // The core has its own copy of the picture once the upload has ended, either way.
+        connect(m_hub, &MCManager::avatarUpdated, this, &MCAccountController::removeUploadedFile);
         connect(m_hub, &MCManager::avatarUpdateFailed, this,
                 &MCAccountController::avatarUpdateFailed);
     }
@@ -391,7 +393,6 @@ void MCAccountController::avatarChanged()
                                               Qt::SmoothTransformation));
     m_textImageIsChanging->hide();
     m_textChangeImage->show();
-    removeUploadedFile();
 }
 
 void MCAccountController::avatarUpdateFailed(int status)
@@ -417,7 +418,6 @@ void MCAccountController::showImageError(const QString &message)
 
 void MCAccountController::removeUploadedFile()
 {
-    // The core has its own copy once the upload has ended, either way.
     if (!m_uploadedFile.isEmpty())
         QFile::remove(m_uploadedFile);
     m_uploadedFile.clear();
