@@ -1,13 +1,15 @@
 // The hub's social bookkeeping, signed in as the demo user against kerlo-local while a second
 // user acts through kerlo-local's control API: her join invitation becomes an unread row with
 // her picture, the answer lowers the count once, she becomes a contact whose conversation gets
-// her messages and her file invitations.
+// her messages and her file invitations; a group conversation with her is an entity apart.
 #include "kerlolocal.h"
 #include "mcappdelegate.h"
 #include "mcbrowsableviewcontroller.h"
 #include "mccontact.h"
+#include "mcgroup.h"
 #include "mcjoininvitation.h"
 #include "mcmanager.h"
+#include "moconversationsmanager.h"
 #include "servicereader.h"
 #include "shelltestfixture.h"
 
@@ -49,6 +51,7 @@ private slots:
     void initTestCase();
     void joinInvitationIsCountedOnceAndAnsweredOnce();
     void contactGetsItsConversationsMessagesAndFiles();
+    void groupConversationIsAnEntityOfItsOwn();
 
 private:
     KerloLocal m_server;
@@ -132,6 +135,28 @@ void TestShellSocial::contactGetsItsConversationsMessagesAndFiles()
     QTRY_COMPARE_WITH_TIMEOUT(bea->collaborations().size(), 1, 20000);
     QCOMPARE(bea->collaborations().first().sender().email(), BeaEmail);
     // Every entity is the one of its conversation: no stray contact was made on the way.
+    QCOMPARE(hub->contacts().size(), 1);
+}
+
+void TestShellSocial::groupConversationIsAnEntityOfItsOwn()
+{
+    MCManager *hub = MCManager::sharedManager();
+    MCContact *bea = contactOf(hub, BeaEmail);
+    QVERIFY(bea);
+    hub->conversationsManager()->startConversationWithUsers({bea->userAccount()},
+                                                            QStringLiteral("Team <i>"));
+    QTRY_COMPARE_WITH_TIMEOUT(hub->groups().size(), 1, 20000);
+    MCGroup *team = hub->groups().first();
+    QCOMPARE(team->roomName(), QStringLiteral("Team <i>"));
+    QVERIFY(team->identifier() != bea->identifier());
+    QCOMPARE(hub->socialEntity(team->identifier()), team);
+
+    QVERIFY(
+        !m_server.postMessageAs(BeaEmail, team->identifier(), QStringLiteral("to all")).isEmpty());
+    QTRY_COMPARE_WITH_TIMEOUT(team->writtenMessages().size(), 1, 20000);
+    QCOMPARE(team->writtenMessages().first().body(), QStringLiteral("to all"));
+    // The group's message went to the group alone.
+    QCOMPARE(bea->writtenMessages().size(), 2);
     QCOMPARE(hub->contacts().size(), 1);
 }
 
