@@ -85,8 +85,8 @@ private slots:
 
 private:
     void openPage();
-    // The service's next me.json carries these user fields (null: without the field); the
-    // session reads it again.
+    // The service's me.json carries these user fields (null: without the field) until told
+    // otherwise; the session reads it again.
     void reloadWithUser(const QJsonObject &fields);
     // Clicks "Change picture…" and answers the chooser with path (empty: Cancel).
     void choosePicture(const QString &path);
@@ -126,6 +126,7 @@ void TestAccountPage::openPage()
 
 void TestAccountPage::reloadWithUser(const QJsonObject &fields)
 {
+    QVERIFY(m_server.reset());
     QJsonObject me = QJsonDocument::fromJson(m_reader.get(QStringLiteral("/me.json"))).object();
     QJsonObject user = me.value(QLatin1String("user")).toObject();
     for (auto it = fields.begin(); it != fields.end(); ++it) {
@@ -135,8 +136,9 @@ void TestAccountPage::reloadWithUser(const QJsonObject &fields)
             user.insert(it.key(), it.value());
     }
     me.insert(QStringLiteral("user"), user);
+    // Every me.json until the next case: a check still on its way must not read the real one.
     QVERIFY(m_server.forceStatus(QStringLiteral("/api/v1/me.json"), 200, QJsonDocument(me).toJson(),
-                                 1, QStringLiteral("GET")));
+                                 -1, QStringLiteral("GET")));
     MOUserAuthenticationManager::sharedInstance()->reload();
 }
 
@@ -187,6 +189,7 @@ void TestAccountPage::showsTheAccountAndSoundFiguresForWrongOnes()
         // The bar never runs past its track.
         QVERIFY(m_page->spaceBox()->boxUsedSpace()->width() <= m_page->spaceBox()->width());
     }
+    QVERIFY(m_server.reset());
 }
 
 QString TestAccountPage::writeImage(const QString &name, const QByteArray &bytes)
