@@ -2,6 +2,9 @@
 
 #include "testdata.h"
 
+#include <QJsonDocument>
+#include <QUrl>
+
 #include <httplib.h>
 
 namespace ShellTest {
@@ -10,6 +13,13 @@ namespace {
 
 const std::string ReaderAgent = "os: Debian GNU/Linux 12 (bookworm); name: checker; uuid: "
                                 "00000000000000000000000000000042;";
+
+httplib::Headers headersFor(const KerloLocal::Tokens &tokens)
+{
+    return {{"Authorization", "Bearer " + tokens.accessToken.toStdString()},
+            {"M-Auth-Token", tokens.apiKey.toStdString()},
+            {"User-Agent", ReaderAgent}};
+}
 
 } // namespace
 
@@ -20,18 +30,32 @@ bool ServiceReader::signIn(const KerloLocal &server, const QString &email, const
     return !m_tokens.accessToken.isEmpty();
 }
 
+int ServiceReader::post(const QString &path, const QJsonObject &body, QJsonObject *reply) const
+{
+    if (!m_server)
+        return 0;
+    httplib::Client client(m_server->baseUrl().toString().toStdString());
+    const auto answer = client.Post(
+        ("/api/v1" + QUrl::toPercentEncoding(path, "/")).toStdString(), headersFor(m_tokens),
+        QJsonDocument(body).toJson(QJsonDocument::Compact).toStdString(), "application/json");
+    if (!answer)
+        return 0;
+    if (reply)
+        *reply = QJsonDocument::fromJson(QByteArray::fromStdString(answer->body)).object();
+    return answer->status;
+}
+
 QByteArray ServiceReader::remoteBytes(const QString &path) const
 {
     if (!m_server)
         return QByteArray();
-    return get(QStringLiteral("/object") + QString::fromLatin1(QUrl::toPercentEncoding(path, "/")));
-}
-
-httplib::Headers ServiceReader::headers() const
-{
-    return {{"Authorization", "Bearer " + m_tokens.accessToken.toStdString()},
-            {"M-Auth-Token", m_tokens.apiKey.toStdString()},
-            {"User-Agent", ReaderAgent}};
+    httplib::Client client(m_server->baseUrl().toString().toStdString());
+    const httplib::Headers headers = headersFor(m_tokens);
+    const auto reply =
+        client.Get(("/api/v1/object" + QUrl::toPercentEncoding(path, "/")).toStdString(), headers);
+    if (!reply || reply->status != 200)
+        return QByteArray();
+    return QByteArray::fromStdString(reply->body);
 }
 
 QByteArray ServiceReader::get(const QString &path) const
@@ -39,7 +63,7 @@ QByteArray ServiceReader::get(const QString &path) const
     if (!m_server)
         return QByteArray();
     httplib::Client client(m_server->baseUrl().toString().toStdString());
-    const auto reply = client.Get(("/api/v1" + path).toStdString(), headers());
+    const auto reply = client.Get(("/api/v1" + path).toStdString(), headersFor(m_tokens));
     if (!reply || reply->status != 200)
         return QByteArray();
     return QByteArray::fromStdString(reply->body);
@@ -50,10 +74,10 @@ bool ServiceReader::postAvatar(const QByteArray &png) const
     if (!m_server)
         return false;
     httplib::Client client(m_server->baseUrl().toString().toStdString());
-    httplib::Headers signedHeaders = headers();
-    signedHeaders.emplace("x-kerlo-avatar-filename", "picture.png");
+    httplib::Headers headers = headersFor(m_tokens);
+    headers.emplace("x-kerlo-avatar-filename", "picture.png");
     const auto reply =
-        client.Post("/api/v1/users/avatar", signedHeaders, png.toStdString(), "image/png");
+        client.Post("/api/v1/users/avatar", headers, png.toStdString(), "image/png");
     return reply && reply->status == 200;
 }
 
