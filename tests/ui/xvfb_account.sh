@@ -18,17 +18,17 @@ xdotool windowfocus --sync "$main" 2>/dev/null || true
 xdotool windowsize --sync "$main" 960 680 2>/dev/null || true
 
 # The sidebar's first row (the home folder) sits just below the tool bar; the account row is
-# four rows further down. The window takes the page's name as its title.
-xdotool mousemove --window "$main" 50 64 click 1
+# its last. The window takes the page's name as its title.
+xdotool mousemove --window "$main" 50 72 click 1
 sleep 0.5
-xdotool key Down Down Down Down Return
+xdotool key End Return
 wait_window '^Account$' 10 >/dev/null || fail "the sidebar's account row did not open the page"
 sleep 1
 screenshot account "$main"
 
 # The tabs sit centred at the top of the page: the second is Devices.
 width=$(xdotool getwindowgeometry "$main" | grep -o "Geometry: [0-9]*" | grep -o "[0-9]*$")
-xdotool mousemove --window "$main" $((width / 2 + 125)) 85 click 1
+xdotool mousemove --window "$main" $((width / 2 + 125)) 93 click 1
 wait_request GET '/api/v1/devices\.json' 10 || fail "the devices tab did not list the devices"
 sleep 1
 screenshot devices "$main"
