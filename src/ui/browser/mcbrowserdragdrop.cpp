@@ -3,6 +3,7 @@
 #include "alertpresenter.h"
 #include "mcbrowsableviewcontroller.h"
 #include "mcbrowserlog.h"
+#include "mcdropactions.h"
 #include "mcmanager.h"
 #include "mcnameeditingdelegate.h"
 #include "mcoptions.h"
@@ -398,38 +399,19 @@ MCNodePtr MCBrowserDragDrop::dropFolder() const
 
 bool MCBrowserDragDrop::moveRemoteItems(const QStringList &paths, const MCNodePtr &current)
 {
-    const QString target = current->filePath();
     // All or nothing: an item already here, or a folder dropped into itself, refuses the drop
     // before anything moves.
-    for (const QString &path : paths) {
-        if (MCRemotePath::parentOf(path) == target || target == path ||
-            target.startsWith(path + QLatin1Char('/')))
-            return false;
-    }
-    for (const QString &path : paths)
-        MOObjectsManager::sharedInstance()->renameObjectAtPath(
-            path, MCRemotePath::joined(target, MCRemotePath::lastComponent(path)),
-            QVariant::fromValue(current));
-    return true;
+    return MCDropActions::moveRemoteItems(paths, current->filePath(), QVariant::fromValue(current));
 }
 
 void MCBrowserDragDrop::uploadLocalFiles(const QStringList &paths, bool optionHeld,
                                          const QString &target)
 {
-    const bool moveDefault = m_hub->options()
-                                 ->value(MCOptions::AppDelegate, MCOptions::FinderMoveDefaultAction)
-                                 .toBool();
     if (QWidget *window = m_view->window()) {
         window->raise();
         window->activateWindow();
     }
-    for (const QString &path : paths) {
-        const QString name = QFileInfo(path).fileName();
-        if (name.isEmpty())
-            continue;
-        m_hub->uploadFileAtPath(path, MCRemotePath::joined(target, name),
-                                moveDefault && !optionHeld);
-    }
+    MCDropActions::uploadLocalFiles(m_hub, paths, target, optionHeld);
 }
 
 void MCBrowserDragDrop::springTo(const QModelIndex &index)

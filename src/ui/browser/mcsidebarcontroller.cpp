@@ -16,6 +16,7 @@ MCSidebarController::MCSidebarController(QWidget *parent)
     const QList<QPair<QString, QString>> rows = {
         {tr("Kerlo Home"), QStringLiteral("home")},
         {tr("Transfers"), QStringLiteral("transfers://")},
+        {tr("Share Links"), QStringLiteral("links://")},
         {tr("Notifications"), QStringLiteral("messages://")},
         {tr("Console"), QStringLiteral("errors://")},
     };

@@ -12,6 +12,7 @@
 #include "mcerrorscontroller.h"
 #include "mcfileactions.h"
 #include "mciconcontroller.h"
+#include "mcmaintoolbar.h"
 #include "mcmainwindow.h"
 #include "mcmanager.h"
 #include "mcmenunoselection.h"
@@ -21,6 +22,8 @@
 #include "mcpathbarcontroller.h"
 #include "mcpreviewgenerator.h"
 #include "mcshelllogging.h"
+#include "mcremotepath.h"
+#include "sharelinks/mcsharelinkscontroller.h"
 #include "mcsidebarcontroller.h"
 #include "mcstring.h"
 #include "mctablequeuecontroller.h"
@@ -249,6 +252,9 @@ void MCAppDelegate::applicationStart()
         m_browserViews.append(view);
         connect(view, &MCBrowsableViewController::selectedCountChanged, hub,
                 &MCManager::setSelectedCount);
+        // Which items are selected matters too (one file or one folder), not only how many.
+        connect(view, &MCBrowsableViewController::selectedCountChanged, this,
+                &MCAppDelegate::updateToolbarState);
         connect(view, &MCBrowsableViewController::navigationRequested, hub,
                 [hub, view](const QString &path) { hub->doubleClickNavigation(path, view); });
         view->setActionServices(hub->options(), m_services.alerts,
@@ -283,15 +289,31 @@ void MCAppDelegate::applicationStart()
     // The history's two steps, enabled while there is somewhere to go.
     connect(m_window->backAction(), &QAction::triggered, this, [this] { goBackForward(0); });
     connect(m_window->forwardAction(), &QAction::triggered, this, [this] { goBackForward(1); });
-    connect(hub, &MCManager::arrayBackChanged, this,
-            [this, hub] { m_window->backAction()->setEnabled(!hub->arrayBack().isEmpty()); });
-    connect(hub, &MCManager::arrayForwardChanged, this,
-            [this, hub] { m_window->forwardAction()->setEnabled(!hub->arrayForward().isEmpty()); });
-    m_window->backAction()->setEnabled(!hub->arrayBack().isEmpty());
-    m_window->forwardAction()->setEnabled(!hub->arrayForward().isEmpty());
+    const auto historyChanged = [this, hub] {
+        const bool back = !hub->arrayBack().isEmpty();
+        const bool forward = !hub->arrayForward().isEmpty();
+        m_window->backAction()->setEnabled(back);
+        m_window->toolbar()->backSegment()->setEnabled(back);
+        m_window->forwardAction()->setEnabled(forward);
+        m_window->toolbar()->forwardSegment()->setEnabled(forward);
+    };
+    connect(hub, &MCManager::arrayBackChanged, this, historyChanged);
+    connect(hub, &MCManager::arrayForwardChanged, this, historyChanged);
+    historyChanged();
 
-    m_bottomView = new MCBottomViewController;
+    m_bottomView = new MCBottomViewController(
+        hub->options(), objects, MONotificationManager::sharedInstance()->notificationCenter());
     m_window->setBottomContent(m_bottomView);
+    connect(m_fileActions, &MCFileActions::shareLinkReceived, this,
+            &MCAppDelegate::showShareLinkPopupWith);
+    auto *links = new MCShareLinksController(objects);
+    addPage(links->title(), links);
+    connect(links, &MCShareLinksController::sendByEmailRequested, this,
+            &MCAppDelegate::showSendShareLinkViaEmailWith);
+    connect(links, &MCShareLinksController::goToFileRequested, this, [hub](const QString &path) {
+        hub->setNotBrowsablePath(QStringLiteral(""));
+        hub->changeToPath(MCRemotePath::parentOf(path), nullptr);
+    });
     connect(hub, &MCManager::selectedCountChanged, m_bottomView,
             [this, hub] { m_bottomView->setSelectedCount(hub->selectedCount()); });
     connect(hub, &MCManager::totalCountChanged, m_bottomView,
@@ -300,6 +322,7 @@ void MCAppDelegate::applicationStart()
     setupInspectors();
     hub->setSelectedController(icon);
     icon->firstResponder()->setFocus(Qt::OtherFocusReason);
+    updateToolbarState();
     if (m_services.updater)
         m_services.updater->setAutomaticallyChecksForUpdates(true);
 }
@@ -353,6 +376,8 @@ void MCAppDelegate::loadUserDefaults()
 {
     m_userDefaults->setTemplatesPath(MCManager::sharedManager()->templatesPath());
     m_userDefaults->loadUserDefaults();
+    if (m_window)
+        applyStoredBars();
 }
 
 void MCAppDelegate::saveUserDefaults()
