@@ -6,10 +6,26 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QSemaphore>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QThreadPool>
 #include <QtTest>
+
+namespace {
+
+// A listing reply large enough to be decoded on another thread.
+QByteArray largeListing()
+{
+    QByteArray large = "{\"objects\":[";
+    for (int i = 0; i < 60000; ++i)
+        large += (i ? "," : "") + QByteArray("{\"label\":\"item-") + QByteArray::number(i) + "\"}";
+    large += "]}";
+    return large;
+}
+
+} // namespace
 
 class TestJsonRequestManager : public QObject
 {
@@ -24,6 +40,7 @@ private slots:
     void bufferJoinsEveryPiece();
     void errorStatusStillDecodes();
     void largeRepliesDecodeAwayInOrder();
+    void abandonedDecodesReachNobody();
     void synchronousRequest();
     void synchronousRequestTimesOut();
 
@@ -133,10 +150,7 @@ void TestJsonRequestManager::largeRepliesDecodeAwayInOrder()
     // Large replies are decoded (and made into the listener's value) off the main thread, a
     // broken one still fails with its bytes; every reply reaches the listeners in the order it
     // finished, a small one waiting behind a large one.
-    QByteArray large = "{\"objects\":[";
-    for (int i = 0; i < 60000; ++i)
-        large += (i ? "," : "") + QByteArray("{\"label\":\"item-") + QByteArray::number(i) + "\"}";
-    large += "]}";
+    const QByteArray large = largeListing();
     QVERIFY(large.size() > 1024 * 1024);
     const QByteArray broken = large.left(large.size() - 2);
     MJsonRequestManager manager;
@@ -179,6 +193,63 @@ void TestJsonRequestManager::largeRepliesDecodeAwayInOrder()
         expected.append(delivered.value(path));
     QCOMPARE(order, expected);
     QVERIFY(decodedAway);
+}
+
+void TestJsonRequestManager::abandonedDecodesReachNobody()
+{
+    // A decoder uses its owner's data: once the owner abandons the decodes (shutting down) or
+    // the manager is gone, no decoder call may still be running or start, and nothing of an
+    // abandoned reply reaches the listeners; later replies still do.
+    struct Owner
+    {
+        QAtomicInt alive{1};
+        QAtomicInt usedAfterEnd{0};
+        QSemaphore started;
+        QSemaphore release;
+    };
+    const QString path = QStringLiteral("/api/v1/t/large");
+    QVERIFY(server.forceStatus(path, 200, largeListing(), 3));
+    const auto largeRequest = [&] {
+        MNetworkRequest request(url(path));
+        request.setRepliesAsJsonObject(true);
+        return request;
+    };
+    for (const bool destroy : {false, true}) {
+        const auto owner = std::make_shared<Owner>();
+        auto *manager = new MJsonRequestManager;
+        // The decoder holds on until released (or a while), then uses its owner.
+        manager->setDecoder(
+            [owner](const QJsonObject &, const MNetworkRequest &, const MNetworkReply &) {
+                owner->started.release();
+                owner->release.tryAcquire(1, 300);
+                if (!owner->alive.loadAcquire())
+                    owner->usedAfterEnd.storeRelease(1);
+                return QVariant(1);
+            });
+        QSignalSpy ready(manager, &MJsonRequestManager::responseObjectReady);
+        manager->sendRequest(largeRequest());
+        QTRY_VERIFY_WITH_TIMEOUT(owner->started.available() > 0, 20000);
+        owner->started.acquire();
+        if (destroy)
+            delete manager;
+        else
+            manager->abandonDecodes();
+        owner->alive.storeRelease(0);
+        owner->release.release();
+        QThreadPool::globalInstance()->waitForDone();
+        QCoreApplication::sendPostedEvents();
+        QVERIFY2(!owner->usedAfterEnd.loadAcquire(), destroy ? "destroyed" : "abandoned");
+        if (destroy)
+            continue;
+        QCOMPARE(ready.count(), 0);
+        // The manager goes on with later replies.
+        owner->alive.storeRelease(1);
+        owner->release.release();
+        manager->sendRequest(largeRequest());
+        QTRY_COMPARE_WITH_TIMEOUT(ready.count(), 1, 20000);
+        QCOMPARE(ready.first().first(), QVariant(1));
+        delete manager;
+    }
 }
 
 void TestJsonRequestManager::synchronousRequest()

@@ -12,6 +12,8 @@
 #include <QThreadPool>
 #include <QVariantMap>
 
+#include <algorithm>
+
 namespace {
 
 // Replies from this size on are decoded on another thread.
@@ -36,7 +38,44 @@ MJsonRequestManager::MJsonRequestManager(QObject *parent)
             });
 }
 
-MJsonRequestManager::~MJsonRequestManager() = default;
+MJsonRequestManager::~MJsonRequestManager()
+{
+    abandonDecodes();
+}
+
+bool MJsonRequestManagerPrivate::Decodes::enter(quint64 of)
+{
+    QMutexLocker locker(&mutex);
+    if (of != generation)
+        return false;
+    ++running;
+    return true;
+}
+
+void MJsonRequestManagerPrivate::Decodes::leave()
+{
+    QMutexLocker locker(&mutex);
+    if (--running == 0)
+        idle.wakeAll();
+}
+
+void MJsonRequestManagerPrivate::Decodes::abandon()
+{
+    QMutexLocker locker(&mutex);
+    ++generation;
+    while (running > 0)
+        idle.wait(&mutex);
+}
+
+void MJsonRequestManager::abandonDecodes()
+{
+    Q_D(MJsonRequestManager);
+    d->decodes->abandon();
+    // Whatever waits behind an abandoned reply would never be delivered in order.
+    if (std::any_of(d->deliveries.cbegin(), d->deliveries.cend(),
+                    [](const auto &delivery) { return !delivery->ready; }))
+        d->deliveries.clear();
+}
 
 QString MJsonRequestManager::sendRequest(const MNetworkRequest &request)
 {
@@ -97,11 +136,22 @@ void MJsonRequestManager::handleReplyFinished(const MNetworkRequest &req,
     }
     const QPointer<MJsonRequestManager> self(this);
     const Decoder decoder = d->decoder;
-    QThreadPool::globalInstance()->start([self, delivery, buffer, decode, decoder]() mutable {
+    const std::shared_ptr<MJsonRequestManagerPrivate::Decodes> decodes = d->decodes;
+    quint64 generation;
+    {
+        QMutexLocker locker(&decodes->mutex);
+        generation = decodes->generation;
+    }
+    QThreadPool::globalInstance()->start([self, delivery, buffer, decode, decoder, decodes,
+                                          generation]() mutable {
         QVariant body;
         const bool decoded = decode(buffer, &body);
         if (decoded && decoder) {
+            // The decoder may use its owner's data: never once the manager abandoned it.
+            if (!decodes->enter(generation))
+                return;
             const QVariant made = decoder(body.toJsonObject(), delivery->request, delivery->reply);
+            decodes->leave();
             if (made.isValid())
                 body = made;
         }
@@ -110,7 +160,12 @@ void MJsonRequestManager::handleReplyFinished(const MNetworkRequest &req,
             buffer.clear();
         QMetaObject::invokeMethod(
             QCoreApplication::instance(),
-            [self, delivery, buffer, decoded, body] {
+            [self, delivery, buffer, decoded, body, decodes, generation] {
+                {
+                    QMutexLocker locker(&decodes->mutex);
+                    if (decodes->generation != generation)
+                        return;
+                }
                 delivery->failed = !decoded;
                 delivery->body = body;
                 delivery->raw = buffer;

@@ -28,6 +28,10 @@ public:
     using Decoder = std::function<QVariant(const QJsonObject &object, const MNetworkRequest &req,
                                            const MNetworkReply &reply)>;
     void setDecoder(const Decoder &decoder);
+    // Drops every reply still being decoded, after waiting for a decoder already running:
+    // neither its decoder nor the listeners are called for it afterwards. The destructor does
+    // the same; an owner whose decoder uses its own data calls this before that data goes.
+    void abandonDecodes();
 
 signals:
     // An object's members as a map; an empty body or a top-level array gives an empty map.

@@ -8,6 +8,7 @@
 #include <QMutex>
 #include <QString>
 #include <QVector>
+#include <QWaitCondition>
 
 #include <memory>
 
@@ -26,6 +27,24 @@ public:
         QByteArray raw;
     };
 
+    // Decodes running on other threads. A decode started before the last abandon() is
+    // dropped: its decoder is not called, its result not delivered. Shared with the decodes,
+    // so it outlives the manager.
+    struct Decodes
+    {
+        QMutex mutex;
+        QWaitCondition idle;
+        quint64 generation = 0;
+        int running = 0; // decoders being called now
+
+        // Marks the decoder of this generation as running; false when it was abandoned.
+        bool enter(quint64 of);
+        void leave();
+        // Abandons every decode started so far and waits for decoders still running.
+        void abandon();
+    };
+
+    std::shared_ptr<Decodes> decodes = std::make_shared<Decodes>();
     // Bytes received so far, by request identifier.
     QMutex mutex;
     QHash<QString, QByteArray> buffers;

@@ -164,6 +164,8 @@ MObjectsManager::MObjectsManager(QObject *parent)
 MObjectsManager::~MObjectsManager()
 {
     Q_D(MObjectsManager);
+    // A large listing's objects are made from this manager's data on another thread.
+    d->jsonManager->abandonDecodes();
     // Never shut down: the engine still has to save its transfers before its thread ends.
     if (d->sender && !d->senderStopping)
         d->sender->shutdown();
@@ -241,6 +243,8 @@ void MObjectsManager::shutdown()
         d->liveUpdatesMonitored = false;
         d->stopUpdatesTimer();
         d->jsonManager->cancelAllActiveRequests();
+        // Nor do listings still being decoded.
+        d->jsonManager->abandonDecodes();
         // Canceled listings never answer; later ones must not wait for them.
         d->pendingListings.clear();
         // With an engine, shutdownCompleted() comes once it is gone with its thread.

@@ -19,6 +19,7 @@ MCSidebarController::MCSidebarController(QWidget *parent)
         {tr("Share Links"), QStringLiteral("links://")},
         {tr("Notifications"), QStringLiteral("messages://")},
         {tr("Console"), QStringLiteral("errors://")},
+        {tr("Account"), QStringLiteral("account://")},
     };
     for (const auto &row : rows) {
         auto *item = new QListWidgetItem(row.first, m_list);
