@@ -255,7 +255,8 @@ void TestShellWindow::goCommandsAndGoToFolder()
     QTRY_VERIFY_WITH_TIMEOUT(shows(QStringLiteral("/")), 20000);
     QVERIFY(!window()->enclosingFolderAction()->isEnabled());
     // Pages nobody has built yet stay out of reach; built ones open.
-    QVERIFY(!window()->goAction(QStringLiteral("account://"))->isEnabled());
+    QVERIFY(!window()->goAction(QStringLiteral("contacts://"))->isEnabled());
+    QVERIFY(window()->goAction(QStringLiteral("account://"))->isEnabled());
     window()->goAction(QStringLiteral("messages://"))->trigger();
     QTRY_COMPARE(hub->notBrowsablePath(), QStringLiteral("messages://"));
     QCOMPARE(window()->windowTitle(), QStringLiteral("Notifications"));
