@@ -11,6 +11,7 @@
 #include "mcmainwindow.h"
 #include "mcmanager.h"
 #include "mcmousedowntextfield.h"
+#include "mcpasswordrecoverycontroller.h"
 #include "mcsidebarcontroller.h"
 #include "mcspacebox.h"
 #include "mouserauthenticationmanager.h"
@@ -82,6 +83,7 @@ private slots:
     void choosingAPictureUploadsAndShowsIt();
     void pictureSurvivesARestart();
     void devicesTableListsTheUsersDevices();
+    void passwordLinksOpenTheRecoveryWindow();
 
 private:
     void openPage();
@@ -318,6 +320,21 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     TestAccountPage test;
     return QTest::qExec(&test, argc, argv);
+}
+
+void TestAccountPage::passwordLinksOpenTheRecoveryWindow()
+{
+    m_page->switchView(0);
+    QTRY_VERIFY(m_page->textForgotPassword()->isVisible());
+    QTest::mouseClick(m_page->textForgotPassword(), Qt::LeftButton);
+    MCPasswordRecoveryController *window = m_shell.delegate()->passwordRecoveryController();
+    QVERIFY(window);
+    QTRY_VERIFY(window->isVisible());
+    QVERIFY(window->isPasswordForgot());
+    QTest::mouseClick(m_page->textChangePassword(), Qt::LeftButton);
+    QCOMPARE(m_shell.delegate()->passwordRecoveryController(), window);
+    QVERIFY(!window->isPasswordForgot());
+    window->close();
 }
 
 #include "tst_accountpage.moc"

@@ -22,9 +22,8 @@
 #include "mcoptions.h"
 #include "mcpathbarcontroller.h"
 #include "mcpreviewgenerator.h"
-#include "mcshelllogging.h"
 #include "mcremotepath.h"
-#include "sharelinks/mcsharelinkscontroller.h"
+#include "mcshelllogging.h"
 #include "mcsidebarcontroller.h"
 #include "mcstring.h"
 #include "mctablequeuecontroller.h"
@@ -40,6 +39,7 @@
 #include "mopreviewmanager.h"
 #include "mouserauthenticationmanager.h"
 #include "quitrequests.h"
+#include "sharelinks/mcsharelinkscontroller.h"
 #include "soundplayer.h"
 #include "updater.h"
 
@@ -115,8 +115,7 @@ void MCAppDelegate::showLoginWindow()
 {
     if (!m_loginController) {
         m_loginController =
-            new MCWindowLoginController(MOUserAuthenticationManager::sharedInstance(),
-                                        webSite());
+            new MCWindowLoginController(MOUserAuthenticationManager::sharedInstance(), webSite());
         connect(m_loginController, &MCWindowLoginController::exitRequested, this, [this] {
             if (m_services.quitRequests)
                 m_services.quitRequests->requestQuit();
@@ -237,8 +236,10 @@ void MCAppDelegate::applicationStart()
             new MCErrorsController(MONotificationManager::sharedInstance()->notificationCenter(),
                                    m_services.clock));
     addPage(QStringLiteral("messages://"), new MCMessagesController);
-    addPage(QStringLiteral("account://"),
-            new MCAccountController(hub, new MODevicesManager(this)));
+    auto *account = new MCAccountController(hub, new MODevicesManager(this));
+    addPage(QStringLiteral("account://"), account);
+    connect(account, &MCAccountController::passwordRecoveryRequested, this,
+            &MCAppDelegate::showPasswordRecovery);
     connect(hub, &MCManager::notBrowsablePathChanged, this, &MCAppDelegate::notBrowsableHandler);
     connect(m_window->sidebar(), &MCSidebarController::placeChosen, this,
             &MCAppDelegate::menuGoSwitchView);

@@ -221,11 +221,6 @@ QWidget *MCAccountController::buildBaseView()
     passwords->addSpacing(16);
     passwords->addWidget(m_textForgotPassword);
     passwords->addStretch(1);
-    // The password window is not part of this build yet.
-    for (MCMouseDownTextField *field : {m_textChangePassword, m_textForgotPassword}) {
-        field->setEnabled(false);
-        field->setCursor(Qt::ArrowCursor);
-    }
     for (MCMouseDownTextField *field :
          {m_textChangeImage, m_textChangePassword, m_textForgotPassword})
         connect(field, &MCMouseDownTextField::mouseDownTextFieldClicked, this,
@@ -328,8 +323,13 @@ void MCAccountController::mouseDownTextFieldClicked(MCMouseDownTextField *field)
     case ChangeImage:
         changeImage();
         break;
+    case ChangePassword:
+        emit passwordRecoveryRequested(false);
+        break;
+    case ForgotPassword:
+        emit passwordRecoveryRequested(true);
+        break;
     default:
-        // The password links wait for the password window.
         break;
     }
 }

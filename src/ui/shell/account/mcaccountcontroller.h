@@ -57,6 +57,12 @@ public:
     MCDevicesModel *devicesModel() const { return m_devicesModel; }
     QTableView *devicesTable() const { return m_devicesTable; }
     QLabel *devicesStatus() const { return m_devicesStatus; }
+
+signals:
+    // A password link was clicked: forgot is true for "Forgot your password?".
+    void passwordRecoveryRequested(bool forgot);
+
+public:
     // The picture chooser while it is open.
     QFileDialog *pictureChooser() const { return m_pictureChooser; }
 
