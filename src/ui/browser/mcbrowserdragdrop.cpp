@@ -385,7 +385,7 @@ void MCBrowserDragDrop::dropped(QDropEvent *event)
     if (!files.isEmpty()) {
         const bool optionHeld =
             event->keyboardModifiers() & (Qt::ControlModifier | Qt::AltModifier);
-        uploadLocalFiles(files, optionHeld, target->filePath());
+        uploadLocalFiles(m_hub, m_view->window(), files, optionHeld, target->filePath());
     }
     event->setDropAction(Qt::CopyAction);
     event->accept();
@@ -413,13 +413,12 @@ bool MCBrowserDragDrop::moveRemoteItems(const QStringList &paths, const MCNodePt
     return true;
 }
 
-void MCBrowserDragDrop::uploadLocalFiles(const QStringList &paths, bool optionHeld,
-                                         const QString &target)
+void MCBrowserDragDrop::uploadLocalFiles(MCManager *hub, QWidget *window, const QStringList &paths,
+                                         bool optionHeld, const QString &target)
 {
-    const bool moveDefault = m_hub->options()
-                                 ->value(MCOptions::AppDelegate, MCOptions::FinderMoveDefaultAction)
-                                 .toBool();
-    if (QWidget *window = m_view->window()) {
+    const bool moveDefault =
+        hub->options()->value(MCOptions::AppDelegate, MCOptions::FinderMoveDefaultAction).toBool();
+    if (window) {
         window->raise();
         window->activateWindow();
     }
@@ -427,8 +426,7 @@ void MCBrowserDragDrop::uploadLocalFiles(const QStringList &paths, bool optionHe
         const QString name = QFileInfo(path).fileName();
         if (name.isEmpty())
             continue;
-        m_hub->uploadFileAtPath(path, MCRemotePath::joined(target, name),
-                                moveDefault && !optionHeld);
+        hub->uploadFileAtPath(path, MCRemotePath::joined(target, name), moveDefault && !optionHeld);
     }
 }
 

@@ -164,6 +164,15 @@ void MCManager::setCurrentDownloadsCount(qint64 count)
     emit currentDownloadsCountChanged();
 }
 
+void MCManager::setUnreadNotifications(qint64 count)
+{
+    count = qMax<qint64>(0, count);
+    if (count == m_unreadNotifications)
+        return;
+    m_unreadNotifications = count;
+    emit unreadNotificationsChanged();
+}
+
 QString MCManager::folderUnderSupport(const QString &name) const
 {
     const QString path = QDir(applicationSupportPath()).filePath(name);

@@ -58,6 +58,8 @@ class MCManager
                    NOTIFY currentUploadsCountChanged)
     Q_PROPERTY(qint64 currentDownloadsCount READ currentDownloadsCount WRITE
                    setCurrentDownloadsCount NOTIFY currentDownloadsCountChanged)
+    Q_PROPERTY(qint64 unreadNotifications READ unreadNotifications WRITE setUnreadNotifications
+                   NOTIFY unreadNotificationsChanged)
 public:
     using CompletionBlock = std::function<void()>;
 
@@ -102,6 +104,9 @@ public:
     void setCurrentUploadsCount(qint64 count);
     qint64 currentDownloadsCount() const;
     void setCurrentDownloadsCount(qint64 count);
+    // The notifications the user has not read yet (the sidebar's badge).
+    qint64 unreadNotifications() const { return m_unreadNotifications; }
+    void setUnreadNotifications(qint64 count);
 
     // The hub's folders under the support folder, made on first use.
     QString applicationSupportPath() const;
@@ -245,6 +250,7 @@ signals:
     void totalCountChanged();
     void currentUploadsCountChanged();
     void currentDownloadsCountChanged();
+    void unreadNotificationsChanged();
 
 private:
     MCManager();
@@ -283,6 +289,7 @@ private:
     qint64 m_totalCount = 0;
     qint64 m_currentUploadsCount = 0;
     qint64 m_currentDownloadsCount = 0;
+    qint64 m_unreadNotifications = 0;
     mutable QRecursiveMutex m_countersLock;
     MOAvatarManager *m_avatarManager = nullptr;
     MOConversationsManager *m_conversationsManager = nullptr;
