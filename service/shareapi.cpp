@@ -8,14 +8,19 @@
 #include "router.h"
 #include "sharelinkstore.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QRegularExpression>
+#include <QUrl>
 
 #include <algorithm>
+#include <memory>
 
 namespace {
 
 constexpr qint64 defaultPageSize = 200;
+constexpr qint64 sendBlock = 64 * 1024;
 
 // A whole, non-negative number from JSON text or a JSON number ("72" or 72).
 std::optional<qint64> count(const QJsonValue &value)
@@ -41,6 +46,20 @@ bool isEmailAddress(const QString &text)
     return address.match(text).hasMatch();
 }
 
+// The file's name as the browser saves it: a plain ASCII fallback, and the name itself in
+// UTF-8 for the clients that read it.
+std::string attachment(const QString &name)
+{
+    QString plain;
+    for (const QChar c : name)
+        plain.append(c.unicode() < 0x20 || c.unicode() > 0x7e || c == QLatin1Char('"') ||
+                             c == QLatin1Char('\\')
+                         ? QLatin1Char('_')
+                         : c);
+    return "attachment; filename=\"" + plain.toStdString() + "\"; filename*=UTF-8''" +
+           QUrl::toPercentEncoding(name).toStdString();
+}
+
 } // namespace
 
 ShareApi::ShareApi(const AuthApi &auth, ObjectStore &objects, ShareLinkStore &links,
@@ -60,6 +79,9 @@ void ShareApi::addRoutes(Router &router)
     add("POST", R"(/api/v1/shares/{}/revoke)", &ShareApi::answerRevoke);
     add("GET", R"(/api/v1/sharelinks/list)", &ShareApi::answerList);
     add("POST", R"(/api/v1/sharelinks/email)", &ShareApi::answerEmail);
+    router.add("GET", R"(/s/{})",
+               [this](const httplib::Request &request, httplib::Response &response,
+                      const RouteCaptures &captures) { answerVisit(request, response, captures); });
 }
 
 // From the server's own address: the Host header is whatever the client chose to send.
@@ -155,4 +177,38 @@ void ShareApi::answerEmail(const UserAccount &, const httplib::Request &request,
         {{QStringLiteral("recps"), recipients},
          {QStringLiteral("filename"), json->value(QLatin1String("filename")).toString()},
          {QStringLiteral("errors"), errors}});
+}
+
+void ShareApi::answerVisit(const httplib::Request &, httplib::Response &response,
+                           const RouteCaptures &captures)
+{
+    const std::optional<ShareLink> link = links.visit(QString::fromStdString(captures[1].str()));
+    QJsonObject object;
+    QString contentPath;
+    if (!link || objects.fileAt(link->userId, link->path, &object, &contentPath)) {
+        // Revoked, expired, unknown, or nothing left to serve: the link tells nothing more.
+        JsonReply::sendNotFound(response);
+        return;
+    }
+    auto file = std::make_shared<QFile>(contentPath);
+    if (!file->open(QIODevice::ReadOnly)) {
+        JsonReply::sendErrors(response, 500, {QStringLiteral("The content cannot be read")});
+        return;
+    }
+    response.status = 200;
+    response.set_header("Content-Disposition",
+                        attachment(object.value(QLatin1String("label")).toString()));
+    const char *type = "application/octet-stream";
+    if (file->size() == 0) {
+        response.set_content(std::string(), type);
+        return;
+    }
+    // Read as the connection takes it, so that no file sits in memory.
+    response.set_content_provider(
+        size_t(file->size()), type, [file](size_t offset, size_t wanted, httplib::DataSink &sink) {
+            if (!file->seek(qint64(offset)))
+                return false;
+            const QByteArray bytes = file->read(qMin(qint64(wanted), sendBlock));
+            return !bytes.isEmpty() && sink.write(bytes.constData(), size_t(bytes.size()));
+        });
 }

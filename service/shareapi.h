@@ -14,7 +14,8 @@ class ShareLinkStore;
 struct UserAccount;
 
 // The signed calls on share links: share a path, revoke a link, list the user's links, and
-// send a link by e-mail (checked, never sent).
+// send a link by e-mail (checked, never sent). And the links themselves: "/s/<token>" serves
+// the shared file to anyone, without signing, while the link is active.
 class ShareApi
 {
 public:
@@ -36,6 +37,8 @@ private:
                     httplib::Response &response, const RouteCaptures &captures);
     void answerEmail(const UserAccount &user, const httplib::Request &request,
                      httplib::Response &response, const RouteCaptures &captures);
+    void answerVisit(const httplib::Request &request, httplib::Response &response,
+                     const RouteCaptures &captures);
     // Links point at the host the client reached us by.
     QString publicUrl(const QString &token) const;
 

@@ -98,3 +98,16 @@ std::vector<ShareLink> ShareLinkStore::list(qint64 userId, qint64 offset, qint64
     }
     return page;
 }
+
+std::optional<ShareLink> ShareLinkStore::visit(const QString &token)
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    const auto link = std::find_if(links.begin(), links.end(), [&](const ShareLink &candidate) {
+        return candidate.token == token;
+    });
+    if (link == links.end() || !link->isActive(QDateTime::currentSecsSinceEpoch()))
+        return std::nullopt;
+    ++link->visitCount;
+    save(*link);
+    return *link;
+}

@@ -24,6 +24,9 @@ public:
     // the first time.
     std::optional<ShareLink> revoke(qint64 userId, const QString &token);
     std::vector<ShareLink> list(qint64 userId, qint64 offset, qint64 limit) const;
+    // A visit of the public link: the link, counted, while it is active; nullopt once it is
+    // revoked or expired, or when no link has that token.
+    std::optional<ShareLink> visit(const QString &token);
 
 private:
     bool save(const ShareLink &link) const; // reports a failure on stderr

@@ -17,6 +17,9 @@ public:
     QString domain() const { return m_domain; }
     qint64 code() const { return m_code; }
     QVariantMap userInfo() const { return m_userInfo; }
+    // What went wrong, as a sentence for the user (MOErrorDescriptionKey); empty when the error
+    // does not say.
+    QString description() const;
 
     bool operator==(const MOError &other) const;
     bool operator!=(const MOError &other) const { return !(*this == other); }
@@ -26,6 +29,8 @@ private:
     qint64 m_code = 0;
     QVariantMap m_userInfo;
 };
+
+extern const QString MOErrorDescriptionKey;
 
 Q_DECLARE_METATYPE(MOError)
 

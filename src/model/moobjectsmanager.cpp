@@ -20,6 +20,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QThread>
+#include <QTimer>
 
 namespace {
 
@@ -251,10 +252,43 @@ QString MOObjectsManager::suggestedFilePathWithPath(const QString &path) const
     return core ? core->suggestedFilePath(path) : QString();
 }
 
+namespace {
+// The main thread's time for scheduling transfers in one turn of the event loop.
+constexpr int TransferBudgetMs = 20;
+} // namespace
+
 void MOObjectsManager::transferObject(const MOObjectTransferRequest &request)
 {
-    if (MObjectsManager *core = d_func()->core())
-        core->transferObject(MOCoreValues::cxxTransferRequest(request));
+    Q_D(MOObjectsManager);
+    // At once while the turn's budget lasts; then in order, a slice per turn.
+    if (d->waitingTransfers.isEmpty()) {
+        if (!d->turnClock.isValid()) {
+            d->turnClock.start();
+            QTimer::singleShot(0, this, [d] { d->turnClock.invalidate(); });
+        }
+        if (d->turnClock.elapsed() < TransferBudgetMs) {
+            if (MObjectsManager *core = d->core())
+                core->transferObject(MOCoreValues::cxxTransferRequest(request));
+            return;
+        }
+        QTimer::singleShot(0, this, [d] { d->scheduleWaitingTransfers(); });
+    }
+    d->waitingTransfers.append(request);
+}
+
+void MOObjectsManagerPrivate::scheduleWaitingTransfers()
+{
+    Q_Q(MOObjectsManager);
+    QElapsedTimer clock;
+    clock.start();
+    MObjectsManager *engine = core();
+    while (!waitingTransfers.isEmpty() && clock.elapsed() < TransferBudgetMs) {
+        const MOObjectTransferRequest request = waitingTransfers.takeFirst();
+        if (engine)
+            engine->transferObject(MOCoreValues::cxxTransferRequest(request));
+    }
+    if (!waitingTransfers.isEmpty())
+        QTimer::singleShot(0, q, [this] { scheduleWaitingTransfers(); });
 }
 
 void MOObjectsManager::transferDirectory(const MOObjectTransferRequest &request)

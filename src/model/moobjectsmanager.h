@@ -77,6 +77,9 @@ public:
     // A free remote path for path, by a numeric suffix; null when there is none.
     QString suggestedFilePathWithPath(const QString &path) const;
 
+    // Scheduled at once, unless this turn of the event loop has spent a few milliseconds on
+    // transfers already: then on the next turns, in order (queueing thousands never holds the
+    // main thread long).
     void transferObject(const MOObjectTransferRequest &request);
     void transferDirectory(const MOObjectTransferRequest &request);
     void cancelTransfer(const MOObjectTransfer &transfer);

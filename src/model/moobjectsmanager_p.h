@@ -4,7 +4,10 @@
 #include "modelegatepointer.h"
 #include "monotificationcenter.h"
 #include "moobjectsmanager.h"
+#include "moobjecttransferrequest.h"
 
+#include <QElapsedTimer>
+#include <QList>
 #include <QScopedPointer>
 
 class MObjectsManager;
@@ -67,6 +70,12 @@ public:
     void post(const QString &name, QVariantMap userInfo, const QVariant &userData);
 
     MOObjectsManager *q_ptr;
+    // Transfers asked for past a turn's time budget, scheduled a slice per turn of the event
+    // loop so that queueing thousands never holds the main thread long; in order.
+    void scheduleWaitingTransfers();
+    QList<MOObjectTransferRequest> waitingTransfers;
+    QElapsedTimer turnClock; // since the first transfer scheduled in this turn
+
     QScopedPointer<ObjectsManagerBridge> bridge;
     QScopedPointer<MONotificationCenter> center;
     MODelegatePointer<MOObjectsManagerHierarchyDelegate> hierarchyDelegate;

@@ -23,6 +23,7 @@ private slots:
     void decoding();
     void bufferJoinsEveryPiece();
     void errorStatusStillDecodes();
+    void largeRepliesDecodeAwayInOrder();
     void synchronousRequest();
     void synchronousRequestTimesOut();
 
@@ -125,6 +126,59 @@ void TestJsonRequestManager::errorStatusStillDecodes()
     QCOMPARE(ready.at(0).at(0).toMap().value(QStringLiteral("errors")).toList(),
              QVariantList{QStringLiteral("disk on fire")});
     QCOMPARE(ready.at(0).at(2).value<MNetworkReply>().statusCode(), 500);
+}
+
+void TestJsonRequestManager::largeRepliesDecodeAwayInOrder()
+{
+    // Large replies are decoded (and made into the listener's value) off the main thread, a
+    // broken one still fails with its bytes; every reply reaches the listeners in the order it
+    // finished, a small one waiting behind a large one.
+    QByteArray large = "{\"objects\":[";
+    for (int i = 0; i < 60000; ++i)
+        large += (i ? "," : "") + QByteArray("{\"label\":\"item-") + QByteArray::number(i) + "\"}";
+    large += "]}";
+    QVERIFY(large.size() > 1024 * 1024);
+    const QByteArray broken = large.left(large.size() - 2);
+    MJsonRequestManager manager;
+    QThread *mainThread = QThread::currentThread();
+    bool decodedAway = true;
+    manager.setDecoder(
+        [&](const QJsonObject &object, const MNetworkRequest &, const MNetworkReply &) {
+            decodedAway = decodedAway && QThread::currentThread() != mainThread;
+            return QVariant(object.value(QStringLiteral("objects")).toArray().size());
+        });
+    QStringList finished;
+    connect(&manager, &MNetworkRequestManager::replyFinishedForRequest, this,
+            [&](const MNetworkRequest &request) { finished.append(request.url().path()); });
+    QStringList order;
+    connect(&manager, &MJsonRequestManager::responseObjectReady, this,
+            [&](const QVariant &value, const MNetworkRequest &request) {
+                order.append(request.url().path() + '=' + value.toString());
+            });
+    connect(&manager, &MJsonRequestManager::decodeError, this,
+            [&](const MNetworkRequest &request, const QByteArray &bytes) {
+                order.append(request.url().path() + (bytes == broken ? "=broken" : "=?"));
+            });
+    const auto send = [&](const QString &path, const QByteArray &body, int delayMs) {
+        QVERIFY(server.forceStatus(path, 200, body));
+        if (delayMs)
+            QVERIFY(server.delay(path, delayMs));
+        MNetworkRequest request(url(path));
+        request.setRepliesAsJsonObject(true);
+        manager.sendRequest(request);
+    };
+    send(QStringLiteral("/api/v1/t/large"), large, 0);
+    send(QStringLiteral("/api/v1/t/broken"), broken, 200);
+    send(QStringLiteral("/api/v1/t/small"), "{\"a\":1}", 400);
+    QTRY_COMPARE_WITH_TIMEOUT(order.size(), 3, 20000);
+    const QHash<QString, QString> delivered{{"/api/v1/t/large", "/api/v1/t/large=60000"},
+                                            {"/api/v1/t/broken", "/api/v1/t/broken=broken"},
+                                            {"/api/v1/t/small", "/api/v1/t/small="}};
+    QStringList expected;
+    for (const QString &path : qAsConst(finished))
+        expected.append(delivered.value(path));
+    QCOMPARE(order, expected);
+    QVERIFY(decodedAway);
 }
 
 void TestJsonRequestManager::synchronousRequest()

@@ -586,6 +586,18 @@ void TestLiveUpdates::localCopiesFollowRemoteChanges()
     QVERIFY(!QFile::exists(local("move")));
     QVERIFY(QFile::exists(local("moved")));
     QVERIFY(vfs->containsObject(QStringLiteral("/Cached/moved.txt")));
+
+    // A remote path that spells the cache's own location on this disk is still a remote
+    // path: its object maps inside the cache, and deleting it leaves "/Cached/keep.txt" be.
+    const QString mirror = local("keep");
+    QCOMPARE(vfs->localPath(mirror), root.path() + "/objects" + mirror);
+    QVERIFY(!vfs->containsObject(mirror));
+    QVERIFY(!server.seedFile(demoEmail, mirror, "elsewhere").isEmpty());
+    QCOMPARE(server.deleteObject(demoEmail, mirror).size(), 1);
+    QTRY_VERIFY_WITH_TIMEOUT(events.contains("deleted|" + mirror), ChangeTimeout);
+    QVERIFY(vfs->containsObject(QStringLiteral("/Cached/keep.txt")));
+    QVERIFY(kept.open(QIODevice::ReadOnly));
+    QCOMPARE(kept.readAll(), QByteArray("keep 2"));
 }
 
 void TestLiveUpdates::cursorBelongsToItsUser()

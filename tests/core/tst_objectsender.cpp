@@ -89,9 +89,11 @@ private slots:
     void neverMoreThanThreeRun();
     void pauseAndCancelFreeSlots();
     void cutDownloadResumesWithRange();
+    void identicalDownloadsKeepTheirOwnFiles();
     void corruptDownloadLeavesDestination();
     void overwriteStrategies();
     void signedOutTransfersWait();
+    void uploadsWaitForAnUnreachableService();
     void downloadsRefreshAnExpiredToken();
     void stalledRequestsFreeTheirSlot();
     void pauseStopsHashing();
@@ -281,7 +283,10 @@ void TestObjectSender::uploadStatusBranches_data()
     QTest::newRow("other conflict")
         << 409 << QByteArray(R"({"error_code":777})") << 801 << "Server error code: 777";
     QTest::newRow("server error without code")
-        << 500 << QByteArray("{}") << 43 << "A file with name '/Branches/f.txt' already exists";
+        << 500 << QByteArray("{}") << 43 << "Server error while transferring '/Branches/f.txt'";
+    QTest::newRow("server error saying why")
+        << 500 << QByteArray(R"({"errors":["disk full"]})") << 43
+        << "Server error while transferring '/Branches/f.txt': disk full";
     QTest::newRow("other server code")
         << 500 << QByteArray(R"({"error_code":901})") << 901
         << "Server error code 901 while transferring '/Branches/f.txt'";
@@ -523,6 +528,55 @@ void TestObjectSender::cutDownloadResumesWithRange()
     QVERIFY(!QFile::exists(partial));
 }
 
+void TestObjectSender::identicalDownloadsKeepTheirOwnFiles()
+{
+    // Files with the same bytes, downloaded into the cache at once: each transfer writes a
+    // partial file of its own, so none finds another's bytes, or its own file gone.
+    const QByteArray bytes = content(2 * MiB, 's');
+    MStorageObject object;
+    object.setContentHash(md5Hex(bytes));
+    object.setSize(bytes.size());
+    constexpr int Count = 12;
+    for (int i = 0; i < Count; ++i)
+        QVERIFY(
+            !server.seedFile(demoEmail, QStringLiteral("/Same/%1.bin").arg(i), bytes).isEmpty());
+    QList<qint64> ids;
+    for (int i = 0; i < Count; ++i) {
+        MObjectTransferRequest request =
+            download(QStringLiteral("/Same/%1.bin").arg(i),
+                     local.filePath(QStringLiteral("same-%1").arg(i)), 1);
+        request.setAction(Tolvo::DownloadToCache);
+        request.setStorageObject(object);
+        ids.append(sender->scheduleTransfer(request).identifier());
+    }
+    for (int i = 0; i < Count; ++i) {
+        QCOMPARE(waitFinished(ids.at(i)).state(), int(MObjectTransfer::Completed));
+        QVERIFY(readAll(local.filePath(QStringLiteral("same-%1").arg(i))) == bytes);
+    }
+    QVERIFY(notes->isEmpty());
+
+    // Bytes an earlier download left (one cut short, or one of an earlier version of the
+    // program) are taken over by the next download of the content, which asks for the rest.
+    const QString hash = md5Hex(bytes);
+    const QString parked =
+        TolvoApp::instance()->tempPath() + "/" + hash.left(2) + "/" + hash.mid(2, 2) + "/" + hash;
+    QVERIFY(QDir().mkpath(QFileInfo(parked).path()));
+    QFile prefix(parked);
+    QVERIFY(prefix.open(QIODevice::WriteOnly) && prefix.write(bytes.left(MiB)) == MiB);
+    prefix.close();
+    QVERIFY(server.clearRequests());
+    MObjectTransferRequest other = download("/Same/1.bin", local.filePath("other"), 1);
+    other.setAction(Tolvo::DownloadToCache);
+    other.setStorageObject(object);
+    QCOMPARE(run(other).state(), int(MObjectTransfer::Completed));
+    QVERIFY(readAll(local.filePath("other")) == bytes);
+    const QJsonArray gets = requestsUnder("/api/v1/object/");
+    QVERIFY(!gets.isEmpty());
+    QCOMPARE(gets.at(0).toObject().value("headers").toObject().value("range").toString(),
+             QStringLiteral("bytes=%1-%2").arg(MiB).arg(bytes.size()));
+    QVERIFY(!QFile::exists(parked));
+}
+
 void TestObjectSender::overwriteStrategies()
 {
     QVERIFY(!server.seedFile(demoEmail, "/Over/o.txt", "remote").isEmpty());
@@ -616,6 +670,28 @@ void TestObjectSender::signedOutTransfersWait()
     auth->authenticateUser(demoEmail, TestData::demoPassword);
     QCOMPARE(waitFinished(waiting.identifier()).state(), int(MObjectTransfer::Completed));
     QCOMPARE(readAll(local.filePath("l.txt")), QByteArray("later"));
+}
+
+void TestObjectSender::uploadsWaitForAnUnreachableService()
+{
+    // With the service stopped, an upload is not failed: it waits, nothing is reported, and
+    // it goes up once the service is back.
+    const QString file = writeFile("waits.txt", "sent when the service is back");
+    MObjectTransferRequest upload(file, "/Waits/waits.txt", 0);
+    upload.setAction(Tolvo::UploadObject);
+    upload.setMode(2);
+    server.stop();
+    const MObjectTransfer waiting = sender->scheduleTransfer(upload);
+    QTRY_VERIFY_WITH_TIMEOUT(sender->isPaused(), 30000);
+    const int state = MObjectTransfer::fromIdentifier(waiting.identifier()).state();
+    QVERIFY2(state == MObjectTransfer::Scheduled || state == MObjectTransfer::Idle,
+             qPrintable(QString::number(state)));
+    QVERIFY(notes->isEmpty());
+    QVERIFY(finished->isEmpty());
+
+    QVERIFY(server.restart());
+    QCOMPARE(waitFinished(waiting.identifier()).state(), int(MObjectTransfer::Completed));
+    QVERIFY(notes->isEmpty());
 }
 
 void TestObjectSender::downloadsRefreshAnExpiredToken()

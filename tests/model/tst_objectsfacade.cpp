@@ -87,6 +87,7 @@ private slots:
     void serverErrorAbortsTheTransfer();
     void folderUploadReportsItsGroup();
     void existingFileIsReportedWithItsRequest();
+    void manyTransfersAreScheduledInOrder();
     void thumbnailsReachThePreviewDelegate();
 
 private:
@@ -476,6 +477,32 @@ void TestObjectsFacade::existingFileIsReportedWithItsRequest()
     QCOMPARE(foreign.errorCode(), quint64(0));
     QVERIFY(!foreign.storageObject().has_value());
     QVERIFY(foreign.transferRequest().sourcePath().isNull());
+}
+
+void TestObjectsFacade::manyTransfersAreScheduledInOrder()
+{
+    // More than one turn of the event loop can schedule: the rest follow on the next turns,
+    // every one, in the order asked.
+    QVERIFY(!server.seedFile(demoEmail, QStringLiteral("/Many/m.txt"), "many").isEmpty());
+    MONotificationSpy spy(objects()->notificationCenter(), MOObjectTransferWillStartNotification);
+    QStringList asked;
+    for (int i = 0; i < 400; ++i) {
+        asked.append(local.filePath(QStringLiteral("many-%1.txt").arg(i)));
+        objects()->transferObject(
+            MOObjectTransferRequest(QStringLiteral("/Many/m.txt"), asked.last(), 1));
+    }
+    const auto scheduled = [&spy] {
+        QStringList destinations;
+        for (const MOPostedNotification &notification : spy.notifications) {
+            const QString destination =
+                transferOf(notification).transferRequest().destinationPath();
+            if (!destinations.contains(destination))
+                destinations.append(destination);
+        }
+        return destinations;
+    };
+    QTRY_COMPARE_WITH_TIMEOUT(scheduled().size(), asked.size(), 60000);
+    QCOMPARE(scheduled(), asked);
 }
 
 void TestObjectsFacade::thumbnailsReachThePreviewDelegate()

@@ -661,6 +661,23 @@ void TestKerloLocalObjects::shareLinks()
     QVERIFY(link["revoked_at"].isNull());
     QCOMPARE(shared.json["object"]["label"].toString(), QString("a.txt"));
 
+    // The link itself serves the file to anyone, under its name, and counts the visit.
+    const auto visit = [this](const QString &url) {
+        httplib::Client client(target->baseUrl().toString().toStdString());
+        const httplib::Result result = client.Get(QUrl(url).path().toStdString());
+        return result ? std::make_pair(result->status,
+                                       QByteArray::fromStdString(result->body) + '|' +
+                                           QByteArray::fromStdString(
+                                               result->get_header_value("Content-Disposition")))
+                      : std::make_pair(0, QByteArray());
+    };
+    const auto served = visit(link["public_url"].toString());
+    QCOMPARE(served.first, 200);
+    QCOMPARE(served.second, QByteArray("alpha|attachment; filename=\"a.txt\"; "
+                                       "filename*=UTF-8''a.txt"));
+    QCOMPARE(get("/sharelinks/list").json["share_links"][0]["visit_count"].toInt(), 1);
+    QCOMPARE(visit(server.baseUrl().toString() + "/s/0123").first, 404);
+
     // Sharing again gives the same live link; other paths get their own.
     QCOMPARE(share("Docs/a.txt", 72).json["share"]["token"].toString(), token);
     const QString folderToken = share("/Docs", "24").json["share"]["token"].toString();
@@ -693,9 +710,14 @@ void TestKerloLocalObjects::shareLinks()
     QCOMPARE(post("/shares/" + token.toUtf8() + "/revoke", {}).json["share"]["revoked_at"],
              revoked.json["share"]["revoked_at"]);
     QCOMPARE(post("/shares/0123/revoke", {}).status, 404);
+    QCOMPARE(visit(link["public_url"].toString()).first, 404);
+    const QJsonObject lapsed = share("/Docs/Sub/b.txt", 0).json["share"].toObject();
+    QVERIFY(!lapsed["public_url"].toString().isEmpty());
+    QCOMPARE(visit(lapsed["public_url"].toString()).first, 404);
     const QString renewed = share("/Docs/a.txt", "72").json["share"]["token"].toString();
     QVERIFY(!renewed.isEmpty() && renewed != token);
-    QCOMPARE(page("?limit=10&offset=0"), QStringList({token, folderToken, renewed}));
+    QCOMPARE(page("?limit=10&offset=0"),
+             QStringList({token, folderToken, lapsed["token"].toString(), renewed}));
 
     // Other users neither see nor revoke the links.
     session = demo;

@@ -4,6 +4,7 @@
 // icon items (framed thumbnails, the name's highlight) with the rename editor.
 #include "mcfakenode.h"
 #include "mcfilenode.h"
+#include "mciconcontroller.h"
 #include "mciconitemdelegate.h"
 #include "mciconitemmodel.h"
 #include "mcimageview.h"
@@ -15,13 +16,17 @@
 #include "moconstants.h"
 #include "mopostednotification.h"
 
+#include "testimages.h"
+
 #include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QLineEdit>
 #include <QListView>
 #include <QPainter>
+#include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QThreadPool>
 #include <QtTest>
 
 namespace {
@@ -76,6 +81,8 @@ private slots:
     void unsafeNamesAndDuplicatesLeftOut();
     void attributesAndExtraLines();
     void treeFollowsListingsAndUpdates();
+    void sortedFolderStaysSortedAndIndexed();
+    void largeListingLoadsInSlices();
     void hiddenFilesStayOutOfSight();
     void uploadPlaceholdersAndTheirFolders();
     void refusedRenameLeavesTheItemUsable();
@@ -300,6 +307,143 @@ void TestBrowserNodes::treeFollowsListingsAndUpdates()
     updater.updateObject(object("/Elsewhere", "d.txt"), object("/", "d.txt"));
     updater.updateObject(object("/Elsewhere", "d.txt"), object("/", "d.txt"));
     QCOMPARE(names(root), (QStringList{"Photos", "d.txt"}));
+}
+
+void TestBrowserNodes::sortedFolderStaysSortedAndIndexed()
+{
+    // A sorted folder under random adds, renames, moves in and out, deletions and placeholders,
+    // live and the user's own, in small and large batches: after each step the rows are in the
+    // order a full sort gives, every row is found by its path, and the item model agrees.
+    const MCNodePtr root = MCObjectNode::create(object("/", QString(), true));
+    MCIconItemModel model;
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    model.setRootNode(root);
+    model.setSortType(10);
+    MCNodeTreeUpdater updater(root);
+    QRandomGenerator random(7);
+    const auto name = [&random] {
+        return QStringLiteral("%1 %2.%3")
+            .arg(random.bounded(2) ? "File" : "file")
+            .arg(random.bounded(3000))
+            .arg(random.bounded(2) ? "txt" : "pdf");
+    };
+    QList<MOStorageObject> listing;
+    for (int i = 0; i < 400; ++i)
+        listing.append(object("/", name(), i % 10 == 0));
+    QVERIFY(updater.setListing("/", listing));
+    const auto check = [&](const char *step) {
+        MCNodeList sorted = root->children();
+        MCAbstractObjectNode::sortNodes(sorted, MCAbstractObjectNode::SortByName, true);
+        QVERIFY2(sorted == root->children(), step);
+        QCOMPARE(root->childrenCount(), quint64(root->children().size()));
+        QCOMPARE(model.rowCount(), root->children().size());
+        for (int row = 0; row < root->children().size(); ++row) {
+            const MCNodePtr child = root->children().at(row);
+            QCOMPARE(model.nodeAt(model.index(row)), child);
+            if (child->isPlaceholder())
+                QCOMPARE(updater.placeholderAtPath(child->filePath()), child);
+            else
+                QCOMPARE(updater.nodeAtPath(child->filePath())->fileName(), child->fileName());
+            QVERIFY(root->childrenNamed(child->fileName()).contains(child));
+        }
+    };
+    check("listing");
+    for (int round = 0; round < 6; ++round) {
+        // Many at a time on even rounds (merged and compacted), a few on odd ones.
+        const int batch = round % 2 ? 5 : 150;
+        QList<MOStorageObject> added;
+        for (int i = 0; i < batch; ++i)
+            added.append(object("/", name()));
+        updater.addObjects({{"/", added}});
+        check("added");
+        QVector<QPair<MOStorageObject, MOStorageObject>> changes;
+        for (int i = 0; i < batch; ++i) {
+            const MCNodePtr child = root->children().at(random.bounded(root->children().size()));
+            if (child->isPlaceholder())
+                continue;
+            const MOStorageObject before = object("/", child->fileName(), child->isDir());
+            // Renamed here, moved out, or moved in from elsewhere.
+            if (i % 3 == 0)
+                changes.append({before, object("/", name(), child->isDir())});
+            else if (i % 3 == 1)
+                changes.append({before, object("/Elsewhere", child->fileName(), child->isDir())});
+            else
+                changes.append({object("/Elsewhere", "x"), object("/", name())});
+        }
+        updater.updateObjects(changes);
+        check("moved and renamed");
+        QList<MOStorageObject> gone;
+        for (int i = 0; i < batch; ++i) {
+            const MCNodePtr child = root->children().at(random.bounded(root->children().size()));
+            gone.append(object("/", child->fileName(), child->isDir()));
+        }
+        updater.removeObjects({{"/", gone}});
+        check("deleted");
+        const QString uploaded = name();
+        updater.registerPlaceholder(MCFakeNode::create("/", uploaded, false), "/");
+        check("placeholder");
+        updater.addObjects({{"/", {object("/", uploaded)}}});
+        QVERIFY(!updater.placeholderAtPath("/" + uploaded));
+        check("placeholder replaced");
+    }
+    // Another order: descending sizes, kept for what comes next.
+    model.setSortType(19);
+    updater.addObjects(
+        {{"/", {object("/", "big", false, 1 << 30), object("/", "small", false, 0)}}});
+    QCOMPARE(root->children().first()->fileName(), QStringLiteral("big"));
+    QCOMPARE(root->children().last()->fileName(), QStringLiteral("small"));
+}
+
+void TestBrowserNodes::largeListingLoadsInSlices()
+{
+    // A listing large enough to be made on another thread ends with the rows the same listing
+    // gives at once, in order; a folder left while its listing is made never shows its rows.
+    QList<MOStorageObject> objects;
+    for (int i = 25000; i > 0; --i)
+        objects.append(object("/Big", QStringLiteral("item %1.txt").arg(i), i % 100 == 0));
+    const auto listing = [&objects](const QString &base) {
+        return posted(MOObjectsListDidFetchNotification,
+                      {{"MOObjectsBasePathKey", base},
+                       {"MOStorageObjectsListKey", QVariant::fromValue(objects)}});
+    };
+    MCIconController view(nullptr, nullptr, nullptr);
+    QAbstractItemModelTester tester(view.itemModel(),
+                                    QAbstractItemModelTester::FailureReportingMode::QtTest);
+    QSignalSpy loaded(&view, &MCBrowsableViewController::listingLoaded);
+    view.setCurrentNode(folderNode("/", "Big"));
+    view.updater().registerPlaceholder(MCFakeNode::create("/Big", "item 5000.5.txt", false),
+                                       "/Big");
+    view.listingArrived(listing("/Big"));
+    QVERIFY(view.isLoadingListing("/Big"));
+    QVERIFY(loaded.wait(30000));
+    QCOMPARE(loaded.takeFirst().first().toString(), QStringLiteral("/Big"));
+    QVERIFY(!view.isLoadingListing("/Big"));
+
+    const MCNodePtr reference = folderNode("/", "Big");
+    MCIconItemModel referenceModel;
+    referenceModel.setRootNode(reference);
+    MCNodeTreeUpdater direct(reference);
+    direct.registerPlaceholder(MCFakeNode::create("/Big", "item 5000.5.txt", false), "/Big");
+    QVERIFY(direct.setListing("/Big", objects));
+    QStringList expected;
+    for (int row = 0; row < referenceModel.rowCount(); ++row)
+        expected.append(referenceModel.index(row).data().toString());
+    QCOMPARE(expected.size(), objects.size() + 1);
+    QCOMPARE(view.shownNames(), expected);
+    QCOMPARE(view.currentNode()->childrenCount(), quint64(expected.size()));
+    QCOMPARE(view.updater().nodeAtPath("/Big/item 77.txt")->fileName(),
+             QStringLiteral("item 77.txt"));
+
+    // Left for another folder while the listing is being made.
+    view.setCurrentNode(folderNode("/", "Big"));
+    view.listingArrived(listing("/Big"));
+    view.setCurrentNode(folderNode("/", "Small"));
+    QVERIFY(!view.isLoadingListing("/Big"));
+    QThreadPool::globalInstance()->waitForDone();
+    QCoreApplication::processEvents();
+    QTest::qWait(0);
+    QCOMPARE(view.itemModel()->rowCount(), 0);
+    QCOMPARE(view.currentNode()->filePath(), QStringLiteral("/Small"));
 }
 
 void TestBrowserNodes::hiddenFilesStayOutOfSight()
@@ -560,8 +704,8 @@ void TestBrowserNodes::delegateDrawsAndRenamesTheBaseName()
     // A selected name shows all of itself, as the unselected one does: its white text is
     // seen only on the highlight, which must cover it. The hardest width is the one that
     // just fits the label: the font's spacing is tuned to it.
-    const QModelIndex chart = model.index(3);
     const QString chartName = QStringLiteral("Chart renamed.bmp");
+    const QModelIndex chart = model.indexOfPath(QLatin1Char('/') + chartName);
     QFont tight = view.font();
     tight.setPointSize(8);
     const int labelWidth = delegate.labelRect(view.visualRect(chart)).width();
@@ -605,11 +749,12 @@ void TestBrowserNodes::delegateDrawsAndRenamesTheBaseName()
 
     const struct
     {
-        int row;
+        const char *name;
         const char *selected;
-    } renames[] = {{0, "photo.final"}, {1, ".profile"}, {2, "My.Folder"}};
+    } renames[] = {
+        {"photo.final.png", "photo.final"}, {".profile", ".profile"}, {"My.Folder", "My.Folder"}};
     for (const auto &rename : renames) {
-        view.setCurrentIndex(model.index(rename.row));
+        view.setCurrentIndex(model.indexOfPath(QLatin1Char('/') + QLatin1String(rename.name)));
         QTest::keyClick(view.viewport(), Qt::Key_F2);
         QLineEdit *editor = view.viewport()->findChild<QLineEdit *>();
         QTRY_VERIFY(editor = view.viewport()->findChild<QLineEdit *>());
@@ -629,6 +774,13 @@ void TestBrowserNodes::previewListenersAndDecoding()
     QVERIFY(image.save(file, "PNG"));
     QCOMPARE(MCPreviewGenerator::previewWithThumbnailFile(file, 512).size(), QSize(512, 256));
     QVERIFY(MCPreviewGenerator::previewWithThumbnailFile(cache.filePath("missing")).isNull());
+    // A small file whose header announces a huge image is refused before it is decoded.
+    QFile huge(cache.filePath("huge"));
+    QVERIFY(huge.open(QIODevice::WriteOnly));
+    QVERIFY(huge.write(TestImages::blankPng(5000, 5000)) > 0);
+    huge.close();
+    QVERIFY(huge.size() < 1024 * 1024);
+    QVERIFY(MCPreviewGenerator::previewWithThumbnailFile(huge.fileName(), 512).isNull());
     QVERIFY(MCPreviewGenerator::previewWithThumbnailFile(QString()).isNull());
 
     MCPreviewGenerator generator(nullptr);

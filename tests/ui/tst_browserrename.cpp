@@ -12,6 +12,7 @@
 #include "mciconnameeditor.h"
 #include "mcmainwindow.h"
 #include "mcmanager.h"
+#include "mcworkspace.h"
 #include "mcwarningviewcontroller.h"
 #include "shelltestfixture.h"
 
@@ -53,6 +54,7 @@ private slots:
     void refusedRenameLeavesTheItemUsable();
     void renameThatFailedOfflineNeverHappensLater();
     void newFolderIsNamedThenCreated();
+    void newExtensionShowsTheNewKind();
 
 private:
     MCIconController *icons() const
@@ -142,6 +144,7 @@ void TestBrowserRename::initTestCase()
 {
     QVERIFY(m_server.start());
     const QString email = QString::fromLatin1(DemoEmail);
+    QVERIFY(addDemoTree(m_server, email));
     for (const char *name : {"report.pdf", "notes.txt", "plan.txt", "README"})
         QVERIFY(!m_server.seedFile(email, QStringLiteral("/Work/") + name, name).isEmpty());
     QVERIFY(m_shell.launchSignedIn(m_server.baseUrl().toString()));
@@ -358,6 +361,37 @@ void TestBrowserRename::newFolderIsNamedThenCreated()
     QTRY_VERIFY_WITH_TIMEOUT(!indexOf(QStringLiteral("Refused")).isValid(), 30000);
     QVERIFY(!indexOf(QStringLiteral("Untitled Folder 3")).isValid());
     QCOMPARE(icons()->shownNames().count(QStringLiteral("Projects")), 1);
+}
+
+void TestBrowserRename::newExtensionShowsTheNewKind()
+{
+    MCManager::sharedManager()->changeToPath(QStringLiteral("/Documents"), this);
+    QTRY_VERIFY_WITH_TIMEOUT(settled(QStringLiteral("Welcome.txt")), 30000);
+    const QModelIndex text = indexOf(QStringLiteral("Welcome.txt"));
+    const QString textKind = text.data(MCIconItemModel::KindRole).toString();
+    QVERIFY(!textKind.isEmpty());
+
+    QVERIFY(startEditing(QStringLiteral("Welcome.txt")));
+    typeName(QStringLiteral("Welcome.pdf"));
+    QTRY_VERIFY_WITH_TIMEOUT(settled(QStringLiteral("Welcome.pdf")), 30000);
+    const QModelIndex pdf = indexOf(QStringLiteral("Welcome.pdf"));
+    const QString pdfKind = pdf.data(MCIconItemModel::KindRole).toString();
+    QVERIFY2(pdfKind != textKind && pdfKind.contains(QStringLiteral("PDF")), qPrintable(pdfKind));
+    QCOMPARE(icons()->itemModel()->nodeAt(pdf)->fileIcon().cacheKey(),
+             MCWorkspace::iconForFileType(QStringLiteral("pdf")).cacheKey());
+
+    // Another device writes the same path: still one row, of the new kind.
+    QVERIFY(!m_server
+                 .seedFile(QString::fromLatin1(DemoEmail), QStringLiteral("/Documents/Welcome.pdf"),
+                           "%PDF-1.4 from elsewhere")
+                 .isEmpty());
+    QTRY_VERIFY_WITH_TIMEOUT(
+        indexOf(QStringLiteral("Welcome.pdf")).data(MCIconItemModel::SizeRole).toLongLong() ==
+            qlonglong(strlen("%PDF-1.4 from elsewhere")),
+        30000);
+    QCOMPARE(icons()->shownNames().count(QStringLiteral("Welcome.pdf")), 1);
+    QCOMPARE(indexOf(QStringLiteral("Welcome.pdf")).data(MCIconItemModel::KindRole).toString(),
+             pdfKind);
 }
 
 int main(int argc, char **argv)

@@ -16,6 +16,7 @@
 
 #include <QAction>
 #include <QDirIterator>
+#include <QSaveFile>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QtTest>
@@ -286,14 +287,15 @@ int main(int argc, char **argv)
 {
     // A process relaunched after sign-out: tell the test what it was started with.
     if (qEnvironmentVariableIsSet(qPrintable(SingleInstance::relaunchVariable()))) {
-        QFile out(qEnvironmentVariable(RelaunchOutVariable));
+        // Written aside and renamed into place: the test reads the file as soon as it exists.
+        QSaveFile out(qEnvironmentVariable(RelaunchOutVariable));
         if (!out.open(QIODevice::WriteOnly))
             return 1;
         QStringList arguments;
         for (int i = 1; i < argc; ++i)
             arguments.append(QString::fromLocal8Bit(argv[i]));
         out.write(QJsonDocument(QJsonArray::fromStringList(arguments)).toJson());
-        return 0;
+        return out.commit() ? 0 : 1;
     }
     if (argc >= 3 && qstrcmp(argv[1], "--scenario") == 0) {
         isolateEnvironment(qEnvironmentVariable("LUMARIN_TEST_ROOT"));

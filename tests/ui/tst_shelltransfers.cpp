@@ -43,6 +43,7 @@ private slots:
     void progressMarkText();
     void outdatedLocalCopyIsNeverLost();
     void takenNamesAreExplained();
+    void aBurstOfFailuresIsOneSheet();
 
 private:
     QByteArray remoteBytes(const QString &path) const { return m_reader.remoteBytes(path); }
@@ -170,12 +171,13 @@ void TestShellTransfers::downloadsKeepTheirStrategies()
     // A download that fails leaves no empty stand-in behind.
     const QString gone = m_local.filePath(QStringLiteral("gone"));
     QVERIFY(QDir().mkpath(gone));
-    m_shell.alerts.queueAnswer(0);
     m_endedDownloads.clear();
     hub->downloadFileAtPath(QStringLiteral("/Documents/Nothing here.txt"),
                             gone + "/Nothing here.txt", {}, MOObjectTransferRequest::Replace);
     QVERIFY(downloadEnded(QStringLiteral("/Documents/Nothing here.txt")));
     QCOMPARE(filesIn(gone), QStringList());
+    QTRY_COMPARE_WITH_TIMEOUT(m_shell.alerts.pendingCount(), 1, 20000);
+    QVERIFY(m_shell.alerts.answer(0));
 }
 
 void TestShellTransfers::progressMarkText()
@@ -289,6 +291,35 @@ void TestShellTransfers::takenNamesAreExplained()
     QVERIFY(alerts.answer(0));
     QCOMPARE(remoteBytes(QStringLiteral("/Documents/Taken.txt")), QByteArray("a"));
     QCOMPARE(remoteBytes(QStringLiteral("/Outside.txt")), QByteArray("c"));
+}
+
+void TestShellTransfers::aBurstOfFailuresIsOneSheet()
+{
+    ScriptedAlertPresenter &alerts = m_shell.alerts;
+    const QString folder = m_local.filePath(QStringLiteral("burst"));
+    QVERIFY(QDir().mkpath(folder));
+    // Six downloads fail the same way at once: one sheet tells the first and counts the rest.
+    m_endedDownloads.clear();
+    QStringList remotes;
+    for (int i = 1; i <= 6; ++i) {
+        remotes.append(QStringLiteral("/Documents/Missing %1.txt").arg(i));
+        MCManager::sharedManager()->downloadFileAtPath(
+            remotes.last(), folder + QStringLiteral("/Missing %1.txt").arg(i), {},
+            MOObjectTransferRequest::Replace);
+    }
+    for (const QString &remote : qAsConst(remotes))
+        QVERIFY(downloadEnded(remote));
+    QTRY_COMPARE_WITH_TIMEOUT(alerts.pendingCount(), 1, 20000);
+    QVERIFY2(alerts.pendingAlert().messageText.startsWith(
+                 QStringLiteral("Unable to download file /Documents/Missing ")),
+             qPrintable(alerts.pendingAlert().messageText));
+    QCOMPARE(alerts.pendingAlert().informativeText,
+             QStringLiteral("5 other files failed the same way."));
+    QVERIFY(alerts.answer(0));
+    // Nothing else waits behind it.
+    QCOMPARE(alerts.pendingCount(), 0);
+    QCOMPARE(MCManager::sharedManager()->queuedSheetCount(), 0);
+    QCOMPARE(alerts.alerts().size(), 1);
 }
 
 int main(int argc, char **argv)

@@ -41,6 +41,7 @@ private slots:
     void cancelledFolderUploadReadsCancelled();
     void logRowsAndFilterSegments();
     void consoleListsFailuresWithItsFilter();
+    void uploadWaitsWhileTheServiceIsDown();
 
 private:
     struct Seen
@@ -416,6 +417,9 @@ void TestTransfersPage::consoleListsFailuresWithItsFilter()
     QTRY_VERIFY_WITH_TIMEOUT(
         uploadRow(failing) && uploadRow(failing)->status() == MCOperation::Failed, 30000);
     QVERIFY(secondLine(uploadRow(failing)).startsWith(QStringLiteral("An error occurred ")));
+    QVERIFY2(
+        secondLine(uploadRow(failing)).endsWith(QStringLiteral(": the service answered error 901")),
+        qPrintable(secondLine(uploadRow(failing))));
     QVERIFY(
         !shownIndex(uploadRow(failing), 0).data(MCTableQueueModel::ButtonsVisibleRole).toBool());
     QCOMPARE(MCManager::sharedManager()->currentUploadsCount(), qint64(0));
@@ -479,6 +483,31 @@ void TestTransfersPage::consoleListsFailuresWithItsFilter()
                  QStringLiteral("Latest"));
     QCOMPARE(errors->rowCount(), 2);
     QCOMPARE(errors->index(0, MCErrorsModel::ErrorColumn).data().toString(), newest);
+}
+
+void TestTransfersPage::uploadWaitsWhileTheServiceIsDown()
+{
+    showPage(m_page);
+    // Pasted while the service is stopped: the row waits, and the upload goes up once the
+    // service is back, with no failure told in between.
+    const int before = m_shell.alerts.alerts().size();
+    m_server.stop();
+    const QString waiting = writeFile(QStringLiteral("waiting.txt"), 100);
+    MOObjectsManager::sharedInstance()->transferObject(
+        MOObjectTransferRequest(waiting, QStringLiteral("/waiting.txt"), 0));
+    // Queued, started, and queued again once the service was found unreachable.
+    QTRY_VERIFY_WITH_TIMEOUT(
+        m_seen.namesFor(waiting).count(MOObjectTransferWillStartNotification) >= 2, 30000);
+    QVERIFY(uploadRow(waiting));
+    QCOMPARE(uploadRow(waiting)->status(), MCOperation::Starting);
+    QCOMPARE(secondLine(uploadRow(waiting)), QStringLiteral("Starting..."));
+
+    QVERIFY(m_server.restart());
+    QTRY_VERIFY_WITH_TIMEOUT(uploadRow(waiting)->status() == MCOperation::Completed, 60000);
+    QVERIFY(!m_seen.namesFor(waiting).contains(MOObjectTransferDidAbortNotification));
+    for (const Alert &alert : m_shell.alerts.alerts().mid(before))
+        QVERIFY2(!alert.messageText.contains(QStringLiteral("waiting.txt")),
+                 qPrintable(alert.messageText));
 }
 
 int main(int argc, char **argv)

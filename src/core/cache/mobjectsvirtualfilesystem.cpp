@@ -60,6 +60,14 @@ QString MObjectsVirtualFileSystemPrivate::shadowPath(const QString &path) const
     return local.mid(objectsPath().size() + 1);
 }
 
+QString MObjectsVirtualFileSystemPrivate::remoteKey(const QString &remote)
+{
+    int start = 0;
+    while (start < remote.size() && remote.at(start) == QLatin1Char('/'))
+        ++start;
+    return remote.mid(start);
+}
+
 QString MObjectsVirtualFileSystemPrivate::listEntry(const QString &key)
 {
     return QDir::cleanPath(QLatin1Char('/') + key);
@@ -195,7 +203,7 @@ void MObjectsVirtualFileSystemPrivate::fileChangedLocked(const QString &path, bo
 void MObjectsVirtualFileSystemPrivate::removeLocked(const QString &path, bool indexOnly,
                                                     bool external, bool moveToBin, Events *events)
 {
-    const QString local = localPath(path);
+    const QString local = localPath(remoteKey(path));
     if (local.isEmpty()) {
         qCWarning(lcCoreCache)
             << "[MObjectsVFS : Warning] Refusing to remove a path outside the cache:" << path;
@@ -375,7 +383,7 @@ QString MObjectsVirtualFileSystem::localPath(const QString &path) const
 {
     Q_D(const MObjectsVirtualFileSystem);
     QMutexLocker locker(&d->mutex);
-    return d->localPath(path);
+    return d->localPath(d->remoteKey(path));
 }
 
 QString MObjectsVirtualFileSystem::localPath(const MStorageObject &object) const
@@ -395,7 +403,7 @@ bool MObjectsVirtualFileSystem::containsObject(const QString &path, bool *consol
 {
     Q_D(const MObjectsVirtualFileSystem);
     QMutexLocker locker(&d->mutex);
-    const QString key = d->shadowPath(path);
+    const QString key = d->shadowPath(d->remoteKey(path));
     const auto it = d->index.constFind(key);
     if (key.isEmpty() || it == d->index.constEnd())
         return false;
@@ -421,8 +429,8 @@ bool MObjectsVirtualFileSystem::containsDirectory(const QString &path) const
 {
     Q_D(const MObjectsVirtualFileSystem);
     QMutexLocker locker(&d->mutex);
-    const QString key = d->shadowPath(path);
-    if (d->localPath(path).isEmpty())
+    const QString key = d->shadowPath(d->remoteKey(path));
+    if (d->localPath(d->remoteKey(path)).isEmpty())
         return false;
     // The objects folder itself holds every key.
     if (key.isEmpty())
@@ -436,7 +444,7 @@ QString MObjectsVirtualFileSystem::indexedHash(const QString &path) const
 {
     Q_D(const MObjectsVirtualFileSystem);
     QMutexLocker locker(&d->mutex);
-    const QString key = d->shadowPath(path);
+    const QString key = d->shadowPath(d->remoteKey(path));
     const auto it = d->index.constFind(key);
     if (key.isEmpty() || it == d->index.constEnd())
         return QString();
@@ -454,7 +462,7 @@ bool MObjectsVirtualFileSystem::isExcluded(const QString &path) const
 {
     Q_D(const MObjectsVirtualFileSystem);
     QMutexLocker locker(&d->mutex);
-    const QString key = d->shadowPath(path);
+    const QString key = d->shadowPath(d->remoteKey(path));
     return !key.isEmpty() && d->isExcludedLocked(key);
 }
 
@@ -487,7 +495,8 @@ QStringList MObjectsVirtualFileSystem::addObjects(const QStringList &localPaths,
     const QString root = fileSystemPath();
     QVector<QPair<QString, MStorageObject>> objects;
     for (const QString &path : localPaths) {
-        const QString local = localPath(path);
+        const QString key = shadowPath(path);
+        const QString local = key.isEmpty() ? QString() : localPath(key);
         const QFileInfo info(local);
         if (local.isEmpty() || !info.exists() || info.isDir() ||
             !mPathIsUnder(QDir::cleanPath(path), root)) {
@@ -516,7 +525,8 @@ QStringList MObjectsVirtualFileSystem::addObjects(const QStringList &localPaths,
 bool MObjectsVirtualFileSystem::addUploadedObject(const QString &path, const QString &hash)
 {
     Q_D(MObjectsVirtualFileSystem);
-    const QString local = localPath(path);
+    const QString key = shadowPath(path);
+    const QString local = key.isEmpty() ? QString() : localPath(key);
     const QFileInfo info(local);
     if (local.isEmpty() || !info.isFile())
         return false;
@@ -571,8 +581,8 @@ bool MObjectsVirtualFileSystem::renameObject(const QString &from, const QString 
     if (!containsObject(from))
         return false;
     QMutexLocker locker(&d->mutex);
-    const QString fromLocal = d->localPath(from);
-    const QString toLocal = d->localPath(to);
+    const QString fromLocal = d->localPath(d->remoteKey(from));
+    const QString toLocal = d->localPath(d->remoteKey(to));
     if (fromLocal.isEmpty() || toLocal.isEmpty()) {
         qCWarning(lcCoreCache) << "Cannot rename" << from << "to" << to << ": outside the cache";
         return false;
@@ -658,8 +668,10 @@ bool MObjectsVirtualFileSystem::moveDirectory(const QString &from, const QString
         d->watch(fromLocal);
     else if (isDir)
         stopPendingChanges(fromLocal);
-    if (!folderExcluded)
-        includePaths({folder});
+    if (!folderExcluded) {
+        QMutexLocker locker(&d->mutex);
+        d->includeLocked({folder});
+    }
     return true;
 }
 
@@ -669,7 +681,7 @@ void MObjectsVirtualFileSystem::expireObject(const QString &path, const QByteArr
     MObjectsVirtualFileSystemPrivate::Events events;
     {
         QMutexLocker locker(&d->mutex);
-        const QString key = d->shadowPath(path);
+        const QString key = d->shadowPath(d->remoteKey(path));
         auto it = d->index.find(key);
         if (key.isEmpty() || it == d->index.end()) {
             qCWarning(lcCoreCache) << "Cannot find object in index for expiration. Path:" << key;
@@ -697,15 +709,21 @@ QStringList MObjectsVirtualFileSystem::takeStagingObjects()
 void MObjectsVirtualFileSystem::excludePaths(const QStringList &paths)
 {
     Q_D(MObjectsVirtualFileSystem);
+    QStringList keys;
+    for (const QString &path : paths)
+        keys.append(d->remoteKey(path));
     QMutexLocker locker(&d->mutex);
-    d->excludeLocked(paths);
+    d->excludeLocked(keys);
 }
 
 void MObjectsVirtualFileSystem::includePaths(const QStringList &paths)
 {
     Q_D(MObjectsVirtualFileSystem);
+    QStringList keys;
+    for (const QString &path : paths)
+        keys.append(d->remoteKey(path));
     QMutexLocker locker(&d->mutex);
-    d->includeLocked(paths);
+    d->includeLocked(keys);
 }
 
 bool MObjectsVirtualFileSystem::openObject(const QString &path, const QUrl &appUrl)
@@ -728,7 +746,7 @@ void MObjectsVirtualFileSystem::consolidate(const MStorageObject &object)
     MObjectsVirtualFileSystemPrivate::Events events;
     {
         QMutexLocker locker(&d->mutex);
-        const QString key = d->shadowPath(object.fullPath());
+        const QString key = d->shadowPath(d->remoteKey(object.fullPath()));
         const QByteArray hash = object.contentHash().isEmpty()
                                     ? QByteArray()
                                     : MFSINode::hashFromHex(object.contentHash());

@@ -35,14 +35,16 @@ public:
     void setFileSystemPath(const QString &path);
     QString fileSystemPath() const;
 
-    // The local file of a remote path (with or without its leading "/") or of a local path
-    // under the root. Empty when the path has a ".." component or would lead outside the
-    // working copy, or when there is no root: callers must then leave the path alone.
+    // Paths are remote paths (with or without their leading "/") unless a method says
+    // otherwise: a remote path always names a file inside the working copy, even one that
+    // spells the working copy's own location on this disk.
+
+    // The local file of a remote path. Empty when the path has a ".." component, or when
+    // there is no root: callers must then leave the path alone.
     QString localPath(const QString &path) const;
     QString localPath(const MStorageObject &object) const;
-    // The index key of a local or remote path (A/b.txt); empty for a path refused by
-    // localPath().
-    QString shadowPath(const QString &path) const;
+    // The index key (A/b.txt) of a local path under the working copy; empty for any other.
+    QString shadowPath(const QString &localPath) const;
 
     // Whether the local file exists and is indexed. For a file, consolidated and expired
     // receive the entry's flags. Safe from any thread.
@@ -66,12 +68,13 @@ public:
     // Indexes each local file as addObject(localPath, consolidated) does, writing the index
     // once; for many files at a time (a folder). Returns the paths indexed.
     QStringList addObjects(const QStringList &localPaths, bool consolidated);
-    // Indexes a local copy whose upload the service committed with the MD5 hash (hex), and
-    // stages what was saved to it while the upload ran. False when the file is gone.
-    bool addUploadedObject(const QString &path, const QString &hash);
-    // Watches an indexed file again and stages it when it holds neither the indexed nor the
-    // staged content (an upload that failed because the file changed under it).
-    void recheckObject(const QString &path);
+    // Indexes a local copy (a local path) whose upload the service committed with the MD5
+    // hash (hex), and stages what was saved to it while the upload ran. False when the file
+    // is gone.
+    bool addUploadedObject(const QString &localPath, const QString &hash);
+    // Watches an indexed file (a local path) again and stages it when it holds neither the
+    // indexed nor the staged content (an upload that failed because the file changed under it).
+    void recheckObject(const QString &localPath);
     // Takes the path out of the index and, unless indexOnly, out of the working copy: into
     // the bin with moveToBin, else deleted (a file with a staged edit stays and is staged
     // again). objectRemoved(path, false) follows.

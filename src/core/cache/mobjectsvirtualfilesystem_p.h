@@ -40,8 +40,12 @@ public:
     QString objectsPath() const;
     // The one guard between names from the service and the disk: every path that reaches a
     // file operation goes through it.
+    // Of a key or of a local path under the root.
     QString localPath(const QString &path) const;
     QString shadowPath(const QString &path) const;
+    // The key a remote path maps to. A remote path always names something inside the objects
+    // folder, even one that spells the cache's own location on this disk.
+    static QString remoteKey(const QString &remote);
     static QString listEntry(const QString &key);
     // MD5 of the whole file; false when it cannot be read to the end.
     static bool fileHash(const QString &path, QByteArray *hash);

@@ -98,7 +98,7 @@ void MObjectsVirtualFileSystem::responseObjectReadySlot(const QVariant &response
         for (auto it = deleted.constBegin(); it != deleted.constEnd(); ++it) {
             if (isEmptyValue(it.value())) {
                 // The service lost it: the local copy is offered for upload again.
-                const QString key = d->shadowPath(it.key());
+                const QString key = d->shadowPath(d->remoteKey(it.key()));
                 if (!key.isEmpty() && d->index.contains(key)) {
                     if (!d->stagingObjects.contains(d->listEntry(key)))
                         d->stagingObjects.append(d->listEntry(key));
@@ -114,7 +114,7 @@ void MObjectsVirtualFileSystem::responseObjectReadySlot(const QVariant &response
                     << it.value().toMap();
                 continue;
             }
-            const QString key = d->shadowPath(object.fullPath());
+            const QString key = d->shadowPath(d->remoteKey(object.fullPath()));
             const auto entry = d->index.constFind(key);
             if (key.isEmpty() || entry == d->index.constEnd())
                 continue;

@@ -138,15 +138,16 @@ void MObjectsVirtualFileSystem::handlePathsAdded(const QStringList &paths)
     QSet<QString> reported;
     QStringList files;
     for (const QString &path : paths) {
-        const QString local = localPath(path);
+        const QString key = shadowPath(path);
+        const QString local = key.isEmpty() ? QString() : localPath(key);
         if (local.isEmpty()) {
             continue;
         } else if (QFileInfo(local).isDir()) {
-            if (!containsDirectory(path)) {
+            if (!containsDirectory(key)) {
                 d->watch(local);
                 reported.insert(path);
             }
-        } else if (!containsObject(path) && !isExcluded(path)) {
+        } else if (!containsObject(key) && !isExcluded(key)) {
             files.append(path);
         }
     }

@@ -5,11 +5,15 @@
 
 #include <QVariant>
 
+#include <functional>
+
 class MJsonRequestManagerPrivate;
 
 // A request manager whose listeners get each reply as one decoded JSON object. Every
 // finished reply is decoded, whatever its error: listeners check the reply's status code
-// and error (a network failure decodes as an empty map with status 0).
+// and error (a network failure decodes as an empty map with status 0). A large reply (a
+// listing of a large folder) is decoded on another thread; replies still reach the listeners
+// in the order they finished.
 class MJsonRequestManager : public MNetworkRequestManager
 {
     Q_OBJECT
@@ -18,6 +22,12 @@ public:
     ~MJsonRequestManager() override;
 
     QString sendRequest(const MNetworkRequest &request);
+
+    // Makes a large reply's listener value from its decoded object on another thread (a
+    // listing's objects, say): an invalid result keeps the object. Called on any thread.
+    using Decoder = std::function<QVariant(const QJsonObject &object, const MNetworkRequest &req,
+                                           const MNetworkReply &reply)>;
+    void setDecoder(const Decoder &decoder);
 
 signals:
     // An object's members as a map; an empty body or a top-level array gives an empty map.
@@ -32,6 +42,9 @@ protected slots:
     void handleReplyFinished(const MNetworkRequest &req, const MNetworkReply &reply);
 
 private:
+    // Hands the replies at the head of the line that are decoded to the listeners.
+    void deliverReady();
+
     Q_DECLARE_PRIVATE_D(dd_ptr, MJsonRequestManager)
     QScopedPointer<MJsonRequestManagerPrivate> dd_ptr;
 };

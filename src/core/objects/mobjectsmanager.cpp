@@ -122,6 +122,18 @@ MObjectsManager::MObjectsManager(QObject *parent)
     // An expired token is refreshed and the request sent again rather than failing the
     // operation.
     d->jsonManager->setRetryAuthenticatedRequests(true);
+    // A large listing's objects are made where its reply is decoded, off the main thread.
+    d->jsonManager->setDecoder(
+        [d](const QJsonObject &body, const MNetworkRequest &request, const MNetworkReply &reply) {
+            const int action = request.userInfo().toMap().value(ReqActionKey).toInt();
+            const int status = reply.statusCode();
+            if (action != Tolvo::ListObjects || (status != 200 && status != 101))
+                return QVariant();
+            MDecodedListing listing{body, d->listedObjects(body)};
+            // The decoded entries go here, not on the main thread.
+            listing.body.remove(QStringLiteral("objects"));
+            return QVariant::fromValue(listing);
+        });
     connect(d->jsonManager, &MJsonRequestManager::responseObjectReady, this,
             [d](const QVariant &body, const MNetworkRequest &request, const MNetworkReply &reply) {
                 d->objectArrivedForRequest(body, request, reply);

@@ -24,6 +24,14 @@ class MObjectSender;
 class MObjectsVirtualFileSystem;
 
 // Everything runs on the manager's thread, so the tables need no lock of their own.
+// A large listing reply with its objects, made on the thread that decoded it.
+struct MDecodedListing
+{
+    QJsonObject body;
+    MStorageObjectList objects;
+};
+Q_DECLARE_METATYPE(MDecodedListing)
+
 class MObjectsManagerPrivate
 {
     Q_DECLARE_PUBLIC(MObjectsManager)
@@ -77,7 +85,11 @@ public:
                        const QVariantMap &info);
     // The object marked cached and consolidated as its local copy is.
     MStorageObject withCacheState(MStorageObject object) const;
-    void handleListing(const QJsonObject &body, const QVariant &userData, bool internal);
+    // A listing reply's objects, with their cache state; any thread.
+    MStorageObjectList listedObjects(const QJsonObject &body) const;
+    // objects: the body's, when listedObjects() made them already.
+    void handleListing(const QJsonObject &body, const QVariant &userData, bool internal,
+                       const MStorageObjectList *objects = nullptr);
     void postFileExists(int action, const QVariantMap &argument, const QVariant &userData);
     void postDirectoryExists(const QString &path, const QVariant &userData);
     // info: the request's user info, which names the object of a new folder or a rename.

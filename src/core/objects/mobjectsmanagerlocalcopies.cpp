@@ -96,7 +96,7 @@ void MObjectsManager::consolidateObject(const QString &path, bool force)
     if (force)
         mode |= Tolvo::ForceUpload;
     request.setMode(mode);
-    request.setBaseHash(d->vfs->indexedHash(local).toLatin1());
+    request.setBaseHash(d->vfs->indexedHash(remote).toLatin1());
     d->sender->scheduleTransfer(request);
 }
 
@@ -200,7 +200,7 @@ void MObjectsManagerPrivate::handleCacheTransferCompletion(const MObjectTransfer
         if (!vfs->addObject(object, true)) {
             qCWarning(lcCoreObjects)
                 << "Cannot register cached object in index:" << vfs->shadowPath(local);
-            vfs->includePaths({local});
+            vfs->includePaths({request.sourcePath()});
             return;
         }
         const QString remote = remotePath(request.sourcePath());
@@ -213,7 +213,7 @@ void MObjectsManagerPrivate::handleCacheTransferCompletion(const MObjectTransfer
         // being sent.
         vfs->recheckObject(local);
     } else {
-        vfs->includePaths({local});
+        vfs->includePaths({request.sourcePath()});
     }
 }
 

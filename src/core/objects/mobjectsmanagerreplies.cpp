@@ -87,6 +87,12 @@ void MObjectsManagerPrivate::objectArrivedForRequest(const QVariant &body,
     const int status = reply.statusCode();
     // A listing asks for its reply as JSON (sendActionRequest): its objects are built from it.
     const bool jsonObject = body.userType() == QMetaType::QJsonObject;
+    if (body.canConvert<MDecodedListing>() && body.userType() == qMetaTypeId<MDecodedListing>()) {
+        const MDecodedListing listing = body.value<MDecodedListing>();
+        handleListing(listing.body, userData, info.value(MObjectRequestIsInternalKey).toBool(),
+                      &listing.objects);
+        return;
+    }
     if (jsonObject && action == Tolvo::ListObjects && (status == 200 || status == 101)) {
         handleListing(body.toJsonObject(), userData,
                       info.value(MObjectRequestIsInternalKey).toBool());
@@ -254,10 +260,8 @@ MStorageObject MObjectsManagerPrivate::withCacheState(MStorageObject object) con
     return object;
 }
 
-void MObjectsManagerPrivate::handleListing(const QJsonObject &body, const QVariant &userData,
-                                           bool internal)
+MStorageObjectList MObjectsManagerPrivate::listedObjects(const QJsonObject &body) const
 {
-    Q_Q(MObjectsManager);
     MStorageObjectList objects;
     const QJsonArray entries = body.value(objectsKey).toArray();
     objects.reserve(entries.size());
@@ -269,6 +273,14 @@ void MObjectsManagerPrivate::handleListing(const QJsonObject &body, const QVaria
             qCWarning(lcCoreObjects) << "(MObjectsManager) Dropping an invalid object of a listing:"
                                      << entry.toObject().value(QStringLiteral("label")).toString();
     }
+    return objects;
+}
+
+void MObjectsManagerPrivate::handleListing(const QJsonObject &body, const QVariant &userData,
+                                           bool internal, const MStorageObjectList *made)
+{
+    Q_Q(MObjectsManager);
+    const MStorageObjectList objects = made ? *made : listedObjects(body);
 
     const QString cursor = body.value(QStringLiteral("cursor")).toString();
     if (deltaCursor.isEmpty() && !cursor.isEmpty())

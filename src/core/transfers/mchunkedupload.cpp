@@ -196,6 +196,14 @@ QByteArray MChunkedUpload::commitBody(const QString &filePath, const QByteArray 
     return QJsonDocument(QJsonObject{{QStringLiteral("metadata"), metadata}}).toJson();
 }
 
+bool MChunkedUpload::isUnreached(QNetworkReply::NetworkError error)
+{
+    return error == QNetworkReply::ConnectionRefusedError ||
+           error == QNetworkReply::HostNotFoundError ||
+           error == QNetworkReply::TemporaryNetworkFailureError ||
+           error == QNetworkReply::NetworkSessionFailedError;
+}
+
 MNotification MChunkedUpload::refusalNotification(int status, const QVariantMap &reply,
                                                   const MObjectTransferRequest &request,
                                                   int *errorCode)
@@ -228,8 +236,12 @@ MNotification MChunkedUpload::refusalNotification(int status, const QVariantMap 
     }
     case 500: {
         QString message;
-        if (!hasCode)
-            message = QStringLiteral("A file with name '%1' already exists").arg(destination);
+        // The service failed: what it says about it, not a conflict it never reported.
+        if (!hasCode && reply.contains(QStringLiteral("errors")))
+            message = QStringLiteral("Server error while transferring '%1': %2")
+                          .arg(destination, errorsText(reply));
+        else if (!hasCode)
+            message = QStringLiteral("Server error while transferring '%1'").arg(destination);
         else if (serverCode == 805)
             message = QStringLiteral("Cannot find expected object '%1'").arg(destination);
         else

@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QIODevice>
+#include <QNetworkReply>
 #include <QPair>
 #include <QString>
 #include <QStringList>
@@ -71,6 +72,9 @@ public:
     static QUrl metadataUrl(const QUrl &apiUrl, const QString &remotePath);
     static QByteArray commitBody(const QString &filePath, const QByteArray &md5);
 
+    // Whether a step that failed with error never reached the service (no connection could be
+    // made): it is sent again once the service can be reached, rather than failed.
+    static bool isUnreached(QNetworkReply::NetworkError error);
     // The error notification for a refused step (status other than 200), and the error code
     // the transfer ends with.
     static MNotification refusalNotification(int status, const QVariantMap &reply,

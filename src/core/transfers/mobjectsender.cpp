@@ -19,6 +19,8 @@
 namespace {
 
 constexpr int TickInterval = 200;
+constexpr int FirstServiceRetryDelay = 2000;
+constexpr int MaxServiceRetryDelay = 30000;
 
 const QString TransferIdKey = QStringLiteral("MObjectTransferStateIdentifierKey");
 
@@ -60,6 +62,9 @@ void MObjectSenderPrivate::_resume()
         current == MObjectSender::ShutDown)
         return;
     pausedForAuthorization = false;
+    waitingForService = false;
+    if (serviceRetry)
+        serviceRetry->stop();
     if (!timer) {
         timer = new QTimer(q);
         timer->setInterval(TickInterval);
@@ -80,6 +85,38 @@ void MObjectSenderPrivate::pauseForAuthorization()
 {
     _pause();
     pausedForAuthorization = true;
+}
+
+void MObjectSenderPrivate::waitForService(MObjectTransfer transfer, int waitingState)
+{
+    Q_Q(MObjectSender);
+    transfer.setState(waitingState);
+    transfer.save();
+    emit q->transferScheduled(transfer);
+    // Already waiting, or paused by its owner or for a sign-in: whoever resumes it then.
+    if (waitingForService || state() == MObjectSender::Paused)
+        return;
+    qCInfo(lcCoreTransfers) << "The service cannot be reached: transfers wait for it";
+    waitingForService = true;
+    _pause();
+    serviceRetryDelay = serviceRetryDelay == 0 ? FirstServiceRetryDelay
+                                               : qMin(serviceRetryDelay * 2, MaxServiceRetryDelay);
+    if (!serviceRetry) {
+        serviceRetry = new QTimer(q);
+        serviceRetry->setSingleShot(true);
+        QObject::connect(serviceRetry, &QTimer::timeout, q, [this] {
+            if (waitingForService)
+                _resume();
+        });
+    }
+    serviceRetry->start(serviceRetryDelay);
+}
+
+void MObjectSenderPrivate::serviceReachable()
+{
+    serviceRetryDelay = 0;
+    if (waitingForService)
+        _resume();
 }
 
 void MObjectSenderPrivate::handleTransfers()
@@ -319,6 +356,8 @@ void MObjectSenderPrivate::cancelTransfer(qint64 transferId)
     if (!transfer.isValid() || isFinished(transfer.state()))
         return;
     abortFlight(transferId);
+    if (transfer.transferRequest().direction() == Tolvo::Download)
+        releasePartial(transfer);
     transfer.setState(MObjectTransfer::Canceled);
     transfer.save();
     finish(transfer);
@@ -545,6 +584,8 @@ MObjectSender::scheduleTransferGroup(const QList<MObjectTransferRequest> &reques
     group.setTransferRequest(groupRequest);
     group.setState(MObjectTransfer::Scheduled);
     group.save();
+    QList<MObjectTransfer> transfers;
+    transfers.reserve(requests.size());
     for (const MObjectTransferRequest &request : requests) {
         MObjectTransfer transfer;
         transfer.setTransferRequest(request);
@@ -552,9 +593,12 @@ MObjectSender::scheduleTransferGroup(const QList<MObjectTransferRequest> &reques
         if (request.direction() == Tolvo::Upload)
             transfer.setTotalBytes(QFileInfo(request.sourcePath()).size());
         transfer.setGroup(group);
-        transfer.save();
-        group.addTransfer(transfer);
+        transfers.append(transfer);
     }
+    // One transaction for the whole group: a folder of thousands of files is queued at once.
+    MObjectTransfer::saveAll(transfers);
+    for (MObjectTransfer &transfer : transfers)
+        group.addTransfer(transfer);
     group.save();
     --d->groupsBeingScheduled;
     QMetaObject::invokeMethod(
@@ -654,7 +698,12 @@ void MObjectSender::resume()
 
 void MObjectSender::pause()
 {
-    QMetaObject::invokeMethod(this, [this] { d_func()->_pause(); });
+    QMetaObject::invokeMethod(this, [this] {
+        Q_D(MObjectSender);
+        // Paused by its owner: it stays so until resumed, service or not.
+        d->waitingForService = false;
+        d->_pause();
+    });
 }
 
 void MObjectSender::shutdown()
@@ -715,6 +764,12 @@ void MObjectSender::start()
         connect(auth, &MUserAuthManager::authorizationSuccess, this, resumeAfterSignIn);
         connect(auth, &MUserAuthManager::authorizationRefreshed, this, resumeAfterSignIn);
     }
+    if (app)
+        connect(app, &TolvoApp::connectivityStatusChanged, this,
+                [d](TolvoApp::ConnectivityStatus, TolvoApp::ConnectivityStatus current) {
+                    if (current == TolvoApp::Online)
+                        d->serviceReachable();
+                });
     d->stallTimer = new QTimer(this);
     d->stallTimer->setInterval(1000);
     connect(d->stallTimer, &QTimer::timeout, this, [d] { d->failStalledFlights(); });

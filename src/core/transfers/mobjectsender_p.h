@@ -83,6 +83,9 @@ public:
     void _pause();
     void _shutdown();
     void pauseForAuthorization();
+    // An upload step that never reached the service waits for it, as a queued upload does.
+    void waitForService(MObjectTransfer transfer, int waitingState);
+    void serviceReachable();
     void handleTransfers();
     bool startTransfer(MObjectTransfer transfer);
 
@@ -154,6 +157,8 @@ public:
                            const MChunkedUpload::Hashes &hashes);
     void completeDownload(MObjectTransfer transfer, const Flight &done,
                           const MChunkedUpload::Hashes &hashes);
+    // Parks the partial file of a cache download that ends unfinished; removes any other's.
+    void releasePartial(const MObjectTransfer &transfer);
     void failDownload(MObjectTransfer transfer, const Flight &flight, int errorCode,
                       const QString &message);
     // Reads what the reply has into the flight's block; false once the flight failed.
@@ -200,6 +205,11 @@ public:
     QTimer *timer = nullptr;
     QHash<qint64, Flight> flights;
     bool pausedForAuthorization = false;
+    // Paused because the service could not be reached; it tries again after serviceRetryDelay
+    // (doubled at each miss, bounded) or as soon as the service answers the connectivity check.
+    bool waitingForService = false;
+    int serviceRetryDelay = 0;
+    QTimer *serviceRetry = nullptr;
     bool kickPending = false;
     quint64 lastLocalId = 0;
     QList<QMetaObject::Connection> managerConnections;

@@ -102,15 +102,17 @@ bool MObjectSenderPrivate::startDownload(MObjectTransfer transfer)
     transfer.setTotalTransferredBytes(0);
     transfer.setTotalBytes(0);
 
-    QString localPath;
+    const QString localPath = MResumableDownload::partialPath(tempPath(), transfer.identifier());
     if (download.cache) {
         const MStorageObject object = request.storageObject();
-        localPath = MResumableDownload::downloadPath(tempPath(), object);
-        if (localPath.isEmpty()) {
+        const QString parked = MResumableDownload::downloadPath(tempPath(), object);
+        if (parked.isEmpty()) {
             postDownloadError(transfer, Tolvo::CannotContinue, DataIsCorrupt);
             fail(transfer, Tolvo::CannotContinue);
             return false;
         }
+        // What an earlier download of these bytes left behind, unless this one has its own.
+        MResumableDownload::adopt(parked, localPath);
         download.expectedHash = object.contentHash().toLower();
         const qint64 size = object.size();
         const qint64 partial = QFileInfo(localPath).size();
@@ -157,7 +159,6 @@ bool MObjectSenderPrivate::startDownload(MObjectTransfer transfer)
             request.setOverwriteStrategy(Tolvo::TruncateExisting);
             transfer.setTransferRequest(request);
         }
-        localPath = MResumableDownload::partialPath(tempPath(), transfer.identifier());
     }
 
     download.file = std::make_shared<QFile>(localPath);
@@ -516,11 +517,24 @@ void MObjectSenderPrivate::completeDownload(MObjectTransfer transfer, const Flig
     finish(transfer);
 }
 
+void MObjectSenderPrivate::releasePartial(const MObjectTransfer &transfer)
+{
+    const MObjectTransferRequest request = transfer.transferRequest();
+    const QString own = MResumableDownload::partialPath(tempPath(), transfer.identifier());
+    // A cache download's bytes wait for the next download of the same content.
+    if (request.action() == Tolvo::DownloadToCache)
+        MResumableDownload::park(
+            own, MResumableDownload::downloadPath(tempPath(), request.storageObject()));
+    else
+        QFile::remove(own);
+}
+
 void MObjectSenderPrivate::failDownload(MObjectTransfer transfer, const Flight &flight,
                                         int errorCode, const QString &message)
 {
-    if (!flight.cache && !flight.file->fileName().isEmpty())
-        QFile::remove(flight.file->fileName());
+    if (flight.file)
+        flight.file->close();
+    releasePartial(transfer);
     if (flight.placeholder && QFileInfo(flight.destination).size() == 0)
         QFile::remove(flight.destination);
     if (!message.isEmpty())

@@ -284,6 +284,14 @@ void MObjectSenderPrivate::objectArrivedForRequest(const QVariant &replyObject,
         commitCheckArrived(transfer, done, status, reply);
         return;
     }
+    if (status == 0 && MChunkedUpload::isUnreached(networkReply.error())) {
+        // Nothing reached the service: the step waits for it and is sent again then. Nothing
+        // failed that the window should report.
+        waitForService(transfer,
+                       done.step == Sync ? MObjectTransfer::Scheduled : MObjectTransfer::Idle);
+        return;
+    }
+    serviceRetryDelay = 0;
     if (status == 401) {
         // The token expired meanwhile: the step is sent again after the next sign-in.
         if (MUserAuthManager *auth = authManager())

@@ -161,7 +161,7 @@ void MObjectStatesQueue::saveTransfer(MObjectTransfer &transfer)
         d->putTransfer(transfer.identifier(), transfer);
 }
 
-void MObjectStatesQueue::saveTransfers(const QList<MObjectTransfer> &transfers)
+QList<MObjectTransfer> MObjectStatesQueue::saveTransfers(const QList<MObjectTransfer> &transfers)
 {
     Q_D(MObjectStatesQueue);
     QMutexLocker locker(&d->mutex);
@@ -187,6 +187,7 @@ void MObjectStatesQueue::saveTransfers(const QList<MObjectTransfer> &transfers)
         if (transfer.identifier() != 0)
             d->putTransfer(transfer.identifier(), transfer);
     }
+    return accepted;
 }
 
 void MObjectStatesQueue::removeTransfer(const MObjectTransfer &transfer)

@@ -32,8 +32,9 @@ public:
     // after a restart) and sets its identifier and creation date on the caller's object; a
     // finished one loses its row. A transfer already saved as finished is left alone.
     void saveTransfer(MObjectTransfer &transfer);
-    // The same for each transfer, in one transaction.
-    void saveTransfers(const QList<MObjectTransfer> &transfers);
+    // The same for each transfer, in one transaction; the transfers as saved (with their
+    // identifiers), without those left alone.
+    QList<MObjectTransfer> saveTransfers(const QList<MObjectTransfer> &transfers);
     void removeTransfer(const MObjectTransfer &transfer);
     void removeTransfers(const QList<MObjectTransfer> &transfers);
     // Sets the identifier and creation date on the caller's object.

@@ -305,6 +305,16 @@ void MObjectTransfer::save()
         queue->saveTransfer(*this);
 }
 
+void MObjectTransfer::saveAll(QList<MObjectTransfer> &transfers)
+{
+    MObjectStatesQueue *queue = statesQueue();
+    if (!queue)
+        return;
+    const QList<MObjectTransfer> saved = queue->saveTransfers(transfers);
+    if (saved.size() == transfers.size())
+        transfers = saved;
+}
+
 void MObjectTransfer::remove()
 {
     if (MObjectStatesQueue *queue = statesQueue())

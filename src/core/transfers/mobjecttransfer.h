@@ -123,6 +123,8 @@ public:
     // The transfer queue of the core application. save() may set the identifier and the
     // creation date on this object.
     void save();
+    // save() for each, in one transaction.
+    static void saveAll(QList<MObjectTransfer> &transfers);
     void remove();
     // An invalid group when the transfer has none.
     MObjectTransferGroup group() const;

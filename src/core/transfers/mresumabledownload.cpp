@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QSaveFile>
 
@@ -48,6 +49,21 @@ QString MResumableDownload::partialPath(const QString &tempPath, qint64 transfer
     const QString directory = tempPath + QStringLiteral("/downloads");
     QDir().mkpath(directory);
     return directory + QStringLiteral("/%1.part").arg(transferId);
+}
+
+bool MResumableDownload::adopt(const QString &parked, const QString &own)
+{
+    if (QFileInfo::exists(own) || !QFileInfo(parked).isFile())
+        return false;
+    return std::rename(QFile::encodeName(parked).constData(), QFile::encodeName(own).constData()) ==
+           0;
+}
+
+void MResumableDownload::park(const QString &own, const QString &parked)
+{
+    if (parked.isEmpty() || QFileInfo(own).size() == 0 ||
+        std::rename(QFile::encodeName(own).constData(), QFile::encodeName(parked).constData()) != 0)
+        QFile::remove(own);
 }
 
 QUrl MResumableDownload::downloadUrl(const QUrl &apiUrl, const QString &sourcePath)

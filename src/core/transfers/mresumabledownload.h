@@ -13,11 +13,19 @@ class MResumableDownload
 public:
     // 32 hex digits: anything else from the service never becomes part of a local path.
     static bool isContentHash(const QString &hash);
-    // The partial file of a cache download, tempPath/h0h1/h2h3/hash, its folder created;
-    // empty when the object's hash is not a content hash.
+    // Where the bytes of a cache download that stopped short wait for the next download of
+    // the same content, tempPath/h0h1/h2h3/hash, its folder created; empty when the object's
+    // hash is not a content hash. No transfer writes there.
     static QString downloadPath(const QString &tempPath, const MStorageObject &object);
-    // The partial file of any other download; it starts over at each run.
+    // The partial file of one transfer: two downloads of the same bytes never share one,
+    // and a transfer run again (resumed, or after a restart) finds its own.
     static QString partialPath(const QString &tempPath, qint64 transferId);
+    // Takes over the bytes left at parked (downloadPath) as the transfer's own partial file,
+    // in one step: of several transfers asking at once, one gets them. False when there was
+    // nothing to take or own already holds bytes.
+    static bool adopt(const QString &parked, const QString &own);
+    // Leaves the transfer's partial bytes at parked for a later download of the content.
+    static void park(const QString &own, const QString &parked);
     static QUrl downloadUrl(const QUrl &apiUrl, const QString &sourcePath);
     // The first free name from path on (" 2" suffixes), claimed by creating it empty so that
     // no other download takes it; empty when none could be made.

@@ -31,6 +31,35 @@ QVariantMap groupByBasePath(const MStorageObjectList &objects)
     return map;
 }
 
+// Why a transfer failed, from the code it ended with.
+QString transferFailure(int code)
+{
+    switch (code) {
+    case Tolvo::TransferFailed:
+    case Tolvo::TransferStepFailed:
+        return QCoreApplication::translate("MOObjectsManager",
+                                           "the service did not complete the transfer");
+    case Tolvo::CannotContinue:
+        return QCoreApplication::translate("MOObjectsManager", "the data arrived damaged");
+    case Tolvo::LocalFileExists:
+        return QCoreApplication::translate("MOObjectsManager",
+                                           "a file with that name is already on this computer");
+    case Tolvo::LocalIOError:
+        return QCoreApplication::translate(
+            "MOObjectsManager", "the file on this computer could not be read or written");
+    case Tolvo::QuotaExceeded:
+        return QCoreApplication::translate("MOObjectsManager", "your Kerlo space is full");
+    case Tolvo::RemoteFileExists:
+        return QCoreApplication::translate("MOObjectsManager",
+                                           "a file with that name is already in Kerlo");
+    case Tolvo::RemoteNotFound:
+        return QCoreApplication::translate("MOObjectsManager", "the object is no longer in Kerlo");
+    default:
+        return QCoreApplication::translate("MOObjectsManager", "the service answered error %1")
+            .arg(code);
+    }
+}
+
 } // namespace
 
 ObjectsManagerBridge::ObjectsManagerBridge(MOObjectsManagerPrivate *d)
@@ -250,7 +279,9 @@ void ObjectsManagerBridge::handleTransferFinished(const MObjectTransfer &transfe
         // The error's domain is the transfer domain, for transfers of local copies too.
         m_d->postTransferDidFailNotificationForState(
             MOCoreValues::objectTransferWithCXXObjectTransfer(transfer),
-            MOError(kMOObjectsTransferDomain, transfer.errorCode()), domainFor(caching));
+            MOError(kMOObjectsTransferDomain, transfer.errorCode(),
+                    {{MOErrorDescriptionKey, transferFailure(transfer.errorCode())}}),
+            domainFor(caching));
         break;
     case MObjectTransfer::Canceled:
         m_d->postTransferDidCancelNotificationForState(

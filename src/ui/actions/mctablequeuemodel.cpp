@@ -248,7 +248,11 @@ QString MCTableQueueModel::secondLine(const MCOperation &operation) const
     case MCOperation::Canceled:
         return tr("Canceled %1").arg(dateText(date));
     case MCOperation::Failed:
-        return tr("An error occurred %1").arg(dateText(date));
+        // The reason, when the failure gives one.
+        return operation.error().description().isEmpty()
+                   ? tr("An error occurred %1").arg(dateText(date))
+                   : tr("An error occurred %1: %2")
+                         .arg(dateText(date), operation.error().description());
     case MCOperation::Completed:
         return tr("Completed %1").arg(dateText(date));
     }
@@ -470,6 +474,10 @@ void MCTableQueueModel::transferNotification(const MOPostedNotification &notific
         if (!groupNotification)
             row.setTransferState(transfer);
         row.setAdditionalDate(now());
+    } else if (name == MOObjectTransferWillStartNotification &&
+               row.status() == MCOperation::Running) {
+        // Back in the queue (the service could not be reached): it waits, as a queued row does.
+        row.setStatus(MCOperation::Starting);
     } else if (name == MOObjectTransferDidStartNotification) {
         row.setResumable(false);
         row.setStatus(MCOperation::Running);

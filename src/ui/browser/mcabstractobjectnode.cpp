@@ -43,35 +43,105 @@ QPixmap badgeNamed(const QString &name)
     return pixmap;
 }
 
-// The badge of the first set bit in the order sync, download, upload, cached, error.
+// The badge of the first set bit in the order sync, download, upload, cached, error. One
+// string per badge, shared by every node that shows it.
 QString badgeName(quint64 states)
 {
     static const struct
     {
         quint64 bit;
-        const char *name;
+        QString name;
     } priority[] = {
-        {MCAbstractObjectNode::Syncing, "badge_sync.png"},
-        {MCAbstractObjectNode::Downloading, "badge_download.png"},
-        {MCAbstractObjectNode::Uploading, "badge_upload.png"},
-        {MCAbstractObjectNode::Cached, "badge_cached.png"},
-        {MCAbstractObjectNode::DownloadFailed, "badge_error.png"},
+        {MCAbstractObjectNode::Syncing, QStringLiteral("badge_sync.png")},
+        {MCAbstractObjectNode::Downloading, QStringLiteral("badge_download.png")},
+        {MCAbstractObjectNode::Uploading, QStringLiteral("badge_upload.png")},
+        {MCAbstractObjectNode::Cached, QStringLiteral("badge_cached.png")},
+        {MCAbstractObjectNode::DownloadFailed, QStringLiteral("badge_error.png")},
     };
     for (const auto &entry : priority) {
         if (states & entry.bit)
-            return QLatin1String(entry.name);
+            return entry.name;
     }
     return QString();
 }
 
 } // namespace
 
+// One order of children: a SortKey and a direction. Names compare by collation keys made once
+// per node and name (far cheaper than a collation per comparison), kept on the node for the
+// next sort. Usable on any thread for nodes no other thread touches.
+class MCAbstractObjectNode::Ordering
+{
+public:
+    Ordering(int key, bool ascending)
+        : m_key(key)
+        , m_ascending(ascending)
+        , m_locale(sortLocale())
+        , m_localeName(m_locale.bcp47Name())
+        , m_collator(m_locale)
+    {
+        m_collator.setNumericMode(true);
+        m_collator.setCaseSensitivity(Qt::CaseInsensitive);
+    }
+
+    // Makes what less() needs of node ahead (less() makes it when missing).
+    void prepare(const MCAbstractObjectNode *node) const
+    {
+        if (m_key == SortByName && (!node->m_nameKey || node->m_nameKeyLocale != m_localeName)) {
+            node->m_nameKey.emplace(m_collator.sortKey(node->m_fileName));
+            node->m_nameKeyLocale = m_localeName;
+        }
+    }
+
+    bool less(const MCAbstractObjectNode *x, const MCAbstractObjectNode *y) const
+    {
+        int c = 0;
+        switch (m_key) {
+        case SortByName:
+            // Names compare as people read them; equal-looking names still get a fixed order.
+            prepare(x);
+            prepare(y);
+            c = x->m_nameKey->compare(*y->m_nameKey);
+            if (!c)
+                c = x->m_fileName.compare(y->m_fileName);
+            break;
+        case SortBySize:
+            c = x->m_fileSize < y->m_fileSize ? -1 : x->m_fileSize > y->m_fileSize ? 1 : 0;
+            break;
+        case SortByKind:
+            c = m_collator.compare(x->m_fileKind, y->m_fileKind);
+            break;
+        default:
+            c = x->m_fileDateModified < y->m_fileDateModified   ? -1
+                : y->m_fileDateModified < x->m_fileDateModified ? 1
+                                                                : 0;
+            break;
+        }
+        return m_ascending ? c < 0 : c > 0;
+    }
+
+private:
+    // Qt's collator compares code points under the C locale (numeric mode and all), so a
+    // session without a locale would put "file 10" before "File 2": collate as English there.
+    static QLocale sortLocale()
+    {
+        const QLocale locale;
+        return locale.language() == QLocale::C ? QLocale(QLocale::English, QLocale::UnitedStates)
+                                               : locale;
+    }
+
+    int m_key;
+    bool m_ascending;
+    QLocale m_locale;
+    QString m_localeName;
+    QCollator m_collator;
+};
+
 MCAbstractObjectNode::MCAbstractObjectNode() = default;
 
 MCAbstractObjectNode::MCAbstractObjectNode(const MCAbstractObjectNode &other)
     : QEnableSharedFromThis<MCAbstractObjectNode>()
     , m_fileIcon(other.m_fileIcon)
-    , m_fileImageStatus(other.m_fileImageStatus)
     , m_fileImageStatusName(other.m_fileImageStatusName)
     , m_fileName(other.m_fileName)
     , m_fileDateModified(other.m_fileDateModified)
@@ -108,23 +178,30 @@ void MCAbstractObjectNode::setFileName(const QString &fileName)
     if (fileName == m_fileName)
         return;
     const MCNodePtr parentNode = parent();
-    if (parentNode &&
-        parentNode->m_childIndex.value(m_fileName, -1) == parentNode->rowOfChild(this))
-        parentNode->m_childIndex.remove(m_fileName);
+    const bool indexed = parentNode && parentNode->m_childIndex.remove(m_fileName, this) > 0;
     m_fileName = fileName;
     m_representedName = fileName;
     m_nameKey.reset();
-    if (parentNode) {
-        const int row = parentNode->rowOfChild(this);
-        if (row >= 0 && !parentNode->m_childIndex.contains(fileName))
-            parentNode->m_childIndex.insert(fileName, row);
-    }
+    if (indexed)
+        parentNode->m_childIndex.insert(fileName, this);
     notifyChanged();
+}
+
+QIcon MCAbstractObjectNode::fileIcon() const
+{
+    if (m_fileIcon.isNull())
+        m_fileIcon = typeIcon();
+    return m_fileIcon;
 }
 
 void MCAbstractObjectNode::setFileIcon(const QIcon &icon)
 {
     m_fileIcon = icon;
+}
+
+QPixmap MCAbstractObjectNode::fileImageStatus() const
+{
+    return m_fileImageStatusName.isEmpty() ? QPixmap() : badgeNamed(m_fileImageStatusName);
 }
 
 QString MCAbstractObjectNode::additionalFileInfo(const QVariant &infoType) const
@@ -150,13 +227,10 @@ void MCAbstractObjectNode::setIsBusy(bool busy)
 void MCAbstractObjectNode::setStates(quint64 states)
 {
     const QString name = badgeName(states);
-    if (!name.isEmpty()) {
+    if (!name.isEmpty())
         m_fileImageStatusName = name;
-        m_fileImageStatus = badgeNamed(name);
-    } else if (m_states != 0 && states == 0) {
+    else if (m_states != 0 && states == 0)
         m_fileImageStatusName.clear();
-        m_fileImageStatus = QPixmap();
-    }
     const bool changed = states != m_states;
     m_states = states;
     if (changed)
@@ -188,14 +262,26 @@ int MCAbstractObjectNode::rowOfChild(const MCAbstractObjectNode *child) const
 
 MCNodePtr MCAbstractObjectNode::childNamed(const QString &name) const
 {
-    const int row = m_childIndex.value(name, -1);
-    if (row >= 0 && row < m_children.size() && m_children.at(row)->fileName() == name)
-        return m_children.at(row);
-    for (const MCNodePtr &child : m_children) {
-        if (child->fileName() == name)
-            return child;
+    int first = -1;
+    for (auto it = m_childIndex.constFind(name); it != m_childIndex.constEnd() && it.key() == name;
+         ++it) {
+        const int row = it.value()->m_fileName == name ? rowOfChild(it.value()) : -1;
+        if (row >= 0 && (first < 0 || row < first))
+            first = row;
     }
-    return MCNodePtr();
+    return first < 0 ? MCNodePtr() : m_children.at(first);
+}
+
+MCNodeList MCAbstractObjectNode::childrenNamed(const QString &name) const
+{
+    MCNodeList named;
+    for (auto it = m_childIndex.constFind(name); it != m_childIndex.constEnd() && it.key() == name;
+         ++it) {
+        const int row = it.value()->m_fileName == name ? rowOfChild(it.value()) : -1;
+        if (row >= 0)
+            named.append(m_children.at(row));
+    }
+    return named;
 }
 
 MCNodePtr MCAbstractObjectNode::childAtPath(const QString &path)
@@ -264,55 +350,150 @@ void MCAbstractObjectNode::appendChildNodes(const MCNodeList &nodes)
         MCAbstractObjectNode *child = m_children.at(row).data();
         child->m_parent = self;
         child->m_rowHint = row;
-        if (!m_childIndex.contains(child->m_fileName))
-            m_childIndex.insert(child->m_fileName, row);
+        m_childIndex.insert(child->m_fileName, child);
     }
     forEachObserver([this](MCNodeObserver *o) { o->nodeChildrenInserted(this); });
     setChildrenCount(quint64(m_children.size()));
+}
+
+void MCAbstractObjectNode::insertChildAt(int row, const MCNodePtr &node)
+{
+    forEachObserver(
+        [this, row](MCNodeObserver *o) { o->nodeChildrenAboutToBeInserted(this, row, row); });
+    m_children.insert(row, node);
+    m_hasChildren = true;
+    node->m_parent = sharedFromThis();
+    m_childIndex.insert(node->m_fileName, node.data());
+    setRowHints(row);
+    forEachObserver([this](MCNodeObserver *o) { o->nodeChildrenInserted(this); });
+}
+
+void MCAbstractObjectNode::insertChildNodes(const MCNodeList &nodes)
+{
+    if (nodes.isEmpty())
+        return;
+    if (!m_sortKey) {
+        appendChildNodes(nodes);
+        return;
+    }
+    const Ordering ordering(m_sortKey, m_sortAscending);
+    // A few: each where it belongs. Many: at the end, then merged into place in one pass
+    // (announced as a new order), instead of a row shift per node.
+    if (nodes.size() <= 64) {
+        for (const MCNodePtr &node : nodes) {
+            const auto at = std::upper_bound(m_children.cbegin(), m_children.cend(), node,
+                                             [&ordering](const MCNodePtr &a, const MCNodePtr &b) {
+                                                 return ordering.less(a.data(), b.data());
+                                             });
+            insertChildAt(int(at - m_children.cbegin()), node);
+        }
+        setChildrenCount(quint64(m_children.size()));
+        return;
+    }
+    const int first = m_children.size();
+    appendChildNodes(nodes);
+    forEachObserver([this](MCNodeObserver *o) { o->nodeChildrenAboutToBeReordered(this); });
+    const auto less = [&ordering](const MCNodePtr &a, const MCNodePtr &b) {
+        return ordering.less(a.data(), b.data());
+    };
+    std::stable_sort(m_children.begin() + first, m_children.end(), less);
+    std::inplace_merge(m_children.begin(), m_children.begin() + first, m_children.end(), less);
+    setRowHints(0);
+    forEachObserver([this](MCNodeObserver *o) { o->nodeChildrenReordered(this); });
+}
+
+void MCAbstractObjectNode::reorderChild(const MCAbstractObjectNode *child)
+{
+    const int from = rowOfChild(child);
+    if (!m_sortKey || from < 0 || m_childrenDirty)
+        return;
+    const Ordering ordering(m_sortKey, m_sortAscending);
+    const auto less = [&ordering](const MCNodePtr &a, const MCNodePtr &b) {
+        return ordering.less(a.data(), b.data());
+    };
+    // Already in place when neither neighbour belongs on its other side.
+    if ((from == 0 || !less(m_children.at(from), m_children.at(from - 1))) &&
+        (from + 1 == m_children.size() || !less(m_children.at(from + 1), m_children.at(from))))
+        return;
+    forEachObserver([this](MCNodeObserver *o) { o->nodeChildrenAboutToBeReordered(this); });
+    const MCNodePtr moving = m_children.takeAt(from);
+    const auto at = std::upper_bound(m_children.cbegin(), m_children.cend(), moving, less);
+    const int to = int(at - m_children.cbegin());
+    m_children.insert(to, moving);
+    for (int row = qMin(from, to); row <= qMax(from, to); ++row)
+        m_children.at(row)->m_rowHint = row;
+    forEachObserver([this](MCNodeObserver *o) { o->nodeChildrenReordered(this); });
 }
 
 void MCAbstractObjectNode::removeChildNodes(const MCNodeList &nodes)
 {
     if (m_childrenDirty || !m_hasChildren || nodes.isEmpty())
         return;
-    // Equality is path, placeholder flag and kind: one set look-up per child instead of a
-    // scan of nodes per child, which a mass deletion in a large folder would make quadratic.
-    QSet<QString> keys;
+    // The rows to go, through the name index: a mass removal from a large folder costs one
+    // pass over it, not one per node.
+    QVector<int> rows;
+    rows.reserve(nodes.size());
     for (const MCNodePtr &node : nodes) {
-        if (node && !node->m_fileKind.isEmpty())
-            keys.insert(node->filePath() + QChar(node->m_isPlaceholder ? 1 : 0) + node->m_fileKind);
-    }
-    if (keys.isEmpty())
-        return;
-    int removed = 0;
-    int row = m_children.size() - 1;
-    while (row >= 0) {
-        auto matches = [this, &keys](int r) {
-            const MCAbstractObjectNode *c = m_children.at(r).data();
-            return !c->m_fileKind.isEmpty() &&
-                   keys.contains(c->filePath() + QChar(c->m_isPlaceholder ? 1 : 0) + c->m_fileKind);
-        };
-        if (!matches(row)) {
-            --row;
+        if (!node)
+            continue;
+        const int own = rowOfChild(node.data());
+        if (own >= 0 && !node->m_fileKind.isEmpty()) {
+            rows.append(own);
             continue;
         }
-        // One announcement per run of adjacent rows, from the end so rows stay valid.
-        const int last = row;
-        while (row > 0 && matches(row - 1))
-            --row;
-        const int first = row;
-        forEachObserver([this, first, last](MCNodeObserver *o) {
-            o->nodeChildrenAboutToBeRemoved(this, first, last);
-        });
-        m_children.remove(first, last - first + 1);
-        forEachObserver([this](MCNodeObserver *o) { o->nodeChildrenRemoved(this); });
-        removed += last - first + 1;
-        --row;
+        for (auto it = m_childIndex.constFind(node->m_fileName);
+             it != m_childIndex.constEnd() && it.key() == node->m_fileName; ++it) {
+            if (node->isEqual(it.value())) {
+                const int row = rowOfChild(it.value());
+                if (row >= 0)
+                    rows.append(row);
+            }
+        }
     }
-    if (!removed)
+    if (rows.isEmpty())
         return;
-    setRowHints(0);
-    rebuildIndex();
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    // Runs of adjacent rows, from the end so that rows stay valid.
+    QVector<QPair<int, int>> runs;
+    for (int i = rows.size() - 1; i >= 0;) {
+        const int last = rows.at(i);
+        while (i > 0 && rows.at(i - 1) == rows.at(i) - 1)
+            --i;
+        runs.append({rows.at(i), last});
+        --i;
+    }
+    for (int row : qAsConst(rows))
+        m_childIndex.remove(m_children.at(row)->m_fileName, m_children.at(row).data());
+    if (runs.size() <= 64) {
+        // One announcement per run.
+        for (const auto &run : qAsConst(runs)) {
+            forEachObserver([this, &run](MCNodeObserver *o) {
+                o->nodeChildrenAboutToBeRemoved(this, run.first, run.second);
+            });
+            m_children.remove(run.first, run.second - run.first + 1);
+            forEachObserver([this](MCNodeObserver *o) { o->nodeChildrenRemoved(this); });
+        }
+    } else {
+        // Scattered rows: one pass, announced as a new order without them (a row shift per
+        // run would be quadratic).
+        forEachObserver([this](MCNodeObserver *o) { o->nodeChildrenAboutToBeReordered(this); });
+        int next = 0;
+        int kept = 0;
+        for (int row = 0; row < m_children.size(); ++row) {
+            if (next < rows.size() && rows.at(next) == row) {
+                ++next;
+                continue;
+            }
+            if (kept != row)
+                m_children[kept] = std::move(m_children[row]);
+            ++kept;
+        }
+        m_children.resize(kept);
+        setRowHints(0);
+        forEachObserver([this](MCNodeObserver *o) { o->nodeChildrenReordered(this); });
+    }
+    setRowHints(rows.first());
     setChildrenCount(quint64(m_children.size()));
 }
 
@@ -320,76 +501,35 @@ void MCAbstractObjectNode::sortNodes(MCNodeList &nodes, int key, bool ascending)
 {
     if (nodes.size() < 2)
         return;
-    // Qt's collator compares code points under the C locale (numeric mode and all), so a
-    // session without a locale would put "file 10" before "File 2": collate as English there.
-    QLocale locale;
-    if (locale.language() == QLocale::C)
-        locale = QLocale(QLocale::English, QLocale::UnitedStates);
-    QCollator collator(locale);
-    collator.setNumericMode(true);
-    collator.setCaseSensitivity(Qt::CaseInsensitive);
-    // Sort keys once per node and name: far cheaper than a collation per comparison, and a
-    // re-sort of the same folder makes none.
-    const QString localeName = locale.bcp47Name();
-    std::vector<const QCollatorSortKey *> nameKeys;
-    nameKeys.reserve(size_t(nodes.size()));
-    if (key == SortByName) {
-        for (const MCNodePtr &node : qAsConst(nodes)) {
-            if (!node->m_nameKey || node->m_nameKeyLocale != localeName) {
-                node->m_nameKey.emplace(collator.sortKey(node->m_fileName));
-                node->m_nameKeyLocale = localeName;
-            }
-            nameKeys.push_back(&*node->m_nameKey);
-        }
-    }
-    std::vector<int> order(size_t(nodes.size()));
-    for (int i = 0; i < nodes.size(); ++i)
-        order[size_t(i)] = i;
-    // Names compare as people read them; equal-looking names still get a fixed order.
-    auto byName = [&](int a, int b) {
-        const int c = nameKeys[size_t(a)]->compare(*nameKeys[size_t(b)]);
-        if (c)
-            return c;
-        return nodes.at(a)->m_fileName.compare(nodes.at(b)->m_fileName);
+    Ordering ordering(key, ascending);
+    for (const MCNodePtr &node : qAsConst(nodes))
+        ordering.prepare(node.data());
+    std::stable_sort(nodes.begin(), nodes.end(),
+                     [&ordering](const MCNodePtr &a, const MCNodePtr &b) {
+                         return ordering.less(a.data(), b.data());
+                     });
+}
+
+void MCAbstractObjectNode::insertSorted(MCNodeList &sorted, const MCNodeList &nodes, int key,
+                                        bool ascending)
+{
+    const Ordering ordering(key, ascending);
+    const auto less = [&ordering](const MCNodePtr &a, const MCNodePtr &b) {
+        return ordering.less(a.data(), b.data());
     };
-    auto compare = [&](int a, int b) {
-        const MCAbstractObjectNode *x = nodes.at(a).data();
-        const MCAbstractObjectNode *y = nodes.at(b).data();
-        int c = 0;
-        switch (key) {
-        case SortByName:
-            c = byName(a, b);
-            break;
-        case SortBySize:
-            c = x->m_fileSize < y->m_fileSize ? -1 : x->m_fileSize > y->m_fileSize ? 1 : 0;
-            break;
-        case SortByKind:
-            c = collator.compare(x->m_fileKind, y->m_fileKind);
-            break;
-        default:
-            c = x->m_fileDateModified < y->m_fileDateModified   ? -1
-                : y->m_fileDateModified < x->m_fileDateModified ? 1
-                                                                : 0;
-            break;
-        }
-        return ascending ? c < 0 : c > 0;
-    };
-    std::stable_sort(order.begin(), order.end(), compare);
-    MCNodeList sorted;
-    sorted.reserve(nodes.size());
-    for (int i : order)
-        sorted.append(nodes.at(i));
-    nodes = sorted;
+    for (const MCNodePtr &node : nodes)
+        sorted.insert(std::upper_bound(sorted.begin(), sorted.end(), node, less), node);
 }
 
 void MCAbstractObjectNode::sortChildrenByKey(int key, bool ascending)
 {
+    m_sortKey = key == SortByName || key == SortBySize || key == SortByKind ? key : SortByDate;
+    m_sortAscending = ascending;
     if (m_childrenDirty || m_children.isEmpty())
         return;
     forEachObserver([this](MCNodeObserver *o) { o->nodeChildrenAboutToBeReordered(this); });
     sortNodes(m_children, key, ascending);
     setRowHints(0);
-    rebuildIndex();
     forEachObserver([this](MCNodeObserver *o) { o->nodeChildrenReordered(this); });
 }
 
@@ -466,8 +606,8 @@ void MCAbstractObjectNode::rebuildIndex()
 {
     m_childIndex.clear();
     m_childIndex.reserve(m_children.size());
-    for (int row = m_children.size() - 1; row >= 0; --row)
-        m_childIndex.insert(m_children.at(row)->m_fileName, row);
+    for (const MCNodePtr &child : qAsConst(m_children))
+        m_childIndex.insert(child->m_fileName, child.data());
 }
 
 void MCAbstractObjectNode::setRowHints(int from)

@@ -60,10 +60,12 @@ public:
     QString representedName() const { return m_representedName; }
     void setRepresentedName(const QString &name) { m_representedName = name; }
 
-    QIcon fileIcon() const { return m_fileIcon; }
+    // The icon set, or else the one the subclass gives for the node's name and type (made
+    // when first asked for, on the main thread: a node may be built on another).
+    QIcon fileIcon() const;
     void setFileIcon(const QIcon &icon);
     // The state badge setStates() chose; null when there is none.
-    QPixmap fileImageStatus() const { return m_fileImageStatus; }
+    QPixmap fileImageStatus() const;
     QString fileImageStatusName() const { return m_fileImageStatusName; }
     qint64 fileSize() const { return m_fileSize; }
     void setFileSize(qint64 size) { m_fileSize = size; }
@@ -115,8 +117,12 @@ public:
     virtual void setChildren(const MCNodeList &children) = 0;
     // The row of child in children(), -1 when it is not one.
     int rowOfChild(const MCAbstractObjectNode *child) const;
-    // The child of that exact name, through an index kept with the children.
+    // The child of that exact name (the first by row), through an index kept with the
+    // children.
     MCNodePtr childNamed(const QString &name) const;
+    // Every child of that exact name (a file and a folder, a placeholder and the listed
+    // object), in no particular order.
+    MCNodeList childrenNamed(const QString &name) const;
 
     // The node at path in the loaded subtree (an absolute path or one relative to this
     // node); null when it is not loaded. Never loads anything.
@@ -124,13 +130,25 @@ public:
 
     // Adds the nodes at the end (also to dirty children) and updates the count.
     void appendChildNodes(const MCNodeList &nodes);
+    // Adds the nodes where the order last asked of sortChildrenByKey() puts them, at the end
+    // when none was, and updates the count.
+    void insertChildNodes(const MCNodeList &nodes);
+    // Moves child to where that order puts it after its values changed (a rename, say).
+    void reorderChild(const MCAbstractObjectNode *child);
     // Removes every child equal to one of nodes; nothing while the children are dirty.
     void removeChildNodes(const MCNodeList &nodes);
-    // Sorts the children (nothing while they are dirty) by a SortKey; names compare as
-    // people read them: case-insensitively, digit runs as numbers, ties in a fixed order.
+    // Sorts the children by a SortKey and keeps that order for insertChildNodes() (set even
+    // while the children are dirty); names compare as people read them: case-insensitively,
+    // digit runs as numbers, ties in a fixed order.
     void sortChildrenByKey(int key, bool ascending);
-    // Sorts nodes in place the way sortChildrenByKey() does.
+    // The order last asked of sortChildrenByKey(); key 0 when none was.
+    int childrenSortKey() const { return m_sortKey; }
+    bool childrenSortAscending() const { return m_sortAscending; }
+    // Sorts nodes in place the way sortChildrenByKey() does; any thread, for nodes no other
+    // thread touches.
     static void sortNodes(MCNodeList &nodes, int key, bool ascending);
+    // Inserts nodes into sorted (in that order) where the order puts them.
+    static void insertSorted(MCNodeList &sorted, const MCNodeList &nodes, int key, bool ascending);
 
     // Marks this node and its children invalid on the next turn of the event loop.
     void invalidateChildren();
@@ -161,13 +179,19 @@ protected:
     // children valid.
     void replaceChildren(const MCNodeList &children, bool updateCount);
     void forEachObserver(const std::function<void(MCNodeObserver *)> &call);
+    // The icon fileIcon() shows while none was set; made on the main thread.
+    virtual QIcon typeIcon() const { return QIcon(); }
+    // Forgets the icon made by typeIcon(), after a change of name or type.
+    void resetTypeIcon() { m_fileIcon = QIcon(); }
 
 private:
+    class Ordering;
     void rebuildIndex();
     void setRowHints(int from);
+    // Inserts node at row, announced, indexed and counted by the caller.
+    void insertChildAt(int row, const MCNodePtr &node);
 
-    QIcon m_fileIcon;
-    QPixmap m_fileImageStatus;
+    mutable QIcon m_fileIcon;
     QString m_fileImageStatusName;
     QString m_fileName;
     qint64 m_fileSize = 0;
@@ -190,12 +214,16 @@ private:
     quint64 m_states = 0;
     QWeakPointer<MCAbstractObjectNode> m_parent;
     MCNodeList m_children;
-    QHash<QString, int> m_childIndex; // name -> first row of that name
+    // name -> the children of that name; rows come from their hints, so rows that shift need
+    // no new index.
+    QMultiHash<QString, MCAbstractObjectNode *> m_childIndex;
     int m_rowHint = -1; // this node's row in its parent's children, when the parent set it
+    int m_sortKey = 0;
+    bool m_sortAscending = true;
     QVector<MCNodeObserver *> m_observers;
     // The name's collation key, kept between sorts; made again for another locale or name.
-    std::optional<QCollatorSortKey> m_nameKey;
-    QString m_nameKeyLocale;
+    mutable std::optional<QCollatorSortKey> m_nameKey;
+    mutable QString m_nameKeyLocale;
 };
 
 Q_DECLARE_METATYPE(MCNodePtr)

@@ -1,6 +1,7 @@
 #include "mcbrowsableviewcontroller.h"
 
 #include "mcbrowsableviewshelper.h"
+#include "mcbrowserlog.h"
 #include "mcmanager.h"
 #include "mcmenunoselection.h"
 #include "mcmenuselection.h"
@@ -12,12 +13,18 @@
 #include "mopostednotification.h"
 
 #include <QAbstractItemView>
+#include <QCoreApplication>
 #include <QDir>
 #include <QLabel>
+#include <QThreadPool>
 #include <QTimer>
 
 namespace {
 QPointer<MCBrowsableViewsHelper> s_helper;
+// Listings from this size on are made into nodes on another thread.
+constexpr int LargeListing = 2000;
+// Rows handed to a view per turn of the event loop.
+constexpr int RowsPerSlice = 10000;
 // Listings quicker than this never show "Loading…".
 constexpr int LoadingDelay = 300;
 } // namespace
@@ -25,6 +32,7 @@ constexpr int LoadingDelay = 300;
 MCBrowsableViewController::MCBrowsableViewController(MOObjectsManager *objectsManager,
                                                      QWidget *parent)
     : QWidget(parent)
+    , m_load(new QAtomicInteger<quint64>(0))
     , m_objectsManager(objectsManager)
     , m_loadStateLabel(new QLabel(this))
     , m_loadingDelay(new QTimer(this))
@@ -100,18 +108,107 @@ void MCBrowsableViewController::setCurrentNode(const MCNodePtr &node)
         own->setHideHiddenFiles(node->hideHiddenFiles());
     m_updater = MCNodeTreeUpdater(own);
     currentNodeChanged(own);
+    // The old folder's rows are no longer wanted; what was held back applies to the new tree
+    // (an upload's placeholder, say).
+    if (!m_loadingPath.isEmpty())
+        endLoad();
     setLoadState(own && own->childrenDirty() ? LoadState::Loading : LoadState::Loaded);
+}
+
+bool MCBrowsableViewController::isLoadingListing(const QString &path) const
+{
+    return !m_loadingPath.isEmpty() && m_loadingPath == path;
 }
 
 void MCBrowsableViewController::listingArrived(const MOPostedNotification &notification)
 {
-    if (m_updater.setListing(MOObjectsNotification(notification).basePath(),
-                             MOObjectsNotification(notification).objects()))
+    const MOObjectsNotification reader(notification);
+    const QList<MOStorageObject> objects = reader.objects();
+    const MCNodePtr folder = m_updater.nodeAtPath(reader.basePath());
+    if (folder && objects.size() >= LargeListing) {
+        loadLargeListing(folder, objects);
+        return;
+    }
+    // A newer listing of the folder being loaded replaces the load.
+    if (folder && isLoadingListing(folder->filePath()))
+        endLoad();
+    if (m_updater.setListing(reader.basePath(), objects))
         childrenEdited();
     const MCNodePtr root = m_updater.rootNode();
     if (root && !root->childrenDirty())
         setLoadState(LoadState::Loaded);
     announceChildrenCount();
+}
+
+void MCBrowsableViewController::loadLargeListing(const MCNodePtr &folder,
+                                                 const QList<MOStorageObject> &objects)
+{
+    const quint64 load = ++*m_load;
+    m_loadingPath = folder->filePath();
+    const QSharedPointer<QAtomicInteger<quint64>> current = m_load;
+    const QWeakPointer<MCAbstractObjectNode> weakFolder = folder;
+    const bool hideHidden = m_updater.rootNode()->hideHiddenFiles();
+    const int key = folder->childrenSortKey();
+    const bool ascending = folder->childrenSortAscending();
+    const QPointer<MCBrowsableViewController> self(this);
+    qCDebug(lcBrowser) << "Loading" << objects.size() << "objects of" << m_loadingPath;
+    QThreadPool::globalInstance()->start([=] {
+        MCNodeList nodes = MCNodeTreeUpdater::visibleNodes(objects, MCNodePtr(), hideHidden);
+        if (*current != load)
+            return;
+        if (key)
+            MCAbstractObjectNode::sortNodes(nodes, key, ascending);
+        if (*current != load)
+            return;
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [self, load, weakFolder, nodes] {
+                const MCNodePtr folder = weakFolder.toStrongRef();
+                if (!self || *self->m_load != load || !folder)
+                    return;
+                self->handOverRows(load, weakFolder,
+                                   self->m_updater.withPlaceholders(folder, nodes), 0);
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void MCBrowsableViewController::handOverRows(quint64 load,
+                                             const QWeakPointer<MCAbstractObjectNode> &weakFolder,
+                                             const MCNodeList &rows, int from)
+{
+    const MCNodePtr folder = weakFolder.toStrongRef();
+    if (*m_load != load || !folder)
+        return;
+    const MCNodeList slice = rows.mid(from, RowsPerSlice);
+    if (from == 0)
+        folder->setChildren(slice);
+    else
+        folder->appendChildNodes(slice);
+    const int next = from + slice.size();
+    if (next < rows.size()) {
+        QTimer::singleShot(0, this, [this, load, weakFolder, rows, next] {
+            handOverRows(load, weakFolder, rows, next);
+        });
+        return;
+    }
+    folder->notifyChildrenReady();
+    childrenEdited();
+    endLoad();
+    if (!m_updater.rootNode()->childrenDirty())
+        setLoadState(LoadState::Loaded);
+    announceChildrenCount();
+}
+
+void MCBrowsableViewController::endLoad()
+{
+    const QString path = m_loadingPath;
+    ++*m_load;
+    m_loadingPath.clear();
+    const QVector<MOPostedNotification> held = std::exchange(m_heldBack, {});
+    for (const MOPostedNotification &notification : held)
+        objectsNotification(notification);
+    emit listingLoaded(path);
 }
 
 void MCBrowsableViewController::listingRequested(const QString &path)
@@ -174,6 +271,11 @@ void MCBrowsableViewController::objectsNotification(const MOPostedNotification &
 {
     if (!m_updater.rootNode())
         return;
+    // Applied once the listing being loaded is shown: it may not have them yet.
+    if (!m_loadingPath.isEmpty()) {
+        m_heldBack.append(notification);
+        return;
+    }
     m_updater.applyNotification(notification);
     // Badges and progress leave the order as it is.
     if (notification.name == MOObjectsAddedUpdateNotification ||

@@ -5,7 +5,10 @@
 #include "mcnodetreeupdater.h"
 
 #include <QModelIndex>
+#include <QAtomicInteger>
 #include <QPointer>
+#include <QSharedPointer>
+#include <QVector>
 #include <QWidget>
 
 #include <functional>
@@ -50,8 +53,12 @@ public:
     MCNodeTreeUpdater &updater() { return m_updater; }
 
     // A listing arrived (handed on by the helper, so that the views have their children before
-    // the navigation's completion runs).
+    // the navigation's completion runs). A large one is made into nodes and sorted on another
+    // thread and handed to the view in slices, one per turn of the event loop; live updates
+    // that come meanwhile are applied after it, in order.
     void listingArrived(const MOPostedNotification &notification);
+    // A large listing of path is still being made into rows.
+    bool isLoadingListing(const QString &path) const;
     // The folder at path was asked for again, or could not be listed: while it is the folder
     // shown without its children, the view says it is loading, or that it could not be.
     void listingRequested(const QString &path);
@@ -115,6 +122,8 @@ public:
 
 signals:
     void selectedCountChanged(qint64 count);
+    // A large listing is shown in full, or was dropped for another folder.
+    void listingLoaded(const QString &path);
     // The user asked to show a folder (a double click on it, say).
     void navigationRequested(const QString &path);
 
@@ -152,6 +161,12 @@ protected:
 
 private:
     void objectsNotification(const MOPostedNotification &notification);
+    void loadLargeListing(const MCNodePtr &folder, const QList<MOStorageObject> &objects);
+    // Hands the made nodes to the folder from row from on, a slice per turn.
+    void handOverRows(quint64 load, const QWeakPointer<MCAbstractObjectNode> &folder,
+                      const MCNodeList &rows, int from);
+    // The load is over (shown, or dropped): the updates held back meanwhile are applied.
+    void endLoad();
     void coreMessage(const MOPostedNotification &notification);
     // Whether a child of the shown folder other than busy nodes and placeholders has name;
     // warns when it has.
@@ -161,6 +176,11 @@ private:
     void setLoadState(LoadState state);
 
     MCNodeTreeUpdater m_updater;
+    // The large listing being loaded, by number (a newer one or another folder drops it), the
+    // folder's path, and the live updates held back until it is shown.
+    QSharedPointer<QAtomicInteger<quint64>> m_load;
+    QString m_loadingPath;
+    QVector<MOPostedNotification> m_heldBack;
     QPointer<MOObjectsManager> m_objectsManager;
     QPointer<MCOptions> m_options;
     AlertPresenter *m_alerts = nullptr;

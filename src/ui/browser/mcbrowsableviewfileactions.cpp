@@ -114,9 +114,11 @@ bool MCBrowsableViewController::endNameEditing(const MCNodePtr &edited, const QS
         // A new folder is always created: under the typed name when it can be used, else
         // under the one it was given.
         if (!nameTaken(typedName)) {
-            if (code == MCString::FilenameValid)
+            if (code == MCString::FilenameValid) {
+                const QString given = edited->fileName();
                 edited->setFileName(typedName);
-            else if (code != MCString::FilenameOnlyDots && m_alerts)
+                m_updater.placeholderRenamed(edited, given);
+            } else if (code != MCString::FilenameOnlyDots && m_alerts)
                 MCFunctions::alertFilenameValidity(code, *m_alerts, window());
         }
         createFolder(edited);
@@ -168,6 +170,9 @@ void MCBrowsableViewController::createFolder(const MCNodePtr &placeholder)
 {
     placeholder->setStates(placeholder->states() | MCAbstractObjectNode::Uploading);
     placeholder->setIsBusy(true);
+    // Named now: it takes its place in the order.
+    if (const MCNodePtr folder = placeholder->parent())
+        folder->reorderChild(placeholder.data());
     childrenEdited();
     qCDebug(lcBrowser) << "Creating the folder" << placeholder->filePath();
     if (m_objectsManager)

@@ -10,6 +10,8 @@
 
 #include <QDir>
 
+#include <algorithm>
+
 namespace {
 QString normalized(const QString &path)
 {
@@ -33,6 +35,19 @@ MCBrowsableViewsHelper::~MCBrowsableViewsHelper() = default;
 void MCBrowsableViewsHelper::addView(MCBrowsableViewController *view)
 {
     m_views.append(view);
+    // A large listing is shown a while after it arrived: the completions wait for every view.
+    connect(view, &MCBrowsableViewController::listingLoaded, this, [this](const QString &path) {
+        if (m_pending.contains(path) && !isLoading(path))
+            runCompletions(path);
+    });
+}
+
+bool MCBrowsableViewsHelper::isLoading(const QString &path) const
+{
+    return std::any_of(m_views.cbegin(), m_views.cend(),
+                       [&path](const QPointer<MCBrowsableViewController> &view) {
+                           return view && view->isLoadingListing(path);
+                       });
 }
 
 void MCBrowsableViewsHelper::changeToPath(const QString &path, QObject *sender,
@@ -96,7 +111,8 @@ void MCBrowsableViewsHelper::listFetched(const MOPostedNotification &notificatio
             view->listingArrived(notification);
     }
     const MOObjectsNotification reader(notification);
-    m_listing.remove(normalized(reader.basePath()));
-    if (MCNavigationRequest::isNavigation(reader.userData()))
-        runCompletions(normalized(reader.basePath()));
+    const QString path = normalized(reader.basePath());
+    m_listing.remove(path);
+    if (MCNavigationRequest::isNavigation(reader.userData()) && !isLoading(path))
+        runCompletions(path);
 }

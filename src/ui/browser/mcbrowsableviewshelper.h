@@ -16,10 +16,10 @@ struct MOPostedNotification;
 
 // What the browser views share: the navigation entry. A folder asked for is fetched once (its
 // metadata, then its listing, both marked as navigation); every listing is handed to each view
-// (which fills its own tree), then the completions waiting for the folder run, each once. They
-// run too when the folder turns out not to be one, not to exist or not to be fetchable. A
-// folder asked for again while its listing has not come is listed anew: that listing may
-// never come.
+// (which fills its own tree), then the completions waiting for the folder run, each once (for
+// a large listing, once every view has shown it). They run too when the folder turns out not
+// to be one, not to exist or not to be fetchable. A folder asked for again while its listing
+// has not come is listed anew: that listing may never come.
 class MCBrowsableViewsHelper : public QObject
 {
     Q_OBJECT
@@ -38,6 +38,8 @@ public:
     QStringList pendingPaths() const { return m_pending.keys(); }
 
 private:
+    // Whether a view is still making a large listing of path into rows.
+    bool isLoading(const QString &path) const;
     void runCompletions(const QString &path);
     void infoFetched(const MOPostedNotification &notification);
     void listFetched(const MOPostedNotification &notification);

@@ -222,12 +222,6 @@ void MCIconController::currentNodeChanged(const MCNodePtr &node)
     emit selectedCountChanged(0);
 }
 
-void MCIconController::childrenEdited()
-{
-    // New or renamed items take their place in the order.
-    m_model->setSortType(m_model->sortType());
-}
-
 void MCIconController::doubleClick(const QModelIndex &index)
 {
     const MCNodePtr node = m_model->nodeAt(index);

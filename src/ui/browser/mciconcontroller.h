@@ -44,7 +44,6 @@ public:
 
 protected:
     void currentNodeChanged(const MCNodePtr &node) override;
-    void childrenEdited() override;
 
 private:
     void loadOptions();

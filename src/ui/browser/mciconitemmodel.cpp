@@ -90,8 +90,11 @@ void MCIconItemModel::setRootNode(const MCNodePtr &node)
         d->root->removeObserver(this);
     d->root = node;
     d->previews.clear();
-    if (node)
+    if (node) {
+        // The folder keeps its children in this order from now on, listings and updates too.
+        node->sortChildrenByKey(d->sortKey, d->ascending);
         node->addObserver(this);
+    }
     endResetModel();
 }
 

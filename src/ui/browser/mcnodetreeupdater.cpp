@@ -11,6 +11,7 @@
 #include "motransfernotification.h"
 
 #include <QDir>
+#include <QSet>
 
 #include <algorithm>
 
@@ -58,30 +59,35 @@ MCNodePtr MCNodeTreeUpdater::nodeAtPath(const QString &path) const
                                  : m_root->childAtPath(parentOf(wanted));
     if (!parent)
         return MCNodePtr();
-    const QString name = nameOf(wanted);
-    for (const MCNodePtr &child : parent->children()) {
-        if (!child->isPlaceholder() && child->fileName() == name)
-            return child;
+    MCNodePtr found;
+    int foundRow = -1;
+    for (const MCNodePtr &child : parent->childrenNamed(nameOf(wanted))) {
+        const int row = parent->rowOfChild(child.data());
+        if (!child->isPlaceholder() && (foundRow < 0 || row < foundRow)) {
+            found = child;
+            foundRow = row;
+        }
     }
-    return MCNodePtr();
+    return found;
 }
 
 MCNodePtr MCNodeTreeUpdater::placeholderAtPath(const QString &path) const
 {
     const QString wanted = clean(path);
-    for (const MCNodePtr &node : m_placeholders.value(parentOf(wanted))) {
-        if (node->fileName() == nameOf(wanted))
-            return node;
-    }
-    return MCNodePtr();
+    const auto folder = m_placeholders.constFind(parentOf(wanted));
+    if (folder == m_placeholders.constEnd())
+        return MCNodePtr();
+    const MCNodeList named = folder->value(nameOf(wanted));
+    return named.isEmpty() ? MCNodePtr() : named.first();
 }
 
 QList<MCNodePtr> MCNodeTreeUpdater::placeholders() const
 {
     QList<MCNodePtr> all;
-    for (const MCNodeList &nodes : m_placeholders)
-        for (const MCNodePtr &node : nodes)
-            all.append(node);
+    for (const Placeholders &folder : m_placeholders)
+        for (const MCNodeList &nodes : folder)
+            for (const MCNodePtr &node : nodes)
+                all.append(node);
     return all;
 }
 
@@ -97,11 +103,13 @@ void MCNodeTreeUpdater::applyNotification(const MOPostedNotification &notificati
         removeObjects(MOObjectsNotification(notification).objectsByFolder());
     } else if (name == MOObjectsModifiedUpdateNotification) {
         QStringList paths;
+        QVector<QPair<MOStorageObject, MOStorageObject>> changes;
         for (const MOObjectsNotification::Change &change :
              MOObjectsNotification(notification).pairs()) {
-            updateObject(change.before, change.after);
+            changes.append({change.before, change.after});
             paths.append(change.before.fullPath());
         }
+        updateObjects(changes);
         removePlaceholdersAtPaths(paths);
     } else if (name == MOObjectUncachedNotification) {
         setStateBits(MOObjectsNotification(notification).object().fullPath(), 0,
@@ -117,22 +125,42 @@ bool MCNodeTreeUpdater::setListing(const QString &basePath, const QList<MOStorag
     if (!folder)
         return false;
     MCNodeList nodes = visibleNodes(objects, folder);
-    // A listed object replaces its placeholder.
-    QStringList listed;
-    listed.reserve(nodes.size());
-    for (const MCNodePtr &node : qAsConst(nodes))
-        listed.append(node->filePath());
-    MCNodeList &waiting = m_placeholders[clean(basePath)];
-    for (int i = waiting.size() - 1; i >= 0; --i) {
-        if (listed.contains(waiting.at(i)->filePath()))
-            waiting.removeAt(i);
-    }
-    nodes += waiting;
-    if (waiting.isEmpty())
-        m_placeholders.remove(clean(basePath));
-    folder->setChildren(nodes);
+    if (folder->childrenSortKey())
+        MCAbstractObjectNode::sortNodes(nodes, folder->childrenSortKey(),
+                                        folder->childrenSortAscending());
+    folder->setChildren(withPlaceholders(folder, nodes));
     folder->notifyChildrenReady();
     return true;
+}
+
+MCNodeList MCNodeTreeUpdater::withPlaceholders(const MCNodePtr &folder, const MCNodeList &nodes)
+{
+    // A listed object replaces its placeholder.
+    const auto held = m_placeholders.find(folder->filePath());
+    if (held == m_placeholders.end())
+        return nodes;
+    QSet<QString> listed;
+    listed.reserve(nodes.size());
+    for (const MCNodePtr &node : nodes)
+        listed.insert(node->fileName());
+    MCNodeList waiting;
+    for (auto it = held->begin(); it != held->end();) {
+        if (listed.contains(it.key())) {
+            it = held->erase(it);
+            continue;
+        }
+        waiting += *it;
+        ++it;
+    }
+    if (held->isEmpty())
+        m_placeholders.erase(held);
+    MCNodeList all = nodes;
+    if (folder->childrenSortKey())
+        MCAbstractObjectNode::insertSorted(all, waiting, folder->childrenSortKey(),
+                                           folder->childrenSortAscending());
+    else
+        all += waiting;
+    return all;
 }
 
 void MCNodeTreeUpdater::addObjects(const QMap<QString, QList<MOStorageObject>> &objectsByFolder)
@@ -148,7 +176,7 @@ void MCNodeTreeUpdater::addObjects(const QMap<QString, QList<MOStorageObject>> &
         const MCNodeList nodes = visibleNodes(it.value(), folder);
         // An object added again (a replaced file) takes the place of its old node.
         folder->removeChildNodes(nodes);
-        folder->appendChildNodes(nodes);
+        folder->insertChildNodes(nodes);
     }
 }
 
@@ -170,46 +198,85 @@ void MCNodeTreeUpdater::removeObjects(const QMap<QString, QList<MOStorageObject>
 
 void MCNodeTreeUpdater::updateObject(const MOStorageObject &before, const MOStorageObject &after)
 {
-    const MCNodePtr node = nodeAtPath(before.fullPath());
-    const bool moved = clean(before.basePath()) != clean(after.basePath());
-    if (!node && !moved && !(hides(before.label()) && !hides(after.label())))
-        return;
-    if (!node || moved || hides(after.label())) {
-        // Moved (perhaps from a folder this tree never loaded), renamed out of sight or back
-        // into it: out of the old place, and into the new one when it is loaded, once.
-        if (const MCNodePtr from = node ? node->parent() : MCNodePtr())
-            from->removeChildNodes({node});
-        const MCNodePtr to = nodeAtPath(after.basePath());
-        if (to && !to->childrenDirty()) {
-            const MCNodeList arrived = visibleNodes({after}, to);
-            to->removeChildNodes(arrived);
-            to->appendChildNodes(arrived);
+    updateObjects({{before, after}});
+}
+
+void MCNodeTreeUpdater::updateObjects(
+    const QVector<QPair<MOStorageObject, MOStorageObject>> &changes)
+{
+    // Moves are gathered by folder, so that thousands of items leaving a large folder cost one
+    // pass over it instead of one each.
+    QHash<MCAbstractObjectNode *, QPair<MCNodePtr, MCNodeList>> leaving;
+    QMap<QString, QList<MOStorageObject>> arriving;
+    const auto moveNow = [&] {
+        for (const auto &folder : qAsConst(leaving))
+            folder.first->removeChildNodes(folder.second);
+        for (auto it = arriving.constBegin(); it != arriving.constEnd(); ++it) {
+            const MCNodePtr to = nodeAtPath(it.key());
+            if (to && !to->childrenDirty()) {
+                const MCNodeList arrived = visibleNodes(it.value(), to);
+                to->removeChildNodes(arrived);
+                to->insertChildNodes(arrived);
+            }
         }
-        return;
+        leaving.clear();
+        arriving.clear();
+    };
+    for (const auto &change : changes) {
+        const MOStorageObject &before = change.first;
+        const MOStorageObject &after = change.second;
+        // An item that arrived in this batch and moves on: the arrival is made first.
+        if (arriving.contains(clean(before.basePath())))
+            moveNow();
+        const MCNodePtr node = nodeAtPath(before.fullPath());
+        const bool moved = clean(before.basePath()) != clean(after.basePath());
+        if (!node && !moved && !(hides(before.label()) && !hides(after.label())))
+            continue;
+        if (!node || moved || hides(after.label())) {
+            // Moved (perhaps from a folder this tree never loaded), renamed out of sight or
+            // back into it: out of the old place, and into the new one when it is loaded, once.
+            if (const MCNodePtr from = node ? node->parent() : MCNodePtr()) {
+                auto &gone = leaving[from.data()];
+                gone.first = from;
+                gone.second.append(node);
+            }
+            arriving[clean(after.basePath())].append(after);
+            continue;
+        }
+        if (!MCObjectNode::isSafeLabel(after.label())) {
+            qCWarning(lcBrowser) << "[WARNING]: Change to an unusable name ignored";
+            continue;
+        }
+        QVariantMap values{
+            {QStringLiteral("label"), QVariantList{node->fileName(), after.label()}},
+            {QStringLiteral("hash"), QVariantList{node->contentHash(), after.contentHash()}},
+            {QStringLiteral("size"), QVariantList{node->fileSize(), after.size()}},
+            {QStringLiteral("fileDateModified"),
+             QVariantList{node->fileDateModified(), after.lastModified()}},
+        };
+        if (!after.MIMEType().isEmpty())
+            values.insert(QStringLiteral("mimeType"),
+                          QVariantList{node->mimeType(), after.MIMEType()});
+        node->applyAttributesFromDictionary(values);
+        // The service has answered: the rename is done.
+        node->setStates(node->states() & ~quint64(MCAbstractObjectNode::Syncing));
+        node->setIsBusy(false);
+        if (const MCNodePtr folder = node->parent())
+            folder->reorderChild(node.data());
     }
-    if (!MCObjectNode::isSafeLabel(after.label())) {
-        qCWarning(lcBrowser) << "[WARNING]: Change to an unusable name ignored";
-        return;
-    }
-    node->applyAttributesFromDictionary({
-        {QStringLiteral("label"), QVariantList{node->fileName(), after.label()}},
-        {QStringLiteral("hash"), QVariantList{node->contentHash(), after.contentHash()}},
-        {QStringLiteral("size"), QVariantList{node->fileSize(), after.size()}},
-        {QStringLiteral("fileDateModified"),
-         QVariantList{node->fileDateModified(), after.lastModified()}},
-    });
-    // The service has answered: the rename is done.
-    node->setStates(node->states() & ~quint64(MCAbstractObjectNode::Syncing));
-    node->setIsBusy(false);
+    moveNow();
 }
 
 MCNodeList MCNodeTreeUpdater::visibleNodes(const QList<MOStorageObject> &objects,
-                                           const MCNodePtr &folder) const
+                                           const MCNodePtr &folder, bool hideHidden)
 {
     MCNodeList nodes = MCNodesFromStorageObjects(objects, folder);
-    nodes.erase(std::remove_if(nodes.begin(), nodes.end(),
-                               [this](const MCNodePtr &node) { return hides(node->fileName()); }),
-                nodes.end());
+    if (hideHidden)
+        nodes.erase(std::remove_if(nodes.begin(), nodes.end(),
+                                   [](const MCNodePtr &node) {
+                                       return node->fileName().startsWith(QLatin1Char('.'));
+                                   }),
+                    nodes.end());
     return nodes;
 }
 
@@ -224,12 +291,12 @@ void MCNodeTreeUpdater::registerPlaceholder(const MCNodePtr &node, const QString
         return;
     const QString parent = clean(parentPath);
     node->setIsPlaceholder(true);
-    m_placeholders[parent].append(node);
+    m_placeholders[parent][node->fileName()].append(node);
     const MCNodePtr folder = nodeAtPath(parent);
     if (folder)
-        folder->appendChildNodes({node});
+        folder->insertChildNodes({node});
     else if (const MCNodePtr fake = placeholderAtPath(parent))
-        fake->appendChildNodes({node});
+        fake->insertChildNodes({node});
 }
 
 void MCNodeTreeUpdater::removePlaceholdersAtPaths(const QStringList &paths)
@@ -240,11 +307,7 @@ void MCNodeTreeUpdater::removePlaceholdersAtPaths(const QStringList &paths)
         auto it = m_placeholders.find(parent);
         if (it == m_placeholders.end())
             continue;
-        MCNodeList removed;
-        for (int i = it->size() - 1; i >= 0; --i) {
-            if (it->at(i)->filePath() == path)
-                removed.append(it->takeAt(i));
-        }
+        const MCNodeList removed = it->take(nameOf(path));
         if (it->isEmpty())
             m_placeholders.erase(it);
         if (removed.isEmpty())
@@ -254,6 +317,19 @@ void MCNodeTreeUpdater::removePlaceholdersAtPaths(const QStringList &paths)
         else if (const MCNodePtr fake = placeholderAtPath(parent))
             fake->removeChildNodes(removed);
     }
+}
+
+void MCNodeTreeUpdater::placeholderRenamed(const MCNodePtr &node, const QString &oldName)
+{
+    const auto folder = m_placeholders.find(clean(node->basePath()));
+    if (folder == m_placeholders.end())
+        return;
+    const auto named = folder->find(oldName);
+    if (named == folder->end() || !named->removeOne(node))
+        return;
+    if (named->isEmpty())
+        folder->erase(named);
+    (*folder)[node->fileName()].append(node);
 }
 
 void MCNodeTreeUpdater::markRenameSent(const QString &path)

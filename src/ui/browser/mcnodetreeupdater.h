@@ -7,6 +7,7 @@
 #include <QHash>
 #include <QList>
 #include <QMap>
+#include <QVector>
 
 struct MOPostedNotification;
 
@@ -46,18 +47,26 @@ public:
     // others are ignored.
     void applyNotification(const MOPostedNotification &notification);
 
-    // A listing of basePath: the folder's node gets the listed nodes followed by its
-    // placeholders that no listed object replaces. False when the folder is not in the tree.
+    // A listing of basePath: the folder's node gets the listed nodes and its placeholders
+    // that no listed object replaces, in the folder's order. False when the folder is not in
+    // the tree.
     bool setListing(const QString &basePath, const QList<MOStorageObject> &objects);
+    // A listing's nodes of folder, made and sorted in the folder's order elsewhere, with the
+    // placeholders no listed object replaces (which are no longer waiting for one), in order.
+    MCNodeList withPlaceholders(const MCNodePtr &folder, const MCNodeList &nodes);
     void addObjects(const QMap<QString, QList<MOStorageObject>> &objectsByFolder);
     void removeObjects(const QMap<QString, QList<MOStorageObject>> &objectsByFolder);
     // A change confirmed by the service: the node takes the new values and is no longer busy
     // nor waiting for a rename; moved to another folder, it moves in the tree too.
     void updateObject(const MOStorageObject &before, const MOStorageObject &after);
+    // updateObject() for each (before, after) pair, in order, moves gathered by folder.
+    void updateObjects(const QVector<QPair<MOStorageObject, MOStorageObject>> &changes);
 
     // Shows a node (a folder being created, say) under parentPath until it is listed.
     void registerPlaceholder(const MCNodePtr &node, const QString &parentPath);
     void removePlaceholdersAtPaths(const QStringList &paths);
+    // A placeholder was given another name (a new folder named by the user).
+    void placeholderRenamed(const MCNodePtr &node, const QString &oldName);
     // A rename was sent: the node is busy and waits for the service (the syncing badge).
     void markRenameSent(const QString &path);
     // The service refused a rename or a folder creation: a renamed node is usable again
@@ -70,9 +79,17 @@ public:
     void transferEnded(const Transfer &transfer);
 
 private:
+public:
     // The nodes of objects under folder, without the hidden ones (names starting with ".")
-    // while the tree's root hides them.
-    MCNodeList visibleNodes(const QList<MOStorageObject> &objects, const MCNodePtr &folder) const;
+    // when hideHidden; any thread.
+    static MCNodeList visibleNodes(const QList<MOStorageObject> &objects, const MCNodePtr &folder,
+                                   bool hideHidden);
+
+private:
+    MCNodeList visibleNodes(const QList<MOStorageObject> &objects, const MCNodePtr &folder) const
+    {
+        return visibleNodes(objects, folder, m_root && m_root->hideHiddenFiles());
+    }
     bool hides(const QString &name) const;
     void transferNotification(const MOPostedNotification &notification);
     void uploadStarted(const QString &sourcePath, const QString &destinationPath);
@@ -81,8 +98,9 @@ private:
     void setStateBits(const QString &path, quint64 set, quint64 clear);
 
     MCNodePtr m_root;
-    // Placeholders by the path of their folder.
-    QHash<QString, MCNodeList> m_placeholders;
+    // Placeholders by the path of their folder, then by name.
+    using Placeholders = QHash<QString, MCNodeList>;
+    QHash<QString, Placeholders> m_placeholders;
 };
 
 #endif // MCNODETREEUPDATER_H

@@ -47,31 +47,38 @@ MCObjectNode::MCObjectNode(const MOStorageObject &object)
     setBasePath(object.basePath().isEmpty() ? QStringLiteral("/") : object.basePath());
     m_root = filePath() == QLatin1String("/");
     setFileSize(object.size());
+    setMimeType(object.MIMEType());
     if (object.type() == MOStorageObject::Directory) {
         // No folder is a bundle on Linux: every folder browses as one.
-        setFileIcon(folderIcon());
-        setFileKind(tr("Folder"));
+        static const QString folderKind = tr("Folder");
+        setFileKind(folderKind);
         setIsDir(true);
     } else {
-        const QString extension = extensionOf(object.label());
-        const QString kind = MCWorkspace::humanReadableFileType(extension);
-        if (!kind.isEmpty()) {
-            setFileKind(kind);
-            setFileIcon(MCWorkspace::iconForFileType(extension));
-        } else if (!extension.isEmpty()) {
-            setFileIcon(MCWorkspace::iconForFileType(extension));
-            setFileKind(MCWorkspace::humanReadableFileTypeForFileExtension(extension));
-        } else {
-            setFileIcon(MCWorkspace::fileIconForMIMEType(object.MIMEType()));
-            setFileKind(MCWorkspace::fileKindForMIMEType(object.MIMEType()));
-        }
+        showTypeOf(object.label(), object.MIMEType());
     }
-    setMimeType(object.MIMEType());
     setFileDateModified(object.lastModified());
     setContentHash(object.contentHash());
     setChildrenCount(object.childrenCount());
     if (object.cached())
         setStates(Cached);
+}
+
+void MCObjectNode::showTypeOf(const QString &name, const QString &mimeType)
+{
+    const QString extension = extensionOf(name);
+    setFileKind(extension.isEmpty()
+                    ? MCWorkspace::fileKindForMIMEType(mimeType)
+                    : MCWorkspace::humanReadableFileTypeForFileExtension(extension));
+    resetTypeIcon();
+}
+
+QIcon MCObjectNode::typeIcon() const
+{
+    if (isDir())
+        return folderIcon();
+    const QString extension = extensionOf(fileName());
+    return extension.isEmpty() ? MCWorkspace::fileIconForMIMEType(mimeType())
+                               : MCWorkspace::iconForFileType(extension);
 }
 
 MCNodePtr MCObjectNode::copy() const
@@ -134,6 +141,8 @@ void MCObjectNode::performChildrenInvalidation()
 
 void MCObjectNode::doApplyAttributesFromDictionary(const QVariantMap &attributes)
 {
+    const QString nameBefore = fileName();
+    const QString mimeBefore = mimeType();
     for (auto it = attributes.constBegin(); it != attributes.constEnd(); ++it) {
         const QVariantList pair = it.value().toList();
         if (pair.size() < 2)
@@ -172,6 +181,11 @@ void MCObjectNode::doApplyAttributesFromDictionary(const QVariantMap &attributes
                 << QStringLiteral("[WARNING]: Unsupported update key: '%1'").arg(key);
             continue;
         }
+        notifyChanged();
+    }
+    // A new extension is a new kind: "a.txt" renamed "a.pdf" is a PDF document.
+    if (!isDir() && (fileName() != nameBefore || mimeType() != mimeBefore)) {
+        showTypeOf(fileName(), mimeType());
         notifyChanged();
     }
 }

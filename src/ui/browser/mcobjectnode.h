@@ -6,7 +6,8 @@
 
 #include <QList>
 
-// A node of the remote store, made from one storage object of a listing or a live update.
+// A node of the remote store, made from one storage object of a listing or a live update. It
+// may be made on another thread (a large listing); its icon is made when first shown.
 class MCObjectNode : public MCAbstractObjectNode
 {
 public:
@@ -32,8 +33,12 @@ protected:
     explicit MCObjectNode(const MOStorageObject &object);
     MCObjectNode(const MCObjectNode &other) = default;
     void doApplyAttributesFromDictionary(const QVariantMap &attributes) override;
+    QIcon typeIcon() const override;
 
 private:
+    // A file's kind and icon, from its name's extension or else its MIME type.
+    void showTypeOf(const QString &name, const QString &mimeType);
+
     MOStorageObject m_object;
     bool m_root = false;
 };

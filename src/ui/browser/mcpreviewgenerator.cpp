@@ -10,6 +10,14 @@
 #include <QPointer>
 #include <QThreadPool>
 
+namespace {
+
+// Thumbnails come from the service: one whose header announces more pixels than this (32 MiB
+// once decoded) is refused before any of it is decoded.
+constexpr qint64 MaxThumbnailPixels = 8 * 1024 * 1024;
+
+} // namespace
+
 class MCPreviewGeneratorPrivate
 {
 public:
@@ -185,8 +193,11 @@ QImage MCPreviewGenerator::previewWithThumbnailFile(const QString &filePath, uin
     reader.setDecideFormatFromContent(true);
     reader.setAutoTransform(true);
     const QSize original = reader.size();
-    if (maximumSize && original.isValid() &&
-        qMax(original.width(), original.height()) > int(maximumSize))
+    if (!original.isValid() || qint64(original.width()) * original.height() > MaxThumbnailPixels) {
+        qCWarning(lcBrowser) << "Refusing thumbnail" << filePath << "of size" << original;
+        return QImage();
+    }
+    if (maximumSize && qMax(original.width(), original.height()) > int(maximumSize))
         reader.setScaledSize(
             original.scaled(int(maximumSize), int(maximumSize), Qt::KeepAspectRatio));
     return reader.read();

@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QHash>
 #include <QMimeDatabase>
+#include <QMutex>
 
 namespace {
 
@@ -21,6 +22,13 @@ QMimeType mimeTypeForExtension(const QString &extension)
     static const QMimeDatabase database;
     const QList<QMimeType> types = database.mimeTypesForFileName(QStringLiteral("x.") + extension);
     return types.isEmpty() ? QMimeType() : types.first();
+}
+
+// Guards the caches of kind texts.
+QMutex &kindsLock()
+{
+    static QMutex lock;
+    return lock;
 }
 
 } // namespace
@@ -65,6 +73,7 @@ QIcon MCWorkspace::iconForFileType(const QString &extension)
 
 QString MCWorkspace::fileKindForMIMEType(const QString &mimeType)
 {
+    const QMutexLocker locker(&kindsLock());
     static QHash<QString, QString> cache;
     const auto cached = cache.constFind(mimeType);
     if (cached != cache.constEnd())
@@ -78,6 +87,7 @@ QString MCWorkspace::fileKindForMIMEType(const QString &mimeType)
 
 QString MCWorkspace::humanReadableFileType(const QString &extension)
 {
+    const QMutexLocker locker(&kindsLock());
     static QHash<QString, QString> cache;
     const QString key = extension.toLower();
     const auto cached = cache.constFind(key);

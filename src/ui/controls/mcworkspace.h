@@ -6,7 +6,8 @@
 
 // Icons and kind texts for remote files, which have no local copy to ask the desktop about:
 // they are described by their MIME type or by their name's extension, through the shared MIME
-// database. Answers are cached per type and per extension. Main thread only.
+// database. Answers are cached per type and per extension. Icons on the main thread only; the
+// kind texts on any thread (a large listing's nodes are built on another).
 class MCWorkspace
 {
 public:

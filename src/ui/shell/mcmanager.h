@@ -10,6 +10,7 @@
 #include "mopostednotification.h"
 
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QHash>
 #include <QObject>
 #include <QPointer>
@@ -19,6 +20,8 @@
 #include <QVariantMap>
 
 #include <functional>
+
+class QTimer;
 
 class AlertPresenter;
 class Clock;
@@ -260,11 +263,16 @@ private:
     {
         Alert alert;
         std::function<void(int button)> answered;
-        QString key; // equal keys are one question: a repeat joins the one waiting
+        QString key;   // equal keys are one question: a repeat joins the one waiting
+        QString kind;  // failures of one kind (code and action) gather into one sheet...
+        int count = 1; // ...which counts them
     };
     // A warning with core's message, keyed so that a burst of the same failure is asked once.
     static Sheet sheetAbout(const MOCoreNotification &core);
     void presentSheet(Sheet sheet);
+    // A plain failure: gathered with the others of its kind that come in a burst.
+    void presentFailure(const MOCoreNotification &core);
+    void presentGatheredFailures();
     void showNextSheet();
     void alertObjectExists(const MOPostedNotification &notification);
     void alertNameTaken(const MOPostedNotification &notification);
@@ -299,6 +307,9 @@ private:
     QList<Sheet> m_sheets;
     bool m_sheetShown = false;
     QString m_shownSheetKey;
+    QList<Sheet> m_gathering;
+    QTimer *m_failureBurst = nullptr;
+    QElapsedTimer m_burstAge;
     // Empty files made to stand for downloads that have not written yet.
     QSet<QString> m_downloadPlaceholders;
 };

@@ -21,11 +21,17 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QPointer>
+#include <QTimer>
 #include <QWidget>
 
 namespace {
 
 enum : quint64 { ReplaceMode = 2, ForceMode = 3 };
+
+// Failures of one kind closer together than this are one burst, told in one sheet; a burst
+// that goes on is told after BurstLimit all the same.
+constexpr int BurstGap = 400;
+constexpr qint64 BurstLimit = 3000;
 
 QString sheetKey(const MOCoreNotification &core)
 {
@@ -46,6 +52,12 @@ void MCManager::setupTransferBookkeeping(AlertPresenter *alerts, QWidget *window
     m_alerts = alerts;
     m_sheetWindow = window;
     m_clock = clock;
+    if (!m_failureBurst) {
+        m_failureBurst = new QTimer(this);
+        m_failureBurst->setSingleShot(true);
+        m_failureBurst->setInterval(BurstGap);
+        connect(m_failureBurst, &QTimer::timeout, this, &MCManager::presentGatheredFailures);
+    }
     MONotificationCenter *core = MONotificationManager::sharedInstance()->notificationCenter();
     core->removeObserver(this);
     core->addObserver(this, &MCManager::tolvoLibNotification, MONotification);
@@ -73,8 +85,48 @@ void MCManager::tolvoLibNotification(const MOPostedNotification &notification)
     } else if (code == MOCoreNotification::OutdatedLocalCopy) {
         alertOutdatedLocalCopy(notification);
     } else if (core.type() == MOCoreNotification::Error) {
-        presentSheet(sheetAbout(core));
+        presentFailure(core);
     }
+}
+
+void MCManager::presentFailure(const MOCoreNotification &core)
+{
+    Sheet sheet = sheetAbout(core);
+    sheet.kind = QStringLiteral("%1/%2").arg(core.errorCode()).arg(core.action());
+    // The same failure told twice is still one; another file failing the same way is counted.
+    const auto joins = [&sheet](Sheet &other) {
+        if (other.kind != sheet.kind)
+            return false;
+        if (other.key != sheet.key)
+            ++other.count;
+        return true;
+    };
+    for (Sheet &gathered : m_gathering) {
+        if (joins(gathered)) {
+            if (!m_burstAge.hasExpired(BurstLimit))
+                m_failureBurst->start();
+            return;
+        }
+    }
+    for (Sheet &waiting : m_sheets) {
+        if (joins(waiting))
+            return;
+    }
+    if (!m_failureBurst) {
+        presentSheet(std::move(sheet));
+        return;
+    }
+    if (m_gathering.isEmpty())
+        m_burstAge.start();
+    m_gathering.append(std::move(sheet));
+    m_failureBurst->start();
+}
+
+void MCManager::presentGatheredFailures()
+{
+    for (Sheet &sheet : m_gathering)
+        presentSheet(std::move(sheet));
+    m_gathering.clear();
 }
 
 MCManager::Sheet MCManager::sheetAbout(const MOCoreNotification &core)
@@ -251,6 +303,11 @@ void MCManager::showNextSheet()
         return;
     }
     Sheet sheet = m_sheets.takeFirst();
+    if (sheet.count == 2)
+        sheet.alert.informativeText = tr("1 other file failed the same way.");
+    else if (sheet.count > 2)
+        sheet.alert.informativeText =
+            tr("%1 other files failed the same way.").arg(sheet.count - 1);
     m_sheetShown = true;
     m_shownSheetKey = sheet.key;
     QPointer<MCManager> self(this);

@@ -1,0 +1,275 @@
+// The browser of the signed-in program at a large folder on kerlo-local, offscreen:
+// bench_browserbigfolder [count] (default 100000; run it at 10000 too, each in its own process
+// so that the peak memory is the run's own). Measured, each against building the same count
+// of storage objects in the same run (the reference) and with the main thread's longest stall
+// (the largest gap between runs of a 1 ms timer):
+//  - opening a folder of count files in each browser view built;
+//  - switching between the views on a 10,000-item folder (when more than one view is built);
+//  - moving 10,000 of the folder's items out, by another device through the control API;
+//  - dropping a local folder of 10,000 files on the window, until their placeholders show;
+//  - queueing 10,000 downloads;
+// and the window's peak memory with the large folder open. BENCH_OPEN_ONLY=1 stops after the
+// opening (to profile it).
+#include "localfiles.h"
+#include "mcappdelegate.h"
+#include "mcbrowsableviewcontroller.h"
+#include "mciconcontroller.h"
+#include "mcmanager.h"
+#include "mctablequeuecontroller.h"
+#include "mctablequeuemodel.h"
+#include "mostorageobject.h"
+#include "shellbench.h"
+#include "stallmonitor.h"
+
+#include <QAbstractItemView>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLoggingCategory>
+#include <QMimeData>
+#include <QTest>
+#include <QUrl>
+
+#include <atomic>
+#include <cstdio>
+#include <thread>
+
+namespace {
+
+constexpr int batchCount = 10000;
+const QString bigFolder = QStringLiteral("/Big");
+
+struct Row
+{
+    QString what;
+    double ms = 0;
+    double stallMs = 0;
+    QString note;
+};
+
+// The reference: count storage objects of a listing, made as the model layer makes them.
+double referenceMs(int count)
+{
+    QElapsedTimer clock;
+    clock.start();
+    QList<MOStorageObject> objects;
+    objects.reserve(count);
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    for (int i = 0; i < count; ++i) {
+        MOStorageObject object;
+        object.setBasePath(bigFolder);
+        object.setLabel(QStringLiteral("item-%1.txt").arg(i, 6, 10, QLatin1Char('0')));
+        object.setSize(12);
+        object.setContentHash(QStringLiteral("0123456789abcdef0123456789abcdef"));
+        object.setType(MOStorageObject::RegularFile);
+        object.setMIMEType(QStringLiteral("text/plain"));
+        object.setLastModified(now);
+        objects.append(object);
+    }
+    return clock.nsecsElapsed() / 1e6;
+}
+
+// The process's peak and current resident memory in MiB.
+QPair<double, double> memoryMiB()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    double peak = 0;
+    double now = 0;
+    if (status.open(QIODevice::ReadOnly)) {
+        for (const QByteArray &line : status.readAll().split('\n')) {
+            const QList<QByteArray> fields = line.simplified().split(' ');
+            if (fields.size() >= 2 && fields.at(0) == "VmHWM:")
+                peak = fields.at(1).toDouble() / 1024;
+            if (fields.size() >= 2 && fields.at(0) == "VmRSS:")
+                now = fields.at(1).toDouble() / 1024;
+        }
+    }
+    return {peak, now};
+}
+
+int shownRows(MCBrowsableViewController *view)
+{
+    const auto *items = view->findChild<QAbstractItemView *>();
+    return items && items->model() ? items->model()->rowCount() : -1;
+}
+
+// Opens path in the browser and waits until view shows rows rows; the time it took, or -1.
+double open(const QString &path, MCBrowsableViewController *view, int rows)
+{
+    QElapsedTimer clock;
+    clock.start();
+    bool opened = false;
+    MCManager::sharedManager()->changeToPath(path, view, [&opened] { opened = true; });
+    if (!QTest::qWaitFor([&] { return opened && shownRows(view) == rows; }, 600000))
+        return -1;
+    return clock.nsecsElapsed() / 1e6;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    ShellBench bench(argc, argv);
+    QLoggingCategory::setFilterRules(QStringLiteral("*.debug=false"));
+    const int count = argc > 1 ? QByteArray(argv[1]).toInt() : 100000;
+    if (count < batchCount || !bench.start())
+        return 1;
+    const QString email = ShellBench::demoEmail();
+    QElapsedTimer clock;
+    clock.start();
+    if (!bench.seed(QStringLiteral("/objects/seed"), {{"folder", bigFolder},
+                                                      {"count", count},
+                                                      {"files", true},
+                                                      {"content", "a small file"}}) ||
+        !bench.seed(QStringLiteral("/objects/seed"),
+                    {{"folder", "/Switch"}, {"count", batchCount}, {"files", true}}) ||
+        !bench.seed(QStringLiteral("/objects"), {{"path", "/Moved"}, {"folder", true}}) ||
+        !bench.seed(QStringLiteral("/objects"), {{"path", "/Drop"}, {"folder", true}}))
+        return 1;
+    std::printf("seeded %d files in %.1f s\n", count, clock.nsecsElapsed() / 1e9);
+    const double reference = referenceMs(count);
+
+    ShellTest::Shell shell;
+    MCMainWindow *window = bench.signInAndShow(shell);
+    if (!window)
+        return 2;
+    // The views built so far; the list and column views join here once they draw.
+    QList<QPair<QString, MCBrowsableViewController *>> views = {
+        {QStringLiteral("icon"), shell.delegate()->iconController()}};
+    MCBrowsableViewController *icons = views.first().second;
+    if (!icons)
+        return 2;
+
+    StallMonitor stalls;
+    stalls.start();
+    QVector<Row> rows;
+    for (const auto &view : qAsConst(views)) {
+        MCManager::sharedManager()->setSelectedController(view.second);
+        stalls.takeLongestMs();
+        const double ms = open(bigFolder, view.second, count);
+        if (ms < 0) {
+            std::fprintf(stderr, "%s view: the folder did not open\n", qPrintable(view.first));
+            return 3;
+        }
+        rows.append({QStringLiteral("open %1 files, %2 view").arg(count).arg(view.first), ms,
+                     stalls.takeLongestMs()});
+        // Leave it, so that the next view opens it afresh.
+        if (open(QStringLiteral("/Drop"), view.second, 0) < 0)
+            return 3;
+    }
+    if (open(bigFolder, icons, count) < 0)
+        return 3;
+    const auto [peakMiB, openMiB] = memoryMiB();
+    // For profiling the opening alone.
+    if (qEnvironmentVariableIsSet("BENCH_OPEN_ONLY")) {
+        std::printf("opened in %.1f ms, longest stall %.1f ms, peak %.0f MiB\n", rows.first().ms,
+                    rows.first().stallMs, peakMiB);
+        return 0;
+    }
+
+    // Moves made by another device, from a thread of their own so that the control calls
+    // do not hold the main thread.
+    stalls.takeLongestMs();
+    clock.restart();
+    std::atomic<int> moved{0};
+    std::thread mover([&] {
+        for (int i = 0; i < batchCount; ++i) {
+            const QString name = QStringLiteral("item-%1.txt").arg(i + 1, 6, 10, QLatin1Char('0'));
+            if (!bench.server.moveObject(email, bigFolder + '/' + name, "/Moved/" + name).isEmpty())
+                ++moved;
+        }
+    });
+    const bool movedOut = QTest::qWaitFor(
+        [&] { return moved == batchCount && shownRows(icons) == count - batchCount; }, 600000);
+    mover.join();
+    rows.append({QStringLiteral("move %1 of them out (live update)").arg(batchCount),
+                 clock.nsecsElapsed() / 1e6, stalls.takeLongestMs(),
+                 movedOut ? QString() : QStringLiteral("rows left: %1").arg(shownRows(icons))});
+
+    // Switching views on a folder of 10,000.
+    if (views.size() > 1) {
+        open(QStringLiteral("/Switch"), icons, batchCount);
+        stalls.takeLongestMs();
+        clock.restart();
+        for (const auto &view : qAsConst(views)) {
+            MCManager::sharedManager()->setSelectedController(view.second);
+            QTest::qWaitFor([&] { return shownRows(view.second) == batchCount; }, 60000);
+        }
+        rows.append({QStringLiteral("switch views, %1 items").arg(batchCount),
+                     clock.nsecsElapsed() / 1e6, stalls.takeLongestMs()});
+    }
+
+    // A local folder of 10,000 files dropped on the window, until its placeholders show.
+    const QString local = QDir(bench.root).filePath(QStringLiteral("Dropped"));
+    for (int i = 0; i < batchCount; ++i)
+        ShellTest::writeFile(QStringLiteral("%1/file-%2.txt").arg(local).arg(i), "dropped");
+    if (open(QStringLiteral("/Drop"), icons, 0) < 0)
+        return 3;
+    auto *grid = icons->findChild<QAbstractItemView *>();
+    QWidget *viewport = grid->viewport();
+    const auto placeholders = [&] {
+        return icons->updater().placeholders().size();
+    };
+    const auto dropShown = [&] {
+        return icons->shownNames().contains(QStringLiteral("Dropped"));
+    };
+    stalls.takeLongestMs();
+    clock.restart();
+    {
+        auto *data = new QMimeData;
+        data->setUrls({QUrl::fromLocalFile(local)});
+        const QPoint at(viewport->width() / 2, viewport->height() / 2);
+        QDragEnterEvent enter(at, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(viewport, &enter);
+        QDragMoveEvent move(at, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(viewport, &move);
+        QDropEvent drop(at, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(viewport, &drop);
+        delete data;
+    }
+    const bool shown = QTest::qWaitFor(dropShown, 600000);
+    rows.append({QStringLiteral("drop a folder of %1 files").arg(batchCount),
+                 clock.nsecsElapsed() / 1e6, stalls.takeLongestMs(),
+                 shown ? QString() : QStringLiteral("not shown")});
+    // Its uploads start one after another, each with its placeholder.
+    clock.restart();
+    QTest::qWait(3000);
+    rows.append({QStringLiteral("  its uploads starting, 3 s"), clock.nsecsElapsed() / 1e6,
+                 stalls.takeLongestMs(), QStringLiteral("%1 placeholders").arg(placeholders())});
+
+    // 10,000 downloads queued from the main thread, until the transfers page has them.
+    auto *page = qobject_cast<MCTableQueueController *>(
+        shell.delegate()->page(QStringLiteral("transfers://")));
+    const QDir downloads(bench.root + QStringLiteral("/downloads"));
+    downloads.mkpath(QStringLiteral("."));
+    const int before = page ? page->model()->rowCount() : 0;
+    stalls.takeLongestMs();
+    clock.restart();
+    for (int i = 1; i <= batchCount; ++i) {
+        const QString name = QStringLiteral("item-%1.txt").arg(i, 6, 10, QLatin1Char('0'));
+        MCManager::sharedManager()->downloadFileAtPath(QStringLiteral("/Moved/") + name,
+                                                       downloads.filePath(name), {}, 1);
+    }
+    const int queued = batchCount;
+    const bool listed =
+        page &&
+        QTest::qWaitFor([&] { return page->model()->rowCount() >= before + queued; }, 600000);
+    rows.append({QStringLiteral("queue %1 downloads").arg(queued), clock.nsecsElapsed() / 1e6,
+                 stalls.takeLongestMs(),
+                 listed ? QString() : QStringLiteral("the transfers page lacks rows")});
+
+    std::printf("\nbrowser at %d objects, %d x %d window, offscreen; reference: %d storage "
+                "objects built in %.1f ms\n",
+                count, window->width(), window->height(), count, reference);
+    std::printf("views built: %d (icon", int(views.size()));
+    for (int i = 1; i < views.size(); ++i)
+        std::printf(", %s", qPrintable(views.at(i).first));
+    std::printf(")%s\n\n", views.size() > 1 ? "" : "; switching views is not measured");
+    std::printf("%-40s %10s %8s %10s  %s\n", "run", "ms", "ratio", "stall ms", "");
+    for (const Row &row : qAsConst(rows))
+        std::printf("%-40s %10.1f %8.2f %10.1f  %s\n", qPrintable(row.what), row.ms,
+                    row.ms / reference, row.stallMs, qPrintable(row.note));
+    std::printf("\npeak memory with the folder open: %.0f MiB (resident then: %.0f MiB)\n", peakMiB,
+                openMiB);
+    return 0;
+}
