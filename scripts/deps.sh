@@ -3,12 +3,12 @@
 # The demo and the end-to-end scripts drive Lumarin under Xvfb with xdotool and take screenshots
 # with ImageMagick's import; the colour emoji font stands in for the system's emoji; Qt's extra
 # image plugins let kerlo-local write the WebP picture of its demo tree; Qt's PDF module draws
-# PDF pages in the preview window.
+# PDF pages in the preview window; the SVG plugins draw the window icon.
 set -euo pipefail
 
 packages=(
     cmake ninja-build g++ pkg-config
-    qtbase5-dev libqt5sql5-sqlite qt5-image-formats-plugins qtpdf5-dev
+    qtbase5-dev libqt5sql5-sqlite qt5-image-formats-plugins qtpdf5-dev libqt5svg5
     libcpp-httplib-dev libssl-dev
     libsecret-1-dev libglib2.0-dev
     gnome-keyring dbus dbus-x11 xvfb xauth

@@ -625,6 +625,21 @@ void TestBrowserNodes::framedImageLayout()
     const QImage drawn = view.grab().toImage();
     QCOMPARE(QColor(drawn.pixel(64, 64)), QColor(Qt::red));
     QCOMPARE(QColor(drawn.pixel(8, 64)), QColor(Qt::white)); // the card around it
+    // The shadow fades out below the card instead of ending in a hard edge.
+    const QImage shadow = MCImageView::cardShadow({116, 116});
+    const int middle = shadow.width() / 2, bottom = MCImageView::ShadowPadding + 116;
+    const int near = qAlpha(shadow.pixel(middle, bottom)), far = qAlpha(shadow.pixel(middle, bottom + 5));
+    QVERIFY2(near > far && far > 0 && near < 209, qPrintable(QStringLiteral("%1 %2").arg(near).arg(far)));
+    QCOMPARE(qAlpha(shadow.pixel(middle, middle)), 209); // 0.82 inside
+
+    // The card outline: inset first, written back, and begun at the middle of the bottom edge.
+    QRectF box(0, 0, 128, 128);
+    const QPainterPath outline = MCImageView::shadowBoxPathForRect(&box, 6);
+    QCOMPARE(box, QRectF(6, 6, 116, 116));
+    QVERIFY(outline.elementAt(0).isMoveTo());
+    QCOMPARE(QPointF(outline.elementAt(0)), QPointF(64, 6));
+    QCOMPARE(outline.currentPosition(), QPointF(64, 6));
+    QVERIFY(outline.controlPointRect().contains(QRectF(7, 6, 115, 115)));
 }
 
 void TestBrowserNodes::labelHighlightGeometry()

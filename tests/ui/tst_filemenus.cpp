@@ -340,9 +340,8 @@ void TestFileMenus::contextMenusFollowTheSelection()
     QCOMPARE(menu, MCManager::sharedManager()->menuNoSelection());
     QVERIFY(icons()->getSelectedItems().isEmpty());
     // Get Info of the root itself is offered but disabled.
-    QCOMPARE(shown(menu),
-             (QStringList{"New Folder", "New File", "-", "Get Info", "-", "Clean Up By", "View",
-                          "Show View Options"}));
+    QCOMPARE(shown(menu), (QStringList{"New Folder", "New File", "-", "Get Info", "-",
+                                       "Clean Up By", "View", "Show View Options"}));
     QVERIFY(!item(menu, "menuItemGetInfo")->isEnabled());
     closeMenus();
     QGuiApplication::clipboard()->setMimeData(

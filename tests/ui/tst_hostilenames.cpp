@@ -116,9 +116,10 @@ void TestHostileNames::titleAndPathBarShowFolderNamesAsText()
         QVERIFY2(showFolder(icons(), Folders + '/' + hostile.name, "inside.txt"), hostile.what);
         QCoreApplication::sendPostedEvents();
         QCoreApplication::processEvents();
-        QCOMPARE(bar->textFormat(), Qt::PlainText);
-        QVERIFY2(bar->text().endsWith(shown(hostile.name) + QChar(0x2069)), hostile.what);
-        QVERIFY2(readsInOrder(bar->text()), hostile.what);
+        // The last component is the folder, its name drawn as text, each component on its own.
+        const QString last = bar->componentTitle(bar->componentCount() - 1);
+        QCOMPARE(last, shown(hostile.name));
+        QVERIFY2(readsInOrder(last), hostile.what);
         // The title bar shows the name itself, "[*]" included.
         QCOMPARE(window()->windowHandle()->title(), shown(hostile.name));
         // A long or huge name is cut in the bar; the window never grows for it.

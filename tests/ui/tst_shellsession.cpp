@@ -124,6 +124,12 @@ void TestShellSession::signInWindowChecksFieldsAndShowsRefusal()
 {
     QVERIFY(m_server.clearRequests());
     QCOMPARE(login()->passwordTextField()->echoMode(), QLineEdit::Password);
+    // The logo has slid 150 down from the top, and the fields are below it.
+    const QWidget *logo = login()->findChild<QWidget *>(QStringLiteral("logoImageView"));
+    const QWidget *fields = login()->findChild<QWidget *>(QStringLiteral("buttonsView"));
+    QVERIFY(logo && fields);
+    QVERIFY2(logo->y() >= 150, qPrintable(QString::number(logo->y())));
+    QVERIFY(logo->geometry().bottom() < fields->y());
 
     QVERIFY(m_shell.signInThroughWindow(QStringLiteral("not an address"), QStringLiteral("1234")));
     // The address is checked first, even with a short password.

@@ -26,6 +26,7 @@
 #include <QLabel>
 #include <QRegularExpression>
 #include <QTableView>
+#include <QToolTip>
 #include <QtTest>
 
 using namespace ShellTest;
@@ -52,6 +53,8 @@ private:
     const MCOperation *uploadRow(const QString &source) const;
     QString secondLine(const MCOperation *row) const;
     QModelIndex shownIndex(const MCOperation *row, int column) const;
+    // The tooltip the row's button shows under the pointer.
+    QString buttonToolTip(const MCOperation *row, MCTableQueueDelegate::Button button);
     bool clickButton(const MCOperation *row, MCTableQueueDelegate::Button button);
     QString writeFile(const QString &name, qint64 size);
     void showPage(QWidget *page);
@@ -202,6 +205,20 @@ QString TestTransfersPage::secondLine(const MCOperation *row) const
         .toString();
 }
 
+QString TestTransfersPage::buttonToolTip(const MCOperation *row,
+                                         MCTableQueueDelegate::Button button)
+{
+    const QModelIndex index = shownIndex(row, MCTableQueueModel::InteractionColumn);
+    QTableView *view = m_page->tableView();
+    view->scrollTo(index);
+    const QPoint at = MCTableQueueDelegate::buttonRect(view->visualRect(index), button).center();
+    QHelpEvent help(QEvent::ToolTip, at, view->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(view->viewport(), &help);
+    const QString text = QToolTip::text();
+    QToolTip::hideText();
+    return text;
+}
+
 bool TestTransfersPage::clickButton(const MCOperation *row, MCTableQueueDelegate::Button button)
 {
     const QModelIndex index = shownIndex(row, MCTableQueueModel::InteractionColumn);
@@ -249,6 +266,10 @@ void TestTransfersPage::heldUploadIsPausedResumedAndCancelledFromThePage()
         QStringLiteral("Upload operation"));
     QCOMPARE(shownIndex(row, 0).data(MCTableQueueModel::PauseButtonRole).toString(),
              QStringLiteral("stop"));
+    QCOMPARE(buttonToolTip(row, MCTableQueueDelegate::PauseButton),
+             QStringLiteral("Pause transfer"));
+    QCOMPARE(buttonToolTip(row, MCTableQueueDelegate::AbortButton),
+             QStringLiteral("Abort transfer"));
 
     // Pause: the row says so at once, and is paused when the engine says it is.
     QVERIFY(clickButton(row, MCTableQueueDelegate::PauseButton));
@@ -259,6 +280,8 @@ void TestTransfersPage::heldUploadIsPausedResumedAndCancelledFromThePage()
     QVERIFY(secondLine(row).startsWith(QStringLiteral("Paused ")));
     QCOMPARE(shownIndex(row, 0).data(MCTableQueueModel::PauseButtonRole).toString(),
              QStringLiteral("resume"));
+    QCOMPARE(buttonToolTip(row, MCTableQueueDelegate::PauseButton),
+             QStringLiteral("Resume transfer"));
     QCOMPARE(hub->currentUploadsCount(), qint64(1)); // paused, not finished
 
     // Resume: the rest goes through and the row completes.

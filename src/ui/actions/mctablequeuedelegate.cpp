@@ -6,7 +6,9 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QMouseEvent>
+#include <QHelpEvent>
 #include <QPainter>
+#include <QToolTip>
 #include <QPainterPath>
 
 namespace {
@@ -72,6 +74,17 @@ QString MCTableQueueDelegate::identifierOf(const QModelIndex &index, Button butt
     if (button == AbortButton)
         return QStringLiteral("abort");
     return index.data(MCTableQueueModel::PauseButtonRole).toString();
+}
+
+QString MCTableQueueDelegate::toolTipFor(const QString &identifier)
+{
+    if (identifier == QLatin1String("resume"))
+        return tr("Resume transfer");
+    if (identifier == QLatin1String("stop"))
+        return tr("Pause transfer");
+    if (identifier == QLatin1String("abort"))
+        return tr("Abort transfer");
+    return QString();
 }
 
 bool MCTableQueueDelegate::isButtonEnabled(const QModelIndex &index, Button button)
@@ -217,4 +230,20 @@ bool MCTableQueueDelegate::editorEvent(QEvent *event, QAbstractItemModel *model,
         return true;
     }
     return false;
+}
+
+bool MCTableQueueDelegate::helpEvent(QHelpEvent *event, QAbstractItemView *view,
+                                     const QStyleOptionViewItem &option, const QModelIndex &index)
+{
+    if (event->type() == QEvent::ToolTip && index.column() == MCTableQueueModel::InteractionColumn &&
+        index.data(MCTableQueueModel::ButtonsVisibleRole).toBool()) {
+        for (Button button : {PauseButton, AbortButton}) {
+            if (buttonRect(option.rect, button).contains(event->pos())) {
+                QToolTip::showText(event->globalPos(), toolTipFor(identifierOf(index, button)),
+                                   view);
+                return true;
+            }
+        }
+    }
+    return QStyledItemDelegate::helpEvent(event, view, option, index);
 }

@@ -22,6 +22,9 @@ public:
     static QRect buttonRect(const QRect &cell, Button button);
     // The identifier the button has on the row: "abort", "resume" or "stop".
     static QString identifierOf(const QModelIndex &index, Button button);
+    // The button's tooltip for an identifier: "Resume transfer", "Pause transfer" or "Abort
+    // transfer".
+    static QString toolTipFor(const QString &identifier);
     // Whether the button takes a click now: not while the row waits for the answer to the
     // same request.
     static bool isButtonEnabled(const QModelIndex &index, Button button);
@@ -40,6 +43,8 @@ signals:
 protected:
     bool editorEvent(QEvent *event, QAbstractItemModel *model, const QStyleOptionViewItem &option,
                      const QModelIndex &index) override;
+    bool helpEvent(QHelpEvent *event, QAbstractItemView *view, const QStyleOptionViewItem &option,
+                   const QModelIndex &index) override;
 
 private:
     void paintButtons(QPainter *painter, const QStyleOptionViewItem &option,

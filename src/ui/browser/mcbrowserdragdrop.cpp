@@ -3,6 +3,7 @@
 #include "alertpresenter.h"
 #include "mcbrowsableviewcontroller.h"
 #include "mcbrowserlog.h"
+#include "mcdropactions.h"
 #include "mcmanager.h"
 #include "mcnameeditingdelegate.h"
 #include "mcoptions.h"
@@ -385,7 +386,7 @@ void MCBrowserDragDrop::dropped(QDropEvent *event)
     if (!files.isEmpty()) {
         const bool optionHeld =
             event->keyboardModifiers() & (Qt::ControlModifier | Qt::AltModifier);
-        uploadLocalFiles(m_hub, m_view->window(), files, optionHeld, target->filePath());
+        uploadLocalFiles(files, optionHeld, target->filePath());
     }
     event->setDropAction(Qt::CopyAction);
     event->accept();
@@ -398,36 +399,19 @@ MCNodePtr MCBrowserDragDrop::dropFolder() const
 
 bool MCBrowserDragDrop::moveRemoteItems(const QStringList &paths, const MCNodePtr &current)
 {
-    const QString target = current->filePath();
     // All or nothing: an item already here, or a folder dropped into itself, refuses the drop
     // before anything moves.
-    for (const QString &path : paths) {
-        if (MCRemotePath::parentOf(path) == target || target == path ||
-            target.startsWith(path + QLatin1Char('/')))
-            return false;
-    }
-    for (const QString &path : paths)
-        MOObjectsManager::sharedInstance()->renameObjectAtPath(
-            path, MCRemotePath::joined(target, MCRemotePath::lastComponent(path)),
-            QVariant::fromValue(current));
-    return true;
+    return MCDropActions::moveRemoteItems(paths, current->filePath(), QVariant::fromValue(current));
 }
 
-void MCBrowserDragDrop::uploadLocalFiles(MCManager *hub, QWidget *window, const QStringList &paths,
-                                         bool optionHeld, const QString &target)
+void MCBrowserDragDrop::uploadLocalFiles(const QStringList &paths, bool optionHeld,
+                                         const QString &target)
 {
-    const bool moveDefault =
-        hub->options()->value(MCOptions::AppDelegate, MCOptions::FinderMoveDefaultAction).toBool();
-    if (window) {
+    if (QWidget *window = m_view->window()) {
         window->raise();
         window->activateWindow();
     }
-    for (const QString &path : paths) {
-        const QString name = QFileInfo(path).fileName();
-        if (name.isEmpty())
-            continue;
-        hub->uploadFileAtPath(path, MCRemotePath::joined(target, name), moveDefault && !optionHeld);
-    }
+    MCDropActions::uploadLocalFiles(m_hub, paths, target, optionHeld);
 }
 
 void MCBrowserDragDrop::springTo(const QModelIndex &index)

@@ -7,7 +7,6 @@
 #include <QPersistentModelIndex>
 #include <QPoint>
 #include <QPointer>
-#include <QStringList>
 #include <QTimer>
 
 #include <functional>
@@ -58,14 +57,6 @@ public:
     // A spring-loading sequence waits or blinks.
     bool isSpringLoading() const { return !m_springPath.isEmpty(); }
 
-    // Moves the remote items at paths into the folder target, all or nothing: false, and
-    // nothing moves, when one is there already or is target or one of its ancestors.
-    static bool moveRemoteItems(const QStringList &paths, const MCNodePtr &target);
-    // Uploads the local files at paths into the remote folder target, caching them unless
-    // optionHeld or the move default is off; window comes to the front.
-    static void uploadLocalFiles(MCManager *hub, QWidget *window, const QStringList &paths,
-                                 bool optionHeld, const QString &target);
-
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -77,6 +68,8 @@ private:
     void dragMoved(QDragMoveEvent *event);
     void dropped(QDropEvent *event);
     MCNodePtr dropFolder() const;
+    bool moveRemoteItems(const QStringList &paths, const MCNodePtr &target);
+    void uploadLocalFiles(const QStringList &paths, bool optionHeld, const QString &target);
     static MCNodePtr nodeAt(const QModelIndex &index);
     MCNodePtr folderNodeAt(const QPoint &position) const;
     void springTo(const QModelIndex &index);

@@ -127,23 +127,45 @@ void MCIconController::applyLook()
     palette.setColor(QPalette::Base, style == 1 ? QColor(Qt::white) : QColor(66, 66, 66));
     m_collectionView->setPalette(palette);
     m_model->setShowPreview(option(IconPreview, 1).toBool());
-    // The extra line under each name, when wanted.
-    m_model->setAdditionalInfoType(option(ShowAdditionalInfo, false).toBool()
-                                       ? option(AdditionalInfoType, QVariant())
-                                       : QVariant());
+    // The extra line under each name: "AdditionalInfoType" alone decides (View Options writes
+    // -1 when the line is not wanted).
+    showAdditionalInfo(option(AdditionalInfoType, QVariant()));
     m_collectionView->viewport()->update();
+}
+
+void MCIconController::additionalFileInfoChangedTo(qint64 type)
+{
+    if (m_options)
+        m_options->setValue(MCOptions::IconController, AdditionalInfoType, type);
+    else
+        showAdditionalInfo(type);
+}
+
+void MCIconController::showAdditionalInfo(const QVariant &type)
+{
+    bool known = false;
+    const int kind = type.toInt(&known);
+    const bool shown = type.isValid() && known && kind >= 0 && kind <= 3;
+    m_model->setAdditionalInfoType(shown ? QVariant(kind) : QVariant());
+    if (m_delegate->showsAdditionalInfo() != shown) {
+        m_delegate->setShowsAdditionalInfo(shown);
+        setIconSize(m_iconSide);
+    }
 }
 
 void MCIconController::setIconSize(int size)
 {
     if (size <= 0)
         return;
+    m_iconSide = size;
     const int box = iconBoxFor(size);
     m_delegate->setIconSize(box);
     m_model->setIconSize(box);
+    // The info line under the names takes a small line more.
+    const int info = m_delegate->showsAdditionalInfo() ? fontMetrics().lineSpacing() : 0;
     const QSize item = m_delegate->labelPosition() == MCIconItemDelegate::LabelBelow
-                           ? QSize(size, size)
-                           : QSize(qRound(size * 2.5), size);
+                           ? QSize(size, size + info)
+                           : QSize(qRound(size * 2.5), size + info);
     m_collectionView->setGridSize(item);
     m_collectionView->setIconSize(QSize(box, box));
     m_collectionView->doItemsLayout();

@@ -24,6 +24,10 @@ public:
                      MCPreviewGenerator *previews, QWidget *parent = nullptr);
     ~MCIconController() override;
 
+    // The line under each item: 0 date modified, 1 size (items in a folder), 2 kind, 3 a
+    // placeholder text; -1 (or anything else) none. Kept as "AdditionalInfoType".
+    void additionalFileInfoChangedTo(qint64 type);
+
     QListView *collectionView() const { return m_collectionView; }
     MCIconItemModel *itemModel() const { return m_model; }
     qint64 sortType() const;
@@ -49,6 +53,8 @@ private:
     void loadOptions();
     // The options that change how the items look, as they are now.
     void applyLook();
+    void showAdditionalInfo(const QVariant &type);
+    int m_iconSide = 140; // "IconSize" in force
     void setIconSize(int size);
     void doubleClick(const QModelIndex &index);
     // A right click at pos (the grid's coordinates): the selection's or the background's menu.

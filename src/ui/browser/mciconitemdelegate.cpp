@@ -139,8 +139,10 @@ void MCIconItemDelegate::paint(QPainter *painter, const QStyleOptionViewItem &op
     // At most two lines; the rest is cut with an ellipsis.
     const QFontMetricsF metrics(option.font);
     bool continues = false;
+    int nameLines = 1;
     if (!oneLine)
-        lineWidths(name, option.font, inner.width(), &continues);
+        nameLines = qBound(1, int(lineWidths(name, option.font, inner.width(), &continues).size()),
+                           int(LabelLines));
     QString shown = name;
     if (continues) {
         QTextLayout layout(name, option.font);
@@ -161,12 +163,31 @@ void MCIconItemDelegate::paint(QPainter *painter, const QStyleOptionViewItem &op
     textOption.setWrapMode(oneLine ? QTextOption::NoWrap
                                    : QTextOption::WrapAtWordBoundaryOrAnywhere);
     painter->drawText(inner, shown, textOption);
+    const QString info = m_additionalInfo
+                             ? index.data(MCIconItemModel::AdditionalInfoRole).toString()
+                             : QString();
+    if (!info.isEmpty()) {
+        // One smaller line right under the name, in the accent colour.
+        QFont small = option.font;
+        small.setPointSizeF(option.font.pointSizeF() * 0.85);
+        const QFontMetricsF smallMetrics(small);
+        const QRectF line(inner.left(), inner.top() + nameLines * metrics.lineSpacing(),
+                          inner.width(), smallMetrics.lineSpacing());
+        painter->setFont(small);
+        painter->setPen(QColor(0x1c, 0x5f, 0xb8));
+        painter->drawText(line, (right ? Qt::AlignLeft : Qt::AlignHCenter) | Qt::AlignTop,
+                          smallMetrics.elidedText(info, Qt::ElideRight, line.width()));
+    }
     painter->restore();
 }
 
 QSize MCIconItemDelegate::sizeHint(const QStyleOptionViewItem &option, const QModelIndex &) const
 {
-    const int lineHeight = QFontMetrics(option.font).lineSpacing();
+    int lineHeight = QFontMetrics(option.font).lineSpacing();
+    if (m_additionalInfo) {
+        // Room for the info line: half a name line more per name line.
+        lineHeight += lineHeight / 2;
+    }
     if (m_labelPosition == LabelRight)
         return QSize(m_iconSize + Spacing * 3 + 160,
                      qMax(m_iconSize, lineHeight * 2 + 4) + 2 * Spacing);

@@ -25,6 +25,9 @@ public:
     LabelPosition labelPosition() const { return m_labelPosition; }
     void setLabelPosition(LabelPosition position) { m_labelPosition = position; }
     // The icon view's "ViewStyle" option: 1 (light, the default) or another value (dark).
+    // A second, smaller line under each name (the item's additional information).
+    bool showsAdditionalInfo() const { return m_additionalInfo; }
+    void setShowsAdditionalInfo(bool shown) { m_additionalInfo = shown; }
     uint viewStyle() const { return m_viewStyle; }
     void setViewStyle(uint style) { m_viewStyle = style; }
 
@@ -57,6 +60,7 @@ private:
     int m_iconSize = 64;
     LabelPosition m_labelPosition = LabelBelow;
     uint m_viewStyle = 1;
+    bool m_additionalInfo = false;
 };
 
 #endif // MCICONITEMDELEGATE_H

@@ -1,16 +1,77 @@
 #ifndef MCPATHBARCONTROLLER_H
 #define MCPATHBARCONTROLLER_H
 
-#include <QLabel>
+#include <QIcon>
+#include <QWidget>
 
-// The path bar under the browser: the folder shown, "/" titled "Kerlo Home".
-class MCPathbarController : public QLabel
+class MCManager;
+
+// The path bar under the browser: one component per folder from "Kerlo Home" down to the folder
+// shown, each with its icon. Double-clicking a component shows that folder (leaving a page
+// first); remote items dropped on a component move into its folder, local files are uploaded
+// into it. Names are drawn as plain text and shortened, so no name widens the window.
+class MCPathbarController : public QWidget
 {
     Q_OBJECT
 public:
+    // hub may be null until the session starts (setHub()); not owned.
     explicit MCPathbarController(QWidget *parent = nullptr);
 
+    void setHub(MCManager *hub) { m_hub = hub; }
+
+    // One component per element of path: "/" then each folder, every one standing for the
+    // path accumulated so far.
     void updatePath(const QString &path);
+
+    int componentCount() const { return m_components.size(); }
+    // The title as drawn: the name made safe to show (MCString::stringForName).
+    QString componentTitle(int index) const;
+    QString componentPath(int index) const;
+    // Where the component is drawn, in this widget's coordinates (empty when out of sight).
+    QRect componentRect(int index) const;
+    // The component under position; -1 for none.
+    int componentAt(const QPoint &position) const;
+    // The component a drag now rests on; -1 for none.
+    int highlightedComponent() const { return m_highlighted; }
+
+    // The bar's background while the application is active or not.
+    static QColor activeColor();
+    static QColor inactiveColor();
+    QColor backgroundColor() const;
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+    // The action of a double click on the component standing for path.
+    void doubleClick(const QString &path);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dragLeaveEvent(QDragLeaveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+    void changeEvent(QEvent *event) override;
+
+private:
+    struct Component
+    {
+        QString title;
+        QString path;
+        QIcon icon;
+        QString shownTitle; // elided to its rectangle
+        QRect rect;
+    };
+    void layoutComponents();
+    // Whether the drag may drop on the component under it, and how.
+    bool acceptDrag(QDropEvent *event);
+    void setHighlighted(int index);
+
+    MCManager *m_hub = nullptr;
+    QList<Component> m_components;
+    int m_highlighted = -1;
 };
 
 #endif // MCPATHBARCONTROLLER_H

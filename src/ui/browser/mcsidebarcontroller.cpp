@@ -1,8 +1,8 @@
 #include "mcsidebarcontroller.h"
 
 #include "mcbrowsableviewcontroller.h"
-#include "mcbrowserdragdrop.h"
 #include "mcbrowserlog.h"
+#include "mcdropactions.h"
 #include "mcmanager.h"
 #include "mcoutlineviewsidebar.h"
 #include "mcpasteboard.h"
@@ -149,10 +149,14 @@ bool MCSidebarController::acceptDrop(const QModelIndex &index, const QMimeData *
     }
     if (!remotePaths.isEmpty()) {
         const MCNodePtr root = m_hub->modelRootNode();
-        return root && MCBrowserDragDrop::moveRemoteItems(remotePaths, root);
+        return root && MCDropActions::moveRemoteItems(remotePaths, root->filePath(),
+                                                      QVariant::fromValue(root));
     }
-    MCBrowserDragDrop::uploadLocalFiles(m_hub, window(), localPaths, optionHeld,
-                                        QStringLiteral("/"));
+    if (QWidget *shown = window()) {
+        shown->raise();
+        shown->activateWindow();
+    }
+    MCDropActions::uploadLocalFiles(m_hub, localPaths, QStringLiteral("/"), optionHeld);
     return true;
 }
 

@@ -1,6 +1,8 @@
 #ifndef MCIMAGEVIEW_H
 #define MCIMAGEVIEW_H
 
+#include <QImage>
+#include <QPainterPath>
 #include <QPixmap>
 #include <QWidget>
 
@@ -24,6 +26,14 @@ public:
     static FramedLayout framedLayout(const QSizeF &box, const QSizeF &image);
     // The margin of the image inside its card, by the larger drawn side.
     static qreal marginForSide(qreal side);
+    // Insets *rect by shadowDim on every side (the caller's rectangle takes the result) and
+    // builds the outline of a card with rounded corners (radius 5) from it, starting at the
+    // middle of its bottom edge; the path is left open.
+    static QPainterPath shadowBoxPathForRect(QRectF *rect, qreal shadowDim);
+    // The card's shadow for a card of size card: black at 0.82, blurred by 3.9, as an image
+    // ShadowPadding larger on every side. Cached by size.
+    static QImage cardShadow(const QSizeF &card);
+    static constexpr int ShadowPadding = 8;
     // Draws image into bounds, framed when addBorder is set and the layout allows it.
     static void paintImage(QPainter *painter, const QRectF &bounds, const QPixmap &image,
                            bool addBorder);

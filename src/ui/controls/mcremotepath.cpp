@@ -1,5 +1,7 @@
 #include "mcremotepath.h"
 
+#include <QStringList>
+
 namespace MCRemotePath {
 
 QString joined(const QString &folder, const QString &name)
@@ -22,6 +24,23 @@ bool isSafeName(const QString &name)
 {
     return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..") &&
            !name.contains(QLatin1Char('/')) && !name.contains(QChar(0));
+}
+
+QString resolvedInsideStore(const QString &typed)
+{
+    QStringList kept;
+    const QStringList parts = typed.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    for (const QString &part : parts) {
+        if (part == QLatin1String("."))
+            continue;
+        if (part == QLatin1String("..")) {
+            if (!kept.isEmpty())
+                kept.removeLast();
+            continue;
+        }
+        kept.append(part);
+    }
+    return QLatin1Char('/') + kept.join(QLatin1Char('/'));
 }
 
 } // namespace MCRemotePath

@@ -14,6 +14,10 @@ QString joined(const QString &folder, const QString &name);
 QString parentOf(const QString &path);
 // What follows the last "/" (the whole path without one).
 QString lastComponent(const QString &path);
+// A path a user typed, made absolute and resolved component by component: "." goes, ".."
+// removes the folder before it and never climbs above "/". "Photos/../Documents" is
+// "/Documents"; "/../.." is "/".
+QString resolvedInsideStore(const QString &typed);
 // Whether a name from the service is safe as one component of a local or remote path: not
 // empty, not "." or "..", no "/" and no NUL. Anything else would name another file.
 bool isSafeName(const QString &name);

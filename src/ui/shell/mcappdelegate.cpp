@@ -96,6 +96,8 @@ void MCAppDelegate::applicationDidFinishLaunching()
 
     m_window = new MCMainWindow;
     m_window->setAttribute(Qt::WA_DeleteOnClose, false);
+    // Every window of the program shows the main window's icon (the application's).
+    QApplication::setWindowIcon(m_window->windowIcon());
     connect(m_window, &MCMainWindow::closeRequested, this, [this] {
         saveUserDefaults();
         if (m_services.quitRequests)
@@ -114,6 +116,7 @@ void MCAppDelegate::applicationDidFinishLaunching()
     m_fileActions = new MCFileActions(m_services.alerts, this);
     m_fileActions->setWindow(m_window);
     m_window->setFileActions(m_fileActions);
+    setupWindowCommands();
 
     MOApplication::sharedInstance()->setDelegate(this);
     MOAPIAvailabilityManager *availability = MOAPIAvailabilityManager::sharedInstance();

@@ -11,7 +11,11 @@
 #include <QObject>
 #include <QPointer>
 
+#include <functional>
+
 class MCBottomViewController;
+class MCGoToFolderPanel;
+class QMenu;
 class MCFileActions;
 class MCUserDefaults;
 class QSettings;
@@ -103,6 +107,33 @@ public:
     QWidget *page(const QString &location) const;
     // A page's window and history-menu title; empty for anything that is not a page.
     static QString pageTitle(const QString &location);
+    // A page made the first time it is shown ("account://", "links://", ...): until one is
+    // registered, its Go item stays disabled.
+    void addPageFactory(const QString &location, std::function<QWidget *()> make);
+
+    // --- The window's commands (mcappdelegatewindow.cpp) ---
+
+    // The status bar, the path bar and the sidebar hidden or shown; each choice is kept in the
+    // options ("StatusBarIsInvisible", "PathBarIsVisible", "SideBarWidth").
+    void hideStatusBar(bool hide);
+    void hidePathBar(bool hide);
+    void hideSideBar(bool hide);
+    // Fills a history menu: the back menu (tag 0) or the forward one, nearest entry first.
+    void menuNeedsUpdate(QMenu *menu, int tag);
+    // An entry of a history menu was chosen: position 0 is the nearest.
+    void backForwardMenuSelection(int tag, int position);
+    // Fills the toolbar's path menu with the folders holding the one shown, nearest first.
+    void populatePopupPath();
+    // A folder of the path menu was chosen.
+    void popupPathSelection(const QString &path);
+    void goEnclosingFolder();
+    void showGoToFolderSheet();
+    // The sheet's Go: the typed text, kept inside the store, is looked for.
+    void goToFolder(const QString &text);
+    MCGoToFolderPanel *goToFolderPanel() const;
+    bool goToFolderMode() const { return m_goToFolderMode; }
+    void showHiddenFiles(bool show);
+    void reloadCurrentPath();
 
     // --- Get Info and Quick Look (mcappdelegateinspectors.cpp) ---
     // A Get Info window for each node (for the folder shown when there is none); a path whose
@@ -135,6 +166,14 @@ private:
     // The hub's page location changed: shows that page, or the browser for the empty text.
     void notBrowsableHandler();
     void disableCloudBrowseNavigation(bool disable);
+    void setupWindowCommands();
+    // The bars as the loaded options want them, without recording anything.
+    void applyStoredBars();
+    // The toolbar's buttons and the selection-dependent items for what is on screen now.
+    void updateToolbarState();
+    void endGoToFolderSheet();
+    // Goes to a history entry: a page, or else a folder.
+    void goToHistoryEntry(const QString &place);
     void updateWindowTitle();
     void addPage(const QString &location, QWidget *page);
     // The view menus' items that pick the view and open its options.
@@ -155,6 +194,10 @@ private:
     QPointer<MCBottomViewController> m_bottomView;
     QList<QPointer<MCBrowsableViewController>> m_browserViews;
     QHash<QString, QPointer<QWidget>> m_pages;
+    QHash<QString, std::function<QWidget *()>> m_pageFactories;
+    QPointer<MCGoToFolderPanel> m_goToFolderPanel;
+    int m_rememberedViewIndex = 0;
+    bool m_goToFolderMode = false;
     MCBrowsableViewsHelper *m_viewsHelper = nullptr;
     QPointer<MCViewOptionsController> m_viewOptions;
     MCFileActions *m_fileActions = nullptr;

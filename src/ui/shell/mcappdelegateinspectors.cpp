@@ -52,6 +52,12 @@ private:
 
 void MCAppDelegate::setupInspectors()
 {
+    // The menus' and the toolbar's Get Info and Quick Look.
+    m_window->setCommandHandler(MCMainWindow::GetInfo, [this] {
+        MCBrowsableViewController *view = MCManager::sharedManager()->selectedController();
+        showGetInfo(view ? view->getSelectedItems() : MCNodeList());
+    });
+    m_window->setCommandHandler(MCMainWindow::QuickLook, [this] { togglePreviewPanel(); });
     connect(m_fileActions, &MCFileActions::getInfoRequested, this, &MCAppDelegate::showGetInfo);
     connect(m_fileActions, &MCFileActions::previewPanelRequested, this,
             &MCAppDelegate::togglePreviewPanel);

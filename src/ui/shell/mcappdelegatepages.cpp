@@ -3,12 +3,18 @@
 #include "mcappdelegate.h"
 
 #include "mcabstractobjectnode.h"
+#include "mcbottomviewcontroller.h"
 #include "mcbrowsableviewcontroller.h"
+#include "mcmaintoolbar.h"
 #include "mcmainwindow.h"
 #include "mcmanager.h"
+#include "mcpages.h"
 #include "mcshelllogging.h"
 #include "mcsidebarcontroller.h"
 #include "mcstring.h"
+
+#include <QAction>
+#include <QLabel>
 
 namespace {
 
@@ -18,31 +24,29 @@ const QString Home = QStringLiteral("home");
 
 QString MCAppDelegate::pageTitle(const QString &location)
 {
-    static const QList<QPair<QString, const char *>> titles = {
-        {QStringLiteral("account://"), QT_TR_NOOP("Account")},
-        {QStringLiteral("transfers://"), QT_TR_NOOP("Transfers")},
-        {QStringLiteral("links://"), QT_TR_NOOP("Share Links")},
-        {QStringLiteral("errors://"), QT_TR_NOOP("Console")},
-        {QStringLiteral("addcontact://"), QT_TR_NOOP("Add Contact...")},
-        {QStringLiteral("contacts://"), QT_TR_NOOP("Contacts")},
-        {QStringLiteral("messages://"), QT_TR_NOOP("Notifications")},
-    };
-    for (const auto &title : titles) {
-        if (title.first == location)
-            return tr(title.second);
-    }
-    return QString();
+    return MCPages::title(location);
 }
 
 void MCAppDelegate::addPage(const QString &location, QWidget *page)
 {
     m_window->addContent(page);
     m_pages.insert(location, page);
+    if (QAction *item = m_window->goAction(location))
+        item->setEnabled(true);
 }
 
 QWidget *MCAppDelegate::page(const QString &location) const
 {
     return m_pages.value(location);
+}
+
+void MCAppDelegate::addPageFactory(const QString &location, std::function<QWidget *()> make)
+{
+    m_pageFactories.insert(location, std::move(make));
+    if (m_window) {
+        if (QAction *item = m_window->goAction(location))
+            item->setEnabled(true);
+    }
 }
 
 void MCAppDelegate::menuGoSwitchView(const QString &target)
@@ -94,6 +98,12 @@ void MCAppDelegate::notBrowsableHandler()
         return;
     }
     QWidget *next = page(location);
+    if (!next && m_pageFactories.contains(location)) {
+        // Made the first time it is shown.
+        next = m_pageFactories.value(location)();
+        if (next)
+            addPage(location, next);
+    }
     if (!next) {
         // Nothing can be shown for it: the browser is better than an empty window.
         qCWarning(lcShell).noquote() << "No page for" << location << "- showing the browser";
@@ -115,11 +125,22 @@ void MCAppDelegate::notBrowsableHandler()
 void MCAppDelegate::disableCloudBrowseNavigation(bool disable)
 {
     MCBrowsableViewController *browser = MCManager::sharedManager()->selectedController();
-    if (!browser)
+    if (!browser || !m_window)
         return;
     browser->setVisible(!disable);
-    if (!disable)
+    if (m_bottomView)
+        m_bottomView->infoTextField()->setVisible(!disable);
+    MCMainToolbar *toolbar = m_window->toolbar();
+    if (disable) {
+        // The view segment remembers its choice while a page is shown, with no segment on.
+        if (toolbar->selectedViewSegment() >= 0)
+            m_rememberedViewIndex = toolbar->selectedViewSegment();
+        toolbar->selectViewSegment(-1);
+    } else {
+        toolbar->selectViewSegment(m_rememberedViewIndex);
         browser->firstResponder()->setFocus(Qt::OtherFocusReason);
+    }
+    updateToolbarState();
 }
 
 void MCAppDelegate::updateWindowTitle()
@@ -142,4 +163,5 @@ void MCAppDelegate::updateWindowTitle()
                              .replace(QLatin1String("[*]"), QLatin1String("[*][*]"));
     m_window->setWindowTitle(root ? tr("Kerlo Home") : name);
     m_window->setWindowFilePath(root ? QString() : node->fileName());
+    m_window->enclosingFolderAction()->setEnabled(!root);
 }

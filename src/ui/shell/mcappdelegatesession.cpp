@@ -12,6 +12,7 @@
 #include "mcerrorscontroller.h"
 #include "mcfileactions.h"
 #include "mciconcontroller.h"
+#include "mcmaintoolbar.h"
 #include "mcmainwindow.h"
 #include "mcmanager.h"
 #include "mcmenunoselection.h"
@@ -249,6 +250,9 @@ void MCAppDelegate::applicationStart()
         m_browserViews.append(view);
         connect(view, &MCBrowsableViewController::selectedCountChanged, hub,
                 &MCManager::setSelectedCount);
+        // Which items are selected matters too (one file or one folder), not only how many.
+        connect(view, &MCBrowsableViewController::selectedCountChanged, this,
+                &MCAppDelegate::updateToolbarState);
         connect(view, &MCBrowsableViewController::navigationRequested, hub,
                 [hub, view](const QString &path) { hub->doubleClickNavigation(path, view); });
         view->setActionServices(hub->options(), m_services.alerts,
@@ -283,12 +287,17 @@ void MCAppDelegate::applicationStart()
     // The history's two steps, enabled while there is somewhere to go.
     connect(m_window->backAction(), &QAction::triggered, this, [this] { goBackForward(0); });
     connect(m_window->forwardAction(), &QAction::triggered, this, [this] { goBackForward(1); });
-    connect(hub, &MCManager::arrayBackChanged, this,
-            [this, hub] { m_window->backAction()->setEnabled(!hub->arrayBack().isEmpty()); });
-    connect(hub, &MCManager::arrayForwardChanged, this,
-            [this, hub] { m_window->forwardAction()->setEnabled(!hub->arrayForward().isEmpty()); });
-    m_window->backAction()->setEnabled(!hub->arrayBack().isEmpty());
-    m_window->forwardAction()->setEnabled(!hub->arrayForward().isEmpty());
+    const auto historyChanged = [this, hub] {
+        const bool back = !hub->arrayBack().isEmpty();
+        const bool forward = !hub->arrayForward().isEmpty();
+        m_window->backAction()->setEnabled(back);
+        m_window->toolbar()->backSegment()->setEnabled(back);
+        m_window->forwardAction()->setEnabled(forward);
+        m_window->toolbar()->forwardSegment()->setEnabled(forward);
+    };
+    connect(hub, &MCManager::arrayBackChanged, this, historyChanged);
+    connect(hub, &MCManager::arrayForwardChanged, this, historyChanged);
+    historyChanged();
 
     m_bottomView = new MCBottomViewController;
     m_window->setBottomContent(m_bottomView);
@@ -300,6 +309,7 @@ void MCAppDelegate::applicationStart()
     setupInspectors();
     hub->setSelectedController(icon);
     icon->firstResponder()->setFocus(Qt::OtherFocusReason);
+    updateToolbarState();
     if (m_services.updater)
         m_services.updater->setAutomaticallyChecksForUpdates(true);
 }
@@ -353,6 +363,8 @@ void MCAppDelegate::loadUserDefaults()
 {
     m_userDefaults->setTemplatesPath(MCManager::sharedManager()->templatesPath());
     m_userDefaults->loadUserDefaults();
+    if (m_window)
+        applyStoredBars();
 }
 
 void MCAppDelegate::saveUserDefaults()

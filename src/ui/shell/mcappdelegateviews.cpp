@@ -3,6 +3,7 @@
 #include "mcappdelegate.h"
 
 #include "mcbrowsableviewcontroller.h"
+#include "mcmaintoolbar.h"
 #include "mcmainwindow.h"
 #include "mcmanager.h"
 #include "mcmenunoselection.h"
@@ -66,6 +67,10 @@ void MCAppDelegate::switchView(int index)
     hub->menuNoSelection()->viewChoice()->updateViewSelection(index);
     if (m_viewOptions)
         m_viewOptions->setSelectedView(next);
+    // The toolbar's segment follows, and is what the browser comes back to after a page.
+    m_rememberedViewIndex = index;
+    m_window->toolbar()->selectViewSegment(index);
+    updateToolbarState();
 }
 
 void MCAppDelegate::showViewOptions()

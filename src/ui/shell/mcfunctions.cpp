@@ -79,6 +79,13 @@ QIcon MCFunctions::getHomeIcon()
     return home;
 }
 
+QIcon MCFunctions::getFolderIcon()
+{
+    static const QIcon folder = QIcon::fromTheme(
+        QStringLiteral("folder"), QIcon(MCImages::named(QStringLiteral("folder.png"))));
+    return folder;
+}
+
 QString MCFunctions::humanReadableFileType(const QString &path)
 {
     const QFileInfo info(expandTilde(path));

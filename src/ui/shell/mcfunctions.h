@@ -29,6 +29,8 @@ public:
 
     // The picture of the store's root "/": the icon theme's home folder, else the bundled one.
     static QIcon getHomeIcon();
+    // The desktop's generic folder icon (a bundled one without an icon theme).
+    static QIcon getFolderIcon();
     // The kind of the local file ("~" expanded); empty when there is no such file.
     static QString humanReadableFileType(const QString &path);
     static bool fileExistsAtPath(const QString &path);

@@ -295,6 +295,18 @@ void MCManager::clearForwardHistory()
     }
 }
 
+void MCManager::removeNearestHistory(bool back, int count)
+{
+    QStringList &stack = back ? m_arrayBack : m_arrayForward;
+    for (int i = 0; i < count && !stack.isEmpty(); ++i) {
+        stack.removeLast();
+        if (back)
+            emit arrayBackChanged();
+        else
+            emit arrayForwardChanged();
+    }
+}
+
 void MCManager::backForwardReplacePath(const QString &oldPath, const QString &newPath)
 {
     // In place and unannounced: the stacks keep their lengths.

@@ -136,6 +136,9 @@ public:
     QString backPath();
     QString forwardPath();
     void clearForwardHistory();
+    // Forgets the count nearest entries of the back history (or of the forward one), each
+    // removal announced; for a jump through a history menu.
+    void removeNearestHistory(bool back, int count);
     void backForwardReplacePath(const QString &oldPath, const QString &newPath);
     void backForwardRemovePath(const QString &path);
 

@@ -74,6 +74,8 @@ MCWindowLoginController::MCWindowLoginController(MOUserAuthenticationManager *au
     setPalette(background);
     setFixedSize(380, 480);
 
+    m_logo->setObjectName(QStringLiteral("logoImageView"));
+    m_buttonsView->setObjectName(QStringLiteral("buttonsView"));
     m_logo->setText(QStringLiteral("Kerlo"));
     QFont logoFont = m_logo->font();
     logoFont.setPointSize(28);
@@ -191,7 +193,7 @@ void MCWindowLoginController::startOpeningAnimation()
     auto *logoOpacity = static_cast<QGraphicsOpacityEffect *>(m_logo->graphicsEffect());
     if (!s_animationsEnabled) {
         logoOpacity->setOpacity(1.0);
-        m_logoSpacer->setFixedHeight(LogoSlide / 3);
+        m_logoSpacer->setFixedHeight(LogoSlide);
         addButtonsView();
         return;
     }
@@ -204,7 +206,7 @@ void MCWindowLoginController::startOpeningAnimation()
     auto *slide = new QPropertyAnimation(m_logoSpacer, "minimumHeight", group);
     slide->setDuration(1000);
     slide->setStartValue(0);
-    slide->setEndValue(LogoSlide / 3);
+    slide->setEndValue(LogoSlide);
     group->addAnimation(fade);
     group->addAnimation(slide);
     connect(group, &QAbstractAnimation::finished, this, &MCWindowLoginController::addButtonsView);

@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# End to end on a real X server: signs in to kerlo-local's demo tree, goes to "/Photos/Trip"
+# through Go to Folder (typed with xdotool), selects the first picture and saves a screenshot of
+# the whole main window with every bar shown (toolbar, sidebar, path bar, status bar) into the
+# build folder, for a person to look at.
+# Usage: xvfb_mainwindow.sh <lumarin> <kerlo-local> <output folder>
+set -euo pipefail
+# shellcheck source=xvfb_common.sh
+. "$(dirname "$0")/xvfb_common.sh"
+require_tools
+in_private_session "$@"
+begin_test mainwindow "$1" "$2" "$3"
+start_xvfb
+start_kerlo
+start_lumarin
+
+sign_in
+sleep 3 # the listing of "/"
+xdotool windowfocus --sync "$main" 2>/dev/null || true
+xdotool windowsize --sync "$main" 1100 700 2>/dev/null || true
+xdotool key ctrl+shift+g
+sleep 1
+xdotool type --delay 20 "/Photos/Trip"
+xdotool key Return
+wait_window '^Trip$' 30 >/dev/null || fail "Go to Folder did not show /Photos/Trip"
+wait_request GET '/api/v1/objects/list/Photos/Trip/?' 20 || fail "the folder was not listed"
+sleep 3 # the thumbnails
+# The first icon of the grid: right of the sidebar, below the menu and tool bars.
+xdotool mousemove --window "$main" 260 150 click 1
+sleep 1
+screenshot window "$main"
+list_screenshots
