@@ -15,6 +15,7 @@ packages=(
     libcanberra-dev libxcb1-dev
     xdotool imagemagick fonts-noto-color-emoji
     openssl curl
+    desktop-file-utils appstream dpkg-dev adwaita-icon-theme hicolor-icon-theme
 )
 
 missing=()

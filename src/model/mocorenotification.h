@@ -24,6 +24,8 @@ public:
         MakeDirectory = 4,
         Rename = 5,
         Copy = 6,
+        CreateShareLink = 7,
+        EmailShareLink = 10,
         Upload = 12,
         UploadCached = 14,
         DownloadToCache = 15,

@@ -323,7 +323,10 @@ void TestObjectsManager::statusBranches_data()
     row("list dropped", 1, list, 0, "", {"fetchFailed|/Docs|0|row"}, unhandled.arg(0));
     row("list undecodable", 1, list, 200, html,
         {"fetchFailed|/Docs|0|row", undecodable.arg(1).arg("/Docs", "list")});
-    row("share undecodable", 7, share, 200, html, {undecodable.arg(7).arg("", "")});
+    // A failed link request names no path, yet whoever waits for the link hears of it.
+    const QString shareFailed = "note|0||7|||row|Could not make the share link";
+    row("share undecodable", 7, share, 200, html, {undecodable.arg(7).arg("", ""), shareFailed});
+    row("share dropped", 7, share, 0, "", {shareFailed}, unhandled.arg(0));
     row("metadata hostile", 2, metadata, 200,
         R"({"object":{"base_path":"/Docs","label":"..","type":"regfile"}})",
         {"fetchFailed|/Docs/a.txt|0|row", undecodable.arg(2).arg(fileA, "metadata")});

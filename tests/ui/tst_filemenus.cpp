@@ -6,10 +6,12 @@
 // file manager pasting as uploads.
 #include "fixtureapplications.h"
 #include "iconviewsteps.h"
+#include "kbbutton.h"
 #include "kerlolocal.h"
 #include "localfiles.h"
 #include "mcappdelegate.h"
 #include "mcapplicationchooser.h"
+#include "mcbottomviewcontroller.h"
 #include "mcfileactions.h"
 #include "mciconcontroller.h"
 #include "mciconitemmodel.h"
@@ -21,6 +23,7 @@
 #include "mcmenuselection.h"
 #include "mcmenuview.h"
 #include "mcpasteboard.h"
+#include "mcsharelinkpopover.h"
 #include "shelltestfixture.h"
 
 #include <QAction>
@@ -459,18 +462,19 @@ void TestFileMenus::openAndShare()
     QCOMPARE(hub->currentPath(), QStringLiteral("/Photos"));
     QCOMPARE(hub->arrayBack().last(), QStringLiteral("/"));
 
-    // A share link is shown once the service made it, and can be copied from there.
-    m_shell.alerts.queueAnswer(QStringLiteral("Copy Link"));
+    // A share link is shown in the status bar's popover once the service made it, and can be
+    // copied from there.
     menu = rightClick("Sunset.jpg");
     choose(menu, item(menu, "menuItemShare"));
     closeMenus();
-    QTRY_VERIFY_WITH_TIMEOUT(!m_shell.alerts.alerts().isEmpty() &&
-                                 m_shell.alerts.alerts().last().windowTitle == "Share Link",
-                             30000);
-    const Alert linkAlert = m_shell.alerts.alerts().last();
-    QVERIFY(linkAlert.messageText.contains("Sunset.jpg"));
-    QVERIFY2(linkAlert.informativeText.startsWith("http"), qPrintable(linkAlert.informativeText));
-    QTRY_COMPARE(QGuiApplication::clipboard()->text(), linkAlert.informativeText);
+    MCShareLinkPopover *popover = m_shell.delegate()->bottomViewController()->popoverShareLink();
+    QTRY_VERIFY_WITH_TIMEOUT(popover->isVisible(), 30000);
+    QCOMPARE(popover->currentSharedFilename(), QStringLiteral("/Photos/Sunset.jpg"));
+    const QString link = popover->currentSharedURL().toString();
+    QVERIFY2(link.startsWith("http"), qPrintable(link));
+    QTest::mouseClick(popover->buttonCopyToClipboard(), Qt::LeftButton);
+    QTRY_COMPARE(QGuiApplication::clipboard()->text(), link);
+    popover->hide();
     QVERIFY(enter("/Documents", "Manual.pdf"));
 }
 

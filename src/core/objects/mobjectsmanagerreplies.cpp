@@ -57,6 +57,24 @@ QPair<QString, QString> actionPaths(int action, const QVariantMap &info)
     return {};
 }
 
+// What the user is told when a share-link request fails without the service's own words;
+// empty for any other action.
+QString shareLinkFailure(int action)
+{
+    switch (action) {
+    case Tolvo::CreateShareLink:
+        return QStringLiteral("Could not make the share link");
+    case Tolvo::RevokeShareLink:
+        return QStringLiteral("Could not revoke the share link");
+    case Tolvo::ListShareLinks:
+        return QStringLiteral("Could not list the share links");
+    case Tolvo::EmailShareLink:
+        return QStringLiteral("Could not send the share link by e-mail");
+    default:
+        return QString();
+    }
+}
+
 // Actions 7 and above have no name.
 QString requestType(int action)
 {
@@ -358,6 +376,15 @@ void MObjectsManagerPrivate::postActionFailed(int action, const QVariantMap &inf
 {
     // Every refused change reaches the user: the listings still show what the service kept.
     const QPair<QString, QString> paths = actionPaths(action, info);
+    // The share-link requests name no path, but the window waits for their answer.
+    const QString shareFailure = shareLinkFailure(action);
+    if (!shareFailure.isEmpty()) {
+        MNotification notification(MNotification::ERROR, shareFailure, 0);
+        notification.setAttribute(MNotification::Action, action);
+        notification.setAttribute(MNotification::UserData, info.value(MObjectRequestUserDataKey));
+        MNotificationManager::instance()->post(notification);
+        return;
+    }
     const QStringList deleted = info.value(ReqPathsKey).toStringList();
     QString message;
     switch (action) {

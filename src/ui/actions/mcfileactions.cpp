@@ -199,19 +199,8 @@ void MCFileActions::getShareLink(const MCNodePtr &node)
 
 void MCFileActions::showShareLink(const QUrl &link, const MOStorageObject &object)
 {
-    if (!link.isValid() || !m_alerts)
-        return;
-    Alert alert;
-    alert.windowTitle = tr("Share Link");
-    alert.messageText = tr("Anyone with this link can download \"%1\":")
-                            .arg(MCString::stringByIsolatingName(object.label()));
-    alert.informativeText = link.toString();
-    alert.buttons = QStringList{tr("Copy Link"), tr("OK")};
-    alert.escapeButton = 1;
-    m_alerts->present(alert, m_window, [link](const AlertAnswer &answer) {
-        if (answer.button == 0)
-            QGuiApplication::clipboard()->setText(link.toString());
-    });
+    if (link.isValid())
+        emit shareLinkReceived(link, object);
 }
 
 void MCFileActions::copyNodes(const MCNodeList &nodes)

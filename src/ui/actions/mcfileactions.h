@@ -3,13 +3,13 @@
 
 #include "mcabstractobjectnode.h"
 #include "moobjectsmanagerdelegates.h"
+#include "mostorageobject.h"
 
 #include <QObject>
 #include <QPointer>
 #include <QUrl>
 
 class AlertPresenter;
-class MOStorageObject;
 class QMimeData;
 class QWidget;
 
@@ -62,7 +62,7 @@ public:
 
     // Asks the service for a link to the one node.
     void getShareLink(const MCNodePtr &node);
-    // Shows a link the service made, with a way to copy it.
+    // Hands a link the service made to whoever shows it (shareLinkReceived).
     void showShareLink(const QUrl &link, const MOStorageObject &object);
 
     // Puts the nodes' remote paths on the clipboard, in order; nothing for no nodes.
@@ -84,6 +84,8 @@ public:
 signals:
     void getInfoRequested(const MCNodeList &nodes);
     void previewPanelRequested();
+    // The service made a link to object; the window shows it in the share-link popover.
+    void shareLinkReceived(const QUrl &link, const MOStorageObject &object);
 
 private:
     void chooseApplicationAndOpen(const QStringList &paths, const QString &message);

@@ -1,31 +1,64 @@
 #ifndef MCBOTTOMVIEWCONTROLLER_H
 #define MCBOTTOMVIEWCONTROLLER_H
 
+#include "mcfilesizeformatter.h"
+#include "mostorageobject.h"
+
+#include <QPointer>
 #include <QWidget>
 
+class MCClickTextField;
+class MCOptions;
+class MCShareLinkPopover;
+class MONotificationCenter;
+class MOObjectsManager;
 class MOUserAccount;
-class QLabel;
+class QSlider;
 class QToolButton;
+class QUrl;
 
-// The status bar: the account button, the selection and space texts.
+// The status bar under the browser: the account button, the centred counts and space text
+// (a click cycles which sizes it shows) and the icon view's size slider, which moves through
+// the fixed table of icon sizes and keeps the icon view's "IconSize" option. It also owns the
+// share-link popover that opens above the account button.
 class MCBottomViewController : public QWidget
 {
     Q_OBJECT
 public:
-    explicit MCBottomViewController(QWidget *parent = nullptr);
+    // options (optional) holds the icon view's options; objects and coreMessages (optional)
+    // serve the popover's e-mail form.
+    MCBottomViewController(MCOptions *options, MOObjectsManager *objects,
+                           MONotificationCenter *coreMessages, QWidget *parent = nullptr);
+    ~MCBottomViewController() override;
 
     QToolButton *popupUsername() const { return m_username; }
-    QLabel *infoTextField() const { return m_info; }
+    MCClickTextField *infoTextField() const { return m_info; }
+    QSlider *slider() const { return m_slider; }
+    MCShareLinkPopover *popoverShareLink() const { return m_popover; }
+
+    // The account's used and total space, in base-ten units.
     void setAccount(const MOUserAccount &account);
     void setSelectedCount(qint64 count);
     void setTotalCount(qint64 count);
 
-private:
-    void updateInfo();
+    // The popover for a link just made (an empty link: the request failed).
+    void showShareLinkPopupWith(const QUrl &link, const MOStorageObject &object);
+    // The popover's e-mail form for an existing link to the object at filePath.
+    void showSendShareLinkViaEmailWith(const QUrl &link, const QString &filePath);
 
+private:
+    void loadOptions();
+    void didSlide(int index);
+    void updateCenteredTextField();
+
+    MCOptions *m_options;
     QToolButton *m_username;
-    QLabel *m_info;
-    QLabel *m_space;
+    MCClickTextField *m_info;
+    QSlider *m_slider;
+    MCShareLinkPopover *m_popover;
+    MCFileSizeFormatter m_sizeFormatter;
+    QString m_usedSizeString;
+    QString m_totalSizeString;
     qint64 m_selected = 0;
     qint64 m_total = 0;
 };

@@ -2,6 +2,7 @@
 
 #include "mcfunctions.h"
 
+#include <QCollator>
 #include <QCoreApplication>
 #include <QStringList>
 #include <QTextDocument>
@@ -129,6 +130,17 @@ QString stringByTruncateMiddleWithMaxChars(const QString &text, int maxChars)
     if (!right.isEmpty() && right.at(0).isLowSurrogate())
         right.remove(0, 1);
     return left + QStringLiteral("...") + right;
+}
+
+QCollator naturalCollator()
+{
+    QLocale locale;
+    if (locale.language() == QLocale::C)
+        locale = QLocale(QLocale::English, QLocale::UnitedStates);
+    QCollator collator(locale);
+    collator.setNumericMode(true);
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    return collator;
 }
 
 QString stringWithItemsCount(long count)

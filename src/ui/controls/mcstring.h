@@ -5,6 +5,7 @@
 #include <QSizeF>
 #include <QString>
 
+class QCollator;
 class QTextDocument;
 
 // String helpers the interface uses wherever it checks a name typed by the user, cleans a remote
@@ -36,6 +37,10 @@ int completePathIntoString(const QString &path, QString *match = nullptr);
 // maxChars comes back unchanged, and a cut never splits a surrogate pair.
 QString stringByTruncateMiddleWithMaxChars(const QString &text, int maxChars);
 
+// A collator that compares names as people read them: case-insensitive, numbers by value
+// ("file 2" before "File 10"). Under the C locale, whose collation is by code point, it
+// collates as English.
+QCollator naturalCollator();
 // "1 item", "0 items", "2 items".
 QString stringWithItemsCount(long count);
 

@@ -6,6 +6,7 @@
 #include <QHash>
 #include <QMimeDatabase>
 #include <QMutex>
+#include <QStandardPaths>
 
 namespace {
 
@@ -107,4 +108,22 @@ QString MCWorkspace::humanReadableFileTypeForFileExtension(const QString &extens
     if (extension.isEmpty())
         return tr("Document");
     return tr("%1 File").arg(extension.toUpper());
+}
+
+void MCWorkspace::useIconThemeFallback()
+{
+    // The desktop's icon folders, where the platform did not name them.
+    QStringList paths = QIcon::themeSearchPaths();
+    for (const QString &folder :
+         QStandardPaths::locateAll(QStandardPaths::GenericDataLocation, QStringLiteral("icons"),
+                                   QStandardPaths::LocateDirectory)) {
+        if (!paths.contains(folder))
+            paths.append(folder);
+    }
+    QIcon::setThemeSearchPaths(paths);
+    const QString fallback = QStringLiteral("Adwaita");
+    const QString theme = QIcon::themeName();
+    if (theme.isEmpty() || theme == QLatin1String("hicolor"))
+        QIcon::setThemeName(fallback);
+    QIcon::setFallbackThemeName(fallback);
 }

@@ -25,6 +25,9 @@ public:
 
     // The generic document icon: the theme's, else the bundled one.
     static QIcon genericDocumentIcon();
+    // Where the desktop names no icon theme (a bare X session), every kind would get the one
+    // generic icon: Adwaita, a dependency of the package, stands in. Call once at start.
+    static void useIconThemeFallback();
 };
 
 #endif // MCWORKSPACE_H

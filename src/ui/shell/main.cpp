@@ -2,6 +2,7 @@
 #include "canberrasoundplayer.h"
 #include "mcappdelegate.h"
 #include "mcshellservices.h"
+#include "mcworkspace.h"
 #include "moapplication.h"
 #include "nullupdater.h"
 #include "quitrequests.h"
@@ -33,6 +34,7 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationName(bundle.name());
     QCoreApplication::setApplicationVersion(bundle.versionText());
     QGuiApplication::setDesktopFileName(bundle.identifier());
+    MCWorkspace::useIconThemeFallback();
     // Closing the last window is a quit request like any other: the shell quits in order.
     QApplication::setQuitOnLastWindowClosed(false);
 

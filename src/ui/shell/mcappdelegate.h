@@ -5,6 +5,7 @@
 #include "mcshellservices.h"
 #include "moapplicationdelegate.h"
 #include "mopostednotification.h"
+#include "mostorageobject.h"
 #include "mouserauthenticationmanagerdelegate.h"
 
 #include <QHash>
@@ -82,6 +83,12 @@ public:
 
     // The relaunch after sign-out: the program and its arguments, passed one by one.
     static QStringList relaunchArguments(const QStringList &processArguments);
+
+    // The share-link popover for a link just made, and a fresh list on the share-links page.
+    // The toolbar's Share button reaches it through MCFileActions::getShareLink().
+    void showShareLinkPopupWith(const QUrl &link, const MOStorageObject &object);
+    // The popover's e-mail form for an existing link.
+    void showSendShareLinkViaEmailWith(const QUrl &link, const QString &filePath);
 
     // State, for the windows and for tests.
     MCMainWindow *mainWindow() const;

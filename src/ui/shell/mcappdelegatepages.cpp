@@ -6,12 +6,16 @@
 #include "mcbottomviewcontroller.h"
 #include "mcbrowsableviewcontroller.h"
 #include "mcmaintoolbar.h"
+#include "mcclicktextfield.h"
 #include "mcmainwindow.h"
 #include "mcmanager.h"
 #include "mcpages.h"
 #include "mcshelllogging.h"
 #include "mcsidebarcontroller.h"
 #include "mcstring.h"
+#include "sharelinks/mcsharelinkscontroller.h"
+
+#include <QSlider>
 
 #include <QAction>
 #include <QLabel>
@@ -122,14 +126,32 @@ void MCAppDelegate::notBrowsableHandler()
     updateWindowTitle();
 }
 
+void MCAppDelegate::showShareLinkPopupWith(const QUrl &link, const MOStorageObject &object)
+{
+    if (!m_bottomView)
+        return;
+    m_bottomView->showShareLinkPopupWith(link, object);
+    if (auto *links = qobject_cast<MCShareLinksController *>(page(QStringLiteral("links://"))))
+        links->doRequestList();
+}
+
+void MCAppDelegate::showSendShareLinkViaEmailWith(const QUrl &link, const QString &filePath)
+{
+    if (m_bottomView)
+        m_bottomView->showSendShareLinkViaEmailWith(link, filePath);
+}
+
 void MCAppDelegate::disableCloudBrowseNavigation(bool disable)
 {
     MCBrowsableViewController *browser = MCManager::sharedManager()->selectedController();
     if (!browser || !m_window)
         return;
     browser->setVisible(!disable);
-    if (m_bottomView)
+    // The counts and the icon size speak of the browser only.
+    if (m_bottomView) {
         m_bottomView->infoTextField()->setVisible(!disable);
+        m_bottomView->slider()->setVisible(!disable);
+    }
     MCMainToolbar *toolbar = m_window->toolbar();
     if (disable) {
         // The view segment remembers its choice while a page is shown, with no segment on.

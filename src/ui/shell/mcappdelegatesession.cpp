@@ -22,6 +22,8 @@
 #include "mcpathbarcontroller.h"
 #include "mcpreviewgenerator.h"
 #include "mcshelllogging.h"
+#include "mcremotepath.h"
+#include "sharelinks/mcsharelinkscontroller.h"
 #include "mcsidebarcontroller.h"
 #include "mcstring.h"
 #include "mctablequeuecontroller.h"
@@ -299,8 +301,19 @@ void MCAppDelegate::applicationStart()
     connect(hub, &MCManager::arrayForwardChanged, this, historyChanged);
     historyChanged();
 
-    m_bottomView = new MCBottomViewController;
+    m_bottomView = new MCBottomViewController(
+        hub->options(), objects, MONotificationManager::sharedInstance()->notificationCenter());
     m_window->setBottomContent(m_bottomView);
+    connect(m_fileActions, &MCFileActions::shareLinkReceived, this,
+            &MCAppDelegate::showShareLinkPopupWith);
+    auto *links = new MCShareLinksController(objects);
+    addPage(links->title(), links);
+    connect(links, &MCShareLinksController::sendByEmailRequested, this,
+            &MCAppDelegate::showSendShareLinkViaEmailWith);
+    connect(links, &MCShareLinksController::goToFileRequested, this, [hub](const QString &path) {
+        hub->setNotBrowsablePath(QStringLiteral(""));
+        hub->changeToPath(MCRemotePath::parentOf(path), nullptr);
+    });
     connect(hub, &MCManager::selectedCountChanged, m_bottomView,
             [this, hub] { m_bottomView->setSelectedCount(hub->selectedCount()); });
     connect(hub, &MCManager::totalCountChanged, m_bottomView,

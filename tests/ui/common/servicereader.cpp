@@ -2,6 +2,9 @@
 
 #include "testdata.h"
 
+#include <QJsonDocument>
+#include <QUrl>
+
 #include <httplib.h>
 
 namespace ShellTest {
@@ -10,6 +13,13 @@ namespace {
 
 const std::string ReaderAgent = "os: Debian GNU/Linux 12 (bookworm); name: checker; uuid: "
                                 "00000000000000000000000000000042;";
+
+httplib::Headers headersFor(const KerloLocal::Tokens &tokens)
+{
+    return {{"Authorization", "Bearer " + tokens.accessToken.toStdString()},
+            {"M-Auth-Token", tokens.apiKey.toStdString()},
+            {"User-Agent", ReaderAgent}};
+}
 
 } // namespace
 
@@ -20,15 +30,27 @@ bool ServiceReader::signIn(const KerloLocal &server, const QString &email, const
     return !m_tokens.accessToken.isEmpty();
 }
 
+int ServiceReader::post(const QString &path, const QJsonObject &body, QJsonObject *reply) const
+{
+    if (!m_server)
+        return 0;
+    httplib::Client client(m_server->baseUrl().toString().toStdString());
+    const auto answer = client.Post(
+        ("/api/v1" + QUrl::toPercentEncoding(path, "/")).toStdString(), headersFor(m_tokens),
+        QJsonDocument(body).toJson(QJsonDocument::Compact).toStdString(), "application/json");
+    if (!answer)
+        return 0;
+    if (reply)
+        *reply = QJsonDocument::fromJson(QByteArray::fromStdString(answer->body)).object();
+    return answer->status;
+}
+
 QByteArray ServiceReader::remoteBytes(const QString &path) const
 {
     if (!m_server)
         return QByteArray();
     httplib::Client client(m_server->baseUrl().toString().toStdString());
-    const httplib::Headers headers{
-        {"Authorization", "Bearer " + m_tokens.accessToken.toStdString()},
-        {"M-Auth-Token", m_tokens.apiKey.toStdString()},
-        {"User-Agent", ReaderAgent}};
+    const httplib::Headers headers = headersFor(m_tokens);
     const auto reply =
         client.Get(("/api/v1/object" + QUrl::toPercentEncoding(path, "/")).toStdString(), headers);
     if (!reply || reply->status != 200)

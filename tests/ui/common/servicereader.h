@@ -5,6 +5,7 @@
 #include "shelltestfixture.h"
 
 #include <QByteArray>
+#include <QJsonObject>
 #include <QString>
 
 namespace ShellTest {
@@ -20,6 +21,8 @@ public:
 
     // The remote file's bytes as the service hands them out; null when it has none.
     QByteArray remoteBytes(const QString &path) const;
+    // A POST of body to the API path (below "/api/v1"); the reply's status, 0 when none came.
+    int post(const QString &path, const QJsonObject &body, QJsonObject *reply = nullptr) const;
 
 private:
     const KerloLocal *m_server = nullptr;

@@ -1,0 +1,22 @@
+#ifndef MCLEFTIDENTATIONCELL_H
+#define MCLEFTIDENTATIONCELL_H
+
+#include <QStyledItemDelegate>
+
+// A table cell whose text is set in by 10 pixels from the left.
+class MCLeftIdentationCell : public QStyledItemDelegate
+{
+    Q_OBJECT
+public:
+    explicit MCLeftIdentationCell(QObject *parent = nullptr);
+
+    static QRect titleRectForBounds(const QRect &bounds);
+    // Draws the cell's background across the whole cell and its content in the indented part.
+    static void paintIndented(const QStyledItemDelegate *delegate, QPainter *painter,
+                              const QStyleOptionViewItem &option, const QModelIndex &index);
+
+    void paint(QPainter *painter, const QStyleOptionViewItem &option,
+               const QModelIndex &index) const override;
+};
+
+#endif // MCLEFTIDENTATIONCELL_H

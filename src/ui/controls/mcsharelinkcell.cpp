@@ -1,0 +1,55 @@
+#include "mcsharelinkcell.h"
+
+#include "mcmousedowntextfield.h"
+
+#include <QGridLayout>
+#include <QLabel>
+#include <QToolButton>
+
+MCShareLinkCell::MCShareLinkCell(QWidget *parent)
+    : QWidget(parent)
+    , m_imageView(new QLabel(this))
+    , m_textField(new QLabel(this))
+    , m_hyperlinkTextField(new MCMouseDownTextField(this))
+    , m_additionalTextfield(new QLabel(this))
+    , m_buttonGoToFile(new QToolButton(this))
+{
+    m_imageView->setObjectName(QStringLiteral("imageView"));
+    m_textField->setObjectName(QStringLiteral("textField"));
+    m_hyperlinkTextField->setObjectName(QStringLiteral("hyperlinkTextField"));
+    m_additionalTextfield->setObjectName(QStringLiteral("additionalTextfield"));
+    m_buttonGoToFile->setObjectName(QStringLiteral("buttonGoToFile"));
+    for (QLabel *label :
+         {m_textField, static_cast<QLabel *>(m_hyperlinkTextField), m_additionalTextfield}) {
+        label->setTextFormat(Qt::PlainText);
+        label->setMinimumWidth(0);
+        label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    }
+    m_imageView->setFixedSize(32, 32);
+    m_imageView->setAlignment(Qt::AlignCenter);
+    QFont small = m_additionalTextfield->font();
+    small.setPointSizeF(small.pointSizeF() * 0.85);
+    m_additionalTextfield->setFont(small);
+    QPalette grey = m_additionalTextfield->palette();
+    grey.setColor(QPalette::WindowText, grey.color(QPalette::Disabled, QPalette::WindowText));
+    m_additionalTextfield->setPalette(grey);
+    QPalette link = m_hyperlinkTextField->palette();
+    link.setColor(QPalette::WindowText, link.color(QPalette::Link));
+    m_hyperlinkTextField->setPalette(link);
+    QFont underlined = m_hyperlinkTextField->font();
+    underlined.setUnderline(true);
+    m_hyperlinkTextField->setFont(underlined);
+    m_buttonGoToFile->setAutoRaise(true);
+    m_buttonGoToFile->setArrowType(Qt::RightArrow);
+
+    auto *layout = new QGridLayout(this);
+    layout->setContentsMargins(4, 2, 4, 2);
+    layout->setHorizontalSpacing(6);
+    layout->setVerticalSpacing(0);
+    layout->addWidget(m_imageView, 0, 0, 2, 1);
+    layout->addWidget(m_textField, 0, 1);
+    layout->addWidget(m_hyperlinkTextField, 0, 1);
+    layout->addWidget(m_additionalTextfield, 1, 1);
+    layout->addWidget(m_buttonGoToFile, 0, 2, 2, 1);
+    layout->setColumnStretch(1, 1);
+}
