@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <iterator>
 #include <utility>
 
 namespace {
@@ -305,6 +306,18 @@ Device AccountStore::device(qint64 userId, const DeviceIdentity &identity)
 {
     std::lock_guard<std::mutex> lock(mutex);
     return findOrAddDevice(userId, identity);
+}
+
+std::vector<Device> AccountStore::devicesOf(qint64 userId) const
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    std::vector<Device> owned;
+    std::copy_if(devices.begin(), devices.end(), std::back_inserter(owned),
+                 [userId](const Device &device) { return device.userId == userId; });
+    std::sort(owned.begin(), owned.end(), [](const Device &a, const Device &b) {
+        return a.updatedAt != b.updatedAt ? a.updatedAt > b.updatedAt : a.id > b.id;
+    });
+    return owned;
 }
 
 std::optional<UserAccount> AccountStore::user(const QString &email) const

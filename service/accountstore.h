@@ -46,6 +46,8 @@ public:
     std::optional<UserAccount> userFor(const QString &accessToken, const QString &apiKey) const;
     // The user's device with this identity, created when it is new.
     Device device(qint64 userId, const DeviceIdentity &identity);
+    // The user's devices, the one seen most recently first.
+    std::vector<Device> devicesOf(qint64 userId) const;
     std::optional<UserAccount> user(const QString &email) const;
     std::optional<UserAccount> user(qint64 id) const;
     std::vector<UserAccount> allUsers() const;

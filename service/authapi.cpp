@@ -6,6 +6,8 @@
 #include "jsonreply.h"
 #include "router.h"
 
+#include <QJsonArray>
+
 #include <algorithm>
 
 namespace {
@@ -116,6 +118,7 @@ void AuthApi::addRoutes(Router &router)
     router.add("GET", R"(/api/v1/me.json)",
                [this](const httplib::Request &request, httplib::Response &response,
                       const RouteCaptures &) { answerMe(request, response); });
+    addUserRoute(router, "GET", R"(/api/v1/devices.json)", this, &AuthApi::answerDevices);
 }
 
 void AuthApi::answerKey(const httplib::Request &request, httplib::Response &response) const
@@ -181,4 +184,15 @@ void AuthApi::answerMe(const httplib::Request &request, httplib::Response &respo
     JsonReply::send(response, 200,
                     {{QStringLiteral("user"), user->toReplyJson()},
                      {QStringLiteral("device"), device.toJson()}});
+}
+
+void AuthApi::answerDevices(const UserAccount &user, const httplib::Request &request,
+                            httplib::Response &response, const RouteCaptures &)
+{
+    // The asking device is seen now, so it leads the list with a fresh activity date.
+    accounts.device(user.id, DeviceIdentity::fromUserAgent(request.get_header_value("User-Agent")));
+    QJsonArray devices;
+    for (const Device &device : accounts.devicesOf(user.id))
+        devices.append(device.toJson());
+    JsonReply::send(response, 200, {{QStringLiteral("devices"), devices}});
 }

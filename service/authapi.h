@@ -55,6 +55,9 @@ private:
     void answerKey(const httplib::Request &request, httplib::Response &response) const;
     void answerToken(const httplib::Request &request, httplib::Response &response) const;
     void answerMe(const httplib::Request &request, httplib::Response &response) const;
+    // The user's devices, the one seen most recently first.
+    void answerDevices(const UserAccount &user, const httplib::Request &request,
+                       httplib::Response &response, const RouteCaptures &);
 
     AccountStore &accounts;
 };

@@ -7,7 +7,7 @@
 
 class MOAvatarManager;
 
-// Receives one avatar facade's answers, on the main thread. Both calls are optional.
+// Receives one avatar facade's answers, on the main thread. Every call is optional.
 class MOAvatarManagerDelegate
 {
 public:
@@ -23,6 +23,9 @@ public:
                                                     const MOUserAccount &account,
                                                     const QString &path)
     {}
+    // The picture given to updateAvatar() was not uploaded; status is the service's answer, 0
+    // when none came (no connection, nobody signed in, no readable file).
+    virtual void avatarManagerDidFailUpdatingAvatar(MOAvatarManager *manager, int status) {}
 };
 
 #endif // MOAVATARMANAGERDELEGATE_H

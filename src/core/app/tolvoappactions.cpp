@@ -93,6 +93,8 @@ Endpoint endpointFor(int action)
         return {"/contacts/invites/%1", M::Get};
     case Tolvo::DeclineContactInvitation:
         return {"/contacts/invites/%1/decline", M::Post};
+    case Tolvo::ListDevices:
+        return {"/devices.json", M::Get};
     default:
         return {nullptr, M::Get};
     }

@@ -14,6 +14,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMimeDatabase>
+#include <QTimer>
 #include <QUrl>
 #include <QVariantMap>
 
@@ -102,6 +103,7 @@ void MAvatarManagerPrivate::finishUpload(const MNetworkRequest &request, const M
     if (reply.statusCode() != 200) {
         qCDebug(lcCoreSocial).nospace()
             << "Error setting avatar (status code: " << reply.statusCode() << ")";
+        emit q->avatarUpdateFailed(reply.statusCode());
         return;
     }
     const QVariantMap userData =
@@ -110,12 +112,15 @@ void MAvatarManagerPrivate::finishUpload(const MNetworkRequest &request, const M
     const QString source = userData.value(sourceFileKey).toString();
     // Keyed by the URL the account had when the upload started.
     const QString path = cachePath(account);
-    if (path.isEmpty() || !QDir().mkpath(QFileInfo(path).path()))
+    if (path.isEmpty() || !QDir().mkpath(QFileInfo(path).path())) {
+        emit q->avatarUpdateFailed(reply.statusCode());
         return;
+    }
     if (QFileInfo::exists(path))
         QFile::remove(path);
     if (!QFile::copy(source, path)) {
         qCWarning(lcCoreSocial, "Cannot copy the new avatar to %s", qPrintable(path));
+        emit q->avatarUpdateFailed(reply.statusCode());
         return;
     }
     emit q->avatarUpdated(account, path);
@@ -160,9 +165,13 @@ MAvatarManager::MAvatarManager(QObject *parent)
                 [d](const MNetworkRequest &request, const MNetworkReply &reply) {
                     d->replyFinishedForRequestSlot(request, reply);
                 });
-        connect(
-            manager, &MNetworkRequestManager::requestCanceled, this,
-            [d](const MNetworkRequest &request) { d->pendingFiles.erase(request.requestId()); });
+        connect(manager, &MNetworkRequestManager::requestCanceled, this,
+                [this, d](const MNetworkRequest &request) {
+                    d->pendingFiles.erase(request.requestId());
+                    if (request.userInfo().toMap().value(ReqActionKey).toInt() ==
+                        Tolvo::UploadAvatar)
+                        emit avatarUpdateFailed(0);
+                });
     }
 }
 
@@ -200,19 +209,24 @@ void MAvatarManager::fetchAvatar(const MUserAccount &account)
 void MAvatarManager::updateAvatar(const QString &filePath)
 {
     Q_D(MAvatarManager);
-    if (!QFileInfo(filePath).isFile())
+    // Told later, as every other outcome is.
+    const auto fail = [this] {
+        QTimer::singleShot(0, this, [this] { emit avatarUpdateFailed(0); });
+    };
+    if (!QFileInfo(filePath).isFile()) {
+        fail();
         return;
+    }
     const QVariantMap userData{
         {holderKey, QVariant::fromValue(TolvoApp::instance()->authManager()->account())},
         {sourceFileKey, filePath}};
     bool ok = false;
     MNetworkRequest request = TolvoApp::instance()->createActionRequest(
         QVariant(), Tolvo::UploadAvatar, userData, &ok, false);
-    if (!ok)
-        return;
     QFile file(filePath);
-    if (!file.open(QIODevice::ReadOnly)) {
-        qCWarning(lcCoreSocial, "Cannot read the new avatar %s", qPrintable(filePath));
+    if (!ok || !file.open(QIODevice::ReadOnly)) {
+        qCWarning(lcCoreSocial, "Cannot upload the new avatar %s", qPrintable(filePath));
+        fail();
         return;
     }
     request.setContentType(QMimeDatabase().mimeTypeForFile(filePath).name());

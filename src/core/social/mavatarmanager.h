@@ -23,13 +23,16 @@ public:
     QString avatarPath(const MUserAccount &account) const;
     // A cached picture is answered at once, inside the call, and nothing is sent.
     void fetchAvatar(const MUserAccount &account);
-    // Does nothing while nobody is signed in or when no file is at filePath.
+    // Fails (avatarUpdateFailed, later) while nobody is signed in or when no file is at
+    // filePath.
     void updateAvatar(const QString &filePath);
 
 signals:
     void avatarReady(const MUserAccount &account, const QString &path);
     // path is the cache file that now holds the uploaded picture.
     void avatarUpdated(const MUserAccount &account, const QString &path);
+    // An upload that did not end in avatarUpdated(); status is the service's, 0 when none came.
+    void avatarUpdateFailed(int status);
 
 private:
     Q_DECLARE_PRIVATE(MAvatarManager)

@@ -49,6 +49,7 @@ enum ObjectAction {
     AcceptContactInvitation = 34,
     ContactInvitations = 35,
     DeclineContactInvitation = 36,
+    ListDevices = 37,
     DeltaPoll = 1001
 };
 Q_ENUM_NS(ObjectAction)

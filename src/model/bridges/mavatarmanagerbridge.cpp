@@ -27,8 +27,17 @@ void MAvatarManagerBridge::handleAvatarUpdated(const MUserAccount &account, cons
             m_manager, MOCoreValues::userAccountWithCXXUserAccount(account), path);
 }
 
+void MAvatarManagerBridge::handleAvatarUpdateFailed(int status)
+{
+    assertMainThread();
+    if (MOAvatarManagerDelegate *delegate = m_manager->delegate())
+        delegate->avatarManagerDidFailUpdatingAvatar(m_manager, status);
+}
+
 void MAvatarManagerBridge::connectToCore(MAvatarManager *core)
 {
     connect(core, &MAvatarManager::avatarReady, this, &MAvatarManagerBridge::handleAvatarReady);
     connect(core, &MAvatarManager::avatarUpdated, this, &MAvatarManagerBridge::handleAvatarUpdated);
+    connect(core, &MAvatarManager::avatarUpdateFailed, this,
+            &MAvatarManagerBridge::handleAvatarUpdateFailed);
 }

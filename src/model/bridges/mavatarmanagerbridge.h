@@ -22,6 +22,7 @@ public:
 public slots:
     void handleAvatarReady(const MUserAccount &account, const QString &path);
     void handleAvatarUpdated(const MUserAccount &account, const QString &path);
+    void handleAvatarUpdateFailed(int status);
 
 private:
     MOAvatarManager *m_manager;

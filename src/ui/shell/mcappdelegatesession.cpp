@@ -2,6 +2,7 @@
 // defaults and sign-out.
 #include "mcappdelegate.h"
 
+#include "account/mcaccountcontroller.h"
 #include "alertpresenter.h"
 #include "column/mccolumncontroller.h"
 #include "list/mclistcontroller.h"
@@ -32,6 +33,7 @@
 #include "moapplication.h"
 #include "mocollaborationmanager.h"
 #include "moconstants.h"
+#include "modevicesmanager.h"
 #include "monotificationcenter.h"
 #include "monotificationmanager.h"
 #include "moobjectsmanager.h"
@@ -43,6 +45,7 @@
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QIcon>
 #include <QListView>
 #include <QTimer>
 #include <QToolButton>
@@ -145,10 +148,9 @@ void MCAppDelegate::sessionStart(const QString &user)
         }
         MOUserAuthenticationManager *auth = MOUserAuthenticationManager::sharedInstance();
         MOApplication::sharedInstance()->setApplicationString(applicationString(auth->username()));
-        if (m_bottomView) {
+        if (m_bottomView)
             m_bottomView->popupUsername()->setText(MCString::stringForMenu(auth->username()));
-            m_bottomView->setAccount(auth->account());
-        }
+        accountSizesNotification({});
         m_window->show();
         MCManager *hub = MCManager::sharedManager();
         if (!m_firstObjectsFetchDone)
@@ -185,7 +187,7 @@ void MCAppDelegate::userSessionSpecificInitialization()
     m_bottomView->popupUsername()->setText(MCString::stringForMenu(auth->username()));
     MOApplication::sharedInstance()->setApplicationString(applicationString(auth->username()));
     m_window->sidebar()->setSelectionDisabled(false);
-    m_bottomView->setAccount(auth->account());
+    accountSizesNotification({});
     m_window->sidebar()->updateContactsList();
     MOCollaborationManager *collaboration = MOCollaborationManager::sharedInstance();
     collaboration->setDelegate(hub);
@@ -232,6 +234,8 @@ void MCAppDelegate::applicationStart()
             new MCErrorsController(MONotificationManager::sharedInstance()->notificationCenter(),
                                    m_services.clock));
     addPage(QStringLiteral("messages://"), new MCMessagesController);
+    addPage(QStringLiteral("account://"),
+            new MCAccountController(hub, new MODevicesManager(this)));
     connect(hub, &MCManager::notBrowsablePathChanged, this, &MCAppDelegate::notBrowsableHandler);
     connect(m_window->sidebar(), &MCSidebarController::placeChosen, this,
             &MCAppDelegate::menuGoSwitchView);
@@ -318,6 +322,11 @@ void MCAppDelegate::applicationStart()
             [this, hub] { m_bottomView->setSelectedCount(hub->selectedCount()); });
     connect(hub, &MCManager::totalCountChanged, m_bottomView,
             [this, hub] { m_bottomView->setTotalCount(hub->totalCount()); });
+    // The account button shows the user's picture.
+    connect(hub, &MCManager::avatarChanged, m_bottomView, [this, hub] {
+        m_bottomView->popupUsername()->setIcon(QIcon(hub->avatar()));
+        m_bottomView->popupUsername()->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    });
 
     setupInspectors();
     hub->setSelectedController(icon);
@@ -368,8 +377,11 @@ void MCAppDelegate::currentPathChanged()
 
 void MCAppDelegate::accountSizesNotification(const MOPostedNotification &)
 {
+    const MOUserAccount account = MOUserAuthenticationManager::sharedInstance()->account();
     if (m_bottomView)
-        m_bottomView->setAccount(MOUserAuthenticationManager::sharedInstance()->account());
+        m_bottomView->setAccount(account);
+    if (auto *accountPage = qobject_cast<MCAccountController *>(page(QStringLiteral("account://"))))
+        accountPage->setAccount(account);
 }
 
 void MCAppDelegate::loadUserDefaults()

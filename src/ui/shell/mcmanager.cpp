@@ -164,15 +164,6 @@ void MCManager::setCurrentDownloadsCount(qint64 count)
     emit currentDownloadsCountChanged();
 }
 
-void MCManager::setUnreadNotifications(qint64 count)
-{
-    count = qMax<qint64>(0, count);
-    if (count == m_unreadNotifications)
-        return;
-    m_unreadNotifications = count;
-    emit unreadNotificationsChanged();
-}
-
 QString MCManager::folderUnderSupport(const QString &name) const
 {
     const QString path = QDir(applicationSupportPath()).filePath(name);
@@ -213,6 +204,8 @@ void MCManager::setupServices()
     m_avatarManager->setDelegate(this);
     m_conversationsManager = new MOConversationsManager(this);
     m_conversationsManager->setDelegate(this);
+    MOCollaborationManager::sharedInstance()->notificationCenter()->addObserver(
+        this, &MCManager::collaborationNotification, MOCollaborationInvitesNotification);
     m_servicesDiscoverer = new MCThirdPartyServicesDiscoverer(QString(), this);
     connect(m_servicesDiscoverer, &MCThirdPartyServicesDiscoverer::thirdPartyServiceDiscovered,
             this, [](const QString &service, const QString &root) {
@@ -382,12 +375,6 @@ void MCManager::objectsManagerDidFailForPathErrorUserData(MOObjectsManager *, co
     qCWarning(lcShell).noquote()
         << QStringLiteral("[WARNING]: An error occurred for requested path '%1': %2")
                .arg(path, QStringLiteral("%1 %2").arg(error.domain()).arg(error.code()));
-}
-
-void MCManager::requestAvatar(const MOUserAccount &account)
-{
-    if (m_avatarManager)
-        m_avatarManager->fetchAvatar(account);
 }
 
 void MCManager::downloadFileAtPath(const QString &remotePath, const QString &toPath,

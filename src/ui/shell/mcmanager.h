@@ -2,6 +2,7 @@
 #define MCMANAGER_H
 
 #include "alert.h"
+#include "mcchatsupport.h"
 #include "mcabstractobjectnode.h"
 #include "moavatarmanagerdelegate.h"
 #include "mocollaborationmanagerdelegate.h"
@@ -12,6 +13,7 @@
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QHash>
+#include <QPixmap>
 #include <QObject>
 #include <QPointer>
 #include <QRecursiveMutex>
@@ -26,6 +28,10 @@ class QTimer;
 class AlertPresenter;
 class Clock;
 class MCBrowsableViewController;
+class MCContact;
+class MCGroup;
+class MCJoinInvitation;
+class MCSocialEntity;
 class MCMenuNoSelection;
 class MCMenuSelection;
 class MCOptions;
@@ -63,6 +69,7 @@ class MCManager
                    setCurrentDownloadsCount NOTIFY currentDownloadsCountChanged)
     Q_PROPERTY(qint64 unreadNotifications READ unreadNotifications WRITE setUnreadNotifications
                    NOTIFY unreadNotificationsChanged)
+    Q_PROPERTY(QPixmap avatar READ avatar WRITE setAvatar NOTIFY avatarChanged)
 public:
     using CompletionBlock = std::function<void()>;
 
@@ -107,9 +114,6 @@ public:
     void setCurrentUploadsCount(qint64 count);
     qint64 currentDownloadsCount() const;
     void setCurrentDownloadsCount(qint64 count);
-    // The notifications the user has not read yet (the sidebar's badge).
-    qint64 unreadNotifications() const { return m_unreadNotifications; }
-    void setUnreadNotifications(qint64 count);
 
     // The hub's folders under the support folder, made on first use.
     QString applicationSupportPath() const;
@@ -179,72 +183,98 @@ public:
                                                    const MOError &error,
                                                    const QVariant &userData) override;
 
-    // MOCollaborationManagerDelegate: the people pages take these over.
-    void collaborationManagerDidSendInviteForCollaboration(MOCollaborationManager *,
-                                                           const MOCollaboration &) override
-    {}
-    void collaborationManagerDidRejectCollaboration(MOCollaborationManager *,
-                                                    const MOCollaboration &) override
-    {}
-    void collaborationManagerDidAcceptCollaboration(MOCollaborationManager *,
-                                                    const MOCollaboration &) override
-    {}
-    void collaborationManagerDidListSentInvitationsOffsetLimit(MOCollaborationManager *,
-                                                               const QList<MOCollaboration> &,
-                                                               qint64, qint64) override
-    {}
-    void
-    collaborationManagerDidReceiveChangedCollaborations(MOCollaborationManager *,
-                                                        const QList<MOCollaboration> &) override
-    {}
-    void collaborationManagerDidFailAcceptingWithError(MOCollaborationManager *,
-                                                       const MOCollaboration &,
-                                                       const MOError &) override
-    {}
+    // Social bookkeeping: one entity per conversation, the people of one-to-one
+    // conversations, the join invitations and the avatars. Entities and rows live as long as
+    // the hub.
+    QList<MCContact *> contacts() const { return m_contacts; }
+    QList<MCGroup *> groups() const { return m_groups; }
+    QList<MCJoinInvitation *> userMessages() const { return m_userMessages; }
+    qint64 unreadNotifications() const { return m_unreadNotifications; }
+    void setUnreadNotifications(qint64 count);
+    // The signed-in user's picture; null until one is known.
+    QPixmap avatar() const { return m_avatar; }
+    void setAvatar(const QPixmap &avatar);
+    MCChatSupport &chatSupport() { return m_chatSupport; }
+    MCSocialEntity *socialEntity(qint64 conversationId) const;
+    // The conversation identifier of the one-to-one conversation with that person; 0 when none.
+    qint64 p2pConversationId(const QString &email) const { return m_p2pRecipientIdMap.value(email); }
+    QString p2pRecipient(qint64 conversationId) const
+    {
+        return m_p2pIdRecipientMap.value(conversationId);
+    }
 
-    // MOConversationsManagerDelegate: the people pages take these over.
-    void conversationsManagerDidReceiveConversations(MOConversationsManager *,
-                                                     const QList<MOConversation> &) override
+    // The entity of the conversation, made when it is new; null when none can stand for it
+    // (a one-to-one conversation with nobody else in it).
+    MCSocialEntity *insertOrFetchEntityForConversation(const MOConversation &conversation);
+    void addContacts(const QList<MCContact *> &contacts);
+    void addChatRooms(const QList<MCGroup *> &groups);
+    void addCollaborationInvite(const QList<MOCollaboration> &collaborations);
+    void collaborationNotification(const MOPostedNotification &notification);
+    void sendMessage(const MOMessage &message, MCSocialEntity *entity);
+    // The user answers a join invitation: the row waits for the service and is no longer unread.
+    void acceptJoinInvitation(MCJoinInvitation *row);
+    void declineJoinInvitation(MCJoinInvitation *row);
+
+    // The picture of account, from the cache or asked of the service.
+    void requestAvatar(const MOUserAccount &account);
+    // Uploads the picture at path as the signed-in user's.
+    void updateAvatar(const QString &path);
+
+    // MOCollaborationManagerDelegate
+    void collaborationManagerDidSendInviteForCollaboration(
+        MOCollaborationManager *, const MOCollaboration &collaboration) override;
+    void collaborationManagerDidRejectCollaboration(MOCollaborationManager *,
+                                                    const MOCollaboration &collaboration) override;
+    void collaborationManagerDidAcceptCollaboration(MOCollaborationManager *,
+                                                    const MOCollaboration &collaboration) override;
+    void collaborationManagerDidListSentInvitationsOffsetLimit(
+        MOCollaborationManager *, const QList<MOCollaboration> &collaborations, qint64,
+        qint64) override;
+    void collaborationManagerDidReceiveChangedCollaborations(
+        MOCollaborationManager *, const QList<MOCollaboration> &collaborations) override;
+    void collaborationManagerDidFailAcceptingWithError(MOCollaborationManager *,
+                                                       const MOCollaboration &collaboration,
+                                                       const MOError &error) override;
+
+    // MOConversationsManagerDelegate
+    void conversationsManagerDidReceiveConversations(
+        MOConversationsManager *manager, const QList<MOConversation> &conversations) override;
+    void conversationsManagerDidReceiveMessagesForConversation(
+        MOConversationsManager *, const QList<MOMessage> &messages,
+        const MOConversation &conversation) override;
+    void conversationsManagerDidReceiveUsersForConversation(
+        MOConversationsManager *, const QList<MOUserAccount> &users,
+        const MOConversation &conversation) override;
+    void conversationsManagerDidStartConversation(MOConversationsManager *manager,
+                                                  const MOConversation &conversation) override;
+    void conversationsManagerDidReceiveNewContacts(MOConversationsManager *,
+                                                   const QList<MOUserAccount> &accounts) override;
+    void conversationsManagerDidReceiveChangedStatusAccounts(
+        MOConversationsManager *, const QList<MOUserAccount> &accounts) override;
+    void conversationsManagerDidReceiveJoinInvitation(MOConversationsManager *,
+                                                      const MOJoinInvitation &invitation) override;
+    void conversationsManagerDidAcceptJoinInvitation(MOConversationsManager *,
+                                                     const MOJoinInvitation &invitation) override;
+    void conversationsManagerDidDeclineJoinInvitation(MOConversationsManager *,
+                                                      const MOJoinInvitation &invitation) override;
+    // Nothing to keep: the notifications page answers these and the sent messages.
+    void conversationsManagerDidFailAcceptingJoinInvitation(MOConversationsManager *,
+                                                            const MOJoinInvitation &) override
     {}
-    void conversationsManagerDidReceiveMessagesForConversation(MOConversationsManager *,
-                                                               const QList<MOMessage> &,
-                                                               const MOConversation &) override
-    {}
-    void conversationsManagerDidReceiveUsersForConversation(MOConversationsManager *,
-                                                            const QList<MOUserAccount> &,
-                                                            const MOConversation &) override
-    {}
-    void conversationsManagerDidStartConversation(MOConversationsManager *,
-                                                  const MOConversation &) override
+    void conversationsManagerDidFailDecliningJoinInvitation(MOConversationsManager *,
+                                                            const MOJoinInvitation &) override
     {}
     void conversationsManagerDidSendMessageForConversation(MOConversationsManager *,
                                                            const MOMessage &,
                                                            const MOConversation &) override
     {}
-    void conversationsManagerDidReceiveNewContacts(MOConversationsManager *,
-                                                   const QList<MOUserAccount> &) override
-    {}
-    void conversationsManagerDidReceiveChangedStatusAccounts(MOConversationsManager *,
-                                                             const QList<MOUserAccount> &) override
-    {}
-    void conversationsManagerDidReceiveJoinInvitation(MOConversationsManager *,
-                                                      const MOJoinInvitation &) override
-    {}
-    void conversationsManagerDidAcceptJoinInvitation(MOConversationsManager *,
-                                                     const MOJoinInvitation &) override
-    {}
-    void conversationsManagerDidFailAcceptingJoinInvitation(MOConversationsManager *,
-                                                            const MOJoinInvitation &) override
-    {}
-    void conversationsManagerDidDeclineJoinInvitation(MOConversationsManager *,
-                                                      const MOJoinInvitation &) override
-    {}
-    void conversationsManagerDidFailDecliningJoinInvitation(MOConversationsManager *,
-                                                            const MOJoinInvitation &) override
-    {}
 
-    // The signed-in user's picture: asked for at session start.
-    void requestAvatar(const MOUserAccount &account);
+    // MOAvatarManagerDelegate
+    void avatarManagerDidFetchAvatarAtPath(MOAvatarManager *, const MOUserAccount &account,
+                                           const QString &path) override;
+    void avatarManagerDidUpdateAvatarAtPath(MOAvatarManager *, const MOUserAccount &account,
+                                            const QString &path) override;
+    void avatarManagerDidFailUpdatingAvatar(MOAvatarManager *, int status) override;
 
 signals:
     void currentPathChanged();
@@ -256,7 +286,15 @@ signals:
     void totalCountChanged();
     void currentUploadsCountChanged();
     void currentDownloadsCountChanged();
+    void contactsChanged();
+    void groupsChanged();
+    void userMessagesChanged();
     void unreadNotificationsChanged();
+    void avatarChanged();
+    // The picture given to updateAvatar() was uploaded and is now the avatar.
+    void avatarUpdated();
+    // The picture given to updateAvatar() was not uploaded; status: the service's, or 0.
+    void avatarUpdateFailed(int status);
 
 private:
     MCManager();
@@ -282,6 +320,17 @@ private:
     void alertOutdatedLocalCopy(const MOPostedNotification &notification);
     void keepConflictedCopy(const MOObjectTransferRequest &request);
     QString folderUnderSupport(const QString &name) const;
+    // Groups by conversation, each group's entity made first, and hands each group to the
+    // first contact, then the first group, of that conversation.
+    void handOverGrouped(const QList<MOCollaboration> &collaborations,
+                         void (MCSocialEntity::*receive)(const QList<MOCollaboration> &));
+    MCSocialEntity *entityOf(const MOCollaboration &collaboration);
+    void answerJoinInvitation(MCJoinInvitation *row, bool accept);
+    void updateJoinInvitation(const MOJoinInvitation &invitation);
+    // The picture at path for whoever has account's e-mail; alsoMet: the people met in group
+    // conversations get it even when a contact did.
+    void setAvatarOf(const MOUserAccount &account, const QString &path, bool alsoMet);
+    static bool isSignedInAccount(const MOUserAccount &account);
 
     QString m_currentPath;
     MCNodePtr m_currentNode;
@@ -300,7 +349,6 @@ private:
     qint64 m_totalCount = 0;
     qint64 m_currentUploadsCount = 0;
     qint64 m_currentDownloadsCount = 0;
-    qint64 m_unreadNotifications = 0;
     mutable QRecursiveMutex m_countersLock;
     MOAvatarManager *m_avatarManager = nullptr;
     MOConversationsManager *m_conversationsManager = nullptr;
@@ -310,6 +358,16 @@ private:
     QList<Sheet> m_sheets;
     bool m_sheetShown = false;
     QString m_shownSheetKey;
+    QHash<qint64, MCSocialEntity *> m_socialEntities;
+    QList<MCContact *> m_contacts;
+    QList<MCGroup *> m_groups;
+    QHash<QString, qint64> m_p2pRecipientIdMap;
+    QHash<qint64, QString> m_p2pIdRecipientMap;
+    QList<MCJoinInvitation *> m_userMessages;
+    qint64 m_unreadNotifications = 0;
+    QPixmap m_avatar;
+    MCChatSupport m_chatSupport;
+    bool m_receivedInvitationsListed = false;
     QList<Sheet> m_gathering;
     QTimer *m_failureBurst = nullptr;
     QElapsedTimer m_burstAge;

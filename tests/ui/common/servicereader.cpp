@@ -58,4 +58,27 @@ QByteArray ServiceReader::remoteBytes(const QString &path) const
     return QByteArray::fromStdString(reply->body);
 }
 
+QByteArray ServiceReader::get(const QString &path) const
+{
+    if (!m_server)
+        return QByteArray();
+    httplib::Client client(m_server->baseUrl().toString().toStdString());
+    const auto reply = client.Get(("/api/v1" + path).toStdString(), headersFor(m_tokens));
+    if (!reply || reply->status != 200)
+        return QByteArray();
+    return QByteArray::fromStdString(reply->body);
+}
+
+bool ServiceReader::postAvatar(const QByteArray &png) const
+{
+    if (!m_server)
+        return false;
+    httplib::Client client(m_server->baseUrl().toString().toStdString());
+    httplib::Headers headers = headersFor(m_tokens);
+    headers.emplace("x-kerlo-avatar-filename", "picture.png");
+    const auto reply =
+        client.Post("/api/v1/users/avatar", headers, png.toStdString(), "image/png");
+    return reply && reply->status == 200;
+}
+
 } // namespace ShellTest

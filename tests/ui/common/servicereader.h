@@ -23,6 +23,10 @@ public:
     QByteArray remoteBytes(const QString &path) const;
     // A POST of body to the API path (below "/api/v1"); the reply's status, 0 when none came.
     int post(const QString &path, const QJsonObject &body, QJsonObject *reply = nullptr) const;
+    // A signed GET under /api/v1 (path "/me.json"); empty when it is not answered with 200.
+    QByteArray get(const QString &path) const;
+    // Uploads a PNG as the signed-in user's picture; true on 200.
+    bool postAvatar(const QByteArray &png) const;
 
 private:
     const KerloLocal *m_server = nullptr;

@@ -1,0 +1,481 @@
+// The hub's social bookkeeping: the entity of every conversation, the people of one-to-one
+// conversations, the join invitations of the notifications page and the avatars.
+#include "mcmanager.h"
+
+#include "mcavatarimage.h"
+#include "mcbrowsableviewcontroller.h"
+#include "mccontact.h"
+#include "mcgroup.h"
+#include "mcjoininvitation.h"
+#include "mcshelllogging.h"
+#include "moavatarmanager.h"
+#include "mocollaborationmanager.h"
+#include "mocollaborationnotification.h"
+#include "moconstants.h"
+#include "moconversationsmanager.h"
+#include "mouserauthenticationmanager.h"
+
+#include <QWidget>
+
+#include <algorithm>
+
+namespace {
+
+const int HistoryPage = 100;
+const int ReceivedInvitationsLimit = 1000;
+
+bool sameEmail(const QString &a, const QString &b)
+{
+    return !a.isEmpty() && a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+} // namespace
+
+bool MCManager::isSignedInAccount(const MOUserAccount &account)
+{
+    return sameEmail(account.email(),
+                     MOUserAuthenticationManager::sharedInstance()->account().email());
+}
+
+void MCManager::setUnreadNotifications(qint64 count)
+{
+    count = qMax<qint64>(0, count);
+    if (count == m_unreadNotifications)
+        return;
+    m_unreadNotifications = count;
+    emit unreadNotificationsChanged();
+}
+
+void MCManager::setAvatar(const QPixmap &avatar)
+{
+    m_avatar = avatar;
+    emit avatarChanged();
+}
+
+MCSocialEntity *MCManager::socialEntity(qint64 conversationId) const
+{
+    return m_socialEntities.value(conversationId);
+}
+
+MCSocialEntity *MCManager::insertOrFetchEntityForConversation(const MOConversation &conversation)
+{
+    const qint64 key = conversation.identifier();
+    if (MCSocialEntity *entity = m_socialEntities.value(key)) {
+        if (conversation.participants().size() > entity->chatRoom().participants().size())
+            entity->setChatRoom(conversation);
+        return entity;
+    }
+    // Every entity is found again by its conversation: one without an identifier could never
+    // be, and all of them would share one key.
+    if (key < 1) {
+        qCWarning(lcShell) << "[WARNING]: Unexpected conversation identifier" << key;
+        return nullptr;
+    }
+    if (conversation.isGroup()) {
+        if (conversation.participants().isEmpty())
+            qCWarning(lcShell) << "[WARNING]: Unexpected: empty participants list";
+        addChatRooms({new MCGroup(conversation, this)});
+        return m_socialEntities.value(key);
+    }
+    const QList<MOUserAccount> participants = conversation.participants();
+    const auto other =
+        std::find_if(participants.begin(), participants.end(),
+                     [](const MOUserAccount &account) { return !isSignedInAccount(account); });
+    if (other == participants.end()) {
+        qCWarning(lcShell) << "[WARNING]: Unexpected: nobody else in conversation" << key;
+        return nullptr;
+    }
+    MOUserAccount account = *other;
+    if (account.mainConversation().identifier() < 1)
+        account.setMainConversation(conversation);
+    addContacts({new MCContact(account, this)});
+    // The person's main conversation may have another identifier than this one: the contact
+    // registered under it stands for this conversation too, so later answers find it.
+    const qint64 registered = account.mainConversation().identifier();
+    MCSocialEntity *entity = m_socialEntities.value(registered);
+    if (!entity) {
+        const auto known =
+            std::find_if(m_contacts.begin(), m_contacts.end(), [&account](MCContact *contact) {
+                return sameEmail(contact->email(), account.email());
+            });
+        entity = known != m_contacts.end() ? *known : nullptr;
+    }
+    if (entity)
+        m_socialEntities.insert(key, entity);
+    return entity;
+}
+
+void MCManager::addContacts(const QList<MCContact *> &contacts)
+{
+    for (MCContact *contact : contacts) {
+        const qint64 key = contact->identifier();
+        const bool known =
+            m_socialEntities.contains(key) ||
+            std::any_of(m_contacts.begin(), m_contacts.end(), [contact](MCContact *held) {
+                return sameEmail(held->email(), contact->email());
+            });
+        if (known) {
+            if (contact->parent() == this &&
+                m_chatSupport.contactByEmail(contact->email()) != contact)
+                contact->deleteLater();
+            continue;
+        }
+        contact->setParent(this);
+        if (key >= 1)
+            m_socialEntities.insert(key, contact);
+        m_contacts.append(contact);
+        emit contactsChanged();
+        if (key < 1)
+            qCDebug(lcShell).noquote()
+                << QStringLiteral("contact name: %1 - id: %2").arg(contact->fullName()).arg(key);
+        m_chatSupport.mcContactByEmail().insert(contact->email(), contact);
+        requestAvatar(contact->userAccount());
+        if (key < 1) {
+            qCWarning(lcShell).noquote()
+                << QStringLiteral("[WARNING]: Unexpected identifier for main conversation with "
+                                  "contact %1 (%2)")
+                       .arg(contact->email())
+                       .arg(key);
+            continue;
+        }
+        m_p2pRecipientIdMap.insert(contact->email(), key);
+        m_p2pIdRecipientMap.insert(key, contact->email());
+        if (m_conversationsManager)
+            m_conversationsManager->listMessagesOfConversationWithIdentifier(key, QDateTime(),
+                                                                             HistoryPage);
+    }
+    if (!m_receivedInvitationsListed) {
+        m_receivedInvitationsListed = true;
+        MOCollaborationManager::sharedInstance()->listReceivedInvitations(QString(),
+                                                                          ReceivedInvitationsLimit);
+    }
+}
+
+void MCManager::addChatRooms(const QList<MCGroup *> &groups)
+{
+    for (MCGroup *group : groups) {
+        const qint64 key = group->identifier();
+        if (key < 1 || m_socialEntities.contains(key)) {
+            if (group->parent() == this)
+                group->deleteLater();
+            continue;
+        }
+        group->setParent(this);
+        m_socialEntities.insert(key, group);
+        m_groups.append(group);
+        emit groupsChanged();
+        for (const MOUserAccount &participant : group->chatRoom().participants()) {
+            if (isSignedInAccount(participant) ||
+                m_chatSupport.mcContactByEmail().value(participant.email()))
+                continue;
+            m_chatSupport.mcContactByEmail().insert(participant.email(),
+                                                    new MCContact(participant, this));
+            requestAvatar(participant);
+        }
+        if (m_conversationsManager)
+            m_conversationsManager->listMessagesOfConversationWithIdentifier(key, QDateTime(),
+                                                                             HistoryPage);
+    }
+}
+
+void MCManager::sendMessage(const MOMessage &message, MCSocialEntity *entity)
+{
+    if (m_conversationsManager && entity)
+        m_conversationsManager->postMessage(message, entity->identifier());
+}
+
+// Collaborations
+
+MCSocialEntity *MCManager::entityOf(const MOCollaboration &collaboration)
+{
+    return insertOrFetchEntityForConversation(collaboration.conversation());
+}
+
+void MCManager::collaborationNotification(const MOPostedNotification &notification)
+{
+    if (notification.name != MOCollaborationInvitesNotification)
+        return;
+    const QList<MOCollaboration> collaborations =
+        MOCollaborationNotification(notification).collaborations();
+    if (collaborations.isEmpty())
+        return;
+    for (const MOCollaboration &collaboration : collaborations)
+        entityOf(collaboration);
+    addCollaborationInvite(collaborations);
+}
+
+void MCManager::handOverGrouped(const QList<MOCollaboration> &collaborations,
+                                void (MCSocialEntity::*receive)(const QList<MOCollaboration> &))
+{
+    QList<qint64> order;
+    QHash<qint64, QList<MOCollaboration>> byConversation;
+    for (const MOCollaboration &collaboration : collaborations) {
+        entityOf(collaboration);
+        const qint64 key = collaboration.conversation().identifier();
+        if (!byConversation.contains(key))
+            order.append(key);
+        byConversation[key].append(collaboration);
+    }
+    for (qint64 key : qAsConst(order)) {
+        if (MCSocialEntity *entity = m_socialEntities.value(key))
+            (entity->*receive)(byConversation.value(key));
+    }
+}
+
+void MCManager::addCollaborationInvite(const QList<MOCollaboration> &collaborations)
+{
+    handOverGrouped(collaborations, &MCSocialEntity::didListReceivedCollaborations);
+}
+
+void MCManager::collaborationManagerDidSendInviteForCollaboration(
+    MOCollaborationManager *, const MOCollaboration &collaboration)
+{
+    if (MCSocialEntity *entity = entityOf(collaboration))
+        entity->didSendInviteCollaboration(collaboration);
+}
+
+void MCManager::collaborationManagerDidRejectCollaboration(MOCollaborationManager *,
+                                                           const MOCollaboration &collaboration)
+{
+    if (MCSocialEntity *entity = entityOf(collaboration))
+        entity->didRejectCollaboration(collaboration);
+}
+
+void MCManager::collaborationManagerDidAcceptCollaboration(MOCollaborationManager *,
+                                                           const MOCollaboration &collaboration)
+{
+    if (MCSocialEntity *entity = entityOf(collaboration))
+        entity->didAcceptCollaboration(collaboration);
+}
+
+void MCManager::collaborationManagerDidFailAcceptingWithError(MOCollaborationManager *,
+                                                              const MOCollaboration &collaboration,
+                                                              const MOError &error)
+{
+    if (MCSocialEntity *entity = entityOf(collaboration))
+        entity->didFailAcceptingWithError(collaboration, error);
+}
+
+void MCManager::collaborationManagerDidListSentInvitationsOffsetLimit(
+    MOCollaborationManager *, const QList<MOCollaboration> &collaborations, qint64, qint64)
+{
+    handOverGrouped(collaborations, &MCSocialEntity::didListSentInvitations);
+}
+
+void MCManager::collaborationManagerDidReceiveChangedCollaborations(
+    MOCollaborationManager *, const QList<MOCollaboration> &collaborations)
+{
+    handOverGrouped(collaborations, &MCSocialEntity::didReceiveChangedCollaborations);
+}
+
+// Conversations
+
+void MCManager::conversationsManagerDidReceiveConversations(
+    MOConversationsManager *manager, const QList<MOConversation> &conversations)
+{
+    for (const MOConversation &conversation : conversations)
+        manager->listUsersForConversationWithIdentifier(conversation.identifier());
+}
+
+void MCManager::conversationsManagerDidStartConversation(MOConversationsManager *manager,
+                                                         const MOConversation &conversation)
+{
+    manager->listUsersForConversationWithIdentifier(conversation.identifier());
+}
+
+void MCManager::conversationsManagerDidReceiveUsersForConversation(
+    MOConversationsManager *, const QList<MOUserAccount> &users, const MOConversation &conversation)
+{
+    insertOrFetchEntityForConversation(conversation);
+    if (conversation.isGroup() || conversation.identifier() < 1)
+        return;
+    for (const MOUserAccount &user : users) {
+        if (isSignedInAccount(user))
+            continue;
+        m_p2pRecipientIdMap.insert(user.email(), conversation.identifier());
+        m_p2pIdRecipientMap.insert(conversation.identifier(), user.email());
+    }
+}
+
+void MCManager::conversationsManagerDidReceiveNewContacts(MOConversationsManager *,
+                                                          const QList<MOUserAccount> &accounts)
+{
+    QList<MCContact *> contacts;
+    for (const MOUserAccount &account : accounts)
+        contacts.append(new MCContact(account, this));
+    addContacts(contacts);
+}
+
+void MCManager::conversationsManagerDidReceiveChangedStatusAccounts(
+    MOConversationsManager *, const QList<MOUserAccount> &accounts)
+{
+    for (const MOUserAccount &account : accounts) {
+        const auto contact =
+            std::find_if(m_contacts.begin(), m_contacts.end(), [&account](MCContact *held) {
+                return sameEmail(held->email(), account.email());
+            });
+        if (contact != m_contacts.end())
+            (*contact)->setUserAccount(account);
+    }
+}
+
+void MCManager::conversationsManagerDidReceiveMessagesForConversation(
+    MOConversationsManager *, const QList<MOMessage> &messages, const MOConversation &conversation)
+{
+    MCSocialEntity *entity = insertOrFetchEntityForConversation(conversation);
+    if (!entity) {
+        qCWarning(lcShell) << "Messages for conversation" << conversation.identifier()
+                           << "have no one to go to";
+        return;
+    }
+    QList<MOMessage> sorted = messages;
+    std::stable_sort(sorted.begin(), sorted.end(), [](const MOMessage &a, const MOMessage &b) {
+        return a.sentAt() < b.sentAt();
+    });
+    entity->addWrittenMessages(sorted);
+}
+
+// Join invitations
+
+void MCManager::conversationsManagerDidReceiveJoinInvitation(MOConversationsManager *,
+                                                             const MOJoinInvitation &invitation)
+{
+    // The page's listing and the news poll may both bring one invitation: it is one row, and
+    // counted once.
+    const auto held = std::find_if(
+        m_userMessages.begin(), m_userMessages.end(), [&invitation](MCJoinInvitation *row) {
+            return row->joinInvitation().identifier() == invitation.identifier();
+        });
+    if (held != m_userMessages.end()) {
+        const bool wasRead = (*held)->messageRead();
+        (*held)->setJoinInvitation(invitation);
+        if (!wasRead && (*held)->messageRead())
+            setUnreadNotifications(m_unreadNotifications - 1);
+        return;
+    }
+    MCJoinInvitation *row = new MCJoinInvitation(invitation, this);
+    m_userMessages.append(row);
+    emit userMessagesChanged();
+    if (!row->messageRead())
+        setUnreadNotifications(m_unreadNotifications + 1);
+    const QString path =
+        m_avatarManager ? m_avatarManager->avatarPath(invitation.sender()) : QString();
+    if (!path.isEmpty())
+        row->setAvatar(MCAvatarImage::pixmap(path));
+    else
+        requestAvatar(invitation.sender());
+}
+
+void MCManager::updateJoinInvitation(const MOJoinInvitation &invitation)
+{
+    for (MCJoinInvitation *row : qAsConst(m_userMessages)) {
+        if (row->joinInvitation().identifier() == invitation.identifier()) {
+            row->setJoinInvitation(invitation);
+            return;
+        }
+    }
+}
+
+void MCManager::conversationsManagerDidAcceptJoinInvitation(MOConversationsManager *,
+                                                            const MOJoinInvitation &invitation)
+{
+    updateJoinInvitation(invitation);
+}
+
+void MCManager::conversationsManagerDidDeclineJoinInvitation(MOConversationsManager *,
+                                                             const MOJoinInvitation &invitation)
+{
+    updateJoinInvitation(invitation);
+}
+
+void MCManager::answerJoinInvitation(MCJoinInvitation *row, bool accept)
+{
+    // An answered row is answered once.
+    if (!row || !m_conversationsManager || row->messageRead())
+        return;
+    row->setPendingRequest(true);
+    setUnreadNotifications(m_unreadNotifications - 1);
+    if (accept)
+        m_conversationsManager->acceptInvitation(row->joinInvitation());
+    else
+        m_conversationsManager->declineInvitation(row->joinInvitation());
+}
+
+void MCManager::acceptJoinInvitation(MCJoinInvitation *row)
+{
+    answerJoinInvitation(row, true);
+}
+
+void MCManager::declineJoinInvitation(MCJoinInvitation *row)
+{
+    answerJoinInvitation(row, false);
+}
+
+// Avatars
+
+void MCManager::requestAvatar(const MOUserAccount &account)
+{
+    if (!m_avatarManager)
+        return;
+    const QString path = m_avatarManager->avatarPath(account);
+    if (path.isEmpty()) {
+        m_avatarManager->fetchAvatar(account);
+        return;
+    }
+    setAvatarOf(account, path, false);
+}
+
+void MCManager::setAvatarOf(const MOUserAccount &account, const QString &path, bool alsoMet)
+{
+    const QPixmap picture = MCAvatarImage::pixmap(path);
+    if (picture.isNull()) {
+        qCWarning(lcShell) << "The avatar at" << path << "is not a picture that can be shown";
+        return;
+    }
+    if (isSignedInAccount(account)) {
+        setAvatar(picture);
+        return;
+    }
+    const auto contact =
+        std::find_if(m_contacts.begin(), m_contacts.end(), [&account](MCContact *held) {
+            return sameEmail(held->email(), account.email());
+        });
+    if (contact != m_contacts.end())
+        (*contact)->setAvatar(picture);
+    if (contact == m_contacts.end() || alsoMet) {
+        if (MCContact *met = m_chatSupport.contactByEmail(account.email()))
+            met->setAvatar(picture);
+    }
+    // The sender of a join invitation is seldom a contact yet: the row shows the picture too.
+    for (MCJoinInvitation *row : qAsConst(m_userMessages)) {
+        if (sameEmail(row->joinInvitation().sender().email(), account.email()))
+            row->setAvatar(picture);
+    }
+}
+
+void MCManager::avatarManagerDidFetchAvatarAtPath(MOAvatarManager *, const MOUserAccount &account,
+                                                  const QString &path)
+{
+    setAvatarOf(account, path, false);
+}
+
+void MCManager::avatarManagerDidUpdateAvatarAtPath(MOAvatarManager *, const MOUserAccount &account,
+                                                   const QString &path)
+{
+    setAvatarOf(account, path, true);
+    if (isSignedInAccount(account))
+        emit avatarUpdated();
+}
+
+void MCManager::avatarManagerDidFailUpdatingAvatar(MOAvatarManager *, int status)
+{
+    emit avatarUpdateFailed(status);
+}
+
+void MCManager::updateAvatar(const QString &path)
+{
+    if (m_avatarManager)
+        m_avatarManager->updateAvatar(path);
+    else
+        emit avatarUpdateFailed(0);
+}

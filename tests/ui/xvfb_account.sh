@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# End to end on a real X server: signs in to kerlo-local as the demo user with xdotool, opens
+# the account page from the sidebar and its devices tab, and saves a screenshot of each into the
+# build folder (for a person to look at); checks that the page asked for the devices.
+# Usage: xvfb_account.sh <lumarin> <kerlo-local> <output folder>
+set -euo pipefail
+# shellcheck source=xvfb_common.sh
+. "$(dirname "$0")/xvfb_common.sh"
+in_private_session "$@"
+begin_test account "$1" "$2" "$3"
+start_xvfb
+start_kerlo
+start_lumarin
+
+sign_in
+sleep 3 # the listing of "/"
+xdotool windowfocus --sync "$main" 2>/dev/null || true
+xdotool windowsize --sync "$main" 960 680 2>/dev/null || true
+
+# The sidebar's first row (the home folder) sits just below the tool bar; the account row is
+# its last. The window takes the page's name as its title.
+xdotool mousemove --window "$main" 50 72 click 1
+sleep 0.5
+xdotool key End Return
+wait_window '^Account$' 10 >/dev/null || fail "the sidebar's account row did not open the page"
+sleep 1
+screenshot account "$main"
+
+# The tabs sit centred at the top of the page: the second is Devices.
+width=$(xdotool getwindowgeometry "$main" | grep -o "Geometry: [0-9]*" | grep -o "[0-9]*$")
+xdotool mousemove --window "$main" $((width / 2 + 125)) 93 click 1
+wait_request GET '/api/v1/devices\.json' 10 || fail "the devices tab did not list the devices"
+sleep 1
+screenshot devices "$main"
+list_screenshots
