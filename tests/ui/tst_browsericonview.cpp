@@ -12,6 +12,7 @@
 #include "mcmainwindow.h"
 #include "mcmanager.h"
 #include "mcoptions.h"
+#include "mcoutlineviewsidebar.h"
 #include "mcsidebarcontroller.h"
 #include "mcwarningviewcontroller.h"
 #include "shelltestfixture.h"
@@ -19,7 +20,7 @@
 #include <QAction>
 #include <QLabel>
 #include <QListView>
-#include <QListWidget>
+#include <QTreeView>
 #include <QtTest>
 
 using namespace ShellTest;
@@ -72,12 +73,13 @@ bool TestBrowserIconView::showsPage(const QString &location, const QString &titl
 
 void TestBrowserIconView::clickSidebar(const QString &row)
 {
-    auto *list = window()->sidebar()->findChild<QListWidget *>();
-    QVERIFY(list);
-    const QList<QListWidgetItem *> items = list->findItems(row, Qt::MatchExactly);
-    QCOMPARE(items.size(), 1);
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                      list->visualItemRect(items.first()).center());
+    QTreeView *outline = window()->sidebar()->outlineView();
+    const QModelIndexList rows =
+        outline->model()->match(outline->model()->index(0, 0), Qt::DisplayRole, row, -1,
+                                Qt::MatchExactly | Qt::MatchRecursive);
+    QCOMPARE(rows.size(), 1);
+    QTest::mouseClick(outline->viewport(), Qt::LeftButton, {},
+                      outline->visualRect(rows.first()).center());
 }
 
 void TestBrowserIconView::enterFolder(const QString &name)
@@ -91,9 +93,9 @@ void TestBrowserIconView::enterFolder(const QString &name)
 QStringList TestBrowserIconView::sidebarSelection() const
 {
     QStringList rows;
-    for (const QListWidgetItem *item :
-         window()->sidebar()->findChild<QListWidget *>()->selectedItems())
-        rows.append(item->text());
+    for (const QModelIndex &index :
+         window()->sidebar()->outlineView()->selectionModel()->selectedIndexes())
+        rows.append(index.data().toString());
     return rows;
 }
 
@@ -337,31 +339,31 @@ void TestBrowserIconView::pagesSwitchWithTheHistory()
     QCOMPARE(hub->arrayBack(), before + QStringList{"/Documents"});
 
     // Page to page: the console replaces the transfers page, and Back walks both steps.
-    clickSidebar(QStringLiteral("Console"));
-    QTRY_VERIFY(showsPage(QStringLiteral("errors://"), QStringLiteral("Console")));
+    clickSidebar(QStringLiteral("Notifications"));
+    QTRY_VERIFY(showsPage(QStringLiteral("messages://"), QStringLiteral("Notifications")));
     QVERIFY(!m_shell.delegate()->page(QStringLiteral("transfers://"))->isVisible());
-    QCOMPARE(sidebarSelection(), QStringList{"Console"});
+    QCOMPARE(sidebarSelection(), QStringList{"Notifications"});
     QCOMPARE(hub->arrayBack(), before + QStringList({"/Documents", "transfers://"}));
     back->trigger();
     QTRY_VERIFY(showsPage(QStringLiteral("transfers://"), QStringLiteral("Transfers")));
-    QVERIFY(!m_shell.delegate()->page(QStringLiteral("errors://"))->isVisible());
+    QVERIFY(!m_shell.delegate()->page(QStringLiteral("messages://"))->isVisible());
     QCOMPARE(sidebarSelection(), QStringList{"Transfers"}); // the page's row follows Back
     back->trigger();
     QTRY_VERIFY(showsFolder(QStringLiteral("Documents"), QStringLiteral("Welcome.txt")));
-    QCOMPARE(hub->arrayForward(), QStringList({"errors://", "transfers://"}));
+    QCOMPARE(hub->arrayForward(), QStringList({"messages://", "transfers://"}));
 
     // Home from a page goes to "/" and forgets the forward steps; Back returns to the page.
-    clickSidebar(QStringLiteral("Console"));
-    QTRY_VERIFY(showsPage(QStringLiteral("errors://"), QStringLiteral("Console")));
+    clickSidebar(QStringLiteral("Notifications"));
+    QTRY_VERIFY(showsPage(QStringLiteral("messages://"), QStringLiteral("Notifications")));
     QVERIFY(hub->arrayForward().isEmpty());
-    clickSidebar(QStringLiteral("Kerlo Home"));
+    clickSidebar(QStringLiteral("Home"));
     QTRY_VERIFY(showsFolder(QStringLiteral("Kerlo Home"), QStringLiteral("Photos")));
-    QVERIFY(!m_shell.delegate()->page(QStringLiteral("errors://"))->isVisible());
-    QCOMPARE(sidebarSelection(), QStringList{"Kerlo Home"});
-    QCOMPARE(hub->arrayBack().last(), QStringLiteral("errors://"));
+    QVERIFY(!m_shell.delegate()->page(QStringLiteral("messages://"))->isVisible());
+    QCOMPARE(sidebarSelection(), QStringList{"Home"});
+    QCOMPARE(hub->arrayBack().last(), QStringLiteral("messages://"));
     back->trigger();
-    QTRY_VERIFY(showsPage(QStringLiteral("errors://"), QStringLiteral("Console")));
-    QCOMPARE(sidebarSelection(), QStringList{"Console"});
+    QTRY_VERIFY(showsPage(QStringLiteral("messages://"), QStringLiteral("Notifications")));
+    QCOMPARE(sidebarSelection(), QStringList{"Notifications"});
     // Stepping back onto a page records the folder once, on the forward side only.
     QCOMPARE(hub->arrayBack().join("|"), (before + QStringList{"/Documents"}).join("|"));
     QCOMPARE(hub->arrayForward(), QStringList{"/"});
@@ -371,7 +373,7 @@ void TestBrowserIconView::pagesSwitchWithTheHistory()
     QTRY_VERIFY(icons()->isVisible());
     QCOMPARE(hub->notBrowsablePath(), QString());
     QCOMPARE(window()->windowTitle(), QStringLiteral("Kerlo Home"));
-    QCOMPARE(sidebarSelection(), QStringList{"Kerlo Home"});
+    QCOMPARE(sidebarSelection(), QStringList{"Home"});
     // Into a folder from "/": the home row lets go.
     const QPoint at = centreOf(QStringLiteral("Photos"));
     QTest::mouseClick(icons()->collectionView()->viewport(), Qt::LeftButton, {}, at);
@@ -401,13 +403,14 @@ void TestBrowserIconView::folderFetchedAgainOnlyWhenTheServiceIsBack()
 void TestBrowserIconView::unansweredListingsSayLoadingFailAndAreAskedAgain()
 {
     // An empty folder made elsewhere: never listed yet, so no listing comes from the cache.
-    QVERIFY(!m_server.seedFolder(QString::fromLatin1(DemoEmail), QStringLiteral("/Later")).isEmpty());
+    QVERIFY(
+        !m_server.seedFolder(QString::fromLatin1(DemoEmail), QStringLiteral("/Later")).isEmpty());
     const QString listing = QStringLiteral("/api/v1/objects/list/Later");
     const auto listings = [&] {
         return countRequests(m_server.requests(), listing);
     };
     QLabel *label = icons()->loadStateLabel();
-    clickSidebar(QStringLiteral("Kerlo Home"));
+    clickSidebar(QStringLiteral("Home"));
     QTRY_VERIFY(showsFolder(QStringLiteral("Kerlo Home"), QStringLiteral("Later")));
     QVERIFY(!label->isVisible());
     QVERIFY(m_server.clearRequests());
@@ -422,7 +425,7 @@ void TestBrowserIconView::unansweredListingsSayLoadingFailAndAreAskedAgain()
     QVERIFY(icons()->shownNames().isEmpty());
 
     // Going into it again asks again, while the first listing still hangs.
-    clickSidebar(QStringLiteral("Kerlo Home"));
+    clickSidebar(QStringLiteral("Home"));
     QTRY_VERIFY(showsFolder(QStringLiteral("Kerlo Home"), QStringLiteral("Later")));
     QVERIFY(!label->isVisible());
     enterFolder(QStringLiteral("Later"));
@@ -437,7 +440,7 @@ void TestBrowserIconView::unansweredListingsSayLoadingFailAndAreAskedAgain()
     QCOMPARE(window()->windowTitle(), QStringLiteral("Later"));
 
     // Into the failed folder again: asked again, and shown.
-    clickSidebar(QStringLiteral("Kerlo Home"));
+    clickSidebar(QStringLiteral("Home"));
     QTRY_VERIFY(showsFolder(QStringLiteral("Kerlo Home"), QStringLiteral("Later")));
     enterFolder(QStringLiteral("Later"));
     QTRY_COMPARE(icons()->loadState(), MCBrowsableViewController::LoadState::Loaded);

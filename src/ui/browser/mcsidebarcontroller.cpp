@@ -1,78 +1,170 @@
 #include "mcsidebarcontroller.h"
 
 #include "mcbrowsableviewcontroller.h"
+#include "mcbrowserlog.h"
+#include "mcdropactions.h"
 #include "mcmanager.h"
+#include "mcoutlineviewsidebar.h"
+#include "mcpasteboard.h"
+#include "mcsidebarbadgedelegate.h"
 
-#include <QListWidget>
+#include <QGuiApplication>
 #include <QVBoxLayout>
+
+namespace {
+
+const QString Home = QStringLiteral("home");
+
+} // namespace
 
 MCSidebarController::MCSidebarController(QWidget *parent)
     : QWidget(parent)
-    , m_list(new QListWidget(this))
+    , m_hub(MCManager::sharedManager())
+    , m_model(new MCSidebarModel(m_hub, this))
+    , m_outline(new MCOutlineViewSidebar(this))
 {
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(m_list);
-    const QList<QPair<QString, QString>> rows = {
-        {tr("Kerlo Home"), QStringLiteral("home")},
-        {tr("Transfers"), QStringLiteral("transfers://")},
-        {tr("Share Links"), QStringLiteral("links://")},
-        {tr("Notifications"), QStringLiteral("messages://")},
-        {tr("Console"), QStringLiteral("errors://")},
-        {tr("Account"), QStringLiteral("account://")},
-    };
-    for (const auto &row : rows) {
-        auto *item = new QListWidgetItem(row.first, m_list);
-        item->setData(Qt::UserRole, row.second);
-    }
-    m_list->setEnabled(false);
-    // One click chooses a row, as in a file manager's places; Return does it from the keyboard.
-    // A repeated choice of the shown place changes nothing.
-    const auto choose = [this](QListWidgetItem *item) {
-        if (!m_selectionDisabled)
-            emit placeChosen(item->data(Qt::UserRole).toString());
-    };
-    connect(m_list, &QListWidget::itemClicked, this, choose);
-    connect(m_list, &QListWidget::itemActivated, this, choose);
+    layout->addWidget(m_outline);
+    m_outline->setModel(m_model);
+    m_outline->setItemDelegate(new MCSidebarBadgeDelegate(m_outline));
+    m_outline->expandAll();
+    // A reset (new contacts) collapses the groups: open them again.
+    connect(m_model, &QAbstractItemModel::modelReset, m_outline, &QTreeView::expandAll);
+    m_outline->setDropHandlers(
+        [this](const QModelIndex &index, const QMimeData *data, bool optionHeld) {
+            return validateDrop(index, data, optionHeld);
+        },
+        [this](const QModelIndex &index, const QMimeData *data, bool optionHeld) {
+            return acceptDrop(index, data, optionHeld);
+        });
+    connect(m_outline, &QAbstractItemView::clicked, this, &MCSidebarController::rowClicked);
+    connect(qGuiApp, &QGuiApplication::applicationStateChanged, this,
+            &MCSidebarController::applicationStateChanged);
+    applicationStateChanged(QGuiApplication::applicationState());
+    m_outline->setEnabled(false);
 }
 
 void MCSidebarController::setSelectionDisabled(bool disabled)
 {
     m_selectionDisabled = disabled;
-    m_list->setEnabled(!disabled);
+    m_outline->setEnabled(!disabled);
 }
 
-void MCSidebarController::updateContactsList() {}
+void MCSidebarController::rowClicked(const QModelIndex &index)
+{
+    // Nothing is chosen before sign-in nor before the first folder arrived; group titles
+    // are not places.
+    if (m_selectionDisabled || m_hub->currentPath().isEmpty() ||
+        !(m_model->flags(index) & Qt::ItemIsSelectable))
+        return;
+    select(index);
+    emit placeChosen(index.data(MCSidebarModel::PlaceRole).toString());
+    // A choice nothing answered (a page not there) leaves the selection on what is shown.
+    checkCorrectSelection();
+}
+
+void MCSidebarController::select(const QModelIndex &index)
+{
+    QItemSelectionModel *selection = m_outline->selectionModel();
+    if (!index.isValid()) {
+        selection->clear();
+        return;
+    }
+    selection->select(index, QItemSelectionModel::ClearAndSelect);
+    selection->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
+}
+
+QModelIndex MCSidebarController::selectedIndex() const
+{
+    const QModelIndexList rows = m_outline->selectionModel()->selectedIndexes();
+    return rows.isEmpty() ? QModelIndex() : rows.first();
+}
+
+void MCSidebarController::updateSocial(const QList<MCSidebarSocialRow> &rows)
+{
+    const QString selected = selectedIndex().data(MCSidebarModel::PlaceRole).toString();
+    if (m_model->addSocialRows(rows))
+        select(m_model->indexForPlace(selected));
+}
 
 void MCSidebarController::deselectItemIfNecessary(const QString &path)
 {
-    QListWidgetItem *home = m_list->item(0);
-    if (home->isSelected() && path != QLatin1String("/"))
-        home->setSelected(false);
+    const QModelIndex home = m_model->indexForPlace(Home);
+    if (path != QLatin1String("/")) {
+        if (selectedIndex() == home)
+            select({});
+    } else if (m_hub->notBrowsablePath().isEmpty()) {
+        // The browser shows the root, at start or through the history: its row.
+        select(home);
+    }
 }
 
 void MCSidebarController::checkCorrectSelection()
 {
-    const MCManager *hub = MCManager::sharedManager();
-    const QString location = hub->notBrowsablePath();
+    const QString location = m_hub->notBrowsablePath();
     // A page no row stands for, but that is reached from one (a new group's form): as it was.
     if (location == QLatin1String("addgroup://"))
         return;
     QString place = location;
     // The browser: its row at "/", or when just chosen (the change to "/" is under way).
-    if (location.isEmpty())
-        place = hub->currentPath() == QLatin1String("/") || m_list->item(0)->isSelected()
-                    ? QStringLiteral("home")
-                    : QString();
-    QListWidgetItem *row = nullptr;
-    for (int i = 0; i < m_list->count() && !place.isEmpty(); ++i) {
-        if (m_list->item(i)->data(Qt::UserRole).toString() == place)
-            row = m_list->item(i);
+    if (location.isEmpty()) {
+        const QModelIndex home = m_model->indexForPlace(Home);
+        place = m_hub->currentPath() == QLatin1String("/") || selectedIndex() == home ? Home
+                                                                                      : QString();
     }
-    // The row of what is shown, and no other.
-    m_list->clearSelection();
-    if (row) {
-        row->setSelected(true);
-        m_list->setCurrentItem(row, QItemSelectionModel::NoUpdate);
+    select(m_model->indexForPlace(place));
+}
+
+Qt::DropAction MCSidebarController::validateDrop(const QModelIndex &index, const QMimeData *data,
+                                                 bool optionHeld) const
+{
+    Q_UNUSED(optionHeld)
+    const bool remote = !MCPasteboard::remotePaths(data).isEmpty();
+    const bool local = !remote && !MCPasteboard::localFilePaths(data).isEmpty();
+    if (m_selectionDisabled || (!remote && !local))
+        return Qt::IgnoreAction;
+    if (m_model->socialRow(index))
+        return Qt::CopyAction;
+    if (!index.isValid() || index != m_model->indexForPlace(Home))
+        return Qt::IgnoreAction;
+    // Remote items move to the root; files from outside are always copied up, so that the
+    // file manager never deletes its originals.
+    return remote ? Qt::MoveAction : Qt::CopyAction;
+}
+
+bool MCSidebarController::acceptDrop(const QModelIndex &index, const QMimeData *data,
+                                     bool optionHeld)
+{
+    const QStringList remotePaths = MCPasteboard::remotePaths(data);
+    const QStringList localPaths =
+        remotePaths.isEmpty() ? MCPasteboard::localFilePaths(data) : QStringList();
+    if (const MCSidebarSocialRow *person = m_model->socialRow(index)) {
+        qCInfo(lcBrowser) << "Sending" << remotePaths.size() + localPaths.size()
+                          << "dropped items to a sidebar person or group";
+        if (!remotePaths.isEmpty())
+            select(index);
+        emit sendFilesRequested(person->entity, remotePaths, localPaths);
+        return true;
     }
+    if (!remotePaths.isEmpty()) {
+        const MCNodePtr root = m_hub->modelRootNode();
+        return root && MCDropActions::moveRemoteItems(remotePaths, root->filePath(),
+                                                      QVariant::fromValue(root));
+    }
+    if (QWidget *shown = window()) {
+        shown->raise();
+        shown->activateWindow();
+    }
+    MCDropActions::uploadLocalFiles(m_hub, localPaths, QStringLiteral("/"), optionHeld);
+    return true;
+}
+
+void MCSidebarController::applicationStateChanged(Qt::ApplicationState state)
+{
+    // Tinted while the application is active, grey behind another one.
+    QPalette palette = m_outline->palette();
+    palette.setColor(QPalette::Base, state == Qt::ApplicationActive ? QColor(219, 225, 231)
+                                                                    : QColor(234, 234, 234));
+    m_outline->setPalette(palette);
 }

@@ -1,33 +1,61 @@
 #ifndef MCSIDEBARCONTROLLER_H
 #define MCSIDEBARCONTROLLER_H
 
+#include "mcsidebarmodel.h"
+
 #include <QWidget>
 
-class QListWidget;
+class MCManager;
+class MCOutlineViewSidebar;
+class QMimeData;
 
-// The main window's left pane: the home folder and the pages. This one only lists them; the
-// sidebar proper (contacts, groups, counters) replaces it.
+// The main window's left pane: the places (the browser's root, the transfers and account
+// pages; contacts, share links and notifications) and the user's contacts and groups. A click
+// chooses a place; the selection then follows the page shown. Files dropped on "Home" are
+// uploaded or moved to the root; files dropped on a person or group are handed to
+// sendFilesRequested().
 class MCSidebarController : public QWidget
 {
     Q_OBJECT
 public:
     explicit MCSidebarController(QWidget *parent = nullptr);
 
+    MCSidebarModel *model() const { return m_model; }
+    MCOutlineViewSidebar *outlineView() const { return m_outline; }
+
+    // While disabled (until the user has signed in) no row can be chosen.
     bool selectionDisabled() const { return m_selectionDisabled; }
     void setSelectionDisabled(bool disabled);
-    void updateContactsList();
-    // The browser went to path: the home row loses its selection away from "/".
+    // The user's contacts and groups: rows not listed yet are added (sorted by room name) and
+    // the selected row stays selected; rows no longer given stay.
+    void updateSocial(const QList<MCSidebarSocialRow> &rows);
+    void updateContactsList() {}
+    // The browser went to path: the home row loses its selection away from "/" and takes it
+    // at "/" while no page is shown.
     void deselectItemIfNecessary(const QString &path);
     // After a page switch: the row of the page shown (of the home folder when the browser
     // shows "/") becomes the only selected one; none for anything else.
     void checkCorrectSelection();
 
 signals:
-    // A row was chosen: "home" or a page's pseudo-URL.
+    // A row was chosen: "home", a page's pseudo-URL or a conversation's title.
     void placeChosen(const QString &place);
+    // Files were dropped on a person or group: remote items by path, or local files.
+    void sendFilesRequested(QObject *entity, const QStringList &remotePaths,
+                            const QStringList &localPaths);
 
 private:
-    QListWidget *m_list;
+    void rowClicked(const QModelIndex &index);
+    void select(const QModelIndex &index);
+    QModelIndex selectedIndex() const;
+    Qt::DropAction validateDrop(const QModelIndex &index, const QMimeData *data,
+                                bool optionHeld) const;
+    bool acceptDrop(const QModelIndex &index, const QMimeData *data, bool optionHeld);
+    void applicationStateChanged(Qt::ApplicationState state);
+
+    MCManager *m_hub;
+    MCSidebarModel *m_model;
+    MCOutlineViewSidebar *m_outline;
     bool m_selectionDisabled = true;
 };
 

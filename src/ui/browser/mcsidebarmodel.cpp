@@ -1,0 +1,195 @@
+#include "mcsidebarmodel.h"
+
+#include "mcbrowsableviewcontroller.h"
+#include "mcmanager.h"
+#include "mcstring.h"
+
+#include <QApplication>
+#include <QStyle>
+
+#include <algorithm>
+
+namespace {
+
+const QString Transfers = QStringLiteral("transfers://");
+const QString Notifications = QStringLiteral("messages://");
+
+// A themed icon where the desktop has one, the style's own otherwise.
+QIcon placeIcon(const char *themeName, QStyle::StandardPixmap fallback)
+{
+    return QIcon::fromTheme(QLatin1String(themeName),
+                            QApplication::style()->standardIcon(fallback));
+}
+
+} // namespace
+
+bool MCSidebarSocialRow::operator==(const MCSidebarSocialRow &other) const
+{
+    if (entity || other.entity)
+        return entity == other.entity;
+    return isGroup == other.isGroup && title == other.title;
+}
+
+MCSidebarModel::MCSidebarModel(MCManager *hub, QObject *parent)
+    : QAbstractItemModel(parent)
+    , m_hub(hub)
+{
+    m_places[Cloud] = {
+        {tr("Home"), QStringLiteral("home"), placeIcon("user-home", QStyle::SP_DirHomeIcon)},
+        {tr("Transfers"), Transfers, placeIcon("network-transmit-receive", QStyle::SP_ArrowDown)},
+        {tr("Account"), QStringLiteral("account://"),
+         placeIcon("avatar-default", QStyle::SP_FileDialogInfoView)},
+    };
+    m_places[SocialPlaces] = {
+        {tr("Contacts"), QStringLiteral("contacts://"),
+         placeIcon("system-users", QStyle::SP_FileDialogDetailedView)},
+        {tr("Share Links"), QStringLiteral("links://"),
+         placeIcon("emblem-shared", QStyle::SP_FileLinkIcon)},
+        {tr("Notifications"), Notifications,
+         placeIcon("mail-unread", QStyle::SP_MessageBoxInformation)},
+    };
+    connect(hub, &MCManager::currentUploadsCountChanged, this,
+            [this] { counterChanged(Transfers); });
+    connect(hub, &MCManager::currentDownloadsCountChanged, this,
+            [this] { counterChanged(Transfers); });
+    connect(hub, &MCManager::unreadNotificationsChanged, this,
+            [this] { counterChanged(Notifications); });
+}
+
+MCSidebarModel::~MCSidebarModel() = default;
+
+// A group title's internal id is 0, a row's is its group plus one.
+QModelIndex MCSidebarModel::index(int row, int column, const QModelIndex &parent) const
+{
+    if (!hasIndex(row, column, parent))
+        return {};
+    return createIndex(row, column, parent.isValid() ? quintptr(parent.row() + 1) : 0);
+}
+
+QModelIndex MCSidebarModel::parent(const QModelIndex &child) const
+{
+    if (!child.isValid() || child.internalId() == 0)
+        return {};
+    return createIndex(int(child.internalId() - 1), 0, quintptr(0));
+}
+
+int MCSidebarModel::rowCount(const QModelIndex &parent) const
+{
+    if (!parent.isValid())
+        return 3;
+    if (parent.internalId() != 0 || parent.column() != 0)
+        return 0;
+    return parent.row() == Recent ? m_social.size() : m_places[parent.row()].size();
+}
+
+int MCSidebarModel::columnCount(const QModelIndex &) const
+{
+    return 1;
+}
+
+QVariant MCSidebarModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid())
+        return {};
+    if (index.internalId() == 0) {
+        static const char *const titles[] = {QT_TR_NOOP("CLOUD"), QT_TR_NOOP("SOCIAL"),
+                                             QT_TR_NOOP("RECENT")};
+        if (role == Qt::DisplayRole)
+            return tr(titles[index.row()]);
+        return role == KindRole ? QVariant(GroupTitle) : QVariant();
+    }
+    if (const MCSidebarSocialRow *person = socialRow(index)) {
+        switch (role) {
+        case Qt::DisplayRole:
+            return MCString::stringForName(person->roomName.isEmpty() ? person->title
+                                                                      : person->roomName);
+        case Qt::ToolTipRole:
+            return MCString::stringForToolTip(person->roomName.isEmpty() ? person->title
+                                                                         : person->roomName);
+        case Qt::DecorationRole:
+            return person->isGroup ? placeIcon("system-users", QStyle::SP_DirIcon)
+                                   : placeIcon("avatar-default", QStyle::SP_FileIcon);
+        case PlaceRole:
+            return person->title;
+        case KindRole:
+            return person->isGroup ? Group : Contact;
+        default:
+            return {};
+        }
+    }
+    const PlaceRow &row = m_places[index.internalId() - 1].at(index.row());
+    switch (role) {
+    case Qt::DisplayRole:
+        return row.title;
+    case Qt::DecorationRole:
+        return row.icon;
+    case PlaceRole:
+        return row.place;
+    case KindRole:
+        return Place;
+    case BadgeRole:
+        if (row.place == Transfers)
+            return QVariantList{m_hub->currentDownloadsCount(), m_hub->currentUploadsCount()};
+        if (row.place == Notifications)
+            return QVariantList{m_hub->unreadNotifications()};
+        return {};
+    default:
+        return {};
+    }
+}
+
+Qt::ItemFlags MCSidebarModel::flags(const QModelIndex &index) const
+{
+    if (!index.isValid() || index.internalId() == 0)
+        return Qt::ItemIsEnabled;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+}
+
+QModelIndex MCSidebarModel::indexForPlace(const QString &place) const
+{
+    if (place.isEmpty())
+        return {};
+    for (int section = Cloud; section <= SocialPlaces; ++section) {
+        for (int row = 0; row < m_places[section].size(); ++row) {
+            if (m_places[section].at(row).place == place)
+                return createIndex(row, 0, quintptr(section + 1));
+        }
+    }
+    for (int row = 0; row < m_social.size(); ++row) {
+        if (m_social.at(row).title == place)
+            return createIndex(row, 0, quintptr(Recent + 1));
+    }
+    return {};
+}
+
+const MCSidebarSocialRow *MCSidebarModel::socialRow(const QModelIndex &index) const
+{
+    if (!index.isValid() || index.internalId() != Recent + 1 || index.row() >= m_social.size())
+        return nullptr;
+    return &m_social.at(index.row());
+}
+
+bool MCSidebarModel::addSocialRows(const QList<MCSidebarSocialRow> &rows)
+{
+    QList<MCSidebarSocialRow> added;
+    for (const MCSidebarSocialRow &row : rows) {
+        if (!m_social.contains(row) && !added.contains(row))
+            added.append(row);
+    }
+    if (added.isEmpty())
+        return false;
+    beginResetModel();
+    m_social += added;
+    std::stable_sort(m_social.begin(), m_social.end(),
+                     [](const MCSidebarSocialRow &a, const MCSidebarSocialRow &b) {
+                         return a.roomName < b.roomName;
+                     });
+    endResetModel();
+    return true;
+}
+
+void MCSidebarModel::counterChanged(const QString &place)
+{
+    const QModelIndex row = indexForPlace(place);
+    emit dataChanged(row, row, {BadgeRole});
+}
