@@ -11,8 +11,10 @@
 #include "mcmainwindow.h"
 #include "mcmanager.h"
 #include "mcmousedowntextfield.h"
+#include "mcoutlineviewsidebar.h"
 #include "mcpasswordrecoverycontroller.h"
 #include "mcsidebarcontroller.h"
+#include "mcsidebarmodel.h"
 #include "mcspacebox.h"
 #include "mouserauthenticationmanager.h"
 #include "servicereader.h"
@@ -24,7 +26,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
-#include <QListWidget>
 #include <QTabBar>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -113,13 +114,11 @@ void TestAccountPage::initTestCase()
 
 void TestAccountPage::openPage()
 {
-    auto *list = m_shell.delegate()->mainWindow()->sidebar()->findChild<QListWidget *>();
-    QVERIFY(list);
-    const QList<QListWidgetItem *> rows =
-        list->findItems(QStringLiteral("Account"), Qt::MatchExactly);
-    QCOMPARE(rows.size(), 1);
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                      list->visualItemRect(rows.first()).center());
+    MCSidebarController *sidebar = m_shell.delegate()->mainWindow()->sidebar();
+    const QModelIndex row = sidebar->model()->indexForPlace(QStringLiteral("account://"));
+    QVERIFY(row.isValid());
+    MCOutlineViewSidebar *outline = sidebar->outlineView();
+    QTest::mouseClick(outline->viewport(), Qt::LeftButton, {}, outline->visualRect(row).center());
     m_page = accountPage(m_shell);
     QVERIFY(m_page);
     QTRY_VERIFY(m_page->isVisible());

@@ -17,11 +17,10 @@ sleep 3 # the listing of "/"
 xdotool windowfocus --sync "$main" 2>/dev/null || true
 xdotool windowsize --sync "$main" 960 680 2>/dev/null || true
 
-# The sidebar's first row (the home folder) sits just below the tool bar; the account row is
-# its last. The window takes the page's name as its title.
-xdotool mousemove --window "$main" 50 72 click 1
-sleep 0.5
-xdotool key End Return
+screenshot sidebar "$main"
+# The sidebar's account row is the third under its first group's title. The window takes the
+# page's name as its title.
+xdotool mousemove --window "$main" 80 145 click 1
 wait_window '^Account$' 10 >/dev/null || fail "the sidebar's account row did not open the page"
 sleep 1
 screenshot account "$main"
