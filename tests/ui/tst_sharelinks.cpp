@@ -23,11 +23,13 @@
 #include "mcmousedowntextfield.h"
 #include "mcnewfileheadercell.h"
 #include "mcoptions.h"
+#include "mcoutlineviewsidebar.h"
 #include "mcsharelinkcell.h"
 #include "mcsharelinkpopover.h"
 #include "mcsharelinkscontroller.h"
 #include "mcsharelinksmodel.h"
 #include "mcsidebarcontroller.h"
+#include "mcsidebarmodel.h"
 #include "mcstring.h"
 #include "mctableheadercell.h"
 #include "mctextviewplaceholder.h"
@@ -45,7 +47,6 @@
 #include <QJsonDocument>
 #include <QLabel>
 #include <QListView>
-#include <QListWidget>
 #include <QMenu>
 #include <QSlider>
 #include <QStackedWidget>
@@ -291,12 +292,14 @@ MCIconController *TestShareLinks::icons() const
 
 void TestShareLinks::clickSidebarRow(const QString &title)
 {
-    auto *list = m_shell.delegate()->mainWindow()->sidebar()->findChild<QListWidget *>();
-    QVERIFY(list);
-    const QList<QListWidgetItem *> rows = list->findItems(title, Qt::MatchExactly);
+    MCSidebarController *sidebar = m_shell.delegate()->mainWindow()->sidebar();
+    const QModelIndexList rows =
+        sidebar->model()->match(sidebar->model()->index(0, 0), Qt::DisplayRole, title, -1,
+                                Qt::MatchExactly | Qt::MatchRecursive);
     QCOMPARE(rows.size(), 1);
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                      list->visualItemRect(rows.first()).center());
+    MCOutlineViewSidebar *outline = sidebar->outlineView();
+    QTest::mouseClick(outline->viewport(), Qt::LeftButton, {},
+                      outline->visualRect(rows.first()).center());
 }
 
 // Selects the file in the icon view and asks for its link, as the toolbar's Share does.
