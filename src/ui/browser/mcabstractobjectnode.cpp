@@ -615,3 +615,17 @@ void MCAbstractObjectNode::setRowHints(int from)
     for (int row = from; row < m_children.size(); ++row)
         m_children.at(row)->m_rowHint = row;
 }
+
+int MCAbstractObjectNode::sortKeyForField(int field)
+{
+    switch (field) {
+    case 0:
+        return SortByName;
+    case 1:
+        return SortByKind;
+    case 4:
+        return SortBySize;
+    default:
+        return SortByDate;
+    }
+}

@@ -43,6 +43,8 @@ public:
     };
     // The keys of sortChildrenByKey(); any other key sorts by modification date.
     enum SortKey { SortByName = 1, SortBySize = 2, SortByDate = 3, SortByKind = 4 };
+    // The sort key for a sort code's field (0 name, 1 kind, 4 size, any other a date).
+    static int sortKeyForField(int field);
 
     virtual ~MCAbstractObjectNode();
 

@@ -18,21 +18,6 @@ uint bucketFor(int side)
     return 512;
 }
 
-// The node's sort key for a sort code's field.
-int sortKeyForField(int field)
-{
-    switch (field) {
-    case 0:
-        return MCAbstractObjectNode::SortByName;
-    case 1:
-        return MCAbstractObjectNode::SortByKind;
-    case 4:
-        return MCAbstractObjectNode::SortBySize;
-    default:
-        return MCAbstractObjectNode::SortByDate;
-    }
-}
-
 } // namespace
 
 class MCIconItemModelPrivate
@@ -190,7 +175,7 @@ bool MCIconItemModel::setSortType(int sortType)
     const int field = (sortType - 10) / 2;
     const bool ordered = sortType >= 10 && sortType <= 19 && field != 3;
     if (ordered) {
-        d->sortKey = sortKeyForField(field);
+        d->sortKey = MCAbstractObjectNode::sortKeyForField(field);
         d->ascending = (sortType - 10) % 2 == 0;
     }
     if (d->root)

@@ -14,21 +14,6 @@ namespace {
 const char *const ColumnIdentifiers[] = {"FileName", "FileDateModified", "FileDateAdded",
                                          "FileSize", "FileKind",         "FileStatus"};
 
-// The node's sort key for a sort code's field.
-int sortKeyForField(int field)
-{
-    switch (field) {
-    case 0:
-        return MCAbstractObjectNode::SortByName;
-    case 1:
-        return MCAbstractObjectNode::SortByKind;
-    case 4:
-        return MCAbstractObjectNode::SortBySize;
-    default:
-        return MCAbstractObjectNode::SortByDate;
-    }
-}
-
 } // namespace
 
 class MCNodeTreeModelPrivate
@@ -185,7 +170,7 @@ bool MCNodeTreeModel::setSortType(int sortType)
     const bool ordered = sortType >= 10 && sortType <= 19 && field != 3;
     if (!ordered)
         return false;
-    d->sortKey = sortKeyForField(field);
+    d->sortKey = MCAbstractObjectNode::sortKeyForField(field);
     d->ascending = (sortType - 10) % 2 == 0;
     sortAgain();
     return true;
