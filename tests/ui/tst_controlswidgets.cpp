@@ -7,6 +7,7 @@
 #include "mcclicktextfield.h"
 #include "mcclicktextview.h"
 #include "mchipbox.h"
+#include "mclinktextfield.h"
 #include "mclogintextfield.h"
 #include "mcpopupbutton.h"
 #include "mcspacebox.h"
@@ -79,7 +80,7 @@ private slots:
     void spinnerDeterminateAndHidden();
     void clickFieldCyclesAndReportsStillClicks();
     void hipBoxHoverAndSelection();
-    void loginLinkUnderlinesAndOpensWebLinksOnly();
+    void linkFieldsUnderlineAndOpenWebLinksOnly();
     void messageFieldHintAndClickableLinks();
     void spaceBarWidths();
     void passThroughWidgets();
@@ -288,7 +289,7 @@ void TestControlsWidgets::hipBoxHoverAndSelection()
     QVERIFY(!box->label()->font().bold());
 }
 
-void TestControlsWidgets::loginLinkUnderlinesAndOpensWebLinksOnly()
+void TestControlsWidgets::linkFieldsUnderlineAndOpenWebLinksOnly()
 {
     UrlRecorder recorder;
     QDesktopServices::setUrlHandler(QStringLiteral("https"), &recorder, "open");
@@ -322,6 +323,20 @@ void TestControlsWidgets::loginLinkUnderlinesAndOpensWebLinksOnly()
     // Fitting centres the label in its parent.
     link->sizeToFit();
     QCOMPARE(link->x(), host.window.width() / 2 - link->width() / 2);
+
+    // A plain link field without hover underlining still opens its link, and shows markup as
+    // text.
+    auto *plain = new MCLinkTextField(QStringLiteral("<b>kerlo.example</b>"));
+    plain->setLink(QUrl(QStringLiteral("https://kerlo.example")));
+    plain->setUnderlineEnabled(false);
+    HostWindow plainHost(plain, QSize(160, 20));
+    QVERIFY(QTest::qWaitForWindowExposed(&plainHost.window));
+    QCOMPARE(plain->textFormat(), Qt::PlainText);
+    PointerHover::enter(plain);
+    QTest::qWait(20);
+    QVERIFY(!plain->isUnderlined());
+    QTest::mouseClick(plain, Qt::LeftButton);
+    QCOMPARE(recorder.opened.last(), plain->link());
 
     QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
     QDesktopServices::unsetUrlHandler(QStringLiteral("file"));

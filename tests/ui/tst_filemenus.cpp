@@ -702,6 +702,20 @@ void TestFileMenus::viewMenuSortsTheIcons()
     choose(backgroundCleanUpBy, backgroundCleanUpBy->actions().at(1));
     closeMenus();
     QCOMPARE(icons()->sortType(), qint64(12));
+
+    // The list and column views sort by the same menu; each keeps its own order.
+    MCManager *hub = MCManager::sharedManager();
+    for (int shown : {1, 2}) {
+        QTest::keyClick(window(), Qt::Key(Qt::Key_1 + shown), Qt::ControlModifier);
+        QTRY_VERIFY(hub->selectedController() && hub->selectedController() != icons());
+        sortBy("Date Modified");
+        QCOMPARE(hub->selectedController()->sortType(), qint64(14));
+        sortBy("Date Modified");
+        QCOMPARE(hub->selectedController()->sortType(), qint64(15));
+    }
+    QTest::keyClick(window(), Qt::Key_1, Qt::ControlModifier);
+    QTRY_COMPARE(hub->selectedController(), icons());
+    QCOMPARE(icons()->sortType(), qint64(12));
 }
 
 int main(int argc, char **argv)

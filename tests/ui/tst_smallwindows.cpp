@@ -9,6 +9,7 @@
 #include "mcaboutcontroller.h"
 #include "mcappdelegate.h"
 #include "mcbrowsableviewcontroller.h"
+#include "mclinktextfield.h"
 #include "mcmainwindow.h"
 #include "mcmanager.h"
 #include "mcmenufile.h"
@@ -598,6 +599,8 @@ void TestSmallWindows::aboutShowsTheBuildAndOpensTheSite()
     click(about.logoButton());
     QCOMPARE(urls.opened, QList<QUrl>{QUrl(QStringLiteral("https://kerlo.example"))});
     QVERIFY(about.supportMailTo()->text().contains(QStringLiteral("support@kerlo.example")));
+    QTest::mouseClick(about.supportMailTo(), Qt::LeftButton);
+    QCOMPARE(urls.opened.last(), QUrl(QStringLiteral("mailto:support@kerlo.example")));
 }
 
 int main(int argc, char **argv)

@@ -1,6 +1,6 @@
 #include "mccleanupbymenu.h"
 
-#include "mciconcontroller.h"
+#include "mcbrowsableviewcontroller.h"
 #include "mcmanager.h"
 
 #include <QAction>
@@ -20,9 +20,10 @@ MCCleanUpByMenu::MCCleanUpByMenu(QWidget *parent)
     connect(this, &QMenu::aboutToShow, this, &MCCleanUpByMenu::prepareCleanUpBy);
 }
 
-MCIconController *MCCleanUpByMenu::sortableView()
+MCBrowsableViewController *MCCleanUpByMenu::sortableView()
 {
-    return qobject_cast<MCIconController *>(MCManager::sharedManager()->selectedController());
+    MCBrowsableViewController *view = MCManager::sharedManager()->selectedController();
+    return view && view->sortType() >= 0 ? view : nullptr;
 }
 
 void MCCleanUpByMenu::prepareCleanUpBy()
@@ -42,7 +43,7 @@ void MCCleanUpByMenu::prepareCleanUpBy()
 
 void MCCleanUpByMenu::cleanUpBy(QAction *item)
 {
-    MCIconController *view = sortableView();
+    MCBrowsableViewController *view = sortableView();
     if (!view)
         return;
     // The item in force was ticked before the choice, and the choice unticked it.

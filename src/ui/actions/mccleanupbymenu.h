@@ -3,10 +3,10 @@
 
 #include <QMenu>
 
-class MCIconController;
+class MCBrowsableViewController;
 
 // The Clean Up By submenu of the View, background and action menus: one item per sort
-// criterion of the icon view (name, kind, date modified, date added, size). Before it opens it
+// criterion of the browser views (name, kind, date modified, date added, size). Before it opens it
 // ticks the criterion in force, with its direction; choosing a criterion sorts ascending by it,
 // choosing the one in force again reverses it.
 class MCCleanUpByMenu : public QMenu
@@ -19,7 +19,7 @@ public:
     // descending); another code marks nothing.
     void prepareCleanUpBy();
     // The view on screen when it can be sorted; null otherwise.
-    static MCIconController *sortableView();
+    static MCBrowsableViewController *sortableView();
 
 private:
     void cleanUpBy(QAction *item);

@@ -4,8 +4,8 @@
 #include "mcabstractobjectnode.h"
 #include "mcnodetreeupdater.h"
 
-#include <QModelIndex>
 #include <QAtomicInteger>
+#include <QModelIndex>
 #include <QPointer>
 #include <QSharedPointer>
 #include <QVector>
@@ -70,6 +70,11 @@ public:
     enum class LoadState { Loaded, Loading, Failed };
     LoadState loadState() const { return m_loadState; }
     QLabel *loadStateLabel() const { return m_loadStateLabel; }
+
+    // The order of the items: a sort code 10-19 (10 + 2 * criterion, one more when descending;
+    // criteria name, kind, date modified, date added, size); -1 for a view that does not sort.
+    virtual qint64 sortType() const { return -1; }
+    virtual void setSortType(qint64 sortType) { Q_UNUSED(sortType) }
 
     virtual MCNodeList getSelectedItems() const { return {}; }
     virtual void preserveSelection(const MCNodeList &nodes) { Q_UNUSED(nodes) }

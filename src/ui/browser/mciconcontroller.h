@@ -30,9 +30,9 @@ public:
 
     QListView *collectionView() const { return m_collectionView; }
     MCIconItemModel *itemModel() const { return m_model; }
-    qint64 sortType() const;
+    qint64 sortType() const override;
     // Sort codes 10-19 (see MCIconItemModel); stored under "SortBy" whatever the code.
-    void setSortType(qint64 sortType);
+    void setSortType(qint64 sortType) override;
     bool showPreview() const;
 
     MCNodeList getSelectedItems() const override;

@@ -1,6 +1,7 @@
 #include "mcaboutcontroller.h"
 
 #include "mclinks.h"
+#include "mclinktextfield.h"
 #include "mcwelcomepictures.h"
 
 #include <QDateTime>
@@ -21,20 +22,18 @@ QLabel *plainLabel(const QString &name, QWidget *parent)
     return label;
 }
 
-// A link that opens through the desktop's handler; the text is ours, escaped all the same.
-QLabel *makeLinkLabel(const QString &name, const QString &text, const QUrl &url, QWidget *parent)
+MCLinkTextField *makeLinkField(const QString &name, const QString &text, const QUrl &url,
+                               QWidget *parent)
 {
-    auto *label = new QLabel(parent);
-    label->setObjectName(name);
-    label->setTextFormat(Qt::RichText);
-    label->setAlignment(Qt::AlignCenter);
-    label->setText(
-        QStringLiteral("<a href=\"%1\">%2</a>")
-            .arg(url.toString(QUrl::FullyEncoded).toHtmlEscaped(), text.toHtmlEscaped()));
-    label->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
-    QObject::connect(label, &QLabel::linkActivated, label,
-                     [](const QString &link) { MCLinks::open(QUrl(link)); });
-    return label;
+    auto *field = new MCLinkTextField(text, parent);
+    field->setObjectName(name);
+    field->setAlignment(Qt::AlignCenter);
+    field->setLink(url);
+    field->setToolTip(url.toString());
+    QPalette linkColour = field->palette();
+    linkColour.setColor(QPalette::WindowText, linkColour.color(QPalette::Link));
+    field->setPalette(linkColour);
+    return field;
 }
 
 } // namespace
@@ -59,8 +58,8 @@ MCAboutController::MCAboutController(const BundleValues &bundle, const QUrl &sit
     QUrl mail;
     mail.setScheme(QStringLiteral("mailto"));
     mail.setPath(QStringLiteral("support@") + site.host());
-    m_link = makeLinkLabel(QStringLiteral("linkLabel"), site.host(), site, this);
-    m_support = makeLinkLabel(QStringLiteral("supportMailTo"), mail.path(), mail, this);
+    m_link = makeLinkField(QStringLiteral("linkLabel"), site.host(), site, this);
+    m_support = makeLinkField(QStringLiteral("supportMailTo"), mail.path(), mail, this);
 
     m_logoButton->setObjectName(QStringLiteral("logoButton"));
     m_logoButton->setAutoRaise(true);

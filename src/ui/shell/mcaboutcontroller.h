@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <QUrl>
 
+class MCLinkTextField;
 class QLabel;
 class QToolButton;
 
@@ -22,8 +23,8 @@ public:
     QLabel *applicationNameTextField() const { return m_name; }
     QLabel *versionTextField() const { return m_version; }
     QLabel *buildLabel() const { return m_build; }
-    QLabel *linkLabel() const { return m_link; }
-    QLabel *supportMailTo() const { return m_support; }
+    MCLinkTextField *linkLabel() const { return m_link; }
+    MCLinkTextField *supportMailTo() const { return m_support; }
 
     // "Built <date>" for an ISO 8601 build date in UTC ("2026-12-07T14:18:08Z").
     static QString buildText(const QString &buildDate);
@@ -36,8 +37,8 @@ private:
     QLabel *m_name;
     QLabel *m_version;
     QLabel *m_build;
-    QLabel *m_link;
-    QLabel *m_support;
+    MCLinkTextField *m_link;
+    MCLinkTextField *m_support;
 };
 
 #endif // MCABOUTCONTROLLER_H

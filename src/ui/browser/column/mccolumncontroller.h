@@ -38,8 +38,8 @@ public:
     // The folder the browser has moved to (the view's own node of it).
     MCNodePtr currentFolder() const;
 
-    qint64 sortType() const { return m_sortType; }
-    void setSortType(qint64 sortType);
+    qint64 sortType() const override { return m_sortType; }
+    void setSortType(qint64 sortType) override;
     // Follows the "PreviewColumn" option: shows or hides the preview of the selected file.
     void showPreviewColumn(bool show);
     bool isPreviewColumnShown() const;

@@ -34,8 +34,8 @@ public:
 
     // Sort codes as the icon view has them; date added and other codes are kept but change
     // nothing. Not saved.
-    qint64 sortType() const { return m_sortType; }
-    void setSortType(qint64 sortType);
+    qint64 sortType() const override { return m_sortType; }
+    void setSortType(qint64 sortType) override;
     // What a click on the header of column does.
     void headerClicked(int column);
 
