@@ -3,6 +3,7 @@
 #define QTEST_QPA_MOUSE_HANDLING
 #include "indsequentialtextselectionmanager.h"
 #include "mccopypastetextfield.h"
+#include "mcmenuedit.h"
 
 #include <QAction>
 #include <QApplication>
@@ -19,6 +20,26 @@ namespace {
 
 const QColor Grey = QColor::fromRgbF(0.83, 0.83, 0.83, 1.0);
 
+// A text view of its own, with characters ten pixels wide.
+class OwnView
+    : public QWidget
+    , public INDSelectableText
+{
+public:
+    QString ind_string() const override { return QStringLiteral("own view text"); }
+    int ind_characterIndexForInsertionAtPoint(const QPoint &point) const override
+    {
+        return qBound(0, point.x() / 10, 13);
+    }
+    void ind_setHighlight(const INDRange &range, const QColor &colour) override
+    {
+        painted = range;
+        paintedColour = colour;
+    }
+    INDRange painted;
+    QColor paintedColour;
+};
+
 // A window of read-only message views in a scroll area above a message field, each view
 // registered under "m<row>".
 class Conversation
@@ -27,7 +48,7 @@ public:
     explicit Conversation(const QStringList &texts)
     {
         auto *rows = new QWidget;
-        auto *rowsLayout = new QVBoxLayout(rows);
+        rowsLayout = new QVBoxLayout(rows);
         for (const QString &text : texts) {
             auto *view = new QTextBrowser;
             view->setPlainText(text);
@@ -92,6 +113,7 @@ public:
     }
 
     QWidget window;
+    QVBoxLayout *rowsLayout;
     QLineEdit *field = new QLineEdit;
     QList<QTextBrowser *> views;
     INDSequentialTextSelectionManager manager;
@@ -166,8 +188,11 @@ void TestControlsSelection::draggingDownSelectsAndCopiesJoined()
     QCOMPARE(chat.copied(), QStringLiteral("first message\nsecond message\nthird message\nfo"));
 
     // The Edit menu's Copy reaches the selection through the window.
-    QCOMPARE(INDSequentialTextSelectionManager::firstResponderForWindow(&chat.window),
-             &chat.manager);
+    QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+    MCMenuEdit edit(&chat.window);
+    edit.copy();
+    QCOMPARE(QGuiApplication::clipboard()->text(),
+             QStringLiteral("first message\nsecond message\nthird message\nfo"));
 }
 
 void TestControlsSelection::draggingUpAndQuickMoves()
@@ -280,6 +305,26 @@ void TestControlsSelection::viewsComeAndGo()
     chat.moveTo(2, 2);
     chat.release(2, 2);
     QCOMPARE(chat.copied(), QStringLiteral("irst message\nthird message\nfo"));
+
+    // A view of the owner's own making takes part like the others.
+    OwnView own;
+    own.setFixedHeight(40);
+    chat.rowsLayout->insertWidget(1, &own);
+    chat.manager.registerTextView(&own, QStringLiteral("own"));
+    QTRY_VERIFY(own.y() > chat.views[0]->y());
+    chat.press(0, 6);
+    QTest::mouseMove(&own, QPoint(45, 20));
+    chat.moveTo(2, 4);
+    chat.release(2, 4);
+    QCOMPARE(chat.copied(), QStringLiteral("message\nown view text\nthird message\nfour"));
+    QCOMPARE(own.painted, (INDRange{0, 13}));
+    QCOMPARE(own.paintedColour, own.palette().color(QPalette::Active, QPalette::Highlight));
+    chat.press(0, 1);
+    QCOMPARE(own.painted, INDRange());
+    chat.release(0, 1);
+    chat.manager.unregisterTextView(&own);
+    chat.rowsLayout->removeWidget(&own);
+    own.setParent(nullptr);
 
     // Parts go through their view's transformation.
     chat.manager.registerTextView(chat.views[1], QStringLiteral("m2"),

@@ -125,8 +125,8 @@ INDSequentialTextSelectionManager *
 INDSequentialTextSelectionManager::firstResponderForWindow(const QWidget *window)
 {
     for (const auto &manager : liveManagers())
-        if (manager && manager->m_firstResponder && manager->m_window &&
-            manager->m_window->window() == window)
+        if (manager && manager->m_firstResponder && manager->m_currentSession &&
+            manager->m_window && manager->m_window->window() == window)
             return manager;
     return nullptr;
 }

@@ -36,7 +36,8 @@ class QMouseEvent;
 //   the window takes the focus, the selection turns grey and the manager is no longer first
 //   responder. A release on a link calls the view's link handler (QTextBrowser::anchorClicked);
 // - a right press with a selection opens the "Text Actions" menu with "Copy";
-// - Ctrl+C (QKeySequence::Copy) in the window copies while the manager is first responder.
+// - Ctrl+C (QKeySequence::Copy) in the window copies while the manager is first responder
+//   with a selection begun; otherwise the key goes where it would have gone.
 // Copy puts the selected parts, in reading order, joined by "\n", on the clipboard as plain
 // text. The Edit menu asks firstResponderForWindow() to send its Copy here.
 //
@@ -73,7 +74,8 @@ public:
     // The "Text Actions" menu, a child of the view under the event; null when there is none.
     QMenu *menuForEvent(const QMouseEvent *event);
 
-    // The manager that is first responder of window (a top-level widget), if any.
+    // The manager that is first responder of window (a top-level widget) with a selection
+    // begun, if any.
     static INDSequentialTextSelectionManager *firstResponderForWindow(const QWidget *window);
 
 public slots:

@@ -149,8 +149,9 @@ bool INDSequentialTextSelectionManager::handleRightMouseDown(QWidget *receiver, 
 bool INDSequentialTextSelectionManager::handleKey(QWidget *receiver, QEvent *event)
 {
     auto *key = static_cast<QKeyEvent *>(event);
-    if (!m_firstResponder || !m_window || receiver->window() != m_window->window() ||
-        !key->matches(QKeySequence::Copy))
+    // Without a selection the window's own Copy (the browser's items) keeps the key.
+    if (!m_firstResponder || !m_currentSession || !m_window ||
+        receiver->window() != m_window->window() || !key->matches(QKeySequence::Copy))
         return false;
     // Taking the override keeps the window's own Copy shortcut from firing; the key press
     // that follows copies.
