@@ -1,6 +1,7 @@
 // Text selection across message views and the copy-and-paste field, driven by mouse and keys
 // through the window as a user's pointer would.
 #define QTEST_QPA_MOUSE_HANDLING
+#include "hostilenames.h"
 #include "indsequentialtextselectionmanager.h"
 #include "mccopypastetextfield.h"
 #include "mcmenuedit.h"
@@ -45,14 +46,14 @@ public:
 class Conversation
 {
 public:
-    explicit Conversation(const QStringList &texts)
+    explicit Conversation(const QStringList &texts, int rowHeight = 70)
     {
         auto *rows = new QWidget;
         rowsLayout = new QVBoxLayout(rows);
         for (const QString &text : texts) {
             auto *view = new QTextBrowser;
             view->setPlainText(text);
-            view->setFixedHeight(70);
+            view->setFixedHeight(rowHeight);
             view->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
             view->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
             view->setFocusPolicy(Qt::NoFocus);
@@ -65,7 +66,7 @@ public:
         auto *layout = new QVBoxLayout(&window);
         layout->addWidget(scroll);
         layout->addWidget(field);
-        window.resize(420, 90 * texts.size() + 60);
+        window.resize(420, (rowHeight + 20) * texts.size() + 60);
         // Registered before the layout places them, as rows often are.
         for (int row = 0; row < views.size(); ++row)
             manager.registerTextView(views[row], QStringLiteral("m%1").arg(row));
@@ -355,6 +356,15 @@ void TestControlsSelection::hostileTextsStayPlain()
     // The override ends with its own message: the next one is its own line.
     QCOMPARE(copied.split('\n').at(1), override);
     QCOMPARE(chat.views[0]->toPlainText(), markup);
+
+    // The shared hostile names, one message each, come back exactly as they were.
+    QStringList names;
+    for (const ShellTest::HostileName &name : ShellTest::hostileNames())
+        names.append(name.name);
+    Conversation named(names, 30);
+    QVERIFY(QTest::qWaitForWindowExposed(&named.window));
+    named.drag(0, 0, names.size() - 1, names.last().size());
+    QCOMPARE(named.copied(), names.join('\n'));
 }
 
 void TestControlsSelection::copyPasteField()
