@@ -23,6 +23,15 @@ class QMouseEvent;
 // that part again. A view may be a QTextEdit, a QTextBrowser or a QPlainTextEdit (read-only,
 // selectable by mouse), or any widget that also inherits INDSelectableText. Views destroyed
 // while registered leave by themselves. Texts are plain: what is copied is the views' text.
+// Give the views Qt::NoFocus (a view with the keyboard focus handles its own clicks) and show
+// message text with setPlainText(). The views may sit in a scroll area; rows laid out after
+// they were registered are put in order when a selection begins. Typical use:
+//
+//     auto *view = new QTextBrowser(row);
+//     view->setPlainText(message.text);
+//     view->setFocusPolicy(Qt::NoFocus);
+//     view->setOpenLinks(false); // anchorClicked() then decides what a link opens
+//     selectionManager->registerTextView(view, messageId);
 //
 // The manager watches the application's mouse events (it installs itself as an application
 // event filter) instead of living in the views:
