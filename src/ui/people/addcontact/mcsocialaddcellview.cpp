@@ -24,6 +24,9 @@ MCSocialAddCellView::MCSocialAddCellView(const QString &identifier, QWidget *par
     : QWidget(parent)
 {
     setObjectName(identifier);
+    // The cell covers the table's own painting of the row's text.
+    setAutoFillBackground(true);
+    setBackgroundRole(QPalette::Base);
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(6, 2, 6, 2);
     if (identifier == QLatin1String("photo")) {
@@ -36,7 +39,9 @@ MCSocialAddCellView::MCSocialAddCellView(const QString &identifier, QWidget *par
         QFont bold = m_textField->font();
         bold.setBold(true);
         m_textField->setFont(bold);
-        m_emailField->setForegroundRole(QPalette::PlaceholderText);
+        QPalette grey = m_emailField->palette();
+        grey.setColor(QPalette::WindowText, grey.color(QPalette::Disabled, QPalette::WindowText));
+        m_emailField->setPalette(grey);
         auto *lines = new QVBoxLayout;
         lines->setSpacing(0);
         lines->addStretch();

@@ -60,6 +60,8 @@ MCSocialAddController::MCSocialAddController(MCManager *hub, MOUserAuthenticatio
     m_searchField->setPlaceholderText(tr("E-mail address"));
     m_searchField->setClearButtonEnabled(true);
     m_searchField->setMaxLength(MaximumEmailLength);
+    // Shown, the page is ready for an address.
+    setFocusProxy(m_searchField);
     m_buttonFind->setObjectName(QStringLiteral("buttonFind"));
     m_buttonFind->setEnabled(false);
     m_buttonFind->setDefault(true);

@@ -60,7 +60,9 @@ MCMessagesController::MCMessagesController(MCManager *hub, QWidget *parent)
     QFont caption = m_noSelectionLabel->font();
     caption.setPixelSize(16);
     m_noSelectionLabel->setFont(caption);
-    m_noSelectionLabel->setForegroundRole(QPalette::PlaceholderText);
+    QPalette grey = m_noSelectionLabel->palette();
+    grey.setColor(QPalette::WindowText, grey.color(QPalette::Disabled, QPalette::WindowText));
+    m_noSelectionLabel->setPalette(grey);
     auto *noSelectionLayout = new QVBoxLayout(m_viewNoSelection);
     noSelectionLayout->addWidget(m_noSelectionLabel);
 
