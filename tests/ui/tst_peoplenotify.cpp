@@ -4,6 +4,7 @@
 // sidebar's Notifications badge and told on the desktop through a notification server on the
 // test's own session bus (a recorder of ours); answering it on the page.
 #include "dbusdesktopnotifier.h"
+#include "hostilenames.h"
 #include "kbbutton.h"
 #include "kerlolocal.h"
 #include "mcappdelegate.h"
@@ -73,6 +74,7 @@ private slots:
     void addContactSearchFailures();
     void invitationArrivesBehindAnotherWindow();
     void invitationsAreAnsweredOnThePage();
+    void namesAndAnsweredRowsLetGo();
 
 private:
     MCMainWindow *window() const { return m_shell.delegate()->mainWindow(); }
@@ -399,6 +401,70 @@ void TestPeopleNotify::invitationsAreAnsweredOnThePage()
     // Two rows selected: the caption again.
     table->selectAll();
     QCOMPARE(page->splitBottomView()->currentWidget(), page->viewNoSelection());
+}
+
+void TestPeopleNotify::namesAndAnsweredRowsLetGo()
+{
+    MCManager *hub = MCManager::sharedManager();
+    const int before = hub->userMessages().size();
+    QVERIFY(QTest::qWaitForWindowActive(window()));
+    const auto invite = [this](const QString &email, const QJsonObject &names) {
+        return !m_server.createUser(email, QStringLiteral("pw"), names).isEmpty() &&
+               !m_server.inviteContactAs(email, QLatin1String(DemoEmail)).isEmpty();
+    };
+    const QList<HostileName> hostile = hostileNames();
+    for (int i = 0; i < hostile.size(); ++i)
+        QVERIFY(invite(QStringLiteral("hostile%1@kerlo.local").arg(i),
+                       {{"first_name", hostile.at(i).name}}));
+    QVERIFY(invite(QStringLiteral("noname@kerlo.local"), {}));
+    QVERIFY(invite(QStringLiteral("lastonly@kerlo.local"), {{"last_name", "Vo"}}));
+    // Enough others that, all answered, the hub has more answered rows than it keeps.
+    const int answered = MCManager::MaximumAnsweredMessages + 5;
+    for (int i = before + hostile.size() + 2; i < answered; ++i)
+        QVERIFY(invite(QStringLiteral("other%1@kerlo.local").arg(i), {{"first_name", "Other"}}));
+    QTRY_COMPARE_WITH_TIMEOUT(hub->userMessages().size(), answered, 30000);
+
+    QStringList senders;
+    for (MCJoinInvitation *row : hub->userMessages())
+        senders.append(row->messageSender());
+    QVERIFY(senders.contains(QStringLiteral("NO NAME")));
+    QVERIFY(senders.contains(QStringLiteral("Vo")));
+    MCMessagesController *page = messagesPage();
+    QAbstractItemModel *rows = page->arrangedNotifications();
+    QCOMPARE(rows->rowCount(), answered);
+    for (int row = 0; row < rows->rowCount(); ++row) {
+        const QString shown =
+            rows->index(row, MCNotificationsModel::SenderColumn).data().toString();
+        QVERIFY2(readsInOrder(shown), qPrintable(shown));
+        page->tableView()->selectRow(row);
+        const QString body = page->viewJoinInvitation()->bodyField()->text();
+        QCOMPARE(body.count(QLatin1Char('\n')), 3);
+        QVERIFY2(readsInOrder(body.section(QLatin1Char('\n'), 2, 2)), qPrintable(body));
+    }
+    QCOMPARE(page->viewJoinInvitation()->bodyField()->textFormat(), Qt::PlainText);
+
+    // Everything answered; then one more comes: the oldest answered rows go, never an unread
+    // one, and the page follows.
+    for (MCJoinInvitation *row : hub->userMessages()) {
+        if (!row->messageRead())
+            hub->declineJoinInvitation(row);
+    }
+    QCOMPARE(hub->unreadNotifications(), 0);
+    const auto allAnswered = [hub] {
+        const QList<MCJoinInvitation *> held = hub->userMessages();
+        return std::all_of(held.begin(), held.end(), [](MCJoinInvitation *row) {
+            return row->joinInvitation().acceptedAt().isValid() ||
+                   row->joinInvitation().rejectedAt().isValid();
+        });
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(allAnswered(), 30000);
+    QVERIFY(invite(QStringLiteral("latest@kerlo.local"), {{"first_name", "Latest"}}));
+    QTRY_COMPARE_WITH_TIMEOUT(hub->unreadNotifications(), 1, 20000);
+    QCOMPARE(hub->userMessages().size(), MCManager::MaximumAnsweredMessages + 1);
+    QCOMPARE(hub->userMessages().last()->messageSender(), QStringLiteral("Latest"));
+    QTRY_COMPARE(rows->rowCount(), MCManager::MaximumAnsweredMessages + 1);
+    QCOMPARE(rows->index(0, MCNotificationsModel::SenderColumn).data().toString(),
+             QStringLiteral("Latest"));
 }
 
 int main(int argc, char **argv)
