@@ -2,6 +2,7 @@
 
 #include "desktopnotifier.h"
 #include "mcshelllogging.h"
+#include "mcstring.h"
 
 #include <QWidget>
 
@@ -19,8 +20,9 @@ bool MCDesktopNotifier::notify(const QString &title, const QString &text)
         m_window && m_window->isVisible() && !m_window->isMinimized() && m_window->isActiveWindow();
     if (inFront)
         return false;
-    // Names may be long and hostile: no logging of the text, the bubble gets it as it is.
+    // The title is someone's name: one line that cannot turn the bubble's text around. The
+    // text is not logged (it may be a private message).
     qCDebug(lcShell) << "Desktop notification sent";
-    m_desktop->notify(title, text);
+    m_desktop->notify(MCString::stringForName(title), text);
     return true;
 }

@@ -21,8 +21,9 @@ public:
     // window itself shows the arrival. Neither is owned.
     MCDesktopNotifier(DesktopNotifier *desktop, QWidget *window, QObject *parent = nullptr);
 
-    // A bubble titled title (a sender's name) saying text, both plain text, unless the main
-    // window is active. Returns whether a bubble was sent.
+    // A bubble titled title (a sender's name, shown as one line in its own order) saying text,
+    // both plain text (markup characters are shown, not obeyed), unless the main window is
+    // active. Returns whether a bubble was sent.
     bool notify(const QString &title, const QString &text);
 
 private:
