@@ -2,8 +2,8 @@
 #define MCMANAGER_H
 
 #include "alert.h"
-#include "mcchatsupport.h"
 #include "mcabstractobjectnode.h"
+#include "mcchatsupport.h"
 #include "moavatarmanagerdelegate.h"
 #include "mocollaborationmanagerdelegate.h"
 #include "moconversationsmanagerdelegate.h"
@@ -13,8 +13,8 @@
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QHash>
-#include <QPixmap>
 #include <QObject>
+#include <QPixmap>
 #include <QPointer>
 #include <QRecursiveMutex>
 #include <QSet>
@@ -29,6 +29,7 @@ class AlertPresenter;
 class Clock;
 class MCBrowsableViewController;
 class MCContact;
+class MCDesktopNotifier;
 class MCGroup;
 class MCJoinInvitation;
 class MCSocialEntity;
@@ -197,7 +198,10 @@ public:
     MCChatSupport &chatSupport() { return m_chatSupport; }
     MCSocialEntity *socialEntity(qint64 conversationId) const;
     // The conversation identifier of the one-to-one conversation with that person; 0 when none.
-    qint64 p2pConversationId(const QString &email) const { return m_p2pRecipientIdMap.value(email); }
+    qint64 p2pConversationId(const QString &email) const
+    {
+        return m_p2pRecipientIdMap.value(email);
+    }
     QString p2pRecipient(qint64 conversationId) const
     {
         return m_p2pIdRecipientMap.value(conversationId);
@@ -214,6 +218,13 @@ public:
     // The user answers a join invitation: the row waits for the service and is no longer unread.
     void acceptJoinInvitation(MCJoinInvitation *row);
     void declineJoinInvitation(MCJoinInvitation *row);
+    // Answered rows kept at most; the oldest answered ones go first, unread rows always stay.
+    static constexpr int MaximumAnsweredMessages = 200;
+
+    // Where arrivals are told on the desktop while the window is not in front; not owned,
+    // null until the shell sets it.
+    MCDesktopNotifier *desktopNotifier() const;
+    void setDesktopNotifier(MCDesktopNotifier *notifier);
 
     // The picture of account, from the cache or asked of the service.
     void requestAvatar(const MOUserAccount &account);
@@ -242,9 +253,10 @@ public:
     void conversationsManagerDidReceiveMessagesForConversation(
         MOConversationsManager *, const QList<MOMessage> &messages,
         const MOConversation &conversation) override;
-    void conversationsManagerDidReceiveUsersForConversation(
-        MOConversationsManager *, const QList<MOUserAccount> &users,
-        const MOConversation &conversation) override;
+    void
+    conversationsManagerDidReceiveUsersForConversation(MOConversationsManager *,
+                                                       const QList<MOUserAccount> &users,
+                                                       const MOConversation &conversation) override;
     void conversationsManagerDidStartConversation(MOConversationsManager *manager,
                                                   const MOConversation &conversation) override;
     void conversationsManagerDidReceiveNewContacts(MOConversationsManager *,
@@ -327,6 +339,7 @@ private:
     MCSocialEntity *entityOf(const MOCollaboration &collaboration);
     void answerJoinInvitation(MCJoinInvitation *row, bool accept);
     void updateJoinInvitation(const MOJoinInvitation &invitation);
+    void dropOldAnsweredMessages();
     // The picture at path for whoever has account's e-mail; alsoMet: the people met in group
     // conversations get it even when a contact did.
     void setAvatarOf(const MOUserAccount &account, const QString &path, bool alsoMet);
@@ -351,6 +364,7 @@ private:
     qint64 m_currentDownloadsCount = 0;
     mutable QRecursiveMutex m_countersLock;
     MOAvatarManager *m_avatarManager = nullptr;
+    QPointer<MCDesktopNotifier> m_desktopNotifier;
     MOConversationsManager *m_conversationsManager = nullptr;
     AlertPresenter *m_alerts = nullptr;
     QPointer<QWidget> m_sheetWindow;
