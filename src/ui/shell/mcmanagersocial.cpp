@@ -328,9 +328,10 @@ void MCManager::conversationsManagerDidReceiveMessagesForConversation(
                            << "have no one to go to";
         return;
     }
+    // Dates are whole seconds: messages of one second keep the order the service numbered them.
     QList<MOMessage> sorted = messages;
     std::stable_sort(sorted.begin(), sorted.end(), [](const MOMessage &a, const MOMessage &b) {
-        return a.sentAt() < b.sentAt();
+        return a.sentAt() != b.sentAt() ? a.sentAt() < b.sentAt() : a.messageId() < b.messageId();
     });
     entity->addWrittenMessages(sorted);
 }
