@@ -26,6 +26,8 @@
 #include "mcpeoplecontroller.h"
 #include "mcpeoplemodel.h"
 #include "mcsharelinkcell.h"
+#include "mcsidebarcontroller.h"
+#include "mcsidebarmodel.h"
 #include "mcstring.h"
 #include "mctablelinks.h"
 #include "moobjectsmanager.h"
@@ -225,6 +227,14 @@ void TestPeoplePanels::groupMadeInTheWindowIsCreatedListedAndChattedIn()
     QCOMPARE(body.value("users").toArray(), (QJsonArray{CalEmail, BeaEmail}));
     QCOMPARE(body.value("name").toString(), name);
     QVERIFY(window->isVisible());
+    // The sidebar lists it among the people, by its name as plain text.
+    MCSidebarModel *sidebar = m_shell.delegate()->mainWindow()->sidebar()->model();
+    const QModelIndex row =
+        sidebar->indexForPlace(name + QStringLiteral("://") + QString::number(team->identifier()));
+    QVERIFY(row.isValid());
+    QCOMPARE(row.data().toString(), name);
+    QCOMPARE(row.data(MCSidebarModel::KindRole).toInt(), int(MCSidebarModel::Group));
+    QVERIFY(sidebar->indexForPlace(BeaEmail + QStringLiteral("://")).isValid());
 
     // The group carries messages both ways.
     MOMessage message;
