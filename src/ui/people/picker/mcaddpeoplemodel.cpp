@@ -6,6 +6,8 @@
 #include "mcmanager.h"
 #include "mcstring.h"
 
+#include <QIcon>
+
 MCAddPeopleModel::MCAddPeopleModel(MCManager *hub, QObject *parent)
     : QAbstractTableModel(parent)
     , m_hub(hub)
@@ -76,8 +78,8 @@ QVariant MCAddPeopleModel::data(const QModelIndex &index, int role) const
         break;
     case Status:
         if (role == Qt::DecorationRole)
-            return MCImages::named(person->onlineStatus() != 0 ? QStringLiteral("green")
-                                                               : QStringLiteral("gray"));
+            return QIcon(MCImages::named(person->onlineStatus() != 0 ? QStringLiteral("green")
+                                                                     : QStringLiteral("gray")));
         if (role == Qt::ToolTipRole)
             return person->onlineStatus() != 0 ? tr("Online") : tr("Offline");
         break;
@@ -87,7 +89,7 @@ QVariant MCAddPeopleModel::data(const QModelIndex &index, int role) const
         if (role == Qt::ToolTipRole)
             return MCString::stringForToolTip(person->email());
         if (role == Qt::DecorationRole && !person->avatar().isNull())
-            return person->avatar().scaled(24, 24, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+            return QIcon(person->avatar());
         break;
     default:
         break;

@@ -37,8 +37,13 @@ MCChatFilesController::MCChatFilesController(const QString &ownEmail, MOObjectsM
     m_tableView->verticalHeader()->hide();
     m_tableView->horizontalHeader()->setSectionResizeMode(MCChatFilesModel::Name,
                                                           QHeaderView::Stretch);
+    // A narrow panel: the name takes what the person and the date leave.
+    m_tableView->horizontalHeader()->resizeSection(MCChatFilesModel::Person, 80);
+    m_tableView->horizontalHeader()->resizeSection(MCChatFilesModel::Date, 90);
     m_tableView->horizontalHeader()->setSectionResizeMode(MCChatFilesModel::Status,
                                                           QHeaderView::ResizeToContents);
+    m_tableView->setWordWrap(false);
+    m_tableView->setTextElideMode(Qt::ElideMiddle);
     m_tableView->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_tableView, &QWidget::customContextMenuRequested, this,
             &MCChatFilesController::showMenu);

@@ -8,6 +8,7 @@
 #include "mouseraccount.h"
 
 #include <QFileInfo>
+#include <QIcon>
 
 namespace {
 
@@ -112,16 +113,16 @@ QVariant MCChatFilesModel::data(const QModelIndex &index, int role) const
         break;
     case Date:
         if (role == Qt::DisplayRole)
-            return MCDateText::text(file.createdAt(), MCDateText::Short, MCDateText::Short);
+            return MCDateText::text(file.createdAt(), MCDateText::Short, MCDateText::None);
         break;
     case Status:
         if (role == Qt::DecorationRole) {
             if (file.revoked())
-                return MCImages::named(QStringLiteral("revokedColored.png"));
+                return QIcon(MCImages::named(QStringLiteral("revokedColored.png")));
             if (file.rejected())
-                return MCImages::named(QStringLiteral("rejected.png"));
-            return MCImages::named(file.accepted() ? QStringLiteral("acceptedColored.png")
-                                                   : QStringLiteral("waitingColored.png"));
+                return QIcon(MCImages::named(QStringLiteral("rejected.png")));
+            return QIcon(MCImages::named(file.accepted() ? QStringLiteral("acceptedColored.png")
+                                                         : QStringLiteral("waitingColored.png")));
         }
         break;
     default:

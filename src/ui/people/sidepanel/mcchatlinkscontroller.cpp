@@ -10,12 +10,27 @@
 
 #include <QHeaderView>
 #include <QLabel>
+#include <QStyledItemDelegate>
 #include <QToolButton>
 #include <QVBoxLayout>
 
 namespace {
 
 const char *const UrlProperty = "chatLinkUrl";
+
+// The row's link cell shows the text: the table draws only the row's background under it.
+class BackgroundOnlyDelegate : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        option->text.clear();
+    }
+};
 
 } // namespace
 
@@ -26,6 +41,7 @@ MCChatLinksController::MCChatLinksController(QWidget *parent)
 {
     m_tableView->setObjectName(QStringLiteral("linksTableView"));
     m_tableView->setModel(m_links);
+    m_tableView->setItemDelegate(new BackgroundOnlyDelegate(m_tableView));
     m_tableView->setColumnHidden(MCChatLinksModel::Contact, true);
     m_tableView->setColumnHidden(MCChatLinksModel::Date, true);
     m_tableView->horizontalHeader()->hide();

@@ -4,6 +4,8 @@
 #include "mcimages.h"
 #include "mcstring.h"
 
+#include <QIcon>
+
 MCPeopleModel::MCPeopleModel(QObject *parent)
     : QAbstractTableModel(parent)
 {}
@@ -65,8 +67,8 @@ QVariant MCPeopleModel::data(const QModelIndex &index, int role) const
         return person->email();
     if (index.column() == Status) {
         if (role == Qt::DecorationRole)
-            return MCImages::named(person->onlineStatus() != 0 ? QStringLiteral("green")
-                                                               : QStringLiteral("gray"));
+            return QIcon(MCImages::named(person->onlineStatus() != 0 ? QStringLiteral("green")
+                                                                     : QStringLiteral("gray")));
         if (role == Qt::ToolTipRole)
             return person->onlineStatus() != 0 ? tr("Online") : tr("Offline");
         return QVariant();
@@ -78,7 +80,7 @@ QVariant MCPeopleModel::data(const QModelIndex &index, int role) const
         return MCString::stringForToolTip(person->email());
     case Qt::DecorationRole:
         if (!person->avatar().isNull())
-            return person->avatar().scaled(24, 24, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+            return QIcon(person->avatar());
         return QVariant();
     default:
         return QVariant();
