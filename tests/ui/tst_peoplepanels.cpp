@@ -214,8 +214,19 @@ void TestPeoplePanels::groupMadeInTheWindowIsCreatedListedAndChattedIn()
     QCOMPARE(table->model()->rowCount(), 2);
     QCOMPARE(window->peopleController()->selectedContacts().size(), 2);
 
+    // A refusal is said in the window, once, and makes no group.
+    QVERIFY(m_server.forceStatus(QStringLiteral("/api/v1/conversations/start"), 503,
+                                 R"({"errors": ["<b>Try later</b>"]})"));
+    QTest::mouseClick(window->buttonCreateGroup(), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(window->textError()->isVisible(), 20000);
+    QCOMPARE(window->textError()->text(),
+             QStringLiteral("The group could not be created: <b>Try later</b>"));
+    QCOMPARE(window->textError()->textFormat(), Qt::PlainText);
+    QVERIFY(hub->groups().isEmpty());
+
     QVERIFY(m_server.clearRequests());
     QTest::mouseClick(window->buttonCreateGroup(), Qt::LeftButton);
+    QVERIFY(window->textError()->isHidden());
     QTRY_COMPARE_WITH_TIMEOUT(hub->groups().size(), 1, 20000);
     MCGroup *team = hub->groups().first();
     QCOMPARE(team->roomName(), name);

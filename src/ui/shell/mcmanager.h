@@ -247,6 +247,8 @@ public:
         const MOConversation &conversation) override;
     void conversationsManagerDidStartConversation(MOConversationsManager *manager,
                                                   const MOConversation &conversation) override;
+    void conversationsManagerDidFailStartingConversation(MOConversationsManager *,
+                                                         const QString &reason) override;
     void conversationsManagerDidReceiveNewContacts(MOConversationsManager *,
                                                    const QList<MOUserAccount> &accounts) override;
     void conversationsManagerDidReceiveChangedStatusAccounts(
@@ -291,6 +293,8 @@ signals:
     void userMessagesChanged();
     void unreadNotificationsChanged();
     void avatarChanged();
+    // A group asked for was not made; reason: the service's, or empty.
+    void groupCreationFailed(const QString &reason);
     // The picture given to updateAvatar() was uploaded and is now the avatar.
     void avatarUpdated();
     // The picture given to updateAvatar() was not uploaded; status: the service's, or 0.

@@ -283,6 +283,12 @@ void MCManager::conversationsManagerDidStartConversation(MOConversationsManager 
     manager->listUsersForConversationWithIdentifier(conversation.identifier());
 }
 
+void MCManager::conversationsManagerDidFailStartingConversation(MOConversationsManager *,
+                                                                const QString &reason)
+{
+    emit groupCreationFailed(reason);
+}
+
 void MCManager::conversationsManagerDidReceiveUsersForConversation(
     MOConversationsManager *, const QList<MOUserAccount> &users, const MOConversation &conversation)
 {

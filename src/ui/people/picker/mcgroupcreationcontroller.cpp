@@ -1,6 +1,9 @@
 #include "mcgroupcreationcontroller.h"
 
 #include "mcaddpeoplecontroller.h"
+#include "mcbrowsableviewcontroller.h"
+#include "mcmanager.h"
+#include "mcstring.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -17,6 +20,7 @@ MCGroupCreationController::MCGroupCreationController(MCManager *hub,
     , m_searchField(new QLineEdit(this))
     , m_textGroupName(new QLineEdit(this))
     , m_textAddPeople(new QLabel(tr("Add People"), this))
+    , m_textError(new QLabel(this))
     , m_peopleController(new MCAddPeopleController(hub, auth, m_mainView))
 {
     setObjectName(QStringLiteral("MCGroupCreationController"));
@@ -31,6 +35,13 @@ MCGroupCreationController::MCGroupCreationController(MCManager *hub,
     m_textGroupName->setPlaceholderText(tr("Group name..."));
     m_textAddPeople->setObjectName(QStringLiteral("textAddPeople"));
     m_textAddPeople->setTextFormat(Qt::PlainText);
+    m_textError->setObjectName(QStringLiteral("textError"));
+    m_textError->setTextFormat(Qt::PlainText);
+    m_textError->setWordWrap(true);
+    m_textError->hide();
+    QPalette alert = m_textError->palette();
+    alert.setColor(QPalette::WindowText, Qt::darkRed);
+    m_textError->setPalette(alert);
     QFont bold = m_textAddPeople->font();
     bold.setBold(true);
     m_textAddPeople->setFont(bold);
@@ -45,6 +56,7 @@ MCGroupCreationController::MCGroupCreationController(MCManager *hub,
     layout->addWidget(m_textAddPeople);
     layout->addWidget(m_searchField);
     layout->addWidget(m_mainView, 1);
+    layout->addWidget(m_textError);
     layout->addLayout(bottom);
 
     connect(m_peopleController, &MCAddPeopleController::selectedContactsChanged, this,
@@ -55,6 +67,8 @@ MCGroupCreationController::MCGroupCreationController(MCManager *hub,
             &MCAddPeopleController::setFilterText);
     connect(m_buttonCreateGroup, &QPushButton::clicked, this,
             &MCGroupCreationController::actionCreateGroup);
+    connect(hub, &MCManager::groupCreationFailed, this,
+            &MCGroupCreationController::groupCreationFailed);
     connect(m_textGroupName, &QLineEdit::returnPressed, this, [this] {
         if (m_buttonCreateGroup->isEnabled())
             actionCreateGroup();
@@ -75,8 +89,18 @@ void MCGroupCreationController::canCreateGroup()
                                     m_peopleController->selectedContacts().size() >= 2);
 }
 
+void MCGroupCreationController::groupCreationFailed(const QString &reason)
+{
+    m_textError->setText(
+        reason.isEmpty()
+            ? tr("The group could not be created.")
+            : tr("The group could not be created: %1").arg(MCString::stringForName(reason)));
+    m_textError->show();
+}
+
 void MCGroupCreationController::actionCreateGroup()
 {
+    m_textError->hide();
     if (!m_textGroupName->text().isEmpty())
         m_peopleController->createGroupWithTitle(m_textGroupName->text());
 }

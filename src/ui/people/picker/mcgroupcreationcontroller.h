@@ -12,7 +12,8 @@ class QPushButton;
 
 // The group-creation window: a search field, the people picker, the selection caption, the
 // group's name and the create button, enabled with a name and at least two people ticked.
-// The window stays open after a group is asked for; the new group shows up in the sidebar.
+// The window stays open after a group is asked for; the new group shows up in the sidebar, and
+// a group the service refused is said so in the window.
 class MCGroupCreationController : public QWidget
 {
     Q_OBJECT
@@ -25,6 +26,8 @@ public:
     QLineEdit *searchField() const { return m_searchField; }
     QLineEdit *textGroupName() const { return m_textGroupName; }
     QLabel *textAddPeople() const { return m_textAddPeople; }
+    // Says why the last group asked for was not made; hidden until then.
+    QLabel *textError() const { return m_textError; }
     MCAddPeopleController *peopleController() const { return m_peopleController; }
 
     void actionCreateGroup();
@@ -34,12 +37,14 @@ public:
 private:
     void selectedContactsChanged();
     void canCreateGroup();
+    void groupCreationFailed(const QString &reason);
 
     QWidget *m_mainView;
     QPushButton *m_buttonCreateGroup;
     QLineEdit *m_searchField;
     QLineEdit *m_textGroupName;
     QLabel *m_textAddPeople;
+    QLabel *m_textError;
     MCAddPeopleController *m_peopleController;
 };
 
