@@ -5,6 +5,7 @@
 // time; her messages raise the unread count while the chat is not shown; hostile texts stay
 // plain text; files go both ways (dropped on the chat, sent, accepted; received, accepted into
 // their folder, declined).
+#include "indsequentialtextselectionmanager.h"
 #include "kerlolocal.h"
 #include "mcappdelegate.h"
 #include "mcbrowsableviewcontroller.h"
@@ -28,6 +29,7 @@
 #include "servicereader.h"
 #include "shelltestfixture.h"
 
+#include <QClipboard>
 #include <QDesktopServices>
 #include <QJsonArray>
 #include <QLabel>
@@ -37,6 +39,7 @@
 #include <QTextLayout>
 #include <QToolButton>
 #include <QTreeView>
+#include <QWindow>
 #include <QtTest>
 
 using namespace ShellTest;
@@ -83,6 +86,7 @@ private slots:
     void initTestCase();
     void clickOnContactOpensChatAndOlderMessagesLoad();
     void emojiFromChooserIsSentAsShortcodeThenConfirmed();
+    void draggingAcrossThreeMessagesCopiesTheirTexts();
     void arrivingMessageRaisesUnreadCountWhenNotShown();
     void hostileMessagesStayPlainText();
     void fileDroppedOnChatIsSentAndAccepted();
@@ -292,6 +296,49 @@ void TestPeopleChat::emojiFromChooserIsSentAsShortcodeThenConfirmed()
         count += rows()->index(row).data().toString() == QStringLiteral("hi :smile:") ? 1 : 0;
     QCOMPARE(count, 1);
     QCOMPARE(bea()->chatNotifications(), 0);
+}
+
+void TestPeopleChat::draggingAcrossThreeMessagesCopiesTheirTexts()
+{
+    QVERIFY(showChat());
+    QApplication::clipboard()->clear();
+    const int first = rowWithText(rows(), QStringLiteral("old message 140"));
+    table()->verticalScrollBar()->setValue(table()->rowTop(first) - 20);
+    QList<MCChatTextView *> texts;
+    for (int row = first; row < first + 3; ++row) {
+        auto *cell = qobject_cast<MCChatTableCellView *>(table()->rowView(row));
+        QVERIFY(cell);
+        texts.append(cell->textView());
+    }
+    const auto at = [](MCChatTextView *view, int index) {
+        QTextCursor cursor(view->document());
+        cursor.setPosition(index);
+        const QTextLine line = cursor.block().layout()->lineForTextPosition(index);
+        return QPoint(int(line.cursorToX(index)) + (index == 0 ? 1 : -1),
+                      int(line.y() + line.height() / 2));
+    };
+    for (MCChatTextView *view : texts)
+        view->heightForWidth(view->width());
+    // Through the window, as the pointer does: the drag carries the pressed button.
+    QWidget *top = chat()->window();
+    QWindow *handle = top->windowHandle();
+    const auto point = [top](MCChatTextView *view, const QPoint &inView) {
+        return view->mapTo(top, inView);
+    };
+    QTest::mousePress(handle, Qt::LeftButton, {}, point(texts[0], at(texts[0], 0)));
+    QTest::mouseMove(handle, point(texts[1], at(texts[1], 5)));
+    QTest::mouseMove(handle, point(texts[2], at(texts[2], texts[2]->text().size())));
+    QTest::mouseRelease(handle, Qt::LeftButton, {},
+                        point(texts[2], at(texts[2], texts[2]->text().size())));
+    QVERIFY(chat()->selectionManager()->currentSession());
+    QCOMPARE(chat()->selectionManager()->cachedAttributedText(),
+             QStringLiteral("old message 140\nold message 141\nold message 142"));
+    QTest::keyClick(chat()->window(), Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QApplication::clipboard()->text(),
+             QStringLiteral("old message 140\nold message 141\nold message 142"));
+    // A click in the message field gives it the keyboard back.
+    QTest::mouseClick(chat()->textView()->viewport(), Qt::LeftButton);
+    QTRY_VERIFY(chat()->textView()->hasFocus());
 }
 
 void TestPeopleChat::arrivingMessageRaisesUnreadCountWhenNotShown()

@@ -83,10 +83,11 @@ void MCChatTextView::resizeEvent(QResizeEvent *event)
     m_document.setTextWidth(qMax(1, width()));
 }
 
-int MCChatTextView::characterAt(const QPoint &pos) const
+int MCChatTextView::ind_characterIndexForInsertionAtPoint(const QPoint &point) const
 {
     m_document.setTextWidth(qMax(1, width()));
-    return m_document.documentLayout()->hitTest(pos, Qt::FuzzyHit);
+    const int index = m_document.documentLayout()->hitTest(point, Qt::FuzzyHit);
+    return qBound(0, index, text().size());
 }
 
 QString MCChatTextView::linkAt(const QPoint &pos) const
@@ -95,14 +96,27 @@ QString MCChatTextView::linkAt(const QPoint &pos) const
     return m_document.documentLayout()->anchorAt(pos);
 }
 
-void MCChatTextView::setSelectionRange(int start, int end, bool active)
+void MCChatTextView::ind_setHighlight(const INDRange &range, const QColor &colour)
 {
-    if (start == m_selectionStart && end == m_selectionEnd && active == m_selectionActive)
+    if (range == m_highlight && colour == m_highlightColour)
         return;
-    m_selectionStart = start;
-    m_selectionEnd = end;
-    m_selectionActive = active;
+    m_highlight = range;
+    m_highlightColour = colour;
     update();
+}
+
+QUrl MCChatTextView::ind_linkAtIndex(int index) const
+{
+    QTextCursor cursor(&m_document);
+    cursor.setPosition(qBound(0, index + 1, m_document.characterCount() - 1));
+    const QString href = cursor.charFormat().anchorHref();
+    return href.isEmpty() ? QUrl() : QUrl(href);
+}
+
+void MCChatTextView::ind_clickedOnLink(const QUrl &link, int)
+{
+    if (isOpenableLink(link))
+        QDesktopServices::openUrl(link);
 }
 
 void MCChatTextView::paintEvent(QPaintEvent *)
@@ -111,15 +125,13 @@ void MCChatTextView::paintEvent(QPaintEvent *)
     QAbstractTextDocumentLayout::PaintContext context;
     context.palette = palette();
     context.palette.setColor(QPalette::Text, palette().color(QPalette::WindowText));
-    if (m_selectionEnd > m_selectionStart) {
+    if (m_highlight.length > 0) {
         QAbstractTextDocumentLayout::Selection selection;
         selection.cursor = QTextCursor(&m_document);
-        selection.cursor.setPosition(m_selectionStart);
-        selection.cursor.setPosition(m_selectionEnd, QTextCursor::KeepAnchor);
-        selection.format.setBackground(m_selectionActive ? palette().highlight()
-                                                         : QBrush(QColor::fromRgbF(.83, .83, .83)));
-        if (m_selectionActive)
-            selection.format.setForeground(palette().highlightedText());
+        selection.cursor.setPosition(qBound(0, m_highlight.location, text().size()));
+        selection.cursor.setPosition(qBound(0, m_highlight.end(), text().size()),
+                                     QTextCursor::KeepAnchor);
+        selection.format.setBackground(m_highlightColour);
         context.selections.append(selection);
     }
     m_document.setTextWidth(qMax(1, width()));
@@ -128,7 +140,10 @@ void MCChatTextView::paintEvent(QPaintEvent *)
 
 void MCChatTextView::mousePressEvent(QMouseEvent *event)
 {
-    const QString link = event->button() == Qt::LeftButton ? linkAt(event->pos()) : QString();
+    // A view in a selection across messages opens its links through the selection's release.
+    const bool inSelection = !INDTextView::ind_uniqueIdentifier(this).isEmpty();
+    const QString link =
+        event->button() == Qt::LeftButton && !inSelection ? linkAt(event->pos()) : QString();
     const QUrl url(link);
     if (!link.isEmpty() && isOpenableLink(url)) {
         QDesktopServices::openUrl(url);

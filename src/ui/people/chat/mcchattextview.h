@@ -1,6 +1,8 @@
 #ifndef MCCHATTEXTVIEW_H
 #define MCCHATTEXTVIEW_H
 
+#include "indtextview.h"
+
 #include <QTextDocument>
 #include <QWidget>
 
@@ -8,8 +10,11 @@ class MCEmoji;
 
 // The text of one chat message: plain text with its emoji, wrapped to the row's width (a long
 // word breaks anywhere), with its web and mail links underlined. A click on a link opens it in
-// the browser (http, https and mailto only). It never takes the keyboard focus.
-class MCChatTextView : public QWidget
+// the browser (http, https and mailto only). It never takes the keyboard focus. The selection
+// across messages (INDSequentialTextSelectionManager) selects in it.
+class MCChatTextView
+    : public QWidget
+    , public INDSelectableText
 {
     Q_OBJECT
 public:
@@ -27,9 +32,12 @@ public:
     // Only the schemes a message may open.
     static bool isOpenableLink(const QUrl &url);
 
-    // The characters selected by the selection across messages; empty for none.
-    void setSelectionRange(int start, int end, bool active);
-    int characterAt(const QPoint &pos) const;
+    // INDSelectableText
+    QString ind_string() const override { return text(); }
+    int ind_characterIndexForInsertionAtPoint(const QPoint &point) const override;
+    void ind_setHighlight(const INDRange &range, const QColor &colour) override;
+    QUrl ind_linkAtIndex(int index) const override;
+    void ind_clickedOnLink(const QUrl &link, int index) override;
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -41,9 +49,8 @@ private:
     void markLinks();
 
     mutable QTextDocument m_document;
-    int m_selectionStart = 0;
-    int m_selectionEnd = 0;
-    bool m_selectionActive = true;
+    INDRange m_highlight;
+    QColor m_highlightColour;
 };
 
 #endif // MCCHATTEXTVIEW_H

@@ -1,5 +1,6 @@
 #include "mcchatviewcontroller.h"
 
+#include "indsequentialtextselectionmanager.h"
 #include "mcchatenvironment.h"
 #include "mcchatfilerowview.h"
 #include "mcchatmessagefield.h"
@@ -7,6 +8,7 @@
 #include "mcchatsupport.h"
 #include "mcchattablecellview.h"
 #include "mcchattableview.h"
+#include "mcchattextview.h"
 #include "mcemoji.h"
 #include "mcemoticonchooser.h"
 #include "mcgroup.h"
@@ -51,6 +53,7 @@ MCChatViewController::MCChatViewController(MCSocialEntity *entity, MCChatEnviron
     , m_table(new MCChatTableView(entity->rowsModel(), environment->emoji()))
     , m_textView(new MCChatMessageField)
     , m_buttonEmoticon(new QToolButton)
+    , m_selectionManager(new INDSequentialTextSelectionManager(this))
 {
     setObjectName(QStringLiteral("MCChatViewController"));
     setWindowTitle(entity->title());
@@ -111,6 +114,18 @@ MCChatViewController::MCChatViewController(MCSocialEntity *entity, MCChatEnviron
     });
     connect(m_table, &MCChatTableView::rowViewAdded, this, &MCChatViewController::rowViewAdded);
     connect(m_table, &MCChatTableView::rowViewRemoved, this, &MCChatViewController::rowViewRemoved);
+    // Message views join the selection under their row, not their place: a page of older
+    // messages moves every place, and views come and go as rows scroll by.
+    connect(m_table, &MCChatTableView::rowViewAdded, this, [this](MCChatRowView *view, int) {
+        if (auto *cell = qobject_cast<MCChatTableCellView *>(view))
+            m_selectionManager->registerTextView(
+                cell->textView(),
+                QStringLiteral("row-%1").arg(quintptr(cell->entry().data()), 0, 16));
+    });
+    connect(m_table, &MCChatTableView::rowViewRemoved, this, [this](MCChatRowView *view) {
+        if (auto *cell = qobject_cast<MCChatTableCellView *>(view))
+            m_selectionManager->unregisterTextView(cell->textView());
+    });
     connect(m_table, &MCChatTableView::scrolled, this, [this] {
         if (m_entity)
             m_entity->resetChatNotifications();

@@ -12,6 +12,7 @@ class MCChatRowView;
 class MCChatTableView;
 class MCEmoticonChooser;
 class MCSocialEntity;
+class INDSequentialTextSelectionManager;
 class QLabel;
 class QSplitter;
 class QToolButton;
@@ -39,6 +40,8 @@ public:
     QSplitter *splitView() const { return m_splitView; }
     // The right pane, where the side panel goes.
     QWidget *rightSplitView() const { return m_rightSplitView; }
+    // The text selection across the message views.
+    INDSequentialTextSelectionManager *selectionManager() const { return m_selectionManager; }
 
     void drawAllRows();
     void scrollToBottom();
@@ -85,6 +88,7 @@ private:
     MCChatMessageField *m_textView;
     QToolButton *m_buttonEmoticon;
     MCEmoticonChooser *m_chooser = nullptr;
+    INDSequentialTextSelectionManager *m_selectionManager;
 };
 
 #endif // MCCHATVIEWCONTROLLER_H
