@@ -57,6 +57,21 @@ MCSocialEntity *MCManager::socialEntity(qint64 conversationId) const
     return m_socialEntities.value(conversationId);
 }
 
+MCSocialEntity *MCManager::entityForTitle(const QString &title) const
+{
+    if (title.isEmpty())
+        return nullptr;
+    for (MCContact *contact : m_contacts) {
+        if (contact->title() == title)
+            return contact;
+    }
+    for (MCGroup *group : m_groups) {
+        if (group->title() == title)
+            return group;
+    }
+    return nullptr;
+}
+
 MCSocialEntity *MCManager::insertOrFetchEntityForConversation(const MOConversation &conversation)
 {
     const qint64 key = conversation.identifier();
@@ -121,6 +136,7 @@ void MCManager::addContacts(const QList<MCContact *> &contacts)
             continue;
         }
         contact->setParent(this);
+        contact->setEnvironment(this);
         if (key >= 1)
             m_socialEntities.insert(key, contact);
         m_contacts.append(contact);
@@ -161,6 +177,7 @@ void MCManager::addChatRooms(const QList<MCGroup *> &groups)
             continue;
         }
         group->setParent(this);
+        group->setEnvironment(this);
         m_socialEntities.insert(key, group);
         m_groups.append(group);
         emit groupsChanged();
