@@ -14,6 +14,7 @@
 #include "mcchatlink.h"
 #include "mcchatlinkscontroller.h"
 #include "mcchatlinksmodel.h"
+#include "mcchatviewcontroller.h"
 #include "mccontact.h"
 #include "mcgroup.h"
 #include "mcgroupcreationcontroller.h"
@@ -97,6 +98,7 @@ private slots:
     void pickerExclusionsAndPanel();
     void sidePanelListsFilesLinksAndPeople();
     void contactPanelAndLongChats();
+    void panelStandsBesideTheChat();
 
 private:
     MCGroupCreationController *openGroupWindow();
@@ -426,6 +428,7 @@ void TestPeoplePanels::contactPanelAndLongChats()
 
     // A long chat lists its newest links only.
     MCGroup chat(MOConversation{});
+    chat.setEnvironment(hub);
     MCChatLinksModel links;
     links.setEntity(&chat);
     QList<MOMessage> messages;
@@ -445,6 +448,31 @@ void TestPeoplePanels::contactPanelAndLongChats()
                  .toUrl()
                  .path(),
              QStringLiteral("/%1").arg(MCChatLinksModel::maximumRows + 99));
+}
+
+void TestPeoplePanels::panelStandsBesideTheChat()
+{
+    MCManager *hub = MCManager::sharedManager();
+    MCGroup *team = hub->groups().first();
+    hub->setNotBrowsablePath(team->title());
+    QTRY_VERIFY(team->chatController() && team->chatController()->isVisible());
+    auto *panel = team->chatController()->rightSplitView()->findChild<MCHipController *>();
+    QVERIFY(panel);
+    QCOMPARE(panel->entity(), team);
+    QVERIFY(panel->isVisible());
+    // A member's double-click opens their conversation.
+    MCPeopleModel *people = panel->peopleController()->people();
+    QTRY_COMPARE(people->rowCount(), 2);
+    const int bea =
+        people->index(0, 0).data(MCPeopleModel::EmailRole).toString() == BeaEmail ? 0 : 1;
+    QTableView *members = panel->peopleController()->tableView();
+    const QPoint beaRow = members->visualRect(people->index(bea, 1)).center();
+    // A view takes a double-click on the row it was pressed on.
+    QTest::mouseClick(members->viewport(), Qt::LeftButton, {}, beaRow);
+    QTest::mouseDClick(members->viewport(), Qt::LeftButton, {}, beaRow);
+    QTRY_COMPARE(hub->notBrowsablePath(), contactOf(hub, BeaEmail)->title());
+    QTRY_VERIFY(contactOf(hub, BeaEmail)->chatController() &&
+                contactOf(hub, BeaEmail)->chatController()->isVisible());
 }
 
 int main(int argc, char **argv)

@@ -2,9 +2,7 @@
 
 #include "mcbrowsableviewcontroller.h"
 #include "mcbrowserlog.h"
-#include "mccontact.h"
 #include "mcdropactions.h"
-#include "mcgroup.h"
 #include "mcmanager.h"
 #include "mcoutlineviewsidebar.h"
 #include "mcpasteboard.h"
@@ -33,8 +31,6 @@ MCSidebarController::MCSidebarController(QWidget *parent)
     m_outline->expandAll();
     // A reset (new contacts) collapses the groups: open them again.
     connect(m_model, &QAbstractItemModel::modelReset, m_outline, &QTreeView::expandAll);
-    connect(m_hub, &MCManager::contactsChanged, this, &MCSidebarController::updateSocialFromHub);
-    connect(m_hub, &MCManager::groupsChanged, this, &MCSidebarController::updateSocialFromHub);
     m_outline->setDropHandlers(
         [this](const QModelIndex &index, const QMimeData *data, bool optionHeld) {
             return validateDrop(index, data, optionHeld);
@@ -90,20 +86,6 @@ void MCSidebarController::updateSocial(const QList<MCSidebarSocialRow> &rows)
     const QString selected = selectedIndex().data(MCSidebarModel::PlaceRole).toString();
     if (m_model->addSocialRows(rows))
         select(m_model->indexForPlace(selected));
-}
-
-void MCSidebarController::updateSocialFromHub()
-{
-    // Titles as the conversation pages are named: "<e-mail>://" for a contact,
-    // "<name>://<conversation>" for a group.
-    QList<MCSidebarSocialRow> rows;
-    for (MCContact *contact : m_hub->contacts())
-        rows.append({contact->email() + QLatin1String("://"), contact->fullName(), false, contact});
-    for (MCGroup *group : m_hub->groups())
-        rows.append(
-            {group->roomName() + QLatin1String("://") + QString::number(group->identifier()),
-             group->roomName(), true, group});
-    updateSocial(rows);
 }
 
 void MCSidebarController::deselectItemIfNecessary(const QString &path)

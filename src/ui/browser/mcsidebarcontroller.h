@@ -45,8 +45,6 @@ signals:
                             const QStringList &localPaths);
 
 private:
-    // The hub's contacts, then its groups.
-    void updateSocialFromHub();
     void rowClicked(const QModelIndex &index);
     void select(const QModelIndex &index);
     QModelIndex selectedIndex() const;

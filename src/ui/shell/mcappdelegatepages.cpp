@@ -7,6 +7,7 @@
 #include "mcbrowsableviewcontroller.h"
 #include "mcchatviewcontroller.h"
 #include "mcclicktextfield.h"
+#include "mchipcontroller.h"
 #include "mcmaintoolbar.h"
 #include "mcmainwindow.h"
 #include "mcmanager.h"
@@ -15,6 +16,8 @@
 #include "mcsidebarcontroller.h"
 #include "mcsocialentity.h"
 #include "mcstring.h"
+#include "moobjectsmanager.h"
+#include "mouserauthenticationmanager.h"
 #include "sharelinks/mcsharelinkscontroller.h"
 
 #include <QSlider>
@@ -112,8 +115,14 @@ void MCAppDelegate::notBrowsableHandler()
     MCSocialEntity *entity = hub->entityForTitle(location);
     if (!next && entity) {
         next = entity->chatViewController();
-        if (next)
+        if (next) {
             addPage(location, next);
+            MCHipController *panel = MCHipController::embed(
+                entity->chatViewController(), hub, MOObjectsManager::sharedInstance(),
+                MOUserAuthenticationManager::sharedInstance()->account().email());
+            connect(panel, &MCHipController::conversationRequested, this,
+                    [this](MCContact *contact) { menuGoSwitchView(contact->title()); });
+        }
     }
     if (!next && m_pageFactories.contains(location)) {
         // Made the first time it is shown.

@@ -3,6 +3,8 @@
 #include "mcbrowsableviewcontroller.h"
 #include "mcchatfilescontroller.h"
 #include "mcchatlinkscontroller.h"
+#include "mcchattableview.h"
+#include "mcchatviewcontroller.h"
 #include "mcgroup.h"
 #include "mchipbox.h"
 #include "mcmanager.h"
@@ -54,6 +56,33 @@ MCHipController::MCHipController(MCSocialEntity *entity, MCManager *hub, MOObjec
     connect(m_peopleController, &MCPeopleController::conversationRequested, this,
             &MCHipController::conversationRequested);
     menuClicked(qobject_cast<MCGroup *>(entity) ? m_boxPeople : m_boxFiles);
+}
+
+MCHipController *MCHipController::embed(MCChatViewController *chat, MCManager *hub,
+                                        MOObjectsManager *objects, const QString &ownEmail)
+{
+    QWidget *pane = chat->rightSplitView();
+    auto *panel = new MCHipController(chat->entity(), hub, objects, ownEmail, pane);
+    auto *layout = qobject_cast<QVBoxLayout *>(pane->layout());
+    if (!layout) {
+        layout = new QVBoxLayout(pane);
+        layout->setContentsMargins(0, 0, 0, 0);
+    }
+    layout->addWidget(panel);
+    QPointer<MCChatViewController> page(chat);
+    connect(panel, &MCHipController::scrollToEntryRequested, chat,
+            [page](const MOCollaboration &collaboration) {
+                MCSocialEntity *entity = page ? page->entity() : nullptr;
+                if (!entity)
+                    return;
+                for (const MCChatCollaborationEntryPtr &entry : entity->collaborationEntries()) {
+                    if (entry->collaboration().token() == collaboration.token()) {
+                        page->chatTableView()->scrollToEntry(entry.data());
+                        return;
+                    }
+                }
+            });
+    return panel;
 }
 
 void MCHipController::menuClicked(MCHipBox *box)

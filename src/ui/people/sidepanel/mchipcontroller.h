@@ -10,6 +10,7 @@
 
 class MCChatFilesController;
 class MCChatLinksController;
+class MCChatViewController;
 class MCContact;
 class MCHipBox;
 class MCManager;
@@ -37,6 +38,11 @@ public:
     MCChatFilesController *filesController() const { return m_filesController; }
     MCChatLinksController *linksController() const { return m_linksController; }
     MCPeopleController *peopleController() const { return m_peopleController; }
+
+    // The panel of chat's entity, placed in the chat page's right pane: a pending file it
+    // double-clicks is scrolled to in the chat.
+    static MCHipController *embed(MCChatViewController *chat, MCManager *hub,
+                                  MOObjectsManager *objects, const QString &ownEmail);
 
     // A tab was clicked: its list is shown; clicking the selected tab changes nothing.
     void menuClicked(MCHipBox *box);
