@@ -8,6 +8,8 @@
 
 #include <QIcon>
 
+#include <algorithm>
+
 MCAddPeopleModel::MCAddPeopleModel(MCManager *hub, QObject *parent)
     : QAbstractTableModel(parent)
     , m_hub(hub)

@@ -139,7 +139,7 @@ QVariant MCChatFilesModel::headerData(int section, Qt::Orientation orientation, 
     case Name:
         return tr("Name");
     case Person:
-        return tr("From");
+        return tr("With");
     case Date:
         return tr("Date");
     default:
