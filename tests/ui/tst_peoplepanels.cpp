@@ -381,6 +381,14 @@ void TestPeoplePanels::sidePanelListsFilesLinksAndPeople()
     QTest::mouseClick(cell->additionalTextfield(), Qt::LeftButton, {}, QPoint(3, 3));
     QCOMPARE(m_opened.urls.size(), 1);
     QCOMPARE(table->selectionModel()->selectedRows().size(), 1);
+    // A hidden link is no link: a click where it was selects its row and opens nothing.
+    auto *second = qobject_cast<MCShareLinkCell *>(table->indexWidget(links->index(1, 0)));
+    QVERIFY(second);
+    const QPoint where = second->hyperlinkTextField()->mapTo(table->viewport(), QPoint(3, 3));
+    second->hyperlinkTextField()->hide();
+    QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, where);
+    QCOMPARE(m_opened.urls.size(), 1);
+    QCOMPARE(table->selectionModel()->selectedRows().value(0).row(), 1);
 
     // Files: a received file is listed while pending; the menu goes to its invitation.
     QVERIFY(!m_server.seedFile(BeaEmail, QStringLiteral("/<b>plan &amp;.txt"), "plan").isEmpty());
