@@ -34,6 +34,11 @@ public:
     // conversationsManager:didStartConversation:
     virtual void conversationsManagerDidStartConversation(MOConversationsManager *manager,
                                                           const MOConversation &conversation) = 0;
+    // The service did not make the conversation asked for with startConversationWithUsers();
+    // reason: the service's first error, or empty when it gave none.
+    virtual void conversationsManagerDidFailStartingConversation(MOConversationsManager *,
+                                                                 const QString &)
+    {}
     // conversationsManager:didSendMessage:forConversation:
     virtual void
     conversationsManagerDidSendMessageForConversation(MOConversationsManager *manager,

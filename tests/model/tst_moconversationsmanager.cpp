@@ -70,6 +70,11 @@ public:
     {
         record({"started", QString::number(conversation.identifier())});
     }
+    void conversationsManagerDidFailStartingConversation(MOConversationsManager *,
+                                                         const QString &reason) override
+    {
+        record({"startFailed", reason});
+    }
     void
     conversationsManagerDidSendMessageForConversation(MOConversationsManager *,
                                                       const MOMessage &message,
@@ -195,6 +200,9 @@ void TestMOConversationsManager::everyDelegateCallFires()
     QVERIFY(!started.isEmpty());
     chatId = started.section('|', 1).toLongLong();
     QVERIFY(chatId > 0);
+    // A conversation with someone the service does not know is refused, and said so.
+    manager.startConversationWithUsers({MOUserAccount()}, QStringLiteral("nobody"));
+    QVERIFY(delegate.take("startFailed", "Nobody has the e-mail address").size() > 0);
     manager.listConversations();
     QVERIFY(!delegate.take("conversations", QString::number(chatId)).isEmpty());
     manager.listUsersForConversationWithIdentifier(chatId);

@@ -35,6 +35,7 @@ MConversationsManager::MConversationsManager(QObject *parent)
     connect(d->worker, &W::usersReceived, this, &M::usersReceived);
     connect(d->worker, &W::messagesReceived, this, &M::messagesReceived);
     connect(d->worker, &W::conversationStarted, this, &M::conversationStarted);
+    connect(d->worker, &W::conversationStartFailed, this, &M::conversationStartFailed);
     connect(d->worker, &W::messageSent, this, &M::messageSent);
     connect(d->worker, &W::newUserContacts, this, &M::newUserContacts);
     connect(d->worker, &W::accountsChangedStatus, this, &M::accountsChangedStatus);

@@ -208,6 +208,8 @@ void MConversationsManagerWorker::responseObjectReadySlot(const QVariant &answer
             emit invitationAcceptFailed(invitation, firstError(answer));
         else if (action == Tolvo::DeclineContactInvitation)
             emit invitationDeclineFailed(invitation, firstError(answer));
+        else if (action == Tolvo::StartConversation)
+            emit conversationStartFailed(firstError(answer));
         else if (action == Tolvo::ConversationNotifications)
             pollFinished(request, false);
         return;

@@ -63,6 +63,8 @@ signals:
     void usersReceived(MConversation conversation, QList<MUserAccount> users);
     void messagesReceived(MConversation conversation, QList<MMessage> messages);
     void conversationStarted(MConversation conversation);
+    // The service did not make the conversation; reason: its first error, or empty.
+    void conversationStartFailed(QString reason);
     void messageSent(MConversation conversation, MMessage message);
     void newUserContacts(QList<MUserAccount> accounts);
     void accountsChangedStatus(QList<MUserAccount> accounts);

@@ -75,6 +75,13 @@ void MConversationsManagerBridge::handleConversationStarted(const MConversation 
             m_manager, MOCoreValues::conversationWithCXXConversation(conversation));
 }
 
+void MConversationsManagerBridge::handleConversationStartFailed(const QString &reason)
+{
+    assertMainThread();
+    if (MOConversationsManagerDelegate *delegate = m_manager->delegate())
+        delegate->conversationsManagerDidFailStartingConversation(m_manager, reason);
+}
+
 void MConversationsManagerBridge::handleNewContacts(const QList<MUserAccount> &accounts)
 {
     assertMainThread();
@@ -144,6 +151,7 @@ void MConversationsManagerBridge::connectToCore(MConversationsManager *core)
     connect(core, &C::messagesReceived, this, &B::handleMessagesReceived);
     connect(core, &C::messageSent, this, &B::handleMessageSent);
     connect(core, &C::conversationStarted, this, &B::handleConversationStarted);
+    connect(core, &C::conversationStartFailed, this, &B::handleConversationStartFailed);
     connect(core, &C::newUserContacts, this, &B::handleNewContacts);
     connect(core, &C::accountsChangedStatus, this, &B::handleAccountsChangedStatus);
     connect(core, &C::contactJoinInvitation, this, &B::handleContactJoinInvitation);

@@ -29,6 +29,7 @@ public slots:
     void handleMessagesReceived(const MConversation &conversation, const QList<MMessage> &messages);
     void handleMessageSent(const MConversation &conversation, const MMessage &message);
     void handleConversationStarted(const MConversation &conversation);
+    void handleConversationStartFailed(const QString &reason);
     void handleNewContacts(const QList<MUserAccount> &accounts);
     void handleAccountsChangedStatus(const QList<MUserAccount> &accounts);
     void handleContactJoinInvitation(const MJoinInvitation &invitation);

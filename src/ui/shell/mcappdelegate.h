@@ -17,6 +17,7 @@
 class MCAboutController;
 class MCBottomViewController;
 class MCGoToFolderPanel;
+class MCGroupCreationController;
 class QMenu;
 class MCFileActions;
 class MCUserDefaults;
@@ -174,6 +175,10 @@ public:
     MCWelcomeController *welcomeController() const;
     MCPasswordRecoveryController *passwordRecoveryController() const;
     MCNewFileHandler *newFileHandler() const;
+    // The group-creation window (menu "Create Group..."): made on first use; brought forward
+    // with a fresh selection when it was not visible.
+    void toggleWindowGroupCreation();
+    MCGroupCreationController *groupCreationController() const;
     // The menu items that open them: About, Preferences, the tour.
     QAction *aboutAction() const;
     QAction *preferencesAction() const;
@@ -202,6 +207,10 @@ private:
     void menuGoSwitchView(const QString &target);
     // The hub's page location changed: shows that page, or the browser for the empty text.
     void notBrowsableHandler();
+    // The contacts and groups of the sidebar's third group, after the hub's lists changed.
+    void updateSidebarSocial();
+    void sendFilesToEntity(QObject *entity, const QStringList &remotePaths,
+                           const QStringList &localPaths);
     void disableCloudBrowseNavigation(bool disable);
     void setupWindowCommands();
     // The bars as the loaded options want them, without recording anything.
@@ -247,6 +256,7 @@ private:
     QPointer<MCWelcomeController> m_welcome;
     QPointer<MCPasswordRecoveryController> m_passwordRecovery;
     QPointer<MCNewFileHandler> m_newFileHandler;
+    QPointer<MCGroupCreationController> m_groupCreation;
     QString m_sessionUser;
     QSettings *m_settings;
     MCUserDefaults *m_userDefaults;

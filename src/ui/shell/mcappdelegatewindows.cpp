@@ -1,11 +1,12 @@
 // The application delegate's small windows: About, the preferences, the guided tour, the
-// password window and the New File templates. Each is made on first use and kept; showing it
-// again brings the same window forward.
+// password window, the New File templates and group creation. Each is made on first use and kept;
+// showing it again brings the same window forward.
 #include "mcappdelegate.h"
 
 #include "mcaboutcontroller.h"
 #include "mcbrowsableviewcontroller.h"
 #include "mcfileactions.h"
+#include "mcgroupcreationcontroller.h"
 #include "mcmainwindow.h"
 #include "mcmanager.h"
 #include "mcnewfilehandler.h"
@@ -14,6 +15,7 @@
 #include "mcpreferences1controller.h"
 #include "mcpreferenceswindowcontroller.h"
 #include "mcwelcomecontroller.h"
+#include "mouserauthenticationmanager.h"
 
 #include <QAction>
 
@@ -37,6 +39,7 @@ void MCAppDelegate::setupSmallWindows()
     m_window->setCommandHandler(MCMainWindow::About, [this] { showAboutWindow(); });
     m_window->setCommandHandler(MCMainWindow::Preferences, [this] { openPreferencesWindow(); });
     m_window->setCommandHandler(MCMainWindow::WelcomeTour, [this] { showWelcomeTour(); });
+    m_window->setCommandHandler(MCMainWindow::CreateGroup, [this] { toggleWindowGroupCreation(); });
     // Most Linux desktops name no standard key for the preferences; Ctrl+, is the common one.
     QAction *preferences = m_window->commandAction(MCMainWindow::Preferences);
     if (preferences->shortcut().isEmpty())
@@ -89,6 +92,21 @@ void MCAppDelegate::showNewFileHandler()
     }
     m_newFileHandler->model()->loadNewFilesInfo();
     bringForward(m_newFileHandler);
+}
+
+void MCAppDelegate::toggleWindowGroupCreation()
+{
+    if (!m_groupCreation)
+        m_groupCreation = new MCGroupCreationController(
+            MCManager::sharedManager(), MOUserAuthenticationManager::sharedInstance(), m_window);
+    if (!m_groupCreation->isVisible())
+        m_groupCreation->resetSelection();
+    bringForward(m_groupCreation);
+}
+
+MCGroupCreationController *MCAppDelegate::groupCreationController() const
+{
+    return m_groupCreation;
 }
 
 MCAboutController *MCAppDelegate::aboutController() const

@@ -68,6 +68,21 @@ MCSocialEntity *MCManager::socialEntity(qint64 conversationId) const
     return m_socialEntities.value(conversationId);
 }
 
+MCSocialEntity *MCManager::entityForTitle(const QString &title) const
+{
+    if (title.isEmpty())
+        return nullptr;
+    for (MCContact *contact : m_contacts) {
+        if (contact->title() == title)
+            return contact;
+    }
+    for (MCGroup *group : m_groups) {
+        if (group->title() == title)
+            return group;
+    }
+    return nullptr;
+}
+
 MCSocialEntity *MCManager::insertOrFetchEntityForConversation(const MOConversation &conversation)
 {
     const qint64 key = conversation.identifier();
@@ -132,6 +147,7 @@ void MCManager::addContacts(const QList<MCContact *> &contacts)
             continue;
         }
         contact->setParent(this);
+        contact->setEnvironment(this);
         if (key >= 1)
             m_socialEntities.insert(key, contact);
         m_contacts.append(contact);
@@ -172,6 +188,7 @@ void MCManager::addChatRooms(const QList<MCGroup *> &groups)
             continue;
         }
         group->setParent(this);
+        group->setEnvironment(this);
         m_socialEntities.insert(key, group);
         m_groups.append(group);
         emit groupsChanged();
@@ -294,6 +311,12 @@ void MCManager::conversationsManagerDidStartConversation(MOConversationsManager 
     manager->listUsersForConversationWithIdentifier(conversation.identifier());
 }
 
+void MCManager::conversationsManagerDidFailStartingConversation(MOConversationsManager *,
+                                                                const QString &reason)
+{
+    emit groupCreationFailed(reason);
+}
+
 void MCManager::conversationsManagerDidReceiveUsersForConversation(
     MOConversationsManager *, const QList<MOUserAccount> &users, const MOConversation &conversation)
 {
@@ -339,9 +362,10 @@ void MCManager::conversationsManagerDidReceiveMessagesForConversation(
                            << "have no one to go to";
         return;
     }
+    // Dates are whole seconds: messages of one second keep the order the service numbered them.
     QList<MOMessage> sorted = messages;
     std::stable_sort(sorted.begin(), sorted.end(), [](const MOMessage &a, const MOMessage &b) {
-        return a.sentAt() < b.sentAt();
+        return a.sentAt() != b.sentAt() ? a.sentAt() < b.sentAt() : a.messageId() < b.messageId();
     });
     entity->addWrittenMessages(sorted);
 }

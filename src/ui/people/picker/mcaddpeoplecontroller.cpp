@@ -1,0 +1,150 @@
+#include "mcaddpeoplecontroller.h"
+
+#include "mcaddpeoplefilter.h"
+#include "mcaddpeoplemodel.h"
+#include "mcbrowsableviewcontroller.h"
+#include "mccontact.h"
+#include "mcmanager.h"
+#include "moconversationsmanager.h"
+#include "mouserauthenticationmanager.h"
+
+#include <QDialog>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QVBoxLayout>
+
+MCAddPeopleController::MCAddPeopleController(MCManager *hub, MOUserAuthenticationManager *auth,
+                                             QWidget *parent)
+    : QWidget(parent)
+    , m_hub(hub)
+    , m_auth(auth)
+    , m_model(new MCAddPeopleModel(hub, this))
+    , m_filter(new MCAddPeopleFilter(this))
+    , m_tableView(new QTableView(this))
+{
+    m_filter->setSourceModel(m_model);
+    m_tableView->setObjectName(QStringLiteral("tableView"));
+    m_tableView->setModel(m_filter);
+    m_tableView->setSelectionMode(QAbstractItemView::NoSelection);
+    m_tableView->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_tableView->setShowGrid(false);
+    m_tableView->verticalHeader()->hide();
+    m_tableView->horizontalHeader()->hide();
+    m_tableView->horizontalHeader()->setSectionResizeMode(MCAddPeopleModel::Check,
+                                                          QHeaderView::ResizeToContents);
+    m_tableView->horizontalHeader()->setSectionResizeMode(MCAddPeopleModel::Status,
+                                                          QHeaderView::ResizeToContents);
+    m_tableView->horizontalHeader()->setStretchLastSection(true);
+    m_tableView->verticalHeader()->setDefaultSectionSize(30);
+    connect(m_tableView, &QTableView::clicked, this, &MCAddPeopleController::tableClick);
+    connect(m_model, &MCAddPeopleModel::selectedContactsChanged, this,
+            &MCAddPeopleController::selectedContactsChanged);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_tableView);
+    buildPanel();
+}
+
+void MCAddPeopleController::buildPanel()
+{
+    m_panelWindow = new QDialog(this, Qt::Tool | Qt::WindowStaysOnTopHint);
+    m_panelWindow->setObjectName(QStringLiteral("panelWindow"));
+    m_panelWindow->setWindowTitle(tr("Create Group"));
+    m_panelTextField = new QLineEdit(m_panelWindow);
+    m_panelTextField->setObjectName(QStringLiteral("panelTextField"));
+    m_panelButtonCreate = new QPushButton(tr("Create"), m_panelWindow);
+    m_panelButtonCreate->setObjectName(QStringLiteral("panelButtonCreate"));
+    m_panelButtonCreate->setDefault(true);
+    m_panelButtonCreate->setEnabled(false);
+    auto *cancel = new QPushButton(tr("Cancel"), m_panelWindow);
+    cancel->setObjectName(QStringLiteral("panelButtonCancel"));
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(cancel);
+    buttons->addWidget(m_panelButtonCreate);
+    auto *layout = new QVBoxLayout(m_panelWindow);
+    layout->addWidget(m_panelTextField);
+    layout->addLayout(buttons);
+    connect(m_panelTextField, &QLineEdit::textChanged, this,
+            [this](const QString &text) { m_panelButtonCreate->setEnabled(!text.isEmpty()); });
+    connect(m_panelButtonCreate, &QPushButton::clicked, this,
+            &MCAddPeopleController::panelActionCreate);
+    connect(cancel, &QPushButton::clicked, this, &MCAddPeopleController::panelActionCancel);
+}
+
+QList<MCContact *> MCAddPeopleController::selectedContacts() const
+{
+    return m_model->selectedContacts();
+}
+
+void MCAddPeopleController::clearSelection()
+{
+    m_model->clearSelection();
+}
+
+void MCAddPeopleController::tableClick(const QModelIndex &index)
+{
+    if (!index.isValid())
+        return;
+    m_model->toggle(m_filter->mapToSource(index).row());
+}
+
+void MCAddPeopleController::excludeAccounts(const QList<MOUserAccount> &accounts)
+{
+    m_model->clearSelection();
+    m_filter->setSearchText(QString());
+    const QString own = m_auth ? m_auth->account().email() : QString();
+    m_excludedAccounts.clear();
+    QStringList emails;
+    for (const MOUserAccount &account : accounts) {
+        if (account.email().compare(own, Qt::CaseInsensitive) == 0)
+            continue;
+        m_excludedAccounts.append(account);
+        emails.append(account.email());
+    }
+    m_filter->setExcludedEmails(emails);
+}
+
+void MCAddPeopleController::setFilterText(const QString &text)
+{
+    m_filter->setSearchText(text);
+}
+
+void MCAddPeopleController::showPanel()
+{
+    m_panelTextField->clear();
+    m_panelTextField->setPlaceholderText(tr("Group name..."));
+    m_panelButtonCreate->setEnabled(false);
+    m_panelWindow->show();
+    m_panelWindow->raise();
+    m_panelWindow->activateWindow();
+    m_panelTextField->setFocus();
+}
+
+void MCAddPeopleController::panelActionCreate()
+{
+    if (m_panelTextField->text().isEmpty())
+        return;
+    createGroupWithTitle(m_panelTextField->text());
+    m_panelWindow->close();
+}
+
+void MCAddPeopleController::panelActionCancel()
+{
+    m_panelWindow->close();
+}
+
+void MCAddPeopleController::createGroupWithTitle(const QString &name)
+{
+    MOConversationsManager *conversations = m_hub->conversationsManager();
+    if (!conversations)
+        return;
+    QList<MOUserAccount> users;
+    for (const MCContact *contact : selectedContacts())
+        users.append(contact->userAccount());
+    users += m_excludedAccounts;
+    conversations->startConversationWithUsers(users, name);
+}

@@ -1,0 +1,112 @@
+#include "mcchatlinksmodel.h"
+
+#include "mcdatetext.h"
+#include "mcsocialentity.h"
+#include "mcstring.h"
+#include "mouseraccount.h"
+
+#include <algorithm>
+
+namespace {
+
+QString senderName(const MOUserAccount &sender)
+{
+    const QString name =
+        QStringList{sender.firstName(), sender.lastName()}.join(QLatin1Char(' ')).trimmed();
+    return name.isEmpty() ? sender.email() : name;
+}
+
+} // namespace
+
+MCChatLinksModel::MCChatLinksModel(QObject *parent)
+    : QAbstractTableModel(parent)
+{}
+
+void MCChatLinksModel::setEntity(MCSocialEntity *entity)
+{
+    if (m_entity)
+        m_entity->disconnect(this);
+    m_entity = entity;
+    if (entity)
+        connect(entity, &MCSocialEntity::conversationChanged, this,
+                &MCChatLinksModel::conversationChanged);
+    conversationChanged();
+}
+
+void MCChatLinksModel::conversationChanged()
+{
+    QList<MCChatLink> links;
+    if (m_entity) {
+        QList<MOMessage> messages = m_entity->writtenMessages();
+        std::stable_sort(
+            messages.begin(), messages.end(),
+            [](const MOMessage &a, const MOMessage &b) { return a.sentAt() < b.sentAt(); });
+        // Newest messages first, so that the cap keeps the latest links.
+        for (auto message = messages.crbegin();
+             message != messages.crend() && links.size() < maximumRows; ++message) {
+            const QList<QUrl> found = MCChatLink::linksInText(message->body());
+            for (auto url = found.crbegin(); url != found.crend() && links.size() < maximumRows;
+                 ++url)
+                links.prepend({*url, senderName(message->sender()), message->sentAt()});
+        }
+    }
+    beginResetModel();
+    m_links = links;
+    endResetModel();
+}
+
+int MCChatLinksModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : m_links.size();
+}
+
+int MCChatLinksModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : ColumnCount;
+}
+
+QString MCChatLinksModel::linkText(const QUrl &url)
+{
+    return MCString::stringForName(url.toDisplayString());
+}
+
+QVariant MCChatLinksModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || index.row() >= m_links.size())
+        return QVariant();
+    const MCChatLink &link = m_links.at(index.row());
+    if (role == UrlRole)
+        return link.hyperLink;
+    if (role == SentAtRole)
+        return link.sentAt;
+    if (role == Qt::ToolTipRole)
+        return MCString::stringForToolTip(link.hyperLink.toString(QUrl::FullyEncoded));
+    if (role != Qt::DisplayRole)
+        return QVariant();
+    switch (index.column()) {
+    case Link:
+        return linkText(link.hyperLink);
+    case Contact:
+        return MCString::stringForName(link.contactName);
+    case Date:
+        return MCDateText::text(link.sentAt, MCDateText::Short, MCDateText::Short);
+    default:
+        return QVariant();
+    }
+}
+
+QVariant MCChatLinksModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+        return QVariant();
+    switch (section) {
+    case Link:
+        return tr("Link");
+    case Contact:
+        return tr("From");
+    case Date:
+        return tr("Date");
+    default:
+        return QVariant();
+    }
+}

@@ -1,0 +1,41 @@
+#ifndef MCPEOPLECONTROLLER_H
+#define MCPEOPLECONTROLLER_H
+
+#include "mcsocialentity.h"
+
+#include <QPointer>
+#include <QWidget>
+
+class MCContact;
+class MCManager;
+class MCPeopleModel;
+
+class QTableView;
+
+// The side panel's people: a group's members the chat knows by address (the signed-in user
+// is not listed), or the contact of a one-to-one conversation. The list follows the group's
+// membership. A double-click on one of the user's contacts asks for their conversation.
+class MCPeopleController : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit MCPeopleController(MCManager *hub, QWidget *parent = nullptr);
+
+    void setEntity(MCSocialEntity *entity);
+    MCPeopleModel *people() const { return m_people; }
+    QTableView *tableView() const { return m_tableView; }
+    void tableViewDoubleClick(int row);
+
+signals:
+    void conversationRequested(MCContact *contact);
+
+private:
+    void updatePeople();
+
+    MCManager *m_hub;
+    QPointer<MCSocialEntity> m_entity;
+    MCPeopleModel *m_people;
+    QTableView *m_tableView;
+};
+
+#endif // MCPEOPLECONTROLLER_H

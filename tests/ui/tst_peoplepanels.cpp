@@ -1,0 +1,494 @@
+// The people picker and the conversation side panel, signed in as the demo user against
+// kerlo-local while two other users act through its control API: a group made in the
+// group-creation window reaches the service, is listed and carries messages; the side panel
+// lists a conversation's files, its links (web and mail only) and its people; every name from
+// the service stays plain text.
+#include "hostilenames.h"
+#include "kerlolocal.h"
+#include "mcaddpeoplecontroller.h"
+#include "mcaddpeoplefilter.h"
+#include "mcaddpeoplemodel.h"
+#include "mcappdelegate.h"
+#include "mcbrowsableviewcontroller.h"
+#include "mcchatfilescontroller.h"
+#include "mcchatlink.h"
+#include "mcchatlinkscontroller.h"
+#include "mcchatlinksmodel.h"
+#include "mcchatviewcontroller.h"
+#include "mccontact.h"
+#include "mcgroup.h"
+#include "mcgroupcreationcontroller.h"
+#include "mchipbox.h"
+#include "mchipcontroller.h"
+#include "mcjoininvitation.h"
+#include "mcmainwindow.h"
+#include "mcmanager.h"
+#include "mcmousedowntextfield.h"
+#include "mcpeoplecontroller.h"
+#include "mcpeoplemodel.h"
+#include "mcsharelinkcell.h"
+#include "mcsidebarcontroller.h"
+#include "mcsidebarmodel.h"
+#include "mcstring.h"
+#include "mctablelinks.h"
+#include "moobjectsmanager.h"
+#include "mouserauthenticationmanager.h"
+#include "servicereader.h"
+#include "shelltestfixture.h"
+
+#include <QAction>
+#include <QDesktopServices>
+#include <QDialog>
+#include <QHeaderView>
+#include <QJsonDocument>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QStackedWidget>
+#include <QTableView>
+#include <QtTest>
+
+using namespace ShellTest;
+
+namespace {
+
+const QString BeaEmail = QStringLiteral("bea@kerlo.local");
+const QString CalEmail = QStringLiteral("cal@kerlo.local");
+const QString BeaName = QStringLiteral("<b>Bea</b> &Quit");
+const QString CalName = QStringLiteral("Cal invoice\u202Etxt.exe");
+
+MCContact *contactOf(const MCManager *hub, const QString &email)
+{
+    for (MCContact *contact : hub->contacts()) {
+        if (contact->email() == email)
+            return contact;
+    }
+    return nullptr;
+}
+
+void clickRow(QTableView *table, int row, int column)
+{
+    const QRect cell = table->visualRect(table->model()->index(row, column));
+    QVERIFY(cell.isValid());
+    QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, cell.center());
+}
+
+// Where a test catches what the side panel hands to the desktop.
+class OpenedLinks : public QObject
+{
+    Q_OBJECT
+public:
+    QList<QUrl> urls;
+public slots:
+    void open(const QUrl &url) { urls.append(url); }
+};
+
+} // namespace
+
+class TestPeoplePanels : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void linksAreOnlyWebAndMailAddresses();
+    void groupMadeInTheWindowIsCreatedListedAndChattedIn();
+    void pickerExclusionsAndPanel();
+    void sidePanelListsFilesLinksAndPeople();
+    void contactPanelAndLongChats();
+    void panelStandsBesideTheChat();
+
+private:
+    MCGroupCreationController *openGroupWindow();
+
+    KerloLocal m_server;
+    Shell m_shell;
+    ServiceReader m_bea;
+    OpenedLinks m_opened;
+};
+
+void TestPeoplePanels::initTestCase()
+{
+    qRegisterMetaType<MCContact *>();
+    QDesktopServices::setUrlHandler(QStringLiteral("https"), &m_opened, "open");
+    QDesktopServices::setUrlHandler(QStringLiteral("mailto"), &m_opened, "open");
+    QVERIFY(m_server.start());
+    QVERIFY(
+        !m_server.createUser(BeaEmail, QStringLiteral("bea-password"), {{"first_name", BeaName}})
+             .isEmpty());
+    QVERIFY(
+        !m_server.createUser(CalEmail, QStringLiteral("cal-password"), {{"first_name", CalName}})
+             .isEmpty());
+    QVERIFY(m_bea.signIn(m_server, BeaEmail, QStringLiteral("bea-password")));
+    QVERIFY(m_shell.launchSignedIn(m_server.baseUrl().toString()));
+    // Both become the demo user's contacts by invitations the user accepts.
+    MCManager *hub = MCManager::sharedManager();
+    for (const QString &email : {BeaEmail, CalEmail})
+        QVERIFY(!m_server.inviteContactAs(email, QString::fromLatin1(DemoEmail)).isEmpty());
+    QTRY_COMPARE_WITH_TIMEOUT(hub->userMessages().size(), 2, 20000);
+    for (MCJoinInvitation *row : hub->userMessages())
+        hub->acceptJoinInvitation(row);
+    QTRY_VERIFY_WITH_TIMEOUT(contactOf(hub, BeaEmail) && contactOf(hub, CalEmail), 20000);
+}
+
+void TestPeoplePanels::linksAreOnlyWebAndMailAddresses()
+{
+    const auto found = [](const QString &text) {
+        QStringList links;
+        for (const QUrl &url : MCChatLink::linksInText(text))
+            links.append(url.toString());
+        return links;
+    };
+    QCOMPARE(found(QStringLiteral("see https://kerlo.example/a?b=1, then (http://x.org/p).")),
+             (QStringList{"https://kerlo.example/a?b=1", "http://x.org/p"}));
+    QCOMPARE(found(QStringLiteral("HTTPS://Kerlo.Example/Doc and mailto:ann@kerlo.example!")),
+             (QStringList{"https://kerlo.example/Doc", "mailto:ann@kerlo.example"}));
+    // Not links: other schemes, a scheme inside a word, addresses without a host or a mailbox.
+    QCOMPARE(found(QStringLiteral("javascript:alert(1) file:///etc/passwd smb://host/share "
+                                  "x-kerlo://a data:text/html,<b>x</b> ftp://a.org")),
+             QStringList());
+    QCOMPARE(found(QStringLiteral("xhttp://evil.org http:// https:///path mailto: mailto:nobody")),
+             QStringList());
+    QCOMPARE(found(QStringLiteral("<a href=\"javascript:x\">https://a.org</a>")),
+             QStringList{"https://a.org"});
+    // A huge address and a line break end or refuse a link; nothing runs away.
+    QCOMPARE(found(QStringLiteral("https://a.org/") + QString(5000, QLatin1Char('x'))),
+             QStringList());
+    QCOMPARE(found(QStringLiteral("https://a.org/one\nhttps://b.org/two")),
+             (QStringList{"https://a.org/one", "https://b.org/two"}));
+    // A right-to-left override in an address is shown as a replacement character.
+    const QList<QUrl> turned =
+        MCChatLink::linksInText(QStringLiteral("https://a.org/\u202Efdp.exe"));
+    QCOMPARE(turned.size(), 1);
+    QVERIFY(readsInOrder(MCChatLinksModel::linkText(turned.first())));
+}
+
+MCGroupCreationController *TestPeoplePanels::openGroupWindow()
+{
+    MCAppDelegate *delegate = m_shell.delegate();
+    QAction *command = delegate->mainWindow()->commandAction(MCMainWindow::CreateGroup);
+    if (!command->isEnabled())
+        return nullptr;
+    command->trigger();
+    MCGroupCreationController *window = delegate->groupCreationController();
+    return window && window->isVisible() ? window : nullptr;
+}
+
+void TestPeoplePanels::groupMadeInTheWindowIsCreatedListedAndChattedIn()
+{
+    MCManager *hub = MCManager::sharedManager();
+    MCGroupCreationController *window = openGroupWindow();
+    QVERIFY(window);
+    QTableView *table = window->peopleController()->tableView();
+    QCOMPARE(table->model()->rowCount(), 2);
+    // Sorted by full name; names are plain text.
+    const QModelIndex first = table->model()->index(0, MCAddPeopleModel::People);
+    QCOMPARE(first.data().toString(), MCString::stringForName(BeaName));
+    QCOMPARE(table->model()->index(1, MCAddPeopleModel::People).data().toString(),
+             MCString::stringForName(CalName));
+    QVERIFY(readsInOrder(table->model()->index(1, MCAddPeopleModel::People).data().toString()));
+    QCOMPARE(window->textAddPeople()->textFormat(), Qt::PlainText);
+    QCOMPARE(window->textAddPeople()->text(), QStringLiteral("Add People"));
+
+    const QString name = QStringLiteral("Team <i>one</i> & co");
+    QTest::keyClicks(window->textGroupName(), name);
+    QSignalSpy ticks(window->peopleController(), &MCAddPeopleController::selectedContactsChanged);
+    clickRow(table, 0, MCAddPeopleModel::People);
+    QCOMPARE(window->textAddPeople()->text(), QStringLiteral("Add People (1 selected)"));
+    QCOMPARE(table->model()->index(0, 0).data(Qt::CheckStateRole).toInt(), int(Qt::Checked));
+    // One contact and a name are not enough for a group.
+    QVERIFY(!window->buttonCreateGroup()->isEnabled());
+    // A second click unticks; each click is one change.
+    clickRow(table, 0, MCAddPeopleModel::Check);
+    QCOMPARE(ticks.size(), 2);
+    QCOMPARE(window->textAddPeople()->text(), QStringLiteral("Add People"));
+    // Cal first, then Bea: the service is asked for them in that order.
+    clickRow(table, 1, MCAddPeopleModel::People);
+    clickRow(table, 0, MCAddPeopleModel::People);
+    QCOMPARE(window->textAddPeople()->text(), QStringLiteral("Add People (2 selected)"));
+    QVERIFY(window->buttonCreateGroup()->isEnabled());
+    // The search narrows the list without losing the ticks.
+    QTest::keyClicks(window->searchField(), QStringLiteral("CAL"));
+    QCOMPARE(table->model()->rowCount(), 1);
+    window->searchField()->clear();
+    QCOMPARE(table->model()->rowCount(), 2);
+    QCOMPARE(window->peopleController()->selectedContacts().size(), 2);
+
+    // A refusal is said in the window, once, and makes no group.
+    QVERIFY(m_server.forceStatus(QStringLiteral("/api/v1/conversations/start"), 503,
+                                 R"({"errors": ["<b>Try later</b>"]})"));
+    QTest::mouseClick(window->buttonCreateGroup(), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(window->textError()->isVisible(), 20000);
+    QCOMPARE(window->textError()->text(),
+             QStringLiteral("The group could not be created: <b>Try later</b>"));
+    QCOMPARE(window->textError()->textFormat(), Qt::PlainText);
+    QVERIFY(hub->groups().isEmpty());
+
+    QVERIFY(m_server.clearRequests());
+    QTest::mouseClick(window->buttonCreateGroup(), Qt::LeftButton);
+    QVERIFY(window->textError()->isHidden());
+    QTRY_COMPARE_WITH_TIMEOUT(hub->groups().size(), 1, 20000);
+    MCGroup *team = hub->groups().first();
+    QCOMPARE(team->roomName(), name);
+    const QJsonArray starts = m_server.requestsTo(QStringLiteral("/api/v1/conversations/start"));
+    QCOMPARE(starts.size(), 1);
+    const QJsonObject body =
+        QJsonDocument::fromJson(starts.first().toObject().value("body").toString().toUtf8())
+            .object();
+    QCOMPARE(body.value("users").toArray(), (QJsonArray{CalEmail, BeaEmail}));
+    QCOMPARE(body.value("name").toString(), name);
+    QVERIFY(window->isVisible());
+    // The sidebar lists it among the people, by its name as plain text.
+    MCSidebarModel *sidebar = m_shell.delegate()->mainWindow()->sidebar()->model();
+    const QModelIndex row =
+        sidebar->indexForPlace(name + QStringLiteral("://") + QString::number(team->identifier()));
+    QVERIFY(row.isValid());
+    QCOMPARE(row.data().toString(), name);
+    QCOMPARE(row.data(MCSidebarModel::KindRole).toInt(), int(MCSidebarModel::Group));
+    QVERIFY(sidebar->indexForPlace(BeaEmail + QStringLiteral("://")).isValid());
+
+    // The group carries messages both ways.
+    MOMessage message;
+    message.setBody(QStringLiteral("hello team"));
+    hub->sendMessage(message, team);
+    const QString path = QStringLiteral("/conversations/%1/messages").arg(team->identifier());
+    QTRY_VERIFY_WITH_TIMEOUT(m_bea.get(path).contains("hello team"), 20000);
+    QVERIFY(
+        !m_server.postMessageAs(CalEmail, team->identifier(), QStringLiteral("hi all")).isEmpty());
+    const auto bodies = [team] {
+        QStringList texts;
+        for (const MOMessage &written : team->writtenMessages())
+            texts.append(written.body());
+        return texts;
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(bodies().contains(QStringLiteral("hi all")), 20000);
+
+    // Brought forward again while visible, the window keeps its state; hidden, it starts over.
+    QVERIFY(openGroupWindow());
+    QCOMPARE(window->peopleController()->selectedContacts().size(), 2);
+    window->close();
+    QVERIFY(openGroupWindow());
+    QVERIFY(window->peopleController()->selectedContacts().isEmpty());
+    QVERIFY(window->textGroupName()->text().isEmpty());
+    QVERIFY(!window->buttonCreateGroup()->isEnabled());
+    window->close();
+}
+
+void TestPeoplePanels::pickerExclusionsAndPanel()
+{
+    MCManager *hub = MCManager::sharedManager();
+    MCAddPeopleController picker(hub, MOUserAuthenticationManager::sharedInstance());
+    picker.resize(300, 300);
+    picker.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&picker));
+    const MOUserAccount own = MOUserAuthenticationManager::sharedInstance()->account();
+    const MOUserAccount bea = contactOf(hub, BeaEmail)->userAccount();
+    picker.setFilterText(QStringLiteral("zzz"));
+    picker.excludeAccounts({bea, own});
+    // The user's own account is never excluded; the search went with the old exclusions.
+    QCOMPARE(picker.excludedAccounts().size(), 1);
+    QCOMPARE(picker.tableView()->model()->rowCount(), 1);
+    picker.setFilterText(QStringLiteral("c\u00C0l"));
+    QCOMPARE(picker.tableView()->model()->rowCount(), 1);
+    picker.setFilterText(QString());
+    QCOMPARE(picker.tableView()->model()->rowCount(), 1);
+    QCOMPARE(picker.tableView()->model()->index(0, 0).data(MCAddPeopleModel::EmailRole).toString(),
+             CalEmail);
+
+    clickRow(picker.tableView(), 0, MCAddPeopleModel::People);
+    picker.showPanel();
+    QVERIFY(picker.panelWindow()->isVisible());
+    QCOMPARE(picker.panelTextField()->placeholderText(), QStringLiteral("Group name..."));
+    QVERIFY(!picker.panelButtonCreate()->isEnabled());
+    QTest::keyClicks(picker.panelTextField(), QStringLiteral("Trio"));
+    QVERIFY(picker.panelButtonCreate()->isEnabled());
+    QVERIFY(m_server.clearRequests());
+    QTest::mouseClick(picker.panelButtonCreate(), Qt::LeftButton);
+    QVERIFY(!picker.panelWindow()->isVisible());
+    QTRY_COMPARE_WITH_TIMEOUT(hub->groups().size(), 2, 20000);
+    const QJsonArray starts = m_server.requestsTo(QStringLiteral("/api/v1/conversations/start"));
+    QCOMPARE(starts.size(), 1);
+    const QJsonObject body =
+        QJsonDocument::fromJson(starts.first().toObject().value("body").toString().toUtf8())
+            .object();
+    // The ticked contact, then the excluded members.
+    QCOMPARE(body.value("users").toArray(), (QJsonArray{CalEmail, BeaEmail}));
+    QCOMPARE(picker.selectedContacts().size(), 1);
+}
+
+void TestPeoplePanels::sidePanelListsFilesLinksAndPeople()
+{
+    MCManager *hub = MCManager::sharedManager();
+    QVERIFY(!hub->groups().isEmpty());
+    MCGroup *team = hub->groups().first();
+    MCHipController panel(team, hub, MOObjectsManager::sharedInstance(),
+                          QString::fromLatin1(DemoEmail));
+    panel.resize(320, 480);
+    panel.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&panel));
+
+    // A group's panel opens on its members: the two others, not the user.
+    QVERIFY(panel.boxPeople()->isSelected());
+    QCOMPARE(panel.mainView()->currentWidget(), panel.peopleController());
+    MCPeopleModel *people = panel.peopleController()->people();
+    QTRY_COMPARE(people->rowCount(), 2);
+    QStringList names;
+    for (int row = 0; row < 2; ++row) {
+        const QString shown = people->index(row, MCPeopleModel::People).data().toString();
+        QVERIFY(readsInOrder(shown));
+        names.append(shown);
+    }
+    names.sort();
+    QCOMPARE(names,
+             (QStringList{MCString::stringForName(BeaName), MCString::stringForName(CalName)}));
+    QSignalSpy chats(&panel, &MCHipController::conversationRequested);
+    panel.peopleController()->tableViewDoubleClick(0);
+    QCOMPARE(chats.size(), 1);
+
+    // Links: only web and mail addresses, in the order written, opened on a click.
+    QVERIFY(!m_server
+                 .postMessageAs(BeaEmail, team->identifier(),
+                                QStringLiteral("look https://kerlo.example/plan, "
+                                               "javascript:alert(1) file:///etc/passwd"))
+                 .isEmpty());
+    QVERIFY(!m_server
+                 .postMessageAs(CalEmail, team->identifier(),
+                                QStringLiteral("mail mailto:cal@kerlo.local or smb://x/y"))
+                 .isEmpty());
+    MCChatLinksModel *links = panel.linksController()->links();
+    QTRY_COMPARE_WITH_TIMEOUT(links->rowCount(), 2, 20000);
+    QCOMPARE(links->index(0, 0).data(MCChatLinksModel::UrlRole).toUrl(),
+             QUrl(QStringLiteral("https://kerlo.example/plan")));
+    QCOMPARE(links->index(1, 0).data(MCChatLinksModel::UrlRole).toUrl(),
+             QUrl(QStringLiteral("mailto:cal@kerlo.local")));
+    QCOMPARE(links->index(0, MCChatLinksModel::Contact).data().toString(),
+             MCString::stringForName(BeaName));
+    QTest::mouseClick(panel.boxLinks(), Qt::LeftButton);
+    QVERIFY(panel.boxLinks()->isSelected() && !panel.boxPeople()->isSelected());
+    QCOMPARE(panel.mainView()->currentWidget(), panel.linksController());
+    MCTableLinks *table = panel.linksController()->tableView();
+    auto *cell = qobject_cast<MCShareLinkCell *>(table->indexWidget(links->index(0, 0)));
+    QVERIFY(cell);
+    QCOMPARE(cell->hyperlinkTextField()->textFormat(), Qt::PlainText);
+    QTRY_VERIFY(cell->hyperlinkTextField()->isVisible());
+    // A click on the link opens it and selects nothing.
+    QTest::mouseClick(cell->hyperlinkTextField(), Qt::LeftButton, {}, QPoint(3, 3));
+    QCOMPARE(m_opened.urls, QList<QUrl>{QUrl(QStringLiteral("https://kerlo.example/plan"))});
+    QVERIFY(table->selectionModel()->selectedRows().isEmpty());
+    // A click beside it is an ordinary row click.
+    QTest::mouseClick(cell->additionalTextfield(), Qt::LeftButton, {}, QPoint(3, 3));
+    QCOMPARE(m_opened.urls.size(), 1);
+    QCOMPARE(table->selectionModel()->selectedRows().size(), 1);
+    // A hidden link is no link: a click where it was selects its row and opens nothing.
+    auto *second = qobject_cast<MCShareLinkCell *>(table->indexWidget(links->index(1, 0)));
+    QVERIFY(second);
+    const QPoint where = second->hyperlinkTextField()->mapTo(table->viewport(), QPoint(3, 3));
+    second->hyperlinkTextField()->hide();
+    QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, where);
+    QCOMPARE(m_opened.urls.size(), 1);
+    QCOMPARE(table->selectionModel()->selectedRows().value(0).row(), 1);
+
+    // Files: a received file is listed while pending; the menu goes to its invitation.
+    QVERIFY(!m_server.seedFile(BeaEmail, QStringLiteral("/<b>plan &amp;.txt"), "plan").isEmpty());
+    QVERIFY(!m_server
+                 .sendCollaborationAs(BeaEmail, team->identifier(),
+                                      QStringLiteral("/<b>plan &amp;.txt"))
+                 .isEmpty());
+    MCChatFilesController *files = panel.filesController();
+    QTest::mouseClick(panel.boxFiles(), Qt::LeftButton);
+    QCOMPARE(panel.mainView()->currentWidget(), files);
+    QTRY_COMPARE_WITH_TIMEOUT(files->tableView()->model()->rowCount(), 1, 20000);
+    QCOMPARE(files->tableView()->model()->index(0, 0).data().toString(),
+             QStringLiteral("<b>plan &amp;.txt"));
+    files->menuNeedsUpdate(-1);
+    QVERIFY(!files->menuItemOpenFile()->isVisible());
+    files->menuNeedsUpdate(0);
+    QVERIFY(files->menuItemOpenFile()->isVisible());
+    QCOMPARE(files->menuItemOpenFile()->text(), QStringLiteral("Go to pending invite..."));
+    QSignalSpy scrolls(&panel, &MCHipController::scrollToEntryRequested);
+    files->openRow(0);
+    QCOMPARE(scrolls.size(), 1);
+    // Received off, sent on: only the user's own files, of which there are none.
+    files->filterItem(0)->trigger();
+    files->filterItem(1)->trigger();
+    QCOMPARE(files->tableView()->model()->rowCount(), 0);
+    files->filterItem(0)->trigger();
+    files->filterItem(2)->trigger();
+    QCOMPARE(files->tableView()->model()->rowCount(), 0);
+    files->filterItem(2)->trigger();
+    QCOMPARE(files->tableView()->model()->rowCount(), 1);
+}
+
+void TestPeoplePanels::contactPanelAndLongChats()
+{
+    MCManager *hub = MCManager::sharedManager();
+    MCContact *cal = contactOf(hub, CalEmail);
+    MCHipController panel(cal, hub, MOObjectsManager::sharedInstance(),
+                          QString::fromLatin1(DemoEmail));
+    // A contact's panel opens on the files; its people are the contact.
+    QVERIFY(panel.boxFiles()->isSelected() && !panel.boxPeople()->isSelected());
+    QCOMPARE(panel.mainView()->currentWidget(), panel.filesController());
+    QCOMPARE(panel.peopleController()->people()->people(), QList<MCContact *>{cal});
+    panel.menuClicked(panel.boxFiles());
+    QVERIFY(panel.boxFiles()->isSelected());
+
+    // A long chat lists its newest links only.
+    MCGroup chat(MOConversation{});
+    chat.setEnvironment(hub);
+    MCChatLinksModel links;
+    links.setEntity(&chat);
+    QList<MOMessage> messages;
+    const QDateTime start = QDateTime::currentDateTimeUtc().addDays(-1);
+    for (int i = 0; i < MCChatLinksModel::maximumRows + 100; ++i) {
+        MOMessage message;
+        message.setBody(QStringLiteral("https://kerlo.example/%1").arg(i));
+        message.setSentAt(start.addSecs(i));
+        messages.append(message);
+    }
+    chat.addWrittenMessages(messages);
+    QCOMPARE(links.rowCount(), MCChatLinksModel::maximumRows);
+    QCOMPARE(links.index(0, 0).data(MCChatLinksModel::UrlRole).toUrl().path(),
+             QStringLiteral("/100"));
+    QCOMPARE(links.index(MCChatLinksModel::maximumRows - 1, 0)
+                 .data(MCChatLinksModel::UrlRole)
+                 .toUrl()
+                 .path(),
+             QStringLiteral("/%1").arg(MCChatLinksModel::maximumRows + 99));
+}
+
+void TestPeoplePanels::panelStandsBesideTheChat()
+{
+    MCManager *hub = MCManager::sharedManager();
+    MCGroup *team = hub->groups().first();
+    hub->setNotBrowsablePath(team->title());
+    QTRY_VERIFY(team->chatController() && team->chatController()->isVisible());
+    auto *panel = team->chatController()->rightSplitView()->findChild<MCHipController *>();
+    QVERIFY(panel);
+    QCOMPARE(panel->entity(), team);
+    QVERIFY(panel->isVisible());
+    // A member's double-click opens their conversation.
+    MCPeopleModel *people = panel->peopleController()->people();
+    QTRY_COMPARE(people->rowCount(), 2);
+    const int bea =
+        people->index(0, 0).data(MCPeopleModel::EmailRole).toString() == BeaEmail ? 0 : 1;
+    QTableView *members = panel->peopleController()->tableView();
+    const QPoint beaRow = members->visualRect(people->index(bea, 1)).center();
+    // A view takes a double-click on the row it was pressed on.
+    QTest::mouseClick(members->viewport(), Qt::LeftButton, {}, beaRow);
+    QTest::mouseDClick(members->viewport(), Qt::LeftButton, {}, beaRow);
+    QTRY_COMPARE(hub->notBrowsablePath(), contactOf(hub, BeaEmail)->title());
+    QTRY_VERIFY(contactOf(hub, BeaEmail)->chatController() &&
+                contactOf(hub, BeaEmail)->chatController()->isVisible());
+}
+
+int main(int argc, char **argv)
+{
+    isolateEnvironment();
+    QApplication app(argc, argv);
+    TestPeoplePanels test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_peoplepanels.moc"
