@@ -119,6 +119,17 @@ std::vector<JoinInvitation> ContactBook::pendingFor(qint64 recipientId) const
     return pending;
 }
 
+std::vector<JoinInvitation> ContactBook::invitationsOf(qint64 userId) const
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    std::vector<JoinInvitation> found;
+    std::copy_if(invitations.begin(), invitations.end(), std::back_inserter(found),
+                 [userId](const JoinInvitation &invitation) {
+                     return invitation.senderId == userId || invitation.recipientId == userId;
+                 });
+    return found;
+}
+
 StoreError ContactBook::answer(qint64 recipientId, qint64 id, bool accept,
                                JoinInvitation *invitation)
 {

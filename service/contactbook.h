@@ -30,6 +30,8 @@ public:
     // An invitation its sender or recipient may see.
     std::optional<JoinInvitation> invitation(qint64 userId, qint64 id) const;
     std::vector<JoinInvitation> pendingFor(qint64 recipientId) const;
+    // Sent or received, oldest first.
+    std::vector<JoinInvitation> invitationsOf(qint64 userId) const;
     // Only the recipient answers, once; accepting makes the two contacts. *invitation is set
     // whenever the invitation exists.
     StoreError answer(qint64 recipientId, qint64 id, bool accept, JoinInvitation *invitation);

@@ -67,6 +67,33 @@ StoreError ContactsApi::invite(const UserAccount &sender, const QString &email,
     return {};
 }
 
+StoreError ContactsApi::answerFrom(const UserAccount &recipient, const QString &senderEmail,
+                                   bool accept, JoinInvitation *invitation)
+{
+    const std::optional<UserAccount> sender = accounts.user(senderEmail);
+    if (sender) {
+        for (const JoinInvitation &pending : contacts.pendingFor(recipient.id)) {
+            if (pending.senderId == sender->id)
+                return answer(recipient.id, pending.id, accept, invitation);
+        }
+    }
+    return {404, QStringLiteral("No pending invitation from %1").arg(senderEmail)};
+}
+
+std::vector<JoinInvitation> ContactsApi::invitationsOf(qint64 userId) const
+{
+    return contacts.invitationsOf(userId);
+}
+
+StoreError ContactsApi::answer(qint64 recipientId, qint64 id, bool accept,
+                               JoinInvitation *invitation)
+{
+    const StoreError error = contacts.answer(recipientId, id, accept, invitation);
+    if (!error && accept)
+        conversations.mainConversation(invitation->senderId, invitation->recipientId);
+    return error;
+}
+
 void ContactsApi::answerContacts(const UserAccount &user, const httplib::Request &request,
                                  httplib::Response &response, const RouteCaptures &)
 {
@@ -162,7 +189,7 @@ void ContactsApi::answerInvitation(const UserAccount &user, const httplib::Reque
     const std::optional<qint64> id = RequestValues::capturedId(captures[1].str());
     const bool accept = captures[2].str() == "accept";
     JoinInvitation invitation;
-    const StoreError error = id ? contacts.answer(user.id, *id, accept, &invitation)
+    const StoreError error = id ? answer(user.id, *id, accept, &invitation)
                                 : StoreError{404, QStringLiteral("No such invitation")};
     const QJsonValue invite = invitation.id == 0 ? QJsonValue(QJsonValue::Null)
                                                  : QJsonValue(replies.joinInvitation(invitation));
@@ -172,7 +199,5 @@ void ContactsApi::answerInvitation(const UserAccount &user, const httplib::Reque
                          {QStringLiteral("invite"), invite}});
         return;
     }
-    if (accept)
-        conversations.mainConversation(invitation.senderId, invitation.recipientId);
     JsonReply::send(response, 200, {{QStringLiteral("invite"), invite}});
 }

@@ -7,6 +7,8 @@
 
 #include "routecaptures.h"
 
+#include <vector>
+
 class AccountStore;
 class AuthApi;
 class ContactBook;
@@ -30,8 +32,16 @@ public:
     // Invites the user with that e-mail; *recipient is set when there is one.
     StoreError invite(const UserAccount &sender, const QString &email, JoinInvitation *invitation,
                       UserAccount *recipient);
+    // Answers, as recipient, the pending invitation the user with senderEmail sent.
+    StoreError answerFrom(const UserAccount &recipient, const QString &senderEmail, bool accept,
+                          JoinInvitation *invitation);
+    // Every invitation the user sent or received, oldest first.
+    std::vector<JoinInvitation> invitationsOf(qint64 userId) const;
 
 private:
+    // Accepting starts the pair's main conversation.
+    StoreError answer(qint64 recipientId, qint64 id, bool accept, JoinInvitation *invitation);
+
     using Answer = void (ContactsApi::*)(const UserAccount &, const httplib::Request &,
                                          httplib::Response &, const RouteCaptures &);
 

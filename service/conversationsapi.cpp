@@ -72,6 +72,16 @@ StoreError ConversationsApi::post(const UserAccount &sender, qint64 conversation
     return {};
 }
 
+StoreError ConversationsApi::mainConversationWith(const UserAccount &user, const QString &email,
+                                                  qint64 *id)
+{
+    const std::optional<UserAccount> contact = accounts.user(email);
+    if (!contact || !contacts.areContacts(user.id, contact->id))
+        return {404, QStringLiteral("%1 is not a contact").arg(email)};
+    *id = conversations.mainConversation(user.id, contact->id).id;
+    return {};
+}
+
 void ConversationsApi::answerList(const UserAccount &user, const httplib::Request &request,
                                   httplib::Response &response, const RouteCaptures &)
 {

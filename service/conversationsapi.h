@@ -31,6 +31,8 @@ public:
     // sentAt: ISO 8601 text, kept as sent.
     StoreError post(const UserAccount &sender, qint64 conversationId, const QString &content,
                     const QString &sentAt, ChatMessage *message);
+    // The main conversation of user and the contact with that e-mail (404 for a non-contact).
+    StoreError mainConversationWith(const UserAccount &user, const QString &email, qint64 *id);
 
 private:
     using Answer = void (ConversationsApi::*)(const UserAccount &, const httplib::Request &,

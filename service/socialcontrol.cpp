@@ -45,6 +45,22 @@ void sendError(httplib::Response &response, const StoreError &error)
     JsonReply::sendErrors(response, error.status, {error.message});
 }
 
+// The conversation a call names: "conversation_id", or the main one with the contact whose
+// e-mail is "recipient".
+StoreError conversationOf(ConversationsApi &conversations, const UserAccount &sender,
+                          const QJsonObject &json, qint64 *id)
+{
+    if (json.contains(QLatin1String("recipient")))
+        return conversations.mainConversationWith(
+            sender, json.value(QLatin1String("recipient")).toString(), id);
+    const std::optional<qint64> given =
+        RequestValues::count(json.value(QLatin1String("conversation_id")));
+    if (!given)
+        return {400, QStringLiteral("\"conversation_id\" or \"recipient\" is required")};
+    *id = *given;
+    return {};
+}
+
 } // namespace
 
 SocialControl::SocialControl(AccountStore &accounts, ContactsApi &contacts,
@@ -59,40 +75,37 @@ SocialControl::SocialControl(AccountStore &accounts, ContactsApi &contacts,
 
 void SocialControl::addRoutes(Router &router, const std::string &prefix)
 {
-    // {"email", "conversation_id", "content", "sent_at" (default: now)}
+    // {"email", "conversation_id" or "recipient", "content", "sent_at" (default: now)}
     router.add(
         "POST", prefix + "/messages",
         asUser(accounts, [this](const UserAccount &sender, const QJsonObject &json,
                                 httplib::Response &response) {
-            const std::optional<qint64> id =
-                RequestValues::count(json.value(QLatin1String("conversation_id")));
             const QString sentAt =
                 json.value(QLatin1String("sent_at"))
                     .toString(QDateTime::currentDateTimeUtc().toString(Qt::ISODate));
+            qint64 id = 0;
             ChatMessage message;
-            const StoreError error =
-                id ? conversations.post(sender, *id,
-                                        json.value(QLatin1String("content")).toString(), sentAt,
-                                        &message)
-                   : StoreError{400, QStringLiteral("\"conversation_id\" is required")};
+            StoreError error = conversationOf(conversations, sender, json, &id);
+            if (!error)
+                error = conversations.post(
+                    sender, id, json.value(QLatin1String("content")).toString(), sentAt, &message);
             if (error)
                 return sendError(response, error);
             JsonReply::send(response, 200, {{QStringLiteral("message"), replies.message(message)}});
         }));
 
-    // {"email", "conversation_id", "object" (a path of the sender's)}
+    // {"email", "conversation_id" or "recipient", "object" (a path of the sender's)}
     router.add("POST", prefix + "/collaborations",
                asUser(accounts, [this](const UserAccount &sender, const QJsonObject &json,
                                        httplib::Response &response) {
-                   const std::optional<qint64> id =
-                       RequestValues::count(json.value(QLatin1String("conversation_id")));
                    const std::optional<QString> path =
                        ObjectPath::normalized(json.value(QLatin1String("object")).toString());
+                   qint64 id = 0;
                    std::vector<Collaboration> made;
-                   const StoreError error =
-                       id && path ? collaborations.send(sender, *id, *path, &made)
-                                  : StoreError{400, QStringLiteral("\"conversation_id\" and "
-                                                                   "\"object\" are required")};
+                   StoreError error = conversationOf(conversations, sender, json, &id);
+                   if (!error)
+                       error = path ? collaborations.send(sender, id, *path, &made)
+                                    : StoreError{400, QStringLiteral("\"object\" is required")};
                    if (error)
                        return sendError(response, error);
                    QJsonArray sent;
@@ -115,6 +128,39 @@ void SocialControl::addRoutes(Router &router, const std::string &prefix)
             JsonReply::send(response, 200,
                             {{QStringLiteral("invite"), replies.joinInvitation(invitation)}});
         }));
+
+    // {"email" (the recipient), "sender" (the inviter's e-mail)}: answers as the recipient.
+    router.add(
+        "POST", prefix + "/contact-invitations/{accept|decline}",
+        [this](const httplib::Request &request, httplib::Response &response,
+               const RouteCaptures &captures) {
+            const bool accept = captures[1].str() == "accept";
+            asUser(accounts, [this, accept](const UserAccount &recipient, const QJsonObject &json,
+                                            httplib::Response &response) {
+                JoinInvitation invitation;
+                if (const StoreError error = contacts.answerFrom(
+                        recipient, json.value(QLatin1String("sender")).toString(), accept,
+                        &invitation))
+                    return sendError(response, error);
+                JsonReply::send(response, 200,
+                                {{QStringLiteral("invite"), replies.joinInvitation(invitation)}});
+            })(request, response, captures);
+        });
+
+    // {"email"}: the contact invitations the user sent or received, oldest first, each with
+    // its "recipient" too.
+    router.add("POST", prefix + "/contact-invitations/list",
+               asUser(accounts, [this](const UserAccount &user, const QJsonObject &,
+                                       httplib::Response &response) {
+                   QJsonArray listed;
+                   for (const JoinInvitation &invitation : contacts.invitationsOf(user.id)) {
+                       QJsonObject item = replies.joinInvitation(invitation);
+                       item.insert(QStringLiteral("recipient"),
+                                   replies.user(invitation.recipientId));
+                       listed.append(item);
+                   }
+                   JsonReply::send(response, 200, {{QStringLiteral("invites"), listed}});
+               }));
 
     // {"email", "online_status"}
     router.add("POST", prefix + "/presence",

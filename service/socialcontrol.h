@@ -11,7 +11,8 @@ class Router;
 class SocialReplies;
 
 // The control calls that act as another user: post a message, send a collaboration or a
-// contact invitation, and set someone's presence.
+// contact invitation, answer one, list a user's contact invitations, and set someone's
+// presence.
 class SocialControl
 {
 public:

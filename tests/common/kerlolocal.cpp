@@ -416,6 +416,45 @@ QJsonObject KerloLocal::inviteContactAs(const QString &email, const QString &rec
         .toObject();
 }
 
+QJsonObject KerloLocal::postMessageToContactAs(const QString &email, const QString &recipient,
+                                               const QString &content)
+{
+    return controlResult(QStringLiteral("/messages"),
+                         {{QStringLiteral("email"), email},
+                          {QStringLiteral("recipient"), recipient},
+                          {QStringLiteral("content"), content}},
+                         "message")
+        .toObject();
+}
+
+QJsonArray KerloLocal::sendCollaborationToContactAs(const QString &email, const QString &recipient,
+                                                    const QString &path)
+{
+    return controlResult(QStringLiteral("/collaborations"),
+                         {{QStringLiteral("email"), email},
+                          {QStringLiteral("recipient"), recipient},
+                          {QStringLiteral("object"), path}},
+                         "invites")
+        .toArray();
+}
+
+QJsonObject KerloLocal::answerContactInvitationAs(const QString &email, const QString &sender,
+                                                  bool accept)
+{
+    return controlResult(accept ? QStringLiteral("/contact-invitations/accept")
+                                : QStringLiteral("/contact-invitations/decline"),
+                         {{QStringLiteral("email"), email}, {QStringLiteral("sender"), sender}},
+                         "invite")
+        .toObject();
+}
+
+QJsonArray KerloLocal::contactInvitationsOf(const QString &email)
+{
+    return controlResult(QStringLiteral("/contact-invitations/list"),
+                         {{QStringLiteral("email"), email}}, "invites")
+        .toArray();
+}
+
 bool KerloLocal::setPresence(const QString &email, int onlineStatus)
 {
     return control("POST", QStringLiteral("/presence"),

@@ -125,6 +125,17 @@ public:
     QJsonArray sendCollaborationAs(const QString &email, qint64 conversationId,
                                    const QString &path);
     QJsonObject inviteContactAs(const QString &email, const QString &recipient);
+    // The same, to the main conversation with the contact whose e-mail is recipient.
+    QJsonObject postMessageToContactAs(const QString &email, const QString &recipient,
+                                       const QString &content);
+    QJsonArray sendCollaborationToContactAs(const QString &email, const QString &recipient,
+                                            const QString &path);
+    // Answers, as the user with that e-mail, the pending contact invitation sender sent;
+    // returns the "invite", empty on failure.
+    QJsonObject answerContactInvitationAs(const QString &email, const QString &sender, bool accept);
+    // The contact invitations the user sent or received, oldest first, each with its
+    // "sender" and "recipient" users.
+    QJsonArray contactInvitationsOf(const QString &email);
     bool setPresence(const QString &email, int onlineStatus);
 
     // Raw control call: method, path under the control prefix, JSON body. Returns the

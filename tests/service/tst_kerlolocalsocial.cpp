@@ -64,6 +64,7 @@ private slots:
     void search();
     void collaborations();
     void conversations();
+    void actingAsAnotherUser();
     void avatars();
     void refusals_data();
     void refusals();
@@ -438,6 +439,51 @@ void TestKerloLocalSocial::conversations()
              404);
     QVERIFY(
         get(cat, "/conversations/notifications?" + since).json["messages"].toObject().isEmpty());
+}
+
+void TestKerloLocalSocial::actingAsAnotherUser()
+{
+    const Client ann = newUser();
+    const Client bob = newUser();
+    const Client cat = newUser();
+    QCOMPARE(post(ann, "/contacts/invite.json", {{"email", bob.email}}).status, 200);
+    QCOMPARE(post(ann, "/contacts/invite.json", {{"email", cat.email}}).status, 200);
+
+    // Both sides see what Ann sent, with who it went to.
+    const QJsonArray sent = server.contactInvitationsOf(ann.email);
+    QStringList recipients;
+    for (const QJsonValue &invite : sent) {
+        QCOMPARE(invite["sender"]["email"].toString(), ann.email);
+        recipients.append(invite["recipient"]["email"].toString());
+    }
+    QCOMPARE(recipients, QStringList({bob.email, cat.email}));
+    QCOMPARE(server.contactInvitationsOf(bob.email).size(), 1);
+
+    // Nothing to send to someone who is not a contact yet.
+    QVERIFY(server.postMessageToContactAs(bob.email, ann.email, "early").isEmpty());
+
+    const QJsonObject accepted = server.answerContactInvitationAs(bob.email, ann.email, true);
+    QVERIFY(!accepted["accepted_at"].isNull());
+    QVERIFY(server.answerContactInvitationAs(bob.email, ann.email, false).isEmpty());
+    QVERIFY(server.answerContactInvitationAs(ann.email, cat.email, true).isEmpty());
+    const QJsonObject declined = server.answerContactInvitationAs(cat.email, ann.email, false);
+    QVERIFY(!declined["rejected_at"].isNull());
+    QCOMPARE(values(get(ann, "/contacts.json").json["contacts"], "email"), QStringList{bob.email});
+
+    // Messages and files go to the pair's main conversation.
+    const QJsonObject message = server.postMessageToContactAs(bob.email, ann.email, "hi Ann");
+    const qint64 main = qint64(message["conversation"]["id"].toDouble());
+    QVERIFY(main > 0);
+    QCOMPARE(get(ann, "/conversations/" + QByteArray::number(main) + "/messages")
+                 .json["messages"][0]["body"]
+                 .toString(),
+             QStringLiteral("hi Ann"));
+    QVERIFY(!server.seedFile(bob.email, "/b.txt", "bee").isEmpty());
+    const QJsonArray files = server.sendCollaborationToContactAs(bob.email, ann.email, "/b.txt");
+    QCOMPARE(files.size(), 1);
+    QCOMPARE(files[0]["recipient"]["email"].toString(), ann.email);
+    QCOMPARE(files[0]["conversation"]["id"].toInt(), main);
+    QVERIFY(server.sendCollaborationToContactAs(cat.email, ann.email, "/b.txt").isEmpty());
 }
 
 void TestKerloLocalSocial::avatars()

@@ -26,6 +26,7 @@
 #include "mcpasteboard.h"
 #include "mcsidebarcontroller.h"
 #include "mcsidebarmodel.h"
+#include "recordingdesktopnotifier.h"
 #include "servicereader.h"
 #include "shelltestfixture.h"
 
@@ -104,6 +105,7 @@ private:
     qint64 postAs(const QString &content, const QString &sentAt = QString());
 
     KerloLocal m_server;
+    RecordingDesktopNotifier m_bubbles;
     Shell m_shell;
     ServiceReader m_bea;
     qint64 m_conversation = 0;
@@ -167,6 +169,7 @@ void TestPeopleChat::initTestCase()
     }
     QVERIFY(!m_server.inviteContactAs(BeaEmail, QString::fromLatin1(DemoEmail)).isEmpty());
     QVERIFY(addDemoTree(m_server));
+    m_shell.notifier = &m_bubbles;
     QVERIFY(m_shell.launchSignedIn(m_server.baseUrl().toString()));
     QVERIFY(m_shell.showMainWindow(QSize(1000, 700)));
     MCManager *hub = MCManager::sharedManager();
@@ -355,9 +358,20 @@ void TestPeopleChat::arrivingMessageRaisesUnreadCountWhenNotShown()
     // The browser shown: counted, and the launcher badge gets the room.
     QVERIFY(clickPlace(QStringLiteral("home")));
     QTRY_VERIFY(hub->notBrowsablePath().isEmpty());
-    QVERIFY(postAs(QStringLiteral("are you there?")));
+    // Another window in front: the arrival also goes to the desktop, as plain text.
+    QWidget other;
+    other.show();
+    QApplication::setActiveWindow(&other);
+    QTRY_VERIFY(!m_shell.delegate()->mainWindow()->isActiveWindow());
+    const int bubbles = m_bubbles.notifications().size();
+    QVERIFY(postAs(QStringLiteral("are you there? :smile:")));
     QTRY_COMPARE_WITH_TIMEOUT(bea()->chatNotifications(), 1, 20000);
     QVERIFY(hub->chatSupport().dockNotifications().contains(m_conversation));
+    QCOMPARE(m_bubbles.notifications().mid(bubbles),
+             (QList<QPair<QString, QString>>{
+                 {QStringLiteral("Bea Lee"), QStringLiteral("are you there? \U0001F604")}}));
+    other.hide();
+    QVERIFY(m_shell.showMainWindow(QSize(1000, 700)));
     QVERIFY(postAs(QStringLiteral("hello?")));
     QTRY_COMPARE_WITH_TIMEOUT(bea()->chatNotifications(), 2, 20000);
     // Opening the chat reads them.

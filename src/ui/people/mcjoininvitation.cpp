@@ -1,9 +1,10 @@
 #include "mcjoininvitation.h"
 
+#include "mcdatetext.h"
 #include "mouseraccount.h"
 
 MCJoinInvitation::MCJoinInvitation(const MOJoinInvitation &invitation, QObject *parent)
-    : QObject(parent)
+    : MCNotificationObject(parent)
     , m_joinInvitation(invitation)
 {}
 
@@ -18,7 +19,16 @@ void MCJoinInvitation::setJoinInvitation(const MOJoinInvitation &invitation)
 
 QString MCJoinInvitation::messageSender() const
 {
-    const MOUserAccount sender = m_joinInvitation.sender();
+    return senderFullname(m_joinInvitation.sender());
+}
+
+QString MCJoinInvitation::messageSubject() const
+{
+    return tr("Invited you to become a contact");
+}
+
+QString MCJoinInvitation::senderFullname(const MOUserAccount &sender)
+{
     const QString first = sender.firstName();
     const QString last = sender.lastName();
     if (!first.isEmpty() && !last.isEmpty())
@@ -40,12 +50,25 @@ void MCJoinInvitation::setPendingRequest(bool pending)
         return;
     const bool wasRead = messageRead();
     m_pendingRequest = pending;
+    emit additionalTextChanged();
     if (wasRead != messageRead())
         emit messageReadChanged();
 }
 
-void MCJoinInvitation::setAvatar(const QPixmap &avatar)
+QString MCJoinInvitation::bodyMessage() const
 {
-    m_avatar = avatar;
-    emit avatarChanged();
+    return QStringLiteral("%1\n\n%2\n%3")
+        .arg(tr("Please add me as a Contact."), messageSender(), m_joinInvitation.sender().email());
+}
+
+QString MCJoinInvitation::additionalText() const
+{
+    const QDateTime accepted = m_joinInvitation.acceptedAt();
+    const QDateTime rejected = m_joinInvitation.rejectedAt();
+    if (m_pendingRequest && !accepted.isValid() && !rejected.isValid())
+        return tr("Submitting your request...");
+    const bool wasAccepted = accepted.isValid();
+    return QStringLiteral("%1 %2").arg(
+        wasAccepted ? tr("Contact request accepted on") : tr("Contact request rejected on"),
+        MCDateText::text(wasAccepted ? accepted : rejected, MCDateText::Medium, MCDateText::Short));
 }

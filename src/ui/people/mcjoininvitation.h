@@ -1,42 +1,43 @@
 #ifndef MCJOININVITATION_H
 #define MCJOININVITATION_H
 
+#include "mcnotificationobject.h"
 #include "mojoininvitation.h"
 
-#include <QDateTime>
-#include <QObject>
-#include <QPixmap>
-
-// A row of the notifications page: another user asks to become a contact.
-class MCJoinInvitation : public QObject
+// A row of the notifications page: another user asks to become a contact. It is read once
+// answered, or while the user's answer is on its way (pendingRequest).
+class MCJoinInvitation : public MCNotificationObject
 {
     Q_OBJECT
-    Q_PROPERTY(bool messageRead READ messageRead NOTIFY messageReadChanged)
-    Q_PROPERTY(QPixmap avatar READ avatar WRITE setAvatar NOTIFY avatarChanged)
+    Q_PROPERTY(QString bodyMessage READ bodyMessage CONSTANT)
+    Q_PROPERTY(QString additionalText READ additionalText NOTIFY additionalTextChanged)
 public:
     explicit MCJoinInvitation(const MOJoinInvitation &invitation, QObject *parent = nullptr);
 
     MOJoinInvitation joinInvitation() const { return m_joinInvitation; }
     // The service's answer to the user's; announced as a change of the additional text.
     void setJoinInvitation(const MOJoinInvitation &invitation);
-    QDateTime sentAt() const { return m_joinInvitation.createdAt(); }
-    QString messageSender() const;
+    QDateTime sentAt() const override { return m_joinInvitation.createdAt(); }
+    QString messageSender() const override;
+    QString messageSubject() const override;
     // Answered, or an answer is on its way.
-    bool messageRead() const;
+    bool messageRead() const override;
     bool pendingRequest() const { return m_pendingRequest; }
     void setPendingRequest(bool pending);
-    QPixmap avatar() const { return m_avatar; }
-    void setAvatar(const QPixmap &avatar);
+    // The request with the sender's name and e-mail address, on lines of their own.
+    QString bodyMessage() const;
+    // Where the answer stands: on its way, or accepted or rejected on a date.
+    QString additionalText() const;
+
+    // First and last name, the one there is, or "NO NAME".
+    static QString senderFullname(const MOUserAccount &sender);
 
 signals:
-    void messageReadChanged();
     void additionalTextChanged();
-    void avatarChanged();
 
 private:
     MOJoinInvitation m_joinInvitation;
     bool m_pendingRequest = false;
-    QPixmap m_avatar;
 };
 
 #endif // MCJOININVITATION_H

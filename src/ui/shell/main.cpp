@@ -1,5 +1,6 @@
 #include "bundlevalues.h"
 #include "canberrasoundplayer.h"
+#include "dbusdesktopnotifier.h"
 #include "mcappdelegate.h"
 #include "mcshellservices.h"
 #include "mcworkspace.h"
@@ -72,6 +73,7 @@ int main(int argc, char *argv[])
     XdgAutostart autostart(bundle.identifier(), QCoreApplication::applicationFilePath(),
                            bundle.name());
     CanberraSoundPlayer sounds(bundle.name(), bundle.identifier());
+    DBusDesktopNotifier notifier(bundle.name(), bundle.identifier(), bundle.identifier());
     NullUpdater updater;
     SystemClock clock;
     QuitRequests quitRequests;
@@ -83,6 +85,7 @@ int main(int argc, char *argv[])
     services.alerts = &alerts;
     services.autostart = &autostart;
     services.sounds = &sounds;
+    services.notifier = &notifier;
     services.updater = &updater;
     services.clock = &clock;
     services.quitRequests = &quitRequests;

@@ -10,6 +10,7 @@
 #include "mcbottomviewcontroller.h"
 #include "mcbrowsableviewshelper.h"
 #include "mcbrowserdragdrop.h"
+#include "mcdesktopnotifier.h"
 #include "mcerrorscontroller.h"
 #include "mcfileactions.h"
 #include "mciconcontroller.h"
@@ -25,6 +26,7 @@
 #include "mcremotepath.h"
 #include "mcshelllogging.h"
 #include "mcsidebarcontroller.h"
+#include "mcsocialaddcontroller.h"
 #include "mcstring.h"
 #include "mctablequeuecontroller.h"
 #include "mcuserdefaults.h"
@@ -235,7 +237,10 @@ void MCAppDelegate::applicationStart()
     addPage(QStringLiteral("errors://"),
             new MCErrorsController(MONotificationManager::sharedInstance()->notificationCenter(),
                                    m_services.clock));
-    addPage(QStringLiteral("messages://"), new MCMessagesController);
+    hub->setDesktopNotifier(new MCDesktopNotifier(m_services.notifier, m_window, this));
+    addPage(QStringLiteral("messages://"), new MCMessagesController(hub));
+    addPage(QStringLiteral("addcontact://"),
+            new MCSocialAddController(hub, MOUserAuthenticationManager::sharedInstance()));
     auto *account = new MCAccountController(hub, new MODevicesManager(this));
     addPage(QStringLiteral("account://"), account);
     connect(account, &MCAccountController::passwordRecoveryRequested, this,

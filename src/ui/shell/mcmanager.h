@@ -32,6 +32,7 @@ class AlertPresenter;
 class Clock;
 class MCBrowsableViewController;
 class MCContact;
+class MCDesktopNotifier;
 class MCGroup;
 class MCJoinInvitation;
 class MCSocialEntity;
@@ -216,6 +217,8 @@ public:
     MOStorageObject remoteObject(const QString &path) const override;
     void goToReceivedFile(const QString &basePath, const QString &label) override;
     void playSound(const QString &name) override;
+    // A desktop notification, when the window is not in front.
+    void notifyOnDesktop(const QString &title, const QString &text);
     // Not owned; sounds are not played without one.
     void setSoundPlayer(SoundPlayer *sounds) { m_sounds = sounds; }
     // The conversation identifier of the one-to-one conversation with that person; 0 when none.
@@ -239,6 +242,13 @@ public:
     // The user answers a join invitation: the row waits for the service and is no longer unread.
     void acceptJoinInvitation(MCJoinInvitation *row);
     void declineJoinInvitation(MCJoinInvitation *row);
+    // Answered rows kept at most; the oldest answered ones go first, unread rows always stay.
+    static constexpr int MaximumAnsweredMessages = 200;
+
+    // Where arrivals are told on the desktop while the window is not in front; not owned,
+    // null until the shell sets it.
+    MCDesktopNotifier *desktopNotifier() const;
+    void setDesktopNotifier(MCDesktopNotifier *notifier);
 
     // The picture of account, from the cache or asked of the service.
     void requestAvatar(const MOUserAccount &account);
@@ -353,6 +363,7 @@ private:
     MCSocialEntity *entityOf(const MOCollaboration &collaboration);
     void answerJoinInvitation(MCJoinInvitation *row, bool accept);
     void updateJoinInvitation(const MOJoinInvitation &invitation);
+    void dropOldAnsweredMessages();
     // The picture at path for whoever has account's e-mail; alsoMet: the people met in group
     // conversations get it even when a contact did.
     void setAvatarOf(const MOUserAccount &account, const QString &path, bool alsoMet);
@@ -377,6 +388,7 @@ private:
     qint64 m_currentDownloadsCount = 0;
     mutable QRecursiveMutex m_countersLock;
     MOAvatarManager *m_avatarManager = nullptr;
+    QPointer<MCDesktopNotifier> m_desktopNotifier;
     MOConversationsManager *m_conversationsManager = nullptr;
     AlertPresenter *m_alerts = nullptr;
     QPointer<QWidget> m_sheetWindow;
@@ -394,6 +406,8 @@ private:
     QPixmap m_avatar;
     MCChatSupport m_chatSupport;
     MCEmoji m_emoji;
+    QDateTime m_chatSince;
+    void entityMessagesArrived(MCSocialEntity *entity, const QList<MOMessage> &messages);
     SoundPlayer *m_sounds = nullptr;
     bool m_receivedInvitationsListed = false;
     QList<Sheet> m_gathering;

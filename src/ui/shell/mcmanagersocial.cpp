@@ -5,6 +5,7 @@
 #include "mcavatarimage.h"
 #include "mcbrowsableviewcontroller.h"
 #include "mccontact.h"
+#include "mcdesktopnotifier.h"
 #include "mcgroup.h"
 #include "mcjoininvitation.h"
 #include "mcshelllogging.h"
@@ -44,6 +45,16 @@ void MCManager::setUnreadNotifications(qint64 count)
         return;
     m_unreadNotifications = count;
     emit unreadNotificationsChanged();
+}
+
+MCDesktopNotifier *MCManager::desktopNotifier() const
+{
+    return m_desktopNotifier;
+}
+
+void MCManager::setDesktopNotifier(MCDesktopNotifier *notifier)
+{
+    m_desktopNotifier = notifier;
 }
 
 void MCManager::setAvatar(const QPixmap &avatar)
@@ -137,6 +148,10 @@ void MCManager::addContacts(const QList<MCContact *> &contacts)
         }
         contact->setParent(this);
         contact->setEnvironment(this);
+        connect(contact, &MCSocialEntity::messagesArrived, this,
+                [this, contact](const QList<MOMessage> &messages) {
+                    entityMessagesArrived(contact, messages);
+                });
         if (key >= 1)
             m_socialEntities.insert(key, contact);
         m_contacts.append(contact);
@@ -178,6 +193,10 @@ void MCManager::addChatRooms(const QList<MCGroup *> &groups)
         }
         group->setParent(this);
         group->setEnvironment(this);
+        connect(group, &MCSocialEntity::messagesArrived, this,
+                [this, group](const QList<MOMessage> &messages) {
+                    entityMessagesArrived(group, messages);
+                });
         m_socialEntities.insert(key, group);
         m_groups.append(group);
         emit groupsChanged();
@@ -372,15 +391,40 @@ void MCManager::conversationsManagerDidReceiveJoinInvitation(MOConversationsMana
     }
     MCJoinInvitation *row = new MCJoinInvitation(invitation, this);
     m_userMessages.append(row);
+    dropOldAnsweredMessages();
     emit userMessagesChanged();
-    if (!row->messageRead())
+    if (!row->messageRead()) {
         setUnreadNotifications(m_unreadNotifications + 1);
+        if (m_desktopNotifier)
+            m_desktopNotifier->notify(row->messageSender(), row->messageSubject());
+    }
     const QString path =
         m_avatarManager ? m_avatarManager->avatarPath(invitation.sender()) : QString();
     if (!path.isEmpty())
         row->setAvatar(MCAvatarImage::pixmap(path));
     else
         requestAvatar(invitation.sender());
+}
+
+void MCManager::dropOldAnsweredMessages()
+{
+    // Other users decide how many invitations come: the answered ones are history the user
+    // has seen, so only they are let go, oldest first.
+    QList<MCJoinInvitation *> answered;
+    for (MCJoinInvitation *row : qAsConst(m_userMessages)) {
+        const MOJoinInvitation invitation = row->joinInvitation();
+        if (invitation.acceptedAt().isValid() || invitation.rejectedAt().isValid())
+            answered.append(row);
+    }
+    if (answered.size() <= MaximumAnsweredMessages)
+        return;
+    std::stable_sort(
+        answered.begin(), answered.end(),
+        [](MCJoinInvitation *a, MCJoinInvitation *b) { return a->sentAt() < b->sentAt(); });
+    for (int i = 0; i < answered.size() - MaximumAnsweredMessages; ++i) {
+        m_userMessages.removeOne(answered.at(i));
+        answered.at(i)->deleteLater();
+    }
 }
 
 void MCManager::updateJoinInvitation(const MOJoinInvitation &invitation)

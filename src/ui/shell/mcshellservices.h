@@ -10,6 +10,7 @@
 class AlertPresenter;
 class Autostart;
 class Clock;
+class DesktopNotifier;
 class QuitRequests;
 class SingleInstance;
 class SoundPlayer;
@@ -23,6 +24,8 @@ struct MCShellServices
     AlertPresenter *alerts = nullptr;
     Autostart *autostart = nullptr;
     SoundPlayer *sounds = nullptr;
+    // Optional: bubbles on the desktop for what arrives while the window is not in front.
+    DesktopNotifier *notifier = nullptr;
     Updater *updater = nullptr;
     Clock *clock = nullptr;
     QuitRequests *quitRequests = nullptr;

@@ -122,6 +122,7 @@ void Shell::launch(const QString &apiRoot, const QStringList &arguments)
     services.clock = &clock;
     services.quitRequests = &quitRequests;
     services.singleInstance = singleInstance;
+    services.notifier = notifier;
     services.arguments = QStringList{QCoreApplication::applicationFilePath()} + arguments;
     if (!realRelaunch) {
         services.relaunch = [this](const QString &program, const QStringList &args) {

@@ -19,6 +19,7 @@
 
 #include <memory>
 
+class DesktopNotifier;
 class SingleInstance;
 
 // The widget tests' world: the offscreen platform, throw-away XDG folders (data, settings,
@@ -72,6 +73,7 @@ public:
     QStringList relaunched; // program and arguments of each relaunch, joined by "\n"
     bool realRelaunch = false;
     SingleInstance *singleInstance = nullptr; // forwards later launches when set
+    DesktopNotifier *notifier = nullptr;      // desktop notifications go there when set
 
     // Types the credentials into the sign-in window with key events and clicks Sign In.
     bool signInThroughWindow(const QString &email, const QString &password);

@@ -1,0 +1,79 @@
+#ifndef MCSOCIALADDMODEL_H
+#define MCSOCIALADDMODEL_H
+
+#include "mouseraccount.h"
+
+#include <QAbstractTableModel>
+#include <QHash>
+#include <QList>
+#include <QPixmap>
+#include <QStringList>
+
+#include <functional>
+
+// The add-contact page's results: one row per account found, or a single row without an
+// account that says nothing was found (or that the service did not answer). Columns "photo",
+// "info" and "button"; the button column says what the user can do with the row.
+class MCSocialAddModel : public QAbstractTableModel
+{
+    Q_OBJECT
+public:
+    enum Column { PhotoColumn, InfoColumn, ButtonColumn, ColumnCount };
+    enum Role {
+        EmailRole = Qt::UserRole + 1, // info: the second line
+        ButtonEnabledRole,            // button: whether the row's button invites
+        TextShownRole,                // button: whether the status text is shown
+        IconNameRole,                 // photo and button: which image the cell shows
+    };
+    // What the button column shows for a row, by the first rule that holds.
+    struct ButtonState
+    {
+        QString text;
+        QString iconName; // "ok", "info", "question", "add"; empty: none
+        bool enabled = false;
+        bool textShown = false;
+    };
+    static ButtonState buttonState(bool hasAccount, bool isMyContact, bool isMe, bool isPending);
+
+    explicit MCSocialAddModel(QObject *parent = nullptr);
+
+    // Whether an account is one of the user's contacts; whose e-mail is the user's own.
+    void setContactTest(std::function<bool(const MOUserAccount &)> isMyContact);
+    void setOwnEmail(std::function<QString()> ownEmail);
+
+    // The rows of a search; an empty list gives the single not-found row.
+    void setAccounts(const QList<MOUserAccount> &accounts);
+    // The single row for a search the service never answered.
+    void setNoAnswer();
+    bool hasAccount(int row) const;
+    MOUserAccount account(int row) const;
+    // Sets the picture of every row with that e-mail; false when none has it.
+    bool setAvatar(const QString &email, const QPixmap &avatar);
+    // The e-mail addresses invited from the page, for the page's life.
+    QStringList pendingRequests() const { return m_pendingRequests; }
+    void addPendingRequest(const QString &email);
+    // The button column's rules depend on the contacts: tell the view again.
+    void refreshButtons();
+
+    int rowCount(const QModelIndex &parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex &parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+
+private:
+    struct Row
+    {
+        MOUserAccount account;
+        bool hasAccount = false;
+        QPixmap avatar;
+    };
+    ButtonState stateOf(const Row &row) const;
+    static QString fullName(const MOUserAccount &account);
+
+    QList<Row> m_rows;
+    bool m_noAnswer = false;
+    QStringList m_pendingRequests;
+    std::function<bool(const MOUserAccount &)> m_isMyContact;
+    std::function<QString()> m_ownEmail;
+};
+
+#endif // MCSOCIALADDMODEL_H
