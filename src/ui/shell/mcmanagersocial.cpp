@@ -365,8 +365,12 @@ void MCManager::conversationsManagerDidReceiveMessagesForConversation(
         return;
     }
     QList<MOMessage> sorted = messages;
+    // The service lists newest first; messages of one second keep the order they were stored
+    // in (their ids).
     std::stable_sort(sorted.begin(), sorted.end(), [](const MOMessage &a, const MOMessage &b) {
-        return a.sentAt() < b.sentAt();
+        if (a.sentAt() != b.sentAt())
+            return a.sentAt() < b.sentAt();
+        return a.messageId() != 0 && b.messageId() != 0 && a.messageId() < b.messageId();
     });
     entity->addWrittenMessages(sorted);
 }
