@@ -32,10 +32,12 @@
 
 #include <QClipboard>
 #include <QDesktopServices>
+#include <QFile>
 #include <QJsonArray>
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextLayout>
 #include <QToolButton>
@@ -92,6 +94,7 @@ private slots:
     void hostileMessagesStayPlainText();
     void fileDroppedOnChatIsSentAndAccepted();
     void receivedFilesAreAcceptedIntoTheirFolderOrDeclined();
+    void filesDroppedOnTheSidebarRowAndLocalFiles();
 
 private:
     MCContact *bea() const;
@@ -513,6 +516,55 @@ void TestPeopleChat::receivedFilesAreAcceptedIntoTheirFolderOrDeclined()
     QTRY_COMPARE_WITH_TIMEOUT(second->fileEntry()->responseStatus(),
                               qint64(MCChatCollaborationEntry::Rejected), 20000);
     QVERIFY(demo.remoteBytes(QStringLiteral("/Files From Bea Lee/b2.txt")).isNull());
+}
+
+void TestPeopleChat::filesDroppedOnTheSidebarRowAndLocalFiles()
+{
+    QVERIFY(showChat());
+    // A remote file dropped on Bea's sidebar row: a row to send in her chat.
+    QVERIFY(!m_server.seedFile(QString::fromLatin1(DemoEmail), QStringLiteral("/notes.md"), "n")
+                 .isEmpty());
+    MCSidebarController *sidebar = m_shell.delegate()->mainWindow()->sidebar();
+    auto *outline = sidebar->outlineView();
+    const QPoint row =
+        outline->visualRect(sidebar->model()->indexForPlace(bea()->title())).center();
+    std::unique_ptr<QMimeData> remote(
+        MCPasteboard::mimeDataForRemotePaths({QStringLiteral("/notes.md")}));
+    QDragEnterEvent enter(row, Qt::CopyAction, remote.get(), Qt::LeftButton, {});
+    QApplication::sendEvent(outline->viewport(), &enter);
+    QDragMoveEvent move(row, Qt::CopyAction, remote.get(), Qt::LeftButton, {});
+    QApplication::sendEvent(outline->viewport(), &move);
+    QDropEvent drop(row, Qt::CopyAction, remote.get(), Qt::LeftButton, {});
+    QApplication::sendEvent(outline->viewport(), &drop);
+    QTRY_VERIFY(rowWithText(rows(), QStringLiteral("notes.md")) >= 0);
+    auto *file = viewOf<MCChatFileRowView>(rowWithText(rows(), QStringLiteral("notes.md")));
+    QVERIFY(file && file->sendButton()->isVisible());
+    // Cancel takes that row away.
+    QTest::mouseClick(file->cancelButton(), Qt::LeftButton);
+    QTRY_COMPARE(rowWithText(rows(), QStringLiteral("notes.md")), -1);
+
+    // A local file dropped on the chat goes to the store first, once the user agreed.
+    QTemporaryDir folder;
+    const QString local = folder.filePath(QStringLiteral("local note.txt"));
+    QFile made(local);
+    QVERIFY(made.open(QIODevice::WriteOnly) && made.write("local") == 5);
+    made.close();
+    QMimeData files;
+    files.setUrls({QUrl::fromLocalFile(local)});
+    QVERIFY(m_server.clearRequests());
+    m_shell.alerts.clearRecord();
+    const QPoint at = chat()->rect().center();
+    QDragEnterEvent enterChat(at, Qt::CopyAction, &files, Qt::LeftButton, {});
+    QApplication::sendEvent(chat(), &enterChat);
+    QDropEvent dropChat(at, Qt::CopyAction, &files, Qt::LeftButton, {});
+    QApplication::sendEvent(chat(), &dropChat);
+    QTRY_COMPARE(m_shell.alerts.pendingCount(), 1);
+    QCOMPARE(m_shell.alerts.pendingAlert().messageText, QStringLiteral("External Files"));
+    QVERIFY(m_shell.alerts.answer(QStringLiteral("OK")));
+    ServiceReader demo;
+    QVERIFY(demo.signIn(m_server));
+    QTRY_COMPARE_WITH_TIMEOUT(demo.remoteBytes(QStringLiteral("/local note.txt")),
+                              QByteArray("local"), 20000);
 }
 
 int main(int argc, char **argv)
