@@ -26,15 +26,18 @@
 #include "mcpasteboard.h"
 #include "mcsidebarcontroller.h"
 #include "mcsidebarmodel.h"
+#include "recordingdesktopnotifier.h"
 #include "servicereader.h"
 #include "shelltestfixture.h"
 
 #include <QClipboard>
 #include <QDesktopServices>
+#include <QFile>
 #include <QJsonArray>
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextLayout>
 #include <QToolButton>
@@ -91,6 +94,7 @@ private slots:
     void hostileMessagesStayPlainText();
     void fileDroppedOnChatIsSentAndAccepted();
     void receivedFilesAreAcceptedIntoTheirFolderOrDeclined();
+    void filesDroppedOnTheSidebarRowAndLocalFiles();
 
 private:
     MCContact *bea() const;
@@ -104,6 +108,7 @@ private:
     qint64 postAs(const QString &content, const QString &sentAt = QString());
 
     KerloLocal m_server;
+    RecordingDesktopNotifier m_bubbles;
     Shell m_shell;
     ServiceReader m_bea;
     qint64 m_conversation = 0;
@@ -167,6 +172,7 @@ void TestPeopleChat::initTestCase()
     }
     QVERIFY(!m_server.inviteContactAs(BeaEmail, QString::fromLatin1(DemoEmail)).isEmpty());
     QVERIFY(addDemoTree(m_server));
+    m_shell.notifier = &m_bubbles;
     QVERIFY(m_shell.launchSignedIn(m_server.baseUrl().toString()));
     QVERIFY(m_shell.showMainWindow(QSize(1000, 700)));
     MCManager *hub = MCManager::sharedManager();
@@ -210,7 +216,7 @@ void TestPeopleChat::clickOnContactOpensChatAndOlderMessagesLoad()
     QCOMPARE(countKind(rows(), MCChatEntry::DateRow), 2);
     QCOMPARE(countKind(rows(), MCChatEntry::EmptyRow), 1);
     QCOMPARE(rows()->index(0).data(MCChatRowsModel::KindRole).toInt(), int(MCChatEntry::DateRow));
-    QVERIFY(chat()->isLastRowVisible());
+    QTRY_VERIFY(chat()->isLastRowVisible() && table()->rowView(rows()->rowCount() - 1));
     QVERIFY(table()->rowViews().size() < 60); // only the rows on and near the screen
     QVERIFY(qobject_cast<MCChatTableCellView *>(table()->rowView(rows()->rowCount() - 2)));
     QCOMPARE(table()->rowView(rows()->rowCount() - 1)->objectName(), QStringLiteral("emptyRow"));
@@ -355,9 +361,20 @@ void TestPeopleChat::arrivingMessageRaisesUnreadCountWhenNotShown()
     // The browser shown: counted, and the launcher badge gets the room.
     QVERIFY(clickPlace(QStringLiteral("home")));
     QTRY_VERIFY(hub->notBrowsablePath().isEmpty());
-    QVERIFY(postAs(QStringLiteral("are you there?")));
+    // Another window in front: the arrival also goes to the desktop, as plain text.
+    QWidget other;
+    other.show();
+    QApplication::setActiveWindow(&other);
+    QTRY_VERIFY(!m_shell.delegate()->mainWindow()->isActiveWindow());
+    const int bubbles = m_bubbles.notifications().size();
+    QVERIFY(postAs(QStringLiteral("are you there? :smile:")));
     QTRY_COMPARE_WITH_TIMEOUT(bea()->chatNotifications(), 1, 20000);
     QVERIFY(hub->chatSupport().dockNotifications().contains(m_conversation));
+    QCOMPARE(m_bubbles.notifications().mid(bubbles),
+             (QList<QPair<QString, QString>>{
+                 {QStringLiteral("Bea Lee"), QStringLiteral("are you there? \U0001F604")}}));
+    other.hide();
+    QVERIFY(m_shell.showMainWindow(QSize(1000, 700)));
     QVERIFY(postAs(QStringLiteral("hello?")));
     QTRY_COMPARE_WITH_TIMEOUT(bea()->chatNotifications(), 2, 20000);
     // Opening the chat reads them.
@@ -499,6 +516,55 @@ void TestPeopleChat::receivedFilesAreAcceptedIntoTheirFolderOrDeclined()
     QTRY_COMPARE_WITH_TIMEOUT(second->fileEntry()->responseStatus(),
                               qint64(MCChatCollaborationEntry::Rejected), 20000);
     QVERIFY(demo.remoteBytes(QStringLiteral("/Files From Bea Lee/b2.txt")).isNull());
+}
+
+void TestPeopleChat::filesDroppedOnTheSidebarRowAndLocalFiles()
+{
+    QVERIFY(showChat());
+    // A remote file dropped on Bea's sidebar row: a row to send in her chat.
+    QVERIFY(!m_server.seedFile(QString::fromLatin1(DemoEmail), QStringLiteral("/notes.md"), "n")
+                 .isEmpty());
+    MCSidebarController *sidebar = m_shell.delegate()->mainWindow()->sidebar();
+    auto *outline = sidebar->outlineView();
+    const QPoint row =
+        outline->visualRect(sidebar->model()->indexForPlace(bea()->title())).center();
+    std::unique_ptr<QMimeData> remote(
+        MCPasteboard::mimeDataForRemotePaths({QStringLiteral("/notes.md")}));
+    QDragEnterEvent enter(row, Qt::CopyAction, remote.get(), Qt::LeftButton, {});
+    QApplication::sendEvent(outline->viewport(), &enter);
+    QDragMoveEvent move(row, Qt::CopyAction, remote.get(), Qt::LeftButton, {});
+    QApplication::sendEvent(outline->viewport(), &move);
+    QDropEvent drop(row, Qt::CopyAction, remote.get(), Qt::LeftButton, {});
+    QApplication::sendEvent(outline->viewport(), &drop);
+    QTRY_VERIFY(rowWithText(rows(), QStringLiteral("notes.md")) >= 0);
+    auto *file = viewOf<MCChatFileRowView>(rowWithText(rows(), QStringLiteral("notes.md")));
+    QVERIFY(file && file->sendButton()->isVisible());
+    // Cancel takes that row away.
+    QTest::mouseClick(file->cancelButton(), Qt::LeftButton);
+    QTRY_COMPARE(rowWithText(rows(), QStringLiteral("notes.md")), -1);
+
+    // A local file dropped on the chat goes to the store first, once the user agreed.
+    QTemporaryDir folder;
+    const QString local = folder.filePath(QStringLiteral("local note.txt"));
+    QFile made(local);
+    QVERIFY(made.open(QIODevice::WriteOnly) && made.write("local") == 5);
+    made.close();
+    QMimeData files;
+    files.setUrls({QUrl::fromLocalFile(local)});
+    QVERIFY(m_server.clearRequests());
+    m_shell.alerts.clearRecord();
+    const QPoint at = chat()->rect().center();
+    QDragEnterEvent enterChat(at, Qt::CopyAction, &files, Qt::LeftButton, {});
+    QApplication::sendEvent(chat(), &enterChat);
+    QDropEvent dropChat(at, Qt::CopyAction, &files, Qt::LeftButton, {});
+    QApplication::sendEvent(chat(), &dropChat);
+    QTRY_COMPARE(m_shell.alerts.pendingCount(), 1);
+    QCOMPARE(m_shell.alerts.pendingAlert().messageText, QStringLiteral("External Files"));
+    QVERIFY(m_shell.alerts.answer(QStringLiteral("OK")));
+    ServiceReader demo;
+    QVERIFY(demo.signIn(m_server));
+    QTRY_COMPARE_WITH_TIMEOUT(demo.remoteBytes(QStringLiteral("/local note.txt")),
+                              QByteArray("local"), 20000);
 }
 
 int main(int argc, char **argv)

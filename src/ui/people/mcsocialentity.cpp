@@ -173,6 +173,7 @@ void MCSocialEntity::addWrittenMessages(const QList<MOMessage> &messages)
     const QString me = myEmail();
     bool pendingRows = support.pendingChatEntriesForChatRoom(identifier());
     bool scroll = false;
+    QList<MOMessage> counted;
     for (const MOMessage &message : messages) {
         // A history page and a news poll may both bring the same message.
         if (message.messageId() != 0 && m_messageIds.contains(message.messageId()))
@@ -186,8 +187,10 @@ void MCSocialEntity::addWrittenMessages(const QList<MOMessage> &messages)
             append(row);
             if (!own) {
                 if (shouldAddNotification()) {
-                    if (message.sentAt() > m_dateLastMessage)
+                    if (message.sentAt() > m_dateLastMessage) {
                         ++m_chatNotifications;
+                        counted.append(message);
+                    }
                 } else {
                     saveDateLastMessage(message.sentAt());
                     scroll = true;
@@ -202,6 +205,8 @@ void MCSocialEntity::addWrittenMessages(const QList<MOMessage> &messages)
     announce();
     if (m_chatNotifications >= 1)
         announceChatNotifications();
+    if (!counted.isEmpty())
+        emit messagesArrived(counted);
     if (scroll)
         emit scrollToBottomRequested();
 }

@@ -120,6 +120,8 @@ signals:
     void entriesAdded(const QList<MCChatEntryPtr> &entries);
     void entryRemoved(const MCChatEntryPtr &entry);
     void chatNotificationsChanged();
+    // Messages of other people that raised the unread count (history pages included).
+    void messagesArrived(const QList<MOMessage> &messages);
     void collaborationsChanged();
     void chatRoomChanged();
     // The chat should show its end (a message arrived while the user looks at it).

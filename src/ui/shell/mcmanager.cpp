@@ -193,6 +193,10 @@ void MCManager::setupServices()
 {
     if (servicesStarted())
         return;
+    // Messages sent from now on arrive; older ones are history.
+    m_chatSince = QDateTime::currentDateTimeUtc().addSecs(-1);
+    connect(&m_chatSupport, &MCChatSupport::notificationDelivered, this,
+            &MCManager::notifyOnDesktop);
     MOObjectsManager *objects = MOObjectsManager::sharedInstance();
     objects->notificationCenter()->addObserver(this, &MCManager::objectModifiedNotification,
                                                MOObjectsModifiedUpdateNotification);

@@ -217,6 +217,8 @@ public:
     MOStorageObject remoteObject(const QString &path) const override;
     void goToReceivedFile(const QString &basePath, const QString &label) override;
     void playSound(const QString &name) override;
+    // A desktop notification, when the window is not in front.
+    void notifyOnDesktop(const QString &title, const QString &text);
     // Not owned; sounds are not played without one.
     void setSoundPlayer(SoundPlayer *sounds) { m_sounds = sounds; }
     // The conversation identifier of the one-to-one conversation with that person; 0 when none.
@@ -408,6 +410,8 @@ private:
     QPixmap m_avatar;
     MCChatSupport m_chatSupport;
     MCEmoji m_emoji;
+    QDateTime m_chatSince;
+    void entityMessagesArrived(MCSocialEntity *entity, const QList<MOMessage> &messages);
     SoundPlayer *m_sounds = nullptr;
     bool m_receivedInvitationsListed = false;
     QList<Sheet> m_gathering;

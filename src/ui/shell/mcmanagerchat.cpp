@@ -5,6 +5,8 @@
 #include "alertpresenter.h"
 #include "mcabstractobjectnode.h"
 #include "mcbrowsableviewcontroller.h"
+#include "mcdesktopnotifier.h"
+#include "mcgroup.h"
 #include "mcoptions.h"
 #include "mcshelllogging.h"
 #include "mcsocialentity.h"
@@ -128,4 +130,24 @@ void MCManager::playSound(const QString &name)
 {
     if (m_sounds)
         m_sounds->play(name);
+}
+
+void MCManager::notifyOnDesktop(const QString &title, const QString &text)
+{
+    if (m_desktopNotifier)
+        m_desktopNotifier->notify(title, text);
+}
+
+void MCManager::entityMessagesArrived(MCSocialEntity *entity, const QList<MOMessage> &messages)
+{
+    // History pages bring unread messages too; only what was sent during this session is news.
+    for (const MOMessage &message : messages) {
+        if (!m_chatSince.isValid() || message.sentAt() < m_chatSince)
+            continue;
+        const MCContact *sender = m_chatSupport.contactByEmail(message.sender().email());
+        QString title = sender ? sender->fullName() : message.sender().email();
+        if (qobject_cast<MCGroup *>(entity))
+            title = tr("%1 in %2").arg(title, entity->roomName());
+        notifyOnDesktop(title, m_emoji.emojify(message.body()).text);
+    }
 }

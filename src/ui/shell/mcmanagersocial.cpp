@@ -148,6 +148,10 @@ void MCManager::addContacts(const QList<MCContact *> &contacts)
         }
         contact->setParent(this);
         contact->setEnvironment(this);
+        connect(contact, &MCSocialEntity::messagesArrived, this,
+                [this, contact](const QList<MOMessage> &messages) {
+                    entityMessagesArrived(contact, messages);
+                });
         if (key >= 1)
             m_socialEntities.insert(key, contact);
         m_contacts.append(contact);
@@ -189,6 +193,10 @@ void MCManager::addChatRooms(const QList<MCGroup *> &groups)
         }
         group->setParent(this);
         group->setEnvironment(this);
+        connect(group, &MCSocialEntity::messagesArrived, this,
+                [this, group](const QList<MOMessage> &messages) {
+                    entityMessagesArrived(group, messages);
+                });
         m_socialEntities.insert(key, group);
         m_groups.append(group);
         emit groupsChanged();
@@ -362,10 +370,13 @@ void MCManager::conversationsManagerDidReceiveMessagesForConversation(
                            << "have no one to go to";
         return;
     }
-    // Dates are whole seconds: messages of one second keep the order the service numbered them.
     QList<MOMessage> sorted = messages;
+    // The service lists newest first; messages of one second keep the order they were stored
+    // in (their ids).
     std::stable_sort(sorted.begin(), sorted.end(), [](const MOMessage &a, const MOMessage &b) {
-        return a.sentAt() != b.sentAt() ? a.sentAt() < b.sentAt() : a.messageId() < b.messageId();
+        if (a.sentAt() != b.sentAt())
+            return a.sentAt() < b.sentAt();
+        return a.messageId() != 0 && b.messageId() != 0 && a.messageId() < b.messageId();
     });
     entity->addWrittenMessages(sorted);
 }

@@ -5,9 +5,11 @@
 #include "mcstring.h"
 
 #include <QFontMetrics>
+#include <QHash>
 #include <QLabel>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextLayout>
 #include <QtMath>
 
 #include "mcemoji.h"
@@ -87,13 +89,14 @@ int MCChatTableCellView::textWidthFor(int width, bool imageColumn)
 int MCChatTableCellView::measureTextHeight(const QString &text, const MCEmoji &emoji, int textWidth)
 {
     static const QFont font = MCEmoji::textFormat().font();
+    static const QFont emojiFont = MCEmoji::emojiFormat(QString()).font();
     static const QFontMetrics metrics(font);
-    // Emoji are drawn larger than the text; a line holding one is measured for real.
-    const bool plainLine = !text.contains(QLatin1Char(':')) && !text.contains(QLatin1Char('\n'));
-    if (plainLine && text.size() < 400 && metrics.horizontalAdvance(text) < textWidth) {
+    // Most messages are one short line of plain text: no layout for them.
+    if (text.size() < 200 && !text.contains(QLatin1Char(':')) &&
+        !text.contains(QLatin1Char('\n')) && metrics.horizontalAdvance(text) < textWidth) {
         bool simple = true;
         for (const QChar c : text) {
-            if (c.isSurrogate() || c.unicode() >= 0x2000) {
+            if (c.isSurrogate() || c.unicode() >= 0x0590) {
                 simple = false;
                 break;
             }
@@ -101,21 +104,90 @@ int MCChatTableCellView::measureTextHeight(const QString &text, const MCEmoji &e
         if (simple)
             return metrics.height();
     }
-    static QTextDocument *document = [] {
-        auto *made = new QTextDocument;
-        made->setDocumentMargin(0);
-        made->setUndoRedoEnabled(false);
-        QTextOption option = made->defaultTextOption();
-        option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-        made->setDefaultTextOption(option);
-        made->setDefaultFont(font);
-        return made;
+    const MCEmojiText shown = emoji.emojify(text);
+    // One line with emoji in it: as high as an emoji line, when it fits.
+    static const QFontMetrics emojiMetrics(emojiFont);
+    static const int emojiLineHeight = [] {
+        QTextLayout layout(QStringLiteral("x\U0001F604"), font);
+        QTextLayout::FormatRange range;
+        range.start = 1;
+        range.length = 2;
+        range.format.setFont(emojiFont);
+        layout.setFormats({range});
+        layout.beginLayout();
+        QTextLine line = layout.createLine();
+        line.setLineWidth(1000);
+        layout.endLayout();
+        return qCeil(line.height());
     }();
-    document->clear();
-    QTextCursor cursor(document);
-    emoji.emojify(text).insertInto(cursor);
-    document->setTextWidth(textWidth);
-    return qCeil(document->size().height());
+    if (shown.text.size() < 200 && !shown.text.contains(QLatin1Char('\n'))) {
+        int width = 0;
+        int from = 0;
+        bool simple = true;
+        for (const MCEmojiRun &run : shown.emoji) {
+            width += metrics.horizontalAdvance(shown.text.mid(from, run.position - from));
+            // Colour emoji are pictures the font decodes on every question: ask once each.
+            static QHash<QString, int> advances;
+            const QString one = shown.text.mid(run.position, run.length);
+            auto known = advances.constFind(one);
+            if (known == advances.constEnd())
+                known = advances.insert(one, emojiMetrics.horizontalAdvance(one));
+            width += *known;
+            from = run.position + run.length;
+        }
+        const QString rest = shown.text.mid(from);
+        width += metrics.horizontalAdvance(rest);
+        for (const QChar c : rest) {
+            if (c.isSurrogate() || c.unicode() >= 0x0590) {
+                simple = false;
+                break;
+            }
+        }
+        if (simple && width < textWidth)
+            return shown.emoji.isEmpty() ? metrics.height()
+                                         : qMax(metrics.height(), emojiLineHeight);
+    }
+    // The others are laid out as the view lays them out, without a document.
+    QVector<QTextLayout::FormatRange> formats;
+    for (const MCEmojiRun &run : shown.emoji) {
+        QTextLayout::FormatRange range;
+        range.start = run.position;
+        range.length = run.length;
+        range.format.setFont(emojiFont);
+        formats.append(range);
+    }
+    qreal height = 0;
+    // Paragraphs as the document makes them, one layout each.
+    const QStringList paragraphs = QString(shown.text)
+                                       .replace(QChar::LineSeparator, QLatin1Char('\n'))
+                                       .split(QLatin1Char('\n'));
+    int offset = 0;
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    for (const QString &paragraph : paragraphs) {
+        QTextLayout layout(paragraph, font);
+        layout.setTextOption(option);
+        QVector<QTextLayout::FormatRange> local;
+        for (const QTextLayout::FormatRange &range : qAsConst(formats)) {
+            const int start = qMax(range.start, offset) - offset;
+            const int end = qMin(range.start + range.length, offset + paragraph.size()) - offset;
+            if (end > start) {
+                QTextLayout::FormatRange part = range;
+                part.start = start;
+                part.length = end - start;
+                local.append(part);
+            }
+        }
+        layout.setFormats(local);
+        layout.beginLayout();
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+            line.setLineWidth(textWidth);
+            height += line.height();
+        }
+        layout.endLayout();
+        offset += paragraph.size() + 1;
+    }
+    return qCeil(height);
 }
 
 int MCChatTableCellView::rowHeight(int width)

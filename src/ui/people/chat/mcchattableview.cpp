@@ -137,6 +137,9 @@ void MCChatTableView::measure(Slot &slot)
 
 void MCChatTableView::relayout()
 {
+    // Heights depend on the width: a table not shown yet has none worth measuring at.
+    if (!isVisible())
+        return;
     m_width = viewport()->width();
     int top = 0;
     for (Slot &slot : m_slots) {
@@ -153,7 +156,7 @@ void MCChatTableView::relayout()
 
 void MCChatTableView::updateVisibleRows()
 {
-    if (!m_factory)
+    if (!m_factory || !isVisible())
         return;
     const int from = verticalScrollBar()->value() - Margin;
     const int to = verticalScrollBar()->value() + viewport()->height() + Margin;
@@ -270,9 +273,34 @@ QDateTime MCChatTableView::lastItemSentAtDate() const
     return m_slots.at(m_slots.size() - 2).entry->sentAt();
 }
 
+void MCChatTableView::showEvent(QShowEvent *event)
+{
+    QScrollArea::showEvent(event);
+    scheduleRelayout();
+}
+
+void MCChatTableView::scheduleRelayout()
+{
+    // Showing and the layouts around the table resize it several times in a row: the rows are
+    // measured once, at the width it ends up with.
+    if (m_relayoutScheduled)
+        return;
+    m_relayoutScheduled = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_relayoutScheduled = false;
+            const bool follow = m_followEnd;
+            relayout();
+            if (follow)
+                scrollToBottom();
+            updateVisibleRows();
+        },
+        Qt::QueuedConnection);
+}
+
 void MCChatTableView::resizeEvent(QResizeEvent *event)
 {
-    const bool follow = atBottom();
     QScrollArea::resizeEvent(event);
     const bool image = viewport()->width() > 300;
     if (image != m_imageColumn) {
@@ -283,10 +311,9 @@ void MCChatTableView::resizeEvent(QResizeEvent *event)
                 slot.view->setImageColumnShown(image);
         }
     }
-    relayout();
-    if (follow)
-        scrollToBottom();
-    updateVisibleRows();
+    if (atBottom())
+        m_followEnd = true;
+    scheduleRelayout();
 }
 
 void MCChatTableView::scrollContentsBy(int dx, int dy)

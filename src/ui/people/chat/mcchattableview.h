@@ -56,6 +56,7 @@ signals:
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
+    void showEvent(QShowEvent *event) override;
     void scrollContentsBy(int dx, int dy) override;
     bool viewportEvent(QEvent *event) override;
 
@@ -75,6 +76,7 @@ private:
     void rowsChanged(const QModelIndex &from, const QModelIndex &to);
     void measure(Slot &slot);
     void relayout();
+    void scheduleRelayout();
     void updateVisibleRows();
     void releaseView(Slot &slot);
     int rowAt(int y) const;
@@ -88,6 +90,7 @@ private:
     bool m_imageColumn = true;
     bool m_followEnd = true;
     int m_width = 0;
+    bool m_relayoutScheduled = false;
 };
 
 #endif // MCCHATTABLEVIEW_H

@@ -334,6 +334,12 @@ void MCChatViewController::declineCollaboration(const MCChatCollaborationEntryPt
 
 void MCChatViewController::goToReceivedFile(const MCChatCollaborationEntryPtr &entry)
 {
+    // Once accepted, the invitation names the copy in the user's store.
+    const MOStorageObject copy = entry->storageObject();
+    if (copy.type() != MOStorageObject::Invalid) {
+        m_environment->goToReceivedFile(copy.basePath(), copy.label());
+        return;
+    }
     const QString destination = entry->collaboration().resource().toString();
     const int slash = destination.lastIndexOf(QLatin1Char('/'));
     if (slash < 0)

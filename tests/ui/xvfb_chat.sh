@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# End to end on a real X server: Bea, a contact of the signed-in demo user, wrote yesterday and
+# today (with emoji) and offers a file, all through kerlo-local's control API. A click on her
+# sidebar row opens the chat; a message typed with xdotool is sent with Return and comes back
+# confirmed. build/chat-conversation.png shows the day rows, her rows and the user's own, the
+# file row and the colour emoji.
+# Usage: xvfb_chat.sh <lumarin> <kerlo-local> <output folder>
+set -euo pipefail
+# shellcheck source=xvfb_common.sh
+. "$(dirname "$0")/xvfb_common.sh"
+require_tools python3 curl
+in_private_session "$@"
+begin_test chat "$1" "$2" "$3"
+start_xvfb
+start_kerlo
+start_lumarin
+
+control() { # path, JSON body
+    curl -fsS -H 'Content-Type: application/json' -d "$2" "$root/__control$1" >/dev/null
+}
+bea='"email":"bea@kerlo.local"'
+demo='"recipient":"demo@kerlo.local"'
+control /users '{"email":"bea@kerlo.local","password":"pw","first_name":"Bea","last_name":"Lee"}' ||
+    fail "kerlo-local refused a user"
+control /contact-invitations "{$bea,$demo}" || fail "kerlo-local refused the invitation"
+control /contact-invitations/accept '{"email":"demo@kerlo.local","sender":"bea@kerlo.local"}' ||
+    fail "kerlo-local refused the answer"
+yesterday=$(date -u -d 'yesterday 16:20' +%Y-%m-%dT%H:%M:%SZ)
+control /messages "{$bea,$demo,\"content\":\"Hi! Did you see the plan? :smile:\",\"sent_at\":\"$yesterday\"}" ||
+    fail "kerlo-local refused a message"
+control /messages "{$bea,$demo,\"content\":\"It is at https://example.com/plan :rocket: :tada:\",\"sent_at\":\"$yesterday\"}" ||
+    fail "kerlo-local refused a message"
+control /objects '{"email":"bea@kerlo.local","path":"/Plan.pdf","contentBase64":"JVBERi0xLjQK"}' ||
+    fail "kerlo-local refused a file"
+
+sign_in
+xdotool windowsize --sync "$main" 1000 680 2>/dev/null || true
+control /messages "{$bea,$demo,\"content\":\"Good morning :sunny: <b>not bold</b>\"}" ||
+    fail "kerlo-local refused a message"
+control /collaborations "{$bea,$demo,\"object\":\"/Plan.pdf\"}" || fail "kerlo-local refused the file"
+wait_request GET '/api/v1/conversations/notifications.*' 20 || fail "no news poll"
+sleep 4
+
+# Bea's row, found down the sidebar's rows by the window's title.
+for y in $(seq 30 8 400); do
+    xdotool mousemove --window "$main" 100 "$y" click 1
+    sleep 0.4
+    [ "$(xdotool getwindowname "$main")" = "Bea Lee" ] && break
+done
+[ "$(xdotool getwindowname "$main")" = "Bea Lee" ] || fail "the chat did not open"
+sleep 1
+# The message field has the keyboard: a message, sent with Return.
+xdotool type --delay 30 'Yes, looks great! See you at 10'
+xdotool key Return
+wait_request POST '/api/v1/conversations/[0-9]+' 20 || fail "the message was not sent"
+sleep 4
+screenshot conversation "$main"
+list_screenshots
