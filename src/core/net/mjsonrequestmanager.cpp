@@ -146,6 +146,9 @@ void MJsonRequestManager::handleReplyFinished(const MNetworkRequest &req,
                                           generation]() mutable {
         QVariant body;
         const bool decoded = decode(buffer, &body);
+        // The bytes are not needed once decoded: a large reply is not kept twice meanwhile.
+        if (decoded)
+            buffer.clear();
         if (decoded && decoder) {
             // The decoder may use its owner's data: never once the manager abandoned it.
             if (!decodes->enter(generation))
@@ -155,9 +158,6 @@ void MJsonRequestManager::handleReplyFinished(const MNetworkRequest &req,
             if (made.isValid())
                 body = made;
         }
-        // What is left of a large reply is freed here, not on the main thread.
-        if (decoded)
-            buffer.clear();
         QMetaObject::invokeMethod(
             QCoreApplication::instance(),
             [self, delivery, buffer, decoded, body, decodes, generation] {
