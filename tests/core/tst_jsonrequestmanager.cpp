@@ -1,4 +1,5 @@
 #include "kerlolocal.h"
+#include "mjsonelements.h"
 #include "mjsonrequestmanager.h"
 #include "testcore.h"
 #include "tolvoappimpl.h"
@@ -40,6 +41,8 @@ private slots:
     void bufferJoinsEveryPiece();
     void errorStatusStillDecodes();
     void largeRepliesDecodeAwayInOrder();
+    void arrayElementsOneByOne_data();
+    void arrayElementsOneByOne();
     void abandonedDecodesReachNobody();
     void synchronousRequest();
     void synchronousRequestTimesOut();
@@ -193,6 +196,61 @@ void TestJsonRequestManager::largeRepliesDecodeAwayInOrder()
         expected.append(delivered.value(path));
     QCOMPARE(order, expected);
     QVERIFY(decodedAway);
+}
+
+void TestJsonRequestManager::arrayElementsOneByOne_data()
+{
+    QTest::addColumn<QByteArray>("json");
+    QTest::addColumn<bool>("read");
+    QTest::addColumn<QStringList>("labels");
+    QTest::newRow("brackets and quotes in strings")
+        << QByteArray(R"({"cursor":"c]","objects":[{"label":"a]\"{,"},)"
+                      R"({"label":"b","m":{"x":[1,{"y":"}"}]}}],"base_path":"/x"})")
+        << true << QStringList{"a]\"{,", "b"};
+    QTest::newRow("spaces") << QByteArray(" {\n \"n\" : 5 , \"objects\" : [ {\"label\":\"a\"} ,\n"
+                                          " {\"label\":\"b\"} ] , \"t\":true }\n")
+                            << true << QStringList{"a", "b"};
+    QTest::newRow("empty") << QByteArray(R"({"objects":[ ],"cursor":null})") << true
+                           << QStringList();
+    QTest::newRow("no such key") << QByteArray(R"({"other":[{"label":"a"}]})") << false
+                                 << QStringList();
+    QTest::newRow("only nested") << QByteArray(R"({"x":{"objects":[{"label":"a"}]}})") << false
+                                 << QStringList();
+    QTest::newRow("not objects") << QByteArray(R"({"objects":[1,2]})") << false << QStringList();
+    QTest::newRow("cut short") << QByteArray(R"({"objects":[{"label":"a"},{"lab)") << false
+                               << QStringList();
+    QTest::newRow("broken element")
+        << QByteArray(R"({"objects":[{"label":"a",}]})") << false << QStringList();
+    QTest::newRow("top-level array") << QByteArray(R"([{"objects":[]}])") << false << QStringList();
+}
+
+void TestJsonRequestManager::arrayElementsOneByOne()
+{
+    QFETCH(QByteArray, json);
+    QFETCH(bool, read);
+    QFETCH(QStringList, labels);
+    QJsonObject rest;
+    QStringList seen;
+    const bool done = mForEachJsonArrayElement(json, QStringLiteral("objects"), &rest,
+                                               [&seen](const QJsonObject &element) {
+                                                   seen.append(element.value("label").toString());
+                                                   return true;
+                                               });
+    QCOMPARE(done, read);
+    if (!read)
+        return;
+    // What parsing the whole document gives.
+    QJsonObject whole = QJsonDocument::fromJson(json).object();
+    QStringList wholeLabels;
+    for (const QJsonValue &element : whole.take(QStringLiteral("objects")).toArray())
+        wholeLabels.append(element.toObject().value("label").toString());
+    QCOMPARE(seen, labels);
+    QCOMPARE(seen, wholeLabels);
+    QCOMPARE(rest, whole);
+    // The element handler can stop the reading.
+    QVERIFY(labels.isEmpty() ||
+            !mForEachJsonArrayElement(json, QStringLiteral("objects"), &rest,
+                                      [](const QJsonObject &) { return false; }));
 }
 
 void TestJsonRequestManager::abandonedDecodesReachNobody()

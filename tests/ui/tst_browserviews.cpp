@@ -376,9 +376,15 @@ void TestBrowserViews::switchingKeepsFolderAndSelection()
     QTRY_VERIFY(list()->shownNames().contains("Sunset.jpg"));
     QCOMPARE(names(list()->getSelectedItems()), QStringList{"Sunset.jpg"});
     QCOMPARE(window()->windowTitle(), QStringLiteral("Photos"));
+    const MCNodePtr sunset = list()->getSelectedItems().value(0);
     pressViewKey(0);
     QTRY_VERIFY(icons()->isVisible());
     QCOMPARE(names(icons()->getSelectedItems()), QStringList{"Sunset.jpg"});
+    // Only the view on screen keeps rows: the icon view took the list's nodes over.
+    QCOMPARE(icons()->getSelectedItems().value(0), sunset);
+    QVERIFY(icons()->isActive() && !list()->isActive() && !columns()->isActive());
+    QVERIFY(list()->shownNames().isEmpty());
+    QCOMPARE(list()->currentNode()->filePath(), QStringLiteral("/Photos"));
     // The background menu's View submenu picks a view too, and shows which is on.
     MCMenuNoSelection *background = MCManager::sharedManager()->menuNoSelection();
     background->viewChoice()->item(2)->trigger();

@@ -99,6 +99,11 @@ void MJsonRequestManager::setDecoder(const Decoder &decoder)
     d_func()->decoder = decoder;
 }
 
+void MJsonRequestManager::setRawDecoder(const RawDecoder &decoder)
+{
+    d_func()->rawDecoder = decoder;
+}
+
 void MJsonRequestManager::handleReplyFinished(const MNetworkRequest &req,
                                               const MNetworkReply &reply)
 {
@@ -136,28 +141,38 @@ void MJsonRequestManager::handleReplyFinished(const MNetworkRequest &req,
     }
     const QPointer<MJsonRequestManager> self(this);
     const Decoder decoder = d->decoder;
+    const RawDecoder rawDecoder = d->rawDecoder;
     const std::shared_ptr<MJsonRequestManagerPrivate::Decodes> decodes = d->decodes;
     quint64 generation;
     {
         QMutexLocker locker(&decodes->mutex);
         generation = decodes->generation;
     }
-    QThreadPool::globalInstance()->start([self, delivery, buffer, decode, decoder, decodes,
-                                          generation]() mutable {
+    QThreadPool::globalInstance()->start([self, delivery, buffer, decode, decoder, rawDecoder,
+                                          decodes, generation]() mutable {
         QVariant body;
-        const bool decoded = decode(buffer, &body);
-        if (decoded && decoder) {
+        bool made = false;
+        if (rawDecoder) {
             // The decoder may use its owner's data: never once the manager abandoned it.
             if (!decodes->enter(generation))
                 return;
-            const QVariant made = decoder(body.toJsonObject(), delivery->request, delivery->reply);
+            body = rawDecoder(buffer, delivery->request, delivery->reply);
             decodes->leave();
-            if (made.isValid())
-                body = made;
+            made = body.isValid();
         }
-        // What is left of a large reply is freed here, not on the main thread.
+        const bool decoded = made || decode(buffer, &body);
+        // The bytes are not needed once decoded: a large reply is not kept twice meanwhile.
         if (decoded)
             buffer.clear();
+        if (decoded && !made && decoder) {
+            // The decoder may use its owner's data: never once the manager abandoned it.
+            if (!decodes->enter(generation))
+                return;
+            const QVariant value = decoder(body.toJsonObject(), delivery->request, delivery->reply);
+            decodes->leave();
+            if (value.isValid())
+                body = value;
+        }
         QMetaObject::invokeMethod(
             QCoreApplication::instance(),
             [self, delivery, buffer, decoded, body, decodes, generation] {

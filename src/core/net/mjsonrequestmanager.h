@@ -28,6 +28,12 @@ public:
     using Decoder = std::function<QVariant(const QJsonObject &object, const MNetworkRequest &req,
                                            const MNetworkReply &reply)>;
     void setDecoder(const Decoder &decoder);
+    // Tried before the decoder on a large reply's bytes, before they are parsed whole (a
+    // listing decoded entry by entry, say, never one document of many thousands): an invalid
+    // result parses the reply and calls the decoder as usual. Called on any thread.
+    using RawDecoder = std::function<QVariant(const QByteArray &bytes, const MNetworkRequest &req,
+                                              const MNetworkReply &reply)>;
+    void setRawDecoder(const RawDecoder &decoder);
     // Drops every reply still being decoded, after waiting for a decoder already running:
     // neither its decoder nor the listeners are called for it afterwards. The destructor does
     // the same; an owner whose decoder uses its own data calls this before that data goes.

@@ -49,6 +49,7 @@ public:
     QMutex mutex;
     QHash<QString, QByteArray> buffers;
     MJsonRequestManager::Decoder decoder;
+    MJsonRequestManager::RawDecoder rawDecoder;
     QVector<std::shared_ptr<Delivery>> deliveries;
 };
 

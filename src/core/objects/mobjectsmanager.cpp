@@ -134,6 +134,16 @@ MObjectsManager::MObjectsManager(QObject *parent)
             listing.body.remove(QStringLiteral("objects"));
             return QVariant::fromValue(listing);
         });
+    d->jsonManager->setRawDecoder(
+        [d](const QByteArray &bytes, const MNetworkRequest &request, const MNetworkReply &reply) {
+            const int action = request.userInfo().toMap().value(ReqActionKey).toInt();
+            const int status = reply.statusCode();
+            MDecodedListing listing;
+            if (action != Tolvo::ListObjects || (status != 200 && status != 101) ||
+                !d->decodeListing(bytes, &listing))
+                return QVariant();
+            return QVariant::fromValue(listing);
+        });
     connect(d->jsonManager, &MJsonRequestManager::responseObjectReady, this,
             [d](const QVariant &body, const MNetworkRequest &request, const MNetworkReply &reply) {
                 d->objectArrivedForRequest(body, request, reply);

@@ -87,6 +87,12 @@ public:
     MStorageObject withCacheState(MStorageObject object) const;
     // A listing reply's objects, with their cache state; any thread.
     MStorageObjectList listedObjects(const QJsonObject &body) const;
+    // One entry of a listing appended to objects (with its cache state), or dropped with a
+    // warning when it is invalid.
+    void appendListed(const QJsonObject &entry, MStorageObjectList *objects) const;
+    // A listing reply's body and objects decoded from its bytes entry by entry; false when
+    // they are not a listing's shape (the reply is then parsed whole).
+    bool decodeListing(const QByteArray &bytes, MDecodedListing *listing) const;
     // objects: the body's, when listedObjects() made them already.
     void handleListing(const QJsonObject &body, const QVariant &userData, bool internal,
                        const MStorageObjectList *objects = nullptr);

@@ -1,6 +1,8 @@
 #include "mobjectsmanager.h"
 #include "mobjectsmanager_p.h"
 
+#include "mjsonelements.h"
+
 #include "corelogging.h"
 #include "mnetworkreply.h"
 #include "mnetworkrequest.h"
@@ -283,15 +285,30 @@ MStorageObjectList MObjectsManagerPrivate::listedObjects(const QJsonObject &body
     MStorageObjectList objects;
     const QJsonArray entries = body.value(objectsKey).toArray();
     objects.reserve(entries.size());
-    for (const QJsonValue &entry : entries) {
-        const MStorageObject object(entry.toObject());
-        if (object.isValid())
-            objects.append(withCacheState(object));
-        else
-            qCWarning(lcCoreObjects) << "(MObjectsManager) Dropping an invalid object of a listing:"
-                                     << entry.toObject().value(QStringLiteral("label")).toString();
-    }
+    for (const QJsonValue &entry : entries)
+        appendListed(entry.toObject(), &objects);
     return objects;
+}
+
+void MObjectsManagerPrivate::appendListed(const QJsonObject &entry,
+                                          MStorageObjectList *objects) const
+{
+    const MStorageObject object(entry);
+    if (object.isValid())
+        objects->append(withCacheState(object));
+    else
+        qCWarning(lcCoreObjects) << "(MObjectsManager) Dropping an invalid object of a listing:"
+                                 << entry.value(QStringLiteral("label")).toString();
+}
+
+bool MObjectsManagerPrivate::decodeListing(const QByteArray &bytes, MDecodedListing *listing) const
+{
+    listing->objects.clear();
+    return mForEachJsonArrayElement(bytes, objectsKey, &listing->body,
+                                    [this, listing](const QJsonObject &entry) {
+                                        appendListed(entry, &listing->objects);
+                                        return true;
+                                    });
 }
 
 void MObjectsManagerPrivate::handleListing(const QJsonObject &body, const QVariant &userData,

@@ -38,7 +38,11 @@ public:
     QString contentHash;
     qint64 childrenCount = 0;
     int type = MStorageObject::Invalid;
+    // The metadata: as the service's reply decoded it (its object shared, not converted: a
+    // listing holds many thousands) until it is edited, then as a map of its own.
+    QJsonObject jsonMetadata;
     QVariantMap metadata;
+    bool metadataIsJson = false;
     QString MIMEType;
     QDateTime lastModified;
     QString versionID;
@@ -46,6 +50,20 @@ public:
     bool consolidated = false;
     bool deleted = false;
     QString provider;
+
+    QVariantMap metadataMap() const
+    {
+        return metadataIsJson ? jsonMetadata.toVariantMap() : metadata;
+    }
+    QVariantMap &editableMetadata()
+    {
+        if (metadataIsJson) {
+            metadata = jsonMetadata.toVariantMap();
+            jsonMetadata = QJsonObject();
+            metadataIsJson = false;
+        }
+        return metadata;
+    }
 };
 
 namespace {
@@ -117,9 +135,35 @@ qint64 count(const QJsonValue &value)
     return value.isDouble() || value.isString() ? count(value.toVariant()) : 0;
 }
 
-QVariantMap objectOf(const QJsonValue &value)
+// The same string as the last one given for slot on this thread, shared with it: a listing
+// repeats its base path and a few MIME types in every object.
+QString shared(QString value, int slot)
 {
-    return value.isObject() ? value.toObject().toVariantMap() : QVariantMap();
+    thread_local QString last[2];
+    if (value == last[slot])
+        return last[slot];
+    last[slot] = value;
+    return value;
+}
+
+void readMetadata(MStorageObjectPrivate *d, const QVariantMap &map)
+{
+    d->metadata = objectOf(map.value(QStringLiteral("metadata")));
+    d->MIMEType = text(d->metadata.value(contentTypeKey));
+}
+
+void readMetadata(MStorageObjectPrivate *d, const QJsonObject &map)
+{
+    const QJsonValue metadata = map.value(QStringLiteral("metadata"));
+    d->jsonMetadata = metadata.isObject() ? metadata.toObject() : QJsonObject();
+    d->metadataIsJson = true;
+    d->MIMEType = shared(text(d->jsonMetadata.value(contentTypeKey)), 1);
+}
+
+QVariant lastModifiedOf(const MStorageObjectPrivate *d)
+{
+    return d->metadataIsJson ? d->jsonMetadata.value(lastModifiedKey).toVariant()
+                             : d->metadata.value(lastModifiedKey);
 }
 
 // Two decimal digits at text[at].
@@ -177,7 +221,7 @@ template<typename Map> void readFields(MStorageObjectPrivate *d, const Map &map)
 {
     const auto basePath = map.constFind(QStringLiteral("base_path"));
     if (basePath != map.constEnd())
-        d->basePath = text(*basePath);
+        d->basePath = shared(text(*basePath), 0);
     d->label = text(map.value(QStringLiteral("label")));
     d->size = count(map.value(QStringLiteral("size")));
     d->contentHash = text(map.value(QStringLiteral("hash")));
@@ -199,8 +243,7 @@ template<typename Map> void readFields(MStorageObjectPrivate *d, const Map &map)
         d->type = MStorageObject::Invalid;
     }
 
-    d->metadata = objectOf(map.value(QStringLiteral("metadata")));
-    d->MIMEType = text(d->metadata.value(contentTypeKey));
+    readMetadata(d, map);
     d->versionID = text(map.value(QStringLiteral("version_id")));
     d->cached = flag(map.value(QStringLiteral("cached")));
     d->consolidated = flag(map.value(QStringLiteral("consolidated")));
@@ -208,7 +251,7 @@ template<typename Map> void readFields(MStorageObjectPrivate *d, const Map &map)
         d->cached = true;
     d->deleted = flag(map.value(QStringLiteral("deleted")));
 
-    const QVariant lastModified = d->metadata.value(lastModifiedKey);
+    const QVariant lastModified = lastModifiedOf(d);
     if (lastModified.userType() == QMetaType::QDateTime)
         d->lastModified = lastModified.toDateTime();
     else if (!text(lastModified).isEmpty())
@@ -355,12 +398,14 @@ void MStorageObject::setType(int type)
 
 QVariantMap MStorageObject::metadata() const
 {
-    return d->metadata;
+    return d->metadataMap();
 }
 
 void MStorageObject::setMetadata(const QVariantMap &metadata)
 {
     d->metadata = metadata;
+    d->jsonMetadata = QJsonObject();
+    d->metadataIsJson = false;
 }
 
 QString MStorageObject::MIMEType() const
@@ -371,7 +416,7 @@ QString MStorageObject::MIMEType() const
 void MStorageObject::setMIMEType(const QString &MIMEType)
 {
     d->MIMEType = MIMEType;
-    d->metadata.insert(contentTypeKey, MIMEType);
+    d->editableMetadata().insert(contentTypeKey, MIMEType);
 }
 
 QDateTime MStorageObject::lastModified() const
@@ -382,7 +427,7 @@ QDateTime MStorageObject::lastModified() const
 void MStorageObject::setLastModified(const QDateTime &lastModified)
 {
     d->lastModified = lastModified;
-    d->metadata.insert(lastModifiedKey, lastModified.toString(Qt::TextDate));
+    d->editableMetadata().insert(lastModifiedKey, lastModified.toString(Qt::TextDate));
 }
 
 QString MStorageObject::versionID() const
@@ -453,7 +498,7 @@ QVariantMap MStorageObject::toVariantMap() const
             {QStringLiteral("size"), qulonglong(d->size)},
             {QStringLiteral("type"), d->typeAsString()},
             {QStringLiteral("hash"), d->contentHash},
-            {QStringLiteral("metadata"), d->metadata},
+            {QStringLiteral("metadata"), d->metadataMap()},
             {QStringLiteral("children_count"), qulonglong(d->childrenCount)},
             {QStringLiteral("version_id"), d->versionID},
             {QStringLiteral("cached"), d->cached},
@@ -476,7 +521,7 @@ QDataStream &operator<<(QDataStream &stream, const MStorageObject &object)
     const int version = stream.version();
     stream.setVersion(QDataStream::Qt_5_3);
     const MStorageObjectPrivate &d = *object.d;
-    stream << d.basePath << d.label << d.size << d.contentHash << qint32(d.type) << d.metadata
+    stream << d.basePath << d.label << d.size << d.contentHash << qint32(d.type) << d.metadataMap()
            << d.MIMEType << d.lastModified << d.childrenCount << d.cached << d.consolidated
            << d.deleted << d.provider;
     stream.setVersion(version);
@@ -495,6 +540,8 @@ QDataStream &operator>>(QDataStream &stream, MStorageObject &object)
     stream >> d.basePath >> d.label >> d.size >> d.contentHash >> type >> d.metadata >>
         d.MIMEType >> d.lastModified >> d.childrenCount >> d.cached >> d.consolidated >>
         d.deleted >> d.provider;
+    d.jsonMetadata = QJsonObject();
+    d.metadataIsJson = false;
     stream.setVersion(version);
     if (stream.status() == QDataStream::Ok) {
         d.type = type;

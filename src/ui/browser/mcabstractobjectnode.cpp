@@ -527,6 +527,18 @@ void MCAbstractObjectNode::sortChildrenByKey(int key, bool ascending)
     m_sortAscending = ascending;
     if (m_childrenDirty || m_children.isEmpty())
         return;
+    // Children already in that order (a large listing is sorted where it is made) are left
+    // alone: announcing a new order makes every view map all its rows again.
+    {
+        Ordering ordering(key, ascending);
+        for (const MCNodePtr &node : qAsConst(m_children))
+            ordering.prepare(node.data());
+        if (std::is_sorted(m_children.cbegin(), m_children.cend(),
+                           [&ordering](const MCNodePtr &a, const MCNodePtr &b) {
+                               return ordering.less(a.data(), b.data());
+                           }))
+            return;
+    }
     forEachObserver([this](MCNodeObserver *o) { o->nodeChildrenAboutToBeReordered(this); });
     sortNodes(m_children, key, ascending);
     setRowHints(0);

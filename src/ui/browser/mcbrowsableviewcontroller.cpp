@@ -19,6 +19,8 @@
 #include <QThreadPool>
 #include <QTimer>
 
+#include <utility>
+
 namespace {
 QPointer<MCBrowsableViewsHelper> s_helper;
 // Listings from this size on are made into nodes on another thread.
@@ -91,7 +93,14 @@ MCBrowsableViewsHelper *MCBrowsableViewController::helper()
 
 void MCBrowsableViewController::setCurrentNode(const MCNodePtr &node)
 {
+    m_folder = node;
     const MCNodePtr current = m_updater.rootNode();
+    if (!m_active) {
+        if (!node || !current || node->filePath() != current->filePath() ||
+            !node->isEqual(current.data()))
+            showBareFolder();
+        return;
+    }
     if (node && current && node != current && moveToNode(node))
         return;
     if (node == current || (node && current && node->filePath() == current->filePath() &&
@@ -115,6 +124,65 @@ void MCBrowsableViewController::setCurrentNode(const MCNodePtr &node)
     setLoadState(own && own->childrenDirty() ? LoadState::Loading : LoadState::Loaded);
 }
 
+void MCBrowsableViewController::showBareFolder()
+{
+    const MCNodePtr bare = m_folder ? m_folder->copy() : MCNodePtr();
+    if (bare)
+        bare->setHideHiddenFiles(m_folder->hideHiddenFiles());
+    m_updater = MCNodeTreeUpdater(bare);
+    currentNodeChanged(bare);
+}
+
+void MCBrowsableViewController::deactivate()
+{
+    if (!m_active)
+        return;
+    m_active = false;
+    m_heldBack.clear();
+    if (!m_loadingPath.isEmpty()) {
+        // The rows being handed over are dropped; whoever waits for them is told.
+        ++*m_load;
+        emit listingLoaded(std::exchange(m_loadingPath, QString()));
+    }
+    showBareFolder();
+    setLoadState(LoadState::Loaded);
+}
+
+void MCBrowsableViewController::activate(MCBrowsableViewController *from)
+{
+    if (m_active)
+        return;
+    m_active = true;
+    if (!m_folder) {
+        if (from && from != this)
+            from->deactivate();
+        return;
+    }
+    const QString path = m_folder->filePath();
+    MCNodePtr theirs;
+    if (from && from != this && from->m_active && from->m_loadingPath.isEmpty())
+        theirs = from->m_updater.nodeAtPath(path);
+    if (theirs && !theirs->childrenDirty()) {
+        // The same nodes: the other view lets go of them, this one shows them in its order.
+        MCNodeTreeUpdater taken = from->m_updater;
+        from->deactivate();
+        taken.setRootNode(theirs);
+        theirs->setHideHiddenFiles(m_folder->hideHiddenFiles());
+        m_updater = taken;
+        currentNodeChanged(theirs);
+        childrenEdited();
+        setLoadState(LoadState::Loaded);
+        announceChildrenCount();
+        return;
+    }
+    if (from && from != this)
+        from->deactivate();
+    showBareFolder();
+    setLoadState(LoadState::Loading);
+    if (m_objectsManager)
+        m_objectsManager->listObjectsAtPath(path, false, QVariant());
+}
+
 bool MCBrowsableViewController::isLoadingListing(const QString &path) const
 {
     return !m_loadingPath.isEmpty() && m_loadingPath == path;
@@ -122,6 +190,8 @@ bool MCBrowsableViewController::isLoadingListing(const QString &path) const
 
 void MCBrowsableViewController::listingArrived(const MOPostedNotification &notification)
 {
+    if (!m_active)
+        return;
     const MOObjectsNotification reader(notification);
     const QList<MOStorageObject> objects = reader.objects();
     const MCNodePtr folder = m_updater.nodeAtPath(reader.basePath());
@@ -269,7 +339,7 @@ void MCBrowsableViewController::announceChildrenCount()
 
 void MCBrowsableViewController::objectsNotification(const MOPostedNotification &notification)
 {
-    if (!m_updater.rootNode())
+    if (!m_active || !m_updater.rootNode())
         return;
     // Applied once the listing being loaded is shown: it may not have them yet.
     if (!m_loadingPath.isEmpty()) {

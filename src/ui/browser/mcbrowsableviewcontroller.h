@@ -52,6 +52,18 @@ public:
     void setCurrentNode(const MCNodePtr &node);
     MCNodeTreeUpdater &updater() { return m_updater; }
 
+    // Only the view on screen keeps rows: a folder of many thousands costs a tree of nodes
+    // per view otherwise. An inactive view follows the folder but builds no children, and
+    // ignores listings and live updates. Views start active.
+    bool isActive() const { return m_active; }
+    // Makes this view the one that keeps rows. It takes over from's tree of the folder shown
+    // (rows, badges, placeholders; from becomes inactive), so that the same nodes, and with
+    // them the selection, carry over at once; without a complete tree to take, the folder is
+    // listed again (from the objects facade's cache).
+    void activate(MCBrowsableViewController *from);
+    // Drops the rows (the folder stays) until the view is activated again.
+    void deactivate();
+
     // A listing arrived (handed on by the helper, so that the views have their children before
     // the navigation's completion runs). A large one is made into nodes and sorted on another
     // thread and handed to the view in slices, one per turn of the event loop; live updates
@@ -178,9 +190,15 @@ private:
     bool nameTaken(const QString &name);
     void createFolder(const MCNodePtr &placeholder);
     bool showsFolder(const QString &path) const;
+    // The view's tree becomes a childless copy of the folder given last.
+    void showBareFolder();
     void setLoadState(LoadState state);
 
     MCNodeTreeUpdater m_updater;
+    // The folder last given to setCurrentNode() (the hub's node, without children), which an
+    // inactive view keeps a bare copy of.
+    MCNodePtr m_folder;
+    bool m_active = true;
     // The large listing being loaded, by number (a newer one or another folder drops it), the
     // folder's path, and the live updates held back until it is shown.
     QSharedPointer<QAtomicInteger<quint64>> m_load;

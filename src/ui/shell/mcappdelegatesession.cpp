@@ -280,6 +280,9 @@ void MCAppDelegate::applicationStart()
                                 MONotificationManager::sharedInstance()->notificationCenter());
     }
     icon->show();
+    // The hidden views keep no rows until they are shown.
+    list->deactivate();
+    column->deactivate();
     // Dragging out, dropping in and spring-loaded folders, in the icon and list views.
     new MCBrowserDragDrop(icon, static_cast<MCIconController *>(icon)->collectionView(), hub,
                           m_services.alerts, m_window);

@@ -48,6 +48,8 @@ void MCAppDelegate::switchView(int index)
     const MCNodeList selection =
         previous && !pageShown ? previous->getSelectedItems() : MCNodeList();
     qCDebug(lcShell) << "Showing browser view" << index;
+    // The view shown takes the rows over from the one that was: only one keeps a tree.
+    next->activate(previous);
     for (const auto &view : qAsConst(m_browserViews)) {
         if (view && view != next)
             view->hide();
