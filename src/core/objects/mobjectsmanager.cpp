@@ -166,6 +166,8 @@ MObjectsManager::~MObjectsManager()
     Q_D(MObjectsManager);
     // A large listing's objects are made from this manager's data on another thread.
     d->jsonManager->abandonDecodes();
+    // A folder still being read queues its group with the engine.
+    d->waitForDirectoryReads();
     // Never shut down: the engine still has to save its transfers before its thread ends.
     if (d->sender && !d->senderStopping)
         d->sender->shutdown();
@@ -251,6 +253,8 @@ void MObjectsManager::shutdown()
         if (!d->sender) {
             emit shutdownCompleted();
         } else if (!d->senderStopping) {
+            // A folder still being read queues its group first, as one read at once did.
+            d->waitForDirectoryReads();
             d->senderStopping = true;
             d->sender->shutdown();
         }
