@@ -158,7 +158,10 @@ MObjectsManager::MObjectsManager(QObject *parent)
     connect(TolvoApp::instance(), &TolvoApp::connectivityStatusChanged, this,
             &MObjectsManager::ensureRepetitiveServices);
     if (MUserAuthManager *auth = TolvoApp::instance()->authManager())
-        connect(auth, &MUserAuthManager::logoutPerformed, this, [d] { d->setDeltaCursor({}); });
+        connect(auth, &MUserAuthManager::logoutPerformed, this, [d] {
+            d->abandonDelta();
+            d->setDeltaCursor({});
+        });
 }
 
 MObjectsManager::~MObjectsManager()
@@ -244,6 +247,7 @@ void MObjectsManager::shutdown()
         d->progressTimerId = 0;
         d->liveUpdatesMonitored = false;
         d->stopUpdatesTimer();
+        d->abandonDelta();
         d->jsonManager->cancelAllActiveRequests();
         // Nor do listings still being decoded.
         d->jsonManager->abandonDecodes();

@@ -60,6 +60,11 @@ public:
 
     // Live updates (mobjectsmanagerdelta.cpp).
     struct DeltaChanges;
+    // A delta reply being applied, a slice per turn of the event loop.
+    struct PendingDelta;
+    void applyDeltaSlice();
+    // Drops the rest of a reply being applied; its entries come again, after the saved cursor.
+    void abandonDelta();
     void releaseDeleteExclusions(const QStringList &paths, bool deleted);
     void checkForHierarchyUpdates();
     // Arms the poll timer unless it runs; 300 ms unless a failure asks for longer.
@@ -131,6 +136,7 @@ public:
     QString deltaCursor;
     // While a delta reply is applied.
     QSqlQuery *cursorStatement = nullptr;
+    std::shared_ptr<PendingDelta> pendingDelta;
     qint64 deltaCursorUser = -1;
     bool liveUpdatesMonitored = false;
     int updatesTimerId = 0;
