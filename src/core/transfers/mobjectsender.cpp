@@ -4,6 +4,7 @@
 #include "corelogging.h"
 #include "mjsonrequestmanager.h"
 #include "mnetworkrequestmanager.h"
+#include "mobjectstatesqueue.h"
 #include "muserauthmanager.h"
 #include "tolvoappimpl.h"
 
@@ -19,6 +20,9 @@
 namespace {
 
 constexpr int TickInterval = 200;
+// How often the engine copies the queue's log back into its file (see
+// MObjectStatesQueue::checkpoint()).
+constexpr int CheckpointInterval = 1000;
 constexpr int FirstServiceRetryDelay = 2000;
 constexpr int MaxServiceRetryDelay = 30000;
 
@@ -155,6 +159,12 @@ void MObjectSenderPrivate::handleTransfers()
     }
     if (state() == MObjectSender::Resumed)
         setState(MObjectSender::Running);
+    if (!lastCheckpoint.isValid() || lastCheckpoint.hasExpired(CheckpointInterval)) {
+        lastCheckpoint.start();
+        TolvoApp *app = TolvoApp::instance();
+        if (MObjectStatesQueue *queue = app ? app->statesQueue() : nullptr)
+            queue->checkpoint();
+    }
 }
 
 bool MObjectSenderPrivate::startTransfer(MObjectTransfer transfer)
