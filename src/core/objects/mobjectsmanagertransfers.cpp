@@ -175,6 +175,12 @@ void MObjectsManager::transferDirectoryInBackground(const MObjectTransferRequest
         d->transferDirectory(request, 0, QString());
         return;
     }
+    // The engine may be gone before a read started now ends.
+    if (d->senderStopping) {
+        qCWarning(lcCoreObjects,
+                  "(MObjectsManager) Transfer refused: the manager is shutting down");
+        return;
+    }
     MObjectTransferRequest r;
     if (!d->prepareDirectoryUpload(request, &r))
         return;
