@@ -610,10 +610,12 @@ MObjectSender::scheduleTransferGroup(const QList<MObjectTransferRequest> &reques
     for (MObjectTransfer &transfer : transfers)
         group.addTransfer(transfer);
     group.save();
+    // Announced before any member can start: called from a thread of the pool, both reach
+    // their listeners queued, in the order they were sent.
+    emit transferGroupScheduled(group);
     --d->groupsBeingScheduled;
     QMetaObject::invokeMethod(
         this, [d] { d->kick(); }, Qt::QueuedConnection);
-    emit transferGroupScheduled(group);
     return group;
 }
 
