@@ -293,8 +293,9 @@ void MOObjectsManagerPrivate::scheduleWaitingTransfers()
 
 void MOObjectsManager::transferDirectory(const MOObjectTransferRequest &request)
 {
+    // A folder of many thousand files takes long to read: never on the interface's thread.
     if (MObjectsManager *core = d_func()->core())
-        core->transferDirectory(MOCoreValues::cxxTransferRequest(request));
+        core->transferDirectoryInBackground(MOCoreValues::cxxTransferRequest(request));
 }
 
 void MOObjectsManager::cancelTransfer(const MOObjectTransfer &transfer)

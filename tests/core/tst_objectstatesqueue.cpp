@@ -126,6 +126,7 @@ private slots:
     void takeNextFollowsEveryChange();
     void groupsAfterRestart();
     void connectionPerThread();
+    void onlyTheEngineCopiesTheLogBack();
     void damagedFileIsSetAside_data();
     void damagedFileIsSetAside();
     void unusableLocationKeepsQueueInMemory();
@@ -411,6 +412,39 @@ void tst_ObjectStatesQueue::connectionPerThread()
     for (const QString &message : logSince(firstMessage)) {
         QVERIFY2(!message.contains("[ERROR]"), qPrintable(message));
         QVERIFY2(!message.contains("does not belong"), qPrintable(message));
+    }
+}
+
+void tst_ObjectStatesQueue::onlyTheEngineCopiesTheLogBack()
+{
+    const int firstMessage = LogCapture::messages().size();
+    const qint64 logLimit = 1000 * 4096; // where SQLite would copy it back by itself
+    {
+        MObjectStatesQueue queue;
+        queue.setDatabasePath(path);
+        const auto saveMany = [&queue](int from, int count) {
+            for (int i = from; i < from + count; ++i) {
+                MObjectTransfer transfer =
+                    makeTransfer(MObjectTransfer::Scheduled, QStringLiteral("/file %1").arg(i));
+                queue.saveTransfer(transfer);
+            }
+        };
+        // No save pays for a copy of the log (and holds the queue that long): it grows.
+        saveMany(0, 2500);
+        const QString log = path + QStringLiteral("-wal");
+        const qint64 grown = QFileInfo(log).size();
+        QVERIFY2(grown > logLimit, qPrintable(QString::number(grown)));
+        // The engine's copy, from a thread of its own, lets the log start over.
+        QtConcurrent::run([&queue] { queue.checkpoint(); }).waitForFinished();
+        saveMany(2500, 500);
+        QCOMPARE(QFileInfo(log).size(), grown);
+        QCOMPARE(rows(path, "SELECT COUNT(*) FROM mtransfers"), QList<QVariantList>({{3000}}));
+    }
+    // Every row is in the file once the queue lets go of it.
+    QCOMPARE(rows(path, "SELECT COUNT(*) FROM mtransfers"), QList<QVariantList>({{3000}}));
+    for (const QString &message : logSince(firstMessage)) {
+        QVERIFY2(!message.contains("[ERROR]"), qPrintable(message));
+        QVERIFY2(!message.contains("still in use"), qPrintable(message));
     }
 }
 

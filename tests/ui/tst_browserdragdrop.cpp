@@ -54,6 +54,7 @@ class TestBrowserDragDrop : public QObject
 private slots:
     void initTestCase();
     void droppedFilesAreUploadedAsCopies();
+    void droppedFolderIsUploadedWhole();
     void existingNameAsksAndLosesNothing();
     void burstOfFailuresAsksOneAtATime();
     void remoteItemsMoveInsideTheWindow();
@@ -189,6 +190,27 @@ void TestBrowserDragDrop::droppedFilesAreUploadedAsCopies()
     QVERIFY(!drop(text, emptySpot()).enterAccepted);
     QCOMPARE(icons()->shownNames().count(QStringLiteral("Dropped notes.txt")), 1);
     QVERIFY(m_server.requests().size() >= before);
+}
+
+void TestBrowserDragDrop::droppedFolderIsUploadedWhole()
+{
+    QVERIFY(showFolder(QStringLiteral("/Documents"), QStringLiteral("Welcome.txt")));
+    // Enough files that reading the folder takes several slices.
+    const QString folder = m_local.filePath(QStringLiteral("Dropped tree"));
+    QStringList names;
+    for (int i = 0; i < 90; ++i)
+        names.append(QStringLiteral("%1file %2.txt").arg(i % 3 ? QString() : "inner/").arg(i));
+    for (const QString &name : qAsConst(names))
+        QVERIFY(writeFile(folder + '/' + name, name.toUtf8()));
+
+    QVERIFY(drop(uriList({folder}), emptySpot()).dropAccepted);
+    // The folder shows at once as a placeholder, then each file goes up under its own path.
+    QTRY_VERIFY_WITH_TIMEOUT(icons()->shownNames().contains(QStringLiteral("Dropped tree")), 20000);
+    for (const QString &name : {names.first(), names.at(1), names.last()})
+        QTRY_COMPARE_WITH_TIMEOUT(remoteBytes("/Documents/Dropped tree/" + name), name.toUtf8(),
+                                  60000);
+    // A copy: the desktop's folder stays.
+    QCOMPARE(QDir(folder).entryList(QDir::Files).size(), 60);
 }
 
 void TestBrowserDragDrop::existingNameAsksAndLosesNothing()

@@ -15,6 +15,9 @@
 #include "mcoutlineviewsidebar.h"
 #include "mcsidebarcontroller.h"
 #include "mcwarningviewcontroller.h"
+#include "moconstants.h"
+#include "monotificationcenter.h"
+#include "moobjectsmanager.h"
 #include "shelltestfixture.h"
 
 #include <QAction>
@@ -39,6 +42,8 @@ private slots:
     void pagesSwitchWithTheHistory();
     void folderFetchedAgainOnlyWhenTheServiceIsBack();
     void unansweredListingsSayLoadingFailAndAreAskedAgain();
+    // Last: it fills the root with two folders of thousands of items.
+    void largeMoveInSlicesKeepsTheRightRows();
 
 private:
     MCIconController *icons() const;
@@ -261,6 +266,46 @@ void TestBrowserIconView::changesFromAnotherDeviceAppear()
     QTRY_VERIFY_WITH_TIMEOUT(!icons()->shownNames().contains(QStringLiteral("Aardvark.txt")),
                              30000);
     QCOMPARE(MCManager::sharedManager()->totalCount(), qint64(icons()->shownNames().size()));
+}
+
+void TestBrowserIconView::largeMoveInSlicesKeepsTheRightRows()
+{
+    const QString email = QString::fromLatin1(DemoEmail);
+    const auto name = [](int i) {
+        return QStringLiteral("item-%1.txt").arg(i, 6, 10, QLatin1Char('0'));
+    };
+    QByteArray reply;
+    QCOMPARE(m_server.control(
+                 "POST", QStringLiteral("/objects/seed"),
+                 {{"email", email}, {"folder", "/Bulk"}, {"count", 2500}, {"files", true}}, &reply),
+             200);
+    QVERIFY(!m_server.seedFolder(email, QStringLiteral("/Away")).isEmpty());
+    MCManager::sharedManager()->changeToPath(QStringLiteral("/Bulk"), this, [] {});
+    QTRY_COMPARE_WITH_TIMEOUT(icons()->shownNames().size(), 2500, 30000);
+
+    // Moved away by another device while this one waits: one reply of 2,000 changes, applied
+    // a slice at a time. Its first slice brings a fresh listing of the folder and a change
+    // of this device's own, which land between the later slices.
+    for (int i = 1; i <= 2000; ++i)
+        QVERIFY(!m_server.moveObject(email, "/Bulk/" + name(i), "/Away/" + name(i)).isEmpty());
+    MOObjectsManager *objects = MOObjectsManager::sharedInstance();
+    int slices = 0;
+    objects->notificationCenter()->addObserver(
+        this, MOObjectsModifiedUpdateNotification, nullptr, [&](const MOPostedNotification &) {
+            if (++slices != 1)
+                return;
+            objects->listObjectsAtPath(QStringLiteral("/Bulk"), true, QVariant());
+            objects->renameObjectAtPath("/Bulk/" + name(2500), QStringLiteral("/Bulk/renamed.txt"),
+                                        QVariant());
+        });
+    QStringList expected;
+    for (int i = 2001; i < 2500; ++i)
+        expected.append(name(i));
+    expected.append(QStringLiteral("renamed.txt"));
+    QTRY_COMPARE_WITH_TIMEOUT(icons()->shownNames(), expected, 60000);
+    objects->notificationCenter()->removeObserver(this);
+    QVERIFY2(slices > 1, "the reply was applied in one block");
+    QCOMPARE(MCManager::sharedManager()->totalCount(), qint64(expected.size()));
 }
 
 void TestBrowserIconView::changesWithoutListingStillComplete()

@@ -3,7 +3,9 @@
 // and an upload cut short by a quit finishes at the next start. The shell of each step runs
 // in a subprocess of this program ("--scenario name"), since the core exists once per process.
 #include "kerlolocal.h"
+#include "localfiles.h"
 #include "mcappdelegate.h"
+#include "mciconcontroller.h"
 #include "mcmainwindow.h"
 #include "moapplication.h"
 #include "moconstants.h"
@@ -14,8 +16,10 @@
 #include "shelltestfixture.h"
 #include "singleinstance.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QDirIterator>
+#include <QMimeData>
 #include <QSaveFile>
 #include <QSettings>
 #include <QSignalSpy>
@@ -137,6 +141,28 @@ int scenarioUploadThenQuit(const QString &localFile)
     return quit(shell) ? 0 : 4;
 }
 
+// Drops a large folder on the window and quits while it is still being read.
+int scenarioDropThenQuit(const QString &folder)
+{
+    Shell shell;
+    shell.launch(apiRoot());
+    if (!shell.waitForSession() || !shell.showMainWindow())
+        return 2;
+    auto *data = new QMimeData;
+    data->setUrls({QUrl::fromLocalFile(folder)});
+    QWidget *viewport =
+        shell.delegate()->iconController()->findChild<QAbstractItemView *>()->viewport();
+    const QPoint at(viewport->width() - 5, viewport->height() - 5);
+    QDragEnterEvent enter(at, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &enter);
+    QDropEvent drop(at, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &drop);
+    delete data;
+    if (!drop.isAccepted())
+        return 3;
+    return quit(shell) ? 0 : 4;
+}
+
 // The next start finds the paused upload in the queue and finishes it.
 int scenarioFinishUpload()
 {
@@ -165,6 +191,8 @@ int runScenarioMain(const QString &name, const QStringList &arguments)
         return scenarioPrimary();
     if (name == QLatin1String("upload"))
         return scenarioUploadThenQuit(arguments.value(0));
+    if (name == QLatin1String("dropfolder"))
+        return scenarioDropThenQuit(arguments.value(0));
     if (name == QLatin1String("finishupload"))
         return scenarioFinishUpload();
     return 100;
@@ -181,6 +209,7 @@ private slots:
     void restartReloadsTheStoredSession();
     void secondLaunchForwardsItsURL();
     void quitDuringUploadFinishesAtNextStart();
+    void quitWhileADroppedFolderIsReadQueuesItWhole();
     void signOutEmptiesDefaultsAndRelaunchesWithArgumentsIntact();
 
 private:
@@ -281,6 +310,24 @@ void TestShellLifecycle::quitDuringUploadFinishesAtNextStart()
     QCOMPARE(runScenario(QStringLiteral("finishupload")), 0);
     // Finished from the queue: the upload was committed without being asked again.
     QVERIFY(firstRequest(m_server.requests(), QStringLiteral("/api/v1/commit/.*")) >= 0);
+}
+
+void TestShellLifecycle::quitWhileADroppedFolderIsReadQueuesItWhole()
+{
+    // Large enough that the quit comes while the folder is still being read.
+    const QString folder = root() + QStringLiteral("/Dropped at quit");
+    for (int i = 0; i < 5000; ++i)
+        QVERIFY(writeFile(QStringLiteral("%1/%2/f%3.txt").arg(folder).arg(i % 10).arg(i), "q"));
+    QVERIFY(m_server.clearRequests());
+    QCOMPARE(runScenario(QStringLiteral("dropfolder"), {folder}), 0);
+    // The folder's group was queued whole before the engine stopped: the next start sends it.
+    QVERIFY(m_server.clearRequests());
+    QCOMPARE(runScenario(QStringLiteral("finishupload")), 0);
+    QVERIFY(m_server.requests().size() > 0);
+    bool found = false;
+    for (const QJsonValue &entry : m_server.requests())
+        found = found || entry.toObject()["path"].toString().contains("Dropped");
+    QVERIFY(found);
 }
 
 int main(int argc, char **argv)

@@ -168,7 +168,10 @@ MObjectsManager::MObjectsManager(QObject *parent)
     connect(TolvoApp::instance(), &TolvoApp::connectivityStatusChanged, this,
             &MObjectsManager::ensureRepetitiveServices);
     if (MUserAuthManager *auth = TolvoApp::instance()->authManager())
-        connect(auth, &MUserAuthManager::logoutPerformed, this, [d] { d->setDeltaCursor({}); });
+        connect(auth, &MUserAuthManager::logoutPerformed, this, [d] {
+            d->abandonDelta();
+            d->setDeltaCursor({});
+        });
 }
 
 MObjectsManager::~MObjectsManager()
@@ -176,6 +179,8 @@ MObjectsManager::~MObjectsManager()
     Q_D(MObjectsManager);
     // A large listing's objects are made from this manager's data on another thread.
     d->jsonManager->abandonDecodes();
+    // A folder still being read queues its group with the engine.
+    d->waitForDirectoryReads();
     // Never shut down: the engine still has to save its transfers before its thread ends.
     if (d->sender && !d->senderStopping)
         d->sender->shutdown();
@@ -252,6 +257,7 @@ void MObjectsManager::shutdown()
         d->progressTimerId = 0;
         d->liveUpdatesMonitored = false;
         d->stopUpdatesTimer();
+        d->abandonDelta();
         d->jsonManager->cancelAllActiveRequests();
         // Nor do listings still being decoded.
         d->jsonManager->abandonDecodes();
@@ -261,6 +267,8 @@ void MObjectsManager::shutdown()
         if (!d->sender) {
             emit shutdownCompleted();
         } else if (!d->senderStopping) {
+            // A folder still being read queues its group first, as one read at once did.
+            d->waitForDirectoryReads();
             d->senderStopping = true;
             d->sender->shutdown();
         }

@@ -69,6 +69,10 @@ public:
     MObjectTransfer transferObject(const MObjectTransferRequest &request);
     // Every file below a local folder, as one group. A download only lists the remote folder.
     MObjectTransferGroup transferDirectory(const MObjectTransferRequest &request);
+    // transferDirectory() for an upload, without holding the caller's thread: the folder is
+    // read and its group queued on the thread pool, and the group is announced by
+    // transferGroupScheduled() as always. Transfers asked for meanwhile are queued after it.
+    void transferDirectoryInBackground(const MObjectTransferRequest &request);
     // Deletes the local copy (a staged edit stays); false when none is cached and not force.
     bool uncacheObject(const QString &path, bool force);
     // The local file of a cached object; empty when path has no indexed local copy.

@@ -4,6 +4,7 @@
 #include "mobjectslistcache.h"
 #include "mobjectsmanager.h"
 
+#include <QFuture>
 #include <QHash>
 #include <QJsonObject>
 #include <QMap>
@@ -59,6 +60,11 @@ public:
 
     // Live updates (mobjectsmanagerdelta.cpp).
     struct DeltaChanges;
+    // A delta reply being applied, a slice per turn of the event loop.
+    struct PendingDelta;
+    void applyDeltaSlice();
+    // Drops the rest of a reply being applied; its entries come again, after the saved cursor.
+    void abandonDelta();
     void releaseDeleteExclusions(const QStringList &paths, bool deleted);
     void checkForHierarchyUpdates();
     // Arms the poll timer unless it runs; 300 ms unless a failure asks for longer.
@@ -109,6 +115,14 @@ public:
 
     MObjectTransferGroup transferDirectory(const MObjectTransferRequest &request, int action,
                                            const QString &identifier);
+    // What transferDirectory() checks and moves into the cache before reading the folder;
+    // false (and told) when nothing is to be uploaded. r is the request to read from.
+    bool prepareDirectoryUpload(const MObjectTransferRequest &request, MObjectTransferRequest *r);
+    // A folder read on the thread pool for its group ended: the transfers held behind it go.
+    void directoryReadEnded(const QStringList &cachedFiles);
+    // Waits for the folders being read, so that their groups are queued before the engine
+    // stops (as a folder read at once would have been).
+    void waitForDirectoryReads();
     // Registers a finished cache download or upload with the local cache.
     void handleCacheTransferCompletion(const MObjectTransfer &transfer);
     // Moves a user's file or folder into the local cache; false (and a warning) when it
@@ -128,6 +142,7 @@ public:
     QString deltaCursor;
     // While a delta reply is applied.
     QSqlQuery *cursorStatement = nullptr;
+    std::shared_ptr<PendingDelta> pendingDelta;
     qint64 deltaCursorUser = -1;
     bool liveUpdatesMonitored = false;
     int updatesTimerId = 0;
@@ -158,6 +173,10 @@ public:
     QHash<QString, QStringList> pendingOpens;
     // Directory → expired local copies to download again once it is listed.
     QHash<QString, QStringList> pendingRefreshes;
+    // Folders being read for an upload on the thread pool, and the transfers asked for
+    // meanwhile, which wait so that the queue keeps the order they were asked in.
+    QList<QFuture<void>> directoryReads;
+    QList<MObjectTransferRequest> transfersAfterReads;
     bool started = false;
     bool senderStopping = false;
     QThread transfersThread;

@@ -16,9 +16,11 @@
 
 #include <QDebug>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSet>
+#include <QTimer>
 #include <QUrl>
 
 #include <algorithm>
@@ -29,6 +31,9 @@ constexpr int UpdatesInterval = 300;
 // A failed poll doubles the wait before the next one, up to about half a minute.
 constexpr int LongestUpdatesInterval = 30000;
 constexpr int MostDoublings = 8;
+// The main thread's time for a delta reply's entries in one turn of the event loop: a reply
+// of thousands of changes is applied (and reported) a slice at a time, in order.
+constexpr int DeltaSliceMs = 10;
 
 const QString updatesKey = QStringLiteral("updates");
 const QString cursorKey = QStringLiteral("cursor");
@@ -116,6 +121,15 @@ struct MObjectsManagerPrivate::DeltaChanges
     }
 };
 
+struct MObjectsManagerPrivate::PendingDelta
+{
+    QVariantMap body;
+    QVariantList entries;
+    int next = 0;
+    qint64 deviceId = -1;
+    bool foreign = false;
+};
+
 void MObjectsManager::startLiveUpdatesMonitor()
 {
     Q_D(MObjectsManager);
@@ -133,6 +147,7 @@ void MObjectsManager::stopLiveUpdatesMonitor()
     // Cleared, so that a later start polls again; a reply still in flight arms nothing.
     d->liveUpdatesMonitored = false;
     d->stopUpdatesTimer();
+    d->abandonDelta();
 }
 
 void MObjectsManager::ensureRepetitiveServices(TolvoApp::ConnectivityStatus,
@@ -171,8 +186,8 @@ void MObjectsManagerPrivate::updatesTimerFired()
 
 void MObjectsManagerPrivate::checkForHierarchyUpdates()
 {
-    // One poll at a time; its reply arms the next.
-    if (!deltaRequestId.isEmpty())
+    // One poll at a time; its reply, once applied, arms the next.
+    if (!deltaRequestId.isEmpty() || pendingDelta)
         return;
     MUserAuthManager *auth = TolvoApp::instance()->authManager();
     if (auth)
@@ -239,8 +254,9 @@ void MObjectsManagerPrivate::deltaArrived(const QVariantMap &body, const MNetwor
             deltaFailed();
             return;
         }
+        // Its last slice arms the next poll.
         applyDelta(body);
-        break;
+        return;
     case 404:
         // The service no longer knows the cursor; an empty one asks for its latest.
         setDeltaCursor(QString());
@@ -274,55 +290,92 @@ bool MObjectsManagerPrivate::dropCursorOfOtherUser(qint64 userId)
     if (userId < 0 || deltaCursorUser < 0 || userId == deltaCursorUser)
         return false;
     qCWarning(lcCoreObjects, "(MObjectsManager) Dropping the live-update cursor of another user");
+    abandonDelta();
     setDeltaCursor(QString());
     return true;
 }
 
 void MObjectsManagerPrivate::applyDelta(const QVariantMap &body)
 {
-    Q_Q(MObjectsManager);
     MUserAuthManager *auth = TolvoApp::instance()->authManager();
     const QVariantMap user = body.value(userKey).toMap();
     // Changes after another user's cursor are not this user's: start over from the latest.
     const bool foreign = !user.isEmpty() && dropCursorOfOtherUser(MUserAccount(user).id());
+    auto delta = std::make_shared<PendingDelta>();
+    delta->body = body;
+    delta->foreign = foreign;
+    if (!foreign)
+        delta->entries = body.value(updatesKey).toList();
+    if (auth)
+        delta->deviceId = auth->device().id();
+    pendingDelta = delta;
+    applyDeltaSlice();
+}
 
-    if (!foreign) {
-        DeltaChanges changes;
-        if (auth)
-            changes.deviceId = auth->device().id();
-        const QVariantList entries = body.value(updatesKey).toList();
-        const std::unique_ptr<QSqlQuery> cursorStatement = prepareDeltaCursorUpdate();
-        this->cursorStatement = cursorStatement.get();
-        for (const QVariant &entry : entries) {
-            const QVariantMap fields = entry.toMap();
-            if (entry.type() == QVariant::Map)
-                applyDeltaEntry(fields, &changes);
-            else
-                qCWarning(lcCoreObjects,
-                          "(MObjectsManager) Ignoring a delta entry that is not an object");
-            // Saved after each entry, applied or ignored, so that a crash resumes after it and
-            // no entry comes back.
-            const QString token = fields.value(tokenKey).toString();
-            if (token.isEmpty())
-                qCWarning(lcCoreObjects,
-                          "(MObjectsManager) A delta entry without a token resets the cursor");
-            setDeltaCursor(token);
-        }
-        this->cursorStatement = nullptr;
+void MObjectsManagerPrivate::abandonDelta()
+{
+    pendingDelta.reset();
+}
 
-        if (!changes.added.isEmpty())
-            emit q->objectsAdded(changes.added, QVariant());
-        if (!changes.deleted.isEmpty())
-            emit q->objectsDeleted(changes.deleted, QVariant());
-        if (!changes.modifiedPaths.isEmpty())
-            emit q->objectsModified(changes.modifiedPaths, changes.modifiedPairs, QVariant());
-
-        if (!body.contains(updatesKey))
-            setDeltaCursor(body.value(cursorKey).toString());
+void MObjectsManagerPrivate::applyDeltaSlice()
+{
+    Q_Q(MObjectsManager);
+    const std::shared_ptr<PendingDelta> delta = pendingDelta;
+    if (!delta)
+        return;
+    QElapsedTimer clock;
+    clock.start();
+    DeltaChanges changes;
+    changes.deviceId = delta->deviceId;
+    const std::unique_ptr<QSqlQuery> cursorStatement = prepareDeltaCursorUpdate();
+    this->cursorStatement = cursorStatement.get();
+    while (delta->next < delta->entries.size()) {
+        const QVariant &entry = delta->entries.at(delta->next++);
+        const QVariantMap fields = entry.toMap();
+        if (entry.type() == QVariant::Map)
+            applyDeltaEntry(fields, &changes);
+        else
+            qCWarning(lcCoreObjects,
+                      "(MObjectsManager) Ignoring a delta entry that is not an object");
+        // Saved after each entry, applied or ignored, so that a crash resumes after it and
+        // no entry comes back.
+        const QString token = fields.value(tokenKey).toString();
+        if (token.isEmpty())
+            qCWarning(lcCoreObjects,
+                      "(MObjectsManager) A delta entry without a token resets the cursor");
+        setDeltaCursor(token);
+        if (clock.hasExpired(DeltaSliceMs))
+            break;
     }
+    this->cursorStatement = nullptr;
 
-    if (!user.isEmpty() && auth)
+    // The slice's changes, in the order a whole reply reports them.
+    if (!changes.added.isEmpty())
+        emit q->objectsAdded(changes.added, QVariant());
+    if (!changes.deleted.isEmpty())
+        emit q->objectsDeleted(changes.deleted, QVariant());
+    if (!changes.modifiedPaths.isEmpty())
+        emit q->objectsModified(changes.modifiedPaths, changes.modifiedPairs, QVariant());
+    // A listener may have stopped the monitor or signed out meanwhile.
+    if (pendingDelta != delta)
+        return;
+    if (delta->next < delta->entries.size()) {
+        QTimer::singleShot(0, q, [this, delta] {
+            if (pendingDelta == delta)
+                applyDeltaSlice();
+        });
+        return;
+    }
+    pendingDelta.reset();
+    const QVariantMap &body = delta->body;
+    if (!delta->foreign && !body.contains(updatesKey))
+        setDeltaCursor(body.value(cursorKey).toString());
+    const QVariantMap user = body.value(userKey).toMap();
+    if (MUserAuthManager *auth = TolvoApp::instance()->authManager(); auth && !user.isEmpty())
         auth->setAccount(MUserAccount(user));
+    deltaFailures = 0;
+    if (liveUpdatesMonitored)
+        startUpdatesTimer();
 }
 
 void MObjectsManagerPrivate::applyDeltaEntry(const QVariantMap &entry, DeltaChanges *changes)

@@ -8,11 +8,14 @@
 #include "tolvoapp.h"
 #include "tolvoappimpl.h"
 
+#include <QCoreApplication>
 #include <QDebug>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QPointer>
+#include <QtConcurrent>
 
 namespace {
 
@@ -25,6 +28,32 @@ MObjectTransfer fileExistsTransfer(const MObjectTransferRequest &request)
     transfer.setErrorCode(Tolvo::LocalFileExists);
     transfer.setState(MObjectTransfer::Error);
     return transfer;
+}
+
+// The member requests of an upload of the folder at source into destination; any thread.
+QList<MObjectTransferRequest> directoryRequests(const QString &source, const QString &destination,
+                                                int action, QStringList *files)
+{
+    const QDir sourceFolder(source);
+    QList<MObjectTransferRequest> requests;
+    QDirIterator found(sourceFolder.path(),
+                       QDir::Files | QDir::NoSymLinks | QDir::Readable | QDir::NoDotAndDotDot,
+                       QDirIterator::Subdirectories);
+    while (found.hasNext()) {
+        const QString file = found.next();
+        // Relative to the folder itself, not by removing its name wherever it recurs.
+        const QString remote = QDir::cleanPath(QLatin1Char('/') + destination + QLatin1Char('/') +
+                                               sourceFolder.relativeFilePath(file));
+        MObjectTransferRequest member(file, remote, 0);
+        if (action == 0)
+            member.setAttribute(MObjectTransferRequest::RequestType,
+                                QVariant::fromValue(Tolvo::UploadObject));
+        else
+            member.setAction(action);
+        requests.append(member);
+        files->append(file);
+    }
+    return requests;
 }
 
 } // namespace
@@ -45,6 +74,11 @@ MObjectTransfer MObjectsManager::transferObject(const MObjectTransferRequest &re
     Q_D(MObjectsManager);
     if (!d->sender) {
         qCWarning(lcCoreObjects, "(MObjectsManager) Transfer refused: the manager is not started");
+        return MObjectTransfer();
+    }
+    // Behind a folder still being read: queued once it is, in the order asked.
+    if (!d->directoryReads.isEmpty()) {
+        d->transfersAfterReads.append(request);
         return MObjectTransfer();
     }
     MObjectTransferRequest r = request;
@@ -81,6 +115,33 @@ MObjectTransferGroup MObjectsManager::transferDirectory(const MObjectTransferReq
     return d_func()->transferDirectory(request, 0, QString());
 }
 
+bool MObjectsManagerPrivate::prepareDirectoryUpload(const MObjectTransferRequest &request,
+                                                    MObjectTransferRequest *r)
+{
+    if (!QFileInfo(request.sourcePath()).isDir()) {
+        qCWarning(lcCoreObjects) << "Unexpected non-directory source for transfer request ("
+                                 << request.sourcePath() << ")";
+        return false;
+    }
+    if (!sender) {
+        qCWarning(lcCoreObjects, "(MObjectsManager) Transfer refused: the manager is not started");
+        return false;
+    }
+    *r = request;
+    if (request.shouldCache()) {
+        if (vfs->containsObject(request.destinationPath())) {
+            MNotificationManager::instance()->postFileExistsErrorNotification(Tolvo::UploadObject,
+                                                                              request);
+            return false;
+        }
+        const QString local = vfs->localPath(request.destinationPath());
+        if (!moveIntoCache(request.sourcePath(), local))
+            return false;
+        r->setSourcePath(local);
+    }
+    return true;
+}
+
 MObjectTransferGroup
 MObjectsManagerPrivate::transferDirectory(const MObjectTransferRequest &request, int action,
                                           const QString &identifier)
@@ -91,58 +152,84 @@ MObjectsManagerPrivate::transferDirectory(const MObjectTransferRequest &request,
             sendInternalListing(source);
         return MObjectTransferGroup();
     }
-    if (!QFileInfo(request.sourcePath()).isDir()) {
-        qCWarning(lcCoreObjects) << "Unexpected non-directory source for transfer request ("
-                                 << request.sourcePath() << ")";
+    MObjectTransferRequest r;
+    if (!prepareDirectoryUpload(request, &r))
         return MObjectTransferGroup();
-    }
-    if (!sender) {
-        qCWarning(lcCoreObjects, "(MObjectsManager) Transfer refused: the manager is not started");
-        return MObjectTransferGroup();
-    }
-    MObjectTransferRequest r = request;
-    if (request.shouldCache()) {
-        if (vfs->containsObject(request.destinationPath())) {
-            MNotificationManager::instance()->postFileExistsErrorNotification(Tolvo::UploadObject,
-                                                                              request);
-            return MObjectTransferGroup();
-        }
-        const QString local = vfs->localPath(request.destinationPath());
-        if (!moveIntoCache(request.sourcePath(), local))
-            return MObjectTransferGroup();
-        r.setSourcePath(local);
-    }
-
-    const QDir sourceFolder(QFileInfo(r.sourcePath()).absoluteFilePath());
-    QList<MObjectTransferRequest> requests;
-    QStringList cachedFiles;
-    QDirIterator files(sourceFolder.path(),
-                       QDir::Files | QDir::NoSymLinks | QDir::Readable | QDir::NoDotAndDotDot,
-                       QDirIterator::Subdirectories);
-    while (files.hasNext()) {
-        const QString file = files.next();
-        // Relative to the folder itself, not by removing its name wherever it recurs.
-        const QString remote =
-            QDir::cleanPath(QLatin1Char('/') + r.destinationPath() + QLatin1Char('/') +
-                            sourceFolder.relativeFilePath(file));
-        qCDebug(lcCoreObjects) << "Scheduled transfer for" << remote;
-        MObjectTransferRequest member(file, remote, 0);
-        if (action == 0)
-            member.setAttribute(MObjectTransferRequest::RequestType,
-                                QVariant::fromValue(Tolvo::UploadObject));
-        else
-            member.setAction(action);
-        requests.append(member);
-        if (r.shouldCache())
-            cachedFiles.append(file);
-    }
+    const QString folder = QFileInfo(r.sourcePath()).absoluteFilePath();
+    QStringList files;
+    const QList<MObjectTransferRequest> requests =
+        directoryRequests(folder, r.destinationPath(), action, &files);
     // One index write for the whole folder.
-    if (!cachedFiles.isEmpty())
-        vfs->addObjects(cachedFiles, false);
+    if (r.shouldCache() && !files.isEmpty())
+        vfs->addObjects(files, false);
     if (requests.isEmpty())
         return MObjectTransferGroup();
     return sender->scheduleTransferGroup(requests, request,
-                                         identifier.isEmpty() ? sourceFolder.path() : identifier);
+                                         identifier.isEmpty() ? folder : identifier);
+}
+
+void MObjectsManager::transferDirectoryInBackground(const MObjectTransferRequest &request)
+{
+    Q_D(MObjectsManager);
+    if (request.direction() != Tolvo::Upload) {
+        d->transferDirectory(request, 0, QString());
+        return;
+    }
+    // The engine may be gone before a read started now ends.
+    if (d->senderStopping) {
+        qCWarning(lcCoreObjects,
+                  "(MObjectsManager) Transfer refused: the manager is shutting down");
+        return;
+    }
+    MObjectTransferRequest r;
+    if (!d->prepareDirectoryUpload(request, &r))
+        return;
+    const QString folder = QFileInfo(r.sourcePath()).absoluteFilePath();
+    const QString destination = r.destinationPath();
+    const bool cache = r.shouldCache();
+    // The engine outlives the read: shutdown() and the destructor wait for it first.
+    MObjectSender *sender = d->sender;
+    QPointer<MObjectsManager> self(this);
+    d->directoryReads.append(QtConcurrent::run([=] {
+        QStringList files;
+        const QList<MObjectTransferRequest> requests =
+            directoryRequests(folder, destination, 0, &files);
+        if (!requests.isEmpty())
+            sender->scheduleTransferGroup(requests, request, folder);
+        // After the group's own announcement, which is queued to the manager already.
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [self, files = cache ? files : QStringList()] {
+                if (self)
+                    self->d_func()->directoryReadEnded(files);
+            },
+            Qt::QueuedConnection);
+    }));
+}
+
+void MObjectsManagerPrivate::directoryReadEnded(const QStringList &cachedFiles)
+{
+    Q_Q(MObjectsManager);
+    // One index write for the whole folder.
+    if (!cachedFiles.isEmpty() && vfs)
+        vfs->addObjects(cachedFiles, false);
+    for (auto it = directoryReads.begin(); it != directoryReads.end();) {
+        if (it->isFinished())
+            it = directoryReads.erase(it);
+        else
+            ++it;
+    }
+    if (!directoryReads.isEmpty())
+        return;
+    const QList<MObjectTransferRequest> held = std::exchange(transfersAfterReads, {});
+    for (const MObjectTransferRequest &request : held)
+        q->transferObject(request);
+}
+
+void MObjectsManagerPrivate::waitForDirectoryReads()
+{
+    for (QFuture<void> &read : directoryReads)
+        read.waitForFinished();
 }
 
 // The engine queues these onto its own thread in the order they are asked for; a hop through

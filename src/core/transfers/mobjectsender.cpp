@@ -4,6 +4,7 @@
 #include "corelogging.h"
 #include "mjsonrequestmanager.h"
 #include "mnetworkrequestmanager.h"
+#include "mobjectstatesqueue.h"
 #include "muserauthmanager.h"
 #include "tolvoappimpl.h"
 
@@ -19,6 +20,9 @@
 namespace {
 
 constexpr int TickInterval = 200;
+// How often the engine copies the queue's log back into its file (see
+// MObjectStatesQueue::checkpoint()).
+constexpr int CheckpointInterval = 1000;
 constexpr int FirstServiceRetryDelay = 2000;
 constexpr int MaxServiceRetryDelay = 30000;
 
@@ -155,6 +159,12 @@ void MObjectSenderPrivate::handleTransfers()
     }
     if (state() == MObjectSender::Resumed)
         setState(MObjectSender::Running);
+    if (!lastCheckpoint.isValid() || lastCheckpoint.hasExpired(CheckpointInterval)) {
+        lastCheckpoint.start();
+        TolvoApp *app = TolvoApp::instance();
+        if (MObjectStatesQueue *queue = app ? app->statesQueue() : nullptr)
+            queue->checkpoint();
+    }
 }
 
 bool MObjectSenderPrivate::startTransfer(MObjectTransfer transfer)
@@ -600,10 +610,12 @@ MObjectSender::scheduleTransferGroup(const QList<MObjectTransferRequest> &reques
     for (MObjectTransfer &transfer : transfers)
         group.addTransfer(transfer);
     group.save();
+    // Announced before any member can start: called from a thread of the pool, both reach
+    // their listeners queued, in the order they were sent.
+    emit transferGroupScheduled(group);
     --d->groupsBeingScheduled;
     QMetaObject::invokeMethod(
         this, [d] { d->kick(); }, Qt::QueuedConnection);
-    emit transferGroupScheduled(group);
     return group;
 }
 

@@ -196,6 +196,7 @@ public:
     // Groups whose members are being saved: none of their members is started before the
     // group knows them all, or the first to finish would find the group complete.
     std::atomic_int groupsBeingScheduled{0};
+    QElapsedTimer lastCheckpoint;
     // By group, the bytes each member counts in the group's total (engine thread only).
     QHash<qint64, QHash<qint64, qint64>> groupMemberBytes;
     QTimer *stallTimer = nullptr;

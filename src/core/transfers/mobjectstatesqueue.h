@@ -27,6 +27,11 @@ public:
     // queue works in memory only. Always true.
     bool setDatabasePath(const QString &path);
     QString databasePath() const;
+    // Copies the file's write-ahead log back into it. Connections never do it on their own:
+    // a checkpoint syncs the disk, and one taken inside a write would hold the queue's lock,
+    // and with it every thread that saves a transfer (the interface's among them), for that
+    // long. The engine calls this from its own thread, outside the lock.
+    void checkpoint();
 
     // Writes an unfinished transfer (Running and Paused as Scheduled, so that it runs again
     // after a restart) and sets its identifier and creation date on the caller's object; a

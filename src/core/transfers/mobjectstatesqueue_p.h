@@ -81,6 +81,13 @@ public:
         QString name;
     };
     QHash<QThread *, Connection> connections;
+    // checkpoint()'s own connection, used outside mutex; checkpointMutex is taken after
+    // mutex, never the other way round.
+    QMutex checkpointMutex;
+    QString checkpointName;
+    QString checkpointPath;
+    QThread *checkpointThread = nullptr;
+    void closeCheckpointConnection();
     // False when no file could be used: the queue then lives in memory only.
     bool persistent = false;
     QSqlError lastError;

@@ -428,13 +428,57 @@ QSqlDatabase MObjectStatesQueuePrivate::database()
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
     db.setDatabaseName(databasePath);
     connections.insert(current, {current, name});
-    if (db.open())
+    if (db.open()) {
         QSqlQuery(db).exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
+        // See MObjectStatesQueue::checkpoint().
+        QSqlQuery(db).exec(QStringLiteral("PRAGMA wal_autocheckpoint=0"));
+    }
     return db;
+}
+
+void MObjectStatesQueue::checkpoint()
+{
+    Q_D(MObjectStatesQueue);
+    QString path;
+    {
+        QMutexLocker locker(&d->mutex);
+        if (!d->persistent)
+            return;
+        path = d->databasePath;
+    }
+    QMutexLocker locker(&d->checkpointMutex);
+    QThread *current = QThread::currentThread();
+    if (d->checkpointName.isEmpty() || d->checkpointPath != path ||
+        d->checkpointThread != current) {
+        d->closeCheckpointConnection();
+        static QAtomicInteger<quint64> serial;
+        d->checkpointName =
+            ConnectionName + QStringLiteral("-checkpoint@") + QString::number(++serial);
+        d->checkpointPath = path;
+        d->checkpointThread = current;
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), d->checkpointName);
+        db.setDatabaseName(path);
+        db.open();
+    }
+    QSqlDatabase db = QSqlDatabase::database(d->checkpointName, false);
+    if (db.isOpen())
+        QSqlQuery(db).exec(QStringLiteral("PRAGMA wal_checkpoint(PASSIVE)"));
+}
+
+void MObjectStatesQueuePrivate::closeCheckpointConnection()
+{
+    if (!checkpointName.isEmpty())
+        QSqlDatabase::removeDatabase(checkpointName);
+    checkpointName.clear();
+    checkpointThread = nullptr;
 }
 
 void MObjectStatesQueuePrivate::closeConnections()
 {
+    {
+        QMutexLocker locker(&checkpointMutex);
+        closeCheckpointConnection();
+    }
     for (const Connection &connection : qAsConst(connections))
         QSqlDatabase::removeDatabase(connection.name);
     connections.clear();
