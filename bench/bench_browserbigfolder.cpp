@@ -248,6 +248,9 @@ int main(int argc, char **argv)
                  clock.nsecsElapsed() / 1e6, stalls.takeLongestMs(),
                  switched ? QString() : QStringLiteral("a view lacks rows")});
     shell.delegate()->switchView(0);
+    // Back to the large folder, which the drop and the downloads below work on.
+    if (open(bigFolder, icons, runs("move") ? count - batchCount : count) < 0)
+        return 3;
 
     // A local folder of 10,000 files dropped on the window, until its placeholders show.
     if (runs("drop")) {
