@@ -2,11 +2,15 @@
 
 #include "mcbrowsableviewcontroller.h"
 #include "mcbrowserlog.h"
+#include "mccontact.h"
 #include "mcdropactions.h"
+#include "mcgroup.h"
 #include "mcmanager.h"
 #include "mcoutlineviewsidebar.h"
 #include "mcpasteboard.h"
 #include "mcsidebarbadgedelegate.h"
+#include "mocollaborationmanager.h"
+#include "mocontactsmanager.h"
 
 #include <QGuiApplication>
 #include <QVBoxLayout>
@@ -14,6 +18,7 @@
 namespace {
 
 const QString Home = QStringLiteral("home");
+const int SentInvitationsLimit = 1000;
 
 } // namespace
 
@@ -43,6 +48,11 @@ MCSidebarController::MCSidebarController(QWidget *parent)
             &MCSidebarController::applicationStateChanged);
     applicationStateChanged(QGuiApplication::applicationState());
     m_outline->setEnabled(false);
+    connect(m_hub, &MCManager::contactsChanged, this,
+            qOverload<>(&MCSidebarController::updateSocial));
+    connect(m_hub, &MCManager::groupsChanged, this,
+            qOverload<>(&MCSidebarController::updateSocial));
+    updateSocial();
 }
 
 void MCSidebarController::setSelectionDisabled(bool disabled)
@@ -86,6 +96,50 @@ void MCSidebarController::updateSocial(const QList<MCSidebarSocialRow> &rows)
     const QString selected = selectedIndex().data(MCSidebarModel::PlaceRole).toString();
     if (m_model->addSocialRows(rows))
         select(m_model->indexForPlace(selected));
+}
+
+void MCSidebarController::updateSocial()
+{
+    QList<MCSidebarSocialRow> rows;
+    const QList<MCContact *> contacts = m_hub->contacts();
+    const QList<MCGroup *> groups = m_hub->groups();
+    rows.reserve(contacts.size() + groups.size());
+    for (MCContact *contact : contacts)
+        rows.append(MCSidebarModel::rowFor(contact));
+    for (MCGroup *group : groups)
+        rows.append(MCSidebarModel::rowFor(group));
+    updateSocial(rows);
+}
+
+void MCSidebarController::updateContactsList()
+{
+    if (!m_contactsManager) {
+        m_contactsManager = new MOContactsManager(this);
+        m_contactsManager->setDelegate(this);
+    }
+    m_contactsManager->listContacts();
+}
+
+void MCSidebarController::collaborationManagerDidReceiveContacts(
+    MOContactsManager *, const QList<MOUserAccount> &contacts)
+{
+    QList<MCContact *> made;
+    made.reserve(contacts.size());
+    for (const MOUserAccount &account : contacts)
+        made.append(new MCContact(account, m_hub));
+    m_hub->addContacts(made);
+    MOCollaborationManager::sharedInstance()->listSentInvitations(0, SentInvitationsLimit);
+}
+
+void MCSidebarController::selectSidebarContact(MCSocialEntity *entity)
+{
+    for (int row = 0; row < m_model->rowCount(m_model->index(MCSidebarModel::Recent, 0)); ++row) {
+        const QModelIndex index = m_model->index(row, 0, m_model->index(MCSidebarModel::Recent, 0));
+        if (m_model->socialRow(index)->entity == entity) {
+            select(index);
+            return;
+        }
+    }
 }
 
 void MCSidebarController::deselectItemIfNecessary(const QString &path)

@@ -215,6 +215,8 @@ private:
     void addPage(const QString &location, QWidget *page);
     // The view menus' items that pick the view and open its options.
     void connectViewChoices();
+    // The contacts page, the sidebar's people and the Send to menus, wired to the hub.
+    void setUpPeople();
     void viewOptionsShown(bool shown);
     void accountSizesNotification(const MOPostedNotification &notification);
     // Connects the menus' Get Info and Quick Look and the views' selections to the windows.

@@ -293,6 +293,7 @@ void MCAppDelegate::applicationStart()
     backgroundMenu->setFileActions(m_fileActions);
     hub->setMenuNoSelection(backgroundMenu);
     connectViewChoices();
+    setUpPeople();
 
     // The history's two steps, enabled while there is somewhere to go.
     connect(m_window->backAction(), &QAction::triggered, this, [this] { goBackForward(0); });

@@ -208,6 +208,13 @@ public:
     MCSocialEntity *insertOrFetchEntityForConversation(const MOConversation &conversation);
     void addContacts(const QList<MCContact *> &contacts);
     void addChatRooms(const QList<MCGroup *> &groups);
+    // The contact with that e-mail (case does not matter); null when none.
+    MCContact *contactWithEmail(const QString &email) const;
+    // Files chosen for a person or group (a sidebar drop, a Send to menu): remote items by
+    // path, or local files. Handed on as filesToSendChosen() to the chat, which prepares the
+    // rows the user confirms.
+    void sendFiles(MCSocialEntity *entity, const QStringList &remotePaths,
+                   const QStringList &localPaths);
     void addCollaborationInvite(const QList<MOCollaboration> &collaborations);
     void collaborationNotification(const MOPostedNotification &notification);
     void sendMessage(const MOMessage &message, MCSocialEntity *entity);
@@ -286,8 +293,11 @@ signals:
     void totalCountChanged();
     void currentUploadsCountChanged();
     void currentDownloadsCountChanged();
+    // Once per batch of new contacts or groups, however many it held.
     void contactsChanged();
     void groupsChanged();
+    void filesToSendChosen(MCSocialEntity *entity, const QStringList &remotePaths,
+                           const QStringList &localPaths);
     void userMessagesChanged();
     void unreadNotificationsChanged();
     void avatarChanged();
@@ -360,6 +370,8 @@ private:
     QString m_shownSheetKey;
     QHash<qint64, MCSocialEntity *> m_socialEntities;
     QList<MCContact *> m_contacts;
+    // m_contacts by lower-case e-mail: merges of hundreds of contacts stay linear.
+    QHash<QString, MCContact *> m_contactsByEmail;
     QList<MCGroup *> m_groups;
     QHash<QString, qint64> m_p2pRecipientIdMap;
     QHash<qint64, QString> m_p2pIdRecipientMap;

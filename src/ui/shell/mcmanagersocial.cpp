@@ -93,27 +93,24 @@ MCSocialEntity *MCManager::insertOrFetchEntityForConversation(const MOConversati
     // registered under it stands for this conversation too, so later answers find it.
     const qint64 registered = account.mainConversation().identifier();
     MCSocialEntity *entity = m_socialEntities.value(registered);
-    if (!entity) {
-        const auto known =
-            std::find_if(m_contacts.begin(), m_contacts.end(), [&account](MCContact *contact) {
-                return sameEmail(contact->email(), account.email());
-            });
-        entity = known != m_contacts.end() ? *known : nullptr;
-    }
+    if (!entity)
+        entity = contactWithEmail(account.email());
     if (entity)
         m_socialEntities.insert(key, entity);
     return entity;
 }
 
+MCContact *MCManager::contactWithEmail(const QString &email) const
+{
+    return email.isEmpty() ? nullptr : m_contactsByEmail.value(email.toLower());
+}
+
 void MCManager::addContacts(const QList<MCContact *> &contacts)
 {
+    bool added = false;
     for (MCContact *contact : contacts) {
         const qint64 key = contact->identifier();
-        const bool known =
-            m_socialEntities.contains(key) ||
-            std::any_of(m_contacts.begin(), m_contacts.end(), [contact](MCContact *held) {
-                return sameEmail(held->email(), contact->email());
-            });
+        const bool known = m_socialEntities.contains(key) || contactWithEmail(contact->email());
         if (known) {
             if (contact->parent() == this &&
                 m_chatSupport.contactByEmail(contact->email()) != contact)
@@ -124,7 +121,9 @@ void MCManager::addContacts(const QList<MCContact *> &contacts)
         if (key >= 1)
             m_socialEntities.insert(key, contact);
         m_contacts.append(contact);
-        emit contactsChanged();
+        if (!contact->email().isEmpty())
+            m_contactsByEmail.insert(contact->email().toLower(), contact);
+        added = true;
         if (key < 1)
             qCDebug(lcShell).noquote()
                 << QStringLiteral("contact name: %1 - id: %2").arg(contact->fullName()).arg(key);
@@ -144,6 +143,9 @@ void MCManager::addContacts(const QList<MCContact *> &contacts)
             m_conversationsManager->listMessagesOfConversationWithIdentifier(key, QDateTime(),
                                                                              HistoryPage);
     }
+    // One announcement per batch: a listing of hundreds re-sorts the lists once.
+    if (added)
+        emit contactsChanged();
     if (!m_receivedInvitationsListed) {
         m_receivedInvitationsListed = true;
         MOCollaborationManager::sharedInstance()->listReceivedInvitations(QString(),
@@ -153,6 +155,7 @@ void MCManager::addContacts(const QList<MCContact *> &contacts)
 
 void MCManager::addChatRooms(const QList<MCGroup *> &groups)
 {
+    bool added = false;
     for (MCGroup *group : groups) {
         const qint64 key = group->identifier();
         if (key < 1 || m_socialEntities.contains(key)) {
@@ -163,7 +166,7 @@ void MCManager::addChatRooms(const QList<MCGroup *> &groups)
         group->setParent(this);
         m_socialEntities.insert(key, group);
         m_groups.append(group);
-        emit groupsChanged();
+        added = true;
         for (const MOUserAccount &participant : group->chatRoom().participants()) {
             if (isSignedInAccount(participant) ||
                 m_chatSupport.mcContactByEmail().value(participant.email()))
@@ -176,6 +179,18 @@ void MCManager::addChatRooms(const QList<MCGroup *> &groups)
             m_conversationsManager->listMessagesOfConversationWithIdentifier(key, QDateTime(),
                                                                              HistoryPage);
     }
+    if (added)
+        emit groupsChanged();
+}
+
+void MCManager::sendFiles(MCSocialEntity *entity, const QStringList &remotePaths,
+                          const QStringList &localPaths)
+{
+    if (!entity || (remotePaths.isEmpty() && localPaths.isEmpty()))
+        return;
+    qCInfo(lcShell) << "Files chosen for conversation" << entity->identifier() << ":"
+                    << remotePaths.size() << "remote," << localPaths.size() << "local";
+    emit filesToSendChosen(entity, remotePaths, localPaths);
 }
 
 void MCManager::sendMessage(const MOMessage &message, MCSocialEntity *entity)
@@ -310,12 +325,8 @@ void MCManager::conversationsManagerDidReceiveChangedStatusAccounts(
     MOConversationsManager *, const QList<MOUserAccount> &accounts)
 {
     for (const MOUserAccount &account : accounts) {
-        const auto contact =
-            std::find_if(m_contacts.begin(), m_contacts.end(), [&account](MCContact *held) {
-                return sameEmail(held->email(), account.email());
-            });
-        if (contact != m_contacts.end())
-            (*contact)->setUserAccount(account);
+        if (MCContact *contact = contactWithEmail(account.email()))
+            contact->setUserAccount(account);
     }
 }
 
@@ -436,13 +447,10 @@ void MCManager::setAvatarOf(const MOUserAccount &account, const QString &path, b
         setAvatar(picture);
         return;
     }
-    const auto contact =
-        std::find_if(m_contacts.begin(), m_contacts.end(), [&account](MCContact *held) {
-            return sameEmail(held->email(), account.email());
-        });
-    if (contact != m_contacts.end())
-        (*contact)->setAvatar(picture);
-    if (contact == m_contacts.end() || alsoMet) {
+    MCContact *contact = contactWithEmail(account.email());
+    if (contact)
+        contact->setAvatar(picture);
+    if (!contact || alsoMet) {
         if (MCContact *met = m_chatSupport.contactByEmail(account.email()))
             met->setAvatar(picture);
     }
