@@ -24,6 +24,7 @@
 #include "shareapi.h"
 #include "sharelinkstore.h"
 #include "socialcontrol.h"
+#include "socialseed.h"
 #include "socialreplies.h"
 #include "stopflag.h"
 #include "thumbnailapi.h"
@@ -95,6 +96,7 @@ struct LocalServer::Private
         , conversationsApi(auth, accounts, contacts, conversations, news, socialReplies)
         , avatarApi(auth, accounts, options.dataPath, serverUrl)
         , socialControl(accounts, contactsApi, collaborationsApi, conversationsApi, socialReplies)
+        , socialSeed(accounts, contacts, conversations)
     {}
 
     void handle(const httplib::Request &request, httplib::Response &response);
@@ -141,6 +143,7 @@ struct LocalServer::Private
     ConversationsApi conversationsApi;
     AvatarApi avatarApi;
     SocialControl socialControl;
+    SocialSeed socialSeed;
     std::unique_ptr<httplib::Server> server;
     Router apiRoutes;
     Router controlRoutes;
@@ -202,6 +205,7 @@ LocalServer::LocalServer(const ServiceOptions &options)
         d->control.reset(new ControlApi(d->stopFlag, d->accounts, d->objects, d->transferSwitches,
                                         d->uploads, d->socialControl));
         d->control->addRoutes(d->controlRoutes);
+        d->socialSeed.addRoutes(d->controlRoutes, ControlApi::controlPrefix());
     }
     d->addApiRoutes();
 }
