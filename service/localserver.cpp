@@ -24,6 +24,7 @@
 #include "shareapi.h"
 #include "sharelinkstore.h"
 #include "socialcontrol.h"
+#include "inflightgauge.h"
 #include "socialseed.h"
 #include "socialreplies.h"
 #include "stopflag.h"
@@ -144,6 +145,7 @@ struct LocalServer::Private
     AvatarApi avatarApi;
     SocialControl socialControl;
     SocialSeed socialSeed;
+    InFlightGauge inFlight;
     std::unique_ptr<httplib::Server> server;
     Router apiRoutes;
     Router controlRoutes;
@@ -206,6 +208,19 @@ LocalServer::LocalServer(const ServiceOptions &options)
                                         d->uploads, d->socialControl));
         d->control->addRoutes(d->controlRoutes);
         d->socialSeed.addRoutes(d->controlRoutes, ControlApi::controlPrefix());
+        // {"peak"}: the most API requests answered at once since the last DELETE.
+        d->controlRoutes.add("GET", ControlApi::controlPrefix() + "/in-flight",
+                             [this](const httplib::Request &, httplib::Response &response,
+                                    const RouteCaptures &) {
+                                 JsonReply::send(response, 200,
+                                                 {{QStringLiteral("peak"), d->inFlight.peakCount()}});
+                             });
+        d->controlRoutes.add("DELETE", ControlApi::controlPrefix() + "/in-flight",
+                             [this](const httplib::Request &, httplib::Response &response,
+                                    const RouteCaptures &) {
+                                 d->inFlight.resetPeak();
+                                 JsonReply::send(response, 200, {});
+                             });
     }
     d->addApiRoutes();
 }
@@ -251,6 +266,7 @@ void LocalServer::Private::handle(const httplib::Request &request, httplib::Resp
             JsonReply::sendNotFound(response);
         return;
     }
+    const InFlightGauge::Scope counted(inFlight);
     if (control) {
         control->requestLog().record(request);
         if (const std::optional<Fault> fault =

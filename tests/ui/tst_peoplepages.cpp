@@ -289,5 +289,13 @@ void TestPeoplePages::sendToMenusListPeopleAndRequestTheSend()
     QVERIFY(!menu->sendToGroupsMenu()->menuAction()->isEnabled());
 }
 
-QTEST_MAIN(TestPeoplePages)
+// A folder of its own: suites running side by side never share a support folder.
+int main(int argc, char **argv)
+{
+    isolateEnvironment();
+    QApplication app(argc, argv);
+    TestPeoplePages test;
+    return QTest::qExec(&test, argc, argv);
+}
+
 #include "tst_peoplepages.moc"

@@ -48,10 +48,14 @@ MCSidebarController::MCSidebarController(QWidget *parent)
             &MCSidebarController::applicationStateChanged);
     applicationStateChanged(QGuiApplication::applicationState());
     m_outline->setEnabled(false);
-    connect(m_hub, &MCManager::contactsChanged, this,
+    // At sign-in the people come in hundreds of answers handled in one turn of the event
+    // loop: the group is rebuilt once after them, not once per answer.
+    m_socialUpdate.setSingleShot(true);
+    m_socialUpdate.setInterval(0);
+    connect(&m_socialUpdate, &QTimer::timeout, this,
             qOverload<>(&MCSidebarController::updateSocial));
-    connect(m_hub, &MCManager::groupsChanged, this,
-            qOverload<>(&MCSidebarController::updateSocial));
+    connect(m_hub, &MCManager::contactsChanged, &m_socialUpdate, qOverload<>(&QTimer::start));
+    connect(m_hub, &MCManager::groupsChanged, &m_socialUpdate, qOverload<>(&QTimer::start));
     updateSocial();
 }
 

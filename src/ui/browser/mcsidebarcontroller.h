@@ -4,6 +4,7 @@
 #include "mcsidebarmodel.h"
 #include "mocontactsmanagerdelegate.h"
 
+#include <QTimer>
 #include <QWidget>
 
 class MCManager;
@@ -71,6 +72,7 @@ private:
     MCSidebarModel *m_model;
     MCOutlineViewSidebar *m_outline;
     MOContactsManager *m_contactsManager = nullptr;
+    QTimer m_socialUpdate;
     bool m_selectionDisabled = true;
 };
 

@@ -51,6 +51,9 @@ MCSidebarModel::MCSidebarModel(MCManager *hub, QObject *parent)
         {tr("Notifications"), Notifications,
          placeIcon("mail-unread", QStyle::SP_MessageBoxInformation)},
     };
+    // Looked up once: every row of a person asks for one while the outline measures it.
+    m_contactIcon = placeIcon("avatar-default", QStyle::SP_FileIcon);
+    m_groupIcon = placeIcon("system-users", QStyle::SP_DirIcon);
     connect(hub, &MCManager::currentUploadsCountChanged, this,
             [this] { counterChanged(Transfers); });
     connect(hub, &MCManager::currentDownloadsCountChanged, this,
@@ -114,8 +117,7 @@ QVariant MCSidebarModel::data(const QModelIndex &index, int role) const
             const auto *entity = qobject_cast<const MCSocialEntity *>(person->entity.data());
             if (entity && !entity->roomImage().isNull())
                 return QIcon(entity->roomImage());
-            return person->isGroup ? placeIcon("system-users", QStyle::SP_DirIcon)
-                                   : placeIcon("avatar-default", QStyle::SP_FileIcon);
+            return person->isGroup ? m_groupIcon : m_contactIcon;
         }
         case PlaceRole:
             return person->title;

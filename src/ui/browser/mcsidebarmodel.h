@@ -69,6 +69,8 @@ private:
     MCManager *m_hub;
     QList<PlaceRow> m_places[2];
     QList<MCSidebarSocialRow> m_social;
+    QIcon m_contactIcon;
+    QIcon m_groupIcon;
 };
 
 #endif // MCSIDEBARMODEL_H

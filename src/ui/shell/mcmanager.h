@@ -336,6 +336,10 @@ private:
                          void (MCSocialEntity::*receive)(const QList<MOCollaboration> &));
     MCSocialEntity *entityOf(const MOCollaboration &collaboration);
     void answerJoinInvitation(MCJoinInvitation *row, bool accept);
+    // The per-conversation listings (people, history page), sent a few per event-loop turn.
+    enum class ConversationRequest { Users, Messages };
+    void queueConversationRequest(ConversationRequest kind, qint64 conversationId);
+    void sendConversationRequests();
     void updateJoinInvitation(const MOJoinInvitation &invitation);
     // The picture at path for whoever has account's e-mail; alsoMet: the people met in group
     // conversations get it even when a contact did.
@@ -372,6 +376,7 @@ private:
     QList<MCContact *> m_contacts;
     // m_contacts by lower-case e-mail: merges of hundreds of contacts stay linear.
     QHash<QString, MCContact *> m_contactsByEmail;
+    QList<QPair<ConversationRequest, qint64>> m_conversationRequests;
     QList<MCGroup *> m_groups;
     QHash<QString, qint64> m_p2pRecipientIdMap;
     QHash<qint64, QString> m_p2pIdRecipientMap;

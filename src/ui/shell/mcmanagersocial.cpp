@@ -15,6 +15,7 @@
 #include "moconversationsmanager.h"
 #include "mouserauthenticationmanager.h"
 
+#include <QTimer>
 #include <QWidget>
 
 #include <algorithm>
@@ -139,9 +140,7 @@ void MCManager::addContacts(const QList<MCContact *> &contacts)
         }
         m_p2pRecipientIdMap.insert(contact->email(), key);
         m_p2pIdRecipientMap.insert(key, contact->email());
-        if (m_conversationsManager)
-            m_conversationsManager->listMessagesOfConversationWithIdentifier(key, QDateTime(),
-                                                                             HistoryPage);
+        queueConversationRequest(ConversationRequest::Messages, key);
     }
     // One announcement per batch: a listing of hundreds re-sorts the lists once.
     if (added)
@@ -175,9 +174,7 @@ void MCManager::addChatRooms(const QList<MCGroup *> &groups)
                                                     new MCContact(participant, this));
             requestAvatar(participant);
         }
-        if (m_conversationsManager)
-            m_conversationsManager->listMessagesOfConversationWithIdentifier(key, QDateTime(),
-                                                                             HistoryPage);
+        queueConversationRequest(ConversationRequest::Messages, key);
     }
     if (added)
         emit groupsChanged();
@@ -286,10 +283,38 @@ void MCManager::collaborationManagerDidReceiveChangedCollaborations(
 // Conversations
 
 void MCManager::conversationsManagerDidReceiveConversations(
-    MOConversationsManager *manager, const QList<MOConversation> &conversations)
+    MOConversationsManager *, const QList<MOConversation> &conversations)
 {
     for (const MOConversation &conversation : conversations)
-        manager->listUsersForConversationWithIdentifier(conversation.identifier());
+        queueConversationRequest(ConversationRequest::Users, conversation.identifier());
+}
+
+void MCManager::queueConversationRequest(ConversationRequest kind, qint64 conversationId)
+{
+    m_conversationRequests.append({kind, conversationId});
+    if (m_conversationRequests.size() == 1)
+        QTimer::singleShot(0, this, &MCManager::sendConversationRequests);
+}
+
+void MCManager::sendConversationRequests()
+{
+    // A sign-in with hundreds of conversations asks for each one's people and history: a few
+    // at a time, so that building the requests never holds the window up.
+    const int RequestsPerTurn = 20;
+    if (!m_conversationsManager) {
+        m_conversationRequests.clear();
+        return;
+    }
+    for (int sent = 0; sent < RequestsPerTurn && !m_conversationRequests.isEmpty(); ++sent) {
+        const QPair<ConversationRequest, qint64> next = m_conversationRequests.takeFirst();
+        if (next.first == ConversationRequest::Users)
+            m_conversationsManager->listUsersForConversationWithIdentifier(next.second);
+        else
+            m_conversationsManager->listMessagesOfConversationWithIdentifier(
+                next.second, QDateTime(), HistoryPage);
+    }
+    if (!m_conversationRequests.isEmpty())
+        QTimer::singleShot(0, this, &MCManager::sendConversationRequests);
 }
 
 void MCManager::conversationsManagerDidStartConversation(MOConversationsManager *manager,
