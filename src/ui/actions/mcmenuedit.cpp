@@ -1,5 +1,6 @@
 #include "mcmenuedit.h"
 
+#include "indsequentialtextselectionmanager.h"
 #include "mcfileactions.h"
 #include "mcmenutitles.h"
 #include "mcpasteboard.h"
@@ -84,10 +85,17 @@ void MCMenuEdit::menuNeedsUpdate()
         first == Content::Files || first == Content::Remote ? pasteboardCount() : 0;
     menuItemPaste->setText(MCMenuTitles::paste(entries));
     menuItemPaste->setEnabled(entries > 0);
+    // The chat's text selection takes Copy from the browser's items.
+    if (INDSequentialTextSelectionManager::firstResponderForWindow(m_window)) {
+        menuItemCopy->setText(tr("Copy"));
+        menuItemCopy->setEnabled(true);
+    }
 }
 
 void MCMenuEdit::copy()
 {
+    if (auto *selection = INDSequentialTextSelectionManager::firstResponderForWindow(m_window))
+        return selection->copy();
     if (forText(focusedText(), [](auto *text) { text->copy(); }))
         return;
     if (fileActions())

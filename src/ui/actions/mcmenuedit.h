@@ -3,8 +3,9 @@
 
 #include "mcselectionmenu.h"
 
-// The Edit menu of the menu bar: Copy and Paste for the whole window. With a text field in
-// focus they act on its text; otherwise Copy puts the selected remote items on the clipboard
+// The Edit menu of the menu bar: Copy and Paste for the whole window. While a text selection
+// across the chat's messages is the window's first responder, Copy copies it. With a text field
+// in focus they act on its text; otherwise Copy puts the selected remote items on the clipboard
 // and Paste brings the clipboard's remote items or local files into the folder shown.
 class MCMenuEdit : public MCSelectionMenu
 {

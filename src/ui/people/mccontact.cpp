@@ -1,5 +1,8 @@
 #include "mccontact.h"
 
+#include "mcchatenvironment.h"
+#include "mcoptions.h"
+
 MCContact::MCContact(const MOUserAccount &account, QObject *parent)
     : MCSocialEntity(parent)
     , m_userAccount(account)
@@ -8,11 +11,24 @@ MCContact::MCContact(const MOUserAccount &account, QObject *parent)
 void MCContact::setChatRoom(const MOConversation &room)
 {
     m_userAccount.setMainConversation(room);
+    createPListEntry();
     emit chatRoomChanged();
+}
+
+QString MCContact::title() const
+{
+    // No e-mail, no title: "://" alone would name every such contact's page and entry.
+    return email().isEmpty() ? QString() : email() + QStringLiteral("://");
 }
 
 void MCContact::setUserAccount(const MOUserAccount &account)
 {
+    MCChatEnvironment *env = environment();
+    if (env && env->options() &&
+        env->options()->value(MCOptions::AppDelegate, MCOptions::SoundsEnabled).toBool() &&
+        account.onlineStatus() != m_userAccount.onlineStatus())
+        env->playSound(account.onlineStatus() != 0 ? QStringLiteral("connected")
+                                                   : QStringLiteral("disconnected"));
     // The service's account carries no conversation of its own in a status change.
     const MOConversation room = m_userAccount.mainConversation();
     m_userAccount = account;

@@ -17,6 +17,11 @@ public:
     MOConversation chatRoom() const override { return m_userAccount.mainConversation(); }
     void setChatRoom(const MOConversation &room) override;
 
+    QString title() const override;
+    QString roomName() const override { return fullName(); }
+    QString description() const override { return email(); }
+    QList<MOUserAccount> rcptAccounts() const override { return {m_userAccount}; }
+
     MOUserAccount userAccount() const { return m_userAccount; }
     // A presence change: the account as the service now reports it.
     void setUserAccount(const MOUserAccount &account);

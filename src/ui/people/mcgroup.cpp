@@ -1,12 +1,55 @@
 #include "mcgroup.h"
 
+#include "mcchatenvironment.h"
+#include "mcchatsupport.h"
+#include "mcdatetext.h"
+
+#include <QIcon>
+
 MCGroup::MCGroup(const MOConversation &room, QObject *parent)
     : MCSocialEntity(parent)
     , m_chatRoom(room)
-{}
+{
+    setRoomImage(QIcon::fromTheme(QStringLiteral("system-users")).pixmap(32));
+}
 
 void MCGroup::setChatRoom(const MOConversation &room)
 {
     m_chatRoom = room;
     emit chatRoomChanged();
+}
+
+QString MCGroup::title() const
+{
+    return QStringLiteral("%1://%2").arg(roomName()).arg(identifier());
+}
+
+QString MCGroup::description() const
+{
+    return tr("%1 %2").arg(m_chatRoom.participants().size()).arg(tr("people"));
+}
+
+QString MCGroup::createdAtAsString() const
+{
+    return tr("%1 %2").arg(tr("Created at"),
+                           MCDateText::text(createdAt(), MCDateText::Medium, MCDateText::Short));
+}
+
+QString MCGroup::usersNames(const QString &separator) const
+{
+    MCChatEnvironment *env = environment();
+    if (!env)
+        return QString();
+    const QString me = env->signedInAccount().email();
+    QStringList emails;
+    for (const MOUserAccount &member : rcptAccounts()) {
+        if (member.email().compare(me, Qt::CaseInsensitive) != 0)
+            emails.append(member.email());
+    }
+    QStringList names;
+    for (const QString &email : qAsConst(emails)) {
+        if (const MCContact *contact = env->chatSupport().contactByEmail(email))
+            names.append(contact->fullName());
+    }
+    return names.join(separator);
 }

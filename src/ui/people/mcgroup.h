@@ -12,9 +12,22 @@ public:
 
     MOConversation chatRoom() const override { return m_chatRoom; }
     void setChatRoom(const MOConversation &room) override;
-    QString roomName() const { return m_chatRoom.name(); }
+    // "name://identifier".
+    QString title() const override;
+    QString roomName() const override { return m_chatRoom.name(); }
+    // "<n> people".
+    QString description() const override;
+    QList<MOUserAccount> rcptAccounts() const override { return m_chatRoom.participants(); }
+    QDateTime createdAt() const { return m_chatRoom.createdAt(); }
+    // "Created at <date>".
+    QString createdAtAsString() const;
+    // The names of the other members known as people, separated by ", " or by line breaks.
+    QString usersNamesOneLine() const { return usersNames(QStringLiteral(", ")); }
+    QString usersNamesMultiLine() const { return usersNames(QStringLiteral("\n")); }
 
 private:
+    QString usersNames(const QString &separator) const;
+
     MOConversation m_chatRoom;
 };
 

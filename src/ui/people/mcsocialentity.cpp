@@ -1,10 +1,45 @@
 #include "mcsocialentity.h"
 
-#include <QSet>
+#include "mcchatenvironment.h"
+#include "mcchatrowsmodel.h"
+#include "mcchatsupport.h"
+#include "mcchatviewcontroller.h"
+#include "mcoptions.h"
+#include "mcpeoplelog.h"
+
+namespace {
+
+const QString AutoAcceptFiles = QStringLiteral("AutoAcceptFiles");
+const QString AutoSendFiles = QStringLiteral("AutoSendFiles");
+const QString LastMessageDate = QStringLiteral("LastMessageDate");
+const int HistoryPage = 100;
+
+// Stored as ISO text in UTC so that the settings file reads the same everywhere.
+QString storedDate(const QDateTime &date)
+{
+    return date.toUTC().toString(Qt::ISODate);
+}
+
+QDateTime readDate(const QVariant &value)
+{
+    if (value.type() == QVariant::DateTime)
+        return value.toDateTime();
+    QDateTime date = QDateTime::fromString(value.toString(), Qt::ISODate);
+    return date.isValid() ? date : MCChatDateEntry::distantPast();
+}
+
+} // namespace
 
 MCSocialEntity::MCSocialEntity(QObject *parent)
     : QObject(parent)
+    , m_rowsModel(new MCChatRowsModel(this))
+    , m_dateLastMessage(MCChatDateEntry::distantPast())
 {}
+
+MCSocialEntity::~MCSocialEntity()
+{
+    delete m_chatController;
+}
 
 void MCSocialEntity::setRoomImage(const QPixmap &image)
 {
@@ -12,71 +47,243 @@ void MCSocialEntity::setRoomImage(const QPixmap &image)
     emit roomImageChanged();
 }
 
+QString MCSocialEntity::myEmail() const
+{
+    return m_environment ? m_environment->signedInAccount().email() : QString();
+}
+
+void MCSocialEntity::setEnvironment(MCChatEnvironment *environment)
+{
+    m_environment = environment;
+    createPListEntry();
+}
+
+QList<MOMessage> MCSocialEntity::writtenMessages() const
+{
+    QList<MOMessage> messages;
+    for (const MCChatEntryPtr &entry : m_conversation) {
+        if (entry->kind() == MCChatEntry::MessageRow)
+            messages.append(static_cast<MCChatMessageEntry *>(entry.data())->message());
+    }
+    return messages;
+}
+
+void MCSocialEntity::append(const MCChatEntryPtr &entry)
+{
+    m_conversation.append(entry);
+    m_unannounced.append(entry);
+}
+
+void MCSocialEntity::announce()
+{
+    if (m_unannounced.isEmpty())
+        return;
+    const QList<MCChatEntryPtr> added = m_unannounced;
+    m_unannounced.clear();
+    m_rowsModel->addEntries(added);
+    emit entriesAdded(added);
+    emit conversationChanged();
+}
+
+void MCSocialEntity::removeEntry(const MCChatEntryPtr &entry)
+{
+    if (!m_conversation.removeOne(entry))
+        return;
+    m_rowsModel->removeEntry(entry);
+    emit entryRemoved(entry);
+    emit conversationChanged();
+}
+
+void MCSocialEntity::createPListEntry()
+{
+    if (!m_environment || !m_environment->options())
+        return;
+    const QString key = title();
+    // An entity without a title (a contact without an e-mail) has no entry: all of them would
+    // share one.
+    if (key.isEmpty())
+        return;
+    MCOptions *options = m_environment->options();
+    QVariantMap contacts = options->dictionary(MCOptions::MyContacts);
+    QVariantMap entry = contacts.value(key).toMap();
+    if (!contacts.contains(key)) {
+        entry.insert(AutoAcceptFiles, false);
+        entry.insert(AutoSendFiles, false);
+    }
+    if (!entry.contains(LastMessageDate))
+        entry.insert(LastMessageDate, storedDate(MCChatDateEntry::distantPast()));
+    contacts.insert(key, entry);
+    options->setDictionary(MCOptions::MyContacts, contacts);
+    m_dateLastMessage = readDate(entry.value(LastMessageDate));
+}
+
+void MCSocialEntity::saveDateLastMessage(const QDateTime &date)
+{
+    if (!date.isValid() || m_dateLastMessage > date)
+        return;
+    m_dateLastMessage = date;
+    if (!m_environment || !m_environment->options() || title().isEmpty())
+        return;
+    MCOptions *options = m_environment->options();
+    QVariantMap contacts = options->dictionary(MCOptions::MyContacts);
+    QVariantMap entry = contacts.value(title()).toMap();
+    entry.insert(LastMessageDate, storedDate(date));
+    contacts.insert(title(), entry);
+    options->setDictionary(MCOptions::MyContacts, contacts);
+}
+
+void MCSocialEntity::addDateRowEventually(const QDateTime &date)
+{
+    if (!m_environment || !date.isValid() ||
+        !m_environment->chatSupport().dateRowToAdd(date, identifier()))
+        return;
+    const QDateTime local = date.toLocalTime();
+    append(MCChatEntryPtr(new MCChatDateEntry(QDateTime(local.date(), QTime(0, 0)))));
+}
+
+void MCSocialEntity::addPendingMessage(const MOMessage &message)
+{
+    if (!m_environment)
+        return;
+    addDateRowEventually(message.sentAt());
+    const QSharedPointer<MCChatMessageEntry> row = MCChatMessageEntry::pendingMessage(message);
+    m_environment->chatSupport().addPendingChatEntry(row, identifier());
+    append(row);
+    announce();
+}
+
+bool MCSocialEntity::isPendingMessage(const MOMessage &message)
+{
+    MCChatSupport &support = m_environment->chatSupport();
+    const MCChatMessageEntry probe(message, true);
+    const QSharedPointer<MCChatMessageEntry> pending =
+        support.pendingChatEntry(probe, identifier());
+    if (!pending)
+        return false;
+    pending->setAccessoryStringAsDate(message.sentAt());
+    support.removeChatEntry(probe, identifier());
+    return true;
+}
+
 void MCSocialEntity::addWrittenMessages(const QList<MOMessage> &messages)
 {
-    // A history page and a news poll may both bring the same message.
-    QSet<quint64> held;
-    for (const MOMessage &message : qAsConst(m_messages))
-        held.insert(message.messageId());
-    bool added = false;
+    if (!m_environment)
+        return;
+    MCChatSupport &support = m_environment->chatSupport();
+    const QString me = myEmail();
+    bool pendingRows = support.pendingChatEntriesForChatRoom(identifier());
+    bool scroll = false;
     for (const MOMessage &message : messages) {
-        if (message.messageId() != 0 && held.contains(message.messageId()))
+        // A history page and a news poll may both bring the same message.
+        if (message.messageId() != 0 && m_messageIds.contains(message.messageId()))
             continue;
-        held.insert(message.messageId());
-        m_messages.append(message);
-        added = true;
+        m_messageIds.insert(message.messageId());
+        addDateRowEventually(message.sentAt());
+        const QString sender = message.sender().email();
+        const bool own = !sender.isEmpty() && sender.compare(me, Qt::CaseInsensitive) == 0;
+        const MCChatEntryPtr row(new MCChatMessageEntry(message, own));
+        if (!own || !pendingRows) {
+            append(row);
+            if (!own) {
+                if (shouldAddNotification()) {
+                    if (message.sentAt() > m_dateLastMessage)
+                        ++m_chatNotifications;
+                } else {
+                    saveDateLastMessage(message.sentAt());
+                    scroll = true;
+                }
+            }
+        } else {
+            if (!isPendingMessage(message))
+                append(row);
+            pendingRows = support.pendingChatEntriesForChatRoom(identifier());
+        }
     }
-    if (added)
-        emit conversationChanged();
+    announce();
+    if (m_chatNotifications >= 1)
+        announceChatNotifications();
+    if (scroll)
+        emit scrollToBottomRequested();
 }
 
-void MCSocialEntity::mergeCollaborations(const QList<MOCollaboration> &collaborations)
+void MCSocialEntity::announceChatNotifications()
 {
-    for (const MOCollaboration &collaboration : collaborations) {
-        const auto held = std::find_if(m_collaborations.begin(), m_collaborations.end(),
-                                       [&collaboration](const MOCollaboration &other) {
-                                           return other.token() == collaboration.token();
-                                       });
-        if (held != m_collaborations.end())
-            *held = collaboration;
-        else
-            m_collaborations.append(collaboration);
+    emit chatNotificationsChanged();
+    if (m_environment)
+        m_environment->chatSupport().updateDockNotifications(m_chatNotifications, identifier());
+}
+
+bool MCSocialEntity::shouldAddNotification() const
+{
+    const bool lookingAtEnd = m_chatController && m_chatController->isLastRowVisible() &&
+                              m_environment && m_environment->isApplicationActive() &&
+                              m_environment->notBrowsablePath() == title();
+    return !lookingAtEnd;
+}
+
+void MCSocialEntity::resetChatNotifications()
+{
+    if (m_chatNotifications == 0 || !m_chatController || !m_chatController->isLastRowVisible())
+        return;
+    m_chatNotifications = 0;
+    emit chatNotificationsChanged();
+    const QDateTime last = m_chatController->lastItemSentAtDate();
+    if (last.isValid())
+        saveDateLastMessage(last);
+    if (m_environment)
+        m_environment->chatSupport().updateDockNotifications(0, identifier());
+}
+
+bool MCSocialEntity::loadOlderMessages()
+{
+    if (!m_environment)
+        return false;
+    // The service pages by the time it stored each message, which the sender's clock does not
+    // change: the cursor is the oldest of those.
+    QDateTime oldest;
+    int count = 0;
+    for (const MCChatEntryPtr &entry : qAsConst(m_conversation)) {
+        if (entry->kind() != MCChatEntry::MessageRow)
+            continue;
+        const MOMessage message = static_cast<MCChatMessageEntry *>(entry.data())->message();
+        if (message.messageId() == 0)
+            continue; // sent from here, not stored yet
+        ++count;
+        const QDateTime stored =
+            message.createdAt().isValid() ? message.createdAt() : message.sentAt();
+        if (!oldest.isValid() || stored < oldest)
+            oldest = stored;
     }
-    emit collaborationsChanged();
+    // Fewer than a page: the first page held the whole history.
+    if (count < HistoryPage || !oldest.isValid() || oldest == m_historyRequestedBefore)
+        return false;
+    m_historyRequestedBefore = oldest;
+    qCDebug(lcPeople) << "Older messages of" << identifier() << "before" << oldest;
+    m_environment->listMessagesBefore(this, oldest);
+    return true;
 }
 
-void MCSocialEntity::didListReceivedCollaborations(const QList<MOCollaboration> &collaborations)
+MCChatViewController *MCSocialEntity::chatViewController()
 {
-    mergeCollaborations(collaborations);
+    if (!m_chatController && m_environment) {
+        m_chatController = new MCChatViewController(this, m_environment);
+        // A blank band under the last message.
+        append(MCChatDateEntry::emptyRow());
+        announce();
+        m_chatController->drawAllRows();
+    }
+    return m_chatController;
 }
 
-void MCSocialEntity::didReceiveChangedCollaborations(const QList<MOCollaboration> &collaborations)
+QList<MOCollaboration> MCSocialEntity::collaborations() const
 {
-    mergeCollaborations(collaborations);
+    QList<MOCollaboration> list;
+    for (const MCChatCollaborationEntryPtr &entry : m_collaborations)
+        list.append(entry->collaboration());
+    return list;
 }
 
-void MCSocialEntity::didListSentInvitations(const QList<MOCollaboration> &collaborations)
+MCChatViewController *MCSocialEntity::chatController() const
 {
-    mergeCollaborations(collaborations);
-}
-
-void MCSocialEntity::didSendInviteCollaboration(const MOCollaboration &collaboration)
-{
-    mergeCollaborations({collaboration});
-}
-
-void MCSocialEntity::didAcceptCollaboration(const MOCollaboration &collaboration)
-{
-    mergeCollaborations({collaboration});
-}
-
-void MCSocialEntity::didRejectCollaboration(const MOCollaboration &collaboration)
-{
-    mergeCollaborations({collaboration});
-}
-
-void MCSocialEntity::didFailAcceptingWithError(const MOCollaboration &collaboration,
-                                               const MOError &error)
-{
-    emit collaborationFailed(collaboration, error);
+    return m_chatController;
 }

@@ -1,39 +1,110 @@
 #ifndef MCSOCIALENTITY_H
 #define MCSOCIALENTITY_H
 
+#include "mcchatcollaborationentry.h"
+#include "mcchatentry.h"
+#include "mcchatmessageentry.h"
 #include "mocollaboration.h"
 #include "moconversation.h"
 #include "moerror.h"
 #include "momessage.h"
+#include "mouseraccount.h"
 
 #include <QList>
 #include <QObject>
 #include <QPixmap>
+#include <QPointer>
+#include <QSet>
+
+class MCChatEnvironment;
+class MCChatRowsModel;
+class MCChatViewController;
 
 // One chat partner of the signed-in user: a contact or a group conversation. The hub keeps one
 // per conversation and hands it the messages and file invitations of that conversation; the
-// chat pages show what it has gathered. Main thread only.
+// entity turns them into the rows of its chat page (rowsModel(), sorted by time), counts the
+// unread ones and keeps its entry of the "MyContacts" options. The send road (a message just
+// typed, shown "Pending") and the receive road (the service's messages, which confirm pending
+// rows) meet here. Main thread only.
 class MCSocialEntity : public QObject
 {
     Q_OBJECT
     Q_PROPERTY(QPixmap roomImage READ roomImage NOTIFY roomImageChanged)
     Q_PROPERTY(qint64 chatNotifications READ chatNotifications NOTIFY chatNotificationsChanged)
+    Q_PROPERTY(QString title READ title NOTIFY chatRoomChanged)
+    Q_PROPERTY(QString roomName READ roomName NOTIFY chatRoomChanged)
 public:
     explicit MCSocialEntity(QObject *parent = nullptr);
+    ~MCSocialEntity() override;
 
     virtual MOConversation chatRoom() const = 0;
     virtual void setChatRoom(const MOConversation &room) = 0;
+    // "e-mail://" for a contact, "name://identifier" for a group: the page's place.
+    virtual QString title() const = 0;
+    virtual QString roomName() const = 0;
+    // The header's second line.
+    virtual QString description() const = 0;
+    virtual QList<MOUserAccount> rcptAccounts() const = 0;
     // The conversation's identifier.
     qint64 identifier() const { return chatRoom().identifier(); }
     QPixmap roomImage() const { return m_roomImage; }
 
-    // Messages from the service, in ascending sentAt; one already held is not added again.
-    void addWrittenMessages(const QList<MOMessage> &messages);
-    QList<MOMessage> writtenMessages() const { return m_messages; }
-    qint64 chatNotifications() const { return m_chatNotifications; }
+    // What the entity works with; set by the hub when it takes the entity. Creates the
+    // "MyContacts" entry.
+    MCChatEnvironment *environment() const { return m_environment; }
+    void setEnvironment(MCChatEnvironment *environment);
 
-    // The file invitations of this conversation, received and sent, one per token.
-    QList<MOCollaboration> collaborations() const { return m_collaborations; }
+    // Every row in the order it was added; the page shows them sorted by time.
+    QList<MCChatEntryPtr> conversation() const { return m_conversation; }
+    // The rows sorted by time, for the page and for tests.
+    MCChatRowsModel *rowsModel() const { return m_rowsModel; }
+    // The messages shown, in the order they were added.
+    QList<MOMessage> writtenMessages() const;
+
+    // The send road: an own message just sent, shown "Pending".
+    void addPendingMessage(const MOMessage &message);
+    // The receive road: messages from the service in ascending sentAt (history pages and
+    // news). A message already shown is not added again.
+    void addWrittenMessages(const QList<MOMessage> &messages);
+    // Confirms and releases the pending row of an own message; true when there was one.
+    bool isPendingMessage(const MOMessage &message);
+    // Appends a day separator for date's day when the chat has none yet.
+    void addDateRowEventually(const QDateTime &date);
+
+    // Unread messages and unanswered received files.
+    qint64 chatNotifications() const { return m_chatNotifications; }
+    // False only while the user looks at the end of this chat in the active window.
+    bool shouldAddNotification() const;
+    // The user saw the end of the chat: the count goes to 0.
+    void resetChatNotifications();
+    QDateTime dateLastMessage() const { return m_dateLastMessage; }
+    // Moves the last seen date forward (never back) and stores it in "MyContacts".
+    void saveDateLastMessage(const QDateTime &date);
+    void createPListEntry();
+
+    // Asks for the page of messages older than the oldest shown, once per oldest message;
+    // false when there is nothing more to ask.
+    bool loadOlderMessages();
+
+    // The chat page, made on first use.
+    MCChatViewController *chatViewController();
+    MCChatViewController *chatController() const;
+
+    // Files in chat. The rows of the files offered in this conversation, for the side panel.
+    QList<MCChatCollaborationEntryPtr> collaborationEntries() const { return m_collaborations; }
+    // Their invitations.
+    QList<MOCollaboration> collaborations() const;
+    // Prepares file rows for remote files (folders skipped) and uploads local ones after
+    // asking: each prepared row is sent when the user presses its Send.
+    void sendFilesFromCloud(const QStringList &remotePaths, const QStringList &localPaths,
+                            QWidget *window = nullptr);
+    void sendCollaboration(const MCChatCollaborationEntryPtr &entry);
+    void cancelSendCollaborationEntry(const MCChatCollaborationEntryPtr &entry);
+    void acceptCollaboration(const MCChatCollaborationEntryPtr &entry);
+    void declineCollaboration(const MCChatCollaborationEntryPtr &entry);
+    // Where an accepted file of this chat goes: "/Files From <room name>/<label>"; empty when
+    // the label is not a plain file name (it would leave that folder).
+    QString destinationPathFor(const QString &label) const;
     void didListReceivedCollaborations(const QList<MOCollaboration> &collaborations);
     void didReceiveChangedCollaborations(const QList<MOCollaboration> &collaborations);
     void didListSentInvitations(const QList<MOCollaboration> &collaborations);
@@ -44,23 +115,42 @@ public:
 
 signals:
     void roomImageChanged();
+    // Rows were added or removed.
     void conversationChanged();
+    void entriesAdded(const QList<MCChatEntryPtr> &entries);
+    void entryRemoved(const MCChatEntryPtr &entry);
     void chatNotificationsChanged();
     void collaborationsChanged();
     void chatRoomChanged();
+    // The chat should show its end (a message arrived while the user looks at it).
+    void scrollToBottomRequested();
     // An invitation could not be accepted; error says why.
     void collaborationFailed(const MOCollaboration &collaboration, const MOError &error);
 
 protected:
     void setRoomImage(const QPixmap &image);
+    QString myEmail() const;
 
 private:
-    void mergeCollaborations(const QList<MOCollaboration> &collaborations);
+    // Appends entry unannounced; announce() tells the model and the observers.
+    void append(const MCChatEntryPtr &entry);
+    void announce();
+    void removeEntry(const MCChatEntryPtr &entry);
+    void announceChatNotifications();
+    MCChatCollaborationEntryPtr entryFor(const MOCollaboration &collaboration);
+    bool prepareFileRow(const MOStorageObject &object);
 
+    MCChatEnvironment *m_environment = nullptr;
     QPixmap m_roomImage;
-    QList<MOMessage> m_messages;
+    QList<MCChatEntryPtr> m_conversation;
+    QList<MCChatEntryPtr> m_unannounced;
+    MCChatRowsModel *m_rowsModel;
+    QSet<quint64> m_messageIds;
     qint64 m_chatNotifications = 0;
-    QList<MOCollaboration> m_collaborations;
+    QList<MCChatCollaborationEntryPtr> m_collaborations;
+    QDateTime m_dateLastMessage;
+    QPointer<MCChatViewController> m_chatController;
+    QDateTime m_historyRequestedBefore;
 };
 
 #endif // MCSOCIALENTITY_H

@@ -202,6 +202,10 @@ private:
     void menuGoSwitchView(const QString &target);
     // The hub's page location changed: shows that page, or the browser for the empty text.
     void notBrowsableHandler();
+    // The contacts and groups of the sidebar's third group, after the hub's lists changed.
+    void updateSidebarSocial();
+    void sendFilesToEntity(QObject *entity, const QStringList &remotePaths,
+                           const QStringList &localPaths);
     void disableCloudBrowseNavigation(bool disable);
     void setupWindowCommands();
     // The bars as the loaded options want them, without recording anything.

@@ -5,17 +5,22 @@
 #include "mcabstractobjectnode.h"
 #include "mcbottomviewcontroller.h"
 #include "mcbrowsableviewcontroller.h"
-#include "mcmaintoolbar.h"
+#include "mcchatviewcontroller.h"
 #include "mcclicktextfield.h"
+#include "mcmaintoolbar.h"
 #include "mcmainwindow.h"
 #include "mcmanager.h"
 #include "mcpages.h"
 #include "mcshelllogging.h"
 #include "mcsidebarcontroller.h"
+#include "mcsocialentity.h"
 #include "mcstring.h"
 #include "sharelinks/mcsharelinkscontroller.h"
 
 #include <QSlider>
+
+#include "mccontact.h"
+#include "mcgroup.h"
 
 #include <QAction>
 #include <QLabel>
@@ -76,7 +81,9 @@ void MCAppDelegate::menuGoSwitchView(const QString &target)
         hub->changeToPath(root ? root->filePath() : QStringLiteral("/"), this);
         return;
     }
-    if (pageTitle(target).isEmpty() || target == hub->notBrowsablePath())
+    // A page, or a person's or group's chat (named by its title).
+    if ((pageTitle(target).isEmpty() && !hub->entityForTitle(target)) ||
+        target == hub->notBrowsablePath())
         return;
     // Leaving the browser, the handler remembers the folder.
     if (shown)
@@ -102,6 +109,12 @@ void MCAppDelegate::notBrowsableHandler()
         return;
     }
     QWidget *next = page(location);
+    MCSocialEntity *entity = hub->entityForTitle(location);
+    if (!next && entity) {
+        next = entity->chatViewController();
+        if (next)
+            addPage(location, next);
+    }
     if (!next && m_pageFactories.contains(location)) {
         // Made the first time it is shown.
         next = m_pageFactories.value(location)();
@@ -122,8 +135,42 @@ void MCAppDelegate::notBrowsableHandler()
     hub->setNotBrowsableController(next);
     next->show();
     next->setFocus(Qt::OtherFocusReason);
+    if (auto *chat = qobject_cast<MCChatViewController *>(next)) {
+        chat->setFirstResponder();
+        // Shown now: what it shows is read once the end of the chat is on screen.
+        QPointer<MCSocialEntity> shownEntity(chat->entity());
+        QMetaObject::invokeMethod(
+            chat,
+            [shownEntity] {
+                if (shownEntity)
+                    shownEntity->resetChatNotifications();
+            },
+            Qt::QueuedConnection);
+    }
     m_window->sidebar()->checkCorrectSelection();
     updateWindowTitle();
+}
+
+void MCAppDelegate::updateSidebarSocial()
+{
+    MCManager *hub = MCManager::sharedManager();
+    if (!m_window)
+        return;
+    QList<MCSidebarSocialRow> rows;
+    for (MCContact *contact : hub->contacts()) {
+        if (!contact->title().isEmpty())
+            rows.append({contact->title(), contact->roomName(), false, contact});
+    }
+    for (MCGroup *group : hub->groups())
+        rows.append({group->title(), group->roomName(), true, group});
+    m_window->sidebar()->updateSocial(rows);
+}
+
+void MCAppDelegate::sendFilesToEntity(QObject *entity, const QStringList &remotePaths,
+                                      const QStringList &localPaths)
+{
+    if (auto *social = qobject_cast<MCSocialEntity *>(entity))
+        social->sendFilesFromCloud(remotePaths, localPaths, m_window);
 }
 
 void MCAppDelegate::showShareLinkPopupWith(const QUrl &link, const MOStorageObject &object)
@@ -172,7 +219,11 @@ void MCAppDelegate::updateWindowTitle()
         return;
     const QString location = hub->notBrowsablePath();
     if (!location.isEmpty()) {
-        m_window->setWindowTitle(pageTitle(location));
+        const MCSocialEntity *entity = hub->entityForTitle(location);
+        m_window->setWindowTitle(entity
+                                     ? MCString::stringForName(entity->roomName())
+                                           .replace(QLatin1String("[*]"), QLatin1String("[*][*]"))
+                                     : pageTitle(location));
         m_window->setWindowFilePath(QString());
         return;
     }

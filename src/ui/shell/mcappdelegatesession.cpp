@@ -243,6 +243,12 @@ void MCAppDelegate::applicationStart()
     connect(hub, &MCManager::notBrowsablePathChanged, this, &MCAppDelegate::notBrowsableHandler);
     connect(m_window->sidebar(), &MCSidebarController::placeChosen, this,
             &MCAppDelegate::menuGoSwitchView);
+    // The people and groups under the sidebar's third group, and files dropped on them.
+    connect(hub, &MCManager::contactsChanged, this, &MCAppDelegate::updateSidebarSocial);
+    connect(hub, &MCManager::groupsChanged, this, &MCAppDelegate::updateSidebarSocial);
+    connect(m_window->sidebar(), &MCSidebarController::sendFilesRequested, this,
+            &MCAppDelegate::sendFilesToEntity);
+    hub->setSoundPlayer(m_services.sounds);
 
     connect(hub, &MCManager::currentPathChanged, this, &MCAppDelegate::currentPathChanged);
     connect(hub, &MCManager::currentNodeChanged, this, &MCAppDelegate::currentNodeChanged);

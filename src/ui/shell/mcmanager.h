@@ -2,8 +2,10 @@
 #define MCMANAGER_H
 
 #include "alert.h"
-#include "mcchatsupport.h"
 #include "mcabstractobjectnode.h"
+#include "mcchatenvironment.h"
+#include "mcchatsupport.h"
+#include "mcemoji.h"
 #include "moavatarmanagerdelegate.h"
 #include "mocollaborationmanagerdelegate.h"
 #include "moconversationsmanagerdelegate.h"
@@ -13,8 +15,8 @@
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QHash>
-#include <QPixmap>
 #include <QObject>
+#include <QPixmap>
 #include <QPointer>
 #include <QRecursiveMutex>
 #include <QSet>
@@ -24,6 +26,7 @@
 #include <functional>
 
 class QTimer;
+class SoundPlayer;
 
 class AlertPresenter;
 class Clock;
@@ -53,6 +56,7 @@ class MCManager
     , public MOCollaborationManagerDelegate
     , public MOConversationsManagerDelegate
     , public MOAvatarManagerDelegate
+    , public MCChatEnvironment
 {
     Q_OBJECT
     Q_PROPERTY(QString currentPath READ currentPath WRITE setCurrentPath NOTIFY currentPathChanged)
@@ -83,7 +87,7 @@ public:
     MCNodePtr currentNode() const { return m_currentNode; }
     void setCurrentNode(const MCNodePtr &node);
     MCNodePtr modelRootNode() const { return m_modelRootNode; }
-    QString notBrowsablePath() const { return m_notBrowsablePath; }
+    QString notBrowsablePath() const override { return m_notBrowsablePath; }
     void setNotBrowsablePath(const QString &path);
     QWidget *notBrowsableController() const { return m_notBrowsableController; }
     void setNotBrowsableController(QWidget *controller) { m_notBrowsableController = controller; }
@@ -101,7 +105,7 @@ public:
 
     // The user-defaults dictionaries by key ("MCAppDelegate", "MCIconController", ...).
     // Readers and writers change them in place.
-    MCOptions *options() const { return m_options; }
+    MCOptions *options() const override { return m_options; }
 
     QStringList arrayBack() const { return m_arrayBack; }
     QStringList arrayForward() const { return m_arrayForward; }
@@ -194,10 +198,31 @@ public:
     // The signed-in user's picture; null until one is known.
     QPixmap avatar() const { return m_avatar; }
     void setAvatar(const QPixmap &avatar);
-    MCChatSupport &chatSupport() { return m_chatSupport; }
     MCSocialEntity *socialEntity(qint64 conversationId) const;
+    // The contact or group whose chat page is named title; null when none.
+    MCSocialEntity *entityForTitle(const QString &title) const;
+
+    // MCChatEnvironment: what the entities and their pages work with.
+    MCChatSupport &chatSupport() override { return m_chatSupport; }
+    MCEmoji &emoji() override { return m_emoji; }
+    MOUserAccount signedInAccount() const override;
+    bool isApplicationActive() const override;
+    void listMessagesBefore(MCSocialEntity *entity, const QDateTime &before) override;
+    void sendTransferInvitation(const QString &path, const QDateTime &creationDate,
+                                MCSocialEntity *entity, const QString &provider) override;
+    void acceptCollaboration(const MOCollaboration &collaboration) override;
+    void rejectCollaboration(const QString &token) override;
+    void uploadForChat(const QStringList &localPaths, QWidget *window) override;
+    MOStorageObject remoteObject(const QString &path) const override;
+    void goToReceivedFile(const QString &basePath, const QString &label) override;
+    void playSound(const QString &name) override;
+    // Not owned; sounds are not played without one.
+    void setSoundPlayer(SoundPlayer *sounds) { m_sounds = sounds; }
     // The conversation identifier of the one-to-one conversation with that person; 0 when none.
-    qint64 p2pConversationId(const QString &email) const { return m_p2pRecipientIdMap.value(email); }
+    qint64 p2pConversationId(const QString &email) const
+    {
+        return m_p2pRecipientIdMap.value(email);
+    }
     QString p2pRecipient(qint64 conversationId) const
     {
         return m_p2pIdRecipientMap.value(conversationId);
@@ -217,7 +242,7 @@ public:
                    const QStringList &localPaths);
     void addCollaborationInvite(const QList<MOCollaboration> &collaborations);
     void collaborationNotification(const MOPostedNotification &notification);
-    void sendMessage(const MOMessage &message, MCSocialEntity *entity);
+    void sendMessage(const MOMessage &message, MCSocialEntity *entity) override;
     // The user answers a join invitation: the row waits for the service and is no longer unread.
     void acceptJoinInvitation(MCJoinInvitation *row);
     void declineJoinInvitation(MCJoinInvitation *row);
@@ -249,9 +274,10 @@ public:
     void conversationsManagerDidReceiveMessagesForConversation(
         MOConversationsManager *, const QList<MOMessage> &messages,
         const MOConversation &conversation) override;
-    void conversationsManagerDidReceiveUsersForConversation(
-        MOConversationsManager *, const QList<MOUserAccount> &users,
-        const MOConversation &conversation) override;
+    void
+    conversationsManagerDidReceiveUsersForConversation(MOConversationsManager *,
+                                                       const QList<MOUserAccount> &users,
+                                                       const MOConversation &conversation) override;
     void conversationsManagerDidStartConversation(MOConversationsManager *manager,
                                                   const MOConversation &conversation) override;
     void conversationsManagerDidReceiveNewContacts(MOConversationsManager *,
@@ -384,6 +410,8 @@ private:
     qint64 m_unreadNotifications = 0;
     QPixmap m_avatar;
     MCChatSupport m_chatSupport;
+    MCEmoji m_emoji;
+    SoundPlayer *m_sounds = nullptr;
     bool m_receivedInvitationsListed = false;
     QList<Sheet> m_gathering;
     QTimer *m_failureBurst = nullptr;

@@ -58,6 +58,21 @@ MCSocialEntity *MCManager::socialEntity(qint64 conversationId) const
     return m_socialEntities.value(conversationId);
 }
 
+MCSocialEntity *MCManager::entityForTitle(const QString &title) const
+{
+    if (title.isEmpty())
+        return nullptr;
+    for (MCContact *contact : m_contacts) {
+        if (contact->title() == title)
+            return contact;
+    }
+    for (MCGroup *group : m_groups) {
+        if (group->title() == title)
+            return group;
+    }
+    return nullptr;
+}
+
 MCSocialEntity *MCManager::insertOrFetchEntityForConversation(const MOConversation &conversation)
 {
     const qint64 key = conversation.identifier();
@@ -119,6 +134,7 @@ void MCManager::addContacts(const QList<MCContact *> &contacts)
             continue;
         }
         contact->setParent(this);
+        contact->setEnvironment(this);
         if (key >= 1)
             m_socialEntities.insert(key, contact);
         m_contacts.append(contact);
@@ -163,6 +179,7 @@ void MCManager::addChatRooms(const QList<MCGroup *> &groups)
             continue;
         }
         group->setParent(this);
+        group->setEnvironment(this);
         m_socialEntities.insert(key, group);
         m_groups.append(group);
         added = true;

@@ -1,0 +1,162 @@
+#include "mcchatfilerowview.h"
+
+#include "mcfilesizeformatter.h"
+#include "mcstring.h"
+
+#include <QFileIconProvider>
+#include <QLabel>
+#include <QMimeDatabase>
+#include <QPushButton>
+
+namespace {
+
+QLabel *plainLabel(QWidget *parent, int pixelSize, bool bold = false)
+{
+    auto *label = new QLabel(parent);
+    label->setTextFormat(Qt::PlainText);
+    QFont font = label->font();
+    font.setPixelSize(pixelSize);
+    font.setBold(bold);
+    label->setFont(font);
+    return label;
+}
+
+QIcon iconFor(const MOStorageObject &object)
+{
+    if (object.type() == MOStorageObject::Directory)
+        return QIcon::fromTheme(QStringLiteral("folder"));
+    const QMimeType type =
+        QMimeDatabase().mimeTypeForFile(object.label(), QMimeDatabase::MatchExtension);
+    const QIcon icon = QIcon::fromTheme(type.iconName());
+    return icon.isNull() ? QIcon::fromTheme(QStringLiteral("text-x-generic")) : icon;
+}
+
+QString identifierOf(const MCChatEntryPtr &entry)
+{
+    const auto *file = static_cast<const MCChatCollaborationEntry *>(entry.data());
+    if (!file->itsMe())
+        return QStringLiteral("receiveFileRequest");
+    return file->isGroupChat() ? QStringLiteral("sendFileRequestGroup")
+                               : QStringLiteral("sendFileRequest");
+}
+
+} // namespace
+
+MCChatFileRowView::MCChatFileRowView(const MCChatEntryPtr &entry, const QString &senderName,
+                                     const QPixmap &avatar, QWidget *parent)
+    : MCChatRowView(entry, identifierOf(entry), parent)
+    , m_icon(new QLabel(this))
+    , m_name(plainLabel(this, 12, true))
+    , m_label(plainLabel(this, 12, true))
+    , m_size(plainLabel(this, 11))
+    , m_state(plainLabel(this, 11))
+    , m_accessory(plainLabel(this, 10))
+    , m_send(button(tr("Send")))
+    , m_cancel(button(tr("Cancel")))
+    , m_accept(button(tr("Accept")))
+    , m_decline(button(tr("Decline")))
+    , m_show(button(tr("Show")))
+{
+    if (!entry->itsMe()) {
+        m_picture = new QLabel(this);
+        m_picture->setObjectName(QStringLiteral("notMe"));
+        m_picture->setFixedSize(32, 32);
+        m_picture->setScaledContents(true);
+        m_picture->setPixmap(avatar);
+    }
+    m_name->setText(MCString::stringForName(senderName));
+    m_accessory->setAlignment(Qt::AlignRight | Qt::AlignTop);
+    m_icon->setFixedSize(40, 40);
+    m_label->setTextInteractionFlags(Qt::NoTextInteraction);
+    connect(m_send, &QPushButton::clicked, this, [this] { emit sendRequested(fileEntry()); });
+    connect(m_cancel, &QPushButton::clicked, this, [this] { emit cancelRequested(fileEntry()); });
+    connect(m_accept, &QPushButton::clicked, this, [this] { emit acceptRequested(fileEntry()); });
+    connect(m_decline, &QPushButton::clicked, this, [this] { emit declineRequested(fileEntry()); });
+    connect(m_show, &QPushButton::clicked, this, [this] { emit showRequested(fileEntry()); });
+    const MCChatCollaborationEntry *file = fileEntry().data();
+    connect(file, &MCChatCollaborationEntry::stateChanged, this, &MCChatFileRowView::refresh);
+    connect(file, &MCChatEntry::accessoryStringChanged, this, &MCChatFileRowView::refresh);
+    refresh();
+}
+
+QPushButton *MCChatFileRowView::button(const QString &title)
+{
+    auto *button = new QPushButton(title, this);
+    button->setFocusPolicy(Qt::NoFocus);
+    button->hide();
+    return button;
+}
+
+QString MCChatFileRowView::sendingText() const
+{
+    return m_state->text();
+}
+
+QString MCChatFileRowView::accessoryText() const
+{
+    return m_accessory->text();
+}
+
+void MCChatFileRowView::refresh()
+{
+    const MCChatCollaborationEntry *file = fileEntry().data();
+    const MOStorageObject object = file->storageObject();
+    const QString label = object.type() == MOStorageObject::Invalid
+                              ? file->collaboration().resource().toString().section('/', -1)
+                              : object.label();
+    m_label->setText(MCString::stringForName(label));
+    m_icon->setPixmap(iconFor(object).pixmap(40));
+    MCFileSizeFormatter sizes;
+    sizes.setUseBaseTenUnits(true);
+    sizes.setMaximumFractionDigits(1);
+    m_size->setText(object.size() > 0 ? sizes.stringFromNumber(double(object.size())) : QString());
+    m_state->setText(file->sendingText());
+    m_accessory->setText(file->accessoryString());
+    const qint64 status = file->responseStatus();
+    const bool own = file->itsMe();
+    m_send->setVisible(own && status == MCChatCollaborationEntry::Prepared);
+    m_cancel->setVisible(own && status == MCChatCollaborationEntry::Prepared);
+    m_accept->setVisible(!own && file->pending());
+    m_decline->setVisible(!own && file->pending());
+    m_show->setVisible(!own && status == MCChatCollaborationEntry::Accepted);
+    layoutContents();
+}
+
+void MCChatFileRowView::setImageColumnShown(bool shown)
+{
+    MCChatRowView::setImageColumnShown(shown);
+    if (m_picture)
+        m_picture->setVisible(shown);
+    layoutContents();
+}
+
+void MCChatFileRowView::layoutContents()
+{
+    const int x = imageColumnWidth();
+    const int w = width();
+    if (m_picture)
+        m_picture->move(6, 6);
+    m_name->setGeometry(x, 4, qMax(0, w - x - 90), 16);
+    m_accessory->setGeometry(w - 150, 6, 144, 14);
+    m_icon->move(x, 26);
+    const int textX = x + 48;
+    const int textW = qMax(0, w - textX - 8);
+    m_label->setGeometry(textX, 24, textW, 16);
+    m_size->setGeometry(textX, 42, textW, 14);
+    m_state->setGeometry(textX, 58, textW, 14);
+    int right = w - 8;
+    for (QPushButton *b : {m_cancel, m_send, m_decline, m_accept, m_show}) {
+        if (b->isHidden())
+            continue;
+        const int bw = qMax(70, b->sizeHint().width());
+        right -= bw;
+        b->setGeometry(right, 72, bw, 24);
+        right -= 6;
+    }
+}
+
+void MCChatFileRowView::resizeEvent(QResizeEvent *event)
+{
+    MCChatRowView::resizeEvent(event);
+    layoutContents();
+}

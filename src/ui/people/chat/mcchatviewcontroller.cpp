@@ -1,0 +1,367 @@
+#include "mcchatviewcontroller.h"
+
+#include "indsequentialtextselectionmanager.h"
+#include "mcchatenvironment.h"
+#include "mcchatfilerowview.h"
+#include "mcchatmessagefield.h"
+#include "mcchatrowsmodel.h"
+#include "mcchatsupport.h"
+#include "mcchattablecellview.h"
+#include "mcchattableview.h"
+#include "mcchattextview.h"
+#include "mcemoji.h"
+#include "mcemoticonchooser.h"
+#include "mcgroup.h"
+#include "mcpasteboard.h"
+#include "mcstring.h"
+
+#include <QDragEnterEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMimeData>
+#include <QSplitter>
+#include <QTextCursor>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace {
+
+QLabel *plainLabel(QWidget *parent, int pixelSize, bool bold = false)
+{
+    auto *label = new QLabel(parent);
+    label->setTextFormat(Qt::PlainText);
+    QFont font = label->font();
+    font.setPixelSize(pixelSize);
+    font.setBold(bold);
+    label->setFont(font);
+    return label;
+}
+
+} // namespace
+
+MCChatViewController::MCChatViewController(MCSocialEntity *entity, MCChatEnvironment *environment,
+                                           QWidget *parent)
+    : QWidget(parent)
+    , m_entity(entity)
+    , m_environment(environment)
+    , m_imageViewStatus(new QLabel(this))
+    , m_roomName(plainLabel(this, 15, true))
+    , m_description(plainLabel(this, 11))
+    , m_createdAt(plainLabel(this, 11))
+    , m_splitView(new QSplitter(Qt::Horizontal, this))
+    , m_rightSplitView(new QWidget(m_splitView))
+    , m_table(new MCChatTableView(entity->rowsModel(), environment->emoji()))
+    , m_textView(new MCChatMessageField)
+    , m_buttonEmoticon(new QToolButton)
+    , m_selectionManager(new INDSequentialTextSelectionManager(this))
+{
+    setObjectName(QStringLiteral("MCChatViewController"));
+    setWindowTitle(entity->title());
+    setAcceptDrops(true);
+    m_roomName->setObjectName(QStringLiteral("textFieldRoomName"));
+    m_description->setObjectName(QStringLiteral("textFieldDescription"));
+    m_createdAt->setObjectName(QStringLiteral("textFieldCreatedAt"));
+    m_imageViewStatus->setObjectName(QStringLiteral("imageViewStatus"));
+    m_imageViewStatus->setFixedSize(10, 10);
+
+    auto *header = new QHBoxLayout;
+    header->setContentsMargins(12, 8, 12, 6);
+    auto *names = new QVBoxLayout;
+    auto *nameRow = new QHBoxLayout;
+    nameRow->addWidget(m_imageViewStatus);
+    nameRow->addWidget(m_roomName, 1);
+    names->addLayout(nameRow);
+    names->addWidget(m_description);
+    names->addWidget(m_createdAt);
+    header->addLayout(names, 1);
+
+    auto *chat = new QWidget(m_splitView);
+    auto *chatLayout = new QVBoxLayout(chat);
+    chatLayout->setContentsMargins(0, 0, 0, 0);
+    chatLayout->setSpacing(0);
+    chatLayout->addWidget(m_table, 1);
+    auto *field = new QHBoxLayout;
+    field->setContentsMargins(8, 6, 8, 8);
+    m_buttonEmoticon->setObjectName(QStringLiteral("buttonEmoticon"));
+    m_buttonEmoticon->setCheckable(true);
+    m_buttonEmoticon->setAutoRaise(true);
+    m_buttonEmoticon->setText(environment->emoji().emojiForCode(QStringLiteral(":smile:")));
+    m_buttonEmoticon->setFont(MCEmoji::emojiFormat(QString()).font());
+    m_buttonEmoticon->setToolTip(tr("Choose an emoticon"));
+    m_textView->setFixedHeight(48);
+    field->addWidget(m_buttonEmoticon, 0, Qt::AlignTop);
+    field->addWidget(m_textView, 1);
+    chatLayout->addLayout(field);
+
+    m_rightSplitView->setObjectName(QStringLiteral("rightSplitView"));
+    m_rightSplitView->setMinimumWidth(200);
+    m_splitView->addWidget(chat);
+    m_splitView->addWidget(m_rightSplitView);
+    m_splitView->setCollapsible(0, false);
+    m_splitView->setCollapsible(1, true);
+    m_splitView->setStretchFactor(0, 1);
+    m_splitView->setSizes({600, 200});
+    chat->setMinimumWidth(200);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addLayout(header);
+    layout->addWidget(m_splitView, 1);
+
+    m_table->setRowFactory([this](const MCChatEntryPtr &entry, bool newEntry, QWidget *parent) {
+        return makeRow(entry, newEntry, parent);
+    });
+    connect(m_table, &MCChatTableView::rowViewAdded, this, &MCChatViewController::rowViewAdded);
+    connect(m_table, &MCChatTableView::rowViewRemoved, this, &MCChatViewController::rowViewRemoved);
+    // Message views join the selection under their row, not their place: a page of older
+    // messages moves every place, and views come and go as rows scroll by.
+    connect(m_table, &MCChatTableView::rowViewAdded, this, [this](MCChatRowView *view, int) {
+        if (auto *cell = qobject_cast<MCChatTableCellView *>(view))
+            m_selectionManager->registerTextView(
+                cell->textView(),
+                QStringLiteral("row-%1").arg(quintptr(cell->entry().data()), 0, 16));
+    });
+    connect(m_table, &MCChatTableView::rowViewRemoved, this, [this](MCChatRowView *view) {
+        if (auto *cell = qobject_cast<MCChatTableCellView *>(view))
+            m_selectionManager->unregisterTextView(cell->textView());
+    });
+    connect(m_table, &MCChatTableView::scrolled, this, [this] {
+        if (m_entity)
+            m_entity->resetChatNotifications();
+    });
+    connect(m_table, &MCChatTableView::scrolledToTop, this, [this] {
+        if (m_entity)
+            m_entity->loadOlderMessages();
+    });
+    connect(m_table, &MCChatTableView::clicked, this, &MCChatViewController::setFirstResponder);
+    connect(m_textView, &MCChatMessageField::returnPressed, this,
+            &MCChatViewController::sendMessage);
+    connect(m_textView, &QTextEdit::textChanged, this, [this] {
+        // Emoji insertion and pasting leave the field's own font behind.
+        if (m_textView->currentCharFormat().font() != MCEmoji::textFormat().font() &&
+            m_textView->document()->isEmpty())
+            m_textView->setCurrentCharFormat(MCEmoji::textFormat());
+    });
+    connect(m_buttonEmoticon, &QToolButton::toggled, this, [this](bool on) {
+        if (on)
+            emoticonPopOver()->popup(m_buttonEmoticon);
+        else if (m_chooser)
+            m_chooser->hide();
+    });
+    connect(entity, &MCSocialEntity::scrollToBottomRequested, this,
+            &MCChatViewController::scrollToBottom);
+    connect(entity, &MCSocialEntity::chatRoomChanged, this, &MCChatViewController::updateHeader);
+    if (auto *contact = qobject_cast<MCContact *>(entity))
+        connect(contact, &MCContact::userAccountChanged, this, &MCChatViewController::updateHeader);
+    updateHeader();
+}
+
+MCChatViewController::~MCChatViewController()
+{
+    delete m_chooser;
+}
+
+void MCChatViewController::updateHeader()
+{
+    if (!m_entity)
+        return;
+    m_roomName->setText(MCString::stringForName(m_entity->roomName()));
+    m_description->setText(MCString::stringForName(m_entity->description()));
+    if (auto *group = qobject_cast<MCGroup *>(m_entity.data())) {
+        m_imageViewStatus->hide();
+        m_createdAt->setText(group->createdAtAsString());
+        m_createdAt->show();
+    } else if (auto *contact = qobject_cast<MCContact *>(m_entity.data())) {
+        m_createdAt->hide();
+        m_imageViewStatus->show();
+        QPixmap dot(10, 10);
+        dot.fill(contact->onlineStatus() != 0 ? QColor(76, 187, 23) : QColor(190, 190, 190));
+        m_imageViewStatus->setPixmap(dot);
+        m_imageViewStatus->setToolTip(contact->onlineStatus() != 0 ? tr("Online") : tr("Offline"));
+    }
+    // A contact without a conversation has nowhere to send to.
+    m_textView->setEnabled(m_entity->identifier() > 0);
+}
+
+QString MCChatViewController::senderNameOf(const MCChatEntry *entry) const
+{
+    const MCChatSupport &support = m_environment->chatSupport();
+    if (const auto *message = qobject_cast<const MCChatMessageEntry *>(entry))
+        return message->senderName(support, m_environment->signedInAccount());
+    if (const auto *file = qobject_cast<const MCChatCollaborationEntry *>(entry)) {
+        if (file->itsMe()) {
+            const MOUserAccount me = m_environment->signedInAccount();
+            return QStringLiteral("%1 %2").arg(me.firstName(), me.lastName()).trimmed();
+        }
+        const MCContact *contact = support.contactByEmail(file->collaboration().sender().email());
+        return contact ? contact->fullName() : file->collaboration().sender().email();
+    }
+    return QString();
+}
+
+QPixmap MCChatViewController::avatarOf(const MCChatEntry *entry) const
+{
+    if (entry->itsMe())
+        return QPixmap();
+    QString email;
+    if (const auto *message = qobject_cast<const MCChatMessageEntry *>(entry))
+        email = message->message().sender().email();
+    else if (const auto *file = qobject_cast<const MCChatCollaborationEntry *>(entry))
+        email = file->collaboration().sender().email();
+    const MCContact *contact = m_environment->chatSupport().contactByEmail(email);
+    return contact ? contact->avatar() : QPixmap();
+}
+
+MCChatRowView *MCChatViewController::makeRow(const MCChatEntryPtr &entry, bool newEntry,
+                                             QWidget *parent)
+{
+    switch (entry->kind()) {
+    case MCChatEntry::DateRow:
+        return new MCChatDateRowView(entry, parent);
+    case MCChatEntry::EmptyRow:
+        return new MCChatRowView(entry, QStringLiteral("emptyRow"), parent);
+    case MCChatEntry::MessageRow:
+        return new MCChatTableCellView(entry, newEntry, senderNameOf(entry.data()),
+                                       avatarOf(entry.data()), m_environment->emoji(), parent);
+    case MCChatEntry::CollaborationRow: {
+        auto *row = new MCChatFileRowView(entry, senderNameOf(entry.data()), avatarOf(entry.data()),
+                                          parent);
+        connect(row, &MCChatFileRowView::sendRequested, this,
+                &MCChatViewController::sendCollaboration);
+        connect(row, &MCChatFileRowView::cancelRequested, this,
+                &MCChatViewController::cancelSendCollaboration);
+        connect(row, &MCChatFileRowView::acceptRequested, this,
+                &MCChatViewController::acceptCollaboration);
+        connect(row, &MCChatFileRowView::declineRequested, this,
+                &MCChatViewController::declineCollaboration);
+        connect(row, &MCChatFileRowView::showRequested, this,
+                &MCChatViewController::goToReceivedFile);
+        return row;
+    }
+    }
+    return nullptr;
+}
+
+void MCChatViewController::drawAllRows()
+{
+    m_table->drawAllRows();
+}
+
+void MCChatViewController::scrollToBottom()
+{
+    m_table->scrollToBottom();
+}
+
+bool MCChatViewController::isLastRowVisible() const
+{
+    return isVisible() && m_table->isLastRowVisible();
+}
+
+QDateTime MCChatViewController::lastItemSentAtDate() const
+{
+    return m_table->lastItemSentAtDate();
+}
+
+void MCChatViewController::setFirstResponder()
+{
+    m_textView->setFocus(Qt::OtherFocusReason);
+}
+
+void MCChatViewController::sendMessage()
+{
+    const QString text = m_textView->toPlainText();
+    if (text.isEmpty() || !m_entity || m_entity->identifier() <= 0)
+        return;
+    MOMessage message;
+    message.setBody(m_environment->emoji().unemojify(text));
+    // The service keeps whole seconds; the echo must match the pending row.
+    message.setSentAt(QDateTime::fromSecsSinceEpoch(QDateTime::currentSecsSinceEpoch()));
+    message.setSender(m_environment->signedInAccount());
+    m_entity->addPendingMessage(message);
+    scrollToBottom();
+    m_environment->sendMessage(message, m_entity);
+    m_textView->clear();
+    m_textView->setCurrentCharFormat(MCEmoji::textFormat());
+}
+
+MCEmoticonChooser *MCChatViewController::emoticonPopOver()
+{
+    if (!m_chooser) {
+        m_chooser = new MCEmoticonChooser(m_environment->emoji(), this);
+        connect(m_chooser, &MCEmoticonChooser::emoticonChosen, this,
+                &MCChatViewController::emoticonClicked);
+        connect(m_chooser, &MCEmoticonChooser::closed, this,
+                [this] { m_buttonEmoticon->setChecked(false); });
+    }
+    return m_chooser;
+}
+
+void MCChatViewController::emoticonClicked(const QString &shortcode)
+{
+    if (m_chooser)
+        m_chooser->hide();
+    QTextCursor cursor = m_textView->textCursor();
+    m_environment->emoji().emojify(shortcode).insertInto(cursor);
+    m_textView->setCurrentCharFormat(MCEmoji::textFormat());
+    m_environment->emoji().addRecentUsed(shortcode);
+    setFirstResponder();
+}
+
+void MCChatViewController::sendCollaboration(const MCChatCollaborationEntryPtr &entry)
+{
+    if (m_entity)
+        m_entity->sendCollaboration(entry);
+}
+
+void MCChatViewController::cancelSendCollaboration(const MCChatCollaborationEntryPtr &entry)
+{
+    if (m_entity)
+        m_entity->cancelSendCollaborationEntry(entry);
+}
+
+void MCChatViewController::acceptCollaboration(const MCChatCollaborationEntryPtr &entry)
+{
+    if (m_entity)
+        m_entity->acceptCollaboration(entry);
+}
+
+void MCChatViewController::declineCollaboration(const MCChatCollaborationEntryPtr &entry)
+{
+    if (m_entity)
+        m_entity->declineCollaboration(entry);
+}
+
+void MCChatViewController::goToReceivedFile(const MCChatCollaborationEntryPtr &entry)
+{
+    const QString destination = entry->collaboration().resource().toString();
+    const int slash = destination.lastIndexOf(QLatin1Char('/'));
+    if (slash < 0)
+        return;
+    m_environment->goToReceivedFile(slash > 0 ? destination.left(slash) : QStringLiteral("/"),
+                                    destination.mid(slash + 1));
+}
+
+void MCChatViewController::dragEnterEvent(QDragEnterEvent *event)
+{
+    const QMimeData *data = event->mimeData();
+    if (!MCPasteboard::remotePaths(data).isEmpty() || !MCPasteboard::localFilePaths(data).isEmpty())
+        event->acceptProposedAction();
+}
+
+void MCChatViewController::dragMoveEvent(QDragMoveEvent *event)
+{
+    event->acceptProposedAction();
+}
+
+void MCChatViewController::dropEvent(QDropEvent *event)
+{
+    const QMimeData *data = event->mimeData();
+    const QStringList remote = MCPasteboard::remotePaths(data);
+    const QStringList local = remote.isEmpty() ? MCPasteboard::localFilePaths(data) : QStringList();
+    if (!m_entity || (remote.isEmpty() && local.isEmpty()))
+        return;
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    m_entity->sendFilesFromCloud(remote, local, window());
+}

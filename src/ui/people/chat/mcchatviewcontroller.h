@@ -1,0 +1,94 @@
+#ifndef MCCHATVIEWCONTROLLER_H
+#define MCCHATVIEWCONTROLLER_H
+
+#include "mcchatcollaborationentry.h"
+
+#include <QPointer>
+#include <QWidget>
+
+class MCChatEnvironment;
+class MCChatMessageField;
+class MCChatRowView;
+class MCChatTableView;
+class MCEmoticonChooser;
+class MCSocialEntity;
+class INDSequentialTextSelectionManager;
+class QLabel;
+class QSplitter;
+class QToolButton;
+
+// The chat page of one person or group: a header with the partner's name and state, the rows
+// of the conversation sorted by time, a message field where Return sends, the emoticon
+// chooser, and on the right a pane for the side panel. Files dropped on the page are offered
+// to the partner. Made by the entity on first use; main thread only.
+class MCChatViewController : public QWidget
+{
+    Q_OBJECT
+public:
+    MCChatViewController(MCSocialEntity *entity, MCChatEnvironment *environment,
+                         QWidget *parent = nullptr);
+    ~MCChatViewController() override;
+
+    MCSocialEntity *entity() const { return m_entity; }
+    MCChatTableView *chatTableView() const { return m_table; }
+    MCChatMessageField *textView() const { return m_textView; }
+    QToolButton *buttonEmoticon() const { return m_buttonEmoticon; }
+    MCEmoticonChooser *emoticonPopOver();
+    QLabel *textFieldRoomName() const { return m_roomName; }
+    QLabel *textFieldDescription() const { return m_description; }
+    QLabel *textFieldCreatedAt() const { return m_createdAt; }
+    QSplitter *splitView() const { return m_splitView; }
+    // The right pane, where the side panel goes.
+    QWidget *rightSplitView() const { return m_rightSplitView; }
+    // The text selection across the message views.
+    INDSequentialTextSelectionManager *selectionManager() const { return m_selectionManager; }
+
+    void drawAllRows();
+    void scrollToBottom();
+    bool isLastRowVisible() const;
+    QDateTime lastItemSentAtDate() const;
+    // The message field takes the keyboard focus.
+    void setFirstResponder();
+    // Sends the message field's text (nothing when it is empty).
+    void sendMessage();
+    void emoticonClicked(const QString &shortcode);
+
+    // File rows' buttons.
+    void sendCollaboration(const MCChatCollaborationEntryPtr &entry);
+    void cancelSendCollaboration(const MCChatCollaborationEntryPtr &entry);
+    void acceptCollaboration(const MCChatCollaborationEntryPtr &entry);
+    void declineCollaboration(const MCChatCollaborationEntryPtr &entry);
+    void goToReceivedFile(const MCChatCollaborationEntryPtr &entry);
+
+signals:
+    // A row view appeared or is about to go (for the selection across messages).
+    void rowViewAdded(MCChatRowView *view, int row);
+    void rowViewRemoved(MCChatRowView *view);
+
+protected:
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+
+private:
+    void updateHeader();
+    MCChatRowView *makeRow(const MCChatEntryPtr &entry, bool newEntry, QWidget *parent);
+    QString senderNameOf(const MCChatEntry *entry) const;
+    QPixmap avatarOf(const MCChatEntry *entry) const;
+
+    QPointer<MCSocialEntity> m_entity;
+    MCChatEnvironment *m_environment;
+    QLabel *m_imageViewStatus;
+    QLabel *m_roomName;
+    QLabel *m_description;
+    QLabel *m_createdAt;
+    QSplitter *m_splitView;
+    QWidget *m_rightSplitView;
+    MCChatTableView *m_table;
+    MCChatMessageField *m_textView;
+    QToolButton *m_buttonEmoticon;
+    MCEmoticonChooser *m_chooser = nullptr;
+    INDSequentialTextSelectionManager *m_selectionManager;
+};
+
+#endif // MCCHATVIEWCONTROLLER_H

@@ -1,0 +1,3 @@
+#include "mcpeoplelog.h"
+
+Q_LOGGING_CATEGORY(lcPeople, "lumarin.ui.people")

@@ -1,0 +1,131 @@
+// What the hub gives the chat: the signed-in account, the window's state, and the services that
+// send messages and files for the entities.
+#include "mcmanager.h"
+
+#include "alertpresenter.h"
+#include "mcabstractobjectnode.h"
+#include "mcbrowsableviewcontroller.h"
+#include "mcoptions.h"
+#include "mcshelllogging.h"
+#include "mcsocialentity.h"
+#include "mocollaborationmanager.h"
+#include "moconversationsmanager.h"
+#include "mouserauthenticationmanager.h"
+#include "soundplayer.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QWidget>
+
+namespace {
+
+const int HistoryPage = 100;
+
+} // namespace
+
+MOUserAccount MCManager::signedInAccount() const
+{
+    return MOUserAuthenticationManager::sharedInstance()->account();
+}
+
+bool MCManager::isApplicationActive() const
+{
+    // The user sees the chat only while the main window is the active one.
+    return m_sheetWindow && m_sheetWindow->isActiveWindow() &&
+           QApplication::applicationState() == Qt::ApplicationActive;
+}
+
+void MCManager::listMessagesBefore(MCSocialEntity *entity, const QDateTime &before)
+{
+    if (m_conversationsManager && entity)
+        m_conversationsManager->listMessagesOfConversationWithIdentifier(entity->identifier(),
+                                                                         before, HistoryPage);
+}
+
+void MCManager::sendTransferInvitation(const QString &path, const QDateTime &creationDate,
+                                       MCSocialEntity *entity, const QString &provider)
+{
+    if (entity)
+        MOCollaborationManager::sharedInstance()->sendTransferInvitationForPath(
+            path, creationDate, entity->chatRoom(), provider);
+}
+
+void MCManager::acceptCollaboration(const MOCollaboration &collaboration)
+{
+    MOCollaborationManager::sharedInstance()->accept(collaboration);
+}
+
+void MCManager::rejectCollaboration(const QString &token)
+{
+    MOCollaborationManager::sharedInstance()->reject(token);
+}
+
+void MCManager::uploadForChat(const QStringList &localPaths, QWidget *window)
+{
+    const auto upload = [this, localPaths] {
+        for (const QString &path : localPaths)
+            uploadFileAtPath(path, QStringLiteral("/") + QFileInfo(path).fileName(), false);
+    };
+    if (m_options->value(MCOptions::AppDelegate, QStringLiteral("DirectContactUploadAction"))
+            .toBool()) {
+        upload();
+        return;
+    }
+    if (!m_alerts) {
+        qCWarning(lcShell) << "No one to ask about sending local files; nothing sent";
+        return;
+    }
+    Alert alert;
+    alert.messageText = tr("External Files");
+    alert.informativeText =
+        tr("You are trying to send one or more files to a contact. The file(s) need to be sent "
+           "to Kerlo before continuing. Upon completion, you will be able to send those files "
+           "to your contact.");
+    alert.buttons = QStringList{tr("OK"), tr("Cancel")};
+    alert.suppressionText = tr("Do not show this message again");
+    QPointer<MCManager> self(this);
+    m_alerts->present(alert, window, [self, upload](const AlertAnswer &answer) {
+        if (!self)
+            return;
+        if (answer.suppressed)
+            self->m_options->setValue(MCOptions::AppDelegate,
+                                      QStringLiteral("DirectContactUploadAction"), true);
+        if (answer.button == 0)
+            upload();
+    });
+}
+
+MOStorageObject MCManager::remoteObject(const QString &path) const
+{
+    MOStorageObject object;
+    MCNodePtr node = m_modelRootNode;
+    for (const QString &name : path.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
+        if (!node)
+            break;
+        node = node->childNamed(name);
+    }
+    if (!node || node == m_modelRootNode)
+        return object;
+    object.setLabel(node->fileName());
+    object.setBasePath(node->basePath());
+    object.setSize(node->fileSize());
+    object.setLastModified(node->fileDateModified());
+    object.setType(node->isDir() ? MOStorageObject::Directory : MOStorageObject::RegularFile);
+    return object;
+}
+
+void MCManager::goToReceivedFile(const QString &basePath, const QString &label)
+{
+    Q_UNUSED(label)
+    if (!m_notBrowsablePath.isEmpty())
+        addBackPath(m_notBrowsablePath);
+    clearForwardHistory();
+    setNotBrowsablePath(QStringLiteral(""));
+    changeToPath(basePath, this);
+}
+
+void MCManager::playSound(const QString &name)
+{
+    if (m_sounds)
+        m_sounds->play(name);
+}

@@ -1,0 +1,512 @@
+// The chat page through its widgets, signed in as the demo user against kerlo-local while Bea
+// acts as a second user (her own HTTP session and the control API): a click on her sidebar row
+// opens the chat with its last messages and day rows and older ones load when scrolling up; a
+// message with an emoji from the chooser is sent as its shortcode and shows "Pending", then its
+// time; her messages raise the unread count while the chat is not shown; hostile texts stay
+// plain text; files go both ways (dropped on the chat, sent, accepted; received, accepted into
+// their folder, declined).
+#include "indsequentialtextselectionmanager.h"
+#include "kerlolocal.h"
+#include "mcappdelegate.h"
+#include "mcbrowsableviewcontroller.h"
+#include "mcchatfilerowview.h"
+#include "mcchatmessagefield.h"
+#include "mcchatrowsmodel.h"
+#include "mcchattablecellview.h"
+#include "mcchattableview.h"
+#include "mcchattextview.h"
+#include "mcchatviewcontroller.h"
+#include "mccontact.h"
+#include "mcemoticonchooser.h"
+#include "mcemoticontextview.h"
+#include "mcjoininvitation.h"
+#include "mcmainwindow.h"
+#include "mcmanager.h"
+#include "mcoutlineviewsidebar.h"
+#include "mcpasteboard.h"
+#include "mcsidebarcontroller.h"
+#include "mcsidebarmodel.h"
+#include "servicereader.h"
+#include "shelltestfixture.h"
+
+#include <QClipboard>
+#include <QDesktopServices>
+#include <QJsonArray>
+#include <QLabel>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextLayout>
+#include <QToolButton>
+#include <QTreeView>
+#include <QWindow>
+#include <QtTest>
+
+using namespace ShellTest;
+
+namespace {
+
+const QString BeaEmail = QStringLiteral("bea@kerlo.local");
+const QString BeaPassword = QStringLiteral("bea-password");
+
+// Records the links the chat asks the desktop to open.
+class LinkRecorder : public QObject
+{
+    Q_OBJECT
+public:
+    QList<QUrl> opened;
+public slots:
+    void open(const QUrl &url) { opened.append(url); }
+};
+
+int countKind(const MCChatRowsModel *model, MCChatEntry::Kind kind)
+{
+    int count = 0;
+    for (int row = 0; row < model->rowCount(); ++row)
+        count += model->index(row).data(MCChatRowsModel::KindRole).toInt() == kind ? 1 : 0;
+    return count;
+}
+
+int rowWithText(const MCChatRowsModel *model, const QString &text)
+{
+    for (int row = model->rowCount() - 1; row >= 0; --row) {
+        if (model->index(row).data().toString() == text)
+            return row;
+    }
+    return -1;
+}
+
+} // namespace
+
+class TestPeopleChat : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void clickOnContactOpensChatAndOlderMessagesLoad();
+    void emojiFromChooserIsSentAsShortcodeThenConfirmed();
+    void draggingAcrossThreeMessagesCopiesTheirTexts();
+    void arrivingMessageRaisesUnreadCountWhenNotShown();
+    void hostileMessagesStayPlainText();
+    void fileDroppedOnChatIsSentAndAccepted();
+    void receivedFilesAreAcceptedIntoTheirFolderOrDeclined();
+
+private:
+    MCContact *bea() const;
+    MCChatViewController *chat() const;
+    MCChatTableView *table() const { return chat()->chatTableView(); }
+    const MCChatRowsModel *rows() const { return bea()->rowsModel(); }
+    // Scrolls row into view and answers its view.
+    template<class View> View *viewOf(int row);
+    bool showChat();
+    bool clickPlace(const QString &place);
+    qint64 postAs(const QString &content, const QString &sentAt = QString());
+
+    KerloLocal m_server;
+    Shell m_shell;
+    ServiceReader m_bea;
+    qint64 m_conversation = 0;
+};
+
+MCContact *TestPeopleChat::bea() const
+{
+    for (MCContact *contact : MCManager::sharedManager()->contacts()) {
+        if (contact->email() == BeaEmail)
+            return contact;
+    }
+    return nullptr;
+}
+
+MCChatViewController *TestPeopleChat::chat() const
+{
+    return bea() ? bea()->chatController() : nullptr;
+}
+
+template<class View> View *TestPeopleChat::viewOf(int row)
+{
+    table()->verticalScrollBar()->setValue(table()->rowTop(row));
+    return qobject_cast<View *>(table()->rowView(row));
+}
+
+qint64 TestPeopleChat::postAs(const QString &content, const QString &sentAt)
+{
+    QJsonObject body{
+        {"email", BeaEmail}, {"conversation_id", m_conversation}, {"content", content}};
+    if (!sentAt.isEmpty())
+        body.insert("sent_at", sentAt);
+    QByteArray reply;
+    return m_server.control("POST", QStringLiteral("/messages"), body, &reply) == 200 ? 1 : 0;
+}
+
+void TestPeopleChat::initTestCase()
+{
+    QVERIFY(m_server.start());
+    QVERIFY(
+        !m_server.createUser(BeaEmail, BeaPassword, {{"first_name", "Bea"}, {"last_name", "Lee"}})
+             .isEmpty());
+    QVERIFY(m_bea.signIn(m_server, BeaEmail, BeaPassword));
+    // Before the demo user's client starts, Bea opens their conversation and writes 150
+    // messages over two days: the client's first page (100) reaches only part of them.
+    QJsonObject started;
+    QCOMPARE(m_bea.post(QStringLiteral("/conversations/start"),
+                        {{"users", QJsonArray{QString::fromLatin1(DemoEmail)}}, {"name", ""}},
+                        &started),
+             200);
+    m_conversation = started.value("conversation").toObject().value("id").toVariant().toLongLong();
+    QVERIFY(m_conversation > 0);
+    const QDateTime twoDaysAgo(QDate::currentDate().addDays(-2), QTime(9, 0));
+    for (int i = 0; i < 150; ++i) {
+        const QDateTime at =
+            i < 80 ? twoDaysAgo.addSecs(60 * i) : twoDaysAgo.addDays(1).addSecs(60 * (i - 80));
+        QVERIFY(postAs(QStringLiteral("old message %1").arg(i), at.toUTC().toString(Qt::ISODate)));
+        // The service pages by the second it stored a message: the first page's oldest
+        // second holds none of the older ones.
+        if (i == 49)
+            QTest::qWait(1100);
+    }
+    QVERIFY(!m_server.inviteContactAs(BeaEmail, QString::fromLatin1(DemoEmail)).isEmpty());
+    QVERIFY(addDemoTree(m_server));
+    QVERIFY(m_shell.launchSignedIn(m_server.baseUrl().toString()));
+    QVERIFY(m_shell.showMainWindow(QSize(1000, 700)));
+    MCManager *hub = MCManager::sharedManager();
+    QTRY_COMPARE_WITH_TIMEOUT(hub->userMessages().size(), 1, 20000);
+    hub->acceptJoinInvitation(hub->userMessages().first());
+    QTRY_VERIFY_WITH_TIMEOUT(bea() && bea()->identifier() == m_conversation, 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(bea()->writtenMessages().size() >= 100, 20000);
+}
+
+bool TestPeopleChat::clickPlace(const QString &place)
+{
+    MCSidebarController *sidebar = m_shell.delegate()->mainWindow()->sidebar();
+    const QModelIndex index = sidebar->model()->indexForPlace(place);
+    if (!index.isValid())
+        return false;
+    auto *outline = sidebar->outlineView();
+    outline->scrollTo(index);
+    QTest::mouseClick(outline->viewport(), Qt::LeftButton, {}, outline->visualRect(index).center());
+    return true;
+}
+
+bool TestPeopleChat::showChat()
+{
+    if (!clickPlace(bea()->title()))
+        return false;
+    return QTest::qWaitFor([this] {
+        return chat() && chat()->isVisible() &&
+               MCManager::sharedManager()->notBrowsablePath() == bea()->title();
+    });
+}
+
+void TestPeopleChat::clickOnContactOpensChatAndOlderMessagesLoad()
+{
+    QCOMPARE(bea()->writtenMessages().size(), 100);
+    QVERIFY(showChat());
+    QCOMPARE(m_shell.delegate()->mainWindow()->windowTitle(), QStringLiteral("Bea Lee"));
+    QCOMPARE(chat()->textFieldRoomName()->text(), QStringLiteral("Bea Lee"));
+    // The newest messages, each day opened by its row, the spacer last, the end shown.
+    QCOMPARE(rows()->index(rows()->rowCount() - 2).data().toString(),
+             QStringLiteral("old message 149"));
+    QCOMPARE(countKind(rows(), MCChatEntry::DateRow), 2);
+    QCOMPARE(countKind(rows(), MCChatEntry::EmptyRow), 1);
+    QCOMPARE(rows()->index(0).data(MCChatRowsModel::KindRole).toInt(), int(MCChatEntry::DateRow));
+    QVERIFY(chat()->isLastRowVisible());
+    QVERIFY(table()->rowViews().size() < 60); // only the rows on and near the screen
+    QVERIFY(qobject_cast<MCChatTableCellView *>(table()->rowView(rows()->rowCount() - 2)));
+    QCOMPARE(table()->rowView(rows()->rowCount() - 1)->objectName(), QStringLiteral("emptyRow"));
+    // One sender: the first message after a day row starts a run, the next ones continue it.
+    const int yesterday = rowWithText(rows(), QStringLiteral("old message 80"));
+    QCOMPARE(rows()->index(yesterday - 1).data(MCChatRowsModel::KindRole).toInt(),
+             int(MCChatEntry::DateRow));
+    QCOMPARE(viewOf<MCChatRowView>(yesterday)->objectName(), QStringLiteral("textMessage"));
+    QCOMPARE(viewOf<MCChatRowView>(yesterday + 1)->objectName(),
+             QStringLiteral("textMessageAdditional"));
+    QCOMPARE(table()->rowHeightAt(yesterday), 50);
+    QCOMPARE(table()->rowHeightAt(yesterday + 1), 25);
+
+    // Scrolling to the top brings the 50 older ones; the row shown stays where it was.
+    const int firstShown = rowWithText(rows(), QStringLiteral("old message 50"));
+    table()->verticalScrollBar()->setValue(table()->rowTop(firstShown));
+    table()->verticalScrollBar()->setValue(0);
+    const int shownAt = table()->rowTop(firstShown) - table()->verticalScrollBar()->value();
+    QTRY_COMPARE_WITH_TIMEOUT(bea()->writtenMessages().size(), 150, 20000);
+    QCOMPARE(countKind(rows(), MCChatEntry::DateRow), 2);
+    QCOMPARE(rows()->index(1).data().toString(), QStringLiteral("old message 0"));
+    const int moved = rowWithText(rows(), QStringLiteral("old message 50"));
+    QCOMPARE(moved, firstShown + 50);
+    QCOMPARE(table()->rowTop(moved) - table()->verticalScrollBar()->value(), shownAt);
+}
+
+void TestPeopleChat::emojiFromChooserIsSentAsShortcodeThenConfirmed()
+{
+    QVERIFY(showChat());
+    QVERIFY(m_server.clearRequests());
+    MCChatMessageField *field = chat()->textView();
+    QTRY_VERIFY(field->hasFocus());
+    // Return in an empty field sends nothing.
+    QTest::keyClick(field, Qt::Key_Return);
+    const int before = rows()->rowCount();
+    QTest::keyClick(field, Qt::Key_Return);
+    QCOMPARE(rows()->rowCount(), before);
+
+    QTest::keyClicks(field, QStringLiteral("hi "));
+    QTest::mouseClick(chat()->buttonEmoticon(), Qt::LeftButton);
+    MCEmoticonChooser *chooser = chat()->emoticonPopOver();
+    QTRY_VERIFY(chooser->isVisible());
+    MCEmoticonTextView *grid = chooser->emoticonTextView();
+    const QRect smile = grid->rectOf(QStringLiteral(":smile:"));
+    QVERIFY(!smile.isEmpty());
+    QTest::mouseMove(grid->viewport(), smile.center());
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, smile.center());
+    QTRY_VERIFY(!chooser->isVisible());
+    QVERIFY(field->toPlainText().startsWith(QStringLiteral("hi ")));
+    QVERIFY(!field->toPlainText().contains(QLatin1Char(':'))); // shown as the emoji
+    QTest::keyClick(field, Qt::Key_Return);
+    QVERIFY(field->toPlainText().isEmpty());
+
+    const int pending = rowWithText(rows(), QStringLiteral("hi :smile:"));
+    QVERIFY(pending >= 0);
+    QCOMPARE(rows()->index(pending).data(MCChatRowsModel::AccessoryRole).toString(),
+             QStringLiteral("Pending"));
+    auto *cell = viewOf<MCChatTableCellView>(pending);
+    QVERIFY(cell);
+    QCOMPARE(cell->accessoryText(), QStringLiteral("Pending"));
+    QCOMPARE(cell->textView()->text(), QStringLiteral("hi \U0001F604"));
+    // The service got the shortcode.
+    QTRY_VERIFY_WITH_TIMEOUT(
+        firstRequest(m_server.requests(),
+                     QStringLiteral("/api/v1/conversations/%1").arg(m_conversation),
+                     QStringLiteral("POST")) >= 0,
+        20000);
+    const QJsonArray log = m_server.requests();
+    const int post =
+        firstRequest(log, QStringLiteral("/api/v1/conversations/%1").arg(m_conversation),
+                     QStringLiteral("POST"));
+    QCOMPARE(QJsonDocument::fromJson(log.at(post).toObject().value("body").toString().toUtf8())
+                 .object()
+                 .value("content")
+                 .toString(),
+             QStringLiteral("hi :smile:"));
+    // Its echo confirms the row: its time instead of "Pending", and no second row.
+    QTRY_VERIFY_WITH_TIMEOUT(cell->accessoryText() != QStringLiteral("Pending"), 20000);
+    QVERIFY(!cell->accessoryText().isEmpty());
+    QTest::qWait(2000);
+    int count = 0;
+    for (int row = 0; row < rows()->rowCount(); ++row)
+        count += rows()->index(row).data().toString() == QStringLiteral("hi :smile:") ? 1 : 0;
+    QCOMPARE(count, 1);
+    QCOMPARE(bea()->chatNotifications(), 0);
+}
+
+void TestPeopleChat::draggingAcrossThreeMessagesCopiesTheirTexts()
+{
+    QVERIFY(showChat());
+    QApplication::clipboard()->clear();
+    const int first = rowWithText(rows(), QStringLiteral("old message 140"));
+    table()->verticalScrollBar()->setValue(table()->rowTop(first) - 20);
+    QList<MCChatTextView *> texts;
+    for (int row = first; row < first + 3; ++row) {
+        auto *cell = qobject_cast<MCChatTableCellView *>(table()->rowView(row));
+        QVERIFY(cell);
+        texts.append(cell->textView());
+    }
+    const auto at = [](MCChatTextView *view, int index) {
+        QTextCursor cursor(view->document());
+        cursor.setPosition(index);
+        const QTextLine line = cursor.block().layout()->lineForTextPosition(index);
+        return QPoint(int(line.cursorToX(index)) + (index == 0 ? 1 : -1),
+                      int(line.y() + line.height() / 2));
+    };
+    for (MCChatTextView *view : texts)
+        view->heightForWidth(view->width());
+    // Through the window, as the pointer does: the drag carries the pressed button.
+    QWidget *top = chat()->window();
+    QWindow *handle = top->windowHandle();
+    const auto point = [top](MCChatTextView *view, const QPoint &inView) {
+        return view->mapTo(top, inView);
+    };
+    QTest::mousePress(handle, Qt::LeftButton, {}, point(texts[0], at(texts[0], 0)));
+    QTest::mouseMove(handle, point(texts[1], at(texts[1], 5)));
+    QTest::mouseMove(handle, point(texts[2], at(texts[2], texts[2]->text().size())));
+    QTest::mouseRelease(handle, Qt::LeftButton, {},
+                        point(texts[2], at(texts[2], texts[2]->text().size())));
+    QVERIFY(chat()->selectionManager()->currentSession());
+    QCOMPARE(chat()->selectionManager()->cachedAttributedText(),
+             QStringLiteral("old message 140\nold message 141\nold message 142"));
+    QTest::keyClick(chat()->window(), Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QApplication::clipboard()->text(),
+             QStringLiteral("old message 140\nold message 141\nold message 142"));
+    // A click in the message field gives it the keyboard back.
+    QTest::mouseClick(chat()->textView()->viewport(), Qt::LeftButton);
+    QTRY_VERIFY(chat()->textView()->hasFocus());
+}
+
+void TestPeopleChat::arrivingMessageRaisesUnreadCountWhenNotShown()
+{
+    MCManager *hub = MCManager::sharedManager();
+    QVERIFY(showChat());
+    table()->scrollToBottom();
+    // Shown, active, at the end: read as it arrives.
+    QVERIFY(postAs(QStringLiteral("seen at once")));
+    QTRY_VERIFY_WITH_TIMEOUT(rowWithText(rows(), QStringLiteral("seen at once")) >= 0, 20000);
+    QCOMPARE(bea()->chatNotifications(), 0);
+    QVERIFY(chat()->isLastRowVisible());
+
+    // The browser shown: counted, and the launcher badge gets the room.
+    QVERIFY(clickPlace(QStringLiteral("home")));
+    QTRY_VERIFY(hub->notBrowsablePath().isEmpty());
+    QVERIFY(postAs(QStringLiteral("are you there?")));
+    QTRY_COMPARE_WITH_TIMEOUT(bea()->chatNotifications(), 1, 20000);
+    QVERIFY(hub->chatSupport().dockNotifications().contains(m_conversation));
+    QVERIFY(postAs(QStringLiteral("hello?")));
+    QTRY_COMPARE_WITH_TIMEOUT(bea()->chatNotifications(), 2, 20000);
+    // Opening the chat reads them.
+    QVERIFY(showChat());
+    QTRY_COMPARE(bea()->chatNotifications(), 0);
+    QVERIFY(hub->chatSupport().dockNotifications().isEmpty());
+}
+
+void TestPeopleChat::hostileMessagesStayPlainText()
+{
+    QVERIFY(showChat());
+    const QString markup =
+        QStringLiteral("<b>big</b> <img src=x> &amp; <a href=\"file:///etc\">x</a>");
+    const QString longLine = QString(10000, QLatin1Char('w'));
+    const QString override = QStringLiteral("\u202Etxt.exe and then some");
+    const QString links = QStringLiteral(
+        "web http://example.com/a, mail mailto:a@b.c then file:///etc/passwd javascript:alert(1)");
+    for (const QString &text : {markup, longLine, override, links})
+        QVERIFY(postAs(text));
+    QTRY_VERIFY_WITH_TIMEOUT(rowWithText(rows(), links) >= 0, 20000);
+    const int width = table()->viewport()->width();
+    for (const QString &text : {markup, longLine, override, links}) {
+        auto *cell = viewOf<MCChatTableCellView>(rowWithText(rows(), text));
+        QVERIFY(cell);
+        QCOMPARE(cell->textView()->text(), text);
+        QCOMPARE(cell->width(), width);
+        QVERIFY(cell->textView()->geometry().right() < width);
+    }
+    // The long line wraps inside its row, which grows to hold it.
+    auto *tall = viewOf<MCChatTableCellView>(rowWithText(rows(), longLine));
+    QVERIFY(tall->height() > 200);
+    QVERIFY(tall->textView()->height() >=
+            tall->textView()->heightForWidth(tall->textView()->width()));
+
+    // Only web and mail links open.
+    LinkRecorder recorder;
+    for (const char *scheme : {"http", "https", "mailto", "file", "javascript"})
+        QDesktopServices::setUrlHandler(QString::fromLatin1(scheme), &recorder, "open");
+    auto *cell = viewOf<MCChatTableCellView>(rowWithText(rows(), links));
+    MCChatTextView *text = cell->textView();
+    text->heightForWidth(text->width()); // laid out at its width
+    const auto clickAt = [text](const QString &word) {
+        QTextCursor cursor = text->document()->find(word);
+        QVERIFY(!cursor.isNull());
+        const QTextBlock block = cursor.block();
+        const QTextLine line =
+            block.layout()->lineForTextPosition(cursor.selectionStart() - block.position());
+        QVERIFY(line.isValid());
+        const qreal x = line.cursorToX(cursor.selectionStart() - block.position() + 2);
+        QTest::mouseClick(
+            text, Qt::LeftButton, {},
+            QPoint(int(x), int(block.layout()->position().y() + line.y() + line.height() / 2)));
+    };
+    clickAt(QStringLiteral("http://"));
+    clickAt(QStringLiteral("mailto:"));
+    clickAt(QStringLiteral("file://"));
+    clickAt(QStringLiteral("javascript:"));
+    QCOMPARE(recorder.opened, (QList<QUrl>{QUrl("http://example.com/a"), QUrl("mailto:a@b.c")}));
+    for (const char *scheme : {"http", "https", "mailto", "file", "javascript"})
+        QDesktopServices::unsetUrlHandler(QString::fromLatin1(scheme));
+}
+
+void TestPeopleChat::fileDroppedOnChatIsSentAndAccepted()
+{
+    QVERIFY(showChat());
+    QVERIFY(
+        !m_server.seedFile(QString::fromLatin1(DemoEmail), QStringLiteral("/report.txt"), "report")
+             .isEmpty());
+    std::unique_ptr<QMimeData> data(
+        MCPasteboard::mimeDataForRemotePaths({QStringLiteral("/report.txt")}));
+    const QPoint at = chat()->rect().center();
+    QDragEnterEvent enter(at, Qt::CopyAction, data.get(), Qt::LeftButton, {});
+    QApplication::sendEvent(chat(), &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent drop(at, Qt::CopyAction, data.get(), Qt::LeftButton, {});
+    QApplication::sendEvent(chat(), &drop);
+    // The row asks before anything is sent.
+    const int row = rowWithText(rows(), QStringLiteral("report.txt"));
+    QVERIFY(row >= 0);
+    auto *file = viewOf<MCChatFileRowView>(row);
+    QVERIFY(file);
+    QCOMPARE(file->objectName(), QStringLiteral("sendFileRequest"));
+    QCOMPARE(file->accessoryText(), QStringLiteral("Send to Bea Lee?"));
+    QVERIFY(file->sendButton()->isVisible() && file->cancelButton()->isVisible());
+    // A second drop of the same file while it is pending makes no second row.
+    QApplication::sendEvent(chat(), &drop);
+    QCOMPARE(bea()->conversation().size(), rows()->rowCount());
+    int files = countKind(rows(), MCChatEntry::CollaborationRow);
+    QCOMPARE(files, 1);
+
+    QTest::mouseClick(file->sendButton(), Qt::LeftButton);
+    QCOMPARE(file->sendingText(), QStringLiteral("Sending. Waiting..."));
+    QVERIFY(!file->sendButton()->isVisible());
+    QTRY_COMPARE_WITH_TIMEOUT(file->sendingText(),
+                              QStringLiteral("File sent. Waiting for response..."), 20000);
+    const MOCollaboration sent = file->fileEntry()->collaboration();
+    QVERIFY(!sent.token().isEmpty());
+    QCOMPARE(bea()->collaborationEntries().size(), 1);
+    QCOMPARE(bea()->collaborationEntries().first(), file->fileEntry());
+
+    QCOMPARE(m_bea.post(QStringLiteral("/invites/%1/accept.json").arg(sent.token()),
+                        {{"destination_path", "/report.txt"}, {"token", sent.token()}}),
+             200);
+    QTRY_VERIFY_WITH_TIMEOUT(file->sendingText().startsWith(QStringLiteral("Accepted on ")), 30000);
+    QCOMPARE(file->fileEntry()->responseStatus(), qint64(MCChatCollaborationEntry::Accepted));
+}
+
+void TestPeopleChat::receivedFilesAreAcceptedIntoTheirFolderOrDeclined()
+{
+    QVERIFY(showChat());
+    for (const char *name : {"/b1.txt", "/b2.txt"}) {
+        QVERIFY(!m_server.seedFile(BeaEmail, QLatin1String(name), QByteArray("from bea ") + name)
+                     .isEmpty());
+        QVERIFY(
+            !m_server.sendCollaborationAs(BeaEmail, m_conversation, QLatin1String(name)).isEmpty());
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(rowWithText(rows(), QStringLiteral("b2.txt")) >= 0, 20000);
+    auto *first = viewOf<MCChatFileRowView>(rowWithText(rows(), QStringLiteral("b1.txt")));
+    QVERIFY(first);
+    QCOMPARE(first->objectName(), QStringLiteral("receiveFileRequest"));
+    QVERIFY(first->acceptButton()->isVisible() && first->declineButton()->isVisible());
+    QCOMPARE(first->accessoryText(), QStringLiteral("Waiting"));
+    QTest::mouseClick(first->acceptButton(), Qt::LeftButton);
+    QCOMPARE(first->sendingText(), QStringLiteral("Accepted. Waiting..."));
+    QVERIFY(!first->acceptButton()->isVisible());
+    QTRY_COMPARE_WITH_TIMEOUT(first->fileEntry()->responseStatus(),
+                              qint64(MCChatCollaborationEntry::Accepted), 20000);
+    QVERIFY(first->sendingText().startsWith(QStringLiteral("Accepted on ")));
+    QTRY_COMPARE_WITH_TIMEOUT(m_bea.remoteBytes(QStringLiteral("/b1.txt")),
+                              QByteArray("from bea /b1.txt"), 5000);
+    ServiceReader demo;
+    QVERIFY(demo.signIn(m_server));
+    QCOMPARE(demo.remoteBytes(QStringLiteral("/Files From Bea Lee/b1.txt")),
+             QByteArray("from bea /b1.txt"));
+
+    auto *second = viewOf<MCChatFileRowView>(rowWithText(rows(), QStringLiteral("b2.txt")));
+    QTest::mouseClick(second->declineButton(), Qt::LeftButton);
+    QCOMPARE(second->sendingText(), QStringLiteral("Declined. Waiting..."));
+    QTRY_COMPARE_WITH_TIMEOUT(second->fileEntry()->responseStatus(),
+                              qint64(MCChatCollaborationEntry::Rejected), 20000);
+    QVERIFY(demo.remoteBytes(QStringLiteral("/Files From Bea Lee/b2.txt")).isNull());
+}
+
+int main(int argc, char **argv)
+{
+    isolateEnvironment();
+    QApplication app(argc, argv);
+    TestPeopleChat test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_peoplechat.moc"
