@@ -1,7 +1,7 @@
 // The people of a signed-in shell against kerlo-local: the sidebar's RECENT group and the
 // contacts page list the user's contacts and groups by name, as plain text, and follow the
 // service (a contact added by someone else appears while the page is shown); the Send to
-// menus list the same people and hand the selection to the hub. The listing, the
+// menus list the same people and prepare the selection's rows in the chosen chat. The listing, the
 // conversations and the news poll all bring the same people: each is listed once.
 #include "hostilenames.h"
 #include "iconviewsteps.h"
@@ -9,6 +9,7 @@
 #include "mcallgroupsviewcontroller.h"
 #include "mcappdelegate.h"
 #include "mcbrowsableviewcontroller.h"
+#include "mcchatcollaborationentry.h"
 #include "mccontact.h"
 #include "mccontactsviewcontroller.h"
 #include "mciconcontroller.h"
@@ -207,6 +208,12 @@ void TestPeoplePages::contactsPageListsByNameFollowsTheServiceAndSwitchesToGroup
                        table->visualRect(table->model()->index(bea, 0)).center());
     QCOMPARE(asked.size(), 1);
     QCOMPARE(qobject_cast<MCContact *>(asked[0][0].value<MCSocialEntity *>())->email(), BeaEmail);
+    QTRY_COMPARE(MCManager::sharedManager()->notBrowsablePath(), BeaEmail + "://");
+    QCOMPARE(recentRows(MCSidebarModel::PlaceRole)
+                 .at(outline->selectionModel()->selectedIndexes().value(0).row()),
+             BeaEmail + "://");
+    QTest::mouseClick(outline->viewport(), Qt::LeftButton, {}, outline->visualRect(row).center());
+    QTRY_VERIFY(page->isVisible());
 
     // The switch's second segment: the groups by name, and the group button; the list is
     // made once however often it is shown.
@@ -260,15 +267,23 @@ void TestPeoplePages::sendToMenusListPeopleAndRequestTheSend()
     for (int i = 0; i < titles.size(); ++i)
         QCOMPARE(titles[i], MCString::stringForMenu(expected[i]));
 
-    // Choosing one hands the selection to the hub for that person, whose row is selected.
-    QSignalSpy chosen(hub, &MCManager::filesToSendChosen);
+    // Choosing one prepares the file's row in that person's chat, as a drop on the person's
+    // sidebar row does, and selects that row.
+    MCContact *zedContact = hub->contactWithEmail(m_contacts[1].email);
+    QVERIFY(zedContact);
+    const auto fileRows = [zedContact] {
+        QStringList labels;
+        for (const MCChatEntryPtr &entry : zedContact->conversation()) {
+            if (entry->kind() == MCChatEntry::CollaborationRow)
+                labels.append(entry.staticCast<MCChatCollaborationEntry>()->storageObjectLabel());
+        }
+        return labels;
+    };
+    QCOMPARE(fileRows(), QStringList());
     const int zed = titles.indexOf(MCString::stringForMenu("Zed Upper"));
     QVERIFY(zed >= 0);
     contacts->actions().at(zed)->trigger();
-    QCOMPARE(chosen.size(), 1);
-    QCOMPARE(qobject_cast<MCContact *>(chosen[0][0].value<MCSocialEntity *>())->email(),
-             m_contacts[1].email);
-    QCOMPARE(chosen[0][1].toStringList(), QStringList{"/Documents/Welcome.txt"});
+    QCOMPARE(fileRows(), QStringList{"Welcome.txt"});
     const QModelIndexList selected = sidebar()->outlineView()->selectionModel()->selectedIndexes();
     QCOMPARE(selected.size(), 1);
     QCOMPARE(selected.first().data().toString(), QStringLiteral("Zed Upper"));

@@ -108,8 +108,11 @@ void MCSidebarController::updateSocial()
     const QList<MCContact *> contacts = m_hub->contacts();
     const QList<MCGroup *> groups = m_hub->groups();
     rows.reserve(contacts.size() + groups.size());
-    for (MCContact *contact : contacts)
-        rows.append(MCSidebarModel::rowFor(contact));
+    for (MCContact *contact : contacts) {
+        // Without an e-mail a contact has no title to find its chat by.
+        if (!contact->title().isEmpty())
+            rows.append(MCSidebarModel::rowFor(contact));
+    }
     for (MCGroup *group : groups)
         rows.append(MCSidebarModel::rowFor(group));
     updateSocial(rows);

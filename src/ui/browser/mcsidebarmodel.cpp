@@ -1,7 +1,6 @@
 #include "mcsidebarmodel.h"
 
 #include "mcbrowsableviewcontroller.h"
-#include "mccontact.h"
 #include "mcgroup.h"
 #include "mcmanager.h"
 #include "mcstring.h"
@@ -186,17 +185,8 @@ const MCSidebarSocialRow *MCSidebarModel::socialRow(const QModelIndex &index) co
 
 MCSidebarSocialRow MCSidebarModel::rowFor(MCSocialEntity *entity)
 {
-    MCSidebarSocialRow row;
-    row.entity = entity;
-    if (auto *contact = qobject_cast<MCContact *>(entity)) {
-        row.title = contact->email() + QLatin1String("://");
-        row.roomName = contact->fullName();
-    } else if (auto *group = qobject_cast<MCGroup *>(entity)) {
-        row.isGroup = true;
-        row.roomName = group->roomName();
-        row.title = row.roomName + QLatin1String("://") + QString::number(group->identifier());
-    }
-    return row;
+    return {entity->title(), entity->roomName(), qobject_cast<MCGroup *>(entity) != nullptr,
+            entity};
 }
 
 bool MCSidebarModel::addSocialRows(const QList<MCSidebarSocialRow> &rows)

@@ -52,8 +52,7 @@ public:
     // Appends the rows not listed yet and sorts the third group by room name (case-sensitive);
     // rows no longer given stay. True when something was added (the model was then reset).
     bool addSocialRows(const QList<MCSidebarSocialRow> &rows);
-    // The row of a contact (its e-mail and "://", by full name) or of a group (its name,
-    // "://" and its conversation's identifier, by name).
+    // The row of a contact or group: its title, by its room name.
     static MCSidebarSocialRow rowFor(MCSocialEntity *entity);
 
 private:

@@ -202,8 +202,7 @@ private:
     void menuGoSwitchView(const QString &target);
     // The hub's page location changed: shows that page, or the browser for the empty text.
     void notBrowsableHandler();
-    // The contacts and groups of the sidebar's third group, after the hub's lists changed.
-    void updateSidebarSocial();
+    // Files chosen for a person or group (a sidebar drop, a Send to item).
     void sendFilesToEntity(QObject *entity, const QStringList &remotePaths,
                            const QStringList &localPaths);
     void disableCloudBrowseNavigation(bool disable);

@@ -1,5 +1,4 @@
-// The people half of the application delegate: the contacts page, the sidebar's people and the
-// Send to menus, all of which hand chosen files to the hub.
+// The people half of the application delegate: the contacts page and the Send to menus.
 #include "mcappdelegate.h"
 
 #include "mcbrowsableviewcontroller.h"
@@ -8,6 +7,7 @@
 #include "mcmanager.h"
 #include "mcmenuselection.h"
 #include "mcsidebarcontroller.h"
+#include "mcsocialentity.h"
 
 #include <QPushButton>
 
@@ -25,22 +25,16 @@ void MCAppDelegate::setUpPeople()
         connect(page, &MCContactsViewController::addContactRequested, this,
                 [this, addContact] { menuGoSwitchView(addContact); });
         connect(page, &MCContactsViewController::conversationRequested, this,
-                [this](MCSocialEntity *entity) {
-                    menuGoSwitchView(MCSidebarModel::rowFor(entity).title);
-                });
+                [this](MCSocialEntity *entity) { menuGoSwitchView(entity->title()); });
         return page;
     });
 
-    MCSidebarController *sidebar = m_window->sidebar();
-    connect(sidebar, &MCSidebarController::sendFilesRequested, hub,
-            [hub](QObject *entity, const QStringList &remotePaths, const QStringList &localPaths) {
-                hub->sendFiles(qobject_cast<MCSocialEntity *>(entity), remotePaths, localPaths);
-            });
+    // Send to takes the sidebar drop's way, and selects the person or group as a drop does.
     if (MCMenuSelection *menu = hub->menuSelection()) {
-        connect(menu, &MCMenuSelection::sendFilesRequested, hub,
-                [hub, sidebar](MCSocialEntity *entity, const QStringList &remotePaths) {
-                    hub->sendFiles(entity, remotePaths, {});
-                    sidebar->selectSidebarContact(entity);
+        connect(menu, &MCMenuSelection::sendFilesRequested, this,
+                [this](MCSocialEntity *entity, const QStringList &remotePaths) {
+                    sendFilesToEntity(entity, remotePaths, {});
+                    m_window->sidebar()->selectSidebarContact(entity);
                 });
     }
 }

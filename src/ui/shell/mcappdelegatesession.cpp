@@ -243,9 +243,7 @@ void MCAppDelegate::applicationStart()
     connect(hub, &MCManager::notBrowsablePathChanged, this, &MCAppDelegate::notBrowsableHandler);
     connect(m_window->sidebar(), &MCSidebarController::placeChosen, this,
             &MCAppDelegate::menuGoSwitchView);
-    // The people and groups under the sidebar's third group, and files dropped on them.
-    connect(hub, &MCManager::contactsChanged, this, &MCAppDelegate::updateSidebarSocial);
-    connect(hub, &MCManager::groupsChanged, this, &MCAppDelegate::updateSidebarSocial);
+    // Files dropped on the sidebar's people and groups (the sidebar lists them itself).
     connect(m_window->sidebar(), &MCSidebarController::sendFilesRequested, this,
             &MCAppDelegate::sendFilesToEntity);
     hub->setSoundPlayer(m_services.sounds);

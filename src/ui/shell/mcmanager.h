@@ -235,11 +235,6 @@ public:
     void addChatRooms(const QList<MCGroup *> &groups);
     // The contact with that e-mail (case does not matter); null when none.
     MCContact *contactWithEmail(const QString &email) const;
-    // Files chosen for a person or group (a sidebar drop, a Send to menu): remote items by
-    // path, or local files. Handed on as filesToSendChosen() to the chat, which prepares the
-    // rows the user confirms.
-    void sendFiles(MCSocialEntity *entity, const QStringList &remotePaths,
-                   const QStringList &localPaths);
     void addCollaborationInvite(const QList<MOCollaboration> &collaborations);
     void collaborationNotification(const MOPostedNotification &notification);
     void sendMessage(const MOMessage &message, MCSocialEntity *entity) override;
@@ -322,8 +317,6 @@ signals:
     // Once per batch of new contacts or groups, however many it held.
     void contactsChanged();
     void groupsChanged();
-    void filesToSendChosen(MCSocialEntity *entity, const QStringList &remotePaths,
-                           const QStringList &localPaths);
     void userMessagesChanged();
     void unreadNotificationsChanged();
     void avatarChanged();

@@ -197,16 +197,6 @@ void MCManager::addChatRooms(const QList<MCGroup *> &groups)
         emit groupsChanged();
 }
 
-void MCManager::sendFiles(MCSocialEntity *entity, const QStringList &remotePaths,
-                          const QStringList &localPaths)
-{
-    if (!entity || (remotePaths.isEmpty() && localPaths.isEmpty()))
-        return;
-    qCInfo(lcShell) << "Files chosen for conversation" << entity->identifier() << ":"
-                    << remotePaths.size() << "remote," << localPaths.size() << "local";
-    emit filesToSendChosen(entity, remotePaths, localPaths);
-}
-
 void MCManager::sendMessage(const MOMessage &message, MCSocialEntity *entity)
 {
     if (m_conversationsManager && entity)

@@ -4,6 +4,7 @@
 #include "mccontact.h"
 #include "mcgroup.h"
 #include "mcmanager.h"
+#include "mcsocialentity.h"
 #include "mcstring.h"
 
 #include <QIcon>
@@ -30,11 +31,7 @@ MCSocialEntity *MCSocialEntitiesModel::entity(const QModelIndex &index) const
 
 QString MCSocialEntitiesModel::sortName(const MCSocialEntity *entity)
 {
-    if (const auto *contact = qobject_cast<const MCContact *>(entity))
-        return contact->fullName();
-    if (const auto *group = qobject_cast<const MCGroup *>(entity))
-        return group->roomName();
-    return {};
+    return entity ? entity->roomName() : QString();
 }
 
 int MCSocialEntitiesModel::rowCount(const QModelIndex &parent) const
