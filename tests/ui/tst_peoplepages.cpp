@@ -144,6 +144,15 @@ void TestPeoplePages::sidebarListsPeopleSortedAsPlainText()
         QCOMPARE(row.data(MCSidebarModel::BadgeRole).toList(), QVariantList{0});
         QVERIFY(sidebar()->outlineView()->visualRect(row).height() >= 30);
     }
+    // A message from a contact: the badge of that person's row counts it.
+    MCContact *amy = MCManager::sharedManager()->contactWithEmail(m_contacts[0].email);
+    QVERIFY(amy && amy->identifier() > 0);
+    QVERIFY(!m_server.postMessageAs(amy->email(), amy->identifier(), "Hi").isEmpty());
+    const QModelIndex amyRow =
+        model->index(recentRows().indexOf(QStringLiteral("amy Lower")), 0, recent);
+    QTRY_COMPARE_WITH_TIMEOUT(amyRow.data(MCSidebarModel::BadgeRole).toList(), QVariantList{1},
+                              20000);
+
     // A contact's place is its e-mail as a page name; a group's its name and conversation.
     QVERIFY(recentRows(MCSidebarModel::PlaceRole).contains(m_contacts[0].email + "://"));
     QVERIFY(recentRows(MCSidebarModel::PlaceRole)

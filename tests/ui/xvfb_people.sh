@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # End to end on a real X server: the demo user, given contacts and groups (some with hostile
-# names) and a contact invitation from another user, signs in; saves a screenshot of the
-# window with the sidebar's RECENT group and the Notifications badge (build/people-sidebar.png),
+# names) and a contact invitation from another user, signs in and gets two messages from a
+# contact; saves a screenshot of the window with the sidebar's RECENT group, the contact's
+# unread badge and the Notifications badge (build/people-sidebar.png),
 # then opens the sidebar's "Contacts" row and saves one of the contacts page
 # (build/people-contacts.png) and of its groups list (build/people-groups.png).
 # Usage: xvfb_people.sh <lumarin> <kerlo-local> <output folder>
@@ -34,7 +35,13 @@ start_lumarin
 sign_in
 wait_request 'GET' '/api/v1/contacts.json' 30 || fail "the contacts were never listed"
 xdotool windowsize --sync "$main" 1000 720 2>/dev/null || true
-sleep 3
+# Two messages from Amy in her chat with the user (the first conversation the seed made): her
+# row's unread badge.
+for text in "Hello" "Are you there?"; do
+    control /messages "{\"email\": \"amy@people.kerlo.local\", \"conversation_id\": 1,
+                        \"content\": \"$text\"}"
+done
+sleep 5
 screenshot sidebar
 
 # The sidebar's "Contacts" row, found down the sidebar's rows by the window's title.
