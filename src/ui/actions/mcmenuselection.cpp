@@ -17,12 +17,13 @@ MCMenuSelection::MCMenuSelection(QWidget *parent)
     addItems({Item::Open, Item::OpenWith, Item::Separator, Item::NewFolderWithSelection,
               Item::Separator, Item::Trash, Item::Separator, Item::Rename, Item::Copy,
               Item::QuickLook, Item::Separator, Item::Download, Item::Uncache, Item::Separator});
-    menuItemShare = addItem(tr("Get Share Link"), QStringLiteral("menuItemShare"));
+    // Before the share item, which stays two Up presses from the menu's end.
     m_sendToContacts =
         addSendToMenu(tr("Send to contacts"), QStringLiteral("SendToContacts"), false);
     menuItemSendToContacts = m_sendToContacts->menuAction();
     m_sendToGroups = addSendToMenu(tr("Send to groups"), QStringLiteral("SendToGroups"), true);
     menuItemSendToGroups = m_sendToGroups->menuAction();
+    menuItemShare = addItem(tr("Get Share Link"), QStringLiteral("menuItemShare"));
     addItems({Item::ShowPackageContents, Item::Separator});
     menuItemViewOptions = addItem(tr("Show View Options"), QStringLiteral("menuItemViewOptions"));
     connect(menuItemViewOptions, &QAction::triggered, this, &MCMenuSelection::viewOptionsRequested);

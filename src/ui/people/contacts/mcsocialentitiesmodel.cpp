@@ -17,8 +17,12 @@ MCSocialEntitiesModel::MCSocialEntitiesModel(MCManager *hub, Kind kind, QObject 
     , m_hub(hub)
     , m_kind(kind)
 {
-    connect(hub, kind == Contacts ? &MCManager::contactsChanged : &MCManager::groupsChanged, this,
-            &MCSocialEntitiesModel::updateList);
+    // Hundreds of answers handled in one turn of the event loop make one new list.
+    m_update.setSingleShot(true);
+    m_update.setInterval(0);
+    connect(&m_update, &QTimer::timeout, this, &MCSocialEntitiesModel::updateList);
+    connect(hub, kind == Contacts ? &MCManager::contactsChanged : &MCManager::groupsChanged,
+            &m_update, qOverload<>(&QTimer::start));
     updateList();
 }
 

@@ -3,13 +3,15 @@
 
 #include <QAbstractTableModel>
 #include <QList>
+#include <QTimer>
 
 class MCManager;
 class MCSocialEntity;
 
 // The hub's contacts (by full name: Name, E-mail) or groups (by room name: Name), sorted
 // ascending with a case-sensitive comparison and kept in step with the hub: a contact or
-// group it adds is listed at once, in its place. Names are plain text. Main thread only.
+// group it adds is listed in its place as soon as the event loop turns. Names are plain
+// text. Main thread only.
 class MCSocialEntitiesModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -40,6 +42,7 @@ private:
     MCManager *m_hub;
     Kind m_kind;
     QList<MCSocialEntity *> m_rows;
+    QTimer m_update;
 };
 
 #endif // MCSOCIALENTITIESMODEL_H
