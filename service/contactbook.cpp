@@ -77,6 +77,16 @@ bool ContactBook::areContacts(qint64 a, qint64 b) const
     return pairs.count(pairOf(a, b)) != 0;
 }
 
+void ContactBook::connect(qint64 userId, const std::vector<qint64> &others)
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    for (const qint64 other : others) {
+        if (other != userId)
+            pairs.insert(pairOf(userId, other));
+    }
+    save();
+}
+
 JoinInvitation ContactBook::invite(qint64 senderId, qint64 recipientId)
 {
     std::lock_guard<std::mutex> lock(mutex);

@@ -25,6 +25,8 @@ public:
 
     std::vector<qint64> contactsOf(qint64 userId) const;
     bool areContacts(qint64 a, qint64 b) const;
+    // Makes userId a contact of each of others at once (no invitations), written once.
+    void connect(qint64 userId, const std::vector<qint64> &others);
     // The pending invitation from sender to recipient; a new one when there is none.
     JoinInvitation invite(qint64 senderId, qint64 recipientId);
     // An invitation its sender or recipient may see.

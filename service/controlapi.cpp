@@ -48,6 +48,11 @@ bool ControlApi::isControlPath(const std::string &path)
            (path.size() == prefix.size() || path[prefix.size()] == '/');
 }
 
+std::string ControlApi::controlPrefix()
+{
+    return prefix;
+}
+
 void ControlApi::addRoutes(Router &router)
 {
     router.add(

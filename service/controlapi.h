@@ -28,6 +28,8 @@ public:
                SocialControl &socialControl);
 
     static bool isControlPath(const std::string &path);
+    // "/__control", the start of every control route.
+    static std::string controlPrefix();
 
     void addRoutes(Router &router);
 

@@ -1,5 +1,7 @@
 #include "conversationstore.h"
 
+#include <map>
+
 #include "secrets.h"
 #include "storeddocument.h"
 
@@ -75,7 +77,6 @@ Conversation &ConversationStore::add(std::vector<qint64> userIds, const QString 
     conversation.userIds = userIds;
     conversation.main = main;
     conversations.push_back(conversation);
-    save();
     return conversations.back();
 }
 
@@ -89,7 +90,37 @@ Conversation ConversationStore::mainConversation(qint64 a, qint64 b)
         if (conversation.main && conversation.hasMember(a) && conversation.hasMember(b))
             return conversation;
     }
-    return add({a, b}, QString(), true);
+    const Conversation made = add({a, b}, QString(), true);
+    save();
+    return made;
+}
+
+std::vector<Conversation> ConversationStore::mainConversations(qint64 a,
+                                                               const std::vector<qint64> &others)
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    // One pass over what exists, so that hundreds of pairs cost one scan and one write.
+    std::map<qint64, Conversation> existing;
+    for (const Conversation &conversation : conversations) {
+        if (conversation.main && conversation.hasMember(a)) {
+            for (const qint64 member : conversation.userIds) {
+                if (member != a)
+                    existing.emplace(member, conversation);
+            }
+        }
+    }
+    std::vector<Conversation> mains;
+    for (const qint64 other : others) {
+        const auto found = existing.find(other);
+        if (found != existing.end()) {
+            mains.push_back(found->second);
+            continue;
+        }
+        mains.push_back(add({a, other}, QString(), true));
+        existing.emplace(other, mains.back());
+    }
+    save();
+    return mains;
 }
 
 std::optional<Conversation> ConversationStore::existingMain(qint64 a, qint64 b) const
@@ -105,7 +136,20 @@ std::optional<Conversation> ConversationStore::existingMain(qint64 a, qint64 b) 
 Conversation ConversationStore::startGroup(std::vector<qint64> userIds, const QString &name)
 {
     std::lock_guard<std::mutex> lock(mutex);
-    return add(std::move(userIds), name, false);
+    const Conversation made = add(std::move(userIds), name, false);
+    save();
+    return made;
+}
+
+std::vector<Conversation>
+ConversationStore::startGroups(const std::vector<std::pair<QString, std::vector<qint64>>> &groups)
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    std::vector<Conversation> made;
+    for (const auto &group : groups)
+        made.push_back(add(group.second, group.first, false));
+    save();
+    return made;
 }
 
 std::optional<Conversation> ConversationStore::conversation(qint64 id) const

@@ -22,8 +22,13 @@ public:
     // The main conversation of two users, made when they have none.
     Conversation mainConversation(qint64 a, qint64 b);
     std::optional<Conversation> existingMain(qint64 a, qint64 b) const;
+    // The main conversations of a with each of others, made where missing, written once.
+    std::vector<Conversation> mainConversations(qint64 a, const std::vector<qint64> &others);
     // userIds need not be sorted or distinct.
     Conversation startGroup(std::vector<qint64> userIds, const QString &name);
+    // Many groups, by name and members, written once.
+    std::vector<Conversation>
+    startGroups(const std::vector<std::pair<QString, std::vector<qint64>>> &groups);
     std::optional<Conversation> conversation(qint64 id) const;
     std::vector<Conversation> conversationsOf(qint64 userId) const;
     // The sender must be a member; the conversation counts as updated.
@@ -37,6 +42,7 @@ public:
 
 private:
     bool save() const;
+    // Appends a conversation; the caller saves.
     Conversation &add(std::vector<qint64> userIds, const QString &name, bool main);
 
     ServiceDatabase &database;

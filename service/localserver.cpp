@@ -24,6 +24,8 @@
 #include "shareapi.h"
 #include "sharelinkstore.h"
 #include "socialcontrol.h"
+#include "inflightgauge.h"
+#include "socialseed.h"
 #include "socialreplies.h"
 #include "stopflag.h"
 #include "thumbnailapi.h"
@@ -95,6 +97,7 @@ struct LocalServer::Private
         , conversationsApi(auth, accounts, contacts, conversations, news, socialReplies)
         , avatarApi(auth, accounts, options.dataPath, serverUrl)
         , socialControl(accounts, contactsApi, collaborationsApi, conversationsApi, socialReplies)
+        , socialSeed(accounts, contacts, conversations)
     {}
 
     void handle(const httplib::Request &request, httplib::Response &response);
@@ -141,6 +144,8 @@ struct LocalServer::Private
     ConversationsApi conversationsApi;
     AvatarApi avatarApi;
     SocialControl socialControl;
+    SocialSeed socialSeed;
+    InFlightGauge inFlight;
     std::unique_ptr<httplib::Server> server;
     Router apiRoutes;
     Router controlRoutes;
@@ -202,6 +207,20 @@ LocalServer::LocalServer(const ServiceOptions &options)
         d->control.reset(new ControlApi(d->stopFlag, d->accounts, d->objects, d->transferSwitches,
                                         d->uploads, d->socialControl));
         d->control->addRoutes(d->controlRoutes);
+        d->socialSeed.addRoutes(d->controlRoutes, ControlApi::controlPrefix());
+        // {"peak"}: the most API requests answered at once since the last DELETE.
+        d->controlRoutes.add("GET", ControlApi::controlPrefix() + "/in-flight",
+                             [this](const httplib::Request &, httplib::Response &response,
+                                    const RouteCaptures &) {
+                                 JsonReply::send(response, 200,
+                                                 {{QStringLiteral("peak"), d->inFlight.peakCount()}});
+                             });
+        d->controlRoutes.add("DELETE", ControlApi::controlPrefix() + "/in-flight",
+                             [this](const httplib::Request &, httplib::Response &response,
+                                    const RouteCaptures &) {
+                                 d->inFlight.resetPeak();
+                                 JsonReply::send(response, 200, {});
+                             });
     }
     d->addApiRoutes();
 }
@@ -247,6 +266,7 @@ void LocalServer::Private::handle(const httplib::Request &request, httplib::Resp
             JsonReply::sendNotFound(response);
         return;
     }
+    const InFlightGauge::Scope counted(inFlight);
     if (control) {
         control->requestLog().record(request);
         if (const std::optional<Fault> fault =

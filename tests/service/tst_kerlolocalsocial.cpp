@@ -69,6 +69,7 @@ private slots:
     void refusals_data();
     void refusals();
     void persistence();
+    void socialSeed();
 
 private:
     Reply send(const Client &client, const char *method, const QByteArray &target,
@@ -605,6 +606,52 @@ void TestKerloLocalSocial::persistence()
     QVERIFY(get(bob, poll).json["messages"].toObject().isEmpty());
     QCOMPARE(values(get(bob, "/invites/received.json?limit=1000").json["invites"], "token"),
              QStringList{sent[0]["token"].toString()});
+}
+
+void TestKerloLocalSocial::socialSeed()
+{
+    // Many contacts and groups at once: the named people and generated ones, each with a main
+    // conversation, and groups with the user in them.
+    const Client ann = newUser();
+    const QString bob = QStringLiteral("seeded.bob@example.org");
+    const QJsonObject body{
+        {"email", ann.email},
+        {"contacts", QJsonArray{QJsonObject{{"email", bob}, {"first_name", "Bob"}}}},
+        {"contact_count", 3},
+        {"groups", QJsonArray{QJsonObject{{"name", "Team"}, {"members", QJsonArray{bob}}}}},
+        {"group_count", 2}};
+    QByteArray reply;
+    QCOMPARE(server.control("POST", "/social-seed", body, &reply), 200);
+    QCOMPARE(QJsonDocument::fromJson(reply)["contacts"].toArray().size(), 4);
+    QCOMPARE(QJsonDocument::fromJson(reply)["groups"].toArray().size(), 3);
+    const QJsonArray contacts = get(ann, "/contacts.json").json["contacts"].toArray();
+    QCOMPARE(contacts.size(), 4);
+    QStringList firstNames = values(contacts, "first_name");
+    firstNames.sort();
+    QCOMPARE(firstNames, QStringList({"Bob", "Seed", "Seed", "Seed"}));
+    for (const QJsonValue &contact : contacts)
+        QVERIFY(contact["conversation"]["id"].toDouble() > 0);
+    const auto conversations = [&] {
+        return get(ann, "/conversations").json["conversations"].toArray().size();
+    };
+    QCOMPARE(conversations(), 4 + 3);
+
+    // Again: the same people stay one contact and one main conversation each.
+    QCOMPARE(server.control("POST", "/social-seed", body), 200);
+    QCOMPARE(get(ann, "/contacts.json").json["contacts"].toArray().size(), 4);
+    QCOMPARE(conversations(), 4 + 3 + 3);
+
+    // Refused: nobody with that e-mail, counts that are not small non-negative integers.
+    QCOMPARE(server.control("POST", "/social-seed", {{"email", "nobody@example.org"}}), 404);
+    for (const QJsonValue &count : {QJsonValue(-1), QJsonValue("three"), QJsonValue(5001)}) {
+        QCOMPARE(server.control("POST", "/social-seed",
+                                {{"email", ann.email}, {"contact_count", count}}),
+                 400);
+        QCOMPARE(
+            server.control("POST", "/social-seed", {{"email", ann.email}, {"group_count", count}}),
+            400);
+    }
+    QCOMPARE(get(ann, "/contacts.json").json["contacts"].toArray().size(), 4);
 }
 
 QTEST_GUILESS_MAIN(TestKerloLocalSocial)

@@ -272,5 +272,13 @@ void TestSidebar::dropsOnHomeUploadOrMoveAndTheBadgeCountsThem()
     QVERIFY(Badge::badges(notifications.data(MCSidebarModel::BadgeRole)).isEmpty());
 }
 
-QTEST_MAIN(TestSidebar)
+// A folder of its own: suites running side by side never share a support folder.
+int main(int argc, char **argv)
+{
+    isolateEnvironment();
+    QApplication app(argc, argv);
+    TestSidebar test;
+    return QTest::qExec(&test, argc, argv);
+}
+
 #include "tst_sidebar.moc"

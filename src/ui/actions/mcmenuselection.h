@@ -3,11 +3,13 @@
 
 #include "mcselectionmenu.h"
 
+class MCSocialEntity;
 class MOStorageObject;
 class QUrl;
 
 // The context menu of selected remote items: open, open with, delete, rename, copy, the local
-// copy, a share link, entering a package, and the View Options window.
+// copy, a share link, sending to a contact or group, entering a package, and the View Options
+// window.
 class MCMenuSelection : public MCSelectionMenu
 {
     Q_OBJECT
@@ -19,14 +21,27 @@ public:
     // "Show View Options", or "Hide View Options" while the window is open.
     QAction *viewOptionsItem() const { return menuItemViewOptions; }
 
+    // The Send to submenus: the hub's contacts by full name, or its groups by room name.
+    QMenu *sendToContactsMenu() const { return m_sendToContacts; }
+    QMenu *sendToGroupsMenu() const { return m_sendToGroups; }
+
 signals:
     void viewOptionsRequested();
+    // The selection's items were chosen for entity (a Send to item).
+    void sendFilesRequested(MCSocialEntity *entity, const QStringList &remotePaths);
 
 protected:
     void menuNeedsUpdate() override;
 
 private:
+    QMenu *addSendToMenu(const QString &title, const QString &name, bool groups);
+    void fillSendFiles(QMenu *submenu, bool groups);
+
     QAction *menuItemShare;
+    QAction *menuItemSendToContacts;
+    QAction *menuItemSendToGroups;
+    QMenu *m_sendToContacts;
+    QMenu *m_sendToGroups;
     QAction *menuItemViewOptions;
 };
 

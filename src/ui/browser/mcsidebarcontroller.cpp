@@ -2,11 +2,15 @@
 
 #include "mcbrowsableviewcontroller.h"
 #include "mcbrowserlog.h"
+#include "mccontact.h"
 #include "mcdropactions.h"
+#include "mcgroup.h"
 #include "mcmanager.h"
 #include "mcoutlineviewsidebar.h"
 #include "mcpasteboard.h"
 #include "mcsidebarbadgedelegate.h"
+#include "mocollaborationmanager.h"
+#include "mocontactsmanager.h"
 
 #include <QGuiApplication>
 #include <QVBoxLayout>
@@ -14,6 +18,7 @@
 namespace {
 
 const QString Home = QStringLiteral("home");
+const int SentInvitationsLimit = 1000;
 
 } // namespace
 
@@ -43,6 +48,15 @@ MCSidebarController::MCSidebarController(QWidget *parent)
             &MCSidebarController::applicationStateChanged);
     applicationStateChanged(QGuiApplication::applicationState());
     m_outline->setEnabled(false);
+    // At sign-in the people come in hundreds of answers handled in one turn of the event
+    // loop: the group is rebuilt once after them, not once per answer.
+    m_socialUpdate.setSingleShot(true);
+    m_socialUpdate.setInterval(0);
+    connect(&m_socialUpdate, &QTimer::timeout, this,
+            qOverload<>(&MCSidebarController::updateSocial));
+    connect(m_hub, &MCManager::contactsChanged, &m_socialUpdate, qOverload<>(&QTimer::start));
+    connect(m_hub, &MCManager::groupsChanged, &m_socialUpdate, qOverload<>(&QTimer::start));
+    updateSocial();
 }
 
 void MCSidebarController::setSelectionDisabled(bool disabled)
@@ -86,6 +100,53 @@ void MCSidebarController::updateSocial(const QList<MCSidebarSocialRow> &rows)
     const QString selected = selectedIndex().data(MCSidebarModel::PlaceRole).toString();
     if (m_model->addSocialRows(rows))
         select(m_model->indexForPlace(selected));
+}
+
+void MCSidebarController::updateSocial()
+{
+    QList<MCSidebarSocialRow> rows;
+    const QList<MCContact *> contacts = m_hub->contacts();
+    const QList<MCGroup *> groups = m_hub->groups();
+    rows.reserve(contacts.size() + groups.size());
+    for (MCContact *contact : contacts) {
+        // Without an e-mail a contact has no title to find its chat by.
+        if (!contact->title().isEmpty())
+            rows.append(MCSidebarModel::rowFor(contact));
+    }
+    for (MCGroup *group : groups)
+        rows.append(MCSidebarModel::rowFor(group));
+    updateSocial(rows);
+}
+
+void MCSidebarController::updateContactsList()
+{
+    if (!m_contactsManager) {
+        m_contactsManager = new MOContactsManager(this);
+        m_contactsManager->setDelegate(this);
+    }
+    m_contactsManager->listContacts();
+}
+
+void MCSidebarController::collaborationManagerDidReceiveContacts(
+    MOContactsManager *, const QList<MOUserAccount> &contacts)
+{
+    QList<MCContact *> made;
+    made.reserve(contacts.size());
+    for (const MOUserAccount &account : contacts)
+        made.append(new MCContact(account, m_hub));
+    m_hub->addContacts(made);
+    MOCollaborationManager::sharedInstance()->listSentInvitations(0, SentInvitationsLimit);
+}
+
+void MCSidebarController::selectSidebarContact(MCSocialEntity *entity)
+{
+    for (int row = 0; row < m_model->rowCount(m_model->index(MCSidebarModel::Recent, 0)); ++row) {
+        const QModelIndex index = m_model->index(row, 0, m_model->index(MCSidebarModel::Recent, 0));
+        if (m_model->socialRow(index)->entity == entity) {
+            select(index);
+            return;
+        }
+    }
 }
 
 void MCSidebarController::deselectItemIfNecessary(const QString &path)

@@ -2,10 +2,14 @@
 #define MCSIDEBARCONTROLLER_H
 
 #include "mcsidebarmodel.h"
+#include "mocontactsmanagerdelegate.h"
 
+#include <QTimer>
 #include <QWidget>
 
 class MCManager;
+class MCSocialEntity;
+class MOContactsManager;
 class MCOutlineViewSidebar;
 class QMimeData;
 
@@ -14,7 +18,9 @@ class QMimeData;
 // chooses a place; the selection then follows the page shown. Files dropped on "Home" are
 // uploaded or moved to the root; files dropped on a person or group are handed to
 // sendFilesRequested().
-class MCSidebarController : public QWidget
+class MCSidebarController
+    : public QWidget
+    , public MOContactsManagerDelegate
 {
     Q_OBJECT
 public:
@@ -29,7 +35,16 @@ public:
     // The user's contacts and groups: rows not listed yet are added (sorted by room name) and
     // the selected row stays selected; rows no longer given stay.
     void updateSocial(const QList<MCSidebarSocialRow> &rows);
-    void updateContactsList() {}
+    // The hub's contacts, then its groups (what its contactsChanged and groupsChanged bring).
+    void updateSocial();
+    // Once signed in: asks the service for the contacts, which go to the hub.
+    void updateContactsList();
+    // The person's or group's row becomes the only selected one (files were chosen for it).
+    void selectSidebarContact(MCSocialEntity *entity);
+
+    // MOContactsManagerDelegate
+    void collaborationManagerDidReceiveContacts(MOContactsManager *manager,
+                                                const QList<MOUserAccount> &contacts) override;
     // The browser went to path: the home row loses its selection away from "/" and takes it
     // at "/" while no page is shown.
     void deselectItemIfNecessary(const QString &path);
@@ -56,6 +71,8 @@ private:
     MCManager *m_hub;
     MCSidebarModel *m_model;
     MCOutlineViewSidebar *m_outline;
+    MOContactsManager *m_contactsManager = nullptr;
+    QTimer m_socialUpdate;
     bool m_selectionDisabled = true;
 };
 

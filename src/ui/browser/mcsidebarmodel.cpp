@@ -1,10 +1,12 @@
 #include "mcsidebarmodel.h"
 
 #include "mcbrowsableviewcontroller.h"
+#include "mcgroup.h"
 #include "mcmanager.h"
 #include "mcstring.h"
 
 #include <QApplication>
+#include <QSet>
 #include <QStyle>
 
 #include <algorithm>
@@ -48,6 +50,9 @@ MCSidebarModel::MCSidebarModel(MCManager *hub, QObject *parent)
         {tr("Notifications"), Notifications,
          placeIcon("mail-unread", QStyle::SP_MessageBoxInformation)},
     };
+    // Looked up once: every row of a person asks for one while the outline measures it.
+    m_contactIcon = placeIcon("avatar-default", QStyle::SP_FileIcon);
+    m_groupIcon = placeIcon("system-users", QStyle::SP_DirIcon);
     connect(hub, &MCManager::currentUploadsCountChanged, this,
             [this] { counterChanged(Transfers); });
     connect(hub, &MCManager::currentDownloadsCountChanged, this,
@@ -106,13 +111,22 @@ QVariant MCSidebarModel::data(const QModelIndex &index, int role) const
         case Qt::ToolTipRole:
             return MCString::stringForToolTip(person->roomName.isEmpty() ? person->title
                                                                          : person->roomName);
-        case Qt::DecorationRole:
-            return person->isGroup ? placeIcon("system-users", QStyle::SP_DirIcon)
-                                   : placeIcon("avatar-default", QStyle::SP_FileIcon);
+        case Qt::DecorationRole: {
+            // The person's picture once it is known; a group's or a person's icon until then.
+            const auto *entity = qobject_cast<const MCSocialEntity *>(person->entity.data());
+            if (entity && !entity->roomImage().isNull())
+                return QIcon(entity->roomImage());
+            return person->isGroup ? m_groupIcon : m_contactIcon;
+        }
         case PlaceRole:
             return person->title;
         case KindRole:
             return person->isGroup ? Group : Contact;
+        case BadgeRole: {
+            // The unread messages and unanswered files of the conversation.
+            const auto *entity = qobject_cast<const MCSocialEntity *>(person->entity.data());
+            return entity ? QVariantList{entity->chatNotifications()} : QVariant();
+        }
         default:
             return {};
         }
@@ -169,15 +183,48 @@ const MCSidebarSocialRow *MCSidebarModel::socialRow(const QModelIndex &index) co
     return &m_social.at(index.row());
 }
 
+MCSidebarSocialRow MCSidebarModel::rowFor(MCSocialEntity *entity)
+{
+    return {entity->title(), entity->roomName(), qobject_cast<MCGroup *>(entity) != nullptr,
+            entity};
+}
+
 bool MCSidebarModel::addSocialRows(const QList<MCSidebarSocialRow> &rows)
 {
+    // Hundreds of people arrive at sign-in: membership by hash, not by scanning.
+    QSet<const QObject *> entities;
+    QSet<QString> titles;
+    const auto remember = [&](const MCSidebarSocialRow &row) {
+        if (row.entity)
+            entities.insert(row.entity.data());
+        else
+            titles.insert(QString::number(row.isGroup) + row.title);
+    };
+    const auto known = [&](const MCSidebarSocialRow &row) {
+        return row.entity ? entities.contains(row.entity.data())
+                          : titles.contains(QString::number(row.isGroup) + row.title);
+    };
+    for (const MCSidebarSocialRow &row : qAsConst(m_social))
+        remember(row);
     QList<MCSidebarSocialRow> added;
     for (const MCSidebarSocialRow &row : rows) {
-        if (!m_social.contains(row) && !added.contains(row))
-            added.append(row);
+        if (known(row))
+            continue;
+        remember(row);
+        added.append(row);
     }
     if (added.isEmpty())
         return false;
+    for (const MCSidebarSocialRow &row : qAsConst(added)) {
+        auto *entity = qobject_cast<MCSocialEntity *>(row.entity.data());
+        if (!entity)
+            continue;
+        // The badge and the picture repaint the person's row only.
+        connect(entity, &MCSocialEntity::chatNotificationsChanged, this,
+                [this, entity] { entityChanged(entity, BadgeRole); });
+        connect(entity, &MCSocialEntity::roomImageChanged, this,
+                [this, entity] { entityChanged(entity, Qt::DecorationRole); });
+    }
     beginResetModel();
     m_social += added;
     std::stable_sort(m_social.begin(), m_social.end(),
@@ -186,6 +233,17 @@ bool MCSidebarModel::addSocialRows(const QList<MCSidebarSocialRow> &rows)
                      });
     endResetModel();
     return true;
+}
+
+void MCSidebarModel::entityChanged(QObject *entity, int role)
+{
+    for (int row = 0; row < m_social.size(); ++row) {
+        if (m_social.at(row).entity == entity) {
+            const QModelIndex changed = createIndex(row, 0, quintptr(Recent + 1));
+            emit dataChanged(changed, changed, {role});
+            return;
+        }
+    }
 }
 
 void MCSidebarModel::counterChanged(const QString &place)

@@ -7,6 +7,7 @@
 #include <QStringList>
 
 class MCManager;
+class MCSocialEntity;
 
 // A person or chat group under the sidebar's third group. title names its conversation page
 // (what the hub's notBrowsablePath holds while it is shown); the rows sort by roomName.
@@ -23,7 +24,8 @@ struct MCSidebarSocialRow
 // The sidebar's rows: three group titles, the places under the first two, and the contacts
 // and groups under the third. Display is the row's plain title, Decoration its icon, PlaceRole
 // what choosing it shows ("home", a page's pseudo-URL or a conversation's title), BadgeRole the
-// counts its badge shows (downloads then uploads for Transfers, unread for Notifications).
+// counts its badge shows (downloads then uploads for Transfers, unread for Notifications and
+// for a person or group).
 // The counters are the hub's; a change repaints only the row that shows it.
 class MCSidebarModel : public QAbstractItemModel
 {
@@ -50,9 +52,12 @@ public:
     // Appends the rows not listed yet and sorts the third group by room name (case-sensitive);
     // rows no longer given stay. True when something was added (the model was then reset).
     bool addSocialRows(const QList<MCSidebarSocialRow> &rows);
+    // The row of a contact or group: its title, by its room name.
+    static MCSidebarSocialRow rowFor(MCSocialEntity *entity);
 
 private:
     void counterChanged(const QString &place);
+    void entityChanged(QObject *entity, int role);
 
     struct PlaceRow
     {
@@ -63,6 +68,8 @@ private:
     MCManager *m_hub;
     QList<PlaceRow> m_places[2];
     QList<MCSidebarSocialRow> m_social;
+    QIcon m_contactIcon;
+    QIcon m_groupIcon;
 };
 
 #endif // MCSIDEBARMODEL_H

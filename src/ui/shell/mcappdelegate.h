@@ -207,8 +207,7 @@ private:
     void menuGoSwitchView(const QString &target);
     // The hub's page location changed: shows that page, or the browser for the empty text.
     void notBrowsableHandler();
-    // The contacts and groups of the sidebar's third group, after the hub's lists changed.
-    void updateSidebarSocial();
+    // Files chosen for a person or group (a sidebar drop, a Send to item).
     void sendFilesToEntity(QObject *entity, const QStringList &remotePaths,
                            const QStringList &localPaths);
     void disableCloudBrowseNavigation(bool disable);
@@ -224,6 +223,8 @@ private:
     void addPage(const QString &location, QWidget *page);
     // The view menus' items that pick the view and open its options.
     void connectViewChoices();
+    // The contacts page, the sidebar's people and the Send to menus, wired to the hub.
+    void setUpPeople();
     void viewOptionsShown(bool shown);
     void accountSizesNotification(const MOPostedNotification &notification);
     // Connects the menus' Get Info and Quick Look and the views' selections to the windows.

@@ -160,21 +160,6 @@ void MCAppDelegate::notBrowsableHandler()
     updateWindowTitle();
 }
 
-void MCAppDelegate::updateSidebarSocial()
-{
-    MCManager *hub = MCManager::sharedManager();
-    if (!m_window)
-        return;
-    QList<MCSidebarSocialRow> rows;
-    for (MCContact *contact : hub->contacts()) {
-        if (!contact->title().isEmpty())
-            rows.append({contact->title(), contact->roomName(), false, contact});
-    }
-    for (MCGroup *group : hub->groups())
-        rows.append({group->title(), group->roomName(), true, group});
-    m_window->sidebar()->updateSocial(rows);
-}
-
 void MCAppDelegate::sendFilesToEntity(QObject *entity, const QStringList &remotePaths,
                                       const QStringList &localPaths)
 {

@@ -248,9 +248,7 @@ void MCAppDelegate::applicationStart()
     connect(hub, &MCManager::notBrowsablePathChanged, this, &MCAppDelegate::notBrowsableHandler);
     connect(m_window->sidebar(), &MCSidebarController::placeChosen, this,
             &MCAppDelegate::menuGoSwitchView);
-    // The people and groups under the sidebar's third group, and files dropped on them.
-    connect(hub, &MCManager::contactsChanged, this, &MCAppDelegate::updateSidebarSocial);
-    connect(hub, &MCManager::groupsChanged, this, &MCAppDelegate::updateSidebarSocial);
+    // Files dropped on the sidebar's people and groups (the sidebar lists them itself).
     connect(m_window->sidebar(), &MCSidebarController::sendFilesRequested, this,
             &MCAppDelegate::sendFilesToEntity);
     hub->setSoundPlayer(m_services.sounds);
@@ -307,6 +305,7 @@ void MCAppDelegate::applicationStart()
     backgroundMenu->setFileActions(m_fileActions);
     hub->setMenuNoSelection(backgroundMenu);
     connectViewChoices();
+    setUpPeople();
 
     // The history's two steps, enabled while there is somewhere to go.
     connect(m_window->backAction(), &QAction::triggered, this, [this] { goBackForward(0); });

@@ -236,6 +236,8 @@ public:
     MCSocialEntity *insertOrFetchEntityForConversation(const MOConversation &conversation);
     void addContacts(const QList<MCContact *> &contacts);
     void addChatRooms(const QList<MCGroup *> &groups);
+    // The contact with that e-mail (case does not matter); null when none.
+    MCContact *contactWithEmail(const QString &email) const;
     void addCollaborationInvite(const QList<MOCollaboration> &collaborations);
     void collaborationNotification(const MOPostedNotification &notification);
     void sendMessage(const MOMessage &message, MCSocialEntity *entity) override;
@@ -324,6 +326,7 @@ signals:
     void totalCountChanged();
     void currentUploadsCountChanged();
     void currentDownloadsCountChanged();
+    // Once per batch of new contacts or groups, however many it held.
     void contactsChanged();
     void groupsChanged();
     void userMessagesChanged();
@@ -366,6 +369,10 @@ private:
                          void (MCSocialEntity::*receive)(const QList<MOCollaboration> &));
     MCSocialEntity *entityOf(const MOCollaboration &collaboration);
     void answerJoinInvitation(MCJoinInvitation *row, bool accept);
+    // The per-conversation listings (people, history page), sent a few per event-loop turn.
+    enum class ConversationRequest { Users, Messages };
+    void queueConversationRequest(ConversationRequest kind, qint64 conversationId);
+    void sendConversationRequests();
     void updateJoinInvitation(const MOJoinInvitation &invitation);
     void dropOldAnsweredMessages();
     // The picture at path for whoever has account's e-mail; alsoMet: the people met in group
@@ -402,6 +409,9 @@ private:
     QString m_shownSheetKey;
     QHash<qint64, MCSocialEntity *> m_socialEntities;
     QList<MCContact *> m_contacts;
+    // m_contacts by lower-case e-mail: merges of hundreds of contacts stay linear.
+    QHash<QString, MCContact *> m_contactsByEmail;
+    QList<QPair<ConversationRequest, qint64>> m_conversationRequests;
     QList<MCGroup *> m_groups;
     QHash<QString, qint64> m_p2pRecipientIdMap;
     QHash<qint64, QString> m_p2pIdRecipientMap;

@@ -16,6 +16,7 @@
 #include "moconversationsmanager.h"
 #include "mouserauthenticationmanager.h"
 
+#include <QTimer>
 #include <QWidget>
 
 #include <algorithm>
@@ -119,27 +120,24 @@ MCSocialEntity *MCManager::insertOrFetchEntityForConversation(const MOConversati
     // registered under it stands for this conversation too, so later answers find it.
     const qint64 registered = account.mainConversation().identifier();
     MCSocialEntity *entity = m_socialEntities.value(registered);
-    if (!entity) {
-        const auto known =
-            std::find_if(m_contacts.begin(), m_contacts.end(), [&account](MCContact *contact) {
-                return sameEmail(contact->email(), account.email());
-            });
-        entity = known != m_contacts.end() ? *known : nullptr;
-    }
+    if (!entity)
+        entity = contactWithEmail(account.email());
     if (entity)
         m_socialEntities.insert(key, entity);
     return entity;
 }
 
+MCContact *MCManager::contactWithEmail(const QString &email) const
+{
+    return email.isEmpty() ? nullptr : m_contactsByEmail.value(email.toLower());
+}
+
 void MCManager::addContacts(const QList<MCContact *> &contacts)
 {
+    bool added = false;
     for (MCContact *contact : contacts) {
         const qint64 key = contact->identifier();
-        const bool known =
-            m_socialEntities.contains(key) ||
-            std::any_of(m_contacts.begin(), m_contacts.end(), [contact](MCContact *held) {
-                return sameEmail(held->email(), contact->email());
-            });
+        const bool known = m_socialEntities.contains(key) || contactWithEmail(contact->email());
         if (known) {
             if (contact->parent() == this &&
                 m_chatSupport.contactByEmail(contact->email()) != contact)
@@ -155,7 +153,9 @@ void MCManager::addContacts(const QList<MCContact *> &contacts)
         if (key >= 1)
             m_socialEntities.insert(key, contact);
         m_contacts.append(contact);
-        emit contactsChanged();
+        if (!contact->email().isEmpty())
+            m_contactsByEmail.insert(contact->email().toLower(), contact);
+        added = true;
         if (key < 1)
             qCDebug(lcShell).noquote()
                 << QStringLiteral("contact name: %1 - id: %2").arg(contact->fullName()).arg(key);
@@ -171,10 +171,11 @@ void MCManager::addContacts(const QList<MCContact *> &contacts)
         }
         m_p2pRecipientIdMap.insert(contact->email(), key);
         m_p2pIdRecipientMap.insert(key, contact->email());
-        if (m_conversationsManager)
-            m_conversationsManager->listMessagesOfConversationWithIdentifier(key, QDateTime(),
-                                                                             HistoryPage);
+        queueConversationRequest(ConversationRequest::Messages, key);
     }
+    // One announcement per batch: a listing of hundreds re-sorts the lists once.
+    if (added)
+        emit contactsChanged();
     if (!m_receivedInvitationsListed) {
         m_receivedInvitationsListed = true;
         MOCollaborationManager::sharedInstance()->listReceivedInvitations(QString(),
@@ -184,6 +185,7 @@ void MCManager::addContacts(const QList<MCContact *> &contacts)
 
 void MCManager::addChatRooms(const QList<MCGroup *> &groups)
 {
+    bool added = false;
     for (MCGroup *group : groups) {
         const qint64 key = group->identifier();
         if (key < 1 || m_socialEntities.contains(key)) {
@@ -199,7 +201,7 @@ void MCManager::addChatRooms(const QList<MCGroup *> &groups)
                 });
         m_socialEntities.insert(key, group);
         m_groups.append(group);
-        emit groupsChanged();
+        added = true;
         for (const MOUserAccount &participant : group->chatRoom().participants()) {
             if (isSignedInAccount(participant) ||
                 m_chatSupport.mcContactByEmail().value(participant.email()))
@@ -208,10 +210,10 @@ void MCManager::addChatRooms(const QList<MCGroup *> &groups)
                                                     new MCContact(participant, this));
             requestAvatar(participant);
         }
-        if (m_conversationsManager)
-            m_conversationsManager->listMessagesOfConversationWithIdentifier(key, QDateTime(),
-                                                                             HistoryPage);
+        queueConversationRequest(ConversationRequest::Messages, key);
     }
+    if (added)
+        emit groupsChanged();
 }
 
 void MCManager::sendMessage(const MOMessage &message, MCSocialEntity *entity)
@@ -307,10 +309,38 @@ void MCManager::collaborationManagerDidReceiveChangedCollaborations(
 // Conversations
 
 void MCManager::conversationsManagerDidReceiveConversations(
-    MOConversationsManager *manager, const QList<MOConversation> &conversations)
+    MOConversationsManager *, const QList<MOConversation> &conversations)
 {
     for (const MOConversation &conversation : conversations)
-        manager->listUsersForConversationWithIdentifier(conversation.identifier());
+        queueConversationRequest(ConversationRequest::Users, conversation.identifier());
+}
+
+void MCManager::queueConversationRequest(ConversationRequest kind, qint64 conversationId)
+{
+    m_conversationRequests.append({kind, conversationId});
+    if (m_conversationRequests.size() == 1)
+        QTimer::singleShot(0, this, &MCManager::sendConversationRequests);
+}
+
+void MCManager::sendConversationRequests()
+{
+    // A sign-in with hundreds of conversations asks for each one's people and history: a few
+    // at a time, so that building the requests never holds the window up.
+    const int RequestsPerTurn = 20;
+    if (!m_conversationsManager) {
+        m_conversationRequests.clear();
+        return;
+    }
+    for (int sent = 0; sent < RequestsPerTurn && !m_conversationRequests.isEmpty(); ++sent) {
+        const QPair<ConversationRequest, qint64> next = m_conversationRequests.takeFirst();
+        if (next.first == ConversationRequest::Users)
+            m_conversationsManager->listUsersForConversationWithIdentifier(next.second);
+        else
+            m_conversationsManager->listMessagesOfConversationWithIdentifier(
+                next.second, QDateTime(), HistoryPage);
+    }
+    if (!m_conversationRequests.isEmpty())
+        QTimer::singleShot(0, this, &MCManager::sendConversationRequests);
 }
 
 void MCManager::conversationsManagerDidStartConversation(MOConversationsManager *manager,
@@ -352,12 +382,8 @@ void MCManager::conversationsManagerDidReceiveChangedStatusAccounts(
     MOConversationsManager *, const QList<MOUserAccount> &accounts)
 {
     for (const MOUserAccount &account : accounts) {
-        const auto contact =
-            std::find_if(m_contacts.begin(), m_contacts.end(), [&account](MCContact *held) {
-                return sameEmail(held->email(), account.email());
-            });
-        if (contact != m_contacts.end())
-            (*contact)->setUserAccount(account);
+        if (MCContact *contact = contactWithEmail(account.email()))
+            contact->setUserAccount(account);
     }
 }
 
@@ -507,13 +533,10 @@ void MCManager::setAvatarOf(const MOUserAccount &account, const QString &path, b
         setAvatar(picture);
         return;
     }
-    const auto contact =
-        std::find_if(m_contacts.begin(), m_contacts.end(), [&account](MCContact *held) {
-            return sameEmail(held->email(), account.email());
-        });
-    if (contact != m_contacts.end())
-        (*contact)->setAvatar(picture);
-    if (contact == m_contacts.end() || alsoMet) {
+    MCContact *contact = contactWithEmail(account.email());
+    if (contact)
+        contact->setAvatar(picture);
+    if (!contact || alsoMet) {
         if (MCContact *met = m_chatSupport.contactByEmail(account.email()))
             met->setAvatar(picture);
     }

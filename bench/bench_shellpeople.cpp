@@ -1,0 +1,156 @@
+// Signing in with 200 contacts and 50 groups against kerlo-local: from the sign-in click to
+// the interface being idle (every person listed in the sidebar, no request but the polls for
+// half a second), the most requests the service answered at once meanwhile, and the longest stall
+// of the main thread. The reference is the same listings made straight over HTTP in the same run
+// (sign-in, the contacts, the conversations).
+#include "mcappdelegate.h"
+#include "mcbrowsableviewcontroller.h"
+#include "mcmanager.h"
+#include "mcsidebarcontroller.h"
+#include "shellbench.h"
+#include "stallmonitor.h"
+
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QTest>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <thread>
+
+namespace {
+
+constexpr int ContactCount = 200;
+constexpr int GroupCount = 50;
+constexpr int QuietMs = 500;
+
+double referenceMs(const KerloLocal &server)
+{
+    QElapsedTimer timer;
+    timer.start();
+    const KerloLocal::Tokens tokens =
+        server.signInOverHttp(ShellBench::demoEmail(), ShellBench::demoPassword(), "bench",
+                              QString(64, QLatin1Char('a')));
+    QNetworkAccessManager manager;
+    bool answered = !tokens.accessToken.isEmpty();
+    for (const char *path : {"/contacts.json", "/conversations"}) {
+        QNetworkRequest request(QUrl(server.apiUrl().toString() + QLatin1String(path)));
+        request.setRawHeader("Authorization", "bearer " + tokens.accessToken.toUtf8());
+        request.setRawHeader("M-Auth-Token", tokens.apiKey.toUtf8());
+        QNetworkReply *reply = manager.get(request);
+        QEventLoop loop;
+        QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+        loop.exec();
+        answered = answered && reply->error() == QNetworkReply::NoError;
+        reply->deleteLater();
+    }
+    if (!answered)
+        std::fprintf(stderr, "reference listings failed\n");
+    return timer.nsecsElapsed() / 1e6;
+}
+
+int peakInFlight(const KerloLocal &server)
+{
+    QByteArray reply;
+    if (server.control("GET", QStringLiteral("/in-flight"), {}, &reply) != 200)
+        return -1;
+    return QJsonDocument::fromJson(reply).object().value(QLatin1String("peak")).toInt();
+}
+
+// The requests logged so far, less the polls (news, invitations, live updates), which go on
+// for ever.
+int nonPollRequests(const KerloLocal &server)
+{
+    int count = 0;
+    for (const QJsonValue &request : server.requests()) {
+        const QString path = request.toObject().value(QLatin1String("path")).toString();
+        count += !path.contains(QLatin1String("notifications")) &&
+                 !path.contains(QLatin1String("/invites/")) &&
+                 !path.contains(QLatin1String("/objects/delta/"));
+    }
+    return count;
+}
+
+int recentRows(MCSidebarController *sidebar)
+{
+    const QAbstractItemModel *model = sidebar->model();
+    return model->rowCount(model->index(MCSidebarModel::Recent, 0));
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    ShellBench bench(argc, argv);
+    if (!bench.start())
+        return 1;
+    if (!bench.seed(QStringLiteral("/social-seed"),
+                    {{QStringLiteral("contact_count"), ContactCount},
+                     {QStringLiteral("group_count"), GroupCount}}))
+        return 1;
+    const double reference = referenceMs(bench.server);
+
+    StallMonitor stalls;
+    ShellTest::Shell shell;
+    shell.launch(bench.server.baseUrl().toString());
+    if (!QTest::qWaitFor([&] { return shell.delegate()->loginController() != nullptr; }, 30000))
+        return 2;
+    bench.server.control("DELETE", QStringLiteral("/in-flight"));
+    bench.server.clearRequests();
+    QElapsedTimer timer;
+    stalls.start();
+    timer.start();
+    if (!shell.signInThroughWindow(ShellBench::demoEmail(), ShellBench::demoPassword()))
+        return 2;
+    MCSidebarController *sidebar = shell.delegate()->mainWindow()->sidebar();
+    const bool listed =
+        QTest::qWaitFor([&] { return recentRows(sidebar) == ContactCount + GroupCount; }, 60000);
+    const double toListed = timer.nsecsElapsed() / 1e6;
+    if (!listed) {
+        std::fprintf(stderr, "the sidebar listed %d people\n", recentRows(sidebar));
+        return 3;
+    }
+    // Idle: the service saw no new request but the polls for QuietMs. Watched from another
+    // thread, so that reading the service's log keeps nothing from the main thread.
+    std::atomic<bool> idle{false};
+    std::atomic<int> requests{0};
+    std::atomic<qint64> lastChangeNs{0};
+    std::thread watcher([&] {
+        int seen = -1;
+        const qint64 deadline = timer.nsecsElapsed() + qint64(60000) * 1000000;
+        while (!idle && timer.nsecsElapsed() < deadline) {
+            const int now = nonPollRequests(bench.server);
+            const qint64 at = timer.nsecsElapsed();
+            if (now != seen) {
+                seen = now;
+                requests = now;
+                lastChangeNs = at;
+            } else if (at - lastChangeNs >= qint64(QuietMs) * 1000000) {
+                idle = true;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+    });
+    QTest::qWaitFor([&] { return idle.load(); }, 65000);
+    watcher.join();
+    const double lastChange = lastChangeNs / 1e6;
+    const double stall = stalls.takeLongestMs();
+    const int peak = peakInFlight(bench.server);
+
+    std::printf("%-52s %10s %8s\n", "sign-in, 200 contacts and 50 groups", "ms", "ratio");
+    std::printf("%-52s %10.1f %8.2f\n", "reference: sign-in + contacts + conversations", reference,
+                1.0);
+    std::printf("%-52s %10.1f %8.2f\n", "sign-in clicked to every person in the sidebar", toListed,
+                toListed / reference);
+    std::printf("%-52s %10.1f %8.2f\n", "sign-in clicked to idle", lastChange,
+                lastChange / reference);
+    std::printf("%-52s %10d\n", "requests until idle, polls left out", requests.load());
+    std::printf("%-52s %10d\n", "peak requests answered at once", peak);
+    std::printf("%-52s %10.1f\n", "longest stall of the main thread (ms)", stall);
+    return 0;
+}

@@ -1,0 +1,18 @@
+#ifndef MCALLGROUPSVIEWCONTROLLER_H
+#define MCALLGROUPSVIEWCONTROLLER_H
+
+#include "mcallentitiesviewcontroller.h"
+
+// The contacts page's list of all groups.
+class MCAllGroupsViewController : public MCAllEntitiesViewController
+{
+    Q_OBJECT
+public:
+    explicit MCAllGroupsViewController(MCManager *hub, QWidget *parent = nullptr)
+        : MCAllEntitiesViewController(hub, MCSocialEntitiesModel::Groups, parent)
+    {
+        setObjectName(QStringLiteral("allGroupsController"));
+    }
+};
+
+#endif // MCALLGROUPSVIEWCONTROLLER_H

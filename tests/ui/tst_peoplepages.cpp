@@ -1,0 +1,325 @@
+// The people of a signed-in shell against kerlo-local: the sidebar's RECENT group and the
+// contacts page list the user's contacts and groups by name, as plain text, and follow the
+// service (a contact added by someone else appears while the page is shown); the Send to
+// menus list the same people and prepare the selection's rows in the chosen chat. The listing, the
+// conversations and the news poll all bring the same people: each is listed once.
+#include "hostilenames.h"
+#include "iconviewsteps.h"
+#include "mcallcontactsviewcontroller.h"
+#include "mcallgroupsviewcontroller.h"
+#include "mcappdelegate.h"
+#include "mcbrowsableviewcontroller.h"
+#include "mcchatcollaborationentry.h"
+#include "mccontact.h"
+#include "mccontactsviewcontroller.h"
+#include "mciconcontroller.h"
+#include "mcmainwindow.h"
+#include "mcmanager.h"
+#include "mcmenuselection.h"
+#include "mcoutlineviewsidebar.h"
+#include "mcsidebarcontroller.h"
+#include "mcstring.h"
+#include "shelltestfixture.h"
+
+#include <QAction>
+#include <QHeaderView>
+#include <QListView>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QStackedWidget>
+#include <QTableView>
+#include <QToolButton>
+#include <QtTest>
+
+using namespace ShellTest;
+
+namespace {
+
+const QString BeaEmail = QStringLiteral("bea.live@people.kerlo.local");
+
+// A contact's full name: first, then last name.
+struct Seeded
+{
+    QString email;
+    QString first;
+    QString last;
+    QString fullName() const { return last.isEmpty() ? first : first + QLatin1Char(' ') + last; }
+};
+
+} // namespace
+
+class TestPeoplePages : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void sidebarListsPeopleSortedAsPlainText();
+    void contactsPageListsByNameFollowsTheServiceAndSwitchesToGroups();
+    void sendToMenusListPeopleAndRequestTheSend();
+
+private:
+    MCMainWindow *window() const { return m_shell.delegate()->mainWindow(); }
+    MCSidebarController *sidebar() const { return window()->sidebar(); }
+    QStringList recentRows(int role = Qt::DisplayRole) const;
+    bool seed(const QString &email, const QJsonArray &contacts, const QJsonArray &groups);
+
+    KerloLocal m_server;
+    Shell m_shell;
+    QList<Seeded> m_contacts;
+    QStringList m_groups;
+};
+
+QStringList TestPeoplePages::recentRows(int role) const
+{
+    const QAbstractItemModel *model = sidebar()->model();
+    const QModelIndex recent = model->index(MCSidebarModel::Recent, 0);
+    QStringList rows;
+    for (int i = 0; i < model->rowCount(recent); ++i)
+        rows.append(model->index(i, 0, recent).data(role).toString());
+    return rows;
+}
+
+bool TestPeoplePages::seed(const QString &email, const QJsonArray &contacts,
+                           const QJsonArray &groups)
+{
+    return m_server.control("POST", QStringLiteral("/social-seed"),
+                            {{QStringLiteral("email"), email},
+                             {QStringLiteral("contacts"), contacts},
+                             {QStringLiteral("groups"), groups}}) == 200;
+}
+
+void TestPeoplePages::initTestCase()
+{
+    qRegisterMetaType<MCSocialEntity *>();
+    QVERIFY(m_server.start());
+    QVERIFY(addDemoTree(m_server));
+    // Every hostile name as a first name, and plain ones whose order tells a case-sensitive
+    // sort from others ("Zed" before "amy").
+    m_contacts = {{"amy@people.kerlo.local", "amy", "Lower"},
+                  {"zed@people.kerlo.local", "Zed", "Upper"}};
+    const QList<HostileName> hostile = hostileNames();
+    for (int i = 0; i < hostile.size(); ++i)
+        m_contacts.append(
+            {QStringLiteral("hostile%1@people.kerlo.local").arg(i), hostile.at(i).name, QString()});
+    QJsonArray contacts;
+    for (const Seeded &contact : qAsConst(m_contacts))
+        contacts.append(QJsonObject{
+            {"email", contact.email}, {"first_name", contact.first}, {"last_name", contact.last}});
+    m_groups = QStringList{QStringLiteral("Project <b>X</b> & Co"), QStringLiteral("Alpha team"),
+                           hostile.first().name};
+    QJsonArray groups;
+    for (const QString &name : qAsConst(m_groups))
+        groups.append(QJsonObject{{"name", name}, {"members", QJsonArray{m_contacts[0].email}}});
+    QVERIFY(seed(QString::fromLatin1(DemoEmail), contacts, groups));
+    QVERIFY(m_shell.launchSignedIn(m_server.baseUrl().toString()));
+    QVERIFY(m_shell.showMainWindow());
+    QTRY_VERIFY(!sidebar()->selectionDisabled());
+}
+
+void TestPeoplePages::sidebarListsPeopleSortedAsPlainText()
+{
+    // Every contact and group, once, sorted by name with a case-sensitive comparison.
+    QTRY_COMPARE_WITH_TIMEOUT(recentRows().size(), m_contacts.size() + m_groups.size(), 20000);
+    QStringList names;
+    for (const Seeded &contact : qAsConst(m_contacts))
+        names.append(contact.fullName());
+    names += m_groups;
+    std::sort(names.begin(), names.end());
+    QStringList expected;
+    for (const QString &name : qAsConst(names))
+        expected.append(MCString::stringForName(name));
+    QCOMPARE(recentRows(), expected);
+    QVERIFY(recentRows().indexOf("Zed Upper") < recentRows().indexOf("amy Lower"));
+
+    // As text: markup stays as typed, nothing reorders or breaks the line, and the rows draw
+    // with the person's picture or icon and no badge while nothing is unread.
+    QVERIFY(recentRows().contains(QStringLiteral("Project <b>X</b> & Co")));
+    const QAbstractItemModel *model = sidebar()->model();
+    const QModelIndex recent = model->index(MCSidebarModel::Recent, 0);
+    for (int i = 0; i < model->rowCount(recent); ++i) {
+        const QModelIndex row = model->index(i, 0, recent);
+        QVERIFY2(readsInOrder(row.data().toString()), qPrintable(row.data().toString()));
+        QVERIFY(!row.data(Qt::DecorationRole).value<QIcon>().isNull());
+        QCOMPARE(row.data(MCSidebarModel::BadgeRole).toList(), QVariantList{0});
+        QVERIFY(sidebar()->outlineView()->visualRect(row).height() >= 30);
+    }
+    // A message from a contact: the badge of that person's row counts it.
+    MCContact *amy = MCManager::sharedManager()->contactWithEmail(m_contacts[0].email);
+    QVERIFY(amy && amy->identifier() > 0);
+    QVERIFY(!m_server.postMessageAs(amy->email(), amy->identifier(), "Hi").isEmpty());
+    const QModelIndex amyRow =
+        model->index(recentRows().indexOf(QStringLiteral("amy Lower")), 0, recent);
+    QTRY_COMPARE_WITH_TIMEOUT(amyRow.data(MCSidebarModel::BadgeRole).toList(), QVariantList{1},
+                              20000);
+
+    // A contact's place is its e-mail as a page name; a group's its name and conversation.
+    QVERIFY(recentRows(MCSidebarModel::PlaceRole).contains(m_contacts[0].email + "://"));
+    QVERIFY(recentRows(MCSidebarModel::PlaceRole)
+                .filter(QRegularExpression("^Alpha team://[1-9][0-9]*$"))
+                .size() == 1);
+}
+
+void TestPeoplePages::contactsPageListsByNameFollowsTheServiceAndSwitchesToGroups()
+{
+    // The sidebar's Contacts row and the Go menu's item show the page.
+    QVERIFY(window()->goAction("contacts://")->isEnabled());
+    const QModelIndex row = sidebar()->model()->indexForPlace("contacts://");
+    QTreeView *outline = sidebar()->outlineView();
+    QTest::mouseClick(outline->viewport(), Qt::LeftButton, {}, outline->visualRect(row).center());
+    auto *page = qobject_cast<MCContactsViewController *>(m_shell.delegate()->page("contacts://"));
+    QVERIFY(page);
+    QTRY_VERIFY(page->isVisible());
+    QCOMPARE(MCManager::sharedManager()->notBrowsablePath(), QStringLiteral("contacts://"));
+    QCOMPARE(outline->selectionModel()->selectedIndexes(), QModelIndexList{row});
+    QCOMPARE(page->title(), QStringLiteral("contacts://"));
+    QVERIFY(page->buttonAddContact()->isVisible());
+    QVERIFY(!page->buttonCreateGroup()->isVisible());
+    QVERIFY(!page->allGroupsController());
+
+    // Contacts by full name, case-sensitive, with their e-mail addresses.
+    QTableView *table = page->allContactsController()->tableView();
+    const auto column = [](QTableView *view, int section) {
+        QStringList texts;
+        for (int i = 0; i < view->model()->rowCount(); ++i)
+            texts.append(view->model()->index(i, section).data().toString());
+        return texts;
+    };
+    QStringList names;
+    for (const Seeded &contact : qAsConst(m_contacts))
+        names.append(MCString::stringForName(contact.fullName()));
+    std::sort(names.begin(), names.end());
+    QCOMPARE(column(table, 0), names);
+    QCOMPARE(table->model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("E-mail"));
+
+    // Someone else makes the user a contact: listed at once, in its place, on the page and
+    // in the sidebar.
+    QVERIFY(!m_server
+                 .createUser(BeaEmail, QStringLiteral("bea-password"),
+                             {{"first_name", "Bea"}, {"last_name", "Live"}})
+                 .isEmpty());
+    QVERIFY(seed(BeaEmail, {QJsonObject{{"email", QString::fromLatin1(DemoEmail)}}}, {}));
+    QTRY_VERIFY_WITH_TIMEOUT(column(table, 0).contains("Bea Live"), 30000);
+    QVERIFY(column(table, 0).indexOf("Bea Live") < column(table, 0).indexOf("Zed Upper"));
+    QCOMPARE(recentRows().count("Bea Live"), 1);
+    QCOMPARE(MCManager::sharedManager()->contacts().size(), m_contacts.size() + 1);
+
+    // A double-click below the last row opens nothing; on a row, that partner's conversation.
+    QSignalSpy asked(page, &MCContactsViewController::conversationRequested);
+    QTest::mouseDClick(table->viewport(), Qt::LeftButton, {},
+                       QPoint(10, table->viewport()->height() - 3));
+    QCOMPARE(asked.size(), 0);
+    const int bea = column(table, 0).indexOf("Bea Live");
+    table->scrollTo(table->model()->index(bea, 0));
+    QTest::mouseClick(table->viewport(), Qt::LeftButton, {},
+                      table->visualRect(table->model()->index(bea, 0)).center());
+    QTest::mouseDClick(table->viewport(), Qt::LeftButton, {},
+                       table->visualRect(table->model()->index(bea, 0)).center());
+    QCOMPARE(asked.size(), 1);
+    QCOMPARE(qobject_cast<MCContact *>(asked[0][0].value<MCSocialEntity *>())->email(), BeaEmail);
+    QTRY_COMPARE(MCManager::sharedManager()->notBrowsablePath(), BeaEmail + "://");
+    QCOMPARE(recentRows(MCSidebarModel::PlaceRole)
+                 .at(outline->selectionModel()->selectedIndexes().value(0).row()),
+             BeaEmail + "://");
+    QTest::mouseClick(outline->viewport(), Qt::LeftButton, {}, outline->visualRect(row).center());
+    QTRY_VERIFY(page->isVisible());
+
+    // The switch's second segment: the groups by name, and the group button; the list is
+    // made once however often it is shown.
+    QTest::mouseClick(page->segment(1), Qt::LeftButton);
+    MCAllGroupsViewController *groups = page->allGroupsController();
+    QVERIFY(groups);
+    QCOMPARE(page->mainView()->currentWidget(), groups);
+    QVERIFY(page->buttonCreateGroup()->isVisible());
+    QVERIFY(!page->buttonAddContact()->isVisible());
+    QStringList groupNames;
+    for (const QString &name : qAsConst(m_groups))
+        groupNames.append(MCString::stringForName(name));
+    std::sort(groupNames.begin(), groupNames.end());
+    QCOMPARE(column(groups->tableView(), 0), groupNames);
+    QTest::mouseClick(page->segment(0), Qt::LeftButton);
+    QCOMPARE(page->mainView()->currentWidget(), page->allContactsController());
+    QTest::mouseClick(page->segment(1), Qt::LeftButton);
+    QCOMPARE(page->allGroupsController(), groups);
+    QCOMPARE(page->mainView()->count(), 2);
+}
+
+void TestPeoplePages::sendToMenusListPeopleAndRequestTheSend()
+{
+    MCManager *hub = MCManager::sharedManager();
+    auto *icons = qobject_cast<MCIconController *>(m_shell.delegate()->iconController());
+    QVERIFY(showFolder(icons, QStringLiteral("/Documents"), QStringLiteral("Welcome.txt")));
+    QWidget *viewport = icons->collectionView()->viewport();
+    const QPoint at = centreOf(icons, QStringLiteral("Welcome.txt"));
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, at);
+    QContextMenuEvent event(QContextMenuEvent::Mouse, at, viewport->mapToGlobal(at));
+    QApplication::sendEvent(viewport, &event);
+    MCMenuSelection *menu = hub->menuSelection();
+    QTRY_VERIFY(menu->isVisible());
+    QVERIFY(menu->sendToContactsMenu()->menuAction()->isEnabled());
+
+    // The contacts by full name, each title plain text (no mnemonic, nothing reordered).
+    QMenu *contacts = menu->sendToContactsMenu();
+    contacts->popup(menu->mapToGlobal(QPoint(menu->width(), 0)));
+    QTRY_VERIFY(contacts->isVisible());
+    QStringList titles;
+    for (QAction *item : contacts->actions()) {
+        QVERIFY2(hasNoMnemonic(item->text()), qPrintable(item->text()));
+        QVERIFY(readsInOrder(item->text()));
+        titles.append(item->text());
+    }
+    QStringList expected;
+    for (const MCContact *contact : hub->contacts())
+        expected.append(contact->fullName());
+    std::sort(expected.begin(), expected.end());
+    QCOMPARE(titles.size(), expected.size());
+    for (int i = 0; i < titles.size(); ++i)
+        QCOMPARE(titles[i], MCString::stringForMenu(expected[i]));
+
+    // Choosing one prepares the file's row in that person's chat, as a drop on the person's
+    // sidebar row does, and selects that row.
+    MCContact *zedContact = hub->contactWithEmail(m_contacts[1].email);
+    QVERIFY(zedContact);
+    const auto fileRows = [zedContact] {
+        QStringList labels;
+        for (const MCChatEntryPtr &entry : zedContact->conversation()) {
+            if (entry->kind() == MCChatEntry::CollaborationRow)
+                labels.append(entry.staticCast<MCChatCollaborationEntry>()->storageObjectLabel());
+        }
+        return labels;
+    };
+    QCOMPARE(fileRows(), QStringList());
+    const int zed = titles.indexOf(MCString::stringForMenu("Zed Upper"));
+    QVERIFY(zed >= 0);
+    contacts->actions().at(zed)->trigger();
+    QCOMPARE(fileRows(), QStringList{"Welcome.txt"});
+    const QModelIndexList selected = sidebar()->outlineView()->selectionModel()->selectedIndexes();
+    QCOMPARE(selected.size(), 1);
+    QCOMPARE(selected.first().data().toString(), QStringLiteral("Zed Upper"));
+    contacts->hide();
+    menu->hide();
+
+    // The groups' submenu lists the groups; a folder alone cannot be sent.
+    menu->updateMenu();
+    QMenu *groups = menu->sendToGroupsMenu();
+    groups->popup(QPoint(0, 0));
+    QTRY_VERIFY(groups->isVisible());
+    QCOMPARE(groups->actions().size(), m_groups.size());
+    groups->hide();
+    QVERIFY(showFolder(icons, QStringLiteral("/"), QStringLiteral("Documents")));
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, centreOf(icons, QStringLiteral("Documents")));
+    menu->updateMenu();
+    QVERIFY(!menu->sendToContactsMenu()->menuAction()->isEnabled());
+    QVERIFY(!menu->sendToGroupsMenu()->menuAction()->isEnabled());
+}
+
+// A folder of its own: suites running side by side never share a support folder.
+int main(int argc, char **argv)
+{
+    isolateEnvironment();
+    QApplication app(argc, argv);
+    TestPeoplePages test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_peoplepages.moc"
