@@ -12,6 +12,7 @@
 #include "mcchatcollaborationentry.h"
 #include "mccontact.h"
 #include "mccontactsviewcontroller.h"
+#include "mcgroupcreationcontroller.h"
 #include "mciconcontroller.h"
 #include "mcmainwindow.h"
 #include "mcmanager.h"
@@ -242,6 +243,13 @@ void TestPeoplePages::contactsPageListsByNameFollowsTheServiceAndSwitchesToGroup
     QTest::mouseClick(page->segment(1), Qt::LeftButton);
     QCOMPARE(page->allGroupsController(), groups);
     QCOMPARE(page->mainView()->count(), 2);
+
+    // Its "Create Group..." opens the group window.
+    QVERIFY(page->buttonCreateGroup()->isEnabled());
+    QTest::mouseClick(page->buttonCreateGroup(), Qt::LeftButton);
+    QTRY_VERIFY(m_shell.delegate()->groupCreationController() &&
+                m_shell.delegate()->groupCreationController()->isVisible());
+    m_shell.delegate()->groupCreationController()->hide();
 }
 
 void TestPeoplePages::sendToMenusListPeopleAndRequestTheSend()

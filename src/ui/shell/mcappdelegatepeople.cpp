@@ -21,9 +21,10 @@ void MCAppDelegate::setUpPeople()
         // A button leads only where there is something to show.
         page->buttonAddContact()->setEnabled(m_pageFactories.contains(addContact) ||
                                              this->page(addContact));
-        page->buttonCreateGroup()->setEnabled(false);
         connect(page, &MCContactsViewController::addContactRequested, this,
                 [this, addContact] { menuGoSwitchView(addContact); });
+        connect(page, &MCContactsViewController::createGroupRequested, this,
+                &MCAppDelegate::toggleWindowGroupCreation);
         connect(page, &MCContactsViewController::conversationRequested, this,
                 [this](MCSocialEntity *entity) { menuGoSwitchView(entity->title()); });
         return page;
