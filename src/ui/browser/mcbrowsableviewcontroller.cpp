@@ -265,6 +265,17 @@ void MCBrowsableViewController::handOverRows(quint64 load,
         });
         return;
     }
+    // Finished in a turn of its own: the views' look at the whole order is a pass over every
+    // row, too much to add to the last slice's.
+    QTimer::singleShot(0, this, [this, load, weakFolder] { finishHandOver(load, weakFolder); });
+}
+
+void MCBrowsableViewController::finishHandOver(quint64 load,
+                                               const QWeakPointer<MCAbstractObjectNode> &weakFolder)
+{
+    const MCNodePtr folder = weakFolder.toStrongRef();
+    if (*m_load != load || !folder)
+        return;
     folder->notifyChildrenReady();
     childrenEdited();
     endLoad();
