@@ -326,7 +326,7 @@ void MObjectsManagerPrivate::handleListing(const QJsonObject &body, const QVaria
     if (objects.isEmpty() && !basePath.isEmpty())
         listingsCache.forgetListing(basePath);
     if (decoded)
-        listingsCache.store(decoded->cached);
+        listingsCache.storeListing(decoded->cached);
     else
         listingsCache.store(objects);
     if (!internal)

@@ -134,10 +134,10 @@ void MObjectsListCache::store(const QList<MStorageObject> &objects)
         return;
     Listing listing;
     listing.assign(objects);
-    store(std::move(listing));
+    storeListing(std::move(listing));
 }
 
-void MObjectsListCache::store(Listing listing)
+void MObjectsListCache::storeListing(Listing listing)
 {
     if (listing.entries.isEmpty())
         return;

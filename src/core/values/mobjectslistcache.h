@@ -62,7 +62,7 @@ public:
     void store(const QList<MStorageObject> &objects);
     // The same with a listing already assigned its objects: a large one is assigned where its
     // reply is decoded, off the main thread.
-    void store(Listing listing);
+    void storeListing(Listing listing);
     // Puts object into the listing of its base path, in place of the entry of the same name or
     // else at the end, and stamps the listing fresh. Without add, a directory that has no
     // listing gets none. Returns whether the object was put.
