@@ -7,6 +7,11 @@
 class MOStorageObjectPrivate : public QSharedData
 {
 public:
+    MOStorageObjectPrivate() = default;
+    explicit MOStorageObjectPrivate(const MStorageObject &object)
+        : object(object)
+    {}
+
     MStorageObject object;
 };
 
@@ -14,11 +19,13 @@ MOStorageObject::MOStorageObject()
     : d(new MOStorageObjectPrivate)
 {}
 
+MOStorageObject::MOStorageObject(const MStorageObject &object)
+    : d(new MOStorageObjectPrivate(object))
+{}
+
 MOStorageObject MOCoreValues::storageObjectWithCXXStorageObject(const MStorageObject &object)
 {
-    MOStorageObject value;
-    value.d->object = object;
-    return value;
+    return MOStorageObject(object);
 }
 
 MOStorageObject::MOStorageObject(const MOStorageObject &other) = default;

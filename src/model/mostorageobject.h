@@ -8,6 +8,7 @@
 #include <QVariantMap>
 
 class MOStorageObjectPrivate;
+class MStorageObject;
 
 // One remote file or directory. Copies share the object until one of them is changed; a
 // setter changes only its own copy.
@@ -64,9 +65,13 @@ public:
 
 private:
     friend class MOCoreValues;
+    // Wraps object without first making an empty one (a listing wraps many).
+    explicit MOStorageObject(const MStorageObject &object);
     QSharedDataPointer<MOStorageObjectPrivate> d;
 };
 
+// Held in place in lists: a listing of many makes no separate block for each.
+Q_DECLARE_TYPEINFO(MOStorageObject, Q_MOVABLE_TYPE);
 Q_DECLARE_METATYPE(MOStorageObject)
 
 #endif // MOSTORAGEOBJECT_H

@@ -129,9 +129,10 @@ MObjectsManager::MObjectsManager(QObject *parent)
             const int status = reply.statusCode();
             if (action != Tolvo::ListObjects || (status != 200 && status != 101))
                 return QVariant();
-            MDecodedListing listing{body, d->listedObjects(body)};
+            MDecodedListing listing{body, d->listedObjects(body), {}};
             // The decoded entries go here, not on the main thread.
             listing.body.remove(QStringLiteral("objects"));
+            listing.cached.assign(listing.objects);
             return QVariant::fromValue(listing);
         });
     d->jsonManager->setRawDecoder(
@@ -142,6 +143,7 @@ MObjectsManager::MObjectsManager(QObject *parent)
             if (action != Tolvo::ListObjects || (status != 200 && status != 101) ||
                 !d->decodeListing(bytes, &listing))
                 return QVariant();
+            listing.cached.assign(listing.objects);
             return QVariant::fromValue(listing);
         });
     connect(d->jsonManager, &MJsonRequestManager::responseObjectReady, this,

@@ -30,6 +30,8 @@ struct MDecodedListing
 {
     QJsonObject body;
     MStorageObjectList objects;
+    // The objects as the listings cache keeps them, assigned there too.
+    MObjectsListCache::Listing cached;
 };
 Q_DECLARE_METATYPE(MDecodedListing)
 
@@ -99,9 +101,9 @@ public:
     // A listing reply's body and objects decoded from its bytes entry by entry; false when
     // they are not a listing's shape (the reply is then parsed whole).
     bool decodeListing(const QByteArray &bytes, MDecodedListing *listing) const;
-    // objects: the body's, when listedObjects() made them already.
+    // decoded: the body's objects, when they were made where the reply was decoded.
     void handleListing(const QJsonObject &body, const QVariant &userData, bool internal,
-                       const MStorageObjectList *objects = nullptr);
+                       const MDecodedListing *decoded = nullptr);
     void postFileExists(int action, const QVariantMap &argument, const QVariant &userData);
     void postDirectoryExists(const QString &path, const QVariant &userData);
     // info: the request's user info, which names the object of a new folder or a rename.

@@ -110,7 +110,7 @@ void MObjectsManagerPrivate::objectArrivedForRequest(const QVariant &body,
     if (body.canConvert<MDecodedListing>() && body.userType() == qMetaTypeId<MDecodedListing>()) {
         const MDecodedListing listing = body.value<MDecodedListing>();
         handleListing(listing.body, userData, info.value(MObjectRequestIsInternalKey).toBool(),
-                      &listing.objects);
+                      &listing);
         return;
     }
     if (jsonObject && action == Tolvo::ListObjects && (status == 200 || status == 101)) {
@@ -312,10 +312,10 @@ bool MObjectsManagerPrivate::decodeListing(const QByteArray &bytes, MDecodedList
 }
 
 void MObjectsManagerPrivate::handleListing(const QJsonObject &body, const QVariant &userData,
-                                           bool internal, const MStorageObjectList *made)
+                                           bool internal, const MDecodedListing *decoded)
 {
     Q_Q(MObjectsManager);
-    const MStorageObjectList objects = made ? *made : listedObjects(body);
+    const MStorageObjectList objects = decoded ? decoded->objects : listedObjects(body);
 
     const QString cursor = body.value(QStringLiteral("cursor")).toString();
     if (deltaCursor.isEmpty() && !cursor.isEmpty())
@@ -325,7 +325,10 @@ void MObjectsManagerPrivate::handleListing(const QJsonObject &body, const QVaria
     const QString basePath = body.value(QStringLiteral("base_path")).toString();
     if (objects.isEmpty() && !basePath.isEmpty())
         listingsCache.forgetListing(basePath);
-    listingsCache.store(objects);
+    if (decoded)
+        listingsCache.storeListing(decoded->cached);
+    else
+        listingsCache.store(objects);
     if (!internal)
         emit q->objectsReady(basePath, objects, userData);
     openPendingObjects(basePath);

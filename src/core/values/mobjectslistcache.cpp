@@ -130,15 +130,21 @@ bool MObjectsListCache::containsObject(const QString &path, MStorageObject *obje
 
 void MObjectsListCache::store(const QList<MStorageObject> &objects)
 {
-    if (objects.isEmpty())
+    if (objects.isEmpty() || directoryKey(objects.first()).isEmpty())
         return;
-    const QString key = directoryKey(objects.first());
-    if (key.isEmpty())
-        return;
-    const QDateTime now = clock();
     Listing listing;
     listing.assign(objects);
-    listing.storedAt = now;
+    storeListing(std::move(listing));
+}
+
+void MObjectsListCache::storeListing(Listing listing)
+{
+    if (listing.entries.isEmpty())
+        return;
+    const QString key = directoryKey(listing.entries.first());
+    if (key.isEmpty())
+        return;
+    listing.storedAt = clock();
     QMutexLocker locker(&mutex);
     listings.insert(key, std::move(listing));
 }

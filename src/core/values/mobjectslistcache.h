@@ -36,25 +36,6 @@ public:
     // last component of path; the object is copied to object when given.
     bool containsObject(const QString &path, MStorageObject *object = nullptr) const;
 
-    // Keeps objects as the listing of the first one's base path. An empty list stores
-    // nothing, so a directory without objects is always listed again.
-    void store(const QList<MStorageObject> &objects);
-    // Puts object into the listing of its base path, in place of the entry of the same name or
-    // else at the end, and stamps the listing fresh. Without add, a directory that has no
-    // listing gets none. Returns whether the object was put.
-    bool updateObject(const MStorageObject &object, bool add);
-    // Removes the object at path from its directory's fresh listing and returns it (invalid
-    // when there was none). The listings of path and of everything below it are dropped too.
-    MStorageObject takeObject(const QString &path);
-    // Drops the listings of the directory path and of everything below it: the service now
-    // lists it empty, and an older listing would still answer with what is gone.
-    void forgetListing(const QString &path);
-
-    // In seconds; 0, the default, keeps listings fresh for ever.
-    void setTimeToLive(int seconds);
-    int timeToLive() const;
-
-private:
     // Objects in the order the service listed them, found by name in constant time. A taken
     // object leaves a hole until holes make up half the entries, so that a delta of many
     // removals costs neither a list shift nor a renumbering each.
@@ -76,6 +57,28 @@ private:
         MStorageObject take(int index);
     };
 
+    // Keeps objects as the listing of the first one's base path. An empty list stores
+    // nothing, so a directory without objects is always listed again.
+    void store(const QList<MStorageObject> &objects);
+    // The same with a listing already assigned its objects: a large one is assigned where its
+    // reply is decoded, off the main thread.
+    void storeListing(Listing listing);
+    // Puts object into the listing of its base path, in place of the entry of the same name or
+    // else at the end, and stamps the listing fresh. Without add, a directory that has no
+    // listing gets none. Returns whether the object was put.
+    bool updateObject(const MStorageObject &object, bool add);
+    // Removes the object at path from its directory's fresh listing and returns it (invalid
+    // when there was none). The listings of path and of everything below it are dropped too.
+    MStorageObject takeObject(const QString &path);
+    // Drops the listings of the directory path and of everything below it: the service now
+    // lists it empty, and an older listing would still answer with what is gone.
+    void forgetListing(const QString &path);
+
+    // In seconds; 0, the default, keeps listings fresh for ever.
+    void setTimeToLive(int seconds);
+    int timeToLive() const;
+
+private:
     bool isFresh(const Listing &listing, const QDateTime &now) const;
     void removeListingsUnder(const QString &path);
 

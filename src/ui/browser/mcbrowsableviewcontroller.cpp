@@ -218,8 +218,11 @@ void MCBrowsableViewController::loadLargeListing(const MCNodePtr &folder,
     const QSharedPointer<QAtomicInteger<quint64>> current = m_load;
     const QWeakPointer<MCAbstractObjectNode> weakFolder = folder;
     const bool hideHidden = m_updater.rootNode()->hideHiddenFiles();
-    const int key = folder->childrenSortKey();
-    const bool ascending = folder->childrenSortAscending();
+    // A folder opened below the shown one (a list view's outline) has no order of its own
+    // yet: it will be sorted as the shown folder is.
+    const MCNodePtr ordered = folder->childrenSortKey() ? folder : m_updater.rootNode();
+    const int key = ordered->childrenSortKey();
+    const bool ascending = ordered->childrenSortAscending();
     const QPointer<MCBrowsableViewController> self(this);
     qCDebug(lcBrowser) << "Loading" << objects.size() << "objects of" << m_loadingPath;
     QThreadPool::globalInstance()->start([=] {
@@ -262,6 +265,17 @@ void MCBrowsableViewController::handOverRows(quint64 load,
         });
         return;
     }
+    // Finished in a turn of its own: the views' look at the whole order is a pass over every
+    // row, too much to add to the last slice's.
+    QTimer::singleShot(0, this, [this, load, weakFolder] { finishHandOver(load, weakFolder); });
+}
+
+void MCBrowsableViewController::finishHandOver(quint64 load,
+                                               const QWeakPointer<MCAbstractObjectNode> &weakFolder)
+{
+    const MCNodePtr folder = weakFolder.toStrongRef();
+    if (*m_load != load || !folder)
+        return;
     folder->notifyChildrenReady();
     childrenEdited();
     endLoad();

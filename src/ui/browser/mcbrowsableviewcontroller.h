@@ -182,6 +182,7 @@ private:
     // Hands the made nodes to the folder from row from on, a slice per turn.
     void handOverRows(quint64 load, const QWeakPointer<MCAbstractObjectNode> &folder,
                       const MCNodeList &rows, int from);
+    void finishHandOver(quint64 load, const QWeakPointer<MCAbstractObjectNode> &weakFolder);
     // The load is over (shown, or dropped): the updates held back meanwhile are applied.
     void endLoad();
     void coreMessage(const MOPostedNotification &notification);

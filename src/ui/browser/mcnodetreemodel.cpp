@@ -95,6 +95,10 @@ void MCNodeTreeModel::setRootNode(const MCNodePtr &node)
     beginResetModel();
     d->forgetObserved(this);
     d->root = node;
+    // The folder takes this order now, so that a large listing is sorted where it is built,
+    // off the main thread, and comes in already in place.
+    if (node)
+        node->sortChildrenByKey(d->sortKey, d->ascending);
     d->observe(node.data());
     endResetModel();
 }
