@@ -170,10 +170,15 @@ int main(int argc, char **argv)
     }
     for (int index = 0; index < views.size(); ++index) {
         // Switched at an empty folder, so that the view opens the large one afresh.
+        stalls.takeLongestMs();
         shell.delegate()->switchView(index);
-        if (open(QStringLiteral("/Drop"), views.at(index), 0) < 0)
+        const double leftMs = open(QStringLiteral("/Drop"), views.at(index), 0);
+        if (leftMs < 0)
             return 3;
         QTest::qWait(200);
+        rows.append(
+            {QStringLiteral("leave it for an empty folder, %1 view").arg(viewNames.at(index)),
+             leftMs, stalls.takeLongestMs()});
         resetPeakMemory();
         stalls.takeLongestMs();
         const double ms = open(bigFolder, views.at(index), count);

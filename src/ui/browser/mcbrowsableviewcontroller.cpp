@@ -29,6 +29,17 @@ constexpr int LargeListing = 2000;
 constexpr int RowsPerSlice = 10000;
 // Listings quicker than this never show "Loading…".
 constexpr int LoadingDelay = 300;
+// Nodes of a folder that was left, freed per turn of the event loop.
+constexpr int NodesFreedPerTurn = 5000;
+
+// Freeing the nodes of a folder of 100,000 objects at once holds the window for a good part of
+// a second: what this list holds goes a slice per turn. A node still shown elsewhere lives on.
+void freeInSlices(const QSharedPointer<MCNodeList> &nodes)
+{
+    nodes->resize(qMax(0, nodes->size() - NodesFreedPerTurn));
+    if (!nodes->isEmpty())
+        QTimer::singleShot(0, qApp, [nodes] { freeInSlices(nodes); });
+}
 } // namespace
 
 MCBrowsableViewController::MCBrowsableViewController(MOObjectsManager *objectsManager,
@@ -111,6 +122,10 @@ void MCBrowsableViewController::setCurrentNode(const MCNodePtr &node)
             current->setHideHiddenFiles(node->hideHiddenFiles());
         return;
     }
+    // The folder left keeps its children alive here until freed a slice at a time.
+    const auto left = QSharedPointer<MCNodeList>::create(
+        current && current->children().size() > NodesFreedPerTurn ? current->children()
+                                                                  : MCNodeList());
     // A copy: each view builds its own children from the same notifications.
     const MCNodePtr own = node ? node->copy() : MCNodePtr();
     if (own)
@@ -122,6 +137,8 @@ void MCBrowsableViewController::setCurrentNode(const MCNodePtr &node)
     if (!m_loadingPath.isEmpty())
         endLoad();
     setLoadState(own && own->childrenDirty() ? LoadState::Loading : LoadState::Loaded);
+    if (!left->isEmpty())
+        QTimer::singleShot(0, qApp, [left] { freeInSlices(left); });
 }
 
 void MCBrowsableViewController::showBareFolder()
