@@ -1,5 +1,6 @@
 #include "mcchatfilerowview.h"
 
+#include "mcchatlabel.h"
 #include "mcfilesizeformatter.h"
 #include "mcstring.h"
 
@@ -9,17 +10,6 @@
 #include <QPushButton>
 
 namespace {
-
-QLabel *plainLabel(QWidget *parent, int pixelSize, bool bold = false)
-{
-    auto *label = new QLabel(parent);
-    label->setTextFormat(Qt::PlainText);
-    QFont font = label->font();
-    font.setPixelSize(pixelSize);
-    font.setBold(bold);
-    label->setFont(font);
-    return label;
-}
 
 QIcon iconFor(const MOStorageObject &object)
 {
@@ -46,11 +36,11 @@ MCChatFileRowView::MCChatFileRowView(const MCChatEntryPtr &entry, const QString 
                                      const QPixmap &avatar, QWidget *parent)
     : MCChatRowView(entry, identifierOf(entry), parent)
     , m_icon(new QLabel(this))
-    , m_name(plainLabel(this, 12, true))
-    , m_label(plainLabel(this, 12, true))
-    , m_size(plainLabel(this, 11))
-    , m_state(plainLabel(this, 11))
-    , m_accessory(plainLabel(this, 10))
+    , m_name(MCChatLabel::plainLabel(this, 12, true))
+    , m_label(MCChatLabel::plainLabel(this, 12, true))
+    , m_size(MCChatLabel::plainLabel(this, 11))
+    , m_state(MCChatLabel::plainLabel(this, 11))
+    , m_accessory(MCChatLabel::plainLabel(this, 10))
     , m_send(button(tr("Send")))
     , m_cancel(button(tr("Cancel")))
     , m_accept(button(tr("Accept")))

@@ -3,6 +3,7 @@
 #include "indsequentialtextselectionmanager.h"
 #include "mcchatenvironment.h"
 #include "mcchatfilerowview.h"
+#include "mcchatlabel.h"
 #include "mcchatmessagefield.h"
 #include "mcchatrowsmodel.h"
 #include "mcchatsupport.h"
@@ -24,30 +25,15 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-namespace {
-
-QLabel *plainLabel(QWidget *parent, int pixelSize, bool bold = false)
-{
-    auto *label = new QLabel(parent);
-    label->setTextFormat(Qt::PlainText);
-    QFont font = label->font();
-    font.setPixelSize(pixelSize);
-    font.setBold(bold);
-    label->setFont(font);
-    return label;
-}
-
-} // namespace
-
 MCChatViewController::MCChatViewController(MCSocialEntity *entity, MCChatEnvironment *environment,
                                            QWidget *parent)
     : QWidget(parent)
     , m_entity(entity)
     , m_environment(environment)
     , m_imageViewStatus(new QLabel(this))
-    , m_roomName(plainLabel(this, 15, true))
-    , m_description(plainLabel(this, 11))
-    , m_createdAt(plainLabel(this, 11))
+    , m_roomName(MCChatLabel::plainLabel(this, 15, true))
+    , m_description(MCChatLabel::plainLabel(this, 11))
+    , m_createdAt(MCChatLabel::plainLabel(this, 11))
     , m_splitView(new QSplitter(Qt::Horizontal, this))
     , m_rightSplitView(new QWidget(m_splitView))
     , m_table(new MCChatTableView(entity->rowsModel(), environment->emoji()))
