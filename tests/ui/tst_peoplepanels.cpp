@@ -33,6 +33,7 @@
 #include "mcsidebarcontroller.h"
 #include "mcsidebarmodel.h"
 #include "mcstring.h"
+#include "mctablecellgroupsend.h"
 #include "mctablelinks.h"
 #include "moobjectsmanager.h"
 #include "mouserauthenticationmanager.h"
@@ -563,6 +564,24 @@ void TestPeoplePanels::groupSendTableFollowsTheAnswers()
     QCOMPARE(rows->index(1 - bea, MCGroupSendModel::Info).data().toString(),
              QStringLiteral("Waiting for user's response"));
     QVERIFY(!table.tableView()->visualRect(rows->index(bea, MCGroupSendModel::Info)).isEmpty());
+
+    // The file's row in the group's chat shows the same answers.
+    hub->setNotBrowsablePath(team->title());
+    QTRY_VERIFY(team->chatController() && team->chatController()->isVisible());
+    MCTableCellGroupSend *row = nullptr;
+    QTRY_VERIFY((row = [&]() -> MCTableCellGroupSend * {
+        for (auto *cell : team->chatController()->findChildren<MCTableCellGroupSend *>()) {
+            if (cell->fileEntry() == sent)
+                return cell;
+        }
+        return nullptr;
+    }()));
+    QCOMPARE(row->objectName(), QStringLiteral("sendFileRequestGroup"));
+    QTRY_VERIFY(row->sendView()->isVisible());
+    QAbstractItemModel *shown = row->sendController()->tableView()->model();
+    QCOMPARE(shown->rowCount(), 2);
+    QCOMPARE(shown->index(bea, MCGroupSendModel::Status).data(MCGroupSendModel::StatusImageRole),
+             QVariant(QStringLiteral("rejected.png")));
 }
 
 int main(int argc, char **argv)

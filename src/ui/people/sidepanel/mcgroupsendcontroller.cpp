@@ -21,6 +21,10 @@ MCGroupSendController::MCGroupSendController(MCChatEnvironment *environment, QWi
     m_tableView->setShowGrid(false);
     m_tableView->setTextElideMode(Qt::ElideRight);
     m_tableView->setIconSize(QSize(20, 20));
+    // It sits inside a chat row, whose texts are small.
+    QFont font = m_tableView->font();
+    font.setPixelSize(11);
+    m_tableView->setFont(font);
     m_tableView->verticalHeader()->hide();
     m_tableView->horizontalHeader()->hide();
     m_tableView->verticalHeader()->setDefaultSectionSize(24);
