@@ -10,6 +10,7 @@
 #include "mcaddpeoplemodel.h"
 #include "mcappdelegate.h"
 #include "mcbrowsableviewcontroller.h"
+#include "mcchatcollaborationentry.h"
 #include "mcchatfilescontroller.h"
 #include "mcchatlink.h"
 #include "mcchatlinkscontroller.h"
@@ -18,6 +19,8 @@
 #include "mccontact.h"
 #include "mcgroup.h"
 #include "mcgroupcreationcontroller.h"
+#include "mcgroupsendcontroller.h"
+#include "mcgroupsendmodel.h"
 #include "mchipbox.h"
 #include "mchipcontroller.h"
 #include "mcjoininvitation.h"
@@ -30,6 +33,7 @@
 #include "mcsidebarcontroller.h"
 #include "mcsidebarmodel.h"
 #include "mcstring.h"
+#include "mctablecellgroupsend.h"
 #include "mctablelinks.h"
 #include "moobjectsmanager.h"
 #include "mouserauthenticationmanager.h"
@@ -99,6 +103,7 @@ private slots:
     void sidePanelListsFilesLinksAndPeople();
     void contactPanelAndLongChats();
     void panelStandsBesideTheChat();
+    void groupSendTableFollowsTheAnswers();
 
 private:
     MCGroupCreationController *openGroupWindow();
@@ -481,6 +486,102 @@ void TestPeoplePanels::panelStandsBesideTheChat()
     QTRY_COMPARE(hub->notBrowsablePath(), contactOf(hub, BeaEmail)->title());
     QTRY_VERIFY(contactOf(hub, BeaEmail)->chatController() &&
                 contactOf(hub, BeaEmail)->chatController()->isVisible());
+}
+
+void TestPeoplePanels::groupSendTableFollowsTheAnswers()
+{
+    MCManager *hub = MCManager::sharedManager();
+    MCGroup *team = hub->groups().first();
+    QVERIFY(!m_server.seedFile(QString::fromLatin1(DemoEmail), QStringLiteral("/report.txt"), "r")
+                 .isEmpty());
+    team->sendFilesFromCloud({QStringLiteral("/report.txt")}, {});
+    MCChatCollaborationEntryPtr sent;
+    for (const MCChatEntryPtr &entry : team->conversation()) {
+        if (entry->kind() == MCChatEntry::CollaborationRow)
+            sent = entry.staticCast<MCChatCollaborationEntry>();
+    }
+    QVERIFY(sent);
+    team->sendCollaboration(sent);
+    QTRY_COMPARE_WITH_TIMEOUT(sent->responseStatus(), qint64(MCChatCollaborationEntry::Sent),
+                              20000);
+
+    MCGroupSendController table(hub);
+    table.setGroup(team);
+    table.setEntry(sent.data());
+    table.resize(300, 120);
+    table.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&table));
+    QAbstractItemModel *rows = table.tableView()->model();
+    // The two other members, not the user; nobody has answered yet.
+    QCOMPARE(rows->rowCount(), 2);
+    int bea = -1;
+    for (int row = 0; row < 2; ++row) {
+        const QString email = rows->index(row, 0).data(MCGroupSendModel::EmailRole).toString();
+        QVERIFY(email != QString::fromLatin1(DemoEmail));
+        if (email == BeaEmail)
+            bea = row;
+        QCOMPARE(rows->index(row, MCGroupSendModel::Status)
+                     .data(MCGroupSendModel::StatusImageRole)
+                     .toString(),
+                 QStringLiteral("waitingColored.png"));
+        QCOMPARE(rows->index(row, MCGroupSendModel::Info).data().toString(),
+                 QStringLiteral("Waiting for user's response"));
+    }
+    QVERIFY(bea >= 0);
+    // A name from the service is a tooltip as it reads, and no text of the row.
+    const QModelIndex beaUser = rows->index(bea, MCGroupSendModel::User);
+    QCOMPARE(beaUser.data(Qt::ToolTipRole).toString(), MCString::stringForToolTip(BeaName));
+    QVERIFY(beaUser.data().isNull());
+
+    // Bea rejects the file: her row turns to the rejected image and the service's date.
+    QJsonObject invites;
+    QTRY_VERIFY_WITH_TIMEOUT(
+        (invites =
+             QJsonDocument::fromJson(m_bea.get(QStringLiteral("/invites/received.json"))).object(),
+         !invites.value("invites").toArray().isEmpty()),
+        20000);
+    QString token;
+    for (const QJsonValue &invite : invites.value("invites").toArray()) {
+        // The only file the user has sent her.
+        if (invite["sender"]["email"].toString() == QLatin1String(DemoEmail))
+            token = invite["token"].toString();
+    }
+    QVERIFY(!token.isEmpty());
+    QJsonObject reply;
+    QCOMPARE(m_bea.post(QStringLiteral("/invites/%1/reject.json").arg(token), {}, &reply), 200);
+    const QDateTime rejectedAt = QDateTime::fromString(
+        reply.value("transfer_invitation")["rejected_at"].toString(), Qt::ISODate);
+    QVERIFY(rejectedAt.isValid());
+    QSignalSpy changed(rows, &QAbstractItemModel::dataChanged);
+    QTRY_COMPARE_WITH_TIMEOUT(rows->index(bea, MCGroupSendModel::Status)
+                                  .data(MCGroupSendModel::StatusImageRole)
+                                  .toString(),
+                              QStringLiteral("rejected.png"), 20000);
+    QVERIFY(!changed.isEmpty());
+    QCOMPARE(rows->index(bea, MCGroupSendModel::Info).data().toString(),
+             QStringLiteral("Rejected on ") +
+                 MCChatCollaborationEntry::convertStringToFullDate(rejectedAt));
+    QCOMPARE(rows->index(1 - bea, MCGroupSendModel::Info).data().toString(),
+             QStringLiteral("Waiting for user's response"));
+    QVERIFY(!table.tableView()->visualRect(rows->index(bea, MCGroupSendModel::Info)).isEmpty());
+
+    // The file's row in the group's chat shows the same answers.
+    hub->setNotBrowsablePath(team->title());
+    QTRY_VERIFY(team->chatController() && team->chatController()->isVisible());
+    MCTableCellGroupSend *row = nullptr;
+    QTRY_VERIFY((row = [&]() -> MCTableCellGroupSend * {
+        for (auto *cell : team->chatController()->findChildren<MCTableCellGroupSend *>()) {
+            if (cell->fileEntry() == sent)
+                return cell;
+        }
+        return nullptr;
+    }()));
+    QCOMPARE(row->objectName(), QStringLiteral("sendFileRequestGroup"));
+    QTRY_VERIFY(row->sendView()->isVisible());
+    QAbstractItemModel *shown = row->sendController()->tableView()->model();
+    QCOMPARE(shown->rowCount(), 2);
+    QCOMPARE(shown->index(bea, MCGroupSendModel::Status).data(MCGroupSendModel::StatusImageRole),
+             QVariant(QStringLiteral("rejected.png")));
 }
 
 int main(int argc, char **argv)

@@ -220,6 +220,7 @@ void MCChatCollaborationEntry::updateGroupInfo(const MOCollaboration &collaborat
         return;
     if (!answer.isEmpty()) {
         m_groupDictionary.insert(collaboration.recipient().email(), answer);
+        emit groupDictionaryChanged();
         emit stateChanged();
     }
     int answered = 0;

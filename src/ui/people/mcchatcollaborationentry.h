@@ -17,6 +17,7 @@ class MCSocialEntity;
 class MCChatCollaborationEntry : public MCChatEntry
 {
     Q_OBJECT
+    Q_PROPERTY(QVariantMap groupDictionary READ groupDictionary NOTIFY groupDictionaryChanged)
 public:
     enum Status { Prepared = 0, Waiting = 1, Sent = 2, Accepted = 3, Rejected = 4, Revoked = 5 };
 
@@ -73,6 +74,8 @@ public:
 signals:
     // Any of the state above changed.
     void stateChanged();
+    // A group member's answer was recorded.
+    void groupDictionaryChanged();
 
 private:
     void isEntityGroup(const MCSocialEntity *entity);

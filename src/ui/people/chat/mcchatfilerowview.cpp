@@ -130,7 +130,7 @@ void MCChatFileRowView::layoutContents()
     m_accessory->setGeometry(w - 150, 6, 144, 14);
     m_icon->move(x, 26);
     const int textX = x + 48;
-    const int textW = qMax(0, w - textX - 8);
+    const int textW = qMax(0, w - textX - 8 - reservedWidth());
     m_label->setGeometry(textX, 24, textW, 16);
     m_size->setGeometry(textX, 42, textW, 14);
     m_state->setGeometry(textX, 58, textW, 14);

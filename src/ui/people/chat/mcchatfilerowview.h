@@ -39,10 +39,12 @@ signals:
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
+    virtual void layoutContents();
+    // Room kept free at the right of the file's texts, below the row's first line.
+    virtual int reservedWidth() const { return 0; }
 
 private:
     void refresh();
-    void layoutContents();
     QPushButton *button(const QString &title);
 
     QLabel *m_picture = nullptr;

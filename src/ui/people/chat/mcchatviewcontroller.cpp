@@ -15,6 +15,7 @@
 #include "mcgroup.h"
 #include "mcpasteboard.h"
 #include "mcstring.h"
+#include "mctablecellgroupsend.h"
 
 #include <QDragEnterEvent>
 #include <QHBoxLayout>
@@ -211,8 +212,12 @@ MCChatRowView *MCChatViewController::makeRow(const MCChatEntryPtr &entry, bool n
         return new MCChatTableCellView(entry, newEntry, senderNameOf(entry.data()),
                                        avatarOf(entry.data()), m_environment->emoji(), parent);
     case MCChatEntry::CollaborationRow: {
-        auto *row = new MCChatFileRowView(entry, senderNameOf(entry.data()), avatarOf(entry.data()),
-                                          parent);
+        const auto *file = static_cast<const MCChatCollaborationEntry *>(entry.data());
+        auto *group = qobject_cast<MCGroup *>(m_entity.data());
+        MCChatFileRowView *row =
+            file->itsMe() && file->isGroupChat() && group
+                ? new MCTableCellGroupSend(entry, senderNameOf(file), group, m_environment, parent)
+                : new MCChatFileRowView(entry, senderNameOf(file), avatarOf(file), parent);
         connect(row, &MCChatFileRowView::sendRequested, this,
                 &MCChatViewController::sendCollaboration);
         connect(row, &MCChatFileRowView::cancelRequested, this,
