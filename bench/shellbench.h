@@ -1,6 +1,7 @@
 #ifndef SHELLBENCH_H
 #define SHELLBENCH_H
 
+#include "heapsettings.h"
 #include "kerlolocal.h"
 #include "mcappdelegate.h"
 #include "mcmainwindow.h"
@@ -19,7 +20,10 @@ struct ShellBench
     ShellBench(int &argc, char **argv)
         : root(ShellTest::isolateEnvironment())
         , app(argc, argv)
-    {}
+    {
+        // The allocator as the program's main() sets it.
+        HeapSettings::apply();
+    }
 
     static QString demoEmail() { return QString::fromLatin1(ShellTest::DemoEmail); }
     static QString demoPassword() { return QString::fromLatin1(ShellTest::DemoPassword); }
