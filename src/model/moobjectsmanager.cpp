@@ -254,11 +254,12 @@ QString MOObjectsManager::suggestedFilePathWithPath(const QString &path) const
 
 namespace {
 // The main thread's time for scheduling transfers in one turn of the event loop: each one
-// announced makes a row, a badge and marks in the window, whose own work shares the turn.
-// A caller asking for thousands gets the first at once and returns soon; the rest go in
-// slices, a turn apart.
+// announced makes a row, a badge and marks in the window, and what the engine reports of the
+// transfers a slice started (about as much work again) shares the next turn with the next
+// slice. A caller asking for thousands gets the first at once and returns soon; the rest go
+// in slices, a turn apart.
 constexpr qint64 CallerBudgetNs = 2000000;
-constexpr qint64 SliceBudgetNs = 10000000;
+constexpr qint64 SliceBudgetNs = 8000000;
 constexpr int TransfersPerWrite = 16;
 } // namespace
 
