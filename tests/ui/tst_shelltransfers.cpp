@@ -7,6 +7,7 @@
 #include "localfiles.h"
 #include "mcappdelegate.h"
 #include "mcbrowsableviewcontroller.h"
+#include "mcdownloadmarks.h"
 #include "mcmanager.h"
 #include "moconstants.h"
 #include "monotificationcenter.h"
@@ -59,7 +60,11 @@ private:
 
 bool TestShellTransfers::downloadEnded(const QString &remotePath)
 {
-    return QTest::qWaitFor([&] { return m_endedDownloads.contains(remotePath); }, 20000);
+    if (!QTest::qWaitFor([&] { return m_endedDownloads.contains(remotePath); }, 20000))
+        return false;
+    // The marks on the file are made on a thread of their own, after the end is told.
+    MCManager::sharedManager()->downloadMarks()->waitForDone();
+    return true;
 }
 
 void TestShellTransfers::initTestCase()

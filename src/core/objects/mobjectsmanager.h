@@ -67,6 +67,9 @@ public:
     // without the force bit of the mode is refused: the transfer returned is in state Error
     // with code 101 and nothing is queued. A folder cannot be uploaded here.
     MObjectTransfer transferObject(const MObjectTransferRequest &request);
+    // transferObject() for each request, in order; the downloads among them are written to
+    // the queue's file in one transaction.
+    void transferObjects(const QList<MObjectTransferRequest> &requests);
     // Every file below a local folder, as one group. A download only lists the remote folder.
     MObjectTransferGroup transferDirectory(const MObjectTransferRequest &request);
     // transferDirectory() for an upload, without holding the caller's thread: the folder is

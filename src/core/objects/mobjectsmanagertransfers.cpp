@@ -110,6 +110,27 @@ MObjectTransfer MObjectsManager::transferObject(const MObjectTransferRequest &re
     return d->sender->scheduleTransfer(r);
 }
 
+void MObjectsManager::transferObjects(const QList<MObjectTransferRequest> &requests)
+{
+    Q_D(MObjectsManager);
+    QList<MObjectTransferRequest> downloads;
+    const auto scheduleDownloads = [&] {
+        if (!downloads.isEmpty())
+            d->sender->scheduleTransfers(std::exchange(downloads, {}));
+    };
+    for (const MObjectTransferRequest &request : requests) {
+        if (!d->sender || !d->directoryReads.isEmpty() || request.direction() == Tolvo::Upload) {
+            scheduleDownloads();
+            transferObject(request);
+            continue;
+        }
+        MObjectTransferRequest r = request;
+        r.setAction(Tolvo::DownloadObject);
+        downloads.append(r);
+    }
+    scheduleDownloads();
+}
+
 MObjectTransferGroup MObjectsManager::transferDirectory(const MObjectTransferRequest &request)
 {
     return d_func()->transferDirectory(request, 0, QString());

@@ -573,6 +573,25 @@ MObjectTransfer MObjectSender::scheduleTransfer(const MObjectTransferRequest &re
     return transfer;
 }
 
+QList<MObjectTransfer>
+MObjectSender::scheduleTransfers(const QList<MObjectTransferRequest> &requests)
+{
+    QList<MObjectTransfer> transfers;
+    transfers.reserve(requests.size());
+    for (const MObjectTransferRequest &request : requests) {
+        MObjectTransfer transfer;
+        transfer.setTransferRequest(request);
+        transfer.setState(MObjectTransfer::Scheduled);
+        if (request.direction() == Tolvo::Upload)
+            transfer.setTotalBytes(QFileInfo(request.sourcePath()).size());
+        transfers.append(transfer);
+    }
+    MObjectTransfer::saveAll(transfers);
+    for (const MObjectTransfer &transfer : qAsConst(transfers))
+        emit transferScheduled(transfer);
+    return transfers;
+}
+
 MObjectTransfer MObjectSender::scheduleTransfer(const QString &source, const QString &destination,
                                                 int direction, const QVariant &userData)
 {

@@ -32,6 +32,9 @@ public:
 
     // Queue calls: they touch only the store and may run on any thread.
     MObjectTransfer scheduleTransfer(const MObjectTransferRequest &request);
+    // Each request as scheduleTransfer() would, written in one transaction, then announced
+    // in order.
+    QList<MObjectTransfer> scheduleTransfers(const QList<MObjectTransferRequest> &requests);
     MObjectTransfer scheduleTransfer(const QString &source, const QString &destination,
                                      int direction, const QVariant &userData);
     MObjectTransferGroup scheduleTransferGroup(const QList<MObjectTransferRequest> &requests,

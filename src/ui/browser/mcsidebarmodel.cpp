@@ -10,6 +10,7 @@
 #include <QStyle>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -248,6 +249,18 @@ void MCSidebarModel::entityChanged(QObject *entity, int role)
 
 void MCSidebarModel::counterChanged(const QString &place)
 {
-    const QModelIndex row = indexForPlace(place);
-    emit dataChanged(row, row, {BadgeRole});
+    // Once per turn: queueing thousands of transfers moves a counter thousands of times, and
+    // the outline measures the row again at each change. The badge reads the counters then.
+    if (m_changedCounters.isEmpty())
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                for (const QString &changed : std::exchange(m_changedCounters, {})) {
+                    const QModelIndex row = indexForPlace(changed);
+                    emit dataChanged(row, row, {BadgeRole});
+                }
+            },
+            Qt::QueuedConnection);
+    if (!m_changedCounters.contains(place))
+        m_changedCounters.append(place);
 }

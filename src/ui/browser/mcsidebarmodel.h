@@ -70,6 +70,8 @@ private:
     QList<MCSidebarSocialRow> m_social;
     QIcon m_contactIcon;
     QIcon m_groupIcon;
+    // The places whose counters changed this turn, told once the turn is over.
+    QStringList m_changedCounters;
 };
 
 #endif // MCSIDEBARMODEL_H

@@ -3,6 +3,7 @@
 #include "mcabstractobjectnode.h"
 #include "mcbrowsableviewcontroller.h"
 #include "mcbrowsableviewshelper.h"
+#include "mcdownloadmarks.h"
 #include "mcmenunoselection.h"
 #include "mcmenuselection.h"
 #include "mcnavigationrequest.h"
@@ -49,6 +50,7 @@ void MCManager::dismissSharedManager()
 
 MCManager::MCManager()
     : m_options(new MCOptions(this))
+    , m_downloadMarks(std::make_unique<MCDownloadMarks>())
 {}
 
 MCManager::~MCManager()

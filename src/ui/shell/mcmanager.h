@@ -24,6 +24,7 @@
 #include <QVariantMap>
 
 #include <functional>
+#include <memory>
 
 class QTimer;
 class SoundPlayer;
@@ -33,6 +34,7 @@ class Clock;
 class MCBrowsableViewController;
 class MCContact;
 class MCDesktopNotifier;
+class MCDownloadMarks;
 class MCGroup;
 class MCJoinInvitation;
 class MCSocialEntity;
@@ -170,6 +172,7 @@ public:
     void tolvoLibNotification(const MOPostedNotification &notification);
     // Marks a file a download is writing (the placeholder file and the progress attribute).
     void objectTransferProgressNotification(const MOPostedNotification &notification);
+    MCDownloadMarks *downloadMarks() const { return m_downloadMarks.get(); }
     // The free name beside localPath for its conflicted copy made at localTime:
     // "<name> - conflicted yyyy-MM-dd at HH.mm.<ext>", with " 2", " 3"... when taken.
     static QString conflictedCopyPath(const QString &localPath, const QDateTime &localTime);
@@ -427,8 +430,8 @@ private:
     QList<Sheet> m_gathering;
     QTimer *m_failureBurst = nullptr;
     QElapsedTimer m_burstAge;
-    // Empty files made to stand for downloads that have not written yet.
-    QSet<QString> m_downloadPlaceholders;
+    // The files downloads are writing, marked off the main thread.
+    std::unique_ptr<MCDownloadMarks> m_downloadMarks;
 };
 
 #endif // MCMANAGER_H

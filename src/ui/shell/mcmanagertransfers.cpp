@@ -2,8 +2,8 @@
 // (and the transfers the answers start), and the marks on files that downloads are writing.
 #include "alertpresenter.h"
 #include "clock.h"
-#include "downloadmark.h"
 #include "mcbrowsableviewcontroller.h"
+#include "mcdownloadmarks.h"
 #include "mcmanager.h"
 #include "mcremotepath.h"
 #include "mcshelllogging.h"
@@ -344,27 +344,17 @@ void MCManager::objectTransferProgressNotification(const MOPostedNotification &n
         // Only where the download writes this very name anyway: a file made here would take
         // the name a free-name download looks for, or fail one that must not overwrite.
         const auto strategy = request.overwriteStrategy();
-        if ((strategy == MOObjectTransferRequest::Replace ||
-             strategy == MOObjectTransferRequest::Resume) &&
-            !QFileInfo::exists(destination) && !QFileInfo(destination).isSymLink()) {
-            QFile placeholder(destination);
-            if (placeholder.open(QIODevice::WriteOnly | QIODevice::NewOnly))
-                m_downloadPlaceholders.insert(destination);
-        }
+        if (strategy == MOObjectTransferRequest::Replace ||
+            strategy == MOObjectTransferRequest::Resume)
+            m_downloadMarks->addPlaceholder(destination);
     } else if (name == MOObjectTransferDidProgressNotification) {
         const qint64 size = transfer.storageObject().size();
         const float fraction =
             size > 0 ? float(transfer.totalTransferredBytes()) / float(size) : 0.0f;
-        DownloadMark::setFractionCompleted(destination, double(fraction));
+        m_downloadMarks->setFractionCompleted(destination, double(fraction));
     } else if (name == MOObjectTransferDidFinishNotification) {
-        m_downloadPlaceholders.remove(destination);
-        DownloadMark::clear(destination);
-        QFile file(destination);
-        if (file.open(QIODevice::ReadOnly))
-            file.setFileTime(QDateTime::currentDateTimeUtc(), QFileDevice::FileModificationTime);
-    } else if (m_downloadPlaceholders.remove(destination)) {
-        // Cancelled or failed before writing: the empty stand-in goes.
-        if (QFileInfo(destination).size() == 0)
-            QFile::remove(destination);
+        m_downloadMarks->finish(destination);
+    } else {
+        m_downloadMarks->abandon(destination);
     }
 }
