@@ -37,6 +37,8 @@ constexpr int MostDoublings = 8;
 // also holds what the views do with the slice before (laying out a large folder again), so
 // the slice takes a small part of it.
 constexpr int DeltaSliceMs = 5;
+// A reply of more entries is applied from the next turn on.
+constexpr int EntriesAppliedOnArrival = 100;
 
 const QString updatesKey = QStringLiteral("updates");
 const QString cursorKey = QStringLiteral("cursor");
@@ -338,7 +340,15 @@ void MObjectsManagerPrivate::applyDelta(const QVariantMap &body)
     if (auth)
         delta->deviceId = auth->device().id();
     pendingDelta = delta;
-    applyDeltaSlice();
+    if (delta->entries.size() <= EntriesAppliedOnArrival) {
+        applyDeltaSlice();
+        return;
+    }
+    // A long reply starts in a turn of its own: decoding it took a good part of this one.
+    QTimer::singleShot(0, q_func(), [this, delta] {
+        if (pendingDelta == delta)
+            applyDeltaSlice();
+    });
 }
 
 void MObjectsManagerPrivate::abandonDelta()
@@ -352,13 +362,14 @@ void MObjectsManagerPrivate::applyDeltaSlice()
     const std::shared_ptr<PendingDelta> delta = pendingDelta;
     if (!delta)
         return;
-    QElapsedTimer clock;
-    clock.start();
     DeltaChanges changes;
     changes.deviceId = delta->deviceId;
     const NoAutoCheckpoint logKept;
     const std::unique_ptr<QSqlQuery> cursorStatement = prepareDeltaCursorUpdate();
     this->cursorStatement = cursorStatement.get();
+    // The entries' time: a short reply is not cut by the statement's preparation.
+    QElapsedTimer clock;
+    clock.start();
     const int first = delta->next;
     while (delta->next < delta->entries.size()) {
         const QVariant &entry = delta->entries.at(delta->next++);
