@@ -83,6 +83,7 @@ private slots:
     void unsafeNamesAndDuplicatesLeftOut();
     void attributesAndExtraLines();
     void treeFollowsListingsAndUpdates();
+    void updatesAppliedTogetherEndAsOneByOne();
     void sortedFolderStaysSortedAndIndexed();
     void largeListingLoadsInSlices();
     void hiddenFilesStayOutOfSight();
@@ -309,6 +310,57 @@ void TestBrowserNodes::treeFollowsListingsAndUpdates()
     updater.updateObject(object("/Elsewhere", "d.txt"), object("/", "d.txt"));
     updater.updateObject(object("/Elsewhere", "d.txt"), object("/", "d.txt"));
     QCOMPARE(names(root), (QStringList{"Photos", "d.txt"}));
+}
+
+void TestBrowserNodes::updatesAppliedTogetherEndAsOneByOne()
+{
+    // Live updates held back and applied at once end as they would one by one; a run of one
+    // kind edits the folder once (two moves out, then two deletions: one removal each).
+    QList<MOStorageObject> listed;
+    for (int i = 0; i < 10; ++i)
+        listed.append(object("/", QStringLiteral("f%1.txt").arg(i)));
+    const MOPostedNotification listing = posted(
+        MOObjectsListDidFetchNotification,
+        {{"MOObjectsBasePathKey", "/"}, {"MOStorageObjectsListKey", QVariant::fromValue(listed)}});
+    const auto inRoot = [](const QList<MOStorageObject> &objects) {
+        return QVariantMap{
+            {"MOStorageObjectsMapKey", QVariantMap{{"/", QVariant::fromValue(objects)}}}};
+    };
+    const auto movedAway = [](int i) {
+        const QString name = QStringLiteral("f%1.txt").arg(i);
+        const QList<MOStorageObject> pair{object("/", name), object("/Away", name)};
+        return QVariantMap{
+            {"MOObjectsPairsKey", QVariantMap{{"/" + name, QVariant::fromValue(pair)}}}};
+    };
+    const QVector<MOPostedNotification> updates = {
+        posted(MOObjectsAddedUpdateNotification, inRoot({object("/", "x.txt")})),
+        posted(MOObjectsAddedUpdateNotification,
+               inRoot({object("/", "x.txt", false, 5), object("/", "y.txt")})),
+        posted(MOObjectsModifiedUpdateNotification, movedAway(0)),
+        posted(MOObjectsModifiedUpdateNotification, movedAway(1)),
+        posted(MOObjectsDeletedUpdateNotification, inRoot({object("/", "f5.txt")})),
+        posted(MOObjectsDeletedUpdateNotification, inRoot({object("/", "f6.txt")})),
+    };
+    const MCNodePtr single = MCObjectNode::create(object("/", QString(), true));
+    MCIconItemModel singleModel;
+    singleModel.setRootNode(single);
+    MCNodeTreeUpdater oneByOne(single);
+    oneByOne.applyNotification(listing);
+    for (const MOPostedNotification &update : updates)
+        oneByOne.applyNotification(update);
+
+    const MCNodePtr batched = MCObjectNode::create(object("/", QString(), true));
+    MCIconItemModel model;
+    model.setRootNode(batched);
+    MCNodeTreeUpdater together(batched);
+    together.applyNotification(listing);
+    QSignalSpy removals(&model, &QAbstractItemModel::rowsRemoved);
+    together.applyNotifications(updates);
+    QCOMPARE(names(batched), names(single));
+    QCOMPARE(names(batched), (QStringList{"f2.txt", "f3.txt", "f4.txt", "f7.txt", "f8.txt",
+                                          "f9.txt", "x.txt", "y.txt"}));
+    QCOMPARE(together.nodeAtPath("/x.txt")->fileSize(), qint64(5));
+    QCOMPARE(removals.count(), 2);
 }
 
 void TestBrowserNodes::sortedFolderStaysSortedAndIndexed()

@@ -17,6 +17,7 @@
 #include <QDebug>
 #include <QDir>
 #include <QMetaMethod>
+#include <QThreadPool>
 #include <QTimerEvent>
 
 namespace {
@@ -24,6 +25,9 @@ namespace {
 const QString deltaCursorKey = QStringLiteral("lhid");
 const QString deltaCursorUserKey = QStringLiteral("lhidUser");
 constexpr int ProgressInterval = 500;
+// Live-update cursor saves after which config.db's write-ahead log is checkpointed (about
+// 1 MiB of log).
+constexpr int CursorSavesPerCheckpoint = 256;
 
 // Downloads into and uploads from the local cache.
 bool isCaching(const MObjectTransfer &transfer)
@@ -93,6 +97,23 @@ bool MObjectsManagerPrivate::updateDeltaCursor(QSqlQuery *statement, const QStri
     statement->bindValue(1, deltaCursorKey);
     // No row yet: the general write makes it.
     return statement->exec() && statement->numRowsAffected() == 1;
+}
+
+void MObjectsManagerPrivate::checkpointConfigAfterCursorSaves(int saves, bool force)
+{
+    cursorSavesUnchecked += saves;
+    if (cursorSavesUnchecked == 0 || (!force && cursorSavesUnchecked < CursorSavesPerCheckpoint))
+        return;
+    // One at a time: saves made meanwhile wait for the next one.
+    if (!checkpointRunning->testAndSetOrdered(0, 1))
+        return;
+    cursorSavesUnchecked = 0;
+    const std::shared_ptr<QAtomicInt> running = checkpointRunning;
+    QThreadPool::globalInstance()->start([running] {
+        // Passive: the saves on the main thread never wait for it.
+        QSqlQuery(mConfigDatabase()).exec(QStringLiteral("PRAGMA wal_checkpoint(PASSIVE)"));
+        running->storeRelease(0);
+    });
 }
 
 void MObjectsManagerPrivate::setDeltaCursor(const QString &cursor)

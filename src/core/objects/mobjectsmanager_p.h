@@ -59,6 +59,10 @@ public:
     // preparing it for each entry would cost as much as the save itself.
     static std::unique_ptr<QSqlQuery> prepareDeltaCursorUpdate();
     static bool updateDeltaCursor(QSqlQuery *statement, const QString &cursor);
+    // The cursor's saves leave config.db's write-ahead log to grow: checkpointing it syncs the
+    // disk, which can hold the main thread for tens of milliseconds. It is checkpointed on
+    // another thread instead, once enough saves have gone into it.
+    void checkpointConfigAfterCursorSaves(int saves, bool force);
 
     // Live updates (mobjectsmanagerdelta.cpp).
     struct DeltaChanges;
@@ -144,6 +148,9 @@ public:
     QString deltaCursor;
     // While a delta reply is applied.
     QSqlQuery *cursorStatement = nullptr;
+    // Cursor saves since config.db was last checkpointed, and whether a checkpoint is running.
+    int cursorSavesUnchecked = 0;
+    std::shared_ptr<QAtomicInt> checkpointRunning = std::make_shared<QAtomicInt>(0);
     std::shared_ptr<PendingDelta> pendingDelta;
     qint64 deltaCursorUser = -1;
     bool liveUpdatesMonitored = false;

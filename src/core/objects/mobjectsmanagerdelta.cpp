@@ -2,6 +2,7 @@
 #include "mobjectsmanager_p.h"
 
 #include "corelogging.h"
+#include "mconfigdatabase.h"
 #include "mdevice.h"
 #include "mfilenames.h"
 #include "mjsonrequestmanager.h"
@@ -32,8 +33,12 @@ constexpr int UpdatesInterval = 300;
 constexpr int LongestUpdatesInterval = 30000;
 constexpr int MostDoublings = 8;
 // The main thread's time for a delta reply's entries in one turn of the event loop: a reply
-// of thousands of changes is applied (and reported) a slice at a time, in order.
-constexpr int DeltaSliceMs = 10;
+// of thousands of changes is applied (and reported) a slice at a time, in order. The turn
+// also holds what the views do with the slice before (laying out a large folder again), so
+// the slice takes a small part of it.
+constexpr int DeltaSliceMs = 5;
+// A reply of more entries is applied from the next turn on.
+constexpr int EntriesAppliedOnArrival = 100;
 
 const QString updatesKey = QStringLiteral("updates");
 const QString cursorKey = QStringLiteral("cursor");
@@ -91,6 +96,32 @@ QString parentPath(const QString &path)
     const int slash = path.lastIndexOf(QLatin1Char('/'));
     return slash <= 0 ? QStringLiteral("/") : path.left(slash);
 }
+
+// While it lives, this thread's config.db connection does not checkpoint the write-ahead log
+// on its own (see checkpointConfigAfterCursorSaves()).
+class NoAutoCheckpoint
+{
+public:
+    NoAutoCheckpoint()
+        : m_db(mConfigDatabase())
+    {
+        QSqlQuery query(m_db);
+        if (query.exec(QStringLiteral("PRAGMA wal_autocheckpoint")) && query.next())
+            m_pages = query.value(0).toInt();
+        if (m_pages > 0)
+            QSqlQuery(m_db).exec(QStringLiteral("PRAGMA wal_autocheckpoint=0"));
+    }
+    ~NoAutoCheckpoint()
+    {
+        if (m_pages > 0)
+            QSqlQuery(m_db).exec(QStringLiteral("PRAGMA wal_autocheckpoint=%1").arg(m_pages));
+    }
+    Q_DISABLE_COPY(NoAutoCheckpoint)
+
+private:
+    QSqlDatabase m_db;
+    int m_pages = 0;
+};
 
 void ignoreEntry(const char *why, const QVariantMap &entry)
 {
@@ -309,7 +340,15 @@ void MObjectsManagerPrivate::applyDelta(const QVariantMap &body)
     if (auth)
         delta->deviceId = auth->device().id();
     pendingDelta = delta;
-    applyDeltaSlice();
+    if (delta->entries.size() <= EntriesAppliedOnArrival) {
+        applyDeltaSlice();
+        return;
+    }
+    // A long reply starts in a turn of its own: decoding it took a good part of this one.
+    QTimer::singleShot(0, q_func(), [this, delta] {
+        if (pendingDelta == delta)
+            applyDeltaSlice();
+    });
 }
 
 void MObjectsManagerPrivate::abandonDelta()
@@ -323,12 +362,15 @@ void MObjectsManagerPrivate::applyDeltaSlice()
     const std::shared_ptr<PendingDelta> delta = pendingDelta;
     if (!delta)
         return;
-    QElapsedTimer clock;
-    clock.start();
     DeltaChanges changes;
     changes.deviceId = delta->deviceId;
+    const NoAutoCheckpoint logKept;
     const std::unique_ptr<QSqlQuery> cursorStatement = prepareDeltaCursorUpdate();
     this->cursorStatement = cursorStatement.get();
+    // The entries' time: a short reply is not cut by the statement's preparation.
+    QElapsedTimer clock;
+    clock.start();
+    const int first = delta->next;
     while (delta->next < delta->entries.size()) {
         const QVariant &entry = delta->entries.at(delta->next++);
         const QVariantMap fields = entry.toMap();
@@ -348,6 +390,8 @@ void MObjectsManagerPrivate::applyDeltaSlice()
             break;
     }
     this->cursorStatement = nullptr;
+    if (cursorStatement)
+        checkpointConfigAfterCursorSaves(delta->next - first, delta->next >= delta->entries.size());
 
     // The slice's changes, in the order a whole reply reports them.
     if (!changes.added.isEmpty())

@@ -19,6 +19,7 @@
 #include <QThreadPool>
 #include <QTimer>
 
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -31,6 +32,9 @@ constexpr int RowsPerSlice = 10000;
 constexpr int LoadingDelay = 300;
 // Nodes of a folder that was left, freed per turn of the event loop.
 constexpr int NodesFreedPerTurn = 5000;
+// Live updates reach the rows at most this often: an icon view lays out every item again
+// after each change to its rows, which at 100,000 items takes a good part of a turn.
+constexpr int UpdatesInterval = 100;
 
 // Freeing the nodes of a folder of 100,000 objects at once holds the window for a good part of
 // a second: what this list holds goes a slice per turn. A node still shown elsewhere lives on.
@@ -49,6 +53,7 @@ MCBrowsableViewController::MCBrowsableViewController(MOObjectsManager *objectsMa
     , m_objectsManager(objectsManager)
     , m_loadStateLabel(new QLabel(this))
     , m_loadingDelay(new QTimer(this))
+    , m_updatesDelay(new QTimer(this))
 {
     m_loadStateLabel->setObjectName(QStringLiteral("loadStateLabel"));
     m_loadStateLabel->setTextFormat(Qt::PlainText);
@@ -64,6 +69,12 @@ MCBrowsableViewController::MCBrowsableViewController(MOObjectsManager *objectsMa
         m_loadStateLabel->setGeometry(rect());
         m_loadStateLabel->raise();
         m_loadStateLabel->show();
+    });
+    m_updatesDelay->setSingleShot(true);
+    m_updatesDelay->setInterval(UpdatesInterval);
+    connect(m_updatesDelay, &QTimer::timeout, this, [this] {
+        if (m_loadingPath.isEmpty())
+            applyHeldBack();
     });
     if (!objectsManager)
         return;
@@ -156,6 +167,7 @@ void MCBrowsableViewController::deactivate()
         return;
     m_active = false;
     m_heldBack.clear();
+    m_updatesDelay->stop();
     if (!m_loadingPath.isEmpty()) {
         // The rows being handed over are dropped; whoever waits for them is told.
         ++*m_load;
@@ -180,8 +192,10 @@ void MCBrowsableViewController::activate(MCBrowsableViewController *from)
     if (from && from != this && from->m_active && from->m_loadingPath.isEmpty())
         theirs = from->m_updater.nodeAtPath(path);
     if (theirs && !theirs->childrenDirty()) {
-        // The same nodes: the other view lets go of them, this one shows them in its order.
+        // The same nodes: the other view lets go of them, this one shows them in its order,
+        // with the updates the other one had yet to apply.
         MCNodeTreeUpdater taken = from->m_updater;
+        m_heldBack = std::exchange(from->m_heldBack, {});
         from->deactivate();
         taken.setRootNode(theirs);
         theirs->setHideHiddenFiles(m_folder->hideHiddenFiles());
@@ -190,6 +204,7 @@ void MCBrowsableViewController::activate(MCBrowsableViewController *from)
         childrenEdited();
         setLoadState(LoadState::Loaded);
         announceChildrenCount();
+        applyHeldBack();
         return;
     }
     if (from && from != this)
@@ -209,6 +224,9 @@ void MCBrowsableViewController::listingArrived(const MOPostedNotification &notif
 {
     if (!m_active)
         return;
+    // The updates that came before it come before it.
+    if (m_loadingPath.isEmpty())
+        applyHeldBack();
     const MOObjectsNotification reader(notification);
     const QList<MOStorageObject> objects = reader.objects();
     const MCNodePtr folder = m_updater.nodeAtPath(reader.basePath());
@@ -306,9 +324,7 @@ void MCBrowsableViewController::endLoad()
     const QString path = m_loadingPath;
     ++*m_load;
     m_loadingPath.clear();
-    const QVector<MOPostedNotification> held = std::exchange(m_heldBack, {});
-    for (const MOPostedNotification &notification : held)
-        objectsNotification(notification);
+    applyHeldBack();
     emit listingLoaded(path);
 }
 
@@ -372,17 +388,29 @@ void MCBrowsableViewController::objectsNotification(const MOPostedNotification &
 {
     if (!m_active || !m_updater.rootNode())
         return;
-    // Applied once the listing being loaded is shown: it may not have them yet.
-    if (!m_loadingPath.isEmpty()) {
-        m_heldBack.append(notification);
+    // Applied once the listing being loaded is shown (it may not have them yet), and together
+    // with those that follow shortly after the last ones applied: a reply of thousands of
+    // changes comes a slice per turn, and each edit of a large folder's rows costs the views
+    // a pass over all of them.
+    m_heldBack.append(notification);
+    if (m_loadingPath.isEmpty() && !m_updatesDelay->isActive())
+        applyHeldBack();
+}
+
+void MCBrowsableViewController::applyHeldBack()
+{
+    const QVector<MOPostedNotification> held = std::exchange(m_heldBack, {});
+    if (held.isEmpty() || !m_active || !m_updater.rootNode())
         return;
-    }
-    m_updater.applyNotification(notification);
+    m_updater.applyNotifications(held);
     // Badges and progress leave the order as it is.
-    if (notification.name == MOObjectsAddedUpdateNotification ||
-        notification.name == MOObjectsModifiedUpdateNotification)
+    if (std::any_of(held.cbegin(), held.cend(), [](const MOPostedNotification &notification) {
+            return notification.name == MOObjectsAddedUpdateNotification ||
+                   notification.name == MOObjectsModifiedUpdateNotification;
+        }))
         childrenEdited();
     announceChildrenCount();
+    m_updatesDelay->start();
 }
 
 void MCBrowsableViewController::popUpContextMenu(QAbstractItemView *view, const QPoint &pos)

@@ -185,6 +185,9 @@ private:
     void finishHandOver(quint64 load, const QWeakPointer<MCAbstractObjectNode> &weakFolder);
     // The load is over (shown, or dropped): the updates held back meanwhile are applied.
     void endLoad();
+    // Applies the live updates held back, in order, and holds back those that come in the
+    // next moments.
+    void applyHeldBack();
     void coreMessage(const MOPostedNotification &notification);
     // Whether a child of the shown folder other than busy nodes and placeholders has name;
     // warns when it has.
@@ -201,10 +204,12 @@ private:
     MCNodePtr m_folder;
     bool m_active = true;
     // The large listing being loaded, by number (a newer one or another folder drops it), the
-    // folder's path, and the live updates held back until it is shown.
+    // folder's path, and the live updates held back until it is shown or, otherwise, until
+    // m_updatesDelay ends.
     QSharedPointer<QAtomicInteger<quint64>> m_load;
     QString m_loadingPath;
     QVector<MOPostedNotification> m_heldBack;
+    QTimer *m_updatesDelay;
     QPointer<MOObjectsManager> m_objectsManager;
     QPointer<MCOptions> m_options;
     AlertPresenter *m_alerts = nullptr;

@@ -97,25 +97,68 @@ void MCNodeTreeUpdater::applyNotification(const MOPostedNotification &notificati
     if (name == MOObjectsListDidFetchNotification) {
         const MOObjectsNotification reader(notification);
         setListing(reader.basePath(), reader.objects());
-    } else if (name == MOObjectsAddedUpdateNotification) {
-        addObjects(MOObjectsNotification(notification).objectsByFolder());
-    } else if (name == MOObjectsDeletedUpdateNotification) {
-        removeObjects(MOObjectsNotification(notification).objectsByFolder());
-    } else if (name == MOObjectsModifiedUpdateNotification) {
-        QStringList paths;
-        QVector<QPair<MOStorageObject, MOStorageObject>> changes;
-        for (const MOObjectsNotification::Change &change :
-             MOObjectsNotification(notification).pairs()) {
-            changes.append({change.before, change.after});
-            paths.append(change.before.fullPath());
-        }
-        updateObjects(changes);
-        removePlaceholdersAtPaths(paths);
+    } else if (name == MOObjectsAddedUpdateNotification ||
+               name == MOObjectsDeletedUpdateNotification ||
+               name == MOObjectsModifiedUpdateNotification) {
+        applyNotifications({notification});
     } else if (name == MOObjectUncachedNotification) {
         setStateBits(MOObjectsNotification(notification).object().fullPath(), 0,
                      MCAbstractObjectNode::Cached);
     } else if (name.startsWith(QLatin1String("MOObjectTransfer"))) {
         transferNotification(notification);
+    }
+}
+
+void MCNodeTreeUpdater::applyNotifications(const QVector<MOPostedNotification> &notifications)
+{
+    for (int first = 0; first < notifications.size();) {
+        const QString &name = notifications.at(first).name;
+        int end = first + 1;
+        while (end < notifications.size() && notifications.at(end).name == name)
+            ++end;
+        if (name == MOObjectsAddedUpdateNotification ||
+            name == MOObjectsDeletedUpdateNotification) {
+            QMap<QString, QList<MOStorageObject>> byFolder;
+            for (int i = first; i < end; ++i) {
+                const auto objects = MOObjectsNotification(notifications.at(i)).objectsByFolder();
+                for (auto it = objects.constBegin(); it != objects.constEnd(); ++it)
+                    byFolder[it.key()] += it.value();
+            }
+            if (name == MOObjectsDeletedUpdateNotification) {
+                removeObjects(byFolder);
+            } else {
+                // An object added twice in the run is added as it was last.
+                for (QList<MOStorageObject> &objects : byFolder) {
+                    QSet<QString> seen;
+                    QList<MOStorageObject> latest;
+                    for (auto it = objects.crbegin(); it != objects.crend(); ++it) {
+                        if (!seen.contains(it->label())) {
+                            seen.insert(it->label());
+                            latest.append(*it);
+                        }
+                    }
+                    std::reverse(latest.begin(), latest.end());
+                    objects = latest;
+                }
+                addObjects(byFolder);
+            }
+        } else if (name == MOObjectsModifiedUpdateNotification) {
+            QVector<QPair<MOStorageObject, MOStorageObject>> changes;
+            QStringList paths;
+            for (int i = first; i < end; ++i) {
+                for (const MOObjectsNotification::Change &change :
+                     MOObjectsNotification(notifications.at(i)).pairs()) {
+                    changes.append({change.before, change.after});
+                    paths.append(change.before.fullPath());
+                }
+            }
+            updateObjects(changes);
+            removePlaceholdersAtPaths(paths);
+        } else {
+            for (int i = first; i < end; ++i)
+                applyNotification(notifications.at(i));
+        }
+        first = end;
     }
 }
 

@@ -46,6 +46,10 @@ public:
     // Applies a notification of the objects facade (listings, live updates, transfers);
     // others are ignored.
     void applyNotification(const MOPostedNotification &notification);
+    // Applies notifications in order, as applyNotification() one by one would; consecutive
+    // live updates of one kind are applied together, so that a large folder is edited once
+    // for the run rather than once for each.
+    void applyNotifications(const QVector<MOPostedNotification> &notifications);
 
     // A listing of basePath: the folder's node gets the listed nodes and its placeholders
     // that no listed object replaces, in the folder's order. False when the folder is not in
@@ -78,8 +82,6 @@ public:
     // A transfer finished, failed or was cancelled.
     void transferEnded(const Transfer &transfer);
 
-private:
-public:
     // The nodes of objects under folder, without the hidden ones (names starting with ".")
     // when hideHidden; any thread.
     static MCNodeList visibleNodes(const QList<MOStorageObject> &objects, const MCNodePtr &folder,
