@@ -27,12 +27,12 @@
 
 #include <QAbstractItemView>
 #include <QDir>
+#include <QDragEnterEvent>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
 #include <QLoggingCategory>
 #include <QMimeData>
-#include <QTest>
 #include <QTimer>
 #include <QUrl>
 
@@ -109,8 +109,8 @@ int shownRows(MCBrowsableViewController *view)
 }
 
 // Waits until predicate holds or timeoutMs have passed, in an event loop that waits for events
-// as the program's own does: QTest::qWaitFor sleeps 10 ms between its passes, which the stall
-// monitor would count as part of a turn.
+// as the program's own does: QTest::qWaitFor and qWait sleep 10 ms between their passes, which
+// the stall monitor would count as part of a turn. Every wait here goes through it.
 bool waitInEventLoop(const std::function<bool()> &predicate, int timeoutMs)
 {
     if (predicate())
@@ -135,7 +135,7 @@ double open(const QString &path, MCBrowsableViewController *view, int rows)
     clock.start();
     bool opened = false;
     MCManager::sharedManager()->changeToPath(path, view, [&opened] { opened = true; });
-    if (!QTest::qWaitFor([&] { return opened && shownRows(view) == rows; }, 600000))
+    if (!waitInEventLoop([&] { return opened && shownRows(view) == rows; }, 600000))
         return -1;
     return clock.nsecsElapsed() / 1e6;
 }
@@ -197,7 +197,7 @@ int main(int argc, char **argv)
         return 3;
     for (int index = 0; index < views.size(); ++index) {
         shell.delegate()->switchView(index);
-        QTest::qWait(200);
+        waitInEventLoop([] { return false; }, 200);
         resetPeakMemory();
         stalls.takeLongestMs();
         const double ms = open(bigFolder, views.at(index), count);
@@ -209,12 +209,12 @@ int main(int argc, char **argv)
         rows.append({QStringLiteral("open %1 files, %2 view").arg(count).arg(viewNames.at(index)),
                      ms, stalls.takeLongestMs()});
         viewPeaks.append(memoryMiB().first);
-        QTest::qWait(200);
+        waitInEventLoop([] { return false; }, 200);
         stalls.takeLongestMs();
         const double leftMs = open(QStringLiteral("/Drop"), views.at(index), 0);
         if (leftMs < 0)
             return 3;
-        QTest::qWait(200);
+        waitInEventLoop([] { return false; }, 200);
         rows.append(
             {QStringLiteral("leave it for an empty folder, %1 view").arg(viewNames.at(index)),
              leftMs, stalls.takeLongestMs()});
@@ -275,7 +275,7 @@ int main(int argc, char **argv)
     for (int index = 1; index < views.size(); ++index) {
         shell.delegate()->switchView(index);
         switched = switched &&
-                   QTest::qWaitFor([&] { return shownRows(views.at(index)) == batchCount; }, 60000);
+                   waitInEventLoop([&] { return shownRows(views.at(index)) == batchCount; }, 60000);
     }
     rows.append({QStringLiteral("switch views, %1 items").arg(batchCount),
                  clock.nsecsElapsed() / 1e6, stalls.takeLongestMs(),
@@ -318,7 +318,7 @@ int main(int argc, char **argv)
             QApplication::sendEvent(viewport, &drop);
             delete data;
         }
-        const bool shown = QTest::qWaitFor(dropShown, 120000);
+        const bool shown = waitInEventLoop(dropShown, 120000);
         if (!shown) {
             std::fprintf(stderr, "drop not shown; at %s, %d rows:",
                          qPrintable(MCManager::sharedManager()->currentPath()), shownRows(icons));
@@ -333,7 +333,7 @@ int main(int argc, char **argv)
                      shown ? QString() : QStringLiteral("not shown")});
         // Its uploads start one after another, each with its placeholder.
         clock.restart();
-        QTest::qWait(3000);
+        waitInEventLoop([] { return false; }, 3000);
         rows.append({QStringLiteral("  its uploads starting, 3 s"), clock.nsecsElapsed() / 1e6,
                      stalls.takeLongestMs(),
                      QStringLiteral("%1 placeholders").arg(placeholders())});
@@ -356,7 +356,7 @@ int main(int argc, char **argv)
         const int queued = batchCount;
         const bool listed =
             page &&
-            QTest::qWaitFor([&] { return page->model()->rowCount() >= before + queued; }, 600000);
+            waitInEventLoop([&] { return page->model()->rowCount() >= before + queued; }, 600000);
         rows.append({QStringLiteral("queue %1 downloads").arg(queued), clock.nsecsElapsed() / 1e6,
                      stalls.takeLongestMs(),
                      listed ? QString() : QStringLiteral("the transfers page lacks rows")});

@@ -83,6 +83,7 @@ private slots:
     void changesReachTheService();
     void shareLinksPost();
     void uploadAndDownloadReportEveryStep();
+    void transfersAskedDuringFolderReadsGo();
     void pauseResumeAndCancel();
     void serverErrorAbortsTheTransfer();
     void folderUploadReportsItsGroup();
@@ -340,6 +341,35 @@ void TestObjectsFacade::uploadAndDownloadReportEveryStep()
     QVERIFY(back.open(QIODevice::ReadOnly));
     QVERIFY(back.readAll() == content);
     QVERIFY(spy.allOnMainThread());
+}
+
+void TestObjectsFacade::transfersAskedDuringFolderReadsGo()
+{
+    // A folder read reports its end from the pool just before its task is over. Transfers asked
+    // for meanwhile wait for it, and must go even when the main thread hears of the end at once.
+    QVERIFY(!server.seedFile(demoEmail, QStringLiteral("/After/a.txt"), "after").isEmpty());
+    QVERIFY(!writeFile(QStringLiteral("Quick/q.txt"), "q").isEmpty());
+    MONotificationSpy spy(objects()->notificationCenter(), QString());
+    for (int round = 0; round < 25; ++round) {
+        objects()->transferDirectory(MOObjectTransferRequest(
+            local.filePath(QStringLiteral("Quick")), QStringLiteral("/Quick%1").arg(round), 0));
+        const QString destination = local.filePath(QStringLiteral("after-%1.txt").arg(round));
+        objects()->transferObject(
+            MOObjectTransferRequest(QStringLiteral("/After/a.txt"), destination, 1));
+        // An event loop that answers at once, as the program's does (QTRY sleeps between polls).
+        QEventLoop loop;
+        QTimer poll;
+        poll.setInterval(1);
+        connect(&poll, &QTimer::timeout, &loop, [&] {
+            if (namesFor(spy, destination).contains(MOObjectTransferWillStartNotification))
+                loop.quit();
+        });
+        QTimer::singleShot(20000, &loop, &QEventLoop::quit);
+        poll.start();
+        loop.exec();
+        QVERIFY2(namesFor(spy, destination).contains(MOObjectTransferWillStartNotification),
+                 qPrintable(QStringLiteral("round %1").arg(round)));
+    }
 }
 
 void TestObjectsFacade::pauseResumeAndCancel()

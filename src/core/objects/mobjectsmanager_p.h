@@ -182,9 +182,12 @@ public:
     QHash<QString, QStringList> pendingOpens;
     // Directory → expired local copies to download again once it is listed.
     QHash<QString, QStringList> pendingRefreshes;
-    // Folders being read for an upload on the thread pool, and the transfers asked for
-    // meanwhile, which wait so that the queue keeps the order they were asked in.
+    // Folders being read for an upload on the thread pool (what shutdown waits for), how many
+    // of them have not reported their end yet, and the transfers asked for meanwhile, which
+    // wait so that the queue keeps the order they were asked in. The count, not the futures,
+    // says when the reads are over: a read reports its end before its future is finished.
     QList<QFuture<void>> directoryReads;
+    int unendedDirectoryReads = 0;
     QList<MObjectTransferRequest> transfersAfterReads;
     bool started = false;
     bool senderStopping = false;

@@ -77,7 +77,7 @@ MObjectTransfer MObjectsManager::transferObject(const MObjectTransferRequest &re
         return MObjectTransfer();
     }
     // Behind a folder still being read: queued once it is, in the order asked.
-    if (!d->directoryReads.isEmpty()) {
+    if (d->unendedDirectoryReads > 0) {
         d->transfersAfterReads.append(request);
         return MObjectTransfer();
     }
@@ -119,7 +119,7 @@ void MObjectsManager::transferObjects(const QList<MObjectTransferRequest> &reque
             d->sender->scheduleTransfers(std::exchange(downloads, {}));
     };
     for (const MObjectTransferRequest &request : requests) {
-        if (!d->sender || !d->directoryReads.isEmpty() || request.direction() == Tolvo::Upload) {
+        if (!d->sender || d->unendedDirectoryReads > 0 || request.direction() == Tolvo::Upload) {
             scheduleDownloads();
             transferObject(request);
             continue;
@@ -211,6 +211,7 @@ void MObjectsManager::transferDirectoryInBackground(const MObjectTransferRequest
     // The engine outlives the read: shutdown() and the destructor wait for it first.
     MObjectSender *sender = d->sender;
     QPointer<MObjectsManager> self(this);
+    ++d->unendedDirectoryReads;
     d->directoryReads.append(QtConcurrent::run([=] {
         QStringList files;
         const QList<MObjectTransferRequest> requests =
@@ -240,7 +241,7 @@ void MObjectsManagerPrivate::directoryReadEnded(const QStringList &cachedFiles)
         else
             ++it;
     }
-    if (!directoryReads.isEmpty())
+    if (--unendedDirectoryReads > 0)
         return;
     const QList<MObjectTransferRequest> held = std::exchange(transfersAfterReads, {});
     for (const MObjectTransferRequest &request : held)
