@@ -19,6 +19,17 @@
 
 namespace {
 
+// A new transfer of request, waiting its turn; an upload knows its size from the start.
+MObjectTransfer scheduledTransfer(const MObjectTransferRequest &request)
+{
+    MObjectTransfer transfer;
+    transfer.setTransferRequest(request);
+    transfer.setState(MObjectTransfer::Scheduled);
+    if (request.direction() == Tolvo::Upload)
+        transfer.setTotalBytes(QFileInfo(request.sourcePath()).size());
+    return transfer;
+}
+
 constexpr int TickInterval = 200;
 // How often the engine copies the queue's log back into its file (see
 // MObjectStatesQueue::checkpoint()).
@@ -563,11 +574,7 @@ MObjectSender::~MObjectSender() = default;
 
 MObjectTransfer MObjectSender::scheduleTransfer(const MObjectTransferRequest &request)
 {
-    MObjectTransfer transfer;
-    transfer.setTransferRequest(request);
-    transfer.setState(MObjectTransfer::Scheduled);
-    if (request.direction() == Tolvo::Upload)
-        transfer.setTotalBytes(QFileInfo(request.sourcePath()).size());
+    MObjectTransfer transfer = scheduledTransfer(request);
     transfer.save();
     emit transferScheduled(transfer);
     return transfer;
@@ -578,14 +585,8 @@ MObjectSender::scheduleTransfers(const QList<MObjectTransferRequest> &requests)
 {
     QList<MObjectTransfer> transfers;
     transfers.reserve(requests.size());
-    for (const MObjectTransferRequest &request : requests) {
-        MObjectTransfer transfer;
-        transfer.setTransferRequest(request);
-        transfer.setState(MObjectTransfer::Scheduled);
-        if (request.direction() == Tolvo::Upload)
-            transfer.setTotalBytes(QFileInfo(request.sourcePath()).size());
-        transfers.append(transfer);
-    }
+    for (const MObjectTransferRequest &request : requests)
+        transfers.append(scheduledTransfer(request));
     MObjectTransfer::saveAll(transfers);
     for (const MObjectTransfer &transfer : qAsConst(transfers))
         emit transferScheduled(transfer);
@@ -616,11 +617,7 @@ MObjectSender::scheduleTransferGroup(const QList<MObjectTransferRequest> &reques
     QList<MObjectTransfer> transfers;
     transfers.reserve(requests.size());
     for (const MObjectTransferRequest &request : requests) {
-        MObjectTransfer transfer;
-        transfer.setTransferRequest(request);
-        transfer.setState(MObjectTransfer::Scheduled);
-        if (request.direction() == Tolvo::Upload)
-            transfer.setTotalBytes(QFileInfo(request.sourcePath()).size());
+        MObjectTransfer transfer = scheduledTransfer(request);
         transfer.setGroup(group);
         transfers.append(transfer);
     }
