@@ -1,10 +1,15 @@
 // The people half at scale, signed in through the window as the demo user against kerlo-local
 // with 1,000 contacts and 200 groups while other users act through the control API: the news
 // poll over 1,200 conversations is split so that the service refuses none of its requests, and
-// an invitation and messages at both ends of the conversations reach the sidebar.
+// an invitation and messages at both ends of the conversations reach the sidebar; a burst of
+// 150 messages stored in one second reaches the chat page whole, once each and in order, when
+// the chat is scrolled to its top.
 #include "kerlolocal.h"
 #include "mcappdelegate.h"
 #include "mcbrowsableviewcontroller.h"
+#include "mcchatrowsmodel.h"
+#include "mcchattableview.h"
+#include "mcchatviewcontroller.h"
 #include "mccontact.h"
 #include "mcgroup.h"
 #include "mcjoininvitation.h"
@@ -17,6 +22,8 @@
 
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QRegularExpression>
+#include <QScrollBar>
 #include <QSet>
 #include <QUrlQuery>
 #include <QtTest>
@@ -27,6 +34,7 @@ namespace {
 
 constexpr int ContactCount = 1000;
 constexpr int GroupCount = 200;
+constexpr int BurstSize = 150;
 const QString ZedEmail = QStringLiteral("zed@kerlo.local");
 const QString NewsPath = QStringLiteral("/api/v1/conversations/notifications");
 
@@ -44,6 +52,7 @@ class TestPeopleAtScale : public QObject
 private slots:
     void initTestCase();
     void invitationAndMessagesArriveAmongThousandsOfConversations();
+    void burstInOneSecondIsPagedWholeOnceAndInOrder();
 
 private:
     MCSidebarController *sidebar() const { return m_shell.delegate()->mainWindow()->sidebar(); }
@@ -98,6 +107,16 @@ void TestPeopleAtScale::initTestCase()
                       .toVariant()
                       .toLongLong();
     QVERIFY(m_lastGroup > 0);
+    // Before the client starts: its first page of that chat holds only the newest 100.
+    QCOMPARE(m_server.control("POST", QStringLiteral("/messages"),
+                              {{"email", seedEmail(1)},
+                               {"recipient", QString::fromLatin1(DemoEmail)},
+                               {"content", "burst"},
+                               {"count", BurstSize}},
+                              &reply),
+             200);
+    QCOMPARE(QJsonDocument::fromJson(reply).object().value("messages").toArray().size(), BurstSize);
+
     QVERIFY(m_shell.launchSignedIn(m_server.baseUrl().toString()));
     QVERIFY(m_shell.showMainWindow(QSize(1000, 700)));
     QTRY_COMPARE_WITH_TIMEOUT(listedPeople(), ContactCount + GroupCount, 120000);
@@ -156,6 +175,64 @@ void TestPeopleAtScale::invitationAndMessagesArriveAmongThousandsOfConversations
         return polls > 1 ? named.size() : 0;
     };
     QTRY_COMPARE_WITH_TIMEOUT(followed(), ContactCount + GroupCount, 30000);
+}
+
+void TestPeopleAtScale::burstInOneSecondIsPagedWholeOnceAndInOrder()
+{
+    MCContact *sender = contact(seedEmail(1));
+    QVERIFY(sender);
+    QTRY_VERIFY_WITH_TIMEOUT(sender->writtenMessages().size() >= 100, 30000);
+    const MCChatRowsModel *rows = sender->rowsModel();
+    const auto bursts = [rows] {
+        QStringList bodies;
+        for (int row = 0; row < rows->rowCount(); ++row) {
+            const QString text = rows->index(row).data().toString();
+            if (text.startsWith(QLatin1String("burst ")))
+                bodies.append(text);
+        }
+        return bodies;
+    };
+
+    // Opened from its sidebar row, as a user does.
+    const QModelIndex index = sidebar()->model()->indexForPlace(sender->title());
+    QVERIFY(index.isValid());
+    auto *outline = sidebar()->outlineView();
+    outline->scrollTo(index);
+    QTest::mouseClick(outline->viewport(), Qt::LeftButton, {}, outline->visualRect(index).center());
+    QTRY_VERIFY(sender->chatController() && sender->chatController()->isVisible());
+    MCChatTableView *table = sender->chatController()->chatTableView();
+    QCOMPARE(bursts().size(), 100);
+    QCOMPARE(bursts().last(), QStringLiteral("burst %1").arg(BurstSize));
+
+    // Scrolled to the top: the rest of that second comes.
+    QTRY_VERIFY(table->verticalScrollBar()->maximum() > 0);
+    table->verticalScrollBar()->setValue(table->verticalScrollBar()->maximum());
+    table->verticalScrollBar()->setValue(0);
+    QTRY_COMPARE_WITH_TIMEOUT(bursts().size(), BurstSize, 30000);
+
+    // Scrolled to the top again, the page asked brings what is shown already: nothing twice.
+    // The poll restarts once the client has the page, so its next request says it was handled.
+    const QString pages =
+        QStringLiteral("/api/v1/conversations/%1/messages").arg(sender->identifier());
+    QVERIFY(m_server.clearRequests());
+    table->verticalScrollBar()->setValue(table->verticalScrollBar()->maximum());
+    table->verticalScrollBar()->setValue(0);
+    const auto pollAfterPage = [&] {
+        const QJsonArray log = m_server.requests();
+        const int page = firstRequest(log, QRegularExpression::escape(pages));
+        if (page < 0)
+            return false;
+        for (int i = page + 1; i < log.size(); ++i) {
+            if (log.at(i).toObject().value("path").toString() == NewsPath)
+                return log.at(page).toObject().value("status").toInt() == 200;
+        }
+        return false;
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(pollAfterPage(), 30000);
+    QStringList expected;
+    for (int n = 1; n <= BurstSize; ++n)
+        expected.append(QStringLiteral("burst %1").arg(n));
+    QCOMPARE(bursts(), expected);
 }
 
 int main(int argc, char **argv)
