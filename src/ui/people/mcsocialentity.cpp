@@ -107,17 +107,17 @@ void MCSocialEntity::createPListEntry()
     // share one.
     if (key.isEmpty())
         return;
+    // The entry alone is written: a copy of the whole dictionary per entity made a sign-in with
+    // a thousand contacts stall.
     MCOptions *options = m_environment->options();
-    QVariantMap contacts = options->dictionary(MCOptions::MyContacts);
-    QVariantMap entry = contacts.value(key).toMap();
-    if (!contacts.contains(key)) {
+    QVariantMap entry = options->value(MCOptions::MyContacts, key).toMap();
+    if (!options->contains(MCOptions::MyContacts, key)) {
         entry.insert(AutoAcceptFiles, false);
         entry.insert(AutoSendFiles, false);
     }
     if (!entry.contains(LastMessageDate))
         entry.insert(LastMessageDate, storedDate(MCChatDateEntry::distantPast()));
-    contacts.insert(key, entry);
-    options->setDictionary(MCOptions::MyContacts, contacts);
+    options->setValue(MCOptions::MyContacts, key, entry);
     m_dateLastMessage = readDate(entry.value(LastMessageDate));
 }
 
@@ -129,11 +129,9 @@ void MCSocialEntity::saveDateLastMessage(const QDateTime &date)
     if (!m_environment || !m_environment->options() || title().isEmpty())
         return;
     MCOptions *options = m_environment->options();
-    QVariantMap contacts = options->dictionary(MCOptions::MyContacts);
-    QVariantMap entry = contacts.value(title()).toMap();
+    QVariantMap entry = options->value(MCOptions::MyContacts, title()).toMap();
     entry.insert(LastMessageDate, storedDate(date));
-    contacts.insert(title(), entry);
-    options->setDictionary(MCOptions::MyContacts, contacts);
+    options->setValue(MCOptions::MyContacts, title(), entry);
 }
 
 void MCSocialEntity::addDateRowEventually(const QDateTime &date)
