@@ -62,13 +62,26 @@ StoreError ConversationsApi::post(const UserAccount &sender, qint64 conversation
                                   const QString &content, const QString &sentAt,
                                   ChatMessage *message)
 {
+    std::vector<ChatMessage> made;
+    const StoreError error = post(sender, conversationId, QStringList{content}, sentAt, &made);
+    if (!error)
+        *message = made.front();
+    return error;
+}
+
+StoreError ConversationsApi::post(const UserAccount &sender, qint64 conversationId,
+                                  const QStringList &contents, const QString &sentAt,
+                                  std::vector<ChatMessage> *messages)
+{
     const std::optional<Conversation> conversation = conversations.conversation(conversationId);
     if (!conversation || !conversation->hasMember(sender.id))
         return {404, QStringLiteral("No such conversation of yours")};
-    if (content.isEmpty() || !QDateTime::fromString(sentAt, Qt::ISODate).isValid())
+    const bool someEmpty = std::any_of(contents.begin(), contents.end(),
+                                       [](const QString &content) { return content.isEmpty(); });
+    if (contents.isEmpty() || someEmpty || !QDateTime::fromString(sentAt, Qt::ISODate).isValid())
         return {400, QStringLiteral("\"content\" must not be empty and \"sent_at\" must be an "
                                     "ISO 8601 date")};
-    *message = conversations.post(conversationId, sender.id, content, sentAt);
+    *messages = conversations.post(conversationId, sender.id, contents, sentAt);
     return {};
 }
 

@@ -3,7 +3,10 @@
 
 #include "storeerror.h"
 
+#include <QStringList>
 #include <httplib.h>
+
+#include <vector>
 
 #include "routecaptures.h"
 
@@ -31,6 +34,9 @@ public:
     // sentAt: ISO 8601 text, kept as sent.
     StoreError post(const UserAccount &sender, qint64 conversationId, const QString &content,
                     const QString &sentAt, ChatMessage *message);
+    // Several at once, in the same second.
+    StoreError post(const UserAccount &sender, qint64 conversationId, const QStringList &contents,
+                    const QString &sentAt, std::vector<ChatMessage> *messages);
     // The main conversation of user and the contact with that e-mail (404 for a non-contact).
     StoreError mainConversationWith(const UserAccount &user, const QString &email, qint64 *id);
 

@@ -174,21 +174,32 @@ std::vector<Conversation> ConversationStore::conversationsOf(qint64 userId) cons
 ChatMessage ConversationStore::post(qint64 conversationId, qint64 senderId, const QString &body,
                                     const QString &sentAt)
 {
+    return post(conversationId, senderId, QStringList{body}, sentAt).front();
+}
+
+std::vector<ChatMessage> ConversationStore::post(qint64 conversationId, qint64 senderId,
+                                                 const QStringList &bodies, const QString &sentAt)
+{
     std::lock_guard<std::mutex> lock(mutex);
-    ChatMessage message;
-    message.id = nextMessageId++;
-    message.conversationId = conversationId;
-    message.senderId = senderId;
-    message.body = body;
-    message.createdAt = QDateTime::currentSecsSinceEpoch();
-    message.sentAt = sentAt;
-    chat.push_back(message);
+    const qint64 now = QDateTime::currentSecsSinceEpoch();
+    std::vector<ChatMessage> made;
+    for (const QString &body : bodies) {
+        ChatMessage message;
+        message.id = nextMessageId++;
+        message.conversationId = conversationId;
+        message.senderId = senderId;
+        message.body = body;
+        message.createdAt = now;
+        message.sentAt = sentAt;
+        chat.push_back(message);
+        made.push_back(message);
+    }
     for (Conversation &conversation : conversations) {
         if (conversation.id == conversationId)
-            conversation.updatedAt = message.createdAt;
+            conversation.updatedAt = now;
     }
     save();
-    return message;
+    return made;
 }
 
 std::vector<ChatMessage> ConversationStore::messages(qint64 conversationId, qint64 before,

@@ -4,6 +4,8 @@
 #include "chatmessage.h"
 #include "conversation.h"
 
+#include <QStringList>
+
 #include <mutex>
 #include <optional>
 #include <vector>
@@ -34,6 +36,9 @@ public:
     // The sender must be a member; the conversation counts as updated.
     ChatMessage post(qint64 conversationId, qint64 senderId, const QString &body,
                      const QString &sentAt);
+    // Several messages in that order, all created in the same second, written once.
+    std::vector<ChatMessage> post(qint64 conversationId, qint64 senderId, const QStringList &bodies,
+                                  const QString &sentAt);
     // Newest first: at most limit created before before (0: any time).
     std::vector<ChatMessage> messages(qint64 conversationId, qint64 before, qint64 limit) const;
     // Newest first: those created at since or later with an id above afterId.

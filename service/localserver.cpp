@@ -36,6 +36,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QScopeGuard>
 
 #include <httplib.h>
 
@@ -55,7 +56,8 @@ constexpr size_t initialWorkers = 64;
 constexpr size_t maximumWorkers = 1000;
 // How long one read may wait for the client's next bytes.
 constexpr std::chrono::seconds readTimeout{5};
-// An object path's 4,096 bytes, with room for the longest route in front of it.
+// An object path's 4,096 bytes, with room for the longest route in front of it; a query is
+// held to the same length (servers commonly refuse request lines of 8 KiB).
 constexpr size_t maximumRequestPathBytes = 6144;
 
 // The HTTP layer matches a handler's pattern with std::regex, whose matching recurses once
@@ -251,24 +253,34 @@ void LocalServer::Private::addApiRoutes()
 
 void LocalServer::Private::handle(const httplib::Request &request, httplib::Response &response)
 {
-    if (request.path.size() > maximumRequestPathBytes) {
-        JsonReply::sendErrors(response, 414,
-                              {QStringLiteral("The request path is longer than %1 bytes")
-                                   .arg(maximumRequestPathBytes)});
-        return;
-    }
+    const std::string::size_type question = request.target.find('?');
+    const size_t queryBytes =
+        question == std::string::npos ? 0 : request.target.size() - question - 1;
+    const bool tooLong =
+        request.path.size() > maximumRequestPathBytes || queryBytes > maximumRequestPathBytes;
     // The HTTP layer would cut every body to the Range itself, without clamping or 416:
     // only downloads serve ranges, and they read the header. The request is the server's
     // own mutable object.
     const_cast<httplib::Request &>(request).ranges.clear();
-    if (control && ControlApi::isControlPath(request.path)) {
+    if (!tooLong && control && ControlApi::isControlPath(request.path)) {
         if (!controlRoutes.dispatch(request, response))
             JsonReply::sendNotFound(response);
         return;
     }
     const InFlightGauge::Scope counted(inFlight);
+    // Whatever answers the request, its status goes to the log.
+    const quint64 logged = control ? control->requestLog().record(request) : 0;
+    const auto answered = qScopeGuard([this, logged, &response] {
+        if (control)
+            control->requestLog().answered(logged, response.status);
+    });
+    if (tooLong) {
+        JsonReply::sendErrors(response, 414,
+                              {QStringLiteral("The request path or query is longer than %1 bytes")
+                                   .arg(maximumRequestPathBytes)});
+        return;
+    }
     if (control) {
-        control->requestLog().record(request);
         if (const std::optional<Fault> fault =
                 control->faults().take(request.method, request.path)) {
             if (!applyFault(*fault, request, response))

@@ -14,7 +14,7 @@ bool isConnectionInfo(const std::string &name)
 
 } // namespace
 
-void RequestLog::record(const httplib::Request &request)
+quint64 RequestLog::record(const httplib::Request &request)
 {
     Entry entry;
     entry.method = QByteArray::fromStdString(request.method);
@@ -30,7 +30,21 @@ void RequestLog::record(const httplib::Request &request)
     entry.body = QByteArray::fromStdString(request.body);
 
     std::lock_guard<std::mutex> lock(mutex);
+    entry.number = ++recorded;
     entries.push_back(std::move(entry));
+    return recorded;
+}
+
+void RequestLog::answered(quint64 number, int status)
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    // Recent entries are answered first; a cleared log no longer has it.
+    for (auto it = entries.rbegin(); it != entries.rend(); ++it) {
+        if (it->number == number) {
+            it->status = status;
+            return;
+        }
+    }
 }
 
 QJsonArray RequestLog::toJson() const
@@ -55,6 +69,7 @@ QJsonArray RequestLog::toJson() const
             {QStringLiteral("headers"), headers},
             {QStringLiteral("body"), QString::fromUtf8(entry.body)},
             {QStringLiteral("bodyBase64"), QString::fromLatin1(entry.body.toBase64())},
+            {QStringLiteral("status"), entry.status},
         });
     }
     return result;

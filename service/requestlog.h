@@ -14,9 +14,12 @@
 class RequestLog
 {
 public:
-    void record(const httplib::Request &request);
+    // Answers the entry's number, for answered().
+    quint64 record(const httplib::Request &request);
+    // The status the request was answered with (-1 while it has none: hung, dropped).
+    void answered(quint64 number, int status);
     // Objects with method, path, query (raw, without "?"), headers (lower-case names),
-    // body (as UTF-8 text) and bodyBase64.
+    // body (as UTF-8 text), bodyBase64 and status.
     QJsonArray toJson() const;
     void clear();
 
@@ -28,10 +31,13 @@ private:
         QByteArray query;
         std::vector<std::pair<QByteArray, QByteArray>> headers;
         QByteArray body;
+        quint64 number = 0;
+        int status = -1;
     };
 
     mutable std::mutex mutex;
     std::vector<Entry> entries;
+    quint64 recorded = 0;
 };
 
 #endif // REQUESTLOG_H

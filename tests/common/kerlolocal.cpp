@@ -396,6 +396,18 @@ QJsonObject KerloLocal::postMessageAs(const QString &email, qint64 conversationI
         .toObject();
 }
 
+QJsonArray KerloLocal::postMessagesAs(const QString &email, qint64 conversationId,
+                                      const QString &content, int count)
+{
+    return controlResult(QStringLiteral("/messages"),
+                         {{QStringLiteral("email"), email},
+                          {QStringLiteral("conversation_id"), conversationId},
+                          {QStringLiteral("content"), content},
+                          {QStringLiteral("count"), count}},
+                         "messages")
+        .toArray();
+}
+
 QJsonArray KerloLocal::sendCollaborationAs(const QString &email, qint64 conversationId,
                                            const QString &path)
 {

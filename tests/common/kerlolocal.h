@@ -70,8 +70,8 @@ public:
     bool addFault(const QJsonObject &fault);
 
     // Every request the server received (answered or not), oldest first: objects with
-    // "method", "path", "query", "headers" (object, lower-case names), "body" (text) and
-    // "bodyBase64".
+    // "method", "path", "query", "headers" (object, lower-case names), "body" (text),
+    // "bodyBase64" and "status" (the answer's; -1 while it has none).
     QJsonArray requests() const;
     // The logged requests whose path is path, oldest first.
     QJsonArray requestsTo(const QString &path) const;
@@ -122,6 +122,9 @@ public:
     // Social data made as the user with that e-mail. Return the "message", the "invites"
     // made (one per other member) or the contact "invite"; empty on failure.
     QJsonObject postMessageAs(const QString &email, qint64 conversationId, const QString &content);
+    // count messages "<content> 1" to "<content> <count>", stored in one second; the messages.
+    QJsonArray postMessagesAs(const QString &email, qint64 conversationId, const QString &content,
+                              int count);
     QJsonArray sendCollaborationAs(const QString &email, qint64 conversationId,
                                    const QString &path);
     QJsonObject inviteContactAs(const QString &email, const QString &recipient);

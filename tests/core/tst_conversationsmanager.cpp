@@ -3,6 +3,7 @@
 #include "mconversationsmanager_p.h"
 #include "mconversationsmanagerworker.h"
 #include "mjsonrequestmanager.h"
+#include "mnotificationmanager.h"
 #include "signedincore.h"
 #include "testcore.h"
 #include "tolvoappimpl.h"
@@ -180,6 +181,8 @@ private slots:
     void newsDeliversEachMessageOnceInOrder();
     void newsSurvivesDaylightSavingChanges();
     void pollResumesAfterFailures();
+    void failingPollIsReportedOnceThenResumes();
+    void pollOverManyConversationsIsSplitAndRecoversFromAFailedPart();
 
 private:
     SignedInCore core;
@@ -231,6 +234,82 @@ void TestConversationsManager::pollResumesAfterFailures()
     // A poll the service never answers does not hold up the manager's destruction.
     QVERIFY(server.hang(newsPath, 1));
     QTRY_VERIFY(server.requestsTo(newsPath).size() > polls);
+}
+
+void TestConversationsManager::failingPollIsReportedOnceThenResumes()
+{
+    Chat chat(&server);
+    QCOMPARE(chat.open(), QString());
+    int reports = 0;
+    const QMetaObject::Connection counting =
+        connect(MNotificationManager::instance(), &MNotificationManager::notificationReady, this,
+                [&reports](const MNotification &notification) {
+                    reports += notification.type() == MNotification::ERROR &&
+                               notification.attribute(MNotification::Action).toInt() ==
+                                   Tolvo::ConversationNotifications;
+                });
+    QVERIFY(server.forceStatus(newsPath, 503, "{}", -1));
+    // Poll after poll refused, spaced wider and wider: the user is told once.
+    QTRY_VERIFY_WITH_TIMEOUT(server.requestsTo(newsPath).size() >= 8, 30000);
+    QCOMPARE(reports, 1);
+
+    // The service answers again: the poll resumes, and brings what was missed.
+    QVERIFY(server.reset());
+    QVERIFY(chat.postAsOther(QStringLiteral("back again")));
+    QCOMPARE(chat.settle(), QString());
+    QCOMPARE(reports, 1);
+    disconnect(counting);
+}
+
+void TestConversationsManager::pollOverManyConversationsIsSplitAndRecoversFromAFailedPart()
+{
+    // Last: the seeded people stay with the demo user.
+    const int people = 600;
+    QByteArray seeded;
+    QCOMPARE(server.control(
+                 "POST", QStringLiteral("/social-seed"),
+                 {{QStringLiteral("email"), demoEmail}, {QStringLiteral("contact_count"), people}},
+                 &seeded),
+             200);
+    Chat chat(&server);
+    QSignalSpy listed(chat.manager.get(), &MConversationsManager::conversationsReceived);
+    emit chat.manager->listConversations();
+    QVERIFY(listed.wait());
+    const MConversationList conversations = listed.at(0).at(0).value<MConversationList>();
+    QVERIFY(conversations.size() >= people);
+    // Each page answered sets that conversation's cursor.
+    int pages = 0;
+    connect(chat.worker->findChild<MJsonRequestManager *>(),
+            &MNetworkRequestManager::replyFinishedForRequest, this,
+            [&pages](const MNetworkRequest &request) {
+                pages += request.userInfo().toMap().value(ReqActionKey).toInt() ==
+                         Tolvo::ConversationMessages;
+            });
+    for (const MConversation &conversation : conversations)
+        emit chat.manager->listMessages(conversation.identifier());
+    QTRY_COMPARE_WITH_TIMEOUT(pages, conversations.size(), 60000);
+    chat.received.clear();
+
+    // The first requests of the poll fail, whichever part they carry; what the others bring
+    // comes at once, and the failed part's conversations are asked again.
+    QVERIFY(server.clearRequests());
+    QVERIFY(server.forceStatus(newsPath, 500, "{}", 2));
+    for (const int n : {1, people / 2, people}) {
+        const QString sender = QStringLiteral("seed-%1@contacts.kerlo.local").arg(n);
+        QVERIFY(!server.postMessageToContactAs(sender, demoEmail, sender).isEmpty());
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(chat.received.size(), 3, 30000);
+    QVERIFY(chat.replies->wait());
+    QVERIFY(chat.replies->wait());
+    QCOMPARE(chat.received.size(), 3);
+    QSet<QString> named;
+    for (const QJsonValue &poll : server.requestsTo(newsPath)) {
+        const QString query = poll.toObject().value(QStringLiteral("query")).toString();
+        QVERIFY2(query.size() < 4096, qPrintable(QString::number(query.size())));
+        for (const auto &item : QUrlQuery(query).queryItems())
+            named.insert(item.first);
+    }
+    QVERIFY(named.size() > conversations.size());
 }
 
 TESTCORE_MAIN_WITH_SUBPROCESS(TestConversationsManager, runCase)

@@ -190,6 +190,13 @@ void TestKerloLocalHostile::longPathsAreRefusedWithoutHarm()
     QCOMPARE(exchange(server.port(), request("GET", "/" + long8000)).status, 414);
     QCOMPARE(exchange(server.port(), request("GET", "/api/v1/objects/list/" + long8000)).status,
              414);
+    // A query counts as much: a poll naming too many conversations is refused whole.
+    QByteArray items = "last_conversation_id=1";
+    while (items.size() <= 6144)
+        items += "&" + QByteArray::number(items.size()) + "=1700000000";
+    QCOMPARE(exchange(server.port(), request("GET", "/api/v1/conversations/notifications?" + items))
+                 .status,
+             414);
     // Within the request limit, past the object path one.
     QCOMPARE(
         exchange(server.port(), request("GET", "/api/v1/objects/metadata/" + QByteArray(5000, 'b')))

@@ -27,7 +27,7 @@ public:
     QString notBrowsablePath() const override { return QString(); }
     bool isApplicationActive() const override { return false; }
     void sendMessage(const MOMessage &, MCSocialEntity *) override {}
-    void listMessagesBefore(MCSocialEntity *, const QDateTime &) override {}
+    void listMessagesBefore(MCSocialEntity *, const QDateTime &, int) override {}
     void sendTransferInvitation(const QString &path, const QDateTime &, MCSocialEntity *,
                                 const QString &) override
     {

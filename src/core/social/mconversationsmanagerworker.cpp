@@ -1,7 +1,9 @@
 #include "mconversationsmanagerworker.h"
 
 #include "corelogging.h"
+#include "mformencoding.h"
 #include "mjsonrequestmanager.h"
+#include "mnotificationmanager.h"
 #include "muserauthmanager.h"
 #include "tolvo.h"
 #include "tolvoappimpl.h"
@@ -16,8 +18,14 @@ const QString ConversationKey = QStringLiteral("conversation");
 const QString InviteKey = QStringLiteral("invite");
 const QString InvitesKey = QStringLiteral("invites");
 const QString IdKey = QStringLiteral("id");
+const QString LastConversationKey = QStringLiteral("last_conversation_id");
 // Long enough for a slow service, short enough that a hung poll cannot silence the chat.
 const int PollTransferTimeout = 30000;
+// The longest URL of one poll request, everything counted: servers refuse longer ones (the
+// smallest limit known is 6,144 bytes), and each conversation followed adds an item.
+const int MaximumPollUrlBytes = 4096;
+// Failed polls in a row before the user is told; a single one is often a passing fault.
+const int FailedPollsReported = 3;
 
 QVariantMap idParameter(qlonglong id)
 {
@@ -156,10 +164,9 @@ void MConversationsManagerWorker::shutdown()
 
 void MConversationsManagerWorker::stopListeningForNotifications()
 {
-    if (!pendingNotificationRequest.isEmpty()) {
-        requestManager->cancelRequest(pendingNotificationRequest);
-        pendingNotificationRequest.clear();
-    }
+    for (const QString &requestId : qAsConst(pendingPollRequests))
+        requestManager->cancelRequest(requestId);
+    pendingPollRequests.clear();
     pollTimer.stop();
 }
 
@@ -190,7 +197,7 @@ void MConversationsManagerWorker::decodeErrorSlot(const MNetworkRequest &request
                                                   const QByteArray &buffer, const MNetworkReply &)
 {
     qCDebug(lcCoreSocial) << "MConversationsManager: cannot decode" << buffer;
-    pollFinished(request, false);
+    pollPartFinished(request, false);
 }
 
 void MConversationsManagerWorker::responseObjectReadySlot(const QVariant &answerObject,
@@ -211,7 +218,7 @@ void MConversationsManagerWorker::responseObjectReadySlot(const QVariant &answer
         else if (action == Tolvo::StartConversation)
             emit conversationStartFailed(firstError(answer));
         else if (action == Tolvo::ConversationNotifications)
-            pollFinished(request, false);
+            pollPartFinished(request, false);
         return;
     }
 
@@ -266,8 +273,9 @@ void MConversationsManagerWorker::responseObjectReadySlot(const QVariant &answer
         emit conversationStarted(conversation);
         break;
     case Tolvo::ConversationNotifications:
+        // Each part's news is handled as it comes: one slow part holds up none of the others.
         handleNews(answer, serviceTime(reply));
-        pollFinished(request, true);
+        pollPartFinished(request, true);
         break;
     case Tolvo::AcceptContactInvitation:
         emit invitationAccepted(MJoinInvitation(answer.value(InviteKey).toMap()));
@@ -286,26 +294,61 @@ void MConversationsManagerWorker::responseObjectReadySlot(const QVariant &answer
 
 void MConversationsManagerWorker::listenForNotifications()
 {
-    if (!pendingNotificationRequest.isEmpty())
+    if (!pendingPollRequests.isEmpty())
         return;
-    QVariantMap params;
-    for (auto it = lastMessageTimes.cbegin(); it != lastMessageTimes.cend(); ++it)
-        params.insert(QString::number(it.key()), it.value().time.toSecsSinceEpoch());
-    if (!lastMessageTimes.isEmpty())
-        params.insert(QStringLiteral("last_conversation_id"),
-                      QString::number(lastMessageTimes.lastKey()));
-    bool ok = false;
-    MNetworkRequest request = TolvoApp::instance()->createActionRequest(
-        params.isEmpty() ? QVariant() : QVariant(params), Tolvo::ConversationNotifications,
-        QVariant(), &ok, false);
-    if (!ok) {
-        qCDebug(lcCoreSocial,
-                "MConversationsManager::startListeningForNotifications: cannot start listening "
-                "for notifications");
-        return;
+    QList<MNetworkRequest> requests;
+    for (const QVariantMap &params : pollParameters()) {
+        bool ok = false;
+        MNetworkRequest request = TolvoApp::instance()->createActionRequest(
+            params.isEmpty() ? QVariant() : QVariant(params), Tolvo::ConversationNotifications,
+            QVariant(), &ok, false);
+        if (!ok) {
+            qCDebug(lcCoreSocial,
+                    "MConversationsManager::startListeningForNotifications: cannot start "
+                    "listening for notifications");
+            return;
+        }
+        request.setTransferTimeout(PollTransferTimeout);
+        requests.append(request);
     }
-    request.setTransferTimeout(PollTransferTimeout);
-    pendingNotificationRequest = requestManager->sendRequest(request);
+    pollPartFailed = false;
+    for (const MNetworkRequest &request : qAsConst(requests))
+        pendingPollRequests.insert(requestManager->sendRequest(request));
+}
+
+QList<QVariantMap> MConversationsManagerWorker::pollParameters() const
+{
+    // Every part names the newest conversation known; the conversations' cursors are shared
+    // out between the parts.
+    QVariantMap common;
+    if (!lastMessageTimes.isEmpty())
+        common.insert(LastConversationKey, QString::number(lastMessageTimes.lastKey()));
+    bool ok = false;
+    const MNetworkRequest bare = TolvoApp::instance()->createActionRequest(
+        common.isEmpty() ? QVariant() : QVariant(common), Tolvo::ConversationNotifications,
+        QVariant(), &ok, false);
+    const int bareLength = ok ? bare.url().toEncoded().size() : 0;
+
+    QList<QVariantMap> parts;
+    QVariantMap part = common;
+    int length = bareLength;
+    for (auto it = lastMessageTimes.cbegin(); it != lastMessageTimes.cend(); ++it) {
+        if (!it.value().time.isValid())
+            continue;
+        const QString key = QString::number(it.key());
+        const QString value = QString::number(it.value().time.toSecsSinceEpoch());
+        // The item and its separator ("?" or "&"), as they go on the wire.
+        const int itemLength = mFormEncode({{key, value}}).size() + 1;
+        if (part.size() > common.size() && length + itemLength > MaximumPollUrlBytes) {
+            parts.append(part);
+            part = common;
+            length = bareLength;
+        }
+        part.insert(key, value);
+        length += itemLength;
+    }
+    parts.append(part);
+    return parts;
 }
 
 void MConversationsManagerWorker::sendAction(const QVariant &params, int action)
@@ -418,12 +461,32 @@ void MConversationsManagerWorker::handleNews(const QVariantMap &answer,
         emit conversationsReceived(conversations);
 }
 
-void MConversationsManagerWorker::pollFinished(const MNetworkRequest &request, bool succeeded)
+void MConversationsManagerWorker::pollPartFinished(const MNetworkRequest &request, bool succeeded)
 {
-    if (request.requestId() != pendingNotificationRequest)
+    if (!pendingPollRequests.remove(request.requestId()))
         return;
-    pendingNotificationRequest.clear();
+    pollPartFailed = pollPartFailed || !succeeded;
+    // The parts answered have moved their conversations' cursors; a failed part's stay, and
+    // the next poll asks for them again.
+    if (pendingPollRequests.isEmpty())
+        pollFinished(!pollPartFailed);
+}
+
+void MConversationsManagerWorker::pollFinished(bool succeeded)
+{
     failedPolls = succeeded ? 0 : failedPolls + 1;
+    if (succeeded) {
+        pollFailureReported = false;
+    } else if (failedPolls >= FailedPollsReported && !pollFailureReported) {
+        pollFailureReported = true;
+        MNotification notification(
+            MNotification::ERROR,
+            tr("New messages and invitations cannot be received at the moment. Lumarin keeps "
+               "trying and shows them once the service answers again."),
+            0);
+        notification.setAttribute(MNotification::Action, int(Tolvo::ConversationNotifications));
+        MNotificationManager::instance()->post(notification);
+    }
     int delay = interval;
     for (int i = 0; i < failedPolls && delay < maximumInterval; ++i)
         delay *= 2;

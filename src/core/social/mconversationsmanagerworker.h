@@ -93,18 +93,25 @@ private:
     void advanceCursor(qlonglong conversationId, const QList<MMessage> &messages);
     void advanceCursor(qlonglong conversationId, const QDateTime &time);
     void handleNews(const QVariantMap &answer, const QDateTime &serviceTime);
-    // Ends the poll in flight: the next one follows after the interval, or after a growing
-    // delay while polls keep failing.
-    void pollFinished(const MNetworkRequest &request, bool succeeded);
+    // The poll's query items, split so that no request's URL passes a fixed length.
+    QList<QVariantMap> pollParameters() const;
+    // Ends one request of the poll in flight. Once all have ended, the next poll follows after
+    // the interval, or after a growing delay while polls keep failing.
+    void pollPartFinished(const MNetworkRequest &request, bool succeeded);
+    void pollFinished(bool succeeded);
 
     MJsonRequestManager *requestManager = nullptr;
     QMap<qlonglong, Cursor> lastMessageTimes;
     QMap<qint64, MUserAccount> accounts;
-    QString pendingNotificationRequest;
+    // The requests of the poll in flight; one failed makes the whole poll a failure.
+    QSet<QString> pendingPollRequests;
+    bool pollPartFailed = false;
     QTimer pollTimer;
     int interval = 1500;
     int maximumInterval = 30000;
     int failedPolls = 0;
+    // A poll that keeps failing is told to the user once, until one succeeds again.
+    bool pollFailureReported = false;
 };
 
 #endif // MCONVERSATIONSMANAGERWORKER_H

@@ -34,8 +34,8 @@ public:
     virtual bool isApplicationActive() const = 0;
 
     virtual void sendMessage(const MOMessage &message, MCSocialEntity *entity) = 0;
-    // The page of messages of entity's conversation sent before before.
-    virtual void listMessagesBefore(MCSocialEntity *entity, const QDateTime &before) = 0;
+    // The page of at most limit messages of entity's conversation stored before before.
+    virtual void listMessagesBefore(MCSocialEntity *entity, const QDateTime &before, int limit) = 0;
 
     // Files in chat.
     virtual void sendTransferInvitation(const QString &path, const QDateTime &creationDate,

@@ -11,12 +11,23 @@
 
 namespace {
 
-// Date rows open their day: at an equal time they come before anything else.
+// The order the service stored a message in; 0 for every other row.
+qint64 storedOrder(const MCChatEntry *entry)
+{
+    return entry->kind() == MCChatEntry::MessageRow
+               ? static_cast<const MCChatMessageEntry *>(entry)->message().messageId()
+               : 0;
+}
+
+// Date rows open their day: at an equal time they come before anything else. Messages sent
+// at one time keep the order they were stored in, whichever page brought them.
 bool before(const MCChatEntry *a, const MCChatEntry *b)
 {
     if (a->sentAt() != b->sentAt())
         return a->sentAt() < b->sentAt();
-    return a->isDateRow() && !b->isDateRow();
+    if (a->isDateRow() != b->isDateRow())
+        return a->isDateRow();
+    return storedOrder(a) < storedOrder(b);
 }
 
 } // namespace

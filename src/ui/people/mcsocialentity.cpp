@@ -7,12 +7,16 @@
 #include "mcoptions.h"
 #include "mcpeoplelog.h"
 
+#include <algorithm>
+
 namespace {
 
 const QString AutoAcceptFiles = QStringLiteral("AutoAcceptFiles");
 const QString AutoSendFiles = QStringLiteral("AutoSendFiles");
 const QString LastMessageDate = QStringLiteral("LastMessageDate");
 const int HistoryPage = 100;
+// The most messages the service gives in one page.
+const int LargestPage = 1000;
 
 // Stored as ISO text in UTC so that the settings file reads the same everywhere.
 QString storedDate(const QDateTime &date)
@@ -103,17 +107,17 @@ void MCSocialEntity::createPListEntry()
     // share one.
     if (key.isEmpty())
         return;
+    // The entry alone is written: a copy of the whole dictionary per entity made a sign-in with
+    // a thousand contacts stall.
     MCOptions *options = m_environment->options();
-    QVariantMap contacts = options->dictionary(MCOptions::MyContacts);
-    QVariantMap entry = contacts.value(key).toMap();
-    if (!contacts.contains(key)) {
+    QVariantMap entry = options->value(MCOptions::MyContacts, key).toMap();
+    if (!options->contains(MCOptions::MyContacts, key)) {
         entry.insert(AutoAcceptFiles, false);
         entry.insert(AutoSendFiles, false);
     }
     if (!entry.contains(LastMessageDate))
         entry.insert(LastMessageDate, storedDate(MCChatDateEntry::distantPast()));
-    contacts.insert(key, entry);
-    options->setDictionary(MCOptions::MyContacts, contacts);
+    options->setValue(MCOptions::MyContacts, key, entry);
     m_dateLastMessage = readDate(entry.value(LastMessageDate));
 }
 
@@ -125,11 +129,9 @@ void MCSocialEntity::saveDateLastMessage(const QDateTime &date)
     if (!m_environment || !m_environment->options() || title().isEmpty())
         return;
     MCOptions *options = m_environment->options();
-    QVariantMap contacts = options->dictionary(MCOptions::MyContacts);
-    QVariantMap entry = contacts.value(title()).toMap();
+    QVariantMap entry = options->value(MCOptions::MyContacts, title()).toMap();
     entry.insert(LastMessageDate, storedDate(date));
-    contacts.insert(title(), entry);
-    options->setDictionary(MCOptions::MyContacts, contacts);
+    options->setValue(MCOptions::MyContacts, title(), entry);
 }
 
 void MCSocialEntity::addDateRowEventually(const QDateTime &date)
@@ -244,27 +246,39 @@ bool MCSocialEntity::loadOlderMessages()
     if (!m_environment)
         return false;
     // The service pages by the time it stored each message, which the sender's clock does not
-    // change: the cursor is the oldest of those.
-    QDateTime oldest;
-    int count = 0;
+    // change, in whole seconds, and answers the messages stored strictly before the second
+    // asked. More may share the oldest message's second than were shown: the page is asked up
+    // to the end of that second, with room for the ones of it already held (dropped again by
+    // their ids).
+    QList<MOMessage> stored;
     for (const MCChatEntryPtr &entry : qAsConst(m_conversation)) {
         if (entry->kind() != MCChatEntry::MessageRow)
             continue;
         const MOMessage message = static_cast<MCChatMessageEntry *>(entry.data())->message();
-        if (message.messageId() == 0)
-            continue; // sent from here, not stored yet
-        ++count;
-        const QDateTime stored =
-            message.createdAt().isValid() ? message.createdAt() : message.sentAt();
-        if (!oldest.isValid() || stored < oldest)
-            oldest = stored;
+        if (message.messageId() != 0) // else sent from here, not stored yet
+            stored.append(message);
     }
+    const auto storedAt = [](const MOMessage &message) {
+        return message.createdAt().isValid() ? message.createdAt() : message.sentAt();
+    };
+    const auto oldest = std::min_element(stored.cbegin(), stored.cend(),
+                                         [&storedAt](const MOMessage &a, const MOMessage &b) {
+                                             if (storedAt(a) != storedAt(b))
+                                                 return storedAt(a) < storedAt(b);
+                                             return a.messageId() < b.messageId();
+                                         });
     // Fewer than a page: the first page held the whole history.
-    if (count < HistoryPage || !oldest.isValid() || oldest == m_historyRequestedBefore)
+    if (stored.size() < HistoryPage || oldest == stored.cend() || !storedAt(*oldest).isValid() ||
+        oldest->messageId() == m_historyRequestedFrom)
         return false;
-    m_historyRequestedBefore = oldest;
-    qCDebug(lcPeople) << "Older messages of" << identifier() << "before" << oldest;
-    m_environment->listMessagesBefore(this, oldest);
+    m_historyRequestedFrom = oldest->messageId();
+    const qint64 second = storedAt(*oldest).toSecsSinceEpoch();
+    const int held = int(std::count_if(stored.cbegin(), stored.cend(), [&](const MOMessage &m) {
+        return storedAt(m).toSecsSinceEpoch() == second;
+    }));
+    const QDateTime before = QDateTime::fromSecsSinceEpoch(second + 1, Qt::UTC);
+    qCDebug(lcPeople) << "Older messages of" << identifier() << "before" << before;
+    m_environment->listMessagesBefore(this, before, qMin(held + HistoryPage, LargestPage));
     return true;
 }
 

@@ -82,8 +82,8 @@ public:
     void saveDateLastMessage(const QDateTime &date);
     void createPListEntry();
 
-    // Asks for the page of messages older than the oldest shown, once per oldest message;
-    // false when there is nothing more to ask.
+    // Asks for the page of messages older than the oldest shown (those of its second
+    // included), once per oldest message; false when there is nothing more to ask.
     bool loadOlderMessages();
 
     // The chat page, made on first use.
@@ -152,7 +152,7 @@ private:
     QList<MCChatCollaborationEntryPtr> m_collaborations;
     QDateTime m_dateLastMessage;
     QPointer<MCChatViewController> m_chatController;
-    QDateTime m_historyRequestedBefore;
+    quint64 m_historyRequestedFrom = 0;
 };
 
 #endif // MCSOCIALENTITY_H

@@ -211,7 +211,7 @@ public:
     MCEmoji &emoji() override { return m_emoji; }
     MOUserAccount signedInAccount() const override;
     bool isApplicationActive() const override;
-    void listMessagesBefore(MCSocialEntity *entity, const QDateTime &before) override;
+    void listMessagesBefore(MCSocialEntity *entity, const QDateTime &before, int limit) override;
     void sendTransferInvitation(const QString &path, const QDateTime &creationDate,
                                 MCSocialEntity *entity, const QString &provider) override;
     void acceptCollaboration(const MOCollaboration &collaboration) override;

@@ -19,12 +19,6 @@
 #include <QFileInfo>
 #include <QWidget>
 
-namespace {
-
-const int HistoryPage = 100;
-
-} // namespace
-
 MOUserAccount MCManager::signedInAccount() const
 {
     return MOUserAuthenticationManager::sharedInstance()->account();
@@ -37,11 +31,11 @@ bool MCManager::isApplicationActive() const
            QApplication::applicationState() == Qt::ApplicationActive;
 }
 
-void MCManager::listMessagesBefore(MCSocialEntity *entity, const QDateTime &before)
+void MCManager::listMessagesBefore(MCSocialEntity *entity, const QDateTime &before, int limit)
 {
     if (m_conversationsManager && entity)
         m_conversationsManager->listMessagesOfConversationWithIdentifier(entity->identifier(),
-                                                                         before, HistoryPage);
+                                                                         before, limit);
 }
 
 void MCManager::sendTransferInvitation(const QString &path, const QDateTime &creationDate,
