@@ -6,7 +6,8 @@ MUnrepeatableBody::MUnrepeatableBody(const QByteArray &bytes, QObject *parent)
     : QIODevice(parent)
     , m_bytes(bytes)
 {
-    open(QIODevice::ReadOnly);
+    // Unbuffered, as QBuffer: every read is at pos().
+    open(QIODevice::ReadOnly | QIODevice::Unbuffered);
 }
 
 MUnrepeatableBody::MUnrepeatableBody(QIODevice *source, QObject *parent)
@@ -14,7 +15,7 @@ MUnrepeatableBody::MUnrepeatableBody(QIODevice *source, QObject *parent)
     , m_source(source)
     , m_sourceStart(source->pos())
 {
-    open(QIODevice::ReadOnly);
+    open(QIODevice::ReadOnly | QIODevice::Unbuffered);
 }
 
 bool MUnrepeatableBody::isSequential() const
