@@ -66,5 +66,10 @@ std::optional<Fault> Fault::fromJson(const QJsonObject &json, QString *error)
         *error = QStringLiteral("\"delayMs\" must not be negative");
         return std::nullopt;
     }
+    fault.afterHandling = json.value(QLatin1String("afterHandling")).toBool(false);
+    if (fault.afterHandling && fault.action != Action::Drop) {
+        *error = QStringLiteral("\"afterHandling\" goes with the drop action only");
+        return std::nullopt;
+    }
     return fault;
 }

@@ -29,6 +29,9 @@ struct Fault
     std::string contentType = "application/json";
     std::vector<std::pair<std::string, std::string>> headers;
     int delayMs = 0;
+    // Drop only: carry the request out first, then close the connection instead of answering,
+    // as a connection lost after the service acted would.
+    bool afterHandling = false;
 
     bool matches(const std::string &requestMethod, const std::string &requestPath) const;
 

@@ -280,18 +280,24 @@ void LocalServer::Private::handle(const httplib::Request &request, httplib::Resp
                                    .arg(maximumRequestPathBytes)});
         return;
     }
+    bool dropWhenHandled = false;
     if (control) {
         if (const std::optional<Fault> fault =
                 control->faults().take(request.method, request.path)) {
-            if (!applyFault(*fault, request, response))
+            if (fault->afterHandling)
+                dropWhenHandled = true;
+            else if (!applyFault(*fault, request, response))
                 return;
         }
     }
     // After the log and the faults, so that tests see and steer refused requests too.
-    if (AuthApi::requiresSignature(request.path) && !auth.admit(request, response))
-        return;
-    if (!apiRoutes.dispatch(request, response))
-        JsonReply::sendNotFound(response);
+    if (!AuthApi::requiresSignature(request.path) || auth.admit(request, response)) {
+        if (!apiRoutes.dispatch(request, response))
+            JsonReply::sendNotFound(response);
+    }
+    // The HTTP layer's write of the answer then fails.
+    if (dropWhenHandled)
+        drop(request);
 }
 
 bool LocalServer::Private::answerRefusedRange(const httplib::Request &request,

@@ -19,13 +19,13 @@ MOStorageObject::MOStorageObject()
     : d(new MOStorageObjectPrivate)
 {}
 
-MOStorageObject::MOStorageObject(const MStorageObject &object)
-    : d(new MOStorageObjectPrivate(object))
+MOStorageObject::MOStorageObject(MOStorageObjectPrivate *d)
+    : d(d)
 {}
 
 MOStorageObject MOCoreValues::storageObjectWithCXXStorageObject(const MStorageObject &object)
 {
-    return MOStorageObject(object);
+    return MOStorageObject(new MOStorageObjectPrivate(object));
 }
 
 MOStorageObject::MOStorageObject(const MOStorageObject &other) = default;

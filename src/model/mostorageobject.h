@@ -8,7 +8,6 @@
 #include <QVariantMap>
 
 class MOStorageObjectPrivate;
-class MStorageObject;
 
 // One remote file or directory. Copies share the object until one of them is changed; a
 // setter changes only its own copy.
@@ -65,8 +64,8 @@ public:
 
 private:
     friend class MOCoreValues;
-    // Wraps object without first making an empty one (a listing wraps many).
-    explicit MOStorageObject(const MStorageObject &object);
+    // Takes d over, so a listing wraps many values without first making an empty one each.
+    explicit MOStorageObject(MOStorageObjectPrivate *d);
     QSharedDataPointer<MOStorageObjectPrivate> d;
 };
 

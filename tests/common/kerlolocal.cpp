@@ -263,6 +263,15 @@ bool KerloLocal::drop(const QString &path, int count, const QString &method)
                      {QStringLiteral("count"), count}});
 }
 
+bool KerloLocal::dropAfterHandling(const QString &path, int count, const QString &method)
+{
+    return addFault({{QStringLiteral("path"), path},
+                     {QStringLiteral("method"), method},
+                     {QStringLiteral("action"), QStringLiteral("drop")},
+                     {QStringLiteral("count"), count},
+                     {QStringLiteral("afterHandling"), true}});
+}
+
 bool KerloLocal::addFault(const QJsonObject &fault)
 {
     QByteArray reply;

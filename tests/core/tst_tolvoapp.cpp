@@ -14,6 +14,9 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <memory>
+#include <vector>
+
 namespace {
 
 // Finishes its shut-down a moment after being asked, as a manager with work in flight does.
@@ -223,6 +226,65 @@ private slots:
         worker->wait();
         delete worker;
         QCOMPARE(fromWorker, QStringLiteral("second"));
+    }
+
+    void configDatabaseFromShortLivedThreads()
+    {
+        // Threads end and others start in waves, so later threads get the ids of earlier
+        // ones: every value each thread writes must be there, for it and afterwards.
+        QAtomicInt lost;
+        QStringList keys;
+        const auto writeAndReadBack = [&lost](const QString &prefix) {
+            for (int i = 0; i < 3; ++i) {
+                const QString key = prefix + QLatin1Char('-') + QString::number(i);
+                MWriteValueToDB<QString>(key, key);
+                if (MReadValueFromDB<QString>(key) != key)
+                    lost.ref();
+            }
+        };
+        const auto keysOf = [](const QString &prefix) {
+            return QStringList{prefix + "-0", prefix + "-1", prefix + "-2"};
+        };
+        for (int wave = 0; wave < 10; ++wave) {
+            const int connectionsBefore = QSqlDatabase::connectionNames().size();
+            {
+                QThreadPool pool;
+                pool.setMaxThreadCount(4);
+                for (int task = 0; task < 12; ++task) {
+                    const QString prefix = QStringLiteral("pool-%1-%2").arg(wave).arg(task);
+                    keys << keysOf(prefix);
+                    pool.start([=] { writeAndReadBack(prefix); });
+                }
+                // The pool's threads end with it.
+            }
+            std::vector<std::unique_ptr<QThread>> threads;
+            for (int index = 0; index < 4; ++index) {
+                const QString prefix = QStringLiteral("thread-%1-%2").arg(wave).arg(index);
+                keys << keysOf(prefix);
+                threads.emplace_back(QThread::create([=] { writeAndReadBack(prefix); }));
+                threads.back()->start();
+            }
+            for (const auto &thread : threads)
+                QVERIFY(thread->wait());
+            // The connections of the threads that ended are gone.
+            QVERIFY(QSqlDatabase::connectionNames().size() <= connectionsBefore);
+        }
+
+        // Long-lived pool threads keep one connection each.
+        const int connectionsBefore = QSqlDatabase::connectionNames().size();
+        QThreadPool *global = QThreadPool::globalInstance();
+        for (int task = 0; task < 40; ++task) {
+            const QString prefix = QStringLiteral("global-%1").arg(task);
+            keys << keysOf(prefix);
+            global->start([=] { writeAndReadBack(prefix); });
+        }
+        global->waitForDone();
+        QVERIFY(QSqlDatabase::connectionNames().size() <=
+                connectionsBefore + global->maxThreadCount());
+
+        QCOMPARE(lost.loadAcquire(), 0);
+        for (const QString &key : qAsConst(keys))
+            QCOMPARE(MReadValueFromDB<QString>(key), key);
     }
 
     void configDatabaseFaults()

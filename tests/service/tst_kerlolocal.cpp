@@ -1,5 +1,6 @@
 #include "kerlolocal.h"
 #include "testcertificates.h"
+#include "testdata.h"
 
 #include <QFileInfo>
 #include <QHostAddress>
@@ -256,6 +257,34 @@ void TestKerloLocal::drop()
 
     QVERIFY(server.reset());
     QCOMPARE(get(*manager, server.apiUrl()).status, 200);
+
+    // After handling: the request is carried out (a token issued), and the connection closes
+    // without its answer. Sent on a plain socket, which does not send it again.
+    QVERIFY(!server.addFault({{"path", "/api/v1"}, {"action", "status"}, {"afterHandling", true}}));
+    const QString email = QStringLiteral("dropped-after@example.org");
+    QVERIFY(!server.createUser(email, "pw").isEmpty());
+    const QString apiKey =
+        server.signInOverHttp(email, "pw", "tst", TestData::clientCredential).apiKey;
+    QVERIFY(!apiKey.isEmpty());
+    const auto issued = [&] {
+        return server.tokens().value(email).toObject().value("access_tokens").toArray().size();
+    };
+    const int before = issued();
+    QVERIFY(server.clearRequests());
+    QVERIFY(server.dropAfterHandling("/oauth/token.json"));
+    const QByteArray form = "grant_type=password&client_id=" + TestData::clientCredential.toUtf8() +
+                            "&client_secret=" + TestData::clientCredential.toUtf8() +
+                            "&auth_token=" + apiKey.toUtf8();
+    QTcpSocket socket;
+    socket.connectToHost(QHostAddress::LocalHost, quint16(server.port()));
+    QVERIFY(socket.waitForConnected(10000));
+    socket.write("POST /oauth/token.json HTTP/1.1\r\nHost: 127.0.0.1\r\n"
+                 "Content-Type: application/x-www-form-urlencoded\r\nContent-Length: " +
+                 QByteArray::number(form.size()) + "\r\n\r\n" + form);
+    QTRY_COMPARE_WITH_TIMEOUT(socket.state(), QAbstractSocket::UnconnectedState, 10000);
+    QCOMPARE(socket.readAll(), QByteArray());
+    QCOMPARE(issued(), before + 1);
+    QCOMPARE(server.requestsTo("/oauth/token.json").size(), 1);
 }
 
 void TestKerloLocal::requestLog()

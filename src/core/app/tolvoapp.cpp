@@ -16,6 +16,7 @@
 #include <QSqlError>
 #include <QSysInfo>
 #include <QThread>
+#include <QThreadStorage>
 #include <QUuid>
 
 namespace {
@@ -42,6 +43,11 @@ void destroyInstance()
 }
 
 QThread *configThread = nullptr;
+// Counts the openings of config.db: a thread's connection to an earlier one is replaced.
+QAtomicInteger<quint64> configGeneration;
+// Set once the application object is going: the connection registry may be gone before the
+// last pool thread ends.
+QAtomicInt configClosed;
 
 // SQLite result codes that mean the file is not a usable configuration store, as opposed
 // to a busy or failing disk, where the file must be kept.
@@ -64,18 +70,50 @@ void configureConnection(QSqlDatabase &db)
 
 const QString MConfigConnectionName = QStringLiteral("config");
 
+namespace {
+
+// A worker thread's own connection to config.db. It is closed and removed when its thread
+// ends: thread ids are reused, so a name derived from one could hand a later thread a
+// connection that belongs to another, on which every statement fails.
+class ThreadConfigConnection
+{
+public:
+    explicit ThreadConfigConnection(quint64 generation)
+        : generation(generation)
+    {
+        static QAtomicInteger<quint64> serial;
+        name = MConfigConnectionName + QLatin1Char('@') + QString::number(++serial);
+        QSqlDatabase clone = QSqlDatabase::cloneDatabase(MConfigConnectionName, name);
+        if (clone.open())
+            configureConnection(clone);
+    }
+    ~ThreadConfigConnection()
+    {
+        if (!configClosed.loadAcquire())
+            QSqlDatabase::removeDatabase(name);
+    }
+    Q_DISABLE_COPY(ThreadConfigConnection)
+
+    const quint64 generation;
+    QString name;
+};
+
+QThreadStorage<ThreadConfigConnection *> threadConnections;
+
+} // namespace
+
 QSqlDatabase mConfigDatabase()
 {
     if (!configThread || QThread::currentThread() == configThread)
         return QSqlDatabase::database(MConfigConnectionName);
-    const QString name = MConfigConnectionName + QLatin1Char('@') +
-                         QString::number(reinterpret_cast<quintptr>(QThread::currentThreadId()));
-    if (QSqlDatabase::contains(name))
-        return QSqlDatabase::database(name);
-    QSqlDatabase clone = QSqlDatabase::cloneDatabase(MConfigConnectionName, name);
-    if (clone.open())
-        configureConnection(clone);
-    return clone;
+    const quint64 generation = configGeneration.loadAcquire();
+    ThreadConfigConnection *connection = threadConnections.localData();
+    if (!connection || connection->generation != generation) {
+        // Replacing the entry deletes the connection to the file opened before.
+        connection = new ThreadConfigConnection(generation);
+        threadConnections.setLocalData(connection);
+    }
+    return QSqlDatabase::database(connection->name);
 }
 
 TolvoAppPrivate::TolvoAppPrivate(TolvoApp *q)
@@ -121,6 +159,7 @@ TolvoApp::TolvoApp(QObject *parent)
 
 TolvoApp::~TolvoApp()
 {
+    configClosed.storeRelease(1);
     if (QSqlDatabase::contains(MConfigConnectionName)) {
         QSqlDatabase::database(MConfigConnectionName, false).close();
         QSqlDatabase::removeDatabase(MConfigConnectionName);
@@ -357,6 +396,7 @@ void TolvoApp::initConfig()
     db.setDatabaseName(filePath);
     db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
     configThread = QThread::currentThread();
+    configGeneration.fetchAndAddRelease(1);
 
     auto fail = [&](const QSqlError &error, bool removeFile) {
         db.close();

@@ -15,6 +15,10 @@ MNetworkReply::MNetworkReply(QNetworkReply *reply, bool skipBody)
     d->statusCode = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     d->error = reply->property(MStalledReplyProperty).toBool() ? QNetworkReply::TimeoutError
                                                                : reply->error();
+    // Qt gave up sending again a request that must not be carried out twice, after its
+    // connection closed without an answer: to the caller the connection dropped.
+    if (d->error == QNetworkReply::ContentReSendError)
+        d->error = QNetworkReply::RemoteHostClosedError;
     for (const QNetworkReply::RawHeaderPair &pair : reply->rawHeaderPairs())
         d->headers.insert(pair.first, pair.second);
 }

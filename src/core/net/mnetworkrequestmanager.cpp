@@ -5,6 +5,7 @@
 #include "mlowdelaysockets.h"
 #include "mnetworkreply_p.h"
 #include "msynchronousreplymanager.h"
+#include "munrepeatablebody.h"
 #include "muserauthmanager.h"
 #include "tolvoappimpl.h"
 
@@ -37,6 +38,11 @@ int defaultStallTimeout()
 bool isStalled(const QNetworkReply *reply)
 {
     return reply->property(MStalledReplyProperty).toBool();
+}
+
+bool isSafeToRepeat(const MNetworkRequest &request)
+{
+    return request.method() == MNetworkRequest::Get || request.method() == MNetworkRequest::Head;
 }
 
 // Queued signals carry these types; the manager may exist before the application's init().
@@ -444,6 +450,7 @@ QNetworkReply *MNetworkRequestManager::_submitRequest(MNetworkRequest request, b
         request.setSslConfiguration(d->sslConfiguration);
 
     QNetworkReply *reply = nullptr;
+    MUnrepeatableBody *body = nullptr;
     switch (request.method()) {
     case MNetworkRequest::Get:
         reply = get(request);
@@ -452,20 +459,29 @@ QNetworkReply *MNetworkRequestManager::_submitRequest(MNetworkRequest request, b
         reply = head(request);
         break;
     case MNetworkRequest::Delete:
-        reply = deleteResource(request);
+        // With a body that Qt cannot rewind, like every request that changes something.
+        body = new MUnrepeatableBody(QByteArray(), nullptr);
+        request.setHeader(QNetworkRequest::ContentLengthHeader, 0);
+        reply = sendCustomRequest(request, "DELETE", body);
         break;
     case MNetworkRequest::Post:
     case MNetworkRequest::Put: {
         const bool isPost = request.method() == MNetworkRequest::Post;
-        if (request.hasBody())
-            reply = isPost ? post(request, request.body()) : put(request, request.body());
-        else if (request.hasMultiPart())
+        if (request.hasMultiPart()) {
             reply = isPost ? post(request, request.multiPart()) : put(request, request.multiPart());
-        else if (request.hasUploadDevice())
+        } else if (request.hasUploadDevice() && request.uploadDevice()->isSequential()) {
+            // Qt keeps this body and a multipart one in buffers of its own, which it rewinds:
+            // nothing that must go out once is sent with them.
             reply = isPost ? post(request, request.uploadDevice())
                            : put(request, request.uploadDevice());
-        else
-            reply = isPost ? post(request, QByteArray()) : put(request, QByteArray());
+        } else {
+            body = request.hasUploadDevice()
+                       ? new MUnrepeatableBody(request.uploadDevice(), nullptr)
+                       : new MUnrepeatableBody(request.body(), nullptr);
+            if (!request.header(QNetworkRequest::ContentLengthHeader).isValid())
+                request.setHeader(QNetworkRequest::ContentLengthHeader, body->size());
+            reply = isPost ? post(request, body) : put(request, body);
+        }
         break;
     }
     default:
@@ -474,6 +490,8 @@ QNetworkReply *MNetworkRequestManager::_submitRequest(MNetworkRequest request, b
                     __FILE__, __LINE__);
     }
 
+    if (body)
+        body->setParent(reply);
     reply->setObjectName(reqId);
     d->attach(reply, progress);
     return reply;
@@ -503,12 +521,13 @@ void MNetworkRequestManager::handleReplyError(QNetworkReply::NetworkError code)
         code = QNetworkReply::TimeoutError;
     else if (code == QNetworkReply::OperationCanceledError)
         return;
+    else if (code == QNetworkReply::ContentReSendError)
+        code = QNetworkReply::RemoteHostClosedError;
     const MNetworkRequest request(reply->request());
     if (code < QNetworkReply::ProxyConnectionRefusedError) {
-        // A streamed body cannot be sent twice, and its caller may free the source once
-        // the failed reply has finished. A service that began to answer has the request:
-        // sending it again could do twice what was asked once.
-        if (d->resendAfterReconnection && !request.hasUploadDevice() && !request.hasMultiPart() &&
+        // Only a request that changes nothing is sent again: the service may have acted on
+        // the lost one. A service that began to answer has the request.
+        if (d->resendAfterReconnection && isSafeToRepeat(request) &&
             !reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid()) {
             d->reconnectionQueue.append(request);
             d->heldReplies.insert(reply);

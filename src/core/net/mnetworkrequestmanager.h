@@ -20,7 +20,10 @@ class MNetworkRequestManagerPrivate;
 // A request that fails at the network layer, or goes silent for the stall timeout, is
 // reported as failed (status 0) and dropped, unless the manager holds such requests for the
 // connection: then nothing is reported until the request, sent again once the service is
-// online, is answered. Either way a listener hears of a request's fate once. With the retry
+// online, is answered. Either way a listener hears of a request's fate once. A request that
+// changes something (any method but GET and HEAD) goes out once, never again behind the
+// caller's back: the service may have carried it out before its connection closed, so it
+// fails as a dropped connection (QNetworkReply::RemoteHostClosedError). With the retry
 // flag on, requests refused for authorization wait, silently, for a new token and are sent
 // again signed with it. Live on one thread: replies and signals belong to the manager's
 // thread.
@@ -66,8 +69,8 @@ public:
     // Off at first: a request that fails at the network layer is reported as failed and
     // never sent again. On, such a request waits for the service to be online again without
     // anything being reported, and is sent again under its identifier, unless the service
-    // had begun to answer it (it may have acted on it) or its body is streamed. Turned off,
-    // the waiting requests are canceled.
+    // had begun to answer it or it changes something (any method but GET and HEAD): the
+    // service may have acted on it. Turned off, the waiting requests are canceled.
     void setResendAfterReconnection(bool resend);
     // Milliseconds a request in flight may go without a byte either way before it fails
     // as a dropped connection does (QNetworkReply::TimeoutError, status 0); 0: no limit.

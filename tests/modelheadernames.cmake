@@ -1,0 +1,45 @@
+cmake_minimum_required(VERSION 3.20)
+
+# Fails when a public header of the model names a class or struct that the core defines, even
+# in a declaration that compiles without the core: the interface would depend on core types.
+# Run as cmake -DCORE_DIR=<src/core> -DMODEL_DIR=<src/model> -DSTAMP=<file> -P <this file>.
+
+file(GLOB_RECURSE core_headers ${CORE_DIR}/*.h)
+set(core_names)
+foreach(header ${core_headers})
+    file(READ ${header} text)
+    string(REGEX MATCHALL "(class|struct)[ \t\r\n]+(M[A-Z]|Tolvo)[A-Za-z0-9_]*[ \t\r\n]*(final[ \t\r\n]*)?[:{]"
+        definitions "${text}")
+    foreach(definition ${definitions})
+        string(REGEX REPLACE "^(class|struct)[ \t\r\n]+([A-Za-z0-9_]+).*$" "\\2" name "${definition}")
+        list(APPEND core_names ${name})
+    endforeach()
+endforeach()
+if(NOT core_names)
+    message(FATAL_ERROR "No class of the core found under ${CORE_DIR}")
+endif()
+
+file(GLOB model_headers ${MODEL_DIR}/*.h)
+list(FILTER model_headers EXCLUDE REGEX "_p\\.h$")
+set(offences)
+foreach(header ${model_headers})
+    file(READ ${header} text)
+    # Comments may speak of the core.
+    string(REGEX REPLACE "//[^\n]*" "" text "${text}")
+    string(REGEX REPLACE "/\\*([^*]|\\*+[^*/])*\\*+/" "" text "${text}")
+    string(REGEX MATCHALL "[A-Za-z_][A-Za-z0-9_]*" tokens "${text}")
+    list(REMOVE_DUPLICATES tokens)
+    foreach(token ${tokens})
+        if(token IN_LIST core_names)
+            get_filename_component(name ${header} NAME)
+            list(APPEND offences "${name} names the core's ${token}")
+        endif()
+    endforeach()
+endforeach()
+if(offences)
+    list(JOIN offences "\n" text)
+    message(FATAL_ERROR "${text}")
+endif()
+if(STAMP)
+    file(TOUCH ${STAMP})
+endif()
