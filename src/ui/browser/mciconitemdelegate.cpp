@@ -87,6 +87,8 @@ QStringList MCIconItemDelegate::labelLines(const QString &text, const QFont &fon
         lines.append(text.mid(start, end - start));
         start = end;
     }
+    if (lines.isEmpty())
+        lines.append(QString()); // an empty name still has its (empty) line
     const bool more = start < text.size();
     if (more) {
         // The rest of the name joins the last line, shortened before the extension, which

@@ -15,9 +15,9 @@ class MONotificationCenter;
 class MOObjectsManager;
 class QStackedWidget;
 
-// The share-link popover that opens at the control it was asked from: above the status bar's
-// account button, below the toolbar's Share. Its first page
-// shows a new link: the file's thumbnail or icon, a sentence with the link, Copy and Email;
+// The share-link popover, opened at a control: above one in the lower half of its window (the
+// status bar's account button), below one in the upper half (the toolbar's Share). Its first
+// page shows a new link: the file's thumbnail or icon, a sentence with the link, Copy and Email;
 // its second page is the e-mail form. Pages cross-fade when the user goes between them.
 class MCShareLinkPopover : public QFrame
 {
