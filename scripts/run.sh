@@ -120,6 +120,16 @@ if [ -n "$headless" ]; then
         stop_lumarin
         exit 1
     }
+    # A first sign-in opens the guided tour over the browser: Escape leaves it.
+    if tour=$(find_window '^Welcome to Kerlo$' 50); then
+        xdotool windowfocus --sync "$tour" 2>/dev/null || true
+        xdotool key Escape
+        for _ in $(seq 50); do
+            xdotool search --onlyvisible --name '^Welcome to Kerlo$' >/dev/null 2>&1 || break
+            sleep 0.1
+        done
+        xdotool windowfocus --sync "$signed_in" 2>/dev/null || true
+    fi
     sleep 3 # the listing of "/" and its icons
     import -window root "$screenshot"
     echo "Signed-in window saved to $screenshot."

@@ -18,6 +18,7 @@
 #include "mcimagetextcell.h"
 #include "mcimageview.h"
 #include "mclinkcontrolcellview.h"
+#include "mcmaintoolbar.h"
 #include "mcmainwindow.h"
 #include "mcmanager.h"
 #include "mcmousedowntextfield.h"
@@ -51,6 +52,7 @@
 #include <QSlider>
 #include <QStackedWidget>
 #include <QTableView>
+#include <QTimer>
 #include <QToolButton>
 #include <QtTest>
 
@@ -142,10 +144,12 @@ private slots:
     void initTestCase();
     void iconSizeIsKeptOverARestart();
     void signedInWindowShowsTheStatusBar();
+    void accountButtonPopsUpTheAccount();
     void sliderAndStatusText();
     void popoverCopiesAndEmailsANewLink();
     void emailFormRefusesBadAddressesAndReportsFailures();
     void pageListsSortsRevokesCopiesOpensAndEmails();
+    void pageListsLinksMadeSinceItsLastVisitAndShortensLongNames();
 
 private:
     MCBottomViewController *bar() const { return m_shell.delegate()->bottomViewController(); }
@@ -153,6 +157,7 @@ private:
     bool shareFile(const QString &folder, const QString &name);
     void clickSidebarRow(const QString &title);
     QUrl lastLink() const;
+    MCShareLinksController *showPage();
 
     KerloLocal m_server;
     Shell m_shell;
@@ -285,6 +290,29 @@ void TestShareLinks::signedInWindowShowsTheStatusBar()
     QVERIFY(bar()->popupUsername()->text().contains(QString::fromLatin1(DemoEmail)));
 }
 
+void TestShareLinks::accountButtonPopsUpTheAccount()
+{
+    // A pop-up button: a click shows its menu, whose one item is the account it names.
+    QToolButton *account = bar()->popupUsername();
+    QVERIFY(account->menu());
+    QCOMPARE(account->popupMode(), QToolButton::InstantPopup);
+    QStringList shown;
+    bool checked = false;
+    QTimer::singleShot(0, account, [&] {
+        QMenu *menu = account->menu();
+        if (menu->isVisible()) {
+            for (const QAction *item : menu->actions())
+                shown.append(item->text());
+            checked = !menu->actions().isEmpty() && menu->actions().first()->isChecked();
+        }
+        menu->close();
+    });
+    QTest::mouseClick(account, Qt::LeftButton);
+    QCOMPARE(shown, QStringList{account->text()});
+    QVERIFY(shown.first().contains(QString::fromLatin1(DemoEmail)));
+    QVERIFY(checked);
+}
+
 MCIconController *TestShareLinks::icons() const
 {
     return m_shell.delegate()->mainWindow()->findChild<MCIconController *>();
@@ -302,7 +330,7 @@ void TestShareLinks::clickSidebarRow(const QString &title)
                       outline->visualRect(rows.first()).center());
 }
 
-// Selects the file in the icon view and asks for its link, as the toolbar's Share does.
+// Selects the file in the icon view and asks for its link with the toolbar's Share.
 bool TestShareLinks::shareFile(const QString &folder, const QString &name)
 {
     // The view shows names as plain text (direction controls replaced).
@@ -322,7 +350,12 @@ bool TestShareLinks::shareFile(const QString &folder, const QString &name)
         qWarning() << selected.size() << "items selected";
         return false;
     }
-    m_shell.delegate()->fileActions()->getShareLink(selected.first());
+    QToolButton *share = m_shell.delegate()->mainWindow()->toolbar()->popButtonShare();
+    if (!QTest::qWaitFor([share] { return share->isEnabled(); }, 5000)) {
+        qWarning() << "Share stays off";
+        return false;
+    }
+    QTest::mouseClick(share, Qt::LeftButton);
     MCShareLinkPopover *popover = bar()->popoverShareLink();
     return QTest::qWaitFor(
         [&] {
@@ -399,8 +432,14 @@ void TestShareLinks::popoverCopiesAndEmailsANewLink()
     QVERIFY(popover->textViewClick()->toPlainText().contains(
         QStringLiteral("Sunset.jpg\u2069 has been shared successfully.")));
     QVERIFY(!popover->imageLink()->image().isNull());
-    // Above the account button.
-    QVERIFY(popover->geometry().bottom() < bar()->popupUsername()->mapToGlobal(QPoint(0, 0)).y());
+    // At the Share button it was asked from: under it, across its middle.
+    QToolButton *share = m_shell.delegate()->mainWindow()->toolbar()->popButtonShare();
+    QCOMPARE(popover->anchor(), share);
+    const QRect button(share->mapToGlobal(QPoint(0, 0)), share->size());
+    QVERIFY(popover->geometry().top() >= button.bottom());
+    QVERIFY(popover->geometry().top() < button.bottom() + 20);
+    QVERIFY(popover->geometry().left() < button.center().x() &&
+            popover->geometry().right() > button.center().x());
 
     QGuiApplication::clipboard()->clear();
     QTest::mouseClick(popover->buttonCopyToClipboard(), Qt::LeftButton);
@@ -663,6 +702,56 @@ void TestShareLinks::pageListsSortsRevokesCopiesOpensAndEmails()
     QVERIFY(!popover->popupSecondView()->buttonBackPreviousView()->isVisible());
     QCOMPARE(popover->currentSharedURL().toString(), model->linkAt(sunset).publicUri());
     popover->hide();
+}
+
+MCShareLinksController *TestShareLinks::showPage()
+{
+    clickSidebarRow(QStringLiteral("Share Links"));
+    auto *page = qobject_cast<MCShareLinksController *>(
+        m_shell.delegate()->page(QStringLiteral("links://")));
+    return page && QTest::qWaitFor([page] { return page->isVisible(); }, 5000) ? page : nullptr;
+}
+
+void TestShareLinks::pageListsLinksMadeSinceItsLastVisitAndShortensLongNames()
+{
+    MCShareLinksController *page = showPage();
+    QVERIFY(page);
+    MCShareLinksModel *model = page->model();
+    QTRY_VERIFY(model->rowCount() > 0);
+    const int before = model->rowCount();
+    // Away from the page, a link is made elsewhere (the web site, another device) to a file
+    // with the longest name there is: 255 bytes.
+    QVERIFY(showFolder(icons(), QStringLiteral("/Documents"), QStringLiteral("Welcome.txt")));
+    QTRY_VERIFY(!page->isVisible());
+    const QString longName = QString(251, QLatin1Char('n')) + QStringLiteral(".txt");
+    QCOMPARE(longName.toUtf8().size(), 255);
+    QVERIFY(!m_server.seedFile(QString::fromLatin1(DemoEmail), QStringLiteral("/") + longName, "x")
+                 .isEmpty());
+    QCOMPARE(m_reader.post(QStringLiteral("/shares.json"),
+                           QJsonObject{{QStringLiteral("share"),
+                                        QJsonObject{{QStringLiteral("path"), "/" + longName},
+                                                    {QStringLiteral("expires_in"), 72}}}}),
+             200);
+
+    // Back on the page: it is listed without Reload.
+    QVERIFY(showPage() == page);
+    QTRY_COMPARE_WITH_TIMEOUT(model->rowCount(), before + 1, 20000);
+    int row = -1;
+    QTRY_VERIFY((row = columnTexts(model, 0).indexOf(longName)) >= 0);
+    QTableView *table = page->tableView();
+    table->scrollTo(model->index(row, MCShareLinksModel::FilenameColumn));
+    MCShareLinkCell *cell = nullptr;
+    QTRY_VERIFY((cell = qobject_cast<MCShareLinkCell *>(
+                     table->indexWidget(model->index(row, MCShareLinksModel::FilenameColumn)))) &&
+                cell->hyperlinkTextField()->isVisible());
+    // The name is cut in the middle with an ellipsis, to the room there is; the extension and
+    // the whole name (in the tool tip) stay.
+    QLabel *name = cell->hyperlinkTextField();
+    QTRY_VERIFY(name->text().contains(QChar(0x2026)));
+    QVERIFY(name->text().endsWith(QStringLiteral(".txt")));
+    QVERIFY(name->fontMetrics().horizontalAdvance(name->text()) <= name->contentsRect().width());
+    QCOMPARE(name->toolTip(), longName);
+    QCOMPARE(cell->name(), longName);
 }
 
 int main(int argc, char **argv)

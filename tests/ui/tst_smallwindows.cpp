@@ -57,6 +57,25 @@ const char TemplateSourceVariable[] = "LUMARIN_TEST_TEMPLATE_SOURCE";
         }                                                                                          \
     } while (false)
 
+// The label's text is all in sight: the label has the room its text needs and lies inside
+// its window.
+bool shownWhole(QLabel *label)
+{
+    if (!label->isVisible() || label->text().isEmpty())
+        return true;
+    const QRect inWindow(label->mapTo(label->window(), QPoint(0, 0)), label->size());
+    const QRect text = label->contentsRect();
+    const bool fits = label->wordWrap()
+                          ? label->height() >= label->heightForWidth(label->width())
+                          : text.width() >= label->fontMetrics().horizontalAdvance(label->text()) &&
+                                text.height() >= label->fontMetrics().height();
+    const bool inside = label->window()->rect().contains(inWindow);
+    if (!fits || !inside)
+        qWarning() << label->objectName() << label->text() << inWindow << "in"
+                   << label->window()->rect() << "needs" << label->sizeHint();
+    return fits && inside;
+}
+
 // Collects the URLs the windows hand to the desktop.
 class UrlCatcher : public QObject
 {
@@ -345,6 +364,17 @@ void TestSmallWindows::tourStepsThroughItsSlidesAndKeepsItsChoice()
     // Back from slide 1 hides Back again; Back cannot go below the first slide.
     click(tour.nextButton());
     QCOMPARE(tour.headerText(), QStringLiteral("The Cloud Experience"));
+    // The slides speak of this desktop, not of another system's file manager.
+    QCOMPARE(tour.slideText(),
+             QStringLiteral("Kerlo resembles your file manager in its files browsing features "
+                            "making it seamless for you to learn how to use it.\n\nAll the files "
+                            "you see are not taking any disk space."));
+    tour.setPageIndex(3);
+    QCOMPARE(tour.slideText(),
+             QStringLiteral("Open, edit, delete. Enjoy working with your files like you normally "
+                            "do with your computer. All changes made to your files will be "
+                            "synchronized with the cloud."));
+    tour.setPageIndex(1);
     click(tour.backButton());
     QCOMPARE(tour.pageIndex(), 0);
     QVERIFY(!tour.backButton()->isVisible());
@@ -566,6 +596,9 @@ void TestSmallWindows::passwordWindowEnablesItsButtonsOnlyForValidInputAndSendsN
     QVERIFY(window.changeMessageTextfield()->text().isEmpty());
     click(window.changePasswordButton());
     QVERIFY(window.changeMessageTextfield()->text().contains(QStringLiteral("not changed")));
+    // The message is whole: its lines fit the label, and the label the window.
+    QCoreApplication::processEvents();
+    QVERIFY(shownWhole(window.changeMessageTextfield()));
     QVERIFY(window.passwordTextfield()->text().isEmpty());
     QCOMPARE(urls.opened.size(), 1);
 
@@ -596,6 +629,11 @@ void TestSmallWindows::aboutShowsTheBuildAndOpensTheSite()
     QCOMPARE(MCAboutController::buildText(QStringLiteral("2026-12-07 14:18")),
              QStringLiteral("Built (unknown date)"));
     QCOMPARE(MCAboutController::buildText(QString()), QStringLiteral("Built (unknown date)"));
+    // Every line is whole inside the window, the last link too.
+    const QList<QLabel *> lines = about.findChildren<QLabel *>();
+    QVERIFY(lines.size() >= 6);
+    for (QLabel *line : lines)
+        QVERIFY2(shownWhole(line), qPrintable(line->objectName()));
     click(about.logoButton());
     QCOMPARE(urls.opened, QList<QUrl>{QUrl(QStringLiteral("https://kerlo.example"))});
     QVERIFY(about.supportMailTo()->text().contains(QStringLiteral("support@kerlo.example")));

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # End to end on a real X server: a signed-in Lumarin makes share links for the first three
 # pictures of the demo tree's "Photos" from the icon view's context menu ("Get Share Link" is
-# the item before the last, "Show View Options"), saves a screenshot of the share-link popover above the status bar
+# the item before the last, "Show View Options"), saves a screenshot of the share-link popover under the toolbar's Share
 # (build/sharelinks-popover.png), then opens the sidebar's "Share Links" row and saves one of
 # the page listing the three links (build/sharelinks-page.png) and of it after the first
 # link was revoked with its row's button (build/sharelinks-revoked.png).

@@ -13,6 +13,7 @@
 
 #include <QHBoxLayout>
 #include <QIcon>
+#include <QMenu>
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QToolButton>
@@ -36,6 +37,7 @@ MCBottomViewController::MCBottomViewController(MCOptions *options, MOObjectsMana
     : QWidget(parent)
     , m_options(options)
     , m_username(new QToolButton(this))
+    , m_accountMenu(new QMenu(m_username))
     , m_info(new MCClickTextField(this))
     , m_slider(new BWTexturedSliderCell(this))
     , m_popover(new MCShareLinkPopover(objects, coreMessages, this))
@@ -46,6 +48,9 @@ MCBottomViewController::MCBottomViewController(MCOptions *options, MOObjectsMana
     m_username->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     m_username->setIcon(QIcon::fromTheme(QStringLiteral("avatar-default")));
     m_username->setIconSize(QSize(16, 16));
+    m_accountMenu->setObjectName(QStringLiteral("menuUsername"));
+    m_username->setMenu(m_accountMenu);
+    m_username->setPopupMode(QToolButton::InstantPopup);
     m_info->setObjectName(QStringLiteral("infoTextField"));
     m_info->setTextFormat(Qt::PlainText);
     m_info->setAlignment(Qt::AlignCenter);
@@ -71,6 +76,7 @@ MCBottomViewController::MCBottomViewController(MCOptions *options, MOObjectsMana
     connect(m_info, &MCClickTextField::mouseDownTextFieldClicked, this,
             &MCBottomViewController::updateCenteredTextField);
     connect(m_slider, &QSlider::valueChanged, this, &MCBottomViewController::didSlide);
+    connect(m_accountMenu, &QMenu::aboutToShow, this, &MCBottomViewController::fillAccountMenu);
     loadOptions();
     if (m_options) {
         connect(m_options, &MCOptions::valueChanged, this,
@@ -162,9 +168,24 @@ void MCBottomViewController::updateCenteredTextField()
     m_info->setText(text);
 }
 
+void MCBottomViewController::fillAccountMenu()
+{
+    // A pop-up button's menu: its one item is the title the button shows, the signed-in account.
+    m_accountMenu->clear();
+    QAction *account = m_accountMenu->addAction(m_username->icon(), m_username->text());
+    account->setCheckable(true);
+    account->setChecked(true);
+}
+
+QWidget *MCBottomViewController::popoverAnchor() const
+{
+    return m_shareLinkAnchor && m_shareLinkAnchor->isVisible() ? m_shareLinkAnchor.data()
+                                                               : m_username;
+}
+
 void MCBottomViewController::showShareLinkPopupWith(const QUrl &link, const MOStorageObject &object)
 {
-    m_popover->showShareLinkPopupWith(link, object, m_username);
+    m_popover->showShareLinkPopupWith(link, object, popoverAnchor());
 }
 
 void MCBottomViewController::showSendShareLinkViaEmailWith(const QUrl &link,

@@ -4,11 +4,14 @@
 #include "mcimageview.h"
 
 #include <QApplication>
+#include <QLineEdit>
 #include <QPainter>
 #include <QTextLayout>
 
 namespace {
 constexpr int LabelLines = 2;
+constexpr int MaxExtensionLength = 16;
+const char EditorLabelRect[] = "labelRect";
 constexpr int Spacing = 4;
 } // namespace
 
@@ -46,27 +49,72 @@ QColor MCIconItemDelegate::unselectedTextColor(bool busy) const
     return Qt::white;
 }
 
+int MCIconItemDelegate::extensionStart(const QString &name)
+{
+    // A short suffix after the last dot; a leading dot names a hidden file, not a kind.
+    const int dot = name.lastIndexOf(QLatin1Char('.'));
+    if (dot <= 0 || dot == name.size() - 1 || name.size() - dot > MaxExtensionLength)
+        return -1;
+    for (int i = dot + 1; i < name.size(); ++i) {
+        if (name.at(i).isSpace())
+            return -1;
+    }
+    return dot;
+}
+
+QStringList MCIconItemDelegate::labelLines(const QString &text, const QFont &font, qreal width,
+                                           bool *continues)
+{
+    // Lines break between words; a word longer than a line breaks where it must, but never
+    // inside the extension, which goes to the next line whole.
+    const int extension = extensionStart(text);
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    QStringList lines;
+    int start = 0;
+    int lastStart = 0;
+    while (lines.size() < LabelLines && start < text.size()) {
+        QTextLayout layout(text.mid(start), font);
+        layout.setTextOption(option);
+        layout.beginLayout();
+        QTextLine line = layout.createLine();
+        line.setLineWidth(width);
+        int end = start + qMax(1, line.textLength());
+        layout.endLayout();
+        if (extension > start && end > extension && end < text.size())
+            end = extension;
+        lastStart = start;
+        lines.append(text.mid(start, end - start));
+        start = end;
+    }
+    if (lines.isEmpty())
+        lines.append(QString()); // an empty name still has its (empty) line
+    const bool more = start < text.size();
+    if (more) {
+        // The rest of the name joins the last line, shortened before the extension, which
+        // stays whole when it fits at all.
+        const QFontMetricsF metrics(font);
+        const QString tail = extension >= lastStart ? text.mid(extension) : QString();
+        const qreal tailWidth = metrics.horizontalAdvance(tail);
+        const qreal ellipsis = metrics.horizontalAdvance(QChar(0x2026));
+        lines.last() = !tail.isEmpty() && tailWidth + ellipsis <= width
+                           ? metrics.elidedText(text.mid(lastStart, extension - lastStart),
+                                                Qt::ElideRight, width - tailWidth) +
+                                 tail
+                           : metrics.elidedText(text.mid(lastStart), Qt::ElideMiddle, width);
+    }
+    if (continues)
+        *continues = more;
+    return lines;
+}
+
 QVector<qreal> MCIconItemDelegate::lineWidths(const QString &text, const QFont &font, qreal width,
                                               bool *continues)
 {
-    QTextLayout layout(text, font);
-    QTextOption option;
-    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    layout.setTextOption(option);
+    const QFontMetricsF metrics(font);
     QVector<qreal> widths;
-    layout.beginLayout();
-    int end = 0;
-    while (widths.size() < LabelLines) {
-        QTextLine line = layout.createLine();
-        if (!line.isValid())
-            break;
-        line.setLineWidth(width);
-        widths.append(line.naturalTextWidth());
-        end = line.textStart() + line.textLength();
-    }
-    layout.endLayout();
-    if (continues)
-        *continues = end < text.size();
+    for (const QString &line : labelLines(text, font, width, continues))
+        widths.append(qMin(width, metrics.horizontalAdvance(line.trimmed())));
     return widths;
 }
 
@@ -136,36 +184,23 @@ void MCIconItemDelegate::paint(QPainter *painter, const QStyleOptionViewItem &op
     }
     painter->setPen(textColor);
     painter->setFont(option.font);
-    // At most two lines; the rest is cut with an ellipsis.
+    // At most two lines, broken as the highlight measured them; the rest is cut with an
+    // ellipsis.
     const QFontMetricsF metrics(option.font);
-    bool continues = false;
-    int nameLines = 1;
-    if (!oneLine)
-        nameLines = qBound(1, int(lineWidths(name, option.font, inner.width(), &continues).size()),
-                           int(LabelLines));
-    QString shown = name;
-    if (continues) {
-        QTextLayout layout(name, option.font);
-        QTextOption wrapping;
-        wrapping.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-        layout.setTextOption(wrapping);
-        layout.beginLayout();
-        QTextLine first = layout.createLine();
-        first.setLineWidth(inner.width());
-        layout.endLayout();
-        const int cut = first.textStart() + first.textLength();
-        shown = name.left(cut) + QChar(QChar::LineSeparator) +
-                metrics.elidedText(name.mid(cut), Qt::ElideMiddle, inner.width());
+    const QStringList lines =
+        oneLine ? QStringList{name} : labelLines(name, option.font, inner.width(), nullptr);
+    const int nameLines = qMax(1, int(lines.size()));
+    // The name being edited is drawn by its editor alone.
+    if (!isEditing(index)) {
+        const Qt::Alignment alignment = (right ? Qt::AlignLeft : Qt::AlignHCenter) | Qt::AlignTop;
+        for (int i = 0; i < lines.size(); ++i) {
+            const QRectF line(inner.left(), inner.top() + i * metrics.lineSpacing(), inner.width(),
+                              metrics.lineSpacing());
+            painter->drawText(line, int(alignment) | Qt::TextSingleLine, lines.at(i).trimmed());
+        }
     }
-    // Wrapped as the lines were measured: at word boundaries, inside a word only when it is
-    // longer than a line.
-    QTextOption textOption((right ? Qt::AlignLeft : Qt::AlignHCenter) | Qt::AlignTop);
-    textOption.setWrapMode(oneLine ? QTextOption::NoWrap
-                                   : QTextOption::WrapAtWordBoundaryOrAnywhere);
-    painter->drawText(inner, shown, textOption);
-    const QString info = m_additionalInfo
-                             ? index.data(MCIconItemModel::AdditionalInfoRole).toString()
-                             : QString();
+    const QString info =
+        m_additionalInfo ? index.data(MCIconItemModel::AdditionalInfoRole).toString() : QString();
     if (!info.isEmpty()) {
         // One smaller line right under the name, in the accent colour.
         QFont small = option.font;
@@ -194,10 +229,34 @@ QSize MCIconItemDelegate::sizeHint(const QStyleOptionViewItem &option, const QMo
     return QSize(qMax(m_iconSize + 2 * Spacing, 96), m_iconSize + 2 * Spacing + lineHeight * 2 + 8);
 }
 
+QWidget *MCIconItemDelegate::createEditor(QWidget *parent, const QStyleOptionViewItem &option,
+                                          const QModelIndex &index) const
+{
+    QWidget *editor = MCNameEditingDelegate::createEditor(parent, option, index);
+    // The field widens as the name grows.
+    if (auto *field = qobject_cast<QLineEdit *>(editor))
+        connect(field, &QLineEdit::textChanged, field, [field] { fitEditor(field); });
+    return editor;
+}
+
 void MCIconItemDelegate::updateEditorGeometry(QWidget *editor, const QStyleOptionViewItem &option,
                                               const QModelIndex &) const
 {
-    const QRect label = labelRect(option.rect);
-    editor->setGeometry(label.x(), label.y(), label.width(),
-                        qMax(editor->sizeHint().height(), label.height() / 2));
+    editor->setProperty(EditorLabelRect, labelRect(option.rect));
+    if (auto *field = qobject_cast<QLineEdit *>(editor))
+        fitEditor(field);
+}
+
+void MCIconItemDelegate::fitEditor(QLineEdit *field)
+{
+    // Over the whole name: at least the label's width, wide enough for the text and the
+    // field's own frame and margins, never wider than the view; centred under the icon.
+    const QRect label = field->property(EditorLabelRect).toRect();
+    const QFontMetrics metrics(field->font());
+    const int chrome = field->sizeHint().width() - 17 * metrics.horizontalAdvance(QLatin1Char('x'));
+    const int room = field->parentWidget() ? field->parentWidget()->width() : label.width();
+    const int width = qMax(label.width(), qMin(room, metrics.horizontalAdvance(field->text()) +
+                                                         chrome + metrics.averageCharWidth()));
+    const int x = qBound(0, label.center().x() + 1 - width / 2, qMax(0, room - width));
+    field->setGeometry(x, label.y(), width, field->sizeHint().height());
 }

@@ -5,6 +5,7 @@
 #include "mclabelhighlight.h"
 #include "mcnameeditingdelegate.h"
 
+class QLineEdit;
 class QTextLayout;
 
 // Draws one icon-view item of MCIconItemModel: the file icon, or the thumbnail framed as a
@@ -36,7 +37,14 @@ public:
     QRect labelRect(const QRect &itemRect) const;
     // The name's text colour when unselected.
     QColor unselectedTextColor(bool busy) const;
-    // The widths of the name's first two lines laid out in width, and whether more follow.
+    // Where an extension starts in name (its dot); -1 when the name has none.
+    static int extensionStart(const QString &name);
+    // The name's first two lines laid out in width, broken between words and never inside
+    // the extension; when more follow (continues), the last line ends with the rest of the
+    // name shortened in the middle.
+    static QStringList labelLines(const QString &text, const QFont &font, qreal width,
+                                  bool *continues);
+    // The widths of those lines.
     static QVector<qreal> lineWidths(const QString &text, const QFont &font, qreal width,
                                      bool *continues);
     // Where a name's lines are laid out in labelRect: inside its margins, the same width
@@ -50,6 +58,9 @@ public:
                const QModelIndex &index) const override;
     QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;
 
+    QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &option,
+                          const QModelIndex &index) const override;
+    // The name field covers the name's label and is wide enough for what it holds.
     void updateEditorGeometry(QWidget *editor, const QStyleOptionViewItem &option,
                               const QModelIndex &index) const override;
 
@@ -57,6 +68,8 @@ protected:
     Qt::Alignment editorAlignment() const override { return Qt::AlignCenter; }
 
 private:
+    static void fitEditor(QLineEdit *field);
+
     int m_iconSize = 64;
     LabelPosition m_labelPosition = LabelBelow;
     uint m_viewStyle = 1;

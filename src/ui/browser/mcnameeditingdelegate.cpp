@@ -13,6 +13,7 @@ QWidget *MCNameEditingDelegate::createEditor(QWidget *parent, const QStyleOption
 {
     auto *editor = new MCIconNameEditor(parent);
     editor->setAlignment(editorAlignment());
+    m_editor = editor;
     return editor;
 }
 
@@ -31,6 +32,13 @@ void MCNameEditingDelegate::setModelData(QWidget *editor, QAbstractItemModel *,
 {
     if (auto *field = qobject_cast<MCIconNameEditor *>(editor))
         emit nameEdited(field->node(), field->text());
+}
+
+bool MCNameEditingDelegate::isEditing(const QModelIndex &index) const
+{
+    // By node: the edited row may move while its name is being typed.
+    return m_editor && !m_editor->isHidden() && m_editor->hasBegun() &&
+           m_editor->node() == index.data(NodeRole).value<MCNodePtr>();
 }
 
 bool MCNameEditingDelegate::eventFilter(QObject *object, QEvent *event)

@@ -3,7 +3,10 @@
 
 #include "mcabstractobjectnode.h"
 
+#include <QPointer>
 #include <QStyledItemDelegate>
+
+class MCIconNameEditor;
 
 // The base of the browser views' item delegates: in-place naming. The editor is an
 // MCIconNameEditor that opens with the base name selected; what is typed is not written to the
@@ -34,6 +37,11 @@ protected:
     bool eventFilter(QObject *object, QEvent *event) override;
     // The editor's text alignment: centred under an icon, left in a row.
     virtual Qt::Alignment editorAlignment() const { return Qt::AlignLeft | Qt::AlignVCenter; }
+    // The row's name is being edited (its editor is open over it).
+    bool isEditing(const QModelIndex &index) const;
+
+private:
+    mutable QPointer<MCIconNameEditor> m_editor;
 };
 
 #endif // MCNAMEEDITINGDELEGATE_H

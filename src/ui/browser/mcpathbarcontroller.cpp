@@ -14,6 +14,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QtMath>
 
 namespace {
 
@@ -96,6 +97,11 @@ QString MCPathbarController::componentTitle(int index) const
     return m_components.value(index).title;
 }
 
+QString MCPathbarController::componentShownTitle(int index) const
+{
+    return m_components.value(index).shownTitle;
+}
+
 QString MCPathbarController::componentPath(int index) const
 {
     return m_components.value(index).path;
@@ -117,18 +123,19 @@ int MCPathbarController::componentAt(const QPoint &position) const
 
 void MCPathbarController::layoutComponents()
 {
-    const QFontMetrics metrics(font());
-    const int separatorWidth = metrics.horizontalAdvance(Separator) + 2 * Gap;
+    // Measured in fractions and rounded up: a width rounded down would cut a name that fits.
+    const QFontMetricsF metrics(font());
+    const int separatorWidth = qCeil(metrics.horizontalAdvance(Separator)) + 2 * Gap;
     // Each component first gets its natural width (up to the cap); when the row is too long,
     // the ancestors give up room first, so the folder shown stays readable.
     QVector<int> widths;
     int total = Padding;
     for (const Component &component : qAsConst(m_components)) {
-        const int natural = IconSize + Gap + metrics.horizontalAdvance(component.title);
+        const int natural = IconSize + Gap + qCeil(metrics.horizontalAdvance(component.title));
         widths.append(qMin(natural, MaxComponentWidth));
         total += widths.last() + separatorWidth;
     }
-    const int minimum = IconSize + Gap + metrics.horizontalAdvance(QStringLiteral("\u2026"));
+    const int minimum = IconSize + Gap + qCeil(metrics.horizontalAdvance(QStringLiteral("\u2026")));
     for (int i = 0; i < widths.size() - 1 && total > width(); ++i) {
         const int give = qMin(total - width(), widths[i] - minimum);
         if (give > 0) {
@@ -141,7 +148,7 @@ void MCPathbarController::layoutComponents()
         Component &component = m_components[i];
         component.rect = QRect(x, 0, widths.at(i), height());
         component.shownTitle = metrics.elidedText(component.title, Qt::ElideMiddle,
-                                                  qMax(0, widths.at(i) - IconSize - Gap));
+                                                  qreal(qMax(0, widths.at(i) - IconSize - Gap)));
         x += widths.at(i) + separatorWidth;
     }
 }

@@ -26,6 +26,8 @@ public:
     int componentCount() const { return m_components.size(); }
     // The title as drawn: the name made safe to show (MCString::stringForName).
     QString componentTitle(int index) const;
+    // The title as it fits its rectangle: shortened in the middle only when there is no room.
+    QString componentShownTitle(int index) const;
     QString componentPath(int index) const;
     // Where the component is drawn, in this widget's coordinates (empty when out of sight).
     QRect componentRect(int index) const;

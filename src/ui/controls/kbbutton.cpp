@@ -9,6 +9,8 @@
 namespace {
 
 constexpr qreal cornerRadius = 3.0;
+// How far a disabled button's colours go towards the window's.
+constexpr qreal DisabledFade = 0.7;
 
 } // namespace
 
@@ -50,11 +52,15 @@ QColor KBButton::getColorForButtonType() const
 
 QColor KBButton::titleColor() const
 {
-    const bool enabled = isEnabled();
-    if (MCColor::isLightColor(getColorForButtonType()))
-        return enabled ? QColor(Qt::black)
-                       : palette().color(QPalette::Disabled, QPalette::ButtonText);
-    return enabled ? QColor(Qt::white) : QColor::fromRgbF(0.69, 0.69, 0.69);
+    if (!isEnabled()) {
+        // Grey, halfway between the window's text and the faded fill it is drawn on.
+        const QColor text = palette().color(QPalette::Active, QPalette::WindowText);
+        const QColor window = palette().color(QPalette::Window);
+        return QColor::fromRgbF((text.redF() + window.redF()) / 2,
+                                (text.greenF() + window.greenF()) / 2,
+                                (text.blueF() + window.blueF()) / 2);
+    }
+    return MCColor::isLightColor(getColorForButtonType()) ? QColor(Qt::black) : QColor(Qt::white);
 }
 
 void KBButton::paintEvent(QPaintEvent *)
@@ -63,10 +69,23 @@ void KBButton::paintEvent(QPaintEvent *)
     painter.setRenderHint(QPainter::Antialiasing);
     const QColor base = getColorForButtonType();
     const QRectF frame = rect();
+    // A disabled button fades into the window: darkening alone leaves a coloured button
+    // that still reads as one to press.
+    const QColor window = palette().color(QPalette::Window);
+    const auto shown = [this, &window](const QColor &colour) {
+        if (isEnabled())
+            return colour;
+        const auto mix = [](qreal a, qreal b) {
+            return qBound(0.0, a + (b - a) * DisabledFade, 1.0);
+        };
+        return QColor::fromRgbF(mix(colour.redF(), window.redF()),
+                                mix(colour.greenF(), window.greenF()),
+                                mix(colour.blueF(), window.blueF()));
+    };
 
     QPainterPath rim;
     rim.addRoundedRect(frame, cornerRadius, cornerRadius);
-    painter.fillPath(rim, MCColor::darkenColorByValue(base, 0.12f));
+    painter.fillPath(rim, shown(MCColor::darkenColorByValue(base, 0.12f)));
 
     if (!isDown()) {
         const QRectF inner = frame.adjusted(1, 1, -1, -1);
@@ -75,8 +94,8 @@ void KBButton::paintEvent(QPaintEvent *)
         const QColor adjusted = isEnabled() ? MCColor::lightenColorByValue(base, 0.12f)
                                             : MCColor::darkenColorByValue(base, 0.24f);
         QLinearGradient gradient(inner.topLeft(), inner.bottomLeft());
-        gradient.setColorAt(0.0, adjusted);
-        gradient.setColorAt(1.0, base);
+        gradient.setColorAt(0.0, shown(adjusted));
+        gradient.setColorAt(1.0, shown(base));
         painter.fillPath(innerPath, gradient);
     }
 

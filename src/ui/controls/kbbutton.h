@@ -6,7 +6,8 @@
 // A flat rounded push button filled with one of seven colours (kbButtonType 0 light grey,
 // 1 blue, 2 teal, 3 green, 4 orange, 5 red, 6 near black). A normal button is a vertical
 // gradient inside a one-pixel darker rim; a pressed one is flat and darker. Titles are black on
-// the light colour and white on the others, greyed when disabled.
+// the light colour and white on the others. A disabled button fades into the window, its title
+// grey.
 class KBButton : public QPushButton
 {
     Q_OBJECT

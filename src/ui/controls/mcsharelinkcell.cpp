@@ -2,6 +2,7 @@
 
 #include "mcmousedowntextfield.h"
 
+#include <QEvent>
 #include <QGridLayout>
 #include <QLabel>
 #include <QToolButton>
@@ -25,6 +26,8 @@ MCShareLinkCell::MCShareLinkCell(QWidget *parent)
         label->setMinimumWidth(0);
         label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     }
+    m_textField->installEventFilter(this);
+    m_hyperlinkTextField->installEventFilter(this);
     m_imageView->setFixedSize(32, 32);
     m_imageView->setAlignment(Qt::AlignCenter);
     QFont small = m_additionalTextfield->font();
@@ -52,4 +55,32 @@ MCShareLinkCell::MCShareLinkCell(QWidget *parent)
     layout->addWidget(m_additionalTextfield, 1, 1);
     layout->addWidget(m_buttonGoToFile, 0, 2, 2, 1);
     layout->setColumnStretch(1, 1);
+}
+
+void MCShareLinkCell::setName(const QString &name)
+{
+    m_name = name;
+    for (QLabel *label : {m_textField, static_cast<QLabel *>(m_hyperlinkTextField)}) {
+        label->setToolTip(name);
+        fitName(label);
+    }
+}
+
+bool MCShareLinkCell::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::Resize &&
+        (watched == m_textField || watched == m_hyperlinkTextField))
+        fitName(static_cast<QLabel *>(watched));
+    return QWidget::eventFilter(watched, event);
+}
+
+void MCShareLinkCell::fitName(QLabel *label)
+{
+    // Cut in the middle: the extension stays in sight. Before the first layout the label has
+    // no width yet and keeps the whole name. Owners that set the texts themselves keep them.
+    if (m_name.isNull())
+        return;
+    const int room = label->contentsRect().width();
+    label->setText(room > 0 ? label->fontMetrics().elidedText(m_name, Qt::ElideMiddle, room)
+                            : m_name);
 }

@@ -9,7 +9,8 @@ class QToolButton;
 
 // A share-link row's name cell: the file's icon, its name either as a clickable link (a live
 // link) or as plain text (a revoked or expired one), a second line under it, and a button
-// that goes to the file. The owner fills and wires the parts; every text is plain text.
+// that goes to the file. The owner fills and wires the parts; every text is plain text. A name
+// longer than its room is shortened in the middle, the whole name in its tool tip.
 class MCShareLinkCell : public QWidget
 {
     Q_OBJECT
@@ -22,7 +23,17 @@ public:
     QLabel *additionalTextfield() const { return m_additionalTextfield; }
     QToolButton *buttonGoToFile() const { return m_buttonGoToFile; }
 
+    // The file's name, shown in both name fields.
+    void setName(const QString &name);
+    QString name() const { return m_name; }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
+    void fitName(QLabel *label);
+
+    QString m_name;
     QLabel *m_imageView;
     QLabel *m_textField;
     MCMouseDownTextField *m_hyperlinkTextField;

@@ -88,7 +88,10 @@ MCAboutController::MCAboutController(const BundleValues &bundle, const QUrl &sit
                             static_cast<QWidget *>(m_build), static_cast<QWidget *>(notice),
                             static_cast<QWidget *>(m_link), static_cast<QWidget *>(m_support)})
         layout->addWidget(widget);
-    setFixedWidth(340);
+    // At least 340 wide, wider when a line needs it; as tall as the lines need at that width
+    // (the notice wraps).
+    const int width = qMax(340, layout->sizeHint().width());
+    setFixedSize(width, qMax(layout->sizeHint().height(), heightForWidth(width)));
 
     connect(m_logoButton, &QToolButton::clicked, this, &MCAboutController::goToHomepage);
 }

@@ -172,7 +172,9 @@ void MCAppDelegate::showShareLinkPopupWith(const QUrl &link, const MOStorageObje
     if (!m_bottomView)
         return;
     m_bottomView->showShareLinkPopupWith(link, object);
-    if (auto *links = qobject_cast<MCShareLinksController *>(page(QStringLiteral("links://"))))
+    // The page shown lists the new link at once; a hidden one asks for the list when it shows.
+    auto *links = qobject_cast<MCShareLinksController *>(page(QStringLiteral("links://")));
+    if (links && links->isVisible())
         links->doRequestList();
 }
 

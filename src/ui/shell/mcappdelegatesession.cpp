@@ -325,6 +325,7 @@ void MCAppDelegate::applicationStart()
     m_bottomView = new MCBottomViewController(
         hub->options(), objects, MONotificationManager::sharedInstance()->notificationCenter());
     m_window->setBottomContent(m_bottomView);
+    m_bottomView->setShareLinkAnchor(m_window->toolbar()->popButtonShare());
     connect(m_fileActions, &MCFileActions::shareLinkReceived, this,
             &MCAppDelegate::showShareLinkPopupWith);
     auto *links = new MCShareLinksController(objects);

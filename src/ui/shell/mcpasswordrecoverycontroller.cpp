@@ -117,6 +117,7 @@ void MCPasswordRecoveryController::setPasswordForgot(bool forgot)
     m_submit->setDefault(forgot);
     m_change->setVisible(!forgot);
     m_change->setDefault(!forgot);
+    fitMessages();
 }
 
 QUrl MCPasswordRecoveryController::resetPage() const
@@ -144,6 +145,7 @@ void MCPasswordRecoveryController::controlTextDidChange(int tag)
         m_change->setEnabled(true);
         m_changeMessage->clear();
     }
+    fitMessages();
 }
 
 void MCPasswordRecoveryController::confirmOperation()
@@ -156,6 +158,7 @@ void MCPasswordRecoveryController::confirmOperation()
         else
             m_forgotMessage->setText(tr("The password reset page could not be opened. Nothing "
                                         "was sent."));
+        fitMessages();
         return;
     }
     m_oldPassword->clear();
@@ -163,6 +166,18 @@ void MCPasswordRecoveryController::confirmOperation()
     m_change->setEnabled(false);
     m_changeMessage->setText(tr("Kerlo cannot change your password yet: it was not changed. "
                                 "Change it on the web site."));
+    fitMessages();
+}
+
+void MCPasswordRecoveryController::fitMessages()
+{
+    // A message of several lines makes the window taller rather than being cut: each label
+    // asks for the height its lines take at its width.
+    for (QLabel *message : {m_forgotMessage, m_changeMessage})
+        message->setMinimumHeight(
+            message->text().isEmpty() ? 0 : message->heightForWidth(message->width()));
+    if (QLayout *top = layout())
+        top->activate();
 }
 
 void MCPasswordRecoveryController::abortOperation()

@@ -41,6 +41,7 @@ private:
     void controlTextDidChange(int tag);
     void confirmOperation();
     void abortOperation();
+    void fitMessages();
 
     QUrl m_site;
     QString m_bundleName;

@@ -26,9 +26,9 @@ const Slide Slides[MCWelcomeController::SlideCount] = {
                        "arrow button to get started.")},
     {QT_TRANSLATE_NOOP("MCWelcomeController", "The Cloud Experience"),
      QT_TRANSLATE_NOOP("MCWelcomeController",
-                       "Kerlo resembles the Finder in its files browsing features making it "
-                       "seamless for you to learn how to use it.\n\nAll the files you see are not "
-                       "taking any disk space.")},
+                       "Kerlo resembles your file manager in its files browsing features making "
+                       "it seamless for you to learn how to use it.\n\nAll the files you see are "
+                       "not taking any disk space.")},
     {QT_TRANSLATE_NOOP("MCWelcomeController", "Drag Your Files"),
      QT_TRANSLATE_NOOP("MCWelcomeController",
                        "Start by dragging and dropping one or more files to Kerlo from your "
@@ -36,8 +36,8 @@ const Slide Slides[MCWelcomeController::SlideCount] = {
     {QT_TRANSLATE_NOOP("MCWelcomeController", "Keep in Sync"),
      QT_TRANSLATE_NOOP("MCWelcomeController",
                        "Open, edit, delete. Enjoy working with your files like you normally do "
-                       "with your Mac. All changes made to your files will be synchronized with "
-                       "the cloud.")},
+                       "with your computer. All changes made to your files will be synchronized "
+                       "with the cloud.")},
     {QT_TRANSLATE_NOOP("MCWelcomeController", "Transfers Management"),
      QT_TRANSLATE_NOOP("MCWelcomeController",
                        "Kerlo gives you fined control to manage your active transfers: you can "

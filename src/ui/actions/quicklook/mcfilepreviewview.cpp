@@ -112,6 +112,16 @@ QString MCFilePreviewView::text() const
     return m_shown == TextContent ? m_text->toPlainText() : QString();
 }
 
+QRect MCFilePreviewView::pictureRect() const
+{
+    const QPixmap shown = m_picture->pixmap(Qt::ReturnByValue);
+    if (m_stack->currentWidget() != m_picture || shown.isNull())
+        return QRect();
+    QRect area(QPoint(0, 0), shown.size() / shown.devicePixelRatioF());
+    area.moveCenter(m_picture->contentsRect().center());
+    return QRect(m_picture->mapTo(this, area.topLeft()), area.size());
+}
+
 void MCFilePreviewView::setPicture(const QPixmap &picture, Shown shown)
 {
     m_content = shown == StandIn || shown == Nothing ? QPixmap() : picture;

@@ -41,6 +41,9 @@ public:
     Shown shown() const { return m_shown; }
     // The picture or page drawn, at the size decoded; null for a text or a stand-in.
     QPixmap content() const { return m_content; }
+    // Where the picture (or page, or stand-in) is drawn, in this view's coordinates; empty
+    // when none is.
+    QRect pictureRect() const;
     QString text() const;
     QString shownFile() const { return m_file; }
 

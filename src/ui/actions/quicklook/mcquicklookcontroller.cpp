@@ -352,10 +352,14 @@ void MCQuickLookController::windowDidResize()
 {
     const int W = m_topView->width();
     const int H = m_topView->height();
-    // The texts start in the middle (further right when there is no strip).
-    const int x0 = W / 2 + 20;
-    const int textWidth = qMax(0, W - x0 - 20);
-    const int previewWidth = m_imageOnly ? W - 40 : x0 - 80;
+    // The texts keep the room they need at the right (up to two fifths of the window); the
+    // picture has all the rest, so that it is drawn as large as the window allows.
+    int needed = 0;
+    for (const QLabel *label : {m_filenameText, m_sizeText, m_dateModifiedText})
+        needed = qMax(needed, label->sizeHint().width());
+    const int textWidth = qBound(qMin(160, W * 2 / 5), needed, W * 2 / 5);
+    const int x0 = W - 20 - textWidth;
+    const int previewWidth = m_imageOnly ? W - 40 : x0 - 40;
     m_previewImage->setGeometry(20, 40, qMax(1, previewWidth), qMax(1, H - 80));
     const int y = H / 3;
     m_filenameText->setGeometry(x0, y, textWidth, m_filenameText->sizeHint().height());

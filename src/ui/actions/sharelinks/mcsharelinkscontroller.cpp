@@ -189,14 +189,13 @@ QString MCShareLinksController::title() const
 void MCShareLinksController::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
-    if (!m_requested)
-        doRequestList();
+    // Links are made elsewhere too (other devices, the web): every visit asks for the list.
+    doRequestList();
     bindVisibleRows();
 }
 
 void MCShareLinksController::doRequestList()
 {
-    m_requested = true;
     if (m_objects)
         m_objects->getShareLinksListWithLimit(ListLimit, 0, QVariant());
 }
@@ -292,10 +291,9 @@ void MCShareLinksController::fillRow(int row)
     }
     const bool inactive = m_model->isInactive(row);
     const QString name = MCString::stringForName(nameIndex.data().toString());
-    cell->hyperlinkTextField()->setText(name);
+    cell->setName(name);
     cell->hyperlinkTextField()->setVisible(!inactive);
     cell->hyperlinkTextField()->setProperty(RowProperty, row);
-    cell->textField()->setText(name);
     cell->textField()->setVisible(inactive);
     const QString pathLine = nameIndex.data(MCShareLinksModel::SecondLineRole).toString();
     cell->additionalTextfield()->setText(pathLine);

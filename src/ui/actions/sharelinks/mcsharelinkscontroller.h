@@ -84,7 +84,6 @@ private:
     int m_clickedRow = -1;
     int m_sortColumn = -1;
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
-    bool m_requested = false;
 };
 
 #endif // MCSHARELINKSCONTROLLER_H

@@ -118,7 +118,7 @@ void MCShareLinkPopover::showShareLinkPopupWith(const QUrl &link, const MOStorag
     }
     m_mainView->setCurrentWidget(m_firstView);
     m_emailForm->resetStatus();
-    showAbove(anchor);
+    showAt(anchor);
 }
 
 void MCShareLinkPopover::showSendShareLinkViaEmailWith(const QUrl &link, const QString &filePath,
@@ -133,7 +133,7 @@ void MCShareLinkPopover::showSendShareLinkViaEmailWith(const QUrl &link, const Q
         MCWorkspace::iconForFileType(QFileInfo(MCRemotePath::lastComponent(filePath)).suffix())
             .pixmap(64, 64));
     m_mainView->setCurrentWidget(m_firstView);
-    showAbove(anchor);
+    showAt(anchor);
     actionSendByEmail();
 }
 
@@ -171,16 +171,23 @@ void MCShareLinkPopover::setResultText(const QString &fileName, const QUrl &link
     cursor.insertText(tr("on the web"), anchor);
 }
 
-void MCShareLinkPopover::showAbove(QWidget *anchor)
+void MCShareLinkPopover::showAt(QWidget *anchor)
 {
     adjustSize();
+    m_anchor = anchor;
     if (anchor) {
-        const QPoint top = anchor->mapToGlobal(QPoint(anchor->width() / 2, 0));
-        QPoint position(top.x() - width() / 2, top.y() - height() - 4);
+        // Towards the window's middle: above a control in the lower half (the status bar),
+        // below one in the upper half (the toolbar).
+        const QWidget *window = anchor->window();
+        const bool below =
+            anchor->mapTo(window, QPoint(0, anchor->height() / 2)).y() < window->height() / 2;
+        const QPoint centre = anchor->mapToGlobal(QPoint(anchor->width() / 2, 0));
+        QPoint position(centre.x() - width() / 2,
+                        below ? centre.y() + anchor->height() + 4 : centre.y() - height() - 4);
         if (const QScreen *screen = anchor->screen()) {
             const QRect room = screen->availableGeometry();
             position.setX(qBound(room.left(), position.x(), room.right() - width()));
-            position.setY(qMax(room.top(), position.y()));
+            position.setY(qBound(room.top(), position.y(), room.bottom() - height()));
         }
         move(position);
     }

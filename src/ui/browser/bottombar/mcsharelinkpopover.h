@@ -4,6 +4,7 @@
 #include "mostorageobject.h"
 
 #include <QFrame>
+#include <QPointer>
 #include <QUrl>
 
 class KBButton;
@@ -14,8 +15,9 @@ class MONotificationCenter;
 class MOObjectsManager;
 class QStackedWidget;
 
-// The share-link popover that opens above the status bar's account button. Its first page
-// shows a new link: the file's thumbnail or icon, a sentence with the link, Copy and Email;
+// The share-link popover, opened at a control: above one in the lower half of its window (the
+// status bar's account button), below one in the upper half (the toolbar's Share). Its first
+// page shows a new link: the file's thumbnail or icon, a sentence with the link, Copy and Email;
 // its second page is the e-mail form. Pages cross-fade when the user goes between them.
 class MCShareLinkPopover : public QFrame
 {
@@ -24,12 +26,14 @@ public:
     MCShareLinkPopover(MOObjectsManager *objects, MONotificationCenter *coreMessages,
                        QWidget *parent = nullptr);
 
-    // The first page for a link just made (an empty link: the request failed), shown above
+    // The first page for a link just made (an empty link: the request failed), shown at
     // anchor.
     void showShareLinkPopupWith(const QUrl &link, const MOStorageObject &object, QWidget *anchor);
     // The e-mail form straight away for an existing link, without a way back.
     void showSendShareLinkViaEmailWith(const QUrl &link, const QString &filePath, QWidget *anchor);
 
+    // The control the popover opened at last.
+    QWidget *anchor() const { return m_anchor; }
     QUrl currentSharedURL() const { return m_link; }
     QString currentSharedFilename() const { return m_filePath; }
     QWidget *popupFirstView() const { return m_firstView; }
@@ -45,12 +49,13 @@ public:
     void actionBackToFirstView();
 
 private:
-    void showAbove(QWidget *anchor);
+    void showAt(QWidget *anchor);
     void crossFadeTo(QWidget *page);
     void setResultText(const QString &fileName, const QUrl &link);
     // A cached thumbnail of the path when there is one (framed), else the icon.
     void setImage(const QString &path, const QPixmap &icon);
 
+    QPointer<QWidget> m_anchor;
     QUrl m_link;
     QString m_filePath;
     QStackedWidget *m_mainView;

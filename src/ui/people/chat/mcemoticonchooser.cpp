@@ -10,6 +10,13 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+namespace {
+
+// One emoji with room around it: a tab button, the preview beside the caption.
+constexpr int EmojiCell = 32;
+
+} // namespace
+
 MCEmoticonChooser::MCEmoticonChooser(MCEmoji &emoji, QWidget *parent)
     : QFrame(parent, Qt::Popup)
     , m_emoji(emoji)
@@ -32,6 +39,7 @@ MCEmoticonChooser::MCEmoticonChooser(MCEmoji &emoji, QWidget *parent)
         tab->setAutoRaise(true);
         tab->setText(m_emoji.emojiForCode(QLatin1String(tabCodes[tag])));
         tab->setFont(MCEmoji::emojiFormat(QString()).font());
+        tab->setFixedSize(EmojiCell, EmojiCell);
         tab->setToolTip(tr(tabNames[tag]));
         m_tabs->addButton(tab, tag);
         tabRow->addWidget(tab);
@@ -44,7 +52,11 @@ MCEmoticonChooser::MCEmoticonChooser(MCEmoji &emoji, QWidget *parent)
     auto *captionRow = new QHBoxLayout;
     m_preview->setTextFormat(Qt::PlainText);
     m_preview->setFont(MCEmoji::emojiFormat(QString()).font());
+    // Sized by what they hold, not by the emoji font's metrics (those of a colour font ask for
+    // thousands of pixels even for no text), nor by the longest name.
+    m_preview->setFixedSize(EmojiCell, EmojiCell);
     m_caption->setTextFormat(Qt::PlainText);
+    m_caption->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     captionRow->addWidget(m_preview);
     captionRow->addWidget(m_caption, 1);
     layout->addLayout(captionRow);

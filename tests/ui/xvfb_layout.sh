@@ -1,0 +1,157 @@
+#!/usr/bin/env bash
+# End to end on a real X server: how the window's parts look once laid out, in screenshots
+# for a person to look at (build/layout-*.png): the column view while "Sunset.jpg" is renamed
+# (columns), an icon view of long names at the smallest icon size (names), Quick Look on
+# "Sunset.jpg" (quicklook), the chat's emoji chooser (emoji), the share-link popover asked
+# for with the toolbar's Share (popover) and About (about). Checks that each step happened:
+# the rename field took the name, Quick Look and About opened, the chooser put an emoji in the
+# message field, Share asked the service for a link.
+# Usage: xvfb_layout.sh <lumarin> <kerlo-local> <output folder>
+set -euo pipefail
+# shellcheck source=xvfb_common.sh
+. "$(dirname "$0")/xvfb_common.sh"
+require_tools python3 curl compare convert
+in_private_session "$@"
+begin_test layout "$1" "$2" "$3"
+start_xvfb
+start_kerlo
+start_lumarin
+
+control() { # path, JSON body
+    curl -fsS -H 'Content-Type: application/json' -d "$2" "$root/__control$1" >/dev/null
+}
+# Long names, and a contact to chat with.
+for name in "Harbour.webp" "Mountains.jpg" "Harbourfront at dusk.webp" \
+    "Sunset over the mountains.jpeg" "Panorama-of-the-whole-bay.jpg" "Notes from the meeting.txt"; do
+    control /objects "{\"email\":\"$demo_email\",\"path\":\"/Long names/$name\",\"contentBase64\":\"eA==\"}" ||
+        fail "kerlo-local refused a file"
+done
+bea='"email":"bea@kerlo.local"'
+control /users '{"email":"bea@kerlo.local","password":"pw","first_name":"Bea","last_name":"Lee"}' ||
+    fail "kerlo-local refused a user"
+control /contact-invitations "{$bea,\"recipient\":\"$demo_email\"}" ||
+    fail "kerlo-local refused the invitation"
+control /contact-invitations/accept "{\"email\":\"$demo_email\",\"sender\":\"bea@kerlo.local\"}" ||
+    fail "kerlo-local refused the answer"
+
+sign_in
+xdotool windowsize --sync "$main" 1100 700 2>/dev/null || true
+xdotool windowmove --sync "$main" 0 0 2>/dev/null || true
+wait_request GET '/api/v1/objects/list/?' 30 || fail "the root was never listed"
+sleep 2
+
+focus_main() { xdotool windowactivate --sync "$main" 2>/dev/null || xdotool windowfocus --sync "$main"; }
+
+# Selects the item of the folder shown whose name starts with the text, by typing it into the
+# view (a click on the view's empty lower part gives it the keyboard).
+select_typed() { # text
+    focus_main
+    xdotool mousemove --window "$main" 900 600 click 1
+    sleep 0.5
+    xdotool type "$1"
+    sleep 1
+}
+
+# Shows the folder at path with Go to Folder and waits for its listing.
+go_to() { # path
+    focus_main
+    xdotool key ctrl+shift+g
+    panel=$(wait_window '^Go to Folder$' 10) || fail "no Go to Folder panel"
+    xdotool windowfocus --sync "$panel" 2>/dev/null || true
+    xdotool key ctrl+a
+    xdotool type --delay 20 "$1"
+    xdotool key Return
+    wait_request GET "/api/v1/objects/list${1// /%20}/?" 20 ||
+        wait_request GET "/api/v1/objects/list$1/?" 5 || fail "$1 was never listed"
+    sleep 2
+}
+
+# The column view during a rename: "Sunset.jpg" chosen by typing, Return opens its name.
+go_to /Photos
+focus_main
+xdotool key ctrl+3
+sleep 1
+xdotool type s
+sleep 2
+xdotool key Return
+sleep 1
+xdotool type --delay 20 'Dawn over the bay'
+sleep 1
+screenshot columns
+xdotool key Escape
+sleep 1
+
+# The icon view of long names at the smallest icon size: the status bar's slider (at its right
+# end) moved to its start with Home.
+focus_main
+xdotool key ctrl+1
+go_to "/Long names"
+xdotool mousemove --window "$main" 1030 687 click 1 key Home
+sleep 2
+screenshot names
+
+# Quick Look on a picture: Space on the selected "Sunset.jpg".
+go_to /Photos
+select_typed s
+xdotool key space
+# Quick Look draws the file itself, downloaded first.
+wait_request GET '/api/v1/object/Photos/Sunset.jpg' 30 || fail "Quick Look did not fetch the picture"
+sleep 4
+screenshot quicklook
+xdotool key space
+sleep 1
+
+# The share-link popover from the toolbar's Share, with "Sunset.jpg" still selected. Share is
+# the toolbar's last button: the rightmost thing drawn along the toolbar's middle.
+select_typed s
+import -window "$main" "$work/toolbar.png"
+shared=$(convert "$work/toolbar.png" -crop "1100x1+0+42" txt:- | python3 -c '
+import re, sys
+pixels = [re.match(r"(\d+),0: \((\d+),(\d+),(\d+)", line) for line in sys.stdin]
+pixels = [tuple(int(v) for v in m.groups()) for m in pixels if m]
+background = pixels[-1][1:]
+drawn = [x for x, *colour in pixels if max(abs(a - b) for a, b in zip(colour, background)) > 40]
+print(max(drawn) - 6 if drawn else "")')
+[ -n "$shared" ] || fail "no toolbar button found"
+xdotool mousemove --window "$main" "$shared" 42 click 1
+wait_request POST '/api/v1/shares.json' 20 || fail "the toolbar's Share (x=$shared) asked for no link"
+sleep 2
+screenshot popover
+xdotool key Escape
+sleep 1
+
+# The emoji chooser in Bea's chat: her sidebar row, then the button left of the message field.
+for y in $(seq 30 8 500); do
+    xdotool mousemove --window "$main" 100 "$y" click 1
+    sleep 0.4
+    [ "$(xdotool getwindowname "$main")" = "Bea Lee" ] && break
+done
+[ "$(xdotool getwindowname "$main")" = "Bea Lee" ] || fail "the chat did not open"
+sleep 2
+import -window root "$work/chat.png"
+chooser=
+for x in 228 205 250; do
+    xdotool mousemove --window "$main" "$x" 612 click 1
+    sleep 2
+    import -window root "$work/probe.png"
+    changed=$(compare -metric AE "$work/chat.png" "$work/probe.png" null: 2>&1 || true)
+    if [ "${changed%%.*}" -gt 10000 ] 2>/dev/null; then chooser=$x; break; fi
+    xdotool key Escape
+done
+[ -n "$chooser" ] || fail "no emoji chooser opened"
+sleep 1
+screenshot emoji
+xdotool key Escape
+sleep 1
+
+# About: the Help menu's last item.
+focus_main
+xdotool key alt+h
+sleep 1
+xdotool key Up Return
+about=$(wait_window '^About ' 20) || fail "no About window"
+sleep 1
+screenshot about "$about"
+kill -0 "$lumarin_pid" 2>/dev/null || fail "Lumarin is not running any more"
+echo "Share at x=$shared, emoji button at x=$chooser"
+list_screenshots
