@@ -4,6 +4,7 @@
 #include "mostorageobject.h"
 
 #include <QFrame>
+#include <QPointer>
 #include <QUrl>
 
 class KBButton;
@@ -16,7 +17,8 @@ class QStackedWidget;
 
 // The share-link popover that opens above the status bar's account button. Its first page
 // shows a new link: the file's thumbnail or icon, a sentence with the link, Copy and Email;
-// its second page is the e-mail form. Pages cross-fade when the user goes between them.
+// its second page is the e-mail form. Pages cross-fade when the user goes between them. A
+// send that fails after the popover was closed opens it again on the form, as it was left.
 class MCShareLinkPopover : public QFrame
 {
     Q_OBJECT
@@ -60,6 +62,7 @@ private:
     MCClickTextView *m_textViewClick;
     KBButton *m_buttonCopy;
     KBButton *m_buttonSendByEmail;
+    QPointer<QWidget> m_anchor;
 };
 
 #endif // MCSHARELINKPOPOVER_H
