@@ -94,6 +94,7 @@ private slots:
     void hostileMessagesStayPlainText();
     void fileDroppedOnChatIsSentAndAccepted();
     void receivedFilesAreAcceptedIntoTheirFolderOrDeclined();
+    void fileWithAnInvalidNameIsRefusedInFull();
     void filesDroppedOnTheSidebarRowAndLocalFiles();
 
 private:
@@ -518,6 +519,34 @@ void TestPeopleChat::receivedFilesAreAcceptedIntoTheirFolderOrDeclined()
     QTRY_COMPARE_WITH_TIMEOUT(second->fileEntry()->responseStatus(),
                               qint64(MCChatCollaborationEntry::Rejected), 20000);
     QVERIFY(demo.remoteBytes(QStringLiteral("/Files From Bea Lee/b2.txt")).isNull());
+}
+
+void TestPeopleChat::fileWithAnInvalidNameIsRefusedInFull()
+{
+    QVERIFY(showChat());
+    // A tab in the name: accepted, it would be a name no folder should get.
+    const QString name = QStringLiteral("odd\tname.txt");
+    QVERIFY(!m_server.seedFile(BeaEmail, QLatin1Char('/') + name, "odd").isEmpty());
+    QVERIFY(
+        !m_server.sendCollaborationAs(BeaEmail, m_conversation, QLatin1Char('/') + name).isEmpty());
+    QTRY_VERIFY_WITH_TIMEOUT(rowWithText(rows(), name) >= 0, 20000);
+    auto *file = viewOf<MCChatFileRowView>(rowWithText(rows(), name));
+    QVERIFY(file && file->acceptButton()->isVisible());
+    QTest::ignoreMessage(QtWarningMsg,
+                         "Refused to accept a file whose name is not a plain file name");
+    QTest::mouseClick(file->acceptButton(), Qt::LeftButton);
+
+    // The row says why in full, and offers no answer any more.
+    const QString said = QStringLiteral("Refused: the file's name is not valid");
+    QCOMPARE(file->sendingText(), said);
+    QVERIFY(!file->acceptButton()->isVisible() && !file->declineButton()->isVisible());
+    QVERIFY(!file->accessoryText().contains(QStringLiteral("Refused")));
+    const QLabel *state = file->stateLabel();
+    QVERIFY(state->isVisible());
+    QVERIFY2(state->heightForWidth(state->width()) <= state->height() ||
+                 state->fontMetrics().horizontalAdvance(said) <= state->width(),
+             qPrintable(QStringLiteral("%1x%2").arg(state->width()).arg(state->height())));
+    QVERIFY(state->geometry().right() <= file->width());
 }
 
 void TestPeopleChat::filesDroppedOnTheSidebarRowAndLocalFiles()
