@@ -46,6 +46,7 @@ class ForeignHost : public QTcpServer
 public:
     QList<QByteArray> replies;
     QList<QByteArray> heads;
+    bool keepOpen = false; // after the reply, as a slow host does
 
     ForeignHost()
     {
@@ -58,7 +59,8 @@ public:
                     return;
                 heads.append(socket->property("head").toByteArray().toLower());
                 socket->write(replies.value(heads.size() - 1));
-                socket->disconnectFromHost();
+                if (!keepOpen)
+                    socket->disconnectFromHost();
             });
             connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
         });
@@ -84,6 +86,7 @@ private slots:
     void hostileUrlsAreRefused_data();
     void hostileUrlsAreRefused();
     void foreignHostDownloads();
+    void oversizedAvatarsAreRefused();
     void nothingIsUploadedWhileSignedOut();
 
 private:
@@ -271,6 +274,42 @@ void TestAvatarManager::foreignHostDownloads()
     QCOMPARE(host.heads.size(), 3);
     for (const QByteArray &received : qAsConst(host.heads))
         QVERIFY(!received.contains("authorization") && !received.contains("m-auth-token"));
+}
+
+void TestAvatarManager::oversizedAvatarsAreRefused()
+{
+    ForeignHost host;
+    QVERIFY(host.listen(QHostAddress::LocalHost));
+    QSignalSpy canceled(requests(true), &MNetworkRequestManager::requestCanceled);
+    const auto ended = [&] {
+        return downloaded->size() + canceled.size();
+    };
+
+    // 50 MiB without a length, to the end of the connection: nothing of it is kept.
+    host.replies = {"HTTP/1.1 200 OK\r\nContent-Type: image/png\r\nConnection: close\r\n\r\n" +
+                    picture + QByteArray(50 * 1024 * 1024, 'p')};
+    const MUserAccount huge = account(91, host.url("/pics/huge.png"));
+    const QString folder = TolvoApp::instance()->avatarsPath() + "/91";
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Refusing an avatar larger than"));
+    manager->fetchAvatar(huge);
+    QTRY_VERIFY_WITH_TIMEOUT(ended() > 0, 20000);
+    QVERIFY(ready->isEmpty());
+    QVERIFY(manager->avatarPath(huge).isNull());
+    const int first = ended();
+    QCOMPARE(entries(folder), QStringList());
+
+    // A host that announces 50 MiB and then dawdles is left at once, not waited for.
+    host.keepOpen = true;
+    host.replies.append("HTTP/1.1 200 OK\r\nContent-Type: image/png\r\nContent-Length: 52428800"
+                        "\r\n\r\n" +
+                        picture);
+    const MUserAccount announced = account(92, host.url("/pics/announced.png"));
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("Refusing an avatar larger than"));
+    manager->fetchAvatar(announced);
+    QTRY_VERIFY_WITH_TIMEOUT(ended() > first, 20000);
+    QVERIFY(ready->isEmpty());
+    QVERIFY(manager->avatarPath(announced).isNull());
+    QCOMPARE(entries(TolvoApp::instance()->avatarsPath() + "/92"), QStringList());
 }
 
 void TestAvatarManager::nothingIsUploadedWhileSignedOut()

@@ -8,6 +8,7 @@
 #include "mcappdelegate.h"
 #include "mcbottomviewcontroller.h"
 #include "mcbrowsableviewcontroller.h"
+#include "mcclicktextfield.h"
 #include "mcmainwindow.h"
 #include "mcmanager.h"
 #include "mcmousedowntextfield.h"
@@ -176,6 +177,10 @@ void TestAccountPage::showsTheAccountAndSoundFiguresForWrongOnes()
          "0.00 % used (0 B out of 0 B)",
          "Regular files (0 B)",
          "Unused space (0 B)"},
+        {{{"used_size", -5000000000LL}, {"total_size", -1}},
+         "0.00 % used (0 B out of 0 B)",
+         "Regular files (0 B)",
+         "Unused space (0 B)"},
         {{{"used_size", 250000000}, {"total_size", 1000000000}},
          "25.00 % used (250 MB out of 1 GB)",
          "Regular files (250 MB)",
@@ -189,6 +194,10 @@ void TestAccountPage::showsTheAccountAndSoundFiguresForWrongOnes()
         QCOMPARE(m_page->textSharedSpace()->text(), QStringLiteral("Shared files (0 B)"));
         // The bar never runs past its track.
         QVERIFY(m_page->spaceBox()->boxUsedSpace()->width() <= m_page->spaceBox()->width());
+        // The status bar counts the same figures: never a size below zero.
+        const QLabel *status = m_shell.delegate()->bottomViewController()->infoTextField();
+        QTRY_VERIFY2(status->text().contains(QStringLiteral(" used")), qPrintable(status->text()));
+        QVERIFY2(!status->text().contains(QLatin1Char('-')), qPrintable(status->text()));
     }
     QVERIFY(m_server.reset());
 }
@@ -306,6 +315,17 @@ void TestAccountPage::devicesTableListsTheUsersDevices()
     QTRY_VERIFY_WITH_TIMEOUT(m_page->devicesStatus()->isVisible(), 15000);
     QVERIFY(m_page->devicesStatus()->text().contains(QStringLiteral("503")));
     QCOMPARE(model->rowCount(), 2);
+
+    // A dropped connection is no status: the page says nothing answered.
+    QVERIFY(m_server.drop(QStringLiteral("/api/v1/devices.json"), -1, QStringLiteral("GET")));
+    QTest::mouseClick(segments, Qt::LeftButton, {}, segments->tabRect(0).center());
+    QTest::mouseClick(segments, Qt::LeftButton, {}, segments->tabRect(1).center());
+    QTRY_VERIFY_WITH_TIMEOUT(m_page->devicesStatus()->text().endsWith(
+                                 QStringLiteral("The service could not be reached.")),
+                             15000);
+    QVERIFY(m_page->devicesStatus()->isVisible());
+    QCOMPARE(model->rowCount(), 2);
+    QVERIFY(m_server.reset());
 }
 
 int main(int argc, char **argv)

@@ -7,6 +7,8 @@
 #include "iconviewsteps.h"
 #include "kerlolocal.h"
 #include "mcappdelegate.h"
+#include "mcbottomviewcontroller.h"
+#include "mcclicktextfield.h"
 #include "mciconcontroller.h"
 #include "mciconitemmodel.h"
 #include "mcmainwindow.h"
@@ -42,6 +44,7 @@ private slots:
     void pagesSwitchWithTheHistory();
     void folderFetchedAgainOnlyWhenTheServiceIsBack();
     void unansweredListingsSayLoadingFailAndAreAskedAgain();
+    void failedListingOfAFullFolderCountsOnlyWhatIsShown();
     // Last: it fills the root with two folders of thousands of items.
     void largeMoveInSlicesKeepsTheRightRows();
 
@@ -492,6 +495,48 @@ void TestBrowserIconView::unansweredListingsSayLoadingFailAndAreAskedAgain()
     QCOMPARE(listings(), 3);
     QVERIFY(!label->isVisible());
     QCOMPARE(window()->windowTitle(), QStringLiteral("Later"));
+}
+
+// The stall timeout is shortened for this suite (main()).
+void TestBrowserIconView::failedListingOfAFullFolderCountsOnlyWhatIsShown()
+{
+    // Four files whose folder the service describes (4 children) and never lists.
+    const QString email = QString::fromLatin1(DemoEmail);
+    const QString listing = QStringLiteral("/api/v1/objects/list/Four");
+    QVERIFY(m_server.hang(listing, -1, QStringLiteral("GET")));
+    for (const char *name : {"a.txt", "b.txt", "c.txt", "d.txt"})
+        QVERIFY(!m_server.seedFile(email, QStringLiteral("/Four/") + QLatin1String(name), "x")
+                     .isEmpty());
+    QLabel *label = icons()->loadStateLabel();
+    const QLabel *status = m_shell.delegate()->bottomViewController()->infoTextField();
+    clickSidebar(QStringLiteral("Home"));
+    QTRY_VERIFY(showsFolder(QStringLiteral("Kerlo Home"), QStringLiteral("Four")));
+    // Listed afresh, "/" tells that the folder holds four.
+    QVERIFY(m_server.clearRequests());
+    window()->reloadAction()->trigger();
+    QTRY_VERIFY(countRequests(m_server.requests(), QStringLiteral("/api/v1/objects/list")) > 0);
+    QTest::qWait(500); // for the listing to be applied; a later one only makes the case easier
+
+    enterFolder(QStringLiteral("Four"));
+    QTRY_COMPARE(window()->windowTitle(), QStringLiteral("Four"));
+    QTRY_COMPARE_WITH_TIMEOUT(icons()->loadState(), MCBrowsableViewController::LoadState::Failed,
+                              20000);
+    QVERIFY(label->isVisible());
+    QVERIFY(label->text().contains(QStringLiteral("could not be loaded")));
+    QVERIFY(icons()->shownNames().isEmpty());
+    // Nothing is shown, so nothing is counted.
+    QVERIFY2(status->text().startsWith(QStringLiteral("0 items")), qPrintable(status->text()));
+
+    // Entering it again asks again, and then counts the four shown.
+    QVERIFY(m_server.reset());
+    clickSidebar(QStringLiteral("Home"));
+    QTRY_VERIFY(showsFolder(QStringLiteral("Kerlo Home"), QStringLiteral("Four")));
+    enterFolder(QStringLiteral("Four"));
+    QTRY_COMPARE_WITH_TIMEOUT(icons()->shownNames().size(), 4, 20000);
+    QCOMPARE(icons()->loadState(), MCBrowsableViewController::LoadState::Loaded);
+    QVERIFY(!label->isVisible());
+    QVERIFY(countRequests(m_server.requests(), listing) >= 1);
+    QTRY_VERIFY2(status->text().startsWith(QStringLiteral("4 items")), qPrintable(status->text()));
 }
 
 int main(int argc, char **argv)

@@ -94,6 +94,7 @@ private slots:
     void hostileMessagesStayPlainText();
     void fileDroppedOnChatIsSentAndAccepted();
     void receivedFilesAreAcceptedIntoTheirFolderOrDeclined();
+    void fileWithAnInvalidNameIsRefusedInFull();
     void filesDroppedOnTheSidebarRowAndLocalFiles();
 
 private:
@@ -370,9 +371,11 @@ void TestPeopleChat::arrivingMessageRaisesUnreadCountWhenNotShown()
     QVERIFY(postAs(QStringLiteral("are you there? :smile:")));
     QTRY_COMPARE_WITH_TIMEOUT(bea()->chatNotifications(), 1, 20000);
     QVERIFY(hub->chatSupport().dockNotifications().contains(m_conversation));
-    QCOMPARE(m_bubbles.notifications().mid(bubbles),
-             (QList<QPair<QString, QString>>{
-                 {QStringLiteral("Bea Lee"), QStringLiteral("are you there? \U0001F604")}}));
+    // Told once no other message follows for a moment, its text isolated.
+    QTRY_COMPARE(
+        m_bubbles.notifications().mid(bubbles),
+        (QList<QPair<QString, QString>>{
+            {QStringLiteral("Bea Lee"), QStringLiteral("\u2068are you there? \U0001F604\u2069")}}));
     other.hide();
     QVERIFY(m_shell.showMainWindow(QSize(1000, 700)));
     QVERIFY(postAs(QStringLiteral("hello?")));
@@ -516,6 +519,34 @@ void TestPeopleChat::receivedFilesAreAcceptedIntoTheirFolderOrDeclined()
     QTRY_COMPARE_WITH_TIMEOUT(second->fileEntry()->responseStatus(),
                               qint64(MCChatCollaborationEntry::Rejected), 20000);
     QVERIFY(demo.remoteBytes(QStringLiteral("/Files From Bea Lee/b2.txt")).isNull());
+}
+
+void TestPeopleChat::fileWithAnInvalidNameIsRefusedInFull()
+{
+    QVERIFY(showChat());
+    // A tab in the name: accepted, it would be a name no folder should get.
+    const QString name = QStringLiteral("odd\tname.txt");
+    QVERIFY(!m_server.seedFile(BeaEmail, QLatin1Char('/') + name, "odd").isEmpty());
+    QVERIFY(
+        !m_server.sendCollaborationAs(BeaEmail, m_conversation, QLatin1Char('/') + name).isEmpty());
+    QTRY_VERIFY_WITH_TIMEOUT(rowWithText(rows(), name) >= 0, 20000);
+    auto *file = viewOf<MCChatFileRowView>(rowWithText(rows(), name));
+    QVERIFY(file && file->acceptButton()->isVisible());
+    QTest::ignoreMessage(QtWarningMsg,
+                         "Refused to accept a file whose name is not a plain file name");
+    QTest::mouseClick(file->acceptButton(), Qt::LeftButton);
+
+    // The row says why in full, and offers no answer any more.
+    const QString said = QStringLiteral("Refused: the file's name is not valid");
+    QCOMPARE(file->sendingText(), said);
+    QVERIFY(!file->acceptButton()->isVisible() && !file->declineButton()->isVisible());
+    QVERIFY(!file->accessoryText().contains(QStringLiteral("Refused")));
+    const QLabel *state = file->stateLabel();
+    QVERIFY(state->isVisible());
+    QVERIFY2(state->heightForWidth(state->width()) <= state->height() ||
+                 state->fontMetrics().horizontalAdvance(said) <= state->width(),
+             qPrintable(QStringLiteral("%1x%2").arg(state->width()).arg(state->height())));
+    QVERIFY(state->geometry().right() <= file->width());
 }
 
 void TestPeopleChat::filesDroppedOnTheSidebarRowAndLocalFiles()

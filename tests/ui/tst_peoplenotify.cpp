@@ -75,6 +75,7 @@ private slots:
     void invitationArrivesBehindAnotherWindow();
     void invitationsAreAnsweredOnThePage();
     void namesAndAnsweredRowsLetGo();
+    void desktopBubblesAreBoundedAndBurstsCounted();
 
 private:
     MCMainWindow *window() const { return m_shell.delegate()->mainWindow(); }
@@ -323,7 +324,8 @@ void TestPeopleNotify::invitationArrivesBehindAnotherWindow()
     const QJsonObject bubble = recorded().first();
     // The name as the window shows it: its markup as text, its override defused.
     QCOMPARE(bubble["summary"].toString(), QStringLiteral("Bea <b>&amp; \uFFFDetirw"));
-    QCOMPARE(bubble["body"].toString(), QStringLiteral("Invited you to become a contact"));
+    QCOMPARE(bubble["body"].toString(),
+             QStringLiteral("\u2068Invited you to become a contact\u2069"));
     QCOMPARE(bubble["app_name"].toString(), QStringLiteral("Lumarin"));
 
     // In front again: the next one is shown by the window alone.
@@ -354,7 +356,7 @@ void TestPeopleNotify::invitationsAreAnsweredOnThePage()
                 .toString()
                 .startsWith(QStringLiteral("Bea <b>&amp; ")));
     QCOMPARE(rows->index(0, MCNotificationsModel::SubjectColumn).data().toString(),
-             QStringLiteral("Invited you to become a contact"));
+             QStringLiteral("\u2068Invited you to become a contact\u2069"));
     QCOMPARE(page->splitBottomView()->currentWidget(), page->viewNoSelection());
     QCOMPARE(page->textForNoSelection(), QStringLiteral("2 new messages"));
 
@@ -466,6 +468,52 @@ void TestPeopleNotify::namesAndAnsweredRowsLetGo()
     QTRY_COMPARE(rows->rowCount(), MCManager::MaximumAnsweredMessages + 1);
     QCOMPARE(rows->index(0, MCNotificationsModel::SenderColumn).data().toString(),
              QStringLiteral("Latest"));
+}
+
+void TestPeopleNotify::desktopBubblesAreBoundedAndBurstsCounted()
+{
+    QWidget other;
+    other.resize(200, 100);
+    other.show();
+    other.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&other));
+    QTRY_VERIFY(!window()->isActiveWindow());
+
+    // A 100 KiB message whose override would show "exe.pdf": one bubble, its text cut short,
+    // without the override, isolated.
+    int before = recorded().size();
+    const QString tail = QString(100 * 1024, QLatin1Char('x'));
+    QVERIFY(!m_server
+                 .postMessageToContactAs(BeaEmail, QLatin1String(DemoEmail),
+                                         QStringLiteral("invoice\u202Efdp.exe\n") + tail)
+                 .isEmpty());
+    QTRY_COMPARE_WITH_TIMEOUT(recorded().size(), before + 1, 20000);
+    const QString body = recorded().last()["body"].toString();
+    QCOMPARE(body, QChar(0x2068) + QStringLiteral("invoicefdp.exe ") + tail.left(185) +
+                       QChar(0x2026) + QChar(0x2069));
+
+    // A flood of messages: a bubble or two that count them, not one each.
+    before = recorded().size();
+    const int flood = 40;
+    for (int i = 0; i < flood; ++i)
+        QVERIFY(!m_server
+                     .postMessageToContactAs(BeaEmail, QLatin1String(DemoEmail),
+                                             QStringLiteral("flood %1").arg(i))
+                     .isEmpty());
+    int told = 0;
+    const QRegularExpression counted(QStringLiteral("^(\\d+) new messages$"));
+    const auto tally = [&] {
+        told = 0;
+        for (const QJsonObject &bubble : recorded().mid(before)) {
+            const QRegularExpressionMatch match = counted.match(bubble["summary"].toString());
+            told += match.hasMatch() ? match.captured(1).toInt() : 1;
+        }
+        return told;
+    };
+    QTRY_COMPARE_WITH_TIMEOUT(tally(), flood, 30000);
+    const int bubbles = recorded().size() - before;
+    QVERIFY2(bubbles <= 3, qPrintable(QString::number(bubbles)));
+    other.close();
 }
 
 int main(int argc, char **argv)

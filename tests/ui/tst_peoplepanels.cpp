@@ -394,6 +394,18 @@ void TestPeoplePanels::sidePanelListsFilesLinksAndPeople()
     QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, where);
     QCOMPARE(m_opened.urls.size(), 1);
     QCOMPARE(table->selectionModel()->selectedRows().value(0).row(), 1);
+    // A mail link opens as its address alone: its writer chooses no file to attach.
+    QVERIFY(!m_server
+                 .postMessageAs(CalEmail, team->identifier(),
+                                QStringLiteral("mailto:cal@kerlo.local?attach=/etc/passwd"))
+                 .isEmpty());
+    QTRY_COMPARE_WITH_TIMEOUT(links->rowCount(), 3, 20000);
+    MCShareLinkCell *third = nullptr;
+    QTRY_VERIFY((third = qobject_cast<MCShareLinkCell *>(table->indexWidget(links->index(2, 0)))));
+    QTRY_VERIFY(third->hyperlinkTextField()->isVisible());
+    QTest::mouseClick(third->hyperlinkTextField(), Qt::LeftButton, {}, QPoint(3, 3));
+    QCOMPARE(m_opened.urls.mid(1), QList<QUrl>{QUrl(QStringLiteral("mailto:cal@kerlo.local"))});
+    m_opened.urls = m_opened.urls.mid(0, 1);
 
     // Files: a received file is listed while pending; the menu goes to its invitation.
     QVERIFY(!m_server.seedFile(BeaEmail, QStringLiteral("/<b>plan &amp;.txt"), "plan").isEmpty());

@@ -87,6 +87,17 @@ MOShareLink link(const QString &path, const QString &token, const QDateTime &cre
     return value;
 }
 
+// The alerts presented about the share-link e-mail (the form tells its own failures).
+QStringList emailAlerts(const ScriptedAlertPresenter &alerts)
+{
+    QStringList texts;
+    for (const Alert &alert : alerts.alerts()) {
+        if (alert.messageText.contains(QStringLiteral("e-mail")))
+            texts.append(alert.messageText);
+    }
+    return texts;
+}
+
 // An item view's row names, top to bottom.
 QStringList columnTexts(const QAbstractItemModel *model, int column, int role = Qt::DisplayRole)
 {
@@ -541,16 +552,69 @@ void TestShareLinks::emailFormRefusesBadAddressesAndReportsFailures()
              QStringLiteral("Email(s) sent to ann@example.org\n"
                             "x@unreachable.org could not be reached"));
 
-    // A failed request ends the wait with the failure, and the user can send again.
+    // A failed request ends the wait with the failure, told once, in the form, which stays
+    // open with what was typed; the user can send again.
+    QTest::keyClicks(form->messageTextView(), QStringLiteral("Have a look"));
+    const QString typed = form->tokenField()->text();
+    m_shell.alerts.clearRecord();
     QVERIFY(m_server.forceStatus(QStringLiteral("/api/v1/sharelinks/email"), 500));
     QTest::mouseClick(form->buttonEmail(), Qt::LeftButton);
     QVERIFY(form->isSending());
     QTRY_VERIFY_WITH_TIMEOUT(!form->isSending(), 15000);
     QCOMPARE(form->textSendingEmail()->text(),
              QStringLiteral("Could not send the share link by e-mail"));
+    QVERIFY(popover->isVisible());
+    QCOMPARE(popover->popupMainView()->currentWidget(), form);
+    QCOMPARE(form->tokenField()->text(), typed);
+    QCOMPARE(form->messageTextView()->toPlainText(), QStringLiteral("Have a look"));
+    QTest::qWait(200); // a sheet would be presented from the event loop
+    QCOMPARE(emailAlerts(m_shell.alerts), QStringList());
     QTest::mouseClick(form->buttonEmail(), Qt::LeftButton);
     QTRY_COMPARE(form->textSendingEmail()->text(), QStringLiteral("Email(s) sent"));
     QCOMPARE(m_server.requestsTo(QStringLiteral("/api/v1/sharelinks/email")).size(), 3);
+
+    // Closed while a send is under way that then fails: the popover opens again on the form,
+    // as it was left, and says what failed.
+    QVERIFY(m_server.drop(QStringLiteral("/api/v1/sharelinks/email"), -1));
+    QTest::mouseClick(form->buttonEmail(), Qt::LeftButton);
+    QVERIFY(form->isSending());
+    popover->hide();
+    QTRY_VERIFY_WITH_TIMEOUT(popover->isVisible(), 15000);
+    QVERIFY(!form->isSending());
+    QCOMPARE(popover->popupMainView()->currentWidget(), form);
+    QVERIFY(!form->textSendingEmail()->text().isEmpty());
+    QVERIFY(form->textSendingEmail()->text() != QStringLiteral("Email(s) sent"));
+    QCOMPARE(form->tokenField()->text(), typed);
+    QCOMPARE(form->messageTextView()->toPlainText(), QStringLiteral("Have a look"));
+    QCOMPARE(emailAlerts(m_shell.alerts), QStringList());
+    QVERIFY(m_server.reset());
+
+    // Too many recipients, or an address too long, are refused before anything is sent, and
+    // what was typed stays.
+    QStringList many;
+    for (int i = 0; i < 200; ++i)
+        many.append(QStringLiteral("someone%1@example.org").arg(i));
+    const struct
+    {
+        QString entry, said;
+    } refused[] = {
+        {many.join(QStringLiteral(", ")),
+         QStringLiteral("Too many recipients: an e-mail goes to at most 50 addresses.")},
+        {QString(10240, QLatin1Char('a')) + QStringLiteral("@example.org"),
+         QStringLiteral("An address is too long: at most 254 characters.")},
+    };
+    for (const auto &entry : refused) {
+        form->tokenField()->clear();
+        form->tokenField()->setText(entry.entry);
+        QTest::mouseClick(form->buttonEmail(), Qt::LeftButton);
+        QVERIFY(!form->isSending());
+        QCOMPARE(form->textSendingEmail()->text(), entry.said);
+        QVERIFY(form->imageSendingEmail()->isVisible());
+        QVERIFY(!form->tokenField()->text().isEmpty());
+        QCOMPARE(form->messageTextView()->toPlainText(), QStringLiteral("Have a look"));
+    }
+    QTest::qWait(200);
+    QVERIFY(m_server.requestsTo(QStringLiteral("/api/v1/sharelinks/email")).isEmpty());
     popover->hide();
 }
 

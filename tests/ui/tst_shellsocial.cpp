@@ -8,13 +8,18 @@
 #include "mccontact.h"
 #include "mcgroup.h"
 #include "mcjoininvitation.h"
+#include "mcmainwindow.h"
 #include "mcmanager.h"
+#include "mcsidebarcontroller.h"
+#include "mcsidebarmodel.h"
 #include "moconversationsmanager.h"
 #include "servicereader.h"
 #include "shelltestfixture.h"
 
 #include <QBuffer>
 #include <QImage>
+#include <QJsonArray>
+#include <QJsonObject>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -52,6 +57,7 @@ private slots:
     void joinInvitationIsCountedOnceAndAnsweredOnce();
     void contactGetsItsConversationsMessagesAndFiles();
     void groupConversationIsAnEntityOfItsOwn();
+    void namelessGroupIsListedAsNoName();
 
 private:
     KerloLocal m_server;
@@ -158,6 +164,43 @@ void TestShellSocial::groupConversationIsAnEntityOfItsOwn()
     // The group's message went to the group alone.
     QCOMPARE(bea->writtenMessages().size(), 2);
     QCOMPARE(hub->contacts().size(), 1);
+}
+
+void TestShellSocial::namelessGroupIsListedAsNoName()
+{
+    MCManager *hub = MCManager::sharedManager();
+    const int before = hub->groups().size();
+    QVERIFY(!m_server
+                 .createUser(QStringLiteral("cal@kerlo.local"), QStringLiteral("pw"),
+                             {{"first_name", "Cal"}})
+                 .isEmpty());
+    // Bea starts a group without a name with the user and Cal, and writes in it.
+    QJsonObject started;
+    QCOMPARE(m_bea.post(QStringLiteral("/conversations/start"),
+                        {{"users", QJsonArray{QString::fromLatin1(DemoEmail),
+                                              QStringLiteral("cal@kerlo.local")}}},
+                        &started),
+             200);
+    const qint64 id = started.value(QLatin1String("conversation"))
+                          .toObject()
+                          .value(QLatin1String("id"))
+                          .toVariant()
+                          .toLongLong();
+    QVERIFY(id > 0);
+    QVERIFY(!m_server.postMessageAs(BeaEmail, id, QStringLiteral("hello all")).isEmpty());
+    QTRY_COMPARE_WITH_TIMEOUT(hub->groups().size(), before + 1, 20000);
+    MCGroup *nameless = qobject_cast<MCGroup *>(hub->socialEntity(id));
+    QVERIFY(nameless);
+    QCOMPARE(nameless->roomName(), QStringLiteral("NO NAME"));
+
+    // The sidebar lists it under the same words, not under its key.
+    QAbstractItemModel *sidebar = m_shell.delegate()->mainWindow()->sidebar()->model();
+    QModelIndexList rows;
+    QTRY_VERIFY(
+        !(rows = sidebar->match(sidebar->index(0, 0), MCSidebarModel::PlaceRole, nameless->title(),
+                                1, Qt::MatchExactly | Qt::MatchRecursive))
+             .isEmpty());
+    QCOMPARE(rows.first().data().toString(), QStringLiteral("NO NAME"));
 }
 
 int main(int argc, char **argv)

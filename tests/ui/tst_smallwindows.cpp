@@ -307,8 +307,30 @@ int scenarioRestart()
     return quit(shell) ? 0 : 6;
 }
 
+// A desktop that names no application for web links (empty XDG folders): the window says
+// the page could not be opened and gives its address instead of saying it opened.
+int scenarioNoBrowser()
+{
+    MCPasswordRecoveryController window(QStringLiteral("Lumarin"),
+                                        QUrl(QStringLiteral("https://kerlo.example")));
+    window.setPasswordForgot(true);
+    window.show();
+    SCENARIO_CHECK(QTest::qWaitForWindowExposed(&window), 2);
+    QTest::keyClicks(window.emailTextfield(), QStringLiteral("someone@example.org"));
+    SCENARIO_CHECK(window.submitButton()->isEnabled(), 3);
+    QTest::mouseClick(window.submitButton(), Qt::LeftButton);
+    const QString said = window.forgotMessageTextfield()->text();
+    qInfo("Said: %s", qPrintable(said));
+    SCENARIO_CHECK(!said.contains(QStringLiteral("has opened")), 4);
+    SCENARIO_CHECK(said.contains(QStringLiteral("https://kerlo.example/forgot")), 5);
+    SCENARIO_CHECK(said.contains(QStringLiteral("Nothing was sent")), 6);
+    return 0;
+}
+
 int runScenarioMain(const QString &name)
 {
+    if (name == QLatin1String("nobrowser"))
+        return scenarioNoBrowser();
     if (name == QLatin1String("first"))
         return scenarioFirstSignIn();
     if (name == QLatin1String("restart"))
@@ -608,6 +630,24 @@ void TestSmallWindows::passwordWindowEnablesItsButtonsOnlyForValidInputAndSendsN
     QVERIFY(window.forgotMessageTextfield()->text().isEmpty());
     click(window.findChild<QPushButton *>(QStringLiteral("cancelButton")));
     QVERIFY(!window.isVisible());
+
+    // Where nothing opens web links, it says so with the address, even with a launcher that
+    // starts and fails (xdg-open without a browser).
+    QTemporaryDir empty;
+    QVERIFY(empty.isValid());
+    QVERIFY(QDir().mkpath(empty.filePath(QStringLiteral("bin"))));
+    QFile launcher(empty.filePath(QStringLiteral("bin/xdg-open")));
+    QVERIFY(launcher.open(QIODevice::WriteOnly) && launcher.write("#!/bin/sh\nexit 3\n") > 0);
+    launcher.close();
+    QVERIFY(launcher.setPermissions(launcher.permissions() | QFileDevice::ExeOwner));
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_DATA_DIRS"), empty.path());
+    environment.insert(QStringLiteral("XDG_CONFIG_DIRS"), empty.path());
+    environment.insert(QStringLiteral("PATH"), empty.filePath(QStringLiteral("bin")) +
+                                                   QLatin1Char(':') +
+                                                   environment.value(QStringLiteral("PATH")));
+    environment.remove(QStringLiteral("BROWSER"));
+    QCOMPARE(runScenario(QStringLiteral("nobrowser"), {}, 60000, environment), 0);
 }
 
 void TestSmallWindows::aboutShowsTheBuildAndOpensTheSite()

@@ -22,10 +22,9 @@ MDevicesManager::MDevicesManager(QObject *parent)
         });
     connect(m_requests, &MJsonRequestManager::decodeError, this,
             [this](const MNetworkRequest &request, const QByteArray &, const MNetworkReply &reply) {
-                fail(request,
-                     reply.statusCode() == 200
-                         ? tr("The service's answer could not be read.")
-                         : tr("The service answered with status %1.").arg(reply.statusCode()));
+                fail(request, reply.statusCode() == 200
+                                  ? tr("The service's answer could not be read.")
+                                  : statusMessage(reply.statusCode()));
             });
     connect(m_requests,
             qOverload<const MNetworkRequest &, QNetworkReply::NetworkError>(
@@ -42,6 +41,14 @@ MDevicesManager::MDevicesManager(QObject *parent)
 }
 
 MDevicesManager::~MDevicesManager() = default;
+
+QString MDevicesManager::statusMessage(int status)
+{
+    // No status at all means no answer came: the connection failed or was dropped.
+    if (status <= 0)
+        return tr("The service could not be reached.");
+    return tr("The service answered with status %1.").arg(status);
+}
 
 void MDevicesManager::listDevices()
 {
@@ -69,7 +76,7 @@ void MDevicesManager::fail(const MNetworkRequest &request, const QString &messag
 void MDevicesManager::finish(const MNetworkRequest &request, const QVariantMap &answer, int status)
 {
     if (status != 200) {
-        fail(request, tr("The service answered with status %1.").arg(status));
+        fail(request, statusMessage(status));
         return;
     }
     if (answer.value(QStringLiteral("devices")).type() != QVariant::List) {

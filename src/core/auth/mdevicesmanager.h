@@ -30,6 +30,7 @@ signals:
     void devicesFailed(const QString &message);
 
 private:
+    static QString statusMessage(int status);
     void fail(const MNetworkRequest &request, const QString &message);
     void finish(const MNetworkRequest &request, const QVariantMap &answer, int status);
 

@@ -69,13 +69,36 @@ QSaveFile *MAvatarManagerPrivate::downloadFile(const MNetworkRequest &request)
     return file->isOpen() ? file.get() : nullptr;
 }
 
+bool MAvatarManagerPrivate::refuseOversized(const MNetworkRequest &request, qint64 arriving,
+                                            const MNetworkReply &reply)
+{
+    qint64 &received = receivedBytes[request.requestId()];
+    received += arriving;
+    bool announced = false;
+    const qint64 length = reply.header("Content-Length").toLongLong(&announced);
+    if (received <= MAvatarManager::MaximumBytes &&
+        (!announced || length <= MAvatarManager::MaximumBytes))
+        return false;
+    qCWarning(lcCoreSocial) << "Refusing an avatar larger than" << MAvatarManager::MaximumBytes
+                            << "bytes";
+    // Erased first: what the abort reports finds nothing to commit.
+    pendingFiles.erase(request.requestId());
+    receivedBytes.erase(request.requestId());
+    downloads->cancelRequest(request.requestId());
+    return true;
+}
+
 void MAvatarManagerPrivate::dataArrivedForRequestSlot(const MNetworkRequest &request,
                                                       const QByteArray &data,
                                                       const MNetworkReply &reply)
 {
     if (request.userInfo().toMap().value(ReqActionKey).toInt() != Tolvo::DownloadAvatar ||
-        reply.statusCode() != 200)
+        reply.statusCode() != 200 || refused.contains(request.requestId()))
         return;
+    if (refuseOversized(request, data.size(), reply)) {
+        refused.insert(request.requestId());
+        return;
+    }
     if (QSaveFile *file = downloadFile(request))
         file->write(data);
 }
@@ -88,13 +111,16 @@ void MAvatarManagerPrivate::finishDownload(const MNetworkRequest &request,
     // Status 0 is a network error, which is not reported.
     if (status != 200 && status != 0)
         qCDebug(lcCoreSocial).nospace() << "Error fetching avatar (status code: " << status << ")";
-    if (status == 200 && reply.error() == QNetworkReply::NoError) {
+    const bool wasRefused = refused.remove(request.requestId());
+    if (status == 200 && reply.error() == QNetworkReply::NoError && !wasRefused &&
+        !refuseOversized(request, reply.body().size(), reply)) {
         QSaveFile *file = downloadFile(request);
         if (file && file->write(reply.body()) == reply.body().size() && file->commit())
             emit q->avatarReady(holder(request.userInfo().toMap()), file->fileName());
     }
     // Uncommitted, the partial download goes with its temporary file.
     pendingFiles.erase(request.requestId());
+    receivedBytes.erase(request.requestId());
 }
 
 void MAvatarManagerPrivate::finishUpload(const MNetworkRequest &request, const MNetworkReply &reply)
@@ -168,6 +194,8 @@ MAvatarManager::MAvatarManager(QObject *parent)
         connect(manager, &MNetworkRequestManager::requestCanceled, this,
                 [this, d](const MNetworkRequest &request) {
                     d->pendingFiles.erase(request.requestId());
+                    d->receivedBytes.erase(request.requestId());
+                    d->refused.remove(request.requestId());
                     if (request.userInfo().toMap().value(ReqActionKey).toInt() ==
                         Tolvo::UploadAvatar)
                         emit avatarUpdateFailed(0);

@@ -11,11 +11,14 @@ class MAvatarManagerPrivate;
 
 // Account pictures: a file cache under the core's avatars folder, filled from the accounts'
 // avatar URLs, and the upload of the signed-in user's own picture. Only http and https avatar
-// URLs whose path ends in a file name are fetched; anything else is never answered.
+// URLs whose path ends in a file name are fetched; anything else is never answered. Pictures
+// come from other users: a download past MaximumBytes is aborted and kept nowhere.
 class MAvatarManager : public QObject
 {
     Q_OBJECT
 public:
+    static constexpr qint64 MaximumBytes = 4 * 1024 * 1024;
+
     explicit MAvatarManager(QObject *parent = nullptr);
     ~MAvatarManager() override;
 

@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QSaveFile>
+#include <QSet>
 #include <QString>
 
 #include <map>
@@ -28,6 +29,10 @@ public:
                                    const MNetworkReply &reply);
     void replyFinishedForRequestSlot(const MNetworkRequest &request, const MNetworkReply &reply);
 
+    // Whether a download has grown, or says it will grow, past MaximumBytes; it is then
+    // aborted and nothing of it is kept.
+    bool refuseOversized(const MNetworkRequest &request, qint64 arriving,
+                         const MNetworkReply &reply);
     // The download file of a request, made on its first bytes; null when it cannot be opened.
     QSaveFile *downloadFile(const MNetworkRequest &request);
     void finishDownload(const MNetworkRequest &request, const MNetworkReply &reply);
@@ -41,6 +46,10 @@ public:
     // By request id. A download replaces the cache file only once it has completed, so a cut
     // or concurrent one never leaves a partial picture behind.
     std::map<QString, std::unique_ptr<QSaveFile>> pendingFiles;
+    // Bytes received so far, by request id.
+    std::map<QString, qint64> receivedBytes;
+    // Downloads aborted for their size whose end is yet to be reported.
+    QSet<QString> refused;
 };
 
 #endif // MAVATARMANAGER_P_H

@@ -126,8 +126,11 @@ void MCBottomViewController::didSlide(int index)
 
 void MCBottomViewController::setAccount(const MOUserAccount &account)
 {
-    m_usedSizeString = m_sizeFormatter.stringFromNumber(double(account.usedSize()));
-    m_totalSizeString = m_sizeFormatter.stringFromNumber(double(account.totalSize()));
+    // Figures below zero from the service count as none, as on the account page.
+    m_usedSizeString =
+        m_sizeFormatter.stringFromNumber(double(qMax<qint64>(0, account.usedSize())));
+    m_totalSizeString =
+        m_sizeFormatter.stringFromNumber(double(qMax<qint64>(0, account.totalSize())));
     updateCenteredTextField();
 }
 

@@ -336,8 +336,10 @@ void MCBrowsableViewController::listingRequested(const QString &path)
 
 void MCBrowsableViewController::listingFailed(const QString &path)
 {
-    if (showsFolder(path) && m_updater.rootNode()->childrenDirty())
+    if (showsFolder(path) && m_updater.rootNode()->childrenDirty()) {
         setLoadState(LoadState::Failed);
+        announceChildrenCount();
+    }
 }
 
 bool MCBrowsableViewController::showsFolder(const QString &path) const
@@ -380,8 +382,10 @@ void MCBrowsableViewController::announceChildrenCount()
     // from other devices included, not only what the folder's metadata said.
     const MCNodePtr folder = shownFolder();
     MCManager *hub = MCManager::sharedManager();
+    // A folder not listed yet (or whose listing failed) shows nothing, whatever its metadata
+    // says it holds.
     if (folder && hub->isSelectedController(this) && hub->currentPath() == folder->filePath())
-        hub->setTotalCount(qint64(folder->childrenCount()));
+        hub->setTotalCount(folder->childrenDirty() ? 0 : qint64(folder->childrenCount()));
 }
 
 void MCBrowsableViewController::objectsNotification(const MOPostedNotification &notification)

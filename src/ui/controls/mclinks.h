@@ -9,7 +9,12 @@
 namespace MCLinks {
 
 bool isOpenable(const QUrl &url);
-// Opens the link with the desktop's handler when it is openable; false otherwise.
+// Whether the desktop names an application for the link's scheme. Handing a link over only
+// starts a launcher, which succeeds with nothing to open the link: a window that says a page
+// was opened asks this too.
+bool hasDesktopHandler(const QUrl &url);
+// Opens the link with the desktop's handler when it is openable; false otherwise. A mail link
+// is opened as its address alone, without its query or fragment.
 bool open(const QUrl &url);
 
 } // namespace MCLinks

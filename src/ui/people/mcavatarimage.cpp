@@ -1,11 +1,12 @@
 #include "mcavatarimage.h"
 
+#include <QFileInfo>
 #include <QImage>
 #include <QImageReader>
 
 QImage MCAvatarImage::read(const QString &path, int side)
 {
-    if (path.isEmpty())
+    if (path.isEmpty() || QFileInfo(path).size() > maximumBytes)
         return QImage();
     QImageReader reader(path);
     reader.setDecideFormatFromContent(true);

@@ -132,6 +132,15 @@ void MCChatCollaborationEntry::setDeclined()
     emit stateChanged();
 }
 
+void MCChatCollaborationEntry::setRefused(const QString &reason)
+{
+    m_pending = false;
+    m_sendingText = reason;
+    m_descriptionString.clear();
+    emit stateChanged();
+    emit accessoryStringChanged();
+}
+
 QString MCChatCollaborationEntry::convertStringToFullDate(const QDateTime &date)
 {
     return MCDateText::text(date, MCDateText::Short, MCDateText::Short);

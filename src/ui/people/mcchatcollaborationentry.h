@@ -62,6 +62,9 @@ public:
     void setCollaborationSent(); // the service took the invitation
     void setAccepted();          // the user accepted a received file
     void setDeclined();          // the user declined it
+    // The program would not accept the received file (reason says why): no answer is
+    // offered any more.
+    void setRefused(const QString &reason);
     // Recomputes the flags and texts from the invitation and answers the accessory text.
     QString getCollaborationStatus();
     // Records a group member's answer; once every member answered, the row leaves the

@@ -21,7 +21,13 @@ void MCGroup::setChatRoom(const MOConversation &room)
 
 QString MCGroup::title() const
 {
-    return QStringLiteral("%1://%2").arg(roomName()).arg(identifier());
+    return QStringLiteral("%1://%2").arg(m_chatRoom.name()).arg(identifier());
+}
+
+QString MCGroup::roomName() const
+{
+    const QString name = m_chatRoom.name();
+    return name.trimmed().isEmpty() ? tr("NO NAME") : name;
 }
 
 QString MCGroup::description() const

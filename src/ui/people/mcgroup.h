@@ -12,9 +12,10 @@ public:
 
     MOConversation chatRoom() const override { return m_chatRoom; }
     void setChatRoom(const MOConversation &room) override;
-    // "name://identifier".
+    // "name://identifier", with the service's name as it is: the key of the group's page.
     QString title() const override;
-    QString roomName() const override { return m_chatRoom.name(); }
+    // The service's name, or "NO NAME" as for people without one.
+    QString roomName() const override;
     // "<n> people".
     QString description() const override;
     QList<MOUserAccount> rcptAccounts() const override { return m_chatRoom.participants(); }

@@ -119,8 +119,7 @@ void MCSocialEntity::acceptCollaboration(const MCChatCollaborationEntryPtr &entr
     if (destination.isEmpty()) {
         // A name that would put the file outside "Files From ...": refused, and the row says so.
         qCWarning(lcPeople) << "Refused to accept a file whose name is not a plain file name";
-        entry->getCollaborationStatus();
-        entry->setDescriptionString(tr("Refused: the file's name is not valid"));
+        entry->setRefused(tr("Refused: the file's name is not valid"));
         return;
     }
     entry->setAccepted();

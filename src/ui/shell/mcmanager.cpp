@@ -351,7 +351,8 @@ void MCManager::nodeFetchedNotification(const MOPostedNotification &notification
         return;
     setCurrentNode(node);
     setCurrentPath(node->filePath());
-    setTotalCount(qint64(node->childrenCount()));
+    // Counted once its listing is shown: the metadata's count is not what the view shows.
+    setTotalCount(0);
 }
 
 void MCManager::objectModifiedNotification(const MOPostedNotification &notification)

@@ -7,6 +7,7 @@
 #include "mcbrowsableviewcontroller.h"
 #include "mcdesktopnotifier.h"
 #include "mcgroup.h"
+#include "mcnotificationtext.h"
 #include "mcoptions.h"
 #include "mcshelllogging.h"
 #include "mcsocialentity.h"
@@ -129,7 +130,7 @@ void MCManager::playSound(const QString &name)
 void MCManager::notifyOnDesktop(const QString &title, const QString &text)
 {
     if (m_desktopNotifier)
-        m_desktopNotifier->notify(title, text);
+        m_desktopNotifier->notify(MCDesktopNotifier::FileUpdate, title, text);
 }
 
 void MCManager::entityMessagesArrived(MCSocialEntity *entity, const QList<MOMessage> &messages)
@@ -142,6 +143,11 @@ void MCManager::entityMessagesArrived(MCSocialEntity *entity, const QList<MOMess
         QString title = sender ? sender->fullName() : message.sender().email();
         if (qobject_cast<MCGroup *>(entity))
             title = tr("%1 in %2").arg(title, entity->roomName());
-        notifyOnDesktop(title, m_emoji.emojify(message.body()).text);
+        if (m_desktopNotifier)
+            // Only the start is shown: a huge body is not copied whole on its way there.
+            m_desktopNotifier->notify(
+                MCDesktopNotifier::Message, title,
+                m_emoji.emojify(message.body().left(2 * MCNotificationText::MaximumBodyLength))
+                    .text);
     }
 }

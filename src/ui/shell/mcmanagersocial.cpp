@@ -432,7 +432,8 @@ void MCManager::conversationsManagerDidReceiveJoinInvitation(MOConversationsMana
     if (!row->messageRead()) {
         setUnreadNotifications(m_unreadNotifications + 1);
         if (m_desktopNotifier)
-            m_desktopNotifier->notify(row->messageSender(), row->messageSubject());
+            m_desktopNotifier->notify(MCDesktopNotifier::Invitation, row->messageSender(),
+                                      row->messageSubject());
     }
     const QString path =
         m_avatarManager ? m_avatarManager->avatarPath(invitation.sender()) : QString();

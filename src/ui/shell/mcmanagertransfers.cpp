@@ -84,7 +84,9 @@ void MCManager::tolvoLibNotification(const MOPostedNotification &notification)
         alertNameTaken(notification);
     } else if (code == MOCoreNotification::OutdatedLocalCopy) {
         alertOutdatedLocalCopy(notification);
-    } else if (core.type() == MOCoreNotification::Error) {
+    } else if (core.type() == MOCoreNotification::Error &&
+               action != MOCoreNotification::EmailShareLink) {
+        // A share-link e-mail's failure is told in its form, which a sheet would close.
         presentFailure(core);
     }
 }

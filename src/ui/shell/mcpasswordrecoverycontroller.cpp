@@ -21,6 +21,8 @@ QLabel *messageLabel(QWidget *parent, const QString &name)
     label->setObjectName(name);
     label->setTextFormat(Qt::PlainText);
     label->setWordWrap(true);
+    // An address to open by hand can be copied from it.
+    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
     QPalette palette = label->palette();
     palette.setColor(QPalette::WindowText, QColor(0xc0, 0x20, 0x20));
     label->setPalette(palette);
@@ -152,12 +154,14 @@ void MCPasswordRecoveryController::confirmOperation()
 {
     // Nothing leaves the program from here: the message says what did happen instead.
     if (m_forgot) {
-        if (MCLinks::open(resetPage()))
+        const QUrl page = resetPage();
+        if (MCLinks::open(page) && MCLinks::hasDesktopHandler(page))
             m_forgotMessage->setText(tr("The password reset page has opened in your web browser. "
                                         "Nothing was sent from here."));
         else
-            m_forgotMessage->setText(tr("The password reset page could not be opened. Nothing "
-                                        "was sent."));
+            m_forgotMessage->setText(tr("No web browser could open the password reset page. "
+                                        "Visit %1 to reset your password. Nothing was sent.")
+                                         .arg(page.toString()));
         fitMessages();
         return;
     }

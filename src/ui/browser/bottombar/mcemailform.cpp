@@ -24,6 +24,15 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+namespace {
+
+// One e-mail goes to a handful of people, not a mailing list; an address is at most 254
+// characters long.
+constexpr int MaximumRecipients = 50;
+constexpr int MaximumAddressLength = 254;
+
+} // namespace
+
 MCEmailForm::MCEmailForm(MOObjectsManager *objects, MONotificationCenter *coreMessages,
                          QWidget *parent)
     : QWidget(parent)
@@ -154,12 +163,18 @@ void MCEmailForm::actionSendEmail()
     if (m_sending || m_tokenField->entries().isEmpty() || !m_objects)
         return;
     const QStringList addresses = m_tokenField->recipients();
+    if (addresses.size() > MaximumRecipients) {
+        refuse(tr("Too many recipients: an e-mail goes to at most %1 addresses.")
+                   .arg(MaximumRecipients));
+        return;
+    }
     for (const QString &address : addresses) {
+        if (address.size() > MaximumAddressLength) {
+            refuse(tr("An address is too long: at most %1 characters.").arg(MaximumAddressLength));
+            return;
+        }
         if (!MCFunctions::validateEmail(address)) {
-            m_textSendingEmail->setText(tr("%1 %2").arg(address, tr("not valid")));
-            m_imageSendingEmail->setPixmap(MCImages::themedOrNamed(
-                QStringLiteral("dialog-warning"), QStringLiteral("rejected.png"), 16));
-            m_imageSendingEmail->show();
+            refuse(tr("%1 %2").arg(address, tr("not valid")));
             return;
         }
     }
@@ -172,6 +187,15 @@ void MCEmailForm::actionSendEmail()
         focused->clearFocus();
     m_objects->sendShareLinkByEmailWithShareLink(m_link, m_filePath, addresses,
                                                  m_messageTextView->toPlainText());
+}
+
+void MCEmailForm::refuse(const QString &reason)
+{
+    // Nothing was sent: what was typed stays for the user to mend.
+    m_textSendingEmail->setText(reason);
+    m_imageSendingEmail->setPixmap(MCImages::themedOrNamed(QStringLiteral("dialog-warning"),
+                                                           QStringLiteral("rejected.png"), 16));
+    m_imageSendingEmail->show();
 }
 
 void MCEmailForm::emailsSentNotification(const MOPostedNotification &notification)
@@ -201,6 +225,7 @@ void MCEmailForm::coreMessage(const MOPostedNotification &notification)
         return;
     qCInfo(lcBrowser) << "The share-link e-mail was not sent";
     finishSending(message.message(), false);
+    emit sendFailed();
 }
 
 void MCEmailForm::finishSending(const QString &status, bool success)

@@ -21,7 +21,9 @@ class YRKSpinningProgressIndicator;
 // The share-link popover's second page: the e-mail form. A blue band names the shared file;
 // the recipients field completes from the user's contacts; Send validates every address,
 // sends once through the objects facade and shows the progress, then what the service
-// answered (the addresses it could not reach included) or the failure.
+// answered (the addresses it could not reach included) or the failure. Too many recipients
+// or an address too long are refused before anything is sent; what was typed stays until a
+// new link is shown.
 class MCEmailForm
     : public QWidget
     , public MOContactsManagerDelegate
@@ -63,6 +65,8 @@ public:
 
 signals:
     void backRequested();
+    // The send failed; the form says why and still holds what was typed.
+    void sendFailed();
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -71,6 +75,7 @@ private:
     void emailsSentNotification(const MOPostedNotification &notification);
     void coreMessage(const MOPostedNotification &notification);
     void finishSending(const QString &status, bool success);
+    void refuse(const QString &reason);
 
     MOObjectsManager *m_objects;
     MOContactsManager *m_contactsManager;

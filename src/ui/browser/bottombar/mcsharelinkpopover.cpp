@@ -88,6 +88,12 @@ MCShareLinkPopover::MCShareLinkPopover(MOObjectsManager *objects,
             &MCShareLinkPopover::actionSendByEmail);
     connect(m_emailForm, &MCEmailForm::backRequested, this,
             &MCShareLinkPopover::actionBackToFirstView);
+    connect(m_emailForm, &MCEmailForm::sendFailed, this, [this] {
+        if (isVisible())
+            return;
+        m_mainView->setCurrentWidget(m_emailForm);
+        showAbove(m_anchor);
+    });
 }
 
 void MCShareLinkPopover::showShareLinkPopupWith(const QUrl &link, const MOStorageObject &object,
@@ -173,6 +179,7 @@ void MCShareLinkPopover::setResultText(const QString &fileName, const QUrl &link
 
 void MCShareLinkPopover::showAt(QWidget *anchor)
 {
+    m_anchor = anchor;
     adjustSize();
     m_anchor = anchor;
     if (anchor) {

@@ -18,7 +18,8 @@ class QStackedWidget;
 // The share-link popover, opened at a control: above one in the lower half of its window (the
 // status bar's account button), below one in the upper half (the toolbar's Share). Its first
 // page shows a new link: the file's thumbnail or icon, a sentence with the link, Copy and Email;
-// its second page is the e-mail form. Pages cross-fade when the user goes between them.
+// its second page is the e-mail form. Pages cross-fade when the user goes between them. A
+// send that fails after the popover was closed opens it again on the form, as it was left.
 class MCShareLinkPopover : public QFrame
 {
     Q_OBJECT
@@ -65,6 +66,7 @@ private:
     MCClickTextView *m_textViewClick;
     KBButton *m_buttonCopy;
     KBButton *m_buttonSendByEmail;
+    QPointer<QWidget> m_anchor;
 };
 
 #endif // MCSHARELINKPOPOVER_H

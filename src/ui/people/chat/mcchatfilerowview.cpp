@@ -56,6 +56,8 @@ MCChatFileRowView::MCChatFileRowView(const MCChatEntryPtr &entry, const QString 
     }
     m_name->setText(MCString::stringForName(senderName));
     m_accessory->setAlignment(Qt::AlignRight | Qt::AlignTop);
+    m_state->setWordWrap(true);
+    m_state->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_icon->setFixedSize(40, 40);
     m_label->setTextInteractionFlags(Qt::NoTextInteraction);
     connect(m_send, &QPushButton::clicked, this, [this] { emit sendRequested(fileEntry()); });
@@ -133,7 +135,6 @@ void MCChatFileRowView::layoutContents()
     const int textW = qMax(0, w - textX - 8 - reservedWidth());
     m_label->setGeometry(textX, 24, textW, 16);
     m_size->setGeometry(textX, 42, textW, 14);
-    m_state->setGeometry(textX, 58, textW, 14);
     int right = w - 8;
     for (QPushButton *b : {m_cancel, m_send, m_decline, m_accept, m_show}) {
         if (b->isHidden())
@@ -143,6 +144,9 @@ void MCChatFileRowView::layoutContents()
         b->setGeometry(right, 72, bw, 24);
         right -= 6;
     }
+    // Without buttons the state line may wrap down to the row's bottom.
+    const bool buttons = right < w - 8;
+    m_state->setGeometry(textX, 58, textW, buttons ? 14 : height() - 58 - 2);
 }
 
 void MCChatFileRowView::resizeEvent(QResizeEvent *event)

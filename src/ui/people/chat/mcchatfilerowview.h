@@ -22,6 +22,7 @@ public:
         return m_entry.staticCast<MCChatCollaborationEntry>();
     }
     QString sendingText() const;
+    QLabel *stateLabel() const { return m_state; }
     QString accessoryText() const;
     QPushButton *sendButton() const { return m_send; }
     QPushButton *cancelButton() const { return m_cancel; }

@@ -1,9 +1,9 @@
 #include "mcchattextview.h"
 
 #include "mcemoji.h"
+#include "mclinks.h"
 
 #include <QAbstractTextDocumentLayout>
-#include <QDesktopServices>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QRegularExpression>
@@ -116,7 +116,7 @@ QUrl MCChatTextView::ind_linkAtIndex(int index) const
 void MCChatTextView::ind_clickedOnLink(const QUrl &link, int)
 {
     if (isOpenableLink(link))
-        QDesktopServices::openUrl(link);
+        MCLinks::open(link);
 }
 
 void MCChatTextView::paintEvent(QPaintEvent *)
@@ -146,7 +146,7 @@ void MCChatTextView::mousePressEvent(QMouseEvent *event)
         event->button() == Qt::LeftButton && !inSelection ? linkAt(event->pos()) : QString();
     const QUrl url(link);
     if (!link.isEmpty() && isOpenableLink(url)) {
-        QDesktopServices::openUrl(url);
+        MCLinks::open(url);
         event->accept();
         return;
     }

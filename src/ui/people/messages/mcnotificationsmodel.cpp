@@ -4,6 +4,7 @@
 #include "mcdatetext.h"
 #include "mcjoininvitation.h"
 #include "mcmanager.h"
+#include "mcnotificationtext.h"
 #include "mcstring.h"
 
 #include <QFont>
@@ -111,7 +112,7 @@ QVariant MCNotificationsModel::data(const QModelIndex &index, int role) const
         case SenderColumn:
             return MCString::stringForName(row->messageSender());
         case SubjectColumn:
-            return row->messageSubject();
+            return MCNotificationText::body(row->messageSubject());
         case DateColumn:
             return MCDateText::text(row->sentAt(), MCDateText::Medium, MCDateText::Short);
         default:
