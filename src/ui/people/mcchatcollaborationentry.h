@@ -62,6 +62,12 @@ public:
     void setCollaborationSent(); // the service took the invitation
     void setAccepted();          // the user accepted a received file
     void setDeclined();          // the user declined it
+    // The offer did not go through: prepared again (Send and Cancel), saying why.
+    void setSendFailed(const QString &reason);
+    // The user's answer did not go through: waiting again (Accept and Decline), saying why.
+    void setAnswerFailed(const QString &reason);
+    // The offered file is gone or no longer offered: nothing left to answer.
+    void setNoLongerOffered(const QString &text);
     // Recomputes the flags and texts from the invitation and answers the accessory text.
     QString getCollaborationStatus();
     // Records a group member's answer; once every member answered, the row leaves the
