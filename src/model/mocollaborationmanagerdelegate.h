@@ -42,6 +42,19 @@ public:
     virtual void collaborationManagerDidFailAcceptingWithError(MOCollaborationManager *manager,
                                                                const MOCollaboration &collaboration,
                                                                const MOError &error) = 0;
+    // The offer of the file at path in the conversation did not go through
+    // (MOSocialRequestErrorDomain).
+    virtual void collaborationManagerDidFailSendingInviteForPath(MOCollaborationManager *manager,
+                                                                 const QString &path,
+                                                                 qint64 conversationId,
+                                                                 const MOError &error)
+    {}
+    // A decline (or a revocation) of the invitation with token did not go through
+    // (MOSocialRequestErrorDomain).
+    virtual void collaborationManagerDidFailRejectingCollaboration(MOCollaborationManager *manager,
+                                                                   const QString &token,
+                                                                   const MOError &error)
+    {}
 };
 
 #endif // MOCOLLABORATIONMANAGERDELEGATE_H

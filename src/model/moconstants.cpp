@@ -78,5 +78,6 @@ MO_CONSTANT(MOInnerNotificationObjectKey)
 MO_CONSTANT(MOCollaborationInvitesNotification)
 MO_CONSTANT(MOCollaborationInstancesKey)
 MO_CONSTANT(MOCollaborationAcceptErrorDomain)
+MO_CONSTANT(MOSocialRequestErrorDomain)
 
 const QString MOAuthenticationErrorDomain = QStringLiteral("Authentication");

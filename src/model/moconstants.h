@@ -82,6 +82,12 @@ extern const QString MOCollaborationInvitesNotification;
 extern const QString MOCollaborationInstancesKey;
 extern const QString MOCollaborationAcceptErrorDomain;
 
+// A social request (a message, a file send or answer, a contact invitation or its answer, a
+// contact search) that did not go through: the code is the service's HTTP status, 0 when no
+// answer came (the connection dropped, or stayed silent too long); the service's message, when
+// it gave one, is the description.
+extern const QString MOSocialRequestErrorDomain;
+
 // Sign-in and token-refresh failures (code 403, key MOUserAuthenticationErrors).
 extern const QString MOAuthenticationErrorDomain; // "Authentication"
 

@@ -1,6 +1,7 @@
 #ifndef MOCONTACTSMANAGERDELEGATE_H
 #define MOCONTACTSMANAGERDELEGATE_H
 
+#include "moerror.h"
 #include "mouseraccount.h"
 
 #include <QList>
@@ -26,6 +27,16 @@ public:
     // collaborationManager:didSendInviteTo:
     virtual void collaborationManagerDidSendInviteTo(MOContactsManager *manager,
                                                      const QString &email)
+    {}
+    // The invitation did not go through (error in MOSocialRequestErrorDomain).
+    virtual void collaborationManagerDidFailSendingInviteTo(MOContactsManager *manager,
+                                                            const QString &email,
+                                                            const MOError &error)
+    {}
+    // The search failed for another reason than finding nobody (MOSocialRequestErrorDomain).
+    virtual void collaborationManagerDidFailFindingContactsForQuery(MOContactsManager *manager,
+                                                                    const QString &query,
+                                                                    const MOError &error)
     {}
     // collaborationManager:hasNewConnection:
     virtual void collaborationManagerHasNewConnection(MOContactsManager *manager,

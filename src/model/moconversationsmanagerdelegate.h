@@ -2,6 +2,7 @@
 #define MOCONVERSATIONSMANAGERDELEGATE_H
 
 #include "moconversation.h"
+#include "moerror.h"
 #include "mojoininvitation.h"
 #include "momessage.h"
 #include "mouseraccount.h"
@@ -44,6 +45,11 @@ public:
     conversationsManagerDidSendMessageForConversation(MOConversationsManager *manager,
                                                       const MOMessage &message,
                                                       const MOConversation &conversation) = 0;
+    // The message posted with postMessage() did not go through (MOSocialRequestErrorDomain).
+    virtual void conversationsManagerDidFailSendingMessageForConversation(
+        MOConversationsManager *manager, const MOMessage &message, qint64 conversationId,
+        const MOError &error)
+    {}
     // conversationsManager:didReceiveNewContacts:
     virtual void
     conversationsManagerDidReceiveNewContacts(MOConversationsManager *manager,

@@ -176,6 +176,7 @@ void TestCollaborationManager::answersReachTheSender()
 
     // A failed send is no failed accept, whatever the service calls it.
     QSignalSpy failed(manager.get(), &MCollaborationManager::collaborationAcceptError);
+    QSignalSpy sendFailed(manager.get(), &MCollaborationManager::collaborationInviteFailed);
     QSignalSpy finished(manager->findChild<MNetworkRequestManager *>(),
                         &MNetworkRequestManager::replyFinishedForRequest);
     QVERIFY(server.forceStatus("/api/v1/invites/invite.json", 404,
@@ -184,6 +185,11 @@ void TestCollaborationManager::answersReachTheSender()
     QVERIFY(finished.wait());
     QCOMPARE(failed.count(), 0);
     QCOMPARE(inviteSent.count(), 0);
+    // It is reported as a send of that file in that conversation.
+    QCOMPARE(sendFailed.count(), 1);
+    QCOMPARE(sendFailed.at(0).at(0).toLongLong(), conversation.identifier());
+    QCOMPARE(sendFailed.at(0).at(1).toString(), path);
+    QCOMPARE(sendFailed.at(0).at(2).toInt(), 404);
 
     manager->sendTransferInvitation(conversation, QDateTime::currentDateTime(), path, QString());
     manager->sendTransferInvitation(conversation, QDateTime::currentDateTime(), path, QString());
@@ -206,6 +212,14 @@ void TestCollaborationManager::answersReachTheSender()
     {
         MCollaborationManager recipient;
         QSignalSpy answered(&recipient, &MCollaborationManager::collaborationRejected);
+        // A reject the service fails is reported by its token, and may be tried again.
+        QSignalSpy refused(&recipient, &MCollaborationManager::collaborationRejectFailed);
+        QVERIFY(
+            server.forceStatus(QStringLiteral("/api/v1/invites/%1/reject.json").arg(kept), 500));
+        recipient.reject(kept);
+        QVERIFY(refused.wait());
+        QCOMPARE(refused.at(0).at(0).toString(), kept);
+        QCOMPARE(refused.at(0).at(1).toInt(), 500);
         recipient.reject(kept);
         QVERIFY(answered.wait());
         QVERIFY(answered.at(0).at(0).value<MCollaboration>().rejected());

@@ -95,6 +95,14 @@ void TestContactsManager::init()
     connect(manager, &MContactsManager::newConnection, this, [add](const MUserAccount &account) {
         add({"connection", account.email()});
     });
+    connect(manager, &MContactsManager::inviteFailed, this,
+            [add](const QString &email, int status, const QString &reason) {
+                add({"invitefail", email, QString::number(status), reason});
+            });
+    connect(manager, &MContactsManager::searchFailed, this,
+            [add](const QString &query, int status, const QString &reason) {
+                add({"searchfail", query, QString::number(status), reason});
+            });
     connect(MNotificationManager::instance(), &MNotificationManager::notificationReady, manager,
             [add](const MNotification &note) {
                 add({"note", QString::number(note.type()), QString::number(note.subtype()),
@@ -168,10 +176,10 @@ void TestContactsManager::statusBranches_data()
     QTest::addColumn<QByteArray>("body");
     QTest::addColumn<QStringList>("expected");
 
-    // The service's own refusal, with its message.
+    // The service's own refusal, with its message, answers the invitation.
     QTest::newRow("invite unknown")
         << int(Tolvo::InviteContact) << "nobody@kerlo.local" << QString() << 0 << QByteArray()
-        << QStringList{"note|3|0|25|Nobody has the e-mail address "
+        << QStringList{"invitefail|nobody@kerlo.local|404|Nobody has the e-mail address "
                        "nobody@kerlo.local"};
     QTest::newRow("search not found")
         << int(Tolvo::SearchContacts) << "zed"
@@ -183,9 +191,19 @@ void TestContactsManager::statusBranches_data()
     QTest::newRow("not found without message")
         << int(Tolvo::ListContacts) << QString() << "/api/v1/contacts.json" << 404
         << QByteArray(R"({"errors": []})") << QStringList();
+    // Whatever the answer holds, a failure names the address the user invited.
     QTest::newRow("server error") << int(Tolvo::InviteContact) << bobEmail
                                   << "/api/v1/contacts/invite.json" << 500
-                                  << QByteArray(R"({"user": {"email": "x@y"}})") << QStringList();
+                                  << QByteArray(R"({"user": {"email": "x@y"}})")
+                                  << QStringList{"invitefail|bob@kerlo.local|500|"};
+    QTest::newRow("search failed")
+        << int(Tolvo::SearchContacts) << "bob"
+        << "/api/v1/contacts/search.json" << 503 << QByteArray(R"({"errors": ["Busy"]})")
+        << QStringList{"searchfail|bob|503|Busy"};
+    QTest::newRow("search unreadable")
+        << int(Tolvo::SearchContacts) << "bob"
+        << "/api/v1/contacts/search.json" << 500 << QByteArray("<html>")
+        << QStringList{"searchfail|bob|500|"};
     QTest::newRow("undecodable") << int(Tolvo::ListContacts) << QString() << "/api/v1/contacts.json"
                                  << 200 << QByteArray("{not json") << QStringList();
 }

@@ -208,6 +208,7 @@ void MCollaborationManagerPrivate::handleFailure(int action, int status, const Q
                                                  const MNetworkRequest &request,
                                                  const MNetworkReply &reply)
 {
+    Q_Q(MCollaborationManager);
     // Gateways answer 502 or 504 when the service is briefly away.
     const bool gatewayError = reply.error() == QNetworkReply::UnknownServerError;
     switch (action) {
@@ -234,6 +235,18 @@ void MCollaborationManagerPrivate::handleFailure(int action, int status, const Q
     case Tolvo::SentInvitationNotifications:
         armTimer(&sentChangesTimer, ++sentFailures);
         break;
+    case Tolvo::SendInvitation: {
+        // From the request: a failed answer names no invitation.
+        const QVariantMap parameters = request.userInfo().toMap().value(ReqMapKey).toMap();
+        emit q->collaborationInviteFailed(
+            parameters.value(QStringLiteral("conversation_id")).toLongLong(),
+            parameters.value(QStringLiteral("object")).toString(), status);
+        break;
+    }
+    case Tolvo::RejectInvitation:
+        emit q->collaborationRejectFailed(request.userInfo().toMap().value(ReqPathKey).toString(),
+                                          status);
+        break;
     default:
         qCWarning(lcCoreSocial, "(MCollaborationManager) Action %d failed with status %d", action,
                   status);
@@ -257,13 +270,12 @@ void MCollaborationManagerPrivate::handleAcceptFailure(int status, const QVarian
     } else if (status == 403 && type == QLatin1String("already_accepted")) {
         collaboration = MCollaboration(body.value(inviteKey).toMap(), MCollaboration::FileTransfer);
         error = MCollaboration::AlreadyAccepted;
-    } else if (status == 500) {
-        emit q->collaborationAcceptError(userData.value<MCollaboration>(),
-                                         MCollaboration::ServerError);
-        return;
     } else {
+        // Any other answer, or none at all: the invitation is as it was, and may be tried again.
         qCWarning(lcCoreSocial,
                   "(MCollaborationManager) Accepting an invitation failed with status %d", status);
+        emit q->collaborationAcceptError(userData.value<MCollaboration>(),
+                                         MCollaboration::ServerError);
         return;
     }
     collaboration.setErrorCode(error);

@@ -41,6 +41,9 @@ signals:
     // Rejected by its recipient or revoked by its sender.
     void collaborationRejected(const MCollaboration &collaboration);
     void collaborationAcceptError(const MCollaboration &collaboration, MCollaboration::Error error);
+    // A send or a reject that did not go through; status 0 when no answer came.
+    void collaborationInviteFailed(qlonglong conversationId, const QString &objectPath, int status);
+    void collaborationRejectFailed(const QString &token, int status);
     // Sent invitations that were accepted, rejected or revoked since the last answer.
     void sentCollaborationsChanged(const QList<MCollaboration> &collaborations);
     void shutdownCompleted();

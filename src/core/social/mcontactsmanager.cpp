@@ -75,6 +75,8 @@ void MContactsManagerPrivate::responseObjectReadySlot(const QVariant &responseOb
         }
     } else if (status == 404 && action == Tolvo::SearchContacts) {
         emit q->contactsResult({}, answer.value(QStringLiteral("query")).toString());
+    } else if (action == Tolvo::InviteContact || action == Tolvo::SearchContacts) {
+        reportFailure(request, status, answer);
     } else if (status == 404) {
         const QVariantList errors = answer.value(QStringLiteral("errors")).toList();
         // Without a message there is nothing to tell the user.
@@ -93,10 +95,29 @@ void MContactsManagerPrivate::responseObjectReadySlot(const QVariant &responseOb
     }
 }
 
-void MContactsManagerPrivate::decodeErrorSlot(const MNetworkRequest &, const QByteArray &data,
-                                              const MNetworkReply &)
+void MContactsManagerPrivate::reportFailure(const MNetworkRequest &request, int status,
+                                            const QVariantMap &answer)
+{
+    Q_Q(MContactsManager);
+    const QVariantMap info = request.userInfo().toMap();
+    const QVariantMap parameters = info.value(ReqMapKey).toMap();
+    const QString reason = answer.value(QStringLiteral("errors")).toList().value(0).toString();
+    qCDebug(lcCoreSocial) << "[MContactsManager] (action" << info.value(ReqActionKey).toInt()
+                          << ") failed with status" << status;
+    // What the user asked for, from the request: a failed answer may carry nothing.
+    if (info.value(ReqActionKey).toInt() == Tolvo::InviteContact)
+        emit q->inviteFailed(parameters.value(QStringLiteral("email")).toString(), status, reason);
+    else
+        emit q->searchFailed(parameters.value(QStringLiteral("q")).toString(), status, reason);
+}
+
+void MContactsManagerPrivate::decodeErrorSlot(const MNetworkRequest &request,
+                                              const QByteArray &data, const MNetworkReply &reply)
 {
     qCDebug(lcCoreSocial) << "MContactsManagerPrivate::decodeErrorSlot: data:" << data;
+    const int action = request.userInfo().toMap().value(ReqActionKey).toInt();
+    if (action == Tolvo::InviteContact || action == Tolvo::SearchContacts)
+        reportFailure(request, reply.statusCode() == 200 ? 0 : reply.statusCode(), {});
 }
 
 MContactsManager::MContactsManager(QObject *parent)

@@ -21,15 +21,20 @@ public:
     ~MContactsManager() override;
 
     void listContacts();
-    // A search that finds nobody is answered with an empty list, never with an error.
+    // A search that finds nobody is answered with an empty list; any other failure with
+    // searchFailed().
     void search(const QString &query);
-    // A refusal with a message reaches the user as an error notification.
+    // Answered with inviteSent(), or with inviteFailed() whatever went wrong.
     void invite(const QString &email);
 
 signals:
     void contactsReady(const QList<MUserAccount> &contacts);
     void contactsResult(const QList<MUserAccount> &users, const QString &query);
     void inviteSent(const QString &email);
+    // status: the service's answer, 0 when none came (dropped, or no byte for too long);
+    // reason: the service's first error message, or empty.
+    void inviteFailed(const QString &email, int status, const QString &reason);
+    void searchFailed(const QString &query, int status, const QString &reason);
     void newConnection(const MUserAccount &account);
 
 private:

@@ -22,6 +22,8 @@ public:
     void errorForRequestSlot(const MNetworkRequest &request, QNetworkReply::NetworkError code);
     void responseObjectReadySlot(const QVariant &responseObject, const MNetworkRequest &request,
                                  const MNetworkReply &reply);
+    // Answers a failed invitation or search with its signal.
+    void reportFailure(const MNetworkRequest &request, int status, const QVariantMap &answer);
     void decodeErrorSlot(const MNetworkRequest &request, const QByteArray &data,
                          const MNetworkReply &reply);
 

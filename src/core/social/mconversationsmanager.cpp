@@ -37,6 +37,7 @@ MConversationsManager::MConversationsManager(QObject *parent)
     connect(d->worker, &W::conversationStarted, this, &M::conversationStarted);
     connect(d->worker, &W::conversationStartFailed, this, &M::conversationStartFailed);
     connect(d->worker, &W::messageSent, this, &M::messageSent);
+    connect(d->worker, &W::messageSendFailed, this, &M::messageSendFailed);
     connect(d->worker, &W::newUserContacts, this, &M::newUserContacts);
     connect(d->worker, &W::accountsChangedStatus, this, &M::accountsChangedStatus);
     connect(d->worker, &W::contactJoinInvitation, this, &M::contactJoinInvitation);

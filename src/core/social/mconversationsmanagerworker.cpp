@@ -99,7 +99,7 @@ void MConversationsManagerWorker::doPostMessage(qlonglong conversationId, const 
     sendAction(QVariantMap{{QStringLiteral("content"), message.body()},
                            {IdKey, conversationId},
                            {QStringLiteral("sent_at"), sentAtWithOffset(message.sentAt())}},
-               Tolvo::PostMessage);
+               Tolvo::PostMessage, QVariant::fromValue(message));
 }
 
 void MConversationsManagerWorker::doStartConversation(const QList<MUserAccount> &users,
@@ -194,10 +194,36 @@ void MConversationsManagerWorker::errorForRequestSlot(const MNetworkRequest &req
 }
 
 void MConversationsManagerWorker::decodeErrorSlot(const MNetworkRequest &request,
-                                                  const QByteArray &buffer, const MNetworkReply &)
+                                                  const QByteArray &buffer,
+                                                  const MNetworkReply &reply)
 {
     qCDebug(lcCoreSocial) << "MConversationsManager: cannot decode" << buffer;
-    pollPartFinished(request, false);
+    // An answer that cannot be read tells the user no more than no answer at all.
+    reportFailure(QVariantMap(), request, reply.statusCode() == 200 ? 0 : reply.statusCode());
+}
+
+void MConversationsManagerWorker::reportFailure(const QVariantMap &answer,
+                                                const MNetworkRequest &request, int status)
+{
+    const QVariantMap info = request.userInfo().toMap();
+    const int action = info.value(ReqActionKey).toInt();
+    qCDebug(lcCoreSocial) << "MConversationsManager => Error" << status << "for action" << action;
+    // The answer of a failure may name nothing (no answer came): the request says what it was.
+    const QVariantMap parameters = info.value(ReqMapKey).toMap();
+    MJoinInvitation invitation(answer.value(InviteKey).toMap());
+    if (invitation.identifier() == 0)
+        invitation = MJoinInvitation(QVariantMap{{IdKey, parameters.value(IdKey)}});
+    if (action == Tolvo::AcceptContactInvitation)
+        emit invitationAcceptFailed(invitation, firstError(answer));
+    else if (action == Tolvo::DeclineContactInvitation)
+        emit invitationDeclineFailed(invitation, firstError(answer));
+    else if (action == Tolvo::StartConversation)
+        emit conversationStartFailed(firstError(answer));
+    else if (action == Tolvo::PostMessage)
+        emit messageSendFailed(parameters.value(IdKey).toLongLong(),
+                               info.value(MObjectRequestUserDataKey).value<MMessage>(), status);
+    else if (action == Tolvo::ConversationNotifications)
+        pollPartFinished(request, false);
 }
 
 void MConversationsManagerWorker::responseObjectReadySlot(const QVariant &answerObject,
@@ -208,17 +234,7 @@ void MConversationsManagerWorker::responseObjectReadySlot(const QVariant &answer
     const int action = request.userInfo().toMap().value(ReqActionKey).toInt();
     const int status = reply.statusCode();
     if (status != 200) {
-        qCDebug(lcCoreSocial) << "MConversationsManager => Error" << status << "for action"
-                              << action;
-        const MJoinInvitation invitation(answer.value(InviteKey).toMap());
-        if (action == Tolvo::AcceptContactInvitation)
-            emit invitationAcceptFailed(invitation, firstError(answer));
-        else if (action == Tolvo::DeclineContactInvitation)
-            emit invitationDeclineFailed(invitation, firstError(answer));
-        else if (action == Tolvo::StartConversation)
-            emit conversationStartFailed(firstError(answer));
-        else if (action == Tolvo::ConversationNotifications)
-            pollPartFinished(request, false);
+        reportFailure(answer, request, status);
         return;
     }
 
@@ -351,11 +367,12 @@ QList<QVariantMap> MConversationsManagerWorker::pollParameters() const
     return parts;
 }
 
-void MConversationsManagerWorker::sendAction(const QVariant &params, int action)
+void MConversationsManagerWorker::sendAction(const QVariant &params, int action,
+                                             const QVariant &userData)
 {
     bool ok = false;
     const MNetworkRequest request =
-        TolvoApp::instance()->createActionRequest(params, action, QVariant(), &ok, false);
+        TolvoApp::instance()->createActionRequest(params, action, userData, &ok, false);
     if (ok)
         requestManager->sendRequest(request);
 }

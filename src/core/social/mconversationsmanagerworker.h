@@ -66,6 +66,8 @@ signals:
     // The service did not make the conversation; reason: its first error, or empty.
     void conversationStartFailed(QString reason);
     void messageSent(MConversation conversation, MMessage message);
+    // The message as it was handed over; status 0 when no answer came.
+    void messageSendFailed(qlonglong conversationId, MMessage message, int status);
     void newUserContacts(QList<MUserAccount> accounts);
     void accountsChangedStatus(QList<MUserAccount> accounts);
     void contactJoinInvitation(MJoinInvitation invitation);
@@ -86,7 +88,8 @@ private:
         QSet<qint64> deliveredIds;
     };
 
-    void sendAction(const QVariant &params, int action);
+    void sendAction(const QVariant &params, int action, const QVariant &userData = QVariant());
+    void reportFailure(const QVariantMap &answer, const MNetworkRequest &request, int status);
     MUserAccount resolveSender(const QVariantMap &messageJson);
     QList<MMessage> messagesFrom(const QVariantList &list, const MConversation *conversation);
     // Cursors only move forward, and only to valid times.

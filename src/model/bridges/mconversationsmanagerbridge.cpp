@@ -8,6 +8,7 @@
 #include "mojoininvitation.h"
 #include "momainthread_p.h"
 #include "momessage.h"
+#include "mosocialrequesterror.h"
 #include "mouseraccount.h"
 
 namespace {
@@ -65,6 +66,16 @@ void MConversationsManagerBridge::handleMessageSent(const MConversation &convers
         delegate->conversationsManagerDidSendMessageForConversation(
             m_manager, MOCoreValues::messageWithCXXMessage(message),
             MOCoreValues::conversationWithCXXConversation(conversation));
+}
+
+void MConversationsManagerBridge::handleMessageSendFailed(qlonglong conversationId,
+                                                          const MMessage &message, int status)
+{
+    assertMainThread();
+    if (MOConversationsManagerDelegate *delegate = m_manager->delegate())
+        delegate->conversationsManagerDidFailSendingMessageForConversation(
+            m_manager, MOCoreValues::messageWithCXXMessage(message), conversationId,
+            socialRequestError(status, QString()));
 }
 
 void MConversationsManagerBridge::handleConversationStarted(const MConversation &conversation)
@@ -150,6 +161,7 @@ void MConversationsManagerBridge::connectToCore(MConversationsManager *core)
     connect(core, &C::usersReceived, this, &B::handleUsersReceived);
     connect(core, &C::messagesReceived, this, &B::handleMessagesReceived);
     connect(core, &C::messageSent, this, &B::handleMessageSent);
+    connect(core, &C::messageSendFailed, this, &B::handleMessageSendFailed);
     connect(core, &C::conversationStarted, this, &B::handleConversationStarted);
     connect(core, &C::conversationStartFailed, this, &B::handleConversationStartFailed);
     connect(core, &C::newUserContacts, this, &B::handleNewContacts);

@@ -28,6 +28,7 @@ public slots:
     void handleUsersReceived(const MConversation &conversation, const QList<MUserAccount> &users);
     void handleMessagesReceived(const MConversation &conversation, const QList<MMessage> &messages);
     void handleMessageSent(const MConversation &conversation, const MMessage &message);
+    void handleMessageSendFailed(qlonglong conversationId, const MMessage &message, int status);
     void handleConversationStarted(const MConversation &conversation);
     void handleConversationStartFailed(const QString &reason);
     void handleNewContacts(const QList<MUserAccount> &accounts);

@@ -9,6 +9,7 @@
 #include "moerror.h"
 #include "momainthread_p.h"
 #include "monotificationcenter.h"
+#include "mosocialrequesterror.h"
 
 #include <QCoreApplication>
 #include <QThread>
@@ -93,6 +94,24 @@ void MOCollaborationManagerBridge::handleCollaborationAcceptError(
             MOError(MOCollaborationAcceptErrorDomain, qint64(error)));
 }
 
+void MOCollaborationManagerBridge::handleCollaborationInviteFailed(qlonglong conversationId,
+                                                                   const QString &objectPath,
+                                                                   int status)
+{
+    assertMainThread();
+    if (MOCollaborationManagerDelegate *delegate = m_manager->delegate())
+        delegate->collaborationManagerDidFailSendingInviteForPath(
+            m_manager, objectPath, conversationId, socialRequestError(status, QString()));
+}
+
+void MOCollaborationManagerBridge::handleCollaborationRejectFailed(const QString &token, int status)
+{
+    assertMainThread();
+    if (MOCollaborationManagerDelegate *delegate = m_manager->delegate())
+        delegate->collaborationManagerDidFailRejectingCollaboration(
+            m_manager, token, socialRequestError(status, QString()));
+}
+
 void MOCollaborationManagerBridge::connectToCore(MCollaborationManager *core)
 {
     using C = MCollaborationManager;
@@ -108,4 +127,6 @@ void MOCollaborationManagerBridge::connectToCore(MCollaborationManager *core)
             &B::handleCollaborationInvitationsSentList);
     connect(core, &C::sentCollaborationsChanged, this, &B::handleCollaborationsSentChanged);
     connect(core, &C::collaborationAcceptError, this, &B::handleCollaborationAcceptError);
+    connect(core, &C::collaborationInviteFailed, this, &B::handleCollaborationInviteFailed);
+    connect(core, &C::collaborationRejectFailed, this, &B::handleCollaborationRejectFailed);
 }

@@ -32,6 +32,9 @@ public slots:
     void handleCollaborationsSentChanged(const QList<MCollaboration> &collaborations);
     void handleCollaborationAcceptError(const MCollaboration &collaboration,
                                         MCollaboration::Error error);
+    void handleCollaborationInviteFailed(qlonglong conversationId, const QString &objectPath,
+                                         int status);
+    void handleCollaborationRejectFailed(const QString &token, int status);
 
 private:
     MOCollaborationManager *m_manager;

@@ -5,6 +5,7 @@
 #include "mocontactsmanagerdelegate.h"
 #include "mocorevalues_p.h"
 #include "momainthread_p.h"
+#include "mosocialrequesterror.h"
 #include "mouseraccount.h"
 
 namespace {
@@ -54,6 +55,24 @@ void MOContactsManagerBridge::handleNewConnection(const MUserAccount &account)
             m_manager, MOCoreValues::userAccountWithCXXUserAccount(account));
 }
 
+void MOContactsManagerBridge::handleInviteFailed(const QString &email, int status,
+                                                 const QString &reason)
+{
+    assertMainThread();
+    if (MOContactsManagerDelegate *delegate = m_manager->delegate())
+        delegate->collaborationManagerDidFailSendingInviteTo(m_manager, email,
+                                                             socialRequestError(status, reason));
+}
+
+void MOContactsManagerBridge::handleSearchFailed(const QString &query, int status,
+                                                 const QString &reason)
+{
+    assertMainThread();
+    if (MOContactsManagerDelegate *delegate = m_manager->delegate())
+        delegate->collaborationManagerDidFailFindingContactsForQuery(
+            m_manager, query, socialRequestError(status, reason));
+}
+
 void MOContactsManagerBridge::connectToCore(MContactsManager *core)
 {
     using C = MContactsManager;
@@ -62,4 +81,6 @@ void MOContactsManagerBridge::connectToCore(MContactsManager *core)
     connect(core, &C::contactsResult, this, &B::handleContactsResult);
     connect(core, &C::inviteSent, this, &B::handleInviteSent);
     connect(core, &C::newConnection, this, &B::handleNewConnection);
+    connect(core, &C::inviteFailed, this, &B::handleInviteFailed);
+    connect(core, &C::searchFailed, this, &B::handleSearchFailed);
 }

@@ -25,6 +25,8 @@ public slots:
     void handleContactsResult(const QList<MUserAccount> &users, const QString &query);
     void handleInviteSent(const QString &email);
     void handleNewConnection(const MUserAccount &account);
+    void handleInviteFailed(const QString &email, int status, const QString &reason);
+    void handleSearchFailed(const QString &query, int status, const QString &reason);
 
 private:
     MOContactsManager *m_manager;

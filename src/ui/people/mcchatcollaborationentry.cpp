@@ -141,6 +141,34 @@ void MCChatCollaborationEntry::setRefused(const QString &reason)
     emit accessoryStringChanged();
 }
 
+void MCChatCollaborationEntry::setSendFailed(const QString &reason)
+{
+    m_sendButtonsHidden = false;
+    m_responseStatus = Prepared;
+    m_sendingText = tr("Not sent. %1").arg(reason);
+    m_descriptionString = tr("%1 %2?").arg(tr("Send to"), m_receiverName);
+    emit stateChanged();
+    emit accessoryStringChanged();
+}
+
+void MCChatCollaborationEntry::setAnswerFailed(const QString &reason)
+{
+    m_pending = true;
+    m_responseStatus = Waiting;
+    m_sendingText = tr("Your answer did not reach the service. %1").arg(reason);
+    m_descriptionString = tr("Waiting");
+    emit stateChanged();
+    emit accessoryStringChanged();
+}
+
+void MCChatCollaborationEntry::setNoLongerOffered(const QString &text)
+{
+    outcome(Revoked, text);
+    m_descriptionString = convertStringFromDate(sentAt());
+    emit stateChanged();
+    emit accessoryStringChanged();
+}
+
 QString MCChatCollaborationEntry::convertStringToFullDate(const QDateTime &date)
 {
     return MCDateText::text(date, MCDateText::Short, MCDateText::Short);

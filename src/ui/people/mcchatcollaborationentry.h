@@ -65,6 +65,12 @@ public:
     // The program would not accept the received file (reason says why): no answer is
     // offered any more.
     void setRefused(const QString &reason);
+    // The offer did not go through: prepared again (Send and Cancel), saying why.
+    void setSendFailed(const QString &reason);
+    // The user's answer did not go through: waiting again (Accept and Decline), saying why.
+    void setAnswerFailed(const QString &reason);
+    // The offered file is gone or no longer offered: nothing left to answer.
+    void setNoLongerOffered(const QString &text);
     // Recomputes the flags and texts from the invitation and answers the accessory text.
     QString getCollaborationStatus();
     // Records a group member's answer; once every member answered, the row leaves the

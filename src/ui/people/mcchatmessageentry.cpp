@@ -27,7 +27,14 @@ void MCChatMessageEntry::setDescriptionString(const QString &text)
 
 void MCChatMessageEntry::setAccessoryStringAsDate(const QDateTime &date)
 {
+    m_sendFailed = false;
     setDescriptionString(convertStringFromDate(date));
+}
+
+void MCChatMessageEntry::setSendFailed(bool failed)
+{
+    m_sendFailed = failed;
+    setDescriptionString(failed ? tr("Not sent") : tr("Pending"));
 }
 
 bool MCChatMessageEntry::isEqual(const MCChatMessageEntry &other) const

@@ -8,8 +8,9 @@
 class MCChatSupport;
 
 // A message row. A message just sent shows "Pending" until its echo from the service
-// confirms it; then it shows its time. Two rows are equal when their times and texts are,
-// whoever wrote them: that is how an echo finds its pending row.
+// confirms it; then it shows its time. One the service did not take shows "Not sent" until it
+// is sent again (or its echo comes after all). Two rows are equal when their times and texts
+// are, whoever wrote them: that is how an echo finds its pending row.
 class MCChatMessageEntry : public MCChatEntry
 {
     Q_OBJECT
@@ -27,6 +28,9 @@ public:
     QString descriptionString() const { return m_descriptionString; }
     void setDescriptionString(const QString &text);
     void setAccessoryStringAsDate(const QDateTime &date);
+    // The service did not take the message: "Not sent"; false: "Pending" again.
+    bool sendFailed() const { return m_sendFailed; }
+    void setSendFailed(bool failed);
     // The first row of a run of rows by one sender; set by the page, never cleared.
     bool isNewEntry() const { return m_newEntry; }
     void setNewEntry(bool newEntry) { m_newEntry = newEntry; }
@@ -47,6 +51,7 @@ private:
     QString m_descriptionString;
     MOMessage m_message;
     bool m_newEntry = false;
+    bool m_sendFailed = false;
 };
 
 #endif // MCCHATMESSAGEENTRY_H

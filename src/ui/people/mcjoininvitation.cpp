@@ -50,9 +50,18 @@ void MCJoinInvitation::setPendingRequest(bool pending)
         return;
     const bool wasRead = messageRead();
     m_pendingRequest = pending;
+    if (pending)
+        m_answerFailed = false;
     emit additionalTextChanged();
     if (wasRead != messageRead())
         emit messageReadChanged();
+}
+
+void MCJoinInvitation::setAnswerFailed()
+{
+    m_answerFailed = true;
+    setPendingRequest(false);
+    emit additionalTextChanged();
 }
 
 QString MCJoinInvitation::bodyMessage() const
@@ -67,6 +76,8 @@ QString MCJoinInvitation::additionalText() const
     const QDateTime rejected = m_joinInvitation.rejectedAt();
     if (m_pendingRequest && !accepted.isValid() && !rejected.isValid())
         return tr("Submitting your request...");
+    if (m_answerFailed && !accepted.isValid() && !rejected.isValid())
+        return tr("Your answer did not reach the service. Try again.");
     const bool wasAccepted = accepted.isValid();
     return QStringLiteral("%1 %2").arg(
         wasAccepted ? tr("Contact request accepted on") : tr("Contact request rejected on"),

@@ -5,7 +5,8 @@
 #include "mojoininvitation.h"
 
 // A row of the notifications page: another user asks to become a contact. It is read once
-// answered, or while the user's answer is on its way (pendingRequest).
+// answered, or while the user's answer is on its way (pendingRequest); an answer that did not
+// go through leaves it unread, saying so, until the user answers again.
 class MCJoinInvitation : public MCNotificationObject
 {
     Q_OBJECT
@@ -24,9 +25,12 @@ public:
     bool messageRead() const override;
     bool pendingRequest() const { return m_pendingRequest; }
     void setPendingRequest(bool pending);
+    bool answerFailed() const { return m_answerFailed; }
+    // The answer on its way did not go through.
+    void setAnswerFailed();
     // The request with the sender's name and e-mail address, on lines of their own.
     QString bodyMessage() const;
-    // Where the answer stands: on its way, or accepted or rejected on a date.
+    // Where the answer stands: on its way, not sent, or accepted or rejected on a date.
     QString additionalText() const;
 
     // First and last name, the one there is, or "NO NAME".
@@ -38,6 +42,7 @@ signals:
 private:
     MOJoinInvitation m_joinInvitation;
     bool m_pendingRequest = false;
+    bool m_answerFailed = false;
 };
 
 #endif // MCJOININVITATION_H

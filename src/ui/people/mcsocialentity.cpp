@@ -7,6 +7,8 @@
 #include "mcoptions.h"
 #include "mcpeoplelog.h"
 
+#include <QTimer>
+
 #include <algorithm>
 
 namespace {
@@ -165,6 +167,48 @@ bool MCSocialEntity::isPendingMessage(const MOMessage &message)
     pending->setAccessoryStringAsDate(message.sentAt());
     support.removeChatEntry(probe, identifier());
     return true;
+}
+
+void MCSocialEntity::didFailSendingMessage(const MOMessage &message)
+{
+    if (!m_environment)
+        return;
+    const MCChatMessageEntry probe(message, true);
+    // The earliest row of that text and time still waiting, not one already marked.
+    for (const MCChatEntryPtr &entry : qAsConst(m_conversation)) {
+        if (entry->kind() != MCChatEntry::MessageRow)
+            continue;
+        auto *row = static_cast<MCChatMessageEntry *>(entry.data());
+        if (row->itsMe() && !row->sendFailed() && row->isEqual(probe) &&
+            m_environment->chatSupport().pendingChatEntry(probe, identifier())) {
+            qCDebug(lcPeople) << "A message to" << identifier() << "was not sent";
+            row->setSendFailed(true);
+            return;
+        }
+    }
+}
+
+void MCSocialEntity::sendMessageAgain(const MCChatEntryPtr &entry)
+{
+    if (!m_environment || !entry || entry->kind() != MCChatEntry::MessageRow)
+        return;
+    auto *row = static_cast<MCChatMessageEntry *>(entry.data());
+    if (!row->sendFailed())
+        return;
+    row->setSendFailed(false);
+    m_environment->sendMessage(row->message(), this);
+}
+
+void MCSocialEntity::removeUnsentMessage(const MCChatEntryPtr &entry)
+{
+    if (!m_environment || !entry || entry->kind() != MCChatEntry::MessageRow)
+        return;
+    auto *row = static_cast<MCChatMessageEntry *>(entry.data());
+    if (!row->sendFailed())
+        return;
+    m_environment->chatSupport().removeChatEntry(*row, identifier());
+    // Later, so that the row's own menu is not destroyed under its click.
+    QTimer::singleShot(0, this, [this, entry] { removeEntry(entry); });
 }
 
 void MCSocialEntity::addWrittenMessages(const QList<MOMessage> &messages)

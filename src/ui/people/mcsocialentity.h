@@ -68,6 +68,13 @@ public:
     void addWrittenMessages(const QList<MOMessage> &messages);
     // Confirms and releases the pending row of an own message; true when there was one.
     bool isPendingMessage(const MOMessage &message);
+    // The service did not take an own message: its pending row reads "Not sent". It stays in
+    // the pending list, so that an echo that comes after all (the service acted before the
+    // connection dropped) still confirms it.
+    void didFailSendingMessage(const MOMessage &message);
+    // A row that was not sent: sent again ("Pending"), or taken out of the chat.
+    void sendMessageAgain(const MCChatEntryPtr &entry);
+    void removeUnsentMessage(const MCChatEntryPtr &entry);
     // Appends a day separator for date's day when the chat has none yet.
     void addDateRowEventually(const QDateTime &date);
 
@@ -112,6 +119,8 @@ public:
     void didAcceptCollaboration(const MOCollaboration &collaboration);
     void didRejectCollaboration(const MOCollaboration &collaboration);
     void didFailAcceptingWithError(const MOCollaboration &collaboration, const MOError &error);
+    // The offer of the file at path did not go through: its row may be sent again or removed.
+    void didFailSendingCollaboration(const QString &path, const MOError &error);
 
 signals:
     void roomImageChanged();

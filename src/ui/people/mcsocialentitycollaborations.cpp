@@ -10,10 +10,14 @@
 #include "mcgroup.h"
 #include "mcoptions.h"
 #include "mcpeoplelog.h"
+#include "mcsocialfailure.h"
 
 #include <QTimer>
 
 namespace {
+
+// MOCollaborationAcceptErrorDomain's codes.
+enum AcceptError { SourceNotFound = 1, AlreadyAccepted = 2, InvitationNotFound = 4 };
 
 // A file name another user gave: one plain path component, nothing that climbs out of the
 // folder it is put in or breaks a line.
@@ -288,17 +292,42 @@ void MCSocialEntity::didReceiveChangedCollaborations(const QList<MOCollaboration
 void MCSocialEntity::didFailAcceptingWithError(const MOCollaboration &collaboration,
                                                const MOError &error)
 {
-    // The row said "Accepted. Waiting...": it must not go on saying so. It shows the invitation
-    // as the service has it (waiting again, with its buttons, when nothing changed there).
+    // The row said "Accepted. Waiting...": it must not go on saying so. It shows what became of
+    // the invitation, or waits for an answer again when it may still be given.
     if (m_environment) {
         MCChatSupport &support = m_environment->chatSupport();
         if (const MCChatCollaborationEntryPtr row =
                 support.getResponseWaitingEntry(collaboration.token())) {
             support.removeResponseWaitingEntry(row.data());
-            if (error.code() == 1)
+            switch (error.code()) {
+            case SourceNotFound:
+                row->setNoLongerOffered(tr("Oops! The sender deleted/moved his file"));
+                break;
+            case AlreadyAccepted:
                 row->setCollaboration(collaboration);
-            row->setDescriptionString(row->getCollaborationStatus());
+                row->setDescriptionString(row->getCollaborationStatus());
+                break;
+            case InvitationNotFound:
+                row->setNoLongerOffered(tr("This file is no longer offered"));
+                break;
+            default:
+                row->setAnswerFailed(tr("Try again."));
+                break;
+            }
         }
     }
     emit collaborationFailed(collaboration, error);
+}
+
+void MCSocialEntity::didFailSendingCollaboration(const QString &path, const MOError &error)
+{
+    if (!m_environment)
+        return;
+    const MCChatCollaborationEntryPtr row = m_environment->chatSupport().pendingCollaboration(
+        path, MCChatCollaborationEntry::Waiting, identifier());
+    if (!row) {
+        qCWarning(lcPeople) << "A file offer that failed has no row in" << identifier();
+        return;
+    }
+    row->setSendFailed(MCSocialFailure::reason(error));
 }

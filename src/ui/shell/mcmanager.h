@@ -275,6 +275,12 @@ public:
     void collaborationManagerDidFailAcceptingWithError(MOCollaborationManager *,
                                                        const MOCollaboration &collaboration,
                                                        const MOError &error) override;
+    void collaborationManagerDidFailSendingInviteForPath(MOCollaborationManager *,
+                                                         const QString &path, qint64 conversationId,
+                                                         const MOError &error) override;
+    void collaborationManagerDidFailRejectingCollaboration(MOCollaborationManager *,
+                                                           const QString &token,
+                                                           const MOError &error) override;
 
     // MOConversationsManagerDelegate
     void conversationsManagerDidReceiveConversations(
@@ -300,13 +306,17 @@ public:
                                                      const MOJoinInvitation &invitation) override;
     void conversationsManagerDidDeclineJoinInvitation(MOConversationsManager *,
                                                       const MOJoinInvitation &invitation) override;
-    // Nothing to keep: the notifications page answers these and the sent messages.
-    void conversationsManagerDidFailAcceptingJoinInvitation(MOConversationsManager *,
-                                                            const MOJoinInvitation &) override
-    {}
-    void conversationsManagerDidFailDecliningJoinInvitation(MOConversationsManager *,
-                                                            const MOJoinInvitation &) override
-    {}
+    void
+    conversationsManagerDidFailAcceptingJoinInvitation(MOConversationsManager *,
+                                                       const MOJoinInvitation &invitation) override;
+    void
+    conversationsManagerDidFailDecliningJoinInvitation(MOConversationsManager *,
+                                                       const MOJoinInvitation &invitation) override;
+    void conversationsManagerDidFailSendingMessageForConversation(MOConversationsManager *,
+                                                                  const MOMessage &message,
+                                                                  qint64 conversationId,
+                                                                  const MOError &error) override;
+    // Nothing to keep: the echo of a sent message confirms its row.
     void conversationsManagerDidSendMessageForConversation(MOConversationsManager *,
                                                            const MOMessage &,
                                                            const MOConversation &) override
@@ -377,6 +387,8 @@ private:
     void queueConversationRequest(ConversationRequest kind, qint64 conversationId);
     void sendConversationRequests();
     void updateJoinInvitation(const MOJoinInvitation &invitation);
+    // The user's answer to that invitation did not go through.
+    void joinInvitationAnswerFailed(const MOJoinInvitation &invitation);
     void dropOldAnsweredMessages();
     // The picture at path for whoever has account's e-mail; alsoMet: the people met in group
     // conversations get it even when a contact did.

@@ -294,6 +294,27 @@ void MCManager::collaborationManagerDidFailAcceptingWithError(MOCollaborationMan
         entity->didFailAcceptingWithError(collaboration, error);
 }
 
+void MCManager::collaborationManagerDidFailSendingInviteForPath(MOCollaborationManager *,
+                                                                const QString &path,
+                                                                qint64 conversationId,
+                                                                const MOError &error)
+{
+    if (MCSocialEntity *entity = m_socialEntities.value(conversationId))
+        entity->didFailSendingCollaboration(path, error);
+}
+
+void MCManager::collaborationManagerDidFailRejectingCollaboration(MOCollaborationManager *,
+                                                                  const QString &token,
+                                                                  const MOError &)
+{
+    // The row said "Declined. Waiting...": it waits for the user's answer again.
+    const MCChatCollaborationEntryPtr row = m_chatSupport.getResponseWaitingEntry(token);
+    if (!row)
+        return;
+    m_chatSupport.removeResponseWaitingEntry(row.data());
+    row->setAnswerFailed(tr("Try again."));
+}
+
 void MCManager::collaborationManagerDidListSentInvitationsOffsetLimit(
     MOCollaborationManager *, const QList<MOCollaboration> &collaborations, qint64, qint64)
 {
@@ -367,6 +388,15 @@ void MCManager::conversationsManagerDidReceiveUsersForConversation(
         m_p2pRecipientIdMap.insert(user.email(), conversation.identifier());
         m_p2pIdRecipientMap.insert(conversation.identifier(), user.email());
     }
+}
+
+void MCManager::conversationsManagerDidFailSendingMessageForConversation(MOConversationsManager *,
+                                                                         const MOMessage &message,
+                                                                         qint64 conversationId,
+                                                                         const MOError &)
+{
+    if (MCSocialEntity *entity = m_socialEntities.value(conversationId))
+        entity->didFailSendingMessage(message);
 }
 
 void MCManager::conversationsManagerDidReceiveNewContacts(MOConversationsManager *,
@@ -484,6 +514,31 @@ void MCManager::conversationsManagerDidDeclineJoinInvitation(MOConversationsMana
                                                              const MOJoinInvitation &invitation)
 {
     updateJoinInvitation(invitation);
+}
+
+void MCManager::joinInvitationAnswerFailed(const MOJoinInvitation &invitation)
+{
+    for (MCJoinInvitation *row : qAsConst(m_userMessages)) {
+        if (row->joinInvitation().identifier() != invitation.identifier() || !row->pendingRequest())
+            continue;
+        // Unanswered again: counted again, and its buttons back.
+        row->setAnswerFailed();
+        if (!row->messageRead())
+            setUnreadNotifications(m_unreadNotifications + 1);
+        return;
+    }
+}
+
+void MCManager::conversationsManagerDidFailAcceptingJoinInvitation(
+    MOConversationsManager *, const MOJoinInvitation &invitation)
+{
+    joinInvitationAnswerFailed(invitation);
+}
+
+void MCManager::conversationsManagerDidFailDecliningJoinInvitation(
+    MOConversationsManager *, const MOJoinInvitation &invitation)
+{
+    joinInvitationAnswerFailed(invitation);
 }
 
 void MCManager::answerJoinInvitation(MCJoinInvitation *row, bool accept)

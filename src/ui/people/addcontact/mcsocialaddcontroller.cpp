@@ -8,6 +8,7 @@
 #include "mcpeoplenotifylog.h"
 #include "mcsocialaddcellview.h"
 #include "mcsocialaddmodel.h"
+#include "mcsocialfailure.h"
 #include "moavatarmanager.h"
 #include "mocontactsmanager.h"
 #include "mouserauthenticationmanager.h"
@@ -154,6 +155,8 @@ void MCSocialAddController::findContact()
         m_avatarManager->setDelegate(this);
     }
     m_lastQuery = query;
+    // The rows of the search before are not this one's answer.
+    m_contacts->setSearching();
     m_searchTimer->start();
     m_contactsManager->search(query);
 }
@@ -166,18 +169,48 @@ void MCSocialAddController::collaborationManagerDidFindContactsForQuery(
         qCDebug(lcPeopleNotify) << "An answer to an earlier search is dropped";
         return;
     }
-    m_searchTimer->stop();
-    m_progressIndicator->stopAnimation();
+    stopSearching();
     m_contacts->setAccounts(users);
     for (const MOUserAccount &account : users)
         requestAvatar(account);
 }
 
+void MCSocialAddController::collaborationManagerDidFailFindingContactsForQuery(MOContactsManager *,
+                                                                               const QString &query,
+                                                                               const MOError &error)
+{
+    // A failed earlier search says nothing about the one shown.
+    if (m_lastQuery.isEmpty() || query.compare(m_lastQuery, Qt::CaseInsensitive) != 0)
+        return;
+    stopSearching();
+    m_lastQuery.clear();
+    m_contacts->setSearchFailed(MCSocialFailure::reason(error));
+}
+
 void MCSocialAddController::searchTimedOut()
 {
-    m_progressIndicator->stopAnimation();
+    stopSearching();
     m_lastQuery.clear();
     m_contacts->setNoAnswer();
+}
+
+void MCSocialAddController::stopSearching()
+{
+    m_searchTimer->stop();
+    m_progressIndicator->stopAnimation();
+}
+
+void MCSocialAddController::collaborationManagerDidSendInviteTo(MOContactsManager *,
+                                                                const QString &email)
+{
+    m_contacts->addPendingRequest(email);
+}
+
+void MCSocialAddController::collaborationManagerDidFailSendingInviteTo(MOContactsManager *,
+                                                                       const QString &email,
+                                                                       const MOError &error)
+{
+    m_contacts->setRequestFailed(email, MCSocialFailure::reason(error));
 }
 
 void MCSocialAddController::collaborationManagerHasNewConnection(MOContactsManager *,
@@ -194,8 +227,8 @@ void MCSocialAddController::addContact(int row)
     if (!m_contacts->data(button, MCSocialAddModel::ButtonEnabledRole).toBool())
         return;
     const QString email = m_contacts->account(row).email();
+    m_contacts->addSendingRequest(email);
     m_contactsManager->invite(email);
-    m_contacts->addPendingRequest(email);
 }
 
 void MCSocialAddController::requestAvatar(const MOUserAccount &account)

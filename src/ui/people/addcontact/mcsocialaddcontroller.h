@@ -19,8 +19,10 @@ class YRKSpinningProgressIndicator;
 
 // The add-contact page, titled "addcontact://": finds users of the service by e-mail address
 // and invites them to be contacts. Its contacts and avatar facades are its own, made on the
-// first search. Only the answer to the latest search is shown; a search the service does not
-// answer within searchTimeout() stops the spinner and says so.
+// first search. Only the answer to the latest search is shown, and nothing while it is under
+// way; a search that fails, or that the service does not answer within searchTimeout(), stops
+// the spinner and says so. An invitation reads as sent once the service took it; one that
+// did not go through says why and can be sent again.
 class MCSocialAddController
     : public QWidget
     , public MOContactsManagerDelegate
@@ -51,6 +53,14 @@ public:
     void collaborationManagerDidFindContactsForQuery(MOContactsManager *manager,
                                                      const QList<MOUserAccount> &users,
                                                      const QString &query) override;
+    void collaborationManagerDidFailFindingContactsForQuery(MOContactsManager *manager,
+                                                            const QString &query,
+                                                            const MOError &error) override;
+    void collaborationManagerDidSendInviteTo(MOContactsManager *manager,
+                                             const QString &email) override;
+    void collaborationManagerDidFailSendingInviteTo(MOContactsManager *manager,
+                                                    const QString &email,
+                                                    const MOError &error) override;
     void collaborationManagerHasNewConnection(MOContactsManager *manager,
                                               const MOUserAccount &account) override;
 
@@ -61,6 +71,7 @@ public:
 private:
     void controlTextDidChange();
     void searchTimedOut();
+    void stopSearching();
     void requestAvatar(const MOUserAccount &account);
     void reloadTable();
     void fillRow(int row);

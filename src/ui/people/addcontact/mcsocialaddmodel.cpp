@@ -45,7 +45,8 @@ void MCSocialAddModel::setAccounts(const QList<MOUserAccount> &accounts)
 {
     beginResetModel();
     m_rows.clear();
-    m_noAnswer = false;
+    m_failureTitle.clear();
+    m_failureDetail.clear();
     for (const MOUserAccount &account : accounts)
         m_rows.append({account, true, QPixmap()});
     if (m_rows.isEmpty())
@@ -53,11 +54,28 @@ void MCSocialAddModel::setAccounts(const QList<MOUserAccount> &accounts)
     endResetModel();
 }
 
+void MCSocialAddModel::setSearching()
+{
+    beginResetModel();
+    m_rows.clear();
+    endResetModel();
+}
+
 void MCSocialAddModel::setNoAnswer()
 {
     beginResetModel();
     m_rows = {Row()};
-    m_noAnswer = true;
+    m_failureTitle = tr("The service did not answer");
+    m_failureDetail = tr("Try again later");
+    endResetModel();
+}
+
+void MCSocialAddModel::setSearchFailed(const QString &reason)
+{
+    beginResetModel();
+    m_rows = {Row()};
+    m_failureTitle = tr("The search failed");
+    m_failureDetail = tr("%1 Try again.").arg(reason);
     endResetModel();
 }
 
@@ -86,8 +104,27 @@ bool MCSocialAddModel::setAvatar(const QString &email, const QPixmap &avatar)
 
 void MCSocialAddModel::addPendingRequest(const QString &email)
 {
+    m_sendingRequests.removeAll(email.toLower());
+    m_failedRequests.remove(email.toLower());
     if (!m_pendingRequests.contains(email, Qt::CaseInsensitive))
         m_pendingRequests.append(email);
+    refreshButtons();
+}
+
+void MCSocialAddModel::addSendingRequest(const QString &email)
+{
+    m_failedRequests.remove(email.toLower());
+    if (!m_sendingRequests.contains(email.toLower()))
+        m_sendingRequests.append(email.toLower());
+    refreshButtons();
+}
+
+void MCSocialAddModel::setRequestFailed(const QString &email, const QString &reason)
+{
+    // Only an invitation this page sent and has not heard of yet.
+    if (!m_sendingRequests.removeAll(email.toLower()))
+        return;
+    m_failedRequests.insert(email.toLower(), reason);
     refreshButtons();
 }
 
@@ -100,9 +137,18 @@ void MCSocialAddModel::refreshButtons()
 MCSocialAddModel::ButtonState MCSocialAddModel::stateOf(const Row &row) const
 {
     const QString email = row.account.email();
-    return buttonState(row.hasAccount, row.hasAccount && m_isMyContact(row.account),
-                       sameEmail(email, m_ownEmail()),
-                       m_pendingRequests.contains(email, Qt::CaseInsensitive));
+    ButtonState state = buttonState(row.hasAccount, row.hasAccount && m_isMyContact(row.account),
+                                    sameEmail(email, m_ownEmail()),
+                                    m_pendingRequests.contains(email, Qt::CaseInsensitive));
+    // Only where the row would invite: a contact or the user stays as the rules say.
+    if (!state.enabled)
+        return state;
+    if (m_sendingRequests.contains(email.toLower()))
+        return {tr("Sending the invitation..."), QStringLiteral("question"), false, true};
+    const auto failed = m_failedRequests.constFind(email.toLower());
+    if (failed != m_failedRequests.cend())
+        state.text = tr("Invitation not sent. %1 Click the plus button to try again.").arg(*failed);
+    return state;
 }
 
 QString MCSocialAddModel::fullName(const MOUserAccount &account)
@@ -142,13 +188,12 @@ QVariant MCSocialAddModel::data(const QModelIndex &index, int role) const
         if (role == Qt::DisplayRole) {
             if (row.hasAccount)
                 return MCString::stringForName(fullName(row.account));
-            return m_noAnswer ? tr("The service did not answer")
-                              : tr("No user found with this data");
+            return m_failureTitle.isEmpty() ? tr("No user found with this data") : m_failureTitle;
         }
         if (role == EmailRole) {
             if (row.hasAccount)
                 return MCString::stringForName(row.account.email());
-            return m_noAnswer ? tr("Try again later") : tr("Try a different search query");
+            return m_failureTitle.isEmpty() ? tr("Try a different search query") : m_failureDetail;
         }
         return {};
     case ButtonColumn: {

@@ -12,8 +12,9 @@
 #include <functional>
 
 // The add-contact page's results: one row per account found, or a single row without an
-// account that says nothing was found (or that the service did not answer). Columns "photo",
-// "info" and "button"; the button column says what the user can do with the row.
+// account that says nothing was found (or that the search failed), or no row while a search is
+// under way. Columns "photo", "info" and "button"; the button column says what the user can do
+// with the row, and what became of an invitation sent from it.
 class MCSocialAddModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -43,15 +44,24 @@ public:
 
     // The rows of a search; an empty list gives the single not-found row.
     void setAccounts(const QList<MOUserAccount> &accounts);
+    // No row: a search is under way, and the rows of the one before are gone.
+    void setSearching();
     // The single row for a search the service never answered.
     void setNoAnswer();
+    // The single row for a search that failed, with why.
+    void setSearchFailed(const QString &reason);
     bool hasAccount(int row) const;
     MOUserAccount account(int row) const;
     // Sets the picture of every row with that e-mail; false when none has it.
     bool setAvatar(const QString &email, const QPixmap &avatar);
     // The e-mail addresses invited from the page, for the page's life.
     QStringList pendingRequests() const { return m_pendingRequests; }
+    // The service took the invitation.
     void addPendingRequest(const QString &email);
+    // The invitation is on its way: the button waits.
+    void addSendingRequest(const QString &email);
+    // The invitation did not go through: the row says why and may invite again.
+    void setRequestFailed(const QString &email, const QString &reason);
     // The button column's rules depend on the contacts: tell the view again.
     void refreshButtons();
 
@@ -70,8 +80,12 @@ private:
     static QString fullName(const MOUserAccount &account);
 
     QList<Row> m_rows;
-    bool m_noAnswer = false;
+    QString m_failureTitle;
+    QString m_failureDetail;
     QStringList m_pendingRequests;
+    QStringList m_sendingRequests;
+    // Lower-case e-mail -> why its last invitation did not go through.
+    QHash<QString, QString> m_failedRequests;
     std::function<bool(const MOUserAccount &)> m_isMyContact;
     std::function<QString()> m_ownEmail;
 };

@@ -7,9 +7,11 @@
 #include <QFontMetrics>
 #include <QHash>
 #include <QLabel>
+#include <QMenu>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextLayout>
+#include <QToolButton>
 #include <QtMath>
 
 #include "mcemoji.h"
@@ -39,9 +41,29 @@ MCChatTableCellView::MCChatTableCellView(const MCChatEntryPtr &entry, bool newEn
     QPalette grey = m_accessory->palette();
     grey.setColor(QPalette::WindowText, QColor(130, 130, 130));
     m_accessory->setPalette(grey);
-    m_accessory->setText(entry->accessoryString());
-    connect(entry.data(), &MCChatEntry::accessoryStringChanged, m_accessory,
-            [this] { m_accessory->setText(m_entry->accessoryString()); });
+    if (entry->itsMe()) {
+        // Own messages only: another's message was sent by definition.
+        m_notSent = new QToolButton(this);
+        m_notSent->setObjectName(QStringLiteral("notSentButton"));
+        m_notSent->setAutoRaise(true);
+        m_notSent->setToolButtonStyle(Qt::ToolButtonTextOnly);
+        m_notSent->setPopupMode(QToolButton::InstantPopup);
+        m_notSent->setFont(small);
+        QPalette red = m_notSent->palette();
+        red.setColor(QPalette::ButtonText, QColor(200, 30, 30));
+        m_notSent->setPalette(red);
+        m_notSent->setToolTip(tr("This message was not sent"));
+        auto *menu = new QMenu(m_notSent);
+        m_sendAgain = menu->addAction(tr("Send Again"));
+        m_remove = menu->addAction(tr("Remove"));
+        m_notSent->setMenu(menu);
+        connect(m_sendAgain, &QAction::triggered, this,
+                [this] { emit sendAgainRequested(m_entry); });
+        connect(m_remove, &QAction::triggered, this, [this] { emit removeRequested(m_entry); });
+    }
+    refreshAccessory();
+    connect(entry.data(), &MCChatEntry::accessoryStringChanged, this,
+            &MCChatTableCellView::refreshAccessory);
     if (newEntry) {
         m_name = new QLabel(this);
         m_name->setTextFormat(Qt::PlainText);
@@ -69,6 +91,17 @@ MCChatMessageEntry *MCChatTableCellView::messageEntry() const
 QString MCChatTableCellView::accessoryText() const
 {
     return m_accessory->text();
+}
+
+void MCChatTableCellView::refreshAccessory()
+{
+    m_accessory->setText(m_entry->accessoryString());
+    if (!m_notSent)
+        return;
+    const bool failed = messageEntry()->sendFailed();
+    m_notSent->setText(m_entry->accessoryString());
+    m_notSent->setVisible(failed);
+    m_accessory->setVisible(!failed);
 }
 
 void MCChatTableCellView::setChatMessage(const QString &text)
@@ -214,6 +247,8 @@ void MCChatTableCellView::layoutContents(int width)
         m_name->setGeometry(x, 4, qMax(0, width - x - AccessoryWidth - 8), 16);
     m_textView->setGeometry(x, textTop, textWidth(width), qMax(0, height() - textTop - 2));
     m_accessory->setGeometry(width - AccessoryWidth - 6, m_name ? 6 : 4, AccessoryWidth, 14);
+    if (m_notSent)
+        m_notSent->setGeometry(width - AccessoryWidth - 6, m_name ? 2 : 0, AccessoryWidth, 20);
 }
 
 void MCChatTableCellView::resizeEvent(QResizeEvent *event)

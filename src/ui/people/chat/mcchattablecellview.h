@@ -6,10 +6,14 @@
 class MCChatMessageEntry;
 class MCChatTextView;
 class MCEmoji;
+class QAction;
+class QToolButton;
 
 // A message row: at the start of a run by one sender ("textMessage", 50 points) the sender's
 // picture (others only), name and the text; further rows of the run ("textMessageAdditional",
-// 25 points) the text alone. The time, or "Pending", stands at the right.
+// 25 points) the text alone. The time, or "Pending", stands at the right; an own message the
+// service did not take has a "Not sent" button there instead, whose menu sends it again or
+// removes it.
 class MCChatTableCellView : public MCChatRowView
 {
     Q_OBJECT
@@ -20,6 +24,10 @@ public:
     MCChatTextView *textView() const { return m_textView; }
     MCChatMessageEntry *messageEntry() const;
     QString accessoryText() const;
+    // Shown for a message that was not sent; its menu holds the two actions below.
+    QToolButton *notSentButton() const { return m_notSent; }
+    QAction *sendAgainAction() const { return m_sendAgain; }
+    QAction *removeAction() const { return m_remove; }
     void setChatMessage(const QString &text);
     int rowHeight(int width) override;
     // The width of the text in a row width wide, and the height text needs there; a text that
@@ -28,11 +36,16 @@ public:
     static int measureTextHeight(const QString &text, const MCEmoji &emoji, int textWidth);
     void setImageColumnShown(bool shown) override;
 
+signals:
+    void sendAgainRequested(const MCChatEntryPtr &entry);
+    void removeRequested(const MCChatEntryPtr &entry);
+
 protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
     void layoutContents(int width);
+    void refreshAccessory();
     int textWidth(int width) const;
 
     const MCEmoji &m_emoji;
@@ -40,6 +53,9 @@ private:
     QLabel *m_name = nullptr;
     QLabel *m_picture = nullptr;
     QLabel *m_accessory;
+    QToolButton *m_notSent = nullptr;
+    QAction *m_sendAgain = nullptr;
+    QAction *m_remove = nullptr;
 };
 
 #endif // MCCHATTABLECELLVIEW_H

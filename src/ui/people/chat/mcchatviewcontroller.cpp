@@ -208,9 +208,21 @@ MCChatRowView *MCChatViewController::makeRow(const MCChatEntryPtr &entry, bool n
         return new MCChatDateRowView(entry, parent);
     case MCChatEntry::EmptyRow:
         return new MCChatRowView(entry, QStringLiteral("emptyRow"), parent);
-    case MCChatEntry::MessageRow:
-        return new MCChatTableCellView(entry, newEntry, senderNameOf(entry.data()),
-                                       avatarOf(entry.data()), m_environment->emoji(), parent);
+    case MCChatEntry::MessageRow: {
+        auto *row = new MCChatTableCellView(entry, newEntry, senderNameOf(entry.data()),
+                                            avatarOf(entry.data()), m_environment->emoji(), parent);
+        connect(row, &MCChatTableCellView::sendAgainRequested, this,
+                [this](const MCChatEntryPtr &entry) {
+                    if (m_entity)
+                        m_entity->sendMessageAgain(entry);
+                });
+        connect(row, &MCChatTableCellView::removeRequested, this,
+                [this](const MCChatEntryPtr &entry) {
+                    if (m_entity)
+                        m_entity->removeUnsentMessage(entry);
+                });
+        return row;
+    }
     case MCChatEntry::CollaborationRow: {
         const auto *file = static_cast<const MCChatCollaborationEntry *>(entry.data());
         auto *group = qobject_cast<MCGroup *>(m_entity.data());

@@ -101,7 +101,9 @@ void MCJoinInvitationView::refresh()
             .arg(tr("Please add me as a Contact."),
                  MCString::stringForName(invitation->messageSender()),
                  MCString::stringForName(invitation->joinInvitation().sender().email())));
-    m_additional->setText(invitation->messageRead() ? invitation->additionalText() : QString());
+    m_additional->setText(invitation->messageRead() || invitation->answerFailed()
+                              ? invitation->additionalText()
+                              : QString());
     m_avatar->setPixmap(invitation->avatar().isNull()
                             ? QPixmap()
                             : invitation->avatar().scaled(AvatarSide, AvatarSide,

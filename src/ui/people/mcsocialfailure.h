@@ -1,0 +1,20 @@
+#ifndef MCSOCIALFAILURE_H
+#define MCSOCIALFAILURE_H
+
+#include <QCoreApplication>
+#include <QString>
+
+class MOError;
+
+// Why a social request (a message, a file, an invitation, an answer, a search) did not go
+// through, as one short sentence for the user.
+class MCSocialFailure
+{
+    Q_DECLARE_TR_FUNCTIONS(MCSocialFailure)
+public:
+    // The service's own message when it gave one (one plain line, bounded), else what its
+    // status means: no answer, a failure on its side, or a refusal.
+    static QString reason(const MOError &error);
+};
+
+#endif // MCSOCIALFAILURE_H

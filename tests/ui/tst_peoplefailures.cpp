@@ -1,0 +1,521 @@
+// Social requests that do not go through, tried through the widgets a user touches, signed in
+// as the demo user against kerlo-local while Bea and others act through its control API. Each
+// request meets the service answering 500 (a search 503 too), never answering (the stall limit
+// is shortened) and dropping the connection. The failure is told once where the request was
+// made, nothing typed is lost and the controls come back: a message or a file not sent can be
+// sent again or removed, an answer given again, a search or an invitation tried again.
+#include "kbbutton.h"
+#include "mcappdelegate.h"
+#include "mcbrowsableviewcontroller.h"
+#include "mcchatfilerowview.h"
+#include "mcchatmessagefield.h"
+#include "mcchatrowsmodel.h"
+#include "mcchattablecellview.h"
+#include "mcchattableview.h"
+#include "mcchattextview.h"
+#include "mcchatviewcontroller.h"
+#include "mccontact.h"
+#include "mcjoininvitation.h"
+#include "mcjoininvitationview.h"
+#include "mcmainwindow.h"
+#include "mcmanager.h"
+#include "mcmessagescontroller.h"
+#include "mcnotificationsmodel.h"
+#include "mcoutlineviewsidebar.h"
+#include "mcpasteboard.h"
+#include "mcsidebarcontroller.h"
+#include "mcsidebarmodel.h"
+#include "mcsocialaddcellview.h"
+#include "mcsocialaddcontroller.h"
+#include "mcsocialaddmodel.h"
+#include "servicereader.h"
+#include "shelltestfixture.h"
+#include "yrkspinningprogressindicator.h"
+
+#include <QAction>
+#include <QJsonArray>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSortFilterProxyModel>
+#include <QTableView>
+#include <QToolButton>
+#include <QTreeView>
+#include <QtTest>
+
+using namespace ShellTest;
+
+namespace {
+
+const QString BeaEmail = QStringLiteral("bea@kerlo.local");
+const QString BeaPassword = QStringLiteral("bea-password");
+const QString NoAnswer = QStringLiteral("No answer came from the service.");
+const QString ServiceFailed = QStringLiteral("The service could not do it just now.");
+const int Patience = 20000;
+
+void addFaultRows()
+{
+    QTest::addColumn<QString>("fault");
+    for (const char *fault : {"500", "hang", "drop"})
+        QTest::newRow(fault) << QString::fromLatin1(fault);
+}
+
+// What the user reads for that fault.
+QString reasonFor(const QString &fault)
+{
+    return fault.at(0).isDigit() ? ServiceFailed : NoAnswer;
+}
+
+int rowWithText(const MCChatRowsModel *model, const QString &text)
+{
+    for (int row = model->rowCount() - 1; row >= 0; --row) {
+        if (model->index(row).data().toString() == text)
+            return row;
+    }
+    return -1;
+}
+
+} // namespace
+
+class TestPeopleFailures : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanup();
+    void messageNotSentIsMarkedThenSentAgainOrRemoved_data() { addFaultRows(); }
+    void messageNotSentIsMarkedThenSentAgainOrRemoved();
+    void fileNotSentIsSentAgainOrRemoved_data() { addFaultRows(); }
+    void fileNotSentIsSentAgainOrRemoved();
+    void fileAnswerNotSentIsGivenAgain_data();
+    void fileAnswerNotSentIsGivenAgain();
+    void fileTheSenderDeletedCannotBeAccepted();
+    void invitationAnswerNotSentIsGivenAgain_data();
+    void invitationAnswerNotSentIsGivenAgain();
+    void searchThatFailsSaysSoAndClearsTheRows_data();
+    void searchThatFailsSaysSoAndClearsTheRows();
+    void invitationNotSentIsSentAgain_data() { addFaultRows(); }
+    void invitationNotSentIsSentAgain();
+
+private:
+    MCMainWindow *window() const { return m_shell.delegate()->mainWindow(); }
+    MCContact *bea() const;
+    MCChatViewController *chat() const { return bea() ? bea()->chatController() : nullptr; }
+    const MCChatRowsModel *rows() const { return bea()->rowsModel(); }
+    template<class View> View *viewOf(int row);
+    bool showChat();
+    // The fault on every request to path (with method, when given) until the next reset.
+    bool applyFault(const QString &path, const QString &fault, const QString &method = "POST");
+    // A file of the demo user's store offered in Bea's chat: its prepared row.
+    MCChatFileRowView *prepareFile(const QString &path);
+    MCSocialAddController *addPage() const;
+    void search(const QString &text);
+    QString cellText(int row, int column, bool email = false) const;
+    QToolButton *addButton(int row) const;
+
+    KerloLocal m_server;
+    Shell m_shell;
+    ServiceReader m_bea;
+    qint64 m_conversation = 0;
+};
+
+MCContact *TestPeopleFailures::bea() const
+{
+    return MCManager::sharedManager()->contactWithEmail(BeaEmail);
+}
+
+template<class View> View *TestPeopleFailures::viewOf(int row)
+{
+    MCChatTableView *table = chat()->chatTableView();
+    table->verticalScrollBar()->setValue(table->rowTop(row));
+    return qobject_cast<View *>(table->rowView(row));
+}
+
+bool TestPeopleFailures::showChat()
+{
+    MCSidebarController *sidebar = window()->sidebar();
+    const QModelIndex index = sidebar->model()->indexForPlace(bea()->title());
+    if (!index.isValid())
+        return false;
+    QTreeView *outline = sidebar->outlineView();
+    outline->scrollTo(index);
+    QTest::mouseClick(outline->viewport(), Qt::LeftButton, {}, outline->visualRect(index).center());
+    return QTest::qWaitFor([this] { return chat() && chat()->isVisible(); });
+}
+
+bool TestPeopleFailures::applyFault(const QString &path, const QString &fault,
+                                    const QString &method)
+{
+    if (fault == QLatin1String("hang"))
+        return m_server.hang(path, -1, method);
+    if (fault == QLatin1String("drop"))
+        return m_server.drop(path, -1, method);
+    return m_server.forceStatus(path, fault.toInt(), "{}", -1, method);
+}
+
+void TestPeopleFailures::initTestCase()
+{
+    QVERIFY(m_server.start());
+    QVERIFY(
+        !m_server.createUser(BeaEmail, BeaPassword, {{"first_name", "Bea"}, {"last_name", "Lee"}})
+             .isEmpty());
+    QVERIFY(m_bea.signIn(m_server, BeaEmail, BeaPassword));
+    QJsonObject started;
+    QCOMPARE(m_bea.post(QStringLiteral("/conversations/start"),
+                        {{"users", QJsonArray{QString::fromLatin1(DemoEmail)}}, {"name", ""}},
+                        &started),
+             200);
+    m_conversation = started.value("conversation").toObject().value("id").toVariant().toLongLong();
+    QVERIFY(m_conversation > 0);
+    QVERIFY(!m_server.inviteContactAs(BeaEmail, QString::fromLatin1(DemoEmail)).isEmpty());
+    QVERIFY(m_shell.launchSignedIn(m_server.baseUrl().toString()));
+    QVERIFY(m_shell.showMainWindow(QSize(1000, 700)));
+    MCManager *hub = MCManager::sharedManager();
+    QTRY_COMPARE_WITH_TIMEOUT(hub->userMessages().size(), 1, Patience);
+    hub->acceptJoinInvitation(hub->userMessages().first());
+    QTRY_VERIFY_WITH_TIMEOUT(bea() && bea()->identifier() == m_conversation, Patience);
+}
+
+void TestPeopleFailures::cleanup()
+{
+    QVERIFY(m_server.reset());
+}
+
+void TestPeopleFailures::messageNotSentIsMarkedThenSentAgainOrRemoved()
+{
+    QFETCH(QString, fault);
+    QVERIFY(showChat());
+    QVERIFY(applyFault(QStringLiteral("/api/v1/conversations/%1").arg(m_conversation), fault));
+    MCChatMessageField *field = chat()->textView();
+    const QString text = QStringLiteral("to keep (%1)").arg(fault);
+    QTest::keyClicks(field, text);
+    QTest::keyClick(field, Qt::Key_Return);
+    const int row = rowWithText(rows(), text);
+    QVERIFY(row >= 0);
+    QPointer<MCChatTableCellView> cell = viewOf<MCChatTableCellView>(row);
+    QVERIFY(cell);
+    QCOMPARE(cell->accessoryText(), QStringLiteral("Pending"));
+    QVERIFY(!cell->notSentButton()->isVisibleTo(cell));
+
+    // Marked on its row, with its text, and the way to send it again or remove it.
+    QTRY_VERIFY_WITH_TIMEOUT(cell->notSentButton()->isVisibleTo(cell), Patience);
+    QCOMPARE(cell->notSentButton()->text(), QStringLiteral("Not sent"));
+    QCOMPARE(rows()->index(row).data(MCChatRowsModel::AccessoryRole).toString(),
+             QStringLiteral("Not sent"));
+    QCOMPARE(cell->textView()->text(), text);
+    QCOMPARE(cell->sendAgainAction()->text(), QStringLiteral("Send Again"));
+    QCOMPARE(cell->removeAction()->text(), QStringLiteral("Remove"));
+
+    // Sent again once the service takes it: pending, then confirmed by its echo, one row.
+    QVERIFY(m_server.reset());
+    cell->sendAgainAction()->trigger();
+    QVERIFY(!cell->notSentButton()->isVisibleTo(cell));
+    QCOMPARE(cell->accessoryText(), QStringLiteral("Pending"));
+    QTRY_VERIFY_WITH_TIMEOUT(cell->accessoryText() != QStringLiteral("Pending"), Patience);
+    QVERIFY(!cell->notSentButton()->isVisibleTo(cell));
+    QCOMPARE(rows()->rowCount(), bea()->conversation().size());
+    int copies = 0;
+    for (const MOMessage &message : bea()->writtenMessages())
+        copies += message.body() == text ? 1 : 0;
+    QCOMPARE(copies, 1);
+
+    // Another one not sent, removed from the chat.
+    QVERIFY(applyFault(QStringLiteral("/api/v1/conversations/%1").arg(m_conversation), fault));
+    const QString dropped = QStringLiteral("to remove (%1)").arg(fault);
+    QTest::keyClicks(field, dropped);
+    QTest::keyClick(field, Qt::Key_Return);
+    cell = viewOf<MCChatTableCellView>(rowWithText(rows(), dropped));
+    QVERIFY(cell);
+    QTRY_VERIFY_WITH_TIMEOUT(cell->notSentButton()->isVisibleTo(cell), Patience);
+    cell->removeAction()->trigger();
+    QTRY_COMPARE(rowWithText(rows(), dropped), -1);
+    QCOMPARE(rows()->rowCount(), bea()->conversation().size());
+}
+
+MCChatFileRowView *TestPeopleFailures::prepareFile(const QString &path)
+{
+    if (m_server.seedFile(QString::fromLatin1(DemoEmail), path, "offer").isEmpty())
+        return nullptr;
+    std::unique_ptr<QMimeData> data(MCPasteboard::mimeDataForRemotePaths({path}));
+    const QPoint at = chat()->rect().center();
+    QDragEnterEvent enter(at, Qt::CopyAction, data.get(), Qt::LeftButton, {});
+    QApplication::sendEvent(chat(), &enter);
+    QDropEvent drop(at, Qt::CopyAction, data.get(), Qt::LeftButton, {});
+    QApplication::sendEvent(chat(), &drop);
+    const int row = rowWithText(rows(), path.mid(1));
+    return row < 0 ? nullptr : viewOf<MCChatFileRowView>(row);
+}
+
+void TestPeopleFailures::fileNotSentIsSentAgainOrRemoved()
+{
+    QFETCH(QString, fault);
+    QVERIFY(showChat());
+    QVERIFY(applyFault(QStringLiteral("/api/v1/invites/invite.json"), fault));
+    QPointer<MCChatFileRowView> file = prepareFile(QStringLiteral("/offer-%1.txt").arg(fault));
+    QVERIFY(file);
+    QTest::mouseClick(file->sendButton(), Qt::LeftButton);
+    QCOMPARE(file->sendingText(), QStringLiteral("Sending. Waiting..."));
+    // Told once, on the row, which offers Send and Cancel again.
+    QTRY_COMPARE_WITH_TIMEOUT(file->sendingText(), QStringLiteral("Not sent. ") + reasonFor(fault),
+                              Patience);
+    QVERIFY(file->sendButton()->isVisibleTo(file) && file->cancelButton()->isVisibleTo(file));
+    QCOMPARE(file->accessoryText(), QStringLiteral("Send to Bea Lee?"));
+
+    QVERIFY(m_server.reset());
+    QTest::mouseClick(file->sendButton(), Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(file->sendingText(),
+                              QStringLiteral("File sent. Waiting for response..."), Patience);
+    QVERIFY(!file->fileEntry()->collaboration().token().isEmpty());
+    QVERIFY(!file->sendButton()->isVisibleTo(file));
+
+    // Another one not sent, cancelled.
+    QVERIFY(applyFault(QStringLiteral("/api/v1/invites/invite.json"), fault));
+    const QString other = QStringLiteral("/other-%1.txt").arg(fault);
+    file = prepareFile(other);
+    QVERIFY(file);
+    QTest::mouseClick(file->sendButton(), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(file->cancelButton()->isVisibleTo(file), Patience);
+    QTest::mouseClick(file->cancelButton(), Qt::LeftButton);
+    QTRY_COMPARE(rowWithText(rows(), other.mid(1)), -1);
+}
+
+void TestPeopleFailures::fileAnswerNotSentIsGivenAgain_data()
+{
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<bool>("accept");
+    for (const char *fault : {"500", "hang", "drop"}) {
+        QTest::addRow("accept %s", fault) << QString::fromLatin1(fault) << true;
+        QTest::addRow("decline %s", fault) << QString::fromLatin1(fault) << false;
+    }
+}
+
+void TestPeopleFailures::fileAnswerNotSentIsGivenAgain()
+{
+    QFETCH(QString, fault);
+    QFETCH(bool, accept);
+    QVERIFY(showChat());
+    const QString path =
+        QStringLiteral("/bea-%1.txt").arg(QTest::currentDataTag()).replace(' ', '-');
+    QVERIFY(!m_server.seedFile(BeaEmail, path, "from bea").isEmpty());
+    QVERIFY(
+        !m_server.sendCollaborationToContactAs(BeaEmail, QLatin1String(DemoEmail), path).isEmpty());
+    QTRY_VERIFY_WITH_TIMEOUT(rowWithText(rows(), path.mid(1)) >= 0, Patience);
+    QPointer<MCChatFileRowView> file = viewOf<MCChatFileRowView>(rowWithText(rows(), path.mid(1)));
+    QVERIFY(file);
+    const QString token = file->fileEntry()->collaboration().token();
+    QVERIFY(applyFault(
+        QStringLiteral("/api/v1/invites/%1/%2.json").arg(token, accept ? "accept" : "reject"),
+        fault));
+    QPushButton *answer = accept ? file->acceptButton() : file->declineButton();
+    QTest::mouseClick(answer, Qt::LeftButton);
+    QVERIFY(!answer->isVisibleTo(file));
+
+    // Waiting for the user's answer again, saying the last one did not arrive.
+    QTRY_COMPARE_WITH_TIMEOUT(file->sendingText(),
+                              QStringLiteral("Your answer did not reach the service. Try again."),
+                              Patience);
+    QVERIFY(file->acceptButton()->isVisibleTo(file) && file->declineButton()->isVisibleTo(file));
+    QCOMPARE(file->accessoryText(), QStringLiteral("Waiting"));
+
+    QVERIFY(m_server.reset());
+    QTest::mouseClick(answer, Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(
+        file->fileEntry()->responseStatus(),
+        qint64(accept ? MCChatCollaborationEntry::Accepted : MCChatCollaborationEntry::Rejected),
+        Patience);
+}
+
+void TestPeopleFailures::fileTheSenderDeletedCannotBeAccepted()
+{
+    QVERIFY(showChat());
+    const QString path = QStringLiteral("/gone.txt");
+    QVERIFY(!m_server.seedFile(BeaEmail, path, "soon gone").isEmpty());
+    QVERIFY(
+        !m_server.sendCollaborationToContactAs(BeaEmail, QLatin1String(DemoEmail), path).isEmpty());
+    QTRY_VERIFY_WITH_TIMEOUT(rowWithText(rows(), path.mid(1)) >= 0, Patience);
+    QPointer<MCChatFileRowView> file = viewOf<MCChatFileRowView>(rowWithText(rows(), path.mid(1)));
+    QVERIFY(file);
+    QVERIFY(!m_server.deleteObject(BeaEmail, path).isEmpty());
+    QTest::mouseClick(file->acceptButton(), Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(file->sendingText(),
+                              QStringLiteral("Oops! The sender deleted/moved his file"), Patience);
+    QVERIFY(!file->acceptButton()->isVisibleTo(file) && !file->declineButton()->isVisibleTo(file));
+    QCOMPARE(file->fileEntry()->responseStatus(), qint64(MCChatCollaborationEntry::Revoked));
+}
+
+void TestPeopleFailures::invitationAnswerNotSentIsGivenAgain_data()
+{
+    fileAnswerNotSentIsGivenAgain_data();
+}
+
+void TestPeopleFailures::invitationAnswerNotSentIsGivenAgain()
+{
+    QFETCH(QString, fault);
+    QFETCH(bool, accept);
+    MCManager *hub = MCManager::sharedManager();
+    const QString tag = QString::fromLatin1(QTest::currentDataTag()).replace(' ', '-');
+    const QString email = QStringLiteral("inviter-%1@kerlo.local").arg(tag);
+    QVERIFY(!m_server.createUser(email, QStringLiteral("pw"), {{"first_name", tag}}).isEmpty());
+    const qint64 id =
+        m_server.inviteContactAs(email, QLatin1String(DemoEmail))["id"].toVariant().toLongLong();
+    QVERIFY(id > 0);
+    window()->goAction(QStringLiteral("messages://"))->trigger();
+    auto *page = qobject_cast<MCMessagesController *>(
+        m_shell.delegate()->page(QStringLiteral("messages://")));
+    QTRY_VERIFY(page && page->isVisible());
+    QSortFilterProxyModel *arranged = page->arrangedNotifications();
+    const auto rowOf = [arranged, &tag] {
+        for (int row = 0; row < arranged->rowCount(); ++row) {
+            if (arranged->index(row, MCNotificationsModel::SenderColumn).data().toString() == tag)
+                return row;
+        }
+        return -1;
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(rowOf() >= 0, Patience);
+    page->tableView()->selectRow(rowOf());
+    MCJoinInvitationView *detail = page->viewJoinInvitation();
+    QCOMPARE(detail->invitation()->messageSender(), tag);
+    const qint64 unread = hub->unreadNotifications();
+
+    QVERIFY(applyFault(
+        QStringLiteral("/api/v1/contacts/invites/%1/%2").arg(id).arg(accept ? "accept" : "decline"),
+        fault));
+    KBButton *answer = accept ? detail->buttonAccept() : detail->buttonDecline();
+    QTest::mouseClick(answer, Qt::LeftButton);
+    QCOMPARE(detail->additionalField()->text(), QStringLiteral("Submitting your request..."));
+    QCOMPARE(hub->unreadNotifications(), unread - 1);
+    // Unanswered again, counted again, with both buttons back.
+    QTRY_COMPARE_WITH_TIMEOUT(detail->additionalField()->text(),
+                              QStringLiteral("Your answer did not reach the service. Try again."),
+                              Patience);
+    QVERIFY(detail->buttonAccept()->isEnabled() && detail->buttonDecline()->isEnabled());
+    QCOMPARE(hub->unreadNotifications(), unread);
+
+    QVERIFY(m_server.reset());
+    QTest::mouseClick(answer, Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(detail->additionalField()->text().startsWith(
+                                 accept ? QStringLiteral("Contact request accepted on ")
+                                        : QStringLiteral("Contact request rejected on ")),
+                             Patience);
+    QCOMPARE(hub->unreadNotifications(), unread - 1);
+}
+
+MCSocialAddController *TestPeopleFailures::addPage() const
+{
+    return qobject_cast<MCSocialAddController *>(
+        m_shell.delegate()->page(QStringLiteral("addcontact://")));
+}
+
+void TestPeopleFailures::search(const QString &text)
+{
+    QLineEdit *field = addPage()->searchField();
+    field->clear();
+    QTest::keyClicks(field, text);
+    QVERIFY(addPage()->buttonFind()->isEnabled());
+    QTest::mouseClick(addPage()->buttonFind(), Qt::LeftButton);
+}
+
+QString TestPeopleFailures::cellText(int row, int column, bool email) const
+{
+    QTableView *table = addPage()->tableView();
+    auto *cell =
+        qobject_cast<MCSocialAddCellView *>(table->indexWidget(table->model()->index(row, column)));
+    if (!cell || !cell->textField())
+        return QStringLiteral("<no cell>");
+    QLabel *label = email ? cell->emailField() : cell->textField();
+    return label->isVisibleTo(cell) ? label->text() : QString();
+}
+
+QToolButton *TestPeopleFailures::addButton(int row) const
+{
+    QTableView *table = addPage()->tableView();
+    auto *cell = qobject_cast<MCSocialAddCellView *>(
+        table->indexWidget(table->model()->index(row, MCSocialAddModel::ButtonColumn)));
+    return cell ? cell->buttonAdd() : nullptr;
+}
+
+void TestPeopleFailures::searchThatFailsSaysSoAndClearsTheRows_data()
+{
+    addFaultRows();
+    QTest::newRow("503") << QStringLiteral("503");
+}
+
+void TestPeopleFailures::searchThatFailsSaysSoAndClearsTheRows()
+{
+    QFETCH(QString, fault);
+    window()->goAction(QStringLiteral("addcontact://"))->trigger();
+    QTRY_VERIFY(addPage() && addPage()->isVisible());
+    search(BeaEmail);
+    QTRY_COMPARE_WITH_TIMEOUT(cellText(0, MCSocialAddModel::InfoColumn), QStringLiteral("Bea Lee"),
+                              Patience);
+
+    QVERIFY(
+        applyFault(QStringLiteral("/api/v1/contacts/search.json"), fault, QStringLiteral("GET")));
+    const QString typed = QStringLiteral("someone@kerlo.local");
+    search(typed);
+    // The last search's rows are not this one's answer.
+    QCOMPARE(addPage()->contacts()->rowCount(), 0);
+    QVERIFY(addPage()->progressIndicator()->isAnimating());
+    QTRY_COMPARE_WITH_TIMEOUT(cellText(0, MCSocialAddModel::InfoColumn),
+                              QStringLiteral("The search failed"), Patience);
+    QCOMPARE(cellText(0, MCSocialAddModel::InfoColumn, true),
+             reasonFor(fault) + QStringLiteral(" Try again."));
+    QCOMPARE(addPage()->contacts()->rowCount(), 1);
+    QTRY_VERIFY(!addPage()->progressIndicator()->isAnimating());
+    QCOMPARE(addPage()->searchField()->text(), typed);
+    QVERIFY(addPage()->buttonFind()->isEnabled());
+
+    // The same search again, once the service answers.
+    QVERIFY(m_server.reset());
+    QTest::mouseClick(addPage()->buttonFind(), Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(cellText(0, MCSocialAddModel::InfoColumn),
+                              QStringLiteral("No user found with this data"), Patience);
+}
+
+void TestPeopleFailures::invitationNotSentIsSentAgain()
+{
+    QFETCH(QString, fault);
+    const QString email = QStringLiteral("invitee-%1@kerlo.local").arg(fault);
+    QVERIFY(!m_server.createUser(email, QStringLiteral("pw"), {{"first_name", "Ivy"}}).isEmpty());
+    window()->goAction(QStringLiteral("addcontact://"))->trigger();
+    QTRY_VERIFY(addPage() && addPage()->isVisible());
+    search(email);
+    QTRY_COMPARE_WITH_TIMEOUT(cellText(0, MCSocialAddModel::InfoColumn), QStringLiteral("Ivy"),
+                              Patience);
+
+    QVERIFY(applyFault(QStringLiteral("/api/v1/contacts/invite.json"), fault));
+    QTest::mouseClick(addButton(0), Qt::LeftButton);
+    QCOMPARE(cellText(0, MCSocialAddModel::ButtonColumn),
+             QStringLiteral("Sending the invitation..."));
+    QVERIFY(!addButton(0)->isEnabled());
+    // Not shown as sent: the row says what happened and invites again.
+    QTRY_COMPARE_WITH_TIMEOUT(cellText(0, MCSocialAddModel::ButtonColumn),
+                              QStringLiteral("Invitation not sent. %1 Click the plus button to "
+                                             "try again.")
+                                  .arg(reasonFor(fault)),
+                              Patience);
+    QVERIFY(addButton(0)->isEnabled());
+    QVERIFY(m_server.contactInvitationsOf(email).isEmpty());
+
+    QVERIFY(m_server.reset());
+    QTest::mouseClick(addButton(0), Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(cellText(0, MCSocialAddModel::ButtonColumn),
+                              QStringLiteral("Invite request sent"), Patience);
+    QVERIFY(!addButton(0)->isEnabled());
+    QCOMPARE(m_server.contactInvitationsOf(email).size(), 1);
+}
+
+int main(int argc, char **argv)
+{
+    isolateEnvironment();
+    // A request the service never answers fails within the test's patience.
+    qputenv("LUMARIN_STALL_TIMEOUT_MS", "3000");
+    QApplication app(argc, argv);
+    TestPeopleFailures test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_peoplefailures.moc"
