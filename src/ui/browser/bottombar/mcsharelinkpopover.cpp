@@ -92,7 +92,7 @@ MCShareLinkPopover::MCShareLinkPopover(MOObjectsManager *objects,
         if (isVisible())
             return;
         m_mainView->setCurrentWidget(m_emailForm);
-        showAbove(m_anchor);
+        showAt(m_anchor);
     });
 }
 
@@ -181,7 +181,6 @@ void MCShareLinkPopover::showAt(QWidget *anchor)
 {
     m_anchor = anchor;
     adjustSize();
-    m_anchor = anchor;
     if (anchor) {
         // Towards the window's middle: above a control in the lower half (the status bar),
         // below one in the upper half (the toolbar).

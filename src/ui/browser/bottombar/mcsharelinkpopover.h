@@ -66,7 +66,6 @@ private:
     MCClickTextView *m_textViewClick;
     KBButton *m_buttonCopy;
     KBButton *m_buttonSendByEmail;
-    QPointer<QWidget> m_anchor;
 };
 
 #endif // MCSHARELINKPOPOVER_H
