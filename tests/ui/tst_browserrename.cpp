@@ -1,9 +1,9 @@
 // Naming items in place in the icon view of a signed-in shell against kerlo-local, driven with
 // keys as a user does: Return edits the selected item's name with its base name selected, and
 // a new name goes to the service, the item showing it with the syncing badge until the service
-// confirms; unusable and taken names are refused with the specified warnings and nothing is
-// sent; a rename the service refuses leaves the item as it was and usable; a new folder is
-// named before it is created.
+// confirms; unusable and taken names are refused with a warning that names the fault (a name
+// of dots only, silently) and nothing is sent; a rename the service refuses leaves the item as
+// it was and usable; a new folder is named before it is created.
 #include "kerlolocal.h"
 #include "mcappdelegate.h"
 #include "mcfakenode.h"
