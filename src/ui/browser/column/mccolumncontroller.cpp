@@ -12,6 +12,8 @@
 #include "mcremotepath.h"
 
 #include <QMenu>
+#include <QMouseEvent>
+#include <QPointer>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -42,6 +44,13 @@ MCColumnController::MCColumnController(MOObjectsManager *objectsManager, MCOptio
     layout->addWidget(m_browser);
 
     m_browser->setItemDelegate(m_delegate);
+    connect(m_delegate, &MCNameEditingDelegate::nameEdited, this,
+            [this](const MCNodePtr &node, const QString &text) { endNameEditing(node, text); });
+    connect(m_delegate, &MCNameEditingDelegate::nameEditCancelled, this,
+            &MCColumnController::cancelNameEditing);
+    // Rows being transferred or renamed take part in no selection.
+    m_model->setUnselectableStates(MCAbstractObjectNode::Downloading |
+                                   MCAbstractObjectNode::Uploading | MCAbstractObjectNode::Syncing);
     m_browser->setIconSize(QSize(16, 16));
     m_browser->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_browser->setResizeGripsVisible(true);
@@ -171,10 +180,32 @@ void MCColumnController::columnCreated(QAbstractItemView *column)
     });
     if (m_columnSetUp)
         m_columnSetUp(column);
+    column->viewport()->installEventFilter(this);
     auto *keys = new MCIconKeyHandler(column);
     connect(keys, &MCIconKeyHandler::renameRequested, this, &MCColumnController::startRename);
     connect(keys, &MCIconKeyHandler::openRequested, this,
             [this] { openNodes(getSelectedItems()); });
+}
+
+bool MCColumnController::eventFilter(QObject *object, QEvent *event)
+{
+    if (event->type() != QEvent::MouseButtonRelease)
+        return MCBrowsableViewController::eventFilter(object, event);
+    const auto *click = static_cast<QMouseEvent *>(event);
+    auto *column = qobject_cast<QAbstractItemView *>(static_cast<QWidget *>(object)->parent());
+    if (column && click->button() == Qt::LeftButton && click->modifiers() == Qt::NoModifier &&
+        !column->indexAt(click->pos()).isValid()) {
+        // A click beside the rows of a column goes to the folder it lists, once the column has
+        // taken the click (and cleared the selection).
+        const QPointer<QAbstractItemView> clicked(column);
+        QTimer::singleShot(0, this, [this, clicked] {
+            const MCNodePtr folder = clicked ? folderOfColumn(clicked) : MCNodePtr();
+            if (folder && getSelectedItems().isEmpty() &&
+                folder->filePath() != MCManager::sharedManager()->currentPath())
+                emit navigationRequested(folder->filePath());
+        });
+    }
+    return MCBrowsableViewController::eventFilter(object, event);
 }
 
 void MCColumnController::setColumnSetUp(std::function<void(QAbstractItemView *)> setUp)
