@@ -57,7 +57,7 @@ void MCAppDelegate::switchView(int index)
     hub->setSelectedController(next);
     if (pageShown) {
         // Leaving a page: the history remembers it, and the handler brings the browser back.
-        hub->addBackPath(hub->notBrowsablePath());
+        hub->addBackPlace(hub->shownPlace());
         hub->clearForwardHistory();
         hub->setNotBrowsablePath(QStringLiteral(""));
     }
