@@ -188,10 +188,10 @@ void MCAppDelegate::disableCloudBrowseNavigation(bool disable)
     if (!browser || !m_window)
         return;
     browser->setVisible(!disable);
-    // The counts and the icon size speak of the browser only.
+    // The counts speak of the browser only, the icon size of the icon view only.
     if (m_bottomView) {
         m_bottomView->infoTextField()->setVisible(!disable);
-        m_bottomView->slider()->setVisible(!disable);
+        m_bottomView->slider()->setVisible(!disable && browser == iconController());
     }
     MCMainToolbar *toolbar = m_window->toolbar();
     if (disable) {
