@@ -55,6 +55,12 @@ MCColumnController::MCColumnController(MOObjectsManager *objectsManager, MCOptio
     m_browser->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_browser->setResizeGripsVisible(true);
     connect(m_browser, &MCBrowser::columnCreated, this, &MCColumnController::columnCreated);
+    // The current row going (a placeholder replaced, an item deleted elsewhere) moves the
+    // current index to a neighbour; that is no choice of the user's. Connected before the
+    // browser's selection model is made, so that the flag is up when it moves the index.
+    connect(m_model, &QAbstractItemModel::rowsAboutToBeRemoved, this,
+            [this] { m_rowsGoing = true; });
+    connect(m_model, &QAbstractItemModel::rowsRemoved, this, [this] { m_rowsGoing = false; });
     m_browser->setModel(m_model);
     m_browser->setPreviewWidget(m_leafController);
     connect(m_browser, &QColumnView::updatePreviewWidget, this,
@@ -196,13 +202,14 @@ bool MCColumnController::eventFilter(QObject *object, QEvent *event)
     if (column && click->button() == Qt::LeftButton && click->modifiers() == Qt::NoModifier &&
         !column->indexAt(click->pos()).isValid()) {
         // A click beside the rows of a column goes to the folder it lists, once the column has
-        // taken the click (and cleared the selection).
+        // taken the click.
         const QPointer<QAbstractItemView> clicked(column);
         QTimer::singleShot(0, this, [this, clicked] {
             const MCNodePtr folder = clicked ? folderOfColumn(clicked) : MCNodePtr();
-            if (folder && getSelectedItems().isEmpty() &&
-                folder->filePath() != MCManager::sharedManager()->currentPath())
-                emit navigationRequested(folder->filePath());
+            if (!folder || folder->filePath() == MCManager::sharedManager()->currentPath())
+                return;
+            emit selectedCountChanged(0);
+            emit navigationRequested(folder->filePath());
         });
     }
     return MCBrowsableViewController::eventFilter(object, event);
@@ -227,7 +234,7 @@ MCNodePtr MCColumnController::folderOfColumn(const QAbstractItemView *column) co
 void MCColumnController::currentChanged(const QModelIndex &current)
 {
     const MCNodePtr node = m_model->nodeAt(current);
-    if (m_moving || !node || node->isBusy() || node->isPlaceholder())
+    if (m_moving || m_rowsGoing || !node || node->isBusy() || node->isPlaceholder())
         return;
     // Choosing a folder browses into it; choosing a file shows the folder that holds it.
     const QString folder =

@@ -87,7 +87,8 @@ private:
     QList<int> m_columnWidths; // as last set here
     std::function<void(QAbstractItemView *)> m_columnSetUp;
     qint64 m_sortType = 10;
-    bool m_moving = false; // the browser is being moved, not by the user
+    bool m_moving = false;    // the browser is being moved, not by the user
+    bool m_rowsGoing = false; // rows are being removed from the model
 };
 
 #endif // MCCOLUMNCONTROLLER_H
