@@ -191,7 +191,7 @@ void MCAppDelegate::menuNeedsUpdate(QMenu *menu, int tag)
         case MCHistoryPlace::Chat:
             // The person or group as the sidebar shows them: name and picture.
             if (const MCSocialEntity *entity = hub->entityForTitle(entry.key())) {
-                title = entity->roomName();
+                title = entity->roomName().isEmpty() ? entry.key() : entity->roomName();
                 const bool group = qobject_cast<const MCGroup *>(entity);
                 icon = entity->roomImage().isNull()
                            ? QIcon::fromTheme(group ? QStringLiteral("system-users")
