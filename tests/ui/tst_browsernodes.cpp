@@ -174,7 +174,8 @@ void TestBrowserNodes::equalityAndBadgePriority()
     file->setStates(4);
     file->setStates(0);
     QVERIFY(file->fileImageStatus().isNull());
-    // From nothing to nothing: whatever badge was there stays (kept as specified).
+    // Clearing the bits of a node that has none leaves its badge as it was: it only goes when
+    // bits that were set are cleared.
     const MCNodePtr other = MCObjectNode::create(object("/a", "b"));
     QVERIFY(other->fileImageStatus().isNull());
     other->setStates(0);

@@ -1,10 +1,14 @@
-// Naming items in place in the icon view of a signed-in shell against kerlo-local, driven with
-// keys as a user does: Return edits the selected item's name with its base name selected, and
-// a new name goes to the service, the item showing it with the syncing badge until the service
-// confirms; unusable and taken names are refused with the specified warnings and nothing is
-// sent; a rename the service refuses leaves the item as it was and usable; a new folder is
-// named before it is created.
+// Naming items in place in the views of a signed-in shell against kerlo-local, driven with keys
+// as a user does: Return edits the selected item's name with its base name selected, and a new
+// name goes to the service, the item showing it with the syncing badge until the service
+// confirms; unusable and taken names are refused with a warning that names the fault (a name
+// of dots only, silently) and nothing is sent; a rename the service refuses leaves the item as
+// it was and usable; a new folder is named before it is created. Most cases take the icon
+// view; renaming and naming a new folder are also run in each of the three views.
+#include "column/mcbrowser.h"
+#include "column/mccolumncontroller.h"
 #include "kerlolocal.h"
+#include "list/mclistcontroller.h"
 #include "mcappdelegate.h"
 #include "mcfakenode.h"
 #include "mciconcontroller.h"
@@ -12,12 +16,15 @@
 #include "mciconnameeditor.h"
 #include "mcmainwindow.h"
 #include "mcmanager.h"
-#include "mcworkspace.h"
+#include "mcnameeditingdelegate.h"
+#include "mcnodetreemodel.h"
 #include "mcwarningviewcontroller.h"
+#include "mcworkspace.h"
 #include "shelltestfixture.h"
 
 #include <QJsonDocument>
 #include <QListView>
+#include <QTreeView>
 #include <QtTest>
 
 using namespace ShellTest;
@@ -55,14 +62,21 @@ private slots:
     void renameThatFailedOfflineNeverHappensLater();
     void newFolderIsNamedThenCreated();
     void newExtensionShowsTheNewKind();
+    void eachViewRenamesAndNamesNewFolders_data();
+    void eachViewRenamesAndNamesNewFolders();
 
 private:
     MCIconController *icons() const
     {
         return qobject_cast<MCIconController *>(m_shell.delegate()->iconController());
     }
+    MCBrowsableViewController *shownView() const { return m_shell.delegate()->browserView(m_view); }
+    // The item view that lists the folder shown: the icon view's, the list's outline, or the
+    // column of the folder shown in the column view.
+    QAbstractItemView *itemView() const;
     MCIconNameEditor *editor() const;
     QModelIndex indexOf(const QString &name) const;
+    static MCNodePtr nodeAt(const QModelIndex &index);
     // Selects the item by a click and presses Return; the editor it opens.
     MCIconNameEditor *startEditing(const QString &name);
     void typeName(const QString &name, Qt::Key end = Qt::Key_Return);
@@ -73,11 +87,28 @@ private:
 
     KerloLocal m_server;
     Shell m_shell;
+    int m_view = 0; // the view shown: 0 icon, 1 list, 2 column
 };
+
+QAbstractItemView *TestBrowserRename::itemView() const
+{
+    if (m_view == 0)
+        return icons()->collectionView();
+    if (m_view == 1)
+        return qobject_cast<MCListController *>(shownView())->outlineView();
+    auto *columns = qobject_cast<MCColumnController *>(shownView());
+    const QString shown = MCManager::sharedManager()->currentPath();
+    for (QAbstractItemView *column : columns->browser()->findChildren<QAbstractItemView *>()) {
+        if (column->model() == columns->treeModel() && !qobject_cast<MCBrowser *>(column) &&
+            column->isVisible() && columns->folderOfColumn(column)->filePath() == shown)
+            return column;
+    }
+    return nullptr;
+}
 
 MCIconNameEditor *TestBrowserRename::editor() const
 {
-    const auto editors = icons()->collectionView()->viewport()->findChildren<MCIconNameEditor *>();
+    const auto editors = shownView()->findChildren<MCIconNameEditor *>();
     for (MCIconNameEditor *field : editors) {
         if (field->isVisible())
             return field;
@@ -87,8 +118,21 @@ MCIconNameEditor *TestBrowserRename::editor() const
 
 QModelIndex TestBrowserRename::indexOf(const QString &name) const
 {
-    const int row = icons()->shownNames().indexOf(name);
-    return row < 0 ? QModelIndex() : icons()->itemModel()->index(row);
+    const QAbstractItemView *view = itemView();
+    if (!view)
+        return QModelIndex();
+    const QAbstractItemModel *model = view->model();
+    for (int row = 0; row < model->rowCount(view->rootIndex()); ++row) {
+        const QModelIndex index = model->index(row, 0, view->rootIndex());
+        if (index.data().toString() == name)
+            return index;
+    }
+    return QModelIndex();
+}
+
+MCNodePtr TestBrowserRename::nodeAt(const QModelIndex &index)
+{
+    return index.data(MCNameEditingDelegate::NodeRole).value<MCNodePtr>();
 }
 
 MCIconNameEditor *TestBrowserRename::startEditing(const QString &name)
@@ -96,7 +140,7 @@ MCIconNameEditor *TestBrowserRename::startEditing(const QString &name)
     const QModelIndex index = indexOf(name);
     if (!index.isValid())
         return nullptr;
-    QListView *view = icons()->collectionView();
+    QAbstractItemView *view = itemView();
     view->scrollTo(index);
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(index).center());
     QTest::keyClick(view, Qt::Key_Return);
@@ -118,17 +162,16 @@ void TestBrowserRename::typeName(const QString &name, Qt::Key end)
 bool TestBrowserRename::settled(const QString &name) const
 {
     const QModelIndex index = indexOf(name);
-    return index.isValid() && !index.data(MCIconItemModel::BusyRole).toBool() &&
-           !index.data(MCIconItemModel::PlaceholderRole).toBool() &&
-           !(index.data(MCIconItemModel::StatesRole).toULongLong() &
-             MCAbstractObjectNode::Syncing) &&
+    const MCNodePtr node = nodeAt(index);
+    return node && !node->isBusy() && !node->isPlaceholder() &&
+           !(node->states() & (MCAbstractObjectNode::Syncing | MCAbstractObjectNode::Uploading)) &&
            (index.flags() & Qt::ItemIsSelectable);
 }
 
 bool TestBrowserRename::placeholderShown(const QString &name) const
 {
-    const QModelIndex index = indexOf(name);
-    return index.isValid() && index.data(MCIconItemModel::PlaceholderRole).toBool();
+    const MCNodePtr node = nodeAt(indexOf(name));
+    return node && node->isPlaceholder();
 }
 
 void TestBrowserRename::addUntitledFolder(const QString &name)
@@ -147,6 +190,11 @@ void TestBrowserRename::initTestCase()
     QVERIFY(addDemoTree(m_server, email));
     for (const char *name : {"report.pdf", "notes.txt", "plan.txt", "README"})
         QVERIFY(!m_server.seedFile(email, QStringLiteral("/Work/") + name, name).isEmpty());
+    for (const char *view : {"icon", "list", "column"}) {
+        for (const char *name : {"Sunset.jpg", "Lake.jpg"})
+            QVERIFY(!m_server.seedFile(email, QStringLiteral("/Views/%1/%2").arg(view, name), name)
+                         .isEmpty());
+    }
     QVERIFY(m_shell.launchSignedIn(m_server.baseUrl().toString()));
     QVERIFY(m_shell.showMainWindow());
     MCManager::sharedManager()->changeToPath(QStringLiteral("/Work"), this);
@@ -392,6 +440,98 @@ void TestBrowserRename::newExtensionShowsTheNewKind()
     QCOMPARE(icons()->shownNames().count(QStringLiteral("Welcome.pdf")), 1);
     QCOMPARE(indexOf(QStringLiteral("Welcome.pdf")).data(MCIconItemModel::KindRole).toString(),
              pdfKind);
+}
+
+void TestBrowserRename::eachViewRenamesAndNamesNewFolders_data()
+{
+    QTest::addColumn<int>("view");
+    QTest::newRow("icon") << 0;
+    QTest::newRow("list") << 1;
+    QTest::newRow("column") << 2;
+}
+
+void TestBrowserRename::eachViewRenamesAndNamesNewFolders()
+{
+    QFETCH(int, view);
+    MCMainWindow *window = m_shell.delegate()->mainWindow();
+    const QString folder = QStringLiteral("/Views/") + QTest::currentDataTag();
+    // The view is chosen from the View menu's keys; the folder is opened from its parent as a
+    // user opens it (in the column view the folders stay in the columns to the left).
+    m_view = view;
+    QTest::keyClick(window, Qt::Key(Qt::Key_1 + view), Qt::ControlModifier);
+    QTRY_VERIFY(shownView()->isVisible());
+    MCManager::sharedManager()->changeToPath(QStringLiteral("/Views"), this);
+    QTRY_VERIFY_WITH_TIMEOUT(MCManager::sharedManager()->currentPath() == "/Views" &&
+                                 settled(QTest::currentDataTag()),
+                             30000);
+    const QModelIndex child = indexOf(QTest::currentDataTag());
+    QAbstractItemView *parentView = itemView();
+    const QPoint at = parentView->visualRect(child).center();
+    QTest::mouseClick(parentView->viewport(), Qt::LeftButton, {}, at);
+    if (view != 2)
+        QTest::mouseDClick(parentView->viewport(), Qt::LeftButton, {}, at);
+    QTRY_VERIFY_WITH_TIMEOUT(MCManager::sharedManager()->currentPath() == folder &&
+                                 settled(QStringLiteral("Sunset.jpg")),
+                             30000);
+    QVERIFY(m_server.clearRequests());
+    m_shell.alerts.clearRecord();
+
+    // A name taken in the folder is refused before anything is sent.
+    QVERIFY(startEditing(QStringLiteral("Sunset.jpg")));
+    typeName(QStringLiteral("Lake.jpg"));
+    QCOMPARE(m_shell.alerts.alerts().size(), 1);
+    QCOMPARE(m_shell.alerts.alerts().first().messageText,
+             QStringLiteral("The name \u201C\u2068Lake.jpg\u2069\u201D, is already taken. Please "
+                            "choose a different name."));
+    QVERIFY(m_shell.alerts.answer(0));
+    QVERIFY(settled(QStringLiteral("Sunset.jpg")));
+
+    // The typed name replaces the base name; the rename is sent and shown once confirmed.
+    MCIconNameEditor *field = startEditing(QStringLiteral("Sunset.jpg"));
+    QVERIFY(field);
+    QTRY_COMPARE(field->selectedText(), QStringLiteral("Sunset"));
+    QTest::keyClicks(field, QStringLiteral("Dawn"));
+    QCOMPARE(field->text(), QStringLiteral("Dawn.jpg"));
+    QTest::keyClick(field, Qt::Key_Return);
+    QTRY_VERIFY(!editor());
+    QTRY_VERIFY_WITH_TIMEOUT(settled(QStringLiteral("Dawn.jpg")), 30000);
+    QVERIFY(!indexOf(QStringLiteral("Sunset.jpg")).isValid());
+    QCOMPARE(renamesIn(m_server.requests()),
+             (QList<QPair<QString, QString>>{{folder + "/Sunset.jpg", folder + "/Dawn.jpg"}}));
+
+    // New Folder names the folder in place; Return makes it under the name typed, Escape under
+    // the name it was given. Either way no placeholder stays behind.
+    const auto mkdirs = [this] {
+        QStringList paths;
+        for (const QJsonValue &entry : m_server.requests()) {
+            const QString path = entry.toObject().value("path").toString();
+            if (path.startsWith(QLatin1String("/api/v1/objects/mkdir")))
+                paths.append(path.mid(int(strlen("/api/v1/objects/mkdir"))));
+        }
+        return paths;
+    };
+    const struct
+    {
+        Qt::Key end;
+        QString made;
+    } endings[] = {{Qt::Key_Return, QStringLiteral("Made")},
+                   {Qt::Key_Escape, QStringLiteral("Untitled Folder")}};
+    for (const auto &ending : endings) {
+        shownView()->firstResponder()->setFocus();
+        QTest::keyClick(window, Qt::Key_N, Qt::ControlModifier | Qt::ShiftModifier);
+        QTRY_VERIFY(editor());
+        QTRY_COMPARE(editor()->selectedText(), QStringLiteral("Untitled Folder"));
+        QVERIFY(placeholderShown(QStringLiteral("Untitled Folder")));
+        typeName(QStringLiteral("Made"), ending.end);
+        QTRY_COMPARE(mkdirs().value(mkdirs().size() - 1), folder + QLatin1Char('/') + ending.made);
+        QTRY_VERIFY_WITH_TIMEOUT(settled(ending.made), 30000);
+    }
+    QCOMPARE(mkdirs().size(), 2);
+    QCOMPARE(shownView()->shownNames().count(QStringLiteral("Untitled Folder")), 1);
+    QCOMPARE(shownView()->shownNames().count(QStringLiteral("Made")), 1);
+    m_view = 0;
+    QTest::keyClick(window, Qt::Key_1, Qt::ControlModifier);
+    QTRY_VERIFY(icons()->isVisible());
 }
 
 int main(int argc, char **argv)

@@ -23,6 +23,7 @@
 #include "mcuserdefaults.h"
 #include "mcviewchoice.h"
 #include "mcviewoptionscontroller.h"
+#include "moobjectsmanager.h"
 #include "servicereader.h"
 #include "shelltestfixture.h"
 
@@ -55,6 +56,7 @@ private slots:
     void listRenamesInPlaceAndTakesDrops();
     void columnsBrowseAndPreviewTheSelectedFile();
     void switchingKeepsFolderAndSelection();
+    void columnClicksBesideRowsAndOnTransferringRows();
     void viewOptionsFollowTheShownViewAndAreStored();
 
 private:
@@ -73,6 +75,8 @@ private:
     }
     // Ctrl+1, Ctrl+2 or Ctrl+3 in the window.
     void pressViewKey(int view);
+    // The column view's column that lists the folder at path; null when none is shown.
+    QAbstractItemView *columnOf(const QString &path) const;
     void clickHeader(int column);
     QModelIndex listRow(const QString &name, const QModelIndex &parent = QModelIndex()) const;
     static QStringList names(const MCNodeList &nodes);
@@ -84,6 +88,16 @@ private:
 void TestBrowserViews::pressViewKey(int view)
 {
     QTest::keyClick(window(), Qt::Key(Qt::Key_1 + view), Qt::ControlModifier);
+}
+
+QAbstractItemView *TestBrowserViews::columnOf(const QString &path) const
+{
+    for (QAbstractItemView *column : columns()->browser()->findChildren<QAbstractItemView *>()) {
+        if (column->model() == columns()->treeModel() && !qobject_cast<MCBrowser *>(column) &&
+            column->isVisible() && columns()->folderOfColumn(column)->filePath() == path)
+            return column;
+    }
+    return nullptr;
 }
 
 void TestBrowserViews::clickHeader(int column)
@@ -393,6 +407,60 @@ void TestBrowserViews::switchingKeepsFolderAndSelection()
     QVERIFY(window()->viewMenu()->viewChoice()->item(2)->isChecked());
     QCOMPARE(names(columns()->getSelectedItems()), QStringList{"Sunset.jpg"});
     QCOMPARE(MCManager::sharedManager()->currentPath(), QStringLiteral("/Photos"));
+}
+
+void TestBrowserViews::columnClicksBesideRowsAndOnTransferringRows()
+{
+    MCManager *hub = MCManager::sharedManager();
+    MCNodeTreeModel *model = columns()->treeModel();
+    QVERIFY(columns()->isVisible());
+    // Home in the first column, Photos in the second.
+    hub->changeToPath(QStringLiteral("/"), this);
+    QTRY_VERIFY_WITH_TIMEOUT(columnOf("/") && model->indexOfPath("/Photos").isValid(), 30000);
+    QAbstractItemView *first = columnOf("/");
+    QTest::mouseClick(first->viewport(), Qt::LeftButton, {},
+                      first->visualRect(model->indexOfPath("/Photos")).center());
+    QTRY_VERIFY_WITH_TIMEOUT(hub->currentPath() == "/Photos" && columnOf("/Photos"), 30000);
+
+    // A file that is being downloaded cannot be selected; once it is in, it can.
+    const QString email = QString::fromLatin1(DemoEmail);
+    QVERIFY(!m_server.seedFile(email, "/Photos/Slow.txt", "slow").isEmpty());
+    QTRY_VERIFY_WITH_TIMEOUT(model->indexOfPath("/Photos/Slow.txt").isValid(), 30000);
+    QVERIFY(m_server.delay("/api/v1/object/Photos/Slow.txt", 5000, 1, "GET"));
+    MOObjectsManager::sharedInstance()->cacheObjectAtPath("/Photos/Slow.txt");
+    const auto slowStates = [model] {
+        const MCNodePtr node = model->nodeAt(model->indexOfPath("/Photos/Slow.txt"));
+        return node ? node->states() : quint64(0);
+    };
+    QTRY_VERIFY(slowStates() & MCAbstractObjectNode::Downloading);
+    QAbstractItemView *photos = columnOf("/Photos");
+    QVERIFY(photos);
+    const auto clickSlow = [photos, model] {
+        const QModelIndex slow = model->indexOfPath("/Photos/Slow.txt");
+        photos->scrollTo(slow);
+        QTest::mouseClick(photos->viewport(), Qt::LeftButton, {},
+                          photos->visualRect(slow).center());
+    };
+    clickSlow();
+    QVERIFY(!photos->selectionModel()->isSelected(model->indexOfPath("/Photos/Slow.txt")));
+    QVERIFY(!names(columns()->getSelectedItems()).contains("Slow.txt"));
+    QTRY_VERIFY_WITH_TIMEOUT(slowStates() == MCAbstractObjectNode::Cached, 30000);
+    clickSlow();
+    QCOMPARE(names(columns()->getSelectedItems()), QStringList{"Slow.txt"});
+    QCOMPARE(hub->selectedCount(), 1);
+
+    // A click beside the rows of a column goes to the folder that column lists, and nothing is
+    // selected any more.
+    QCOMPARE(columnOf("/"), first);
+    const QPoint below(10, first->viewport()->height() - 5);
+    QVERIFY(!first->indexAt(below).isValid());
+    QTest::mouseClick(first->viewport(), Qt::LeftButton, {}, below);
+    QTRY_COMPARE(hub->currentPath(), QStringLiteral("/"));
+    QTRY_COMPARE(window()->windowTitle(), QStringLiteral("Kerlo Home"));
+    QVERIFY(columns()->getSelectedItems().isEmpty());
+    QCOMPARE(hub->selectedCount(), 0);
+    QCOMPARE(hub->arrayBack().last(), QStringLiteral("/Photos"));
+    QTRY_VERIFY(!columnOf("/Photos"));
 }
 
 void TestBrowserViews::viewOptionsFollowTheShownViewAndAreStored()

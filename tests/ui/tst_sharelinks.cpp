@@ -157,6 +157,7 @@ private slots:
     void signedInWindowShowsTheStatusBar();
     void accountButtonPopsUpTheAccount();
     void sliderAndStatusText();
+    void sliderShowsOnlyWithTheIconView();
     void popoverCopiesAndEmailsANewLink();
     void emailFormRefusesBadAddressesAndReportsFailures();
     void pageListsSortsRevokesCopiesOpensAndEmails();
@@ -430,6 +431,40 @@ void TestShareLinks::sliderAndStatusText()
     QTest::mouseClick(info, Qt::LeftButton);
     QVERIFY2(matches(QStringLiteral("1 of 2 selected, SIZE used, SIZE available")),
              qPrintable(info->text()));
+}
+
+void TestShareLinks::sliderShowsOnlyWithTheIconView()
+{
+    MCMainWindow *window = m_shell.delegate()->mainWindow();
+    MCManager *hub = MCManager::sharedManager();
+    QSlider *slider = bar()->slider();
+    QVERIFY(icons()->isVisible() && slider->isVisible());
+    // Leaves the browser for a page and comes back with the history's Back.
+    const auto throughAPage = [window, hub] {
+        window->goAction(QStringLiteral("transfers://"))->trigger();
+        QTRY_COMPARE(hub->notBrowsablePath(), QStringLiteral("transfers://"));
+        window->backAction()->trigger();
+        QTRY_VERIFY(hub->notBrowsablePath().isEmpty());
+    };
+    // The list and the column view have no icon size: the slider goes, and stays gone after a
+    // page.
+    for (int view : {1, 2}) {
+        QTest::keyClick(window, Qt::Key(Qt::Key_1 + view), Qt::ControlModifier);
+        QTRY_VERIFY(m_shell.delegate()->browserView(view)->isVisible());
+        QVERIFY(!slider->isVisible());
+        throughAPage();
+        QVERIFY(m_shell.delegate()->browserView(view)->isVisible());
+        QVERIFY(!slider->isVisible());
+    }
+    QTest::keyClick(window, Qt::Key_1, Qt::ControlModifier);
+    QTRY_VERIFY(icons()->isVisible());
+    QVERIFY(slider->isVisible());
+    window->goAction(QStringLiteral("transfers://"))->trigger();
+    QTRY_VERIFY(!icons()->isVisible());
+    QVERIFY(!slider->isVisible());
+    window->backAction()->trigger();
+    QTRY_VERIFY(icons()->isVisible());
+    QVERIFY(slider->isVisible());
 }
 
 void TestShareLinks::popoverCopiesAndEmailsANewLink()

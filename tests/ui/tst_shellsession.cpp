@@ -67,18 +67,24 @@ void TestShellSession::historyIgnoresEmptyStepsAndRepeats()
     QSignalSpy back(hub, &MCManager::arrayBackChanged);
     QSignalSpy forward(hub, &MCManager::arrayForwardChanged);
     // Nothing to go back or forward to: nothing happens.
-    QVERIFY(hub->backPath().isNull());
-    QVERIFY(hub->forwardPath().isNull());
+    QVERIFY(hub->backPlace().isNull());
+    QVERIFY(hub->forwardPlace().isNull());
     QVERIFY(hub->arrayForward().isEmpty());
-    hub->addBackPath(QStringLiteral("/a"));
-    hub->addBackPath(QStringLiteral("/a"));
-    hub->addBackPath(QStringLiteral("account://"));
-    hub->addBackPath(QStringLiteral("/a"));
-    QCOMPARE(hub->arrayBack(), (QStringList{"/a", "account://", "/a"}));
-    QCOMPARE(back.count(), 3);
+    const MCHistoryPlace account(MCHistoryPlace::Page, QStringLiteral("account://"));
+    // A chat whose group is named like the folder.
+    const MCHistoryPlace chat(MCHistoryPlace::Chat, QStringLiteral("/a"));
+    hub->addBackPlace(MCHistoryPlace::folder(QStringLiteral("/a")));
+    hub->addBackPlace(MCHistoryPlace::folder(QStringLiteral("/a")));
+    hub->addBackPlace(account);
+    hub->addBackPlace(chat);
+    hub->addBackPlace(MCHistoryPlace::folder(QStringLiteral("/a")));
+    QCOMPARE(hub->arrayBack(), (QStringList{"/a", "account://", "/a", "/a"}));
+    QCOMPARE(back.count(), 4);
+    // The folder goes; the chat stays.
     hub->backForwardRemovePath(QStringLiteral("/a"));
-    QCOMPARE(hub->arrayBack(), QStringList{"account://"});
-    QCOMPARE(hub->backPath(), QStringLiteral("account://"));
+    QCOMPARE(hub->backPlaces(), (QList<MCHistoryPlace>{account, chat}));
+    QCOMPARE(hub->backPlace(), chat);
+    QCOMPARE(hub->backPlace(), account);
     QVERIFY(hub->arrayBack().isEmpty());
     QCOMPARE(forward.count(), 0); // nothing was shown yet, so nothing to remember
 }

@@ -1,12 +1,15 @@
 // The signed-in main window against kerlo-local's demo tree, driven as a user drives it: the
-// toolbar's history segments and menus, the buttons that follow the selection, the Go menu
-// with Go to Folder, the sidebar's divider, and the path bar's double clicks and drops.
+// toolbar's history segments and menus (folders, pages and chats), the buttons that follow the
+// selection, the Go menu with Go to Folder, the sidebar's divider, and the path bar's double
+// clicks and drops.
 #include "iconviewsteps.h"
 #include "kerlolocal.h"
 #include "localfiles.h"
 #include "mcabstractobjectnode.h"
 #include "mcappdelegate.h"
+#include "mccontact.h"
 #include "mcgotofolderpanel.h"
+#include "mcgroup.h"
 #include "mciconcontroller.h"
 #include "mciconitemmodel.h"
 #include "quicklook/mcquicklookcontroller.h"
@@ -14,14 +17,18 @@
 #include "mcmainwindow.h"
 #include "mcmanager.h"
 #include "mcoptions.h"
+#include "mcoutlineviewsidebar.h"
 #include "mcpasteboard.h"
 #include "mcpathbarcontroller.h"
+#include "mcsidebarcontroller.h"
+#include "mcsidebarmodel.h"
 #include "mcstring.h"
 #include "servicereader.h"
 #include "shelltestfixture.h"
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QBuffer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -37,6 +44,10 @@
 using namespace ShellTest;
 
 namespace {
+
+const QString AnnEmail = QStringLiteral("ann@example.org");
+// A group's name is chosen by its members: this one reads like a folder of the store.
+const QString TeamName = QStringLiteral("/Team");
 
 QStringList titles(QMenu *menu)
 {
@@ -85,6 +96,7 @@ class TestShellWindow : public QObject
 private slots:
     void initTestCase();
     void historySegmentsAndMenus();
+    void historyKeepsChatsAsChats();
     void buttonsFollowTheSelection();
     void goCommandsAndGoToFolder();
     void sidebarDividerLimits();
@@ -104,6 +116,8 @@ private:
     // Shows the folder as the browser changes to it and waits for it.
     bool go(const QString &path);
     bool clickItem(const QString &name, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+    // Clicks the sidebar's row of the person or group whose place (title) is place.
+    bool clickPerson(const QString &place);
 
     KerloLocal m_server;
     Shell m_shell;
@@ -142,10 +156,48 @@ bool TestShellWindow::clickItem(const QString &name, Qt::KeyboardModifiers modif
     return true;
 }
 
+bool TestShellWindow::clickPerson(const QString &place)
+{
+    MCSidebarController *sidebar = window()->sidebar();
+    const QAbstractItemModel *model = sidebar->model();
+    const QModelIndex recent = model->index(MCSidebarModel::Recent, 0);
+    for (int row = 0; row < model->rowCount(recent); ++row) {
+        const QModelIndex person = model->index(row, 0, recent);
+        if (person.data(MCSidebarModel::PlaceRole).toString() != place)
+            continue;
+        MCOutlineViewSidebar *outline = sidebar->outlineView();
+        outline->scrollTo(person);
+        QTest::mouseClick(outline->viewport(), Qt::LeftButton, {},
+                          outline->visualRect(person).center());
+        return QTest::qWaitFor(
+            [place] { return MCManager::sharedManager()->notBrowsablePath() == place; }, 20000);
+    }
+    return false;
+}
+
 void TestShellWindow::initTestCase()
 {
     QVERIFY(m_server.start());
     QVERIFY(addDemoTree(m_server));
+    // Ann, with her picture, is a contact; she and the user are the group "/Team".
+    QVERIFY(!m_server
+                 .createUser(AnnEmail, QStringLiteral("ann-password"),
+                             {{"first_name", "Ann"}, {"last_name", "Example"}})
+                 .isEmpty());
+    ServiceReader ann;
+    QVERIFY(ann.signIn(m_server, AnnEmail, QStringLiteral("ann-password")));
+    QImage red(64, 64, QImage::Format_RGB32);
+    red.fill(Qt::red);
+    QByteArray png;
+    QBuffer buffer(&png);
+    QVERIFY(buffer.open(QIODevice::WriteOnly) && red.save(&buffer, "PNG"));
+    QVERIFY(ann.postAvatar(png));
+    QVERIFY(m_server.control(
+                "POST", QStringLiteral("/social-seed"),
+                {{"email", QString::fromLatin1(DemoEmail)},
+                 {"contacts", QJsonArray{QJsonObject{{"email", AnnEmail}}}},
+                 {"groups", QJsonArray{QJsonObject{{"name", TeamName},
+                                                   {"members", QJsonArray{AnnEmail}}}}}}) == 200);
     QVERIFY(m_reader.signIn(m_server));
     QVERIFY(m_shell.launchSignedIn(m_server.baseUrl().toString()));
     QVERIFY(m_shell.showMainWindow(QSize(900, 640)));
@@ -189,6 +241,51 @@ void TestShellWindow::historySegmentsAndMenus()
     QTRY_COMPARE(hub->notBrowsablePath(), QStringLiteral("transfers://"));
     QCOMPARE(hub->arrayBack(), (QStringList{"/", "/Photos", "/Photos/Trip"}));
     QVERIFY(hub->arrayForward().isEmpty());
+}
+
+void TestShellWindow::historyKeepsChatsAsChats()
+{
+    MCManager *hub = MCManager::sharedManager();
+    QTRY_VERIFY_WITH_TIMEOUT(hub->contactWithEmail(AnnEmail) && hub->groups().size() == 1, 20000);
+    MCContact *ann = hub->contactWithEmail(AnnEmail);
+    MCGroup *team = hub->groups().first();
+    QCOMPARE(team->roomName(), TeamName);
+    QTRY_VERIFY_WITH_TIMEOUT(!ann->roomImage().isNull(), 20000);
+
+    // The group's chat, Ann's chat, then a folder.
+    QVERIFY(go(QStringLiteral("/Photos")));
+    QVERIFY(clickPerson(team->title()));
+    QVERIFY(clickPerson(ann->title()));
+    window()->goAction(QStringLiteral("home"))->trigger();
+    QTRY_VERIFY_WITH_TIMEOUT(shows(QStringLiteral("/")), 20000);
+
+    // The back menu names each chat by its person or group, with their picture.
+    QCOMPARE(titles(toolbar()->backMenu()).mid(0, 3),
+             (QStringList{"Ann Example", TeamName, "Photos"}));
+    const QList<QAction *> items = toolbar()->backMenu()->actions();
+    const QColor middle = items.at(0)->icon().pixmap(16).toImage().pixelColor(8, 8);
+    QVERIFY2(middle.red() > 200 && middle.green() < 60 && middle.blue() < 60,
+             qPrintable(middle.name()));
+    QVERIFY(!items.at(1)->icon().isNull());
+
+    // Back reopens each chat; the group named like a folder is never asked for as one.
+    QVERIFY(m_server.clearRequests());
+    QTest::mouseClick(toolbar()->backSegment(), Qt::LeftButton);
+    QTRY_COMPARE(hub->notBrowsablePath(), ann->title());
+    QTest::mouseClick(toolbar()->backSegment(), Qt::LeftButton);
+    QTRY_COMPARE(hub->notBrowsablePath(), team->title());
+    QCOMPARE(window()->windowTitle(), TeamName);
+    QCOMPARE(titles(toolbar()->forwardMenu()), (QStringList{"Ann Example", "Kerlo Home"}));
+    // Through the menus: forward to Ann's chat, back to the group's.
+    toolbar()->forwardMenu()->actions().at(0)->trigger();
+    QTRY_COMPARE(hub->notBrowsablePath(), ann->title());
+    QCOMPARE(titles(toolbar()->backMenu()).mid(0, 2), (QStringList{TeamName, "Photos"}));
+    toolbar()->backMenu()->actions().at(0)->trigger();
+    QTRY_COMPARE(hub->notBrowsablePath(), team->title());
+    QCOMPARE(countRequests(m_server.requests(), QStringLiteral("/api/v1/objects/metadata/Team.*")),
+             0);
+    window()->goAction(QStringLiteral("home"))->trigger();
+    QTRY_VERIFY_WITH_TIMEOUT(shows(QStringLiteral("/")), 20000);
 }
 
 void TestShellWindow::buttonsFollowTheSelection()

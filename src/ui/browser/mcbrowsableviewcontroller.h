@@ -189,9 +189,9 @@ private:
     // next moments.
     void applyHeldBack();
     void coreMessage(const MOPostedNotification &notification);
-    // Whether a child of the shown folder other than busy nodes and placeholders has name;
-    // warns when it has.
-    bool nameTaken(const QString &name);
+    // Whether a child of node's folder other than busy nodes and placeholders has name; warns
+    // when it has.
+    bool nameTaken(const QString &name, const MCNodePtr &node);
     void createFolder(const MCNodePtr &placeholder);
     bool showsFolder(const QString &path) const;
     // The view's tree becomes a childless copy of the folder given last.

@@ -113,7 +113,7 @@ bool MCBrowsableViewController::endNameEditing(const MCNodePtr &edited, const QS
     if (isFolderBeingNamed(edited)) {
         // A new folder is always created: under the typed name when it can be used, else
         // under the one it was given.
-        if (!nameTaken(typedName)) {
+        if (!nameTaken(typedName, edited)) {
             if (code == MCString::FilenameValid) {
                 const QString given = edited->fileName();
                 edited->setFileName(typedName);
@@ -135,7 +135,7 @@ bool MCBrowsableViewController::endNameEditing(const MCNodePtr &edited, const QS
     const MCNodePtr node = m_updater.nodeAtPath(oldPath);
     if (!node || newPath == oldPath || !m_objectsManager)
         return false;
-    if (nameTaken(typedName))
+    if (nameTaken(typedName, node))
         return false;
     // Shown under the new name, with the syncing badge, until the service answers.
     node->setRepresentedName(typedName);
@@ -151,9 +151,10 @@ void MCBrowsableViewController::cancelNameEditing(const MCNodePtr &node)
         createFolder(node);
 }
 
-bool MCBrowsableViewController::nameTaken(const QString &name)
+bool MCBrowsableViewController::nameTaken(const QString &name, const MCNodePtr &node)
 {
-    const MCNodePtr folder = currentNode();
+    // The folder that holds the node: in the column view, that is not always the view's root.
+    const MCNodePtr folder = node->parent() ? node->parent() : shownFolder();
     if (!folder)
         return false;
     for (const MCNodePtr &child : folder->children()) {

@@ -27,6 +27,7 @@ public:
     MCNodePtr root;
     MCDateFormatter dates;
     int sortType = 10;
+    quint64 unselectableStates = 0;
     int sortKey = MCAbstractObjectNode::SortByName;
     bool ascending = true;
     // Folders whose children are shown, held weakly: a listing may drop them.
@@ -341,6 +342,12 @@ QVariant MCNodeTreeModel::headerData(int section, Qt::Orientation orientation, i
     return QVariant();
 }
 
+void MCNodeTreeModel::setUnselectableStates(quint64 states)
+{
+    Q_D(MCNodeTreeModel);
+    d->unselectableStates = states;
+}
+
 Qt::ItemFlags MCNodeTreeModel::flags(const QModelIndex &index) const
 {
     const MCNodePtr node = nodeAt(index);
@@ -349,7 +356,11 @@ Qt::ItemFlags MCNodeTreeModel::flags(const QModelIndex &index) const
     // A busy node (being created, renamed or uploaded) is never part of the selection.
     if (node->isBusy())
         return Qt::ItemIsEnabled;
-    Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDragEnabled;
+    Q_D(const MCNodeTreeModel);
+    Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsDragEnabled;
+    // A new folder being named keeps its upload bit, and is selected to edit its name.
+    if (!(node->states() & d->unselectableStates) || (node->isPlaceholder() && node->isDir()))
+        flags |= Qt::ItemIsSelectable;
     if (index.column() == NameColumn)
         flags |= Qt::ItemIsEditable;
     if (node->isDir())

@@ -15,7 +15,8 @@ class MCNodeTreeModelPrivate;
 // (with the file icon), date modified, date added, size, kind and status (the state badge). It
 // follows every shown folder's changes through MCNodeObserver (listings, additions, removals,
 // new order, badges). Folders always say they may have children; a folder not listed yet has
-// none until its listing arrives. Busy rows cannot be selected. Main thread only.
+// none until its listing arrives. Busy rows cannot be selected, nor rows with one of the
+// unselectable state bits. Main thread only.
 class MCNodeTreeModel
     : public QAbstractItemModel
     , public MCNodeObserver
@@ -65,6 +66,9 @@ public:
     int sortType() const;
     // Orders the loaded folders again by the sort in force (after additions and listings).
     void sortAgain();
+    // Rows whose node has any of these state bits cannot be selected (the column view's
+    // transferring and renamed rows), except a new folder being named; none by default.
+    void setUnselectableStates(quint64 states);
 
     QModelIndex index(int row, int column,
                       const QModelIndex &parent = QModelIndex()) const override;

@@ -211,7 +211,7 @@ void MCPathbarController::doubleClick(const QString &path)
     if (!m_hub->notBrowsablePath().isEmpty()) {
         // Leaving a page: it goes into the history as the page it was.
         if (m_hub->notBrowsableController())
-            m_hub->addBackPath(m_hub->notBrowsablePath());
+            m_hub->addBackPlace(m_hub->shownPlace());
         m_hub->clearForwardHistory();
         m_hub->setNotBrowsablePath(QStringLiteral(""));
     }

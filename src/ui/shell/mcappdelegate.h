@@ -18,6 +18,7 @@ class MCAboutController;
 class MCBottomViewController;
 class MCGoToFolderPanel;
 class MCGroupCreationController;
+class MCHistoryPlace;
 class QMenu;
 class MCFileActions;
 class MCUserDefaults;
@@ -217,8 +218,8 @@ private:
     // The toolbar's buttons and the selection-dependent items for what is on screen now.
     void updateToolbarState();
     void endGoToFolderSheet();
-    // Goes to a history entry: a page, or else a folder.
-    void goToHistoryEntry(const QString &place);
+    // Goes to a history entry: a folder, or a page or chat shown instead of the browser.
+    void goToHistoryEntry(const MCHistoryPlace &place);
     void updateWindowTitle();
     void addPage(const QString &location, QWidget *page);
     // The view menus' items that pick the view and open its options.

@@ -72,9 +72,9 @@ void MCAppDelegate::menuGoSwitchView(const QString &target)
             if (hub->currentPath() == QLatin1String("/"))
                 return;
             hub->clearForwardHistory();
-            hub->addBackPath(hub->currentPath());
+            hub->addBackPlace(MCHistoryPlace::folder(hub->currentPath()));
         } else {
-            hub->addBackPath(hub->notBrowsablePath());
+            hub->addBackPlace(hub->shownPlace());
             hub->clearForwardHistory();
             hub->setNotBrowsablePath(QStringLiteral(""));
             if (hub->currentPath() == QLatin1String("/"))
@@ -90,7 +90,7 @@ void MCAppDelegate::menuGoSwitchView(const QString &target)
         return;
     // Leaving the browser, the handler remembers the folder.
     if (shown)
-        hub->addBackPath(hub->notBrowsablePath());
+        hub->addBackPlace(hub->shownPlace());
     hub->clearForwardHistory();
     hub->setNotBrowsablePath(target);
 }
@@ -139,7 +139,7 @@ void MCAppDelegate::notBrowsableHandler()
     if (shown)
         shown->hide();
     else if (hub->currentNode() && !m_walkingHistory)
-        hub->addBackPath(hub->currentNode()->filePath());
+        hub->addBackPlace(MCHistoryPlace::folder(hub->currentNode()->filePath()));
     disableCloudBrowseNavigation(true);
     hub->setNotBrowsableController(next);
     next->show();
@@ -190,10 +190,10 @@ void MCAppDelegate::disableCloudBrowseNavigation(bool disable)
     if (!browser || !m_window)
         return;
     browser->setVisible(!disable);
-    // The counts and the icon size speak of the browser only.
+    // The counts speak of the browser only, the icon size of the icon view only.
     if (m_bottomView) {
         m_bottomView->infoTextField()->setVisible(!disable);
-        m_bottomView->slider()->setVisible(!disable);
+        m_bottomView->slider()->setVisible(!disable && browser == iconController());
     }
     MCMainToolbar *toolbar = m_window->toolbar();
     if (disable) {

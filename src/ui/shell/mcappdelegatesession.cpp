@@ -358,18 +358,9 @@ void MCAppDelegate::applicationStart()
 void MCAppDelegate::goBackForward(int direction)
 {
     MCManager *hub = MCManager::sharedManager();
-    const QString place = direction == 0 ? hub->backPath() : hub->forwardPath();
-    if (place.isNull())
-        return;
-    // A page (a pseudo-URL, or a contact's or group's title) is shown instead of the browser.
-    if (!place.startsWith(QLatin1Char('/'))) {
-        // The step has recorded the folder on the other side already; the page switch must not
-        // record it again on this side.
-        m_walkingHistory = true;
-        hub->setNotBrowsablePath(place);
-        m_walkingHistory = false;
-    } else
-        hub->changeToPath(place, this);
+    const MCHistoryPlace place = direction == 0 ? hub->backPlace() : hub->forwardPlace();
+    if (!place.isNull())
+        goToHistoryEntry(place);
 }
 
 void MCAppDelegate::currentNodeChanged()

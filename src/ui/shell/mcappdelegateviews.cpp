@@ -2,6 +2,7 @@
 // with the folder and the selection kept, and the View Options window on the view shown.
 #include "mcappdelegate.h"
 
+#include "mcbottomviewcontroller.h"
 #include "mcbrowsableviewcontroller.h"
 #include "mcmaintoolbar.h"
 #include "mcmainwindow.h"
@@ -14,6 +15,7 @@
 #include "mcviewoptionscontroller.h"
 
 #include <QAction>
+#include <QSlider>
 
 MCBrowsableViewController *MCAppDelegate::browserView(int index) const
 {
@@ -57,10 +59,13 @@ void MCAppDelegate::switchView(int index)
     hub->setSelectedController(next);
     if (pageShown) {
         // Leaving a page: the history remembers it, and the handler brings the browser back.
-        hub->addBackPath(hub->notBrowsablePath());
+        hub->addBackPlace(hub->shownPlace());
         hub->clearForwardHistory();
         hub->setNotBrowsablePath(QStringLiteral(""));
     }
+    // The icon size is the icon view's alone.
+    if (m_bottomView)
+        m_bottomView->slider()->setVisible(next == iconController());
     next->show();
     next->preserveSelection(selection);
     next->firstResponder()->setFocus(Qt::OtherFocusReason);

@@ -8,6 +8,8 @@
 #include "mcfileactions.h"
 #include "mcfunctions.h"
 #include "mcgotofolderpanel.h"
+#include "mcgroup.h"
+#include "mchistoryplace.h"
 #include "mcmaintoolbar.h"
 #include "mcmainwindow.h"
 #include "mcmanager.h"
@@ -17,23 +19,21 @@
 #include "mcremotepath.h"
 #include "mcshelllogging.h"
 #include "mcsidebarcontroller.h"
+#include "mcsocialentity.h"
 #include "mcstring.h"
 #include "mcuserdefaults.h"
 #include "moobjectsmanager.h"
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QApplication>
 #include <QMenu>
+#include <QStyle>
 #include <QToolButton>
 
 namespace {
 
 const QString SideBarWidth = QStringLiteral("SideBarWidth");
-
-bool isPage(const QString &place)
-{
-    return !place.startsWith(QLatin1Char('/'));
-}
 
 } // namespace
 
@@ -149,40 +149,63 @@ void MCAppDelegate::hideSideBar(bool hide)
                                                     m_window->sideBarWidth());
 }
 
-void MCAppDelegate::goToHistoryEntry(const QString &place)
+void MCAppDelegate::goToHistoryEntry(const MCHistoryPlace &place)
 {
     MCManager *hub = MCManager::sharedManager();
-    if (isPage(place)) {
-        // The step has recorded the place on the other side already; the page switch must not
-        // record it again.
-        m_walkingHistory = true;
-        hub->setNotBrowsablePath(place);
-        m_walkingHistory = false;
-    } else
-        hub->changeToPath(place, this);
+    if (place.isFolder()) {
+        hub->changeToPath(place.key(), this);
+        return;
+    }
+    // A page (a pseudo-URL) or a chat (its person's or group's title) is shown instead of the
+    // browser. The step has recorded the place on the other side already; the page switch must
+    // not record it again.
+    m_walkingHistory = true;
+    hub->setNotBrowsablePath(place.key());
+    m_walkingHistory = false;
 }
 
 void MCAppDelegate::menuNeedsUpdate(QMenu *menu, int tag)
 {
     MCManager *hub = MCManager::sharedManager();
     menu->clear();
-    const QStringList entries = tag == 0 ? hub->arrayBack() : hub->arrayForward();
+    const QList<MCHistoryPlace> entries = tag == 0 ? hub->backPlaces() : hub->forwardPlaces();
     for (int i = entries.size() - 1; i >= 0; --i) {
-        const QString &entry = entries.at(i);
+        const MCHistoryPlace &entry = entries.at(i);
         QString title;
         QIcon icon;
-        if (entry == QLatin1String("/")) {
-            title = tr("Kerlo Home");
-            icon = MCFunctions::getHomeIcon();
-        } else if (isPage(entry)) {
-            title = MCPages::title(entry).isEmpty() ? entry : MCPages::title(entry);
-            icon = MCPages::icon(entry);
-        } else {
-            title = MCRemotePath::lastComponent(entry);
-            icon = MCFunctions::getFolderIcon();
+        switch (entry.kind()) {
+        case MCHistoryPlace::Folder:
+            if (entry.key() == QLatin1String("/")) {
+                title = tr("Kerlo Home");
+                icon = MCFunctions::getHomeIcon();
+            } else {
+                title = MCRemotePath::lastComponent(entry.key());
+                icon = MCFunctions::getFolderIcon();
+            }
+            break;
+        case MCHistoryPlace::Page:
+            title =
+                MCPages::title(entry.key()).isEmpty() ? entry.key() : MCPages::title(entry.key());
+            icon = MCPages::icon(entry.key());
+            break;
+        case MCHistoryPlace::Chat:
+            // The person or group as the sidebar shows them: name and picture.
+            if (const MCSocialEntity *entity = hub->entityForTitle(entry.key())) {
+                title = entity->roomName().isEmpty() ? entry.key() : entity->roomName();
+                const bool group = qobject_cast<const MCGroup *>(entity);
+                icon = entity->roomImage().isNull()
+                           ? QIcon::fromTheme(group ? QStringLiteral("system-users")
+                                                    : QStringLiteral("avatar-default"),
+                                              QApplication::style()->standardIcon(
+                                                  group ? QStyle::SP_DirIcon : QStyle::SP_FileIcon))
+                           : QIcon(entity->roomImage());
+            } else {
+                title = entry.key();
+            }
+            break;
         }
         QAction *item = menu->addAction(icon, MCString::stringForMenu(title));
-        item->setData(entry);
+        item->setData(entry.key());
         const int position = entries.size() - 1 - i;
         connect(item, &QAction::triggered, this,
                 [this, tag, position] { backForwardMenuSelection(tag, position); });
@@ -193,25 +216,25 @@ void MCAppDelegate::backForwardMenuSelection(int tag, int position)
 {
     MCManager *hub = MCManager::sharedManager();
     const bool back = tag == 0;
-    const QStringList side = back ? hub->arrayBack() : hub->arrayForward();
+    const QList<MCHistoryPlace> side = back ? hub->backPlaces() : hub->forwardPlaces();
     if (position < 0 || position >= side.size())
         return;
     const int n = side.size();
-    const QString chosen = side.at(n - 1 - position);
-    const auto pushOther = [hub, back](const QString &place) {
+    const MCHistoryPlace chosen = side.at(n - 1 - position);
+    const auto pushOther = [hub, back](const MCHistoryPlace &place) {
         if (back)
-            hub->addForwardPath(place);
+            hub->addForwardPlace(place);
         else
-            hub->addBackPath(place);
+            hub->addBackPlace(place);
     };
     // The chosen entry and every nearer one leave their side; the place shown and the skipped
     // entries go to the other side, as if walked one step at a time.
     hub->removeNearestHistory(back, position + 1);
     if (hub->notBrowsablePath().isEmpty()) {
         if (const MCNodePtr node = hub->currentNode())
-            pushOther(node->filePath());
+            pushOther(MCHistoryPlace::folder(node->filePath()));
     } else {
-        pushOther(hub->notBrowsablePath());
+        pushOther(hub->shownPlace());
         m_walkingHistory = true;
         hub->setNotBrowsablePath(QStringLiteral(""));
         m_walkingHistory = false;

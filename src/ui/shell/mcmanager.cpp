@@ -239,49 +239,59 @@ void MCManager::doubleClickNavigation(const QString &path, QObject *sender)
 {
     clearForwardHistory();
     if (m_currentNode)
-        addBackPath(m_currentNode->filePath());
+        addBackPlace(MCHistoryPlace::folder(m_currentNode->filePath()));
     changeToPath(path, sender);
 }
 
-void MCManager::addBackPath(const QString &path)
+QStringList MCManager::keysOf(const QList<MCHistoryPlace> &places)
 {
-    if (path.isNull() || (!m_arrayBack.isEmpty() && m_arrayBack.last() == path))
+    QStringList keys;
+    keys.reserve(places.size());
+    for (const MCHistoryPlace &place : places)
+        keys.append(place.key());
+    return keys;
+}
+
+void MCManager::addBackPlace(const MCHistoryPlace &place)
+{
+    if (place.isNull() || (!m_arrayBack.isEmpty() && m_arrayBack.last() == place))
         return;
-    m_arrayBack.append(path);
+    m_arrayBack.append(place);
     emit arrayBackChanged();
 }
 
-void MCManager::addForwardPath(const QString &path)
+void MCManager::addForwardPlace(const MCHistoryPlace &place)
 {
-    if (path.isNull() || (!m_arrayForward.isEmpty() && m_arrayForward.last() == path))
+    if (place.isNull() || (!m_arrayForward.isEmpty() && m_arrayForward.last() == place))
         return;
-    m_arrayForward.append(path);
+    m_arrayForward.append(place);
     emit arrayForwardChanged();
 }
 
-QString MCManager::shownPlace() const
+MCHistoryPlace MCManager::shownPlace() const
 {
     if (!m_notBrowsablePath.isEmpty())
-        return m_notBrowsablePath;
-    return m_currentNode ? m_currentNode->filePath() : m_currentPath;
+        return {entityForTitle(m_notBrowsablePath) ? MCHistoryPlace::Chat : MCHistoryPlace::Page,
+                m_notBrowsablePath};
+    return MCHistoryPlace::folder(m_currentNode ? m_currentNode->filePath() : m_currentPath);
 }
 
-QString MCManager::backPath()
+MCHistoryPlace MCManager::backPlace()
 {
     if (m_arrayBack.isEmpty())
-        return QString();
-    addForwardPath(shownPlace());
-    const QString place = m_arrayBack.takeLast();
+        return MCHistoryPlace();
+    addForwardPlace(shownPlace());
+    const MCHistoryPlace place = m_arrayBack.takeLast();
     emit arrayBackChanged();
     return place;
 }
 
-QString MCManager::forwardPath()
+MCHistoryPlace MCManager::forwardPlace()
 {
     if (m_arrayForward.isEmpty())
-        return QString();
-    addBackPath(shownPlace());
-    const QString place = m_arrayForward.takeLast();
+        return MCHistoryPlace();
+    addBackPlace(shownPlace());
+    const MCHistoryPlace place = m_arrayForward.takeLast();
     emit arrayForwardChanged();
     return place;
 }
@@ -296,7 +306,7 @@ void MCManager::clearForwardHistory()
 
 void MCManager::removeNearestHistory(bool back, int count)
 {
-    QStringList &stack = back ? m_arrayBack : m_arrayForward;
+    QList<MCHistoryPlace> &stack = back ? m_arrayBack : m_arrayForward;
     for (int i = 0; i < count && !stack.isEmpty(); ++i) {
         stack.removeLast();
         if (back)
@@ -308,11 +318,12 @@ void MCManager::removeNearestHistory(bool back, int count)
 
 void MCManager::backForwardReplacePath(const QString &oldPath, const QString &newPath)
 {
-    // In place and unannounced: the stacks keep their lengths.
-    for (QStringList *stack : {&m_arrayBack, &m_arrayForward}) {
-        for (QString &place : *stack) {
-            if (place == oldPath)
-                place = newPath;
+    // In place and unannounced: the stacks keep their lengths. Pages and chats are no folders,
+    // whatever their keys look like.
+    for (QList<MCHistoryPlace> *stack : {&m_arrayBack, &m_arrayForward}) {
+        for (MCHistoryPlace &place : *stack) {
+            if (place.isFolder() && place.key() == oldPath)
+                place = MCHistoryPlace::folder(newPath);
         }
     }
     if (m_currentPath == oldPath)
@@ -321,14 +332,15 @@ void MCManager::backForwardReplacePath(const QString &oldPath, const QString &ne
 
 void MCManager::backForwardRemovePath(const QString &path)
 {
+    const MCHistoryPlace gone = MCHistoryPlace::folder(path);
     for (int i = m_arrayBack.size() - 1; i >= 0; --i) {
-        if (m_arrayBack.at(i) == path) {
+        if (m_arrayBack.at(i) == gone) {
             m_arrayBack.removeAt(i);
             emit arrayBackChanged();
         }
     }
     for (int i = m_arrayForward.size() - 1; i >= 0; --i) {
-        if (m_arrayForward.at(i) == path) {
+        if (m_arrayForward.at(i) == gone) {
             m_arrayForward.removeAt(i);
             emit arrayForwardChanged();
         }

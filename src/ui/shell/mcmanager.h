@@ -6,6 +6,7 @@
 #include "mcchatenvironment.h"
 #include "mcchatsupport.h"
 #include "mcemoji.h"
+#include "mchistoryplace.h"
 #include "moavatarmanagerdelegate.h"
 #include "mocollaborationmanagerdelegate.h"
 #include "moconversationsmanagerdelegate.h"
@@ -110,8 +111,11 @@ public:
     // Readers and writers change them in place.
     MCOptions *options() const override { return m_options; }
 
-    QStringList arrayBack() const { return m_arrayBack; }
-    QStringList arrayForward() const { return m_arrayForward; }
+    // The keys of the history's places, oldest first.
+    QStringList arrayBack() const { return keysOf(m_arrayBack); }
+    QStringList arrayForward() const { return keysOf(m_arrayForward); }
+    QList<MCHistoryPlace> backPlaces() const { return m_arrayBack; }
+    QList<MCHistoryPlace> forwardPlaces() const { return m_arrayForward; }
 
     qint64 selectedCount() const { return m_selectedCount; }
     void setSelectedCount(qint64 count);
@@ -140,16 +144,19 @@ public:
     void changeToPath(const QString &path, QObject *sender, CompletionBlock completion = {});
     // A new place: forgets the forward history and remembers the current folder.
     void doubleClickNavigation(const QString &path, QObject *sender);
-    void addBackPath(const QString &path);
-    void addForwardPath(const QString &path);
+    void addBackPlace(const MCHistoryPlace &place);
+    void addForwardPlace(const MCHistoryPlace &place);
+    // What the window shows: the page or chat shown instead of the browser, else the folder.
+    MCHistoryPlace shownPlace() const;
     // Steps through the history and returns the place to show; null (and nothing changes)
     // when that side of the history is empty.
-    QString backPath();
-    QString forwardPath();
+    MCHistoryPlace backPlace();
+    MCHistoryPlace forwardPlace();
     void clearForwardHistory();
     // Forgets the count nearest entries of the back history (or of the forward one), each
     // removal announced; for a jump through a history menu.
     void removeNearestHistory(bool back, int count);
+    // A folder moved or went: its entries follow it, or go with it.
     void backForwardReplacePath(const QString &oldPath, const QString &newPath);
     void backForwardRemovePath(const QString &path);
 
@@ -355,7 +362,7 @@ signals:
 private:
     MCManager();
     ~MCManager() override;
-    QString shownPlace() const;
+    static QStringList keysOf(const QList<MCHistoryPlace> &places);
     struct Sheet
     {
         Alert alert;
@@ -406,8 +413,8 @@ private:
     bool m_showHiddenFiles = false;
     MCOptions *m_options;
     MCThirdPartyServicesDiscoverer *m_servicesDiscoverer = nullptr;
-    QStringList m_arrayBack;
-    QStringList m_arrayForward;
+    QList<MCHistoryPlace> m_arrayBack;
+    QList<MCHistoryPlace> m_arrayForward;
     qint64 m_selectedCount = 0;
     qint64 m_totalCount = 0;
     qint64 m_currentUploadsCount = 0;

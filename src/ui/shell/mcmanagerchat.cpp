@@ -115,7 +115,7 @@ void MCManager::goToReceivedFile(const QString &basePath, const QString &label)
 {
     Q_UNUSED(label)
     if (!m_notBrowsablePath.isEmpty())
-        addBackPath(m_notBrowsablePath);
+        addBackPlace(shownPlace());
     clearForwardHistory();
     setNotBrowsablePath(QStringLiteral(""));
     changeToPath(basePath, this);

@@ -12,6 +12,8 @@
 #include "mcremotepath.h"
 
 #include <QMenu>
+#include <QMouseEvent>
+#include <QPointer>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -42,10 +44,23 @@ MCColumnController::MCColumnController(MOObjectsManager *objectsManager, MCOptio
     layout->addWidget(m_browser);
 
     m_browser->setItemDelegate(m_delegate);
+    connect(m_delegate, &MCNameEditingDelegate::nameEdited, this,
+            [this](const MCNodePtr &node, const QString &text) { endNameEditing(node, text); });
+    connect(m_delegate, &MCNameEditingDelegate::nameEditCancelled, this,
+            &MCColumnController::cancelNameEditing);
+    // Rows being transferred or renamed take part in no selection.
+    m_model->setUnselectableStates(MCAbstractObjectNode::Downloading |
+                                   MCAbstractObjectNode::Uploading | MCAbstractObjectNode::Syncing);
     m_browser->setIconSize(QSize(16, 16));
     m_browser->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_browser->setResizeGripsVisible(true);
     connect(m_browser, &MCBrowser::columnCreated, this, &MCColumnController::columnCreated);
+    // The current row going (a placeholder replaced, an item deleted elsewhere) moves the
+    // current index to a neighbour; that is no choice of the user's. Connected before the
+    // browser's selection model is made, so that the flag is up when it moves the index.
+    connect(m_model, &QAbstractItemModel::rowsAboutToBeRemoved, this,
+            [this] { m_rowsGoing = true; });
+    connect(m_model, &QAbstractItemModel::rowsRemoved, this, [this] { m_rowsGoing = false; });
     m_browser->setModel(m_model);
     m_browser->setPreviewWidget(m_leafController);
     connect(m_browser, &QColumnView::updatePreviewWidget, this,
@@ -171,10 +186,33 @@ void MCColumnController::columnCreated(QAbstractItemView *column)
     });
     if (m_columnSetUp)
         m_columnSetUp(column);
+    column->viewport()->installEventFilter(this);
     auto *keys = new MCIconKeyHandler(column);
     connect(keys, &MCIconKeyHandler::renameRequested, this, &MCColumnController::startRename);
     connect(keys, &MCIconKeyHandler::openRequested, this,
             [this] { openNodes(getSelectedItems()); });
+}
+
+bool MCColumnController::eventFilter(QObject *object, QEvent *event)
+{
+    if (event->type() != QEvent::MouseButtonRelease)
+        return MCBrowsableViewController::eventFilter(object, event);
+    const auto *click = static_cast<QMouseEvent *>(event);
+    auto *column = qobject_cast<QAbstractItemView *>(static_cast<QWidget *>(object)->parent());
+    if (column && click->button() == Qt::LeftButton && click->modifiers() == Qt::NoModifier &&
+        !column->indexAt(click->pos()).isValid()) {
+        // A click beside the rows of a column goes to the folder it lists, once the column has
+        // taken the click.
+        const QPointer<QAbstractItemView> clicked(column);
+        QTimer::singleShot(0, this, [this, clicked] {
+            const MCNodePtr folder = clicked ? folderOfColumn(clicked) : MCNodePtr();
+            if (!folder || folder->filePath() == MCManager::sharedManager()->currentPath())
+                return;
+            emit selectedCountChanged(0);
+            emit navigationRequested(folder->filePath());
+        });
+    }
+    return MCBrowsableViewController::eventFilter(object, event);
 }
 
 void MCColumnController::setColumnSetUp(std::function<void(QAbstractItemView *)> setUp)
@@ -196,7 +234,7 @@ MCNodePtr MCColumnController::folderOfColumn(const QAbstractItemView *column) co
 void MCColumnController::currentChanged(const QModelIndex &current)
 {
     const MCNodePtr node = m_model->nodeAt(current);
-    if (m_moving || !node || node->isBusy() || node->isPlaceholder())
+    if (m_moving || m_rowsGoing || !node || node->isBusy() || node->isPlaceholder())
         return;
     // Choosing a folder browses into it; choosing a file shows the folder that holds it.
     const QString folder =

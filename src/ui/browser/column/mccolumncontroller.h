@@ -20,7 +20,8 @@ class QAbstractItemView;
 // starts at the folder the view was given and keeps it while the browser moves below it.
 // Columns are 200 points wide; the preview column takes the rest of the width, at least 200.
 // Return (or F2) names the selected item in place; a double click on a file opens it; a right
-// click shows the hub's context menus.
+// click shows the hub's context menus; a click beside the rows of a column goes to its folder.
+// Rows being transferred or renamed cannot be selected.
 class MCColumnController : public MCBrowsableViewController
 {
     Q_OBJECT
@@ -68,6 +69,7 @@ protected:
     void currentNodeChanged(const MCNodePtr &node) override;
     void childrenEdited() override;
     void resizeEvent(QResizeEvent *event) override;
+    bool eventFilter(QObject *object, QEvent *event) override;
 
 private:
     void columnCreated(QAbstractItemView *column);
@@ -85,7 +87,8 @@ private:
     QList<int> m_columnWidths; // as last set here
     std::function<void(QAbstractItemView *)> m_columnSetUp;
     qint64 m_sortType = 10;
-    bool m_moving = false; // the browser is being moved, not by the user
+    bool m_moving = false;    // the browser is being moved, not by the user
+    bool m_rowsGoing = false; // rows are being removed from the model
 };
 
 #endif // MCCOLUMNCONTROLLER_H
