@@ -34,15 +34,33 @@ void MCChatTextView::setChatMessage(const QString &text, const MCEmoji &emoji)
     m_shown = MCChatShownText::of(text, emoji);
     m_text.clear();
     m_textMade = false;
+    m_documentMade = false;
+    updateGeometry();
+    update();
+}
+
+void MCChatTextView::layOut(int width) const
+{
+    // Setting a width lays the whole document out again, even the width it has.
+    if (m_document.textWidth() != qMax(1, width))
+        m_document.setTextWidth(qMax(1, width));
+    if (m_documentMade)
+        return;
+    // Filled when first needed, at the width it is shown at, in one edit: the text is laid
+    // out once, not at a width of its own first and not again after each run of emoji.
+    m_documentMade = true;
     m_document.clear();
-    // One edit: the document is laid out once, not again after each run of text and emoji.
     QTextCursor cursor(&m_document);
     cursor.beginEditBlock();
     m_shown.text.insertInto(cursor);
     markLinks();
     cursor.endEditBlock();
-    updateGeometry();
-    update();
+}
+
+QTextDocument *MCChatTextView::document()
+{
+    layOut(width());
+    return &m_document;
 }
 
 QString MCChatTextView::text() const
@@ -61,7 +79,7 @@ int MCChatTextView::textIndex(int documentIndex) const
     return qBound(0, documentIndex, m_shown.drawnLength);
 }
 
-void MCChatTextView::markLinks()
+void MCChatTextView::markLinks() const
 {
     // Web and mail addresses only: anything else a message holds stays text. A link ends at a
     // direction mark or a character drawn in place of a control, so that no part of it can be
@@ -119,25 +137,26 @@ bool MCChatTextView::isOpenableLink(const QUrl &url)
 
 int MCChatTextView::heightForWidth(int width) const
 {
-    m_document.setTextWidth(qMax(1, width));
+    layOut(width);
     return qCeil(m_document.size().height());
 }
 
 void MCChatTextView::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
-    m_document.setTextWidth(qMax(1, width()));
+    if (m_documentMade)
+        layOut(width());
 }
 
 int MCChatTextView::ind_characterIndexForInsertionAtPoint(const QPoint &point) const
 {
-    m_document.setTextWidth(qMax(1, width()));
+    layOut(width());
     return textIndex(m_document.documentLayout()->hitTest(point, Qt::FuzzyHit));
 }
 
 QString MCChatTextView::linkAt(const QPoint &pos) const
 {
-    m_document.setTextWidth(qMax(1, width()));
+    layOut(width());
     return m_document.documentLayout()->anchorAt(pos);
 }
 
@@ -154,6 +173,7 @@ QUrl MCChatTextView::ind_linkAtIndex(int index) const
 {
     if (index >= m_shown.drawnLength)
         return QUrl();
+    layOut(width());
     QTextCursor cursor(&m_document);
     cursor.setPosition(qBound(0, index + 1, m_document.characterCount() - 1));
     const QString href = cursor.charFormat().anchorHref();
@@ -168,6 +188,7 @@ void MCChatTextView::ind_clickedOnLink(const QUrl &link, int)
 
 void MCChatTextView::paintEvent(QPaintEvent *)
 {
+    layOut(width());
     QPainter painter(this);
     QAbstractTextDocumentLayout::PaintContext context;
     context.palette = palette();
@@ -185,7 +206,6 @@ void MCChatTextView::paintEvent(QPaintEvent *)
         selection.format.setBackground(m_highlightColour);
         context.selections.append(selection);
     }
-    m_document.setTextWidth(qMax(1, width()));
     m_document.documentLayout()->draw(&painter, context);
 }
 

@@ -29,7 +29,7 @@ public:
     // The whole text with its emoji, as copying gives it.
     QString text() const;
     // What is laid out: the start of the text and, when it was shortened, the ellipsis.
-    QTextDocument *document() { return &m_document; }
+    QTextDocument *document();
     // The height the text needs at width.
     int heightForWidth(int width) const override;
     bool hasHeightForWidth() const override { return true; }
@@ -52,7 +52,9 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
-    void markLinks();
+    // Sets the document's width, filling it first when it is still empty.
+    void layOut(int width) const;
+    void markLinks() const;
     // The place in the whole text of a place in the document: the ellipsis stands for the rest.
     int textIndex(int documentIndex) const;
 
@@ -63,6 +65,7 @@ private:
     mutable QString m_text;
     mutable bool m_textMade = false;
     mutable QTextDocument m_document;
+    mutable bool m_documentMade = false;
     INDRange m_highlight;
     QColor m_highlightColour;
 };
