@@ -1,8 +1,8 @@
 // What another user writes in a chat, through the chat page's widgets, signed in as the demo
 // user against kerlo-local while Bea writes through the control API: messages of a megabyte,
-// of many lines and a link of 100 KiB are laid out only in part, in rows of a sane height that
-// draw their text, and copying them still gives the whole text; a link cut by the row's bound
-// still opens whole; direction controls in a message never turn its text or links around.
+// of many lines, of many emoji and a link of 100 KiB are laid out only in part, in rows of a sane
+// height that draw their text, and copying them still gives the whole text; a link cut by the row's
+// bound still opens whole; direction controls in a message never turn its text or links around.
 #include "indsequentialtextselectionmanager.h"
 #include "kerlolocal.h"
 #include "mcappdelegate.h"
@@ -42,6 +42,7 @@ const QString BeaPassword = QStringLiteral("bea-password");
 // A row lays out at most this many characters and lines of a message.
 const int LaidOutChars = 2000;
 const int LaidOutLines = 40;
+const int LaidOutEmoji = 50;
 
 bool isDirectionControl(QChar c)
 {
@@ -216,11 +217,13 @@ void TestPeopleChatText::longMessagesAreLaidOutInPartAndCopiedWhole()
     const QString cutLink =
         QStringLiteral("https://example.com/") + QString(400, 'b') + QStringLiteral("/end");
     const QString beforeCut = QString(LaidOutChars - 200, 'x') + QLatin1Char(' ');
-    const QList<QString> texts{megabyte, QStringLiteral("after the megabyte"), lines, hugeLink,
-                               beforeCut + cutLink};
+    const QString smiles = QStringLiteral(":smile:\U0001F600").repeated(100);
+    const QList<QString> texts{
+        megabyte, QStringLiteral("after the megabyte"), lines, hugeLink, beforeCut + cutLink,
+        smiles};
     for (const QString &text : texts)
         QVERIFY(postAs(text));
-    QTRY_VERIFY_WITH_TIMEOUT(rowWithText(rows(), beforeCut + cutLink) >= 0, 30000);
+    QTRY_VERIFY_WITH_TIMEOUT(rowWithText(rows(), smiles) >= 0, 30000);
 
     const int width = table()->viewport()->width();
     for (const QString &text : texts) {
@@ -232,7 +235,10 @@ void TestPeopleChatText::longMessagesAreLaidOutInPartAndCopiedWhole()
         QVERIFY2(view->document()->characterCount() <= LaidOutChars + 2,
                  qPrintable(QString::number(view->document()->characterCount())));
         QCOMPARE(view->document()->toPlainText().endsWith(QChar(0x2026)),
-                 text.size() > LaidOutChars);
+                 text.size() > LaidOutChars || text == smiles);
+        const QString drawn = view->document()->toPlainText();
+        QVERIFY(std::count_if(drawn.cbegin(), drawn.cend(),
+                              [](QChar c) { return c.isHighSurrogate(); }) <= LaidOutEmoji);
         QCOMPARE(view->text(),
                  QString(text).replace(QStringLiteral(":smile:"), QStringLiteral("\U0001F604")));
         // The row holds its text, is no taller than its bound and draws down to its last line.
@@ -258,7 +264,8 @@ void TestPeopleChatText::longMessagesAreLaidOutInPartAndCopiedWhole()
     MCChatTextView *first = cellOf(rowWithText(rows(), megabyte))->textView();
     QVERIFY(first->height() < table()->viewport()->height());
     const int ellipsisEnd = first->document()->characterCount() - 1;
-    drag(first, pointAt(first, 0), first, pointAt(first, ellipsisEnd));
+    const QPoint start = pointAt(first, 0);
+    drag(first, start, first, pointAt(first, ellipsisEnd));
     QCOMPARE(chat()->selectionManager()->cachedAttributedText().size(), first->text().size());
     QTest::keyClick(chat()->window(), Qt::Key_C, Qt::ControlModifier);
     QCOMPARE(QApplication::clipboard()->text(), first->text());
@@ -270,7 +277,7 @@ void TestPeopleChatText::longMessagesAreLaidOutInPartAndCopiedWhole()
     QVERIFY(next && next->geometry().bottom() <
                         table()->verticalScrollBar()->value() + table()->viewport()->height());
     MCChatTextView *after = next->textView();
-    drag(first, pointAt(first, 0), after, pointAt(after, after->text().size()));
+    drag(first, start, after, pointAt(after, after->text().size()));
     QTest::keyClick(chat()->window(), Qt::Key_C, Qt::ControlModifier);
     QCOMPARE(QApplication::clipboard()->text(),
              first->text() + QStringLiteral("\nafter the megabyte"));

@@ -1,6 +1,9 @@
 #include "mcchatshowntext.h"
 
 #include <QRegularExpression>
+#include <QVector>
+
+#include <algorithm>
 
 namespace {
 
@@ -51,6 +54,25 @@ MCChatShownText MCChatShownText::of(const QString &message, const MCEmoji &emoji
                 break;
             }
         }
+    }
+    // A colour emoji is a picture decoded each time its line is shaped: a row shapes a bounded
+    // number of them. Shortcodes shown as emoji and characters outside the basic plane count.
+    QVector<int> pictures;
+    QRegularExpressionMatchIterator codes = emoji.regex().globalMatch(message.left(cut));
+    while (codes.hasNext()) {
+        const QRegularExpressionMatch code = codes.next();
+        const QString picture = emoji.emojiForCode(code.captured(0));
+        if (!picture.isNull() && picture != code.captured(0))
+            pictures.append(code.capturedStart());
+    }
+    for (int i = 0; i < cut; ++i) {
+        if (message.at(i).isHighSurrogate())
+            pictures.append(i);
+    }
+    if (pictures.size() > MaxEmoji) {
+        std::nth_element(pictures.begin(), pictures.begin() + MaxEmoji, pictures.end());
+        cut = pictures.at(MaxEmoji);
+        shown.shortened = true;
     }
     shown.text = emoji.emojify(shown.shortened ? message.left(cut) : message);
     QString &text = shown.text.text;
