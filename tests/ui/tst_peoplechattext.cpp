@@ -1,12 +1,15 @@
 // What another user writes in a chat, through the chat page's widgets, signed in as the demo
 // user against kerlo-local while Bea writes through the control API: messages of a megabyte,
-// of many lines, of many emoji and a link of 100 KiB are laid out only in part, in rows of a sane
-// height that draw their text, and copying them still gives the whole text; a link cut by the row's
-// bound still opens whole; direction controls in a message never turn its text or links around.
+// of many lines, of many emoji and a link of 100 KiB are laid out only in part, in rows of a
+// sane height that draw their text, and copying them still gives the whole text; a link cut by
+// the row's bound still opens whole, and the side panel lists the links of the part shown;
+// direction controls in a message never turn its text or links around.
 #include "indsequentialtextselectionmanager.h"
 #include "kerlolocal.h"
 #include "mcappdelegate.h"
 #include "mcbrowsableviewcontroller.h"
+#include "mcchatlinkscontroller.h"
+#include "mcchatlinksmodel.h"
 #include "mcchatmessagefield.h"
 #include "mcchatrowsmodel.h"
 #include "mcchattablecellview.h"
@@ -14,6 +17,7 @@
 #include "mcchattextview.h"
 #include "mcchatviewcontroller.h"
 #include "mccontact.h"
+#include "mchipcontroller.h"
 #include "mcmainwindow.h"
 #include "mcmanager.h"
 #include "mcoutlineviewsidebar.h"
@@ -218,12 +222,18 @@ void TestPeopleChatText::longMessagesAreLaidOutInPartAndCopiedWhole()
         QStringLiteral("https://example.com/") + QString(400, 'b') + QStringLiteral("/end");
     const QString beforeCut = QString(LaidOutChars - 200, 'x') + QLatin1Char(' ');
     const QString smiles = QStringLiteral(":smile:\U0001F600").repeated(100);
-    const QList<QString> texts{
-        megabyte, QStringLiteral("after the megabyte"), lines, hugeLink, beforeCut + cutLink,
-        smiles};
+    const QString linked = QStringLiteral("see https://early.example/ ") + megabyte +
+                           QStringLiteral(" and https://late.example/");
+    const QList<QString> texts{megabyte,
+                               QStringLiteral("after the megabyte"),
+                               lines,
+                               hugeLink,
+                               beforeCut + cutLink,
+                               smiles,
+                               linked};
     for (const QString &text : texts)
         QVERIFY(postAs(text));
-    QTRY_VERIFY_WITH_TIMEOUT(rowWithText(rows(), smiles) >= 0, 30000);
+    QTRY_VERIFY_WITH_TIMEOUT(rowWithText(rows(), linked) >= 0, 30000);
 
     const int width = table()->viewport()->width();
     for (const QString &text : texts) {
@@ -251,6 +261,16 @@ void TestPeopleChatText::longMessagesAreLaidOutInPartAndCopiedWhole()
     }
     QVERIFY(cellOf(rowWithText(rows(), lines))->textView()->document()->blockCount() <=
             LaidOutLines);
+
+    // The side panel lists the links of the part rows show: the end of a megabyte is not
+    // searched again for each message that comes.
+    auto *panel = chat()->rightSplitView()->findChild<MCHipController *>();
+    QVERIFY(panel);
+    QList<QUrl> listed;
+    MCChatLinksModel *links = panel->linksController()->links();
+    for (int row = 0; row < links->rowCount(); ++row)
+        listed.append(links->index(row, 0).data(MCChatLinksModel::UrlRole).toUrl());
+    QCOMPARE(listed, (QList<QUrl>{QUrl(cutLink), QUrl(QStringLiteral("https://early.example/"))}));
 
     // The huge link is text; the cut one opens whole, underlined as far as it is drawn.
     MCChatTextView *huge = cellOf(rowWithText(rows(), hugeLink))->textView();
