@@ -46,7 +46,7 @@ const QString BeaPassword = QStringLiteral("bea-password");
 // A row lays out at most this many characters and lines of a message.
 const int LaidOutChars = 2000;
 const int LaidOutLines = 40;
-const int LaidOutEmoji = 50;
+const int LaidOutEmoji = 32;
 
 bool isDirectionControl(QChar c)
 {

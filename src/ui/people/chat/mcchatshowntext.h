@@ -15,7 +15,7 @@ struct MCChatShownText
 {
     static constexpr int MaxChars = 2000;
     static constexpr int MaxLines = 40;
-    static constexpr int MaxEmoji = 50;
+    static constexpr int MaxEmoji = 32;
 
     // The text to lay out: the drawn part, then the ellipsis when shortened.
     MCEmojiText text;
