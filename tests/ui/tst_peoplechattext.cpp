@@ -262,6 +262,18 @@ void TestPeopleChatText::longMessagesAreLaidOutInPartAndCopiedWhole()
     QVERIFY(cellOf(rowWithText(rows(), lines))->textView()->document()->blockCount() <=
             LaidOutLines);
 
+    // Laid out once: painting again, hit tests and height questions at its width leave the
+    // layout as it is.
+    MCChatTextView *shown = cellOf(rowWithText(rows(), megabyte))->textView();
+    shown->heightForWidth(shown->width());
+    QSignalSpy relaidOut(shown->document()->documentLayout(),
+                         &QAbstractTextDocumentLayout::documentSizeChanged);
+    QSignalSpy redrawn(shown->document()->documentLayout(), &QAbstractTextDocumentLayout::update);
+    shown->repaint();
+    shown->heightForWidth(shown->width());
+    shown->ind_characterIndexForInsertionAtPoint(QPoint(5, 5));
+    QCOMPARE(relaidOut.size() + redrawn.size(), 0);
+
     // The side panel lists the links of the part rows show: the end of a megabyte is not
     // searched again for each message that comes.
     auto *panel = chat()->rightSplitView()->findChild<MCHipController *>();
