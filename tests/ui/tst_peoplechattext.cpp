@@ -37,6 +37,8 @@
 #include <QWindow>
 #include <QtTest>
 
+#include <functional>
+
 using namespace ShellTest;
 
 namespace {
@@ -124,8 +126,10 @@ private:
     MCChatTableCellView *cellOf(int row);
     bool showChat();
     bool postAs(const QString &content);
-    // Drags in the window from a point of one view to a point of another, as the pointer does.
-    void drag(MCChatTextView *from, const QPoint &start, MCChatTextView *to, const QPoint &end);
+    // Drags in the window from a point of one view to a point of another, as the pointer does;
+    // end is asked once the button is down (the press lets pending resizes of the rows run).
+    void drag(MCChatTextView *from, const QPoint &start, MCChatTextView *to,
+              const std::function<QPoint()> &end);
 
     KerloLocal m_server;
     Shell m_shell;
@@ -157,13 +161,14 @@ bool TestPeopleChatText::postAs(const QString &content)
 }
 
 void TestPeopleChatText::drag(MCChatTextView *from, const QPoint &start, MCChatTextView *to,
-                              const QPoint &end)
+                              const std::function<QPoint()> &end)
 {
     QWidget *top = chat()->window();
     QWindow *handle = top->windowHandle();
     QTest::mousePress(handle, Qt::LeftButton, {}, from->mapTo(top, start));
-    QTest::mouseMove(handle, to->mapTo(top, end));
-    QTest::mouseRelease(handle, Qt::LeftButton, {}, to->mapTo(top, end));
+    const QPoint at = to->mapTo(top, end());
+    QTest::mouseMove(handle, at);
+    QTest::mouseRelease(handle, Qt::LeftButton, {}, at);
 }
 
 void TestPeopleChatText::initTestCase()
@@ -295,10 +300,10 @@ void TestPeopleChatText::longMessagesAreLaidOutInPartAndCopiedWhole()
     QApplication::clipboard()->clear();
     MCChatTextView *first = cellOf(rowWithText(rows(), megabyte))->textView();
     QVERIFY(first->height() < table()->viewport()->height());
-    // The far end of its last line: past the ellipsis.
-    const QPoint end(first->width() - 2, first->heightForWidth(first->width()) - 3);
     const QPoint start = pointAt(first, 0);
-    drag(first, start, first, end);
+    // To the far end of its last line: past the ellipsis.
+    drag(first, start, first,
+         [first] { return QPoint(first->width() - 2, first->heightForWidth(first->width()) - 3); });
     QCOMPARE(chat()->selectionManager()->cachedAttributedText().size(), first->text().size());
     QTest::keyClick(chat()->window(), Qt::Key_C, Qt::ControlModifier);
     QCOMPARE(QApplication::clipboard()->text(), first->text());
@@ -310,7 +315,7 @@ void TestPeopleChatText::longMessagesAreLaidOutInPartAndCopiedWhole()
     QVERIFY(next && next->geometry().bottom() <
                         table()->verticalScrollBar()->value() + table()->viewport()->height());
     MCChatTextView *after = next->textView();
-    drag(first, start, after, pointAt(after, after->text().size()));
+    drag(first, start, after, [after] { return pointAt(after, after->text().size()); });
     QTest::keyClick(chat()->window(), Qt::Key_C, Qt::ControlModifier);
     QCOMPARE(QApplication::clipboard()->text(),
              first->text() + QStringLiteral("\nafter the megabyte"));
