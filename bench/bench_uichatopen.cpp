@@ -2,6 +2,9 @@
 // rows (the entity's receive road and the sorted rows model) in the same run; with the main
 // thread's longest stall while the page opens and while it scrolls. The page lays out every
 // row's height but makes views only for the rows on screen.
+// Then a chat where the other side sent two messages of 1 MiB and a link of 100 KiB: opening
+// it, scrolling through it and leaving it, with the longest stall of each against the same
+// reference. A row lays out only a bounded part of a message, so none of them stalls for long.
 #include "benchstatistics.h"
 #include "mcchatenvironment.h"
 #include "mcchatrowsmodel.h"
@@ -10,7 +13,9 @@
 #include "mcchatviewcontroller.h"
 #include "mccontact.h"
 #include "mcemoji.h"
+#include "mocorevalues_p.h"
 #include "momessage.h"
+#include "museraccount.h"
 #include "stallmonitor.h"
 
 #include <QApplication>
@@ -21,6 +26,7 @@
 namespace {
 
 const int Messages = 1000;
+const int LongRounds = 3;
 
 class BenchEnvironment : public MCChatEnvironment
 {
@@ -67,6 +73,39 @@ QList<MOMessage> chatHistory()
     return messages;
 }
 
+// A few lines of talk, then two messages of 1 MiB (one of words in paragraphs, one line of
+// words), a link of 100 KiB and a last short line, all from the other side.
+MOUserAccount otherSide()
+{
+    return MOCoreValues::userAccountWithCXXUserAccount(
+        MUserAccount(QVariantMap{{QStringLiteral("email"), QStringLiteral("other@example.com")}}));
+}
+
+QList<MOMessage> longHistory()
+{
+    const MOUserAccount sender = otherSide();
+    QList<MOMessage> messages;
+    const QDateTime start = QDateTime::currentDateTime().addSecs(-3600);
+    const auto add = [&](const QString &body) {
+        MOMessage message;
+        message.setBody(body);
+        message.setSender(sender);
+        message.setSentAt(start.addSecs(messages.size() * 30));
+        messages.append(message);
+    };
+    for (int i = 0; i < 20; ++i)
+        add(QStringLiteral("short message %1 :smile:").arg(i));
+    const QString words = QStringLiteral("lorem ipsum dolor sit amet, consectetur :smile: elit ");
+    QString paragraphs;
+    while (paragraphs.size() < 1024 * 1024)
+        paragraphs += words.repeated(4) + QLatin1Char('\n');
+    add(paragraphs.left(1024 * 1024));
+    add(words.repeated(1024 * 1024 / words.size() + 1).left(1024 * 1024));
+    add(QStringLiteral("https://example.com/") + QString(100 * 1024, QLatin1Char('a')));
+    add(QStringLiteral("the end"));
+    return messages;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -110,6 +149,63 @@ int main(int argc, char **argv)
         scrollStall = qMax(scrollStall, stalls.takeLongestMs());
         delete page;
     }
+
+    // The chat with the long messages: open, scroll to its top and back, leave.
+    const QList<MOMessage> longOnes = longHistory();
+    QVector<double> longOpen, longLeave;
+    double longOpenStall = 0;
+    double longScrollStall = 0;
+    double longLeaveStall = 0;
+    for (int round = 0; round < LongRounds; ++round) {
+        BenchEnvironment environment;
+        MCContact contact(otherSide());
+        contact.setEnvironment(&environment);
+        contact.addWrittenMessages(longOnes);
+        QCoreApplication::processEvents();
+        stalls.takeLongestMs();
+        QElapsedTimer timer;
+        timer.start();
+        MCChatViewController *page = contact.chatViewController();
+        page->resize(900, 640);
+        page->show();
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+        longOpen.append(timer.nsecsElapsed() / 1e6);
+        const double roundOpenStall = stalls.takeLongestMs();
+        longOpenStall = qMax(longOpenStall, roundOpenStall);
+        // Each step as it ends: a slow build still shows where the time goes.
+        out << "long messages, round " << round + 1 << ": open " << longOpen.last() << " ms, stall "
+            << roundOpenStall << " ms\n";
+        out.flush();
+
+        QScrollBar *bar = page->chatTableView()->verticalScrollBar();
+        for (int value = bar->maximum(); value > 0; value -= 300) {
+            bar->setValue(value);
+            QCoreApplication::processEvents();
+        }
+        for (int value = 0; value < bar->maximum(); value += 300) {
+            bar->setValue(value);
+            QCoreApplication::processEvents();
+        }
+        const double roundScrollStall = stalls.takeLongestMs();
+        longScrollStall = qMax(longScrollStall, roundScrollStall);
+        out << "long messages, round " << round + 1 << ": scroll stall " << roundScrollStall
+            << " ms\n";
+        out.flush();
+
+        timer.restart();
+        page->hide();
+        QCoreApplication::processEvents();
+        delete page;
+        QCoreApplication::processEvents();
+        longLeave.append(timer.nsecsElapsed() / 1e6);
+        const double leaveStall = stalls.takeLongestMs();
+        longLeaveStall = qMax(longLeaveStall, leaveStall);
+        out << "long messages, round " << round + 1 << ": leave " << longLeave.last()
+            << " ms, stall " << leaveStall << " ms\n";
+        out.flush();
+    }
+
     const double reference = median(build);
     out << "chat of " << Messages << " messages (median of 5 rounds)\n";
     out << "building its rows (reference):   " << reference << " ms\n";
@@ -119,5 +215,17 @@ int main(int argc, char **argv)
         << median(scroll) / reference << "\n";
     out << "longest main-thread stall, open: " << openStall << " ms\n";
     out << "longest main-thread stall, scroll: " << scrollStall << " ms\n";
+    out << "chat with two 1 MiB messages and a 100 KiB link (median of " << LongRounds
+        << " rounds; aim: no stall over 50 ms)\n";
+    out << "opening the page:                " << median(longOpen) << " ms, ratio "
+        << median(longOpen) / reference << "\n";
+    out << "leaving the page:                " << median(longLeave) << " ms, ratio "
+        << median(longLeave) / reference << "\n";
+    out << "longest main-thread stall, open: " << longOpenStall << " ms, ratio "
+        << longOpenStall / reference << "\n";
+    out << "longest main-thread stall, scroll: " << longScrollStall << " ms, ratio "
+        << longScrollStall / reference << "\n";
+    out << "longest main-thread stall, leave: " << longLeaveStall << " ms, ratio "
+        << longLeaveStall / reference << "\n";
     return 0;
 }

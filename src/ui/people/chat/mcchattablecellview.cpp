@@ -1,6 +1,7 @@
 #include "mcchattablecellview.h"
 
 #include "mcchatmessageentry.h"
+#include "mcchatshowntext.h"
 #include "mcchattextview.h"
 #include "mcstring.h"
 
@@ -126,7 +127,8 @@ int MCChatTableCellView::measureTextHeight(const QString &text, const MCEmoji &e
     static const QFontMetrics metrics(font);
     // Most messages are one short line of plain text: no layout for them.
     if (text.size() < 200 && !text.contains(QLatin1Char(':')) &&
-        !text.contains(QLatin1Char('\n')) && metrics.horizontalAdvance(text) < textWidth) {
+        !text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r')) &&
+        metrics.horizontalAdvance(text) < textWidth) {
         bool simple = true;
         for (const QChar c : text) {
             if (c.isSurrogate() || c.unicode() >= 0x0590) {
@@ -137,7 +139,8 @@ int MCChatTableCellView::measureTextHeight(const QString &text, const MCEmoji &e
         if (simple)
             return metrics.height();
     }
-    const MCEmojiText shown = emoji.emojify(text);
+    // A row lays out only the start of a long message, as its view does.
+    const MCEmojiText shown = MCChatShownText::of(text, emoji).text;
     // One line with emoji in it: as high as an emoji line, when it fits.
     static const QFontMetrics emojiMetrics(emojiFont);
     static const int emojiLineHeight = [] {
@@ -153,7 +156,8 @@ int MCChatTableCellView::measureTextHeight(const QString &text, const MCEmoji &e
         layout.endLayout();
         return qCeil(line.height());
     }();
-    if (shown.text.size() < 200 && !shown.text.contains(QLatin1Char('\n'))) {
+    if (shown.text.size() < 200 && !shown.text.contains(QLatin1Char('\n')) &&
+        !shown.text.contains(QLatin1Char('\r'))) {
         int width = 0;
         int from = 0;
         bool simple = true;
@@ -191,9 +195,12 @@ int MCChatTableCellView::measureTextHeight(const QString &text, const MCEmoji &e
     }
     qreal height = 0;
     // Paragraphs as the document makes them, one layout each.
-    const QStringList paragraphs = QString(shown.text)
-                                       .replace(QChar::LineSeparator, QLatin1Char('\n'))
-                                       .split(QLatin1Char('\n'));
+    QString lines = shown.text;
+    for (QChar &c : lines) {
+        if (c == QChar::LineSeparator || c == QChar::ParagraphSeparator || c == QLatin1Char('\r'))
+            c = QLatin1Char('\n');
+    }
+    const QStringList paragraphs = lines.split(QLatin1Char('\n'));
     int offset = 0;
     QTextOption option;
     option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);

@@ -2,6 +2,7 @@
 #define MCCHATTEXTVIEW_H
 
 #include "indtextview.h"
+#include "mcchatshowntext.h"
 
 #include <QTextDocument>
 #include <QWidget>
@@ -12,6 +13,9 @@ class MCEmoji;
 // word breaks anywhere), with its web and mail links underlined. A click on a link opens it in
 // the browser (http, https and mailto only). It never takes the keyboard focus. The selection
 // across messages (INDSequentialTextSelectionManager) selects in it.
+// Only a bounded start of a long message is laid out (MCChatShownText), followed by an
+// ellipsis; the selection and copying work on the whole text: the ellipsis stands for the
+// rest, and a selection that takes it takes the rest.
 class MCChatTextView
     : public QWidget
     , public INDSelectableText
@@ -22,8 +26,10 @@ public:
 
     // Shows text (as the service sent it, emoji as shortcodes) as plain text.
     void setChatMessage(const QString &text, const MCEmoji &emoji);
-    QString text() const { return m_document.toPlainText(); }
-    QTextDocument *document() { return &m_document; }
+    // The whole text with its emoji, as copying gives it.
+    QString text() const;
+    // What is laid out: the start of the text and, when it was shortened, the ellipsis.
+    QTextDocument *document();
     // The height the text needs at width.
     int heightForWidth(int width) const override;
     bool hasHeightForWidth() const override { return true; }
@@ -46,9 +52,20 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
-    void markLinks();
+    // Sets the document's width, filling it first when it is still empty.
+    void layOut(int width) const;
+    void markLinks() const;
+    // The place in the whole text of a place in the document: the ellipsis stands for the rest.
+    int textIndex(int documentIndex) const;
 
+    const MCEmoji *m_emoji = nullptr;
+    QString m_message;
+    MCChatShownText m_shown;
+    // text(), made when first asked: a long message is emojified whole only for copying.
+    mutable QString m_text;
+    mutable bool m_textMade = false;
     mutable QTextDocument m_document;
+    mutable bool m_documentMade = false;
     INDRange m_highlight;
     QColor m_highlightColour;
 };

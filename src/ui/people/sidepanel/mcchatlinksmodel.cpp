@@ -1,5 +1,6 @@
 #include "mcchatlinksmodel.h"
 
+#include "mcchatshowntext.h"
 #include "mcdatetext.h"
 #include "mcsocialentity.h"
 #include "mcstring.h"
@@ -44,7 +45,10 @@ void MCChatLinksModel::conversationChanged()
         // Newest messages first, so that the cap keeps the latest links.
         for (auto message = messages.crbegin();
              message != messages.crend() && links.size() < maximumRows; ++message) {
-            const QList<QUrl> found = MCChatLink::linksInText(message->body());
+            // Links are looked for where a row shows the text: another user's megabyte is
+            // not searched again whenever a message comes.
+            const QList<QUrl> found = MCChatLink::linksInText(
+                message->body().left(MCChatShownText::MaxChars + MCChatLink::maximumLength));
             for (auto url = found.crbegin(); url != found.crend() && links.size() < maximumRows;
                  ++url)
                 links.prepend({*url, senderName(message->sender()), message->sentAt()});
