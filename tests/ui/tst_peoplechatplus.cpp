@@ -1,7 +1,8 @@
 // The chat page's "+" popover, "Show" on a received file and the pinned day row, through the
 // widgets, signed in as the demo user against kerlo-local while Bea, Cid and Dan act as other
 // users (their own HTTP sessions and the control API): two contacts ticked in the popover of
-// Bea's one-to-one chat make a group of the three of them, named in the picker's panel; a file
+// Bea's one-to-one chat make a group of the three of them, named in the picker's panel (a
+// refusal is said there); a file
 // Bea sent and the user accepted is selected in the browser by "Show"; the day row of the
 // messages at the top of the chat stays there while they scroll by.
 #include "kerlolocal.h"
@@ -220,6 +221,17 @@ void TestPeopleChatPlus::twoContactsAddedToOneToOneChatMakeAGroup()
     QCOMPARE(picker->panelTextField()->placeholderText(), QStringLiteral("Group name..."));
     QVERIFY(!picker->panelButtonCreate()->isEnabled());
     QTest::keyClicks(picker->panelTextField(), QStringLiteral("Trip"));
+    // A refusal is said once, in the panel, which keeps the name to ask again.
+    QVERIFY(m_server.forceStatus(QStringLiteral("/api/v1/conversations/start"), 500, "{}", 1,
+                                 QStringLiteral("POST")));
+    QTest::mouseClick(picker->panelButtonCreate(), Qt::LeftButton);
+    QVERIFY(!picker->panelWindow()->isVisible());
+    QTRY_VERIFY_WITH_TIMEOUT(picker->panelWindow()->isVisible(), 20000);
+    QVERIFY(picker->panelTextError()->isVisible());
+    QVERIFY(picker->panelTextError()->text().startsWith(
+        QStringLiteral("The group could not be created")));
+    QCOMPARE(picker->panelTextField()->text(), QStringLiteral("Trip"));
+    QVERIFY(m_server.clearRequests());
     QTest::mouseClick(picker->panelButtonCreate(), Qt::LeftButton);
     QVERIFY(!picker->panelWindow()->isVisible());
 

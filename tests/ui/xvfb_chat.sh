@@ -4,7 +4,7 @@
 # sidebar row opens the chat; a message typed with xdotool is sent with Return and comes back
 # confirmed. build/chat-conversation.png shows the day rows, her rows and the user's own, the
 # file row and the colour emoji. The header's "+" then opens the add-people popover, which
-# offers Cid (a contact not in the chat) and not Bea: build/chat-popover.png.
+# offers Cid (a contact not in the chat) and not Bea; Cid ticked: build/chat-popover.png.
 # Usage: xvfb_chat.sh <lumarin> <kerlo-local> <output folder>
 set -euo pipefail
 # shellcheck source=xvfb_common.sh
@@ -74,7 +74,7 @@ for y in $(seq 64 6 170); do
 done
 [ -n "$popover" ] || fail "the add-people popover did not open"
 sleep 1
-xdotool mousemove --window "$popover" 60 120 click 1
+xdotool mousemove --window "$popover" 60 82 click 1
 sleep 1
 screenshot popover
 list_screenshots
