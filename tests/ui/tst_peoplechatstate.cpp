@@ -50,6 +50,7 @@ public:
     }
     void goToReceivedFile(const QString &, const QString &) override {}
     void playSound(const QString &) override {}
+    MCAddPeopleController *newAddPeopleController(QWidget *) override { return nullptr; }
 
     MCChatSupport support;
     MCEmoji table;

@@ -3,7 +3,8 @@
 # today (with emoji) and offers a file, all through kerlo-local's control API. A click on her
 # sidebar row opens the chat; a message typed with xdotool is sent with Return and comes back
 # confirmed. build/chat-conversation.png shows the day rows, her rows and the user's own, the
-# file row and the colour emoji.
+# file row and the colour emoji. The header's "+" then opens the add-people popover, which
+# offers Cid (a contact not in the chat) and not Bea; Cid ticked: build/chat-popover.png.
 # Usage: xvfb_chat.sh <lumarin> <kerlo-local> <output folder>
 set -euo pipefail
 # shellcheck source=xvfb_common.sh
@@ -24,6 +25,11 @@ control /users '{"email":"bea@kerlo.local","password":"pw","first_name":"Bea","l
     fail "kerlo-local refused a user"
 control /contact-invitations "{$bea,$demo}" || fail "kerlo-local refused the invitation"
 control /contact-invitations/accept '{"email":"demo@kerlo.local","sender":"bea@kerlo.local"}' ||
+    fail "kerlo-local refused the answer"
+control /users '{"email":"cid@kerlo.local","password":"pw","first_name":"Cid","last_name":"Moss"}' ||
+    fail "kerlo-local refused a user"
+control /contact-invitations "{\"email\":\"cid@kerlo.local\",$demo}" || fail "kerlo-local refused the invitation"
+control /contact-invitations/accept '{"email":"demo@kerlo.local","sender":"cid@kerlo.local"}' ||
     fail "kerlo-local refused the answer"
 yesterday=$(date -u -d 'yesterday 16:20' +%Y-%m-%dT%H:%M:%SZ)
 control /messages "{$bea,$demo,\"content\":\"Hi! Did you see the plan? :smile:\",\"sent_at\":\"$yesterday\"}" ||
@@ -55,4 +61,20 @@ xdotool key Return
 wait_request POST '/api/v1/conversations/[0-9]+' 20 || fail "the message was not sent"
 sleep 4
 screenshot conversation "$main"
+
+# The "+" at the right end of the chat's header opens the popover, a window of its own.
+popover=
+for y in $(seq 64 6 170); do
+    for x in 985 978 970; do
+        xdotool mousemove --window "$main" "$x" "$y" click 1
+        sleep 0.3
+        popover=$(xdotool search --onlyvisible --name '^Add People$' 2>/dev/null | head -1 || true)
+        [ -n "$popover" ] && break 2
+    done
+done
+[ -n "$popover" ] || fail "the add-people popover did not open"
+sleep 1
+xdotool mousemove --window "$popover" 60 82 click 1
+sleep 1
+screenshot popover
 list_screenshots

@@ -127,6 +127,8 @@ public:
     // A rename or new folder the service refused: the renamed node is usable again under its
     // old name; a placeholder being created goes away.
     void abortRenamingNodeAtPath(const QString &path);
+    // Selects exactly the items at paths that the view shows.
+    void selectPaths(const QStringList &paths);
     // Selects the placeholders at paths, making them selectable again.
     void selectPlaceholdersAtPaths(const QStringList &paths);
     // The widget that takes the keyboard focus when this view is shown.

@@ -93,6 +93,16 @@ void MCBrowsableViewController::abortRenamingNodeAtPath(const QString &path)
     m_updater.abortRenamingNodeAtPath(path);
 }
 
+void MCBrowsableViewController::selectPaths(const QStringList &paths)
+{
+    MCNodeList nodes;
+    for (const QString &path : paths) {
+        if (const MCNodePtr node = m_updater.nodeAtPath(path))
+            nodes.append(node);
+    }
+    selectNodes(nodes);
+}
+
 void MCBrowsableViewController::selectPlaceholdersAtPaths(const QStringList &paths)
 {
     MCNodeList nodes;

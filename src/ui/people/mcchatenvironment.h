@@ -7,6 +7,7 @@
 #include <QDateTime>
 #include <QString>
 
+class MCAddPeopleController;
 class MCChatSupport;
 class MCEmoji;
 class MCOptions;
@@ -51,6 +52,8 @@ public:
     // Leaves the chat for the browser at basePath, label selected.
     virtual void goToReceivedFile(const QString &basePath, const QString &label) = 0;
     virtual void playSound(const QString &name) = 0;
+    // A people picker over the user's contacts, for a chat page's add-people popover.
+    virtual MCAddPeopleController *newAddPeopleController(QWidget *parent) = 0;
 };
 
 #endif // MCCHATENVIRONMENT_H

@@ -227,6 +227,7 @@ public:
     MOStorageObject remoteObject(const QString &path) const override;
     void goToReceivedFile(const QString &basePath, const QString &label) override;
     void playSound(const QString &name) override;
+    MCAddPeopleController *newAddPeopleController(QWidget *parent) override;
     // A desktop notification, when the window is not in front.
     void notifyOnDesktop(const QString &title, const QString &text);
     // Not owned; sounds are not played without one.

@@ -4,11 +4,13 @@
 
 #include "alertpresenter.h"
 #include "mcabstractobjectnode.h"
+#include "mcaddpeoplecontroller.h"
 #include "mcbrowsableviewcontroller.h"
 #include "mcdesktopnotifier.h"
 #include "mcgroup.h"
 #include "mcnotificationtext.h"
 #include "mcoptions.h"
+#include "mcremotepath.h"
 #include "mcshelllogging.h"
 #include "mcsocialentity.h"
 #include "mocollaborationmanager.h"
@@ -113,12 +115,20 @@ MOStorageObject MCManager::remoteObject(const QString &path) const
 
 void MCManager::goToReceivedFile(const QString &basePath, const QString &label)
 {
-    Q_UNUSED(label)
     if (!m_notBrowsablePath.isEmpty())
         addBackPlace(shownPlace());
     clearForwardHistory();
     setNotBrowsablePath(QStringLiteral(""));
-    changeToPath(basePath, this);
+    const QString path = MCRemotePath::joined(basePath, label);
+    changeToPath(basePath, this, [this, path] {
+        if (m_selectedController)
+            m_selectedController->selectPaths({path});
+    });
+}
+
+MCAddPeopleController *MCManager::newAddPeopleController(QWidget *parent)
+{
+    return new MCAddPeopleController(this, MOUserAuthenticationManager::sharedInstance(), parent);
 }
 
 void MCManager::playSound(const QString &name)

@@ -90,6 +90,11 @@ void MCChatTableView::rowsInserted(const QModelIndex &, int first, int last)
 
 void MCChatTableView::rowsAboutToBeRemoved(const QModelIndex &, int first, int last)
 {
+    if (m_floatingDateRow && m_model->rowOf(m_floatingDateRow->entry().data()) >= first &&
+        m_model->rowOf(m_floatingDateRow->entry().data()) <= last) {
+        delete m_floatingDateRow;
+        m_floatingDateRow = nullptr;
+    }
     for (int row = last; row >= first; --row) {
         releaseView(m_slots[row]);
         m_slots.removeAt(row);
@@ -177,6 +182,45 @@ void MCChatTableView::updateVisibleRows()
         slot.view->show();
         emit rowViewAdded(slot.view, row);
     }
+    updateFloatingDateRow();
+}
+
+void MCChatTableView::updateFloatingDateRow()
+{
+    const int value = verticalScrollBar()->value();
+    int top = rowAt(value);
+    // The day the top row belongs to; none when that row starts its day where it should be.
+    int day = top;
+    while (day >= 0 && !m_slots.at(day).entry->isDateRow())
+        --day;
+    if (top < 0 || day < 0 || (day == top && m_slots.at(day).top >= value)) {
+        delete m_floatingDateRow;
+        m_floatingDateRow = nullptr;
+        return;
+    }
+    const Slot &slot = m_slots.at(day);
+    if (!m_floatingDateRow || m_floatingDateRow->entry() != slot.entry) {
+        delete m_floatingDateRow;
+        m_floatingDateRow = new MCChatDateRowView(slot.entry, viewport());
+        m_floatingDateRow->setAutoFillBackground(true);
+        QPalette white = m_floatingDateRow->palette();
+        white.setColor(QPalette::Window, Qt::white);
+        m_floatingDateRow->setPalette(white);
+    }
+    // The next day's row pushes the pinned one up and out as it reaches the top.
+    int y = 0;
+    for (int next = top + 1; next < m_slots.size(); ++next) {
+        const Slot &below = m_slots.at(next);
+        if (below.top - value >= slot.height)
+            break;
+        if (below.entry->isDateRow()) {
+            y = below.top - value - slot.height;
+            break;
+        }
+    }
+    m_floatingDateRow->setGeometry(0, y, m_width, slot.height);
+    m_floatingDateRow->show();
+    m_floatingDateRow->raise();
 }
 
 void MCChatTableView::releaseView(Slot &slot)

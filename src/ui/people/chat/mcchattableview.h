@@ -18,7 +18,8 @@ class MCEmoji;
 // near it have a view: a long chat opens and scrolls without building a view per message.
 // Rows added above the ones shown (older messages) leave the view where it was; while the end
 // of the chat is shown, rows added at the end keep it shown. Scrolling to the top asks for
-// older rows.
+// older rows. The day row of the rows at the top of the view stays pinned there while they
+// scroll by, until the next day's row pushes it out.
 class MCChatTableView : public QScrollArea
 {
     Q_OBJECT
@@ -45,6 +46,9 @@ public:
     int rowHeightAt(int row) const;
     // Whether message rows show the sender's picture column (wider than 300 points).
     bool imageColumnShown() const { return m_imageColumn; }
+    // The copy of a day row pinned at the top of the view; null while none is pinned (the top
+    // row is a day row itself, or no day row is above it).
+    MCChatRowView *floatingDateRow() const { return m_floatingDateRow; }
 
 signals:
     // The user reached the top of the chat.
@@ -81,6 +85,7 @@ private:
     void releaseView(Slot &slot);
     int rowAt(int y) const;
     bool atBottom() const;
+    void updateFloatingDateRow();
 
     MCChatRowsModel *m_model;
     const MCEmoji &m_emoji;
@@ -91,6 +96,7 @@ private:
     bool m_followEnd = true;
     int m_width = 0;
     bool m_relayoutScheduled = false;
+    MCChatRowView *m_floatingDateRow = nullptr;
 };
 
 #endif // MCCHATTABLEVIEW_H

@@ -1,6 +1,9 @@
 #include "mcchatviewcontroller.h"
 
 #include "indsequentialtextselectionmanager.h"
+#include "mcaddpeoplecontroller.h"
+#include "mcaddpeoplepopover.h"
+#include "mcbuttonchatplus.h"
 #include "mcchatenvironment.h"
 #include "mcchatfilerowview.h"
 #include "mcchatlabel.h"
@@ -20,7 +23,9 @@
 #include <QDragEnterEvent>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMimeData>
+#include <QPushButton>
 #include <QSplitter>
 #include <QTextCursor>
 #include <QToolButton>
@@ -40,6 +45,7 @@ MCChatViewController::MCChatViewController(MCSocialEntity *entity, MCChatEnviron
     , m_table(new MCChatTableView(entity->rowsModel(), environment->emoji()))
     , m_textView(new MCChatMessageField)
     , m_buttonEmoticon(new QToolButton)
+    , m_buttonPlus(new MCButtonChatPlus)
     , m_selectionManager(new INDSequentialTextSelectionManager(this))
 {
     setObjectName(QStringLiteral("MCChatViewController"));
@@ -61,6 +67,10 @@ MCChatViewController::MCChatViewController(MCSocialEntity *entity, MCChatEnviron
     names->addWidget(m_description);
     names->addWidget(m_createdAt);
     header->addLayout(names, 1);
+    m_buttonPlus->setObjectName(QStringLiteral("buttonPlus"));
+    m_buttonPlus->setAutoRaise(true);
+    m_buttonPlus->setToolTip(tr("Add People"));
+    header->addWidget(m_buttonPlus, 0, Qt::AlignVCenter);
 
     auto *chat = new QWidget(m_splitView);
     auto *chatLayout = new QVBoxLayout(chat);
@@ -136,6 +146,7 @@ MCChatViewController::MCChatViewController(MCSocialEntity *entity, MCChatEnviron
         else if (m_chooser)
             m_chooser->hide();
     });
+    connect(m_buttonPlus, &QToolButton::clicked, this, &MCChatViewController::actionAddPeople);
     connect(entity, &MCSocialEntity::scrollToBottomRequested, this,
             &MCChatViewController::scrollToBottom);
     connect(entity, &MCSocialEntity::chatRoomChanged, this, &MCChatViewController::updateHeader);
@@ -147,6 +158,7 @@ MCChatViewController::MCChatViewController(MCSocialEntity *entity, MCChatEnviron
 MCChatViewController::~MCChatViewController()
 {
     delete m_chooser;
+    delete m_popoverAddPeople;
 }
 
 void MCChatViewController::updateHeader()
@@ -309,6 +321,85 @@ void MCChatViewController::emoticonClicked(const QString &shortcode)
     m_textView->setCurrentCharFormat(MCEmoji::textFormat());
     m_environment->emoji().addRecentUsed(shortcode);
     setFirstResponder();
+}
+
+MCAddPeoplePopover *MCChatViewController::popoverAddPeople()
+{
+    if (!m_popoverAddPeople) {
+        m_popoverAddPeople = new MCAddPeoplePopover(this);
+        connect(m_popoverAddPeople->buttonCreateGroup(), &QPushButton::clicked, this,
+                &MCChatViewController::actionCreateGroup);
+        connect(m_popoverAddPeople->buttonCancel(), &QPushButton::clicked, this,
+                &MCChatViewController::actionDoNotCreateGroup);
+        connect(m_popoverAddPeople->searchFieldAddPeople(), &QLineEdit::textChanged, this,
+                [this](const QString &text) {
+                    if (m_addPeopleController)
+                        m_addPeopleController->setFilterText(text);
+                });
+        connect(m_popoverAddPeople, &MCAddPeoplePopover::closed, this,
+                &MCChatViewController::popoverAddPeopleDidClose);
+    }
+    return m_popoverAddPeople;
+}
+
+void MCChatViewController::actionAddPeople()
+{
+    if (!m_entity)
+        return;
+    MCAddPeoplePopover *popover = popoverAddPeople();
+    if (popover->isVisible())
+        return;
+    if (!m_addPeopleController)
+        m_addPeopleController = m_environment->newAddPeopleController(this);
+    if (!m_addPeopleController)
+        return;
+    popover->buttonCreateGroup()->setEnabled(false);
+    popover->textFieldAddPeople()->setText(tr("Add People"));
+    QWidget *host = popover->tableView();
+    m_addPeopleController->setParent(host);
+    m_addPeopleController->setGeometry(host->rect());
+    m_addPeopleController->show();
+    // The chat's people are not offered: they join the group anyway.
+    m_addPeopleController->excludeAccounts(m_entity->rcptAccounts());
+    popover->searchFieldAddPeople()->clear();
+    connect(m_addPeopleController, &MCAddPeopleController::selectedContactsChanged, this,
+            &MCChatViewController::selectedContactsChanged, Qt::UniqueConnection);
+    popover->popup(m_buttonPlus);
+}
+
+void MCChatViewController::selectedContactsChanged()
+{
+    if (!m_popoverAddPeople || !m_addPeopleController)
+        return;
+    const int count = m_addPeopleController->selectedContacts().size();
+    m_popoverAddPeople->textFieldAddPeople()->setText(
+        count < 1 ? tr("Add People") : tr("%1 (%2 selected)").arg(tr("Add People")).arg(count));
+    m_popoverAddPeople->buttonCreateGroup()->setEnabled(count >= 1);
+}
+
+void MCChatViewController::actionCreateGroup()
+{
+    if (!m_addPeopleController || m_addPeopleController->selectedContacts().isEmpty())
+        return;
+    m_addPeopleController->showPanel();
+    if (m_popoverAddPeople)
+        m_popoverAddPeople->hide();
+}
+
+void MCChatViewController::actionDoNotCreateGroup()
+{
+    if (m_popoverAddPeople)
+        m_popoverAddPeople->hide();
+}
+
+void MCChatViewController::popoverAddPeopleDidClose()
+{
+    if (!m_addPeopleController)
+        return;
+    disconnect(m_addPeopleController, &MCAddPeopleController::selectedContactsChanged, this,
+               &MCChatViewController::selectedContactsChanged);
+    m_addPeopleController->hide();
+    m_addPeopleController->setParent(this);
 }
 
 void MCChatViewController::sendCollaboration(const MCChatCollaborationEntryPtr &entry)

@@ -6,6 +6,9 @@
 #include <QPointer>
 #include <QWidget>
 
+class MCAddPeopleController;
+class MCAddPeoplePopover;
+class MCButtonChatPlus;
 class MCChatEnvironment;
 class MCChatMessageField;
 class MCChatRowView;
@@ -19,7 +22,8 @@ class QToolButton;
 
 // The chat page of one person or group: a header with the partner's name and state, the rows
 // of the conversation sorted by time, a message field where Return sends, the emoticon
-// chooser, and on the right a pane for the side panel. Files dropped on the page are offered
+// chooser, the add-people popover that makes a group of the chat's people and more, and on
+// the right a pane for the side panel. Files dropped on the page are offered
 // to the partner. Made by the entity on first use; main thread only.
 class MCChatViewController : public QWidget
 {
@@ -34,6 +38,10 @@ public:
     MCChatMessageField *textView() const { return m_textView; }
     QToolButton *buttonEmoticon() const { return m_buttonEmoticon; }
     MCEmoticonChooser *emoticonPopOver();
+    MCButtonChatPlus *buttonPlus() const { return m_buttonPlus; }
+    MCAddPeoplePopover *popoverAddPeople();
+    // Made when the popover first opens.
+    MCAddPeopleController *addPeopleController() const { return m_addPeopleController; }
     QLabel *textFieldRoomName() const { return m_roomName; }
     QLabel *textFieldDescription() const { return m_description; }
     QLabel *textFieldCreatedAt() const { return m_createdAt; }
@@ -52,6 +60,12 @@ public:
     // Sends the message field's text (nothing when it is empty).
     void sendMessage();
     void emoticonClicked(const QString &shortcode);
+
+    // Add people: the popover offers the contacts who are not in the chat; a group of the
+    // chat's people and those ticked is made under the name the picker's panel asks for.
+    void actionAddPeople();
+    void actionCreateGroup();
+    void actionDoNotCreateGroup();
 
     // File rows' buttons.
     void sendCollaboration(const MCChatCollaborationEntryPtr &entry);
@@ -75,6 +89,8 @@ private:
     MCChatRowView *makeRow(const MCChatEntryPtr &entry, bool newEntry, QWidget *parent);
     QString senderNameOf(const MCChatEntry *entry) const;
     QPixmap avatarOf(const MCChatEntry *entry) const;
+    void selectedContactsChanged();
+    void popoverAddPeopleDidClose();
 
     QPointer<MCSocialEntity> m_entity;
     MCChatEnvironment *m_environment;
@@ -88,6 +104,9 @@ private:
     MCChatMessageField *m_textView;
     QToolButton *m_buttonEmoticon;
     MCEmoticonChooser *m_chooser = nullptr;
+    MCButtonChatPlus *m_buttonPlus;
+    MCAddPeoplePopover *m_popoverAddPeople = nullptr;
+    MCAddPeopleController *m_addPeopleController = nullptr;
     INDSequentialTextSelectionManager *m_selectionManager;
 };
 

@@ -5,12 +5,14 @@
 #include "mcbrowsableviewcontroller.h"
 #include "mccontact.h"
 #include "mcmanager.h"
+#include "mcstring.h"
 #include "moconversationsmanager.h"
 #include "mouserauthenticationmanager.h"
 
 #include <QDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
@@ -46,6 +48,10 @@ MCAddPeopleController::MCAddPeopleController(MCManager *hub, MOUserAuthenticatio
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_tableView);
     buildPanel();
+    // The panel's page has gone by the time the service answers: a refusal is said in the panel.
+    connect(hub, &MCManager::groupCreationFailed, this,
+            &MCAddPeopleController::groupCreationFailed);
+    connect(hub, &MCManager::groupsChanged, this, [this] { m_panelAsked = false; });
 }
 
 void MCAddPeopleController::buildPanel()
@@ -65,8 +71,17 @@ void MCAddPeopleController::buildPanel()
     buttons->addStretch();
     buttons->addWidget(cancel);
     buttons->addWidget(m_panelButtonCreate);
+    m_panelTextError = new QLabel(m_panelWindow);
+    m_panelTextError->setObjectName(QStringLiteral("panelTextError"));
+    m_panelTextError->setTextFormat(Qt::PlainText);
+    m_panelTextError->setWordWrap(true);
+    m_panelTextError->hide();
+    QPalette alert = m_panelTextError->palette();
+    alert.setColor(QPalette::WindowText, Qt::darkRed);
+    m_panelTextError->setPalette(alert);
     auto *layout = new QVBoxLayout(m_panelWindow);
     layout->addWidget(m_panelTextField);
+    layout->addWidget(m_panelTextError);
     layout->addLayout(buttons);
     connect(m_panelTextField, &QLineEdit::textChanged, this,
             [this](const QString &text) { m_panelButtonCreate->setEnabled(!text.isEmpty()); });
@@ -116,6 +131,7 @@ void MCAddPeopleController::setFilterText(const QString &text)
 void MCAddPeopleController::showPanel()
 {
     m_panelTextField->clear();
+    m_panelTextError->hide();
     m_panelTextField->setPlaceholderText(tr("Group name..."));
     m_panelButtonCreate->setEnabled(false);
     m_panelWindow->show();
@@ -128,8 +144,25 @@ void MCAddPeopleController::panelActionCreate()
 {
     if (m_panelTextField->text().isEmpty())
         return;
+    m_panelAsked = true;
     createGroupWithTitle(m_panelTextField->text());
     m_panelWindow->close();
+}
+
+void MCAddPeopleController::groupCreationFailed(const QString &reason)
+{
+    if (!m_panelAsked)
+        return;
+    m_panelAsked = false;
+    // The name typed stays, to ask again.
+    m_panelTextError->setText(
+        reason.isEmpty()
+            ? tr("The group could not be created.")
+            : tr("The group could not be created: %1").arg(MCString::stringForName(reason)));
+    m_panelTextError->show();
+    m_panelButtonCreate->setEnabled(!m_panelTextField->text().isEmpty());
+    m_panelWindow->show();
+    m_panelWindow->raise();
 }
 
 void MCAddPeopleController::panelActionCancel()

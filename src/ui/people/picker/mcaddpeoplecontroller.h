@@ -12,6 +12,7 @@ class MCContact;
 class MCManager;
 class MOUserAuthenticationManager;
 class QDialog;
+class QLabel;
 class QLineEdit;
 class QModelIndex;
 class QPushButton;
@@ -47,6 +48,8 @@ public:
     QDialog *panelWindow() const { return m_panelWindow; }
     QLineEdit *panelTextField() const { return m_panelTextField; }
     QPushButton *panelButtonCreate() const { return m_panelButtonCreate; }
+    // Says why the group asked for from the panel was not made; hidden until then.
+    QLabel *panelTextError() const { return m_panelTextError; }
     void showPanel();
     void panelActionCreate();
     void panelActionCancel();
@@ -60,6 +63,7 @@ signals:
 
 private:
     void buildPanel();
+    void groupCreationFailed(const QString &reason);
 
     MCManager *m_hub;
     MOUserAuthenticationManager *m_auth;
@@ -70,6 +74,9 @@ private:
     QDialog *m_panelWindow = nullptr;
     QLineEdit *m_panelTextField = nullptr;
     QPushButton *m_panelButtonCreate = nullptr;
+    QLabel *m_panelTextError = nullptr;
+    // A group was asked for from the panel and the service has not answered it yet.
+    bool m_panelAsked = false;
 };
 
 #endif // MCADDPEOPLECONTROLLER_H
