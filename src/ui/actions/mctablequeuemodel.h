@@ -18,14 +18,14 @@ class MCManager;
 class MOObjectsManager;
 
 // The rows of the transfers page in order of arrival (MCOperationsFilterModel shows them
-// newest first): every transfer since the session started
-// (a folder transfer is one row) and a log of folders created, objects deleted and objects
-// copied, fed by the objects facade's notifications. It keeps the running download and
-// upload counts, mirrored to the hub's currentDownloadsCount and currentUploadsCount: a
-// transfer row counts while it is unfinished, so the counts never go below zero and match
-// the transfers still running, paused or queued. Past maximumSettledCount() settled rows
-// (finished transfers and log rows) the oldest settled ones are dropped, so that a session of
-// hours keeps a bounded page; rows still under way always stay. Main thread only.
+// newest first): the transfers since the session started (a folder transfer is one row) and a log
+// of folders created, objects deleted and objects copied, fed by the objects facade's
+// notifications. It keeps the running download and upload counts, mirrored to the hub's
+// currentDownloadsCount and currentUploadsCount: a transfer row counts while it is unfinished, so
+// the counts never go below zero and match the transfers still running, paused or queued. Past
+// maximumSettledCount() settled rows (finished transfers and log rows) the oldest settled ones are
+// dropped, so that a session of hours keeps a bounded page; rows still under way always stay. Main
+// thread only.
 class MCTableQueueModel : public QAbstractTableModel
 {
     Q_OBJECT
