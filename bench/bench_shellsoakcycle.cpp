@@ -56,6 +56,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 namespace {
@@ -603,5 +604,10 @@ int main(int argc, char **argv)
     std::printf("\n%-52s %12s\n", "classes with more live objects than after warm-up", "gained");
     for (int i = 0; i < qMin(25, grown.size()); ++i)
         std::printf("%-52s %12d\n", grown.at(i).second.constData(), grown.at(i).first);
+    std::fflush(stdout);
+    // LUMARIN_SOAK_HEAP_PROFILE=1 ends here without taking the program down, so that what a
+    // heap profiler reports as never freed is what was alive after the last cycle.
+    if (qEnvironmentVariableIntValue("LUMARIN_SOAK_HEAP_PROFILE") == 1)
+        std::exit(0);
     return 0;
 }
