@@ -122,6 +122,7 @@ private slots:
     void savedTransferRestarts();
     void finishedTransferStaysFinished_data();
     void finishedTransferStaysFinished();
+    void finishedTransfersAreForgottenOldestFirst();
     void takeNextOrder();
     void takeNextFollowsEveryChange();
     void groupsAfterRestart();
@@ -257,6 +258,35 @@ void tst_ObjectStatesQueue::finishedTransferStaysFinished()
     QCOMPARE(rows(path, "SELECT COUNT(*) FROM mtransfers"), QList<QVariantList>({{0}}));
     QCOMPARE(queue.transfer(transfer.identifier()).state(), int(MObjectTransfer::Completed));
     QVERIFY(!queue.hasPendingTransfers());
+}
+
+void tst_ObjectStatesQueue::finishedTransfersAreForgottenOldestFirst()
+{
+    // A long session finishes transfer after transfer: the queue keeps the newest 1,000 it
+    // saw finish, not every one.
+    MObjectStatesQueue queue;
+    queue.setDatabasePath(path);
+    constexpr int Count = 1050;
+    QList<MObjectTransfer> transfers;
+    for (int i = 0; i < Count; ++i)
+        transfers.append(makeTransfer(MObjectTransfer::Scheduled, QStringLiteral("/f/%1").arg(i)));
+    transfers = queue.saveTransfers(transfers);
+    QCOMPARE(transfers.size(), Count);
+    const QList<MObjectTransfer> stale = transfers;
+    for (MObjectTransfer &transfer : transfers)
+        transfer.setState(MObjectTransfer::Completed);
+    queue.saveTransfers(transfers);
+
+    for (int i = 0; i < Count; ++i) {
+        const MObjectTransfer kept = queue.transfer(transfers.at(i).identifier());
+        QVERIFY2(kept.isValid() == (i >= Count - 1000), qPrintable(QString::number(i)));
+        if (kept.isValid())
+            QCOMPARE(kept.state(), int(MObjectTransfer::Completed));
+    }
+    // The ones kept still refuse a late save of an older copy.
+    queue.saveTransfers(stale.mid(Count - 1000));
+    QVERIFY(!queue.hasPendingTransfers());
+    QCOMPARE(rows(path, "SELECT COUNT(*) FROM mtransfers"), QList<QVariantList>({{0}}));
 }
 
 void tst_ObjectStatesQueue::takeNextOrder()

@@ -43,6 +43,7 @@ private slots:
     void logRowsAndFilterSegments();
     void consoleListsFailuresWithItsFilter();
     void uploadWaitsWhileTheServiceIsDown();
+    void settledRowsAreBoundedAndRunningOnesStay();
 
 private:
     struct Seen
@@ -531,6 +532,70 @@ void TestTransfersPage::uploadWaitsWhileTheServiceIsDown()
     for (const Alert &alert : m_shell.alerts.alerts().mid(before))
         QVERIFY2(!alert.messageText.contains(QStringLiteral("waiting.txt")),
                  qPrintable(alert.messageText));
+}
+
+void TestTransfersPage::settledRowsAreBoundedAndRunningOnesStay()
+{
+    showPage(m_page);
+    MCTableQueueModel *model = m_page->model();
+    MOObjectsManager *objects = MOObjectsManager::sharedInstance();
+    // A page kept for hours: three settled rows at most here.
+    model->setMaximumSettledCount(3);
+    // The folder first: its log row comes by the live updates, at a time of their own.
+    QVERIFY(
+        !m_server.seedFolder(QString::fromLatin1(DemoEmail), QStringLiteral("/Bounded")).isEmpty());
+    QTRY_VERIFY_WITH_TIMEOUT(
+        [model] {
+            for (int row = 0; row < model->rowCount(); ++row) {
+                if (model->operationAt(row)->type() == MCOperation::FolderCreated &&
+                    model->operationAt(row)->sourcePath() == QStringLiteral("/Bounded"))
+                    return true;
+            }
+            return false;
+        }(),
+        30000);
+    const QString held = writeFile(QStringLiteral("bounded/held.bin"), 12 * 1024 * 1024);
+    QVERIFY(m_server.delay(QStringLiteral("/api/v1/objects/Bounded/held.bin"), 30000, 1,
+                           QStringLiteral("PUT")));
+    objects->transferObject(MOObjectTransferRequest(held, QStringLiteral("/Bounded/held.bin"), 0));
+    QTRY_VERIFY_WITH_TIMEOUT(uploadRow(held) && uploadRow(held)->status() == MCOperation::Running,
+                             30000);
+    QStringList sources;
+    for (int i = 1; i <= 6; ++i) {
+        sources.append(writeFile(QStringLiteral("bounded/%1.txt").arg(i), 100));
+        objects->transferObject(
+            MOObjectTransferRequest(sources.last(), QStringLiteral("/Bounded/%1.txt").arg(i), 0));
+    }
+    for (const QString &source : qAsConst(sources))
+        QTRY_VERIFY_WITH_TIMEOUT(
+            m_seen.namesFor(source).contains(MOObjectTransferDidFinishNotification), 30000);
+
+    // The oldest settled rows went, whatever the earlier cases left; the running upload stayed,
+    // and the page shows what the model holds.
+    QTRY_COMPARE(model->rowCount(), 4);
+    QVERIFY(uploadRow(held));
+    QCOMPARE(uploadRow(held)->status(), MCOperation::Running);
+    QStringList kept;
+    for (const QString &source : qAsConst(sources)) {
+        if (uploadRow(source) && uploadRow(source)->status() == MCOperation::Completed)
+            kept.append(source);
+    }
+    QCOMPARE(kept.size(), 3);
+    QTest::mouseClick(m_page->segmentButton(MCOperationsFilterModel::AllOperations),
+                      Qt::LeftButton);
+    QCOMPARE(m_page->arrangedObjects()->rowCount(), 4);
+    QCOMPARE(model->currentUploadsCount(), qint64(1));
+
+    // Aborted from its row, it settles too: the oldest row of the page, it is the one that
+    // goes, and the three newer ones stay.
+    QVERIFY(clickButton(uploadRow(held), MCTableQueueDelegate::AbortButton));
+    QTRY_COMPARE(model->rowCount(), 3);
+    QVERIFY(!uploadRow(held));
+    for (const QString &source : qAsConst(kept))
+        QVERIFY(uploadRow(source));
+    QCOMPARE(model->currentUploadsCount(), qint64(0));
+    QTest::mouseClick(m_page->segmentButton(MCOperationsFilterModel::Transfers), Qt::LeftButton);
+    model->setMaximumSettledCount(MCTableQueueModel::DefaultMaximumSettledCount);
 }
 
 int main(int argc, char **argv)

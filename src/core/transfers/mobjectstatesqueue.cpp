@@ -82,11 +82,23 @@ qint64 MObjectStatesQueuePrivate::assignedTransferIdentifier(const MObjectTransf
 
 void MObjectStatesQueuePrivate::putTransfer(qint64 identifier, const MObjectTransfer &transfer)
 {
+    const auto stored = transfers.constFind(identifier);
+    const bool wasFinished = stored != transfers.constEnd() && isFinished(*stored);
     transfers.insert(identifier, transfer);
     if (isRunnable(transfer))
         runnable.insert(identifier);
     else
         runnable.erase(identifier);
+    if (!isFinished(transfer) || wasFinished)
+        return;
+    finishedOrder.push_back(identifier);
+    while (finishedOrder.size() > size_t(MaximumFinishedKept)) {
+        const qint64 oldest = finishedOrder.front();
+        finishedOrder.pop_front();
+        const auto kept = transfers.constFind(oldest);
+        if (kept != transfers.constEnd() && isFinished(*kept))
+            transfers.remove(oldest);
+    }
 }
 
 void MObjectStatesQueuePrivate::dropTransfer(qint64 identifier)
@@ -99,6 +111,7 @@ void MObjectStatesQueuePrivate::clearTransfers()
 {
     transfers.clear();
     runnable.clear();
+    finishedOrder.clear();
 }
 
 MObjectStatesQueue::MObjectStatesQueue(QObject *parent)

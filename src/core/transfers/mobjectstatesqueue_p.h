@@ -12,6 +12,7 @@
 #include <QThread>
 #include <QVector>
 
+#include <deque>
 #include <set>
 
 // Every member but the constructor runs with the mutex held.
@@ -70,6 +71,11 @@ public:
     mutable QMutex mutex;
     QString databasePath;
     QMap<qint64, MObjectTransfer> transfers;
+    // Finished transfers stay in the map, so that a late save of an older copy cannot bring
+    // one back to run again; the newest MaximumFinishedKept of them, in the order they
+    // finished, so that a session of hours keeps a bounded map.
+    static constexpr int MaximumFinishedKept = 1000;
+    std::deque<qint64> finishedOrder;
     // The identifiers of the runnable transfers in the map, in order: the next one is the
     // first, so a folder of N files does not cost N scans of the map.
     std::set<qint64> runnable;

@@ -19,6 +19,7 @@
 #include <QFileInfo>
 #include <QLocale>
 #include <QMimeDatabase>
+#include <QSet>
 
 struct MCTableQueueModel::Entry
 {
@@ -103,6 +104,67 @@ MCTableQueueModel::MCTableQueueModel(MOObjectsManager *objects, MCManager *hub, 
 }
 
 MCTableQueueModel::~MCTableQueueModel() = default;
+
+void MCTableQueueModel::setMaximumSettledCount(int count)
+{
+    m_maximumSettledCount = qMax(1, count);
+    scheduleTrim();
+}
+
+bool MCTableQueueModel::isSettled(const MCOperation &operation)
+{
+    return operation.isFinished() || (!operation.hasTransfer() && !operation.hasGroup());
+}
+
+void MCTableQueueModel::scheduleTrim()
+{
+    // Later, not now: the caller may still hold the entry that settled.
+    if (m_trimScheduled)
+        return;
+    m_trimScheduled = true;
+    QMetaObject::invokeMethod(this, &MCTableQueueModel::dropOldestSettled, Qt::QueuedConnection);
+}
+
+void MCTableQueueModel::dropOldestSettled()
+{
+    m_trimScheduled = false;
+    int excess = -m_maximumSettledCount;
+    for (const auto &entry : m_entries)
+        excess += isSettled(*entry->operation) ? 1 : 0;
+    if (excess <= 0)
+        return;
+    QSet<const Entry *> dropped;
+    for (const auto &entry : m_entries) {
+        if (dropped.size() == excess)
+            break;
+        if (isSettled(*entry->operation))
+            dropped.insert(entry.get());
+    }
+    const auto forget = [&dropped](auto &hash) {
+        for (auto it = hash.begin(); it != hash.end();)
+            it = dropped.contains(it.value()) ? hash.erase(it) : std::next(it);
+    };
+    forget(m_byHash);
+    forget(m_byTransfer);
+    forget(m_byGroup);
+    // In runs from the last row up, each entry's sequence kept equal to its row.
+    int last = int(m_entries.size()) - 1;
+    while (last >= 0) {
+        if (!dropped.contains(m_entries[size_t(last)].get())) {
+            --last;
+            continue;
+        }
+        int first = last;
+        while (first > 0 && dropped.contains(m_entries[size_t(first - 1)].get()))
+            --first;
+        beginRemoveRows(QModelIndex(), first, last);
+        m_entries.erase(m_entries.begin() + first, m_entries.begin() + last + 1);
+        for (size_t row = size_t(first); row < m_entries.size(); ++row)
+            m_entries[row]->sequence = int(row);
+        endRemoveRows();
+        last = first - 1;
+    }
+}
 
 int MCTableQueueModel::rowCount(const QModelIndex &parent) const
 {
@@ -378,6 +440,7 @@ MCTableQueueModel::registerOperation(std::unique_ptr<MCOperation> operation)
         m_byGroup.insert(row.transferGroup().identifier(), entry);
     endInsertRows();
     recount(entry);
+    scheduleTrim();
     return entry;
 }
 
@@ -390,6 +453,8 @@ void MCTableQueueModel::recount(Entry *entry)
     if (counts == entry->counted)
         return;
     entry->counted = counts;
+    if (!counts)
+        scheduleTrim();
     qint64 &counter = row.type() == MCOperation::Upload ? m_uploads : m_downloads;
     counter = qMax<qint64>(0, counter + (counts ? 1 : -1));
     if (m_hub) {

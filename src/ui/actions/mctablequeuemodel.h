@@ -18,12 +18,14 @@ class MCManager;
 class MOObjectsManager;
 
 // The rows of the transfers page in order of arrival (MCOperationsFilterModel shows them
-// newest first): every transfer since the session started
-// (a folder transfer is one row) and a log of folders created, objects deleted and objects
-// copied, fed by the objects facade's notifications. It keeps the running download and
-// upload counts, mirrored to the hub's currentDownloadsCount and currentUploadsCount: a
-// transfer row counts while it is unfinished, so the counts never go below zero and match
-// the transfers still running, paused or queued. Rows are never removed. Main thread only.
+// newest first): the transfers since the session started (a folder transfer is one row) and a log
+// of folders created, objects deleted and objects copied, fed by the objects facade's
+// notifications. It keeps the running download and upload counts, mirrored to the hub's
+// currentDownloadsCount and currentUploadsCount: a transfer row counts while it is unfinished, so
+// the counts never go below zero and match the transfers still running, paused or queued. Past
+// maximumSettledCount() settled rows (finished transfers and log rows) the oldest settled ones are
+// dropped, so that a session of hours keeps a bounded page; rows still under way always stay. Main
+// thread only.
 class MCTableQueueModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -46,6 +48,11 @@ public:
     MCTableQueueModel(MOObjectsManager *objects, MCManager *hub, Clock *clock,
                       QObject *parent = nullptr);
     ~MCTableQueueModel() override;
+
+    static constexpr int DefaultMaximumSettledCount = 1000;
+    int maximumSettledCount() const { return m_maximumSettledCount; }
+    // At least one; rows past it are dropped at the next turn of the event loop.
+    void setMaximumSettledCount(int count);
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     int columnCount(const QModelIndex &parent = QModelIndex()) const override;
@@ -84,6 +91,10 @@ private:
     void memberNotification(const MOPostedNotification &notification,
                             const MOObjectTransfer &transfer, const MOError &error);
     void recount(Entry *entry);
+    static bool isSettled(const MCOperation &operation);
+    // Drops the oldest settled rows past the maximum, once the work under way is done.
+    void scheduleTrim();
+    void dropOldestSettled();
     void updateViewForOperation(const Entry *entry);
     QString secondLine(const MCOperation &operation) const;
     QString firstLine(const MCOperation &operation) const;
@@ -102,6 +113,8 @@ private:
     qint64 m_downloads = 0;
     qint64 m_uploads = 0;
     mutable QHash<QString, QIcon> m_iconsBySuffix;
+    int m_maximumSettledCount = DefaultMaximumSettledCount;
+    bool m_trimScheduled = false;
 };
 
 #endif // MCTABLEQUEUEMODEL_H
