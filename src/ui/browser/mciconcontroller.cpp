@@ -216,13 +216,15 @@ void MCIconController::preserveSelection(const MCNodeList &nodes)
 
 void MCIconController::selectNodes(const MCNodeList &nodes)
 {
-    QItemSelection selection;
+    QModelIndexList rows;
+    rows.reserve(nodes.size());
     for (const MCNodePtr &node : nodes) {
         const QModelIndex index = node ? m_model->indexOfPath(node->filePath()) : QModelIndex();
         if (index.isValid())
-            selection.select(index, index);
+            rows.append(index);
     }
-    m_collectionView->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+    m_collectionView->selectionModel()->select(selectionOfRows(rows),
+                                               QItemSelectionModel::ClearAndSelect);
 }
 
 QWidget *MCIconController::firstResponder() const

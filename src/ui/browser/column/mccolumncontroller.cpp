@@ -280,7 +280,8 @@ void MCColumnController::preserveSelection(const MCNodeList &nodes)
 
 void MCColumnController::selectNodes(const MCNodeList &nodes)
 {
-    QItemSelection selection;
+    QModelIndexList rows;
+    rows.reserve(nodes.size());
     QModelIndex first;
     for (const MCNodePtr &node : nodes) {
         const QModelIndex index = node ? m_model->indexOfPath(node->filePath()) : QModelIndex();
@@ -288,13 +289,13 @@ void MCColumnController::selectNodes(const MCNodeList &nodes)
             continue;
         if (!first.isValid())
             first = index;
-        selection.select(index, index);
+        rows.append(index);
     }
     if (!first.isValid())
         return;
     m_moving = true;
     m_browser->setCurrentIndex(first);
-    m_browser->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+    m_browser->selectionModel()->select(selectionOfRows(rows), QItemSelectionModel::ClearAndSelect);
     m_moving = false;
 }
 

@@ -274,7 +274,8 @@ void MCListController::preserveSelection(const MCNodeList &nodes)
 
 void MCListController::selectNodes(const MCNodeList &nodes)
 {
-    QItemSelection selection;
+    QModelIndexList rows;
+    rows.reserve(nodes.size());
     QModelIndex first;
     for (const MCNodePtr &node : nodes) {
         const QModelIndex index = node ? m_model->indexOfPath(node->filePath()) : QModelIndex();
@@ -282,10 +283,11 @@ void MCListController::selectNodes(const MCNodeList &nodes)
             continue;
         if (!first.isValid())
             first = index;
-        selection.select(index, index.siblingAtColumn(MCNodeTreeModel::ColumnCount - 1));
+        rows.append(index);
     }
     QItemSelectionModel *model = m_outlineView->selectionModel();
-    model->select(selection, QItemSelectionModel::ClearAndSelect);
+    model->select(selectionOfRows(rows, MCNodeTreeModel::ColumnCount - 1),
+                  QItemSelectionModel::ClearAndSelect);
     if (first.isValid()) {
         model->setCurrentIndex(first, QItemSelectionModel::NoUpdate);
         m_outlineView->scrollTo(first);
