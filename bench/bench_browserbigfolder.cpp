@@ -6,19 +6,28 @@
 //  - opening a folder of count files the first time (listed by the service), then in the icon,
 //    list and column views (listed from the core's cache), each with the peak memory while it
 //    was open (the high-water mark is reset before each);
+//  - a sequence on the large folder, each step with its longest stall, and the peak memory
+//    through it: opening it in the icon view, sorting it by each field there, selecting all,
+//    scrolling to the end and back, switching to the list view, sorting by each column
+//    (header clicks), a click on a row then selecting all, scrolling, switching to the column
+//    view, a click then selecting all there, switching back and leaving it. A quarter of the
+//    files are of another kind, size and date than the rest, so that every order moves rows;
 //  - switching icon -> list -> columns on a 10,000-item folder;
 //  - moving 10,000 of the folder's items out, by another device through the control API;
 //  - dropping a local folder of 10,000 files on the window, until their placeholders show;
 //  - queueing 10,000 downloads;
 // and the window's peak memory with the large folder open. BENCH_OPEN_ONLY=1 stops after the
-// openings (to profile them); BENCH_STEPS=move,drop,queue (any of them) runs only those steps
-// after it.
+// openings (to profile them); BENCH_STEPS=sequence,move,drop,queue (any of them) runs only
+// those steps after it. Run it on X too (QT_QPA_PLATFORM=xcb under Xvfb): the window is
+// 1600 x 1000 on either.
 #include "localfiles.h"
 #include "mcappdelegate.h"
 #include "mcbrowsableviewcontroller.h"
 #include "mciconcontroller.h"
 #include "mciconitemmodel.h"
+#include "mclistcontroller.h"
 #include "mcmanager.h"
+#include "mcnodetreemodel.h"
 #include "mctablequeuecontroller.h"
 #include "mctablequeuemodel.h"
 #include "mostorageobject.h"
@@ -26,14 +35,20 @@
 #include "stallmonitor.h"
 
 #include <QAbstractItemView>
+#include <QColumnView>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
+#include <QHeaderView>
 #include <QLoggingCategory>
 #include <QMimeData>
+#include <QScrollBar>
+#include <QTest>
+#include <QThread>
 #include <QTimer>
+#include <QTreeView>
 #include <QUrl>
 
 #include <atomic>
@@ -147,15 +162,27 @@ int main(int argc, char **argv)
     ShellBench bench(argc, argv);
     QLoggingCategory::setFilterRules(QStringLiteral("*.debug=false"));
     const int count = argc > 1 ? QByteArray(argv[1]).toInt() : 100000;
+    // Moved out and downloaded: plain-text files, as many as there are up to 10,000.
+    const int moveCount = qMin(batchCount, count - count / 4);
     if (count < batchCount || !bench.start())
         return 1;
     const QString email = ShellBench::demoEmail();
     QElapsedTimer clock;
     clock.start();
-    if (!bench.seed(QStringLiteral("/objects/seed"), {{"folder", bigFolder},
-                                                      {"count", count},
+    // Three quarters plain text, a quarter (seeded a second later) of another kind and size.
+    const int textCount = count - count / 4;
+    const bool seededText =
+        bench.seed(QStringLiteral("/objects/seed"), {{"folder", bigFolder},
+                                                     {"count", textCount},
+                                                     {"files", true},
+                                                     {"content", "a small file"}});
+    QThread::msleep(1100);
+    if (!seededText ||
+        !bench.seed(QStringLiteral("/objects/seed"), {{"folder", bigFolder},
+                                                      {"count", count - textCount},
                                                       {"files", true},
-                                                      {"content", "a small file"}}) ||
+                                                      {"suffix", ".csv"},
+                                                      {"content", "name,size\nfirst,1\n"}}) ||
         !bench.seed(QStringLiteral("/objects/seed"),
                     {{"folder", "/Switch"}, {"count", batchCount}, {"files", true}}) ||
         !bench.seed(QStringLiteral("/objects"), {{"path", "/Moved"}, {"folder", true}}) ||
@@ -168,6 +195,7 @@ int main(int argc, char **argv)
     MCMainWindow *window = bench.signInAndShow(shell);
     if (!window)
         return 2;
+    window->resize(1600, 1000);
     // The three views, as the toolbar's segments switch them.
     const QStringList viewNames = {QStringLiteral("icon"), QStringLiteral("list"),
                                    QStringLiteral("column")};
@@ -232,15 +260,139 @@ int main(int argc, char **argv)
         printViewPeaks();
         return 0;
     }
-    shell.delegate()->switchView(0);
-    if (open(bigFolder, icons, count) < 0)
-        return 3;
-    const auto [peakMiB, openMiB] = memoryMiB();
-
     const QByteArray steps = qgetenv("BENCH_STEPS");
     const auto runs = [&steps](const char *step) {
         return steps.isEmpty() || steps.split(',').contains(step);
     };
+
+    // The sequence on the large folder, from the empty one, with the peak memory through it.
+    double sequencePeakMiB = 0;
+    if (runs("sequence")) {
+        shell.delegate()->switchView(0);
+        waitInEventLoop([] { return false; }, 300);
+        resetPeakMemory();
+        MCManager *hub = MCManager::sharedManager();
+        // One step: the action, then until done holds, and 100 ms more (work it left for later
+        // turns counts too).
+        const auto step = [&](const QString &what, const std::function<void()> &action,
+                              const std::function<bool()> &done) {
+            waitInEventLoop([] { return false; }, 100);
+            stalls.takeLongestMs();
+            clock.restart();
+            action();
+            const bool ok = waitInEventLoop(done, 20000);
+            const double ms = clock.nsecsElapsed() / 1e6;
+            waitInEventLoop([] { return false; }, 100);
+            rows.append(
+                {what, ms, stalls.takeLongestMs(), ok ? QString() : QStringLiteral("not done")});
+        };
+        const auto always = [] {
+            return true;
+        };
+        const auto allSelected = [&] {
+            return hub->selectedCount() == count;
+        };
+        const auto switchTo = [&](int index) {
+            step(
+                QStringLiteral("switch to the %1 view, %2")
+                    .arg(viewNames.at(index))
+                    .arg(hub->selectedCount() ? QStringLiteral("all selected")
+                                              : QStringLiteral("none selected")),
+                [&] { shell.delegate()->switchView(index); },
+                [&] { return shownRows(views.at(index)) == count; });
+        };
+        // The view's list of the folder's rows (the column view's first column).
+        const auto rowsOf = [&](int index) {
+            for (auto *items : views.at(index)->findChildren<QAbstractItemView *>()) {
+                if (items->isVisible() && !qobject_cast<QHeaderView *>(items) &&
+                    !qobject_cast<QColumnView *>(items) && items->model() &&
+                    items->model()->rowCount(items->rootIndex()) == count)
+                    return items;
+            }
+            return static_cast<QAbstractItemView *>(nullptr);
+        };
+        const auto selectAll = [&](int index) {
+            QAbstractItemView *items = rowsOf(index);
+            if (!items)
+                return;
+            step(
+                QStringLiteral("click a row, %1 view").arg(viewNames.at(index)),
+                [&] {
+                    QTest::mouseClick(
+                        items->viewport(), Qt::LeftButton, {},
+                        items->visualRect(items->model()->index(0, 0, items->rootIndex()))
+                            .center());
+                },
+                [&] { return hub->selectedCount() < count; });
+            step(
+                QStringLiteral("select all, %1 view").arg(viewNames.at(index)),
+                [&] { QTest::keyClick(items, Qt::Key_A, Qt::ControlModifier); }, allSelected);
+        };
+        const auto scroll = [&](int index) {
+            QAbstractItemView *items = rowsOf(index);
+            if (!items)
+                return;
+            step(
+                QStringLiteral("scroll to the end and back, %1 view").arg(viewNames.at(index)),
+                [&] {
+                    QScrollBar *bar = items->verticalScrollBar();
+                    bar->setValue(bar->maximum());
+                    waitInEventLoop([] { return false; }, 50);
+                    bar->setValue(bar->maximum() / 2);
+                    waitInEventLoop([] { return false; }, 50);
+                    bar->setValue(0);
+                },
+                always);
+        };
+        step(
+            QStringLiteral("open %1 files, icon view").arg(count), [] {},
+            [&] { return open(bigFolder, icons, count) >= 0; });
+        // The icon view's orders, as the Clean Up By menu sets them.
+        const QVector<QPair<QString, int>> iconOrders = {{QStringLiteral("Name, descending"), 11},
+                                                         {QStringLiteral("Kind"), 12},
+                                                         {QStringLiteral("Date Modified"), 14},
+                                                         {QStringLiteral("Size"), 18},
+                                                         {QStringLiteral("Name"), 10}};
+        for (const auto &order : iconOrders)
+            step(
+                QStringLiteral("sort by %1, icon view").arg(order.first),
+                [&] { icons->setSortType(order.second); }, always);
+        selectAll(0);
+        scroll(0);
+        switchTo(1);
+        auto *list = qobject_cast<MCListController *>(views.at(1));
+        QHeaderView *header = list->outlineView()->header();
+        // Header clicks: Name again reverses it, the others start from their own direction.
+        for (const int column :
+             {int(MCNodeTreeModel::NameColumn), int(MCNodeTreeModel::KindColumn),
+              int(MCNodeTreeModel::DateModifiedColumn), int(MCNodeTreeModel::SizeColumn),
+              int(MCNodeTreeModel::NameColumn)}) {
+            const QString title = list->treeModel()->headerData(column, Qt::Horizontal).toString();
+            step(
+                QStringLiteral("sort by %1 (header), list view").arg(title),
+                [&] {
+                    const QPoint at(header->sectionViewportPosition(column) +
+                                        header->sectionSize(column) / 2,
+                                    header->height() / 2);
+                    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, at);
+                },
+                always);
+        }
+        selectAll(1);
+        scroll(1);
+        switchTo(2);
+        selectAll(2);
+        switchTo(0);
+        step(
+            QStringLiteral("leave it for an empty folder, icon view"), [] {},
+            [&] { return open(QStringLiteral("/Drop"), icons, 0) >= 0; });
+        sequencePeakMiB = memoryMiB().first;
+    }
+
+    shell.delegate()->switchView(0);
+    if (open(bigFolder, icons, count) < 0)
+        return 3;
+    const auto [peakMiB, openMiB] = memoryMiB();
 
     // Moves made by another device, from a thread of their own so that the control calls
     // do not hold the main thread.
@@ -249,7 +401,7 @@ int main(int argc, char **argv)
         clock.restart();
         std::atomic<int> moved{0};
         std::thread mover([&] {
-            for (int i = 0; i < batchCount; ++i) {
+            for (int i = 0; i < moveCount; ++i) {
                 const QString name =
                     QStringLiteral("item-%1.txt").arg(i + 1, 6, 10, QLatin1Char('0'));
                 if (!bench.server.moveObject(email, bigFolder + '/' + name, "/Moved/" + name)
@@ -258,9 +410,9 @@ int main(int argc, char **argv)
             }
         });
         const bool movedOut = waitInEventLoop(
-            [&] { return moved == batchCount && shownRows(icons) == count - batchCount; }, 600000);
+            [&] { return moved == moveCount && shownRows(icons) == count - moveCount; }, 600000);
         mover.join();
-        rows.append({QStringLiteral("move %1 of them out (live update)").arg(batchCount),
+        rows.append({QStringLiteral("move %1 of them out (live update)").arg(moveCount),
                      clock.nsecsElapsed() / 1e6, stalls.takeLongestMs(),
                      movedOut ? QString() : QStringLiteral("rows left: %1").arg(shownRows(icons))});
     }
@@ -282,7 +434,7 @@ int main(int argc, char **argv)
                  switched ? QString() : QStringLiteral("a view lacks rows")});
     shell.delegate()->switchView(0);
     // Back to the large folder, which the drop and the downloads below work on.
-    if (open(bigFolder, icons, runs("move") ? count - batchCount : count) < 0)
+    if (open(bigFolder, icons, runs("move") ? count - moveCount : count) < 0)
         return 3;
 
     // A local folder of 10,000 files dropped on the window, until its placeholders show.
@@ -348,12 +500,12 @@ int main(int argc, char **argv)
         const int before = page ? page->model()->rowCount() : 0;
         stalls.takeLongestMs();
         clock.restart();
-        for (int i = 1; i <= batchCount; ++i) {
+        for (int i = 1; i <= moveCount; ++i) {
             const QString name = QStringLiteral("item-%1.txt").arg(i, 6, 10, QLatin1Char('0'));
             MCManager::sharedManager()->downloadFileAtPath(QStringLiteral("/Moved/") + name,
                                                            downloads.filePath(name), {}, 1);
         }
-        const int queued = batchCount;
+        const int queued = moveCount;
         const bool listed =
             page &&
             waitInEventLoop([&] { return page->model()->rowCount() >= before + queued; }, 600000);
@@ -362,9 +514,10 @@ int main(int argc, char **argv)
                      listed ? QString() : QStringLiteral("the transfers page lacks rows")});
     }
 
-    std::printf("\nbrowser at %d objects, %d x %d window, offscreen; reference: %d storage "
+    std::printf("\nbrowser at %d objects, %d x %d window, %s; reference: %d storage "
                 "objects built in %.1f ms\n",
-                count, window->width(), window->height(), count, reference);
+                count, window->width(), window->height(),
+                qPrintable(QGuiApplication::platformName()), count, reference);
     std::printf("%-40s %10s %8s %10s  %s\n", "run", "ms", "ratio", "stall ms", "");
     for (const Row &row : qAsConst(rows))
         std::printf("%-40s %10.1f %8.2f %10.1f  %s\n", qPrintable(row.what), row.ms,
@@ -372,5 +525,7 @@ int main(int argc, char **argv)
     std::printf("\npeak memory with the folder open: %.0f MiB (resident then: %.0f MiB)\n", peakMiB,
                 openMiB);
     printViewPeaks();
+    if (sequencePeakMiB > 0)
+        std::printf("peak memory through the sequence: %.0f MiB\n", sequencePeakMiB);
     return 0;
 }

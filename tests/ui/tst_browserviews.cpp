@@ -407,6 +407,32 @@ void TestBrowserViews::switchingKeepsFolderAndSelection()
     QVERIFY(window()->viewMenu()->viewChoice()->item(2)->isChecked());
     QCOMPARE(names(columns()->getSelectedItems()), QStringList{"Sunset.jpg"});
     QCOMPARE(MCManager::sharedManager()->currentPath(), QStringLiteral("/Photos"));
+
+    // Everything selected survives each switch, held as one run of rows: a range per item
+    // makes every repaint and selection query of a large folder walk them all.
+    pressViewKey(0);
+    QTRY_VERIFY(icons()->isVisible());
+    QListView *grid = icons()->collectionView();
+    const int count = grid->model()->rowCount();
+    QVERIFY(count > 2);
+    QTest::keyClick(grid, Qt::Key_A, Qt::ControlModifier);
+    QCOMPARE(icons()->getSelectedItems().size(), count);
+    QCOMPARE(MCManager::sharedManager()->selectedCount(), count);
+    pressViewKey(1);
+    QTRY_VERIFY(list()->isVisible());
+    QItemSelectionModel *rows = list()->outlineView()->selectionModel();
+    QCOMPARE(rows->selectedRows().size(), count);
+    QCOMPARE(rows->selection().size(), 1);
+    QCOMPARE(MCManager::sharedManager()->selectedCount(), count);
+    pressViewKey(2);
+    QTRY_VERIFY(columns()->isVisible());
+    QCOMPARE(columns()->getSelectedItems().size(), count);
+    pressViewKey(0);
+    QTRY_VERIFY(icons()->isVisible());
+    QCOMPARE(icons()->getSelectedItems().size(), count);
+    QCOMPARE(grid->selectionModel()->selection().size(), 1);
+    pressViewKey(2);
+    QTRY_VERIFY(columns()->isVisible());
 }
 
 void TestBrowserViews::columnClicksBesideRowsAndOnTransferringRows()

@@ -15,6 +15,7 @@
 #include <QAbstractItemView>
 #include <QCoreApplication>
 #include <QDir>
+#include <QHash>
 #include <QLabel>
 #include <QThreadPool>
 #include <QTimer>
@@ -440,6 +441,33 @@ void MCBrowsableViewController::popUpContextMenu(QAbstractItemView *view, const 
     }
     if (menu)
         menu->popup(view->viewport()->mapToGlobal(pos));
+}
+
+QItemSelection MCBrowsableViewController::selectionOfRows(const QModelIndexList &rows,
+                                                          int lastColumn)
+{
+    QHash<QModelIndex, QVector<int>> byParent;
+    for (const QModelIndex &row : rows) {
+        if (row.isValid())
+            byParent[row.parent()].append(row.row());
+    }
+    QItemSelection selection;
+    for (auto it = byParent.begin(); it != byParent.end(); ++it) {
+        QVector<int> &numbers = it.value();
+        std::sort(numbers.begin(), numbers.end());
+        numbers.erase(std::unique(numbers.begin(), numbers.end()), numbers.end());
+        const QAbstractItemModel *model = rows.first().model();
+        for (int i = 0; i < numbers.size();) {
+            int last = i;
+            while (last + 1 < numbers.size() && numbers.at(last + 1) == numbers.at(last) + 1)
+                ++last;
+            selection.append(
+                QItemSelectionRange(model->index(numbers.at(i), 0, it.key()),
+                                    model->index(numbers.at(last), lastColumn, it.key())));
+            i = last + 1;
+        }
+    }
+    return selection;
 }
 
 QRect MCBrowsableViewController::selectedRectOf(const QAbstractItemView *view)

@@ -5,6 +5,7 @@
 #include "mcnodetreeupdater.h"
 
 #include <QAtomicInteger>
+#include <QItemSelection>
 #include <QModelIndex>
 #include <QPointer>
 #include <QSharedPointer>
@@ -172,6 +173,10 @@ protected:
     void popUpContextMenu(QAbstractItemView *view, const QPoint &pos);
     // Where view shows its selected items, in global coordinates; null when none is in sight.
     static QRect selectedRectOf(const QAbstractItemView *view);
+    // The rows (column 0 indexes) as a selection of one range per run of adjacent rows under
+    // the same parent, through lastColumn: a large selection held row by row makes every
+    // selection query and repaint walk all of it.
+    static QItemSelection selectionOfRows(const QModelIndexList &rows, int lastColumn = 0);
 
     // While this view is on screen, its folder's children count becomes the hub's total.
     void announceChildrenCount();

@@ -216,13 +216,21 @@ void MCIconController::preserveSelection(const MCNodeList &nodes)
 
 void MCIconController::selectNodes(const MCNodeList &nodes)
 {
-    QItemSelection selection;
+    QModelIndexList rows;
+    rows.reserve(nodes.size());
+    const MCNodePtr root = m_model->rootNode();
     for (const MCNodePtr &node : nodes) {
-        const QModelIndex index = node ? m_model->indexOfPath(node->filePath()) : QModelIndex();
+        if (!node)
+            continue;
+        // The shown folder's own nodes (a view switch hands them over) by their row.
+        const int row = root && node->parent() == root ? root->rowOfChild(node.data()) : -1;
+        const QModelIndex index =
+            row >= 0 ? m_model->index(row) : m_model->indexOfPath(node->filePath());
         if (index.isValid())
-            selection.select(index, index);
+            rows.append(index);
     }
-    m_collectionView->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+    m_collectionView->selectionModel()->select(selectionOfRows(rows),
+                                               QItemSelectionModel::ClearAndSelect);
 }
 
 QWidget *MCIconController::firstResponder() const

@@ -318,21 +318,29 @@ void MCColumnController::preserveSelection(const MCNodeList &nodes)
 
 void MCColumnController::selectNodes(const MCNodeList &nodes)
 {
-    QItemSelection selection;
+    QModelIndexList rows;
+    rows.reserve(nodes.size());
     QModelIndex first;
+    const MCNodePtr root = m_model->rootNode();
     for (const MCNodePtr &node : nodes) {
-        const QModelIndex index = node ? m_model->indexOfPath(node->filePath()) : QModelIndex();
+        if (!node)
+            continue;
+        // The shown folder's own nodes (a view switch hands them over) without a path lookup.
+        QModelIndex index =
+            root && node->parent() == root ? m_model->indexOfNode(node.data()) : QModelIndex();
+        if (!index.isValid())
+            index = m_model->indexOfPath(node->filePath());
         if (!index.isValid() || (first.isValid() && index.parent() != first.parent()))
             continue;
         if (!first.isValid())
             first = index;
-        selection.select(index, index);
+        rows.append(index);
     }
     if (!first.isValid())
         return;
     m_moving = true;
     m_browser->setCurrentIndex(first);
-    m_browser->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+    m_browser->selectionModel()->select(selectionOfRows(rows), QItemSelectionModel::ClearAndSelect);
     m_moving = false;
 }
 

@@ -274,18 +274,27 @@ void MCListController::preserveSelection(const MCNodeList &nodes)
 
 void MCListController::selectNodes(const MCNodeList &nodes)
 {
-    QItemSelection selection;
+    QModelIndexList rows;
+    rows.reserve(nodes.size());
     QModelIndex first;
+    const MCNodePtr root = m_model->rootNode();
     for (const MCNodePtr &node : nodes) {
-        const QModelIndex index = node ? m_model->indexOfPath(node->filePath()) : QModelIndex();
+        if (!node)
+            continue;
+        // The shown folder's own nodes (a view switch hands them over) without a path lookup.
+        QModelIndex index =
+            root && node->parent() == root ? m_model->indexOfNode(node.data()) : QModelIndex();
+        if (!index.isValid())
+            index = m_model->indexOfPath(node->filePath());
         if (!index.isValid())
             continue;
         if (!first.isValid())
             first = index;
-        selection.select(index, index.siblingAtColumn(MCNodeTreeModel::ColumnCount - 1));
+        rows.append(index);
     }
     QItemSelectionModel *model = m_outlineView->selectionModel();
-    model->select(selection, QItemSelectionModel::ClearAndSelect);
+    model->select(selectionOfRows(rows, MCNodeTreeModel::ColumnCount - 1),
+                  QItemSelectionModel::ClearAndSelect);
     if (first.isValid()) {
         model->setCurrentIndex(first, QItemSelectionModel::NoUpdate);
         m_outlineView->scrollTo(first);
