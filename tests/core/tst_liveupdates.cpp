@@ -215,7 +215,7 @@ void TestLiveUpdates::list(const QString &path, bool force)
 {
     QSignalSpy ready(manager, &MObjectsManager::objectsReady);
     manager->listObjects(path, force, QVariant());
-    QVERIFY(ready.wait());
+    QVERIFY(ready.wait(20000));
 }
 
 bool TestLiveUpdates::waitForPoll()
@@ -531,7 +531,7 @@ void TestLiveUpdates::localCopiesFollowRemoteChanges()
     list("/");
     QSignalSpy ready(manager, &MObjectsManager::objectsReady);
     manager->listObjects("/Cached", true, QVariant());
-    QVERIFY(ready.wait());
+    QVERIFY(ready.wait(20000));
     // Local copies as the service has them; "edit" has edits not yet uploaded, "same" already
     // holds the content the service is about to get.
     const auto local = [&](const QString &name) {
