@@ -245,7 +245,7 @@ void TestObjectsVirtualFileSystem::offlineEditIsStagedAtLoad()
     QSignalSpy staged(cache.get(), &MObjectsVirtualFileSystem::hasNewStagingObjects);
     QSignalSpy ready(cache.get(), &MObjectsVirtualFileSystem::ready);
     cache->setFileSystemPath(root.filePath("cache"));
-    QVERIFY(ready.wait());
+    QVERIFY(ready.wait(20000));
     QCOMPARE(staged.count(), 1);
     QCOMPARE(cache->takeStagingObjects(), QStringList{"/A/doc.txt"});
     QCOMPARE(cache->indexedPaths(), QStringList{"A/doc.txt"});
@@ -259,7 +259,7 @@ void TestObjectsVirtualFileSystem::offlineEditIsStagedAtLoad()
     cache = std::make_unique<MObjectsVirtualFileSystem>();
     QSignalSpy readyAgain(cache.get(), &MObjectsVirtualFileSystem::ready);
     cache->setFileSystemPath(root.filePath("cache"));
-    QVERIFY(readyAgain.wait());
+    QVERIFY(readyAgain.wait(20000));
     QCOMPARE(cache->takeStagingObjects(), QStringList{"/A/doc.txt"});
     QCOMPARE(cache->indexedHash("/A/doc.txt"), md5Hex("saved"));
 }

@@ -113,7 +113,7 @@ void TestAuthRetry::expiredTokenIsRefreshed()
 
     QVERIFY(server.expireTokens(demoEmail));
     const QString id = json.sendRequest(signedRequest(mePath));
-    QVERIFY(ready.wait());
+    QVERIFY(ready.wait(20000));
     // The refusal's body never joins the answer's: one clean object, under the same id.
     QCOMPARE(ready.count(), 1);
     QCOMPARE(statusAt(ready, 0), 200);
@@ -129,7 +129,7 @@ void TestAuthRetry::expiredTokenIsRefreshed()
     for (int i = 0; i < 3; ++i)
         ids << json.sendRequest(signedRequest(mePath));
     while (ready.count() < 4)
-        QVERIFY(ready.wait());
+        QVERIFY(ready.wait(20000));
     QSet<QString> answered;
     for (int i = 1; i < ready.count(); ++i) {
         QCOMPARE(statusAt(ready, i), 200);
@@ -157,7 +157,7 @@ void TestAuthRetry::refusedRefreshFailsWaitingRequests()
     json.sendRequest(signedRequest(mePath));
     json.sendRequest(signedRequest(mePath));
     while (ready.count() < 2)
-        QVERIFY(ready.wait());
+        QVERIFY(ready.wait(20000));
 
     // Each is answered once, with the refusal as the service worded it.
     QCOMPARE(refused.count(), 1);
@@ -173,7 +173,7 @@ void TestAuthRetry::refusedRefreshFailsWaitingRequests()
 
     // Later refusals are reported at once and ask for no other refresh.
     json.sendRequest(MNetworkRequest(url(mePath)));
-    QVERIFY(ready.wait());
+    QVERIFY(ready.wait(20000));
     QCOMPARE(statusAt(ready, 2), 401);
     QCOMPARE(loggedCount("/oauth/token"), 1);
     QCOMPARE(refused.count(), 1);
@@ -192,7 +192,7 @@ void TestAuthRetry::signOutFailsWaitingRequests()
 
     QVERIFY(server.expireTokens(demoEmail));
     json.sendRequest(signedRequest(mePath));
-    QVERIFY(refreshSent.wait());
+    QVERIFY(refreshSent.wait(20000));
     QCOMPARE(ready.count(), 0);
 
     // The refresh, no longer awaited, is cancelled rather than left for a late answer or for
@@ -216,7 +216,7 @@ void TestAuthRetry::refusalWithNewTokenIsReported()
     QVERIFY(server.forceStatus(path, 401, R"({"error":"not for you"})", -1));
 
     json.sendRequest(signedRequest(path));
-    QVERIFY(ready.wait());
+    QVERIFY(ready.wait(20000));
     QCOMPARE(statusAt(ready, 0), 401);
     QCOMPARE(objectAt(ready, 0), (QVariantMap{{"error", "not for you"}}));
     QCOMPARE(errors.count(), 1);
@@ -234,7 +234,7 @@ void TestAuthRetry::refusalWhenSignedOutIsReported()
     QSignalSpy errors(&json, errorCodeSignal);
 
     json.sendRequest(MNetworkRequest(url(mePath)));
-    QVERIFY(ready.wait());
+    QVERIFY(ready.wait(20000));
     QCOMPARE(statusAt(ready, 0), 401);
     QCOMPARE(objectAt(ready, 0), (QVariantMap{{"error", "invalid_token"}}));
     QCOMPARE(errors.count(), 1);
@@ -273,7 +273,7 @@ void TestAuthRetry::managerOnAnotherThread()
     QVERIFY(server.expireTokens(demoEmail));
     const MNetworkRequest request = signedRequest(mePath);
     QMetaObject::invokeMethod(json, [json, request] { json->sendRequest(request); });
-    QVERIFY(answered.wait());
+    QVERIFY(answered.wait(20000));
     QCOMPARE(answered.at(0).at(0).toInt(), 200);
     QCOMPARE(answered.at(0).at(1).toMap().value("user").toMap().value("email").toString(),
              demoEmail);

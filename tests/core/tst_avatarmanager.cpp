@@ -146,7 +146,7 @@ void TestAvatarManager::uploadedAvatarIsServedAndCached()
     QVERIFY(before.avatarUrl().isEmpty());
     QSignalSpy updated(manager, &MAvatarManager::avatarUpdated);
     manager->updateAvatar(source);
-    QVERIFY(updated.wait());
+    QVERIFY(updated.wait(20000));
     const QString uploadedPath = updated.at(0).at(1).toString();
     QCOMPARE(uploadedPath, QDir::cleanPath(TolvoApp::instance()->avatarsPath() + "/" +
                                            QString::number(before.id()) + "/avatar"));
@@ -171,7 +171,7 @@ void TestAvatarManager::uploadedAvatarIsServedAndCached()
     // The service now serves it under a URL of its own, fetched unsigned.
     QSignalSpy signedIn(auth(), &MUserAuthManager::authorizationSuccess);
     auth()->reload();
-    QVERIFY(signedIn.wait());
+    QVERIFY(signedIn.wait(20000));
     const MUserAccount after = auth()->account();
     QCOMPARE(after.avatarUrl().scheme(), QStringLiteral("http"));
     QVERIFY(manager->avatarPath(after).isNull());
@@ -203,7 +203,7 @@ void TestAvatarManager::uploadedAvatarIsServedAndCached()
     QVERIFY(secondFile.open(QIODevice::WriteOnly) && secondFile.write(picture + "2") > 0);
     secondFile.close();
     manager->updateAvatar(second);
-    QVERIFY(updated.wait());
+    QVERIFY(updated.wait(20000));
     QCOMPARE(updated.at(1).at(1).toString(), fetchedPath);
     QCOMPARE(manager->avatarPath(after), fetchedPath);
     QCOMPARE(contents(fetchedPath), picture + "2");

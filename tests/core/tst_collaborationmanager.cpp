@@ -135,12 +135,12 @@ void TestCollaborationManager::receivedInvitationIsAccepted()
     QVERIFY(server.forceStatus(QStringLiteral("/api/v1/invites/%1/accept.json").arg(token), 500,
                                R"({"errors":["boom"]})"));
     manager->accept(invitation);
-    QVERIFY(failed.wait());
+    QVERIFY(failed.wait(20000));
     QCOMPARE(failed.at(0).at(0).value<MCollaboration>().token(), token);
     QCOMPARE(failed.at(0).at(1).value<MCollaboration::Error>(), MCollaboration::ServerError);
 
     manager->accept(invitation);
-    QVERIFY(accepted.wait());
+    QVERIFY(accepted.wait(20000));
     const MCollaboration done = accepted.at(0).at(0).value<MCollaboration>();
     QVERIFY(done.accepted());
     QCOMPARE(done.resource().value<MStorageObject>().fullPath(), destination);
@@ -148,21 +148,21 @@ void TestCollaborationManager::receivedInvitationIsAccepted()
     MObjectsManager objects;
     QSignalSpy listed(&objects, &MObjectsManager::objectsReady);
     objects.listObjects(QStringLiteral("/From Ann"), true, QVariant());
-    QVERIFY(listed.wait());
+    QVERIFY(listed.wait(20000));
     const auto copies = listed.at(0).at(1).value<MStorageObjectList>();
     QCOMPARE(copies.size(), 1);
     QCOMPARE(copies.at(0).label(), QStringLiteral("plan.txt"));
 
     // The service's reasons come back as the record's error code.
     manager->accept(invitation);
-    QVERIFY(failed.wait());
+    QVERIFY(failed.wait(20000));
     QCOMPARE(failed.at(1).at(1).value<MCollaboration::Error>(), MCollaboration::AlreadyAccepted);
     QCOMPARE(failed.at(1).at(0).value<MCollaboration>().errorCode(),
              MCollaboration::AlreadyAccepted);
     MCollaboration unknown(QVariantMap{{"token", "no-such-token"}}, MCollaboration::FileTransfer);
     unknown.setResource(destination);
     manager->accept(unknown);
-    QVERIFY(failed.wait());
+    QVERIFY(failed.wait(20000));
     QCOMPARE(failed.at(2).at(0).value<MCollaboration>().token(), QStringLiteral("no-such-token"));
     QCOMPARE(failed.at(2).at(0).value<MCollaboration>().errorCode(), MCollaboration::NotFound);
 }
@@ -182,7 +182,7 @@ void TestCollaborationManager::answersReachTheSender()
     QVERIFY(server.forceStatus("/api/v1/invites/invite.json", 404,
                                R"({"type":"source_not_found","invite":{"token":"t"}})"));
     manager->sendTransferInvitation(conversation, QDateTime::currentDateTime(), path, QString());
-    QVERIFY(finished.wait());
+    QVERIFY(finished.wait(20000));
     QCOMPARE(failed.count(), 0);
     QCOMPARE(inviteSent.count(), 0);
     // It is reported as a send of that file in that conversation.
@@ -193,14 +193,14 @@ void TestCollaborationManager::answersReachTheSender()
 
     manager->sendTransferInvitation(conversation, QDateTime::currentDateTime(), path, QString());
     manager->sendTransferInvitation(conversation, QDateTime::currentDateTime(), path, QString());
-    QVERIFY(inviteSent.wait());
+    QVERIFY(inviteSent.wait(20000));
     QVERIFY(inviteSent.count() == 2 || inviteSent.wait());
     const QString kept = inviteSent.at(0).at(0).value<MCollaboration>().token();
     const QString revoked = inviteSent.at(1).at(0).value<MCollaboration>().token();
 
     manager->start();
     manager->reject(revoked);
-    QVERIFY(rejected.wait());
+    QVERIFY(rejected.wait(20000));
     QVERIFY(rejected.at(0).at(0).value<MCollaboration>().revoked());
     const MCollaboration revocation = waitForToken(changed, revoked);
     QVERIFY(revocation.revoked());
@@ -221,7 +221,7 @@ void TestCollaborationManager::answersReachTheSender()
         QCOMPARE(refused.at(0).at(0).toString(), kept);
         QCOMPARE(refused.at(0).at(1).toInt(), 500);
         recipient.reject(kept);
-        QVERIFY(answered.wait());
+        QVERIFY(answered.wait(20000));
         QVERIFY(answered.at(0).at(0).value<MCollaboration>().rejected());
     }
     QVERIFY(core.signIn());
@@ -238,7 +238,7 @@ void TestCollaborationManager::answersReachTheSender()
     QSignalSpy polled(manager->findChild<MNetworkRequestManager *>(),
                       &MNetworkRequestManager::replyFinishedForRequest);
     while (requestsTo(sentChangesPath).size() < 2)
-        QVERIFY(polled.wait());
+        QVERIFY(polled.wait(20000));
     const QJsonArray polls = requestsTo(sentChangesPath);
     QVERIFY(!QUrlQuery(polls.at(0).toObject().value("query").toString()).hasQueryItem("since"));
     const QUrlQuery last(polls.last().toObject().value("query").toString());
@@ -276,7 +276,7 @@ void TestCollaborationManager::pollsSurviveFailures()
     QSignalSpy inviteSent(manager.get(), &MCollaborationManager::collaborationInviteSent);
     manager->sendTransferInvitation(conversation, QDateTime::currentDateTime(),
                                     QStringLiteral("/Mine/notes.txt"), QString());
-    QVERIFY(inviteSent.wait());
+    QVERIFY(inviteSent.wait(20000));
     const QString own = inviteSent.at(0).at(0).value<MCollaboration>().token();
 
     // A listing the gateway refused is sent again until it is answered.
@@ -287,7 +287,7 @@ void TestCollaborationManager::pollsSurviveFailures()
         collaborationsAt(listedSent, 0).contains(inviteSent.at(0).at(0).value<MCollaboration>()));
 
     manager->reject(own);
-    QVERIFY(rejected.wait());
+    QVERIFY(rejected.wait(20000));
     QVERIFY(waitForToken(changed, own).revoked());
 
     // A gateway that keeps failing is asked less and less often, never in a tight loop: the
@@ -297,7 +297,7 @@ void TestCollaborationManager::pollsSurviveFailures()
     QSignalSpy polled(manager->findChild<MNetworkRequestManager *>(),
                       &MNetworkRequestManager::replyFinishedForRequest);
     while (requestsTo(sentChangesPath).size() < 12)
-        QVERIFY(polled.wait());
+        QVERIFY(polled.wait(20000));
     QVERIFY(requestsTo(receivedPath).size() <= 6);
 }
 
@@ -310,9 +310,9 @@ void TestCollaborationManager::shutdownCompletesWithPollInFlight()
     manager->start();
     // The received poll hangs; the sent-changes poll goes on.
     while (requestsTo(receivedPath).isEmpty())
-        QVERIFY(finished.wait());
+        QVERIFY(finished.wait(20000));
     manager->shutdown();
-    QVERIFY(completed.wait());
+    QVERIFY(completed.wait(20000));
 }
 
 QTEST_GUILESS_MAIN(TestCollaborationManager)

@@ -274,7 +274,7 @@ void TestConversationsManager::pollOverManyConversationsIsSplitAndRecoversFromAF
     Chat chat(&server);
     QSignalSpy listed(chat.manager.get(), &MConversationsManager::conversationsReceived);
     emit chat.manager->listConversations();
-    QVERIFY(listed.wait());
+    QVERIFY(listed.wait(20000));
     const MConversationList conversations = listed.at(0).at(0).value<MConversationList>();
     QVERIFY(conversations.size() >= people);
     // Each page answered sets that conversation's cursor.

@@ -99,7 +99,7 @@ void TestJsonRequestManager::decoding()
     QVERIFY(server.forceStatus(path, status, body, 1, QString(),
                                decodes ? "application/json" : "text/html"));
     const QString id = manager.sendRequest(MNetworkRequest(url(path)));
-    QVERIFY(finished.wait());
+    QVERIFY(finished.wait(20000));
 
     if (decodes) {
         QCOMPARE(failed.count(), 0);
@@ -121,7 +121,7 @@ void TestJsonRequestManager::bufferJoinsEveryPiece()
     QSignalSpy data(&manager, &MNetworkRequestManager::dataArrivedForRequest);
     QSignalSpy failed(&manager, &MJsonRequestManager::decodeError);
     manager.sendRequest(MNetworkRequest(url(QStringLiteral("/__control/bytes?size=%1").arg(size))));
-    QVERIFY(failed.wait());
+    QVERIFY(failed.wait(20000));
     QVERIFY2(data.count() > 1, qPrintable(QString::number(data.count())));
     const QByteArray buffer = failed.at(0).at(1).toByteArray();
     QCOMPARE(buffer.size(), size);
@@ -141,7 +141,7 @@ void TestJsonRequestManager::errorStatusStillDecodes()
     const QString path = QStringLiteral("/api/v1/t/failing");
     QVERIFY(server.forceStatus(path, 500, "{\"errors\":[\"disk on fire\"]}"));
     manager.sendRequest(MNetworkRequest(url(path)));
-    QVERIFY(ready.wait());
+    QVERIFY(ready.wait(20000));
     QCOMPARE(errors.count(), 1);
     QCOMPARE(ready.at(0).at(0).toMap().value(QStringLiteral("errors")).toList(),
              QVariantList{QStringLiteral("disk on fire")});

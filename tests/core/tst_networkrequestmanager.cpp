@@ -80,7 +80,7 @@ void TestNetworkRequestManager::replySnapshots()
     QNetworkAccessManager plain;
     QNetworkReply *reply = plain.get(QNetworkRequest(url(path)));
     QSignalSpy finished(reply, &QNetworkReply::finished);
-    QVERIFY(finished.wait());
+    QVERIFY(finished.wait(20000));
 
     const MNetworkReply skipped(reply, true);
     QVERIFY(skipped.body().isEmpty());
@@ -111,7 +111,7 @@ void TestNetworkRequestManager::identifiersAreUniqueAndTravelWithTheRequest()
         sent.insert(id, i);
     }
     while (finished.count() < count)
-        QVERIFY(finished.wait());
+        QVERIFY(finished.wait(20000));
     for (int i = 0; i < count; ++i) {
         const MNetworkRequest request = requestAt(finished, i);
         QVERIFY(sent.contains(request.requestId()));
@@ -141,7 +141,7 @@ void TestNetworkRequestManager::bodiesAndUserAgent()
     streamed.setUploadDevice(&device);
     manager.sendRequest(streamed);
     while (finished.count() < 3)
-        QVERIFY(finished.wait());
+        QVERIFY(finished.wait(20000));
 
     QStringList seen;
     for (const QJsonValue &value : logged(path)) {
@@ -234,7 +234,7 @@ void TestNetworkRequestManager::shutdownCancelsEverything()
     connect(&manager, &MNetworkRequestManager::shutdownCompleted, this,
             [&] { canceledAtCompletion = canceled.count(); });
     manager.shutdown();
-    QVERIFY(completed.wait());
+    QVERIFY(completed.wait(20000));
     QCOMPARE(canceledAtCompletion, count);
     // Let any stray signal arrive before counting.
     QCoreApplication::processEvents();
@@ -264,9 +264,9 @@ void TestNetworkRequestManager::httpErrorsAreReported()
     QVERIFY(server.forceStatus(path, 404, "{\"errors\":[\"missing\"]}"));
     QVERIFY(server.forceStatus(path, 500, "{\"errors\":[\"boom\"]}"));
     const QString missing = manager.sendRequest(MNetworkRequest(url(path)));
-    QVERIFY(finished.wait());
+    QVERIFY(finished.wait(20000));
     const QString failed = manager.sendRequest(MNetworkRequest(url(path)));
-    QVERIFY(finished.wait());
+    QVERIFY(finished.wait(20000));
 
     QCOMPARE(order, (QStringList{QStringLiteral("code 203"), QStringLiteral("reply 404"),
                                  QStringLiteral("code 401"), QStringLiteral("reply 500")}));
@@ -292,7 +292,7 @@ void TestNetworkRequestManager::redirects()
                                                    "to QUrl(\"%2\")")
                                         .arg(url(path).toString(), elsewhere.toString())));
     manager.sendRequest(MNetworkRequest(url(path)));
-    QVERIFY(finished.wait());
+    QVERIFY(finished.wait(20000));
     QCOMPARE(data.count(), 0);
     QCOMPARE(finished.at(0).at(1).value<MNetworkReply>().statusCode(), 302);
 
@@ -300,7 +300,7 @@ void TestNetworkRequestManager::redirects()
     QVERIFY(server.forceStatus(path, 302, "same place", 1, QString(), "text/plain",
                                {{"Location", url(path).toEncoded()}}));
     manager.sendRequest(MNetworkRequest(url(path)));
-    QVERIFY(finished.wait());
+    QVERIFY(finished.wait(20000));
     QVERIFY(data.count() >= 1);
     QCOMPARE(data.at(0).at(1).toByteArray(), QByteArray("same place"));
 }
@@ -330,7 +330,7 @@ void TestNetworkRequestManager::networkFailuresAreReportedOrWaitForOnline()
     request.setUserInfo(QStringLiteral("kept"));
     const QString id = waiting.sendRequest(request);
     const QString droppedId = waiting.sendRequest(MNetworkRequest(url(dropped)));
-    QVERIFY(reported.wait());
+    QVERIFY(reported.wait(20000));
     const MNetworkReply failure = reported.at(0).at(1).value<MNetworkReply>();
     QCOMPARE(failure.error(), QNetworkReply::ConnectionRefusedError);
     QCOMPARE(failure.statusCode(), 0);
@@ -352,7 +352,7 @@ void TestNetworkRequestManager::networkFailuresAreReportedOrWaitForOnline()
     QCOMPARE(answered.count(), 0);
 
     app->setConnectivityStatus(TolvoApp::Online);
-    QVERIFY(answered.wait());
+    QVERIFY(answered.wait(20000));
     const MNetworkRequest resent = requestAt(answered, 0);
     QCOMPARE(resent.requestId(), id);
     QCOMPARE(resent.userInfo().toString(), QStringLiteral("kept"));
@@ -564,7 +564,7 @@ void TestNetworkRequestManager::connectionsSendWithoutDelay()
         manager.sendRequest(post);
     }
     while (finished.count() < requests)
-        QVERIFY(finished.wait());
+        QVERIFY(finished.wait(20000));
 
     const QList<int> settings = lowDelayOfConnectionsToServer();
     QVERIFY2(!settings.isEmpty(), "no connection to kerlo-local left open");

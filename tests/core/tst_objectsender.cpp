@@ -135,7 +135,7 @@ void TestObjectSender::initTestCase()
                                          &MNotificationManager::notificationReady);
     QSignalSpy running(engine.get(), &EngineSignals::stateChanged);
     thread.start();
-    QVERIFY(running.wait());
+    QVERIFY(running.wait(20000));
 }
 
 void TestObjectSender::init()

@@ -408,7 +408,7 @@ void TestObjectsManager::shareLinks()
     QVERIFY(server.expireTokens(demoEmail));
     QSignalSpy shared(manager, &MObjectsManager::shareUrlReady);
     manager->getShareLink(fileA, "share");
-    QVERIFY(shared.wait());
+    QVERIFY(shared.wait(20000));
     QCOMPARE(shared.at(0).at(0).value<MStorageObject>().fullPath(), fileA);
     const QUrl url = shared.at(0).at(1).toUrl();
     QVERIFY(url.isValid() && !url.isEmpty());
@@ -421,7 +421,7 @@ void TestObjectsManager::shareLinks()
 
     QSignalSpy listed(manager, &MObjectsManager::shareLinksListReady);
     manager->getShareLinksList(0, 20, "list");
-    QVERIFY(listed.wait());
+    QVERIFY(listed.wait(20000));
     const auto links = listed.at(0).at(0).value<QList<MShareLink>>();
     QCOMPARE(links.size(), 1);
     QCOMPARE(links.at(0).filePath(), fileA);
@@ -431,14 +431,14 @@ void TestObjectsManager::shareLinks()
 
     QSignalSpy revoked(manager, &MObjectsManager::shareUrlRevoked);
     manager->revokeShareLink(links.at(0).token(), "revoke");
-    QVERIFY(revoked.wait());
+    QVERIFY(revoked.wait(20000));
     QCOMPARE(revoked.at(0).at(0).value<MShareLink>().token(), links.at(0).token());
     QVERIFY(revoked.at(0).at(0).value<MShareLink>().revokedAt().isValid());
     QCOMPARE(revoked.at(0).at(1).toString(), QStringLiteral("revoke"));
 
     QSignalSpy mailed(manager, &MObjectsManager::shareLinkEmailsSent);
     manager->sendShareLinkByEmail(url.toString(), "a.txt", {"friend@example.org"}, "Look");
-    QVERIFY(mailed.wait());
+    QVERIFY(mailed.wait(20000));
     QCOMPARE(mailed.at(0).at(0).toString(), QStringLiteral("a.txt"));
     QCOMPARE(mailed.at(0).at(1).toStringList(), QStringList{"friend@example.org"});
     QCOMPARE(mailed.at(0).at(2).toStringList(), QStringList());
@@ -482,7 +482,7 @@ void TestObjectsManager::shutdownCompletes()
     manager->shutdown();
     if (started) {
         // The engine saved its live transfer for the next start, then left with its thread.
-        QVERIFY(completed.wait());
+        QVERIFY(completed.wait(20000));
         QCOMPARE(MObjectTransfer::fromIdentifier(live.identifier()).state(),
                  int(MObjectTransfer::Paused));
         QVERIFY(!manager->objectSender());

@@ -230,7 +230,7 @@ void TestPreviewManager::batchOfFiftyImages()
     for (const QString &path : qAsConst(paths))
         manager.submitPreviewRequest(path, MPreviewManager::Medium);
     while (ready.count() < 50)
-        QVERIFY(ready.wait());
+        QVERIFY(ready.wait(20000));
 
     const QList<QJsonObject> sent = batches();
     QCOMPARE(sent.size(), 2);
@@ -288,7 +288,7 @@ void TestPreviewManager::replyIsCutApartByItsHeader()
     manager.submitPreviewRequests({"/p/c.gif", "/p/e.jpg", "/p/f.jpg", "/p/x/../../y.jpg"},
                                   MPreviewManager::Medium);
     manager.submitPreviewRequest("/p/d.pdf", MPreviewManager::ExtraSmall);
-    QVERIFY(ready.wait());
+    QVERIFY(ready.wait(20000));
 
     // Neither a path that cannot be previewed nor one with a ".." component is asked for.
     const QJsonArray m{"m"};
@@ -339,7 +339,7 @@ void TestPreviewManager::passAnswersFromCacheAndSendsTheRest()
     manager.refreshPreviews({"/c/two.png"}, MPreviewManager::Small);
     QVERIFY(!QFileInfo::exists(layoutPath("/c/two.png", 64)));
     while (ready.count() < 2)
-        QVERIFY(ready.wait());
+        QVERIFY(ready.wait(20000));
 
     QCOMPARE(ready.at(0), (QList<QVariant>{"/c/one.jpg", layoutPath("/c/one.jpg", 128),
                                            QVariant::fromValue(MPreviewManager::Small)}));
@@ -374,7 +374,7 @@ void TestPreviewManager::failuresCacheNothing()
     QVERIFY(signIn());
     QVERIFY(answerNextBatch({{"/f/later.jpg", QJsonObject{{"m", slice(0, 1)}}}}, "L"));
     manager.submitPreviewRequest("/f/later.jpg", MPreviewManager::Medium);
-    QVERIFY(ready.wait());
+    QVERIFY(ready.wait(20000));
 
     QCOMPARE(ready.count(), 1);
     QCOMPARE(cachedFiles(), QStringList{layoutPath("/f/later.jpg", 128)});
@@ -392,7 +392,7 @@ void TestPreviewManager::passesEndWithTheManager()
     QSignalSpy completed(&shutDown, &MPreviewManager::shutdownCompleted);
     shutDown.submitPreviewRequest("/e/a.jpg", MPreviewManager::Medium);
     shutDown.shutdown();
-    QVERIFY(completed.wait());
+    QVERIFY(completed.wait(20000));
 
     // Destroyed: its pending pass never runs.
     auto destroyed = std::make_unique<MPreviewManager>();
@@ -403,9 +403,9 @@ void TestPreviewManager::passesEndWithTheManager()
     MPreviewManager manager;
     QSignalSpy ready(&manager, &MPreviewManager::previewReadyForPath);
     manager.submitPreviewRequest("/e/c.jpg", MPreviewManager::Medium);
-    QVERIFY(ready.wait());
+    QVERIFY(ready.wait(20000));
     manager.submitPreviewRequest("/e/d.jpg", MPreviewManager::Medium);
-    QVERIFY(ready.wait());
+    QVERIFY(ready.wait(20000));
 
     QCOMPARE(batches(), (QList<QJsonObject>{{{"/e/c.jpg", QJsonArray{"m"}}},
                                             {{"/e/d.jpg", QJsonArray{"m"}}}}));

@@ -206,7 +206,7 @@ void TestUserAuthManager::startWithStoredCredentials()
     QSignalSpy loggedOut(&session.auth, &MUserAuthManager::logoutPerformed);
     session.auth.reload();
     QCOMPARE(session.auth.state(), MUserAuthManager::CheckingCredentials);
-    QVERIFY(signedIn.wait());
+    QVERIFY(signedIn.wait(20000));
 
     QCOMPARE(signedIn.at(0).at(0).toString(), demoEmail);
     QCOMPARE(session.auth.state(), MUserAuthManager::Authorized);
@@ -260,7 +260,7 @@ void TestUserAuthManager::signInRefused()
     QSignalSpy failed(&session.auth, &MUserAuthManager::authenticationFailure);
     QSignalSpy authenticated(&session.auth, &MUserAuthManager::authenticationSuccess);
     session.auth.authenticateUser(demoEmail, password);
-    QVERIFY(failed.wait());
+    QVERIFY(failed.wait(20000));
 
     QCOMPARE(failed.count(), 1);
     QCOMPARE(failed.at(0).at(0).toString(), demoEmail);
@@ -318,7 +318,7 @@ void TestUserAuthManager::doubleSubmittedSignIn()
     session.auth.authenticateUser(demoEmail, demoPassword);
     // Two key requests, then one token request and one check for the second.
     while (finished.count() < 4)
-        QVERIFY(finished.wait());
+        QVERIFY(finished.wait(20000));
 
     QCOMPARE(authenticated.count(), 1);
     QCOMPARE(signedIn.count(), 1);
@@ -330,7 +330,7 @@ void TestUserAuthManager::doubleSubmittedSignIn()
     // What was kept is a pair the service accepts.
     QSignalSpy refreshed(&session.auth, &MUserAuthManager::authorizationRefreshed);
     QVERIFY(session.auth.refresh());
-    QVERIFY(refreshed.wait());
+    QVERIFY(refreshed.wait(20000));
     verifyStoredCredentials();
 }
 
@@ -341,7 +341,7 @@ void TestUserAuthManager::refusedNewTokenSignsOut()
     Session session;
     QSignalSpy loggedOut(&session.auth, &MUserAuthManager::logoutPerformed);
     session.auth.authenticateUser(demoEmail, demoPassword);
-    QVERIFY(loggedOut.wait());
+    QVERIFY(loggedOut.wait(20000));
     QCOMPARE(session.auth.state(), MUserAuthManager::Idle);
     QVERIFY(!session.auth.isAuthenticated());
     QVERIFY(store.authInfo().isEmpty());
@@ -366,7 +366,7 @@ void TestUserAuthManager::refreshReplies()
     QCOMPARE(session.auth.state(), MUserAuthManager::RefreshingToken);
     // Asked twice while under way, it sends once.
     QVERIFY(session.auth.refresh());
-    QVERIFY(refreshed.wait());
+    QVERIFY(refreshed.wait(20000));
     QCOMPARE(logged("/oauth/token").size(), 1);
     QCOMPARE(session.auth.state(), MUserAuthManager::Authorized);
     QVariantMap stored = store.authInfo();
@@ -377,7 +377,7 @@ void TestUserAuthManager::refreshReplies()
 
     // It still works.
     QVERIFY(session.auth.refresh());
-    QVERIFY(refreshed.wait());
+    QVERIFY(refreshed.wait(20000));
     verifyStoredCredentials();
 
     QCOMPARE(refreshed.count(), 2);
@@ -395,7 +395,7 @@ void TestUserAuthManager::failedRefreshCanBeRetried()
     QSignalSpy failed(&session.auth, &MUserAuthManager::authenticationFailure);
     QSignalSpy refreshed(&session.auth, &MUserAuthManager::authorizationRefreshed);
     QVERIFY(session.auth.refresh());
-    QVERIFY(failed.wait());
+    QVERIFY(failed.wait(20000));
     QCOMPARE(store.authInfo(), before);
     bool ok = true;
     session.auth.authenticateRequest(MNetworkRequest(url("/api/v1/me.json")), &ok);
@@ -404,7 +404,7 @@ void TestUserAuthManager::failedRefreshCanBeRetried()
     // The failure did not leave a refresh "under way": the next one is sent.
     QVERIFY(server.reset());
     QVERIFY(session.auth.refresh());
-    QVERIFY(refreshed.wait());
+    QVERIFY(refreshed.wait(20000));
     QCOMPARE(logged(path).size(), 1);
     QCOMPARE(session.auth.state(), MUserAuthManager::Authorized);
     QVERIFY(session.auth.isAuthenticated());
@@ -500,7 +500,7 @@ void TestUserAuthManager::refusedRefresh()
         QVERIFY(server.forceStatus("/oauth/token", 400, R"({"error":"invalid_grant"})"));
     QSignalSpy refused(&session.auth, &MUserAuthManager::authorizationFailed);
     QVERIFY(session.auth.refresh());
-    QVERIFY(refused.wait());
+    QVERIFY(refused.wait(20000));
 
     QCOMPARE(refused.at(0).at(0).toString(), demoEmail);
     QCOMPARE(refused.at(0).at(1).toStringList(), QStringList{"invalid_grant"});
@@ -520,7 +520,7 @@ void TestUserAuthManager::refusedRefresh()
     QVERIFY(signIn(session));
     QSignalSpy refreshed(&session.auth, &MUserAuthManager::authorizationRefreshed);
     QVERIFY(session.auth.refresh());
-    QVERIFY(refreshed.wait());
+    QVERIFY(refreshed.wait(20000));
 
     QSignalSpy loggedOut(&session.auth, &MUserAuthManager::logoutPerformed);
     session.auth.reset();

@@ -44,7 +44,7 @@ xdotool windowsize --sync "$main" 1000 680 2>/dev/null || true
 control /messages "{$bea,$demo,\"content\":\"Good morning :sunny: <b>not bold</b>\"}" ||
     fail "kerlo-local refused a message"
 control /collaborations "{$bea,$demo,\"object\":\"/Plan.pdf\"}" || fail "kerlo-local refused the file"
-wait_request GET '/api/v1/conversations/notifications.*' 20 || fail "no news poll"
+wait_request GET '/api/v1/conversations/notifications.*' 60 || fail "no news poll"
 sleep 4
 
 # Bea's row, found down the sidebar's rows by the window's title.
@@ -58,7 +58,7 @@ sleep 1
 # The message field has the keyboard: a message, sent with Return.
 xdotool type --delay 30 'Yes, looks great! See you at 10'
 xdotool key Return
-wait_request POST '/api/v1/conversations/[0-9]+' 20 || fail "the message was not sent"
+wait_request POST '/api/v1/conversations/[0-9]+' 60 || fail "the message was not sent"
 sleep 4
 screenshot conversation "$main"
 

@@ -79,15 +79,39 @@ screenshot() { # what, [window]
 
 list_screenshots() { echo "Screenshots: ${screenshots[*]}"; }
 
-# Xvfb picks a free display itself: other X servers may be running on this machine.
+# Xvfb picks a free display itself: other X servers may be running on this machine. On a
+# loaded machine the server may take long to answer; one that dies on the way (another
+# server took the display meanwhile) is started again. Fails unless a server of this test's
+# own answers.
 start_xvfb() {
-    Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
-    pids+=("$!")
-    for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-    [ -s "$work/display" ] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
-    DISPLAY=:$(head -1 "$work/display")
-    export DISPLAY
-    for _ in $(seq 50); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
+    local attempt xvfb_pid deadline
+    for attempt in 1 2 3; do
+        : >"$work/display"
+        Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" \
+            >"$work/xvfb.log" 2>&1 &
+        xvfb_pid=$!
+        pids+=("$xvfb_pid")
+        deadline=$((SECONDS + 60))
+        while [ ! -s "$work/display" ] && kill -0 "$xvfb_pid" 2>/dev/null &&
+            [ "$SECONDS" -lt "$deadline" ]; do
+            sleep 0.1
+        done
+        if [ -s "$work/display" ]; then
+            DISPLAY=:$(head -1 "$work/display")
+            export DISPLAY
+            while kill -0 "$xvfb_pid" 2>/dev/null && [ "$SECONDS" -lt "$deadline" ]; do
+                if xdotool getdisplaygeometry >/dev/null 2>&1; then
+                    kill -0 "$xvfb_pid" 2>/dev/null && return 0
+                    break
+                fi
+                sleep 0.1
+            done
+        fi
+        echo "Xvfb (try $attempt) did not answer: $(cat "$work/xvfb.log")" >&2
+        kill "$xvfb_pid" 2>/dev/null || true
+        wait "$xvfb_pid" 2>/dev/null || true
+    done
+    fail "no Xvfb of this test's own answered"
 }
 
 # kerlo-local on the port given (0: one it picks) with the demo tree, planted by its first
@@ -165,10 +189,10 @@ sign_in() { # [screenshot name]
 # window close it first (keep_tour=1 keeps it).
 close_tour() {
     local tour
-    tour=$(wait_window '^Welcome to Kerlo$' 10) || return 0
+    tour=$(wait_window '^Welcome to Kerlo$' 60) || return 0
     xdotool windowfocus --sync "$tour" 2>/dev/null || true
     xdotool key Escape
-    for _ in $(seq 50); do
+    for _ in $(seq 300); do
         xdotool search --onlyvisible --name '^Welcome to Kerlo$' >/dev/null 2>&1 || break
         sleep 0.1
     done

@@ -33,7 +33,7 @@ control /contact-invitations "{\"email\": \"bea@people.kerlo.local\", \"recipien
 
 start_lumarin
 sign_in
-wait_request 'GET' '/api/v1/contacts.json' 30 || fail "the contacts were never listed"
+wait_request 'GET' '/api/v1/contacts.json' 60 || fail "the contacts were never listed"
 xdotool windowsize --sync "$main" 1000 720 2>/dev/null || true
 # Two messages from Amy in her chat with the user (the first conversation the seed made): her
 # row's unread badge.

@@ -29,7 +29,7 @@ convert -size 256x192 gradient:'#ffcc33-#cc3366' -fill '#2255aa' -draw 'circle 1
 mkdir -p "$work/saved"
 "$source_program" "$picture" --save-to "$work/saved" >"$work/source.log" 2>&1 &
 pids+=("$!")
-wait_window '^Drag source$' 20 >/dev/null || fail "no drag source window"
+wait_window '^Drag source$' 60 >/dev/null || fail "no drag source window"
 sleep 1
 
 # Press on the source, move in steps (each a motion event) to x y, rest there for the
@@ -54,7 +54,7 @@ drag_file() { # x y seconds
 
 # Straight onto the window: the picture goes into the folder shown.
 drag_file 900 500 0
-wait_request PUT '.*/api/v1/objects/Dropped picture\.png' 20 ||
+wait_request PUT '.*/api/v1/objects/Dropped picture\.png' 60 ||
     { cat "$work/source.log"; fail "no upload of the dropped picture in kerlo-local's log"; }
 grep -q "drag ended with action 1" "$work/source.log" || fail "the drop was not taken as a copy: $(cat "$work/source.log")"
 [ -f "$picture" ] || fail "the dragged file is gone"
@@ -65,7 +65,7 @@ screenshot iconview "$main"
 # Resting on the Photos folder (the second icon of the first row) opens it; the drop then
 # goes into it, among the pictures.
 drag_file $((240 + 535)) $((40 + 80)) 2
-wait_request PUT '.*/api/v1/objects/Photos/Dropped picture\.png' 20 ||
+wait_request PUT '.*/api/v1/objects/Photos/Dropped picture\.png' 60 ||
     { cat "$work/source.log"; fail "the drag resting on Photos did not drop into it"; }
 xdotool search --onlyvisible --name '^Photos$' >/dev/null || fail "Photos was not opened"
 sleep 4

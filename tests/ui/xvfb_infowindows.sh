@@ -15,7 +15,8 @@ start_kerlo
 start_lumarin
 
 sign_in
-sleep 3 # the listing of "/"
+wait_request GET "/api/v1/objects/list/?" 60 || fail "the root was never listed"
+sleep 3 # the listing drawn
 
 # The first icon of the grid (Documents); typing selects Photos, Ctrl+O enters it.
 xdotool windowfocus --sync "$main" 2>/dev/null || true
@@ -29,7 +30,7 @@ sleep 0.5
 
 # Space: the preview grows out of the selection, draws the picture once it is downloaded.
 xdotool key space
-preview=$(wait_window '^Sunset\.jpg$' 20) || fail "no preview window"
+preview=$(wait_window '^Sunset\.jpg$' 60) || fail "no preview window"
 sleep 4
 screenshot quicklook
 xdotool key Escape
@@ -41,7 +42,7 @@ fi
 # Ctrl+I: the Get Info window of the selection.
 xdotool windowfocus --sync "$main" 2>/dev/null || true
 xdotool key ctrl+i
-info=$(wait_window 'Sunset\.jpg.* Info$' 20) || fail "no Get Info window"
+info=$(wait_window 'Sunset\.jpg.* Info$' 60) || fail "no Get Info window"
 sleep 2
 screenshot getinfo
 echo "preview window $preview, Get Info window $info"

@@ -15,15 +15,16 @@ start_kerlo
 start_lumarin
 
 sign_in
-sleep 3 # the listing of "/"
+wait_request GET "/api/v1/objects/list/?" 60 || fail "the root was never listed"
+sleep 3 # the listing drawn
 xdotool windowfocus --sync "$main" 2>/dev/null || true
 xdotool windowsize --sync "$main" 1100 700 2>/dev/null || true
 xdotool key ctrl+shift+g
 sleep 1
 xdotool type --delay 20 "/Photos/Trip"
 xdotool key Return
-wait_window '^Trip$' 30 >/dev/null || fail "Go to Folder did not show /Photos/Trip"
-wait_request GET '/api/v1/objects/list/Photos/Trip/?' 20 || fail "the folder was not listed"
+wait_window '^Trip$' 60 >/dev/null || fail "Go to Folder did not show /Photos/Trip"
+wait_request GET '/api/v1/objects/list/Photos/Trip/?' 60 || fail "the folder was not listed"
 sleep 3 # the thumbnails
 # The first icon of the grid: right of the sidebar, below the menu and tool bars.
 xdotool mousemove --window "$main" 260 150 click 1

@@ -15,7 +15,8 @@ start_kerlo
 start_lumarin
 
 sign_in
-sleep 3 # the listing of "/"
+wait_request GET "/api/v1/objects/list/?" 60 || fail "the root was never listed"
+sleep 3 # the listing drawn
 
 # The first icon of the grid: right of the sidebar, below the menu and tool bars.
 xdotool windowfocus --sync "$main" 2>/dev/null || true

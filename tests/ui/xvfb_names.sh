@@ -39,7 +39,8 @@ PY
 
 start_lumarin
 sign_in
-sleep 3 # the listing of "/"
+wait_request GET "/api/v1/objects/list/?" 60 || fail "the root was never listed"
+sleep 3 # the listing drawn
 width=$(xdotool getwindowgeometry "$main" | sed -n 's/.*Geometry: \([0-9]*\)x.*/\1/p')
 
 # The folder, chosen by typing the start of its name and opened with Ctrl+Down.
@@ -48,7 +49,7 @@ xdotool mousemove --window "$main" 700 500 click 1
 sleep 0.5
 xdotool type --delay 50 '<font'
 xdotool key ctrl+Down
-wait_request GET '/api/v1/objects/list/<font.*' 20 || fail "the folder was not opened"
+wait_request GET '/api/v1/objects/list/<font.*' 60 || fail "the folder was not opened"
 sleep 3 # its listing and icons
 
 now=$(xdotool getwindowgeometry "$main" | sed -n 's/.*Geometry: \([0-9]*\)x.*/\1/p')

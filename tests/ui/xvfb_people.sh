@@ -28,7 +28,7 @@ xdotool windowsize --sync "$main" 1000 680 2>/dev/null || true
 control /contact-invitations '{"email":"bea@kerlo.local","recipient":"demo@kerlo.local"}' ||
     fail "kerlo-local refused the invitation"
 # The news poll brings it within a few seconds.
-wait_request GET '/api/v1/conversations/notifications.*' 20 || fail "no news poll"
+wait_request GET '/api/v1/conversations/notifications.*' 60 || fail "no news poll"
 sleep 4
 screenshot badge "$main"
 
@@ -46,7 +46,7 @@ done
 [ "$(xdotool getwindowname "$main")" = "Add Contact..." ] || fail "the add-contact page did not open"
 xdotool type --delay 30 'cal+work@kerlo.local'
 xdotool key Return
-wait_request GET '/api/v1/contacts/search\.json' 20 || fail "the page never searched"
+wait_request GET '/api/v1/contacts/search\.json' 60 || fail "the page never searched"
 sleep 2
 screenshot addcontact "$main"
 

@@ -17,7 +17,7 @@ start_kerlo
 start_lumarin
 
 sign_in
-wait_request '.*' '/api/v1/objects/list/?' 30 || fail "the root was never listed"
+wait_request '.*' '/api/v1/objects/list/?' 60 || fail "the root was never listed"
 xdotool windowsize --sync "$main" 1100 700 2>/dev/null || true
 sleep 2
 
@@ -31,7 +31,7 @@ print(sum(1 for e in json.load(sys.stdin)["requests"]
 # pixels right of the sidebar.
 xdotool windowactivate --sync "$main" 2>/dev/null || true
 xdotool mousemove --window "$main" 400 140 click --repeat 2 --delay 80 1
-wait_request '.*' '/api/v1/objects/list/Photos/?' 30 || fail "Photos was never listed"
+wait_request '.*' '/api/v1/objects/list/Photos/?' 60 || fail "Photos was never listed"
 sleep 2
 
 share_icon() { # x of the icon, links made before
@@ -41,7 +41,7 @@ share_icon() { # x of the icon, links made before
     xdotool click 3
     sleep 1
     xdotool key Up Up Return
-    for _ in $(seq 50); do [ "$(links_made)" -gt "$2" ] && return 0; sleep 0.2; done
+    for _ in $(seq 300); do [ "$(links_made)" -gt "$2" ] && return 0; sleep 0.2; done
     fail "no share link was asked for from the icon at x=$1"
 }
 
@@ -62,13 +62,13 @@ for y in $(seq 30 8 220); do
     [ "$(xdotool getwindowname "$main")" = "Share Links" ] && break
 done
 [ "$(xdotool getwindowname "$main")" = "Share Links" ] || fail "the share-links page did not open"
-wait_request 'GET' '/api/v1/sharelinks/list' 20 || fail "the page never asked for the links"
+wait_request 'GET' '/api/v1/sharelinks/list' 60 || fail "the page never asked for the links"
 sleep 2
 screenshot page
 
 # The first row's Revoke button, at the right end of the table: the row turns grey.
 xdotool mousemove --window "$main" 1050 104 click 1
-wait_request 'POST' '/api/v1/shares/.*/revoke' 20 || fail "Revoke sent nothing"
+wait_request 'POST' '/api/v1/shares/.*/revoke' 60 || fail "Revoke sent nothing"
 sleep 1
 screenshot revoked
 list_screenshots

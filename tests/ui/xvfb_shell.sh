@@ -17,7 +17,7 @@ start_kerlo
 stop_kerlo
 start_lumarin
 
-wait_window '^Kerlo Home$' 30 >/dev/null || fail "no main window"
+wait_window '^Kerlo Home$' 60 >/dev/null || fail "no main window"
 sleep 4 # the connectivity check runs every 2.5 s
 screenshot banner
 
@@ -46,7 +46,7 @@ PY
 # SIGTERM (as a log-out or a service manager sends it) quits in order: defaults saved, exit 0.
 kill -TERM "$lumarin_pid"
 status=0
-for _ in $(seq 100); do kill -0 "$lumarin_pid" 2>/dev/null || break; sleep 0.1; done
+for _ in $(seq 600); do kill -0 "$lumarin_pid" 2>/dev/null || break; sleep 0.1; done
 wait "$lumarin_pid" || status=$?
 [ "$status" -eq 0 ] || fail "Lumarin ended with $status after SIGTERM"
 if [ ! -s "$XDG_CONFIG_HOME/Lumarin/Lumarin.conf" ] || grep -q "Could not write" "$work/lumarin.log"; then

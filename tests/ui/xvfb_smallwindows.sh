@@ -18,7 +18,7 @@ keep_tour=1 sign_in
 closed() { ! xdotool search --onlyvisible --name "$1" >/dev/null 2>&1; }
 
 # The tour: Next is its default button; two steps reach the third slide.
-tour=$(wait_window '^Welcome to Kerlo$' 20) || fail "no guided tour after the first sign-in"
+tour=$(wait_window '^Welcome to Kerlo$' 60) || fail "no guided tour after the first sign-in"
 sleep 1
 xdotool windowfocus --sync "$tour" 2>/dev/null || true
 xdotool key --delay 300 Return Return
@@ -31,7 +31,7 @@ closed '^Welcome to Kerlo$' || fail "Escape did not close the tour"
 # Preferences from the standard key.
 xdotool windowfocus --sync "$main" 2>/dev/null || true
 xdotool key ctrl+comma
-preferences=$(wait_window '^Preferences$' 20) || fail "no Preferences window"
+preferences=$(wait_window '^Preferences$' 60) || fail "no Preferences window"
 sleep 1
 screenshot preferences "$preferences"
 xdotool windowfocus --sync "$preferences" 2>/dev/null || true
@@ -44,7 +44,7 @@ xdotool windowfocus --sync "$main" 2>/dev/null || true
 xdotool key alt+h
 sleep 1
 xdotool key Up Return
-about=$(wait_window '^About ' 20) || fail "no About window"
+about=$(wait_window '^About ' 60) || fail "no About window"
 sleep 1
 screenshot about "$about"
 echo "tour $tour, Preferences $preferences, About $about"

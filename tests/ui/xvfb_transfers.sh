@@ -18,7 +18,7 @@ start_kerlo
 start_lumarin
 
 sign_in
-wait_request '.*' '/api/v1/objects/list/?' 30 || fail "the root was never listed"
+wait_request '.*' '/api/v1/objects/list/?' 60 || fail "the root was never listed"
 xdotool windowsize --sync "$main" 1100 700 2>/dev/null || true
 sleep 1
 
@@ -29,14 +29,15 @@ curl -fsS -X POST -H 'Content-Type: application/json' \
     "$root/__control/fault" >/dev/null
 "$copyfiles" "$work/Holiday video.bin" >"$work/copy.log" 2>&1 &
 pids+=("$!")
-for _ in $(seq 50); do grep -q copied "$work/copy.log" && break; sleep 0.1; done
+for _ in $(seq 600); do grep -q copied "$work/copy.log" && break; sleep 0.1; done
+grep -q copied "$work/copy.log" || fail "the file was not copied to the clipboard: $(cat "$work/copy.log")"
 
 # Paste into the icon view of "/": a click on its empty lower right, then Ctrl+V.
 eval "$(xdotool getwindowgeometry --shell "$main")"
 xdotool windowactivate --sync "$main" 2>/dev/null || true
 xdotool mousemove --window "$main" $((WIDTH - 40)) $((HEIGHT - 60)) click 1
 xdotool key ctrl+v
-wait_request '.*' '/api/v1/objects/Holiday video\.bin' 20 ||
+wait_request '.*' '/api/v1/objects/Holiday video\.bin' 60 ||
     fail "pasting the copied file started no upload"
 
 # The sidebar's "Transfers" row: down the sidebar's rows (about 17 px each, below the menu

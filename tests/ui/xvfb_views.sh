@@ -16,7 +16,8 @@ start_kerlo
 start_lumarin
 
 sign_in
-sleep 3 # the listing of "/"
+wait_request GET "/api/v1/objects/list/?" 60 || fail "the root was never listed"
+sleep 3 # the listing drawn
 xdotool windowfocus --sync "$main" 2>/dev/null || true
 import -window root "$work/icons.png"
 
@@ -24,7 +25,7 @@ import -window root "$work/icons.png"
 xdotool key ctrl+2
 sleep 1
 xdotool key Down Down Right
-wait_request GET "/api/v1/objects/list/Photos.*" 20 || fail "opening Photos did not list it"
+wait_request GET "/api/v1/objects/list/Photos.*" 60 || fail "opening Photos did not list it"
 sleep 2
 screenshot list
 changed=$(compare -metric AE "$work/icons.png" "${screenshots[-1]}" null: 2>&1 || true)

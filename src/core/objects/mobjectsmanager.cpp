@@ -75,6 +75,7 @@ void MObjectsManagerPrivate::listingEnded(const QString &path, const MNetworkReq
     const auto it = pendingListings.constFind(path);
     if (it != pendingListings.constEnd() && it.value() == request.requestId())
         pendingListings.erase(it);
+    reportedListings.remove(request.requestId());
 }
 
 std::unique_ptr<QSqlQuery> MObjectsManagerPrivate::prepareDeltaCursorUpdate()
@@ -286,6 +287,8 @@ void MObjectsManager::shutdown()
         d->jsonManager->abandonDecodes();
         // Canceled listings never answer; later ones must not wait for them.
         d->pendingListings.clear();
+        d->reportedListings.clear();
+        d->reportedNewFolders.clear();
         // With an engine, shutdownCompleted() comes once it is gone with its thread.
         if (!d->sender) {
             emit shutdownCompleted();
@@ -370,10 +373,13 @@ void MObjectsManagerPrivate::listObjects(const QString &path, bool force, bool r
     }
     const auto pending = pendingListings.constFind(key);
     if (pending != pendingListings.constEnd()) {
-        if (!replace)
+        if (!replace) {
+            reportedListings.insert(pending.value());
             return;
+        }
         const QString previous = pending.value();
         pendingListings.erase(pending);
+        reportedListings.remove(previous);
         jsonManager->cancelRequest(previous);
     }
     QString id;

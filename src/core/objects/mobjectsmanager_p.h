@@ -134,6 +134,9 @@ public:
     // Moves a user's file or folder into the local cache; false (and a warning) when it
     // cannot.
     bool moveIntoCache(const QString &source, const QString &local);
+    // Lists directory for the manager's own use, unless a listing of it is in flight already:
+    // either one's reply opens what waits for it. False (and a warning) when nothing could be
+    // sent.
     bool sendInternalListing(const QString &directory);
     // Opens the objects waiting for the listing of directory, without listing it again.
     void openPendingObjects(const QString &directory);
@@ -162,6 +165,12 @@ public:
     int lastDeltaStatus = 200;
     // The listings in flight: request identifier by cleaned path.
     QHash<QString, QString> pendingListings;
+    // Internal listings in flight that a caller of listObjects() joined: their replies are
+    // reported as that caller's would be.
+    QSet<QString> reportedListings;
+    // Folders live updates reported new that were not listed since: the changes inside them
+    // do not report them again.
+    QSet<QString> reportedNewFolders;
     // The listing of path ended (answered or failed): it is no longer in flight, unless it
     // was replaced by a newer one.
     void listingEnded(const QString &path, const MNetworkRequest &request);

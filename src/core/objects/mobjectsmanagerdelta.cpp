@@ -460,14 +460,18 @@ void MObjectsManagerPrivate::applyAdded(MStorageObject object, DeltaChanges *cha
     object = withCacheState(object);
     if (listingsCache.updateObject(object, false)) {
         changes->add(object);
+        if (object.type() == MStorageObject::Directory)
+            reportedNewFolders.insert(remotePath(object.fullPath()));
         return;
     }
 
     // The folder was never listed: its folders up to a listed one are reported new, top-most
-    // first, and the folder is listed, which reports the object.
+    // first, and the folder is listed, which reports the object. One reported new already,
+    // by an earlier slice or reply, is not new again.
     MStorageObjectList ancestors;
     QString current = remotePath(object.basePath());
-    while (current != QLatin1String("/") && !listingsCache.contains(current)) {
+    while (current != QLatin1String("/") && !listingsCache.contains(current) &&
+           !reportedNewFolders.contains(current)) {
         const QString parent = parentPath(current);
         MStorageObject folder(parent, current.mid(current.lastIndexOf(QLatin1Char('/')) + 1));
         folder.setType(MStorageObject::Directory);
@@ -479,6 +483,7 @@ void MObjectsManagerPrivate::applyAdded(MStorageObject object, DeltaChanges *cha
         listingsCache.updateObject(folder, false);
         // Two new files of one new folder report the folder once.
         changes->add(folder);
+        reportedNewFolders.insert(remotePath(folder.fullPath()));
     }
     q->listObjects(object.basePath(), true, QVariant());
 }
@@ -498,6 +503,7 @@ void MObjectsManagerPrivate::applyDeleted(const QString &path, const MStorageObj
         return;
     }
     listingsCache.takeObject(path);
+    reportedNewFolders.remove(path);
     changes->deleted.append(object);
 }
 

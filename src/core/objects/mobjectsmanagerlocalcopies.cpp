@@ -14,6 +14,9 @@
 
 bool MObjectsManagerPrivate::sendInternalListing(const QString &directory)
 {
+    const QString key = remotePath(directory);
+    if (pendingListings.contains(key))
+        return true;
     bool ok = false;
     const MNetworkRequest request = TolvoApp::instance()->createActionRequest(
         QVariant(directory), Tolvo::ListObjects, QVariant(), &ok, true);
@@ -22,7 +25,7 @@ bool MObjectsManagerPrivate::sendInternalListing(const QString &directory)
                                  << "not sent: not signed in, or its path was refused.";
         return false;
     }
-    jsonManager->sendRequest(request);
+    pendingListings.insert(key, jsonManager->sendRequest(request));
     return true;
 }
 

@@ -100,6 +100,9 @@ void MObjectsManagerPrivate::objectArrivedForRequest(const QVariant &body,
     }
     const QVariant userData = info.value(MObjectRequestUserDataKey);
     const QString requestPath = remotePath(info.value(ReqPathKey).toString());
+    // A caller that joined an internal listing hears its reply.
+    const bool internal = info.value(MObjectRequestIsInternalKey).toBool() &&
+                          !reportedListings.contains(request.requestId());
     // Cleared first, so that a listener may list the path again from inside a signal.
     if (action == Tolvo::ListObjects)
         listingEnded(requestPath, request);
@@ -109,13 +112,11 @@ void MObjectsManagerPrivate::objectArrivedForRequest(const QVariant &body,
     const bool jsonObject = body.userType() == QMetaType::QJsonObject;
     if (body.canConvert<MDecodedListing>() && body.userType() == qMetaTypeId<MDecodedListing>()) {
         const MDecodedListing listing = body.value<MDecodedListing>();
-        handleListing(listing.body, userData, info.value(MObjectRequestIsInternalKey).toBool(),
-                      &listing);
+        handleListing(listing.body, userData, internal, &listing);
         return;
     }
     if (jsonObject && action == Tolvo::ListObjects && (status == 200 || status == 101)) {
-        handleListing(body.toJsonObject(), userData,
-                      info.value(MObjectRequestIsInternalKey).toBool());
+        handleListing(body.toJsonObject(), userData, internal);
         return;
     }
     const QVariantMap response = jsonObject ? body.toJsonObject().toVariantMap() : body.toMap();
@@ -325,6 +326,7 @@ void MObjectsManagerPrivate::handleListing(const QJsonObject &body, const QVaria
     const QString basePath = body.value(QStringLiteral("base_path")).toString();
     if (objects.isEmpty() && !basePath.isEmpty())
         listingsCache.forgetListing(basePath);
+    reportedNewFolders.remove(remotePath(basePath));
     if (decoded)
         listingsCache.storeListing(decoded->cached);
     else
