@@ -52,6 +52,21 @@ grep -q 'int64 3' "$work/launcher.log" || fail "the launcher never got the count
 urgency=$(xprop -id "$main" WM_HINTS 2>/dev/null | grep -i urgen || echo "no urgency hint (the window is in front)")
 screenshot window "$main"
 
+# Each person's row down the sidebar, found by the window's title: reading the three chats.
+for who in $writers; do
+    for y in $(seq 30 6 500); do
+        xdotool mousemove --window "$main" 80 "$y" click 1
+        sleep 0.3
+        [ "$(xdotool getwindowname "$main")" = "$who" ] && break
+    done
+    [ "$(xdotool getwindowname "$main")" = "$who" ] || fail "the chat of $who did not open"
+done
+for _ in $(seq 50); do
+    grep -q 'int64 0' "$work/launcher.log" && break
+    sleep 0.2
+done
+grep -q 'int64 0' "$work/launcher.log" || fail "the launcher count was not cleared"
+
 {
     echo "Launcher entry updates sent on the session bus (count, count-visible):"
     python3 -c '
