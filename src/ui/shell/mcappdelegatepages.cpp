@@ -215,9 +215,11 @@ void MCAppDelegate::updateWindowTitle()
     MCManager *hub = MCManager::sharedManager();
     if (!m_window)
         return;
-    // The window's icon follows the place shown, at the size of a title's picture.
+    // The window's icon follows the place shown, at the size of a title's picture. The window
+    // manager also shows it in the task list: a place without a picture has the program's.
     const auto setIcon = [this](const QIcon &icon) {
-        m_window->setWindowIcon(icon.isNull() ? QIcon() : QIcon(icon.pixmap(16, 16)));
+        m_window->setWindowIcon(icon.isNull() ? QApplication::windowIcon()
+                                              : QIcon(icon.pixmap(16, 16)));
     };
     const QString location = hub->notBrowsablePath();
     if (!location.isEmpty()) {
@@ -227,7 +229,7 @@ void MCAppDelegate::updateWindowTitle()
                                            .replace(QLatin1String("[*]"), QLatin1String("[*][*]"))
                                      : pageTitle(location));
         m_window->setWindowFilePath(QString());
-        // A group's chat has the group picture, a person's none.
+        // A group's chat has the group picture, a person's none of its own.
         if (!entity)
             setIcon(MCPages::icon(location));
         else if (qobject_cast<const MCGroup *>(entity))
