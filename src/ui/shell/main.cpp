@@ -1,6 +1,7 @@
 #include "bundlevalues.h"
 #include "canberrasoundplayer.h"
 #include "dbusdesktopnotifier.h"
+#include "dbuslauncherbadge.h"
 #include "heapsettings.h"
 #include "mcappdelegate.h"
 #include "mcshellservices.h"
@@ -75,6 +76,7 @@ int main(int argc, char *argv[])
     XdgAutostart autostart(bundle.identifier(), QCoreApplication::applicationFilePath(),
                            bundle.name());
     CanberraSoundPlayer sounds(bundle.name(), bundle.identifier());
+    DBusLauncherBadge badge(bundle.identifier());
     DBusDesktopNotifier notifier(bundle.name(), bundle.identifier(), bundle.identifier());
     NullUpdater updater;
     SystemClock clock;
@@ -87,6 +89,7 @@ int main(int argc, char *argv[])
     services.alerts = &alerts;
     services.autostart = &autostart;
     services.sounds = &sounds;
+    services.badge = &badge;
     services.notifier = &notifier;
     services.updater = &updater;
     services.clock = &clock;

@@ -226,6 +226,9 @@ private:
     void connectViewChoices();
     // The contacts page, the sidebar's people and the Send to menus, wired to the hub.
     void setUpPeople();
+    // The number of chats with unread messages changed: the launcher badge shows it, and a
+    // rise asks for the user's attention (with a sound when sounds are on).
+    void dockNotificationsHandler();
     void viewOptionsShown(bool shown);
     void accountSizesNotification(const MOPostedNotification &notification);
     // Connects the menus' Get Info and Quick Look and the views' selections to the windows.

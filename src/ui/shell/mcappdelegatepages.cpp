@@ -21,11 +21,13 @@
 #include "sharelinks/mcsharelinkscontroller.h"
 
 #include <QSlider>
+#include <QStyle>
 
 #include "mccontact.h"
 #include "mcgroup.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QLabel>
 
 namespace {
@@ -213,6 +215,12 @@ void MCAppDelegate::updateWindowTitle()
     MCManager *hub = MCManager::sharedManager();
     if (!m_window)
         return;
+    // The window's icon follows the place shown, at the size of a title's picture. The window
+    // manager also shows it in the task list: a place without a picture has the program's.
+    const auto setIcon = [this](const QIcon &icon) {
+        m_window->setWindowIcon(icon.isNull() ? QApplication::windowIcon()
+                                              : QIcon(icon.pixmap(16, 16)));
+    };
     const QString location = hub->notBrowsablePath();
     if (!location.isEmpty()) {
         const MCSocialEntity *entity = hub->entityForTitle(location);
@@ -221,6 +229,14 @@ void MCAppDelegate::updateWindowTitle()
                                            .replace(QLatin1String("[*]"), QLatin1String("[*][*]"))
                                      : pageTitle(location));
         m_window->setWindowFilePath(QString());
+        // A group's chat has the group picture, a person's none of its own.
+        if (!entity)
+            setIcon(MCPages::icon(location));
+        else if (qobject_cast<const MCGroup *>(entity))
+            setIcon(QIcon::fromTheme(QStringLiteral("system-users"),
+                                     QApplication::style()->standardIcon(QStyle::SP_DirIcon)));
+        else
+            setIcon(QIcon());
         return;
     }
     const MCNodePtr node = hub->currentNode();
@@ -232,5 +248,6 @@ void MCAppDelegate::updateWindowTitle()
                              .replace(QLatin1String("[*]"), QLatin1String("[*][*]"));
     m_window->setWindowTitle(root ? tr("Kerlo Home") : name);
     m_window->setWindowFilePath(root ? QString() : node->fileName());
+    setIcon(root ? MCPages::icon(QStringLiteral("home")) : node->fileIcon());
     m_window->enclosingFolderAction()->setEnabled(!root);
 }

@@ -1,13 +1,18 @@
-// The people half of the application delegate: the contacts page and the Send to menus.
+// The people half of the application delegate: the contacts page, the Send to menus and the
+// launcher badge of unread chats.
 #include "mcappdelegate.h"
 
+#include "launcherbadge.h"
 #include "mcbrowsableviewcontroller.h"
+#include "mcchatsupport.h"
 #include "mccontactsviewcontroller.h"
 #include "mcmainwindow.h"
 #include "mcmanager.h"
 #include "mcmenuselection.h"
+#include "mcoptions.h"
 #include "mcsidebarcontroller.h"
 #include "mcsocialentity.h"
+#include "soundplayer.h"
 
 #include <QPushButton>
 
@@ -38,4 +43,24 @@ void MCAppDelegate::setUpPeople()
                     m_window->sidebar()->selectSidebarContact(entity);
                 });
     }
+    // Queued: the rooms one answer of the service brings are one rise of the count.
+    connect(&hub->chatSupport(), &MCChatSupport::dockNotificationsChanged, this,
+            &MCAppDelegate::dockNotificationsHandler, Qt::QueuedConnection);
+}
+
+void MCAppDelegate::dockNotificationsHandler()
+{
+    if (!m_services.badge)
+        return;
+    MCManager *hub = MCManager::sharedManager();
+    const int count = hub->chatSupport().dockNotifications().size();
+    const int previous = m_services.badge->count();
+    if (count != previous)
+        m_services.badge->setCount(count);
+    if (count <= previous)
+        return;
+    m_services.badge->requestAttention(m_window);
+    if (m_services.sounds &&
+        hub->options()->value(MCOptions::AppDelegate, MCOptions::SoundsEnabled).toBool())
+        m_services.sounds->play(QStringLiteral("invitation"));
 }

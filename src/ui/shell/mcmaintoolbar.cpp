@@ -6,6 +6,7 @@
 
 #include <QAction>
 #include <QButtonGroup>
+#include <QLabel>
 #include <QMenu>
 #include <QToolButton>
 
@@ -122,6 +123,16 @@ MCMainToolbar::MCMainToolbar(MCMenuAction *actionMenu, QWidget *parent)
                         tr("Share"), tr("Get a link to the selected file"));
     for (QToolButton *button : {m_quickLook, m_delete, m_share})
         button->setEnabled(false);
+
+    auto *stretch = new QWidget;
+    stretch->setObjectName(QStringLiteral("betaViewSpacer"));
+    stretch->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    addWidget(stretch);
+    m_betaView = new QLabel(tr("Beta"));
+    m_betaView->setObjectName(QStringLiteral("betaView"));
+    m_betaView->setTextFormat(Qt::PlainText);
+    m_betaView->setContentsMargins(6, 0, 6, 0);
+    addWidget(m_betaView);
 }
 
 QToolButton *MCMainToolbar::addButton(const QString &objectName, const QIcon &icon,

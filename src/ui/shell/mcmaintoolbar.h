@@ -7,6 +7,7 @@ class MCCleanUpByMenu;
 class MCMenuAction;
 class QAbstractButton;
 class QButtonGroup;
+class QLabel;
 class QMenu;
 class QToolButton;
 
@@ -45,6 +46,9 @@ public:
     QToolButton *popButtonShare() const { return m_share; }
     // The path pop-up's menu: its first item (the button's own icon) stays when it is refilled.
     QMenu *pathMenu() const { return m_pathMenu; }
+    // The window's accessory: at the toolbar's right end, as title bars belong to the window
+    // manager here.
+    QLabel *betaView() const { return m_betaView; }
 
 signals:
     void backForwardClicked(int direction);
@@ -70,6 +74,7 @@ private:
     QToolButton *m_path;
     QMenu *m_pathMenu;
     QToolButton *m_share;
+    QLabel *m_betaView;
 };
 
 #endif // MCMAINTOOLBAR_H

@@ -11,6 +11,7 @@ class AlertPresenter;
 class Autostart;
 class Clock;
 class DesktopNotifier;
+class LauncherBadge;
 class QuitRequests;
 class SingleInstance;
 class SoundPlayer;
@@ -24,6 +25,8 @@ struct MCShellServices
     AlertPresenter *alerts = nullptr;
     Autostart *autostart = nullptr;
     SoundPlayer *sounds = nullptr;
+    // Optional: the launcher entry's count of chats with unread messages.
+    LauncherBadge *badge = nullptr;
     // Optional: bubbles on the desktop for what arrives while the window is not in front.
     DesktopNotifier *notifier = nullptr;
     Updater *updater = nullptr;

@@ -118,6 +118,7 @@ void Shell::launch(const QString &apiRoot, const QStringList &arguments)
     services.alerts = &alerts;
     services.autostart = autostart.get();
     services.sounds = &sounds;
+    services.badge = &badge;
     services.updater = &updater;
     services.clock = &clock;
     services.quitRequests = &quitRequests;

@@ -7,6 +7,7 @@
 #include "mcappdelegate.h"
 #include "nullupdater.h"
 #include "quitrequests.h"
+#include "recordinglauncherbadge.h"
 #include "recordingsoundplayer.h"
 #include "scriptedalertpresenter.h"
 #include "xdgautostart.h"
@@ -66,6 +67,7 @@ public:
     MCAppDelegate *delegate() const { return m_delegate.get(); }
     ScriptedAlertPresenter alerts;
     RecordingSoundPlayer sounds;
+    RecordingLauncherBadge badge;
     NullUpdater updater;
     ManualClock clock;
     QuitRequests quitRequests;
