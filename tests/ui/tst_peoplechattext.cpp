@@ -298,8 +298,18 @@ void TestPeopleChatText::longMessagesAreLaidOutInPartAndCopiedWhole()
 
     // A drag from the start of the megabyte to past its ellipsis copies the whole of it.
     QApplication::clipboard()->clear();
-    MCChatTextView *first = cellOf(rowWithText(rows(), megabyte))->textView();
-    QVERIFY(first->height() < table()->viewport()->height());
+    const int megabyteRow = rowWithText(rows(), megabyte);
+    MCChatTextView *first = cellOf(megabyteRow)->textView();
+    // The day row pinned at the top covers the text under it: the message starts below it.
+    const auto showBelowPinnedDay = [this, megabyteRow] {
+        const MCChatRowView *pinned = table()->floatingDateRow();
+        table()->verticalScrollBar()->setValue(table()->rowTop(megabyteRow) -
+                                               (pinned ? pinned->height() : 0));
+    };
+    showBelowPinnedDay();
+    QCOMPARE(table()->rowView(megabyteRow)->findChild<MCChatTextView *>(), first);
+    QVERIFY(first->mapTo(table()->viewport(), QPoint(0, first->height())).y() <
+            table()->viewport()->height());
     const QPoint start = pointAt(first, 0);
     // To the far end of its last line: past the ellipsis.
     drag(first, start, first,
@@ -309,7 +319,7 @@ void TestPeopleChatText::longMessagesAreLaidOutInPartAndCopiedWhole()
     QCOMPARE(QApplication::clipboard()->text(), first->text());
     QCOMPARE(QApplication::clipboard()->text().size(), first->text().size());
     // And on into the next message: the whole megabyte, then that message.
-    table()->verticalScrollBar()->setValue(table()->rowTop(rowWithText(rows(), megabyte)));
+    showBelowPinnedDay();
     auto *next = qobject_cast<MCChatTableCellView *>(
         table()->rowView(rowWithText(rows(), QStringLiteral("after the megabyte"))));
     QVERIFY(next && next->geometry().bottom() <
