@@ -323,6 +323,11 @@ void TestShareLinks::accountButtonPopsUpTheAccount()
     QCOMPARE(shown, QStringList{account->text()});
     QVERIFY(shown.first().contains(QString::fromLatin1(DemoEmail)));
     QVERIFY(checked);
+    // The offscreen platform leaves the closed menu the active window; the window manager gives
+    // the main window back, and its keys work again.
+    QTRY_VERIFY(!QApplication::activePopupWidget());
+    account->window()->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(account->window()));
 }
 
 MCIconController *TestShareLinks::icons() const
