@@ -6,6 +6,7 @@
 // history.
 #include "iconviewsteps.h"
 #include "kerlolocal.h"
+#include "mcabstractobjectnode.h"
 #include "mcappdelegate.h"
 #include "mcbottomviewcontroller.h"
 #include "mcclicktextfield.h"
@@ -510,12 +511,24 @@ void TestBrowserIconView::failedListingOfAFullFolderCountsOnlyWhatIsShown()
     QLabel *label = icons()->loadStateLabel();
     const QLabel *status = m_shell.delegate()->bottomViewController()->infoTextField();
     clickSidebar(QStringLiteral("Home"));
-    QTRY_VERIFY(showsFolder(QStringLiteral("Kerlo Home"), QStringLiteral("Four")));
+    QTRY_VERIFY_WITH_TIMEOUT(showsFolder(QStringLiteral("Kerlo Home"), QStringLiteral("Four")),
+                             20000);
     // Listed afresh, "/" tells that the folder holds four.
     QVERIFY(m_server.clearRequests());
     window()->reloadAction()->trigger();
-    QTRY_VERIFY(countRequests(m_server.requests(), QStringLiteral("/api/v1/objects/list")) > 0);
-    QTest::qWait(500); // for the listing to be applied; a later one only makes the case easier
+    QTRY_VERIFY_WITH_TIMEOUT(
+        countRequests(m_server.requests(), QStringLiteral("/api/v1/objects/list")) > 0, 20000);
+    // Applied once the view's node of the folder holds the listing's count.
+    const auto fourHeld = [this] {
+        const QAbstractItemModel *model = icons()->collectionView()->model();
+        const QModelIndexList rows = model->match(model->index(0, 0), Qt::DisplayRole,
+                                                  QStringLiteral("Four"), 1, Qt::MatchExactly);
+        const MCNodePtr four =
+            rows.isEmpty() ? MCNodePtr()
+                           : rows.first().data(MCIconItemModel::NodeRole).value<MCNodePtr>();
+        return four && four->childrenCount() == 4;
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(fourHeld(), 20000);
 
     enterFolder(QStringLiteral("Four"));
     QTRY_COMPARE(window()->windowTitle(), QStringLiteral("Four"));
