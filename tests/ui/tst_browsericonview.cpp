@@ -511,8 +511,10 @@ void TestBrowserIconView::failedListingOfAFullFolderCountsOnlyWhatIsShown()
     QLabel *label = icons()->loadStateLabel();
     const QLabel *status = m_shell.delegate()->bottomViewController()->infoTextField();
     clickSidebar(QStringLiteral("Home"));
-    QTRY_VERIFY_WITH_TIMEOUT(showsFolder(QStringLiteral("Kerlo Home"), QStringLiteral("Four")),
-                             20000);
+    QTRY_VERIFY2_WITH_TIMEOUT(showsFolder(QStringLiteral("Kerlo Home"), QStringLiteral("Four")),
+                              qPrintable(window()->windowTitle() + QStringLiteral(": ") +
+                                         icons()->shownNames().join(QLatin1Char(','))),
+                              20000);
     // Listed afresh, "/" tells that the folder holds four.
     QVERIFY(m_server.clearRequests());
     window()->reloadAction()->trigger();
