@@ -201,13 +201,15 @@ QRect MCIconController::selectedRect() const
 MCNodeList MCIconController::getSelectedItems() const
 {
     MCNodeList selected;
-    QModelIndexList rows = m_collectionView->selectionModel()->selectedIndexes();
-    std::sort(rows.begin(), rows.end());
-    for (const QModelIndex &index : qAsConst(rows)) {
-        // A busy node (being renamed, created or uploaded) takes part in no action.
-        const MCNodePtr node = m_model->nodeAt(index);
-        if (node && !node->isBusy())
-            selected.append(node);
+    const QModelIndex root = m_collectionView->rootIndex();
+    for (const auto &span :
+         MCSelectedRows::spans(m_collectionView->selectionModel()->selection(), root)) {
+        for (int row = span.first; row <= span.second; ++row) {
+            // A busy node (being renamed, created or uploaded) takes part in no action.
+            const MCNodePtr node = m_model->nodeAt(m_model->index(row, 0, root));
+            if (node && !node->isBusy())
+                selected.append(node);
+        }
     }
     return selected;
 }
