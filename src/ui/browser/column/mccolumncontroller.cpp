@@ -304,8 +304,10 @@ MCNodeList MCColumnController::getSelectedItems() const
     for (const auto &span :
          MCSelectedRows::spans(m_browser->selectionModel()->selection(), folder)) {
         for (int row = span.first; row <= span.second; ++row) {
-            const MCNodePtr node = m_model->nodeAt(m_model->index(row, 0, folder));
-            if (node && !node->isBusy())
+            // Rows being transferred take part in no selection, though a run covers them.
+            const QModelIndex index = m_model->index(row, 0, folder);
+            const MCNodePtr node = m_model->nodeAt(index);
+            if (node && !node->isBusy() && (m_model->flags(index) & Qt::ItemIsSelectable))
                 selected.append(node);
         }
     }
