@@ -36,6 +36,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
+#include <QSet>
 #include <QSettings>
 #include <QSlider>
 #include <QStandardItemModel>
@@ -433,6 +434,24 @@ void TestBrowserViews::switchingKeepsFolderAndSelection()
     QCOMPARE(grid->selectionModel()->selection().size(), 1);
     pressViewKey(2);
     QTRY_VERIFY(columns()->isVisible());
+
+    // Select all in a column takes each of its items once, though the model has more columns.
+    MCNodeTreeModel *model = columns()->treeModel();
+    QAbstractItemView *photos = nullptr;
+    for (QAbstractItemView *column : columns()->browser()->findChildren<QAbstractItemView *>()) {
+        if (column->isVisible() && column->model() == model &&
+            column->rootIndex() == model->indexOfPath("/Photos"))
+            photos = column;
+    }
+    QVERIFY(photos);
+    QTest::mouseClick(photos->viewport(), Qt::LeftButton, {},
+                      photos->visualRect(model->indexOfPath("/Photos/Sunset.jpg")).center());
+    QTRY_COMPARE(MCManager::sharedManager()->selectedCount(), 1);
+    QTest::keyClick(photos, Qt::Key_A, Qt::ControlModifier);
+    QCOMPARE(MCManager::sharedManager()->selectedCount(), count);
+    const QStringList all = names(columns()->getSelectedItems());
+    QCOMPARE(all.size(), count);
+    QCOMPARE(QSet<QString>(all.begin(), all.end()).size(), count);
 }
 
 void TestBrowserViews::columnClicksBesideRowsAndOnTransferringRows()

@@ -1,5 +1,6 @@
 #include "mciconcontroller.h"
 
+#include "mcicongridview.h"
 #include "mciconitemdelegate.h"
 #include "mciconitemmodel.h"
 #include "mciconkeyhandler.h"
@@ -7,6 +8,7 @@
 #include "mcmanager.h"
 #include "mcoptions.h"
 #include "mcpreviewgenerator.h"
+#include "mcselectedrows.h"
 
 #include <QItemSelectionModel>
 #include <QListView>
@@ -35,7 +37,7 @@ MCIconController::MCIconController(MOObjectsManager *objectsManager, MCOptions *
                                    MCPreviewGenerator *previews, QWidget *parent)
     : MCBrowsableViewController(objectsManager, parent)
     , m_options(options)
-    , m_collectionView(new QListView(this))
+    , m_collectionView(new MCIconGridView(this))
     , m_model(new MCIconItemModel(this))
     , m_delegate(new MCIconItemDelegate(this))
 {
@@ -57,10 +59,11 @@ MCIconController::MCIconController(MOObjectsManager *objectsManager, MCOptions *
     m_collectionView->setItemDelegate(m_delegate);
     m_model->setPreviewGenerator(previews);
 
-    connect(
-        m_collectionView->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
-            emit selectedCountChanged(m_collectionView->selectionModel()->selectedIndexes().size());
-        });
+    connect(m_collectionView->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this] {
+                emit selectedCountChanged(
+                    MCSelectedRows::count(m_collectionView->selectionModel()->selection()));
+            });
     // Opening and naming in place.
     connect(m_collectionView, &QListView::doubleClicked, this, &MCIconController::doubleClick);
     auto *keys = new MCIconKeyHandler(m_collectionView);
@@ -198,13 +201,15 @@ QRect MCIconController::selectedRect() const
 MCNodeList MCIconController::getSelectedItems() const
 {
     MCNodeList selected;
-    QModelIndexList rows = m_collectionView->selectionModel()->selectedIndexes();
-    std::sort(rows.begin(), rows.end());
-    for (const QModelIndex &index : qAsConst(rows)) {
-        // A busy node (being renamed, created or uploaded) takes part in no action.
-        const MCNodePtr node = m_model->nodeAt(index);
-        if (node && !node->isBusy())
-            selected.append(node);
+    const QModelIndex root = m_collectionView->rootIndex();
+    for (const auto &span :
+         MCSelectedRows::spans(m_collectionView->selectionModel()->selection(), root)) {
+        for (int row = span.first; row <= span.second; ++row) {
+            // A busy node (being renamed, created or uploaded) takes part in no action.
+            const MCNodePtr node = m_model->nodeAt(m_model->index(row, 0, root));
+            if (node && !node->isBusy())
+                selected.append(node);
+        }
     }
     return selected;
 }

@@ -10,6 +10,7 @@
 #include "mcnodetreemodel.h"
 #include "mcoptions.h"
 #include "mcremotepath.h"
+#include "mcselectedrows.h"
 
 #include <QMenu>
 #include <QMouseEvent>
@@ -298,13 +299,17 @@ MCNodeList MCColumnController::getSelectedItems() const
     MCNodeList selected;
     // The folders along the path stay highlighted in their columns: the selection is what is
     // selected in the column of the current item.
+    // Each row once, though a row's selection spans the model's columns.
     const QModelIndex folder = m_browser->currentIndex().parent();
-    for (const QModelIndex &index : m_browser->selectionModel()->selectedIndexes()) {
-        if (index.parent() != folder)
-            continue;
-        const MCNodePtr node = m_model->nodeAt(index);
-        if (node && !node->isBusy())
-            selected.append(node);
+    for (const auto &span :
+         MCSelectedRows::spans(m_browser->selectionModel()->selection(), folder)) {
+        for (int row = span.first; row <= span.second; ++row) {
+            // Rows being transferred take part in no selection, though a run covers them.
+            const QModelIndex index = m_model->index(row, 0, folder);
+            const MCNodePtr node = m_model->nodeAt(index);
+            if (node && !node->isBusy() && (m_model->flags(index) & Qt::ItemIsSelectable))
+                selected.append(node);
+        }
     }
     return selected;
 }

@@ -7,6 +7,7 @@
 #include "mclistnamedelegate.h"
 #include "mcnodetreemodel.h"
 #include "mcoptions.h"
+#include "mcselectedrows.h"
 #include "mcsizefieldcell.h"
 #include "moobjectsmanager.h"
 
@@ -97,7 +98,8 @@ MCListController::MCListController(MOObjectsManager *objectsManager, MCOptions *
 
     connect(m_outlineView->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
         if (!isHidden())
-            emit selectedCountChanged(m_outlineView->selectionModel()->selectedRows().size());
+            emit selectedCountChanged(
+                MCSelectedRows::count(m_outlineView->selectionModel()->selection()));
     });
     connect(m_outlineView, &QTreeView::expanded, this, &MCListController::expanded);
     connect(m_outlineView, &QTreeView::doubleClicked, this, &MCListController::doubleClick);

@@ -1,0 +1,56 @@
+#include "mcselectedrows.h"
+
+#include <QHash>
+
+#include <algorithm>
+
+namespace {
+
+using Spans = QVector<QPair<int, int>>;
+
+// Overlapping and touching spans made one.
+Spans merged(Spans spans)
+{
+    std::sort(spans.begin(), spans.end());
+    Spans out;
+    for (const auto &span : qAsConst(spans)) {
+        if (!out.isEmpty() && span.first <= out.last().second + 1)
+            out.last().second = std::max(out.last().second, span.second);
+        else
+            out.append(span);
+    }
+    return out;
+}
+
+} // namespace
+
+namespace MCSelectedRows {
+
+QVector<QPair<int, int>> spans(const QItemSelection &selection, const QModelIndex &parent,
+                               int column)
+{
+    Spans found;
+    for (const QItemSelectionRange &range : selection) {
+        if (range.isValid() && range.left() <= column && column <= range.right() &&
+            range.parent() == parent)
+            found.append({range.top(), range.bottom()});
+    }
+    return merged(found);
+}
+
+int count(const QItemSelection &selection, int column)
+{
+    QHash<QModelIndex, Spans> byParent;
+    for (const QItemSelectionRange &range : selection) {
+        if (range.isValid() && range.left() <= column && column <= range.right())
+            byParent[range.parent()].append({range.top(), range.bottom()});
+    }
+    int rows = 0;
+    for (const Spans &spans : qAsConst(byParent)) {
+        for (const auto &span : merged(spans))
+            rows += span.second - span.first + 1;
+    }
+    return rows;
+}
+
+} // namespace MCSelectedRows
