@@ -558,28 +558,28 @@ void TestBrowserViews::listNamesAreDrawnByTheImageTextCell()
     QVERIFY(qobject_cast<MCListNameDelegate *>(
         outline->itemDelegateForColumn(MCNodeTreeModel::NameColumn)));
     MCManager::sharedManager()->changeToPath(QStringLiteral("/"), this);
-    QTRY_VERIFY_WITH_TIMEOUT(listRow("small.txt").isValid(), 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(listRow("big.txt").isValid(), 20000);
     // A file row, unselected and then selected: the view shows what the cell draws.
-    const QModelIndex small = listRow("small.txt");
-    QVERIFY(!small.data(Qt::DecorationRole).value<QIcon>().isNull());
+    const QModelIndex file = listRow("big.txt");
+    QVERIFY(!file.data(Qt::DecorationRole).value<QIcon>().isNull());
     MCImageTextCell cell;
     const auto painting = [&](QPainter *painter, const QStyleOptionViewItem &option) {
-        cell.paint(painter, option, small);
+        cell.paint(painter, option, file);
     };
     outline->clearSelection();
-    CellGrab::Result plain = CellGrab::grab(outline, small, painting);
+    CellGrab::Result plain = CellGrab::grab(outline, file, painting);
     QVERIFY(plain.seen);
     QCOMPARE(plain.shown, plain.expected);
     // Selected, the row's highlight is blended with the view's own: the delegate paints the
     // option the view gives it as the cell does.
-    outline->setCurrentIndex(small);
+    outline->setCurrentIndex(file);
     QAbstractItemDelegate *names = outline->itemDelegateForColumn(MCNodeTreeModel::NameColumn);
     const CellGrab::Result byDelegate =
-        CellGrab::grab(outline, small, [&](QPainter *painter, const QStyleOptionViewItem &option) {
+        CellGrab::grab(outline, file, [&](QPainter *painter, const QStyleOptionViewItem &option) {
             QVERIFY(option.state & QStyle::State_Selected);
-            names->paint(painter, option, small);
+            names->paint(painter, option, file);
         });
-    const CellGrab::Result byCell = CellGrab::grab(outline, small, painting);
+    const CellGrab::Result byCell = CellGrab::grab(outline, file, painting);
     QCOMPARE(byDelegate.expected, byCell.expected);
     QVERIFY(byCell.expected != plain.expected);
 }
