@@ -4,6 +4,7 @@
 // renames in place; the column view browses into folders and previews a selected file with its
 // properties; the View Options window edits the options of the view shown, and they are read
 // back from the settings file as a restart reads them.
+#include "cellgrab.h"
 #include "column/mcbrowser.h"
 #include "column/mccolumncontroller.h"
 #include "column/mcleafcontroller.h"
@@ -13,6 +14,8 @@
 #include "mcappdelegate.h"
 #include "mciconcontroller.h"
 #include "mciconnameeditor.h"
+#include "mcimagetextcell.h"
+#include "mclistnamedelegate.h"
 #include "mcmainwindow.h"
 #include "mcmanager.h"
 #include "mcmenunoselection.h"
@@ -59,6 +62,7 @@ private slots:
     void switchingKeepsFolderAndSelection();
     void columnClicksBesideRowsAndOnTransferringRows();
     void viewOptionsFollowTheShownViewAndAreStored();
+    void listNamesAreDrawnByTheImageTextCell();
 
 private:
     MCMainWindow *window() const { return m_shell.delegate()->mainWindow(); }
@@ -589,6 +593,40 @@ void TestBrowserViews::viewOptionsFollowTheShownViewAndAreStored()
     MCColumnController nextColumns(nullptr, &restored, nullptr);
     QVERIFY(!nextColumns.isPreviewColumnShown());
     QCOMPARE(restored.value(MCOptions::IconController, "IconSize").toInt(), 512);
+}
+
+void TestBrowserViews::listNamesAreDrawnByTheImageTextCell()
+{
+    pressViewKey(1);
+    QTRY_VERIFY(list()->isVisible());
+    QTreeView *outline = list()->outlineView();
+    QVERIFY(qobject_cast<MCListNameDelegate *>(
+        outline->itemDelegateForColumn(MCNodeTreeModel::NameColumn)));
+    MCManager::sharedManager()->changeToPath(QStringLiteral("/"), this);
+    QTRY_VERIFY_WITH_TIMEOUT(listRow("big.txt").isValid(), 20000);
+    // A file row, unselected and then selected: the view shows what the cell draws.
+    const QModelIndex file = listRow("big.txt");
+    QVERIFY(!file.data(Qt::DecorationRole).value<QIcon>().isNull());
+    MCImageTextCell cell;
+    const auto painting = [&](QPainter *painter, const QStyleOptionViewItem &option) {
+        cell.paint(painter, option, file);
+    };
+    outline->clearSelection();
+    CellGrab::Result plain = CellGrab::grab(outline, file, painting);
+    QVERIFY(plain.seen);
+    QCOMPARE(plain.shown, plain.expected);
+    // Selected, the row's highlight is blended with the view's own: the delegate paints the
+    // option the view gives it as the cell does.
+    outline->setCurrentIndex(file);
+    QAbstractItemDelegate *names = outline->itemDelegateForColumn(MCNodeTreeModel::NameColumn);
+    const CellGrab::Result byDelegate =
+        CellGrab::grab(outline, file, [&](QPainter *painter, const QStyleOptionViewItem &option) {
+            QVERIFY(option.state & QStyle::State_Selected);
+            names->paint(painter, option, file);
+        });
+    const CellGrab::Result byCell = CellGrab::grab(outline, file, painting);
+    QCOMPARE(byDelegate.expected, byCell.expected);
+    QVERIFY(byCell.expected != plain.expected);
 }
 
 int main(int argc, char **argv)

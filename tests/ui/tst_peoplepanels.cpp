@@ -3,6 +3,7 @@
 // group-creation window reaches the service, is listed and carries messages; the side panel
 // lists a conversation's files, its links (web and mail only) and its people; every name from
 // the service stays plain text.
+#include "cellgrab.h"
 #include "hostilenames.h"
 #include "kerlolocal.h"
 #include "mcaddpeoplecontroller.h"
@@ -16,6 +17,8 @@
 #include "mcchatlinkscontroller.h"
 #include "mcchatlinksmodel.h"
 #include "mcchatviewcontroller.h"
+#include "mccheckboxcelldelegate.h"
+#include "mccheckboxcellview.h"
 #include "mccontact.h"
 #include "mcgroup.h"
 #include "mcgroupcreationcontroller.h"
@@ -303,6 +306,16 @@ void TestPeoplePanels::pickerExclusionsAndPanel()
              CalEmail);
 
     clickRow(picker.tableView(), 0, MCAddPeopleModel::People);
+    // The ticked box is the check cell's drawing.
+    QVERIFY(qobject_cast<MCCheckboxCellDelegate *>(
+        picker.tableView()->itemDelegateForColumn(MCAddPeopleModel::Check)));
+    const QModelIndex check = picker.tableView()->model()->index(0, MCAddPeopleModel::Check);
+    const auto painting = [&](QPainter *painter, const QStyleOptionViewItem &option) {
+        MCCheckboxCellView::paint(painter, option, Qt::Checked);
+    };
+    const CellGrab::Result ticked = CellGrab::grab(picker.tableView(), check, painting);
+    QVERIFY(ticked.seen);
+    QCOMPARE(ticked.shown, ticked.expected);
     picker.showPanel();
     QVERIFY(picker.panelWindow()->isVisible());
     QCOMPARE(picker.panelTextField()->placeholderText(), QStringLiteral("Group name..."));

@@ -2,10 +2,12 @@
 // click on a place showing its page with the row following the history, the Transfers badge
 // counting running transfers as they run, drops on "Home" (local files uploaded to the root,
 // remote items moved there) and on a person, and the names of people shown as plain text.
+#include "cellgrab.h"
 #include "iconviewsteps.h"
 #include "localfiles.h"
 #include "mcappdelegate.h"
 #include "mciconcontroller.h"
+#include "mciconfieldcell.h"
 #include "mcmainwindow.h"
 #include "mcmanager.h"
 #include "mcoutlineviewsidebar.h"
@@ -32,6 +34,7 @@ private slots:
     void placesShowTheirPagesAndFollowTheHistory();
     void peopleAreListedSortedAsPlainText();
     void dropsOnHomeUploadOrMoveAndTheBadgeCountsThem();
+    void rowsAreDrawnByTheIconFieldCell();
 
 private:
     MCMainWindow *window() const { return m_shell.delegate()->mainWindow(); }
@@ -273,6 +276,40 @@ void TestSidebar::dropsOnHomeUploadOrMoveAndTheBadgeCountsThem()
 }
 
 // A folder of its own: suites running side by side never share a support folder.
+void TestSidebar::rowsAreDrawnByTheIconFieldCell()
+{
+    QTreeView *outline = sidebar()->outlineView();
+    auto *delegate = qobject_cast<MCSidebarBadgeDelegate *>(outline->itemDelegate());
+    QVERIFY(delegate);
+    // A place (small icon) and a person (the big one), without badges: the row shows what the
+    // cell draws, selected or not.
+    QObject pat;
+    sidebar()->updateSocial({{"pat", "Pat", false, &pat}});
+    const QModelIndex person = row("Pat");
+    QVERIFY(person.isValid());
+    const QModelIndex home = row("Home");
+    QCOMPARE(delegate->cellFor(home)->iconSide(), 14);
+    QCOMPARE(delegate->cellFor(person)->iconSide(), 28);
+    MCIconFieldCell placeCell;
+    MCIconFieldCell personCell;
+    personCell.setBigIcon(true);
+    for (const QModelIndex &index : {home, person}) {
+        MCIconFieldCell &cell = index == home ? placeCell : personCell;
+        const auto painting = [&](QPainter *painter, const QStyleOptionViewItem &option) {
+            cell.paint(painter, option, index);
+        };
+        const CellGrab::Result result = CellGrab::grab(outline, index, painting);
+        QVERIFY(result.seen);
+        QCOMPARE(result.shown, result.expected);
+    }
+    QVERIFY(click("Home"));
+    const CellGrab::Result selected =
+        CellGrab::grab(outline, home, [&](QPainter *painter, const QStyleOptionViewItem &option) {
+            placeCell.paint(painter, option, home);
+        });
+    QCOMPARE(selected.shown, selected.expected);
+}
+
 int main(int argc, char **argv)
 {
     isolateEnvironment();

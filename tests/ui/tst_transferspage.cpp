@@ -2,6 +2,7 @@
 // shows its live texts, is paused, resumed and cancelled with the page's buttons while the
 // counters follow the engine; the log rows and the filter; the console lists failures with
 // its filter and stays bounded. Also the row statistics on their own.
+#include "cellgrab.h"
 #include "hostilenames.h"
 #include "kerlolocal.h"
 #include "mcappdelegate.h"
@@ -16,6 +17,7 @@
 #include "mctablequeuecontroller.h"
 #include "mctablequeuedelegate.h"
 #include "mctablequeuemodel.h"
+#include "mctablequeuestopcell.h"
 #include "moconstants.h"
 #include "monotificationcenter.h"
 #include "monotificationmanager.h"
@@ -57,6 +59,8 @@ private:
     // The tooltip the row's button shows under the pointer.
     QString buttonToolTip(const MCOperation *row, MCTableQueueDelegate::Button button);
     bool clickButton(const MCOperation *row, MCTableQueueDelegate::Button button);
+    // The row's button cell as the page shows it, and as MCTableQueueStopCell paints it.
+    CellGrab::Result grabButtons(const MCOperation *row);
     QString writeFile(const QString &name, qint64 size);
     void showPage(QWidget *page);
 
@@ -235,6 +239,17 @@ bool TestTransfersPage::clickButton(const MCOperation *row, MCTableQueueDelegate
     return true;
 }
 
+CellGrab::Result TestTransfersPage::grabButtons(const MCOperation *row)
+{
+    const QModelIndex index = shownIndex(row, MCTableQueueModel::InteractionColumn);
+    QTableView *view = m_page->tableView();
+    view->scrollTo(index);
+    const QString pause = index.data(MCTableQueueModel::PauseButtonRole).toString();
+    return CellGrab::grab(view, index, [&](QPainter *painter, const QStyleOptionViewItem &option) {
+        MCTableQueueStopCell::paint(painter, option, pause, -1, true, true);
+    });
+}
+
 void TestTransfersPage::heldUploadIsPausedResumedAndCancelledFromThePage()
 {
     showPage(m_page);
@@ -271,6 +286,10 @@ void TestTransfersPage::heldUploadIsPausedResumedAndCancelledFromThePage()
              QStringLiteral("Pause transfer"));
     QCOMPARE(buttonToolTip(row, MCTableQueueDelegate::AbortButton),
              QStringLiteral("Abort transfer"));
+    // The buttons are the cell's drawing.
+    const CellGrab::Result running = grabButtons(row);
+    QVERIFY(running.seen);
+    QCOMPARE(running.shown, running.expected);
 
     // Pause: the row says so at once, and is paused when the engine says it is.
     QVERIFY(clickButton(row, MCTableQueueDelegate::PauseButton));
@@ -283,6 +302,9 @@ void TestTransfersPage::heldUploadIsPausedResumedAndCancelledFromThePage()
              QStringLiteral("resume"));
     QCOMPARE(buttonToolTip(row, MCTableQueueDelegate::PauseButton),
              QStringLiteral("Resume transfer"));
+    const CellGrab::Result paused = grabButtons(row);
+    QCOMPARE(paused.shown, paused.expected);
+    QVERIFY(paused.shown != running.shown);
     QCOMPARE(hub->currentUploadsCount(), qint64(1)); // paused, not finished
 
     // Resume: the rest goes through and the row completes.

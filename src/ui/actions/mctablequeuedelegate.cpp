@@ -2,59 +2,18 @@
 
 #include "mcoperation.h"
 #include "mctablequeuemodel.h"
+#include "mctablequeuestopcell.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
-#include <QMouseEvent>
 #include <QHelpEvent>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QToolTip>
-#include <QPainterPath>
 
 namespace {
 
-constexpr int ButtonSide = 20;
 constexpr int RowHeight = 48;
-
-void drawGlyph(QPainter *painter, const QRect &rect, const QString &identifier, bool hovered,
-               bool enabled)
-{
-    // Our own artwork: a round button with the action's sign, coloured while hovered.
-    QColor fill = QColor(0xC8, 0xC8, 0xC8);
-    if (hovered && enabled) {
-        if (identifier == QLatin1String("abort"))
-            fill = QColor(0xE0, 0x4B, 0x3A);
-        else if (identifier == QLatin1String("resume"))
-            fill = QColor(0x3A, 0xA5, 0x5D);
-        else
-            fill = QColor(0xF0, 0xA0, 0x30);
-    }
-    painter->save();
-    painter->setRenderHint(QPainter::Antialiasing);
-    painter->setOpacity(enabled ? 1.0 : 0.4);
-    painter->setPen(Qt::NoPen);
-    painter->setBrush(fill);
-    painter->drawEllipse(rect.adjusted(1, 1, -1, -1));
-    painter->setBrush(Qt::white);
-    const QRectF inner = QRectF(rect).adjusted(6, 6, -6, -6);
-    if (identifier == QLatin1String("abort")) {
-        painter->setPen(QPen(Qt::white, 2.0, Qt::SolidLine, Qt::RoundCap));
-        painter->drawLine(inner.topLeft(), inner.bottomRight());
-        painter->drawLine(inner.topRight(), inner.bottomLeft());
-    } else if (identifier == QLatin1String("resume")) {
-        QPainterPath triangle;
-        triangle.moveTo(inner.left() + 1, inner.top());
-        triangle.lineTo(inner.right() + 1, inner.center().y());
-        triangle.lineTo(inner.left() + 1, inner.bottom());
-        triangle.closeSubpath();
-        painter->drawPath(triangle);
-    } else {
-        const qreal bar = inner.width() / 3.0;
-        painter->drawRect(QRectF(inner.left(), inner.top(), bar, inner.height()));
-        painter->drawRect(QRectF(inner.right() - bar, inner.top(), bar, inner.height()));
-    }
-    painter->restore();
-}
 
 } // namespace
 
@@ -64,9 +23,9 @@ MCTableQueueDelegate::MCTableQueueDelegate(QObject *parent)
 
 QRect MCTableQueueDelegate::buttonRect(const QRect &cell, Button button)
 {
-    const int top = cell.top() + (cell.height() - ButtonSide) / 2;
-    const int left = cell.left() + 4 + (button == AbortButton ? ButtonSide + 4 : 0);
-    return QRect(left, top, ButtonSide, ButtonSide);
+    return MCTableQueueStopCell::buttonRect(cell, button == AbortButton
+                                                      ? MCTableQueueStopCell::AbortButton
+                                                      : MCTableQueueStopCell::PauseButton);
 }
 
 QString MCTableQueueDelegate::identifierOf(const QModelIndex &index, Button button)
@@ -104,7 +63,7 @@ QSize MCTableQueueDelegate::sizeHint(const QStyleOptionViewItem &option,
     QSize size = QStyledItemDelegate::sizeHint(option, index);
     size.setHeight(RowHeight);
     if (index.column() == MCTableQueueModel::InteractionColumn)
-        size.setWidth(2 * ButtonSide + 12);
+        size.setWidth(MCTableQueueStopCell::cellWidth());
     return size;
 }
 
@@ -113,11 +72,11 @@ void MCTableQueueDelegate::paint(QPainter *painter, const QStyleOptionViewItem &
 {
     switch (index.column()) {
     case MCTableQueueModel::InteractionColumn: {
-        QStyleOptionViewItem background = option;
-        initStyleOption(&background, QModelIndex());
-        QApplication::style()->drawPrimitive(QStyle::PE_PanelItemViewItem, &background, painter,
-                                             option.widget);
-        paintButtons(painter, option, index);
+        const bool shown = index.data(MCTableQueueModel::ButtonsVisibleRole).toBool();
+        const int hovered = m_hoveredIndex == index ? m_hoveredButton : -1;
+        MCTableQueueStopCell::paint(
+            painter, option, shown ? identifierOf(index, PauseButton) : QString(), hovered,
+            isButtonEnabled(index, PauseButton), isButtonEnabled(index, AbortButton));
         return;
     }
     case MCTableQueueModel::StatusColumn: {
@@ -136,18 +95,6 @@ void MCTableQueueDelegate::paint(QPainter *painter, const QStyleOptionViewItem &
         QStyledItemDelegate::paint(painter, centred, index);
         return;
     }
-    }
-}
-
-void MCTableQueueDelegate::paintButtons(QPainter *painter, const QStyleOptionViewItem &option,
-                                        const QModelIndex &index) const
-{
-    if (!index.data(MCTableQueueModel::ButtonsVisibleRole).toBool())
-        return;
-    for (Button button : {PauseButton, AbortButton}) {
-        const bool hovered = m_hoveredIndex == index && m_hoveredButton == button;
-        drawGlyph(painter, buttonRect(option.rect, button), identifierOf(index, button), hovered,
-                  isButtonEnabled(index, button));
     }
 }
 
@@ -235,7 +182,8 @@ bool MCTableQueueDelegate::editorEvent(QEvent *event, QAbstractItemModel *model,
 bool MCTableQueueDelegate::helpEvent(QHelpEvent *event, QAbstractItemView *view,
                                      const QStyleOptionViewItem &option, const QModelIndex &index)
 {
-    if (event->type() == QEvent::ToolTip && index.column() == MCTableQueueModel::InteractionColumn &&
+    if (event->type() == QEvent::ToolTip &&
+        index.column() == MCTableQueueModel::InteractionColumn &&
         index.data(MCTableQueueModel::ButtonsVisibleRole).toBool()) {
         for (Button button : {PauseButton, AbortButton}) {
             if (buttonRect(option.rect, button).contains(event->pos())) {

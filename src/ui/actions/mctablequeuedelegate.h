@@ -7,9 +7,9 @@
 class QAbstractItemView;
 
 // Draws the transfers page's cells: the object's icon, the operation's image, the pause or
-// resume and the abort buttons, and the status cell (name, progress bar, second line). The
-// buttons are drawn, not widgets, so that a page of thousands of rows stays cheap; they show
-// their hovered look under the pointer and report clicks.
+// resume and the abort buttons (painted by MCTableQueueStopCell), and the status cell (name,
+// progress bar, second line). The buttons are drawn, not widgets, so that a page of thousands of
+// rows stays cheap; they show their hovered look under the pointer and report clicks.
 class MCTableQueueDelegate : public QStyledItemDelegate
 {
     Q_OBJECT
@@ -47,8 +47,6 @@ protected:
                    const QModelIndex &index) override;
 
 private:
-    void paintButtons(QPainter *painter, const QStyleOptionViewItem &option,
-                      const QModelIndex &index) const;
     void paintStatus(QPainter *painter, const QStyleOptionViewItem &option,
                      const QModelIndex &index) const;
 

@@ -1,8 +1,8 @@
 #include "mclistnamedelegate.h"
 
+#include "mcimagetextcell.h"
 #include "mcnodetreemodel.h"
 
-#include <QApplication>
 #include <QPainter>
 
 MCListNameDelegate::MCListNameDelegate(QObject *parent)
@@ -22,14 +22,13 @@ void MCListNameDelegate::initStyleOption(QStyleOptionViewItem *option,
 void MCListNameDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
                                const QModelIndex &index) const
 {
-    MCNameEditingDelegate::paint(painter, option, index);
-    const QPixmap badge = index.data(MCNodeTreeModel::BadgeRole).value<QPixmap>();
-    if (badge.isNull())
-        return;
     QStyleOptionViewItem opt = option;
     initStyleOption(&opt, index);
-    const QStyle *style = opt.widget ? opt.widget->style() : QApplication::style();
-    const QRect icon = style->subElementRect(QStyle::SE_ItemViewItemDecoration, &opt, opt.widget);
+    MCImageTextCell::paintCell(painter, opt);
+    const QPixmap badge = index.data(MCNodeTreeModel::BadgeRole).value<QPixmap>();
+    if (badge.isNull() || opt.icon.isNull())
+        return;
+    const QRect icon = MCImageTextCell::imageRectForBounds(opt.rect, true);
     const int side = qMax(8, icon.height() * 11 / 16);
     painter->drawPixmap(QRect(icon.right() - side + 3, icon.bottom() - side + 1, side, side),
                         badge);
@@ -40,8 +39,6 @@ void MCListNameDelegate::updateEditorGeometry(QWidget *editor, const QStyleOptio
 {
     QStyleOptionViewItem opt = option;
     initStyleOption(&opt, index);
-    const QStyle *style = opt.widget ? opt.widget->style() : QApplication::style();
-    QRect text = style->subElementRect(QStyle::SE_ItemViewItemText, &opt, opt.widget);
-    text.setRight(option.rect.right());
-    editor->setGeometry(text);
+    const QRect title = MCImageTextCell::titleRectForBounds(opt.rect, !opt.icon.isNull());
+    editor->setGeometry(title.adjusted(MCImageTextCell::ImageInset, 0, 0, -2));
 }

@@ -3,9 +3,9 @@
 
 #include "mcnameeditingdelegate.h"
 
-// The name cell of the list and column views: the file icon (muted while the item is busy)
-// with its state badge on the icon's corner, then the name on one line. Renaming in place is
-// the base's, in the text's place.
+// The name cell of the list and column views, painted by MCImageTextCell: the file icon (muted
+// while the item is busy) with its state badge on the icon's corner, then the name on one line,
+// cut in the middle. Renaming in place is the base's, in the text's place.
 class MCListNameDelegate : public MCNameEditingDelegate
 {
     Q_OBJECT

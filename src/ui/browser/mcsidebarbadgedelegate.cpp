@@ -1,8 +1,8 @@
 #include "mcsidebarbadgedelegate.h"
 
+#include "mciconfieldcell.h"
 #include "mcsidebarmodel.h"
 
-#include <QApplication>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -13,6 +13,21 @@ const QColor Uploads(0xc8, 0x3c, 0x32);
 const QColor Unread(0x5a, 0x6e, 0x8c);
 
 } // namespace
+
+MCSidebarBadgeDelegate::MCSidebarBadgeDelegate(QObject *parent)
+    : QStyledItemDelegate(parent)
+    , m_placeCell(new MCIconFieldCell(this))
+    , m_personCell(new MCIconFieldCell(this))
+{
+    m_personCell->setBigIcon(true);
+}
+
+MCIconFieldCell *MCSidebarBadgeDelegate::cellFor(const QModelIndex &index) const
+{
+    const int kind = index.data(MCSidebarModel::KindRole).toInt();
+    return kind == MCSidebarModel::Contact || kind == MCSidebarModel::Group ? m_personCell
+                                                                            : m_placeCell;
+}
 
 QList<MCSidebarBadgeDelegate::Badge> MCSidebarBadgeDelegate::badges(const QVariant &counts)
 {
@@ -57,9 +72,7 @@ void MCSidebarBadgeDelegate::paint(QPainter *painter, const QStyleOptionViewItem
     }
     if (!pills.isEmpty())
         opt.rect.setRight(pills.first().left() - 4);
-    const QWidget *widget = opt.widget;
-    QStyle *style = widget ? widget->style() : QApplication::style();
-    style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, widget);
+    cellFor(index)->paint(painter, opt, index);
     painter->save();
     painter->setRenderHint(QPainter::Antialiasing);
     for (int i = 0; i < shown.size(); ++i) {

@@ -5,10 +5,13 @@
 #include <QList>
 #include <QStyledItemDelegate>
 
-// Draws the sidebar's rows: the group titles small and bold, the others as usual with, at the
-// right, a rounded badge per count of the row's BadgeRole. Transfers' downloads are green and
-// its uploads red (a single kind of transfer takes the right-hand slot); Notifications' unread
-// count is one badge. A count below 1 shows no badge.
+class MCIconFieldCell;
+
+// Draws the sidebar's rows through MCIconFieldCell (14-point icons for places, 28 for people):
+// the group titles small and bold, the others with their icon and, at the right, a rounded badge
+// per count of the row's BadgeRole. Transfers' downloads are green and its uploads red (a single
+// kind of transfer takes the right-hand slot); Notifications' unread count is one badge. A count
+// below 1 shows no badge.
 class MCSidebarBadgeDelegate : public QStyledItemDelegate
 {
     Q_OBJECT
@@ -19,7 +22,10 @@ public:
         QColor color;
     };
 
-    using QStyledItemDelegate::QStyledItemDelegate;
+    explicit MCSidebarBadgeDelegate(QObject *parent = nullptr);
+
+    // The cell that paints a row's icon and title.
+    MCIconFieldCell *cellFor(const QModelIndex &index) const;
 
     // The badges of a row's BadgeRole value, left to right.
     static QList<Badge> badges(const QVariant &counts);
@@ -27,6 +33,10 @@ public:
     void paint(QPainter *painter, const QStyleOptionViewItem &option,
                const QModelIndex &index) const override;
     QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+
+private:
+    MCIconFieldCell *m_placeCell;
+    MCIconFieldCell *m_personCell;
 };
 
 #endif // MCSIDEBARBADGEDELEGATE_H

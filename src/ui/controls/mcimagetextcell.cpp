@@ -44,11 +44,17 @@ void MCImageTextCell::paint(QPainter *painter, const QStyleOptionViewItem &optio
 {
     QStyleOptionViewItem opt = option;
     initStyleOption(&opt, index);
+    opt.textElideMode = Qt::ElideRight;
+    paintCell(painter, opt);
+}
+
+void MCImageTextCell::paintCell(QPainter *painter, const QStyleOptionViewItem &option)
+{
+    QStyleOptionViewItem opt = option;
     const bool image = !opt.icon.isNull();
     const QIcon icon = opt.icon;
     opt.icon = QIcon();
     opt.features &= ~QStyleOptionViewItem::HasDecoration;
-    opt.textElideMode = Qt::ElideRight;
     const QWidget *widget = option.widget;
     QStyle *style = widget ? widget->style() : QApplication::style();
     // The row's background and selection over the whole cell, then the text beside the icon.
@@ -56,8 +62,9 @@ void MCImageTextCell::paint(QPainter *painter, const QStyleOptionViewItem &optio
     background.text.clear();
     style->drawControl(QStyle::CE_ItemViewItem, &background, painter, widget);
     if (image) {
-        const QIcon::Mode mode =
-            opt.state & QStyle::State_Selected ? QIcon::Selected : QIcon::Normal;
+        QIcon::Mode mode = opt.state & QStyle::State_Selected ? QIcon::Selected : QIcon::Normal;
+        if (!(opt.state & QStyle::State_Enabled))
+            mode = QIcon::Disabled;
         icon.paint(painter, imageRectForBounds(opt.rect, true), Qt::AlignCenter, mode);
     }
     opt.rect = titleRectForBounds(opt.rect, image);

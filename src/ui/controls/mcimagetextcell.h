@@ -21,6 +21,11 @@ public:
     // A point on the icon counts as a hit on the content even where the text is short.
     static bool isContentHit(const QPoint &point, const QRect &bounds, bool hasImage);
 
+    // Draws a cell from an option its delegate has already filled (initStyleOption): the
+    // background over the whole cell, the icon in its place and the text beside it. Delegates
+    // that only add to this look (a badge, another elision) paint through here.
+    static void paintCell(QPainter *painter, const QStyleOptionViewItem &option);
+
     void paint(QPainter *painter, const QStyleOptionViewItem &option,
                const QModelIndex &index) const override;
     QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;

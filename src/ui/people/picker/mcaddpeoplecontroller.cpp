@@ -3,6 +3,7 @@
 #include "mcaddpeoplefilter.h"
 #include "mcaddpeoplemodel.h"
 #include "mcbrowsableviewcontroller.h"
+#include "mccheckboxcelldelegate.h"
 #include "mccontact.h"
 #include "mcmanager.h"
 #include "mcstring.h"
@@ -41,6 +42,8 @@ MCAddPeopleController::MCAddPeopleController(MCManager *hub, MOUserAuthenticatio
                                                           QHeaderView::ResizeToContents);
     m_tableView->horizontalHeader()->setStretchLastSection(true);
     m_tableView->verticalHeader()->setDefaultSectionSize(30);
+    m_tableView->setItemDelegateForColumn(MCAddPeopleModel::Check,
+                                          new MCCheckboxCellDelegate(m_tableView));
     connect(m_tableView, &QTableView::clicked, this, &MCAddPeopleController::tableClick);
     connect(m_model, &MCAddPeopleModel::selectedContactsChanged, this,
             &MCAddPeopleController::selectedContactsChanged);
