@@ -45,6 +45,8 @@ public:
     void acceptCollaboration(const MOCollaboration &) override {}
     void rejectCollaboration(const QString &) override {}
     void uploadForChat(const QStringList &, QWidget *) override {}
+    QString pathForService(const QString &) const override { return {}; }
+    MCAddPeopleController *newAddPeopleController(QWidget *) override { return nullptr; }
     MOStorageObject remoteObject(const QString &) const override { return {}; }
     void goToReceivedFile(const QString &, const QString &) override {}
     void playSound(const QString &) override {}

@@ -71,7 +71,8 @@ void AccountControl::addRoutes(Router &router, const std::string &prefix)
 {
     router.add(
         "POST", prefix + "/users",
-        [this](const httplib::Request &request, httplib::Response &response, const RouteCaptures &) {
+        [this](const httplib::Request &request, httplib::Response &response,
+               const RouteCaptures &) {
             const std::optional<QJsonObject> json = JsonBody::object(request, response);
             if (!json)
                 return;
@@ -114,6 +115,34 @@ void AccountControl::addRoutes(Router &router, const std::string &prefix)
     router.add("POST", prefix + "/expire-tokens", tokenCall(&AccountStore::expireAccessTokens));
     router.add("POST", prefix + "/revoke-refresh-tokens",
                tokenCall(&AccountStore::revokeRefreshTokens));
+
+    // What the provider's sign-in page does once the user allowed the link.
+    router.add(
+        "POST", prefix + "/link-provider",
+        [this](const httplib::Request &request, httplib::Response &response,
+               const RouteCaptures &) {
+            const std::optional<QJsonObject> json = JsonBody::object(request, response);
+            if (!json)
+                return;
+            QString email;
+            QString provider;
+            if (!readString(*json, "email", &email) || !readString(*json, "provider", &provider) ||
+                email.isEmpty() || provider.isEmpty()) {
+                JsonReply::sendErrors(response, 400,
+                                      {QStringLiteral("\"email\" and \"provider\" are required "
+                                                      "strings")});
+                return;
+            }
+            const std::optional<UserAccount> user = accounts.user(email);
+            if (!user || !accounts.updateUser(user->id, [&provider](UserAccount &account) {
+                    if (!account.linkedProviders.contains(provider))
+                        account.linkedProviders.append(provider);
+                })) {
+                JsonReply::sendErrors(response, 404, {QStringLiteral("no such user")});
+                return;
+            }
+            JsonReply::send(response, 200, {});
+        });
 
     router.add(
         "GET", prefix + "/tokens",

@@ -21,6 +21,7 @@ QJsonObject Collaboration::toStoredJson() const
             {QStringLiteral("rejected_at"), rejectedAt},
             {QStringLiteral("revoked_at"), revokedAt},
             {QStringLiteral("unique_identifier"), uniqueIdentifier},
+            {QStringLiteral("source_provider"), sourceProvider},
             {QStringLiteral("change"), change}};
 }
 
@@ -42,6 +43,7 @@ std::optional<Collaboration> Collaboration::fromStoredJson(const QJsonObject &js
     record.rejectedAt = number("rejected_at");
     record.revokedAt = number("revoked_at");
     record.uniqueIdentifier = json.value(QLatin1String("unique_identifier")).toString();
+    record.sourceProvider = json.value(QLatin1String("source_provider")).toString();
     record.change = number("change");
     if (record.token.isEmpty() || record.senderId <= 0 || record.recipientId <= 0 ||
         record.sourcePath.isEmpty())

@@ -22,6 +22,7 @@ struct Collaboration
     qint64 rejectedAt = 0;
     qint64 revokedAt = 0;
     QString uniqueIdentifier; // shared by the invitations of one send
+    QString sourceProvider;   // the provider whose folder holds the file; empty: this store
     // Where the record stands in the store's sequence of changes; cursors compare it.
     qint64 change = 0;
 

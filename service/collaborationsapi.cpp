@@ -47,8 +47,7 @@ void CollaborationsApi::addRoutes(Router &router)
     add("POST", R"(/api/v1/invites/{}/reject.json)", &CollaborationsApi::answerReject);
     add("GET", R"(/api/v1/invites/received.json)", &CollaborationsApi::answerReceived);
     add("GET", R"(/api/v1/invites/sent.json)", &CollaborationsApi::answerSent);
-    add("GET", R"(/api/v1/invites/notifications/sent.json)",
-        &CollaborationsApi::answerSentChanges);
+    add("GET", R"(/api/v1/invites/notifications/sent.json)", &CollaborationsApi::answerSentChanges);
 }
 
 void CollaborationsApi::sendFailure(httplib::Response &response, int status, const char *type,
@@ -62,21 +61,30 @@ void CollaborationsApi::sendFailure(httplib::Response &response, int status, con
 }
 
 StoreError CollaborationsApi::send(const UserAccount &sender, qint64 conversationId,
-                                   const QString &path, std::vector<Collaboration> *made)
+                                   const QString &path, std::vector<Collaboration> *made,
+                                   const QString &provider)
 {
+    if (!provider.isEmpty() && !sender.linkedProviders.contains(provider))
+        return {400, QStringLiteral("The provider '%1' is not linked").arg(provider)};
     const std::optional<Conversation> conversation = conversations.conversation(conversationId);
     if (!conversation || !conversation->hasMember(sender.id))
         return {404, QStringLiteral("No conversation %1 of yours").arg(conversationId)};
     QJsonObject object;
-    QString contentPath;
-    if (const StoreError error = objects.fileAt(sender.id, path, &object, &contentPath))
-        return error;
+    if (provider.isEmpty()) {
+        QString contentPath;
+        if (const StoreError error = objects.fileAt(sender.id, path, &object, &contentPath))
+            return error;
+    } else {
+        object = {{QStringLiteral("base_path"), ObjectPath::parent(path)},
+                  {QStringLiteral("label"), ObjectPath::name(path)},
+                  {QStringLiteral("type"), QStringLiteral("regfile")}};
+    }
     std::vector<qint64> recipients;
     for (const qint64 member : conversation->userIds) {
         if (member != sender.id)
             recipients.push_back(member);
     }
-    *made = store.send(sender.id, recipients, conversationId, path, object);
+    *made = store.send(sender.id, recipients, conversationId, path, object, provider);
     return {};
 }
 
@@ -96,13 +104,13 @@ void CollaborationsApi::answerSend(const UserAccount &user, const httplib::Reque
                                               "are required")});
         return;
     }
-    // Files of other providers do not exist here.
-    if (!json->value(QLatin1String("provider")).toString().isEmpty()) {
-        JsonReply::sendErrors(response, 400, {QStringLiteral("Unknown provider")});
+    const QJsonValue provider = json->value(QLatin1String("provider"));
+    if (!provider.isUndefined() && !provider.isNull() && !provider.isString()) {
+        JsonReply::sendErrors(response, 400, {QStringLiteral("\"provider\" is a string")});
         return;
     }
     std::vector<Collaboration> made;
-    if (const StoreError error = send(user, *conversationId, *path, &made)) {
+    if (const StoreError error = send(user, *conversationId, *path, &made, provider.toString())) {
         JsonReply::sendErrors(response, error.status, {error.message});
         return;
     }
@@ -143,7 +151,10 @@ void CollaborationsApi::answerAccept(const UserAccount &user, const httplib::Req
     }
     QJsonObject source;
     QString contentPath;
-    if (objects.fileAt(record->senderId, record->sourcePath, &source, &contentPath)) {
+    // Another provider's file cannot be fetched here; never take the sender's file that
+    // happens to have the same path in this store.
+    if (!record->sourceProvider.isEmpty() ||
+        objects.fileAt(record->senderId, record->sourcePath, &source, &contentPath)) {
         sendFailure(response, 404, "source_not_found",
                     QStringLiteral("The file is no longer there"), &*record);
         return;

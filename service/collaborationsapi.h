@@ -5,8 +5,8 @@
 
 #include <httplib.h>
 
-#include <mutex>
 #include "routecaptures.h"
+#include <mutex>
 #include <vector>
 
 class AuthApi;
@@ -29,9 +29,11 @@ public:
 
     void addRoutes(Router &router);
 
-    // One invitation for each other member of the conversation.
+    // One invitation for each other member of the conversation. A file of another provider's
+    // folder (provider not empty) is not in this store: the sender must have linked that
+    // provider, and the invitation keeps its path and provider.
     StoreError send(const UserAccount &sender, qint64 conversationId, const QString &path,
-                    std::vector<Collaboration> *made);
+                    std::vector<Collaboration> *made, const QString &provider = QString());
 
 private:
     using Answer = void (CollaborationsApi::*)(const UserAccount &, const httplib::Request &,

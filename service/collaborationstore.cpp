@@ -54,11 +54,10 @@ bool CollaborationStore::save() const
         {{QStringLiteral("records"), stored}, {QStringLiteral("answers_given"), given}});
 }
 
-std::vector<Collaboration> CollaborationStore::send(qint64 senderId,
-                                                    const std::vector<qint64> &recipientIds,
-                                                    qint64 conversationId,
-                                                    const QString &sourcePath,
-                                                    const QJsonObject &sourceObject)
+std::vector<Collaboration>
+CollaborationStore::send(qint64 senderId, const std::vector<qint64> &recipientIds,
+                         qint64 conversationId, const QString &sourcePath,
+                         const QJsonObject &sourceObject, const QString &sourceProvider)
 {
     std::lock_guard<std::mutex> lock(mutex);
     const QString uniqueIdentifier = Secrets::randomHex(tokenBytes);
@@ -73,6 +72,7 @@ std::vector<Collaboration> CollaborationStore::send(qint64 senderId,
         record.sourceObject = sourceObject;
         record.createdAt = QDateTime::currentSecsSinceEpoch();
         record.uniqueIdentifier = uniqueIdentifier;
+        record.sourceProvider = sourceProvider;
         record.change = ++changeCount;
         records.push_back(record);
         made.push_back(record);

@@ -24,7 +24,8 @@ public:
     // One invitation per recipient, sharing a unique identifier, in the order given.
     std::vector<Collaboration> send(qint64 senderId, const std::vector<qint64> &recipientIds,
                                     qint64 conversationId, const QString &sourcePath,
-                                    const QJsonObject &sourceObject);
+                                    const QJsonObject &sourceObject,
+                                    const QString &sourceProvider = QString());
     std::optional<Collaboration> find(const QString &token) const;
     // Stores record in place of the one with its token, as the latest change.
     Collaboration update(Collaboration record);

@@ -98,5 +98,7 @@ QJsonObject SocialReplies::collaboration(const Collaboration &record) const
             {QStringLiteral("rejected_at"), date(record.rejectedAt)},
             {QStringLiteral("revoked_at"), date(record.revokedAt)},
             {QStringLiteral("unique_identifier"), record.uniqueIdentifier},
-            {QStringLiteral("source_provider"), QJsonValue::Null}};
+            {QStringLiteral("source_provider"), record.sourceProvider.isEmpty()
+                                                    ? QJsonValue(QJsonValue::Null)
+                                                    : QJsonValue(record.sourceProvider)}};
 }

@@ -31,10 +31,10 @@ QJsonObject UserAccount::toReplyJson() const
         {QStringLiteral("used_size"), usedSize},
         {QStringLiteral("total_size"), totalSize},
         {QStringLiteral("avatar"), QJsonObject{{QStringLiteral("url"), avatarUrl}}},
-        // Conversations and linked providers do not exist yet.
+        // Conversations do not exist yet.
         {QStringLiteral("conversation"), QJsonValue::Null},
         {QStringLiteral("online_status"), onlineStatus},
-        {QStringLiteral("linked_providers"), QJsonArray()},
+        {QStringLiteral("linked_providers"), QJsonArray::fromStringList(linkedProviders)},
     };
 }
 
@@ -52,6 +52,7 @@ QJsonObject UserAccount::toStoredJson() const
         {QStringLiteral("avatar_url"), avatarUrl},
         {QStringLiteral("online_status"), onlineStatus},
         {QStringLiteral("api_key"), apiKey},
+        {QStringLiteral("linked_providers"), QJsonArray::fromStringList(linkedProviders)},
     };
 }
 
@@ -69,6 +70,8 @@ std::optional<UserAccount> UserAccount::fromStoredJson(const QJsonObject &json)
     user.avatarUrl = json.value(QLatin1String("avatar_url")).toString();
     user.onlineStatus = json.value(QLatin1String("online_status")).toInt();
     user.apiKey = json.value(QLatin1String("api_key")).toString();
+    for (const QJsonValue &provider : json.value(QLatin1String("linked_providers")).toArray())
+        user.linkedProviders.append(provider.toString());
     if (user.id <= 0 || user.email.isEmpty() || user.passwordHash.isEmpty() ||
         user.apiKey.isEmpty())
         return std::nullopt;

@@ -3,6 +3,7 @@
 
 #include <QJsonObject>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -20,6 +21,9 @@ struct UserAccount
     QString avatarUrl;
     int onlineStatus = 0;
     QString apiKey;
+    // Other providers whose folders the user linked ("dropbox"): files sent from them name
+    // the provider.
+    QStringList linkedProviders;
 
     void setPassword(const QString &password); // with a fresh salt
     bool hasPassword(const QString &password) const;

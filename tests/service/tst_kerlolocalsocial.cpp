@@ -63,6 +63,7 @@ private slots:
     void search_data();
     void search();
     void collaborations();
+    void providerFiles();
     void conversations();
     void actingAsAnotherUser();
     void avatars();
@@ -366,6 +367,52 @@ void TestKerloLocalSocial::collaborations()
     QCOMPARE(made.size(), 2);
     QVERIFY(made[0]["recipient"]["id"] != made[1]["recipient"]["id"]);
     QCOMPARE(made[0]["unique_identifier"], made[1]["unique_identifier"]);
+}
+
+void TestKerloLocalSocial::providerFiles()
+{
+    const Client ann = newUser();
+    const Client bob = newUser();
+    const qint64 conversation = befriend(ann, bob);
+    QVERIFY(conversation > 0);
+    // Ann's store holds a file at the same path as the one in her provider's folder.
+    QVERIFY(!server.seedFile(ann.email, "/Docs/p.txt", "store copy").isEmpty());
+    const QJsonObject offer{
+        {"conversation_id", conversation}, {"object", "/Docs/p.txt"}, {"provider", "dropbox"}};
+
+    // Only from a linked provider; the account then says it is linked.
+    QCOMPARE(post(ann, "/invites/invite.json", offer).status, 400);
+    QCOMPARE(
+        server.control("POST", "/link-provider", {{"email", ann.email}, {"provider", "dropbox"}}),
+        200);
+    QCOMPARE(
+        server.control("POST", "/link-provider", {{"email", "no@where.org"}, {"provider", "x"}}),
+        404);
+    QCOMPARE(get(ann, "/me.json").json["user"]["linked_providers"].toArray(),
+             QJsonArray{"dropbox"});
+    const Reply sent = post(ann, "/invites/invite.json", offer);
+    QCOMPARE(sent.status, 200);
+    const QJsonObject invitation = sent.json["transfer_invitation"].toObject();
+    QCOMPARE(invitation["source_provider"].toString(), QString("dropbox"));
+    QCOMPARE(invitation["source_object"]["base_path"].toString(), QString("/Docs"));
+    QCOMPARE(invitation["source_object"]["label"].toString(), QString("p.txt"));
+    QVERIFY(!invitation["source_object"].toObject().contains("hash"));
+
+    // Bob is offered the provider's file, which cannot be fetched here: accepting it never
+    // hands him Ann's store file of the same path.
+    const QByteArray token = invitation["token"].toString().toUtf8();
+    const Reply accepted =
+        post(bob, "/invites/" + token + "/accept.json",
+             {{"destination_path", "/From Ann/p.txt"}, {"token", QString(token)}});
+    QCOMPARE(accepted.status, 404);
+    QCOMPARE(accepted.json["type"].toString(), QString("source_not_found"));
+    QCOMPARE(get(bob, "/objects/metadata/From%20Ann/p.txt").status, 404);
+    // Plain invitations keep no provider.
+    const QJsonObject plain = post(ann, "/invites/invite.json",
+                                   {{"conversation_id", conversation}, {"object", "/Docs/p.txt"}})
+                                  .json["transfer_invitation"]
+                                  .toObject();
+    QVERIFY(plain["source_provider"].isNull());
 }
 
 void TestKerloLocalSocial::conversations()

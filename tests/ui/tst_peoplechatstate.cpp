@@ -36,6 +36,7 @@ public:
     void acceptCollaboration(const MOCollaboration &) override {}
     void rejectCollaboration(const QString &) override {}
     void uploadForChat(const QStringList &, QWidget *) override {}
+    QString pathForService(const QString &) const override { return {}; }
     MOStorageObject remoteObject(const QString &path) const override
     {
         MOStorageObject object;

@@ -1,5 +1,6 @@
 #include "mcsidebarcontroller.h"
 
+#include "alertpresenter.h"
 #include "mcbrowsableviewcontroller.h"
 #include "mcbrowserlog.h"
 #include "mccontact.h"
@@ -9,9 +10,13 @@
 #include "mcoutlineviewsidebar.h"
 #include "mcpasteboard.h"
 #include "mcsidebarbadgedelegate.h"
+#include "mcsocialentity.h"
+#include "mcthirdpartyservicesdiscoverer.h"
+#include "moapplication.h"
 #include "mocollaborationmanager.h"
 #include "mocontactsmanager.h"
 
+#include <QDesktopServices>
 #include <QGuiApplication>
 #include <QVBoxLayout>
 
@@ -201,11 +206,16 @@ bool MCSidebarController::acceptDrop(const QModelIndex &index, const QMimeData *
     const QStringList localPaths =
         remotePaths.isEmpty() ? MCPasteboard::localFilePaths(data) : QStringList();
     if (const MCSidebarSocialRow *person = m_model->socialRow(index)) {
+        QMap<QString, QStringList> groups;
+        if (!groupByProvider(localPaths, &groups))
+            return false;
+        if (remotePaths.isEmpty() && groups.isEmpty())
+            return false;
         qCInfo(lcBrowser) << "Sending" << remotePaths.size() + localPaths.size()
                           << "dropped items to a sidebar person or group";
         if (!remotePaths.isEmpty())
             select(index);
-        emit sendFilesRequested(person->entity, remotePaths, localPaths);
+        emit sendFilesRequested(person->entity, remotePaths, groups);
         return true;
     }
     if (!remotePaths.isEmpty()) {
@@ -219,6 +229,50 @@ bool MCSidebarController::acceptDrop(const QModelIndex &index, const QMimeData *
     }
     MCDropActions::uploadLocalFiles(m_hub, localPaths, QStringLiteral("/"), optionHeld);
     return true;
+}
+
+bool MCSidebarController::groupByProvider(const QStringList &localPaths,
+                                          QMap<QString, QStringList> *groups)
+{
+    MCThirdPartyServicesDiscoverer *discoverer = m_hub->servicesDiscoverer();
+    const QStringList linked = m_hub->linkedProviders();
+    for (const QString &path : localPaths) {
+        const QString provider = discoverer ? discoverer->serviceForPath(path) : QString();
+        if (provider.isEmpty()) {
+            (*groups)[MCSocialEntity::LocalFiles].append(path);
+            continue;
+        }
+        if (!linked.contains(provider)) {
+            askToLinkProvider(provider);
+            return false;
+        }
+        (*groups)[provider].append(path);
+    }
+    return true;
+}
+
+void MCSidebarController::askToLinkProvider(const QString &provider)
+{
+    AlertPresenter *alerts = m_hub->alertPresenter();
+    if (!alerts) {
+        qCWarning(lcBrowser) << "No one to ask about linking" << provider << "; nothing sent";
+        return;
+    }
+    Alert alert;
+    alert.messageText = tr("Dropbox source file");
+    alert.informativeText =
+        tr("You are trying to send a file from your Dropbox folder. Kerlo can link to your "
+           "Dropbox folder and send files instantly without using your upload bandwidth.");
+    alert.buttons = QStringList{tr("Link Now"), tr("Continue without linking")};
+    alert.icon = QPixmap(QStringLiteral(":/browser/images/kerlo-dropbox.svg"));
+    alerts->present(alert, window(), [provider](const AlertAnswer &answer) {
+        if (answer.button != 0)
+            return;
+        QUrl link = MOApplication::sharedInstance()->baseAPIURL();
+        link.setPath(link.path() + QStringLiteral("/users/auth/%1_oauth2").arg(provider));
+        link.setQuery(QStringLiteral("callback=kerlo://thirdpartyproviders/%1").arg(provider));
+        QDesktopServices::openUrl(link);
+    });
 }
 
 void MCSidebarController::applicationStateChanged(Qt::ApplicationState state)

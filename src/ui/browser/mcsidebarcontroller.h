@@ -4,6 +4,7 @@
 #include "mcsidebarmodel.h"
 #include "mocontactsmanagerdelegate.h"
 
+#include <QMap>
 #include <QTimer>
 #include <QWidget>
 
@@ -55,9 +56,10 @@ public:
 signals:
     // A row was chosen: "home", a page's pseudo-URL or a conversation's title.
     void placeChosen(const QString &place);
-    // Files were dropped on a person or group: remote items by path, or local files.
+    // Files were dropped on a person or group: remote items by path, or local files grouped by
+    // the provider whose folder holds them ("local" for the others).
     void sendFilesRequested(QObject *entity, const QStringList &remotePaths,
-                            const QStringList &localPaths);
+                            const QMap<QString, QStringList> &externalObjects);
 
 private:
     void rowClicked(const QModelIndex &index);
@@ -66,6 +68,9 @@ private:
     Qt::DropAction validateDrop(const QModelIndex &index, const QMimeData *data,
                                 bool optionHeld) const;
     bool acceptDrop(const QModelIndex &index, const QMimeData *data, bool optionHeld);
+    // Local paths by origin; false (and the user asked to link) when a provider is not linked.
+    bool groupByProvider(const QStringList &localPaths, QMap<QString, QStringList> *groups);
+    void askToLinkProvider(const QString &provider);
     void applicationStateChanged(Qt::ApplicationState state);
 
     MCManager *m_hub;

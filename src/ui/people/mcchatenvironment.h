@@ -49,6 +49,8 @@ public:
     // The remote file at path as the browser knows it (size, date, folder or not); Invalid
     // type when it is not known.
     virtual MOStorageObject remoteObject(const QString &path) const = 0;
+    // The local root folder of another provider's synchronised files; empty when unknown.
+    virtual QString pathForService(const QString &service) const = 0;
     // Leaves the chat for the browser at basePath, label selected.
     virtual void goToReceivedFile(const QString &basePath, const QString &label) = 0;
     virtual void playSound(const QString &name) = 0;

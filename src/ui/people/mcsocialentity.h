@@ -11,6 +11,7 @@
 #include "mouseraccount.h"
 
 #include <QList>
+#include <QMap>
 #include <QObject>
 #include <QPixmap>
 #include <QPointer>
@@ -101,10 +102,14 @@ public:
     QList<MCChatCollaborationEntryPtr> collaborationEntries() const { return m_collaborations; }
     // Their invitations.
     QList<MOCollaboration> collaborations() const;
-    // Prepares file rows for remote files (folders skipped) and uploads local ones after
-    // asking: each prepared row is sent when the user presses its Send.
-    void sendFilesFromCloud(const QStringList &remotePaths, const QStringList &localPaths,
+    // Prepares file rows for remote files (folders skipped) and for files of other providers'
+    // folders (externalObjects: provider name to local paths); local files ("local") are
+    // uploaded after asking. Each prepared row is sent when the user presses its Send.
+    void sendFilesFromCloud(const QStringList &remotePaths,
+                            const QMap<QString, QStringList> &externalObjects,
                             QWidget *window = nullptr);
+    // The key of externalObjects for files outside any provider's folder.
+    static const QString LocalFiles;
     void sendCollaboration(const MCChatCollaborationEntryPtr &entry);
     void cancelSendCollaborationEntry(const MCChatCollaborationEntryPtr &entry);
     void acceptCollaboration(const MCChatCollaborationEntryPtr &entry);
@@ -150,6 +155,7 @@ private:
     void announceChatNotifications();
     MCChatCollaborationEntryPtr entryFor(const MOCollaboration &collaboration);
     bool prepareFileRow(const MOStorageObject &object);
+    bool prepareProviderFileRow(const QString &provider, const QString &root, const QString &path);
 
     MCChatEnvironment *m_environment = nullptr;
     QPixmap m_roomImage;

@@ -12,6 +12,7 @@
 #include "mcpeoplelog.h"
 #include "mcsocialfailure.h"
 
+#include <QFileInfo>
 #include <QTimer>
 
 namespace {
@@ -65,8 +66,41 @@ bool MCSocialEntity::prepareFileRow(const MOStorageObject &object)
     return true;
 }
 
+const QString MCSocialEntity::LocalFiles = QStringLiteral("local");
+
+bool MCSocialEntity::prepareProviderFileRow(const QString &provider, const QString &root,
+                                            const QString &path)
+{
+    // Only regular files that truly lie under the provider's folder: a path that climbs out
+    // of it would name another file on the provider's side.
+    const QFileInfo info(path);
+    if (info.isDir())
+        return false; // folders are not offered, as in the store
+    const QString canonicalRoot = QFileInfo(root).canonicalFilePath();
+    const QString canonical = info.canonicalFilePath();
+    if (canonicalRoot.isEmpty() || !info.exists() || !info.isFile() ||
+        !canonical.startsWith(canonicalRoot + QLatin1Char('/'))) {
+        qCWarning(lcPeople).noquote()
+            << QStringLiteral("Cannot fetch information for file at path '%1': %2")
+                   .arg(path, info.exists() ? tr("not a file of the %1 folder").arg(provider)
+                                            : tr("no such file"));
+        return false;
+    }
+    const QString remote = canonical.mid(canonicalRoot.size());
+    const int slash = remote.lastIndexOf(QLatin1Char('/'));
+    MOStorageObject object;
+    object.setType(MOStorageObject::RegularFile);
+    object.setLabel(remote.mid(slash + 1));
+    object.setBasePath(slash > 0 ? remote.left(slash) : QStringLiteral("/"));
+    object.setSize(info.size());
+    object.setLastModified(info.lastModified());
+    object.setProvider(provider);
+    return prepareFileRow(object);
+}
+
 void MCSocialEntity::sendFilesFromCloud(const QStringList &remotePaths,
-                                        const QStringList &localPaths, QWidget *window)
+                                        const QMap<QString, QStringList> &externalObjects,
+                                        QWidget *window)
 {
     if (!m_environment)
         return;
@@ -83,8 +117,16 @@ void MCSocialEntity::sendFilesFromCloud(const QStringList &remotePaths,
         }
         prepareFileRow(object);
     }
-    if (!localPaths.isEmpty())
-        m_environment->uploadForChat(localPaths, window);
+    for (auto group = externalObjects.cbegin(); group != externalObjects.cend(); ++group) {
+        if (group.key() == LocalFiles) {
+            if (!group.value().isEmpty())
+                m_environment->uploadForChat(group.value(), window);
+            continue;
+        }
+        const QString root = m_environment->pathForService(group.key());
+        for (const QString &path : group.value())
+            prepareProviderFileRow(group.key(), root, path);
+    }
     announce();
     emit scrollToBottomRequested();
 }

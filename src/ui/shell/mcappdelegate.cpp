@@ -13,6 +13,7 @@
 #include "mcpathbarcontroller.h"
 #include "mcshelllogging.h"
 #include "mcsidebarcontroller.h"
+#include "mcthirdpartyservicesdiscoverer.h"
 #include "mcuserdefaults.h"
 #include "mcwarningviewcontroller.h"
 #include "mcwindowlogincontroller.h"
@@ -165,6 +166,10 @@ void MCAppDelegate::handleURL(const QUrl &url)
     alert.informativeText = tr("Thank you for linking Kerlo with Dropbox. You can now send files "
                                "directly from your Dropbox folder.");
     alert.buttons = QStringList{tr("OK")};
+    alert.icon = QPixmap(QStringLiteral(":/browser/images/kerlo-dropbox.svg"));
+    // The account read at sign-in does not know of the link yet; the hub keeps it for the
+    // drops that follow.
+    MCManager::sharedManager()->addLinkedProvider(MCThirdPartyServicesDiscoverer::Dropbox);
     m_services.alerts->present(alert, m_window, [](const AlertAnswer &) {});
 }
 

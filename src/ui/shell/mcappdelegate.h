@@ -9,6 +9,7 @@
 #include "mouserauthenticationmanagerdelegate.h"
 
 #include <QHash>
+#include <QMap>
 #include <QObject>
 #include <QPointer>
 
@@ -210,7 +211,7 @@ private:
     void notBrowsableHandler();
     // Files chosen for a person or group (a sidebar drop, a Send to item).
     void sendFilesToEntity(QObject *entity, const QStringList &remotePaths,
-                           const QStringList &localPaths);
+                           const QMap<QString, QStringList> &externalObjects);
     void disableCloudBrowseNavigation(bool disable);
     void setupWindowCommands();
     // The bars as the loaded options want them, without recording anything.

@@ -163,10 +163,10 @@ void MCAppDelegate::notBrowsableHandler()
 }
 
 void MCAppDelegate::sendFilesToEntity(QObject *entity, const QStringList &remotePaths,
-                                      const QStringList &localPaths)
+                                      const QMap<QString, QStringList> &externalObjects)
 {
     if (auto *social = qobject_cast<MCSocialEntity *>(entity))
-        social->sendFilesFromCloud(remotePaths, localPaths, m_window);
+        social->sendFilesFromCloud(remotePaths, externalObjects, m_window);
 }
 
 void MCAppDelegate::showShareLinkPopupWith(const QUrl &link, const MOStorageObject &object)

@@ -217,6 +217,10 @@ public:
     MCChatSupport &chatSupport() override { return m_chatSupport; }
     MCEmoji &emoji() override { return m_emoji; }
     MOUserAccount signedInAccount() const override;
+    // The providers whose folders the user linked: the account's, and those linked since it
+    // was read.
+    QStringList linkedProviders() const;
+    void addLinkedProvider(const QString &provider);
     bool isApplicationActive() const override;
     void listMessagesBefore(MCSocialEntity *entity, const QDateTime &before, int limit) override;
     void sendTransferInvitation(const QString &path, const QDateTime &creationDate,
@@ -225,6 +229,9 @@ public:
     void rejectCollaboration(const QString &token) override;
     void uploadForChat(const QStringList &localPaths, QWidget *window) override;
     MOStorageObject remoteObject(const QString &path) const override;
+    QString pathForService(const QString &service) const override;
+    // Where the shell's questions are asked (none before the session's bookkeeping is set up).
+    AlertPresenter *alertPresenter() const { return m_alerts; }
     void goToReceivedFile(const QString &basePath, const QString &label) override;
     void playSound(const QString &name) override;
     MCAddPeopleController *newAddPeopleController(QWidget *parent) override;
@@ -425,6 +432,7 @@ private:
     QPointer<MCDesktopNotifier> m_desktopNotifier;
     MOConversationsManager *m_conversationsManager = nullptr;
     AlertPresenter *m_alerts = nullptr;
+    QStringList m_linkedSinceSignIn;
     QPointer<QWidget> m_sheetWindow;
     Clock *m_clock = nullptr;
     QList<Sheet> m_sheets;

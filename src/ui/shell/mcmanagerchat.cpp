@@ -1,6 +1,7 @@
 // What the hub gives the chat: the signed-in account, the window's state, and the services that
 // send messages and files for the entities.
 #include "mcmanager.h"
+#include "mcthirdpartyservicesdiscoverer.h"
 
 #include "alertpresenter.h"
 #include "mcabstractobjectnode.h"
@@ -25,6 +26,22 @@
 MOUserAccount MCManager::signedInAccount() const
 {
     return MOUserAuthenticationManager::sharedInstance()->account();
+}
+
+QStringList MCManager::linkedProviders() const
+{
+    QStringList providers = signedInAccount().linkedProviders();
+    for (const QString &provider : m_linkedSinceSignIn) {
+        if (!providers.contains(provider))
+            providers.append(provider);
+    }
+    return providers;
+}
+
+void MCManager::addLinkedProvider(const QString &provider)
+{
+    if (!m_linkedSinceSignIn.contains(provider))
+        m_linkedSinceSignIn.append(provider);
 }
 
 bool MCManager::isApplicationActive() const
@@ -92,6 +109,11 @@ void MCManager::uploadForChat(const QStringList &localPaths, QWidget *window)
         if (answer.button == 0)
             upload();
     });
+}
+
+QString MCManager::pathForService(const QString &service) const
+{
+    return m_servicesDiscoverer ? m_servicesDiscoverer->pathForService(service) : QString();
 }
 
 MOStorageObject MCManager::remoteObject(const QString &path) const

@@ -463,5 +463,8 @@ void MCChatViewController::dropEvent(QDropEvent *event)
         return;
     event->setDropAction(Qt::CopyAction);
     event->accept();
-    m_entity->sendFilesFromCloud(remote, local, window());
+    QMap<QString, QStringList> external;
+    if (!local.isEmpty())
+        external.insert(MCSocialEntity::LocalFiles, local);
+    m_entity->sendFilesFromCloud(remote, external, window());
 }
