@@ -22,15 +22,19 @@
 #include "shelltestfixture.h"
 #include "testimages.h"
 
+#include <QApplication>
+#include <QDropEvent>
 #include <QFileDialog>
 #include <QHostInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
+#include <QMimeData>
 #include <QTabBar>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QToolButton>
+#include <QUrl>
 #include <QtTest>
 
 using namespace ShellTest;
@@ -84,6 +88,7 @@ private slots:
     void showsTheAccountAndSoundFiguresForWrongOnes();
     void choosingAPictureUploadsAndShowsIt();
     void pictureSurvivesARestart();
+    void aDroppedPictureIsTakenToo();
     void devicesTableListsTheUsersDevices();
     void passwordLinksOpenTheRecoveryWindow();
 
@@ -287,6 +292,62 @@ void TestAccountPage::pictureSurvivesARestart()
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("LUMARIN_TEST_ROOT"), later.path());
     QCOMPARE(runScenario(QStringLiteral("restart"), {}, 120000, environment), 0);
+}
+
+namespace {
+
+// Drags urls over the widget and drops them there; whether the drag was taken.
+bool dropUrls(QWidget *target, const QList<QUrl> &urls)
+{
+    QMimeData data;
+    data.setUrls(urls);
+    const QPoint middle = target->rect().center();
+    QDragEnterEvent enter(middle, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &enter);
+    if (!enter.isAccepted())
+        return false;
+    QDropEvent drop(middle, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &drop);
+    return drop.isAccepted();
+}
+
+bool isGreenPicture(const QPixmap &picture)
+{
+    if (picture.isNull())
+        return false;
+    const QColor middle = picture.toImage().pixelColor(picture.width() / 2, picture.height() / 2);
+    return middle.green() > 100 && middle.red() < 60 && middle.blue() < 60;
+}
+
+} // namespace
+
+void TestAccountPage::aDroppedPictureIsTakenToo()
+{
+    const QString avatarUpload = QStringLiteral("/api/v1/users/avatar");
+    QVERIFY(m_server.clearRequests());
+    MCManager *hub = MCManager::sharedManager();
+    QLabel *well = m_page->avatarView();
+    QCOMPARE(well->toolTip(), QStringLiteral("Drop an Image Here"));
+
+    // Only one local file is taken; a bad one is refused as the chooser refuses it.
+    QImage green(300, 300, QImage::Format_RGB32);
+    green.fill(Qt::darkGreen);
+    const QString greenPath = m_files.filePath(QStringLiteral("green.png"));
+    QVERIFY(green.save(greenPath));
+    QVERIFY(!dropUrls(well, {QUrl(QStringLiteral("https://kerlo.example/a.png"))}));
+    QVERIFY(!dropUrls(well, {QUrl::fromLocalFile(greenPath), QUrl::fromLocalFile(greenPath)}));
+    const QString huge = m_files.filePath(QStringLiteral("huge <b>&amp;.png"));
+    QVERIFY(dropUrls(well, {QUrl::fromLocalFile(huge)}));
+    QTRY_VERIFY(m_page->textImageError()->isVisible() &&
+                m_page->textImageError()->text().contains(QStringLiteral("huge <b>&amp;.png")));
+    QVERIFY(m_server.requestsTo(avatarUpload).isEmpty());
+
+    // A picture dropped on the well is uploaded and shown.
+    QVERIFY(dropUrls(well, {QUrl::fromLocalFile(greenPath)}));
+    QTRY_VERIFY_WITH_TIMEOUT(isGreenPicture(hub->avatar()), 15000);
+    QTRY_VERIFY(well->pixmap() && isGreenPicture(*well->pixmap()));
+    QVERIFY(!m_page->textImageError()->isVisible());
+    QCOMPARE(m_server.requestsTo(avatarUpload).size(), 1);
 }
 
 void TestAccountPage::devicesTableListsTheUsersDevices()

@@ -32,6 +32,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDirIterator>
 #include <QHeaderView>
 #include <QLabel>
@@ -543,9 +544,34 @@ void TestBrowserViews::viewOptionsFollowTheShownViewAndAreStored()
     QVERIFY(!info->isChecked());
     options->setValue(MCOptions::IconController, "IconSize", 512);
 
+    // The kind pop-up has one item per kind of additional information, the last one too.
+    auto *kinds = panel->findChild<QComboBox *>("iconViewAddInfoPop");
+    QCOMPARE(kinds->count(), 4);
+    QCOMPARE(kinds->itemText(1), QStringLiteral("Size or Item Count"));
+    info->click();
+    kinds->setFocus();
+    QTest::keyClick(kinds, Qt::Key_End);
+    QCOMPARE(options->value(MCOptions::IconController, "AdditionalInfoType").toInt(), 3);
+    info->click();
+    // The sort order is shown, not chosen here; the size slider has its samples at its ends.
+    auto *sortBy = panel->findChild<QComboBox *>("iconViewSortByPop");
+    QVERIFY(sortBy && sortBy->isVisible() && !sortBy->isEnabled());
+    QCOMPARE(sortBy->count(), 5);
+    QCOMPARE(sortBy->currentText(), QStringLiteral("Name"));
+    for (const char *name : {"iconViewLittleIcon", "iconViewBigIcon"}) {
+        auto *sample = panel->findChild<QLabel *>(name);
+        QVERIFY2(sample && sample->isVisible() && sample->pixmap() && !sample->pixmap()->isNull(),
+                 name);
+    }
+    QVERIFY(panel->findChild<QLabel *>("iconViewBigIcon")->pixmap()->width() >
+            panel->findChild<QLabel *>("iconViewLittleIcon")->pixmap()->width());
+
     // Switching views switches the pane; its boxes act on the list view.
     pressViewKey(1);
     QTRY_COMPARE(panel->windowTitle(), QStringLiteral("List View"));
+    QVERIFY(!panel->findChild<QComboBox *>("listViewSortByPop")->isEnabled());
+    QVERIFY(panel->findChild<QLabel *>("listViewLittleIcon")->isVisible());
+    QVERIFY(panel->findChild<QLabel *>("listViewBigIcon")->isVisible());
     auto *kind = panel->findChild<QCheckBox *>("listViewColumnKind");
     QVERIFY(kind->isVisible() && kind->isChecked());
     QTest::mouseClick(kind, Qt::LeftButton, {}, QPoint(5, kind->height() / 2));
@@ -557,6 +583,7 @@ void TestBrowserViews::viewOptionsFollowTheShownViewAndAreStored()
 
     pressViewKey(2);
     QTRY_COMPARE(panel->windowTitle(), QStringLiteral("Columns View"));
+    QVERIFY(!panel->findChild<QComboBox *>("columnViewSortByPop")->isEnabled());
     auto *preview = panel->findChild<QCheckBox *>("columnViewButtonShowPreviewColumn");
     QVERIFY(preview->isChecked());
     QTest::mouseClick(preview, Qt::LeftButton, {}, QPoint(5, preview->height() / 2));

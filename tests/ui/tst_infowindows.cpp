@@ -12,6 +12,7 @@
 #include "localfiles.h"
 #include "mcappdelegate.h"
 #include "mciconcontroller.h"
+#include "mcimages.h"
 #include "mcmainwindow.h"
 #include "mcmanager.h"
 #include "mcmenufile.h"
@@ -292,6 +293,15 @@ void TestInfoWindows::quickLookDrawsTheFilesOfTheSelection()
     QVERIFY(labelText(quickLook(), "sizeText").endsWith(QStringLiteral(" items")));
     QVERIFY(quickLook()->openWithButton()->isHidden());
     QVERIFY(quickLook()->findChild<QLabel *>("dateModifiedText")->isHidden());
+    // Nothing selected at the top: the home of the whole space, with its own picture.
+    QWidget *empty = icons()->collectionView()->viewport();
+    QTest::mouseClick(empty, Qt::LeftButton, {}, QPoint(empty->width() - 4, empty->height() - 4));
+    QTRY_COMPARE(quickLook()->filepath(), QStringLiteral("/"));
+    QCOMPARE(labelText(quickLook(), "filenameText"),
+             QCoreApplication::applicationName() + QStringLiteral(" Home"));
+    const QImage cloud = MCImages::named(QStringLiteral("cloud.png")).toImage();
+    QVERIFY(!cloud.isNull());
+    QCOMPARE(quickLook()->previewView()->standIn().toImage(), cloud);
 }
 
 void TestInfoWindows::quickLookStripShowsSeveralItems()

@@ -13,6 +13,8 @@
 #include "mcbrowsableviewcontroller.h"
 #include "mcchatcollaborationentry.h"
 #include "mcchatfilescontroller.h"
+#include "mcchatfilesfilter.h"
+#include "mcchatfilesmodel.h"
 #include "mcchatlink.h"
 #include "mcchatlinkscontroller.h"
 #include "mcchatlinksmodel.h"
@@ -457,12 +459,45 @@ void TestPeoplePanels::contactPanelAndLongChats()
     MCContact *cal = contactOf(hub, CalEmail);
     MCHipController panel(cal, hub, MOObjectsManager::sharedInstance(),
                           QString::fromLatin1(DemoEmail));
-    // A contact's panel opens on the files; its people are the contact.
+    panel.resize(320, 480);
+    panel.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&panel));
+    // A contact's panel is about its files: no people tab, no member list.
+    QVERIFY(panel.boxFiles()->isSelected() && !panel.boxPeople()->isSelected());
+    QVERIFY(!panel.boxPeople()->isVisible());
+    QVERIFY(!panel.peopleController());
+    QCOMPARE(panel.mainView()->currentWidget(), panel.filesController());
+    panel.menuClicked(panel.boxFiles());
+    panel.menuClicked(panel.boxPeople());
     QVERIFY(panel.boxFiles()->isSelected() && !panel.boxPeople()->isSelected());
     QCOMPARE(panel.mainView()->currentWidget(), panel.filesController());
-    QCOMPARE(panel.peopleController()->people()->people(), QList<MCContact *>{cal});
-    panel.menuClicked(panel.boxFiles());
-    QVERIFY(panel.boxFiles()->isSelected());
+
+    // A received archive opened from the panel asks first, as the browser does; declined, it
+    // is neither fetched nor opened.
+    QVERIFY(!m_server.seedFile(CalEmail, QStringLiteral("/Bundle.zip"), "PK").isEmpty());
+    QVERIFY(!m_server
+                 .sendCollaborationToContactAs(CalEmail, QString::fromLatin1(DemoEmail),
+                                               QStringLiteral("/Bundle.zip"))
+                 .isEmpty());
+    MCChatFilesController *files = panel.filesController();
+    QAbstractItemModel *rows = files->tableView()->model();
+    QTRY_COMPARE_WITH_TIMEOUT(rows->rowCount(), 1, 20000);
+    // Accepted as the chat row's button accepts it.
+    QCOMPARE(cal->collaborationEntries().size(), 1);
+    cal->acceptCollaboration(cal->collaborationEntries().first());
+    QTRY_VERIFY_WITH_TIMEOUT(!rows->index(0, 0).data(MCChatFilesModel::PendingRole).toBool(),
+                             20000);
+    m_shell.alerts.clearRecord();
+    m_server.clearRequests();
+    m_shell.alerts.queueAnswer(QStringLiteral("Cancel"));
+    clickRow(files->tableView(), 0, MCChatFilesModel::Name);
+    const QRect cell = files->tableView()->visualRect(rows->index(0, MCChatFilesModel::Name));
+    QTest::mouseDClick(files->tableView()->viewport(), Qt::LeftButton, {}, cell.center());
+    QCOMPARE(m_shell.alerts.alerts().size(), 1);
+    QCOMPARE(m_shell.alerts.alerts().first().informativeText,
+             QStringLiteral("File: \u2068Bundle.zip\u2069"));
+    QTRY_COMPARE(m_shell.alerts.pendingCount(), 0);
+    QCOMPARE(countRequests(m_server.requests(), QStringLiteral(".*Bundle\\.zip.*")), 0);
 
     // A long chat lists its newest links only.
     MCGroup chat(MOConversation{});

@@ -5,6 +5,7 @@
 #include "mciconcontroller.h"
 #include "mciconsizes.h"
 #include "mcoptions.h"
+#include "mcworkspace.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -31,6 +32,7 @@ const QString ColumnsVisibility = QStringLiteral("ColumnsVisibility");
 const QString RelativeDates = QStringLiteral("RelativeDates");
 const QString PreviewColumn = QStringLiteral("PreviewColumn");
 const QString ShowIcons = QStringLiteral("ShowIcons");
+const QString SortBy = QStringLiteral("SortBy");
 
 // The list pane's column boxes, in the window's order.
 const char *const ListColumns[] = {"FileDateModified", "FileDateAdded", "FileSize", "FileKind"};
@@ -42,6 +44,39 @@ QComboBox *textSizePop(const QString &name)
     for (int size = 10; size <= 16; ++size)
         pop->addItem(QString::number(size) + QStringLiteral(" pt"), size);
     return pop;
+}
+
+// The arrange menu's entries, tagged as there. Shown, not chosen here: the views sort through
+// that menu.
+QComboBox *sortByPop(const QString &name)
+{
+    auto *pop = new QComboBox;
+    pop->setObjectName(name);
+    const QStringList titles = {
+        MCViewOptionsController::tr("Name"), MCViewOptionsController::tr("Kind"),
+        MCViewOptionsController::tr("Date Modified"), MCViewOptionsController::tr("Date Added"),
+        MCViewOptionsController::tr("Size")};
+    for (int tag = 0; tag < titles.size(); ++tag)
+        pop->addItem(titles.at(tag), tag);
+    pop->setEnabled(false);
+    return pop;
+}
+
+// A sample of what the size control changes: the desktop's icon for a program.
+QLabel *sampleIcon(const QString &name, int size)
+{
+    auto *label = new QLabel;
+    label->setObjectName(name);
+    label->setPixmap(MCWorkspace::fileIconForMIMEType(QStringLiteral("application/x-executable"))
+                         .pixmap(size, size));
+    return label;
+}
+
+// The stored sort code (10-19, in ascending/descending pairs per tag); none stored: by name.
+void showSortCode(QComboBox *pop, const QVariant &code)
+{
+    const int tag = (code.toInt() - 10) / 2;
+    pop->setCurrentIndex(code.isValid() && tag >= 0 && tag < pop->count() ? tag : 0);
 }
 
 void selectTag(QComboBox *pop, int tag)
@@ -116,7 +151,13 @@ QWidget *MCViewOptionsController::makeIconPane()
     m_iconViewIconSizeText = new QLabel;
     m_iconViewIconSizeText->setObjectName(QStringLiteral("iconViewIconSizeText"));
     form->addRow(tr("Icon size:"), m_iconViewIconSizeText);
-    form->addRow(m_iconViewSlider);
+    m_iconViewLittleIcon = sampleIcon(QStringLiteral("iconViewLittleIcon"), 16);
+    m_iconViewBigIcon = sampleIcon(QStringLiteral("iconViewBigIcon"), 32);
+    auto *sizeRow = new QHBoxLayout;
+    sizeRow->addWidget(m_iconViewLittleIcon);
+    sizeRow->addWidget(m_iconViewSlider, 1);
+    sizeRow->addWidget(m_iconViewBigIcon);
+    form->addRow(sizeRow);
     connect(m_iconViewSlider, &QSlider::valueChanged, this, [this](int index) {
         // Written through the options, so that every control of the size follows.
         m_options->setValue(MCOptions::IconController, IconSize,
@@ -126,6 +167,8 @@ QWidget *MCViewOptionsController::makeIconPane()
     m_iconViewTextSizePop = textSizePop(QStringLiteral("iconViewTextSizePop"));
     m_iconViewTextSizePop->setEnabled(false);
     form->addRow(tr("Text size:"), m_iconViewTextSizePop);
+    m_iconViewSortByPop = sortByPop(QStringLiteral("iconViewSortByPop"));
+    form->addRow(tr("Sort by:"), m_iconViewSortByPop);
 
     QHBoxLayout *row = nullptr;
     m_iconViewMatrixLabelPosition = radioRow(this, QStringLiteral("iconViewMatrixLabelPosition"),
@@ -146,7 +189,9 @@ QWidget *MCViewOptionsController::makeIconPane()
         checkBox(tr("Show item info"), QStringLiteral("iconViewAddInfoCheckbox"));
     m_iconViewAddInfoPop = new QComboBox;
     m_iconViewAddInfoPop->setObjectName(QStringLiteral("iconViewAddInfoPop"));
-    m_iconViewAddInfoPop->addItems({tr("Date Modified"), tr("Size"), tr("Kind")});
+    // In the order of the "AdditionalInfoType" values.
+    m_iconViewAddInfoPop->addItems(
+        {tr("Date Modified"), tr("Size or Item Count"), tr("Kind"), tr("Other")});
     form->addRow(m_iconViewAddInfoCheckbox);
     form->addRow(m_iconViewAddInfoPop);
     connect(m_iconViewAddInfoCheckbox, &QCheckBox::clicked, this, [this](bool on) {
@@ -185,10 +230,16 @@ QWidget *MCViewOptionsController::makeListPane()
         radioRow(this, QStringLiteral("listViewMatrixIconSize"), {tr("Small"), tr("Large")}, &row);
     for (QAbstractButton *button : m_listViewMatrixIconSize->buttons())
         button->setEnabled(false);
+    m_listViewLittleIcon = sampleIcon(QStringLiteral("listViewLittleIcon"), 16);
+    m_listViewBigIcon = sampleIcon(QStringLiteral("listViewBigIcon"), 32);
+    row->insertWidget(0, m_listViewLittleIcon);
+    row->insertWidget(3, m_listViewBigIcon);
     form->addRow(tr("Icon size:"), row);
 
     m_listViewTextSizePop = textSizePop(QStringLiteral("listViewTextSizePop"));
     form->addRow(tr("Text size:"), m_listViewTextSizePop);
+    m_listViewSortByPop = sortByPop(QStringLiteral("listViewSortByPop"));
+    form->addRow(tr("Sort by:"), m_listViewSortByPop);
     connect(m_listViewTextSizePop, QOverload<int>::of(&QComboBox::activated), this, [this] {
         m_options->setValue(MCOptions::ListController, TextSize,
                             m_listViewTextSizePop->currentData());
@@ -243,6 +294,8 @@ QWidget *MCViewOptionsController::makeColumnPane()
     auto *form = new QFormLayout(pane);
     m_columnViewTextSizePop = textSizePop(QStringLiteral("columnViewTextSizePop"));
     form->addRow(tr("Text size:"), m_columnViewTextSizePop);
+    m_columnViewSortByPop = sortByPop(QStringLiteral("columnViewSortByPop"));
+    form->addRow(tr("Sort by:"), m_columnViewSortByPop);
     connect(m_columnViewTextSizePop, QOverload<int>::of(&QComboBox::activated), this, [this] {
         m_options->setValue(MCOptions::ColumnController, TextSize,
                             m_columnViewTextSizePop->currentData());
@@ -317,6 +370,7 @@ void MCViewOptionsController::loadIconViewSettings()
     if (!m_options->contains(MCOptions::IconController, TextSize))
         m_options->setValue(MCOptions::IconController, TextSize, 12);
     selectTag(m_iconViewTextSizePop, iconOption(TextSize, 12).toInt());
+    showSortCode(m_iconViewSortByPop, iconOption(SortBy, QVariant()));
     if (QAbstractButton *position =
             m_iconViewMatrixLabelPosition->button(iconOption(LabelPosition, 0).toInt() ? 1 : 0))
         position->setChecked(true);
@@ -347,6 +401,7 @@ void MCViewOptionsController::loadListViewSettings()
         m_options->setValue(MCOptions::ListController, TextSize, 12);
     selectTag(m_listViewTextSizePop,
               m_options->value(MCOptions::ListController, TextSize, 12).toInt());
+    showSortCode(m_listViewSortByPop, m_options->value(MCOptions::ListController, SortBy));
     const QVariantMap visibility =
         m_options->value(MCOptions::ListController, ColumnsVisibility).toMap();
     for (int i = 0; i < m_listViewColumns.size(); ++i)
@@ -386,6 +441,7 @@ void MCViewOptionsController::loadColumnViewSettings()
         m_options->value(MCOptions::ColumnController, IconPreview, 1).toBool());
     selectTag(m_columnViewTextSizePop,
               m_options->value(MCOptions::ColumnController, TextSize, 12).toInt());
+    showSortCode(m_columnViewSortByPop, m_options->value(MCOptions::ColumnController, SortBy));
 }
 
 void MCViewOptionsController::columnViewRestoreDefault()

@@ -62,6 +62,8 @@ private:
     QWidget *m_listView;
     QWidget *m_columnView;
 
+    QLabel *m_iconViewLittleIcon = nullptr;
+    QLabel *m_iconViewBigIcon = nullptr;
     QSlider *m_iconViewSlider = nullptr;
     QLabel *m_iconViewIconSizeText = nullptr;
     QButtonGroup *m_iconViewMatrixLabelPosition = nullptr;
@@ -70,8 +72,12 @@ private:
     QComboBox *m_iconViewAddInfoPop = nullptr;
     QCheckBox *m_iconViewShowPreview = nullptr;
     QComboBox *m_iconViewTextSizePop = nullptr;
+    QComboBox *m_iconViewSortByPop = nullptr;
 
+    QLabel *m_listViewLittleIcon = nullptr;
+    QLabel *m_listViewBigIcon = nullptr;
     QComboBox *m_listViewTextSizePop = nullptr;
+    QComboBox *m_listViewSortByPop = nullptr;
     QList<QCheckBox *> m_listViewColumns;
     QCheckBox *m_listViewDateRelative = nullptr;
     QButtonGroup *m_listViewMatrixIconSize = nullptr;
@@ -82,6 +88,7 @@ private:
     QCheckBox *m_columnViewButtonShowIcons = nullptr;
     QCheckBox *m_columnViewButtonShowIconPreview = nullptr;
     QComboBox *m_columnViewTextSizePop = nullptr;
+    QComboBox *m_columnViewSortByPop = nullptr;
 };
 
 #endif // MCVIEWOPTIONSCONTROLLER_H

@@ -110,6 +110,8 @@ public:
     // The user-defaults dictionaries by key ("MCAppDelegate", "MCIconController", ...).
     // Readers and writers change them in place.
     MCOptions *options() const override { return m_options; }
+    // Where questions are asked once the session is up (null before).
+    AlertPresenter *alerts() const { return m_alerts; }
 
     // The keys of the history's places, oldest first.
     QStringList arrayBack() const { return keysOf(m_arrayBack); }

@@ -41,6 +41,8 @@ public:
     Shown shown() const { return m_shown; }
     // The picture or page drawn, at the size decoded; null for a text or a stand-in.
     QPixmap content() const { return m_content; }
+    // The picture shown until the file's own is drawn, or instead of it.
+    QPixmap standIn() const { return m_standIn; }
     // Where the picture (or page, or stand-in) is drawn, in this view's coordinates; empty
     // when none is.
     QRect pictureRect() const;

@@ -2,6 +2,8 @@
 
 #include "mcchatfilesfilter.h"
 #include "mcchatfilesmodel.h"
+#include "mcfunctions.h"
+#include "mcoptions.h"
 #include "mcsidepanellog.h"
 #include "mcthirdpartyservicesdiscoverer.h"
 #include "moobjectsmanager.h"
@@ -18,6 +20,7 @@
 
 MCChatFilesController::MCChatFilesController(const QString &ownEmail, MOObjectsManager *objects,
                                              MCThirdPartyServicesDiscoverer *discoverer,
+                                             MCOptions *options, AlertPresenter *alerts,
                                              QWidget *parent)
     : QWidget(parent)
     , m_files(new MCChatFilesModel(ownEmail, this))
@@ -26,6 +29,8 @@ MCChatFilesController::MCChatFilesController(const QString &ownEmail, MOObjectsM
     , m_menu(new QMenu(this))
     , m_objects(objects)
     , m_discoverer(discoverer)
+    , m_options(options)
+    , m_alerts(alerts)
 {
     m_filter->setSourceModel(m_files);
     m_tableView->setObjectName(QStringLiteral("filesTableView"));
@@ -115,12 +120,23 @@ void MCChatFilesController::openRow(int row)
     const QString path = MCChatFilesModel::resourcePath(file);
     if (path.isEmpty())
         return;
-    if (!file.sourceProvider().isEmpty()) {
-        openProviderFile(path, file.sourceProvider());
-        return;
-    }
-    if (m_objects)
-        m_objects->openObjectAtPath(path);
+    const QString provider = file.sourceProvider();
+    const QPointer<MCChatFilesController> self(this);
+    const QPointer<MOObjectsManager> objects = m_objects;
+    const auto open = [self, objects, path, provider](bool confirmed) {
+        if (!confirmed)
+            return;
+        if (!provider.isEmpty()) {
+            if (self)
+                self->openProviderFile(path, provider);
+        } else if (objects) {
+            objects->openObjectAtPath(path);
+        }
+    };
+    if (m_options && m_alerts)
+        MCFunctions::ifArchiveAskUser(path, *m_options, *m_alerts, window(), open);
+    else
+        open(!MCFunctions::isArchive(path)); // nobody to ask: archives stay closed
 }
 
 bool MCChatFilesController::openProviderFile(const QString &path, const QString &provider)

@@ -3,10 +3,13 @@
 
 #include "mocollaboration.h"
 
+#include <QPointer>
 #include <QWidget>
 
+class AlertPresenter;
 class MCChatFilesFilter;
 class MCChatFilesModel;
+class MCOptions;
 class MCSocialEntity;
 class MCThirdPartyServicesDiscoverer;
 class MOObjectsManager;
@@ -22,9 +25,10 @@ class MCChatFilesController : public QWidget
     Q_OBJECT
 public:
     // objects opens store files; discoverer (may be null) finds files kept by another sync
-    // service.
+    // service; an archive is opened only when options and alerts let the user say so.
     MCChatFilesController(const QString &ownEmail, MOObjectsManager *objects,
-                          MCThirdPartyServicesDiscoverer *discoverer, QWidget *parent = nullptr);
+                          MCThirdPartyServicesDiscoverer *discoverer, MCOptions *options,
+                          AlertPresenter *alerts, QWidget *parent = nullptr);
 
     void setEntity(MCSocialEntity *entity);
     MCChatFilesModel *files() const { return m_files; }
@@ -39,7 +43,8 @@ public:
     void filterTable();
     // Before the menu shows for the row at arranged row (-1: none).
     void menuNeedsUpdate(int row);
-    // Opens the file at arranged row, or asks the chat to show it while it is pending.
+    // Opens the file at arranged row (an archive after asking, as the browser does), or asks
+    // the chat to show it while it is pending.
     void openRow(int row);
 
 signals:
@@ -59,6 +64,8 @@ private:
     QList<QAction *> m_filterItems;
     MOObjectsManager *m_objects;
     MCThirdPartyServicesDiscoverer *m_discoverer;
+    QPointer<MCOptions> m_options;
+    AlertPresenter *m_alerts;
     int m_clickedRow = -1;
 };
 

@@ -23,11 +23,16 @@ MCHipController::MCHipController(MCSocialEntity *entity, MCManager *hub, MOObjec
     , m_boxLinks(new MCHipBox(tr("Links"), m_boxMenu))
     , m_boxPeople(new MCHipBox(tr("People"), m_boxMenu))
     , m_mainView(new QStackedWidget(this))
-    , m_filesController(
-          new MCChatFilesController(ownEmail, objects, hub->servicesDiscoverer(), m_mainView))
+    , m_filesController(new MCChatFilesController(ownEmail, objects, hub->servicesDiscoverer(),
+                                                  hub->options(), hub->alerts(), m_mainView))
     , m_linksController(new MCChatLinksController(m_mainView))
-    , m_peopleController(new MCPeopleController(hub, m_mainView))
+    , m_peopleController(nullptr)
 {
+    // Only a group has members to list: a contact's panel is about its files.
+    auto *group = qobject_cast<MCGroup *>(entity);
+    if (group)
+        m_peopleController = new MCPeopleController(hub, m_mainView);
+    m_boxPeople->setVisible(group);
     setObjectName(QStringLiteral("MCHipController"));
     m_boxFiles->setObjectName(QStringLiteral("boxFiles"));
     m_boxLinks->setObjectName(QStringLiteral("boxLinks"));
@@ -41,7 +46,8 @@ MCHipController::MCHipController(MCSocialEntity *entity, MCManager *hub, MOObjec
     }
     m_mainView->addWidget(m_filesController);
     m_mainView->addWidget(m_linksController);
-    m_mainView->addWidget(m_peopleController);
+    if (m_peopleController)
+        m_mainView->addWidget(m_peopleController);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -50,12 +56,14 @@ MCHipController::MCHipController(MCSocialEntity *entity, MCManager *hub, MOObjec
 
     m_filesController->setEntity(entity);
     m_linksController->setEntity(entity);
-    m_peopleController->setEntity(entity);
     connect(m_filesController, &MCChatFilesController::scrollToEntryRequested, this,
             &MCHipController::scrollToEntryRequested);
-    connect(m_peopleController, &MCPeopleController::conversationRequested, this,
-            &MCHipController::conversationRequested);
-    menuClicked(qobject_cast<MCGroup *>(entity) ? m_boxPeople : m_boxFiles);
+    if (m_peopleController) {
+        m_peopleController->setEntity(entity);
+        connect(m_peopleController, &MCPeopleController::conversationRequested, this,
+                &MCHipController::conversationRequested);
+    }
+    menuClicked(group ? m_boxPeople : m_boxFiles);
 }
 
 MCHipController *MCHipController::embed(MCChatViewController *chat, MCManager *hub,
@@ -87,7 +95,7 @@ MCHipController *MCHipController::embed(MCChatViewController *chat, MCManager *h
 
 void MCHipController::menuClicked(MCHipBox *box)
 {
-    if (box->isSelected())
+    if (box->isSelected() || (box == m_boxPeople && !m_peopleController))
         return;
     const QList<QPair<MCHipBox *, QWidget *>> tabs = {{m_boxFiles, m_filesController},
                                                       {m_boxLinks, m_linksController},

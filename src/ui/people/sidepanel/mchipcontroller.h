@@ -20,7 +20,8 @@ class MOObjectsManager;
 class QStackedWidget;
 
 // The side panel beside a conversation: tabs for the conversation's shared files, the links
-// written in it and its people. A contact's panel opens on the files, a group's on its members.
+// written in it and, for a group, its members. A contact's panel opens on the files and has no
+// people tab; a group's opens on its members.
 class MCHipController : public QWidget
 {
     Q_OBJECT
@@ -37,6 +38,7 @@ public:
     QStackedWidget *mainView() const { return m_mainView; }
     MCChatFilesController *filesController() const { return m_filesController; }
     MCChatLinksController *linksController() const { return m_linksController; }
+    // Null for a contact.
     MCPeopleController *peopleController() const { return m_peopleController; }
 
     // The panel of chat's entity, placed in the chat page's right pane: a pending file it

@@ -48,9 +48,7 @@ void MCPeopleController::setEntity(MCSocialEntity *entity)
 void MCPeopleController::updatePeople()
 {
     QList<MCContact *> people;
-    if (auto *contact = qobject_cast<MCContact *>(m_entity)) {
-        people.append(contact);
-    } else if (m_entity) {
+    if (m_entity) {
         // Participants the chat has not met by address are not listed.
         for (const MOUserAccount &participant : m_entity->chatRoom().participants()) {
             MCContact *member = m_hub->chatSupport().contactByEmail(participant.email());

@@ -13,8 +13,8 @@ class MCPeopleModel;
 class QTableView;
 
 // The side panel's people: a group's members the chat knows by address (the signed-in user
-// is not listed), or the contact of a one-to-one conversation. The list follows the group's
-// membership. A double-click on one of the user's contacts asks for their conversation.
+// is not listed). The list follows the group's membership. A double-click on one of the user's
+// contacts asks for their conversation.
 class MCPeopleController : public QWidget
 {
     Q_OBJECT

@@ -12,6 +12,8 @@
 #include "modevicesmanager.h"
 
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFrame>
@@ -21,11 +23,13 @@
 #include <QIcon>
 #include <QLabel>
 #include <QLocale>
+#include <QMimeData>
 #include <QPainter>
 #include <QStackedWidget>
 #include <QTabBar>
 #include <QTableView>
 #include <QTemporaryFile>
+#include <QUrl>
 #include <QVBoxLayout>
 
 namespace {
@@ -164,6 +168,9 @@ QWidget *MCAccountController::buildBaseView()
     m_avatarView->setFixedSize(AvatarSide, AvatarSide);
     m_avatarView->setAlignment(Qt::AlignCenter);
     m_avatarView->setFrameShape(QFrame::StyledPanel);
+    m_avatarView->setToolTip(tr("Drop an Image Here"));
+    m_avatarView->setAcceptDrops(true);
+    m_avatarView->installEventFilter(this);
     m_emailField = heading(base, QString());
     m_fullNameField = plainLabel(base);
     m_textChangeImage = link(base, tr("Change picture…"), ChangeImage);
@@ -332,6 +339,45 @@ void MCAccountController::mouseDownTextFieldClicked(MCMouseDownTextField *field)
     default:
         break;
     }
+}
+
+namespace {
+
+// The one local file a drag carries; empty for anything else (several files, remote URLs,
+// bare image data whose size nothing bounds).
+QString droppedFile(const QMimeData *data)
+{
+    const QList<QUrl> urls = data ? data->urls() : QList<QUrl>();
+    if (urls.size() != 1 || !urls.first().isLocalFile())
+        return QString();
+    const QString path = urls.first().toLocalFile();
+    return QFileInfo(path).isFile() ? path : QString();
+}
+
+} // namespace
+
+bool MCAccountController::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched != m_avatarView)
+        return QWidget::eventFilter(watched, event);
+    if (event->type() == QEvent::DragEnter) {
+        auto *enter = static_cast<QDragEnterEvent *>(event);
+        if (!droppedFile(enter->mimeData()).isEmpty())
+            enter->acceptProposedAction();
+        return true;
+    }
+    if (event->type() == QEvent::Drop) {
+        auto *drop = static_cast<QDropEvent *>(event);
+        const QString path = droppedFile(drop->mimeData());
+        if (path.isEmpty())
+            return true;
+        drop->acceptProposedAction();
+        // Read after the drop returns: the dragging application is not kept waiting.
+        QMetaObject::invokeMethod(
+            this, [this, path] { pictureChosen(path); }, Qt::QueuedConnection);
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void MCAccountController::changeImage()

@@ -68,6 +68,8 @@ public:
 
 protected:
     void showEvent(QShowEvent *event) override;
+    // The picture takes a dropped picture file as the chooser would.
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     QWidget *buildBaseView();
