@@ -25,6 +25,8 @@ public:
         Rename = 5,
         Copy = 6,
         CreateShareLink = 7,
+        RevokeShareLink = 8,
+        ListShareLinks = 9,
         EmailShareLink = 10,
         Upload = 12,
         UploadCached = 14,

@@ -98,6 +98,18 @@ QStringList emailAlerts(const ScriptedAlertPresenter &alerts)
     return texts;
 }
 
+// The alerts presented about share links, in their own words.
+QStringList shareLinkAlerts(const ScriptedAlertPresenter &alerts)
+{
+    QStringList texts;
+    for (const Alert &alert : alerts.alerts()) {
+        const QString text = alert.messageText + QLatin1Char('\n') + alert.informativeText;
+        if (text.contains(QStringLiteral("share link"), Qt::CaseInsensitive))
+            texts.append(alert.messageText);
+    }
+    return texts;
+}
+
 // An item view's row names, top to bottom.
 QStringList columnTexts(const QAbstractItemModel *model, int column, int role = Qt::DisplayRole)
 {
@@ -162,6 +174,8 @@ private slots:
     void emailFormRefusesBadAddressesAndReportsFailures();
     void pageListsSortsRevokesCopiesOpensAndEmails();
     void pageListsLinksMadeSinceItsLastVisitAndShortensLongNames();
+    void sharingRequestFailuresAreToldOnceAndNeverShownDone_data();
+    void sharingRequestFailuresAreToldOnceAndNeverShownDone();
 
 private:
     MCBottomViewController *bar() const { return m_shell.delegate()->bottomViewController(); }
@@ -858,6 +872,172 @@ void TestShareLinks::pageListsLinksMadeSinceItsLastVisitAndShortensLongNames()
     QCOMPARE(cell->name(), longName);
 }
 
+void TestShareLinks::sharingRequestFailuresAreToldOnceAndNeverShownDone_data()
+{
+    QTest::addColumn<QString>("request");
+    QTest::addColumn<QString>("fault");
+    for (const char *request : {"make", "revoke", "list"}) {
+        for (const char *fault : {"500", "hang", "drop"})
+            QTest::addRow("%s/%s", request, fault) << request << fault;
+    }
+    QTest::newRow("email/hang") << "email"
+                                << "hang";
+}
+
+void TestShareLinks::sharingRequestFailuresAreToldOnceAndNeverShownDone()
+{
+    QFETCH(QString, request);
+    QFETCH(QString, fault);
+    // A fault that lasts: a dropped request that is safe to repeat is sent again.
+    const auto breakPath = [&](const QString &path) {
+        if (fault == QLatin1String("500"))
+            return m_server.forceStatus(path, 500, QByteArray(), -1);
+        if (fault == QLatin1String("hang"))
+            return m_server.hang(path, -1);
+        return m_server.drop(path, -1);
+    };
+    // Late sheets about the failure would come within the failure burst's gap.
+    const auto settle = [] {
+        QTest::qWait(1000);
+    };
+    QVERIFY(m_server.reset());
+    // A sheet left open holds back the next ones: none may be mistaken for this failure's.
+    while (m_shell.alerts.pendingCount() > 0)
+        QVERIFY(m_shell.alerts.answer(0));
+    QTest::qWait(1000);
+    while (m_shell.alerts.pendingCount() > 0)
+        QVERIFY(m_shell.alerts.answer(0));
+    m_shell.alerts.clearRecord();
+    MCShareLinkPopover *popover = bar()->popoverShareLink();
+    popover->hide();
+
+    if (request == QLatin1String("make")) {
+        // The popover tells it, with nothing to copy or send; no sheet tells it again.
+        QVERIFY(showFolder(icons(), QStringLiteral("/Documents"), QStringLiteral("Welcome.txt")));
+        QTest::mouseClick(icons()->collectionView()->viewport(), Qt::LeftButton, {},
+                          centreOf(icons(), QStringLiteral("Welcome.txt")));
+        QCOMPARE(icons()->getSelectedItems().size(), 1);
+        QToolButton *share = m_shell.delegate()->mainWindow()->toolbar()->popButtonShare();
+        QTRY_VERIFY(share->isEnabled());
+        QVERIFY(breakPath(QStringLiteral("/api/v1/shares.json")));
+        QTest::mouseClick(share, Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(popover->isVisible(), 20000);
+        QCOMPARE(popover->textViewClick()->toPlainText(),
+                 QStringLiteral("Error in requesting URL link"));
+        QVERIFY(!popover->buttonCopyToClipboard()->isVisible());
+        QVERIFY(!popover->buttonSendByEmail()->isVisible());
+        QVERIFY(lastLink().isEmpty());
+        settle();
+        QCOMPARE(shareLinkAlerts(m_shell.alerts), QStringList());
+        popover->hide();
+        // Asked again once the service is back: the link is made.
+        QVERIFY(m_server.reset());
+        QVERIFY(share->isEnabled());
+        QTest::mouseClick(share, Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(!lastLink().isEmpty() && popover->isVisible(), 20000);
+        popover->hide();
+    } else if (request == QLatin1String("revoke")) {
+        // A link of its own, made elsewhere; the page lists it live.
+        QCOMPARE(m_reader.post(QStringLiteral("/shares.json"),
+                               QJsonObject{{QStringLiteral("share"),
+                                            QJsonObject{{QStringLiteral("path"),
+                                                         QStringLiteral("/Photos/Sunset.jpg")},
+                                                        {QStringLiteral("expires_in"), 72}}}}),
+                 200);
+        MCShareLinksController *page = showPage();
+        QVERIFY(page);
+        MCShareLinksModel *model = page->model();
+        QTest::mouseClick(page->buttonReload(), Qt::LeftButton);
+        const auto liveRow = [model] {
+            for (int row = 0; row < model->rowCount(); ++row) {
+                const MOShareLink link = model->linkAt(row);
+                if (link.filePath() == QLatin1String("/Photos/Sunset.jpg") &&
+                    !link.revokedAt().isValid())
+                    return row;
+            }
+            return -1;
+        };
+        // A live one (each case revokes one and makes one).
+        int row = -1;
+        QTRY_VERIFY_WITH_TIMEOUT((row = liveRow()) >= 0, 20000);
+        const QString token = model->linkAt(row).token();
+        QTableView *table = page->tableView();
+        table->scrollTo(model->index(row, MCShareLinksModel::ActionsColumn));
+        MCLinkControlCellView *control = nullptr;
+        QTRY_VERIFY((control = qobject_cast<MCLinkControlCellView *>(table->indexWidget(
+                         model->index(row, MCShareLinksModel::ActionsColumn)))) &&
+                    control->buttonRevoke()->isVisible());
+        QVERIFY(breakPath(QStringLiteral("/api/v1/shares/%1/revoke").arg(token)));
+        QTest::mouseClick(control->buttonRevoke(), Qt::LeftButton);
+        // One sheet tells it; the row stays live, its button there to try again.
+        QTRY_VERIFY_WITH_TIMEOUT(!shareLinkAlerts(m_shell.alerts).isEmpty(), 20000);
+        settle();
+        QCOMPARE(shareLinkAlerts(m_shell.alerts),
+                 QStringList{QStringLiteral("Could not revoke the share link")});
+        while (m_shell.alerts.pendingCount() > 0)
+            QVERIFY(m_shell.alerts.answer(0));
+        row = -1;
+        for (int at = 0; at < model->rowCount(); ++at) {
+            if (model->linkAt(at).token() == token)
+                row = at;
+        }
+        QVERIFY(row >= 0);
+        QVERIFY(!model->linkAt(row).revokedAt().isValid());
+        control = qobject_cast<MCLinkControlCellView *>(
+            table->indexWidget(model->index(row, MCShareLinksModel::ActionsColumn)));
+        QVERIFY(control && control->buttonRevoke()->isVisible() &&
+                control->buttonRevoke()->isEnabled());
+        QVERIFY(m_server.reset());
+        QTest::mouseClick(control->buttonRevoke(), Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(model->linkAt(row).revokedAt().isValid(), 20000);
+    } else if (request == QLatin1String("list")) {
+        MCShareLinksController *page = showPage();
+        QVERIFY(page);
+        QTRY_VERIFY(page->textStatus()->text().startsWith(QStringLiteral("Updated at ")));
+        QVERIFY(breakPath(QStringLiteral("/api/v1/sharelinks/list")));
+        QTest::mouseClick(page->buttonReload(), Qt::LeftButton);
+        // The page says it, not "Updated"; no sheet says it again.
+        QTRY_COMPARE_WITH_TIMEOUT(
+            page->textStatus()->text(),
+            QStringLiteral("Could not list the share links. Click Reload to try again."), 20000);
+        settle();
+        QCOMPARE(shareLinkAlerts(m_shell.alerts), QStringList());
+        QVERIFY(m_server.reset());
+        QVERIFY(page->buttonReload()->isEnabled());
+        QTest::mouseClick(page->buttonReload(), Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            page->textStatus()->text().startsWith(QStringLiteral("Updated at ")), 20000);
+        QVERIFY(page->model()->rowCount() > 0);
+    } else {
+        // An e-mail the service never answers: the form says it once and keeps what was typed.
+        QVERIFY(shareFile(QStringLiteral("/Photos"), QStringLiteral("Sunset.jpg")));
+        QTest::mouseClick(popover->buttonSendByEmail(), Qt::LeftButton);
+        MCEmailForm *form = popover->popupSecondView();
+        form->tokenField()->setFocus();
+        QTest::keyClicks(form->tokenField(), QStringLiteral("bob@example.org"));
+        QTest::keyClicks(form->messageTextView(), QStringLiteral("Still there?"));
+        const QString typed = form->tokenField()->text();
+        QVERIFY(breakPath(QStringLiteral("/api/v1/sharelinks/email")));
+        QTest::mouseClick(form->buttonEmail(), Qt::LeftButton);
+        QVERIFY(form->isSending());
+        QTRY_VERIFY_WITH_TIMEOUT(!form->isSending(), 20000);
+        QCOMPARE(form->textSendingEmail()->text(),
+                 QStringLiteral("Could not send the share link by e-mail"));
+        QVERIFY(popover->isVisible());
+        QCOMPARE(popover->popupMainView()->currentWidget(), form);
+        QCOMPARE(form->tokenField()->text(), typed);
+        QCOMPARE(form->messageTextView()->toPlainText(), QStringLiteral("Still there?"));
+        settle();
+        QCOMPARE(shareLinkAlerts(m_shell.alerts), QStringList());
+        QVERIFY(m_server.reset());
+        QTest::mouseClick(form->buttonEmail(), Qt::LeftButton);
+        QTRY_COMPARE_WITH_TIMEOUT(form->textSendingEmail()->text(), QStringLiteral("Email(s) sent"),
+                                  20000);
+        popover->hide();
+    }
+    QVERIFY(m_server.reset());
+}
+
 int main(int argc, char **argv)
 {
     if (argc >= 3 && qstrcmp(argv[1], "--scenario") == 0) {
@@ -866,6 +1046,8 @@ int main(int argc, char **argv)
         return qstrcmp(argv[2], "slide") == 0 ? scenarioSlide() : scenarioRestarted();
     }
     qputenv("LUMARIN_TEST_ROOT", isolateEnvironment().toUtf8());
+    // A request the service never answers fails within the test's patience.
+    qputenv("LUMARIN_STALL_TIMEOUT_MS", "3000");
     QApplication app(argc, argv);
     TestShareLinks test;
     return QTest::qExec(&test, argc, argv);

@@ -328,7 +328,8 @@ void MCAppDelegate::applicationStart()
     m_bottomView->setShareLinkAnchor(m_window->toolbar()->popButtonShare());
     connect(m_fileActions, &MCFileActions::shareLinkReceived, this,
             &MCAppDelegate::showShareLinkPopupWith);
-    auto *links = new MCShareLinksController(objects);
+    auto *links = new MCShareLinksController(
+        objects, MONotificationManager::sharedInstance()->notificationCenter());
     addPage(links->title(), links);
     connect(links, &MCShareLinksController::sendByEmailRequested, this,
             &MCAppDelegate::showSendShareLinkViaEmailWith);

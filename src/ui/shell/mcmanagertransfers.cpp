@@ -85,8 +85,12 @@ void MCManager::tolvoLibNotification(const MOPostedNotification &notification)
     } else if (code == MOCoreNotification::OutdatedLocalCopy) {
         alertOutdatedLocalCopy(notification);
     } else if (core.type() == MOCoreNotification::Error &&
+               action != MOCoreNotification::CreateShareLink &&
+               action != MOCoreNotification::ListShareLinks &&
                action != MOCoreNotification::EmailShareLink) {
-        // A share-link e-mail's failure is told in its form, which a sheet would close.
+        // A link not made is told in the popover, a list not had on the share-links page and a
+        // share-link e-mail's failure in its form (which a sheet would close): once, where the
+        // user waits for it.
         presentFailure(core);
     }
 }

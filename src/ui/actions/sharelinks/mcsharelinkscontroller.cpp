@@ -10,6 +10,7 @@
 #include "mcstring.h"
 #include "mctableheadercell.h"
 #include "moconstants.h"
+#include "mocorenotification.h"
 #include "monotificationcenter.h"
 #include "moobjectsmanager.h"
 #include "mopreviewmanager.h"
@@ -97,7 +98,8 @@ QPixmap iconForFilePath(const QString &path, const QIcon &fallback)
 
 } // namespace
 
-MCShareLinksController::MCShareLinksController(MOObjectsManager *objects, QWidget *parent)
+MCShareLinksController::MCShareLinksController(MOObjectsManager *objects,
+                                               MONotificationCenter *coreMessages, QWidget *parent)
     : QWidget(parent)
     , m_objects(objects)
     , m_model(new MCShareLinksModel(this))
@@ -177,6 +179,16 @@ MCShareLinksController::MCShareLinksController(MOObjectsManager *objects, QWidge
         m_objects->notificationCenter()->addObserver(this, &MCShareLinksController::revokedLink,
                                                      MOObjectsDidGetShareLinkRevokedNotification);
     }
+    // The rows shown are the last list had; the status line says the newer one failed.
+    if (coreMessages)
+        coreMessages->addObserver(
+            this, MONotification, nullptr, [this](const MOPostedNotification &notification) {
+                const MOCoreNotification message(notification);
+                if (message.type() == MOCoreNotification::Error &&
+                    message.action() == MOCoreNotification::ListShareLinks)
+                    m_textStatus->setText(
+                        tr("Could not list the share links. Click Reload to try again."));
+            });
 }
 
 MCShareLinksController::~MCShareLinksController() = default;

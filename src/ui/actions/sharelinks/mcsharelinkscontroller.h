@@ -9,6 +9,7 @@
 class KBButton;
 class MCShareLinksModel;
 class MCTableHeaderCell;
+class MONotificationCenter;
 class MOObjectsManager;
 class QAction;
 class QLabel;
@@ -19,7 +20,8 @@ class QUrl;
 // The share-links page, "links://": the links the user made, with their creation and expiry
 // dates and visit counts; revoked and expired ones grey. A link is revoked with its row's
 // button; its context menu copies it, opens it in the web browser or hands it to the e-mail
-// form. The list is asked for when the page is first shown, by Reload, and after a new link.
+// form. The list is asked for when the page is first shown, by Reload, and after a new link;
+// a list that fails is told in the page's status line.
 class MCShareLinksController : public QWidget
 {
     Q_OBJECT
@@ -27,7 +29,9 @@ public:
     // The first page of links the list asks for; later ones are not offered.
     static constexpr int ListLimit = 200;
 
-    explicit MCShareLinksController(MOObjectsManager *objects, QWidget *parent = nullptr);
+    // coreMessages tells the page a list that failed.
+    MCShareLinksController(MOObjectsManager *objects, MONotificationCenter *coreMessages,
+                           QWidget *parent = nullptr);
     ~MCShareLinksController() override;
 
     QString title() const;
