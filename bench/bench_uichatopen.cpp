@@ -50,7 +50,6 @@ public:
     MOStorageObject remoteObject(const QString &) const override { return {}; }
     void goToReceivedFile(const QString &, const QString &) override {}
     void playSound(const QString &) override {}
-    MCAddPeopleController *newAddPeopleController(QWidget *) override { return nullptr; }
 
     MCChatSupport support;
     MCEmoji table;
