@@ -53,7 +53,7 @@ int main(int argc, char **argv)
     const QList<MOShareLink> links = makeLinks();
     const qint64 buildNs = timer.nsecsElapsed();
 
-    MCShareLinksController page(nullptr);
+    MCShareLinksController page(nullptr, nullptr);
     page.resize(1000, 700);
     MCShareLinksModel *model = page.model();
     timer.restart();
