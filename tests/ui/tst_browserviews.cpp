@@ -13,6 +13,7 @@
 #include "localfiles.h"
 #include "mcappdelegate.h"
 #include "mciconcontroller.h"
+#include "mciconitemmodel.h"
 #include "mciconnameeditor.h"
 #include "mcimagetextcell.h"
 #include "mclistnamedelegate.h"
@@ -419,6 +420,21 @@ void TestBrowserViews::switchingKeepsFolderAndSelection()
     pressViewKey(0);
     QTRY_VERIFY(icons()->isVisible());
     QListView *grid = icons()->collectionView();
+    // The file the previous case dropped may still be marked as being uploaded, and a row being
+    // transferred takes part in no selection in the column view: wait until none is.
+    auto *items = qobject_cast<MCIconItemModel *>(grid->model());
+    QVERIFY(items);
+    const auto transferring = [items] {
+        for (int row = 0; row < items->rowCount(); ++row) {
+            const MCNodePtr node = items->nodeAt(items->index(row, 0));
+            if (node && (node->states() &
+                         (MCAbstractObjectNode::Downloading | MCAbstractObjectNode::Uploading |
+                          MCAbstractObjectNode::Syncing)))
+                return true;
+        }
+        return false;
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(!transferring(), 30000);
     const int count = grid->model()->rowCount();
     QVERIFY(count > 2);
     QTest::keyClick(grid, Qt::Key_A, Qt::ControlModifier);
