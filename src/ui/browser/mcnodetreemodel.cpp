@@ -123,6 +123,14 @@ QModelIndex MCNodeTreeModel::indexOfNode(const MCAbstractObjectNode *node, int c
     return createIndex(parent->rowOfChild(node), column, parent.data());
 }
 
+QModelIndex MCNodeTreeModel::indexOfShownNode(const MCNodePtr &node) const
+{
+    const MCNodePtr root = rootNode();
+    const QModelIndex index =
+        root && node->parent() == root ? indexOfNode(node.data()) : QModelIndex();
+    return index.isValid() ? index : indexOfPath(node->filePath());
+}
+
 QModelIndex MCNodeTreeModel::indexOfPath(const QString &path) const
 {
     Q_D(const MCNodeTreeModel);

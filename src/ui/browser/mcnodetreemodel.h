@@ -50,6 +50,9 @@ public:
     // The row of the loaded node at path (column 0); invalid for the root or a path not loaded.
     QModelIndex indexOfPath(const QString &path) const;
     QModelIndex indexOfNode(const MCAbstractObjectNode *node, int column = 0) const;
+    // A node of the shown folder (a view switch hands them over) by its row, any other by its
+    // path.
+    QModelIndex indexOfShownNode(const MCNodePtr &node) const;
     // A column's identifier in the options ("FileName", "FileDateModified", ...) and back.
     static QString columnIdentifier(int column);
     static int columnForIdentifier(const QString &identifier);

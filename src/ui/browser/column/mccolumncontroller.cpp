@@ -326,15 +326,10 @@ void MCColumnController::selectNodes(const MCNodeList &nodes)
     QModelIndexList rows;
     rows.reserve(nodes.size());
     QModelIndex first;
-    const MCNodePtr root = m_model->rootNode();
     for (const MCNodePtr &node : nodes) {
         if (!node)
             continue;
-        // The shown folder's own nodes (a view switch hands them over) without a path lookup.
-        QModelIndex index =
-            root && node->parent() == root ? m_model->indexOfNode(node.data()) : QModelIndex();
-        if (!index.isValid())
-            index = m_model->indexOfPath(node->filePath());
+        const QModelIndex index = m_model->indexOfShownNode(node);
         if (!index.isValid() || (first.isValid() && index.parent() != first.parent()))
             continue;
         if (!first.isValid())
