@@ -363,11 +363,19 @@ void MObjectsManagerPrivate::listObjects(const QString &path, bool force, bool r
 {
     Q_Q(MObjectsManager);
     const QString key = remotePath(path);
-    MStorageObjectList objects;
-    if (!force && !listingsCache.isExpired(key, &objects)) {
-        // Callers may connect after the call and still be answered.
+    if (!force && !listingsCache.isExpired(key)) {
+        // Callers may connect after the call and still be answered. The listing is read when
+        // it is delivered: a live update applied in between is already in the views, and a
+        // copy taken now would take it back out of them.
         QMetaObject::invokeMethod(
-            q, [q, path, objects, userData] { emit q->objectsReady(path, objects, userData); },
+            q,
+            [this, q, key, path, userData] {
+                MStorageObjectList objects;
+                if (listingsCache.isExpired(key, &objects))
+                    listObjects(path, false, false, userData);
+                else
+                    emit q->objectsReady(path, objects, userData);
+            },
             Qt::QueuedConnection);
         return;
     }
