@@ -1,7 +1,7 @@
 // The signed-in main window against kerlo-local's demo tree, driven as a user drives it: the
 // toolbar's history segments and menus (folders, pages and chats), the buttons that follow the
-// selection, the Go menu with Go to Folder, the sidebar's divider, and the path bar's double
-// clicks and drops.
+// selection, the Go menu with Go to Folder, the sidebar's divider, the path bar's double
+// clicks and drops, and a folder's late answer after the user went elsewhere.
 #include "iconviewsteps.h"
 #include "kerlolocal.h"
 #include "localfiles.h"
@@ -40,6 +40,8 @@
 #include <QToolButton>
 #include <QUrl>
 #include <QtTest>
+
+#include <memory>
 
 using namespace ShellTest;
 
@@ -102,6 +104,7 @@ private slots:
     void sidebarDividerLimits();
     void pathBarGoesUpAndTakesDrops();
     void iconItemsShowTheChosenInfoLine();
+    void lateAnswerForAFolderLeftIsNotShown();
 
 private:
     MCMainWindow *window() const { return m_shell.delegate()->mainWindow(); }
@@ -495,7 +498,11 @@ void TestShellWindow::iconItemsShowTheChosenInfoLine()
     QTRY_VERIFY(icons()->shownNames().contains(QStringLiteral("Photos")));
     const auto info = [this](const QString &name) {
         const int row = icons()->shownNames().indexOf(name);
-        return icons()->itemModel()->index(row).data(MCIconItemModel::AdditionalInfoRole).toString();
+        return icons()
+            ->itemModel()
+            ->index(row)
+            .data(MCIconItemModel::AdditionalInfoRole)
+            .toString();
     };
     const auto itemHeight = [this] {
         return icons()->collectionView()->visualRect(icons()->itemModel()->index(0)).height();
@@ -516,6 +523,24 @@ void TestShellWindow::iconItemsShowTheChosenInfoLine()
     icons()->additionalFileInfoChangedTo(-1);
     QVERIFY(info(QStringLiteral("Photos")).isEmpty());
     QTRY_COMPARE(itemHeight(), plain);
+}
+
+void TestShellWindow::lateAnswerForAFolderLeftIsNotShown()
+{
+    MCManager *hub = MCManager::sharedManager();
+    QVERIFY(go(QStringLiteral("/Photos")));
+    // The root is slow to answer, and the user opens Documents meanwhile.
+    QVERIFY(
+        m_server.delay(QStringLiteral("/api/v1/objects/metadata"), 3000, 1, QStringLiteral("GET")));
+    const auto rootAnswered = std::make_shared<bool>(false);
+    hub->changeToPath(QStringLiteral("/"), this, [rootAnswered] { *rootAnswered = true; });
+    QVERIFY(showFolder(icons(), QStringLiteral("/Documents"), QStringLiteral("Welcome.txt")));
+    QTRY_VERIFY_WITH_TIMEOUT(*rootAnswered, 20000);
+    // The root's late answer leaves the window where the user went.
+    QCOMPARE(hub->currentPath(), QStringLiteral("/Documents"));
+    QVERIFY(shows(QStringLiteral("/Documents")));
+    QVERIFY(icons()->shownNames().contains(QStringLiteral("Welcome.txt")));
+    QCOMPARE(window()->windowTitle(), QStringLiteral("Documents"));
 }
 
 int main(int argc, char **argv)
