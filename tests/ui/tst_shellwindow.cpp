@@ -12,10 +12,10 @@
 #include "mcgroup.h"
 #include "mciconcontroller.h"
 #include "mciconitemmodel.h"
-#include "quicklook/mcquicklookcontroller.h"
 #include "mcmaintoolbar.h"
 #include "mcmainwindow.h"
 #include "mcmanager.h"
+#include "mcmenuview.h"
 #include "mcoptions.h"
 #include "mcoutlineviewsidebar.h"
 #include "mcpasteboard.h"
@@ -23,6 +23,8 @@
 #include "mcsidebarcontroller.h"
 #include "mcsidebarmodel.h"
 #include "mcstring.h"
+#include "mcviewchoice.h"
+#include "quicklook/mcquicklookcontroller.h"
 #include "servicereader.h"
 #include "shelltestfixture.h"
 
@@ -294,10 +296,19 @@ void TestShellWindow::historyKeepsChatsAsChats()
 void TestShellWindow::buttonsFollowTheSelection()
 {
     MCManager *hub = MCManager::sharedManager();
-    // A page is on screen: the browser's controls are off and no view segment is chosen.
+    const auto tickedViews = [this] {
+        QList<int> ticked;
+        for (int view = 0; view < 3; ++view) {
+            if (window()->viewMenu()->viewChoice()->item(view)->isChecked())
+                ticked.append(view);
+        }
+        return ticked;
+    };
+    // A page is on screen: the browser's controls are off and no view is chosen.
     window()->goAction(QStringLiteral("errors://"))->trigger();
     QTRY_COMPARE(hub->notBrowsablePath(), QStringLiteral("errors://"));
     QCOMPARE(toolbar()->selectedViewSegment(), -1);
+    QCOMPARE(tickedViews(), QList<int>());
     for (QToolButton *button : {toolbar()->buttonNewFolder(), toolbar()->popButtonAction(),
                                 toolbar()->popButtonPath(), toolbar()->buttonDelete()})
         QVERIFY2(!button->isEnabled(), qPrintable(button->objectName()));
@@ -305,11 +316,21 @@ void TestShellWindow::buttonsFollowTheSelection()
     QTest::mouseClick(toolbar()->viewSegment(0), Qt::LeftButton);
     QTRY_VERIFY(hub->notBrowsablePath().isEmpty());
     QCOMPARE(toolbar()->selectedViewSegment(), 0);
+    QCOMPARE(tickedViews(), QList<int>{0});
     QVERIFY(toolbar()->buttonNewFolder()->isEnabled());
     // The list segment shows the list view, and the View menu's choice moves the segment back.
     QTest::mouseClick(toolbar()->viewSegment(1), Qt::LeftButton);
     QTRY_VERIFY(hub->selectedController() != m_shell.delegate()->iconController());
     QCOMPARE(toolbar()->selectedViewSegment(), 1);
+    QCOMPARE(tickedViews(), QList<int>{1});
+    // Back from a page shown over the list view ticks the list again.
+    window()->goAction(QStringLiteral("transfers://"))->trigger();
+    QTRY_COMPARE(hub->notBrowsablePath(), QStringLiteral("transfers://"));
+    QCOMPARE(tickedViews(), QList<int>());
+    QTest::mouseClick(toolbar()->backSegment(), Qt::LeftButton);
+    QTRY_VERIFY(hub->notBrowsablePath().isEmpty());
+    QCOMPARE(toolbar()->selectedViewSegment(), 1);
+    QCOMPARE(tickedViews(), QList<int>{1});
     m_shell.delegate()->switchView(0);
     QCOMPARE(hub->selectedController(), m_shell.delegate()->iconController());
     QCOMPARE(toolbar()->selectedViewSegment(), 0);
