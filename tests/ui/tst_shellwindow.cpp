@@ -1,7 +1,7 @@
 // The signed-in main window against kerlo-local's demo tree, driven as a user drives it: the
 // toolbar's history segments and menus (folders, pages and chats), the buttons that follow the
-// selection, the Go menu with Go to Folder, the sidebar's divider, and the path bar's double
-// clicks and drops.
+// selection, the Go menu with Go to Folder, the sidebar's divider, the path bar's double
+// clicks and drops, and a folder's late answer after the user went elsewhere.
 #include "iconviewsteps.h"
 #include "kerlolocal.h"
 #include "localfiles.h"
@@ -12,10 +12,10 @@
 #include "mcgroup.h"
 #include "mciconcontroller.h"
 #include "mciconitemmodel.h"
-#include "quicklook/mcquicklookcontroller.h"
 #include "mcmaintoolbar.h"
 #include "mcmainwindow.h"
 #include "mcmanager.h"
+#include "mcmenuview.h"
 #include "mcoptions.h"
 #include "mcoutlineviewsidebar.h"
 #include "mcpasteboard.h"
@@ -23,6 +23,8 @@
 #include "mcsidebarcontroller.h"
 #include "mcsidebarmodel.h"
 #include "mcstring.h"
+#include "mcviewchoice.h"
+#include "quicklook/mcquicklookcontroller.h"
 #include "servicereader.h"
 #include "shelltestfixture.h"
 
@@ -40,6 +42,8 @@
 #include <QToolButton>
 #include <QUrl>
 #include <QtTest>
+
+#include <memory>
 
 using namespace ShellTest;
 
@@ -102,6 +106,7 @@ private slots:
     void sidebarDividerLimits();
     void pathBarGoesUpAndTakesDrops();
     void iconItemsShowTheChosenInfoLine();
+    void lateAnswerForAFolderLeftIsNotShown();
 
 private:
     MCMainWindow *window() const { return m_shell.delegate()->mainWindow(); }
@@ -291,10 +296,19 @@ void TestShellWindow::historyKeepsChatsAsChats()
 void TestShellWindow::buttonsFollowTheSelection()
 {
     MCManager *hub = MCManager::sharedManager();
-    // A page is on screen: the browser's controls are off and no view segment is chosen.
+    const auto tickedViews = [this] {
+        QList<int> ticked;
+        for (int view = 0; view < 3; ++view) {
+            if (window()->viewMenu()->viewChoice()->item(view)->isChecked())
+                ticked.append(view);
+        }
+        return ticked;
+    };
+    // A page is on screen: the browser's controls are off and no view is chosen.
     window()->goAction(QStringLiteral("errors://"))->trigger();
     QTRY_COMPARE(hub->notBrowsablePath(), QStringLiteral("errors://"));
     QCOMPARE(toolbar()->selectedViewSegment(), -1);
+    QCOMPARE(tickedViews(), QList<int>());
     for (QToolButton *button : {toolbar()->buttonNewFolder(), toolbar()->popButtonAction(),
                                 toolbar()->popButtonPath(), toolbar()->buttonDelete()})
         QVERIFY2(!button->isEnabled(), qPrintable(button->objectName()));
@@ -302,11 +316,21 @@ void TestShellWindow::buttonsFollowTheSelection()
     QTest::mouseClick(toolbar()->viewSegment(0), Qt::LeftButton);
     QTRY_VERIFY(hub->notBrowsablePath().isEmpty());
     QCOMPARE(toolbar()->selectedViewSegment(), 0);
+    QCOMPARE(tickedViews(), QList<int>{0});
     QVERIFY(toolbar()->buttonNewFolder()->isEnabled());
     // The list segment shows the list view, and the View menu's choice moves the segment back.
     QTest::mouseClick(toolbar()->viewSegment(1), Qt::LeftButton);
     QTRY_VERIFY(hub->selectedController() != m_shell.delegate()->iconController());
     QCOMPARE(toolbar()->selectedViewSegment(), 1);
+    QCOMPARE(tickedViews(), QList<int>{1});
+    // Back from a page shown over the list view ticks the list again.
+    window()->goAction(QStringLiteral("transfers://"))->trigger();
+    QTRY_COMPARE(hub->notBrowsablePath(), QStringLiteral("transfers://"));
+    QCOMPARE(tickedViews(), QList<int>());
+    QTest::mouseClick(toolbar()->backSegment(), Qt::LeftButton);
+    QTRY_VERIFY(hub->notBrowsablePath().isEmpty());
+    QCOMPARE(toolbar()->selectedViewSegment(), 1);
+    QCOMPARE(tickedViews(), QList<int>{1});
     m_shell.delegate()->switchView(0);
     QCOMPARE(hub->selectedController(), m_shell.delegate()->iconController());
     QCOMPARE(toolbar()->selectedViewSegment(), 0);
@@ -495,7 +519,11 @@ void TestShellWindow::iconItemsShowTheChosenInfoLine()
     QTRY_VERIFY(icons()->shownNames().contains(QStringLiteral("Photos")));
     const auto info = [this](const QString &name) {
         const int row = icons()->shownNames().indexOf(name);
-        return icons()->itemModel()->index(row).data(MCIconItemModel::AdditionalInfoRole).toString();
+        return icons()
+            ->itemModel()
+            ->index(row)
+            .data(MCIconItemModel::AdditionalInfoRole)
+            .toString();
     };
     const auto itemHeight = [this] {
         return icons()->collectionView()->visualRect(icons()->itemModel()->index(0)).height();
@@ -516,6 +544,24 @@ void TestShellWindow::iconItemsShowTheChosenInfoLine()
     icons()->additionalFileInfoChangedTo(-1);
     QVERIFY(info(QStringLiteral("Photos")).isEmpty());
     QTRY_COMPARE(itemHeight(), plain);
+}
+
+void TestShellWindow::lateAnswerForAFolderLeftIsNotShown()
+{
+    MCManager *hub = MCManager::sharedManager();
+    QVERIFY(go(QStringLiteral("/Photos")));
+    // The root is slow to answer, and the user opens Documents meanwhile.
+    QVERIFY(
+        m_server.delay(QStringLiteral("/api/v1/objects/metadata"), 3000, 1, QStringLiteral("GET")));
+    const auto rootAnswered = std::make_shared<bool>(false);
+    hub->changeToPath(QStringLiteral("/"), this, [rootAnswered] { *rootAnswered = true; });
+    QVERIFY(showFolder(icons(), QStringLiteral("/Documents"), QStringLiteral("Welcome.txt")));
+    QTRY_VERIFY_WITH_TIMEOUT(*rootAnswered, 20000);
+    // The root's late answer leaves the window where the user went.
+    QCOMPARE(hub->currentPath(), QStringLiteral("/Documents"));
+    QVERIFY(shows(QStringLiteral("/Documents")));
+    QVERIFY(icons()->shownNames().contains(QStringLiteral("Welcome.txt")));
+    QCOMPARE(window()->windowTitle(), QStringLiteral("Documents"));
 }
 
 int main(int argc, char **argv)

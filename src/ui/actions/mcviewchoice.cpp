@@ -13,9 +13,9 @@ MCViewChoice::MCViewChoice(QMenu *menu, bool withKeys)
         const char *title;
         const char *name;
         Qt::Key key;
-    } views[] = {{QT_TR_NOOP("as Icons"), "menuItemViewIcons", Qt::Key_1},
-                 {QT_TR_NOOP("as List"), "menuItemViewList", Qt::Key_2},
-                 {QT_TR_NOOP("as Columns"), "menuItemViewColumns", Qt::Key_3}};
+    } views[] = {{QT_TR_NOOP("as Icons"), "menuItemAsIcons", Qt::Key_1},
+                 {QT_TR_NOOP("as List"), "menuItemAsList", Qt::Key_2},
+                 {QT_TR_NOOP("as Columns"), "menuItemAsColumns", Qt::Key_3}};
     for (int view = 0; view < 3; ++view) {
         QAction *item = menu->addAction(tr(views[view].title));
         item->setObjectName(QLatin1String(views[view].name));

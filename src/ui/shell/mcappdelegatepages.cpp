@@ -11,11 +11,14 @@
 #include "mcmaintoolbar.h"
 #include "mcmainwindow.h"
 #include "mcmanager.h"
+#include "mcmenunoselection.h"
+#include "mcmenuview.h"
 #include "mcpages.h"
 #include "mcshelllogging.h"
 #include "mcsidebarcontroller.h"
 #include "mcsocialentity.h"
 #include "mcstring.h"
+#include "mcviewchoice.h"
 #include "moobjectsmanager.h"
 #include "mouserauthenticationmanager.h"
 #include "sharelinks/mcsharelinkscontroller.h"
@@ -207,6 +210,11 @@ void MCAppDelegate::disableCloudBrowseNavigation(bool disable)
         toolbar->selectViewSegment(m_rememberedViewIndex);
         browser->firstResponder()->setFocus(Qt::OtherFocusReason);
     }
+    // The view menus tick the view on screen, and none while a page is.
+    const int shownView = disable ? -1 : m_rememberedViewIndex;
+    m_window->viewMenu()->viewChoice()->updateViewSelection(shownView);
+    if (MCMenuNoSelection *background = MCManager::sharedManager()->menuNoSelection())
+        background->viewChoice()->updateViewSelection(shownView);
     updateToolbarState();
 }
 

@@ -33,6 +33,13 @@ Q_LOGGING_CATEGORY(lcShell, "lumarin.shell")
 
 namespace {
 MCManager *s_instance = nullptr;
+// Enough to recognise the answers still on their way after a few quick clicks.
+constexpr int RememberedRequests = 16;
+
+QString normalizedPath(const QString &path)
+{
+    return path.isEmpty() ? QStringLiteral("/") : QDir::cleanPath(path);
+}
 } // namespace
 
 MCManager *MCManager::sharedManager()
@@ -232,6 +239,9 @@ void MCManager::changeToPath(const QString &path, QObject *sender, CompletionBlo
 {
     if (!m_notBrowsablePath.isEmpty())
         setNotBrowsablePath(QStringLiteral(""));
+    m_requestedPaths.append(normalizedPath(path));
+    if (m_requestedPaths.size() > RememberedRequests)
+        m_requestedPaths.removeFirst();
     MCBrowsableViewController::changeToPath(path, sender, std::move(completion));
 }
 
@@ -361,6 +371,16 @@ void MCManager::nodeFetchedNotification(const MOPostedNotification &notification
         m_modelRootNode = node;
     if (!node->isDir())
         return;
+    // Answers may come out of order: the folder asked for last is the one shown, never one the
+    // user left before its answer came.
+    const QString answered = normalizedPath(reader.object().fullPath());
+    if (!m_requestedPaths.isEmpty() &&
+        answered.compare(m_requestedPaths.last(), Qt::CaseInsensitive) != 0 &&
+        m_requestedPaths.contains(answered)) {
+        qCDebug(lcShell) << "Not showing" << answered << "- asked for" << m_requestedPaths.last()
+                         << "since";
+        return;
+    }
     setCurrentNode(node);
     setCurrentPath(node->filePath());
     // Counted once its listing is shown: the metadata's count is not what the view shows.

@@ -413,6 +413,9 @@ private:
     static bool isSignedInAccount(const MOUserAccount &account);
 
     QString m_currentPath;
+    // The folders asked for lately, the last asked last: an answer for an earlier one that
+    // comes after a later request is not shown.
+    QStringList m_requestedPaths;
     MCNodePtr m_currentNode;
     MCNodePtr m_modelRootNode;
     QString m_notBrowsablePath = QStringLiteral("");
