@@ -36,6 +36,13 @@ QRect MCContactCellView::nameRect(const QRect &cell)
     return QRect(left, cell.top(), qMax(0, right - left), cell.height());
 }
 
+QSize MCContactCellView::sizeHint() const
+{
+    // A 32-pixel picture with its margins, and room for a name.
+    return QSize(2 * Margin + 32 + 2 * Spacing + m_contactName->sizeHint().width() + StatusSide,
+                 36);
+}
+
 void MCContactCellView::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);

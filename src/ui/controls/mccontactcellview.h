@@ -33,6 +33,8 @@ public:
     QLabel *statusImageView() const { return m_statusImageView; }
     QFrame *boxImage() const { return m_boxImage; }
 
+    QSize sizeHint() const override;
+
 protected:
     void resizeEvent(QResizeEvent *event) override;
 
