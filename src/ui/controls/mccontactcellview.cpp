@@ -63,12 +63,14 @@ void MCContactCellView::paint(QPainter *painter, const QStyleOptionViewItem &opt
     style->drawControl(QStyle::CE_ItemViewItem, &background, painter, widget);
 
     painter->save();
-    const QRect box = boxRect(option.rect);
-    painter->setPen(option.palette.color(QPalette::Mid));
-    painter->setBrush(Qt::NoBrush);
-    painter->drawRect(box.adjusted(0, 0, -1, -1));
-    if (!option.icon.isNull())
+    // The frame is the picture's: a row without one shows neither.
+    if (!option.icon.isNull()) {
+        const QRect box = boxRect(option.rect);
+        painter->setPen(option.palette.color(QPalette::Mid));
+        painter->setBrush(Qt::NoBrush);
+        painter->drawRect(box.adjusted(0, 0, -1, -1));
         option.icon.paint(painter, box.adjusted(2, 2, -2, -2));
+    }
     if (!status.isNull()) {
         painter->setRenderHint(QPainter::SmoothPixmapTransform);
         painter->drawPixmap(statusRect(option.rect), status);

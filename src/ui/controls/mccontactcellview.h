@@ -25,8 +25,8 @@ public:
     static QRect boxRect(const QRect &cell);
     static QRect statusRect(const QRect &cell);
     static QRect nameRect(const QRect &cell);
-    // The cell in option: background and selection, the picture (option.icon) framed in its
-    // box, the name (option.text, cut at the end) and the presence image when not null.
+    // The cell in option: background and selection, the picture (option.icon, if any) framed
+    // in its box, the name (option.text, cut at the end) and the presence image when not null.
     static void paint(QPainter *painter, const QStyleOptionViewItem &option, const QPixmap &status);
 
     QLabel *contactName() const { return m_contactName; }
