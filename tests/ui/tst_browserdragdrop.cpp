@@ -352,6 +352,22 @@ void TestBrowserDragDrop::restingOnAFolderOpensIt()
     QVERIFY(!onFolder.isAccepted());
     QVERIFY(!dragDrop()->isSpringLoading());
 
+    // The folder being dragged, carried over itself: highlighted, never opened, no target.
+    std::unique_ptr<QMimeData> itself(
+        MCPasteboard::mimeDataForRemotePaths({QStringLiteral("/Documents")}));
+    const Qt::DropActions moves = Qt::CopyAction | Qt::MoveAction;
+    QDragEnterEvent carried(at, moves, itself.get(), Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport(), &carried);
+    QVERIFY(!carried.isAccepted());
+    QVERIFY(!dragDrop()->isSpringLoading());
+    QCOMPARE(icons()->getSelectedItems().size(), 1);
+    QCOMPARE(icons()->getSelectedItems().first()->fileName(), QStringLiteral("Documents"));
+    QDropEvent ontoItself(at, moves, itself.get(), Qt::LeftButton, Qt::NoModifier);
+    ontoItself.setAccepted(false);
+    QApplication::sendEvent(viewport(), &ontoItself);
+    QVERIFY(!ontoItself.isAccepted());
+    QCOMPARE(hub->currentPath(), QStringLiteral("/"));
+
     // Resting on it: shown selected, then opened, with the way back remembered. (A drop ends
     // the drag: the next one enters anew.)
     at = centreOf(QStringLiteral("Photos"));

@@ -19,6 +19,7 @@
 #include "mccontact.h"
 #include "mcemoticonchooser.h"
 #include "mcemoticontextview.h"
+#include "mcimages.h"
 #include "mcjoininvitation.h"
 #include "mcmainwindow.h"
 #include "mcmanager.h"
@@ -77,6 +78,16 @@ int rowWithText(const MCChatRowsModel *model, const QString &text)
             return row;
     }
     return -1;
+}
+
+// Whether the file row's status icon shows the named image (an empty name: no icon shown).
+bool showsStatus(const MCChatFileRowView *row, const QString &image)
+{
+    const QLabel *status = row->statusImageView();
+    if (image.isEmpty())
+        return status->isHidden();
+    const QPixmap *shown = status->pixmap();
+    return !status->isHidden() && shown && shown->toImage() == MCImages::named(image).toImage();
 }
 
 } // namespace
@@ -462,6 +473,7 @@ void TestPeopleChat::fileDroppedOnChatIsSentAndAccepted()
     QCOMPARE(file->objectName(), QStringLiteral("sendFileRequest"));
     QCOMPARE(file->accessoryText(), QStringLiteral("Send to Bea Lee?"));
     QVERIFY(file->sendButton()->isVisible() && file->cancelButton()->isVisible());
+    QVERIFY(showsStatus(file, QString()));
     // A second drop of the same file while it is pending makes no second row.
     QApplication::sendEvent(chat(), &drop);
     QCOMPARE(bea()->conversation().size(), rows()->rowCount());
@@ -471,6 +483,7 @@ void TestPeopleChat::fileDroppedOnChatIsSentAndAccepted()
     QTest::mouseClick(file->sendButton(), Qt::LeftButton);
     QCOMPARE(file->sendingText(), QStringLiteral("Sending. Waiting..."));
     QVERIFY(!file->sendButton()->isVisible());
+    QVERIFY(showsStatus(file, QStringLiteral("waitingColored.png")));
     QTRY_COMPARE_WITH_TIMEOUT(file->sendingText(),
                               QStringLiteral("File sent. Waiting for response..."), 20000);
     const MOCollaboration sent = file->fileEntry()->collaboration();
@@ -483,6 +496,7 @@ void TestPeopleChat::fileDroppedOnChatIsSentAndAccepted()
              200);
     QTRY_VERIFY_WITH_TIMEOUT(file->sendingText().startsWith(QStringLiteral("Accepted on ")), 30000);
     QCOMPARE(file->fileEntry()->responseStatus(), qint64(MCChatCollaborationEntry::Accepted));
+    QVERIFY(showsStatus(file, QStringLiteral("acceptedColored.png")));
 }
 
 void TestPeopleChat::receivedFilesAreAcceptedIntoTheirFolderOrDeclined()
@@ -500,6 +514,7 @@ void TestPeopleChat::receivedFilesAreAcceptedIntoTheirFolderOrDeclined()
     QCOMPARE(first->objectName(), QStringLiteral("receiveFileRequest"));
     QVERIFY(first->acceptButton()->isVisible() && first->declineButton()->isVisible());
     QCOMPARE(first->accessoryText(), QStringLiteral("Waiting"));
+    QVERIFY(showsStatus(first, QStringLiteral("waitingColored.png")));
     QTest::mouseClick(first->acceptButton(), Qt::LeftButton);
     QCOMPARE(first->sendingText(), QStringLiteral("Accepted. Waiting..."));
     QVERIFY(!first->acceptButton()->isVisible());
@@ -518,6 +533,7 @@ void TestPeopleChat::receivedFilesAreAcceptedIntoTheirFolderOrDeclined()
     QCOMPARE(second->sendingText(), QStringLiteral("Declined. Waiting..."));
     QTRY_COMPARE_WITH_TIMEOUT(second->fileEntry()->responseStatus(),
                               qint64(MCChatCollaborationEntry::Rejected), 20000);
+    QVERIFY(showsStatus(second, QStringLiteral("rejected.png")));
     QVERIFY(demo.remoteBytes(QStringLiteral("/Files From Bea Lee/b2.txt")).isNull());
 }
 

@@ -3,6 +3,7 @@
 // service (a contact added by someone else appears while the page is shown); the Send to
 // menus list the same people and prepare the selection's rows in the chosen chat. The listing, the
 // conversations and the news poll all bring the same people: each is listed once.
+#include "cellgrab.h"
 #include "hostilenames.h"
 #include "iconviewsteps.h"
 #include "mcallcontactsviewcontroller.h"
@@ -11,6 +12,7 @@
 #include "mcbrowsableviewcontroller.h"
 #include "mcchatcollaborationentry.h"
 #include "mccontact.h"
+#include "mccontactcelldelegate.h"
 #include "mccontactsviewcontroller.h"
 #include "mcgroupcreationcontroller.h"
 #include "mciconcontroller.h"
@@ -19,6 +21,7 @@
 #include "mcmenuselection.h"
 #include "mcoutlineviewsidebar.h"
 #include "mcsidebarcontroller.h"
+#include "mcsocialentitiesmodel.h"
 #include "mcstring.h"
 #include "shelltestfixture.h"
 
@@ -204,6 +207,26 @@ void TestPeoplePages::contactsPageListsByNameFollowsTheServiceAndSwitchesToGroup
     QVERIFY(column(table, 0).indexOf("Bea Live") < column(table, 0).indexOf("Zed Upper"));
     QCOMPARE(recentRows().count("Bea Live"), 1);
     QCOMPARE(MCManager::sharedManager()->contacts().size(), m_contacts.size() + 1);
+
+    // Each row is drawn by the contact cell: picture, name, and the presence dot, grey until
+    // the contact comes online, then green.
+    const auto beaName = [&] {
+        return table->model()->index(column(table, 0).indexOf("Bea Live"), 0);
+    };
+    const auto presence = [&] {
+        return beaName().data(MCSocialEntitiesModel::StatusImageRole).toString();
+    };
+    QCOMPARE(presence(), QStringLiteral("gray.png"));
+    QVERIFY(m_server.setPresence(BeaEmail, 1));
+    QTRY_COMPARE_WITH_TIMEOUT(presence(), QStringLiteral("green.png"), 30000);
+    table->scrollTo(beaName());
+    MCContactCellDelegate cell(MCSocialEntitiesModel::StatusImageRole);
+    const CellGrab::Result drawn = CellGrab::grab(
+        table, beaName(), [&](QPainter *painter, const QStyleOptionViewItem &option) {
+            cell.paint(painter, option, beaName());
+        });
+    QVERIFY(drawn.seen);
+    QCOMPARE(drawn.shown, drawn.expected);
 
     // A double-click below the last row opens nothing; on a row, that partner's conversation.
     QSignalSpy asked(page, &MCContactsViewController::conversationRequested);

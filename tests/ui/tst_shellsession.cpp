@@ -136,6 +136,15 @@ void TestShellSession::signInWindowChecksFieldsAndShowsRefusal()
     QVERIFY(logo && fields);
     QVERIFY2(logo->y() >= 150, qPrintable(QString::number(logo->y())));
     QVERIFY(logo->geometry().bottom() < fields->y());
+    // Behind everything the orange gradient: (255, 149, 0) at the top, (255, 94, 58) below.
+    const QImage shown = login()->grab().toImage();
+    const auto near = [&shown](int y, const QColor &wanted) {
+        const QColor seen = shown.pixelColor(2, y);
+        return qAbs(seen.red() - wanted.red()) <= 3 && qAbs(seen.green() - wanted.green()) <= 3 &&
+               qAbs(seen.blue() - wanted.blue()) <= 3;
+    };
+    QVERIFY(near(0, QColor(255, 149, 0)));
+    QVERIFY(near(shown.height() - 1, QColor(255, 94, 58)));
 
     QVERIFY(m_shell.signInThroughWindow(QStringLiteral("not an address"), QStringLiteral("1234")));
     // The address is checked first, even with a short password.

@@ -344,6 +344,14 @@ void MCBrowserDragDrop::dragMoved(QDragMoveEvent *event)
     const bool local = !remote && !MCPasteboard::localFilePaths(data).isEmpty();
     const QModelIndex index = m_itemView->indexAt(event->pos());
     const MCNodePtr folder = folderNodeAt(event->pos());
+    // A folder carried over itself stays highlighted and is neither opened nor a target.
+    if (folder && remote && MCPasteboard::remotePaths(data).contains(folder->filePath())) {
+        stopSpring();
+        m_itemView->selectionModel()->select(index, QItemSelectionModel::Select |
+                                                        QItemSelectionModel::Rows);
+        event->ignore();
+        return;
+    }
     if (folder)
         springTo(index);
     else

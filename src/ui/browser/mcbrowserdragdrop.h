@@ -28,7 +28,8 @@ class QMouseEvent;
 // - items dragged out travel as the private type; a single file offers the X direct save,
 //   which downloads it into the folder the file manager names; a drag that no target takes
 //   ends in a folder chooser and downloads there;
-// - a drag that rests on a folder opens it (spring-loaded folders).
+// - a drag that rests on a folder opens it (spring-loaded folders), unless the folder is among
+//   the items dragged: that one stays highlighted and takes nothing.
 // A drop onto a folder item is refused: resting there opens it instead.
 class MCBrowserDragDrop : public QObject
 {

@@ -3,6 +3,7 @@
 #include "kbbutton.h"
 #include "mcfunctions.h"
 #include "mclogintextfield.h"
+#include "mcloginwindowview.h"
 #include "mcshelllogging.h"
 #include "mouserauthenticationmanager.h"
 #include "yrkspinningprogressindicator.h"
@@ -67,12 +68,16 @@ MCWindowLoginController::MCWindowLoginController(MOUserAuthenticationManager *au
 {
     setObjectName(QStringLiteral("signInWindow"));
     setWindowTitle(tr("Kerlo"));
-    setAutoFillBackground(true);
     QPalette background = palette();
+    // The window's colour is the gradient's lower end: what a disabled button fades into.
     background.setColor(QPalette::Window, QColor::fromRgbF(1.0, 94 / 255.0, 58 / 255.0));
     background.setColor(QPalette::WindowText, Qt::white);
     setPalette(background);
     setFixedSize(380, 480);
+    auto *gradient = new MCLoginWindowView(this);
+    gradient->setObjectName(QStringLiteral("loginWindowView"));
+    gradient->setGeometry(rect());
+    gradient->lower();
 
     m_logo->setObjectName(QStringLiteral("logoImageView"));
     m_buttonsView->setObjectName(QStringLiteral("buttonsView"));

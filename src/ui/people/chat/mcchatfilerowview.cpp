@@ -3,6 +3,7 @@
 #include "mcchatlabel.h"
 #include "mcfilesizeformatter.h"
 #include "mcstring.h"
+#include "mcvaluetransformers.h"
 
 #include <QFileIconProvider>
 #include <QLabel>
@@ -20,6 +21,8 @@ QIcon iconFor(const MOStorageObject &object)
     const QIcon icon = QIcon::fromTheme(type.iconName());
     return icon.isNull() ? QIcon::fromTheme(QStringLiteral("text-x-generic")) : icon;
 }
+
+constexpr int StatusSide = 16;
 
 QString identifierOf(const MCChatEntryPtr &entry)
 {
@@ -39,6 +42,7 @@ MCChatFileRowView::MCChatFileRowView(const MCChatEntryPtr &entry, const QString 
     , m_name(MCChatLabel::plainLabel(this, 12, true))
     , m_label(MCChatLabel::plainLabel(this, 12, true))
     , m_size(MCChatLabel::plainLabel(this, 11))
+    , m_status(new QLabel(this))
     , m_state(MCChatLabel::plainLabel(this, 11))
     , m_accessory(MCChatLabel::plainLabel(this, 10))
     , m_send(button(tr("Send")))
@@ -59,6 +63,9 @@ MCChatFileRowView::MCChatFileRowView(const MCChatEntryPtr &entry, const QString 
     m_state->setWordWrap(true);
     m_state->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_icon->setFixedSize(40, 40);
+    m_status->setObjectName(QStringLiteral("statusImageView"));
+    m_status->setFixedSize(StatusSide, StatusSide);
+    m_status->setScaledContents(true);
     m_label->setTextInteractionFlags(Qt::NoTextInteraction);
     connect(m_send, &QPushButton::clicked, this, [this] { emit sendRequested(fileEntry()); });
     connect(m_cancel, &QPushButton::clicked, this, [this] { emit cancelRequested(fileEntry()); });
@@ -102,6 +109,9 @@ void MCChatFileRowView::refresh()
     sizes.setUseBaseTenUnits(true);
     sizes.setMaximumFractionDigits(1);
     m_size->setText(object.size() > 0 ? sizes.stringFromNumber(double(object.size())) : QString());
+    const QString statusImage = MCValueTransformers::iconCollaboration(file->responseStatus());
+    m_status->setPixmap(MCValueTransformers::image(statusImage));
+    m_status->setVisible(!statusImage.isEmpty());
     m_state->setText(file->sendingText());
     m_accessory->setText(file->accessoryString());
     const qint64 status = file->responseStatus();
@@ -146,7 +156,10 @@ void MCChatFileRowView::layoutContents()
     }
     // Without buttons the state line may wrap down to the row's bottom.
     const bool buttons = right < w - 8;
-    m_state->setGeometry(textX, 58, textW, buttons ? 14 : height() - 58 - 2);
+    const int stateX = m_status->isHidden() ? textX : textX + StatusSide + 4;
+    m_status->move(textX, 57);
+    m_state->setGeometry(stateX, 58, qMax(0, textW - (stateX - textX)),
+                         buttons ? 14 : height() - 58 - 2);
 }
 
 void MCChatFileRowView::resizeEvent(QResizeEvent *event)

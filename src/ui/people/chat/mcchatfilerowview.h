@@ -9,7 +9,7 @@ class QPushButton;
 // A file offered in the chat (100 points): its icon, name and size, the state line and the
 // buttons the state calls for: Send and Cancel for a file about to be sent ("sendFileRequest",
 // "sendFileRequestGroup"), Accept and Decline for a file received ("receiveFileRequest"), Show
-// for a received file once accepted.
+// for a received file once accepted. An icon before the state line follows the answer.
 class MCChatFileRowView : public MCChatRowView
 {
     Q_OBJECT
@@ -23,6 +23,9 @@ public:
     }
     QString sendingText() const;
     QLabel *stateLabel() const { return m_state; }
+    // The icon of the answer so far (waiting, accepted, rejected, revoked) before the state
+    // line; hidden while the file is only offered.
+    QLabel *statusImageView() const { return m_status; }
     QString accessoryText() const;
     QPushButton *sendButton() const { return m_send; }
     QPushButton *cancelButton() const { return m_cancel; }
@@ -53,6 +56,7 @@ private:
     QLabel *m_name;
     QLabel *m_label;
     QLabel *m_size;
+    QLabel *m_status;
     QLabel *m_state;
     QLabel *m_accessory;
     QPushButton *m_send;

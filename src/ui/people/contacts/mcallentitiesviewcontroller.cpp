@@ -1,5 +1,7 @@
 #include "mcallentitiesviewcontroller.h"
 
+#include "mccontactcelldelegate.h"
+
 #include <QHeaderView>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -24,6 +26,8 @@ MCAllEntitiesViewController::MCAllEntitiesViewController(MCManager *hub,
     m_tableView->verticalHeader()->hide();
     m_tableView->verticalHeader()->setDefaultSectionSize(30);
     m_tableView->setIconSize(QSize(24, 24));
+    m_tableView->setItemDelegateForColumn(
+        0, new MCContactCellDelegate(MCSocialEntitiesModel::StatusImageRole, m_tableView));
     // The last column fills the table.
     m_tableView->horizontalHeader()->setStretchLastSection(true);
     m_tableView->horizontalHeader()->setDefaultSectionSize(240);

@@ -6,6 +6,7 @@
 #include "mcmanager.h"
 #include "mcsocialentity.h"
 #include "mcstring.h"
+#include "mcvaluetransformers.h"
 
 #include <QIcon>
 #include <QSet>
@@ -62,6 +63,10 @@ QVariant MCSocialEntitiesModel::data(const QModelIndex &index, int role) const
         return {};
     }
     switch (role) {
+    case StatusImageRole: {
+        const auto *contact = qobject_cast<const MCContact *>(shown);
+        return contact ? MCValueTransformers::statusImageName(contact->onlineStatus()) : QString();
+    }
     case Qt::DisplayRole:
         return MCString::stringForName(sortName(shown));
     case Qt::ToolTipRole:
@@ -107,16 +112,19 @@ void MCSocialEntitiesModel::updateList()
         m_rows.append(row.second);
         if (watched.contains(row.second))
             continue;
-        // A picture that arrives later repaints the row.
+        // A picture that arrives later, or a change of presence, repaints the row.
         connect(row.second, &MCSocialEntity::roomImageChanged, this,
-                [this, entity = row.second] { entityChanged(entity); });
+                [this, entity = row.second] { entityChanged(entity, {Qt::DecorationRole}); });
+        if (auto *contact = qobject_cast<MCContact *>(row.second))
+            connect(contact, &MCContact::userAccountChanged, this,
+                    [this, contact] { entityChanged(contact, {StatusImageRole}); });
     }
     endResetModel();
 }
 
-void MCSocialEntitiesModel::entityChanged(MCSocialEntity *entity)
+void MCSocialEntitiesModel::entityChanged(MCSocialEntity *entity, const QVector<int> &roles)
 {
     const int row = m_rows.indexOf(entity);
     if (row >= 0)
-        emit dataChanged(index(row, 0), index(row, 0), {Qt::DecorationRole});
+        emit dataChanged(index(row, 0), index(row, 0), roles);
 }

@@ -17,7 +17,9 @@ class MCSocialEntitiesModel : public QAbstractTableModel
     Q_OBJECT
 public:
     enum Kind { Contacts, Groups };
-    enum Role { EntityRole = Qt::UserRole };
+    // StatusImageRole: the name of a contact's presence image in the first column; empty for
+    // a group.
+    enum Role { EntityRole = Qt::UserRole, StatusImageRole };
 
     MCSocialEntitiesModel(MCManager *hub, Kind kind, QObject *parent = nullptr);
 
@@ -37,7 +39,7 @@ public:
     void updateList();
 
 private:
-    void entityChanged(MCSocialEntity *entity);
+    void entityChanged(MCSocialEntity *entity, const QVector<int> &roles);
 
     MCManager *m_hub;
     Kind m_kind;
