@@ -722,6 +722,15 @@ void TestBrowserViews::listTextColumnsAreDrawnByTheIndentedCell()
         QVERIFY(selected != plain);
         list()->toggleColumn(identifier, wasVisible);
     }
+    // The size column keeps a margin after its text, but the selection reaches its edge.
+    const QModelIndex size = file.siblingAtColumn(MCNodeTreeModel::SizeColumn);
+    const QString sizeIdentifier = MCNodeTreeModel::columnIdentifier(size.column());
+    const bool sizeWasVisible = list()->isColumnVisible(sizeIdentifier);
+    list()->toggleColumn(sizeIdentifier, true);
+    QTRY_VERIFY(outline->viewport()->rect().contains(outline->visualRect(size)));
+    const QImage sizeCell = outline->viewport()->grab(outline->visualRect(size)).toImage();
+    QCOMPARE(sizeCell.pixelColor(sizeCell.width() - 2, 2), sizeCell.pixelColor(2, 2));
+    list()->toggleColumn(sizeIdentifier, sizeWasVisible);
     window->resize(windowSize);
 }
 
