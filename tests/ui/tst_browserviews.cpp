@@ -16,6 +16,7 @@
 #include "mciconitemmodel.h"
 #include "mciconnameeditor.h"
 #include "mcimagetextcell.h"
+#include "mclistcellleftidentation.h"
 #include "mclistnamedelegate.h"
 #include "mcmainwindow.h"
 #include "mcmanager.h"
@@ -65,6 +66,7 @@ private slots:
     void columnClicksBesideRowsAndOnTransferringRows();
     void viewOptionsFollowTheShownViewAndAreStored();
     void listNamesAreDrawnByTheImageTextCell();
+    void listTextColumnsAreDrawnByTheIndentedCell();
 
 private:
     MCMainWindow *window() const { return m_shell.delegate()->mainWindow(); }
@@ -670,6 +672,66 @@ void TestBrowserViews::listNamesAreDrawnByTheImageTextCell()
     const CellGrab::Result byCell = CellGrab::grab(outline, file, painting);
     QCOMPARE(byDelegate.expected, byCell.expected);
     QVERIFY(byCell.expected != plain.expected);
+}
+
+void TestBrowserViews::listTextColumnsAreDrawnByTheIndentedCell()
+{
+    pressViewKey(1);
+    QTRY_VERIFY(list()->isVisible());
+    QTreeView *outline = list()->outlineView();
+    MCManager::sharedManager()->changeToPath(QStringLiteral("/"), this);
+    QTRY_VERIFY_WITH_TIMEOUT(listRow("big.txt").isValid(), 20000);
+    const QModelIndex file = listRow("big.txt");
+    // The view's cell as the view draws it, with the column's delegate and then with the cell
+    // put in its place.
+    const auto grabWith = [outline](const QModelIndex &index, QAbstractItemDelegate *cell) {
+        QAbstractItemDelegate *own = outline->itemDelegateForColumn(index.column());
+        if (cell)
+            outline->setItemDelegateForColumn(index.column(), cell);
+        const QImage image = outline->viewport()->grab(outline->visualRect(index)).toImage();
+        outline->setItemDelegateForColumn(index.column(), own);
+        return image;
+    };
+    // Wide enough for every column.
+    QWidget *window = outline->window();
+    const QSize windowSize = window->size();
+    window->resize(qMax(windowSize.width(), 1400), windowSize.height());
+    MCListCellLeftIdentation cell;
+    QStyledItemDelegate unindented;
+    // The date and the kind, unselected and selected: the view shows what the cell draws.
+    for (const int column : {MCNodeTreeModel::DateModifiedColumn, MCNodeTreeModel::KindColumn}) {
+        const QModelIndex index = file.siblingAtColumn(column);
+        QVERIFY(!index.data().toString().isEmpty());
+        const QString identifier = MCNodeTreeModel::columnIdentifier(column);
+        const bool wasVisible = list()->isColumnVisible(identifier);
+        list()->toggleColumn(identifier, true);
+        QVERIFY(qobject_cast<MCListCellLeftIdentation *>(outline->itemDelegateForColumn(column)));
+        outline->clearSelection();
+        QTRY_VERIFY(outline->viewport()->rect().contains(outline->visualRect(index)));
+        const QImage plain = grabWith(index, nullptr);
+        QCOMPARE(plain, grabWith(index, &cell));
+        QVERIFY(plain != grabWith(index, &unindented));
+        // Nothing of the text lies in the first 10 pixels of the column.
+        for (int y = 0; y < plain.height(); ++y) {
+            for (int x = 1; x < MCListCellLeftIdentation::Indentation; ++x)
+                QCOMPARE(plain.pixelColor(x, y), plain.pixelColor(0, y));
+        }
+        outline->setCurrentIndex(file);
+        const QImage selected = grabWith(index, nullptr);
+        QCOMPARE(selected, grabWith(index, &cell));
+        QVERIFY(selected != plain);
+        list()->toggleColumn(identifier, wasVisible);
+    }
+    // The size column keeps a margin after its text, but the selection reaches its edge.
+    const QModelIndex size = file.siblingAtColumn(MCNodeTreeModel::SizeColumn);
+    const QString sizeIdentifier = MCNodeTreeModel::columnIdentifier(size.column());
+    const bool sizeWasVisible = list()->isColumnVisible(sizeIdentifier);
+    list()->toggleColumn(sizeIdentifier, true);
+    QTRY_VERIFY(outline->viewport()->rect().contains(outline->visualRect(size)));
+    const QImage sizeCell = outline->viewport()->grab(outline->visualRect(size)).toImage();
+    QCOMPARE(sizeCell.pixelColor(sizeCell.width() - 2, 2), sizeCell.pixelColor(2, 2));
+    list()->toggleColumn(sizeIdentifier, sizeWasVisible);
+    window->resize(windowSize);
 }
 
 int main(int argc, char **argv)

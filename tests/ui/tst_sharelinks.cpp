@@ -2,6 +2,7 @@
 // slider and text, the popover that shows a new link, copies it and e-mails it (completing
 // from the user's contacts), the share-links page that lists, sorts, revokes, copies, opens
 // and e-mails links, and the icon size kept over a restart. Also the rules behind them.
+#include "cellgrab.h"
 #include "iconviewsteps.h"
 #include "kbbutton.h"
 #include "kerlolocal.h"
@@ -17,6 +18,7 @@
 #include "mciconsizes.h"
 #include "mcimagetextcell.h"
 #include "mcimageview.h"
+#include "mcleftidentationcell.h"
 #include "mclinkcontrolcellview.h"
 #include "mcmaintoolbar.h"
 #include "mcmainwindow.h"
@@ -738,6 +740,23 @@ void TestShareLinks::pageListsSortsRevokesCopiesOpensAndEmails()
     clickHeader(MCShareLinksModel::ActionsColumn);
     QCOMPARE(header->sortIndicatorSection(), int(MCShareLinksModel::ExpiresAtColumn));
     clickHeader(MCShareLinksModel::FilenameColumn);
+    // The visit count is drawn by the indented cell, selected or not.
+    const QModelIndex visits = model->index(0, MCShareLinksModel::VisitCountColumn);
+    QVERIFY(qobject_cast<MCLeftIdentationCell *>(table->itemDelegateForColumn(visits.column())));
+    MCLeftIdentationCell indented;
+    const auto indentedPainting = [&](QPainter *painter, const QStyleOptionViewItem &option) {
+        indented.paint(painter, option, visits);
+    };
+    for (const bool selected : {false, true}) {
+        if (selected)
+            table->selectRow(visits.row());
+        else
+            table->clearSelection();
+        const CellGrab::Result cell = CellGrab::grab(table, visits, indentedPainting);
+        QVERIFY(cell.seen);
+        QCOMPARE(cell.shown, cell.expected);
+    }
+    table->clearSelection();
     const int hostile = 0;
     const int manualRow = 1;
     const int sunset = 2;

@@ -14,6 +14,7 @@
 #include "mcmanager.h"
 #include "mcmenufile.h"
 #include "mcnewfilehandler.h"
+#include "mcnewfileheadercell.h"
 #include "mcnewfiletemplatesmodel.h"
 #include "mcoptions.h"
 #include "mcpasswordrecoverycontroller.h"
@@ -30,13 +31,13 @@
 #include <QDesktopServices>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListView>
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QToolButton>
+#include <QTreeView>
 #include <QtTest>
 
 #include <memory>
@@ -255,7 +256,7 @@ int scenarioFirstSignIn()
                    6);
     MCNewFileHandler *handler = delegate->newFileHandler();
     SCENARIO_CHECK(QTest::qWaitForWindowExposed(handler), 6);
-    QListView *list = handler->tableView();
+    QTreeView *list = handler->tableView();
     SCENARIO_CHECK(handler->model()->rowCount() == 1, 6);
     const QPoint below = list->visualRect(handler->model()->index(0)).bottomLeft() + QPoint(4, 6);
     SCENARIO_CHECK(
@@ -349,6 +350,7 @@ private slots:
     void tourStepsThroughItsSlidesAndKeepsItsChoice();
     void preferencesFollowTheOptionsAndTheAutostartFolder();
     void templatesWindowAddsMovesAndRemovesOnlyItsOwnCopies();
+    void templatesTableHeaderIsDrawnByTheNewFileHeaderCell();
     void passwordWindowEnablesItsButtonsOnlyForValidInputAndSendsNothing();
     void aboutShowsTheBuildAndOpensTheSite();
 };
@@ -497,7 +499,7 @@ void TestSmallWindows::templatesWindowAddsMovesAndRemovesOnlyItsOwnCopies()
     handler.model()->setClock([] { return QDateTime::fromSecsSinceEpoch(978307200 + 42); });
     handler.show();
     QVERIFY(QTest::qWaitForWindowExposed(&handler));
-    QListView *list = handler.tableView();
+    QTreeView *list = handler.tableView();
     MCNewFileTemplatesModel *model = handler.model();
     const auto rowRect = [&](int row) {
         return list->visualRect(model->index(row));
@@ -575,6 +577,38 @@ void TestSmallWindows::templatesWindowAddsMovesAndRemovesOnlyItsOwnCopies()
     QVERIFY(!model->setData(model->index(0), QStringLiteral("   ")));
     QVERIFY(model->setData(model->index(0), QStringLiteral("<b>Tom & Jerry</b>")));
     QCOMPARE(labels(), QStringList{QStringLiteral("<b>Tom & Jerry</b>")});
+}
+
+void TestSmallWindows::templatesTableHeaderIsDrawnByTheNewFileHeaderCell()
+{
+    QTemporaryDir scratch;
+    QVERIFY(scratch.isValid());
+    MCOptions options;
+    MCNewFileHandler handler(&options, scratch.filePath(QStringLiteral("templates")));
+    handler.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&handler));
+    auto *header = qobject_cast<MCNewFileHeaderCell *>(handler.tableView()->header());
+    QVERIFY(header);
+    QVERIFY(header->isVisible());
+    QCOMPARE(header->headerTitle(handler.model()->headerData(0, Qt::Horizontal).toString()),
+             QStringLiteral("  Template"));
+    // The table's header shows what the cell draws for the same column.
+    MCNewFileHeaderCell cell;
+    cell.setModel(handler.model());
+    cell.resize(header->size());
+    cell.resizeSection(0, header->sectionSize(0));
+    const QImage shown = header->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QImage expected = cell.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    QCOMPARE(shown, expected);
+    // The gradient's light top, the grey bottom line, and a title in dark grey.
+    QCOMPARE(shown.pixelColor(shown.width() / 2, 1), QColor(Qt::white));
+    QCOMPARE(shown.pixelColor(shown.width() / 2, shown.height() - 1), QColor(Qt::gray));
+    bool titled = false;
+    for (int x = 0; x < shown.width() / 2 && !titled; ++x) {
+        for (int y = 0; y < shown.height() && !titled; ++y)
+            titled = shown.pixelColor(x, y) == QColor(Qt::darkGray);
+    }
+    QVERIFY(titled);
 }
 
 void TestSmallWindows::passwordWindowEnablesItsButtonsOnlyForValidInputAndSendsNothing()

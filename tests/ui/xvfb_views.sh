@@ -2,7 +2,9 @@
 # End to end on a real X server: signs in to kerlo-local's demo tree with xdotool, shows the
 # list view (Ctrl+2) with "Photos" opened in place, then the column view (Ctrl+3) with
 # "Photos/Sunset.jpg" selected and previewed, and saves a screenshot of each into the build
-# folder (for a person to look at); checks that each view changed the screen and that the
+# folder (for a person to look at: views-list.png shows the list's cells, names with their
+# icons, dates and kinds set in from their columns, sizes right-aligned, the selected row
+# highlighted across every column); checks that each view changed the screen and that the
 # program is still running.
 # Usage: xvfb_views.sh <lumarin> <kerlo-local> <output folder>
 set -euo pipefail

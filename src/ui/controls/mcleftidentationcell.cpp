@@ -18,13 +18,20 @@ void MCLeftIdentationCell::paintIndented(const QStyledItemDelegate *delegate, QP
                                          const QStyleOptionViewItem &option,
                                          const QModelIndex &index)
 {
+    paintContentIn(delegate, painter, option, index, titleRectForBounds(option.rect));
+}
+
+void MCLeftIdentationCell::paintContentIn(const QStyledItemDelegate *delegate, QPainter *painter,
+                                          const QStyleOptionViewItem &option,
+                                          const QModelIndex &index, const QRect &contentRect)
+{
     QStyle *style = option.widget ? option.widget->style() : QApplication::style();
     QStyleOptionViewItem background = option;
     background.text.clear();
     background.icon = QIcon();
     style->drawControl(QStyle::CE_ItemViewItem, &background, painter, option.widget);
     QStyleOptionViewItem content = option;
-    content.rect = titleRectForBounds(option.rect);
+    content.rect = contentRect;
     content.backgroundBrush = Qt::NoBrush;
     content.state &= ~QStyle::State_HasFocus;
     content.showDecorationSelected = false;

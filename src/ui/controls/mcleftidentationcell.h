@@ -14,6 +14,11 @@ public:
     // Draws the cell's background across the whole cell and its content in the indented part.
     static void paintIndented(const QStyledItemDelegate *delegate, QPainter *painter,
                               const QStyleOptionViewItem &option, const QModelIndex &index);
+    // Draws the cell's background and selection across the whole cell and the delegate's
+    // content in content, a part of it.
+    static void paintContentIn(const QStyledItemDelegate *delegate, QPainter *painter,
+                               const QStyleOptionViewItem &option, const QModelIndex &index,
+                               const QRect &content);
 
     void paint(QPainter *painter, const QStyleOptionViewItem &option,
                const QModelIndex &index) const override;

@@ -1,5 +1,7 @@
 #include "mcsizefieldcell.h"
 
+#include "mcleftidentationcell.h"
+
 #include <QPainter>
 
 MCSizeFieldCell::MCSizeFieldCell(QObject *parent)
@@ -28,7 +30,7 @@ void MCSizeFieldCell::initStyleOption(QStyleOptionViewItem *option, const QModel
 void MCSizeFieldCell::paint(QPainter *painter, const QStyleOptionViewItem &option,
                             const QModelIndex &index) const
 {
-    QStyleOptionViewItem narrowed(option);
-    narrowed.rect.adjust(0, 0, -10, 0);
-    QStyledItemDelegate::paint(painter, narrowed, index);
+    // The row's selection reaches the column's edge; only the text keeps the margin.
+    MCLeftIdentationCell::paintContentIn(this, painter, option, index,
+                                         option.rect.adjusted(0, 0, -10, 0));
 }

@@ -1,5 +1,6 @@
 #include "mcnewfilehandler.h"
 
+#include "mcnewfileheadercell.h"
 #include "mcnewfiletemplatesmodel.h"
 #include "mcpasteboard.h"
 
@@ -7,11 +8,11 @@
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QListView>
 #include <QMimeData>
 #include <QPainter>
 #include <QStyledItemDelegate>
 #include <QToolButton>
+#include <QTreeView>
 #include <QVBoxLayout>
 
 namespace {
@@ -81,7 +82,7 @@ MCNewFileHandler::MCNewFileHandler(MCOptions *options, const QString &templatesP
                                    QWidget *parent)
     : QDialog(parent)
     , m_model(new MCNewFileTemplatesModel(options, templatesPath, this))
-    , m_tableView(new QListView(this))
+    , m_tableView(new QTreeView(this))
     , m_messageField(new QLabel(this))
     , m_remove(toolButton(QStringLiteral("removeButton"), QStringLiteral("list-remove"),
                           tr("Remove"), this))
@@ -93,7 +94,14 @@ MCNewFileHandler::MCNewFileHandler(MCOptions *options, const QString &templatesP
     setWindowTitle(tr("New File Templates"));
     setWindowIcon(QIcon::fromTheme(QStringLiteral("text-x-generic-template")));
     m_tableView->setObjectName(QStringLiteral("tableView"));
+    m_tableView->setHeader(new MCNewFileHeaderCell(m_tableView));
+    // The list's order is the menu's: the header names the column and does not sort.
+    m_tableView->header()->setSectionsClickable(false);
+    m_tableView->header()->setStretchLastSection(true);
     m_tableView->setModel(m_model);
+    m_tableView->setRootIsDecorated(false);
+    m_tableView->setItemsExpandable(false);
+    m_tableView->setUniformRowHeights(true);
     m_tableView->setItemDelegate(new TemplateDelegate(m_tableView));
     m_tableView->setIconSize(QSize(32, 32));
     m_tableView->setSelectionMode(QAbstractItemView::SingleSelection);

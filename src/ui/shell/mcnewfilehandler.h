@@ -7,13 +7,14 @@ class MCNewFileTemplatesModel;
 class MCOptions;
 class QDropEvent;
 class QLabel;
-class QListView;
 class QMimeData;
 class QToolButton;
+class QTreeView;
 
-// The window behind New File's "Customize this menu...": the templates in the menu's order. A
-// file dropped from the file manager becomes a template where it is dropped; the selected one
-// can be removed, moved up or down, and renamed in place.
+// The window behind New File's "Customize this menu...": a one-column table of the templates in
+// the menu's order under a MCNewFileHeaderCell header. A file dropped from the file manager
+// becomes a template where it is dropped; the selected one can be removed, moved up or down,
+// and renamed in place.
 class MCNewFileHandler : public QDialog
 {
     Q_OBJECT
@@ -21,7 +22,7 @@ public:
     MCNewFileHandler(MCOptions *options, const QString &templatesPath, QWidget *parent = nullptr);
 
     MCNewFileTemplatesModel *model() const { return m_model; }
-    QListView *tableView() const { return m_tableView; }
+    QTreeView *tableView() const { return m_tableView; }
     QLabel *messageField() const { return m_messageField; }
     QToolButton *removeButton() const { return m_remove; }
     QToolButton *upButton() const { return m_up; }
@@ -50,7 +51,7 @@ private:
     void updateButtons();
 
     MCNewFileTemplatesModel *m_model;
-    QListView *m_tableView;
+    QTreeView *m_tableView;
     QLabel *m_messageField;
     QToolButton *m_remove;
     QToolButton *m_up;

@@ -66,6 +66,14 @@ QVariant MCNewFileTemplatesModel::data(const QModelIndex &index, int role) const
     }
 }
 
+QVariant MCNewFileTemplatesModel::headerData(int section, Qt::Orientation orientation,
+                                             int role) const
+{
+    if (section == 0 && orientation == Qt::Horizontal && role == Qt::DisplayRole)
+        return tr("Template");
+    return QAbstractListModel::headerData(section, orientation, role);
+}
+
 bool MCNewFileTemplatesModel::setData(const QModelIndex &index, const QVariant &value, int role)
 {
     if (role != Qt::EditRole || !checkIndex(index, CheckIndexOption::IndexIsValid))

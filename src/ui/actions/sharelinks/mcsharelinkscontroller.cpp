@@ -2,6 +2,7 @@
 
 #include "kbbutton.h"
 #include "mcactionslog.h"
+#include "mcleftidentationcell.h"
 #include "mclinkcontrolcellview.h"
 #include "mclinks.h"
 #include "mcmousedowntextfield.h"
@@ -36,7 +37,8 @@ namespace {
 constexpr int RowHeight = 40;
 const char RowProperty[] = "row";
 
-// A date column: the date, and the time under it in a smaller type.
+// A date column: the date, and the time under it in a smaller type, set in as the table's
+// other text.
 class TwoLineCell : public QStyledItemDelegate
 {
 public:
@@ -52,7 +54,8 @@ public:
                                             option.widget);
         painter->save();
         painter->setPen(index.data(Qt::ForegroundRole).value<QBrush>().color());
-        const QRect box = option.rect.adjusted(6, 3, -4, -3);
+        const QRect box =
+            MCLeftIdentationCell::titleRectForBounds(option.rect).adjusted(0, 3, -4, -3);
         painter->drawText(box, Qt::AlignLeft | Qt::AlignTop, index.data().toString());
         QFont small = option.font;
         small.setPointSizeF(small.pointSizeF() * 0.85);
@@ -130,6 +133,8 @@ MCShareLinksController::MCShareLinksController(MOObjectsManager *objects,
     auto *dates = new TwoLineCell(m_tableView);
     m_tableView->setItemDelegateForColumn(MCShareLinksModel::CreatedAtColumn, dates);
     m_tableView->setItemDelegateForColumn(MCShareLinksModel::ExpiresAtColumn, dates);
+    m_tableView->setItemDelegateForColumn(MCShareLinksModel::VisitCountColumn,
+                                          new MCLeftIdentationCell(m_tableView));
     auto *widgets = new BackgroundCell(m_tableView);
     m_tableView->setItemDelegateForColumn(MCShareLinksModel::FilenameColumn, widgets);
     m_tableView->setItemDelegateForColumn(MCShareLinksModel::ActionsColumn, widgets);

@@ -145,8 +145,8 @@ QVariant MCShareLinksModel::data(const QModelIndex &index, int role) const
                    ? MCString::stringForToolTip(pathLine(link, isExpired(index.row())))
                    : QVariant();
     case Qt::TextAlignmentRole:
-        return column == VisitCountColumn ? QVariant(Qt::AlignRight | Qt::AlignVCenter)
-                                          : QVariant();
+        // Under its title, as the other text columns.
+        return column == VisitCountColumn ? QVariant(Qt::AlignLeft | Qt::AlignVCenter) : QVariant();
     case Qt::DisplayRole:
     case SecondLineRole: {
         const bool second = role == SecondLineRole;

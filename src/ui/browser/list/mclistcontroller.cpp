@@ -4,6 +4,7 @@
 #include "mcdateformatter.h"
 #include "mciconkeyhandler.h"
 #include "mciconnameeditor.h"
+#include "mclistcellleftidentation.h"
 #include "mclistnamedelegate.h"
 #include "mcnodetreemodel.h"
 #include "mcoptions.h"
@@ -79,6 +80,11 @@ MCListController::MCListController(MOObjectsManager *objectsManager, MCOptions *
     m_outlineView->setIconSize(QSize(16, 16));
     m_outlineView->setItemDelegateForColumn(MCNodeTreeModel::NameColumn, m_nameDelegate);
     m_outlineView->setItemDelegateForColumn(MCNodeTreeModel::SizeColumn, new MCSizeFieldCell(this));
+    // The text columns are set in from the column's edge and centred in the row.
+    auto *texts = new MCListCellLeftIdentation(this);
+    for (const int column : {MCNodeTreeModel::DateModifiedColumn, MCNodeTreeModel::DateAddedColumn,
+                             MCNodeTreeModel::KindColumn})
+        m_outlineView->setItemDelegateForColumn(column, texts);
 
     QHeaderView *header = m_outlineView->header();
     header->setSectionsClickable(true);
