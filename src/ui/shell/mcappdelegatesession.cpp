@@ -10,6 +10,7 @@
 #include "mcbottomviewcontroller.h"
 #include "mcbrowsableviewshelper.h"
 #include "mcbrowserdragdrop.h"
+#include "mcchatviewcontroller.h"
 #include "mcdesktopnotifier.h"
 #include "mcerrorscontroller.h"
 #include "mcfileactions.h"
@@ -248,6 +249,10 @@ void MCAppDelegate::applicationStart()
     connect(hub, &MCManager::notBrowsablePathChanged, this, &MCAppDelegate::notBrowsableHandler);
     connect(m_window->sidebar(), &MCSidebarController::placeChosen, this,
             &MCAppDelegate::menuGoSwitchView);
+    connect(m_window->sidebar(), &MCSidebarController::shownChatClicked, this, [hub] {
+        if (auto *chat = qobject_cast<MCChatViewController *>(hub->notBrowsableController()))
+            chat->setFirstResponder();
+    });
     // Files dropped on the sidebar's people and groups (the sidebar lists them itself).
     connect(m_window->sidebar(), &MCSidebarController::sendFilesRequested, this,
             &MCAppDelegate::sendFilesToEntity);
