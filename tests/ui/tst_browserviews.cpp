@@ -511,6 +511,26 @@ void TestBrowserViews::columnClicksBesideRowsAndOnTransferringRows()
     QVERIFY(!photos->selectionModel()->isSelected(model->indexOfPath("/Photos/Slow.txt")));
     QVERIFY(!names(columns()->getSelectedItems()).contains("Slow.txt"));
     QTRY_VERIFY_WITH_TIMEOUT(slowStates() == MCAbstractObjectNode::Cached, 30000);
+
+    // The column view's own badges: a download wins over a rename, and a failed download shows
+    // none (the list view shows the node's badge, the rename's and the failure's).
+    const MCNodePtr slow = model->nodeAt(model->indexOfPath("/Photos/Slow.txt"));
+    const auto cell = [photos, model] {
+        const QModelIndex index = model->indexOfPath("/Photos/Slow.txt");
+        return photos->viewport()->grab(photos->visualRect(index)).toImage();
+    };
+    slow->setStates(0);
+    const QImage plain = cell();
+    slow->setStates(MCAbstractObjectNode::DownloadFailed);
+    QCOMPARE(cell(), plain);
+    slow->setStates(MCAbstractObjectNode::Downloading);
+    const QImage downloading = cell();
+    QVERIFY(downloading != plain);
+    slow->setStates(MCAbstractObjectNode::Syncing);
+    QVERIFY(cell() != plain && cell() != downloading);
+    slow->setStates(MCAbstractObjectNode::Syncing | MCAbstractObjectNode::Downloading);
+    QCOMPARE(cell(), downloading);
+    slow->setStates(MCAbstractObjectNode::Cached);
     clickSlow();
     QCOMPARE(names(columns()->getSelectedItems()), QStringList{"Slow.txt"});
     QCOMPARE(hub->selectedCount(), 1);

@@ -204,6 +204,11 @@ QPixmap MCAbstractObjectNode::fileImageStatus() const
     return m_fileImageStatusName.isEmpty() ? QPixmap() : badgeNamed(m_fileImageStatusName);
 }
 
+QPixmap MCAbstractObjectNode::badgeImage(const QString &name)
+{
+    return name.isEmpty() ? QPixmap() : badgeNamed(name);
+}
+
 QString MCAbstractObjectNode::additionalFileInfo(const QVariant &infoType) const
 {
     Q_UNUSED(infoType)

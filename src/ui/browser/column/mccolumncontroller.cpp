@@ -44,6 +44,7 @@ MCColumnController::MCColumnController(MOObjectsManager *objectsManager, MCOptio
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_browser);
 
+    m_delegate->setColumnBadges(true);
     m_browser->setItemDelegate(m_delegate);
     connect(m_delegate, &MCNameEditingDelegate::nameEdited, this,
             [this](const MCNodePtr &node, const QString &text) { endNameEditing(node, text); });
