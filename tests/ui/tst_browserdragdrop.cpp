@@ -2,7 +2,7 @@
 // dropped from the desktop are uploaded into the folder shown (and an existing name asks
 // whether to replace it, keep both or give up, losing no byte either way), remote items
 // dropped inside the window move, a drag resting on a folder opens it, and items dragged out
-// are downloaded where they are dropped.
+// are downloaded where they are dropped. The list view takes drops onto a folder row into it.
 #include "iconviewsteps.h"
 #include "kerlolocal.h"
 #include "localfiles.h"
@@ -10,6 +10,7 @@
 #include "mcbrowserdragdrop.h"
 #include "mciconcontroller.h"
 #include "mciconitemmodel.h"
+#include "mclistcontroller.h"
 #include "mcmainwindow.h"
 #include "mcmanager.h"
 #include "mcpasteboard.h"
@@ -22,6 +23,7 @@
 #include <QListView>
 #include <QMimeData>
 #include <QTemporaryDir>
+#include <QTreeView>
 #include <QtTest>
 
 using namespace ShellTest;
@@ -60,6 +62,7 @@ private slots:
     void remoteItemsMoveInsideTheWindow();
     void restingOnAFolderOpensIt();
     void draggedOutFilesAreDownloaded();
+    void listTakesDropsOntoAFolderRowIntoIt();
 
 private:
     MCIconController *icons() const;
@@ -67,7 +70,8 @@ private:
     QWidget *viewport() const { return icons()->collectionView()->viewport(); }
     QPoint centreOf(const QString &name) const { return ShellTest::centreOf(icons(), name); }
     QPoint emptySpot() const;
-    DropResult drop(QMimeData *data, const QPoint &at);
+    // Drops data at at on target's viewport (the icon view's when none).
+    DropResult drop(QMimeData *data, const QPoint &at, QAbstractItemView *target = nullptr);
     bool showFolder(const QString &path, const QString &child)
     {
         return ShellTest::showFolder(icons(), path, child);
@@ -97,18 +101,19 @@ QPoint TestBrowserDragDrop::emptySpot() const
     return icons()->collectionView()->indexAt(corner).isValid() ? QPoint(-1, -1) : corner;
 }
 
-DropResult TestBrowserDragDrop::drop(QMimeData *data, const QPoint &at)
+DropResult TestBrowserDragDrop::drop(QMimeData *data, const QPoint &at, QAbstractItemView *target)
 {
+    QWidget *viewport = target ? target->viewport() : this->viewport();
     DropResult result;
     const Qt::DropActions offered = Qt::CopyAction | Qt::MoveAction;
     QDragEnterEvent enter(at, offered, data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(viewport(), &enter);
+    QApplication::sendEvent(viewport, &enter);
     result.enterAccepted = enter.isAccepted();
     QDragMoveEvent move(at, offered, data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(viewport(), &move);
+    QApplication::sendEvent(viewport, &move);
     QDropEvent dropEvent(at, offered, data, Qt::LeftButton, Qt::NoModifier);
     dropEvent.setAccepted(false);
-    QApplication::sendEvent(viewport(), &dropEvent);
+    QApplication::sendEvent(viewport, &dropEvent);
     result.dropAccepted = dropEvent.isAccepted();
     result.action = dropEvent.dropAction();
     delete data;
@@ -452,6 +457,53 @@ void TestBrowserDragDrop::draggedOutFilesAreDownloaded()
     QCOMPARE(readFile(target.filePath("Welcome.txt")), mine);
     QCOMPARE(QDir(target.path()).entryList(QDir::Files | QDir::Hidden | QDir::System),
              (QStringList{"Manual.pdf", "Welcome 2.txt", "Welcome.txt"}));
+}
+
+void TestBrowserDragDrop::listTakesDropsOntoAFolderRowIntoIt()
+{
+    QVERIFY(showFolder(QStringLiteral("/"), QStringLiteral("Documents")));
+    MCManager *hub = MCManager::sharedManager();
+    QTest::keyClick(m_shell.delegate()->mainWindow(), Qt::Key_2, Qt::ControlModifier);
+    auto *list = qobject_cast<MCListController *>(m_shell.delegate()->browserView(1));
+    QVERIFY(list);
+    QTRY_VERIFY(list->isVisible() && list->shownNames().contains(QStringLiteral("Documents")));
+    QTreeView *outline = list->outlineView();
+    const auto row = [list, outline](const QString &path) {
+        return outline->visualRect(list->indexOfPath(path)).center();
+    };
+
+    // A file from the file manager dropped onto a folder row is copied up into that folder;
+    // nothing opens.
+    const QString local = m_local.filePath(QStringLiteral("Into.txt"));
+    QVERIFY(writeFile(local, "into"));
+    DropResult result = drop(uriList({local}), row(QStringLiteral("/Documents")), outline);
+    QVERIFY(result.dropAccepted);
+    QCOMPARE(result.action, Qt::CopyAction);
+    QTRY_COMPARE_WITH_TIMEOUT(remoteBytes(QStringLiteral("/Documents/Into.txt")),
+                              QByteArray("into"), 20000);
+    QVERIFY(remoteBytes(QStringLiteral("/Into.txt")).isNull());
+    QCOMPARE(hub->currentPath(), QStringLiteral("/"));
+
+    // A remote item moves into the folder row it is dropped on; a folder onto its own row,
+    // or an item onto the folder it is already in, is refused.
+    const QString email = QString::fromLatin1(DemoEmail);
+    QVERIFY(!m_server.seedFile(email, QStringLiteral("/Listed.txt"), "listed").isEmpty());
+    result = drop(MCPasteboard::mimeDataForRemotePaths({"/Documents"}),
+                  row(QStringLiteral("/Documents")), outline);
+    QVERIFY(!result.dropAccepted);
+    result = drop(MCPasteboard::mimeDataForRemotePaths({"/Documents/Welcome.txt"}),
+                  row(QStringLiteral("/Documents")), outline);
+    QVERIFY(!result.dropAccepted);
+    result = drop(MCPasteboard::mimeDataForRemotePaths({"/Listed.txt"}),
+                  row(QStringLiteral("/Documents")), outline);
+    QVERIFY(result.dropAccepted);
+    QCOMPARE(result.action, Qt::MoveAction);
+    QTRY_COMPARE_WITH_TIMEOUT(remoteBytes(QStringLiteral("/Documents/Listed.txt")),
+                              QByteArray("listed"), 20000);
+    QVERIFY(remoteBytes(QStringLiteral("/Listed.txt")).isNull());
+    QCOMPARE(hub->currentPath(), QStringLiteral("/"));
+    QTest::keyClick(m_shell.delegate()->mainWindow(), Qt::Key_1, Qt::ControlModifier);
+    QTRY_VERIFY(icons()->isVisible());
 }
 
 int main(int argc, char **argv)

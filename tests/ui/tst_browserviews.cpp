@@ -35,6 +35,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QDirIterator>
 #include <QHeaderView>
 #include <QLabel>
@@ -512,10 +513,53 @@ void TestBrowserViews::columnClicksBesideRowsAndOnTransferringRows()
     clickSlow();
     QVERIFY(!photos->selectionModel()->isSelected(model->indexOfPath("/Photos/Slow.txt")));
     QVERIFY(!names(columns()->getSelectedItems()).contains("Slow.txt"));
+    // A right click on it offers the folder's menu, never the selection's: the row cannot be
+    // selected, so the selection's menu would act on nothing or on other items.
+    const auto rightClickSlow = [this, photos, model, hub]() -> QMenu * {
+        const QPoint at = photos->visualRect(model->indexOfPath("/Photos/Slow.txt")).center();
+        QContextMenuEvent event(QContextMenuEvent::Mouse, at, photos->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(photos->viewport(), &event);
+        QMenu *shown = nullptr;
+        for (QMenu *menu : {static_cast<QMenu *>(hub->menuSelection()),
+                            static_cast<QMenu *>(hub->menuNoSelection())}) {
+            if (menu->isVisible())
+                shown = menu;
+        }
+        if (shown)
+            shown->hide();
+        // The closed pop-up hands the keyboard back to the window before the next step.
+        QCoreApplication::processEvents();
+        window()->activateWindow();
+        return QTest::qWaitForWindowActive(window()) ? shown : nullptr;
+    };
+    QCOMPARE(rightClickSlow(), static_cast<QMenu *>(hub->menuNoSelection()));
+    QVERIFY(columns()->getSelectedItems().isEmpty());
     QTRY_VERIFY_WITH_TIMEOUT(slowStates() == MCAbstractObjectNode::Cached, 30000);
+
+    // The column view's own badges: a download wins over a rename, and a failed download shows
+    // none (the list view shows the node's badge, the rename's and the failure's).
+    const MCNodePtr slow = model->nodeAt(model->indexOfPath("/Photos/Slow.txt"));
+    const auto cell = [photos, model] {
+        const QModelIndex index = model->indexOfPath("/Photos/Slow.txt");
+        return photos->viewport()->grab(photos->visualRect(index)).toImage();
+    };
+    slow->setStates(0);
+    const QImage plain = cell();
+    slow->setStates(MCAbstractObjectNode::DownloadFailed);
+    QCOMPARE(cell(), plain);
+    slow->setStates(MCAbstractObjectNode::Downloading);
+    const QImage downloading = cell();
+    QVERIFY(downloading != plain);
+    slow->setStates(MCAbstractObjectNode::Syncing);
+    QVERIFY(cell() != plain && cell() != downloading);
+    slow->setStates(MCAbstractObjectNode::Syncing | MCAbstractObjectNode::Downloading);
+    QCOMPARE(cell(), downloading);
+    slow->setStates(MCAbstractObjectNode::Cached);
     clickSlow();
     QCOMPARE(names(columns()->getSelectedItems()), QStringList{"Slow.txt"});
     QCOMPARE(hub->selectedCount(), 1);
+    QCOMPARE(rightClickSlow(), static_cast<QMenu *>(hub->menuSelection()));
+    QCOMPARE(names(columns()->getSelectedItems()), QStringList{"Slow.txt"});
 
     // A click beside the rows of a column goes to the folder that column lists, and nothing is
     // selected any more.

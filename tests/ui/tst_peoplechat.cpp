@@ -253,6 +253,13 @@ void TestPeopleChat::clickOnContactOpensChatAndOlderMessagesLoad()
     const int moved = rowWithText(rows(), QStringLiteral("old message 50"));
     QCOMPARE(moved, firstShown + 50);
     QCOMPARE(table()->rowTop(moved) - table()->verticalScrollBar()->value(), shownAt);
+
+    // Her row clicked again while her chat is shown gives the message field the keyboard.
+    chat()->buttonEmoticon()->setFocus();
+    QTRY_VERIFY(!chat()->textView()->hasFocus());
+    QVERIFY(clickPlace(bea()->title()));
+    QTRY_VERIFY(chat()->textView()->hasFocus());
+    QCOMPARE(MCManager::sharedManager()->notBrowsablePath(), bea()->title());
 }
 
 void TestPeopleChat::emojiFromChooserIsSentAsShortcodeThenConfirmed()

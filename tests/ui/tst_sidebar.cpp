@@ -308,6 +308,23 @@ void TestSidebar::rowsAreDrawnByTheIconFieldCell()
             placeCell.paint(painter, option, home);
         });
     QCOMPARE(selected.shown, selected.expected);
+
+    // The logo stands faintly in the lower left corner, behind the rows: lighter than the tint
+    // in its cloud, the tint itself in the arrow cut out of the cloud.
+    auto *sidebarOutline = sidebar()->outlineView();
+    const QRect logo = sidebarOutline->watermarkRect();
+    const QModelIndex last = sidebar()->model()->index(
+        sidebar()->model()->rowCount(row("RECENT")) - 1, 0, row("RECENT"));
+    QVERIFY(sidebarOutline->visualRect(last).bottom() < logo.y() + 120);
+    const QImage shown = sidebarOutline->viewport()->grab().toImage();
+    const auto at = [&](int x, int y) {
+        return shown.pixelColor(logo.x() + x * logo.width() / 256,
+                                logo.y() + y * logo.height() / 256);
+    };
+    const QColor tint = sidebarOutline->palette().color(QPalette::Base);
+    QVERIFY(at(60, 150).lightness() > tint.lightness() + 10);
+    QVERIFY(at(180, 130).lightness() > tint.lightness() + 10);
+    QCOMPARE(at(128, 140), tint);
 }
 
 int main(int argc, char **argv)

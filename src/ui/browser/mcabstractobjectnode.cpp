@@ -33,16 +33,6 @@ QString cleanPath(const QString &path)
     return cleaned.isEmpty() ? QStringLiteral("/") : cleaned;
 }
 
-QPixmap badgeNamed(const QString &name)
-{
-    initBrowserResources();
-    const QString key = QStringLiteral(":/browser/images/") + name;
-    QPixmap pixmap;
-    if (!QPixmapCache::find(key, &pixmap) && pixmap.load(key))
-        QPixmapCache::insert(key, pixmap);
-    return pixmap;
-}
-
 // The badge of the first set bit in the order sync, download, upload, cached, error. One
 // string per badge, shared by every node that shows it.
 QString badgeName(quint64 states)
@@ -201,7 +191,19 @@ void MCAbstractObjectNode::setFileIcon(const QIcon &icon)
 
 QPixmap MCAbstractObjectNode::fileImageStatus() const
 {
-    return m_fileImageStatusName.isEmpty() ? QPixmap() : badgeNamed(m_fileImageStatusName);
+    return badgeImage(m_fileImageStatusName);
+}
+
+QPixmap MCAbstractObjectNode::badgeImage(const QString &name)
+{
+    if (name.isEmpty())
+        return QPixmap();
+    initBrowserResources();
+    const QString key = QStringLiteral(":/browser/images/") + name;
+    QPixmap pixmap;
+    if (!QPixmapCache::find(key, &pixmap) && pixmap.load(key))
+        QPixmapCache::insert(key, pixmap);
+    return pixmap;
 }
 
 QString MCAbstractObjectNode::additionalFileInfo(const QVariant &infoType) const

@@ -68,6 +68,8 @@ public:
     void setFileIcon(const QIcon &icon);
     // The state badge setStates() chose; null when there is none.
     QPixmap fileImageStatus() const;
+    // A badge image by name ("badge_sync.png", ...); null for an empty or unknown name.
+    static QPixmap badgeImage(const QString &name);
     QString fileImageStatusName() const { return m_fileImageStatusName; }
     qint64 fileSize() const { return m_fileSize; }
     void setFileSize(qint64 size) { m_fileSize = size; }

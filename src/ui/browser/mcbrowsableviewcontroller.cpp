@@ -425,7 +425,9 @@ void MCBrowsableViewController::popUpContextMenu(QAbstractItemView *view, const 
     const MCNodePtr node = index.data(MCNameEditingDelegate::NodeRole).value<MCNodePtr>();
     QItemSelectionModel *selection = view->selectionModel();
     QMenu *menu = nullptr;
-    if (node && !node->isBusy()) {
+    if (node && (node->states() & m_noMenuStates)) {
+        menu = hub->menuNoSelection();
+    } else if (node && !node->isBusy()) {
         if (!selection->isSelected(index)) {
             selection->select(index,
                               QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);

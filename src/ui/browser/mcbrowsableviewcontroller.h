@@ -169,8 +169,12 @@ protected:
     void cancelNameEditing(const MCNodePtr &node);
     // A right click at pos in view (its viewport's coordinates): on an item that is not
     // selected, the item alone is selected; the hub's menu for a selection, or the background's
-    // (a busy item offers nothing of its own).
+    // (a busy item offers nothing of its own, nor one with a state of noMenuStates()).
     void popUpContextMenu(QAbstractItemView *view, const QPoint &pos);
+    // Items with one of these state bits are not acted on from their context menu: a right
+    // click on one shows the background's menu and leaves the selection as it is. None by
+    // default.
+    void setNoMenuStates(quint64 states) { m_noMenuStates = states; }
     // Where view shows its selected items, in global coordinates; null when none is in sight.
     static QRect selectedRectOf(const QAbstractItemView *view);
     // The rows (column 0 indexes) as a selection of one range per run of adjacent rows under
@@ -210,6 +214,7 @@ private:
     // inactive view keeps a bare copy of.
     MCNodePtr m_folder;
     bool m_active = true;
+    quint64 m_noMenuStates = 0;
     // The large listing being loaded, by number (a newer one or another folder drops it), the
     // folder's path, and the live updates held back until it is shown or, otherwise, until
     // m_updatesDelay ends.

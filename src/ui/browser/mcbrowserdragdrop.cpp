@@ -352,7 +352,7 @@ void MCBrowserDragDrop::dragMoved(QDragMoveEvent *event)
         event->ignore();
         return;
     }
-    if (folder)
+    if (folder && !m_dropsOntoFolders)
         springTo(index);
     else
         stopSpring();
@@ -360,7 +360,14 @@ void MCBrowserDragDrop::dragMoved(QDragMoveEvent *event)
         event->ignore();
         return;
     }
-    if (folder && event->type() == QEvent::DragMove) {
+    if (folder && m_dropsOntoFolders) {
+        if (folder->isBusy() ||
+            (remote &&
+             !MCDropActions::canMoveInto(MCPasteboard::remotePaths(data), folder->filePath()))) {
+            event->ignore(m_itemView->visualRect(index));
+            return;
+        }
+    } else if (folder && event->type() == QEvent::DragMove) {
         // Resting on a folder opens it; the drop itself goes to the folder shown, beside it.
         event->ignore();
         return;
@@ -374,8 +381,13 @@ void MCBrowserDragDrop::dropped(QDropEvent *event)
 {
     stopSpring();
     const QMimeData *data = event->mimeData();
-    const MCNodePtr target = dropFolder();
-    if (folderNodeAt(event->pos()) || !target) {
+    const MCNodePtr onto = folderNodeAt(event->pos());
+    if (onto && (!m_dropsOntoFolders || onto->isBusy())) {
+        event->ignore();
+        return;
+    }
+    const MCNodePtr target = onto ? onto : dropFolder();
+    if (!target) {
         event->ignore();
         return;
     }

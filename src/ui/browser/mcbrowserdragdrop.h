@@ -30,7 +30,9 @@ class QMouseEvent;
 //   ends in a folder chooser and downloads there;
 // - a drag that rests on a folder opens it (spring-loaded folders), unless the folder is among
 //   the items dragged: that one stays highlighted and takes nothing.
-// A drop onto a folder item is refused: resting there opens it instead.
+// A drop onto a folder item is refused: resting there opens it instead. The list view, whose
+// folders are rows of a tree, takes drops onto a folder row into that folder instead
+// (setDropsOntoFolders()).
 class MCBrowserDragDrop : public QObject
 {
     Q_OBJECT
@@ -49,6 +51,8 @@ public:
     // Where drops go: the folder shown (the hub's current folder) unless told otherwise, as a
     // column of the column view is, which drops into the folder it lists.
     void setDropFolder(std::function<MCNodePtr()> folder) { m_dropFolder = std::move(folder); }
+    // A drop onto a folder item goes into that folder, and resting there opens nothing.
+    void setDropsOntoFolders(bool onto) { m_dropsOntoFolders = onto; }
 
     // The payload of a drag of nodes out of the view.
     QMimeData *mimeDataForNodes(const MCNodeList &nodes) const;
@@ -86,6 +90,7 @@ private:
     QPointer<QWidget> m_sheetWindow;
     FolderChooser m_folderChooser;
     std::function<MCNodePtr()> m_dropFolder;
+    bool m_dropsOntoFolders = false;
     QPoint m_pressPoint;
     QPersistentModelIndex m_pressIndex;
     bool m_pressKeptSelection = false;

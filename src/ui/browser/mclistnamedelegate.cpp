@@ -25,13 +25,37 @@ void MCListNameDelegate::paint(QPainter *painter, const QStyleOptionViewItem &op
     QStyleOptionViewItem opt = option;
     initStyleOption(&opt, index);
     MCImageTextCell::paintCell(painter, opt);
-    const QPixmap badge = index.data(MCNodeTreeModel::BadgeRole).value<QPixmap>();
+    const QPixmap badge = badgeFor(index);
     if (badge.isNull() || opt.icon.isNull())
         return;
     const QRect icon = MCImageTextCell::imageRectForBounds(opt.rect, true);
     const int side = qMax(8, icon.height() * 11 / 16);
     painter->drawPixmap(QRect(icon.right() - side + 3, icon.bottom() - side + 1, side, side),
                         badge);
+}
+
+QPixmap MCListNameDelegate::badgeFor(const QModelIndex &index) const
+{
+    if (!m_columnBadges)
+        return index.data(MCNodeTreeModel::BadgeRole).value<QPixmap>();
+    const MCNodePtr node = index.data(MCNodeTreeModel::NodeRole).value<MCNodePtr>();
+    if (!node)
+        return QPixmap();
+    static const struct
+    {
+        quint64 bit;
+        QString name;
+    } order[] = {
+        {MCAbstractObjectNode::Downloading, QStringLiteral("badge_download.png")},
+        {MCAbstractObjectNode::Uploading, QStringLiteral("badge_upload.png")},
+        {MCAbstractObjectNode::Syncing, QStringLiteral("badge_sync.png")},
+        {MCAbstractObjectNode::Cached, QStringLiteral("badge_cached.png")},
+    };
+    for (const auto &entry : order) {
+        if (node->states() & entry.bit)
+            return MCAbstractObjectNode::badgeImage(entry.name);
+    }
+    return QPixmap();
 }
 
 void MCListNameDelegate::updateEditorGeometry(QWidget *editor, const QStyleOptionViewItem &option,

@@ -12,6 +12,11 @@ class MCListNameDelegate : public MCNameEditingDelegate
 public:
     explicit MCListNameDelegate(QObject *parent = nullptr);
 
+    // The column view's badges: downloading, uploading, renaming, cached, in that order, and
+    // none for a failed download. Otherwise the node's own badge.
+    void setColumnBadges(bool columnBadges) { m_columnBadges = columnBadges; }
+    bool columnBadges() const { return m_columnBadges; }
+
     void paint(QPainter *painter, const QStyleOptionViewItem &option,
                const QModelIndex &index) const override;
     void updateEditorGeometry(QWidget *editor, const QStyleOptionViewItem &option,
@@ -19,6 +24,11 @@ public:
 
 protected:
     void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override;
+
+private:
+    QPixmap badgeFor(const QModelIndex &index) const;
+
+    bool m_columnBadges = false;
 };
 
 #endif // MCLISTNAMEDELEGATE_H

@@ -1,6 +1,8 @@
 #include "mcoutlineviewsidebar.h"
 
 #include <QDropEvent>
+#include <QIcon>
+#include <QPainter>
 
 MCOutlineViewSidebar::MCOutlineViewSidebar(QWidget *parent)
     : QTreeView(parent)
@@ -17,6 +19,28 @@ MCOutlineViewSidebar::MCOutlineViewSidebar(QWidget *parent)
     viewport()->setAcceptDrops(true);
     setDropIndicatorShown(true);
     setDragDropMode(QAbstractItemView::DropOnly);
+}
+
+QRect MCOutlineViewSidebar::watermarkRect() const
+{
+    // 250 points square, 40 past the left edge and 90 past the bottom.
+    return QRect(-40, viewport()->height() - 160, 250, 250);
+}
+
+void MCOutlineViewSidebar::paintEvent(QPaintEvent *event)
+{
+    const QRect logo = watermarkRect();
+    if (logo.intersects(event->rect())) {
+        if (m_watermark.isNull()) {
+            m_watermark =
+                QIcon(QStringLiteral(":/browser/images/whitelogo.svg")).pixmap(logo.size());
+        }
+        QPainter painter(viewport());
+        painter.setClipRect(event->rect());
+        painter.setOpacity(0.6);
+        painter.drawPixmap(logo, m_watermark);
+    }
+    QTreeView::paintEvent(event);
 }
 
 void MCOutlineViewSidebar::setDropHandlers(DropValidator validator, DropAcceptor acceptor)

@@ -77,8 +77,15 @@ void MCSidebarController::rowClicked(const QModelIndex &index)
     if (m_selectionDisabled || m_hub->currentPath().isEmpty() ||
         !(m_model->flags(index) & Qt::ItemIsSelectable))
         return;
+    const QString place = index.data(MCSidebarModel::PlaceRole).toString();
+    const int kind = index.data(MCSidebarModel::KindRole).toInt();
+    if ((kind == MCSidebarModel::Contact || kind == MCSidebarModel::Group) &&
+        place == m_hub->notBrowsablePath()) {
+        emit shownChatClicked(place);
+        return;
+    }
     select(index);
-    emit placeChosen(index.data(MCSidebarModel::PlaceRole).toString());
+    emit placeChosen(place);
     // A choice nothing answered (a page not there) leaves the selection on what is shown.
     checkCorrectSelection();
 }

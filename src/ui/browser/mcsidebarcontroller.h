@@ -56,6 +56,9 @@ public:
 signals:
     // A row was chosen: "home", a page's pseudo-URL or a conversation's title.
     void placeChosen(const QString &place);
+    // The row of the person or group whose chat is shown was clicked again: the chat takes
+    // the keyboard, which the sidebar itself never does.
+    void shownChatClicked(const QString &place);
     // Files were dropped on a person or group: remote items by path, or local files grouped by
     // the provider whose folder holds them ("local" for the others).
     void sendFilesRequested(QObject *entity, const QStringList &remotePaths,

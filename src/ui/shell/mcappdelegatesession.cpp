@@ -10,6 +10,7 @@
 #include "mcbottomviewcontroller.h"
 #include "mcbrowsableviewshelper.h"
 #include "mcbrowserdragdrop.h"
+#include "mcchatviewcontroller.h"
 #include "mcdesktopnotifier.h"
 #include "mcerrorscontroller.h"
 #include "mcfileactions.h"
@@ -248,6 +249,10 @@ void MCAppDelegate::applicationStart()
     connect(hub, &MCManager::notBrowsablePathChanged, this, &MCAppDelegate::notBrowsableHandler);
     connect(m_window->sidebar(), &MCSidebarController::placeChosen, this,
             &MCAppDelegate::menuGoSwitchView);
+    connect(m_window->sidebar(), &MCSidebarController::shownChatClicked, this, [hub] {
+        if (auto *chat = qobject_cast<MCChatViewController *>(hub->notBrowsableController()))
+            chat->setFirstResponder();
+    });
     // Files dropped on the sidebar's people and groups (the sidebar lists them itself).
     connect(m_window->sidebar(), &MCSidebarController::sendFilesRequested, this,
             &MCAppDelegate::sendFilesToEntity);
@@ -281,11 +286,14 @@ void MCAppDelegate::applicationStart()
     // The hidden views keep no rows until they are shown.
     list->deactivate();
     column->deactivate();
-    // Dragging out, dropping in and spring-loaded folders, in the icon and list views.
+    // Dragging out and dropping in, in the icon and list views; the icon view spring-loads
+    // folders, the list takes a drop onto a folder row into that folder.
     new MCBrowserDragDrop(icon, static_cast<MCIconController *>(icon)->collectionView(), hub,
                           m_services.alerts, m_window);
-    new MCBrowserDragDrop(list, static_cast<MCListController *>(list)->outlineView(), hub,
-                          m_services.alerts, m_window);
+    auto *listDragDrop =
+        new MCBrowserDragDrop(list, static_cast<MCListController *>(list)->outlineView(), hub,
+                              m_services.alerts, m_window);
+    listDragDrop->setDropsOntoFolders(true);
     auto *columns = static_cast<MCColumnController *>(column);
     columns->setColumnSetUp([this, hub, columns](QAbstractItemView *columnView) {
         auto *dragDrop =

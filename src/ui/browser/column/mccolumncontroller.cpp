@@ -44,14 +44,18 @@ MCColumnController::MCColumnController(MOObjectsManager *objectsManager, MCOptio
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_browser);
 
+    m_delegate->setColumnBadges(true);
     m_browser->setItemDelegate(m_delegate);
     connect(m_delegate, &MCNameEditingDelegate::nameEdited, this,
             [this](const MCNodePtr &node, const QString &text) { endNameEditing(node, text); });
     connect(m_delegate, &MCNameEditingDelegate::nameEditCancelled, this,
             &MCColumnController::cancelNameEditing);
-    // Rows being transferred or renamed take part in no selection.
-    m_model->setUnselectableStates(MCAbstractObjectNode::Downloading |
-                                   MCAbstractObjectNode::Uploading | MCAbstractObjectNode::Syncing);
+    // Rows being transferred or renamed take part in no selection, and their context menu is
+    // the folder's.
+    const quint64 inTransfer = MCAbstractObjectNode::Downloading | MCAbstractObjectNode::Uploading |
+                               MCAbstractObjectNode::Syncing;
+    m_model->setUnselectableStates(inTransfer);
+    setNoMenuStates(inTransfer);
     m_browser->setIconSize(QSize(16, 16));
     m_browser->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_browser->setResizeGripsVisible(true);

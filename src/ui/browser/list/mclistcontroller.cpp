@@ -120,6 +120,9 @@ MCListController::MCListController(MOObjectsManager *objectsManager, MCOptions *
     m_outlineView->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_outlineView, &QWidget::customContextMenuRequested, this,
             [this](const QPoint &pos) { popUpContextMenu(m_outlineView, pos); });
+    // A row being transferred or renamed offers the folder's menu, not the selection's.
+    setNoMenuStates(MCAbstractObjectNode::Downloading | MCAbstractObjectNode::Uploading |
+                    MCAbstractObjectNode::Syncing);
 
     setHeaderMenu();
     loadOptions();
