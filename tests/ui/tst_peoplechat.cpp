@@ -153,6 +153,9 @@ void TestPeopleChat::clickOnContactOpensChatAndOlderMessagesLoad()
     QCOMPARE(rows()->index(yesterday - 1).data(MCChatRowsModel::KindRole).toInt(),
              int(MCChatEntry::DateRow));
     QCOMPARE(viewOf<MCChatRowView>(yesterday)->objectName(), QStringLiteral("textMessage"));
+    // Bea has no picture of her own: her messages show a person's outline in its place.
+    const auto *picture = viewOf<MCChatRowView>(yesterday)->findChild<QLabel *>("notMe");
+    QVERIFY(picture && picture->pixmap() && !picture->pixmap()->isNull());
     QCOMPARE(viewOf<MCChatRowView>(yesterday + 1)->objectName(),
              QStringLiteral("textMessageAdditional"));
     QCOMPARE(table()->rowHeightAt(yesterday), 50);
