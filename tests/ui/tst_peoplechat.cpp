@@ -5,6 +5,7 @@
 // time; her messages raise the unread count while the chat is not shown; hostile texts stay
 // plain text; files go both ways (dropped on the chat, sent, accepted; received, accepted into
 // their folder, declined).
+#include "chatpartner.h"
 #include "indsequentialtextselectionmanager.h"
 #include "kerlolocal.h"
 #include "mcappdelegate.h"
@@ -50,8 +51,7 @@ using namespace ShellTest;
 
 namespace {
 
-const QString BeaEmail = QStringLiteral("bea@kerlo.local");
-const QString BeaPassword = QStringLiteral("bea-password");
+const QString BeaEmail = QString::fromLatin1(ChatPartner::Email);
 
 // Records the links the chat asks the desktop to open.
 class LinkRecorder : public QObject
@@ -69,15 +69,6 @@ int countKind(const MCChatRowsModel *model, MCChatEntry::Kind kind)
     for (int row = 0; row < model->rowCount(); ++row)
         count += model->index(row).data(MCChatRowsModel::KindRole).toInt() == kind ? 1 : 0;
     return count;
-}
-
-int rowWithText(const MCChatRowsModel *model, const QString &text)
-{
-    for (int row = model->rowCount() - 1; row >= 0; --row) {
-        if (model->index(row).data().toString() == text)
-            return row;
-    }
-    return -1;
 }
 
 // Whether the file row's status icon shows the named image (an empty name: no icon shown).
@@ -109,111 +100,47 @@ private slots:
     void filesDroppedOnTheSidebarRowAndLocalFiles();
 
 private:
-    MCContact *bea() const;
-    MCChatViewController *chat() const;
-    MCChatTableView *table() const { return chat()->chatTableView(); }
-    const MCChatRowsModel *rows() const { return bea()->rowsModel(); }
-    // Scrolls row into view and answers its view.
-    template<class View> View *viewOf(int row);
-    bool showChat();
-    bool clickPlace(const QString &place);
-    qint64 postAs(const QString &content, const QString &sentAt = QString());
+    MCContact *bea() const { return m_bea.contact(); }
+    MCChatViewController *chat() const { return m_bea.chat(); }
+    MCChatTableView *table() const { return m_bea.table(); }
+    const MCChatRowsModel *rows() const { return m_bea.rows(); }
+    template<class View> View *viewOf(int row) { return m_bea.viewOf<View>(row); }
+    bool showChat() { return m_bea.showChat(); }
+    bool clickPlace(const QString &place) { return m_bea.clickPlace(place); }
+    bool postAs(const QString &content, const QDateTime &sentAt = QDateTime())
+    {
+        return m_bea.post(content, sentAt);
+    }
 
     KerloLocal m_server;
     RecordingDesktopNotifier m_bubbles;
     Shell m_shell;
-    ServiceReader m_bea;
-    qint64 m_conversation = 0;
+    ChatPartner m_bea{m_server, m_shell};
 };
-
-MCContact *TestPeopleChat::bea() const
-{
-    for (MCContact *contact : MCManager::sharedManager()->contacts()) {
-        if (contact->email() == BeaEmail)
-            return contact;
-    }
-    return nullptr;
-}
-
-MCChatViewController *TestPeopleChat::chat() const
-{
-    return bea() ? bea()->chatController() : nullptr;
-}
-
-template<class View> View *TestPeopleChat::viewOf(int row)
-{
-    table()->verticalScrollBar()->setValue(table()->rowTop(row));
-    return qobject_cast<View *>(table()->rowView(row));
-}
-
-qint64 TestPeopleChat::postAs(const QString &content, const QString &sentAt)
-{
-    QJsonObject body{
-        {"email", BeaEmail}, {"conversation_id", m_conversation}, {"content", content}};
-    if (!sentAt.isEmpty())
-        body.insert("sent_at", sentAt);
-    QByteArray reply;
-    return m_server.control("POST", QStringLiteral("/messages"), body, &reply) == 200 ? 1 : 0;
-}
 
 void TestPeopleChat::initTestCase()
 {
     QVERIFY(m_server.start());
-    QVERIFY(
-        !m_server.createUser(BeaEmail, BeaPassword, {{"first_name", "Bea"}, {"last_name", "Lee"}})
-             .isEmpty());
-    QVERIFY(m_bea.signIn(m_server, BeaEmail, BeaPassword));
     // Before the demo user's client starts, Bea opens their conversation and writes 150
     // messages over two days: the client's first page (100) reaches only part of them.
-    QJsonObject started;
-    QCOMPARE(m_bea.post(QStringLiteral("/conversations/start"),
-                        {{"users", QJsonArray{QString::fromLatin1(DemoEmail)}}, {"name", ""}},
-                        &started),
-             200);
-    m_conversation = started.value("conversation").toObject().value("id").toVariant().toLongLong();
-    QVERIFY(m_conversation > 0);
+    QVERIFY(m_bea.startConversation());
     const QDateTime twoDaysAgo(QDate::currentDate().addDays(-2), QTime(9, 0));
     for (int i = 0; i < 150; ++i) {
         const QDateTime at =
             i < 80 ? twoDaysAgo.addSecs(60 * i) : twoDaysAgo.addDays(1).addSecs(60 * (i - 80));
-        QVERIFY(postAs(QStringLiteral("old message %1").arg(i), at.toUTC().toString(Qt::ISODate)));
+        QVERIFY(postAs(QStringLiteral("old message %1").arg(i), at));
         // The service pages by the second it stored a message: the first page's oldest
         // second holds none of the older ones.
         if (i == 49)
             QTest::qWait(1100);
     }
-    QVERIFY(!m_server.inviteContactAs(BeaEmail, QString::fromLatin1(DemoEmail)).isEmpty());
+    QVERIFY(m_bea.inviteDemoUser());
     QVERIFY(addDemoTree(m_server));
     m_shell.notifier = &m_bubbles;
     QVERIFY(m_shell.launchSignedIn(m_server.baseUrl().toString()));
     QVERIFY(m_shell.showMainWindow(QSize(1000, 700)));
-    MCManager *hub = MCManager::sharedManager();
-    QTRY_COMPARE_WITH_TIMEOUT(hub->userMessages().size(), 1, 20000);
-    hub->acceptJoinInvitation(hub->userMessages().first());
-    QTRY_VERIFY_WITH_TIMEOUT(bea() && bea()->identifier() == m_conversation, 20000);
+    QVERIFY(m_bea.acceptInvitation());
     QTRY_VERIFY_WITH_TIMEOUT(bea()->writtenMessages().size() >= 100, 20000);
-}
-
-bool TestPeopleChat::clickPlace(const QString &place)
-{
-    MCSidebarController *sidebar = m_shell.delegate()->mainWindow()->sidebar();
-    const QModelIndex index = sidebar->model()->indexForPlace(place);
-    if (!index.isValid())
-        return false;
-    auto *outline = sidebar->outlineView();
-    outline->scrollTo(index);
-    QTest::mouseClick(outline->viewport(), Qt::LeftButton, {}, outline->visualRect(index).center());
-    return true;
-}
-
-bool TestPeopleChat::showChat()
-{
-    if (!clickPlace(bea()->title()))
-        return false;
-    return QTest::qWaitFor([this] {
-        return chat() && chat()->isVisible() &&
-               MCManager::sharedManager()->notBrowsablePath() == bea()->title();
-    });
 }
 
 void TestPeopleChat::clickOnContactOpensChatAndOlderMessagesLoad()
@@ -237,6 +164,9 @@ void TestPeopleChat::clickOnContactOpensChatAndOlderMessagesLoad()
     QCOMPARE(rows()->index(yesterday - 1).data(MCChatRowsModel::KindRole).toInt(),
              int(MCChatEntry::DateRow));
     QCOMPARE(viewOf<MCChatRowView>(yesterday)->objectName(), QStringLiteral("textMessage"));
+    // Bea has no picture of her own: her messages show a person's outline in its place.
+    const auto *picture = viewOf<MCChatRowView>(yesterday)->findChild<QLabel *>("notMe");
+    QVERIFY(picture && picture->pixmap() && !picture->pixmap()->isNull());
     QCOMPARE(viewOf<MCChatRowView>(yesterday + 1)->objectName(),
              QStringLiteral("textMessageAdditional"));
     QCOMPARE(table()->rowHeightAt(yesterday), 50);
@@ -300,12 +230,12 @@ void TestPeopleChat::emojiFromChooserIsSentAsShortcodeThenConfirmed()
     // The service got the shortcode.
     QTRY_VERIFY_WITH_TIMEOUT(
         firstRequest(m_server.requests(),
-                     QStringLiteral("/api/v1/conversations/%1").arg(m_conversation),
+                     QStringLiteral("/api/v1/conversations/%1").arg(m_bea.conversation()),
                      QStringLiteral("POST")) >= 0,
         20000);
     const QJsonArray log = m_server.requests();
     const int post =
-        firstRequest(log, QStringLiteral("/api/v1/conversations/%1").arg(m_conversation),
+        firstRequest(log, QStringLiteral("/api/v1/conversations/%1").arg(m_bea.conversation()),
                      QStringLiteral("POST"));
     QCOMPARE(QJsonDocument::fromJson(log.at(post).toObject().value("body").toString().toUtf8())
                  .object()
@@ -388,7 +318,7 @@ void TestPeopleChat::arrivingMessageRaisesUnreadCountWhenNotShown()
     const int bubbles = m_bubbles.notifications().size();
     QVERIFY(postAs(QStringLiteral("are you there? :smile:")));
     QTRY_COMPARE_WITH_TIMEOUT(bea()->chatNotifications(), 1, 20000);
-    QVERIFY(hub->chatSupport().dockNotifications().contains(m_conversation));
+    QVERIFY(hub->chatSupport().dockNotifications().contains(m_bea.conversation()));
     // Told once no other message follows for a moment, its text isolated.
     QTRY_COMPARE(
         m_bubbles.notifications().mid(bubbles),
@@ -498,8 +428,8 @@ void TestPeopleChat::fileDroppedOnChatIsSentAndAccepted()
     QCOMPARE(bea()->collaborationEntries().size(), 1);
     QCOMPARE(bea()->collaborationEntries().first(), file->fileEntry());
 
-    QCOMPARE(m_bea.post(QStringLiteral("/invites/%1/accept.json").arg(sent.token()),
-                        {{"destination_path", "/report.txt"}, {"token", sent.token()}}),
+    QCOMPARE(m_bea.session().post(QStringLiteral("/invites/%1/accept.json").arg(sent.token()),
+                                  {{"destination_path", "/report.txt"}, {"token", sent.token()}}),
              200);
     QTRY_VERIFY_WITH_TIMEOUT(file->sendingText().startsWith(QStringLiteral("Accepted on ")), 30000);
     QCOMPARE(file->fileEntry()->responseStatus(), qint64(MCChatCollaborationEntry::Accepted));
@@ -512,8 +442,8 @@ void TestPeopleChat::receivedFilesAreAcceptedIntoTheirFolderOrDeclined()
     for (const char *name : {"/b1.txt", "/b2.txt"}) {
         QVERIFY(!m_server.seedFile(BeaEmail, QLatin1String(name), QByteArray("from bea ") + name)
                      .isEmpty());
-        QVERIFY(
-            !m_server.sendCollaborationAs(BeaEmail, m_conversation, QLatin1String(name)).isEmpty());
+        QVERIFY(!m_server.sendCollaborationAs(BeaEmail, m_bea.conversation(), QLatin1String(name))
+                     .isEmpty());
     }
     QTRY_VERIFY_WITH_TIMEOUT(rowWithText(rows(), QStringLiteral("b2.txt")) >= 0, 20000);
     auto *first = viewOf<MCChatFileRowView>(rowWithText(rows(), QStringLiteral("b1.txt")));
@@ -528,7 +458,7 @@ void TestPeopleChat::receivedFilesAreAcceptedIntoTheirFolderOrDeclined()
     QTRY_COMPARE_WITH_TIMEOUT(first->fileEntry()->responseStatus(),
                               qint64(MCChatCollaborationEntry::Accepted), 20000);
     QVERIFY(first->sendingText().startsWith(QStringLiteral("Accepted on ")));
-    QTRY_COMPARE_WITH_TIMEOUT(m_bea.remoteBytes(QStringLiteral("/b1.txt")),
+    QTRY_COMPARE_WITH_TIMEOUT(m_bea.session().remoteBytes(QStringLiteral("/b1.txt")),
                               QByteArray("from bea /b1.txt"), 5000);
     ServiceReader demo;
     QVERIFY(demo.signIn(m_server));
@@ -550,8 +480,8 @@ void TestPeopleChat::fileWithAnInvalidNameIsRefusedInFull()
     // A tab in the name: accepted, it would be a name no folder should get.
     const QString name = QStringLiteral("odd\tname.txt");
     QVERIFY(!m_server.seedFile(BeaEmail, QLatin1Char('/') + name, "odd").isEmpty());
-    QVERIFY(
-        !m_server.sendCollaborationAs(BeaEmail, m_conversation, QLatin1Char('/') + name).isEmpty());
+    QVERIFY(!m_server.sendCollaborationAs(BeaEmail, m_bea.conversation(), QLatin1Char('/') + name)
+                 .isEmpty());
     QTRY_VERIFY_WITH_TIMEOUT(rowWithText(rows(), name) >= 0, 20000);
     auto *file = viewOf<MCChatFileRowView>(rowWithText(rows(), name));
     QVERIFY(file && file->acceptButton()->isVisible());

@@ -5,6 +5,7 @@
 // refusal is said there); a file
 // Bea sent and the user accepted is selected in the browser by "Show"; the day row of the
 // messages at the top of the chat stays there while they scroll by.
+#include "chatpartner.h"
 #include "kerlolocal.h"
 #include "mcaddpeoplecontroller.h"
 #include "mcaddpeoplepopover.h"
@@ -40,7 +41,7 @@ using namespace ShellTest;
 
 namespace {
 
-const QString BeaEmail = QStringLiteral("bea@kerlo.local");
+const QString BeaEmail = QString::fromLatin1(ChatPartner::Email);
 const QString CidEmail = QStringLiteral("cid@kerlo.local");
 const QString DanEmail = QStringLiteral("dan@kerlo.local");
 const QString Password = QStringLiteral("other-password");
@@ -59,16 +60,18 @@ private slots:
 
 private:
     MCContact *contact(const QString &email) const;
-    MCChatViewController *chat() const;
-    MCChatTableView *table() const { return chat()->chatTableView(); }
-    bool clickPlace(const QString &place);
-    bool showChat();
-    int rowWithText(const QString &text) const;
+    MCChatViewController *chat() const { return m_bea.chat(); }
+    MCChatTableView *table() const { return m_bea.table(); }
+    bool clickPlace(const QString &place) { return m_bea.clickPlace(place); }
+    bool showChat() { return m_bea.showChat(); }
+    int rowWithText(const QString &text) const
+    {
+        return ShellTest::rowWithText(m_bea.rows(), text);
+    }
 
     KerloLocal m_server;
     Shell m_shell;
-    ServiceReader m_bea;
-    qint64 m_conversation = 0;
+    ChatPartner m_bea{m_server, m_shell};
 };
 
 MCContact *TestPeopleChatPlus::contact(const QString &email) const
@@ -80,84 +83,33 @@ MCContact *TestPeopleChatPlus::contact(const QString &email) const
     return nullptr;
 }
 
-MCChatViewController *TestPeopleChatPlus::chat() const
-{
-    MCContact *bea = contact(BeaEmail);
-    return bea ? bea->chatController() : nullptr;
-}
-
-int TestPeopleChatPlus::rowWithText(const QString &text) const
-{
-    const MCChatRowsModel *rows = contact(BeaEmail)->rowsModel();
-    for (int row = rows->rowCount() - 1; row >= 0; --row) {
-        if (rows->index(row).data().toString() == text)
-            return row;
-    }
-    return -1;
-}
-
 void TestPeopleChatPlus::initTestCase()
 {
     QVERIFY(m_server.start());
-    for (const auto &[email, first] :
-         {std::pair{BeaEmail, "Bea"}, std::pair{CidEmail, "Cid"}, std::pair{DanEmail, "Dan"}}) {
+    QVERIFY(m_bea.createAccount());
+    for (const auto &[email, first] : {std::pair{CidEmail, "Cid"}, std::pair{DanEmail, "Dan"}}) {
         QVERIFY(!m_server.createUser(email, Password, {{"first_name", first}, {"last_name", "Lee"}})
                      .isEmpty());
+    }
+    for (const QString &email : {BeaEmail, CidEmail, DanEmail}) {
         QVERIFY(!m_server.inviteContactAs(email, QString::fromLatin1(DemoEmail)).isEmpty());
         QVERIFY(!m_server.answerContactInvitationAs(QString::fromLatin1(DemoEmail), email, true)
                      .isEmpty());
     }
-    QVERIFY(m_bea.signIn(m_server, BeaEmail, Password));
-    QJsonObject started;
-    QCOMPARE(m_bea.post(QStringLiteral("/conversations/start"),
-                        {{"users", QJsonArray{QString::fromLatin1(DemoEmail)}}, {"name", ""}},
-                        &started),
-             200);
-    m_conversation = started.value("conversation").toObject().value("id").toVariant().toLongLong();
-    QVERIFY(m_conversation > 0);
+    QVERIFY(m_bea.startConversation());
     // Two days of messages, each day more than a screen of them.
     const QDateTime twoDaysAgo(QDate::currentDate().addDays(-2), QTime(9, 0));
     for (int i = 0; i < 60; ++i) {
         const QDateTime at = twoDaysAgo.addDays(i / 30).addSecs(60 * (i % 30));
-        QByteArray reply;
-        QCOMPARE(m_server.control("POST", QStringLiteral("/messages"),
-                                  {{"email", BeaEmail},
-                                   {"conversation_id", m_conversation},
-                                   {"content", QStringLiteral("message %1").arg(i)},
-                                   {"sent_at", at.toUTC().toString(Qt::ISODate)}},
-                                  &reply),
-                 200);
+        QVERIFY(m_bea.post(QStringLiteral("message %1").arg(i), at));
     }
     QVERIFY(addDemoTree(m_server));
     QVERIFY(m_shell.launchSignedIn(m_server.baseUrl().toString()));
     QVERIFY(m_shell.showMainWindow(QSize(1000, 700)));
-    QTRY_VERIFY_WITH_TIMEOUT(contact(BeaEmail) && contact(BeaEmail)->identifier() == m_conversation,
-                             20000);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        contact(BeaEmail) && contact(BeaEmail)->identifier() == m_bea.conversation(), 20000);
     QTRY_VERIFY_WITH_TIMEOUT(contact(CidEmail) && contact(DanEmail), 20000);
     QTRY_VERIFY_WITH_TIMEOUT(contact(BeaEmail)->writtenMessages().size() >= 60, 20000);
-}
-
-bool TestPeopleChatPlus::clickPlace(const QString &place)
-{
-    MCSidebarController *sidebar = m_shell.delegate()->mainWindow()->sidebar();
-    const QModelIndex index = sidebar->model()->indexForPlace(place);
-    if (!index.isValid())
-        return false;
-    auto *outline = sidebar->outlineView();
-    outline->scrollTo(index);
-    QTest::mouseClick(outline->viewport(), Qt::LeftButton, {}, outline->visualRect(index).center());
-    return true;
-}
-
-bool TestPeopleChatPlus::showChat()
-{
-    MCContact *bea = contact(BeaEmail);
-    if (!clickPlace(bea->title()))
-        return false;
-    return QTest::qWaitFor([this, bea] {
-        return chat() && chat()->isVisible() &&
-               MCManager::sharedManager()->notBrowsablePath() == bea->title();
-    });
 }
 
 void TestPeopleChatPlus::twoContactsAddedToOneToOneChatMakeAGroup()
@@ -283,8 +235,9 @@ void TestPeopleChatPlus::showOnReceivedFileSelectsItInTheBrowser()
 {
     QVERIFY(showChat());
     QVERIFY(!m_server.seedFile(BeaEmail, QStringLiteral("/plan.txt"), "the plan").isEmpty());
-    QVERIFY(!m_server.sendCollaborationAs(BeaEmail, m_conversation, QStringLiteral("/plan.txt"))
-                 .isEmpty());
+    QVERIFY(
+        !m_server.sendCollaborationAs(BeaEmail, m_bea.conversation(), QStringLiteral("/plan.txt"))
+             .isEmpty());
     QTRY_VERIFY_WITH_TIMEOUT(rowWithText(QStringLiteral("plan.txt")) >= 0, 20000);
     const int row = rowWithText(QStringLiteral("plan.txt"));
     table()->verticalScrollBar()->setValue(table()->rowTop(row));

@@ -4,6 +4,7 @@
 // sane height that draw their text, and copying them still gives the whole text; a link cut by
 // the row's bound still opens whole, and the side panel lists the links of the part shown;
 // direction controls in a message never turn its text or links around.
+#include "chatpartner.h"
 #include "indsequentialtextselectionmanager.h"
 #include "kerlolocal.h"
 #include "mcappdelegate.h"
@@ -43,8 +44,6 @@ using namespace ShellTest;
 
 namespace {
 
-const QString BeaEmail = QStringLiteral("bea@kerlo.local");
-const QString BeaPassword = QStringLiteral("bea-password");
 // A row lays out at most this many characters and lines of a message.
 const int LaidOutChars = 2000;
 const int LaidOutLines = 40;
@@ -54,15 +53,6 @@ bool isDirectionControl(QChar c)
 {
     return (c.unicode() >= 0x202A && c.unicode() <= 0x202E) ||
            (c.unicode() >= 0x2066 && c.unicode() <= 0x2069);
-}
-
-int rowWithText(const MCChatRowsModel *model, const QString &text)
-{
-    for (int row = model->rowCount() - 1; row >= 0; --row) {
-        if (model->index(row).data().toString() == text)
-            return row;
-    }
-    return -1;
 }
 
 // Where the caret stands before the character at index of view's document, in the view.
@@ -118,14 +108,14 @@ private slots:
     void directionControlsStayInsideTheirMessage();
 
 private:
-    MCContact *bea() const;
-    MCChatViewController *chat() const { return bea() ? bea()->chatController() : nullptr; }
-    MCChatTableView *table() const { return chat()->chatTableView(); }
-    const MCChatRowsModel *rows() const { return bea()->rowsModel(); }
+    MCContact *bea() const { return m_bea.contact(); }
+    MCChatViewController *chat() const { return m_bea.chat(); }
+    MCChatTableView *table() const { return m_bea.table(); }
+    const MCChatRowsModel *rows() const { return m_bea.rows(); }
     // Scrolls row to the top of the table and answers its message view.
-    MCChatTableCellView *cellOf(int row);
-    bool showChat();
-    bool postAs(const QString &content);
+    MCChatTableCellView *cellOf(int row) { return m_bea.viewOf<MCChatTableCellView>(row); }
+    bool showChat() { return m_bea.showChat(); }
+    bool postAs(const QString &content) { return m_bea.post(content); }
     // Drags in the window from a point of one view to a point of another, as the pointer does;
     // end is asked once the button is down (the press lets pending resizes of the rows run).
     void drag(MCChatTextView *from, const QPoint &start, MCChatTextView *to,
@@ -133,32 +123,8 @@ private:
 
     KerloLocal m_server;
     Shell m_shell;
-    ServiceReader m_bea;
-    qint64 m_conversation = 0;
+    ChatPartner m_bea{m_server, m_shell};
 };
-
-MCContact *TestPeopleChatText::bea() const
-{
-    for (MCContact *contact : MCManager::sharedManager()->contacts()) {
-        if (contact->email() == BeaEmail)
-            return contact;
-    }
-    return nullptr;
-}
-
-MCChatTableCellView *TestPeopleChatText::cellOf(int row)
-{
-    table()->verticalScrollBar()->setValue(table()->rowTop(row));
-    return qobject_cast<MCChatTableCellView *>(table()->rowView(row));
-}
-
-bool TestPeopleChatText::postAs(const QString &content)
-{
-    const QJsonObject body{
-        {"email", BeaEmail}, {"conversation_id", m_conversation}, {"content", content}};
-    QByteArray reply;
-    return m_server.control("POST", QStringLiteral("/messages"), body, &reply) == 200;
-}
 
 void TestPeopleChatText::drag(MCChatTextView *from, const QPoint &start, MCChatTextView *to,
                               const std::function<QPoint()> &end)
@@ -174,42 +140,14 @@ void TestPeopleChatText::drag(MCChatTextView *from, const QPoint &start, MCChatT
 void TestPeopleChatText::initTestCase()
 {
     QVERIFY(m_server.start());
-    QVERIFY(
-        !m_server.createUser(BeaEmail, BeaPassword, {{"first_name", "Bea"}, {"last_name", "Lee"}})
-             .isEmpty());
-    QVERIFY(m_bea.signIn(m_server, BeaEmail, BeaPassword));
-    QJsonObject started;
-    QCOMPARE(m_bea.post(QStringLiteral("/conversations/start"),
-                        {{"users", QJsonArray{QString::fromLatin1(DemoEmail)}}, {"name", ""}},
-                        &started),
-             200);
-    m_conversation = started.value("conversation").toObject().value("id").toVariant().toLongLong();
-    QVERIFY(m_conversation > 0);
+    QVERIFY(m_bea.startConversation());
     QVERIFY(postAs(QStringLiteral("hello")));
-    QVERIFY(!m_server.inviteContactAs(BeaEmail, QString::fromLatin1(DemoEmail)).isEmpty());
+    QVERIFY(m_bea.inviteDemoUser());
     QVERIFY(addDemoTree(m_server));
     QVERIFY(m_shell.launchSignedIn(m_server.baseUrl().toString()));
     QVERIFY(m_shell.showMainWindow(QSize(1000, 900)));
-    MCManager *hub = MCManager::sharedManager();
-    QTRY_COMPARE_WITH_TIMEOUT(hub->userMessages().size(), 1, 20000);
-    hub->acceptJoinInvitation(hub->userMessages().first());
-    QTRY_VERIFY_WITH_TIMEOUT(bea() && bea()->identifier() == m_conversation, 20000);
+    QVERIFY(m_bea.acceptInvitation());
     QTRY_VERIFY_WITH_TIMEOUT(rowWithText(rows(), QStringLiteral("hello")) >= 0, 20000);
-}
-
-bool TestPeopleChatText::showChat()
-{
-    MCSidebarController *sidebar = m_shell.delegate()->mainWindow()->sidebar();
-    const QModelIndex index = sidebar->model()->indexForPlace(bea()->title());
-    if (!index.isValid())
-        return false;
-    auto *outline = sidebar->outlineView();
-    outline->scrollTo(index);
-    QTest::mouseClick(outline->viewport(), Qt::LeftButton, {}, outline->visualRect(index).center());
-    return QTest::qWaitFor([this] {
-        return chat() && chat()->isVisible() &&
-               MCManager::sharedManager()->notBrowsablePath() == bea()->title();
-    });
 }
 
 void TestPeopleChatText::longMessagesAreLaidOutInPartAndCopiedWhole()

@@ -4,6 +4,7 @@
 // is shortened) and dropping the connection. The failure is told once where the request was
 // made, nothing typed is lost and the controls come back: a message or a file not sent can be
 // sent again or removed, an answer given again, a search or an invitation tried again.
+#include "chatpartner.h"
 #include "kbbutton.h"
 #include "mcappdelegate.h"
 #include "mcbrowsableviewcontroller.h"
@@ -49,8 +50,7 @@ using namespace ShellTest;
 
 namespace {
 
-const QString BeaEmail = QStringLiteral("bea@kerlo.local");
-const QString BeaPassword = QStringLiteral("bea-password");
+const QString BeaEmail = QString::fromLatin1(ChatPartner::Email);
 const QString NoAnswer = QStringLiteral("No answer came from the service.");
 const QString ServiceFailed = QStringLiteral("The service could not do it just now.");
 const int Patience = 20000;
@@ -66,15 +66,6 @@ void addFaultRows()
 QString reasonFor(const QString &fault)
 {
     return fault.at(0).isDigit() ? ServiceFailed : NoAnswer;
-}
-
-int rowWithText(const MCChatRowsModel *model, const QString &text)
-{
-    for (int row = model->rowCount() - 1; row >= 0; --row) {
-        if (model->index(row).data().toString() == text)
-            return row;
-    }
-    return -1;
 }
 
 } // namespace
@@ -102,11 +93,11 @@ private slots:
 
 private:
     MCMainWindow *window() const { return m_shell.delegate()->mainWindow(); }
-    MCContact *bea() const;
-    MCChatViewController *chat() const { return bea() ? bea()->chatController() : nullptr; }
-    const MCChatRowsModel *rows() const { return bea()->rowsModel(); }
-    template<class View> View *viewOf(int row);
-    bool showChat();
+    MCContact *bea() const { return m_bea.contact(); }
+    MCChatViewController *chat() const { return m_bea.chat(); }
+    const MCChatRowsModel *rows() const { return m_bea.rows(); }
+    template<class View> View *viewOf(int row) { return m_bea.viewOf<View>(row); }
+    bool showChat() { return m_bea.showChat(); }
     // The fault on every request to path (with method, when given) until the next reset.
     bool applyFault(const QString &path, const QString &fault, const QString &method = "POST");
     // A file of the demo user's store offered in Bea's chat: its prepared row.
@@ -118,33 +109,8 @@ private:
 
     KerloLocal m_server;
     Shell m_shell;
-    ServiceReader m_bea;
-    qint64 m_conversation = 0;
+    ChatPartner m_bea{m_server, m_shell};
 };
-
-MCContact *TestPeopleFailures::bea() const
-{
-    return MCManager::sharedManager()->contactWithEmail(BeaEmail);
-}
-
-template<class View> View *TestPeopleFailures::viewOf(int row)
-{
-    MCChatTableView *table = chat()->chatTableView();
-    table->verticalScrollBar()->setValue(table->rowTop(row));
-    return qobject_cast<View *>(table->rowView(row));
-}
-
-bool TestPeopleFailures::showChat()
-{
-    MCSidebarController *sidebar = window()->sidebar();
-    const QModelIndex index = sidebar->model()->indexForPlace(bea()->title());
-    if (!index.isValid())
-        return false;
-    QTreeView *outline = sidebar->outlineView();
-    outline->scrollTo(index);
-    QTest::mouseClick(outline->viewport(), Qt::LeftButton, {}, outline->visualRect(index).center());
-    return QTest::qWaitFor([this] { return chat() && chat()->isVisible(); });
-}
 
 bool TestPeopleFailures::applyFault(const QString &path, const QString &fault,
                                     const QString &method)
@@ -159,24 +125,11 @@ bool TestPeopleFailures::applyFault(const QString &path, const QString &fault,
 void TestPeopleFailures::initTestCase()
 {
     QVERIFY(m_server.start());
-    QVERIFY(
-        !m_server.createUser(BeaEmail, BeaPassword, {{"first_name", "Bea"}, {"last_name", "Lee"}})
-             .isEmpty());
-    QVERIFY(m_bea.signIn(m_server, BeaEmail, BeaPassword));
-    QJsonObject started;
-    QCOMPARE(m_bea.post(QStringLiteral("/conversations/start"),
-                        {{"users", QJsonArray{QString::fromLatin1(DemoEmail)}}, {"name", ""}},
-                        &started),
-             200);
-    m_conversation = started.value("conversation").toObject().value("id").toVariant().toLongLong();
-    QVERIFY(m_conversation > 0);
-    QVERIFY(!m_server.inviteContactAs(BeaEmail, QString::fromLatin1(DemoEmail)).isEmpty());
+    QVERIFY(m_bea.startConversation());
+    QVERIFY(m_bea.inviteDemoUser());
     QVERIFY(m_shell.launchSignedIn(m_server.baseUrl().toString()));
     QVERIFY(m_shell.showMainWindow(QSize(1000, 700)));
-    MCManager *hub = MCManager::sharedManager();
-    QTRY_COMPARE_WITH_TIMEOUT(hub->userMessages().size(), 1, Patience);
-    hub->acceptJoinInvitation(hub->userMessages().first());
-    QTRY_VERIFY_WITH_TIMEOUT(bea() && bea()->identifier() == m_conversation, Patience);
+    QVERIFY(m_bea.acceptInvitation(Patience));
 }
 
 void TestPeopleFailures::cleanup()
@@ -188,7 +141,8 @@ void TestPeopleFailures::messageNotSentIsMarkedThenSentAgainOrRemoved()
 {
     QFETCH(QString, fault);
     QVERIFY(showChat());
-    QVERIFY(applyFault(QStringLiteral("/api/v1/conversations/%1").arg(m_conversation), fault));
+    QVERIFY(
+        applyFault(QStringLiteral("/api/v1/conversations/%1").arg(m_bea.conversation()), fault));
     MCChatMessageField *field = chat()->textView();
     const QString text = QStringLiteral("to keep (%1)").arg(fault);
     QTest::keyClicks(field, text);
@@ -223,7 +177,8 @@ void TestPeopleFailures::messageNotSentIsMarkedThenSentAgainOrRemoved()
     QCOMPARE(copies, 1);
 
     // Another one not sent, removed from the chat.
-    QVERIFY(applyFault(QStringLiteral("/api/v1/conversations/%1").arg(m_conversation), fault));
+    QVERIFY(
+        applyFault(QStringLiteral("/api/v1/conversations/%1").arg(m_bea.conversation()), fault));
     const QString dropped = QStringLiteral("to remove (%1)").arg(fault);
     QTest::keyClicks(field, dropped);
     QTest::keyClick(field, Qt::Key_Return);

@@ -499,6 +499,39 @@ void TestPeoplePanels::contactPanelAndLongChats()
     QTRY_COMPARE(m_shell.alerts.pendingCount(), 0);
     QCOMPARE(countRequests(m_server.requests(), QStringLiteral(".*Bundle\\.zip.*")), 0);
 
+    // The user's own file, sent and not answered yet, is no invitation waiting for the user:
+    // listed with the pending ones left out, and opened rather than looked for in the chat.
+    QVERIFY(!m_server.seedFile(QString::fromLatin1(DemoEmail), QStringLiteral("/notes.txt"), "n")
+                 .isEmpty());
+    cal->sendFilesFromCloud({QStringLiteral("/notes.txt")}, {});
+    MCChatCollaborationEntryPtr sent;
+    for (const MCChatEntryPtr &entry : cal->conversation()) {
+        if (entry->kind() == MCChatEntry::CollaborationRow && entry->itsMe())
+            sent = entry.staticCast<MCChatCollaborationEntry>();
+    }
+    QVERIFY(sent);
+    cal->sendCollaboration(sent);
+    QTRY_COMPARE_WITH_TIMEOUT(sent->responseStatus(), qint64(MCChatCollaborationEntry::Sent),
+                              20000);
+    files->filterItem(1)->trigger(); // sent files shown
+    files->filterItem(2)->trigger(); // pending files left out
+    QTRY_COMPARE_WITH_TIMEOUT(rows->rowCount(), 2, 20000);
+    int notes = -1;
+    for (int row = 0; row < rows->rowCount(); ++row) {
+        if (rows->index(row, MCChatFilesModel::Name).data().toString() == "notes.txt")
+            notes = row;
+    }
+    QVERIFY(notes >= 0);
+    QVERIFY(!rows->index(notes, 0).data(MCChatFilesModel::PendingRole).toBool());
+    files->menuNeedsUpdate(notes);
+    QCOMPARE(files->menuItemOpenFile()->text(), QStringLiteral("Open File"));
+    QSignalSpy scrolls(&panel, &MCHipController::scrollToEntryRequested);
+    m_server.clearRequests();
+    files->openRow(notes);
+    QCOMPARE(scrolls.size(), 0);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        countRequests(m_server.requests(), QStringLiteral(".*notes\\.txt.*")) > 0, 20000);
+
     // A long chat lists its newest links only.
     MCGroup chat(MOConversation{});
     chat.setEnvironment(hub);
@@ -533,6 +566,11 @@ void TestPeoplePanels::panelStandsBesideTheChat()
     QVERIFY(panel);
     QCOMPARE(panel->entity(), team);
     QVERIFY(panel->isVisible());
+    // A group's header tells when it was made, in place of a presence dot.
+    MCChatViewController *chat = team->chatController();
+    QVERIFY(chat->textFieldCreatedAt()->isVisible());
+    QVERIFY(chat->textFieldCreatedAt()->text().startsWith(QStringLiteral("created at ")));
+    QVERIFY(chat->textFieldCreatedAt()->text().size() > 11);
     // A member's double-click opens their conversation.
     MCPeopleModel *people = panel->peopleController()->people();
     QTRY_COMPARE(people->rowCount(), 2);

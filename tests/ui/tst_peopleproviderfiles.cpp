@@ -3,6 +3,7 @@
 // own HOME. Dropped on Bea's sidebar row before the provider is linked, a file raises the
 // source-file alert (both answers); once linked it becomes a file row naming its provider,
 // and its Send reaches the service as a provider's file.
+#include "chatpartner.h"
 #include "kerlolocal.h"
 #include "mcappdelegate.h"
 #include "mcbrowsableviewcontroller.h"
@@ -33,9 +34,6 @@
 using namespace ShellTest;
 
 namespace {
-
-const QString BeaEmail = QStringLiteral("bea@kerlo.local");
-const QString BeaPassword = QStringLiteral("bea-password");
 
 // Records the addresses handed to the desktop's browser.
 class LinkRecorder : public QObject
@@ -71,26 +69,17 @@ private slots:
     void linkedProviderFileBecomesARowAndIsSent();
 
 private:
-    MCContact *bea() const;
+    MCContact *bea() const { return m_bea.contact(); }
     int fileRows() const;
     int rowOf(const QString &label) const;
     bool dropOnBea(const QStringList &localPaths);
 
     KerloLocal m_server;
     Shell m_shell;
-    ServiceReader m_bea;
+    ChatPartner m_bea{m_server, m_shell};
     LinkRecorder m_links;
     const QString m_file = providerRoot() + QStringLiteral("/Reports/q3 summary.txt");
 };
-
-MCContact *TestPeopleProviderFiles::bea() const
-{
-    for (MCContact *contact : MCManager::sharedManager()->contacts()) {
-        if (contact->email() == BeaEmail)
-            return contact;
-    }
-    return nullptr;
-}
 
 int TestPeopleProviderFiles::fileRows() const
 {
@@ -143,16 +132,8 @@ void TestPeopleProviderFiles::initTestCase()
     QDesktopServices::setUrlHandler(QStringLiteral("http"), &m_links, "open");
 
     QVERIFY(m_server.start());
-    QVERIFY(
-        !m_server.createUser(BeaEmail, BeaPassword, {{"first_name", "Bea"}, {"last_name", "Lee"}})
-             .isEmpty());
-    QVERIFY(m_bea.signIn(m_server, BeaEmail, BeaPassword));
-    QJsonObject started;
-    QCOMPARE(m_bea.post(QStringLiteral("/conversations/start"),
-                        {{"users", QJsonArray{QString::fromLatin1(DemoEmail)}}, {"name", ""}},
-                        &started),
-             200);
-    QVERIFY(!m_server.inviteContactAs(BeaEmail, QString::fromLatin1(DemoEmail)).isEmpty());
+    QVERIFY(m_bea.startConversation());
+    QVERIFY(m_bea.inviteDemoUser());
     QVERIFY(addDemoTree(m_server));
     QVERIFY(m_shell.launchSignedIn(m_server.baseUrl().toString()));
     QVERIFY(m_shell.showMainWindow(QSize(1000, 700)));
@@ -229,7 +210,7 @@ void TestPeopleProviderFiles::linkedProviderFileBecomesARowAndIsSent()
     QJsonObject invite;
     const auto received = [this, &invite] {
         const QJsonArray invites =
-            QJsonDocument::fromJson(m_bea.get(QStringLiteral("/invites/received.json")))
+            QJsonDocument::fromJson(m_bea.session().get(QStringLiteral("/invites/received.json")))
                 .object()
                 .value("invites")
                 .toArray();

@@ -3,6 +3,37 @@
 #include "mcchatenvironment.h"
 #include "mcoptions.h"
 
+#include <QIcon>
+#include <QPainter>
+#include <QPixmapCache>
+
+namespace {
+
+QPixmap placeholderAvatar()
+{
+    const QString key = QStringLiteral("MCContact/placeholderAvatar");
+    QPixmap picture;
+    if (QPixmapCache::find(key, &picture))
+        return picture;
+    const QIcon themed = QIcon::fromTheme(QStringLiteral("avatar-default"));
+    if (!themed.isNull()) {
+        picture = themed.pixmap(64);
+    } else {
+        picture = QPixmap(64, 64);
+        picture.fill(Qt::transparent);
+        QPainter painter(&picture);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(QColor(160, 160, 160));
+        painter.drawEllipse(QRectF(20, 8, 24, 24)); // head
+        painter.drawEllipse(QRectF(8, 36, 48, 44)); // shoulders, cut by the edge
+    }
+    QPixmapCache::insert(key, picture);
+    return picture;
+}
+
+} // namespace
+
 MCContact::MCContact(const MOUserAccount &account, QObject *parent)
     : MCSocialEntity(parent)
     , m_userAccount(account)
@@ -46,6 +77,11 @@ QString MCContact::fullName() const
     if (!first.isEmpty() || !last.isEmpty())
         return first.isEmpty() ? last : first;
     return tr("NO NAME");
+}
+
+QPixmap MCContact::avatar() const
+{
+    return m_avatar.isNull() ? placeholderAvatar() : m_avatar;
 }
 
 void MCContact::setAvatar(const QPixmap &avatar)

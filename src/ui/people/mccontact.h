@@ -29,7 +29,8 @@ public:
     // First and last name, the one there is, or "NO NAME".
     QString fullName() const;
     qint64 onlineStatus() const { return m_userAccount.onlineStatus(); }
-    QPixmap avatar() const { return m_avatar; }
+    // The picture the service gave, or a person's outline while there is none.
+    QPixmap avatar() const;
     void setAvatar(const QPixmap &avatar);
 
 signals:

@@ -13,6 +13,7 @@
 #include "mcchattablecellview.h"
 #include "mcchattableview.h"
 #include "mcchattextview.h"
+#include "mcdatetext.h"
 #include "mcemoji.h"
 #include "mcemoticonchooser.h"
 #include "mcgroup.h"
@@ -169,7 +170,9 @@ void MCChatViewController::updateHeader()
     m_description->setText(MCString::stringForName(m_entity->description()));
     if (auto *group = qobject_cast<MCGroup *>(m_entity.data())) {
         m_imageViewStatus->hide();
-        m_createdAt->setText(group->createdAtAsString());
+        m_createdAt->setText(tr("%1 %2").arg(
+            tr("created at"),
+            MCDateText::text(group->createdAt(), MCDateText::Medium, MCDateText::Short)));
         m_createdAt->show();
     } else if (auto *contact = qobject_cast<MCContact *>(m_entity.data())) {
         m_createdAt->hide();

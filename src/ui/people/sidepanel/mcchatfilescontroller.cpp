@@ -113,7 +113,7 @@ void MCChatFilesController::openRow(int row)
         return;
     const MOCollaboration file =
         m_files->collaboration(m_filter->mapToSource(m_filter->index(row, 0)).row());
-    if (MCChatFilesModel::isPending(file)) {
+    if (m_files->isPending(file)) {
         emit scrollToEntryRequested(file);
         return;
     }

@@ -57,9 +57,10 @@ QString MCChatFilesModel::resourcePath(const MOCollaboration &collaboration)
     return resource.toString();
 }
 
-bool MCChatFilesModel::isPending(const MOCollaboration &collaboration)
+bool MCChatFilesModel::isPending(const MOCollaboration &collaboration) const
 {
-    return !collaboration.accepted() && !collaboration.rejected() && !collaboration.revoked();
+    return !itsMe(collaboration) && !collaboration.accepted() && !collaboration.rejected() &&
+           !collaboration.revoked();
 }
 
 bool MCChatFilesModel::itsMe(const MOCollaboration &collaboration) const

@@ -37,7 +37,9 @@ public:
 
     // The path of the offered file, or the destination chosen when it was accepted.
     static QString resourcePath(const MOCollaboration &collaboration);
-    static bool isPending(const MOCollaboration &collaboration);
+    // A received file the user has not answered yet. The user's own file waiting for the other
+    // side's answer is not pending: it is theirs to open.
+    bool isPending(const MOCollaboration &collaboration) const;
 
 private:
     void collaborationsChanged();
