@@ -201,9 +201,11 @@ QLabel *MCGetInfoWindowController::addValueRow(QWidget *section, const QString &
 void MCGetInfoWindowController::addSection(Section section, const QString &title, QWidget *content,
                                            bool open)
 {
-    Q_UNUSED(section)
+    static const char *const names[SectionCount] = {"General", "MoreInfo", "NameExtension",
+                                                    "Preview", "Sharing"};
+    const QString name = QLatin1String(names[section]);
     auto *titleBar = new QWidget(content->parentWidget());
-    titleBar->setObjectName(QStringLiteral("sectionTitle%1").arg(int(section)));
+    titleBar->setObjectName(QStringLiteral("title") + name);
     auto *titleLayout = new QHBoxLayout(titleBar);
     titleLayout->setContentsMargins(6, 2, 6, 2);
     auto *button = new QToolButton(titleBar);
@@ -218,7 +220,7 @@ void MCGetInfoWindowController::addSection(Section section, const QString &title
     button->setText(title);
     titleLayout->addWidget(button);
     titleLayout->addStretch(1);
-    content->setObjectName(QStringLiteral("sectionView%1").arg(int(section)));
+    content->setObjectName(QStringLiteral("view") + name);
     content->setVisible(open);
     m_sections->addWidget(titleBar);
     m_sections->addWidget(content);
