@@ -122,6 +122,10 @@ MCGetInfoWindowController::MCGetInfoWindowController(MCPreviewGenerator *preview
     m_imagePreview->setObjectName(QStringLiteral("imagePreview"));
     m_imagePreview->setAlignment(Qt::AlignCenter);
     m_imagePreview->setFixedHeight(220);
+    // The picture follows the section's width rather than widening the section past the
+    // window, where the scroll view would cut it off.
+    m_imagePreview->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    m_imagePreview->installEventFilter(this);
     previewLayout->addWidget(m_imagePreview);
     addSection(Preview, tr("Preview:"), preview, true);
 
@@ -315,11 +319,29 @@ void MCGetInfoWindowController::setPreviewImage(const QPixmap &image)
 {
     if (image.isNull())
         return;
-    const QSize room(MaximumWidth - 60, m_imagePreview->height());
+    m_previewSource = image;
+    fitPreviewImage();
+}
+
+void MCGetInfoWindowController::fitPreviewImage()
+{
+    if (m_previewSource.isNull())
+        return;
+    const QSize room = m_imagePreview->contentsRect().size();
+    if (room.isEmpty())
+        return;
+    const QSize size = m_previewSource.size();
     m_imagePreview->setPixmap(
-        image.size().boundedTo(room) == image.size()
-            ? image
-            : image.scaled(room, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+        size.boundedTo(room) == size
+            ? m_previewSource
+            : m_previewSource.scaled(room, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+}
+
+bool MCGetInfoWindowController::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_imagePreview && event->type() == QEvent::Resize)
+        fitPreviewImage();
+    return QWidget::eventFilter(watched, event);
 }
 
 void MCGetInfoWindowController::previewUpdatedForNodeWithThumbnailAndSize(const QString &path,
