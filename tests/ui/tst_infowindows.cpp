@@ -32,6 +32,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QScreen>
+#include <QScrollArea>
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <QtTest>
@@ -72,6 +73,7 @@ private slots:
     void init();
     void getInfoKeepsOneWindowPerPath();
     void getInfoSectionsOpenAndClose();
+    void getInfoPreviewFitsTheWindow();
     void quickLookDrawsTheFilesOfTheSelection();
     void quickLookStripShowsSeveralItems();
     void quickLookKeepsTheThumbnailWhenTheFileCannotComeDown();
@@ -125,6 +127,8 @@ void TestInfoWindows::initTestCase()
              .seedFile(Email, QStringLiteral("/Documents/Numbers.txt"), QByteArray(1234567, '7'))
              .isEmpty());
     QVERIFY(!m_server.seedFile(Email, QStringLiteral("/Documents/One.txt"), "1").isEmpty());
+    QVERIFY(!m_server.seedFile(Email, QStringLiteral("/Documents/Unreachable.txt"), "far away")
+                 .isEmpty());
     QVERIFY(m_shell.launchSignedIn(m_server.baseUrl().toString()));
     QVERIFY(m_shell.showMainWindow(QSize(1000, 700)));
 }
@@ -227,6 +231,40 @@ void TestInfoWindows::getInfoSectionsOpenAndClose()
     QTest::mouseClick(info->disclosureButton(MCGetInfoWindowController::MoreInfo), Qt::LeftButton);
     QVERIFY(info->sectionView(MCGetInfoWindowController::MoreInfo)->isVisible());
     QVERIFY(info->currentWindowMaxHeight() > maximum);
+}
+
+void TestInfoWindows::getInfoPreviewFitsTheWindow()
+{
+    QVERIFY(enter(QStringLiteral("/Photos"), QStringLiteral("Sunset.jpg")));
+    select(QStringLiteral("Sunset.jpg"));
+    press(Qt::Key_I, Qt::ControlModifier);
+    QTRY_COMPARE(infoWindows().size(), 1);
+    MCGetInfoWindowController *info = infoWindows().first();
+    QVERIFY(QTest::qWaitForWindowExposed(info));
+    auto *image = info->findChild<QLabel *>("imagePreview");
+    auto *scroll = info->findChild<QScrollArea *>("scrollView");
+    QVERIFY(image && scroll);
+    const auto pictureWidth = [image] {
+        return image->pixmap(Qt::ReturnByValue).width();
+    };
+    // The large 4:3 thumbnail (not the square icon, nor the small thumbnail first shown) once
+    // it has come, wider than the narrowest window leaves room for.
+    QTRY_VERIFY_WITH_TIMEOUT(
+        pictureWidth() > image->pixmap(Qt::ReturnByValue).height() && pictureWidth() > 200, 30000);
+
+    // The whole picture and every section stay inside the window at each width.
+    const auto fits = [&] {
+        return pictureWidth() <= image->contentsRect().width() &&
+               scroll->widget()->width() <= scroll->viewport()->width();
+    };
+    info->resize(info->minimumWidth(), info->height());
+    QTRY_VERIFY(fits());
+    const int narrow = pictureWidth();
+    info->resize(info->maximumWidth(), info->height());
+    QTRY_VERIFY(pictureWidth() > narrow);
+    QVERIFY(fits());
+    // Never drawn above the thumbnail's own size.
+    QVERIFY(pictureWidth() <= 512);
 }
 
 bool TestInfoWindows::quickLookShows(const QString &path, MCFilePreviewView::Shown shown)
@@ -332,14 +370,16 @@ void TestInfoWindows::quickLookStripShowsSeveralItems()
 void TestInfoWindows::quickLookKeepsTheThumbnailWhenTheFileCannotComeDown()
 {
     // The service fails the download: the thumbnail or icon stays, and the failure is told
-    // once, by the alert every failed download gets.
-    QVERIFY(m_server.forceStatus(QStringLiteral("/api/v1/object/Photos/Badge.gif"), 500,
+    // once, by the alert every failed download gets. A file no earlier case has shown, whose
+    // download cannot still be under way from it.
+    QVERIFY(m_server.forceStatus(QStringLiteral("/api/v1/object/Documents/Unreachable.txt"), 500,
                                  QByteArray(), -1, QStringLiteral("GET")));
-    QVERIFY(enter(QStringLiteral("/Photos"), QStringLiteral("Badge.gif")));
-    select(QStringLiteral("Badge.gif"));
+    QVERIFY(enter(QStringLiteral("/Documents"), QStringLiteral("Unreachable.txt")));
+    select(QStringLiteral("Unreachable.txt"));
     press(Qt::Key_Space);
     QTRY_COMPARE_WITH_TIMEOUT(m_shell.alerts.alerts().size(), 1, 60000);
-    QVERIFY(m_shell.alerts.alerts().first().messageText.contains(QStringLiteral("Badge.gif")));
+    QVERIFY(
+        m_shell.alerts.alerts().first().messageText.contains(QStringLiteral("Unreachable.txt")));
     QVERIFY(quickLook()->isVisible());
     QCOMPARE(quickLook()->previewView()->shown(), MCFilePreviewView::StandIn);
     QVERIFY(quickLook()->findChild<QLabel *>("statusText")->isHidden());

@@ -11,6 +11,31 @@
 
 #include <algorithm>
 
+namespace {
+
+// One item per entity, in the order of its name (case-sensitive, as the names are written).
+template<class Entity>
+QList<QPair<QString, Entity *>> sortedByName(const QList<Entity *> &entities,
+                                             QString (Entity::*name)() const)
+{
+    QList<QPair<QString, Entity *>> named;
+    for (Entity *entity : entities)
+        named.append({(entity->*name)(), entity});
+    std::stable_sort(named.begin(), named.end(),
+                     [](const auto &a, const auto &b) { return a.first < b.first; });
+    return named;
+}
+
+QAction *addEntityItem(QMenu *submenu, const QString &name, const QPixmap &picture)
+{
+    QAction *item = submenu->addAction(MCString::stringForMenu(name));
+    if (!picture.isNull())
+        item->setIcon(QIcon(picture.scaled(16, 16, Qt::KeepAspectRatio, Qt::SmoothTransformation)));
+    return item;
+}
+
+} // namespace
+
 MCMenuSelection::MCMenuSelection(QWidget *parent)
     : MCSelectionMenu(QString(), QStringLiteral("menuSelection"), parent)
 {
@@ -18,63 +43,76 @@ MCMenuSelection::MCMenuSelection(QWidget *parent)
               Item::Separator, Item::Trash, Item::Separator, Item::Rename, Item::Copy,
               Item::QuickLook, Item::Separator, Item::Download, Item::Uncache, Item::Separator});
     // Before the share item, which stays two Up presses from the menu's end.
-    m_sendToContacts =
-        addSendToMenu(tr("Send to contacts"), QStringLiteral("SendToContacts"), false);
+    m_sendToContacts = addSendToMenu(tr("Send to contacts"), QStringLiteral("SendToContacts"),
+                                     &MCMenuSelection::fillSendFilesToContacts);
     menuItemSendToContacts = m_sendToContacts->menuAction();
-    m_sendToGroups = addSendToMenu(tr("Send to groups"), QStringLiteral("SendToGroups"), true);
+    m_sendToGroups = addSendToMenu(tr("Send to groups"), QStringLiteral("SendToGroups"),
+                                   &MCMenuSelection::fillSendFilesToGroups);
     menuItemSendToGroups = m_sendToGroups->menuAction();
     menuItemShare = addItem(tr("Get Share Link"), QStringLiteral("menuItemShare"));
     addItems({Item::ShowPackageContents, Item::Separator});
     menuItemViewOptions = addItem(tr("Show View Options"), QStringLiteral("menuItemViewOptions"));
     connect(menuItemViewOptions, &QAction::triggered, this, &MCMenuSelection::viewOptionsRequested);
-
-    connect(menuItemShare, &QAction::triggered, this, [this] {
-        if (fileActions() && selectedItems().size() == 1)
-            fileActions()->getShareLink(selectedItems().first());
-    });
+    connect(menuItemShare, &QAction::triggered, this, &MCMenuSelection::getShareLink);
 }
 
-QMenu *MCMenuSelection::addSendToMenu(const QString &title, const QString &name, bool groups)
+QMenu *MCMenuSelection::addSendToMenu(const QString &title, const QString &name,
+                                      void (MCMenuSelection::*fill)(QMenu *))
 {
     auto *submenu = new QMenu(title, this);
     submenu->setObjectName(QStringLiteral("menu") + name);
     // Filled at each opening, from the people the hub knows then.
-    connect(submenu, &QMenu::aboutToShow, this,
-            [this, submenu, groups] { fillSendFiles(submenu, groups); });
+    connect(submenu, &QMenu::aboutToShow, this, [this, submenu, fill] { (this->*fill)(submenu); });
     QAction *item = addMenu(submenu);
     item->setObjectName(QStringLiteral("menuItem") + name);
     return submenu;
 }
 
-void MCMenuSelection::fillSendFiles(QMenu *submenu, bool groups)
+void MCMenuSelection::fillSendFilesToContacts(QMenu *submenu)
 {
     submenu->clear();
-    MCManager *hub = MCManager::sharedManager();
-    QList<QPair<QString, MCSocialEntity *>> people;
-    if (groups) {
-        for (MCGroup *group : hub->groups())
-            people.append({group->roomName(), group});
-    } else {
-        for (MCContact *contact : hub->contacts())
-            people.append({contact->fullName(), contact});
+    for (const auto &contact :
+         sortedByName(MCManager::sharedManager()->contacts(), &MCContact::fullName)) {
+        QAction *item = addEntityItem(submenu, contact.first, contact.second->roomImage());
+        QPointer<MCContact> entity(contact.second);
+        connect(item, &QAction::triggered, this, [this, entity] { sendFileToContact(entity); });
     }
-    std::stable_sort(people.begin(), people.end(),
-                     [](const auto &a, const auto &b) { return a.first < b.first; });
-    for (const auto &person : qAsConst(people)) {
-        QAction *item = submenu->addAction(MCString::stringForMenu(person.first));
-        const QPixmap picture = person.second->roomImage();
-        if (!picture.isNull())
-            item->setIcon(
-                QIcon(picture.scaled(16, 16, Qt::KeepAspectRatio, Qt::SmoothTransformation)));
-        QPointer<MCSocialEntity> entity(person.second);
-        connect(item, &QAction::triggered, this, [this, entity] {
-            QStringList paths;
-            for (const MCNodePtr &node : selectedItems())
-                paths.append(node->filePath());
-            if (entity && !paths.isEmpty())
-                emit sendFilesRequested(entity, paths);
-        });
+}
+
+void MCMenuSelection::fillSendFilesToGroups(QMenu *submenu)
+{
+    submenu->clear();
+    for (const auto &group :
+         sortedByName(MCManager::sharedManager()->groups(), &MCGroup::roomName)) {
+        QAction *item = addEntityItem(submenu, group.first, group.second->roomImage());
+        QPointer<MCGroup> entity(group.second);
+        connect(item, &QAction::triggered, this, [this, entity] { sendFileToGroup(entity); });
     }
+}
+
+void MCMenuSelection::sendFileToContact(MCContact *contact)
+{
+    sendFileToEntity(contact);
+}
+
+void MCMenuSelection::sendFileToGroup(MCGroup *group)
+{
+    sendFileToEntity(group);
+}
+
+void MCMenuSelection::sendFileToEntity(MCSocialEntity *entity)
+{
+    QStringList paths;
+    for (const MCNodePtr &node : selectedItems())
+        paths.append(node->filePath());
+    if (entity && !paths.isEmpty())
+        emit sendFilesRequested(entity, paths);
+}
+
+void MCMenuSelection::getShareLink()
+{
+    if (fileActions() && selectedItems().size() == 1)
+        fileActions()->getShareLink(selectedItems().first());
 }
 
 void MCMenuSelection::showShareLink(const QUrl &link, const MOStorageObject &object)

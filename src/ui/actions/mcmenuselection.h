@@ -3,6 +3,8 @@
 
 #include "mcselectionmenu.h"
 
+class MCContact;
+class MCGroup;
 class MCSocialEntity;
 class MOStorageObject;
 class QUrl;
@@ -16,8 +18,13 @@ class MCMenuSelection : public MCSelectionMenu
 public:
     explicit MCMenuSelection(QWidget *parent = nullptr);
 
+    // Asks the service for a link to the one selected item; nothing for another count.
+    void getShareLink();
     // The link the service made for this menu's share command.
     void showShareLink(const QUrl &link, const MOStorageObject &object);
+    // The selected items go to the contact's or the group's conversation.
+    void sendFileToContact(MCContact *contact);
+    void sendFileToGroup(MCGroup *group);
     // "Show View Options", or "Hide View Options" while the window is open.
     QAction *viewOptionsItem() const { return menuItemViewOptions; }
 
@@ -34,8 +41,12 @@ protected:
     void menuNeedsUpdate() override;
 
 private:
-    QMenu *addSendToMenu(const QString &title, const QString &name, bool groups);
-    void fillSendFiles(QMenu *submenu, bool groups);
+    QMenu *addSendToMenu(const QString &title, const QString &name,
+                         void (MCMenuSelection::*fill)(QMenu *));
+    // The Send to submenus' items: the hub's contacts by full name, its groups by room name.
+    void fillSendFilesToContacts(QMenu *submenu);
+    void fillSendFilesToGroups(QMenu *submenu);
+    void sendFileToEntity(MCSocialEntity *entity);
 
     QAction *menuItemShare;
     QAction *menuItemSendToContacts;

@@ -93,7 +93,7 @@ QAction *MCSelectionMenu::addSharedItem(Item which)
     switch (which) {
     case Item::NewFolder:
         return addCommand(tr("New Folder"), QStringLiteral("menuItemNewFolder"),
-                          &MCFileActions::newFolder);
+                          &MCSelectionMenu::doNewFolder);
     case Item::NewFolderWithSelection: {
         QAction *action = addItem(tr("New Folder with Selection"),
                                   QStringLiteral("menuItemNewFolderWithSelection"));
@@ -105,22 +105,16 @@ QAction *MCSelectionMenu::addSharedItem(Item which)
     case Item::NewFile:
         return addNewFileMenu();
     case Item::Open:
-        return addCommand(tr("Open"), QStringLiteral("menuItemOpen"), &MCFileActions::openNodes);
+        return addCommand(tr("Open"), QStringLiteral("menuItemOpen"), &MCSelectionMenu::openFile);
     case Item::OpenWith:
         return addOpenWithMenu();
-    case Item::ShowPackageContents: {
-        QAction *action =
-            addItem(tr("Show Package Contents"), QStringLiteral("menuItemShowPackageContents"));
-        connect(action, &QAction::triggered, this, [this, action] {
-            const QString path = action->data().toString();
-            if (!path.isEmpty())
-                MCManager::sharedManager()->doubleClickNavigation(path, this);
-        });
-        return action;
-    }
+    case Item::ShowPackageContents:
+        return addCommand(tr("Show Package Contents"),
+                          QStringLiteral("menuItemShowPackageContents"),
+                          &MCSelectionMenu::showPackageContents);
     case Item::Rename:
         return addCommand(tr("Rename"), QStringLiteral("menuItemRename"),
-                          &MCFileActions::renameSelection);
+                          &MCSelectionMenu::doRename);
     case Item::Copy:
         return addCommand(tr("Copy"), QStringLiteral("menuItemCopy"), &MCFileActions::copyNodes);
     case Item::Paste:
@@ -128,13 +122,13 @@ QAction *MCSelectionMenu::addSharedItem(Item which)
                           &MCFileActions::paste);
     case Item::Download:
         return addCommand(tr("Download"), QStringLiteral("menuItemDownload"),
-                          &MCFileActions::downloadNodes);
+                          &MCSelectionMenu::downloadItems);
     case Item::Uncache:
         return addCommand(tr("Remove from cache"), QStringLiteral("menuItemUncache"),
-                          &MCFileActions::uncacheNodes);
+                          &MCSelectionMenu::uncacheItems);
     case Item::Trash:
         return addCommand(tr("Move to Trash"), QStringLiteral("menuItemTrash"),
-                          &MCFileActions::deleteNodes);
+                          &MCSelectionMenu::doTrashNode);
     case Item::GetInfo:
         return addCommand(tr("Get Info"), QStringLiteral("menuItemGetInfo"),
                           &MCFileActions::showGetInfo);
@@ -146,6 +140,14 @@ QAction *MCSelectionMenu::addSharedItem(Item which)
     }
     Q_UNREACHABLE();
     return nullptr;
+}
+
+QAction *MCSelectionMenu::addCommand(const QString &text, const QString &objectName,
+                                     void (MCSelectionMenu::*command)())
+{
+    QAction *item = addItem(text, objectName);
+    connect(item, &QAction::triggered, this, command);
+    return item;
 }
 
 QAction *MCSelectionMenu::addCommand(const QString &text, const QString &objectName,
@@ -191,13 +193,12 @@ QAction *MCSelectionMenu::addOpenWithMenu()
         MCOpenWithMenu::fillOpenWith(
             submenu, m_selectedItems, MCManager::sharedManager()->fakeFilesPath(),
             [self](const QString &desktopFilePath) {
-                if (self && self->m_actions)
-                    self->m_actions->openNodesWithApplication(self->m_selectedItems,
-                                                              desktopFilePath);
+                if (self)
+                    self->openWith(desktopFilePath);
             },
             [self] {
-                if (self && self->m_actions)
-                    self->m_actions->chooseApplicationAndOpen(self->m_selectedItems);
+                if (self)
+                    self->openWithOther();
             });
     });
 }
@@ -214,14 +215,82 @@ QAction *MCSelectionMenu::addNewFileMenu()
         MCOpenWithMenu::fillNewFiles(
             submenu, templates,
             [self](const QString &templatePath, const QString &label) {
-                if (self && self->m_actions)
-                    self->m_actions->newFileFromTemplate(templatePath, label);
+                if (self)
+                    self->createNewFile(templatePath, label);
             },
             [self] {
-                if (self && self->m_actions)
-                    self->m_actions->customizeNewFiles();
+                if (self)
+                    self->newFileHandler();
             });
     });
+}
+
+void MCSelectionMenu::openFile()
+{
+    if (m_actions)
+        m_actions->openNodes(m_selectedItems);
+}
+
+void MCSelectionMenu::openWith(const QString &applicationPath)
+{
+    if (m_actions)
+        m_actions->openNodesWithApplication(m_selectedItems, applicationPath);
+}
+
+void MCSelectionMenu::openWithOther()
+{
+    if (m_actions)
+        m_actions->chooseApplicationAndOpen(m_selectedItems);
+}
+
+void MCSelectionMenu::downloadItems()
+{
+    if (m_actions)
+        m_actions->downloadNodes(m_selectedItems);
+}
+
+void MCSelectionMenu::uncacheItems()
+{
+    if (m_actions)
+        m_actions->uncacheNodes(m_selectedItems);
+}
+
+void MCSelectionMenu::doTrashNode()
+{
+    if (m_actions)
+        m_actions->deleteNodes(m_selectedItems);
+}
+
+void MCSelectionMenu::doRename()
+{
+    if (m_actions)
+        m_actions->renameSelection();
+}
+
+void MCSelectionMenu::doNewFolder()
+{
+    if (m_actions)
+        m_actions->newFolder();
+}
+
+void MCSelectionMenu::showPackageContents()
+{
+    const QAction *package = item(Item::ShowPackageContents);
+    const QString path = package ? package->data().toString() : QString();
+    if (!path.isEmpty())
+        MCManager::sharedManager()->doubleClickNavigation(path, this);
+}
+
+void MCSelectionMenu::createNewFile(const QString &templatePath, const QString &label)
+{
+    if (m_actions)
+        m_actions->newFileFromTemplate(templatePath, label);
+}
+
+void MCSelectionMenu::newFileHandler()
+{
+    if (m_actions)
+        m_actions->customizeNewFiles();
 }
 
 qsizetype MCSelectionMenu::pasteboardCount()

@@ -31,6 +31,29 @@ public:
     // Gives item its key; the key is active wherever window has the focus.
     void bindKey(QAction *item, const QKeySequence &key, QWidget *window);
 
+    // The menus' commands, each on selectedItems() (the selection when the menu last opened).
+    // A folder that is the only item is entered; files open in their default applications.
+    void openFile();
+    // Opens every item with the application of that .desktop file; nothing for an empty path.
+    void openWith(const QString &applicationPath);
+    // Lets the user choose an application, then opens every item with it.
+    void openWithOther();
+    // The items without a local copy are downloaded into the cache; the cached ones removed.
+    void downloadItems();
+    void uncacheItems();
+    // Asks (unless the user said not to), then deletes every item in one request.
+    void doTrashNode();
+    // The selected view edits the selected item's name.
+    void doRename();
+    // An "Untitled Folder" (numbered when taken) in the folder shown, named in place.
+    void doNewFolder();
+    // Enters the package whose path the Show Package Contents item carries.
+    void showPackageContents();
+    // A copy of the template, under its label, in the folder shown.
+    void createNewFile(const QString &templatePath, const QString &label);
+    // The New File templates window ("Customize this menu...").
+    void newFileHandler();
+
 protected:
     // The items the menus are made of, each with its title, object name and command (Separator
     // stands for a separator).
@@ -83,6 +106,8 @@ protected:
 
 private:
     QAction *addSharedItem(Item which);
+    QAction *addCommand(const QString &text, const QString &objectName,
+                        void (MCSelectionMenu::*command)());
     QAction *addCommand(const QString &text, const QString &objectName,
                         void (MCFileActions::*command)(const MCNodeList &));
     QAction *addCommand(const QString &text, const QString &objectName,

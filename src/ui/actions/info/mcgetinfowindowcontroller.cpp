@@ -122,6 +122,10 @@ MCGetInfoWindowController::MCGetInfoWindowController(MCPreviewGenerator *preview
     m_imagePreview->setObjectName(QStringLiteral("imagePreview"));
     m_imagePreview->setAlignment(Qt::AlignCenter);
     m_imagePreview->setFixedHeight(220);
+    // The picture follows the section's width rather than widening the section past the
+    // window, where the scroll view would cut it off.
+    m_imagePreview->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    m_imagePreview->installEventFilter(this);
     previewLayout->addWidget(m_imagePreview);
     addSection(Preview, tr("Preview:"), preview, true);
 
@@ -201,9 +205,11 @@ QLabel *MCGetInfoWindowController::addValueRow(QWidget *section, const QString &
 void MCGetInfoWindowController::addSection(Section section, const QString &title, QWidget *content,
                                            bool open)
 {
-    Q_UNUSED(section)
+    static const char *const names[SectionCount] = {"General", "MoreInfo", "NameExtension",
+                                                    "Preview", "Sharing"};
+    const QString name = QLatin1String(names[section]);
     auto *titleBar = new QWidget(content->parentWidget());
-    titleBar->setObjectName(QStringLiteral("sectionTitle%1").arg(int(section)));
+    titleBar->setObjectName(QStringLiteral("title") + name);
     auto *titleLayout = new QHBoxLayout(titleBar);
     titleLayout->setContentsMargins(6, 2, 6, 2);
     auto *button = new QToolButton(titleBar);
@@ -218,7 +224,7 @@ void MCGetInfoWindowController::addSection(Section section, const QString &title
     button->setText(title);
     titleLayout->addWidget(button);
     titleLayout->addStretch(1);
-    content->setObjectName(QStringLiteral("sectionView%1").arg(int(section)));
+    content->setObjectName(QStringLiteral("view") + name);
     content->setVisible(open);
     m_sections->addWidget(titleBar);
     m_sections->addWidget(content);
@@ -313,11 +319,29 @@ void MCGetInfoWindowController::setPreviewImage(const QPixmap &image)
 {
     if (image.isNull())
         return;
-    const QSize room(MaximumWidth - 60, m_imagePreview->height());
+    m_previewSource = image;
+    fitPreviewImage();
+}
+
+void MCGetInfoWindowController::fitPreviewImage()
+{
+    if (m_previewSource.isNull())
+        return;
+    const QSize room = m_imagePreview->contentsRect().size();
+    if (room.isEmpty())
+        return;
+    const QSize size = m_previewSource.size();
     m_imagePreview->setPixmap(
-        image.size().boundedTo(room) == image.size()
-            ? image
-            : image.scaled(room, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+        size.boundedTo(room) == size
+            ? m_previewSource
+            : m_previewSource.scaled(room, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+}
+
+bool MCGetInfoWindowController::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_imagePreview && event->type() == QEvent::Resize)
+        fitPreviewImage();
+    return QWidget::eventFilter(watched, event);
 }
 
 void MCGetInfoWindowController::previewUpdatedForNodeWithThumbnailAndSize(const QString &path,

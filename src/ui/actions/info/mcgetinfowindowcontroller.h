@@ -53,6 +53,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     QLabel *addValueRow(QWidget *section, const QString &title, const QString &name);
@@ -60,6 +61,8 @@ private:
     void setWindowTitleWithIcon(const QString &path, const QIcon &icon);
     void setGeneral(const MCNodePtr &node);
     void setPreviewImage(const QPixmap &image);
+    // Shows the preview image as large as the section's width allows, never above its size.
+    void fitPreviewImage();
     // Opens or closes the section whose button was toggled, keeping the window's top edge.
     void disclosureAction(QToolButton *sender);
 
@@ -75,6 +78,7 @@ private:
     QLabel *m_textGeneralModified = nullptr;
     QLineEdit *m_textFieldRename;
     QLabel *m_imagePreview;
+    QPixmap m_previewSource;
     QScrollArea *m_scrollView;
     QVBoxLayout *m_sections;
     // Title bar and content of each section, in display order.
