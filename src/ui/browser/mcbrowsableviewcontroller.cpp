@@ -51,10 +51,10 @@ MCBrowsableViewController::MCBrowsableViewController(MOObjectsManager *objectsMa
                                                      QWidget *parent)
     : QWidget(parent)
     , m_load(new QAtomicInteger<quint64>(0))
+    , m_updatesDelay(new QTimer(this))
     , m_objectsManager(objectsManager)
     , m_loadStateLabel(new QLabel(this))
     , m_loadingDelay(new QTimer(this))
-    , m_updatesDelay(new QTimer(this))
 {
     m_loadStateLabel->setObjectName(QStringLiteral("loadStateLabel"));
     m_loadStateLabel->setTextFormat(Qt::PlainText);
