@@ -1,10 +1,9 @@
 #include "mcmenuselection.h"
 
-#include "mcbrowsableviewcontroller.h"
 #include "mccontact.h"
 #include "mcfileactions.h"
 #include "mcgroup.h"
-#include "mcmanager.h"
+#include "mchub.h"
 #include "mcstring.h"
 
 #include <QAction>
@@ -49,7 +48,7 @@ QMenu *MCMenuSelection::addSendToMenu(const QString &title, const QString &name,
 void MCMenuSelection::fillSendFiles(QMenu *submenu, bool groups)
 {
     submenu->clear();
-    MCManager *hub = MCManager::sharedManager();
+    MCHub *hub = MCHub::sharedHub();
     QList<QPair<QString, MCSocialEntity *>> people;
     if (groups) {
         for (MCGroup *group : hub->groups())

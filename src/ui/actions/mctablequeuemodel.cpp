@@ -2,11 +2,10 @@
 
 #include "clock.h"
 #include "mcactionslog.h"
-#include "mcbrowsableviewcontroller.h" // before the hub, whose pointers need it
 #include "mcfilesizeformatter.h"
 #include "mcfunctions.h"
+#include "mchub.h"
 #include "mcimages.h"
-#include "mcmanager.h"
 #include "mcstring.h"
 #include "mcworkspace.h"
 #include "moconstants.h"
@@ -85,7 +84,7 @@ QString lastComponent(const QString &path)
 
 } // namespace
 
-MCTableQueueModel::MCTableQueueModel(MOObjectsManager *objects, MCManager *hub, Clock *clock,
+MCTableQueueModel::MCTableQueueModel(MOObjectsManager *objects, MCHub *hub, Clock *clock,
                                      QObject *parent)
     : QAbstractTableModel(parent)
     , m_objects(objects)
