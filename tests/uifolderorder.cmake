@@ -1,11 +1,13 @@
 # The interface's folders in one order: a file of src/ui may include headers of its own folder and
 # of the folders before it in ORDER, never of one after it. Every circle between folders needs at
 # least one such upward include, so a tree that passes has no circle.
-#   cmake -DUI_DIR=<src/ui> "-DORDER=controls;common;..." -P uifolderorder.cmake
+#   cmake -DUI_DIR=<src/ui> -DORDER=controls,common,... -P uifolderorder.cmake
 cmake_minimum_required(VERSION 3.16)
 if(NOT UI_DIR OR NOT ORDER)
-    message(FATAL_ERROR "usage: cmake -DUI_DIR=<dir> -DORDER=<folders, lowest first> -P ${CMAKE_CURRENT_LIST_FILE}")
+    message(FATAL_ERROR
+        "usage: cmake -DUI_DIR=<dir> -DORDER=<folders, lowest first> -P ${CMAKE_CURRENT_LIST_FILE}")
 endif()
+string(REPLACE "," ";" ORDER "${ORDER}")
 
 set(seen)
 foreach(folder IN LISTS ORDER)
