@@ -7,7 +7,6 @@
 #include "mcfakenode.h"
 #include "mcfunctions.h"
 #include "mchub.h"
-#include "mcoptions.h"
 #include "mcpasteboard.h"
 #include "mcremotepath.h"
 #include "mcstring.h"

@@ -1,6 +1,5 @@
 #include "mcdropactions.h"
 
-#include "mcbrowsableviewcontroller.h"
 #include "mchub.h"
 #include "mcoptions.h"
 #include "mcremotepath.h"

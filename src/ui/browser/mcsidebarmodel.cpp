@@ -1,6 +1,5 @@
 #include "mcsidebarmodel.h"
 
-#include "mcbrowsableviewcontroller.h"
 #include "mcgroup.h"
 #include "mchub.h"
 #include "mcstring.h"

@@ -3,7 +3,6 @@
 
 #include "mcchatcollaborationentry.h"
 #include "mcchatentry.h"
-#include "mcchatmessageentry.h"
 #include "mocollaboration.h"
 #include "moconversation.h"
 #include "moerror.h"

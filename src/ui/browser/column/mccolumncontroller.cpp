@@ -8,7 +8,6 @@
 #include "mclistnamedelegate.h"
 #include "mcnodetreemodel.h"
 #include "mcoptions.h"
-#include "mcremotepath.h"
 #include "mcselectedrows.h"
 
 #include <QMenu>
