@@ -333,6 +333,8 @@ MCChatViewController *MCSocialEntity::chatViewController()
 {
     if (!chatPage() && m_environment) {
         m_chatPage = m_environment->newChatPage(this);
+        if (!m_chatPage)
+            return nullptr;
         m_chatWidget = m_chatPage->pageWidget();
         // A blank band under the last message.
         append(MCChatDateEntry::emptyRow());
