@@ -47,6 +47,10 @@ public:
     void uploadForChat(const QStringList &, QWidget *) override {}
     QString pathForService(const QString &) const override { return {}; }
     MCAddPeopleController *newAddPeopleController(QWidget *) override { return nullptr; }
+    MCChatPage *newChatPage(MCSocialEntity *entity) override
+    {
+        return new MCChatViewController(entity, this);
+    }
     MOStorageObject remoteObject(const QString &) const override { return {}; }
     void goToReceivedFile(const QString &, const QString &) override {}
     void playSound(const QString &) override {}

@@ -7,6 +7,7 @@
 #include "mcchatmessageentry.h"
 #include "mcchatrowsmodel.h"
 #include "mcchatsupport.h"
+#include "mcchatviewcontroller.h"
 #include "mccontact.h"
 #include "mcemoji.h"
 #include "mcgroup.h"
@@ -52,6 +53,10 @@ public:
     void goToReceivedFile(const QString &, const QString &) override {}
     void playSound(const QString &) override {}
     MCAddPeopleController *newAddPeopleController(QWidget *) override { return nullptr; }
+    MCChatPage *newChatPage(MCSocialEntity *entity) override
+    {
+        return new MCChatViewController(entity, this);
+    }
 
     MCChatSupport support;
     MCEmoji table;

@@ -1,7 +1,7 @@
 #include "mccleanupbymenu.h"
 
 #include "mcbrowsableviewcontroller.h"
-#include "mcmanager.h"
+#include "mchub.h"
 
 #include <QAction>
 
@@ -22,7 +22,7 @@ MCCleanUpByMenu::MCCleanUpByMenu(QWidget *parent)
 
 MCBrowsableViewController *MCCleanUpByMenu::sortableView()
 {
-    MCBrowsableViewController *view = MCManager::sharedManager()->selectedController();
+    MCBrowsableViewController *view = MCHub::sharedHub()->selectedController();
     return view && view->sortType() >= 0 ? view : nullptr;
 }
 

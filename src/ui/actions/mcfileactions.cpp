@@ -6,8 +6,7 @@
 #include "mcbrowsableviewcontroller.h"
 #include "mcfakenode.h"
 #include "mcfunctions.h"
-#include "mcmanager.h"
-#include "mcoptions.h"
+#include "mchub.h"
 #include "mcpasteboard.h"
 #include "mcremotepath.h"
 #include "mcstring.h"
@@ -50,7 +49,7 @@ MCFileActions::~MCFileActions() = default;
 void MCFileActions::openNodes(const MCNodeList &nodes)
 {
     // The view that shows the nodes opens them as a double click would.
-    if (MCBrowsableViewController *view = MCManager::sharedManager()->selectedController())
+    if (MCBrowsableViewController *view = MCHub::sharedHub()->selectedController())
         view->openNodes(nodes);
 }
 
@@ -146,7 +145,7 @@ void MCFileActions::deleteNodes(const MCNodeList &nodes)
     if (paths.isEmpty() || !m_alerts)
         return;
     MCFunctions::alertCanDelete(
-        *MCManager::sharedManager()->options(), *m_alerts, m_window, [paths](bool remove) {
+        *MCHub::sharedHub()->options(), *m_alerts, m_window, [paths](bool remove) {
             if (remove)
                 MOObjectsManager::sharedInstance()->deleteObjectsAtPaths(paths, QVariant());
         });
@@ -154,13 +153,13 @@ void MCFileActions::deleteNodes(const MCNodeList &nodes)
 
 void MCFileActions::renameSelection()
 {
-    if (MCBrowsableViewController *view = MCManager::sharedManager()->selectedController())
+    if (MCBrowsableViewController *view = MCHub::sharedHub()->selectedController())
         view->startRename();
 }
 
 void MCFileActions::newFolder()
 {
-    MCManager *hub = MCManager::sharedManager();
+    MCHub *hub = MCHub::sharedHub();
     MCBrowsableViewController *view = hub->selectedController();
     const QString base = hub->currentPath();
     if (!view || base.isEmpty())
@@ -178,7 +177,7 @@ void MCFileActions::newFolder()
 
 void MCFileActions::newFileFromTemplate(const QString &templatePath, const QString &label)
 {
-    const QString base = MCManager::sharedManager()->currentPath();
+    const QString base = MCHub::sharedHub()->currentPath();
     const QFileInfo file(templatePath);
     if (base.isEmpty() || !file.isFile() || label.contains(QLatin1Char('/')))
         return;
@@ -188,7 +187,7 @@ void MCFileActions::newFileFromTemplate(const QString &templatePath, const QStri
     const QString path = MOObjectsManager::sharedInstance()->suggestedFilePathWithPath(
         MCRemotePath::joined(base, name));
     if (!path.isEmpty())
-        MCManager::sharedManager()->uploadFileAtPath(templatePath, path, false);
+        MCHub::sharedHub()->uploadFileAtPath(templatePath, path, false);
 }
 
 void MCFileActions::getShareLink(const MCNodePtr &node)
@@ -212,8 +211,7 @@ void MCFileActions::copyNodes(const MCNodeList &nodes)
 
 void MCFileActions::paste()
 {
-    pasteMimeData(QGuiApplication::clipboard()->mimeData(),
-                  MCManager::sharedManager()->currentPath());
+    pasteMimeData(QGuiApplication::clipboard()->mimeData(), MCHub::sharedHub()->currentPath());
 }
 
 void MCFileActions::pasteMimeData(const QMimeData *data, const QString &destination)
@@ -225,8 +223,8 @@ void MCFileActions::pasteMimeData(const QMimeData *data, const QString &destinat
         for (const QString &path : localFiles) {
             const QString name = QFileInfo(path).fileName();
             if (!name.isEmpty())
-                MCManager::sharedManager()->uploadFileAtPath(
-                    path, MCRemotePath::joined(destination, name), false);
+                MCHub::sharedHub()->uploadFileAtPath(path, MCRemotePath::joined(destination, name),
+                                                     false);
         }
         return;
     }

@@ -1,10 +1,9 @@
 #include "mcmenuselection.h"
 
-#include "mcbrowsableviewcontroller.h"
 #include "mccontact.h"
 #include "mcfileactions.h"
 #include "mcgroup.h"
-#include "mcmanager.h"
+#include "mchub.h"
 #include "mcstring.h"
 
 #include <QAction>
@@ -71,8 +70,7 @@ QMenu *MCMenuSelection::addSendToMenu(const QString &title, const QString &name,
 void MCMenuSelection::fillSendFilesToContacts(QMenu *submenu)
 {
     submenu->clear();
-    for (const auto &contact :
-         sortedByName(MCManager::sharedManager()->contacts(), &MCContact::fullName)) {
+    for (const auto &contact : sortedByName(MCHub::sharedHub()->contacts(), &MCContact::fullName)) {
         QAction *item = addEntityItem(submenu, contact.first, contact.second->roomImage());
         QPointer<MCContact> entity(contact.second);
         connect(item, &QAction::triggered, this, [this, entity] { sendFileToContact(entity); });
@@ -82,8 +80,7 @@ void MCMenuSelection::fillSendFilesToContacts(QMenu *submenu)
 void MCMenuSelection::fillSendFilesToGroups(QMenu *submenu)
 {
     submenu->clear();
-    for (const auto &group :
-         sortedByName(MCManager::sharedManager()->groups(), &MCGroup::roomName)) {
+    for (const auto &group : sortedByName(MCHub::sharedHub()->groups(), &MCGroup::roomName)) {
         QAction *item = addEntityItem(submenu, group.first, group.second->roomImage());
         QPointer<MCGroup> entity(group.second);
         connect(item, &QAction::triggered, this, [this, entity] { sendFileToGroup(entity); });

@@ -2,7 +2,7 @@
 
 #include "mcbrowsableviewcontroller.h"
 #include "mccleanupbymenu.h"
-#include "mcmanager.h"
+#include "mchub.h"
 #include "mcviewchoice.h"
 
 #include <QAction>
@@ -24,7 +24,7 @@ MCMenuView::MCMenuView(const QString &title, QWidget *parent)
 
 void MCMenuView::updateMenu()
 {
-    MCBrowsableViewController *view = MCManager::sharedManager()->selectedController();
+    MCBrowsableViewController *view = MCHub::sharedHub()->selectedController();
     const bool shown = view && !view->isHidden();
     menuItemCleanUp->setEnabled(shown);
     menuItemCleanUpBy->setEnabled(shown);
@@ -34,7 +34,7 @@ void MCMenuView::updateMenu()
 
 void MCMenuView::cleanUp()
 {
-    MCManager *hub = MCManager::sharedManager();
+    MCHub *hub = MCHub::sharedHub();
     if (MCCleanUpByMenu::sortableView() && !hub->currentPath().isEmpty())
         hub->changeToPath(hub->currentPath(), this);
 }

@@ -2,7 +2,7 @@
 
 #include "mcbrowsableviewcontroller.h"
 #include "mcfileactions.h"
-#include "mcmanager.h"
+#include "mchub.h"
 #include "mcmenutitles.h"
 #include "mcopenwithmenu.h"
 #include "mcoptions.h"
@@ -59,9 +59,9 @@ void MCSelectionMenu::bindKey(QAction *item, const QKeySequence &key, QWidget *w
 
 MCNodeList MCSelectionMenu::currentSelection()
 {
-    MCBrowsableViewController *view = MCManager::sharedManager()->selectedController();
+    MCBrowsableViewController *view = MCHub::sharedHub()->selectedController();
     // A page in the browser's place leaves nothing selected to act on.
-    if (!view || !MCManager::sharedManager()->notBrowsablePath().isEmpty())
+    if (!view || !MCHub::sharedHub()->notBrowsablePath().isEmpty())
         return {};
     return view->getSelectedItems();
 }
@@ -191,7 +191,7 @@ QAction *MCSelectionMenu::addOpenWithMenu()
     return addSubmenu(tr("Open With"), QStringLiteral("OpenWith"), [this](QMenu *submenu) {
         QPointer<MCSelectionMenu> self(this);
         MCOpenWithMenu::fillOpenWith(
-            submenu, m_selectedItems, MCManager::sharedManager()->fakeFilesPath(),
+            submenu, m_selectedItems, MCHub::sharedHub()->fakeFilesPath(),
             [self](const QString &desktopFilePath) {
                 if (self)
                     self->openWith(desktopFilePath);
@@ -208,7 +208,7 @@ QAction *MCSelectionMenu::addNewFileMenu()
     return addSubmenu(tr("New File"), QStringLiteral("NewFile"), [this](QMenu *submenu) {
         QPointer<MCSelectionMenu> self(this);
         const QVariantList templates =
-            MCManager::sharedManager()
+            MCHub::sharedHub()
                 ->options()
                 ->value(MCOptions::AppDelegate, MCOptions::NewFileSettings)
                 .toList();
@@ -278,7 +278,7 @@ void MCSelectionMenu::showPackageContents()
     const QAction *package = item(Item::ShowPackageContents);
     const QString path = package ? package->data().toString() : QString();
     if (!path.isEmpty())
-        MCManager::sharedManager()->doubleClickNavigation(path, this);
+        MCHub::sharedHub()->doubleClickNavigation(path, this);
 }
 
 void MCSelectionMenu::createNewFile(const QString &templatePath, const QString &label)
@@ -356,7 +356,7 @@ void MCSelectionMenu::updateQuickLook() const
 
 bool MCSelectionMenu::getInfoApplies() const
 {
-    const QString shown = MCManager::sharedManager()->currentPath();
+    const QString shown = MCHub::sharedHub()->currentPath();
     return !m_selectedItems.isEmpty() || (!shown.isEmpty() && shown != QLatin1String("/"));
 }
 

@@ -29,8 +29,8 @@ const SegmentLook segmentLooks[] = {{"view-sort", "\u21C5"},
 
 } // namespace
 
-MCTableQueueController::MCTableQueueController(MOObjectsManager *objects, MCManager *hub,
-                                               Clock *clock, QWidget *parent)
+MCTableQueueController::MCTableQueueController(MOObjectsManager *objects, MCHub *hub, Clock *clock,
+                                               QWidget *parent)
     : QWidget(parent)
     , m_model(new MCTableQueueModel(objects, hub, clock, this))
     , m_filter(new MCOperationsFilterModel(this))

@@ -4,7 +4,7 @@
 #include <QWidget>
 
 class Clock;
-class MCManager;
+class MCHub;
 class MCOperationsFilterModel;
 class MCTableQueueDelegate;
 class MCTableQueueModel;
@@ -24,7 +24,7 @@ class MCTableQueueController : public QWidget
     Q_OBJECT
 public:
     // hub (optional) gets the running counters; clock (optional) dates rows and statistics.
-    MCTableQueueController(MOObjectsManager *objects, MCManager *hub, Clock *clock = nullptr,
+    MCTableQueueController(MOObjectsManager *objects, MCHub *hub, Clock *clock = nullptr,
                            QWidget *parent = nullptr);
     ~MCTableQueueController() override;
 

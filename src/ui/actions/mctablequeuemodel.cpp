@@ -2,9 +2,7 @@
 
 #include "clock.h"
 #include "mcactionslog.h"
-#include "mcbrowsableviewcontroller.h" // before the hub, whose pointers need it
-#include "mcmanager.h"
-#include "mcstring.h"
+#include "mchub.h"
 #include "moconstants.h"
 #include "monotificationcenter.h"
 #include "moobjectsmanager.h"
@@ -58,7 +56,7 @@ const QVector<int> &statusRoles()
 
 } // namespace
 
-MCTableQueueModel::MCTableQueueModel(MOObjectsManager *objects, MCManager *hub, Clock *clock,
+MCTableQueueModel::MCTableQueueModel(MOObjectsManager *objects, MCHub *hub, Clock *clock,
                                      QObject *parent)
     : QAbstractTableModel(parent)
     , m_objects(objects)
@@ -172,60 +170,6 @@ const MCOperation *MCTableQueueModel::operationItemForIdentifier(qint64 identifi
             return (*it)->operation.get();
     }
     return nullptr;
-}
-
-QVariant MCTableQueueModel::data(const QModelIndex &index, int role) const
-{
-    const MCOperation *operation = operationAt(index.row());
-    if (!operation || index.column() < 0 || index.column() >= ColumnCount)
-        return QVariant();
-    const bool transferRow = operation->hasTransfer() || operation->hasGroup();
-    const MCOperation::Status status = operation->status();
-    switch (role) {
-    case TypeRole:
-        return quint64(operation->type());
-    case StatusRole:
-        return qint64(status);
-    case AddedAtRole:
-        return operation->addedAt().toMSecsSinceEpoch();
-    case SecondLineRole:
-        return secondLine(*operation);
-    case CompletedViewRole:
-        return !transferRow || operation->isFinished();
-    case ProgressVisibleRole:
-        return transferRow && status != MCOperation::AbortRequested && !operation->isFinished();
-    case ProgressRole:
-        return status == MCOperation::Starting || status == MCOperation::Resuming
-                   ? -1.0
-                   : double(operation->progress());
-    case ButtonsVisibleRole:
-        return transferRow && status < MCOperation::Canceled;
-    case PauseButtonRole:
-        return operation->isResumable() ? QStringLiteral("resume") : QStringLiteral("stop");
-    default:
-        break;
-    }
-    switch (index.column()) {
-    case IconColumn:
-        if (role == Qt::DecorationRole)
-            return iconFor(*operation);
-        break;
-    case OperationTypeColumn:
-        if (role == Qt::DecorationRole)
-            return imageForType(operation->type());
-        if (role == Qt::ToolTipRole)
-            return textForType(operation->type());
-        break;
-    case StatusColumn:
-        if (role == Qt::DisplayRole)
-            return firstLine(*operation);
-        if (role == Qt::ToolTipRole && operation->hasTransfer())
-            return MCString::stringForToolTip(operation->destinationPath());
-        break;
-    default:
-        break;
-    }
-    return QVariant();
 }
 
 QDateTime MCTableQueueModel::now() const

@@ -14,7 +14,7 @@
 #include <vector>
 
 class Clock;
-class MCManager;
+class MCHub;
 class MOObjectsManager;
 
 // The rows of the transfers page in order of arrival (MCOperationsFilterModel shows them
@@ -45,7 +45,7 @@ public:
 
     // objects: the facade observed and asked to pause, resume or cancel; hub (optional) gets
     // the counters; clock (optional, else the system's) dates rows and statistics.
-    MCTableQueueModel(MOObjectsManager *objects, MCManager *hub, Clock *clock,
+    MCTableQueueModel(MOObjectsManager *objects, MCHub *hub, Clock *clock,
                       QObject *parent = nullptr);
     ~MCTableQueueModel() override;
 
@@ -103,7 +103,7 @@ private:
     QDateTime now() const;
 
     QPointer<MOObjectsManager> m_objects;
-    QPointer<MCManager> m_hub;
+    QPointer<MCHub> m_hub;
     Clock *m_clock;
     // In order of arrival: an entry's sequence is its row.
     std::vector<std::unique_ptr<Entry>> m_entries;

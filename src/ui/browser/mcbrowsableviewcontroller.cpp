@@ -2,9 +2,7 @@
 
 #include "mcbrowsableviewshelper.h"
 #include "mcbrowserlog.h"
-#include "mcmanager.h"
-#include "mcmenunoselection.h"
-#include "mcmenuselection.h"
+#include "mchub.h"
 #include "mcnameeditingdelegate.h"
 #include "moconstants.h"
 #include "monotificationcenter.h"
@@ -17,6 +15,7 @@
 #include <QDir>
 #include <QHash>
 #include <QLabel>
+#include <QMenu>
 #include <QThreadPool>
 #include <QTimer>
 
@@ -382,7 +381,7 @@ void MCBrowsableViewController::announceChildrenCount()
     // The status bar counts what the view on screen shows: uploads, new folders and changes
     // from other devices included, not only what the folder's metadata said.
     const MCNodePtr folder = shownFolder();
-    MCManager *hub = MCManager::sharedManager();
+    MCHub *hub = MCHub::sharedHub();
     // A folder not listed yet (or whose listing failed) shows nothing, whatever its metadata
     // says it holds.
     if (folder && hub->isSelectedController(this) && hub->currentPath() == folder->filePath())
@@ -420,26 +419,26 @@ void MCBrowsableViewController::applyHeldBack()
 
 void MCBrowsableViewController::popUpContextMenu(QAbstractItemView *view, const QPoint &pos)
 {
-    MCManager *hub = MCManager::sharedManager();
+    MCHub *hub = MCHub::sharedHub();
     const QModelIndex index = view->indexAt(pos);
     const MCNodePtr node = index.data(MCNameEditingDelegate::NodeRole).value<MCNodePtr>();
     QItemSelectionModel *selection = view->selectionModel();
     QMenu *menu = nullptr;
     if (node && (node->states() & m_noMenuStates)) {
-        menu = hub->menuNoSelection();
+        menu = hub->backgroundContextMenu();
     } else if (node && !node->isBusy()) {
         if (!selection->isSelected(index)) {
             selection->select(index,
                               QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
             selection->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
         }
-        menu = hub->menuSelection();
+        menu = hub->selectionContextMenu();
     } else if (node) {
         if (!selection->hasSelection())
-            menu = hub->menuNoSelection();
+            menu = hub->backgroundContextMenu();
     } else {
         selection->clearSelection();
-        menu = hub->menuNoSelection();
+        menu = hub->backgroundContextMenu();
     }
     if (menu)
         menu->popup(view->viewport()->mapToGlobal(pos));

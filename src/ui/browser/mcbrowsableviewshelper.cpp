@@ -2,7 +2,6 @@
 
 #include "mcbrowsableviewcontroller.h"
 #include "mcnavigationrequest.h"
-#include "mcobjectnode.h"
 #include "moconstants.h"
 #include "monotificationcenter.h"
 #include "moobjectsmanager.h"

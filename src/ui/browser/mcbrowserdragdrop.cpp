@@ -4,7 +4,7 @@
 #include "mcbrowsableviewcontroller.h"
 #include "mcbrowserlog.h"
 #include "mcdropactions.h"
-#include "mcmanager.h"
+#include "mchub.h"
 #include "mcnameeditingdelegate.h"
 #include "mcoptions.h"
 #include "mcpasteboard.h"
@@ -97,7 +97,7 @@ QPixmap countBadge(const QPixmap &base, int count)
 } // namespace
 
 MCBrowserDragDrop::MCBrowserDragDrop(MCBrowsableViewController *view, QAbstractItemView *itemView,
-                                     MCManager *hub, AlertPresenter *alerts, QWidget *sheetWindow)
+                                     MCHub *hub, AlertPresenter *alerts, QWidget *sheetWindow)
     : QObject(view)
     , m_view(view)
     , m_itemView(itemView)
@@ -227,7 +227,7 @@ QMimeData *MCBrowserDragDrop::mimeDataForNodes(const MCNodeList &nodes) const
         data->setUrls(copies);
     if (nodes.size() == 1 && !nodes.first()->isDir() && XdndDirectSave::isAvailable()) {
         const MCNodePtr node = nodes.first();
-        QPointer<MCManager> hub(m_hub);
+        QPointer<MCHub> hub(m_hub);
         data->directSave = [hub, node](const QString &localPath) {
             if (!hub || !MCRemotePath::isSafeName(QFileInfo(localPath).fileName()))
                 return false;

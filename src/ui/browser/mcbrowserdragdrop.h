@@ -14,7 +14,7 @@
 class AlertPresenter;
 class MCBrowsableViewController;
 class QAbstractItemView;
-class MCManager;
+class MCHub;
 class QDragMoveEvent;
 class QDropEvent;
 class QMimeData;
@@ -42,7 +42,7 @@ public:
         std::function<void(QWidget *parent, std::function<void(const QString &folder)> chosen)>;
 
     // None is owned; alerts shows the refusals on sheetWindow.
-    MCBrowserDragDrop(MCBrowsableViewController *view, QAbstractItemView *itemView, MCManager *hub,
+    MCBrowserDragDrop(MCBrowsableViewController *view, QAbstractItemView *itemView, MCHub *hub,
                       AlertPresenter *alerts, QWidget *sheetWindow);
     ~MCBrowserDragDrop() override;
 
@@ -85,7 +85,7 @@ private:
     MCBrowsableViewController *m_view;
     QAbstractItemView *m_itemView;
     QPointer<QWidget> m_viewport;
-    MCManager *m_hub;
+    MCHub *m_hub;
     AlertPresenter *m_alerts;
     QPointer<QWidget> m_sheetWindow;
     FolderChooser m_folderChooser;

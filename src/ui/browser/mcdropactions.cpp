@@ -1,7 +1,6 @@
 #include "mcdropactions.h"
 
-#include "mcbrowsableviewcontroller.h"
-#include "mcmanager.h"
+#include "mchub.h"
 #include "mcoptions.h"
 #include "mcremotepath.h"
 #include "moobjectsmanager.h"
@@ -30,8 +29,7 @@ bool moveRemoteItems(const QStringList &paths, const QString &target, const QVar
     return true;
 }
 
-void uploadLocalFiles(MCManager *hub, const QStringList &paths, const QString &target,
-                      bool optionHeld)
+void uploadLocalFiles(MCHub *hub, const QStringList &paths, const QString &target, bool optionHeld)
 {
     const bool moveDefault =
         hub->options()->value(MCOptions::AppDelegate, MCOptions::FinderMoveDefaultAction).toBool();

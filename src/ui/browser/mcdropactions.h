@@ -4,7 +4,7 @@
 #include <QStringList>
 #include <QVariant>
 
-class MCManager;
+class MCHub;
 
 // What a drop onto a remote folder does, for every place that takes drops (the views, the path
 // bar): remote items move into the folder, local files are uploaded into it.
@@ -19,8 +19,7 @@ bool moveRemoteItems(const QStringList &paths, const QString &target,
 // Uploads each file into target under its own name. The local file becomes the cached copy
 // when the user prefers moving to the store ("FinderMoveDefaultAction") and did not hold the
 // copy modifier.
-void uploadLocalFiles(MCManager *hub, const QStringList &paths, const QString &target,
-                      bool optionHeld);
+void uploadLocalFiles(MCHub *hub, const QStringList &paths, const QString &target, bool optionHeld);
 
 } // namespace MCDropActions
 

@@ -1,11 +1,11 @@
 #include "mciconcontroller.h"
 
+#include "mchub.h"
 #include "mcicongridview.h"
 #include "mciconitemdelegate.h"
 #include "mciconitemmodel.h"
 #include "mciconkeyhandler.h"
 #include "mciconnameeditor.h"
-#include "mcmanager.h"
 #include "mcoptions.h"
 #include "mcpreviewgenerator.h"
 #include "mcselectedrows.h"

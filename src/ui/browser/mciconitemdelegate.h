@@ -1,7 +1,6 @@
 #ifndef MCICONITEMDELEGATE_H
 #define MCICONITEMDELEGATE_H
 
-#include "mcabstractobjectnode.h"
 #include "mclabelhighlight.h"
 #include "mcnameeditingdelegate.h"
 

@@ -1,6 +1,5 @@
 #include "mciconitemmodel.h"
 
-#include "mcbrowserlog.h"
 #include "mcpreviewgenerator.h"
 #include "mcremotepath.h"
 #include "mcstring.h"

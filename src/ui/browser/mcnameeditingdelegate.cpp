@@ -24,7 +24,8 @@ void MCNameEditingDelegate::setEditorData(QWidget *editor, const QModelIndex &in
         QStyledItemDelegate::setEditorData(editor, index);
         return;
     }
-    field->begin(index.data(NodeRole).value<MCNodePtr>(), index.data(Qt::EditRole).toString());
+    const MCNodePtr node = index.data(NodeRole).value<MCNodePtr>();
+    field->begin(node, index.data(Qt::EditRole).toString(), node && node->isDir());
 }
 
 void MCNameEditingDelegate::setModelData(QWidget *editor, QAbstractItemModel *,

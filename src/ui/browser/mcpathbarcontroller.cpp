@@ -4,7 +4,7 @@
 #include "mcbrowserlog.h"
 #include "mcdropactions.h"
 #include "mcfunctions.h"
-#include "mcmanager.h"
+#include "mchub.h"
 #include "mcpasteboard.h"
 #include "mcstring.h"
 

@@ -4,7 +4,7 @@
 #include <QIcon>
 #include <QWidget>
 
-class MCManager;
+class MCHub;
 
 // The path bar under the browser: one component per folder from "Kerlo Home" down to the folder
 // shown, each with its icon. Double-clicking a component shows that folder (leaving a page
@@ -17,7 +17,7 @@ public:
     // hub may be null until the session starts (setHub()); not owned.
     explicit MCPathbarController(QWidget *parent = nullptr);
 
-    void setHub(MCManager *hub) { m_hub = hub; }
+    void setHub(MCHub *hub) { m_hub = hub; }
 
     // One component per element of path: "/" then each folder, every one standing for the
     // path accumulated so far.
@@ -71,7 +71,7 @@ private:
     bool acceptDrag(QDropEvent *event);
     void setHighlighted(int index);
 
-    MCManager *m_hub = nullptr;
+    MCHub *m_hub = nullptr;
     QList<Component> m_components;
     int m_highlighted = -1;
 };

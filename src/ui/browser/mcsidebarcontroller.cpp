@@ -6,7 +6,7 @@
 #include "mccontact.h"
 #include "mcdropactions.h"
 #include "mcgroup.h"
-#include "mcmanager.h"
+#include "mchub.h"
 #include "mcoutlineviewsidebar.h"
 #include "mcpasteboard.h"
 #include "mcsidebarbadgedelegate.h"
@@ -29,7 +29,7 @@ const int SentInvitationsLimit = 1000;
 
 MCSidebarController::MCSidebarController(QWidget *parent)
     : QWidget(parent)
-    , m_hub(MCManager::sharedManager())
+    , m_hub(MCHub::sharedHub())
     , m_model(new MCSidebarModel(m_hub, this))
     , m_outline(new MCOutlineViewSidebar(this))
 {
@@ -59,8 +59,8 @@ MCSidebarController::MCSidebarController(QWidget *parent)
     m_socialUpdate.setInterval(0);
     connect(&m_socialUpdate, &QTimer::timeout, this,
             qOverload<>(&MCSidebarController::updateSocial));
-    connect(m_hub, &MCManager::contactsChanged, &m_socialUpdate, qOverload<>(&QTimer::start));
-    connect(m_hub, &MCManager::groupsChanged, &m_socialUpdate, qOverload<>(&QTimer::start));
+    connect(m_hub, &MCHub::contactsChanged, &m_socialUpdate, qOverload<>(&QTimer::start));
+    connect(m_hub, &MCHub::groupsChanged, &m_socialUpdate, qOverload<>(&QTimer::start));
     updateSocial();
 }
 

@@ -8,7 +8,7 @@
 #include <QTimer>
 #include <QWidget>
 
-class MCManager;
+class MCHub;
 class MCSocialEntity;
 class MOContactsManager;
 class MCOutlineViewSidebar;
@@ -76,7 +76,7 @@ private:
     void askToLinkProvider(const QString &provider);
     void applicationStateChanged(Qt::ApplicationState state);
 
-    MCManager *m_hub;
+    MCHub *m_hub;
     MCSidebarModel *m_model;
     MCOutlineViewSidebar *m_outline;
     MOContactsManager *m_contactsManager = nullptr;

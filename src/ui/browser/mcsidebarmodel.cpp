@@ -1,8 +1,7 @@
 #include "mcsidebarmodel.h"
 
-#include "mcbrowsableviewcontroller.h"
 #include "mcgroup.h"
-#include "mcmanager.h"
+#include "mchub.h"
 #include "mcstring.h"
 
 #include <QApplication>
@@ -33,7 +32,7 @@ bool MCSidebarSocialRow::operator==(const MCSidebarSocialRow &other) const
     return isGroup == other.isGroup && title == other.title;
 }
 
-MCSidebarModel::MCSidebarModel(MCManager *hub, QObject *parent)
+MCSidebarModel::MCSidebarModel(MCHub *hub, QObject *parent)
     : QAbstractItemModel(parent)
     , m_hub(hub)
 {
@@ -54,11 +53,9 @@ MCSidebarModel::MCSidebarModel(MCManager *hub, QObject *parent)
     // Looked up once: every row of a person asks for one while the outline measures it.
     m_contactIcon = placeIcon("avatar-default", QStyle::SP_FileIcon);
     m_groupIcon = placeIcon("system-users", QStyle::SP_DirIcon);
-    connect(hub, &MCManager::currentUploadsCountChanged, this,
-            [this] { counterChanged(Transfers); });
-    connect(hub, &MCManager::currentDownloadsCountChanged, this,
-            [this] { counterChanged(Transfers); });
-    connect(hub, &MCManager::unreadNotificationsChanged, this,
+    connect(hub, &MCHub::currentUploadsCountChanged, this, [this] { counterChanged(Transfers); });
+    connect(hub, &MCHub::currentDownloadsCountChanged, this, [this] { counterChanged(Transfers); });
+    connect(hub, &MCHub::unreadNotificationsChanged, this,
             [this] { counterChanged(Notifications); });
 }
 

@@ -6,7 +6,7 @@
 #include <QPointer>
 #include <QStringList>
 
-class MCManager;
+class MCHub;
 class MCSocialEntity;
 
 // A person or chat group under the sidebar's third group. title names its conversation page
@@ -35,7 +35,7 @@ public:
     enum Kind { GroupTitle, Place, Contact, Group };
     enum Section { Cloud, SocialPlaces, Recent };
 
-    explicit MCSidebarModel(MCManager *hub, QObject *parent = nullptr);
+    explicit MCSidebarModel(MCHub *hub, QObject *parent = nullptr);
     ~MCSidebarModel() override;
 
     QModelIndex index(int row, int column, const QModelIndex &parent = {}) const override;
@@ -65,7 +65,7 @@ private:
         QString place;
         QIcon icon;
     };
-    MCManager *m_hub;
+    MCHub *m_hub;
     QList<PlaceRow> m_places[2];
     QList<MCSidebarSocialRow> m_social;
     QIcon m_contactIcon;

@@ -1,7 +1,5 @@
 #include "mcstring.h"
 
-#include "mcfunctions.h"
-
 #include <QCollator>
 #include <QCoreApplication>
 #include <QStringList>
@@ -91,25 +89,13 @@ QString stringByCleaningPath(const QString &path)
     return QLatin1Char('/') + components.join(QLatin1Char('/'));
 }
 
-int completePathIntoString(const QString &path, QString *match)
+int completePathIntoString(const QString &, QString *match)
 {
-    const int slash = path.lastIndexOf(QLatin1Char('/'));
-    const QString folder = slash < 0 ? QString() : path.left(slash == 0 ? 1 : slash);
-    const QString prefix = path.mid(slash + 1);
+    // Local folders are not listed for completion (MCFunctions::getFilesListAtPath lists
+    // nothing), so no entry begins with the typed name.
     if (match)
         *match = QString();
-    const QStringList entries =
-        MCFunctions::getFilesListAtPath(folder.isEmpty() ? QStringLiteral(".") : folder, true);
-    int count = 0;
-    for (const QString &entry : entries) {
-        const QString name = entry.mid(entry.lastIndexOf(QLatin1Char('/')) + 1);
-        if (!name.startsWith(prefix))
-            continue;
-        ++count;
-        if (match && (match->isNull() || match->size() < entry.size()))
-            *match = entry;
-    }
-    return count;
+    return 0;
 }
 
 QString stringByTruncateMiddleWithMaxChars(const QString &text, int maxChars)

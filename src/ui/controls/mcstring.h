@@ -29,8 +29,8 @@ FilenameValidity stringValidForFilename(const QString &name);
 QString stringByCleaningPath(const QString &path);
 
 // Counts the entries of the path's folder whose name begins with its last component, and stores
-// the longest of them in *match (a null string when none). The folder listing of MCFunctions
-// lists nothing, so this finds no match today.
+// the longest of them in *match (a null string when none). Local folders are not listed for
+// completion, so this finds no match: 0, and a null *match.
 int completePathIntoString(const QString &path, QString *match = nullptr);
 
 // The text with "..." in its middle, at most about maxChars long. A text no longer than

@@ -49,6 +49,12 @@ MCManager *MCManager::sharedManager()
     return s_instance;
 }
 
+// The pages' face of the hub is the hub the shell makes.
+MCHub *MCHub::sharedHub()
+{
+    return MCManager::sharedManager();
+}
+
 void MCManager::dismissSharedManager()
 {
     delete s_instance;
@@ -105,6 +111,16 @@ MCMenuSelection *MCManager::menuSelection() const
 }
 
 MCMenuNoSelection *MCManager::menuNoSelection() const
+{
+    return m_menuNoSelection;
+}
+
+QMenu *MCManager::selectionContextMenu() const
+{
+    return m_menuSelection;
+}
+
+QMenu *MCManager::backgroundContextMenu() const
 {
     return m_menuNoSelection;
 }

@@ -7,6 +7,7 @@
 #include "mcchatsupport.h"
 #include "mcemoji.h"
 #include "mchistoryplace.h"
+#include "mchub.h"
 #include "moavatarmanagerdelegate.h"
 #include "mocollaborationmanagerdelegate.h"
 #include "moconversationsmanagerdelegate.h"
@@ -55,7 +56,7 @@ class QWidget;
 // and the services that live from sign-in to the end of the process. Main thread only, except
 // the counters, which are guarded.
 class MCManager
-    : public QObject
+    : public MCHub
     , public MOObjectsManagerHierarchyDelegate
     , public MOCollaborationManagerDelegate
     , public MOConversationsManagerDelegate
@@ -79,31 +80,31 @@ class MCManager
                    NOTIFY unreadNotificationsChanged)
     Q_PROPERTY(QPixmap avatar READ avatar WRITE setAvatar NOTIFY avatarChanged)
 public:
-    using CompletionBlock = std::function<void()>;
-
     // The instance the shell made; created on first use.
     static MCManager *sharedManager();
     // Destroys the instance; the next sharedManager() makes a new one.
     static void dismissSharedManager();
 
-    QString currentPath() const { return m_currentPath; }
+    QString currentPath() const override { return m_currentPath; }
     void setCurrentPath(const QString &path);
-    MCNodePtr currentNode() const { return m_currentNode; }
+    MCNodePtr currentNode() const override { return m_currentNode; }
     void setCurrentNode(const MCNodePtr &node);
-    MCNodePtr modelRootNode() const { return m_modelRootNode; }
+    MCNodePtr modelRootNode() const override { return m_modelRootNode; }
     QString notBrowsablePath() const override { return m_notBrowsablePath; }
-    void setNotBrowsablePath(const QString &path);
-    QWidget *notBrowsableController() const { return m_notBrowsableController; }
+    void setNotBrowsablePath(const QString &path) override;
+    QWidget *notBrowsableController() const override { return m_notBrowsableController; }
     void setNotBrowsableController(QWidget *controller) { m_notBrowsableController = controller; }
-    MCBrowsableViewController *selectedController() const { return m_selectedController; }
+    MCBrowsableViewController *selectedController() const override { return m_selectedController; }
     void setSelectedController(MCBrowsableViewController *controller);
-    bool isSelectedController(const MCBrowsableViewController *controller) const;
+    bool isSelectedController(const MCBrowsableViewController *controller) const override;
     // The one context menu of selected items and the one of a view's background, shown by
     // every browser view; not owned.
     MCMenuSelection *menuSelection() const;
     void setMenuSelection(MCMenuSelection *menu);
     MCMenuNoSelection *menuNoSelection() const;
     void setMenuNoSelection(MCMenuNoSelection *menu);
+    QMenu *selectionContextMenu() const override;
+    QMenu *backgroundContextMenu() const override;
     bool showHiddenFiles() const { return m_showHiddenFiles; }
     void setShowHiddenFiles(bool show) { m_showHiddenFiles = show; }
 
@@ -111,7 +112,7 @@ public:
     // Readers and writers change them in place.
     MCOptions *options() const override { return m_options; }
     // Where questions are asked once the session is up (null before).
-    AlertPresenter *alerts() const { return m_alerts; }
+    AlertPresenter *alerts() const override { return m_alerts; }
 
     // The keys of the history's places, oldest first.
     QStringList arrayBack() const { return keysOf(m_arrayBack); }
@@ -122,39 +123,43 @@ public:
     qint64 selectedCount() const { return m_selectedCount; }
     void setSelectedCount(qint64 count);
     qint64 totalCount() const;
-    void setTotalCount(qint64 count);
-    qint64 currentUploadsCount() const;
-    void setCurrentUploadsCount(qint64 count);
-    qint64 currentDownloadsCount() const;
-    void setCurrentDownloadsCount(qint64 count);
+    void setTotalCount(qint64 count) override;
+    qint64 currentUploadsCount() const override;
+    void setCurrentUploadsCount(qint64 count) override;
+    qint64 currentDownloadsCount() const override;
+    void setCurrentDownloadsCount(qint64 count) override;
 
     // The hub's folders under the support folder, made on first use.
     QString applicationSupportPath() const;
-    QString fakeFilesPath() const;
+    QString fakeFilesPath() const override;
     QString templatesPath() const;
 
     // Once per session: the social services and the observers of the objects facade's
     // changes.
     void setupServices();
     bool servicesStarted() const { return m_conversationsManager != nullptr; }
-    MOConversationsManager *conversationsManager() const { return m_conversationsManager; }
+    MOConversationsManager *conversationsManager() const override { return m_conversationsManager; }
     MOAvatarManager *avatarManager() const { return m_avatarManager; }
-    MCThirdPartyServicesDiscoverer *servicesDiscoverer() const { return m_servicesDiscoverer; }
+    MCThirdPartyServicesDiscoverer *servicesDiscoverer() const override
+    {
+        return m_servicesDiscoverer;
+    }
 
     // Leaves any page and shows the folder at path; completion runs once the browser views
     // have its children.
-    void changeToPath(const QString &path, QObject *sender, CompletionBlock completion = {});
+    void changeToPath(const QString &path, QObject *sender,
+                      CompletionBlock completion = {}) override;
     // A new place: forgets the forward history and remembers the current folder.
-    void doubleClickNavigation(const QString &path, QObject *sender);
-    void addBackPlace(const MCHistoryPlace &place);
+    void doubleClickNavigation(const QString &path, QObject *sender) override;
+    void addBackPlace(const MCHistoryPlace &place) override;
     void addForwardPlace(const MCHistoryPlace &place);
     // What the window shows: the page or chat shown instead of the browser, else the folder.
-    MCHistoryPlace shownPlace() const;
+    MCHistoryPlace shownPlace() const override;
     // Steps through the history and returns the place to show; null (and nothing changes)
     // when that side of the history is empty.
     MCHistoryPlace backPlace();
     MCHistoryPlace forwardPlace();
-    void clearForwardHistory();
+    void clearForwardHistory() override;
     // Forgets the count nearest entries of the back history (or of the forward one), each
     // removal announced; for a jump through a history menu.
     void removeNearestHistory(bool back, int count);
@@ -166,9 +171,10 @@ public:
     // told otherwise (MOObjectTransferRequest::OverwriteStrategy); an upload of a folder
     // uploads the folder's contents as a group.
     void downloadFileAtPath(const QString &remotePath, const QString &toPath,
-                            const QVariantMap &userData = {}, qint64 overwriteStrategy = 3);
+                            const QVariantMap &userData = {},
+                            qint64 overwriteStrategy = 3) override;
     void uploadFileAtPath(const QString &localPath, const QString &toPath, bool shouldCache,
-                          const QVariantMap &userData = {});
+                          const QVariantMap &userData = {}) override;
     void transferObject(const MOObjectTransferRequest &request);
 
     // Where the core's failures are asked about: sheets on window through alerts, one at a
@@ -203,10 +209,10 @@ public:
     // Social bookkeeping: one entity per conversation, the people of one-to-one
     // conversations, the join invitations and the avatars. Entities and rows live as long as
     // the hub.
-    QList<MCContact *> contacts() const { return m_contacts; }
-    QList<MCGroup *> groups() const { return m_groups; }
-    QList<MCJoinInvitation *> userMessages() const { return m_userMessages; }
-    qint64 unreadNotifications() const { return m_unreadNotifications; }
+    QList<MCContact *> contacts() const override { return m_contacts; }
+    QList<MCGroup *> groups() const override { return m_groups; }
+    QList<MCJoinInvitation *> userMessages() const override { return m_userMessages; }
+    qint64 unreadNotifications() const override { return m_unreadNotifications; }
     void setUnreadNotifications(qint64 count);
     // The signed-in user's picture; null until one is known.
     QPixmap avatar() const { return m_avatar; }
@@ -221,7 +227,7 @@ public:
     MOUserAccount signedInAccount() const override;
     // The providers whose folders the user linked: the account's, and those linked since it
     // was read.
-    QStringList linkedProviders() const;
+    QStringList linkedProviders() const override;
     void addLinkedProvider(const QString &provider);
     bool isApplicationActive() const override;
     void listMessagesBefore(MCSocialEntity *entity, const QDateTime &before, int limit) override;
@@ -233,10 +239,11 @@ public:
     MOStorageObject remoteObject(const QString &path) const override;
     QString pathForService(const QString &service) const override;
     // Where the shell's questions are asked (none before the session's bookkeeping is set up).
-    AlertPresenter *alertPresenter() const { return m_alerts; }
+    AlertPresenter *alertPresenter() const override { return m_alerts; }
     void goToReceivedFile(const QString &basePath, const QString &label) override;
     void playSound(const QString &name) override;
     MCAddPeopleController *newAddPeopleController(QWidget *parent) override;
+    MCChatPage *newChatPage(MCSocialEntity *entity) override;
     // A desktop notification, when the window is not in front.
     void notifyOnDesktop(const QString &title, const QString &text);
     // Not owned; sounds are not played without one.
@@ -254,7 +261,7 @@ public:
     // The entity of the conversation, made when it is new; null when none can stand for it
     // (a one-to-one conversation with nobody else in it).
     MCSocialEntity *insertOrFetchEntityForConversation(const MOConversation &conversation);
-    void addContacts(const QList<MCContact *> &contacts);
+    void addContacts(const QList<MCContact *> &contacts) override;
     void addChatRooms(const QList<MCGroup *> &groups);
     // The contact with that e-mail (case does not matter); null when none.
     MCContact *contactWithEmail(const QString &email) const;
@@ -262,8 +269,8 @@ public:
     void collaborationNotification(const MOPostedNotification &notification);
     void sendMessage(const MOMessage &message, MCSocialEntity *entity) override;
     // The user answers a join invitation: the row waits for the service and is no longer unread.
-    void acceptJoinInvitation(MCJoinInvitation *row);
-    void declineJoinInvitation(MCJoinInvitation *row);
+    void acceptJoinInvitation(MCJoinInvitation *row) override;
+    void declineJoinInvitation(MCJoinInvitation *row) override;
     // Answered rows kept at most; the oldest answered ones go first, unread rows always stay.
     static constexpr int MaximumAnsweredMessages = 200;
 
@@ -345,29 +352,6 @@ public:
     void avatarManagerDidUpdateAvatarAtPath(MOAvatarManager *, const MOUserAccount &account,
                                             const QString &path) override;
     void avatarManagerDidFailUpdatingAvatar(MOAvatarManager *, int status) override;
-
-signals:
-    void currentPathChanged();
-    void currentNodeChanged();
-    void notBrowsablePathChanged();
-    void arrayBackChanged();
-    void arrayForwardChanged();
-    void selectedCountChanged();
-    void totalCountChanged();
-    void currentUploadsCountChanged();
-    void currentDownloadsCountChanged();
-    // Once per batch of new contacts or groups, however many it held.
-    void contactsChanged();
-    void groupsChanged();
-    void userMessagesChanged();
-    void unreadNotificationsChanged();
-    void avatarChanged();
-    // A group asked for was not made; reason: the service's, or empty.
-    void groupCreationFailed(const QString &reason);
-    // The picture given to updateAvatar() was uploaded and is now the avatar.
-    void avatarUpdated();
-    // The picture given to updateAvatar() was not uploaded; status: the service's, or 0.
-    void avatarUpdateFailed(int status);
 
 private:
     MCManager();

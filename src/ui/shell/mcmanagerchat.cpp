@@ -7,6 +7,7 @@
 #include "mcabstractobjectnode.h"
 #include "mcaddpeoplecontroller.h"
 #include "mcbrowsableviewcontroller.h"
+#include "mcchatviewcontroller.h"
 #include "mcdesktopnotifier.h"
 #include "mcgroup.h"
 #include "mcnotificationtext.h"
@@ -151,6 +152,11 @@ void MCManager::goToReceivedFile(const QString &basePath, const QString &label)
 MCAddPeopleController *MCManager::newAddPeopleController(QWidget *parent)
 {
     return new MCAddPeopleController(this, MOUserAuthenticationManager::sharedInstance(), parent);
+}
+
+MCChatPage *MCManager::newChatPage(MCSocialEntity *entity)
+{
+    return new MCChatViewController(entity, this);
 }
 
 void MCManager::playSound(const QString &name)

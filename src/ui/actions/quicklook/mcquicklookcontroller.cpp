@@ -7,9 +7,9 @@
 #include "mcfileactions.h"
 #include "mcfilesizeformatter.h"
 #include "mcfunctions.h"
+#include "mchub.h"
 #include "mcimagebrowserview.h"
 #include "mcimages.h"
-#include "mcmanager.h"
 #include "mcopenwithmenu.h"
 #include "mcpreviewgenerator.h"
 #include "mcquicklookitemmodel.h"
@@ -65,7 +65,7 @@ void setTextColor(QLabel *label, const QColor &color)
 
 } // namespace
 
-MCQuickLookController::MCQuickLookController(MCManager *hub, MOObjectsManager *objects,
+MCQuickLookController::MCQuickLookController(MCHub *hub, MOObjectsManager *objects,
                                              MCPreviewGenerator *previews, MCFileActions *actions,
                                              QWidget *parent)
     : QWidget(parent, Qt::Window)

@@ -11,7 +11,7 @@
 
 class MCFileActions;
 class MCImageBrowserView;
-class MCManager;
+class MCHub;
 class MCPreviewGenerator;
 class MCQuickLookItemModel;
 class MCQuickLookView;
@@ -34,7 +34,7 @@ class MCQuickLookController
     Q_OBJECT
 public:
     // None is owned; previews and actions may be null.
-    MCQuickLookController(MCManager *hub, MOObjectsManager *objects, MCPreviewGenerator *previews,
+    MCQuickLookController(MCHub *hub, MOObjectsManager *objects, MCPreviewGenerator *previews,
                           MCFileActions *actions, QWidget *parent = nullptr);
     ~MCQuickLookController() override;
 
@@ -80,7 +80,7 @@ private:
     void transferNotification(const MOPostedNotification &notification);
     void forwardArrowKey(int key, Qt::KeyboardModifiers modifiers);
 
-    QPointer<MCManager> m_hub;
+    QPointer<MCHub> m_hub;
     QPointer<MOObjectsManager> m_objects;
     QPointer<MCPreviewGenerator> m_previews;
     QPointer<MCFileActions> m_actions;

@@ -1,15 +1,13 @@
 #include "mccolumncontroller.h"
 
 #include "mcbrowser.h"
+#include "mchub.h"
 #include "mciconkeyhandler.h"
 #include "mciconnameeditor.h"
 #include "mcleafcontroller.h"
 #include "mclistnamedelegate.h"
-#include "mcmanager.h"
-#include "mcmenuselection.h"
 #include "mcnodetreemodel.h"
 #include "mcoptions.h"
-#include "mcremotepath.h"
 #include "mcselectedrows.h"
 
 #include <QMenu>
@@ -92,7 +90,7 @@ MCColumnController::MCColumnController(MOObjectsManager *objectsManager, MCOptio
     m_leafController->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_leafController, &QWidget::customContextMenuRequested, this,
             [this](const QPoint &pos) {
-                if (QMenu *menu = MCManager::sharedManager()->menuSelection())
+                if (QMenu *menu = MCHub::sharedHub()->selectionContextMenu())
                     menu->popup(m_leafController->mapToGlobal(pos));
             });
 
@@ -211,7 +209,7 @@ bool MCColumnController::eventFilter(QObject *object, QEvent *event)
         const QPointer<QAbstractItemView> clicked(column);
         QTimer::singleShot(0, this, [this, clicked] {
             const MCNodePtr folder = clicked ? folderOfColumn(clicked) : MCNodePtr();
-            if (!folder || folder->filePath() == MCManager::sharedManager()->currentPath())
+            if (!folder || folder->filePath() == MCHub::sharedHub()->currentPath())
                 return;
             emit selectedCountChanged(0);
             emit navigationRequested(folder->filePath());
@@ -244,7 +242,7 @@ void MCColumnController::currentChanged(const QModelIndex &current)
     // Choosing a folder browses into it; choosing a file shows the folder that holds it.
     const QString folder =
         node->isDir() && !node->isPackage() ? node->filePath() : node->basePath();
-    if (folder != MCManager::sharedManager()->currentPath())
+    if (folder != MCHub::sharedHub()->currentPath())
         emit navigationRequested(folder);
 }
 

@@ -1,10 +1,9 @@
 #include "mcsocialaddcontroller.h"
 
 #include "mcavatarimage.h"
-#include "mcbrowsableviewcontroller.h"
 #include "mccontact.h"
 #include "mcfunctions.h"
-#include "mcmanager.h"
+#include "mchub.h"
 #include "mcpeoplenotifylog.h"
 #include "mcsocialaddcellview.h"
 #include "mcsocialaddmodel.h"
@@ -35,7 +34,7 @@ const int MaximumEmailLength = 254;
 
 } // namespace
 
-MCSocialAddController::MCSocialAddController(MCManager *hub, MOUserAuthenticationManager *auth,
+MCSocialAddController::MCSocialAddController(MCHub *hub, MOUserAuthenticationManager *auth,
                                              QWidget *parent)
     : QWidget(parent)
     , m_hub(hub)
@@ -114,7 +113,7 @@ MCSocialAddController::MCSocialAddController(MCManager *hub, MOUserAuthenticatio
                     fillRow(row);
             });
     // Someone found may become a contact while the results are shown.
-    connect(hub, &MCManager::contactsChanged, m_contacts, &MCSocialAddModel::refreshButtons);
+    connect(hub, &MCHub::contactsChanged, m_contacts, &MCSocialAddModel::refreshButtons);
 }
 
 MCSocialAddController::~MCSocialAddController()

@@ -6,7 +6,7 @@
 
 #include <QWidget>
 
-class MCManager;
+class MCHub;
 class MCSocialAddModel;
 class MOAvatarManager;
 class MOContactsManager;
@@ -31,8 +31,7 @@ class MCSocialAddController
     Q_OBJECT
 public:
     // hub: the user's contacts; auth: the signed-in user name. Neither is owned.
-    MCSocialAddController(MCManager *hub, MOUserAuthenticationManager *auth,
-                          QWidget *parent = nullptr);
+    MCSocialAddController(MCHub *hub, MOUserAuthenticationManager *auth, QWidget *parent = nullptr);
     ~MCSocialAddController() override;
 
     QLineEdit *searchField() const { return m_searchField; }
@@ -76,7 +75,7 @@ private:
     void reloadTable();
     void fillRow(int row);
 
-    MCManager *m_hub;
+    MCHub *m_hub;
     MOUserAuthenticationManager *m_auth;
     QLineEdit *m_searchField;
     QPushButton *m_buttonFind;

@@ -2,6 +2,7 @@
 #define MCCHATVIEWCONTROLLER_H
 
 #include "mcchatcollaborationentry.h"
+#include "mcchatpage.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -25,7 +26,9 @@ class QToolButton;
 // chooser, the add-people popover that makes a group of the chat's people and more, and on
 // the right a pane for the side panel. Files dropped on the page are offered
 // to the partner. Made by the entity on first use; main thread only.
-class MCChatViewController : public QWidget
+class MCChatViewController
+    : public QWidget
+    , public MCChatPage
 {
     Q_OBJECT
 public:
@@ -51,10 +54,14 @@ public:
     // The text selection across the message views.
     INDSequentialTextSelectionManager *selectionManager() const { return m_selectionManager; }
 
-    void drawAllRows();
+    // MCChatPage
+    QWidget *pageWidget() override { return this; }
+    MCChatViewController *pageController() override { return this; }
+    void drawAllRows() override;
+    bool isLastRowVisible() const override;
+    QDateTime lastItemSentAtDate() const override;
+
     void scrollToBottom();
-    bool isLastRowVisible() const;
-    QDateTime lastItemSentAtDate() const;
     // The message field takes the keyboard focus.
     void setFirstResponder();
     // Sends the message field's text (nothing when it is empty).

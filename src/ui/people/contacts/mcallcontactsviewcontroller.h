@@ -8,7 +8,7 @@ class MCAllContactsViewController : public MCAllEntitiesViewController
 {
     Q_OBJECT
 public:
-    explicit MCAllContactsViewController(MCManager *hub, QWidget *parent = nullptr)
+    explicit MCAllContactsViewController(MCHub *hub, QWidget *parent = nullptr)
         : MCAllEntitiesViewController(hub, MCSocialEntitiesModel::Contacts, parent)
     {
         setObjectName(QStringLiteral("allContactsController"));

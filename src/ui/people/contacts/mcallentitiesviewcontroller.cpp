@@ -6,7 +6,7 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
-MCAllEntitiesViewController::MCAllEntitiesViewController(MCManager *hub,
+MCAllEntitiesViewController::MCAllEntitiesViewController(MCHub *hub,
                                                          MCSocialEntitiesModel::Kind kind,
                                                          QWidget *parent)
     : QWidget(parent)

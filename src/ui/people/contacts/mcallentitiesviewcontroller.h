@@ -13,7 +13,7 @@ class MCAllEntitiesViewController : public QWidget
 {
     Q_OBJECT
 public:
-    MCAllEntitiesViewController(MCManager *hub, MCSocialEntitiesModel::Kind kind,
+    MCAllEntitiesViewController(MCHub *hub, MCSocialEntitiesModel::Kind kind,
                                 QWidget *parent = nullptr);
 
     MCSocialEntitiesModel *model() const { return m_model; }

@@ -8,7 +8,7 @@ class MCAllGroupsViewController : public MCAllEntitiesViewController
 {
     Q_OBJECT
 public:
-    explicit MCAllGroupsViewController(MCManager *hub, QWidget *parent = nullptr)
+    explicit MCAllGroupsViewController(MCHub *hub, QWidget *parent = nullptr)
         : MCAllEntitiesViewController(hub, MCSocialEntitiesModel::Groups, parent)
     {
         setObjectName(QStringLiteral("allGroupsController"));

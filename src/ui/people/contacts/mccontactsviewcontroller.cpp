@@ -11,7 +11,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-MCContactsViewController::MCContactsViewController(MCManager *hub, QWidget *parent)
+MCContactsViewController::MCContactsViewController(MCHub *hub, QWidget *parent)
     : QWidget(parent)
     , m_hub(hub)
     , m_segments(new QButtonGroup(this))

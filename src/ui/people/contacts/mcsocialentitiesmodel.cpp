@@ -1,9 +1,8 @@
 #include "mcsocialentitiesmodel.h"
 
-#include "mcbrowsableviewcontroller.h"
 #include "mccontact.h"
 #include "mcgroup.h"
-#include "mcmanager.h"
+#include "mchub.h"
 #include "mcsocialentity.h"
 #include "mcstring.h"
 #include "mcvaluetransformers.h"
@@ -13,7 +12,7 @@
 
 #include <algorithm>
 
-MCSocialEntitiesModel::MCSocialEntitiesModel(MCManager *hub, Kind kind, QObject *parent)
+MCSocialEntitiesModel::MCSocialEntitiesModel(MCHub *hub, Kind kind, QObject *parent)
     : QAbstractTableModel(parent)
     , m_hub(hub)
     , m_kind(kind)
@@ -22,8 +21,8 @@ MCSocialEntitiesModel::MCSocialEntitiesModel(MCManager *hub, Kind kind, QObject 
     m_update.setSingleShot(true);
     m_update.setInterval(0);
     connect(&m_update, &QTimer::timeout, this, &MCSocialEntitiesModel::updateList);
-    connect(hub, kind == Contacts ? &MCManager::contactsChanged : &MCManager::groupsChanged,
-            &m_update, qOverload<>(&QTimer::start));
+    connect(hub, kind == Contacts ? &MCHub::contactsChanged : &MCHub::groupsChanged, &m_update,
+            qOverload<>(&QTimer::start));
     updateList();
 }
 

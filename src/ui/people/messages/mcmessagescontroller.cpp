@@ -1,9 +1,8 @@
 #include "mcmessagescontroller.h"
 
-#include "mcbrowsableviewcontroller.h"
+#include "mchub.h"
 #include "mcjoininvitation.h"
 #include "mcjoininvitationview.h"
-#include "mcmanager.h"
 #include "mcnotificationsmodel.h"
 #include "mcpeoplenotifylog.h"
 #include "moconversationsmanager.h"
@@ -17,7 +16,7 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
-MCMessagesController::MCMessagesController(MCManager *hub, QWidget *parent)
+MCMessagesController::MCMessagesController(MCHub *hub, QWidget *parent)
     : QWidget(parent)
     , m_hub(hub)
     , m_notifications(new MCNotificationsModel(hub, this))
@@ -82,10 +81,10 @@ MCMessagesController::MCMessagesController(MCManager *hub, QWidget *parent)
     layout->addWidget(split);
 
     connect(m_viewJoinInvitation, &MCJoinInvitationView::acceptClicked, hub,
-            &MCManager::acceptJoinInvitation);
+            &MCHub::acceptJoinInvitation);
     connect(m_viewJoinInvitation, &MCJoinInvitationView::declineClicked, hub,
-            &MCManager::declineJoinInvitation);
-    connect(hub, &MCManager::unreadNotificationsChanged, this,
+            &MCHub::declineJoinInvitation);
+    connect(hub, &MCHub::unreadNotificationsChanged, this,
             &MCMessagesController::unreadNotificationsChanged);
     connect(m_tableView->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &MCMessagesController::selectionDidChange);

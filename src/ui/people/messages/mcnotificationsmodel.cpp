@@ -1,9 +1,8 @@
 #include "mcnotificationsmodel.h"
 
-#include "mcbrowsableviewcontroller.h"
 #include "mcdatetext.h"
+#include "mchub.h"
 #include "mcjoininvitation.h"
-#include "mcmanager.h"
 #include "mcnotificationtext.h"
 #include "mcstring.h"
 
@@ -15,11 +14,11 @@ const int AvatarSide = 24;
 
 } // namespace
 
-MCNotificationsModel::MCNotificationsModel(MCManager *hub, QObject *parent)
+MCNotificationsModel::MCNotificationsModel(MCHub *hub, QObject *parent)
     : QAbstractTableModel(parent)
     , m_hub(hub)
 {
-    connect(hub, &MCManager::userMessagesChanged, this, &MCNotificationsModel::sync);
+    connect(hub, &MCHub::userMessagesChanged, this, &MCNotificationsModel::sync);
     sync();
 }
 

@@ -2,10 +2,9 @@
 
 #include "mcaddpeoplefilter.h"
 #include "mcaddpeoplemodel.h"
-#include "mcbrowsableviewcontroller.h"
 #include "mccheckboxcelldelegate.h"
 #include "mccontact.h"
-#include "mcmanager.h"
+#include "mchub.h"
 #include "mcstring.h"
 #include "moconversationsmanager.h"
 #include "mouserauthenticationmanager.h"
@@ -19,7 +18,7 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
-MCAddPeopleController::MCAddPeopleController(MCManager *hub, MOUserAuthenticationManager *auth,
+MCAddPeopleController::MCAddPeopleController(MCHub *hub, MOUserAuthenticationManager *auth,
                                              QWidget *parent)
     : QWidget(parent)
     , m_hub(hub)
@@ -52,9 +51,8 @@ MCAddPeopleController::MCAddPeopleController(MCManager *hub, MOUserAuthenticatio
     layout->addWidget(m_tableView);
     buildPanel();
     // The panel's page has gone by the time the service answers: a refusal is said in the panel.
-    connect(hub, &MCManager::groupCreationFailed, this,
-            &MCAddPeopleController::groupCreationFailed);
-    connect(hub, &MCManager::groupsChanged, this, [this] { m_panelAsked = false; });
+    connect(hub, &MCHub::groupCreationFailed, this, &MCAddPeopleController::groupCreationFailed);
+    connect(hub, &MCHub::groupsChanged, this, [this] { m_panelAsked = false; });
 }
 
 void MCAddPeopleController::buildPanel()

@@ -9,7 +9,7 @@
 class MCAddPeopleFilter;
 class MCAddPeopleModel;
 class MCContact;
-class MCManager;
+class MCHub;
 class MOUserAuthenticationManager;
 class QDialog;
 class QLabel;
@@ -26,8 +26,7 @@ class MCAddPeopleController : public QWidget
 {
     Q_OBJECT
 public:
-    MCAddPeopleController(MCManager *hub, MOUserAuthenticationManager *auth,
-                          QWidget *parent = nullptr);
+    MCAddPeopleController(MCHub *hub, MOUserAuthenticationManager *auth, QWidget *parent = nullptr);
 
     QTableView *tableView() const { return m_tableView; }
     MCAddPeopleModel *model() const { return m_model; }
@@ -65,7 +64,7 @@ private:
     void buildPanel();
     void groupCreationFailed(const QString &reason);
 
-    MCManager *m_hub;
+    MCHub *m_hub;
     MOUserAuthenticationManager *m_auth;
     MCAddPeopleModel *m_model;
     MCAddPeopleFilter *m_filter;

@@ -1,20 +1,19 @@
 #include "mcaddpeoplemodel.h"
 
-#include "mcbrowsableviewcontroller.h"
 #include "mccontact.h"
+#include "mchub.h"
 #include "mcimages.h"
-#include "mcmanager.h"
 #include "mcstring.h"
 
 #include <QIcon>
 
 #include <algorithm>
 
-MCAddPeopleModel::MCAddPeopleModel(MCManager *hub, QObject *parent)
+MCAddPeopleModel::MCAddPeopleModel(MCHub *hub, QObject *parent)
     : QAbstractTableModel(parent)
     , m_hub(hub)
 {
-    connect(hub, &MCManager::contactsChanged, this, &MCAddPeopleModel::updateList);
+    connect(hub, &MCHub::contactsChanged, this, &MCAddPeopleModel::updateList);
     updateList();
 }
 

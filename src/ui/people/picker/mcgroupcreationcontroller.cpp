@@ -1,8 +1,7 @@
 #include "mcgroupcreationcontroller.h"
 
 #include "mcaddpeoplecontroller.h"
-#include "mcbrowsableviewcontroller.h"
-#include "mcmanager.h"
+#include "mchub.h"
 #include "mcstring.h"
 
 #include <QHBoxLayout>
@@ -11,8 +10,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-MCGroupCreationController::MCGroupCreationController(MCManager *hub,
-                                                     MOUserAuthenticationManager *auth,
+MCGroupCreationController::MCGroupCreationController(MCHub *hub, MOUserAuthenticationManager *auth,
                                                      QWidget *parent)
     : QWidget(parent, Qt::Window)
     , m_mainView(new QWidget(this))
@@ -67,7 +65,7 @@ MCGroupCreationController::MCGroupCreationController(MCManager *hub,
             &MCAddPeopleController::setFilterText);
     connect(m_buttonCreateGroup, &QPushButton::clicked, this,
             &MCGroupCreationController::actionCreateGroup);
-    connect(hub, &MCManager::groupCreationFailed, this,
+    connect(hub, &MCHub::groupCreationFailed, this,
             &MCGroupCreationController::groupCreationFailed);
     connect(m_textGroupName, &QLineEdit::returnPressed, this, [this] {
         if (m_buttonCreateGroup->isEnabled())

@@ -4,7 +4,7 @@
 #include <QWidget>
 
 class MCAddPeopleController;
-class MCManager;
+class MCHub;
 class MOUserAuthenticationManager;
 class QLabel;
 class QLineEdit;
@@ -18,7 +18,7 @@ class MCGroupCreationController : public QWidget
 {
     Q_OBJECT
 public:
-    MCGroupCreationController(MCManager *hub, MOUserAuthenticationManager *auth,
+    MCGroupCreationController(MCHub *hub, MOUserAuthenticationManager *auth,
                               QWidget *parent = nullptr);
 
     QWidget *mainView() const { return m_mainView; }

@@ -5,7 +5,6 @@
 #include "mcmousedowntextfield.h"
 #include "mcsharelinkcell.h"
 #include "mcsidepanellog.h"
-#include "mcstring.h"
 #include "mctablelinks.h"
 
 #include <QHeaderView>

@@ -1,20 +1,20 @@
 #include "mchipcontroller.h"
 
-#include "mcbrowsableviewcontroller.h"
 #include "mcchatfilescontroller.h"
 #include "mcchatlinkscontroller.h"
 #include "mcchattableview.h"
 #include "mcchatviewcontroller.h"
+#include "mccontact.h"
 #include "mcgroup.h"
 #include "mchipbox.h"
-#include "mcmanager.h"
+#include "mchub.h"
 #include "mcpeoplecontroller.h"
 
 #include <QHBoxLayout>
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
-MCHipController::MCHipController(MCSocialEntity *entity, MCManager *hub, MOObjectsManager *objects,
+MCHipController::MCHipController(MCSocialEntity *entity, MCHub *hub, MOObjectsManager *objects,
                                  const QString &ownEmail, QWidget *parent)
     : QWidget(parent)
     , m_entity(entity)
@@ -66,7 +66,7 @@ MCHipController::MCHipController(MCSocialEntity *entity, MCManager *hub, MOObjec
     menuClicked(group ? m_boxPeople : m_boxFiles);
 }
 
-MCHipController *MCHipController::embed(MCChatViewController *chat, MCManager *hub,
+MCHipController *MCHipController::embed(MCChatViewController *chat, MCHub *hub,
                                         MOObjectsManager *objects, const QString &ownEmail)
 {
     QWidget *pane = chat->rightSplitView();

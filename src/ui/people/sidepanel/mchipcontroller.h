@@ -13,7 +13,7 @@ class MCChatLinksController;
 class MCChatViewController;
 class MCContact;
 class MCHipBox;
-class MCManager;
+class MCHub;
 class MCPeopleController;
 
 class MOObjectsManager;
@@ -27,7 +27,7 @@ class MCHipController : public QWidget
     Q_OBJECT
 public:
     // ownEmail: the signed-in user's address. hub and objects outlive the panel.
-    MCHipController(MCSocialEntity *entity, MCManager *hub, MOObjectsManager *objects,
+    MCHipController(MCSocialEntity *entity, MCHub *hub, MOObjectsManager *objects,
                     const QString &ownEmail, QWidget *parent = nullptr);
 
     MCSocialEntity *entity() const { return m_entity; }
@@ -43,8 +43,8 @@ public:
 
     // The panel of chat's entity, placed in the chat page's right pane: a pending file it
     // double-clicks is scrolled to in the chat.
-    static MCHipController *embed(MCChatViewController *chat, MCManager *hub,
-                                  MOObjectsManager *objects, const QString &ownEmail);
+    static MCHipController *embed(MCChatViewController *chat, MCHub *hub, MOObjectsManager *objects,
+                                  const QString &ownEmail);
 
     // A tab was clicked: its list is shown; clicking the selected tab changes nothing.
     void menuClicked(MCHipBox *box);

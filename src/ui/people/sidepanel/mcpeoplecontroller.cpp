@@ -1,16 +1,16 @@
 #include "mcpeoplecontroller.h"
 
-#include "mcbrowsableviewcontroller.h"
+#include "mcchatsupport.h"
 #include "mccontact.h"
 #include "mcgroup.h"
-#include "mcmanager.h"
+#include "mchub.h"
 #include "mcpeoplemodel.h"
 
 #include <QHeaderView>
 #include <QTableView>
 #include <QVBoxLayout>
 
-MCPeopleController::MCPeopleController(MCManager *hub, QWidget *parent)
+MCPeopleController::MCPeopleController(MCHub *hub, QWidget *parent)
     : QWidget(parent)
     , m_hub(hub)
     , m_people(new MCPeopleModel(this))

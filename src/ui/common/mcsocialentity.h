@@ -3,7 +3,6 @@
 
 #include "mcchatcollaborationentry.h"
 #include "mcchatentry.h"
-#include "mcchatmessageentry.h"
 #include "mocollaboration.h"
 #include "moconversation.h"
 #include "moerror.h"
@@ -19,7 +18,9 @@
 
 class MCChatEnvironment;
 class MCChatRowsModel;
+class MCChatPage;
 class MCChatViewController;
+class QWidget;
 
 // One chat partner of the signed-in user: a contact or a group conversation. The hub keeps one
 // per conversation and hands it the messages and file invitations of that conversation; the
@@ -166,7 +167,10 @@ private:
     qint64 m_chatNotifications = 0;
     QList<MCChatCollaborationEntryPtr> m_collaborations;
     QDateTime m_dateLastMessage;
-    QPointer<MCChatViewController> m_chatController;
+    // The chat page; the widget's pointer says whether it is still there.
+    MCChatPage *chatPage() const;
+    QPointer<QWidget> m_chatWidget;
+    MCChatPage *m_chatPage = nullptr;
     quint64 m_historyRequestedFrom = 0;
 };
 

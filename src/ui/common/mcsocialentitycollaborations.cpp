@@ -5,7 +5,6 @@
 #include "mcchatenvironment.h"
 #include "mcchatrowsmodel.h"
 #include "mcchatsupport.h"
-#include "mcchatviewcontroller.h"
 #include "mccontact.h"
 #include "mcgroup.h"
 #include "mcoptions.h"

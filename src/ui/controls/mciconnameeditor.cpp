@@ -9,13 +9,13 @@ MCIconNameEditor::MCIconNameEditor(QWidget *parent)
     setAlignment(Qt::AlignCenter);
 }
 
-void MCIconNameEditor::begin(const MCNodePtr &node, const QString &name)
+void MCIconNameEditor::begin(const MCNodePtr &node, const QString &name, bool isDir)
 {
     if (hasBegun() || !node)
         return;
     m_node = node;
     setText(name);
-    const int length = baseNameLength(name, node->isDir());
+    const int length = baseNameLength(name, isDir);
     setSelection(0, length);
     // The view selects the whole text once the editor is open: select again after it.
     QTimer::singleShot(0, this, [this, length] { setSelection(0, length); });

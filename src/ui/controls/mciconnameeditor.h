@@ -1,9 +1,12 @@
 #ifndef MCICONNAMEEDITOR_H
 #define MCICONNAMEEDITOR_H
 
-#include "mcabstractobjectnode.h"
-
 #include <QLineEdit>
+#include <QSharedPointer>
+
+// The browser's node, kept here only as a handle.
+class MCAbstractObjectNode;
+using MCNodePtr = QSharedPointer<MCAbstractObjectNode>;
 
 // The field in which an icon-view item's name is edited in place. It keeps the node whose name
 // it edits, so the edit ends on that node even when the rows move meanwhile, and it opens with
@@ -17,7 +20,7 @@ public:
     MCNodePtr node() const { return m_node; }
     // Only the first call fills the field: a later update of the item (a thumbnail arriving)
     // keeps what was typed.
-    void begin(const MCNodePtr &node, const QString &name);
+    void begin(const MCNodePtr &node, const QString &name, bool isDir);
     bool hasBegun() const { return !m_node.isNull(); }
     // The length of name without its extension; a folder's or a dot file's whole name.
     static int baseNameLength(const QString &name, bool isDir);

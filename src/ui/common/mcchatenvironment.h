@@ -8,6 +8,7 @@
 #include <QString>
 
 class MCAddPeopleController;
+class MCChatPage;
 class MCChatSupport;
 class MCEmoji;
 class MCOptions;
@@ -56,6 +57,8 @@ public:
     virtual void playSound(const QString &name) = 0;
     // A people picker over the user's contacts, for a chat page's add-people popover.
     virtual MCAddPeopleController *newAddPeopleController(QWidget *parent) = 0;
+    // The chat page of entity, for the entity to keep.
+    virtual MCChatPage *newChatPage(MCSocialEntity *entity) = 0;
 };
 
 #endif // MCCHATENVIRONMENT_H

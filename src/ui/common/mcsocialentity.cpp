@@ -1,13 +1,14 @@
 #include "mcsocialentity.h"
 
 #include "mcchatenvironment.h"
+#include "mcchatpage.h"
 #include "mcchatrowsmodel.h"
 #include "mcchatsupport.h"
-#include "mcchatviewcontroller.h"
 #include "mcoptions.h"
 #include "mcpeoplelog.h"
 
 #include <QTimer>
+#include <QWidget>
 
 #include <algorithm>
 
@@ -44,7 +45,7 @@ MCSocialEntity::MCSocialEntity(QObject *parent)
 
 MCSocialEntity::~MCSocialEntity()
 {
-    delete m_chatController;
+    delete m_chatWidget.data();
 }
 
 void MCSocialEntity::setRoomImage(const QPixmap &image)
@@ -266,19 +267,21 @@ void MCSocialEntity::announceChatNotifications()
 
 bool MCSocialEntity::shouldAddNotification() const
 {
-    const bool lookingAtEnd = m_chatController && m_chatController->isLastRowVisible() &&
-                              m_environment && m_environment->isApplicationActive() &&
+    const MCChatPage *page = chatPage();
+    const bool lookingAtEnd = page && page->isLastRowVisible() && m_environment &&
+                              m_environment->isApplicationActive() &&
                               m_environment->notBrowsablePath() == title();
     return !lookingAtEnd;
 }
 
 void MCSocialEntity::resetChatNotifications()
 {
-    if (m_chatNotifications == 0 || !m_chatController || !m_chatController->isLastRowVisible())
+    const MCChatPage *page = chatPage();
+    if (m_chatNotifications == 0 || !page || !page->isLastRowVisible())
         return;
     m_chatNotifications = 0;
     emit chatNotificationsChanged();
-    const QDateTime last = m_chatController->lastItemSentAtDate();
+    const QDateTime last = page->lastItemSentAtDate();
     if (last.isValid())
         saveDateLastMessage(last);
     if (m_environment)
@@ -328,14 +331,17 @@ bool MCSocialEntity::loadOlderMessages()
 
 MCChatViewController *MCSocialEntity::chatViewController()
 {
-    if (!m_chatController && m_environment) {
-        m_chatController = new MCChatViewController(this, m_environment);
+    if (!chatPage() && m_environment) {
+        m_chatPage = m_environment->newChatPage(this);
+        if (!m_chatPage)
+            return nullptr;
+        m_chatWidget = m_chatPage->pageWidget();
         // A blank band under the last message.
         append(MCChatDateEntry::emptyRow());
         announce();
-        m_chatController->drawAllRows();
+        m_chatPage->drawAllRows();
     }
-    return m_chatController;
+    return chatController();
 }
 
 QList<MOCollaboration> MCSocialEntity::collaborations() const
@@ -346,7 +352,13 @@ QList<MOCollaboration> MCSocialEntity::collaborations() const
     return list;
 }
 
+MCChatPage *MCSocialEntity::chatPage() const
+{
+    return m_chatWidget ? m_chatPage : nullptr;
+}
+
 MCChatViewController *MCSocialEntity::chatController() const
 {
-    return m_chatController;
+    MCChatPage *page = chatPage();
+    return page ? page->pageController() : nullptr;
 }

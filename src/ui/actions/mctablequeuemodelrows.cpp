@@ -1,3 +1,4 @@
+// What a row of the transfers page shows: its texts, dates, sizes and icons by role.
 #include "mctablequeuemodel.h"
 
 #include "mcfilesizeformatter.h"
@@ -9,8 +10,6 @@
 #include <QFileInfo>
 #include <QLocale>
 #include <QMimeDatabase>
-
-// What the rows show: their texts, the tooltips and the images of the columns.
 
 namespace {
 
@@ -35,6 +34,60 @@ QString lastComponent(const QString &path)
 }
 
 } // namespace
+
+QVariant MCTableQueueModel::data(const QModelIndex &index, int role) const
+{
+    const MCOperation *operation = operationAt(index.row());
+    if (!operation || index.column() < 0 || index.column() >= ColumnCount)
+        return QVariant();
+    const bool transferRow = operation->hasTransfer() || operation->hasGroup();
+    const MCOperation::Status status = operation->status();
+    switch (role) {
+    case TypeRole:
+        return quint64(operation->type());
+    case StatusRole:
+        return qint64(status);
+    case AddedAtRole:
+        return operation->addedAt().toMSecsSinceEpoch();
+    case SecondLineRole:
+        return secondLine(*operation);
+    case CompletedViewRole:
+        return !transferRow || operation->isFinished();
+    case ProgressVisibleRole:
+        return transferRow && status != MCOperation::AbortRequested && !operation->isFinished();
+    case ProgressRole:
+        return status == MCOperation::Starting || status == MCOperation::Resuming
+                   ? -1.0
+                   : double(operation->progress());
+    case ButtonsVisibleRole:
+        return transferRow && status < MCOperation::Canceled;
+    case PauseButtonRole:
+        return operation->isResumable() ? QStringLiteral("resume") : QStringLiteral("stop");
+    default:
+        break;
+    }
+    switch (index.column()) {
+    case IconColumn:
+        if (role == Qt::DecorationRole)
+            return iconFor(*operation);
+        break;
+    case OperationTypeColumn:
+        if (role == Qt::DecorationRole)
+            return imageForType(operation->type());
+        if (role == Qt::ToolTipRole)
+            return textForType(operation->type());
+        break;
+    case StatusColumn:
+        if (role == Qt::DisplayRole)
+            return firstLine(*operation);
+        if (role == Qt::ToolTipRole && operation->hasTransfer())
+            return MCString::stringForToolTip(operation->destinationPath());
+        break;
+    default:
+        break;
+    }
+    return QVariant();
+}
 
 QString MCTableQueueModel::firstLine(const MCOperation &operation) const
 {
