@@ -356,6 +356,15 @@ void MCNodeTreeModel::setUnselectableStates(quint64 states)
     d->unselectableStates = states;
 }
 
+bool MCNodeTreeModel::isSelectable(const MCAbstractObjectNode *node) const
+{
+    Q_D(const MCNodeTreeModel);
+    if (!node || node->isBusy())
+        return false;
+    // A new folder being named keeps its upload bit, and is selected to edit its name.
+    return !(node->states() & d->unselectableStates) || (node->isPlaceholder() && node->isDir());
+}
+
 Qt::ItemFlags MCNodeTreeModel::flags(const QModelIndex &index) const
 {
     const MCNodePtr node = nodeAt(index);
@@ -364,10 +373,8 @@ Qt::ItemFlags MCNodeTreeModel::flags(const QModelIndex &index) const
     // A busy node (being created, renamed or uploaded) is never part of the selection.
     if (node->isBusy())
         return Qt::ItemIsEnabled;
-    Q_D(const MCNodeTreeModel);
     Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsDragEnabled;
-    // A new folder being named keeps its upload bit, and is selected to edit its name.
-    if (!(node->states() & d->unselectableStates) || (node->isPlaceholder() && node->isDir()))
+    if (isSelectable(node.data()))
         flags |= Qt::ItemIsSelectable;
     if (index.column() == NameColumn)
         flags |= Qt::ItemIsEditable;

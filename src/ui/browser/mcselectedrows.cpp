@@ -53,4 +53,23 @@ int count(const QItemSelection &selection, int column)
     return rows;
 }
 
+bool holdsSeveral(const QItemSelection &selection)
+{
+    int found = 0;
+    for (const QItemSelectionRange &range : selection) {
+        if (!range.isValid() || !range.model())
+            continue;
+        const QAbstractItemModel *model = range.model();
+        const QModelIndex parent = range.parent();
+        for (int row = range.top(); row <= range.bottom(); ++row) {
+            for (int column = range.left(); column <= range.right(); ++column) {
+                const Qt::ItemFlags flags = model->index(row, column, parent).flags();
+                if ((flags & Qt::ItemIsSelectable) && (flags & Qt::ItemIsEnabled) && ++found > 1)
+                    return true;
+            }
+        }
+    }
+    return false;
+}
+
 } // namespace MCSelectedRows

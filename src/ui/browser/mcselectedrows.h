@@ -15,4 +15,8 @@ QVector<QPair<int, int>> spans(const QItemSelection &selection, const QModelInde
 // How many rows, under any parent, are selected in column.
 int count(const QItemSelection &selection, int column = 0);
 
+// Whether more than one selectable, enabled item is selected (as selectedIndexes() would list
+// them), stopping at the second.
+bool holdsSeveral(const QItemSelection &selection);
+
 } // namespace MCSelectedRows
