@@ -447,9 +447,18 @@ QItemSelection MCBrowsableViewController::selectionOfRows(const QModelIndexList 
                                                           int lastColumn)
 {
     QHash<QModelIndex, QVector<int>> byParent;
+    // Rows mostly come from one folder: its list is kept at hand between rows.
+    QModelIndex lastParent;
+    QVector<int> *numbersOfLast = nullptr;
     for (const QModelIndex &row : rows) {
-        if (row.isValid())
-            byParent[row.parent()].append(row.row());
+        if (!row.isValid())
+            continue;
+        const QModelIndex parent = row.parent();
+        if (!numbersOfLast || parent != lastParent) {
+            lastParent = parent;
+            numbersOfLast = &byParent[parent];
+        }
+        numbersOfLast->append(row.row());
     }
     QItemSelection selection;
     for (auto it = byParent.begin(); it != byParent.end(); ++it) {

@@ -75,11 +75,15 @@ bool MCNodeOrdering::numbers(const MCNodeList &nodes, QVector<Keyed> &keyed) con
     keyed.resize(nodes.size());
     switch (m_key) {
     case MCAbstractObjectNode::SortByName: {
-        const quint64 stamp = nodes.first()->m_nameRankStamp;
+        // One ranking made them all under one locale; a new name or locale clears a node's
+        // stamp, so the first node tells the locale of all.
+        const MCAbstractObjectNode *first = nodes.first().data();
+        const quint64 stamp = first->m_nameRankStamp;
+        if (!stamp || !first->m_nameKey || first->m_nameKeyLocale != m_localeName)
+            return false;
         for (int i = 0; i < nodes.size(); ++i) {
             const MCAbstractObjectNode *node = nodes.at(i).data();
-            if (!stamp || node->m_nameRankStamp != stamp || !node->m_nameKey ||
-                node->m_nameKeyLocale != m_localeName)
+            if (node->m_nameRankStamp != stamp)
                 return false;
             keyed[i] = {node->m_nameRank, node, i};
         }

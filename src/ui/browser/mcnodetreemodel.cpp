@@ -125,10 +125,12 @@ QModelIndex MCNodeTreeModel::indexOfNode(const MCAbstractObjectNode *node, int c
 
 QModelIndex MCNodeTreeModel::indexOfShownNode(const MCNodePtr &node) const
 {
-    const MCNodePtr root = rootNode();
-    const QModelIndex index =
-        root && node->parent() == root ? indexOfNode(node.data()) : QModelIndex();
-    return index.isValid() ? index : indexOfPath(node->filePath());
+    Q_D(const MCNodeTreeModel);
+    // Called for every node of a large selection: the shown folder's own row without a walk.
+    const MCAbstractObjectNode *root = d->root.data();
+    const int row = root && node->parent().data() == root ? root->rowOfChild(node.data()) : -1;
+    return row >= 0 ? createIndex(row, 0, const_cast<MCAbstractObjectNode *>(root))
+                    : indexOfPath(node->filePath());
 }
 
 QModelIndex MCNodeTreeModel::indexOfPath(const QString &path) const

@@ -261,10 +261,16 @@ MCNodeList MCListController::getSelectedItems() const
     MCNodeList selected;
     QStringList folders;
     for (const QModelIndex &parent : qAsConst(parents)) {
+        // The folder's children by row, without an index per row.
+        const MCNodePtr folder = parent.isValid() ? m_model->nodeAt(parent) : m_model->rootNode();
+        const int rows = m_model->rowCount(parent);
+        if (!folder || rows > folder->children().size())
+            continue;
+        const MCNodeList &children = folder->children();
         for (const auto &span : MCSelectedRows::spans(selection, parent)) {
-            for (int row = span.first; row <= span.second; ++row) {
-                const MCNodePtr node = m_model->nodeAt(m_model->index(row, 0, parent));
-                if (!node || node->isBusy())
+            for (int row = span.first; row <= qMin(span.second, rows - 1); ++row) {
+                const MCNodePtr &node = children.at(row);
+                if (node->isBusy())
                     continue;
                 selected.append(node);
                 if (node->isDir())
