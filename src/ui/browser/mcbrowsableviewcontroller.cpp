@@ -443,7 +443,7 @@ void MCBrowsableViewController::popUpContextMenu(QAbstractItemView *view, const 
         menu->popup(view->viewport()->mapToGlobal(pos));
 }
 
-QItemSelection MCBrowsableViewController::selectionOfRows(const QModelIndexList &rows,
+QItemSelection MCBrowsableViewController::selectionOfRows(const QVector<QModelIndex> &rows,
                                                           int lastColumn)
 {
     QHash<QModelIndex, QVector<int>> byParent;

@@ -208,6 +208,7 @@ MCNodeList MCIconController::getSelectedItems() const
     const MCNodeList &children = root->children();
     const auto spans = MCSelectedRows::spans(m_collectionView->selectionModel()->selection(),
                                              m_collectionView->rootIndex());
+    selected.reserve(MCSelectedRows::total(spans));
     for (const auto &span : spans) {
         for (int row = span.first; row <= qMin(span.second, children.size() - 1); ++row) {
             // A busy node (being renamed, created or uploaded) takes part in no action.
@@ -226,7 +227,7 @@ void MCIconController::preserveSelection(const MCNodeList &nodes)
 
 void MCIconController::selectNodes(const MCNodeList &nodes)
 {
-    QModelIndexList rows;
+    QVector<QModelIndex> rows;
     rows.reserve(nodes.size());
     const MCNodePtr root = m_model->rootNode();
     for (const MCNodePtr &node : nodes) {

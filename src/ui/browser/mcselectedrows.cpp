@@ -38,6 +38,14 @@ QVector<QPair<int, int>> spans(const QItemSelection &selection, const QModelInde
     return merged(found);
 }
 
+int total(const QVector<QPair<int, int>> &spans)
+{
+    int rows = 0;
+    for (const auto &span : spans)
+        rows += span.second - span.first + 1;
+    return rows;
+}
+
 int count(const QItemSelection &selection, int column)
 {
     QHash<QModelIndex, Spans> byParent;

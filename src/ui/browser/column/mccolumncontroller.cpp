@@ -307,8 +307,9 @@ MCNodeList MCColumnController::getSelectedItems() const
     if (!folderNode || rows > folderNode->children().size())
         return selected;
     const MCNodeList &children = folderNode->children();
-    for (const auto &span :
-         MCSelectedRows::spans(m_browser->selectionModel()->selection(), folder)) {
+    const auto spans = MCSelectedRows::spans(m_browser->selectionModel()->selection(), folder);
+    selected.reserve(MCSelectedRows::total(spans));
+    for (const auto &span : spans) {
         for (int row = span.first; row <= qMin(span.second, rows - 1); ++row) {
             // Rows being transferred take part in no selection, though a run covers them.
             const MCNodePtr &node = children.at(row);
@@ -328,7 +329,7 @@ void MCColumnController::preserveSelection(const MCNodeList &nodes)
 
 void MCColumnController::selectNodes(const MCNodeList &nodes)
 {
-    QModelIndexList rows;
+    QVector<QModelIndex> rows;
     rows.reserve(nodes.size());
     QModelIndex first;
     for (const MCNodePtr &node : nodes) {

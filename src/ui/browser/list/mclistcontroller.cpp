@@ -267,7 +267,9 @@ MCNodeList MCListController::getSelectedItems() const
         if (!folder || rows > folder->children().size())
             continue;
         const MCNodeList &children = folder->children();
-        for (const auto &span : MCSelectedRows::spans(selection, parent)) {
+        const auto spans = MCSelectedRows::spans(selection, parent);
+        selected.reserve(selected.size() + MCSelectedRows::total(spans));
+        for (const auto &span : spans) {
             for (int row = span.first; row <= qMin(span.second, rows - 1); ++row) {
                 const MCNodePtr &node = children.at(row);
                 if (node->isBusy())
@@ -304,7 +306,7 @@ void MCListController::preserveSelection(const MCNodeList &nodes)
 
 void MCListController::selectNodes(const MCNodeList &nodes)
 {
-    QModelIndexList rows;
+    QVector<QModelIndex> rows;
     rows.reserve(nodes.size());
     QModelIndex first;
     for (const MCNodePtr &node : nodes) {
