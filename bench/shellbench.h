@@ -1,6 +1,7 @@
 #ifndef SHELLBENCH_H
 #define SHELLBENCH_H
 
+#include "displaysettings.h"
 #include "heapsettings.h"
 #include "kerlolocal.h"
 #include "mcappdelegate.h"
@@ -18,11 +19,19 @@
 struct ShellBench
 {
     ShellBench(int &argc, char **argv)
-        : root(ShellTest::isolateEnvironment())
+        : root(isolateAsMainDoes())
         , app(argc, argv)
     {
         // The allocator as the program's main() sets it.
         HeapSettings::apply();
+    }
+
+    // The program's folders kept apart, and the display set up as main() sets it, before the
+    // application object is made.
+    static QString isolateAsMainDoes()
+    {
+        DisplaySettings::apply();
+        return ShellTest::isolateEnvironment();
     }
 
     static QString demoEmail() { return QString::fromLatin1(ShellTest::DemoEmail); }

@@ -80,6 +80,7 @@ private slots:
     void childAtPathFindsLoadedNodesComponentWise();
     void equalityAndBadgePriority();
     void namesSortAsPeopleReadThem();
+    void sortsAgainAfterRenamesAdditionsAndByEachField();
     void unsafeNamesAndDuplicatesLeftOut();
     void attributesAndExtraLines();
     void treeFollowsListingsAndUpdates();
@@ -221,6 +222,63 @@ void TestBrowserNodes::namesSortAsPeopleReadThem()
     g->setChildrenDirty(true);
     g->sortChildrenByKey(MCAbstractObjectNode::SortBySize, false);
     QCOMPARE(names(g), (QStringList{"small", "big"}));
+}
+
+void TestBrowserNodes::sortsAgainAfterRenamesAdditionsAndByEachField()
+{
+    // A name sort remembers the names' places for the next one: a renamed or a new child
+    // still takes its own place, and equal names keep the order they came in.
+    const MCNodePtr folder = folderNode("/", "r");
+    QList<MOStorageObject> objects;
+    for (const QString &name : {"item 3", "item 10", "item 1", "twin", "item 2"})
+        objects.append(object("/r", name));
+    objects.append(object("/r", "twin", true));
+    folder->setChildren(MCNodesFromStorageObjects(objects));
+    folder->sortChildrenByKey(MCAbstractObjectNode::SortByName, true);
+    QCOMPARE(names(folder), (QStringList{"item 1", "item 2", "item 3", "item 10", "twin", "twin"}));
+    const MCNodePtr file = folder->children().at(4);
+    QVERIFY(!file->isDir());
+    folder->sortChildrenByKey(MCAbstractObjectNode::SortByName, false);
+    QCOMPARE(names(folder), (QStringList{"twin", "twin", "item 10", "item 3", "item 2", "item 1"}));
+    QCOMPARE(folder->children().at(0), file);
+    folder->children().at(2)->setFileName("aardvark");
+    folder->sortChildrenByKey(MCAbstractObjectNode::SortByName, true);
+    QCOMPARE(names(folder),
+             (QStringList{"aardvark", "item 1", "item 2", "item 3", "twin", "twin"}));
+    folder->insertChildNodes(MCNodesFromStorageObjects({object("/r", "item 20")}));
+    QCOMPARE(names(folder).indexOf("item 20"), 4);
+    folder->sortChildrenByKey(MCAbstractObjectNode::SortByName, false);
+    QCOMPARE(names(folder),
+             (QStringList{"twin", "twin", "item 20", "item 3", "item 2", "item 1", "aardvark"}));
+    for (int row = 0; row < folder->children().size(); ++row)
+        QCOMPARE(folder->rowOfChild(folder->children().at(row).data()), row);
+
+    // Kinds that collate alike keep their order; dates sort by the moment, whatever the zone.
+    const MCNodePtr mixed = folderNode("/", "m");
+    const QStringList kinds = {"text", "CSV", "Text", "Image", "text"};
+    const QDateTime base(QDate(2026, 3, 1), QTime(12, 0), Qt::UTC);
+    const QList<QDateTime> dates = {base.addSecs(30), base, base.addSecs(-60),
+                                    base.addSecs(10).toOffsetFromUtc(3600), base.addSecs(20)};
+    QList<MOStorageObject> many;
+    for (int i = 0; i < kinds.size(); ++i)
+        many.append(object("/m", QStringLiteral("n%1").arg(i), false, 100 - i));
+    mixed->setChildren(MCNodesFromStorageObjects(many));
+    for (int i = 0; i < kinds.size(); ++i) {
+        mixed->children().at(i)->setFileKind(kinds.at(i));
+        mixed->children().at(i)->setFileDateModified(dates.at(i));
+    }
+    mixed->sortChildrenByKey(MCAbstractObjectNode::SortByKind, true);
+    QCOMPARE(names(mixed), (QStringList{"n1", "n3", "n0", "n2", "n4"}));
+    mixed->sortChildrenByKey(MCAbstractObjectNode::SortByKind, false);
+    QCOMPARE(names(mixed), (QStringList{"n0", "n2", "n4", "n3", "n1"}));
+    mixed->sortChildrenByKey(MCAbstractObjectNode::SortByDate, true);
+    QCOMPARE(names(mixed), (QStringList{"n2", "n1", "n3", "n4", "n0"}));
+    // A local time among them: compared as dates are.
+    mixed->childNamed("n2")->setFileDateModified(base.addSecs(-120).toLocalTime());
+    mixed->sortChildrenByKey(MCAbstractObjectNode::SortByDate, false);
+    QCOMPARE(names(mixed), (QStringList{"n0", "n4", "n3", "n1", "n2"}));
+    mixed->sortChildrenByKey(MCAbstractObjectNode::SortBySize, true);
+    QCOMPARE(names(mixed), (QStringList{"n4", "n3", "n2", "n1", "n0"}));
 }
 
 void TestBrowserNodes::unsafeNamesAndDuplicatesLeftOut()

@@ -180,6 +180,25 @@ void TestBrowserViews::listSortsHidesColumnsAndOpensFolders()
     QCOMPARE(header->sortIndicatorOrder(), Qt::AscendingOrder);
     QCOMPARE(list()->shownNames().first(), QStringLiteral("<b>A & B.txt"));
 
+    // All selected stays all selected through a new order, and reads in that order; a press on
+    // one of them keeps them all (to drag them), the click then selects it alone.
+    QTreeView *rows = list()->outlineView();
+    rows->setFocus();
+    QTest::keyClick(rows, Qt::Key_A, Qt::ControlModifier);
+    QCOMPARE(names(list()->getSelectedItems()), list()->shownNames());
+    clickHeader(MCNodeTreeModel::SizeColumn);
+    QCOMPARE(list()->shownNames().first(), QStringLiteral("big.txt"));
+    QCOMPARE(names(list()->getSelectedItems()), list()->shownNames());
+    QCOMPARE(MCManager::sharedManager()->selectedCount(), 5);
+    const QPoint onBig = rows->visualRect(listRow("big.txt")).center();
+    QTest::mousePress(rows->viewport(), Qt::LeftButton, {}, onBig);
+    QCOMPARE(list()->getSelectedItems().size(), 5);
+    QTest::mouseRelease(rows->viewport(), Qt::LeftButton, {}, onBig);
+    QCOMPARE(names(list()->getSelectedItems()), QStringList{"big.txt"});
+    clickHeader(MCNodeTreeModel::NameColumn);
+    QCOMPARE(names(list()->getSelectedItems()), QStringList{"big.txt"});
+    QCOMPARE(list()->shownNames().first(), QStringLiteral("<b>A & B.txt"));
+
     // The header's menu hides a column and remembers it; the date reads relatively.
     emit header->customContextMenuRequested(QPoint(10, 5));
     QTRY_VERIFY(list()->menuColumns()->isVisible());

@@ -2,6 +2,7 @@
 
 #include "mcbrowserlog.h"
 #include "mcnodeobserver.h"
+#include "mcnodeordering.h"
 
 #include <QDir>
 #include <QPixmapCache>
@@ -100,6 +101,7 @@ void MCAbstractObjectNode::setFileName(const QString &fileName)
     m_fileName = fileName;
     m_representedName = fileName;
     m_nameKey.reset();
+    m_nameRankStamp = 0;
     if (indexed)
         parentNode->m_childIndex.insert(fileName, this);
     notifyChanged();

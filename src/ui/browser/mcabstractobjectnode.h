@@ -189,7 +189,7 @@ protected:
     void resetTypeIcon() { m_fileIcon = QIcon(); }
 
 private:
-    class Ordering;
+    friend class MCNodeOrdering;
     void rebuildIndex();
     void setRowHints(int from);
     // Inserts node at row, announced, indexed and counted by the caller.
@@ -228,6 +228,10 @@ private:
     // The name's collation key, kept between sorts; made again for another locale or name.
     mutable std::optional<QCollatorSortKey> m_nameKey;
     mutable QString m_nameKeyLocale;
+    // The name's place among its siblings at the last name sort, valid for the siblings that
+    // carry the same stamp (0: none).
+    mutable qint64 m_nameRank = 0;
+    mutable quint64 m_nameRankStamp = 0;
 };
 
 Q_DECLARE_METATYPE(MCNodePtr)

@@ -444,13 +444,22 @@ void MCBrowsableViewController::popUpContextMenu(QAbstractItemView *view, const 
         menu->popup(view->viewport()->mapToGlobal(pos));
 }
 
-QItemSelection MCBrowsableViewController::selectionOfRows(const QModelIndexList &rows,
+QItemSelection MCBrowsableViewController::selectionOfRows(const QVector<QModelIndex> &rows,
                                                           int lastColumn)
 {
     QHash<QModelIndex, QVector<int>> byParent;
+    // Rows mostly come from one folder: its list is kept at hand between rows.
+    QModelIndex lastParent;
+    QVector<int> *numbersOfLast = nullptr;
     for (const QModelIndex &row : rows) {
-        if (row.isValid())
-            byParent[row.parent()].append(row.row());
+        if (!row.isValid())
+            continue;
+        const QModelIndex parent = row.parent();
+        if (!numbersOfLast || parent != lastParent) {
+            lastParent = parent;
+            numbersOfLast = &byParent[parent];
+        }
+        numbersOfLast->append(row.row());
     }
     QItemSelection selection;
     for (auto it = byParent.begin(); it != byParent.end(); ++it) {

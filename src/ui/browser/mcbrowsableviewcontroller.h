@@ -180,7 +180,7 @@ protected:
     // The rows (column 0 indexes) as a selection of one range per run of adjacent rows under
     // the same parent, through lastColumn: a large selection held row by row makes every
     // selection query and repaint walk all of it.
-    static QItemSelection selectionOfRows(const QModelIndexList &rows, int lastColumn = 0);
+    static QItemSelection selectionOfRows(const QVector<QModelIndex> &rows, int lastColumn = 0);
 
     // While this view is on screen, its folder's children count becomes the hub's total.
     void announceChildrenCount();

@@ -9,6 +9,7 @@
 #include "mcoptions.h"
 #include "mcpasteboard.h"
 #include "mcremotepath.h"
+#include "mcselectedrows.h"
 #include "mcstring.h"
 #include "moobjectsmanager.h"
 #include "xdnddirectsave.h"
@@ -165,7 +166,7 @@ bool MCBrowserDragDrop::mousePressed(QMouseEvent *event)
     m_pressIndex = index;
     // A press on one of several selected items keeps them all, to drag them together.
     QItemSelectionModel *selection = view->selectionModel();
-    if (selection->isSelected(index) && selection->selectedIndexes().size() > 1 &&
+    if (selection->isSelected(index) && MCSelectedRows::holdsSeveral(selection->selection()) &&
         !(event->modifiers() & Qt::ShiftModifier)) {
         m_pressKeptSelection = true;
         view->setFocus(Qt::MouseFocusReason);

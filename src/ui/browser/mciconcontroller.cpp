@@ -201,13 +201,19 @@ QRect MCIconController::selectedRect() const
 MCNodeList MCIconController::getSelectedItems() const
 {
     MCNodeList selected;
-    const QModelIndex root = m_collectionView->rootIndex();
-    for (const auto &span :
-         MCSelectedRows::spans(m_collectionView->selectionModel()->selection(), root)) {
-        for (int row = span.first; row <= span.second; ++row) {
+    const MCNodePtr root = m_model->rootNode();
+    if (!root)
+        return selected;
+    // The shown folder's children by row, without an index per row: a large folder has many.
+    const MCNodeList &children = root->children();
+    const auto spans = MCSelectedRows::spans(m_collectionView->selectionModel()->selection(),
+                                             m_collectionView->rootIndex());
+    selected.reserve(MCSelectedRows::total(spans));
+    for (const auto &span : spans) {
+        for (int row = span.first; row <= qMin(span.second, children.size() - 1); ++row) {
             // A busy node (being renamed, created or uploaded) takes part in no action.
-            const MCNodePtr node = m_model->nodeAt(m_model->index(row, 0, root));
-            if (node && !node->isBusy())
+            const MCNodePtr &node = children.at(row);
+            if (!node->isBusy())
                 selected.append(node);
         }
     }
@@ -221,7 +227,7 @@ void MCIconController::preserveSelection(const MCNodeList &nodes)
 
 void MCIconController::selectNodes(const MCNodeList &nodes)
 {
-    QModelIndexList rows;
+    QVector<QModelIndex> rows;
     rows.reserve(nodes.size());
     const MCNodePtr root = m_model->rootNode();
     for (const MCNodePtr &node : nodes) {

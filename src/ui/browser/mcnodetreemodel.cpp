@@ -125,10 +125,12 @@ QModelIndex MCNodeTreeModel::indexOfNode(const MCAbstractObjectNode *node, int c
 
 QModelIndex MCNodeTreeModel::indexOfShownNode(const MCNodePtr &node) const
 {
-    const MCNodePtr root = rootNode();
-    const QModelIndex index =
-        root && node->parent() == root ? indexOfNode(node.data()) : QModelIndex();
-    return index.isValid() ? index : indexOfPath(node->filePath());
+    Q_D(const MCNodeTreeModel);
+    // Called for every node of a large selection: the shown folder's own row without a walk.
+    const MCAbstractObjectNode *root = d->root.data();
+    const int row = root && node->parent().data() == root ? root->rowOfChild(node.data()) : -1;
+    return row >= 0 ? createIndex(row, 0, const_cast<MCAbstractObjectNode *>(root))
+                    : indexOfPath(node->filePath());
 }
 
 QModelIndex MCNodeTreeModel::indexOfPath(const QString &path) const
@@ -356,6 +358,15 @@ void MCNodeTreeModel::setUnselectableStates(quint64 states)
     d->unselectableStates = states;
 }
 
+bool MCNodeTreeModel::isSelectable(const MCAbstractObjectNode *node) const
+{
+    Q_D(const MCNodeTreeModel);
+    if (!node || node->isBusy())
+        return false;
+    // A new folder being named keeps its upload bit, and is selected to edit its name.
+    return !(node->states() & d->unselectableStates) || (node->isPlaceholder() && node->isDir());
+}
+
 Qt::ItemFlags MCNodeTreeModel::flags(const QModelIndex &index) const
 {
     const MCNodePtr node = nodeAt(index);
@@ -364,10 +375,8 @@ Qt::ItemFlags MCNodeTreeModel::flags(const QModelIndex &index) const
     // A busy node (being created, renamed or uploaded) is never part of the selection.
     if (node->isBusy())
         return Qt::ItemIsEnabled;
-    Q_D(const MCNodeTreeModel);
     Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsDragEnabled;
-    // A new folder being named keeps its upload bit, and is selected to edit its name.
-    if (!(node->states() & d->unselectableStates) || (node->isPlaceholder() && node->isDir()))
+    if (isSelectable(node.data()))
         flags |= Qt::ItemIsSelectable;
     if (index.column() == NameColumn)
         flags |= Qt::ItemIsEditable;

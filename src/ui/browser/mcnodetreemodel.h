@@ -72,6 +72,8 @@ public:
     // Rows whose node has any of these state bits cannot be selected (the column view's
     // transferring and renamed rows), except a new folder being named; none by default.
     void setUnselectableStates(quint64 states);
+    // Whether node's row can be selected (flags() says ItemIsSelectable).
+    bool isSelectable(const MCAbstractObjectNode *node) const;
 
     QModelIndex index(int row, int column,
                       const QModelIndex &parent = QModelIndex()) const override;

@@ -38,6 +38,14 @@ QVector<QPair<int, int>> spans(const QItemSelection &selection, const QModelInde
     return merged(found);
 }
 
+int total(const QVector<QPair<int, int>> &spans)
+{
+    int rows = 0;
+    for (const auto &span : spans)
+        rows += span.second - span.first + 1;
+    return rows;
+}
+
 int count(const QItemSelection &selection, int column)
 {
     QHash<QModelIndex, Spans> byParent;
@@ -51,6 +59,25 @@ int count(const QItemSelection &selection, int column)
             rows += span.second - span.first + 1;
     }
     return rows;
+}
+
+bool holdsSeveral(const QItemSelection &selection)
+{
+    int found = 0;
+    for (const QItemSelectionRange &range : selection) {
+        if (!range.isValid() || !range.model())
+            continue;
+        const QAbstractItemModel *model = range.model();
+        const QModelIndex parent = range.parent();
+        for (int row = range.top(); row <= range.bottom(); ++row) {
+            for (int column = range.left(); column <= range.right(); ++column) {
+                const Qt::ItemFlags flags = model->index(row, column, parent).flags();
+                if ((flags & Qt::ItemIsSelectable) && (flags & Qt::ItemIsEnabled) && ++found > 1)
+                    return true;
+            }
+        }
+    }
+    return false;
 }
 
 } // namespace MCSelectedRows

@@ -2,6 +2,7 @@
 #include "canberrasoundplayer.h"
 #include "dbusdesktopnotifier.h"
 #include "dbuslauncherbadge.h"
+#include "displaysettings.h"
 #include "heapsettings.h"
 #include "mcappdelegate.h"
 #include "mcshellservices.h"
@@ -32,6 +33,7 @@ const char ClientSecret[] = "e4d3c2b1a0f9e8d7c6b5a4938271605f4e3d2c1b0a998877665
 int main(int argc, char *argv[])
 {
     HeapSettings::apply();
+    DisplaySettings::apply();
     QApplication app(argc, argv);
     const BundleValues bundle = BundleValues::fromProcess(QCoreApplication::arguments());
     // The support folder and the settings file are named after the application.

@@ -303,13 +303,19 @@ MCNodeList MCColumnController::getSelectedItems() const
     // selected in the column of the current item.
     // Each row once, though a row's selection spans the model's columns.
     const QModelIndex folder = m_browser->currentIndex().parent();
-    for (const auto &span :
-         MCSelectedRows::spans(m_browser->selectionModel()->selection(), folder)) {
-        for (int row = span.first; row <= span.second; ++row) {
+    // The folder's children by row, without an index per row: a large folder has many.
+    const MCNodePtr folderNode = folder.isValid() ? m_model->nodeAt(folder) : m_model->rootNode();
+    const int rows = m_model->rowCount(folder);
+    if (!folderNode || rows > folderNode->children().size())
+        return selected;
+    const MCNodeList &children = folderNode->children();
+    const auto spans = MCSelectedRows::spans(m_browser->selectionModel()->selection(), folder);
+    selected.reserve(MCSelectedRows::total(spans));
+    for (const auto &span : spans) {
+        for (int row = span.first; row <= qMin(span.second, rows - 1); ++row) {
             // Rows being transferred take part in no selection, though a run covers them.
-            const QModelIndex index = m_model->index(row, 0, folder);
-            const MCNodePtr node = m_model->nodeAt(index);
-            if (node && !node->isBusy() && (m_model->flags(index) & Qt::ItemIsSelectable))
+            const MCNodePtr &node = children.at(row);
+            if (m_model->isSelectable(node.data()))
                 selected.append(node);
         }
     }
@@ -325,7 +331,7 @@ void MCColumnController::preserveSelection(const MCNodeList &nodes)
 
 void MCColumnController::selectNodes(const MCNodeList &nodes)
 {
-    QModelIndexList rows;
+    QVector<QModelIndex> rows;
     rows.reserve(nodes.size());
     QModelIndex first;
     for (const MCNodePtr &node : nodes) {

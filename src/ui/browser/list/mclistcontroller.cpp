@@ -13,6 +13,7 @@
 #include "moobjectsmanager.h"
 
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QMenu>
 #include <QTreeView>
 #include <QVBoxLayout>
@@ -70,6 +71,10 @@ MCListController::MCListController(MOObjectsManager *objectsManager, MCOptions *
     layout->addWidget(m_outlineView);
 
     m_outlineView->setModel(m_model);
+    // The header highlights no sections, yet asks at every paint whether each column is
+    // selected, a walk over every row of a large folder with all selected: it gets a selection
+    // of its own, always empty.
+    m_outlineView->header()->setSelectionModel(new QItemSelectionModel(m_model, this));
     m_outlineView->setUniformRowHeights(true);
     m_outlineView->setAlternatingRowColors(true);
     m_outlineView->setAllColumnsShowFocus(true);
@@ -254,20 +259,45 @@ void MCListController::setSortType(qint64 sortType)
 
 MCNodeList MCListController::getSelectedItems() const
 {
-    QModelIndexList rows = m_outlineView->selectionModel()->selectedRows();
+    // Read from the selection's ranges: with a large folder all selected, listing an index per
+    // row (and asking each row's cells whether they are selected) stalls the window.
+    const QItemSelection selection = m_outlineView->selectionModel()->selection();
+    QVector<QModelIndex> parents;
+    for (const QItemSelectionRange &range : selection) {
+        if (range.isValid() && !parents.contains(range.parent()))
+            parents.append(range.parent());
+    }
     MCNodeList selected;
     QStringList folders;
-    for (const QModelIndex &index : qAsConst(rows)) {
-        const MCNodePtr node = m_model->nodeAt(index);
-        if (!node || node->isBusy())
+    for (const QModelIndex &parent : qAsConst(parents)) {
+        // The folder's children by row, without an index per row.
+        const MCNodePtr folder = parent.isValid() ? m_model->nodeAt(parent) : m_model->rootNode();
+        const int rows = m_model->rowCount(parent);
+        if (!folder || rows > folder->children().size())
             continue;
-        selected.append(node);
-        if (node->isDir())
-            folders.append(node->filePath() + QLatin1Char('/'));
+        const MCNodeList &children = folder->children();
+        const auto spans = MCSelectedRows::spans(selection, parent);
+        selected.reserve(selected.size() + MCSelectedRows::total(spans));
+        for (const auto &span : spans) {
+            for (int row = span.first; row <= qMin(span.second, rows - 1); ++row) {
+                const MCNodePtr &node = children.at(row);
+                if (node->isBusy())
+                    continue;
+                selected.append(node);
+                if (node->isDir())
+                    folders.append(node->filePath() + QLatin1Char('/'));
+            }
+        }
     }
+    if (folders.isEmpty())
+        return selected;
     // Never a folder and something inside it: the folder stands for both.
+    const MCNodePtr root = m_model->rootNode();
     selected.erase(std::remove_if(selected.begin(), selected.end(),
-                                  [&folders](const MCNodePtr &node) {
+                                  [&folders, &root](const MCNodePtr &node) {
+                                      // The shown folder's own rows lie in none of its folders.
+                                      if (node->parent() == root)
+                                          return false;
                                       const QString path = node->filePath();
                                       return std::any_of(folders.cbegin(), folders.cend(),
                                                          [&path](const QString &folder) {
@@ -285,7 +315,7 @@ void MCListController::preserveSelection(const MCNodeList &nodes)
 
 void MCListController::selectNodes(const MCNodeList &nodes)
 {
-    QModelIndexList rows;
+    QVector<QModelIndex> rows;
     rows.reserve(nodes.size());
     QModelIndex first;
     for (const MCNodePtr &node : nodes) {
