@@ -2,7 +2,6 @@
 
 #include "mcbrowserlog.h"
 #include "mcnodeobserver.h"
-#include "mcnodeordering.h"
 
 #include <QDir>
 #include <QPixmapCache>
