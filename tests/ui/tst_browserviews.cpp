@@ -475,6 +475,22 @@ void TestBrowserViews::switchingKeepsFolderAndSelection()
     QTRY_VERIFY(icons()->isVisible());
     QCOMPARE(icons()->getSelectedItems().size(), count);
     QCOMPARE(grid->selectionModel()->selection().size(), 1);
+    // Items apart from each other (two runs of rows) survive each switch too.
+    const auto clickRow = [grid](int row, Qt::KeyboardModifiers modifiers) {
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, modifiers,
+                          grid->visualRect(grid->model()->index(row, 0)).center());
+    };
+    clickRow(0, {});
+    clickRow(2, Qt::ControlModifier);
+    const QStringList apart = names(icons()->getSelectedItems());
+    QCOMPARE(apart.size(), 2);
+    const QVector<MCBrowsableViewController *> views = {icons(), list(), columns()};
+    for (const int view : {1, 2, 0}) {
+        pressViewKey(view);
+        QTRY_VERIFY(views.at(view)->isVisible());
+        QCOMPARE(names(views.at(view)->getSelectedItems()), apart);
+        QCOMPARE(MCManager::sharedManager()->selectedCount(), 2);
+    }
     pressViewKey(2);
     QTRY_VERIFY(columns()->isVisible());
 

@@ -3,6 +3,7 @@
 
 #include "mcabstractobjectnode.h"
 #include "mcnodetreeupdater.h"
+#include "mcrowselection.h"
 
 #include <QAtomicInteger>
 #include <QItemSelection>
@@ -93,6 +94,16 @@ public:
     virtual void preserveSelection(const MCNodeList &nodes) { Q_UNUSED(nodes) }
     // Selects exactly the shown nodes among nodes.
     virtual void selectNodes(const MCNodeList &nodes) { Q_UNUSED(nodes) }
+    // The selection as runs of the shown folder's rows, for the next view to take over;
+    // invalid when it holds rows of another folder.
+    virtual MCRowSelection selectedRows() const { return {}; }
+    // Selects rows as preserveSelection() would select their nodes, and says how many items
+    // are selected then; -1 when the shown folder no longer holds the rows in that order.
+    virtual int preserveSelectedRows(const MCRowSelection &rows)
+    {
+        Q_UNUSED(rows)
+        return -1;
+    }
     // Starts editing the name of the one selected item in place.
     virtual void startRename() {}
     // The row that shows the node at path; invalid when none does.

@@ -220,9 +220,29 @@ MCNodeList MCIconController::getSelectedItems() const
     return selected;
 }
 
+MCRowSelection MCIconController::selectedRows() const
+{
+    const MCNodePtr root = m_model->rootNode();
+    if (!root)
+        return {};
+    return MCRowSelection(root,
+                          MCSelectedRows::spans(m_collectionView->selectionModel()->selection(),
+                                                m_collectionView->rootIndex()),
+                          [](const MCAbstractObjectNode *node) { return !node->isBusy(); });
+}
+
 void MCIconController::preserveSelection(const MCNodeList &nodes)
 {
     selectNodes(nodes);
+}
+
+int MCIconController::preserveSelectedRows(const MCRowSelection &rows)
+{
+    if (!rows.holdsFor(m_model->rootNode()))
+        return -1;
+    m_collectionView->selectionModel()->select(rows.selection(m_model),
+                                               QItemSelectionModel::ClearAndSelect);
+    return rows.count([](const MCAbstractObjectNode *node) { return !node->isBusy(); });
 }
 
 void MCIconController::selectNodes(const MCNodeList &nodes)

@@ -36,6 +36,8 @@ public:
     bool showPreview() const;
 
     MCNodeList getSelectedItems() const override;
+    MCRowSelection selectedRows() const override;
+    int preserveSelectedRows(const MCRowSelection &rows) override;
     void preserveSelection(const MCNodeList &nodes) override;
     void selectNodes(const MCNodeList &nodes) override;
     void startRename() override;

@@ -47,8 +47,13 @@ void MCAppDelegate::switchView(int index)
         return;
     MCBrowsableViewController *previous = hub->selectedController();
     const bool pageShown = !hub->notBrowsablePath().isEmpty();
+    // The shown folder's selected rows go over as runs while the folder keeps its order; as
+    // nodes otherwise (with a large folder all selected, a node list is several slow passes).
+    const MCRowSelection rows =
+        previous && !pageShown ? previous->selectedRows() : MCRowSelection();
+    const bool byRows = rows.isValid() && rows.firstRow() >= 0;
     const MCNodeList selection =
-        previous && !pageShown ? previous->getSelectedItems() : MCNodeList();
+        previous && !pageShown && !byRows ? previous->getSelectedItems() : MCNodeList();
     qCDebug(lcShell) << "Showing browser view" << index;
     // The view shown takes the rows over from the one that was: only one keeps a tree.
     next->activate(previous);
@@ -67,9 +72,13 @@ void MCAppDelegate::switchView(int index)
     if (m_bottomView)
         m_bottomView->slider()->setVisible(next == iconController());
     next->show();
-    next->preserveSelection(selection);
+    int selected = byRows ? next->preserveSelectedRows(rows) : -1;
+    if (selected < 0) {
+        next->preserveSelection(byRows ? rows.nodes() : selection);
+        selected = next->getSelectedItems().size();
+    }
     next->firstResponder()->setFocus(Qt::OtherFocusReason);
-    hub->setSelectedCount(next->getSelectedItems().size());
+    hub->setSelectedCount(selected);
     m_window->viewMenu()->viewChoice()->updateViewSelection(index);
     hub->menuNoSelection()->viewChoice()->updateViewSelection(index);
     if (m_viewOptions)

@@ -322,11 +322,42 @@ MCNodeList MCColumnController::getSelectedItems() const
     return selected;
 }
 
+MCRowSelection MCColumnController::selectedRows() const
+{
+    // Only the shown folder's own column: a column further right is carried as nodes.
+    const QModelIndex folder = m_browser->currentIndex().parent();
+    const MCNodePtr root = m_model->rootNode();
+    if (folder.isValid() || !root || m_model->rowCount() > root->children().size())
+        return {};
+    const MCNodeTreeModel *model = m_model;
+    return MCRowSelection(
+        root, MCSelectedRows::spans(m_browser->selectionModel()->selection(), folder),
+        [model](const MCAbstractObjectNode *node) { return model->isSelectable(node); });
+}
+
 void MCColumnController::preserveSelection(const MCNodeList &nodes)
 {
     selectNodes(nodes);
     if (getSelectedItems().isEmpty())
         showFolderInBrowser(currentFolder());
+}
+
+int MCColumnController::preserveSelectedRows(const MCRowSelection &rows)
+{
+    const QModelIndex first = m_model->index(rows.firstRow(), 0);
+    if (!rows.holdsFor(m_model->rootNode()) || !first.isValid())
+        return -1;
+    m_moving = true;
+    m_browser->setCurrentIndex(first);
+    m_browser->selectionModel()->select(rows.selection(m_model),
+                                        QItemSelectionModel::ClearAndSelect);
+    m_moving = false;
+    const MCNodeTreeModel *model = m_model;
+    const int count =
+        rows.count([model](const MCAbstractObjectNode *node) { return model->isSelectable(node); });
+    if (!count)
+        showFolderInBrowser(currentFolder());
+    return count;
 }
 
 void MCColumnController::selectNodes(const MCNodeList &nodes)

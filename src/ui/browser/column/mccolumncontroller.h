@@ -54,6 +54,8 @@ public:
     MCNodePtr folderOfColumn(const QAbstractItemView *column) const;
 
     MCNodeList getSelectedItems() const override;
+    MCRowSelection selectedRows() const override;
+    int preserveSelectedRows(const MCRowSelection &rows) override;
     void preserveSelection(const MCNodeList &nodes) override;
     void selectNodes(const MCNodeList &nodes) override;
     void startRename() override;

@@ -308,9 +308,38 @@ MCNodeList MCListController::getSelectedItems() const
     return selected;
 }
 
+MCRowSelection MCListController::selectedRows() const
+{
+    const MCNodePtr root = m_model->rootNode();
+    const QItemSelection selection = m_outlineView->selectionModel()->selection();
+    // Rows of opened folders are carried as nodes.
+    const bool shownFolderOnly =
+        std::all_of(selection.cbegin(), selection.cend(),
+                    [](const QItemSelectionRange &range) { return !range.parent().isValid(); });
+    if (!root || !shownFolderOnly || m_model->rowCount() > root->children().size())
+        return {};
+    return MCRowSelection(root, MCSelectedRows::spans(selection, QModelIndex()),
+                          [](const MCAbstractObjectNode *node) { return !node->isBusy(); });
+}
+
 void MCListController::preserveSelection(const MCNodeList &nodes)
 {
     selectNodes(nodes);
+}
+
+int MCListController::preserveSelectedRows(const MCRowSelection &rows)
+{
+    if (!rows.holdsFor(m_model->rootNode()))
+        return -1;
+    QItemSelectionModel *model = m_outlineView->selectionModel();
+    model->select(rows.selection(m_model, MCNodeTreeModel::ColumnCount - 1),
+                  QItemSelectionModel::ClearAndSelect);
+    const QModelIndex first = m_model->index(rows.firstRow(), 0);
+    if (first.isValid()) {
+        model->setCurrentIndex(first, QItemSelectionModel::NoUpdate);
+        m_outlineView->scrollTo(first);
+    }
+    return rows.count([](const MCAbstractObjectNode *node) { return !node->isBusy(); });
 }
 
 void MCListController::selectNodes(const MCNodeList &nodes)

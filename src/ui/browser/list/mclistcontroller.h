@@ -49,6 +49,8 @@ public:
     void columnWidthChanged(int width);
 
     MCNodeList getSelectedItems() const override;
+    MCRowSelection selectedRows() const override;
+    int preserveSelectedRows(const MCRowSelection &rows) override;
     void preserveSelection(const MCNodeList &nodes) override;
     void selectNodes(const MCNodeList &nodes) override;
     void startRename() override;
