@@ -270,8 +270,15 @@ void TestCollaborationManager::pollsSurviveFailures()
 
     manager->start();
     QCOMPARE(waitForToken(received, token).token(), token);
-    // Every failure was followed by one poll, not by a burst of them.
-    QCOMPARE(requestsTo(receivedPath).size(), 6);
+    // Every failure was followed by one poll, not by a burst of them: the five failures took
+    // five polls and the sixth was answered. (The next poll may already be on its way.)
+    const QJsonArray polls = requestsTo(receivedPath);
+    int firstAnswered = -1;
+    for (int i = 0; i < polls.size() && firstAnswered < 0; ++i) {
+        if (polls.at(i).toObject().value("status").toInt() == 200)
+            firstAnswered = i;
+    }
+    QCOMPARE(firstAnswered, 5);
 
     QSignalSpy inviteSent(manager.get(), &MCollaborationManager::collaborationInviteSent);
     manager->sendTransferInvitation(conversation, QDateTime::currentDateTime(),
