@@ -16,14 +16,12 @@ void MCAbstractObjectNode::insertChildNodes(const MCNodeList &nodes)
         return;
     }
     const MCNodeOrdering ordering(m_sortKey, m_sortAscending);
+    const auto less = ordering.comparator();
     // A few: each where it belongs. Many: at the end, then merged into place in one pass
     // (announced as a new order), instead of a row shift per node.
     if (nodes.size() <= 64) {
         for (const MCNodePtr &node : nodes) {
-            const auto at = std::upper_bound(m_children.cbegin(), m_children.cend(), node,
-                                             [&ordering](const MCNodePtr &a, const MCNodePtr &b) {
-                                                 return ordering.less(a.data(), b.data());
-                                             });
+            const auto at = std::upper_bound(m_children.cbegin(), m_children.cend(), node, less);
             insertChildAt(int(at - m_children.cbegin()), node);
         }
         setChildrenCount(quint64(m_children.size()));
@@ -32,9 +30,6 @@ void MCAbstractObjectNode::insertChildNodes(const MCNodeList &nodes)
     const int first = m_children.size();
     appendChildNodes(nodes);
     forEachObserver([this](MCNodeObserver *o) { o->nodeChildrenAboutToBeReordered(this); });
-    const auto less = [&ordering](const MCNodePtr &a, const MCNodePtr &b) {
-        return ordering.less(a.data(), b.data());
-    };
     std::stable_sort(m_children.begin() + first, m_children.end(), less);
     std::inplace_merge(m_children.begin(), m_children.begin() + first, m_children.end(), less);
     setRowHints(0);
@@ -47,9 +42,7 @@ void MCAbstractObjectNode::reorderChild(const MCAbstractObjectNode *child)
     if (!m_sortKey || from < 0 || m_childrenDirty)
         return;
     const MCNodeOrdering ordering(m_sortKey, m_sortAscending);
-    const auto less = [&ordering](const MCNodePtr &a, const MCNodePtr &b) {
-        return ordering.less(a.data(), b.data());
-    };
+    const auto less = ordering.comparator();
     // Already in place when neither neighbour belongs on its other side.
     if ((from == 0 || !less(m_children.at(from), m_children.at(from - 1))) &&
         (from + 1 == m_children.size() || !less(m_children.at(from + 1), m_children.at(from))))
@@ -73,9 +66,7 @@ void MCAbstractObjectNode::insertSorted(MCNodeList &sorted, const MCNodeList &no
                                         bool ascending)
 {
     const MCNodeOrdering ordering(key, ascending);
-    const auto less = [&ordering](const MCNodePtr &a, const MCNodePtr &b) {
-        return ordering.less(a.data(), b.data());
-    };
+    const auto less = ordering.comparator();
     for (const MCNodePtr &node : nodes)
         sorted.insert(std::upper_bound(sorted.begin(), sorted.end(), node, less), node);
 }

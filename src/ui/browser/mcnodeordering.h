@@ -17,6 +17,13 @@ public:
     // Makes what less() needs of node ahead (less() makes it when missing).
     void prepare(const MCAbstractObjectNode *node) const;
     bool less(const MCAbstractObjectNode *x, const MCAbstractObjectNode *y) const;
+    // less() for the standard algorithms over a list of nodes; cheap to copy, as they do often.
+    auto comparator() const
+    {
+        return [this](const MCNodePtr &x, const MCNodePtr &y) {
+            return less(x.data(), y.data());
+        };
+    }
 
     // Puts nodes in this order (stable); false, with nodes untouched, when they already were.
     // A large folder is sorted by one number per node where the order allows: sizes, dates,
