@@ -66,6 +66,8 @@ private slots:
 
     void cacheAnswersListedFolders();
     void pendingListingIsSentOnce();
+    void everyCallerOfAPendingListingHearsTheAnswer_data();
+    void everyCallerOfAPendingListingHearsTheAnswer();
     void emptiedFolderIsNotAnsweredFromAnOldListing();
     void changesReachTheService();
     void statusBranches_data();
@@ -226,8 +228,42 @@ void TestObjectsManager::pendingListingIsSentOnce()
     QVERIFY(replies->wait());
     QVERIFY(replies->count() == 2 || replies->wait());
     deliverPosted();
-    QCOMPARE(events, (QStringList{"ready|/Docs|a.txt|1", "ready|/Docs|a.txt|3"}));
+    QCOMPARE(events,
+             (QStringList{"ready|/Docs|a.txt|1", "ready|/Docs|a.txt|2", "ready|/Docs|a.txt|3"}));
     QCOMPARE(requestsTo(apiPath("/objects/list/Docs")).size(), 2);
+}
+
+void TestObjectsManager::everyCallerOfAPendingListingHearsTheAnswer_data()
+{
+    QTest::addColumn<int>("status"); // 0: the connection is dropped
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("listed") << 200 << "ready|/Docs|a.txt|%1";
+    QTest::newRow("not found") << 404 << "notFound|/Docs|%1";
+    QTest::newRow("dropped") << 0 << "fetchFailed|/Docs|0|%1";
+}
+
+// Callers asking for a folder already being listed join that request; each must be answered
+// under its own user data, or a caller waiting for its own answer (a navigation) waits forever.
+void TestObjectsManager::everyCallerOfAPendingListingHearsTheAnswer()
+{
+    QFETCH(int, status);
+    QFETCH(QString, expected);
+    const QString endpoint = apiPath("/objects/list/Docs");
+    if (status == 0) {
+        QVERIFY(server.drop(endpoint, -1));
+        QTest::ignoreMessage(QtWarningMsg, "(MObjectsManager) Unhandled response status code 0");
+    } else if (status != 200) {
+        QVERIFY(server.forceStatus(endpoint, status, "{}"));
+    }
+    manager->listObjects("/Docs", false, "views");
+    manager->listObjects("/Docs", false, "browse");
+    manager->listObjects("Docs/", false, "views");
+    // Asked again, the listing in flight is replaced; its callers are answered by the new one.
+    manager->listObjectsAgain("/Docs", "again");
+    QTRY_COMPARE(events.size(), 3);
+    deliverPosted();
+    QCOMPARE(events,
+             (QStringList{expected.arg("views"), expected.arg("browse"), expected.arg("again")}));
 }
 
 void TestObjectsManager::changesReachTheService()

@@ -70,12 +70,20 @@ bool MObjectsManagerPrivate::sendActionRequest(const QVariant &argument, int act
     return true;
 }
 
-void MObjectsManagerPrivate::listingEnded(const QString &path, const MNetworkRequest &request)
+QVariantList MObjectsManagerPrivate::listingEnded(const QString &path,
+                                                  const MNetworkRequest &request)
 {
-    const auto it = pendingListings.constFind(path);
-    if (it != pendingListings.constEnd() && it.value() == request.requestId())
+    const auto it = pendingListings.find(path);
+    if (it != pendingListings.end() && it->requestId == request.requestId()) {
+        const QVariantList callers = it->callers;
         pendingListings.erase(it);
-    reportedListings.remove(request.requestId());
+        return callers;
+    }
+    // No longer tracked (the manager stopped meanwhile): the request's own caller still hears.
+    const QVariantMap info = request.userInfo().toMap();
+    if (info.value(MObjectRequestIsInternalKey).toBool())
+        return {};
+    return {info.value(MObjectRequestUserDataKey)};
 }
 
 std::unique_ptr<QSqlQuery> MObjectsManagerPrivate::prepareDeltaCursorUpdate()
@@ -287,7 +295,6 @@ void MObjectsManager::shutdown()
         d->jsonManager->abandonDecodes();
         // Canceled listings never answer; later ones must not wait for them.
         d->pendingListings.clear();
-        d->reportedListings.clear();
         d->reportedNewFolders.clear();
         // With an engine, shutdownCompleted() comes once it is gone with its thread.
         if (!d->sender) {
@@ -379,20 +386,25 @@ void MObjectsManagerPrivate::listObjects(const QString &path, bool force, bool r
             Qt::QueuedConnection);
         return;
     }
-    const auto pending = pendingListings.constFind(key);
-    if (pending != pendingListings.constEnd()) {
+    QVariantList callers;
+    const auto pending = pendingListings.find(key);
+    if (pending != pendingListings.end()) {
         if (!replace) {
-            reportedListings.insert(pending.value());
+            if (!pending->callers.contains(userData))
+                pending->callers.append(userData);
             return;
         }
-        const QString previous = pending.value();
+        // Those waiting for the canceled listing are answered by the new one.
+        callers = pending->callers;
+        const QString previous = pending->requestId;
         pendingListings.erase(pending);
-        reportedListings.remove(previous);
         jsonManager->cancelRequest(previous);
     }
+    if (!callers.contains(userData))
+        callers.append(userData);
     QString id;
     if (sendActionRequest(path, Tolvo::ListObjects, userData, &id))
-        pendingListings.insert(key, id);
+        pendingListings.insert(key, {id, callers});
 }
 
 void MObjectsManager::fetchInfo(const QString &path, const QVariant &userData)

@@ -106,7 +106,8 @@ public:
     // they are not a listing's shape (the reply is then parsed whole).
     bool decodeListing(const QByteArray &bytes, MDecodedListing *listing) const;
     // decoded: the body's objects, when they were made where the reply was decoded.
-    void handleListing(const QJsonObject &body, const QVariant &userData, bool internal,
+    // callers: the user data of each caller that waits for this listing.
+    void handleListing(const QJsonObject &body, const QVariantList &callers,
                        const MDecodedListing *decoded = nullptr);
     void postFileExists(int action, const QVariantMap &argument, const QVariant &userData);
     void postDirectoryExists(const QString &path, const QVariant &userData);
@@ -163,17 +164,22 @@ public:
     // Failed polls in a row; each doubles the wait before the next one, up to a bound.
     int deltaFailures = 0;
     int lastDeltaStatus = 200;
-    // The listings in flight: request identifier by cleaned path.
-    QHash<QString, QString> pendingListings;
-    // Internal listings in flight that a caller of listObjects() joined: their replies are
-    // reported as that caller's would be.
-    QSet<QString> reportedListings;
+    // A listing in flight and everyone who waits for it. Callers asking for a folder already
+    // being listed join that request, and each hears the reply under its own user data: a
+    // caller waiting on its own request (a navigation, say) would otherwise never be answered.
+    struct PendingListing
+    {
+        QString requestId;
+        QVariantList callers; // each caller's user data, once; none for an internal listing
+    };
+    // The listings in flight by cleaned path.
+    QHash<QString, PendingListing> pendingListings;
     // Folders live updates reported new that were not listed since: the changes inside them
     // do not report them again.
     QSet<QString> reportedNewFolders;
     // The listing of path ended (answered or failed): it is no longer in flight, unless it
-    // was replaced by a newer one.
-    void listingEnded(const QString &path, const MNetworkRequest &request);
+    // was replaced by a newer one. Returns the user data of the callers that wait for it.
+    QVariantList listingEnded(const QString &path, const MNetworkRequest &request);
     // replace: a listing of path in flight is canceled and a new one sent.
     void listObjects(const QString &path, bool force, bool replace, const QVariant &userData);
     MObjectsListCache listingsCache;

@@ -25,7 +25,7 @@ bool MObjectsManagerPrivate::sendInternalListing(const QString &directory)
                                  << "not sent: not signed in, or its path was refused.";
         return false;
     }
-    pendingListings.insert(key, jsonManager->sendRequest(request));
+    pendingListings.insert(key, {jsonManager->sendRequest(request), {}});
     return true;
 }
 

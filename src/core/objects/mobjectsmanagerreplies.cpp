@@ -100,26 +100,29 @@ void MObjectsManagerPrivate::objectArrivedForRequest(const QVariant &body,
     }
     const QVariant userData = info.value(MObjectRequestUserDataKey);
     const QString requestPath = remotePath(info.value(ReqPathKey).toString());
-    // A caller that joined an internal listing hears its reply.
-    const bool internal = info.value(MObjectRequestIsInternalKey).toBool() &&
-                          !reportedListings.contains(request.requestId());
     // Cleared first, so that a listener may list the path again from inside a signal.
-    if (action == Tolvo::ListObjects)
-        listingEnded(requestPath, request);
+    const QVariantList callers =
+        action == Tolvo::ListObjects ? listingEnded(requestPath, request) : QVariantList();
 
     const int status = reply.statusCode();
     // A listing asks for its reply as JSON (sendActionRequest): its objects are built from it.
     const bool jsonObject = body.userType() == QMetaType::QJsonObject;
     if (body.canConvert<MDecodedListing>() && body.userType() == qMetaTypeId<MDecodedListing>()) {
         const MDecodedListing listing = body.value<MDecodedListing>();
-        handleListing(listing.body, userData, internal, &listing);
-        return;
-    }
-    if (jsonObject && action == Tolvo::ListObjects && (status == 200 || status == 101)) {
-        handleListing(body.toJsonObject(), userData, internal);
+        handleListing(listing.body, callers, &listing);
         return;
     }
     const QVariantMap response = jsonObject ? body.toJsonObject().toVariantMap() : body.toMap();
+    if (action == Tolvo::ListObjects && (status == 200 || status == 101)) {
+        handleListing(jsonObject ? body.toJsonObject() : QJsonObject::fromVariantMap(response),
+                      callers);
+        return;
+    }
+    // Whoever waits for a folder or an object must hear that nothing comes, each under the
+    // user data it asked with.
+    QVariantList waiting = callers;
+    if (!waiting.contains(userData))
+        waiting.prepend(userData);
     if (action == Tolvo::DeleteObjects)
         releaseDeleteExclusions(info.value(ReqPathsKey).toStringList(),
                                 status == 200 || status == 101);
@@ -131,7 +134,8 @@ void MObjectsManagerPrivate::objectArrivedForRequest(const QVariant &body,
         return;
     case 404:
         if (fetching) {
-            emit q->pathNotFound(requestPath, userData);
+            for (const QVariant &caller : qAsConst(waiting))
+                emit q->pathNotFound(requestPath, caller);
             return;
         }
         postActionFailed(action, info);
@@ -159,21 +163,30 @@ void MObjectsManagerPrivate::objectArrivedForRequest(const QVariant &body,
         postActionFailed(action, info);
         break;
     }
-    // Whoever waits for a folder or an object must hear that nothing comes.
-    if (fetching)
-        emit q->fetchFailed(requestPath, status, userData);
+    if (fetching) {
+        for (const QVariant &caller : qAsConst(waiting))
+            emit q->fetchFailed(requestPath, status, caller);
+    }
 }
 
 void MObjectsManagerPrivate::decodeErrorForRequest(const MNetworkRequest &request)
 {
+    Q_Q(MObjectsManager);
     const QVariantMap info = request.userInfo().toMap();
     const int action = info.value(ReqActionKey).toInt();
     if (action == Tolvo::DeltaPoll) {
         deltaUndecodable(request);
         return;
     }
-    if (action == Tolvo::ListObjects)
-        listingEnded(remotePath(info.value(ReqPathKey).toString()), request);
+    if (action == Tolvo::ListObjects) {
+        // The request's own caller hears it below; the others that joined it here.
+        const QString path = remotePath(info.value(ReqPathKey).toString());
+        const QVariant own = info.value(MObjectRequestUserDataKey);
+        for (const QVariant &caller : listingEnded(path, request)) {
+            if (caller != own)
+                emit q->fetchFailed(path, 0, caller);
+        }
+    }
     if (action == Tolvo::DeleteObjects)
         releaseDeleteExclusions(info.value(ReqPathsKey).toStringList(), false);
     reportUndecodable(action, info);
@@ -211,10 +224,6 @@ void MObjectsManagerPrivate::handleSuccess(int action, const QVariantMap &body,
 {
     Q_Q(MObjectsManager);
     switch (action) {
-    case Tolvo::ListObjects:
-        handleListing(QJsonObject::fromVariantMap(body), userData,
-                      info.value(MObjectRequestIsInternalKey).toBool());
-        break;
     case Tolvo::ObjectsMetadata: {
         const MStorageObject object = withCacheState(MStorageObject(body.value(objectKey).toMap()));
         if (!object.isValid()) {
@@ -312,8 +321,8 @@ bool MObjectsManagerPrivate::decodeListing(const QByteArray &bytes, MDecodedList
                                     });
 }
 
-void MObjectsManagerPrivate::handleListing(const QJsonObject &body, const QVariant &userData,
-                                           bool internal, const MDecodedListing *decoded)
+void MObjectsManagerPrivate::handleListing(const QJsonObject &body, const QVariantList &callers,
+                                           const MDecodedListing *decoded)
 {
     Q_Q(MObjectsManager);
     const MStorageObjectList objects = decoded ? decoded->objects : listedObjects(body);
@@ -331,8 +340,8 @@ void MObjectsManagerPrivate::handleListing(const QJsonObject &body, const QVaria
         listingsCache.storeListing(decoded->cached);
     else
         listingsCache.store(objects);
-    if (!internal)
-        emit q->objectsReady(basePath, objects, userData);
+    for (const QVariant &caller : callers)
+        emit q->objectsReady(basePath, objects, caller);
     openPendingObjects(basePath);
 }
 
