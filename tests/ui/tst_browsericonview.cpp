@@ -24,6 +24,7 @@
 #include "shelltestfixture.h"
 
 #include <QAction>
+#include <QJsonObject>
 #include <QLabel>
 #include <QListView>
 #include <QTreeView>
@@ -257,6 +258,25 @@ void TestBrowserIconView::changesFromAnotherDeviceAppear()
     QVERIFY(!icons()->shownNames().contains(QStringLiteral("Other.txt")));
     // The status bar's count follows what is shown.
     QCOMPARE(MCManager::sharedManager()->totalCount(), qint64(icons()->shownNames().size()));
+
+    // Reported added again while selected here (the service does so after a listing that
+    // already had it, or for a file replaced elsewhere): the item shows what the report says
+    // and stays selected.
+    const QString aardvark = QStringLiteral("/Photos/Trip/Aardvark.txt");
+    icons()->selectPaths({aardvark});
+    QCOMPARE(icons()->getSelectedItems().size(), 1);
+    const QJsonObject replaced{{"label", "Aardvark.txt"},
+                               {"base_path", "/Photos/Trip"},
+                               {"type", "regfile"},
+                               {"size", 13}};
+    QVERIFY(
+        !m_server.journalEntry(email, {{"path", aardvark}, {"type", "add"}, {"object", replaced}})
+             .isEmpty());
+    QTRY_COMPARE_WITH_TIMEOUT(icons()->updater().nodeAtPath(aardvark)->fileSize(), qint64(13),
+                              30000);
+    const MCNodeList selected = icons()->getSelectedItems();
+    QCOMPARE(selected.size(), 1);
+    QCOMPARE(selected.first()->filePath(), aardvark);
 
     QVERIFY(!m_server
                  .moveObject(email, QStringLiteral("/Photos/Trip/Beach.png"),

@@ -342,9 +342,9 @@ void TestBrowserNodes::treeFollowsListingsAndUpdates()
     QVERIFY(!root->childrenDirty());
     QCOMPARE(root->childrenCount(), quint64(2));
 
-    // Added (a replaced file takes its old node's place), modified (renamed), deleted, cached.
+    // Added (a file added again is updated in place), modified (renamed), deleted, cached.
     updater.addObjects({{"/", {object("/", "b.txt"), object("/", "a.txt", false, 99)}}});
-    QCOMPARE(names(root), (QStringList{"Photos", "b.txt", "a.txt"}));
+    QCOMPARE(names(root), (QStringList{"a.txt", "Photos", "b.txt"}));
     QCOMPARE(updater.nodeAtPath("/a.txt")->fileSize(), qint64(99));
     updater.markRenameSent("/b.txt");
     const MCNodePtr b = updater.nodeAtPath("/b.txt");
@@ -356,7 +356,7 @@ void TestBrowserNodes::treeFollowsListingsAndUpdates()
     QCOMPARE(b->states() & MCAbstractObjectNode::Syncing, quint64(0));
     QCOMPARE(updater.nodeAtPath("/c.txt"), b);
     updater.removeObjects({{"/", {object("/", "c.txt")}}});
-    QCOMPARE(names(root), (QStringList{"Photos", "a.txt"}));
+    QCOMPARE(names(root), (QStringList{"a.txt", "Photos"}));
     updater.nodeAtPath("/a.txt")->setStates(MCAbstractObjectNode::Cached);
     MOStorageObject uncached = object("/", "a.txt");
     updater.applyNotification(posted(MOObjectUncachedNotification,

@@ -216,8 +216,21 @@ void MCNodeTreeUpdater::addObjects(const QMap<QString, QList<MOStorageObject>> &
         const MCNodePtr folder = nodeAtPath(it.key());
         if (!folder || folder->childrenDirty())
             continue;
-        const MCNodeList nodes = visibleNodes(it.value(), folder);
-        // An object added again (a replaced file) takes the place of its old node.
+        // An object added again (a replaced file, or one a listing already brought) updates
+        // its node; only a file that became a folder or the other way takes its place.
+        QList<MOStorageObject> added;
+        for (const MOStorageObject &object : it.value()) {
+            const MCNodePtr node = folder->childNamed(object.label());
+            if (node && !node->isPlaceholder() &&
+                node->isDir() == (object.type() == MOStorageObject::Directory)) {
+                refreshNode(node, object);
+                const quint64 cached = MCAbstractObjectNode::Cached;
+                node->setStates(object.cached() ? node->states() | cached
+                                                : node->states() & ~cached);
+            } else
+                added.append(object);
+        }
+        const MCNodeList nodes = visibleNodes(added, folder);
         folder->removeChildNodes(nodes);
         folder->insertChildNodes(nodes);
     }
@@ -290,24 +303,29 @@ void MCNodeTreeUpdater::updateObjects(
             qCWarning(lcBrowser) << "[WARNING]: Change to an unusable name ignored";
             continue;
         }
-        QVariantMap values{
-            {QStringLiteral("label"), QVariantList{node->fileName(), after.label()}},
-            {QStringLiteral("hash"), QVariantList{node->contentHash(), after.contentHash()}},
-            {QStringLiteral("size"), QVariantList{node->fileSize(), after.size()}},
-            {QStringLiteral("fileDateModified"),
-             QVariantList{node->fileDateModified(), after.lastModified()}},
-        };
-        if (!after.MIMEType().isEmpty())
-            values.insert(QStringLiteral("mimeType"),
-                          QVariantList{node->mimeType(), after.MIMEType()});
-        node->applyAttributesFromDictionary(values);
-        // The service has answered: the rename is done.
-        node->setStates(node->states() & ~quint64(MCAbstractObjectNode::Syncing));
-        node->setIsBusy(false);
-        if (const MCNodePtr folder = node->parent())
-            folder->reorderChild(node.data());
+        refreshNode(node, after);
     }
     moveNow();
+}
+
+void MCNodeTreeUpdater::refreshNode(const MCNodePtr &node, const MOStorageObject &object)
+{
+    QVariantMap values{
+        {QStringLiteral("label"), QVariantList{node->fileName(), object.label()}},
+        {QStringLiteral("hash"), QVariantList{node->contentHash(), object.contentHash()}},
+        {QStringLiteral("size"), QVariantList{node->fileSize(), object.size()}},
+        {QStringLiteral("fileDateModified"),
+         QVariantList{node->fileDateModified(), object.lastModified()}},
+    };
+    if (!object.MIMEType().isEmpty())
+        values.insert(QStringLiteral("mimeType"),
+                      QVariantList{node->mimeType(), object.MIMEType()});
+    node->applyAttributesFromDictionary(values);
+    // The service has answered: a rename is done.
+    node->setStates(node->states() & ~quint64(MCAbstractObjectNode::Syncing));
+    node->setIsBusy(false);
+    if (const MCNodePtr folder = node->parent())
+        folder->reorderChild(node.data());
 }
 
 MCNodeList MCNodeTreeUpdater::visibleNodes(const QList<MOStorageObject> &objects,

@@ -93,6 +93,9 @@ private:
         return visibleNodes(objects, folder, m_root && m_root->hideHiddenFiles());
     }
     bool hides(const QString &name) const;
+    // Gives node what the service now says of it, in place: its row, and with it the
+    // selection, stays.
+    static void refreshNode(const MCNodePtr &node, const MOStorageObject &object);
     void transferNotification(const MOPostedNotification &notification);
     void uploadStarted(const QString &sourcePath, const QString &destinationPath);
     // Drops the made-up parent folders of path that no longer hold any placeholder.
