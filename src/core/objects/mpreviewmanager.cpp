@@ -91,6 +91,9 @@ void MPreviewManagerPrivate::performRequests()
             return;
 
         QVariantMap destinations;
+        // Sizes past a batch's limit for their path go in the next batch: whoever asked for
+        // them waits for an answer too.
+        QMultiMap<QString, int> later;
         for (auto it = pending.cbegin(); it != pending.cend(); ++it) {
             const auto size = MPreviewManager::PreviewSize(it.value());
             const QString cached = q->getCachedFilePath(it.key(), size);
@@ -99,10 +102,20 @@ void MPreviewManagerPrivate::performRequests()
                 continue;
             }
             QStringList names = destinations.value(it.key()).toStringList();
-            if (names.size() >= sizesPerPath)
+            const QString name = sizeNames().value(size);
+            if (names.contains(name))
                 continue;
-            names.append(sizeNames().value(size));
+            if (names.size() >= sizesPerPath) {
+                later.insert(it.key(), size);
+                continue;
+            }
+            names.append(name);
             destinations.insert(it.key(), names);
+        }
+        if (!later.isEmpty()) {
+            QMutexLocker locker(&queueLock);
+            for (auto it = later.cbegin(); it != later.cend(); ++it)
+                queue.insert(it.key(), it.value());
         }
         if (destinations.isEmpty())
             continue;

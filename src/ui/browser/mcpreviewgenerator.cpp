@@ -5,7 +5,6 @@
 #include "mopreviewmanager.h"
 
 #include <QCache>
-#include <QElapsedTimer>
 #include <QHash>
 #include <QImageReader>
 #include <QPointer>
@@ -16,9 +15,6 @@ namespace {
 // Thumbnails come from the service: one whose header announces more pixels than this (32 MiB
 // once decoded) is refused before any of it is decoded.
 constexpr qint64 MaxThumbnailPixels = 8 * 1024 * 1024;
-// The facade gathers requests for half a second before it asks the service: a size asked
-// within this time may still be in the batch.
-constexpr qint64 BatchWindowMs = 1000;
 
 } // namespace
 
@@ -30,22 +26,12 @@ public:
         QString nodePath;
         uint size;
     };
-    struct Asked
-    {
-        uint size;
-        qint64 atMs;
-    };
 
     QPixmap decoded(const QString &thumbnailPath) const;
     void decode(MCPreviewGenerator *q, const QString &thumbnailPath, const QString &nodePath,
                 uint size);
     void fanOut(MCPreviewGenerator *q, const QString &nodePath, const QPixmap &thumbnail,
                 uint size);
-    // Asks the facade for the size. The facade's batch asks the service for one size per path,
-    // the one asked last: when a larger size was asked for the path so recently that the batch
-    // may still hold it, that one is asked again after, or a view redrawn meanwhile would have
-    // its smaller size taken instead and the larger one would never come.
-    void submit(const QString &path, uint size);
 
     QPointer<MOPreviewManager> manager;
     QList<QPointer<QObject>> listeners;
@@ -53,9 +39,6 @@ public:
     QCache<QString, QPixmap> pixmaps{64 * 1024};
     // Files being decoded, with who waits for them.
     QHash<QString, QList<Waiting>> decoding;
-    // The largest size last asked for each path, until it arrives.
-    QHash<QString, Asked> asked;
-    QElapsedTimer clock;
     QThreadPool pool;
 };
 
@@ -97,25 +80,6 @@ void MCPreviewGeneratorPrivate::decode(MCPreviewGenerator *q, const QString &thu
     });
 }
 
-void MCPreviewGeneratorPrivate::submit(const QString &path, uint size)
-{
-    const qint64 now = clock.elapsed();
-    manager->submitPreviewRequestForPath(path, size);
-    const auto pending = asked.constFind(path);
-    if (pending != asked.constEnd() && pending->size > size &&
-        now - pending->atMs < BatchWindowMs) {
-        // Asked again after the smaller one, so that the batch keeps the larger size.
-        manager->submitPreviewRequestForPath(path, pending->size);
-        return;
-    }
-    // Answers that never come (a failed thumbnail) leave entries behind: the old ones go.
-    if (asked.size() >= 4096) {
-        for (auto it = asked.begin(); it != asked.end();)
-            it = now - it->atMs >= BatchWindowMs ? asked.erase(it) : std::next(it);
-    }
-    asked.insert(path, {size, now});
-}
-
 void MCPreviewGeneratorPrivate::fanOut(MCPreviewGenerator *q, const QString &nodePath,
                                        const QPixmap &thumbnail, uint size)
 {
@@ -142,7 +106,6 @@ MCPreviewGenerator::MCPreviewGenerator(MOPreviewManager *manager, QObject *paren
 {
     Q_D(MCPreviewGenerator);
     d->manager = manager;
-    d->clock.start();
     d->pool.setMaxThreadCount(2);
     if (manager)
         manager->setDelegate(this);
@@ -201,7 +164,7 @@ QPixmap MCPreviewGenerator::previewForNodePath(const QString &path, const QIcon 
     QString found = exact;
     if (exact.isEmpty()) {
         if (nodeSize != 0)
-            d->submit(path, previewSize);
+            d->manager->submitPreviewRequestForPath(path, previewSize);
         found = d->manager->getBestCachedFilePath(path, previewSize);
     }
     if (found.isEmpty())
@@ -245,9 +208,6 @@ void MCPreviewGenerator::previewUpdatedForNodeWithThumbnailPathAndSize(const QSt
                                                                        uint size)
 {
     Q_D(MCPreviewGenerator);
-    const auto pending = d->asked.constFind(path);
-    if (pending != d->asked.constEnd() && pending->size <= size)
-        d->asked.erase(pending);
     // The file may have been rewritten: decode it afresh.
     d->pixmaps.remove(thumbnailPath);
     d->decode(this, thumbnailPath, path, size);
