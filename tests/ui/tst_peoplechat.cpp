@@ -8,6 +8,7 @@
 #include "chatpartner.h"
 #include "indsequentialtextselectionmanager.h"
 #include "kerlolocal.h"
+#include "linkrecorder.h"
 #include "mcappdelegate.h"
 #include "mcbrowsableviewcontroller.h"
 #include "mcchatfilerowview.h"
@@ -52,16 +53,6 @@ using namespace ShellTest;
 namespace {
 
 const QString BeaEmail = QString::fromLatin1(ChatPartner::Email);
-
-// Records the links the chat asks the desktop to open.
-class LinkRecorder : public QObject
-{
-    Q_OBJECT
-public:
-    QList<QUrl> opened;
-public slots:
-    void open(const QUrl &url) { opened.append(url); }
-};
 
 int countKind(const MCChatRowsModel *model, MCChatEntry::Kind kind)
 {

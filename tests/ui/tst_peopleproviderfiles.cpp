@@ -5,6 +5,7 @@
 // and its Send reaches the service as a provider's file.
 #include "chatpartner.h"
 #include "kerlolocal.h"
+#include "linkrecorder.h"
 #include "mcappdelegate.h"
 #include "mcbrowsableviewcontroller.h"
 #include "mcchatfilerowview.h"
@@ -34,16 +35,6 @@
 using namespace ShellTest;
 
 namespace {
-
-// Records the addresses handed to the desktop's browser.
-class LinkRecorder : public QObject
-{
-    Q_OBJECT
-public:
-    QList<QUrl> opened;
-public slots:
-    void open(const QUrl &url) { opened.append(url); }
-};
 
 QString providerRoot()
 {

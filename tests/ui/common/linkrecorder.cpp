@@ -1,0 +1,6 @@
+#include "linkrecorder.h"
+
+void LinkRecorder::open(const QUrl &url)
+{
+    opened.append(url);
+}
