@@ -15,6 +15,17 @@
 
 class MNetworkRequestManager;
 
+// Keys of the stored credentials.
+inline const QString ApiKeyKey = QStringLiteral("MAuthToken");
+inline const QString UsernameKey = QStringLiteral("MUsername");
+inline const QString RefreshTokenKey = QStringLiteral("MRefreshToken");
+inline const QString AccessTokenKey = QStringLiteral("MOAuthToken");
+inline const QString TokenTypeKey = QStringLiteral("MOAuthTokenType");
+
+// Tags in a sign-in request's user info: which step it is and which attempt of it.
+inline const QString RequestKindKey = QStringLiteral("MUserAuthRequestKind");
+inline const QString GenerationKey = QStringLiteral("MUserAuthRequestGeneration");
+
 class MUserAuthManagerPrivate
 {
     Q_DECLARE_PUBLIC(MUserAuthManager)
@@ -41,6 +52,7 @@ public:
     void sendRefresh();
     void logOut();
 
+    // The replies (muserauthmanagerreplies.cpp).
     void handleSuccess(RequestKind kind, const QVariantMap &reply, bool wasRefreshing);
     void handleTokenReply(RequestKind kind, const QVariantMap &reply, bool wasRefreshing);
     void handleRefused(RequestKind kind, const QVariantMap &reply, bool afterGrant);

@@ -53,6 +53,8 @@ public:
     bool isExcludedLocked(const QString &key) const;
     void excludeLocked(const QStringList &paths);
     void includeLocked(const QStringList &paths);
+
+    // The cached objects (mobjectsvirtualfilesystemobjects.cpp).
     // False when local is no longer a file.
     bool addLocked(const MStorageObject &object, bool consolidated, const QString &local);
     // With force, content is compared whatever the modification time says. A knownHash is

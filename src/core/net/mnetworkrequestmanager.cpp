@@ -6,7 +6,6 @@
 #include "mnetworkreply_p.h"
 #include "msynchronousreplymanager.h"
 #include "munrepeatablebody.h"
-#include "muserauthmanager.h"
 #include "tolvoappimpl.h"
 
 #include <QDebug>
@@ -35,16 +34,6 @@ int defaultStallTimeout()
     return timeout;
 }
 
-bool isStalled(const QNetworkReply *reply)
-{
-    return reply->property(MStalledReplyProperty).toBool();
-}
-
-bool isSafeToRepeat(const MNetworkRequest &request)
-{
-    return request.method() == MNetworkRequest::Get || request.method() == MNetworkRequest::Head;
-}
-
 // Queued signals carry these types; the manager may exist before the application's init().
 void registerNetworkMetaTypes()
 {
@@ -61,12 +50,6 @@ void registerNetworkMetaTypes()
         return true;
     }();
     Q_UNUSED(registered)
-}
-
-MUserAuthManager *applicationAuthManager()
-{
-    TolvoApp *app = TolvoApp::instance();
-    return app ? app->authManager() : nullptr;
 }
 
 } // namespace
@@ -187,31 +170,6 @@ void MNetworkRequestManagerPrivate::ensureRepetitiveServices(TolvoApp::Connectiv
     const QList<MNetworkRequest> queue = std::exchange(reconnectionQueue, {});
     for (const MNetworkRequest &request : queue)
         registerReply(request.requestId(), q->_submitRequest(request, true));
-}
-
-bool MNetworkRequestManagerPrivate::queueForAuthorization(QNetworkReply *reply,
-                                                          const MNetworkRequest &request,
-                                                          const QByteArray &body)
-{
-    MUserAuthManager *authManager = applicationAuthManager();
-    if (!authManager || authManager->state() == MUserAuthManager::Idle)
-        return false;
-    // A streamed body cannot be sent twice; a request refused again with a new token is
-    // refused for another reason than an expired one.
-    if (request.hasUploadDevice() || request.hasMultiPart() ||
-        reauthorizedIds.contains(request.requestId()))
-        return false;
-    {
-        QMutexLocker locker(&mutex);
-        authenticationQueue.append({request, body, MNetworkReply(reply, true)});
-    }
-    if (authManager->refresh()) {
-        queuedReplies.insert(reply);
-        return true;
-    }
-    QMutexLocker locker(&mutex);
-    authenticationQueue.removeLast();
-    return false;
 }
 
 MNetworkRequestManager::MNetworkRequestManager(QObject *parent)
@@ -392,32 +350,6 @@ void MNetworkRequestManager::setStallTimeout(int milliseconds)
     d_func()->stallTimeout = qMax(0, milliseconds);
 }
 
-void MNetworkRequestManager::setRetryAuthenticatedRequests(bool retry)
-{
-    using M = MNetworkRequestManager;
-    d_func()->retryAuthenticatedRequests = retry;
-    MUserAuthManager *authManager = applicationAuthManager();
-    if (!retry) {
-        if (authManager)
-            disconnect(authManager, nullptr, this, nullptr);
-        failAuthenticatedRequests();
-        return;
-    }
-    if (!authManager)
-        return;
-    // A refresh that ends with a new check of the credentials reports a sign-in.
-    connect(authManager, &MUserAuthManager::authorizationRefreshed, this,
-            &M::retryAuthenticatedRequests, Qt::UniqueConnection);
-    connect(authManager, &MUserAuthManager::authorizationSuccess, this,
-            &M::retryAuthenticatedRequests, Qt::UniqueConnection);
-    connect(authManager, &MUserAuthManager::authorizationFailed, this,
-            &M::failAuthenticatedRequests, Qt::UniqueConnection);
-    connect(authManager, &MUserAuthManager::authenticationFailure, this,
-            &M::failAuthenticatedRequests, Qt::UniqueConnection);
-    connect(authManager, &MUserAuthManager::logoutPerformed, this, &M::failAuthenticatedRequests,
-            Qt::UniqueConnection);
-}
-
 QNetworkReply *MNetworkRequestManager::submitRequest(MNetworkRequest request, QString *requestId,
                                                      bool progress)
 {
@@ -495,191 +427,6 @@ QNetworkReply *MNetworkRequestManager::_submitRequest(MNetworkRequest request, b
     reply->setObjectName(reqId);
     d->attach(reply, progress);
     return reply;
-}
-
-void MNetworkRequestManager::handleSslErrors(const QList<QSslError> &errors)
-{
-    Q_D(MNetworkRequestManager);
-    auto *reply = qobject_cast<QNetworkReply *>(sender());
-    if (!reply)
-        return;
-    if (d->ignoreSslErrors) {
-        reply->ignoreSslErrors(errors);
-        return;
-    }
-    // Left in force: the reply fails once listeners have been told why.
-    emit sslErrorsForRequest(MNetworkRequest(reply->request()), errors);
-}
-
-void MNetworkRequestManager::handleReplyError(QNetworkReply::NetworkError code)
-{
-    Q_D(MNetworkRequestManager);
-    auto *reply = qobject_cast<QNetworkReply *>(sender());
-    if (!reply)
-        return;
-    if (isStalled(reply))
-        code = QNetworkReply::TimeoutError;
-    else if (code == QNetworkReply::OperationCanceledError)
-        return;
-    else if (code == QNetworkReply::ContentReSendError)
-        code = QNetworkReply::RemoteHostClosedError;
-    const MNetworkRequest request(reply->request());
-    if (code < QNetworkReply::ProxyConnectionRefusedError) {
-        // Only a request that changes nothing is sent again: the service may have acted on
-        // the lost one. A service that began to answer has the request.
-        if (d->resendAfterReconnection && isSafeToRepeat(request) &&
-            !reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid()) {
-            d->reconnectionQueue.append(request);
-            d->heldReplies.insert(reply);
-        }
-        d->askForConnectivityCheck();
-        return;
-    }
-    qCDebug(lcCoreNet) << "Error" << int(code) << "for request URL" << request.url()
-                       << reply->errorString();
-    if (code == QNetworkReply::AuthenticationRequiredError && d->retryAuthenticatedRequests) {
-        const QByteArray body = reply->readAll();
-        if (d->queueForAuthorization(reply, request, body))
-            return;
-        // Held back by handleDataArrived until the request's fate was known.
-        if (!body.isEmpty())
-            emit dataArrivedForRequest(request, body, MNetworkReply(reply, true));
-    }
-    emit errorForRequest(request, code);
-    emit errorForRequest(request, MNetworkReply(reply, false));
-}
-
-void MNetworkRequestManager::handleDataArrived()
-{
-    Q_D(MNetworkRequestManager);
-    auto *reply = qobject_cast<QNetworkReply *>(sender());
-    if (!reply)
-        return;
-    // Qt hands over a refused reply's body before it reports the refusal. Listeners must
-    // not see it when the request is sent again, so it waits for handleReplyError.
-    if (d->retryAuthenticatedRequests &&
-        reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt() == 401 &&
-        (reply->error() == QNetworkReply::NoError || d->queuedReplies.contains(reply)))
-        return;
-    const MNetworkRequest request(reply->request());
-    const QVariant target = reply->attribute(QNetworkRequest::RedirectionTargetAttribute);
-    if (target.isValid()) {
-        const QUrl to = request.url().resolved(target.toUrl());
-        if (to != request.url()) {
-            qCDebug(lcCoreNet) << "Redirect requested from" << request.url() << "to" << to;
-            return;
-        }
-    }
-    emit dataArrivedForRequest(request, reply->readAll(), MNetworkReply(reply, true));
-}
-
-void MNetworkRequestManager::handleFinished()
-{
-    Q_D(MNetworkRequestManager);
-    auto *reply = qobject_cast<QNetworkReply *>(sender());
-    if (!reply)
-        return;
-    const MNetworkRequest request(reply->request());
-    const bool queued = d->queuedReplies.remove(reply);
-    const bool held = d->heldReplies.remove(reply);
-    if (!queued)
-        d->reauthorizedIds.remove(request.requestId());
-    if (reply->error() == QNetworkReply::OperationCanceledError && !isStalled(reply)) {
-        emit requestCanceled(request);
-        return;
-    }
-    if (reply->error() == QNetworkReply::AuthenticationRequiredError)
-        qCDebug(lcCoreNet) << "MNetworkRequestManager::handleFinished: Authentication Required"
-                           << "Status code:"
-                           << reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    // Its answer comes with the request sent again, or with the refusal when no new token
-    // comes.
-    if (queued || held)
-        return;
-    emit replyFinishedForRequest(request, MNetworkReply(reply, false));
-}
-
-void MNetworkRequestManager::retryAuthenticatedRequests()
-{
-    // Lets the sign-in manager finish handling its reply first.
-    QTimer::singleShot(0, this, [this] {
-        Q_D(MNetworkRequestManager);
-        QList<MNetworkRequestManagerPrivate::RefusedRequest> queue;
-        {
-            QMutexLocker locker(&d->mutex);
-            queue = std::exchange(d->authenticationQueue, {});
-        }
-        MUserAuthManager *authManager = applicationAuthManager();
-        for (const MNetworkRequestManagerPrivate::RefusedRequest &refused : qAsConst(queue)) {
-            const MNetworkRequest request =
-                authManager ? authManager->authenticateRequest(refused.request) : refused.request;
-            d->reauthorizedIds.insert(request.requestId());
-            d->registerReply(request.requestId(), _submitRequest(request, true));
-        }
-    });
-}
-
-void MNetworkRequestManager::failAuthenticatedRequests()
-{
-    Q_D(MNetworkRequestManager);
-    QList<MNetworkRequestManagerPrivate::RefusedRequest> queue;
-    {
-        QMutexLocker locker(&d->mutex);
-        queue = std::exchange(d->authenticationQueue, {});
-    }
-    // The signals a refused request gets when it is not retried, in the same order.
-    for (const MNetworkRequestManagerPrivate::RefusedRequest &refused : qAsConst(queue)) {
-        if (!refused.body.isEmpty())
-            emit dataArrivedForRequest(refused.request, refused.body, refused.reply);
-        emit errorForRequest(refused.request, QNetworkReply::AuthenticationRequiredError);
-        emit errorForRequest(refused.request, refused.reply);
-        emit replyFinishedForRequest(refused.request, refused.reply);
-    }
-}
-
-void MNetworkRequestManager::handleDownloadProgress(qint64 received, qint64 total)
-{
-    auto *reply = qobject_cast<QNetworkReply *>(sender());
-    if (!reply || reply->error() != QNetworkReply::NoError)
-        return;
-    emit downloadProgress(MNetworkRequest(reply->request()), MNetworkReply(reply, true), received,
-                          total);
-}
-
-void MNetworkRequestManager::handleUploadProgress(qint64 sent, qint64 total)
-{
-    auto *reply = qobject_cast<QNetworkReply *>(sender());
-    if (!reply || total == 0)
-        return;
-    emit uploadProgress(MNetworkRequest(reply->request()), sent, total);
-}
-
-void MNetworkRequestManager::removeReply()
-{
-    Q_D(MNetworkRequestManager);
-    auto *reply = qobject_cast<QNetworkReply *>(sender());
-    if (!reply)
-        return;
-    reply->deleteLater();
-    bool known = false;
-    bool reportCancel = false;
-    {
-        QMutexLocker locker(&d->mutex);
-        const auto it = d->activeReplies.find(reply->objectName());
-        known = it != d->activeReplies.end();
-        if (known && it.value() == reply)
-            d->activeReplies.erase(it);
-        if (d->activeReplies.isEmpty() &&
-            ((reply->error() == QNetworkReply::OperationCanceledError && !isStalled(reply)) ||
-             d->cancelingAll)) {
-            d->cancelingAll = false;
-            reportCancel = true;
-        }
-    }
-    Q_ASSERT_X(known, "MNetworkRequestManager::removeReply",
-               "activeReplies.remove(sender->objectName())");
-    if (reportCancel)
-        emit allRequestsCanceled();
 }
 
 void MNetworkRequestManager::ensureRepetitiveServices(TolvoApp::ConnectivityStatus previous,

@@ -1,0 +1,170 @@
+// The replies: their errors, data, progress and end, reported as signals per request.
+#include "mnetworkrequestmanager.h"
+#include "mnetworkrequestmanager_p.h"
+
+#include "corelogging.h"
+#include "mnetworkreply_p.h"
+
+#include <QDebug>
+#include <QMutexLocker>
+
+namespace {
+
+bool isStalled(const QNetworkReply *reply)
+{
+    return reply->property(MStalledReplyProperty).toBool();
+}
+
+bool isSafeToRepeat(const MNetworkRequest &request)
+{
+    return request.method() == MNetworkRequest::Get || request.method() == MNetworkRequest::Head;
+}
+
+} // namespace
+
+void MNetworkRequestManager::handleSslErrors(const QList<QSslError> &errors)
+{
+    Q_D(MNetworkRequestManager);
+    auto *reply = qobject_cast<QNetworkReply *>(sender());
+    if (!reply)
+        return;
+    if (d->ignoreSslErrors) {
+        reply->ignoreSslErrors(errors);
+        return;
+    }
+    // Left in force: the reply fails once listeners have been told why.
+    emit sslErrorsForRequest(MNetworkRequest(reply->request()), errors);
+}
+
+void MNetworkRequestManager::handleReplyError(QNetworkReply::NetworkError code)
+{
+    Q_D(MNetworkRequestManager);
+    auto *reply = qobject_cast<QNetworkReply *>(sender());
+    if (!reply)
+        return;
+    if (isStalled(reply))
+        code = QNetworkReply::TimeoutError;
+    else if (code == QNetworkReply::OperationCanceledError)
+        return;
+    else if (code == QNetworkReply::ContentReSendError)
+        code = QNetworkReply::RemoteHostClosedError;
+    const MNetworkRequest request(reply->request());
+    if (code < QNetworkReply::ProxyConnectionRefusedError) {
+        // Only a request that changes nothing is sent again: the service may have acted on
+        // the lost one. A service that began to answer has the request.
+        if (d->resendAfterReconnection && isSafeToRepeat(request) &&
+            !reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid()) {
+            d->reconnectionQueue.append(request);
+            d->heldReplies.insert(reply);
+        }
+        d->askForConnectivityCheck();
+        return;
+    }
+    qCDebug(lcCoreNet) << "Error" << int(code) << "for request URL" << request.url()
+                       << reply->errorString();
+    if (code == QNetworkReply::AuthenticationRequiredError && d->retryAuthenticatedRequests) {
+        const QByteArray body = reply->readAll();
+        if (d->queueForAuthorization(reply, request, body))
+            return;
+        // Held back by handleDataArrived until the request's fate was known.
+        if (!body.isEmpty())
+            emit dataArrivedForRequest(request, body, MNetworkReply(reply, true));
+    }
+    emit errorForRequest(request, code);
+    emit errorForRequest(request, MNetworkReply(reply, false));
+}
+
+void MNetworkRequestManager::handleDataArrived()
+{
+    Q_D(MNetworkRequestManager);
+    auto *reply = qobject_cast<QNetworkReply *>(sender());
+    if (!reply)
+        return;
+    // Qt hands over a refused reply's body before it reports the refusal. Listeners must
+    // not see it when the request is sent again, so it waits for handleReplyError.
+    if (d->retryAuthenticatedRequests &&
+        reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt() == 401 &&
+        (reply->error() == QNetworkReply::NoError || d->queuedReplies.contains(reply)))
+        return;
+    const MNetworkRequest request(reply->request());
+    const QVariant target = reply->attribute(QNetworkRequest::RedirectionTargetAttribute);
+    if (target.isValid()) {
+        const QUrl to = request.url().resolved(target.toUrl());
+        if (to != request.url()) {
+            qCDebug(lcCoreNet) << "Redirect requested from" << request.url() << "to" << to;
+            return;
+        }
+    }
+    emit dataArrivedForRequest(request, reply->readAll(), MNetworkReply(reply, true));
+}
+
+void MNetworkRequestManager::handleFinished()
+{
+    Q_D(MNetworkRequestManager);
+    auto *reply = qobject_cast<QNetworkReply *>(sender());
+    if (!reply)
+        return;
+    const MNetworkRequest request(reply->request());
+    const bool queued = d->queuedReplies.remove(reply);
+    const bool held = d->heldReplies.remove(reply);
+    if (!queued)
+        d->reauthorizedIds.remove(request.requestId());
+    if (reply->error() == QNetworkReply::OperationCanceledError && !isStalled(reply)) {
+        emit requestCanceled(request);
+        return;
+    }
+    if (reply->error() == QNetworkReply::AuthenticationRequiredError)
+        qCDebug(lcCoreNet) << "MNetworkRequestManager::handleFinished: Authentication Required"
+                           << "Status code:"
+                           << reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    // Its answer comes with the request sent again, or with the refusal when no new token
+    // comes.
+    if (queued || held)
+        return;
+    emit replyFinishedForRequest(request, MNetworkReply(reply, false));
+}
+
+void MNetworkRequestManager::handleDownloadProgress(qint64 received, qint64 total)
+{
+    auto *reply = qobject_cast<QNetworkReply *>(sender());
+    if (!reply || reply->error() != QNetworkReply::NoError)
+        return;
+    emit downloadProgress(MNetworkRequest(reply->request()), MNetworkReply(reply, true), received,
+                          total);
+}
+
+void MNetworkRequestManager::handleUploadProgress(qint64 sent, qint64 total)
+{
+    auto *reply = qobject_cast<QNetworkReply *>(sender());
+    if (!reply || total == 0)
+        return;
+    emit uploadProgress(MNetworkRequest(reply->request()), sent, total);
+}
+
+void MNetworkRequestManager::removeReply()
+{
+    Q_D(MNetworkRequestManager);
+    auto *reply = qobject_cast<QNetworkReply *>(sender());
+    if (!reply)
+        return;
+    reply->deleteLater();
+    bool known = false;
+    bool reportCancel = false;
+    {
+        QMutexLocker locker(&d->mutex);
+        const auto it = d->activeReplies.find(reply->objectName());
+        known = it != d->activeReplies.end();
+        if (known && it.value() == reply)
+            d->activeReplies.erase(it);
+        if (d->activeReplies.isEmpty() &&
+            ((reply->error() == QNetworkReply::OperationCanceledError && !isStalled(reply)) ||
+             d->cancelingAll)) {
+            d->cancelingAll = false;
+            reportCancel = true;
+        }
+    }
+    Q_ASSERT_X(known, "MNetworkRequestManager::removeReply",
+               "activeReplies.remove(sender->objectName())");
+    if (reportCancel)
+        emit allRequestsCanceled();
+}
