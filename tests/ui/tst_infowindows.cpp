@@ -33,6 +33,7 @@
 #include <QListView>
 #include <QScreen>
 #include <QScrollArea>
+#include <QStyleOptionToolButton>
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <QtTest>
@@ -117,8 +118,10 @@ private:
 
 void TestInfoWindows::initTestCase()
 {
-    QVERIFY(installApplications({{"viewer", "Viewer & Co", "text/plain;application/pdf;"}},
-                                "text/plain=viewer.desktop\napplication/pdf=viewer.desktop\n"));
+    QVERIFY(installApplications(
+        {{"viewer", "Viewer & Co", "text/plain;application/pdf;"},
+         {"pictures", "Picture Viewer With A Name Far Too Long For Any Button", "image/png;"}},
+        "text/plain=viewer.desktop\napplication/pdf=viewer.desktop\nimage/png=pictures.desktop\n"));
     QVERIFY(m_server.start());
     QVERIFY(addDemoTree(m_server, Email));
     QVERIFY(!m_server.seedFile(Email, QStringLiteral("/Documents/") + HostileName, "x").isEmpty());
@@ -290,6 +293,18 @@ void TestInfoWindows::quickLookDrawsTheFilesOfTheSelection()
     QVERIFY(
         labelText(quickLook(), "dateModifiedText").startsWith(QStringLiteral("Last modified ")));
     QVERIFY(quickLook()->previewView()->content().width() >= 800);
+    // A long application name is cut in its middle; the menu's arrow has room beside the text.
+    const QToolButton *openWith = quickLook()->openWithButton();
+    QVERIFY(openWith->text().startsWith(QStringLiteral("Open with Picture")));
+    QVERIFY(openWith->text().contains(QChar(0x2026)));
+    QVERIFY(openWith->text().endsWith(QStringLiteral("Button")));
+    QStyleOptionToolButton option;
+    option.initFrom(openWith);
+    option.features = QStyleOptionToolButton::HasMenu;
+    const int arrow = openWith->style()->pixelMetric(QStyle::PM_MenuButtonIndicator, &option);
+    QVERIFY(openWith->width() >=
+            openWith->fontMetrics().horizontalAdvance(openWith->text()) + arrow);
+    QVERIFY(openWith->width() < quickLook()->width() / 2);
 
     // The arrows move the browser's selection, and the window follows it.
     const QStringList names = icons()->shownNames();

@@ -28,12 +28,15 @@
 #include <QLabel>
 #include <QMenu>
 #include <QStyle>
+#include <QStyleOptionToolButton>
 #include <QToolButton>
 #include <QVBoxLayout>
 
 namespace {
 
 constexpr uint PreviewSize = 512;
+// The application's name on the Open With button, at most; the title must stay readable.
+constexpr int MaxOpenWithNameWidth = 180;
 
 QLabel *plainLabel(const QString &name, QWidget *parent)
 {
@@ -328,10 +331,21 @@ void MCQuickLookController::updateOpenWith(const MCNodePtr &node)
     const QString appName = application.desktopFilePath == defaultPath
                                 ? application.displayName
                                 : QFileInfo(defaultPath).completeBaseName();
+    // A long name is cut in its middle, and the menu's arrow gets room of its own beside the
+    // text instead of being drawn over its end.
+    const QString shown =
+        m_buttonOpenWith->fontMetrics().elidedText(appName, Qt::ElideMiddle, MaxOpenWithNameWidth);
     m_buttonOpenWith->setText(
-        tr("Open with %1").arg(appName).replace(QLatin1Char('&'), QStringLiteral("&&")));
+        tr("Open with %1").arg(shown).replace(QLatin1Char('&'), QStringLiteral("&&")));
     m_buttonOpenWith->setProperty("identifier", defaultPath);
     m_buttonOpenWith->adjustSize();
+    QStyleOptionToolButton option;
+    option.initFrom(m_buttonOpenWith);
+    option.features = QStyleOptionToolButton::HasMenu;
+    m_buttonOpenWith->resize(m_buttonOpenWith->width() +
+                                 m_buttonOpenWith->style()->pixelMetric(
+                                     QStyle::PM_MenuButtonIndicator, &option, m_buttonOpenWith),
+                             m_buttonOpenWith->height());
     m_titleBar->moveView(m_buttonOpenWith, m_buttonShare->x() - 4 - m_buttonOpenWith->width());
     m_buttonOpenWith->setVisible(!isFullScreen());
 }
