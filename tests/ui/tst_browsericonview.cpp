@@ -42,6 +42,7 @@ private slots:
     void foldersOpenAndTheHistoryWalks();
     void picturesGetThumbnails();
     void changesFromAnotherDeviceAppear();
+    void selectionAwaitsItemsStillToCome();
     void changesWithoutListingStillComplete();
     void pagesSwitchWithTheHistory();
     void folderFetchedAgainOnlyWhenTheServiceIsBack();
@@ -290,6 +291,35 @@ void TestBrowserIconView::changesFromAnotherDeviceAppear()
     QTRY_VERIFY_WITH_TIMEOUT(!icons()->shownNames().contains(QStringLiteral("Aardvark.txt")),
                              30000);
     QCOMPARE(MCManager::sharedManager()->totalCount(), qint64(icons()->shownNames().size()));
+}
+
+// Items asked to be selected before the view shows them (a file that has just arrived, as
+// "Show" on a chat file asks) are selected when they come, unless the user chose otherwise.
+void TestBrowserIconView::selectionAwaitsItemsStillToCome()
+{
+    const QString email = QString::fromLatin1(DemoEmail);
+    const QString folder = QStringLiteral("/Photos/Trip/");
+    const auto selectedNames = [this] {
+        QStringList names;
+        for (const MCNodePtr &node : icons()->getSelectedItems())
+            names.append(node->fileName());
+        names.sort();
+        return names;
+    };
+    icons()->selectPaths({folder + "Zebra.png", folder + "Arrived.txt"});
+    QCOMPARE(selectedNames(), QStringList{"Zebra.png"});
+    QVERIFY(!m_server.seedFile(email, folder + "Arrived.txt", "new").isEmpty());
+    QTRY_COMPARE_WITH_TIMEOUT(selectedNames(), (QStringList{"Arrived.txt", "Zebra.png"}), 30000);
+
+    // The user picks another item before the awaited one comes: the pick stays.
+    icons()->selectPaths({folder + "Late.txt"});
+    QVERIFY(selectedNames().isEmpty());
+    QTest::mouseClick(icons()->collectionView()->viewport(), Qt::LeftButton, {},
+                      centreOf(QStringLiteral("Zebra.png")));
+    QCOMPARE(selectedNames(), QStringList{"Zebra.png"});
+    QVERIFY(!m_server.seedFile(email, folder + "Late.txt", "late").isEmpty());
+    QTRY_VERIFY_WITH_TIMEOUT(icons()->shownNames().contains(QStringLiteral("Late.txt")), 30000);
+    QCOMPARE(selectedNames(), QStringList{"Zebra.png"});
 }
 
 void TestBrowserIconView::largeMoveInSlicesKeepsTheRightRows()

@@ -233,29 +233,34 @@ void TestPeopleChatPlus::twoContactsAddedToOneToOneChatMakeAGroup()
 
 void TestPeopleChatPlus::showOnReceivedFileSelectsItInTheBrowser()
 {
-    QVERIFY(showChat());
-    QVERIFY(!m_server.seedFile(BeaEmail, QStringLiteral("/plan.txt"), "the plan").isEmpty());
-    QVERIFY(
-        !m_server.sendCollaborationAs(BeaEmail, m_bea.conversation(), QStringLiteral("/plan.txt"))
-             .isEmpty());
-    QTRY_VERIFY_WITH_TIMEOUT(rowWithText(QStringLiteral("plan.txt")) >= 0, 20000);
-    const int row = rowWithText(QStringLiteral("plan.txt"));
-    table()->verticalScrollBar()->setValue(table()->rowTop(row));
-    auto *file = qobject_cast<MCChatFileRowView *>(table()->rowView(row));
-    QVERIFY(file);
-    QTest::mouseClick(file->acceptButton(), Qt::LeftButton);
-    QTRY_VERIFY_WITH_TIMEOUT(file->showButton()->isVisible(), 20000);
-    QTest::mouseClick(file->showButton(), Qt::LeftButton);
+    // The second file goes to a folder the browser has listed already: its listing may not
+    // have the file yet when Show asks for it.
+    for (const QString &name : {QStringLiteral("plan.txt"), QStringLiteral("notes.txt")}) {
+        QVERIFY(showChat());
+        QVERIFY(!m_server.seedFile(BeaEmail, "/" + name, "the plan").isEmpty());
+        QVERIFY(
+            !m_server.sendCollaborationAs(BeaEmail, m_bea.conversation(), "/" + name).isEmpty());
+        QTRY_VERIFY_WITH_TIMEOUT(rowWithText(name) >= 0, 20000);
+        const int row = rowWithText(name);
+        table()->verticalScrollBar()->setValue(table()->rowTop(row));
+        auto *file = qobject_cast<MCChatFileRowView *>(table()->rowView(row));
+        QVERIFY(file);
+        QTest::mouseClick(file->acceptButton(), Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(file->showButton()->isVisible(), 20000);
+        QTest::mouseClick(file->showButton(), Qt::LeftButton);
 
-    // The browser shows the folder the file was accepted into, with the file selected.
-    MCManager *hub = MCManager::sharedManager();
-    QTRY_COMPARE(hub->notBrowsablePath(), QString(""));
-    QTRY_VERIFY_WITH_TIMEOUT(hub->selectedController() &&
-                                 hub->selectedController()->getSelectedItems().size() == 1,
-                             20000);
-    const MCNodeList selected = hub->selectedController()->getSelectedItems();
-    QCOMPARE(selected.first()->filePath(), QStringLiteral("/Files From Bea Lee/plan.txt"));
-    QVERIFY(hub->selectedController()->isVisible());
+        // The browser shows the folder the file was accepted into, with the file selected.
+        MCManager *hub = MCManager::sharedManager();
+        QTRY_COMPARE(hub->notBrowsablePath(), QString(""));
+        const auto selectedPath = [hub] {
+            const MCNodeList selected = hub->selectedController()
+                                            ? hub->selectedController()->getSelectedItems()
+                                            : MCNodeList();
+            return selected.size() == 1 ? selected.first()->filePath() : QString();
+        };
+        QTRY_COMPARE_WITH_TIMEOUT(selectedPath(), "/Files From Bea Lee/" + name, 20000);
+        QVERIFY(hub->selectedController()->isVisible());
+    }
 }
 
 void TestPeopleChatPlus::dayRowStaysAtTheTopWhileScrolling()

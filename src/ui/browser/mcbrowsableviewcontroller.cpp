@@ -76,6 +76,11 @@ MCBrowsableViewController::MCBrowsableViewController(MOObjectsManager *objectsMa
         if (m_loadingPath.isEmpty())
             applyHeldBack();
     });
+    // A selection made meanwhile, by the user or otherwise, replaces the one awaited.
+    connect(this, &MCBrowsableViewController::selectedCountChanged, this, [this] {
+        if (!m_selectingPaths)
+            m_pendingSelection.clear();
+    });
     if (!objectsManager)
         return;
     // Listings come through the helper; everything else that edits the tree comes from here.
@@ -133,6 +138,7 @@ void MCBrowsableViewController::setCurrentNode(const MCNodePtr &node)
             current->setHideHiddenFiles(node->hideHiddenFiles());
         return;
     }
+    m_pendingSelection.clear();
     // The folder left keeps its children alive here until freed a slice at a time.
     const auto left = QSharedPointer<MCNodeList>::create(
         current && current->children().size() > NodesFreedPerTurn ? current->children()
@@ -243,6 +249,7 @@ void MCBrowsableViewController::listingArrived(const MOPostedNotification &notif
     if (root && !root->childrenDirty())
         setLoadState(LoadState::Loaded);
     announceChildrenCount();
+    selectPendingPaths();
 }
 
 void MCBrowsableViewController::loadLargeListing(const MCNodePtr &folder,
@@ -414,6 +421,7 @@ void MCBrowsableViewController::applyHeldBack()
         }))
         childrenEdited();
     announceChildrenCount();
+    selectPendingPaths();
     m_updatesDelay->start();
 }
 

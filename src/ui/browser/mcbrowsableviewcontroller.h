@@ -6,6 +6,7 @@
 #include "mcrowselection.h"
 
 #include <QAtomicInteger>
+#include <QDeadlineTimer>
 #include <QItemSelection>
 #include <QModelIndex>
 #include <QPointer>
@@ -139,7 +140,9 @@ public:
     // A rename or new folder the service refused: the renamed node is usable again under its
     // old name; a placeholder being created goes away.
     void abortRenamingNodeAtPath(const QString &path);
-    // Selects exactly the items at paths that the view shows.
+    // Selects exactly the items at paths that the view shows. Paths the folder does not show
+    // yet (a file that has just arrived) are selected with the others when an update brings
+    // them, unless the selection changes or the folder is left first.
     void selectPaths(const QStringList &paths);
     // Selects the placeholders at paths, making them selectable again.
     void selectPlaceholdersAtPaths(const QStringList &paths);
@@ -219,6 +222,8 @@ private:
     // The view's tree becomes a childless copy of the folder given last.
     void showBareFolder();
     void setLoadState(LoadState state);
+    // Selects the paths still waiting to be selected once the view shows every one of them.
+    void selectPendingPaths();
 
     MCNodeTreeUpdater m_updater;
     // The folder last given to setCurrentNode() (the hub's node, without children), which an
@@ -239,6 +244,10 @@ private:
     LoadState m_loadState = LoadState::Loaded;
     QLabel *m_loadStateLabel;
     QTimer *m_loadingDelay;
+    // What selectPaths() was asked for while some of it was not shown yet, and until when.
+    QStringList m_pendingSelection;
+    QDeadlineTimer m_pendingSelectionDeadline;
+    bool m_selectingPaths = false;
 };
 
 #endif // MCBROWSABLEVIEWCONTROLLER_H

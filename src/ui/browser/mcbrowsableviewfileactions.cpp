@@ -16,7 +16,13 @@
 #include <QDir>
 #include <QTimer>
 
+#include <algorithm>
+
 namespace {
+
+// How long paths asked to be selected are awaited: a live update brings a new file in well
+// under a second.
+constexpr qint64 PendingSelectionLifetimeMs = 30000;
 
 // A folder the service does not have yet, whose name is being chosen.
 bool isFolderBeingNamed(const MCNodePtr &node)
@@ -100,7 +106,32 @@ void MCBrowsableViewController::selectPaths(const QStringList &paths)
         if (const MCNodePtr node = m_updater.nodeAtPath(path))
             nodes.append(node);
     }
+    m_selectingPaths = true;
     selectNodes(nodes);
+    m_selectingPaths = false;
+    if (nodes.size() == paths.size()) {
+        m_pendingSelection.clear();
+        return;
+    }
+    // The listing may have been answered before the last change reached it: live updates
+    // bring the rest soon, or never.
+    m_pendingSelection = paths;
+    m_pendingSelectionDeadline.setRemainingTime(PendingSelectionLifetimeMs);
+}
+
+void MCBrowsableViewController::selectPendingPaths()
+{
+    if (m_pendingSelection.isEmpty())
+        return;
+    if (m_pendingSelectionDeadline.hasExpired()) {
+        m_pendingSelection.clear();
+        return;
+    }
+    const bool shown =
+        std::all_of(m_pendingSelection.cbegin(), m_pendingSelection.cend(),
+                    [this](const QString &path) { return !m_updater.nodeAtPath(path).isNull(); });
+    if (shown)
+        selectPaths(m_pendingSelection);
 }
 
 void MCBrowsableViewController::selectPlaceholdersAtPaths(const QStringList &paths)
