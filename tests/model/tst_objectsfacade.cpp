@@ -90,6 +90,7 @@ private slots:
     void existingFileIsReportedWithItsRequest();
     void manyTransfersAreScheduledInOrder();
     void thumbnailsReachThePreviewDelegate();
+    void cleanupTestCase();
 
 private:
     MOObjectsManager *objects() { return MOObjectsManager::sharedInstance(); }
@@ -558,6 +559,14 @@ void TestObjectsFacade::thumbnailsReachThePreviewDelegate()
     QTest::ignoreMessage(QtWarningMsg, "MOPreviewManager: no thumbnails of size 100");
     previews->submitPreviewRequestForPath(QStringLiteral("/Pics/p.png"), 100);
     previews->setDelegate(nullptr);
+}
+
+void TestObjectsFacade::cleanupTestCase()
+{
+    // The transfer engine's thread is stopped before the service and the core go with the
+    // process: otherwise it may still retry a download while they are being destroyed.
+    MOApplication::sharedInstance()->shutdown();
+    QTRY_COMPARE_WITH_TIMEOUT(application.shutdownCount, 1, 20000);
 }
 
 int main(int argc, char *argv[])
