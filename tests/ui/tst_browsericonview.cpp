@@ -320,6 +320,18 @@ void TestBrowserIconView::selectionAwaitsItemsStillToCome()
     QVERIFY(!m_server.seedFile(email, folder + "Late.txt", "late").isEmpty());
     QTRY_VERIFY_WITH_TIMEOUT(icons()->shownNames().contains(QStringLiteral("Late.txt")), 30000);
     QCOMPARE(selectedNames(), QStringList{"Zebra.png"});
+
+    // The folder listed again, for whatever caller: the rows are replaced, the pick stays.
+    MOObjectsManager *objects = MOObjectsManager::sharedInstance();
+    int listings = 0;
+    QObject observer;
+    objects->notificationCenter()->addObserver(
+        &observer, MOObjectsListDidFetchNotification, nullptr,
+        [&listings](const MOPostedNotification &) { ++listings; });
+    objects->listObjectsAtPath(QStringLiteral("/Photos/Trip"), true, QVariant());
+    QTRY_COMPARE_WITH_TIMEOUT(listings, 1, 30000);
+    QCoreApplication::processEvents();
+    QCOMPARE(selectedNames(), QStringList{"Zebra.png"});
 }
 
 void TestBrowserIconView::largeMoveInSlicesKeepsTheRightRows()

@@ -243,8 +243,20 @@ void MCBrowsableViewController::listingArrived(const MOPostedNotification &notif
     // A newer listing of the folder being loaded replaces the load.
     if (folder && isLoadingListing(folder->filePath()))
         endLoad();
-    if (m_updater.setListing(reader.basePath(), objects))
+    // The listing replaces the folder's rows; what was selected and is still listed stays
+    // selected (a folder listed again for another caller, say, must not lose the user's pick).
+    MCNodeList selected = folder ? getSelectedItems() : MCNodeList();
+    if (m_updater.setListing(reader.basePath(), objects)) {
         childrenEdited();
+        if (!selected.isEmpty()) {
+            for (MCNodePtr &node : selected)
+                node = m_updater.nodeAtPath(node->filePath());
+            selected.removeAll(MCNodePtr());
+            m_selectingPaths = true;
+            selectNodes(selected);
+            m_selectingPaths = false;
+        }
+    }
     const MCNodePtr root = m_updater.rootNode();
     if (root && !root->childrenDirty())
         setLoadState(LoadState::Loaded);
