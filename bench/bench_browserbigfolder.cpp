@@ -217,7 +217,7 @@ int main(int argc, char **argv)
         if (ms < 0)
             return 3;
         rows.append({QStringLiteral("open %1 files, first listing").arg(count), ms,
-                     stalls.takeLongestMs()});
+                     stalls.takeLongestMs(), QString()});
     }
     // Each view opens the large folder afresh: switched to at an empty folder, then the large
     // folder opened, then left for the empty one again.
@@ -235,7 +235,7 @@ int main(int argc, char **argv)
             return 3;
         }
         rows.append({QStringLiteral("open %1 files, %2 view").arg(count).arg(viewNames.at(index)),
-                     ms, stalls.takeLongestMs()});
+                     ms, stalls.takeLongestMs(), QString()});
         viewPeaks.append(memoryMiB().first);
         waitInEventLoop([] { return false; }, 200);
         stalls.takeLongestMs();
@@ -245,7 +245,7 @@ int main(int argc, char **argv)
         waitInEventLoop([] { return false; }, 200);
         rows.append(
             {QStringLiteral("leave it for an empty folder, %1 view").arg(viewNames.at(index)),
-             leftMs, stalls.takeLongestMs()});
+             leftMs, stalls.takeLongestMs(), QString()});
     }
     const auto printViewPeaks = [&] {
         for (int index = 0; index < views.size(); ++index)

@@ -38,7 +38,7 @@ public:
     QString notBrowsablePath() const override { return QString(); }
     bool isApplicationActive() const override { return true; }
     void sendMessage(const MOMessage &, MCSocialEntity *) override {}
-    void listMessagesBefore(MCSocialEntity *, const QDateTime &, int) override {}
+    void listMessagesBefore(MCSocialEntity *, const QDateTime &, qint64, int) override {}
     void sendTransferInvitation(const QString &, const QDateTime &, MCSocialEntity *,
                                 const QString &) override
     {}

@@ -138,16 +138,18 @@ void ConversationsApi::answerMessages(const UserAccount &user, const httplib::Re
         return;
     }
     const std::optional<qint64> before = RequestValues::queryCount(request, "before", 0);
+    const std::optional<qint64> beforeId = RequestValues::queryCount(request, "before_id", 0);
     const std::optional<qint64> limit =
         RequestValues::queryCount(request, "limit", defaultPageSize);
-    if (!before || !limit || *limit > maximumPageSize) {
+    if (!before || !beforeId || !limit || *limit > maximumPageSize) {
         JsonReply::sendErrors(
             response, 400,
-            {QStringLiteral("\"before\" must be whole seconds and \"limit\" at most %1")
+            {QStringLiteral("\"before\" must be whole seconds, \"before_id\" a message id and "
+                            "\"limit\" at most %1")
                  .arg(maximumPageSize)});
         return;
     }
-    const std::vector<ChatMessage> page = conversations.messages(*id, *before, *limit);
+    const std::vector<ChatMessage> page = conversations.messages(*id, *before, *limit, *beforeId);
     QJsonArray messages;
     for (const ChatMessage &message : page)
         messages.append(replies.message(message));

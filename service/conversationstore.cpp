@@ -203,12 +203,18 @@ std::vector<ChatMessage> ConversationStore::post(qint64 conversationId, qint64 s
 }
 
 std::vector<ChatMessage> ConversationStore::messages(qint64 conversationId, qint64 before,
-                                                     qint64 limit) const
+                                                     qint64 limit, qint64 beforeId) const
 {
     std::lock_guard<std::mutex> lock(mutex);
     std::vector<ChatMessage> page;
+    // Ids follow the order of storing; seconds do not tell apart the messages of a burst.
+    const auto older = [before, beforeId](const ChatMessage &message) {
+        if (beforeId > 0)
+            return message.id < beforeId;
+        return before == 0 || message.createdAt < before;
+    };
     for (auto it = chat.rbegin(); it != chat.rend() && qint64(page.size()) < limit; ++it) {
-        if (it->conversationId == conversationId && (before == 0 || it->createdAt < before))
+        if (it->conversationId == conversationId && older(*it))
             page.push_back(*it);
     }
     return page;

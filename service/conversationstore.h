@@ -39,8 +39,10 @@ public:
     // Several messages in that order, all created in the same second, written once.
     std::vector<ChatMessage> post(qint64 conversationId, qint64 senderId, const QStringList &bodies,
                                   const QString &sentAt);
-    // Newest first: at most limit created before before (0: any time).
-    std::vector<ChatMessage> messages(qint64 conversationId, qint64 before, qint64 limit) const;
+    // Newest first: at most limit created before before (0: any time), or, when beforeId is
+    // given, stored before that message whatever their times.
+    std::vector<ChatMessage> messages(qint64 conversationId, qint64 before, qint64 limit,
+                                      qint64 beforeId = 0) const;
     // Newest first: those created at since or later with an id above afterId.
     std::vector<ChatMessage> messagesSince(qint64 conversationId, qint64 since,
                                            qint64 afterId) const;

@@ -2,7 +2,9 @@
 
 bool Fault::matches(const std::string &requestMethod, const std::string &requestPath) const
 {
-    return requestPath == path && (method.empty() || method == requestMethod);
+    const bool pathMatches =
+        pathPrefix ? requestPath.compare(0, path.size(), path) == 0 : requestPath == path;
+    return pathMatches && (method.empty() || method == requestMethod);
 }
 
 std::optional<Fault> Fault::fromJson(const QJsonObject &json, QString *error)
@@ -13,6 +15,7 @@ std::optional<Fault> Fault::fromJson(const QJsonObject &json, QString *error)
         *error = QStringLiteral("\"path\" must start with \"/\"");
         return std::nullopt;
     }
+    fault.pathPrefix = json.value(QLatin1String("pathPrefix")).toBool(false);
     fault.method = json.value(QLatin1String("method")).toString().toUpper().toStdString();
 
     const QString action = json.value(QLatin1String("action")).toString();

@@ -20,8 +20,9 @@ struct Fault
         Drop,   // close the connection without an answer
     };
 
-    std::string path;   // decoded request path, matched exactly
-    std::string method; // empty: any method
+    std::string path;        // decoded request path, matched exactly
+    bool pathPrefix = false; // path matches every request path that starts with it
+    std::string method;      // empty: any method
     Action action = Action::Status;
     int count = 1; // -1: forever
     int status = 500;

@@ -77,40 +77,40 @@ void SocialControl::addRoutes(Router &router, const std::string &prefix)
 {
     // {"email", "conversation_id" or "recipient", "content", "sent_at" (default: now),
     //  "count" (default 1: that many messages, "<content> <n>" from 1, all in one second)}
-    router.add(
-        "POST", prefix + "/messages",
-        asUser(accounts, [this](const UserAccount &sender, const QJsonObject &json,
-                                httplib::Response &response) {
-            const QString sentAt =
-                json.value(QLatin1String("sent_at"))
-                    .toString(QDateTime::currentDateTimeUtc().toString(Qt::ISODate));
-            const QString content = json.value(QLatin1String("content")).toString();
-            const std::optional<qint64> count =
-                json.contains(QLatin1String("count"))
-                    ? RequestValues::count(json.value(QLatin1String("count")))
-                    : std::optional<qint64>();
-            if (json.contains(QLatin1String("count")) && (!count || *count < 1 || *count > 5000))
-                return sendError(response, {400, QStringLiteral("\"count\" must be an integer "
-                                                                "from 1 to 5000")});
-            QStringList contents;
-            for (qint64 n = 1; count && n <= *count; ++n)
-                contents.append(QStringLiteral("%1 %2").arg(content).arg(n));
-            if (!count)
-                contents.append(content);
-            qint64 id = 0;
-            std::vector<ChatMessage> made;
-            StoreError error = conversationOf(conversations, sender, json, &id);
-            if (!error)
-                error = conversations.post(sender, id, contents, sentAt, &made);
-            if (error)
-                return sendError(response, error);
-            QJsonArray listed;
-            for (const ChatMessage &message : made)
-                listed.append(replies.message(message));
-            JsonReply::send(response, 200,
-                            {{QStringLiteral("message"), replies.message(made.back())},
-                             {QStringLiteral("messages"), listed}});
-        }));
+    router.add("POST", prefix + "/messages",
+               asUser(accounts, [this](const UserAccount &sender, const QJsonObject &json,
+                                       httplib::Response &response) {
+                   const QString sentAt =
+                       json.value(QLatin1String("sent_at"))
+                           .toString(QDateTime::currentDateTimeUtc().toString(Qt::ISODate));
+                   const QString content = json.value(QLatin1String("content")).toString();
+                   QStringList contents;
+                   if (json.contains(QLatin1String("count"))) {
+                       const std::optional<qint64> count =
+                           RequestValues::count(json.value(QLatin1String("count")));
+                       if (!count || *count < 1 || *count > 5000)
+                           return sendError(response,
+                                            {400, QStringLiteral("\"count\" must be an integer "
+                                                                 "from 1 to 5000")});
+                       for (qint64 n = 1; n <= *count; ++n)
+                           contents.append(QStringLiteral("%1 %2").arg(content).arg(n));
+                   } else {
+                       contents.append(content);
+                   }
+                   qint64 id = 0;
+                   std::vector<ChatMessage> made;
+                   StoreError error = conversationOf(conversations, sender, json, &id);
+                   if (!error)
+                       error = conversations.post(sender, id, contents, sentAt, &made);
+                   if (error)
+                       return sendError(response, error);
+                   QJsonArray listed;
+                   for (const ChatMessage &message : made)
+                       listed.append(replies.message(message));
+                   JsonReply::send(response, 200,
+                                   {{QStringLiteral("message"), replies.message(made.back())},
+                                    {QStringLiteral("messages"), listed}});
+               }));
 
     // {"email", "conversation_id" or "recipient", "object" (a path of the sender's)}
     router.add("POST", prefix + "/collaborations",

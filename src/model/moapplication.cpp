@@ -144,6 +144,12 @@ void MOApplication::shutdown()
     TolvoApp::instance()->shutdown();
 }
 
+void MOApplication::shutdownNow()
+{
+    if (TolvoAppImpl *core = TolvoApp::instance())
+        core->shutdownNow();
+}
+
 QString MOApplication::supportPath() const
 {
     return d_func()->supportPath;

@@ -35,6 +35,10 @@ public:
     void setupNetwork();
     // Stops every core manager; the delegate's applicationDidFinishShutdown follows.
     void shutdown();
+    // For an end with no event loop left to run (the display went): the transfers in flight
+    // are saved as for a restart before this returns; nothing else is stopped, and the
+    // process must end right after.
+    void shutdownNow();
 
     // The support folder: the user's data location (XDG_DATA_HOME) plus the application
     // name; empty before setup() and when it could not be made.

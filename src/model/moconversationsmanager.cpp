@@ -52,10 +52,11 @@ void MOConversationsManager::listUsersForConversationWithIdentifier(qint64 conve
 
 void MOConversationsManager::listMessagesOfConversationWithIdentifier(qint64 conversationId,
                                                                       const QDateTime &before,
-                                                                      int limit)
+                                                                      int limit,
+                                                                      qint64 beforeMessageId)
 {
     emit d_func()->cxxConversationsManager->listMessages(conversationId, NSDateToQDateTime(before),
-                                                         limit);
+                                                         limit, beforeMessageId);
 }
 
 void MOConversationsManager::postMessage(const MOMessage &message, qint64 conversationId)

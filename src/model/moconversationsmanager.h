@@ -27,9 +27,10 @@ public:
 
     void listConversations();
     void listUsersForConversationWithIdentifier(qint64 conversationId);
-    // The page of messages sent before before (a null date: the newest), in whole seconds.
+    // The page of messages sent before before (a null date: the newest), in whole seconds;
+    // when beforeMessageId is not 0, those stored before that message, whatever their times.
     void listMessagesOfConversationWithIdentifier(qint64 conversationId, const QDateTime &before,
-                                                  int limit);
+                                                  int limit, qint64 beforeMessageId = 0);
     void postMessage(const MOMessage &message, qint64 conversationId);
     void startConversationWithUsers(const QList<MOUserAccount> &users, const QString &name);
     // Id 0 lists every pending invitation.

@@ -66,18 +66,22 @@ public:
     virtual void
     conversationsManagerDidAcceptJoinInvitation(MOConversationsManager *manager,
                                                 const MOJoinInvitation &invitation) = 0;
-    // conversationsManager:didFailAcceptingJoinInvitation:
+    // conversationsManager:didFailAcceptingJoinInvitation:, with what failed
+    // (MOSocialRequestErrorDomain: status 0 when no answer came, the service's reason as the
+    // description)
     virtual void
     conversationsManagerDidFailAcceptingJoinInvitation(MOConversationsManager *manager,
-                                                       const MOJoinInvitation &invitation) = 0;
+                                                       const MOJoinInvitation &invitation,
+                                                       const MOError &error) = 0;
     // conversationsManager:didDeclineJoinInvitation:
     virtual void
     conversationsManagerDidDeclineJoinInvitation(MOConversationsManager *manager,
                                                  const MOJoinInvitation &invitation) = 0;
-    // conversationsManager:didFailDecliningJoinInvitation:
+    // conversationsManager:didFailDecliningJoinInvitation:, with what failed (as above)
     virtual void
     conversationsManagerDidFailDecliningJoinInvitation(MOConversationsManager *manager,
-                                                       const MOJoinInvitation &invitation) = 0;
+                                                       const MOJoinInvitation &invitation,
+                                                       const MOError &error) = 0;
 };
 
 #endif // MOCONVERSATIONSMANAGERDELEGATE_H

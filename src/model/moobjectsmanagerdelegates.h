@@ -17,7 +17,8 @@ public:
 
     // objectsManager:didFailForPath:error:userData: a listed or fetched path the service does
     // not know (kMObjectsFetchingDomain, code 0), or a listing or fetch that failed otherwise
-    // (same domain, the HTTP status as code).
+    // (same domain, the HTTP status as code: a success status when the answer could not be
+    // read, -1 when none came).
     virtual void objectsManagerDidFailForPathErrorUserData(MOObjectsManager *manager,
                                                            const QString &path,
                                                            const MOError &error,

@@ -2,6 +2,7 @@
 
 #include "mobjecttransferrequest.h"
 #include "mocorevalues_p.h"
+#include "mostorageobject.h"
 #include "mostrongnsobjectcontainer.h"
 
 #include <QVariantMap>
@@ -99,6 +100,11 @@ void MOObjectTransferRequest::setMode(Mode mode)
 void MOObjectTransferRequest::setMode(quint64 mode)
 {
     d->request.setMode(int(mode));
+}
+
+MOStorageObject MOObjectTransferRequest::storageObject() const
+{
+    return MOCoreValues::storageObjectWithCXXStorageObject(d->request.storageObject());
 }
 
 QVariant MOObjectTransferRequest::userData() const

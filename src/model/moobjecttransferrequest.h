@@ -8,6 +8,7 @@
 #include <QVariant>
 
 class MOObjectTransferRequestPrivate;
+class MOStorageObject;
 
 // What to transfer where, and how. Copies share the request until one is changed; a setter
 // changes only its own copy.
@@ -55,6 +56,9 @@ public:
     Mode mode() const;
     void setMode(Mode mode);
     void setMode(quint64 mode);
+    // The object a download fetches as its folder's listing gave it (its size before any byte
+    // has come); an invalid object when the request names none.
+    MOStorageObject storageObject() const;
     // The caller's context; it comes back with the transfers made from this request, and is
     // not kept with the queue across restarts.
     QVariant userData() const;

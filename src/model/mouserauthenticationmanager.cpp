@@ -1,5 +1,6 @@
 #include "mouserauthenticationmanager.h"
 
+#include "mmacauthstore.h"
 #include "mocorevalues_p.h"
 #include "mologging_p.h"
 #include "mosingleton_p.h"
@@ -64,6 +65,26 @@ MOUserAccount MOUserAuthenticationManager::account() const
 {
     MUserAuthManager *core = d_func()->core();
     return core ? MOCoreValues::userAccountWithCXXUserAccount(core->account()) : MOUserAccount();
+}
+
+void MOUserAuthenticationManager::reloadAccount(std::function<void(bool reloaded)> completion)
+{
+    Q_D(MOUserAuthenticationManager);
+    MUserAuthManager *core = d->core();
+    if (!core) {
+        QMetaObject::invokeMethod(
+            this, [completion] { completion(false); }, Qt::QueuedConnection);
+        return;
+    }
+    d->accountReloads.append(std::move(completion));
+    if (d->accountReloads.size() == 1)
+        core->reloadAccount();
+}
+
+QString MOUserAuthenticationManager::credentialsNotKeptReason() const
+{
+    const auto *store = dynamic_cast<const MMacAuthStore *>(MAuthStore::instance());
+    return store ? store->storeFailure() : QString();
 }
 
 QString MOUserAuthenticationManager::username() const

@@ -5,6 +5,8 @@
 #include <QScopedPointer>
 #include <QString>
 
+#include <functional>
+
 #include "mouseraccount.h"
 #include "mouserauthenticationmanagerdelegate.h"
 
@@ -31,6 +33,14 @@ public:
     bool isAuthenticated() const;
     // A new object for the signed-in user's account on every call.
     MOUserAccount account() const;
+    // Asks the service for the account again; completion runs on the main thread with
+    // whether it answered, account() then holding what it said. Calls made while one is out
+    // share its answer.
+    void reloadAccount(std::function<void(bool reloaded)> completion);
+
+    // Why the keyring did not keep the credentials of the last sign-in or token refresh, in
+    // words for the user; empty when they were kept.
+    QString credentialsNotKeptReason() const;
 
     // The user of the last sign-in or authorisation outcome.
     QString username() const;

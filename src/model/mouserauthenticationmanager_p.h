@@ -5,7 +5,10 @@
 #include "modelegatepointer.h"
 #include "mouserauthenticationmanager.h"
 
+#include <QList>
 #include <QScopedPointer>
+
+#include <functional>
 
 class MUserAuthManager;
 
@@ -21,6 +24,7 @@ public:
     QScopedPointer<_AuthManagerBridge> bridge;
     QString username;
     bool authorized = false;
+    QList<std::function<void(bool)>> accountReloads; // waiting for the service's answer
     MODelegatePointer<MOUserAuthenticationManagerDelegate> delegate;
 };
 

@@ -158,6 +158,8 @@ bool XdgAutostart::setEnabled(bool enabled)
                   qPrintable(file.errorString()));
         return false;
     }
+    // Only the session of this user reads it.
+    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     QString name = m_name;
     name.replace(QLatin1Char('\\'), QStringLiteral("\\\\"))
         .replace(QLatin1Char('\n'), QLatin1Char(' '));

@@ -145,9 +145,7 @@ QList<QUrlQuery> TestLocalCopies::uploadsTo(const QString &remote) const
 
 bool TestLocalCopies::waitForUploads(const QString &remote, int count)
 {
-    for (int i = 0; i < 400 && uploadsTo(remote).size() < count; ++i)
-        QTest::qWait(50);
-    return uploadsTo(remote).size() >= count;
+    return QTest::qWaitFor([&] { return uploadsTo(remote).size() >= count; }, 20000);
 }
 
 void TestLocalCopies::openedCopyEditIsUploaded()
@@ -241,8 +239,6 @@ void TestLocalCopies::editDuringADeleteIsNotSentBack()
     QVERIFY(writeFile(local, "saved during the delete"));
     QVERIFY(deleted.wait(20000));
     QTRY_VERIFY_WITH_TIMEOUT(!cache->containsObject(remote), 20000);
-    QTest::qWait(500);
-    QVERIFY(uploadsTo(remote).isEmpty());
 
     // A delete the service refuses leaves the copy watched: a later save goes up.
     const QString kept = QStringLiteral("/Notes/kept.txt");
@@ -257,6 +253,8 @@ void TestLocalCopies::editDuringADeleteIsNotSentBack()
     QVERIFY(writeFile(keptLocal, "kept and edited"));
     QVERIFY(waitForUploads(kept, 1));
     QCOMPARE(uploadsTo(kept).first().queryItemValue("final_hash"), md5Hex("kept and edited"));
+    // Saved long after the first one: had that save been sent, it would have gone up first.
+    QVERIFY(uploadsTo(remote).isEmpty());
 }
 
 void TestLocalCopies::verifiedHashIsIndexed()
@@ -284,12 +282,17 @@ void TestLocalCopies::verifiedHashIsIndexed()
         return false;
     };
     QTRY_VERIFY_WITH_TIMEOUT(checked(), 20000);
-    QTest::qWait(500);
-    QVERIFY(uploadsTo(remote).isEmpty());
     cache = manager->findChild<MObjectsVirtualFileSystem *>();
     bool consolidated = false;
     QVERIFY(cache->containsObject(remote, &consolidated));
     QVERIFY(consolidated);
+    // An edit saved now goes up; had the unchanged copy been taken for one, it would have gone
+    // up first.
+    QVERIFY(writeFile(local, "edited after the start"));
+    QVERIFY(waitForUploads(remote, 1));
+    QCOMPARE(uploadsTo(remote).size(), 1);
+    QCOMPARE(uploadsTo(remote).first().queryItemValue("final_hash"),
+             md5Hex("edited after the start"));
 }
 
 void TestLocalCopies::unlistedObjectIsListedOnce()

@@ -1,4 +1,5 @@
 #include "kerlolocal.h"
+#include "logcapture.h"
 #include "mobjectsvirtualfilesystem.h"
 #include "signedincore.h"
 #include "tolvoappimpl.h"
@@ -8,6 +9,7 @@
 #include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 
 #include <memory>
@@ -25,6 +27,15 @@ bool writeFile(const QString &path, const QByteArray &content)
     QFile file(path);
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
            file.write(content) == content.size();
+}
+
+// Dates the file a minute back: a save right after it is newer, as a user's save would be.
+bool ageFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadWrite) &&
+           file.setFileTime(QDateTime::currentDateTime().addSecs(-60),
+                            QFileDevice::FileModificationTime);
 }
 
 QByteArray readFile(const QString &path)
@@ -66,6 +77,11 @@ private:
     void makeCache();
     QString indexPath() const { return root.filePath("cache/index"); }
     QString objects() const { return root.filePath("cache/objects"); }
+    // Indexes a second file and saves an edit to it: changes reach the cache in the order they
+    // were made, so once the edit is staged every file saved before it has been looked at.
+    void stageLaterEdit(const QString &name);
+    // Whether the cache refused to take the path for a deletion, its folder being gone.
+    static bool refusedAsDeleted(const QString &path);
 
     SignedInCore core;
     KerloLocal &server = core.server();
@@ -75,6 +91,7 @@ private:
 
 void TestObjectsVirtualFileSystem::initTestCase()
 {
+    LogCapture::install();
     QVERIFY(core.start());
     QVERIFY(core.signIn());
 }
@@ -94,8 +111,29 @@ void TestObjectsVirtualFileSystem::makeCache()
 {
     cache = std::make_unique<MObjectsVirtualFileSystem>();
     cache->setFileSystemPath(root.filePath("cache"));
-    QCoreApplication::sendPostedEvents();
-    QTest::qWait(0);
+    // The index is read on a zero timer; one started after it fires after it.
+    QObject context;
+    bool loaded = false;
+    QTimer::singleShot(0, &context, [&loaded] { loaded = true; });
+    QTRY_VERIFY(loaded);
+}
+
+void TestObjectsVirtualFileSystem::stageLaterEdit(const QString &name)
+{
+    const QString local = objects() + "/" + name;
+    QVERIFY(writeFile(local, "indexed"));
+    QVERIFY(ageFile(local));
+    QVERIFY(cache->addObject(local, true));
+    QVERIFY(writeFile(local, "edited"));
+    bool consolidated = true;
+    QTRY_VERIFY(cache->containsObject(name, &consolidated) && !consolidated);
+}
+
+bool TestObjectsVirtualFileSystem::refusedAsDeleted(const QString &path)
+{
+    return !LogCapture::messages()
+                .filter(QStringLiteral("not treating \"%1\" as deleted").arg(path))
+                .isEmpty();
 }
 
 void TestObjectsVirtualFileSystem::hostileNamesStayInside_data()
@@ -268,20 +306,23 @@ void TestObjectsVirtualFileSystem::savesAreStagedOnce()
 {
     makeCache();
     QVERIFY(writeFile(objects() + "/n.txt", "base"));
+    QVERIFY(ageFile(objects() + "/n.txt"));
     QVERIFY(cache->addObject(objects() + "/n.txt", true));
     QSignalSpy staged(cache.get(), &MObjectsVirtualFileSystem::hasNewStagingObjects);
 
     // Saved back with the indexed content: nothing to send.
     QVERIFY(writeFile(objects() + "/n.txt", "base"));
-    QTest::qWait(800);
-    QCOMPARE(staged.count(), 0);
+    stageLaterEdit("first later.txt");
+    QCOMPARE(staged.count(), 1);
+    QCOMPARE(cache->takeStagingObjects(), QStringList{"/first later.txt"});
 
+    staged.clear();
     QVERIFY(writeFile(objects() + "/n.txt", "one"));
     QVERIFY(writeFile(objects() + "/n.txt", "two"));
     QVERIFY(staged.wait(5000));
-    QTest::qWait(800);
-    QCOMPARE(staged.count(), 1);
-    QCOMPARE(cache->takeStagingObjects(), QStringList{"/n.txt"});
+    stageLaterEdit("second later.txt");
+    QCOMPARE(staged.count(), 2);
+    QCOMPARE(cache->takeStagingObjects(), (QStringList{"/n.txt", "/second later.txt"}));
 
     // Uploaded: the service's hash becomes the indexed one.
     QVERIFY(cache->addUploadedObject("/n.txt", md5Hex("two")));
@@ -376,7 +417,8 @@ void TestObjectsVirtualFileSystem::deletesPropagateOnlyWithTheFolder()
     // The whole working copy vanishes: no remote deletes follow.
     removed.clear();
     QVERIFY(QDir(objects()).removeRecursively());
-    QTest::qWait(3500);
+    QTRY_VERIFY_WITH_TIMEOUT(refusedAsDeleted(objects() + "/D/one.txt"), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(refusedAsDeleted(objects() + "/D"), 10000);
     QCOMPARE(removed.count(), 0);
 }
 
@@ -406,9 +448,14 @@ void TestObjectsVirtualFileSystem::oldNamesAreFreeAfterAMove()
     QVERIFY(added.wait(5000));
     QCOMPARE(added.takeFirst(), (QVariantList{QStringList{objects() + "/M"}, true}));
 
-    // What moved away is not taken for a deletion under the old names.
-    QTest::qWait(2500);
-    QCOMPARE(removed.count(), 0);
+    // What moved away is not taken for a deletion under the old names. A file deleted after
+    // the moves is looked at after them.
+    QVERIFY(writeFile(objects() + "/later.txt", "later"));
+    QVERIFY(cache->addObject(objects() + "/later.txt", true));
+    QVERIFY(QFile::remove(objects() + "/later.txt"));
+    QVERIFY(removed.wait(10000));
+    QCOMPARE(removed.count(), 1);
+    QCOMPARE(removed.first(), (QVariantList{"later.txt", true}));
 }
 
 void TestObjectsVirtualFileSystem::filesAreAddedTogether()

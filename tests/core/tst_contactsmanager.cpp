@@ -44,6 +44,7 @@ private slots:
 
     void listSearchAndInvite();
     void answeredJoinInvitationsShowInContacts();
+    void longListingsComeWholeAndInOrder();
     void statusBranches_data();
     void statusBranches();
     void nothingIsSentWhileSignedOut();
@@ -165,6 +166,40 @@ void TestContactsManager::answeredJoinInvitationsShowInContacts()
     manager->listContacts();
     QVERIFY(answers->wait());
     QCOMPARE(events, QStringList{"ready|carol@kerlo.local"});
+}
+
+void TestContactsManager::longListingsComeWholeAndInOrder()
+{
+    // Long listings are read on other threads, the longer second one maybe sooner: each comes
+    // whole, in the order asked. The people of earlier cases stay listed too.
+    const auto seed = [this](int count) {
+        return server.control("POST", QStringLiteral("/social-seed"),
+                              {{"email", demoEmail}, {"contact_count", count}}) == 200;
+    };
+    QList<QSet<QString>> listings;
+    connect(manager, &MContactsManager::contactsReady, this,
+            [&listings](const QList<MUserAccount> &contacts) {
+                QSet<QString> seeded;
+                for (const MUserAccount &account : contacts) {
+                    if (account.email().endsWith(QLatin1String("@contacts.kerlo.local")))
+                        seeded.insert(account.email());
+                }
+                listings.append(seeded);
+            });
+    const auto seededUpTo = [](int count) {
+        QSet<QString> emails;
+        for (int i = 1; i <= count; ++i)
+            emails.insert(QStringLiteral("seed-%1@contacts.kerlo.local").arg(i));
+        return emails;
+    };
+    QVERIFY(seed(200));
+    manager->listContacts();
+    QVERIFY(answers->wait());
+    QVERIFY(seed(2000));
+    manager->listContacts();
+    while (listings.size() < 2)
+        QVERIFY(QSignalSpy(manager, &MContactsManager::contactsReady).wait());
+    QCOMPARE(listings, (QList<QSet<QString>>{seededUpTo(200), seededUpTo(2000)}));
 }
 
 void TestContactsManager::statusBranches_data()

@@ -89,6 +89,7 @@ private slots:
     void neverMoreThanThreeRun();
     void pauseAndCancelFreeSlots();
     void cutDownloadResumesWithRange();
+    void resumedDownloadStartsAtItsOffset();
     void identicalDownloadsKeepTheirOwnFiles();
     void corruptDownloadLeavesDestination();
     void overwriteStrategies();
@@ -526,6 +527,80 @@ void TestObjectSender::cutDownloadResumesWithRange()
         QCOMPARE(rangeOf(get), QStringLiteral("bytes=%1-%2").arg(kept).arg(bytes.size()));
     QVERIFY(readAll(local.filePath("c.bin")) == bytes);
     QVERIFY(!QFile::exists(partial));
+}
+
+void TestObjectSender::resumedDownloadStartsAtItsOffset()
+{
+    const QByteArray bytes = content(5 * MiB + 123, 'o');
+    const QString hash = md5Hex(bytes);
+    QVERIFY(!server.seedFile(demoEmail, "/Offset/o.bin", bytes).isEmpty());
+    MStorageObject object;
+    object.setContentHash(hash);
+    object.setSize(bytes.size());
+    MObjectTransferRequest request = download("/Offset/o.bin", local.filePath("o.bin"), 1);
+    request.setAction(Tolvo::DownloadToCache);
+    request.setStorageObject(object);
+    const QString parked =
+        TolvoApp::instance()->tempPath() + "/" + hash.left(2) + "/" + hash.mid(2, 2) + "/" + hash;
+    const auto rangesAsked = [this] {
+        QStringList ranges;
+        for (const QJsonValue &get : requestsUnder("/api/v1/object/"))
+            ranges << get.toObject().value("headers").toObject().value("range").toString();
+        return ranges;
+    };
+    const auto park = [&](const QByteArray &kept) {
+        QDir().mkpath(QFileInfo(parked).path());
+        QFile file(parked);
+        return file.open(QIODevice::WriteOnly) && file.write(kept) == kept.size();
+    };
+
+    // Interrupted on the way, then asked again: the rest is asked for from the first byte
+    // missing, and put after the bytes kept.
+    QVERIFY(park(bytes.left(2 * MiB + 7)));
+    QVERIFY(server.cutDownload(MiB + 3, "/Offset/o.bin"));
+    QVERIFY(server.clearRequests());
+    MObjectTransfer done = run(request);
+    QVERIFY(!rangesAsked().isEmpty());
+    QCOMPARE(rangesAsked().first(),
+             QStringLiteral("bytes=%1-%2").arg(2 * MiB + 7).arg(bytes.size()));
+    qint64 kept = bytes.size();
+    if (done.state() != int(MObjectTransfer::Completed)) {
+        QCOMPARE(done.state(), int(MObjectTransfer::Error));
+        const QByteArray received = readAll(parked);
+        QVERIFY(received.size() >= 2 * MiB + 7 && received.size() <= 3 * MiB + 10);
+        QVERIFY(received == bytes.left(received.size()));
+        kept = received.size();
+        QVERIFY(server.clearRequests());
+        done = run(request);
+    }
+    QCOMPARE(done.state(), int(MObjectTransfer::Completed));
+    QCOMPARE(done.resumeOffset(), kept == bytes.size() ? 2 * MiB + 7 : kept);
+    QCOMPARE(done.totalTransferredBytes(), qint64(bytes.size()));
+    for (const QString &range : rangesAsked())
+        QCOMPARE(range, QStringLiteral("bytes=%1-%2").arg(done.resumeOffset()).arg(bytes.size()));
+    QCOMPARE(md5Hex(readAll(local.filePath("o.bin"))), hash);
+    QVERIFY(!QFile::exists(parked));
+
+    // Bytes left behind that are longer than the file cannot be a prefix of it: the download
+    // starts over and none of them is left after the body.
+    QVERIFY(QFile::remove(local.filePath("o.bin")));
+    QVERIFY(park(bytes + QByteArray(3 * MiB, 'x')));
+    QVERIFY(server.clearRequests());
+    done = run(request);
+    QCOMPARE(done.state(), int(MObjectTransfer::Completed));
+    QCOMPARE(done.resumeOffset(), qint64(0));
+    QCOMPARE(rangesAsked().first(), QStringLiteral("bytes=0-%1").arg(bytes.size()));
+    QCOMPARE(md5Hex(readAll(local.filePath("o.bin"))), hash);
+
+    // A name taken beside the file for a plain download holds the bytes, and nothing of the
+    // download is left behind.
+    const QDir partials(TolvoApp::instance()->tempPath() + "/downloads");
+    const QStringList before = partials.entryList(QDir::Files);
+    done = run(download("/Offset/o.bin", local.filePath("o.bin"), 2));
+    QCOMPARE(done.state(), int(MObjectTransfer::Completed));
+    QVERIFY(done.transferRequest().destinationPath() != local.filePath("o.bin"));
+    QCOMPARE(md5Hex(readAll(done.transferRequest().destinationPath())), hash);
+    QCOMPARE(partials.entryList(QDir::Files), before);
 }
 
 void TestObjectSender::identicalDownloadsKeepTheirOwnFiles()

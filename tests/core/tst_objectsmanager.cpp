@@ -358,14 +358,14 @@ void TestObjectsManager::statusBranches_data()
     row("rename 409", 5, rename, 409, "{}", {renameFailed}, unhandled.arg(409));
     row("list dropped", 1, list, 0, "", {"fetchFailed|/Docs|0|row"}, unhandled.arg(0));
     row("list undecodable", 1, list, 200, html,
-        {"fetchFailed|/Docs|0|row", undecodable.arg(1).arg("/Docs", "list")});
+        {"fetchFailed|/Docs|200|row", undecodable.arg(1).arg("/Docs", "list")});
     // A failed link request names no path, yet whoever waits for the link hears of it.
     const QString shareFailed = "note|0||7|||row|Could not make the share link";
     row("share undecodable", 7, share, 200, html, {undecodable.arg(7).arg("", ""), shareFailed});
     row("share dropped", 7, share, 0, "", {shareFailed}, unhandled.arg(0));
     row("metadata hostile", 2, metadata, 200,
         R"({"object":{"base_path":"/Docs","label":"..","type":"regfile"}})",
-        {"fetchFailed|/Docs/a.txt|0|row", undecodable.arg(2).arg(fileA, "metadata")});
+        {"fetchFailed|/Docs/a.txt|200|row", undecodable.arg(2).arg(fileA, "metadata")});
     row("list hostile", 1, list, 200,
         R"({"base_path":"/Docs","objects":[{"base_path":"/Docs","label":"..","type":"directory"},)"
         R"({"base_path":"/Docs","label":"a.txt","type":"regfile"}]})",

@@ -194,9 +194,12 @@ void TestAuthenticationManager::destroyedDelegateIsSkipped()
     delete gone;
     QVERIFY(!auth()->delegate());
     auth()->reload();
-    // The facade still follows the core without anyone listening.
-    QTest::qWait(200);
+    // The facade still follows the core without anyone listening: the next reload reaches the
+    // delegate set again.
     auth()->setDelegate(delegate);
+    auth()->reload();
+    QVERIFY(waitForCalls(1));
+    QCOMPARE(delegate->calls, QStringList{"requires authentication"});
 }
 
 int main(int argc, char *argv[])

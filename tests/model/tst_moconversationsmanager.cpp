@@ -104,9 +104,9 @@ public:
     {
         record({"accepted", QString::number(invitation.identifier())});
     }
-    void
-    conversationsManagerDidFailAcceptingJoinInvitation(MOConversationsManager *,
-                                                       const MOJoinInvitation &invitation) override
+    void conversationsManagerDidFailAcceptingJoinInvitation(MOConversationsManager *,
+                                                            const MOJoinInvitation &invitation,
+                                                            const MOError &) override
     {
         record({"acceptFailed", QString::number(invitation.identifier())});
     }
@@ -115,9 +115,9 @@ public:
     {
         record({"declined", QString::number(invitation.identifier())});
     }
-    void
-    conversationsManagerDidFailDecliningJoinInvitation(MOConversationsManager *,
-                                                       const MOJoinInvitation &invitation) override
+    void conversationsManagerDidFailDecliningJoinInvitation(MOConversationsManager *,
+                                                            const MOJoinInvitation &invitation,
+                                                            const MOError &) override
     {
         record({"declineFailed", QString::number(invitation.identifier())});
     }

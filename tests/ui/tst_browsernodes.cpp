@@ -230,7 +230,7 @@ void TestBrowserNodes::sortsAgainAfterRenamesAdditionsAndByEachField()
     // still takes its own place, and equal names keep the order they came in.
     const MCNodePtr folder = folderNode("/", "r");
     QList<MOStorageObject> objects;
-    for (const QString &name : {"item 3", "item 10", "item 1", "twin", "item 2"})
+    for (const QString &name : QStringList{"item 3", "item 10", "item 1", "twin", "item 2"})
         objects.append(object("/r", name));
     objects.append(object("/r", "twin", true));
     folder->setChildren(MCNodesFromStorageObjects(objects));
@@ -553,8 +553,8 @@ void TestBrowserNodes::largeListingLoadsInSlices()
     view.setCurrentNode(folderNode("/", "Small"));
     QVERIFY(!view.isLoadingListing("/Big"));
     QThreadPool::globalInstance()->waitForDone();
-    QCoreApplication::processEvents();
-    QTest::qWait(0);
+    // The worker has ended: the rows it handed over, if any, are posted.
+    QCoreApplication::sendPostedEvents();
     QCOMPARE(view.itemModel()->rowCount(), 0);
     QCOMPARE(view.currentNode()->filePath(), QStringLiteral("/Small"));
 

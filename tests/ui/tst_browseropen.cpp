@@ -3,7 +3,9 @@
 // which is a test application recording what it was given; the file handed over is the cached
 // copy with the service's bytes, and an edit saved to it goes up to the service. An archive
 // asks first, and a declined archive is neither downloaded nor opened. A file no application
-// takes is offered to Open With, with a message.
+// takes is offered to Open With, with a message. A folder link another program planted in the
+// cache is never followed: neither an opened file nor a removal reaches where it points. The
+// folder's count goes out with no lock held, so a listener may ask another thread for it.
 #include "fixtureapplications.h"
 #include "iconviewsteps.h"
 #include "kerlolocal.h"
@@ -17,8 +19,11 @@
 #include "shelltestfixture.h"
 
 #include <QCryptographicHash>
+#include <QDirIterator>
 #include <QListView>
 #include <QListWidget>
+#include <QSemaphore>
+#include <QThreadPool>
 #include <QtTest>
 
 using namespace ShellTest;
@@ -51,6 +56,8 @@ private slots:
     void keyboardOpensTheSelection();
     void archivesAskFirst();
     void aFileNoApplicationTakesIsOfferedToOpenWith();
+    void aLinkPlantedInTheCacheIsNeverFollowed();
+    void theCountIsToldWithNoLockHeld();
 
 private:
     MCIconController *icons() const
@@ -83,6 +90,8 @@ void TestBrowserOpen::initTestCase()
     QVERIFY(!m_server.seedFile(email, QStringLiteral("/Documents/Notes.txt"), "notes").isEmpty());
     QVERIFY(!m_server.seedFile(email, QStringLiteral("/Documents/Bundle.zip"), "PK\x03\x04zip")
                  .isEmpty());
+    QVERIFY(!m_server.seedFile(email, QStringLiteral("/Linked/Plan.txt"), "plan").isEmpty());
+    QVERIFY(!m_server.seedFile(email, QStringLiteral("/Linked/Old/Keep.txt"), "kept").isEmpty());
     QVERIFY(!m_server
                  .seedFile(email, QStringLiteral("/Documents/Readings.lumarin-data"),
                            QByteArray("\x00\x01\x02", 3))
@@ -210,6 +219,84 @@ void TestBrowserOpen::aFileNoApplicationTakesIsOfferedToOpenWith()
     QTRY_COMPARE_WITH_TIMEOUT(opened().size(), before + 1, 30000);
     QVERIFY(opened().last().endsWith(QStringLiteral("/Documents/") + name));
     QCOMPARE(m_shell.alerts.alerts().size(), 1);
+}
+
+void TestBrowserOpen::aLinkPlantedInTheCacheIsNeverFollowed()
+{
+    // Where the store's folder /Linked would be cached, a link to a folder of the user's.
+    QTemporaryDir outside;
+    QVERIFY(outside.isValid());
+    QVERIFY(writeFile(outside.filePath(QStringLiteral("Old/Keep.txt")), "the user's own"));
+    const QString objects =
+        MCManager::sharedManager()->applicationSupportPath() + QStringLiteral("/cache/objects");
+    QVERIFY(QDir().mkpath(objects));
+    QVERIFY(QFile::link(outside.path(), objects + QStringLiteral("/Linked")));
+    const auto outsideEntries = [&] {
+        QStringList entries;
+        QDirIterator it(outside.path(), QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
+                        QDirIterator::Subdirectories);
+        while (it.hasNext())
+            entries.append(it.next().mid(outside.path().size()));
+        entries.sort();
+        return entries;
+    };
+    const QStringList planted = outsideEntries();
+
+    // A file opened there is not downloaded through the link: the user is told, and nothing
+    // is opened or written where the link points.
+    QVERIFY(enter(QStringLiteral("/Linked"), QStringLiteral("Plan.txt")));
+    const int before = opened().size();
+    m_shell.alerts.clearRecord();
+    const QPoint at = centreOf(QStringLiteral("Plan.txt"));
+    QTest::mouseClick(icons()->collectionView()->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(icons()->collectionView()->viewport(), Qt::LeftButton, {}, at);
+    QTRY_COMPARE_WITH_TIMEOUT(m_shell.alerts.pendingCount(), 1, 30000);
+    QCOMPARE(m_shell.alerts.pendingAlert().messageText,
+             QStringLiteral("Unable to download file /Linked/Plan.txt"));
+    QVERIFY(m_shell.alerts.answer(0));
+    QCOMPARE(opened().size(), before);
+    QCOMPARE(outsideEntries(), planted);
+
+    // A folder deleted there is not removed through the link either.
+    QWidget *window = m_shell.delegate()->mainWindow();
+    window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window));
+    select(QStringLiteral("Old"));
+    QTest::keyClick(icons()->collectionView(), Qt::Key_Delete);
+    QTRY_COMPARE(m_shell.alerts.pendingCount(), 1);
+    QVERIFY(m_shell.alerts.answer(QStringLiteral("Delete")));
+    QTRY_VERIFY_WITH_TIMEOUT(!icons()->shownNames().contains(QStringLiteral("Old")), 30000);
+    QCOMPARE(outsideEntries(), planted);
+    QCOMPARE(readFile(outside.filePath(QStringLiteral("Old/Keep.txt"))),
+             QByteArray("the user's own"));
+}
+
+void TestBrowserOpen::theCountIsToldWithNoLockHeld()
+{
+    // A listener that hands the count to another thread and waits for it there, as a status
+    // line made in the background would; -1 where that thread got no answer.
+    MCManager *hub = MCManager::sharedManager();
+    struct Asked
+    {
+        QSemaphore done;
+        QAtomicInteger<qint64> read = -1;
+    };
+    QList<qint64> told;
+    const QMetaObject::Connection listening =
+        connect(hub, &MCManager::totalCountChanged, this, [&told, hub] {
+            const auto asked = std::make_shared<Asked>();
+            QThreadPool::globalInstance()->start([asked, hub] {
+                asked->read = hub->totalCount();
+                asked->done.release();
+            });
+            told.append(asked->done.tryAcquire(1, 20000) ? qint64(asked->read) : -1);
+        });
+    QVERIFY(enter(QStringLiteral("/Documents"), QStringLiteral("Welcome.txt")));
+    QVERIFY(enter(QStringLiteral("/Linked"), QStringLiteral("Plan.txt")));
+    QTRY_VERIFY(told.size() >= 2);
+    disconnect(listening);
+    QVERIFY2(!told.contains(-1), "the count was not there to read while it was told");
+    QCOMPARE(told.last(), hub->totalCount());
 }
 
 int main(int argc, char **argv)

@@ -6,7 +6,9 @@
 // it was and usable; a new folder is named before it is created. Most cases take the icon
 // view; renaming and naming a new folder are also run in each of the three views.
 #include "column/mcbrowser.h"
+#include "column/mcbrowsercolumn.h"
 #include "column/mccolumncontroller.h"
+#include "column/mcleafcontroller.h"
 #include "kerlolocal.h"
 #include "list/mclistcontroller.h"
 #include "mcappdelegate.h"
@@ -24,6 +26,7 @@
 
 #include <QJsonDocument>
 #include <QListView>
+#include <QStandardItemModel>
 #include <QTreeView>
 #include <QtTest>
 
@@ -64,6 +67,7 @@ private slots:
     void newExtensionShowsTheNewKind();
     void eachViewRenamesAndNamesNewFolders_data();
     void eachViewRenamesAndNamesNewFolders();
+    void columnPreviewFollowsTheSelectedItem();
 
 private:
     MCIconController *icons() const
@@ -99,7 +103,8 @@ QAbstractItemView *TestBrowserRename::itemView() const
     auto *columns = qobject_cast<MCColumnController *>(shownView());
     const QString shown = MCManager::sharedManager()->currentPath();
     for (QAbstractItemView *column : columns->browser()->findChildren<QAbstractItemView *>()) {
-        if (column->model() == columns->treeModel() && !qobject_cast<MCBrowser *>(column) &&
+        // The browser's own columns: its preview column has the model too.
+        if (column->model() == columns->treeModel() && qobject_cast<MCBrowserColumn *>(column) &&
             column->isVisible() && columns->folderOfColumn(column)->filePath() == shown)
             return column;
     }
@@ -195,6 +200,8 @@ void TestBrowserRename::initTestCase()
             QVERIFY(!m_server.seedFile(email, QStringLiteral("/Views/%1/%2").arg(view, name), name)
                          .isEmpty());
     }
+    for (const char *name : {"Sunset.jpg", "Lake.jpg"})
+        QVERIFY(!m_server.seedFile(email, QStringLiteral("/Fresh/column/") + name, name).isEmpty());
     QVERIFY(m_shell.launchSignedIn(m_server.baseUrl().toString()));
     QVERIFY(m_shell.showMainWindow());
     MCManager::sharedManager()->changeToPath(QStringLiteral("/Work"), this);
@@ -532,6 +539,41 @@ void TestBrowserRename::eachViewRenamesAndNamesNewFolders()
     m_view = 0;
     QTest::keyClick(window, Qt::Key_1, Qt::ControlModifier);
     QTRY_VERIFY(icons()->isVisible());
+}
+
+void TestBrowserRename::columnPreviewFollowsTheSelectedItem()
+{
+    // The preview column shows the file selected, under its name now: also after a rename in
+    // place, before any new listing.
+    MCMainWindow *window = m_shell.delegate()->mainWindow();
+    m_view = 2;
+    QTest::keyClick(window, Qt::Key_3, Qt::ControlModifier);
+    QTRY_VERIFY(shownView()->isVisible());
+    auto *columns = qobject_cast<MCColumnController *>(shownView());
+    MCManager::sharedManager()->changeToPath(QStringLiteral("/Fresh/column"), this);
+    QTRY_VERIFY_WITH_TIMEOUT(MCManager::sharedManager()->currentPath() == "/Fresh/column" &&
+                                 settled(QStringLiteral("Lake.jpg")),
+                             30000);
+    MCLeafController *leaf = columns->leafController();
+    const auto previewName = [leaf] {
+        return leaf->isVisible() && leaf->currentNode()
+                   ? leaf->properties()->item(0, 1)->text() + QLatin1Char('|') +
+                         leaf->currentNode()->fileName()
+                   : QString();
+    };
+    QAbstractItemView *view = itemView();
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
+                      view->visualRect(indexOf(QStringLiteral("Lake.jpg"))).center());
+    QTRY_COMPARE(previewName(), QStringLiteral("Lake.jpg|Lake.jpg"));
+
+    QTest::keyClick(itemView(), Qt::Key_F2);
+    QTRY_VERIFY(editor());
+    typeName(QStringLiteral("Pond.jpg"));
+    QTRY_VERIFY_WITH_TIMEOUT(settled(QStringLiteral("Pond.jpg")), 30000);
+    QTRY_COMPARE(previewName(), QStringLiteral("Pond.jpg|Pond.jpg"));
+    const MCNodeList selected = columns->getSelectedItems();
+    QCOMPARE(selected.size(), 1);
+    QCOMPARE(selected.first()->fileName(), QStringLiteral("Pond.jpg"));
 }
 
 int main(int argc, char **argv)

@@ -12,6 +12,7 @@
 #include "list/mclistcontroller.h"
 #include "localfiles.h"
 #include "mcappdelegate.h"
+#include "mccleanupbymenu.h"
 #include "mciconcontroller.h"
 #include "mciconitemmodel.h"
 #include "mciconnameeditor.h"
@@ -66,8 +67,10 @@ private slots:
     void switchingKeepsFolderAndSelection();
     void columnClicksBesideRowsAndOnTransferringRows();
     void viewOptionsFollowTheShownViewAndAreStored();
+    void viewOptionsSortPopUpFollowsTheOrder();
     void listNamesAreDrawnByTheImageTextCell();
     void listTextColumnsAreDrawnByTheIndentedCell();
+    void listKindsAndBadgesFitTheirCells();
 
 private:
     MCMainWindow *window() const { return m_shell.delegate()->mainWindow(); }
@@ -375,10 +378,11 @@ void TestBrowserViews::columnsBrowseAndPreviewTheSelectedFile()
     QVERIFY(leaf->properties()->index(2, 1).data().toString().endsWith("KB"));
     QVERIFY(!leaf->properties()->index(4, 1).data().toString().isEmpty());
     QVERIFY(leaf->properties()->index(3, 1).data().toString().isEmpty());
-    QTRY_VERIFY_WITH_TIMEOUT(leaf->fileImageView()->pixmap() &&
-                                 qMax(leaf->fileImageView()->pixmap()->width(),
-                                      leaf->fileImageView()->pixmap()->height()) == 220,
-                             30000);
+    const auto thumbnailSide = [leaf] {
+        const QPixmap shown = leaf->fileImageView()->pixmap(Qt::ReturnByValue);
+        return qMax(shown.width(), shown.height());
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(thumbnailSide() == 220, 30000);
     QCOMPARE(names(columns()->getSelectedItems()), QStringList{"Sunset.jpg"});
     QCOMPARE(MCManager::sharedManager()->selectedCount(), 1);
     // The columns are 200 points wide, the preview column takes the rest of the width.
@@ -657,11 +661,11 @@ void TestBrowserViews::viewOptionsFollowTheShownViewAndAreStored()
     QCOMPARE(sortBy->currentText(), QStringLiteral("Name"));
     for (const char *name : {"iconViewLittleIcon", "iconViewBigIcon"}) {
         auto *sample = panel->findChild<QLabel *>(name);
-        QVERIFY2(sample && sample->isVisible() && sample->pixmap() && !sample->pixmap()->isNull(),
+        QVERIFY2(sample && sample->isVisible() && !sample->pixmap(Qt::ReturnByValue).isNull(),
                  name);
     }
-    QVERIFY(panel->findChild<QLabel *>("iconViewBigIcon")->pixmap()->width() >
-            panel->findChild<QLabel *>("iconViewLittleIcon")->pixmap()->width());
+    QVERIFY(panel->findChild<QLabel *>("iconViewBigIcon")->pixmap(Qt::ReturnByValue).width() >
+            panel->findChild<QLabel *>("iconViewLittleIcon")->pixmap(Qt::ReturnByValue).width());
 
     // Switching views switches the pane; its boxes act on the list view.
     pressViewKey(1);
@@ -717,6 +721,58 @@ void TestBrowserViews::viewOptionsFollowTheShownViewAndAreStored()
     MCColumnController nextColumns(nullptr, &restored, nullptr);
     QVERIFY(!nextColumns.isPreviewColumnShown());
     QCOMPARE(restored.value(MCOptions::IconController, "IconSize").toInt(), 512);
+}
+
+void TestBrowserViews::viewOptionsSortPopUpFollowsTheOrder()
+{
+    // The sort pop-up is not a choice, but it says the order in force, also when the user
+    // sorts while the window is open.
+    const auto chooseCleanUpBy = [this](const QString &title) {
+        auto *menu = window()->viewMenu()->findChild<MCCleanUpByMenu *>("menuCleanUpBy");
+        emit menu->aboutToShow();
+        for (QAction *item : menu->actions()) {
+            if (item->text() == title)
+                item->trigger();
+        }
+    };
+    pressViewKey(1);
+    QTRY_VERIFY(list()->isVisible());
+    clickHeader(MCNodeTreeModel::NameColumn);
+    if (list()->sortType() != 10)
+        clickHeader(MCNodeTreeModel::NameColumn);
+    QCOMPARE(list()->sortType(), qint64(10));
+    QTest::keyClick(window(), Qt::Key_J, Qt::ControlModifier);
+    MCViewOptionsController *panel = m_shell.delegate()->viewOptionsController();
+    QTRY_VERIFY(panel && panel->isVisible());
+    QTRY_COMPARE(panel->windowTitle(), QStringLiteral("List View"));
+    auto *listSort = panel->findChild<QComboBox *>("listViewSortByPop");
+    QCOMPARE(listSort->currentText(), QStringLiteral("Name"));
+    clickHeader(MCNodeTreeModel::SizeColumn);
+    QCOMPARE(listSort->currentText(), QStringLiteral("Size"));
+    chooseCleanUpBy(QStringLiteral("Kind"));
+    QCOMPARE(listSort->currentText(), QStringLiteral("Kind"));
+
+    pressViewKey(2);
+    QTRY_COMPARE(panel->windowTitle(), QStringLiteral("Columns View"));
+    auto *columnSort = panel->findChild<QComboBox *>("columnViewSortByPop");
+    QCOMPARE(columnSort->currentText(), QStringLiteral("Name"));
+    chooseCleanUpBy(QStringLiteral("Date Modified"));
+    QCOMPARE(columnSort->currentText(), QStringLiteral("Date Modified"));
+
+    pressViewKey(0);
+    QTRY_COMPARE(panel->windowTitle(), QStringLiteral("Icon View"));
+    auto *iconSort = panel->findChild<QComboBox *>("iconViewSortByPop");
+    chooseCleanUpBy(QStringLiteral("Size"));
+    QCOMPARE(iconSort->currentText(), QStringLiteral("Size"));
+    chooseCleanUpBy(QStringLiteral("Name"));
+    QCOMPARE(iconSort->currentText(), QStringLiteral("Name"));
+    // The list's order is its own: its pane says it again when it is shown.
+    pressViewKey(1);
+    QTRY_COMPARE(panel->windowTitle(), QStringLiteral("List View"));
+    QCOMPARE(listSort->currentText(), QStringLiteral("Kind"));
+    chooseCleanUpBy(QStringLiteral("Name"));
+    QTest::keyClick(window(), Qt::Key_J, Qt::ControlModifier);
+    QTRY_VERIFY(!panel->isVisible());
 }
 
 void TestBrowserViews::listNamesAreDrawnByTheImageTextCell()
@@ -811,6 +867,55 @@ void TestBrowserViews::listTextColumnsAreDrawnByTheIndentedCell()
     QCOMPARE(sizeCell.pixelColor(sizeCell.width() - 2, 2), sizeCell.pixelColor(2, 2));
     list()->toggleColumn(sizeIdentifier, sizeWasVisible);
     window->resize(windowSize);
+}
+
+void TestBrowserViews::listKindsAndBadgesFitTheirCells()
+{
+    // In a wide window the kinds are shown whole; a local copy's dot fits its row, which keeps
+    // its height.
+    for (const char *name : {"/Kinds/Budget.ods", "/Kinds/Slides.odp", "/Kinds/Notes.txt"})
+        QVERIFY(!m_server.seedFile(QString::fromLatin1(DemoEmail), name, "k").isEmpty());
+    window()->resize(1600, 1000);
+    pressViewKey(1);
+    QTRY_VERIFY(list()->isVisible());
+    // Hidden by an earlier step: shown again as the header's menu shows it.
+    if (!list()->isColumnVisible(QStringLiteral("FileKind")))
+        list()->toggleColumn(QStringLiteral("FileKind"), true);
+    MCManager::sharedManager()->changeToPath(QStringLiteral("/Kinds"), this);
+    QTRY_VERIFY_WITH_TIMEOUT(list()->shownNames().size() == 3 && listRow("Notes.txt").isValid(),
+                             30000);
+    // Through the base class, where the view's measure of its contents is public.
+    QAbstractItemView *outline = list()->outlineView();
+    QTRY_VERIFY2(
+        outline->sizeHintForColumn(MCNodeTreeModel::KindColumn) <=
+            list()->outlineView()->columnWidth(MCNodeTreeModel::KindColumn),
+        qPrintable(QStringLiteral("%1 > %2")
+                       .arg(outline->sizeHintForColumn(MCNodeTreeModel::KindColumn))
+                       .arg(list()->outlineView()->columnWidth(MCNodeTreeModel::KindColumn))));
+
+    const int rowHeight = outline->visualRect(listRow("Budget.ods")).height();
+    QVERIFY(rowHeight > 0);
+    MOObjectsManager::sharedInstance()->cacheObjectAtPath(QStringLiteral("/Kinds/Budget.ods"));
+    const auto status = [this] {
+        const QModelIndex name = listRow("Budget.ods");
+        return name.sibling(name.row(), MCNodeTreeModel::StatusColumn);
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(
+        status().data(Qt::DecorationRole).isValid() &&
+            (list()->treeModel()->nodeAt(status())->states() & MCAbstractObjectNode::Cached),
+        30000);
+    const QSize dot = outline->sizeHintForIndex(status());
+    QVERIFY2(dot.height() <= rowHeight &&
+                 dot.width() <= list()->outlineView()->columnWidth(MCNodeTreeModel::StatusColumn),
+             qPrintable(QStringLiteral("%1x%2 in %3x%4")
+                            .arg(dot.width())
+                            .arg(dot.height())
+                            .arg(list()->outlineView()->columnWidth(MCNodeTreeModel::StatusColumn))
+                            .arg(rowHeight)));
+    list()->outlineView()->doItemsLayout();
+    QCOMPARE(outline->visualRect(listRow("Notes.txt")).height(), rowHeight);
+    QCOMPARE(outline->visualRect(listRow("Budget.ods")).height(), rowHeight);
+    window()->resize(1000, 640);
 }
 
 int main(int argc, char **argv)

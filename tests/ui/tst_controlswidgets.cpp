@@ -289,7 +289,7 @@ void TestControlsWidgets::hipBoxHoverAndSelection()
     QCOMPARE(box->selectionColor(), QColor(0xFF, 0x80, 0x00));
     // A selected tab keeps its colour under the pointer.
     PointerHover::enter(box);
-    QTest::qWait(20);
+    QTRY_VERIFY(box->underMouse());
     QCOMPARE(box->selectionColor(), QColor(0xFF, 0x80, 0x00));
     box->setSelected(false);
     QVERIFY(!box->label()->font().bold());
@@ -315,7 +315,7 @@ void TestControlsWidgets::linkFieldsUnderlineAndOpenWebLinksOnly()
 
     link->setLinkEnabled(false);
     PointerHover::enter(link);
-    QTest::qWait(20);
+    QTRY_VERIFY(link->underMouse());
     QVERIFY(!link->isUnderlined());
     QTest::mouseClick(link, Qt::LeftButton);
     QCOMPARE(recorder.opened.size(), 1);
@@ -336,10 +336,12 @@ void TestControlsWidgets::linkFieldsUnderlineAndOpenWebLinksOnly()
     plain->setLink(QUrl(QStringLiteral("https://kerlo.example")));
     plain->setUnderlineEnabled(false);
     HostWindow plainHost(plain, QSize(160, 20));
+    // Beside the first window, not over it: the pointer finds this one.
+    plainHost.window.move(host.window.geometry().topRight() + QPoint(10, 0));
     QVERIFY(QTest::qWaitForWindowExposed(&plainHost.window));
     QCOMPARE(plain->textFormat(), Qt::PlainText);
     PointerHover::enter(plain);
-    QTest::qWait(20);
+    QTRY_VERIFY(plain->underMouse());
     QVERIFY(!plain->isUnderlined());
     QTest::mouseClick(plain, Qt::LeftButton);
     QCOMPARE(recorder.opened.last(), plain->link());

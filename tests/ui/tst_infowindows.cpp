@@ -11,13 +11,17 @@
 #include "kerlolocal.h"
 #include "localfiles.h"
 #include "mcappdelegate.h"
+#include "mcgotofolderpanel.h"
 #include "mciconcontroller.h"
 #include "mcimages.h"
 #include "mcmainwindow.h"
 #include "mcmanager.h"
 #include "mcmenufile.h"
+#include "mcmenuview.h"
 #include "mcstring.h"
 #include "mctitlebar.h"
+#include "mcviewchoice.h"
+#include "mcviewoptionscontroller.h"
 #include "mczoomeffect.h"
 #include "quicklook/mcfilepreviewview.h"
 #include "quicklook/mcimagebrowserview.h"
@@ -75,6 +79,7 @@ private slots:
     void getInfoKeepsOneWindowPerPath();
     void getInfoSectionsOpenAndClose();
     void getInfoPreviewFitsTheWindow();
+    void smallWindowsCloseOnEscapeAndCtrlW();
     void quickLookDrawsTheFilesOfTheSelection();
     void quickLookStripShowsSeveralItems();
     void quickLookKeepsTheThumbnailWhenTheFileCannotComeDown();
@@ -244,6 +249,13 @@ void TestInfoWindows::getInfoPreviewFitsTheWindow()
     QTRY_COMPARE(infoWindows().size(), 1);
     MCGetInfoWindowController *info = infoWindows().first();
     QVERIFY(QTest::qWaitForWindowExposed(info));
+    // Opened no taller than the screen, so that its title bar and its last section are both on it.
+    const QRect available = info->screen()->availableGeometry();
+    QVERIFY2(info->frameGeometry().height() <= available.height() &&
+                 available.contains(info->frameGeometry().topLeft()),
+             qPrintable(QStringLiteral("window %1 high on a screen %2 high")
+                            .arg(info->frameGeometry().height())
+                            .arg(available.height())));
     auto *image = info->findChild<QLabel *>("imagePreview");
     auto *scroll = info->findChild<QScrollArea *>("scrollView");
     QVERIFY(image && scroll);
@@ -278,6 +290,52 @@ bool TestInfoWindows::quickLookShows(const QString &path, MCFilePreviewView::Sho
                    quickLook()->previewView()->shown() == shown;
         },
         30000);
+}
+
+void TestInfoWindows::smallWindowsCloseOnEscapeAndCtrlW()
+{
+    // Get Info and View Options close on Escape and on Ctrl+W, pressed in them as the front
+    // window; the main window opens Go to Folder on Ctrl+L as on Ctrl+Shift+G.
+    QVERIFY(enter(QStringLiteral("/Documents"), QStringLiteral("One.txt")));
+    const struct
+    {
+        int key;
+        Qt::KeyboardModifiers modifiers;
+    } closers[] = {{Qt::Key_Escape, {}}, {Qt::Key_W, Qt::ControlModifier}};
+    for (const auto &closer : closers) {
+        window()->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window()));
+        iconView()->setFocus();
+        select(QStringLiteral("One.txt"));
+        press(Qt::Key_I, Qt::ControlModifier);
+        QTRY_COMPARE(infoWindows().size(), 1);
+        MCGetInfoWindowController *info = infoWindows().first();
+        QApplication::setActiveWindow(info);
+        QTRY_COMPARE(QApplication::activeWindow(), info);
+        QTest::keyClick(info, Qt::Key(closer.key), closer.modifiers);
+        QTRY_VERIFY(infoWindows().isEmpty());
+
+        window()->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window()));
+        QTest::keyClick(window(), Qt::Key_J, Qt::ControlModifier);
+        MCViewOptionsController *options = m_shell.delegate()->viewOptionsController();
+        QTRY_VERIFY(options && options->isVisible());
+        // A click in the small window makes it the active one.
+        QApplication::setActiveWindow(options);
+        QTRY_COMPARE(QApplication::activeWindow(), options);
+        QTest::keyClick(options, Qt::Key(closer.key), closer.modifiers);
+        QTRY_VERIFY(!options->isVisible());
+        QTRY_COMPARE(window()->viewMenu()->viewChoice()->viewOptionsItem()->text(),
+                     QStringLiteral("Show View Options"));
+    }
+
+    window()->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window()));
+    QTest::keyClick(window(), Qt::Key_L, Qt::ControlModifier);
+    MCGoToFolderPanel *panel = m_shell.delegate()->goToFolderPanel();
+    QTRY_VERIFY(panel && panel->isVisible());
+    panel->reject();
+    QTRY_VERIFY(!panel->isVisible());
 }
 
 void TestInfoWindows::quickLookDrawsTheFilesOfTheSelection()

@@ -4,7 +4,7 @@
 // message with an emoji from the chooser is sent as its shortcode and shows "Pending", then its
 // time; her messages raise the unread count while the chat is not shown; hostile texts stay
 // plain text; files go both ways (dropped on the chat, sent, accepted; received, accepted into
-// their folder, declined).
+// their folder, declined; offered while the window is minimised, each told on the desktop).
 #include "chatpartner.h"
 #include "indsequentialtextselectionmanager.h"
 #include "kerlolocal.h"
@@ -68,8 +68,9 @@ bool showsStatus(const MCChatFileRowView *row, const QString &image)
     const QLabel *status = row->statusImageView();
     if (image.isEmpty())
         return status->isHidden();
-    const QPixmap *shown = status->pixmap();
-    return !status->isHidden() && shown && shown->toImage() == MCImages::named(image).toImage();
+    const QPixmap shown = status->pixmap(Qt::ReturnByValue);
+    return !status->isHidden() && !shown.isNull() &&
+           shown.toImage() == MCImages::named(image).toImage();
 }
 
 } // namespace
@@ -89,6 +90,7 @@ private slots:
     void receivedFilesAreAcceptedIntoTheirFolderOrDeclined();
     void fileWithAnInvalidNameIsRefusedInFull();
     void filesDroppedOnTheSidebarRowAndLocalFiles();
+    void filesOfferedWhileMinimisedAreToldOnTheDesktop();
 
 private:
     MCContact *bea() const { return m_bea.contact(); }
@@ -120,10 +122,13 @@ void TestPeopleChat::initTestCase()
         const QDateTime at =
             i < 80 ? twoDaysAgo.addSecs(60 * i) : twoDaysAgo.addDays(1).addSecs(60 * (i - 80));
         QVERIFY(postAs(QStringLiteral("old message %1").arg(i), at));
-        // The service pages by the second it stored a message: the first page's oldest
-        // second holds none of the older ones.
-        if (i == 49)
-            QTest::qWait(1100);
+        // The service pages by the second it stored a message (its own clock; the time given
+        // is only the sender's): the first page's oldest second holds none of the older ones.
+        if (i == 49) {
+            const qint64 stored = QDateTime::currentSecsSinceEpoch();
+            QVERIFY(QTest::qWaitFor(
+                [stored] { return QDateTime::currentSecsSinceEpoch() > stored; }, 5000));
+        }
     }
     QVERIFY(m_bea.inviteDemoUser());
     QVERIFY(addDemoTree(m_server));
@@ -157,7 +162,7 @@ void TestPeopleChat::clickOnContactOpensChatAndOlderMessagesLoad()
     QCOMPARE(viewOf<MCChatRowView>(yesterday)->objectName(), QStringLiteral("textMessage"));
     // Bea has no picture of her own: her messages show a person's outline in its place.
     const auto *picture = viewOf<MCChatRowView>(yesterday)->findChild<QLabel *>("notMe");
-    QVERIFY(picture && picture->pixmap() && !picture->pixmap()->isNull());
+    QVERIFY(picture && !picture->pixmap(Qt::ReturnByValue).isNull());
     QCOMPARE(viewOf<MCChatRowView>(yesterday + 1)->objectName(),
              QStringLiteral("textMessageAdditional"));
     QCOMPARE(table()->rowHeightAt(yesterday), 50);
@@ -236,7 +241,10 @@ void TestPeopleChat::emojiFromChooserIsSentAsShortcodeThenConfirmed()
     // Its echo confirms the row: its time instead of "Pending", and no second row.
     QTRY_VERIFY_WITH_TIMEOUT(cell->accessoryText() != QStringLiteral("Pending"), 20000);
     QVERIFY(!cell->accessoryText().isEmpty());
-    QTest::qWait(2000);
+    // Two more polls asked after the echo: the first one's answer has been taken in.
+    const QString news = QStringLiteral("/api/v1/conversations/notifications");
+    const int polls = m_server.requestsTo(news).size();
+    QTRY_VERIFY_WITH_TIMEOUT(m_server.requestsTo(news).size() >= polls + 2, 20000);
     int count = 0;
     for (int row = 0; row < rows()->rowCount(); ++row)
         count += rows()->index(row).data().toString() == QStringLiteral("hi :smile:") ? 1 : 0;
@@ -540,6 +548,37 @@ void TestPeopleChat::filesDroppedOnTheSidebarRowAndLocalFiles()
     QVERIFY(demo.signIn(m_server));
     QTRY_COMPARE_WITH_TIMEOUT(demo.remoteBytes(QStringLiteral("/local note.txt")),
                               QByteArray("local"), 20000);
+}
+
+void TestPeopleChat::filesOfferedWhileMinimisedAreToldOnTheDesktop()
+{
+    MCManager *hub = MCManager::sharedManager();
+    QVERIFY(clickPlace(QStringLiteral("home")));
+    QTRY_VERIFY(hub->notBrowsablePath().isEmpty());
+    MCMainWindow *window = m_shell.delegate()->mainWindow();
+    window->showMinimized();
+    QTRY_VERIFY(window->isMinimized());
+
+    // Every file Bea offers is told, the second as the first, and so is a message after them.
+    using Bubbles = QList<QPair<QString, QString>>;
+    int told = m_bubbles.notifications().size();
+    for (const QString &name : {QStringLiteral("offer one.txt"), QStringLiteral("offer two.txt")}) {
+        const QString path = QLatin1Char('/') + name;
+        QVERIFY(!m_server.seedFile(BeaEmail, path, "offered").isEmpty());
+        QVERIFY(!m_server.sendCollaborationAs(BeaEmail, m_bea.conversation(), path).isEmpty());
+        QTRY_COMPARE_WITH_TIMEOUT(
+            m_bubbles.notifications().mid(told),
+            (Bubbles{{QStringLiteral("Bea Lee"),
+                      QStringLiteral("\u2068Offers you a file: %1\u2069").arg(name)}}),
+            20000);
+        ++told;
+    }
+    QVERIFY(postAs(QStringLiteral("sent you two files")));
+    QTRY_COMPARE_WITH_TIMEOUT(
+        m_bubbles.notifications().mid(told),
+        (Bubbles{{QStringLiteral("Bea Lee"), QStringLiteral("\u2068sent you two files\u2069")}}),
+        20000);
+    QVERIFY(m_shell.showMainWindow(QSize(1000, 700)));
 }
 
 int main(int argc, char **argv)

@@ -28,7 +28,7 @@ public:
     QString notBrowsablePath() const override { return QString(); }
     bool isApplicationActive() const override { return false; }
     void sendMessage(const MOMessage &, MCSocialEntity *) override {}
-    void listMessagesBefore(MCSocialEntity *, const QDateTime &, int) override {}
+    void listMessagesBefore(MCSocialEntity *, const QDateTime &, qint64, int) override {}
     void sendTransferInvitation(const QString &path, const QDateTime &, MCSocialEntity *,
                                 const QString &) override
     {

@@ -1,9 +1,11 @@
 // Social requests that do not go through, tried through the widgets a user touches, signed in
 // as the demo user against kerlo-local while Bea and others act through its control API. Each
 // request meets the service answering 500 (a search 503 too), never answering (the stall limit
-// is shortened) and dropping the connection. The failure is told once where the request was
-// made, nothing typed is lost and the controls come back: a message or a file not sent can be
-// sent again or removed, an answer given again, a search or an invitation tried again.
+// is shortened) and dropping the connection; an answer to a file or an invitation also meets a
+// refusal (400 with the service's reason), told as a refusal and not as a lost answer. The
+// failure is told once where the request was made, nothing typed is lost and the controls come
+// back: a message or a file not sent can be sent again or removed, an answer given again, a
+// search or an invitation tried again.
 #include "chatpartner.h"
 #include "kbbutton.h"
 #include "mcappdelegate.h"
@@ -35,6 +37,8 @@
 
 #include <QAction>
 #include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
@@ -54,6 +58,8 @@ const QString BeaEmail = QString::fromLatin1(ChatPartner::Email);
 const QString NoAnswer = QStringLiteral("No answer came from the service.");
 const QString ServiceFailed = QStringLiteral("The service could not do it just now.");
 const int Patience = 20000;
+// What the service says when it refuses an answer (fault "400").
+const QString Refusal = QStringLiteral("Answers to this invitation are closed");
 
 void addFaultRows()
 {
@@ -66,6 +72,15 @@ void addFaultRows()
 QString reasonFor(const QString &fault)
 {
     return fault.at(0).isDigit() ? ServiceFailed : NoAnswer;
+}
+
+// What an answer's row says when the answer was not taken: a refusal with the service's
+// reason; for anything else, that it did not arrive.
+QString answerNotTaken(const QString &fault)
+{
+    return fault.startsWith(QLatin1Char('4'))
+               ? QStringLiteral("The service refused your answer: ") + Refusal
+               : QStringLiteral("Your answer did not reach the service. Try again.");
 }
 
 } // namespace
@@ -119,7 +134,11 @@ bool TestPeopleFailures::applyFault(const QString &path, const QString &fault,
         return m_server.hang(path, -1, method);
     if (fault == QLatin1String("drop"))
         return m_server.drop(path, -1, method);
-    return m_server.forceStatus(path, fault.toInt(), "{}", -1, method);
+    const QByteArray body =
+        fault.startsWith(QLatin1Char('4'))
+            ? QJsonDocument(QJsonObject{{"errors", QJsonArray{Refusal}}}).toJson()
+            : QByteArray("{}");
+    return m_server.forceStatus(path, fault.toInt(), body, -1, method);
 }
 
 void TestPeopleFailures::initTestCase()
@@ -241,7 +260,7 @@ void TestPeopleFailures::fileAnswerNotSentIsGivenAgain_data()
 {
     QTest::addColumn<QString>("fault");
     QTest::addColumn<bool>("accept");
-    for (const char *fault : {"500", "hang", "drop"}) {
+    for (const char *fault : {"500", "hang", "drop", "400"}) {
         QTest::addRow("accept %s", fault) << QString::fromLatin1(fault) << true;
         QTest::addRow("decline %s", fault) << QString::fromLatin1(fault) << false;
     }
@@ -268,10 +287,9 @@ void TestPeopleFailures::fileAnswerNotSentIsGivenAgain()
     QTest::mouseClick(answer, Qt::LeftButton);
     QVERIFY(!answer->isVisibleTo(file));
 
-    // Waiting for the user's answer again, saying the last one did not arrive.
-    QTRY_COMPARE_WITH_TIMEOUT(file->sendingText(),
-                              QStringLiteral("Your answer did not reach the service. Try again."),
-                              Patience);
+    // Waiting for the user's answer again, saying the last one did not arrive, or why the
+    // service refused it.
+    QTRY_COMPARE_WITH_TIMEOUT(file->sendingText(), answerNotTaken(fault), Patience);
     QVERIFY(file->acceptButton()->isVisibleTo(file) && file->declineButton()->isVisibleTo(file));
     QCOMPARE(file->accessoryText(), QStringLiteral("Waiting"));
 
@@ -343,9 +361,7 @@ void TestPeopleFailures::invitationAnswerNotSentIsGivenAgain()
     QCOMPARE(detail->additionalField()->text(), QStringLiteral("Submitting your request..."));
     QCOMPARE(hub->unreadNotifications(), unread - 1);
     // Unanswered again, counted again, with both buttons back.
-    QTRY_COMPARE_WITH_TIMEOUT(detail->additionalField()->text(),
-                              QStringLiteral("Your answer did not reach the service. Try again."),
-                              Patience);
+    QTRY_COMPARE_WITH_TIMEOUT(detail->additionalField()->text(), answerNotTaken(fault), Patience);
     QVERIFY(detail->buttonAccept()->isEnabled() && detail->buttonDecline()->isEnabled());
     QCOMPARE(hub->unreadNotifications(), unread);
 

@@ -2,7 +2,9 @@
 // other users act through its control API: finding someone by e-mail address and inviting
 // them; an invitation that arrives while the window is behind another, counted on the
 // sidebar's Notifications badge and told on the desktop through a notification server on the
-// test's own session bus (a recorder of ours); answering it on the page.
+// test's own session bus (a recorder of ours); answering it on the page. An invitation from
+// someone who became a contact meanwhile asks for no answer; the page counts what waits as
+// the user's locale writes numbers.
 #include "dbusdesktopnotifier.h"
 #include "hostilenames.h"
 #include "kbbutton.h"
@@ -34,6 +36,7 @@
 #include <QLoggingCategory>
 #include <QProcess>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSortFilterProxyModel>
 #include <QStackedWidget>
 #include <QTableView>
@@ -76,6 +79,8 @@ private slots:
     void invitationsAreAnsweredOnThePage();
     void namesAndAnsweredRowsLetGo();
     void desktopBubblesAreBoundedAndBurstsCounted();
+    void invitationFromSomeoneWhoBecameAContactWantsNoAnswer();
+    void aThousandInvitationsAreCountedAsTheLocaleWritesNumbers();
 
 private:
     MCMainWindow *window() const { return m_shell.delegate()->mainWindow(); }
@@ -516,6 +521,62 @@ void TestPeopleNotify::desktopBubblesAreBoundedAndBurstsCounted()
     const int bubbles = recorded().size() - before;
     QVERIFY2(bubbles <= 3, qPrintable(QString::number(bubbles)));
     other.close();
+}
+
+void TestPeopleNotify::invitationFromSomeoneWhoBecameAContactWantsNoAnswer()
+{
+    MCManager *hub = MCManager::sharedManager();
+    const QString eve = QStringLiteral("eve@kerlo.local");
+    QVERIFY(!m_server.createUser(eve, QStringLiteral("pw"), {{"first_name", "Eve"}}).isEmpty());
+    const qint64 unread = hub->unreadNotifications();
+    QVERIFY(!m_server.inviteContactAs(eve, QLatin1String(DemoEmail)).isEmpty());
+    QTRY_COMPARE_WITH_TIMEOUT(hub->unreadNotifications(), unread + 1, 20000);
+    window()->goAction(QStringLiteral("messages://"))->trigger();
+    MCMessagesController *page = messagesPage();
+    QTRY_VERIFY(page && page->isVisible());
+    QSortFilterProxyModel *rows = page->arrangedNotifications();
+    int eveRow = -1;
+    for (int row = 0; row < rows->rowCount() && eveRow < 0; ++row) {
+        if (rows->index(row, MCNotificationsModel::SenderColumn).data().toString() == "Eve")
+            eveRow = row;
+    }
+    QVERIFY(eveRow >= 0);
+    page->tableView()->selectRow(eveRow);
+    MCJoinInvitationView *detail = page->viewJoinInvitation();
+    QCOMPARE(detail->invitation()->messageSender(), QStringLiteral("Eve"));
+    QVERIFY(detail->buttonAccept()->isEnabled() && detail->buttonDecline()->isEnabled());
+
+    // The user's own invitation to Eve, which she accepts: she is a contact, and her request
+    // has nothing left to answer nor to count.
+    QVERIFY(!m_server.inviteContactAs(QLatin1String(DemoEmail), eve).isEmpty());
+    QVERIFY(!m_server.answerContactInvitationAs(eve, QLatin1String(DemoEmail), true).isEmpty());
+    QTRY_VERIFY_WITH_TIMEOUT(hub->contactWithEmail(eve), 20000);
+    QVERIFY(!detail->buttonAccept()->isEnabled() && !detail->buttonDecline()->isEnabled());
+    QCOMPARE(detail->additionalField()->text(), QStringLiteral("Already in my contacts"));
+    QCOMPARE(hub->unreadNotifications(), unread);
+    QCOMPARE(notificationsBadge(), QVariant(QVariantList{int(unread)}));
+}
+
+void TestPeopleNotify::aThousandInvitationsAreCountedAsTheLocaleWritesNumbers()
+{
+    MCManager *hub = MCManager::sharedManager();
+    const QLocale previous;
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    const auto restore = qScopeGuard([previous] { QLocale::setDefault(previous); });
+    const int many = 1000;
+    for (qint64 i = hub->unreadNotifications(); i < many; ++i) {
+        const QString email = QStringLiteral("many%1@kerlo.local").arg(i);
+        QVERIFY(
+            !m_server.createUser(email, QStringLiteral("pw"), {{"first_name", "Many"}}).isEmpty());
+        QVERIFY(!m_server.inviteContactAs(email, QLatin1String(DemoEmail)).isEmpty());
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(hub->unreadNotifications(), many, 60000);
+    MCMessagesController *page = messagesPage();
+    page->tableView()->clearSelection();
+    QCOMPARE(page->splitBottomView()->currentWidget(), page->viewNoSelection());
+    QCOMPARE(page->textForNoSelection(), QStringLiteral("1,000 new messages"));
+    QCOMPARE(page->viewNoSelection()->findChild<QLabel *>()->text(),
+             QStringLiteral("1,000 new messages"));
 }
 
 int main(int argc, char **argv)

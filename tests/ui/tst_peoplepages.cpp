@@ -11,6 +11,7 @@
 #include "mcappdelegate.h"
 #include "mcbrowsableviewcontroller.h"
 #include "mcchatcollaborationentry.h"
+#include "mcchatviewcontroller.h"
 #include "mccontact.h"
 #include "mccontactcelldelegate.h"
 #include "mccontactsviewcontroller.h"
@@ -308,7 +309,7 @@ void TestPeoplePages::sendToMenusListPeopleAndRequestTheSend()
         QCOMPARE(titles[i], MCString::stringForMenu(expected[i]));
 
     // Choosing one prepares the file's row in that person's chat, as a drop on the person's
-    // sidebar row does, and selects that row.
+    // sidebar row does, selects that row and shows the chat, the row ready to be sent at its end.
     MCContact *zedContact = hub->contactWithEmail(m_contacts[1].email);
     QVERIFY(zedContact);
     const auto fileRows = [zedContact] {
@@ -329,6 +330,17 @@ void TestPeoplePages::sendToMenusListPeopleAndRequestTheSend()
     QCOMPARE(selected.first().data().toString(), QStringLiteral("Zed Upper"));
     contacts->hide();
     menu->hide();
+    QTRY_COMPARE(hub->notBrowsablePath(), zedContact->title());
+    auto *chat = qobject_cast<MCChatViewController *>(hub->notBrowsableController());
+    QVERIFY(chat && chat->entity() == zedContact);
+    QTRY_VERIFY(chat->isVisible() && chat->isLastRowVisible());
+    QCOMPARE(
+        sidebar()->outlineView()->selectionModel()->selectedIndexes().value(0).data().toString(),
+        QStringLiteral("Zed Upper"));
+    const QModelIndex home = sidebar()->model()->indexForPlace(QStringLiteral("home"));
+    QTest::mouseClick(sidebar()->outlineView()->viewport(), Qt::LeftButton, {},
+                      sidebar()->outlineView()->visualRect(home).center());
+    QTRY_VERIFY(hub->notBrowsablePath().isEmpty());
 
     // The groups' submenu lists the groups; a folder alone cannot be sent.
     menu->updateMenu();

@@ -2,7 +2,9 @@
 // kerlo-local while two other users act through its control API: a group made in the
 // group-creation window reaches the service, is listed and carries messages; the side panel
 // lists a conversation's files, its links (web and mail only) and its people; every name from
-// the service stays plain text.
+// the service stays plain text, and a very long one is cut to its label and never widens the
+// window; popovers open whole on the screen by their buttons; dates of today and yesterday
+// are said by name.
 #include "cellgrab.h"
 #include "hostilenames.h"
 #include "kerlolocal.h"
@@ -12,12 +14,14 @@
 #include "mcappdelegate.h"
 #include "mcbrowsableviewcontroller.h"
 #include "mcchatcollaborationentry.h"
+#include "mcchatfilerowview.h"
 #include "mcchatfilescontroller.h"
 #include "mcchatfilesfilter.h"
 #include "mcchatfilesmodel.h"
 #include "mcchatlink.h"
 #include "mcchatlinkscontroller.h"
 #include "mcchatlinksmodel.h"
+#include "mcchattablecellview.h"
 #include "mcchatviewcontroller.h"
 #include "mccheckboxcelldelegate.h"
 #include "mccheckboxcellview.h"
@@ -29,9 +33,12 @@
 #include "mchipbox.h"
 #include "mchipcontroller.h"
 #include "mcjoininvitation.h"
+#include "mcjoininvitationview.h"
 #include "mcmainwindow.h"
 #include "mcmanager.h"
+#include "mcmessagescontroller.h"
 #include "mcmousedowntextfield.h"
+#include "mcnotificationsmodel.h"
 #include "mcpeoplecontroller.h"
 #include "mcpeoplemodel.h"
 #include "mcsharelinkcell.h"
@@ -54,9 +61,12 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalSpy>
+#include <QSortFilterProxyModel>
 #include <QStackedWidget>
 #include <QTableView>
+#include <QToolButton>
 #include <QtTest>
 
 using namespace ShellTest;
@@ -67,6 +77,21 @@ const QString BeaEmail = QStringLiteral("bea@kerlo.local");
 const QString CalEmail = QStringLiteral("cal@kerlo.local");
 const QString BeaName = QStringLiteral("<b>Bea</b> &Quit");
 const QString CalName = QStringLiteral("Cal invoice\u202Etxt.exe");
+const QString DanEmail = QStringLiteral("dan@kerlo.local");
+// Ten thousand characters without a space to break at.
+const QString DanName = QStringLiteral("Dan") + QString(9997, QLatin1Char('W'));
+
+// How a date of the last two days reads: by the day's name, then the time.
+QString dayName(const QDateTime &date)
+{
+    return date.toLocalTime().date() == QDate::currentDate() ? QStringLiteral("Today ")
+                                                             : QStringLiteral("Yesterday ");
+}
+
+QRect globalRect(const QWidget *widget)
+{
+    return QRect(widget->mapToGlobal(QPoint(0, 0)), widget->size());
+}
 
 MCContact *contactOf(const MCManager *hub, const QString &email)
 {
@@ -109,6 +134,10 @@ private slots:
     void contactPanelAndLongChats();
     void panelStandsBesideTheChat();
     void groupSendTableFollowsTheAnswers();
+    void datesOfTheLastTwoDaysAreSaidByName();
+    void longNameIsCutToItsLabelsAndNeverWidensTheWindow();
+    void popoversOpenWholeOnTheScreenByTheirButtons();
+    void groupWindowMakesOneGroupClosesAndCancelsWithEscape();
 
 private:
     MCGroupCreationController *openGroupWindow();
@@ -249,7 +278,8 @@ void TestPeoplePanels::groupMadeInTheWindowIsCreatedListedAndChattedIn()
             .object();
     QCOMPARE(body.value("users").toArray(), (QJsonArray{CalEmail, BeaEmail}));
     QCOMPARE(body.value("name").toString(), name);
-    QVERIFY(window->isVisible());
+    // Made, the group closes its window.
+    QTRY_VERIFY(!window->isVisible());
     // The sidebar lists it among the people, by its name as plain text.
     MCSidebarModel *sidebar = m_shell.delegate()->mainWindow()->sidebar()->model();
     const QModelIndex row =
@@ -275,14 +305,14 @@ void TestPeoplePanels::groupMadeInTheWindowIsCreatedListedAndChattedIn()
     };
     QTRY_VERIFY_WITH_TIMEOUT(bodies().contains(QStringLiteral("hi all")), 20000);
 
-    // Brought forward again while visible, the window keeps its state; hidden, it starts over.
-    QVERIFY(openGroupWindow());
-    QCOMPARE(window->peopleController()->selectedContacts().size(), 2);
-    window->close();
+    // Opened again it starts over; brought forward while visible, it keeps its state.
     QVERIFY(openGroupWindow());
     QVERIFY(window->peopleController()->selectedContacts().isEmpty());
     QVERIFY(window->textGroupName()->text().isEmpty());
     QVERIFY(!window->buttonCreateGroup()->isEnabled());
+    clickRow(table, 0, MCAddPeopleModel::People);
+    QVERIFY(openGroupWindow());
+    QCOMPARE(window->peopleController()->selectedContacts().size(), 1);
     window->close();
 }
 
@@ -680,6 +710,284 @@ void TestPeoplePanels::groupSendTableFollowsTheAnswers()
     QCOMPARE(shown->rowCount(), 2);
     QCOMPARE(shown->index(bea, MCGroupSendModel::Status).data(MCGroupSendModel::StatusImageRole),
              QVariant(QStringLiteral("rejected.png")));
+}
+
+void TestPeoplePanels::datesOfTheLastTwoDaysAreSaidByName()
+{
+    MCManager *hub = MCManager::sharedManager();
+    MCGroup *team = hub->groups().first();
+    // The group's header: made a moment ago.
+    hub->setNotBrowsablePath(team->title());
+    QTRY_VERIFY(team->chatController() && team->chatController()->isVisible());
+    const QString created = team->chatController()->textFieldCreatedAt()->text();
+    QVERIFY2(created.startsWith(QStringLiteral("created at ") + dayName(team->createdAt())),
+             qPrintable(created));
+    QVERIFY2(created.contains(QLatin1Char(':')), qPrintable(created));
+
+    // The side panel's date column has the time too.
+    MCHipController panel(team, hub, MOObjectsManager::sharedInstance(),
+                          QString::fromLatin1(DemoEmail));
+    panel.resize(320, 480);
+    panel.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&panel));
+    QTest::mouseClick(panel.boxFiles(), Qt::LeftButton);
+    QAbstractItemModel *files = panel.filesController()->tableView()->model();
+    QTRY_VERIFY_WITH_TIMEOUT(files->rowCount() > 0, 20000);
+    const QDateTime offered = files->index(0, 0).data(MCChatFilesModel::DateRole).toDateTime();
+    const QString date = files->index(0, MCChatFilesModel::Date).data().toString();
+    QVERIFY2(date.startsWith(dayName(offered)), qPrintable(date));
+    QVERIFY2(date.contains(QLatin1Char(':')), qPrintable(date));
+
+    // The group-send table: Bea's refusal.
+    MCChatCollaborationEntryPtr sent;
+    for (const MCChatEntryPtr &entry : team->conversation()) {
+        if (entry->kind() == MCChatEntry::CollaborationRow && entry->itsMe())
+            sent = entry.staticCast<MCChatCollaborationEntry>();
+    }
+    QVERIFY(sent);
+    MCGroupSendController table(hub);
+    table.setGroup(team);
+    table.setEntry(sent.data());
+    table.resize(300, 120);
+    table.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&table));
+    QAbstractItemModel *rows = table.tableView()->model();
+    bool refusal = false;
+    for (int row = 0; row < rows->rowCount(); ++row) {
+        const QString info = rows->index(row, MCGroupSendModel::Info).data().toString();
+        if (!info.startsWith(QStringLiteral("Rejected on ")))
+            continue;
+        refusal = true;
+        QVERIFY2(info.startsWith(QStringLiteral("Rejected on Today ")) ||
+                     info.startsWith(QStringLiteral("Rejected on Yesterday ")),
+                 qPrintable(info));
+    }
+    QVERIFY(refusal);
+
+    // A received file's row, once accepted.
+    MCContact *cal = contactOf(hub, CalEmail);
+    hub->setNotBrowsablePath(cal->title());
+    QTRY_VERIFY(cal->chatController() && cal->chatController()->isVisible());
+    MCChatFileRowView *bundle = nullptr;
+    QTRY_VERIFY_WITH_TIMEOUT((bundle = [&]() -> MCChatFileRowView * {
+                                 for (auto *row :
+                                      cal->chatController()->findChildren<MCChatFileRowView *>()) {
+                                     if (!row->fileEntry()->itsMe())
+                                         return row;
+                                 }
+                                 return nullptr;
+                             }()),
+                             20000);
+    QTRY_VERIFY_WITH_TIMEOUT(bundle->sendingText().startsWith(QStringLiteral("Accepted on ")),
+                             20000);
+    const QDateTime accepted = bundle->fileEntry()->collaboration().acceptedAt();
+    QVERIFY(accepted.isValid());
+    QVERIFY2(bundle->sendingText().startsWith(QStringLiteral("Accepted on ") + dayName(accepted)),
+             qPrintable(bundle->sendingText()));
+}
+
+void TestPeoplePanels::longNameIsCutToItsLabelsAndNeverWidensTheWindow()
+{
+    MCManager *hub = MCManager::sharedManager();
+    MCMainWindow *window = m_shell.delegate()->mainWindow();
+    // The window's least width with a chat of a short name open.
+    MCContact *bea = contactOf(hub, BeaEmail);
+    hub->setNotBrowsablePath(bea->title());
+    QTRY_VERIFY(bea->chatController() && bea->chatController()->isVisible());
+    const int leastWidth = window->minimumSizeHint().width();
+    const int width = window->width();
+
+    QVERIFY(
+        !m_server.createUser(DanEmail, QStringLiteral("dan-password"), {{"first_name", DanName}})
+             .isEmpty());
+    QVERIFY(!m_server.inviteContactAs(DanEmail, QString::fromLatin1(DemoEmail)).isEmpty());
+    QTRY_VERIFY_WITH_TIMEOUT(
+        [hub] {
+            for (MCJoinInvitation *row : hub->userMessages()) {
+                if (row->joinInvitation().sender().email() == DanEmail && !row->messageRead())
+                    return true;
+            }
+            return false;
+        }(),
+        20000);
+    for (MCJoinInvitation *row : hub->userMessages()) {
+        if (row->joinInvitation().sender().email() == DanEmail)
+            hub->acceptJoinInvitation(row);
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(contactOf(hub, DanEmail), 20000);
+    MCContact *dan = contactOf(hub, DanEmail);
+    // A message and a file from him: his name heads their rows too.
+    QVERIFY(!m_server.seedFile(DanEmail, QStringLiteral("/dan.txt"), "d").isEmpty());
+    QVERIFY(!m_server
+                 .postMessageToContactAs(DanEmail, QString::fromLatin1(DemoEmail),
+                                         QStringLiteral("hello from Dan"))
+                 .isEmpty());
+    QVERIFY(!m_server
+                 .sendCollaborationToContactAs(DanEmail, QString::fromLatin1(DemoEmail),
+                                               QStringLiteral("/dan.txt"))
+                 .isEmpty());
+    hub->setNotBrowsablePath(dan->title());
+    QTRY_VERIFY(dan->chatController() && dan->chatController()->isVisible());
+    MCChatViewController *chat = dan->chatController();
+    QTRY_VERIFY_WITH_TIMEOUT(!chat->findChildren<MCChatTableCellView *>().isEmpty() &&
+                                 !chat->findChildren<MCChatFileRowView *>().isEmpty(),
+                             20000);
+
+    // The window keeps the width it had.
+    QVERIFY(window->minimumSizeHint().width() <= leastWidth);
+    QVERIFY(window->minimumWidth() <= leastWidth);
+    QCOMPARE(window->width(), width);
+    QVERIFY(chat->width() <= window->width());
+    // Every label is cut to its room; the header's holds the name in its tooltip.
+    const QString start = DanName.left(40);
+    for (QLabel *label : chat->findChildren<QLabel *>()) {
+        QVERIFY2(label->text().size() < 1000, qPrintable(label->objectName()));
+        QVERIFY(label->minimumSizeHint().width() <= window->width());
+    }
+    QLabel *header = chat->textFieldRoomName();
+    QVERIFY(header->text().startsWith(QStringLiteral("DanWWW")));
+    QVERIFY(header->text().size() < 1000);
+    QVERIFY(header->toolTip().contains(start));
+    // What the service gave is bounded before any label holds it.
+    QVERIFY(header->toolTip().size() < 2000);
+    int rowsWithTheName = 0;
+    for (QWidget *row : chat->findChildren<MCChatRowView *>()) {
+        for (QLabel *label : row->findChildren<QLabel *>()) {
+            if (!label->text().startsWith(QStringLiteral("DanWWW")))
+                continue;
+            ++rowsWithTheName;
+            QVERIFY(label->toolTip().contains(start));
+            QVERIFY(label->toolTip().size() < 2000);
+        }
+    }
+    QCOMPARE(rowsWithTheName, 2);
+
+    // His invitation on the notifications page: the name cut to the pane, whole in a tooltip.
+    window->goAction(QStringLiteral("messages://"))->trigger();
+    auto *page = qobject_cast<MCMessagesController *>(
+        m_shell.delegate()->page(QStringLiteral("messages://")));
+    QTRY_VERIFY(page && page->isVisible());
+    QSortFilterProxyModel *notifications = page->arrangedNotifications();
+    int danRow = -1;
+    for (int row = 0; row < notifications->rowCount(); ++row) {
+        if (notifications->index(row, MCNotificationsModel::SenderColumn)
+                .data()
+                .toString()
+                .startsWith(QStringLiteral("DanWWW")))
+            danRow = row;
+    }
+    QVERIFY(danRow >= 0);
+    page->tableView()->selectRow(danRow);
+    QLabel *body = page->viewJoinInvitation()->bodyField();
+    QTRY_VERIFY(body->isVisible());
+    QVERIFY(window->minimumSizeHint().width() <= leastWidth);
+    QCOMPARE(window->width(), width);
+    QVERIFY(body->width() <= window->width());
+    const QString named = body->text().section(QLatin1Char('\n'), 2, 2);
+    QVERIFY2(named.startsWith(QStringLiteral("DanWWW")), qPrintable(body->text().left(80)));
+    QVERIFY(body->fontMetrics().horizontalAdvance(named) <= body->contentsRect().width());
+    QVERIFY(body->toolTip().contains(start));
+    QVERIFY(body->toolTip().size() < 2000);
+    QVERIFY(body->text().endsWith(QLatin1Char('\n') + DanEmail));
+}
+
+void TestPeoplePanels::popoversOpenWholeOnTheScreenByTheirButtons()
+{
+    MCManager *hub = MCManager::sharedManager();
+    MCMainWindow *window = m_shell.delegate()->mainWindow();
+    const QRect normal = window->geometry();
+    window->showMaximized();
+    QTRY_VERIFY(window->isMaximized());
+    const QRect screen = window->screen()->availableGeometry();
+    MCContact *bea = contactOf(hub, BeaEmail);
+    hub->setNotBrowsablePath(bea->title());
+    QTRY_VERIFY(bea->chatController() && bea->chatController()->isVisible());
+    MCChatViewController *chat = bea->chatController();
+    // The chat's "+" sits at the screen's right edge; its popover opens whole on the screen.
+    auto *plus = chat->findChild<QToolButton *>(QStringLiteral("buttonPlus"));
+    QVERIFY(plus);
+    QTRY_VERIFY(screen.contains(globalRect(plus)));
+    QTest::mouseClick(plus, Qt::LeftButton);
+    auto *popover = chat->findChild<QFrame *>(QStringLiteral("popoverAddPeople"));
+    QVERIFY(popover);
+    QTRY_VERIFY(popover->isVisible());
+    QVERIFY2(screen.contains(popover->frameGeometry()), qPrintable(QStringLiteral("%1,%2 %3x%4")
+                                                                       .arg(popover->x())
+                                                                       .arg(popover->y())
+                                                                       .arg(popover->width())
+                                                                       .arg(popover->height())));
+    // Next to its button: they meet on the button's top or bottom edge.
+    const QRect button = globalRect(plus);
+    QVERIFY(popover->frameGeometry().bottom() + 1 == button.top() ||
+            popover->frameGeometry().top() == button.bottom() + 1);
+    // Everything in it can be reached: a contact ticked, then Create Group.
+    auto *people = popover->findChild<QTableView *>(QStringLiteral("tableView"));
+    QVERIFY(people);
+    QTRY_VERIFY(people->isVisible() && people->model()->rowCount() > 0);
+    clickRow(people, 0, MCAddPeopleModel::People);
+    auto *create = popover->findChild<QPushButton *>(QStringLiteral("buttonCreateGroup"));
+    QVERIFY(create->isEnabled());
+    QTest::mouseClick(create, Qt::LeftButton);
+    QTRY_VERIFY(!popover->isVisible());
+    // The group's name is asked for over the chat, and Escape takes the question back.
+    auto *panel = chat->findChild<QDialog *>(QStringLiteral("panelWindow"));
+    QVERIFY(panel);
+    QTRY_VERIFY(panel->isVisible());
+    QVERIFY(globalRect(chat).contains(panel->frameGeometry().center()));
+    QVERIFY(screen.contains(panel->frameGeometry()));
+    QTest::keyClick(panel->findChild<QLineEdit *>(QStringLiteral("panelTextField")),
+                    Qt::Key_Escape);
+    QTRY_VERIFY(!panel->isVisible());
+
+    // The emoticon chooser opens whole on the screen above its button.
+    auto *smile = chat->findChild<QToolButton *>(QStringLiteral("buttonEmoticon"));
+    QVERIFY(smile);
+    QTest::mouseClick(smile, Qt::LeftButton);
+    auto *chooser = chat->findChild<QFrame *>(QStringLiteral("emoticonPopOver"));
+    QVERIFY(chooser);
+    QTRY_VERIFY(chooser->isVisible());
+    QVERIFY(screen.contains(chooser->frameGeometry()));
+    chooser->hide();
+
+    window->showNormal();
+    window->setGeometry(normal);
+    QTRY_VERIFY(!window->isMaximized());
+}
+
+void TestPeoplePanels::groupWindowMakesOneGroupClosesAndCancelsWithEscape()
+{
+    MCManager *hub = MCManager::sharedManager();
+    MCMainWindow *main = m_shell.delegate()->mainWindow();
+    MCGroupCreationController *window = openGroupWindow();
+    QVERIFY(window);
+    // It opens over the main window.
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    QVERIFY(main->frameGeometry().contains(window->frameGeometry().center()));
+    QVERIFY(qAbs(window->frameGeometry().center().x() - main->frameGeometry().center().x()) < 8);
+
+    // Escape closes it without asking for anything.
+    QVERIFY(m_server.clearRequests());
+    QTest::keyClicks(window->textGroupName(), QStringLiteral("Never made"));
+    QTest::keyClick(window->textGroupName(), Qt::Key_Escape);
+    QTRY_VERIFY(!window->isVisible());
+
+    // One group for two clicks, and the window goes once the group is listed.
+    QVERIFY(openGroupWindow());
+    QTableView *table = window->peopleController()->tableView();
+    clickRow(table, 0, MCAddPeopleModel::People);
+    clickRow(table, 1, MCAddPeopleModel::People);
+    QTest::keyClicks(window->textGroupName(), QStringLiteral("Once"));
+    QVERIFY(window->buttonCreateGroup()->isEnabled());
+    const int groups = hub->groups().size();
+    // The service answers slowly enough for a second click to land while it works.
+    QVERIFY(m_server.delay(QStringLiteral("/api/v1/conversations/start"), 1500));
+    QTest::mouseClick(window->buttonCreateGroup(), Qt::LeftButton);
+    QTest::mouseClick(window->buttonCreateGroup(), Qt::LeftButton);
+    QTest::keyClick(window->textGroupName(), Qt::Key_Return);
+    QTRY_COMPARE_WITH_TIMEOUT(hub->groups().size(), groups + 1, 20000);
+    QTRY_VERIFY(!window->isVisible());
+    QCOMPARE(m_server.requestsTo(QStringLiteral("/api/v1/conversations/start")).size(), 1);
+    QCOMPARE(hub->groups().size(), groups + 1);
 }
 
 int main(int argc, char **argv)

@@ -1,8 +1,9 @@
 // Files from another provider's synchronised folder, through the widgets, signed in as the demo
 // user against kerlo-local with Bea as the contact: the provider's folder lives in the suite's
 // own HOME. Dropped on Bea's sidebar row before the provider is linked, a file raises the
-// source-file alert (both answers); once linked it becomes a file row naming its provider,
-// and its Send reaches the service as a provider's file.
+// source-file alert: without linking the file is uploaded from the local disk, as any other
+// local file; "Link Now" opens the linking page and sends nothing. Once linked it becomes a file
+// row naming its provider, and its Send reaches the service as a provider's file.
 #include "chatpartner.h"
 #include "kerlolocal.h"
 #include "linkrecorder.h"
@@ -56,7 +57,7 @@ class TestPeopleProviderFiles : public QObject
 
 private slots:
     void initTestCase();
-    void droppedBeforeLinkingAsksAndSendsNothing();
+    void droppedBeforeLinkingAsksThenSendsFromTheDisk();
     void linkedProviderFileBecomesARowAndIsSent();
 
 private:
@@ -140,12 +141,12 @@ void TestPeopleProviderFiles::initTestCase()
                              20000);
 }
 
-void TestPeopleProviderFiles::droppedBeforeLinkingAsksAndSendsNothing()
+void TestPeopleProviderFiles::droppedBeforeLinkingAsksThenSendsFromTheDisk()
 {
     const int before = fileRows();
     m_shell.alerts.clearRecord();
 
-    // "Continue without linking": the drop ends, nothing is sent or opened.
+    // "Continue without linking": the file goes from this disk.
     QVERIFY(dropOnBea({m_file}));
     QTRY_COMPARE(m_shell.alerts.pendingCount(), 1);
     const Alert asked = m_shell.alerts.pendingAlert();
@@ -154,9 +155,27 @@ void TestPeopleProviderFiles::droppedBeforeLinkingAsksAndSendsNothing()
     QVERIFY(asked.informativeText.startsWith(
         QStringLiteral("You are trying to send a file from your Dropbox folder.")));
     QVERIFY(!asked.icon.isNull());
-    QVERIFY(m_shell.alerts.answer(QStringLiteral("Continue without linking")));
     QCOMPARE(fileRows(), before);
+    QVERIFY(m_shell.alerts.answer(QStringLiteral("Continue without linking")));
+    // The file goes as a file from outside any provider's folder goes: the user is told it is
+    // uploaded first, and it is.
+    QTRY_COMPARE(m_shell.alerts.pendingCount(), 1);
+    QCOMPARE(m_shell.alerts.pendingAlert().messageText, QStringLiteral("External Files"));
+    QVERIFY(m_server.clearRequests());
+    QVERIFY(m_shell.alerts.answer(QStringLiteral("OK")));
+    const auto uploaded = [this] {
+        for (const QJsonValue &entry : m_server.requests()) {
+            const QJsonObject request = entry.toObject();
+            if (request.value("method").toString() == QLatin1String("PUT") &&
+                QUrl::fromPercentEncoding(request.value("path").toString().toUtf8()) ==
+                    QLatin1String("/api/v1/objects/q3 summary.txt"))
+                return true;
+        }
+        return false;
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(uploaded(), 20000);
     QVERIFY(m_links.opened.isEmpty());
+    QCOMPARE(fileRows(), before);
 
     // "Link Now": the service's linking page opens in the browser, with the way back.
     QVERIFY(dropOnBea({m_file}));

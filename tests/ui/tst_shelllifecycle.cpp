@@ -7,6 +7,7 @@
 #include "mcappdelegate.h"
 #include "mciconcontroller.h"
 #include "mcmainwindow.h"
+#include "mcwindowlogincontroller.h"
 #include "moapplication.h"
 #include "moconstants.h"
 #include "monotificationcenter.h"
@@ -23,6 +24,7 @@
 #include <QSaveFile>
 #include <QSettings>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QtTest>
 
 #include <cstdio>
@@ -46,14 +48,22 @@ bool quit(Shell &shell)
     return ready.wait(20000);
 }
 
-// Signs in through the window and quits.
+// Signs in through the window, unless a stored session comes back, and quits.
 int scenarioSignIn()
 {
     Shell shell;
     shell.launch(apiRoot());
-    if (!shell.signInThroughWindow(QString::fromLatin1(DemoEmail),
-                                   QString::fromLatin1(DemoPassword)) ||
-        !shell.waitForSession())
+    if (!QTest::qWaitFor(
+            [&] {
+                return shell.delegate()->loginController() ||
+                       shell.delegate()->firstObjectsFetchDone();
+            },
+            30000))
+        return 2;
+    if (!shell.delegate()->firstObjectsFetchDone() &&
+        (!shell.signInThroughWindow(QString::fromLatin1(DemoEmail),
+                                    QString::fromLatin1(DemoPassword)) ||
+         !shell.waitForSession()))
         return 2;
     return quit(shell) ? 0 : 3;
 }
@@ -73,6 +83,68 @@ int scenarioReload()
     if (!started || sawLogin)
         return 2;
     return quit(shell) ? 0 : 3;
+}
+
+// The stored session is refused: the sign-in window stands alone until the user signs in.
+int scenarioRefused()
+{
+    Shell shell;
+    shell.launch(apiRoot());
+    const auto asked = [&shell] {
+        const QWidget *login = shell.delegate()->loginController();
+        return login && login->isVisible();
+    };
+    if (!QTest::qWaitFor(asked, 30000))
+        return 2;
+    if (shell.delegate()->mainWindow()->isVisible())
+        return 3;
+    if (!shell.signInThroughWindow(QString::fromLatin1(DemoEmail),
+                                   QString::fromLatin1(DemoPassword)) ||
+        !shell.waitForSession())
+        return 4;
+    if (!shell.delegate()->mainWindow()->isVisible() || shell.delegate()->loginController())
+        return 5;
+    return quit(shell) ? 0 : 6;
+}
+
+// Waits for the sign-in window and quits; 2 when a session came instead.
+int scenarioAskedToSignIn()
+{
+    Shell shell;
+    shell.launch(apiRoot());
+    const auto asked = [&] {
+        const MCWindowLoginController *login = shell.delegate()->loginController();
+        return login && login->isVisible() && login->isReady();
+    };
+    if (!QTest::qWaitFor([&] { return asked() || shell.delegate()->firstObjectsFetchDone(); },
+                         30000) ||
+        !asked())
+        return 2;
+    return quit(shell) ? 0 : 3;
+}
+
+// Signs in through the window where the keyring keeps nothing: the window says so once.
+int scenarioSignInNotKept()
+{
+    Shell shell;
+    shell.launch(apiRoot());
+    if (!shell.signInThroughWindow(QString::fromLatin1(DemoEmail),
+                                   QString::fromLatin1(DemoPassword)) ||
+        !shell.waitForSession())
+        return 2;
+    if (!QTest::qWaitFor([&] { return shell.alerts.pendingCount() > 0; }, 20000))
+        return 3;
+    const Alert alert = shell.alerts.pendingAlert();
+    std::printf("ALERT %s | %s\n", qPrintable(alert.messageText),
+                qPrintable(alert.informativeText));
+    std::fflush(stdout);
+    if (alert.messageText != QLatin1String("Your sign-in could not be kept") ||
+        !alert.informativeText.contains(QLatin1String("no default collection")))
+        return 4;
+    shell.alerts.answer(0);
+    if (!quit(shell))
+        return 5;
+    return shell.alerts.alerts().size() == 1 ? 0 : 6;
 }
 
 // Reloads the session, signs out (confirmed) and relaunches this program for real.
@@ -185,8 +257,14 @@ int runScenarioMain(const QString &name, const QStringList &arguments)
         return scenarioSignIn();
     if (name == QLatin1String("reload"))
         return scenarioReload();
+    if (name == QLatin1String("askedtosignin"))
+        return scenarioAskedToSignIn();
+    if (name == QLatin1String("signinnotkept"))
+        return scenarioSignInNotKept();
     if (name == QLatin1String("signout"))
         return scenarioSignOut(arguments);
+    if (name == QLatin1String("refused"))
+        return scenarioRefused();
     if (name == QLatin1String("primary"))
         return scenarioPrimary();
     if (name == QLatin1String("upload"))
@@ -207,10 +285,14 @@ class TestShellLifecycle : public QObject
 private slots:
     void initTestCase();
     void restartReloadsTheStoredSession();
+    void anotherRootIsAskedToSignInAndGetsNothingStored();
+    void keyringWithoutDefaultCollectionIsSaidOnce();
     void secondLaunchForwardsItsURL();
     void quitDuringUploadFinishesAtNextStart();
     void quitWhileADroppedFolderIsReadQueuesItWhole();
     void signOutEmptiesDefaultsAndRelaunchesWithArgumentsIntact();
+    // Last: it begins with a sign-in of its own.
+    void refusedStoredSessionShowsOnlyTheSignInWindow();
 
 private:
     KerloLocal m_server;
@@ -234,6 +316,74 @@ void TestShellLifecycle::restartReloadsTheStoredSession()
     const QJsonArray log = m_server.requests();
     QCOMPARE(firstRequest(log, QStringLiteral("/api/v1/key\\.json")), -1);
     QVERIFY(firstRequest(log, QStringLiteral("/api/v1/me\\.json")) >= 0);
+}
+
+void TestShellLifecycle::anotherRootIsAskedToSignInAndGetsNothingStored()
+{
+    QCOMPARE(runScenario(QStringLiteral("signin")), 0);
+    const QJsonObject granted = m_server.tokens().value(DemoEmail).toObject();
+    QStringList secrets{granted.value("api_key").toString()};
+    for (const char *kind : {"access_tokens", "refresh_tokens"}) {
+        for (const QJsonValue &token : granted.value(kind).toArray())
+            secrets.append(token.toString());
+    }
+    secrets.removeAll(QString());
+    QVERIFY(secrets.size() >= 3);
+
+    // The same program launched with another service's address.
+    KerloLocal recorder;
+    QVERIFY(recorder.start());
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(ApiRootVariable, recorder.baseUrl().toString());
+    QCOMPARE(runScenario(QStringLiteral("askedtosignin"), {}, 120000, environment), 0);
+
+    const QJsonArray log = recorder.requests();
+    QVERIFY(!log.isEmpty());
+    for (const QJsonValue &value : log) {
+        const QJsonObject entry = value.toObject();
+        const QString path = entry.value("path").toString();
+        const QJsonObject headers = entry.value("headers").toObject();
+        QVERIFY2(!headers.contains("authorization"), qPrintable(path));
+        QVERIFY2(!headers.contains("m-auth-token"), qPrintable(path));
+        const QString sent = path + entry.value("query").toString() +
+                             entry.value("body").toString() +
+                             QString::fromUtf8(QJsonDocument(headers).toJson());
+        for (const QString &secret : secrets)
+            QVERIFY2(!sent.contains(secret), qPrintable(path));
+    }
+
+    // The first service's session is still kept for it.
+    QVERIFY(m_server.clearRequests());
+    QCOMPARE(runScenario(QStringLiteral("reload")), 0);
+}
+
+void TestShellLifecycle::keyringWithoutDefaultCollectionIsSaidOnce()
+{
+    if (QStandardPaths::findExecutable("gnome-keyring-daemon").isEmpty() ||
+        QStandardPaths::findExecutable("dbus-run-session").isEmpty())
+        QSKIP("gnome-keyring-daemon and dbus-run-session are needed.");
+    // A new account's keyring: the daemon runs, no login collection was ever made, and with no
+    // display nobody can be asked for a new one's password.
+    QTemporaryDir home;
+    QVERIFY(home.isValid());
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("HOME", home.path());
+    environment.insert("XDG_RUNTIME_DIR", home.path());
+    for (const char *variable : {"DISPLAY", "WAYLAND_DISPLAY"})
+        environment.remove(variable);
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start("dbus-run-session",
+                  {"--", "sh", "-c",
+                   "gnome-keyring-daemon --daemonize --components=secrets >/dev/null && "
+                   "exec \"$0\" --scenario signinnotkept",
+                   QCoreApplication::applicationFilePath()});
+    QVERIFY(process.waitForFinished(120000));
+    const QByteArray output = process.readAll();
+    QVERIFY2(process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0,
+             output.constData());
+    QVERIFY(!output.contains(DemoPassword));
 }
 
 void TestShellLifecycle::signOutEmptiesDefaultsAndRelaunchesWithArgumentsIntact()
@@ -328,6 +478,22 @@ void TestShellLifecycle::quitWhileADroppedFolderIsReadQueuesItWhole()
     for (const QJsonValue &entry : m_server.requests())
         found = found || entry.toObject()["path"].toString().contains("Dropped");
     QVERIFY(found);
+}
+
+void TestShellLifecycle::refusedStoredSessionShowsOnlyTheSignInWindow()
+{
+    QCOMPARE(runScenario(QStringLiteral("signin")), 0);
+    const QString email = QString::fromLatin1(DemoEmail);
+    QVERIFY(m_server.expireTokens(email));
+    QVERIFY(m_server.revokeRefreshTokens(email));
+    QVERIFY(m_server.clearRequests());
+    QCOMPARE(runScenario(QStringLiteral("refused")), 0);
+    // The stored session was tried and refused before the user signed in again.
+    const QJsonArray log = m_server.requests();
+    const int check = firstRequest(log, QStringLiteral("/api/v1/me\\.json"));
+    const int key = firstRequest(log, QStringLiteral("/api/v1/key\\.json"));
+    QVERIFY(check >= 0);
+    QVERIFY(key > check);
 }
 
 int main(int argc, char **argv)

@@ -12,6 +12,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <limits>
 #include <optional>
@@ -20,6 +21,15 @@ using ShellTest::readFile;
 using ShellTest::writeFile;
 
 namespace {
+
+// Whether the zero timers started so far have fired: one started after them fires after them.
+bool earlierZeroTimersFired()
+{
+    QObject context;
+    bool fired = false;
+    QTimer::singleShot(0, &context, [&fired] { fired = true; });
+    return QTest::qWaitFor([&fired] { return fired; });
+}
 
 // The pieces the defaults work with: options, a settings file, the session state, an
 // autostart entry and a clock, all under the test's control.
@@ -468,7 +478,7 @@ void TestShellUtilities::discovererWithoutOrWithBrokenInfo()
     QSignalSpy discovered(&discoverer,
                           &MCThirdPartyServicesDiscoverer::thirdPartyServiceDiscovered);
     discoverer.discover();
-    QTest::qWait(50);
+    QVERIFY(earlierZeroTimersFired());
     QCOMPARE(discovered.count(), 0);
     QVERIFY(discoverer.discoveredServices().isEmpty());
 
@@ -481,7 +491,7 @@ void TestShellUtilities::discovererWithoutOrWithBrokenInfo()
     QVERIFY(writeFile(home.filePath(QStringLiteral(".dropbox/info.json")), "{\"business\": {}}"));
     QVERIFY(discoverer.discoverDropbox().isNull());
     discoverer.discover();
-    QTest::qWait(50);
+    QVERIFY(earlierZeroTimersFired());
     QCOMPARE(discovered.count(), 0);
 }
 

@@ -19,9 +19,13 @@
 
 #include <QAction>
 #include <QMimeData>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <memory>
+#include <vector>
 
 using namespace ShellTest;
 
@@ -35,6 +39,7 @@ private slots:
     void peopleAreListedSortedAsPlainText();
     void dropsOnHomeUploadOrMoveAndTheBadgeCountsThem();
     void rowsAreDrawnByTheIconFieldCell();
+    void peopleArrivingLeaveTheOutlineAsTheUserLeftIt();
 
 private:
     MCMainWindow *window() const { return m_shell.delegate()->mainWindow(); }
@@ -172,7 +177,7 @@ void TestSidebar::placesShowTheirPagesAndFollowTheHistory()
     QCOMPARE(selection(), QStringList{"Home"});
 
     // A place whose page is not there shows the browser instead, and the row follows.
-    for (const QString &title : {"Account", "Contacts", "Share Links"}) {
+    for (const QString &title : QStringList{"Account", "Contacts", "Share Links"}) {
         const QString place = row(title).data(MCSidebarModel::PlaceRole).toString();
         QVERIFY(click(title));
         const bool page = m_shell.delegate()->page(place) != nullptr;
@@ -213,6 +218,39 @@ void TestSidebar::peopleAreListedSortedAsPlainText()
     QCOMPARE(sent[0][0].value<QObject *>(), &zed);
     QCOMPARE(sent[0][1].toStringList(), QStringList{"/Documents/Welcome.txt"});
     QCOMPARE(selection(), QStringList{"Zed"});
+}
+
+void TestSidebar::peopleArrivingLeaveTheOutlineAsTheUserLeftIt()
+{
+    // Enough people for the outline to scroll; the user scrolls one to the top.
+    std::vector<std::unique_ptr<QObject>> people;
+    QList<MCSidebarSocialRow> rows;
+    for (int i = 0; i < 60; ++i) {
+        people.push_back(std::make_unique<QObject>());
+        const QString name = QStringLiteral("Person %1").arg(i, 2, 10, QLatin1Char('0'));
+        rows.append({name.toLower(), name, false, people.back().get()});
+    }
+    sidebar()->updateSocial(rows);
+    QTreeView *outline = sidebar()->outlineView();
+    const QStringList selected = selection();
+    QVERIFY(outline->visualRect(row("Person 30")).top() > 0);
+    while (outline->indexAt(QPoint(1, 1)).data().toString() != QLatin1String("Person 30")) {
+        const int before = outline->verticalScrollBar()->value();
+        QTest::keyClick(outline->verticalScrollBar(), Qt::Key_Down);
+        QVERIFY(outline->verticalScrollBar()->value() > before);
+    }
+    const int scrolled = outline->verticalScrollBar()->value();
+
+    // People listed afterwards below the rows shown neither scroll the outline nor move the
+    // selection.
+    QObject late, later;
+    sidebar()->updateSocial({{"zoe", "Zoe", false, &late}});
+    sidebar()->updateSocial({{"zack", "Zack", false, &later}});
+    QVERIFY(row("Zoe").isValid());
+    QVERIFY(row("Zack").isValid());
+    QCOMPARE(outline->verticalScrollBar()->value(), scrolled);
+    QCOMPARE(outline->indexAt(QPoint(1, 1)).data().toString(), QStringLiteral("Person 30"));
+    QCOMPARE(selection(), selected);
 }
 
 void TestSidebar::dropsOnHomeUploadOrMoveAndTheBadgeCountsThem()

@@ -46,6 +46,7 @@ private slots:
     void consoleListsFailuresWithItsFilter();
     void uploadWaitsWhileTheServiceIsDown();
     void settledRowsAreBoundedAndRunningOnesStay();
+    void downloadWaitingForItsFirstByteShowsTheKnownSize();
 
 private:
     struct Seen
@@ -142,6 +143,10 @@ void TestTransfersPage::initTestCase()
 {
     QVERIFY(m_local.isValid());
     QVERIFY(m_server.start());
+    QVERIFY(!m_server
+                 .seedFile(QString::fromLatin1(DemoEmail), QStringLiteral("/Waiting.bin"),
+                           QByteArray(2500000, 'w'))
+                 .isEmpty());
     m_shell.launch(m_server.baseUrl().toString());
     QVERIFY(m_shell.signInThroughWindow(QString::fromLatin1(DemoEmail),
                                         QString::fromLatin1(DemoPassword)));
@@ -354,6 +359,37 @@ void TestTransfersPage::heldUploadIsPausedResumedAndCancelledFromThePage()
     QCOMPARE(hub->currentDownloadsCount(), qint64(0));
 }
 
+void TestTransfersPage::downloadWaitingForItsFirstByteShowsTheKnownSize()
+{
+    showPage(m_page);
+    // The service holds the bytes back: the row runs before any has come.
+    QVERIFY(m_server.delay(QStringLiteral("/api/v1/object/Waiting.bin"), 30000, 1,
+                           QStringLiteral("GET")));
+    MCBrowsableViewController *browser = MCManager::sharedManager()->selectedController();
+    QTRY_VERIFY_WITH_TIMEOUT(browser->shownNames().contains(QStringLiteral("Waiting.bin")), 20000);
+    MOObjectsManager::sharedInstance()->cacheObjectAtPath(QStringLiteral("/Waiting.bin"));
+    const auto downloadRow = [this]() -> const MCOperation * {
+        MCTableQueueModel *model = m_page->model();
+        for (int row = 0; row < model->rowCount(); ++row) {
+            const MCOperation *operation = model->operationAt(row);
+            if (operation->type() == MCOperation::Download &&
+                operation->sourcePath() == QLatin1String("/Waiting.bin"))
+                return operation;
+        }
+        return nullptr;
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(downloadRow() && downloadRow()->status() == MCOperation::Running,
+                             20000);
+    QTRY_VERIFY(!m_server.requestsTo(QStringLiteral("/api/v1/object/Waiting.bin")).isEmpty());
+    const MCOperation *row = downloadRow();
+    QCOMPARE(row->transferred(), quint64(0));
+    QCOMPARE(secondLine(row),
+             QStringLiteral("Calculating time left - 0 B out of 2.5 MB (0 B/sec)"));
+
+    QVERIFY(clickButton(row, MCTableQueueDelegate::AbortButton));
+    QTRY_VERIFY_WITH_TIMEOUT(row->isFinished(), 20000);
+}
+
 void TestTransfersPage::cancelledFolderUploadReadsCancelled()
 {
     showPage(m_page);
@@ -453,6 +489,13 @@ void TestTransfersPage::consoleListsFailuresWithItsFilter()
     MONotificationManager::sharedInstance()->postWarningNotification(
         QStringLiteral("Disk nearly full"));
     QTRY_COMPARE(errors->rowCount(), before + 1);
+    // The date is shown whole, on one line.
+    QTableView *table = m_console->tableView();
+    const int needed =
+        static_cast<QAbstractItemView *>(table)->sizeHintForColumn(MCErrorsModel::DateColumn);
+    QVERIFY2(needed <= table->columnWidth(MCErrorsModel::DateColumn),
+             qPrintable(QStringLiteral("%1 > %2").arg(needed).arg(
+                 table->columnWidth(MCErrorsModel::DateColumn))));
 
     // An upload the service refuses: a failed row on the transfers page, an error here.
     QVERIFY(m_server.forceStatus(QStringLiteral("/api/v1/objects/Fail/f.txt"), 500,

@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # End to end on a real X server: how the window's parts look once laid out, in screenshots
 # for a person to look at (build/layout-*.png): the column view while "Sunset.jpg" is renamed
-# (columns), an icon view of long names at the smallest icon size (names), Quick Look on
+# (columns) and while a new folder is named (newfolder), an icon view of long names at the smallest icon size (names), Quick Look on
 # "Sunset.jpg" (quicklook), the chat's emoji chooser (emoji), the share-link popover asked
 # for with the toolbar's Share (popover) and About (about). Checks that each step happened:
-# the rename field took the name, Quick Look and About opened, the chooser put an emoji in the
+# the rename field took the name, the new folder was made under the name typed, Quick Look and About opened, the chooser put an emoji in the
 # message field, Share asked the service for a link.
 # Usage: xvfb_layout.sh <lumarin> <kerlo-local> <output folder>
 set -euo pipefail
@@ -79,6 +79,18 @@ xdotool type --delay 20 'Dawn over the bay'
 sleep 1
 screenshot columns
 xdotool key Escape
+sleep 1
+
+# New Folder in the column view: its row is selected with its name open for typing, and the
+# name typed next is the one the folder is made under.
+focus_main
+xdotool key ctrl+shift+n
+sleep 2
+screenshot newfolder
+xdotool type --delay 20 'Harbour days'
+xdotool key Return
+wait_request POST '/api/v1/objects/mkdir/Photos/Harbour days' 20 ||
+    fail "the new folder was not made under the name typed"
 sleep 1
 
 # The icon view of long names at the smallest icon size: the status bar's slider (at its right

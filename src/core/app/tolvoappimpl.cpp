@@ -157,6 +157,13 @@ bool TolvoAppImpl::isConnectivityCheckScheduled() const
     return d_func()->connectivityTimerId != 0;
 }
 
+void TolvoAppImpl::shutdownNow()
+{
+    Q_D(TolvoAppImpl);
+    if (d->objectsManager)
+        d->objectsManager->stopTransfersNow(ShutdownWatchdogInterval);
+}
+
 void TolvoAppImpl::registerShutdownableInstance(QObject *instance)
 {
     Q_D(TolvoAppImpl);

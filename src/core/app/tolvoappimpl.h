@@ -26,6 +26,9 @@ public:
     // shut-down list; it is deleted once it has completed.
     void registerShutdownableInstance(QObject *instance);
     void unregisterShutdownableInstance(QObject *instance);
+    // With no event loop left to run: the transfer engine saves its transfers and its thread
+    // ends before this returns. For a process about to end at once.
+    void shutdownNow();
 
     // Whether a connectivity probe is scheduled (for diagnostics and tests).
     bool isConnectivityCheckScheduled() const;

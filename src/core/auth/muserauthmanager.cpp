@@ -285,6 +285,25 @@ void MUserAuthManager::setAccount(const MUserAccount &account)
         emit accountSizesChanged();
 }
 
+void MUserAuthManager::reloadAccount()
+{
+    Q_D(MUserAuthManager);
+    MNetworkRequest request;
+    bool signedIn = false;
+    {
+        QMutexLocker locker(&d->mutex);
+        signedIn = d->authenticated && d->networkRequestManager;
+        if (signedIn)
+            request = d->checkRequest();
+    }
+    if (!signedIn) {
+        emit accountReloaded(false);
+        return;
+    }
+    request.setUserInfo(QVariantMap{{AccountReloadKey, true}});
+    d->networkRequestManager->sendRequest(request);
+}
+
 MDevice MUserAuthManager::device() const
 {
     Q_D(const MUserAuthManager);

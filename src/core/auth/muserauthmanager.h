@@ -60,6 +60,9 @@ public:
 
     MUserAccount account() const;
     void setAccount(const MUserAccount &account);
+    // Asks the service for the signed-in account again, apart from the sign-in steps;
+    // accountReloaded() tells whether it answered with one, which account() then holds.
+    void reloadAccount();
     MDevice device() const;
 
 signals:
@@ -72,6 +75,7 @@ signals:
     void logoutPerformed();
     void accountSizesChanged();
     void authorizationRefreshed();
+    void accountReloaded(bool reloaded);
 
 public slots:
     void shutdown();

@@ -25,6 +25,7 @@ inline const QString TokenTypeKey = QStringLiteral("MOAuthTokenType");
 // Tags in a sign-in request's user info: which step it is and which attempt of it.
 inline const QString RequestKindKey = QStringLiteral("MUserAuthRequestKind");
 inline const QString GenerationKey = QStringLiteral("MUserAuthRequestGeneration");
+inline const QString AccountReloadKey = QStringLiteral("MUserAuthAccountReload");
 
 class MUserAuthManagerPrivate
 {

@@ -45,6 +45,11 @@ bool isSignInRequest(const MNetworkRequest &request)
     return request.userInfo().toMap().contains(RequestKindKey);
 }
 
+bool isAccountReload(const MNetworkRequest &request)
+{
+    return request.userInfo().toMap().contains(AccountReloadKey);
+}
+
 } // namespace
 
 void MUserAuthManagerPrivate::handleSuccess(RequestKind kind, const QVariantMap &reply,
@@ -238,7 +243,7 @@ void MUserAuthManager::dataArrivedForRequest(const MNetworkRequest &request, con
                                              const MNetworkReply &)
 {
     Q_D(MUserAuthManager);
-    if (isSignInRequest(request))
+    if (isSignInRequest(request) || isAccountReload(request))
         d->replyBuffers[request.requestId()].append(data);
 }
 
@@ -246,6 +251,20 @@ void MUserAuthManager::replyFinishedForRequest(const MNetworkRequest &request,
                                                const MNetworkReply &reply)
 {
     Q_D(MUserAuthManager);
+    if (isAccountReload(request)) {
+        const QByteArray buffer = d->replyBuffers.take(request.requestId());
+        const QVariantMap user = reply.statusCode() == 200 ? QJsonDocument::fromJson(buffer)
+                                                                 .object()
+                                                                 .value(QLatin1String("user"))
+                                                                 .toObject()
+                                                                 .toVariantMap()
+                                                           : QVariantMap();
+        qCDebug(lcCoreAuth) << "Account reload, status" << reply.statusCode();
+        if (!user.isEmpty())
+            setAccount(MUserAccount(user));
+        emit accountReloaded(!user.isEmpty());
+        return;
+    }
     if (!isSignInRequest(request))
         return;
     const QByteArray buffer = d->replyBuffers.take(request.requestId());

@@ -3,6 +3,7 @@
 #include "mobjectsvirtualfilesystem_p.h"
 
 #include "corelogging.h"
+#include "mconfinedfolder.h"
 #include "mfolderwatcher.h"
 
 #include <QDataStream>
@@ -33,7 +34,8 @@ bool MObjectsVirtualFileSystemPrivate::moveToBin(const QString &local, const QBy
 {
     const QString folder = root + QLatin1Char('/') + QStringLiteral("deleted") + QLatin1Char('/') +
                            QDate::currentDate().toString(Qt::ISODate);
-    if (!QDir().mkpath(folder))
+    // Made without following a link: one planted there would take the bin elsewhere.
+    if (!MConfinedFolder(root).makeFolders(folder))
         return false;
     const QFileInfo info(local);
     const QString stem = folder + QLatin1Char('/') + info.baseName() + QLatin1Char(' ') +

@@ -4,6 +4,7 @@
 #include "mobjectsvirtualfilesystem_p.h"
 
 #include "corelogging.h"
+#include "mconfinedfolder.h"
 #include "mfilenames.h"
 #include "mfolderwatcher.h"
 #include "tolvoapp.h"
@@ -119,7 +120,11 @@ void MObjectsVirtualFileSystemPrivate::removeLocked(const QString &path, bool in
             << "[MObjectsVFS : Warning] Refusing to remove a path outside the cache:" << path;
         return;
     }
-    if (indexOnly)
+    // A link planted in the working copy would take the removal wherever it points.
+    const bool throughLink = MConfinedFolder(root).reachesThroughLink(local);
+    if (throughLink)
+        qCWarning(lcCoreCache) << "[MObjectsVFS : Warning] Not removing through a link:" << local;
+    if (indexOnly || throughLink)
         index.remove(shadowPath(local));
     else
         removeEntryLocked(local, external, moveToBin, events);
@@ -324,6 +329,11 @@ bool MObjectsVirtualFileSystem::renameObject(const QString &from, const QString 
     const QString toLocal = d->localPath(d->remoteKey(to));
     if (fromLocal.isEmpty() || toLocal.isEmpty()) {
         qCWarning(lcCoreCache) << "Cannot rename" << from << "to" << to << ": outside the cache";
+        return false;
+    }
+    const MConfinedFolder confined(d->root);
+    if (confined.reachesThroughLink(fromLocal) || confined.reachesThroughLink(toLocal)) {
+        qCWarning(lcCoreCache) << "Cannot rename" << from << "to" << to << ": through a link";
         return false;
     }
     const QString fromKey = d->shadowPath(fromLocal);

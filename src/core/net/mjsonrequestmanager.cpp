@@ -18,6 +18,10 @@ namespace {
 
 // Replies from this size on are decoded on another thread.
 constexpr int LargeReply = 1 << 20;
+// Replies read as maps cost as much again to convert as to parse: those of a manager without
+// decoders of its own (the people and conversations listings of a sign-in with thousands of
+// contacts) leave the main thread from this size on.
+constexpr int LargeMapReply = 128 << 10;
 
 } // namespace
 
@@ -131,7 +135,10 @@ void MJsonRequestManager::handleReplyFinished(const MNetworkRequest &req,
         *body = asObject ? QVariant(document.object()) : QVariant(document.object().toVariantMap());
         return true;
     };
-    if (buffer.size() < LargeReply || !asObject) {
+    const bool offThread = asObject
+                               ? buffer.size() >= LargeReply
+                               : buffer.size() >= LargeMapReply && !d->decoder && !d->rawDecoder;
+    if (!offThread) {
         delivery->failed = !decode(buffer, &delivery->body);
         if (delivery->failed)
             delivery->raw = buffer;
@@ -149,7 +156,7 @@ void MJsonRequestManager::handleReplyFinished(const MNetworkRequest &req,
         generation = decodes->generation;
     }
     QThreadPool::globalInstance()->start([self, delivery, buffer, decode, decoder, rawDecoder,
-                                          decodes, generation]() mutable {
+                                          decodes, generation, asObject]() mutable {
         QVariant body;
         bool made = false;
         if (rawDecoder) {
@@ -175,14 +182,15 @@ void MJsonRequestManager::handleReplyFinished(const MNetworkRequest &req,
         }
         QMetaObject::invokeMethod(
             QCoreApplication::instance(),
-            [self, delivery, buffer, decoded, body, decodes, generation] {
+            [self, delivery, buffer, decoded, body, decodes, generation, asObject]() mutable {
                 {
                     QMutexLocker locker(&decodes->mutex);
                     if (decodes->generation != generation)
                         return;
                 }
                 delivery->failed = !decoded;
-                delivery->body = body;
+                delivery->large = !asObject;
+                delivery->body = std::move(body);
                 delivery->raw = buffer;
                 delivery->ready = true;
                 if (self)
@@ -206,5 +214,9 @@ void MJsonRequestManager::deliverReady()
         } else {
             emit responseObjectReady(delivery->body, delivery->request, delivery->reply);
         }
+        // Freeing thousands of maps takes as long as a frame: a large body is freed on a pool
+        // thread, as it was made there, once the listeners let go of it.
+        if (delivery->large && delivery->body.isValid())
+            QThreadPool::globalInstance()->start([body = std::move(delivery->body)] {});
     }
 }

@@ -23,6 +23,7 @@ public:
         MNetworkReply reply;
         bool ready = false;
         bool failed = false; // not JSON: decodeError with raw
+        bool large = false;  // a map decoded on another thread
         QVariant body;
         QByteArray raw;
     };

@@ -78,16 +78,27 @@ QString MNetworkRequestManagerPrivate::newRequestId() const
 void MNetworkRequestManagerPrivate::attach(QNetworkReply *reply, bool progress)
 {
     Q_Q(MNetworkRequestManager);
-    using M = MNetworkRequestManager;
+    // Each handler is told its reply: QObject::sender() walks every connection made to the
+    // manager, thousands while a sign-in's requests wait for their turn.
     if (progress) {
-        QObject::connect(reply, &QNetworkReply::downloadProgress, q, &M::handleDownloadProgress);
-        QObject::connect(reply, &QNetworkReply::uploadProgress, q, &M::handleUploadProgress);
+        QObject::connect(reply, &QNetworkReply::downloadProgress, q,
+                         [q, reply](qint64 received, qint64 total) {
+                             q->handleDownloadProgress(reply, received, total);
+                         });
+        QObject::connect(
+            reply, &QNetworkReply::uploadProgress, q,
+            [q, reply](qint64 sent, qint64 total) { q->handleUploadProgress(reply, sent, total); });
     }
-    QObject::connect(reply, &QNetworkReply::sslErrors, q, &M::handleSslErrors);
-    QObject::connect(reply, &QNetworkReply::finished, q, &M::handleFinished);
+    QObject::connect(
+        reply, &QNetworkReply::sslErrors, q,
+        [q, reply](const QList<QSslError> &errors) { q->handleSslErrors(reply, errors); });
+    QObject::connect(reply, &QNetworkReply::finished, q, [q, reply] { q->handleFinished(reply); });
     if (!MNetworkRequest(reply->request()).bodyReadByCaller())
-        QObject::connect(reply, &QNetworkReply::readyRead, q, &M::handleDataArrived);
-    QObject::connect(reply, &QNetworkReply::errorOccurred, q, &M::handleReplyError);
+        QObject::connect(reply, &QNetworkReply::readyRead, q,
+                         [q, reply] { q->handleDataArrived(reply); });
+    QObject::connect(
+        reply, &QNetworkReply::errorOccurred, q,
+        [q, reply](QNetworkReply::NetworkError code) { q->handleReplyError(reply, code); });
     watchForStall(reply);
 }
 
@@ -126,7 +137,7 @@ void MNetworkRequestManagerPrivate::registerReply(const QString &requestId, QNet
         // finishing; removeReply leaves the newer entry alone.
         activeReplies.insert(requestId, reply);
     }
-    QObject::connect(reply, &QNetworkReply::finished, q, &MNetworkRequestManager::removeReply);
+    QObject::connect(reply, &QNetworkReply::finished, q, [q, reply] { q->removeReply(reply); });
 }
 
 // The status only changes by itself while it is not "online": after a transport failure the

@@ -109,17 +109,17 @@ protected:
     virtual QNetworkReply *_submitRequest(MNetworkRequest request, bool progress);
 
 protected slots:
-    virtual void handleSslErrors(const QList<QSslError> &errors);
-    virtual void handleReplyError(QNetworkReply::NetworkError code);
-    virtual void handleDataArrived();
-    virtual void handleFinished();
+    virtual void handleSslErrors(QNetworkReply *reply, const QList<QSslError> &errors);
+    virtual void handleReplyError(QNetworkReply *reply, QNetworkReply::NetworkError code);
+    virtual void handleDataArrived(QNetworkReply *reply);
+    virtual void handleFinished(QNetworkReply *reply);
     // Sends the requests that waited for a new token again, signed with it.
     virtual void retryAuthenticatedRequests();
-    virtual void handleDownloadProgress(qint64 received, qint64 total);
-    virtual void handleUploadProgress(qint64 sent, qint64 total);
+    virtual void handleDownloadProgress(QNetworkReply *reply, qint64 received, qint64 total);
+    virtual void handleUploadProgress(QNetworkReply *reply, qint64 sent, qint64 total);
 
 private slots:
-    void removeReply();
+    void removeReply(QNetworkReply *reply);
     void ensureRepetitiveServices(TolvoApp::ConnectivityStatus previous,
                                   TolvoApp::ConnectivityStatus current);
     // No token is coming: each waiting request is answered with its refusal.

@@ -22,12 +22,9 @@ bool isSafeToRepeat(const MNetworkRequest &request)
 
 } // namespace
 
-void MNetworkRequestManager::handleSslErrors(const QList<QSslError> &errors)
+void MNetworkRequestManager::handleSslErrors(QNetworkReply *reply, const QList<QSslError> &errors)
 {
     Q_D(MNetworkRequestManager);
-    auto *reply = qobject_cast<QNetworkReply *>(sender());
-    if (!reply)
-        return;
     if (d->ignoreSslErrors) {
         reply->ignoreSslErrors(errors);
         return;
@@ -36,12 +33,10 @@ void MNetworkRequestManager::handleSslErrors(const QList<QSslError> &errors)
     emit sslErrorsForRequest(MNetworkRequest(reply->request()), errors);
 }
 
-void MNetworkRequestManager::handleReplyError(QNetworkReply::NetworkError code)
+void MNetworkRequestManager::handleReplyError(QNetworkReply *reply,
+                                              QNetworkReply::NetworkError code)
 {
     Q_D(MNetworkRequestManager);
-    auto *reply = qobject_cast<QNetworkReply *>(sender());
-    if (!reply)
-        return;
     if (isStalled(reply))
         code = QNetworkReply::TimeoutError;
     else if (code == QNetworkReply::OperationCanceledError)
@@ -74,12 +69,9 @@ void MNetworkRequestManager::handleReplyError(QNetworkReply::NetworkError code)
     emit errorForRequest(request, MNetworkReply(reply, false));
 }
 
-void MNetworkRequestManager::handleDataArrived()
+void MNetworkRequestManager::handleDataArrived(QNetworkReply *reply)
 {
     Q_D(MNetworkRequestManager);
-    auto *reply = qobject_cast<QNetworkReply *>(sender());
-    if (!reply)
-        return;
     // Qt hands over a refused reply's body before it reports the refusal. Listeners must
     // not see it when the request is sent again, so it waits for handleReplyError.
     if (d->retryAuthenticatedRequests &&
@@ -98,12 +90,9 @@ void MNetworkRequestManager::handleDataArrived()
     emit dataArrivedForRequest(request, reply->readAll(), MNetworkReply(reply, true));
 }
 
-void MNetworkRequestManager::handleFinished()
+void MNetworkRequestManager::handleFinished(QNetworkReply *reply)
 {
     Q_D(MNetworkRequestManager);
-    auto *reply = qobject_cast<QNetworkReply *>(sender());
-    if (!reply)
-        return;
     const MNetworkRequest request(reply->request());
     const bool queued = d->queuedReplies.remove(reply);
     const bool held = d->heldReplies.remove(reply);
@@ -124,29 +113,25 @@ void MNetworkRequestManager::handleFinished()
     emit replyFinishedForRequest(request, MNetworkReply(reply, false));
 }
 
-void MNetworkRequestManager::handleDownloadProgress(qint64 received, qint64 total)
+void MNetworkRequestManager::handleDownloadProgress(QNetworkReply *reply, qint64 received,
+                                                    qint64 total)
 {
-    auto *reply = qobject_cast<QNetworkReply *>(sender());
-    if (!reply || reply->error() != QNetworkReply::NoError)
+    if (reply->error() != QNetworkReply::NoError)
         return;
     emit downloadProgress(MNetworkRequest(reply->request()), MNetworkReply(reply, true), received,
                           total);
 }
 
-void MNetworkRequestManager::handleUploadProgress(qint64 sent, qint64 total)
+void MNetworkRequestManager::handleUploadProgress(QNetworkReply *reply, qint64 sent, qint64 total)
 {
-    auto *reply = qobject_cast<QNetworkReply *>(sender());
-    if (!reply || total == 0)
+    if (total == 0)
         return;
     emit uploadProgress(MNetworkRequest(reply->request()), sent, total);
 }
 
-void MNetworkRequestManager::removeReply()
+void MNetworkRequestManager::removeReply(QNetworkReply *reply)
 {
     Q_D(MNetworkRequestManager);
-    auto *reply = qobject_cast<QNetworkReply *>(sender());
-    if (!reply)
-        return;
     reply->deleteLater();
     bool known = false;
     bool reportCancel = false;

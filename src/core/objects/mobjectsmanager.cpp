@@ -157,7 +157,8 @@ MObjectsManager::MObjectsManager(QObject *parent)
         [d](const QJsonObject &body, const MNetworkRequest &request, const MNetworkReply &reply) {
             const int action = request.userInfo().toMap().value(ReqActionKey).toInt();
             const int status = reply.statusCode();
-            if (action != Tolvo::ListObjects || (status != 200 && status != 101))
+            if (action != Tolvo::ListObjects || (status != 200 && status != 101) ||
+                !body.value(QStringLiteral("objects")).isArray())
                 return QVariant();
             MDecodedListing listing{body, d->listedObjects(body), {}};
             // The decoded entries go here, not on the main thread.
@@ -181,8 +182,8 @@ MObjectsManager::MObjectsManager(QObject *parent)
                 d->objectArrivedForRequest(body, request, reply);
             });
     connect(d->jsonManager, &MJsonRequestManager::decodeError, this,
-            [d](const MNetworkRequest &request, const QByteArray &, const MNetworkReply &) {
-                d->decodeErrorForRequest(request);
+            [d](const MNetworkRequest &request, const QByteArray &, const MNetworkReply &reply) {
+                d->decodeErrorForRequest(request, reply.statusCode());
             });
     // A canceled poll never answers; the next one must not wait for it.
     connect(d->jsonManager, &MNetworkRequestManager::requestCanceled, this,
@@ -306,6 +307,17 @@ void MObjectsManager::shutdown()
             d->sender->shutdown();
         }
     });
+}
+
+void MObjectsManager::stopTransfersNow(int timeoutMs)
+{
+    Q_D(MObjectsManager);
+    if (d->sender && !d->senderStopping) {
+        d->waitForDirectoryReads();
+        d->senderStopping = true;
+        d->sender->shutdown();
+    }
+    d->transfersThread.wait(QDeadlineTimer(timeoutMs));
 }
 
 void MObjectsManager::transferStateChanged(const MObjectTransfer &transfer)

@@ -96,7 +96,8 @@ signals:
                       const QVariant &userData);
     void pathNotFound(const QString &requestPath, const QVariant &userData);
     // A listing or metadata request got no usable answer for another reason than a missing
-    // path: status is the HTTP status, 0 when none came or the reply could not be read.
+    // path: status is the HTTP status (a success one when the reply could not be read), 0 when
+    // no answer came.
     void fetchFailed(const QString &requestPath, int status, const QVariant &userData);
     void objectReady(const MStorageObject &object, const QVariant &userData);
     void objectActionErrors(const MObjectErrorList &errors, Tolvo::ObjectAction action,
@@ -138,6 +139,9 @@ public slots:
     // Cancels every request in flight and stops the transfer engine, which keeps unfinished
     // transfers for the next start; shutdownCompleted() follows, whether start() ran or not.
     void shutdown() override;
+    // Stops the engine from the main thread with no event loop to help: its transfers are
+    // saved for the next start and its thread ends, within timeoutMs.
+    void stopTransfersNow(int timeoutMs);
     // Polls the service for changes made elsewhere until stopped. The cursor of the last
     // change seen is kept in config.db, for the signed-in user only.
     void startLiveUpdatesMonitor();

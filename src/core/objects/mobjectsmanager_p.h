@@ -53,7 +53,12 @@ public:
 
     void objectArrivedForRequest(const QVariant &body, const MNetworkRequest &request,
                                  const MNetworkReply &reply);
-    void decodeErrorForRequest(const MNetworkRequest &request);
+    // status: the reply's HTTP status.
+    void decodeErrorForRequest(const MNetworkRequest &request, int status);
+    // A listing of path got no usable answer: the callers other than own hear of it, and the
+    // folder's kept listing is dropped, so that the next look at it asks the service.
+    void listingFailed(const QString &path, int status, const QVariantList &callers,
+                       const QVariant &own);
     void setDeltaCursor(const QString &cursor);
     // The cursor saved after each delta entry through one statement prepared for the reply:
     // preparing it for each entry would cost as much as the save itself.
@@ -117,8 +122,8 @@ public:
     // A new folder or a rename failed without an answer that says why (no answer, an
     // unexpected status, an unreadable body): its views must learn which object it was.
     void postActionFailed(int action, const QVariantMap &info);
-    // Answers a reply the manager cannot use as an undecodable one.
-    void reportUndecodable(int action, const QVariantMap &info);
+    // Answers a reply the manager cannot use (with its HTTP status) as an undecodable one.
+    void reportUndecodable(int action, const QVariantMap &info, int status);
 
     MObjectTransferGroup transferDirectory(const MObjectTransferRequest &request, int action,
                                            const QString &identifier);

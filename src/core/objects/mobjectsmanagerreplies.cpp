@@ -114,8 +114,18 @@ void MObjectsManagerPrivate::objectArrivedForRequest(const QVariant &body,
     }
     const QVariantMap response = jsonObject ? body.toJsonObject().toVariantMap() : body.toMap();
     if (action == Tolvo::ListObjects && (status == 200 || status == 101)) {
-        handleListing(jsonObject ? body.toJsonObject() : QJsonObject::fromVariantMap(response),
-                      callers);
+        const QJsonObject listing =
+            jsonObject ? body.toJsonObject() : QJsonObject::fromVariantMap(response);
+        // An answer without its objects (an empty body, a page that was no listing) says
+        // nothing of the folder: it must not show as an empty one.
+        if (!listing.value(objectsKey).isArray()) {
+            qCWarning(lcCoreObjects)
+                << "(MObjectsManager) A listing of" << requestPath << "came without its objects";
+            listingFailed(requestPath, status, callers, userData);
+            reportUndecodable(action, info, status);
+            return;
+        }
+        handleListing(listing, callers);
         return;
     }
     // Whoever waits for a folder or an object must hear that nothing comes, each under the
@@ -134,6 +144,8 @@ void MObjectsManagerPrivate::objectArrivedForRequest(const QVariant &body,
         return;
     case 404:
         if (fetching) {
+            if (action == Tolvo::ListObjects)
+                listingsCache.forgetListing(requestPath);
             for (const QVariant &caller : qAsConst(waiting))
                 emit q->pathNotFound(requestPath, caller);
             return;
@@ -164,14 +176,15 @@ void MObjectsManagerPrivate::objectArrivedForRequest(const QVariant &body,
         break;
     }
     if (fetching) {
+        if (action == Tolvo::ListObjects)
+            listingsCache.forgetListing(requestPath);
         for (const QVariant &caller : qAsConst(waiting))
             emit q->fetchFailed(requestPath, status, caller);
     }
 }
 
-void MObjectsManagerPrivate::decodeErrorForRequest(const MNetworkRequest &request)
+void MObjectsManagerPrivate::decodeErrorForRequest(const MNetworkRequest &request, int status)
 {
-    Q_Q(MObjectsManager);
     const QVariantMap info = request.userInfo().toMap();
     const int action = info.value(ReqActionKey).toInt();
     if (action == Tolvo::DeltaPoll) {
@@ -179,18 +192,28 @@ void MObjectsManagerPrivate::decodeErrorForRequest(const MNetworkRequest &reques
         return;
     }
     if (action == Tolvo::ListObjects) {
-        // The request's own caller hears it below; the others that joined it here.
         const QString path = remotePath(info.value(ReqPathKey).toString());
-        const QVariant own = info.value(MObjectRequestUserDataKey);
-        for (const QVariant &caller : listingEnded(path, request)) {
-            if (caller != own)
-                emit q->fetchFailed(path, 0, caller);
-        }
+        listingFailed(path, status, listingEnded(path, request),
+                      info.value(MObjectRequestUserDataKey));
     }
     if (action == Tolvo::DeleteObjects)
         releaseDeleteExclusions(info.value(ReqPathsKey).toStringList(), false);
-    reportUndecodable(action, info);
+    reportUndecodable(action, info, status);
     postActionFailed(action, info);
+}
+
+void MObjectsManagerPrivate::listingFailed(const QString &path, int status,
+                                           const QVariantList &callers, const QVariant &own)
+{
+    Q_Q(MObjectsManager);
+    // What was kept of the folder is not shown as its contents again without asking.
+    listingsCache.forgetListing(path);
+    // The request's own caller hears it from reportUndecodable(); the others that joined it
+    // here.
+    for (const QVariant &caller : callers) {
+        if (caller != own)
+            emit q->fetchFailed(path, status, caller);
+    }
 }
 
 void MObjectsManagerPrivate::releaseDeleteExclusions(const QStringList &paths, bool deleted)
@@ -207,11 +230,11 @@ void MObjectsManagerPrivate::releaseDeleteExclusions(const QStringList &paths, b
     vfs->includePaths(released);
 }
 
-void MObjectsManagerPrivate::reportUndecodable(int action, const QVariantMap &info)
+void MObjectsManagerPrivate::reportUndecodable(int action, const QVariantMap &info, int status)
 {
     Q_Q(MObjectsManager);
     if (action == Tolvo::ListObjects || action == Tolvo::ObjectsMetadata)
-        emit q->fetchFailed(remotePath(info.value(ReqPathKey).toString()), 0,
+        emit q->fetchFailed(remotePath(info.value(ReqPathKey).toString()), status,
                             info.value(MObjectRequestUserDataKey));
     const MObjectError error(Tolvo::CannotContinue, QStringLiteral("Cannot decode response."),
                              info.value(ReqPathKey).toString(), requestType(action), {});
@@ -228,7 +251,7 @@ void MObjectsManagerPrivate::handleSuccess(int action, const QVariantMap &body,
         const MStorageObject object = withCacheState(MStorageObject(body.value(objectKey).toMap()));
         if (!object.isValid()) {
             qCWarning(lcCoreObjects) << "(MObjectsManager) Refusing the object of a metadata reply";
-            reportUndecodable(action, info);
+            reportUndecodable(action, info, 200);
             break;
         }
         emit q->objectReady(object, userData);
@@ -239,7 +262,7 @@ void MObjectsManagerPrivate::handleSuccess(int action, const QVariantMap &body,
         const MStorageObject original(body.value(QStringLiteral("original_object")).toMap());
         if (!copied.isValid() || !original.isValid()) {
             qCWarning(lcCoreObjects) << "(MObjectsManager) Refusing the objects of a copy reply";
-            reportUndecodable(action, info);
+            reportUndecodable(action, info, 200);
             break;
         }
         emit q->objectCopied(copied, original, userData);
@@ -249,7 +272,7 @@ void MObjectsManagerPrivate::handleSuccess(int action, const QVariantMap &body,
         const MStorageObject object(body.value(objectKey).toMap());
         if (!object.isValid()) {
             qCWarning(lcCoreObjects) << "(MObjectsManager) Refusing the object of a share reply";
-            reportUndecodable(action, info);
+            reportUndecodable(action, info, 200);
             break;
         }
         const QUrl url(body.value(shareKey).toMap().value(QStringLiteral("public_url")).toString(),

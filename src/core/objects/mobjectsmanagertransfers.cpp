@@ -2,6 +2,7 @@
 #include "mobjectsmanager_p.h"
 
 #include "corelogging.h"
+#include "mconfinedfolder.h"
 #include "mnotificationmanager.h"
 #include "mobjectsender.h"
 #include "mobjectsvirtualfilesystem.h"
@@ -60,11 +61,12 @@ QList<MObjectTransferRequest> directoryRequests(const QString &source, const QSt
 
 bool MObjectsManagerPrivate::moveIntoCache(const QString &source, const QString &local)
 {
-    if (!local.isEmpty()) {
-        QDir(QFileInfo(local).path()).mkpath(QStringLiteral("."));
-        if (QFile::rename(source, local))
-            return true;
-    }
+    // Never onto a file there, nor through a link planted in the cache: the file would land
+    // wherever it points.
+    const QFileInfo existing(local);
+    if (!local.isEmpty() && !existing.exists() && !existing.isSymLink() &&
+        MConfinedFolder(vfs->fileSystemPath()).moveInto(source, local))
+        return true;
     qCWarning(lcCoreObjects) << "Cannot move" << source << "to" << local;
     return false;
 }

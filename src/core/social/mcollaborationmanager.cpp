@@ -52,6 +52,12 @@ QDateTime answeredAt(const MCollaboration &collaboration)
 }
 
 // A poll, as opposed to a listing asked for by the user.
+// The service's reason for a failure: the first of its "errors", or empty.
+QString firstError(const QVariantMap &body)
+{
+    return body.value(QStringLiteral("errors")).toList().value(0).toString();
+}
+
 bool isReceivedPoll(const MNetworkRequest &request)
 {
     return request.userInfo().toMap().value(ReqMapKey).toMap().value(waitKey).toBool();
@@ -245,7 +251,7 @@ void MCollaborationManagerPrivate::handleFailure(int action, int status, const Q
     }
     case Tolvo::RejectInvitation:
         emit q->collaborationRejectFailed(request.userInfo().toMap().value(ReqPathKey).toString(),
-                                          status);
+                                          status, firstError(body));
         break;
     default:
         qCWarning(lcCoreSocial, "(MCollaborationManager) Action %d failed with status %d", action,
@@ -272,14 +278,18 @@ void MCollaborationManagerPrivate::handleAcceptFailure(int status, const QVarian
         error = MCollaboration::AlreadyAccepted;
     } else {
         // Any other answer, or none at all: the invitation is as it was, and may be tried again.
+        // A refusal is told with the service's reason; it is not an answer that got lost.
         qCWarning(lcCoreSocial,
                   "(MCollaborationManager) Accepting an invitation failed with status %d", status);
+        const bool refused = status >= 400 && status < 500;
         emit q->collaborationAcceptError(userData.value<MCollaboration>(),
-                                         MCollaboration::ServerError);
+                                         refused ? MCollaboration::Refused
+                                                 : MCollaboration::ServerError,
+                                         refused ? firstError(body) : QString());
         return;
     }
     collaboration.setErrorCode(error);
-    emit q->collaborationAcceptError(collaboration, error);
+    emit q->collaborationAcceptError(collaboration, error, QString());
 }
 
 void MCollaborationManagerPrivate::resendLater(const MNetworkRequest &request, int failures)

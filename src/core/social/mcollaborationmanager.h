@@ -40,10 +40,13 @@ signals:
     void collaborationAccepted(const MCollaboration &collaboration);
     // Rejected by its recipient or revoked by its sender.
     void collaborationRejected(const MCollaboration &collaboration);
-    void collaborationAcceptError(const MCollaboration &collaboration, MCollaboration::Error error);
-    // A send or a reject that did not go through; status 0 when no answer came.
+    // reason: the service's own words, given with Refused only.
+    void collaborationAcceptError(const MCollaboration &collaboration, MCollaboration::Error error,
+                                  const QString &reason);
+    // A send or a reject that did not go through; status 0 when no answer came; reason: the
+    // service's first error, or empty.
     void collaborationInviteFailed(qlonglong conversationId, const QString &objectPath, int status);
-    void collaborationRejectFailed(const QString &token, int status);
+    void collaborationRejectFailed(const QString &token, int status, const QString &reason);
     // Sent invitations that were accepted, rejected or revoked since the last answer.
     void sentCollaborationsChanged(const QList<MCollaboration> &collaborations);
     void shutdownCompleted();

@@ -9,16 +9,22 @@
 #include "tolvoapp.h"
 #include "tolvoappimpl.h"
 
+#include <QCoreApplication>
 #include <QDebug>
+#include <QPointer>
+#include <QThreadPool>
 #include <QVariantList>
 #include <QVariantMap>
 
 namespace {
 
-QList<MUserAccount> accounts(const QVariant &list)
+// Listings of this many contacts on are read on a pool thread: two thousand take a frame or
+// two to read.
+constexpr int LongListing = 100;
+
+QList<MUserAccount> accounts(const QVariantList &elements)
 {
     QList<MUserAccount> result;
-    const QVariantList elements = list.toList();
     result.reserve(elements.size());
     for (const QVariant &element : elements)
         result.append(MUserAccount(element.toMap()));
@@ -64,10 +70,10 @@ void MContactsManagerPrivate::responseObjectReadySlot(const QVariant &responseOb
             break;
         }
         case Tolvo::ListContacts:
-            emit q->contactsReady(accounts(answer.value(QStringLiteral("contacts"))));
+            readListing(answer.value(QStringLiteral("contacts")).toList());
             break;
         case Tolvo::SearchContacts:
-            emit q->contactsResult(accounts(answer.value(QStringLiteral("users"))),
+            emit q->contactsResult(accounts(answer.value(QStringLiteral("users")).toList()),
                                    answer.value(QStringLiteral("query")).toString());
             break;
         default:
@@ -93,6 +99,41 @@ void MContactsManagerPrivate::responseObjectReadySlot(const QVariant &responseOb
                               << ") response code:" << status;
         qCDebug(lcCoreSocial) << answer;
     }
+}
+
+void MContactsManagerPrivate::readListing(const QVariantList &elements)
+{
+    const auto listing = std::make_shared<Listing>();
+    listings.append(listing);
+    if (elements.size() < LongListing) {
+        listing->contacts = accounts(elements);
+        listing->read = true;
+        announceReadListings();
+        return;
+    }
+    const QPointer<MContactsManager> self(q_ptr);
+    QThreadPool::globalInstance()->start(
+        [self, listing, elements = QVariantList(elements)]() mutable {
+            QList<MUserAccount> contacts = accounts(elements);
+            // The maps go here rather than on the main thread, unless the reply still holds them.
+            elements.clear();
+            QMetaObject::invokeMethod(
+                QCoreApplication::instance(),
+                [self, listing, contacts = std::move(contacts)]() mutable {
+                    listing->contacts = std::move(contacts);
+                    listing->read = true;
+                    if (self)
+                        self->d_func()->announceReadListings();
+                },
+                Qt::QueuedConnection);
+        });
+}
+
+void MContactsManagerPrivate::announceReadListings()
+{
+    Q_Q(MContactsManager);
+    while (!listings.isEmpty() && listings.first()->read)
+        emit q->contactsReady(listings.takeFirst()->contacts);
 }
 
 void MContactsManagerPrivate::reportFailure(const MNetworkRequest &request, int status,

@@ -12,7 +12,8 @@ class MContactsManagerPrivate;
 
 // The signed-in user's contacts: lists them, searches the service's users and invites people
 // by e-mail address. Keeps no list itself; every answer comes as a signal. A call made while
-// nobody is signed in sends nothing and is never answered.
+// nobody is signed in sends nothing and is never answered. A long contacts listing is read off
+// the main thread; listings are announced in the order they came.
 class MContactsManager : public QObject
 {
     Q_OBJECT

@@ -33,7 +33,10 @@ public slots:
 signals:
     void listConversations();
     void listUsers(qlonglong conversationId);
-    void listMessages(qlonglong conversationId, QDateTime before = QDateTime(), int limit = 100);
+    // Newest first, those stored before the message beforeId when it is not 0, else those
+    // stored before the second before when it is valid.
+    void listMessages(qlonglong conversationId, QDateTime before = QDateTime(), int limit = 100,
+                      qlonglong beforeId = 0);
     void postMessage(qlonglong conversationId, MMessage message);
     void startConversation(QList<MUserAccount> users, QString name = QString());
     void acceptInvite(qlonglong invitationId);
@@ -54,9 +57,11 @@ signals:
     void accountsChangedStatus(QList<MUserAccount> accounts);
     void contactJoinInvitation(MJoinInvitation invitation);
     void invitationAccepted(MJoinInvitation invitation);
-    void invitationAcceptFailed(MJoinInvitation invitation, QString reason);
+    // An answer that did not go through: status 0 when no answer came; reason: the service's
+    // first error, or empty.
+    void invitationAcceptFailed(MJoinInvitation invitation, int status, QString reason);
     void invitationDeclined(MJoinInvitation invitation);
-    void invitationDeclineFailed(MJoinInvitation invitation, QString reason);
+    void invitationDeclineFailed(MJoinInvitation invitation, int status, QString reason);
 
 private:
     Q_DECLARE_PRIVATE(MConversationsManager)

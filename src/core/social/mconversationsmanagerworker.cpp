@@ -8,8 +8,11 @@
 #include "tolvo.h"
 #include "tolvoappimpl.h"
 
+#include <QCoreApplication>
 #include <QDebug>
 #include <QLocale>
+#include <QPointer>
+#include <QThreadPool>
 
 namespace {
 
@@ -85,13 +88,20 @@ void MConversationsManagerWorker::doListUsers(qlonglong conversationId)
 }
 
 void MConversationsManagerWorker::doListMessages(qlonglong conversationId, const QDateTime &before,
-                                                 int limit)
+                                                 int limit, qlonglong beforeId)
 {
     QVariantMap params = idParameter(conversationId);
     if (before.isValid())
         params.insert(QStringLiteral("before"), before.toMSecsSinceEpoch() / 1000);
+    if (beforeId > 0)
+        params.insert(QStringLiteral("before_id"), beforeId);
     params.insert(QStringLiteral("limit"), limit);
-    sendAction(params, Tolvo::ConversationMessages);
+    // A conversation's newest page behind the requests for people: at sign-in, the people
+    // asked for thousands of conversations list them in the sidebar, whichever listing came
+    // first. Older pages are asked by a user reading back.
+    const bool newest = !before.isValid() && beforeId <= 0;
+    sendAction(params, Tolvo::ConversationMessages, QVariant(),
+               newest ? QNetworkRequest::LowPriority : QNetworkRequest::NormalPriority);
 }
 
 void MConversationsManagerWorker::doPostMessage(qlonglong conversationId, const MMessage &message)
@@ -159,6 +169,8 @@ void MConversationsManagerWorker::shutdown()
                    &MNetworkRequestManager::errorForRequest),
                nullptr, nullptr);
     stopListeningForNotifications();
+    // A listing still being read is announced to nobody.
+    listings.clear();
     requestManager->shutdown();
 }
 
@@ -214,9 +226,9 @@ void MConversationsManagerWorker::reportFailure(const QVariantMap &answer,
     if (invitation.identifier() == 0)
         invitation = MJoinInvitation(QVariantMap{{IdKey, parameters.value(IdKey)}});
     if (action == Tolvo::AcceptContactInvitation)
-        emit invitationAcceptFailed(invitation, firstError(answer));
+        emit invitationAcceptFailed(invitation, status, firstError(answer));
     else if (action == Tolvo::DeclineContactInvitation)
-        emit invitationDeclineFailed(invitation, firstError(answer));
+        emit invitationDeclineFailed(invitation, status, firstError(answer));
     else if (action == Tolvo::StartConversation)
         emit conversationStartFailed(firstError(answer));
     else if (action == Tolvo::PostMessage)
@@ -240,14 +252,9 @@ void MConversationsManagerWorker::responseObjectReadySlot(const QVariant &answer
 
     const MConversation conversation(answer.value(ConversationKey).toMap());
     switch (action) {
-    case Tolvo::ListConversations: {
-        MConversationList conversations;
-        for (const QVariant &element : answer.value(QStringLiteral("conversations")).toList())
-            conversations.append(MConversation(element.toMap()));
-        if (!conversations.isEmpty())
-            emit conversationsReceived(conversations);
+    case Tolvo::ListConversations:
+        readListing(answer.value(QStringLiteral("conversations")).toList());
         break;
-    }
     case Tolvo::ConversationUsers: {
         QList<MUserAccount> users;
         for (const QVariant &element : answer.value(QStringLiteral("users")).toList()) {
@@ -274,8 +281,11 @@ void MConversationsManagerWorker::responseObjectReadySlot(const QVariant &answer
             advanceCursor(conversation.identifier(), messages);
         if (!messages.isEmpty())
             emit messagesReceived(conversation, messages);
-        stopListeningForNotifications();
-        startListeningForNotifications();
+        // The service answers: a poll that stopped or waits out failures starts again. One in
+        // flight or due is left alone, or the pages of a sign-in's thousands of conversations,
+        // answered one after another, would hold the news back until the last of them.
+        if (pendingPollRequests.isEmpty() && (failedPolls > 0 || !pollTimer.isActive()))
+            startListeningForNotifications();
         break;
     }
     case Tolvo::PostMessage: {
@@ -308,6 +318,44 @@ void MConversationsManagerWorker::responseObjectReadySlot(const QVariant &answer
     }
 }
 
+void MConversationsManagerWorker::readListing(const QVariantList &elements)
+{
+    // Thousands of conversations take several frames to read: they are read on a pool thread,
+    // and announced here in the order their listings came.
+    const auto listing = std::make_shared<Listing>();
+    listings.append(listing);
+    const QPointer<MConversationsManagerWorker> self(this);
+    QThreadPool::globalInstance()->start(
+        [self, listing, elements = QVariantList(elements)]() mutable {
+            MConversationList conversations;
+            conversations.reserve(elements.size());
+            for (const QVariant &element : qAsConst(elements))
+                conversations.append(MConversation(element.toMap()));
+            // The maps go here rather than on the main thread, unless the reply still holds them.
+            elements.clear();
+            QMetaObject::invokeMethod(
+                QCoreApplication::instance(),
+                [self, listing, conversations = std::move(conversations)]() mutable {
+                    listing->conversations = std::move(conversations);
+                    listing->read = true;
+                    if (self)
+                        self->announceReadListings();
+                },
+                Qt::QueuedConnection);
+        });
+}
+
+void MConversationsManagerWorker::announceReadListings()
+{
+    while (!listings.isEmpty() && listings.first()->read) {
+        MConversationList conversations = std::move(listings.takeFirst()->conversations);
+        if (!conversations.isEmpty())
+            emit conversationsReceived(conversations);
+        // Freed as they were made, off the main thread.
+        QThreadPool::globalInstance()->start([conversations = std::move(conversations)] {});
+    }
+}
+
 void MConversationsManagerWorker::listenForNotifications()
 {
     if (!pendingPollRequests.isEmpty())
@@ -325,6 +373,9 @@ void MConversationsManagerWorker::listenForNotifications()
             return;
         }
         request.setTransferTimeout(PollTransferTimeout);
+        // Ahead of the pages and people waiting for a connection: news is what the user waits
+        // for.
+        request.setPriority(QNetworkRequest::HighPriority);
         requests.append(request);
     }
     pollPartFailed = false;
@@ -368,11 +419,13 @@ QList<QVariantMap> MConversationsManagerWorker::pollParameters() const
 }
 
 void MConversationsManagerWorker::sendAction(const QVariant &params, int action,
-                                             const QVariant &userData)
+                                             const QVariant &userData,
+                                             QNetworkRequest::Priority priority)
 {
     bool ok = false;
-    const MNetworkRequest request =
+    MNetworkRequest request =
         TolvoApp::instance()->createActionRequest(params, action, userData, &ok, false);
+    request.setPriority(priority);
     if (ok)
         requestManager->sendRequest(request);
 }

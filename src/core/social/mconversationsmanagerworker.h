@@ -16,6 +16,8 @@
 #include <QTimer>
 #include <QVariant>
 
+#include <memory>
+
 class MJsonRequestManager;
 
 // The network side of MConversationsManager: sends its requests, decodes the answers into
@@ -38,7 +40,8 @@ public:
 public slots:
     void doListConversations();
     void doListUsers(qlonglong conversationId);
-    void doListMessages(qlonglong conversationId, const QDateTime &before, int limit);
+    void doListMessages(qlonglong conversationId, const QDateTime &before, int limit,
+                        qlonglong beforeId);
     void doPostMessage(qlonglong conversationId, const MMessage &message);
     void doStartConversation(const QList<MUserAccount> &users, const QString &name);
     void doAcceptInvite(qlonglong invitationId);
@@ -72,9 +75,11 @@ signals:
     void accountsChangedStatus(QList<MUserAccount> accounts);
     void contactJoinInvitation(MJoinInvitation invitation);
     void invitationAccepted(MJoinInvitation invitation);
-    void invitationAcceptFailed(MJoinInvitation invitation, QString reason);
+    // An answer that did not go through: status 0 when no answer came; reason: the service's
+    // first error, or empty.
+    void invitationAcceptFailed(MJoinInvitation invitation, int status, QString reason);
     void invitationDeclined(MJoinInvitation invitation);
-    void invitationDeclineFailed(MJoinInvitation invitation, QString reason);
+    void invitationDeclineFailed(MJoinInvitation invitation, int status, QString reason);
 
 protected slots:
     void listenForNotifications();
@@ -88,7 +93,17 @@ private:
         QSet<qint64> deliveredIds;
     };
 
-    void sendAction(const QVariant &params, int action, const QVariant &userData = QVariant());
+    // A conversations listing, read into records off the main thread.
+    struct Listing
+    {
+        MConversationList conversations;
+        bool read = false;
+    };
+    void readListing(const QVariantList &elements);
+    // Announces the listings read, up to the first still being read.
+    void announceReadListings();
+    void sendAction(const QVariant &params, int action, const QVariant &userData = QVariant(),
+                    QNetworkRequest::Priority priority = QNetworkRequest::NormalPriority);
     void reportFailure(const QVariantMap &answer, const MNetworkRequest &request, int status);
     MUserAccount resolveSender(const QVariantMap &messageJson);
     QList<MMessage> messagesFrom(const QVariantList &list, const MConversation *conversation);
@@ -104,6 +119,8 @@ private:
     void pollFinished(bool succeeded);
 
     MJsonRequestManager *requestManager = nullptr;
+    // The listings asked for, in the order they came, the first not yet announced.
+    QList<std::shared_ptr<Listing>> listings;
     QMap<qlonglong, Cursor> lastMessageTimes;
     QMap<qint64, MUserAccount> accounts;
     // The requests of the poll in flight; one failed makes the whole poll a failure.

@@ -3,6 +3,7 @@
 #include "mobjectsender_p.h"
 
 #include "corelogging.h"
+#include "mconfinedfolder.h"
 #include "mfilenames.h"
 #include "mnetworkrequestmanager.h"
 #include "mnotificationmanager.h"
@@ -27,6 +28,13 @@ QString tempPath()
 {
     TolvoApp *app = TolvoApp::instance();
     return app ? app->tempPath() : QDir::tempPath();
+}
+
+// The cache is the program's own: a link planted in it never takes a download elsewhere.
+MConfinedFolder cacheFolder()
+{
+    TolvoApp *app = TolvoApp::instance();
+    return MConfinedFolder(app ? app->cachePath() : QString());
 }
 
 MStorageObject objectFromHeader(const MNetworkReply &reply)
@@ -80,6 +88,14 @@ bool MObjectSenderPrivate::startDownload(MObjectTransfer transfer)
         fail(transfer, Tolvo::TransferStepFailed);
         return false;
     }
+    const MConfinedFolder cache = cacheFolder();
+    if (cache.contains(download.destination) && cache.reachesThroughLink(download.destination)) {
+        qCWarning(lcCoreTransfers)
+            << "Not downloading through a link in the cache:" << download.destination;
+        postDownloadError(transfer, Tolvo::LocalIOError, UnableToDownload);
+        fail(transfer, Tolvo::LocalIOError);
+        return false;
+    }
 
     bool authenticated = false;
     MUserAuthManager *auth = TolvoApp::instance() ? TolvoApp::instance()->authManager() : nullptr;
@@ -94,8 +110,13 @@ bool MObjectSenderPrivate::startDownload(MObjectTransfer transfer)
     }
     networkRequest.setUserInfo(
         QVariantMap{{ReqActionKey, QStringLiteral("get")}, {TransferIdKey, transfer.identifier()}});
-    if (Tolvo::TransferMode(request.mode()).testFlag(Tolvo::MakeParentDirectories))
-        QDir().mkpath(QFileInfo(download.destination).absolutePath());
+    if (Tolvo::TransferMode(request.mode()).testFlag(Tolvo::MakeParentDirectories)) {
+        const QString folder = QFileInfo(download.destination).absolutePath();
+        if (cache.contains(folder))
+            cache.makeFolders(folder);
+        else
+            QDir().mkpath(folder);
+    }
 
     transfer.setResumeOffset(0);
     transfer.setTransferredBytes(0);
@@ -161,10 +182,15 @@ bool MObjectSenderPrivate::startDownload(MObjectTransfer transfer)
         }
     }
 
-    download.file = std::make_shared<QFile>(localPath);
     // Kept up to where the request asks from: a longer file would leave stale bytes behind.
+    // A file started over is made anew and one of the right size left alone: on ext4 a file
+    // truncated to 0, even an empty one, writes out every page it has at its last close.
+    if (download.resumeOffset == 0)
+        QFile::remove(localPath);
+    download.file = std::make_shared<QFile>(localPath);
     if (!download.file->open(QIODevice::ReadWrite) ||
-        !download.file->resize(download.resumeOffset) ||
+        (download.file->size() != download.resumeOffset &&
+         !download.file->resize(download.resumeOffset)) ||
         !download.file->seek(download.resumeOffset)) {
         postIOError(download.destination, transfer);
         if (download.placeholder)
@@ -504,7 +530,9 @@ void MObjectSenderPrivate::completeDownload(MObjectTransfer transfer, const Flig
     if (done.cache && transfer.storageObject().contentHash().toLower() != done.expectedHash)
         transfer.setStorageObject(transfer.transferRequest().storageObject());
     qCDebug(lcCoreTransfers) << "Renaming" << path << "to" << done.destination;
-    if (!MResumableDownload::replace(path, done.destination)) {
+    const MConfinedFolder cache = cacheFolder();
+    if (cache.contains(done.destination) ? !cache.moveInto(path, done.destination)
+                                         : !MResumableDownload::replace(path, done.destination)) {
         postIOError(done.destination, transfer);
         failDownload(transfer, done, Tolvo::LocalIOError, QString());
         return;

@@ -30,7 +30,9 @@ public:
         SourceNotFound = 1,
         AlreadyAccepted = 2,
         NotFound = 4,
-        ServerError = 5
+        ServerError = 5,
+        // The service refused the answer for a reason of its own (another 4xx status).
+        Refused = 6
     };
     Q_ENUM(Error)
 

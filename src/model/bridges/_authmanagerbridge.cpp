@@ -12,6 +12,8 @@
 #include <QCoreApplication>
 #include <QThread>
 
+#include <utility>
+
 namespace {
 
 MOError authenticationError(const QStringList &errors)
@@ -50,6 +52,8 @@ bool _AuthManagerBridge::connectToCore()
             &_AuthManagerBridge::slotAuthorizationFailure);
     connect(core, &MUserAuthManager::accountSizesChanged, this,
             &_AuthManagerBridge::slotAccountSizesChanged);
+    connect(core, &MUserAuthManager::accountReloaded, this,
+            &_AuthManagerBridge::slotAccountReloaded);
     return true;
 }
 
@@ -109,4 +113,14 @@ void _AuthManagerBridge::slotAccountSizesChanged()
     assertMainThread();
     MONotificationCenter::defaultCenter()->postNotificationName(
         MOUserAccountSizesChangedNotification, m_facade);
+}
+
+void _AuthManagerBridge::slotAccountReloaded(bool reloaded)
+{
+    assertMainThread();
+    // Every caller waiting when the answer came hears it; later callers wait for the next.
+    const QList<std::function<void(bool)>> waiting =
+        std::exchange(m_facade->d_func()->accountReloads, {});
+    for (const std::function<void(bool)> &completion : waiting)
+        completion(reloaded);
 }

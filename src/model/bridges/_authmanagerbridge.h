@@ -29,6 +29,7 @@ public slots:
     void slotAuthenticationRequired();
     void slotLogoutPerformed();
     void slotAccountSizesChanged();
+    void slotAccountReloaded(bool reloaded);
 
 private:
     MOUserAuthenticationManager *m_facade;

@@ -127,12 +127,13 @@ void MConversationsManagerBridge::handleContactJoinInvitationAccepted(
 }
 
 void MConversationsManagerBridge::handleContactJoinInvitationAcceptFailed(
-    const MJoinInvitation &invitation, const QString &)
+    const MJoinInvitation &invitation, int status, const QString &reason)
 {
     assertMainThread();
     if (MOConversationsManagerDelegate *delegate = m_manager->delegate())
         delegate->conversationsManagerDidFailAcceptingJoinInvitation(
-            m_manager, MOCoreValues::joinInvitationWithCXXJoinInvitation(invitation));
+            m_manager, MOCoreValues::joinInvitationWithCXXJoinInvitation(invitation),
+            socialRequestError(status, reason));
 }
 
 void MConversationsManagerBridge::handleContactJoinInvitationDeclined(
@@ -145,12 +146,13 @@ void MConversationsManagerBridge::handleContactJoinInvitationDeclined(
 }
 
 void MConversationsManagerBridge::handleContactJoinInvitationDeclineFailed(
-    const MJoinInvitation &invitation, const QString &)
+    const MJoinInvitation &invitation, int status, const QString &reason)
 {
     assertMainThread();
     if (MOConversationsManagerDelegate *delegate = m_manager->delegate())
         delegate->conversationsManagerDidFailDecliningJoinInvitation(
-            m_manager, MOCoreValues::joinInvitationWithCXXJoinInvitation(invitation));
+            m_manager, MOCoreValues::joinInvitationWithCXXJoinInvitation(invitation),
+            socialRequestError(status, reason));
 }
 
 void MConversationsManagerBridge::connectToCore(MConversationsManager *core)

@@ -35,11 +35,12 @@ public slots:
     void handleAccountsChangedStatus(const QList<MUserAccount> &accounts);
     void handleContactJoinInvitation(const MJoinInvitation &invitation);
     void handleContactJoinInvitationAccepted(const MJoinInvitation &invitation);
-    // The delegate gets the invitation; the reason is not passed on.
-    void handleContactJoinInvitationAcceptFailed(const MJoinInvitation &invitation,
+    // The delegate gets the invitation and the failure (MOSocialRequestErrorDomain: the status,
+    // and the service's reason as the description).
+    void handleContactJoinInvitationAcceptFailed(const MJoinInvitation &invitation, int status,
                                                  const QString &reason);
     void handleContactJoinInvitationDeclined(const MJoinInvitation &invitation);
-    void handleContactJoinInvitationDeclineFailed(const MJoinInvitation &invitation,
+    void handleContactJoinInvitationDeclineFailed(const MJoinInvitation &invitation, int status,
                                                   const QString &reason);
 
 private:

@@ -85,13 +85,16 @@ void MOCollaborationManagerBridge::handleCollaborationsSentChanged(
 }
 
 void MOCollaborationManagerBridge::handleCollaborationAcceptError(
-    const MCollaboration &collaboration, MCollaboration::Error error)
+    const MCollaboration &collaboration, MCollaboration::Error error, const QString &reason)
 {
     assertMainThread();
+    QVariantMap info;
+    if (!reason.isEmpty())
+        info.insert(MOErrorDescriptionKey, reason);
     if (MOCollaborationManagerDelegate *delegate = m_manager->delegate())
         delegate->collaborationManagerDidFailAcceptingWithError(
             m_manager, MOCoreValues::collaborationWithCXXCollaboration(collaboration),
-            MOError(MOCollaborationAcceptErrorDomain, qint64(error)));
+            MOError(MOCollaborationAcceptErrorDomain, qint64(error), info));
 }
 
 void MOCollaborationManagerBridge::handleCollaborationInviteFailed(qlonglong conversationId,
@@ -104,12 +107,13 @@ void MOCollaborationManagerBridge::handleCollaborationInviteFailed(qlonglong con
             m_manager, objectPath, conversationId, socialRequestError(status, QString()));
 }
 
-void MOCollaborationManagerBridge::handleCollaborationRejectFailed(const QString &token, int status)
+void MOCollaborationManagerBridge::handleCollaborationRejectFailed(const QString &token, int status,
+                                                                   const QString &reason)
 {
     assertMainThread();
     if (MOCollaborationManagerDelegate *delegate = m_manager->delegate())
         delegate->collaborationManagerDidFailRejectingCollaboration(
-            m_manager, token, socialRequestError(status, QString()));
+            m_manager, token, socialRequestError(status, reason));
 }
 
 void MOCollaborationManagerBridge::connectToCore(MCollaborationManager *core)

@@ -31,10 +31,10 @@ public slots:
                                                 int offset, int limit);
     void handleCollaborationsSentChanged(const QList<MCollaboration> &collaborations);
     void handleCollaborationAcceptError(const MCollaboration &collaboration,
-                                        MCollaboration::Error error);
+                                        MCollaboration::Error error, const QString &reason);
     void handleCollaborationInviteFailed(qlonglong conversationId, const QString &objectPath,
                                          int status);
-    void handleCollaborationRejectFailed(const QString &token, int status);
+    void handleCollaborationRejectFailed(const QString &token, int status, const QString &reason);
 
 private:
     MOCollaborationManager *m_manager;

@@ -130,14 +130,14 @@ void ObjectsManagerBridge::handlePathNotFound(const QString &path, const QVarian
             MOStrongNSObjectContainer::unwrap(userData));
 }
 
-// The error's code is the HTTP status; 0 when no usable reply came.
+// The error's code is the HTTP status; -1 when no answer came (0 is a path not found).
 void ObjectsManagerBridge::handleFetchFailed(const QString &path, int status,
                                              const QVariant &userData)
 {
     assertMainThread();
     if (auto *delegate = m_d->hierarchyDelegate.get())
         delegate->objectsManagerDidFailForPathErrorUserData(
-            m_d->q_ptr, path, MOError(kMObjectsFetchingDomain, status),
+            m_d->q_ptr, path, MOError(kMObjectsFetchingDomain, status > 0 ? status : -1),
             MOStrongNSObjectContainer::unwrap(userData));
 }
 

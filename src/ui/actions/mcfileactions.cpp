@@ -7,10 +7,12 @@
 #include "mcfakenode.h"
 #include "mcfunctions.h"
 #include "mchub.h"
+#include "mcnewfolderwithselection.h"
 #include "mcpasteboard.h"
 #include "mcremotepath.h"
 #include "mcstring.h"
 #include "moerror.h"
+#include "monotificationmanager.h"
 #include "moobjectsmanager.h"
 #include "mostorageobject.h"
 
@@ -159,20 +161,38 @@ void MCFileActions::renameSelection()
 
 void MCFileActions::newFolder()
 {
+    addUntitledFolder();
+}
+
+void MCFileActions::newFolderWithSelection(const MCNodeList &nodes)
+{
+    const QStringList paths = pathsOf(nodes);
+    if (paths.isEmpty())
+        return;
+    const MCNodePtr folder = addUntitledFolder();
+    if (folder)
+        new MCNewFolderWithSelection(
+            folder, paths, MOObjectsManager::sharedInstance()->notificationCenter(),
+            MONotificationManager::sharedInstance()->notificationCenter(), this);
+}
+
+MCNodePtr MCFileActions::addUntitledFolder()
+{
     MCHub *hub = MCHub::sharedHub();
     MCBrowsableViewController *view = hub->selectedController();
     const QString base = hub->currentPath();
     if (!view || base.isEmpty())
-        return;
+        return MCNodePtr();
     const QString path = MOObjectsManager::sharedInstance()->suggestedFilePathWithPath(
         MCRemotePath::joined(base, tr("Untitled Folder")));
     if (path.isEmpty())
-        return;
+        return MCNodePtr();
     QSharedPointer<MCFakeNode> node =
         MCFakeNode::create(base, MCRemotePath::lastComponent(path), true);
     node->setStates(MCAbstractObjectNode::Uploading);
     node->setIsPlaceholder(true);
     view->addPlaceholderNode(node, path, true);
+    return node;
 }
 
 void MCFileActions::newFileFromTemplate(const QString &templatePath, const QString &label)

@@ -56,6 +56,9 @@ public:
     void renameSelection();
     // An "Untitled Folder" (numbered when taken) in the folder shown, named in place first.
     void newFolder();
+    // The same, and once the service has made it, the nodes are moved into it; a node the
+    // service does not move stays where it was, and the failure names it.
+    void newFolderWithSelection(const MCNodeList &nodes);
     // Uploads a copy of the template into the folder shown, under its label (numbered when
     // taken).
     void newFileFromTemplate(const QString &templatePath, const QString &label);
@@ -92,6 +95,9 @@ signals:
 
 private:
     void chooseApplicationAndOpen(const QStringList &paths, const QString &message);
+    // The placeholder of a new folder handed to the selected view for naming; null when no
+    // folder is shown.
+    MCNodePtr addUntitledFolder();
 
     AlertPresenter *m_alerts;
     QPointer<QWidget> m_window;

@@ -94,14 +94,10 @@ QAction *MCSelectionMenu::addSharedItem(Item which)
     case Item::NewFolder:
         return addCommand(tr("New Folder"), QStringLiteral("menuItemNewFolder"),
                           &MCSelectionMenu::doNewFolder);
-    case Item::NewFolderWithSelection: {
-        QAction *action = addItem(tr("New Folder with Selection"),
-                                  QStringLiteral("menuItemNewFolderWithSelection"));
-        // What a folder made of the selection would hold is not decided: the item only says
-        // how many items there are.
-        action->setEnabled(false);
-        return action;
-    }
+    case Item::NewFolderWithSelection:
+        return addCommand(tr("New Folder with Selection"),
+                          QStringLiteral("menuItemNewFolderWithSelection"),
+                          &MCFileActions::newFolderWithSelection);
     case Item::NewFile:
         return addNewFileMenu();
     case Item::Open:
@@ -314,9 +310,7 @@ void MCSelectionMenu::updateNewFolderWithSelection(Inapplicable inapplicable) co
     item(Item::NewFolderWithSelection)
         ->setText(n > 1 ? MCMenuTitles::newFolderWithSelection(n)
                         : tr("New Folder with Selection"));
-    // Never enabled (see addSharedItem()), so only hiding it says anything.
-    if (inapplicable == Inapplicable::Hide)
-        item(Item::NewFolderWithSelection)->setVisible(n > 1);
+    setApplicable(Item::NewFolderWithSelection, n > 1, inapplicable);
 }
 
 void MCSelectionMenu::updateOpenWith(Inapplicable inapplicable) const

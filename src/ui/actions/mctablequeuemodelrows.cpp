@@ -11,6 +11,8 @@
 #include <QLocale>
 #include <QMimeDatabase>
 
+#include <algorithm>
+
 namespace {
 
 const MCFileSizeFormatter &sizeFormatter()
@@ -31,6 +33,20 @@ QString lastComponent(const QString &path)
         trimmed.chop(1);
     const int slash = trimmed.lastIndexOf(QLatin1Char('/'));
     return slash < 0 || trimmed.size() == 1 ? trimmed : trimmed.mid(slash + 1);
+}
+
+// The size of the whole transfer: what the progress reports say, and before the first report
+// (a download waiting for its first byte) the size the object is known to have.
+quint64 knownTotalBytes(const MCOperation &operation)
+{
+    if (operation.totalBytes() > 0)
+        return operation.totalBytes();
+    if (operation.hasGroup())
+        return quint64(qMax<qint64>(0, operation.transferGroup().totalBytes()));
+    const MOObjectTransfer transfer = operation.transferState();
+    const qint64 known = std::max({transfer.totalBytes(), transfer.storageObject().size(),
+                                   transfer.transferRequest().storageObject().size()});
+    return quint64(qMax<qint64>(0, known));
 }
 
 } // namespace
@@ -135,7 +151,7 @@ QString MCTableQueueModel::secondLine(const MCOperation &operation) const
         return tr("%1 left - %2 out of %3 (%4/sec)")
             .arg(MCFunctions::formatSecondAsTimeLeft(operation.timeLeft()),
                  sizeFormatter().stringFromNumber(double(operation.transferred())),
-                 sizeFormatter().stringFromNumber(double(operation.totalBytes())),
+                 sizeFormatter().stringFromNumber(double(knownTotalBytes(operation))),
                  sizeFormatter().stringFromNumber(double(operation.transferRate())));
     case MCOperation::AbortRequested:
         return QString();

@@ -59,7 +59,12 @@ MCBrowsableViewController::MCBrowsableViewController(MOObjectsManager *objectsMa
     m_loadStateLabel->setTextFormat(Qt::PlainText);
     m_loadStateLabel->setAlignment(Qt::AlignCenter);
     m_loadStateLabel->setWordWrap(true);
-    m_loadStateLabel->setForegroundRole(QPalette::PlaceholderText);
+    // Greyed as a placeholder is: a label drawn in the placeholder role itself shows nothing.
+    QPalette greyed = m_loadStateLabel->palette();
+    QColor words = greyed.color(QPalette::WindowText);
+    words.setAlpha(128);
+    greyed.setColor(QPalette::WindowText, words);
+    m_loadStateLabel->setPalette(greyed);
     m_loadStateLabel->setAttribute(Qt::WA_TransparentForMouseEvents);
     m_loadStateLabel->hide();
     m_loadingDelay->setSingleShot(true);
@@ -353,12 +358,20 @@ void MCBrowsableViewController::listingRequested(const QString &path)
         setLoadState(LoadState::Loading);
 }
 
-void MCBrowsableViewController::listingFailed(const QString &path)
+void MCBrowsableViewController::listingFailed(const QString &path, const QString &reason)
 {
-    if (showsFolder(path) && m_updater.rootNode()->childrenDirty()) {
-        setLoadState(LoadState::Failed);
-        announceChildrenCount();
+    if (!showsFolder(path))
+        return;
+    if (!m_loadingPath.isEmpty()) {
+        // The rows being handed over are dropped; whoever waits for them is told.
+        ++*m_load;
+        emit listingLoaded(std::exchange(m_loadingPath, QString()));
     }
+    if (!m_updater.rootNode()->childrenDirty())
+        showBareFolder();
+    m_failureReason = reason;
+    setLoadState(LoadState::Failed);
+    announceChildrenCount();
 }
 
 bool MCBrowsableViewController::showsFolder(const QString &path) const
@@ -381,7 +394,8 @@ void MCBrowsableViewController::setLoadState(LoadState state)
         m_loadingDelay->start();
         break;
     case LoadState::Failed:
-        m_loadStateLabel->setText(tr("The folder could not be loaded. Open it again to retry."));
+        m_loadStateLabel->setText(
+            tr("This folder could not be listed.\n%1\nReload to try again.").arg(m_failureReason));
         m_loadStateLabel->setGeometry(rect());
         m_loadStateLabel->raise();
         m_loadStateLabel->show();

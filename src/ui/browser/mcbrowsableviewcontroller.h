@@ -74,14 +74,16 @@ public:
     void listingArrived(const MOPostedNotification &notification);
     // A large listing of path is still being made into rows.
     bool isLoadingListing(const QString &path) const;
-    // The folder at path was asked for again, or could not be listed: while it is the folder
-    // shown without its children, the view says it is loading, or that it could not be.
+    // The folder at path was asked for again: while it is the folder shown after a failure,
+    // the view says it is loading.
     void listingRequested(const QString &path);
-    void listingFailed(const QString &path);
+    // The folder at path could not be listed, for reason: while it is the folder shown, the
+    // view drops the rows it had (they may no longer be what the service holds) and says so.
+    void listingFailed(const QString &path, const QString &reason);
 
     // What the view says over the folder shown: nothing once its children are in, "Loading…"
     // (after a short while, so that quick listings do not flash it) until they are, and a
-    // failure when they could not be had. The text is a label over the view.
+    // failure with its reason when they could not be had. The text is a label over the view.
     enum class LoadState { Loaded, Loading, Failed };
     LoadState loadState() const { return m_loadState; }
     QLabel *loadStateLabel() const { return m_loadStateLabel; }
@@ -160,6 +162,8 @@ signals:
     void listingLoaded(const QString &path);
     // The user asked to show a folder (a double click on it, say).
     void navigationRequested(const QString &path);
+    // The items were put in another order (setSortType()).
+    void sortTypeChanged(qint64 sortType);
 
 protected:
     MOObjectsManager *objectsManager() const;
@@ -242,6 +246,7 @@ private:
     QPointer<MCOptions> m_options;
     AlertPresenter *m_alerts = nullptr;
     LoadState m_loadState = LoadState::Loaded;
+    QString m_failureReason;
     QLabel *m_loadStateLabel;
     QTimer *m_loadingDelay;
     // What selectPaths() was asked for while some of it was not shown yet, and until when.

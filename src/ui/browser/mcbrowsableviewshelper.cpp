@@ -3,6 +3,7 @@
 #include "mcbrowsableviewcontroller.h"
 #include "mcnavigationrequest.h"
 #include "moconstants.h"
+#include "moerror.h"
 #include "monotificationcenter.h"
 #include "moobjectsmanager.h"
 #include "moobjectsnotification.h"
@@ -63,15 +64,40 @@ void MCBrowsableViewsHelper::changeToPath(const QString &path, QObject *sender,
     m_objectsManager->fetchInfoForObjectAtPath(path, MCNavigationRequest::userData());
 }
 
-void MCBrowsableViewsHelper::pathFailed(const QString &path, const QVariant &userData)
+void MCBrowsableViewsHelper::pathFailed(const QString &path, const MOError &error,
+                                        const QVariant &userData)
 {
+    const QString reason = failureReason(error);
     for (const auto &view : qAsConst(m_views)) {
         if (view)
-            view->listingFailed(path);
+            view->listingFailed(path, reason);
     }
     m_listing.remove(normalized(path));
     if (MCNavigationRequest::isNavigation(userData))
         runCompletions(normalized(path));
+}
+
+void MCBrowsableViewsHelper::reloadPath(const QString &path)
+{
+    for (const auto &view : qAsConst(m_views)) {
+        if (view)
+            view->listingRequested(path);
+    }
+    m_objectsManager->listObjectsAtPath(path, true, QVariant());
+}
+
+QString MCBrowsableViewsHelper::failureReason(const MOError &error)
+{
+    const qint64 code = error.code();
+    if (code == 0)
+        return tr("The service does not know this folder.");
+    if (code < 0)
+        return tr("The service did not answer.");
+    if (code < 300)
+        return tr("The service\u2019s answer could not be read.");
+    if (code < 400)
+        return tr("The service sent the request elsewhere (status %1).").arg(code);
+    return tr("The service answered with error %1.").arg(code);
 }
 
 void MCBrowsableViewsHelper::runCompletions(const QString &path)

@@ -11,6 +11,7 @@
 
 class MCAbstractObjectNode;
 class MCBrowsableViewController;
+class MOError;
 class MOObjectsManager;
 struct MOPostedNotification;
 
@@ -30,9 +31,14 @@ public:
     void addView(MCBrowsableViewController *view);
     void changeToPath(const QString &path, QObject *sender, std::function<void()> completion);
 
-    // The service does not know path, or its metadata or listing failed: the completions
-    // waiting for it run (nothing to show).
-    void pathFailed(const QString &path, const QVariant &userData);
+    // The service does not know path, or its metadata or listing failed (error as the objects
+    // facade tells it): the views showing it say why, and the completions waiting for it run
+    // (nothing to show).
+    void pathFailed(const QString &path, const MOError &error, const QVariant &userData);
+    // Lists path afresh from the service (Reload), the views showing it saying it is loading.
+    void reloadPath(const QString &path);
+    // Why a folder could not be listed, as a sentence for the user.
+    static QString failureReason(const MOError &error);
 
     // Folders asked for whose listing has not arrived.
     QStringList pendingPaths() const { return m_pending.keys(); }

@@ -186,6 +186,7 @@ void MCIconController::setSortType(qint64 sortType)
     m_model->setSortType(int(sortType));
     if (m_options)
         m_options->setValue(MCOptions::IconController, SortBy, sortType);
+    emit sortTypeChanged(sortType);
 }
 
 bool MCIconController::showPreview() const

@@ -5,6 +5,7 @@
 #include "mcstring.h"
 
 #include <QHash>
+#include <QIcon>
 
 static_assert(MCNodeTreeModel::NodeRole == MCNameEditingDelegate::NodeRole,
               "the name editor reads the node from the shared role");
@@ -316,8 +317,9 @@ QVariant MCNodeTreeModel::data(const QModelIndex &index, int role) const
             return node->fileKind();
         break;
     case StatusColumn:
-        if (role == Qt::DecorationRole && !node->fileImageStatus().isNull())
-            return node->fileImageStatus();
+        // An icon, drawn at the view's icon size: the badge's own pixels are taller than a row.
+        if (role == Qt::DecorationRole && !node->fileImageStatusName().isEmpty())
+            return QIcon(node->fileImageStatus());
         break;
     default:
         break;

@@ -18,6 +18,7 @@
 
 #include <QDesktopServices>
 #include <QGuiApplication>
+#include <QPointer>
 #include <QVBoxLayout>
 
 namespace {
@@ -41,6 +42,12 @@ MCSidebarController::MCSidebarController(QWidget *parent)
     m_outline->expandAll();
     // A reset (new contacts) collapses the groups: open them again.
     connect(m_model, &QAbstractItemModel::modelReset, m_outline, &QTreeView::expandAll);
+    // A group opened while empty has nothing to open: its first rows open it.
+    connect(m_model, &QAbstractItemModel::rowsInserted, this,
+            [this](const QModelIndex &parent, int first, int last) {
+                if (m_model->rowCount(parent) == last - first + 1)
+                    m_outline->expand(parent);
+            });
     m_outline->setDropHandlers(
         [this](const QModelIndex &index, const QMimeData *data, bool optionHeld) {
             return validateDrop(index, data, optionHeld);
@@ -142,22 +149,43 @@ void MCSidebarController::updateContactsList()
 void MCSidebarController::collaborationManagerDidReceiveContacts(
     MOContactsManager *, const QList<MOUserAccount> &contacts)
 {
+    // Thousands of contacts become people a few hundred per turn of the event loop, so that
+    // the window keeps answering; a short listing is handed over at once.
+    m_listedContacts += contacts;
+    if (++m_contactListings == 1)
+        addListedContacts();
+}
+
+void MCSidebarController::addListedContacts()
+{
+    const int ContactsPerTurn = 250;
+    const int count = qMin(ContactsPerTurn, m_listedContacts.size());
     QList<MCContact *> made;
-    made.reserve(contacts.size());
-    for (const MOUserAccount &account : contacts)
-        made.append(new MCContact(account, m_hub));
+    made.reserve(count);
+    for (int i = 0; i < count; ++i)
+        made.append(new MCContact(m_listedContacts.at(i), m_hub));
+    m_listedContacts.erase(m_listedContacts.begin(), m_listedContacts.begin() + count);
     m_hub->addContacts(made);
-    MOCollaborationManager::sharedInstance()->listSentInvitations(0, SentInvitationsLimit);
+    if (!m_listedContacts.isEmpty()) {
+        QTimer::singleShot(0, this, &MCSidebarController::addListedContacts);
+        return;
+    }
+    for (; m_contactListings > 0; --m_contactListings)
+        MOCollaborationManager::sharedInstance()->listSentInvitations(0, SentInvitationsLimit);
 }
 
 void MCSidebarController::selectSidebarContact(MCSocialEntity *entity)
 {
     for (int row = 0; row < m_model->rowCount(m_model->index(MCSidebarModel::Recent, 0)); ++row) {
         const QModelIndex index = m_model->index(row, 0, m_model->index(MCSidebarModel::Recent, 0));
-        if (m_model->socialRow(index)->entity == entity) {
-            select(index);
-            return;
-        }
+        if (m_model->socialRow(index)->entity != entity)
+            continue;
+        select(index);
+        // A chosen row shows its chat, as a click does: the user sees what was prepared there.
+        const QString place = index.data(MCSidebarModel::PlaceRole).toString();
+        if (place != m_hub->notBrowsablePath())
+            emit placeChosen(place);
+        return;
     }
 }
 
@@ -214,8 +242,13 @@ bool MCSidebarController::acceptDrop(const QModelIndex &index, const QMimeData *
         remotePaths.isEmpty() ? MCPasteboard::localFilePaths(data) : QStringList();
     if (const MCSidebarSocialRow *person = m_model->socialRow(index)) {
         QMap<QString, QStringList> groups;
-        if (!groupByProvider(localPaths, &groups))
-            return false;
+        QMap<QString, QStringList> unlinked;
+        groupByProvider(localPaths, &groups, &unlinked);
+        if (!unlinked.isEmpty()) {
+            // The files go once the user has answered.
+            askToLinkProvider(unlinked.firstKey(), person->entity, groups, unlinked);
+            return true;
+        }
         if (remotePaths.isEmpty() && groups.isEmpty())
             return false;
         qCInfo(lcBrowser) << "Sending" << remotePaths.size() + localPaths.size()
@@ -238,27 +271,26 @@ bool MCSidebarController::acceptDrop(const QModelIndex &index, const QMimeData *
     return true;
 }
 
-bool MCSidebarController::groupByProvider(const QStringList &localPaths,
-                                          QMap<QString, QStringList> *groups)
+void MCSidebarController::groupByProvider(const QStringList &localPaths,
+                                          QMap<QString, QStringList> *groups,
+                                          QMap<QString, QStringList> *unlinked) const
 {
     MCThirdPartyServicesDiscoverer *discoverer = m_hub->servicesDiscoverer();
     const QStringList linked = m_hub->linkedProviders();
     for (const QString &path : localPaths) {
         const QString provider = discoverer ? discoverer->serviceForPath(path) : QString();
-        if (provider.isEmpty()) {
+        if (provider.isEmpty())
             (*groups)[MCSocialEntity::LocalFiles].append(path);
-            continue;
-        }
-        if (!linked.contains(provider)) {
-            askToLinkProvider(provider);
-            return false;
-        }
-        (*groups)[provider].append(path);
+        else if (linked.contains(provider))
+            (*groups)[provider].append(path);
+        else
+            (*unlinked)[provider].append(path);
     }
-    return true;
 }
 
-void MCSidebarController::askToLinkProvider(const QString &provider)
+void MCSidebarController::askToLinkProvider(const QString &provider, QObject *entity,
+                                            const QMap<QString, QStringList> &groups,
+                                            const QMap<QString, QStringList> &unlinked)
 {
     AlertPresenter *alerts = m_hub->alertPresenter();
     if (!alerts) {
@@ -272,13 +304,25 @@ void MCSidebarController::askToLinkProvider(const QString &provider)
            "Dropbox folder and send files instantly without using your upload bandwidth.");
     alert.buttons = QStringList{tr("Link Now"), tr("Continue without linking")};
     alert.icon = QPixmap(QStringLiteral(":/browser/images/kerlo-dropbox.svg"));
-    alerts->present(alert, window(), [provider](const AlertAnswer &answer) {
-        if (answer.button != 0)
+    const QPointer<MCSidebarController> self(this);
+    const QPointer<QObject> person(entity);
+    alerts->present(alert, window(), [=](const AlertAnswer &answer) {
+        if (answer.button == 0) {
+            QUrl link = MOApplication::sharedInstance()->baseAPIURL();
+            link.setPath(link.path() + QStringLiteral("/users/auth/%1_oauth2").arg(provider));
+            link.setQuery(QStringLiteral("callback=kerlo://thirdpartyproviders/%1").arg(provider));
+            QDesktopServices::openUrl(link);
             return;
-        QUrl link = MOApplication::sharedInstance()->baseAPIURL();
-        link.setPath(link.path() + QStringLiteral("/users/auth/%1_oauth2").arg(provider));
-        link.setQuery(QStringLiteral("callback=kerlo://thirdpartyproviders/%1").arg(provider));
-        QDesktopServices::openUrl(link);
+        }
+        if (answer.button != 1 || !self || !person)
+            return;
+        // Without the link the files are sent from this disk, as any other local file is.
+        QMap<QString, QStringList> fromDisk = groups;
+        for (const QStringList &paths : unlinked)
+            fromDisk[MCSocialEntity::LocalFiles].append(paths);
+        qCInfo(lcBrowser) << "Sending" << fromDisk.value(MCSocialEntity::LocalFiles).size()
+                          << "dropped files from the local disk to a sidebar person or group";
+        emit self->sendFilesRequested(person, {}, fromDisk);
     });
 }
 

@@ -40,7 +40,8 @@ public:
     void updateSocial();
     // Once signed in: asks the service for the contacts, which go to the hub.
     void updateContactsList();
-    // The person's or group's row becomes the only selected one (files were chosen for it).
+    // The person's or group's row becomes the only selected one (files were chosen for it),
+    // and its chat is shown.
     void selectSidebarContact(MCSocialEntity *entity);
 
     // MOContactsManagerDelegate
@@ -71,15 +72,27 @@ private:
     Qt::DropAction validateDrop(const QModelIndex &index, const QMimeData *data,
                                 bool optionHeld) const;
     bool acceptDrop(const QModelIndex &index, const QMimeData *data, bool optionHeld);
-    // Local paths by origin; false (and the user asked to link) when a provider is not linked.
-    bool groupByProvider(const QStringList &localPaths, QMap<QString, QStringList> *groups);
-    void askToLinkProvider(const QString &provider);
+    // Local paths by origin ("local" for those in no provider's folder); those in the folder
+    // of a provider the user has not linked go to unlinked, by provider.
+    void groupByProvider(const QStringList &localPaths, QMap<QString, QStringList> *groups,
+                         QMap<QString, QStringList> *unlinked) const;
+    // Offers to link provider; without the link, the files of unlinked go to entity from the
+    // local disk with the others of groups.
+    void askToLinkProvider(const QString &provider, QObject *entity,
+                           const QMap<QString, QStringList> &groups,
+                           const QMap<QString, QStringList> &unlinked);
     void applicationStateChanged(Qt::ApplicationState state);
+    // Hands the hub the next few hundred listed contacts; once the last listing is in, asks
+    // for the invitations sent, once per listing.
+    void addListedContacts();
 
     MCHub *m_hub;
     MCSidebarModel *m_model;
     MCOutlineViewSidebar *m_outline;
     MOContactsManager *m_contactsManager = nullptr;
+    // Listed contacts not handed to the hub yet, and the listings they came in.
+    QList<MOUserAccount> m_listedContacts;
+    int m_contactListings = 0;
     QTimer m_socialUpdate;
     bool m_selectionDisabled = true;
 };

@@ -223,13 +223,30 @@ bool MCSidebarModel::addSocialRows(const QList<MCSidebarSocialRow> &rows)
         connect(entity, &MCSocialEntity::roomImageChanged, this,
                 [this, entity] { entityChanged(entity, Qt::DecorationRole); });
     }
-    beginResetModel();
-    m_social += added;
-    std::stable_sort(m_social.begin(), m_social.end(),
-                     [](const MCSidebarSocialRow &a, const MCSidebarSocialRow &b) {
-                         return a.roomName < b.roomName;
-                     });
-    endResetModel();
+    // The new rows go in at their places, after the rows of the same name: a reset would lay
+    // the whole outline out again and open the groups the user closed.
+    const auto sortsBefore = [](const MCSidebarSocialRow &a, const MCSidebarSocialRow &b) {
+        return a.roomName < b.roomName;
+    };
+    std::stable_sort(added.begin(), added.end(), sortsBefore);
+    const QModelIndex recent = index(Recent, 0);
+    int at = 0;
+    for (int first = 0; first < added.size();) {
+        at = int(
+            std::upper_bound(m_social.begin() + at, m_social.end(), added.at(first), sortsBefore) -
+            m_social.begin());
+        // The new rows that all go in before the same listed row, in one insertion.
+        int end = first + 1;
+        while (end < added.size() &&
+               (at == m_social.size() || sortsBefore(added.at(end), m_social.at(at))))
+            ++end;
+        beginInsertRows(recent, at, at + end - first - 1);
+        for (int row = first; row < end; ++row)
+            m_social.insert(at + row - first, added.at(row));
+        endInsertRows();
+        at += end - first;
+        first = end;
+    }
     return true;
 }
 

@@ -49,8 +49,8 @@ public:
     QModelIndex indexForPlace(const QString &place) const;
     // The person or group of a row of the third group; null for any other row.
     const MCSidebarSocialRow *socialRow(const QModelIndex &index) const;
-    // Appends the rows not listed yet and sorts the third group by room name (case-sensitive);
-    // rows no longer given stay. True when something was added (the model was then reset).
+    // Inserts the rows not listed yet into the third group, kept sorted by room name
+    // (case-sensitive); rows no longer given stay. True when something was added.
     bool addSocialRows(const QList<MCSidebarSocialRow> &rows);
     // The row of a contact or group: its title, by its room name.
     static MCSidebarSocialRow rowFor(MCSocialEntity *entity);

@@ -2,6 +2,7 @@
 
 #include "column/mccolumncontroller.h"
 #include "list/mclistcontroller.h"
+#include "mcclosekeys.h"
 #include "mciconcontroller.h"
 #include "mciconsizes.h"
 #include "mcoptions.h"
@@ -32,7 +33,6 @@ const QString ColumnsVisibility = QStringLiteral("ColumnsVisibility");
 const QString RelativeDates = QStringLiteral("RelativeDates");
 const QString PreviewColumn = QStringLiteral("PreviewColumn");
 const QString ShowIcons = QStringLiteral("ShowIcons");
-const QString SortBy = QStringLiteral("SortBy");
 
 // The list pane's column boxes, in the window's order.
 const char *const ListColumns[] = {"FileDateModified", "FileDateAdded", "FileSize", "FileKind"};
@@ -72,11 +72,11 @@ QLabel *sampleIcon(const QString &name, int size)
     return label;
 }
 
-// The stored sort code (10-19, in ascending/descending pairs per tag); none stored: by name.
-void showSortCode(QComboBox *pop, const QVariant &code)
+// A sort code (10-19, in ascending/descending pairs per tag); none: by name.
+void showSortCode(QComboBox *pop, qint64 code)
 {
-    const int tag = (code.toInt() - 10) / 2;
-    pop->setCurrentIndex(code.isValid() && tag >= 0 && tag < pop->count() ? tag : 0);
+    const qint64 tag = (code - 10) / 2;
+    pop->setCurrentIndex(code >= 10 && tag < pop->count() ? int(tag) : 0);
 }
 
 void selectTag(QComboBox *pop, int tag)
@@ -125,6 +125,7 @@ MCViewOptionsController::MCViewOptionsController(MCOptions *options, QWidget *pa
 {
     setObjectName(QStringLiteral("viewOptionsWindow"));
     setWindowTitle(QString());
+    MCCloseKeys::install(this);
     m_mainView->setObjectName(QStringLiteral("mainView"));
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(m_mainView);
@@ -343,7 +344,23 @@ void MCViewOptionsController::setSelectedView(MCBrowsableViewController *view)
     } else {
         return;
     }
+    if (m_view)
+        disconnect(m_view, &MCBrowsableViewController::sortTypeChanged, this, nullptr);
     m_view = view;
+    // The pop-up says the order the view has, also when it changes while the window is open.
+    showSortType(view->sortType());
+    connect(view, &MCBrowsableViewController::sortTypeChanged, this,
+            &MCViewOptionsController::showSortType);
+}
+
+void MCViewOptionsController::showSortType(qint64 sortType)
+{
+    if (qobject_cast<MCIconController *>(m_view.data()))
+        showSortCode(m_iconViewSortByPop, sortType);
+    else if (qobject_cast<MCListController *>(m_view.data()))
+        showSortCode(m_listViewSortByPop, sortType);
+    else if (qobject_cast<MCColumnController *>(m_view.data()))
+        showSortCode(m_columnViewSortByPop, sortType);
 }
 
 QVariant MCViewOptionsController::iconOption(const QString &key, const QVariant &fallback) const
@@ -370,7 +387,6 @@ void MCViewOptionsController::loadIconViewSettings()
     if (!m_options->contains(MCOptions::IconController, TextSize))
         m_options->setValue(MCOptions::IconController, TextSize, 12);
     selectTag(m_iconViewTextSizePop, iconOption(TextSize, 12).toInt());
-    showSortCode(m_iconViewSortByPop, iconOption(SortBy, QVariant()));
     if (QAbstractButton *position =
             m_iconViewMatrixLabelPosition->button(iconOption(LabelPosition, 0).toInt() ? 1 : 0))
         position->setChecked(true);
@@ -401,7 +417,6 @@ void MCViewOptionsController::loadListViewSettings()
         m_options->setValue(MCOptions::ListController, TextSize, 12);
     selectTag(m_listViewTextSizePop,
               m_options->value(MCOptions::ListController, TextSize, 12).toInt());
-    showSortCode(m_listViewSortByPop, m_options->value(MCOptions::ListController, SortBy));
     const QVariantMap visibility =
         m_options->value(MCOptions::ListController, ColumnsVisibility).toMap();
     for (int i = 0; i < m_listViewColumns.size(); ++i)
@@ -441,7 +456,6 @@ void MCViewOptionsController::loadColumnViewSettings()
         m_options->value(MCOptions::ColumnController, IconPreview, 1).toBool());
     selectTag(m_columnViewTextSizePop,
               m_options->value(MCOptions::ColumnController, TextSize, 12).toInt());
-    showSortCode(m_columnViewSortByPop, m_options->value(MCOptions::ColumnController, SortBy));
 }
 
 void MCViewOptionsController::columnViewRestoreDefault()

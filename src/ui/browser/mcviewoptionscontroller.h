@@ -49,6 +49,7 @@ private:
     void loadListViewSettings();
     void loadColumnViewSettings();
     void showIconSize(int size);
+    void showSortType(qint64 sortType);
     void iconViewRestoreDefault();
     void listViewRestoreDefault();
     void columnViewRestoreDefault();

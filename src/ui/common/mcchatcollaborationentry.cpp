@@ -2,6 +2,7 @@
 
 #include "mcchatsupport.h"
 #include "mccontact.h"
+#include "mcdateformatter.h"
 #include "mcdatetext.h"
 #include "mcgroup.h"
 #include "mouseraccount.h"
@@ -151,11 +152,11 @@ void MCChatCollaborationEntry::setSendFailed(const QString &reason)
     emit accessoryStringChanged();
 }
 
-void MCChatCollaborationEntry::setAnswerFailed(const QString &reason)
+void MCChatCollaborationEntry::setAnswerFailed(const QString &text)
 {
     m_pending = true;
     m_responseStatus = Waiting;
-    m_sendingText = tr("Your answer did not reach the service. %1").arg(reason);
+    m_sendingText = text;
     m_descriptionString = tr("Waiting");
     emit stateChanged();
     emit accessoryStringChanged();
@@ -171,7 +172,11 @@ void MCChatCollaborationEntry::setNoLongerOffered(const QString &text)
 
 QString MCChatCollaborationEntry::convertStringToFullDate(const QDateTime &date)
 {
-    return MCDateText::text(date, MCDateText::Short, MCDateText::Short);
+    MCDateFormatter dates;
+    dates.setDateStyle(MCDateFormatter::ShortStyle);
+    dates.setTimeStyle(MCDateFormatter::ShortStyle);
+    dates.setDoesRelativeDateFormatting(true);
+    return dates.stringFromDate(date);
 }
 
 void MCChatCollaborationEntry::outcome(Status status, const QString &sendingText)

@@ -67,8 +67,8 @@ public:
     void setRefused(const QString &reason);
     // The offer did not go through: prepared again (Send and Cancel), saying why.
     void setSendFailed(const QString &reason);
-    // The user's answer did not go through: waiting again (Accept and Decline), saying why.
-    void setAnswerFailed(const QString &reason);
+    // The user's answer was not taken: waiting again (Accept and Decline), text saying why.
+    void setAnswerFailed(const QString &text);
     // The offered file is gone or no longer offered: nothing left to answer.
     void setNoLongerOffered(const QString &text);
     // Recomputes the flags and texts from the invitation and answers the accessory text.
@@ -77,7 +77,7 @@ public:
     // room's pending file sends.
     void updateGroupInfo(const MOCollaboration &collaboration, qint64 room, MCChatSupport *support);
 
-    // "yyyy" style full date, relative, short time.
+    // Short date and time, the days next to today by name ("Today 10:20").
     static QString convertStringToFullDate(const QDateTime &date);
 
 signals:

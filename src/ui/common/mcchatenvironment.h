@@ -36,8 +36,10 @@ public:
     virtual bool isApplicationActive() const = 0;
 
     virtual void sendMessage(const MOMessage &message, MCSocialEntity *entity) = 0;
-    // The page of at most limit messages of entity's conversation stored before before.
-    virtual void listMessagesBefore(MCSocialEntity *entity, const QDateTime &before, int limit) = 0;
+    // The page of at most limit messages of entity's conversation stored before the message
+    // beforeId, or, where the service pages only by time, before the second before.
+    virtual void listMessagesBefore(MCSocialEntity *entity, const QDateTime &before,
+                                    qint64 beforeId, int limit) = 0;
 
     // Files in chat.
     virtual void sendTransferInvitation(const QString &path, const QDateTime &creationDate,

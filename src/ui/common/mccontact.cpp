@@ -2,6 +2,7 @@
 
 #include "mcchatenvironment.h"
 #include "mcoptions.h"
+#include "mcstring.h"
 
 #include <QIcon>
 #include <QPainter>
@@ -73,9 +74,9 @@ QString MCContact::fullName() const
     const QString first = m_userAccount.firstName();
     const QString last = m_userAccount.lastName();
     if (!first.isEmpty() && !last.isEmpty())
-        return QStringLiteral("%1 %2").arg(first, last);
+        return MCString::stringByBoundingName(QStringLiteral("%1 %2").arg(first, last));
     if (!first.isEmpty() || !last.isEmpty())
-        return first.isEmpty() ? last : first;
+        return MCString::stringByBoundingName(first.isEmpty() ? last : first);
     return tr("NO NAME");
 }
 

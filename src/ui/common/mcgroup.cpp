@@ -2,7 +2,8 @@
 
 #include "mcchatenvironment.h"
 #include "mcchatsupport.h"
-#include "mcdatetext.h"
+#include "mcdateformatter.h"
+#include "mcstring.h"
 
 #include <QIcon>
 
@@ -27,7 +28,7 @@ QString MCGroup::title() const
 QString MCGroup::roomName() const
 {
     const QString name = m_chatRoom.name();
-    return name.trimmed().isEmpty() ? tr("NO NAME") : name;
+    return name.trimmed().isEmpty() ? tr("NO NAME") : MCString::stringByBoundingName(name);
 }
 
 QString MCGroup::description() const
@@ -37,8 +38,16 @@ QString MCGroup::description() const
 
 QString MCGroup::createdAtAsString() const
 {
-    return tr("%1 %2").arg(tr("Created at"),
-                           MCDateText::text(createdAt(), MCDateText::Medium, MCDateText::Short));
+    return tr("%1 %2").arg(tr("Created at"), createdAtText());
+}
+
+QString MCGroup::createdAtText() const
+{
+    MCDateFormatter dates;
+    dates.setDateStyle(MCDateFormatter::MediumStyle);
+    dates.setTimeStyle(MCDateFormatter::ShortStyle);
+    dates.setDoesRelativeDateFormatting(true);
+    return dates.stringFromDate(createdAt());
 }
 
 QString MCGroup::usersNames(const QString &separator) const

@@ -1,6 +1,7 @@
 #include "mcjoininvitation.h"
 
 #include "mcdatetext.h"
+#include "mcstring.h"
 #include "mouseraccount.h"
 
 MCJoinInvitation::MCJoinInvitation(const MOJoinInvitation &invitation, QObject *parent)
@@ -32,16 +33,27 @@ QString MCJoinInvitation::senderFullname(const MOUserAccount &sender)
     const QString first = sender.firstName();
     const QString last = sender.lastName();
     if (!first.isEmpty() && !last.isEmpty())
-        return QStringLiteral("%1 %2").arg(first, last);
+        return MCString::stringByBoundingName(QStringLiteral("%1 %2").arg(first, last));
     if (!first.isEmpty() || !last.isEmpty())
-        return first.isEmpty() ? last : first;
+        return MCString::stringByBoundingName(first.isEmpty() ? last : first);
     return tr("NO NAME");
 }
 
 bool MCJoinInvitation::messageRead() const
 {
     return m_joinInvitation.acceptedAt().isValid() || m_joinInvitation.rejectedAt().isValid() ||
-           m_pendingRequest;
+           m_pendingRequest || m_senderIsContact;
+}
+
+void MCJoinInvitation::setSenderIsContact()
+{
+    if (m_senderIsContact)
+        return;
+    const bool wasRead = messageRead();
+    m_senderIsContact = true;
+    emit additionalTextChanged();
+    if (wasRead != messageRead())
+        emit messageReadChanged();
 }
 
 void MCJoinInvitation::setPendingRequest(bool pending)
@@ -51,16 +63,16 @@ void MCJoinInvitation::setPendingRequest(bool pending)
     const bool wasRead = messageRead();
     m_pendingRequest = pending;
     if (pending)
-        m_answerFailed = false;
+        m_answerFailure.clear();
     emit additionalTextChanged();
     if (wasRead != messageRead())
         emit messageReadChanged();
 }
 
-void MCJoinInvitation::setAnswerFailed()
+void MCJoinInvitation::setAnswerFailed(const QString &text)
 {
-    m_answerFailed = true;
     setPendingRequest(false);
+    m_answerFailure = text;
     emit additionalTextChanged();
 }
 
@@ -76,8 +88,12 @@ QString MCJoinInvitation::additionalText() const
     const QDateTime rejected = m_joinInvitation.rejectedAt();
     if (m_pendingRequest && !accepted.isValid() && !rejected.isValid())
         return tr("Submitting your request...");
-    if (m_answerFailed && !accepted.isValid() && !rejected.isValid())
-        return tr("Your answer did not reach the service. Try again.");
+    if (!accepted.isValid() && !rejected.isValid()) {
+        if (m_senderIsContact)
+            return tr("Already in my contacts");
+        if (!m_answerFailure.isEmpty())
+            return m_answerFailure;
+    }
     const bool wasAccepted = accepted.isValid();
     return QStringLiteral("%1 %2").arg(
         wasAccepted ? tr("Contact request accepted on") : tr("Contact request rejected on"),

@@ -5,8 +5,9 @@
 #include "mojoininvitation.h"
 
 // A row of the notifications page: another user asks to become a contact. It is read once
-// answered, or while the user's answer is on its way (pendingRequest); an answer that did not
-// go through leaves it unread, saying so, until the user answers again.
+// answered, while the user's answer is on its way (pendingRequest), or once the sender became a
+// contact otherwise; an answer that did not go through leaves it unread, saying so, until the
+// user answers again.
 class MCJoinInvitation : public MCNotificationObject
 {
     Q_OBJECT
@@ -25,12 +26,17 @@ public:
     bool messageRead() const override;
     bool pendingRequest() const { return m_pendingRequest; }
     void setPendingRequest(bool pending);
-    bool answerFailed() const { return m_answerFailed; }
-    // The answer on its way did not go through.
-    void setAnswerFailed();
+    bool answerFailed() const { return !m_answerFailure.isEmpty(); }
+    // The answer on its way was not taken; text says why.
+    void setAnswerFailed(const QString &text);
+    // The sender is one of the user's contacts already (through another invitation): there is
+    // nothing left to answer, and the row is read.
+    bool senderIsContact() const { return m_senderIsContact; }
+    void setSenderIsContact();
     // The request with the sender's name and e-mail address, on lines of their own.
     QString bodyMessage() const;
-    // Where the answer stands: on its way, not sent, or accepted or rejected on a date.
+    // Where the answer stands: on its way, not taken, accepted or rejected on a date, or not
+    // needed (the sender is a contact).
     QString additionalText() const;
 
     // First and last name, the one there is, or "NO NAME".
@@ -42,7 +48,8 @@ signals:
 private:
     MOJoinInvitation m_joinInvitation;
     bool m_pendingRequest = false;
-    bool m_answerFailed = false;
+    bool m_senderIsContact = false;
+    QString m_answerFailure;
 };
 
 #endif // MCJOININVITATION_H

@@ -292,11 +292,12 @@ bool MCSocialEntity::loadOlderMessages()
 {
     if (!m_environment)
         return false;
-    // The service pages by the time it stored each message, which the sender's clock does not
-    // change, in whole seconds, and answers the messages stored strictly before the second
-    // asked. More may share the oldest message's second than were shown: the page is asked up
-    // to the end of that second, with room for the ones of it already held (dropped again by
-    // their ids).
+    // The page is asked before the oldest message held, by its id: ids follow the order the
+    // service stored the messages in, so a burst of thousands in one second pages like any
+    // other stretch. A service that pages only by the second it stored each message in answers
+    // those stored strictly before the second asked: the page is also asked up to the end of
+    // the oldest message's second, with room for the ones of it already held (dropped again
+    // by their ids).
     QList<MOMessage> stored;
     for (const MCChatEntryPtr &entry : qAsConst(m_conversation)) {
         if (entry->kind() != MCChatEntry::MessageRow)
@@ -314,18 +315,23 @@ bool MCSocialEntity::loadOlderMessages()
                                                  return storedAt(a) < storedAt(b);
                                              return a.messageId() < b.messageId();
                                          });
-    // Fewer than a page: the first page held the whole history.
+    const auto first = std::min_element(
+        stored.cbegin(), stored.cend(),
+        [](const MOMessage &a, const MOMessage &b) { return a.messageId() < b.messageId(); });
+    // Fewer than a page: the first page held the whole history. The page before the first
+    // message held was asked already and brought nothing older: it is the whole history.
     if (stored.size() < HistoryPage || oldest == stored.cend() || !storedAt(*oldest).isValid() ||
-        oldest->messageId() == m_historyRequestedFrom)
+        first->messageId() == m_historyRequestedFrom)
         return false;
-    m_historyRequestedFrom = oldest->messageId();
+    m_historyRequestedFrom = first->messageId();
     const qint64 second = storedAt(*oldest).toSecsSinceEpoch();
     const int held = int(std::count_if(stored.cbegin(), stored.cend(), [&](const MOMessage &m) {
         return storedAt(m).toSecsSinceEpoch() == second;
     }));
     const QDateTime before = QDateTime::fromSecsSinceEpoch(second + 1, Qt::UTC);
     qCDebug(lcPeople) << "Older messages of" << identifier() << "before" << before;
-    m_environment->listMessagesBefore(this, before, qMin(held + HistoryPage, LargestPage));
+    m_environment->listMessagesBefore(this, before, m_historyRequestedFrom,
+                                      qMin(held + HistoryPage, LargestPage));
     return true;
 }
 

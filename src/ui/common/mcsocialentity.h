@@ -137,6 +137,8 @@ signals:
     void chatNotificationsChanged();
     // Messages of other people that raised the unread count (history pages included).
     void messagesArrived(const QList<MOMessage> &messages);
+    // Files other people offer that raised the unread count.
+    void filesOffered(const QList<MOCollaboration> &collaborations);
     void collaborationsChanged();
     void chatRoomChanged();
     // The chat should show its end (a message arrived while the user looks at it).

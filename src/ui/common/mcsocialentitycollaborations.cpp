@@ -247,6 +247,7 @@ void MCSocialEntity::didListReceivedCollaborations(const QList<MOCollaboration> 
     if (!m_environment)
         return;
     MCChatSupport &support = m_environment->chatSupport();
+    QList<MOCollaboration> counted;
     for (const MOCollaboration &collaboration : collaborations) {
         // The poll and the first listing may both bring one invitation: one row.
         if (MCChatCollaborationEntryPtr held = entryFor(collaboration)) {
@@ -262,8 +263,10 @@ void MCSocialEntity::didListReceivedCollaborations(const QList<MOCollaboration> 
         append(row);
         if (!row->itsMe() && !collaboration.accepted() && !collaboration.rejected() &&
             !collaboration.revoked() && shouldAddNotification() &&
-            row->sentAt() > m_dateLastMessage)
+            row->sentAt() > m_dateLastMessage) {
             ++m_chatNotifications;
+            counted.append(collaboration);
+        }
         if (!(collaboration.rejected() && collaboration.revoked()))
             m_collaborations.append(row);
     }
@@ -273,6 +276,8 @@ void MCSocialEntity::didListReceivedCollaborations(const QList<MOCollaboration> 
         emit scrollToBottomRequested();
     else
         announceChatNotifications();
+    if (!counted.isEmpty())
+        emit filesOffered(counted);
 }
 
 void MCSocialEntity::didAcceptCollaboration(const MOCollaboration &collaboration)
@@ -352,7 +357,7 @@ void MCSocialEntity::didFailAcceptingWithError(const MOCollaboration &collaborat
                 row->setNoLongerOffered(tr("This file is no longer offered"));
                 break;
             default:
-                row->setAnswerFailed(tr("Try again."));
+                row->setAnswerFailed(MCSocialFailure::answerNotTaken(error));
                 break;
             }
         }

@@ -15,6 +15,10 @@ public:
     // The service's own message when it gave one (one plain line, bounded), else what its
     // status means: no answer, a failure on its side, or a refusal.
     static QString reason(const MOError &error);
+    // What the row of an answer (to a file or an invitation) says when the answer was not
+    // taken: that the service refused it, with its reason, when it did (a 4xx status, or an
+    // accept it refused); otherwise that the answer did not reach it.
+    static QString answerNotTaken(const MOError &error);
 };
 
 #endif // MCSOCIALFAILURE_H

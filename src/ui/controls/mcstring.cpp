@@ -149,6 +149,16 @@ QString stringForName(const QString &name)
     return shown;
 }
 
+QString stringByBoundingName(const QString &name)
+{
+    if (name.size() <= MaxNameLength)
+        return name;
+    int kept = MaxNameLength - 1;
+    if (name.at(kept - 1).isHighSurrogate())
+        --kept;
+    return name.left(kept) + QChar(0x2026);
+}
+
 QString stringByIsolatingName(const QString &name)
 {
     return QChar(0x2068) + stringForName(name) + QChar(0x2069);

@@ -50,6 +50,11 @@ QString stringWithItemsCount(long count);
 // through it; never send the result back to the service.
 QString stringForName(const QString &name);
 
+// A name taken from the service cut to at most MaxNameLength characters, "..." at its end, so
+// that no widget is handed an unbounded text; a cut never splits a surrogate pair.
+constexpr int MaxNameLength = 256;
+QString stringByBoundingName(const QString &name);
+
 // stringForName() isolated (U+2068 ... U+2069) for a sentence: a name written right to left
 // leaves the text around it in its order.
 QString stringByIsolatingName(const QString &name);

@@ -17,7 +17,8 @@ QFont headerFont(const QFont &base)
 } // namespace
 
 MCTableHeaderCell::MCTableHeaderCell(QWidget *parent)
-    : MCTableHeaderCell(4, QApplication::palette().color(QPalette::Disabled, QPalette::WindowText),
+    // The titles of an active table: in a disabled control's grey they read as switched off.
+    : MCTableHeaderCell(4, QApplication::palette().color(QPalette::Active, QPalette::WindowText),
                         parent)
 {}
 

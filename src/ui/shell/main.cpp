@@ -2,6 +2,7 @@
 #include "canberrasoundplayer.h"
 #include "dbusdesktopnotifier.h"
 #include "dbuslauncherbadge.h"
+#include "displayloss.h"
 #include "displaysettings.h"
 #include "heapsettings.h"
 #include "mcappdelegate.h"
@@ -100,6 +101,9 @@ int main(int argc, char *argv[])
     services.arguments = QCoreApplication::arguments();
 
     MCAppDelegate delegate(services);
+    // The display can go at any time, with no event loop left after it: the transfers in
+    // flight are saved there and then.
+    DisplayLoss::watch([application] { application->shutdownNow(); });
     // As on the desktop this arrives from inside the event loop.
     QTimer::singleShot(0, &delegate, &MCAppDelegate::applicationDidFinishLaunching);
     // Arguments of the first launch are handled as a later launch's would be.

@@ -9,6 +9,7 @@
 #include "mcfileactions.h"
 #include "mcmainwindow.h"
 #include "mcmanager.h"
+#include "mcsettingsfile.h"
 #include "mcshelllogging.h"
 #include "mcthirdpartyservicesdiscoverer.h"
 #include "mcuserdefaults.h"
@@ -27,6 +28,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QPointer>
 #include <QSettings>
 #include <QSplitter>
 #include <QUrl>
@@ -35,9 +37,8 @@ MCAppDelegate::MCAppDelegate(const MCShellServices &services, QObject *parent)
     : QObject(parent)
     , m_services(services)
     // Named explicitly: with no organisation set, a default QSettings reports every write as
-    // failed. The file is $XDG_CONFIG_HOME/<name>/<name>.conf.
-    , m_settings(new QSettings(QSettings::NativeFormat, QSettings::UserScope,
-                               m_services.bundle.name(), m_services.bundle.name(), this))
+    // failed.
+    , m_settings(MCSettingsFile::open(m_services.bundle.name(), this))
     , m_userDefaults(new MCUserDefaults(
           MCManager::sharedManager()->options(), m_settings,
           [] { return MOApplication::sharedInstance()->isInitialized(); },
@@ -158,16 +159,45 @@ void MCAppDelegate::handleURL(const QUrl &url)
         qCInfo(lcShell) << "Ignored a provider callback while nobody is signed in";
         return;
     }
+    // Any local program can send the callback: only the service can say the link was made.
+    // Callbacks that come while one is checked or its alert is open are part of it.
+    if (m_checkingProviderLink)
+        return;
+    m_checkingProviderLink = true;
+    QPointer<MCAppDelegate> self(this);
+    MOUserAuthenticationManager::sharedInstance()->reloadAccount([self](bool reloaded) {
+        if (self)
+            self->providerLinkChecked(reloaded);
+    });
+}
+
+void MCAppDelegate::providerLinkChecked(bool reloaded)
+{
+    const bool linked =
+        reloaded &&
+        MOUserAuthenticationManager::sharedInstance()->account().linkedProviders().contains(
+            MCThirdPartyServicesDiscoverer::Dropbox);
     Alert alert;
     alert.messageText = tr("Dropbox link");
-    alert.informativeText = tr("Thank you for linking Kerlo with Dropbox. You can now send files "
-                               "directly from your Dropbox folder.");
+    if (linked) {
+        alert.informativeText = tr("Thank you for linking Kerlo with Dropbox. You can now send "
+                                   "files directly from your Dropbox folder.");
+        MCManager::sharedManager()->addLinkedProvider(MCThirdPartyServicesDiscoverer::Dropbox);
+    } else if (reloaded) {
+        alert.informativeText = tr("The link with Dropbox did not complete: your Kerlo account "
+                                   "does not list Dropbox as linked. Please try linking again.");
+    } else {
+        alert.informativeText = tr("The link with Dropbox did not complete: Kerlo could not "
+                                   "confirm it with the service. Please try linking again.");
+    }
     alert.buttons = QStringList{tr("OK")};
     alert.icon = QPixmap(QStringLiteral(":/browser/images/kerlo-dropbox.svg"));
-    // The account read at sign-in does not know of the link yet; the hub keeps it for the
-    // drops that follow.
-    MCManager::sharedManager()->addLinkedProvider(MCThirdPartyServicesDiscoverer::Dropbox);
-    m_services.alerts->present(alert, m_window, [](const AlertAnswer &) {});
+    qCInfo(lcShell) << "Provider callback checked; linked:" << linked;
+    QPointer<MCAppDelegate> self(this);
+    m_services.alerts->present(alert, m_window, [self](const AlertAnswer &) {
+        if (self)
+            self->m_checkingProviderLink = false;
+    });
 }
 
 void MCAppDelegate::connectivityNotification(const MOPostedNotification &notification)

@@ -200,6 +200,10 @@ private:
     void login();
     void showLoginWindow();
     void sessionStart(const QString &user);
+    // The service's word on a provider callback: thanks when it lists the provider as linked.
+    void providerLinkChecked(bool reloaded);
+    // Once per process: the keyring did not keep the sign-in, so the next launch asks again.
+    void sayIfCredentialsNotKept();
     void userSessionSpecificInitialization();
     void applicationStart();
     void changeToRoot();
@@ -274,6 +278,8 @@ private:
     bool m_rootFetchOut = false;
     bool m_serviceOnline = false; // the last connectivity report said so
     bool m_relaunching = false;
+    bool m_saidCredentialsNotKept = false;
+    bool m_checkingProviderLink = false; // from a provider callback to the end of its alert
     bool m_walkingHistory = false;
     int m_sessionStarts = 0;
 };

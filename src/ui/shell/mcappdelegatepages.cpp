@@ -73,8 +73,13 @@ void MCAppDelegate::menuGoSwitchView(const QString &target)
         return;
     QWidget *shown = hub->notBrowsableController();
     if (target == Home) {
+        // Home again after its listing failed asks the service again.
+        const MCBrowsableViewController *view = hub->selectedController();
+        const bool atHome =
+            hub->currentPath() == QLatin1String("/") &&
+            !(view && view->loadState() == MCBrowsableViewController::LoadState::Failed);
         if (!shown) {
-            if (hub->currentPath() == QLatin1String("/"))
+            if (atHome)
                 return;
             hub->clearForwardHistory();
             hub->addBackPlace(MCHistoryPlace::folder(hub->currentPath()));
@@ -82,7 +87,7 @@ void MCAppDelegate::menuGoSwitchView(const QString &target)
             hub->addBackPlace(hub->shownPlace());
             hub->clearForwardHistory();
             hub->setNotBrowsablePath(QStringLiteral(""));
-            if (hub->currentPath() == QLatin1String("/"))
+            if (atHome)
                 return;
         }
         const MCNodePtr root = hub->modelRootNode();

@@ -116,6 +116,12 @@ void MCAppDelegate::login()
 
 void MCAppDelegate::showLoginWindow()
 {
+    // Before a session the main window holds nothing yet: the sign-in window stands alone
+    // (a stored session refused at launch, say), and the session shows the main window.
+    if (!m_objectsManagerSetup && m_window) {
+        m_window->hide();
+        m_window->setMenusVisible(false);
+    }
     if (!m_loginController) {
         m_loginController =
             new MCWindowLoginController(MOUserAuthenticationManager::sharedInstance(), webSite());
@@ -140,6 +146,7 @@ void MCAppDelegate::sessionStart(const QString &user)
     }
     if (m_window)
         m_window->setMenusVisible(true);
+    sayIfCredentialsNotKept();
     if (m_objectsManagerSetup) {
         // A second authorisation in one process (the session was renewed through the sign-in
         // window): the session runs already and must not start twice.
@@ -168,6 +175,24 @@ void MCAppDelegate::sessionStart(const QString &user)
         m_services.sounds->play(QStringLiteral("welcome"));
     m_sessionUser = user;
     userSessionSpecificInitialization();
+}
+
+void MCAppDelegate::sayIfCredentialsNotKept()
+{
+    const QString reason =
+        MOUserAuthenticationManager::sharedInstance()->credentialsNotKeptReason();
+    if (reason.isEmpty() || m_saidCredentialsNotKept || !m_services.alerts)
+        return;
+    m_saidCredentialsNotKept = true;
+    qCWarning(lcShell).noquote() << "The sign-in was not kept:" << reason;
+    Alert alert;
+    alert.messageText = tr("Your sign-in could not be kept");
+    alert.informativeText =
+        tr("You are signed in for now, but Kerlo will ask for your password at the next "
+           "launch. %1")
+            .arg(reason);
+    alert.buttons = QStringList{tr("OK")};
+    m_services.alerts->present(alert, m_window, [](const AlertAnswer &) {});
 }
 
 void MCAppDelegate::userSessionSpecificInitialization()

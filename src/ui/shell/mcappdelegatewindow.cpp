@@ -5,6 +5,7 @@
 #include "mcabstractobjectnode.h"
 #include "mcbottomviewcontroller.h"
 #include "mcbrowsableviewcontroller.h"
+#include "mcbrowsableviewshelper.h"
 #include "mcfileactions.h"
 #include "mcfunctions.h"
 #include "mcgotofolderpanel.h"
@@ -22,7 +23,6 @@
 #include "mcsocialentity.h"
 #include "mcstring.h"
 #include "mcuserdefaults.h"
-#include "moobjectsmanager.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -259,9 +259,9 @@ void MCAppDelegate::populatePopupPath()
     QString path = node->filePath();
     while (true) {
         const bool root = path == QLatin1String("/");
-        QAction *item =
-            menu->addAction(root ? MCFunctions::getHomeIcon() : MCFunctions::getFolderIcon(),
-                            root ? tr("Kerlo Home") : MCString::stringForMenu(MCRemotePath::lastComponent(path)));
+        QAction *item = menu->addAction(
+            root ? MCFunctions::getHomeIcon() : MCFunctions::getFolderIcon(),
+            root ? tr("Kerlo Home") : MCString::stringForMenu(MCRemotePath::lastComponent(path)));
         item->setData(path);
         connect(item, &QAction::triggered, this, [this, path] { popupPathSelection(path); });
         if (root)
@@ -354,6 +354,7 @@ void MCAppDelegate::showHiddenFiles(bool show)
 void MCAppDelegate::reloadCurrentPath()
 {
     const QString path = MCManager::sharedManager()->currentPath();
-    if (!path.isEmpty())
-        MOObjectsManager::sharedInstance()->listObjectsAtPath(path, true, QVariant());
+    MCBrowsableViewsHelper *helper = MCBrowsableViewController::helper();
+    if (!path.isEmpty() && helper)
+        helper->reloadPath(path);
 }

@@ -12,6 +12,7 @@
 #include "mcnewfilehandler.h"
 #include "mcnewfiletemplatesmodel.h"
 #include "mcpasswordrecoverycontroller.h"
+#include "mcpopupplacement.h"
 #include "mcpreferences1controller.h"
 #include "mcpreferenceswindowcontroller.h"
 #include "mcwelcomecontroller.h"
@@ -99,9 +100,15 @@ void MCAppDelegate::toggleWindowGroupCreation()
     if (!m_groupCreation)
         m_groupCreation = new MCGroupCreationController(
             MCManager::sharedManager(), MOUserAuthenticationManager::sharedInstance(), m_window);
-    if (!m_groupCreation->isVisible())
+    const bool opening = !m_groupCreation->isVisible();
+    if (opening)
         m_groupCreation->resetSelection();
+    // Over the window it was asked from, not wherever the desktop puts a new window.
+    if (opening && m_window)
+        MCPopupPlacement::placeCentredOver(m_groupCreation, m_window);
     bringForward(m_groupCreation);
+    if (opening && m_window)
+        MCPopupPlacement::placeCentredOver(m_groupCreation, m_window);
 }
 
 MCGroupCreationController *MCAppDelegate::groupCreationController() const

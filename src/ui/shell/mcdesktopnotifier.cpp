@@ -68,6 +68,9 @@ void MCDesktopNotifier::flush(Kind kind)
     case Invitation:
         summary = tr("%1 new contact invitations").arg(count);
         break;
+    case FileOffer:
+        summary = tr("%1 files offered to you").arg(count);
+        break;
     default:
         summary = tr("%1 files answered or changed").arg(count);
         break;

@@ -11,16 +11,17 @@ class QTimer;
 class QWidget;
 
 // Tells the user on the desktop of what arrives while the main window is not in front: a
-// contact invitation, a chat message, a file. The hub holds the one the application delegate
-// makes (MCManager::desktopNotifier()); callers just call notify() for every arrival and this
-// decides. Arrivals of one kind are gathered while they keep coming (other users decide how
-// many come): a lone one is one bubble with its text, a burst is one bubble that counts them.
-// Main thread only.
+// contact invitation, a chat message, a file offered or answered. The hub holds the one the
+// application delegate makes (MCManager::desktopNotifier()); callers just call notify() for every
+// arrival and this decides. Arrivals of one kind are gathered while they keep coming (other users
+// decide how many come): a lone one is one bubble with its text, a burst is one bubble that counts
+// them. Main thread only.
 class MCDesktopNotifier : public QObject
 {
     Q_OBJECT
 public:
-    enum Kind { Message, Invitation, FileUpdate, KindCount };
+    // FileOffer: a file another user offers; FileUpdate: an answer to one the user offered.
+    enum Kind { Message, Invitation, FileUpdate, FileOffer, KindCount };
 
     // A kind's arrivals are gathered until none came for QuietInterval ms, or for at most
     // LongestBurst ms.

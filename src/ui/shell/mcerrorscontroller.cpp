@@ -45,7 +45,13 @@ MCErrorsController::MCErrorsController(MONotificationCenter *center, Clock *cloc
     m_tableView->verticalHeader()->hide();
     m_tableView->verticalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     m_tableView->horizontalHeader()->setStretchLastSection(true);
-    m_tableView->horizontalHeader()->resizeSection(MCErrorsModel::DateColumn, 140);
+    // As wide as the longest date the locale writes (two-digit day and month, an evening
+    // hour): in a narrower column the date wraps out of its row.
+    const QString widestDate =
+        QLocale().toString(QDateTime(QDate(2000, 12, 28), QTime(22, 58, 58)), QLocale::ShortFormat);
+    m_tableView->horizontalHeader()->resizeSection(
+        MCErrorsModel::DateColumn,
+        qMax(140, m_tableView->fontMetrics().horizontalAdvance(widestDate) + 16));
     m_tableView->horizontalHeader()->resizeSection(MCErrorsModel::TypeColumn, 90);
 
     m_bottomText->setContentsMargins(8, 4, 8, 4);

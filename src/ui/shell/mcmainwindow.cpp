@@ -177,7 +177,9 @@ void MCMainWindow::buildGoMenu(QMenu *go)
     go->addSeparator();
     m_goToFolder = go->addAction(tr("Go to Folder..."));
     m_goToFolder->setObjectName(QStringLiteral("menuItemGoToFolder"));
-    m_goToFolder->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_G));
+    // Ctrl+L too, the key file managers on Linux give it.
+    m_goToFolder->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_G), QKeySequence(Qt::CTRL | Qt::Key_L)});
     go->addSeparator();
     addCommand(go, CreateGroup, tr("Create Group..."), QStringLiteral("menuItemCreateGroup"))
         ->setIcon(MCPages::icon(QStringLiteral("contacts://")));

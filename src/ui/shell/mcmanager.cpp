@@ -26,7 +26,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QMutexLocker>
 #include <QTimer>
 
 Q_LOGGING_CATEGORY(lcShell, "lumarin.shell")
@@ -150,13 +149,11 @@ void MCManager::setSelectedCount(qint64 count)
 
 qint64 MCManager::totalCount() const
 {
-    QMutexLocker locker(&m_countersLock);
     return m_totalCount;
 }
 
 void MCManager::setTotalCount(qint64 count)
 {
-    QMutexLocker locker(&m_countersLock);
     if (count == m_totalCount)
         return;
     m_totalCount = count;
@@ -165,26 +162,22 @@ void MCManager::setTotalCount(qint64 count)
 
 qint64 MCManager::currentUploadsCount() const
 {
-    QMutexLocker locker(&m_countersLock);
     return m_currentUploadsCount;
 }
 
 void MCManager::setCurrentUploadsCount(qint64 count)
 {
-    QMutexLocker locker(&m_countersLock);
     m_currentUploadsCount = qMax<qint64>(0, count);
     emit currentUploadsCountChanged();
 }
 
 qint64 MCManager::currentDownloadsCount() const
 {
-    QMutexLocker locker(&m_countersLock);
     return m_currentDownloadsCount;
 }
 
 void MCManager::setCurrentDownloadsCount(qint64 count)
 {
-    QMutexLocker locker(&m_countersLock);
     m_currentDownloadsCount = qMax<qint64>(0, count);
     emit currentDownloadsCountChanged();
 }
@@ -426,7 +419,7 @@ void MCManager::objectsManagerDidFailForPathErrorUserData(MOObjectsManager *, co
 {
     // A folder change that cannot be shown is over: its completions must not wait forever.
     if (MCBrowsableViewsHelper *helper = MCBrowsableViewController::helper())
-        helper->pathFailed(path, userData);
+        helper->pathFailed(path, error, userData);
     qCWarning(lcShell).noquote()
         << QStringLiteral("[WARNING]: An error occurred for requested path '%1': %2")
                .arg(path, QStringLiteral("%1 %2").arg(error.domain()).arg(error.code()));

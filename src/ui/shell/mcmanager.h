@@ -20,7 +20,6 @@
 #include <QObject>
 #include <QPixmap>
 #include <QPointer>
-#include <QRecursiveMutex>
 #include <QSet>
 #include <QStringList>
 #include <QVariantMap>
@@ -120,6 +119,8 @@ public:
     QList<MCHistoryPlace> backPlaces() const { return m_arrayBack; }
     QList<MCHistoryPlace> forwardPlaces() const { return m_arrayForward; }
 
+    // The counters are read and set on the main thread only, and their signals go out with no
+    // lock held: a slot may ask anything of anyone.
     qint64 selectedCount() const { return m_selectedCount; }
     void setSelectedCount(qint64 count);
     qint64 totalCount() const;
@@ -230,7 +231,8 @@ public:
     QStringList linkedProviders() const override;
     void addLinkedProvider(const QString &provider);
     bool isApplicationActive() const override;
-    void listMessagesBefore(MCSocialEntity *entity, const QDateTime &before, int limit) override;
+    void listMessagesBefore(MCSocialEntity *entity, const QDateTime &before, qint64 beforeId,
+                            int limit) override;
     void sendTransferInvitation(const QString &path, const QDateTime &creationDate,
                                 MCSocialEntity *entity, const QString &provider) override;
     void acceptCollaboration(const MOCollaboration &collaboration) override;
@@ -330,12 +332,12 @@ public:
                                                      const MOJoinInvitation &invitation) override;
     void conversationsManagerDidDeclineJoinInvitation(MOConversationsManager *,
                                                       const MOJoinInvitation &invitation) override;
-    void
-    conversationsManagerDidFailAcceptingJoinInvitation(MOConversationsManager *,
-                                                       const MOJoinInvitation &invitation) override;
-    void
-    conversationsManagerDidFailDecliningJoinInvitation(MOConversationsManager *,
-                                                       const MOJoinInvitation &invitation) override;
+    void conversationsManagerDidFailAcceptingJoinInvitation(MOConversationsManager *,
+                                                            const MOJoinInvitation &invitation,
+                                                            const MOError &error) override;
+    void conversationsManagerDidFailDecliningJoinInvitation(MOConversationsManager *,
+                                                            const MOJoinInvitation &invitation,
+                                                            const MOError &error) override;
     void conversationsManagerDidFailSendingMessageForConversation(MOConversationsManager *,
                                                                   const MOMessage &message,
                                                                   qint64 conversationId,
@@ -387,10 +389,16 @@ private:
     enum class ConversationRequest { Users, Messages };
     void queueConversationRequest(ConversationRequest kind, qint64 conversationId);
     void sendConversationRequests();
+    // The pictures of a listing's people (from the cache or the service), a few per turn too:
+    // thousands at once held the window up.
+    void queueAvatarRequest(const MOUserAccount &account);
+    void sendAvatarRequests();
     void updateJoinInvitation(const MOJoinInvitation &invitation);
-    // The user's answer to that invitation did not go through.
-    void joinInvitationAnswerFailed(const MOJoinInvitation &invitation);
+    // The user's answer to that invitation was not taken, for that error.
+    void joinInvitationAnswerFailed(const MOJoinInvitation &invitation, const MOError &error);
     void dropOldAnsweredMessages();
+    // Rows whose sender became a contact ask for no answer, and are no longer counted.
+    void settleInvitationsFromContacts();
     // The picture at path for whoever has account's e-mail; alsoMet: the people met in group
     // conversations get it even when a contact did.
     void setAvatarOf(const MOUserAccount &account, const QString &path, bool alsoMet);
@@ -416,7 +424,6 @@ private:
     qint64 m_totalCount = 0;
     qint64 m_currentUploadsCount = 0;
     qint64 m_currentDownloadsCount = 0;
-    mutable QRecursiveMutex m_countersLock;
     MOAvatarManager *m_avatarManager = nullptr;
     QPointer<MCDesktopNotifier> m_desktopNotifier;
     MOConversationsManager *m_conversationsManager = nullptr;
@@ -432,6 +439,7 @@ private:
     // m_contacts by lower-case e-mail: merges of hundreds of contacts stay linear.
     QHash<QString, MCContact *> m_contactsByEmail;
     QList<QPair<ConversationRequest, qint64>> m_conversationRequests;
+    QList<MOUserAccount> m_avatarRequests;
     QList<MCGroup *> m_groups;
     QHash<QString, qint64> m_p2pRecipientIdMap;
     QHash<qint64, QString> m_p2pIdRecipientMap;
@@ -442,6 +450,10 @@ private:
     MCEmoji m_emoji;
     QDateTime m_chatSince;
     void entityMessagesArrived(MCSocialEntity *entity, const QList<MOMessage> &messages);
+    void entityFilesOffered(MCSocialEntity *entity, const QList<MOCollaboration> &offers);
+    // Who a desktop notification of an arrival in entity's chat names: the sender, and the
+    // group.
+    QString arrivalTitle(MCSocialEntity *entity, const MOUserAccount &sender) const;
     SoundPlayer *m_sounds = nullptr;
     bool m_receivedInvitationsListed = false;
     QList<Sheet> m_gathering;

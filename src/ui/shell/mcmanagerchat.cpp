@@ -52,11 +52,12 @@ bool MCManager::isApplicationActive() const
            QApplication::applicationState() == Qt::ApplicationActive;
 }
 
-void MCManager::listMessagesBefore(MCSocialEntity *entity, const QDateTime &before, int limit)
+void MCManager::listMessagesBefore(MCSocialEntity *entity, const QDateTime &before, qint64 beforeId,
+                                   int limit)
 {
     if (m_conversationsManager && entity)
         m_conversationsManager->listMessagesOfConversationWithIdentifier(entity->identifier(),
-                                                                         before, limit);
+                                                                         before, limit, beforeId);
 }
 
 void MCManager::sendTransferInvitation(const QString &path, const QDateTime &creationDate,
@@ -171,21 +172,39 @@ void MCManager::notifyOnDesktop(const QString &title, const QString &text)
         m_desktopNotifier->notify(MCDesktopNotifier::FileUpdate, title, text);
 }
 
+QString MCManager::arrivalTitle(MCSocialEntity *entity, const MOUserAccount &sender) const
+{
+    const MCContact *contact = m_chatSupport.contactByEmail(sender.email());
+    const QString name = contact ? contact->fullName() : sender.email();
+    return qobject_cast<MCGroup *>(entity) ? tr("%1 in %2").arg(name, entity->roomName()) : name;
+}
+
 void MCManager::entityMessagesArrived(MCSocialEntity *entity, const QList<MOMessage> &messages)
 {
     // History pages bring unread messages too; only what was sent during this session is news.
     for (const MOMessage &message : messages) {
         if (!m_chatSince.isValid() || message.sentAt() < m_chatSince)
             continue;
-        const MCContact *sender = m_chatSupport.contactByEmail(message.sender().email());
-        QString title = sender ? sender->fullName() : message.sender().email();
-        if (qobject_cast<MCGroup *>(entity))
-            title = tr("%1 in %2").arg(title, entity->roomName());
+        const QString title = arrivalTitle(entity, message.sender());
         if (m_desktopNotifier)
             // Only the start is shown: a huge body is not copied whole on its way there.
             m_desktopNotifier->notify(
                 MCDesktopNotifier::Message, title,
                 m_emoji.emojify(message.body().left(2 * MCNotificationText::MaximumBodyLength))
                     .text);
+    }
+}
+
+void MCManager::entityFilesOffered(MCSocialEntity *entity, const QList<MOCollaboration> &offers)
+{
+    // Each offer is news as a message is, the second as much as the first; the listing at
+    // sign-in brings older ones, which are not.
+    for (const MOCollaboration &offer : offers) {
+        if (!m_chatSince.isValid() || offer.createdAt() < m_chatSince || !m_desktopNotifier)
+            continue;
+        const QString label = offer.resource().value<MOStorageObject>().label();
+        m_desktopNotifier->notify(MCDesktopNotifier::FileOffer,
+                                  arrivalTitle(entity, offer.sender()),
+                                  tr("Offers you a file: %1").arg(label));
     }
 }

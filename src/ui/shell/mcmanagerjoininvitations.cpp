@@ -6,6 +6,7 @@
 #include "mcbrowsableviewcontroller.h"
 #include "mcdesktopnotifier.h"
 #include "mcjoininvitation.h"
+#include "mcsocialfailure.h"
 #include "moavatarmanager.h"
 #include "moconversationsmanager.h"
 
@@ -30,6 +31,8 @@ void MCManager::conversationsManagerDidReceiveJoinInvitation(MOConversationsMana
         return;
     }
     MCJoinInvitation *row = new MCJoinInvitation(invitation, this);
+    if (contactWithEmail(invitation.sender().email()))
+        row->setSenderIsContact();
     m_userMessages.append(row);
     dropOldAnsweredMessages();
     emit userMessagesChanged();
@@ -68,6 +71,18 @@ void MCManager::dropOldAnsweredMessages()
     }
 }
 
+void MCManager::settleInvitationsFromContacts()
+{
+    for (MCJoinInvitation *row : qAsConst(m_userMessages)) {
+        if (row->senderIsContact() || !contactWithEmail(row->joinInvitation().sender().email()))
+            continue;
+        const bool wasRead = row->messageRead();
+        row->setSenderIsContact();
+        if (!wasRead)
+            setUnreadNotifications(m_unreadNotifications - 1);
+    }
+}
+
 void MCManager::updateJoinInvitation(const MOJoinInvitation &invitation)
 {
     for (MCJoinInvitation *row : qAsConst(m_userMessages)) {
@@ -90,13 +105,13 @@ void MCManager::conversationsManagerDidDeclineJoinInvitation(MOConversationsMana
     updateJoinInvitation(invitation);
 }
 
-void MCManager::joinInvitationAnswerFailed(const MOJoinInvitation &invitation)
+void MCManager::joinInvitationAnswerFailed(const MOJoinInvitation &invitation, const MOError &error)
 {
     for (MCJoinInvitation *row : qAsConst(m_userMessages)) {
         if (row->joinInvitation().identifier() != invitation.identifier() || !row->pendingRequest())
             continue;
         // Unanswered again: counted again, and its buttons back.
-        row->setAnswerFailed();
+        row->setAnswerFailed(MCSocialFailure::answerNotTaken(error));
         if (!row->messageRead())
             setUnreadNotifications(m_unreadNotifications + 1);
         return;
@@ -104,15 +119,15 @@ void MCManager::joinInvitationAnswerFailed(const MOJoinInvitation &invitation)
 }
 
 void MCManager::conversationsManagerDidFailAcceptingJoinInvitation(
-    MOConversationsManager *, const MOJoinInvitation &invitation)
+    MOConversationsManager *, const MOJoinInvitation &invitation, const MOError &error)
 {
-    joinInvitationAnswerFailed(invitation);
+    joinInvitationAnswerFailed(invitation, error);
 }
 
 void MCManager::conversationsManagerDidFailDecliningJoinInvitation(
-    MOConversationsManager *, const MOJoinInvitation &invitation)
+    MOConversationsManager *, const MOJoinInvitation &invitation, const MOError &error)
 {
-    joinInvitationAnswerFailed(invitation);
+    joinInvitationAnswerFailed(invitation, error);
 }
 
 void MCManager::answerJoinInvitation(MCJoinInvitation *row, bool accept)

@@ -9,6 +9,7 @@
 #include "mcgroup.h"
 #include "mcjoininvitation.h"
 #include "mcshelllogging.h"
+#include "mcsocialfailure.h"
 #include "moavatarmanager.h"
 #include "mocollaborationmanager.h"
 #include "mocollaborationnotification.h"
@@ -150,6 +151,10 @@ void MCManager::addContacts(const QList<MCContact *> &contacts)
                 [this, contact](const QList<MOMessage> &messages) {
                     entityMessagesArrived(contact, messages);
                 });
+        connect(contact, &MCSocialEntity::filesOffered, this,
+                [this, contact](const QList<MOCollaboration> &offers) {
+                    entityFilesOffered(contact, offers);
+                });
         if (key >= 1)
             m_socialEntities.insert(key, contact);
         m_contacts.append(contact);
@@ -160,7 +165,7 @@ void MCManager::addContacts(const QList<MCContact *> &contacts)
             qCDebug(lcShell).noquote()
                 << QStringLiteral("contact name: %1 - id: %2").arg(contact->fullName()).arg(key);
         m_chatSupport.mcContactByEmail().insert(contact->email(), contact);
-        requestAvatar(contact->userAccount());
+        queueAvatarRequest(contact->userAccount());
         if (key < 1) {
             qCWarning(lcShell).noquote()
                 << QStringLiteral("[WARNING]: Unexpected identifier for main conversation with "
@@ -174,8 +179,10 @@ void MCManager::addContacts(const QList<MCContact *> &contacts)
         queueConversationRequest(ConversationRequest::Messages, key);
     }
     // One announcement per batch: a listing of hundreds re-sorts the lists once.
-    if (added)
+    if (added) {
+        settleInvitationsFromContacts();
         emit contactsChanged();
+    }
     if (!m_receivedInvitationsListed) {
         m_receivedInvitationsListed = true;
         MOCollaborationManager::sharedInstance()->listReceivedInvitations(QString(),
@@ -199,6 +206,10 @@ void MCManager::addChatRooms(const QList<MCGroup *> &groups)
                 [this, group](const QList<MOMessage> &messages) {
                     entityMessagesArrived(group, messages);
                 });
+        connect(group, &MCSocialEntity::filesOffered, this,
+                [this, group](const QList<MOCollaboration> &offers) {
+                    entityFilesOffered(group, offers);
+                });
         m_socialEntities.insert(key, group);
         m_groups.append(group);
         added = true;
@@ -208,7 +219,7 @@ void MCManager::addChatRooms(const QList<MCGroup *> &groups)
                 continue;
             m_chatSupport.mcContactByEmail().insert(participant.email(),
                                                     new MCContact(participant, this));
-            requestAvatar(participant);
+            queueAvatarRequest(participant);
         }
         queueConversationRequest(ConversationRequest::Messages, key);
     }
@@ -305,14 +316,14 @@ void MCManager::collaborationManagerDidFailSendingInviteForPath(MOCollaborationM
 
 void MCManager::collaborationManagerDidFailRejectingCollaboration(MOCollaborationManager *,
                                                                   const QString &token,
-                                                                  const MOError &)
+                                                                  const MOError &error)
 {
     // The row said "Declined. Waiting...": it waits for the user's answer again.
     const MCChatCollaborationEntryPtr row = m_chatSupport.getResponseWaitingEntry(token);
     if (!row)
         return;
     m_chatSupport.removeResponseWaitingEntry(row.data());
-    row->setAnswerFailed(tr("Try again."));
+    row->setAnswerFailed(MCSocialFailure::answerNotTaken(error));
 }
 
 void MCManager::collaborationManagerDidListSentInvitationsOffsetLimit(
@@ -449,6 +460,22 @@ void MCManager::requestAvatar(const MOUserAccount &account)
         return;
     }
     setAvatarOf(account, path, false);
+}
+
+void MCManager::queueAvatarRequest(const MOUserAccount &account)
+{
+    m_avatarRequests.append(account);
+    if (m_avatarRequests.size() == 1)
+        QTimer::singleShot(0, this, &MCManager::sendAvatarRequests);
+}
+
+void MCManager::sendAvatarRequests()
+{
+    const int RequestsPerTurn = 25;
+    for (int sent = 0; sent < RequestsPerTurn && !m_avatarRequests.isEmpty(); ++sent)
+        requestAvatar(m_avatarRequests.takeFirst());
+    if (!m_avatarRequests.isEmpty())
+        QTimer::singleShot(0, this, &MCManager::sendAvatarRequests);
 }
 
 void MCManager::setAvatarOf(const MOUserAccount &account, const QString &path, bool alsoMet)

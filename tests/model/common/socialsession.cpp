@@ -71,7 +71,8 @@ struct ConversationsAnswer : MOConversationsManagerDelegate
         accepted = true;
     }
     void conversationsManagerDidFailAcceptingJoinInvitation(MOConversationsManager *,
-                                                            const Invitation &) override
+                                                            const Invitation &,
+                                                            const MOError &) override
     {
         accepted = false;
     }
@@ -79,7 +80,8 @@ struct ConversationsAnswer : MOConversationsManagerDelegate
                                                       const Invitation &) override
     {}
     void conversationsManagerDidFailDecliningJoinInvitation(MOConversationsManager *,
-                                                            const Invitation &) override
+                                                            const Invitation &,
+                                                            const MOError &) override
     {}
 
     std::optional<MOConversation> started;

@@ -5,8 +5,14 @@
 #include "testcore.h"
 #include "tolvoappimpl.h"
 
+#include "mxmlpropertylist.h"
+
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <cstdio>
 
 namespace {
 
@@ -18,15 +24,20 @@ const SecretSchema *storeSchema()
         value.name = "com.kerloapp.lumarin.Credentials";
         value.attributes[0] = {"service", SECRET_SCHEMA_ATTRIBUTE_STRING};
         value.attributes[1] = {"account", SECRET_SCHEMA_ATTRIBUTE_STRING};
+        value.attributes[2] = {"root", SECRET_SCHEMA_ATTRIBUTE_STRING};
         return value;
     }();
     return &schema;
 }
 
+const QString Root = QStringLiteral("https://service.example:443/api/v1");
+const QString OtherRoot = QStringLiteral("http://127.0.0.1:8642/api/v1");
+
 struct StoredItem
 {
     QString account;
     QByteArray secret;
+    QString root;
 };
 
 QList<StoredItem> storedItems(const QString &service)
@@ -49,16 +60,24 @@ QList<StoredItem> storedItems(const QString &service)
         const gchar *bytes = value ? secret_value_get(value, &length) : nullptr;
         result.append({QString::fromUtf8(
                            static_cast<const char *>(g_hash_table_lookup(attributes, "account"))),
-                       QByteArray(bytes, int(length))});
+                       QByteArray(bytes, int(length)),
+                       QString::fromUtf8(
+                           static_cast<const char *>(g_hash_table_lookup(attributes, "root")))});
     }
     return result;
 }
 
-bool putRawItem(const QString &service, const QByteArray &secret)
+bool putRawItem(const QString &service, const QByteArray &secret, const QString &root = Root)
 {
+    if (root.isEmpty()) {
+        return secret_password_store_sync(
+            storeSchema(), SECRET_COLLECTION_DEFAULT, "test item", secret.constData(), nullptr,
+            nullptr, "service", service.toUtf8().constData(), "account", "someone", nullptr);
+    }
     return secret_password_store_sync(storeSchema(), SECRET_COLLECTION_DEFAULT, "test item",
                                       secret.constData(), nullptr, nullptr, "service",
-                                      service.toUtf8().constData(), "account", "someone", nullptr);
+                                      service.toUtf8().constData(), "account", "someone", "root",
+                                      root.toUtf8().constData(), nullptr);
 }
 
 void removeItems(const QString &service)
@@ -76,17 +95,33 @@ QVariantMap credentials(const QString &user, const QString &token)
             {"MOAuthTokenType", "Bearer"}};
 }
 
+// Inside a keyring of its own that has no default collection and no way to ask the user for
+// one: the store says why nothing was kept, and keeps nothing anywhere.
+int storeWithoutDefaultCollection(const QString &service)
+{
+    MMacAuthStore store(service, Root);
+    store.storeAuthInfo(credentials("a@example.com", "secret-value"));
+    std::printf("FAILURE %s\n", qPrintable(store.storeFailure()));
+    if (!store.authInfo().isEmpty() || !storedItems(service).isEmpty())
+        return 1;
+    // The reason stays for the interface to say.
+    return store.storeFailure().isEmpty() ? 3 : 0;
+}
+
 int runCase(const QString &name, const QStringList &arguments)
 {
+    if (name == QLatin1String("withoutDefaultCollection"))
+        return storeWithoutDefaultCollection(arguments.value(0));
     if (name != QLatin1String("withoutSecretService"))
         return 2;
     qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent");
     qputenv("HOME", QFile::encodeName(arguments.value(1)));
     for (const char *variable : {"XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_CACHE_HOME"})
         qunsetenv(variable);
-    MMacAuthStore store(arguments.value(0));
+    MMacAuthStore store(arguments.value(0), Root);
     store.storeAuthInfo(credentials("a@example.com", "secret-value"));
     const bool empty = store.authInfo().isEmpty();
+    std::printf("FAILURE %s\n", qPrintable(store.storeFailure()));
     store.clear();
     return empty ? 0 : 1;
 }
@@ -109,6 +144,9 @@ private slots:
     void storedData_data();
     void storedData();
     void withoutSecretService();
+    void withoutDefaultCollection();
+    void itemsAreKeptPerRoot();
+    void earlierItemServesOnlyTheBuiltInRoot();
     void installedInstance();
 
 private:
@@ -126,6 +164,7 @@ void TestMacAuthStore::initTestCase()
     g_autoptr(SecretService) secretService =
         secret_service_get_sync(SECRET_SERVICE_OPEN_SESSION, nullptr, nullptr);
     m_keyring = secretService != nullptr;
+    TolvoApp::instance()->setBaseAPIURL(QUrl(Root));
 }
 
 void TestMacAuthStore::init()
@@ -164,7 +203,7 @@ void TestMacAuthStore::roundTrip()
 
 void TestMacAuthStore::storeReplacesTheOneItem()
 {
-    MMacAuthStore store(m_service);
+    MMacAuthStore store(m_service, Root);
     store.storeAuthInfo(credentials("a@example.com", "1"));
     store.storeAuthInfo(credentials("a@example.com", "2"));
     QCOMPARE(store.authInfo(), credentials("a@example.com", "2"));
@@ -187,7 +226,7 @@ void TestMacAuthStore::storeReplacesTheOneItem()
 
 void TestMacAuthStore::unstorableMapLeavesPreviousItem()
 {
-    MMacAuthStore store(m_service);
+    MMacAuthStore store(m_service, Root);
     store.storeAuthInfo(credentials("a@example.com", "1"));
 
     // None can come back as it was: no empty or damaged item may replace the stored one.
@@ -204,8 +243,8 @@ void TestMacAuthStore::unstorableMapLeavesPreviousItem()
 
 void TestMacAuthStore::clear()
 {
-    MMacAuthStore store(m_service);
-    MMacAuthStore otherStore(m_otherService);
+    MMacAuthStore store(m_service, Root);
+    MMacAuthStore otherStore(m_otherService, Root);
     store.storeAuthInfo(credentials("a@example.com", "1"));
     otherStore.storeAuthInfo(credentials("b@example.com", "2"));
 
@@ -249,7 +288,7 @@ void TestMacAuthStore::storedData()
     QVERIFY(putRawItem(m_service, secret));
     if (expected.isEmpty())
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("unreadable"));
-    QCOMPARE(MMacAuthStore(m_service).authInfo(), expected);
+    QCOMPARE(MMacAuthStore(m_service, Root).authInfo(), expected);
 }
 
 void TestMacAuthStore::withoutSecretService()
@@ -262,16 +301,116 @@ void TestMacAuthStore::withoutSecretService()
     QVERIFY2(result.exitCode == 0, result.standardError.constData());
     QVERIFY(result.standardError.contains("cannot reach the Secret Service"));
     QVERIFY(!result.standardError.contains("secret-value"));
+    QVERIFY2(result.standardOutput.contains("FAILURE No keyring is running"),
+             result.standardOutput.constData());
     // No fallback file anywhere.
     QVERIFY(QDir(home.path())
                 .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)
                 .isEmpty());
 }
 
+void TestMacAuthStore::withoutDefaultCollection()
+{
+    if (QStandardPaths::findExecutable("gnome-keyring-daemon").isEmpty() ||
+        QStandardPaths::findExecutable("dbus-run-session").isEmpty())
+        QSKIP("gnome-keyring-daemon and dbus-run-session are needed.");
+    QTemporaryDir home;
+    QVERIFY(home.isValid());
+    // A new account's keyring: the daemon runs, no login collection was ever made, and with no
+    // display nobody can be asked for a new one's password.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("HOME", home.path());
+    environment.insert("XDG_RUNTIME_DIR", home.path());
+    for (const char *variable : {"DISPLAY", "WAYLAND_DISPLAY", "XDG_DATA_HOME"})
+        environment.remove(variable);
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.start("dbus-run-session",
+                  {"--", "sh", "-c",
+                   "gnome-keyring-daemon --daemonize --components=secrets >/dev/null && "
+                   "exec \"$0\" --subprocess withoutDefaultCollection \"$1\"",
+                   QCoreApplication::applicationFilePath(), m_service});
+    QVERIFY(process.waitForFinished(60000));
+    const QByteArray output = process.readAllStandardOutput();
+    const QByteArray errors = process.readAllStandardError();
+    QVERIFY2(process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0,
+             (output + errors).constData());
+    QVERIFY2(output.contains("FAILURE The keyring has no default collection and could not "
+                             "create one ("),
+             output.constData());
+    QVERIFY(errors.contains("Cannot fetch default keychain."));
+    QVERIFY(!errors.contains("secret-value"));
+}
+
+void TestMacAuthStore::itemsAreKeptPerRoot()
+{
+    MMacAuthStore store(m_service, Root);
+    MMacAuthStore otherStore(m_service, OtherRoot);
+    store.storeAuthInfo(credentials("a@example.com", "1"));
+    // A launch against another service finds nothing to send it.
+    QVERIFY(otherStore.authInfo().isEmpty());
+    QTest::ignoreMessage(QtDebugMsg, "MMacAuthStore::clear Nothing to clear.");
+    otherStore.clear();
+
+    otherStore.storeAuthInfo(credentials("b@example.com", "2"));
+    QCOMPARE(store.authInfo(), credentials("a@example.com", "1"));
+    QCOMPARE(otherStore.authInfo(), credentials("b@example.com", "2"));
+    QCOMPARE(storedItems(m_service).size(), 2);
+
+    // Signing out of one service leaves the other's sign-in.
+    otherStore.clear();
+    QCOMPARE(store.authInfo(), credentials("a@example.com", "1"));
+    const QList<StoredItem> items = storedItems(m_service);
+    QCOMPARE(items.size(), 1);
+    QCOMPARE(items.first().root, Root);
+
+    // The default store takes its root from the base API URL: the same root written another
+    // way is the same service, another port is not.
+    TolvoApp::instance()->setMainIdentifier(m_service);
+    TolvoApp::instance()->setBaseAPIURL(QUrl("HTTPS://Service.Example/api/v1/"));
+    QCOMPARE(MMacAuthStore().authInfo(), credentials("a@example.com", "1"));
+    TolvoApp::instance()->setBaseAPIURL(QUrl("https://service.example:8443/api/v1"));
+    QVERIFY(MMacAuthStore().authInfo().isEmpty());
+    TolvoApp::instance()->setBaseAPIURL(QUrl(Root));
+}
+
+void TestMacAuthStore::earlierItemServesOnlyTheBuiltInRoot()
+{
+    const QString builtIn = MMacAuthStore::builtInRoot();
+    QVERIFY(!builtIn.isEmpty());
+    QVERIFY(builtIn != Root);
+    const QVariantMap stored = credentials("a@example.com", "1");
+    const std::optional<QByteArray> data = MXmlPropertyList::write(stored);
+    QVERIFY(data);
+    // Written before items recorded their root.
+    QVERIFY(putRawItem(m_service, *data, QString()));
+
+    MMacAuthStore other(m_service, Root);
+    QVERIFY(other.authInfo().isEmpty());
+    other.storeAuthInfo(credentials("b@example.com", "2"));
+    QTest::ignoreMessage(QtDebugMsg, "MMacAuthStore::clear Nothing to clear.");
+    MMacAuthStore(m_service, OtherRoot).clear();
+    QCOMPARE(storedItems(m_service).size(), 2);
+
+    // The service the program is built for keeps it, and storing gives it its root.
+    MMacAuthStore store(m_service, builtIn);
+    QCOMPARE(store.authInfo(), stored);
+    store.storeAuthInfo(credentials("a@example.com", "3"));
+    QCOMPARE(store.authInfo(), credentials("a@example.com", "3"));
+    QStringList roots;
+    for (const StoredItem &item : storedItems(m_service))
+        roots.append(item.root);
+    roots.sort();
+    QStringList expected{builtIn, Root};
+    expected.sort();
+    QCOMPARE(roots, expected);
+    QCOMPARE(other.authInfo(), credentials("b@example.com", "2"));
+}
+
 void TestMacAuthStore::installedInstance()
 {
     {
-        MMacAuthStore store(m_service);
+        MMacAuthStore store(m_service, Root);
         MAuthStore::setInstance(&store);
         QCOMPARE(MAuthStore::instance(), &store);
     }

@@ -1,5 +1,6 @@
 #include "mcgetinfowindowcontroller.h"
 
+#include "mcclosekeys.h"
 #include "mcdatetext.h"
 #include "mcfilesizeformatter.h"
 #include "mcfunctions.h"
@@ -13,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
+#include <QScreen>
 #include <QScrollArea>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -21,6 +23,8 @@ namespace {
 
 constexpr int PreviewSize = 512;
 constexpr int MaximumWidth = 400;
+// Room kept for a title bar and borders the window manager adds, unknown before the window shows.
+constexpr int FrameAllowance = 40;
 
 QString homeName()
 {
@@ -49,6 +53,7 @@ MCGetInfoWindowController::MCGetInfoWindowController(MCPreviewGenerator *preview
 {
     setObjectName(QStringLiteral("getInfoWindow"));
     setAttribute(Qt::WA_DeleteOnClose);
+    MCCloseKeys::install(this);
     if (m_previews)
         m_previews->addDelegate(this);
 
@@ -137,7 +142,10 @@ MCGetInfoWindowController::MCGetInfoWindowController(MCPreviewGenerator *preview
     setMinimumWidth(260);
     // Tall enough for every open section.
     m_currentWindowMaxHeight = header->sizeHint().height() + document->sizeHint().height();
-    resize(MaximumWidth - 100, m_currentWindowMaxHeight);
+    // No taller than the screen, or the window manager pushes the title bar or the last sections
+    // off it; the sections scroll instead.
+    const int room = screen()->availableGeometry().height() - FrameAllowance;
+    resize(MaximumWidth - 100, qMin(m_currentWindowMaxHeight, room));
     setMaximumSize(MaximumWidth, m_currentWindowMaxHeight);
 }
 

@@ -2,6 +2,7 @@
 
 #include "mcactionslog.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QImageReader>
 #include <QLabel>
@@ -159,10 +160,9 @@ void MCFilePreviewView::loadImage(const QString &path)
     QPointer<MCFilePreviewView> self(this);
     QThreadPool::globalInstance()->start([self, path, generation] {
         const QImage image = readPicture(path);
-        if (!self)
-            return;
+        // The view may go at any moment: only the main thread, where it dies, asks after it.
         QMetaObject::invokeMethod(
-            self.data(),
+            QCoreApplication::instance(),
             [self, path, image, generation] {
                 if (!self || generation != self->m_generation)
                     return;

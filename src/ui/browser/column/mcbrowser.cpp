@@ -1,5 +1,7 @@
 #include "mcbrowser.h"
 
+#include "mcbrowsercolumn.h"
+
 #include <QListView>
 #include <QResizeEvent>
 
@@ -18,13 +20,17 @@ void MCBrowser::layOutColumns()
 
 QAbstractItemView *MCBrowser::createColumn(const QModelIndex &rootIndex)
 {
-    QAbstractItemView *column = QColumnView::createColumn(rootIndex);
+    // As the base class makes a column, of our own class.
+    auto *column = new MCBrowserColumn(viewport());
+    initializeColumn(column);
+    column->setRootIndex(rootIndex);
+    if (model()->canFetchMore(rootIndex))
+        model()->fetchMore(rootIndex);
     column->setContextMenuPolicy(Qt::CustomContextMenu);
     column->setEditTriggers(QAbstractItemView::NoEditTriggers);
     column->setTextElideMode(Qt::ElideMiddle);
     // Rows of one height: a large folder's column is laid out without measuring each row.
-    if (auto *list = qobject_cast<QListView *>(column))
-        list->setUniformItemSizes(true);
+    column->setUniformItemSizes(true);
     emit columnCreated(column);
     return column;
 }

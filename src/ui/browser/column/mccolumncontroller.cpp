@@ -66,6 +66,18 @@ MCColumnController::MCColumnController(MOObjectsManager *objectsManager, MCOptio
     connect(m_model, &QAbstractItemModel::rowsRemoved, this, [this] { m_rowsGoing = false; });
     m_browser->setModel(m_model);
     m_browser->setPreviewWidget(m_leafController);
+    // A rename confirmed, a listing that replaced the nodes: the preview shows the item as it
+    // is now.
+    m_previewUpdate.setSingleShot(true);
+    m_previewUpdate.setInterval(0);
+    connect(&m_previewUpdate, &QTimer::timeout, this,
+            &MCColumnController::previewFollowsCurrentItem);
+    for (const auto changed : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
+        connect(m_model, changed, &m_previewUpdate, qOverload<>(&QTimer::start));
+    connect(m_model, &QAbstractItemModel::dataChanged, &m_previewUpdate,
+            qOverload<>(&QTimer::start));
+    connect(m_model, &QAbstractItemModel::layoutChanged, &m_previewUpdate,
+            qOverload<>(&QTimer::start));
     connect(m_browser, &QColumnView::updatePreviewWidget, this,
             &MCColumnController::previewRequested);
     connect(m_browser->selectionModel(), &QItemSelectionModel::currentChanged, this,
@@ -112,6 +124,7 @@ void MCColumnController::setSortType(qint64 sortType)
 {
     m_sortType = sortType;
     m_model->setSortType(int(sortType));
+    emit sortTypeChanged(sortType);
 }
 
 bool MCColumnController::isPreviewColumnShown() const
@@ -140,11 +153,25 @@ int MCColumnController::previewColumnWidth(int width, const QList<int> &columnWi
 
 void MCColumnController::previewRequested(const QModelIndex &index)
 {
-    const bool shown = isPreviewColumnShown();
+    // A row that went moves the browser to a neighbour the user did not choose: no preview of
+    // that one.
+    const bool shown = isPreviewColumnShown() && !m_rowsGoing;
     m_leafController->setVisible(shown);
     m_leafController->setNode(shown ? m_model->nodeAt(index) : MCNodePtr());
     // The browser lays the preview column out after this signal.
     QTimer::singleShot(0, this, &MCColumnController::sizeColumns);
+}
+
+void MCColumnController::previewFollowsCurrentItem()
+{
+    const QModelIndex current = m_browser->currentIndex();
+    if (!m_leafController->isVisible() || !current.isValid() || m_model->hasChildren(current))
+        return;
+    const MCNodePtr node = m_model->nodeAt(current);
+    if (node && node != m_leafController->currentNode())
+        m_leafController->setNode(node);
+    else if (node)
+        m_leafController->reloadProperties();
 }
 
 void MCColumnController::sizeColumns()
@@ -399,16 +426,24 @@ void MCColumnController::startRename()
     if (!(index.flags() & Qt::ItemIsEditable))
         return;
     // The column that lists the item's folder edits it.
+    if (QAbstractItemView *column = columnListing(index.parent())) {
+        column->setFocus();
+        column->scrollTo(index);
+        column->edit(index);
+    }
+}
+
+QAbstractItemView *MCColumnController::columnListing(const QModelIndex &folder) const
+{
+    // The preview column has the model too, and the root as its root: it is no column of ours
+    // (columnCreated() gave each of those the delegate).
     const auto columns = m_browser->findChildren<QAbstractItemView *>();
     for (QAbstractItemView *column : columns) {
-        if (column->rootIndex() == index.parent() && column->model() == m_model &&
-            column->isVisible()) {
-            column->setFocus();
-            column->scrollTo(index);
-            column->edit(index);
-            return;
-        }
+        if (column->model() == m_model && column->itemDelegate() == m_delegate &&
+            column->rootIndex() == folder && column->isVisible())
+            return column;
     }
+    return nullptr;
 }
 
 QWidget *MCColumnController::firstResponder() const
@@ -431,11 +466,6 @@ QStringList MCColumnController::shownNames() const
 QRect MCColumnController::selectedRect() const
 {
     // The column that lists the current item's folder.
-    const QModelIndex folder = m_browser->currentIndex().parent();
-    const auto columns = m_browser->findChildren<QAbstractItemView *>();
-    for (const QAbstractItemView *column : columns) {
-        if (column->model() == m_model && column->rootIndex() == folder && column->isVisible())
-            return selectedRectOf(column);
-    }
-    return QRect();
+    const QAbstractItemView *column = columnListing(m_browser->currentIndex().parent());
+    return column ? selectedRectOf(column) : QRect();
 }

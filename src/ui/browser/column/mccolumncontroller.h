@@ -3,6 +3,8 @@
 
 #include "mcbrowsableviewcontroller.h"
 
+#include <QTimer>
+
 #include <functional>
 
 class MCBrowser;
@@ -77,8 +79,11 @@ private:
     void columnCreated(QAbstractItemView *column);
     void currentChanged(const QModelIndex &current);
     void previewRequested(const QModelIndex &index);
+    void previewFollowsCurrentItem();
     void sizeColumns();
     void showFolderInBrowser(const MCNodePtr &folder);
+    // The shown column that lists folder; null when none does.
+    QAbstractItemView *columnListing(const QModelIndex &folder) const;
 
     MCOptions *m_options;
     MCBrowser *m_browser;
@@ -88,6 +93,7 @@ private:
     QWeakPointer<MCAbstractObjectNode> m_currentFolder;
     QList<int> m_columnWidths; // as last set here
     std::function<void(QAbstractItemView *)> m_columnSetUp;
+    QTimer m_previewUpdate;
     qint64 m_sortType = 10;
     bool m_moving = false;    // the browser is being moved, not by the user
     bool m_rowsGoing = false; // rows are being removed from the model

@@ -157,7 +157,10 @@ void MCLeafController::reloadProperties()
 {
     const MCNodePtr node = m_currentNode;
     const QStringList values = {
-        node ? MCString::stringForName(node->fileName()) : QString(),
+        // A name being sent to the service is shown, as the rows show it.
+        node ? MCString::stringForName(node->representedName().isEmpty() ? node->fileName()
+                                                                         : node->representedName())
+             : QString(),
         node ? node->fileKind() : QString(),
         node ? m_sizeFormatter.stringFromNumber(double(node->fileSize())) : QString(),
         QString(),

@@ -32,6 +32,8 @@ public:
 
     MCNodePtr currentNode() const { return m_currentNode; }
     void setNode(const MCNodePtr &node);
+    // The properties of the node shown read again (renamed, say); the image stays.
+    void reloadProperties();
     QLabel *fileImageView() const { return m_fileImageView; }
     QTableView *tableView() const { return m_tableView; }
     // The properties' rows: labels in column 0, values in column 1.
@@ -51,7 +53,6 @@ protected:
 
 private:
     void showImage(const QPixmap &image);
-    void reloadProperties();
 
     QPointer<MCPreviewGenerator> m_previews;
     QLabel *m_fileImageView;

@@ -21,6 +21,8 @@
 namespace {
 
 const QString ColumnsVisibility = QStringLiteral("ColumnsVisibility");
+constexpr int KindColumnWidth = 130;
+constexpr int KindColumnMaximumWidth = 320;
 const QString RelativeDates = QStringLiteral("RelativeDates");
 
 // The header menu's columns, in its order.
@@ -99,13 +101,27 @@ MCListController::MCListController(MOObjectsManager *objectsManager, MCOptions *
     header->resizeSection(MCNodeTreeModel::DateModifiedColumn, 180);
     header->resizeSection(MCNodeTreeModel::DateAddedColumn, 100);
     header->resizeSection(MCNodeTreeModel::SizeColumn, 90);
-    header->resizeSection(MCNodeTreeModel::KindColumn, 130);
+    header->resizeSection(MCNodeTreeModel::KindColumn, KindColumnWidth);
     header->resizeSection(MCNodeTreeModel::StatusColumn, 28);
     connect(header, &QHeaderView::sectionClicked, this, &MCListController::headerClicked);
-    connect(header, &QHeaderView::sectionResized, this, [this](int column, int, int width) {
-        if (column == MCNodeTreeModel::DateModifiedColumn)
-            columnWidthChanged(width);
-    });
+    connect(header, &QHeaderView::sectionResized, this,
+            [this](int column, int oldWidth, int width) {
+                if (column == MCNodeTreeModel::DateModifiedColumn)
+                    columnWidthChanged(width);
+                // Hiding and showing the column go through a width of 0.
+                else if (column == MCNodeTreeModel::KindColumn && !m_fittingKind && oldWidth > 0 &&
+                         width > 0)
+                    m_kindWidthChosen = true;
+            });
+    // The kinds are as wide as the longest one shown, unless the user has chosen a width: a
+    // fixed width cuts long kinds however wide the window is.
+    m_kindFit.setSingleShot(true);
+    m_kindFit.setInterval(0);
+    connect(&m_kindFit, &QTimer::timeout, this, &MCListController::fitKindColumn);
+    for (const auto changed : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
+        connect(m_model, changed, &m_kindFit, qOverload<>(&QTimer::start));
+    connect(m_model, &QAbstractItemModel::modelReset, &m_kindFit, qOverload<>(&QTimer::start));
+    connect(m_model, &QAbstractItemModel::layoutChanged, &m_kindFit, qOverload<>(&QTimer::start));
 
     connect(m_outlineView->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
         if (!isHidden())
@@ -136,6 +152,20 @@ MCListController::MCListController(MOObjectsManager *objectsManager, MCOptions *
 }
 
 MCListController::~MCListController() = default;
+
+void MCListController::fitKindColumn()
+{
+    QHeaderView *header = m_outlineView->header();
+    if (m_kindWidthChosen || header->isSectionHidden(MCNodeTreeModel::KindColumn))
+        return;
+    // The rows in sight, and a bounded number around them: a large folder is not walked.
+    const QAbstractItemView *rows = m_outlineView; // where the measure is public
+    const int wanted = qBound(KindColumnWidth, rows->sizeHintForColumn(MCNodeTreeModel::KindColumn),
+                              KindColumnMaximumWidth);
+    m_fittingKind = true;
+    header->resizeSection(MCNodeTreeModel::KindColumn, wanted);
+    m_fittingKind = false;
+}
 
 void MCListController::loadOptions()
 {
@@ -253,8 +283,11 @@ void MCListController::setSortType(qint64 sortType)
         m_indicatorOrder = (sortType - 10) % 2 ? Qt::DescendingOrder : Qt::AscendingOrder;
     }
     QHeaderView *header = m_outlineView->header();
-    const QSignalBlocker blocker(header);
-    header->setSortIndicator(m_indicatorColumn, m_indicatorOrder);
+    {
+        const QSignalBlocker blocker(header);
+        header->setSortIndicator(m_indicatorColumn, m_indicatorOrder);
+    }
+    emit sortTypeChanged(sortType);
 }
 
 MCNodeList MCListController::getSelectedItems() const

@@ -3,6 +3,8 @@
 
 #include "mcbrowsableviewcontroller.h"
 
+#include <QTimer>
+
 class MCListNameDelegate;
 class MCNodeTreeModel;
 class MCOptions;
@@ -70,6 +72,7 @@ private:
     void updateHeaderMenu();
     void expanded(const QModelIndex &index);
     void doubleClick(const QModelIndex &index);
+    void fitKindColumn();
 
     MCOptions *m_options;
     QTreeView *m_outlineView;
@@ -80,6 +83,9 @@ private:
     // Where the header shows the order in force.
     int m_indicatorColumn = -1;
     Qt::SortOrder m_indicatorOrder = Qt::AscendingOrder;
+    QTimer m_kindFit;
+    bool m_fittingKind = false;
+    bool m_kindWidthChosen = false; // the user has resized the kind column
 };
 
 #endif // MCLISTCONTROLLER_H

@@ -1,5 +1,7 @@
 #include "mcaddpeoplepopover.h"
 
+#include "mcpopupplacement.h"
+
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -45,10 +47,9 @@ MCAddPeoplePopover::MCAddPeoplePopover(QWidget *parent)
 void MCAddPeoplePopover::popup(QWidget *anchor)
 {
     adjustSize();
-    const QPoint above = anchor->mapToGlobal(QPoint(0, -height()));
-    const QPoint below = anchor->mapToGlobal(QPoint(0, anchor->height()));
-    move(above.y() >= 0 ? above : below);
+    MCPopupPlacement::placeBesideAnchor(this, anchor, MCPopupPlacement::Above);
     show();
+    MCPopupPlacement::placeBesideAnchor(this, anchor, MCPopupPlacement::Above);
 }
 
 void MCAddPeoplePopover::hideEvent(QHideEvent *event)

@@ -22,7 +22,8 @@ public:
     QPushButton *buttonCancel() const { return m_cancel; }
     // Holds the picker while the popover is open.
     QWidget *tableView() const { return m_tableView; }
-    // Opens with its bottom edge on anchor's top edge (below it when there is no room).
+    // Opens with its bottom edge on anchor's top edge (below it when there is no room), whole
+    // on anchor's screen.
     void popup(QWidget *anchor);
 
 signals:

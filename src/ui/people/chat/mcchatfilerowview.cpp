@@ -1,6 +1,7 @@
 #include "mcchatfilerowview.h"
 
 #include "mcchatlabel.h"
+#include "mcelidedlabel.h"
 #include "mcfilesizeformatter.h"
 #include "mcstring.h"
 #include "mcvaluetransformers.h"
@@ -39,8 +40,8 @@ MCChatFileRowView::MCChatFileRowView(const MCChatEntryPtr &entry, const QString 
                                      const QPixmap &avatar, QWidget *parent)
     : MCChatRowView(entry, identifierOf(entry), parent)
     , m_icon(new QLabel(this))
-    , m_name(MCChatLabel::plainLabel(this, 12, true))
-    , m_label(MCChatLabel::plainLabel(this, 12, true))
+    , m_name(MCChatLabel::elidedLabel(this, 12, true))
+    , m_label(MCChatLabel::elidedLabel(this, 12, true, Qt::ElideMiddle))
     , m_size(MCChatLabel::plainLabel(this, 11))
     , m_status(new QLabel(this))
     , m_state(MCChatLabel::plainLabel(this, 11))
@@ -58,7 +59,7 @@ MCChatFileRowView::MCChatFileRowView(const MCChatEntryPtr &entry, const QString 
         m_picture->setScaledContents(true);
         m_picture->setPixmap(avatar);
     }
-    m_name->setText(MCString::stringForName(senderName));
+    m_name->setFullText(MCString::stringForName(senderName));
     m_accessory->setAlignment(Qt::AlignRight | Qt::AlignTop);
     m_state->setWordWrap(true);
     m_state->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -103,7 +104,7 @@ void MCChatFileRowView::refresh()
     const QString label = object.type() == MOStorageObject::Invalid
                               ? file->collaboration().resource().toString().section('/', -1)
                               : object.label();
-    m_label->setText(MCString::stringForName(label));
+    m_label->setFullText(MCString::stringForName(label));
     m_icon->setPixmap(iconFor(object).pixmap(40));
     MCFileSizeFormatter sizes;
     sizes.setUseBaseTenUnits(true);

@@ -4,6 +4,7 @@
 #include "mcchatcollaborationentry.h"
 #include "mcchatrowview.h"
 
+class MCElidedLabel;
 class QPushButton;
 
 // A file offered in the chat (100 points): its icon, name and size, the state line and the
@@ -53,8 +54,8 @@ private:
 
     QLabel *m_picture = nullptr;
     QLabel *m_icon;
-    QLabel *m_name;
-    QLabel *m_label;
+    MCElidedLabel *m_name;
+    MCElidedLabel *m_label;
     QLabel *m_size;
     QLabel *m_status;
     QLabel *m_state;

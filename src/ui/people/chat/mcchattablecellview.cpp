@@ -3,6 +3,7 @@
 #include "mcchatmessageentry.h"
 #include "mcchatshowntext.h"
 #include "mcchattextview.h"
+#include "mcelidedlabel.h"
 #include "mcstring.h"
 
 #include <QFontMetrics>
@@ -66,13 +67,12 @@ MCChatTableCellView::MCChatTableCellView(const MCChatEntryPtr &entry, bool newEn
     connect(entry.data(), &MCChatEntry::accessoryStringChanged, this,
             &MCChatTableCellView::refreshAccessory);
     if (newEntry) {
-        m_name = new QLabel(this);
-        m_name->setTextFormat(Qt::PlainText);
+        m_name = new MCElidedLabel(this);
         QFont bold = m_name->font();
         bold.setBold(true);
         bold.setPixelSize(12);
         m_name->setFont(bold);
-        m_name->setText(MCString::stringForName(senderName));
+        m_name->setFullText(MCString::stringForName(senderName));
         if (!entry->itsMe()) {
             m_picture = new QLabel(this);
             m_picture->setObjectName(QStringLiteral("notMe"));

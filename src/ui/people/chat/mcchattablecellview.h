@@ -5,6 +5,7 @@
 
 class MCChatMessageEntry;
 class MCChatTextView;
+class MCElidedLabel;
 class MCEmoji;
 class QAction;
 class QToolButton;
@@ -50,7 +51,7 @@ private:
 
     const MCEmoji &m_emoji;
     MCChatTextView *m_textView;
-    QLabel *m_name = nullptr;
+    MCElidedLabel *m_name = nullptr;
     QLabel *m_picture = nullptr;
     QLabel *m_accessory;
     QToolButton *m_notSent = nullptr;

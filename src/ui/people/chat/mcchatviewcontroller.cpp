@@ -13,7 +13,7 @@
 #include "mcchattablecellview.h"
 #include "mcchattableview.h"
 #include "mcchattextview.h"
-#include "mcdatetext.h"
+#include "mcelidedlabel.h"
 #include "mcemoji.h"
 #include "mcemoticonchooser.h"
 #include "mcgroup.h"
@@ -38,8 +38,8 @@ MCChatViewController::MCChatViewController(MCSocialEntity *entity, MCChatEnviron
     , m_entity(entity)
     , m_environment(environment)
     , m_imageViewStatus(new QLabel(this))
-    , m_roomName(MCChatLabel::plainLabel(this, 15, true))
-    , m_description(MCChatLabel::plainLabel(this, 11))
+    , m_roomName(MCChatLabel::elidedLabel(this, 15, true))
+    , m_description(MCChatLabel::elidedLabel(this, 11))
     , m_createdAt(MCChatLabel::plainLabel(this, 11))
     , m_splitView(new QSplitter(Qt::Horizontal, this))
     , m_rightSplitView(new QWidget(m_splitView))
@@ -166,13 +166,11 @@ void MCChatViewController::updateHeader()
 {
     if (!m_entity)
         return;
-    m_roomName->setText(MCString::stringForName(m_entity->roomName()));
-    m_description->setText(MCString::stringForName(m_entity->description()));
+    m_roomName->setFullText(MCString::stringForName(m_entity->roomName()));
+    m_description->setFullText(MCString::stringForName(m_entity->description()));
     if (auto *group = qobject_cast<MCGroup *>(m_entity.data())) {
         m_imageViewStatus->hide();
-        m_createdAt->setText(tr("%1 %2").arg(
-            tr("created at"),
-            MCDateText::text(group->createdAt(), MCDateText::Medium, MCDateText::Short)));
+        m_createdAt->setText(tr("%1 %2").arg(tr("created at"), group->createdAtText()));
         m_createdAt->show();
     } else if (auto *contact = qobject_cast<MCContact *>(m_entity.data())) {
         m_createdAt->hide();
@@ -382,9 +380,10 @@ void MCChatViewController::selectedContactsChanged()
 
 void MCChatViewController::actionCreateGroup()
 {
-    if (!m_addPeopleController || m_addPeopleController->selectedContacts().isEmpty())
+    if (!m_addPeopleController || m_addPeopleController->selectedContacts().isEmpty() ||
+        m_addPeopleController->isCreating())
         return;
-    m_addPeopleController->showPanel();
+    m_addPeopleController->showPanel(this);
     if (m_popoverAddPeople)
         m_popoverAddPeople->hide();
 }

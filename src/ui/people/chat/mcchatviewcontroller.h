@@ -3,6 +3,7 @@
 
 #include "mcchatcollaborationentry.h"
 #include "mcchatpage.h"
+#include "mcelidedlabel.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -45,8 +46,8 @@ public:
     MCAddPeoplePopover *popoverAddPeople();
     // Made when the popover first opens.
     MCAddPeopleController *addPeopleController() const { return m_addPeopleController; }
-    QLabel *textFieldRoomName() const { return m_roomName; }
-    QLabel *textFieldDescription() const { return m_description; }
+    MCElidedLabel *textFieldRoomName() const { return m_roomName; }
+    MCElidedLabel *textFieldDescription() const { return m_description; }
     QLabel *textFieldCreatedAt() const { return m_createdAt; }
     QSplitter *splitView() const { return m_splitView; }
     // The right pane, where the side panel goes.
@@ -102,8 +103,8 @@ private:
     QPointer<MCSocialEntity> m_entity;
     MCChatEnvironment *m_environment;
     QLabel *m_imageViewStatus;
-    QLabel *m_roomName;
-    QLabel *m_description;
+    MCElidedLabel *m_roomName;
+    MCElidedLabel *m_description;
     QLabel *m_createdAt;
     QSplitter *m_splitView;
     QWidget *m_rightSplitView;

@@ -2,6 +2,7 @@
 
 #include "mcemoji.h"
 #include "mcemoticontextview.h"
+#include "mcpopupplacement.h"
 
 #include <QButtonGroup>
 #include <QHBoxLayout>
@@ -113,11 +114,10 @@ void MCEmoticonChooser::popup(QWidget *anchor)
 {
     emoticonMenu(m_emoji.recentUsed().isEmpty() ? 1 : 0);
     adjustSize();
-    const QPoint below = anchor->mapToGlobal(QPoint(0, anchor->height()));
-    const QPoint above = anchor->mapToGlobal(QPoint(0, -height()));
     // The chooser opens over the message field, above its button.
-    move(above.y() >= 0 ? above : below);
+    MCPopupPlacement::placeBesideAnchor(this, anchor, MCPopupPlacement::Above);
     show();
+    MCPopupPlacement::placeBesideAnchor(this, anchor, MCPopupPlacement::Above);
 }
 
 void MCEmoticonChooser::emoticonMouseOver(const QString &shortcode)

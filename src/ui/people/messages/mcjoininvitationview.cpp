@@ -5,6 +5,7 @@
 #include "mcstring.h"
 #include "mouseraccount.h"
 
+#include <QEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -35,6 +36,9 @@ MCJoinInvitationView::MCJoinInvitationView(QWidget *parent)
     m_avatar->setFixedSize(AvatarSide, AvatarSide);
     m_avatar->setAlignment(Qt::AlignCenter);
     m_body->setObjectName(QStringLiteral("bodyMessage"));
+    // Its width is the pane's, never that of the longest name it holds.
+    m_body->setMinimumWidth(1);
+    m_body->installEventFilter(this);
     m_additional->setObjectName(QStringLiteral("additionalText"));
     m_buttonAccept->setObjectName(QStringLiteral("buttonAccept"));
     m_buttonDecline->setObjectName(QStringLiteral("buttonDecline"));
@@ -95,12 +99,7 @@ void MCJoinInvitationView::refresh()
         m_avatar->clear();
         return;
     }
-    // The service's names go through as one plain line each; the body is ours around them.
-    m_body->setText(
-        QStringLiteral("%1\n\n%2\n%3")
-            .arg(tr("Please add me as a Contact."),
-                 MCString::stringForName(invitation->messageSender()),
-                 MCString::stringForName(invitation->joinInvitation().sender().email())));
+    showBody();
     m_additional->setText(invitation->messageRead() || invitation->answerFailed()
                               ? invitation->additionalText()
                               : QString());
@@ -109,4 +108,33 @@ void MCJoinInvitationView::refresh()
                             : invitation->avatar().scaled(AvatarSide, AvatarSide,
                                                           Qt::KeepAspectRatio,
                                                           Qt::SmoothTransformation));
+}
+
+bool MCJoinInvitationView::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_body && (event->type() == QEvent::Resize || event->type() == QEvent::Show))
+        showBody();
+    return QWidget::eventFilter(watched, event);
+}
+
+void MCJoinInvitationView::showBody()
+{
+    if (!m_invitation)
+        return;
+    // The service's names go through as one plain line each; the body is ours around them.
+    const QString name = MCString::stringForName(m_invitation->messageSender());
+    const QString email = MCString::stringForName(m_invitation->joinInvitation().sender().email());
+    QString shownName = name;
+    QString shownEmail = email;
+    if (m_body->isVisible()) {
+        const QFontMetrics metrics = m_body->fontMetrics();
+        const int room = qMax(0, m_body->contentsRect().width() - 2 * m_body->margin());
+        shownName = metrics.elidedText(name, Qt::ElideRight, room);
+        shownEmail = metrics.elidedText(email, Qt::ElideMiddle, room);
+    }
+    m_body->setText(QStringLiteral("%1\n\n%2\n%3")
+                        .arg(tr("Please add me as a Contact."), shownName, shownEmail));
+    m_body->setToolTip(shownName == name && shownEmail == email
+                           ? QString()
+                           : MCString::stringForToolTip(name) + MCString::stringForToolTip(email));
 }

@@ -10,7 +10,8 @@ class QLabel;
 
 // The lower pane of the notifications page for one contact invitation: the sender's picture,
 // the request with the sender's name and address, where the answer stands, and Accept and
-// Decline, which are enabled only while the invitation waits for an answer.
+// Decline, which are enabled only while the invitation waits for an answer. A name or address
+// wider than the pane is cut, and the whole of both is the body's tooltip.
 class MCJoinInvitationView : public QWidget
 {
     Q_OBJECT
@@ -29,8 +30,13 @@ signals:
     void acceptClicked(MCJoinInvitation *invitation);
     void declineClicked(MCJoinInvitation *invitation);
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void refresh();
+    // The request with the sender's name and address, each cut to the body's width.
+    void showBody();
 
     QPointer<MCJoinInvitation> m_invitation;
     QLabel *m_avatar;

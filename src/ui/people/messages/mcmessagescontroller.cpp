@@ -10,6 +10,7 @@
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLabel>
+#include <QLocale>
 #include <QSortFilterProxyModel>
 #include <QSplitter>
 #include <QStackedWidget>
@@ -104,8 +105,10 @@ MCMessagesController::MCMessagesController(MCHub *hub, QWidget *parent)
 void MCMessagesController::unreadNotificationsChanged()
 {
     const qint64 unread = m_hub->unreadNotifications();
-    const QString text = unread != 0 ? QStringLiteral("%1 %2").arg(unread).arg(tr("new messages"))
-                                     : tr("No new messages");
+    // The count as the user's locale writes numbers ("1,000"), not as raw digits.
+    const QString text =
+        unread != 0 ? QStringLiteral("%1 %2").arg(QLocale().toString(unread), tr("new messages"))
+                    : tr("No new messages");
     m_noSelectionLabel->setText(text);
     if (text == m_textForNoSelection)
         return;

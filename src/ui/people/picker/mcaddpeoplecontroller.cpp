@@ -5,6 +5,7 @@
 #include "mccheckboxcelldelegate.h"
 #include "mccontact.h"
 #include "mchub.h"
+#include "mcpopupplacement.h"
 #include "mcstring.h"
 #include "moconversationsmanager.h"
 #include "mouserauthenticationmanager.h"
@@ -129,13 +130,17 @@ void MCAddPeopleController::setFilterText(const QString &text)
     m_filter->setSearchText(text);
 }
 
-void MCAddPeopleController::showPanel()
+void MCAddPeopleController::showPanel(QWidget *over)
 {
     m_panelTextField->clear();
     m_panelTextError->hide();
     m_panelTextField->setPlaceholderText(tr("Group name..."));
     m_panelButtonCreate->setEnabled(false);
+    m_panelWindow->adjustSize();
+    QWidget *host = over ? over : window();
+    MCPopupPlacement::placeCentredOver(m_panelWindow, host);
     m_panelWindow->show();
+    MCPopupPlacement::placeCentredOver(m_panelWindow, host);
     m_panelWindow->raise();
     m_panelWindow->activateWindow();
     m_panelTextField->setFocus();
@@ -143,7 +148,8 @@ void MCAddPeopleController::showPanel()
 
 void MCAddPeopleController::panelActionCreate()
 {
-    if (m_panelTextField->text().isEmpty())
+    // One group per ask: the service's answer ends the creation under way.
+    if (m_panelTextField->text().isEmpty() || m_panelAsked)
         return;
     m_panelAsked = true;
     createGroupWithTitle(m_panelTextField->text());

@@ -49,7 +49,10 @@ public:
     QPushButton *panelButtonCreate() const { return m_panelButtonCreate; }
     // Says why the group asked for from the panel was not made; hidden until then.
     QLabel *panelTextError() const { return m_panelTextError; }
-    void showPanel();
+    // Opens the panel centred over the window of over (its own window without one).
+    void showPanel(QWidget *over = nullptr);
+    // A group was asked for from the panel and the service has not answered yet.
+    bool isCreating() const { return m_panelAsked; }
     void panelActionCreate();
     void panelActionCancel();
 

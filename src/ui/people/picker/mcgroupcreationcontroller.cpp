@@ -1,10 +1,12 @@
 #include "mcgroupcreationcontroller.h"
 
 #include "mcaddpeoplecontroller.h"
+#include "mcgroup.h"
 #include "mchub.h"
 #include "mcstring.h"
 
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -20,6 +22,7 @@ MCGroupCreationController::MCGroupCreationController(MCHub *hub, MOUserAuthentic
     , m_textAddPeople(new QLabel(tr("Add People"), this))
     , m_textError(new QLabel(this))
     , m_peopleController(new MCAddPeopleController(hub, auth, m_mainView))
+    , m_hub(hub)
 {
     setObjectName(QStringLiteral("MCGroupCreationController"));
     setWindowTitle(tr("Create Group"));
@@ -67,6 +70,7 @@ MCGroupCreationController::MCGroupCreationController(MCHub *hub, MOUserAuthentic
             &MCGroupCreationController::actionCreateGroup);
     connect(hub, &MCHub::groupCreationFailed, this,
             &MCGroupCreationController::groupCreationFailed);
+    connect(hub, &MCHub::groupsChanged, this, &MCGroupCreationController::groupsChanged);
     connect(m_textGroupName, &QLineEdit::returnPressed, this, [this] {
         if (m_buttonCreateGroup->isEnabled())
             actionCreateGroup();
@@ -83,12 +87,36 @@ void MCGroupCreationController::selectedContactsChanged()
 
 void MCGroupCreationController::canCreateGroup()
 {
-    m_buttonCreateGroup->setEnabled(!m_textGroupName->text().isEmpty() &&
+    m_buttonCreateGroup->setEnabled(!m_creating && !m_textGroupName->text().isEmpty() &&
                                     m_peopleController->selectedContacts().size() >= 2);
+}
+
+QSet<qint64> MCGroupCreationController::groupIdentifiers() const
+{
+    QSet<qint64> identifiers;
+    for (const MCGroup *group : m_hub->groups())
+        identifiers.insert(group->identifier());
+    return identifiers;
+}
+
+void MCGroupCreationController::groupsChanged()
+{
+    if (!m_creating)
+        return;
+    // The new group is listed once the service made it.
+    if (groupIdentifiers().subtract(m_groupsBefore).isEmpty())
+        return;
+    m_creating = false;
+    canCreateGroup();
+    close();
 }
 
 void MCGroupCreationController::groupCreationFailed(const QString &reason)
 {
+    if (!m_creating)
+        return;
+    m_creating = false;
+    canCreateGroup();
     m_textError->setText(
         reason.isEmpty()
             ? tr("The group could not be created.")
@@ -98,9 +126,23 @@ void MCGroupCreationController::groupCreationFailed(const QString &reason)
 
 void MCGroupCreationController::actionCreateGroup()
 {
+    // A second click while the service makes the group would make a second one.
+    if (m_creating || m_textGroupName->text().isEmpty())
+        return;
     m_textError->hide();
-    if (!m_textGroupName->text().isEmpty())
-        m_peopleController->createGroupWithTitle(m_textGroupName->text());
+    m_creating = true;
+    m_groupsBefore = groupIdentifiers();
+    canCreateGroup();
+    m_peopleController->createGroupWithTitle(m_textGroupName->text());
+}
+
+void MCGroupCreationController::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void MCGroupCreationController::resetSelection()

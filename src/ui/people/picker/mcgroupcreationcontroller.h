@@ -1,19 +1,22 @@
 #ifndef MCGROUPCREATIONCONTROLLER_H
 #define MCGROUPCREATIONCONTROLLER_H
 
+#include <QSet>
 #include <QWidget>
 
 class MCAddPeopleController;
 class MCHub;
 class MOUserAuthenticationManager;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QPushButton;
 
 // The group-creation window: a search field, the people picker, the selection caption, the
 // group's name and the create button, enabled with a name and at least two people ticked.
-// The window stays open after a group is asked for; the new group shows up in the sidebar, and
-// a group the service refused is said so in the window.
+// While a group is being made the button is off, so one click makes one group; the window
+// closes once the new group is listed (it shows up in the sidebar), and a group the service
+// refused is said so in the window. Escape closes it.
 class MCGroupCreationController : public QWidget
 {
     Q_OBJECT
@@ -33,11 +36,18 @@ public:
     void actionCreateGroup();
     // Unticks everyone and empties the name; the window is brought forward with it.
     void resetSelection();
+    // A group was asked for and the service has not answered yet.
+    bool isCreating() const { return m_creating; }
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     void selectedContactsChanged();
     void canCreateGroup();
     void groupCreationFailed(const QString &reason);
+    void groupsChanged();
+    QSet<qint64> groupIdentifiers() const;
 
     QWidget *m_mainView;
     QPushButton *m_buttonCreateGroup;
@@ -46,6 +56,10 @@ private:
     QLabel *m_textAddPeople;
     QLabel *m_textError;
     MCAddPeopleController *m_peopleController;
+    MCHub *m_hub;
+    bool m_creating = false;
+    // The groups listed when the one under way was asked for.
+    QSet<qint64> m_groupsBefore;
 };
 
 #endif // MCGROUPCREATIONCONTROLLER_H

@@ -1,6 +1,6 @@
 #include "mcchatfilesmodel.h"
 
-#include "mcdatetext.h"
+#include "mcchatcollaborationentry.h"
 #include "mcimages.h"
 #include "mcsocialentity.h"
 #include "mcstring.h"
@@ -114,7 +114,7 @@ QVariant MCChatFilesModel::data(const QModelIndex &index, int role) const
         break;
     case Date:
         if (role == Qt::DisplayRole)
-            return MCDateText::text(file.createdAt(), MCDateText::Short, MCDateText::None);
+            return MCChatCollaborationEntry::convertStringToFullDate(file.createdAt());
         break;
     case Status:
         if (role == Qt::DecorationRole) {

@@ -1,0 +1,145 @@
+#include "mconfinedfolder.h"
+
+#include "mfilenames.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+class Descriptor
+{
+public:
+    explicit Descriptor(int fd = -1)
+        : m_fd(fd)
+    {}
+    ~Descriptor()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    Descriptor(const Descriptor &) = delete;
+    Descriptor &operator=(const Descriptor &) = delete;
+    int get() const { return m_fd; }
+
+private:
+    int m_fd;
+};
+
+// Copies the file at from into a new file name of the folder folder.
+bool copyIntoFolder(const QString &from, int folder, const QByteArray &name)
+{
+    QFile source(from);
+    if (!source.open(QIODevice::ReadOnly))
+        return false;
+    const int fd = ::openat(folder, name.constData(),
+                            O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return false;
+    QFile target;
+    if (!target.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return false;
+    }
+    QByteArray block;
+    while (!(block = source.read(1024 * 1024)).isEmpty()) {
+        if (target.write(block) != block.size())
+            return false;
+    }
+    return source.error() == QFile::NoError && target.flush();
+}
+
+} // namespace
+
+MConfinedFolder::MConfinedFolder(const QString &root)
+    : m_root(QDir::cleanPath(root))
+{}
+
+bool MConfinedFolder::contains(const QString &path) const
+{
+    return !m_root.isEmpty() && mPathIsUnder(QDir::cleanPath(path), m_root);
+}
+
+bool MConfinedFolder::componentsOf(const QString &path, QStringList *components) const
+{
+    const QString clean = QDir::cleanPath(path);
+    if (!contains(clean) || mPathHasParentComponent(clean))
+        return false;
+    *components = clean.mid(m_root.size()).split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    return true;
+}
+
+bool MConfinedFolder::reachesThroughLink(const QString &path) const
+{
+    QStringList components;
+    if (!componentsOf(path, &components))
+        return false;
+    QString walked = m_root;
+    for (int i = 0; i < components.size() - 1; ++i) {
+        walked += QLatin1Char('/') + components.at(i);
+        struct stat info;
+        if (::lstat(QFile::encodeName(walked).constData(), &info) != 0)
+            return false;
+        if (S_ISLNK(info.st_mode))
+            return true;
+    }
+    return false;
+}
+
+int MConfinedFolder::openFolder(const QStringList &components, bool create) const
+{
+    int fd = ::open(QFile::encodeName(m_root).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    for (const QString &component : components) {
+        if (fd < 0)
+            return -1;
+        const QByteArray name = QFile::encodeName(component);
+        if (create && ::mkdirat(fd, name.constData(), 0777) != 0 && errno != EEXIST) {
+            ::close(fd);
+            return -1;
+        }
+        // A link here fails the open (ELOOP) instead of being followed.
+        const int next =
+            ::openat(fd, name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        ::close(fd);
+        fd = next;
+    }
+    return fd;
+}
+
+bool MConfinedFolder::makeFolders(const QString &folder) const
+{
+    QStringList components;
+    if (!componentsOf(folder, &components))
+        return false;
+    const Descriptor opened(openFolder(components, true));
+    return opened.get() >= 0;
+}
+
+bool MConfinedFolder::moveInto(const QString &from, const QString &path) const
+{
+    QStringList components;
+    if (!componentsOf(path, &components) || components.isEmpty())
+        return false;
+    const QByteArray name = QFile::encodeName(components.takeLast());
+    const Descriptor folder(openFolder(components, true));
+    if (folder.get() < 0)
+        return false;
+    const QByteArray source = QFile::encodeName(from);
+    if (::renameat(AT_FDCWD, source.constData(), folder.get(), name.constData()) == 0)
+        return true;
+    if (errno != EXDEV)
+        return false;
+    const QByteArray copy = '.' + name + ".moving-" + QByteArray::number(qint64(::getpid()));
+    if (!copyIntoFolder(from, folder.get(), copy) ||
+        ::renameat(folder.get(), copy.constData(), folder.get(), name.constData()) != 0) {
+        ::unlinkat(folder.get(), copy.constData(), 0);
+        return false;
+    }
+    QFile::remove(from);
+    return true;
+}

@@ -1,0 +1,102 @@
+#!/usr/bin/env bash
+# End to end on a real X server with a new account's keyring: the daemon runs but no login
+# collection was ever made. Signing in makes the keyring ask for the new default collection's
+# password. Cancelled, the keyring refuses and the window says once that the sign-in could not
+# be kept and why; the next launch asks again. Given, the collection is made and the sign-in
+# kept: the launch after comes up signed in. Screenshots of the keyring's question, the word
+# on refusal and the kept session go into the build folder.
+# Usage: xvfb_keyring.sh <lumarin> <kerlo-local> <output folder>
+set -euo pipefail
+# shellcheck source=xvfb_common.sh
+. "$(dirname "$0")/xvfb_common.sh"
+require_tools python3 curl
+# The keyring asks its questions through the desktop's prompter (gnome-keyring depends on it).
+if [ ! -x /usr/libexec/gcr-prompter ]; then
+    echo "SKIP: gcr-prompter is missing"
+    exit 77
+fi
+in_private_session "$@"
+keyring=none begin_test keyring "$1" "$2" "$3"
+start_xvfb
+# The keyring's password question is shown on this display.
+dbus-update-activation-environment DISPLAY
+gnome-keyring-daemon --daemonize --components=secrets >/dev/null
+start_kerlo
+
+# The keyring's prompt for a new collection; prints its window.
+wait_prompt() {
+    for _ in $(seq 600); do
+        xdotool search --onlyvisible --class 'gcr-prompter' 2>/dev/null | head -1 && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+quit_lumarin() {
+    kill -TERM "$lumarin_pid"
+    wait "$lumarin_pid" || fail "Lumarin ended with $? after SIGTERM"
+}
+
+# Signs in; the keyring asks, and the answer is cancelled.
+start_lumarin
+login=$(wait_window '^Kerlo$' 60) || fail "no sign-in window"
+sleep 5 # the opening animation
+xdotool windowfocus --sync "$login" 2>/dev/null || true
+xdotool key ctrl+a
+xdotool type --delay 20 "$demo_email"
+xdotool key Tab ctrl+a
+xdotool type --delay 20 "$demo_password"
+xdotool key Return
+prompt=$(wait_prompt) || fail "the keyring did not ask for a new collection"
+sleep 1
+screenshot prompt
+xdotool windowfocus --sync "$prompt" 2>/dev/null || true
+xdotool key Escape
+alert=$(wait_window '^Lumarin$' 60) ||
+    fail "no word that the sign-in was not kept"
+main=$(wait_window '^Kerlo Home$' 60) || fail "no signed-in window"
+# Over the guided tour of a first sign-in.
+xdotool windowraise "$alert" 2>/dev/null || true
+sleep 2
+screenshot refused
+grep -q "The sign-in was not kept: The keyring has no default collection" "$work/lumarin.log" ||
+    fail "the log does not say why the sign-in was not kept"
+[ "$(grep -c "The sign-in was not kept" "$work/lumarin.log")" = 1 ] || fail "said more than once"
+xdotool windowfocus --sync "$alert" 2>/dev/null || true
+xdotool key Return
+quit_lumarin
+
+# Nothing was kept: the next launch asks again. This time the keyring gets its password.
+start_lumarin
+sign_in_window=$(wait_window '^Kerlo$' 60) || fail "the launch after a refusal did not ask again"
+sleep 5
+xdotool windowfocus --sync "$sign_in_window" 2>/dev/null || true
+xdotool key ctrl+a
+xdotool type --delay 20 "$demo_email"
+xdotool key Tab ctrl+a
+xdotool type --delay 20 "$demo_password"
+xdotool key Return
+prompt=$(wait_prompt) || fail "the keyring did not ask for a new collection"
+sleep 1
+xdotool windowfocus --sync "$prompt" 2>/dev/null || true
+xdotool type --delay 20 "keyring-password"
+xdotool key Tab
+xdotool type --delay 20 "keyring-password"
+xdotool key Return
+main=$(wait_signed_in 60) || fail "no signed-in window after the keyring took its password"
+close_tour
+sleep 2
+if grep -q "The sign-in was not kept" "$work/lumarin.log"; then fail "the sign-in was not kept"; fi
+quit_lumarin
+
+# Kept: the launch after comes up signed in, without the sign-in window or a new sign-in.
+curl -fsS -X DELETE "$root/__control/requests" >/dev/null
+start_lumarin
+wait_request GET '/api/v1/objects/list/?' 60 || fail "the kept sign-in did not come back"
+main=$(wait_signed_in 60) || fail "the sign-in window came although the sign-in was kept"
+if wait_request POST '/api/v1/key\.json' 1; then fail "the kept sign-in was asked again"; fi
+sleep 2
+screenshot kept
+quit_lumarin
+
+list_screenshots
