@@ -37,7 +37,9 @@ constexpr int MostDoublings = 8;
 // also holds what the views do with the slice before (laying out a large folder again), so
 // the slice takes a small part of it.
 constexpr int DeltaSliceMs = 5;
-// A reply of more entries is applied from the next turn on.
+// A reply of more entries is applied from the next turn on. A reply of no more is applied
+// whole, in one slice, however slow the machine: a change the service made at once (a delete
+// of several objects) is reported at once.
 constexpr int EntriesAppliedOnArrival = 100;
 
 const QString updatesKey = QStringLiteral("updates");
@@ -386,7 +388,7 @@ void MObjectsManagerPrivate::applyDeltaSlice()
             qCWarning(lcCoreObjects,
                       "(MObjectsManager) A delta entry without a token resets the cursor");
         setDeltaCursor(token);
-        if (clock.hasExpired(DeltaSliceMs))
+        if (delta->entries.size() > EntriesAppliedOnArrival && clock.hasExpired(DeltaSliceMs))
             break;
     }
     this->cursorStatement = nullptr;
