@@ -11,25 +11,23 @@ begin_test account "$1" "$2" "$3"
 start_xvfb
 start_kerlo
 start_lumarin
-
-sign_in
-wait_request GET "/api/v1/objects/list/?" 60 || fail "the root was never listed"
-sleep 3 # the listing drawn
+sign_in_listed
 xdotool windowfocus --sync "$main" 2>/dev/null || true
 xdotool windowsize --sync "$main" 960 680 2>/dev/null || true
+wait_drawn "$main"
 
 screenshot sidebar "$main"
 # The sidebar's account row is the third under its first group's title. The window takes the
 # page's name as its title.
 xdotool mousemove --window "$main" 80 145 click 1
-wait_window '^Account$' 60 >/dev/null || fail "the sidebar's account row did not open the page"
-sleep 1
+wait_for 60 "the sidebar's account row did not open the page" titled "$main" Account
+wait_drawn "$main"
 screenshot account "$main"
 
 # The tabs sit centred at the top of the page: the second is Devices.
 width=$(xdotool getwindowgeometry "$main" | grep -o "Geometry: [0-9]*" | grep -o "[0-9]*$")
 xdotool mousemove --window "$main" $((width / 2 + 125)) 93 click 1
 wait_request GET '/api/v1/devices\.json' 60 || fail "the devices tab did not list the devices"
-sleep 1
+wait_drawn "$main"
 screenshot devices "$main"
 list_screenshots

@@ -38,9 +38,11 @@ wait_request GET '/api/v1/conversations/notifications.*' 60 || fail "no news pol
 
 # The next news poll waits while the three write: one answer brings the three chats (on a
 # loaded machine they may come in two; the count reaches 3 either way).
+polls=$(count_requests GET '/api/v1/conversations/notifications.*')
 control /fault "{\"path\":\"/api/v1/conversations/notifications\",\"action\":\"delay\",\"delayMs\":6000,\"count\":1}" ||
     fail "kerlo-local refused the delay"
-sleep 3
+wait_requests GET '/api/v1/conversations/notifications.*' 60 "$polls" ||
+    fail "no news poll came to be held"
 for who in $writers; do
     control /messages "{\"email\":\"$who@kerlo.local\",\"recipient\":\"$demo_email\",\"content\":\"are you there?\"}" ||
         fail "kerlo-local refused a message"
@@ -55,12 +57,7 @@ screenshot window "$main"
 
 # Each person's row down the sidebar, found by the window's title: reading the three chats.
 for who in $writers; do
-    for y in $(seq 30 6 500); do
-        xdotool mousemove --window "$main" 80 "$y" click 1
-        sleep 0.3
-        [ "$(xdotool getwindowname "$main")" = "$who" ] && break
-    done
-    [ "$(xdotool getwindowname "$main")" = "$who" ] || fail "the chat of $who did not open"
+    open_sidebar_row "^$who\$" 80 30 500 6 || fail "the chat of $who did not open"
 done
 for _ in $(seq 300); do
     grep -q 'int64 0' "$work/launcher.log" && break

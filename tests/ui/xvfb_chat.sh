@@ -41,25 +41,26 @@ control /objects '{"email":"bea@kerlo.local","path":"/Plan.pdf","contentBase64":
 
 sign_in
 xdotool windowsize --sync "$main" 1000 680 2>/dev/null || true
+polls=$(count_requests GET '/api/v1/conversations/notifications.*')
 control /messages "{$bea,$demo,\"content\":\"Good morning :sunny: <b>not bold</b>\"}" ||
     fail "kerlo-local refused a message"
 control /collaborations "{$bea,$demo,\"object\":\"/Plan.pdf\"}" || fail "kerlo-local refused the file"
-wait_request GET '/api/v1/conversations/notifications.*' 60 || fail "no news poll"
-sleep 4
+# A news poll sent since brings them.
+wait_requests GET '/api/v1/conversations/notifications.*' 60 "$polls" answered || fail "no news poll"
+wait_drawn "$main"
 
 # Bea's row, found down the sidebar's rows by the window's title.
-for y in $(seq 30 8 400); do
-    xdotool mousemove --window "$main" 100 "$y" click 1
-    sleep 0.4
-    [ "$(xdotool getwindowname "$main")" = "Bea Lee" ] && break
-done
-[ "$(xdotool getwindowname "$main")" = "Bea Lee" ] || fail "the chat did not open"
-sleep 1
+open_sidebar_row '^Bea Lee$' 100 30 400 || fail "the chat did not open"
+wait_drawn "$main"
 # The message field has the keyboard: a message, sent with Return.
 xdotool type --delay 30 'Yes, looks great! See you at 10'
 xdotool key Return
-wait_request POST '/api/v1/conversations/[0-9]+' 60 || fail "the message was not sent"
-sleep 4
+wait_answered POST '/api/v1/conversations/[0-9]+' 60 || fail "the message was not sent"
+# The next news poll confirms it.
+polls=$(count_requests GET '/api/v1/conversations/notifications.*')
+wait_requests GET '/api/v1/conversations/notifications.*' 60 "$polls" answered ||
+    fail "no news poll after the message was sent"
+wait_drawn "$main"
 screenshot conversation "$main"
 
 # The "+" at the right end of the chat's header opens the popover, a window of its own.
@@ -67,14 +68,15 @@ popover=
 for y in $(seq 64 6 170); do
     for x in 985 978 970; do
         xdotool mousemove --window "$main" "$x" "$y" click 1
-        sleep 0.3
+        wait_drawn
         popover=$(xdotool search --onlyvisible --name '^Add People$' 2>/dev/null | head -1 || true)
         [ -n "$popover" ] && break 2
     done
 done
 [ -n "$popover" ] || fail "the add-people popover did not open"
-sleep 1
+wait_drawn "$popover"
+before=$(image_of "$popover")
 xdotool mousemove --window "$popover" 60 82 click 1
-sleep 1
+wait_redrawn "$popover" "$before" "the click ticked nobody in the popover"
 screenshot popover
 list_screenshots

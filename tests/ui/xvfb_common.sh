@@ -7,6 +7,8 @@
 #                               the programs, a work folder, clean-up at exit, an unlocked
 #                               keyring, and where screenshots (<name>-*.png) go
 #   start_xvfb, start_kerlo [port], start_lumarin, sign_in, screenshot, fail, ...
+# The scripts wait for what they look for (a window, a title, a request in kerlo-local's log,
+# the screen drawn), never for a set time.
 
 # The demo account that kerlo-local's --demo-tree plants.
 demo_email="demo@kerlo.local"
@@ -146,6 +148,25 @@ start_lumarin() {
     pids+=("$lumarin_pid")
 }
 
+# Polls the command given until it succeeds; after the seconds given, fails the test saying
+# what did not happen.
+wait_for() { # seconds, what did not happen, command...
+    local deadline=$((SECONDS + $1)) what=$2
+    shift 2
+    until "$@"; do
+        [ "$SECONDS" -lt "$deadline" ] || fail "$what"
+        sleep 0.1
+    done
+}
+
+# How many windows of Lumarin's are shown (menus and popovers are windows of their own).
+windows_shown() { xdotool search --onlyvisible --pid "$lumarin_pid" 2>/dev/null | wc -l; }
+more_windows_than() { [ "$(windows_shown)" -gt "$1" ]; }
+windows_back_to() { [ "$(windows_shown)" -le "$1" ]; }
+shown() { xdotool search --onlyvisible --name "$1" >/dev/null 2>&1; } # name pattern
+gone() { ! shown "$1"; }
+titled() { [ "$(xdotool getwindowname "$1" 2>/dev/null)" = "$2" ]; } # window, title
+
 wait_window() { # name pattern, seconds; prints the window's id
     for _ in $(seq $(($2 * 10))); do
         xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1 && return 0
@@ -153,6 +174,45 @@ wait_window() { # name pattern, seconds; prints the window's id
     done
     return 1
 }
+
+# The window's image (the screen's by default) as a checksum.
+image_of() { import -window "${1:-root}" rgb:- 2>/dev/null | md5sum; }
+
+# Waits until the window (the screen by default) is drawn: two looks at it a moment apart see
+# the same image. Fades and slides change it at each frame, a blinking text cursor only now
+# and then.
+wait_drawn() { # [window], [seconds]
+    local deadline=$((SECONDS + ${2:-60})) last now
+    last=$(image_of "${1:-root}")
+    while [ "$SECONDS" -lt "$deadline" ]; do
+        sleep 0.2
+        now=$(image_of "${1:-root}")
+        [ "$now" = "$last" ] && return 0
+        last=$now
+    done
+    fail "the window ${1:-root} never stopped changing"
+}
+
+# Clicks down the main window's sidebar at x, from one y to another, until the window's title
+# matches the pattern (a row shows its page, whose name the window takes).
+open_sidebar_row() { # title pattern, x, first y, last y, [step]
+    local y
+    for y in $(seq "$3" "${5:-8}" "$4"); do
+        xdotool mousemove --window "$main" "$2" "$y" click 1
+        wait_drawn "$main"
+        title_matches "$main" "$1" && return 0
+    done
+    return 1
+}
+title_matches() { xdotool getwindowname "$1" 2>/dev/null | grep -E -- "$2" >/dev/null; } # window, pattern
+
+# Waits until the window's image is no longer the one given (from image_of), then until it is
+# drawn.
+wait_redrawn() { # window, image before, what did not happen
+    wait_for 60 "$3" changed_from "$1" "$2"
+    wait_drawn "$1"
+}
+changed_from() { [ "$(image_of "$1")" != "$2" ]; }
 
 # Waits until the sign-in window has gone and the signed-in one is shown; prints its id.
 wait_signed_in() { # seconds
@@ -165,27 +225,44 @@ wait_signed_in() { # seconds
     return 1
 }
 
-# Signs in through the window as the demo user, each field replaced whole, and sets main to the
-# signed-in window. Keys typed before the window takes them are lost: a second try if the
-# sign-in window stays. With a name, screenshot of the sign-in window first.
-sign_in() { # [screenshot name]
-    local attempt login
-    for attempt in 1 2; do
-        login=$(wait_window '^Kerlo$' 60) || fail "no sign-in window"
-        sleep 5 # the opening animation: the fields take keys once it is over
-        if [ "$attempt" = 1 ] && [ -n "${1:-}" ]; then screenshot "$1"; fi
-        xdotool windowfocus --sync "$login" 2>/dev/null || true
+# Types the demo user's credentials into the sign-in window, each field replaced whole, and
+# sends them, once the opening animation is over (the fields take keys from then on); returns
+# once the service got them. Keys typed before the window took them are lost: typed again while
+# the window stays and the service got nothing.
+enter_credentials() { # sign-in window, [screenshot name]
+    local attempt sent
+    sent=$(count_requests POST '/api/v1/key\.json')
+    for attempt in 1 2 3; do
+        wait_drawn "$1"
+        if [ "$attempt" = 1 ] && [ -n "${2:-}" ]; then screenshot "$2"; fi
+        xdotool windowfocus --sync "$1" 2>/dev/null || true
         xdotool key ctrl+a
         xdotool type --delay 20 "$demo_email"
         xdotool key Tab ctrl+a
         xdotool type --delay 20 "$demo_password"
         xdotool key Return
-        if main=$(wait_signed_in 45); then
-            [ -n "${keep_tour:-}" ] || close_tour
-            return 0
-        fi
+        wait_requests POST '/api/v1/key\.json' 20 "$sent" && return 0
+        shown '^Kerlo$' || fail "the sign-in window went without signing in"
+        echo "The sign-in window took no credentials (try $attempt): typing them again"
     done
-    fail "the sign-in window did not give way to the signed-in one"
+    fail "the sign-in window never sent the credentials"
+}
+
+# Signs in through the window as the demo user and sets main to the signed-in window. With a
+# name, screenshot of the sign-in window first.
+sign_in() { # [screenshot name]
+    local login
+    login=$(wait_window '^Kerlo$' 60) || fail "no sign-in window"
+    enter_credentials "$login" "${1:-}"
+    main=$(wait_signed_in 60) || fail "the sign-in window did not give way to the signed-in one"
+    [ -n "${keep_tour:-}" ] || close_tour
+}
+
+# Signs in (see sign_in) and waits until the root is listed and drawn.
+sign_in_listed() { # [screenshot name]
+    sign_in "$@"
+    wait_answered GET '/api/v1/objects/list/?' 60 || fail "the root was never listed"
+    wait_drawn "$main"
 }
 
 # A first sign-in opens the guided tour over the main window; the scripts that drive the main
@@ -195,26 +272,55 @@ close_tour() {
     tour=$(wait_window '^Welcome to Kerlo$' 60) || return 0
     xdotool windowfocus --sync "$tour" 2>/dev/null || true
     xdotool key Escape
-    for _ in $(seq 300); do
-        xdotool search --onlyvisible --name '^Welcome to Kerlo$' >/dev/null 2>&1 || break
-        sleep 0.1
-    done
+    wait_for 30 "Escape did not close the guided tour" gone '^Welcome to Kerlo$'
     xdotool windowfocus --sync "$main" 2>/dev/null || true
 }
 
 # kerlo-local's log of the requests it served, as JSON.
 requests() { curl -fsS "$root/__control/requests"; }
 
-# Waits until the request log has a request whose method matches method and whose path
-# (percent-decoded) matches pattern; both Python regular expressions, anchored.
-wait_request() { # method, path pattern, seconds
-    for _ in $(seq $(($3 * 5))); do
-        requests | python3 -c '
+# How many requests in the log have a method matching method and a path (percent-decoded)
+# matching pattern; both Python regular expressions, anchored. With "answered", only those
+# the service has answered.
+count_requests() { # method, path pattern, [answered]
+    requests | python3 -c '
 import json, re, sys, urllib.parse
-sys.exit(0 if any(re.fullmatch(sys.argv[1], entry["method"]) and
-                  re.fullmatch(sys.argv[2], urllib.parse.unquote(entry["path"]))
-                  for entry in json.load(sys.stdin)["requests"]) else 1)' "$1" "$2" && return 0
+print(sum(1 for entry in json.load(sys.stdin)["requests"]
+          if re.fullmatch(sys.argv[1], entry["method"]) and
+          re.fullmatch(sys.argv[2], urllib.parse.unquote(entry["path"])) and
+          (sys.argv[3] != "answered" or entry["status"] != -1)))' "$1" "$2" "${3:-}" || echo 0
+}
+
+# Waits until the request log has a request like those count_requests counts.
+wait_request() { # method, path pattern, seconds
+    wait_requests "$1" "$2" "$3" 0
+}
+
+# Waits until the request log has more than the number given of requests like those
+# count_requests counts (answered ones with "answered").
+wait_requests() { # method, path pattern, seconds, number before, [answered]
+    for _ in $(seq $(($3 * 5))); do
+        [ "$(count_requests "$1" "$2" "${5:-}")" -gt "$4" ] && return 0
         sleep 0.2
     done
     return 1
+}
+
+# Whether the log has, after the last request like the first, an answered one like the second
+# (methods and path patterns as count_requests takes them).
+answered_after() { # method, path pattern, then method, path pattern
+    requests | python3 -c '
+import json, re, sys, urllib.parse
+def like(entry, method, path):
+    return re.fullmatch(method, entry["method"]) and \
+        re.fullmatch(path, urllib.parse.unquote(entry["path"]))
+log = json.load(sys.stdin)["requests"]
+first = [i for i, entry in enumerate(log) if like(entry, *sys.argv[1:3])]
+sys.exit(0 if first and any(like(entry, *sys.argv[3:5]) and entry["status"] != -1
+                            for entry in log[first[-1] + 1:]) else 1)' "$@"
+}
+
+# Waits until the service has answered a request like those count_requests counts.
+wait_answered() { # method, path pattern, seconds
+    wait_requests "$1" "$2" "$3" 0 answered
 }

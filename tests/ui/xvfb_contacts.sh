@@ -37,21 +37,19 @@ wait_request 'GET' '/api/v1/contacts.json' 60 || fail "the contacts were never l
 xdotool windowsize --sync "$main" 1000 720 2>/dev/null || true
 # Two messages from Amy in her chat with the user (the first conversation the seed made): her
 # row's unread badge.
+polls=$(count_requests GET '/api/v1/conversations/notifications.*')
 for text in "Hello" "Are you there?"; do
     control /messages "{\"email\": \"amy@people.kerlo.local\", \"conversation_id\": 1,
                         \"content\": \"$text\"}"
 done
-sleep 5
+# A news poll sent since brings them.
+wait_requests GET '/api/v1/conversations/notifications.*' 60 "$polls" answered || fail "no news poll"
+wait_drawn
 screenshot sidebar
 
 # The sidebar's "Contacts" row, found down the sidebar's rows by the window's title.
-for y in $(seq 30 8 260); do
-    xdotool mousemove --window "$main" 100 "$y" click 1
-    sleep 0.4
-    [ "$(xdotool getwindowname "$main")" = "Contacts" ] && break
-done
-[ "$(xdotool getwindowname "$main")" = "Contacts" ] || fail "the contacts page did not open"
-sleep 1
+open_sidebar_row '^Contacts$' 100 30 260 || fail "the contacts page did not open"
+wait_drawn
 screenshot contacts
 
 # The switch's "Groups" segment, the second button at the page's top left, right of the
@@ -59,10 +57,10 @@ screenshot contacts
 before=$(import -window "$main" rgb:- 2>/dev/null | md5sum) || before=""
 for x in $(seq 290 10 420); do
     xdotool mousemove --window "$main" "$x" 78 click 1
-    sleep 0.4
+    wait_drawn "$main"
     after=$(import -window "$main" rgb:- 2>/dev/null | md5sum) || after=""
     [ "$after" != "$before" ] && break
 done
-sleep 1
+wait_drawn
 screenshot groups
 list_screenshots

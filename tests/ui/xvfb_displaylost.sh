@@ -19,8 +19,7 @@ xvfb_pid=${pids[-1]}
 start_kerlo
 start_lumarin
 
-sign_in
-wait_request '.*' '/api/v1/objects/list/?' 60 || fail "the root was never listed"
+sign_in_listed
 
 # The upload: its first request waits at the service while the display goes.
 head -c $((24 * 1024 * 1024)) /dev/urandom >"$work/Lost display.bin"
@@ -74,6 +73,6 @@ start_lumarin
 main=$(wait_window '^Kerlo Home$' 60) || fail "the second start showed no signed-in window"
 close_tour
 wait_request '.*' '/api/v1/commit/.*' 90 || fail "the kept upload was never finished"
-sleep 1
+wait_drawn "$main"
 screenshot after
 list_screenshots

@@ -34,11 +34,10 @@ control /contact-invitations "{$bea,\"recipient\":\"$demo_email\"}" ||
 control /contact-invitations/accept "{\"email\":\"$demo_email\",\"sender\":\"bea@kerlo.local\"}" ||
     fail "kerlo-local refused the answer"
 
-sign_in
+sign_in_listed
 xdotool windowsize --sync "$main" 1100 700 2>/dev/null || true
 xdotool windowmove --sync "$main" 0 0 2>/dev/null || true
-wait_request GET '/api/v1/objects/list/?' 30 || fail "the root was never listed"
-sleep 2
+wait_drawn "$main"
 
 focus_main() { xdotool windowactivate --sync "$main" 2>/dev/null || xdotool windowfocus --sync "$main"; }
 
@@ -47,9 +46,9 @@ focus_main() { xdotool windowactivate --sync "$main" 2>/dev/null || xdotool wind
 select_typed() { # text
     focus_main
     xdotool mousemove --window "$main" 900 600 click 1
-    sleep 0.5
+    before=$(image_of "$main")
     xdotool type "$1"
-    sleep 1
+    wait_redrawn "$main" "$before" "typing $1 selected nothing"
 }
 
 # Shows the folder at path with Go to Folder and waits for its listing.
@@ -61,45 +60,49 @@ go_to() { # path
     xdotool key ctrl+a
     xdotool type --delay 20 "$1"
     xdotool key Return
-    wait_request GET "/api/v1/objects/list${1// /%20}/?" 20 ||
-        wait_request GET "/api/v1/objects/list$1/?" 5 || fail "$1 was never listed"
-    sleep 2
+    wait_answered GET "/api/v1/objects/list$1/?" 20 || fail "$1 was never listed"
+    wait_drawn "$main"
 }
 
 # The column view during a rename: "Sunset.jpg" chosen by typing, Return opens its name.
 go_to /Photos
 focus_main
+before=$(image_of)
 xdotool key ctrl+3
-sleep 1
+wait_redrawn root "$before" "Ctrl+3 changed nothing"
+before=$(image_of)
 xdotool type s
-sleep 2
+wait_redrawn root "$before" "typing chose nothing in the column view"
+before=$(image_of)
 xdotool key Return
-sleep 1
+wait_redrawn root "$before" "Return opened no name for editing"
 xdotool type --delay 20 'Dawn over the bay'
-sleep 1
+wait_drawn
 screenshot columns
+before=$(image_of)
 xdotool key Escape
-sleep 1
+wait_redrawn root "$before" "Escape did not end the rename"
 
 # New Folder in the column view: its row is selected with its name open for typing, and the
 # name typed next is the one the folder is made under.
 focus_main
+before=$(image_of)
 xdotool key ctrl+shift+n
-sleep 2
+wait_redrawn root "$before" "Ctrl+Shift+N made no new folder"
 screenshot newfolder
 xdotool type --delay 20 'Harbour days'
 xdotool key Return
-wait_request POST '/api/v1/objects/mkdir/Photos/Harbour days' 20 ||
+wait_answered POST '/api/v1/objects/mkdir/Photos/Harbour days' 20 ||
     fail "the new folder was not made under the name typed"
-sleep 1
 
 # The icon view of long names at the smallest icon size: the status bar's slider (at its right
 # end) moved to its start with Home.
 focus_main
 xdotool key ctrl+1
 go_to "/Long names"
+before=$(image_of "$main")
 xdotool mousemove --window "$main" 1030 687 click 1 key Home
-sleep 2
+wait_redrawn "$main" "$before" "the slider did not change the icon size"
 screenshot names
 
 # Quick Look on a picture: Space on the selected "Sunset.jpg".
@@ -107,11 +110,12 @@ go_to /Photos
 select_typed s
 xdotool key space
 # Quick Look draws the file itself, downloaded first.
-wait_request GET '/api/v1/object/Photos/Sunset.jpg' 30 || fail "Quick Look did not fetch the picture"
-sleep 4
+wait_answered GET '/api/v1/object/Photos/Sunset.jpg' 30 || fail "Quick Look did not fetch the picture"
+wait_drawn
 screenshot quicklook
+before=$(image_of)
 xdotool key space
-sleep 1
+wait_redrawn root "$before" "Space did not close Quick Look"
 
 # The share-link popover from the toolbar's Share, with "Sunset.jpg" still selected. Share is
 # the toolbar's last button: the right end of the buttons' row along the toolbar's middle (the
@@ -133,44 +137,43 @@ for x in drawn:
 buttons = [run for run in runs if run[1] - run[0] > 100]
 print(buttons[-1][1] - 6 if buttons else "")')
 [ -n "$shared" ] || fail "no toolbar button found"
+windows=$(windows_shown)
 xdotool mousemove --window "$main" "$shared" 42 click 1
-wait_request POST '/api/v1/shares.json' 20 || fail "the toolbar's Share (x=$shared) asked for no link"
-sleep 2
+wait_answered POST '/api/v1/shares.json' 20 || fail "the toolbar's Share (x=$shared) asked for no link"
+wait_for 20 "no popover showed the link" more_windows_than "$windows"
+wait_drawn
 screenshot popover
 xdotool key Escape
-sleep 1
+wait_for 20 "Escape did not close the popover" windows_back_to "$windows"
 
 # The emoji chooser in Bea's chat: her sidebar row, then the button left of the message field.
-for y in $(seq 30 8 500); do
-    xdotool mousemove --window "$main" 100 "$y" click 1
-    sleep 0.4
-    [ "$(xdotool getwindowname "$main")" = "Bea Lee" ] && break
-done
-[ "$(xdotool getwindowname "$main")" = "Bea Lee" ] || fail "the chat did not open"
-sleep 2
+open_sidebar_row '^Bea Lee$' 100 30 500 || fail "the chat did not open"
+wait_drawn
 import -window root "$work/chat.png"
 chooser=
 for x in 228 205 250; do
     xdotool mousemove --window "$main" "$x" 612 click 1
-    sleep 2
+    wait_drawn
     import -window root "$work/probe.png"
     changed=$(compare -metric AE "$work/chat.png" "$work/probe.png" null: 2>&1 || true)
     if [ "${changed%%.*}" -gt 10000 ] 2>/dev/null; then chooser=$x; break; fi
     xdotool key Escape
 done
 [ -n "$chooser" ] || fail "no emoji chooser opened"
-sleep 1
 screenshot emoji
+before=$(image_of)
 xdotool key Escape
-sleep 1
+wait_redrawn root "$before" "Escape did not close the emoji chooser"
 
 # About: the Help menu's last item.
 focus_main
+wait_drawn
+before=$(image_of)
 xdotool key alt+h
-sleep 1
+wait_redrawn root "$before" "Alt+H opened no Help menu"
 xdotool key Up Return
 about=$(wait_window '^About ' 20) || fail "no About window"
-sleep 1
+wait_drawn "$about"
 screenshot about "$about"
 kill -0 "$lumarin_pid" 2>/dev/null || fail "Lumarin is not running any more"
 echo "Share at x=$shared, emoji button at x=$chooser"

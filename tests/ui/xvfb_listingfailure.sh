@@ -15,10 +15,9 @@ start_xvfb
 start_kerlo
 start_lumarin
 
-sign_in
-wait_request GET '/api/v1/objects/list/?' 60 || fail "the root was never listed"
+sign_in_listed
 xdotool windowsize --sync "$main" 960 600 2>/dev/null || true
-sleep 2 # the listing drawn
+wait_drawn "$main"
 
 curl -fsS -X POST -H 'Content-Type: application/json' \
     -d '{"path":"/api/v1/objects/list/Documents","method":"GET","action":"status","status":503,"body":"{}","count":-1}' \
@@ -30,15 +29,10 @@ xdotool windowfocus --sync "$panel" 2>/dev/null || true
 xdotool key ctrl+a
 xdotool type --delay 20 /Documents
 xdotool key Return
-wait_request GET '/api/v1/objects/list/Documents' 60 || fail "Documents was never listed"
-for _ in $(seq 100); do
-    xdotool search --onlyvisible --name '^Go to Folder$' >/dev/null 2>&1 || break
-    sleep 0.2
-done
-xdotool search --onlyvisible --name '^Go to Folder$' >/dev/null 2>&1 &&
-    fail "the Go to Folder panel stayed open"
-[ "$(xdotool getwindowname "$main")" = "Documents" ] || fail "the window does not show Documents"
-sleep 1 # the failure drawn
+wait_answered GET '/api/v1/objects/list/Documents' 60 || fail "Documents was never listed"
+wait_for 20 "the Go to Folder panel stayed open" gone '^Go to Folder$'
+wait_for 20 "the window does not show Documents" titled "$main" Documents
+wait_drawn "$main"
 screenshot refused "$main"
 kill -0 "$lumarin_pid" 2>/dev/null || fail "Lumarin is not running any more"
 list_screenshots

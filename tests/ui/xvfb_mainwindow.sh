@@ -13,21 +13,22 @@ begin_test mainwindow "$1" "$2" "$3"
 start_xvfb
 start_kerlo
 start_lumarin
-
-sign_in
-wait_request GET "/api/v1/objects/list/?" 60 || fail "the root was never listed"
-sleep 3 # the listing drawn
+sign_in_listed
 xdotool windowfocus --sync "$main" 2>/dev/null || true
 xdotool windowsize --sync "$main" 1100 700 2>/dev/null || true
 xdotool key ctrl+shift+g
-sleep 1
+panel=$(wait_window '^Go to Folder$' 30) || fail "Go to Folder did not open"
+xdotool windowfocus --sync "$panel" 2>/dev/null || true
 xdotool type --delay 20 "/Photos/Trip"
+thumbnails=$(count_requests POST '/api/v1/thumbnail')
 xdotool key Return
 wait_window '^Trip$' 60 >/dev/null || fail "Go to Folder did not show /Photos/Trip"
 wait_request GET '/api/v1/objects/list/Photos/Trip/?' 60 || fail "the folder was not listed"
-sleep 3 # the thumbnails
+wait_requests POST '/api/v1/thumbnail' 60 "$thumbnails" answered || fail "no thumbnails were fetched"
+wait_drawn "$main"
 # The first icon of the grid: right of the sidebar, below the menu and tool bars.
+before=$(image_of "$main")
 xdotool mousemove --window "$main" 260 150 click 1
-sleep 1
+wait_redrawn "$main" "$before" "the click selected nothing"
 screenshot window "$main"
 list_screenshots

@@ -13,25 +13,24 @@ begin_test menus "$1" "$2" "$3"
 start_xvfb
 start_kerlo
 start_lumarin
-
-sign_in
-wait_request GET "/api/v1/objects/list/?" 60 || fail "the root was never listed"
-sleep 3 # the listing drawn
+sign_in_listed
 
 # The first icon of the grid: right of the sidebar, below the menu and tool bars.
 xdotool windowfocus --sync "$main" 2>/dev/null || true
 xdotool mousemove --window "$main" 260 140
-sleep 0.5
+wait_drawn
+before=$(image_of)
 import -window root "$work/before.png"
 xdotool click 3
-sleep 1.5
+wait_redrawn root "$before" "no context menu appeared"
 screenshot context
 changed=$(compare -metric AE "$work/before.png" "${screenshots[-1]}" null: 2>&1 || true)
 echo "pixels changed by the menu: $changed"
 [ "${changed%%.*}" -gt 2000 ] 2>/dev/null || fail "no context menu appeared"
 
+menu=$(image_of)
 xdotool key Escape
-sleep 1
+wait_redrawn root "$menu" "the menu did not close"
 import -window root "$work/after.png"
 left=$(compare -metric AE "$work/before.png" "$work/after.png" null: 2>&1 || true)
 echo "pixels still changed after Escape: $left"

@@ -38,19 +38,16 @@ for name in names:
 PY
 
 start_lumarin
-sign_in
-wait_request GET "/api/v1/objects/list/?" 60 || fail "the root was never listed"
-sleep 3 # the listing drawn
+sign_in_listed
 width=$(xdotool getwindowgeometry "$main" | sed -n 's/.*Geometry: \([0-9]*\)x.*/\1/p')
 
 # The folder, chosen by typing the start of its name and opened with Ctrl+Down.
 xdotool windowfocus --sync "$main" 2>/dev/null || true
 xdotool mousemove --window "$main" 700 500 click 1
-sleep 0.5
 xdotool type --delay 50 '<font'
 xdotool key ctrl+Down
-wait_request GET '/api/v1/objects/list/<font.*' 60 || fail "the folder was not opened"
-sleep 3 # its listing and icons
+wait_answered GET '/api/v1/objects/list/<font.*' 60 || fail "the folder was not opened"
+wait_drawn "$main"
 
 now=$(xdotool getwindowgeometry "$main" | sed -n 's/.*Geometry: \([0-9]*\)x.*/\1/p')
 echo "window width before: $width, in the folder: $now"
@@ -63,10 +60,11 @@ esac
 
 # The first icon of the grid: right of the sidebar, below the menu and tool bars.
 xdotool mousemove --window "$main" 260 140
-sleep 0.5
+wait_drawn
+before=$(image_of)
 import -window root "$work/before.png"
 xdotool click 3
-sleep 1.5
+wait_redrawn root "$before" "no context menu appeared"
 screenshot folder
 changed=$(compare -metric AE "$work/before.png" "${screenshots[-1]}" null: 2>&1 || true)
 echo "pixels changed by the menu: $changed"

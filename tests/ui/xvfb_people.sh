@@ -25,41 +25,40 @@ control /users '{"email":"cal+work@kerlo.local","password":"pw","first_name":"Ca
 
 sign_in
 xdotool windowsize --sync "$main" 1000 680 2>/dev/null || true
+polls=$(count_requests GET '/api/v1/conversations/notifications.*')
 control /contact-invitations '{"email":"bea@kerlo.local","recipient":"demo@kerlo.local"}' ||
     fail "kerlo-local refused the invitation"
-# The news poll brings it within a few seconds.
-wait_request GET '/api/v1/conversations/notifications.*' 60 || fail "no news poll"
-sleep 4
+# A news poll sent since brings it.
+wait_requests GET '/api/v1/conversations/notifications.*' 60 "$polls" answered || fail "no news poll"
+wait_drawn "$main"
 screenshot badge "$main"
 
 # "Add Contact..." is the Go menu's item after "Contacts" (disabled here): tried down the menu
 # until the window takes its title.
 for downs in $(seq 1 9); do
     xdotool windowfocus --sync "$main" 2>/dev/null || true
+    wait_drawn
+    before=$(image_of)
     xdotool key --window "$main" alt+g
-    sleep 0.4
+    wait_redrawn root "$before" "Alt+G opened no Go menu"
     for _ in $(seq "$downs"); do xdotool key Down; done
     xdotool key Return
-    sleep 0.5
+    wait_drawn
     [ "$(xdotool getwindowname "$main")" = "Add Contact..." ] && break
 done
 [ "$(xdotool getwindowname "$main")" = "Add Contact..." ] || fail "the add-contact page did not open"
 xdotool type --delay 30 'cal+work@kerlo.local'
 xdotool key Return
-wait_request GET '/api/v1/contacts/search\.json' 60 || fail "the page never searched"
-sleep 2
+wait_answered GET '/api/v1/contacts/search\.json' 60 || fail "the page never searched"
+wait_drawn "$main"
 screenshot addcontact "$main"
 
 # The sidebar's Notifications row, found down the sidebar's rows by the window's title.
-for y in $(seq 30 8 300); do
-    xdotool mousemove --window "$main" 100 "$y" click 1
-    sleep 0.4
-    [ "$(xdotool getwindowname "$main")" = "Notifications" ] && break
-done
-[ "$(xdotool getwindowname "$main")" = "Notifications" ] || fail "the notifications page did not open"
-sleep 1
+open_sidebar_row '^Notifications$' 100 30 300 || fail "the notifications page did not open"
+wait_drawn "$main"
 # The table's first row, just under its header at the top of the page.
+before=$(image_of "$main")
 xdotool mousemove --window "$main" 500 100 click 1
-sleep 1
+wait_redrawn "$main" "$before" "the click selected no invitation"
 screenshot notifications "$main"
 list_screenshots

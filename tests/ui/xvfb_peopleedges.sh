@@ -41,57 +41,52 @@ screen_h=$(xdotool getdisplaygeometry | cut -d' ' -f2)
 # Maximised: without a window manager, the window takes the whole screen itself.
 xdotool windowmove --sync "$main" 0 0 2>/dev/null || true
 xdotool windowsize --sync "$main" "$screen_w" "$screen_h" 2>/dev/null || true
-wait_request GET '/api/v1/conversations/notifications.*' 60 || fail "no news poll"
-sleep 3
+wait_answered GET '/api/v1/conversations/notifications.*' 60 || fail "no news poll"
+wait_drawn "$main"
 
 width_of() { xdotool getwindowgeometry --shell "$1" | sed -n 's/^WIDTH=//p'; }
 x_of() { xdotool getwindowgeometry --shell "$1" | sed -n 's/^X=//p'; }
 y_of() { xdotool getwindowgeometry --shell "$1" | sed -n 's/^Y=//p'; }
 height_of() { xdotool getwindowgeometry --shell "$1" | sed -n 's/^HEIGHT=//p'; }
 
-open_chat() { # window title pattern
-    for y in $(seq 30 8 400); do
-        xdotool mousemove --window "$main" 100 "$y" click 1
-        sleep 0.4
-        xdotool getwindowname "$main" | grep -Eq "$1" && return 0
-    done
-    return 1
-}
+open_chat() { open_sidebar_row "$1" 100 30 400; } # window title pattern
 
 open_chat '^Bea Lee$' || fail "Bea's chat did not open"
-sleep 1
+wait_drawn "$main"
 # The "+" at the right end of the chat's header, at the screen's right edge.
 popover=
 for y in $(seq 64 6 170); do
     for x in $((screen_w - 15)) $((screen_w - 22)) $((screen_w - 30)); do
         xdotool mousemove --window "$main" "$x" "$y" click 1
-        sleep 0.3
+        wait_drawn
         popover=$(xdotool search --onlyvisible --name '^Add People$' 2>/dev/null | head -1 || true)
         [ -n "$popover" ] && break 2
     done
 done
 [ -n "$popover" ] || fail "the add-people popover did not open"
-sleep 1
+wait_drawn
 screenshot popover
 right=$(($(x_of "$popover") + $(width_of "$popover")))
 echo "add-people popover: x $(x_of "$popover"), right edge $right of $screen_w"
 [ "$(x_of "$popover")" -ge 0 ] && [ "$right" -le "$screen_w" ] ||
     fail "the popover is not whole on the screen"
 xdotool key Escape
-sleep 1
+wait_for 30 "Escape did not close the add-people popover" gone '^Add People$'
 
 open_chat '^DanWWW' || fail "Dan's chat did not open"
-sleep 2
+wait_drawn
 screenshot longname
 echo "main window with Dan's chat: $(width_of "$main") wide on a screen of $screen_w"
 [ "$(width_of "$main")" -le "$screen_w" ] || fail "the long name widened the window"
 
 xdotool windowfocus --sync "$main" 2>/dev/null || true
+wait_drawn
+before=$(image_of)
 xdotool key alt+g
-sleep 0.7
+wait_redrawn root "$before" "Alt+G opened no Go menu"
 xdotool key Up Return
 group=$(wait_window '^Create Group$' 20) || fail "the Create Group window did not open"
-sleep 1
+wait_drawn
 screenshot creategroup
 centre_x=$(($(x_of "$group") + $(width_of "$group") / 2))
 centre_y=$(($(y_of "$group") + $(height_of "$group") / 2))
@@ -99,7 +94,5 @@ echo "Create Group window centred at $centre_x,$centre_y on a screen of ${screen
 [ $((centre_x - screen_w / 2)) -le 40 ] && [ $((screen_w / 2 - centre_x)) -le 40 ] ||
     fail "the Create Group window is not over the main window"
 xdotool key Escape
-sleep 1
-xdotool search --onlyvisible --name '^Create Group$' >/dev/null 2>&1 &&
-    fail "Escape did not close the Create Group window"
+wait_for 30 "Escape did not close the Create Group window" gone '^Create Group$'
 list_screenshots

@@ -16,59 +16,56 @@ start_xvfb
 start_kerlo
 start_lumarin
 
-sign_in
-wait_request '.*' '/api/v1/objects/list/?' 60 || fail "the root was never listed"
+sign_in_listed
 xdotool windowsize --sync "$main" 1100 700 2>/dev/null || true
-sleep 2
-
-links_made() {
-    requests | python3 -c 'import json, sys
-print(sum(1 for e in json.load(sys.stdin)["requests"]
-          if e["method"] == "POST" and e["path"] == "/api/v1/shares.json"))'
-}
+wait_drawn "$main"
 
 # Into "Photos" (the second icon of "/"), whose first three icons are pictures on a grid of 140
 # pixels right of the sidebar.
 xdotool windowactivate --sync "$main" 2>/dev/null || true
 xdotool mousemove --window "$main" 400 140 click --repeat 2 --delay 80 1
-wait_request '.*' '/api/v1/objects/list/Photos/?' 60 || fail "Photos was never listed"
-sleep 2
+wait_answered '.*' '/api/v1/objects/list/Photos/?' 60 || fail "Photos was never listed"
+wait_for 60 "Photos was not opened" titled "$main" Photos
+wait_drawn "$main"
 
+# The menu is open once the screen changed (keys sent before go to the icon view).
 share_icon() { # x of the icon, links made before
     xdotool windowactivate --sync "$main" 2>/dev/null || true
-    xdotool mousemove --window "$main" "$1" 140 click 1
-    sleep 0.5
-    xdotool click 3
-    sleep 1
+    wait_drawn
+    before=$(image_of)
+    xdotool mousemove --window "$main" "$1" 140 click 1 click 3
+    wait_redrawn root "$before" "no context menu on the icon at x=$1"
     xdotool key Up Up Return
-    for _ in $(seq 300); do [ "$(links_made)" -gt "$2" ] && return 0; sleep 0.2; done
-    fail "no share link was asked for from the icon at x=$1"
+    wait_requests POST '/api/v1/shares\.json' 60 "$2" answered ||
+        fail "no share link was asked for from the icon at x=$1"
+    # The popover shows the answer.
+    wait_for 60 "no popover showed the link from the icon at x=$1" more_windows_than "$windows"
+    wait_drawn
+}
+close_popover() {
+    xdotool key Escape
+    wait_for 30 "Escape did not close the popover" windows_back_to "$windows"
 }
 
+windows=$(windows_shown)
 share_icon 260 0
-sleep 2 # the popover's answer and its fade
 screenshot popover
-xdotool key Escape
+close_popover
 share_icon 400 1
-xdotool key Escape
+close_popover
 share_icon 540 2
-xdotool key Escape
-sleep 1
+close_popover
+wait_drawn
 
 # The sidebar's "Share Links" row, found down the sidebar's rows by the window's title.
-for y in $(seq 30 8 220); do
-    xdotool mousemove --window "$main" 120 "$y" click 1
-    sleep 0.4
-    [ "$(xdotool getwindowname "$main")" = "Share Links" ] && break
-done
-[ "$(xdotool getwindowname "$main")" = "Share Links" ] || fail "the share-links page did not open"
-wait_request 'GET' '/api/v1/sharelinks/list' 60 || fail "the page never asked for the links"
-sleep 2
+open_sidebar_row '^Share Links$' 120 30 220 || fail "the share-links page did not open"
+wait_answered 'GET' '/api/v1/sharelinks/list' 60 || fail "the page never asked for the links"
+wait_drawn "$main"
 screenshot page
 
 # The first row's Revoke button, at the right end of the table: the row turns grey.
 xdotool mousemove --window "$main" 1050 104 click 1
-wait_request 'POST' '/api/v1/shares/.*/revoke' 60 || fail "Revoke sent nothing"
-sleep 1
+wait_answered 'POST' '/api/v1/shares/.*/revoke' 60 || fail "Revoke sent nothing"
+wait_drawn "$main"
 screenshot revoked
 list_screenshots

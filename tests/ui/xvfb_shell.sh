@@ -7,7 +7,7 @@
 set -euo pipefail
 # shellcheck source=xvfb_common.sh
 . "$(dirname "$0")/xvfb_common.sh"
-require_tools python3 curl
+require_tools python3 curl convert
 in_private_session "$@"
 begin_test shell "$1" "$2" "$3"
 start_xvfb
@@ -17,13 +17,18 @@ start_kerlo
 stop_kerlo
 start_lumarin
 
-wait_window '^Kerlo Home$' 60 >/dev/null || fail "no main window"
-sleep 4 # the connectivity check runs every 2.5 s
+home=$(wait_window '^Kerlo Home$' 60) || fail "no main window"
+# The banner, red across the window under the toolbar, once the connectivity check failed.
+banner_shown() {
+    import -window "$home" png:- 2>/dev/null | convert - -crop 1x1+400+76 txt:- 2>/dev/null |
+        grep -E '^0,0: \((2[0-9][0-9]),(1[0-9][0-9]|[0-9]{1,2}),(1[0-9][0-9]|[0-9]{1,2})\)' >/dev/null
+}
+wait_for 60 "the main window never said that the service cannot be reached" banner_shown
+wait_drawn
 screenshot banner
 
 start_kerlo "$port"
-sign_in signin
-sleep 2
+sign_in_listed signin
 screenshot signedin
 
 requests >"$work/requests.json"

@@ -19,33 +19,35 @@ closed() { ! xdotool search --onlyvisible --name "$1" >/dev/null 2>&1; }
 
 # The tour: Next is its default button; two steps reach the third slide.
 tour=$(wait_window '^Welcome to Kerlo$' 60) || fail "no guided tour after the first sign-in"
-sleep 1
+wait_drawn "$tour"
 xdotool windowfocus --sync "$tour" 2>/dev/null || true
-xdotool key --delay 300 Return Return
-sleep 1
+for step in 2 3; do
+    before=$(image_of "$tour")
+    xdotool key Return
+    wait_redrawn "$tour" "$before" "Return did not bring the tour's slide $step"
+done
 screenshot tour "$tour"
 xdotool key Escape
-sleep 1
-closed '^Welcome to Kerlo$' || fail "Escape did not close the tour"
+wait_for 30 "Escape did not close the tour" closed '^Welcome to Kerlo$'
 
 # Preferences from the standard key.
 xdotool windowfocus --sync "$main" 2>/dev/null || true
 xdotool key ctrl+comma
 preferences=$(wait_window '^Preferences$' 60) || fail "no Preferences window"
-sleep 1
+wait_drawn "$preferences"
 screenshot preferences "$preferences"
 xdotool windowfocus --sync "$preferences" 2>/dev/null || true
 xdotool key Escape
-sleep 1
-closed '^Preferences$' || fail "Escape did not close Preferences"
+wait_for 30 "Escape did not close Preferences" closed '^Preferences$'
 
 # About: the Help menu's last item.
 xdotool windowfocus --sync "$main" 2>/dev/null || true
+before=$(image_of)
 xdotool key alt+h
-sleep 1
+wait_redrawn root "$before" "Alt+H opened no Help menu"
 xdotool key Up Return
 about=$(wait_window '^About ' 60) || fail "no About window"
-sleep 1
+wait_drawn "$about"
 screenshot about "$about"
 echo "tour $tour, Preferences $preferences, About $about"
 list_screenshots

@@ -17,10 +17,9 @@ start_xvfb
 start_kerlo
 start_lumarin
 
-sign_in
-wait_request '.*' '/api/v1/objects/list/?' 60 || fail "the root was never listed"
+sign_in_listed
 xdotool windowsize --sync "$main" 1100 700 2>/dev/null || true
-sleep 1
+wait_drawn "$main"
 
 # The upload: its first request waits at the service, so the page shows it running.
 head -c $((24 * 1024 * 1024)) /dev/urandom >"$work/Holiday video.bin"
@@ -42,13 +41,8 @@ wait_request '.*' '/api/v1/objects/Holiday video\.bin' 60 ||
 
 # The sidebar's "Transfers" row: down the sidebar's rows (about 17 px each, below the menu
 # and tool bars) until the window's title says the page is shown.
-for y in $(seq 30 8 200); do
-    xdotool mousemove --window "$main" 120 "$y" click 1
-    sleep 0.4
-    [ "$(xdotool getwindowname "$main")" = "Transfers" ] && break
-done
-[ "$(xdotool getwindowname "$main")" = "Transfers" ] || fail "the transfers page did not open"
-sleep 2 # a few progress reports
+open_sidebar_row '^Transfers$' 120 30 200 || fail "the transfers page did not open"
+wait_drawn "$main"
 screenshot upload
 
 # The held request goes through and the upload is committed.

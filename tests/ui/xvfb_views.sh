@@ -16,33 +16,33 @@ begin_test views "$1" "$2" "$3"
 start_xvfb
 start_kerlo
 start_lumarin
-
-sign_in
-wait_request GET "/api/v1/objects/list/?" 60 || fail "the root was never listed"
-sleep 3 # the listing drawn
+sign_in_listed
 xdotool windowfocus --sync "$main" 2>/dev/null || true
 import -window root "$work/icons.png"
 
 # The list view: down to "Photos" (the second row) and open it in place.
+before=$(image_of)
 xdotool key ctrl+2
-sleep 1
+wait_redrawn root "$before" "Ctrl+2 changed nothing"
 xdotool key Down Down Right
-wait_request GET "/api/v1/objects/list/Photos.*" 60 || fail "opening Photos did not list it"
-sleep 2
+wait_answered GET "/api/v1/objects/list/Photos.*" 60 || fail "opening Photos did not list it"
+wait_drawn
 screenshot list
 changed=$(compare -metric AE "$work/icons.png" "${screenshots[-1]}" null: 2>&1 || true)
 echo "pixels changed by the list view: $changed"
 [ "${changed%%.*}" -gt 2000 ] 2>/dev/null || fail "the list view did not show"
 
 # The column view: "Photos" is chosen, then "Sunset.jpg" in it is found by typing and previewed.
+before=$(image_of)
 xdotool key ctrl+3
-sleep 1
-xdotool key Down Down
-sleep 2
-xdotool key Right
-sleep 1
+wait_redrawn root "$before" "Ctrl+3 changed nothing"
+xdotool key Down Down Right
+before=$(image_of)
 xdotool type s # typed to find "Sunset.jpg"
-sleep 4 # the preview's thumbnail
+wait_redrawn root "$before" "typing chose nothing"
+# The preview's thumbnail.
+wait_answered POST '/api/v1/thumbnail' 60 || fail "the column view fetched no thumbnail"
+wait_drawn
 screenshot columns
 changed=$(compare -metric AE "$out/views-list.png" "${screenshots[-1]}" null: 2>&1 || true)
 echo "pixels changed by the column view: $changed"
