@@ -11,8 +11,6 @@ public:
     virtual ~Clock() = default;
     // Now, in UTC.
     virtual QDateTime now() const = 0;
-    // Now, in whole seconds since 1970 (the form dates take between layers).
-    qint64 secondsSinceEpoch() const { return now().toSecsSinceEpoch(); }
 };
 
 #endif // CLOCK_H

@@ -15,7 +15,6 @@ public:
 
     QDateTime now() const override { return m_now; }
     void setNow(const QDateTime &now) { m_now = now.toUTC(); }
-    void advance(qint64 seconds) { m_now = m_now.addSecs(seconds); }
 
 private:
     QDateTime m_now;

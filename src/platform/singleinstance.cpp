@@ -322,24 +322,9 @@ QString SingleInstance::serverName() const
     return d->serverName;
 }
 
-int SingleInstance::relaunchWaitMs() const
-{
-    return d->relaunchWaitMs;
-}
-
 void SingleInstance::setRelaunchWaitMs(int milliseconds)
 {
     d->relaunchWaitMs = milliseconds;
-}
-
-int SingleInstance::forwardTimeoutMs() const
-{
-    return d->forwardTimeoutMs;
-}
-
-void SingleInstance::setForwardTimeoutMs(int milliseconds)
-{
-    d->forwardTimeoutMs = milliseconds;
 }
 
 bool SingleInstance::relaunch(const QString &program, const QStringList &arguments, qint64 *pid)

@@ -21,7 +21,8 @@ class SingleInstancePrivate;
 //
 // Relaunch: relaunch() starts the program again with the given arguments, unchanged (no shell),
 // and marks the child through its environment. A marked child does not forward to the quitting
-// parent: start() waits for the lock instead (up to relaunchWaitMs()) and becomes the primary.
+// parent: start() waits for the lock instead (up to 10 s, see setRelaunchWaitMs()) and becomes
+// the primary.
 //
 // The support folder is made (mode 0700) when missing. Everything runs on the thread that owns
 // the object; start() blocks for at most a few seconds while it forwards or waits.
@@ -51,11 +52,7 @@ public:
     QString serverName() const;
 
     // How long a relaunched process waits for its parent's lock (default 10000 ms).
-    int relaunchWaitMs() const;
     void setRelaunchWaitMs(int milliseconds);
-    // How long a second launch waits for the primary to answer (default 5000 ms).
-    int forwardTimeoutMs() const;
-    void setForwardTimeoutMs(int milliseconds);
 
     // Starts program detached with arguments passed one by one, with the relaunch mark in its
     // environment. arguments excludes the program name. False when it could not be started.

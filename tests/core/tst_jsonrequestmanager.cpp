@@ -44,11 +44,15 @@ private slots:
     void arrayElementsOneByOne_data();
     void arrayElementsOneByOne();
     void abandonedDecodesReachNobody();
-    void synchronousRequest();
-    void synchronousRequestTimesOut();
+    void plainReplyKeepsBodyAndHeaders();
+    void plainRequestStalls();
 
 private:
     QUrl url(const QString &path) const { return server.url(path); }
+    // Sends request on manager and waits for its end: the reply and the whole body, what
+    // arrived before the end joined with what the reply still held.
+    static QPair<MNetworkReply, QByteArray> fetch(MNetworkRequestManager &manager,
+                                                  const MNetworkRequest &request);
 
     KerloLocal server;
 };
@@ -310,41 +314,56 @@ void TestJsonRequestManager::abandonedDecodesReachNobody()
     }
 }
 
-void TestJsonRequestManager::synchronousRequest()
+QPair<MNetworkReply, QByteArray> TestJsonRequestManager::fetch(MNetworkRequestManager &manager,
+                                                               const MNetworkRequest &request)
 {
-    const QString path = QStringLiteral("/api/v1/t/sync");
+    QByteArray body;
+    const QMetaObject::Connection arrived =
+        connect(&manager, &MNetworkRequestManager::dataArrivedForRequest, &manager,
+                [&body](const MNetworkRequest &, const QByteArray &data) { body += data; });
+    QSignalSpy finished(&manager, &MNetworkRequestManager::replyFinishedForRequest);
+    manager.sendRequest(request);
+    const bool ended = finished.wait(20000);
+    disconnect(arrived);
+    if (!ended)
+        return {};
+    const MNetworkReply reply = finished.first().at(1).value<MNetworkReply>();
+    return {reply, body + reply.body()};
+}
+
+void TestJsonRequestManager::plainReplyKeepsBodyAndHeaders()
+{
+    const QString path = QStringLiteral("/api/v1/t/plain");
     QByteArray body(300 * 1024, 'x');
     body.prepend("{\"v\":\"");
     body.append("\"}");
     QVERIFY(server.forceStatus(path, 200, body, 1, QString(), "application/json",
                                {{"X-Kerlo-Metadata", "meta"}}));
     MNetworkRequestManager manager;
-    bool timedOut = true;
-    const MNetworkReply reply =
-        manager.sendSynchronousRequest(MNetworkRequest(url(path)), 10, &timedOut);
-    QVERIFY(!timedOut);
+    const auto [reply, received] = fetch(manager, MNetworkRequest(url(path)));
+    QCOMPARE(reply.error(), QNetworkReply::NoError);
     QCOMPARE(reply.statusCode(), 200);
     QCOMPARE(reply.header("x-kerlo-metadata"), QByteArray("meta"));
-    QCOMPARE(reply.body(), body);
+    QCOMPARE(received, body);
 
     // An HTTP error is a reply too, body included.
     QVERIFY(server.forceStatus(path, 404, "{\"errors\":[\"gone\"]}"));
-    const MNetworkReply missing = manager.sendSynchronousRequest(MNetworkRequest(url(path)), 0);
+    const auto [missing, missingBody] = fetch(manager, MNetworkRequest(url(path)));
     QCOMPARE(missing.statusCode(), 404);
-    QCOMPARE(missing.body(), QByteArray("{\"errors\":[\"gone\"]}"));
+    QCOMPARE(missingBody, QByteArray("{\"errors\":[\"gone\"]}"));
 }
 
-void TestJsonRequestManager::synchronousRequestTimesOut()
+// A request the service never answers ends with nothing received: no status, body or header.
+void TestJsonRequestManager::plainRequestStalls()
 {
-    const QString path = QStringLiteral("/api/v1/t/sync-hang");
+    const QString path = QStringLiteral("/api/v1/t/plain-hang");
     QVERIFY(server.hang(path));
     MNetworkRequestManager manager;
-    bool timedOut = false;
-    const MNetworkReply reply =
-        manager.sendSynchronousRequest(MNetworkRequest(url(path)), 1, &timedOut);
-    QVERIFY(timedOut);
+    manager.setStallTimeout(1000);
+    const auto [reply, received] = fetch(manager, MNetworkRequest(url(path)));
+    QCOMPARE(reply.error(), QNetworkReply::TimeoutError);
     QCOMPARE(reply.statusCode(), 0);
-    QVERIFY(reply.body().isEmpty());
+    QVERIFY(received.isEmpty());
     QVERIFY(reply.headers().isEmpty());
 }
 

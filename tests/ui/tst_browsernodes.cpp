@@ -350,7 +350,7 @@ void TestBrowserNodes::treeFollowsListingsAndUpdates()
     const MCNodePtr b = updater.nodeAtPath("/b.txt");
     QVERIFY(b->isBusy());
     QCOMPARE(b->fileImageStatusName(), QStringLiteral("badge_sync.png"));
-    updater.updateObject(object("/", "b.txt"), object("/", "c.txt"));
+    updater.updateObjects({{object("/", "b.txt"), object("/", "c.txt")}});
     QCOMPARE(b->fileName(), QStringLiteral("c.txt"));
     QVERIFY(!b->isBusy()); // the service answered: the syncing bit goes too
     QCOMPARE(b->states() & MCAbstractObjectNode::Syncing, quint64(0));
@@ -363,11 +363,11 @@ void TestBrowserNodes::treeFollowsListingsAndUpdates()
                                      {{"MOStorageObjectKey", QVariant::fromValue(uncached)}}));
     QCOMPARE(updater.nodeAtPath("/a.txt")->states(), quint64(0));
     // Moved into a folder that is not loaded: gone from here, nothing made up there.
-    updater.updateObject(object("/", "a.txt"), object("/Photos", "a.txt"));
+    updater.updateObjects({{object("/", "a.txt"), object("/Photos", "a.txt")}});
     QCOMPARE(names(root), (QStringList{"Photos"}));
     // Moved in from a folder this tree never loaded: shown, once however often reported.
-    updater.updateObject(object("/Elsewhere", "d.txt"), object("/", "d.txt"));
-    updater.updateObject(object("/Elsewhere", "d.txt"), object("/", "d.txt"));
+    updater.updateObjects({{object("/Elsewhere", "d.txt"), object("/", "d.txt")}});
+    updater.updateObjects({{object("/Elsewhere", "d.txt"), object("/", "d.txt")}});
     QCOMPARE(names(root), (QStringList{"Photos", "d.txt"}));
 }
 
@@ -583,11 +583,11 @@ void TestBrowserNodes::hiddenFilesStayOutOfSight()
     // Added, renamed into hiding and back out of it, moved in under a hidden name.
     updater.addObjects({{"/", {object("/", ".cache", true), object("/", "b.txt")}}});
     QCOMPARE(names(root), (QStringList{"a.txt", "b.txt"}));
-    updater.updateObject(object("/", "a.txt"), object("/", ".a.txt"));
+    updater.updateObjects({{object("/", "a.txt"), object("/", ".a.txt")}});
     QCOMPARE(names(root), QStringList{"b.txt"});
-    updater.updateObject(object("/", ".bashrc"), object("/", "bashrc"));
+    updater.updateObjects({{object("/", ".bashrc"), object("/", "bashrc")}});
     QCOMPARE(names(root), (QStringList{"b.txt", "bashrc"}));
-    updater.updateObject(object("/Elsewhere", "c.txt"), object("/", ".c.txt"));
+    updater.updateObjects({{object("/Elsewhere", "c.txt"), object("/", ".c.txt")}});
     QCOMPARE(names(root), (QStringList{"b.txt", "bashrc"}));
 
     // Shown: every name.
@@ -595,7 +595,7 @@ void TestBrowserNodes::hiddenFilesStayOutOfSight()
     MCNodeTreeUpdater all(shown);
     QVERIFY(all.setListing("/", {object("/", ".config", true), object("/", "a.txt")}));
     QCOMPARE(names(shown), (QStringList{".config", "a.txt"}));
-    all.updateObject(object("/", "a.txt"), object("/", ".a.txt"));
+    all.updateObjects({{object("/", "a.txt"), object("/", ".a.txt")}});
     QCOMPARE(names(shown), (QStringList{".config", ".a.txt"}));
 }
 

@@ -211,10 +211,6 @@ QString TolvoApp::cachePath() const
 {
     return d_func()->cachePath;
 }
-void TolvoApp::setCachePath(const QString &path)
-{
-    d_func()->cachePath = QDir::cleanPath(path);
-}
 
 QString TolvoApp::tempPath() const
 {
@@ -295,10 +291,6 @@ void TolvoApp::setUserAgent(const QString &userAgent)
 QString TolvoApp::localHostName() const
 {
     return d_func()->localHostName;
-}
-void TolvoApp::setLocalHostName(const QString &name)
-{
-    d_func()->localHostName = name;
 }
 bool TolvoApp::isCacheEnabled() const
 {

@@ -38,7 +38,6 @@ public slots:
     void shutdown() override;
     void instanceDestroyed(QObject *instance);
     void setupNetwork() override;
-    void finalizeNetworkSetup(TolvoApp::ConnectivityStatus status);
     void scheduleConnectivityCheck();
     void runConnectivityCheck();
 

@@ -34,8 +34,6 @@ public:
     QByteArray header(const QByteArray &name) const;
 
 private:
-    // Adds the bytes its listener took from the stream before the snapshot.
-    friend class MSynchronousReplyManager;
     QSharedDataPointer<MNetworkReplyPrivate> d;
 };
 

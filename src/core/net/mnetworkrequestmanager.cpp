@@ -4,12 +4,10 @@
 #include "corelogging.h"
 #include "mlowdelaysockets.h"
 #include "mnetworkreply_p.h"
-#include "msynchronousreplymanager.h"
 #include "munrepeatablebody.h"
 #include "tolvoappimpl.h"
 
 #include <QDebug>
-#include <QHttpMultiPart>
 #include <QMutexLocker>
 #include <QNetworkConfigurationManager>
 #include <QPointer>
@@ -297,43 +295,6 @@ void MNetworkRequestManager::adoptSettings(const MNetworkRequestManager *other)
     setUserAgent(other->userAgent());
 }
 
-MNetworkReply MNetworkRequestManager::sendSynchronousRequest(const MNetworkRequest &request,
-                                                             int timeout, bool *timedOut)
-{
-    auto *manager = new MNetworkRequestManager;
-    manager->adoptSettings(this);
-    auto *replyManager = new MSynchronousReplyManager(manager, request, timeout);
-
-    QThread thread;
-    thread.setObjectName(QStringLiteral("com.kerloapp.network-sync"));
-    manager->moveToThread(&thread);
-    replyManager->moveToThread(&thread);
-
-    bool expired = false;
-    MNetworkReply reply;
-    // Read on the worker thread before both objects are deleted there as it ends.
-    connect(
-        replyManager, &MSynchronousReplyManager::finished, replyManager,
-        [&] {
-            expired = replyManager->timedOut();
-            reply = replyManager->reply();
-        },
-        Qt::DirectConnection);
-    connect(&thread, &QThread::started, replyManager, &MSynchronousReplyManager::run,
-            Qt::QueuedConnection);
-    connect(replyManager, &MSynchronousReplyManager::finished, &thread, &QThread::quit,
-            Qt::DirectConnection);
-    connect(&thread, &QThread::finished, replyManager, &QObject::deleteLater);
-    connect(&thread, &QThread::finished, manager, &QObject::deleteLater);
-
-    thread.start(QThread::InheritPriority);
-    thread.wait();
-
-    if (timedOut)
-        *timedOut = expired;
-    return reply;
-}
-
 QSslConfiguration MNetworkRequestManager::sslConfiguration() const
 {
     return d_func()->sslConfiguration;
@@ -367,11 +328,6 @@ void MNetworkRequestManager::setUserAgent(const QString &userAgent)
 bool MNetworkRequestManager::retriesAuthenticatedRequests() const
 {
     return d_func()->retryAuthenticatedRequests;
-}
-
-bool MNetworkRequestManager::resendsAfterReconnection() const
-{
-    return d_func()->resendAfterReconnection;
 }
 
 void MNetworkRequestManager::setResendAfterReconnection(bool resend)
@@ -445,11 +401,9 @@ QNetworkReply *MNetworkRequestManager::_submitRequest(MNetworkRequest request, b
     case MNetworkRequest::Post:
     case MNetworkRequest::Put: {
         const bool isPost = request.method() == MNetworkRequest::Post;
-        if (request.hasMultiPart()) {
-            reply = isPost ? post(request, request.multiPart()) : put(request, request.multiPart());
-        } else if (request.hasUploadDevice() && request.uploadDevice()->isSequential()) {
-            // Qt keeps this body and a multipart one in buffers of its own, which it rewinds:
-            // nothing that must go out once is sent with them.
+        if (request.hasUploadDevice() && request.uploadDevice()->isSequential()) {
+            // Qt keeps this body in a buffer of its own, which it rewinds: nothing that must
+            // go out once is sent with it.
             reply = isPost ? post(request, request.uploadDevice())
                            : put(request, request.uploadDevice());
         } else {

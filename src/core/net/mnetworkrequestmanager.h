@@ -45,10 +45,6 @@ public:
     // Aborts the request when it is in flight, or drops it while it waits for the
     // connection (requestCanceled() either way); false for an unknown identifier.
     bool cancelRequest(const QString &requestId);
-    // Sends on a private thread and blocks until the reply is complete or timeout seconds
-    // have passed (0: no limit).
-    MNetworkReply sendSynchronousRequest(const MNetworkRequest &request, int timeout,
-                                         bool *timedOut = nullptr);
 
     QSslConfiguration sslConfiguration() const;
     void setSslConfiguration(const QSslConfiguration &configuration);
@@ -65,7 +61,6 @@ public:
     // a refused request waits while a new token is fetched, and fails as it was refused
     // when none comes. Off again, the waiting requests fail at once.
     void setRetryAuthenticatedRequests(bool retry);
-    bool resendsAfterReconnection() const;
     // Off at first: a request that fails at the network layer is reported as failed and
     // never sent again. On, such a request waits for the service to be online again without
     // anything being reported, and is sent again under its identifier, unless the service

@@ -11,7 +11,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QMimeDatabase>
-#include <QRegularExpression>
 #include <QUrlQuery>
 #include <QtConcurrent>
 
@@ -91,12 +90,6 @@ MChunkedUpload::Hashes hashPath(const QString &path, QIODevice::OpenMode mode, q
 
 } // namespace
 
-MChunkedUpload::Hashes MChunkedUpload::hashChunks(QIODevice *device, qint64 chunkSize,
-                                                  const std::atomic_bool *canceled)
-{
-    return hashBlocks(device, chunkSize, true, canceled);
-}
-
 MChunkedUpload::Hashes MChunkedUpload::hashFile(const QString &path, QIODevice::OpenMode mode,
                                                 bool chunks, const std::atomic_bool *canceled)
 {
@@ -142,12 +135,6 @@ MChunkedUpload::FileStamp MChunkedUpload::stampOf(const QString &path)
     stamp.modifiedNs = qint64(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec;
     stamp.changedNs = qint64(status.st_ctim.tv_sec) * 1000000000 + status.st_ctim.tv_nsec;
     return stamp;
-}
-
-bool MChunkedUpload::isValidToken(const QString &token)
-{
-    static const QRegularExpression pattern(QStringLiteral("^[A-Za-z0-9_~-][A-Za-z0-9._~-]*$"));
-    return pattern.match(token).hasMatch() && token != QLatin1String("..");
 }
 
 QUrl MChunkedUpload::syncUrl(const QUrl &apiUrl, const MObjectTransferRequest &request,

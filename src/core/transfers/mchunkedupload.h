@@ -48,10 +48,6 @@ public:
         FileStamp stamp;       // the file as it was before it was read
     };
 
-    // Reads the device once, in blocks, so memory does not grow with its size; stops early
-    // once canceled is set.
-    static Hashes hashChunks(QIODevice *device, qint64 chunkSize,
-                             const std::atomic_bool *canceled = nullptr);
     // The file's MD5 and, when chunks is set, that of each ChunkSize chunk, computed on two
     // threads; the same cancellation.
     static Hashes hashFile(const QString &path, QIODevice::OpenMode mode, bool chunks,
@@ -60,9 +56,6 @@ public:
     static QPair<QString, QByteArray> readChunk(QIODevice *device, qint64 offset, qint64 size);
     // The bytes of chunk index of the file at path; empty when they cannot be read.
     static QByteArray readChunkBytes(const QString &path, int index);
-
-    // Tokens come from the service and become a path segment: nothing that could leave it.
-    static bool isValidToken(const QString &token);
 
     static QUrl syncUrl(const QUrl &apiUrl, const MObjectTransferRequest &request,
                         const QByteArray &finalHash);

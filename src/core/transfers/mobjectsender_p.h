@@ -91,7 +91,6 @@ public:
 
     QString newLocalId();
     void addFlight(qint64 transferId, const Flight &flight);
-    bool hasFlight(qint64 transferId, const QString &id) const;
     Flight flight(qint64 transferId) const;
     // Removes the flight when it is the current one; false for a stale event.
     bool takeFlight(qint64 transferId, const QString &id, Flight *flight = nullptr);

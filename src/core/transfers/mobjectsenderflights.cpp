@@ -68,13 +68,6 @@ void MObjectSenderPrivate::failStalledFlights()
     }
 }
 
-bool MObjectSenderPrivate::hasFlight(qint64 transferId, const QString &id) const
-{
-    QMutexLocker locker(&mutex);
-    const auto it = flights.constFind(transferId);
-    return it != flights.constEnd() && it->id == id;
-}
-
 MObjectSenderPrivate::Flight MObjectSenderPrivate::flight(qint64 transferId) const
 {
     QMutexLocker locker(&mutex);

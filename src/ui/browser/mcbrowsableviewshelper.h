@@ -40,9 +40,6 @@ public:
     // Why a folder could not be listed, as a sentence for the user.
     static QString failureReason(const MOError &error);
 
-    // Folders asked for whose listing has not arrived.
-    QStringList pendingPaths() const { return m_pending.keys(); }
-
 private:
     // Whether a view is still making a large listing of path into rows.
     bool isLoading(const QString &path) const;

@@ -28,7 +28,6 @@ public:
     // A second, smaller line under each name (the item's additional information).
     bool showsAdditionalInfo() const { return m_additionalInfo; }
     void setShowsAdditionalInfo(bool shown) { m_additionalInfo = shown; }
-    uint viewStyle() const { return m_viewStyle; }
     void setViewStyle(uint style) { m_viewStyle = style; }
 
     // Where the icon and the name go inside an item's rectangle.

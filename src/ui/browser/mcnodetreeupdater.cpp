@@ -252,11 +252,6 @@ void MCNodeTreeUpdater::removeObjects(const QMap<QString, QList<MOStorageObject>
     }
 }
 
-void MCNodeTreeUpdater::updateObject(const MOStorageObject &before, const MOStorageObject &after)
-{
-    updateObjects({{before, after}});
-}
-
 void MCNodeTreeUpdater::updateObjects(
     const QVector<QPair<MOStorageObject, MOStorageObject>> &changes)
 {

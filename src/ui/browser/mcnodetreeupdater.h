@@ -60,10 +60,9 @@ public:
     MCNodeList withPlaceholders(const MCNodePtr &folder, const MCNodeList &nodes);
     void addObjects(const QMap<QString, QList<MOStorageObject>> &objectsByFolder);
     void removeObjects(const QMap<QString, QList<MOStorageObject>> &objectsByFolder);
-    // A change confirmed by the service: the node takes the new values and is no longer busy
-    // nor waiting for a rename; moved to another folder, it moves in the tree too.
-    void updateObject(const MOStorageObject &before, const MOStorageObject &after);
-    // updateObject() for each (before, after) pair, in order, moves gathered by folder.
+    // Changes confirmed by the service, each a (before, after) pair, in order: the node takes
+    // the new values and is no longer busy nor waiting for a rename; moved to another folder, it
+    // moves in the tree too (moves are gathered by folder).
     void updateObjects(const QVector<QPair<MOStorageObject, MOStorageObject>> &changes);
 
     // Shows a node (a folder being created, say) under parentPath until it is listed.

@@ -33,8 +33,6 @@ public:
     QRect componentRect(int index) const;
     // The component under position; -1 for none.
     int componentAt(const QPoint &position) const;
-    // The component a drag now rests on; -1 for none.
-    int highlightedComponent() const { return m_highlighted; }
 
     // The bar's background while the application is active or not.
     static QColor activeColor();

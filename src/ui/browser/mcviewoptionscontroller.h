@@ -31,7 +31,6 @@ public:
     // Shows the pane of view (an icon, list or column controller) and retitles the window
     // "Icon View", "List View" or "Columns View"; any other view changes nothing.
     void setSelectedView(MCBrowsableViewController *view);
-    MCBrowsableViewController *selectedView() const { return m_view; }
     QStackedWidget *mainView() const { return m_mainView; }
 
 signals:

@@ -21,7 +21,6 @@ public:
     bool isEmptyRow() const { return m_isEmptyRow; }
     bool isFixedHeight() const { return m_isFixedHeight; }
     bool itsMe() const { return m_itsMe; }
-    void setItsMe(bool me) { m_itsMe = me; }
     double rowHeight() const { return m_rowHeight; }
     void setRowHeight(double height) { m_rowHeight = height; }
 

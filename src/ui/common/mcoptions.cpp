@@ -51,11 +51,3 @@ void MCOptions::setValue(const QString &dictionary, const QString &key, const QV
     values.insert(key, value);
     emit valueChanged(dictionary, key, value);
 }
-
-void MCOptions::removeValue(const QString &dictionary, const QString &key)
-{
-    auto found = m_dictionaries.find(dictionary);
-    if (found == m_dictionaries.end() || found->remove(key) == 0)
-        return;
-    emit valueChanged(dictionary, key, QVariant());
-}

@@ -42,7 +42,6 @@ public:
     QVariant value(const QString &dictionary, const QString &key,
                    const QVariant &defaultValue = QVariant()) const;
     void setValue(const QString &dictionary, const QString &key, const QVariant &value);
-    void removeValue(const QString &dictionary, const QString &key);
 
 signals:
     // One key of a dictionary was set or removed (value is then invalid).

@@ -16,21 +16,9 @@ QColor tangerine()
 {
     return QColor(0xFF, 0x80, 0x00);
 }
-QColor banana()
-{
-    return QColor(0xFF, 0xFF, 0x66);
-}
-QColor maraschino()
-{
-    return QColor(0xFF, 0x00, 0x00);
-}
 QColor steel()
 {
     return QColor(0x66, 0x66, 0x66);
-}
-QColor silver()
-{
-    return QColor(0xCC, 0xCC, 0xCC);
 }
 
 namespace {

@@ -12,10 +12,7 @@ namespace MCColor {
 QColor mercury();    // #E6E6E6, the resting fill of side-panel tabs
 QColor cantaloupe(); // #FFCC66, hover
 QColor tangerine();  // #FF8000, selection
-QColor banana();     // #FFFF66
-QColor maraschino(); // #FF0000
 QColor steel();      // #666666
-QColor silver();     // #CCCCCC
 
 // red, green and blue raised (or lowered) by value, alpha 1. Components are clamped to [0, 1]:
 // Qt would otherwise make an extended-range colour.

@@ -13,7 +13,6 @@ public:
     explicit MCElidedLabel(QWidget *parent = nullptr, Qt::TextElideMode mode = Qt::ElideRight);
 
     // The whole text; text() answers what is shown.
-    QString fullText() const { return m_fullText; }
     void setFullText(const QString &text);
 
     QSize sizeHint() const override;

@@ -29,12 +29,6 @@ void MCFileSizeFormatter::setMaximumFractionDigits(int digits)
     m_minimumFractionDigits = qMin(m_minimumFractionDigits, m_maximumFractionDigits);
 }
 
-void MCFileSizeFormatter::setMinimumFractionDigits(int digits)
-{
-    m_minimumFractionDigits = qBound(0, digits, 15);
-    m_maximumFractionDigits = qMax(m_minimumFractionDigits, m_maximumFractionDigits);
-}
-
 QString MCFileSizeFormatter::stringFromNumber(double bytes) const
 {
     static const char units[] = {'\0', 'K', 'M', 'G', 'T', 'P', 'E', 'Z', 'Y'};

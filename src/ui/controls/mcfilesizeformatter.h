@@ -14,14 +14,10 @@ class MCFileSizeFormatter
 public:
     MCFileSizeFormatter();
 
-    bool isUsingBaseTenUnits() const { return m_useBaseTenUnits; }
     void setUseBaseTenUnits(bool useBaseTenUnits) { m_useBaseTenUnits = useBaseTenUnits; }
     int maximumFractionDigits() const { return m_maximumFractionDigits; }
     void setMaximumFractionDigits(int digits);
     int minimumFractionDigits() const { return m_minimumFractionDigits; }
-    void setMinimumFractionDigits(int digits);
-    bool usesGroupingSeparator() const { return m_usesGroupingSeparator; }
-    void setUsesGroupingSeparator(bool uses) { m_usesGroupingSeparator = uses; }
     QLocale locale() const { return m_locale; }
     void setLocale(const QLocale &locale) { m_locale = locale; }
 

@@ -13,17 +13,10 @@ public:
 
     explicit MCListCellLeftIdentation(QObject *parent = nullptr);
 
-    // Kept for the list's big-icon layout; the drawing does not depend on it.
-    void layoutViewsForBigIcon(bool bigIcon) { m_bigIcon = bigIcon; }
-    bool isBigIcon() const { return m_bigIcon; }
-
     void paint(QPainter *painter, const QStyleOptionViewItem &option,
                const QModelIndex &index) const override;
     void updateEditorGeometry(QWidget *editor, const QStyleOptionViewItem &option,
                               const QModelIndex &index) const override;
-
-private:
-    bool m_bigIcon = false;
 };
 
 #endif // MCLISTCELLLEFTIDENTATION_H

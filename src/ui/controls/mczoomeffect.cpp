@@ -11,8 +11,6 @@
 
 namespace {
 
-bool g_enabled = true;
-
 // The frame the real window will have: its position with the snapshot's size.
 QRect targetFrame(QWidget *window, const QPixmap &image)
 {
@@ -81,12 +79,7 @@ namespace MCZoomEffect {
 
 bool isAvailable()
 {
-    return g_enabled && QGuiApplication::platformName() == QLatin1String("xcb");
-}
-
-void setEnabled(bool enabled)
-{
-    g_enabled = enabled;
+    return QGuiApplication::platformName() == QLatin1String("xcb");
 }
 
 QRect startRectForScreen(const QScreen *screen)
@@ -139,29 +132,6 @@ void orderFrontEffectFromRect(QWidget *window, const QRect &rect)
         return;
     }
     growFrom(window, tooSmall(rect) ? startRectForScreen(window->screen()) : rect, false);
-}
-
-void makeKeyAndOrderFrontEffect(QWidget *window)
-{
-    if (!window)
-        return;
-    if (!isAvailable()) {
-        showActive(window);
-        return;
-    }
-    const QPixmap image = imageWithSnapshotForceActive(window, true);
-    MCAnimatingWindow *animation = animationWindowEffectWithImage(window, image);
-    animation->setAnimationResizeTime(0.025);
-    const QRect target = targetFrame(window, image);
-    animation->show();
-    QPointer<QWidget> real(window);
-    animation->animateTo(target.adjusted(-20, -20, 20, 20), [animation, real, target] {
-        animation->animateTo(target, [animation, real] {
-            if (real)
-                showActive(real);
-            animation->close();
-        });
-    });
 }
 
 void orderOutEffectToRect(QWidget *window, const QRect &rect)

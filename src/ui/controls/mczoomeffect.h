@@ -36,8 +36,6 @@ namespace MCZoomEffect {
 
 // Whether windows are animated on this platform.
 bool isAvailable();
-// For tests and for the user's "reduce motion": animations are off when false.
-void setEnabled(bool enabled);
 
 // A 16 x 16 rectangle: centred on a screen other than the first, at the first screen's top-left
 // corner on the first one or for none.
@@ -52,8 +50,6 @@ MCAnimatingWindow *animationWindowEffectWithImage(QWidget *window, const QPixmap
 void makeKeyAndOrderFrontEffectFromRect(QWidget *window, const QRect &rect);
 // Grows the window out of rect (or the start rectangle of its screen) without activating it.
 void orderFrontEffectFromRect(QWidget *window, const QRect &rect);
-// Pops the window 20 pixels larger on every side and back, then activates it.
-void makeKeyAndOrderFrontEffect(QWidget *window);
 // Hides the window, shrinking its snapshot into rect (less than 1 x 1: no animation).
 void orderOutEffectToRect(QWidget *window, const QRect &rect);
 

@@ -115,7 +115,6 @@ public:
     // The file commands behind the menus.
     MCFileActions *fileActions() const { return m_fileActions; }
     bool didFinishSetup() const { return m_didFinishSetup; }
-    bool objectsManagerSetup() const { return m_objectsManagerSetup; }
     bool firstObjectsFetchDone() const { return m_firstObjectsFetchDone; }
     bool isShuttingDown() const { return m_shuttingDown; }
     int sessionStartCount() const { return m_sessionStarts; }
@@ -184,7 +183,6 @@ public:
     // The menu items that open them: About, Preferences, the tour.
     QAction *aboutAction() const;
     QAction *preferencesAction() const;
-    QAction *welcomeTourAction() const;
     // The service's web site (the API root without its path).
     QUrl webSite() const;
 

@@ -150,8 +150,3 @@ QAction *MCAppDelegate::preferencesAction() const
 {
     return m_window ? m_window->commandAction(MCMainWindow::Preferences) : nullptr;
 }
-
-QAction *MCAppDelegate::welcomeTourAction() const
-{
-    return m_window ? m_window->commandAction(MCMainWindow::WelcomeTour) : nullptr;
-}

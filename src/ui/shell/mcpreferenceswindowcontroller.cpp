@@ -54,16 +54,6 @@ QString MCPreferencesWindowController::selectedIdentifier() const
     return index >= 0 && index < m_panes.size() ? m_panes.at(index)->identifier() : QString();
 }
 
-void MCPreferencesWindowController::selectPane(const QString &identifier)
-{
-    for (int i = 0; i < m_panes.size(); ++i) {
-        if (m_panes.at(i)->identifier() == identifier) {
-            m_stack->setCurrentIndex(i);
-            m_items->actions().at(i)->setChecked(true);
-        }
-    }
-}
-
 void MCPreferencesWindowController::done(int result)
 {
     // The close button, Escape and close() all end here.

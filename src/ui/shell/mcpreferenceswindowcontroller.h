@@ -32,7 +32,6 @@ public:
     QToolBar *toolbar() const { return m_toolbar; }
     // The pane shown.
     QString selectedIdentifier() const;
-    void selectPane(const QString &identifier);
 
 signals:
     // The window was closed; the options it changed are to be saved.

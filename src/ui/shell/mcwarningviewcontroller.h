@@ -23,7 +23,6 @@ public:
     qint64 currentStatus() const { return m_currentStatus; }
 
     QString text() const;
-    QColor borderColor() const { return m_borderColor; }
     QColor fillColor() const { return m_fillColor; }
     // The theme name of the icon shown; empty before the first status that has one.
     QString iconName() const { return m_iconName; }

@@ -81,7 +81,6 @@ MCFilePreviewView::Kind MCFilePreviewView::kindOf(const QString &mimeType, const
 void MCFilePreviewView::showImage(const QPixmap &image)
 {
     ++m_generation;
-    m_file.clear();
     m_standIn = image;
     setPicture(image, image.isNull() ? Nothing : StandIn);
 }
@@ -89,7 +88,6 @@ void MCFilePreviewView::showImage(const QPixmap &image)
 void MCFilePreviewView::showFile(const QString &localPath, Kind kind)
 {
     const quint64 generation = ++m_generation;
-    m_file = localPath;
     m_shown = Loading;
     switch (kind) {
     case Image:

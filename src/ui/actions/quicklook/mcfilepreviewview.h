@@ -47,7 +47,6 @@ public:
     // when none is.
     QRect pictureRect() const;
     QString text() const;
-    QString shownFile() const { return m_file; }
 
 signals:
     // The file's content is drawn (shown() tells how).
@@ -71,7 +70,6 @@ private:
     QPlainTextEdit *m_text;
     QPixmap m_content;
     QPixmap m_standIn;
-    QString m_file;
     Shown m_shown = Nothing;
     quint64 m_generation = 0; // a newer request makes the answers of older ones stale
 };

@@ -54,7 +54,6 @@ public:
     MCFilePreviewView *previewView() const { return m_previewImage; }
     MCQuickLookView *mainView() const { return m_mainView; }
     QToolButton *openWithButton() const { return m_buttonOpenWith; }
-    bool isImageOnly() const { return m_imageOnly; }
     // Switches between the large image alone and the image beside the texts.
     void changeViewStyle(bool imageOnly);
 

@@ -46,24 +46,6 @@ MCShareLinksModel::MCShareLinksModel(QObject *parent)
     : QAbstractTableModel(parent)
 {}
 
-QString MCShareLinksModel::identifier(int column)
-{
-    switch (column) {
-    case FilenameColumn:
-        return QStringLiteral("filename");
-    case CreatedAtColumn:
-        return QStringLiteral("createdAt");
-    case ExpiresAtColumn:
-        return QStringLiteral("expiresAt");
-    case VisitCountColumn:
-        return QStringLiteral("visitCount");
-    case ActionsColumn:
-        return QStringLiteral("actions");
-    default:
-        return QString();
-    }
-}
-
 QDateTime MCShareLinksModel::linkExpiresAt(const QDateTime &createdAt, qint64 expiresIn)
 {
     return createdAt.isValid() ? createdAt.addSecs(expiresIn * 3600) : QDateTime();

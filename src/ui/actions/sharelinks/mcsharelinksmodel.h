@@ -35,8 +35,6 @@ public:
 
     explicit MCShareLinksModel(QObject *parent = nullptr);
 
-    // The columns' identifiers: "filename", "createdAt", "expiresAt", "visitCount", "actions".
-    static QString identifier(int column);
     // createdAt plus expiresIn hours; null when the link has no creation date.
     static QDateTime linkExpiresAt(const QDateTime &createdAt, qint64 expiresIn);
     // Expired once its expiry date is not later than now; a link without a creation date never

@@ -123,11 +123,6 @@ MCSocialAddController::~MCSocialAddController()
     delete m_avatarManager;
 }
 
-int MCSocialAddController::searchTimeout() const
-{
-    return m_searchTimer->interval();
-}
-
 void MCSocialAddController::setSearchTimeout(int milliseconds)
 {
     m_searchTimer->setInterval(milliseconds);

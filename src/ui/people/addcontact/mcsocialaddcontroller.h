@@ -39,7 +39,6 @@ public:
     QTableView *tableView() const { return m_tableView; }
     YRKSpinningProgressIndicator *progressIndicator() const { return m_progressIndicator; }
     MCSocialAddModel *contacts() const { return m_contacts; }
-    int searchTimeout() const;
     void setSearchTimeout(int milliseconds);
 
     void findContact();

@@ -44,8 +44,6 @@ public:
     QList<MCChatRowView *> rowViews() const;
     int rowTop(int row) const;
     int rowHeightAt(int row) const;
-    // Whether message rows show the sender's picture column (wider than 300 points).
-    bool imageColumnShown() const { return m_imageColumn; }
     // The copy of a day row pinned at the top of the view; null while none is pinned (the top
     // row is a day row itself, or no day row is above it).
     MCChatRowView *floatingDateRow() const { return m_floatingDateRow; }

@@ -30,7 +30,6 @@ public:
 
     QTableView *tableView() const { return m_tableView; }
     MCAddPeopleModel *model() const { return m_model; }
-    MCAddPeopleFilter *arrangedContacts() const { return m_filter; }
     // The ticked contacts in the order ticked.
     QList<MCContact *> selectedContacts() const;
     void clearSelection();

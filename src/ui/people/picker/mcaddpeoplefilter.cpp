@@ -33,11 +33,6 @@ QString MCAddPeopleFilter::folded(const QString &text)
     return plain.toCaseFolded();
 }
 
-bool MCAddPeopleFilter::containsFolded(const QString &text, const QString &part)
-{
-    return folded(text).contains(folded(part));
-}
-
 bool MCAddPeopleFilter::filterAcceptsRow(int sourceRow, const QModelIndex &sourceParent) const
 {
     const QModelIndex index = sourceModel()->index(sourceRow, 0, sourceParent);

@@ -13,15 +13,10 @@ public:
     explicit MCAddPeopleFilter(QObject *parent = nullptr);
 
     // E-mail addresses hidden whatever the search says.
-    QStringList excludedEmails() const { return m_excluded; }
     void setExcludedEmails(const QStringList &emails);
     // A null or empty text shows every name not excluded.
-    QString searchText() const { return m_search; }
     void setSearchText(const QString &text);
 
-    // Whether text contains part, compared without case and without accents ("Émile" holds
-    // "emi").
-    static bool containsFolded(const QString &text, const QString &part);
     static QString folded(const QString &text);
 
 protected:

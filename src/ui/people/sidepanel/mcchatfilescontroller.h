@@ -32,7 +32,6 @@ public:
 
     void setEntity(MCSocialEntity *entity);
     MCChatFilesModel *files() const { return m_files; }
-    MCChatFilesFilter *arrangedFiles() const { return m_filter; }
     QTableView *tableView() const { return m_tableView; }
     QMenu *menu() const { return m_menu; }
     QAction *menuItemOpenFile() const { return m_menuItemOpenFile; }

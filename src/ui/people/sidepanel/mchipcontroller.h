@@ -31,7 +31,6 @@ public:
                     const QString &ownEmail, QWidget *parent = nullptr);
 
     MCSocialEntity *entity() const { return m_entity; }
-    QWidget *boxMenu() const { return m_boxMenu; }
     MCHipBox *boxFiles() const { return m_boxFiles; }
     MCHipBox *boxLinks() const { return m_boxLinks; }
     MCHipBox *boxPeople() const { return m_boxPeople; }
