@@ -278,14 +278,21 @@ void TestCollaborationManager::pollsSurviveFailures()
     manager->start();
     QCOMPARE(waitForToken(received, token).token(), token);
     // Every failure was followed by one poll, not by a burst of them: the five failures took
-    // five polls and the sixth was answered. (The next poll may already be on its way.)
+    // five polls and the sixth was answered. (The next poll may already be on its way.) A poll
+    // the previous case's manager sent as it went can still reach the service after the reset,
+    // before the failures were set, and is not one of these: they start with the 500.
     const QJsonArray polls = requestsTo(receivedPath);
+    int firstFailed = -1;
     int firstAnswered = -1;
     for (int i = 0; i < polls.size() && firstAnswered < 0; ++i) {
-        if (polls.at(i).toObject().value("status").toInt() == 200)
+        const int status = polls.at(i).toObject().value("status").toInt();
+        if (status == 500 && firstFailed < 0)
+            firstFailed = i;
+        else if (status == 200 && firstFailed >= 0)
             firstAnswered = i;
     }
-    QCOMPARE(firstAnswered, 5);
+    QVERIFY(firstFailed >= 0);
+    QCOMPARE(firstAnswered - firstFailed, 5);
 
     QSignalSpy inviteSent(manager.get(), &MCollaborationManager::collaborationInviteSent);
     manager->sendTransferInvitation(conversation, QDateTime::currentDateTime(),

@@ -142,10 +142,28 @@ void TestAccountPage::reloadWithUser(const QJsonObject &fields)
             user.insert(it.key(), it.value());
     }
     me.insert(QStringLiteral("user"), user);
+    // Live updates carry the account too, and would put the service's real figures back: until
+    // the next case they find no changes and carry no account.
+    QVERIFY(m_server.addFault({{"path", "/api/v1/objects/delta/"},
+                               {"pathPrefix", true},
+                               {"method", "GET"},
+                               {"action", "status"},
+                               {"status", 200},
+                               {"body", R"({"updates":[]})"},
+                               {"count", -1}}));
     // Every me.json until the next case: a check still on its way must not read the real one.
     QVERIFY(m_server.forceStatus(QStringLiteral("/api/v1/me.json"), 200, QJsonDocument(me).toJson(),
                                  -1, QStringLiteral("GET")));
     MOUserAuthenticationManager::sharedInstance()->reload();
+    // Waited for, so that a case whose figures read as the last case's does not pass on those:
+    // the reader's me.json, then the session's.
+    const auto answeredChecks = [this] {
+        int answered = 0;
+        for (const QJsonValue &entry : m_server.requestsTo(QStringLiteral("/api/v1/me.json")))
+            answered += entry.toObject().value(QLatin1String("status")).toInt() == 200;
+        return answered;
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(answeredChecks() >= 2, 15000);
 }
 
 void TestAccountPage::showsTheAccountAndSoundFiguresForWrongOnes()
