@@ -9,6 +9,7 @@
 #include "tolvoappimpl.h"
 
 #include <QJsonArray>
+#include <QNetworkReply>
 #include <QSet>
 #include <QSignalSpy>
 #include <QUrlQuery>
@@ -183,6 +184,7 @@ private slots:
     void pollResumesAfterFailures();
     void failingPollIsReportedOnceThenResumes();
     void pollOverManyConversationsIsSplitAndRecoversFromAFailedPart();
+    void listingsOfManyConversationsGoOutAFewAtATime();
 
 private:
     SignedInCore core;
@@ -310,6 +312,106 @@ void TestConversationsManager::pollOverManyConversationsIsSplitAndRecoversFromAF
             named.insert(item.first);
     }
     QVERIFY(named.size() > conversations.size());
+}
+
+// A sign-in asks for the people and the newest page of every conversation at once: only a few
+// are in flight at a time, the next going out as each answer comes, whether it is a page, an
+// empty page, a refusal, an unreadable body, a dropped connection or silence. Every
+// conversation gets both requests, each answered once.
+void TestConversationsManager::listingsOfManyConversationsGoOutAFewAtATime()
+{
+    // After the poll's test, with its people or as many.
+    QCOMPARE(server.control(
+                 "POST", QStringLiteral("/social-seed"),
+                 {{QStringLiteral("email"), demoEmail}, {QStringLiteral("contact_count"), 600}}),
+             200);
+    Chat chat(&server);
+    auto *network = chat.worker->findChild<MJsonRequestManager *>();
+    network->setStallTimeout(1000);
+    QSignalSpy listed(chat.manager.get(), &MConversationsManager::conversationsReceived);
+    emit chat.manager->listConversations();
+    QVERIFY(listed.wait(20000));
+    const MConversationList conversations = listed.at(0).at(0).value<MConversationList>();
+    QVERIFY(conversations.size() >= 600);
+
+    // More of each failure than may be in flight at once: a failure that kept its place
+    // would, that many times over, stop the listings for good.
+    const int Failures = MConversationsManagerWorker::ListingsInFlight + 1;
+    const QString listings = QStringLiteral("/api/v1/conversations/");
+    const auto fail = [&](const QJsonObject &fault) {
+        QJsonObject all = fault;
+        all.insert(QStringLiteral("path"), listings);
+        all.insert(QStringLiteral("pathPrefix"), true);
+        all.insert(QStringLiteral("count"), Failures);
+        return server.addFault(all);
+    };
+    QVERIFY(fail({{"action", "status"}, {"status", 500}, {"body", "{}"}}));
+    QVERIFY(fail({{"action", "status"}, {"status", 200}, {"body", "not JSON"}}));
+    QVERIFY(fail({{"action", "hang"}}));
+    QVERIFY(fail({{"action", "drop"}}));
+
+    const auto isListing = [](const MNetworkRequest &request) {
+        const int action = request.userInfo().toMap().value(ReqActionKey).toInt();
+        return action == Tolvo::ConversationUsers || action == Tolvo::ConversationMessages;
+    };
+    const auto listingsInFlight = [network, &isListing] {
+        int count = 0;
+        for (const QNetworkReply *reply : network->findChildren<QNetworkReply *>())
+            count += !reply->isFinished() && isListing(MNetworkRequest(reply->request()));
+        return count;
+    };
+    // What each answer was for, and the most in flight once its successor went out.
+    QMultiHash<int, qlonglong> answered;
+    QSet<QString> answeredIds;
+    int mostInFlight = 0;
+    int twice = 0;
+    int refused = 0;
+    int unreadable = 0;
+    int silent = 0;
+    int dropped = 0;
+    connect(network, &MJsonRequestManager::decodeError, this,
+            [&](const MNetworkRequest &request) { unreadable += isListing(request); });
+    connect(network, &MNetworkRequestManager::replyFinishedForRequest, this,
+            [&](const MNetworkRequest &request, const MNetworkReply &reply) {
+                if (!isListing(request))
+                    return;
+                refused += reply.statusCode() == 500;
+                silent += reply.error() == QNetworkReply::TimeoutError;
+                dropped += reply.statusCode() == 0 && reply.error() != QNetworkReply::TimeoutError;
+                const QVariantMap info = request.userInfo().toMap();
+                twice += answeredIds.contains(request.requestId());
+                answeredIds.insert(request.requestId());
+                answered.insert(
+                    info.value(ReqActionKey).toInt(),
+                    info.value(ReqMapKey).toMap().value(QStringLiteral("id")).toLongLong());
+                mostInFlight = qMax(mostInFlight, listingsInFlight());
+            });
+    for (const MConversation &conversation : conversations) {
+        emit chat.manager->listUsers(conversation.identifier());
+        emit chat.manager->listMessages(conversation.identifier());
+    }
+    QCOMPARE(listingsInFlight(), MConversationsManagerWorker::ListingsInFlight);
+
+    QTRY_COMPARE_WITH_TIMEOUT(answeredIds.size(), 2 * conversations.size(), 30000);
+    QCOMPARE(twice, 0);
+    QVERIFY2(mostInFlight <= MConversationsManagerWorker::ListingsInFlight,
+             qPrintable(QString::number(mostInFlight)));
+    for (const int action : {int(Tolvo::ConversationUsers), int(Tolvo::ConversationMessages)}) {
+        QList<qlonglong> ids = answered.values(action);
+        std::sort(ids.begin(), ids.end());
+        QList<qlonglong> expected;
+        for (const MConversation &conversation : conversations)
+            expected.append(conversation.identifier());
+        std::sort(expected.begin(), expected.end());
+        QCOMPARE(ids, expected);
+    }
+    // Every failure reached the client: refused, unreadable, silent (those waiting behind the
+    // silent ones for a connection too), dropped (Qt sends a dropped request again once by
+    // itself).
+    QCOMPARE(refused, Failures);
+    QCOMPARE(unreadable, Failures);
+    QVERIFY2(silent >= Failures, qPrintable(QString::number(silent)));
+    QVERIFY2(dropped >= Failures / 2, qPrintable(QString::number(dropped)));
 }
 
 TESTCORE_MAIN_WITH_SUBPROCESS(TestConversationsManager, runCase)

@@ -102,28 +102,63 @@ void MNetworkRequestManagerPrivate::attach(QNetworkReply *reply, bool progress)
 
 void MNetworkRequestManagerPrivate::watchForStall(QNetworkReply *reply)
 {
+    Q_Q(MNetworkRequestManager);
     const int timeout = stallTimeout;
     if (timeout <= 0)
         return;
-    auto *timer = new QTimer(reply);
-    timer->setSingleShot(true);
-    timer->setInterval(timeout);
-    const auto activity = [timer] {
-        timer->start();
+    if (!clock.isValid())
+        clock.start();
+    watchedReplies.insert(reply, {reply, timeout, clock.elapsed()});
+    const auto activity = [this, reply] {
+        const auto it = watchedReplies.find(reply);
+        if (it != watchedReplies.end())
+            it->lastActivity = clock.elapsed();
     };
-    QObject::connect(reply, &QNetworkReply::metaDataChanged, timer, activity);
-    QObject::connect(reply, &QNetworkReply::readyRead, timer, activity);
-    QObject::connect(reply, &QNetworkReply::downloadProgress, timer, activity);
-    QObject::connect(reply, &QNetworkReply::uploadProgress, timer, activity);
-    QObject::connect(reply, &QNetworkReply::finished, timer, &QTimer::stop);
-    QObject::connect(timer, &QTimer::timeout, reply, [reply, timeout] {
-        qCWarning(lcCoreNet) << "No answer for" << timeout << "ms from" << reply->url()
+    QObject::connect(reply, &QNetworkReply::metaDataChanged, q, activity);
+    QObject::connect(reply, &QNetworkReply::readyRead, q, activity);
+    QObject::connect(reply, &QNetworkReply::downloadProgress, q, activity);
+    QObject::connect(reply, &QNetworkReply::uploadProgress, q, activity);
+    QObject::connect(reply, &QNetworkReply::finished, q,
+                     [this, reply] { watchedReplies.remove(reply); });
+    // A stall is caught within a quarter of the shortest timeout watched, a second at most.
+    const int interval = qBound(10, timeout / 4, 1000);
+    if (!stallSweep) {
+        stallSweep = new QTimer(q);
+        QObject::connect(stallSweep, &QTimer::timeout, q, [this] { sweepStalledReplies(); });
+    }
+    if (!stallSweep->isActive() || stallSweep->interval() > interval)
+        stallSweep->start(interval);
+}
+
+void MNetworkRequestManagerPrivate::sweepStalledReplies()
+{
+    const qint64 now = clock.elapsed();
+    QList<Watched> stalled;
+    for (auto it = watchedReplies.begin(); it != watchedReplies.end();) {
+        if (!it->reply) {
+            it = watchedReplies.erase(it);
+            continue;
+        }
+        if (now - it->lastActivity >= it->timeout) {
+            stalled.append(*it);
+            it = watchedReplies.erase(it);
+            continue;
+        }
+        ++it;
+    }
+    if (watchedReplies.isEmpty())
+        stallSweep->stop();
+    // Aborting finishes the reply at once, which its handlers act on.
+    for (const Watched &watched : qAsConst(stalled)) {
+        QNetworkReply *reply = watched.reply;
+        if (!reply || reply->isFinished())
+            continue;
+        qCWarning(lcCoreNet) << "No answer for" << watched.timeout << "ms from" << reply->url()
                              << "; giving up on the request";
         // Read by the handlers and by the reply's snapshot: the abort is a timeout.
         reply->setProperty(MStalledReplyProperty, true);
         reply->abort();
-    });
-    timer->start();
+    }
 }
 
 void MNetworkRequestManagerPrivate::registerReply(const QString &requestId, QNetworkReply *reply)

@@ -6,11 +6,14 @@
 #include "mnetworkrequestmanager.h"
 #include "mreconnectable.h"
 
+#include <QElapsedTimer>
 #include <QHash>
 #include <QList>
 #include <QMutex>
+#include <QPointer>
 #include <QSet>
 #include <QSslConfiguration>
+#include <QTimer>
 
 class QNetworkReply;
 
@@ -25,6 +28,8 @@ public:
     void attach(QNetworkReply *reply, bool progress);
     // Fails the reply once it has gone stallTimeout without a byte either way.
     void watchForStall(QNetworkReply *reply);
+    // Fails the replies watched that went silent for their timeout.
+    void sweepStalledReplies();
     void registerReply(const QString &requestId, QNetworkReply *reply);
     void askForConnectivityCheck();
     void ensureRepetitiveServices(TolvoApp::ConnectivityStatus previous,
@@ -61,6 +66,18 @@ public:
     QSet<QNetworkReply *> heldReplies;
     bool resendAfterReconnection = false;
     int stallTimeout;
+    // The replies watched for a stall: one periodic sweep for all of them, as thousands of
+    // timers restarted at every byte cost the thread more than the replies themselves.
+    struct Watched
+    {
+        QPointer<QNetworkReply> reply;
+        int timeout = 0;
+        qint64 lastActivity = 0;
+    };
+    QHash<QNetworkReply *, Watched> watchedReplies;
+    QElapsedTimer clock;
+    // Made on the manager's thread with its first watched reply.
+    QTimer *stallSweep = nullptr;
     // A cancel-all is under way: the reply that empties the table reports it.
     bool cancelingAll = false;
 };

@@ -84,7 +84,8 @@ void MConversationsManagerWorker::doListConversations()
 
 void MConversationsManagerWorker::doListUsers(qlonglong conversationId)
 {
-    sendAction(idParameter(conversationId), Tolvo::ConversationUsers);
+    waitingPeople.append(conversationId);
+    sendWaitingListings();
 }
 
 void MConversationsManagerWorker::doListMessages(qlonglong conversationId, const QDateTime &before,
@@ -96,12 +97,35 @@ void MConversationsManagerWorker::doListMessages(qlonglong conversationId, const
     if (beforeId > 0)
         params.insert(QStringLiteral("before_id"), beforeId);
     params.insert(QStringLiteral("limit"), limit);
+    // Older pages are asked by a user reading back: they wait for nothing.
+    if (before.isValid() || beforeId > 0) {
+        sendAction(params, Tolvo::ConversationMessages);
+        return;
+    }
+    waitingPages.append(params);
+    sendWaitingListings();
+}
+
+void MConversationsManagerWorker::sendWaitingListings()
+{
     // A conversation's newest page behind the requests for people: at sign-in, the people
-    // asked for thousands of conversations list them in the sidebar, whichever listing came
-    // first. Older pages are asked by a user reading back.
-    const bool newest = !before.isValid() && beforeId <= 0;
-    sendAction(params, Tolvo::ConversationMessages, QVariant(),
-               newest ? QNetworkRequest::LowPriority : QNetworkRequest::NormalPriority);
+    // asked for thousands of conversations list them in the sidebar.
+    while (listingsInFlight.size() < ListingsInFlight &&
+           (!waitingPeople.isEmpty() || !waitingPages.isEmpty())) {
+        const QString requestId =
+            waitingPeople.isEmpty()
+                ? sendAction(waitingPages.takeFirst(), Tolvo::ConversationMessages, QVariant(),
+                             QNetworkRequest::LowPriority)
+                : sendAction(idParameter(waitingPeople.takeFirst()), Tolvo::ConversationUsers);
+        if (!requestId.isEmpty())
+            listingsInFlight.insert(requestId);
+    }
+}
+
+void MConversationsManagerWorker::listingEnded(const MNetworkRequest &request)
+{
+    if (listingsInFlight.remove(request.requestId()))
+        sendWaitingListings();
 }
 
 void MConversationsManagerWorker::doPostMessage(qlonglong conversationId, const MMessage &message)
@@ -153,6 +177,8 @@ void MConversationsManagerWorker::start()
             &MConversationsManagerWorker::responseObjectReadySlot);
     connect(requestManager, &MJsonRequestManager::decodeError, this,
             &MConversationsManagerWorker::decodeErrorSlot);
+    connect(requestManager, &MNetworkRequestManager::requestCanceled, this,
+            &MConversationsManagerWorker::listingEnded);
     connect(TolvoApp::instance(), &TolvoApp::connectivityStatusChanged, this,
             &MConversationsManagerWorker::ensureRepetitiveServices);
     connect(&pollTimer, &QTimer::timeout, this,
@@ -171,6 +197,8 @@ void MConversationsManagerWorker::shutdown()
     stopListeningForNotifications();
     // A listing still being read is announced to nobody.
     listings.clear();
+    waitingPeople.clear();
+    waitingPages.clear();
     requestManager->shutdown();
 }
 
@@ -212,6 +240,7 @@ void MConversationsManagerWorker::decodeErrorSlot(const MNetworkRequest &request
     qCDebug(lcCoreSocial) << "MConversationsManager: cannot decode" << buffer;
     // An answer that cannot be read tells the user no more than no answer at all.
     reportFailure(QVariantMap(), request, reply.statusCode() == 200 ? 0 : reply.statusCode());
+    listingEnded(request);
 }
 
 void MConversationsManagerWorker::reportFailure(const QVariantMap &answer,
@@ -245,11 +274,17 @@ void MConversationsManagerWorker::responseObjectReadySlot(const QVariant &answer
     const QVariantMap answer = answerObject.toMap();
     const int action = request.userInfo().toMap().value(ReqActionKey).toInt();
     const int status = reply.statusCode();
-    if (status != 200) {
+    if (status != 200)
         reportFailure(answer, request, status);
-        return;
-    }
+    else
+        handleAnswer(answer, action, request, reply);
+    listingEnded(request);
+}
 
+void MConversationsManagerWorker::handleAnswer(const QVariantMap &answer, int action,
+                                               const MNetworkRequest &request,
+                                               const MNetworkReply &reply)
+{
     const MConversation conversation(answer.value(ConversationKey).toMap());
     switch (action) {
     case Tolvo::ListConversations:
@@ -418,16 +453,15 @@ QList<QVariantMap> MConversationsManagerWorker::pollParameters() const
     return parts;
 }
 
-void MConversationsManagerWorker::sendAction(const QVariant &params, int action,
-                                             const QVariant &userData,
-                                             QNetworkRequest::Priority priority)
+QString MConversationsManagerWorker::sendAction(const QVariant &params, int action,
+                                                const QVariant &userData,
+                                                QNetworkRequest::Priority priority)
 {
     bool ok = false;
     MNetworkRequest request =
         TolvoApp::instance()->createActionRequest(params, action, userData, &ok, false);
     request.setPriority(priority);
-    if (ok)
-        requestManager->sendRequest(request);
+    return ok ? requestManager->sendRequest(request) : QString();
 }
 
 MUserAccount MConversationsManagerWorker::resolveSender(const QVariantMap &messageJson)

@@ -37,6 +37,11 @@ public:
     // local offset from UTC of that instant.
     static QDateTime sentAtWithOffset(const QDateTime &sentAt);
 
+    // The conversations' people and newest pages in flight at most; the others wait their
+    // turn here. Twice the connections Qt opens to one service: each has its next request
+    // ready when an answer comes.
+    static constexpr int ListingsInFlight = 12;
+
 public slots:
     void doListConversations();
     void doListUsers(qlonglong conversationId);
@@ -102,9 +107,17 @@ private:
     void readListing(const QVariantList &elements);
     // Announces the listings read, up to the first still being read.
     void announceReadListings();
-    void sendAction(const QVariant &params, int action, const QVariant &userData = QVariant(),
-                    QNetworkRequest::Priority priority = QNetworkRequest::NormalPriority);
+    // The request's identifier; empty when it could not be made.
+    QString sendAction(const QVariant &params, int action, const QVariant &userData = QVariant(),
+                       QNetworkRequest::Priority priority = QNetworkRequest::NormalPriority);
+    // Sends the waiting listings, people first, while fewer than ListingsInFlight are out.
+    void sendWaitingListings();
+    // A listing in flight has its answer (or failed): the next one goes out.
+    void listingEnded(const MNetworkRequest &request);
     void reportFailure(const QVariantMap &answer, const MNetworkRequest &request, int status);
+    // An answer with status 200.
+    void handleAnswer(const QVariantMap &answer, int action, const MNetworkRequest &request,
+                      const MNetworkReply &reply);
     MUserAccount resolveSender(const QVariantMap &messageJson);
     QList<MMessage> messagesFrom(const QVariantList &list, const MConversation *conversation);
     // Cursors only move forward, and only to valid times.
@@ -121,6 +134,12 @@ private:
     MJsonRequestManager *requestManager = nullptr;
     // The listings asked for, in the order they came, the first not yet announced.
     QList<std::shared_ptr<Listing>> listings;
+    // A sign-in asks for thousands of conversations' people and newest page at once. Handed
+    // to Qt together, they would wait there for the connections, each with its own reply
+    // object and timers, and their answers would come in bursts.
+    QList<qlonglong> waitingPeople;
+    QList<QVariantMap> waitingPages;
+    QSet<QString> listingsInFlight;
     QMap<qlonglong, Cursor> lastMessageTimes;
     QMap<qint64, MUserAccount> accounts;
     // The requests of the poll in flight; one failed makes the whole poll a failure.
