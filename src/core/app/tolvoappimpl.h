@@ -39,7 +39,7 @@ public slots:
     void instanceDestroyed(QObject *instance);
     void setupNetwork() override;
     void finalizeNetworkSetup(TolvoApp::ConnectivityStatus status);
-    void scheduleConnectivityCheck();
+    void scheduleConnectivityCheck() override;
     void runConnectivityCheck();
 
 protected:
