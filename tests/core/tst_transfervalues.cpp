@@ -2,6 +2,7 @@
 #include "mobjecttransfer.h"
 #include "mobjecttransfergroup.h"
 #include "mobjecttransferrequest.h"
+#include "mtransfernotifications.h"
 #include "storageobjecttypes.h"
 #include "transfertypes.h"
 
@@ -438,11 +439,11 @@ void tst_TransferValues::notificationsCarryTransfers()
     transfer.setState(MObjectTransfer::Error);
     transfer.setIdentifier(31);
     const MObjectTransferRequest request = fullRequest();
-    manager->postIOErrorNotification(Tolvo::DownloadObject, QStringLiteral("/tmp/a"), transfer);
-    manager->postIOErrorNotification(Tolvo::DownloadObject, QStringLiteral("/tmp/a"),
-                                     MObjectTransfer());
-    manager->postFileExistsErrorNotification(Tolvo::UploadObject, request);
-    manager->postSpaceQuotaExceededError(Tolvo::UploadObject, transfer);
+    MTransferNotifications::postIOError(Tolvo::DownloadObject, QStringLiteral("/tmp/a"), transfer);
+    MTransferNotifications::postIOError(Tolvo::DownloadObject, QStringLiteral("/tmp/a"),
+                                        MObjectTransfer());
+    MTransferNotifications::postFileExists(Tolvo::UploadObject, request);
+    MTransferNotifications::postSpaceQuotaExceeded(Tolvo::UploadObject, transfer);
     manager->postSpaceQuotaExceededError(Tolvo::UploadObject);
     QCoreApplication::processEvents();
     QCOMPARE(spy.count(), 5);

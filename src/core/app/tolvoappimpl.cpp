@@ -250,8 +250,13 @@ void TolvoAppImpl::init()
     d->statesQueue = new MObjectStatesQueue(this);
     if (!supportPath().isEmpty())
         d->statesQueue->setDatabasePath(supportPath() + QStringLiteral("/transfers.db"));
+    MObjectStatesQueue::setApplicationQueue(d->statesQueue);
     d->networkRequestManager = new MNetworkRequestManager(this);
+    MNetworkRequestManager::setApplicationManager(d->networkRequestManager);
+    // The managers below the application sign with its sign-in manager.
     d->authManager = new MUserAuthManager(this);
+    MUserAuthManager::setApplicationManager(d->authManager);
+    MNetworkRequestManager::setAuthorizer(d->authManager);
     d->authManager->setNetworkRequestManager(d->networkRequestManager);
     // The shut-down deletes it once it has completed.
     connect(d->authManager, &QObject::destroyed, this, [d] { d->authManager = nullptr; });

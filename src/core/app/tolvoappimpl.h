@@ -38,7 +38,7 @@ public slots:
     void shutdown() override;
     void instanceDestroyed(QObject *instance);
     void setupNetwork() override;
-    void scheduleConnectivityCheck();
+    void scheduleConnectivityCheck() override;
     void runConnectivityCheck();
 
 protected:

@@ -1,10 +1,10 @@
 #include "mdevicesmanager.h"
 
 #include "corelogging.h"
+#include "mactionrequest.h"
 #include "mjsonrequestmanager.h"
 #include "tolvo.h"
-#include "tolvoapp.h"
-#include "tolvoappimpl.h"
+#include "tolvoprocess.h"
 
 #include <QTimer>
 #include <QVariantList>
@@ -53,8 +53,8 @@ QString MDevicesManager::statusMessage(int status)
 void MDevicesManager::listDevices()
 {
     bool ok = false;
-    const MNetworkRequest request = TolvoApp::instance()->createActionRequest(
-        QVariant(), Tolvo::ListDevices, QVariant(), &ok, false);
+    const MNetworkRequest request =
+        mActionRequest(QVariant(), Tolvo::ListDevices, QVariant(), &ok, false);
     if (!ok) {
         // Answered later, as every other outcome is.
         QTimer::singleShot(0, this, [this] { emit devicesFailed(tr("Nobody is signed in.")); });

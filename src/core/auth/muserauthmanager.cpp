@@ -5,10 +5,11 @@
 #include "mauthstore.h"
 #include "mformencoding.h"
 #include "mnetworkrequestmanager.h"
-#include "tolvoappimpl.h"
+#include "tolvoprocess.h"
 
 #include <QDebug>
 #include <QMutexLocker>
+#include <QPointer>
 #include <QThread>
 
 #include <utility>
@@ -84,7 +85,7 @@ MNetworkRequest MUserAuthManagerPrivate::signedRequest(MNetworkRequest request) 
     const QString token = credentials.value(AccessTokenKey).toString();
     request.setRawHeader("Authorization", headerValue(QStringLiteral("%1 %2").arg(type, token)));
     request.setRawHeader("M-Auth-Token", headerValue(credentials.value(ApiKeyKey).toString()));
-    const QString userAgent = TolvoApp::instance()->userAgent();
+    const QString userAgent = TolvoProcess::instance()->userAgent();
     if (!userAgent.isEmpty())
         request.setUserAgent(userAgent);
     return request;
@@ -93,14 +94,14 @@ MNetworkRequest MUserAuthManagerPrivate::signedRequest(MNetworkRequest request) 
 MNetworkRequest MUserAuthManagerPrivate::keyRequest(const QString &username,
                                                     const QString &password)
 {
-    const TolvoApp *app = TolvoApp::instance();
+    const TolvoProcess *app = TolvoProcess::instance();
     return formRequest(withPath(app->baseAPIURL(), QStringLiteral("/key.json")),
                        mFormEncode({{"email", username}, {"password", password}}));
 }
 
 MNetworkRequest MUserAuthManagerPrivate::tokenRequest(const QString &apiKey)
 {
-    const TolvoApp *app = TolvoApp::instance();
+    const TolvoProcess *app = TolvoProcess::instance();
     return formRequest(withPath(app->authorizationURL(), QStringLiteral("/token.json")),
                        mFormEncode({{"grant_type", QStringLiteral("password")},
                                     {"client_id", app->OAuth2ClientID()},
@@ -110,7 +111,7 @@ MNetworkRequest MUserAuthManagerPrivate::tokenRequest(const QString &apiKey)
 
 MNetworkRequest MUserAuthManagerPrivate::refreshRequest(const QString &refreshToken)
 {
-    const TolvoApp *app = TolvoApp::instance();
+    const TolvoProcess *app = TolvoProcess::instance();
     return formRequest(withPath(app->authorizationURL(), QStringLiteral("/token")),
                        mFormEncode({{"grant_type", QStringLiteral("refresh_token")},
                                     {"refresh_token", refreshToken},
@@ -121,7 +122,7 @@ MNetworkRequest MUserAuthManagerPrivate::refreshRequest(const QString &refreshTo
 MNetworkRequest MUserAuthManagerPrivate::checkRequest() const
 {
     MNetworkRequest request(
-        withPath(TolvoApp::instance()->baseAPIURL(), QStringLiteral("/me.json")),
+        withPath(TolvoProcess::instance()->baseAPIURL(), QStringLiteral("/me.json")),
         MNetworkRequest::Get);
     request.setContentType(QStringLiteral("application/json"));
     return signedRequest(request);
@@ -178,11 +179,36 @@ void MUserAuthManagerPrivate::logOut()
 }
 
 MUserAuthManager::MUserAuthManager(QObject *parent)
-    : QObject(parent)
+    : MRequestAuthorizer(parent)
     , d_ptr(new MUserAuthManagerPrivate(this))
-{}
+{
+    // A refresh that ends with a new check of the credentials reports a sign-in.
+    using M = MUserAuthManager;
+    connect(this, &M::authorizationRefreshed, this, &M::authorizationRenewed);
+    connect(this, &M::authorizationSuccess, this, &M::authorizationRenewed);
+    connect(this, &M::authorizationFailed, this, &M::authorizationLost);
+    connect(this, &M::authenticationFailure, this, &M::authorizationLost);
+    connect(this, &M::logoutPerformed, this, &M::authorizationLost);
+}
 
 MUserAuthManager::~MUserAuthManager() = default;
+
+namespace {
+QBasicMutex applicationManagerMutex;
+QPointer<MUserAuthManager> applicationManagerInstance;
+} // namespace
+
+MUserAuthManager *MUserAuthManager::applicationManager()
+{
+    QMutexLocker locker(&applicationManagerMutex);
+    return applicationManagerInstance;
+}
+
+void MUserAuthManager::setApplicationManager(MUserAuthManager *manager)
+{
+    QMutexLocker locker(&applicationManagerMutex);
+    applicationManagerInstance = manager;
+}
 
 void MUserAuthManager::setNetworkRequestManager(MNetworkRequestManager *manager)
 {
@@ -192,7 +218,7 @@ void MUserAuthManager::setNetworkRequestManager(MNetworkRequestManager *manager)
     d->networkRequestManager = manager;
     if (!manager)
         return;
-    manager->setUserAgent(TolvoApp::instance()->userAgent());
+    manager->setUserAgent(TolvoProcess::instance()->userAgent());
     manager->setRetryAuthenticatedRequests(false);
     connect(manager,
             QOverload<const MNetworkRequest &, QNetworkReply::NetworkError>::of(
@@ -234,6 +260,11 @@ MUserAuthManager::State MUserAuthManager::state() const
     Q_D(const MUserAuthManager);
     QMutexLocker locker(&d->mutex);
     return d->state;
+}
+
+bool MUserAuthManager::isSignInActive() const
+{
+    return state() != Idle;
 }
 
 MNetworkRequest MUserAuthManager::createAuthenticatedRequest(const QUrl &url,

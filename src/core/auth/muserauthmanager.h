@@ -4,6 +4,7 @@
 #include "mdevice.h"
 #include "mnetworkreply.h"
 #include "mnetworkrequest.h"
+#include "mrequestauthorizer.h"
 #include "museraccount.h"
 
 #include <QList>
@@ -22,7 +23,7 @@ class MUserAuthManagerPrivate;
 // refresh token), keeps the credentials in the installed MAuthStore and signs every later
 // request. Lives on the thread of its request manager; the signing calls and refresh() may
 // be used from any thread.
-class MUserAuthManager : public QObject
+class MUserAuthManager : public MRequestAuthorizer
 {
     Q_OBJECT
 public:
@@ -40,6 +41,11 @@ public:
     explicit MUserAuthManager(QObject *parent = nullptr);
     ~MUserAuthManager() override;
 
+    // The application object's manager, which the other managers sign their requests with;
+    // null until the application object sets it and once it is destroyed.
+    static MUserAuthManager *applicationManager();
+    static void setApplicationManager(MUserAuthManager *manager);
+
     // Every sign-in request goes through this manager; its authorization failures are
     // reported, never retried.
     void setNetworkRequestManager(MNetworkRequestManager *manager);
@@ -49,6 +55,7 @@ public:
     // The API key is accepted.
     bool isAuthenticated() const;
     State state() const;
+    bool isSignInActive() const override;
 
     // A signed request, or, when not signed in, a GET without URL that must not be sent
     // (ok false); in that case a token refresh is started.
@@ -56,7 +63,8 @@ public:
                                                MNetworkRequest::RequestMethod method,
                                                bool *ok = nullptr);
     // The request with fresh signing headers when signed in; otherwise unchanged.
-    MNetworkRequest authenticateRequest(const MNetworkRequest &request, bool *ok = nullptr);
+    MNetworkRequest authenticateRequest(const MNetworkRequest &request,
+                                        bool *ok = nullptr) override;
 
     MUserAccount account() const;
     void setAccount(const MUserAccount &account);
@@ -86,7 +94,7 @@ public slots:
     // Asks for a new access token. False when there is nothing to refresh with, or the
     // refresh token was refused; true when a refresh (or another sign-in step that ends
     // with a usable token) is under way.
-    bool refresh();
+    bool refresh() override;
 
 protected:
     virtual void loadStoredCredentials();

@@ -3,10 +3,10 @@
 #include "mobjectsvirtualfilesystem_p.h"
 
 #include "corelogging.h"
+#include "mactionrequest.h"
 #include "mjsonrequestmanager.h"
 #include "mnetworkreply.h"
-#include "tolvoapp.h"
-#include "tolvoappimpl.h"
+#include "tolvoprocess.h"
 
 #include <QDebug>
 
@@ -51,8 +51,8 @@ void MObjectsVirtualFileSystem::sendCheckRequest()
     if (keys.isEmpty())
         return;
     bool ok = false;
-    const MNetworkRequest request = TolvoApp::instance()->createActionRequest(
-        QVariant(keys), Tolvo::ObjectsMetadata, QVariant(), &ok, true);
+    const MNetworkRequest request =
+        mActionRequest(QVariant(keys), Tolvo::ObjectsMetadata, QVariant(), &ok, true);
     if (!ok) {
         // Sent again when asked again, not in a loop while nobody is signed in.
         qCWarning(lcCoreCache, "MObjectsVirtualFileSystemPrivate::sendCheckRequest: not signed in");

@@ -7,8 +7,7 @@
 #include "mconfinedfolder.h"
 #include "mfilenames.h"
 #include "mfolderwatcher.h"
-#include "tolvoapp.h"
-#include "tolvoappimpl.h"
+#include "tolvoprocess.h"
 
 #include <QDateTime>
 #include <QDebug>
@@ -341,7 +340,7 @@ bool MObjectsVirtualFileSystem::renameObject(const QString &from, const QString 
     const QFileInfo destination(toLocal);
     QString target = destination.absoluteFilePath();
     if (destination.exists()) {
-        const QString host = TolvoApp::instance()->localHostName();
+        const QString host = TolvoProcess::instance()->localHostName();
         target = destination.path() + QStringLiteral("/%1 - Conflicting copy of %2 - %3")
                                           .arg(destination.baseName(), host,
                                                QDateTime::currentDateTime().toString(Qt::TextDate));

@@ -5,7 +5,7 @@
 #include "mlowdelaysockets.h"
 #include "mnetworkreply_p.h"
 #include "munrepeatablebody.h"
-#include "tolvoappimpl.h"
+#include "tolvoprocess.h"
 
 #include <QDebug>
 #include <QMutexLocker>
@@ -41,7 +41,7 @@ void registerNetworkMetaTypes()
         qRegisterMetaType<MNetworkReply>("MNetworkReply");
         qRegisterMetaType<QNetworkReply::NetworkError>("QNetworkReply::NetworkError");
         qRegisterMetaType<QList<QSslError>>("QList<QSslError>");
-        qRegisterMetaType<TolvoApp::ConnectivityStatus>("TolvoApp::ConnectivityStatus");
+        qRegisterMetaType<TolvoProcess::ConnectivityStatus>("TolvoProcess::ConnectivityStatus");
         if (!mLowDelaySocketsInstalled())
             qCWarning(lcCoreNet) << "MNetworkRequestManager: small requests will wait for delayed"
                                  << "acknowledgements (no TCP_NODELAY hook)";
@@ -56,7 +56,7 @@ MNetworkRequestManagerPrivate::MNetworkRequestManagerPrivate(MNetworkRequestMana
     : q_ptr(q)
     , stallTimeout(defaultStallTimeout())
 {
-    if (TolvoApp *app = TolvoApp::instance()) {
+    if (TolvoProcess *app = TolvoProcess::instance()) {
         sslConfiguration = app->sslConfiguration();
         ignoreSslErrors = app->ignoresSslErrors();
     }
@@ -178,30 +178,30 @@ void MNetworkRequestManagerPrivate::registerReply(const QString &requestId, QNet
 // sends the reconnection queue again and tells the interface.
 void MNetworkRequestManagerPrivate::askForConnectivityCheck()
 {
-    TolvoAppImpl *app = TolvoApp::instance();
+    TolvoProcess *app = TolvoProcess::instance();
     if (!app)
         return;
     QMetaObject::invokeMethod(
         app,
         [app] {
-            if (app->connectivityStatus() == TolvoApp::Online)
+            if (app->connectivityStatus() == TolvoProcess::Online)
                 app->scheduleConnectivityCheck();
         },
         Qt::QueuedConnection);
 }
 
-void MNetworkRequestManagerPrivate::ensureRepetitiveServices(TolvoApp::ConnectivityStatus,
-                                                             TolvoApp::ConnectivityStatus current)
+void MNetworkRequestManagerPrivate::ensureRepetitiveServices(
+    TolvoProcess::ConnectivityStatus, TolvoProcess::ConnectivityStatus current)
 {
     Q_Q(MNetworkRequestManager);
     // Bearer management is deprecated in Qt 5.15 but still decides whether requests go out.
     QT_WARNING_PUSH
     QT_WARNING_DISABLE_DEPRECATED
-    if (current == TolvoApp::Offline) {
+    if (current == TolvoProcess::Offline) {
         q->setNetworkAccessible(QNetworkAccessManager::NotAccessible);
         return;
     }
-    TolvoApp *app = TolvoApp::instance();
+    TolvoProcess *app = TolvoProcess::instance();
     if (app && app->networkConfigurationManager())
         q->setConfiguration(app->networkConfigurationManager()->defaultConfiguration());
     q->setNetworkAccessible(QNetworkAccessManager::Accessible);
@@ -209,11 +209,28 @@ void MNetworkRequestManagerPrivate::ensureRepetitiveServices(TolvoApp::Connectiv
 
     // Only a reachable service is worth a retry; each queued request is sent once per
     // return to online, and goes back to the queue if it fails again.
-    if (current != TolvoApp::Online)
+    if (current != TolvoProcess::Online)
         return;
     const QList<MNetworkRequest> queue = std::exchange(reconnectionQueue, {});
     for (const MNetworkRequest &request : queue)
         registerReply(request.requestId(), q->_submitRequest(request, true));
+}
+
+namespace {
+QBasicMutex applicationManagerMutex;
+QPointer<MNetworkRequestManager> applicationManagerInstance;
+} // namespace
+
+MNetworkRequestManager *MNetworkRequestManager::applicationManager()
+{
+    QMutexLocker locker(&applicationManagerMutex);
+    return applicationManagerInstance;
+}
+
+void MNetworkRequestManager::setApplicationManager(MNetworkRequestManager *manager)
+{
+    QMutexLocker locker(&applicationManagerMutex);
+    applicationManagerInstance = manager;
 }
 
 MNetworkRequestManager::MNetworkRequestManager(QObject *parent)
@@ -221,8 +238,8 @@ MNetworkRequestManager::MNetworkRequestManager(QObject *parent)
     , d_ptr(new MNetworkRequestManagerPrivate(this))
 {
     registerNetworkMetaTypes();
-    if (TolvoApp *app = TolvoApp::instance())
-        connect(app, &TolvoApp::connectivityStatusChanged, this,
+    if (TolvoProcess *app = TolvoProcess::instance())
+        connect(app, &TolvoProcess::connectivityStatusChanged, this,
                 &MNetworkRequestManager::ensureRepetitiveServices);
 }
 
@@ -285,8 +302,7 @@ bool MNetworkRequestManager::cancelRequest(const QString &requestId)
 void MNetworkRequestManager::adoptSettings(const MNetworkRequestManager *other)
 {
     if (!other) {
-        TolvoAppImpl *app = TolvoApp::instance();
-        other = app ? app->networkRequestManager() : nullptr;
+        other = applicationManager();
     }
     if (!other || other == this)
         return;
@@ -362,7 +378,7 @@ QNetworkReply *MNetworkRequestManager::submitRequest(MNetworkRequest request, QS
         id = d->newRequestId();
     }
     if (!request.hasRawHeader("User-Agent")) {
-        TolvoApp *app = TolvoApp::instance();
+        TolvoProcess *app = TolvoProcess::instance();
         if (app && !app->userAgent().isEmpty())
             request.setUserAgent(app->userAgent());
     }
@@ -429,8 +445,8 @@ QNetworkReply *MNetworkRequestManager::_submitRequest(MNetworkRequest request, b
     return reply;
 }
 
-void MNetworkRequestManager::ensureRepetitiveServices(TolvoApp::ConnectivityStatus previous,
-                                                      TolvoApp::ConnectivityStatus current)
+void MNetworkRequestManager::ensureRepetitiveServices(TolvoProcess::ConnectivityStatus previous,
+                                                      TolvoProcess::ConnectivityStatus current)
 {
     d_func()->ensureRepetitiveServices(previous, current);
 }

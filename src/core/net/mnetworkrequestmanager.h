@@ -4,7 +4,7 @@
 #include "mnetworkreply.h"
 #include "mnetworkrequest.h"
 #include "mshutdownable.h"
-#include "tolvoapp.h"
+#include "tolvoprocess.h"
 
 #include <QList>
 #include <QNetworkAccessManager>
@@ -12,6 +12,8 @@
 #include <QScopedPointer>
 #include <QSslConfiguration>
 #include <QSslError>
+
+class MRequestAuthorizer;
 
 class MNetworkRequestManagerPrivate;
 
@@ -39,6 +41,14 @@ public:
     // else; it does not follow the connectivity status.
     MNetworkRequestManager(const MNetworkRequestManager &other);
     ~MNetworkRequestManager() override;
+
+    // Handed over by the application object: its own manager, whose settings adoptSettings()
+    // copies by default, and the sign-in every manager of the process waits on for a new
+    // token. Null until set and once destroyed.
+    static MNetworkRequestManager *applicationManager();
+    static void setApplicationManager(MNetworkRequestManager *manager);
+    static MRequestAuthorizer *authorizer();
+    static void setAuthorizer(MRequestAuthorizer *authorizer);
 
     // Returns the identifier given to the request.
     QString sendRequest(const MNetworkRequest &request);
@@ -115,8 +125,8 @@ protected slots:
 
 private slots:
     void removeReply(QNetworkReply *reply);
-    void ensureRepetitiveServices(TolvoApp::ConnectivityStatus previous,
-                                  TolvoApp::ConnectivityStatus current);
+    void ensureRepetitiveServices(TolvoProcess::ConnectivityStatus previous,
+                                  TolvoProcess::ConnectivityStatus current);
     // No token is coming: each waiting request is answered with its refusal.
     void failAuthenticatedRequests();
 

@@ -5,6 +5,7 @@
 #include "mnetworkrequest.h"
 #include "mnetworkrequestmanager.h"
 #include "mreconnectable.h"
+#include "tolvoprocess.h"
 
 #include <QElapsedTimer>
 #include <QHash>
@@ -32,8 +33,8 @@ public:
     void sweepStalledReplies();
     void registerReply(const QString &requestId, QNetworkReply *reply);
     void askForConnectivityCheck();
-    void ensureRepetitiveServices(TolvoApp::ConnectivityStatus previous,
-                                  TolvoApp::ConnectivityStatus current) override;
+    void ensureRepetitiveServices(TolvoProcess::ConnectivityStatus previous,
+                                  TolvoProcess::ConnectivityStatus current) override;
     // Queues the refused reply's request for a new token; false when none will come for it.
     bool queueForAuthorization(QNetworkReply *reply, const MNetworkRequest &request,
                                const QByteArray &body);

@@ -3,30 +3,39 @@
 #include "mnetworkrequestmanager.h"
 #include "mnetworkrequestmanager_p.h"
 
-#include "muserauthmanager.h"
-#include "tolvoappimpl.h"
+#include "mrequestauthorizer.h"
 
 #include <QMutexLocker>
+#include <QPointer>
 #include <QTimer>
 
 #include <utility>
 
 namespace {
 
-MUserAuthManager *applicationAuthManager()
-{
-    TolvoApp *app = TolvoApp::instance();
-    return app ? app->authManager() : nullptr;
-}
+QBasicMutex authorizerMutex;
+QPointer<MRequestAuthorizer> processAuthorizer;
 
 } // namespace
+
+MRequestAuthorizer *MNetworkRequestManager::authorizer()
+{
+    QMutexLocker locker(&authorizerMutex);
+    return processAuthorizer;
+}
+
+void MNetworkRequestManager::setAuthorizer(MRequestAuthorizer *authorizer)
+{
+    QMutexLocker locker(&authorizerMutex);
+    processAuthorizer = authorizer;
+}
 
 bool MNetworkRequestManagerPrivate::queueForAuthorization(QNetworkReply *reply,
                                                           const MNetworkRequest &request,
                                                           const QByteArray &body)
 {
-    MUserAuthManager *authManager = applicationAuthManager();
-    if (!authManager || authManager->state() == MUserAuthManager::Idle)
+    MRequestAuthorizer *authManager = MNetworkRequestManager::authorizer();
+    if (!authManager || !authManager->isSignInActive())
         return false;
     // A streamed body cannot be sent twice; a request refused again with a new token is
     // refused for another reason than an expired one.
@@ -49,7 +58,7 @@ void MNetworkRequestManager::setRetryAuthenticatedRequests(bool retry)
 {
     using M = MNetworkRequestManager;
     d_func()->retryAuthenticatedRequests = retry;
-    MUserAuthManager *authManager = applicationAuthManager();
+    MRequestAuthorizer *authManager = MNetworkRequestManager::authorizer();
     if (!retry) {
         if (authManager)
             disconnect(authManager, nullptr, this, nullptr);
@@ -58,17 +67,10 @@ void MNetworkRequestManager::setRetryAuthenticatedRequests(bool retry)
     }
     if (!authManager)
         return;
-    // A refresh that ends with a new check of the credentials reports a sign-in.
-    connect(authManager, &MUserAuthManager::authorizationRefreshed, this,
+    connect(authManager, &MRequestAuthorizer::authorizationRenewed, this,
             &M::retryAuthenticatedRequests, Qt::UniqueConnection);
-    connect(authManager, &MUserAuthManager::authorizationSuccess, this,
-            &M::retryAuthenticatedRequests, Qt::UniqueConnection);
-    connect(authManager, &MUserAuthManager::authorizationFailed, this,
+    connect(authManager, &MRequestAuthorizer::authorizationLost, this,
             &M::failAuthenticatedRequests, Qt::UniqueConnection);
-    connect(authManager, &MUserAuthManager::authenticationFailure, this,
-            &M::failAuthenticatedRequests, Qt::UniqueConnection);
-    connect(authManager, &MUserAuthManager::logoutPerformed, this, &M::failAuthenticatedRequests,
-            Qt::UniqueConnection);
 }
 
 void MNetworkRequestManager::retryAuthenticatedRequests()
@@ -81,7 +83,7 @@ void MNetworkRequestManager::retryAuthenticatedRequests()
             QMutexLocker locker(&d->mutex);
             queue = std::exchange(d->authenticationQueue, {});
         }
-        MUserAuthManager *authManager = applicationAuthManager();
+        MRequestAuthorizer *authManager = MNetworkRequestManager::authorizer();
         for (const MNetworkRequestManagerPrivate::RefusedRequest &refused : qAsConst(queue)) {
             const MNetworkRequest request =
                 authManager ? authManager->authenticateRequest(refused.request) : refused.request;

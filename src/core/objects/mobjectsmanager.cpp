@@ -2,6 +2,7 @@
 #include "mobjectsmanager_p.h"
 
 #include "corelogging.h"
+#include "mactionrequest.h"
 #include "mconfigdatabase.h"
 #include "mfilenames.h"
 #include "mjsonrequestmanager.h"
@@ -11,8 +12,7 @@
 #include "mobjectsvirtualfilesystem.h"
 #include "muserauthmanager.h"
 #include "storageobjecttypes.h"
-#include "tolvoapp.h"
-#include "tolvoappimpl.h"
+#include "tolvoprocess.h"
 
 #include <QDebug>
 #include <QDir>
@@ -50,8 +50,7 @@ bool MObjectsManagerPrivate::sendActionRequest(const QVariant &argument, int act
                                                const QVariant &userData, QString *requestId)
 {
     bool ok = false;
-    MNetworkRequest request =
-        TolvoApp::instance()->createActionRequest(argument, action, userData, &ok);
+    MNetworkRequest request = mActionRequest(argument, action, userData, &ok);
     // A listing can be large: its objects are built straight from the JSON.
     request.setRepliesAsJsonObject(action == Tolvo::ListObjects);
     if (!ok) {
@@ -131,7 +130,7 @@ void MObjectsManagerPrivate::setDeltaCursor(const QString &cursor)
     if (!cursorStatement || !updateDeltaCursor(cursorStatement, cursor))
         MWriteValueToDB(deltaCursorKey, deltaCursor);
     // A cursor names a position in one user's changes; it is no use to anybody else.
-    const MUserAuthManager *auth = TolvoApp::instance()->authManager();
+    const MUserAuthManager *auth = MUserAuthManager::applicationManager();
     const qint64 user = auth && !cursor.isEmpty() ? auth->account().id() : -1;
     if (user != deltaCursorUser) {
         deltaCursorUser = user;
@@ -198,9 +197,9 @@ MObjectsManager::MObjectsManager(QObject *parent)
     const qint64 owner =
         d->deltaCursor.isEmpty() ? -1 : MReadValueFromDB<qint64>(deltaCursorUserKey);
     d->deltaCursorUser = owner > 0 ? owner : -1;
-    connect(TolvoApp::instance(), &TolvoApp::connectivityStatusChanged, this,
+    connect(TolvoProcess::instance(), &TolvoProcess::connectivityStatusChanged, this,
             &MObjectsManager::ensureRepetitiveServices);
-    if (MUserAuthManager *auth = TolvoApp::instance()->authManager())
+    if (MUserAuthManager *auth = MUserAuthManager::applicationManager())
         connect(auth, &MUserAuthManager::logoutPerformed, this, [d] {
             d->abandonDelta();
             d->setDeltaCursor({});
@@ -259,7 +258,7 @@ void MObjectsManager::start()
     d->transfersThread.start();
 
     d->vfs = new MObjectsVirtualFileSystem(this);
-    if (TolvoApp::instance()->isCacheEnabled()) {
+    if (TolvoProcess::instance()->isCacheEnabled()) {
         connect(d->vfs, &MObjectsVirtualFileSystem::objectsAdded, this,
                 &MObjectsManager::objectsAddedToCache);
         connect(d->vfs, &MObjectsVirtualFileSystem::objectRemoved, this,
@@ -276,7 +275,7 @@ void MObjectsManager::start()
         connect(
             d->vfs, &MObjectsVirtualFileSystem::ready, this, [d] { d->checkForHierarchyUpdates(); },
             Qt::QueuedConnection);
-        d->vfs->setFileSystemPath(TolvoApp::instance()->cachePath());
+        d->vfs->setFileSystemPath(TolvoProcess::instance()->cachePath());
     }
 }
 

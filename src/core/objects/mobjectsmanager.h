@@ -10,6 +10,7 @@
 #include "mshutdownable.h"
 #include "mstorageobject.h"
 #include "tolvo.h"
+#include "tolvoprocess.h"
 
 #include <QList>
 #include <QObject>
@@ -146,8 +147,8 @@ public slots:
     // change seen is kept in config.db, for the signed-in user only.
     void startLiveUpdatesMonitor();
     void stopLiveUpdatesMonitor();
-    void ensureRepetitiveServices(TolvoApp::ConnectivityStatus previous,
-                                  TolvoApp::ConnectivityStatus current) override;
+    void ensureRepetitiveServices(TolvoProcess::ConnectivityStatus previous,
+                                  TolvoProcess::ConnectivityStatus current) override;
 
     // Hand the call to the engine from the global thread pool and return at once.
     void cancelTransfer(const MObjectTransfer &transfer);

@@ -2,6 +2,7 @@
 #include "mobjectsmanager_p.h"
 
 #include "corelogging.h"
+#include "mactionrequest.h"
 #include "mconfigdatabase.h"
 #include "mdevice.h"
 #include "mfilenames.h"
@@ -12,8 +13,7 @@
 #include "mobjectsvirtualfilesystem.h"
 #include "museraccount.h"
 #include "muserauthmanager.h"
-#include "tolvoapp.h"
-#include "tolvoappimpl.h"
+#include "tolvoprocess.h"
 
 #include <QDebug>
 #include <QDir>
@@ -183,12 +183,12 @@ void MObjectsManager::stopLiveUpdatesMonitor()
     d->abandonDelta();
 }
 
-void MObjectsManager::ensureRepetitiveServices(TolvoApp::ConnectivityStatus,
-                                               TolvoApp::ConnectivityStatus current)
+void MObjectsManager::ensureRepetitiveServices(TolvoProcess::ConnectivityStatus,
+                                               TolvoProcess::ConnectivityStatus current)
 {
     Q_D(MObjectsManager);
     d->stopUpdatesTimer();
-    if (current != TolvoApp::Online || !d->liveUpdatesMonitored)
+    if (current != TolvoProcess::Online || !d->liveUpdatesMonitored)
         return;
     // The service is back: no reason to wait out the back-off.
     d->deltaFailures = 0;
@@ -222,11 +222,11 @@ void MObjectsManagerPrivate::checkForHierarchyUpdates()
     // One poll at a time; its reply, once applied, arms the next.
     if (!deltaRequestId.isEmpty() || pendingDelta)
         return;
-    MUserAuthManager *auth = TolvoApp::instance()->authManager();
+    MUserAuthManager *auth = MUserAuthManager::applicationManager();
     if (auth)
         dropCursorOfOtherUser(auth->account().id());
 
-    QUrl url = TolvoApp::instance()->baseAPIURL();
+    QUrl url = TolvoProcess::instance()->baseAPIURL();
     QByteArray path = url.path(QUrl::FullyEncoded).toLatin1();
     while (path.endsWith('/'))
         path.chop(1);
@@ -330,7 +330,7 @@ bool MObjectsManagerPrivate::dropCursorOfOtherUser(qint64 userId)
 
 void MObjectsManagerPrivate::applyDelta(const QVariantMap &body)
 {
-    MUserAuthManager *auth = TolvoApp::instance()->authManager();
+    MUserAuthManager *auth = MUserAuthManager::applicationManager();
     const QVariantMap user = body.value(userKey).toMap();
     // Changes after another user's cursor are not this user's: start over from the latest.
     const bool foreign = !user.isEmpty() && dropCursorOfOtherUser(MUserAccount(user).id());
@@ -417,7 +417,7 @@ void MObjectsManagerPrivate::applyDeltaSlice()
     if (!delta->foreign && !body.contains(updatesKey))
         setDeltaCursor(body.value(cursorKey).toString());
     const QVariantMap user = body.value(userKey).toMap();
-    if (MUserAuthManager *auth = TolvoApp::instance()->authManager(); auth && !user.isEmpty())
+    if (MUserAuthManager *auth = MUserAuthManager::applicationManager(); auth && !user.isEmpty())
         auth->setAccount(MUserAccount(user));
     deltaFailures = 0;
     if (liveUpdatesMonitored)

@@ -2,11 +2,11 @@
 #include "mobjectsmanager_p.h"
 
 #include "corelogging.h"
+#include "mactionrequest.h"
 #include "mjsonrequestmanager.h"
 #include "mobjectsender.h"
 #include "mobjectsvirtualfilesystem.h"
-#include "tolvoapp.h"
-#include "tolvoappimpl.h"
+#include "tolvoprocess.h"
 
 #include <QDebug>
 #include <QDir>
@@ -18,8 +18,8 @@ bool MObjectsManagerPrivate::sendInternalListing(const QString &directory)
     if (pendingListings.contains(key))
         return true;
     bool ok = false;
-    const MNetworkRequest request = TolvoApp::instance()->createActionRequest(
-        QVariant(directory), Tolvo::ListObjects, QVariant(), &ok, true);
+    const MNetworkRequest request =
+        mActionRequest(QVariant(directory), Tolvo::ListObjects, QVariant(), &ok, true);
     if (!ok) {
         qCWarning(lcCoreObjects) << "(MObjectsManager) Listing of" << directory
                                  << "not sent: not signed in, or its path was refused.";

@@ -4,11 +4,12 @@
 #include "mjsonelements.h"
 
 #include "corelogging.h"
+#include "mactionrequest.h"
 #include "mnetworkreply.h"
 #include "mnetworkrequest.h"
 #include "mnotificationmanager.h"
 #include "mobjectsvirtualfilesystem.h"
-#include "tolvoapp.h"
+#include "tolvoprocess.h"
 
 #include <QDebug>
 #include <QJsonArray>

@@ -6,8 +6,8 @@
 #include "mnotificationmanager.h"
 #include "mobjectsender.h"
 #include "mobjectsvirtualfilesystem.h"
-#include "tolvoapp.h"
-#include "tolvoappimpl.h"
+#include "mtransfernotifications.h"
+#include "tolvoprocess.h"
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -23,7 +23,7 @@ namespace {
 // What the caller gets for an upload refused because its destination exists.
 MObjectTransfer fileExistsTransfer(const MObjectTransferRequest &request)
 {
-    MNotificationManager::instance()->postFileExistsErrorNotification(Tolvo::UploadObject, request);
+    MTransferNotifications::postFileExists(Tolvo::UploadObject, request);
     MObjectTransfer transfer;
     transfer.setTransferRequest(request);
     transfer.setErrorCode(Tolvo::LocalFileExists);
@@ -153,8 +153,7 @@ bool MObjectsManagerPrivate::prepareDirectoryUpload(const MObjectTransferRequest
     *r = request;
     if (request.shouldCache()) {
         if (vfs->containsObject(request.destinationPath())) {
-            MNotificationManager::instance()->postFileExistsErrorNotification(Tolvo::UploadObject,
-                                                                              request);
+            MTransferNotifications::postFileExists(Tolvo::UploadObject, request);
             return false;
         }
         const QString local = vfs->localPath(request.destinationPath());

@@ -2,8 +2,9 @@
 #include "mpreviewmanager_p.h"
 
 #include "corelogging.h"
+#include "mactionrequest.h"
 #include "mfilenames.h"
-#include "tolvoappimpl.h"
+#include "tolvoprocess.h"
 
 #include <QCryptographicHash>
 #include <QDebug>
@@ -53,9 +54,8 @@ MPreviewManagerPrivate::MPreviewManagerPrivate(MPreviewManager *q)
     : q_ptr(q)
     , requestManager(std::make_unique<MNetworkRequestManager>())
 {
-    TolvoApp *app = TolvoApp::instance();
-    if (app && app->networkRequestManager())
-        requestManager->setSslConfiguration(app->networkRequestManager()->sslConfiguration());
+    if (MNetworkRequestManager *application = MNetworkRequestManager::applicationManager())
+        requestManager->setSslConfiguration(application->sslConfiguration());
     requestManager->setRetryAuthenticatedRequests(true);
     writers.setMaxThreadCount(1);
 }
@@ -121,12 +121,9 @@ void MPreviewManagerPrivate::performRequests()
             continue;
 
         bool ok = false;
-        TolvoApp *app = TolvoApp::instance();
         const MNetworkRequest request =
-            app ? app->createActionRequest(
-                      QVariantMap{{QStringLiteral("destinations"), destinations}},
-                      Tolvo::FetchThumbnails, destinations, &ok)
-                : MNetworkRequest();
+            mActionRequest(QVariantMap{{QStringLiteral("destinations"), destinations}},
+                           Tolvo::FetchThumbnails, destinations, &ok);
         if (!ok) {
             qCDebug(lcCoreObjects) << "Error in get preview request ";
             continue;
@@ -269,7 +266,7 @@ void MPreviewManager::refreshPreviews(const QStringList &paths, MPreviewManager:
 
 QString MPreviewManager::getBaseThumbnailPath() const
 {
-    TolvoApp *app = TolvoApp::instance();
+    TolvoProcess *app = TolvoProcess::instance();
     return app ? app->thumbnailsPath() : QString();
 }
 

@@ -2,12 +2,12 @@
 #include "mavatarmanager_p.h"
 
 #include "corelogging.h"
+#include "mactionrequest.h"
 #include "mnetworkrequestmanager.h"
 #include "muserauthmanager.h"
 #include "socialrecordtypes.h"
 #include "tolvo.h"
-#include "tolvoapp.h"
-#include "tolvoappimpl.h"
+#include "tolvoprocess.h"
 
 #include <QDebug>
 #include <QDir>
@@ -42,7 +42,7 @@ MAvatarManagerPrivate::MAvatarManagerPrivate(MAvatarManager *q)
 
 QString MAvatarManagerPrivate::cachePath(const MUserAccount &account)
 {
-    const QString avatars = TolvoApp::instance()->avatarsPath();
+    const QString avatars = TolvoProcess::instance()->avatarsPath();
     if (avatars.isEmpty())
         return QString();
     QString name = QFileInfo(account.avatarUrl().path(QUrl::FullyDecoded)).fileName();
@@ -246,11 +246,10 @@ void MAvatarManager::updateAvatar(const QString &filePath)
         return;
     }
     const QVariantMap userData{
-        {holderKey, QVariant::fromValue(TolvoApp::instance()->authManager()->account())},
+        {holderKey, QVariant::fromValue(MUserAuthManager::applicationManager()->account())},
         {sourceFileKey, filePath}};
     bool ok = false;
-    MNetworkRequest request = TolvoApp::instance()->createActionRequest(
-        QVariant(), Tolvo::UploadAvatar, userData, &ok, false);
+    MNetworkRequest request = mActionRequest(QVariant(), Tolvo::UploadAvatar, userData, &ok, false);
     QFile file(filePath);
     if (!ok || !file.open(QIODevice::ReadOnly)) {
         qCWarning(lcCoreSocial, "Cannot upload the new avatar %s", qPrintable(filePath));

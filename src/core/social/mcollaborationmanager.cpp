@@ -2,13 +2,14 @@
 #include "mcollaborationmanager_p.h"
 
 #include "corelogging.h"
+#include "mactionrequest.h"
 #include "mjsonrequestmanager.h"
 #include "mnetworkreply.h"
 #include "mnetworkrequest.h"
 #include "mstorageobject.h"
 #include "socialrecordtypes.h"
 #include "storageobjecttypes.h"
-#include "tolvoappimpl.h"
+#include "tolvoprocess.h"
 
 #include <QDebug>
 #include <QMutexLocker>
@@ -99,8 +100,7 @@ bool MCollaborationManagerPrivate::sendAction(const QVariant &parameters, int ac
                                               const QVariant &userData)
 {
     bool ok = false;
-    const MNetworkRequest request =
-        TolvoApp::instance()->createActionRequest(parameters, action, userData, &ok, false);
+    const MNetworkRequest request = mActionRequest(parameters, action, userData, &ok, false);
     if (!ok) {
         qCWarning(lcCoreSocial,
                   "(MCollaborationManager) Request for action %d not sent: not signed in, or its "
@@ -342,7 +342,7 @@ MCollaborationManager::MCollaborationManager(QObject *parent)
         });
     connect(d->requestManager, &MNetworkRequestManager::shutdownCompleted, this,
             &MCollaborationManager::shutdownCompleted);
-    connect(TolvoApp::instance(), &TolvoApp::connectivityStatusChanged, this,
+    connect(TolvoProcess::instance(), &TolvoProcess::connectivityStatusChanged, this,
             &MCollaborationManager::ensureRepetitiveServices);
 }
 
@@ -369,11 +369,11 @@ void MCollaborationManager::start()
     d->armTimer(&d->sentChangesTimer, 0);
 }
 
-void MCollaborationManager::ensureRepetitiveServices(TolvoApp::ConnectivityStatus,
-                                                     TolvoApp::ConnectivityStatus current)
+void MCollaborationManager::ensureRepetitiveServices(TolvoProcess::ConnectivityStatus,
+                                                     TolvoProcess::ConnectivityStatus current)
 {
     Q_D(MCollaborationManager);
-    if (current == TolvoApp::Online) {
+    if (current == TolvoProcess::Online) {
         start();
         return;
     }

@@ -5,7 +5,7 @@
 #include "mconversation.h"
 #include "mreconnectable.h"
 #include "mshutdownable.h"
-#include "tolvoapp.h"
+#include "tolvoprocess.h"
 
 #include <QDateTime>
 #include <QList>
@@ -57,8 +57,8 @@ public slots:
     // Starts each poll that is not already waiting to run.
     void start();
     // Polls while the service is reachable, and only then.
-    void ensureRepetitiveServices(TolvoApp::ConnectivityStatus previous,
-                                  TolvoApp::ConnectivityStatus current) override;
+    void ensureRepetitiveServices(TolvoProcess::ConnectivityStatus previous,
+                                  TolvoProcess::ConnectivityStatus current) override;
 
     // Sends only for a file transfer whose resource is the destination path, a QString.
     void accept(const MCollaboration &collaboration);

@@ -2,12 +2,12 @@
 #include "mcontactsmanager_p.h"
 
 #include "corelogging.h"
+#include "mactionrequest.h"
 #include "mjsonrequestmanager.h"
 #include "mnotificationmanager.h"
 #include "socialrecordtypes.h"
 #include "tolvo.h"
-#include "tolvoapp.h"
-#include "tolvoappimpl.h"
+#include "tolvoprocess.h"
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -40,8 +40,7 @@ MContactsManagerPrivate::MContactsManagerPrivate(MContactsManager *q)
 void MContactsManagerPrivate::send(const QVariant &parameters, int action)
 {
     bool ok = false;
-    const MNetworkRequest request =
-        TolvoApp::instance()->createActionRequest(parameters, action, QVariant(), &ok, false);
+    const MNetworkRequest request = mActionRequest(parameters, action, QVariant(), &ok, false);
     if (ok)
         jsonManager->sendRequest(request);
 }

@@ -1,12 +1,13 @@
 #include "mconversationsmanagerworker.h"
 
 #include "corelogging.h"
+#include "mactionrequest.h"
 #include "mformencoding.h"
 #include "mjsonrequestmanager.h"
 #include "mnotificationmanager.h"
 #include "muserauthmanager.h"
 #include "tolvo.h"
-#include "tolvoappimpl.h"
+#include "tolvoprocess.h"
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -179,7 +180,7 @@ void MConversationsManagerWorker::start()
             &MConversationsManagerWorker::decodeErrorSlot);
     connect(requestManager, &MNetworkRequestManager::requestCanceled, this,
             &MConversationsManagerWorker::listingEnded);
-    connect(TolvoApp::instance(), &TolvoApp::connectivityStatusChanged, this,
+    connect(TolvoProcess::instance(), &TolvoProcess::connectivityStatusChanged, this,
             &MConversationsManagerWorker::ensureRepetitiveServices);
     connect(&pollTimer, &QTimer::timeout, this,
             &MConversationsManagerWorker::listenForNotifications);
@@ -216,10 +217,10 @@ void MConversationsManagerWorker::startListeningForNotifications()
     pollTimer.start(interval);
 }
 
-void MConversationsManagerWorker::ensureRepetitiveServices(TolvoApp::ConnectivityStatus,
-                                                           TolvoApp::ConnectivityStatus current)
+void MConversationsManagerWorker::ensureRepetitiveServices(TolvoProcess::ConnectivityStatus,
+                                                           TolvoProcess::ConnectivityStatus current)
 {
-    if (current == TolvoApp::Online)
+    if (current == TolvoProcess::Online)
         startListeningForNotifications();
     else
         stopListeningForNotifications();
@@ -325,7 +326,7 @@ void MConversationsManagerWorker::handleAnswer(const QVariantMap &answer, int ac
     }
     case Tolvo::PostMessage: {
         MMessage message(answer.value(QStringLiteral("message")).toMap());
-        message.setSender(TolvoApp::instance()->authManager()->account());
+        message.setSender(MUserAuthManager::applicationManager()->account());
         message.setConversation(conversation);
         emit messageSent(conversation, message);
         break;
@@ -398,9 +399,9 @@ void MConversationsManagerWorker::listenForNotifications()
     QList<MNetworkRequest> requests;
     for (const QVariantMap &params : pollParameters()) {
         bool ok = false;
-        MNetworkRequest request = TolvoApp::instance()->createActionRequest(
-            params.isEmpty() ? QVariant() : QVariant(params), Tolvo::ConversationNotifications,
-            QVariant(), &ok, false);
+        MNetworkRequest request =
+            mActionRequest(params.isEmpty() ? QVariant() : QVariant(params),
+                           Tolvo::ConversationNotifications, QVariant(), &ok, false);
         if (!ok) {
             qCDebug(lcCoreSocial,
                     "MConversationsManager::startListeningForNotifications: cannot start "
@@ -426,9 +427,9 @@ QList<QVariantMap> MConversationsManagerWorker::pollParameters() const
     if (!lastMessageTimes.isEmpty())
         common.insert(LastConversationKey, QString::number(lastMessageTimes.lastKey()));
     bool ok = false;
-    const MNetworkRequest bare = TolvoApp::instance()->createActionRequest(
-        common.isEmpty() ? QVariant() : QVariant(common), Tolvo::ConversationNotifications,
-        QVariant(), &ok, false);
+    const MNetworkRequest bare =
+        mActionRequest(common.isEmpty() ? QVariant() : QVariant(common),
+                       Tolvo::ConversationNotifications, QVariant(), &ok, false);
     const int bareLength = ok ? bare.url().toEncoded().size() : 0;
 
     QList<QVariantMap> parts;
@@ -458,8 +459,7 @@ QString MConversationsManagerWorker::sendAction(const QVariant &params, int acti
                                                 QNetworkRequest::Priority priority)
 {
     bool ok = false;
-    MNetworkRequest request =
-        TolvoApp::instance()->createActionRequest(params, action, userData, &ok, false);
+    MNetworkRequest request = mActionRequest(params, action, userData, &ok, false);
     request.setPriority(priority);
     return ok ? requestManager->sendRequest(request) : QString();
 }

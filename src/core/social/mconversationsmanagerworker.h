@@ -7,7 +7,7 @@
 #include "mnetworkreply.h"
 #include "mnetworkrequest.h"
 #include "museraccount.h"
-#include "tolvoapp.h"
+#include "tolvoprocess.h"
 
 #include <QDateTime>
 #include <QMap>
@@ -56,8 +56,8 @@ public slots:
     void shutdown();
     void stopListeningForNotifications();
     void startListeningForNotifications();
-    void ensureRepetitiveServices(TolvoApp::ConnectivityStatus previous,
-                                  TolvoApp::ConnectivityStatus current);
+    void ensureRepetitiveServices(TolvoProcess::ConnectivityStatus previous,
+                                  TolvoProcess::ConnectivityStatus current);
     void errorForRequestSlot(const MNetworkRequest &request, QNetworkReply::NetworkError code);
     void decodeErrorSlot(const MNetworkRequest &request, const QByteArray &buffer,
                          const MNetworkReply &reply);

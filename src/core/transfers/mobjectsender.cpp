@@ -6,7 +6,7 @@
 #include "mnetworkrequestmanager.h"
 #include "mobjectstatesqueue.h"
 #include "muserauthmanager.h"
-#include "tolvoappimpl.h"
+#include "tolvoprocess.h"
 
 #include <QDebug>
 #include <QFileInfo>
@@ -38,7 +38,7 @@ constexpr int MaxServiceRetryDelay = 30000;
 MObjectSenderPrivate::MObjectSenderPrivate(MObjectSender *q)
     : q_ptr(q)
 {
-    if (TolvoApp *app = TolvoApp::instance())
+    if (TolvoProcess *app = TolvoProcess::instance())
         apiURL = app->baseAPIURL();
 }
 
@@ -161,8 +161,7 @@ void MObjectSenderPrivate::handleTransfers()
         setState(MObjectSender::Running);
     if (!lastCheckpoint.isValid() || lastCheckpoint.hasExpired(CheckpointInterval)) {
         lastCheckpoint.start();
-        TolvoApp *app = TolvoApp::instance();
-        if (MObjectStatesQueue *queue = app ? app->statesQueue() : nullptr)
+        if (MObjectStatesQueue *queue = MObjectStatesQueue::applicationQueue())
             queue->checkpoint();
     }
 }
@@ -454,8 +453,8 @@ void MObjectSender::start()
                     qint64 total) { d->downloadProgressSlot(request, reply, received, total); })};
 
     // The engine stops itself when it finds nobody signed in, and goes on at the next sign-in.
-    TolvoApp *app = TolvoApp::instance();
-    if (MUserAuthManager *auth = app ? app->authManager() : nullptr) {
+    TolvoProcess *app = TolvoProcess::instance();
+    if (MUserAuthManager *auth = MUserAuthManager::applicationManager()) {
         const auto resumeAfterSignIn = [this, d] {
             if (d->pausedForAuthorization)
                 resume();
@@ -464,9 +463,9 @@ void MObjectSender::start()
         connect(auth, &MUserAuthManager::authorizationRefreshed, this, resumeAfterSignIn);
     }
     if (app)
-        connect(app, &TolvoApp::connectivityStatusChanged, this,
-                [d](TolvoApp::ConnectivityStatus, TolvoApp::ConnectivityStatus current) {
-                    if (current == TolvoApp::Online)
+        connect(app, &TolvoProcess::connectivityStatusChanged, this,
+                [d](TolvoProcess::ConnectivityStatus, TolvoProcess::ConnectivityStatus current) {
+                    if (current == TolvoProcess::Online)
                         d->serviceReachable();
                 });
     d->stallTimer = new QTimer(this);

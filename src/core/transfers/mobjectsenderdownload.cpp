@@ -3,13 +3,15 @@
 #include "mobjectsender_p.h"
 
 #include "corelogging.h"
+#include "mactionrequest.h"
 #include "mconfinedfolder.h"
 #include "mfilenames.h"
 #include "mnetworkrequestmanager.h"
 #include "mnotificationmanager.h"
 #include "mresumabledownload.h"
+#include "mtransfernotifications.h"
 #include "muserauthmanager.h"
-#include "tolvoappimpl.h"
+#include "tolvoprocess.h"
 
 #include <QDebug>
 #include <QDir>
@@ -26,14 +28,14 @@ const QString TransferIdKey = QStringLiteral("MObjectTransferStateIdentifierKey"
 
 QString tempPath()
 {
-    TolvoApp *app = TolvoApp::instance();
+    TolvoProcess *app = TolvoProcess::instance();
     return app ? app->tempPath() : QDir::tempPath();
 }
 
 // The cache is the program's own: a link planted in it never takes a download elsewhere.
 MConfinedFolder cacheFolder()
 {
-    TolvoApp *app = TolvoApp::instance();
+    TolvoProcess *app = TolvoProcess::instance();
     return MConfinedFolder(app ? app->cachePath() : QString());
 }
 
@@ -59,8 +61,7 @@ void postDownloadError(const MObjectTransfer &transfer, int errorCode, const QSt
 
 void postIOError(const QString &path, const MObjectTransfer &transfer)
 {
-    if (MNotificationManager *notifications = MNotificationManager::instance())
-        notifications->postIOErrorNotification(Tolvo::DownloadObject, path, transfer);
+    MTransferNotifications::postIOError(Tolvo::DownloadObject, path, transfer);
 }
 
 // Enough for the network thread to keep a fast loopback busy, and all the body it may hold.
@@ -98,7 +99,7 @@ bool MObjectSenderPrivate::startDownload(MObjectTransfer transfer)
     }
 
     bool authenticated = false;
-    MUserAuthManager *auth = TolvoApp::instance() ? TolvoApp::instance()->authManager() : nullptr;
+    MUserAuthManager *auth = MUserAuthManager::applicationManager();
     MNetworkRequest networkRequest =
         auth ? auth->createAuthenticatedRequest(
                    MResumableDownload::downloadUrl(apiURL, request.sourcePath()),
@@ -160,8 +161,7 @@ bool MObjectSenderPrivate::startDownload(MObjectTransfer transfer)
         const bool exists = QFileInfo::exists(download.destination);
         const int strategy = request.overwriteStrategy();
         if (strategy == Tolvo::RefuseExisting && exists) {
-            if (MNotificationManager *notifications = MNotificationManager::instance())
-                notifications->postFileExistsErrorNotification(Tolvo::DownloadObject, request);
+            MTransferNotifications::postFileExists(Tolvo::DownloadObject, request);
             fail(transfer, Tolvo::LocalFileExists);
             return false;
         }
@@ -431,8 +431,7 @@ void MObjectSenderPrivate::downloadFinished(const MNetworkRequest &request,
         // The token expired while the request waited: it is refreshed and the download starts
         // again after the next sign-in; a cache download goes on from the bytes it kept.
         done.file->close();
-        MUserAuthManager *auth =
-            TolvoApp::instance() ? TolvoApp::instance()->authManager() : nullptr;
+        MUserAuthManager *auth = MUserAuthManager::applicationManager();
         if (auth)
             auth->refresh();
         requeue(transfer, MObjectTransfer::Scheduled);

@@ -2,11 +2,12 @@
 #include "mobjectsender_p.h"
 
 #include "corelogging.h"
+#include "mactionrequest.h"
 #include "mchunkedupload.h"
 #include "mjsonrequestmanager.h"
 #include "mnotificationmanager.h"
+#include "mtransfernotifications.h"
 #include "muserauthmanager.h"
-#include "tolvoappimpl.h"
 
 #include <QBuffer>
 #include <QDebug>
@@ -30,8 +31,7 @@ QString sourceFile(const MObjectTransfer &transfer)
 
 MUserAuthManager *authManager()
 {
-    TolvoApp *app = TolvoApp::instance();
-    return app ? app->authManager() : nullptr;
+    return MUserAuthManager::applicationManager();
 }
 
 } // namespace
@@ -248,9 +248,8 @@ bool MObjectSenderPrivate::commitUpload(MObjectTransfer transfer)
 
 void MObjectSenderPrivate::postUploadIOError(const MObjectTransfer &transfer)
 {
-    if (MNotificationManager *notifications = MNotificationManager::instance())
-        notifications->postIOErrorNotification(actionOf(transfer),
-                                               transfer.transferRequest().sourcePath(), transfer);
+    MTransferNotifications::postIOError(actionOf(transfer), transfer.transferRequest().sourcePath(),
+                                        transfer);
 }
 
 void MObjectSenderPrivate::failUpload(MObjectTransfer transfer, int errorCode,
@@ -398,8 +397,7 @@ void MObjectSenderPrivate::uploadRefused(MObjectTransfer transfer, int status,
 {
     MNotificationManager *notifications = MNotificationManager::instance();
     if (status == 507) {
-        if (notifications)
-            notifications->postSpaceQuotaExceededError(actionOf(transfer), transfer);
+        MTransferNotifications::postSpaceQuotaExceeded(actionOf(transfer), transfer);
         fail(transfer, Tolvo::QuotaExceeded);
         return;
     }

@@ -5,6 +5,9 @@
 
 #include <QCoreApplication>
 #include <QDebug>
+#include <QMutex>
+#include <QMutexLocker>
+#include <QPointer>
 
 #include <set>
 
@@ -112,6 +115,23 @@ void MObjectStatesQueuePrivate::clearTransfers()
     transfers.clear();
     runnable.clear();
     finishedOrder.clear();
+}
+
+namespace {
+QBasicMutex applicationQueueMutex;
+QPointer<MObjectStatesQueue> applicationQueueInstance;
+} // namespace
+
+MObjectStatesQueue *MObjectStatesQueue::applicationQueue()
+{
+    QMutexLocker locker(&applicationQueueMutex);
+    return applicationQueueInstance;
+}
+
+void MObjectStatesQueue::setApplicationQueue(MObjectStatesQueue *queue)
+{
+    QMutexLocker locker(&applicationQueueMutex);
+    applicationQueueInstance = queue;
 }
 
 MObjectStatesQueue::MObjectStatesQueue(QObject *parent)

@@ -22,6 +22,11 @@ public:
     // Removes the file when it holds no transfer any more.
     ~MObjectStatesQueue() override;
 
+    // The application object's queue, which transfers save their states in; null until the
+    // application object sets it and once it is destroyed.
+    static MObjectStatesQueue *applicationQueue();
+    static void setApplicationQueue(MObjectStatesQueue *queue);
+
     // Opens or creates the file and loads it. A file that is not a usable queue is set aside
     // (renamed with a ".broken-" suffix) and a new one started; when no file can be used the
     // queue works in memory only. Always true.

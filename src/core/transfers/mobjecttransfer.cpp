@@ -3,7 +3,6 @@
 #include "corelogging.h"
 #include "mobjectstatesqueue.h"
 #include "mobjecttransfergroup.h"
-#include "tolvoappimpl.h"
 
 #include <QDataStream>
 #include <QDebug>
@@ -40,8 +39,7 @@ namespace {
 
 MObjectStatesQueue *statesQueue()
 {
-    TolvoApp *app = TolvoApp::instance();
-    MObjectStatesQueue *queue = app ? app->statesQueue() : nullptr;
+    MObjectStatesQueue *queue = MObjectStatesQueue::applicationQueue();
     if (!queue)
         qCWarning(lcCoreTransfers, "MObjectTransfer: the core has no transfer queue");
     return queue;

@@ -2,7 +2,6 @@
 
 #include "corelogging.h"
 #include "mobjectstatesqueue.h"
-#include "tolvoappimpl.h"
 
 class MObjectTransferGroupPrivate : public QSharedData
 {
@@ -22,8 +21,7 @@ namespace {
 
 MObjectStatesQueue *statesQueue()
 {
-    TolvoApp *app = TolvoApp::instance();
-    MObjectStatesQueue *queue = app ? app->statesQueue() : nullptr;
+    MObjectStatesQueue *queue = MObjectStatesQueue::applicationQueue();
     if (!queue)
         qCWarning(lcCoreTransfers, "MObjectTransferGroup: the core has no transfer queue");
     return queue;

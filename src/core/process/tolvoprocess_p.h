@@ -1,7 +1,7 @@
-#ifndef TOLVOAPP_P_H
-#define TOLVOAPP_P_H
+#ifndef TOLVOPROCESS_P_H
+#define TOLVOPROCESS_P_H
 
-#include "tolvoapp.h"
+#include "tolvoprocess.h"
 
 #include <QLockFile>
 #include <QSslConfiguration>
@@ -11,15 +11,15 @@
 #include <atomic>
 #include <memory>
 
-class TolvoAppPrivate
+class TolvoProcessPrivate
 {
-    Q_DECLARE_PUBLIC(TolvoApp)
+    Q_DECLARE_PUBLIC(TolvoProcess)
 public:
-    explicit TolvoAppPrivate(TolvoApp *q);
+    explicit TolvoProcessPrivate(TolvoProcess *q);
 
     void lockSupportFolder();
 
-    TolvoApp *q_ptr;
+    TolvoProcess *q_ptr;
     QString mainIdentifier;
     QString supportPath;
     QString cachePath;
@@ -35,11 +35,11 @@ public:
     QSslConfiguration sslConfiguration;
     bool ignoreSslErrors = false;
     // Read by connectivity probes on pool threads.
-    std::atomic<int> connectivityStatus{TolvoApp::Offline};
+    std::atomic<int> connectivityStatus{TolvoProcess::Offline};
     std::atomic<bool> shuttingDown{false};
     // Held while this process uses the support folder.
     std::unique_ptr<QLockFile> supportLock;
     QString lockedSupportPath;
 };
 
-#endif // TOLVOAPP_P_H
+#endif // TOLVOPROCESS_P_H

@@ -5,8 +5,6 @@
 #include <QString>
 
 #include "mnotification.h"
-#include "mobjecttransfer.h"
-#include "mobjecttransferrequest.h"
 #include "tolvo.h"
 
 // The one way messages for the user leave the core. Any thread may post; the manager
@@ -23,6 +21,12 @@ public:
 
     bool event(QEvent *event) override;
 
+    // The error notification of an action; the transfer engine adds its transfer to it.
+    static MNotification actionErrorNotification(Tolvo::Error code, Tolvo::ObjectAction action,
+                                                 const QString &message);
+    static QString ioErrorMessage(const QString &filePath);
+    static QString spaceQuotaExceededMessage();
+
 signals:
     void notificationReady(const MNotification &notification);
 
@@ -30,13 +34,7 @@ public slots:
     // Returns at once; the notification is delivered from the manager's event loop.
     void post(const MNotification &notification);
     void postUnauthenticatedClientErrorNotification();
-    // The transfer goes with the notification only when it is valid.
-    void postIOErrorNotification(Tolvo::ObjectAction action, const QString &filePath,
-                                 const MObjectTransfer &transfer);
     void postIOErrorNotification(Tolvo::ObjectAction action, const QString &filePath);
-    void postFileExistsErrorNotification(Tolvo::ObjectAction action,
-                                         const MObjectTransferRequest &request);
-    void postSpaceQuotaExceededError(Tolvo::ObjectAction action, const MObjectTransfer &transfer);
     void postSpaceQuotaExceededError(Tolvo::ObjectAction action);
 
 private:

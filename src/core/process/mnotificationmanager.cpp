@@ -25,18 +25,6 @@ void destroyInstance()
     delete manager;
 }
 
-// The error notification of an action, carrying the transfer when it is valid.
-MNotification actionErrorNotification(Tolvo::Error code, Tolvo::ObjectAction action,
-                                      const QString &message, const MObjectTransfer &transfer)
-{
-    MNotification notification(MNotification::ERROR, message, 0);
-    notification.setAttribute(MNotification::ErrorCode, int(code));
-    notification.setAttribute(MNotification::Action, int(action));
-    if (transfer.isValid())
-        notification.setAttribute(MNotification::Transfer, QVariant::fromValue(transfer));
-    return notification;
-}
-
 } // namespace
 
 MNotificationManager *MNotificationManager::instance()
@@ -88,41 +76,33 @@ void MNotificationManager::postUnauthenticatedClientErrorNotification()
     post(notification);
 }
 
-void MNotificationManager::postIOErrorNotification(Tolvo::ObjectAction action,
-                                                   const QString &filePath,
-                                                   const MObjectTransfer &transfer)
+MNotification MNotificationManager::actionErrorNotification(Tolvo::Error code,
+                                                            Tolvo::ObjectAction action,
+                                                            const QString &message)
 {
-    post(actionErrorNotification(Tolvo::LocalIOError, action,
-                                 QStringLiteral("Unable to access file at path '%1'").arg(filePath),
-                                 transfer));
+    MNotification notification(MNotification::ERROR, message, 0);
+    notification.setAttribute(MNotification::ErrorCode, int(code));
+    notification.setAttribute(MNotification::Action, int(action));
+    return notification;
+}
+
+QString MNotificationManager::ioErrorMessage(const QString &filePath)
+{
+    return QStringLiteral("Unable to access file at path '%1'").arg(filePath);
+}
+
+QString MNotificationManager::spaceQuotaExceededMessage()
+{
+    return QStringLiteral("You don't have enough cloud space available");
 }
 
 void MNotificationManager::postIOErrorNotification(Tolvo::ObjectAction action,
                                                    const QString &filePath)
 {
-    postIOErrorNotification(action, filePath, MObjectTransfer());
-}
-
-void MNotificationManager::postFileExistsErrorNotification(Tolvo::ObjectAction action,
-                                                           const MObjectTransferRequest &request)
-{
-    MNotification notification = actionErrorNotification(
-        Tolvo::RemoteFileExists, action,
-        QStringLiteral("A file already exists at path '%1'").arg(request.destinationPath()),
-        MObjectTransfer());
-    notification.setAttribute(MNotification::TransferRequest, QVariant::fromValue(request));
-    post(notification);
-}
-
-void MNotificationManager::postSpaceQuotaExceededError(Tolvo::ObjectAction action,
-                                                       const MObjectTransfer &transfer)
-{
-    post(actionErrorNotification(Tolvo::QuotaExceeded, action,
-                                 QStringLiteral("You don't have enough cloud space available"),
-                                 transfer));
+    post(actionErrorNotification(Tolvo::LocalIOError, action, ioErrorMessage(filePath)));
 }
 
 void MNotificationManager::postSpaceQuotaExceededError(Tolvo::ObjectAction action)
 {
-    postSpaceQuotaExceededError(action, MObjectTransfer());
+    post(actionErrorNotification(Tolvo::QuotaExceeded, action, spaceQuotaExceededMessage()));
 }

@@ -1,13 +1,15 @@
-# The interface's folders in one order: a file of src/ui may include headers of its own folder and
-# of the folders before it in ORDER, never of one after it. Every circle between folders needs at
-# least one such upward include, so a tree that passes has no circle.
-#   cmake -DUI_DIR=<src/ui> -DORDER=controls,common,... -P uifolderorder.cmake
+# The folders of a source tree (src/ui, src/core) in one order: a file may include headers of its
+# own folder and of the folders before it in ORDER, never of one after it. Every circle between
+# folders needs at least one such upward include, so a tree that passes has no circle.
+#   cmake -DDIR=<src/ui> -DORDER=controls,common,... -P folderorder.cmake
 cmake_minimum_required(VERSION 3.16)
-if(NOT UI_DIR OR NOT ORDER)
+if(NOT DIR OR NOT ORDER)
     message(FATAL_ERROR
-        "usage: cmake -DUI_DIR=<dir> -DORDER=<folders, lowest first> -P ${CMAKE_CURRENT_LIST_FILE}")
+        "usage: cmake -DDIR=<dir> -DORDER=<folders, lowest first> -P ${CMAKE_CURRENT_LIST_FILE}")
 endif()
 string(REPLACE "," ";" ORDER "${ORDER}")
+# Messages name the tree as the project does (src/ui).
+file(RELATIVE_PATH tree ${CMAKE_CURRENT_LIST_DIR}/.. ${DIR})
 
 set(seen)
 foreach(folder IN LISTS ORDER)
@@ -18,16 +20,16 @@ foreach(folder IN LISTS ORDER)
 endforeach()
 
 # Every folder has its place; a new one must be put in the order on purpose.
-file(GLOB entries LIST_DIRECTORIES true RELATIVE ${UI_DIR} ${UI_DIR}/*)
+file(GLOB entries LIST_DIRECTORIES true RELATIVE ${DIR} ${DIR}/*)
 foreach(entry IN LISTS entries)
-    if(IS_DIRECTORY ${UI_DIR}/${entry} AND NOT entry IN_LIST ORDER)
-        message(FATAL_ERROR "src/ui/${entry} has no place in the folders' order (${ORDER})")
+    if(IS_DIRECTORY ${DIR}/${entry} AND NOT entry IN_LIST ORDER)
+        message(FATAL_ERROR "${tree}/${entry} has no place in the folders' order (${ORDER})")
     endif()
 endforeach()
 
 # Includes are by file name, so a header's folder is found from its name alone.
 foreach(folder IN LISTS ORDER)
-    file(GLOB_RECURSE headers ${UI_DIR}/${folder}/*.h)
+    file(GLOB_RECURSE headers ${DIR}/${folder}/*.h)
     foreach(header IN LISTS headers)
         get_filename_component(name ${header} NAME)
         if(DEFINED owner_${name})
@@ -40,7 +42,7 @@ endforeach()
 set(upward 0)
 set(rank 0)
 foreach(folder IN LISTS ORDER)
-    file(GLOB_RECURSE sources ${UI_DIR}/${folder}/*.h ${UI_DIR}/${folder}/*.cpp)
+    file(GLOB_RECURSE sources ${DIR}/${folder}/*.h ${DIR}/${folder}/*.cpp)
     foreach(source IN LISTS sources)
         file(STRINGS ${source} lines REGEX "^[ \t]*#[ \t]*include[ \t]*\"")
         foreach(line IN LISTS lines)
@@ -51,7 +53,7 @@ foreach(folder IN LISTS ORDER)
             endif()
             list(FIND ORDER ${owner_${name}} included_rank)
             if(included_rank GREATER rank)
-                file(RELATIVE_PATH where ${UI_DIR} ${source})
+                file(RELATIVE_PATH where ${DIR} ${source})
                 message(SEND_ERROR
                     "${where} includes ${name} of ${owner_${name}}/, above ${folder}/ in the order")
                 math(EXPR upward "${upward} + 1")
@@ -62,6 +64,6 @@ foreach(folder IN LISTS ORDER)
 endforeach()
 
 if(upward GREATER 0)
-    message(FATAL_ERROR "${upward} upward includes in src/ui (order, lowest first: ${ORDER})")
+    message(FATAL_ERROR "${upward} upward includes in ${tree} (order, lowest first: ${ORDER})")
 endif()
-message(STATUS "src/ui folders in order, no upward include: ${ORDER}")
+message(STATUS "${tree} folders in order, no upward include: ${ORDER}")

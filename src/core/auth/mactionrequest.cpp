@@ -1,9 +1,9 @@
-#include "tolvoapp.h"
+#include "mactionrequest.h"
 
 #include "corelogging.h"
 #include "mformencoding.h"
 #include "muserauthmanager.h"
-#include "tolvoappimpl.h"
+#include "tolvoprocess.h"
 
 #include <QDebug>
 #include <QDir>
@@ -168,12 +168,15 @@ QString mObjectAction(Tolvo::ObjectAction action)
     }
 }
 
-MNetworkRequest TolvoApp::createActionRequest(const QVariant &params, int action,
-                                              const QVariant &userData, bool *ok, bool internal)
+MNetworkRequest mActionRequest(const QVariant &params, int action, const QVariant &userData,
+                               bool *ok, bool internal)
 {
     if (ok)
         *ok = false;
-    QUrl url = baseAPIURL();
+    const TolvoProcess *process = TolvoProcess::instance();
+    if (!process)
+        return MNetworkRequest();
+    QUrl url = process->baseAPIURL();
     const Endpoint endpoint = endpointFor(action);
     const bool ownEntry = endpoint.path != nullptr;
 
@@ -260,7 +263,7 @@ MNetworkRequest TolvoApp::createActionRequest(const QVariant &params, int action
         }
     }
 
-    MUserAuthManager *auth = TolvoApp::instance()->authManager();
+    MUserAuthManager *auth = MUserAuthManager::applicationManager();
     MNetworkRequest request =
         auth ? auth->createAuthenticatedRequest(url, method, nullptr) : MNetworkRequest();
     if (!request.url().isValid() || request.url().isEmpty()) {

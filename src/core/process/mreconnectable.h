@@ -1,17 +1,17 @@
 #ifndef MRECONNECTABLE_H
 #define MRECONNECTABLE_H
 
-#include "tolvoapp.h"
+#include "tolvoprocess.h"
 
 // An object that restarts its repetitive work when connectivity changes. The implementer
 // declares ensureRepetitiveServices as a slot and connects it, in its constructor, to
-// TolvoApp::instance()'s connectivityStatusChanged.
+// TolvoProcess::instance()'s connectivityStatusChanged.
 class MReconnectable
 {
 public:
     virtual ~MReconnectable() = default;
-    virtual void ensureRepetitiveServices(TolvoApp::ConnectivityStatus previous,
-                                          TolvoApp::ConnectivityStatus current) = 0;
+    virtual void ensureRepetitiveServices(TolvoProcess::ConnectivityStatus previous,
+                                          TolvoProcess::ConnectivityStatus current) = 0;
 };
 
 #endif // MRECONNECTABLE_H
