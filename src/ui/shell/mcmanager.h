@@ -43,11 +43,8 @@ public:
     // The parts.
     MCHistory *history() const { return m_history; }
     MCWindowCounters *windowCounters() const { return m_counters; }
-    MCTransfers *transferEntry() const { return m_transfers; }
-    MCTransferSheets *sheets() const { return m_sheets; }
     MCChatHost *chat() const { return m_chat; }
     MCSocialBook *socialBook() const { return m_social; }
-    MCInvitationBook *invitations() const { return m_invitations; }
     MCAvatars *avatars() const { return m_avatars; }
 
     // MCHub: the faces.
@@ -80,7 +77,6 @@ public:
     {
         return m_social->conversationsManager();
     }
-    MOAvatarManager *avatarManager() const { return m_avatars->avatarManager(); }
     // Where the core's failures are asked about: sheets on window through alerts, one at a
     // time; clock dates conflicted copies. Registers the sheets for the core's messages and
     // the download marks for the objects facade's transfers. None is owned.
@@ -143,10 +139,6 @@ public:
     void removeNearestHistory(bool back, int count)
     {
         m_history->removeNearestHistory(back, count);
-    }
-    void backForwardReplacePath(const QString &oldPath, const QString &newPath)
-    {
-        m_history->backForwardReplacePath(oldPath, newPath);
     }
     void backForwardRemovePath(const QString &path) { m_history->backForwardRemovePath(path); }
 
@@ -214,7 +206,6 @@ public:
     static constexpr int MaximumAnsweredMessages = MCInvitationBook::MaximumAnsweredMessages;
     QPixmap avatar() const { return m_avatars->avatar(); }
     void requestAvatar(const MOUserAccount &account) { m_avatars->requestAvatar(account); }
-    void updateAvatar(const QString &path) { m_avatars->updateAvatar(path); }
 
 private:
     MCManager();
