@@ -283,7 +283,7 @@ void TestBrowserOpen::theCountIsToldWithNoLockHeld()
     };
     QList<qint64> told;
     const QMetaObject::Connection listening =
-        connect(hub, &MCManager::totalCountChanged, this, [&told, hub] {
+        connect(hub->counters(), &MCCounters::totalCountChanged, this, [&told, hub] {
             const auto asked = std::make_shared<Asked>();
             QThreadPool::globalInstance()->start([asked, hub] {
                 asked->read = hub->totalCount();

@@ -319,7 +319,7 @@ void TestPeoplePanels::groupMadeInTheWindowIsCreatedListedAndChattedIn()
 void TestPeoplePanels::pickerExclusionsAndPanel()
 {
     MCManager *hub = MCManager::sharedManager();
-    MCAddPeopleController picker(hub, MOUserAuthenticationManager::sharedInstance());
+    MCAddPeopleController picker(hub->people(), MOUserAuthenticationManager::sharedInstance());
     picker.resize(300, 300);
     picker.show();
     QVERIFY(QTest::qWaitForWindowExposed(&picker));
@@ -373,7 +373,7 @@ void TestPeoplePanels::sidePanelListsFilesLinksAndPeople()
     MCManager *hub = MCManager::sharedManager();
     QVERIFY(!hub->groups().isEmpty());
     MCGroup *team = hub->groups().first();
-    MCHipController panel(team, hub, MOObjectsManager::sharedInstance(),
+    MCHipController panel(team, hub, hub->people(), MOObjectsManager::sharedInstance(),
                           QString::fromLatin1(DemoEmail));
     panel.resize(320, 480);
     panel.show();
@@ -487,7 +487,7 @@ void TestPeoplePanels::contactPanelAndLongChats()
 {
     MCManager *hub = MCManager::sharedManager();
     MCContact *cal = contactOf(hub, CalEmail);
-    MCHipController panel(cal, hub, MOObjectsManager::sharedInstance(),
+    MCHipController panel(cal, hub, hub->people(), MOObjectsManager::sharedInstance(),
                           QString::fromLatin1(DemoEmail));
     panel.resize(320, 480);
     panel.show();
@@ -564,7 +564,7 @@ void TestPeoplePanels::contactPanelAndLongChats()
 
     // A long chat lists its newest links only.
     MCGroup chat(MOConversation{});
-    chat.setEnvironment(hub);
+    chat.setEnvironment(hub->chat());
     MCChatLinksModel links;
     links.setEntity(&chat);
     QList<MOMessage> messages;
@@ -633,7 +633,7 @@ void TestPeoplePanels::groupSendTableFollowsTheAnswers()
     QTRY_COMPARE_WITH_TIMEOUT(sent->responseStatus(), qint64(MCChatCollaborationEntry::Sent),
                               20000);
 
-    MCGroupSendController table(hub);
+    MCGroupSendController table(hub->chat());
     table.setGroup(team);
     table.setEntry(sent.data());
     table.resize(300, 120);
@@ -725,7 +725,7 @@ void TestPeoplePanels::datesOfTheLastTwoDaysAreSaidByName()
     QVERIFY2(created.contains(QLatin1Char(':')), qPrintable(created));
 
     // The side panel's date column has the time too.
-    MCHipController panel(team, hub, MOObjectsManager::sharedInstance(),
+    MCHipController panel(team, hub, hub->people(), MOObjectsManager::sharedInstance(),
                           QString::fromLatin1(DemoEmail));
     panel.resize(320, 480);
     panel.show();
@@ -745,7 +745,7 @@ void TestPeoplePanels::datesOfTheLastTwoDaysAreSaidByName()
             sent = entry.staticCast<MCChatCollaborationEntry>();
     }
     QVERIFY(sent);
-    MCGroupSendController table(hub);
+    MCGroupSendController table(hub->chat());
     table.setGroup(team);
     table.setEntry(sent.data());
     table.resize(300, 120);

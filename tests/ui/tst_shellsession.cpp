@@ -64,8 +64,8 @@ void TestShellSession::initTestCase()
 void TestShellSession::historyIgnoresEmptyStepsAndRepeats()
 {
     MCManager *hub = MCManager::sharedManager();
-    QSignalSpy back(hub, &MCManager::arrayBackChanged);
-    QSignalSpy forward(hub, &MCManager::arrayForwardChanged);
+    QSignalSpy back(hub->navigation(), &MCNavigation::arrayBackChanged);
+    QSignalSpy forward(hub->navigation(), &MCNavigation::arrayForwardChanged);
     // Nothing to go back or forward to: nothing happens.
     QVERIFY(hub->backPlace().isNull());
     QVERIFY(hub->forwardPlace().isNull());

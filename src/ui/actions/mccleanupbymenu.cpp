@@ -2,6 +2,7 @@
 
 #include "mcbrowsableviewcontroller.h"
 #include "mchub.h"
+#include "mcnavigation.h"
 
 #include <QAction>
 
@@ -22,7 +23,7 @@ MCCleanUpByMenu::MCCleanUpByMenu(QWidget *parent)
 
 MCBrowsableViewController *MCCleanUpByMenu::sortableView()
 {
-    MCBrowsableViewController *view = MCHub::sharedHub()->selectedController();
+    MCBrowsableViewController *view = MCHub::sharedHub()->navigation()->selectedController();
     return view && view->sortType() >= 0 ? view : nullptr;
 }
 

@@ -7,10 +7,13 @@
 #include "mcfakenode.h"
 #include "mcfunctions.h"
 #include "mchub.h"
+#include "mcnavigation.h"
 #include "mcnewfolderwithselection.h"
 #include "mcpasteboard.h"
 #include "mcremotepath.h"
+#include "mcsessionservices.h"
 #include "mcstring.h"
+#include "mctransferstarter.h"
 #include "moerror.h"
 #include "monotificationmanager.h"
 #include "moobjectsmanager.h"
@@ -51,7 +54,7 @@ MCFileActions::~MCFileActions() = default;
 void MCFileActions::openNodes(const MCNodeList &nodes)
 {
     // The view that shows the nodes opens them as a double click would.
-    if (MCBrowsableViewController *view = MCHub::sharedHub()->selectedController())
+    if (MCBrowsableViewController *view = MCHub::sharedHub()->navigation()->selectedController())
         view->openNodes(nodes);
 }
 
@@ -147,7 +150,7 @@ void MCFileActions::deleteNodes(const MCNodeList &nodes)
     if (paths.isEmpty() || !m_alerts)
         return;
     MCFunctions::alertCanDelete(
-        *MCHub::sharedHub()->options(), *m_alerts, m_window, [paths](bool remove) {
+        *MCHub::sharedHub()->services()->options(), *m_alerts, m_window, [paths](bool remove) {
             if (remove)
                 MOObjectsManager::sharedInstance()->deleteObjectsAtPaths(paths, QVariant());
         });
@@ -155,7 +158,7 @@ void MCFileActions::deleteNodes(const MCNodeList &nodes)
 
 void MCFileActions::renameSelection()
 {
-    if (MCBrowsableViewController *view = MCHub::sharedHub()->selectedController())
+    if (MCBrowsableViewController *view = MCHub::sharedHub()->navigation()->selectedController())
         view->startRename();
 }
 
@@ -178,9 +181,9 @@ void MCFileActions::newFolderWithSelection(const MCNodeList &nodes)
 
 MCNodePtr MCFileActions::addUntitledFolder()
 {
-    MCHub *hub = MCHub::sharedHub();
-    MCBrowsableViewController *view = hub->selectedController();
-    const QString base = hub->currentPath();
+    MCNavigation *navigation = MCHub::sharedHub()->navigation();
+    MCBrowsableViewController *view = navigation->selectedController();
+    const QString base = navigation->currentPath();
     if (!view || base.isEmpty())
         return MCNodePtr();
     const QString path = MOObjectsManager::sharedInstance()->suggestedFilePathWithPath(
@@ -197,7 +200,7 @@ MCNodePtr MCFileActions::addUntitledFolder()
 
 void MCFileActions::newFileFromTemplate(const QString &templatePath, const QString &label)
 {
-    const QString base = MCHub::sharedHub()->currentPath();
+    const QString base = MCHub::sharedHub()->navigation()->currentPath();
     const QFileInfo file(templatePath);
     if (base.isEmpty() || !file.isFile() || label.contains(QLatin1Char('/')))
         return;
@@ -207,7 +210,7 @@ void MCFileActions::newFileFromTemplate(const QString &templatePath, const QStri
     const QString path = MOObjectsManager::sharedInstance()->suggestedFilePathWithPath(
         MCRemotePath::joined(base, name));
     if (!path.isEmpty())
-        MCHub::sharedHub()->uploadFileAtPath(templatePath, path, false);
+        MCHub::sharedHub()->transfers()->uploadFileAtPath(templatePath, path, false);
 }
 
 void MCFileActions::getShareLink(const MCNodePtr &node)
@@ -231,7 +234,8 @@ void MCFileActions::copyNodes(const MCNodeList &nodes)
 
 void MCFileActions::paste()
 {
-    pasteMimeData(QGuiApplication::clipboard()->mimeData(), MCHub::sharedHub()->currentPath());
+    pasteMimeData(QGuiApplication::clipboard()->mimeData(),
+                  MCHub::sharedHub()->navigation()->currentPath());
 }
 
 void MCFileActions::pasteMimeData(const QMimeData *data, const QString &destination)
@@ -243,8 +247,8 @@ void MCFileActions::pasteMimeData(const QMimeData *data, const QString &destinat
         for (const QString &path : localFiles) {
             const QString name = QFileInfo(path).fileName();
             if (!name.isEmpty())
-                MCHub::sharedHub()->uploadFileAtPath(path, MCRemotePath::joined(destination, name),
-                                                     false);
+                MCHub::sharedHub()->transfers()->uploadFileAtPath(
+                    path, MCRemotePath::joined(destination, name), false);
         }
         return;
     }

@@ -4,6 +4,7 @@
 #include "mcfileactions.h"
 #include "mcgroup.h"
 #include "mchub.h"
+#include "mcpeople.h"
 #include "mcstring.h"
 
 #include <QAction>
@@ -70,7 +71,8 @@ QMenu *MCMenuSelection::addSendToMenu(const QString &title, const QString &name,
 void MCMenuSelection::fillSendFilesToContacts(QMenu *submenu)
 {
     submenu->clear();
-    for (const auto &contact : sortedByName(MCHub::sharedHub()->contacts(), &MCContact::fullName)) {
+    for (const auto &contact :
+         sortedByName(MCHub::sharedHub()->people()->contacts(), &MCContact::fullName)) {
         QAction *item = addEntityItem(submenu, contact.first, contact.second->roomImage());
         QPointer<MCContact> entity(contact.second);
         connect(item, &QAction::triggered, this, [this, entity] { sendFileToContact(entity); });
@@ -80,7 +82,8 @@ void MCMenuSelection::fillSendFilesToContacts(QMenu *submenu)
 void MCMenuSelection::fillSendFilesToGroups(QMenu *submenu)
 {
     submenu->clear();
-    for (const auto &group : sortedByName(MCHub::sharedHub()->groups(), &MCGroup::roomName)) {
+    for (const auto &group :
+         sortedByName(MCHub::sharedHub()->people()->groups(), &MCGroup::roomName)) {
         QAction *item = addEntityItem(submenu, group.first, group.second->roomImage());
         QPointer<MCGroup> entity(group.second);
         connect(item, &QAction::triggered, this, [this, entity] { sendFileToGroup(entity); });

@@ -3,6 +3,7 @@
 #include "mcbrowsableviewcontroller.h"
 #include "mccleanupbymenu.h"
 #include "mchub.h"
+#include "mcnavigation.h"
 #include "mcviewchoice.h"
 
 #include <QAction>
@@ -24,7 +25,7 @@ MCMenuView::MCMenuView(const QString &title, QWidget *parent)
 
 void MCMenuView::updateMenu()
 {
-    MCBrowsableViewController *view = MCHub::sharedHub()->selectedController();
+    MCBrowsableViewController *view = MCHub::sharedHub()->navigation()->selectedController();
     const bool shown = view && !view->isHidden();
     menuItemCleanUp->setEnabled(shown);
     menuItemCleanUpBy->setEnabled(shown);
@@ -34,7 +35,7 @@ void MCMenuView::updateMenu()
 
 void MCMenuView::cleanUp()
 {
-    MCHub *hub = MCHub::sharedHub();
-    if (MCCleanUpByMenu::sortableView() && !hub->currentPath().isEmpty())
-        hub->changeToPath(hub->currentPath(), this);
+    MCNavigation *navigation = MCHub::sharedHub()->navigation();
+    if (MCCleanUpByMenu::sortableView() && !navigation->currentPath().isEmpty())
+        navigation->changeToPath(navigation->currentPath(), this);
 }

@@ -4,9 +4,11 @@
 #include "mcfileactions.h"
 #include "mchub.h"
 #include "mcmenutitles.h"
+#include "mcnavigation.h"
 #include "mcopenwithmenu.h"
 #include "mcoptions.h"
 #include "mcpasteboard.h"
+#include "mcsessionservices.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -59,9 +61,9 @@ void MCSelectionMenu::bindKey(QAction *item, const QKeySequence &key, QWidget *w
 
 MCNodeList MCSelectionMenu::currentSelection()
 {
-    MCBrowsableViewController *view = MCHub::sharedHub()->selectedController();
+    MCBrowsableViewController *view = MCHub::sharedHub()->navigation()->selectedController();
     // A page in the browser's place leaves nothing selected to act on.
-    if (!view || !MCHub::sharedHub()->notBrowsablePath().isEmpty())
+    if (!view || !MCHub::sharedHub()->navigation()->notBrowsablePath().isEmpty())
         return {};
     return view->getSelectedItems();
 }
@@ -187,7 +189,7 @@ QAction *MCSelectionMenu::addOpenWithMenu()
     return addSubmenu(tr("Open With"), QStringLiteral("OpenWith"), [this](QMenu *submenu) {
         QPointer<MCSelectionMenu> self(this);
         MCOpenWithMenu::fillOpenWith(
-            submenu, m_selectedItems, MCHub::sharedHub()->fakeFilesPath(),
+            submenu, m_selectedItems, MCHub::sharedHub()->services()->fakeFilesPath(),
             [self](const QString &desktopFilePath) {
                 if (self)
                     self->openWith(desktopFilePath);
@@ -205,6 +207,7 @@ QAction *MCSelectionMenu::addNewFileMenu()
         QPointer<MCSelectionMenu> self(this);
         const QVariantList templates =
             MCHub::sharedHub()
+                ->services()
                 ->options()
                 ->value(MCOptions::AppDelegate, MCOptions::NewFileSettings)
                 .toList();
@@ -274,7 +277,7 @@ void MCSelectionMenu::showPackageContents()
     const QAction *package = item(Item::ShowPackageContents);
     const QString path = package ? package->data().toString() : QString();
     if (!path.isEmpty())
-        MCHub::sharedHub()->doubleClickNavigation(path, this);
+        MCHub::sharedHub()->navigation()->doubleClickNavigation(path, this);
 }
 
 void MCSelectionMenu::createNewFile(const QString &templatePath, const QString &label)
@@ -350,7 +353,7 @@ void MCSelectionMenu::updateQuickLook() const
 
 bool MCSelectionMenu::getInfoApplies() const
 {
-    const QString shown = MCHub::sharedHub()->currentPath();
+    const QString shown = MCHub::sharedHub()->navigation()->currentPath();
     return !m_selectedItems.isEmpty() || (!shown.isEmpty() && shown != QLatin1String("/"));
 }
 

@@ -29,10 +29,10 @@ const SegmentLook segmentLooks[] = {{"view-sort", "\u21C5"},
 
 } // namespace
 
-MCTableQueueController::MCTableQueueController(MOObjectsManager *objects, MCHub *hub, Clock *clock,
-                                               QWidget *parent)
+MCTableQueueController::MCTableQueueController(MOObjectsManager *objects, MCCounters *counters,
+                                               Clock *clock, QWidget *parent)
     : QWidget(parent)
-    , m_model(new MCTableQueueModel(objects, hub, clock, this))
+    , m_model(new MCTableQueueModel(objects, counters, clock, this))
     , m_filter(new MCOperationsFilterModel(this))
     , m_delegate(nullptr)
     , m_tableView(new QTableView(this))

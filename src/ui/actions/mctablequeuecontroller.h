@@ -4,7 +4,7 @@
 #include <QWidget>
 
 class Clock;
-class MCHub;
+class MCCounters;
 class MCOperationsFilterModel;
 class MCTableQueueDelegate;
 class MCTableQueueModel;
@@ -23,8 +23,8 @@ class MCTableQueueController : public QWidget
 {
     Q_OBJECT
 public:
-    // hub (optional) gets the running counters; clock (optional) dates rows and statistics.
-    MCTableQueueController(MOObjectsManager *objects, MCHub *hub, Clock *clock = nullptr,
+    // counters (optional) get the running counts; clock (optional) dates rows and statistics.
+    MCTableQueueController(MOObjectsManager *objects, MCCounters *counters, Clock *clock = nullptr,
                            QWidget *parent = nullptr);
     ~MCTableQueueController() override;
 

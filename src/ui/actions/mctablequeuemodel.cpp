@@ -2,7 +2,7 @@
 
 #include "clock.h"
 #include "mcactionslog.h"
-#include "mchub.h"
+#include "mccounters.h"
 #include "moconstants.h"
 #include "monotificationcenter.h"
 #include "moobjectsmanager.h"
@@ -56,11 +56,11 @@ const QVector<int> &statusRoles()
 
 } // namespace
 
-MCTableQueueModel::MCTableQueueModel(MOObjectsManager *objects, MCHub *hub, Clock *clock,
+MCTableQueueModel::MCTableQueueModel(MOObjectsManager *objects, MCCounters *counters, Clock *clock,
                                      QObject *parent)
     : QAbstractTableModel(parent)
     , m_objects(objects)
-    , m_hub(hub)
+    , m_counters(counters)
     , m_clock(clock)
 {
     if (!objects)
@@ -232,11 +232,11 @@ void MCTableQueueModel::recount(Entry *entry)
         scheduleTrim();
     qint64 &counter = row.type() == MCOperation::Upload ? m_uploads : m_downloads;
     counter = qMax<qint64>(0, counter + (counts ? 1 : -1));
-    if (m_hub) {
+    if (m_counters) {
         if (row.type() == MCOperation::Upload)
-            m_hub->setCurrentUploadsCount(m_uploads);
+            m_counters->setCurrentUploadsCount(m_uploads);
         else
-            m_hub->setCurrentDownloadsCount(m_downloads);
+            m_counters->setCurrentDownloadsCount(m_downloads);
     }
     emit countersChanged();
 }

@@ -14,7 +14,7 @@
 #include <vector>
 
 class Clock;
-class MCHub;
+class MCCounters;
 class MOObjectsManager;
 
 // The rows of the transfers page in order of arrival (MCOperationsFilterModel shows them
@@ -43,9 +43,9 @@ public:
         PauseButtonRole              // "resume" or "stop"
     };
 
-    // objects: the facade observed and asked to pause, resume or cancel; hub (optional) gets
+    // objects: the facade observed and asked to pause, resume or cancel; counters (optional) get
     // the counters; clock (optional, else the system's) dates rows and statistics.
-    MCTableQueueModel(MOObjectsManager *objects, MCHub *hub, Clock *clock,
+    MCTableQueueModel(MOObjectsManager *objects, MCCounters *counters, Clock *clock,
                       QObject *parent = nullptr);
     ~MCTableQueueModel() override;
 
@@ -101,7 +101,7 @@ private:
     QDateTime now() const;
 
     QPointer<MOObjectsManager> m_objects;
-    QPointer<MCHub> m_hub;
+    QPointer<MCCounters> m_counters;
     Clock *m_clock;
     // In order of arrival: an entry's sequence is its row.
     std::vector<std::unique_ptr<Entry>> m_entries;

@@ -2,8 +2,10 @@
 
 #include "mcbrowsableviewshelper.h"
 #include "mcbrowserlog.h"
+#include "mccounters.h"
 #include "mchub.h"
 #include "mcnameeditingdelegate.h"
+#include "mcnavigation.h"
 #include "moconstants.h"
 #include "monotificationcenter.h"
 #include "moobjectsmanager.h"
@@ -415,10 +417,13 @@ void MCBrowsableViewController::announceChildrenCount()
     // from other devices included, not only what the folder's metadata said.
     const MCNodePtr folder = shownFolder();
     MCHub *hub = MCHub::sharedHub();
+    MCNavigation *navigation = hub->navigation();
     // A folder not listed yet (or whose listing failed) shows nothing, whatever its metadata
     // says it holds.
-    if (folder && hub->isSelectedController(this) && hub->currentPath() == folder->filePath())
-        hub->setTotalCount(folder->childrenDirty() ? 0 : qint64(folder->childrenCount()));
+    if (folder && navigation->isSelectedController(this) &&
+        navigation->currentPath() == folder->filePath())
+        hub->counters()->setTotalCount(folder->childrenDirty() ? 0
+                                                               : qint64(folder->childrenCount()));
 }
 
 void MCBrowsableViewController::objectsNotification(const MOPostedNotification &notification)
@@ -453,26 +458,26 @@ void MCBrowsableViewController::applyHeldBack()
 
 void MCBrowsableViewController::popUpContextMenu(QAbstractItemView *view, const QPoint &pos)
 {
-    MCHub *hub = MCHub::sharedHub();
+    MCNavigation *navigation = MCHub::sharedHub()->navigation();
     const QModelIndex index = view->indexAt(pos);
     const MCNodePtr node = index.data(MCNameEditingDelegate::NodeRole).value<MCNodePtr>();
     QItemSelectionModel *selection = view->selectionModel();
     QMenu *menu = nullptr;
     if (node && (node->states() & m_noMenuStates)) {
-        menu = hub->backgroundContextMenu();
+        menu = navigation->backgroundContextMenu();
     } else if (node && !node->isBusy()) {
         if (!selection->isSelected(index)) {
             selection->select(index,
                               QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
             selection->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
         }
-        menu = hub->selectionContextMenu();
+        menu = navigation->selectionContextMenu();
     } else if (node) {
         if (!selection->hasSelection())
-            menu = hub->backgroundContextMenu();
+            menu = navigation->backgroundContextMenu();
     } else {
         selection->clearSelection();
-        menu = hub->backgroundContextMenu();
+        menu = navigation->backgroundContextMenu();
     }
     if (menu)
         menu->popup(view->viewport()->mapToGlobal(pos));

@@ -4,13 +4,14 @@
 #include "mcbrowsableviewcontroller.h"
 #include "mcbrowserlog.h"
 #include "mcdropactions.h"
-#include "mchub.h"
 #include "mcnameeditingdelegate.h"
+#include "mcnavigation.h"
 #include "mcoptions.h"
 #include "mcpasteboard.h"
 #include "mcremotepath.h"
 #include "mcselectedrows.h"
 #include "mcstring.h"
+#include "mctransferstarter.h"
 #include "moobjectsmanager.h"
 #include "xdnddirectsave.h"
 
@@ -98,11 +99,15 @@ QPixmap countBadge(const QPixmap &base, int count)
 } // namespace
 
 MCBrowserDragDrop::MCBrowserDragDrop(MCBrowsableViewController *view, QAbstractItemView *itemView,
-                                     MCHub *hub, AlertPresenter *alerts, QWidget *sheetWindow)
+                                     MCNavigation *navigation, MCTransferStarter *transfers,
+                                     const MCOptions *options, AlertPresenter *alerts,
+                                     QWidget *sheetWindow)
     : QObject(view)
     , m_view(view)
     , m_itemView(itemView)
-    , m_hub(hub)
+    , m_navigation(navigation)
+    , m_transfers(transfers)
+    , m_options(options)
     , m_alerts(alerts)
     , m_sheetWindow(sheetWindow)
 {
@@ -228,12 +233,12 @@ QMimeData *MCBrowserDragDrop::mimeDataForNodes(const MCNodeList &nodes) const
         data->setUrls(copies);
     if (nodes.size() == 1 && !nodes.first()->isDir() && XdndDirectSave::isAvailable()) {
         const MCNodePtr node = nodes.first();
-        QPointer<MCHub> hub(m_hub);
-        data->directSave = [hub, node](const QString &localPath) {
-            if (!hub || !MCRemotePath::isSafeName(QFileInfo(localPath).fileName()))
+        QPointer<MCTransferStarter> transfers(m_transfers);
+        data->directSave = [transfers, node](const QString &localPath) {
+            if (!transfers || !MCRemotePath::isSafeName(QFileInfo(localPath).fileName()))
                 return false;
-            hub->downloadFileAtPath(node->filePath(), localPath, {},
-                                    MOObjectTransferRequest::PickFreeName);
+            transfers->downloadFileAtPath(node->filePath(), localPath, {},
+                                          MOObjectTransferRequest::PickFreeName);
             return true;
         };
     }
@@ -279,9 +284,8 @@ void MCBrowserDragDrop::startDrag()
         // name goes with the drag object, which Qt keeps until the target is done.
         connect(drag, &QObject::destroyed, [ownWindow] { XdndDirectSave::clear(ownWindow); });
     }
-    const bool moveInside = m_hub->options()
-                                ->value(MCOptions::AppDelegate, MCOptions::FinderMoveDefaultAction)
-                                .toBool();
+    const bool moveInside =
+        m_options->value(MCOptions::AppDelegate, MCOptions::FinderMoveDefaultAction).toBool();
     QPointer<MCBrowserDragDrop> self(this);
     const Qt::DropAction result =
         drag->exec(moveInside ? Qt::CopyAction | Qt::MoveAction : Qt::CopyAction, Qt::CopyAction);
@@ -322,8 +326,8 @@ void MCBrowserDragDrop::downloadDraggedNodes(const MCNodeList &nodes, const QStr
             qCWarning(lcBrowser) << "Refusing to download to the unsafe name" << name;
             continue;
         }
-        m_hub->downloadFileAtPath(node->filePath(), MCRemotePath::joined(folder, name), {},
-                                  MOObjectTransferRequest::PickFreeName);
+        m_transfers->downloadFileAtPath(node->filePath(), MCRemotePath::joined(folder, name), {},
+                                        MOObjectTransferRequest::PickFreeName);
     }
 }
 
@@ -415,7 +419,7 @@ void MCBrowserDragDrop::dropped(QDropEvent *event)
 
 MCNodePtr MCBrowserDragDrop::dropFolder() const
 {
-    return m_dropFolder ? m_dropFolder() : m_hub->currentNode();
+    return m_dropFolder ? m_dropFolder() : m_navigation->currentNode();
 }
 
 bool MCBrowserDragDrop::moveRemoteItems(const QStringList &paths, const MCNodePtr &current)
@@ -432,7 +436,7 @@ void MCBrowserDragDrop::uploadLocalFiles(const QStringList &paths, bool optionHe
         window->raise();
         window->activateWindow();
     }
-    MCDropActions::uploadLocalFiles(m_hub, paths, target, optionHeld);
+    MCDropActions::uploadLocalFiles(m_transfers, m_options, paths, target, optionHeld);
 }
 
 void MCBrowserDragDrop::springTo(const QModelIndex &index)
@@ -463,7 +467,7 @@ void MCBrowserDragDrop::springTick()
     const MCNodePtr node = nodeAt(m_view->indexOfPath(m_springPath));
     stopSpring();
     if (node && node->isDir() && !node->isBusy())
-        m_hub->doubleClickNavigation(node->filePath(), m_view);
+        m_navigation->doubleClickNavigation(node->filePath(), m_view);
 }
 
 void MCBrowserDragDrop::stopSpring()

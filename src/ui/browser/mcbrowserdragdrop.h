@@ -14,7 +14,9 @@
 class AlertPresenter;
 class MCBrowsableViewController;
 class QAbstractItemView;
-class MCHub;
+class MCNavigation;
+class MCOptions;
+class MCTransferStarter;
 class QDragMoveEvent;
 class QDropEvent;
 class QMimeData;
@@ -41,15 +43,17 @@ public:
     using FolderChooser =
         std::function<void(QWidget *parent, std::function<void(const QString &folder)> chosen)>;
 
-    // None is owned; alerts shows the refusals on sheetWindow.
-    MCBrowserDragDrop(MCBrowsableViewController *view, QAbstractItemView *itemView, MCHub *hub,
-                      AlertPresenter *alerts, QWidget *sheetWindow);
+    // None is owned; navigation gives the folder shown and opens folders, transfers downloads
+    // and uploads, alerts shows the refusals on sheetWindow.
+    MCBrowserDragDrop(MCBrowsableViewController *view, QAbstractItemView *itemView,
+                      MCNavigation *navigation, MCTransferStarter *transfers,
+                      const MCOptions *options, AlertPresenter *alerts, QWidget *sheetWindow);
     ~MCBrowserDragDrop() override;
 
     // The default chooser is a window-modal folder dialog.
     void setFolderChooser(FolderChooser chooser) { m_folderChooser = std::move(chooser); }
-    // Where drops go: the folder shown (the hub's current folder) unless told otherwise, as a
-    // column of the column view is, which drops into the folder it lists.
+    // Where drops go: the folder shown (the navigation's current folder) unless told otherwise, as
+    // a column of the column view is, which drops into the folder it lists.
     void setDropFolder(std::function<MCNodePtr()> folder) { m_dropFolder = std::move(folder); }
     // A drop onto a folder item goes into that folder, and resting there opens nothing.
     void setDropsOntoFolders(bool onto) { m_dropsOntoFolders = onto; }
@@ -85,7 +89,9 @@ private:
     MCBrowsableViewController *m_view;
     QAbstractItemView *m_itemView;
     QPointer<QWidget> m_viewport;
-    MCHub *m_hub;
+    MCNavigation *m_navigation;
+    MCTransferStarter *m_transfers;
+    const MCOptions *m_options;
     AlertPresenter *m_alerts;
     QPointer<QWidget> m_sheetWindow;
     FolderChooser m_folderChooser;

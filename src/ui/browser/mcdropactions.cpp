@@ -1,8 +1,8 @@
 #include "mcdropactions.h"
 
-#include "mchub.h"
 #include "mcoptions.h"
 #include "mcremotepath.h"
+#include "mctransferstarter.h"
 #include "moobjectsmanager.h"
 
 #include <QFileInfo>
@@ -29,15 +29,17 @@ bool moveRemoteItems(const QStringList &paths, const QString &target, const QVar
     return true;
 }
 
-void uploadLocalFiles(MCHub *hub, const QStringList &paths, const QString &target, bool optionHeld)
+void uploadLocalFiles(MCTransferStarter *transfers, const MCOptions *options,
+                      const QStringList &paths, const QString &target, bool optionHeld)
 {
     const bool moveDefault =
-        hub->options()->value(MCOptions::AppDelegate, MCOptions::FinderMoveDefaultAction).toBool();
+        options->value(MCOptions::AppDelegate, MCOptions::FinderMoveDefaultAction).toBool();
     for (const QString &path : paths) {
         const QString name = QFileInfo(path).fileName();
         if (name.isEmpty())
             continue;
-        hub->uploadFileAtPath(path, MCRemotePath::joined(target, name), moveDefault && !optionHeld);
+        transfers->uploadFileAtPath(path, MCRemotePath::joined(target, name),
+                                    moveDefault && !optionHeld);
     }
 }
 

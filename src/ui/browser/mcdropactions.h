@@ -4,7 +4,8 @@
 #include <QStringList>
 #include <QVariant>
 
-class MCHub;
+class MCOptions;
+class MCTransferStarter;
 
 // What a drop onto a remote folder does, for every place that takes drops (the views, the path
 // bar): remote items move into the folder, local files are uploaded into it.
@@ -19,7 +20,8 @@ bool moveRemoteItems(const QStringList &paths, const QString &target,
 // Uploads each file into target under its own name. The local file becomes the cached copy
 // when the user prefers moving to the store ("FinderMoveDefaultAction") and did not hold the
 // copy modifier.
-void uploadLocalFiles(MCHub *hub, const QStringList &paths, const QString &target, bool optionHeld);
+void uploadLocalFiles(MCTransferStarter *transfers, const MCOptions *options,
+                      const QStringList &paths, const QString &target, bool optionHeld);
 
 } // namespace MCDropActions
 

@@ -1,6 +1,5 @@
 #include "mciconcontroller.h"
 
-#include "mchub.h"
 #include "mcicongridview.h"
 #include "mciconitemdelegate.h"
 #include "mciconitemmodel.h"

@@ -4,7 +4,7 @@
 #include "mcbrowserlog.h"
 #include "mcdropactions.h"
 #include "mcfunctions.h"
-#include "mchub.h"
+#include "mcnavigation.h"
 #include "mcpasteboard.h"
 #include "mcstring.h"
 
@@ -206,18 +206,18 @@ void MCPathbarController::mouseDoubleClickEvent(QMouseEvent *event)
 
 void MCPathbarController::doubleClick(const QString &path)
 {
-    if (!m_hub || path.isEmpty())
+    if (!m_navigation || path.isEmpty())
         return;
-    if (!m_hub->notBrowsablePath().isEmpty()) {
+    if (!m_navigation->notBrowsablePath().isEmpty()) {
         // Leaving a page: it goes into the history as the page it was.
-        if (m_hub->notBrowsableController())
-            m_hub->addBackPlace(m_hub->shownPlace());
-        m_hub->clearForwardHistory();
-        m_hub->setNotBrowsablePath(QStringLiteral(""));
+        if (m_navigation->notBrowsableController())
+            m_navigation->addBackPlace(m_navigation->shownPlace());
+        m_navigation->clearForwardHistory();
+        m_navigation->setNotBrowsablePath(QStringLiteral(""));
     }
-    const MCNodePtr current = m_hub->currentNode();
+    const MCNodePtr current = m_navigation->currentNode();
     if (!current || current->filePath() != path)
-        m_hub->changeToPath(path, this);
+        m_navigation->changeToPath(path, this);
 }
 
 void MCPathbarController::setHighlighted(int index)
@@ -232,7 +232,7 @@ bool MCPathbarController::acceptDrag(QDropEvent *event)
 {
     const int index = componentAt(event->pos());
     setHighlighted(index);
-    if (index < 0 || !m_hub)
+    if (index < 0 || !m_navigation)
         return false;
     const QMimeData *data = event->mimeData();
     const QStringList remote = MCPasteboard::remotePaths(data);
@@ -279,7 +279,7 @@ void MCPathbarController::dropEvent(QDropEvent *event)
 {
     const int index = componentAt(event->pos());
     setHighlighted(-1);
-    if (index < 0 || !m_hub) {
+    if (index < 0 || !m_navigation) {
         event->ignore();
         return;
     }
@@ -302,7 +302,7 @@ void MCPathbarController::dropEvent(QDropEvent *event)
         return;
     }
     const bool optionHeld = event->keyboardModifiers() & (Qt::ControlModifier | Qt::AltModifier);
-    MCDropActions::uploadLocalFiles(m_hub, files, target, optionHeld);
+    MCDropActions::uploadLocalFiles(m_transfers, m_options, files, target, optionHeld);
     event->setDropAction(Qt::CopyAction);
     event->accept();
 }

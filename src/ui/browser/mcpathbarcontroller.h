@@ -4,7 +4,9 @@
 #include <QIcon>
 #include <QWidget>
 
-class MCHub;
+class MCNavigation;
+class MCOptions;
+class MCTransferStarter;
 
 // The path bar under the browser: one component per folder from "Kerlo Home" down to the folder
 // shown, each with its icon. Double-clicking a component shows that folder (leaving a page
@@ -14,10 +16,16 @@ class MCPathbarController : public QWidget
 {
     Q_OBJECT
 public:
-    // hub may be null until the session starts (setHub()); not owned.
+    // The bar does nothing until the session starts (setHub()).
     explicit MCPathbarController(QWidget *parent = nullptr);
 
-    void setHub(MCHub *hub) { m_hub = hub; }
+    // Where double-clicks go and what uploads dropped files; none is owned.
+    void setHub(MCNavigation *navigation, MCTransferStarter *transfers, const MCOptions *options)
+    {
+        m_navigation = navigation;
+        m_transfers = transfers;
+        m_options = options;
+    }
 
     // One component per element of path: "/" then each folder, every one standing for the
     // path accumulated so far.
@@ -69,7 +77,9 @@ private:
     bool acceptDrag(QDropEvent *event);
     void setHighlighted(int index);
 
-    MCHub *m_hub = nullptr;
+    MCNavigation *m_navigation = nullptr;
+    MCTransferStarter *m_transfers = nullptr;
+    const MCOptions *m_options = nullptr;
     QList<Component> m_components;
     int m_highlighted = -1;
 };

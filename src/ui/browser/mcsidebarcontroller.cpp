@@ -7,11 +7,16 @@
 #include "mcdropactions.h"
 #include "mcgroup.h"
 #include "mchub.h"
+#include "mcinbox.h"
+#include "mcnavigation.h"
 #include "mcoutlineviewsidebar.h"
 #include "mcpasteboard.h"
+#include "mcpeople.h"
+#include "mcsessionservices.h"
 #include "mcsidebarbadgedelegate.h"
 #include "mcsocialentity.h"
 #include "mcthirdpartyservicesdiscoverer.h"
+#include "mctransferstarter.h"
 #include "moapplication.h"
 #include "mocollaborationmanager.h"
 #include "mocontactsmanager.h"
@@ -30,8 +35,11 @@ const int SentInvitationsLimit = 1000;
 
 MCSidebarController::MCSidebarController(QWidget *parent)
     : QWidget(parent)
-    , m_hub(MCHub::sharedHub())
-    , m_model(new MCSidebarModel(m_hub, this))
+    , m_navigation(MCHub::sharedHub()->navigation())
+    , m_people(MCHub::sharedHub()->people())
+    , m_services(MCHub::sharedHub()->services())
+    , m_transfers(MCHub::sharedHub()->transfers())
+    , m_model(new MCSidebarModel(MCHub::sharedHub()->counters(), MCHub::sharedHub()->inbox(), this))
     , m_outline(new MCOutlineViewSidebar(this))
 {
     auto *layout = new QVBoxLayout(this);
@@ -66,8 +74,8 @@ MCSidebarController::MCSidebarController(QWidget *parent)
     m_socialUpdate.setInterval(0);
     connect(&m_socialUpdate, &QTimer::timeout, this,
             qOverload<>(&MCSidebarController::updateSocial));
-    connect(m_hub, &MCHub::contactsChanged, &m_socialUpdate, qOverload<>(&QTimer::start));
-    connect(m_hub, &MCHub::groupsChanged, &m_socialUpdate, qOverload<>(&QTimer::start));
+    connect(m_people, &MCPeople::contactsChanged, &m_socialUpdate, qOverload<>(&QTimer::start));
+    connect(m_people, &MCPeople::groupsChanged, &m_socialUpdate, qOverload<>(&QTimer::start));
     updateSocial();
 }
 
@@ -81,13 +89,13 @@ void MCSidebarController::rowClicked(const QModelIndex &index)
 {
     // Nothing is chosen before sign-in nor before the first folder arrived; group titles
     // are not places.
-    if (m_selectionDisabled || m_hub->currentPath().isEmpty() ||
+    if (m_selectionDisabled || m_navigation->currentPath().isEmpty() ||
         !(m_model->flags(index) & Qt::ItemIsSelectable))
         return;
     const QString place = index.data(MCSidebarModel::PlaceRole).toString();
     const int kind = index.data(MCSidebarModel::KindRole).toInt();
     if ((kind == MCSidebarModel::Contact || kind == MCSidebarModel::Group) &&
-        place == m_hub->notBrowsablePath()) {
+        place == m_navigation->notBrowsablePath()) {
         emit shownChatClicked(place);
         return;
     }
@@ -124,8 +132,8 @@ void MCSidebarController::updateSocial(const QList<MCSidebarSocialRow> &rows)
 void MCSidebarController::updateSocial()
 {
     QList<MCSidebarSocialRow> rows;
-    const QList<MCContact *> contacts = m_hub->contacts();
-    const QList<MCGroup *> groups = m_hub->groups();
+    const QList<MCContact *> contacts = m_people->contacts();
+    const QList<MCGroup *> groups = m_people->groups();
     rows.reserve(contacts.size() + groups.size());
     for (MCContact *contact : contacts) {
         // Without an e-mail a contact has no title to find its chat by.
@@ -163,9 +171,9 @@ void MCSidebarController::addListedContacts()
     QList<MCContact *> made;
     made.reserve(count);
     for (int i = 0; i < count; ++i)
-        made.append(new MCContact(m_listedContacts.at(i), m_hub));
+        made.append(new MCContact(m_listedContacts.at(i), m_people));
     m_listedContacts.erase(m_listedContacts.begin(), m_listedContacts.begin() + count);
-    m_hub->addContacts(made);
+    m_people->addContacts(made);
     if (!m_listedContacts.isEmpty()) {
         QTimer::singleShot(0, this, &MCSidebarController::addListedContacts);
         return;
@@ -183,7 +191,7 @@ void MCSidebarController::selectSidebarContact(MCSocialEntity *entity)
         select(index);
         // A chosen row shows its chat, as a click does: the user sees what was prepared there.
         const QString place = index.data(MCSidebarModel::PlaceRole).toString();
-        if (place != m_hub->notBrowsablePath())
+        if (place != m_navigation->notBrowsablePath())
             emit placeChosen(place);
         return;
     }
@@ -195,7 +203,7 @@ void MCSidebarController::deselectItemIfNecessary(const QString &path)
     if (path != QLatin1String("/")) {
         if (selectedIndex() == home)
             select({});
-    } else if (m_hub->notBrowsablePath().isEmpty()) {
+    } else if (m_navigation->notBrowsablePath().isEmpty()) {
         // The browser shows the root, at start or through the history: its row.
         select(home);
     }
@@ -203,7 +211,7 @@ void MCSidebarController::deselectItemIfNecessary(const QString &path)
 
 void MCSidebarController::checkCorrectSelection()
 {
-    const QString location = m_hub->notBrowsablePath();
+    const QString location = m_navigation->notBrowsablePath();
     // A page no row stands for, but that is reached from one (a new group's form): as it was.
     if (location == QLatin1String("addgroup://"))
         return;
@@ -211,8 +219,9 @@ void MCSidebarController::checkCorrectSelection()
     // The browser: its row at "/", or when just chosen (the change to "/" is under way).
     if (location.isEmpty()) {
         const QModelIndex home = m_model->indexForPlace(Home);
-        place = m_hub->currentPath() == QLatin1String("/") || selectedIndex() == home ? Home
-                                                                                      : QString();
+        place = m_navigation->currentPath() == QLatin1String("/") || selectedIndex() == home
+                    ? Home
+                    : QString();
     }
     select(m_model->indexForPlace(place));
 }
@@ -259,7 +268,7 @@ bool MCSidebarController::acceptDrop(const QModelIndex &index, const QMimeData *
         return true;
     }
     if (!remotePaths.isEmpty()) {
-        const MCNodePtr root = m_hub->modelRootNode();
+        const MCNodePtr root = m_navigation->modelRootNode();
         return root && MCDropActions::moveRemoteItems(remotePaths, root->filePath(),
                                                       QVariant::fromValue(root));
     }
@@ -267,7 +276,8 @@ bool MCSidebarController::acceptDrop(const QModelIndex &index, const QMimeData *
         shown->raise();
         shown->activateWindow();
     }
-    MCDropActions::uploadLocalFiles(m_hub, localPaths, QStringLiteral("/"), optionHeld);
+    MCDropActions::uploadLocalFiles(m_transfers, m_services->options(), localPaths,
+                                    QStringLiteral("/"), optionHeld);
     return true;
 }
 
@@ -275,8 +285,8 @@ void MCSidebarController::groupByProvider(const QStringList &localPaths,
                                           QMap<QString, QStringList> *groups,
                                           QMap<QString, QStringList> *unlinked) const
 {
-    MCThirdPartyServicesDiscoverer *discoverer = m_hub->servicesDiscoverer();
-    const QStringList linked = m_hub->linkedProviders();
+    MCThirdPartyServicesDiscoverer *discoverer = m_services->servicesDiscoverer();
+    const QStringList linked = m_services->linkedProviders();
     for (const QString &path : localPaths) {
         const QString provider = discoverer ? discoverer->serviceForPath(path) : QString();
         if (provider.isEmpty())
@@ -292,7 +302,7 @@ void MCSidebarController::askToLinkProvider(const QString &provider, QObject *en
                                             const QMap<QString, QStringList> &groups,
                                             const QMap<QString, QStringList> &unlinked)
 {
-    AlertPresenter *alerts = m_hub->alertPresenter();
+    AlertPresenter *alerts = m_services->alerts();
     if (!alerts) {
         qCWarning(lcBrowser) << "No one to ask about linking" << provider << "; nothing sent";
         return;

@@ -8,7 +8,10 @@
 #include <QTimer>
 #include <QWidget>
 
-class MCHub;
+class MCNavigation;
+class MCPeople;
+class MCSessionServices;
+class MCTransferStarter;
 class MCSocialEntity;
 class MOContactsManager;
 class MCOutlineViewSidebar;
@@ -86,7 +89,10 @@ private:
     // for the invitations sent, once per listing.
     void addListedContacts();
 
-    MCHub *m_hub;
+    MCNavigation *m_navigation;
+    MCPeople *m_people;
+    MCSessionServices *m_services;
+    MCTransferStarter *m_transfers;
     MCSidebarModel *m_model;
     MCOutlineViewSidebar *m_outline;
     MOContactsManager *m_contactsManager = nullptr;

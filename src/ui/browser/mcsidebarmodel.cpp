@@ -1,7 +1,8 @@
 #include "mcsidebarmodel.h"
 
+#include "mccounters.h"
 #include "mcgroup.h"
-#include "mchub.h"
+#include "mcinbox.h"
 #include "mcstring.h"
 
 #include <QApplication>
@@ -32,9 +33,10 @@ bool MCSidebarSocialRow::operator==(const MCSidebarSocialRow &other) const
     return isGroup == other.isGroup && title == other.title;
 }
 
-MCSidebarModel::MCSidebarModel(MCHub *hub, QObject *parent)
+MCSidebarModel::MCSidebarModel(MCCounters *counters, MCInbox *inbox, QObject *parent)
     : QAbstractItemModel(parent)
-    , m_hub(hub)
+    , m_counters(counters)
+    , m_inbox(inbox)
 {
     m_places[Cloud] = {
         {tr("Home"), QStringLiteral("home"), placeIcon("user-home", QStyle::SP_DirHomeIcon)},
@@ -53,9 +55,11 @@ MCSidebarModel::MCSidebarModel(MCHub *hub, QObject *parent)
     // Looked up once: every row of a person asks for one while the outline measures it.
     m_contactIcon = placeIcon("avatar-default", QStyle::SP_FileIcon);
     m_groupIcon = placeIcon("system-users", QStyle::SP_DirIcon);
-    connect(hub, &MCHub::currentUploadsCountChanged, this, [this] { counterChanged(Transfers); });
-    connect(hub, &MCHub::currentDownloadsCountChanged, this, [this] { counterChanged(Transfers); });
-    connect(hub, &MCHub::unreadNotificationsChanged, this,
+    connect(counters, &MCCounters::currentUploadsCountChanged, this,
+            [this] { counterChanged(Transfers); });
+    connect(counters, &MCCounters::currentDownloadsCountChanged, this,
+            [this] { counterChanged(Transfers); });
+    connect(inbox, &MCInbox::unreadNotificationsChanged, this,
             [this] { counterChanged(Notifications); });
 }
 
@@ -141,9 +145,10 @@ QVariant MCSidebarModel::data(const QModelIndex &index, int role) const
         return Place;
     case BadgeRole:
         if (row.place == Transfers)
-            return QVariantList{m_hub->currentDownloadsCount(), m_hub->currentUploadsCount()};
+            return QVariantList{m_counters->currentDownloadsCount(),
+                                m_counters->currentUploadsCount()};
         if (row.place == Notifications)
-            return QVariantList{m_hub->unreadNotifications()};
+            return QVariantList{m_inbox->unreadNotifications()};
         return {};
     default:
         return {};

@@ -6,7 +6,8 @@
 #include <QPointer>
 #include <QStringList>
 
-class MCHub;
+class MCCounters;
+class MCInbox;
 class MCSocialEntity;
 
 // A person or chat group under the sidebar's third group. title names its conversation page
@@ -35,7 +36,7 @@ public:
     enum Kind { GroupTitle, Place, Contact, Group };
     enum Section { Cloud, SocialPlaces, Recent };
 
-    explicit MCSidebarModel(MCHub *hub, QObject *parent = nullptr);
+    MCSidebarModel(MCCounters *counters, MCInbox *inbox, QObject *parent = nullptr);
     ~MCSidebarModel() override;
 
     QModelIndex index(int row, int column, const QModelIndex &parent = {}) const override;
@@ -65,7 +66,8 @@ private:
         QString place;
         QIcon icon;
     };
-    MCHub *m_hub;
+    MCCounters *m_counters;
+    MCInbox *m_inbox;
     QList<PlaceRow> m_places[2];
     QList<MCSidebarSocialRow> m_social;
     QIcon m_contactIcon;

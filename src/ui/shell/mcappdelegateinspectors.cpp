@@ -91,8 +91,9 @@ void MCAppDelegate::togglePreviewPanel()
     if (!m_quickLook) {
         if (selection.isEmpty())
             return;
-        m_quickLook = new MCQuickLookController(hub, MOObjectsManager::sharedInstance(),
-                                                m_previewGenerator, m_fileActions, m_window);
+        m_quickLook =
+            new MCQuickLookController(hub->navigation(), hub, MOObjectsManager::sharedInstance(),
+                                      m_previewGenerator, m_fileActions, m_window);
         connect(m_quickLook, &MCQuickLookController::togglePreviewPanelRequested, this,
                 &MCAppDelegate::togglePreviewPanel);
         if (m_window)

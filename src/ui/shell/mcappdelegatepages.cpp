@@ -128,7 +128,8 @@ void MCAppDelegate::notBrowsableHandler()
         if (next) {
             addPage(location, next);
             MCHipController *panel = MCHipController::embed(
-                entity->chatViewController(), hub, MOObjectsManager::sharedInstance(),
+                entity->chatViewController(), hub, hub->people(),
+                MOObjectsManager::sharedInstance(),
                 MOUserAuthenticationManager::sharedInstance()->account().email());
             connect(panel, &MCHipController::conversationRequested, this,
                     [this](MCContact *contact) { menuGoSwitchView(contact->title()); });

@@ -21,7 +21,7 @@ void MCAppDelegate::setUpPeople()
     MCManager *hub = MCManager::sharedManager();
     const QString contacts = QStringLiteral("contacts://");
     addPageFactory(contacts, [this, hub]() -> QWidget * {
-        auto *page = new MCContactsViewController(hub);
+        auto *page = new MCContactsViewController(hub->people());
         const QString addContact = QStringLiteral("addcontact://");
         // A button leads only where there is something to show.
         page->buttonAddContact()->setEnabled(m_pageFactories.contains(addContact) ||

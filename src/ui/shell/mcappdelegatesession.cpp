@@ -204,9 +204,9 @@ void MCAppDelegate::userSessionSpecificInitialization()
 
     hub->setupServices();
     objects->start();
-    objects->setHierarchyDelegate(hub);
+    objects->setHierarchyDelegate(hub->history());
     objects->setCacheDelegate(m_fileActions);
-    objects->notificationCenter()->addObserver(hub, &MCManager::nodeFetchedNotification,
+    objects->notificationCenter()->addObserver(hub->history(), &MCHistory::nodeFetchedNotification,
                                                MOObjectInfoDidFetchNotification);
     applicationStart();
     MONotificationCenter::defaultCenter()->addObserver(
@@ -217,7 +217,7 @@ void MCAppDelegate::userSessionSpecificInitialization()
     accountSizesNotification({});
     m_window->sidebar()->updateContactsList();
     MOCollaborationManager *collaboration = MOCollaborationManager::sharedInstance();
-    collaboration->setDelegate(hub);
+    collaboration->setDelegate(hub->socialBook());
     // Without this the invitations poll may never run (it is otherwise only started by the
     // first contacts listing).
     collaboration->start();
@@ -259,19 +259,22 @@ void MCAppDelegate::applicationStart()
     MCBrowsableViewController::setHelper(m_viewsHelper);
 
     addPage(QStringLiteral("transfers://"),
-            new MCTableQueueController(MOObjectsManager::sharedInstance(), hub, m_services.clock));
+            new MCTableQueueController(MOObjectsManager::sharedInstance(), hub->counters(),
+                                       m_services.clock));
     addPage(QStringLiteral("errors://"),
             new MCErrorsController(MONotificationManager::sharedInstance()->notificationCenter(),
                                    m_services.clock));
     hub->setDesktopNotifier(new MCDesktopNotifier(m_services.notifier, m_window, this));
-    addPage(QStringLiteral("messages://"), new MCMessagesController(hub));
-    addPage(QStringLiteral("addcontact://"),
-            new MCSocialAddController(hub, MOUserAuthenticationManager::sharedInstance()));
-    auto *account = new MCAccountController(hub, new MODevicesManager(this));
+    addPage(QStringLiteral("messages://"), new MCMessagesController(hub->inbox()));
+    addPage(
+        QStringLiteral("addcontact://"),
+        new MCSocialAddController(hub->people(), MOUserAuthenticationManager::sharedInstance()));
+    auto *account = new MCAccountController(hub->avatars(), new MODevicesManager(this));
     addPage(QStringLiteral("account://"), account);
     connect(account, &MCAccountController::passwordRecoveryRequested, this,
             &MCAppDelegate::showPasswordRecovery);
-    connect(hub, &MCManager::notBrowsablePathChanged, this, &MCAppDelegate::notBrowsableHandler);
+    connect(hub->navigation(), &MCNavigation::notBrowsablePathChanged, this,
+            &MCAppDelegate::notBrowsableHandler);
     connect(m_window->sidebar(), &MCSidebarController::placeChosen, this,
             &MCAppDelegate::menuGoSwitchView);
     connect(m_window->sidebar(), &MCSidebarController::shownChatClicked, this, [hub] {
@@ -283,8 +286,10 @@ void MCAppDelegate::applicationStart()
             &MCAppDelegate::sendFilesToEntity);
     hub->setSoundPlayer(m_services.sounds);
 
-    connect(hub, &MCManager::currentPathChanged, this, &MCAppDelegate::currentPathChanged);
-    connect(hub, &MCManager::currentNodeChanged, this, &MCAppDelegate::currentNodeChanged);
+    connect(hub->navigation(), &MCNavigation::currentPathChanged, this,
+            &MCAppDelegate::currentPathChanged);
+    connect(hub->navigation(), &MCNavigation::currentNodeChanged, this,
+            &MCAppDelegate::currentNodeChanged);
 
     MOObjectsManager *objects = MOObjectsManager::sharedInstance();
     m_previewGenerator = new MCPreviewGenerator(MOPreviewManager::defaultManager(), this);
@@ -297,8 +302,8 @@ void MCAppDelegate::applicationStart()
         m_window->addContent(view);
         m_viewsHelper->addView(view);
         m_browserViews.append(view);
-        connect(view, &MCBrowsableViewController::selectedCountChanged, hub,
-                &MCManager::setSelectedCount);
+        connect(view, &MCBrowsableViewController::selectedCountChanged, hub->windowCounters(),
+                &MCWindowCounters::setSelectedCount);
         // Which items are selected matters too (one file or one folder), not only how many.
         connect(view, &MCBrowsableViewController::selectedCountChanged, this,
                 &MCAppDelegate::updateToolbarState);
@@ -313,16 +318,18 @@ void MCAppDelegate::applicationStart()
     column->deactivate();
     // Dragging out and dropping in, in the icon and list views; the icon view spring-loads
     // folders, the list takes a drop onto a folder row into that folder.
-    new MCBrowserDragDrop(icon, static_cast<MCIconController *>(icon)->collectionView(), hub,
-                          m_services.alerts, m_window);
-    auto *listDragDrop =
-        new MCBrowserDragDrop(list, static_cast<MCListController *>(list)->outlineView(), hub,
-                              m_services.alerts, m_window);
+    new MCBrowserDragDrop(icon, static_cast<MCIconController *>(icon)->collectionView(),
+                          hub->navigation(), hub->transfers(), hub->options(), m_services.alerts,
+                          m_window);
+    auto *listDragDrop = new MCBrowserDragDrop(
+        list, static_cast<MCListController *>(list)->outlineView(), hub->navigation(),
+        hub->transfers(), hub->options(), m_services.alerts, m_window);
     listDragDrop->setDropsOntoFolders(true);
     auto *columns = static_cast<MCColumnController *>(column);
     columns->setColumnSetUp([this, hub, columns](QAbstractItemView *columnView) {
         auto *dragDrop =
-            new MCBrowserDragDrop(columns, columnView, hub, m_services.alerts, m_window);
+            new MCBrowserDragDrop(columns, columnView, hub->navigation(), hub->transfers(),
+                                  hub->options(), m_services.alerts, m_window);
         dragDrop->setParent(columnView);
         const QPointer<QAbstractItemView> shown(columnView);
         dragDrop->setDropFolder(
@@ -351,8 +358,8 @@ void MCAppDelegate::applicationStart()
         m_window->forwardAction()->setEnabled(forward);
         m_window->toolbar()->forwardSegment()->setEnabled(forward);
     };
-    connect(hub, &MCManager::arrayBackChanged, this, historyChanged);
-    connect(hub, &MCManager::arrayForwardChanged, this, historyChanged);
+    connect(hub->navigation(), &MCNavigation::arrayBackChanged, this, historyChanged);
+    connect(hub->navigation(), &MCNavigation::arrayForwardChanged, this, historyChanged);
     historyChanged();
 
     m_bottomView = new MCBottomViewController(
@@ -370,12 +377,12 @@ void MCAppDelegate::applicationStart()
         hub->setNotBrowsablePath(QStringLiteral(""));
         hub->changeToPath(MCRemotePath::parentOf(path), nullptr);
     });
-    connect(hub, &MCManager::selectedCountChanged, m_bottomView,
+    connect(hub->counters(), &MCCounters::selectedCountChanged, m_bottomView,
             [this, hub] { m_bottomView->setSelectedCount(hub->selectedCount()); });
-    connect(hub, &MCManager::totalCountChanged, m_bottomView,
+    connect(hub->counters(), &MCCounters::totalCountChanged, m_bottomView,
             [this, hub] { m_bottomView->setTotalCount(hub->totalCount()); });
     // The account button shows the user's picture.
-    connect(hub, &MCManager::avatarChanged, m_bottomView, [this, hub] {
+    connect(hub->avatars(), &MCAvatars::avatarChanged, m_bottomView, [this, hub] {
         m_bottomView->popupUsername()->setIcon(QIcon(hub->avatar()));
         m_bottomView->popupUsername()->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     });

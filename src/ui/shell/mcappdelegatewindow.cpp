@@ -85,7 +85,8 @@ void MCAppDelegate::setupWindowCommands()
         item->setEnabled(place == QLatin1String("home") || m_pageFactories.contains(place));
     }
     toolbar->selectViewSegment(0);
-    window->pathBar()->setHub(MCManager::sharedManager());
+    MCManager *hub = MCManager::sharedManager();
+    window->pathBar()->setHub(hub->navigation(), hub->transfers(), hub->options());
     connect(window, &MCMainWindow::commandHandlersChanged, this,
             &MCAppDelegate::updateToolbarState);
     updateToolbarState();

@@ -98,8 +98,9 @@ void MCAppDelegate::showNewFileHandler()
 void MCAppDelegate::toggleWindowGroupCreation()
 {
     if (!m_groupCreation)
-        m_groupCreation = new MCGroupCreationController(
-            MCManager::sharedManager(), MOUserAuthenticationManager::sharedInstance(), m_window);
+        m_groupCreation =
+            new MCGroupCreationController(MCManager::sharedManager()->people(),
+                                          MOUserAuthenticationManager::sharedInstance(), m_window);
     const bool opening = !m_groupCreation->isVisible();
     if (opening)
         m_groupCreation->resetSelection();

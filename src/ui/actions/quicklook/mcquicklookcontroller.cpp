@@ -7,13 +7,14 @@
 #include "mcfileactions.h"
 #include "mcfilesizeformatter.h"
 #include "mcfunctions.h"
-#include "mchub.h"
 #include "mcimagebrowserview.h"
 #include "mcimages.h"
+#include "mcnavigation.h"
 #include "mcopenwithmenu.h"
 #include "mcpreviewgenerator.h"
 #include "mcquicklookitemmodel.h"
 #include "mcquicklookview.h"
+#include "mcsessionservices.h"
 #include "mcstring.h"
 #include "mctitlebar.h"
 #include "moconstants.h"
@@ -68,11 +69,13 @@ void setTextColor(QLabel *label, const QColor &color)
 
 } // namespace
 
-MCQuickLookController::MCQuickLookController(MCHub *hub, MOObjectsManager *objects,
+MCQuickLookController::MCQuickLookController(MCNavigation *navigation, MCSessionServices *services,
+                                             MOObjectsManager *objects,
                                              MCPreviewGenerator *previews, MCFileActions *actions,
                                              QWidget *parent)
     : QWidget(parent, Qt::Window)
-    , m_hub(hub)
+    , m_navigation(navigation)
+    , m_services(services)
     , m_objects(objects)
     , m_previews(previews)
     , m_actions(actions)
@@ -208,7 +211,7 @@ void MCQuickLookController::loadNodes(const MCNodeList &nodes)
     if (nodes.size() <= 1) {
         m_imageBrowser->hide();
         m_mainView->setFocus(Qt::OtherFocusReason);
-        updateInfo(nodes.isEmpty() && m_hub ? m_hub->currentNode() : nodes.value(0));
+        updateInfo(nodes.isEmpty() && m_navigation ? m_navigation->currentNode() : nodes.value(0));
         return;
     }
     m_imageBrowser->show();
@@ -309,7 +312,7 @@ void MCQuickLookController::updateOpenWith(const MCNodePtr &node)
     const MCNodeList nodes{node};
     QPointer<MCFileActions> actions = m_actions;
     MCOpenWithMenu::fillOpenWith(
-        menu, nodes, m_hub ? m_hub->fakeFilesPath() : QString(),
+        menu, nodes, m_services ? m_services->fakeFilesPath() : QString(),
         [actions, nodes](const QString &desktopFilePath) {
             if (actions)
                 actions->openNodesWithApplication(nodes, desktopFilePath);
@@ -433,15 +436,15 @@ void MCQuickLookController::windowDidClose()
 
 void MCQuickLookController::selectionChanged()
 {
-    if (!isVisible() || !m_hub)
+    if (!isVisible() || !m_navigation)
         return;
-    MCBrowsableViewController *view = m_hub->selectedController();
+    MCBrowsableViewController *view = m_navigation->selectedController();
     loadNodes(view ? view->getSelectedItems() : MCNodeList());
 }
 
 void MCQuickLookController::forwardArrowKey(int key, Qt::KeyboardModifiers modifiers)
 {
-    MCBrowsableViewController *view = m_hub ? m_hub->selectedController() : nullptr;
+    MCBrowsableViewController *view = m_navigation ? m_navigation->selectedController() : nullptr;
     if (!view)
         return;
     QKeyEvent press(QEvent::KeyPress, key, modifiers);

@@ -11,7 +11,8 @@
 
 class MCFileActions;
 class MCImageBrowserView;
-class MCHub;
+class MCNavigation;
+class MCSessionServices;
 class MCPreviewGenerator;
 class MCQuickLookItemModel;
 class MCQuickLookView;
@@ -34,7 +35,8 @@ class MCQuickLookController
     Q_OBJECT
 public:
     // None is owned; previews and actions may be null.
-    MCQuickLookController(MCHub *hub, MOObjectsManager *objects, MCPreviewGenerator *previews,
+    MCQuickLookController(MCNavigation *navigation, MCSessionServices *services,
+                          MOObjectsManager *objects, MCPreviewGenerator *previews,
                           MCFileActions *actions, QWidget *parent = nullptr);
     ~MCQuickLookController() override;
 
@@ -79,7 +81,8 @@ private:
     void transferNotification(const MOPostedNotification &notification);
     void forwardArrowKey(int key, Qt::KeyboardModifiers modifiers);
 
-    QPointer<MCHub> m_hub;
+    QPointer<MCNavigation> m_navigation;
+    MCSessionServices *m_services;
     QPointer<MOObjectsManager> m_objects;
     QPointer<MCPreviewGenerator> m_previews;
     QPointer<MCFileActions> m_actions;

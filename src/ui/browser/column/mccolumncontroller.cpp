@@ -6,6 +6,7 @@
 #include "mciconnameeditor.h"
 #include "mcleafcontroller.h"
 #include "mclistnamedelegate.h"
+#include "mcnavigation.h"
 #include "mcnodetreemodel.h"
 #include "mcoptions.h"
 #include "mcselectedrows.h"
@@ -102,7 +103,7 @@ MCColumnController::MCColumnController(MOObjectsManager *objectsManager, MCOptio
     m_leafController->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_leafController, &QWidget::customContextMenuRequested, this,
             [this](const QPoint &pos) {
-                if (QMenu *menu = MCHub::sharedHub()->selectionContextMenu())
+                if (QMenu *menu = MCHub::sharedHub()->navigation()->selectionContextMenu())
                     menu->popup(m_leafController->mapToGlobal(pos));
             });
 
@@ -236,7 +237,7 @@ bool MCColumnController::eventFilter(QObject *object, QEvent *event)
         const QPointer<QAbstractItemView> clicked(column);
         QTimer::singleShot(0, this, [this, clicked] {
             const MCNodePtr folder = clicked ? folderOfColumn(clicked) : MCNodePtr();
-            if (!folder || folder->filePath() == MCHub::sharedHub()->currentPath())
+            if (!folder || folder->filePath() == MCHub::sharedHub()->navigation()->currentPath())
                 return;
             emit selectedCountChanged(0);
             emit navigationRequested(folder->filePath());
@@ -269,7 +270,7 @@ void MCColumnController::currentChanged(const QModelIndex &current)
     // Choosing a folder browses into it; choosing a file shows the folder that holds it.
     const QString folder =
         node->isDir() && !node->isPackage() ? node->filePath() : node->basePath();
-    if (folder != MCHub::sharedHub()->currentPath())
+    if (folder != MCHub::sharedHub()->navigation()->currentPath())
         emit navigationRequested(folder);
 }
 

@@ -3,7 +3,7 @@
 #include "mcavatarimage.h"
 #include "mccontact.h"
 #include "mcfunctions.h"
-#include "mchub.h"
+#include "mcpeople.h"
 #include "mcpeoplenotifylog.h"
 #include "mcsocialaddcellview.h"
 #include "mcsocialaddmodel.h"
@@ -34,10 +34,10 @@ const int MaximumEmailLength = 254;
 
 } // namespace
 
-MCSocialAddController::MCSocialAddController(MCHub *hub, MOUserAuthenticationManager *auth,
+MCSocialAddController::MCSocialAddController(MCPeople *people, MOUserAuthenticationManager *auth,
                                              QWidget *parent)
     : QWidget(parent)
-    , m_hub(hub)
+    , m_people(people)
     , m_auth(auth)
     , m_searchField(new QLineEdit)
     , m_buttonFind(new QPushButton(tr("Find")))
@@ -48,8 +48,8 @@ MCSocialAddController::MCSocialAddController(MCHub *hub, MOUserAuthenticationMan
 {
     setWindowTitle(QStringLiteral("addcontact://"));
     setObjectName(QStringLiteral("addContactPage"));
-    m_contacts->setContactTest([hub](const MOUserAccount &account) {
-        const QList<MCContact *> contacts = hub->contacts();
+    m_contacts->setContactTest([people](const MOUserAccount &account) {
+        const QList<MCContact *> contacts = people->contacts();
         return std::any_of(contacts.begin(), contacts.end(), [&account](MCContact *contact) {
             return contact->userAccount() == account;
         });
@@ -113,7 +113,7 @@ MCSocialAddController::MCSocialAddController(MCHub *hub, MOUserAuthenticationMan
                     fillRow(row);
             });
     // Someone found may become a contact while the results are shown.
-    connect(hub, &MCHub::contactsChanged, m_contacts, &MCSocialAddModel::refreshButtons);
+    connect(people, &MCPeople::contactsChanged, m_contacts, &MCSocialAddModel::refreshButtons);
 }
 
 MCSocialAddController::~MCSocialAddController()

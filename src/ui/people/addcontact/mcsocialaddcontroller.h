@@ -6,7 +6,7 @@
 
 #include <QWidget>
 
-class MCHub;
+class MCPeople;
 class MCSocialAddModel;
 class MOAvatarManager;
 class MOContactsManager;
@@ -30,8 +30,9 @@ class MCSocialAddController
 {
     Q_OBJECT
 public:
-    // hub: the user's contacts; auth: the signed-in user name. Neither is owned.
-    MCSocialAddController(MCHub *hub, MOUserAuthenticationManager *auth, QWidget *parent = nullptr);
+    // people: the user's contacts; auth: the signed-in user name. Neither is owned.
+    MCSocialAddController(MCPeople *people, MOUserAuthenticationManager *auth,
+                          QWidget *parent = nullptr);
     ~MCSocialAddController() override;
 
     QLineEdit *searchField() const { return m_searchField; }
@@ -74,7 +75,7 @@ private:
     void reloadTable();
     void fillRow(int row);
 
-    MCHub *m_hub;
+    MCPeople *m_people;
     MOUserAuthenticationManager *m_auth;
     QLineEdit *m_searchField;
     QPushButton *m_buttonFind;

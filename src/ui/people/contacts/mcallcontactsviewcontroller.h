@@ -8,8 +8,8 @@ class MCAllContactsViewController : public MCAllEntitiesViewController
 {
     Q_OBJECT
 public:
-    explicit MCAllContactsViewController(MCHub *hub, QWidget *parent = nullptr)
-        : MCAllEntitiesViewController(hub, MCSocialEntitiesModel::Contacts, parent)
+    explicit MCAllContactsViewController(MCPeople *people, QWidget *parent = nullptr)
+        : MCAllEntitiesViewController(people, MCSocialEntitiesModel::Contacts, parent)
     {
         setObjectName(QStringLiteral("allContactsController"));
     }

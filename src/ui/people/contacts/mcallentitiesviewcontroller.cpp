@@ -6,11 +6,11 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
-MCAllEntitiesViewController::MCAllEntitiesViewController(MCHub *hub,
+MCAllEntitiesViewController::MCAllEntitiesViewController(MCPeople *people,
                                                          MCSocialEntitiesModel::Kind kind,
                                                          QWidget *parent)
     : QWidget(parent)
-    , m_model(new MCSocialEntitiesModel(hub, kind, this))
+    , m_model(new MCSocialEntitiesModel(people, kind, this))
     , m_tableView(new QTableView(this))
 {
     auto *layout = new QVBoxLayout(this);

@@ -13,7 +13,7 @@ class MCAllEntitiesViewController : public QWidget
 {
     Q_OBJECT
 public:
-    MCAllEntitiesViewController(MCHub *hub, MCSocialEntitiesModel::Kind kind,
+    MCAllEntitiesViewController(MCPeople *people, MCSocialEntitiesModel::Kind kind,
                                 QWidget *parent = nullptr);
 
     MCSocialEntitiesModel *model() const { return m_model; }

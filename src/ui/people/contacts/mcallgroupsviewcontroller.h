@@ -8,8 +8,8 @@ class MCAllGroupsViewController : public MCAllEntitiesViewController
 {
     Q_OBJECT
 public:
-    explicit MCAllGroupsViewController(MCHub *hub, QWidget *parent = nullptr)
-        : MCAllEntitiesViewController(hub, MCSocialEntitiesModel::Groups, parent)
+    explicit MCAllGroupsViewController(MCPeople *people, QWidget *parent = nullptr)
+        : MCAllEntitiesViewController(people, MCSocialEntitiesModel::Groups, parent)
     {
         setObjectName(QStringLiteral("allGroupsController"));
     }

@@ -11,14 +11,14 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-MCContactsViewController::MCContactsViewController(MCHub *hub, QWidget *parent)
+MCContactsViewController::MCContactsViewController(MCPeople *people, QWidget *parent)
     : QWidget(parent)
-    , m_hub(hub)
+    , m_people(people)
     , m_segments(new QButtonGroup(this))
     , m_buttonAddContact(new QPushButton(tr("Add Contact..."), this))
     , m_buttonCreateGroup(new QPushButton(tr("Create Group..."), this))
     , m_mainView(new QStackedWidget(this))
-    , m_allContacts(new MCAllContactsViewController(hub, m_mainView))
+    , m_allContacts(new MCAllContactsViewController(people, m_mainView))
 {
     setObjectName(QStringLiteral("MCContactsViewController"));
     setWindowTitle(title());
@@ -77,7 +77,7 @@ void MCContactsViewController::actionSwitchView(int segment)
     m_buttonCreateGroup->show();
     m_buttonAddContact->hide();
     if (!m_allGroups) {
-        m_allGroups = new MCAllGroupsViewController(m_hub, m_mainView);
+        m_allGroups = new MCAllGroupsViewController(m_people, m_mainView);
         m_mainView->addWidget(m_allGroups);
         connect(m_allGroups, &MCAllEntitiesViewController::entityChosen, this,
                 &MCContactsViewController::conversationRequested);

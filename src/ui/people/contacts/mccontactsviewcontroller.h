@@ -5,7 +5,7 @@
 
 class MCAllContactsViewController;
 class MCAllGroupsViewController;
-class MCHub;
+class MCPeople;
 class MCSocialEntity;
 class QAbstractButton;
 class QButtonGroup;
@@ -20,7 +20,7 @@ class MCContactsViewController : public QWidget
 {
     Q_OBJECT
 public:
-    explicit MCContactsViewController(MCHub *hub, QWidget *parent = nullptr);
+    explicit MCContactsViewController(MCPeople *people, QWidget *parent = nullptr);
 
     QString title() const { return QStringLiteral("contacts://"); }
     QPushButton *buttonAddContact() const { return m_buttonAddContact; }
@@ -44,7 +44,7 @@ signals:
     void conversationRequested(MCSocialEntity *entity);
 
 private:
-    MCHub *m_hub;
+    MCPeople *m_people;
     QButtonGroup *m_segments;
     QPushButton *m_buttonAddContact;
     QPushButton *m_buttonCreateGroup;

@@ -2,7 +2,7 @@
 
 #include "mccontact.h"
 #include "mcgroup.h"
-#include "mchub.h"
+#include "mcpeople.h"
 #include "mcsocialentity.h"
 #include "mcstring.h"
 #include "mcvaluetransformers.h"
@@ -12,17 +12,17 @@
 
 #include <algorithm>
 
-MCSocialEntitiesModel::MCSocialEntitiesModel(MCHub *hub, Kind kind, QObject *parent)
+MCSocialEntitiesModel::MCSocialEntitiesModel(MCPeople *people, Kind kind, QObject *parent)
     : QAbstractTableModel(parent)
-    , m_hub(hub)
+    , m_people(people)
     , m_kind(kind)
 {
     // Hundreds of answers handled in one turn of the event loop make one new list.
     m_update.setSingleShot(true);
     m_update.setInterval(0);
     connect(&m_update, &QTimer::timeout, this, &MCSocialEntitiesModel::updateList);
-    connect(hub, kind == Contacts ? &MCHub::contactsChanged : &MCHub::groupsChanged, &m_update,
-            qOverload<>(&QTimer::start));
+    connect(people, kind == Contacts ? &MCPeople::contactsChanged : &MCPeople::groupsChanged,
+            &m_update, qOverload<>(&QTimer::start));
     updateList();
 }
 
@@ -91,10 +91,10 @@ void MCSocialEntitiesModel::updateList()
 {
     QList<MCSocialEntity *> rows;
     if (m_kind == Contacts) {
-        for (MCContact *contact : m_hub->contacts())
+        for (MCContact *contact : m_people->contacts())
             rows.append(contact);
     } else {
-        for (MCGroup *group : m_hub->groups())
+        for (MCGroup *group : m_people->groups())
             rows.append(group);
     }
     // Names are read once per row, not once per comparison.

@@ -5,7 +5,7 @@
 #include <QList>
 #include <QTimer>
 
-class MCHub;
+class MCPeople;
 class MCSocialEntity;
 
 // The hub's contacts (by full name: Name, E-mail) or groups (by room name: Name), sorted
@@ -21,7 +21,7 @@ public:
     // a group.
     enum Role { EntityRole = Qt::UserRole, StatusImageRole };
 
-    MCSocialEntitiesModel(MCHub *hub, Kind kind, QObject *parent = nullptr);
+    MCSocialEntitiesModel(MCPeople *people, Kind kind, QObject *parent = nullptr);
 
     Kind kind() const { return m_kind; }
     // The entity of a row; null for anything else.
@@ -41,7 +41,7 @@ public:
 private:
     void entityChanged(MCSocialEntity *entity, const QVector<int> &roles);
 
-    MCHub *m_hub;
+    MCPeople *m_people;
     Kind m_kind;
     QList<MCSocialEntity *> m_rows;
     QTimer m_update;

@@ -1,11 +1,10 @@
 #include "mcmessagescontroller.h"
 
-#include "mchub.h"
+#include "mcinbox.h"
 #include "mcjoininvitation.h"
 #include "mcjoininvitationview.h"
 #include "mcnotificationsmodel.h"
 #include "mcpeoplenotifylog.h"
-#include "moconversationsmanager.h"
 
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -17,10 +16,10 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
-MCMessagesController::MCMessagesController(MCHub *hub, QWidget *parent)
+MCMessagesController::MCMessagesController(MCInbox *inbox, QWidget *parent)
     : QWidget(parent)
-    , m_hub(hub)
-    , m_notifications(new MCNotificationsModel(hub, this))
+    , m_inbox(inbox)
+    , m_notifications(new MCNotificationsModel(inbox, this))
     , m_arranged(new QSortFilterProxyModel(this))
     , m_tableView(new QTableView)
     , m_splitBottomView(new QStackedWidget)
@@ -81,11 +80,11 @@ MCMessagesController::MCMessagesController(MCHub *hub, QWidget *parent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(split);
 
-    connect(m_viewJoinInvitation, &MCJoinInvitationView::acceptClicked, hub,
-            &MCHub::acceptJoinInvitation);
-    connect(m_viewJoinInvitation, &MCJoinInvitationView::declineClicked, hub,
-            &MCHub::declineJoinInvitation);
-    connect(hub, &MCHub::unreadNotificationsChanged, this,
+    connect(m_viewJoinInvitation, &MCJoinInvitationView::acceptClicked, inbox,
+            &MCInbox::acceptJoinInvitation);
+    connect(m_viewJoinInvitation, &MCJoinInvitationView::declineClicked, inbox,
+            &MCInbox::declineJoinInvitation);
+    connect(inbox, &MCInbox::unreadNotificationsChanged, this,
             &MCMessagesController::unreadNotificationsChanged);
     connect(m_tableView->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &MCMessagesController::selectionDidChange);
@@ -96,15 +95,13 @@ MCMessagesController::MCMessagesController(MCHub *hub, QWidget *parent)
     unreadNotificationsChanged();
     selectionDidChange();
     // The hub hears of each pending invitation one by one, and counts it.
-    if (MOConversationsManager *conversations = hub->conversationsManager())
-        conversations->listJoinInvitations(0);
-    else
+    if (!inbox->listJoinInvitations())
         qCDebug(lcPeopleNotify) << "No conversations yet: the news poll brings the invitations";
 }
 
 void MCMessagesController::unreadNotificationsChanged()
 {
-    const qint64 unread = m_hub->unreadNotifications();
+    const qint64 unread = m_inbox->unreadNotifications();
     // The count as the user's locale writes numbers ("1,000"), not as raw digits.
     const QString text =
         unread != 0 ? QStringLiteral("%1 %2").arg(QLocale().toString(unread), tr("new messages"))

@@ -4,7 +4,7 @@
 #include <QWidget>
 
 class MCJoinInvitationView;
-class MCHub;
+class MCInbox;
 class MCNotificationsModel;
 class QLabel;
 class QSortFilterProxyModel;
@@ -20,7 +20,7 @@ class MCMessagesController : public QWidget
     Q_OBJECT
     Q_PROPERTY(QString textForNoSelection READ textForNoSelection NOTIFY textForNoSelectionChanged)
 public:
-    explicit MCMessagesController(MCHub *hub, QWidget *parent = nullptr);
+    explicit MCMessagesController(MCInbox *inbox, QWidget *parent = nullptr);
 
     QString textForNoSelection() const { return m_textForNoSelection; }
 
@@ -39,7 +39,7 @@ private:
     void unreadNotificationsChanged();
     void selectionDidChange();
 
-    MCHub *m_hub;
+    MCInbox *m_inbox;
     MCNotificationsModel *m_notifications;
     QSortFilterProxyModel *m_arranged;
     QTableView *m_tableView;

@@ -1,7 +1,7 @@
 #include "mcnotificationsmodel.h"
 
 #include "mcdatetext.h"
-#include "mchub.h"
+#include "mcinbox.h"
 #include "mcjoininvitation.h"
 #include "mcnotificationtext.h"
 #include "mcstring.h"
@@ -14,11 +14,11 @@ const int AvatarSide = 24;
 
 } // namespace
 
-MCNotificationsModel::MCNotificationsModel(MCHub *hub, QObject *parent)
+MCNotificationsModel::MCNotificationsModel(MCInbox *inbox, QObject *parent)
     : QAbstractTableModel(parent)
-    , m_hub(hub)
+    , m_inbox(inbox)
 {
-    connect(hub, &MCHub::userMessagesChanged, this, &MCNotificationsModel::sync);
+    connect(inbox, &MCInbox::userMessagesChanged, this, &MCNotificationsModel::sync);
     sync();
 }
 
@@ -38,7 +38,7 @@ int MCNotificationsModel::rowOf(const MCNotificationObject *notification) const
 
 void MCNotificationsModel::sync()
 {
-    const QList<MCJoinInvitation *> held = m_hub->userMessages();
+    const QList<MCJoinInvitation *> held = m_inbox->userMessages();
     for (int row = m_rows.size() - 1; row >= 0; --row) {
         auto *notification = qobject_cast<MCJoinInvitation *>(m_rows.at(row).data());
         if (notification && held.contains(notification))

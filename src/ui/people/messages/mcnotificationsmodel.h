@@ -5,7 +5,7 @@
 #include <QList>
 #include <QPointer>
 
-class MCHub;
+class MCInbox;
 class MCNotificationObject;
 
 // The hub's notices (userMessages) as a table: sender with avatar, subject, date. Rows follow
@@ -19,7 +19,7 @@ public:
     // SortRole: sentAt, and for notices of one second the one that came later as newer.
     enum Role { SentAtRole = Qt::UserRole + 1, ReadRole, SortRole };
 
-    explicit MCNotificationsModel(MCHub *hub, QObject *parent = nullptr);
+    explicit MCNotificationsModel(MCInbox *inbox, QObject *parent = nullptr);
 
     MCNotificationObject *notification(int row) const;
     int rowOf(const MCNotificationObject *notification) const;
@@ -36,7 +36,7 @@ private:
     void watch(MCNotificationObject *notification);
     void rowChanged(MCNotificationObject *notification);
 
-    MCHub *m_hub;
+    MCInbox *m_inbox;
     QList<QPointer<MCNotificationObject>> m_rows;
 };
 

@@ -4,7 +4,7 @@
 #include "mcaddpeoplemodel.h"
 #include "mccheckboxcelldelegate.h"
 #include "mccontact.h"
-#include "mchub.h"
+#include "mcpeople.h"
 #include "mcpopupplacement.h"
 #include "mcstring.h"
 #include "moconversationsmanager.h"
@@ -19,12 +19,12 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
-MCAddPeopleController::MCAddPeopleController(MCHub *hub, MOUserAuthenticationManager *auth,
+MCAddPeopleController::MCAddPeopleController(MCPeople *people, MOUserAuthenticationManager *auth,
                                              QWidget *parent)
     : QWidget(parent)
-    , m_hub(hub)
+    , m_people(people)
     , m_auth(auth)
-    , m_model(new MCAddPeopleModel(hub, this))
+    , m_model(new MCAddPeopleModel(people, this))
     , m_filter(new MCAddPeopleFilter(this))
     , m_tableView(new QTableView(this))
 {
@@ -52,8 +52,9 @@ MCAddPeopleController::MCAddPeopleController(MCHub *hub, MOUserAuthenticationMan
     layout->addWidget(m_tableView);
     buildPanel();
     // The panel's page has gone by the time the service answers: a refusal is said in the panel.
-    connect(hub, &MCHub::groupCreationFailed, this, &MCAddPeopleController::groupCreationFailed);
-    connect(hub, &MCHub::groupsChanged, this, [this] { m_panelAsked = false; });
+    connect(people, &MCPeople::groupCreationFailed, this,
+            &MCAddPeopleController::groupCreationFailed);
+    connect(people, &MCPeople::groupsChanged, this, [this] { m_panelAsked = false; });
 }
 
 void MCAddPeopleController::buildPanel()
@@ -179,7 +180,7 @@ void MCAddPeopleController::panelActionCancel()
 
 void MCAddPeopleController::createGroupWithTitle(const QString &name)
 {
-    MOConversationsManager *conversations = m_hub->conversationsManager();
+    MOConversationsManager *conversations = m_people->conversationsManager();
     if (!conversations)
         return;
     QList<MOUserAccount> users;

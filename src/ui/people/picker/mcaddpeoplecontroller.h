@@ -9,7 +9,7 @@
 class MCAddPeopleFilter;
 class MCAddPeopleModel;
 class MCContact;
-class MCHub;
+class MCPeople;
 class MOUserAuthenticationManager;
 class QDialog;
 class QLabel;
@@ -26,7 +26,8 @@ class MCAddPeopleController : public QWidget
 {
     Q_OBJECT
 public:
-    MCAddPeopleController(MCHub *hub, MOUserAuthenticationManager *auth, QWidget *parent = nullptr);
+    MCAddPeopleController(MCPeople *people, MOUserAuthenticationManager *auth,
+                          QWidget *parent = nullptr);
 
     QTableView *tableView() const { return m_tableView; }
     MCAddPeopleModel *model() const { return m_model; }
@@ -66,7 +67,7 @@ private:
     void buildPanel();
     void groupCreationFailed(const QString &reason);
 
-    MCHub *m_hub;
+    MCPeople *m_people;
     MOUserAuthenticationManager *m_auth;
     MCAddPeopleModel *m_model;
     MCAddPeopleFilter *m_filter;

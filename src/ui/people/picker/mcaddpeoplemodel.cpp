@@ -1,19 +1,19 @@
 #include "mcaddpeoplemodel.h"
 
 #include "mccontact.h"
-#include "mchub.h"
 #include "mcimages.h"
+#include "mcpeople.h"
 #include "mcstring.h"
 
 #include <QIcon>
 
 #include <algorithm>
 
-MCAddPeopleModel::MCAddPeopleModel(MCHub *hub, QObject *parent)
+MCAddPeopleModel::MCAddPeopleModel(MCPeople *people, QObject *parent)
     : QAbstractTableModel(parent)
-    , m_hub(hub)
+    , m_people(people)
 {
-    connect(hub, &MCHub::contactsChanged, this, &MCAddPeopleModel::updateList);
+    connect(people, &MCPeople::contactsChanged, this, &MCAddPeopleModel::updateList);
     updateList();
 }
 
@@ -25,7 +25,7 @@ void MCAddPeopleModel::updateList()
             contact->disconnect(this);
     }
     m_contacts.clear();
-    for (MCContact *contact : m_hub->contacts()) {
+    for (MCContact *contact : m_people->contacts()) {
         m_contacts.append(contact);
         connect(contact, &MCContact::userAccountChanged, this, &MCAddPeopleModel::contactChanged);
         connect(contact, &MCContact::avatarChanged, this, &MCAddPeopleModel::contactChanged);

@@ -6,7 +6,7 @@
 #include <QPointer>
 
 class MCContact;
-class MCHub;
+class MCPeople;
 
 // The people picker's rows: the hub's contacts as they are (not a copy), each with whether it
 // is ticked. Columns "check" (CheckStateRole), "status" (the presence dot) and "people" (the
@@ -18,7 +18,7 @@ public:
     enum Column { Check, Status, People, ColumnCount };
     enum Role { EmailRole = Qt::UserRole + 1, FullNameRole };
 
-    explicit MCAddPeopleModel(MCHub *hub, QObject *parent = nullptr);
+    explicit MCAddPeopleModel(MCPeople *people, QObject *parent = nullptr);
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     int columnCount(const QModelIndex &parent = QModelIndex()) const override;
@@ -41,7 +41,7 @@ private:
     void updateList();
     void contactChanged();
 
-    MCHub *m_hub;
+    MCPeople *m_people;
     QList<QPointer<MCContact>> m_contacts;
     QList<QPointer<MCContact>> m_selected;
 };

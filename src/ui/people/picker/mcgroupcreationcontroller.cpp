@@ -2,7 +2,7 @@
 
 #include "mcaddpeoplecontroller.h"
 #include "mcgroup.h"
-#include "mchub.h"
+#include "mcpeople.h"
 #include "mcstring.h"
 
 #include <QHBoxLayout>
@@ -12,7 +12,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-MCGroupCreationController::MCGroupCreationController(MCHub *hub, MOUserAuthenticationManager *auth,
+MCGroupCreationController::MCGroupCreationController(MCPeople *people,
+                                                     MOUserAuthenticationManager *auth,
                                                      QWidget *parent)
     : QWidget(parent, Qt::Window)
     , m_mainView(new QWidget(this))
@@ -21,8 +22,8 @@ MCGroupCreationController::MCGroupCreationController(MCHub *hub, MOUserAuthentic
     , m_textGroupName(new QLineEdit(this))
     , m_textAddPeople(new QLabel(tr("Add People"), this))
     , m_textError(new QLabel(this))
-    , m_peopleController(new MCAddPeopleController(hub, auth, m_mainView))
-    , m_hub(hub)
+    , m_peopleController(new MCAddPeopleController(people, auth, m_mainView))
+    , m_people(people)
 {
     setObjectName(QStringLiteral("MCGroupCreationController"));
     setWindowTitle(tr("Create Group"));
@@ -68,9 +69,9 @@ MCGroupCreationController::MCGroupCreationController(MCHub *hub, MOUserAuthentic
             &MCAddPeopleController::setFilterText);
     connect(m_buttonCreateGroup, &QPushButton::clicked, this,
             &MCGroupCreationController::actionCreateGroup);
-    connect(hub, &MCHub::groupCreationFailed, this,
+    connect(people, &MCPeople::groupCreationFailed, this,
             &MCGroupCreationController::groupCreationFailed);
-    connect(hub, &MCHub::groupsChanged, this, &MCGroupCreationController::groupsChanged);
+    connect(people, &MCPeople::groupsChanged, this, &MCGroupCreationController::groupsChanged);
     connect(m_textGroupName, &QLineEdit::returnPressed, this, [this] {
         if (m_buttonCreateGroup->isEnabled())
             actionCreateGroup();
@@ -94,7 +95,7 @@ void MCGroupCreationController::canCreateGroup()
 QSet<qint64> MCGroupCreationController::groupIdentifiers() const
 {
     QSet<qint64> identifiers;
-    for (const MCGroup *group : m_hub->groups())
+    for (const MCGroup *group : m_people->groups())
         identifiers.insert(group->identifier());
     return identifiers;
 }

@@ -5,7 +5,7 @@
 #include <QWidget>
 
 class MCAddPeopleController;
-class MCHub;
+class MCPeople;
 class MOUserAuthenticationManager;
 class QKeyEvent;
 class QLabel;
@@ -21,7 +21,7 @@ class MCGroupCreationController : public QWidget
 {
     Q_OBJECT
 public:
-    MCGroupCreationController(MCHub *hub, MOUserAuthenticationManager *auth,
+    MCGroupCreationController(MCPeople *people, MOUserAuthenticationManager *auth,
                               QWidget *parent = nullptr);
 
     QWidget *mainView() const { return m_mainView; }
@@ -56,7 +56,7 @@ private:
     QLabel *m_textAddPeople;
     QLabel *m_textError;
     MCAddPeopleController *m_peopleController;
-    MCHub *m_hub;
+    MCPeople *m_people;
     bool m_creating = false;
     // The groups listed when the one under way was asked for.
     QSet<qint64> m_groupsBefore;

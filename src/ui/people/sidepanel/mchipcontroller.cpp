@@ -7,14 +7,15 @@
 #include "mccontact.h"
 #include "mcgroup.h"
 #include "mchipbox.h"
-#include "mchub.h"
 #include "mcpeoplecontroller.h"
+#include "mcsessionservices.h"
 
 #include <QHBoxLayout>
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
-MCHipController::MCHipController(MCSocialEntity *entity, MCHub *hub, MOObjectsManager *objects,
+MCHipController::MCHipController(MCSocialEntity *entity, MCSessionServices *services,
+                                 MCPeople *people, MOObjectsManager *objects,
                                  const QString &ownEmail, QWidget *parent)
     : QWidget(parent)
     , m_entity(entity)
@@ -23,15 +24,16 @@ MCHipController::MCHipController(MCSocialEntity *entity, MCHub *hub, MOObjectsMa
     , m_boxLinks(new MCHipBox(tr("Links"), m_boxMenu))
     , m_boxPeople(new MCHipBox(tr("People"), m_boxMenu))
     , m_mainView(new QStackedWidget(this))
-    , m_filesController(new MCChatFilesController(ownEmail, objects, hub->servicesDiscoverer(),
-                                                  hub->options(), hub->alerts(), m_mainView))
+    , m_filesController(new MCChatFilesController(ownEmail, objects, services->servicesDiscoverer(),
+                                                  services->options(), services->alerts(),
+                                                  m_mainView))
     , m_linksController(new MCChatLinksController(m_mainView))
     , m_peopleController(nullptr)
 {
     // Only a group has members to list: a contact's panel is about its files.
     auto *group = qobject_cast<MCGroup *>(entity);
     if (group)
-        m_peopleController = new MCPeopleController(hub, m_mainView);
+        m_peopleController = new MCPeopleController(people, m_mainView);
     m_boxPeople->setVisible(group);
     setObjectName(QStringLiteral("MCHipController"));
     m_boxFiles->setObjectName(QStringLiteral("boxFiles"));
@@ -66,11 +68,12 @@ MCHipController::MCHipController(MCSocialEntity *entity, MCHub *hub, MOObjectsMa
     menuClicked(group ? m_boxPeople : m_boxFiles);
 }
 
-MCHipController *MCHipController::embed(MCChatViewController *chat, MCHub *hub,
-                                        MOObjectsManager *objects, const QString &ownEmail)
+MCHipController *MCHipController::embed(MCChatViewController *chat, MCSessionServices *services,
+                                        MCPeople *people, MOObjectsManager *objects,
+                                        const QString &ownEmail)
 {
     QWidget *pane = chat->rightSplitView();
-    auto *panel = new MCHipController(chat->entity(), hub, objects, ownEmail, pane);
+    auto *panel = new MCHipController(chat->entity(), services, people, objects, ownEmail, pane);
     auto *layout = qobject_cast<QVBoxLayout *>(pane->layout());
     if (!layout) {
         layout = new QVBoxLayout(pane);

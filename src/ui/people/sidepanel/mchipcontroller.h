@@ -13,8 +13,9 @@ class MCChatLinksController;
 class MCChatViewController;
 class MCContact;
 class MCHipBox;
-class MCHub;
+class MCPeople;
 class MCPeopleController;
+class MCSessionServices;
 
 class MOObjectsManager;
 class QStackedWidget;
@@ -26,9 +27,9 @@ class MCHipController : public QWidget
 {
     Q_OBJECT
 public:
-    // ownEmail: the signed-in user's address. hub and objects outlive the panel.
-    MCHipController(MCSocialEntity *entity, MCHub *hub, MOObjectsManager *objects,
-                    const QString &ownEmail, QWidget *parent = nullptr);
+    // ownEmail: the signed-in user's address. services, people and objects outlive the panel.
+    MCHipController(MCSocialEntity *entity, MCSessionServices *services, MCPeople *people,
+                    MOObjectsManager *objects, const QString &ownEmail, QWidget *parent = nullptr);
 
     MCSocialEntity *entity() const { return m_entity; }
     MCHipBox *boxFiles() const { return m_boxFiles; }
@@ -42,7 +43,8 @@ public:
 
     // The panel of chat's entity, placed in the chat page's right pane: a pending file it
     // double-clicks is scrolled to in the chat.
-    static MCHipController *embed(MCChatViewController *chat, MCHub *hub, MOObjectsManager *objects,
+    static MCHipController *embed(MCChatViewController *chat, MCSessionServices *services,
+                                  MCPeople *people, MOObjectsManager *objects,
                                   const QString &ownEmail);
 
     // A tab was clicked: its list is shown; clicking the selected tab changes nothing.

@@ -3,16 +3,16 @@
 #include "mcchatsupport.h"
 #include "mccontact.h"
 #include "mcgroup.h"
-#include "mchub.h"
+#include "mcpeople.h"
 #include "mcpeoplemodel.h"
 
 #include <QHeaderView>
 #include <QTableView>
 #include <QVBoxLayout>
 
-MCPeopleController::MCPeopleController(MCHub *hub, QWidget *parent)
+MCPeopleController::MCPeopleController(MCPeople *book, QWidget *parent)
     : QWidget(parent)
-    , m_hub(hub)
+    , m_book(book)
     , m_people(new MCPeopleModel(this))
     , m_tableView(new QTableView(this))
 {
@@ -51,7 +51,7 @@ void MCPeopleController::updatePeople()
     if (m_entity) {
         // Participants the chat has not met by address are not listed.
         for (const MOUserAccount &participant : m_entity->chatRoom().participants()) {
-            MCContact *member = m_hub->chatSupport().contactByEmail(participant.email());
+            MCContact *member = m_book->chatSupport().contactByEmail(participant.email());
             if (member && !people.contains(member))
                 people.append(member);
         }
@@ -62,6 +62,6 @@ void MCPeopleController::updatePeople()
 void MCPeopleController::tableViewDoubleClick(int row)
 {
     MCContact *contact = m_people->contact(row);
-    if (contact && m_hub->contacts().contains(contact))
+    if (contact && m_book->contacts().contains(contact))
         emit conversationRequested(contact);
 }

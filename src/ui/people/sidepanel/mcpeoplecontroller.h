@@ -7,7 +7,7 @@
 #include <QWidget>
 
 class MCContact;
-class MCHub;
+class MCPeople;
 class MCPeopleModel;
 
 class QTableView;
@@ -19,7 +19,7 @@ class MCPeopleController : public QWidget
 {
     Q_OBJECT
 public:
-    explicit MCPeopleController(MCHub *hub, QWidget *parent = nullptr);
+    explicit MCPeopleController(MCPeople *book, QWidget *parent = nullptr);
 
     void setEntity(MCSocialEntity *entity);
     MCPeopleModel *people() const { return m_people; }
@@ -32,7 +32,7 @@ signals:
 private:
     void updatePeople();
 
-    MCHub *m_hub;
+    MCPeople *m_book;
     QPointer<MCSocialEntity> m_entity;
     MCPeopleModel *m_people;
     QTableView *m_tableView;

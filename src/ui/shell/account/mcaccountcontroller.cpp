@@ -2,10 +2,10 @@
 
 #include "mcaccountview.h"
 #include "mcavatarimage.h"
+#include "mcavatars.h"
 #include "mcbrowsableviewcontroller.h"
 #include "mcdevicesmodel.h"
 #include "mcfilesizeformatter.h"
-#include "mcmanager.h"
 #include "mcmousedowntextfield.h"
 #include "mcshelllogging.h"
 #include "mcspacebox.h"
@@ -94,9 +94,10 @@ QPixmap placeholderPicture(const QString &email)
 
 } // namespace
 
-MCAccountController::MCAccountController(MCManager *hub, MODevicesManager *devices, QWidget *parent)
+MCAccountController::MCAccountController(MCAvatars *avatars, MODevicesManager *devices,
+                                         QWidget *parent)
     : QWidget(parent)
-    , m_hub(hub)
+    , m_avatars(avatars)
     , m_devices(devices)
     , m_sizeFormatter(new MCFileSizeFormatter)
     , m_mainView(new MCAccountView(this))
@@ -123,11 +124,12 @@ MCAccountController::MCAccountController(MCManager *hub, MODevicesManager *devic
     layout->addWidget(m_mainView);
 
     connect(m_segmentedControl, &QTabBar::currentChanged, this, &MCAccountController::switchView);
-    if (m_hub) {
-        connect(m_hub, &MCManager::avatarChanged, this, &MCAccountController::avatarChanged);
+    if (m_avatars) {
+        connect(m_avatars, &MCAvatars::avatarChanged, this, &MCAccountController::avatarChanged);
         // The core has its own copy of the picture once the upload has ended, either way.
-        connect(m_hub, &MCManager::avatarUpdated, this, &MCAccountController::removeUploadedFile);
-        connect(m_hub, &MCManager::avatarUpdateFailed, this,
+        connect(m_avatars, &MCAvatars::avatarUpdated, this,
+                &MCAccountController::removeUploadedFile);
+        connect(m_avatars, &MCAvatars::avatarUpdateFailed, this,
                 &MCAccountController::avatarUpdateFailed);
     }
     if (m_devices) {
@@ -282,7 +284,7 @@ void MCAccountController::setAccount(const MOUserAccount &account)
 {
     const bool newAddress = account.email() != m_emailField->text();
     m_emailField->setText(account.email());
-    if (newAddress && (!m_hub || m_hub->avatar().isNull()))
+    if (newAddress && (!m_avatars || m_avatars->avatar().isNull()))
         avatarChanged();
     m_fullNameField->setText(
         QStringLiteral("%1 %2").arg(account.firstName(), account.lastName()).trimmed());
@@ -425,13 +427,13 @@ void MCAccountController::pictureChosen(const QString &path)
     m_textImageError->hide();
     m_textImageIsChanging->show();
     m_textChangeImage->hide();
-    if (m_hub)
-        m_hub->updateAvatar(m_uploadedFile);
+    if (m_avatars)
+        m_avatars->updateAvatar(m_uploadedFile);
 }
 
 void MCAccountController::avatarChanged()
 {
-    const QPixmap avatar = m_hub ? m_hub->avatar() : QPixmap();
+    const QPixmap avatar = m_avatars ? m_avatars->avatar() : QPixmap();
     if (avatar.isNull())
         m_avatarView->setPixmap(placeholderPicture(m_emailField->text()));
     else

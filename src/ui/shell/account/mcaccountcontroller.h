@@ -10,7 +10,7 @@
 class MCAccountView;
 class MCDevicesModel;
 class MCFileSizeFormatter;
-class MCManager;
+class MCAvatars;
 class MCMouseDownTextField;
 class MCSpaceBox;
 class MODevicesManager;
@@ -30,7 +30,7 @@ class MCAccountController : public QWidget
 public:
     enum LinkTag { ChangeImage = 0, ChangePassword = 1, ForgotPassword = 2 };
 
-    MCAccountController(MCManager *hub, MODevicesManager *devices, QWidget *parent = nullptr);
+    MCAccountController(MCAvatars *avatars, MODevicesManager *devices, QWidget *parent = nullptr);
     ~MCAccountController() override;
 
     QString title() const;
@@ -83,7 +83,7 @@ private:
     void removeUploadedFile();
     QString formatted(qint64 bytes) const;
 
-    QPointer<MCManager> m_hub;
+    QPointer<MCAvatars> m_avatars;
     QPointer<MODevicesManager> m_devices;
     MCFileSizeFormatter *m_sizeFormatter;
     MCAccountView *m_mainView;

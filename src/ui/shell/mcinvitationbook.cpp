@@ -1,21 +1,40 @@
 // The hub's join invitations: the rows of the notifications page, kept in step with the service,
 // and the user's answers to them.
-#include "mcmanager.h"
+#include "mcinvitationbook.h"
 
 #include "mcavatarimage.h"
-#include "mcbrowsableviewcontroller.h"
+#include "mcavatars.h"
+#include "mccontact.h"
 #include "mcdesktopnotifier.h"
 #include "mcjoininvitation.h"
+#include "mcsocialbook.h"
 #include "mcsocialfailure.h"
 #include "moavatarmanager.h"
 #include "moconversationsmanager.h"
 
-#include <QWidget>
-
 #include <algorithm>
 
-void MCManager::conversationsManagerDidReceiveJoinInvitation(MOConversationsManager *,
-                                                             const MOJoinInvitation &invitation)
+MCInvitationBook::MCInvitationBook(MCSocialBook *social, MCAvatars *avatars, QObject *parent)
+    : MCInbox(parent)
+    , m_social(social)
+    , m_avatars(avatars)
+{}
+
+void MCInvitationBook::setDesktopNotifier(MCDesktopNotifier *notifier)
+{
+    m_desktopNotifier = notifier;
+}
+
+void MCInvitationBook::setUnreadNotifications(qint64 count)
+{
+    count = qMax<qint64>(0, count);
+    if (count == m_unreadNotifications)
+        return;
+    m_unreadNotifications = count;
+    emit unreadNotificationsChanged();
+}
+
+void MCInvitationBook::receive(const MOJoinInvitation &invitation)
 {
     // The page's listing and the news poll may both bring one invitation: it is one row, and
     // counted once.
@@ -31,7 +50,7 @@ void MCManager::conversationsManagerDidReceiveJoinInvitation(MOConversationsMana
         return;
     }
     MCJoinInvitation *row = new MCJoinInvitation(invitation, this);
-    if (contactWithEmail(invitation.sender().email()))
+    if (m_social->contactWithEmail(invitation.sender().email()))
         row->setSenderIsContact();
     m_userMessages.append(row);
     dropOldAnsweredMessages();
@@ -42,15 +61,15 @@ void MCManager::conversationsManagerDidReceiveJoinInvitation(MOConversationsMana
             m_desktopNotifier->notify(MCDesktopNotifier::Invitation, row->messageSender(),
                                       row->messageSubject());
     }
-    const QString path =
-        m_avatarManager ? m_avatarManager->avatarPath(invitation.sender()) : QString();
+    MOAvatarManager *avatars = m_avatars->avatarManager();
+    const QString path = avatars ? avatars->avatarPath(invitation.sender()) : QString();
     if (!path.isEmpty())
         row->setAvatar(MCAvatarImage::pixmap(path));
     else
-        requestAvatar(invitation.sender());
+        m_avatars->requestAvatar(invitation.sender());
 }
 
-void MCManager::dropOldAnsweredMessages()
+void MCInvitationBook::dropOldAnsweredMessages()
 {
     // Other users decide how many invitations come: the answered ones are history the user
     // has seen, so only they are let go, oldest first.
@@ -71,10 +90,11 @@ void MCManager::dropOldAnsweredMessages()
     }
 }
 
-void MCManager::settleInvitationsFromContacts()
+void MCInvitationBook::settleInvitationsFromContacts()
 {
     for (MCJoinInvitation *row : qAsConst(m_userMessages)) {
-        if (row->senderIsContact() || !contactWithEmail(row->joinInvitation().sender().email()))
+        if (row->senderIsContact() ||
+            !m_social->contactWithEmail(row->joinInvitation().sender().email()))
             continue;
         const bool wasRead = row->messageRead();
         row->setSenderIsContact();
@@ -83,7 +103,7 @@ void MCManager::settleInvitationsFromContacts()
     }
 }
 
-void MCManager::updateJoinInvitation(const MOJoinInvitation &invitation)
+void MCInvitationBook::update(const MOJoinInvitation &invitation)
 {
     for (MCJoinInvitation *row : qAsConst(m_userMessages)) {
         if (row->joinInvitation().identifier() == invitation.identifier()) {
@@ -93,19 +113,7 @@ void MCManager::updateJoinInvitation(const MOJoinInvitation &invitation)
     }
 }
 
-void MCManager::conversationsManagerDidAcceptJoinInvitation(MOConversationsManager *,
-                                                            const MOJoinInvitation &invitation)
-{
-    updateJoinInvitation(invitation);
-}
-
-void MCManager::conversationsManagerDidDeclineJoinInvitation(MOConversationsManager *,
-                                                             const MOJoinInvitation &invitation)
-{
-    updateJoinInvitation(invitation);
-}
-
-void MCManager::joinInvitationAnswerFailed(const MOJoinInvitation &invitation, const MOError &error)
+void MCInvitationBook::answerFailed(const MOJoinInvitation &invitation, const MOError &error)
 {
     for (MCJoinInvitation *row : qAsConst(m_userMessages)) {
         if (row->joinInvitation().identifier() != invitation.identifier() || !row->pendingRequest())
@@ -118,37 +126,35 @@ void MCManager::joinInvitationAnswerFailed(const MOJoinInvitation &invitation, c
     }
 }
 
-void MCManager::conversationsManagerDidFailAcceptingJoinInvitation(
-    MOConversationsManager *, const MOJoinInvitation &invitation, const MOError &error)
-{
-    joinInvitationAnswerFailed(invitation, error);
-}
-
-void MCManager::conversationsManagerDidFailDecliningJoinInvitation(
-    MOConversationsManager *, const MOJoinInvitation &invitation, const MOError &error)
-{
-    joinInvitationAnswerFailed(invitation, error);
-}
-
-void MCManager::answerJoinInvitation(MCJoinInvitation *row, bool accept)
+void MCInvitationBook::answerJoinInvitation(MCJoinInvitation *row, bool accept)
 {
     // An answered row is answered once.
-    if (!row || !m_conversationsManager || row->messageRead())
+    MOConversationsManager *conversations = m_social->conversationsManager();
+    if (!row || !conversations || row->messageRead())
         return;
     row->setPendingRequest(true);
     setUnreadNotifications(m_unreadNotifications - 1);
     if (accept)
-        m_conversationsManager->acceptInvitation(row->joinInvitation());
+        conversations->acceptInvitation(row->joinInvitation());
     else
-        m_conversationsManager->declineInvitation(row->joinInvitation());
+        conversations->declineInvitation(row->joinInvitation());
 }
 
-void MCManager::acceptJoinInvitation(MCJoinInvitation *row)
+void MCInvitationBook::acceptJoinInvitation(MCJoinInvitation *row)
 {
     answerJoinInvitation(row, true);
 }
 
-void MCManager::declineJoinInvitation(MCJoinInvitation *row)
+void MCInvitationBook::declineJoinInvitation(MCJoinInvitation *row)
 {
     answerJoinInvitation(row, false);
+}
+
+bool MCInvitationBook::listJoinInvitations()
+{
+    MOConversationsManager *conversations = m_social->conversationsManager();
+    if (!conversations)
+        return false;
+    conversations->listJoinInvitations(0);
+    return true;
 }

@@ -1,24 +1,22 @@
 // The hub's social bookkeeping: the entity of every conversation, the people of one-to-one
-// conversations and the avatars (the join invitations are in mcmanagerjoininvitations.cpp).
-#include "mcmanager.h"
+// conversations, and the service's news handed to them.
+#include "mcsocialbook.h"
 
-#include "mcavatarimage.h"
-#include "mcbrowsableviewcontroller.h"
+#include "mcavatars.h"
+#include "mcchathost.h"
 #include "mccontact.h"
-#include "mcdesktopnotifier.h"
 #include "mcgroup.h"
-#include "mcjoininvitation.h"
+#include "mcinvitationbook.h"
 #include "mcshelllogging.h"
 #include "mcsocialfailure.h"
-#include "moavatarmanager.h"
 #include "mocollaborationmanager.h"
 #include "mocollaborationnotification.h"
 #include "moconstants.h"
 #include "moconversationsmanager.h"
+#include "monotificationcenter.h"
 #include "mouserauthenticationmanager.h"
 
 #include <QTimer>
-#include <QWidget>
 
 #include <algorithm>
 
@@ -27,50 +25,49 @@ namespace {
 const int HistoryPage = 100;
 const int ReceivedInvitationsLimit = 1000;
 
-bool sameEmail(const QString &a, const QString &b)
+} // namespace
+
+bool MCSocialBook::sameEmail(const QString &a, const QString &b)
 {
     return !a.isEmpty() && a.compare(b, Qt::CaseInsensitive) == 0;
 }
 
-} // namespace
-
-bool MCManager::isSignedInAccount(const MOUserAccount &account)
+bool MCSocialBook::isSignedInAccount(const MOUserAccount &account)
 {
     return sameEmail(account.email(),
                      MOUserAuthenticationManager::sharedInstance()->account().email());
 }
 
-void MCManager::setUnreadNotifications(qint64 count)
+MCSocialBook::MCSocialBook(MCChatHost *chat, QObject *parent)
+    : MCPeople(parent)
+    , m_chat(chat)
+{}
+
+void MCSocialBook::setParts(MCInvitationBook *invitations, MCAvatars *avatars)
 {
-    count = qMax<qint64>(0, count);
-    if (count == m_unreadNotifications)
-        return;
-    m_unreadNotifications = count;
-    emit unreadNotificationsChanged();
+    m_invitations = invitations;
+    m_avatars = avatars;
 }
 
-MCDesktopNotifier *MCManager::desktopNotifier() const
+void MCSocialBook::start()
 {
-    return m_desktopNotifier;
+    m_conversationsManager = new MOConversationsManager(this);
+    m_conversationsManager->setDelegate(this);
+    MOCollaborationManager::sharedInstance()->notificationCenter()->addObserver(
+        this, &MCSocialBook::collaborationNotification, MOCollaborationInvitesNotification);
 }
 
-void MCManager::setDesktopNotifier(MCDesktopNotifier *notifier)
+MCChatSupport &MCSocialBook::chatSupport()
 {
-    m_desktopNotifier = notifier;
+    return m_chat->chatSupport();
 }
 
-void MCManager::setAvatar(const QPixmap &avatar)
-{
-    m_avatar = avatar;
-    emit avatarChanged();
-}
-
-MCSocialEntity *MCManager::socialEntity(qint64 conversationId) const
+MCSocialEntity *MCSocialBook::socialEntity(qint64 conversationId) const
 {
     return m_socialEntities.value(conversationId);
 }
 
-MCSocialEntity *MCManager::entityForTitle(const QString &title) const
+MCSocialEntity *MCSocialBook::entityForTitle(const QString &title) const
 {
     if (title.isEmpty())
         return nullptr;
@@ -85,7 +82,7 @@ MCSocialEntity *MCManager::entityForTitle(const QString &title) const
     return nullptr;
 }
 
-MCSocialEntity *MCManager::insertOrFetchEntityForConversation(const MOConversation &conversation)
+MCSocialEntity *MCSocialBook::insertOrFetchEntityForConversation(const MOConversation &conversation)
 {
     const qint64 key = conversation.identifier();
     if (MCSocialEntity *entity = m_socialEntities.value(key)) {
@@ -128,12 +125,12 @@ MCSocialEntity *MCManager::insertOrFetchEntityForConversation(const MOConversati
     return entity;
 }
 
-MCContact *MCManager::contactWithEmail(const QString &email) const
+MCContact *MCSocialBook::contactWithEmail(const QString &email) const
 {
     return email.isEmpty() ? nullptr : m_contactsByEmail.value(email.toLower());
 }
 
-void MCManager::addContacts(const QList<MCContact *> &contacts)
+void MCSocialBook::addContacts(const QList<MCContact *> &contacts)
 {
     bool added = false;
     for (MCContact *contact : contacts) {
@@ -141,19 +138,19 @@ void MCManager::addContacts(const QList<MCContact *> &contacts)
         const bool known = m_socialEntities.contains(key) || contactWithEmail(contact->email());
         if (known) {
             if (contact->parent() == this &&
-                m_chatSupport.contactByEmail(contact->email()) != contact)
+                m_chat->chatSupport().contactByEmail(contact->email()) != contact)
                 contact->deleteLater();
             continue;
         }
         contact->setParent(this);
-        contact->setEnvironment(this);
+        contact->setEnvironment(m_chat);
         connect(contact, &MCSocialEntity::messagesArrived, this,
                 [this, contact](const QList<MOMessage> &messages) {
-                    entityMessagesArrived(contact, messages);
+                    m_chat->entityMessagesArrived(contact, messages);
                 });
         connect(contact, &MCSocialEntity::filesOffered, this,
                 [this, contact](const QList<MOCollaboration> &offers) {
-                    entityFilesOffered(contact, offers);
+                    m_chat->entityFilesOffered(contact, offers);
                 });
         if (key >= 1)
             m_socialEntities.insert(key, contact);
@@ -164,8 +161,8 @@ void MCManager::addContacts(const QList<MCContact *> &contacts)
         if (key < 1)
             qCDebug(lcShell).noquote()
                 << QStringLiteral("contact name: %1 - id: %2").arg(contact->fullName()).arg(key);
-        m_chatSupport.mcContactByEmail().insert(contact->email(), contact);
-        queueAvatarRequest(contact->userAccount());
+        m_chat->chatSupport().mcContactByEmail().insert(contact->email(), contact);
+        m_avatars->queueAvatarRequest(contact->userAccount());
         if (key < 1) {
             qCWarning(lcShell).noquote()
                 << QStringLiteral("[WARNING]: Unexpected identifier for main conversation with "
@@ -180,7 +177,7 @@ void MCManager::addContacts(const QList<MCContact *> &contacts)
     }
     // One announcement per batch: a listing of hundreds re-sorts the lists once.
     if (added) {
-        settleInvitationsFromContacts();
+        m_invitations->settleInvitationsFromContacts();
         emit contactsChanged();
     }
     if (!m_receivedInvitationsListed) {
@@ -190,7 +187,7 @@ void MCManager::addContacts(const QList<MCContact *> &contacts)
     }
 }
 
-void MCManager::addChatRooms(const QList<MCGroup *> &groups)
+void MCSocialBook::addChatRooms(const QList<MCGroup *> &groups)
 {
     bool added = false;
     for (MCGroup *group : groups) {
@@ -201,25 +198,25 @@ void MCManager::addChatRooms(const QList<MCGroup *> &groups)
             continue;
         }
         group->setParent(this);
-        group->setEnvironment(this);
+        group->setEnvironment(m_chat);
         connect(group, &MCSocialEntity::messagesArrived, this,
                 [this, group](const QList<MOMessage> &messages) {
-                    entityMessagesArrived(group, messages);
+                    m_chat->entityMessagesArrived(group, messages);
                 });
         connect(group, &MCSocialEntity::filesOffered, this,
                 [this, group](const QList<MOCollaboration> &offers) {
-                    entityFilesOffered(group, offers);
+                    m_chat->entityFilesOffered(group, offers);
                 });
         m_socialEntities.insert(key, group);
         m_groups.append(group);
         added = true;
         for (const MOUserAccount &participant : group->chatRoom().participants()) {
             if (isSignedInAccount(participant) ||
-                m_chatSupport.mcContactByEmail().value(participant.email()))
+                m_chat->chatSupport().mcContactByEmail().value(participant.email()))
                 continue;
-            m_chatSupport.mcContactByEmail().insert(participant.email(),
-                                                    new MCContact(participant, this));
-            queueAvatarRequest(participant);
+            m_chat->chatSupport().mcContactByEmail().insert(participant.email(),
+                                                            new MCContact(participant, this));
+            m_avatars->queueAvatarRequest(participant);
         }
         queueConversationRequest(ConversationRequest::Messages, key);
     }
@@ -227,20 +224,14 @@ void MCManager::addChatRooms(const QList<MCGroup *> &groups)
         emit groupsChanged();
 }
 
-void MCManager::sendMessage(const MOMessage &message, MCSocialEntity *entity)
-{
-    if (m_conversationsManager && entity)
-        m_conversationsManager->postMessage(message, entity->identifier());
-}
-
 // Collaborations
 
-MCSocialEntity *MCManager::entityOf(const MOCollaboration &collaboration)
+MCSocialEntity *MCSocialBook::entityOf(const MOCollaboration &collaboration)
 {
     return insertOrFetchEntityForConversation(collaboration.conversation());
 }
 
-void MCManager::collaborationNotification(const MOPostedNotification &notification)
+void MCSocialBook::collaborationNotification(const MOPostedNotification &notification)
 {
     if (notification.name != MOCollaborationInvitesNotification)
         return;
@@ -253,8 +244,8 @@ void MCManager::collaborationNotification(const MOPostedNotification &notificati
     addCollaborationInvite(collaborations);
 }
 
-void MCManager::handOverGrouped(const QList<MOCollaboration> &collaborations,
-                                void (MCSocialEntity::*receive)(const QList<MOCollaboration> &))
+void MCSocialBook::handOverGrouped(const QList<MOCollaboration> &collaborations,
+                                   void (MCSocialEntity::*receive)(const QList<MOCollaboration> &))
 {
     QList<qint64> order;
     QHash<qint64, QList<MOCollaboration>> byConversation;
@@ -271,68 +262,67 @@ void MCManager::handOverGrouped(const QList<MOCollaboration> &collaborations,
     }
 }
 
-void MCManager::addCollaborationInvite(const QList<MOCollaboration> &collaborations)
+void MCSocialBook::addCollaborationInvite(const QList<MOCollaboration> &collaborations)
 {
     handOverGrouped(collaborations, &MCSocialEntity::didListReceivedCollaborations);
 }
 
-void MCManager::collaborationManagerDidSendInviteForCollaboration(
+void MCSocialBook::collaborationManagerDidSendInviteForCollaboration(
     MOCollaborationManager *, const MOCollaboration &collaboration)
 {
     if (MCSocialEntity *entity = entityOf(collaboration))
         entity->didSendInviteCollaboration(collaboration);
 }
 
-void MCManager::collaborationManagerDidRejectCollaboration(MOCollaborationManager *,
-                                                           const MOCollaboration &collaboration)
+void MCSocialBook::collaborationManagerDidRejectCollaboration(MOCollaborationManager *,
+                                                              const MOCollaboration &collaboration)
 {
     if (MCSocialEntity *entity = entityOf(collaboration))
         entity->didRejectCollaboration(collaboration);
 }
 
-void MCManager::collaborationManagerDidAcceptCollaboration(MOCollaborationManager *,
-                                                           const MOCollaboration &collaboration)
+void MCSocialBook::collaborationManagerDidAcceptCollaboration(MOCollaborationManager *,
+                                                              const MOCollaboration &collaboration)
 {
     if (MCSocialEntity *entity = entityOf(collaboration))
         entity->didAcceptCollaboration(collaboration);
 }
 
-void MCManager::collaborationManagerDidFailAcceptingWithError(MOCollaborationManager *,
-                                                              const MOCollaboration &collaboration,
-                                                              const MOError &error)
+void MCSocialBook::collaborationManagerDidFailAcceptingWithError(
+    MOCollaborationManager *, const MOCollaboration &collaboration, const MOError &error)
 {
     if (MCSocialEntity *entity = entityOf(collaboration))
         entity->didFailAcceptingWithError(collaboration, error);
 }
 
-void MCManager::collaborationManagerDidFailSendingInviteForPath(MOCollaborationManager *,
-                                                                const QString &path,
-                                                                qint64 conversationId,
-                                                                const MOError &error)
+void MCSocialBook::collaborationManagerDidFailSendingInviteForPath(MOCollaborationManager *,
+                                                                   const QString &path,
+                                                                   qint64 conversationId,
+                                                                   const MOError &error)
 {
     if (MCSocialEntity *entity = m_socialEntities.value(conversationId))
         entity->didFailSendingCollaboration(path, error);
 }
 
-void MCManager::collaborationManagerDidFailRejectingCollaboration(MOCollaborationManager *,
-                                                                  const QString &token,
-                                                                  const MOError &error)
+void MCSocialBook::collaborationManagerDidFailRejectingCollaboration(MOCollaborationManager *,
+                                                                     const QString &token,
+                                                                     const MOError &error)
 {
     // The row said "Declined. Waiting...": it waits for the user's answer again.
-    const MCChatCollaborationEntryPtr row = m_chatSupport.getResponseWaitingEntry(token);
+    const MCChatCollaborationEntryPtr row = m_chat->chatSupport().getResponseWaitingEntry(token);
     if (!row)
         return;
-    m_chatSupport.removeResponseWaitingEntry(row.data());
+    m_chat->chatSupport().removeResponseWaitingEntry(row.data());
     row->setAnswerFailed(MCSocialFailure::answerNotTaken(error));
 }
 
-void MCManager::collaborationManagerDidListSentInvitationsOffsetLimit(
+void MCSocialBook::collaborationManagerDidListSentInvitationsOffsetLimit(
     MOCollaborationManager *, const QList<MOCollaboration> &collaborations, qint64, qint64)
 {
     handOverGrouped(collaborations, &MCSocialEntity::didListSentInvitations);
 }
 
-void MCManager::collaborationManagerDidReceiveChangedCollaborations(
+void MCSocialBook::collaborationManagerDidReceiveChangedCollaborations(
     MOCollaborationManager *, const QList<MOCollaboration> &collaborations)
 {
     handOverGrouped(collaborations, &MCSocialEntity::didReceiveChangedCollaborations);
@@ -340,21 +330,21 @@ void MCManager::collaborationManagerDidReceiveChangedCollaborations(
 
 // Conversations
 
-void MCManager::conversationsManagerDidReceiveConversations(
+void MCSocialBook::conversationsManagerDidReceiveConversations(
     MOConversationsManager *, const QList<MOConversation> &conversations)
 {
     for (const MOConversation &conversation : conversations)
         queueConversationRequest(ConversationRequest::Users, conversation.identifier());
 }
 
-void MCManager::queueConversationRequest(ConversationRequest kind, qint64 conversationId)
+void MCSocialBook::queueConversationRequest(ConversationRequest kind, qint64 conversationId)
 {
     m_conversationRequests.append({kind, conversationId});
     if (m_conversationRequests.size() == 1)
-        QTimer::singleShot(0, this, &MCManager::sendConversationRequests);
+        QTimer::singleShot(0, this, &MCSocialBook::sendConversationRequests);
 }
 
-void MCManager::sendConversationRequests()
+void MCSocialBook::sendConversationRequests()
 {
     // A sign-in with hundreds of conversations asks for each one's people and history: a few
     // at a time, so that building the requests never holds the window up.
@@ -372,22 +362,22 @@ void MCManager::sendConversationRequests()
                 next.second, QDateTime(), HistoryPage);
     }
     if (!m_conversationRequests.isEmpty())
-        QTimer::singleShot(0, this, &MCManager::sendConversationRequests);
+        QTimer::singleShot(0, this, &MCSocialBook::sendConversationRequests);
 }
 
-void MCManager::conversationsManagerDidStartConversation(MOConversationsManager *manager,
-                                                         const MOConversation &conversation)
+void MCSocialBook::conversationsManagerDidStartConversation(MOConversationsManager *manager,
+                                                            const MOConversation &conversation)
 {
     manager->listUsersForConversationWithIdentifier(conversation.identifier());
 }
 
-void MCManager::conversationsManagerDidFailStartingConversation(MOConversationsManager *,
-                                                                const QString &reason)
+void MCSocialBook::conversationsManagerDidFailStartingConversation(MOConversationsManager *,
+                                                                   const QString &reason)
 {
     emit groupCreationFailed(reason);
 }
 
-void MCManager::conversationsManagerDidReceiveUsersForConversation(
+void MCSocialBook::conversationsManagerDidReceiveUsersForConversation(
     MOConversationsManager *, const QList<MOUserAccount> &users, const MOConversation &conversation)
 {
     insertOrFetchEntityForConversation(conversation);
@@ -401,17 +391,15 @@ void MCManager::conversationsManagerDidReceiveUsersForConversation(
     }
 }
 
-void MCManager::conversationsManagerDidFailSendingMessageForConversation(MOConversationsManager *,
-                                                                         const MOMessage &message,
-                                                                         qint64 conversationId,
-                                                                         const MOError &)
+void MCSocialBook::conversationsManagerDidFailSendingMessageForConversation(
+    MOConversationsManager *, const MOMessage &message, qint64 conversationId, const MOError &)
 {
     if (MCSocialEntity *entity = m_socialEntities.value(conversationId))
         entity->didFailSendingMessage(message);
 }
 
-void MCManager::conversationsManagerDidReceiveNewContacts(MOConversationsManager *,
-                                                          const QList<MOUserAccount> &accounts)
+void MCSocialBook::conversationsManagerDidReceiveNewContacts(MOConversationsManager *,
+                                                             const QList<MOUserAccount> &accounts)
 {
     QList<MCContact *> contacts;
     for (const MOUserAccount &account : accounts)
@@ -419,7 +407,7 @@ void MCManager::conversationsManagerDidReceiveNewContacts(MOConversationsManager
     addContacts(contacts);
 }
 
-void MCManager::conversationsManagerDidReceiveChangedStatusAccounts(
+void MCSocialBook::conversationsManagerDidReceiveChangedStatusAccounts(
     MOConversationsManager *, const QList<MOUserAccount> &accounts)
 {
     for (const MOUserAccount &account : accounts) {
@@ -428,7 +416,7 @@ void MCManager::conversationsManagerDidReceiveChangedStatusAccounts(
     }
 }
 
-void MCManager::conversationsManagerDidReceiveMessagesForConversation(
+void MCSocialBook::conversationsManagerDidReceiveMessagesForConversation(
     MOConversationsManager *, const QList<MOMessage> &messages, const MOConversation &conversation)
 {
     MCSocialEntity *entity = insertOrFetchEntityForConversation(conversation);
@@ -448,84 +436,34 @@ void MCManager::conversationsManagerDidReceiveMessagesForConversation(
     entity->addWrittenMessages(sorted);
 }
 
-// Avatars
+// Join invitations
 
-void MCManager::requestAvatar(const MOUserAccount &account)
+void MCSocialBook::conversationsManagerDidReceiveJoinInvitation(MOConversationsManager *,
+                                                                const MOJoinInvitation &invitation)
 {
-    if (!m_avatarManager)
-        return;
-    const QString path = m_avatarManager->avatarPath(account);
-    if (path.isEmpty()) {
-        m_avatarManager->fetchAvatar(account);
-        return;
-    }
-    setAvatarOf(account, path, false);
+    m_invitations->receive(invitation);
 }
 
-void MCManager::queueAvatarRequest(const MOUserAccount &account)
+void MCSocialBook::conversationsManagerDidAcceptJoinInvitation(MOConversationsManager *,
+                                                               const MOJoinInvitation &invitation)
 {
-    m_avatarRequests.append(account);
-    if (m_avatarRequests.size() == 1)
-        QTimer::singleShot(0, this, &MCManager::sendAvatarRequests);
+    m_invitations->update(invitation);
 }
 
-void MCManager::sendAvatarRequests()
+void MCSocialBook::conversationsManagerDidDeclineJoinInvitation(MOConversationsManager *,
+                                                                const MOJoinInvitation &invitation)
 {
-    const int RequestsPerTurn = 25;
-    for (int sent = 0; sent < RequestsPerTurn && !m_avatarRequests.isEmpty(); ++sent)
-        requestAvatar(m_avatarRequests.takeFirst());
-    if (!m_avatarRequests.isEmpty())
-        QTimer::singleShot(0, this, &MCManager::sendAvatarRequests);
+    m_invitations->update(invitation);
 }
 
-void MCManager::setAvatarOf(const MOUserAccount &account, const QString &path, bool alsoMet)
+void MCSocialBook::conversationsManagerDidFailAcceptingJoinInvitation(
+    MOConversationsManager *, const MOJoinInvitation &invitation, const MOError &error)
 {
-    const QPixmap picture = MCAvatarImage::pixmap(path);
-    if (picture.isNull()) {
-        qCWarning(lcShell) << "The avatar at" << path << "is not a picture that can be shown";
-        return;
-    }
-    if (isSignedInAccount(account)) {
-        setAvatar(picture);
-        return;
-    }
-    MCContact *contact = contactWithEmail(account.email());
-    if (contact)
-        contact->setAvatar(picture);
-    if (!contact || alsoMet) {
-        if (MCContact *met = m_chatSupport.contactByEmail(account.email()))
-            met->setAvatar(picture);
-    }
-    // The sender of a join invitation is seldom a contact yet: the row shows the picture too.
-    for (MCJoinInvitation *row : qAsConst(m_userMessages)) {
-        if (sameEmail(row->joinInvitation().sender().email(), account.email()))
-            row->setAvatar(picture);
-    }
+    m_invitations->answerFailed(invitation, error);
 }
 
-void MCManager::avatarManagerDidFetchAvatarAtPath(MOAvatarManager *, const MOUserAccount &account,
-                                                  const QString &path)
+void MCSocialBook::conversationsManagerDidFailDecliningJoinInvitation(
+    MOConversationsManager *, const MOJoinInvitation &invitation, const MOError &error)
 {
-    setAvatarOf(account, path, false);
-}
-
-void MCManager::avatarManagerDidUpdateAvatarAtPath(MOAvatarManager *, const MOUserAccount &account,
-                                                   const QString &path)
-{
-    setAvatarOf(account, path, true);
-    if (isSignedInAccount(account))
-        emit avatarUpdated();
-}
-
-void MCManager::avatarManagerDidFailUpdatingAvatar(MOAvatarManager *, int status)
-{
-    emit avatarUpdateFailed(status);
-}
-
-void MCManager::updateAvatar(const QString &path)
-{
-    if (m_avatarManager)
-        m_avatarManager->updateAvatar(path);
-    else
-        emit avatarUpdateFailed(0);
+    m_invitations->answerFailed(invitation, error);
 }

@@ -1,26 +1,25 @@
-// The hub's transfer bookkeeping: the core's failures asked about in sheets on the main window
-// (and the transfers the answers start), and the marks on files that downloads are writing.
+// The core's failures asked about in sheets on the main window, and the transfers and
+// conflicted copies the answers start.
+#include "mctransfersheets.h"
+
 #include "alertpresenter.h"
 #include "clock.h"
 #include "mcbrowsableviewcontroller.h"
-#include "mcdownloadmarks.h"
-#include "mcmanager.h"
+#include "mcnavigation.h"
 #include "mcremotepath.h"
 #include "mcshelllogging.h"
 #include "mcstring.h"
+#include "mctransfers.h"
 #include "moconstants.h"
 #include "mocorenotification.h"
 #include "monotificationcenter.h"
 #include "monotificationmanager.h"
 #include "moobjectsmanager.h"
-#include "moobjecttransfer.h"
 #include "moobjecttransferrequest.h"
-#include "motransfernotification.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QPointer>
 #include <QTimer>
 #include <QWidget>
 
@@ -47,7 +46,14 @@ QString sheetKey(const MOCoreNotification &core)
 
 } // namespace
 
-void MCManager::setupTransferBookkeeping(AlertPresenter *alerts, QWidget *window, Clock *clock)
+MCTransferSheets::MCTransferSheets(MCNavigation *navigation, MCTransfers *transfers,
+                                   QObject *parent)
+    : QObject(parent)
+    , m_navigation(navigation)
+    , m_transfers(transfers)
+{}
+
+void MCTransferSheets::setup(AlertPresenter *alerts, QWidget *window, Clock *clock)
 {
     m_alerts = alerts;
     m_sheetWindow = window;
@@ -56,22 +62,14 @@ void MCManager::setupTransferBookkeeping(AlertPresenter *alerts, QWidget *window
         m_failureBurst = new QTimer(this);
         m_failureBurst->setSingleShot(true);
         m_failureBurst->setInterval(BurstGap);
-        connect(m_failureBurst, &QTimer::timeout, this, &MCManager::presentGatheredFailures);
+        connect(m_failureBurst, &QTimer::timeout, this, &MCTransferSheets::presentGatheredFailures);
     }
     MONotificationCenter *core = MONotificationManager::sharedInstance()->notificationCenter();
     core->removeObserver(this);
-    core->addObserver(this, &MCManager::tolvoLibNotification, MONotification);
-    MONotificationCenter *objects = MOObjectsManager::sharedInstance()->notificationCenter();
-    for (const QString &name :
-         {MOObjectTransferWillStartNotification, MOObjectTransferDidProgressNotification,
-          MOObjectTransferDidFinishNotification, MOObjectTransferDidCancelNotification,
-          MOObjectTransferDidAbortNotification}) {
-        objects->removeObserver(this, name);
-        objects->addObserver(this, &MCManager::objectTransferProgressNotification, name);
-    }
+    core->addObserver(this, &MCTransferSheets::tolvoLibNotification, MONotification);
 }
 
-void MCManager::tolvoLibNotification(const MOPostedNotification &notification)
+void MCTransferSheets::tolvoLibNotification(const MOPostedNotification &notification)
 {
     const MOCoreNotification core(notification);
     const quint64 code = core.errorCode();
@@ -95,7 +93,7 @@ void MCManager::tolvoLibNotification(const MOPostedNotification &notification)
     }
 }
 
-void MCManager::presentFailure(const MOCoreNotification &core)
+void MCTransferSheets::presentFailure(const MOCoreNotification &core)
 {
     Sheet sheet = sheetAbout(core);
     sheet.kind = QStringLiteral("%1/%2").arg(core.errorCode()).arg(core.action());
@@ -128,14 +126,14 @@ void MCManager::presentFailure(const MOCoreNotification &core)
     m_failureBurst->start();
 }
 
-void MCManager::presentGatheredFailures()
+void MCTransferSheets::presentGatheredFailures()
 {
     for (Sheet &sheet : m_gathering)
         presentSheet(std::move(sheet));
     m_gathering.clear();
 }
 
-MCManager::Sheet MCManager::sheetAbout(const MOCoreNotification &core)
+MCTransferSheets::Sheet MCTransferSheets::sheetAbout(const MOCoreNotification &core)
 {
     Sheet sheet;
     sheet.alert.style = Alert::Warning;
@@ -145,7 +143,7 @@ MCManager::Sheet MCManager::sheetAbout(const MOCoreNotification &core)
     return sheet;
 }
 
-void MCManager::alertObjectExists(const MOPostedNotification &notification)
+void MCTransferSheets::alertObjectExists(const MOPostedNotification &notification)
 {
     const MOCoreNotification core(notification);
     const MOObjectTransferRequest request = core.transferRequest();
@@ -153,14 +151,14 @@ void MCManager::alertObjectExists(const MOPostedNotification &notification)
     sheet.alert.informativeText = tr("Do you want to replace it with the one you are moving?");
     sheet.alert.buttons = QStringList{tr("Replace"), tr("Keep both"), tr("Abort")};
     sheet.alert.escapeButton = 2;
-    QPointer<MCManager> self(this);
+    QPointer<MCTransferSheets> self(this);
     sheet.answered = [self, request](int button) {
         if (!self)
             return;
         if (button == 0) {
             MOObjectTransferRequest replace = request;
             replace.setMode(quint64(ReplaceMode));
-            self->transferObject(replace);
+            self->m_transfers->transferObject(replace);
         } else if (button == 1) {
             const QString free = MOObjectsManager::sharedInstance()->suggestedFilePathWithPath(
                 request.destinationPath());
@@ -178,13 +176,13 @@ void MCManager::alertObjectExists(const MOPostedNotification &notification)
             }
             MOObjectTransferRequest both = request;
             both.setDestinationPath(free);
-            self->transferObject(both);
+            self->m_transfers->transferObject(both);
         }
     };
     presentSheet(std::move(sheet));
 }
 
-void MCManager::alertNameTaken(const MOPostedNotification &notification)
+void MCTransferSheets::alertNameTaken(const MOPostedNotification &notification)
 {
     const MOCoreNotification core(notification);
     const QString path = core.path();
@@ -201,16 +199,16 @@ void MCManager::alertNameTaken(const MOPostedNotification &notification)
     sheet.alert.informativeText = MCString::stringForName(core.message());
     if (core.action() == MOCoreNotification::MakeDirectory) {
         // The new folder waits under its taken name: it is named again.
-        QPointer<MCManager> self(this);
+        QPointer<MCTransferSheets> self(this);
         sheet.answered = [self, path](int) {
-            if (self && self->selectedController())
-                self->selectedController()->startRenamingNodeAtPath(path, true);
+            if (self && self->m_navigation->selectedController())
+                self->m_navigation->selectedController()->startRenamingNodeAtPath(path, true);
         };
     }
     presentSheet(std::move(sheet));
 }
 
-void MCManager::alertOutdatedLocalCopy(const MOPostedNotification &notification)
+void MCTransferSheets::alertOutdatedLocalCopy(const MOPostedNotification &notification)
 {
     const MOCoreNotification core(notification);
     const MOObjectTransferRequest request = core.transferRequest();
@@ -219,7 +217,7 @@ void MCManager::alertOutdatedLocalCopy(const MOPostedNotification &notification)
         tr("Do you want to keep both or discard local modifications? Note: forcing an update "
            "will replace the remote copy with the local one.");
     sheet.alert.buttons = QStringList{tr("Discard"), tr("Keep both"), tr("Force update")};
-    QPointer<MCManager> self(this);
+    QPointer<MCTransferSheets> self(this);
     sheet.answered = [self, request](int button) {
         if (!self)
             return;
@@ -232,13 +230,13 @@ void MCManager::alertOutdatedLocalCopy(const MOPostedNotification &notification)
         } else if (button == 2) {
             MOObjectTransferRequest force = request;
             force.setMode(quint64(ForceMode));
-            self->transferObject(force);
+            self->m_transfers->transferObject(force);
         }
     };
     presentSheet(std::move(sheet));
 }
 
-QString MCManager::conflictedCopyPath(const QString &localPath, const QDateTime &localTime)
+QString MCTransferSheets::conflictedCopyPath(const QString &localPath, const QDateTime &localTime)
 {
     const QFileInfo source(localPath);
     const QString stem = source.completeBaseName() + QStringLiteral(" - conflicted ") +
@@ -254,7 +252,7 @@ QString MCManager::conflictedCopyPath(const QString &localPath, const QDateTime 
     return candidate;
 }
 
-void MCManager::keepConflictedCopy(const MOObjectTransferRequest &request)
+void MCTransferSheets::keepConflictedCopy(const MOObjectTransferRequest &request)
 {
     const QString local = request.sourcePath();
     const QDateTime now =
@@ -275,13 +273,14 @@ void MCManager::keepConflictedCopy(const MOObjectTransferRequest &request)
         return;
     }
     MOObjectsManager::sharedInstance()->cacheObjectAtPath(request.destinationPath());
-    uploadFileAtPath(kept,
-                     MCRemotePath::joined(MCRemotePath::parentOf(request.destinationPath()),
-                                          QFileInfo(kept).fileName()),
-                     false);
+    m_transfers->uploadFileAtPath(
+        kept,
+        MCRemotePath::joined(MCRemotePath::parentOf(request.destinationPath()),
+                             QFileInfo(kept).fileName()),
+        false);
 }
 
-void MCManager::presentSheet(Sheet sheet)
+void MCTransferSheets::presentSheet(Sheet sheet)
 {
     if (!m_alerts) {
         qCWarning(lcShell).noquote() << "No alert presenter for:" << sheet.alert.messageText;
@@ -301,7 +300,7 @@ void MCManager::presentSheet(Sheet sheet)
         showNextSheet();
 }
 
-void MCManager::showNextSheet()
+void MCTransferSheets::showNextSheet()
 {
     if (m_sheets.isEmpty()) {
         m_sheetShown = false;
@@ -316,7 +315,7 @@ void MCManager::showNextSheet()
             tr("%1 other files failed the same way.").arg(sheet.count - 1);
     m_sheetShown = true;
     m_shownSheetKey = sheet.key;
-    QPointer<MCManager> self(this);
+    QPointer<MCTransferSheets> self(this);
     auto answered = sheet.answered;
     m_alerts->present(sheet.alert, m_sheetWindow, [self, answered](const AlertAnswer &answer) {
         if (!self)
@@ -328,39 +327,4 @@ void MCManager::showNextSheet()
         if (!self->m_sheetShown)
             self->showNextSheet();
     });
-}
-
-void MCManager::objectTransferProgressNotification(const MOPostedNotification &notification)
-{
-    const MOTransferNotification reader(notification);
-    const qint64 type = reader.requestType();
-    if (type == MOCoreNotification::UploadCached || type == MOCoreNotification::DownloadToCache ||
-        reader.isCaching())
-        return;
-    const MOObjectTransfer transfer = reader.transfer();
-    const MOObjectTransferRequest request = transfer.transferRequest();
-    if (request.direction() != MOObjectTransferRequest::Download)
-        return;
-    // Later notifications carry the name the transfer resolved (a free name, say).
-    const QString destination = request.destinationPath();
-    if (destination.isEmpty())
-        return;
-    const QString &name = notification.name;
-    if (name == MOObjectTransferWillStartNotification) {
-        // Only where the download writes this very name anyway: a file made here would take
-        // the name a free-name download looks for, or fail one that must not overwrite.
-        const auto strategy = request.overwriteStrategy();
-        if (strategy == MOObjectTransferRequest::Replace ||
-            strategy == MOObjectTransferRequest::Resume)
-            m_downloadMarks->addPlaceholder(destination);
-    } else if (name == MOObjectTransferDidProgressNotification) {
-        const qint64 size = transfer.storageObject().size();
-        const float fraction =
-            size > 0 ? float(transfer.totalTransferredBytes()) / float(size) : 0.0f;
-        m_downloadMarks->setFractionCompleted(destination, double(fraction));
-    } else if (name == MOObjectTransferDidFinishNotification) {
-        m_downloadMarks->finish(destination);
-    } else {
-        m_downloadMarks->abandon(destination);
-    }
 }
