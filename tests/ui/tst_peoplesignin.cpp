@@ -27,7 +27,10 @@ using namespace ShellTest;
 namespace {
 
 constexpr int ContactCount = 400;
-constexpr int ReplyDelayMs = 50;
+// Twelve listings in flight at this delay take about ten seconds for all: long enough that a
+// message typed once the first contact shows goes out while they are still under way, even on a
+// loaded machine.
+constexpr int ReplyDelayMs = 150;
 const QString ConversationsPath = QStringLiteral("/api/v1/conversations/");
 const QString NewsPath = QStringLiteral("/api/v1/conversations/notifications");
 
@@ -122,12 +125,16 @@ void TestPeopleSignIn::messageSentMeanwhileGoesOutAheadOfTheListings()
     QTRY_VERIFY_WITH_TIMEOUT(
         (post = firstRequest(m_server.requests(), postPath, QStringLiteral("POST"))) >= 0, 30000);
     // Only the few listings in flight when it was sent went out before it (the client keeps
-    // twelve in flight), and the listing went on after it.
+    // twelve in flight, and a slot freed while the message was typed and sent is taken again:
+    // two rounds at most, where a queue of every listing put hundreds ahead), and the listing
+    // went on after it.
     const QJsonArray log = m_server.requests();
     const int ahead = listingsAmong(log, post) - askedBefore;
-    QVERIFY2(ahead <= 12, qPrintable(QStringLiteral("%1 listings went out first").arg(ahead)));
-    QVERIFY2(listingsAmong(log, log.size()) > listingsAmong(log, post + 1),
-             "the listings were over before the message was sent");
+    QVERIFY2(ahead <= 24, qPrintable(QStringLiteral("%1 listings went out first").arg(ahead)));
+    // The next listing goes out as one in flight is answered, a reply delay later.
+    const int listedBeforePost = listingsAmong(log, post + 1);
+    QTRY_VERIFY2_WITH_TIMEOUT(listingsAmong(m_server.requests(), INT_MAX) > listedBeforePost,
+                              "the listings were over before the message was sent", 30000);
 }
 
 void TestPeopleSignIn::newsPollGoesOutWhileConversationsAreListed()
