@@ -25,6 +25,13 @@ Result run(const QString &caseName, const QStringList &arguments = {}, int timeo
 // Starts the same child without waiting for it, for callers that talk to it or end it.
 void start(QProcess *process, const QString &caseName, const QStringList &arguments = {});
 
+// Whether a session bus and a keyring daemon can be started for startWithNewKeyring().
+bool canStartNewKeyring();
+// Starts this test executable with arguments in a session bus of its own, beside a keyring as a
+// new account has it: the daemon runs, no login collection was ever made, and with no display
+// nobody can be asked for a new one's password. home is its HOME and runtime folder.
+void startWithNewKeyring(QProcess *process, const QString &home, const QStringList &arguments);
+
 } // namespace Subprocess
 
 // main() for suites with subprocess cases: when started with "--subprocess NAME ...", calls

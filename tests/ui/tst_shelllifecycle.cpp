@@ -16,6 +16,7 @@
 #include "mouserauthenticationmanager.h"
 #include "shelltestfixture.h"
 #include "singleinstance.h"
+#include "subprocess.h"
 
 #include <QAbstractItemView>
 #include <QAction>
@@ -359,26 +360,14 @@ void TestShellLifecycle::anotherRootIsAskedToSignInAndGetsNothingStored()
 
 void TestShellLifecycle::keyringWithoutDefaultCollectionIsSaidOnce()
 {
-    if (QStandardPaths::findExecutable("gnome-keyring-daemon").isEmpty() ||
-        QStandardPaths::findExecutable("dbus-run-session").isEmpty())
+    if (!Subprocess::canStartNewKeyring())
         QSKIP("gnome-keyring-daemon and dbus-run-session are needed.");
-    // A new account's keyring: the daemon runs, no login collection was ever made, and with no
-    // display nobody can be asked for a new one's password.
     QTemporaryDir home;
     QVERIFY(home.isValid());
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("HOME", home.path());
-    environment.insert("XDG_RUNTIME_DIR", home.path());
-    for (const char *variable : {"DISPLAY", "WAYLAND_DISPLAY"})
-        environment.remove(variable);
     QProcess process;
-    process.setProcessEnvironment(environment);
     process.setProcessChannelMode(QProcess::MergedChannels);
-    process.start("dbus-run-session",
-                  {"--", "sh", "-c",
-                   "gnome-keyring-daemon --daemonize --components=secrets >/dev/null && "
-                   "exec \"$0\" --scenario signinnotkept",
-                   QCoreApplication::applicationFilePath()});
+    Subprocess::startWithNewKeyring(
+        &process, home.path(), {QStringLiteral("--scenario"), QStringLiteral("signinnotkept")});
     QVERIFY(process.waitForFinished(120000));
     const QByteArray output = process.readAll();
     QVERIFY2(process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0,

@@ -2,6 +2,7 @@
 #include <libsecret/secret.h>
 
 #include "mmacauthstore.h"
+#include "subprocess.h"
 #include "testcore.h"
 #include "tolvoappimpl.h"
 
@@ -311,25 +312,14 @@ void TestMacAuthStore::withoutSecretService()
 
 void TestMacAuthStore::withoutDefaultCollection()
 {
-    if (QStandardPaths::findExecutable("gnome-keyring-daemon").isEmpty() ||
-        QStandardPaths::findExecutable("dbus-run-session").isEmpty())
+    if (!Subprocess::canStartNewKeyring())
         QSKIP("gnome-keyring-daemon and dbus-run-session are needed.");
     QTemporaryDir home;
     QVERIFY(home.isValid());
-    // A new account's keyring: the daemon runs, no login collection was ever made, and with no
-    // display nobody can be asked for a new one's password.
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("HOME", home.path());
-    environment.insert("XDG_RUNTIME_DIR", home.path());
-    for (const char *variable : {"DISPLAY", "WAYLAND_DISPLAY", "XDG_DATA_HOME"})
-        environment.remove(variable);
     QProcess process;
-    process.setProcessEnvironment(environment);
-    process.start("dbus-run-session",
-                  {"--", "sh", "-c",
-                   "gnome-keyring-daemon --daemonize --components=secrets >/dev/null && "
-                   "exec \"$0\" --subprocess withoutDefaultCollection \"$1\"",
-                   QCoreApplication::applicationFilePath(), m_service});
+    Subprocess::startWithNewKeyring(
+        &process, home.path(),
+        {QStringLiteral("--subprocess"), QStringLiteral("withoutDefaultCollection"), m_service});
     QVERIFY(process.waitForFinished(60000));
     const QByteArray output = process.readAllStandardOutput();
     const QByteArray errors = process.readAllStandardError();
