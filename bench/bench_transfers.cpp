@@ -10,6 +10,7 @@
 #include "muserauthmanager.h"
 #include "testcore.h"
 #include "tolvoappimpl.h"
+#include "transferengine.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -168,63 +169,6 @@ private:
     bool highWaterReset = false;
 };
 
-// The engine on its own thread, as the application runs it.
-class Engine
-{
-public:
-    bool start()
-    {
-        sender = new MObjectSender;
-        thread.setObjectName(QStringLiteral("com.kerloapp.transfers-queue"));
-        sender->moveToThread(&thread);
-        QObject::connect(&thread, &QThread::started, sender, &MObjectSender::start);
-        QObject::connect(&thread, &QThread::finished, sender, &QObject::deleteLater);
-        QEventLoop loop;
-        QObject::connect(sender, &MObjectSender::stateChanged, &loop, &QEventLoop::quit);
-        thread.start();
-        return exec(loop);
-    }
-
-    ~Engine()
-    {
-        if (!thread.isRunning())
-            return;
-        QEventLoop loop;
-        QObject::connect(sender, &MObjectSender::shutdownCompleted, &loop, &QEventLoop::quit);
-        sender->shutdown();
-        loop.exec();
-        thread.quit();
-        thread.wait();
-    }
-
-    // Schedules request and waits until it finishes; the time runs from scheduling to the
-    // finish, as a caller sees it.
-    MObjectTransfer run(const MObjectTransferRequest &request, qint64 *elapsedNs)
-    {
-        QEventLoop loop;
-        MObjectTransfer finished;
-        qint64 id = -1;
-        QElapsedTimer clock;
-        QObject::connect(sender, &MObjectSender::transferFinished, &loop,
-                         [&](const MObjectTransfer &transfer) {
-                             if (transfer.identifier() != id)
-                                 return;
-                             *elapsedNs = clock.nsecsElapsed();
-                             finished = transfer;
-                             loop.quit();
-                         });
-        clock.start();
-        id = sender->scheduleTransfer(request).identifier();
-        exec(loop);
-        return finished;
-    }
-
-    MObjectSender *sender = nullptr;
-
-private:
-    QThread thread;
-};
-
 class Bench
 {
 public:
@@ -257,7 +201,7 @@ private:
     KerloLocal server;
     MemoryAuthStore store;
     QTemporaryDir scratch;
-    Engine engine;
+    TransferEngine engine{&exec};
     QString accessToken;
     QString apiKey;
     QString scriptPath;
