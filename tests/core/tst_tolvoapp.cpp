@@ -8,8 +8,11 @@
 #include "tolvoappimpl.h"
 
 #include <QSignalSpy>
+#include <QSqlDatabase>
 #include <QSqlError>
+#include <QSqlQuery>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QThreadPool>
 #include <QTimer>
 #include <QtTest>
@@ -124,6 +127,25 @@ int runCase(const QString &name, const QStringList &args)
         } else if (kind == QLatin1String("stuck")) {
             impl->registerShutdownableInstance(new PromptInstance);
             impl->registerShutdownableInstance(new StuckInstance);
+        } else if (kind == QLatin1String("stuck-while-saving")) {
+            // As the transfer engine writes its queue on its own thread while the rest stops.
+            impl->registerShutdownableInstance(new StuckInstance);
+            const QString path = support.filePath(QStringLiteral("saving.db"));
+            QThread *saver = QThread::create([path] {
+                QSqlDatabase db =
+                    QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("saver"));
+                db.setDatabaseName(path);
+                if (!db.open())
+                    return;
+                QSqlQuery(QStringLiteral("CREATE TABLE t(v INTEGER)"), db).exec();
+                for (qint64 i = 0;; ++i) {
+                    QSqlQuery insert(db);
+                    insert.prepare(QStringLiteral("INSERT INTO t VALUES(?)"));
+                    insert.addBindValue(i);
+                    insert.exec();
+                }
+            });
+            saver->start();
         } else if (kind == QLatin1String("requests")) {
             server.hang(QStringLiteral("/api/v1/slow"), -1);
             auto *manager = new MNetworkRequestManager;
@@ -451,9 +473,19 @@ private slots:
         QVERIFY2(result.standardOutput.contains("readyToQuit=1"), result.standardOutput);
     }
 
+    void watchdogEndsAStuckShutdown_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("stuck instance") << "stuck";
+        // The forced end must not take the database from under a thread still writing.
+        QTest::newRow("while another thread saves") << "stuck-while-saving";
+    }
+
     void watchdogEndsAStuckShutdown()
     {
-        const auto result = TestCore::runSubprocess("shutdown", {"stuck", "10000"});
+        QFETCH(QString, kind);
+        const auto result = TestCore::runSubprocess("shutdown", {kind, "10000"});
+        QVERIFY2(!result.crashed, result.standardError);
         QCOMPARE(result.exitCode, 255);
         QVERIFY(result.standardError.contains("Could not shut down properly: forcing shut down"));
         QVERIFY(result.standardError.contains("Some instances did not close properly:"));

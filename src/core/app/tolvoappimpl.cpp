@@ -24,6 +24,7 @@
 #include <QTimerEvent>
 #include <QVector>
 
+#include <cstdio>
 #include <cstdlib>
 
 // Bearer management is deprecated in Qt 5.15, yet it is Qt 5's only source of the online state.
@@ -306,7 +307,11 @@ void TolvoAppImpl::_shutdown()
         qCDebug(lcCoreApp) << "Some instances did not close properly:";
         for (QObject *instance : qAsConst(d->shutdownList))
             qCDebug(lcCoreApp) << instance;
-        std::exit(-1);
+        // Other threads still run (the transfer engine may be writing its queue): the process
+        // ends without the global destructors, which would pull the database from under them.
+        // The queue's store keeps its last committed state.
+        std::fflush(nullptr);
+        std::_Exit(-1);
     });
     d->watchdog->start(ShutdownWatchdogInterval);
 }
