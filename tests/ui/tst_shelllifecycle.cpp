@@ -453,9 +453,10 @@ void TestShellLifecycle::quitDuringUploadFinishesAtNextStart()
 
 void TestShellLifecycle::quitWhileADroppedFolderIsReadQueuesItWhole()
 {
-    // Large enough that the quit comes while the folder is still being read.
+    // Large enough that the quit comes while the folder is still being read, small enough that
+    // a sanitized build on a loaded machine queues it within the shut-down's three seconds.
     const QString folder = root() + QStringLiteral("/Dropped at quit");
-    for (int i = 0; i < 5000; ++i)
+    for (int i = 0; i < 2000; ++i)
         QVERIFY(writeFile(QStringLiteral("%1/%2/f%3.txt").arg(folder).arg(i % 10).arg(i), "q"));
     QVERIFY(m_server.clearRequests());
     QCOMPARE(runScenario(QStringLiteral("dropfolder"), {folder}), 0);

@@ -208,14 +208,18 @@ void MObjectSenderPrivate::_shutdown()
         abortFlight(transferId);
     }
 
-    bool found = true;
-    while (found) {
+    // Paused in one transaction: a folder of thousands queued just before the quit is stored
+    // in time, where a transaction each could outlast the shut-down's deadline.
+    QList<MObjectTransfer> waiting;
+    for (;;) {
+        bool found = false;
         MObjectTransfer transfer = MObjectTransfer::takeNext(&found);
         if (!found)
             break;
         transfer.setState(MObjectTransfer::Paused);
-        transfer.save();
+        waiting.append(transfer);
     }
+    MObjectTransfer::saveAll(waiting);
     if (jsonRequestManager)
         jsonRequestManager->shutdown();
     if (networkRequestManager)
