@@ -277,6 +277,25 @@ close_tour() {
 }
 
 # kerlo-local's log of the requests it served, as JSON.
+# Pastes a new file of 24 MiB into the icon view of "/", as copied from a file manager (the X
+# clipboard, as xvfb_copyfiles puts it there): a click on the view's empty lower right, then
+# Ctrl+V. The service holds the upload's first request delay_ms first, so it stays running.
+paste_held_upload() { # xvfb_copyfiles, file name, delay_ms
+    head -c $((24 * 1024 * 1024)) /dev/urandom >"$work/$2"
+    curl -fsS -X POST -H 'Content-Type: application/json' \
+        -d "{\"path\":\"/api/v1/objects/$2\",\"method\":\"PUT\",\"action\":\"delay\",\"delayMs\":$3}" \
+        "$root/__control/fault" >/dev/null
+    "$1" "$work/$2" >"$work/copy.log" 2>&1 &
+    pids+=("$!")
+    for _ in $(seq 600); do grep -q copied "$work/copy.log" && break; sleep 0.1; done
+    grep -q copied "$work/copy.log" || fail "the file was not copied to the clipboard: $(cat "$work/copy.log")"
+    eval "$(xdotool getwindowgeometry --shell "$main")"
+    xdotool windowactivate --sync "$main" 2>/dev/null || true
+    xdotool mousemove --window "$main" $((WIDTH - 40)) $((HEIGHT - 60)) click 1
+    xdotool key ctrl+v
+    wait_request '.*' "/api/v1/objects/${2//./\\.}" 60 || fail "pasting the copied file started no upload"
+}
+
 requests() { curl -fsS "$root/__control/requests"; }
 
 # How many requests in the log have a method matching method and a path (percent-decoded)

@@ -22,20 +22,7 @@ start_lumarin
 sign_in_listed
 
 # The upload: its first request waits at the service while the display goes.
-head -c $((24 * 1024 * 1024)) /dev/urandom >"$work/Lost display.bin"
-curl -fsS -X POST -H 'Content-Type: application/json' \
-    -d '{"path":"/api/v1/objects/Lost display.bin","method":"PUT","action":"delay","delayMs":30000}' \
-    "$root/__control/fault" >/dev/null
-"$copyfiles" "$work/Lost display.bin" >"$work/copy.log" 2>&1 &
-pids+=("$!")
-for _ in $(seq 600); do grep -q copied "$work/copy.log" && break; sleep 0.1; done
-grep -q copied "$work/copy.log" || fail "the file was not copied to the clipboard: $(cat "$work/copy.log")"
-eval "$(xdotool getwindowgeometry --shell "$main")"
-xdotool windowactivate --sync "$main" 2>/dev/null || true
-xdotool mousemove --window "$main" $((WIDTH - 40)) $((HEIGHT - 60)) click 1
-xdotool key ctrl+v
-wait_request '.*' '/api/v1/objects/Lost display\.bin' 60 ||
-    fail "pasting the copied file started no upload"
+paste_held_upload "$copyfiles" "Lost display.bin" 30000
 screenshot before
 
 # The display goes while the upload's request waits at the service.

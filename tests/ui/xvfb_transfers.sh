@@ -22,22 +22,7 @@ xdotool windowsize --sync "$main" 1100 700 2>/dev/null || true
 wait_drawn "$main"
 
 # The upload: its first request waits at the service, so the page shows it running.
-head -c $((24 * 1024 * 1024)) /dev/urandom >"$work/Holiday video.bin"
-curl -fsS -X POST -H 'Content-Type: application/json' \
-    -d '{"path":"/api/v1/objects/Holiday video.bin","method":"PUT","action":"delay","delayMs":12000}' \
-    "$root/__control/fault" >/dev/null
-"$copyfiles" "$work/Holiday video.bin" >"$work/copy.log" 2>&1 &
-pids+=("$!")
-for _ in $(seq 600); do grep -q copied "$work/copy.log" && break; sleep 0.1; done
-grep -q copied "$work/copy.log" || fail "the file was not copied to the clipboard: $(cat "$work/copy.log")"
-
-# Paste into the icon view of "/": a click on its empty lower right, then Ctrl+V.
-eval "$(xdotool getwindowgeometry --shell "$main")"
-xdotool windowactivate --sync "$main" 2>/dev/null || true
-xdotool mousemove --window "$main" $((WIDTH - 40)) $((HEIGHT - 60)) click 1
-xdotool key ctrl+v
-wait_request '.*' '/api/v1/objects/Holiday video\.bin' 60 ||
-    fail "pasting the copied file started no upload"
+paste_held_upload "$copyfiles" "Holiday video.bin" 12000
 
 # The sidebar's "Transfers" row: down the sidebar's rows (about 17 px each, below the menu
 # and tool bars) until the window's title says the page is shown.

@@ -5,11 +5,11 @@
 #include "mauthstore.h"
 #include "mformencoding.h"
 #include "mnetworkrequestmanager.h"
+#include "mprocessinstance.h"
 #include "tolvoprocess.h"
 
 #include <QDebug>
 #include <QMutexLocker>
-#include <QPointer>
 #include <QThread>
 
 #include <utility>
@@ -194,20 +194,17 @@ MUserAuthManager::MUserAuthManager(QObject *parent)
 MUserAuthManager::~MUserAuthManager() = default;
 
 namespace {
-QBasicMutex applicationManagerMutex;
-QPointer<MUserAuthManager> applicationManagerInstance;
+MProcessInstance<MUserAuthManager> applicationManagerInstance;
 } // namespace
 
 MUserAuthManager *MUserAuthManager::applicationManager()
 {
-    QMutexLocker locker(&applicationManagerMutex);
-    return applicationManagerInstance;
+    return applicationManagerInstance.get();
 }
 
 void MUserAuthManager::setApplicationManager(MUserAuthManager *manager)
 {
-    QMutexLocker locker(&applicationManagerMutex);
-    applicationManagerInstance = manager;
+    applicationManagerInstance.set(manager);
 }
 
 void MUserAuthManager::setNetworkRequestManager(MNetworkRequestManager *manager)

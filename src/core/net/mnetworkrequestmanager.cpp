@@ -4,6 +4,7 @@
 #include "corelogging.h"
 #include "mlowdelaysockets.h"
 #include "mnetworkreply_p.h"
+#include "mprocessinstance.h"
 #include "munrepeatablebody.h"
 #include "tolvoprocess.h"
 
@@ -217,20 +218,17 @@ void MNetworkRequestManagerPrivate::ensureRepetitiveServices(
 }
 
 namespace {
-QBasicMutex applicationManagerMutex;
-QPointer<MNetworkRequestManager> applicationManagerInstance;
+MProcessInstance<MNetworkRequestManager> applicationManagerInstance;
 } // namespace
 
 MNetworkRequestManager *MNetworkRequestManager::applicationManager()
 {
-    QMutexLocker locker(&applicationManagerMutex);
-    return applicationManagerInstance;
+    return applicationManagerInstance.get();
 }
 
 void MNetworkRequestManager::setApplicationManager(MNetworkRequestManager *manager)
 {
-    QMutexLocker locker(&applicationManagerMutex);
-    applicationManagerInstance = manager;
+    applicationManagerInstance.set(manager);
 }
 
 MNetworkRequestManager::MNetworkRequestManager(QObject *parent)

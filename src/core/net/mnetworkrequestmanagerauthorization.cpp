@@ -3,31 +3,26 @@
 #include "mnetworkrequestmanager.h"
 #include "mnetworkrequestmanager_p.h"
 
+#include "mprocessinstance.h"
 #include "mrequestauthorizer.h"
 
 #include <QMutexLocker>
-#include <QPointer>
 #include <QTimer>
 
 #include <utility>
 
 namespace {
-
-QBasicMutex authorizerMutex;
-QPointer<MRequestAuthorizer> processAuthorizer;
-
+MProcessInstance<MRequestAuthorizer> processAuthorizerInstance;
 } // namespace
 
 MRequestAuthorizer *MNetworkRequestManager::authorizer()
 {
-    QMutexLocker locker(&authorizerMutex);
-    return processAuthorizer;
+    return processAuthorizerInstance.get();
 }
 
 void MNetworkRequestManager::setAuthorizer(MRequestAuthorizer *authorizer)
 {
-    QMutexLocker locker(&authorizerMutex);
-    processAuthorizer = authorizer;
+    processAuthorizerInstance.set(authorizer);
 }
 
 bool MNetworkRequestManagerPrivate::queueForAuthorization(QNetworkReply *reply,

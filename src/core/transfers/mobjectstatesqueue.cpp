@@ -1,13 +1,13 @@
 #include "mobjectstatesqueue.h"
 #include "mobjectstatesqueue_p.h"
 
+#include "mprocessinstance.h"
 #include "transfertypes.h"
 
 #include <QCoreApplication>
 #include <QDebug>
 #include <QMutex>
 #include <QMutexLocker>
-#include <QPointer>
 
 #include <set>
 
@@ -118,20 +118,17 @@ void MObjectStatesQueuePrivate::clearTransfers()
 }
 
 namespace {
-QBasicMutex applicationQueueMutex;
-QPointer<MObjectStatesQueue> applicationQueueInstance;
+MProcessInstance<MObjectStatesQueue> applicationQueueInstance;
 } // namespace
 
 MObjectStatesQueue *MObjectStatesQueue::applicationQueue()
 {
-    QMutexLocker locker(&applicationQueueMutex);
-    return applicationQueueInstance;
+    return applicationQueueInstance.get();
 }
 
 void MObjectStatesQueue::setApplicationQueue(MObjectStatesQueue *queue)
 {
-    QMutexLocker locker(&applicationQueueMutex);
-    applicationQueueInstance = queue;
+    applicationQueueInstance.set(queue);
 }
 
 MObjectStatesQueue::MObjectStatesQueue(QObject *parent)
