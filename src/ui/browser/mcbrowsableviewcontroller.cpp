@@ -6,6 +6,7 @@
 #include "mchub.h"
 #include "mcnameeditingdelegate.h"
 #include "mcnavigation.h"
+#include "mcremotepath.h"
 #include "moconstants.h"
 #include "monotificationcenter.h"
 #include "moobjectsmanager.h"
@@ -14,7 +15,6 @@
 
 #include <QAbstractItemView>
 #include <QCoreApplication>
-#include <QDir>
 #include <QHash>
 #include <QLabel>
 #include <QMenu>
@@ -379,8 +379,7 @@ void MCBrowsableViewController::listingFailed(const QString &path, const QString
 bool MCBrowsableViewController::showsFolder(const QString &path) const
 {
     const MCNodePtr root = m_updater.rootNode();
-    return root &&
-           root->filePath() == (path.isEmpty() ? QStringLiteral("/") : QDir::cleanPath(path));
+    return root && root->filePath() == MCRemotePath::keyed(path);
 }
 
 void MCBrowsableViewController::setLoadState(LoadState state)

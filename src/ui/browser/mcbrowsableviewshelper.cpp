@@ -2,22 +2,14 @@
 
 #include "mcbrowsableviewcontroller.h"
 #include "mcnavigationrequest.h"
+#include "mcremotepath.h"
 #include "moconstants.h"
 #include "moerror.h"
 #include "monotificationcenter.h"
 #include "moobjectsmanager.h"
 #include "moobjectsnotification.h"
 
-#include <QDir>
-
 #include <algorithm>
-
-namespace {
-QString normalized(const QString &path)
-{
-    return path.isEmpty() ? QStringLiteral("/") : QDir::cleanPath(path);
-}
-} // namespace
 
 MCBrowsableViewsHelper::MCBrowsableViewsHelper(MOObjectsManager *objectsManager, QObject *parent)
     : QObject(parent)
@@ -54,7 +46,7 @@ void MCBrowsableViewsHelper::changeToPath(const QString &path, QObject *sender,
                                           std::function<void()> completion)
 {
     Q_UNUSED(sender)
-    QList<std::function<void()>> &waiting = m_pending[normalized(path)];
+    QList<std::function<void()>> &waiting = m_pending[MCRemotePath::keyed(path)];
     if (completion)
         waiting.append(std::move(completion));
     for (const auto &view : qAsConst(m_views)) {
@@ -72,9 +64,9 @@ void MCBrowsableViewsHelper::pathFailed(const QString &path, const MOError &erro
         if (view)
             view->listingFailed(path, reason);
     }
-    m_listing.remove(normalized(path));
+    m_listing.remove(MCRemotePath::keyed(path));
     if (MCNavigationRequest::isNavigation(userData))
-        runCompletions(normalized(path));
+        runCompletions(MCRemotePath::keyed(path));
 }
 
 void MCBrowsableViewsHelper::reloadPath(const QString &path)
@@ -115,7 +107,7 @@ void MCBrowsableViewsHelper::infoFetched(const MOPostedNotification &notificatio
     if (!MCNavigationRequest::isNavigation(reader.userData()) ||
         object.type() == MOStorageObject::Invalid)
         return;
-    const QString path = normalized(object.fullPath());
+    const QString path = MCRemotePath::keyed(object.fullPath());
     if (object.type() != MOStorageObject::Directory) {
         // Nothing to list: the change is over.
         runCompletions(path);
@@ -136,7 +128,7 @@ void MCBrowsableViewsHelper::listFetched(const MOPostedNotification &notificatio
             view->listingArrived(notification);
     }
     const MOObjectsNotification reader(notification);
-    const QString path = normalized(reader.basePath());
+    const QString path = MCRemotePath::keyed(reader.basePath());
     m_listing.remove(path);
     if (MCNavigationRequest::isNavigation(reader.userData()) && !isLoading(path))
         runCompletions(path);

@@ -1,5 +1,6 @@
 #include "mcremotepath.h"
 
+#include <QDir>
 #include <QStringList>
 
 namespace MCRemotePath {
@@ -18,6 +19,11 @@ QString parentOf(const QString &path)
 QString lastComponent(const QString &path)
 {
     return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+}
+
+QString keyed(const QString &path)
+{
+    return path.isEmpty() ? QStringLiteral("/") : QDir::cleanPath(path);
 }
 
 bool isSafeName(const QString &name)

@@ -4,8 +4,8 @@
 #include <QString>
 
 // Lexical helpers for the service's paths ("/Documents/Report.pdf"), shared by the file
-// commands, drag and drop and the transfer sheets. Nothing is cleaned: callers pass paths as the
-// service or the browser gives them.
+// commands, drag and drop and the transfer sheets. Only keyed() cleans: the others take paths as
+// the service or the browser gives them.
 namespace MCRemotePath {
 
 // name inside folder: "/" + "a" is "/a", "/b" + "a" is "/b/a".
@@ -14,6 +14,9 @@ QString joined(const QString &folder, const QString &name);
 QString parentOf(const QString &path);
 // What follows the last "/" (the whole path without one).
 QString lastComponent(const QString &path);
+// The form under which a folder is compared and remembered: the root for an empty path, else
+// QDir::cleanPath's ("/a/b/", "/a//b" and "/a/./b" are all "/a/b").
+QString keyed(const QString &path);
 // A path a user typed, made absolute and resolved component by component: "." goes, ".."
 // removes the folder before it and never climbs above "/". "Photos/../Documents" is
 // "/Documents"; "/../.." is "/".

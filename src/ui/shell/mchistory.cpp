@@ -15,16 +15,9 @@
 #include "moobjectsnotification.h"
 #include "mosharelinknotification.h"
 
-#include <QDir>
-
 namespace {
 // Enough to recognise the answers still on their way after a few quick clicks.
 constexpr int RememberedRequests = 16;
-
-QString normalizedPath(const QString &path)
-{
-    return path.isEmpty() ? QStringLiteral("/") : QDir::cleanPath(path);
-}
 } // namespace
 
 MCHistory::MCHistory(MCCounters *counters, QObject *parent)
@@ -124,7 +117,7 @@ void MCHistory::changeToPath(const QString &path, QObject *sender, CompletionBlo
 {
     if (!m_notBrowsablePath.isEmpty())
         setNotBrowsablePath(QStringLiteral(""));
-    m_requestedPaths.append(normalizedPath(path));
+    m_requestedPaths.append(MCRemotePath::keyed(path));
     if (m_requestedPaths.size() > RememberedRequests)
         m_requestedPaths.removeFirst();
     MCBrowsableViewController::changeToPath(path, sender, std::move(completion));
@@ -259,7 +252,7 @@ void MCHistory::nodeFetchedNotification(const MOPostedNotification &notification
         return;
     // Answers may come out of order: the folder asked for last is the one shown, never one the
     // user left before its answer came.
-    const QString answered = normalizedPath(reader.object().fullPath());
+    const QString answered = MCRemotePath::keyed(reader.object().fullPath());
     if (!m_requestedPaths.isEmpty() &&
         answered.compare(m_requestedPaths.last(), Qt::CaseInsensitive) != 0 &&
         m_requestedPaths.contains(answered)) {
