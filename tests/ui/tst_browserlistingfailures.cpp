@@ -2,7 +2,8 @@
 // sidebar, the path bar, Back, Forward, Reload, a change from another device that lists it
 // again) and however the listing fails (an error status, a reply that is no listing, a redirect
 // elsewhere, no answer): the icon view says that the folder could not be listed and why, shows
-// and counts nothing, Go to Folder's panel closes, and Reload lists the folder again.
+// and counts nothing, Go to Folder's panel closes, and Reload lists the folder again. The list
+// and column views say it the same way.
 #include "iconviewsteps.h"
 #include "kerlolocal.h"
 #include "mcappdelegate.h"
@@ -78,6 +79,21 @@ const QMap<QString, QPair<Failure, QString>> &failures()
     return table;
 }
 
+// The views other than the icons', by their index in the window, with the failures they meet.
+const QMap<QString, int> &otherViews()
+{
+    static const QMap<QString, int> views = {{QStringLiteral("list"), 1},
+                                             {QStringLiteral("columns"), 2}};
+    return views;
+}
+
+const QStringList &otherViewFailures()
+{
+    static const QStringList names = {QStringLiteral("503"), QStringLiteral("html"),
+                                      QStringLiteral("unanswered")};
+    return names;
+}
+
 // The folder of a row: in the root, named after the row.
 QString folderName(const QString &route, const QString &failure)
 {
@@ -110,6 +126,8 @@ private slots:
     void init();
     void failedListingIsSaidAndReloadListsAgain_data();
     void failedListingIsSaidAndReloadListsAgain();
+    void listAndColumnViewsSayItToo_data();
+    void listAndColumnViewsSayItToo();
 
 private:
     MCIconController *icons() const;
@@ -121,7 +139,9 @@ private:
     bool failFirst(const QString &folder);
     void clickSidebar(const QString &row);
     void enterFromRoot(const QString &name);
-    bool failedWith(const QString &reason) const;
+    bool failedWith(const QString &reason) const { return failedWith(icons(), reason); }
+    static bool failedWith(const MCBrowsableViewController *view, const QString &reason);
+    void goToFolder(const QString &folder, MCGoToFolderPanel **panel);
 
     KerloLocal m_server;
     Shell m_shell;
@@ -168,10 +188,23 @@ void TestBrowserListingFailures::enterFromRoot(const QString &name)
     QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, at);
 }
 
-bool TestBrowserListingFailures::failedWith(const QString &reason) const
+void TestBrowserListingFailures::goToFolder(const QString &folder, MCGoToFolderPanel **panel)
 {
-    const QLabel *label = icons()->loadStateLabel();
-    return icons()->loadState() == State::Failed && label->isVisible() &&
+    window()->goToFolderAction()->trigger();
+    *panel = m_shell.delegate()->goToFolderPanel();
+    QTRY_VERIFY(*panel && (*panel)->isVisible());
+    QLineEdit *input = (*panel)->findChild<QLineEdit *>(QStringLiteral("panelInputTextField"));
+    input->selectAll();
+    QTest::keyClicks(input, folder);
+    QTest::mouseClick((*panel)->findChild<QPushButton *>(QStringLiteral("panelButtonGo")),
+                      Qt::LeftButton);
+}
+
+bool TestBrowserListingFailures::failedWith(const MCBrowsableViewController *view,
+                                            const QString &reason)
+{
+    const QLabel *label = view->loadStateLabel();
+    return view->loadState() == State::Failed && label->isVisible() &&
            label->text().contains(QStringLiteral("could not be listed")) &&
            label->text().contains(reason);
 }
@@ -192,6 +225,13 @@ void TestBrowserListingFailures::initTestCase()
                          .isEmpty());
         }
     }
+    for (const QString &view : otherViews().keys()) {
+        for (const QString &failure : otherViewFailures()) {
+            const QString folder = QLatin1Char('/') + folderName(view, failure);
+            QVERIFY(
+                !m_server.seedFile(email, folder + QStringLiteral("/inside.txt"), "x").isEmpty());
+        }
+    }
     QVERIFY(m_shell.launchSignedIn(m_server.baseUrl().toString()));
     QVERIFY(m_shell.showMainWindow());
     QVERIFY(icons());
@@ -202,6 +242,7 @@ void TestBrowserListingFailures::init()
     QVERIFY(m_server.reset());
     if (MCGoToFolderPanel *panel = m_shell.delegate()->goToFolderPanel())
         panel->reject();
+    m_shell.delegate()->switchView(0);
     QVERIFY(showFolder(icons(), QStringLiteral("/"), QStringLiteral("Photos")));
 }
 
@@ -235,14 +276,9 @@ void TestBrowserListingFailures::failedListingIsSaidAndReloadListsAgain()
         enterFromRoot(name);
     } else if (route == QLatin1String("go to folder")) {
         QVERIFY(fail(folder, failure));
-        window()->goToFolderAction()->trigger();
-        panel = m_shell.delegate()->goToFolderPanel();
-        QTRY_VERIFY(panel && panel->isVisible());
-        QLineEdit *input = panel->findChild<QLineEdit *>(QStringLiteral("panelInputTextField"));
-        input->selectAll();
-        QTest::keyClicks(input, folder);
-        QTest::mouseClick(panel->findChild<QPushButton *>(QStringLiteral("panelButtonGo")),
-                          Qt::LeftButton);
+        goToFolder(folder, &panel);
+        if (QTest::currentTestFailed())
+            return;
     } else if (route == QLatin1String("sidebar")) {
         // The folder of the sidebar is the root: a failed Reload leaves it unlisted, and a
         // page is shown in its place before Home is clicked.
@@ -309,6 +345,52 @@ void TestBrowserListingFailures::failedListingIsSaidAndReloadListsAgain()
     QCOMPARE(icons()->loadState(), State::Loaded);
     QVERIFY(!icons()->loadStateLabel()->isVisible());
     QTRY_VERIFY2(!statusText().startsWith(QStringLiteral("0 items")), qPrintable(statusText()));
+}
+
+void TestBrowserListingFailures::listAndColumnViewsSayItToo_data()
+{
+    QTest::addColumn<int>("view");
+    QTest::addColumn<Failure>("failure");
+    QTest::addColumn<QString>("reason");
+
+    for (auto view = otherViews().cbegin(); view != otherViews().cend(); ++view) {
+        for (const QString &name : otherViewFailures()) {
+            const auto &failure = failures().value(name);
+            QTest::newRow(qPrintable(folderName(view.key(), name)))
+                << view.value() << failure.first << failure.second;
+        }
+    }
+}
+
+void TestBrowserListingFailures::listAndColumnViewsSayItToo()
+{
+    QFETCH(int, view);
+    QFETCH(Failure, failure);
+    QFETCH(QString, reason);
+    const QString folder = QLatin1Char('/') + QString::fromLatin1(QTest::currentDataTag());
+    m_shell.delegate()->switchView(view);
+    MCBrowsableViewController *shown = m_shell.delegate()->browserView(view);
+    QVERIFY(shown);
+    QTRY_VERIFY(shown->isVisible() && shown->shownNames().contains(QStringLiteral("Photos")));
+
+    QVERIFY(fail(folder, failure));
+    MCGoToFolderPanel *panel = nullptr;
+    goToFolder(folder, &panel);
+    if (QTest::currentTestFailed())
+        return;
+    QTRY_VERIFY2_WITH_TIMEOUT(failedWith(shown, reason),
+                              qPrintable(shown->loadStateLabel()->text()), 20000);
+    QCOMPARE(MCManager::sharedManager()->currentPath(), folder);
+    QVERIFY(shown->shownNames().isEmpty());
+    QVERIFY(drawsWords(shown->loadStateLabel()));
+    QTRY_VERIFY2(statusText().startsWith(QStringLiteral("0 items")), qPrintable(statusText()));
+    QTRY_VERIFY(!panel->isVisible());
+
+    QVERIFY(m_server.reset());
+    window()->reloadAction()->trigger();
+    QTRY_VERIFY_WITH_TIMEOUT(shown->shownNames().contains(QStringLiteral("inside.txt")), 20000);
+    QCOMPARE(shown->loadState(), State::Loaded);
+    QVERIFY(!shown->loadStateLabel()->isVisible());
 }
 
 int main(int argc, char **argv)

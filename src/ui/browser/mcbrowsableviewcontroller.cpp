@@ -378,8 +378,9 @@ void MCBrowsableViewController::listingFailed(const QString &path, const QString
 
 bool MCBrowsableViewController::showsFolder(const QString &path) const
 {
-    const MCNodePtr root = m_updater.rootNode();
-    return root && root->filePath() == MCRemotePath::keyed(path);
+    // The folder the user is in: in the column view, one below the root of its tree.
+    const MCNodePtr shown = shownFolder();
+    return shown && shown->filePath() == MCRemotePath::keyed(path);
 }
 
 void MCBrowsableViewController::setLoadState(LoadState state)
