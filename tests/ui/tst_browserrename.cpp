@@ -574,6 +574,24 @@ void TestBrowserRename::columnPreviewFollowsTheSelectedItem()
     const MCNodeList selected = columns->getSelectedItems();
     QCOMPARE(selected.size(), 1);
     QCOMPARE(selected.first()->fileName(), QStringLiteral("Pond.jpg"));
+
+    // New Folder selects its new row: the preview never shows a neighbour left unselected,
+    // while the name is typed or once the folder is made.
+    const auto previewFollowsSelection = [&] {
+        const QString shown = previewName();
+        const MCNodeList now = columns->getSelectedItems();
+        return shown.isEmpty() ||
+               (now.size() == 1 && shown.endsWith(QLatin1Char('|') + now.first()->fileName()));
+    };
+    columns->firstResponder()->setFocus();
+    QTest::keyClick(window, Qt::Key_N, Qt::ControlModifier | Qt::ShiftModifier);
+    QTRY_VERIFY(editor());
+    QTRY_COMPARE(editor()->selectedText(), QStringLiteral("Untitled Folder"));
+    QVERIFY2(previewFollowsSelection(), qPrintable(previewName()));
+    typeName(QStringLiteral("Shelf"));
+    QTRY_VERIFY_WITH_TIMEOUT(settled(QStringLiteral("Shelf")), 30000);
+    QVERIFY2(previewFollowsSelection(), qPrintable(previewName()));
+    QVERIFY(!previewName().startsWith(QLatin1String("Pond.jpg")));
 }
 
 int main(int argc, char **argv)

@@ -804,6 +804,19 @@ void TestFileMenus::newFolderWithSelectionMovesTheItemsIntoIt()
     QTRY_VERIFY_WITH_TIMEOUT(!icons()->shownNames().contains(movedName), 30000);
     QVERIFY(icons()->shownNames().contains(refusedName));
     QVERIFY(shownNode(refusedName) && !shownNode(refusedName)->isBusy());
+
+    // A folder the service does not make takes nothing: no move is sent and the items stay.
+    QVERIFY(m_server.clearRequests());
+    m_shell.alerts.clearRecord();
+    const QString mkdirThree = QStringLiteral("/api/v1/objects/mkdir/Bundle/Three");
+    QVERIFY(m_server.forceStatus(mkdirThree, 500, R"({"error_code":901})"));
+    makeFolderOf({refusedName, "Pair"}, QStringLiteral("Three"));
+    QTRY_COMPARE_WITH_TIMEOUT(m_server.requestsTo(mkdirThree).size(), 1, 30000);
+    QTRY_COMPARE_WITH_TIMEOUT(m_shell.alerts.pendingCount(), 1, 30000);
+    QVERIFY(m_shell.alerts.answer(0));
+    QTRY_VERIFY_WITH_TIMEOUT(!icons()->shownNames().contains("Three"), 30000);
+    QVERIFY(moves().isEmpty());
+    QVERIFY(icons()->shownNames().contains(refusedName) && icons()->shownNames().contains("Pair"));
 }
 
 int main(int argc, char **argv)
