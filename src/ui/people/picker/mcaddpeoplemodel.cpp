@@ -88,7 +88,9 @@ QVariant MCAddPeopleModel::data(const QModelIndex &index, int role) const
         if (role == Qt::DisplayRole)
             return MCString::stringForName(person->fullName());
         if (role == Qt::ToolTipRole)
-            return MCString::stringForToolTip(person->email());
+            // The whole name, which the row may cut, above the address.
+            return MCString::stringForToolTip(person->fullName()) +
+                   MCString::stringForToolTip(person->email());
         if (role == Qt::DecorationRole && !person->avatar().isNull())
             return QIcon(person->avatar());
         break;

@@ -5,6 +5,7 @@
 #include "mcmousedowntextfield.h"
 #include "mcsharelinkcell.h"
 #include "mcsidepanellog.h"
+#include "mcstring.h"
 #include "mctablelinks.h"
 
 #include <QHeaderView>
@@ -79,9 +80,11 @@ void MCChatLinksController::reloadCells()
         cell->hyperlinkTextField()->setToolTip(
             at(MCChatLinksModel::Link).data(Qt::ToolTipRole).toString());
         cell->hyperlinkTextField()->setProperty(UrlProperty, at(0).data(MCChatLinksModel::UrlRole));
-        cell->additionalTextfield()->setText(
-            tr("%1, %2").arg(at(MCChatLinksModel::Contact).data().toString(),
-                             at(MCChatLinksModel::Date).data().toString()));
+        const QString line = tr("%1, %2").arg(at(MCChatLinksModel::Contact).data().toString(),
+                                              at(MCChatLinksModel::Date).data().toString());
+        cell->additionalTextfield()->setText(line);
+        // The cell cuts a long name: the tooltip holds the line whole.
+        cell->additionalTextfield()->setToolTip(MCString::stringForToolTip(line));
         m_tableView->setIndexWidget(at(MCChatLinksModel::Link), cell);
     }
 }

@@ -14,7 +14,7 @@ QString senderName(const MOUserAccount &sender)
 {
     const QString name =
         QStringList{sender.firstName(), sender.lastName()}.join(QLatin1Char(' ')).trimmed();
-    return name.isEmpty() ? sender.email() : name;
+    return MCString::stringByBoundingName(name.isEmpty() ? sender.email() : name);
 }
 
 } // namespace
@@ -84,7 +84,9 @@ QVariant MCChatLinksModel::data(const QModelIndex &index, int role) const
     if (role == SentAtRole)
         return link.sentAt;
     if (role == Qt::ToolTipRole)
-        return MCString::stringForToolTip(link.hyperLink.toString(QUrl::FullyEncoded));
+        return MCString::stringForToolTip(index.column() == Contact
+                                              ? link.contactName
+                                              : link.hyperLink.toString(QUrl::FullyEncoded));
     if (role != Qt::DisplayRole)
         return QVariant();
     switch (index.column()) {

@@ -77,7 +77,9 @@ QVariant MCPeopleModel::data(const QModelIndex &index, int role) const
     case Qt::DisplayRole:
         return MCString::stringForName(person->fullName());
     case Qt::ToolTipRole:
-        return MCString::stringForToolTip(person->email());
+        // The whole name, which the row may cut, above the address.
+        return MCString::stringForToolTip(person->fullName()) +
+               MCString::stringForToolTip(person->email());
     case Qt::DecorationRole:
         if (!person->avatar().isNull())
             return QIcon(person->avatar());
