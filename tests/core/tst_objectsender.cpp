@@ -7,6 +7,7 @@
 #include "signedincore.h"
 #include "tolvoappimpl.h"
 
+#include <QDirIterator>
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QRandomGenerator>
@@ -14,6 +15,9 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <QtTest>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -91,6 +95,7 @@ private slots:
     void cutDownloadResumesWithRange();
     void resumedDownloadStartsAtItsOffset();
     void identicalDownloadsKeepTheirOwnFiles();
+    void changedCachedCopyIsReplacedWhole();
     void corruptDownloadLeavesDestination();
     void overwriteStrategies();
     void signedOutTransfersWait();
@@ -650,6 +655,54 @@ void TestObjectSender::identicalDownloadsKeepTheirOwnFiles()
     QCOMPARE(gets.at(0).toObject().value("headers").toObject().value("range").toString(),
              QStringLiteral("bytes=%1-%2").arg(MiB).arg(bytes.size()));
     QVERIFY(!QFile::exists(parked));
+}
+
+void TestObjectSender::changedCachedCopyIsReplacedWhole()
+{
+    // A cached file whose content changed on the service is replaced by the verified download
+    // in one step: the old copy is taken away whole, never written over, and nothing of it is
+    // left beside the new one or among the partial downloads. A folder in the file's place is
+    // left as it is.
+    const QString folder = TolvoApp::instance()->cachePath() + QStringLiteral("/objects/Changed");
+    QVERIFY(QDir().mkpath(folder));
+    const QString cached = folder + QStringLiteral("/c.txt");
+    const QByteArray old = "old copy";
+    QFile oldFile(cached);
+    QVERIFY(oldFile.open(QIODevice::WriteOnly) && oldFile.write(old) == old.size());
+    oldFile.close();
+    // A second name of the old file shows whether its bytes were written over.
+    const QString oldName = folder + QStringLiteral("/.old");
+    QCOMPARE(::link(QFile::encodeName(cached).constData(), QFile::encodeName(oldName).constData()),
+             0);
+
+    const QByteArray fresh = content(MiB, 'n');
+    QVERIFY(!server.seedFile(demoEmail, "/Changed/c.txt", fresh).isEmpty());
+    MStorageObject object;
+    object.setContentHash(md5Hex(fresh));
+    object.setSize(fresh.size());
+    MObjectTransferRequest request = download("/Changed/c.txt", cached, 1);
+    request.setAction(Tolvo::DownloadToCache);
+    request.setStorageObject(object);
+    QCOMPARE(run(request).state(), int(MObjectTransfer::Completed));
+    QVERIFY(readAll(cached) == fresh);
+    QCOMPARE(readAll(oldName), old);
+    QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name),
+             (QStringList{QStringLiteral(".old"), QStringLiteral("c.txt")}));
+    struct stat oldInfo;
+    QCOMPARE(::stat(QFile::encodeName(oldName).constData(), &oldInfo), 0);
+    QCOMPARE(oldInfo.st_nlink, nlink_t(1));
+    QDirIterator partials(TolvoApp::instance()->tempPath(), QDir::Files | QDir::Hidden,
+                          QDirIterator::Subdirectories);
+    while (partials.hasNext())
+        QVERIFY2(readAll(partials.next()) != old, qPrintable(partials.filePath()));
+
+    const QString taken = folder + QStringLiteral("/d.txt");
+    QVERIFY(QDir().mkpath(taken + QStringLiteral("/inside")));
+    MObjectTransferRequest onFolder = download("/Changed/c.txt", taken, 1);
+    onFolder.setAction(Tolvo::DownloadToCache);
+    onFolder.setStorageObject(object);
+    QCOMPARE(run(onFolder).state(), int(MObjectTransfer::Error));
+    QVERIFY(QFileInfo(taken + QStringLiteral("/inside")).isDir());
 }
 
 void TestObjectSender::overwriteStrategies()

@@ -31,6 +31,20 @@ private:
     int m_fd;
 };
 
+// Renamed over an existing file, ext4 writes the new file out before the call returns, to keep
+// the old content safe from a crash: about 0.4 s per GiB. An older copy in the cache is not worth
+// that, so a file there is swapped with the new one and the old content removed.
+bool swapOut(int fromFolder, const char *from, int folder, const char *name)
+{
+    struct stat existing;
+    if (::fstatat(folder, name, &existing, AT_SYMLINK_NOFOLLOW) != 0 ||
+        !S_ISREG(existing.st_mode) ||
+        ::renameat2(fromFolder, from, folder, name, RENAME_EXCHANGE) != 0)
+        return false;
+    ::unlinkat(fromFolder, from, 0);
+    return true;
+}
+
 // Copies the file at from into a new file name of the folder folder.
 bool copyIntoFolder(const QString &from, int folder, const QByteArray &name)
 {
@@ -130,13 +144,15 @@ bool MConfinedFolder::moveInto(const QString &from, const QString &path) const
     if (folder.get() < 0)
         return false;
     const QByteArray source = QFile::encodeName(from);
-    if (::renameat(AT_FDCWD, source.constData(), folder.get(), name.constData()) == 0)
+    if (swapOut(AT_FDCWD, source.constData(), folder.get(), name.constData()) ||
+        ::renameat(AT_FDCWD, source.constData(), folder.get(), name.constData()) == 0)
         return true;
     if (errno != EXDEV)
         return false;
     const QByteArray copy = '.' + name + ".moving-" + QByteArray::number(qint64(::getpid()));
     if (!copyIntoFolder(from, folder.get(), copy) ||
-        ::renameat(folder.get(), copy.constData(), folder.get(), name.constData()) != 0) {
+        (!swapOut(folder.get(), copy.constData(), folder.get(), name.constData()) &&
+         ::renameat(folder.get(), copy.constData(), folder.get(), name.constData()) != 0)) {
         ::unlinkat(folder.get(), copy.constData(), 0);
         return false;
     }
