@@ -131,11 +131,11 @@ void TestShellSession::signInWindowChecksFieldsAndShowsRefusal()
 {
     QVERIFY(m_server.clearRequests());
     QCOMPARE(login()->passwordTextField()->echoMode(), QLineEdit::Password);
-    // The logo has slid 150 down from the top, and the fields are below it.
+    // The logo slides 150 down from the top, and the fields are below it.
     const QWidget *logo = login()->findChild<QWidget *>(QStringLiteral("logoImageView"));
     const QWidget *fields = login()->findChild<QWidget *>(QStringLiteral("buttonsView"));
     QVERIFY(logo && fields);
-    QVERIFY2(logo->y() >= 150, qPrintable(QString::number(logo->y())));
+    QTRY_VERIFY2_WITH_TIMEOUT(logo->y() >= 150, qPrintable(QString::number(logo->y())), 20000);
     QVERIFY(logo->geometry().bottom() < fields->y());
     // Behind everything the orange gradient: (255, 149, 0) at the top, (255, 94, 58) below.
     const QImage shown = login()->grab().toImage();
