@@ -330,6 +330,34 @@ void TestObjectsVirtualFileSystem::savesAreStagedOnce()
     QVERIFY(cache->containsObject("/n.txt", &consolidated));
     QVERIFY(consolidated);
     QVERIFY(cache->takeStagingObjects().isEmpty());
+
+    // The uploaded object consolidates the entry with its content hash or, when it has none,
+    // with the staged content's.
+    QSignalSpy consolidations(cache.get(), &MObjectsVirtualFileSystem::objectConsolidated);
+    QVERIFY(writeFile(objects() + "/n.txt", "three"));
+    cache->recheckObject("/n.txt");
+    QVERIFY(cache->containsObject("/n.txt", &consolidated));
+    QVERIFY(!consolidated);
+    MStorageObject uploaded(QStringLiteral("/"), QStringLiteral("n.txt"));
+    uploaded.setContentHash(md5Hex("three"));
+    cache->consolidate(uploaded);
+    QCOMPARE(consolidations.count(), 1);
+    QCOMPARE(consolidations.first().first().toString(), QStringLiteral("n.txt"));
+    QCOMPARE(cache->indexedHash("/n.txt"), md5Hex("three"));
+    QVERIFY(cache->containsObject("/n.txt", &consolidated));
+    QVERIFY(consolidated);
+    QVERIFY(cache->takeStagingObjects().isEmpty());
+
+    QVERIFY(writeFile(objects() + "/n.txt", "four"));
+    cache->recheckObject("/n.txt");
+    cache->consolidate(MStorageObject(QStringLiteral("/"), QStringLiteral("n.txt")));
+    QCOMPARE(consolidations.count(), 2);
+    QCOMPARE(cache->indexedHash("/n.txt"), md5Hex("four"));
+    QVERIFY(cache->takeStagingObjects().isEmpty());
+    // Already consolidated: nothing more to do.
+    cache->consolidate(uploaded);
+    QCOMPARE(consolidations.count(), 2);
+    QCOMPARE(cache->indexedHash("/n.txt"), md5Hex("four"));
 }
 
 void TestObjectsVirtualFileSystem::binNamesAndPurge()

@@ -4,6 +4,7 @@
 #include "testcore.h"
 #include "tolvoappimpl.h"
 
+#include <QElapsedTimer>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -46,6 +47,8 @@ private slots:
     void abandonedDecodesReachNobody();
     void plainReplyKeepsBodyAndHeaders();
     void plainRequestStalls();
+    void synchronousRequest();
+    void synchronousRequestTimesOut();
 
 private:
     QUrl url(const QString &path) const { return server.url(path); }
@@ -364,6 +367,49 @@ void TestJsonRequestManager::plainRequestStalls()
     QCOMPARE(reply.error(), QNetworkReply::TimeoutError);
     QCOMPARE(reply.statusCode(), 0);
     QVERIFY(received.isEmpty());
+    QVERIFY(reply.headers().isEmpty());
+}
+
+// The whole body comes back in the reply, though the manager hands it out as it arrives.
+void TestJsonRequestManager::synchronousRequest()
+{
+    const QString path = QStringLiteral("/api/v1/t/sync");
+    QByteArray body(300 * 1024, 'x');
+    body.prepend("{\"v\":\"");
+    body.append("\"}");
+    QVERIFY(server.forceStatus(path, 200, body, 1, QString(), "application/json",
+                               {{"X-Kerlo-Metadata", "meta"}}));
+    MNetworkRequestManager manager;
+    bool timedOut = true;
+    const MNetworkReply reply =
+        manager.sendSynchronousRequest(MNetworkRequest(url(path)), 10, &timedOut);
+    QVERIFY(!timedOut);
+    QCOMPARE(reply.statusCode(), 200);
+    QCOMPARE(reply.header("x-kerlo-metadata"), QByteArray("meta"));
+    QCOMPARE(reply.body(), body);
+
+    // An HTTP error is a reply too, body included; 0 waits without limit.
+    QVERIFY(server.forceStatus(path, 404, "{\"errors\":[\"gone\"]}"));
+    const MNetworkReply missing = manager.sendSynchronousRequest(MNetworkRequest(url(path)), 0);
+    QCOMPARE(missing.statusCode(), 404);
+    QCOMPARE(missing.body(), QByteArray("{\"errors\":[\"gone\"]}"));
+}
+
+// The call returns once the time is up, with the flag set and an empty reply.
+void TestJsonRequestManager::synchronousRequestTimesOut()
+{
+    const QString path = QStringLiteral("/api/v1/t/sync-hang");
+    QVERIFY(server.hang(path));
+    MNetworkRequestManager manager;
+    bool timedOut = false;
+    QElapsedTimer elapsed;
+    elapsed.start();
+    const MNetworkReply reply =
+        manager.sendSynchronousRequest(MNetworkRequest(url(path)), 1, &timedOut);
+    QVERIFY(timedOut);
+    QVERIFY(elapsed.elapsed() < 10000);
+    QCOMPARE(reply.statusCode(), 0);
+    QVERIFY(reply.body().isEmpty());
     QVERIFY(reply.headers().isEmpty());
 }
 

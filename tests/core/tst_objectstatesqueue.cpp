@@ -328,7 +328,7 @@ void tst_ObjectStatesQueue::takeNextFollowsEveryChange()
         MObjectStatesQueue queue;
         queue.setDatabasePath(path);
         QList<MObjectTransfer> transfers;
-        for (int i = 1; i <= 7; ++i)
+        for (int i = 1; i <= 9; ++i)
             transfers.append(makeTransfer(MObjectTransfer::Scheduled, QString::number(i), i));
         queue.saveTransfers(transfers);
         const auto resave = [&queue](qint64 identifier, int state) {
@@ -339,6 +339,7 @@ void tst_ObjectStatesQueue::takeNextFollowsEveryChange()
         resave(2, MObjectTransfer::Running);
         resave(3, MObjectTransfer::Paused);
         queue.removeTransfer(queue.transfer(4));
+        queue.removeTransfers({queue.transfer(8), queue.transfer(9)});
         resave(5, MObjectTransfer::Completed);
         queue.saveTransfers({makeTransfer(MObjectTransfer::Error, "6", 6)});
         bool found = false;

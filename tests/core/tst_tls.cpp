@@ -97,7 +97,8 @@ void TestTls::configuredCaIsTrusted()
     QCOMPARE(outcome.reply.error(), QNetworkReply::NoError);
     QCOMPARE(outcome.reply.statusCode(), 200);
 
-    // Copies keep the manager's trust, whatever the application's; so does the manager.
+    // Copies and synchronous requests keep the manager's trust, whatever the application's;
+    // so does the manager.
     TolvoApp::instance()->setSslConfiguration(QSslConfiguration::defaultConfiguration());
     MNetworkRequestManager copy(manager);
     outcome = fetch(copy, service.apiUrl());
@@ -105,6 +106,12 @@ void TestTls::configuredCaIsTrusted()
     outcome = fetch(manager, service.apiUrl());
     QCOMPARE(outcome.reply.error(), QNetworkReply::NoError);
     QCOMPARE(outcome.reply.statusCode(), 200);
+    bool timedOut = true;
+    const MNetworkReply reply =
+        manager.sendSynchronousRequest(MNetworkRequest(service.apiUrl()), 10, &timedOut);
+    QVERIFY(!timedOut);
+    QCOMPARE(reply.error(), QNetworkReply::NoError);
+    QCOMPARE(reply.statusCode(), 200);
 }
 
 void TestTls::untrustedCertificateIsRefused_data()
@@ -128,6 +135,14 @@ void TestTls::untrustedCertificateIsRefused()
     QCOMPARE(outcome.sslErrorReports, 1);
     QCOMPARE(outcome.reply.error(), QNetworkReply::SslHandshakeFailedError);
     QCOMPARE(outcome.reply.statusCode(), 0);
+
+    // A synchronous request is refused the same way, not let through by its private manager.
+    bool timedOut = true;
+    const MNetworkReply refused =
+        manager.sendSynchronousRequest(MNetworkRequest(server.apiUrl()), 10, &timedOut);
+    QVERIFY(!timedOut);
+    QCOMPARE(refused.error(), QNetworkReply::SslHandshakeFailedError);
+    QCOMPARE(refused.statusCode(), 0);
     QCOMPARE(server.requests().size(), 0);
 }
 

@@ -601,6 +601,15 @@ void TestPeoplePanels::panelStandsBesideTheChat()
     QVERIFY(chat->textFieldCreatedAt()->isVisible());
     QVERIFY(chat->textFieldCreatedAt()->text().startsWith(QStringLiteral("created at ")));
     QVERIFY(chat->textFieldCreatedAt()->text().size() > 11);
+    // The members besides the user, by the names the people pages know them by.
+    const QString oneLine = team->usersNamesOneLine();
+    QStringList names = oneLine.split(QStringLiteral(", "));
+    names.sort();
+    QStringList expected{contactOf(hub, BeaEmail)->fullName(),
+                         contactOf(hub, CalEmail)->fullName()};
+    expected.sort();
+    QCOMPARE(names, expected);
+    QCOMPARE(team->usersNamesMultiLine(), QString(oneLine).replace(QStringLiteral(", "), "\n"));
     // A member's double-click opens their conversation.
     MCPeopleModel *people = panel->peopleController()->people();
     QTRY_COMPARE(people->rowCount(), 2);

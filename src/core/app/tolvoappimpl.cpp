@@ -335,6 +335,11 @@ void TolvoAppImpl::setupNetwork()
     d->networkConfigurationManager->updateConfigurations();
 }
 
+void TolvoAppImpl::finalizeNetworkSetup(TolvoApp::ConnectivityStatus)
+{
+    emit ready();
+}
+
 void TolvoAppImpl::scheduleConnectivityCheck()
 {
     d_func()->startConnectivityTimer();

@@ -38,6 +38,7 @@ public slots:
     void shutdown() override;
     void instanceDestroyed(QObject *instance);
     void setupNetwork() override;
+    void finalizeNetworkSetup(TolvoApp::ConnectivityStatus status);
     void scheduleConnectivityCheck() override;
     void runConnectivityCheck();
 

@@ -113,6 +113,8 @@ signals:
     void ready();
 
 public slots:
+    // Marks the entry of the uploaded object consolidated with the object's content hash.
+    void consolidate(const MStorageObject &object);
     void flush();
     void reload();
     // Asks the service for the current state of every indexed path.

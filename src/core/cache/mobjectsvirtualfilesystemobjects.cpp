@@ -446,3 +446,18 @@ void MObjectsVirtualFileSystem::expireObject(const QString &path, const QByteArr
     }
     d->emitEvents(events);
 }
+
+void MObjectsVirtualFileSystem::consolidate(const MStorageObject &object)
+{
+    Q_D(MObjectsVirtualFileSystem);
+    MObjectsVirtualFileSystemPrivate::Events events;
+    {
+        QMutexLocker locker(&d->mutex);
+        const QString key = d->shadowPath(d->remoteKey(object.fullPath()));
+        const QByteArray hash = object.contentHash().isEmpty()
+                                    ? QByteArray()
+                                    : MFSINode::hashFromHex(object.contentHash());
+        d->consolidateLocked(key, hash, &events);
+    }
+    d->emitEvents(events);
+}

@@ -34,6 +34,8 @@ public:
     QByteArray header(const QByteArray &name) const;
 
 private:
+    // Adds the bytes its listener took from the stream before the snapshot.
+    friend class MSynchronousReplyManager;
     QSharedDataPointer<MNetworkReplyPrivate> d;
 };
 

@@ -3,6 +3,7 @@
 namespace {
 constexpr auto BodyAttribute = QNetworkRequest::Attribute(QNetworkRequest::User + 1);
 constexpr auto UploadDeviceAttribute = QNetworkRequest::Attribute(QNetworkRequest::User + 2);
+constexpr auto MultiPartAttribute = QNetworkRequest::Attribute(QNetworkRequest::User + 3);
 constexpr auto MethodAttribute = QNetworkRequest::Attribute(QNetworkRequest::User + 4);
 constexpr auto UserInfoAttribute = QNetworkRequest::Attribute(QNetworkRequest::User + 5);
 constexpr auto RequestIdAttribute = QNetworkRequest::Attribute(QNetworkRequest::User + 6);
@@ -63,6 +64,11 @@ QByteArray MNetworkRequest::body() const
     return attribute(BodyAttribute).toByteArray();
 }
 
+bool MNetworkRequest::hasBody() const
+{
+    return !body().isEmpty();
+}
+
 void MNetworkRequest::setUploadDevice(QIODevice *device)
 {
     setAttribute(UploadDeviceAttribute, QVariant::fromValue(static_cast<void *>(device)));
@@ -76,6 +82,21 @@ QIODevice *MNetworkRequest::uploadDevice() const
 bool MNetworkRequest::hasUploadDevice() const
 {
     return uploadDevice() != nullptr;
+}
+
+void MNetworkRequest::setMultiPart(QHttpMultiPart *multiPart)
+{
+    setAttribute(MultiPartAttribute, QVariant::fromValue(static_cast<void *>(multiPart)));
+}
+
+QHttpMultiPart *MNetworkRequest::multiPart() const
+{
+    return static_cast<QHttpMultiPart *>(attribute(MultiPartAttribute).value<void *>());
+}
+
+bool MNetworkRequest::hasMultiPart() const
+{
+    return multiPart() != nullptr;
 }
 
 void MNetworkRequest::setUserInfo(const QVariant &userInfo)

@@ -5,12 +5,13 @@
 #include <QNetworkRequest>
 #include <QVariant>
 
+class QHttpMultiPart;
 class QIODevice;
 
 // A request as the request manager sends it. Method, body, caller's information and the
 // identifier are kept in request attributes, so the request taken back from a reply still
-// carries them. The request does not own the upload device: the caller keeps it alive until
-// the reply has finished.
+// carries them. The request owns neither the upload device nor the multipart object: the
+// caller keeps them alive until the reply has finished.
 class MNetworkRequest : public QNetworkRequest
 {
 public:
@@ -32,10 +33,16 @@ public:
     // Also sets Content-Length to the body's size.
     void setBody(const QByteArray &body);
     QByteArray body() const;
+    // False for a null or empty body.
+    bool hasBody() const;
 
     void setUploadDevice(QIODevice *device);
     QIODevice *uploadDevice() const;
     bool hasUploadDevice() const;
+
+    void setMultiPart(QHttpMultiPart *multiPart);
+    QHttpMultiPart *multiPart() const;
+    bool hasMultiPart() const;
 
     void setUserInfo(const QVariant &userInfo);
     QVariant userInfo() const;

@@ -5,10 +5,12 @@
 #include "mlowdelaysockets.h"
 #include "mnetworkreply_p.h"
 #include "mprocessinstance.h"
+#include "msynchronousreplymanager.h"
 #include "munrepeatablebody.h"
 #include "tolvoprocess.h"
 
 #include <QDebug>
+#include <QHttpMultiPart>
 #include <QMutexLocker>
 #include <QNetworkConfigurationManager>
 #include <QPointer>
@@ -309,6 +311,43 @@ void MNetworkRequestManager::adoptSettings(const MNetworkRequestManager *other)
     setUserAgent(other->userAgent());
 }
 
+MNetworkReply MNetworkRequestManager::sendSynchronousRequest(const MNetworkRequest &request,
+                                                             int timeout, bool *timedOut)
+{
+    auto *manager = new MNetworkRequestManager;
+    manager->adoptSettings(this);
+    auto *replyManager = new MSynchronousReplyManager(manager, request, timeout);
+
+    QThread thread;
+    thread.setObjectName(QStringLiteral("com.kerloapp.network-sync"));
+    manager->moveToThread(&thread);
+    replyManager->moveToThread(&thread);
+
+    bool expired = false;
+    MNetworkReply reply;
+    // Read on the worker thread before both objects are deleted there as it ends.
+    connect(
+        replyManager, &MSynchronousReplyManager::finished, replyManager,
+        [&] {
+            expired = replyManager->timedOut();
+            reply = replyManager->reply();
+        },
+        Qt::DirectConnection);
+    connect(&thread, &QThread::started, replyManager, &MSynchronousReplyManager::run,
+            Qt::QueuedConnection);
+    connect(replyManager, &MSynchronousReplyManager::finished, &thread, &QThread::quit,
+            Qt::DirectConnection);
+    connect(&thread, &QThread::finished, replyManager, &QObject::deleteLater);
+    connect(&thread, &QThread::finished, manager, &QObject::deleteLater);
+
+    thread.start(QThread::InheritPriority);
+    thread.wait();
+
+    if (timedOut)
+        *timedOut = expired;
+    return reply;
+}
+
 QSslConfiguration MNetworkRequestManager::sslConfiguration() const
 {
     return d_func()->sslConfiguration;
@@ -415,9 +454,14 @@ QNetworkReply *MNetworkRequestManager::_submitRequest(MNetworkRequest request, b
     case MNetworkRequest::Post:
     case MNetworkRequest::Put: {
         const bool isPost = request.method() == MNetworkRequest::Post;
-        if (request.hasUploadDevice() && request.uploadDevice()->isSequential()) {
-            // Qt keeps this body in a buffer of its own, which it rewinds: nothing that must
-            // go out once is sent with it.
+        if (request.hasMultiPart() && !request.hasBody()) {
+            // The multipart object writes its own type and boundary; the form type a POST
+            // starts with would hide them and leave the parts unreadable.
+            request.setHeader(QNetworkRequest::ContentTypeHeader, QVariant());
+            reply = isPost ? post(request, request.multiPart()) : put(request, request.multiPart());
+        } else if (request.hasUploadDevice() && request.uploadDevice()->isSequential()) {
+            // Qt keeps this body and a multipart one in buffers of its own, which it rewinds:
+            // nothing that must go out once is sent with them.
             reply = isPost ? post(request, request.uploadDevice())
                            : put(request, request.uploadDevice());
         } else {

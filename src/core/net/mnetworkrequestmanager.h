@@ -55,6 +55,10 @@ public:
     // Aborts the request when it is in flight, or drops it while it waits for the
     // connection (requestCanceled() either way); false for an unknown identifier.
     bool cancelRequest(const QString &requestId);
+    // Sends on a private thread and blocks until the reply is complete or timeout seconds
+    // have passed (0: no limit).
+    MNetworkReply sendSynchronousRequest(const MNetworkRequest &request, int timeout,
+                                         bool *timedOut = nullptr);
 
     QSslConfiguration sslConfiguration() const;
     void setSslConfiguration(const QSslConfiguration &configuration);

@@ -34,7 +34,8 @@ bool MNetworkRequestManagerPrivate::queueForAuthorization(QNetworkReply *reply,
         return false;
     // A streamed body cannot be sent twice; a request refused again with a new token is
     // refused for another reason than an expired one.
-    if (request.hasUploadDevice() || reauthorizedIds.contains(request.requestId()))
+    if (request.hasUploadDevice() || request.hasMultiPart() ||
+        reauthorizedIds.contains(request.requestId()))
         return false;
     {
         QMutexLocker locker(&mutex);

@@ -183,6 +183,10 @@ QString TolvoProcess::cachePath() const
 {
     return d_func()->cachePath;
 }
+void TolvoProcess::setCachePath(const QString &path)
+{
+    d_func()->cachePath = QDir::cleanPath(path);
+}
 
 QString TolvoProcess::tempPath() const
 {
@@ -263,6 +267,10 @@ void TolvoProcess::setUserAgent(const QString &userAgent)
 QString TolvoProcess::localHostName() const
 {
     return d_func()->localHostName;
+}
+void TolvoProcess::setLocalHostName(const QString &name)
+{
+    d_func()->localHostName = name;
 }
 bool TolvoProcess::isCacheEnabled() const
 {

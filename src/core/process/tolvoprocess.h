@@ -39,6 +39,7 @@ public:
     void setSupportPath(const QString &path);
 
     QString cachePath() const;
+    void setCachePath(const QString &path);
     // Creates the folder when missing (its parent must exist).
     QString tempPath() const;
     void setTempPath(const QString &path);
@@ -58,6 +59,7 @@ public:
     QString userAgent() const;
     void setUserAgent(const QString &userAgent);
     QString localHostName() const;
+    void setLocalHostName(const QString &name);
     bool isCacheEnabled() const;
     void setCacheEnabled(bool enabled);
     QString applicationString() const;

@@ -378,6 +378,11 @@ int MObjectSender::maxConcurrentTransfers() const
     return d_func()->maxConcurrentTransfers.load();
 }
 
+void MObjectSender::setMaxConcurrentTransfers(int count)
+{
+    d_func()->maxConcurrentTransfers.store(count);
+}
+
 int MObjectSender::stallTimeout() const
 {
     return d_func()->stallTimeout.load();

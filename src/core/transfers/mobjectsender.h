@@ -56,6 +56,7 @@ public:
     // Transfers with work in flight (hashing, a request or a verification).
     int activeTransfersCount() const;
     int maxConcurrentTransfers() const;
+    void setMaxConcurrentTransfers(int count);
     // A request that neither sends nor receives a byte for this long fails as a dropped
     // connection would, freeing its slot (60 s unless set).
     int stallTimeout() const;

@@ -229,6 +229,16 @@ void MObjectStatesQueue::removeTransfer(const MObjectTransfer &transfer)
         d->removeFromDatabase(transfer);
 }
 
+void MObjectStatesQueue::removeTransfers(const QList<MObjectTransfer> &transfers)
+{
+    Q_D(MObjectStatesQueue);
+    QMutexLocker locker(&d->mutex);
+    if (d->persistent)
+        d->removeFromDatabase(transfers);
+    for (const MObjectTransfer &transfer : transfers)
+        d->dropTransfer(transfer.identifier());
+}
+
 void MObjectStatesQueue::saveGroup(MObjectTransferGroup &group)
 {
     Q_D(MObjectStatesQueue);

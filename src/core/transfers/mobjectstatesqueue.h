@@ -46,6 +46,7 @@ public:
     // identifiers), without those left alone.
     QList<MObjectTransfer> saveTransfers(const QList<MObjectTransfer> &transfers);
     void removeTransfer(const MObjectTransfer &transfer);
+    void removeTransfers(const QList<MObjectTransfer> &transfers);
     // Sets the identifier and creation date on the caller's object.
     void saveGroup(MObjectTransferGroup &group);
 

@@ -39,6 +39,7 @@ public:
                                    const QList<MObjectTransfer> &removed);
     qint64 saveToDatabase(const MObjectTransferGroup &group);
     void removeFromDatabase(const MObjectTransfer &transfer);
+    void removeFromDatabase(const QList<MObjectTransfer> &transfers);
     void removeFromDatabase(const QList<MObjectTransfer> &transfers, const char *errorText);
     qint64 save(const MObjectTransfer &transfer, const QSqlDatabase &database);
     qint64 save(const MObjectTransferGroup &group, const QSqlDatabase &database);

@@ -319,6 +319,12 @@ void MObjectStatesQueuePrivate::removeFromDatabase(const MObjectTransfer &transf
                        "[ERROR] MObjectStatesQueue::removeFromDatabase(MObjectTransfer):");
 }
 
+void MObjectStatesQueuePrivate::removeFromDatabase(const QList<MObjectTransfer> &transfers)
+{
+    removeFromDatabase(transfers,
+                       "[ERROR] MObjectStatesQueue::removeFromDatabase(QList<MObjectTransfer>):");
+}
+
 void MObjectStatesQueuePrivate::removeFromDatabase(const QList<MObjectTransfer> &transfers,
                                                    const char *errorText)
 {

@@ -212,6 +212,11 @@ void MObjectTransfer::setChunkHashes(const QStringList &hashes)
     setAttribute(ChunkHashes, hashes);
 }
 
+QStringList MObjectTransfer::missingChunkHashes() const
+{
+    return attribute(MissingChunkHashes).toStringList();
+}
+
 void MObjectTransfer::setMissingChunkHashes(const QStringList &hashes)
 {
     setAttribute(MissingChunkHashes, hashes);

@@ -97,6 +97,7 @@ public:
     void setSendRequestIdentifier(const QString &identifier);
     QStringList chunkHashes() const;
     void setChunkHashes(const QStringList &hashes);
+    QStringList missingChunkHashes() const;
     void setMissingChunkHashes(const QStringList &hashes);
     int lastUploadedChunk() const;
     void setLastUploadedChunk(int chunk);

@@ -109,6 +109,11 @@ bool MCollaboration::revoked() const
     return d->revoked;
 }
 
+void MCollaboration::setRevoked(bool revoked)
+{
+    d->revoked = revoked;
+}
+
 bool MCollaboration::rejected() const
 {
     return d->rejected;
@@ -144,9 +149,19 @@ MUserAccount MCollaboration::sender() const
     return d->sender;
 }
 
+void MCollaboration::setSender(const MUserAccount &sender)
+{
+    d->sender = sender;
+}
+
 MUserAccount MCollaboration::recipient() const
 {
     return d->recipient;
+}
+
+void MCollaboration::setRecipient(const MUserAccount &recipient)
+{
+    d->recipient = recipient;
 }
 
 MConversation MCollaboration::conversation() const
@@ -164,14 +179,29 @@ QString MCollaboration::uniqueIdentifier() const
     return d->uniqueIdentifier;
 }
 
+void MCollaboration::setUniqueIdentifier(const QString &identifier)
+{
+    d->uniqueIdentifier = identifier;
+}
+
 QString MCollaboration::sourceProvider() const
 {
     return d->sourceProvider;
 }
 
+void MCollaboration::setSourceProvider(const QString &provider)
+{
+    d->sourceProvider = provider;
+}
+
 MCollaboration::Type MCollaboration::type() const
 {
     return d->type;
+}
+
+void MCollaboration::setType(MCollaboration::Type type)
+{
+    d->type = type;
 }
 
 QVariant MCollaboration::resource() const

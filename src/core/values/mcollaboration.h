@@ -49,6 +49,7 @@ public:
     bool accepted() const;
     void setAccepted(bool accepted);
     bool revoked() const;
+    void setRevoked(bool revoked);
     bool rejected() const;
     void setRejected(bool rejected);
 
@@ -58,15 +59,20 @@ public:
     QDateTime rejectedAt() const;
 
     MUserAccount sender() const;
+    void setSender(const MUserAccount &sender);
     MUserAccount recipient() const;
+    void setRecipient(const MUserAccount &recipient);
     MConversation conversation() const;
     QString token() const;
 
     // Shared by the invitations of one send to a group, one per member.
     QString uniqueIdentifier() const;
+    void setUniqueIdentifier(const QString &identifier);
     QString sourceProvider() const;
+    void setSourceProvider(const QString &provider);
 
     MCollaboration::Type type() const;
+    void setType(MCollaboration::Type type);
     // The offered file as an MStorageObject, or the destination path (a QString) chosen
     // before accepting.
     QVariant resource() const;

@@ -39,9 +39,19 @@ qint64 MDevice::id() const
     return d->id;
 }
 
+void MDevice::setId(qint64 id)
+{
+    d->id = id;
+}
+
 QString MDevice::name() const
 {
     return d->name;
+}
+
+void MDevice::setName(const QString &name)
+{
+    d->name = name;
 }
 
 QString MDevice::uuid() const
@@ -49,9 +59,19 @@ QString MDevice::uuid() const
     return d->uuid;
 }
 
+void MDevice::setUuid(const QString &uuid)
+{
+    d->uuid = uuid;
+}
+
 bool MDevice::isTrusted() const
 {
     return d->trusted;
+}
+
+void MDevice::setTrusted(bool trusted)
+{
+    d->trusted = trusted;
 }
 
 QDateTime MDevice::createdAt() const
@@ -59,12 +79,27 @@ QDateTime MDevice::createdAt() const
     return d->createdAt;
 }
 
+void MDevice::setCreatedAt(const QDateTime &createdAt)
+{
+    d->createdAt = createdAt;
+}
+
 QDateTime MDevice::updatedAt() const
 {
     return d->updatedAt;
 }
 
+void MDevice::setUpdatedAt(const QDateTime &updatedAt)
+{
+    d->updatedAt = updatedAt;
+}
+
 qint64 MDevice::userId() const
 {
     return d->userId;
+}
+
+void MDevice::setUserId(qint64 userId)
+{
+    d->userId = userId;
 }

@@ -23,12 +23,19 @@ public:
     void swap(MDevice &other) noexcept { d.swap(other.d); }
 
     qint64 id() const;
+    void setId(qint64 id);
     QString name() const;
+    void setName(const QString &name);
     QString uuid() const;
+    void setUuid(const QString &uuid);
     bool isTrusted() const;
+    void setTrusted(bool trusted);
     QDateTime createdAt() const;
+    void setCreatedAt(const QDateTime &createdAt);
     QDateTime updatedAt() const;
+    void setUpdatedAt(const QDateTime &updatedAt);
     qint64 userId() const;
+    void setUserId(qint64 userId);
 
 private:
     QSharedDataPointer<MDevicePrivate> d;

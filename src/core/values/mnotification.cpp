@@ -35,6 +35,11 @@ MNotification::Type MNotification::type() const
     return static_cast<Type>(d->type);
 }
 
+void MNotification::setType(MNotification::Type type)
+{
+    d->type = type;
+}
+
 QString MNotification::message() const
 {
     return d->message;

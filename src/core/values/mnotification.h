@@ -39,6 +39,7 @@ public:
 
     // 0 for a default-constructed notification.
     Type type() const;
+    void setType(MNotification::Type type);
     QString message() const;
     void setMessage(const QString &message);
     int subtype() const;

@@ -62,16 +62,19 @@ public:
     // When the row last paused, finished, was cancelled or failed.
     QDateTime additionalDate() const { return m_additionalDate; }
     void setAdditionalDate(const QDateTime &date) { m_additionalDate = date; }
+    QDateTime lastProgressDate() const { return m_lastProgressDate; }
     bool hasTransfer() const { return m_transfer.isValid(); }
     MOObjectTransfer transferState() const { return m_transfer; }
     void setTransferState(const MOObjectTransfer &transfer) { m_transfer = transfer; }
     bool hasGroup() const { return m_group.isValid(); }
     MOObjectTransferGroup transferGroup() const { return m_group; }
+    void setTransferGroup(const MOObjectTransferGroup &group) { m_group = group; }
     bool isDir() const { return m_isDir; }
     Status status() const { return m_status; }
     void setStatus(Status status) { m_status = status; }
     // Canceled, failed or completed.
     bool isFinished() const { return m_status >= Canceled; }
+    quint64 lastProgressTransferred() const { return m_lastProgressTransferred; }
     quint64 transferRate() const { return m_transferRate; }
     quint64 transferred() const { return m_transferred; }
     quint64 totalBytes() const { return m_totalBytes; }

@@ -163,6 +163,15 @@ int MCTableQueueModel::rowOfOperation(const MCOperation *operation) const
     return -1;
 }
 
+const MCOperation *MCTableQueueModel::operationItemForIdentifier(qint64 identifier) const
+{
+    for (auto it = m_entries.rbegin(); it != m_entries.rend(); ++it) {
+        if ((*it)->operation->identifier() == identifier)
+            return (*it)->operation.get();
+    }
+    return nullptr;
+}
+
 QDateTime MCTableQueueModel::now() const
 {
     return m_clock ? m_clock->now() : QDateTime::currentDateTimeUtc();

@@ -60,6 +60,8 @@ public:
 
     const MCOperation *operationAt(int row) const;
     int rowOfOperation(const MCOperation *operation) const;
+    // The first row, newest first, whose identifier is identifier; null when none.
+    const MCOperation *operationItemForIdentifier(qint64 identifier) const;
     qint64 currentDownloadsCount() const { return m_downloads; }
     qint64 currentUploadsCount() const { return m_uploads; }
 

@@ -68,6 +68,7 @@ MCAbstractObjectNode::MCAbstractObjectNode(const MCAbstractObjectNode &other)
     , m_isPackage(other.m_isPackage)
     , m_isBusy(other.m_isBusy)
     , m_childrenDirty(other.m_childrenDirty)
+    , m_isLeaf(other.m_isLeaf)
     , m_representedName(other.m_representedName)
     , m_basePath(other.m_basePath)
     , m_childrenCount(other.m_childrenCount)
@@ -143,6 +144,7 @@ QString MCAbstractObjectNode::additionalFileInfo(const QVariant &infoType) const
 void MCAbstractObjectNode::setIsDir(bool isDir)
 {
     m_isDir = isDir;
+    m_isLeaf = !isDir;
 }
 
 void MCAbstractObjectNode::setIsBusy(bool busy)

@@ -76,6 +76,7 @@ public:
     // The extra line under an icon; infoType is the icon view's "AdditionalInfoType" option
     // (invalid when absent), which remote nodes compute it from.
     virtual QString additionalFileInfo(const QVariant &infoType = QVariant()) const;
+    void setAdditionalFileInfo(const QString &info) { m_additionalFileInfo = info; }
     QString mimeType() const { return m_mimeType; }
     void setMimeType(const QString &mimeType) { m_mimeType = mimeType; }
     QDateTime fileDateModified() const { return m_fileDateModified; }
@@ -86,8 +87,11 @@ public:
     void setContentHash(const QString &hash) { m_contentHash = hash; }
 
     bool isDir() const { return m_isDir; }
+    // Also makes the node a leaf when it is not a folder.
     virtual void setIsDir(bool isDir);
+    bool isLeaf() const { return m_isLeaf; }
     bool isPackage() const { return m_isPackage; }
+    void setIsPackage(bool isPackage) { m_isPackage = isPackage; }
     bool isBusy() const { return m_isBusy; }
     void setIsBusy(bool busy);
     bool isPlaceholder() const { return m_isPlaceholder; }
@@ -205,6 +209,7 @@ private:
     bool m_childrenDirty = true;
     bool m_hideHiddenFiles = false;
     bool m_isPlaceholder = false;
+    bool m_isLeaf = true;
     bool m_hasChildren = false;
     QString m_contentHash;
     QString m_representedName;

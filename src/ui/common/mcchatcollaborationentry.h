@@ -32,6 +32,7 @@ public:
     MOCollaboration collaboration() const { return m_collaboration; }
     // Gives the row the service's latest word on the invitation; own or not follows it.
     void setCollaboration(const MOCollaboration &collaboration);
+    bool sendButtonsHidden() const { return m_sendButtonsHidden; }
     bool pending() const { return m_pending; }
     bool isGroupChat() const { return m_isGroupChat; }
     qint64 responseStatus() const { return m_responseStatus; }
@@ -54,6 +55,7 @@ public:
     QString path() const;
     bool collaborationAccepted() const { return m_collaboration.accepted(); }
     bool collaborationRejected() const { return m_collaboration.rejected(); }
+    bool collaborationRevoked() const { return m_collaboration.revoked(); }
 
     // State changes made by the page and the entity.
     void setPending();           // Send pressed

@@ -1,5 +1,7 @@
 #include "mcgroup.h"
 
+#include "mcchatenvironment.h"
+#include "mcchatsupport.h"
 #include "mcdateformatter.h"
 #include "mcstring.h"
 
@@ -34,6 +36,11 @@ QString MCGroup::description() const
     return tr("%1 %2").arg(m_chatRoom.participants().size()).arg(tr("people"));
 }
 
+QString MCGroup::createdAtAsString() const
+{
+    return tr("%1 %2").arg(tr("Created at"), createdAtText());
+}
+
 QString MCGroup::createdAtText() const
 {
     MCDateFormatter dates;
@@ -41,4 +48,23 @@ QString MCGroup::createdAtText() const
     dates.setTimeStyle(MCDateFormatter::ShortStyle);
     dates.setDoesRelativeDateFormatting(true);
     return dates.stringFromDate(createdAt());
+}
+
+QString MCGroup::usersNames(const QString &separator) const
+{
+    MCChatEnvironment *env = environment();
+    if (!env)
+        return QString();
+    const QString me = env->signedInAccount().email();
+    QStringList emails;
+    for (const MOUserAccount &member : rcptAccounts()) {
+        if (member.email().compare(me, Qt::CaseInsensitive) != 0)
+            emails.append(member.email());
+    }
+    QStringList names;
+    for (const QString &email : qAsConst(emails)) {
+        if (const MCContact *contact = env->chatSupport().contactByEmail(email))
+            names.append(contact->fullName());
+    }
+    return names.join(separator);
 }

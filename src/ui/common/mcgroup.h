@@ -20,10 +20,17 @@ public:
     QString description() const override;
     QList<MOUserAccount> rcptAccounts() const override { return m_chatRoom.participants(); }
     QDateTime createdAt() const { return m_chatRoom.createdAt(); }
+    // "Created at <date>".
+    QString createdAtAsString() const;
     // The creation's medium date and short time, "Today" or "Yesterday" for those days.
     QString createdAtText() const;
+    // The names of the other members known as people, separated by ", " or by line breaks.
+    QString usersNamesOneLine() const { return usersNames(QStringLiteral(", ")); }
+    QString usersNamesMultiLine() const { return usersNames(QStringLiteral("\n")); }
 
 private:
+    QString usersNames(const QString &separator) const;
+
     MOConversation m_chatRoom;
 };
 

@@ -22,7 +22,9 @@ public:
     virtual QDateTime sentAt() const { return m_sentAt; }
     void setSentAt(const QDateTime &sentAt) { m_sentAt = sentAt; }
     virtual QString messageSender() const { return m_messageSender; }
+    void setMessageSender(const QString &sender) { m_messageSender = sender; }
     virtual QString messageSubject() const { return m_messageSubject; }
+    void setMessageSubject(const QString &subject) { m_messageSubject = subject; }
     QPixmap avatar() const { return m_avatar; }
     void setAvatar(const QPixmap &avatar);
     virtual bool messageRead() const { return m_messageRead; }

@@ -14,6 +14,7 @@ public:
     explicit BWTexturedSliderCell(QWidget *parent = nullptr);
 
     // 0 keeps the track image's height; any other value makes the track one pixel taller.
+    int trackHeight() const { return m_trackHeight; }
     void setTrackHeight(int height);
     bool isPressed() const { return m_isPressed; }
     int numberOfTickMarks() const { return 0; }

@@ -31,6 +31,7 @@ public:
 
     QLabel *contactName() const { return m_contactName; }
     QLabel *statusImageView() const { return m_statusImageView; }
+    QFrame *boxImage() const { return m_boxImage; }
 
     QSize sizeHint() const override;
 

@@ -14,6 +14,7 @@ class MCFileSizeFormatter
 public:
     MCFileSizeFormatter();
 
+    bool isUsingBaseTenUnits() const { return m_useBaseTenUnits; }
     void setUseBaseTenUnits(bool useBaseTenUnits) { m_useBaseTenUnits = useBaseTenUnits; }
     int maximumFractionDigits() const { return m_maximumFractionDigits; }
     void setMaximumFractionDigits(int digits);

@@ -18,6 +18,7 @@ public:
     bool isSelected() const { return m_selected; }
     void setSelected(bool selected);
     QLabel *label() const { return m_label; }
+    QFrame *boxSelection() const { return m_boxSelection; }
     QColor selectionColor() const;
 
 signals:

@@ -13,10 +13,16 @@ public:
 
     explicit MCListCellLeftIdentation(QObject *parent = nullptr);
 
+    // Kept for the list's big-icon layout; the drawing does not depend on it.
+    void layoutViewsForBigIcon(bool bigIcon) { m_bigIcon = bigIcon; }
+
     void paint(QPainter *painter, const QStyleOptionViewItem &option,
                const QModelIndex &index) const override;
     void updateEditorGeometry(QWidget *editor, const QStyleOptionViewItem &option,
                               const QModelIndex &index) const override;
+
+private:
+    bool m_bigIcon = false;
 };
 
 #endif // MCLISTCELLLEFTIDENTATION_H

@@ -19,7 +19,14 @@ public:
 
     explicit MCPathTextField(QWidget *parent = nullptr);
 
+    AutocompleteStyle autocompleteStyle() const { return m_autocompleteStyle; }
     void setAutocompleteStyle(AutocompleteStyle style) { m_autocompleteStyle = style; }
+    // Whether a completion may end on a folder (a file that is matched whole is left as it is
+    // unless this is set).
+    bool foldersAreValid() const { return m_foldersAreValid; }
+    void setFoldersAreValid(bool valid) { m_foldersAreValid = valid; }
+    bool expandTildeInPath() const { return m_expandTildeInPath; }
+    void setExpandTildeInPath(bool expand) { m_expandTildeInPath = expand; }
 
     // Sets the text and tells the listeners as typing would (textEdited).
     void setStringValue(const QString &text);

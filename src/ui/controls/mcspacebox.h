@@ -14,6 +14,9 @@ public:
     explicit MCSpaceBox(QWidget *parent = nullptr);
 
     void setAccountSpace(qint64 account, qint64 used, qint64 shared);
+    double accountSpace() const { return m_accountSpace; }
+    double usedSpace() const { return m_usedSpace; }
+    double sharedSpace() const { return m_sharedSpace; }
 
     QFrame *boxUsedSpace() const { return m_boxUsedSpace; }
     QFrame *boxSharedSpace() const { return m_boxSharedSpace; }

@@ -15,6 +15,10 @@ class MCTitleBar : public QWidget
 public:
     explicit MCTitleBar(QWidget *parent = nullptr);
 
+    // The strip's height (both names say the same).
+    int realHeightOfTitleBar() const { return height(); }
+    int heightOfTitleBar() const { return height(); }
+
     // Places view at x, as high as the strip.
     void addToTitleBar(QWidget *view, int x);
     // Places view at x, lowered by 4 pixels for a button with a menu (the open-with control)

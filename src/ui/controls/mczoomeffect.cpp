@@ -134,6 +134,29 @@ void orderFrontEffectFromRect(QWidget *window, const QRect &rect)
     growFrom(window, tooSmall(rect) ? startRectForScreen(window->screen()) : rect, false);
 }
 
+void makeKeyAndOrderFrontEffect(QWidget *window)
+{
+    if (!window)
+        return;
+    if (!isAvailable()) {
+        showActive(window);
+        return;
+    }
+    const QPixmap image = imageWithSnapshotForceActive(window, true);
+    MCAnimatingWindow *animation = animationWindowEffectWithImage(window, image);
+    animation->setAnimationResizeTime(0.025);
+    const QRect target = targetFrame(window, image);
+    animation->show();
+    QPointer<QWidget> real(window);
+    animation->animateTo(target.adjusted(-20, -20, 20, 20), [animation, real, target] {
+        animation->animateTo(target, [animation, real] {
+            if (real)
+                showActive(real);
+            animation->close();
+        });
+    });
+}
+
 void orderOutEffectToRect(QWidget *window, const QRect &rect)
 {
     if (!window)

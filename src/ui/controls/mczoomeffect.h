@@ -50,6 +50,8 @@ MCAnimatingWindow *animationWindowEffectWithImage(QWidget *window, const QPixmap
 void makeKeyAndOrderFrontEffectFromRect(QWidget *window, const QRect &rect);
 // Grows the window out of rect (or the start rectangle of its screen) without activating it.
 void orderFrontEffectFromRect(QWidget *window, const QRect &rect);
+// Pops the window 20 pixels larger on every side and back, then activates it.
+void makeKeyAndOrderFrontEffect(QWidget *window);
 // Hides the window, shrinking its snapshot into rect (less than 1 x 1: no animation).
 void orderOutEffectToRect(QWidget *window, const QRect &rect);
 

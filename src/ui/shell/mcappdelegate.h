@@ -115,6 +115,7 @@ public:
     // The file commands behind the menus.
     MCFileActions *fileActions() const { return m_fileActions; }
     bool didFinishSetup() const { return m_didFinishSetup; }
+    bool objectsManagerSetup() const { return m_objectsManagerSetup; }
     bool firstObjectsFetchDone() const { return m_firstObjectsFetchDone; }
     bool isShuttingDown() const { return m_shuttingDown; }
     int sessionStartCount() const { return m_sessionStarts; }

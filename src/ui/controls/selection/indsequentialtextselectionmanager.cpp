@@ -78,6 +78,12 @@ void INDSequentialTextSelectionManager::unregisterTextView(QWidget *textView)
     INDTextView::ind_setUniqueIdentifier(textView, QString());
 }
 
+void INDSequentialTextSelectionManager::unregisterAllTextViews()
+{
+    m_textViews.clear();
+    m_sortedTextViews.clear();
+}
+
 void INDSequentialTextSelectionManager::textViewDestroyed(QObject *textView)
 {
     const auto gone = [textView](const QPointer<QWidget> &view) {

@@ -67,6 +67,7 @@ public:
                           const TransformationBlock &transformationBlock = {});
     // The highlight painted in the view stays until the selection ends.
     void unregisterTextView(QWidget *textView);
+    void unregisterAllTextViews();
 
     const QHash<QString, INDTextViewMetadata> &textViews() const { return m_textViews; }
     // The registered views in reading order.

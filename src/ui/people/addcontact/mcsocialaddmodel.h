@@ -54,6 +54,8 @@ public:
     MOUserAccount account(int row) const;
     // Sets the picture of every row with that e-mail; false when none has it.
     bool setAvatar(const QString &email, const QPixmap &avatar);
+    // The e-mail addresses invited from the page, for the page's life.
+    QStringList pendingRequests() const { return m_pendingRequests; }
     // The service took the invitation.
     void addPendingRequest(const QString &email);
     // The invitation is on its way: the button waits.

@@ -32,6 +32,7 @@ public:
                     MOObjectsManager *objects, const QString &ownEmail, QWidget *parent = nullptr);
 
     MCSocialEntity *entity() const { return m_entity; }
+    QWidget *boxMenu() const { return m_boxMenu; }
     MCHipBox *boxFiles() const { return m_boxFiles; }
     MCHipBox *boxLinks() const { return m_boxLinks; }
     MCHipBox *boxPeople() const { return m_boxPeople; }
