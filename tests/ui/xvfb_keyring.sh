@@ -56,6 +56,9 @@ screenshot refused
 grep -q "The sign-in was not kept: The keyring has no default collection" "$work/lumarin.log" ||
     fail "the log does not say why the sign-in was not kept"
 [ "$(grep -c "The sign-in was not kept" "$work/lumarin.log")" = 1 ] || fail "said more than once"
+# Cancelled, the question is said to have been dismissed, not named by the path it left.
+grep -q "could not create one (the request was dismissed)" "$work/lumarin.log" ||
+    fail "the refusal is not said as a dismissed request"
 xdotool windowfocus --sync "$alert" 2>/dev/null || true
 xdotool key Return
 quit_lumarin

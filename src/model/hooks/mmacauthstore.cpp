@@ -162,9 +162,13 @@ SecretCollection *MMacAuthStorePrivate::defaultCollection(SecretService *secretS
         keyring = secret_collection_create_sync(secretService, "Default keyring",
                                                 SECRET_COLLECTION_DEFAULT,
                                                 SECRET_COLLECTION_CREATE_NONE, nullptr, &error);
-        if (!keyring && !error)
+        // A dismissed question comes back as the collection "/", which the library then fails
+        // to open: the user is told what happened, not the path.
+        if (!keyring && (!error || g_str_has_suffix(error->message, ": /"))) {
+            g_clear_error(&error);
             g_set_error_literal(&error, SECRET_ERROR, SECRET_ERROR_PROTOCOL,
                                 "the request was dismissed");
+        }
     }
     if (!keyring) {
         qCWarning(lcModel, "Cannot fetch default keychain.");
