@@ -52,6 +52,8 @@ private slots:
 
 private:
     QUrl url(const QString &path) const { return server.url(path); }
+    // A JSON body of 300 KiB: long enough to arrive in several reads.
+    static QByteArray largeJson() { return "{\"v\":\"" + QByteArray(300 * 1024, 'x') + "\"}"; }
     // Sends request on manager and waits for its end: the reply and the whole body, what
     // arrived before the end joined with what the reply still held.
     static QPair<MNetworkReply, QByteArray> fetch(MNetworkRequestManager &manager,
@@ -337,9 +339,7 @@ QPair<MNetworkReply, QByteArray> TestJsonRequestManager::fetch(MNetworkRequestMa
 void TestJsonRequestManager::plainReplyKeepsBodyAndHeaders()
 {
     const QString path = QStringLiteral("/api/v1/t/plain");
-    QByteArray body(300 * 1024, 'x');
-    body.prepend("{\"v\":\"");
-    body.append("\"}");
+    const QByteArray body = largeJson();
     QVERIFY(server.forceStatus(path, 200, body, 1, QString(), "application/json",
                                {{"X-Kerlo-Metadata", "meta"}}));
     MNetworkRequestManager manager;
@@ -374,9 +374,7 @@ void TestJsonRequestManager::plainRequestStalls()
 void TestJsonRequestManager::synchronousRequest()
 {
     const QString path = QStringLiteral("/api/v1/t/sync");
-    QByteArray body(300 * 1024, 'x');
-    body.prepend("{\"v\":\"");
-    body.append("\"}");
+    const QByteArray body = largeJson();
     QVERIFY(server.forceStatus(path, 200, body, 1, QString(), "application/json",
                                {{"X-Kerlo-Metadata", "meta"}}));
     MNetworkRequestManager manager;
