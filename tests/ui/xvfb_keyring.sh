@@ -18,8 +18,10 @@ fi
 in_private_session "$@"
 keyring=none begin_test keyring "$1" "$2" "$3"
 start_xvfb
-# The keyring's password question is shown on this display.
-dbus-update-activation-environment DISPLAY
+# The keyring's password question is shown on this display. Its prompter stays up between
+# questions: left alone it quits after ten idle seconds, and a question that comes as it quits
+# is dismissed unanswered.
+dbus-update-activation-environment DISPLAY GCR_PERSIST=1
 gnome-keyring-daemon --daemonize --components=secrets >/dev/null
 start_kerlo
 
@@ -27,6 +29,23 @@ start_kerlo
 wait_prompt() {
     for _ in $(seq 600); do
         xdotool search --onlyvisible --class 'gcr-prompter' 2>/dev/null | head -1 && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+# Types the new collection's password and its confirmation into the keyring's question; returns
+# once the question is gone.
+answer_prompt() { # prompt window
+    # The prompt takes keys once it is drawn.
+    wait_drawn "$1"
+    xdotool windowfocus --sync "$1" 2>/dev/null || true
+    xdotool type --delay 20 "keyring-password"
+    xdotool key Tab
+    xdotool type --delay 20 "keyring-password"
+    xdotool key Return
+    for _ in $(seq 300); do
+        xdotool search --onlyvisible --class 'gcr-prompter' >/dev/null 2>&1 || return 0
         sleep 0.1
     done
     return 1
@@ -64,21 +83,26 @@ xdotool key Return
 quit_lumarin
 
 # Nothing was kept: the next launch asks again. This time the keyring gets its password.
-start_lumarin
-sign_in_window=$(wait_window '^Kerlo$' 60) || fail "the launch after a refusal did not ask again"
-enter_credentials "$sign_in_window"
-prompt=$(wait_prompt) || fail "the keyring did not ask for a new collection"
-# The prompt takes keys once it is drawn.
-wait_drawn "$prompt"
-xdotool windowfocus --sync "$prompt" 2>/dev/null || true
-xdotool type --delay 20 "keyring-password"
-xdotool key Tab
-xdotool type --delay 20 "keyring-password"
-xdotool key Return
-main=$(wait_signed_in 60) || fail "no signed-in window after the keyring took its password"
+for attempt in 1 2; do
+    start_lumarin
+    sign_in_window=$(wait_window '^Kerlo$' 60) ||
+        fail "the launch after a refusal did not ask again"
+    enter_credentials "$sign_in_window"
+    prompt=$(wait_prompt) || fail "the keyring did not ask for a new collection"
+    answer_prompt "$prompt" || fail "the keyring's question stayed after its password was typed"
+    main=$(wait_signed_in 60) || fail "no signed-in window after the keyring took its password"
+    # The word that the sign-in was not kept comes as the signed-in window shows.
+    grep -q "The sign-in was not kept" "$work/lumarin.log" || break
+    # The prompter is not ours: a question it drops as the password comes is asked again once,
+    # and what the window said must match what the keyring did.
+    grep -q "could not create one (the request was dismissed)" "$work/lumarin.log" ||
+        fail "the sign-in was not kept"
+    [ "$attempt" = 1 ] || fail "the sign-in was not kept: the keyring dropped its question twice"
+    echo "The keyring dropped the question it got the password for (try $attempt): asking again"
+    screenshot dropped
+    quit_lumarin
+done
 close_tour
-# The word that the sign-in was not kept comes as the signed-in window shows.
-if grep -q "The sign-in was not kept" "$work/lumarin.log"; then fail "the sign-in was not kept"; fi
 quit_lumarin
 
 # Kept: the launch after comes up signed in, without the sign-in window or a new sign-in.
