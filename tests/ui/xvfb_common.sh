@@ -72,6 +72,8 @@ fail() {
     echo "FAIL: $1 (the screen at that moment: $out/$test_name-failure.png)"
     import -window root "$out/$test_name-failure.png" 2>/dev/null || true
     cat "$work/lumarin.log" 2>/dev/null || true
+    # What the X server said: a server that went away under the test leaves its reason here.
+    sed 's/^/Xvfb: /' "$work/xvfb.log" 2>/dev/null || true
     exit 1
 }
 
