@@ -29,7 +29,6 @@ done
 
 dbus-monitor --session "type='signal',interface='com.canonical.Unity.LauncherEntry'" \
     >"$work/launcher.log" 2>&1 &
-pids+=("$!")
 start_lumarin
 sign_in
 xdotool windowsize --sync "$main" 1100 680 2>/dev/null || true

@@ -39,7 +39,6 @@ begin_test() { # name, lumarin, kerlo-local, output folder
     kerlo=$3
     out=$4
     work=$(mktemp -d)
-    pids=()
     screenshots=()
     trap end_test EXIT
     export XDG_DATA_HOME=$work/data XDG_CONFIG_HOME=$work/config XDG_CACHE_HOME=$work/cache
@@ -60,9 +59,11 @@ begin_test() { # name, lumarin, kerlo-local, output folder
     if [ -n "${ASAN_OPTIONS:-}" ]; then export ASAN_OPTIONS="$ASAN_OPTIONS:detect_leaks=0"; fi
 }
 
+# Stops what the script started and still runs. Only running jobs: the number of one that
+# ended (a killed X server, a restarted Lumarin) may belong to another program by now.
 end_test() {
     local pid
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    for pid in $(jobs -rp); do kill "$pid" 2>/dev/null || true; done
     wait 2>/dev/null || true
     rm -rf "$work"
 }
@@ -89,15 +90,16 @@ list_screenshots() { echo "Screenshots: ${screenshots[*]}"; }
 # Xvfb picks a free display itself: other X servers may be running on this machine. On a
 # loaded machine the server may take long to answer; one that dies on the way (another
 # server took the display meanwhile) is started again. Fails unless a server of this test's
-# own answers.
+# own answers; sets xvfb_pid. Without -noreset the server resets when its last client
+# leaves, and refuses whoever connects meanwhile: the probe below would make Lumarin's
+# first connection such a one.
 start_xvfb() {
-    local attempt xvfb_pid deadline
+    local attempt deadline
     for attempt in 1 2 3; do
         : >"$work/display"
-        Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" \
+        Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp -noreset 3>"$work/display" \
             >"$work/xvfb.log" 2>&1 &
         xvfb_pid=$!
-        pids+=("$xvfb_pid")
         deadline=$((SECONDS + 60))
         while [ ! -s "$work/display" ] && kill -0 "$xvfb_pid" 2>/dev/null &&
             [ "$SECONDS" -lt "$deadline" ]; do
@@ -128,7 +130,6 @@ start_kerlo() { # [port]
     "$kerlo" --port "${1:-0}" --data "$work/kerlo" --control --demo-tree "$demo_email" \
         >"$work/kerlo.log" 2>&1 &
     kerlo_pid=$!
-    pids+=("$kerlo_pid")
     for _ in $(seq 100); do
         grep -q "listening on" "$work/kerlo.log" 2>/dev/null && break
         sleep 0.1
@@ -147,7 +148,6 @@ stop_kerlo() {
 start_lumarin() {
     "$lumarin" -MCKerloAPIURL "$root" >"$work/lumarin.log" 2>&1 &
     lumarin_pid=$!
-    pids+=("$lumarin_pid")
 }
 
 # Polls the command given until it succeeds; after the seconds given, fails the test saying
@@ -288,7 +288,6 @@ paste_held_upload() { # xvfb_copyfiles, file name, delay_ms
         -d "{\"path\":\"/api/v1/objects/$2\",\"method\":\"PUT\",\"action\":\"delay\",\"delayMs\":$3}" \
         "$root/__control/fault" >/dev/null
     "$1" "$work/$2" >"$work/copy.log" 2>&1 &
-    pids+=("$!")
     for _ in $(seq 600); do grep -q copied "$work/copy.log" && break; sleep 0.1; done
     grep -q copied "$work/copy.log" || fail "the file was not copied to the clipboard: $(cat "$work/copy.log")"
     eval "$(xdotool getwindowgeometry --shell "$main")"

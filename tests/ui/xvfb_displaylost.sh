@@ -15,7 +15,6 @@ in_private_session "$@"
 copyfiles=$3
 begin_test displaylost "$1" "$2" "$4"
 start_xvfb
-xvfb_pid=${pids[-1]}
 start_kerlo
 start_lumarin
 

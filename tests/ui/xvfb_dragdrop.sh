@@ -28,7 +28,6 @@ convert -size 256x192 gradient:'#ffcc33-#cc3366' -fill '#2255aa' -draw 'circle 1
     "$picture"
 mkdir -p "$work/saved"
 "$source_program" "$picture" --save-to "$work/saved" >"$work/source.log" 2>&1 &
-pids+=("$!")
 source_window=$(wait_window '^Drag source$' 60) || fail "no drag source window"
 wait_drawn "$source_window"
 
