@@ -54,6 +54,7 @@ private slots:
     void init();
 
     void expiredTokenIsRefreshed();
+    void requestSignedBeforeARefreshGoesAgainWithTheNewToken();
     void refusedRefreshFailsWaitingRequests();
     void signOutFailsWaitingRequests();
     void refusalWithNewTokenIsReported();
@@ -140,6 +141,35 @@ void TestAuthRetry::expiredTokenIsRefreshed()
     QCOMPARE(undecoded.count(), 0);
     QCOMPARE(errors.count(), 0);
     QCOMPARE(finished.count(), 4);
+    QCOMPARE(auth()->state(), MUserAuthManager::Authorized);
+}
+
+// One of several requests refused together may be answered after the refresh the others
+// started has ended: it goes again with the new token, and no second refresh is asked for.
+void TestAuthRetry::requestSignedBeforeARefreshGoesAgainWithTheNewToken()
+{
+    MJsonRequestManager json;
+    json.setRetryAuthenticatedRequests(true);
+    QSignalSpy ready(&json, &MJsonRequestManager::responseObjectReady);
+    QSignalSpy errors(&json, errorCodeSignal);
+    QSignalSpy refreshed(auth(), &MUserAuthManager::authorizationRefreshed);
+
+    const MNetworkRequest late = signedRequest(mePath);
+    QVERIFY(server.expireTokens(demoEmail));
+    json.sendRequest(signedRequest(mePath));
+    QVERIFY(ready.wait(20000));
+    QCOMPARE(refreshed.count(), 1);
+    QCOMPARE(auth()->state(), MUserAuthManager::Authorized);
+
+    const QString id = json.sendRequest(late);
+    while (ready.count() < 2)
+        QVERIFY(ready.wait(20000));
+    QCOMPARE(statusAt(ready, 1), 200);
+    QCOMPARE(ready.at(1).at(1).value<MNetworkRequest>().requestId(), id);
+    QCOMPARE(errors.count(), 0);
+    QCOMPARE(loggedCount("/oauth/token"), 1);
+    QCOMPARE(loggedCount(mePath), 4);
+    QCOMPARE(refreshed.count(), 1);
     QCOMPARE(auth()->state(), MUserAuthManager::Authorized);
 }
 

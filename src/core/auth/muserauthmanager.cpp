@@ -294,6 +294,15 @@ MNetworkRequest MUserAuthManager::authenticateRequest(const MNetworkRequest &req
     return d->authenticated ? d->signedRequest(request) : request;
 }
 
+bool MUserAuthManager::isSignedWithOlderToken(const MNetworkRequest &request) const
+{
+    Q_D(const MUserAuthManager);
+    QMutexLocker locker(&d->mutex);
+    const QByteArray sent = request.rawHeader("Authorization");
+    return d->authenticated && !sent.isEmpty() &&
+           sent != d->signedRequest(MNetworkRequest()).rawHeader("Authorization");
+}
+
 MUserAccount MUserAuthManager::account() const
 {
     Q_D(const MUserAuthManager);

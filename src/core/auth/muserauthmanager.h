@@ -65,6 +65,7 @@ public:
     // The request with fresh signing headers when signed in; otherwise unchanged.
     MNetworkRequest authenticateRequest(const MNetworkRequest &request,
                                         bool *ok = nullptr) override;
+    bool isSignedWithOlderToken(const MNetworkRequest &request) const override;
 
     MUserAccount account() const;
     void setAccount(const MUserAccount &account);

@@ -37,6 +37,19 @@ bool MNetworkRequestManagerPrivate::queueForAuthorization(QNetworkReply *reply,
     if (request.hasUploadDevice() || request.hasMultiPart() ||
         reauthorizedIds.contains(request.requestId()))
         return false;
+    // Refused for a token a refresh has replaced since it was sent: it goes again now, after
+    // its refusal is handled, and the new token is not thrown away for another.
+    if (authManager->isSignedWithOlderToken(request)) {
+        queuedReplies.insert(reply);
+        MNetworkRequestManager *q = q_ptr;
+        QTimer::singleShot(0, q, [this, q, request] {
+            MRequestAuthorizer *current = MNetworkRequestManager::authorizer();
+            const MNetworkRequest renewed =
+                current ? current->authenticateRequest(request) : request;
+            registerReply(renewed.requestId(), q->_submitRequest(renewed, true));
+        });
+        return true;
+    }
     {
         QMutexLocker locker(&mutex);
         authenticationQueue.append({request, body, MNetworkReply(reply, true)});

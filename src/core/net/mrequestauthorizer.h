@@ -19,6 +19,9 @@ public:
     // The request with fresh signing headers when signed in; otherwise unchanged.
     virtual MNetworkRequest authenticateRequest(const MNetworkRequest &request,
                                                 bool *ok = nullptr) = 0;
+    // Signed in, and the request carries a token older than the one held: refused, it goes
+    // again with the new one rather than asking for yet another.
+    virtual bool isSignedWithOlderToken(const MNetworkRequest &request) const = 0;
 
 public slots:
     // Asks for a new access token; false when none will come.
