@@ -79,11 +79,16 @@ void MUserAuthManagerPrivate::send(RequestKind kind, MNetworkRequest request)
     pendingRequestId = id;
 }
 
-MNetworkRequest MUserAuthManagerPrivate::signedRequest(MNetworkRequest request) const
+QByteArray MUserAuthManagerPrivate::authorizationHeader() const
 {
     const QString type = credentials.value(TokenTypeKey).toString();
     const QString token = credentials.value(AccessTokenKey).toString();
-    request.setRawHeader("Authorization", headerValue(QStringLiteral("%1 %2").arg(type, token)));
+    return headerValue(QStringLiteral("%1 %2").arg(type, token));
+}
+
+MNetworkRequest MUserAuthManagerPrivate::signedRequest(MNetworkRequest request) const
+{
+    request.setRawHeader("Authorization", authorizationHeader());
     request.setRawHeader("M-Auth-Token", headerValue(credentials.value(ApiKeyKey).toString()));
     const QString userAgent = TolvoProcess::instance()->userAgent();
     if (!userAgent.isEmpty())
@@ -299,8 +304,7 @@ bool MUserAuthManager::isSignedWithOlderToken(const MNetworkRequest &request) co
     Q_D(const MUserAuthManager);
     QMutexLocker locker(&d->mutex);
     const QByteArray sent = request.rawHeader("Authorization");
-    return d->authenticated && !sent.isEmpty() &&
-           sent != d->signedRequest(MNetworkRequest()).rawHeader("Authorization");
+    return d->authenticated && !sent.isEmpty() && sent != d->authorizationHeader();
 }
 
 MUserAccount MUserAuthManager::account() const

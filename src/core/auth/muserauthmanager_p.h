@@ -43,6 +43,8 @@ public:
     void send(RequestKind kind, MNetworkRequest request);
     // The caller holds the mutex.
     MNetworkRequest signedRequest(MNetworkRequest request) const;
+    // The "Authorization" header signedRequest() puts on now.
+    QByteArray authorizationHeader() const;
     static MNetworkRequest keyRequest(const QString &username, const QString &password);
     static MNetworkRequest tokenRequest(const QString &apiKey);
     static MNetworkRequest refreshRequest(const QString &refreshToken);

@@ -38,6 +38,9 @@ public:
     // Queues the refused reply's request for a new token; false when none will come for it.
     bool queueForAuthorization(QNetworkReply *reply, const MNetworkRequest &request,
                                const QByteArray &body);
+    // Sends a refused request again, signed with the token held now. On its last try (after
+    // a new token), a further refusal is reported rather than waiting for another.
+    void resendSigned(const MNetworkRequest &refused, bool lastTry);
 
     MNetworkRequestManager *q_ptr;
     // Guards the identifiers, the active table and the authentication queue.

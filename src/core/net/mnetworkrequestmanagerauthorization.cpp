@@ -41,13 +41,7 @@ bool MNetworkRequestManagerPrivate::queueForAuthorization(QNetworkReply *reply,
     // its refusal is handled, and the new token is not thrown away for another.
     if (authManager->isSignedWithOlderToken(request)) {
         queuedReplies.insert(reply);
-        MNetworkRequestManager *q = q_ptr;
-        QTimer::singleShot(0, q, [this, q, request] {
-            MRequestAuthorizer *current = MNetworkRequestManager::authorizer();
-            const MNetworkRequest renewed =
-                current ? current->authenticateRequest(request) : request;
-            registerReply(renewed.requestId(), q->_submitRequest(renewed, true));
-        });
+        QTimer::singleShot(0, q_ptr, [this, request] { resendSigned(request, false); });
         return true;
     }
     {
@@ -61,6 +55,16 @@ bool MNetworkRequestManagerPrivate::queueForAuthorization(QNetworkReply *reply,
     QMutexLocker locker(&mutex);
     authenticationQueue.removeLast();
     return false;
+}
+
+void MNetworkRequestManagerPrivate::resendSigned(const MNetworkRequest &refused, bool lastTry)
+{
+    MRequestAuthorizer *authManager = MNetworkRequestManager::authorizer();
+    const MNetworkRequest request =
+        authManager ? authManager->authenticateRequest(refused) : refused;
+    if (lastTry)
+        reauthorizedIds.insert(request.requestId());
+    registerReply(request.requestId(), q_ptr->_submitRequest(request, true));
 }
 
 void MNetworkRequestManager::setRetryAuthenticatedRequests(bool retry)
@@ -92,13 +96,8 @@ void MNetworkRequestManager::retryAuthenticatedRequests()
             QMutexLocker locker(&d->mutex);
             queue = std::exchange(d->authenticationQueue, {});
         }
-        MRequestAuthorizer *authManager = MNetworkRequestManager::authorizer();
-        for (const MNetworkRequestManagerPrivate::RefusedRequest &refused : qAsConst(queue)) {
-            const MNetworkRequest request =
-                authManager ? authManager->authenticateRequest(refused.request) : refused.request;
-            d->reauthorizedIds.insert(request.requestId());
-            d->registerReply(request.requestId(), _submitRequest(request, true));
-        }
+        for (const MNetworkRequestManagerPrivate::RefusedRequest &refused : qAsConst(queue))
+            d->resendSigned(refused.request, true);
     });
 }
 
