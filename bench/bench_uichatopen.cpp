@@ -32,7 +32,7 @@ class BenchEnvironment : public MCChatEnvironment
 {
 public:
     MCChatSupport &chatSupport() override { return support; }
-    MCEmoji &emoji() override { return table; }
+    MCEmoji &sharedEmoji() override { return table; }
     MOUserAccount signedInAccount() const override { return {}; }
     MCOptions *options() const override { return nullptr; }
     QString notBrowsablePath() const override { return QString(); }

@@ -439,11 +439,12 @@ void tst_TransferValues::notificationsCarryTransfers()
     transfer.setState(MObjectTransfer::Error);
     transfer.setIdentifier(31);
     const MObjectTransferRequest request = fullRequest();
-    MTransferNotifications::postIOError(Tolvo::DownloadObject, QStringLiteral("/tmp/a"), transfer);
-    MTransferNotifications::postIOError(Tolvo::DownloadObject, QStringLiteral("/tmp/a"),
-                                        MObjectTransfer());
-    MTransferNotifications::postFileExists(Tolvo::UploadObject, request);
-    MTransferNotifications::postSpaceQuotaExceeded(Tolvo::UploadObject, transfer);
+    MTransferNotifications::postIOErrorNotification(Tolvo::DownloadObject, QStringLiteral("/tmp/a"),
+                                                    transfer);
+    MTransferNotifications::postIOErrorNotification(Tolvo::DownloadObject, QStringLiteral("/tmp/a"),
+                                                    MObjectTransfer());
+    MTransferNotifications::postFileExistsErrorNotification(Tolvo::UploadObject, request);
+    MTransferNotifications::postSpaceQuotaExceededError(Tolvo::UploadObject, transfer);
     manager->postSpaceQuotaExceededError(Tolvo::UploadObject);
     QCoreApplication::processEvents();
     QCOMPARE(spy.count(), 5);

@@ -13,6 +13,7 @@
 #include "localfiles.h"
 #include "mcappdelegate.h"
 #include "mccleanupbymenu.h"
+#include "mccolor.h"
 #include "mciconcontroller.h"
 #include "mciconitemmodel.h"
 #include "mciconnameeditor.h"
@@ -795,6 +796,14 @@ void TestBrowserViews::listNamesAreDrawnByTheImageTextCell()
     CellGrab::Result plain = CellGrab::grab(outline, file, painting);
     QVERIFY(plain.seen);
     QCOMPARE(plain.shown, plain.expected);
+    // Framed, the icon stands on a white card with a silver outline, 2 pixels inside its place.
+    cell.setAddBorder(true);
+    const QImage framed = CellGrab::grab(outline, file, painting).expected;
+    cell.setAddBorder(false);
+    const QRect box = MCImageTextCell::imageRectForBounds(framed.rect(), true);
+    QCOMPARE(framed.pixelColor(box.left(), box.center().y()), MCColor::silver());
+    QCOMPARE(framed.pixelColor(box.right(), box.center().y()), MCColor::silver());
+    QVERIFY(framed != plain.expected);
     // Selected, the row's highlight is blended with the view's own: the delegate paints the
     // option the view gives it as the cell does.
     outline->setCurrentIndex(file);

@@ -22,7 +22,7 @@ class FakeEnvironment : public MCChatEnvironment
 {
 public:
     MCChatSupport &chatSupport() override { return support; }
-    MCEmoji &emoji() override { return table; }
+    MCEmoji &sharedEmoji() override { return table; }
     MOUserAccount signedInAccount() const override { return {}; }
     MCOptions *options() const override { return nullptr; }
     QString notBrowsablePath() const override { return QString(); }

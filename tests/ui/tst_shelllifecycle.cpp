@@ -7,6 +7,7 @@
 #include "mcappdelegate.h"
 #include "mciconcontroller.h"
 #include "mcmainwindow.h"
+#include "mcmanager.h"
 #include "mcwindowlogincontroller.h"
 #include "moapplication.h"
 #include "moconstants.h"
@@ -22,6 +23,7 @@
 #include <QAction>
 #include <QDirIterator>
 #include <QMimeData>
+#include <QPointer>
 #include <QSaveFile>
 #include <QSettings>
 #include <QSignalSpy>
@@ -42,11 +44,13 @@ QString apiRoot()
     return qEnvironmentVariable(ApiRootVariable);
 }
 
+// Quits through the menu; the hub goes with the session, before main()'s services do.
 bool quit(Shell &shell)
 {
     QSignalSpy ready(shell.delegate(), &MCAppDelegate::readyToQuit);
+    const QPointer<MCManager> hub = MCManager::sharedManager();
     shell.delegate()->mainWindow()->quitAction()->trigger();
-    return ready.wait(20000);
+    return ready.wait(20000) && !hub && !shell.delegate()->mainWindow();
 }
 
 // Signs in through the window, unless a stored session comes back, and quits.

@@ -67,24 +67,24 @@ void TestShellSession::historyIgnoresEmptyStepsAndRepeats()
     QSignalSpy back(hub->navigation(), &MCNavigation::arrayBackChanged);
     QSignalSpy forward(hub->navigation(), &MCNavigation::arrayForwardChanged);
     // Nothing to go back or forward to: nothing happens.
-    QVERIFY(hub->backPlace().isNull());
-    QVERIFY(hub->forwardPlace().isNull());
+    QVERIFY(hub->backPath().isNull());
+    QVERIFY(hub->forwardPath().isNull());
     QVERIFY(hub->arrayForward().isEmpty());
     const MCHistoryPlace account(MCHistoryPlace::Page, QStringLiteral("account://"));
     // A chat whose group is named like the folder.
     const MCHistoryPlace chat(MCHistoryPlace::Chat, QStringLiteral("/a"));
-    hub->addBackPlace(MCHistoryPlace::folder(QStringLiteral("/a")));
-    hub->addBackPlace(MCHistoryPlace::folder(QStringLiteral("/a")));
-    hub->addBackPlace(account);
-    hub->addBackPlace(chat);
-    hub->addBackPlace(MCHistoryPlace::folder(QStringLiteral("/a")));
+    hub->addBackPath(MCHistoryPlace::folder(QStringLiteral("/a")));
+    hub->addBackPath(MCHistoryPlace::folder(QStringLiteral("/a")));
+    hub->addBackPath(account);
+    hub->addBackPath(chat);
+    hub->addBackPath(MCHistoryPlace::folder(QStringLiteral("/a")));
     QCOMPARE(hub->arrayBack(), (QStringList{"/a", "account://", "/a", "/a"}));
     QCOMPARE(back.count(), 4);
     // The folder goes; the chat stays.
     hub->backForwardRemovePath(QStringLiteral("/a"));
     QCOMPARE(hub->backPlaces(), (QList<MCHistoryPlace>{account, chat}));
-    QCOMPARE(hub->backPlace(), chat);
-    QCOMPARE(hub->backPlace(), account);
+    QCOMPARE(hub->backPath(), chat);
+    QCOMPARE(hub->backPath(), account);
     QVERIFY(hub->arrayBack().isEmpty());
     QCOMPARE(forward.count(), 0); // nothing was shown yet, so nothing to remember
 }

@@ -103,6 +103,9 @@ signals:
     void objectReady(const MStorageObject &object, const QVariant &userData);
     void objectActionErrors(const MObjectErrorList &errors, Tolvo::ObjectAction action,
                             const QVariant &userData);
+    // Declared for listeners written against it; transfer failures reach the window as the
+    // transfer engine's notifications instead, so nothing emits it.
+    void objectTransferError(const MObjectError &error, const MObjectTransferRequest &req);
     void shareUrlReady(const MStorageObject &object, const QUrl &shareUrl,
                        const QVariant &userData);
     void shareLinksListReady(const QList<MShareLink> &list, const QVariant &userData);

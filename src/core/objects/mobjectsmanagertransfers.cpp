@@ -23,7 +23,7 @@ namespace {
 // What the caller gets for an upload refused because its destination exists.
 MObjectTransfer fileExistsTransfer(const MObjectTransferRequest &request)
 {
-    MTransferNotifications::postFileExists(Tolvo::UploadObject, request);
+    MTransferNotifications::postFileExistsErrorNotification(Tolvo::UploadObject, request);
     MObjectTransfer transfer;
     transfer.setTransferRequest(request);
     transfer.setErrorCode(Tolvo::LocalFileExists);
@@ -153,7 +153,7 @@ bool MObjectsManagerPrivate::prepareDirectoryUpload(const MObjectTransferRequest
     *r = request;
     if (request.shouldCache()) {
         if (vfs->containsObject(request.destinationPath())) {
-            MTransferNotifications::postFileExists(Tolvo::UploadObject, request);
+            MTransferNotifications::postFileExistsErrorNotification(Tolvo::UploadObject, request);
             return false;
         }
         const QString local = vfs->localPath(request.destinationPath());

@@ -40,7 +40,7 @@ MAvatarManagerPrivate::MAvatarManagerPrivate(MAvatarManager *q)
     : q_ptr(q)
 {}
 
-QString MAvatarManagerPrivate::cachePath(const MUserAccount &account)
+QString MAvatarManagerPrivate::avatarCachePath(const MUserAccount &account)
 {
     const QString avatars = TolvoProcess::instance()->avatarsPath();
     if (avatars.isEmpty())
@@ -60,7 +60,7 @@ QSaveFile *MAvatarManagerPrivate::downloadFile(const MNetworkRequest &request)
 {
     std::unique_ptr<QSaveFile> &file = pendingFiles[request.requestId()];
     if (!file) {
-        const QString path = cachePath(holder(request.userInfo().toMap()));
+        const QString path = avatarCachePath(holder(request.userInfo().toMap()));
         file = std::make_unique<QSaveFile>(path);
         if (path.isEmpty() || !QDir().mkpath(QFileInfo(path).path()) ||
             !file->open(QIODevice::WriteOnly))
@@ -137,7 +137,7 @@ void MAvatarManagerPrivate::finishUpload(const MNetworkRequest &request, const M
     const MUserAccount account = holder(userData);
     const QString source = userData.value(sourceFileKey).toString();
     // Keyed by the URL the account had when the upload started.
-    const QString path = cachePath(account);
+    const QString path = avatarCachePath(account);
     if (path.isEmpty() || !QDir().mkpath(QFileInfo(path).path())) {
         emit q->avatarUpdateFailed(reply.statusCode());
         return;
@@ -207,7 +207,7 @@ MAvatarManager::~MAvatarManager() = default;
 
 QString MAvatarManager::avatarPath(const MUserAccount &account) const
 {
-    const QString path = MAvatarManagerPrivate::cachePath(account);
+    const QString path = MAvatarManagerPrivate::avatarCachePath(account);
     return !path.isEmpty() && QFileInfo(path).isFile() ? path : QString();
 }
 
@@ -215,7 +215,7 @@ void MAvatarManager::fetchAvatar(const MUserAccount &account)
 {
     Q_D(MAvatarManager);
     const QUrl url = account.avatarUrl();
-    const QString path = MAvatarManagerPrivate::cachePath(account);
+    const QString path = MAvatarManagerPrivate::avatarCachePath(account);
     // The cache answers first: a picture uploaded from here is cached before the service
     // names a URL for it.
     if (!path.isEmpty() && QFileInfo(path).isFile()) {

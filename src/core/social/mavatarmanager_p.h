@@ -23,7 +23,7 @@ public:
 
     // avatarsPath/<id>/<file name of the avatar URL's path>, or fallbackName when the URL
     // names no file; null when neither gives a usable name.
-    static QString cachePath(const MUserAccount &account);
+    static QString avatarCachePath(const MUserAccount &account);
 
     void dataArrivedForRequestSlot(const MNetworkRequest &request, const QByteArray &data,
                                    const MNetworkReply &reply);

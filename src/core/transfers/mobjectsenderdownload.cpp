@@ -61,7 +61,7 @@ void postDownloadError(const MObjectTransfer &transfer, int errorCode, const QSt
 
 void postIOError(const QString &path, const MObjectTransfer &transfer)
 {
-    MTransferNotifications::postIOError(Tolvo::DownloadObject, path, transfer);
+    MTransferNotifications::postIOErrorNotification(Tolvo::DownloadObject, path, transfer);
 }
 
 // Enough for the network thread to keep a fast loopback busy, and all the body it may hold.
@@ -161,7 +161,7 @@ bool MObjectSenderPrivate::startDownload(MObjectTransfer transfer)
         const bool exists = QFileInfo::exists(download.destination);
         const int strategy = request.overwriteStrategy();
         if (strategy == Tolvo::RefuseExisting && exists) {
-            MTransferNotifications::postFileExists(Tolvo::DownloadObject, request);
+            MTransferNotifications::postFileExistsErrorNotification(Tolvo::DownloadObject, request);
             fail(transfer, Tolvo::LocalFileExists);
             return false;
         }

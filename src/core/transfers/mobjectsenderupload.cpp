@@ -248,8 +248,8 @@ bool MObjectSenderPrivate::commitUpload(MObjectTransfer transfer)
 
 void MObjectSenderPrivate::postUploadIOError(const MObjectTransfer &transfer)
 {
-    MTransferNotifications::postIOError(actionOf(transfer), transfer.transferRequest().sourcePath(),
-                                        transfer);
+    MTransferNotifications::postIOErrorNotification(
+        actionOf(transfer), transfer.transferRequest().sourcePath(), transfer);
 }
 
 void MObjectSenderPrivate::failUpload(MObjectTransfer transfer, int errorCode,
@@ -397,7 +397,7 @@ void MObjectSenderPrivate::uploadRefused(MObjectTransfer transfer, int status,
 {
     MNotificationManager *notifications = MNotificationManager::instance();
     if (status == 507) {
-        MTransferNotifications::postSpaceQuotaExceeded(actionOf(transfer), transfer);
+        MTransferNotifications::postSpaceQuotaExceededError(actionOf(transfer), transfer);
         fail(transfer, Tolvo::QuotaExceeded);
         return;
     }

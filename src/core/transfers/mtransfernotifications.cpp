@@ -18,8 +18,8 @@ void postWithTransfer(MNotification notification, const MObjectTransfer &transfe
 
 namespace MTransferNotifications {
 
-void postIOError(Tolvo::ObjectAction action, const QString &filePath,
-                 const MObjectTransfer &transfer)
+void postIOErrorNotification(Tolvo::ObjectAction action, const QString &filePath,
+                             const MObjectTransfer &transfer)
 {
     postWithTransfer(
         MNotificationManager::actionErrorNotification(
@@ -27,7 +27,8 @@ void postIOError(Tolvo::ObjectAction action, const QString &filePath,
         transfer);
 }
 
-void postFileExists(Tolvo::ObjectAction action, const MObjectTransferRequest &request)
+void postFileExistsErrorNotification(Tolvo::ObjectAction action,
+                                     const MObjectTransferRequest &request)
 {
     MNotificationManager *manager = MNotificationManager::instance();
     if (!manager)
@@ -39,7 +40,7 @@ void postFileExists(Tolvo::ObjectAction action, const MObjectTransferRequest &re
     manager->post(notification);
 }
 
-void postSpaceQuotaExceeded(Tolvo::ObjectAction action, const MObjectTransfer &transfer)
+void postSpaceQuotaExceededError(Tolvo::ObjectAction action, const MObjectTransfer &transfer)
 {
     postWithTransfer(
         MNotificationManager::actionErrorNotification(

@@ -7,15 +7,16 @@
 
 #include <QString>
 
-// The transfer engine's error notifications, posted through MNotificationManager with the
-// transfer, or the request, they are about. A transfer goes with its notification only
-// when it is valid.
+// The transfer engine's error notifications: the overloads of MNotificationManager's posts that
+// carry a transfer or a request, which the manager's floor cannot know. They post through
+// MNotificationManager; a transfer goes with its notification only when it is valid.
 namespace MTransferNotifications {
 
-void postIOError(Tolvo::ObjectAction action, const QString &filePath,
-                 const MObjectTransfer &transfer);
-void postFileExists(Tolvo::ObjectAction action, const MObjectTransferRequest &request);
-void postSpaceQuotaExceeded(Tolvo::ObjectAction action, const MObjectTransfer &transfer);
+void postIOErrorNotification(Tolvo::ObjectAction action, const QString &filePath,
+                             const MObjectTransfer &transfer);
+void postFileExistsErrorNotification(Tolvo::ObjectAction action,
+                                     const MObjectTransferRequest &request);
+void postSpaceQuotaExceededError(Tolvo::ObjectAction action, const MObjectTransfer &transfer);
 
 } // namespace MTransferNotifications
 

@@ -220,7 +220,7 @@ private:
     void coreMessage(const MOPostedNotification &notification);
     // Whether a child of node's folder other than busy nodes and placeholders has name; warns
     // when it has.
-    bool nameTaken(const QString &name, const MCNodePtr &node);
+    bool filenameInCurrentPathAlredyExists(const QString &name, const MCNodePtr &node);
     void createFolder(const MCNodePtr &placeholder);
     bool showsFolder(const QString &path) const;
     // The view's tree becomes a childless copy of the folder given last.

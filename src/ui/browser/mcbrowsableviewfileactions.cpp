@@ -154,7 +154,7 @@ bool MCBrowsableViewController::endNameEditing(const MCNodePtr &edited, const QS
     if (isFolderBeingNamed(edited)) {
         // A new folder is always created: under the typed name when it can be used, else
         // under the one it was given.
-        if (!nameTaken(typedName, edited)) {
+        if (!filenameInCurrentPathAlredyExists(typedName, edited)) {
             if (code == MCString::FilenameValid) {
                 const QString given = edited->fileName();
                 edited->setFileName(typedName);
@@ -176,7 +176,7 @@ bool MCBrowsableViewController::endNameEditing(const MCNodePtr &edited, const QS
     const MCNodePtr node = m_updater.nodeAtPath(oldPath);
     if (!node || newPath == oldPath || !m_objectsManager)
         return false;
-    if (nameTaken(typedName, node))
+    if (filenameInCurrentPathAlredyExists(typedName, node))
         return false;
     // Shown under the new name, with the syncing badge, until the service answers.
     node->setRepresentedName(typedName);
@@ -192,7 +192,8 @@ void MCBrowsableViewController::cancelNameEditing(const MCNodePtr &node)
         createFolder(node);
 }
 
-bool MCBrowsableViewController::nameTaken(const QString &name, const MCNodePtr &node)
+bool MCBrowsableViewController::filenameInCurrentPathAlredyExists(const QString &name,
+                                                                  const MCNodePtr &node)
 {
     // The folder that holds the node: in the column view, that is not always the view's root.
     const MCNodePtr folder = node->parent() ? node->parent() : shownFolder();

@@ -211,7 +211,7 @@ void MCPathbarController::doubleClick(const QString &path)
     if (!m_navigation->notBrowsablePath().isEmpty()) {
         // Leaving a page: it goes into the history as the page it was.
         if (m_navigation->notBrowsableController())
-            m_navigation->addBackPlace(m_navigation->shownPlace());
+            m_navigation->addBackPath(m_navigation->shownPlace());
         m_navigation->clearForwardHistory();
         m_navigation->setNotBrowsablePath(QStringLiteral(""));
     }

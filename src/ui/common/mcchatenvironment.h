@@ -27,7 +27,7 @@ public:
     virtual ~MCChatEnvironment() = default;
 
     virtual MCChatSupport &chatSupport() = 0;
-    virtual MCEmoji &emoji() = 0;
+    virtual MCEmoji &sharedEmoji() = 0;
     virtual MOUserAccount signedInAccount() const = 0;
     virtual MCOptions *options() const = 0;
     // The page shown instead of the browser (an entity's title while its chat is shown).

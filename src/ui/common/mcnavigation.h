@@ -44,7 +44,7 @@ public:
                               CompletionBlock completion = {}) = 0;
     // A new place: forgets the forward history and remembers the current folder.
     virtual void doubleClickNavigation(const QString &path, QObject *sender) = 0;
-    virtual void addBackPlace(const MCHistoryPlace &place) = 0;
+    virtual void addBackPath(const MCHistoryPlace &place) = 0;
     // What the window shows: the page or chat shown instead of the browser, else the folder.
     virtual MCHistoryPlace shownPlace() const = 0;
     virtual void clearForwardHistory() = 0;

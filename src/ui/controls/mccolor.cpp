@@ -20,6 +20,10 @@ QColor steel()
 {
     return QColor(0x66, 0x66, 0x66);
 }
+QColor silver()
+{
+    return QColor(0xCC, 0xCC, 0xCC);
+}
 
 namespace {
 

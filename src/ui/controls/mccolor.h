@@ -13,6 +13,7 @@ QColor mercury();    // #E6E6E6, the resting fill of side-panel tabs
 QColor cantaloupe(); // #FFCC66, hover
 QColor tangerine();  // #FF8000, selection
 QColor steel();      // #666666
+QColor silver();     // #CCCCCC, the outline of a framed icon
 
 // red, green and blue raised (or lowered) by value, alpha 1. Components are clamped to [0, 1]:
 // Qt would otherwise make an extended-range colour.

@@ -1,6 +1,8 @@
 #include "mcimagetextcell.h"
 
+#include "mccolor.h"
 #include "mciconnameeditor.h"
+#include "mcimageview.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -45,10 +47,11 @@ void MCImageTextCell::paint(QPainter *painter, const QStyleOptionViewItem &optio
     QStyleOptionViewItem opt = option;
     initStyleOption(&opt, index);
     opt.textElideMode = Qt::ElideRight;
-    paintCell(painter, opt);
+    paintCell(painter, opt, m_addBorder);
 }
 
-void MCImageTextCell::paintCell(QPainter *painter, const QStyleOptionViewItem &option)
+void MCImageTextCell::paintCell(QPainter *painter, const QStyleOptionViewItem &option,
+                                bool addBorder)
 {
     QStyleOptionViewItem opt = option;
     const bool image = !opt.icon.isNull();
@@ -65,7 +68,25 @@ void MCImageTextCell::paintCell(QPainter *painter, const QStyleOptionViewItem &o
         QIcon::Mode mode = opt.state & QStyle::State_Selected ? QIcon::Selected : QIcon::Normal;
         if (!(opt.state & QStyle::State_Enabled))
             mode = QIcon::Disabled;
-        icon.paint(painter, imageRectForBounds(opt.rect, true), Qt::AlignCenter, mode);
+        QRect iconRect = imageRectForBounds(opt.rect, true);
+        if (addBorder) {
+            painter->save();
+            painter->setRenderHint(QPainter::Antialiasing);
+            QRectF box(iconRect);
+            QRectF shadow = box.translated(0, 1);
+            painter->fillPath(MCImageView::shadowBoxPathForRect(&shadow, 2), Qt::gray);
+            box.adjust(0.5, 0.5, -0.5, -0.5);
+            painter->setPen(QPen(MCColor::silver(), 1));
+            painter->setBrush(Qt::white);
+            painter->drawRect(box);
+            box.adjust(1, 1, -1, -1);
+            painter->setPen(QPen(Qt::black, 0.25));
+            painter->setBrush(Qt::NoBrush);
+            painter->drawRect(box);
+            painter->restore();
+            iconRect.adjust(2, 2, -2, -2);
+        }
+        icon.paint(painter, iconRect, Qt::AlignCenter, mode);
     }
     opt.rect = titleRectForBounds(opt.rect, image);
     opt.backgroundBrush = Qt::NoBrush;

@@ -24,7 +24,13 @@ public:
     // Draws a cell from an option its delegate has already filled (initStyleOption): the
     // background over the whole cell, the icon in its place and the text beside it. Delegates
     // that only add to this look (a badge, another elision) paint through here.
-    static void paintCell(QPainter *painter, const QStyleOptionViewItem &option);
+    // With addBorder the icon sits in a framed box: a grey shadow, a silver outline, a white
+    // card with a thin black edge, and the icon 2 pixels inside the icon rectangle.
+    static void paintCell(QPainter *painter, const QStyleOptionViewItem &option,
+                          bool addBorder = false);
+
+    bool addBorder() const { return m_addBorder; }
+    void setAddBorder(bool addBorder) { m_addBorder = addBorder; }
 
     void paint(QPainter *painter, const QStyleOptionViewItem &option,
                const QModelIndex &index) const override;
@@ -32,6 +38,9 @@ public:
     void setEditorData(QWidget *editor, const QModelIndex &index) const override;
     void updateEditorGeometry(QWidget *editor, const QStyleOptionViewItem &option,
                               const QModelIndex &index) const override;
+
+private:
+    bool m_addBorder = false;
 };
 
 #endif // MCIMAGETEXTCELL_H

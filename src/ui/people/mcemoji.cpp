@@ -72,17 +72,26 @@ void MCEmojiText::insertInto(QTextCursor &cursor) const
     cursor.insertText(text.mid(from), MCEmoji::textFormat());
 }
 
+QHash<QString, QString> MCEmoji::getAllEmoticons()
+{
+    QHash<QString, QString> table;
+    table.reserve(MCEmojiTable::rowCount);
+    for (int i = 0; i < MCEmojiTable::rowCount; ++i)
+        table.insert(QString::fromLatin1(MCEmojiTable::rows[i].shortcode),
+                     QString::fromUtf8(MCEmojiTable::rows[i].emoji));
+    return table;
+}
+
 MCEmoji::MCEmoji()
     : m_regex(QStringLiteral(":[a-z0-9_+-]+:"), QRegularExpression::CaseInsensitiveOption)
+    , m_emoticons(getAllEmoticons())
 {
-    m_emoticons.reserve(MCEmojiTable::rowCount);
     const QSet<QString> listed = listedShortcodes();
     // Rows come in ascending order of shortcode. Where keys share an emoji, unemojify() writes
     // the first one the chooser offers, so that what is sent is what the user picked.
     for (int i = 0; i < MCEmojiTable::rowCount; ++i) {
         const QString shortcode = QString::fromLatin1(MCEmojiTable::rows[i].shortcode);
         const QString emoji = QString::fromUtf8(MCEmojiTable::rows[i].emoji);
-        m_emoticons.insert(shortcode, emoji);
         if (emoji == shortcode)
             continue; // shown as typed: nothing to turn back
         const auto known = m_shortcodes.constFind(emoji);
@@ -109,9 +118,15 @@ MCEmojiText MCEmoji::emojify(const QString &text) const
         result.text = text;
         return result;
     }
+    return emojifyAndReturn(m_regex.globalMatch(text), text);
+}
+
+MCEmojiText MCEmoji::emojifyAndReturn(QRegularExpressionMatchIterator matches,
+                                      const QString &text) const
+{
+    MCEmojiText result;
     result.text.reserve(text.size());
     int from = 0;
-    QRegularExpressionMatchIterator matches = m_regex.globalMatch(text);
     while (matches.hasNext()) {
         const QRegularExpressionMatch match = matches.next();
         const QString shortcode = match.captured(0);

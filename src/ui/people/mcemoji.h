@@ -39,6 +39,8 @@ public:
 
     MCEmoji();
 
+    // Builds the table, shortcode -> emoji; the constructor keeps it in allEmoticons().
+    static QHash<QString, QString> getAllEmoticons();
     const QHash<QString, QString> &allEmoticons() const { return m_emoticons; }
     const QRegularExpression &regex() const { return m_regex; }
 
@@ -48,6 +50,9 @@ public:
     QString codeForEmoji(const QString &emoji) const;
 
     MCEmojiText emojify(const QString &text) const;
+    // emojify()'s worker: the text with the shortcodes among matches (of regex()) replaced.
+    MCEmojiText emojifyAndReturn(QRegularExpressionMatchIterator matches,
+                                 const QString &text) const;
     QString unemojify(const QString &text) const;
 
     // The emoticon chooser's tabs, in display order.

@@ -265,14 +265,21 @@ void MCAppDelegate::applicationDidFinishShutdown(MOApplication *)
 
 void MCAppDelegate::applicationWillTerminate()
 {
+    if (m_terminated)
+        return;
+    m_terminated = true;
     if (m_loginController)
         delete m_loginController;
+    // Called from the event loop, never from inside one of the window's own handlers.
     if (m_window) {
         m_window->hide();
-        m_window->deleteLater();
+        delete m_window.data();
     }
     delete m_viewsHelper;
     m_viewsHelper = nullptr;
+    // The hub goes last: the pages above point into it, and it points at the services main()
+    // keeps on its stack, which go after this.
+    MCManager::dismissSharedManager();
 }
 
 MCMainWindow *MCAppDelegate::mainWindow() const

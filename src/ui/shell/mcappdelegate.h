@@ -271,6 +271,7 @@ private:
     MCUserDefaults *m_userDefaults;
     bool m_didFinishSetup = false;
     bool m_shuttingDown = false;
+    bool m_terminated = false;
     bool m_objectsManagerSetup = false;
     bool m_firstObjectsFetchDone = false;
     // The fetch of "/" changeToRoot() sent has not ended: it is not sent again meanwhile.

@@ -82,9 +82,9 @@ void MCAppDelegate::menuGoSwitchView(const QString &target)
             if (atHome)
                 return;
             hub->clearForwardHistory();
-            hub->addBackPlace(MCHistoryPlace::folder(hub->currentPath()));
+            hub->addBackPath(MCHistoryPlace::folder(hub->currentPath()));
         } else {
-            hub->addBackPlace(hub->shownPlace());
+            hub->addBackPath(hub->shownPlace());
             hub->clearForwardHistory();
             hub->setNotBrowsablePath(QStringLiteral(""));
             if (atHome)
@@ -100,7 +100,7 @@ void MCAppDelegate::menuGoSwitchView(const QString &target)
         return;
     // Leaving the browser, the handler remembers the folder.
     if (shown)
-        hub->addBackPlace(hub->shownPlace());
+        hub->addBackPath(hub->shownPlace());
     hub->clearForwardHistory();
     hub->setNotBrowsablePath(target);
 }
@@ -150,7 +150,7 @@ void MCAppDelegate::notBrowsableHandler()
     if (shown)
         shown->hide();
     else if (hub->currentNode() && !m_walkingHistory)
-        hub->addBackPlace(MCHistoryPlace::folder(hub->currentNode()->filePath()));
+        hub->addBackPath(MCHistoryPlace::folder(hub->currentNode()->filePath()));
     disableCloudBrowseNavigation(true);
     hub->setNotBrowsableController(next);
     next->show();

@@ -399,7 +399,7 @@ void MCAppDelegate::applicationStart()
 void MCAppDelegate::goBackForward(int direction)
 {
     MCManager *hub = MCManager::sharedManager();
-    const MCHistoryPlace place = direction == 0 ? hub->backPlace() : hub->forwardPlace();
+    const MCHistoryPlace place = direction == 0 ? hub->backPath() : hub->forwardPath();
     if (!place.isNull())
         goToHistoryEntry(place);
 }

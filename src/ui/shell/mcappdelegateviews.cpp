@@ -64,7 +64,7 @@ void MCAppDelegate::switchView(int index)
     hub->setSelectedController(next);
     if (pageShown) {
         // Leaving a page: the history remembers it, and the handler brings the browser back.
-        hub->addBackPlace(hub->shownPlace());
+        hub->addBackPath(hub->shownPlace());
         hub->clearForwardHistory();
         hub->setNotBrowsablePath(QStringLiteral(""));
     }

@@ -224,9 +224,9 @@ void MCAppDelegate::backForwardMenuSelection(int tag, int position)
     const MCHistoryPlace chosen = side.at(n - 1 - position);
     const auto pushOther = [hub, back](const MCHistoryPlace &place) {
         if (back)
-            hub->addForwardPlace(place);
+            hub->addForwardPath(place);
         else
-            hub->addBackPlace(place);
+            hub->addBackPath(place);
     };
     // The chosen entry and every nearer one leave their side; the place shown and the skipped
     // entries go to the other side, as if walked one step at a time.

@@ -49,7 +49,7 @@ public:
 
     // MCChatEnvironment
     MCChatSupport &chatSupport() override { return m_chatSupport; }
-    MCEmoji &emoji() override { return m_emoji; }
+    MCEmoji &sharedEmoji() override { return m_emoji; }
     MOUserAccount signedInAccount() const override;
     MCOptions *options() const override;
     QString notBrowsablePath() const override;

@@ -127,7 +127,7 @@ void MCHistory::doubleClickNavigation(const QString &path, QObject *sender)
 {
     clearForwardHistory();
     if (m_currentNode)
-        addBackPlace(MCHistoryPlace::folder(m_currentNode->filePath()));
+        addBackPath(MCHistoryPlace::folder(m_currentNode->filePath()));
     changeToPath(path, sender);
 }
 
@@ -140,7 +140,7 @@ QStringList MCHistory::keysOf(const QList<MCHistoryPlace> &places)
     return keys;
 }
 
-void MCHistory::addBackPlace(const MCHistoryPlace &place)
+void MCHistory::addBackPath(const MCHistoryPlace &place)
 {
     if (place.isNull() || (!m_arrayBack.isEmpty() && m_arrayBack.last() == place))
         return;
@@ -148,7 +148,7 @@ void MCHistory::addBackPlace(const MCHistoryPlace &place)
     emit arrayBackChanged();
 }
 
-void MCHistory::addForwardPlace(const MCHistoryPlace &place)
+void MCHistory::addForwardPath(const MCHistoryPlace &place)
 {
     if (place.isNull() || (!m_arrayForward.isEmpty() && m_arrayForward.last() == place))
         return;
@@ -165,21 +165,21 @@ MCHistoryPlace MCHistory::shownPlace() const
     return MCHistoryPlace::folder(m_currentNode ? m_currentNode->filePath() : m_currentPath);
 }
 
-MCHistoryPlace MCHistory::backPlace()
+MCHistoryPlace MCHistory::backPath()
 {
     if (m_arrayBack.isEmpty())
         return MCHistoryPlace();
-    addForwardPlace(shownPlace());
+    addForwardPath(shownPlace());
     const MCHistoryPlace place = m_arrayBack.takeLast();
     emit arrayBackChanged();
     return place;
 }
 
-MCHistoryPlace MCHistory::forwardPlace()
+MCHistoryPlace MCHistory::forwardPath()
 {
     if (m_arrayForward.isEmpty())
         return MCHistoryPlace();
-    addBackPlace(shownPlace());
+    addBackPath(shownPlace());
     const MCHistoryPlace place = m_arrayForward.takeLast();
     emit arrayForwardChanged();
     return place;
@@ -305,7 +305,7 @@ void MCHistory::shareLinkNotification(const MOPostedNotification &notification)
 void MCHistory::goToReceivedFile(const QString &basePath, const QString &label)
 {
     if (!m_notBrowsablePath.isEmpty())
-        addBackPlace(shownPlace());
+        addBackPath(shownPlace());
     clearForwardHistory();
     setNotBrowsablePath(QStringLiteral(""));
     const QString path = MCRemotePath::joined(basePath, label);

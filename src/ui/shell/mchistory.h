@@ -66,13 +66,13 @@ public:
     void changeToPath(const QString &path, QObject *sender,
                       CompletionBlock completion = {}) override;
     void doubleClickNavigation(const QString &path, QObject *sender) override;
-    void addBackPlace(const MCHistoryPlace &place) override;
-    void addForwardPlace(const MCHistoryPlace &place);
+    void addBackPath(const MCHistoryPlace &place) override;
+    void addForwardPath(const MCHistoryPlace &place);
     MCHistoryPlace shownPlace() const override;
     // Steps through the history and returns the place to show; null (and nothing changes)
     // when that side of the history is empty.
-    MCHistoryPlace backPlace();
-    MCHistoryPlace forwardPlace();
+    MCHistoryPlace backPath();
+    MCHistoryPlace forwardPath();
     void clearForwardHistory() override;
     // Forgets the count nearest entries of the back history (or of the forward one), each
     // removal announced; for a jump through a history menu.

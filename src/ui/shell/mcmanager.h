@@ -130,11 +130,11 @@ public:
     {
         m_history->doubleClickNavigation(path, sender);
     }
-    void addBackPlace(const MCHistoryPlace &place) { m_history->addBackPlace(place); }
-    void addForwardPlace(const MCHistoryPlace &place) { m_history->addForwardPlace(place); }
+    void addBackPath(const MCHistoryPlace &place) { m_history->addBackPath(place); }
+    void addForwardPath(const MCHistoryPlace &place) { m_history->addForwardPath(place); }
     MCHistoryPlace shownPlace() const { return m_history->shownPlace(); }
-    MCHistoryPlace backPlace() { return m_history->backPlace(); }
-    MCHistoryPlace forwardPlace() { return m_history->forwardPlace(); }
+    MCHistoryPlace backPath() { return m_history->backPath(); }
+    MCHistoryPlace forwardPath() { return m_history->forwardPath(); }
     void clearForwardHistory() { m_history->clearForwardHistory(); }
     void removeNearestHistory(bool back, int count)
     {

@@ -43,7 +43,7 @@ MCChatViewController::MCChatViewController(MCSocialEntity *entity, MCChatEnviron
     , m_createdAt(MCChatLabel::plainLabel(this, 11))
     , m_splitView(new QSplitter(Qt::Horizontal, this))
     , m_rightSplitView(new QWidget(m_splitView))
-    , m_table(new MCChatTableView(entity->rowsModel(), environment->emoji()))
+    , m_table(new MCChatTableView(entity->rowsModel(), environment->sharedEmoji()))
     , m_textView(new MCChatMessageField)
     , m_buttonEmoticon(new QToolButton)
     , m_buttonPlus(new MCButtonChatPlus)
@@ -83,7 +83,7 @@ MCChatViewController::MCChatViewController(MCSocialEntity *entity, MCChatEnviron
     m_buttonEmoticon->setObjectName(QStringLiteral("buttonEmoticon"));
     m_buttonEmoticon->setCheckable(true);
     m_buttonEmoticon->setAutoRaise(true);
-    m_buttonEmoticon->setText(environment->emoji().emojiForCode(QStringLiteral(":smile:")));
+    m_buttonEmoticon->setText(environment->sharedEmoji().emojiForCode(QStringLiteral(":smile:")));
     m_buttonEmoticon->setFont(MCEmoji::emojiFormat(QString()).font());
     m_buttonEmoticon->setToolTip(tr("Choose an emoticon"));
     m_textView->setFixedHeight(48);
@@ -222,8 +222,9 @@ MCChatRowView *MCChatViewController::makeRow(const MCChatEntryPtr &entry, bool n
     case MCChatEntry::EmptyRow:
         return new MCChatRowView(entry, QStringLiteral("emptyRow"), parent);
     case MCChatEntry::MessageRow: {
-        auto *row = new MCChatTableCellView(entry, newEntry, senderNameOf(entry.data()),
-                                            avatarOf(entry.data()), m_environment->emoji(), parent);
+        auto *row =
+            new MCChatTableCellView(entry, newEntry, senderNameOf(entry.data()),
+                                    avatarOf(entry.data()), m_environment->sharedEmoji(), parent);
         connect(row, &MCChatTableCellView::sendAgainRequested, this,
                 [this](const MCChatEntryPtr &entry) {
                     if (m_entity)
@@ -290,7 +291,7 @@ void MCChatViewController::sendMessage()
     if (text.isEmpty() || !m_entity || m_entity->identifier() <= 0)
         return;
     MOMessage message;
-    message.setBody(m_environment->emoji().unemojify(text));
+    message.setBody(m_environment->sharedEmoji().unemojify(text));
     // The service keeps whole seconds; the echo must match the pending row.
     message.setSentAt(QDateTime::fromSecsSinceEpoch(QDateTime::currentSecsSinceEpoch()));
     message.setSender(m_environment->signedInAccount());
@@ -304,7 +305,7 @@ void MCChatViewController::sendMessage()
 MCEmoticonChooser *MCChatViewController::emoticonPopOver()
 {
     if (!m_chooser) {
-        m_chooser = new MCEmoticonChooser(m_environment->emoji(), this);
+        m_chooser = new MCEmoticonChooser(m_environment->sharedEmoji(), this);
         connect(m_chooser, &MCEmoticonChooser::emoticonChosen, this,
                 &MCChatViewController::emoticonClicked);
         connect(m_chooser, &MCEmoticonChooser::closed, this,
@@ -318,9 +319,9 @@ void MCChatViewController::emoticonClicked(const QString &shortcode)
     if (m_chooser)
         m_chooser->hide();
     QTextCursor cursor = m_textView->textCursor();
-    m_environment->emoji().emojify(shortcode).insertInto(cursor);
+    m_environment->sharedEmoji().emojify(shortcode).insertInto(cursor);
     m_textView->setCurrentCharFormat(MCEmoji::textFormat());
-    m_environment->emoji().addRecentUsed(shortcode);
+    m_environment->sharedEmoji().addRecentUsed(shortcode);
     setFirstResponder();
 }
 
