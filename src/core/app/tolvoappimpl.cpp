@@ -268,8 +268,12 @@ void TolvoAppImpl::init()
 
     // Without a support folder there is nowhere to keep the queue: it stays in memory.
     d->statesQueue = new MObjectStatesQueue(this);
-    if (!supportPath().isEmpty())
+    if (!supportPath().isEmpty()) {
         d->statesQueue->setDatabasePath(supportPath() + QStringLiteral("/transfers.db"));
+        const QString lost = d->statesQueue->lostOnOpen();
+        if (!lost.isEmpty())
+            reportLostAtStart(lost);
+    }
     MObjectStatesQueue::setApplicationQueue(d->statesQueue);
     d->networkRequestManager = new MNetworkRequestManager(this);
     MNetworkRequestManager::setApplicationManager(d->networkRequestManager);
