@@ -155,6 +155,12 @@ QString MOApplication::supportPath() const
     return d_func()->supportPath;
 }
 
+QStringList MOApplication::lostAtStart() const
+{
+    const TolvoAppImpl *core = TolvoApp::instance();
+    return core ? core->lostAtStart() : QStringList();
+}
+
 QString MOApplication::stringWithMachineUUID() const
 {
     return TolvoApp::stringWithMachineUUID();

@@ -4,6 +4,7 @@
 #include <QObject>
 #include <QScopedPointer>
 #include <QString>
+#include <QStringList>
 #include <QUrl>
 
 class MOApplicationDelegate;
@@ -43,6 +44,9 @@ public:
     // The support folder: the user's data location (XDG_DATA_HOME) plus the application
     // name; empty before setup() and when it could not be made.
     QString supportPath() const;
+    // What setup() could not keep of the last run because a store in the support folder was
+    // damaged (it was set aside), a sentence for the user each; empty when nothing was lost.
+    QStringList lostAtStart() const;
 
     // 32 lower-case hexadecimal digits that identify this machine for this application.
     QString stringWithMachineUUID() const;

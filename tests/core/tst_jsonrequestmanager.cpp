@@ -8,6 +8,8 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QMutex>
+#include <QScopeGuard>
 #include <QSemaphore>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -42,6 +44,8 @@ private slots:
     void bufferJoinsEveryPiece();
     void errorStatusStillDecodes();
     void largeRepliesDecodeAwayInOrder();
+    void largeRepliesReachTheManagersThread_data();
+    void largeRepliesReachTheManagersThread();
     void arrayElementsOneByOne_data();
     void arrayElementsOneByOne();
     void abandonedDecodesReachNobody();
@@ -205,6 +209,73 @@ void TestJsonRequestManager::largeRepliesDecodeAwayInOrder()
         expected.append(delivered.value(path));
     QCOMPARE(order, expected);
     QVERIFY(decodedAway);
+}
+
+void TestJsonRequestManager::largeRepliesReachTheManagersThread_data()
+{
+    QTest::addColumn<bool>("asObject");
+    QTest::addColumn<QByteArray>("large");
+    QTest::newRow("map of 200 KiB") << false << "{\"v\":\"" + QByteArray(200 * 1024, 'x') + "\"}";
+    QTest::newRow("listing with a decoder") << true << largeListing();
+}
+
+void TestJsonRequestManager::largeRepliesReachTheManagersThread()
+{
+    // A manager living on another thread (as the transfer engine's does) gets every reply
+    // there, a large one decoded away too, in the order the replies finished.
+    QFETCH(bool, asObject);
+    QFETCH(QByteArray, large);
+    QThread worker;
+    auto *manager = new MJsonRequestManager;
+    if (asObject)
+        manager->setDecoder(
+            [](const QJsonObject &object, const MNetworkRequest &, const MNetworkReply &) {
+                return QVariant(object.value(QStringLiteral("objects")).toArray().size());
+            });
+    manager->moveToThread(&worker);
+    connect(&worker, &QThread::finished, manager, &QObject::deleteLater);
+    worker.start();
+    const auto stopWorker = qScopeGuard([&worker] {
+        worker.quit();
+        worker.wait();
+    });
+    QMutex mutex;
+    QStringList finished;
+    QStringList delivered;
+    QStringList elsewhere;
+    connect(
+        manager, &MNetworkRequestManager::replyFinishedForRequest, manager,
+        [&](const MNetworkRequest &request) {
+            QMutexLocker locker(&mutex);
+            finished.append(request.url().path());
+        },
+        Qt::DirectConnection);
+    connect(
+        manager, &MJsonRequestManager::responseObjectReady, manager,
+        [&](const QVariant &, const MNetworkRequest &request) {
+            QMutexLocker locker(&mutex);
+            delivered.append(request.url().path());
+            if (QThread::currentThread() != &worker)
+                elsewhere.append(request.url().path());
+        },
+        Qt::DirectConnection);
+    const QString largePath = QStringLiteral("/api/v1/t/large");
+    const QString smallPath = QStringLiteral("/api/v1/t/small");
+    QVERIFY(server.forceStatus(largePath, 200, large));
+    QVERIFY(server.forceStatus(smallPath, 200, "{\"a\":1}"));
+    for (const QString &path : {largePath, smallPath}) {
+        MNetworkRequest request(url(path));
+        request.setRepliesAsJsonObject(asObject);
+        QMetaObject::invokeMethod(manager, [manager, request] { manager->sendRequest(request); });
+    }
+    const auto deliveredCount = [&] {
+        QMutexLocker locker(&mutex);
+        return delivered.size();
+    };
+    QTRY_COMPARE_WITH_TIMEOUT(deliveredCount(), 2, 20000);
+    QMutexLocker locker(&mutex);
+    QCOMPARE(elsewhere, QStringList());
+    QCOMPARE(delivered, finished);
 }
 
 void TestJsonRequestManager::arrayElementsOneByOne_data()

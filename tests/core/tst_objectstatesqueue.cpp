@@ -1,4 +1,5 @@
 #include "logcapture.h"
+#include "mnotificationmanager.h"
 #include "mobjectstatesqueue.h"
 #include "storageobjecttypes.h"
 #include "testcore.h"
@@ -6,6 +7,7 @@
 
 #include <QDir>
 #include <QRandomGenerator>
+#include <QSignalSpy>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -130,6 +132,8 @@ private slots:
     void onlyTheEngineCopiesTheLogBack();
     void damagedFileIsSetAside_data();
     void damagedFileIsSetAside();
+    void failedRemovalKeepsTheBatchAndSaysIt_data();
+    void failedRemovalKeepsTheBatchAndSaysIt();
     void unusableLocationKeepsQueueInMemory();
     void killedWriterLeavesWholeBatches();
 
@@ -482,27 +486,40 @@ void tst_ObjectStatesQueue::onlyTheEngineCopiesTheLogBack()
 void tst_ObjectStatesQueue::damagedFileIsSetAside_data()
 {
     QTest::addColumn<QByteArray>("content");
-    QTest::newRow("not a database") << QByteArray(4096, 'x');
-    QTest::newRow("empty file") << QByteArray();
-    QTest::newRow("groups table missing") << QByteArray("mgroups");
+    // What the queue says was lost, after the path it was set aside as.
+    QTest::addColumn<QString>("lost");
+    const QString uncounted =
+        QStringLiteral(": the transfers queued in it could not be counted and will not resume.");
+    QTest::newRow("not a database") << QByteArray(4096, 'x') << uncounted;
+    QTest::newRow("empty file") << QByteArray() << uncounted;
+    QTest::newRow("groups table missing")
+        << QByteArray("mgroups") << QStringLiteral(": no queued transfer was lost.");
+    QTest::newRow("groups table missing, three queued")
+        << QByteArray("mgroups 3")
+        << QStringLiteral(": the 3 transfers queued in it will not resume.");
 }
 
 void tst_ObjectStatesQueue::damagedFileIsSetAside()
 {
     QFETCH(QByteArray, content);
-    if (content == "mgroups") {
+    QFETCH(QString, lost);
+    if (content.startsWith("mgroups")) {
         // A transfers table alone, as a file written by something else might have.
         QCOMPARE(rows(path, "CREATE TABLE mtransfers (_id INTEGER PRIMARY KEY)"),
                  QList<QVariantList>());
+        for (int i = 0; i < content.mid(8).toInt(); ++i)
+            QCOMPARE(rows(path, "INSERT INTO mtransfers DEFAULT VALUES"), QList<QVariantList>());
     } else {
         QFile file(path);
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(content);
     }
     const int firstMessage = LogCapture::messages().size();
+    QString said;
     {
         MObjectStatesQueue queue;
         queue.setDatabasePath(path);
+        said = queue.lostOnOpen();
         MObjectTransfer transfer = makeTransfer(MObjectTransfer::Scheduled, "/a");
         queue.saveTransfer(transfer);
         QCOMPARE(transfer.identifier(), 1LL);
@@ -513,15 +530,72 @@ void tst_ObjectStatesQueue::damagedFileIsSetAside()
     const QStringList aside =
         QDir(folder->path()).entryList({QStringLiteral("transfers.db.broken-*")}, QDir::Files);
     QCOMPARE(aside.size(), 1);
-    if (content != "mgroups") {
+    QCOMPARE(said, "The transfer queue was damaged and was set aside as " +
+                       folder->filePath(aside.first()) + lost);
+    if (!content.startsWith("mgroups")) {
         QFile kept(folder->filePath(aside.first()));
         QVERIFY(kept.open(QIODevice::ReadOnly));
         QCOMPARE(kept.readAll(), content);
     }
-    // The new file is a working queue.
+    // The new file is a working queue, which has nothing more to say.
     MObjectStatesQueue queue;
     queue.setDatabasePath(path);
+    QCOMPARE(queue.lostOnOpen(), QString());
     QCOMPARE(drain(queue), QStringList("/a"));
+}
+
+void tst_ObjectStatesQueue::failedRemovalKeepsTheBatchAndSaysIt_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("saved finished") << "save";
+    QTest::newRow("saved finished with a new one") << "save list";
+    QTest::newRow("removed") << "remove";
+}
+
+void tst_ObjectStatesQueue::failedRemovalKeepsTheBatchAndSaysIt()
+{
+    // A row that cannot be deleted leaves the file as it was before the batch (the new
+    // transfer saved with it too), and the user hears once that the finished transfers will
+    // be listed again.
+    QFETCH(QString, how);
+    QSignalSpy said(MNotificationManager::instance(), &MNotificationManager::notificationReady);
+    {
+        MObjectStatesQueue queue;
+        queue.setDatabasePath(path);
+        QList<MObjectTransfer> transfers{makeTransfer(MObjectTransfer::Scheduled, "/a"),
+                                         makeTransfer(MObjectTransfer::Scheduled, "/b")};
+        transfers = queue.saveTransfers(transfers);
+        QCOMPARE(rows(path, "CREATE TRIGGER refuse BEFORE DELETE ON mtransfers "
+                            "BEGIN SELECT RAISE(ABORT, 'refused'); END"),
+                 QList<QVariantList>());
+        const int firstMessage = LogCapture::messages().size();
+        for (MObjectTransfer &transfer : transfers) {
+            transfer.setState(MObjectTransfer::Completed);
+            if (how == "save") {
+                queue.saveTransfer(transfer);
+            } else if (how == "save list") {
+                queue.saveTransfers({transfer, makeTransfer(MObjectTransfer::Scheduled, "/new")});
+            } else {
+                queue.removeTransfers({transfer});
+            }
+        }
+        QVERIFY(logSince(firstMessage).join('\n').contains("refused"));
+        // After the queue's word, if any: a mark of the test's own.
+        MNotificationManager::instance()->post(
+            MNotification(MNotification::INFO, QStringLiteral("mark"), 0));
+        QTRY_VERIFY(!said.isEmpty() &&
+                    said.last().first().value<MNotification>().message() == QStringLiteral("mark"));
+    }
+    QCOMPARE(said.size(), 2);
+    const MNotification word = said.first().first().value<MNotification>();
+    QCOMPARE(word.type(), MNotification::ERROR);
+    QVERIFY2(word.message().startsWith("Finished transfers could not be removed from the transfer "
+                                       "queue " +
+                                       path + " (") &&
+                 word.message().endsWith("): they will be listed again at the next start."),
+             qPrintable(word.message()));
+    QCOMPARE(rows(path, "SELECT _id, state_id FROM mtransfers ORDER BY _id"),
+             QList<QVariantList>({{1, 0}, {2, 0}}));
 }
 
 void tst_ObjectStatesQueue::unusableLocationKeepsQueueInMemory()

@@ -7,6 +7,7 @@
 #include "tolvoapp.h"
 #include "tolvoappimpl.h"
 
+#include <QDir>
 #include <QSignalSpy>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -104,6 +105,7 @@ int runCase(const QString &name, const QStringList &args)
         app->setSupportPath(args.value(0));
         MWriteValueToDB<QString>(QStringLiteral("probe"), QStringLiteral("written"));
         printf("value=%s\n", qPrintable(MReadValueFromDB<QString>(QStringLiteral("probe"))));
+        printf("lost=[%s]\n", qPrintable(app->lostAtStart().join(QLatin1Char('|'))));
         return 0;
     }
     if (name == QLatin1String("no-support-path")) {
@@ -309,32 +311,51 @@ private slots:
             QCOMPARE(MReadValueFromDB<QString>(key), key);
     }
 
+    void configDatabaseFaults_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        // A schema without its migration row.
+        QTest::newRow("no migration") << QByteArray("migrations");
+        QTest::newRow("not a database") << QByteArray(4096, 'x');
+    }
+
     void configDatabaseFaults()
     {
+        // A damaged store is kept aside and the program starts afresh, saying what was lost;
+        // the next start has nothing more to say.
+        QFETCH(QByteArray, content);
         QTemporaryDir folder;
         const QString file = folder.path() + "/config.db";
+        if (content == "migrations") {
+            configValues(file, "CREATE TABLE migrations ( _id INTEGER PRIMARY KEY AUTOINCREMENT )");
+        } else {
+            QFile garbage(file);
+            QVERIFY(garbage.open(QIODevice::WriteOnly));
+            garbage.write(content);
+        }
+        QFile original(file);
+        QVERIFY(original.open(QIODevice::ReadOnly));
+        const QByteArray damaged = original.readAll();
+        original.close();
 
-        // A schema without its migration row: the file goes, the process stops.
-        configValues(file, "CREATE TABLE migrations ( _id INTEGER PRIMARY KEY AUTOINCREMENT )");
         auto result = TestCore::runSubprocess("open-support", {folder.path()});
-        QVERIFY(result.crashed);
-        QVERIFY(result.standardError.contains("Cannot setup configuration database: "));
-        QVERIFY(!QFile::exists(file));
+        QVERIFY2(!result.crashed && result.exitCode == 0, result.standardError.right(2000));
+        QVERIFY(result.standardOutput.contains("value=written"));
+        const QStringList aside =
+            QDir(folder.path()).entryList({"config.db.broken-*"}, QDir::Files);
+        QCOMPARE(aside.size(), 1);
+        QFile kept(folder.filePath(aside.first()));
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), damaged);
+        const QString said = QString::fromLocal8Bit(result.standardOutput);
+        QVERIFY2(said.contains("lost=[The settings store was damaged and was set aside as " +
+                               folder.filePath(aside.first()) + ": where the list of changes"),
+                 qPrintable(said));
 
-        // The next start begins afresh.
         result = TestCore::runSubprocess("open-support", {folder.path()});
         QCOMPARE(result.exitCode, 0);
         QVERIFY(result.standardOutput.contains("value=written"));
-
-        // Not a database at all.
-        QFile::remove(file);
-        QFile garbage(file);
-        QVERIFY(garbage.open(QIODevice::WriteOnly));
-        garbage.write(QByteArray(4096, 'x'));
-        garbage.close();
-        result = TestCore::runSubprocess("open-support", {folder.path()});
-        QVERIFY(result.crashed);
-        QVERIFY(!QFile::exists(file));
+        QVERIFY2(result.standardOutput.contains("lost=[]"), result.standardOutput.constData());
     }
 
     void secondInstanceIsRefused()

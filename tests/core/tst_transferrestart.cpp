@@ -4,18 +4,21 @@
 #include "mobjectsender.h"
 #include "mobjectsmanager.h"
 #include "mobjectstatesqueue.h"
+#include "muserauthmanager.h"
 #include "signedincore.h"
 #include "testcore.h"
 #include "tolvoappimpl.h"
 
 #include <QDeadlineTimer>
 #include <QJsonObject>
+#include <QPointer>
 #include <QSemaphore>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QtTest>
 
+#include <atomic>
 #include <csignal>
 #include <cstdio>
 
@@ -23,6 +26,36 @@ namespace {
 
 constexpr qint64 MiB = 1024 * 1024;
 constexpr qint64 FileSize = 64 * MiB;
+
+// Child process: starts a download of args[2] into args[3] and shuts the core down while it
+// runs (the parent holds the download back). Reports what was left at the engine's and at the
+// sign-in manager's end: the engine's thread calls the sign-in manager until it ends.
+int quitCase(const QStringList &args)
+{
+    SignedInCore core;
+    if (args.size() < 4 || !core.startCore(QUrl(args.at(0)), args.at(1)) || !core.signIn())
+        return 3;
+    TolvoApp *app = TolvoApp::instance();
+    MObjectsManager *manager = app->objectsManager();
+    manager->start();
+    const QPointer<MObjectsManager> managerAlive(manager);
+    std::atomic_bool engineKnownAtItsEnd{false};
+    QObject::connect(
+        manager->objectSender(), &QObject::destroyed, manager->objectSender(),
+        [&] { engineKnownAtItsEnd = manager->objectSender() != nullptr; }, Qt::DirectConnection);
+    bool engineLeftAtSignInsEnd = false;
+    QObject::connect(core.auth(), &QObject::destroyed, qApp,
+                     [&] { engineLeftAtSignInsEnd = !managerAlive.isNull(); });
+    QObject::connect(manager, &MObjectsManager::transferStarted, app, [app] { app->shutdown(); });
+    QObject::connect(app, &TolvoApp::readyToQuit, qApp, [] { qApp->exit(0); });
+    MObjectTransferRequest request(args.at(2), args.at(3), 1);
+    request.setAction(Tolvo::DownloadObject);
+    manager->transferObject(request);
+    const int result = QCoreApplication::exec();
+    std::printf("engine known at its end=%d, engine left at the sign-in's end=%d\n",
+                int(engineKnownAtItsEnd), int(engineLeftAtSignInsEnd));
+    return result;
+}
 
 // Child process: signs in on its own support folder and runs the engine through the objects
 // manager. "interrupt" schedules the transfer and freezes the engine once a third of it is
@@ -32,6 +65,8 @@ constexpr qint64 FileSize = 64 * MiB;
 // 7 when an error was shown on the way.
 int transferCase(const QString &name, const QStringList &args)
 {
+    if (name == QLatin1String("quit"))
+        return quitCase(args);
     if (args.size() < 7)
         return 2;
     const QUrl url(args.at(0));
@@ -131,6 +166,7 @@ private slots:
     void killedTransfersResume();
     void killedBetweenServiceAndQueue_data();
     void killedBetweenServiceAndQueue();
+    void quitDuringATransferStopsTheEngineFirst();
 
 private:
     // Runs an interrupted child and kills it mid-way, then a finishing one on the same folder;
@@ -224,6 +260,21 @@ void TestTransferRestart::killedBetweenServiceAndQueue()
     interruptAndFinish({server.baseUrl().toString(), local.filePath("support-" + window), "0",
                         source, "/Windows/" + window + ".txt", hash, QString::number(bytes.size()),
                         window});
+}
+
+void TestTransferRestart::quitDuringATransferStopsTheEngineFirst()
+{
+    // The engine's thread ends before what it calls goes, and nothing reaches the engine
+    // once it may be gone.
+    QVERIFY(!server.seedFile(TestData::demoEmail, "/Quit/q.txt", "held back").isEmpty());
+    QVERIFY(server.hang("/api/v1/object/Quit/q.txt"));
+    const TestCore::SubprocessResult result = TestCore::runSubprocess(
+        QStringLiteral("quit"), {server.baseUrl().toString(), local.filePath("support-quit"),
+                                 "/Quit/q.txt", local.filePath("q.txt")});
+    QVERIFY2(!result.crashed && result.exitCode == 0, result.standardError.right(2000));
+    QVERIFY2(result.standardOutput.contains(
+                 "engine known at its end=0, engine left at the sign-in's end=0"),
+             result.standardOutput);
 }
 
 TESTCORE_MAIN_WITH_SUBPROCESS(TestTransferRestart, transferCase)

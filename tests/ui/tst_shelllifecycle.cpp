@@ -27,6 +27,8 @@
 #include <QSaveFile>
 #include <QSettings>
 #include <QSignalSpy>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QStandardPaths>
 #include <QtTest>
 
@@ -256,6 +258,47 @@ int scenarioFinishUpload()
     return quit(shell) ? 0 : 4;
 }
 
+// Starts on a support folder whose stores the parent damaged: the window comes up and says
+// once what was lost with them, two queued transfers and the settings. "again": the start
+// after it, which has nothing to say.
+int scenarioDamagedStores(const QString &when)
+{
+    Shell shell;
+    shell.launch(apiRoot());
+    if (when == QLatin1String("again")) {
+        if (!shell.waitForSession() || !quit(shell))
+            return 8;
+        return shell.alerts.alerts().isEmpty() ? 0 : 9;
+    }
+    if (!QTest::qWaitFor([&] { return shell.alerts.pendingCount() > 0; }, 20000))
+        return 2;
+    if (!shell.delegate()->mainWindow()->isVisible())
+        return 3;
+    const Alert alert = shell.alerts.pendingAlert();
+    std::printf("ALERT %s | %s\n", qPrintable(alert.messageText),
+                qPrintable(alert.informativeText));
+    std::fflush(stdout);
+    const QString support = MOApplication::sharedInstance()->supportPath();
+    if (alert.messageText != QLatin1String("Some saved data could not be read") ||
+        !alert.informativeText.contains(
+            QRegularExpression(QStringLiteral("The settings store was damaged and was set aside "
+                                              "as %1/config\\.db\\.broken-[0-9]+: where the "
+                                              "list of changes")
+                                   .arg(QRegularExpression::escape(support)))) ||
+        !alert.informativeText.contains(
+            QRegularExpression(QStringLiteral("The transfer queue was damaged and was set aside "
+                                              "as %1/transfers\\.db\\.broken-[0-9]+: the 2 "
+                                              "transfers queued in it will not resume\\.")
+                                   .arg(QRegularExpression::escape(support)))))
+        return 4;
+    shell.alerts.answer(0);
+    if (!shell.waitForSession())
+        return 5;
+    if (!quit(shell))
+        return 6;
+    return shell.alerts.alerts().size() == 1 ? 0 : 7;
+}
+
 int runScenarioMain(const QString &name, const QStringList &arguments)
 {
     if (name == QLatin1String("signin"))
@@ -278,6 +321,8 @@ int runScenarioMain(const QString &name, const QStringList &arguments)
         return scenarioDropThenQuit(arguments.value(0));
     if (name == QLatin1String("finishupload"))
         return scenarioFinishUpload();
+    if (name == QLatin1String("damagedstores"))
+        return scenarioDamagedStores(arguments.value(0));
     return 100;
 }
 
@@ -295,6 +340,7 @@ private slots:
     void secondLaunchForwardsItsURL();
     void quitDuringUploadFinishesAtNextStart();
     void quitWhileADroppedFolderIsReadQueuesItWhole();
+    void damagedStoresAreSetAsideAndSaidOnce();
     void signOutEmptiesDefaultsAndRelaunchesWithArgumentsIntact();
     // Last: it begins with a sign-in of its own.
     void refusedStoredSessionShowsOnlyTheSignInWindow();
@@ -472,6 +518,36 @@ void TestShellLifecycle::quitWhileADroppedFolderIsReadQueuesItWhole()
     for (const QJsonValue &entry : m_server.requests())
         found = found || entry.toObject()["path"].toString().contains("Dropped");
     QVERIFY(found);
+}
+
+void TestShellLifecycle::damagedStoresAreSetAsideAndSaidOnce()
+{
+    // A settings store that is no database, and a queue of two transfers whose groups table
+    // is gone.
+    const QString support = root() + QStringLiteral("/data/LumarinTests");
+    const QByteArray garbage(4096, 'x');
+    QVERIFY(writeFile(support + QStringLiteral("/config.db"), garbage));
+    QFile::remove(support + QStringLiteral("/transfers.db"));
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "damage");
+        db.setDatabaseName(support + QStringLiteral("/transfers.db"));
+        QVERIFY(db.open());
+        QSqlQuery query(db);
+        QVERIFY(query.exec("CREATE TABLE mtransfers (_id INTEGER PRIMARY KEY)"));
+        QVERIFY(query.exec("INSERT INTO mtransfers DEFAULT VALUES"));
+        QVERIFY(query.exec("INSERT INTO mtransfers DEFAULT VALUES"));
+    }
+    QSqlDatabase::removeDatabase("damage");
+    QCOMPARE(runScenario(QStringLiteral("damagedstores")), 0);
+    // Kept aside as they were.
+    const QStringList aside = QDir(support).entryList({"config.db.broken-*"}, QDir::Files);
+    QCOMPARE(aside.size(), 1);
+    QFile kept(support + QLatin1Char('/') + aside.first());
+    QVERIFY(kept.open(QIODevice::ReadOnly));
+    QCOMPARE(kept.readAll(), garbage);
+    QCOMPARE(QDir(support).entryList({"transfers.db.broken-*"}, QDir::Files).size(), 1);
+    // The next start has nothing more to say.
+    QCOMPARE(runScenario(QStringLiteral("damagedstores"), {QStringLiteral("again")}), 0);
 }
 
 void TestShellLifecycle::refusedStoredSessionShowsOnlyTheSignInWindow()

@@ -79,6 +79,16 @@ void TolvoAppImplPrivate::handleOnlineState(bool online)
         q->setConnectivityStatus(TolvoApp::Offline);
 }
 
+void TolvoAppImplPrivate::shutDownInstances(const QList<QObject *> &instances)
+{
+    for (QObject *instance : instances) {
+        if (!QMetaObject::invokeMethod(instance, "shutdown", Qt::QueuedConnection)) {
+            qCDebug(lcCoreApp) << "Unable to call shutdown on instance" << instance;
+            instance->deleteLater();
+        }
+    }
+}
+
 void TolvoAppImplPrivate::finishShutdown()
 {
     Q_Q(TolvoAppImpl);
@@ -100,6 +110,8 @@ TolvoAppImpl::~TolvoAppImpl()
 {
     Q_D(TolvoAppImpl);
     delete d->watchdog;
+    // Before the queue and the sign-in that its engine's thread uses, which came first.
+    delete d->objectsManager;
 }
 
 void TolvoAppImpl::setConnectivityStatus(TolvoApp::ConnectivityStatus status)
@@ -204,13 +216,20 @@ void TolvoAppImpl::instanceDestroyed(QObject *instance)
 {
     Q_D(TolvoAppImpl);
     bool finished;
+    QList<QObject *> waiting;
     {
         QMutexLocker locker(&d->mutex);
         d->shutdownList.removeAll(instance);
         finished = d->shutdownList.isEmpty() && d->shutdownStarted;
+        if (instance == d->stoppingFirst) {
+            d->stoppingFirst = nullptr;
+            waiting = d->shutdownList;
+        }
     }
     if (finished)
         d->finishShutdown();
+    else
+        d->shutDownInstances(waiting);
 }
 
 void TolvoAppImpl::init()
@@ -249,8 +268,12 @@ void TolvoAppImpl::init()
 
     // Without a support folder there is nowhere to keep the queue: it stays in memory.
     d->statesQueue = new MObjectStatesQueue(this);
-    if (!supportPath().isEmpty())
+    if (!supportPath().isEmpty()) {
         d->statesQueue->setDatabasePath(supportPath() + QStringLiteral("/transfers.db"));
+        const QString lost = d->statesQueue->lostOnOpen();
+        if (!lost.isEmpty())
+            reportLostAtStart(lost);
+    }
     MObjectStatesQueue::setApplicationQueue(d->statesQueue);
     d->networkRequestManager = new MNetworkRequestManager(this);
     MNetworkRequestManager::setApplicationManager(d->networkRequestManager);
@@ -269,7 +292,8 @@ void TolvoAppImpl::init()
 void TolvoAppImpl::shutdown()
 {
     Q_D(TolvoAppImpl);
-    if (d->shutdownStarted)
+    // Asked again before it started: once is enough.
+    if (d->shutdownStarted || isShuttingDown())
         return;
     registerShutdownableInstance(d->authManager);
     registerShutdownableInstance(d->objectsManager);
@@ -292,12 +316,13 @@ void TolvoAppImpl::_shutdown()
         d->finishShutdown();
         return;
     }
-    for (QObject *instance : qAsConst(instances)) {
-        if (!QMetaObject::invokeMethod(instance, "shutdown", Qt::QueuedConnection)) {
-            qCDebug(lcCoreApp) << "Unable to call shutdown on instance" << instance;
-            instance->deleteLater();
-        }
+    // The transfer engine's thread calls the sign-in and the request managers: they stop once
+    // the objects manager is gone, and with it that thread.
+    if (d->objectsManager && instances.contains(d->objectsManager)) {
+        d->stoppingFirst = d->objectsManager;
+        instances = {d->objectsManager};
     }
+    d->shutDownInstances(instances);
 
     d->watchdog = new QTimer;
     d->watchdog->setSingleShot(true);

@@ -21,11 +21,15 @@ public:
     void killConnectivityTimer();
     void handleOnlineState(bool online);
     bool serviceHostIsLoopback() const;
+    // Asks each instance to shut down; one without the slot is deleted.
+    void shutDownInstances(const QList<QObject *> &instances);
     void finishShutdown();
 
     TolvoAppImpl *q_ptr;
     QMutex mutex; // guards the shut-down list
     QList<QObject *> shutdownList;
+    // Shut down alone; the rest of the list waits until it is gone.
+    QObject *stoppingFirst = nullptr;
     int connectivityTimerId = 0;
     QNetworkConfigurationManager *networkConfigurationManager = nullptr;
     MNetworkRequestManager *networkRequestManager = nullptr;

@@ -2,13 +2,12 @@
 #include "mjsonrequestmanager_p.h"
 
 #include "corelogging.h"
+#include "mrunaside.h"
 
-#include <QCoreApplication>
 #include <QDebug>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QMutexLocker>
-#include <QPointer>
 #include <QThreadPool>
 #include <QVariantMap>
 
@@ -146,7 +145,6 @@ void MJsonRequestManager::handleReplyFinished(const MNetworkRequest &req,
         deliverReady();
         return;
     }
-    const QPointer<MJsonRequestManager> self(this);
     const Decoder decoder = d->decoder;
     const RawDecoder rawDecoder = d->rawDecoder;
     const std::shared_ptr<MJsonRequestManagerPrivate::Decodes> decodes = d->decodes;
@@ -155,49 +153,56 @@ void MJsonRequestManager::handleReplyFinished(const MNetworkRequest &req,
         QMutexLocker locker(&decodes->mutex);
         generation = decodes->generation;
     }
-    QThreadPool::globalInstance()->start([self, delivery, buffer, decode, decoder, rawDecoder,
-                                          decodes, generation, asObject]() mutable {
+    struct Decoded
+    {
+        bool decoded = false;
         QVariant body;
-        bool made = false;
-        if (rawDecoder) {
-            // The decoder may use its owner's data: never once the manager abandoned it.
-            if (!decodes->enter(generation))
-                return;
-            body = rawDecoder(buffer, delivery->request, delivery->reply);
-            decodes->leave();
-            made = body.isValid();
-        }
-        const bool decoded = made || decode(buffer, &body);
-        // The bytes are not needed once decoded: a large reply is not kept twice meanwhile.
-        if (decoded)
-            buffer.clear();
-        if (decoded && !made && decoder) {
-            // The decoder may use its owner's data: never once the manager abandoned it.
-            if (!decodes->enter(generation))
-                return;
-            const QVariant value = decoder(body.toJsonObject(), delivery->request, delivery->reply);
-            decodes->leave();
-            if (value.isValid())
-                body = value;
-        }
-        QMetaObject::invokeMethod(
-            QCoreApplication::instance(),
-            [self, delivery, buffer, decoded, body, decodes, generation, asObject]() mutable {
-                {
-                    QMutexLocker locker(&decodes->mutex);
-                    if (decodes->generation != generation)
-                        return;
-                }
-                delivery->failed = !decoded;
-                delivery->large = !asObject;
-                delivery->body = std::move(body);
-                delivery->raw = buffer;
-                delivery->ready = true;
-                if (self)
-                    self->deliverReady();
-            },
-            Qt::QueuedConnection);
-    });
+        QByteArray raw;
+    };
+    // Handed back on this manager's thread, which alone touches its line of deliveries and
+    // emits its signals.
+    mRunAside(
+        this,
+        [buffer, decode, decoder, rawDecoder, decodes, generation, req,
+         reply]() mutable -> std::optional<Decoded> {
+            Decoded result;
+            bool made = false;
+            if (rawDecoder) {
+                // The decoder may use its owner's data: never once the manager abandoned it.
+                if (!decodes->enter(generation))
+                    return std::nullopt;
+                result.body = rawDecoder(buffer, req, reply);
+                decodes->leave();
+                made = result.body.isValid();
+            }
+            result.decoded = made || decode(buffer, &result.body);
+            // The bytes are not needed once decoded: a large reply is not kept twice meanwhile.
+            if (result.decoded)
+                buffer.clear();
+            if (result.decoded && !made && decoder) {
+                if (!decodes->enter(generation))
+                    return std::nullopt;
+                const QVariant value = decoder(result.body.toJsonObject(), req, reply);
+                decodes->leave();
+                if (value.isValid())
+                    result.body = value;
+            }
+            result.raw = std::move(buffer);
+            return result;
+        },
+        [this, delivery, decodes, generation, asObject](std::optional<Decoded> result) {
+            {
+                QMutexLocker locker(&decodes->mutex);
+                if (!result || decodes->generation != generation)
+                    return;
+            }
+            delivery->failed = !result->decoded;
+            delivery->large = !asObject;
+            delivery->body = std::move(result->body);
+            delivery->raw = std::move(result->raw);
+            delivery->ready = true;
+            deliverReady();
+        });
 }
 
 void MJsonRequestManager::deliverReady()

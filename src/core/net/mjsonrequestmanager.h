@@ -13,7 +13,7 @@ class MJsonRequestManagerPrivate;
 // finished reply is decoded, whatever its error: listeners check the reply's status code
 // and error (a network failure decodes as an empty map with status 0). A large reply (a
 // listing of a large folder) is decoded on another thread; replies still reach the listeners
-// in the order they finished.
+// in the order they finished, on the manager's own thread.
 class MJsonRequestManager : public MNetworkRequestManager
 {
     Q_OBJECT

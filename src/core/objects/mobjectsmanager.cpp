@@ -214,8 +214,7 @@ MObjectsManager::~MObjectsManager()
     // A folder still being read queues its group with the engine.
     d->waitForDirectoryReads();
     // Never shut down: the engine still has to save its transfers before its thread ends.
-    if (d->sender && !d->senderStopping)
-        d->sender->shutdown();
+    d->stopSender();
     d->transfersThread.wait();
 }
 
@@ -238,7 +237,8 @@ void MObjectsManager::start()
     connect(d->sender, &MObjectSender::shutdownCompleted, &d->transfersThread, &QThread::quit,
             Qt::DirectConnection);
     connect(&d->transfersThread, &QThread::finished, d->sender, &QObject::deleteLater);
-    connect(d->sender, &QObject::destroyed, this, [d] { d->sender = nullptr; });
+    // The pointer is let go of when the engine is asked to stop (stopSender()), before it
+    // can go: this signal comes only after.
     connect(d->sender, &QObject::destroyed, this, &MObjectsManager::shutdownCompleted);
 
     for (const auto signal : {&MObjectSender::transferScheduled, &MObjectSender::transferStarted,
@@ -297,13 +297,10 @@ void MObjectsManager::shutdown()
         d->pendingListings.clear();
         d->reportedNewFolders.clear();
         // With an engine, shutdownCompleted() comes once it is gone with its thread.
-        if (!d->sender) {
+        if (!d->sender && (!d->senderStopping || d->transfersThread.isFinished())) {
             emit shutdownCompleted();
-        } else if (!d->senderStopping) {
-            // A folder still being read queues its group first, as one read at once did.
-            d->waitForDirectoryReads();
-            d->senderStopping = true;
-            d->sender->shutdown();
+        } else {
+            d->stopSender();
         }
     });
 }
@@ -311,12 +308,19 @@ void MObjectsManager::shutdown()
 void MObjectsManager::stopTransfersNow(int timeoutMs)
 {
     Q_D(MObjectsManager);
-    if (d->sender && !d->senderStopping) {
-        d->waitForDirectoryReads();
-        d->senderStopping = true;
-        d->sender->shutdown();
-    }
+    d->stopSender();
     d->transfersThread.wait(QDeadlineTimer(timeoutMs));
+}
+
+void MObjectsManagerPrivate::stopSender()
+{
+    if (!sender)
+        return;
+    // A folder still being read queues its group first, as one read at once did.
+    waitForDirectoryReads();
+    senderStopping = true;
+    // Nothing on this thread may reach the engine once it may be deleted on its own.
+    std::exchange(sender, nullptr)->shutdown();
 }
 
 void MObjectsManager::transferStateChanged(const MObjectTransfer &transfer)

@@ -135,6 +135,8 @@ public:
     // Waits for the folders being read, so that their groups are queued before the engine
     // stops (as a folder read at once would have been).
     void waitForDirectoryReads();
+    // Asks the engine to save its transfers and end with its thread, once.
+    void stopSender();
     // Registers a finished cache download or upload with the local cache.
     void handleCacheTransferCompletion(const MObjectTransfer &transfer);
     // Moves a user's file or folder into the local cache; false (and a warning) when it
@@ -205,7 +207,7 @@ public:
     // Folders being read for an upload on the thread pool (what shutdown waits for), how many
     // of them have not reported their end yet, and the transfers asked for meanwhile, which
     // wait so that the queue keeps the order they were asked in. The count, not the futures,
-    // says when the reads are over: a read reports its end before its future is finished.
+    // says when the reads are over: a finished read reports its end later, on this thread.
     QList<QFuture<void>> directoryReads;
     int unendedDirectoryReads = 0;
     QList<MObjectTransferRequest> transfersAfterReads;

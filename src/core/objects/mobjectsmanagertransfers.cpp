@@ -6,17 +6,15 @@
 #include "mnotificationmanager.h"
 #include "mobjectsender.h"
 #include "mobjectsvirtualfilesystem.h"
+#include "mrunaside.h"
 #include "mtransfernotifications.h"
 #include "tolvoprocess.h"
 
-#include <QCoreApplication>
 #include <QDebug>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
-#include <QPointer>
-#include <QtConcurrent>
 
 namespace {
 
@@ -211,23 +209,19 @@ void MObjectsManager::transferDirectoryInBackground(const MObjectTransferRequest
     const bool cache = r.shouldCache();
     // The engine outlives the read: shutdown() and the destructor wait for it first.
     MObjectSender *sender = d->sender;
-    QPointer<MObjectsManager> self(this);
     ++d->unendedDirectoryReads;
-    d->directoryReads.append(QtConcurrent::run([=] {
-        QStringList files;
-        const QList<MObjectTransferRequest> requests =
-            directoryRequests(folder, destination, 0, &files);
-        if (!requests.isEmpty())
-            sender->scheduleTransferGroup(requests, request, folder);
+    d->directoryReads.append(mRunAside(
+        this,
+        [=] {
+            QStringList files;
+            const QList<MObjectTransferRequest> requests =
+                directoryRequests(folder, destination, 0, &files);
+            if (!requests.isEmpty())
+                sender->scheduleTransferGroup(requests, request, folder);
+            return cache ? files : QStringList();
+        },
         // After the group's own announcement, which is queued to the manager already.
-        QMetaObject::invokeMethod(
-            QCoreApplication::instance(),
-            [self, files = cache ? files : QStringList()] {
-                if (self)
-                    self->d_func()->directoryReadEnded(files);
-            },
-            Qt::QueuedConnection);
-    }));
+        [d](const QStringList &files) { d->directoryReadEnded(files); }));
 }
 
 void MObjectsManagerPrivate::directoryReadEnded(const QStringList &cachedFiles)

@@ -3,6 +3,7 @@
 
 #include "corelogging.h"
 #include "mconfigdatabase.h"
+#include "mdamagedfile.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -359,6 +360,33 @@ void TolvoProcess::initConfig()
 
     const QString filePath =
         QDir::cleanPath(d->supportPath + QDir::separator() + QStringLiteral("config.db"));
+    configThread = QThread::currentThread();
+    QSqlError error;
+    TolvoProcessPrivate::ConfigState state = d->openConfig(filePath, &error);
+    if (state == TolvoProcessPrivate::ConfigState::Damaged) {
+        // Kept for someone to look at; the program starts afresh and says what that cost.
+        QSqlDatabase::database(MConfigConnectionName, false).close();
+        const QString aside = mSetDamagedFileAside(filePath);
+        if (aside.isEmpty())
+            qFatal("Cannot move the damaged configuration database %s aside (%s)",
+                   qPrintable(filePath), qPrintable(error.text()));
+        qCCritical(lcCoreApp) << "Moved the damaged configuration database" << filePath << "to"
+                              << aside << "(" << error.text() << ")";
+        // The store holds one setting: where the account's list of changes was last read.
+        reportLostAtStart(
+            QStringLiteral("The settings store was damaged and was set aside as %1: where the "
+                           "list of changes to your files was last read is lost, so every "
+                           "folder is listed afresh.")
+                .arg(aside));
+        state = d->openConfig(filePath, &error);
+    }
+    if (state != TolvoProcessPrivate::ConfigState::Ready)
+        qFatal("Cannot setup configuration database: %s", qPrintable(error.text()));
+}
+
+TolvoProcessPrivate::ConfigState TolvoProcessPrivate::openConfig(const QString &filePath,
+                                                                 QSqlError *error)
+{
     if (QSqlDatabase::contains(MConfigConnectionName)) {
         QSqlDatabase::database(MConfigConnectionName, false).close();
         QSqlDatabase::removeDatabase(MConfigConnectionName);
@@ -367,43 +395,64 @@ void TolvoProcess::initConfig()
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), MConfigConnectionName);
     db.setDatabaseName(filePath);
     db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
-    configThread = QThread::currentThread();
     configGeneration.fetchAndAddRelease(1);
 
-    auto fail = [&](const QSqlError &error, bool removeFile) {
-        db.close();
-        if (removeFile) {
-            // A log left behind would be replayed into the next database made here.
-            for (const char *suffix : {"", "-wal", "-shm"})
-                QFile::remove(filePath + QLatin1String(suffix));
-        }
-        qFatal("Cannot setup configuration database: %s", qPrintable(error.text()));
-    };
-
-    if (!db.open())
-        fail(db.lastError(), false);
-
+    if (!db.open()) {
+        *error = db.lastError();
+        return ConfigState::Failed;
+    }
     QSqlQuery query(db);
+    if (existed) {
+        // Checked before anything is written: a damaged file is set aside as it was found.
+        if (!query.exec(QStringLiteral("SELECT _id FROM migrations ORDER BY _id DESC LIMIT 1"))) {
+            *error = query.lastError();
+            return isDefiniteSchemaFault(*error) ? ConfigState::Damaged : ConfigState::Failed;
+        }
+        if (!query.next()) {
+            if (query.lastError().isValid()) {
+                *error = query.lastError();
+                return isDefiniteSchemaFault(*error) ? ConfigState::Damaged : ConfigState::Failed;
+            }
+            *error = QSqlError(QString(), QStringLiteral("no migration recorded"),
+                               QSqlError::StatementError);
+            return ConfigState::Damaged;
+        }
+        query.finish();
+    }
     if (!query.exec(QStringLiteral("PRAGMA journal_mode=WAL")))
         qCWarning(lcCoreApp) << "config.db stays in rollback-journal mode:"
                              << query.lastError().text();
     configureConnection(db);
-    if (!existed) {
-        const QStringList statements = {
-            QStringLiteral("CREATE TABLE migrations ( _id INTEGER PRIMARY KEY AUTOINCREMENT )"),
-            QStringLiteral("CREATE TABLE %1 (%2 KEY TEXT PRIMARY KEY NOT NULL,%3 BLOB)")
-                .arg(QStringLiteral("config"), QStringLiteral("key"), QStringLiteral("value")),
-            QStringLiteral("INSERT INTO migrations (_id) VALUES (NULL)")};
-        for (const QString &statement : statements) {
-            if (!query.exec(statement))
-                fail(query.lastError(), true);
+    if (existed)
+        return ConfigState::Ready;
+    const QStringList statements = {
+        QStringLiteral("CREATE TABLE migrations ( _id INTEGER PRIMARY KEY AUTOINCREMENT )"),
+        QStringLiteral("CREATE TABLE %1 (%2 KEY TEXT PRIMARY KEY NOT NULL,%3 BLOB)")
+            .arg(QStringLiteral("config"), QStringLiteral("key"), QStringLiteral("value")),
+        QStringLiteral("INSERT INTO migrations (_id) VALUES (NULL)")};
+    for (const QString &statement : statements) {
+        if (!query.exec(statement)) {
+            *error = query.lastError();
+            query = QSqlQuery();
+            db.close();
+            // A file just made holds nothing; a log left behind would be replayed into the
+            // next database made here.
+            for (const char *suffix : {"", "-wal", "-shm"})
+                QFile::remove(filePath + QLatin1String(suffix));
+            return ConfigState::Failed;
         }
-        return;
     }
-    if (!query.exec(QStringLiteral("SELECT _id FROM migrations ORDER BY _id DESC LIMIT 1")))
-        fail(query.lastError(), isDefiniteSchemaFault(query.lastError()));
-    else if (!query.next())
-        fail(query.lastError(), true);
+    return ConfigState::Ready;
+}
+
+QStringList TolvoProcess::lostAtStart() const
+{
+    return d_func()->lostAtStart;
+}
+
+void TolvoProcess::reportLostAtStart(const QString &sentence)
+{
+    d_func()->lostAtStart.append(sentence);
 }
 
 QString deviceDescriptionString(const QString &uuid, const QString &applicationIdentifier)

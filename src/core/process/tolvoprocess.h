@@ -4,6 +4,7 @@
 #include <QObject>
 #include <QSslConfiguration>
 #include <QString>
+#include <QStringList>
 #include <QUrl>
 #include <QVariant>
 
@@ -79,6 +80,11 @@ public:
 
     // True once shutdown() was called; long-running work checks it to finish early.
     bool isShuttingDown() const;
+
+    // What this start could not keep of the last run because a store was damaged (it was set
+    // aside), a sentence for the user each; empty when nothing was lost. Main thread.
+    QStringList lostAtStart() const;
+    void reportLostAtStart(const QString &sentence);
 
     virtual QNetworkConfigurationManager *networkConfigurationManager() const = 0;
 

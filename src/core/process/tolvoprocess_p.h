@@ -4,8 +4,10 @@
 #include "tolvoprocess.h"
 
 #include <QLockFile>
+#include <QSqlError>
 #include <QSslConfiguration>
 #include <QString>
+#include <QStringList>
 #include <QUrl>
 
 #include <atomic>
@@ -18,6 +20,9 @@ public:
     explicit TolvoProcessPrivate(TolvoProcess *q);
 
     void lockSupportFolder();
+    enum class ConfigState { Ready, Damaged, Failed };
+    // Opens config.db at filePath, making it when missing; error says why it is not ready.
+    ConfigState openConfig(const QString &filePath, QSqlError *error);
 
     TolvoProcess *q_ptr;
     QString mainIdentifier;
@@ -40,6 +45,7 @@ public:
     // Held while this process uses the support folder.
     std::unique_ptr<QLockFile> supportLock;
     QString lockedSupportPath;
+    QStringList lostAtStart;
 };
 
 #endif // TOLVOPROCESS_P_H

@@ -5,14 +5,12 @@
 #include "mactionrequest.h"
 #include "mjsonrequestmanager.h"
 #include "mnotificationmanager.h"
+#include "mrunaside.h"
 #include "socialrecordtypes.h"
 #include "tolvo.h"
 #include "tolvoprocess.h"
 
-#include <QCoreApplication>
 #include <QDebug>
-#include <QPointer>
-#include <QThreadPool>
 #include <QVariantList>
 #include <QVariantMap>
 
@@ -110,21 +108,18 @@ void MContactsManagerPrivate::readListing(const QVariantList &elements)
         announceReadListings();
         return;
     }
-    const QPointer<MContactsManager> self(q_ptr);
-    QThreadPool::globalInstance()->start(
-        [self, listing, elements = QVariantList(elements)]() mutable {
+    mRunAside(
+        q_ptr,
+        [elements = QVariantList(elements)]() mutable {
             QList<MUserAccount> contacts = accounts(elements);
             // The maps go here rather than on the main thread, unless the reply still holds them.
             elements.clear();
-            QMetaObject::invokeMethod(
-                QCoreApplication::instance(),
-                [self, listing, contacts = std::move(contacts)]() mutable {
-                    listing->contacts = std::move(contacts);
-                    listing->read = true;
-                    if (self)
-                        self->d_func()->announceReadListings();
-                },
-                Qt::QueuedConnection);
+            return contacts;
+        },
+        [this, listing](QList<MUserAccount> contacts) {
+            listing->contacts = std::move(contacts);
+            listing->read = true;
+            announceReadListings();
         });
 }
 

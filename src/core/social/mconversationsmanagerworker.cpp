@@ -5,14 +5,13 @@
 #include "mformencoding.h"
 #include "mjsonrequestmanager.h"
 #include "mnotificationmanager.h"
+#include "mrunaside.h"
 #include "muserauthmanager.h"
 #include "tolvo.h"
 #include "tolvoprocess.h"
 
-#include <QCoreApplication>
 #include <QDebug>
 #include <QLocale>
-#include <QPointer>
 #include <QThreadPool>
 
 namespace {
@@ -360,24 +359,21 @@ void MConversationsManagerWorker::readListing(const QVariantList &elements)
     // and announced here in the order their listings came.
     const auto listing = std::make_shared<Listing>();
     listings.append(listing);
-    const QPointer<MConversationsManagerWorker> self(this);
-    QThreadPool::globalInstance()->start(
-        [self, listing, elements = QVariantList(elements)]() mutable {
+    mRunAside(
+        this,
+        [elements = QVariantList(elements)]() mutable {
             MConversationList conversations;
             conversations.reserve(elements.size());
             for (const QVariant &element : qAsConst(elements))
                 conversations.append(MConversation(element.toMap()));
             // The maps go here rather than on the main thread, unless the reply still holds them.
             elements.clear();
-            QMetaObject::invokeMethod(
-                QCoreApplication::instance(),
-                [self, listing, conversations = std::move(conversations)]() mutable {
-                    listing->conversations = std::move(conversations);
-                    listing->read = true;
-                    if (self)
-                        self->announceReadListings();
-                },
-                Qt::QueuedConnection);
+            return conversations;
+        },
+        [this, listing](MConversationList conversations) {
+            listing->conversations = std::move(conversations);
+            listing->read = true;
+            announceReadListings();
         });
 }
 

@@ -5,12 +5,11 @@
 #include "corelogging.h"
 #include "mjsonrequestmanager.h"
 #include "mnetworkrequestmanager.h"
+#include "mrunaside.h"
 
 #include <QBuffer>
 #include <QDebug>
-#include <QFutureWatcher>
 #include <QMutexLocker>
-#include <QtConcurrent>
 
 namespace {
 
@@ -138,15 +137,14 @@ void MObjectSenderPrivate::hashAside(qint64 transferId, const Flight &flight, co
     addFlight(transferId, flight);
     const auto canceled = flight.canceled;
     const QString flightId = flight.id;
-    auto *watcher = new QFutureWatcher<MChunkedUpload::Hashes>(q);
-    QObject::connect(watcher, &QFutureWatcherBase::finished, q,
-                     [this, watcher, transferId, flightId, ready] {
-                         watcher->deleteLater();
-                         (this->*ready)(transferId, flightId, watcher->result());
-                     });
-    watcher->setFuture(QtConcurrent::run([path, mode, chunks, canceled] {
-        return MChunkedUpload::hashFile(path, mode, chunks, canceled.get());
-    }));
+    mRunAside(
+        q,
+        [path, mode, chunks, canceled] {
+            return MChunkedUpload::hashFile(path, mode, chunks, canceled.get());
+        },
+        [this, transferId, flightId, ready](const MChunkedUpload::Hashes &hashes) {
+            (this->*ready)(transferId, flightId, hashes);
+        });
 }
 
 void MObjectSenderPrivate::releaseFlight(const Flight &flight)

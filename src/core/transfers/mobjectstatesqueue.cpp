@@ -154,6 +154,8 @@ bool MObjectStatesQueue::setDatabasePath(const QString &path)
         QMutexLocker locker(&d->mutex);
         d->closeConnections();
         d->databasePath = path;
+        d->lostOnOpen.clear();
+        d->saidRowsKept = false;
         d->clearTransfers();
         d->groups.clear();
         d->lastTransferIdentifier = 0;
@@ -171,6 +173,13 @@ QString MObjectStatesQueue::databasePath() const
     Q_D(const MObjectStatesQueue);
     QMutexLocker locker(&d->mutex);
     return d->databasePath;
+}
+
+QString MObjectStatesQueue::lostOnOpen() const
+{
+    Q_D(const MObjectStatesQueue);
+    QMutexLocker locker(&d->mutex);
+    return d->lostOnOpen;
 }
 
 void MObjectStatesQueue::saveTransfer(MObjectTransfer &transfer)

@@ -32,6 +32,10 @@ public:
     // queue works in memory only. Always true.
     bool setDatabasePath(const QString &path);
     QString databasePath() const;
+    // What the last setDatabasePath() lost with a damaged file, in a sentence for the user:
+    // where the file went and how many queued transfers it held, if they could be counted.
+    // Empty when nothing was lost.
+    QString lostOnOpen() const;
     // Copies the file's write-ahead log back into it. Connections never do it on their own:
     // a checkpoint syncs the disk, and one taken inside a write would hold the queue's lock,
     // and with it every thread that saves a transfer (the interface's among them), for that

@@ -41,6 +41,10 @@ public:
     void removeFromDatabase(const MObjectTransfer &transfer);
     void removeFromDatabase(const QList<MObjectTransfer> &transfers);
     void removeFromDatabase(const QList<MObjectTransfer> &transfers, const char *errorText);
+    // Deletes the transfers' rows inside db's open transaction; on a failure rolls it back,
+    // tells the user (once per file) and returns false.
+    bool removeRows(QSqlDatabase &db, const QList<MObjectTransfer> &transfers,
+                    const char *errorText);
     qint64 save(const MObjectTransfer &transfer, const QSqlDatabase &database);
     qint64 save(const MObjectTransferGroup &group, const QSqlDatabase &database);
 
@@ -97,6 +101,10 @@ public:
     // False when no file could be used: the queue then lives in memory only.
     bool persistent = false;
     QSqlError lastError;
+    // See MObjectStatesQueue::lostOnOpen().
+    QString lostOnOpen;
+    // Whether the user was told that finished transfers stay in this file.
+    bool saidRowsKept = false;
     // The largest identifiers handed out, for those the file could not assign.
     qint64 lastTransferIdentifier = 0;
     qint64 lastGroupIdentifier = 0;

@@ -3,6 +3,8 @@
 #include "mobjectstatesqueue_p.h"
 
 #include "corelogging.h"
+#include "mdamagedfile.h"
+#include "mnotificationmanager.h"
 
 #include <QAtomicInteger>
 #include <QDataStream>
@@ -11,6 +13,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlQuery>
+
+#include <utility>
 
 namespace {
 
@@ -289,16 +293,9 @@ QVector<qint64> MObjectStatesQueuePrivate::saveToDatabase(const QList<MObjectTra
         }
         identifiers.append(identifier);
     }
-    QSqlQuery query(db);
-    query.prepare(fill(QStringLiteral("DELETE FROM %1 WHERE %2=?"),
-                       {TransfersTable, TransferColumns.first()}));
-    for (const MObjectTransfer &transfer : removed) {
-        query.addBindValue(transfer.identifier());
-        if (!query.exec())
-            qCCritical(lcCoreTransfers)
-                << "[ERROR] MObjectStatesQueue::removeFromDatabase(QList<MObjectTransfer>):"
-                << query.lastError().text();
-    }
+    if (!removeRows(db, removed,
+                    "[ERROR] MObjectStatesQueue::removeFromDatabase(QList<MObjectTransfer>):"))
+        return {};
     if (!db.commit()) {
         qCCritical(lcCoreTransfers)
             << "[ERROR] MObjectStatesQueue::saveToDatabase:" << db.lastError().text();
@@ -331,16 +328,39 @@ void MObjectStatesQueuePrivate::removeFromDatabase(const QList<MObjectTransfer> 
     QSqlDatabase db = database();
     if (!db.transaction())
         qCCritical(lcCoreTransfers) << errorText << db.lastError().text();
+    if (removeRows(db, transfers, errorText) && !db.commit())
+        qCCritical(lcCoreTransfers) << errorText << db.lastError().text();
+}
+
+bool MObjectStatesQueuePrivate::removeRows(QSqlDatabase &db,
+                                           const QList<MObjectTransfer> &transfers,
+                                           const char *errorText)
+{
     QSqlQuery query(db);
     query.prepare(fill(QStringLiteral("DELETE FROM %1 WHERE %2=?"),
                        {TransfersTable, TransferColumns.first()}));
     for (const MObjectTransfer &transfer : transfers) {
         query.addBindValue(transfer.identifier());
-        if (!query.exec())
-            qCCritical(lcCoreTransfers) << errorText << query.lastError().text();
+        if (query.exec())
+            continue;
+        qCCritical(lcCoreTransfers) << errorText << query.lastError().text();
+        // Nothing of the batch is kept: the queue's file stays as it was before it.
+        db.rollback();
+        if (std::exchange(saidRowsKept, true))
+            return false;
+        if (MNotificationManager *notifications = MNotificationManager::instance()) {
+            MNotification notification(
+                MNotification::ERROR,
+                QStringLiteral("Finished transfers could not be removed from the transfer "
+                               "queue %1 (%2): they will be listed again at the next start.")
+                    .arg(databasePath, query.lastError().text()),
+                0);
+            notification.setAttribute(MNotification::Path, databasePath);
+            notifications->post(notification);
+        }
+        return false;
     }
-    if (!db.commit())
-        qCCritical(lcCoreTransfers) << errorText << db.lastError().text();
+    return true;
 }
 
 qint64 MObjectStatesQueuePrivate::save(const MObjectTransfer &transfer, const QSqlDatabase &db)
@@ -486,22 +506,40 @@ void MObjectStatesQueuePrivate::closeConnections()
 
 bool MObjectStatesQueuePrivate::setFileAside()
 {
-    const QString aside =
-        databasePath + QStringLiteral(".broken-") +
-        QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMddhhmmsszzz"));
-    if (!QFile::rename(databasePath, aside)) {
+    const QString aside = mSetDamagedFileAside(databasePath);
+    if (aside.isEmpty()) {
         qCCritical(lcCoreTransfers)
             << "MObjectStatesQueue: cannot move the damaged" << databasePath << "aside";
         return false;
     }
-    // Its logs belong to it; left behind, they would be replayed into the new file.
-    for (const char *suffix : FileSuffixes) {
-        const QString log = databasePath + QLatin1String(suffix);
-        if (QFile::exists(log) && !QFile::rename(log, aside + QLatin1String(suffix)))
-            QFile::remove(log);
-    }
     qCCritical(lcCoreTransfers) << "MObjectStatesQueue: moved the damaged" << databasePath << "to"
                                 << aside;
+    // Counted from what is left of it, when that much can still be read.
+    qint64 queued = -1;
+    {
+        static QAtomicInteger<quint64> serial;
+        const QString name = ConnectionName + QStringLiteral("-aside@") + QString::number(++serial);
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(aside);
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+        QSqlQuery query(db);
+        if (db.open() &&
+            query.exec(fill(QStringLiteral("SELECT COUNT(*) FROM %1"), {TransfersTable})) &&
+            query.next())
+            queued = query.value(0).toLongLong();
+        query = QSqlQuery();
+        db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(name);
+    }
+    const QString lost = queued < 0    ? QStringLiteral("the transfers queued in it could not be "
+                                                           "counted and will not resume")
+                         : queued == 0 ? QStringLiteral("no queued transfer was lost")
+                         : queued == 1 ? QStringLiteral("the transfer queued in it will not resume")
+                                       : QStringLiteral("the %1 transfers queued in it will not "
+                                                        "resume")
+                                             .arg(queued);
+    lostOnOpen = QStringLiteral("The transfer queue was damaged and was set aside as %1: %2.")
+                     .arg(aside, lost);
     return true;
 }
 

@@ -7,6 +7,7 @@
 #include "mcnameeditingdelegate.h"
 #include "mcnavigation.h"
 #include "mcremotepath.h"
+#include "mcrunaside.h"
 #include "moconstants.h"
 #include "monotificationcenter.h"
 #include "moobjectsmanager.h"
@@ -18,7 +19,6 @@
 #include <QHash>
 #include <QLabel>
 #include <QMenu>
-#include <QThreadPool>
 #include <QTimer>
 
 #include <algorithm>
@@ -284,27 +284,25 @@ void MCBrowsableViewController::loadLargeListing(const MCNodePtr &folder,
     const MCNodePtr ordered = folder->childrenSortKey() ? folder : m_updater.rootNode();
     const int key = ordered->childrenSortKey();
     const bool ascending = ordered->childrenSortAscending();
-    const QPointer<MCBrowsableViewController> self(this);
     qCDebug(lcBrowser) << "Loading" << objects.size() << "objects of" << m_loadingPath;
-    QThreadPool::globalInstance()->start([=] {
-        MCNodeList nodes = MCNodeTreeUpdater::visibleNodes(objects, MCNodePtr(), hideHidden);
-        if (*current != load)
-            return;
-        if (key)
-            MCAbstractObjectNode::sortNodes(nodes, key, ascending);
-        if (*current != load)
-            return;
-        QMetaObject::invokeMethod(
-            QCoreApplication::instance(),
-            [self, load, weakFolder, nodes] {
-                const MCNodePtr folder = weakFolder.toStrongRef();
-                if (!self || *self->m_load != load || !folder)
-                    return;
-                self->handOverRows(load, weakFolder,
-                                   self->m_updater.withPlaceholders(folder, nodes), 0);
-            },
-            Qt::QueuedConnection);
-    });
+    mcRunAside(
+        this,
+        [=]() -> std::optional<MCNodeList> {
+            MCNodeList nodes = MCNodeTreeUpdater::visibleNodes(objects, MCNodePtr(), hideHidden);
+            if (*current != load)
+                return std::nullopt;
+            if (key)
+                MCAbstractObjectNode::sortNodes(nodes, key, ascending);
+            if (*current != load)
+                return std::nullopt;
+            return nodes;
+        },
+        [this, load, weakFolder](const std::optional<MCNodeList> &nodes) {
+            const MCNodePtr folder = weakFolder.toStrongRef();
+            if (!nodes || *m_load != load || !folder)
+                return;
+            handOverRows(load, weakFolder, m_updater.withPlaceholders(folder, *nodes), 0);
+        });
 }
 
 void MCBrowsableViewController::handOverRows(quint64 load,

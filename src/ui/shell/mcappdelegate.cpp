@@ -124,7 +124,21 @@ void MCAppDelegate::applicationDidFinishLaunching()
 
     // Until the service answers, the main window with its banner is the only feedback.
     m_window->show();
+    sayWhatWasLostAtStart();
     MOApplication::sharedInstance()->setupNetwork();
+}
+
+void MCAppDelegate::sayWhatWasLostAtStart()
+{
+    const QStringList lost = MOApplication::sharedInstance()->lostAtStart();
+    if (lost.isEmpty() || !m_services.alerts)
+        return;
+    qCWarning(lcShell).noquote() << "Lost at start:" << lost.join(QLatin1Char(' '));
+    Alert alert;
+    alert.messageText = tr("Some saved data could not be read");
+    alert.informativeText = lost.join(QStringLiteral("\n\n"));
+    alert.buttons = QStringList{tr("OK")};
+    m_services.alerts->present(alert, m_window, [](const AlertAnswer &) {});
 }
 
 void MCAppDelegate::handleArguments(const QStringList &arguments)

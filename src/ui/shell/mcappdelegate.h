@@ -203,6 +203,8 @@ private:
     void providerLinkChecked(bool reloaded);
     // Once per process: the keyring did not keep the sign-in, so the next launch asks again.
     void sayIfCredentialsNotKept();
+    // Once, at launch: what the core could not keep of the last run (a damaged store).
+    void sayWhatWasLostAtStart();
     void userSessionSpecificInitialization();
     void applicationStart();
     void changeToRoot();

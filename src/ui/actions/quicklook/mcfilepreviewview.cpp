@@ -1,18 +1,16 @@
 #include "mcfilepreviewview.h"
 
 #include "mcactionslog.h"
+#include "mcrunaside.h"
 
-#include <QCoreApplication>
 #include <QFile>
 #include <QImageReader>
 #include <QLabel>
 #include <QMimeDatabase>
 #include <QPainter>
 #include <QPlainTextEdit>
-#include <QPointer>
 #include <QStackedWidget>
 #include <QTextCodec>
-#include <QThreadPool>
 #include <QVBoxLayout>
 #include <QtPdf/QPdfDocument>
 
@@ -155,24 +153,18 @@ void MCFilePreviewView::resizeEvent(QResizeEvent *event)
 void MCFilePreviewView::loadImage(const QString &path)
 {
     const quint64 generation = m_generation;
-    QPointer<MCFilePreviewView> self(this);
-    QThreadPool::globalInstance()->start([self, path, generation] {
-        const QImage image = readPicture(path);
-        // The view may go at any moment: only the main thread, where it dies, asks after it.
-        QMetaObject::invokeMethod(
-            QCoreApplication::instance(),
-            [self, path, image, generation] {
-                if (!self || generation != self->m_generation)
-                    return;
-                if (image.isNull())
-                    self->fail(path);
-                else {
-                    self->setPicture(QPixmap::fromImage(image), Picture);
-                    emit self->contentShown();
-                }
-            },
-            Qt::QueuedConnection);
-    });
+    mcRunAside(
+        this, [path] { return readPicture(path); },
+        [this, path, generation](const QImage &image) {
+            if (generation != m_generation)
+                return;
+            if (image.isNull()) {
+                fail(path);
+            } else {
+                setPicture(QPixmap::fromImage(image), Picture);
+                emit contentShown();
+            }
+        });
 }
 
 void MCFilePreviewView::loadText(const QString &path)
