@@ -74,8 +74,10 @@ StoreError ConversationsApi::post(const UserAccount &sender, qint64 conversation
                                   std::vector<ChatMessage> *messages)
 {
     const std::optional<Conversation> conversation = conversations.conversation(conversationId);
-    if (!conversation || !conversation->hasMember(sender.id))
+    if (!conversation)
         return {404, QStringLiteral("No such conversation of yours")};
+    if (!conversation->hasMember(sender.id))
+        return {403, QStringLiteral("You are no longer a member of this conversation")};
     const bool someEmpty = std::any_of(contents.begin(), contents.end(),
                                        [](const QString &content) { return content.isEmpty(); });
     if (contents.isEmpty() || someEmpty || !QDateTime::fromString(sentAt, Qt::ISODate).isValid())
@@ -83,6 +85,13 @@ StoreError ConversationsApi::post(const UserAccount &sender, qint64 conversation
                                     "ISO 8601 date")};
     *messages = conversations.post(conversationId, sender.id, contents, sentAt);
     return {};
+}
+
+StoreError ConversationsApi::removeMember(const UserAccount &member, qint64 conversationId)
+{
+    return conversations.removeMember(conversationId, member.id)
+               ? StoreError{}
+               : StoreError{404, QStringLiteral("No such group of that user")};
 }
 
 StoreError ConversationsApi::mainConversationWith(const UserAccount &user, const QString &email,

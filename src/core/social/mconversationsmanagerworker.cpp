@@ -263,7 +263,8 @@ void MConversationsManagerWorker::reportFailure(const QVariantMap &answer,
         emit conversationStartFailed(firstError(answer));
     else if (action == Tolvo::PostMessage)
         emit messageSendFailed(parameters.value(IdKey).toLongLong(),
-                               info.value(MObjectRequestUserDataKey).value<MMessage>(), status);
+                               info.value(MObjectRequestUserDataKey).value<MMessage>(), status,
+                               firstError(answer));
     else if (action == Tolvo::ConversationNotifications)
         pollPartFinished(request, false);
 }
