@@ -76,6 +76,10 @@ MCChatTableCellView::MCChatTableCellView(const MCChatEntryPtr &entry, bool newEn
         bold.setPixelSize(12);
         m_name->setFont(bold);
         m_name->setFullText(MCString::stringForName(senderName));
+        // Every sender's name starts where the others do, whichever way its letters run.
+        m_name->setAlignment(
+            Qt::AlignVCenter | Qt::AlignAbsolute |
+            (layoutDirection() == Qt::RightToLeft ? Qt::AlignRight : Qt::AlignLeft));
         if (!entry->itsMe()) {
             m_picture = new QLabel(this);
             m_picture->setObjectName(QStringLiteral("notMe"));
