@@ -28,8 +28,8 @@ QList<QPair<QString, Entity *>> sortedByName(const QList<Entity *> &entities,
     return named;
 }
 
-// The widest name an item shows: a submenu as wide as a long name would cover its parent menu
-// and run off the screen.
+// The widest name an item shows (a third of the screen at most): a submenu as wide as a long
+// name would cover its parent menu and run off the screen.
 const int ItemNameCharacters = 40;
 
 QAction *addEntityItem(QMenu *submenu, const QString &name, const QPixmap &picture)
@@ -38,7 +38,7 @@ QAction *addEntityItem(QMenu *submenu, const QString &name, const QPixmap &pictu
     const QFontMetrics metrics(submenu->font());
     int width = ItemNameCharacters * metrics.averageCharWidth();
     if (const QScreen *screen = submenu->screen())
-        width = qMin(width, screen->availableGeometry().width() / 4);
+        width = qMin(width, screen->availableGeometry().width() / 3);
     const QString shown = metrics.elidedText(plain, Qt::ElideRight, width);
     QAction *item = submenu->addAction(MCString::stringForMenu(shown));
     // The whole name where it was cut.

@@ -213,12 +213,8 @@ QString stringForToolTip(const QString &name)
     layout.beginLayout();
     for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
         line.setLineWidth(qMax(width, qreal(1)));
-        QString text = plain.mid(line.textStart(), line.textLength());
-        // The break stands for the space it was made at.
-        const bool broken = line.textStart() + line.textLength() < plain.size();
-        while (broken && text.size() > 1 && text.back().isSpace())
-            text.chop(1);
-        lines.append(text);
+        // A space a line ends at stays, unseen: the lines joined are the name.
+        lines.append(plain.mid(line.textStart(), line.textLength()));
     }
     layout.endLayout();
     // Qt shows a tooltip as rich text when it thinks it looks like it: a tag it knows after a
