@@ -74,10 +74,10 @@ StoreError ConversationsApi::post(const UserAccount &sender, qint64 conversation
                                   std::vector<ChatMessage> *messages)
 {
     const std::optional<Conversation> conversation = conversations.conversation(conversationId);
-    if (!conversation)
-        return {404, QStringLiteral("No such conversation of yours")};
-    if (!conversation->hasMember(sender.id))
+    if (conversation && conversation->hadMember(sender.id) && !conversation->hasMember(sender.id))
         return {403, QStringLiteral("You are no longer a member of this conversation")};
+    if (!conversation || !conversation->hasMember(sender.id))
+        return {404, QStringLiteral("No such conversation of yours")};
     const bool someEmpty = std::any_of(contents.begin(), contents.end(),
                                        [](const QString &content) { return content.isEmpty(); });
     if (contents.isEmpty() || someEmpty || !QDateTime::fromString(sentAt, Qt::ISODate).isValid())

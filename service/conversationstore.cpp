@@ -180,6 +180,10 @@ bool ConversationStore::removeMember(qint64 conversationId, qint64 userId)
             continue;
         conversation.userIds.erase(
             std::find(conversation.userIds.begin(), conversation.userIds.end(), userId));
+        conversation.formerUserIds.insert(std::upper_bound(conversation.formerUserIds.begin(),
+                                                           conversation.formerUserIds.end(),
+                                                           userId),
+                                          userId);
         conversation.updatedAt = QDateTime::currentSecsSinceEpoch();
         save();
         return true;
