@@ -9,17 +9,26 @@ bool Conversation::hasMember(qint64 userId) const
     return std::binary_search(userIds.begin(), userIds.end(), userId);
 }
 
+bool Conversation::hadMember(qint64 userId) const
+{
+    return std::binary_search(formerUserIds.begin(), formerUserIds.end(), userId);
+}
+
 QJsonObject Conversation::toStoredJson() const
 {
     QJsonArray users;
     for (const qint64 userId : userIds)
         users.append(userId);
+    QJsonArray former;
+    for (const qint64 userId : formerUserIds)
+        former.append(userId);
     return {{QStringLiteral("id"), id},
             {QStringLiteral("created_at"), createdAt},
             {QStringLiteral("updated_at"), updatedAt},
             {QStringLiteral("token"), token},
             {QStringLiteral("name"), name},
             {QStringLiteral("user_ids"), users},
+            {QStringLiteral("former_user_ids"), former},
             {QStringLiteral("main"), main}};
 }
 
@@ -35,6 +44,9 @@ std::optional<Conversation> Conversation::fromStoredJson(const QJsonObject &json
     for (const QJsonValue &userId : json.value(QLatin1String("user_ids")).toArray())
         conversation.userIds.push_back(qint64(userId.toDouble()));
     std::sort(conversation.userIds.begin(), conversation.userIds.end());
+    for (const QJsonValue &userId : json.value(QLatin1String("former_user_ids")).toArray())
+        conversation.formerUserIds.push_back(qint64(userId.toDouble()));
+    std::sort(conversation.formerUserIds.begin(), conversation.formerUserIds.end());
     if (conversation.id <= 0 || conversation.userIds.empty())
         return std::nullopt;
     return conversation;

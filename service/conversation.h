@@ -16,10 +16,12 @@ struct Conversation
     qint64 updatedAt = 0;
     QString token;
     QString name;
-    std::vector<qint64> userIds; // ascending
+    std::vector<qint64> userIds;       // ascending
+    std::vector<qint64> formerUserIds; // taken out of the group, ascending
     bool main = false;
 
     bool hasMember(qint64 userId) const;
+    bool hadMember(qint64 userId) const;
 
     QJsonObject toStoredJson() const;
     static std::optional<Conversation> fromStoredJson(const QJsonObject &json);

@@ -74,6 +74,8 @@ StoreError ConversationsApi::post(const UserAccount &sender, qint64 conversation
                                   std::vector<ChatMessage> *messages)
 {
     const std::optional<Conversation> conversation = conversations.conversation(conversationId);
+    if (conversation && conversation->hadMember(sender.id) && !conversation->hasMember(sender.id))
+        return {403, QStringLiteral("You are no longer a member of this conversation")};
     if (!conversation || !conversation->hasMember(sender.id))
         return {404, QStringLiteral("No such conversation of yours")};
     const bool someEmpty = std::any_of(contents.begin(), contents.end(),
@@ -83,6 +85,13 @@ StoreError ConversationsApi::post(const UserAccount &sender, qint64 conversation
                                     "ISO 8601 date")};
     *messages = conversations.post(conversationId, sender.id, contents, sentAt);
     return {};
+}
+
+StoreError ConversationsApi::removeMember(const UserAccount &member, qint64 conversationId)
+{
+    return conversations.removeMember(conversationId, member.id)
+               ? StoreError{}
+               : StoreError{404, QStringLiteral("No such group of that user")};
 }
 
 StoreError ConversationsApi::mainConversationWith(const UserAccount &user, const QString &email,

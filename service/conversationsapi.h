@@ -39,6 +39,8 @@ public:
                     const QString &sentAt, std::vector<ChatMessage> *messages);
     // The main conversation of user and the contact with that e-mail (404 for a non-contact).
     StoreError mainConversationWith(const UserAccount &user, const QString &email, qint64 *id);
+    // Takes the user out of the group, as its owner or the service would.
+    StoreError removeMember(const UserAccount &member, qint64 conversationId);
 
 private:
     using Answer = void (ConversationsApi::*)(const UserAccount &, const httplib::Request &,

@@ -171,6 +171,26 @@ std::vector<Conversation> ConversationStore::conversationsOf(qint64 userId) cons
     return found;
 }
 
+bool ConversationStore::removeMember(qint64 conversationId, qint64 userId)
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    for (Conversation &conversation : conversations) {
+        if (conversation.id != conversationId || conversation.main ||
+            !conversation.hasMember(userId))
+            continue;
+        conversation.userIds.erase(
+            std::find(conversation.userIds.begin(), conversation.userIds.end(), userId));
+        conversation.formerUserIds.insert(std::upper_bound(conversation.formerUserIds.begin(),
+                                                           conversation.formerUserIds.end(),
+                                                           userId),
+                                          userId);
+        conversation.updatedAt = QDateTime::currentSecsSinceEpoch();
+        save();
+        return true;
+    }
+    return false;
+}
+
 ChatMessage ConversationStore::post(qint64 conversationId, qint64 senderId, const QString &body,
                                     const QString &sentAt)
 {

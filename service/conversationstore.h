@@ -32,6 +32,8 @@ public:
     std::vector<Conversation>
     startGroups(const std::vector<std::pair<QString, std::vector<qint64>>> &groups);
     std::optional<Conversation> conversation(qint64 id) const;
+    // Takes a member out of a group; false when it is no group or the user no member of it.
+    bool removeMember(qint64 conversationId, qint64 userId);
     std::vector<Conversation> conversationsOf(qint64 userId) const;
     // The sender must be a member; the conversation counts as updated.
     ChatMessage post(qint64 conversationId, qint64 senderId, const QString &body,

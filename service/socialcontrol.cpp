@@ -112,6 +112,20 @@ void SocialControl::addRoutes(Router &router, const std::string &prefix)
                                     {QStringLiteral("messages"), listed}});
                }));
 
+    // {"email" (a member), "conversation_id" (a group)}: the member taken out of the group.
+    router.add("POST", prefix + "/conversations/remove-member",
+               asUser(accounts, [this](const UserAccount &member, const QJsonObject &json,
+                                       httplib::Response &response) {
+                   const std::optional<qint64> id =
+                       RequestValues::count(json.value(QLatin1String("conversation_id")));
+                   const StoreError error =
+                       id ? conversations.removeMember(member, *id)
+                          : StoreError{400, QStringLiteral("\"conversation_id\" is required")};
+                   if (error)
+                       return sendError(response, error);
+                   JsonReply::send(response, 200, {});
+               }));
+
     // {"email", "conversation_id" or "recipient", "object" (a path of the sender's)}
     router.add("POST", prefix + "/collaborations",
                asUser(accounts, [this](const UserAccount &sender, const QJsonObject &json,

@@ -38,8 +38,8 @@ public:
     collaborationManagerDidReceiveChangedCollaborations(MOCollaborationManager *manager,
                                                         const QList<MOCollaboration> &changed) = 0;
     // collaborationManager:didFailAccepting:withError: (domain MOCollaborationAcceptErrorDomain,
-    // code 1 source not found, 2 already accepted, 4 not found, 5 service failure or no answer,
-    // 6 refused, with the service's reason as the description)
+    // code 1 source not found, 2 already accepted, 4 not found, 5 service failure, 6 refused,
+    // with the service's reason as the description, 7 no answer)
     virtual void collaborationManagerDidFailAcceptingWithError(MOCollaborationManager *manager,
                                                                const MOCollaboration &collaboration,
                                                                const MOError &error) = 0;

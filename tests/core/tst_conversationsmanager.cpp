@@ -181,6 +181,7 @@ private slots:
 
     void newsDeliversEachMessageOnceInOrder();
     void newsSurvivesDaylightSavingChanges();
+    void newsKeepsMessagesStoredBeforeAnEmptyPage();
     void pollResumesAfterFailures();
     void failingPollIsReportedOnceThenResumes();
     void pollOverManyConversationsIsSplitAndRecoversFromAFailedPart();
@@ -215,6 +216,27 @@ void TestConversationsManager::newsSurvivesDaylightSavingChanges()
     const TestCore::SubprocessResult result = TestCore::runSubprocess(
         QStringLiteral("daylightSaving"), {QStringLiteral("Europe/Berlin")}, 120000);
     QVERIFY2(result.exitCode == 0 && !result.crashed, result.standardError.constData());
+}
+
+void TestConversationsManager::newsKeepsMessagesStoredBeforeAnEmptyPage()
+{
+    Chat chat(&server);
+    QCOMPARE(chat.open(), QString());
+    // No poll asks for them: ten messages stored, then an empty page (none before the first
+    // id) answered in a later second, as a user reading back at the start of a chat gets it.
+    chat.worker->stopListeningForNotifications();
+    for (int i = 0; i < 10; ++i)
+        QVERIFY(chat.postAsOther(QStringLiteral("meanwhile %1").arg(i)));
+    const QString pagePath =
+        QStringLiteral("/api/v1/conversations/%1/messages").arg(chat.conversation.identifier());
+    QVERIFY(server.delay(pagePath, 1100));
+    chat.replies->clear();
+    emit chat.manager->listMessages(chat.conversation.identifier(), QDateTime(), 100, 1);
+    QVERIFY(chat.replies->wait());
+    QCOMPARE(chat.received.size(), 0);
+    // The poll that follows still brings them.
+    chat.worker->startListeningForNotifications();
+    QCOMPARE(chat.settle(), QString());
 }
 
 void TestConversationsManager::pollResumesAfterFailures()

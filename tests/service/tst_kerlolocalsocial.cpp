@@ -487,6 +487,25 @@ void TestKerloLocalSocial::conversations()
              404);
     QVERIFY(
         get(cat, "/conversations/notifications?" + since).json["messages"].toObject().isEmpty());
+
+    // A member taken out of a group is told so when posting there; a main conversation keeps
+    // its two.
+    const QString groupId = QString::number(group);
+    QCOMPARE(server.control("POST", "/conversations/remove-member",
+                            {{"email", bob.email}, {"conversation_id", group}}),
+             200);
+    const Reply refused =
+        post(bob, "/conversations/" + groupId.toLatin1(), {{"content", "x"}, {"sent_at", sentAt}});
+    QCOMPARE(refused.status, 403);
+    QCOMPARE(refused.json["errors"][0].toString(),
+             QStringLiteral("You are no longer a member of this conversation"));
+    QCOMPARE(server.control("POST", "/conversations/remove-member",
+                            {{"email", bob.email}, {"conversation_id", main}}),
+             404);
+    QCOMPARE(
+        post(ann, "/conversations/" + groupId.toLatin1(), {{"content", "x"}, {"sent_at", sentAt}})
+            .status,
+        200);
 }
 
 void TestKerloLocalSocial::actingAsAnotherUser()

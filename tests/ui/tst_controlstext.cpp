@@ -8,11 +8,15 @@
 #include "mcvaluetransformers.h"
 #include "mcworkspace.h"
 
+#include <QApplication>
+#include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QStandardItemModel>
 #include <QTableView>
 #include <QTest>
 #include <QTextDocument>
+#include <QToolTip>
 
 #include <cmath>
 
@@ -28,6 +32,9 @@ private slots:
     void countsAndEncoding();
     void completingFindsNothing();
     void measuringText();
+    void boundingNames_data();
+    void boundingNames();
+    void toolTipsArePlainAndFitTheScreen();
     void sizeTexts_data();
     void sizeTexts();
     void sizeColumnShowsFoldersAndFiles();
@@ -152,6 +159,75 @@ void TestControlsText::measuringText()
     QCOMPARE(MCString::sizeForWidth(text, 60, oneLine, font).height(), oneLine);
     const qreal wide = MCString::widthForHeight(text, MCString::Unlimited, font);
     QCOMPARE(MCString::heightForWidth(text, wide + 1, font), oneLine);
+}
+
+void TestControlsText::boundingNames_data()
+{
+    QTest::addColumn<QString>("unit");
+    // U+1F469 U+200D U+1F469 U+200D U+1F467 U+200D U+1F466: a family, one character as read.
+    QTest::newRow("emoji families")
+        << QString::fromUtf8("\xF0\x9F\x91\xA9\xE2\x80\x8D\xF0\x9F\x91\xA9\xE2\x80\x8D"
+                             "\xF0\x9F\x91\xA7\xE2\x80\x8D\xF0\x9F\x91\xA6");
+    QTest::newRow("stacked marks") << QStringLiteral("Z\u0301\u0300\u0302\u0303\u0304\u0306");
+    QTest::newRow("surrogate pairs") << QString::fromUtf8("\xF0\x9F\x98\x80");
+    QTest::newRow("letters") << QStringLiteral("W");
+}
+
+void TestControlsText::boundingNames()
+{
+    QFETCH(QString, unit);
+    const QString name = unit.repeated(300 * 12 / unit.size());
+    const QString bounded = MCString::stringByBoundingName(name);
+    QVERIFY(bounded.size() <= MCString::MaxNameLength);
+    QCOMPARE(bounded.back(), QChar(0x2026));
+    // Whole characters only: what is kept is a run of whole units, cut as late as it may be.
+    const QString kept = bounded.chopped(1);
+    QCOMPARE(kept.size() % unit.size(), 0);
+    QCOMPARE(kept, unit.repeated(kept.size() / unit.size()));
+    QVERIFY(kept.size() + unit.size() > MCString::MaxNameLength - 1);
+    QCOMPARE(MCString::stringByBoundingName(unit), unit);
+}
+
+void TestControlsText::toolTipsArePlainAndFitTheScreen()
+{
+    QScreen *screen = QGuiApplication::primaryScreen();
+    QVERIFY(screen);
+    const int screenWidth = screen->availableGeometry().width();
+    const QFontMetrics metrics(QToolTip::font());
+    const QString words = QStringLiteral("<b>Bea</b> & &lt;Co&gt; ");
+    const QString longName = QStringLiteral("Dan") + QString(3000, QLatin1Char('W'));
+    for (const QString &name : {words, words.repeated(40), longName, QStringLiteral("Ann Lee")}) {
+        const QString tip = MCString::stringForToolTip(name);
+        // Plain text that reads as the name; line breaks where it was too wide.
+        QVERIFY2(!Qt::mightBeRichText(tip), qPrintable(tip.left(80)));
+        QString read = tip;
+        read.remove(QChar(0x2060));
+        QCOMPARE(read.remove(QLatin1Char('\n')), name);
+        for (const QString &line : tip.split(QLatin1Char('\n')))
+            QVERIFY2(metrics.horizontalAdvance(line) < screenWidth, qPrintable(line.left(80)));
+        // Shown, the tooltip stays on the screen, and shows the name as it is.
+        QWidget anchor;
+        anchor.resize(100, 30);
+        anchor.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&anchor));
+        QToolTip::showText(anchor.mapToGlobal(QPoint(10, 10)), tip, &anchor);
+        QLabel *label = nullptr;
+        QTRY_VERIFY((label = [] {
+            for (QWidget *widget : QApplication::topLevelWidgets()) {
+                if (widget->inherits("QTipLabel") && widget->isVisible())
+                    return qobject_cast<QLabel *>(widget);
+            }
+            return static_cast<QLabel *>(nullptr);
+        }()));
+        QCOMPARE(label->textFormat(), Qt::AutoText);
+        QVERIFY(!label->wordWrap());
+        QVERIFY2(label->width() <= screenWidth,
+                 qPrintable(QStringLiteral("%1 > %2").arg(label->width()).arg(screenWidth)));
+        QToolTip::hideText();
+        QTRY_VERIFY(!label->isVisible());
+    }
+    QVERIFY(MCString::stringForToolTip(longName).count(QLatin1Char('\n')) >= 1);
+    QVERIFY(MCString::stringForToolTip(words).count(QLatin1Char('\n')) == 0);
 }
 
 void TestControlsText::sizeTexts_data()

@@ -438,13 +438,25 @@ void TestPeopleChat::fileDroppedOnChatIsSentAndAccepted()
 void TestPeopleChat::receivedFilesAreAcceptedIntoTheirFolderOrDeclined()
 {
     QVERIFY(showChat());
-    for (const char *name : {"/b1.txt", "/b2.txt"}) {
+    for (const char *name : {"/b1.txt", "/b2.txt"})
         QVERIFY(!m_server.seedFile(BeaEmail, QLatin1String(name), QByteArray("from bea ") + name)
                      .isEmpty());
+    // Ten messages stored in one second, and the files offered right after them: the service
+    // dates both to the second, and the files are drawn below the messages.
+    QCOMPARE(
+        m_server.postMessagesAs(BeaEmail, m_bea.conversation(), QStringLiteral("first"), 10).size(),
+        10);
+    for (const char *name : {"/b1.txt", "/b2.txt"})
         QVERIFY(!m_server.sendCollaborationAs(BeaEmail, m_bea.conversation(), QLatin1String(name))
                      .isEmpty());
+    QTRY_VERIFY_WITH_TIMEOUT(rowWithText(rows(), QStringLiteral("b2.txt")) >= 0 &&
+                                 rowWithText(rows(), QStringLiteral("first 10")) >= 0,
+                             20000);
+    for (int n = 1; n <= 10; ++n) {
+        const int message = rowWithText(rows(), QStringLiteral("first %1").arg(n));
+        QVERIFY2(message >= 0 && message < rowWithText(rows(), QStringLiteral("b1.txt")),
+                 qPrintable(QString::number(n)));
     }
-    QTRY_VERIFY_WITH_TIMEOUT(rowWithText(rows(), QStringLiteral("b2.txt")) >= 0, 20000);
     auto *first = viewOf<MCChatFileRowView>(rowWithText(rows(), QStringLiteral("b1.txt")));
     QVERIFY(first);
     QCOMPARE(first->objectName(), QStringLiteral("receiveFileRequest"));

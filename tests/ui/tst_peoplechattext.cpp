@@ -11,6 +11,7 @@
 #include "mcbrowsableviewcontroller.h"
 #include "mcchatlinkscontroller.h"
 #include "mcchatlinksmodel.h"
+#include "mcchatmessageentry.h"
 #include "mcchatmessagefield.h"
 #include "mcchatrowsmodel.h"
 #include "mcchattablecellview.h"
@@ -18,6 +19,8 @@
 #include "mcchattextview.h"
 #include "mcchatviewcontroller.h"
 #include "mccontact.h"
+#include "mcelidedlabel.h"
+#include "mcemoji.h"
 #include "mchipcontroller.h"
 #include "mcmainwindow.h"
 #include "mcmanager.h"
@@ -31,6 +34,7 @@
 #include <QClipboard>
 #include <QImage>
 #include <QJsonArray>
+#include <QLabel>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextLayout>
@@ -306,6 +310,38 @@ void TestPeopleChatText::directionControlsStayInsideTheirMessage()
     MCChatTextView *view = cellOf(rowWithText(rows(), link))->textView();
     QCOMPARE(view->ind_linkAtIndex(10), QUrl(QStringLiteral("https://example.com/")));
     QCOMPARE(view->ind_linkAtIndex(link.indexOf(QStringLiteral("moc"))), QUrl());
+
+    // Senders' names start at the same edge, a name written right to left as well.
+    MOMessage said;
+    said.setBody(QStringLiteral("hello"));
+    said.setSentAt(QDateTime::currentDateTime());
+    const MCChatEntryPtr entry(new MCChatMessageEntry(said, false));
+    const MCEmoji emoji;
+    for (const QString &name :
+         {QStringLiteral("Bea Lee"), QStringLiteral("\u05E9\u05E8\u05D4 \u05DC\u05D5\u05D9")}) {
+        MCChatTableCellView cell(entry, true, name, QPixmap(), emoji, nullptr);
+        cell.resize(600, 60);
+        cell.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&cell));
+        QLabel *label = nullptr;
+        for (auto *candidate : cell.findChildren<MCElidedLabel *>()) {
+            if (candidate->text() == name)
+                label = candidate;
+        }
+        QVERIFY(label);
+        const QImage image = label->grab().toImage();
+        int leftmost = image.width();
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < leftmost; ++x) {
+                if (image.pixelColor(x, y) != image.pixelColor(0, 0))
+                    leftmost = x;
+            }
+        }
+        QVERIFY2(
+            leftmost < 8,
+            qPrintable(
+                QStringLiteral("%1 from %2 of %3").arg(name).arg(leftmost).arg(image.width())));
+    }
 }
 
 int main(int argc, char **argv)

@@ -75,12 +75,14 @@ QString reasonFor(const QString &fault)
 }
 
 // What an answer's row says when the answer was not taken: a refusal with the service's
-// reason; for anything else, that it did not arrive.
+// reason; a failure of the service as such; a drop or a timeout, that it did not arrive.
 QString answerNotTaken(const QString &fault)
 {
-    return fault.startsWith(QLatin1Char('4'))
-               ? QStringLiteral("The service refused your answer: ") + Refusal
-               : QStringLiteral("Your answer did not reach the service. Try again.");
+    if (fault.startsWith(QLatin1Char('4')))
+        return QStringLiteral("The service refused your answer: ") + Refusal;
+    if (fault.startsWith(QLatin1Char('5')))
+        return QStringLiteral("The service could not take your answer just now. Try again.");
+    return QStringLiteral("Your answer did not reach the service. Try again.");
 }
 
 } // namespace
@@ -92,7 +94,7 @@ class TestPeopleFailures : public QObject
 private slots:
     void initTestCase();
     void cleanup();
-    void messageNotSentIsMarkedThenSentAgainOrRemoved_data() { addFaultRows(); }
+    void messageNotSentIsMarkedThenSentAgainOrRemoved_data();
     void messageNotSentIsMarkedThenSentAgainOrRemoved();
     void fileNotSentIsSentAgainOrRemoved_data() { addFaultRows(); }
     void fileNotSentIsSentAgainOrRemoved();
@@ -156,6 +158,12 @@ void TestPeopleFailures::cleanup()
     QVERIFY(m_server.reset());
 }
 
+void TestPeopleFailures::messageNotSentIsMarkedThenSentAgainOrRemoved_data()
+{
+    addFaultRows();
+    QTest::newRow("400") << QStringLiteral("400");
+}
+
 void TestPeopleFailures::messageNotSentIsMarkedThenSentAgainOrRemoved()
 {
     QFETCH(QString, fault);
@@ -181,6 +189,12 @@ void TestPeopleFailures::messageNotSentIsMarkedThenSentAgainOrRemoved()
     QCOMPARE(cell->textView()->text(), text);
     QCOMPARE(cell->sendAgainAction()->text(), QStringLiteral("Send Again"));
     QCOMPARE(cell->removeAction()->text(), QStringLiteral("Remove"));
+    // Why: the service's own reason for a refusal, else what its failure means.
+    const QString why = fault.startsWith(QLatin1Char('4')) ? Refusal : reasonFor(fault);
+    QVERIFY(cell->reasonAction()->isVisible());
+    QCOMPARE(cell->reasonAction()->text(), why);
+    QVERIFY2(cell->notSentButton()->toolTip().contains(why),
+             qPrintable(cell->notSentButton()->toolTip()));
 
     // Sent again once the service takes it: pending, then confirmed by its echo, one row.
     QVERIFY(m_server.reset());

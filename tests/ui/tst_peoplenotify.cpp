@@ -381,7 +381,7 @@ void TestPeopleNotify::invitationsAreAnsweredOnThePage()
     QCOMPARE(detail->additionalField()->text(), QStringLiteral("Submitting your request..."));
     QCOMPARE(hub->unreadNotifications(), 1);
     QCOMPARE(notificationsBadge(), QVariant(QVariantList{1}));
-    QCOMPARE(page->textForNoSelection(), QStringLiteral("1 new messages"));
+    QCOMPARE(page->textForNoSelection(), QStringLiteral("1 new message"));
     // Answered: no second answer, no second count.
     QVERIFY(!detail->buttonAccept()->isEnabled() && !detail->buttonDecline()->isEnabled());
     QTest::mouseClick(detail->buttonDecline(), Qt::LeftButton);

@@ -305,8 +305,14 @@ void TestPeoplePages::sendToMenusListPeopleAndRequestTheSend()
         expected.append(contact->fullName());
     std::sort(expected.begin(), expected.end());
     QCOMPARE(titles.size(), expected.size());
-    for (int i = 0; i < titles.size(); ++i)
-        QCOMPARE(titles[i], MCString::stringForMenu(expected[i]));
+    // A long name is its start, cut with "...".
+    for (int i = 0; i < titles.size(); ++i) {
+        const QString whole = MCString::stringForMenu(expected[i]);
+        const QString cut = QString(QChar(0x2026)) + QChar(0x2069);
+        QVERIFY2(titles[i] == whole ||
+                     (titles[i].endsWith(cut) && whole.startsWith(titles[i].chopped(2))),
+                 qPrintable(titles[i]));
+    }
 
     // Choosing one prepares the file's row in that person's chat, as a drop on the person's
     // sidebar row does, selects that row and shows the chat, the row ready to be sent at its end.

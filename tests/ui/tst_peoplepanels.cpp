@@ -21,6 +21,8 @@
 #include "mcchatlink.h"
 #include "mcchatlinkscontroller.h"
 #include "mcchatlinksmodel.h"
+#include "mcchatmessageentry.h"
+#include "mcchatmessagefield.h"
 #include "mcchattablecellview.h"
 #include "mcchatviewcontroller.h"
 #include "mccheckboxcelldelegate.h"
@@ -36,6 +38,7 @@
 #include "mcjoininvitationview.h"
 #include "mcmainwindow.h"
 #include "mcmanager.h"
+#include "mcmenuselection.h"
 #include "mcmessagescontroller.h"
 #include "mcmousedowntextfield.h"
 #include "mcnotificationsmodel.h"
@@ -47,6 +50,7 @@
 #include "mcstring.h"
 #include "mctablecellgroupsend.h"
 #include "mctablelinks.h"
+#include "moconversationsmanager.h"
 #include "moobjectsmanager.h"
 #include "mouserauthenticationmanager.h"
 #include "servicereader.h"
@@ -66,6 +70,7 @@
 #include <QSortFilterProxyModel>
 #include <QStackedWidget>
 #include <QTableView>
+#include <QTextEdit>
 #include <QToolButton>
 #include <QtTest>
 
@@ -138,6 +143,7 @@ private slots:
     void longNameIsCutToItsLabelsAndNeverWidensTheWindow();
     void popoversOpenWholeOnTheScreenByTheirButtons();
     void groupWindowMakesOneGroupClosesAndCancelsWithEscape();
+    void groupPeopleTakenOutShowInTheOpenChat();
 
 private:
     MCGroupCreationController *openGroupWindow();
@@ -746,6 +752,18 @@ void TestPeoplePanels::datesOfTheLastTwoDaysAreSaidByName()
     const QString date = files->index(0, MCChatFilesModel::Date).data().toString();
     QVERIFY2(date.startsWith(dayName(offered)), qPrintable(date));
     QVERIFY2(date.contains(QLatin1Char(':')), qPrintable(date));
+    // The column holds the date whole, not cut to its first letters.
+    QTableView *filesTable = panel.filesController()->tableView();
+    QTRY_VERIFY(filesTable->isVisible());
+    QStyleOptionViewItem cellOption;
+    cellOption.initFrom(filesTable->viewport());
+    cellOption.font = filesTable->font();
+    const QModelIndex dateCell = filesTable->model()->index(0, MCChatFilesModel::Date);
+    const int needed = filesTable->itemDelegate(dateCell)->sizeHint(cellOption, dateCell).width();
+    QVERIFY2(filesTable->columnWidth(MCChatFilesModel::Date) >= needed,
+             qPrintable(QStringLiteral("%1 < %2")
+                            .arg(filesTable->columnWidth(MCChatFilesModel::Date))
+                            .arg(needed)));
 
     // The group-send table: Bea's refusal.
     MCChatCollaborationEntryPtr sent;
@@ -896,8 +914,16 @@ void TestPeoplePanels::longNameIsCutToItsLabelsAndNeverWidensTheWindow()
     auto *linkCell = qobject_cast<MCShareLinkCell *>(
         panel.linksController()->tableView()->indexWidget(links->index(0, 0)));
     QTRY_VERIFY(linkCell && linkCell->additionalTextfield()->isVisible());
-    QVERIFY(linkCell->additionalTextfield()->width() <= panel.width());
-    QVERIFY(linkCell->additionalTextfield()->toolTip().contains(start));
+    QLabel *fromLine = linkCell->additionalTextfield();
+    QVERIFY(fromLine->width() <= panel.width());
+    QVERIFY(fromLine->toolTip().contains(start));
+    // His name is cut with "...", and the date after it shows whole, inside the label.
+    const QString linkDate = links->index(0, MCChatLinksModel::Date).data().toString();
+    QTRY_VERIFY2(fromLine->text().endsWith(QStringLiteral(", ") + linkDate) &&
+                     fromLine->text().contains(QChar(0x2026)),
+                 qPrintable(fromLine->text().right(60)));
+    QVERIFY(fromLine->fontMetrics().horizontalAdvance(fromLine->text()) <=
+            fromLine->contentsRect().width());
     panel.hide();
     // A list of people cuts his name too; its tooltip holds it whole, above his address.
     MCPeopleModel people;
@@ -934,6 +960,43 @@ void TestPeoplePanels::longNameIsCutToItsLabelsAndNeverWidensTheWindow()
     QVERIFY(body->toolTip().contains(start));
     QVERIFY(body->toolTip().size() < 2000);
     QVERIFY(body->text().endsWith(QLatin1Char('\n') + DanEmail));
+
+    // Send to contacts: his item is cut with "...", its "&"s still shown as such, and the
+    // submenu opens beside its parent menu, whole on the screen.
+    MCMenuSelection menu(window);
+    const QRect screen = window->screen()->availableGeometry();
+    menu.popup(screen.topLeft() + QPoint(10, 10));
+    QTRY_VERIFY(menu.isVisible());
+    menu.setActiveAction(menu.sendToContactsMenu()->menuAction());
+    QTest::keyClick(&menu, Qt::Key_Right);
+    QMenu *contacts = menu.sendToContactsMenu();
+    QTRY_VERIFY(contacts->isVisible());
+    QStringList items;
+    for (const QAction *item : contacts->actions())
+        items.append(item->text());
+    const auto itemOf = [&items](const QString &start) {
+        for (const QString &item : items) {
+            if (item.mid(1).startsWith(start))
+                return item;
+        }
+        return QString();
+    };
+    const QString danItem = itemOf(QStringLiteral("DanWWW"));
+    QVERIFY2(danItem.contains(QChar(0x2026)) && danItem.size() < 100, qPrintable(danItem));
+    QVERIFY2(itemOf(QStringLiteral("<b>Bea</b> &&Quit")).contains(QStringLiteral("&&Quit")),
+             qPrintable(items.join(QLatin1Char('|'))));
+    QVERIFY2(contacts->width() <= screen.width() / 2,
+             qPrintable(QString::number(contacts->width())));
+    QVERIFY(screen.contains(contacts->geometry()));
+    // Beside it: at most the few pixels a style lets a submenu overlap.
+    QVERIFY2(contacts->geometry().left() >= menu.geometry().right() - 8 ||
+                 contacts->geometry().right() <= menu.geometry().left() + 8,
+             qPrintable(QStringLiteral("%1-%2 over %3-%4")
+                            .arg(contacts->geometry().left())
+                            .arg(contacts->geometry().right())
+                            .arg(menu.geometry().left())
+                            .arg(menu.geometry().right())));
+    menu.hide();
 }
 
 void TestPeoplePanels::popoversOpenWholeOnTheScreenByTheirButtons()
@@ -1033,6 +1096,53 @@ void TestPeoplePanels::groupWindowMakesOneGroupClosesAndCancelsWithEscape()
     QTRY_VERIFY(!window->isVisible());
     QCOMPARE(m_server.requestsTo(QStringLiteral("/api/v1/conversations/start")).size(), 1);
     QCOMPARE(hub->groups().size(), groups + 1);
+}
+
+void TestPeoplePanels::groupPeopleTakenOutShowInTheOpenChat()
+{
+    MCManager *hub = MCManager::sharedManager();
+    MCGroup *team = nullptr;
+    for (MCGroup *group : hub->groups()) {
+        if (group->chatRoom().participants().size() == 3)
+            team = group;
+    }
+    QVERIFY(team);
+    hub->setNotBrowsablePath(team->title());
+    QTRY_VERIFY(team->chatController() && team->chatController()->isVisible());
+    MCChatViewController *chat = team->chatController();
+    QCOMPARE(chat->textFieldDescription()->text(), QStringLiteral("3 people"));
+    const auto takeOut = [this, team](const QString &email) {
+        return m_server.control("POST", QStringLiteral("/conversations/remove-member"),
+                                {{"email", email}, {"conversation_id", team->identifier()}});
+    };
+
+    // Cal is taken out by the service: once the group's people are read again, the header
+    // counts two.
+    QCOMPARE(takeOut(CalEmail), 200);
+    hub->people()->conversationsManager()->listUsersForConversationWithIdentifier(
+        team->identifier());
+    QTRY_COMPARE_WITH_TIMEOUT(chat->textFieldDescription()->text(), QStringLiteral("2 people"),
+                              20000);
+
+    // The user is taken out: a message is not sent, and its row says why.
+    QCOMPARE(takeOut(QString::fromLatin1(DemoEmail)), 200);
+    QTextEdit *field = chat->textView();
+    const QString text = QStringLiteral("still here?");
+    QTest::keyClicks(field, text);
+    QTest::keyClick(field, Qt::Key_Return);
+    MCChatTableCellView *row = nullptr;
+    QTRY_VERIFY_WITH_TIMEOUT((row = [&]() -> MCChatTableCellView * {
+                                 for (auto *cell : chat->findChildren<MCChatTableCellView *>()) {
+                                     if (cell->messageEntry()->textMessage() == text)
+                                         return cell;
+                                 }
+                                 return nullptr;
+                             }()) &&
+                                 row->notSentButton()->isVisibleTo(row),
+                             20000);
+    QCOMPARE(row->reasonAction()->text(),
+             QStringLiteral("You are no longer a member of this conversation"));
+    QVERIFY(row->reasonAction()->isVisible());
 }
 
 int main(int argc, char **argv)

@@ -19,6 +19,7 @@
 
 #include <QAction>
 #include <QMimeData>
+#include <QPainter>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -346,6 +347,42 @@ void TestSidebar::rowsAreDrawnByTheIconFieldCell()
             placeCell.paint(painter, option, home);
         });
     QCOMPARE(selected.shown, selected.expected);
+
+    // A name of letters under stacked marks is drawn inside its own row, not over the rows
+    // above and below it.
+    QString marked;
+    for (const QChar letter : QStringLiteral("Zoe")) {
+        marked.append(letter);
+        for (int mark = 0; mark < 12; ++mark)
+            marked.append(QChar(mark % 2 ? 0x0301 : 0x0316));
+    }
+    QObject zoe;
+    sidebar()->updateSocial({{"pat", "Pat", false, &pat}, {"zoe", marked, false, &zoe}});
+    const QModelIndex markedRow = row(marked);
+    QVERIFY(markedRow.isValid());
+    const QRect band = outline->visualRect(markedRow);
+    QImage painted(outline->viewport()->width(), band.height() * 5,
+                   QImage::Format_ARGB32_Premultiplied);
+    painted.fill(Qt::transparent);
+    {
+        QStyleOptionViewItem option;
+        option.initFrom(outline->viewport());
+        option.rect = QRect(0, band.height() * 2, painted.width(), band.height());
+        option.font = outline->font();
+        QPainter painter(&painted);
+        delegate->paint(&painter, option, markedRow);
+    }
+    int inside = 0;
+    for (int y = 0; y < painted.height(); ++y) {
+        const bool own = y >= band.height() * 2 && y < band.height() * 3;
+        for (int x = 0; x < painted.width(); ++x) {
+            if (qAlpha(painted.pixel(x, y)) == 0)
+                continue;
+            QVERIFY2(own, qPrintable(QStringLiteral("drawn at %1,%2").arg(x).arg(y)));
+            ++inside;
+        }
+    }
+    QVERIFY(inside > 0);
 
     // The logo stands faintly in the lower left corner, behind the rows: lighter than the tint
     // in its cloud, the tint itself in the arrow cut out of the cloud.

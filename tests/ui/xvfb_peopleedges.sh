@@ -4,7 +4,11 @@
 # popover opens whole on the screen (build/peopleedges-popover.png); the chat of Dan, whose name
 # is 10,000 characters long, cut in its header and rows while the window keeps its width
 # (build/peopleedges-longname.png); the Create Group window opened from the Go menu, over the
-# main window (build/peopleedges-creategroup.png).
+# main window (build/peopleedges-creategroup.png); the tooltip of Dan's sidebar row, wrapped
+# inside the screen (build/peopleedges-tooltip.png); the sidebar with a name of 300 emoji
+# families and one of stacked marks, each whole and in its row (build/peopleedges-sidebar.png);
+# the Send to contacts submenu of a file, Dan's item cut with "...", beside its parent menu
+# (build/peopleedges-sendto.png).
 # Usage: xvfb_peopleedges.sh <lumarin> <kerlo-local> <output folder>
 set -euo pipefail
 # shellcheck source=xvfb_common.sh
@@ -32,6 +36,12 @@ befriend bea@kerlo.local Bea Lee
 befriend cid@kerlo.local Cid Moss
 long_name=Dan$(printf 'W%.0s' $(seq 9997))
 befriend dan@kerlo.local "$long_name" ""
+family=$(python3 -c 'print("\U0001F469\u200D\U0001F469\u200D\U0001F467\u200D\U0001F466" * 300)')
+befriend eve@kerlo.local "$family" ""
+marked=$(python3 -c 'print("".join(c + "\u0301\u0316" * 6 for c in "Zoe Marks"))')
+befriend zoe@kerlo.local "$marked" ""
+# A file of the demo user's, first in Home, to offer through its menu.
+control /objects "{\"email\":\"demo@kerlo.local\",\"path\":\"/0 notes.txt\",\"contentBase64\":\"aGk=\"}"
 control /messages "{\"email\":\"bea@kerlo.local\",$demo,\"content\":\"Shall we make a group?\"}"
 control /messages "{\"email\":\"dan@kerlo.local\",$demo,\"content\":\"My name is long.\"}"
 
@@ -78,6 +88,60 @@ wait_drawn
 screenshot longname
 echo "main window with Dan's chat: $(width_of "$main") wide on a screen of $screen_w"
 [ "$(width_of "$main")" -le "$screen_w" ] || fail "the long name widened the window"
+
+# The sidebar with the emoji and the marks, then the tooltip of Dan's row: the pointer rests
+# on it until a window of the program's more is shown.
+screenshot sidebar
+window_ids() { xdotool search --onlyvisible --pid "$lumarin_pid" 2>/dev/null | sort; }
+new_window() { comm -13 <(echo "$1") <(window_ids) | tail -1; } # ids before
+dan_y=
+for y in $(seq 100 8 600); do
+    xdotool mousemove --window "$main" 100 "$y"
+    wait_drawn "$main"
+    xdotool click 1
+    wait_drawn "$main"
+    if title_matches "$main" '^DanWWW'; then dan_y=$y; break; fi
+done
+[ -n "$dan_y" ] || fail "Dan's sidebar row was not found"
+ids=$(window_ids)
+xdotool mousemove --window "$main" 104 "$((dan_y + 2))"
+wait_for 30 "no tooltip over Dan's row" more_windows_than "$(echo "$ids" | wc -l)"
+tip=$(new_window "$ids")
+wait_drawn
+screenshot tooltip
+echo "tooltip: x $(x_of "$tip"), $(width_of "$tip") x $(height_of "$tip") on a screen of $screen_w"
+[ "$(x_of "$tip")" -ge 0 ] && [ $(($(x_of "$tip") + $(width_of "$tip"))) -le "$screen_w" ] ||
+    fail "the tooltip runs off the screen"
+[ "$(height_of "$tip")" -gt 30 ] || fail "the tooltip of the long name is one line"
+xdotool mousemove --window "$main" 800 5
+wait_for 30 "the tooltip did not go" windows_back_to "$(echo "$ids" | wc -l)"
+
+# A file of Home, its menu's Send to contacts.
+open_sidebar_row '^Kerlo Home$' 100 30 400 || fail "Home did not open"
+xdotool mousemove --window "$main" 260 140
+wait_drawn
+ids=$(window_ids)
+xdotool click 3
+wait_for 30 "no context menu appeared" more_windows_than "$(echo "$ids" | wc -l)"
+menu=$(new_window "$ids")
+wait_drawn
+ids=$(window_ids)
+# Send to contacts is four items above the menu's last.
+xdotool key End Up Up Up Up Right
+wait_for 30 "no Send to contacts submenu appeared" more_windows_than "$(echo "$ids" | wc -l)"
+submenu=$(new_window "$ids")
+wait_drawn
+screenshot sendto
+echo "menu at $(x_of "$menu") ($(width_of "$menu") wide), submenu at $(x_of "$submenu")" \
+    "($(width_of "$submenu") wide) on a screen of $screen_w"
+[ "$(width_of "$submenu")" -le $((screen_w / 2)) ] || fail "the submenu is too wide"
+[ $(($(x_of "$submenu") + $(width_of "$submenu"))) -le "$screen_w" ] ||
+    fail "the submenu runs off the screen"
+[ "$(x_of "$submenu")" -ge $(($(x_of "$menu") + $(width_of "$menu") - 8)) ] ||
+    [ $(($(x_of "$submenu") + $(width_of "$submenu"))) -le $(($(x_of "$menu") + 8)) ] ||
+    fail "the submenu covers its parent menu"
+xdotool key Escape Escape
+wait_for 30 "the menus did not close" windows_back_to "$(($(echo "$ids" | wc -l) - 1))"
 
 xdotool windowfocus --sync "$main" 2>/dev/null || true
 wait_drawn

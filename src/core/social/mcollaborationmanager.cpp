@@ -282,9 +282,10 @@ void MCollaborationManagerPrivate::handleAcceptFailure(int status, const QVarian
         qCWarning(lcCoreSocial,
                   "(MCollaborationManager) Accepting an invitation failed with status %d", status);
         const bool refused = status >= 400 && status < 500;
-        emit q->collaborationAcceptError(userData.value<MCollaboration>(),
-                                         refused ? MCollaboration::Refused
-                                                 : MCollaboration::ServerError,
+        const MCollaboration::Error kind = refused      ? MCollaboration::Refused
+                                           : status > 0 ? MCollaboration::ServerError
+                                                        : MCollaboration::NoAnswer;
+        emit q->collaborationAcceptError(userData.value<MCollaboration>(), kind,
                                          refused ? firstError(body) : QString());
         return;
     }

@@ -51,8 +51,9 @@ signals:
     // The service did not make the conversation; reason: its first error, or empty.
     void conversationStartFailed(QString reason);
     void messageSent(MConversation conversation, MMessage message);
-    // The message as posted; status 0 when no answer came.
-    void messageSendFailed(qlonglong conversationId, MMessage message, int status);
+    // The message as posted; status 0 when no answer came; reason: the service's first error,
+    // or empty.
+    void messageSendFailed(qlonglong conversationId, MMessage message, int status, QString reason);
     void newUserContacts(QList<MUserAccount> accounts);
     void accountsChangedStatus(QList<MUserAccount> accounts);
     void contactJoinInvitation(MJoinInvitation invitation);

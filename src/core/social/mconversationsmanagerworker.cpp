@@ -262,7 +262,8 @@ void MConversationsManagerWorker::reportFailure(const QVariantMap &answer,
         emit conversationStartFailed(firstError(answer));
     else if (action == Tolvo::PostMessage)
         emit messageSendFailed(parameters.value(IdKey).toLongLong(),
-                               info.value(MObjectRequestUserDataKey).value<MMessage>(), status);
+                               info.value(MObjectRequestUserDataKey).value<MMessage>(), status,
+                               firstError(answer));
     else if (action == Tolvo::ConversationNotifications)
         pollPartFinished(request, false);
 }
@@ -310,8 +311,11 @@ void MConversationsManagerWorker::handleAnswer(const QVariantMap &answer, int ac
     case Tolvo::ConversationMessages: {
         const QList<MMessage> messages =
             messagesFrom(answer.value(MessagesKey).toList(), &conversation);
+        // The cursor moves by the messages' own times, never by the service's clock: a page
+        // answered a second after messages were stored would put it past them, and the poll
+        // would never ask for them.
         if (messages.isEmpty())
-            advanceCursor(conversation.identifier(), serviceTime(reply));
+            followConversation(conversation, serviceTime(reply));
         else
             advanceCursor(conversation.identifier(), messages);
         if (!messages.isEmpty())
@@ -519,6 +523,16 @@ void MConversationsManagerWorker::advanceCursor(qlonglong conversationId, const 
     cursor.deliveredIds.clear();
 }
 
+void MConversationsManagerWorker::followConversation(const MConversation &conversation,
+                                                     const QDateTime &serviceTime)
+{
+    const qlonglong id = conversation.identifier();
+    if (lastMessageTimes.value(id).time.isValid())
+        return;
+    // Nothing in a conversation is older than the conversation itself.
+    advanceCursor(id, conversation.createdAt().isValid() ? conversation.createdAt() : serviceTime);
+}
+
 void MConversationsManagerWorker::handleNews(const QVariantMap &answer,
                                              const QDateTime &serviceTime)
 {
@@ -550,7 +564,7 @@ void MConversationsManagerWorker::handleNews(const QVariantMap &answer,
     MConversationList conversations;
     for (const QVariant &element : answer.value(QStringLiteral("conversations")).toList()) {
         const MConversation conversation(element.toMap());
-        advanceCursor(conversation.identifier(), serviceTime);
+        followConversation(conversation, serviceTime);
         conversations.append(conversation);
     }
     for (const QVariant &element : answer.value(InvitesKey).toList())

@@ -74,8 +74,9 @@ signals:
     // The service did not make the conversation; reason: its first error, or empty.
     void conversationStartFailed(QString reason);
     void messageSent(MConversation conversation, MMessage message);
-    // The message as it was handed over; status 0 when no answer came.
-    void messageSendFailed(qlonglong conversationId, MMessage message, int status);
+    // The message as it was handed over; status 0 when no answer came; reason: the service's
+    // first error, or empty.
+    void messageSendFailed(qlonglong conversationId, MMessage message, int status, QString reason);
     void newUserContacts(QList<MUserAccount> accounts);
     void accountsChangedStatus(QList<MUserAccount> accounts);
     void contactJoinInvitation(MJoinInvitation invitation);
@@ -123,6 +124,9 @@ private:
     // Cursors only move forward, and only to valid times.
     void advanceCursor(qlonglong conversationId, const QList<MMessage> &messages);
     void advanceCursor(qlonglong conversationId, const QDateTime &time);
+    // Starts following a conversation that has no cursor yet: from its creation, or from the
+    // service's time when the service did not say when that was.
+    void followConversation(const MConversation &conversation, const QDateTime &serviceTime);
     void handleNews(const QVariantMap &answer, const QDateTime &serviceTime);
     // The poll's query items, split so that no request's URL passes a fixed length.
     QList<QVariantMap> pollParameters() const;

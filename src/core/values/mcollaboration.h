@@ -24,7 +24,8 @@ public:
     enum Type { NoType = 0, FileTransfer = 1 };
     Q_ENUM(Type)
 
-    // Why an accept failed. ServerError is only ever reported, never stored in a record.
+    // Why an accept failed. ServerError and NoAnswer are only ever reported, never stored in a
+    // record.
     enum Error {
         NoError = 0,
         SourceNotFound = 1,
@@ -32,7 +33,9 @@ public:
         NotFound = 4,
         ServerError = 5,
         // The service refused the answer for a reason of its own (another 4xx status).
-        Refused = 6
+        Refused = 6,
+        // No answer came: the connection dropped or the request timed out.
+        NoAnswer = 7
     };
     Q_ENUM(Error)
 

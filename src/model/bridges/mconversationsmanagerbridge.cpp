@@ -69,13 +69,14 @@ void MConversationsManagerBridge::handleMessageSent(const MConversation &convers
 }
 
 void MConversationsManagerBridge::handleMessageSendFailed(qlonglong conversationId,
-                                                          const MMessage &message, int status)
+                                                          const MMessage &message, int status,
+                                                          const QString &reason)
 {
     assertMainThread();
     if (MOConversationsManagerDelegate *delegate = m_manager->delegate())
         delegate->conversationsManagerDidFailSendingMessageForConversation(
             m_manager, MOCoreValues::messageWithCXXMessage(message), conversationId,
-            socialRequestError(status, QString()));
+            socialRequestError(status, reason));
 }
 
 void MConversationsManagerBridge::handleConversationStarted(const MConversation &conversation)

@@ -28,7 +28,8 @@ public slots:
     void handleUsersReceived(const MConversation &conversation, const QList<MUserAccount> &users);
     void handleMessagesReceived(const MConversation &conversation, const QList<MMessage> &messages);
     void handleMessageSent(const MConversation &conversation, const MMessage &message);
-    void handleMessageSendFailed(qlonglong conversationId, const MMessage &message, int status);
+    void handleMessageSendFailed(qlonglong conversationId, const MMessage &message, int status,
+                                 const QString &reason);
     void handleConversationStarted(const MConversation &conversation);
     void handleConversationStartFailed(const QString &reason);
     void handleNewContacts(const QList<MUserAccount> &accounts);

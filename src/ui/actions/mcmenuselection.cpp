@@ -8,6 +8,8 @@
 #include "mcstring.h"
 
 #include <QAction>
+#include <QFontMetrics>
+#include <QScreen>
 
 #include <algorithm>
 
@@ -26,9 +28,22 @@ QList<QPair<QString, Entity *>> sortedByName(const QList<Entity *> &entities,
     return named;
 }
 
+// The widest name an item shows (a third of the screen at most): a submenu as wide as a long
+// name would cover its parent menu and run off the screen.
+const int ItemNameCharacters = 40;
+
 QAction *addEntityItem(QMenu *submenu, const QString &name, const QPixmap &picture)
 {
-    QAction *item = submenu->addAction(MCString::stringForMenu(name));
+    const QString plain = MCString::stringForName(name);
+    const QFontMetrics metrics(submenu->font());
+    int width = ItemNameCharacters * metrics.averageCharWidth();
+    if (const QScreen *screen = submenu->screen())
+        width = qMin(width, screen->availableGeometry().width() / 3);
+    const QString shown = metrics.elidedText(plain, Qt::ElideRight, width);
+    QAction *item = submenu->addAction(MCString::stringForMenu(shown));
+    // The whole name where it was cut.
+    if (shown != plain)
+        item->setToolTip(MCString::stringForToolTip(name));
     if (!picture.isNull())
         item->setIcon(QIcon(picture.scaled(16, 16, Qt::KeepAspectRatio, Qt::SmoothTransformation)));
     return item;
@@ -61,6 +76,7 @@ QMenu *MCMenuSelection::addSendToMenu(const QString &title, const QString &name,
 {
     auto *submenu = new QMenu(title, this);
     submenu->setObjectName(QStringLiteral("menu") + name);
+    submenu->setToolTipsVisible(true);
     // Filled at each opening, from the people the hub knows then.
     connect(submenu, &QMenu::aboutToShow, this, [this, submenu, fill] { (this->*fill)(submenu); });
     QAction *item = addMenu(submenu);

@@ -72,8 +72,10 @@ void MCSidebarBadgeDelegate::paint(QPainter *painter, const QStyleOptionViewItem
     }
     if (!pills.isEmpty())
         opt.rect.setRight(pills.first().left() - 4);
-    cellFor(index)->paint(painter, opt, index);
     painter->save();
+    // A name of stacked marks reaches far above and below its line: it stays in its row.
+    painter->setClipRect(option.rect, Qt::IntersectClip);
+    cellFor(index)->paint(painter, opt, index);
     painter->setRenderHint(QPainter::Antialiasing);
     for (int i = 0; i < shown.size(); ++i) {
         QPainterPath path;

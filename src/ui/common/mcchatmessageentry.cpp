@@ -31,9 +31,10 @@ void MCChatMessageEntry::setAccessoryStringAsDate(const QDateTime &date)
     setDescriptionString(convertStringFromDate(date));
 }
 
-void MCChatMessageEntry::setSendFailed(bool failed)
+void MCChatMessageEntry::setSendFailed(bool failed, const QString &reason)
 {
     m_sendFailed = failed;
+    m_failureReason = failed ? reason : QString();
     setDescriptionString(failed ? tr("Not sent") : tr("Pending"));
 }
 

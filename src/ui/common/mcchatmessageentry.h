@@ -28,9 +28,11 @@ public:
     QString descriptionString() const { return m_descriptionString; }
     void setDescriptionString(const QString &text);
     void setAccessoryStringAsDate(const QDateTime &date);
-    // The service did not take the message: "Not sent"; false: "Pending" again.
+    // The service did not take the message: "Not sent", and why (the service's reason, or
+    // what its status means), when known; false: "Pending" again.
     bool sendFailed() const { return m_sendFailed; }
-    void setSendFailed(bool failed);
+    QString failureReason() const { return m_failureReason; }
+    void setSendFailed(bool failed, const QString &reason = QString());
     // The first row of a run of rows by one sender; set by the page, never cleared.
     bool isNewEntry() const { return m_newEntry; }
     void setNewEntry(bool newEntry) { m_newEntry = newEntry; }
@@ -52,6 +54,7 @@ private:
     MOMessage m_message;
     bool m_newEntry = false;
     bool m_sendFailed = false;
+    QString m_failureReason;
 };
 
 #endif // MCCHATMESSAGEENTRY_H

@@ -8,19 +8,24 @@
 
 #include <algorithm>
 #include <iterator>
+#include <limits>
 
 namespace {
 
-// The order the service stored a message in; 0 for every other row.
+// The order the service stored a message in. Every other row (a file offered, a message not
+// stored yet) comes after the stored messages of its second: the service dates both to the
+// second, and a file offered right after a burst of messages must not be drawn above them.
 qint64 storedOrder(const MCChatEntry *entry)
 {
-    return entry->kind() == MCChatEntry::MessageRow
-               ? static_cast<const MCChatMessageEntry *>(entry)->message().messageId()
-               : 0;
+    if (entry->kind() != MCChatEntry::MessageRow)
+        return std::numeric_limits<qint64>::max();
+    const qint64 id = static_cast<const MCChatMessageEntry *>(entry)->message().messageId();
+    return id != 0 ? id : std::numeric_limits<qint64>::max();
 }
 
 // Date rows open their day: at an equal time they come before anything else. Messages sent
-// at one time keep the order they were stored in, whichever page brought them.
+// at one time keep the order they were stored in, whichever page brought them; rows of the
+// same second without such an order keep the order they came in.
 bool before(const MCChatEntry *a, const MCChatEntry *b)
 {
     if (a->sentAt() != b->sentAt())

@@ -170,7 +170,7 @@ bool MCSocialEntity::isPendingMessage(const MOMessage &message)
     return true;
 }
 
-void MCSocialEntity::didFailSendingMessage(const MOMessage &message)
+void MCSocialEntity::didFailSendingMessage(const MOMessage &message, const QString &reason)
 {
     if (!m_environment)
         return;
@@ -183,7 +183,7 @@ void MCSocialEntity::didFailSendingMessage(const MOMessage &message)
         if (row->itsMe() && !row->sendFailed() && row->isEqual(probe) &&
             m_environment->chatSupport().pendingChatEntry(probe, identifier())) {
             qCDebug(lcPeople) << "A message to" << identifier() << "was not sent";
-            row->setSendFailed(true);
+            row->setSendFailed(true, reason);
             return;
         }
     }

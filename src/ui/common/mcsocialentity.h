@@ -73,7 +73,7 @@ public:
     // The service did not take an own message: its pending row reads "Not sent". It stays in
     // the pending list, so that an echo that comes after all (the service acted before the
     // connection dropped) still confirms it.
-    void didFailSendingMessage(const MOMessage &message);
+    void didFailSendingMessage(const MOMessage &message, const QString &reason = QString());
     // A row that was not sent: sent again ("Pending"), or taken out of the chat.
     void sendMessageAgain(const MCChatEntryPtr &entry);
     void removeUnsentMessage(const MCChatEntryPtr &entry);

@@ -6,7 +6,8 @@
 
 namespace {
 
-// MOCollaborationAcceptErrorDomain's code for an accept the service refused.
+// MOCollaborationAcceptErrorDomain's codes for an accept the service failed on and refused.
+const qint64 FailedAccept = 5;
 const qint64 RefusedAccept = 6;
 
 // A message from the service is shown on a row: a sentence, not a page.
@@ -38,9 +39,12 @@ QString MCSocialFailure::reason(const MOError &error)
 
 QString MCSocialFailure::answerNotTaken(const MOError &error)
 {
-    const bool refused = error.domain() == MOCollaborationAcceptErrorDomain
-                             ? error.code() == RefusedAccept
-                             : error.code() >= 400 && error.code() < 500;
+    const bool accept = error.domain() == MOCollaborationAcceptErrorDomain;
+    const bool refused =
+        accept ? error.code() == RefusedAccept : error.code() >= 400 && error.code() < 500;
+    const bool failed = accept ? error.code() == FailedAccept : error.code() >= 500;
+    if (failed)
+        return tr("The service could not take your answer just now. Try again.");
     if (!refused)
         return tr("Your answer did not reach the service. Try again.");
     const QString given = described(error);

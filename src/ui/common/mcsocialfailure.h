@@ -17,7 +17,8 @@ public:
     static QString reason(const MOError &error);
     // What the row of an answer (to a file or an invitation) says when the answer was not
     // taken: that the service refused it, with its reason, when it did (a 4xx status, or an
-    // accept it refused); otherwise that the answer did not reach it.
+    // accept it refused); that it could not take it when it failed (5xx); otherwise (a drop,
+    // a timeout) that the answer did not reach it.
     static QString answerNotTaken(const MOError &error);
 };
 

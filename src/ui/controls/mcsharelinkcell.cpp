@@ -1,6 +1,7 @@
 #include "mcsharelinkcell.h"
 
 #include "mcmousedowntextfield.h"
+#include "mcstring.h"
 
 #include <QEvent>
 #include <QGridLayout>
@@ -28,6 +29,7 @@ MCShareLinkCell::MCShareLinkCell(QWidget *parent)
     }
     m_textField->installEventFilter(this);
     m_hyperlinkTextField->installEventFilter(this);
+    m_additionalTextfield->installEventFilter(this);
     m_imageView->setFixedSize(32, 32);
     m_imageView->setAlignment(Qt::AlignCenter);
     QFont small = m_additionalTextfield->font();
@@ -66,12 +68,35 @@ void MCShareLinkCell::setName(const QString &name)
     }
 }
 
+void MCShareLinkCell::setSecondLine(const QString &lead, const QString &kept)
+{
+    m_lead = MCString::stringForName(lead);
+    m_kept = kept;
+    fitSecondLine();
+}
+
 bool MCShareLinkCell::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::Resize &&
         (watched == m_textField || watched == m_hyperlinkTextField))
         fitName(static_cast<QLabel *>(watched));
+    if (event->type() == QEvent::Resize && watched == m_additionalTextfield)
+        fitSecondLine();
     return QWidget::eventFilter(watched, event);
+}
+
+void MCShareLinkCell::fitSecondLine()
+{
+    if (m_lead.isNull() && m_kept.isNull())
+        return;
+    // Before the first layout the label has no width yet and shows the whole line.
+    const QFontMetrics metrics = m_additionalTextfield->fontMetrics();
+    const int room = m_additionalTextfield->contentsRect().width();
+    const QString lead =
+        room > 0 ? metrics.elidedText(m_lead, Qt::ElideRight,
+                                      qMax(0, room - metrics.horizontalAdvance(m_kept) - 2))
+                 : m_lead;
+    m_additionalTextfield->setText(MCString::stringByIsolatingName(lead) + m_kept);
 }
 
 void MCShareLinkCell::fitName(QLabel *label)

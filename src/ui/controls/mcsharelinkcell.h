@@ -26,14 +26,20 @@ public:
     // The file's name, shown in both name fields.
     void setName(const QString &name);
     QString name() const { return m_name; }
+    // The second line as lead (isolated, cut with "..." to the room) followed by kept, which
+    // always shows whole: a long name never hides the date after it.
+    void setSecondLine(const QString &lead, const QString &kept);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void fitName(QLabel *label);
+    void fitSecondLine();
 
     QString m_name;
+    QString m_lead;
+    QString m_kept;
     QLabel *m_imageView;
     QLabel *m_textField;
     MCMouseDownTextField *m_hyperlinkTextField;

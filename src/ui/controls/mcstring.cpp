@@ -2,13 +2,25 @@
 
 #include <QCollator>
 #include <QCoreApplication>
+#include <QCursor>
+#include <QFontMetricsF>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QStringList>
+#include <QTextBoundaryFinder>
 #include <QTextDocument>
+#include <QTextLayout>
+#include <QToolTip>
 #include <QUrl>
 
 namespace MCString {
 
 namespace {
+
+// A tooltip's lines: about as long as a reader takes in at a glance, and inside the screen with
+// the tooltip's frame.
+const int ToolTipLineCharacters = 80;
+const int ToolTipScreenMargin = 32;
 
 bool isNoncharacter(uint codePoint)
 {
@@ -153,9 +165,18 @@ QString stringByBoundingName(const QString &name)
 {
     if (name.size() <= MaxNameLength)
         return name;
-    int kept = MaxNameLength - 1;
-    if (name.at(kept - 1).isHighSurrogate())
-        --kept;
+    // The last grapheme boundary that leaves room for the ellipsis: a cut inside an emoji
+    // sequence or before a combining mark would show a character the name does not hold.
+    QTextBoundaryFinder graphemes(QTextBoundaryFinder::Grapheme, name);
+    graphemes.setPosition(MaxNameLength - 1);
+    int kept = graphemes.isAtBoundary() ? graphemes.position() : graphemes.toPreviousBoundary();
+    // One grapheme longer than the bound (a letter under hundreds of marks): cut between its
+    // code points rather than show nothing of it.
+    if (kept <= 0) {
+        kept = MaxNameLength - 1;
+        if (name.at(kept - 1).isHighSurrogate())
+            --kept;
+    }
     return name.left(kept) + QChar(0x2026);
 }
 
@@ -171,8 +192,37 @@ QString stringForMenu(const QString &name)
 
 QString stringForToolTip(const QString &name)
 {
-    return QStringLiteral("<p style='white-space:pre-wrap'>%1</p>")
-        .arg(stringForName(name).toHtmlEscaped());
+    const QString plain = stringForName(name);
+    if (plain.isEmpty())
+        return plain;
+    // A tooltip of plain text is one line per line break, however wide: the breaks are put in
+    // here, where a reader would (between words, else between characters), so that it stays
+    // on the screen the pointer is on.
+    const QFont font = QToolTip::font();
+    qreal width = ToolTipLineCharacters * QFontMetricsF(font).averageCharWidth();
+    const QScreen *screen = QGuiApplication::screenAt(QCursor::pos());
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (screen)
+        width = qMin(width, qreal(screen->availableGeometry().width() - ToolTipScreenMargin));
+    QTextLayout layout(plain, font);
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    layout.setTextOption(option);
+    QStringList lines;
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(qMax(width, qreal(1)));
+        // A space a line ends at stays, unseen: the lines joined are the name.
+        lines.append(plain.mid(line.textStart(), line.textLength()));
+    }
+    layout.endLayout();
+    // Qt shows a tooltip as rich text when it thinks it looks like it: a tag it knows after a
+    // "<", an "&lt;". A word joiner after each "<" and "&" makes neither, and is not seen.
+    QString tip = lines.join(QLatin1Char('\n'));
+    tip.replace(QLatin1Char('<'), QStringLiteral("<\u2060"));
+    tip.replace(QLatin1Char('&'), QStringLiteral("&\u2060"));
+    return tip;
 }
 
 QString stringByEscapingMnemonics(const QString &text)

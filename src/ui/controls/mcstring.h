@@ -50,8 +50,9 @@ QString stringWithItemsCount(long count);
 // through it; never send the result back to the service.
 QString stringForName(const QString &name);
 
-// A name taken from the service cut to at most MaxNameLength characters, "..." at its end, so
-// that no widget is handed an unbounded text; a cut never splits a surrogate pair.
+// A name taken from the service cut to at most MaxNameLength UTF-16 units, "..." at its end, so
+// that no widget is handed an unbounded text; the cut is at a grapheme boundary, so it never
+// splits a character as the reader sees it (an emoji sequence, a letter and its marks).
 constexpr int MaxNameLength = 256;
 QString stringByBoundingName(const QString &name);
 
@@ -63,8 +64,10 @@ QString stringByIsolatingName(const QString &name);
 // it is shown rather than taken for a mnemonic.
 QString stringForMenu(const QString &name);
 
-// A name as a tooltip shows it: a tooltip takes text that looks like markup for rich text, so
-// the name goes in escaped and reads as it is.
+// A name as a tooltip shows it: plain text, as stringForName() makes it, broken into lines
+// (between words, else between characters) that fit the screen under the pointer, with an
+// invisible word joiner after each "<" and "&", so that Qt never takes it for rich text. Join
+// two with "\n" for a tooltip of two lines.
 QString stringForToolTip(const QString &name);
 
 // Text as a menu or button shows it, with "&" doubled; for titles built around a name already

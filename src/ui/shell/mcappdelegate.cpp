@@ -6,6 +6,7 @@
 #include "mcbottomviewcontroller.h"
 #include "mcbrowsableviewcontroller.h"
 #include "mcbrowsableviewshelper.h"
+#include "mcenglishplurals.h"
 #include "mcfileactions.h"
 #include "mcmainwindow.h"
 #include "mcmanager.h"
@@ -87,6 +88,8 @@ void MCAppDelegate::applicationDidFinishLaunching()
         connect(m_services.singleInstance, &SingleInstance::argumentsReceived, this,
                 &MCAppDelegate::handleArguments);
     }
+    // Counts read "1 new message", "2 new messages".
+    QCoreApplication::installTranslator(new MCEnglishPlurals(this));
     connect(qApp, &QGuiApplication::applicationStateChanged, this,
             [this](Qt::ApplicationState state) {
                 if (state == Qt::ApplicationInactive)

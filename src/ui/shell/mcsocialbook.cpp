@@ -16,6 +16,7 @@
 #include "monotificationcenter.h"
 #include "mouserauthenticationmanager.h"
 
+#include <QSet>
 #include <QTimer>
 
 #include <algorithm>
@@ -24,6 +25,14 @@ namespace {
 
 const int HistoryPage = 100;
 const int ReceivedInvitationsLimit = 1000;
+
+QSet<QString> emailsOf(const QList<MOUserAccount> &people)
+{
+    QSet<QString> emails;
+    for (const MOUserAccount &person : people)
+        emails.insert(person.email().toLower());
+    return emails;
+}
 
 } // namespace
 
@@ -380,7 +389,12 @@ void MCSocialBook::conversationsManagerDidFailStartingConversation(MOConversatio
 void MCSocialBook::conversationsManagerDidReceiveUsersForConversation(
     MOConversationsManager *, const QList<MOUserAccount> &users, const MOConversation &conversation)
 {
-    insertOrFetchEntityForConversation(conversation);
+    MCSocialEntity *entity = insertOrFetchEntityForConversation(conversation);
+    // A listing of people is the group as the service has it now: one taken out leaves its
+    // header too.
+    if (entity && conversation.isGroup() &&
+        emailsOf(entity->chatRoom().participants()) != emailsOf(conversation.participants()))
+        entity->setChatRoom(conversation);
     if (conversation.isGroup() || conversation.identifier() < 1)
         return;
     for (const MOUserAccount &user : users) {
@@ -392,10 +406,16 @@ void MCSocialBook::conversationsManagerDidReceiveUsersForConversation(
 }
 
 void MCSocialBook::conversationsManagerDidFailSendingMessageForConversation(
-    MOConversationsManager *, const MOMessage &message, qint64 conversationId, const MOError &)
+    MOConversationsManager *, const MOMessage &message, qint64 conversationId, const MOError &error)
 {
-    if (MCSocialEntity *entity = m_socialEntities.value(conversationId))
-        entity->didFailSendingMessage(message);
+    MCSocialEntity *entity = m_socialEntities.value(conversationId);
+    if (!entity)
+        return;
+    entity->didFailSendingMessage(message, MCSocialFailure::reason(error));
+    // A group that refuses a message may have changed its people: they are read again.
+    if (entity->chatRoom().isGroup() && error.code() >= 400 && error.code() < 500 &&
+        m_conversationsManager)
+        m_conversationsManager->listUsersForConversationWithIdentifier(conversationId);
 }
 
 void MCSocialBook::conversationsManagerDidReceiveNewContacts(MOConversationsManager *,

@@ -42,8 +42,10 @@ bool readsInOrder(const QString &text)
 
 QString toolTipText(const QString &tip)
 {
+    // The word joiners that keep a plain tooltip from being taken for markup are not seen,
+    // and its lines joined are the text.
     if (!Qt::mightBeRichText(tip))
-        return tip;
+        return QString(tip).remove(QChar(0x2060)).remove(QLatin1Char('\n'));
     QTextDocument document;
     document.setHtml(tip);
     return document.toPlainText();

@@ -24,7 +24,8 @@ QList<HostileName> hostileNames();
 // where they open, and no control character or line break.
 bool readsInOrder(const QString &text);
 
-// The text a tooltip holding tip shows to the eye (tooltips take markup-looking text as markup).
+// The text a tooltip holding tip shows to the eye, its lines joined (tooltips take
+// markup-looking text as markup).
 QString toolTipText(const QString &tip);
 
 // Whether the menu or button title has no mnemonic: every "&" shows as itself.

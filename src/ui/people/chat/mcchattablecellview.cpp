@@ -56,6 +56,9 @@ MCChatTableCellView::MCChatTableCellView(const MCChatEntryPtr &entry, bool newEn
         m_notSent->setPalette(red);
         m_notSent->setToolTip(tr("This message was not sent"));
         auto *menu = new QMenu(m_notSent);
+        m_reason = menu->addAction(QString());
+        m_reason->setEnabled(false);
+        m_reason->setVisible(false);
         m_sendAgain = menu->addAction(tr("Send Again"));
         m_remove = menu->addAction(tr("Remove"));
         m_notSent->setMenu(menu);
@@ -73,6 +76,10 @@ MCChatTableCellView::MCChatTableCellView(const MCChatEntryPtr &entry, bool newEn
         bold.setPixelSize(12);
         m_name->setFont(bold);
         m_name->setFullText(MCString::stringForName(senderName));
+        // Every sender's name starts where the others do, whichever way its letters run.
+        m_name->setAlignment(
+            Qt::AlignVCenter | Qt::AlignAbsolute |
+            (layoutDirection() == Qt::RightToLeft ? Qt::AlignRight : Qt::AlignLeft));
         if (!entry->itsMe()) {
             m_picture = new QLabel(this);
             m_picture->setObjectName(QStringLiteral("notMe"));
@@ -101,6 +108,13 @@ void MCChatTableCellView::refreshAccessory()
         return;
     const bool failed = messageEntry()->sendFailed();
     m_notSent->setText(m_entry->accessoryString());
+    // Why, as the service said it: no longer a member of a group, a refusal, no answer.
+    const QString reason = messageEntry()->failureReason();
+    m_notSent->setToolTip(reason.isEmpty() ? tr("This message was not sent")
+                                           : MCString::stringForToolTip(
+                                                 tr("This message was not sent: %1").arg(reason)));
+    m_reason->setText(MCString::stringByEscapingMnemonics(reason));
+    m_reason->setVisible(!reason.isEmpty());
     m_notSent->setVisible(failed);
     m_accessory->setVisible(!failed);
 }

@@ -29,6 +29,8 @@ public:
     QToolButton *notSentButton() const { return m_notSent; }
     QAction *sendAgainAction() const { return m_sendAgain; }
     QAction *removeAction() const { return m_remove; }
+    // The first item of the "Not sent" menu: why, when it is known.
+    QAction *reasonAction() const { return m_reason; }
     void setChatMessage(const QString &text);
     int rowHeight(int width) override;
     // The width of the text in a row width wide, and the height text needs there; a text that
@@ -57,6 +59,7 @@ private:
     QToolButton *m_notSent = nullptr;
     QAction *m_sendAgain = nullptr;
     QAction *m_remove = nullptr;
+    QAction *m_reason = nullptr;
 };
 
 #endif // MCCHATTABLECELLVIEW_H

@@ -136,5 +136,6 @@ void MCJoinInvitationView::showBody()
                         .arg(tr("Please add me as a Contact."), shownName, shownEmail));
     m_body->setToolTip(shownName == name && shownEmail == email
                            ? QString()
-                           : MCString::stringForToolTip(name) + MCString::stringForToolTip(email));
+                           : MCString::stringForToolTip(name) + QLatin1Char('\n') +
+                                 MCString::stringForToolTip(email));
 }

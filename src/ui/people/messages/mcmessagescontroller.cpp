@@ -10,11 +10,13 @@
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QLocale>
+
 #include <QSortFilterProxyModel>
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QTableView>
 #include <QVBoxLayout>
+#include <climits>
 
 MCMessagesController::MCMessagesController(MCInbox *inbox, QWidget *parent)
     : QWidget(parent)
@@ -102,10 +104,10 @@ MCMessagesController::MCMessagesController(MCInbox *inbox, QWidget *parent)
 void MCMessagesController::unreadNotificationsChanged()
 {
     const qint64 unread = m_inbox->unreadNotifications();
-    // The count as the user's locale writes numbers ("1,000"), not as raw digits.
-    const QString text =
-        unread != 0 ? QStringLiteral("%1 %2").arg(QLocale().toString(unread), tr("new messages"))
-                    : tr("No new messages");
+    // The count as the user's locale writes numbers ("1,000"), in its plural form.
+    const QString text = unread != 0
+                             ? tr("%Ln new message(s)", nullptr, int(qMin<qint64>(unread, INT_MAX)))
+                             : tr("No new messages");
     m_noSelectionLabel->setText(text);
     if (text == m_textForNoSelection)
         return;

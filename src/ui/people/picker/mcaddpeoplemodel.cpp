@@ -89,7 +89,7 @@ QVariant MCAddPeopleModel::data(const QModelIndex &index, int role) const
             return MCString::stringForName(person->fullName());
         if (role == Qt::ToolTipRole)
             // The whole name, which the row may cut, above the address.
-            return MCString::stringForToolTip(person->fullName()) +
+            return MCString::stringForToolTip(person->fullName()) + QLatin1Char('\n') +
                    MCString::stringForToolTip(person->email());
         if (role == Qt::DecorationRole && !person->avatar().isNull())
             return QIcon(person->avatar());

@@ -42,9 +42,11 @@ MCChatFilesController::MCChatFilesController(const QString &ownEmail, MOObjectsM
     m_tableView->verticalHeader()->hide();
     m_tableView->horizontalHeader()->setSectionResizeMode(MCChatFilesModel::Name,
                                                           QHeaderView::Stretch);
-    // A narrow panel: the name takes what the person and the date leave.
+    // A narrow panel: the name takes what the person and the date leave. The date is read
+    // whole ("Yesterday 23:59"); cut, it says nothing.
     m_tableView->horizontalHeader()->resizeSection(MCChatFilesModel::Person, 80);
-    m_tableView->horizontalHeader()->resizeSection(MCChatFilesModel::Date, 90);
+    m_tableView->horizontalHeader()->setSectionResizeMode(MCChatFilesModel::Date,
+                                                          QHeaderView::ResizeToContents);
     m_tableView->horizontalHeader()->setSectionResizeMode(MCChatFilesModel::Status,
                                                           QHeaderView::ResizeToContents);
     m_tableView->setWordWrap(false);

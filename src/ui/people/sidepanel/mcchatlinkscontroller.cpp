@@ -80,9 +80,10 @@ void MCChatLinksController::reloadCells()
         cell->hyperlinkTextField()->setToolTip(
             at(MCChatLinksModel::Link).data(Qt::ToolTipRole).toString());
         cell->hyperlinkTextField()->setProperty(UrlProperty, at(0).data(MCChatLinksModel::UrlRole));
-        const QString line = tr("%1, %2").arg(at(MCChatLinksModel::Contact).data().toString(),
-                                              at(MCChatLinksModel::Date).data().toString());
-        cell->additionalTextfield()->setText(line);
+        const QString name = at(MCChatLinksModel::Contact).data().toString();
+        const QString date = at(MCChatLinksModel::Date).data().toString();
+        const QString line = tr("%1, %2").arg(name, date);
+        cell->setSecondLine(name, tr(", %1").arg(date));
         // The cell cuts a long name: the tooltip holds the line whole.
         cell->additionalTextfield()->setToolTip(MCString::stringForToolTip(line));
         m_tableView->setIndexWidget(at(MCChatLinksModel::Link), cell);

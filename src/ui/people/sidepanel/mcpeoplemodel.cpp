@@ -78,7 +78,7 @@ QVariant MCPeopleModel::data(const QModelIndex &index, int role) const
         return MCString::stringForName(person->fullName());
     case Qt::ToolTipRole:
         // The whole name, which the row may cut, above the address.
-        return MCString::stringForToolTip(person->fullName()) +
+        return MCString::stringForToolTip(person->fullName()) + QLatin1Char('\n') +
                MCString::stringForToolTip(person->email());
     case Qt::DecorationRole:
         if (!person->avatar().isNull())
