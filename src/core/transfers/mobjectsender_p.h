@@ -62,6 +62,7 @@ public:
         std::shared_ptr<std::atomic_bool> canceled;
         // Downloads.
         std::shared_ptr<QFile> file;
+        QString partial; // the file's path: opened by descriptor, it keeps no name
         std::shared_ptr<Received> received;
         QString destination;
         QString expectedHash;
