@@ -19,6 +19,7 @@
 #include <QJsonDocument>
 #include <QNetworkReply>
 #include <QRegularExpression>
+#include <QStorageInfo>
 
 #include <utility>
 
@@ -49,16 +50,28 @@ MStorageObject objectFromHeader(const MNetworkReply &reply)
     return MStorageObject(QJsonDocument::fromJson(header).toVariant().toMap());
 }
 
-void postDownloadError(const MObjectTransfer &transfer, int errorCode, const QString &message)
+void postDownloadNote(const MObjectTransfer &transfer, int errorCode, const QString &text)
 {
-    MNotification note(MNotification::ERROR, message.arg(transfer.transferRequest().sourcePath()),
-                       0);
+    MNotification note(MNotification::ERROR, text, 0);
     note.setAttribute(MNotification::TransferRequest,
                       QVariant::fromValue(transfer.transferRequest()));
     note.setAttribute(MNotification::ErrorCode, errorCode);
     note.setAttribute(MNotification::Action, int(Tolvo::DownloadObject));
     if (MNotificationManager *notifications = MNotificationManager::instance())
         notifications->post(note);
+}
+
+void postDownloadError(const MObjectTransfer &transfer, int errorCode, const QString &message)
+{
+    postDownloadNote(transfer, errorCode, message.arg(transfer.transferRequest().sourcePath()));
+}
+
+// Whether the disk holding folder has less room than a write of bytes needed (a block's worth at
+// least): why a write there just failed.
+bool lacksRoom(const QString &folder, qint64 bytes)
+{
+    const QStorageInfo disk(folder);
+    return disk.isValid() && disk.bytesAvailable() < qMax<qint64>(bytes, MStreamHasher::BlockSize);
 }
 
 void postIOError(const QString &path, const MObjectTransfer &transfer)
@@ -367,11 +380,8 @@ bool MObjectSenderPrivate::flushDownloadBlock(qint64 transferId, const Flight &c
         return true;
     }
     abortFlight(transferId);
-    const MObjectTransfer transfer = MObjectTransfer::fromIdentifier(transferId);
-    postIOError(current.destination, transfer);
-    // A partial file that cannot grow (a full disk, most likely) only takes room that a retry,
-    // under a new identifier, would need.
-    failDownload(transfer, current, Tolvo::LocalIOError, QString());
+    failWriting(MObjectTransfer::fromIdentifier(transferId), current,
+                QFileInfo(current.partial).path(), received.filled);
     return false;
 }
 
@@ -463,8 +473,7 @@ void MObjectSenderPrivate::downloadFinished(const MNetworkRequest &request,
     }
     // Closing the file wrote out the last bytes: a full disk shows here.
     if (done.file->error() != QFileDevice::NoError) {
-        postIOError(done.destination, transfer);
-        failDownload(transfer, done, Tolvo::LocalIOError, QString());
+        failWriting(transfer, done, QFileInfo(done.partial).path(), 0);
         return;
     }
     const MStorageObject announced = objectFromHeader(reply);
@@ -537,8 +546,8 @@ void MObjectSenderPrivate::completeDownload(MObjectTransfer transfer, const Flig
     const MConfinedFolder cache = cacheFolder();
     if (cache.contains(done.destination) ? !cache.moveInto(path, done.destination)
                                          : !MResumableDownload::replace(path, done.destination)) {
-        postIOError(done.destination, transfer);
-        failDownload(transfer, done, Tolvo::LocalIOError, QString());
+        // Onto another disk the file is copied, which needs room for all of it.
+        failWriting(transfer, done, QFileInfo(done.destination).path(), hashes.size);
         return;
     }
     transfer.setTransferredBytes(hashes.size - done.resumeOffset);
@@ -560,6 +569,30 @@ void MObjectSenderPrivate::releasePartial(const MObjectTransfer &transfer)
                                  MResumableDownload::downloadPath(temp, request.storageObject()));
     else
         temp.remove(own);
+}
+
+void MObjectSenderPrivate::failWriting(MObjectTransfer transfer, const Flight &flight,
+                                       const QString &folder, qint64 bytes)
+{
+    if (!lacksRoom(folder, bytes)) {
+        postIOError(flight.destination, transfer);
+        failDownload(transfer, flight, Tolvo::LocalIOError, QString());
+        return;
+    }
+    qCWarning(lcCoreTransfers) << "No room left on the disk holding" << folder;
+    // Kept for a later range, the bytes would hold on to the room the user has to make: they
+    // go, and the download starts over when asked again.
+    if (flight.file)
+        flight.file->close();
+    tempFolder().remove(flight.partial);
+    const QString text =
+        QStringLiteral("Unable to download file %1: the disk holding '%2' is full. Free some "
+                       "space there, then download the file again.")
+            .arg(transfer.transferRequest().sourcePath(), folder);
+    transfer.setErrors({MObjectError(Tolvo::LocalDiskFull, text, folder, QStringLiteral("download"),
+                                     QList<QVariant>())});
+    postDownloadNote(transfer, Tolvo::LocalDiskFull, text);
+    failDownload(transfer, flight, Tolvo::LocalDiskFull, QString());
 }
 
 void MObjectSenderPrivate::failDownload(MObjectTransfer transfer, const Flight &flight,
