@@ -21,6 +21,7 @@
 #include <atomic>
 #include <csignal>
 #include <cstdio>
+#include <functional>
 
 namespace {
 
@@ -164,14 +165,16 @@ class TestTransferRestart : public QObject
 private slots:
     void initTestCase();
     void killedTransfersResume();
+    void linkAtAKilledDownloadIsNotWrittenThrough();
     void killedBetweenServiceAndQueue_data();
     void killedBetweenServiceAndQueue();
     void quitDuringATransferStopsTheEngineFirst();
 
 private:
-    // Runs an interrupted child and kills it mid-way, then a finishing one on the same folder;
-    // the service's request log holds the finishing child's requests only.
-    void interruptAndFinish(const QStringList &arguments);
+    // Runs an interrupted child and kills it mid-way, then (after between) a finishing one on
+    // the same folder; the service's request log holds the finishing child's requests only.
+    void interruptAndFinish(const QStringList &arguments,
+                            const std::function<void()> &between = {});
 
     KerloLocal server;
     QTemporaryDir local;
@@ -182,7 +185,8 @@ void TestTransferRestart::initTestCase()
     QVERIFY(server.start());
 }
 
-void TestTransferRestart::interruptAndFinish(const QStringList &arguments)
+void TestTransferRestart::interruptAndFinish(const QStringList &arguments,
+                                             const std::function<void()> &between)
 {
     QProcess interrupted;
     TestCore::startSubprocess(&interrupted, QStringLiteral("interrupt"), arguments);
@@ -195,6 +199,8 @@ void TestTransferRestart::interruptAndFinish(const QStringList &arguments)
     QVERIFY(interrupted.waitForFinished());
     QCOMPARE(interrupted.exitStatus(), QProcess::CrashExit);
     QVERIFY(server.clearRequests());
+    if (between)
+        between();
 
     const TestCore::SubprocessResult finished =
         TestCore::runSubprocess(QStringLiteral("finish"), arguments, 120000);
@@ -237,6 +243,44 @@ void TestTransferRestart::killedTransfersResume()
         const QString range = object.value("headers").toObject().value("range").toString();
         QVERIFY2(range.startsWith("bytes=") && !range.startsWith("bytes=0-"), qPrintable(range));
     }
+}
+
+void TestTransferRestart::linkAtAKilledDownloadIsNotWrittenThrough()
+{
+    // The partial file a killed download left is replaced by a link to a file elsewhere: the
+    // next start does not resume into that file, but downloads the object anew.
+    QByteArray bytes(int(FileSize), Qt::Uninitialized);
+    for (int i = 0; i < bytes.size(); ++i)
+        bytes[i] = char(i * 13 + i / 4093);
+    const QString hash = TestData::md5Hex(bytes);
+    const QString remote = QStringLiteral("/Restart/linked.bin");
+    QVERIFY(!server.seedFile(TestData::demoEmail, remote, bytes).isEmpty());
+    const QString support = local.filePath(QStringLiteral("support-linked"));
+    const QString target = local.filePath(QStringLiteral("linked.bin"));
+    const QString victim = local.filePath(QStringLiteral("victim"));
+    const QByteArray theirs = "sixteen bytes ..";
+    QFile file(victim);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(theirs) == theirs.size());
+    file.close();
+
+    bool planted = false;
+    interruptAndFinish({server.baseUrl().toString(), support, "1", remote, target, hash,
+                        QString::number(FileSize)},
+                       [&] {
+                           const QDir partials(support + QStringLiteral("/temp/downloads"));
+                           const QStringList names = partials.entryList({"*.part"}, QDir::Files);
+                           if (names.size() != 1)
+                               return;
+                           const QString partial = partials.filePath(names.first());
+                           planted = QFile::remove(partial) && QFile::link(victim, partial);
+                       });
+    QVERIFY(planted);
+    QFile back(target);
+    QVERIFY(back.open(QIODevice::ReadOnly));
+    QVERIFY(back.readAll() == bytes);
+    QFile after(victim);
+    QVERIFY(after.open(QIODevice::ReadOnly));
+    QCOMPARE(after.readAll(), theirs);
 }
 
 void TestTransferRestart::killedBetweenServiceAndQueue_data()

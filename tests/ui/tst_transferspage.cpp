@@ -18,11 +18,13 @@
 #include "mctablequeuedelegate.h"
 #include "mctablequeuemodel.h"
 #include "mctablequeuestopcell.h"
+#include "moapplication.h"
 #include "moconstants.h"
 #include "monotificationcenter.h"
 #include "monotificationmanager.h"
 #include "moobjectsmanager.h"
 #include "shelltestfixture.h"
+#include "smalldisk.h"
 
 #include <QAbstractButton>
 #include <QLabel>
@@ -47,6 +49,7 @@ private slots:
     void uploadWaitsWhileTheServiceIsDown();
     void settledRowsAreBoundedAndRunningOnesStay();
     void downloadWaitingForItsFirstByteShowsTheKnownSize();
+    void downloadOntoAFullDiskSaysWhereAndHowToTryAgain();
 
 private:
     struct Seen
@@ -55,6 +58,7 @@ private:
         QStringList namesFor(const QString &source) const;
     };
     const MCOperation *uploadRow(const QString &source) const;
+    const MCOperation *downloadRow(const QString &source) const;
     QString secondLine(const MCOperation *row) const;
     QModelIndex shownIndex(const MCOperation *row, int column) const;
     // The tooltip the row's button shows under the pointer.
@@ -147,6 +151,10 @@ void TestTransfersPage::initTestCase()
                  .seedFile(QString::fromLatin1(DemoEmail), QStringLiteral("/Waiting.bin"),
                            QByteArray(2500000, 'w'))
                  .isEmpty());
+    QVERIFY(!m_server
+                 .seedFile(QString::fromLatin1(DemoEmail), QStringLiteral("/Roomy.bin"),
+                           QByteArray(3 * int(SmallDisk::Size) / 2, 'r'))
+                 .isEmpty());
     m_shell.launch(m_server.baseUrl().toString());
     QVERIFY(m_shell.signInThroughWindow(QString::fromLatin1(DemoEmail),
                                         QString::fromLatin1(DemoPassword)));
@@ -196,6 +204,17 @@ const MCOperation *TestTransfersPage::uploadRow(const QString &source) const
     for (int row = 0; row < model->rowCount(); ++row) {
         const MCOperation *operation = model->operationAt(row);
         if (operation->type() == MCOperation::Upload && operation->sourcePath() == source)
+            return operation;
+    }
+    return nullptr;
+}
+
+const MCOperation *TestTransfersPage::downloadRow(const QString &source) const
+{
+    MCTableQueueModel *model = m_page->model();
+    for (int row = 0; row < model->rowCount(); ++row) {
+        const MCOperation *operation = model->operationAt(row);
+        if (operation->type() == MCOperation::Download && operation->sourcePath() == source)
             return operation;
     }
     return nullptr;
@@ -368,26 +387,53 @@ void TestTransfersPage::downloadWaitingForItsFirstByteShowsTheKnownSize()
     MCBrowsableViewController *browser = MCManager::sharedManager()->selectedController();
     QTRY_VERIFY_WITH_TIMEOUT(browser->shownNames().contains(QStringLiteral("Waiting.bin")), 20000);
     MOObjectsManager::sharedInstance()->cacheObjectAtPath(QStringLiteral("/Waiting.bin"));
-    const auto downloadRow = [this]() -> const MCOperation * {
-        MCTableQueueModel *model = m_page->model();
-        for (int row = 0; row < model->rowCount(); ++row) {
-            const MCOperation *operation = model->operationAt(row);
-            if (operation->type() == MCOperation::Download &&
-                operation->sourcePath() == QLatin1String("/Waiting.bin"))
-                return operation;
-        }
-        return nullptr;
-    };
-    QTRY_VERIFY_WITH_TIMEOUT(downloadRow() && downloadRow()->status() == MCOperation::Running,
-                             20000);
+    const QString waiting = QStringLiteral("/Waiting.bin");
+    QTRY_VERIFY_WITH_TIMEOUT(
+        downloadRow(waiting) && downloadRow(waiting)->status() == MCOperation::Running, 20000);
     QTRY_VERIFY(!m_server.requestsTo(QStringLiteral("/api/v1/object/Waiting.bin")).isEmpty());
-    const MCOperation *row = downloadRow();
+    const MCOperation *row = downloadRow(waiting);
     QCOMPARE(row->transferred(), quint64(0));
     QCOMPARE(secondLine(row),
              QStringLiteral("Calculating time left - 0 B out of 2.5 MB (0 B/sec)"));
 
     QVERIFY(clickButton(row, MCTableQueueDelegate::AbortButton));
     QTRY_VERIFY_WITH_TIMEOUT(row->isFinished(), 20000);
+}
+
+void TestTransfersPage::downloadOntoAFullDiskSaysWhereAndHowToTryAgain()
+{
+    // A failed row offers no button: its text tells that the disk is full, which folder it
+    // holds and how to try again, and so does the console.
+    const QString temp = MOApplication::sharedInstance()->supportPath() + QStringLiteral("/temp");
+    SmallDisk disk(temp);
+    if (!disk.mounted())
+        QSKIP("mounting a small file system needs privileges this run does not have");
+    showPage(m_page);
+    const QString roomy = QStringLiteral("/Roomy.bin");
+    MCBrowsableViewController *browser = MCManager::sharedManager()->selectedController();
+    QTRY_VERIFY_WITH_TIMEOUT(browser->shownNames().contains(roomy.mid(1)), 20000);
+    MOObjectsManager::sharedInstance()->cacheObjectAtPath(roomy);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        downloadRow(roomy) && downloadRow(roomy)->status() == MCOperation::Failed, 30000);
+    const QString said = QStringLiteral("the disk holding '%1/downloads' is full: free some "
+                                        "space there, then download the file again")
+                             .arg(temp);
+    QVERIFY2(secondLine(downloadRow(roomy)).endsWith(QStringLiteral(": ") + said),
+             qPrintable(secondLine(downloadRow(roomy))));
+    QVERIFY(
+        !shownIndex(downloadRow(roomy), 0).data(MCTableQueueModel::ButtonsVisibleRole).toBool());
+    MCErrorsModel *errors = m_console->errors();
+    const auto consoleSays = [errors, temp] {
+        for (int row = 0; row < errors->rowCount(); ++row) {
+            if (errors->index(row, MCErrorsModel::ErrorColumn)
+                    .data()
+                    .toString()
+                    .contains(QStringLiteral("the disk holding '%1/downloads' is full").arg(temp)))
+                return true;
+        }
+        return false;
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(consoleSays(), 30000);
 }
 
 void TestTransfersPage::cancelledFolderUploadReadsCancelled()

@@ -62,6 +62,7 @@ public:
         std::shared_ptr<std::atomic_bool> canceled;
         // Downloads.
         std::shared_ptr<QFile> file;
+        QString partial; // the file's path: opened by descriptor, it keeps no name
         std::shared_ptr<Received> received;
         QString destination;
         QString expectedHash;
@@ -160,6 +161,10 @@ public:
     void releasePartial(const MObjectTransfer &transfer);
     void failDownload(MObjectTransfer transfer, const Flight &flight, int errorCode,
                       const QString &message);
+    // Fails a download whose write into folder failed: as out of room when the disk holding
+    // folder has less than bytes left (what it wrote is freed), as an I/O error otherwise.
+    void failWriting(MObjectTransfer transfer, const Flight &flight, const QString &folder,
+                     qint64 bytes);
     // Reads what the reply has into the flight's block; false once the flight failed.
     bool readDownload(qint64 transferId, const QString &flightId);
     // Writes the block's bytes to the partial file and hands them to the hasher.

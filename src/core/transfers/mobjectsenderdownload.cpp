@@ -19,6 +19,7 @@
 #include <QJsonDocument>
 #include <QNetworkReply>
 #include <QRegularExpression>
+#include <QStorageInfo>
 
 #include <utility>
 
@@ -26,10 +27,12 @@ namespace {
 
 const QString TransferIdKey = QStringLiteral("MObjectTransferStateIdentifierKey");
 
-QString tempPath()
+// Holds scratch files only: a link or a file found where one of its folders belongs is removed.
+MConfinedFolder tempFolder()
 {
     TolvoProcess *app = TolvoProcess::instance();
-    return app ? app->tempPath() : QDir::tempPath();
+    return MConfinedFolder(app ? app->tempPath() : QDir::tempPath(),
+                           MConfinedFolder::RemoveIntruders);
 }
 
 // The cache is the program's own: a link planted in it never takes a download elsewhere.
@@ -47,16 +50,28 @@ MStorageObject objectFromHeader(const MNetworkReply &reply)
     return MStorageObject(QJsonDocument::fromJson(header).toVariant().toMap());
 }
 
-void postDownloadError(const MObjectTransfer &transfer, int errorCode, const QString &message)
+void postDownloadNote(const MObjectTransfer &transfer, int errorCode, const QString &text)
 {
-    MNotification note(MNotification::ERROR, message.arg(transfer.transferRequest().sourcePath()),
-                       0);
+    MNotification note(MNotification::ERROR, text, 0);
     note.setAttribute(MNotification::TransferRequest,
                       QVariant::fromValue(transfer.transferRequest()));
     note.setAttribute(MNotification::ErrorCode, errorCode);
     note.setAttribute(MNotification::Action, int(Tolvo::DownloadObject));
     if (MNotificationManager *notifications = MNotificationManager::instance())
         notifications->post(note);
+}
+
+void postDownloadError(const MObjectTransfer &transfer, int errorCode, const QString &message)
+{
+    postDownloadNote(transfer, errorCode, message.arg(transfer.transferRequest().sourcePath()));
+}
+
+// Whether the disk holding folder has less room than a write of bytes needed (a block's worth at
+// least): why a write there just failed.
+bool lacksRoom(const QString &folder, qint64 bytes)
+{
+    const QStorageInfo disk(folder);
+    return disk.isValid() && disk.bytesAvailable() < qMax<qint64>(bytes, MStreamHasher::BlockSize);
 }
 
 void postIOError(const QString &path, const MObjectTransfer &transfer)
@@ -124,20 +139,23 @@ bool MObjectSenderPrivate::startDownload(MObjectTransfer transfer)
     transfer.setTotalTransferredBytes(0);
     transfer.setTotalBytes(0);
 
-    const QString localPath = MResumableDownload::partialPath(tempPath(), transfer.identifier());
+    const MConfinedFolder temp = tempFolder();
+    const QString localPath = MResumableDownload::partialPath(temp, transfer.identifier());
+    download.partial = localPath;
     if (download.cache) {
         const MStorageObject object = request.storageObject();
-        const QString parked = MResumableDownload::downloadPath(tempPath(), object);
+        const QString parked = MResumableDownload::downloadPath(temp, object);
         if (parked.isEmpty()) {
             postDownloadError(transfer, Tolvo::CannotContinue, DataIsCorrupt);
             fail(transfer, Tolvo::CannotContinue);
             return false;
         }
         // What an earlier download of these bytes left behind, unless this one has its own.
-        MResumableDownload::adopt(parked, localPath);
+        MResumableDownload::adopt(temp, parked, localPath);
         download.expectedHash = object.contentHash().toLower();
         const qint64 size = object.size();
-        const qint64 partial = QFileInfo(localPath).size();
+        // Anything but a file of bytes already received is started over.
+        const qint64 partial = qMax<qint64>(0, temp.fileSize(localPath));
         transfer.setTotalBytes(size);
         if (size > 0 && partial == size) {
             // A crash after the last byte: only the check is left to do.
@@ -186,9 +204,9 @@ bool MObjectSenderPrivate::startDownload(MObjectTransfer transfer)
     // A file started over is made anew and one of the right size left alone: on ext4 a file
     // truncated to 0, even an empty one, writes out every page it has at its last close.
     if (download.resumeOffset == 0)
-        QFile::remove(localPath);
-    download.file = std::make_shared<QFile>(localPath);
-    if (!download.file->open(QIODevice::ReadWrite) ||
+        temp.remove(localPath);
+    download.file = std::make_shared<QFile>();
+    if (!MResumableDownload::openPartial(temp, localPath, download.file.get()) ||
         (download.file->size() != download.resumeOffset &&
          !download.file->resize(download.resumeOffset)) ||
         !download.file->seek(download.resumeOffset)) {
@@ -268,7 +286,7 @@ void MObjectSenderPrivate::downloadHeadersArrived(qint64 transferId, const QStri
         if (!takeFlight(transferId, flightId, &done))
             return;
         networkRequestManager->cancelRequest(done.id);
-        QFile::remove(done.file->fileName());
+        tempFolder().remove(done.partial);
         const MObjectTransfer transfer = MObjectTransfer::fromIdentifier(transferId);
         if (transfer.state() == MObjectTransfer::Running)
             failDownload(transfer, done, Tolvo::TransferStepFailed, UnableToDownload);
@@ -362,11 +380,8 @@ bool MObjectSenderPrivate::flushDownloadBlock(qint64 transferId, const Flight &c
         return true;
     }
     abortFlight(transferId);
-    const MObjectTransfer transfer = MObjectTransfer::fromIdentifier(transferId);
-    postIOError(current.destination, transfer);
-    // A partial file that cannot grow (a full disk, most likely) only takes room that a retry,
-    // under a new identifier, would need.
-    failDownload(transfer, current, Tolvo::LocalIOError, QString());
+    failWriting(MObjectTransfer::fromIdentifier(transferId), current,
+                QFileInfo(current.partial).path(), received.filled);
     return false;
 }
 
@@ -443,7 +458,7 @@ void MObjectSenderPrivate::downloadFinished(const MNetworkRequest &request,
         qCWarning(lcCoreTransfers) << "Download failed. Error code:" << status << reply.error();
         // A cache download keeps what it has for a later range; a refused range starts over.
         if (!done.cache || status == 416)
-            QFile::remove(done.file->fileName());
+            tempFolder().remove(done.partial);
         failDownload(transfer, done, Tolvo::TransferStepFailed, UnableToDownload);
         return;
     }
@@ -452,14 +467,13 @@ void MObjectSenderPrivate::downloadFinished(const MNetworkRequest &request,
         qCWarning(lcCoreTransfers)
             << "Download ended after" << received.written << "bytes of" << received.end;
         if (received.written > received.end)
-            QFile::remove(done.file->fileName());
+            tempFolder().remove(done.partial);
         failDownload(transfer, done, Tolvo::TransferStepFailed, UnableToDownload);
         return;
     }
     // Closing the file wrote out the last bytes: a full disk shows here.
     if (done.file->error() != QFileDevice::NoError) {
-        postIOError(done.destination, transfer);
-        failDownload(transfer, done, Tolvo::LocalIOError, QString());
+        failWriting(transfer, done, QFileInfo(done.partial).path(), 0);
         return;
     }
     const MStorageObject announced = objectFromHeader(reply);
@@ -485,7 +499,7 @@ void MObjectSenderPrivate::verify(MObjectTransfer transfer, Flight flight)
     flight.step = Verifying;
     flight.id = newLocalId();
     flight.canceled = std::make_shared<std::atomic_bool>(false);
-    const QString path = flight.file->fileName();
+    const QString path = flight.partial;
     qCDebug(lcCoreTransfers) << "Checking received file" << path;
     // An empty body leaves no file behind: opened for writing, it is checked as empty.
     hashAside(transfer.identifier(), flight, path, QIODevice::ReadWrite, false,
@@ -509,7 +523,7 @@ void MObjectSenderPrivate::verificationReady(qint64 transferId, const QString &f
 void MObjectSenderPrivate::completeDownload(MObjectTransfer transfer, const Flight &done,
                                             const MChunkedUpload::Hashes &hashes)
 {
-    const QString path = done.file->fileName();
+    const QString path = done.partial;
     if (!hashes.complete) {
         postIOError(path, transfer);
         failDownload(transfer, done, Tolvo::LocalIOError, QString());
@@ -520,7 +534,7 @@ void MObjectSenderPrivate::completeDownload(MObjectTransfer transfer, const Flig
         qCWarning(lcCoreTransfers)
             << "Downloaded data is corrupt!! " << hashes.final << "!=" << done.expectedHash;
         // Kept, it would be resumed from or checked again and fail the same way.
-        QFile::remove(path);
+        tempFolder().remove(path);
         failDownload(transfer, done, Tolvo::CannotContinue, DataIsCorrupt);
         return;
     }
@@ -532,8 +546,8 @@ void MObjectSenderPrivate::completeDownload(MObjectTransfer transfer, const Flig
     const MConfinedFolder cache = cacheFolder();
     if (cache.contains(done.destination) ? !cache.moveInto(path, done.destination)
                                          : !MResumableDownload::replace(path, done.destination)) {
-        postIOError(done.destination, transfer);
-        failDownload(transfer, done, Tolvo::LocalIOError, QString());
+        // Onto another disk the file is copied, which needs room for all of it.
+        failWriting(transfer, done, QFileInfo(done.destination).path(), hashes.size);
         return;
     }
     transfer.setTransferredBytes(hashes.size - done.resumeOffset);
@@ -547,13 +561,38 @@ void MObjectSenderPrivate::completeDownload(MObjectTransfer transfer, const Flig
 void MObjectSenderPrivate::releasePartial(const MObjectTransfer &transfer)
 {
     const MObjectTransferRequest request = transfer.transferRequest();
-    const QString own = MResumableDownload::partialPath(tempPath(), transfer.identifier());
+    const MConfinedFolder temp = tempFolder();
+    const QString own = MResumableDownload::partialPath(temp, transfer.identifier());
     // A cache download's bytes wait for the next download of the same content.
     if (request.action() == Tolvo::DownloadToCache)
-        MResumableDownload::park(
-            own, MResumableDownload::downloadPath(tempPath(), request.storageObject()));
+        MResumableDownload::park(temp, own,
+                                 MResumableDownload::downloadPath(temp, request.storageObject()));
     else
-        QFile::remove(own);
+        temp.remove(own);
+}
+
+void MObjectSenderPrivate::failWriting(MObjectTransfer transfer, const Flight &flight,
+                                       const QString &folder, qint64 bytes)
+{
+    if (!lacksRoom(folder, bytes)) {
+        postIOError(flight.destination, transfer);
+        failDownload(transfer, flight, Tolvo::LocalIOError, QString());
+        return;
+    }
+    qCWarning(lcCoreTransfers) << "No room left on the disk holding" << folder;
+    // Kept for a later range, the bytes would hold on to the room the user has to make: they
+    // go, and the download starts over when asked again.
+    if (flight.file)
+        flight.file->close();
+    tempFolder().remove(flight.partial);
+    const QString text =
+        QStringLiteral("Unable to download file %1: the disk holding '%2' is full. Free some "
+                       "space there, then download the file again.")
+            .arg(transfer.transferRequest().sourcePath(), folder);
+    transfer.setErrors({MObjectError(Tolvo::LocalDiskFull, text, folder, QStringLiteral("download"),
+                                     QList<QVariant>())});
+    postDownloadNote(transfer, Tolvo::LocalDiskFull, text);
+    failDownload(transfer, flight, Tolvo::LocalDiskFull, QString());
 }
 
 void MObjectSenderPrivate::failDownload(MObjectTransfer transfer, const Flight &flight,

@@ -1,5 +1,6 @@
 #include "mresumabledownload.h"
 
+#include "mconfinedfolder.h"
 #include "mfilenames.h"
 
 #include <QDir>
@@ -13,6 +14,8 @@
 
 #include <fcntl.h>
 #include <stdio.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -36,37 +39,54 @@ bool MResumableDownload::isContentHash(const QString &hash)
     return pattern.match(hash).hasMatch();
 }
 
-QString MResumableDownload::downloadPath(const QString &tempPath, const MStorageObject &object)
+QString MResumableDownload::downloadPath(const MConfinedFolder &temp, const MStorageObject &object)
 {
     const QString hash = object.contentHash().toLower();
     if (!isContentHash(hash))
         return QString();
     const QString directory =
-        tempPath + QLatin1Char('/') + hash.left(2) + QLatin1Char('/') + hash.mid(2, 2);
-    QDir().mkpath(directory);
+        temp.root() + QLatin1Char('/') + hash.left(2) + QLatin1Char('/') + hash.mid(2, 2);
+    temp.makeFolders(directory);
     return directory + QLatin1Char('/') + hash;
 }
 
-QString MResumableDownload::partialPath(const QString &tempPath, qint64 transferId)
+QString MResumableDownload::partialPath(const MConfinedFolder &temp, qint64 transferId)
 {
-    const QString directory = tempPath + QStringLiteral("/downloads");
-    QDir().mkpath(directory);
+    const QString directory = temp.root() + QStringLiteral("/downloads");
+    temp.makeFolders(directory);
     return directory + QStringLiteral("/%1.part").arg(transferId);
 }
 
-bool MResumableDownload::adopt(const QString &parked, const QString &own)
+bool MResumableDownload::adopt(const MConfinedFolder &temp, const QString &parked,
+                               const QString &own)
 {
-    if (QFileInfo::exists(own) || !QFileInfo(parked).isFile())
+    // Only a file is taken over: a link left there goes, what it points to stays.
+    if (temp.fileSize(parked) < 0) {
+        temp.remove(parked);
         return false;
-    return std::rename(QFile::encodeName(parked).constData(), QFile::encodeName(own).constData()) ==
-           0;
+    }
+    return temp.rename(parked, own, false);
 }
 
-void MResumableDownload::park(const QString &own, const QString &parked)
+void MResumableDownload::park(const MConfinedFolder &temp, const QString &own,
+                              const QString &parked)
 {
-    if (parked.isEmpty() || QFileInfo(own).size() == 0 ||
-        std::rename(QFile::encodeName(own).constData(), QFile::encodeName(parked).constData()) != 0)
-        QFile::remove(own);
+    if (parked.isEmpty() || temp.fileSize(own) <= 0 || !temp.rename(own, parked, true))
+        temp.remove(own);
+}
+
+bool MResumableDownload::openPartial(const MConfinedFolder &temp, const QString &path, QFile *file)
+{
+    const int fd = temp.openFile(path, O_RDWR | O_CREAT);
+    if (fd < 0)
+        return false;
+    struct stat info;
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) ||
+        !file->open(fd, QIODevice::ReadWrite, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return false;
+    }
+    return true;
 }
 
 QUrl MResumableDownload::downloadUrl(const QUrl &apiUrl, const QString &sourcePath)

@@ -6,8 +6,12 @@
 #include <QString>
 #include <QUrl>
 
+class MConfinedFolder;
+class QFile;
+
 // The local side of a download: where its bytes land before they are verified and how the
-// verified file takes the place of its destination.
+// verified file takes the place of its destination. The temporary folder is the program's own:
+// a link planted in it is never followed, whatever it points to stays as it is.
 class MResumableDownload
 {
 public:
@@ -16,16 +20,19 @@ public:
     // Where the bytes of a cache download that stopped short wait for the next download of
     // the same content, tempPath/h0h1/h2h3/hash, its folder created; empty when the object's
     // hash is not a content hash. No transfer writes there.
-    static QString downloadPath(const QString &tempPath, const MStorageObject &object);
+    static QString downloadPath(const MConfinedFolder &temp, const MStorageObject &object);
     // The partial file of one transfer: two downloads of the same bytes never share one,
     // and a transfer run again (resumed, or after a restart) finds its own.
-    static QString partialPath(const QString &tempPath, qint64 transferId);
+    static QString partialPath(const MConfinedFolder &temp, qint64 transferId);
     // Takes over the bytes left at parked (downloadPath) as the transfer's own partial file,
     // in one step: of several transfers asking at once, one gets them. False when there was
     // nothing to take or own already holds bytes.
-    static bool adopt(const QString &parked, const QString &own);
+    static bool adopt(const MConfinedFolder &temp, const QString &parked, const QString &own);
     // Leaves the transfer's partial bytes at parked for a later download of the content.
-    static void park(const QString &own, const QString &parked);
+    static void park(const MConfinedFolder &temp, const QString &own, const QString &parked);
+    // Opens the partial file at path for reading and writing, made when missing; false when
+    // anything but a regular file is there.
+    static bool openPartial(const MConfinedFolder &temp, const QString &path, QFile *file);
     static QUrl downloadUrl(const QUrl &apiUrl, const QString &sourcePath);
     // The first free name from path on (" 2" suffixes), claimed by creating it empty so that
     // no other download takes it; empty when none could be made.

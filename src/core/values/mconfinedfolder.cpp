@@ -70,8 +70,9 @@ bool copyIntoFolder(const QString &from, int folder, const QByteArray &name)
 
 } // namespace
 
-MConfinedFolder::MConfinedFolder(const QString &root)
+MConfinedFolder::MConfinedFolder(const QString &root, Intruders intruders)
     : m_root(QDir::cleanPath(root))
+    , m_intruders(intruders)
 {}
 
 bool MConfinedFolder::contains(const QString &path) const
@@ -117,9 +118,14 @@ int MConfinedFolder::openFolder(const QStringList &components, bool create) cons
             return -1;
         }
         // A link here fails the open (ELOOP) instead of being followed.
-        const int next =
-            ::openat(fd, name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        int next = ::openat(fd, name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (next < 0 && create && m_intruders == RemoveIntruders &&
+            (errno == ELOOP || errno == ENOTDIR) && ::unlinkat(fd, name.constData(), 0) == 0 &&
+            ::mkdirat(fd, name.constData(), 0777) == 0)
+            next = ::openat(fd, name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        const int error = errno;
         ::close(fd);
+        errno = error;
         fd = next;
     }
     return fd;
@@ -158,4 +164,60 @@ bool MConfinedFolder::moveInto(const QString &from, const QString &path) const
     }
     QFile::remove(from);
     return true;
+}
+
+int MConfinedFolder::openParent(const QString &path, bool create, QByteArray *name) const
+{
+    QStringList components;
+    if (!componentsOf(path, &components) || components.isEmpty()) {
+        errno = EINVAL;
+        return -1;
+    }
+    *name = QFile::encodeName(components.takeLast());
+    return openFolder(components, create);
+}
+
+int MConfinedFolder::openFile(const QString &path, int flags) const
+{
+    QByteArray name;
+    const Descriptor folder(openParent(path, true, &name));
+    if (folder.get() < 0)
+        return -1;
+    return ::openat(folder.get(), name.constData(), flags | O_NOFOLLOW | O_CLOEXEC, 0666);
+}
+
+qint64 MConfinedFolder::fileSize(const QString &path) const
+{
+    QByteArray name;
+    const Descriptor folder(openParent(path, false, &name));
+    struct stat info;
+    if (folder.get() < 0 ||
+        ::fstatat(folder.get(), name.constData(), &info, AT_SYMLINK_NOFOLLOW) != 0 ||
+        !S_ISREG(info.st_mode))
+        return -1;
+    return qint64(info.st_size);
+}
+
+bool MConfinedFolder::remove(const QString &path) const
+{
+    QByteArray name;
+    const Descriptor folder(openParent(path, false, &name));
+    if (folder.get() < 0)
+        return errno == ENOENT;
+    return ::unlinkat(folder.get(), name.constData(), 0) == 0 || errno == ENOENT;
+}
+
+bool MConfinedFolder::rename(const QString &from, const QString &to, bool replace) const
+{
+    QByteArray fromName;
+    QByteArray toName;
+    const Descriptor fromFolder(openParent(from, false, &fromName));
+    const Descriptor toFolder(openParent(to, true, &toName));
+    struct stat info;
+    if (fromFolder.get() < 0 || toFolder.get() < 0 ||
+        ::fstatat(fromFolder.get(), fromName.constData(), &info, AT_SYMLINK_NOFOLLOW) != 0 ||
+        !S_ISREG(info.st_mode))
+        return false;
+    return ::renameat2(fromFolder.get(), fromName.constData(), toFolder.get(), toName.constData(),
+                       replace ? 0 : RENAME_NOREPLACE) == 0;
 }

@@ -4,14 +4,21 @@
 #include <QString>
 #include <QStringList>
 
-// A folder of the program's own (the cache) whose contents are written and removed without
-// passing through a symbolic link planted inside it: such a link would take the write or the
-// removal wherever it points. Paths are absolute and clean; the root itself may be reached
-// through links, as a home folder often is.
+// A folder of the program's own (the cache, the temporary folder) whose contents are written
+// and removed without passing through a symbolic link planted inside it: such a link would take
+// the write or the removal wherever it points. Paths are absolute and clean; the root itself
+// may be reached through links, as a home folder often is.
 class MConfinedFolder
 {
 public:
-    explicit MConfinedFolder(const QString &root);
+    // What becomes of a link (or a file) standing where a folder is to be made: refused, or,
+    // in a folder that holds nothing but the program's scratch files, removed (the link
+    // itself, never what it points to) and replaced by the folder.
+    enum Intruders { RefuseIntruders, RemoveIntruders };
+
+    explicit MConfinedFolder(const QString &root, Intruders intruders = RefuseIntruders);
+
+    QString root() const { return m_root; }
 
     // Whether path is the root or lies below it.
     bool contains(const QString &path) const;
@@ -25,6 +32,17 @@ public:
     // without following links and made when missing; a link at path itself is replaced, not
     // followed. Across file systems the file is copied into that folder first.
     bool moveInto(const QString &from, const QString &path) const;
+    // Opens the file at path with the open(2) flags given, its folders made when missing and no
+    // link followed on the way, the file's own name included; -1 (errno set) when it cannot be.
+    int openFile(const QString &path, int flags) const;
+    // The size of the regular file at path; -1 when there is none (a link is not followed).
+    qint64 fileSize(const QString &path) const;
+    // Removes whatever file or link is at path (a link itself, not what it points to); true
+    // when nothing is left there.
+    bool remove(const QString &path) const;
+    // Renames the regular file at from onto to, both below the root; with replace false, an
+    // existing to is left alone and the rename fails.
+    bool rename(const QString &from, const QString &to, bool replace) const;
 
 private:
     // The components from the root down to path; false when path is not below the root.
@@ -32,7 +50,11 @@ private:
     // The folder of those components, opened without following a link; -1 when it cannot be.
     int openFolder(const QStringList &components, bool create) const;
 
+    // The folder holding path and path's own name in it; -1 when the folder cannot be opened.
+    int openParent(const QString &path, bool create, QByteArray *name) const;
+
     QString m_root;
+    Intruders m_intruders;
 };
 
 #endif // MCONFINEDFOLDER_H

@@ -63,6 +63,7 @@ enum Error {
     LocalFileExists = 101,
     DirectoryExists = 102,
     LocalIOError = 104,
+    LocalDiskFull = 105, // no room left where a local file is written
     QuotaExceeded = 507,
     RemoteFileExists = 801,
     RemoteNotFound = 805,

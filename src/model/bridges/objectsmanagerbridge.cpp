@@ -32,8 +32,9 @@ QVariantMap groupByBasePath(const MStorageObjectList &objects)
 }
 
 // Why a transfer failed, from the code it ended with.
-QString transferFailure(int code)
+QString transferFailure(const MObjectTransfer &transfer)
 {
+    const int code = transfer.errorCode();
     switch (code) {
     case Tolvo::TransferFailed:
     case Tolvo::TransferStepFailed:
@@ -47,6 +48,12 @@ QString transferFailure(int code)
     case Tolvo::LocalIOError:
         return QCoreApplication::translate(
             "MOObjectsManager", "the file on this computer could not be read or written");
+    case Tolvo::LocalDiskFull:
+        // The folder written to goes with the error: the user knows where to make room.
+        return QCoreApplication::translate("MOObjectsManager",
+                                           "the disk holding '%1' is full: free some space there, "
+                                           "then download the file again")
+            .arg(transfer.errors().value(0).path());
     case Tolvo::QuotaExceeded:
         return QCoreApplication::translate("MOObjectsManager", "your Kerlo space is full");
     case Tolvo::RemoteFileExists:
@@ -280,7 +287,7 @@ void ObjectsManagerBridge::handleTransferFinished(const MObjectTransfer &transfe
         m_d->postTransferDidFailNotificationForState(
             MOCoreValues::objectTransferWithCXXObjectTransfer(transfer),
             MOError(kMOObjectsTransferDomain, transfer.errorCode(),
-                    {{MOErrorDescriptionKey, transferFailure(transfer.errorCode())}}),
+                    {{MOErrorDescriptionKey, transferFailure(transfer)}}),
             domainFor(caching));
         break;
     case MObjectTransfer::Canceled:
