@@ -79,6 +79,9 @@ public:
 
     // True once shutdown() was called; long-running work checks it to finish early.
     bool isShuttingDown() const;
+    // Gives the support folder's lock up once the shut-down is over, before the process ends:
+    // a process relaunched meanwhile (Sign Out) takes the folder as soon as it may.
+    void releaseSupportFolder();
 
     virtual QNetworkConfigurationManager *networkConfigurationManager() const = 0;
 
