@@ -132,7 +132,7 @@ start_wm() {
         exit 77
     fi
     openbox --sm-disable >"$work/openbox.log" 2>&1 &
-    wait_for 60 "openbox did not take the screen: $(cat "$work/openbox.log")" wm_running
+    wait_for 60 "openbox did not take the screen" wm_running
 }
 wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
 
