@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages the build, the tests and the demo need, when they are missing.
-# The demo and the end-to-end scripts drive Lumarin under Xvfb with xdotool and take screenshots
-# with ImageMagick's import; the colour emoji font stands in for the system's emoji; Qt's extra
-# image plugins let kerlo-local write the WebP picture of its demo tree; Qt's PDF module draws
-# PDF pages in the preview window; the SVG plugins draw the window icon.
+# The demo and the end-to-end scripts drive Lumarin under Xvfb with xdotool, some under openbox
+# (a window manager that places, stacks and focuses windows; xprop reads what it did), and take
+# screenshots with ImageMagick's import; the colour emoji font stands in for the system's emoji;
+# Qt's extra image plugins let kerlo-local write the WebP picture of its demo tree; Qt's PDF
+# module draws PDF pages in the preview window; the SVG plugins draw the window icon.
 set -euo pipefail
 
 packages=(
@@ -13,7 +14,7 @@ packages=(
     libsecret-1-dev libglib2.0-dev
     gnome-keyring dbus dbus-x11 xvfb xauth
     libcanberra-dev libxcb1-dev
-    xdotool imagemagick fonts-noto-color-emoji
+    xdotool imagemagick fonts-noto-color-emoji openbox x11-utils
     openssl curl
     desktop-file-utils appstream dpkg-dev adwaita-icon-theme hicolor-icon-theme
 )

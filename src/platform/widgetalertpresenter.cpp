@@ -2,13 +2,167 @@
 
 #include "platformlogging.h"
 
+#include <QApplication>
 #include <QCheckBox>
-#include <QCoreApplication>
+#include <QEvent>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
+#include <QWindow>
+
+#include <algorithm>
 
 namespace {
+
+// Keeps the open alerts in front of every other window of the program. A window shown while an
+// alert is open (the tour that a first sign-in opens with a start-up alert, a small window
+// opened with a sheet) would otherwise stand over the modal alert and take no input, leaving
+// the user nothing to answer.
+class AlertsInFront : public QObject
+{
+public:
+    // One for the application, going with it.
+    static AlertsInFront &instance()
+    {
+        static QPointer<AlertsInFront> keeper;
+        if (!keeper)
+            keeper = new AlertsInFront(qApp);
+        return *keeper;
+    }
+
+    void add(QMessageBox *box)
+    {
+        m_boxes.append(box);
+        // Shown before the window it belongs to: the window manager took it for a window of
+        // its own and stacks it below that window once it shows.
+        if (box->parentWidget() && !box->parentWidget()->window()->isVisible())
+            m_early.append(box);
+        QObject::connect(box, &QObject::destroyed, this, [this] { forgetClosed(); });
+        QObject::connect(box, &QDialog::finished, this, [this] { forgetClosed(); });
+        if (m_boxes.size() == 1)
+            qApp->installEventFilter(this);
+    }
+
+    // A window the alert blocks took the focus (the window manager gave it back to the window
+    // the alert is on): the alert takes it, as the window itself takes no input meanwhile.
+    void focusMoved(QWindow *focus)
+    {
+        QWidget *window = nullptr;
+        for (QWidget *widget : QApplication::topLevelWidgets()) {
+            if (widget->windowHandle() == focus)
+                window = widget;
+        }
+        if (!window || m_raiseQueued)
+            return;
+        for (const QPointer<QMessageBox> &box : qAsConst(m_boxes)) {
+            if (box && box != window && box->isVisible() && blocks(box, window)) {
+                m_raiseQueued = true;
+                QMetaObject::invokeMethod(this, &AlertsInFront::bringForward, Qt::QueuedConnection);
+                return;
+            }
+        }
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Show && watched->isWidgetType() && !m_raiseQueued) {
+            auto *widget = static_cast<QWidget *>(watched);
+            if (widget->isWindow() && coversAlerts(widget)) {
+                // After the window's own show, raise and activation have reached the display.
+                m_raiseQueued = true;
+                QMetaObject::invokeMethod(this, &AlertsInFront::bringForward, Qt::QueuedConnection);
+            }
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    explicit AlertsInFront(QObject *parent)
+        : QObject(parent)
+    {
+        connect(qApp, &QGuiApplication::focusWindowChanged, this, &AlertsInFront::focusMoved);
+    }
+
+    // Whether the modal box takes the input of window: an application-modal one every window's,
+    // a window-modal one that of the window it is on, of that window's own ancestors and of
+    // every window of theirs.
+    static bool blocks(const QMessageBox *box, const QWidget *window)
+    {
+        if (box->windowModality() == Qt::ApplicationModal)
+            return true;
+        if (box->windowModality() != Qt::WindowModal)
+            return false;
+        QList<const QWidget *> owners;
+        for (const QWidget *owner = box->parentWidget(); owner; owner = owner->parentWidget())
+            owners.append(owner->window());
+        for (const QWidget *w = window; w; w = w->parentWidget()) {
+            if (owners.contains(w->window()))
+                return true;
+        }
+        return false;
+    }
+
+    bool coversAlerts(const QWidget *window) const
+    {
+        switch (window->windowType()) {
+        case Qt::Popup:
+        case Qt::ToolTip:
+        case Qt::SplashScreen:
+            return false;
+        default:
+            break;
+        }
+        for (const QPointer<QMessageBox> &box : m_boxes) {
+            if (box == window)
+                return false;
+        }
+        return true;
+    }
+
+    void bringForward()
+    {
+        m_raiseQueued = false;
+        QMessageBox *last = nullptr;
+        for (const QPointer<QMessageBox> &box : qAsConst(m_boxes)) {
+            if (!box || !box->isVisible())
+                continue;
+            if (m_early.contains(box) && box->parentWidget()->window()->isVisible()) {
+                // Shown again, it is the window's own, and the newest window on the screen.
+                m_early.removeAll(box);
+                box->hide();
+                box->show();
+            }
+            box->raise();
+            last = box;
+        }
+        if (last) {
+            qCDebug(lcAlerts, "Another window opened over an alert: the alert comes back in front");
+            last->activateWindow();
+        }
+    }
+
+    void forgetClosed()
+    {
+        m_boxes.erase(std::remove_if(m_boxes.begin(), m_boxes.end(),
+                                     [](const QPointer<QMessageBox> &box) {
+                                         return !box || !box->isVisible();
+                                     }),
+                      m_boxes.end());
+        m_early.erase(std::remove_if(m_early.begin(), m_early.end(),
+                                     [this](const QPointer<QMessageBox> &box) {
+                                         return !m_boxes.contains(box);
+                                     }),
+                      m_early.end());
+        if (m_boxes.isEmpty())
+            qApp->removeEventFilter(this);
+    }
+
+    QList<QPointer<QMessageBox>> m_boxes;
+    QList<QPointer<QMessageBox>> m_early;
+    bool m_raiseQueued = false;
+};
 
 QMessageBox::Icon iconFor(Alert::Style style)
 {
@@ -75,4 +229,5 @@ void WidgetAlertPresenter::present(const Alert &alert, QWidget *parent, Completi
     });
     box->setWindowModality(parent ? Qt::WindowModal : Qt::ApplicationModal);
     box->open();
+    AlertsInFront::instance().add(box);
 }

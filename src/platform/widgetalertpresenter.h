@@ -4,7 +4,8 @@
 #include "alertpresenter.h"
 
 // Alerts as QMessageBoxes opened with open(): window-modal on the parent, answered through
-// the box's finished signal. The box deletes itself when it closes.
+// the box's finished signal. The box deletes itself when it closes. While it is open it stays in
+// front of every window of the program, also of one that opens after it.
 class WidgetAlertPresenter : public AlertPresenter
 {
 public:

@@ -162,7 +162,12 @@ int runCase(const QString &name, const QStringList &args)
             impl->runConnectivityCheck();
         }
         int readyToQuit = 0;
-        QObject::connect(impl, &TolvoApp::readyToQuit, [&] { ++readyToQuit; });
+        QObject::connect(impl, &TolvoApp::readyToQuit, [&] {
+            ++readyToQuit;
+            // Whether a process started now (a relaunch) could take the folder.
+            QLockFile folder(support.filePath(QStringLiteral(".lock")));
+            printf("folderFree=%d\n", int(folder.tryLock(0)));
+        });
         QTimer::singleShot(100, impl, &TolvoAppImpl::shutdown);
         QEventLoop loop;
         QTimer::singleShot(args.value(1).toInt(), &loop, &QEventLoop::quit);
@@ -492,6 +497,8 @@ private slots:
         const auto result = TestCore::runSubprocess("shutdown", {kind, "3600"});
         QVERIFY2(!result.crashed && result.exitCode == 0, result.standardError);
         QVERIFY2(result.standardOutput.contains("readyToQuit=1"), result.standardOutput);
+        // The folder is given up by then, not as the process ends.
+        QVERIFY2(result.standardOutput.contains("folderFree=1"), result.standardOutput);
     }
 
     void watchdogEndsAStuckShutdown_data()

@@ -49,6 +49,8 @@ private slots:
     void widgetAlertKeys_data();
     void widgetAlertKeys();
     void widgetAlertsStayApartAndDieWithTheirParent();
+    void widgetAlertStaysInFrontOfWindowsOpenedWithIt_data();
+    void widgetAlertStaysInFrontOfWindowsOpenedWithIt();
     void scriptedAnswers();
 };
 
@@ -156,6 +158,60 @@ void TestAlertPresenter::widgetAlertsStayApartAndDieWithTheirParent()
 
     QTest::mouseClick(buttonTitled(openBox(&second), QStringLiteral("Cancel")), Qt::LeftButton);
     QTRY_COMPARE(answered, QStringList{QStringLiteral("second 0")});
+}
+
+void TestAlertPresenter::widgetAlertStaysInFrontOfWindowsOpenedWithIt_data()
+{
+    QTest::addColumn<int>("type");
+    // The guided tour opens with the alert that a first sign-in was not kept; Get Info and
+    // View Options are windows and tools of their own.
+    QTest::newRow("dialog of the window") << int(Qt::Dialog);
+    QTest::newRow("window of its own") << int(Qt::Window);
+    QTest::newRow("tool window") << int(Qt::Tool);
+}
+
+void TestAlertPresenter::widgetAlertStaysInFrontOfWindowsOpenedWithIt()
+{
+    QFETCH(int, type);
+    QWidget window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    WidgetAlertPresenter presenter;
+    QList<AlertAnswer> answers;
+    presenter.present(signOutAlert(), &window,
+                      [&answers](const AlertAnswer &answer) { answers.append(answer); });
+    QMessageBox *box = openBox(&window);
+    QVERIFY(box);
+    QTRY_COMPARE(QApplication::activeWindow(), box);
+
+    // Another window of the program opens as the alert does and asks to be the front one.
+    QStringList activated;
+    QObject::connect(qApp, &QGuiApplication::focusWindowChanged, &window,
+                     [&activated](QWindow *focus) {
+                         activated.append(focus ? focus->objectName() : QString());
+                     });
+    QWidget other(type == Qt::Window ? nullptr : &window, Qt::WindowType(type));
+    other.setObjectName(QStringLiteral("other"));
+    other.resize(200, 100);
+    other.show();
+    other.raise();
+    other.activateWindow();
+    QVERIFY(other.windowHandle());
+    other.windowHandle()->setObjectName(QStringLiteral("other"));
+    box->windowHandle()->setObjectName(QStringLiteral("alert"));
+    QTRY_VERIFY(activated.contains(QStringLiteral("other")));
+    // The alert comes back in front and takes the keys.
+    QTRY_COMPARE(QApplication::activeWindow(), box);
+    QCOMPARE(activated.last(), QStringLiteral("alert"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    QTRY_COMPARE(answers.size(), 1);
+    QCOMPARE(answers.first().button, 0);
+
+    // With no alert open, a new window is the front one.
+    QWidget later(nullptr, Qt::WindowType(type));
+    later.show();
+    later.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&later));
 }
 
 void TestAlertPresenter::scriptedAnswers()

@@ -6,7 +6,7 @@
 #   begin_test <name> <lumarin> <kerlo-local> <folder>
 #                               the programs, a work folder, clean-up at exit, an unlocked
 #                               keyring, and where screenshots (<name>-*.png) go
-#   start_xvfb, start_kerlo [port], start_lumarin, sign_in, screenshot, fail, ...
+#   start_xvfb, start_wm, start_kerlo [port], start_lumarin, sign_in, screenshot, fail, ...
 # The scripts wait for what they look for (a window, a title, a request in kerlo-local's log,
 # the screen drawn), never for a set time.
 
@@ -121,6 +121,59 @@ start_xvfb() {
         wait "$xvfb_pid" 2>/dev/null || true
     done
     fail "no Xvfb of this test's own answered"
+}
+
+# openbox on the test's display, as a desktop's window manager: it frames, places, stacks and
+# focuses the windows as a user's would. Skips the test without it; returns once it manages
+# the screen.
+start_wm() {
+    if ! command -v openbox >/dev/null || ! command -v xprop >/dev/null; then
+        echo "SKIP: openbox or xprop is missing (scripts/deps.sh installs them)"
+        exit 77
+    fi
+    openbox --sm-disable >"$work/openbox.log" 2>&1 &
+    wait_for 60 "openbox did not take the screen" wm_running
+}
+wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
+
+# The window manager's stacking order of the managed windows, bottom first, one id a line.
+stacking() {
+    xprop -root _NET_CLIENT_LIST_STACKING 2>/dev/null | sed 's/^[^#]*# //' | tr -d ' ' | tr ',' '\n'
+}
+
+# Whether the first window stands in front of the second one (ids as xdotool prints them).
+in_front_of() { # window, other window
+    local order above below
+    order=$(stacking)
+    above=$(grep -n -x "$(printf '0x%x' "$1")" <<<"$order" | cut -d: -f1)
+    below=$(grep -n -x "$(printf '0x%x' "$2")" <<<"$order" | cut -d: -f1)
+    [ -n "$above" ] && [ -n "$below" ] && [ "$above" -gt "$below" ]
+}
+
+# Whether the window is the one the window manager gave the focus.
+focused() { [ "$(xdotool getactivewindow 2>/dev/null)" = "$1" ]; }
+
+# The window's frame (the window manager's decoration included) as x y width height.
+frame_of() { # window
+    local left right top bottom
+    read -r left right top bottom < <(xprop -id "$1" _NET_FRAME_EXTENTS 2>/dev/null |
+        sed -n 's/.*= //p' | tr -d ',')
+    xwininfo -id "$1" 2>/dev/null | awk -v l="${left:-0}" -v r="${right:-0}" -v t="${top:-0}" \
+        -v b="${bottom:-0}" '
+        /Absolute upper-left X/ {x = $NF} /Absolute upper-left Y/ {y = $NF}
+        /^ *Width:/ {w = $NF} /^ *Height:/ {h = $NF}
+        END {print x - l, y - t, w + l + r, h + t + b}'
+}
+
+# Whether the window's frame is whole on the screen and its middle over the other window.
+placed_over() { # window, other window
+    local x y w h ox oy ow oh sw sh
+    read -r x y w h < <(frame_of "$1")
+    read -r ox oy ow oh < <(frame_of "$2")
+    read -r sw sh < <(xdotool getdisplaygeometry)
+    [ "$x" -ge 0 ] && [ "$y" -ge 0 ] && [ $((x + w)) -le "$sw" ] && [ $((y + h)) -le "$sh" ] &&
+        [ $((x + w / 2)) -gt "$ox" ] && [ $((x + w / 2)) -lt $((ox + ow)) ] &&
+        [ $((y + h / 2)) -gt "$oy" ] && [ $((y + h / 2)) -lt $((oy + oh)) ]
 }
 
 # kerlo-local on the port given (0: one it picks) with the demo tree, planted by its first

@@ -3,8 +3,9 @@
 # collection was ever made. Signing in makes the keyring ask for the new default collection's
 # password. Cancelled, the keyring refuses and the window says once that the sign-in could not
 # be kept and why; the next launch asks again. Given, the collection is made and the sign-in
-# kept: the launch after comes up signed in. Screenshots of the keyring's question, the word
-# on refusal and the kept session go into the build folder.
+# kept: the launch after comes up signed in. Under a window manager the word on refusal stands
+# in front of the guided tour that opens with it. Screenshots of the keyring's question, the
+# word on refusal over the tour and the kept session go into the build folder.
 # Usage: xvfb_keyring.sh <lumarin> <kerlo-local> <output folder>
 set -euo pipefail
 # shellcheck source=xvfb_common.sh
@@ -18,6 +19,7 @@ fi
 in_private_session "$@"
 keyring=none begin_test keyring "$1" "$2" "$3"
 start_xvfb
+start_wm
 # The keyring's password question is shown on this display. Its prompter stays up between
 # questions: left alone it quits after ten idle seconds, and a question that comes as it quits
 # is dismissed unanswered.
@@ -66,8 +68,17 @@ xdotool key Escape
 alert=$(wait_window '^Lumarin$' 60) ||
     fail "no word that the sign-in was not kept"
 main=$(wait_window '^Kerlo Home$' 60) || fail "no signed-in window"
-# Over the guided tour of a first sign-in.
-xdotool windowraise "$alert" 2>/dev/null || true
+# The guided tour of a first sign-in opens with it; the alert, which blocks the tour, stays in
+# front of it and has the keys.
+tour=$(wait_window '^Welcome to Kerlo$' 60) || fail "no guided tour after the first sign-in"
+alert_in_front() { in_front_of "$alert" "$tour" && in_front_of "$alert" "$main" && focused "$alert"; }
+for _ in $(seq 300); do
+    alert_in_front && break
+    sleep 0.1
+done
+alert_in_front || fail "the alert stands behind the guided tour or has no focus (stacking, \
+bottom first: $(stacking | tr '\n' ' '); alert $(printf '0x%x' "$alert"), tour \
+$(printf '0x%x' "$tour"), focus $(printf '0x%x' "$(xdotool getactivewindow)"))"
 wait_drawn
 screenshot refused
 grep -q "The sign-in was not kept: The keyring has no default collection" "$work/lumarin.log" ||
@@ -76,8 +87,10 @@ grep -q "The sign-in was not kept: The keyring has no default collection" "$work
 # Cancelled, the question is said to have been dismissed, not named by the path it left.
 grep -q "could not create one (the request was dismissed)" "$work/lumarin.log" ||
     fail "the refusal is not said as a dismissed request"
-xdotool windowfocus --sync "$alert" 2>/dev/null || true
+# Answered from the keys it has; then the tour takes them.
 xdotool key Return
+wait_for 30 "Return did not answer the alert" gone '^Lumarin$'
+close_tour
 quit_lumarin
 
 # Nothing was kept: the next launch asks again. This time the keyring gets its password.

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# End to end on a real X server: a first sign-in to kerlo-local brings the guided tour, which
-# Return steps through; Ctrl+, opens the preferences and the Help menu's last item the About
-# window. Saves a screenshot of each into the build folder (for a person to look at) and checks
-# that each window appeared and that Escape closed it.
+# End to end on a real X server under a window manager: a first sign-in to kerlo-local brings
+# the guided tour, which Return steps through; Ctrl+, opens the preferences and the Help menu's
+# last item the About window; Ctrl+J in the list view opens its View Options over the main
+# window, with the keys. Saves a screenshot of each into the build folder (for a person to look
+# at) and checks that each window appeared and that Escape closed it.
 # Usage: xvfb_smallwindows.sh <lumarin> <kerlo-local> <output folder>
 set -euo pipefail
 # shellcheck source=xvfb_common.sh
@@ -11,6 +12,7 @@ in_private_session "$@"
 require_tools
 begin_test smallwindows "$1" "$2" "$3"
 start_xvfb
+start_wm
 start_kerlo
 start_lumarin
 
@@ -49,5 +51,22 @@ xdotool key Up Return
 about=$(wait_window '^About ' 60) || fail "no About window"
 wait_drawn "$about"
 screenshot about "$about"
-echo "tour $tour, Preferences $preferences, About $about"
+xdotool windowactivate --sync "$about" 2>/dev/null || true
+xdotool key Escape
+wait_for 30 "Escape did not close About" closed '^About '
+
+# View Options of the list view: over the main window, whole, and Escape right after Ctrl+J
+# closes it.
+xdotool windowactivate --sync "$main" 2>/dev/null || true
+xdotool key ctrl+2
+xdotool key ctrl+j
+options=$(wait_window '^List View$' 60) || fail "no View Options of the list view"
+wait_drawn "$options"
+wait_for 30 "View Options did not take the focus" focused "$options"
+placed_over "$options" "$main" ||
+    fail "View Options is not over the main window: $(frame_of "$options") over $(frame_of "$main")"
+screenshot viewoptions-list
+xdotool key Escape
+wait_for 30 "Escape right after Ctrl+J did not close View Options" closed '^List View$'
+echo "tour $tour, Preferences $preferences, About $about, View Options $options"
 list_screenshots

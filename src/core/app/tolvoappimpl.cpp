@@ -98,6 +98,8 @@ void TolvoAppImplPrivate::finishShutdown()
     QThreadPool::globalInstance()->waitForDone(-1);
     delete watchdog;
     watchdog = nullptr;
+    // Nothing touches the folder any more; the process may take long to end after this.
+    q->releaseSupportFolder();
     readyToQuitEmitted = true;
     emit q->readyToQuit();
 }

@@ -333,6 +333,13 @@ void TolvoProcess::setShuttingDown()
     d_func()->shuttingDown = true;
 }
 
+void TolvoProcess::releaseSupportFolder()
+{
+    Q_D(TolvoProcess);
+    // The locked path stays recorded, so that nothing takes the lock again.
+    d->supportLock.reset();
+}
+
 QString TolvoProcess::stringWithMachineUUID()
 {
     // The raw machine id must not leave the machine: send a keyed hash of it, in the same

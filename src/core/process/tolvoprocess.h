@@ -80,6 +80,9 @@ public:
 
     // True once shutdown() was called; long-running work checks it to finish early.
     bool isShuttingDown() const;
+    // Gives the support folder's lock up once the shut-down is over, before the process ends:
+    // a process relaunched meanwhile (Sign Out) takes the folder as soon as it may.
+    void releaseSupportFolder();
 
     // What this start could not keep of the last run because a store was damaged (it was set
     // aside), a sentence for the user each; empty when nothing was lost. Main thread.

@@ -135,7 +135,8 @@ MCViewOptionsController::MCViewOptionsController(MCOptions *options, QWidget *pa
     for (QWidget *pane : {m_iconView, m_listView, m_columnView})
         m_mainView->addWidget(pane);
     connect(m_options, &MCOptions::valueChanged, this, &MCViewOptionsController::optionChanged);
-    setFixedWidth(280);
+    // As wide as the widest pane asks at the font in use, and no narrower than it was drawn.
+    setFixedWidth(qMax(280, sizeHint().width()));
 }
 
 QWidget *MCViewOptionsController::makeIconPane()

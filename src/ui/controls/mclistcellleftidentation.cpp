@@ -14,6 +14,12 @@ void MCListCellLeftIdentation::paint(QPainter *painter, const QStyleOptionViewIt
     MCLeftIdentationCell::paintIndented(this, painter, opt, index);
 }
 
+QSize MCListCellLeftIdentation::sizeHint(const QStyleOptionViewItem &option,
+                                         const QModelIndex &index) const
+{
+    return QStyledItemDelegate::sizeHint(option, index) + QSize(Indentation, 0);
+}
+
 void MCListCellLeftIdentation::updateEditorGeometry(QWidget *editor,
                                                     const QStyleOptionViewItem &option,
                                                     const QModelIndex &) const

@@ -51,6 +51,37 @@ void placeBesideAnchor(QWidget *popup, const QWidget *anchor, Edge preferred)
     popup->move(inside(room, size, position));
 }
 
+void placeCascadedOver(QWidget *window, const QWidget *over, const QList<QWidget *> &others)
+{
+    const QWidget *main = over->window();
+    QSize size = window->frameGeometry().size();
+    if (!window->isVisible())
+        size += main->frameGeometry().size() - main->size();
+    const QRect frame = main->frameGeometry();
+    const QRect room = roomOf(over, frame.center());
+    // About a title bar's height.
+    const int step = qMax(16, main->frameGeometry().height() - main->height());
+    QPoint position = inside(
+        room, size,
+        QPoint(frame.center().x() - size.width() / 2, frame.center().y() - size.height() / 2));
+    const auto taken = [&](const QPoint &spot) {
+        for (const QWidget *other : others) {
+            if (other && other != window && other->isVisible() &&
+                (other->frameGeometry().topLeft() - spot).manhattanLength() < step / 2)
+                return true;
+        }
+        return false;
+    };
+    for (int tries = 0; tries < others.size() && taken(position); ++tries) {
+        const QPoint next = inside(room, size, position + QPoint(step, step));
+        // At the screen's edge the cascade starts again from the top left of the room.
+        position = next == position + QPoint(step, step)
+                       ? next
+                       : inside(room, size, QPoint(frame.left(), room.top()) + QPoint(step, 0));
+    }
+    window->move(position);
+}
+
 void placeCentredOver(QWidget *window, const QWidget *over)
 {
     const QSize size = window->frameGeometry().size();

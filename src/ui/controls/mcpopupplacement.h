@@ -1,6 +1,8 @@
 #ifndef MCPOPUPPLACEMENT_H
 #define MCPOPUPPLACEMENT_H
 
+#include <QList>
+
 class QWidget;
 
 // Where popovers and small windows open: next to the control that opened them or over the
@@ -17,6 +19,11 @@ void placeBesideAnchor(QWidget *popup, const QWidget *anchor, Edge preferred);
 
 // window centred over the window of over, inside that window's screen.
 void placeCentredOver(QWidget *window, const QWidget *over);
+
+// As placeCentredOver, but a step down and right of any of others that is shown at that spot
+// already, so that each window of a kind opened in turn stays in sight. A window not shown yet
+// is taken to get the frame that over's window has.
+void placeCascadedOver(QWidget *window, const QWidget *over, const QList<QWidget *> &others);
 
 } // namespace MCPopupPlacement
 

@@ -78,7 +78,7 @@ MCQuickLookController *MCAppDelegate::quickLookController() const
 void MCAppDelegate::showGetInfo(const MCNodeList &nodes)
 {
     MCManager *hub = MCManager::sharedManager();
-    MCGetInfoWindowController::showGetInfo(nodes, hub->currentNode(), m_previewGenerator);
+    MCGetInfoWindowController::showGetInfo(nodes, hub->currentNode(), m_previewGenerator, m_window);
 }
 
 void MCAppDelegate::togglePreviewPanel()

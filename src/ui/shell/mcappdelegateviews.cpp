@@ -10,6 +10,7 @@
 #include "mcmenunoselection.h"
 #include "mcmenuselection.h"
 #include "mcmenuview.h"
+#include "mcpopupplacement.h"
 #include "mcshelllogging.h"
 #include "mcviewchoice.h"
 #include "mcviewoptionscontroller.h"
@@ -102,8 +103,13 @@ void MCAppDelegate::showViewOptions()
                 [this] { viewOptionsShown(false); });
     }
     m_viewOptions->setSelectedView(hub->selectedController());
+    // Over the window, not at the screen's edge, at the size of the view's pane.
+    m_viewOptions->adjustSize();
+    MCPopupPlacement::placeCascadedOver(m_viewOptions, m_window, {});
     m_viewOptions->show();
     m_viewOptions->raise();
+    // It takes the keys at once: Escape closes it.
+    m_viewOptions->activateWindow();
     viewOptionsShown(true);
 }
 

@@ -2,8 +2,10 @@
 
 #include "mcclosekeys.h"
 #include "mcdatetext.h"
+#include "mcelidedlabel.h"
 #include "mcfilesizeformatter.h"
 #include "mcfunctions.h"
+#include "mcpopupplacement.h"
 #include "mcpreviewgenerator.h"
 #include "mcremotepath.h"
 #include "mcstring.h"
@@ -68,11 +70,14 @@ MCGetInfoWindowController::MCGetInfoWindowController(MCPreviewGenerator *preview
     m_imageNode->setFixedSize(32, 32);
     headerLayout->addWidget(m_imageNode, 0, Qt::AlignTop);
     auto *headerTexts = new QGridLayout;
-    m_textFieldFilename = plainLabel(QStringLiteral("textFieldFilename"), header);
+    // A long name is cut with an ellipsis before the size, never mid-letter or into it.
+    m_textFieldFilename = new MCElidedLabel(header);
+    m_textFieldFilename->setObjectName(QStringLiteral("textFieldFilename"));
+    m_textFieldFilename->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_textFieldFilename->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
     QFont bold = m_textFieldFilename->font();
     bold.setBold(true);
     m_textFieldFilename->setFont(bold);
-    m_textFieldFilename->setMinimumWidth(1);
     m_textFieldSize = plainLabel(QStringLiteral("textFieldSize"), header);
     m_textFieldModified = plainLabel(QStringLiteral("textFieldModified"), header);
     headerTexts->addWidget(m_textFieldFilename, 0, 0);
@@ -157,7 +162,7 @@ MCGetInfoWindowController::~MCGetInfoWindowController()
 
 QList<MCGetInfoWindowController *>
 MCGetInfoWindowController::showGetInfo(const MCNodeList &nodes, const MCNodePtr &fallback,
-                                       MCPreviewGenerator *previews)
+                                       MCPreviewGenerator *previews, const QWidget *over)
 {
     const MCNodeList items = nodes.isEmpty() && fallback ? MCNodeList{fallback} : nodes;
     QList<MCGetInfoWindowController *> windows;
@@ -168,6 +173,8 @@ MCGetInfoWindowController::showGetInfo(const MCNodeList &nodes, const MCNodePtr 
         if (!window) {
             window = new MCGetInfoWindowController(previews);
             window->setCurrentNode(node);
+            if (over)
+                placeOver(window, over);
         }
         window->show();
         window->raise();
@@ -175,6 +182,16 @@ MCGetInfoWindowController::showGetInfo(const MCNodeList &nodes, const MCNodePtr 
         windows.append(window);
     }
     return windows;
+}
+
+void MCGetInfoWindowController::placeOver(MCGetInfoWindowController *window, const QWidget *over)
+{
+    QList<QWidget *> others;
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+        if (qobject_cast<MCGetInfoWindowController *>(widget))
+            others.append(widget);
+    }
+    MCPopupPlacement::placeCascadedOver(window, over, others);
 }
 
 MCGetInfoWindowController *MCGetInfoWindowController::windowForPath(const QString &path)
@@ -278,14 +295,26 @@ void MCGetInfoWindowController::setCurrentNode(const MCNodePtr &node)
         m_textFieldSize->setText(formatter.stringFromNumber(double(node->fileSize())));
     }
     const QString name = root ? homeName() : node->fileName();
-    m_textFieldFilename->setText(MCString::stringForName(name));
-    m_textFieldFilename->setToolTip(MCString::stringForToolTip(name));
+    m_textFieldFilename->setFullText(MCString::stringForName(name));
     m_textFieldModified->setText(tr("Modified: %1").arg(dateText(node->fileDateModified())));
+    // Wide enough for the header's date and size at the font in use; a long name is cut.
+    if (!isVisible()) {
+        const QLayout *row = m_imageNode->parentWidget()->layout();
+        const QMargins margins = row->contentsMargins();
+        const int texts = qMax(m_textFieldModified->minimumSizeHint().width(),
+                               m_textFieldFilename->minimumSizeHint().width() + row->spacing() +
+                                   m_textFieldSize->minimumSizeHint().width());
+        const int wanted =
+            margins.left() + m_imageNode->width() + row->spacing() + texts + margins.right();
+        resize(qBound(width(), wanted, MaximumWidth), height());
+    }
     m_imageNode->setPixmap(
         (root ? MCFunctions::getHomeIcon() : node->fileIcon()).pixmap(m_imageNode->size()));
 
     setGeneral(node);
     m_textFieldRename->setText(name);
+    // A long name shows from its start, as in the header.
+    m_textFieldRename->setCursorPosition(0);
     for (int i = 1; i <= 3; ++i)
         findChild<QLabel *>(QStringLiteral("textField%1Title").arg(i))
             ->setText(QStringLiteral("---"));

@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <QWidget>
 
+class MCElidedLabel;
 class MCPreviewGenerator;
 class QLabel;
 class QLineEdit;
@@ -31,9 +32,12 @@ public:
     ~MCGetInfoWindowController() override;
 
     // A window for each node (nodes empty: for fallback, the folder shown), made or, when
-    // one for that path is open, raised. Returns the windows in the order of the nodes.
-    static QList<MCGetInfoWindowController *>
-    showGetInfo(const MCNodeList &nodes, const MCNodePtr &fallback, MCPreviewGenerator *previews);
+    // one for that path is open, raised. A new window opens over the window of over, a step
+    // from the ones open already. Returns the windows in the order of the nodes.
+    static QList<MCGetInfoWindowController *> showGetInfo(const MCNodeList &nodes,
+                                                          const MCNodePtr &fallback,
+                                                          MCPreviewGenerator *previews,
+                                                          const QWidget *over = nullptr);
     // The open window of path; null when there is none.
     static MCGetInfoWindowController *windowForPath(const QString &path);
 
@@ -56,6 +60,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    static void placeOver(MCGetInfoWindowController *window, const QWidget *over);
     QLabel *addValueRow(QWidget *section, const QString &title, const QString &name);
     void addSection(Section section, const QString &title, QWidget *content, bool open);
     void setWindowTitleWithIcon(const QString &path, const QIcon &icon);
@@ -68,7 +73,7 @@ private:
 
     QPointer<MCPreviewGenerator> m_previews;
     QLabel *m_imageNode;
-    QLabel *m_textFieldFilename;
+    MCElidedLabel *m_textFieldFilename;
     QLabel *m_textFieldModified;
     QLabel *m_textFieldSize;
     QLabel *m_textGeneralKind = nullptr;
