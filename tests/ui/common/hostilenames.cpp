@@ -18,12 +18,12 @@ QList<HostileName> hostileNames()
         {"an isolate closed early", QStringLiteral("report\u2069\u202Egpj.exe")},
         {"control characters", QStringLiteral("line\nbreak\tand\x01"
                                               "bell.txt")},
+        {"a zero-width space", QStringLiteral("report\u200B.txt")},
+        {"marks and a byte-order mark", QStringLiteral("no\uFEFFtes\u200E\u2066.txt\u200F")},
         {"255 bytes", longest},
         {"emoji",
          QStringLiteral("\U0001F469\u200D\U0001F469\u200D\U0001F467 party \U0001F389.png")},
         {"the modified mark", QStringLiteral("draft [*] v2.txt")},
-        {"a zero-width space", QStringLiteral("report\u200B.txt")},
-        {"marks and a byte-order mark", QStringLiteral("no\uFEFFtes\u200E\u2066.txt\u200F")},
     };
 }
 
