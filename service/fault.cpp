@@ -27,8 +27,10 @@ std::optional<Fault> Fault::fromJson(const QJsonObject &json, QString *error)
         fault.action = Action::Hang;
     } else if (action == QLatin1String("drop")) {
         fault.action = Action::Drop;
+    } else if (action == QLatin1String("drip")) {
+        fault.action = Action::Drip;
     } else {
-        *error = QStringLiteral("\"action\" must be status, delay, hang or drop");
+        *error = QStringLiteral("\"action\" must be status, delay, hang, drop or drip");
         return std::nullopt;
     }
 
@@ -67,6 +69,10 @@ std::optional<Fault> Fault::fromJson(const QJsonObject &json, QString *error)
     fault.delayMs = json.value(QLatin1String("delayMs")).toInt(0);
     if (fault.delayMs < 0) {
         *error = QStringLiteral("\"delayMs\" must not be negative");
+        return std::nullopt;
+    }
+    if (fault.action == Action::Drip && fault.delayMs <= 0) {
+        *error = QStringLiteral("\"delayMs\" must be positive for drip");
         return std::nullopt;
     }
     fault.afterHandling = json.value(QLatin1String("afterHandling")).toBool(false);

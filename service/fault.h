@@ -18,6 +18,7 @@ struct Fault
         Delay,  // wait, then handle normally
         Hang,   // accept and never answer
         Drop,   // close the connection without an answer
+        Drip,   // handle normally, then send the body one byte every delayMs
     };
 
     std::string path;        // decoded request path, matched exactly

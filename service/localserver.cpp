@@ -40,8 +40,10 @@
 
 #include <httplib.h>
 
+#include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <memory>
 #include <pthread.h>
 #include <sys/socket.h>
 #include <thread>
@@ -111,6 +113,8 @@ struct LocalServer::Private
     bool applyFault(const Fault &fault, const httplib::Request &request,
                     httplib::Response &response);
     void drop(const httplib::Request &request);
+    // The handled answer's body goes out one byte every intervalMs.
+    void drip(httplib::Response &response, int intervalMs);
     void addApiRoutes();
     bool bind();
     // Opens the database (setting aside a data folder of the JSON layout) and reads it.
@@ -281,11 +285,14 @@ void LocalServer::Private::handle(const httplib::Request &request, httplib::Resp
         return;
     }
     bool dropWhenHandled = false;
+    int dripInterval = 0;
     if (control) {
         if (const std::optional<Fault> fault =
                 control->faults().take(request.method, request.path)) {
             if (fault->afterHandling)
                 dropWhenHandled = true;
+            else if (fault->action == Fault::Action::Drip)
+                dripInterval = fault->delayMs;
             else if (!applyFault(*fault, request, response))
                 return;
         }
@@ -298,6 +305,25 @@ void LocalServer::Private::handle(const httplib::Request &request, httplib::Resp
     // The HTTP layer's write of the answer then fails.
     if (dropWhenHandled)
         drop(request);
+    if (dripInterval > 0)
+        drip(response, dripInterval);
+}
+
+void LocalServer::Private::drip(httplib::Response &response, int intervalMs)
+{
+    if (response.body.empty())
+        return;
+    auto body = std::make_shared<std::string>(std::move(response.body));
+    response.body.clear();
+    const std::string type = response.get_header_value("Content-Type");
+    response.headers.erase("Content-Type");
+    response.set_content_provider(
+        body->size(), type.c_str(),
+        [this, body, intervalMs](size_t offset, size_t, httplib::DataSink &sink) {
+            if (stopFlag.waitFor(std::chrono::milliseconds(intervalMs)))
+                return false; // ends the connection, with the body short
+            return sink.write(body->data() + offset, 1);
+        });
 }
 
 bool LocalServer::Private::answerRefusedRange(const httplib::Request &request,
@@ -347,6 +373,8 @@ bool LocalServer::Private::applyFault(const Fault &fault, const httplib::Request
     case Fault::Action::Drop:
         drop(request);
         return false;
+    case Fault::Action::Drip: // handle() drips the handled answer
+        return true;
     }
     return false;
 }

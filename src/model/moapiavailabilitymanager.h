@@ -20,7 +20,8 @@ public:
         Offline = 0,            // the machine is offline
         HostUnreachable = 1,    // the service's host refused or did not take a connection
         ServiceUnavailable = 2, // the host connects, but the service did not answer 200
-        Online = 3
+        Online = 3,
+        UntrustedCertificate = 4 // the host answers with a certificate the system does not trust
     };
     Q_ENUM(Status)
 
@@ -28,7 +29,7 @@ public:
 
     static MOAPIAvailabilityManager *sharedInstance();
 
-    // The core's current status (0 to 3).
+    // The core's current status (0 to 4).
     uint connectivityStatus() const;
 
     MONotificationCenter *notificationCenter() const;

@@ -27,6 +27,11 @@ QString MOCoreNotification::message() const
     return m_inner.isValid() ? m_inner.value<MNotification>().message() : QString();
 }
 
+QString MOCoreNotification::details() const
+{
+    return attribute(MNotification::Details).toString();
+}
+
 quint64 MOCoreNotification::type() const
 {
     return m_inner.isValid() ? quint64(m_inner.value<MNotification>().type()) : 0;

@@ -35,6 +35,8 @@ public:
     enum ErrorCode : quint64 { NameTaken = 102, OutdatedLocalCopy = 602, ObjectExists = 801 };
 
     QString message() const;
+    // The service's own words behind the failure the message says; null when it gave none.
+    QString details() const;
     // One of Type; 0 when there is no core message.
     quint64 type() const;
     // None unless the message names a valid object.

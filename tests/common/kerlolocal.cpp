@@ -255,6 +255,15 @@ bool KerloLocal::hang(const QString &path, int count, const QString &method)
                      {QStringLiteral("count"), count}});
 }
 
+bool KerloLocal::drip(const QString &path, int intervalMs, int count, const QString &method)
+{
+    return addFault({{QStringLiteral("path"), path},
+                     {QStringLiteral("method"), method},
+                     {QStringLiteral("action"), QStringLiteral("drip")},
+                     {QStringLiteral("count"), count},
+                     {QStringLiteral("delayMs"), intervalMs}});
+}
+
 bool KerloLocal::drop(const QString &path, int count, const QString &method)
 {
     return addFault({{QStringLiteral("path"), path},

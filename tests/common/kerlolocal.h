@@ -67,6 +67,9 @@ public:
                const QString &method = QString());
     bool hang(const QString &path, int count = 1, const QString &method = QString());
     bool drop(const QString &path, int count = 1, const QString &method = QString());
+    // Carries the request out, then sends the answer's body one byte every intervalMs.
+    bool drip(const QString &path, int intervalMs, int count = 1,
+              const QString &method = QString());
     // Carries the request out, then closes the connection without the answer.
     bool dropAfterHandling(const QString &path, int count = 1, const QString &method = QString());
     bool addFault(const QJsonObject &fault);

@@ -9,6 +9,7 @@
 #include <QBuffer>
 #include <QHttpMultiPart>
 #include <QJsonArray>
+#include <QJsonDocument>
 #include <QJsonObject>
 #include <QNetworkAccessManager>
 #include <QRegularExpression>
@@ -481,9 +482,40 @@ void TestNetworkRequestManager::networkFailuresAreReportedOrWaitForOnline()
 }
 
 // A request the service never answers fails after the stall timeout as a dropped connection
-// does; one answered in time is not touched.
+// does; one answered in time is not touched. An answer that trickles in is never silent: a
+// request with a deadline for its whole answer fails at the deadline, one without is read to
+// its end.
 void TestNetworkRequestManager::silentRequestsStall()
 {
+    {
+        MNetworkRequestManager manager;
+        Spy finished(&manager, &MNetworkRequestManager::replyFinishedForRequest);
+        Spy arrived(&manager, &MNetworkRequestManager::dataArrivedForRequest);
+        const QString base = QStringLiteral("/api/v1");
+        QVERIFY(server.drip(base, 200, 2));
+        MNetworkRequest bounded(url(base));
+        bounded.setAnswerDeadline(400);
+        const QString boundedId = manager.sendRequest(bounded);
+        const QString patientId = manager.sendRequest(MNetworkRequest(url(base)));
+        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 2, 20000);
+        QHash<QString, MNetworkReply> replies;
+        for (int i = 0; i < finished.count(); ++i)
+            replies.insert(requestAt(finished, i).requestId(),
+                           finished.at(i).at(1).value<MNetworkReply>());
+        QCOMPARE(replies.value(boundedId).error(), QNetworkReply::TimeoutError);
+        // Its head said 200, but no answer came whole.
+        QCOMPARE(replies.value(boundedId).statusCode(), 0);
+        QCOMPARE(replies.value(patientId).error(), QNetworkReply::NoError);
+        QCOMPARE(replies.value(patientId).statusCode(), 200);
+        QByteArray body;
+        for (int i = 0; i < arrived.count(); ++i) {
+            if (requestAt(arrived, i).requestId() == patientId)
+                body += arrived.at(i).at(1).toByteArray();
+        }
+        QCOMPARE(QJsonDocument::fromJson(body).object().value("status").toString(),
+                 QStringLiteral("ok"));
+    }
+
     QCOMPARE(MNetworkRequestManager().stallTimeout(), 60000);
     MNetworkRequestManager manager;
     manager.setStallTimeout(300);

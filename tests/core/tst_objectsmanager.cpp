@@ -162,7 +162,11 @@ void TestObjectsManager::record()
                      {MNotification::ErrorCode, MNotification::Action, MNotification::Path,
                       MNotification::AdditionalPath, MNotification::UserData})
                     fields.append(note.attribute(attribute).toString());
-                add(fields << note.message());
+                fields << note.message();
+                // The service's own words, when the message says what failed.
+                if (note.attribute(MNotification::Details).isValid())
+                    fields << note.attribute(MNotification::Details).toString();
+                add(fields);
             });
 }
 
@@ -337,8 +341,13 @@ void TestObjectsManager::statusBranches_data()
     // A new folder or a rename that fails names its object, so that its views can recover.
     row("mkdir 412", 4, apiPath("/objects/mkdir/Docs/New"), 412, "{}",
         {"note|0|102|4|/Docs/New||row|Directory /Docs/New already exists"});
+    // A refusal in the service's words says what failed first.
     row("mkdir 500", 4, apiPath("/objects/mkdir/Docs/New"), 500, R"({"errors":["No room"]})",
-        {"note|0||4|/Docs/New||row|No room"});
+        {"note|0||4|/Docs/New||row|Could not create the folder '/Docs/New'|No room"});
+    row("rename 500", 5, rename, 500, R"({"errors":["Busy"]})", {renameFailed + "|Busy"});
+    row("copy 500", 6, copy, 500, R"({"errors":["boom"]})",
+        {"note|0||6|/Docs/a.txt|/Docs/b.txt|row|Could not copy '/Docs/a.txt' to '/Docs/b.txt'|"
+         "boom"});
     row("rename dropped", 5, rename, 0, "", {renameFailed}, unhandled.arg(0));
     row("rename undecodable", 5, rename, 200, html,
         {undecodable.arg(5).arg("", "rename"), renameFailed});
@@ -347,7 +356,8 @@ void TestObjectsManager::statusBranches_data()
     row("share 500", 7, share, 500, R"({"errors":["No sharing"]})", {"note|0||7||||No sharing"});
     row("delete 500", 3, apiPath("/objects/delete"), 500,
         R"({"errors":[["/Docs/a.txt",805,"Not found"],["/Docs/b.txt",42,"Locked"]]})",
-        {"errors|3|row", "note|0|805|3||||Not found", "note|0|42|3||||Locked"});
+        {"errors|3|row", "note|0|805|3||||Could not delete '/Docs/a.txt'|Not found",
+         "note|0|42|3||||Could not delete '/Docs/b.txt'|Locked"});
     // Any other refusal of a change is said once, naming what was refused.
     row("delete 503", 3, apiPath("/objects/delete"), 503, "{}",
         {"note|0||3|/Docs/a.txt||row|Could not delete '/Docs/a.txt'"}, unhandled.arg(503));

@@ -1,4 +1,5 @@
 #include "kerlolocal.h"
+#include "mconnectivitychecker.h"
 #include "mnetworkrequestmanager.h"
 #include "testcertificates.h"
 #include "testcore.h"
@@ -8,6 +9,7 @@
 #include <QSslCertificate>
 #include <QSslConfiguration>
 #include <QTemporaryDir>
+#include <QThreadPool>
 #include <QtTest>
 
 // The client trusts the CAs of its SSL configuration and nothing else: no certificate
@@ -143,6 +145,17 @@ void TestTls::untrustedCertificateIsRefused()
     QVERIFY(!timedOut);
     QCOMPARE(refused.error(), QNetworkReply::SslHandshakeFailedError);
     QCOMPARE(refused.statusCode(), 0);
+
+    // The connectivity probe of the service says so, not that the service is down.
+    if (!toImpostor) {
+        auto *checker = new MConnectivityChecker;
+        QSignalSpy probed(checker, &MConnectivityChecker::connectivityStatusChanged);
+        QThreadPool::globalInstance()->start(checker);
+        QThreadPool::globalInstance()->waitForDone();
+        QCOMPARE(probed.count(), 1);
+        QCOMPARE(probed.first().first().value<TolvoApp::ConnectivityStatus>(),
+                 TolvoApp::UntrustedCertificate);
+    }
     QCOMPARE(server.requests().size(), 0);
 }
 

@@ -44,6 +44,8 @@ private slots:
     void startWithStoredCredentials();
     void signInRefused_data();
     void signInRefused();
+    void checkWithoutTheAccountFails_data();
+    void checkWithoutTheAccountFails();
     void formValuesAreEncoded_data();
     void formValuesAreEncoded();
     void doubleSubmittedSignIn();
@@ -275,6 +277,35 @@ void TestUserAuthManager::signInRefused()
     QVERIFY(server.reset());
     QVERIFY(signIn(session));
     verifyStoredCredentials();
+}
+
+void TestUserAuthManager::checkWithoutTheAccountFails_data()
+{
+    QTest::addColumn<QByteArray>("body");
+    QTest::newRow("no user") << QByteArray(R"({"device":{"id":1}})");
+    QTest::newRow("user not an object") << QByteArray(R"({"user":"demo"})");
+    QTest::newRow("user without e-mail") << QByteArray(R"({"user":{"id":7}})");
+    QTest::newRow("not JSON") << QByteArray("<html>Welcome</html>");
+}
+
+// A token check answered 200 without the account is no authorized session of nobody.
+void TestUserAuthManager::checkWithoutTheAccountFails()
+{
+    QFETCH(QByteArray, body);
+    {
+        Session previousRun;
+        QVERIFY(signIn(previousRun));
+    }
+    QVERIFY(server.forceStatus(QStringLiteral("/api/v1/me.json"), 200, body));
+    Session session;
+    QSignalSpy failed(&session.auth, &MUserAuthManager::authenticationFailure);
+    QSignalSpy signedIn(&session.auth, &MUserAuthManager::authorizationSuccess);
+    session.auth.reload();
+    QVERIFY(failed.wait(20000));
+    QCOMPARE(signedIn.count(), 0);
+    QVERIFY(!session.auth.isAuthenticated());
+    QVERIFY(session.auth.state() != MUserAuthManager::Authorized);
+    QVERIFY(session.auth.account().email().isEmpty());
 }
 
 void TestUserAuthManager::formValuesAreEncoded_data()

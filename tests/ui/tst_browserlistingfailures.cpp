@@ -1,9 +1,9 @@
 // A folder whose listing fails, however it is entered (a double click, Go to Folder, the
 // sidebar, the path bar, Back, Forward, Reload, a change from another device that lists it
 // again) and however the listing fails (an error status, a reply that is no listing, a redirect
-// elsewhere, no answer): the icon view says that the folder could not be listed and why, shows
-// and counts nothing, Go to Folder's panel closes, and Reload lists the folder again. The list
-// and column views say it the same way.
+// elsewhere, no answer, an answer that trickles in past its deadline): the icon view says that the
+// folder could not be listed and why, shows and counts nothing, Go to Folder's panel closes, and
+// Reload lists the folder again. The list and column views say it the same way.
 #include "iconviewsteps.h"
 #include "kerlolocal.h"
 #include "mcappdelegate.h"
@@ -36,10 +36,11 @@ using State = MCBrowsableViewController::LoadState;
 // How the listing of a folder fails, set up on kerlo-local for the listing's path.
 struct Failure
 {
-    int status = 0; // 0: never answered
+    int status = 0; // 0: never answered, or dripped
     QByteArray body;
     QByteArray contentType = "application/json";
     QMap<QByteArray, QByteArray> headers;
+    int dripMs = 0; // the answer's body comes a byte at a time, this far apart
 };
 
 const QString ListingPrefix = QStringLiteral("/api/v1/objects/list");
@@ -74,6 +75,10 @@ const QMap<QString, QPair<Failure, QString>> &failures()
         add("redirect", 302, "", QStringLiteral("elsewhere"), "text/html",
             {{"Location", "http://elsewhere.invalid/api/v1/objects/list"}});
         add("unanswered", 0, "", QStringLiteral("did not answer"));
+        // Never silent long enough to stall: the listing's deadline ends it.
+        Failure drip;
+        drip.dripMs = 250;
+        made.insert(QStringLiteral("drip"), {drip, QStringLiteral("did not answer")});
         return made;
     }();
     return table;
@@ -160,6 +165,8 @@ QString TestBrowserListingFailures::statusText() const
 bool TestBrowserListingFailures::fail(const QString &folder, const Failure &failure)
 {
     const QString path = folder == QLatin1String("/") ? ListingPrefix : ListingPrefix + folder;
+    if (failure.dripMs > 0)
+        return m_server.drip(path, failure.dripMs, 1, QStringLiteral("GET"));
     if (failure.status == 0)
         return m_server.hang(path, 1, QStringLiteral("GET"));
     return m_server.forceStatus(path, failure.status, failure.body, 1, QStringLiteral("GET"),
@@ -397,6 +404,7 @@ int main(int argc, char **argv)
 {
     isolateEnvironment();
     qputenv("LUMARIN_STALL_TIMEOUT_MS", "5000");
+    qputenv("LUMARIN_LISTING_DEADLINE_MS", "4000");
     QApplication app(argc, argv);
     TestBrowserListingFailures test;
     return QTest::qExec(&test, argc, argv);

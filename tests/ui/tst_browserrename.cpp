@@ -406,7 +406,11 @@ void TestBrowserRename::newFolderIsNamedThenCreated()
     QTRY_VERIFY_WITH_TIMEOUT(settled(QStringLiteral("Renamed")), 30000);
     QVERIFY(!indexOf(QStringLiteral("Elsewhere")).isValid());
 
-    // A folder the service refuses to make goes away.
+    // A folder the service refuses to make goes away. (The sheets before it are closed: the
+    // window shows one at a time.)
+    while (m_shell.alerts.pendingCount() > 0)
+        QVERIFY(m_shell.alerts.answer(0));
+    const int alertsBefore = m_shell.alerts.alerts().size();
     QVERIFY(m_server.forceStatus(QStringLiteral("/api/v1/objects/mkdir/Work/Refused"), 500,
                                  R"({"errors":["No"]})"));
     addUntitledFolder(QStringLiteral("Untitled Folder 3"));
@@ -414,6 +418,12 @@ void TestBrowserRename::newFolderIsNamedThenCreated()
     typeName(QStringLiteral("Refused"));
     QTRY_COMPARE(mkdirs().last(), QStringLiteral("/Work/Refused"));
     QTRY_VERIFY_WITH_TIMEOUT(!indexOf(QStringLiteral("Refused")).isValid(), 30000);
+    // The alert says what failed, then the service's words as the reason.
+    QTRY_COMPARE_WITH_TIMEOUT(m_shell.alerts.alerts().size(), alertsBefore + 1, 30000);
+    QCOMPARE(m_shell.alerts.alerts().last().messageText,
+             QStringLiteral("Could not create the folder '/Work/Refused'"));
+    QCOMPARE(m_shell.alerts.alerts().last().informativeText,
+             QStringLiteral("The service said: \u2068No\u2069"));
     QVERIFY(!indexOf(QStringLiteral("Untitled Folder 3")).isValid());
     QCOMPARE(icons()->shownNames().count(QStringLiteral("Projects")), 1);
 }

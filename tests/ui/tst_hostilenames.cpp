@@ -86,6 +86,8 @@ void TestHostileNames::initTestCase()
             !m_server.seedFile(Email, Folders + '/' + hostile.name + "/inside.txt", "x").isEmpty(),
             hostile.what);
     }
+    // The name a zero-width space would pass for.
+    QVERIFY(!m_server.seedFile(Email, Files + QStringLiteral("/report.txt"), "x").isEmpty());
     QVERIFY(m_shell.launchSignedIn(m_server.baseUrl().toString()));
     QVERIFY(m_shell.showMainWindow(QSize(900, 640)));
 }
@@ -142,6 +144,18 @@ void TestHostileNames::iconViewShowsNamesAsText()
         // Renaming starts from the name itself.
         QCOMPARE(index.data(Qt::EditRole).toString(), hostile.name);
     }
+    // No two rows read alike to the eye, which does not see format characters.
+    QSet<QString> labels;
+    for (int row = 0; row < model->rowCount(); ++row) {
+        QString seen;
+        for (const uint u : model->index(row, 0).data(Qt::DisplayRole).toString().toUcs4()) {
+            if (QChar::category(u) != QChar::Other_Format)
+                seen += QString::fromUcs4(&u, 1);
+        }
+        QVERIFY2(!labels.contains(seen), qPrintable(seen));
+        labels.insert(seen);
+    }
+    QCOMPARE(labels.size(), hostileNames().size() + 1);
 }
 
 void TestHostileNames::contextMenuAndChooserShowNamesAsText()

@@ -141,8 +141,15 @@ void TestPeopleChatPlus::twoContactsAddedToOneToOneChatMakeAGroup()
     // The search narrows the list; clearing it brings both back.
     QTest::keyClicks(popover->searchFieldAddPeople(), QStringLiteral("dan"));
     QCOMPARE(arranged->rowCount(), 1);
+    QVERIFY(!picker->emptyText()->isVisible());
+    // A search that matches nobody says so in the list's place.
+    QTest::keyClicks(popover->searchFieldAddPeople(), QStringLiteral("zzz"));
+    QCOMPARE(arranged->rowCount(), 0);
+    QVERIFY(picker->emptyText()->isVisible() && !people->isVisible());
+    QCOMPARE(picker->emptyText()->text(), QStringLiteral("No contact matches the search."));
     popover->searchFieldAddPeople()->clear();
     QCOMPARE(arranged->rowCount(), 2);
+    QVERIFY(!picker->emptyText()->isVisible() && people->isVisible());
 
     auto tick = [&](const QString &name) {
         const int row = rowOf(name);
@@ -227,6 +234,10 @@ void TestPeopleChatPlus::twoContactsAddedToOneToOneChatMakeAGroup()
     QTest::mouseClick(group->chatController()->buttonPlus(), Qt::LeftButton);
     QTRY_VERIFY(group->chatController()->popoverAddPeople()->isVisible());
     QCOMPARE(group->chatController()->addPeopleController()->tableView()->model()->rowCount(), 0);
+    // Not an empty list: the popover says why nobody is offered.
+    QLabel *why = group->chatController()->addPeopleController()->emptyText();
+    QVERIFY(why->isVisible());
+    QCOMPARE(why->text(), QStringLiteral("All your contacts are already in this conversation."));
     QTest::mouseClick(group->chatController()->popoverAddPeople()->buttonCancel(), Qt::LeftButton);
     QTRY_VERIFY(!group->chatController()->popoverAddPeople()->isVisible());
 }

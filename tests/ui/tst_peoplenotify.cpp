@@ -555,6 +555,31 @@ void TestPeopleNotify::invitationFromSomeoneWhoBecameAContactWantsNoAnswer()
     QCOMPARE(detail->additionalField()->text(), QStringLiteral("Already in my contacts"));
     QCOMPARE(hub->unreadNotifications(), unread);
     QCOMPARE(notificationsBadge(), QVariant(QVariantList{int(unread)}));
+
+    // Someone whose invitation waits for the user: the row offers to accept it, and the plus
+    // button accepts it rather than inviting them back.
+    const QString fay = QStringLiteral("fay@kerlo.local");
+    QVERIFY(!m_server.createUser(fay, QStringLiteral("pw"), {{"first_name", "Fay"}}).isEmpty());
+    const int before = hub->userMessages().size();
+    const qint64 unreadBefore = hub->unreadNotifications();
+    QVERIFY(!m_server.inviteContactAs(fay, QLatin1String(DemoEmail)).isEmpty());
+    QTRY_COMPARE_WITH_TIMEOUT(hub->userMessages().size(), before + 1, 20000);
+    window()->goAction(QStringLiteral("addcontact://"))->trigger();
+    QTRY_VERIFY(addPage() && addPage()->isVisible());
+    search(fay);
+    QTRY_COMPARE_WITH_TIMEOUT(cellText(0, MCSocialAddModel::ButtonColumn),
+                              QStringLiteral("Wants to be your contact. Click the plus button to "
+                                             "accept"),
+                              20000);
+    QVERIFY(addButton(0)->isEnabled());
+    QTest::mouseClick(addButton(0), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(hub->contactWithEmail(fay), 20000);
+    QTRY_COMPARE_WITH_TIMEOUT(cellText(0, MCSocialAddModel::ButtonColumn),
+                              QStringLiteral("Already in my contacts"), 20000);
+    const QJsonArray invitations = m_server.contactInvitationsOf(fay);
+    QCOMPARE(invitations.size(), 1);
+    QCOMPARE(invitations.at(0)["sender"]["email"].toString(), fay);
+    QCOMPARE(hub->unreadNotifications(), unreadBefore);
 }
 
 void TestPeopleNotify::aThousandInvitationsAreCountedAsTheLocaleWritesNumbers()

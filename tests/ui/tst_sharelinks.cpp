@@ -527,8 +527,11 @@ void TestShareLinks::popoverCopiesAndEmailsANewLink()
             popover->geometry().right() > button.center().x());
 
     QGuiApplication::clipboard()->clear();
+    QCOMPARE(popover->buttonCopyToClipboard()->text(), QStringLiteral("Copy"));
     QTest::mouseClick(popover->buttonCopyToClipboard(), Qt::LeftButton);
     QCOMPARE(QGuiApplication::clipboard()->text(), lastLink().toString());
+    // The button says the link was copied.
+    QCOMPARE(popover->buttonCopyToClipboard()->text(), QStringLiteral("Copied"));
 
     // The e-mail form: "ann" offers Ann from the contacts; choosing her makes her token.
     QTest::mouseClick(popover->buttonSendByEmail(), Qt::LeftButton);
@@ -852,6 +855,7 @@ void TestShareLinks::pageListsSortsRevokesCopiesOpensAndEmails()
     QCOMPARE(copy->text(), QStringLiteral("Copy Link"));
     QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(copy).center());
     QTRY_COMPARE(QGuiApplication::clipboard()->text(), model->linkAt(sunset).publicUri());
+    QCOMPARE(page->textStatus()->text(), QStringLiteral("Link copied to the clipboard"));
 
     // Open it: a click on its name hands it to the desktop's URL opener.
     UrlRecorder recorder;

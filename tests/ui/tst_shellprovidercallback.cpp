@@ -83,8 +83,21 @@ void TestShellProviderCallback::callbackAfterTheServiceLinkedThanks()
     QCOMPARE(m_server.control("POST", QStringLiteral("/link-provider"),
                               {{"email", QString::fromLatin1(DemoEmail)}, {"provider", "dropbox"}}),
              200);
+    // Callbacks that name another provider, or none, are no thanks for Dropbox: the one
+    // for Dropbox after them is the only one answered.
+    QVERIFY(m_server.clearRequests());
+    for (int i = 0; i < 4; ++i)
+        QTest::ignoreMessage(QtInfoMsg,
+                             "Ignored a callback for a provider Kerlo does not link with");
+    m_shell.delegate()->handleArguments(
+        {QCoreApplication::applicationFilePath(),
+         QStringLiteral("kerlo://thirdpartyproviders/anything"),
+         QStringLiteral("kerlo://thirdpartyproviders/"),
+         QStringLiteral("kerlo://thirdpartyproviders"),
+         QStringLiteral("kerlo://thirdpartyproviders/dropbox/../evil")});
     m_shell.delegate()->handleArguments(handOver(3));
     QTRY_COMPARE_WITH_TIMEOUT(m_shell.alerts.pendingCount(), 1, 20000);
+    QCOMPARE(countRequests(m_server.requests(), QStringLiteral("/api/v1/me\\.json")), 1);
     QCOMPARE(m_shell.alerts.pendingAlert().informativeText,
              QStringLiteral("Thank you for linking Kerlo with Dropbox. You can now send files "
                             "directly from your Dropbox folder."));

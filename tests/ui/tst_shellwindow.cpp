@@ -421,6 +421,12 @@ void TestShellWindow::goCommandsAndGoToFolder()
     QTRY_VERIFY_WITH_TIMEOUT(!panel->isVisible(), 20000);
     QVERIFY(shows(QStringLiteral("/Photos/Trip")));
     QVERIFY(!m_shell.delegate()->goToFolderMode());
+    // Back returns to the folder the user went from, not to a place before it.
+    QCOMPARE(hub->arrayBack().last(), QStringLiteral("/"));
+    QTest::mouseClick(toolbar()->backSegment(), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(shows(QStringLiteral("/")), 20000);
+    QCOMPARE(hub->notBrowsablePath(), QString());
+    QCOMPARE(hub->arrayForward().last(), QStringLiteral("/Photos/Trip"));
     // ".." never leaves the account's tree: nothing above "/" is asked for.
     QVERIFY(m_server.clearRequests());
     window()->goToFolderAction()->trigger();
@@ -510,6 +516,33 @@ void TestShellWindow::pathBarGoesUpAndTakesDrops()
     QVERIFY(bar->componentRect(2).width() <= 220);
     emit toolbar()->pathMenu()->aboutToShow();
     QCOMPARE(toolbar()->pathMenu()->actions().value(1)->text(), MCString::stringForMenu(hostile));
+
+    // Sixty levels deep: the folder shown stays whole inside the bar, its parent and the home
+    // beside it; the oldest ancestors leave the row rather than each shrinking to "…".
+    QString deep;
+    for (int level = 1; level <= 60; ++level)
+        deep += QStringLiteral("/level %1").arg(level);
+    QVERIFY(!m_server.seedFolder(QString::fromLatin1(DemoEmail), deep).isEmpty());
+    QVERIFY(go(deep));
+    QTRY_COMPARE(bar->componentCount(), 61);
+    QCOMPARE(bar->componentShownTitle(60), QStringLiteral("level 60"));
+    QVERIFY(bar->rect().contains(bar->componentRect(60)));
+    QCOMPARE(bar->componentShownTitle(59), QStringLiteral("level 59"));
+    QCOMPARE(bar->componentShownTitle(0), QStringLiteral("Kerlo Home"));
+    int outOfSight = 0;
+    for (int i = 0; i < bar->componentCount(); ++i) {
+        if (bar->componentRect(i).isNull()) {
+            ++outOfSight;
+            continue;
+        }
+        QVERIFY(bar->rect().contains(bar->componentRect(i)));
+        QCOMPARE(bar->componentShownTitle(i), bar->componentTitle(i));
+    }
+    QVERIFY(outOfSight > 0);
+    // A double click on the parent goes up one level.
+    QTest::mouseDClick(bar, Qt::LeftButton, Qt::NoModifier, bar->componentRect(59).center());
+    QTRY_VERIFY_WITH_TIMEOUT(
+        shows(bar->componentPath(bar->componentCount() - 1)) && bar->componentCount() == 60, 20000);
 }
 
 void TestShellWindow::iconItemsShowTheChosenInfoLine()

@@ -465,6 +465,9 @@ void TestTransfersPage::cancelledFolderUploadReadsCancelled()
     QVERIFY(group->hasGroup());
     QVERIFY(group->isDir());
     QCOMPARE(group->type(), MCOperation::Upload);
+    // Titled with the folder's name, not its whole local path.
+    QCOMPARE(shownIndex(group, MCTableQueueModel::StatusColumn).data().toString(),
+             QStringLiteral("Folder"));
     QCOMPARE(MCManager::sharedManager()->currentUploadsCount(), qint64(1));
     QTRY_VERIFY_WITH_TIMEOUT(group->status() == MCOperation::Running, 30000);
     // The members make no rows of their own.

@@ -114,10 +114,13 @@ void MConnectivityChecker::run()
         loop.exec();
 
     const int statusCode = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    // The host answers, but not with a certificate this system trusts: no maintenance.
+    const bool untrusted = reply->error() == QNetworkReply::SslHandshakeFailedError;
     delete reply;
 
     adaptProbeTimeout(timedOut, clock.elapsed(), timeout);
-    const TolvoApp::ConnectivityStatus status =
-        (!timedOut && statusCode == 200) ? TolvoApp::Online : TolvoApp::ServiceUnavailable;
+    const TolvoApp::ConnectivityStatus status = (!timedOut && statusCode == 200) ? TolvoApp::Online
+                                                : untrusted ? TolvoApp::UntrustedCertificate
+                                                            : TolvoApp::ServiceUnavailable;
     emit connectivityStatusChanged(status);
 }

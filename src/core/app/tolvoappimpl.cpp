@@ -126,6 +126,7 @@ void TolvoAppImpl::setConnectivityStatus(TolvoApp::ConnectivityStatus status)
         break;
     case HostUnreachable:
     case ServiceUnavailable:
+    case UntrustedCertificate:
         if (!isShuttingDown())
             d->startConnectivityTimer();
         break;

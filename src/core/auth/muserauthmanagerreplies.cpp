@@ -58,11 +58,19 @@ void MUserAuthManagerPrivate::handleSuccess(RequestKind kind, const QVariantMap 
     Q_Q(MUserAuthManager);
     switch (kind) {
     case CheckRequest: {
+        // A check that does not name the account authorizes nothing.
+        const MUserAccount checked(reply.value(QStringLiteral("user")).toMap());
+        if (reply.value(QStringLiteral("user")).type() != QVariant::Map ||
+            checked.email().isEmpty()) {
+            qCWarning(lcCoreAuth) << "A token check was answered without the account";
+            handleFailure(200, reply);
+            return;
+        }
         QString name;
         {
             QMutexLocker locker(&mutex);
             state = MUserAuthManager::Authorized;
-            account = MUserAccount(reply.value(QStringLiteral("user")).toMap());
+            account = checked;
             device = MDevice(reply.value(QStringLiteral("device")).toMap());
             authenticated = true;
             name = username;

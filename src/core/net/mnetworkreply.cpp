@@ -12,9 +12,11 @@ MNetworkReply::MNetworkReply(QNetworkReply *reply, bool skipBody)
 {
     if (!skipBody && reply->isOpen())
         d->body = reply->readAll();
-    d->statusCode = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    d->error = reply->property(MStalledReplyProperty).toBool() ? QNetworkReply::TimeoutError
-                                                               : reply->error();
+    const bool stalled = reply->property(MStalledReplyProperty).toBool();
+    // A reply given up on never came whole: whatever status its head had, there is no answer.
+    d->statusCode =
+        stalled ? 0 : reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    d->error = stalled ? QNetworkReply::TimeoutError : reply->error();
     // Qt gave up sending again a request that must not be carried out twice, after its
     // connection closed without an answer: to the caller the connection dropped.
     if (d->error == QNetworkReply::ContentReSendError)

@@ -9,6 +9,7 @@ constexpr auto UserInfoAttribute = QNetworkRequest::Attribute(QNetworkRequest::U
 constexpr auto RequestIdAttribute = QNetworkRequest::Attribute(QNetworkRequest::User + 6);
 constexpr auto ReadByCallerAttribute = QNetworkRequest::Attribute(QNetworkRequest::User + 7);
 constexpr auto JsonObjectReplyAttribute = QNetworkRequest::Attribute(QNetworkRequest::User + 8);
+constexpr auto AnswerDeadlineAttribute = QNetworkRequest::Attribute(QNetworkRequest::User + 9);
 } // namespace
 
 MNetworkRequest::MNetworkRequest(const QUrl &url, RequestMethod method)
@@ -137,4 +138,14 @@ void MNetworkRequest::setRepliesAsJsonObject(bool asJsonObject)
 bool MNetworkRequest::repliesAsJsonObject() const
 {
     return attribute(JsonObjectReplyAttribute).toBool();
+}
+
+void MNetworkRequest::setAnswerDeadline(int milliseconds)
+{
+    setAttribute(AnswerDeadlineAttribute, milliseconds > 0 ? QVariant(milliseconds) : QVariant());
+}
+
+int MNetworkRequest::answerDeadline() const
+{
+    return attribute(AnswerDeadlineAttribute).toInt();
 }

@@ -59,6 +59,11 @@ public:
     // than a QVariantMap, for callers that build their values straight from the JSON.
     void setRepliesAsJsonObject(bool asJsonObject);
     bool repliesAsJsonObject() const;
+
+    // The whole answer must have come within this many milliseconds of sending, however
+    // steadily its bytes arrive; 0: no deadline, only the stall timeout.
+    void setAnswerDeadline(int milliseconds);
+    int answerDeadline() const;
 };
 
 Q_DECLARE_METATYPE(MNetworkRequest)

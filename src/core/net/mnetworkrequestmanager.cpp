@@ -107,11 +107,13 @@ void MNetworkRequestManagerPrivate::watchForStall(QNetworkReply *reply)
 {
     Q_Q(MNetworkRequestManager);
     const int timeout = stallTimeout;
-    if (timeout <= 0)
+    const int deadline = MNetworkRequest(reply->request()).answerDeadline();
+    if (timeout <= 0 && deadline <= 0)
         return;
     if (!clock.isValid())
         clock.start();
-    watchedReplies.insert(reply, {reply, timeout, clock.elapsed()});
+    const qint64 now = clock.elapsed();
+    watchedReplies.insert(reply, {reply, timeout, now, deadline, now});
     const auto activity = [this, reply] {
         const auto it = watchedReplies.find(reply);
         if (it != watchedReplies.end())
@@ -123,8 +125,11 @@ void MNetworkRequestManagerPrivate::watchForStall(QNetworkReply *reply)
     QObject::connect(reply, &QNetworkReply::uploadProgress, q, activity);
     QObject::connect(reply, &QNetworkReply::finished, q,
                      [this, reply] { watchedReplies.remove(reply); });
-    // A stall is caught within a quarter of the shortest timeout watched, a second at most.
-    const int interval = qBound(10, timeout / 4, 1000);
+    // A stall is caught within a quarter of the shortest time watched, a second at most.
+    const int shortest = timeout <= 0    ? deadline
+                         : deadline <= 0 ? timeout
+                                         : qMin(timeout, deadline);
+    const int interval = qBound(10, shortest / 4, 1000);
     if (!stallSweep) {
         stallSweep = new QTimer(q);
         QObject::connect(stallSweep, &QTimer::timeout, q, [this] { sweepStalledReplies(); });
@@ -142,7 +147,9 @@ void MNetworkRequestManagerPrivate::sweepStalledReplies()
             it = watchedReplies.erase(it);
             continue;
         }
-        if (now - it->lastActivity >= it->timeout) {
+        // A reply that trickles in never goes silent: its deadline ends it.
+        if ((it->timeout > 0 && now - it->lastActivity >= it->timeout) ||
+            (it->deadline > 0 && now - it->sent >= it->deadline)) {
             stalled.append(*it);
             it = watchedReplies.erase(it);
             continue;
@@ -156,8 +163,12 @@ void MNetworkRequestManagerPrivate::sweepStalledReplies()
         QNetworkReply *reply = watched.reply;
         if (!reply || reply->isFinished())
             continue;
-        qCWarning(lcCoreNet) << "No answer for" << watched.timeout << "ms from" << reply->url()
-                             << "; giving up on the request";
+        if (watched.deadline > 0 && now - watched.sent >= watched.deadline)
+            qCWarning(lcCoreNet) << "No whole answer within" << watched.deadline << "ms from"
+                                 << reply->url() << "; giving up on the request";
+        else
+            qCWarning(lcCoreNet) << "No answer for" << watched.timeout << "ms from" << reply->url()
+                                 << "; giving up on the request";
         // Read by the handlers and by the reply's snapshot: the abort is a timeout.
         reply->setProperty(MStalledReplyProperty, true);
         reply->abort();

@@ -27,9 +27,10 @@ public:
     // A random identifier not in the active table; the caller holds the mutex.
     QString newRequestId() const;
     void attach(QNetworkReply *reply, bool progress);
-    // Fails the reply once it has gone stallTimeout without a byte either way.
+    // Fails the reply once it has gone stallTimeout without a byte either way, or once its
+    // request's answer deadline has passed.
     void watchForStall(QNetworkReply *reply);
-    // Fails the replies watched that went silent for their timeout.
+    // Fails the replies watched that went silent for their timeout or outlived their deadline.
     void sweepStalledReplies();
     void registerReply(const QString &requestId, QNetworkReply *reply);
     void askForConnectivityCheck();
@@ -77,6 +78,8 @@ public:
         QPointer<QNetworkReply> reply;
         int timeout = 0;
         qint64 lastActivity = 0;
+        int deadline = 0; // 0: none
+        qint64 sent = 0;
     };
     QHash<QNetworkReply *, Watched> watchedReplies;
     QElapsedTimer clock;

@@ -35,6 +35,19 @@ bool isCaching(const MObjectTransfer &transfer)
     return (transfer.transferRequest().action() & ~1) == Tolvo::UploadCachedObject;
 }
 
+// A listing's whole answer, unless LUMARIN_LISTING_DEADLINE_MS says otherwise.
+constexpr int DefaultListingDeadline = 120000;
+
+int listingDeadline()
+{
+    static const int deadline = [] {
+        bool ok = false;
+        const int value = qEnvironmentVariableIntValue("LUMARIN_LISTING_DEADLINE_MS", &ok);
+        return ok && value > 0 ? value : DefaultListingDeadline;
+    }();
+    return deadline;
+}
+
 } // namespace
 
 MObjectsManagerPrivate::MObjectsManagerPrivate(MObjectsManager *q)
@@ -51,8 +64,13 @@ bool MObjectsManagerPrivate::sendActionRequest(const QVariant &argument, int act
 {
     bool ok = false;
     MNetworkRequest request = mActionRequest(argument, action, userData, &ok);
-    // A listing can be large: its objects are built straight from the JSON.
-    request.setRepliesAsJsonObject(action == Tolvo::ListObjects);
+    if (action == Tolvo::ListObjects) {
+        // A listing can be large: its objects are built straight from the JSON.
+        request.setRepliesAsJsonObject(true);
+        // A listing that trickles in is never silent long enough to stall; the folder must
+        // not show "Loading" for ever.
+        request.setAnswerDeadline(listingDeadline());
+    }
     if (!ok) {
         qCWarning(lcCoreObjects,
                   "(MObjectsManager) Request for action %d not sent: not signed in, or its path "

@@ -12,6 +12,7 @@
 #include "tolvoprocess.h"
 
 #include <QDebug>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QUrl>
@@ -27,6 +28,7 @@ struct ServiceError
 {
     int code;
     QString message;
+    QString path; // the object a delete's entry names
 };
 
 // The service writes errors as strings, or, for deletes, as [path, code, message] lists.
@@ -38,9 +40,10 @@ QList<ServiceError> serviceErrors(const QVariant &errors)
     for (const QVariant &entry : entries) {
         if (entry.type() == QVariant::List) {
             const QVariantList fields = entry.toList();
-            result.append({fields.value(1).toInt(), fields.value(2).toString()});
+            result.append(
+                {fields.value(1).toInt(), fields.value(2).toString(), fields.value(0).toString()});
         } else if (entry.canConvert<QString>()) {
-            result.append({0, entry.toString()});
+            result.append({0, entry.toString(), QString()});
         }
     }
     return result;
@@ -73,6 +76,35 @@ QString shareLinkFailure(int action)
         return QStringLiteral("Could not list the share links");
     case Tolvo::EmailShareLink:
         return QStringLiteral("Could not send the share link by e-mail");
+    default:
+        return QString();
+    }
+}
+
+// What failed, said as a sentence the service's own words can follow: deleted are the paths
+// a delete named. Empty for actions the user did not ask for by name.
+QString actionFailure(int action, const QVariantMap &info, const QStringList &deleted)
+{
+    const QString share = shareLinkFailure(action);
+    if (!share.isEmpty())
+        return share;
+    const QPair<QString, QString> paths = actionPaths(action, info);
+    switch (action) {
+    case Tolvo::MakeDirectory:
+        return QStringLiteral("Could not create the folder '%1'").arg(paths.first);
+    case Tolvo::RenameObject:
+        // A rename into another folder is a move.
+        if (QFileInfo(paths.first).path() != QFileInfo(paths.second).path())
+            return QStringLiteral("Could not move '%1' to '%2'").arg(paths.first, paths.second);
+        return QStringLiteral("Could not rename '%1' to '%2'").arg(paths.first, paths.second);
+    case Tolvo::CopyObject:
+        return QStringLiteral("Could not copy '%1' to '%2'").arg(paths.first, paths.second);
+    case Tolvo::DeleteObjects:
+        if (deleted.isEmpty())
+            return QString();
+        return deleted.size() == 1
+                   ? QStringLiteral("Could not delete '%1'").arg(deleted.first())
+                   : QStringLiteral("Could not delete %1 items").arg(deleted.size());
     default:
         return QString();
     }
@@ -405,8 +437,19 @@ void MObjectsManagerPrivate::postServiceErrors(int action, const QVariant &error
     qCDebug(lcCoreObjects) << "API errors:" << errors;
     const bool deleting = action == Tolvo::DeleteObjects;
     const QList<ServiceError> entries = serviceErrors(errors);
+    const QStringList deleted = info.value(ReqPathsKey).toStringList();
     for (const ServiceError &entry : entries) {
-        MNotification notification(MNotification::ERROR, entry.message, 0);
+        // What failed first, then the service's words as its reason. A share link's failure
+        // is told where the user waits for it, in the service's words.
+        const QString failure =
+            shareLinkFailure(action).isEmpty()
+                ? actionFailure(action, info,
+                                entry.path.isEmpty() ? deleted : QStringList{entry.path})
+                : QString();
+        MNotification notification(MNotification::ERROR,
+                                   failure.isEmpty() ? entry.message : failure, 0);
+        if (!failure.isEmpty() && !entry.message.isEmpty())
+            notification.setAttribute(MNotification::Details, entry.message);
         notification.setAttribute(MNotification::Action, action);
         if (deleting)
             notification.setAttribute(MNotification::ErrorCode, entry.code);
@@ -441,27 +484,9 @@ void MObjectsManagerPrivate::postActionFailed(int action, const QVariantMap &inf
         return;
     }
     const QStringList deleted = info.value(ReqPathsKey).toStringList();
-    QString message;
-    switch (action) {
-    case Tolvo::MakeDirectory:
-        message = QStringLiteral("Could not create the folder '%1'").arg(paths.first);
-        break;
-    case Tolvo::RenameObject:
-        message = QStringLiteral("Could not rename '%1' to '%2'").arg(paths.first, paths.second);
-        break;
-    case Tolvo::CopyObject:
-        message = QStringLiteral("Could not copy '%1' to '%2'").arg(paths.first, paths.second);
-        break;
-    case Tolvo::DeleteObjects:
-        if (deleted.isEmpty())
-            return;
-        message = deleted.size() == 1
-                      ? QStringLiteral("Could not delete '%1'").arg(deleted.first())
-                      : QStringLiteral("Could not delete %1 items").arg(deleted.size());
-        break;
-    default:
+    const QString message = actionFailure(action, info, deleted);
+    if (message.isEmpty())
         return;
-    }
     if (action != Tolvo::DeleteObjects && paths.first.isEmpty())
         return;
     MNotification notification(MNotification::ERROR, message, 0);

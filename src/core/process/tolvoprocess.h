@@ -19,10 +19,11 @@ class TolvoProcess : public QObject
     Q_OBJECT
 public:
     enum ConnectivityStatus {
-        Offline = 0,            // the platform reports the machine offline
-        HostUnreachable = 1,    // the API host did not accept a TCP connection in time
-        ServiceUnavailable = 2, // connected, but the base URL did not answer 200 in time
-        Online = 3              // the base URL answered 200
+        Offline = 0,             // the platform reports the machine offline
+        HostUnreachable = 1,     // the API host did not accept a TCP connection in time
+        ServiceUnavailable = 2,  // connected, but the base URL did not answer 200 in time
+        Online = 3,              // the base URL answered 200
+        UntrustedCertificate = 4 // connected, but the service's certificate is not trusted
     };
     Q_ENUM(ConnectivityStatus)
 

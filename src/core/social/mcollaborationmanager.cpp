@@ -64,6 +64,24 @@ bool isReceivedPoll(const MNetworkRequest &request)
     return request.userInfo().toMap().value(ReqMapKey).toMap().value(waitKey).toBool();
 }
 
+// Whether a 200 answer to a change of an invitation names the invitation it stands for.
+bool holdsItsObject(int action, const QVariantMap &body)
+{
+    const auto isObject = [&body](const QString &key) {
+        const QVariant value = body.value(key);
+        return value.type() == QVariant::Map && !value.toMap().isEmpty();
+    };
+    switch (action) {
+    case Tolvo::SendInvitation:
+    case Tolvo::RejectInvitation:
+        return isObject(transferInvitationKey);
+    case Tolvo::AcceptInvitation:
+        return isObject(inviteKey);
+    default:
+        return true;
+    }
+}
+
 } // namespace
 
 int MCollaborationManagerPrivate::pollInterval = DefaultPollInterval;
@@ -142,8 +160,11 @@ void MCollaborationManagerPrivate::requestFinished(const MNetworkRequest &reques
         return;
     const int action = request.userInfo().toMap().value(ReqActionKey).toInt();
     const int status = reply.statusCode();
-    if (body && status == 200)
+    if (body && status == 200 && holdsItsObject(action, *body))
         handleSuccess(action, *body);
+    else if (body && status == 200)
+        // Without the invitation it stands for, a 200 is told as an answer that cannot be read.
+        handleFailure(action, 0, *body, request, reply);
     else
         handleFailure(action, status, body ? *body : QVariantMap(), request, reply);
 }

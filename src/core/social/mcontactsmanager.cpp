@@ -62,14 +62,30 @@ void MContactsManagerPrivate::responseObjectReadySlot(const QVariant &responseOb
         switch (action) {
         case Tolvo::InviteContact: {
             const MUserAccount account(answer.value(QStringLiteral("user")).toMap());
+            // No invitation of nobody: an answer without the user is told as unreadable.
+            if (account.email().isEmpty()) {
+                reportFailure(request, 0, answer);
+                break;
+            }
             emit q->inviteSent(account.email());
             emit q->newConnection(account);
             break;
         }
         case Tolvo::ListContacts:
+            // An answer without the list says nothing of the contacts: they are not emptied.
+            if (answer.value(QStringLiteral("contacts")).type() != QVariant::List) {
+                qCWarning(lcCoreSocial) << "[MContactsManager] A contacts listing came without "
+                                           "its contacts";
+                break;
+            }
             readListing(answer.value(QStringLiteral("contacts")).toList());
             break;
         case Tolvo::SearchContacts:
+            // No list of users is no answer to the search: it is told as one unreadable.
+            if (answer.value(QStringLiteral("users")).type() != QVariant::List) {
+                reportFailure(request, 0, answer);
+                break;
+            }
             emit q->contactsResult(accounts(answer.value(QStringLiteral("users")).toList()),
                                    answer.value(QStringLiteral("query")).toString());
             break;

@@ -50,6 +50,13 @@ QString firstError(const QVariantMap &answer)
     return answer.value(QStringLiteral("errors")).toList().value(0).toString();
 }
 
+// Whether the answer holds an object, not empty, under key.
+bool isObject(const QVariantMap &answer, const QString &key)
+{
+    const QVariant value = answer.value(key);
+    return value.type() == QVariant::Map && !value.toMap().isEmpty();
+}
+
 } // namespace
 
 MConversationsManagerWorker::MConversationsManagerWorker(QObject *parent)
@@ -243,6 +250,14 @@ void MConversationsManagerWorker::decodeErrorSlot(const MNetworkRequest &request
     listingEnded(request);
 }
 
+void MConversationsManagerWorker::reportUnreadable(const MNetworkRequest &request)
+{
+    qCWarning(lcCoreSocial) << "MConversationsManager: an answer without what it stands for, for"
+                            << request.userInfo().toMap().value(ReqActionKey).toInt();
+    // Told as an answer that could not be read.
+    reportFailure(QVariantMap(), request, 0);
+}
+
 void MConversationsManagerWorker::reportFailure(const QVariantMap &answer,
                                                 const MNetworkRequest &request, int status)
 {
@@ -329,12 +344,21 @@ void MConversationsManagerWorker::handleAnswer(const QVariantMap &answer, int ac
     }
     case Tolvo::PostMessage: {
         MMessage message(answer.value(QStringLiteral("message")).toMap());
+        // An answer without the message stored is no message sent, empty or not.
+        if (!isObject(answer, QStringLiteral("message")) || message.messageId() <= 0) {
+            reportUnreadable(request);
+            break;
+        }
         message.setSender(MUserAuthManager::applicationManager()->account());
         message.setConversation(conversation);
         emit messageSent(conversation, message);
         break;
     }
     case Tolvo::StartConversation:
+        if (!isObject(answer, ConversationKey) || conversation.identifier() <= 0) {
+            reportUnreadable(request);
+            break;
+        }
         emit conversationStarted(conversation);
         break;
     case Tolvo::ConversationNotifications:
@@ -342,16 +366,28 @@ void MConversationsManagerWorker::handleAnswer(const QVariantMap &answer, int ac
         handleNews(answer, serviceTime(reply));
         pollPartFinished(request, true);
         break;
-    case Tolvo::AcceptContactInvitation:
-        emit invitationAccepted(MJoinInvitation(answer.value(InviteKey).toMap()));
+    case Tolvo::AcceptContactInvitation: {
+        const MJoinInvitation invitation(answer.value(InviteKey).toMap());
+        if (!isObject(answer, InviteKey) || invitation.identifier() <= 0) {
+            reportUnreadable(request);
+            break;
+        }
+        emit invitationAccepted(invitation);
         break;
+    }
     case Tolvo::ContactInvitations:
         for (const QVariant &element : answer.value(InvitesKey).toList())
             emit contactJoinInvitation(MJoinInvitation(element.toMap()));
         break;
-    case Tolvo::DeclineContactInvitation:
-        emit invitationDeclined(MJoinInvitation(answer.value(InviteKey).toMap()));
+    case Tolvo::DeclineContactInvitation: {
+        const MJoinInvitation invitation(answer.value(InviteKey).toMap());
+        if (!isObject(answer, InviteKey) || invitation.identifier() <= 0) {
+            reportUnreadable(request);
+            break;
+        }
+        emit invitationDeclined(invitation);
         break;
+    }
     default:
         break;
     }

@@ -116,6 +116,8 @@ private:
     // A listing in flight has its answer (or failed): the next one goes out.
     void listingEnded(const MNetworkRequest &request);
     void reportFailure(const QVariantMap &answer, const MNetworkRequest &request, int status);
+    // A 200 answer without the object it stands for: a failure, as one that cannot be read.
+    void reportUnreadable(const MNetworkRequest &request);
     // An answer with status 200.
     void handleAnswer(const QVariantMap &answer, int action, const MNetworkRequest &request,
                       const MNetworkReply &reply);

@@ -107,8 +107,10 @@ QVariant MCTableQueueModel::data(const QModelIndex &index, int role) const
 
 QString MCTableQueueModel::firstLine(const MCOperation &operation) const
 {
+    // A folder's transfer is titled with the folder's name, as a file's with the file's.
     if (operation.hasGroup())
-        return MCString::stringForName(operation.transferGroup().humanReadableIdentifier());
+        return MCString::stringForName(
+            lastComponent(operation.transferGroup().humanReadableIdentifier()));
     if (operation.type() == MCOperation::Copied)
         return MCString::stringForName(lastComponent(operation.destinationPath()));
     return MCString::stringForName(lastComponent(operation.sourcePath()));

@@ -25,6 +25,7 @@ constexpr int Gap = 4;
 // No component takes more than this, however long its name.
 constexpr int MaxComponentWidth = 220;
 const QString Separator = QStringLiteral("\u203A");
+const QString Ellipsis = QStringLiteral("\u2026");
 
 QFont barFont(const QFont &base)
 {
@@ -126,30 +127,72 @@ void MCPathbarController::layoutComponents()
     // Measured in fractions and rounded up: a width rounded down would cut a name that fits.
     const QFontMetricsF metrics(font());
     const int separatorWidth = qCeil(metrics.horizontalAdvance(Separator)) + 2 * Gap;
+    const int ellipsisWidth = qCeil(metrics.horizontalAdvance(Ellipsis));
+    const int count = m_components.size();
     // Each component first gets its natural width (up to the cap); when the row is too long,
     // the ancestors give up room first, so the folder shown stays readable.
-    QVector<int> widths;
-    int total = Padding;
-    for (const Component &component : qAsConst(m_components)) {
-        const int natural = IconSize + Gap + qCeil(metrics.horizontalAdvance(component.title));
-        widths.append(qMin(natural, MaxComponentWidth));
-        total += widths.last() + separatorWidth;
-    }
-    const int minimum = IconSize + Gap + qCeil(metrics.horizontalAdvance(QStringLiteral("\u2026")));
-    for (int i = 0; i < widths.size() - 1 && total > width(); ++i) {
-        const int give = qMin(total - width(), widths[i] - minimum);
-        if (give > 0) {
-            widths[i] -= give;
-            total -= give;
+    QVector<int> natural;
+    for (const Component &component : qAsConst(m_components))
+        natural.append(qMin(IconSize + Gap + qCeil(metrics.horizontalAdvance(component.title)),
+                            MaxComponentWidth));
+    QVector<int> widths = natural;
+    QVector<bool> shown(count, true);
+    bool hidden = false;
+    const int minimum = IconSize + Gap + ellipsisWidth;
+    const auto totalWidth = [&] {
+        int total = Padding + (hidden ? ellipsisWidth + separatorWidth : 0);
+        for (int i = 0; i < count; ++i)
+            total += shown.at(i) ? widths.at(i) + separatorWidth : 0;
+        return total;
+    };
+    // Shortens the ancestors shown, oldest first, down to "…" each.
+    const auto shortenAncestors = [&] {
+        int total = totalWidth();
+        for (int i = 0; i < count - 1 && total > width(); ++i) {
+            const int give = qMin(total - width(), widths[i] - minimum);
+            if (shown.at(i) && give > 0) {
+                widths[i] -= give;
+                total -= give;
+            }
         }
+    };
+    shortenAncestors();
+    if (totalWidth() > width()) {
+        // A deep folder: rather than a row of "…", the ancestors below the home leave the row
+        // whole, oldest first, and one "…" stands for them; the nearer ones keep their names.
+        widths = natural;
+        for (int i = 1; i < count - 1 && totalWidth() > width(); ++i) {
+            hidden = true;
+            shown[i] = false;
+        }
+        shortenAncestors();
+        if (count > 1 && totalWidth() > width())
+            shown[0] = false;
     }
+    // The folder shown takes what room is left, shortened only when the bar is narrower still.
+    if (count > 0 && totalWidth() > width())
+        widths[count - 1] = qMax(minimum, widths.at(count - 1) - (totalWidth() - width()));
     int x = Padding;
-    for (int i = 0; i < m_components.size(); ++i) {
+    m_gapRect = QRect();
+    const auto placeGap = [&] {
+        m_gapRect = QRect(x, 0, ellipsisWidth, height());
+        x += ellipsisWidth + separatorWidth;
+    };
+    if (hidden && !shown.value(0))
+        placeGap();
+    for (int i = 0; i < count; ++i) {
         Component &component = m_components[i];
+        if (!shown.at(i)) {
+            component.rect = QRect();
+            component.shownTitle.clear();
+            continue;
+        }
         component.rect = QRect(x, 0, widths.at(i), height());
         component.shownTitle = metrics.elidedText(component.title, Qt::ElideMiddle,
                                                   qreal(qMax(0, widths.at(i) - IconSize - Gap)));
         x += widths.at(i) + separatorWidth;
+        if (i == 0 && hidden)
+            placeGap();
     }
 }
 
@@ -160,8 +203,22 @@ void MCPathbarController::paintEvent(QPaintEvent *)
     painter.setPen(QColor(0, 0, 0, 60));
     painter.drawLine(rect().topLeft(), rect().topRight());
     const QFontMetrics metrics(font());
+    const auto drawSeparatorAfter = [&](const QRect &after) {
+        painter.setPen(QColor(0, 0, 0, 140));
+        painter.drawText(
+            QRect(after.right() + Gap, 0, metrics.horizontalAdvance(Separator), height()),
+            Qt::AlignCenter, Separator);
+    };
+    if (!m_gapRect.isNull()) {
+        painter.setPen(QColor(0, 0, 0, 140));
+        painter.drawText(m_gapRect, Qt::AlignCenter, Ellipsis);
+        drawSeparatorAfter(m_gapRect);
+    }
     for (int i = 0; i < m_components.size(); ++i) {
         const Component &component = m_components.at(i);
+        // Out of sight: an ancestor of a deep folder, counted in the "…".
+        if (component.rect.isNull())
+            continue;
         if (i == m_highlighted) {
             painter.fillRect(component.rect.adjusted(-2, 2, 2, -2), palette().highlight());
         }
@@ -175,12 +232,8 @@ void MCPathbarController::paintEvent(QPaintEvent *)
         painter.drawText(component.rect.adjusted(IconSize + Gap, 0, 0, 0),
                          Qt::AlignVCenter | Qt::AlignLeft | Qt::TextSingleLine,
                          component.shownTitle);
-        if (i + 1 < m_components.size()) {
-            painter.setPen(QColor(0, 0, 0, 140));
-            painter.drawText(QRect(component.rect.right() + Gap, 0,
-                                   metrics.horizontalAdvance(Separator), height()),
-                             Qt::AlignCenter, Separator);
-        }
+        if (i + 1 < m_components.size())
+            drawSeparatorAfter(component.rect);
     }
 }
 

@@ -81,6 +81,8 @@ private:
     MCTransferStarter *m_transfers = nullptr;
     const MCOptions *m_options = nullptr;
     QList<Component> m_components;
+    // Where the "…" standing for the ancestors out of sight is drawn; null when all are shown.
+    QRect m_gapRect;
     int m_highlighted = -1;
 };
 

@@ -12,6 +12,7 @@
 #include <QTextLayout>
 #include <QToolTip>
 #include <QUrl>
+#include <QVector>
 
 namespace MCString {
 
@@ -45,6 +46,41 @@ template<class Visitor> void forEachCodePoint(const QString &text, Visitor visit
             visit(c.unicode(), c.isSurrogate());
         }
     }
+}
+
+bool isEmojiLike(uint codePoint)
+{
+    return codePoint >= 0x1F000 || codePoint == 0xFE0F ||
+           QChar::category(codePoint) == QChar::Symbol_Other;
+}
+
+// A character after which a joiner changes how a cursive or Indic script draws: one that
+// joins on its left, or a virama.
+bool shapesWithJoiner(uint codePoint)
+{
+    const QChar::JoiningType joining = QChar::joiningType(codePoint);
+    return joining == QChar::Joining_Dual || joining == QChar::Joining_Left ||
+           QChar::combiningClass(codePoint) == 9;
+}
+
+// Whether the format character at index draws as part of what surrounds it: a joiner inside
+// an emoji sequence or a cursive word, or a tag of a flag's tag sequence.
+bool joinsVisibly(const QVector<uint> &points, int index)
+{
+    const uint u = points.at(index);
+    const uint before = index > 0 ? points.at(index - 1) : 0;
+    const uint after = index + 1 < points.size() ? points.at(index + 1) : 0;
+    if (u == 0x200D && isEmojiLike(before) && after != 0 && isEmojiLike(after))
+        return true;
+    if ((u == 0x200C || u == 0x200D) && index > 0 && shapesWithJoiner(before))
+        return true;
+    if (u >= 0xE0020 && u <= 0xE007F) {
+        int start = index;
+        while (start > 0 && points.at(start - 1) >= 0xE0020 && points.at(start - 1) <= 0xE007F)
+            --start;
+        return start > 0 && points.at(start - 1) == 0x1F3F4;
+    }
+    return false;
 }
 
 } // namespace
@@ -149,14 +185,29 @@ QString stringWithItemsCount(long count)
 
 QString stringForName(const QString &name)
 {
-    QString shown = name;
-    for (QChar &c : shown) {
-        const ushort u = c.unicode();
-        const bool control = c.category() == QChar::Other_Control;
+    // Code points, so that format characters beyond the first plane (tags) are seen too.
+    QVector<uint> points;
+    points.reserve(name.size());
+    forEachCodePoint(name, [&points](uint codePoint, bool) { points.append(codePoint); });
+    QString shown;
+    shown.reserve(name.size());
+    for (int i = 0; i < points.size(); ++i) {
+        const uint u = points.at(i);
+        const QChar::Category category = QChar::category(u);
+        const bool control = category == QChar::Other_Control;
         const bool separator = u == 0x2028 || u == 0x2029;
-        const bool direction = (u >= 0x202A && u <= 0x202E) || (u >= 0x2066 && u <= 0x2069);
-        if (control || separator || direction)
-            c = QChar::ReplacementCharacter;
+        // Invisible format characters (zero-width spaces, direction marks and overrides, the
+        // byte-order mark) would let a name pass for another; those that join an emoji
+        // sequence or a cursive script draw something and stay.
+        const bool invisible = category == QChar::Other_Format && !joinsVisibly(points, i);
+        if (control || separator || invisible) {
+            shown += QChar(QChar::ReplacementCharacter);
+        } else if (QChar::requiresSurrogates(u)) {
+            shown += QChar(QChar::highSurrogate(u));
+            shown += QChar(QChar::lowSurrogate(u));
+        } else {
+            shown += QChar(ushort(u));
+        }
     }
     return shown;
 }

@@ -171,6 +171,14 @@ void MCAppDelegate::handleURL(const QUrl &url)
 {
     if (url.host() != QLatin1String("thirdpartyproviders"))
         return;
+    // The callback names its provider; only one is known, and no other is thanked for.
+    QString provider = url.path(QUrl::FullyDecoded).mid(1);
+    if (provider.endsWith(QLatin1Char('/')))
+        provider.chop(1);
+    if (provider.compare(MCThirdPartyServicesDiscoverer::Dropbox, Qt::CaseInsensitive) != 0) {
+        qCInfo(lcShell) << "Ignored a callback for a provider Kerlo does not link with";
+        return;
+    }
     // The callback only means something to a signed-in user who started the linking.
     if (!m_objectsManagerSetup) {
         qCInfo(lcShell) << "Ignored a provider callback while nobody is signed in";

@@ -266,9 +266,10 @@ void MCAppDelegate::applicationStart()
                                    m_services.clock));
     hub->setDesktopNotifier(new MCDesktopNotifier(m_services.notifier, m_window, this));
     addPage(QStringLiteral("messages://"), new MCMessagesController(hub->inbox()));
-    addPage(
-        QStringLiteral("addcontact://"),
-        new MCSocialAddController(hub->people(), MOUserAuthenticationManager::sharedInstance()));
+    auto *addContact =
+        new MCSocialAddController(hub->people(), MOUserAuthenticationManager::sharedInstance());
+    addContact->setInbox(hub->inbox());
+    addPage(QStringLiteral("addcontact://"), addContact);
     auto *account = new MCAccountController(hub->avatars(), new MODevicesManager(this));
     addPage(QStringLiteral("account://"), account);
     connect(account, &MCAccountController::passwordRecoveryRequested, this,

@@ -316,13 +316,21 @@ void MCAppDelegate::goToFolder(const QString &text)
     const QString path = MCRemotePath::resolvedInsideStore(text.trimmed());
     m_goToFolderPanel->setSearching(true);
     QPointer<MCAppDelegate> self(this);
-    MCManager::sharedManager()->changeToPath(path, this, [self, path] {
-        if (!self || !self->m_goToFolderMode || !self->m_goToFolderPanel)
-            return;
+    const MCHistoryPlace left = MCManager::sharedManager()->shownPlace();
+    MCManager::sharedManager()->changeToPath(path, this, [self, path, left] {
         // A folder that was found is the one shown now; anything else was not found (a file,
         // a missing path, a failure).
-        const MCNodePtr node = MCManager::sharedManager()->currentNode();
-        if (node && node->filePath() == path)
+        MCManager *hub = MCManager::sharedManager();
+        const MCNodePtr node = hub->currentNode();
+        const bool found = node && node->filePath() == path;
+        // Back returns to where the user went from, as after any other step.
+        if (found && left != MCHistoryPlace::folder(path)) {
+            hub->clearForwardHistory();
+            hub->addBackPlace(left);
+        }
+        if (!self || !self->m_goToFolderMode || !self->m_goToFolderPanel)
+            return;
+        if (found)
             self->endGoToFolderSheet();
         else
             self->m_goToFolderPanel->showNotFound();

@@ -93,6 +93,8 @@ void MCErrorsModel::addError(const MOPostedNotification &notification)
 {
     const MOCoreNotification message(notification);
     QString text = message.message();
+    if (message.action() != 0 && !message.details().isEmpty())
+        text = tr("%1 (the service said: %2)").arg(text, message.details());
     if (message.action() != 0)
         text = tr("%1: %2").arg(actionName(message.action()), text);
     if (const auto object = message.storageObject())

@@ -139,6 +139,10 @@ MCTransferSheets::Sheet MCTransferSheets::sheetAbout(const MOCoreNotification &c
     sheet.alert.style = Alert::Warning;
     // The core writes names into its sentences: none may turn the text around.
     sheet.alert.messageText = MCString::stringForName(core.message());
+    // The service's words are its reason, after the sentence that says what failed.
+    if (core.action() != 0 && !core.details().isEmpty())
+        sheet.alert.informativeText =
+            tr("The service said: %1").arg(MCString::stringByIsolatingName(core.details()));
     sheet.key = sheetKey(core);
     return sheet;
 }

@@ -55,8 +55,11 @@ void MCWarningViewController::setStatus(qint64 status)
          withAlpha(Cantaloupe, 0.6)},
         {"dialog-error", QStyle::SP_MessageBoxCritical, "Can't contact the server...",
          withAlpha(Maraschino, 0.6), withAlpha(Maraschino, 0.5)},
+        {"security-low", QStyle::SP_MessageBoxCritical,
+         "The server's certificate is not trusted by this system", withAlpha(Maraschino, 0.6),
+         withAlpha(Maraschino, 0.5)},
     };
-    if (status >= NoInternet && status <= Unreachable) {
+    if (status >= NoInternet && status <= UntrustedCertificate) {
         const Look &look = looks[status];
         m_iconName = QString::fromLatin1(look.icon);
         const QIcon icon =
@@ -82,6 +85,8 @@ QString MCWarningViewController::text() const
 qint64 MCWarningViewController::statusForConnectivity(uint connectivity)
 {
     switch (connectivity) {
+    case 4:
+        return UntrustedCertificate;
     case 3:
         return Hidden;
     case 2:

@@ -15,7 +15,13 @@ class MCWarningViewController : public QFrame
 public:
     // 0 no internet connection, 1 maintenance, 2 the server cannot be contacted; any other
     // value clears the text and the colours and keeps the icon.
-    enum Status : qint64 { Hidden = -1, NoInternet = 0, Maintenance = 1, Unreachable = 2 };
+    enum Status : qint64 {
+        Hidden = -1,
+        NoInternet = 0,
+        Maintenance = 1,
+        Unreachable = 2,
+        UntrustedCertificate = 3
+    };
 
     explicit MCWarningViewController(QWidget *parent = nullptr);
 

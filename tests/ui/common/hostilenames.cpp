@@ -2,6 +2,7 @@
 
 #include <QKeySequence>
 #include <QTextDocument>
+#include <QVector>
 
 namespace ShellTest {
 
@@ -17,6 +18,8 @@ QList<HostileName> hostileNames()
         {"an isolate closed early", QStringLiteral("report\u2069\u202Egpj.exe")},
         {"control characters", QStringLiteral("line\nbreak\tand\x01"
                                               "bell.txt")},
+        {"a zero-width space", QStringLiteral("report\u200B.txt")},
+        {"marks and a byte-order mark", QStringLiteral("no\uFEFFtes\u200E\u2066.txt\u200F")},
         {"255 bytes", longest},
         {"emoji",
          QStringLiteral("\U0001F469\u200D\U0001F469\u200D\U0001F467 party \U0001F389.png")},
@@ -27,14 +30,24 @@ QList<HostileName> hostileNames()
 bool readsInOrder(const QString &text)
 {
     int open = 0;
-    for (const QChar c : text) {
-        const ushort u = c.unicode();
-        if ((u >= 0x202A && u <= 0x202E) || c.category() == QChar::Other_Control || u == 0x2028 ||
-            u == 0x2029)
-            return false;
-        if (u >= 0x2066 && u <= 0x2068)
+    const QVector<uint> points = text.toUcs4();
+    for (int i = 0; i < points.size(); ++i) {
+        const uint u = points.at(i);
+        if (u >= 0x2066 && u <= 0x2068) {
             ++open;
-        else if (u == 0x2069 && --open < 0)
+            continue;
+        }
+        if (u == 0x2069) {
+            if (--open < 0)
+                return false;
+            continue;
+        }
+        // An invisible format character, but for a joiner between emoji.
+        const bool emojiJoiner =
+            u == 0x200D && i > 0 && i + 1 < points.size() && points.at(i - 1) >= 0x1F000;
+        const QChar::Category category = QChar::category(u);
+        if ((category == QChar::Other_Format && !emojiJoiner) || category == QChar::Other_Control ||
+            u == 0x2028 || u == 0x2029)
             return false;
     }
     return open == 0;

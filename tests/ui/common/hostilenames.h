@@ -8,8 +8,9 @@
 // name for anything but text: markup that would paint huge or red, "&" that would turn into a
 // menu mnemonic, a right-to-left override that turns an extension around (alone, or after an
 // isolate's end that would let it out), control characters
-// that break lines, the longest name the service keeps (255 bytes of UTF-8), emoji, and the
-// window title's modified mark. None holds a "/".
+// that break lines, invisible format characters that let a name pass for another, the longest name
+// the service keeps (255 bytes of UTF-8), emoji, and the window title's modified mark. None holds a
+// "/".
 namespace ShellTest {
 
 struct HostileName
@@ -21,7 +22,7 @@ struct HostileName
 QList<HostileName> hostileNames();
 
 // Whether text shows as it reads: no direction override or embedding, isolates that close
-// where they open, and no control character or line break.
+// where they open, no control character or line break, and no invisible format character.
 bool readsInOrder(const QString &text);
 
 // The text a tooltip holding tip shows to the eye, its lines joined (tooltips take

@@ -362,8 +362,10 @@ void MCShareLinksController::openInBrowser(int row)
 
 void MCShareLinksController::copyToClipboard(int row)
 {
-    if (row >= 0 && row < m_model->rowCount())
-        QGuiApplication::clipboard()->setText(m_model->linkAt(row).publicUri());
+    if (row < 0 || row >= m_model->rowCount())
+        return;
+    QGuiApplication::clipboard()->setText(m_model->linkAt(row).publicUri());
+    m_textStatus->setText(tr("Link copied to the clipboard"));
 }
 
 void MCShareLinksController::sendByEmail(int row)

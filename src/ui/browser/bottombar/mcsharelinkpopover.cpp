@@ -119,6 +119,7 @@ void MCShareLinkPopover::showShareLinkPopupWith(const QUrl &link, const MOStorag
         m_emailForm->setShare(link, m_filePath);
         setImage(m_filePath, iconForObject(object));
         setResultText(MCRemotePath::lastComponent(m_filePath), link);
+        m_buttonCopy->setText(tr("Copy"));
         m_buttonCopy->show();
         m_buttonSendByEmail->show();
     }
@@ -203,8 +204,11 @@ void MCShareLinkPopover::showAt(QWidget *anchor)
 
 void MCShareLinkPopover::actionCopyLinkToClipboard()
 {
-    if (!m_link.isEmpty())
-        QGuiApplication::clipboard()->setText(m_link.toString());
+    if (m_link.isEmpty())
+        return;
+    QGuiApplication::clipboard()->setText(m_link.toString());
+    // The copy shows nowhere else: the button says it happened.
+    m_buttonCopy->setText(tr("Copied"));
 }
 
 void MCShareLinkPopover::actionSendByEmail()

@@ -3,6 +3,8 @@
 #include "mcavatarimage.h"
 #include "mccontact.h"
 #include "mcfunctions.h"
+#include "mcinbox.h"
+#include "mcjoininvitation.h"
 #include "mcpeople.h"
 #include "mcpeoplenotifylog.h"
 #include "mcsocialaddcellview.h"
@@ -123,6 +125,37 @@ MCSocialAddController::~MCSocialAddController()
     delete m_avatarManager;
 }
 
+void MCSocialAddController::setInbox(MCInbox *inbox)
+{
+    m_inbox = inbox;
+    m_contacts->setInvitationTest([this](const QString &email) {
+        const MCJoinInvitation *invitation = waitingInvitationFrom(email);
+        if (!invitation)
+            return MCSocialAddModel::NoInvitation;
+        return invitation->pendingRequest() ? MCSocialAddModel::InvitationBeingAccepted
+                                            : MCSocialAddModel::InvitationWaiting;
+    });
+    if (inbox)
+        connect(inbox, &MCInbox::userMessagesChanged, m_contacts,
+                &MCSocialAddModel::refreshButtons);
+    m_contacts->refreshButtons();
+}
+
+MCJoinInvitation *MCSocialAddController::waitingInvitationFrom(const QString &email) const
+{
+    if (!m_inbox || email.isEmpty())
+        return nullptr;
+    for (MCJoinInvitation *invitation : m_inbox->userMessages()) {
+        const MOJoinInvitation answered = invitation->joinInvitation();
+        if (answered.sender().email().compare(email, Qt::CaseInsensitive) != 0 ||
+            answered.acceptedAt().isValid() || answered.rejectedAt().isValid() ||
+            answered.revokedAt().isValid() || invitation->senderIsContact())
+            continue;
+        return invitation;
+    }
+    return nullptr;
+}
+
 void MCSocialAddController::setSearchTimeout(int milliseconds)
 {
     m_searchTimer->setInterval(milliseconds);
@@ -221,6 +254,14 @@ void MCSocialAddController::addContact(int row)
     if (!m_contacts->data(button, MCSocialAddModel::ButtonEnabledRole).toBool())
         return;
     const QString email = m_contacts->account(row).email();
+    // They asked first: the answer is to accept their invitation.
+    if (MCJoinInvitation *invitation = waitingInvitationFrom(email)) {
+        connect(invitation, &MCJoinInvitation::additionalTextChanged, m_contacts,
+                &MCSocialAddModel::refreshButtons, Qt::UniqueConnection);
+        m_inbox->acceptJoinInvitation(invitation);
+        m_contacts->refreshButtons();
+        return;
+    }
     m_contacts->addSendingRequest(email);
     m_contactsManager->invite(email);
 }

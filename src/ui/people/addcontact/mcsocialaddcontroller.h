@@ -6,6 +6,8 @@
 
 #include <QWidget>
 
+class MCInbox;
+class MCJoinInvitation;
 class MCPeople;
 class MCSocialAddModel;
 class MOAvatarManager;
@@ -22,7 +24,8 @@ class YRKSpinningProgressIndicator;
 // first search. Only the answer to the latest search is shown, and nothing while it is under
 // way; a search that fails, or that the service does not answer within searchTimeout(), stops
 // the spinner and says so. An invitation reads as sent once the service took it; one that
-// did not go through says why and can be sent again.
+// did not go through says why and can be sent again. Someone whose invitation to the user
+// waits for an answer is offered acceptance, not another invitation.
 class MCSocialAddController
     : public QWidget
     , public MOContactsManagerDelegate
@@ -34,6 +37,9 @@ public:
     MCSocialAddController(MCPeople *people, MOUserAuthenticationManager *auth,
                           QWidget *parent = nullptr);
     ~MCSocialAddController() override;
+
+    // The invitations the user received; not owned. None: every row invites.
+    void setInbox(MCInbox *inbox);
 
     QLineEdit *searchField() const { return m_searchField; }
     QPushButton *buttonFind() const { return m_buttonFind; }
@@ -75,7 +81,11 @@ private:
     void reloadTable();
     void fillRow(int row);
 
+    // The invitation from email that waits for the user's answer (or is being answered).
+    MCJoinInvitation *waitingInvitationFrom(const QString &email) const;
+
     MCPeople *m_people;
+    MCInbox *m_inbox = nullptr;
     MOUserAuthenticationManager *m_auth;
     QLineEdit *m_searchField;
     QPushButton *m_buttonFind;

@@ -29,7 +29,14 @@ MCSocialAddModel::MCSocialAddModel(QObject *parent)
     : QAbstractTableModel(parent)
     , m_isMyContact([](const MOUserAccount &) { return false; })
     , m_ownEmail([] { return QString(); })
+    , m_invitationFrom([](const QString &) { return NoInvitation; })
 {}
+
+void MCSocialAddModel::setInvitationTest(
+    std::function<InvitationState(const QString &)> invitationFrom)
+{
+    m_invitationFrom = std::move(invitationFrom);
+}
 
 void MCSocialAddModel::setContactTest(std::function<bool(const MOUserAccount &)> isMyContact)
 {
@@ -143,6 +150,15 @@ MCSocialAddModel::ButtonState MCSocialAddModel::stateOf(const Row &row) const
     // Only where the row would invite: a contact or the user stays as the rules say.
     if (!state.enabled)
         return state;
+    switch (m_invitationFrom(email)) {
+    case InvitationWaiting:
+        return {tr("Wants to be your contact. Click the plus button to accept"),
+                QStringLiteral("add"), true, true};
+    case InvitationBeingAccepted:
+        return {tr("Accepting the invitation..."), QStringLiteral("question"), false, true};
+    case NoInvitation:
+        break;
+    }
     if (m_sendingRequests.contains(email.toLower()))
         return {tr("Sending the invitation..."), QStringLiteral("question"), false, true};
     const auto failed = m_failedRequests.constFind(email.toLower());

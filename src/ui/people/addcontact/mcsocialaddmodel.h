@@ -35,12 +35,16 @@ public:
         bool textShown = false;
     };
     static ButtonState buttonState(bool hasAccount, bool isMyContact, bool isMe, bool isPending);
+    // Where an invitation to the user from a row's account stands.
+    enum InvitationState { NoInvitation, InvitationWaiting, InvitationBeingAccepted };
 
     explicit MCSocialAddModel(QObject *parent = nullptr);
 
     // Whether an account is one of the user's contacts; whose e-mail is the user's own.
     void setContactTest(std::function<bool(const MOUserAccount &)> isMyContact);
     void setOwnEmail(std::function<QString()> ownEmail);
+    // Where the invitation to the user from an e-mail address stands.
+    void setInvitationTest(std::function<InvitationState(const QString &)> invitationFrom);
 
     // The rows of a search; an empty list gives the single not-found row.
     void setAccounts(const QList<MOUserAccount> &accounts);
@@ -88,6 +92,7 @@ private:
     QHash<QString, QString> m_failedRequests;
     std::function<bool(const MOUserAccount &)> m_isMyContact;
     std::function<QString()> m_ownEmail;
+    std::function<InvitationState(const QString &)> m_invitationFrom;
 };
 
 #endif // MCSOCIALADDMODEL_H

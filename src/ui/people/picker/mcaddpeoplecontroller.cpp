@@ -27,7 +27,13 @@ MCAddPeopleController::MCAddPeopleController(MCPeople *people, MOUserAuthenticat
     , m_model(new MCAddPeopleModel(people, this))
     , m_filter(new MCAddPeopleFilter(this))
     , m_tableView(new QTableView(this))
+    , m_emptyText(new QLabel(this))
 {
+    m_emptyText->setObjectName(QStringLiteral("textEmpty"));
+    m_emptyText->setTextFormat(Qt::PlainText);
+    m_emptyText->setWordWrap(true);
+    m_emptyText->setAlignment(Qt::AlignCenter);
+    m_emptyText->hide();
     m_filter->setSourceModel(m_model);
     m_tableView->setObjectName(QStringLiteral("tableView"));
     m_tableView->setModel(m_filter);
@@ -50,11 +56,36 @@ MCAddPeopleController::MCAddPeopleController(MCPeople *people, MOUserAuthenticat
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_tableView);
+    layout->addWidget(m_emptyText, 1);
+    connect(m_filter, &QAbstractItemModel::modelReset, this,
+            &MCAddPeopleController::updateEmptyText);
+    connect(m_filter, &QAbstractItemModel::layoutChanged, this,
+            &MCAddPeopleController::updateEmptyText);
+    connect(m_filter, &QAbstractItemModel::rowsInserted, this,
+            &MCAddPeopleController::updateEmptyText);
+    connect(m_filter, &QAbstractItemModel::rowsRemoved, this,
+            &MCAddPeopleController::updateEmptyText);
+    updateEmptyText();
     buildPanel();
     // The panel's page has gone by the time the service answers: a refusal is said in the panel.
     connect(people, &MCPeople::groupCreationFailed, this,
             &MCAddPeopleController::groupCreationFailed);
     connect(people, &MCPeople::groupsChanged, this, [this] { m_panelAsked = false; });
+}
+
+void MCAddPeopleController::updateEmptyText()
+{
+    const bool empty = m_filter->rowCount() == 0;
+    if (!empty)
+        m_emptyText->clear();
+    else if (m_model->rowCount() == 0)
+        m_emptyText->setText(tr("You have no contacts yet to add."));
+    else if (!m_filter->searchText().isEmpty())
+        m_emptyText->setText(tr("No contact matches the search."));
+    else
+        m_emptyText->setText(tr("All your contacts are already in this conversation."));
+    m_emptyText->setVisible(empty);
+    m_tableView->setVisible(!empty);
 }
 
 void MCAddPeopleController::buildPanel()

@@ -30,6 +30,9 @@ public:
                           QWidget *parent = nullptr);
 
     QTableView *tableView() const { return m_tableView; }
+    // Says why nobody is offered (no contacts, all already in, none matches the search), in
+    // the table's place; hidden while someone is.
+    QLabel *emptyText() const { return m_emptyText; }
     MCAddPeopleModel *model() const { return m_model; }
     // The ticked contacts in the order ticked.
     QList<MCContact *> selectedContacts() const;
@@ -65,6 +68,7 @@ signals:
 
 private:
     void buildPanel();
+    void updateEmptyText();
     void groupCreationFailed(const QString &reason);
 
     MCPeople *m_people;
@@ -72,6 +76,7 @@ private:
     MCAddPeopleModel *m_model;
     MCAddPeopleFilter *m_filter;
     QTableView *m_tableView;
+    QLabel *m_emptyText;
     QList<MOUserAccount> m_excludedAccounts;
     QDialog *m_panelWindow = nullptr;
     QLineEdit *m_panelTextField = nullptr;

@@ -16,6 +16,7 @@ public:
     void setExcludedEmails(const QStringList &emails);
     // A null or empty text shows every name not excluded.
     void setSearchText(const QString &text);
+    QString searchText() const { return m_search; }
 
     static QString folded(const QString &text);
 
