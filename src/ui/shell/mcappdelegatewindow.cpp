@@ -326,7 +326,7 @@ void MCAppDelegate::goToFolder(const QString &text)
         // Back returns to where the user went from, as after any other step.
         if (found && left != MCHistoryPlace::folder(path)) {
             hub->clearForwardHistory();
-            hub->addBackPlace(left);
+            hub->addBackPath(left);
         }
         if (!self || !self->m_goToFolderMode || !self->m_goToFolderPanel)
             return;
