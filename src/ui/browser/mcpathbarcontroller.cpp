@@ -92,6 +92,13 @@ void MCPathbarController::updatePath(const QString &path)
     update();
 }
 
+void MCPathbarController::clearPath()
+{
+    m_components.clear();
+    m_highlighted = -1;
+    update();
+}
+
 QString MCPathbarController::componentTitle(int index) const
 {
     return m_components.value(index).title;

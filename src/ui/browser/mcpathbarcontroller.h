@@ -30,6 +30,8 @@ public:
     // One component per element of path: "/" then each folder, every one standing for the
     // path accumulated so far.
     void updatePath(const QString &path);
+    // No component: a page shown in the browser's place is no folder.
+    void clearPath();
 
     int componentCount() const { return m_components.size(); }
     // The title as drawn: the name made safe to show (MCString::stringForName).
