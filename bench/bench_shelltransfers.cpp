@@ -1,9 +1,12 @@
-// The transfers page of the signed-in program with 10,003 transfers queued in the real engine
-// against kerlo-local: three 1.5 GiB downloads running and 10,000 small ones waiting behind
-// them. Measures queueing them from the main thread, opening the page from the sidebar, and
-// the main thread's longest stall (the largest gap between runs of a 1 ms timer) while the
-// three run: first with the browser shown (the reference), then with the page shown, where
-// every progress report redraws its row. Offscreen.
+// The transfers page of the signed-in program with count + 3 transfers queued in the real
+// engine against kerlo-local: three large downloads running and count small ones waiting behind
+// them. bench_shelltransfers [count [MiB]] (default 10000, with 1.5 GiB downloads; a smaller
+// count takes smaller ones, in proportion, at least 16 MiB; MiB sets their size). The service
+// stores each large file and the downloads write it again: mind the free disk space. Measures
+// queueing them from the main thread, opening the page from the sidebar, and the main thread's
+// longest stall (the largest gap between runs of a 1 ms timer) while the three run: first with
+// the browser shown (the reference), then with the page shown, where every progress report
+// redraws its row. Offscreen. Its temporary folders go whatever becomes of it.
 #include "mcappdelegate.h"
 #include "mcbrowsableviewcontroller.h"
 #include "mcmanager.h"
@@ -16,28 +19,41 @@
 #include "moobjectsmanager.h"
 #include "motransfernotification.h"
 #include "shellbench.h"
+#include "sidebarsteps.h"
 #include "stallmonitor.h"
+#include "tempguard.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QListWidget>
+#include <QLoggingCategory>
 #include <QTest>
 
 #include <cstdio>
 
 namespace {
 
-constexpr int queuedCount = 10000;
+constexpr int fullCount = 10000;
 constexpr int runningCount = 3;
-constexpr qint64 bigSize = qint64(3) << 29; // 1.5 GiB: three fit the demo quota
+constexpr qint64 fullBigSize = qint64(3) << 29; // 1.5 GiB: three fit the demo quota
+constexpr qint64 smallestBigSize = qint64(16) << 20;
 constexpr int referenceMs = 1000;
 
 } // namespace
 
 int main(int argc, char **argv)
 {
+    TempGuard::protect("bench_shelltransfers");
+    const int queuedCount = argc > 1 ? QByteArray(argv[1]).toInt() : fullCount;
+    if (queuedCount < 1) {
+        std::fprintf(stderr, "usage: bench_shelltransfers [count]\n");
+        return 1;
+    }
+    const qint64 bigSize =
+        argc > 2 ? qMax(qint64(1), QByteArray(argv[2]).toLongLong()) << 20
+                 : qMax(smallestBigSize, fullBigSize * qMin(queuedCount, fullCount) / fullCount);
     ShellBench bench(argc, argv);
+    QLoggingCategory::setFilterRules(QStringLiteral("*.debug=false"));
     if (!bench.start())
         return 1;
     bool seeded = bench.seed(QStringLiteral("/objects/seed"), {{"folder", "/Queue"},
@@ -58,8 +74,10 @@ int main(int argc, char **argv)
         return 2;
     auto *page = qobject_cast<MCTableQueueController *>(
         shell.delegate()->page(QStringLiteral("transfers://")));
-    if (!page)
+    if (!page) {
+        std::fprintf(stderr, "the program has no transfers page\n");
         return 2;
+    }
 
     int progressReports = 0;
     int bigFinished = 0;
@@ -119,16 +137,15 @@ int main(int argc, char **argv)
     const bool referenceOverlapped = bigFinished == 0;
 
     // The page opened as a person does, from the sidebar.
-    auto *sidebar = window->sidebar()->findChild<QListWidget *>();
-    const QList<QListWidgetItem *> rows =
-        sidebar->findItems(QStringLiteral("Transfers"), Qt::MatchExactly);
-    if (rows.size() != 1)
-        return 4;
     clock.restart();
-    QTest::mouseClick(sidebar->viewport(), Qt::LeftButton, {},
-                      sidebar->visualItemRect(rows.first()).center());
-    if (!QTest::qWaitFor([&] { return page->isVisible(); }, 10000))
+    if (!clickSidebarRow(window->sidebar(), QStringLiteral("Transfers"))) {
+        std::fprintf(stderr, "the sidebar has no Transfers row\n");
         return 4;
+    }
+    if (!QTest::qWaitFor([&] { return page->isVisible(); }, 10000)) {
+        std::fprintf(stderr, "the transfers page did not show\n");
+        return 4;
+    }
     page->repaint();
     const double openMs = clock.nsecsElapsed() / 1e6;
     QCoreApplication::processEvents();
@@ -151,10 +168,13 @@ int main(int argc, char **argv)
         return 5;
     }
 
-    std::printf("\ntransfers page, %d downloads queued behind %d running 1.5 GiB downloads, "
+    std::printf("\ntransfers page, %d downloads queued behind %d running %.0f MiB downloads, "
                 "offscreen\n",
-                queuedCount, runningCount);
-    std::printf("%-52s %10.1f ms\n", "queueing 10,003 downloads from the main thread", queueMs);
+                queuedCount, runningCount, bigSize / 1048576.0);
+    std::printf("%-52s %10.1f ms\n",
+                qPrintable(QStringLiteral("queueing %1 downloads from the main thread")
+                               .arg(queuedCount + runningCount)),
+                queueMs);
     std::printf("%-52s %10.1f ms\n", "  until the page's model has every row", rowsMs);
     std::printf("%-52s %10.1f ms\n", "  longest stall meanwhile", queueStallMs);
     std::printf("%-52s %10.1f ms   (%d rows)\n", "opening the page from the sidebar", openMs,
