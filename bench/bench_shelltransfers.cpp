@@ -71,12 +71,12 @@ int main(int argc, char **argv)
     ShellTest::Shell shell;
     MCMainWindow *window = bench.signInAndShow(shell);
     if (!window)
-        return 2;
+        TempGuard::finish(2);
     auto *page = qobject_cast<MCTableQueueController *>(
         shell.delegate()->page(QStringLiteral("transfers://")));
     if (!page) {
         std::fprintf(stderr, "the program has no transfers page\n");
-        return 2;
+        TempGuard::finish(2);
     }
 
     int progressReports = 0;
@@ -118,14 +118,14 @@ int main(int argc, char **argv)
     const int total = queuedCount + runningCount;
     if (!QTest::qWaitFor([&] { return page->model()->rowCount() == total; }, 120000)) {
         std::fprintf(stderr, "the page has %d rows\n", page->model()->rowCount());
-        return 3;
+        TempGuard::finish(3);
     }
     const double rowsMs = clock.nsecsElapsed() / 1e6;
     const double queueStallMs = stalls.takeLongestMs();
     // Running: the first reports of progress came.
     if (!QTest::qWaitFor([&] { return progressReports >= runningCount || bigFinished; }, 30000)) {
         std::fprintf(stderr, "no progress was reported\n");
-        return 3;
+        TempGuard::finish(3);
     }
 
     // The reference: the same transfers with the browser in front.
@@ -140,11 +140,11 @@ int main(int argc, char **argv)
     clock.restart();
     if (!clickSidebarRow(window->sidebar(), QStringLiteral("Transfers"))) {
         std::fprintf(stderr, "the sidebar has no Transfers row\n");
-        return 4;
+        TempGuard::finish(4);
     }
     if (!QTest::qWaitFor([&] { return page->isVisible(); }, 10000)) {
         std::fprintf(stderr, "the transfers page did not show\n");
-        return 4;
+        TempGuard::finish(4);
     }
     page->repaint();
     const double openMs = clock.nsecsElapsed() / 1e6;
@@ -156,7 +156,7 @@ int main(int argc, char **argv)
     clock.restart();
     if (!QTest::qWaitFor([&] { return bigFinished > 0; }, 300000)) {
         std::fprintf(stderr, "the large download did not finish\n");
-        return 5;
+        TempGuard::finish(5);
     }
     const double pageRunMs = clock.nsecsElapsed() / 1e6;
     const double pageStallMs = stalls.takeLongestMs();
@@ -165,7 +165,7 @@ int main(int argc, char **argv)
         QFile::remove(downloads.filePath(QStringLiteral("big-%1.bin").arg(i)));
     if (!failure.isEmpty()) {
         std::fprintf(stderr, "%s\n", qPrintable(failure));
-        return 5;
+        TempGuard::finish(5);
     }
 
     std::printf("\ntransfers page, %d downloads queued behind %d running %.0f MiB downloads, "
@@ -186,5 +186,5 @@ int main(int argc, char **argv)
     std::printf("%-52s %10.1f ms   (%d progress reports in %.0f ms; ratio %.2f)\n",
                 "longest stall, 3 running, page shown", pageStallMs, pageReports, pageRunMs,
                 pageStallMs / qMax(0.001, browserStallMs));
-    return 0;
+    TempGuard::finish(0);
 }
