@@ -9,9 +9,10 @@ class MCOptions;
 class MCTransferStarter;
 
 // The path bar under the browser: one component per folder from "Kerlo Home" down to the folder
-// shown, each with its icon. Double-clicking a component shows that folder (leaving a page
-// first); remote items dropped on a component move into its folder, local files are uploaded
-// into it. Names are drawn as plain text and shortened, so no name widens the window.
+// shown, each with its icon, and none while a page is shown instead of the browser.
+// Double-clicking a component shows that folder; remote items dropped on a component move into its
+// folder, local files are uploaded into it. Names are drawn as plain text and shortened, so no name
+// widens the window.
 class MCPathbarController : public QWidget
 {
     Q_OBJECT
