@@ -1,9 +1,12 @@
-// The transfers page of the signed-in program with 10,003 transfers queued in the real engine
-// against kerlo-local: three 1.5 GiB downloads running and 10,000 small ones waiting behind
-// them. Measures queueing them from the main thread, opening the page from the sidebar, and
-// the main thread's longest stall (the largest gap between runs of a 1 ms timer) while the
-// three run: first with the browser shown (the reference), then with the page shown, where
-// every progress report redraws its row. Offscreen.
+// The transfers page of the signed-in program with count + 3 transfers queued in the real
+// engine against kerlo-local: three large downloads running and count small ones waiting behind
+// them. bench_shelltransfers [count [MiB]] (default 10000, with 1.5 GiB downloads; a smaller
+// count takes smaller ones, in proportion, at least 16 MiB; MiB sets their size). The service
+// stores each large file and the downloads write it again: mind the free disk space. Measures
+// queueing them from the main thread, opening the page from the sidebar, and the main thread's
+// longest stall (the largest gap between runs of a 1 ms timer) while the three run: first with
+// the browser shown (the reference), then with the page shown, where every progress report
+// redraws its row. Offscreen. Its temporary folders go whatever becomes of it.
 #include "mcappdelegate.h"
 #include "mcbrowsableviewcontroller.h"
 #include "mcmanager.h"
@@ -16,28 +19,41 @@
 #include "moobjectsmanager.h"
 #include "motransfernotification.h"
 #include "shellbench.h"
+#include "sidebarsteps.h"
 #include "stallmonitor.h"
+#include "tempguard.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QListWidget>
+#include <QLoggingCategory>
 #include <QTest>
 
 #include <cstdio>
 
 namespace {
 
-constexpr int queuedCount = 10000;
+constexpr int fullCount = 10000;
 constexpr int runningCount = 3;
-constexpr qint64 bigSize = qint64(3) << 29; // 1.5 GiB: three fit the demo quota
+constexpr qint64 fullBigSize = qint64(3) << 29; // 1.5 GiB: three fit the demo quota
+constexpr qint64 smallestBigSize = qint64(16) << 20;
 constexpr int referenceMs = 1000;
 
 } // namespace
 
 int main(int argc, char **argv)
 {
+    TempGuard::protect("bench_shelltransfers");
+    const int queuedCount = argc > 1 ? QByteArray(argv[1]).toInt() : fullCount;
+    if (queuedCount < 1) {
+        std::fprintf(stderr, "usage: bench_shelltransfers [count]\n");
+        return 1;
+    }
+    const qint64 bigSize =
+        argc > 2 ? qMax(qint64(1), QByteArray(argv[2]).toLongLong()) << 20
+                 : qMax(smallestBigSize, fullBigSize * qMin(queuedCount, fullCount) / fullCount);
     ShellBench bench(argc, argv);
+    QLoggingCategory::setFilterRules(QStringLiteral("*.debug=false"));
     if (!bench.start())
         return 1;
     bool seeded = bench.seed(QStringLiteral("/objects/seed"), {{"folder", "/Queue"},
@@ -55,11 +71,13 @@ int main(int argc, char **argv)
     ShellTest::Shell shell;
     MCMainWindow *window = bench.signInAndShow(shell);
     if (!window)
-        return 2;
+        TempGuard::finish(2);
     auto *page = qobject_cast<MCTableQueueController *>(
         shell.delegate()->page(QStringLiteral("transfers://")));
-    if (!page)
-        return 2;
+    if (!page) {
+        std::fprintf(stderr, "the program has no transfers page\n");
+        TempGuard::finish(2);
+    }
 
     int progressReports = 0;
     int bigFinished = 0;
@@ -100,14 +118,14 @@ int main(int argc, char **argv)
     const int total = queuedCount + runningCount;
     if (!QTest::qWaitFor([&] { return page->model()->rowCount() == total; }, 120000)) {
         std::fprintf(stderr, "the page has %d rows\n", page->model()->rowCount());
-        return 3;
+        TempGuard::finish(3);
     }
     const double rowsMs = clock.nsecsElapsed() / 1e6;
     const double queueStallMs = stalls.takeLongestMs();
     // Running: the first reports of progress came.
     if (!QTest::qWaitFor([&] { return progressReports >= runningCount || bigFinished; }, 30000)) {
         std::fprintf(stderr, "no progress was reported\n");
-        return 3;
+        TempGuard::finish(3);
     }
 
     // The reference: the same transfers with the browser in front.
@@ -119,16 +137,15 @@ int main(int argc, char **argv)
     const bool referenceOverlapped = bigFinished == 0;
 
     // The page opened as a person does, from the sidebar.
-    auto *sidebar = window->sidebar()->findChild<QListWidget *>();
-    const QList<QListWidgetItem *> rows =
-        sidebar->findItems(QStringLiteral("Transfers"), Qt::MatchExactly);
-    if (rows.size() != 1)
-        return 4;
     clock.restart();
-    QTest::mouseClick(sidebar->viewport(), Qt::LeftButton, {},
-                      sidebar->visualItemRect(rows.first()).center());
-    if (!QTest::qWaitFor([&] { return page->isVisible(); }, 10000))
-        return 4;
+    if (!clickSidebarRow(window->sidebar(), QStringLiteral("Transfers"))) {
+        std::fprintf(stderr, "the sidebar has no Transfers row\n");
+        TempGuard::finish(4);
+    }
+    if (!QTest::qWaitFor([&] { return page->isVisible(); }, 10000)) {
+        std::fprintf(stderr, "the transfers page did not show\n");
+        TempGuard::finish(4);
+    }
     page->repaint();
     const double openMs = clock.nsecsElapsed() / 1e6;
     QCoreApplication::processEvents();
@@ -139,7 +156,7 @@ int main(int argc, char **argv)
     clock.restart();
     if (!QTest::qWaitFor([&] { return bigFinished > 0; }, 300000)) {
         std::fprintf(stderr, "the large download did not finish\n");
-        return 5;
+        TempGuard::finish(5);
     }
     const double pageRunMs = clock.nsecsElapsed() / 1e6;
     const double pageStallMs = stalls.takeLongestMs();
@@ -148,13 +165,16 @@ int main(int argc, char **argv)
         QFile::remove(downloads.filePath(QStringLiteral("big-%1.bin").arg(i)));
     if (!failure.isEmpty()) {
         std::fprintf(stderr, "%s\n", qPrintable(failure));
-        return 5;
+        TempGuard::finish(5);
     }
 
-    std::printf("\ntransfers page, %d downloads queued behind %d running 1.5 GiB downloads, "
+    std::printf("\ntransfers page, %d downloads queued behind %d running %.0f MiB downloads, "
                 "offscreen\n",
-                queuedCount, runningCount);
-    std::printf("%-52s %10.1f ms\n", "queueing 10,003 downloads from the main thread", queueMs);
+                queuedCount, runningCount, bigSize / 1048576.0);
+    std::printf("%-52s %10.1f ms\n",
+                qPrintable(QStringLiteral("queueing %1 downloads from the main thread")
+                               .arg(queuedCount + runningCount)),
+                queueMs);
     std::printf("%-52s %10.1f ms\n", "  until the page's model has every row", rowsMs);
     std::printf("%-52s %10.1f ms\n", "  longest stall meanwhile", queueStallMs);
     std::printf("%-52s %10.1f ms   (%d rows)\n", "opening the page from the sidebar", openMs,
@@ -166,5 +186,5 @@ int main(int argc, char **argv)
     std::printf("%-52s %10.1f ms   (%d progress reports in %.0f ms; ratio %.2f)\n",
                 "longest stall, 3 running, page shown", pageStallMs, pageReports, pageRunMs,
                 pageStallMs / qMax(0.001, browserStallMs));
-    return 0;
+    TempGuard::finish(0);
 }

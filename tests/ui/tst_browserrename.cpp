@@ -12,6 +12,8 @@
 #include "kerlolocal.h"
 #include "list/mclistcontroller.h"
 #include "mcappdelegate.h"
+#include "mcbottomviewcontroller.h"
+#include "mcclicktextfield.h"
 #include "mcfakenode.h"
 #include "mciconcontroller.h"
 #include "mciconitemmodel.h"
@@ -87,6 +89,7 @@ private:
     // The item's name is shown, as a plain (not busy, not syncing) selectable item.
     bool settled(const QString &name) const;
     bool placeholderShown(const QString &name) const;
+    QStringList selectedNames() const;
     void addUntitledFolder(const QString &name);
 
     KerloLocal m_server;
@@ -109,6 +112,14 @@ QAbstractItemView *TestBrowserRename::itemView() const
             return column;
     }
     return nullptr;
+}
+
+QStringList TestBrowserRename::selectedNames() const
+{
+    QStringList names;
+    for (const MCNodePtr &node : shownView()->getSelectedItems())
+        names.append(node->fileName());
+    return names;
 }
 
 MCIconNameEditor *TestBrowserRename::editor() const
@@ -542,10 +553,36 @@ void TestBrowserRename::eachViewRenamesAndNamesNewFolders()
         typeName(QStringLiteral("Made"), ending.end);
         QTRY_COMPARE(mkdirs().value(mkdirs().size() - 1), folder + QLatin1Char('/') + ending.made);
         QTRY_VERIFY_WITH_TIMEOUT(settled(ending.made), 30000);
+        // Made, it is the one item selected.
+        QTRY_COMPARE(selectedNames(), QStringList{ending.made});
     }
     QCOMPARE(mkdirs().size(), 2);
     QCOMPARE(shownView()->shownNames().count(QStringLiteral("Untitled Folder")), 1);
     QCOMPARE(shownView()->shownNames().count(QStringLiteral("Made")), 1);
+
+    // A new folder the service refuses goes, and the status bar counts what the view shows,
+    // not the folder that went.
+    const auto counted = [this] {
+        const QString text = m_shell.delegate()->bottomViewController()->infoTextField()->text();
+        const QRegularExpressionMatch match =
+            QRegularExpression(QStringLiteral("^(?:\\d+ of )?(\\d+) ")).match(text);
+        return match.hasMatch() ? match.captured(1).toInt() : -1;
+    };
+    QTRY_COMPARE(counted(), shownView()->shownNames().size());
+    QVERIFY(m_server.forceStatus(QStringLiteral("/api/v1/objects/mkdir") + folder +
+                                     QStringLiteral("/Refused"),
+                                 500, R"({"errors":["No"]})"));
+    shownView()->firstResponder()->setFocus();
+    QTest::keyClick(window, Qt::Key_N, Qt::ControlModifier | Qt::ShiftModifier);
+    QTRY_VERIFY(editor());
+    QTRY_COMPARE(counted(), shownView()->shownNames().size());
+    typeName(QStringLiteral("Refused"));
+    QTRY_COMPARE(mkdirs().value(mkdirs().size() - 1), folder + QStringLiteral("/Refused"));
+    QTRY_VERIFY_WITH_TIMEOUT(m_shell.alerts.pendingCount() > 0, 30000);
+    while (m_shell.alerts.pendingCount() > 0)
+        QVERIFY(m_shell.alerts.answer(0));
+    QTRY_VERIFY_WITH_TIMEOUT(!indexOf(QStringLiteral("Refused")).isValid(), 30000);
+    QCOMPARE(counted(), shownView()->shownNames().size());
     m_view = 0;
     QTest::keyClick(window, Qt::Key_1, Qt::ControlModifier);
     QTRY_VERIFY(icons()->isVisible());
@@ -602,6 +639,12 @@ void TestBrowserRename::columnPreviewFollowsTheSelectedItem()
     QTRY_VERIFY_WITH_TIMEOUT(settled(QStringLiteral("Shelf")), 30000);
     QVERIFY2(previewFollowsSelection(), qPrintable(previewName()));
     QVERIFY(!previewName().startsWith(QLatin1String("Pond.jpg")));
+    // Made, the folder is selected and shown as a chosen folder is: its column follows, the
+    // file's preview goes.
+    QTRY_COMPARE(selectedNames(), QStringList{"Shelf"});
+    const MCNodePtr current = columns->treeModel()->nodeAt(columns->browser()->currentIndex());
+    QVERIFY(current && current->fileName() == QLatin1String("Shelf"));
+    QTRY_VERIFY(!leaf->isVisible());
 }
 
 int main(int argc, char **argv)

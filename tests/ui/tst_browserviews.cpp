@@ -530,6 +530,25 @@ void TestBrowserViews::columnClicksBesideRowsAndOnTransferringRows()
                       first->visualRect(model->indexOfPath("/Photos")).center());
     QTRY_VERIFY_WITH_TIMEOUT(hub->currentPath() == "/Photos" && columnOf("/Photos"), 30000);
 
+    // Typing a folder's name chooses it, which browses into it; opening it then (Ctrl+O) stays
+    // there: one place, one step back.
+    hub->changeToPath(QStringLiteral("/"), this);
+    QTRY_VERIFY_WITH_TIMEOUT(hub->currentPath() == "/" && columnOf("/"), 30000);
+    first = columnOf("/");
+    first->setFocus();
+    QTest::keyClicks(first, QStringLiteral("Ph"));
+    QTRY_VERIFY_WITH_TIMEOUT(hub->currentPath() == "/Photos" && columnOf("/Photos"), 30000);
+    const QStringList backAfterChoice = hub->arrayBack();
+    QCOMPARE(backAfterChoice.value(backAfterChoice.size() - 1), QStringLiteral("/"));
+    QTest::keyClick(window(), Qt::Key_O, Qt::ControlModifier);
+    QCOMPARE(hub->arrayBack(), backAfterChoice);
+    window()->backAction()->trigger();
+    QTRY_VERIFY_WITH_TIMEOUT(hub->currentPath() == "/", 30000);
+    first = columnOf("/");
+    QTest::mouseClick(first->viewport(), Qt::LeftButton, {},
+                      first->visualRect(model->indexOfPath("/Photos")).center());
+    QTRY_VERIFY_WITH_TIMEOUT(hub->currentPath() == "/Photos" && columnOf("/Photos"), 30000);
+
     // A file that is being downloaded cannot be selected; once it is in, it can.
     const QString email = QString::fromLatin1(DemoEmail);
     QVERIFY(!m_server.seedFile(email, "/Photos/Slow.txt", "slow").isEmpty());

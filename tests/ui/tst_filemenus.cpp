@@ -22,7 +22,9 @@
 #include "mcmenunoselection.h"
 #include "mcmenuselection.h"
 #include "mcmenuview.h"
+#include "mcpages.h"
 #include "mcpasteboard.h"
+#include "mcpathbarcontroller.h"
 #include "mcsharelinkpopover.h"
 #include "shelltestfixture.h"
 
@@ -92,6 +94,8 @@ private slots:
     void filesFromAFileManagerPasteAsUploads();
     void viewMenuSortsTheIcons();
     void newFolderWithSelectionMovesTheItemsIntoIt();
+    void pagesLeaveNoFolderCommands_data();
+    void pagesLeaveNoFolderCommands();
 
 private:
     MCIconController *icons() const
@@ -817,6 +821,89 @@ void TestFileMenus::newFolderWithSelectionMovesTheItemsIntoIt()
     QTRY_VERIFY_WITH_TIMEOUT(!icons()->shownNames().contains("Three"), 30000);
     QVERIFY(moves().isEmpty());
     QVERIFY(icons()->shownNames().contains(refusedName) && icons()->shownNames().contains("Pair"));
+}
+
+void TestFileMenus::pagesLeaveNoFolderCommands_data()
+{
+    QTest::addColumn<QString>("location");
+    for (const QString &location : MCPages::locations())
+        QTest::newRow(qPrintable(location)) << location;
+}
+
+void TestFileMenus::pagesLeaveNoFolderCommands()
+{
+    // In the browser, Open needs something to open; New Folder has the folder shown.
+    QFETCH(QString, location);
+    MCManager *hub = MCManager::sharedManager();
+    QVERIFY(enter("/Documents", "Manual.pdf"));
+    QMenu *file = window()->fileMenu();
+    QVERIFY(!rightClick(QString())->isHidden());
+    closeMenus();
+    QVERIFY(icons()->getSelectedItems().isEmpty());
+    file->popup(window()->mapToGlobal(QPoint(10, 10)));
+    QVERIFY(!item(file, "menuItemOpen")->isEnabled());
+    QVERIFY(item(file, "menuItemNewFolder")->isEnabled());
+    file->hide();
+    closeMenus();
+    select({"Welcome.txt"});
+    file->popup(window()->mapToGlobal(QPoint(10, 10)));
+    QVERIFY(item(file, "menuItemOpen")->isEnabled());
+    file->hide();
+    closeMenus();
+    QCOMPARE(window()->pathBar()->componentCount(), 2);
+
+    // A page in the browser's place: no command of the File menu acts on the folder left or
+    // its selection, nor do their keys; Paste has no folder to paste into. The path bar shows
+    // no folder.
+    QVERIFY(window()->goAction(location)->isEnabled());
+    window()->goAction(location)->trigger();
+    QTRY_COMPARE(hub->notBrowsablePath(), location);
+    QCOMPARE(window()->pathBar()->componentCount(), 0);
+    QVERIFY(!window()->enclosingFolderAction()->isEnabled());
+    QGuiApplication::clipboard()->setMimeData(
+        MCPasteboard::mimeDataForRemotePaths({"/Documents/Welcome.txt"}));
+    file->popup(window()->mapToGlobal(QPoint(10, 10)));
+    for (QAction *command : file->actions()) {
+        if (command->objectName().startsWith(QLatin1String("menuItem")) &&
+            command->objectName() != QLatin1String("menuItemSignOut") &&
+            command->objectName() != QLatin1String("menuItemQuit"))
+            QVERIFY2(!command->isVisible() || !command->isEnabled(),
+                     qPrintable(command->objectName()));
+    }
+    file->hide();
+    closeMenus();
+    QMenu *edit = window()->editMenu();
+    edit->popup(window()->mapToGlobal(QPoint(10, 10)));
+    QVERIFY(!item(edit, "menuItemPaste")->isEnabled());
+    edit->hide();
+    closeMenus();
+    QVERIFY(m_server.clearRequests());
+    m_shell.alerts.clearRecord();
+    const auto shownWindows = [] {
+        int shown = 0;
+        for (QWidget *widget : QApplication::topLevelWidgets())
+            shown += widget->isVisible() ? 1 : 0;
+        return shown;
+    };
+    const int windowsBefore = shownWindows();
+    QTest::keyClick(window(), Qt::Key_N, Qt::ControlModifier | Qt::ShiftModifier);
+    QTest::keyClick(window(), Qt::Key_I, Qt::ControlModifier);
+    QTest::keyClick(window(), Qt::Key_O, Qt::ControlModifier);
+    QCOMPARE(hub->notBrowsablePath(), location);
+    QVERIFY(icons()->updater().placeholders().isEmpty());
+    QVERIFY(!icons()->isEditingName());
+    QCOMPARE(shownWindows(), windowsBefore);
+    QCOMPARE(m_shell.alerts.alerts().size(), 0);
+
+    // Back in the browser, its path bar and commands are there again.
+    window()->backAction()->trigger();
+    QTRY_VERIFY(hub->notBrowsablePath().isEmpty());
+    QCOMPARE(hub->currentPath(), QStringLiteral("/Documents"));
+    QCOMPARE(window()->pathBar()->componentCount(), 2);
+    QCOMPARE(window()->pathBar()->componentPath(1), QStringLiteral("/Documents"));
+    QVERIFY(window()->enclosingFolderAction()->isEnabled());
+    QCOMPARE(m_server.requestsTo(QStringLiteral("/api/v1/objects/copy")).size(), 0);
+    QGuiApplication::clipboard()->clear();
 }
 
 int main(int argc, char **argv)

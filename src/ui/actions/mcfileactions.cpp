@@ -27,6 +27,14 @@
 
 namespace {
 
+// The folder the browser shows, where new and pasted items go; empty while a page is shown in
+// its place (the folder last browsed is not what the window shows).
+QString shownFolder()
+{
+    const MCNavigation *navigation = MCHub::sharedHub()->navigation();
+    return navigation->notBrowsablePath().isEmpty() ? navigation->currentPath() : QString();
+}
+
 bool isWithin(const QString &path, const QString &folder)
 {
     return path == folder || path.startsWith(MCRemotePath::joined(folder, QString()));
@@ -183,7 +191,7 @@ MCNodePtr MCFileActions::addUntitledFolder()
 {
     MCNavigation *navigation = MCHub::sharedHub()->navigation();
     MCBrowsableViewController *view = navigation->selectedController();
-    const QString base = navigation->currentPath();
+    const QString base = shownFolder();
     if (!view || base.isEmpty())
         return MCNodePtr();
     const QString path = MOObjectsManager::sharedInstance()->suggestedFilePathWithPath(
@@ -200,7 +208,7 @@ MCNodePtr MCFileActions::addUntitledFolder()
 
 void MCFileActions::newFileFromTemplate(const QString &templatePath, const QString &label)
 {
-    const QString base = MCHub::sharedHub()->navigation()->currentPath();
+    const QString base = shownFolder();
     const QFileInfo file(templatePath);
     if (base.isEmpty() || !file.isFile() || label.contains(QLatin1Char('/')))
         return;
@@ -234,8 +242,7 @@ void MCFileActions::copyNodes(const MCNodeList &nodes)
 
 void MCFileActions::paste()
 {
-    pasteMimeData(QGuiApplication::clipboard()->mimeData(),
-                  MCHub::sharedHub()->navigation()->currentPath());
+    pasteMimeData(QGuiApplication::clipboard()->mimeData(), shownFolder());
 }
 
 void MCFileActions::pasteMimeData(const QMimeData *data, const QString &destination)

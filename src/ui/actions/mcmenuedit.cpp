@@ -81,8 +81,10 @@ void MCMenuEdit::menuNeedsUpdate()
     const MCNodeList nodes = selectedItems();
     menuItemCopy->setText(MCMenuTitles::forSelection(tr("Copy"), nodes));
     menuItemCopy->setEnabled(!nodes.isEmpty());
-    const qsizetype entries =
-        first == Content::Files || first == Content::Remote ? pasteboardCount() : 0;
+    // Items are pasted into the folder shown: none while a page is.
+    const qsizetype entries = folderShown() && (first == Content::Files || first == Content::Remote)
+                                  ? pasteboardCount()
+                                  : 0;
     menuItemPaste->setText(MCMenuTitles::paste(entries));
     menuItemPaste->setEnabled(entries > 0);
     // The chat's text selection takes Copy from the browser's items.

@@ -27,7 +27,10 @@ void MCMenuFile::menuNeedsUpdate()
     updateNewFolderWithSelection(Inapplicable::Disable);
     setApplicable(Item::Rename, n == 1, Inapplicable::Disable);
     updateOpenWith(Inapplicable::Disable);
-    setApplicable(Item::NewFile, n == 0, Inapplicable::Disable);
+    // The new items go into the folder shown; none while a page is.
+    setApplicable(Item::NewFolder, folderShown(), Inapplicable::Disable);
+    setApplicable(Item::NewFile, n == 0 && folderShown(), Inapplicable::Disable);
+    setApplicable(Item::Open, n > 0, Inapplicable::Disable);
     setApplicable(Item::Trash, n > 0, Inapplicable::Disable);
     updateCacheItems(Inapplicable::Disable);
     updateQuickLook();

@@ -61,11 +61,17 @@ void MCSelectionMenu::bindKey(QAction *item, const QKeySequence &key, QWidget *w
 
 MCNodeList MCSelectionMenu::currentSelection()
 {
-    MCBrowsableViewController *view = MCHub::sharedHub()->navigation()->selectedController();
     // A page in the browser's place leaves nothing selected to act on.
-    if (!view || !MCHub::sharedHub()->navigation()->notBrowsablePath().isEmpty())
+    if (!folderShown())
         return {};
-    return view->getSelectedItems();
+    return MCHub::sharedHub()->navigation()->selectedController()->getSelectedItems();
+}
+
+bool MCSelectionMenu::folderShown()
+{
+    const MCNavigation *navigation = MCHub::sharedHub()->navigation();
+    return navigation->selectedController() && navigation->notBrowsablePath().isEmpty() &&
+           !navigation->currentPath().isEmpty();
 }
 
 QAction *MCSelectionMenu::addItem(const QString &text, const QString &objectName)
@@ -339,7 +345,8 @@ void MCSelectionMenu::updateCopy(Inapplicable inapplicable) const
 
 void MCSelectionMenu::updatePaste() const
 {
-    const qsizetype entries = pasteboardCount();
+    // Pasted into the folder shown: nothing while a page is.
+    const qsizetype entries = folderShown() ? pasteboardCount() : 0;
     item(Item::Paste)->setText(MCMenuTitles::paste(entries));
     item(Item::Paste)->setEnabled(entries > 0);
     item(Item::Paste)->setVisible(entries > 0);
@@ -353,8 +360,8 @@ void MCSelectionMenu::updateQuickLook() const
 
 bool MCSelectionMenu::getInfoApplies() const
 {
-    const QString shown = MCHub::sharedHub()->navigation()->currentPath();
-    return !m_selectedItems.isEmpty() || (!shown.isEmpty() && shown != QLatin1String("/"));
+    return !m_selectedItems.isEmpty() ||
+           (folderShown() && MCHub::sharedHub()->navigation()->currentPath() != QLatin1String("/"));
 }
 
 void MCSelectionMenu::updateCacheItems(Inapplicable inapplicable) const

@@ -81,6 +81,8 @@ protected:
     virtual void menuNeedsUpdate() = 0;
     // The selected controller's selection now; empty without one.
     static MCNodeList currentSelection();
+    // The browser shows a folder, no page in its place: the folder commands act on it.
+    static bool folderShown();
     // Appends the items, in order, connected to their commands.
     void addItems(std::initializer_list<Item> items);
     // The item addItems() added; null if this menu has none.

@@ -84,9 +84,13 @@ MCBrowsableViewController::MCBrowsableViewController(MOObjectsManager *objectsMa
             applyHeldBack();
     });
     // A selection made meanwhile, by the user or otherwise, replaces the one awaited.
-    connect(this, &MCBrowsableViewController::selectedCountChanged, this, [this] {
-        if (!m_selectingPaths)
-            m_pendingSelection.clear();
+    connect(this, &MCBrowsableViewController::selectedCountChanged, this, [this](qint64 count) {
+        if (m_selectingPaths)
+            return;
+        m_pendingSelection.clear();
+        // The placeholder going leaves nothing selected; a pick of the user's selects something.
+        if (count > 0)
+            m_folderBeingMade.clear();
     });
     if (!objectsManager)
         return;
@@ -146,6 +150,7 @@ void MCBrowsableViewController::setCurrentNode(const MCNodePtr &node)
         return;
     }
     m_pendingSelection.clear();
+    m_folderBeingMade.clear();
     // The folder left keeps its children alive here until freed a slice at a time.
     const auto left = QSharedPointer<MCNodeList>::create(
         current && current->children().size() > NodesFreedPerTurn ? current->children()
@@ -269,6 +274,7 @@ void MCBrowsableViewController::listingArrived(const MOPostedNotification &notif
         setLoadState(LoadState::Loaded);
     announceChildrenCount();
     selectPendingPaths();
+    selectMadeFolder();
 }
 
 void MCBrowsableViewController::loadLargeListing(const MCNodePtr &folder,
@@ -451,6 +457,7 @@ void MCBrowsableViewController::applyHeldBack()
         childrenEdited();
     announceChildrenCount();
     selectPendingPaths();
+    selectMadeFolder();
     m_updatesDelay->start();
 }
 

@@ -228,6 +228,8 @@ private:
     void setLoadState(LoadState state);
     // Selects the paths still waiting to be selected once the view shows every one of them.
     void selectPendingPaths();
+    // Selects the folder named in place once the service has made it, as the placeholder was.
+    void selectMadeFolder();
 
     MCNodeTreeUpdater m_updater;
     // The folder last given to setCurrentNode() (the hub's node, without children), which an
@@ -253,6 +255,9 @@ private:
     QStringList m_pendingSelection;
     QDeadlineTimer m_pendingSelectionDeadline;
     bool m_selectingPaths = false;
+    // The new folder sent to the service, to be selected when it comes; forgotten when the
+    // user selects something else meanwhile.
+    QString m_folderBeingMade;
 };
 
 #endif // MCBROWSABLEVIEWCONTROLLER_H

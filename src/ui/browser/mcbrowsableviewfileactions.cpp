@@ -96,7 +96,11 @@ void MCBrowsableViewController::abortRenamingNodeAtPath(const QString &path)
     const MCNodePtr node = m_updater.nodeAtPath(path);
     if (node && (node->states() & MCAbstractObjectNode::Syncing))
         node->setRepresentedName(node->fileName());
+    if (m_folderBeingMade == path)
+        m_folderBeingMade.clear();
     m_updater.abortRenamingNodeAtPath(path);
+    // A placeholder that went is no longer counted.
+    announceChildrenCount();
 }
 
 void MCBrowsableViewController::selectPaths(const QStringList &paths)
@@ -132,6 +136,17 @@ void MCBrowsableViewController::selectPendingPaths()
                     [this](const QString &path) { return !m_updater.nodeAtPath(path).isNull(); });
     if (shown)
         selectPaths(m_pendingSelection);
+}
+
+void MCBrowsableViewController::selectMadeFolder()
+{
+    if (m_folderBeingMade.isEmpty())
+        return;
+    const MCNodePtr folder = m_updater.nodeAtPath(m_folderBeingMade);
+    if (!folder || folder->isPlaceholder())
+        return;
+    m_folderBeingMade.clear();
+    selectPaths({folder->filePath()});
 }
 
 void MCBrowsableViewController::selectPlaceholdersAtPaths(const QStringList &paths)
@@ -217,6 +232,7 @@ void MCBrowsableViewController::createFolder(const MCNodePtr &placeholder)
     if (const MCNodePtr folder = placeholder->parent())
         folder->reorderChild(placeholder.data());
     childrenEdited();
+    m_folderBeingMade = placeholder->filePath();
     qCDebug(lcBrowser) << "Creating the folder" << placeholder->filePath();
     if (m_objectsManager)
         m_objectsManager->createDirectoryAtPath(placeholder->filePath(), QVariant());

@@ -93,6 +93,13 @@ void MCPathbarController::updatePath(const QString &path)
     update();
 }
 
+void MCPathbarController::clearPath()
+{
+    m_components.clear();
+    m_highlighted = -1;
+    update();
+}
+
 QString MCPathbarController::componentTitle(int index) const
 {
     return m_components.value(index).title;
@@ -259,15 +266,9 @@ void MCPathbarController::mouseDoubleClickEvent(QMouseEvent *event)
 
 void MCPathbarController::doubleClick(const QString &path)
 {
-    if (!m_navigation || path.isEmpty())
+    // A page shows no component: the bar acts only for the folder shown.
+    if (!m_navigation || path.isEmpty() || !m_navigation->notBrowsablePath().isEmpty())
         return;
-    if (!m_navigation->notBrowsablePath().isEmpty()) {
-        // Leaving a page: it goes into the history as the page it was.
-        if (m_navigation->notBrowsableController())
-            m_navigation->addBackPath(m_navigation->shownPlace());
-        m_navigation->clearForwardHistory();
-        m_navigation->setNotBrowsablePath(QStringLiteral(""));
-    }
     const MCNodePtr current = m_navigation->currentNode();
     if (!current || current->filePath() != path)
         m_navigation->changeToPath(path, this);

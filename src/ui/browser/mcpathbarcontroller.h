@@ -9,9 +9,10 @@ class MCOptions;
 class MCTransferStarter;
 
 // The path bar under the browser: one component per folder from "Kerlo Home" down to the folder
-// shown, each with its icon. Double-clicking a component shows that folder (leaving a page
-// first); remote items dropped on a component move into its folder, local files are uploaded
-// into it. Names are drawn as plain text and shortened, so no name widens the window.
+// shown, each with its icon, and none while a page is shown instead of the browser.
+// Double-clicking a component shows that folder; remote items dropped on a component move into its
+// folder, local files are uploaded into it. Names are drawn as plain text and shortened, so no name
+// widens the window.
 class MCPathbarController : public QWidget
 {
     Q_OBJECT
@@ -30,6 +31,8 @@ public:
     // One component per element of path: "/" then each folder, every one standing for the
     // path accumulated so far.
     void updatePath(const QString &path);
+    // No component: a page shown in the browser's place is no folder.
+    void clearPath();
 
     int componentCount() const { return m_components.size(); }
     // The title as drawn: the name made safe to show (MCString::stringForName).

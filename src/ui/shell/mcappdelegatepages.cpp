@@ -14,6 +14,7 @@
 #include "mcmenunoselection.h"
 #include "mcmenuview.h"
 #include "mcpages.h"
+#include "mcpathbarcontroller.h"
 #include "mcshelllogging.h"
 #include "mcsidebarcontroller.h"
 #include "mcsocialentity.h"
@@ -117,6 +118,8 @@ void MCAppDelegate::notBrowsableHandler()
             shown->hide();
         hub->setNotBrowsableController(nullptr);
         disableCloudBrowseNavigation(false);
+        if (const MCNodePtr node = hub->currentNode())
+            m_window->pathBar()->updatePath(node->filePath());
         m_window->sidebar()->checkCorrectSelection();
         updateWindowTitle();
         return;
@@ -152,6 +155,8 @@ void MCAppDelegate::notBrowsableHandler()
     else if (hub->currentNode() && !m_walkingHistory)
         hub->addBackPath(MCHistoryPlace::folder(hub->currentNode()->filePath()));
     disableCloudBrowseNavigation(true);
+    // The folder left is not what the window shows.
+    m_window->pathBar()->clearPath();
     hub->setNotBrowsableController(next);
     next->show();
     next->setFocus(Qt::OtherFocusReason);
@@ -243,6 +248,8 @@ void MCAppDelegate::updateWindowTitle()
                                            .replace(QLatin1String("[*]"), QLatin1String("[*][*]"))
                                      : pageTitle(location));
         m_window->setWindowFilePath(QString());
+        // A page has no enclosing folder.
+        m_window->enclosingFolderAction()->setEnabled(false);
         // A group's chat has the group picture, a person's none of its own.
         if (!entity)
             setIcon(MCPages::icon(location));

@@ -423,7 +423,9 @@ void MCAppDelegate::currentPathChanged()
     if (m_previewGenerator)
         MOPreviewManager::defaultManager()->cancelAllPreviewRequests();
     m_window->sidebar()->deselectItemIfNecessary(node->filePath());
-    m_window->pathBar()->updatePath(node->filePath());
+    // A page shown meanwhile keeps its empty path bar until the browser comes back.
+    if (MCManager::sharedManager()->notBrowsablePath().isEmpty())
+        m_window->pathBar()->updatePath(node->filePath());
     currentNodeChanged();
 }
 

@@ -125,6 +125,12 @@ void MCHistory::changeToPath(const QString &path, QObject *sender, CompletionBlo
 
 void MCHistory::doubleClickNavigation(const QString &path, QObject *sender)
 {
+    // Already there (the column view browses into a folder as it is chosen): one place is one
+    // step of the history.
+    if (m_notBrowsablePath.isEmpty() && m_currentNode &&
+        m_currentNode->filePath() == MCRemotePath::keyed(path) &&
+        (m_requestedPaths.isEmpty() || m_requestedPaths.last() == m_currentNode->filePath()))
+        return;
     clearForwardHistory();
     if (m_currentNode)
         addBackPath(MCHistoryPlace::folder(m_currentNode->filePath()));
