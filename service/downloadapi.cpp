@@ -97,13 +97,11 @@ void DownloadApi::answer(const UserAccount &user, const httplib::Request &reques
         size_t(length), octetStream,
         [this, file, first, cutAfter, perSecond](size_t offset, size_t wanted,
                                                  httplib::DataSink &sink) {
-            qint64 allowed = qMin(qint64(wanted), qMin(sendBlock, cutAfter - qint64(offset)));
-            if (perSecond > 0) {
-                // A tenth of a second's worth at a time, the rest of the tenth waited out.
-                allowed = qMin(allowed, qMax<qint64>(1, perSecond / 10));
-                if (stopFlag.waitFor(std::chrono::milliseconds(100)))
-                    return false;
-            }
+            // Slowed, a tenth of a second's worth at a time, after a tenth of a second.
+            const qint64 block = perSecond > 0 ? qMax<qint64>(1, perSecond / 10) : sendBlock;
+            const qint64 allowed = qMin(qint64(wanted), qMin(block, cutAfter - qint64(offset)));
+            if (perSecond > 0 && stopFlag.waitFor(std::chrono::milliseconds(100)))
+                return false;
             if (stopFlag.isRaised() || allowed <= 0 || !file->seek(first + qint64(offset)))
                 return false; // ends the connection, with the body short
             const QByteArray bytes = file->read(allowed);
