@@ -90,11 +90,18 @@ void DownloadApi::answer(const UserAccount &user, const httplib::Request &reques
 
     const std::optional<TransferSwitch> cut = switches.take(Kind::CutDownload, *path);
     const qint64 cutAfter = cut ? cut->bytes : std::numeric_limits<qint64>::max();
+    const std::optional<TransferSwitch> slow = switches.take(Kind::SlowDownload, *path);
+    const qint64 perSecond = slow ? slow->bytes : 0;
     // Read as the connection takes it, so that no file sits in memory.
     response.set_content_provider(
         size_t(length), octetStream,
-        [this, file, first, cutAfter](size_t offset, size_t wanted, httplib::DataSink &sink) {
-            const qint64 allowed = qMin(qint64(wanted), qMin(sendBlock, cutAfter - qint64(offset)));
+        [this, file, first, cutAfter, perSecond](size_t offset, size_t wanted,
+                                                 httplib::DataSink &sink) {
+            // Slowed, a tenth of a second's worth at a time, after a tenth of a second.
+            const qint64 block = perSecond > 0 ? qMax<qint64>(1, perSecond / 10) : sendBlock;
+            const qint64 allowed = qMin(qint64(wanted), qMin(block, cutAfter - qint64(offset)));
+            if (perSecond > 0 && stopFlag.waitFor(std::chrono::milliseconds(100)))
+                return false;
             if (stopFlag.isRaised() || allowed <= 0 || !file->seek(first + qint64(offset)))
                 return false; // ends the connection, with the body short
             const QByteArray bytes = file->read(allowed);

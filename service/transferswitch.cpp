@@ -17,6 +17,7 @@ std::optional<TransferSwitch> TransferSwitch::fromJson(const QJsonObject &json, 
         {QStringLiteral("omit-metadata"), Kind::OmitMetadata},
         {QStringLiteral("metadata-hash"), Kind::MetadataHash},
         {QStringLiteral("reverse-missing"), Kind::ReverseMissing},
+        {QStringLiteral("slow-download"), Kind::SlowDownload},
     };
     TransferSwitch transferSwitch;
     const QString name = json.value(QLatin1String("switch")).toString();
@@ -45,6 +46,10 @@ std::optional<TransferSwitch> TransferSwitch::fromJson(const QJsonObject &json, 
     const double bytes = json.value(QLatin1String("bytes")).toDouble(-1);
     if (transferSwitch.kind == Kind::CutDownload && (bytes < 0 || bytes > 9007199254740992.0)) {
         *error = QStringLiteral("\"bytes\" must be a count of bytes");
+        return std::nullopt;
+    }
+    if (transferSwitch.kind == Kind::SlowDownload && (bytes < 1 || bytes > 9007199254740992.0)) {
+        *error = QStringLiteral("\"bytes\" must be a positive count of bytes a second");
         return std::nullopt;
     }
     transferSwitch.bytes = qint64(bytes);

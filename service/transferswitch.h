@@ -15,6 +15,7 @@ struct TransferSwitch
         OmitMetadata,   // leave out x-kerlo-metadata
         MetadataHash,   // put hash into x-kerlo-metadata instead of the real one
         ReverseMissing, // list the missing chunks of a new upload last first
+        SlowDownload,   // send the body at bytes per second
     };
 
     Kind kind = Kind::CutDownload;

@@ -508,6 +508,12 @@ bool KerloLocal::cutDownload(qint64 bytes, const QString &path, int count)
     return addTransferSwitch("cut-download", path, count, {{QStringLiteral("bytes"), bytes}});
 }
 
+bool KerloLocal::slowDownload(qint64 bytesPerSecond, const QString &path, int count)
+{
+    return addTransferSwitch("slow-download", path, count,
+                             {{QStringLiteral("bytes"), bytesPerSecond}});
+}
+
 bool KerloLocal::ignoreRange(const QString &path, int count)
 {
     return addTransferSwitch("ignore-range", path, count);

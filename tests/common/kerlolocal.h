@@ -114,6 +114,8 @@ public:
     // drops the connection; a faked metadata hash may be any text.
     bool cutDownload(qint64 bytes, const QString &path = QString(), int count = 1);
     bool ignoreRange(const QString &path = QString(), int count = 1);
+    // Sends downloads at about bytesPerSecond.
+    bool slowDownload(qint64 bytesPerSecond, const QString &path = QString(), int count = 1);
     bool omitMetadata(const QString &path = QString(), int count = 1);
     bool fakeMetadataHash(const QString &hash, const QString &path = QString(), int count = 1);
     // The next new uploads list their missing chunks last first.

@@ -111,6 +111,7 @@ private slots:
     void pauseStopsHashing();
     void pauseGroupAndResume();
     void lateReplyAfterPauseChangesNothing();
+    void queuedTransfersWaitForTheirAccount();
 
 private:
     QString writeFile(const QString &name, const QByteArray &bytes);
@@ -920,7 +921,8 @@ void TestObjectSender::signedOutTransfersWait()
 
     const MObjectTransfer waiting =
         sender->scheduleTransfer(download("/Later/l.txt", local.filePath("l.txt")));
-    QTRY_VERIFY(sender->isPaused());
+    // Nobody's to run while nobody is signed in.
+    QVERIFY(!MObjectTransfer::hasPendingTransfers());
     QCOMPARE(MObjectTransfer::fromIdentifier(waiting.identifier()).state(),
              int(MObjectTransfer::Scheduled));
     QCOMPARE(requestsUnder("/api/v1/object/").size(), 0);
@@ -1104,6 +1106,53 @@ void TestObjectSender::lateReplyAfterPauseChangesNothing()
     sender->resumeTransfer(transfer);
     QCOMPARE(waitFinished(transfer.identifier()).state(), int(MObjectTransfer::Completed));
     QCOMPARE(readAll(target), QByteArray("on time"));
+}
+
+// A transfer belongs to the account that queued it: while another is signed in, nothing of it
+// reaches the service; once its own account is back, it goes.
+void TestObjectSender::queuedTransfersWaitForTheirAccount()
+{
+    const QString other = QStringLiteral("other@kerlo.local");
+    const QString otherPassword = QStringLiteral("other-password");
+    QVERIFY(!server.createUser(other, otherPassword).isEmpty());
+    const auto upload = [this](const QString &name) {
+        MObjectTransferRequest request(writeFile(name, name.toUtf8()), "/Owned/" + name, 0);
+        request.setAction(Tolvo::UploadObject);
+        request.setMode(2);
+        return request;
+    };
+    // Held, so that the first account's transfer is still queued when it signs out.
+    QMetaObject::invokeMethod(sender, &MObjectSender::pause);
+    QTRY_VERIFY(sender->isPaused());
+    const MObjectTransfer mine = sender->scheduleTransfer(upload("mine.txt"));
+    QVERIFY(core.signIn(other, otherPassword));
+    const MObjectTransfer theirs = sender->scheduleTransfer(upload("theirs.txt"));
+    QMetaObject::invokeMethod(sender, &MObjectSender::resume);
+    // Queued first, the first account's would have gone first.
+    QCOMPARE(waitFinished(theirs.identifier()).state(), int(MObjectTransfer::Completed));
+    const auto mentions = [this](const QString &name) {
+        int count = 0;
+        for (const QJsonValue &request : server.requests()) {
+            const QJsonObject fields = request.toObject();
+            count += (fields.value("path").toString() + fields.value("query").toString() +
+                      fields.value("body").toString())
+                         .contains(name);
+        }
+        return count;
+    };
+    QVERIFY(mentions("theirs.txt") > 0);
+    QCOMPARE(mentions("mine.txt"), 0);
+    QCOMPARE(MObjectTransfer::fromIdentifier(mine.identifier()).state(),
+             int(MObjectTransfer::Scheduled));
+
+    QVERIFY(core.signIn());
+    const MObjectTransfer done = waitFinished(mine.identifier());
+    QCOMPARE(done.state(), int(MObjectTransfer::Completed));
+    QVERIFY(mentions("mine.txt") > 0);
+    // Into the first account's store: its copy is there to download.
+    const QString back = local.filePath("mine-back.txt");
+    QCOMPARE(run(download("/Owned/mine.txt", back)).state(), int(MObjectTransfer::Completed));
+    QCOMPARE(readAll(back), QByteArray("mine.txt"));
 }
 
 QTEST_MAIN(TestObjectSender)

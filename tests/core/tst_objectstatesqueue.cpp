@@ -127,6 +127,7 @@ private slots:
     void finishedTransfersAreForgottenOldestFirst();
     void takeNextOrder();
     void takeNextFollowsEveryChange();
+    void transfersWaitForTheirOwner();
     void groupsAfterRestart();
     void connectionPerThread();
     void onlyTheEngineCopiesTheLogBack();
@@ -362,6 +363,65 @@ void tst_ObjectStatesQueue::takeNextFollowsEveryChange()
     MObjectStatesQueue reloaded;
     reloaded.setDatabasePath(path);
     QCOMPARE(drain(reloaded), (QStringList{"1", "2", "3", "7"}));
+}
+
+// A transfer runs only under the owner (account and service root) that queued it; one from a
+// file written before owners were recorded runs under none, and the file still opens.
+void tst_ObjectStatesQueue::transfersWaitForTheirOwner()
+{
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "old");
+        db.setDatabaseName(path);
+        QVERIFY(db.open());
+        QSqlQuery query(db);
+        QVERIFY(query.exec("CREATE TABLE mtransfers ( _id INTEGER PRIMARY KEY AUTOINCREMENT, "
+                           "state_id INTEGER, total_bytes INTEGER, transferred_bytes INTEGER, "
+                           "total_transferred_bytes INTEGER, serialized_request BLOB, "
+                           "serliazied_object BLOB, error_id INTEGER,group_id INTEGER,"
+                           "serialized_attributes BLOB,created_at DATETIME)"));
+        QVERIFY(query.exec("CREATE TABLE mgroups (_id INTEGER PRIMARY KEY AUTOINCREMENT, "
+                           "transferred_bytes INTEGER, total_bytes INTEGER, completed INTEGER, "
+                           "identifier VARCHAR(128),state_id INTEGER,serialized_request BLOB,"
+                           "created_at DATETIME)"));
+        QVERIFY(query.exec("INSERT INTO mtransfers (_id, state_id) VALUES (1, 0)"));
+    }
+    QSqlDatabase::removeDatabase("old");
+
+    const QString first = MObjectStatesQueue::ownerKey(QUrl("http://127.0.0.1:1/api/v1/"), 7);
+    const QString second = MObjectStatesQueue::ownerKey(QUrl("http://127.0.0.1:2/api/v1"), 7);
+    QVERIFY(first != second);
+    QCOMPARE(MObjectStatesQueue::ownerKey(QUrl("http://127.0.0.1:1/api/v1"), 7), first);
+    {
+        MObjectStatesQueue queue;
+        queue.setDatabasePath(path);
+        QCOMPARE(queue.transfer(1).state(), int(MObjectTransfer::Scheduled));
+        const int logged = LogCapture::messages().size();
+        queue.setOwner(first);
+        QVERIFY(logSince(logged).join('\n').contains("1 transfers queued before"));
+        QVERIFY(!queue.hasPendingTransfers()); // the old row is nobody's
+        MObjectTransfer mine = makeTransfer(MObjectTransfer::Scheduled, "mine");
+        queue.saveTransfer(mine);
+        QCOMPARE(mine.owner(), first);
+        queue.setOwner(second);
+        QVERIFY(!queue.hasPendingTransfers());
+        QVERIFY(!queue.takeNextTransfer().isValid());
+        // Signed out: nothing runs, and what is queued meanwhile is the last account's.
+        queue.setOwner(QString());
+        MObjectTransfer late = makeTransfer(MObjectTransfer::Scheduled, "late");
+        queue.saveTransfer(late);
+        QCOMPARE(late.owner(), second);
+        QVERIFY(!queue.hasPendingTransfers());
+        queue.setOwner(first);
+        QCOMPARE(drain(queue), QStringList("mine"));
+    }
+    MObjectStatesQueue reloaded;
+    reloaded.setDatabasePath(path);
+    reloaded.setOwner(second);
+    QCOMPARE(drain(reloaded), QStringList("late"));
+    reloaded.setOwner(first);
+    QCOMPARE(drain(reloaded), QStringList("mine"));
+    QCOMPARE(rows(path, "SELECT _id, owner IS NULL FROM mtransfers ORDER BY _id").value(0),
+             (QVariantList{1, 1}));
 }
 
 void tst_ObjectStatesQueue::groupsAfterRestart()

@@ -579,6 +579,13 @@ void TestKerloLocalTransfers::switches()
     QVERIFY(ignored.contentRange.isEmpty());
     QCOMPARE(send("GET", target, {{"Range", "bytes=10-"}}).status, 206);
 
+    // Slowed: sent in small blocks, whole and from the range asked.
+    QVERIFY(server.slowDownload(200000, "/Switch/a.bin", 2));
+    QCOMPARE(send("GET", target).body, content);
+    const Reply slowPart = send("GET", target, {{"Range", "bytes=10-"}});
+    QCOMPARE(slowPart.status, 206);
+    QCOMPARE(slowPart.body, content.mid(10));
+
     QVERIFY(server.omitMetadata());
     QVERIFY(!send("GET", target).hasMetadata);
     QVERIFY(send("GET", target).hasMetadata);

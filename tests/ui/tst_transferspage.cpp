@@ -331,6 +331,28 @@ void TestTransfersPage::heldUploadIsPausedResumedAndCancelledFromThePage()
     QVERIFY(paused.shown != running.shown);
     QCOMPARE(hub->currentUploadsCount(), qint64(1)); // paused, not finished
 
+    // A progress report sent before the pause and delivered after it: the row stays paused.
+    MOPostedNotification progress;
+    for (const MOPostedNotification &notification : qAsConst(m_seen.notifications)) {
+        if (notification.name == MOObjectTransferDidProgressNotification &&
+            notification.userInfo.value(MOObjectTransferKey)
+                    .value<MOObjectTransfer>()
+                    .transferRequest()
+                    .sourcePath() == held)
+            progress = notification;
+    }
+    QVERIFY(!progress.name.isEmpty());
+    objects->notificationCenter()->postNotification(progress);
+    QCOMPARE(row->status(), MCOperation::Paused);
+    QVERIFY(secondLine(row).startsWith(QStringLiteral("Paused ")));
+    QCOMPARE(shownIndex(row, 0).data(MCTableQueueModel::PauseButtonRole).toString(),
+             QStringLiteral("resume"));
+    // A pause asked of a transfer the engine has paused already is answered at once.
+    m_page->model()->buttonAction(m_page->model()->rowOfOperation(row), QStringLiteral("stop"));
+    QTRY_COMPARE_WITH_TIMEOUT(m_seen.namesFor(held).count(MOObjectTransferDidPauseNotification), 2,
+                              20000);
+    QCOMPARE(row->status(), MCOperation::Paused);
+
     // Resume: the rest goes through and the row completes.
     QVERIFY(clickButton(row, MCTableQueueDelegate::PauseButton));
     QCOMPARE(secondLine(row), QStringLiteral("Resuming..."));

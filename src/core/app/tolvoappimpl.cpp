@@ -287,6 +287,16 @@ void TolvoAppImpl::init()
     d->authManager->setNetworkRequestManager(d->networkRequestManager);
     // The shut-down deletes it once it has completed.
     connect(d->authManager, &QObject::destroyed, this, [d] { d->authManager = nullptr; });
+    // A queued transfer runs under the account and service root that queued it, never
+    // another's; signed out, none runs.
+    d->statesQueue->setOwner(QString());
+    connect(d->authManager, &MUserAuthManager::authorizationSuccess, d->statesQueue, [this, d] {
+        if (d->authManager)
+            d->statesQueue->setOwner(
+                MObjectStatesQueue::ownerKey(baseAPIURL(), d->authManager->account().id()));
+    });
+    connect(d->authManager, &MUserAuthManager::logoutPerformed, d->statesQueue,
+            [d] { d->statesQueue->setOwner(QString()); });
     d->objectsManager = new MObjectsManager(this);
     connect(d->objectsManager, &QObject::destroyed, this, [d] { d->objectsManager = nullptr; });
     d->initialized = true;

@@ -54,6 +54,14 @@ MObjectsManagerPrivate::MObjectsManagerPrivate(MObjectsManager *q)
     : q_ptr(q)
 {}
 
+void MObjectsManagerPrivate::reportPaused(const MObjectTransfer &transfer)
+{
+    Q_Q(MObjectsManager);
+    // A snapshot taken before the pause, flushed after it, would show it running again.
+    pendingProgress.remove(transfer.identifier());
+    emit q->transferPaused(transfer, isCaching(transfer));
+}
+
 QString MObjectsManagerPrivate::remotePath(const QString &path)
 {
     return QDir::cleanPath(QLatin1Char('/') + path);
@@ -356,7 +364,7 @@ void MObjectsManager::transferStateChanged(const MObjectTransfer &transfer)
         if (!d->progressTimerId)
             d->progressTimerId = startTimer(ProgressInterval, Qt::CoarseTimer);
     } else if (signal == "transferPaused") {
-        emit transferPaused(transfer, caching);
+        d->reportPaused(transfer);
     } else if (signal == "transferFinished") {
         d->cachingDownloads.remove(
             MObjectsManagerPrivate::remotePath(transfer.transferRequest().sourcePath()));

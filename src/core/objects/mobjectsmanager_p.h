@@ -192,6 +192,8 @@ public:
     MObjectsListCache listingsCache;
     // Latest progress per transfer identifier, flushed by the progress timer.
     QMap<qint64, MObjectTransfer> pendingProgress;
+    // Drops its pending progress, which would show it running again, and says it is paused.
+    void reportPaused(const MObjectTransfer &transfer);
     int progressTimerId = 0;
     MObjectSender *sender = nullptr;
     // The local cache of opened files; a child of the manager, created by start().

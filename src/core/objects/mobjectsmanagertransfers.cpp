@@ -259,7 +259,15 @@ void MObjectsManager::cancelTransfer(const MObjectTransfer &transfer)
 
 void MObjectsManager::pauseTransfer(const MObjectTransfer &transfer)
 {
-    if (MObjectSender *sender = d_func()->sender)
+    Q_D(MObjectsManager);
+    // Paused already (the engine says nothing more then): answered at once, so that whoever
+    // asked does not wait for good.
+    const MObjectTransfer stored = MObjectTransfer::fromIdentifier(transfer.identifier());
+    if (d->sender && stored.isValid() && stored.state() == MObjectTransfer::Paused) {
+        d->reportPaused(stored);
+        return;
+    }
+    if (MObjectSender *sender = d->sender)
         sender->pauseTransfer(transfer);
 }
 

@@ -1,6 +1,7 @@
 #include "mobjectstatesqueue.h"
 #include "mobjectstatesqueue_p.h"
 
+#include "corelogging.h"
 #include "mprocessinstance.h"
 #include "transfertypes.h"
 
@@ -12,12 +13,6 @@
 #include <set>
 
 namespace {
-
-bool isRunnable(const MObjectTransfer &transfer)
-{
-    return transfer.state() != MObjectTransfer::Running &&
-           transfer.state() < MObjectTransfer::Paused;
-}
 
 bool isFinished(const MObjectTransfer &transfer)
 {
@@ -63,6 +58,25 @@ void forgetQueue(MObjectStatesQueuePrivate *queue)
 }
 
 } // namespace
+
+bool MObjectStatesQueuePrivate::isRunnable(const MObjectTransfer &transfer) const
+{
+    return transfer.state() != MObjectTransfer::Running &&
+           transfer.state() < MObjectTransfer::Paused &&
+           (!ownerSet || (!owner.isEmpty() && transfer.owner() == owner));
+}
+
+void MObjectStatesQueuePrivate::recordOwner(MObjectTransfer &transfer) const
+{
+    if (!transfer.owner().isEmpty())
+        return;
+    if (transfer.identifier() != 0) {
+        // A copy that lost it; one queued before owners were recorded stays without.
+        transfer.setOwner(transfers.value(transfer.identifier()).owner());
+        return;
+    }
+    transfer.setOwner(recordedOwner);
+}
 
 bool MObjectStatesQueuePrivate::isStoredAsFinished(const MObjectTransfer &transfer) const
 {
@@ -182,12 +196,47 @@ QString MObjectStatesQueue::lostOnOpen() const
     return d->lostOnOpen;
 }
 
+QString MObjectStatesQueue::ownerKey(const QUrl &serviceRoot, qint64 accountId)
+{
+    // One root written two ways is one root.
+    const QString root =
+        serviceRoot.adjusted(QUrl::StripTrailingSlash | QUrl::NormalizePathSegments).toString();
+    return QString::number(accountId) + QLatin1Char('@') + root;
+}
+
+void MObjectStatesQueue::setOwner(const QString &owner)
+{
+    Q_D(MObjectStatesQueue);
+    QMutexLocker locker(&d->mutex);
+    if (!d->ownerSet) {
+        // Whose they are is not known: run under whoever signs in, they could land in another
+        // account. They stay in the file, and run under no account.
+        int unowned = 0;
+        for (const MObjectTransfer &transfer : qAsConst(d->transfers))
+            unowned += transfer.owner().isEmpty() && !isFinished(transfer) ? 1 : 0;
+        if (unowned > 0)
+            qCWarning(lcCoreTransfers)
+                << "MObjectStatesQueue:" << unowned
+                << "transfers queued before their account was recorded wait under no account";
+    }
+    d->ownerSet = true;
+    d->owner = owner;
+    if (!owner.isEmpty())
+        d->recordedOwner = owner;
+    d->runnable.clear();
+    for (auto it = d->transfers.constBegin(); it != d->transfers.constEnd(); ++it) {
+        if (d->isRunnable(*it))
+            d->runnable.insert(it.key());
+    }
+}
+
 void MObjectStatesQueue::saveTransfer(MObjectTransfer &transfer)
 {
     Q_D(MObjectStatesQueue);
     QMutexLocker locker(&d->mutex);
     if (d->isStoredAsFinished(transfer))
         return;
+    d->recordOwner(transfer);
     if (!isFinished(transfer)) {
         if (!transfer.createdAt().isValid())
             transfer.setCreatedAt(QDateTime::currentDateTime());
@@ -211,6 +260,7 @@ QList<MObjectTransfer> MObjectStatesQueue::saveTransfers(const QList<MObjectTran
         if (d->isStoredAsFinished(transfer))
             continue;
         MObjectTransfer copy = transfer;
+        d->recordOwner(copy);
         if (!isFinished(copy) && !copy.createdAt().isValid())
             copy.setCreatedAt(QDateTime::currentDateTime());
         (isFinished(copy) ? removed : written).append(copy);

@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QScopedPointer>
 #include <QString>
+#include <QUrl>
 
 #include "mobjecttransfer.h"
 #include "mobjecttransfergroup.h"
@@ -58,9 +59,16 @@ public:
     MObjectTransfer transfer(qint64 identifier) const;
     MObjectTransferGroup group(qint64 identifier) const;
 
-    // Whether a transfer in state Invalid, Scheduled or Idle is waiting.
+    // The owner a transfer records: an account at a service root.
+    static QString ownerKey(const QUrl &serviceRoot, qint64 accountId);
+    // Whose transfers run: only those this owner queued are taken, and new ones are recorded
+    // as its own; the others wait for their owner. Empty: nobody is signed in and nothing
+    // runs. Until it is first set, every transfer runs.
+    void setOwner(const QString &owner);
+
+    // Whether a transfer of the owner in state Invalid, Scheduled or Idle is waiting.
     bool hasPendingTransfers() const;
-    // Takes the waiting transfer with the lowest identifier out of the queue (its row stays
+    // Takes the owner's waiting transfer with the lowest identifier out of the queue (its row stays
     // until it is saved again or removed). found tells whether the result is valid.
     MObjectTransfer takeNextTransfer(bool *found = nullptr);
 

@@ -59,7 +59,14 @@ public:
     // memory only.
     void close();
 
+    // Adds the owner column to a file written before transfers recorded their owner.
+    bool addOwnerColumn();
+
     // The queue in memory (mobjectstatesqueue.cpp).
+    // Not finished, not running nor paused, and of the owner.
+    bool isRunnable(const MObjectTransfer &transfer) const;
+    // A transfer saved without its owner keeps the one it had, or, new, gets recordedOwner.
+    void recordOwner(MObjectTransfer &transfer) const;
     // Whether the queue holds this transfer as finished: it must never be written again.
     bool isStoredAsFinished(const MObjectTransfer &transfer) const;
     // The row identifier SQLite gave (written), or one the file could not give, so that
@@ -84,6 +91,11 @@ public:
     // first, so a folder of N files does not cost N scans of the map.
     std::set<qint64> runnable;
     QMap<qint64, MObjectTransferGroup> groups;
+    bool ownerSet = false;
+    QString owner;
+    // The owner new transfers record: the last one set that was somebody, so that what is
+    // queued as an account signs out is still that account's.
+    QString recordedOwner;
 
     struct Connection
     {

@@ -32,7 +32,8 @@ const QStringList TransferColumns = {QStringLiteral("_id"),
                                      QStringLiteral("error_id"),
                                      QStringLiteral("group_id"),
                                      QStringLiteral("serialized_attributes"),
-                                     QStringLiteral("created_at")};
+                                     QStringLiteral("created_at"),
+                                     QStringLiteral("owner")};
 const QStringList GroupColumns = {QStringLiteral("_id"),
                                   QStringLiteral("transferred_bytes"),
                                   QStringLiteral("total_bytes"),
@@ -54,7 +55,7 @@ QString createTransfersStatement()
     return fill(
         QStringLiteral("CREATE TABLE %1 ( %2 INTEGER PRIMARY KEY AUTOINCREMENT, %3 INTEGER, "
                        "%4 INTEGER, %5 INTEGER, %6 INTEGER, %7 BLOB, %8 BLOB, %9 INTEGER,"
-                       "%10 INTEGER,%11 BLOB,%12 DATETIME)"),
+                       "%10 INTEGER,%11 BLOB,%12 DATETIME,%13 TEXT)"),
         QStringList(TransfersTable) + TransferColumns);
 }
 
@@ -159,6 +160,31 @@ bool MObjectStatesQueuePrivate::prepareDatabase()
         db.rollback();
         return false;
     }
+    return !existed || addOwnerColumn();
+}
+
+bool MObjectStatesQueuePrivate::addOwnerColumn()
+{
+    QSqlQuery query(database());
+    // Not a database, or not one SQLite reads: the load that follows says so.
+    if (!query.exec(fill(QStringLiteral("PRAGMA table_info(%1)"), {TransfersTable})))
+        return true;
+    bool found = false;
+    int columns = 0;
+    while (query.next()) {
+        ++columns;
+        found |= query.value(1).toString() == TransferColumns.last();
+    }
+    // No table at all: not a queue, and the load says so.
+    if (found || columns == 0)
+        return true;
+    if (!query.exec(fill(QStringLiteral("ALTER TABLE %1 ADD COLUMN %2 TEXT"),
+                         {TransfersTable, TransferColumns.last()}))) {
+        lastError = query.lastError();
+        qCCritical(lcCoreTransfers)
+            << "[ERROR] MObjectStatesQueue::prepareDatabase :" << lastError.text();
+        return false;
+    }
     return true;
 }
 
@@ -195,7 +221,7 @@ bool MObjectStatesQueuePrivate::loadFromDatabase()
         return false;
     }
 
-    if (!query.exec(fill(QStringLiteral("SELECT %1,%2,%3,%4,%5,%6,%7,%8,%9,%10,%11 FROM %12"),
+    if (!query.exec(fill(QStringLiteral("SELECT %1,%2,%3,%4,%5,%6,%7,%8,%9,%10,%11,%12 FROM %13"),
                          TransferColumns + QStringList(TransfersTable)))) {
         lastError = query.lastError();
         qCCritical(lcCoreTransfers)
@@ -221,6 +247,7 @@ bool MObjectStatesQueuePrivate::loadFromDatabase()
         transfer.setAttributes(attributes);
         transfer.setErrorCode(query.value(7).toInt());
         transfer.setCreatedAt(query.value(10).toDateTime());
+        transfer.setOwner(query.value(11).toString());
 
         // Attached once complete, so that the group's members carry everything. The stored
         // counters already include the member: adding it again would count it twice.
@@ -367,8 +394,8 @@ qint64 MObjectStatesQueuePrivate::save(const MObjectTransfer &transfer, const QS
 {
     QSqlQuery query(db);
     if (!query.prepare(fill(QStringLiteral("INSERT OR REPLACE INTO %1 "
-                                           "(%2,%3,%4,%5,%6,%7,%8,%9,%10,%11,%12) VALUES "
-                                           "(?,?,?,?,?,?,?,?,?,?,?)"),
+                                           "(%2,%3,%4,%5,%6,%7,%8,%9,%10,%11,%12,%13) VALUES "
+                                           "(?,?,?,?,?,?,?,?,?,?,?,?)"),
                             QStringList(TransfersTable) + TransferColumns))) {
         qCCritical(lcCoreTransfers)
             << "[ERROR] MObjectStatesQueue::save:" << query.lastError().text();
@@ -389,6 +416,7 @@ qint64 MObjectStatesQueuePrivate::save(const MObjectTransfer &transfer, const QS
     query.addBindValue(transfer.groupIdentifier());
     query.addBindValue(toBlob(transfer.attributes()));
     query.addBindValue(transfer.createdAt());
+    query.addBindValue(transfer.owner());
     if (!query.exec()) {
         qCCritical(lcCoreTransfers)
             << "[ERROR] MObjectStatesQueue::save:" << query.lastError().text();

@@ -33,6 +33,7 @@ public:
     int errorCode = 0;
     qint64 groupIdentifier = 0;
     QDateTime createdAt;
+    QString owner;
 };
 
 namespace {
@@ -189,6 +190,16 @@ QDateTime MObjectTransfer::createdAt() const
 void MObjectTransfer::setCreatedAt(const QDateTime &createdAt)
 {
     d->createdAt = createdAt;
+}
+
+QString MObjectTransfer::owner() const
+{
+    return d->owner;
+}
+
+void MObjectTransfer::setOwner(const QString &owner)
+{
+    d->owner = owner;
 }
 
 QString MObjectTransfer::sendRequestIdentifier() const

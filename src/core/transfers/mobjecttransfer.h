@@ -90,6 +90,10 @@ public:
 
     QDateTime createdAt() const;
     void setCreatedAt(const QDateTime &createdAt);
+    // The account and service root that queued it (MObjectStatesQueue::ownerKey); the queue
+    // sets it at the first save. Empty for a transfer queued before owners were recorded.
+    QString owner() const;
+    void setOwner(const QString &owner);
 
     // Null when the stored token is not one plain URL path segment, so that a token from the
     // service can never point an upload request at another endpoint.
@@ -147,7 +151,7 @@ private:
 uint qHash(const MObjectTransfer &transfer, uint seed = 0) noexcept;
 
 // The form a transfer takes inside a stored variant, always at Qt_5_3. The identifier, group,
-// creation date and errors are not part of it; reading leaves them as they were.
+// creation date, owner and errors are not part of it; reading leaves them as they were.
 QDataStream &operator<<(QDataStream &stream, const MObjectTransfer &transfer);
 QDataStream &operator>>(QDataStream &stream, MObjectTransfer &transfer);
 

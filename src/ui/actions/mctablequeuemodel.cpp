@@ -337,8 +337,10 @@ void MCTableQueueModel::transferNotification(const MOPostedNotification &notific
     } else if (name == MOObjectTransferDidProgressNotification ||
                name == MOObjectTransferGroupDidProgressNotification) {
         // A report that crossed the user's pause or abort does not undo what the row shows
-        // until the engine answers it.
-        if (row.status() != MCOperation::AbortRequested && row.status() != MCOperation::Pausing) {
+        // until the engine answers it, nor one sent before a pause the engine made: a paused
+        // row runs again only when the engine says it resumed or started.
+        if (row.status() != MCOperation::AbortRequested && row.status() != MCOperation::Pausing &&
+            row.status() != MCOperation::Paused) {
             row.setStatus(MCOperation::Running);
             row.setResumable(false);
         }
