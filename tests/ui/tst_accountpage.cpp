@@ -93,6 +93,8 @@ private slots:
 
 private:
     void openPage();
+    // Away to the share-links page and back.
+    void revisitPage();
     // The service's me.json carries these user fields (null: without the field) until told
     // otherwise; the session reads it again.
     void reloadWithUser(const QJsonObject &fields);
@@ -128,6 +130,17 @@ void TestAccountPage::openPage()
     QVERIFY(m_page);
     QTRY_VERIFY(m_page->isVisible());
     QCOMPARE(MCManager::sharedManager()->notBrowsablePath(), QStringLiteral("account://"));
+}
+
+void TestAccountPage::revisitPage()
+{
+    MCSidebarController *sidebar = m_shell.delegate()->mainWindow()->sidebar();
+    const QModelIndex links = sidebar->model()->indexForPlace(QStringLiteral("links://"));
+    QVERIFY(links.isValid());
+    MCOutlineViewSidebar *outline = sidebar->outlineView();
+    QTest::mouseClick(outline->viewport(), Qt::LeftButton, {}, outline->visualRect(links).center());
+    QTRY_VERIFY(!m_page->isVisible());
+    openPage();
 }
 
 void TestAccountPage::reloadWithUser(const QJsonObject &fields)
@@ -175,7 +188,9 @@ void TestAccountPage::showsTheAccountAndSoundFiguresForWrongOnes()
              QStringLiteral("0.00 % used (0 B out of 5.4 GB)"));
     QCOMPARE(m_page->textUsedSpace()->text(), QStringLiteral("Regular files (0 B)"));
     QCOMPARE(m_page->textFreeSpace()->text(), QStringLiteral("Unused space (5.4 GB)"));
-    QCOMPARE(m_page->textSharedSpace()->text(), QStringLiteral("Shared files (0 B)"));
+    // No link: nothing is shared, which the page knows once the links are listed.
+    QTRY_COMPARE_WITH_TIMEOUT(m_page->textSharedSpace()->text(),
+                              QStringLiteral("Shared files (0 B)"), 15000);
     QCOMPARE(m_page->emailField()->textFormat(), Qt::PlainText);
 
     struct Case
@@ -222,6 +237,30 @@ void TestAccountPage::showsTheAccountAndSoundFiguresForWrongOnes()
         QVERIFY2(!status->text().contains(QLatin1Char('-')), qPrintable(status->text()));
     }
     QVERIFY(m_server.reset());
+
+    // A link made elsewhere: the service tells no size of what it shares, so the page claims
+    // none, and draws no shared part of the bar. Revoked, nothing is shared again.
+    QVERIFY(!m_server
+                 .seedFile(QString::fromLatin1(DemoEmail), QStringLiteral("/shared.txt"),
+                           QByteArray(4000, 's'))
+                 .isEmpty());
+    QJsonObject made;
+    QCOMPARE(m_reader.post(QStringLiteral("/shares.json"),
+                           {{QStringLiteral("share"),
+                             QJsonObject{{QStringLiteral("path"), QStringLiteral("/shared.txt")},
+                                         {QStringLiteral("expires_in"), 72}}}},
+                           &made),
+             200);
+    revisitPage();
+    QTRY_COMPARE_WITH_TIMEOUT(m_page->textSharedSpace()->text(),
+                              QStringLiteral("Shared files (size not known)"), 15000);
+    QVERIFY(!m_page->spaceBox()->boxSharedSpace()->isVisible());
+    const QString token =
+        made.value(QLatin1String("share")).toObject().value(QLatin1String("token")).toString();
+    QCOMPARE(m_reader.post(QStringLiteral("/shares/%1/revoke").arg(token), {}), 200);
+    revisitPage();
+    QTRY_COMPARE_WITH_TIMEOUT(m_page->textSharedSpace()->text(),
+                              QStringLiteral("Shared files (0 B)"), 15000);
 }
 
 QString TestAccountPage::writeImage(const QString &name, const QByteArray &bytes)

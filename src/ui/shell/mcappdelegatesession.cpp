@@ -270,7 +270,8 @@ void MCAppDelegate::applicationStart()
         new MCSocialAddController(hub->people(), MOUserAuthenticationManager::sharedInstance());
     addContact->setInbox(hub->inbox());
     addPage(QStringLiteral("addcontact://"), addContact);
-    auto *account = new MCAccountController(hub->avatars(), new MODevicesManager(this));
+    auto *account = new MCAccountController(hub->avatars(), new MODevicesManager(this),
+                                            MOObjectsManager::sharedInstance());
     addPage(QStringLiteral("account://"), account);
     connect(account, &MCAccountController::passwordRecoveryRequested, this,
             &MCAppDelegate::showPasswordRecovery);

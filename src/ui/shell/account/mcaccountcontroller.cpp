@@ -7,10 +7,16 @@
 #include "mcdevicesmodel.h"
 #include "mcfilesizeformatter.h"
 #include "mcmousedowntextfield.h"
+#include "mcsharelinksmodel.h"
 #include "mcshelllogging.h"
 #include "mcspacebox.h"
+#include "moconstants.h"
 #include "modevicesmanager.h"
+#include "monotificationcenter.h"
+#include "moobjectsmanager.h"
+#include "mosharelinknotification.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -32,10 +38,13 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 
 const int AvatarSide = 96;
 const int UploadSide = 256;
+const int ShareLinksLimit = 200;
 
 QLabel *plainLabel(QWidget *parent, const QString &text = QString())
 {
@@ -95,10 +104,11 @@ QPixmap placeholderPicture(const QString &email)
 } // namespace
 
 MCAccountController::MCAccountController(MCAvatars *avatars, MODevicesManager *devices,
-                                         QWidget *parent)
+                                         MOObjectsManager *objects, QWidget *parent)
     : QWidget(parent)
     , m_avatars(avatars)
     , m_devices(devices)
+    , m_objects(objects)
     , m_sizeFormatter(new MCFileSizeFormatter)
     , m_mainView(new MCAccountView(this))
     , m_segmentedControl(new QTabBar(this))
@@ -146,6 +156,9 @@ MCAccountController::MCAccountController(MCAvatars *avatars, MODevicesManager *d
                 m_devicesStatus->show();
             });
     }
+    if (m_objects)
+        m_objects->notificationCenter()->addObserver(this, &MCAccountController::receivedShareLinks,
+                                                     MOObjectsDidGetShareLinksListNotification);
     avatarChanged();
     setAccount(MOUserAccount());
     switchView(0);
@@ -296,13 +309,35 @@ void MCAccountController::setAccount(const MOUserAccount &account)
     m_usedSpaceRatioField->setText(
         tr("%1 % used (%2 out of %3)")
             .arg(QLocale().toString(ratio, 'f', 2), formatted(used), formatted(total)));
-    m_spaceBox->setAccountSpace(total, used, 0);
-    updateAccountSpaceInfo(total, used, 0);
+    m_totalSize = total;
+    m_usedSize = used;
+    showAccountSpace();
+}
+
+void MCAccountController::showAccountSpace()
+{
+    m_spaceBox->setAccountSpace(m_totalSize, m_usedSize, qMax<qint64>(0, m_sharedSize));
+    updateAccountSpaceInfo(m_totalSize, m_usedSize, m_sharedSize);
+}
+
+void MCAccountController::receivedShareLinks(const MOPostedNotification &notification)
+{
+    const QList<MOShareLink> links = MOShareLinkNotification(notification).links();
+    const QDateTime now = QDateTime::currentDateTime();
+    const bool anyActive = std::any_of(links.begin(), links.end(), [&now](const MOShareLink &l) {
+        return !l.revokedAt().isValid() &&
+               !MCShareLinksModel::isLinkExpired(l.createdAt(), l.expiresIn(), now);
+    });
+    // A full page may have more links after it.
+    m_sharedSize = anyActive || links.size() >= ShareLinksLimit ? -1 : 0;
+    showAccountSpace();
 }
 
 void MCAccountController::updateAccountSpaceInfo(qint64 total, qint64 used, qint64 shared)
 {
-    m_textSharedSpace->setText(tr("Shared files (%1)").arg(formatted(shared)));
+    m_textSharedSpace->setText(shared < 0 ? tr("Shared files (size not known)")
+                                          : tr("Shared files (%1)").arg(formatted(shared)));
+    shared = qMax<qint64>(0, shared);
     // Over quota, nothing is unused.
     m_textFreeSpace->setText(
         tr("Unused space (%1)").arg(formatted(qMax<qint64>(0, total - used - shared))));
@@ -322,6 +357,9 @@ void MCAccountController::switchView(int segment)
 void MCAccountController::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
+    // Links are made and revoked elsewhere too: every visit asks what is shared.
+    if (m_objects)
+        m_objects->getShareLinksListWithLimit(ShareLinksLimit, 0, QVariant());
     if (m_views->currentIndex() == 1 && m_devices)
         m_devices->listDevices();
 }

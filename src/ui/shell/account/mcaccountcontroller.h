@@ -14,6 +14,8 @@ class MCAvatars;
 class MCMouseDownTextField;
 class MCSpaceBox;
 class MODevicesManager;
+class MOObjectsManager;
+class MOPostedNotification;
 
 class QLabel;
 class QStackedWidget;
@@ -23,18 +25,21 @@ class QTableView;
 // The page "account://": the signed-in user's e-mail address and name, the use of the quota
 // (a ratio line, a space bar and three size lines), the user's picture with a way to change it,
 // the password links, and, on its second tab, the devices the service knows for the user.
-// The picture is the hub's; the page uploads a new one through it.
+// The picture is the hub's; the page uploads a new one through it. The service tells no size
+// of what is shared, only the links: the shared size is shown only when no link is active.
 class MCAccountController : public QWidget
 {
     Q_OBJECT
 public:
     enum LinkTag { ChangeImage = 0, ChangePassword = 1, ForgotPassword = 2 };
 
-    MCAccountController(MCAvatars *avatars, MODevicesManager *devices, QWidget *parent = nullptr);
+    MCAccountController(MCAvatars *avatars, MODevicesManager *devices,
+                        MOObjectsManager *objects = nullptr, QWidget *parent = nullptr);
     ~MCAccountController() override;
 
     QString title() const;
     void setAccount(const MOUserAccount &account);
+    // shared below zero: not known.
     void updateAccountSpaceInfo(qint64 total, qint64 used, qint64 shared);
     // 0: the account, any other: the devices.
     void switchView(int segment);
@@ -81,10 +86,17 @@ private:
     void avatarUpdateFailed(int status);
     void showImageError(const QString &message);
     void removeUploadedFile();
+    void receivedShareLinks(const MOPostedNotification &notification);
+    void showAccountSpace();
     QString formatted(qint64 bytes) const;
 
     QPointer<MCAvatars> m_avatars;
     QPointer<MODevicesManager> m_devices;
+    QPointer<MOObjectsManager> m_objects;
+    qint64 m_totalSize = 0;
+    qint64 m_usedSize = 0;
+    // 0 once a whole list of the links had none active; -1 (not known) otherwise.
+    qint64 m_sharedSize = -1;
     MCFileSizeFormatter *m_sizeFormatter;
     MCAccountView *m_mainView;
     QTabBar *m_segmentedControl;
