@@ -36,13 +36,26 @@ public:
         worker = MConversationsManagerPrivate::get(manager.get())->worker;
         worker->setPollInterval(50);
         worker->setMaximumPollInterval(400);
-        replies = std::make_unique<QSignalSpy>(worker->findChild<MJsonRequestManager *>(),
-                                               &MNetworkRequestManager::replyFinishedForRequest);
+        auto *network = worker->findChild<MJsonRequestManager *>();
+        replies =
+            std::make_unique<QSignalSpy>(network, &MNetworkRequestManager::replyFinishedForRequest);
         QObject::connect(manager.get(), &MConversationsManager::messagesReceived,
                          [this](const MConversation &, const QList<MMessage> &messages) {
-                             // Newest first within one delivery.
-                             for (auto it = messages.crbegin(); it != messages.crend(); ++it)
-                                 received.append(*it);
+                             // Newest first within one delivery; a page may bring history.
+                             for (auto it = messages.crbegin(); it != messages.crend(); ++it) {
+                                 if (it->messageId() > history)
+                                     received.append(*it);
+                             }
+                         });
+        // Connected after the worker: what it delivered for an answer is in by then.
+        QObject::connect(network, &MJsonRequestManager::responseObjectReady,
+                         [this](const QVariant &, const MNetworkRequest &request) {
+                             const bool page =
+                                 request.userInfo().toMap().value(ReqActionKey).toInt() ==
+                                 Tolvo::ConversationMessages;
+                             pages += page;
+                             while (byPage.size() < received.size())
+                                 byPage.append(page);
                          });
     }
 
@@ -61,7 +74,10 @@ public:
         if (!replies->wait())
             return QStringLiteral("no message page");
         // What was said before is history, not news.
+        for (const MMessage &message : qAsConst(received))
+            history = qMax(history, message.messageId());
         received.clear();
+        byPage.clear();
         return QString();
     }
 
@@ -81,17 +97,72 @@ public:
         return !server->postMessageAs(otherEmail, conversation.identifier(), body).isEmpty();
     }
 
-    // Waits for every message, then for two more polls, and names what went wrong.
+    // count messages "<content> 1" to "<content> <count>" stored in one second; the second,
+    // 0 on failure.
+    qint64 postSecondAsOther(const QString &content, int count)
+    {
+        const QJsonArray made =
+            server->postMessagesAs(otherEmail, conversation.identifier(), content, count);
+        for (int n = 1; n <= made.size(); ++n)
+            expectedFromOther.append(QStringLiteral("%1 %2").arg(content).arg(n));
+        return made.size() == count
+                   ? MMessage(made.first().toObject().toVariantMap()).createdAt().toSecsSinceEpoch()
+                   : 0;
+    }
+
+    // Stops the poll between two polls, right after one's answer was handled: a poll the
+    // service answered but the client dropped would hold what is posted next.
+    bool stopPolling()
+    {
+        bool stopped = false;
+        const QMetaObject::Connection between = QObject::connect(
+            worker->findChild<MJsonRequestManager *>(), &MJsonRequestManager::responseObjectReady,
+            [this, &stopped](const QVariant &, const MNetworkRequest &request) {
+                if (!stopped && request.userInfo().toMap().value(ReqActionKey).toInt() ==
+                                    Tolvo::ConversationNotifications) {
+                    worker->stopListeningForNotifications();
+                    stopped = true;
+                }
+            });
+        const bool done = QTest::qWaitFor([&stopped] { return stopped; }, 20000);
+        QObject::disconnect(between);
+        return done;
+    }
+
+    // The messages delivered so far, each once.
+    int distinct() const
+    {
+        QSet<qint64> ids;
+        for (const MMessage &message : received)
+            ids.insert(message.messageId());
+        return ids.size();
+    }
+
+    bool waitForMessages(int count)
+    {
+        QSignalSpy delivered(manager.get(), &MConversationsManager::messagesReceived);
+        while (distinct() < count) {
+            if (!delivered.wait(20000))
+                return false;
+        }
+        return true;
+    }
+
+    // Waits for the answer of a page asked for.
+    bool waitForPage()
+    {
+        const int answered = pages;
+        return QTest::qWaitFor([this, answered] { return pages > answered; }, 20000);
+    }
+
+    // Waits for every message, then for two more polls, and names what went wrong. A page may
+    // bring again what the news brought (the chat drops it by its id); the news brings each
+    // message once.
     QString settle()
     {
         const int expected = pending.size() + expectedFromOther.size();
-        QSignalSpy news(manager.get(), &MConversationsManager::messagesReceived);
-        while (received.size() < expected) {
-            if (!news.wait(20000))
-                return QStringLiteral("%1 of %2 messages arrived")
-                    .arg(received.size())
-                    .arg(expected);
-        }
+        if (!waitForMessages(expected))
+            return QStringLiteral("%1 of %2 messages arrived").arg(distinct()).arg(expected);
         for (int polls = 0; polls < 2; ++polls) {
             const int answered = replies->size();
             while (replies->size() == answered) {
@@ -101,9 +172,13 @@ public:
         }
         QSet<qint64> ids;
         QStringList fromOther;
-        for (const MMessage &message : qAsConst(received)) {
-            if (ids.contains(message.messageId()))
+        for (int i = 0; i < received.size(); ++i) {
+            const MMessage &message = received.at(i);
+            if (ids.contains(message.messageId())) {
+                if (byPage.value(i))
+                    continue;
                 return QStringLiteral("message %1 arrived twice").arg(message.body());
+            }
             ids.insert(message.messageId());
             if (message.sender().email() == otherEmail)
                 fromOther.append(message.body());
@@ -127,8 +202,21 @@ public:
     std::unique_ptr<QSignalSpy> replies;
     MConversation conversation;
     QList<MMessage> received;
+    // The newest message stored before the chat was opened.
+    qint64 history = 0;
+    // Whether each of received came with a page.
+    QList<bool> byPage;
+    int pages = 0;
     QList<MMessage> pending;
     QStringList expectedFromOther;
+};
+
+// Orders in which the news, a page and a listing can bring a conversation's messages.
+enum NewsOrder {
+    EmptyPageLater,
+    SecondSplitAcrossPolls,
+    PageBetweenPolls,
+    ConversationListedLater
 };
 
 // Starts the service and the core, signed in as the demo user, with the other user known.
@@ -181,7 +269,8 @@ private slots:
 
     void newsDeliversEachMessageOnceInOrder();
     void newsSurvivesDaylightSavingChanges();
-    void newsKeepsMessagesStoredBeforeAnEmptyPage();
+    void newsBringsEveryMessageWhicheverWayItComes_data();
+    void newsBringsEveryMessageWhicheverWayItComes();
     void pollResumesAfterFailures();
     void failingPollIsReportedOnceThenResumes();
     void pollOverManyConversationsIsSplitAndRecoversFromAFailedPart();
@@ -218,24 +307,88 @@ void TestConversationsManager::newsSurvivesDaylightSavingChanges()
     QVERIFY2(result.exitCode == 0 && !result.crashed, result.standardError.constData());
 }
 
-void TestConversationsManager::newsKeepsMessagesStoredBeforeAnEmptyPage()
+void TestConversationsManager::newsBringsEveryMessageWhicheverWayItComes_data()
 {
+    QTest::addColumn<int>("order");
+    QTest::newRow("empty page a second later") << int(EmptyPageLater);
+    QTest::newRow("a second split across two polls") << int(SecondSplitAcrossPolls);
+    QTest::newRow("newest page a second later, between polls") << int(PageBetweenPolls);
+    QTest::newRow("new conversation listed a second later") << int(ConversationListedLater);
+}
+
+// The service dates messages to the second and answers the poll from a second on; the news
+// hands each message once whatever poll, page or listing brings it or its second first.
+void TestConversationsManager::newsBringsEveryMessageWhicheverWayItComes()
+{
+    QFETCH(int, order);
     Chat chat(&server);
     QCOMPARE(chat.open(), QString());
-    // No poll asks for them: ten messages stored, then an empty page (none before the first
-    // id) answered in a later second, as a user reading back at the start of a chat gets it.
-    chat.worker->stopListeningForNotifications();
-    for (int i = 0; i < 10; ++i)
-        QVERIFY(chat.postAsOther(QStringLiteral("meanwhile %1").arg(i)));
     const QString pagePath =
         QStringLiteral("/api/v1/conversations/%1/messages").arg(chat.conversation.identifier());
-    QVERIFY(server.delay(pagePath, 1100));
-    chat.replies->clear();
-    emit chat.manager->listMessages(chat.conversation.identifier(), QDateTime(), 100, 1);
-    QVERIFY(chat.replies->wait());
-    QCOMPARE(chat.received.size(), 0);
-    // The poll that follows still brings them.
-    chat.worker->startListeningForNotifications();
+    switch (order) {
+    case EmptyPageLater:
+        // No poll asks for them: ten messages stored, then an empty page (none before the
+        // first id) answered in a later second, as a user reading back at the start of a chat
+        // gets it. The poll that follows still brings them.
+        QVERIFY(chat.stopPolling());
+        QVERIFY(chat.postSecondAsOther(QStringLiteral("meanwhile"), 10));
+        QVERIFY(server.delay(pagePath, 1100));
+        emit chat.manager->listMessages(chat.conversation.identifier(), QDateTime(), 100, 1);
+        QVERIFY(chat.waitForPage());
+        QCOMPARE(chat.received.size(), 0);
+        chat.worker->startListeningForNotifications();
+        break;
+    case SecondSplitAcrossPolls: {
+        // Part of a second's messages come with one poll, the rest with the next; tried until
+        // both parts were stored in one second.
+        bool split = false;
+        for (int round = 1; !split && round <= 10; ++round) {
+            const qint64 first = chat.postSecondAsOther(QStringLiteral("%1 first").arg(round), 5);
+            QVERIFY(first);
+            QVERIFY(chat.waitForMessages(chat.expectedFromOther.size()));
+            split = chat.postSecondAsOther(QStringLiteral("%1 rest").arg(round), 5) == first;
+        }
+        QVERIFY(split);
+        break;
+    }
+    case PageBetweenPolls: {
+        // A poll brings part of a second. The newest page is asked for and answered at once,
+        // but its answer comes a second later: the rest of the second, stored meanwhile, is in
+        // no page, and is left to the polls that follow.
+        QVERIFY(chat.postSecondAsOther(QStringLiteral("before the page"), 5));
+        QVERIFY(chat.waitForMessages(5));
+        QVERIFY(chat.stopPolling());
+        const int asked = server.requestsTo(pagePath).size();
+        QVERIFY(server.drip(pagePath, 1));
+        emit chat.manager->listMessages(chat.conversation.identifier(), QDateTime(), 1);
+        // Its answer made, before any byte of it went.
+        QVERIFY(QTest::qWaitFor([&] {
+            const QJsonArray answered = server.requestsTo(pagePath);
+            return answered.size() > asked &&
+                   answered.last().toObject().value(QStringLiteral("status")).toInt() == 200;
+        }));
+        QVERIFY(chat.postSecondAsOther(QStringLiteral("with the page"), 5));
+        QVERIFY(chat.waitForPage());
+        chat.worker->startListeningForNotifications();
+        QVERIFY(chat.postSecondAsOther(QStringLiteral("after the page"), 5));
+        break;
+    }
+    case ConversationListedLater: {
+        // A group never listed, its messages stored before the poll that first names it is
+        // answered, a second later: it is followed from its creation.
+        QVERIFY(chat.stopPolling());
+        QSignalSpy started(chat.manager.get(), &MConversationsManager::conversationStarted);
+        emit chat.manager->startConversation(
+            {MUserAccount(QVariantMap{{QStringLiteral("email"), otherEmail}})},
+            QStringLiteral("Pair"));
+        QVERIFY(started.wait());
+        chat.conversation = started.at(0).at(0).value<MConversation>();
+        QVERIFY(chat.postSecondAsOther(QStringLiteral("in the group"), 10));
+        QVERIFY(server.delay(newsPath, 1100));
+        chat.worker->startListeningForNotifications();
+        break;
+    }
+    }
     QCOMPARE(chat.settle(), QString());
 }
 
@@ -313,6 +466,7 @@ void TestConversationsManager::pollOverManyConversationsIsSplitAndRecoversFromAF
         emit chat.manager->listMessages(conversation.identifier());
     QTRY_COMPARE_WITH_TIMEOUT(pages, conversations.size(), 60000);
     chat.received.clear();
+    chat.byPage.clear();
 
     // The first requests of the poll fail, whichever part they carry; what the others bring
     // comes at once, and the failed part's conversations are asked again.

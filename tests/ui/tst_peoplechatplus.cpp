@@ -187,6 +187,10 @@ void TestPeopleChatPlus::twoContactsAddedToOneToOneChatMakeAGroup()
     QVERIFY(!picker->panelWindow()->isVisible());
     QTRY_VERIFY_WITH_TIMEOUT(picker->panelWindow()->isVisible(), 20000);
     QVERIFY(picker->panelTextError()->isVisible());
+    // The panel grew to hold the reason whole.
+    QTRY_COMPARE(picker->panelWindow()->size(), picker->panelWindow()->sizeHint());
+    QVERIFY(picker->panelTextError()->height() >=
+            picker->panelTextError()->heightForWidth(picker->panelTextError()->width()));
     QVERIFY(picker->panelTextError()->text().startsWith(
         QStringLiteral("The group could not be created")));
     QCOMPARE(picker->panelTextField()->text(), QStringLiteral("Trip"));

@@ -62,6 +62,7 @@
 #include <QHeaderView>
 #include <QJsonDocument>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -355,7 +356,14 @@ void TestPeoplePanels::pickerExclusionsAndPanel()
     QVERIFY(ticked.seen);
     QCOMPARE(ticked.shown, ticked.expected);
     picker.showPanel();
-    QVERIFY(picker.panelWindow()->isVisible());
+    QDialog *panel = picker.panelWindow();
+    QVERIFY(panel->isVisible());
+    // The panel is as large as what it holds and cannot be stretched: a window manager draws a
+    // resizable window's handle as a line under the buttons.
+    QCOMPARE(panel->minimumSize(), panel->maximumSize());
+    QCOMPARE(panel->size(), panel->sizeHint());
+    QCOMPARE(panel->height() - 1 - picker.panelButtonCreate()->geometry().bottom(),
+             panel->layout()->contentsMargins().bottom());
     QCOMPARE(picker.panelTextField()->placeholderText(), QStringLiteral("Group name..."));
     QVERIFY(!picker.panelButtonCreate()->isEnabled());
     QTest::keyClicks(picker.panelTextField(), QStringLiteral("Trio"));

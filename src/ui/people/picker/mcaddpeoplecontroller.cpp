@@ -95,6 +95,8 @@ void MCAddPeopleController::buildPanel()
     m_panelWindow->setWindowTitle(tr("Create Group"));
     m_panelTextField = new QLineEdit(m_panelWindow);
     m_panelTextField->setObjectName(QStringLiteral("panelTextField"));
+    // Room for a name, and for the window's title beside the frame's buttons.
+    m_panelTextField->setMinimumWidth(m_panelTextField->fontMetrics().averageCharWidth() * 32);
     m_panelButtonCreate = new QPushButton(tr("Create"), m_panelWindow);
     m_panelButtonCreate->setObjectName(QStringLiteral("panelButtonCreate"));
     m_panelButtonCreate->setDefault(true);
@@ -117,6 +119,9 @@ void MCAddPeopleController::buildPanel()
     layout->addWidget(m_panelTextField);
     layout->addWidget(m_panelTextError);
     layout->addLayout(buttons);
+    // The panel is as large as what it holds: a window manager gives a resizable window a
+    // resize handle, which stands as a stray line under the buttons.
+    layout->setSizeConstraint(QLayout::SetFixedSize);
     connect(m_panelTextField, &QLineEdit::textChanged, this,
             [this](const QString &text) { m_panelButtonCreate->setEnabled(!text.isEmpty()); });
     connect(m_panelButtonCreate, &QPushButton::clicked, this,
