@@ -6,6 +6,7 @@
 // into a listing cache without the manager, counts the rows the reply wrote to config.db and
 // times those writes alone. Sizes may be given on the command line.
 
+#include "benchsize.h"
 #include "benchstatistics.h"
 #include "mconfigdatabase.h"
 #include "mobjectslistcache.h"
@@ -228,7 +229,7 @@ int main(int argc, char *argv[])
     for (const QString &argument : app.arguments().mid(1))
         sizes.append(argument.toInt());
     if (sizes.isEmpty())
-        sizes = {1000, 10000, 30000};
+        sizes = benchSize<QVector<int>>({1000, 10000, 30000}, {100, 1000});
 
     QTextStream out(stdout);
     out << "delta replies into one listed folder of twice as many files, medians; config.db at "
@@ -242,7 +243,7 @@ int main(int argc, char *argv[])
     for (const int size : qAsConst(sizes)) {
         entryCount = size;
         listedFiles = 2 * size;
-        const int rounds = size <= 1000 ? 7 : 3;
+        const int rounds = benchSize(size <= 1000 ? 7 : 3, 1);
         const QVariantMap reply = deltaReply();
         const MStorageObjectList listed = listing();
         objectsOnly(reply);
