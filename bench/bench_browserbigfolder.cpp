@@ -22,6 +22,7 @@
 // openings (to profile them); BENCH_STEPS=sequence,move,drop,queue (any of them) runs only
 // those steps after it. Run it on X too (QT_QPA_PLATFORM=xcb under Xvfb): the window is
 // 1600 x 1000 on either.
+#include "benchsize.h"
 #include "localfiles.h"
 #include "mcappdelegate.h"
 #include "mcbrowsableviewcontroller.h"
@@ -164,7 +165,7 @@ int main(int argc, char **argv)
 {
     ShellBench bench(argc, argv);
     QLoggingCategory::setFilterRules(QStringLiteral("*.debug=false"));
-    const int count = argc > 1 ? QByteArray(argv[1]).toInt() : 100000;
+    const int count = argc > 1 ? QByteArray(argv[1]).toInt() : benchSize(100000, 1000);
     if (count < 4) {
         std::fprintf(stderr, "usage: bench_browserbigfolder [count of at least 4]\n");
         return 1;

@@ -3,6 +3,7 @@
 // re-sorting the model (with a selection to keep) and reading every row's name and icon as
 // a view laying the folder out does. Prints medians and ratios.
 
+#include "benchsize.h"
 #include "benchstatistics.h"
 #include "kerlolocal.h"
 #include "mciconitemmodel.h"
@@ -23,8 +24,8 @@
 
 namespace {
 
-constexpr int objectCount = 100000;
-constexpr int rounds = 5;
+const int objectCount = benchSize(100000, 2000);
+const int rounds = benchSize(5, 1);
 const char userAgent[] = "os: Debian GNU/Linux 12; name: bench; uuid: "
                          "00112233445566778899aabbccddeeff;";
 

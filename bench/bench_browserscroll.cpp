@@ -6,6 +6,7 @@
 // frame's cost, the ratio of the median to the reference's, and the main thread's longest
 // stall (the largest gap between runs of a 1 ms timer). BENCH_TRACE_SLOW_FRAMES=1 prints when
 // each frame slower than 16 ms ended (CLOCK_MONOTONIC), to match with a profile.
+#include "benchsize.h"
 #include "benchstatistics.h"
 #include "mcappdelegate.h"
 #include "mciconcontroller.h"
@@ -33,10 +34,10 @@
 
 namespace {
 
-constexpr int objectCount = 100000;
-constexpr qint64 downloadSize = qint64(1) << 30;
+const int objectCount = benchSize(100000, 2000);
+const qint64 downloadSize = benchSize(qint64(1) << 30, qint64(16) << 20);
 constexpr int frameMs = 16;
-constexpr int referenceFrames = 300;
+const int referenceFrames = benchSize(300, 30);
 const QString folder = QStringLiteral("/Big");
 const bool traceSlowFrames = qEnvironmentVariableIsSet("BENCH_TRACE_SLOW_FRAMES");
 const QString bigFile = QStringLiteral("/Big/download.bin");
@@ -133,8 +134,8 @@ int main(int argc, char **argv)
         !bench.seed(QStringLiteral("/objects"),
                     {{"path", bigFile}, {"size", double(downloadSize)}}))
         return 1;
-    std::printf("seeded %d pictures and a 1 GiB file in %.1f s\n", objectCount,
-                clock.nsecsElapsed() / 1e9);
+    std::printf("seeded %d pictures and a %lld MiB file in %.1f s\n", objectCount,
+                downloadSize >> 20, clock.nsecsElapsed() / 1e9);
 
     ShellTest::Shell shell;
     MCMainWindow *window = bench.signInAndShow(shell);
@@ -198,10 +199,10 @@ int main(int argc, char **argv)
         scroll(QStringLiteral("thumbnails"), icons, stalls, referenceFrames, [] { return false; }));
     model->setShowPreview(false);
     const auto [firstDownloadS, firstSize] =
-        scrollWhileDownloading(QStringLiteral("file icons, 1 GiB download"));
+        scrollWhileDownloading(QStringLiteral("file icons, downloading"));
     model->setShowPreview(true);
     const auto [secondDownloadS, secondSize] =
-        scrollWhileDownloading(QStringLiteral("thumbnails, 1 GiB download"));
+        scrollWhileDownloading(QStringLiteral("thumbnails, downloading"));
     QFile::remove(target);
     if (!downloaded || !downloadError.isEmpty() || firstSize != downloadSize ||
         secondSize != downloadSize) {
@@ -213,7 +214,8 @@ int main(int argc, char **argv)
     std::printf("\nicon view, %d pictures in %s, %d x %d window, offscreen\n", objectCount,
                 qPrintable(folder), window->width(), window->height());
     std::printf("opening the folder: %.0f ms, longest stall %.1f ms\n", openMs, openStallMs);
-    std::printf("downloads: %.1f s and %.1f s for 1 GiB\n\n", firstDownloadS, secondDownloadS);
+    std::printf("downloads: %.1f s and %.1f s for %lld MiB\n\n", firstDownloadS, secondDownloadS,
+                downloadSize >> 20);
     std::printf("%-30s %7s %12s %12s %8s %12s %10s\n", "run", "frames", "median ms", "slowest ms",
                 "ratio", "stall ms", "thumbs");
     const double reference = median(runs.first().frameMs);

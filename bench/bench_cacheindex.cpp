@@ -5,6 +5,7 @@
 // all at once and one at a time, is measured against MD5-ing them and writing the index once.
 // Sizes may be given on the command line.
 
+#include "benchsize.h"
 #include "benchstatistics.h"
 #include "mobjectsvirtualfilesystem.h"
 
@@ -24,7 +25,7 @@ namespace {
 
 int fileCount = 10000;
 constexpr int fileSize = 4096;
-constexpr int newFileCount = 200;
+const int newFileCount = benchSize(200, 50);
 
 QStringList makeCache(const QString &root)
 {
@@ -160,7 +161,7 @@ int main(int argc, char *argv[])
     for (const QString &argument : app.arguments().mid(1))
         sizes.append(argument.toInt());
     if (sizes.isEmpty())
-        sizes = {1000, 10000, 30000, 100000};
+        sizes = benchSize<QVector<int>>({1000, 10000, 30000, 100000}, {200, 1000});
 
     QTextStream out(stdout);
     out << "cached files of " << fileSize / 1024 << " KiB, medians\n";
@@ -178,7 +179,7 @@ int main(int argc, char *argv[])
                .arg(QStringLiteral("ratio"), 7);
     for (const int size : qAsConst(sizes)) {
         fileCount = size;
-        const int rounds = size <= 10000 ? 5 : 3;
+        const int rounds = benchSize(size <= 10000 ? 5 : 3, 1);
         QTemporaryDir folder;
         const QString root = folder.filePath(QStringLiteral("cache"));
         const QStringList keys = makeCache(root);

@@ -5,6 +5,7 @@
 //
 // bench_download [MiB, default 1024] [rounds, default 7] [folder on disk, default: here]
 
+#include "benchsize.h"
 #include "benchstatistics.h"
 #include "kerlolocal.h"
 #include "memoryauthstore.h"
@@ -348,8 +349,8 @@ int main(int argc, char *argv[])
     // The core's per-transfer debug lines would bury the table.
     QLoggingCategory::setFilterRules(QStringLiteral("*.debug=false"));
     const QStringList arguments = app.arguments();
-    const qint64 size = arguments.value(1, QStringLiteral("1024")).toLongLong() * MiB;
-    const int rounds = arguments.value(2, QStringLiteral("7")).toInt();
+    const qint64 size = arguments.value(1, QString::number(benchSize(1024, 16))).toLongLong() * MiB;
+    const int rounds = arguments.value(2, QString::number(benchSize(7, 1))).toInt();
     const QString folder = arguments.value(3, QDir::currentPath());
     if (size <= 0 || rounds <= 0) {
         std::fprintf(stderr, "usage: bench_download [MiB] [rounds] [folder]\n");

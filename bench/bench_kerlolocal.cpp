@@ -6,6 +6,7 @@
 // - a listing of the 100,000-object folder against serialising the same JSON alone.
 // Usage: bench_kerlolocal [mkdirs in the large folder, default 100000]
 
+#include "benchsize.h"
 #include "benchstatistics.h"
 #include "kerlolocal.h"
 
@@ -28,11 +29,13 @@
 
 namespace {
 
-constexpr qint64 uploadSize = qint64(1) << 30;
+const qint64 uploadSize = benchSize(qint64(1) << 30, qint64(16) << 20);
 constexpr int chunkSize = 5 * 1024 * 1024;
-constexpr int uploadRounds = 3;
-constexpr int smallCount = 1000;
-constexpr int listingRounds = 5;
+const int uploadRounds = benchSize(3, 1);
+const int smallCount = benchSize(1000, 100);
+// Seeded in one transaction, then listed.
+const int seededCount = benchSize(100000, 2000);
+const int listingRounds = benchSize(5, 1);
 const char userAgent[] = "os: Debian GNU/Linux 12; name: bench; uuid: "
                          "00112233445566778899aabbccddeeff;";
 
@@ -104,7 +107,7 @@ struct Upload
     std::vector<std::string> hashes;
 };
 
-// 1 GiB of chunks that differ from round to round, so that nothing is reused.
+// uploadSize of chunks that differ from round to round, so that nothing is reused.
 Upload makeUpload(int round)
 {
     Upload upload;
@@ -211,14 +214,14 @@ int main(int argc, char *argv[])
         return 1;
 
     QCoreApplication app(argc, argv);
-    const int largeCount = argc > 1 ? QByteArray(argv[1]).toInt() : 100000;
+    const int largeCount = argc > 1 ? QByteArray(argv[1]).toInt() : benchSize(100000, 1000);
     KerloLocal server;
     if (!server.start()) {
         std::fprintf(stderr, "kerlo-local did not start\n");
         return 1;
     }
     const pid_t serverPid = kerloLocalPid();
-    const double tebibyte = 1.0; // the upload is exactly 1 GiB
+    const double gibibytes = uploadSize / double(qint64(1) << 30);
     QTextStream out(stdout);
 
     // 1. Upload CPU.
@@ -234,7 +237,9 @@ int main(int argc, char *argv[])
         client->set_read_timeout(300);
         client->set_write_timeout(300);
     }
-    out << "1 GiB upload in 5 MiB chunks, CPU seconds of the receiving process per GiB\n";
+    out << QStringLiteral("%1 MiB upload in 5 MiB chunks, CPU seconds of the receiving process "
+                          "per GiB\n")
+               .arg(uploadSize >> 20);
     out << QStringLiteral("%1 %2 %3 %4\n")
                .arg(QStringLiteral("round"), -6)
                .arg(QStringLiteral("kerlo-local"), 12)
@@ -250,13 +255,13 @@ int main(int argc, char *argv[])
             std::fprintf(stderr, "upload to kerlo-local failed\n");
             return 1;
         }
-        kerloCpu << (cpuSeconds(serverPid) - kerloBefore) / tebibyte;
+        kerloCpu << (cpuSeconds(serverPid) - kerloBefore) / gibibytes;
         const double sinkBefore = cpuSeconds(sinkPid);
         if (!sendUpload(sink, {}, "/Bench/x.bin", upload)) {
             std::fprintf(stderr, "upload to the sink failed\n");
             return 1;
         }
-        sinkCpu << (cpuSeconds(sinkPid) - sinkBefore) / tebibyte;
+        sinkCpu << (cpuSeconds(sinkPid) - sinkBefore) / gibibytes;
         cpuRatios << kerloCpu.last() / std::max(sinkCpu.last(), 0.01);
         out << QStringLiteral("%1 %2 %3 %4\n")
                    .arg(round + 1, -6)
@@ -310,23 +315,25 @@ int main(int argc, char *argv[])
                .arg(lastEach / smallEach, 0, 'f', 2);
     out.flush();
 
-    // 3. Seeding 100,000 in one transaction, and listing them.
+    // 3. Seeding seededCount in one transaction, and listing them.
     timer.restart();
     QByteArray seeded;
     const int seedStatus = server.control("POST", QStringLiteral("/objects/seed"),
                                           {{QStringLiteral("email"), small},
                                            {QStringLiteral("folder"), QStringLiteral("/Seeded")},
-                                           {QStringLiteral("count"), 100000}},
+                                           {QStringLiteral("count"), seededCount}},
                                           &seeded);
     const double seedSeconds = timer.nsecsElapsed() / 1e9;
     if (seedStatus != 200) {
         std::fprintf(stderr, "seeding failed: %s\n", seeded.constData());
         return 1;
     }
-    out << QStringLiteral("seeding 100000 folders in one transaction: %1 s\n\n")
+    out << QStringLiteral("seeding %1 folders in one transaction: %2 s\n\n")
+               .arg(seededCount)
                .arg(seedSeconds, 0, 'f', 2);
 
-    out << "listing the 100000-object folder against serialising the same JSON alone\n";
+    out << QStringLiteral("listing the %1-object folder against serialising the same JSON alone\n")
+               .arg(seededCount);
     out << QStringLiteral("%1 %2 %3 %4\n")
                .arg(QStringLiteral("round"), -6)
                .arg(QStringLiteral("listing ms"), 11)
@@ -343,7 +350,7 @@ int main(int argc, char *argv[])
         }
         const QJsonDocument reply =
             QJsonDocument::fromJson(QByteArray::fromStdString(listed->body));
-        if (reply.object().value(QLatin1String("objects")).toArray().size() != 100000) {
+        if (reply.object().value(QLatin1String("objects")).toArray().size() != seededCount) {
             std::fprintf(stderr, "the listing is incomplete\n");
             return 1;
         }

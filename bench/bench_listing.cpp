@@ -2,6 +2,7 @@
 // the parsed JSON and through variant maps (JSON text, then variant maps, then objects),
 // against parsing the same bytes alone. Sizes may be given on the command line.
 
+#include "benchsize.h"
 #include "benchstatistics.h"
 #include "mstorageobject.h"
 
@@ -97,7 +98,7 @@ int main(int argc, char *argv[])
     for (const QString &argument : app.arguments().mid(1))
         sizes.append(argument.toInt());
     if (sizes.isEmpty())
-        sizes = {10000, 100000};
+        sizes = benchSize<QVector<int>>({10000, 100000}, {1000});
 
     QTextStream out(stdout);
     out << "listing replies, medians\n";
@@ -108,7 +109,7 @@ int main(int argc, char *argv[])
                .arg(QStringLiteral("ratio"), 7);
     for (const int size : qAsConst(sizes)) {
         objectCount = size;
-        const int rounds = size <= 10000 ? 11 : 5;
+        const int rounds = benchSize(size <= 10000 ? 11 : 5, 1);
         const QByteArray reply = listingReply();
         // One unmeasured pass each warms the allocator and caches.
         parseOnly(reply);

@@ -5,6 +5,7 @@
 // notification as the transfers page would; and curl sending the same protocol for the same files
 // one by one (one sync and one commit each, over one connection), as the floor.
 
+#include "benchsize.h"
 #include "kerlolocal.h"
 #include "mobjectsender.h"
 #include "mobjectsmanager.h"
@@ -31,7 +32,7 @@
 
 namespace {
 
-int fileCount = 1000;
+int fileCount = benchSize(1000, 50);
 
 // Every file's sync (announcing its only chunk and carrying it), in one curl; then every
 // commit, in a second one.

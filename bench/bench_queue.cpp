@@ -3,6 +3,7 @@
 // the queue what comes next. A step that scans the queue makes the ratio grow with N; an
 // ordered one keeps it flat.
 
+#include "benchsize.h"
 #include "benchstatistics.h"
 #include "mobjectstatesqueue.h"
 #include "mobjecttransferrequest.h"
@@ -16,7 +17,7 @@
 
 namespace {
 
-constexpr int rounds = 3;
+const int rounds = benchSize(3, 1);
 
 QList<MObjectTransfer> folder(int count)
 {
@@ -92,7 +93,7 @@ int main(int argc, char *argv[])
                .arg(QStringLiteral("ratio"), 7)
                .arg(QStringLiteral("queue us/transfer"), 18);
     int file = 0;
-    for (const int count : {1000, 10000, 30000}) {
+    for (const int count : benchSize<QVector<int>>({1000, 10000, 30000}, {200, 1000})) {
         QVector<double> queued, reference, ratios;
         for (int round = 0; round < rounds; ++round) {
             const double a =

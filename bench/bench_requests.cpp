@@ -3,6 +3,7 @@
 // connection. curl runs all of its requests in one process (so over one connection too);
 // its start-up is taken out by also timing it with a single request.
 
+#include "benchsize.h"
 #include "benchstatistics.h"
 #include "kerlolocal.h"
 #include "mnetworkrequestmanager.h"
@@ -19,8 +20,8 @@
 
 namespace {
 
-constexpr int requestsPerRound = 300;
-constexpr int rounds = 5;
+const int requestsPerRound = benchSize(300, 20);
+const int rounds = benchSize(5, 1);
 const QString postPath = QStringLiteral("/bench/small-post");
 
 // Microseconds per request for count requests sent one after the other.

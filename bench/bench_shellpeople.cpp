@@ -6,6 +6,7 @@
 // "--reply-delay-ms D" the program talks to kerlo-local through a relay that holds each answer
 // D ms, as a distant service's answers come. The reference is the same listings made straight
 // over HTTP in the same run (sign-in, the contacts, the conversations).
+#include "benchsize.h"
 #include "delayproxy.h"
 #include "mcappdelegate.h"
 #include "mcbrowsableviewcontroller.h"
@@ -151,8 +152,8 @@ int recentRows(MCSidebarController *sidebar)
 int main(int argc, char **argv)
 {
     ShellBench bench(argc, argv);
-    const int ContactCount = countArgument(QStringLiteral("--contacts"), 200);
-    const int GroupCount = countArgument(QStringLiteral("--groups"), 50);
+    const int ContactCount = countArgument(QStringLiteral("--contacts"), benchSize(200, 20));
+    const int GroupCount = countArgument(QStringLiteral("--groups"), benchSize(50, 5));
     const int ReplyDelayMs = countArgument(QStringLiteral("--reply-delay-ms"), 0);
     if (!bench.start())
         return 1;

@@ -9,6 +9,7 @@
 // whose live objects grew. Usage: bench_shellsoakcycle [cycles] [warm-up cycles]; the
 // default warm-up (30 of 60 cycles) outlasts the 1,000 finished transfers that the transfers
 // page and the transfer queue keep (40 a cycle).
+#include "benchsize.h"
 #include "fixtureapplications.h"
 #include "iconviewsteps.h"
 #include "info/mcgetinfowindowcontroller.h"
@@ -540,8 +541,8 @@ int main(int argc, char **argv)
     ShellTest::LiveObjects::follow();
     ShellBench bench(argc, argv);
     QLoggingCategory::setFilterRules(QStringLiteral("*.debug=false\n*.info=false"));
-    const int cycles = argc > 1 ? qMax(2, atoi(argv[1])) : 60;
-    const int warmUp = argc > 2 ? qBound(0, atoi(argv[2]), cycles - 2) : 30;
+    const int cycles = argc > 1 ? qMax(2, atoi(argv[1])) : benchSize(60, 2);
+    const int warmUp = argc > 2 ? qBound(0, atoi(argv[2]), cycles - 2) : benchSize(30, 0);
     if (!ShellTest::installApplications({{"recorder", "Recorder", "text/plain;"}},
                                         "text/plain=recorder.desktop\n"))
         return 1;

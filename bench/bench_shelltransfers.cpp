@@ -7,6 +7,7 @@
 // longest stall (the largest gap between runs of a 1 ms timer) while the three run: first with
 // the browser shown (the reference), then with the page shown, where every progress report
 // redraws its row. Offscreen. Its temporary folders go whatever becomes of it.
+#include "benchsize.h"
 #include "mcappdelegate.h"
 #include "mcbrowsableviewcontroller.h"
 #include "mcmanager.h"
@@ -44,7 +45,7 @@ constexpr int referenceMs = 1000;
 int main(int argc, char **argv)
 {
     TempGuard::protect("bench_shelltransfers");
-    const int queuedCount = argc > 1 ? QByteArray(argv[1]).toInt() : fullCount;
+    const int queuedCount = argc > 1 ? QByteArray(argv[1]).toInt() : benchSize(fullCount, 200);
     if (queuedCount < 1) {
         std::fprintf(stderr, "usage: bench_shelltransfers [count]\n");
         return 1;

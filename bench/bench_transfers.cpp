@@ -3,6 +3,7 @@
 // engine's peak resident memory at both sizes, and how soon a pause lands while an upload is
 // still hashing its file.
 
+#include "benchsize.h"
 #include "benchstatistics.h"
 #include "kerlolocal.h"
 #include "memoryauthstore.h"
@@ -37,8 +38,11 @@ namespace {
 
 constexpr qint64 MiB = 1024 * 1024;
 constexpr qint64 chunkSize = 5 * MiB;
-constexpr int rounds = 3;
-constexpr int pauseSamples = 7;
+const int rounds = benchSize(3, 1);
+const int pauseSamples = benchSize(7, 2);
+// The two sizes measured, the second also hashed for the pauses.
+const qint64 smallerSize = benchSize(256, 8) * MiB;
+const qint64 largerSize = benchSize(1024, 16) * MiB;
 const QString email = QStringLiteral("bench@kerlo.local");
 const QString password = QStringLiteral("bench-password");
 
@@ -528,11 +532,10 @@ bool Bench::measure()
         return false;
     QFile::remove(warm);
 
-    if (!measureSize(256 * MiB) || !measureSize(1024 * MiB))
+    if (!measureSize(smallerSize) || !measureSize(largerSize))
         return false;
 
-    const qint64 hashedSize = 1024 * MiB;
-    const QString hashed = writeFile(QStringLiteral("hashed.bin"), hashedSize);
+    const QString hashed = writeFile(QStringLiteral("hashed.bin"), largerSize);
     if (hashed.isEmpty())
         return false;
     for (int sample = 0; sample < pauseSamples && !interrupted; ++sample) {
@@ -573,10 +576,11 @@ void Bench::print() const
                    .arg(peakKiB / 1024.0, 33, 'f', 1);
     }
     if (pauses.isEmpty()) {
-        out << "pause while hashing 1 GiB: no sample caught the hashing\n";
+        out << "pause while hashing " << sizeName(largerSize) << ": no sample caught the hashing\n";
         return;
     }
-    out << QStringLiteral("pause while hashing 1 GiB: median %1 ms, max %2 ms over %3 samples")
+    out << QStringLiteral("pause while hashing %1: median %2 ms, max %3 ms over %4 samples")
+               .arg(sizeName(largerSize))
                .arg(median(pauses), 0, 'f', 2)
                .arg(*std::max_element(pauses.begin(), pauses.end()), 0, 'f', 2)
                .arg(pauses.size());

@@ -5,6 +5,7 @@
 // Then a chat where the other side sent two messages of 1 MiB and a link of 100 KiB: opening
 // it, scrolling through it and leaving it, with the longest stall of each against the same
 // reference. A row lays out only a bounded part of a message, so none of them stalls for long.
+#include "benchsize.h"
 #include "benchstatistics.h"
 #include "mcchatenvironment.h"
 #include "mcchatrowsmodel.h"
@@ -25,8 +26,9 @@
 
 namespace {
 
-const int Messages = 1000;
-const int LongRounds = 3;
+const int Messages = benchSize(1000, 100);
+const int Rounds = benchSize(5, 1);
+const int LongRounds = benchSize(3, 1);
 
 class BenchEnvironment : public MCChatEnvironment
 {
@@ -124,7 +126,7 @@ int main(int argc, char **argv)
     QVector<double> build, open, scroll;
     double openStall = 0;
     double scrollStall = 0;
-    for (int round = 0; round < 5; ++round) {
+    for (int round = 0; round < Rounds; ++round) {
         BenchEnvironment environment; // day rows are remembered per run
         MCContact contact(MOUserAccount{});
         contact.setEnvironment(&environment);
@@ -213,7 +215,7 @@ int main(int argc, char **argv)
     }
 
     const double reference = median(build);
-    out << "chat of " << Messages << " messages (median of 5 rounds)\n";
+    out << "chat of " << Messages << " messages (median of " << Rounds << " rounds)\n";
     out << "building its rows (reference):   " << reference << " ms\n";
     out << "opening the page:                " << median(open) << " ms, ratio "
         << median(open) / reference << "\n";

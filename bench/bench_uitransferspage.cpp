@@ -4,6 +4,7 @@
 // (the core's values converted to the model's, as the facade does before it posts them).
 // Offscreen; prints a table of times and ratios.
 
+#include "benchsize.h"
 #include "mcoperationsfiltermodel.h"
 #include "mctablequeuecontroller.h"
 #include "mctablequeuemodel.h"
@@ -22,8 +23,8 @@
 
 namespace {
 
-constexpr int rowCount = 10000;
-constexpr int progressSamples = 101;
+const int rowCount = benchSize(10000, 500);
+const int progressSamples = benchSize(101, 11);
 
 MOObjectTransfer makeTransfer(int i, qint64 transferred)
 {
@@ -116,10 +117,12 @@ int main(int argc, char **argv)
     const double perValueNs = double(buildNs) / rowCount;
     std::printf("transfers page, %d queued uploads (offscreen)\n", rowCount);
     std::printf("%-44s %12s %12s\n", "step", "time", "ratio");
-    std::printf("%-44s %9.1f ms %12s\n", "build 10,000 transfer values (reference)", buildNs / 1e6,
+    const QByteArray rows = QByteArray::number(rowCount);
+    std::printf("%-44s %9.1f ms %12s\n",
+                ("build " + rows + " transfer values (reference)").constData(), buildNs / 1e6,
                 "1.00");
-    std::printf("%-44s %9.1f ms %12.2f\n", "register 10,000 rows", registerNs / 1e6,
-                double(registerNs) / buildNs);
+    std::printf("%-44s %9.1f ms %12.2f\n", ("register " + rows + " rows").constData(),
+                registerNs / 1e6, double(registerNs) / buildNs);
     std::printf("%-44s %9.1f ms %12.2f\n", "open the page (show, layout, paint)", openNs / 1e6,
                 double(openNs) / buildNs);
     std::printf("%-44s %9.1f us %12.2f\n", "one progress update, model only (median)",
