@@ -124,9 +124,18 @@ QString TestLocalCopies::openCopy(const QString &remote)
 {
     QSignalSpy opened(manager, &MObjectsManager::objectOpened);
     manager->openObject(remote);
-    if (!opened.wait(20000))
-        return QString();
-    return opened.first().at(1).toString();
+    // Its own open, not the first to come.
+    QString local;
+    const bool done = QTest::qWaitFor(
+        [&] {
+            for (const QList<QVariant> &open : qAsConst(opened)) {
+                if (open.at(0).toString() == remote)
+                    local = open.at(1).toString();
+            }
+            return !local.isEmpty();
+        },
+        20000);
+    return done ? local : QString();
 }
 
 QList<QUrlQuery> TestLocalCopies::uploadsTo(const QString &remote) const

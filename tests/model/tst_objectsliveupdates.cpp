@@ -96,6 +96,7 @@ private:
     RecordingApplicationDelegate application;
     std::unique_ptr<MONotificationSpy> spy;
     int settled = 0;
+    int listings = 0;
 };
 
 void TestObjectsLiveUpdates::initTestCase()
@@ -123,10 +124,22 @@ void TestObjectsLiveUpdates::init()
 QStringList TestObjectsLiveUpdates::list(const QString &path, bool force)
 {
     MONotificationSpy listed(objects()->notificationCenter(), MOObjectsListDidFetchNotification);
-    objects()->listObjectsAtPath(path, force, QVariant());
-    if (!listed.waitForCount(1))
+    // Live updates list the folders their changes reach, and one of those may come first: the
+    // answer is the listing of path that carries this call's user data.
+    const QString call = QStringLiteral("list %1").arg(++listings);
+    objects()->listObjectsAtPath(path, force, call);
+    int answer = -1;
+    const auto answered = [&] {
+        for (int i = 0; i < listed.count() && answer < 0; ++i) {
+            const MOObjectsNotification listing(listed.at(i));
+            if (listing.basePath() == path && listing.userData() == call)
+                answer = i;
+        }
+        return answer >= 0;
+    };
+    if (!QTest::qWaitFor(answered, 10000))
         return {QStringLiteral("(no listing)")};
-    QStringList paths = fullPaths(MOObjectsNotification(listed.last()).objects());
+    QStringList paths = fullPaths(MOObjectsNotification(listed.at(answer)).objects());
     paths.sort();
     return paths;
 }

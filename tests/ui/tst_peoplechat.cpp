@@ -1,6 +1,7 @@
 // The chat page through its widgets, signed in as the demo user against kerlo-local while Bea
 // acts as a second user (her own HTTP session and the control API): a click on her sidebar row
-// opens the chat with its last messages and day rows and older ones load when scrolling up; a
+// opens the chat with its last messages and day rows and older ones load when scrolling up; the
+// emoji chooser closes on its button, a press elsewhere or Escape, its button then up; a
 // message with an emoji from the chooser is sent as its shortcode and shows "Pending", then its
 // time; her messages raise the unread count while the chat is not shown; hostile texts stay
 // plain text; files go both ways (dropped on the chat, sent, accepted; received, accepted into
@@ -201,15 +202,62 @@ void TestPeopleChat::emojiFromChooserIsSentAsShortcodeThenConfirmed()
     QCOMPARE(rows()->rowCount(), before);
 
     QTest::keyClicks(field, QStringLiteral("hi "));
-    QTest::mouseClick(chat()->buttonEmoticon(), Qt::LeftButton);
+    // The chooser opens on a click on its button, which stays pressed while it is open; closed
+    // any way, it leaves the button up.
+    QToolButton *button = chat()->buttonEmoticon();
     MCEmoticonChooser *chooser = chat()->emoticonPopOver();
-    QTRY_VERIFY(chooser->isVisible());
+    QWindow *window = chat()->window()->windowHandle();
+    const QPoint onButton = button->mapTo(chat()->window(), button->rect().center());
+    const auto open = [&] {
+        QTest::mouseClick(window, Qt::LeftButton, {}, onButton);
+        return QTest::qWaitFor([chooser] { return chooser->isVisible(); }) && button->isChecked();
+    };
+    const auto closedAndUp = [&] {
+        return !chooser->isVisible() && !button->isChecked() && !button->isDown();
+    };
+    // A press outside the chooser closes it. Where the pointer is grabbed (X), Qt then hands
+    // the press on to the widget under the pointer, straight to its window, unless the chooser
+    // says not to; offscreen nothing is grabbed nor handed on, so the test hands it on as X
+    // does, the release coming before or after it as a busy machine may deliver them. Handed on
+    // to the button, the press would open the chooser again, or leave the button down with no
+    // chooser.
+    const auto clickOutside = [&](const QPoint &at, bool releaseFirst) {
+        QTest::mousePress(window, Qt::LeftButton, {}, at);
+        const bool handedOn = !chooser->testAttribute(Qt::WA_NoMouseReplay);
+        if (releaseFirst)
+            QTest::mouseRelease(window, Qt::LeftButton, {}, at);
+        if (handedOn) {
+            QMouseEvent press(QEvent::MouseButtonPress, at, window->mapToGlobal(at), Qt::LeftButton,
+                              Qt::LeftButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(window, &press);
+        }
+        if (!releaseFirst)
+            QTest::mouseRelease(window, Qt::LeftButton, {}, at);
+        QCoreApplication::processEvents();
+    };
+    for (const bool releaseFirst : {false, true}) {
+        QVERIFY(open());
+        clickOutside(onButton, releaseFirst);
+        QVERIFY2(closedAndUp(), releaseFirst ? "release first" : "press first");
+    }
+    // A press on the message field is handed on: it places the caret.
+    QVERIFY(open());
+    clickOutside(field->viewport()->mapTo(chat()->window(), QPoint(2, 4)), false);
+    QVERIFY(closedAndUp());
+    QCOMPARE(field->textCursor().position(), 0);
+    field->moveCursor(QTextCursor::End);
+    // Escape, wherever the keyboard is in the chooser.
+    QVERIFY(open());
+    QTest::keyClick(window, Qt::Key_Escape);
+    QVERIFY(closedAndUp());
+
+    QVERIFY(open());
     MCEmoticonTextView *grid = chooser->emoticonTextView();
     const QRect smile = grid->rectOf(QStringLiteral(":smile:"));
     QVERIFY(!smile.isEmpty());
     QTest::mouseMove(grid->viewport(), smile.center());
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, smile.center());
-    QTRY_VERIFY(!chooser->isVisible());
+    QTRY_VERIFY(closedAndUp());
     QVERIFY(field->toPlainText().startsWith(QStringLiteral("hi ")));
     QVERIFY(!field->toPlainText().contains(QLatin1Char(':'))); // shown as the emoji
     QTest::keyClick(field, Qt::Key_Return);

@@ -3,7 +3,8 @@
 // of many lines, of many emoji and a link of 100 KiB are laid out only in part, in rows of a
 // sane height that draw their text, and copying them still gives the whole text; a link cut by
 // the row's bound still opens whole, and the side panel lists the links of the part shown;
-// direction controls in a message never turn its text or links around.
+// direction controls in a message never turn its text or links around, and invisible characters
+// at either end of a message are copied with it.
 #include "chatpartner.h"
 #include "indsequentialtextselectionmanager.h"
 #include "kerlolocal.h"
@@ -310,6 +311,34 @@ void TestPeopleChatText::directionControlsStayInsideTheirMessage()
     MCChatTextView *view = cellOf(rowWithText(rows(), link))->textView();
     QCOMPARE(view->ind_linkAtIndex(10), QUrl(QStringLiteral("https://example.com/")));
     QCOMPARE(view->ind_linkAtIndex(link.indexOf(QStringLiteral("moc"))), QUrl());
+
+    // Invisible characters at either end (zero-width spaces and joiners, a soft hyphen,
+    // direction marks) are copied with the text when the pointer drags over all that shows:
+    // from its first letter to the right half of its last, or past the end of its line.
+    QStringList invisible;
+    for (const char16_t mark :
+         {u'\u200B', u'\u2060', u'\uFEFF', u'\u00AD', u'\u200E', u'\u200F', u'\u061C'})
+        invisible.append(QStringLiteral("ends") + QChar(mark));
+    for (const char16_t mark : {u'\u200B', u'\u200E'})
+        invisible.append(QChar(mark) + QStringLiteral("starts"));
+    for (const QString &text : qAsConst(invisible))
+        QVERIFY(postAs(text));
+    QTRY_VERIFY_WITH_TIMEOUT(rowWithText(rows(), invisible.last()) >= 0, 20000);
+    for (const QString &text : qAsConst(invisible)) {
+        MCChatTextView *shown = cellOf(rowWithText(rows(), text))->textView();
+        QVERIFY(shown);
+        const QPoint first = pointAt(shown, 0);
+        const QPoint pastEnd(shown->width() - 2, first.y());
+        const int last = text.startsWith(QStringLiteral("ends")) ? 4 : text.size();
+        const QPoint lastHalf((pointAt(shown, last - 1).x() + pointAt(shown, last).x()) / 2 + 1,
+                              first.y());
+        for (const QPoint &end : {lastHalf, pastEnd}) {
+            drag(shown, first, shown, [end] { return end; });
+            QCOMPARE(chat()->selectionManager()->cachedAttributedText(), text);
+            drag(shown, end, shown, [first] { return QPoint(1, first.y()); });
+            QCOMPARE(chat()->selectionManager()->cachedAttributedText(), text);
+        }
+    }
 
     // Senders' names start at the same edge, a name written right to left as well.
     MOMessage said;

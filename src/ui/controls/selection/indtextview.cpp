@@ -134,7 +134,24 @@ int characterIndexForInsertionAtGlobalPoint(const QWidget *view, const QPoint &g
         index = plain->cursorForPosition(plain->viewport()->mapFromGlobal(globalPoint)).position();
     else if (const INDSelectableText *own = selectable(view))
         index = own->ind_characterIndexForInsertionAtPoint(view->mapFromGlobal(globalPoint));
-    return qBound(0, index, length(view));
+    // Format characters (zero-width spaces and joiners, direction marks) take no room, so the
+    // pointer cannot tell the places around them apart: a place with only those between it
+    // and an end of the text is that end, or a selection dragged to the end would leave them
+    // out.
+    const QString text = string(view);
+    const auto invisible = [&text](int i) {
+        return text.at(i).category() == QChar::Other_Format;
+    };
+    index = qBound(0, index, int(text.size()));
+    int after = index;
+    while (after < text.size() && invisible(after))
+        ++after;
+    if (after == text.size())
+        return after;
+    int before = index;
+    while (before > 0 && invisible(before - 1))
+        --before;
+    return before == 0 ? 0 : index;
 }
 
 QUrl linkAtIndex(const QWidget *view, int index)

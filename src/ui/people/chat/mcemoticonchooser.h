@@ -2,6 +2,7 @@
 #define MCEMOTICONCHOOSER_H
 
 #include <QFrame>
+#include <QPointer>
 
 class MCEmoji;
 class MCEmoticonTextView;
@@ -32,6 +33,7 @@ signals:
 
 protected:
     void hideEvent(QHideEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
 
 private:
     void emoticonMouseOver(const QString &shortcode);
@@ -42,6 +44,7 @@ private:
     MCEmoticonTextView *m_grid;
     QLabel *m_caption;
     QLabel *m_preview;
+    QPointer<QWidget> m_anchor;
 };
 
 #endif // MCEMOTICONCHOOSER_H
