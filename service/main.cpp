@@ -18,12 +18,16 @@ namespace {
 // one arena after another fills up. A fixed threshold (which also fixes the trim threshold)
 // keeps large blocks mapped, so that freeing returns them.
 constexpr int mmapThresholdBytes = 256 * 1024;
+// Each arena also keeps some free memory of its own; glibc allows eight per core, and the
+// workers, hundreds of them, come to use every one.
+constexpr int arenas = 4;
 
 } // namespace
 
 int main(int argc, char *argv[])
 {
     mallopt(M_MMAP_THRESHOLD, mmapThresholdBytes);
+    mallopt(M_ARENA_MAX, arenas);
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));

@@ -5,6 +5,9 @@
 
 namespace {
 
+// Several times what any test reads back, a fraction of what a soak sends.
+constexpr qint64 maximumBodyBytes = 16 * 1024 * 1024;
+
 // The HTTP layer files the peer's and its own address among the request headers.
 bool isConnectionInfo(const std::string &name)
 {
@@ -31,8 +34,23 @@ quint64 RequestLog::record(const httplib::Request &request)
 
     std::lock_guard<std::mutex> lock(mutex);
     entry.number = ++recorded;
+    keptBodyBytes += entry.body.size();
     entries.push_back(std::move(entry));
+    dropOldBodies();
     return recorded;
+}
+
+void RequestLog::dropOldBodies()
+{
+    for (; keptBodyBytes > maximumBodyBytes && oldestKeptBody + 1 < entries.size();
+         ++oldestKeptBody) {
+        Entry &entry = entries[oldestKeptBody];
+        if (entry.body.isEmpty())
+            continue;
+        keptBodyBytes -= entry.body.size();
+        entry.body = QByteArray();
+        entry.bodyDropped = true;
+    }
 }
 
 void RequestLog::answered(quint64 number, int status)
@@ -69,6 +87,7 @@ QJsonArray RequestLog::toJson() const
             {QStringLiteral("headers"), headers},
             {QStringLiteral("body"), QString::fromUtf8(entry.body)},
             {QStringLiteral("bodyBase64"), QString::fromLatin1(entry.body.toBase64())},
+            {QStringLiteral("bodyDropped"), entry.bodyDropped},
             {QStringLiteral("status"), entry.status},
         });
     }
@@ -79,4 +98,6 @@ void RequestLog::clear()
 {
     std::lock_guard<std::mutex> lock(mutex);
     entries.clear();
+    keptBodyBytes = 0;
+    oldestKeptBody = 0;
 }

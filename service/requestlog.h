@@ -10,7 +10,8 @@
 #include <utility>
 #include <vector>
 
-// Every request the service received, in arrival order, for tests to inspect.
+// Every request the service received, in arrival order, for tests to inspect. Only the newest
+// bodies are kept, up to a bound in all: a soak uploads gigabytes without clearing the log.
 class RequestLog
 {
 public:
@@ -19,7 +20,8 @@ public:
     // The status the request was answered with (-1 while it has none: hung, dropped).
     void answered(quint64 number, int status);
     // Objects with method, path, query (raw, without "?"), headers (lower-case names),
-    // body (as UTF-8 text), bodyBase64 and status.
+    // body (as UTF-8 text), bodyBase64, bodyDropped (true once the body was let go, both
+    // bodies then empty) and status.
     QJsonArray toJson() const;
     void clear();
 
@@ -33,11 +35,17 @@ private:
         QByteArray body;
         quint64 number = 0;
         int status = -1;
+        bool bodyDropped = false;
     };
+
+    // Lets the oldest bodies go until the kept ones fit the bound, the newest always kept.
+    void dropOldBodies();
 
     mutable std::mutex mutex;
     std::vector<Entry> entries;
     quint64 recorded = 0;
+    qint64 keptBodyBytes = 0;
+    size_t oldestKeptBody = 0; // no entry before it holds a body
 };
 
 #endif // REQUESTLOG_H

@@ -155,6 +155,11 @@ int KerloLocal::port() const
     return d->port;
 }
 
+qint64 KerloLocal::processId() const
+{
+    return d->process.processId();
+}
+
 QString KerloLocal::dataPath() const
 {
     return d->dataDir ? d->dataDir->path() : QString();

@@ -40,6 +40,7 @@ public:
     // Whether the last stop() ended the process by SIGTERM alone, with exit code 0.
     bool exitedCleanly() const;
     int port() const;
+    qint64 processId() const; // 0 while it is not running
     QString dataPath() const;
     QUrl baseUrl() const;  // http(s)://127.0.0.1:<port>
     QUrl apiUrl() const;   // baseUrl() + "/api/v1"
@@ -76,7 +77,9 @@ public:
 
     // Every request the server received (answered or not), oldest first: objects with
     // "method", "path", "query", "headers" (object, lower-case names), "body" (text),
-    // "bodyBase64" and "status" (the answer's; -1 while it has none).
+    // "bodyBase64", "bodyDropped" (true when the body was let go to keep the newest bodies
+    // within 16 MiB; both bodies are then empty) and "status" (the answer's; -1 while it has
+    // none).
     QJsonArray requests() const;
     // The logged requests whose path is path, oldest first.
     QJsonArray requestsTo(const QString &path) const;

@@ -317,9 +317,26 @@ void TestKerloLocal::requestLog()
     QCOMPARE(post.value("method").toString(), QString("POST"));
     QCOMPARE(post.value("query").toString(), QString());
     QCOMPARE(QByteArray::fromBase64(post.value("bodyBase64").toString().toLatin1()), binary);
+    QCOMPARE(post.value("bodyDropped").toBool(), false);
 
     QVERIFY(server.clearRequests());
     QVERIFY(server.requests().isEmpty());
+
+    // Bodies of many megabytes: the log keeps every entry, but lets the oldest bodies go.
+    QByteArray large(6 * 1024 * 1024, 'x');
+    for (char tag = 'a'; tag < 'a' + 8; ++tag) {
+        large[0] = tag;
+        QCOMPARE(send(*manager, QNetworkRequest(server.apiUrl()), "POST", large).status, 404);
+    }
+    const QJsonArray bulky = server.requests();
+    QCOMPARE(bulky.size(), 8);
+    const QJsonObject oldest = bulky.first().toObject();
+    QCOMPARE(oldest.value("bodyDropped").toBool(), true);
+    QCOMPARE(oldest.value("bodyBase64").toString(), QString());
+    const QJsonObject newest = bulky.last().toObject();
+    QCOMPARE(newest.value("bodyDropped").toBool(), false);
+    QCOMPARE(QByteArray::fromBase64(newest.value("bodyBase64").toString().toLatin1()), large);
+    QVERIFY(server.clearRequests());
 }
 
 void TestKerloLocal::streamedBytes()
