@@ -13,7 +13,8 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/deps.sh"
-"$root/scripts/build.sh" "$root/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+# The tree the test command builds too, configured alike.
+"$root/scripts/build.sh" "$root/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLUMARIN_SHARED_LIBS=ON
 
 data="${KERLO_LOCAL_DATA:-$root/build/kerlo-local-data}"
 port="${KERLO_LOCAL_PORT:-8642}"
