@@ -24,8 +24,12 @@ for file in "${expected[@]}"; do
     [ -s "$prefix/$file" ] || { echo "FAIL: $file was not installed"; cat "$work/install.log"; exit 1; }
 done
 [ -x "$prefix/bin/lumarin" ] || { echo "FAIL: bin/lumarin is not executable"; exit 1; }
-unexpected=$(cd "$prefix" && find . -type f | grep -v -e '^./bin/lumarin$' -e '^./share/' || true)
+# Built with shared libraries, the program's own go into a folder of its own.
+unexpected=$(cd "$prefix" && find . -type f |
+    grep -v -e '^./bin/lumarin$' -e '^./share/' -e '^./lib[^/]*/lumarin/lib[a-z_]*\.so$' || true)
 [ -z "$unexpected" ] || { echo "FAIL: more than the program was installed:"; echo "$unexpected"; exit 1; }
+missing=$(ldd "$prefix/bin/lumarin" | grep 'not found' || true)
+[ -z "$missing" ] || { echo "FAIL: the installed program lacks libraries:"; echo "$missing"; exit 1; }
 
 desktop=$prefix/share/applications/$identifier.desktop
 desktop-file-validate "$desktop"
