@@ -7,7 +7,6 @@
 #include <QButtonGroup>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QMouseEvent>
 #include <QTextCursor>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -113,7 +112,6 @@ void MCEmoticonChooser::emoticonMenu(int tag)
 
 void MCEmoticonChooser::popup(QWidget *anchor)
 {
-    m_anchor = anchor;
     emoticonMenu(m_emoji.recentUsed().isEmpty() ? 1 : 0);
     adjustSize();
     // The chooser opens over the message field, above its button.
@@ -138,15 +136,4 @@ void MCEmoticonChooser::hideEvent(QHideEvent *event)
 {
     QFrame::hideEvent(event);
     emit closed();
-}
-
-void MCEmoticonChooser::mousePressEvent(QMouseEvent *event)
-{
-    // A press on the anchor only closes the chooser. Handed on to the anchor as well, it would
-    // press the button again: its release would open the chooser once more, or, where the
-    // release came first, leave the button down with no chooser.
-    const bool onAnchor = m_anchor && !rect().contains(event->pos()) &&
-                          m_anchor->rect().contains(m_anchor->mapFromGlobal(event->globalPos()));
-    setAttribute(Qt::WA_NoMouseReplay, onAnchor);
-    QFrame::mousePressEvent(event);
 }

@@ -2,7 +2,6 @@
 #define MCEMOTICONCHOOSER_H
 
 #include <QFrame>
-#include <QPointer>
 
 class MCEmoji;
 class MCEmoticonTextView;
@@ -33,7 +32,6 @@ signals:
 
 protected:
     void hideEvent(QHideEvent *event) override;
-    void mousePressEvent(QMouseEvent *event) override;
 
 private:
     void emoticonMouseOver(const QString &shortcode);
@@ -44,7 +42,6 @@ private:
     MCEmoticonTextView *m_grid;
     QLabel *m_caption;
     QLabel *m_preview;
-    QPointer<QWidget> m_anchor;
 };
 
 #endif // MCEMOTICONCHOOSER_H
