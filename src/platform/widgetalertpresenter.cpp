@@ -55,7 +55,7 @@ public:
         }
         if (!window || m_raiseQueued)
             return;
-        for (const QPointer<QMessageBox> &box : qAsConst(m_boxes)) {
+        for (const QPointer<QWidget> &box : qAsConst(m_boxes)) {
             if (box && box != window && box->isVisible() && blocks(box, window)) {
                 m_raiseQueued = true;
                 QMetaObject::invokeMethod(this, &AlertsInFront::bringForward, Qt::QueuedConnection);
@@ -88,7 +88,7 @@ private:
     // Whether the modal box takes the input of window: an application-modal one every window's,
     // a window-modal one that of the window it is on, of that window's own ancestors and of
     // every window of theirs.
-    static bool blocks(const QMessageBox *box, const QWidget *window)
+    static bool blocks(const QWidget *box, const QWidget *window)
     {
         if (box->windowModality() == Qt::ApplicationModal)
             return true;
@@ -114,7 +114,7 @@ private:
         default:
             break;
         }
-        for (const QPointer<QMessageBox> &box : m_boxes) {
+        for (const QPointer<QWidget> &box : m_boxes) {
             if (box == window)
                 return false;
         }
@@ -124,8 +124,8 @@ private:
     void bringForward()
     {
         m_raiseQueued = false;
-        QMessageBox *last = nullptr;
-        for (const QPointer<QMessageBox> &box : qAsConst(m_boxes)) {
+        QWidget *last = nullptr;
+        for (const QPointer<QWidget> &box : qAsConst(m_boxes)) {
             if (!box || !box->isVisible())
                 continue;
             if (m_early.contains(box) && box->parentWidget()->window()->isVisible()) {
@@ -145,22 +145,21 @@ private:
 
     void forgetClosed()
     {
-        m_boxes.erase(std::remove_if(m_boxes.begin(), m_boxes.end(),
-                                     [](const QPointer<QMessageBox> &box) {
-                                         return !box || !box->isVisible();
-                                     }),
-                      m_boxes.end());
-        m_early.erase(std::remove_if(m_early.begin(), m_early.end(),
-                                     [this](const QPointer<QMessageBox> &box) {
-                                         return !m_boxes.contains(box);
-                                     }),
-                      m_early.end());
+        m_boxes.erase(
+            std::remove_if(m_boxes.begin(), m_boxes.end(),
+                           [](const QPointer<QWidget> &box) { return !box || !box->isVisible(); }),
+            m_boxes.end());
+        m_early.erase(
+            std::remove_if(m_early.begin(), m_early.end(),
+                           [this](const QPointer<QWidget> &box) { return !m_boxes.contains(box); }),
+            m_early.end());
         if (m_boxes.isEmpty())
             qApp->removeEventFilter(this);
     }
 
-    QList<QPointer<QMessageBox>> m_boxes;
-    QList<QPointer<QMessageBox>> m_early;
+    // Held as widgets: a box being destroyed is a QMessageBox no longer when it says so.
+    QList<QPointer<QWidget>> m_boxes;
+    QList<QPointer<QWidget>> m_early;
     bool m_raiseQueued = false;
 };
 
