@@ -459,9 +459,12 @@ void TestPeoplePanels::sidePanelListsFilesLinksAndPeople()
                                 QStringLiteral("mailto:cal@kerlo.local?attach=/etc/passwd"))
                  .isEmpty());
     QTRY_COMPARE_WITH_TIMEOUT(links->rowCount(), 3, 20000);
+    QCOMPARE(links->index(2, 0).data(MCChatLinksModel::UrlRole).toUrl().query(),
+             QStringLiteral("attach=/etc/passwd"));
     MCShareLinkCell *third = nullptr;
     QTRY_VERIFY((third = qobject_cast<MCShareLinkCell *>(table->indexWidget(links->index(2, 0)))));
     QTRY_VERIFY(third->hyperlinkTextField()->isVisible());
+    QCOMPARE(third->hyperlinkTextField()->text(), links->index(2, 0).data().toString());
     QTest::mouseClick(third->hyperlinkTextField(), Qt::LeftButton, {}, QPoint(3, 3));
     QCOMPARE(m_opened.urls.mid(1), QList<QUrl>{QUrl(QStringLiteral("mailto:cal@kerlo.local"))});
     m_opened.urls = m_opened.urls.mid(0, 1);

@@ -39,9 +39,12 @@ void MCChatLinksModel::conversationChanged()
     QList<MCChatLink> links;
     if (m_entity) {
         QList<MOMessage> messages = m_entity->writtenMessages();
-        std::stable_sort(
-            messages.begin(), messages.end(),
-            [](const MOMessage &a, const MOMessage &b) { return a.sentAt() < b.sentAt(); });
+        // Messages of one second in the order the service stored them.
+        std::stable_sort(messages.begin(), messages.end(),
+                         [](const MOMessage &a, const MOMessage &b) {
+                             return a.sentAt() != b.sentAt() ? a.sentAt() < b.sentAt()
+                                                             : a.messageId() < b.messageId();
+                         });
         // Newest messages first, so that the cap keeps the latest links.
         for (auto message = messages.crbegin();
              message != messages.crend() && links.size() < maximumRows; ++message) {
