@@ -79,7 +79,8 @@ inline void protect(const char *name)
 
 // Ends the benchmark at once, its output flushed, without tearing the program down: the guard
 // removes the folders, and the service ends with its parent. Thousands of downloads still
-// queued make the core's teardown crash (its transfer thread outlives the process object).
+// queued would otherwise each be failed against the service that has gone, which measures
+// nothing.
 [[noreturn]] inline void finish(int code)
 {
     std::fflush(nullptr);
