@@ -371,6 +371,7 @@ void TestShellWindow::goCommandsAndGoToFolder()
     QCOMPARE(titles(toolbar()->pathMenu()).mid(1), (QStringList{"Trip", "Photos", "Kerlo Home"}));
     window()->enclosingFolderAction()->trigger();
     QTRY_VERIFY_WITH_TIMEOUT(shows(QStringLiteral("/Photos")), 20000);
+    QCOMPARE(hub->arrayBack().last(), QStringLiteral("/Photos/Trip"));
     window()->goAction(QStringLiteral("home"))->trigger();
     QTRY_VERIFY_WITH_TIMEOUT(shows(QStringLiteral("/")), 20000);
     QVERIFY(!window()->enclosingFolderAction()->isEnabled());
