@@ -242,6 +242,8 @@ void TestBrowserRename::renameGoesToTheServiceAndShowsUntilConfirmed()
     emit icons()->itemModel()->dataChanged(edited, edited);
     QCOMPARE(field->text(), QStringLiteral("summary.pdf"));
     QTest::keyClick(field, Qt::Key_Return);
+    // A listing that resets the view right after Return leaves the name as typed.
+    icons()->collectionView()->reset();
     QTRY_VERIFY(!editor());
 
     QTRY_VERIFY(indexOf(QStringLiteral("summary.pdf")).isValid());

@@ -44,10 +44,18 @@ bool MCNameEditingDelegate::isEditing(const QModelIndex &index) const
 
 bool MCNameEditingDelegate::eventFilter(QObject *object, QEvent *event)
 {
-    if (event->type() == QEvent::KeyPress &&
-        static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {
-        if (auto *field = qobject_cast<MCIconNameEditor *>(object))
+    auto *field = qobject_cast<MCIconNameEditor *>(object);
+    if (field && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Escape)
             emit nameEditCancelled(field->node());
+        // The name is taken as it stands when Return is pressed. Qt would commit it from the
+        // event loop, where a listing that replaced the row meanwhile drops it unsaid.
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            emit commitData(field);
+            emit closeEditor(field, SubmitModelCache);
+            return true;
+        }
     }
     return QStyledItemDelegate::eventFilter(object, event);
 }
