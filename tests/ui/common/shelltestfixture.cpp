@@ -86,7 +86,13 @@ int countRequests(const QJsonArray &log, const QString &pattern)
 
 Shell::Shell() = default;
 
-Shell::~Shell() = default;
+Shell::~Shell()
+{
+    // Windows torn down stop animations that delete themselves later (a line edit's clear
+    // button fading): they go before the application does, as the program's do in its loop.
+    m_delegate.reset();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
 
 void Shell::launch(const QString &apiRoot, const QStringList &arguments)
 {
