@@ -15,6 +15,7 @@ require_tools python3
 begin_test infowindows "$1" "$2" "$3"
 start_xvfb
 start_wm
+start_wm
 start_kerlo
 
 # A name too long for Get Info's header, and a folder 60 levels deep, put in as another device.

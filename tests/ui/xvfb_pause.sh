@@ -13,6 +13,7 @@ require_tools python3 curl
 in_private_session "$@"
 begin_test pause "$1" "$2" "$3"
 start_xvfb
+start_wm
 start_kerlo
 
 control() { # call, JSON body

@@ -17,6 +17,7 @@ require_tools python3 curl
 in_private_session "$@"
 begin_test peopleedges "$1" "$2" "$3"
 start_xvfb
+start_wm
 start_kerlo
 start_lumarin
 
