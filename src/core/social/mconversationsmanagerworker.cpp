@@ -410,8 +410,9 @@ void MConversationsManagerWorker::handleAnswer(const QVariantMap &answer, int ac
         emit conversationStarted(conversation);
         break;
     case Tolvo::ConversationNotifications:
-        // An answer without its messages was garbled on its way.
-        if (answer.value(MessagesKey).type() != QVariant::Map) {
+        // Every member of the answer may be left out when it has nothing to say, but messages
+        // that are not an object were garbled on their way.
+        if (answer.contains(MessagesKey) && answer.value(MessagesKey).type() != QVariant::Map) {
             pollPartLost(request.requestId());
             break;
         }
