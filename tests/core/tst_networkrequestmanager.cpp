@@ -84,6 +84,8 @@ private slots:
     void cancel();
     void shutdownCancelsEverything();
     void httpErrorsAreReported();
+    void largeBodies_data();
+    void largeBodies();
     void redirects();
     void networkFailuresAreReportedOrWaitForOnline();
     void silentRequestsStall();
@@ -385,6 +387,75 @@ void TestNetworkRequestManager::httpErrorsAreReported()
     QCOMPARE(requestAt(finished, 1).requestId(), failed);
     QCOMPARE(finished.at(1).at(1).value<MNetworkReply>().error(),
              QNetworkReply::InternalServerError);
+}
+
+// A large answer that Qt holds whole at once (JSON comes compressed and is inflated as it
+// ends) reaches the listeners a MiB at most per turn, whole, and before what the reply says
+// after it: its error, its end. A cancel meanwhile drops the rest and ends it as a cancel.
+void TestNetworkRequestManager::largeBodies_data()
+{
+    QTest::addColumn<int>("status");
+    QTest::addColumn<int>("cancelAtMiB"); // 0: never
+    QTest::newRow("answer") << 200 << 0;
+    QTest::newRow("error") << 500 << 0;
+    // Qt still has the reply; then it has finished it, and the rest waits.
+    QTest::newRow("canceled at its first MiB") << 200 << 1;
+    QTest::newRow("canceled at its third MiB") << 200 << 3;
+}
+
+void TestNetworkRequestManager::largeBodies()
+{
+    QFETCH(int, status);
+    QFETCH(int, cancelAtMiB);
+    QByteArray sent = "{\"objects\":[";
+    for (int i = 0; sent.size() < 6 << 20; ++i)
+        sent += QByteArrayLiteral("{\"name\":\"item-") + QByteArray::number(i) + "\"},";
+    sent += "{}]}";
+    const QString path = QStringLiteral("/api/v1/t/large");
+    QVERIFY(server.forceStatus(path, status, sent));
+
+    MNetworkRequestManager manager;
+    QStringList events;
+    QByteArray received;
+    qint64 largestPiece = 0;
+    QString id;
+    connect(&manager, &MNetworkRequestManager::dataArrivedForRequest, this,
+            [&](const MNetworkRequest &, const QByteArray &data) {
+                if (events.isEmpty() || events.last() != QLatin1String("data"))
+                    events << QStringLiteral("data");
+                received += data;
+                largestPiece = qMax(largestPiece, qint64(data.size()));
+                if (cancelAtMiB && received.size() >= cancelAtMiB << 20 && !id.isEmpty())
+                    QVERIFY(manager.cancelRequest(std::exchange(id, QString())));
+            });
+    connect(&manager,
+            QOverload<const MNetworkRequest &, const MNetworkReply &>::of(
+                &MNetworkRequestManager::errorForRequest),
+            this, [&](const MNetworkRequest &, const MNetworkReply &reply) {
+                events << QStringLiteral("error %1").arg(reply.statusCode());
+            });
+    connect(&manager, &MNetworkRequestManager::replyFinishedForRequest, this,
+            [&] { events << QStringLiteral("end"); });
+    connect(&manager, &MNetworkRequestManager::requestCanceled, this,
+            [&] { events << QStringLiteral("canceled"); });
+    Spy allCanceled(&manager, &MNetworkRequestManager::allRequestsCanceled);
+    id = manager.sendRequest(MNetworkRequest(url(path)));
+    QVERIFY(QTest::qWaitFor([&] { return !events.isEmpty() && events.last() != "data"; }, 20000));
+    // A turn more: nothing of the body follows its end.
+    QCoreApplication::processEvents();
+
+    QVERIFY2(largestPiece <= 1 << 20, qPrintable(QString::number(largestPiece)));
+    if (cancelAtMiB) {
+        QCOMPARE(events, (QStringList{QStringLiteral("data"), QStringLiteral("canceled")}));
+        QVERIFY(received.size() < sent.size());
+        QVERIFY(sent.startsWith(received));
+        QCOMPARE(allCanceled.count(), 1);
+        return;
+    }
+    const QStringList expected =
+        status == 200 ? QStringList{"data", "end"} : QStringList{"data", "error 500", "end"};
+    QCOMPARE(events, expected);
+    QVERIFY(received == sent);
 }
 
 void TestNetworkRequestManager::redirects()

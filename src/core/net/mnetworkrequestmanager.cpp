@@ -93,13 +93,17 @@ void MNetworkRequestManagerPrivate::attach(QNetworkReply *reply, bool progress)
     QObject::connect(
         reply, &QNetworkReply::sslErrors, q,
         [q, reply](const QList<QSslError> &errors) { q->handleSslErrors(reply, errors); });
-    QObject::connect(reply, &QNetworkReply::finished, q, [q, reply] { q->handleFinished(reply); });
+    // Listeners hear of an error and of the end after the whole body, as Qt reports them.
+    QObject::connect(reply, &QNetworkReply::finished, q, [this, q, reply] {
+        afterBody(reply, [q, reply] { q->handleFinished(reply); });
+    });
     if (!MNetworkRequest(reply->request()).bodyReadByCaller())
         QObject::connect(reply, &QNetworkReply::readyRead, q,
                          [q, reply] { q->handleDataArrived(reply); });
-    QObject::connect(
-        reply, &QNetworkReply::errorOccurred, q,
-        [q, reply](QNetworkReply::NetworkError code) { q->handleReplyError(reply, code); });
+    QObject::connect(reply, &QNetworkReply::errorOccurred, q,
+                     [this, q, reply](QNetworkReply::NetworkError code) {
+                         afterBody(reply, [q, reply, code] { q->handleReplyError(reply, code); });
+                     });
     watchForStall(reply);
 }
 
@@ -184,7 +188,8 @@ void MNetworkRequestManagerPrivate::registerReply(const QString &requestId, QNet
         // finishing; removeReply leaves the newer entry alone.
         activeReplies.insert(requestId, reply);
     }
-    QObject::connect(reply, &QNetworkReply::finished, q, [q, reply] { q->removeReply(reply); });
+    QObject::connect(reply, &QNetworkReply::finished, q,
+                     [this, q, reply] { afterBody(reply, [q, reply] { q->removeReply(reply); }); });
 }
 
 // The status only changes by itself while it is not "online": after a transport failure the
@@ -306,7 +311,8 @@ bool MNetworkRequestManager::cancelRequest(const QString &requestId)
             this, [this, requestId] { cancelRequest(requestId); }, Qt::QueuedConnection);
         return true;
     }
-    reply->abort();
+    if (!d->cancelBody(reply))
+        reply->abort();
     return true;
 }
 
@@ -535,7 +541,7 @@ void MNetworkRequestManager::cancelAllActiveRequests()
     // No lock here: each abort finishes its reply, which takes the mutex again. A finished
     // reply still listed is being removed by its own finished() handling.
     for (const QPointer<QNetworkReply> &reply : qAsConst(replies)) {
-        if (reply && !reply->isFinished())
+        if (reply && !d->cancelBody(reply) && !reply->isFinished())
             reply->abort();
     }
 }

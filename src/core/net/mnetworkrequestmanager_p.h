@@ -16,6 +16,8 @@
 #include <QSslConfiguration>
 #include <QTimer>
 
+#include <functional>
+
 class QNetworkReply;
 
 class MNetworkRequestManagerPrivate : public MReconnectable
@@ -33,6 +35,16 @@ public:
     // Fails the replies watched that went silent for their timeout or outlived their deadline.
     void sweepStalledReplies();
     void registerReply(const QString &requestId, QNetworkReply *reply);
+    // Hands a slice of the reply's body to the listeners; what is left goes in later turns.
+    void readBodySlice(QNetworkReply *reply);
+    void readRestOfBody(QNetworkReply *reply);
+    // Runs then now, or once the rest of the reply's body has been handed on.
+    void afterBody(QNetworkReply *reply, std::function<void()> then);
+    // Cancels a reply that Qt finished while its body is still handed on: the rest is
+    // dropped, as an abort a moment earlier would have. False for any other reply.
+    bool cancelBody(QNetworkReply *reply);
+    // Aborted by a cancel, or canceled by cancelBody().
+    bool isCanceled(QNetworkReply *reply) const;
     void askForConnectivityCheck();
     void ensureRepetitiveServices(TolvoProcess::ConnectivityStatus previous,
                                   TolvoProcess::ConnectivityStatus current) override;
@@ -87,6 +99,10 @@ public:
     QTimer *stallSweep = nullptr;
     // A cancel-all is under way: the reply that empties the table reports it.
     bool cancelingAll = false;
+    // Replies whose body is being handed on a slice per turn, each with what it reported
+    // meanwhile (an error, its end), in order.
+    QHash<QNetworkReply *, QList<std::function<void()>>> bodiesBeingRead;
+    QSet<QNetworkReply *> canceledBodies;
 };
 
 #endif // MNETWORKREQUESTMANAGER_P_H

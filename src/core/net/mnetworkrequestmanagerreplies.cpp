@@ -10,6 +10,11 @@
 
 namespace {
 
+// The most of a body handed on in one turn of the manager's thread. Qt may hold tens of MiB
+// of it at once (a compressed listing is inflated whole as it ends): copied out in one turn,
+// with the pages it fills, they held the window for a third of a second.
+constexpr qint64 BodySlice = 1024 * 1024;
+
 bool isStalled(const QNetworkReply *reply)
 {
     return reply->property(MStalledReplyProperty).toBool();
@@ -72,6 +77,9 @@ void MNetworkRequestManager::handleReplyError(QNetworkReply *reply,
 void MNetworkRequestManager::handleDataArrived(QNetworkReply *reply)
 {
     Q_D(MNetworkRequestManager);
+    // What came on top of a body being handed on follows it, in its turns.
+    if (d->bodiesBeingRead.contains(reply))
+        return;
     // Qt hands over a refused reply's body before it reports the refusal. Listeners must
     // not see it when the request is sent again, so it waits for handleReplyError.
     if (d->retryAuthenticatedRequests &&
@@ -87,7 +95,70 @@ void MNetworkRequestManager::handleDataArrived(QNetworkReply *reply)
             return;
         }
     }
-    emit dataArrivedForRequest(request, reply->readAll(), MNetworkReply(reply, true));
+    d->readBodySlice(reply);
+}
+
+void MNetworkRequestManagerPrivate::readBodySlice(QNetworkReply *reply)
+{
+    Q_Q(MNetworkRequestManager);
+    const QByteArray slice = reply->read(BodySlice);
+    // The rest goes in later turns, and what the reply says meanwhile waits for it.
+    if (reply->bytesAvailable() > 0 && !bodiesBeingRead.contains(reply))
+        bodiesBeingRead.insert(reply, {});
+    emit q->dataArrivedForRequest(MNetworkRequest(reply->request()), slice,
+                                  MNetworkReply(reply, true));
+    // Unless a listener canceled it meanwhile, which dropped the rest.
+    if (bodiesBeingRead.contains(reply) && reply->bytesAvailable() > 0)
+        QTimer::singleShot(0, reply, [this, reply] { readRestOfBody(reply); });
+}
+
+void MNetworkRequestManagerPrivate::readRestOfBody(QNetworkReply *reply)
+{
+    if (!bodiesBeingRead.contains(reply))
+        return;
+    if (reply->isOpen() && reply->bytesAvailable() > 0) {
+        readBodySlice(reply);
+        if (!bodiesBeingRead.contains(reply) || reply->bytesAvailable() > 0)
+            return;
+    }
+    const QList<std::function<void()>> waiting = bodiesBeingRead.take(reply);
+    for (const std::function<void()> &then : waiting)
+        then();
+}
+
+void MNetworkRequestManagerPrivate::afterBody(QNetworkReply *reply, std::function<void()> then)
+{
+    const auto it = bodiesBeingRead.find(reply);
+    if (it != bodiesBeingRead.end()) {
+        if (reply->isOpen() && reply->bytesAvailable() > 0) {
+            it->append(std::move(then));
+            return;
+        }
+        // Aborted: the rest of its body is gone, what waited for it goes first.
+        const QList<std::function<void()>> waiting = bodiesBeingRead.take(reply);
+        for (const std::function<void()> &earlier : waiting)
+            earlier();
+    }
+    then();
+}
+
+bool MNetworkRequestManagerPrivate::cancelBody(QNetworkReply *reply)
+{
+    Q_Q(MNetworkRequestManager);
+    if (!reply->isFinished() || !bodiesBeingRead.contains(reply))
+        return false;
+    // What it said after its body (an error, its end) no longer holds.
+    bodiesBeingRead.remove(reply);
+    canceledBodies.insert(reply);
+    q->handleFinished(reply);
+    q->removeReply(reply);
+    return true;
+}
+
+bool MNetworkRequestManagerPrivate::isCanceled(QNetworkReply *reply) const
+{
+    return (reply->error() == QNetworkReply::OperationCanceledError && !isStalled(reply)) ||
+           canceledBodies.contains(reply);
 }
 
 void MNetworkRequestManager::handleFinished(QNetworkReply *reply)
@@ -98,7 +169,7 @@ void MNetworkRequestManager::handleFinished(QNetworkReply *reply)
     const bool held = d->heldReplies.remove(reply);
     if (!queued)
         d->reauthorizedIds.remove(request.requestId());
-    if (reply->error() == QNetworkReply::OperationCanceledError && !isStalled(reply)) {
+    if (d->isCanceled(reply)) {
         emit requestCanceled(request);
         return;
     }
@@ -141,13 +212,12 @@ void MNetworkRequestManager::removeReply(QNetworkReply *reply)
         known = it != d->activeReplies.end();
         if (known && it.value() == reply)
             d->activeReplies.erase(it);
-        if (d->activeReplies.isEmpty() &&
-            ((reply->error() == QNetworkReply::OperationCanceledError && !isStalled(reply)) ||
-             d->cancelingAll)) {
+        if (d->activeReplies.isEmpty() && (d->isCanceled(reply) || d->cancelingAll)) {
             d->cancelingAll = false;
             reportCancel = true;
         }
     }
+    d->canceledBodies.remove(reply);
     Q_ASSERT_X(known, "MNetworkRequestManager::removeReply",
                "activeReplies.remove(sender->objectName())");
     if (reportCancel)
