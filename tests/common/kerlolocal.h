@@ -73,6 +73,10 @@ public:
               const QString &method = QString());
     // Carries the request out, then closes the connection without the answer.
     bool dropAfterHandling(const QString &path, int count = 1, const QString &method = QString());
+    // Carries the request out, then answers with status and body instead.
+    bool replaceAnswer(const QString &path, int status, const QByteArray &body, int count = 1,
+                       const QString &method = QString(),
+                       const QByteArray &contentType = "application/json");
     bool addFault(const QJsonObject &fault);
 
     // Every request the server received (answered or not), oldest first: objects with

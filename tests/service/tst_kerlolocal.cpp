@@ -260,7 +260,7 @@ void TestKerloLocal::drop()
 
     // After handling: the request is carried out (a token issued), and the connection closes
     // without its answer. Sent on a plain socket, which does not send it again.
-    QVERIFY(!server.addFault({{"path", "/api/v1"}, {"action", "status"}, {"afterHandling", true}}));
+    QVERIFY(!server.addFault({{"path", "/api/v1"}, {"action", "delay"}, {"afterHandling", true}}));
     const QString email = QStringLiteral("dropped-after@example.org");
     QVERIFY(!server.createUser(email, "pw").isEmpty());
     const QString apiKey =
@@ -285,6 +285,15 @@ void TestKerloLocal::drop()
     QCOMPARE(socket.readAll(), QByteArray());
     QCOMPARE(issued(), before + 1);
     QCOMPARE(server.requestsTo("/oauth/token.json").size(), 1);
+
+    // An answer replaced after handling: the token is issued, and the client gets the forced
+    // answer instead of it.
+    QVERIFY(server.replaceAnswer("/oauth/token.json", 200, "not JSON"));
+    const KerloLocal::Tokens replaced =
+        server.signInOverHttp(email, "pw", "tst", TestData::clientCredential);
+    QVERIFY(!replaced.apiKey.isEmpty());
+    QVERIFY(replaced.accessToken.isEmpty());
+    QCOMPARE(issued(), before + 2);
 }
 
 void TestKerloLocal::requestLog()
