@@ -222,7 +222,9 @@ enum NewsOrder {
     PollDropped,
     PollCanceled,
     PollNotJson,
-    PollGarbled
+    PollGarbled,
+    PollLostAfterNewestPage,
+    PollLostBeforeListedPage
 };
 
 // Cancels the poll in flight, as its transfer timeout does.
@@ -338,6 +340,10 @@ void TestConversationsManager::newsBringsEveryMessageWhicheverWayItComes_data()
     QTest::newRow("poll answered, then canceled while its answer comes") << int(PollCanceled);
     QTest::newRow("poll answered with a body that is not JSON") << int(PollNotJson);
     QTest::newRow("poll answered 200 with its messages garbled") << int(PollGarbled);
+    QTest::newRow("poll lost after the newest page of a long second")
+        << int(PollLostAfterNewestPage);
+    QTest::newRow("poll lost while a listed group waits for its page")
+        << int(PollLostBeforeListedPage);
 }
 
 // The service dates messages to the second and answers the poll from a second on; the news
@@ -356,6 +362,7 @@ void TestConversationsManager::newsBringsEveryMessageWhicheverWayItComes()
     qlonglong group = 0;
     QString contact;
     qlonglong invitation = 0;
+    qlonglong listed = 0;
     switch (order) {
     case EmptyPageLater:
         // No poll asks for them: ten messages stored, then an empty page (none before the
@@ -464,8 +471,63 @@ void TestConversationsManager::newsBringsEveryMessageWhicheverWayItComes()
         }
         break;
     }
+    case PollLostAfterNewestPage:
+    case PollLostBeforeListedPage: {
+        // A poll lost carries only what is newer than what the client holds or was handed:
+        // history stays for the pages the user asks for. Here: more than a page of one second
+        // with its newest page delivered, or a group listed whose page is still to be asked
+        // for (a sign-in asks for thousands, one after another).
+        QVERIFY(chat.stopPolling());
+        const qlonglong named = chat.conversation.identifier();
+        if (order == PollLostAfterNewestPage) {
+            QVERIFY(chat.postSecondAsOther(QStringLiteral("long"), 150));
+            emit chat.manager->listMessages(named);
+            QVERIFY(chat.waitForPage());
+            chat.expectedFromOther = chat.expectedFromOther.mid(50);
+            // The page started the poll again.
+            QVERIFY(chat.stopPolling());
+        } else {
+            QSignalSpy started(chat.manager.get(), &MConversationsManager::conversationStarted);
+            emit chat.manager->startConversation(
+                {MUserAccount(QVariantMap{{QStringLiteral("email"), otherEmail}})},
+                QStringLiteral("Listed %1").arg(order));
+            QVERIFY(started.wait());
+            listed = started.at(0).at(0).value<MConversation>().identifier();
+            QCOMPARE(
+                server.postMessagesAs(otherEmail, listed, QStringLiteral("listed"), 150).size(),
+                150);
+            emit chat.manager->listConversations();
+            QVERIFY(conversations.wait());
+        }
+        const int polls = server.requestsTo(newsPath).size();
+        QVERIFY(server.replaceAnswer(newsPath, 200, "not JSON"));
+        chat.worker->startListeningForNotifications();
+        // Read back once the lost poll's conversation is polled again; that poll handled once
+        // the one after it is asked.
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                const QJsonArray asked = server.requestsTo(newsPath);
+                int naming = 0;
+                for (int i = polls + 1; i < asked.size(); ++i) {
+                    const QString query =
+                        asked.at(i).toObject().value(QStringLiteral("query")).toString();
+                    naming += QUrlQuery(query).hasQueryItem(QString::number(named));
+                }
+                return naming >= 2;
+            },
+            20000));
+        break;
+    }
     }
     QCOMPARE(chat.settle(), QString());
+    if (listed) {
+        int announced = 0;
+        for (const QList<QVariant> &args : qAsConst(conversations)) {
+            for (const MConversation &conversation : args.at(0).value<MConversationList>())
+                announced += conversation.identifier() == listed;
+        }
+        QCOMPARE(announced, 1);
+    }
     if (!group)
         return;
     const auto groupCame = [&] {

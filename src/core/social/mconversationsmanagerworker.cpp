@@ -480,13 +480,18 @@ void MConversationsManagerWorker::announceReadListings()
         const std::shared_ptr<Listing> listing = listings.takeFirst();
         MConversationList conversations = std::move(listing->conversations);
         if (listing->newsAfter < 0) {
+            for (const MConversation &conversation : qAsConst(conversations))
+                newestListedConversation =
+                    qMax(newestListedConversation, conversation.identifier());
             if (!conversations.isEmpty())
                 emit conversationsReceived(conversations);
         } else {
-            // Read back: the conversations a lost poll brought, as it would have.
+            // Read back: the conversations a lost poll brought, as it would have. Those listed
+            // before were handed over then, and wait for their pages.
             MConversationList news;
+            const qlonglong newsAfter = qMax(listing->newsAfter, newestListedConversation);
             for (const MConversation &conversation : qAsConst(conversations)) {
-                if (conversation.identifier() > listing->newsAfter &&
+                if (conversation.identifier() > newsAfter &&
                     !lastMessageTimes.value(conversation.identifier()).time.isValid()) {
                     followConversation(conversation, listing->serviceTime);
                     news.append(conversation);
@@ -619,6 +624,7 @@ void MConversationsManagerWorker::advanceCursor(qlonglong conversationId,
     for (const MMessage &message : messages) {
         if (message.createdAt().isValid() && message.createdAt().toSecsSinceEpoch() == second)
             cursor.deliveredIds.insert(message.messageId());
+        cursor.newestId = qMax(cursor.newestId, message.messageId());
     }
 }
 
@@ -836,10 +842,12 @@ bool MConversationsManagerWorker::readBackMessages(const QVariantMap &answer,
     read.append(page);
     const Cursor cursor = lastMessageTimes.value(id);
     const qint64 second = cursor.time.toSecsSinceEpoch();
-    // Newest first: a full page that does not reach back past the cursor's second may not hold
-    // everything since.
+    // Newest first: a full page that does not reach back past the cursor's second, nor to the
+    // newest message held, may not hold everything since. What is older is history, for the
+    // pages the user asks for: the lost poll did not carry it.
     if (page.size() >= ReadBackPageSize && page.last().createdAt().isValid() &&
-        page.last().createdAt().toSecsSinceEpoch() >= second) {
+        page.last().createdAt().toSecsSinceEpoch() >= second &&
+        page.last().messageId() > cursor.newestId) {
         waitingReadBacks.append(
             {Tolvo::ConversationMessages, readBackPage(id, page.last().messageId())});
         return true;
@@ -848,9 +856,8 @@ bool MConversationsManagerWorker::readBackMessages(const QVariantMap &answer,
     QList<MMessage> unseen;
     for (const MMessage &message : qAsConst(read)) {
         const QDateTime at = message.createdAt();
-        if (at.isValid() && (at.toSecsSinceEpoch() > second ||
-                             (at.toSecsSinceEpoch() == second &&
-                              !cursor.deliveredIds.contains(message.messageId()))))
+        if (at.isValid() && at.toSecsSinceEpoch() >= second &&
+            message.messageId() > cursor.newestId)
             unseen.append(message);
     }
     readBackPages.remove(id);

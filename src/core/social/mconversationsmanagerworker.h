@@ -95,11 +95,13 @@ protected slots:
 
 private:
     // The poll's cursor in one conversation, and the messages already delivered at its second:
-    // the service answers "since" inclusively, so those come again.
+    // the service answers "since" inclusively, so those come again. The newest message the
+    // client holds: the service brings nothing up to it as news again.
     struct Cursor
     {
         QDateTime time;
         QSet<qint64> deliveredIds;
+        qint64 newestId = 0;
     };
 
     // A conversations listing, read into records off the main thread.
@@ -180,8 +182,10 @@ private:
     // conversations, contacts and invitations (their actions here).
     QSet<qlonglong> unreadConversations;
     QSet<int> unreadListings;
-    // The newest conversation those polls named: the service brought only newer ones as news.
+    // The newest conversation those polls named, and the newest one listed: the service
+    // brought only newer ones as news.
     qlonglong newestNamedConversation = 0;
+    qlonglong newestListedConversation = 0;
     // A read-back's requests waiting for their turn (action and query items), those in flight,
     // and the pages read of each conversation so far, newest first.
     QList<QPair<int, QVariantMap>> waitingReadBacks;
