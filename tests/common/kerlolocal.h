@@ -79,7 +79,7 @@ public:
                        const QByteArray &contentType = "application/json");
     bool addFault(const QJsonObject &fault);
 
-    // Every request the server received (answered or not), oldest first: objects with
+    // The newest 2048 requests the server received (answered or not), oldest first: objects with
     // "method", "path", "query", "headers" (object, lower-case names), "body" (text),
     // "bodyBase64", "bodyDropped" (true when the body was let go to keep the newest bodies
     // within 16 MiB; both bodies are then empty) and "status" (the answer's; -1 while it has
