@@ -76,8 +76,8 @@ std::optional<Fault> Fault::fromJson(const QJsonObject &json, QString *error)
         return std::nullopt;
     }
     fault.afterHandling = json.value(QLatin1String("afterHandling")).toBool(false);
-    if (fault.afterHandling && fault.action != Action::Drop) {
-        *error = QStringLiteral("\"afterHandling\" goes with the drop action only");
+    if (fault.afterHandling && fault.action != Action::Drop && fault.action != Action::Status) {
+        *error = QStringLiteral("\"afterHandling\" goes with the drop and status actions only");
         return std::nullopt;
     }
     return fault;

@@ -31,8 +31,9 @@ struct Fault
     std::string contentType = "application/json";
     std::vector<std::pair<std::string, std::string>> headers;
     int delayMs = 0;
-    // Drop only: carry the request out first, then close the connection instead of answering,
-    // as a connection lost after the service acted would.
+    // Drop and status only: carry the request out first, then close the connection instead of
+    // answering, or answer with the status and body given, as a connection lost or a gateway
+    // that garbles answers after the service acted would.
     bool afterHandling = false;
 
     bool matches(const std::string &requestMethod, const std::string &requestPath) const;

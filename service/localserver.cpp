@@ -13,6 +13,7 @@
 #include "conversationstore.h"
 #include "demotree.h"
 #include "downloadapi.h"
+#include "inflightgauge.h"
 #include "jsonreply.h"
 #include "legacydatafolder.h"
 #include "newsledger.h"
@@ -24,9 +25,8 @@
 #include "shareapi.h"
 #include "sharelinkstore.h"
 #include "socialcontrol.h"
-#include "inflightgauge.h"
-#include "socialseed.h"
 #include "socialreplies.h"
+#include "socialseed.h"
 #include "stopflag.h"
 #include "thumbnailapi.h"
 #include "transferswitchtable.h"
@@ -215,18 +215,17 @@ LocalServer::LocalServer(const ServiceOptions &options)
         d->control->addRoutes(d->controlRoutes);
         d->socialSeed.addRoutes(d->controlRoutes, ControlApi::controlPrefix());
         // {"peak"}: the most API requests answered at once since the last DELETE.
-        d->controlRoutes.add("GET", ControlApi::controlPrefix() + "/in-flight",
-                             [this](const httplib::Request &, httplib::Response &response,
-                                    const RouteCaptures &) {
-                                 JsonReply::send(response, 200,
-                                                 {{QStringLiteral("peak"), d->inFlight.peakCount()}});
-                             });
-        d->controlRoutes.add("DELETE", ControlApi::controlPrefix() + "/in-flight",
-                             [this](const httplib::Request &, httplib::Response &response,
-                                    const RouteCaptures &) {
-                                 d->inFlight.resetPeak();
-                                 JsonReply::send(response, 200, {});
-                             });
+        d->controlRoutes.add(
+            "GET", ControlApi::controlPrefix() + "/in-flight",
+            [this](const httplib::Request &, httplib::Response &response, const RouteCaptures &) {
+                JsonReply::send(response, 200, {{QStringLiteral("peak"), d->inFlight.peakCount()}});
+            });
+        d->controlRoutes.add(
+            "DELETE", ControlApi::controlPrefix() + "/in-flight",
+            [this](const httplib::Request &, httplib::Response &response, const RouteCaptures &) {
+                d->inFlight.resetPeak();
+                JsonReply::send(response, 200, {});
+            });
     }
     d->addApiRoutes();
 }
@@ -284,13 +283,13 @@ void LocalServer::Private::handle(const httplib::Request &request, httplib::Resp
                                    .arg(maximumRequestPathBytes)});
         return;
     }
-    bool dropWhenHandled = false;
+    std::optional<Fault> whenHandled;
     int dripInterval = 0;
     if (control) {
         if (const std::optional<Fault> fault =
                 control->faults().take(request.method, request.path)) {
             if (fault->afterHandling)
-                dropWhenHandled = true;
+                whenHandled = fault;
             else if (fault->action == Fault::Action::Drip)
                 dripInterval = fault->delayMs;
             else if (!applyFault(*fault, request, response))
@@ -302,9 +301,9 @@ void LocalServer::Private::handle(const httplib::Request &request, httplib::Resp
         if (!apiRoutes.dispatch(request, response))
             JsonReply::sendNotFound(response);
     }
-    // The HTTP layer's write of the answer then fails.
-    if (dropWhenHandled)
-        drop(request);
+    // A drop makes the HTTP layer's write of the answer fail; a status takes the answer's place.
+    if (whenHandled)
+        applyFault(*whenHandled, request, response);
     if (dripInterval > 0)
         drip(response, dripInterval);
 }

@@ -5,7 +5,9 @@
 
 namespace {
 
-// Several times what any test reads back, a fraction of what a soak sends.
+// Both several times what any test reads back, a fraction of what a soak sends. Each entry
+// takes about 2 KiB with its headers: a day's use would otherwise hold gigabytes.
+constexpr size_t maximumEntries = 2048;
 constexpr qint64 maximumBodyBytes = 16 * 1024 * 1024;
 
 // The HTTP layer files the peer's and its own address among the request headers.
@@ -36,12 +38,17 @@ quint64 RequestLog::record(const httplib::Request &request)
     entry.number = ++recorded;
     keptBodyBytes += entry.body.size();
     entries.push_back(std::move(entry));
-    dropOldBodies();
+    dropOldest();
     return recorded;
 }
 
-void RequestLog::dropOldBodies()
+void RequestLog::dropOldest()
 {
+    for (; entries.size() > maximumEntries; entries.pop_front()) {
+        keptBodyBytes -= entries.front().body.size();
+        if (oldestKeptBody > 0)
+            --oldestKeptBody;
+    }
     for (; keptBodyBytes > maximumBodyBytes && oldestKeptBody + 1 < entries.size();
          ++oldestKeptBody) {
         Entry &entry = entries[oldestKeptBody];

@@ -6,12 +6,14 @@
 
 #include <httplib.h>
 
+#include <deque>
 #include <mutex>
 #include <utility>
 #include <vector>
 
-// Every request the service received, in arrival order, for tests to inspect. Only the newest
-// bodies are kept, up to a bound in all: a soak uploads gigabytes without clearing the log.
+// The requests the service received, in arrival order, for tests to inspect. A soak sends
+// thousands of requests and gigabytes without clearing the log: only the newest entries are
+// kept, and of those only the newest bodies, each up to a bound in all.
 class RequestLog
 {
 public:
@@ -38,11 +40,12 @@ private:
         bool bodyDropped = false;
     };
 
-    // Lets the oldest bodies go until the kept ones fit the bound, the newest always kept.
-    void dropOldBodies();
+    // Lets the oldest entries go beyond the bound on their number, then the oldest bodies
+    // until the kept ones fit theirs, the newest always kept.
+    void dropOldest();
 
     mutable std::mutex mutex;
-    std::vector<Entry> entries;
+    std::deque<Entry> entries;
     quint64 recorded = 0;
     qint64 keptBodyBytes = 0;
     size_t oldestKeptBody = 0; // no entry before it holds a body

@@ -286,6 +286,19 @@ bool KerloLocal::dropAfterHandling(const QString &path, int count, const QString
                      {QStringLiteral("afterHandling"), true}});
 }
 
+bool KerloLocal::replaceAnswer(const QString &path, int status, const QByteArray &body, int count,
+                               const QString &method, const QByteArray &contentType)
+{
+    return addFault({{QStringLiteral("path"), path},
+                     {QStringLiteral("method"), method},
+                     {QStringLiteral("action"), QStringLiteral("status")},
+                     {QStringLiteral("count"), count},
+                     {QStringLiteral("status"), status},
+                     {QStringLiteral("body"), QString::fromUtf8(body)},
+                     {QStringLiteral("contentType"), QString::fromLatin1(contentType)},
+                     {QStringLiteral("afterHandling"), true}});
+}
+
 bool KerloLocal::addFault(const QJsonObject &fault)
 {
     QByteArray reply;

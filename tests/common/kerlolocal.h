@@ -73,9 +73,13 @@ public:
               const QString &method = QString());
     // Carries the request out, then closes the connection without the answer.
     bool dropAfterHandling(const QString &path, int count = 1, const QString &method = QString());
+    // Carries the request out, then answers with status and body instead.
+    bool replaceAnswer(const QString &path, int status, const QByteArray &body, int count = 1,
+                       const QString &method = QString(),
+                       const QByteArray &contentType = "application/json");
     bool addFault(const QJsonObject &fault);
 
-    // Every request the server received (answered or not), oldest first: objects with
+    // The newest 2048 requests the server received (answered or not), oldest first: objects with
     // "method", "path", "query", "headers" (object, lower-case names), "body" (text),
     // "bodyBase64", "bodyDropped" (true when the body was let go to keep the newest bodies
     // within 16 MiB; both bodies are then empty) and "status" (the answer's; -1 while it has

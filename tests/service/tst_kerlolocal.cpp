@@ -260,7 +260,7 @@ void TestKerloLocal::drop()
 
     // After handling: the request is carried out (a token issued), and the connection closes
     // without its answer. Sent on a plain socket, which does not send it again.
-    QVERIFY(!server.addFault({{"path", "/api/v1"}, {"action", "status"}, {"afterHandling", true}}));
+    QVERIFY(!server.addFault({{"path", "/api/v1"}, {"action", "delay"}, {"afterHandling", true}}));
     const QString email = QStringLiteral("dropped-after@example.org");
     QVERIFY(!server.createUser(email, "pw").isEmpty());
     const QString apiKey =
@@ -285,6 +285,15 @@ void TestKerloLocal::drop()
     QCOMPARE(socket.readAll(), QByteArray());
     QCOMPARE(issued(), before + 1);
     QCOMPARE(server.requestsTo("/oauth/token.json").size(), 1);
+
+    // An answer replaced after handling: the token is issued, and the client gets the forced
+    // answer instead of it.
+    QVERIFY(server.replaceAnswer("/oauth/token.json", 200, "not JSON"));
+    const KerloLocal::Tokens replaced =
+        server.signInOverHttp(email, "pw", "tst", TestData::clientCredential);
+    QVERIFY(!replaced.apiKey.isEmpty());
+    QVERIFY(replaced.accessToken.isEmpty());
+    QCOMPARE(issued(), before + 2);
 }
 
 void TestKerloLocal::requestLog()
@@ -322,7 +331,7 @@ void TestKerloLocal::requestLog()
     QVERIFY(server.clearRequests());
     QVERIFY(server.requests().isEmpty());
 
-    // Bodies of many megabytes: the log keeps every entry, but lets the oldest bodies go.
+    // Bodies of many megabytes: the log lets the oldest bodies go.
     QByteArray large(6 * 1024 * 1024, 'x');
     for (char tag = 'a'; tag < 'a' + 8; ++tag) {
         large[0] = tag;
@@ -336,6 +345,23 @@ void TestKerloLocal::requestLog()
     const QJsonObject newest = bulky.last().toObject();
     QCOMPARE(newest.value("bodyDropped").toBool(), false);
     QCOMPARE(QByteArray::fromBase64(newest.value("bodyBase64").toString().toLatin1()), large);
+
+    // Nor does it keep every entry: the newest 2048 stay, and the bodies let go with the
+    // oldest entries make room for new ones (a large one here, with a small one kept).
+    const int kept = 2048;
+    for (int i = 1; i <= kept - 2; ++i) {
+        const QUrl url = urlFor(server, "/api/v1?n=" + QByteArray::number(i));
+        QCOMPARE(get(*manager, url).status, 200);
+    }
+    QCOMPARE(send(*manager, QNetworkRequest(server.apiUrl()), "POST", "small").status, 404);
+    QCOMPARE(send(*manager, QNetworkRequest(server.apiUrl()), "POST", large).status, 404);
+    const QJsonArray newestOnly = server.requests();
+    QCOMPARE(newestOnly.size(), kept);
+    QCOMPARE(newestOnly.first().toObject().value("query").toString(), QString("n=1"));
+    const QJsonObject small = newestOnly.at(kept - 2).toObject();
+    QCOMPARE(small.value("bodyDropped").toBool(), false);
+    QCOMPARE(small.value("body").toString(), QString("small"));
+    QCOMPARE(newestOnly.last().toObject().value("bodyDropped").toBool(), false);
     QVERIFY(server.clearRequests());
 }
 

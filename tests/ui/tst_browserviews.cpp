@@ -621,7 +621,10 @@ void TestBrowserViews::columnClicksBesideRowsAndOnTransferringRows()
 
     // A click beside the rows of a column goes to the folder that column lists, and nothing is
     // selected any more.
-    QCOMPARE(columnOf("/"), first);
+    // The view can make its columns again meanwhile (a listing that comes back does, as the
+    // earlier steps found): take the one listing the folder now.
+    first = columnOf("/");
+    QVERIFY(first);
     const QPoint below(10, first->viewport()->height() - 5);
     QVERIFY(!first->indexAt(below).isValid());
     QTest::mouseClick(first->viewport(), Qt::LeftButton, {}, below);

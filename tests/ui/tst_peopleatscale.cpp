@@ -3,7 +3,7 @@
 // poll over 1,200 conversations is split so that the service refuses none of its requests, and
 // an invitation and messages at both ends of the conversations reach the sidebar; a burst of
 // 150 messages stored in one second reaches the chat page whole, once each and in order, when
-// the chat is scrolled to its top.
+// the chat is scrolled to its top, though the sign-in's first poll was lost.
 #include "kerlolocal.h"
 #include "mcappdelegate.h"
 #include "mcbrowsableviewcontroller.h"
@@ -117,6 +117,10 @@ void TestPeopleAtScale::initTestCase()
              200);
     QCOMPARE(QJsonDocument::fromJson(reply).object().value("messages").toArray().size(), BurstSize);
 
+    // The sign-in's first poll is answered, then lost on its way, as a poll under load may be:
+    // its read-back brings the news it could have carried, and the chats listed keep their
+    // history for their pages.
+    QVERIFY(m_server.replaceAnswer(NewsPath, 200, "not JSON"));
     QVERIFY(m_shell.launchSignedIn(m_server.baseUrl().toString()));
     QVERIFY(m_shell.showMainWindow(QSize(1000, 700)));
     QTRY_COMPARE_WITH_TIMEOUT(listedPeople(), ContactCount + GroupCount, 120000);

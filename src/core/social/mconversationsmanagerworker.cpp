@@ -14,6 +14,8 @@
 #include <QLocale>
 #include <QThreadPool>
 
+#include <utility>
+
 namespace {
 
 const QString MessagesKey = QStringLiteral("messages");
@@ -29,10 +31,22 @@ const int PollTransferTimeout = 30000;
 const int MaximumPollUrlBytes = 4096;
 // Failed polls in a row before the user is told; a single one is often a passing fault.
 const int FailedPollsReported = 3;
+// The messages of one page read back after a lost poll: the service's default page.
+const int ReadBackPageSize = 100;
 
 QVariantMap idParameter(qlonglong id)
 {
     return {{IdKey, id}};
+}
+
+// A conversation's newest messages, or those stored before the message beforeId.
+QVariantMap readBackPage(qlonglong conversationId, qlonglong beforeId)
+{
+    QVariantMap params = idParameter(conversationId);
+    if (beforeId > 0)
+        params.insert(QStringLiteral("before_id"), beforeId);
+    params.insert(QStringLiteral("limit"), ReadBackPageSize);
+    return params;
 }
 
 // The service's clock from the reply's Date header; the local clock when there is none.
@@ -185,7 +199,7 @@ void MConversationsManagerWorker::start()
     connect(requestManager, &MJsonRequestManager::decodeError, this,
             &MConversationsManagerWorker::decodeErrorSlot);
     connect(requestManager, &MNetworkRequestManager::requestCanceled, this,
-            &MConversationsManagerWorker::listingEnded);
+            &MConversationsManagerWorker::requestCanceledSlot);
     connect(TolvoProcess::instance(), &TolvoProcess::connectivityStatusChanged, this,
             &MConversationsManagerWorker::ensureRepetitiveServices);
     connect(&pollTimer, &QTimer::timeout, this,
@@ -211,9 +225,18 @@ void MConversationsManagerWorker::shutdown()
 
 void MConversationsManagerWorker::stopListeningForNotifications()
 {
-    for (const QString &requestId : qAsConst(pendingPollRequests))
-        requestManager->cancelRequest(requestId);
-    pendingPollRequests.clear();
+    // The service may have made the answers of the poll in flight already: what they carry is
+    // read back once the poll starts again, as is what a read-back in flight was reading.
+    const QHash<QString, QVariantMap> parts = std::exchange(pendingPollRequests, {});
+    for (auto it = parts.cbegin(); it != parts.cend(); ++it) {
+        noteLostPoll(it.value());
+        requestManager->cancelRequest(it.key());
+    }
+    const QHash<QString, quint64> reading = std::exchange(readBackRequests, {});
+    for (auto it = reading.cbegin(); it != reading.cend(); ++it)
+        requestManager->cancelRequest(it.key());
+    waitingReadBacks.clear();
+    readBackPages.clear();
     pollTimer.stop();
 }
 
@@ -240,11 +263,30 @@ void MConversationsManagerWorker::errorForRequestSlot(const MNetworkRequest &req
                           << request.userInfo().toMap().value(ReqActionKey).toInt();
 }
 
+void MConversationsManagerWorker::requestCanceledSlot(const MNetworkRequest &request)
+{
+    listingEnded(request);
+    // Canceled by its transfer timeout, say: the service may have made its answer.
+    if (pendingPollRequests.contains(request.requestId()))
+        pollPartLost(request.requestId());
+    else if (readBackRequests.contains(request.requestId()))
+        readBackEnded(request, false);
+}
+
 void MConversationsManagerWorker::decodeErrorSlot(const MNetworkRequest &request,
                                                   const QByteArray &buffer,
                                                   const MNetworkReply &reply)
 {
     qCDebug(lcCoreSocial) << "MConversationsManager: cannot decode" << buffer;
+    // A gateway's page may stand in for news the service handed over.
+    if (pendingPollRequests.contains(request.requestId())) {
+        pollPartLost(request.requestId());
+        return;
+    }
+    if (readBackRequests.contains(request.requestId())) {
+        readBackEnded(request, false);
+        return;
+    }
     // An answer that cannot be read tells the user no more than no answer at all.
     reportFailure(QVariantMap(), request, reply.statusCode() == 200 ? 0 : reply.statusCode());
     listingEnded(request);
@@ -279,8 +321,10 @@ void MConversationsManagerWorker::reportFailure(const QVariantMap &answer,
         emit messageSendFailed(parameters.value(IdKey).toLongLong(),
                                info.value(MObjectRequestUserDataKey).value<MMessage>(), status,
                                firstError(answer));
+    else if (action == Tolvo::ConversationNotifications && status == 0)
+        pollPartLost(request.requestId()); // the answer may have been made, then lost
     else if (action == Tolvo::ConversationNotifications)
-        pollPartFinished(request, false);
+        pollPartFinished(request.requestId(), false);
 }
 
 void MConversationsManagerWorker::responseObjectReadySlot(const QVariant &answerObject,
@@ -289,6 +333,10 @@ void MConversationsManagerWorker::responseObjectReadySlot(const QVariant &answer
 {
     const QVariantMap answer = answerObject.toMap();
     const int action = request.userInfo().toMap().value(ReqActionKey).toInt();
+    if (readBackRequests.contains(request.requestId())) {
+        readBackEnded(request, readBack(answer, action, request, reply));
+        return;
+    }
     const int status = reply.statusCode();
     if (status != 200)
         reportFailure(answer, request, status);
@@ -362,9 +410,15 @@ void MConversationsManagerWorker::handleAnswer(const QVariantMap &answer, int ac
         emit conversationStarted(conversation);
         break;
     case Tolvo::ConversationNotifications:
+        // Every member of the answer may be left out when it has nothing to say, but messages
+        // that are not an object were garbled on their way.
+        if (answer.contains(MessagesKey) && answer.value(MessagesKey).type() != QVariant::Map) {
+            pollPartLost(request.requestId());
+            break;
+        }
         // Each part's news is handled as it comes: one slow part holds up none of the others.
         handleNews(answer, serviceTime(reply));
-        pollPartFinished(request, true);
+        pollPartFinished(request.requestId(), true);
         break;
     case Tolvo::AcceptContactInvitation: {
         const MJoinInvitation invitation(answer.value(InviteKey).toMap());
@@ -393,11 +447,14 @@ void MConversationsManagerWorker::handleAnswer(const QVariantMap &answer, int ac
     }
 }
 
-void MConversationsManagerWorker::readListing(const QVariantList &elements)
+void MConversationsManagerWorker::readListing(const QVariantList &elements, qlonglong newsAfter,
+                                              const QDateTime &serviceTime)
 {
     // Thousands of conversations take several frames to read: they are read on a pool thread,
     // and announced here in the order their listings came.
     const auto listing = std::make_shared<Listing>();
+    listing->newsAfter = newsAfter;
+    listing->serviceTime = serviceTime;
     listings.append(listing);
     mRunAside(
         this,
@@ -420,9 +477,29 @@ void MConversationsManagerWorker::readListing(const QVariantList &elements)
 void MConversationsManagerWorker::announceReadListings()
 {
     while (!listings.isEmpty() && listings.first()->read) {
-        MConversationList conversations = std::move(listings.takeFirst()->conversations);
-        if (!conversations.isEmpty())
-            emit conversationsReceived(conversations);
+        const std::shared_ptr<Listing> listing = listings.takeFirst();
+        MConversationList conversations = std::move(listing->conversations);
+        if (listing->newsAfter < 0) {
+            for (const MConversation &conversation : qAsConst(conversations))
+                newestListedConversation =
+                    qMax(newestListedConversation, conversation.identifier());
+            if (!conversations.isEmpty())
+                emit conversationsReceived(conversations);
+        } else {
+            // Read back: the conversations a lost poll brought, as it would have. Those listed
+            // before were handed over then, and wait for their pages.
+            MConversationList news;
+            const qlonglong newsAfter = qMax(listing->newsAfter, newestListedConversation);
+            for (const MConversation &conversation : qAsConst(conversations)) {
+                if (conversation.identifier() > newsAfter &&
+                    !lastMessageTimes.value(conversation.identifier()).time.isValid()) {
+                    followConversation(conversation, listing->serviceTime);
+                    news.append(conversation);
+                }
+            }
+            if (!news.isEmpty())
+                emit conversationsReceived(news);
+        }
         // Freed as they were made, off the main thread.
         QThreadPool::globalInstance()->start([conversations = std::move(conversations)] {});
     }
@@ -432,8 +509,10 @@ void MConversationsManagerWorker::listenForNotifications()
 {
     if (!pendingPollRequests.isEmpty())
         return;
+    readBackLostNews();
+    const QList<QVariantMap> parts = pollParameters();
     QList<MNetworkRequest> requests;
-    for (const QVariantMap &params : pollParameters()) {
+    for (const QVariantMap &params : parts) {
         bool ok = false;
         MNetworkRequest request =
             mActionRequest(params.isEmpty() ? QVariant() : QVariant(params),
@@ -451,8 +530,8 @@ void MConversationsManagerWorker::listenForNotifications()
         requests.append(request);
     }
     pollPartFailed = false;
-    for (const MNetworkRequest &request : qAsConst(requests))
-        pendingPollRequests.insert(requestManager->sendRequest(request));
+    for (int i = 0; i < requests.size(); ++i)
+        pendingPollRequests.insert(requestManager->sendRequest(requests.at(i)), parts.at(i));
 }
 
 QList<QVariantMap> MConversationsManagerWorker::pollParameters() const
@@ -472,7 +551,7 @@ QList<QVariantMap> MConversationsManagerWorker::pollParameters() const
     QVariantMap part = common;
     int length = bareLength;
     for (auto it = lastMessageTimes.cbegin(); it != lastMessageTimes.cend(); ++it) {
-        if (!it.value().time.isValid())
+        if (!it.value().time.isValid() || unreadConversations.contains(it.key()))
             continue;
         const QString key = QString::number(it.key());
         const QString value = QString::number(it.value().time.toSecsSinceEpoch());
@@ -545,6 +624,7 @@ void MConversationsManagerWorker::advanceCursor(qlonglong conversationId,
     for (const MMessage &message : messages) {
         if (message.createdAt().isValid() && message.createdAt().toSecsSinceEpoch() == second)
             cursor.deliveredIds.insert(message.messageId());
+        cursor.newestId = qMax(cursor.newestId, message.messageId());
     }
 }
 
@@ -611,9 +691,9 @@ void MConversationsManagerWorker::handleNews(const QVariantMap &answer,
         emit conversationsReceived(conversations);
 }
 
-void MConversationsManagerWorker::pollPartFinished(const MNetworkRequest &request, bool succeeded)
+void MConversationsManagerWorker::pollPartFinished(const QString &requestId, bool succeeded)
 {
-    if (!pendingPollRequests.remove(request.requestId()))
+    if (!pendingPollRequests.remove(requestId))
         return;
     pollPartFailed = pollPartFailed || !succeeded;
     // The parts answered have moved their conversations' cursors; a failed part's stay, and
@@ -641,4 +721,163 @@ void MConversationsManagerWorker::pollFinished(bool succeeded)
     for (int i = 0; i < failedPolls && delay < maximumInterval; ++i)
         delay *= 2;
     pollTimer.start(qMin(delay, maximumInterval));
+}
+
+void MConversationsManagerWorker::pollPartLost(const QString &requestId)
+{
+    const auto part = pendingPollRequests.constFind(requestId);
+    if (part == pendingPollRequests.cend())
+        return;
+    noteLostPoll(part.value());
+    pollPartFinished(requestId, false);
+}
+
+void MConversationsManagerWorker::noteLostPoll(const QVariantMap &parameters)
+{
+    for (auto it = parameters.cbegin(); it != parameters.cend(); ++it) {
+        bool isConversation = false;
+        const qlonglong id = it.key().toLongLong(&isConversation);
+        if (isConversation)
+            unreadConversations.insert(id);
+    }
+    // Without a conversation named, every conversation not handed over yet was news.
+    const qlonglong named = parameters.value(LastConversationKey).toLongLong();
+    newestNamedConversation =
+        unreadListings.isEmpty() ? named : qMin(newestNamedConversation, named);
+    unreadListings = {Tolvo::ListConversations, Tolvo::ListContacts, Tolvo::ContactInvitations};
+    ++lostPolls;
+}
+
+void MConversationsManagerWorker::readBackLostNews()
+{
+    if (!readBackRequests.isEmpty() || !waitingReadBacks.isEmpty())
+        return;
+    for (const int action : qAsConst(unreadListings)) {
+        waitingReadBacks.append(
+            {action, action == Tolvo::ContactInvitations ? idParameter(0) : QVariantMap()});
+    }
+    // Each from its newest page again: a page read before a failure may be out of date.
+    readBackPages.clear();
+    for (const qlonglong id : qAsConst(unreadConversations))
+        waitingReadBacks.append({Tolvo::ConversationMessages, readBackPage(id, 0)});
+    sendWaitingReadBacks();
+}
+
+void MConversationsManagerWorker::sendWaitingReadBacks()
+{
+    while (readBackRequests.size() < ListingsInFlight && !waitingReadBacks.isEmpty()) {
+        const QPair<int, QVariantMap> next = waitingReadBacks.takeFirst();
+        const QString requestId =
+            sendAction(next.second.isEmpty() ? QVariant() : QVariant(next.second), next.first,
+                       QVariant(), QNetworkRequest::HighPriority);
+        // Nobody signed in: the next poll tries again.
+        if (requestId.isEmpty()) {
+            waitingReadBacks.clear();
+            return;
+        }
+        readBackRequests.insert(requestId, lostPolls);
+    }
+}
+
+bool MConversationsManagerWorker::readBack(const QVariantMap &answer, int action,
+                                           const MNetworkRequest &request,
+                                           const MNetworkReply &reply)
+{
+    const int status = reply.statusCode();
+    if (status != 200) {
+        // Refused for good (a group the user was taken out of, say): there is nothing to read.
+        const bool refused =
+            status >= 400 && status < 500 && status != 401 && status != 408 && status != 429;
+        if (refused && action == Tolvo::ConversationMessages) {
+            const qlonglong id =
+                request.userInfo().toMap().value(ReqMapKey).toMap().value(IdKey).toLongLong();
+            unreadConversations.remove(id);
+            readBackPages.remove(id);
+        } else if (refused) {
+            unreadListings.remove(action);
+        }
+        return refused;
+    }
+    if (action == Tolvo::ConversationMessages)
+        return readBackMessages(answer, request);
+
+    const QString key = action == Tolvo::ListConversations ? QStringLiteral("conversations")
+                        : action == Tolvo::ListContacts    ? QStringLiteral("contacts")
+                                                           : InvitesKey;
+    const QVariant listed = answer.value(key);
+    if (listed.type() != QVariant::List)
+        return false;
+    if (action == Tolvo::ListConversations) {
+        readListing(listed.toList(), newestNamedConversation, serviceTime(reply));
+    } else if (action == Tolvo::ListContacts) {
+        QList<MUserAccount> contacts;
+        for (const QVariant &element : listed.toList())
+            contacts.append(MUserAccount(element.toMap()));
+        // The news brings new contacts and changes of presence; the listing stands for both.
+        if (!contacts.isEmpty()) {
+            emit newUserContacts(contacts);
+            emit accountsChangedStatus(contacts);
+        }
+    } else {
+        for (const QVariant &element : listed.toList())
+            emit contactJoinInvitation(MJoinInvitation(element.toMap()));
+    }
+    // A poll lost while it was in flight may have brought news made after its answer.
+    if (readBackRequests.value(request.requestId()) == lostPolls)
+        unreadListings.remove(action);
+    return true;
+}
+
+bool MConversationsManagerWorker::readBackMessages(const QVariantMap &answer,
+                                                   const MNetworkRequest &request)
+{
+    const qlonglong id =
+        request.userInfo().toMap().value(ReqMapKey).toMap().value(IdKey).toLongLong();
+    const QVariant listed = answer.value(MessagesKey);
+    if (listed.type() != QVariant::List)
+        return false;
+    const MConversation conversation(answer.value(ConversationKey).toMap());
+    const QList<MMessage> page = messagesFrom(listed.toList(), &conversation);
+    QList<MMessage> &read = readBackPages[id];
+    read.append(page);
+    const Cursor cursor = lastMessageTimes.value(id);
+    const qint64 second = cursor.time.toSecsSinceEpoch();
+    // Newest first: a full page that does not reach back past the cursor's second, nor to the
+    // newest message held, may not hold everything since. What is older is history, for the
+    // pages the user asks for: the lost poll did not carry it.
+    if (page.size() >= ReadBackPageSize && page.last().createdAt().isValid() &&
+        page.last().createdAt().toSecsSinceEpoch() >= second &&
+        page.last().messageId() > cursor.newestId) {
+        waitingReadBacks.append(
+            {Tolvo::ConversationMessages, readBackPage(id, page.last().messageId())});
+        return true;
+    }
+    // What the poll or a page delivered already is not delivered again.
+    QList<MMessage> unseen;
+    for (const MMessage &message : qAsConst(read)) {
+        const QDateTime at = message.createdAt();
+        if (at.isValid() && at.toSecsSinceEpoch() >= second &&
+            message.messageId() > cursor.newestId)
+            unseen.append(message);
+    }
+    readBackPages.remove(id);
+    unreadConversations.remove(id);
+    if (!unseen.isEmpty()) {
+        advanceCursor(id, unseen);
+        emit messagesReceived(conversation, unseen);
+    }
+    return true;
+}
+
+void MConversationsManagerWorker::readBackEnded(const MNetworkRequest &request, bool read)
+{
+    readBackRequests.remove(request.requestId());
+    // What failed is asked again with the next poll, a conversation from its newest page.
+    if (!read) {
+        qCDebug(lcCoreSocial) << "MConversationsManager: cannot read back"
+                              << request.userInfo().toMap().value(ReqActionKey).toInt();
+        readBackPages.remove(
+            request.userInfo().toMap().value(ReqMapKey).toMap().value(IdKey).toLongLong());
+    }
+    sendWaitingReadBacks();
 }

@@ -10,8 +10,10 @@
 #include "tolvoprocess.h"
 
 #include <QDateTime>
+#include <QHash>
 #include <QMap>
 #include <QObject>
+#include <QPair>
 #include <QSet>
 #include <QTimer>
 #include <QVariant>
@@ -59,6 +61,7 @@ public slots:
     void ensureRepetitiveServices(TolvoProcess::ConnectivityStatus previous,
                                   TolvoProcess::ConnectivityStatus current);
     void errorForRequestSlot(const MNetworkRequest &request, QNetworkReply::NetworkError code);
+    void requestCanceledSlot(const MNetworkRequest &request);
     void decodeErrorSlot(const MNetworkRequest &request, const QByteArray &buffer,
                          const MNetworkReply &reply);
     void responseObjectReadySlot(const QVariant &answer, const MNetworkRequest &request,
@@ -92,11 +95,13 @@ protected slots:
 
 private:
     // The poll's cursor in one conversation, and the messages already delivered at its second:
-    // the service answers "since" inclusively, so those come again.
+    // the service answers "since" inclusively, so those come again. The newest message the
+    // client holds: the service brings nothing up to it as news again.
     struct Cursor
     {
         QDateTime time;
         QSet<qint64> deliveredIds;
+        qint64 newestId = 0;
     };
 
     // A conversations listing, read into records off the main thread.
@@ -104,8 +109,13 @@ private:
     {
         MConversationList conversations;
         bool read = false;
+        // A read-back's: the conversations above this id not followed yet are news, followed
+        // from their creation (or from serviceTime). -1 for a listing asked for.
+        qlonglong newsAfter = -1;
+        QDateTime serviceTime;
     };
-    void readListing(const QVariantList &elements);
+    void readListing(const QVariantList &elements, qlonglong newsAfter = -1,
+                     const QDateTime &serviceTime = QDateTime());
     // Announces the listings read, up to the first still being read.
     void announceReadListings();
     // The request's identifier; empty when it could not be made.
@@ -130,12 +140,26 @@ private:
     // service's time when the service did not say when that was.
     void followConversation(const MConversation &conversation, const QDateTime &serviceTime);
     void handleNews(const QVariantMap &answer, const QDateTime &serviceTime);
-    // The poll's query items, split so that no request's URL passes a fixed length.
+    // The poll's query items, split so that no request's URL passes a fixed length. The
+    // conversations being read back wait for their pages.
     QList<QVariantMap> pollParameters() const;
     // Ends one request of the poll in flight. Once all have ended, the next poll follows after
     // the interval, or after a growing delay while polls keep failing.
-    void pollPartFinished(const MNetworkRequest &request, bool succeeded);
+    void pollPartFinished(const QString &requestId, bool succeeded);
     void pollFinished(bool succeeded);
+    // A poll request's answer was lost or cannot be used after the service may have handed its
+    // news over: what it carried is read back.
+    void pollPartLost(const QString &requestId);
+    // Notes what a poll with these query items may have carried, to be read back.
+    void noteLostPoll(const QVariantMap &parameters);
+    // Asks for what is still to be read back, unless a read-back is in flight.
+    void readBackLostNews();
+    void sendWaitingReadBacks();
+    // One answer to a read-back; false when the request has to be made again.
+    bool readBack(const QVariantMap &answer, int action, const MNetworkRequest &request,
+                  const MNetworkReply &reply);
+    bool readBackMessages(const QVariantMap &answer, const MNetworkRequest &request);
+    void readBackEnded(const MNetworkRequest &request, bool read);
 
     MJsonRequestManager *requestManager = nullptr;
     // The listings asked for, in the order they came, the first not yet announced.
@@ -148,9 +172,27 @@ private:
     QSet<QString> listingsInFlight;
     QMap<qlonglong, Cursor> lastMessageTimes;
     QMap<qint64, MUserAccount> accounts;
-    // The requests of the poll in flight; one failed makes the whole poll a failure.
-    QSet<QString> pendingPollRequests;
+    // The requests of the poll in flight, with their query items; one failed makes the whole
+    // poll a failure.
+    QHash<QString, QVariantMap> pendingPollRequests;
     bool pollPartFailed = false;
+    // The service hands each piece of news over once, as it answers the poll. What a poll whose
+    // answer was lost may have carried is read back instead: the newest messages of its
+    // conversations, page after page down to their cursors, and the listings of
+    // conversations, contacts and invitations (their actions here).
+    QSet<qlonglong> unreadConversations;
+    QSet<int> unreadListings;
+    // The newest conversation those polls named, and the newest one listed: the service
+    // brought only newer ones as news.
+    qlonglong newestNamedConversation = 0;
+    qlonglong newestListedConversation = 0;
+    // A read-back's requests waiting for their turn (action and query items), those in flight,
+    // and the pages read of each conversation so far, newest first.
+    QList<QPair<int, QVariantMap>> waitingReadBacks;
+    QHash<QString, quint64> readBackRequests; // the count of lost polls when each was sent
+    QMap<qlonglong, QList<MMessage>> readBackPages;
+    // A listing answered tells the news of the polls lost before it was asked for.
+    quint64 lostPolls = 0;
     QTimer pollTimer;
     int interval = 1500;
     int maximumInterval = 30000;

@@ -39,8 +39,8 @@ public:
     bool post(const QString &content, const QDateTime &sentAt = QDateTime()) const;
     // Bea asks the demo user to become her contact.
     bool inviteDemoUser() const;
-    // The signed-in demo user accepts her invitation, the only message waiting; true once her
-    // contact holds the conversation.
+    // The signed-in demo user accepts her invitation, the only message waiting; true once the
+    // service took the answer and her contact holds the conversation.
     bool acceptInvitation(int timeout = 20000) const;
 
     // In the shell's hub; null until it knows her.
