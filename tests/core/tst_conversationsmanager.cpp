@@ -59,15 +59,22 @@ public:
                          });
     }
 
-    // Opens the main conversation with the other user and follows it. Empty on failure.
-    QString open()
+    // Starts a conversation with the other user, a group when named. Its identifier is 0 when
+    // none started.
+    MConversation startWithOther(const QString &name = QString())
     {
         QSignalSpy started(manager.get(), &MConversationsManager::conversationStarted);
         emit manager->startConversation(
-            {MUserAccount(QVariantMap{{QStringLiteral("email"), otherEmail}})});
-        if (!started.wait())
+            {MUserAccount(QVariantMap{{QStringLiteral("email"), otherEmail}})}, name);
+        return started.wait() ? started.at(0).at(0).value<MConversation>() : MConversation();
+    }
+
+    // Opens the main conversation with the other user and follows it. Empty on failure.
+    QString open()
+    {
+        conversation = startWithOther();
+        if (conversation.identifier() <= 0)
             return QStringLiteral("no conversation started");
-        conversation = started.at(0).at(0).value<MConversation>();
         replies->clear();
         // Its answer sets the poll's cursor and starts the poll. Waited for as it is delivered:
         // a long page is read off the thread after its reply ended.
@@ -415,12 +422,8 @@ void TestConversationsManager::newsBringsEveryMessageWhicheverWayItComes()
         // A group never listed, its messages stored before the poll that first names it is
         // answered, a second later: it is followed from its creation.
         QVERIFY(chat.stopPolling());
-        QSignalSpy started(chat.manager.get(), &MConversationsManager::conversationStarted);
-        emit chat.manager->startConversation(
-            {MUserAccount(QVariantMap{{QStringLiteral("email"), otherEmail}})},
-            QStringLiteral("Pair"));
-        QVERIFY(started.wait());
-        chat.conversation = started.at(0).at(0).value<MConversation>();
+        chat.conversation = chat.startWithOther(QStringLiteral("Pair"));
+        QVERIFY(chat.conversation.identifier() > 0);
         QVERIFY(chat.postSecondAsOther(QStringLiteral("in the group"), 10));
         QVERIFY(server.delay(newsPath, 1100));
         chat.worker->startListeningForNotifications();
@@ -433,12 +436,8 @@ void TestConversationsManager::newsBringsEveryMessageWhicheverWayItComes()
         // The service hands each piece of news over once, as it answers the poll that carries
         // it; that poll's answer then never reaches the manager, or not whole.
         QVERIFY(chat.stopPolling());
-        QSignalSpy started(chat.manager.get(), &MConversationsManager::conversationStarted);
-        emit chat.manager->startConversation(
-            {MUserAccount(QVariantMap{{QStringLiteral("email"), otherEmail}})},
-            QStringLiteral("Lost %1").arg(order));
-        QVERIFY(started.wait());
-        group = started.at(0).at(0).value<MConversation>().identifier();
+        group = chat.startWithOther(QStringLiteral("Lost %1").arg(order)).identifier();
+        QVERIFY(group > 0);
         contact = QStringLiteral("contact-%1@kerlo.local").arg(order);
         const QString inviter = QStringLiteral("inviter-%1@kerlo.local").arg(order);
         QVERIFY(!server.createUser(contact, QStringLiteral("contact-secret-1")).isEmpty());
@@ -487,12 +486,8 @@ void TestConversationsManager::newsBringsEveryMessageWhicheverWayItComes()
             // The page started the poll again.
             QVERIFY(chat.stopPolling());
         } else {
-            QSignalSpy started(chat.manager.get(), &MConversationsManager::conversationStarted);
-            emit chat.manager->startConversation(
-                {MUserAccount(QVariantMap{{QStringLiteral("email"), otherEmail}})},
-                QStringLiteral("Listed %1").arg(order));
-            QVERIFY(started.wait());
-            listed = started.at(0).at(0).value<MConversation>().identifier();
+            listed = chat.startWithOther(QStringLiteral("Listed %1").arg(order)).identifier();
+            QVERIFY(listed > 0);
             QCOMPARE(
                 server.postMessagesAs(otherEmail, listed, QStringLiteral("listed"), 150).size(),
                 150);
