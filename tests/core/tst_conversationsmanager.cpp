@@ -75,6 +75,12 @@ public:
         conversation = startWithOther();
         if (conversation.identifier() <= 0)
             return QStringLiteral("no conversation started");
+        return readNewestPage();
+    }
+
+    // Asks for the conversation's newest page; what it brings is history from then on.
+    QString readNewestPage()
+    {
         replies->clear();
         // Its answer sets the poll's cursor and starts the poll. Waited for as it is delivered:
         // a long page is read off the thread after its reply ended.
@@ -231,7 +237,8 @@ enum NewsOrder {
     PollNotJson,
     PollGarbled,
     PollLostAfterNewestPage,
-    PollLostBeforeListedPage
+    PollLostBeforeListedPage,
+    PollDueBeforeListing
 };
 
 // Cancels the poll in flight, as its transfer timeout does.
@@ -351,6 +358,8 @@ void TestConversationsManager::newsBringsEveryMessageWhicheverWayItComes_data()
         << int(PollLostAfterNewestPage);
     QTest::newRow("poll lost while a listed group waits for its page")
         << int(PollLostBeforeListedPage);
+    QTest::newRow("first poll due while the sign-in's listing is on its way")
+        << int(PollDueBeforeListing);
 }
 
 // The service dates messages to the second and answers the poll from a second on; the news
@@ -359,7 +368,9 @@ void TestConversationsManager::newsBringsEveryMessageWhicheverWayItComes()
 {
     QFETCH(int, order);
     Chat chat(&server);
-    QCOMPARE(chat.open(), QString());
+    // A sign-in's client knows no conversation yet.
+    if (order != PollDueBeforeListing)
+        QCOMPARE(chat.open(), QString());
     const QString pagePath =
         QStringLiteral("/api/v1/conversations/%1/messages").arg(chat.conversation.identifier());
     // What else a lost poll carried: a new group, a new contact and an invitation.
@@ -511,6 +522,28 @@ void TestConversationsManager::newsBringsEveryMessageWhicheverWayItComes()
                 return naming >= 2;
             },
             20000));
+        break;
+    }
+    case PollDueBeforeListing: {
+        // A group with more than a page of history, then a sign-in: the poll is due before
+        // its listing comes. What was said before the sign-in stays for the group's pages.
+        chat.conversation = chat.startWithOther(QStringLiteral("Before the sign-in"));
+        QVERIFY(chat.conversation.identifier() > 0);
+        QCOMPARE(server
+                     .postMessagesAs(otherEmail, chat.conversation.identifier(),
+                                     QStringLiteral("earlier"), 150)
+                     .size(),
+                 150);
+        QVERIFY(server.delay(QStringLiteral("/api/v1/conversations"), 1100));
+        chat.worker->startListeningForNotifications();
+        emit chat.manager->listConversations();
+        QVERIFY(conversations.wait());
+        // The second poll after the listing goes once the first one's answer was handled.
+        const int polls = server.requestsTo(newsPath).size();
+        QVERIFY(QTest::qWaitFor([&] { return server.requestsTo(newsPath).size() >= polls + 2; }));
+        QCOMPARE(chat.received.size(), 0);
+        QCOMPARE(chat.readNewestPage(), QString());
+        QVERIFY(chat.postAsOther(QStringLiteral("after the sign-in")));
         break;
     }
     }

@@ -14,6 +14,7 @@
 #include <QLocale>
 #include <QThreadPool>
 
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -100,7 +101,22 @@ QDateTime MConversationsManagerWorker::sentAtWithOffset(const QDateTime &sentAt)
 
 void MConversationsManagerWorker::doListConversations()
 {
-    sendAction(QVariant(), Tolvo::ListConversations);
+    bool ok = false;
+    MNetworkRequest request =
+        mActionRequest(QVariant(), Tolvo::ListConversations, QVariant(), &ok, false);
+    if (!ok)
+        return;
+    // The polls wait for it: one that stalls is given up as a stalled poll is.
+    request.setTransferTimeout(PollTransferTimeout);
+    conversationListings.insert(requestManager->sendRequest(request));
+}
+
+bool MConversationsManagerWorker::conversationsListingAwaited() const
+{
+    return !conversationListings.isEmpty() ||
+           std::any_of(
+               listings.cbegin(), listings.cend(),
+               [](const std::shared_ptr<Listing> &listing) { return listing->newsAfter < 0; });
 }
 
 void MConversationsManagerWorker::doListUsers(qlonglong conversationId)
@@ -145,6 +161,8 @@ void MConversationsManagerWorker::sendWaitingListings()
 
 void MConversationsManagerWorker::listingEnded(const MNetworkRequest &request)
 {
+    // Answered or failed: a failed listing holds the polls back no longer.
+    conversationListings.remove(request.requestId());
     if (listingsInFlight.remove(request.requestId()))
         sendWaitingListings();
 }
@@ -218,6 +236,7 @@ void MConversationsManagerWorker::shutdown()
     stopListeningForNotifications();
     // A listing still being read is announced to nobody.
     listings.clear();
+    conversationListings.clear();
     waitingPeople.clear();
     waitingPages.clear();
     requestManager->shutdown();
@@ -507,7 +526,7 @@ void MConversationsManagerWorker::announceReadListings()
 
 void MConversationsManagerWorker::listenForNotifications()
 {
-    if (!pendingPollRequests.isEmpty())
+    if (!pendingPollRequests.isEmpty() || conversationsListingAwaited())
         return;
     readBackLostNews();
     const QList<QVariantMap> parts = pollParameters();
@@ -536,11 +555,13 @@ void MConversationsManagerWorker::listenForNotifications()
 
 QList<QVariantMap> MConversationsManagerWorker::pollParameters() const
 {
-    // Every part names the newest conversation known; the conversations' cursors are shared
-    // out between the parts.
+    // Every part names the newest conversation known, listed or followed, though its page may
+    // still be on its way; the conversations' cursors are shared out between the parts.
     QVariantMap common;
-    if (!lastMessageTimes.isEmpty())
-        common.insert(LastConversationKey, QString::number(lastMessageTimes.lastKey()));
+    const qlonglong newestKnown =
+        qMax(newestListedConversation, lastMessageTimes.isEmpty() ? 0 : lastMessageTimes.lastKey());
+    if (newestKnown > 0)
+        common.insert(LastConversationKey, QString::number(newestKnown));
     bool ok = false;
     const MNetworkRequest bare =
         mActionRequest(common.isEmpty() ? QVariant() : QVariant(common),

@@ -125,6 +125,7 @@ private:
     void sendWaitingListings();
     // A listing in flight has its answer (or failed): the next one goes out.
     void listingEnded(const MNetworkRequest &request);
+    bool conversationsListingAwaited() const;
     void reportFailure(const QVariantMap &answer, const MNetworkRequest &request, int status);
     // A 200 answer without the object it stands for: a failure, as one that cannot be read.
     void reportUnreadable(const MNetworkRequest &request);
@@ -186,6 +187,9 @@ private:
     // brought only newer ones as news.
     qlonglong newestNamedConversation = 0;
     qlonglong newestListedConversation = 0;
+    // The listings of the user's conversations in flight. A poll waits for them and for their
+    // reading: one that names no conversation is handed every conversation as news.
+    QSet<QString> conversationListings;
     // A read-back's requests waiting for their turn (action and query items), those in flight,
     // and the pages read of each conversation so far, newest first.
     QList<QPair<int, QVariantMap>> waitingReadBacks;
