@@ -238,7 +238,8 @@ enum NewsOrder {
     PollGarbled,
     PollLostAfterNewestPage,
     PollLostBeforeListedPage,
-    PollDueBeforeListing
+    PollDueBeforeListing,
+    ListingStalls
 };
 
 // Cancels the poll in flight, as its transfer timeout does.
@@ -360,6 +361,7 @@ void TestConversationsManager::newsBringsEveryMessageWhicheverWayItComes_data()
         << int(PollLostBeforeListedPage);
     QTest::newRow("first poll due while the sign-in's listing is on its way")
         << int(PollDueBeforeListing);
+    QTest::newRow("listing that stalls") << int(ListingStalls);
 }
 
 // The service dates messages to the second and answers the poll from a second on; the news
@@ -546,6 +548,13 @@ void TestConversationsManager::newsBringsEveryMessageWhicheverWayItComes()
         QVERIFY(chat.postAsOther(QStringLiteral("after the sign-in")));
         break;
     }
+    case ListingStalls:
+        // The polls wait for the listing only until it fails.
+        chat.worker->findChild<MJsonRequestManager *>()->setStallTimeout(500);
+        QVERIFY(server.hang(QStringLiteral("/api/v1/conversations")));
+        emit chat.manager->listConversations();
+        QVERIFY(chat.postAsOther(QStringLiteral("while the listing stalls")));
+        break;
     }
     QCOMPARE(chat.settle(), QString());
     if (listed) {

@@ -101,14 +101,10 @@ QDateTime MConversationsManagerWorker::sentAtWithOffset(const QDateTime &sentAt)
 
 void MConversationsManagerWorker::doListConversations()
 {
-    bool ok = false;
-    MNetworkRequest request =
-        mActionRequest(QVariant(), Tolvo::ListConversations, QVariant(), &ok, false);
-    if (!ok)
-        return;
-    // The polls wait for it: one that stalls is given up as a stalled poll is.
-    request.setTransferTimeout(PollTransferTimeout);
-    conversationListings.insert(requestManager->sendRequest(request));
+    // The polls wait for it; one that stalls fails after the request manager's stall limit.
+    const QString requestId = sendAction(QVariant(), Tolvo::ListConversations);
+    if (!requestId.isEmpty())
+        conversationListings.insert(requestId);
 }
 
 bool MConversationsManagerWorker::conversationsListingAwaited() const
