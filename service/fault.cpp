@@ -29,8 +29,10 @@ std::optional<Fault> Fault::fromJson(const QJsonObject &json, QString *error)
         fault.action = Action::Drop;
     } else if (action == QLatin1String("drip")) {
         fault.action = Action::Drip;
+    } else if (action == QLatin1String("cut")) {
+        fault.action = Action::Cut;
     } else {
-        *error = QStringLiteral("\"action\" must be status, delay, hang, drop or drip");
+        *error = QStringLiteral("\"action\" must be status, delay, hang, drop, drip or cut");
         return std::nullopt;
     }
 
@@ -78,6 +80,15 @@ std::optional<Fault> Fault::fromJson(const QJsonObject &json, QString *error)
     fault.afterHandling = json.value(QLatin1String("afterHandling")).toBool(false);
     if (fault.afterHandling && fault.action != Action::Drop && fault.action != Action::Status) {
         *error = QStringLiteral("\"afterHandling\" goes with the drop and status actions only");
+        return std::nullopt;
+    }
+    fault.cutAfterBytes = json.value(QLatin1String("cutAfterBytes")).toInt(-1);
+    if (fault.cutAfterBytes < -1 || (fault.action == Action::Cut && fault.cutAfterBytes < 0)) {
+        *error = QStringLiteral("\"cutAfterBytes\" must be a count of bytes");
+        return std::nullopt;
+    }
+    if (fault.cutAfterBytes >= 0 && fault.action != Action::Cut && fault.action != Action::Status) {
+        *error = QStringLiteral("\"cutAfterBytes\" goes with the status and cut actions only");
         return std::nullopt;
     }
     return fault;

@@ -19,6 +19,7 @@ struct Fault
         Hang,   // accept and never answer
         Drop,   // close the connection without an answer
         Drip,   // handle normally, then send the body one byte every delayMs
+        Cut,    // handle normally, then send cutAfterBytes of the body and close
     };
 
     std::string path;        // decoded request path, matched exactly
@@ -35,6 +36,9 @@ struct Fault
     // answering, or answer with the status and body given, as a connection lost or a gateway
     // that garbles answers after the service acted would.
     bool afterHandling = false;
+    // Status and cut only: the body announced whole, then the connection closed after this many
+    // of its bytes, as a connection lost in the middle of an answer would; -1: the whole body.
+    int cutAfterBytes = -1;
 
     bool matches(const std::string &requestMethod, const std::string &requestPath) const;
 

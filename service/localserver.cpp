@@ -40,6 +40,7 @@
 
 #include <httplib.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -115,6 +116,8 @@ struct LocalServer::Private
     void drop(const httplib::Request &request);
     // The handled answer's body goes out one byte every intervalMs.
     void drip(httplib::Response &response, int intervalMs);
+    // The answer's whole length is announced, and the connection closes after bytes of it.
+    void cut(httplib::Response &response, int bytes);
     void addApiRoutes();
     bool bind();
     // Opens the database (setting aside a data folder of the JSON layout) and reads it.
@@ -285,15 +288,20 @@ void LocalServer::Private::handle(const httplib::Request &request, httplib::Resp
     }
     std::optional<Fault> whenHandled;
     int dripInterval = 0;
+    int cutAfterBytes = -1;
     if (control) {
         if (const std::optional<Fault> fault =
                 control->faults().take(request.method, request.path)) {
+            cutAfterBytes = fault->cutAfterBytes;
             if (fault->afterHandling)
                 whenHandled = fault;
             else if (fault->action == Fault::Action::Drip)
                 dripInterval = fault->delayMs;
-            else if (!applyFault(*fault, request, response))
+            else if (!applyFault(*fault, request, response)) {
+                if (cutAfterBytes >= 0)
+                    cut(response, cutAfterBytes);
                 return;
+            }
         }
     }
     // After the log and the faults, so that tests see and steer refused requests too.
@@ -306,6 +314,24 @@ void LocalServer::Private::handle(const httplib::Request &request, httplib::Resp
         applyFault(*whenHandled, request, response);
     if (dripInterval > 0)
         drip(response, dripInterval);
+    if (cutAfterBytes >= 0)
+        cut(response, cutAfterBytes);
+}
+
+void LocalServer::Private::cut(httplib::Response &response, int bytes)
+{
+    auto body = std::make_shared<std::string>(std::move(response.body));
+    response.body.clear();
+    const std::string type = response.get_header_value("Content-Type");
+    response.headers.erase("Content-Type");
+    response.set_content_provider(
+        body->size(), type.c_str(),
+        [body, bytes](size_t offset, size_t length, httplib::DataSink &sink) {
+            const size_t end = std::min(offset + length, size_t(bytes));
+            if (offset >= end)
+                return false; // ends the connection, with the body short
+            return sink.write(body->data() + offset, end - offset);
+        });
 }
 
 void LocalServer::Private::drip(httplib::Response &response, int intervalMs)
@@ -373,6 +399,7 @@ bool LocalServer::Private::applyFault(const Fault &fault, const httplib::Request
         drop(request);
         return false;
     case Fault::Action::Drip: // handle() drips the handled answer
+    case Fault::Action::Cut:  // and cuts it
         return true;
     }
     return false;

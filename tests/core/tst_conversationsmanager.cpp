@@ -236,10 +236,15 @@ enum NewsOrder {
     PollCanceled,
     PollNotJson,
     PollGarbled,
+    PollBadGateway,
+    PollCut,
+    PollBadGatewayUnhandled,
+    PollCutUnhandled,
     PollLostAfterNewestPage,
     PollLostBeforeListedPage,
     PollDueBeforeListing,
-    ListingStalls
+    ListingStalls,
+    ListingTrickles
 };
 
 // Cancels the poll in flight, as its transfer timeout does.
@@ -301,7 +306,13 @@ class TestConversationsManager : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase() { QCOMPARE(setUp(&core), QString()); }
+    void initTestCase()
+    {
+        // Far below a listing of thousands of conversations under the sanitizers, far above
+        // one that trickles in a byte a second.
+        qputenv("LUMARIN_LISTING_DEADLINE_MS", "10000");
+        QCOMPARE(setUp(&core), QString());
+    }
     void init() { QVERIFY(server.reset()); }
 
     void newsDeliversEachMessageOnceInOrder();
@@ -312,6 +323,7 @@ private slots:
     void failingPollIsReportedOnceThenResumes();
     void pollOverManyConversationsIsSplitAndRecoversFromAFailedPart();
     void listingsOfManyConversationsGoOutAFewAtATime();
+    void newsAtSignInDoesNotWaitForThePages();
 
 private:
     SignedInCore core;
@@ -355,6 +367,10 @@ void TestConversationsManager::newsBringsEveryMessageWhicheverWayItComes_data()
     QTest::newRow("poll answered, then canceled while its answer comes") << int(PollCanceled);
     QTest::newRow("poll answered with a body that is not JSON") << int(PollNotJson);
     QTest::newRow("poll answered 200 with its messages garbled") << int(PollGarbled);
+    QTest::newRow("poll answered, then its answer replaced by a 502") << int(PollBadGateway);
+    QTest::newRow("poll answered, then its body cut before a byte") << int(PollCut);
+    QTest::newRow("poll refused 502 before the service saw it") << int(PollBadGatewayUnhandled);
+    QTest::newRow("poll cut before the service saw it") << int(PollCutUnhandled);
     QTest::newRow("poll lost after the newest page of a long second")
         << int(PollLostAfterNewestPage);
     QTest::newRow("poll lost while a listed group waits for its page")
@@ -362,6 +378,7 @@ void TestConversationsManager::newsBringsEveryMessageWhicheverWayItComes_data()
     QTest::newRow("first poll due while the sign-in's listing is on its way")
         << int(PollDueBeforeListing);
     QTest::newRow("listing that stalls") << int(ListingStalls);
+    QTest::newRow("listing that trickles past its deadline") << int(ListingTrickles);
 }
 
 // The service dates messages to the second and answers the poll from a second on; the news
@@ -445,7 +462,11 @@ void TestConversationsManager::newsBringsEveryMessageWhicheverWayItComes()
     case PollDropped:
     case PollCanceled:
     case PollNotJson:
-    case PollGarbled: {
+    case PollGarbled:
+    case PollBadGateway:
+    case PollCut:
+    case PollBadGatewayUnhandled:
+    case PollCutUnhandled: {
         // The service hands each piece of news over once, as it answers the poll that carries
         // it; that poll's answer then never reaches the manager, or not whole.
         QVERIFY(chat.stopPolling());
@@ -468,6 +489,18 @@ void TestConversationsManager::newsBringsEveryMessageWhicheverWayItComes()
             QVERIFY(server.dropAfterHandling(newsPath, 2));
         else if (order == PollCanceled)
             QVERIFY(server.drip(newsPath, 200));
+        else if (order == PollBadGateway)
+            QVERIFY(server.replaceAnswer(newsPath, 502, R"({"errors":["Bad gateway"]})"));
+        else if (order == PollBadGatewayUnhandled)
+            QVERIFY(server.forceStatus(newsPath, 502, R"({"errors":["Bad gateway"]})"));
+        else if (order == PollCut)
+            QVERIFY(server.addFault({{"path", newsPath}, {"action", "cut"}, {"cutAfterBytes", 0}}));
+        else if (order == PollCutUnhandled)
+            QVERIFY(server.addFault({{"path", newsPath},
+                                     {"action", "status"},
+                                     {"status", 200},
+                                     {"body", R"({"messages":{}})"},
+                                     {"cutAfterBytes", 0}}));
         else
             QVERIFY(server.replaceAnswer(newsPath, 200,
                                          order == PollNotJson ? "not JSON" : R"({"messages":[]})"));
@@ -504,6 +537,8 @@ void TestConversationsManager::newsBringsEveryMessageWhicheverWayItComes()
             QCOMPARE(
                 server.postMessagesAs(otherEmail, listed, QStringLiteral("listed"), 150).size(),
                 150);
+            // Listed a second later: what comes in the listing's own second is news.
+            QVERIFY(server.delay(QStringLiteral("/api/v1/conversations"), 1100));
             emit chat.manager->listConversations();
             QVERIFY(conversations.wait());
         }
@@ -554,6 +589,12 @@ void TestConversationsManager::newsBringsEveryMessageWhicheverWayItComes()
         QVERIFY(server.hang(QStringLiteral("/api/v1/conversations")));
         emit chat.manager->listConversations();
         QVERIFY(chat.postAsOther(QStringLiteral("while the listing stalls")));
+        break;
+    case ListingTrickles:
+        // A byte a second is never a stall: the polls wait for it only until its deadline.
+        QVERIFY(server.drip(QStringLiteral("/api/v1/conversations"), 1000));
+        emit chat.manager->listConversations();
+        QVERIFY(chat.postAsOther(QStringLiteral("while the listing trickles")));
         break;
     }
     QCOMPARE(chat.settle(), QString());
@@ -799,6 +840,48 @@ void TestConversationsManager::listingsOfManyConversationsGoOutAFewAtATime()
     QCOMPARE(refused, Failures);
     QCOMPARE(unreadable, Failures);
     QVERIFY2(silent >= Failures, qPrintable(QString::number(silent)));
+}
+
+// A sign-in asks for the people and the newest page of every conversation: a message sent
+// meanwhile comes with the news, not with its conversation's page, however many there are.
+void TestConversationsManager::newsAtSignInDoesNotWaitForThePages()
+{
+    // Last, with the people of the tests before or more.
+    const int people = 3000;
+    QCOMPARE(server.control(
+                 "POST", QStringLiteral("/social-seed"),
+                 {{QStringLiteral("email"), demoEmail}, {QStringLiteral("contact_count"), people}}),
+             200);
+    Chat chat(&server);
+    QSignalSpy listed(chat.manager.get(), &MConversationsManager::conversationsReceived);
+    emit chat.manager->listConversations();
+    QVERIFY(listed.wait(20000));
+    const MConversationList conversations = listed.at(0).at(0).value<MConversationList>();
+    QVERIFY(conversations.size() >= people);
+    // The page asked for last never comes.
+    const MConversation last = conversations.last();
+    QVERIFY(
+        server.hang(QStringLiteral("/api/v1/conversations/%1/messages").arg(last.identifier())));
+    for (const MConversation &conversation : conversations) {
+        emit chat.manager->listUsers(conversation.identifier());
+        emit chat.manager->listMessages(conversation.identifier());
+    }
+    QString sender;
+    for (const MUserAccount &member : last.participants()) {
+        if (member.email() != demoEmail)
+            sender = member.email();
+    }
+    const qint64 sent =
+        MMessage(
+            server.postMessageAs(sender, last.identifier(), QStringLiteral("after the sign-in"))
+                .toVariantMap())
+            .messageId();
+    QVERIFY(sent > 0);
+    const auto arrived = [&] {
+        return std::any_of(chat.received.cbegin(), chat.received.cend(),
+                           [sent](const MMessage &message) { return message.messageId() == sent; });
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(arrived(), 30000);
 }
 
 TESTCORE_MAIN_WITH_SUBPROCESS(TestConversationsManager, runCase)

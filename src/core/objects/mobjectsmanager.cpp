@@ -6,6 +6,7 @@
 #include "mconfigdatabase.h"
 #include "mfilenames.h"
 #include "mjsonrequestmanager.h"
+#include "mlistingdeadline.h"
 #include "mnetworkrequestmanager.h"
 #include "mnotificationmanager.h"
 #include "mobjectsender.h"
@@ -33,19 +34,6 @@ constexpr int CursorSavesPerCheckpoint = 256;
 bool isCaching(const MObjectTransfer &transfer)
 {
     return (transfer.transferRequest().action() & ~1) == Tolvo::UploadCachedObject;
-}
-
-// A listing's whole answer, unless LUMARIN_LISTING_DEADLINE_MS says otherwise.
-constexpr int DefaultListingDeadline = 120000;
-
-int listingDeadline()
-{
-    static const int deadline = [] {
-        bool ok = false;
-        const int value = qEnvironmentVariableIntValue("LUMARIN_LISTING_DEADLINE_MS", &ok);
-        return ok && value > 0 ? value : DefaultListingDeadline;
-    }();
-    return deadline;
 }
 
 } // namespace
@@ -77,7 +65,7 @@ bool MObjectsManagerPrivate::sendActionRequest(const QVariant &argument, int act
         request.setRepliesAsJsonObject(true);
         // A listing that trickles in is never silent long enough to stall; the folder must
         // not show "Loading" for ever.
-        request.setAnswerDeadline(listingDeadline());
+        request.setAnswerDeadline(mListingDeadline());
     }
     if (!ok) {
         qCWarning(lcCoreObjects,

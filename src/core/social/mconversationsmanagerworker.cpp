@@ -4,6 +4,7 @@
 #include "mactionrequest.h"
 #include "mformencoding.h"
 #include "mjsonrequestmanager.h"
+#include "mlistingdeadline.h"
 #include "mnotificationmanager.h"
 #include "mrunaside.h"
 #include "muserauthmanager.h"
@@ -101,7 +102,7 @@ QDateTime MConversationsManagerWorker::sentAtWithOffset(const QDateTime &sentAt)
 
 void MConversationsManagerWorker::doListConversations()
 {
-    // The polls wait for it; one that stalls fails after the request manager's stall limit.
+    // The polls wait for it until it fails: it stalls, or passes its deadline trickling in.
     const QString requestId = sendAction(QVariant(), Tolvo::ListConversations);
     if (!requestId.isEmpty())
         conversationListings.insert(requestId);
@@ -336,7 +337,7 @@ void MConversationsManagerWorker::reportFailure(const QVariantMap &answer,
         emit messageSendFailed(parameters.value(IdKey).toLongLong(),
                                info.value(MObjectRequestUserDataKey).value<MMessage>(), status,
                                firstError(answer));
-    else if (action == Tolvo::ConversationNotifications && status == 0)
+    else if (action == Tolvo::ConversationNotifications && (status == 0 || status >= 500))
         pollPartLost(request.requestId()); // the answer may have been made, then lost
     else if (action == Tolvo::ConversationNotifications)
         pollPartFinished(request.requestId(), false);
@@ -367,7 +368,7 @@ void MConversationsManagerWorker::handleAnswer(const QVariantMap &answer, int ac
     const MConversation conversation(answer.value(ConversationKey).toMap());
     switch (action) {
     case Tolvo::ListConversations:
-        readListing(answer.value(QStringLiteral("conversations")).toList());
+        readListing(answer.value(QStringLiteral("conversations")).toList(), -1, serviceTime(reply));
         break;
     case Tolvo::ConversationUsers: {
         QList<MUserAccount> users;
@@ -426,8 +427,10 @@ void MConversationsManagerWorker::handleAnswer(const QVariantMap &answer, int ac
         break;
     case Tolvo::ConversationNotifications:
         // Every member of the answer may be left out when it has nothing to say, but messages
-        // that are not an object were garbled on their way.
-        if (answer.contains(MessagesKey) && answer.value(MessagesKey).type() != QVariant::Map) {
+        // that are not an object were garbled on their way, and a body cut short may have
+        // been cut before them.
+        if (reply.error() != QNetworkReply::NoError ||
+            (answer.contains(MessagesKey) && answer.value(MessagesKey).type() != QVariant::Map)) {
             pollPartLost(request.requestId());
             break;
         }
@@ -495,9 +498,14 @@ void MConversationsManagerWorker::announceReadListings()
         const std::shared_ptr<Listing> listing = listings.takeFirst();
         MConversationList conversations = std::move(listing->conversations);
         if (listing->newsAfter < 0) {
-            for (const MConversation &conversation : qAsConst(conversations))
+            for (const MConversation &conversation : qAsConst(conversations)) {
                 newestListedConversation =
                     qMax(newestListedConversation, conversation.identifier());
+                // Polled from the listing on, beside its pages: a sign-in's thousands of pages
+                // would hold a conversation's news back until its own came.
+                if (!lastMessageTimes.value(conversation.identifier()).time.isValid())
+                    advanceCursor(conversation.identifier(), listing->serviceTime);
+            }
             if (!conversations.isEmpty())
                 emit conversationsReceived(conversations);
         } else {
@@ -593,6 +601,9 @@ QString MConversationsManagerWorker::sendAction(const QVariant &params, int acti
     bool ok = false;
     MNetworkRequest request = mActionRequest(params, action, userData, &ok, false);
     request.setPriority(priority);
+    // A listing that trickles in is never silent long enough to stall.
+    if (action == Tolvo::ListConversations)
+        request.setAnswerDeadline(mListingDeadline());
     return ok ? requestManager->sendRequest(request) : QString();
 }
 

@@ -112,6 +112,7 @@ private:
         // A read-back's: the conversations above this id not followed yet are news, followed
         // from their creation (or from serviceTime). -1 for a listing asked for.
         qlonglong newsAfter = -1;
+        // When the service answered: a listing asked for has its conversations polled from then.
         QDateTime serviceTime;
     };
     void readListing(const QVariantList &elements, qlonglong newsAfter = -1,
