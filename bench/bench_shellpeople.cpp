@@ -1,7 +1,8 @@
 // Signing in with many contacts and groups against kerlo-local (200 and 50 unless given as
 // "--contacts N --groups M"): from the sign-in click to the interface being idle (every person
 // listed in the sidebar, no request but the polls for half a second), the first news poll
-// answered, the most requests the service answered at once meanwhile, refused requests, the
+// answered, a message the last contact sent as the sign-in ended shown in the window, the most
+// requests the service answered at once meanwhile, refused requests, the
 // longest stall of the main thread and the processor time the main thread took. With
 // "--reply-delay-ms D" the program talks to kerlo-local through a relay that holds each answer
 // D ms, as a distant service's answers come. The reference is the same listings made straight
@@ -12,6 +13,8 @@
 #include "mcbrowsableviewcontroller.h"
 #include "mcmanager.h"
 #include "mcsidebarcontroller.h"
+#include "mcsocialbook.h"
+#include "mcsocialentity.h"
 #include "shellbench.h"
 #include "stallmonitor.h"
 
@@ -21,11 +24,13 @@
 #include <QEventLoop>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QJsonObject>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QTest>
 #include <QTimer>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -211,6 +216,31 @@ int main(int argc, char **argv)
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
         }
     });
+    // Sent by the contact whose page is asked for last: the news must bring it, not the page.
+    const QJsonObject late = bench.server.postMessageToContactAs(
+        QStringLiteral("seed-%1@contacts.kerlo.local").arg(ContactCount), ShellBench::demoEmail(),
+        QStringLiteral("sent as the sign-in ended"));
+    const qint64 lateId = late.value(QLatin1String("id")).toVariant().toLongLong();
+    const qint64 lateConversation = late.value(QLatin1String("conversation"))
+                                        .toObject()
+                                        .value(QLatin1String("id"))
+                                        .toVariant()
+                                        .toLongLong();
+    double toLateMessage = -1;
+    QTimer lateCheck;
+    QObject::connect(&lateCheck, &QTimer::timeout, [&] {
+        const MCSocialEntity *entity =
+            MCManager::sharedManager()->socialBook()->socialEntity(lateConversation);
+        const QList<MOMessage> shown = entity ? entity->writtenMessages() : QList<MOMessage>();
+        if (std::any_of(shown.cbegin(), shown.cend(), [lateId](const MOMessage &message) {
+                return qint64(message.messageId()) == lateId;
+            })) {
+            toLateMessage = timer.nsecsElapsed() / 1e6;
+            lateCheck.stop();
+        }
+    });
+    if (lateId > 0)
+        lateCheck.start(20);
     MCSidebarController *sidebar = shell.delegate()->mainWindow()->sidebar();
     listed = waitUntil([&] { return recentRows(sidebar) == ContactCount + GroupCount; }, 240000);
     const double toListed = timer.nsecsElapsed() / 1e6;
@@ -225,6 +255,8 @@ int main(int argc, char **argv)
     const double cpu = threadCpuMs() - cpuAtStart;
     if (!waitUntil([&] { return done.load(); }, 65000))
         std::fprintf(stderr, "no news poll was answered\n");
+    if (!waitUntil([&] { return toLateMessage >= 0; }, 65000))
+        std::fprintf(stderr, "the message sent as the sign-in ended was not shown\n");
     // Taken before the watcher is joined: joining waits out its sleep.
     const double stall = stalls.takeLongestMs();
     done = true;
@@ -247,6 +279,8 @@ int main(int argc, char **argv)
                 lastChange / reference);
     std::printf("%-52s %10.1f %8.2f\n", "sign-in clicked to the first news poll answered",
                 firstPoll, firstPoll / reference);
+    std::printf("%-52s %10.1f %8.2f\n", "sign-in clicked to a message sent then shown",
+                toLateMessage, toLateMessage / reference);
     std::printf("%-52s %10.1f %8.2f\n", "longest stall of the main thread", stall,
                 stall / reference);
     std::printf("%-52s %10.1f %8.2f\n", "main thread's processor time until idle", cpu,
