@@ -1,7 +1,7 @@
 // Signing in with many contacts and groups against kerlo-local (200 and 50 unless given as
 // "--contacts N --groups M"): from the sign-in click to the interface being idle (every person
 // listed in the sidebar, no request but the polls for half a second), the first news poll
-// answered, a message the last contact sent as the sign-in ended shown in the window, the most
+// answered, a message the last contact sent once the first people were listed until shown, the most
 // requests the service answered at once meanwhile, refused requests, the
 // longest stall of the main thread and the processor time the main thread took. With
 // "--reply-delay-ms D" the program talks to kerlo-local through a relay that holds each answer
@@ -216,10 +216,14 @@ int main(int argc, char **argv)
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
         }
     });
-    // Sent by the contact whose page is asked for last: the news must bring it, not the page.
+    // Sent by the contact whose page is asked for last, once the sidebar lists the first
+    // people: the news must bring it, not the page.
+    MCSidebarController *sidebar = shell.delegate()->mainWindow()->sidebar();
+    waitUntil([&] { return recentRows(sidebar) > 0; }, 240000);
+    const double lateSentAt = timer.nsecsElapsed() / 1e6;
     const QJsonObject late = bench.server.postMessageToContactAs(
         QStringLiteral("seed-%1@contacts.kerlo.local").arg(ContactCount), ShellBench::demoEmail(),
-        QStringLiteral("sent as the sign-in ended"));
+        QStringLiteral("sent after the sign-in"));
     const qint64 lateId = late.value(QLatin1String("id")).toVariant().toLongLong();
     const qint64 lateConversation = late.value(QLatin1String("conversation"))
                                         .toObject()
@@ -235,13 +239,12 @@ int main(int argc, char **argv)
         if (std::any_of(shown.cbegin(), shown.cend(), [lateId](const MOMessage &message) {
                 return qint64(message.messageId()) == lateId;
             })) {
-            toLateMessage = timer.nsecsElapsed() / 1e6;
+            toLateMessage = timer.nsecsElapsed() / 1e6 - lateSentAt;
             lateCheck.stop();
         }
     });
     if (lateId > 0)
         lateCheck.start(20);
-    MCSidebarController *sidebar = shell.delegate()->mainWindow()->sidebar();
     listed = waitUntil([&] { return recentRows(sidebar) == ContactCount + GroupCount; }, 240000);
     const double toListed = timer.nsecsElapsed() / 1e6;
     if (!listed) {
@@ -256,7 +259,7 @@ int main(int argc, char **argv)
     if (!waitUntil([&] { return done.load(); }, 65000))
         std::fprintf(stderr, "no news poll was answered\n");
     if (!waitUntil([&] { return toLateMessage >= 0; }, 65000))
-        std::fprintf(stderr, "the message sent as the sign-in ended was not shown\n");
+        std::fprintf(stderr, "the message sent after the sign-in was not shown\n");
     // Taken before the watcher is joined: joining waits out its sleep.
     const double stall = stalls.takeLongestMs();
     done = true;
@@ -279,7 +282,7 @@ int main(int argc, char **argv)
                 lastChange / reference);
     std::printf("%-52s %10.1f %8.2f\n", "sign-in clicked to the first news poll answered",
                 firstPoll, firstPoll / reference);
-    std::printf("%-52s %10.1f %8.2f\n", "sign-in clicked to a message sent then shown",
+    std::printf("%-52s %10.1f %8.2f\n", "a message sent once people are listed, to shown",
                 toLateMessage, toLateMessage / reference);
     std::printf("%-52s %10.1f %8.2f\n", "longest stall of the main thread", stall,
                 stall / reference);
