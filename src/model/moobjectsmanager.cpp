@@ -1,6 +1,7 @@
 #include "moobjectsmanager.h"
 
 #include "mobjectsmanager.h"
+#include "mobjectstatesqueue.h"
 #include "mobjecttransfer.h"
 #include "mobjecttransfergroup.h"
 #include "mobjecttransferrequest.h"
@@ -313,6 +314,16 @@ void MOObjectsManager::cancelTransfer(const MOObjectTransfer &transfer)
 {
     if (MObjectsManager *core = d_func()->core())
         core->cancelTransfer(MOCoreValues::cxxTransfer(transfer));
+}
+
+QList<MOObjectTransfer> MOObjectsManager::waitingTransfers() const
+{
+    QList<MOObjectTransfer> waiting;
+    if (MObjectStatesQueue *queue = MObjectStatesQueue::applicationQueue()) {
+        for (const MObjectTransfer &transfer : queue->waitingTransfers())
+            waiting.append(MOCoreValues::objectTransferWithCXXObjectTransfer(transfer));
+    }
+    return waiting;
 }
 
 void MOObjectsManager::pauseTransfer(const MOObjectTransfer &transfer)

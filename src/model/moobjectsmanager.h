@@ -83,6 +83,10 @@ public:
     void transferObject(const MOObjectTransferRequest &request);
     void transferDirectory(const MOObjectTransferRequest &request);
     void cancelTransfer(const MOObjectTransfer &transfer);
+    // The transfers that do not run under the account signed in: queued under another account,
+    // or before accounts were recorded. They wait in the queue for their account; cancelling one
+    // removes it. Empty while nobody is signed in.
+    QList<MOObjectTransfer> waitingTransfers() const;
     void pauseTransfer(const MOObjectTransfer &transfer);
     void resumeTransfer(const MOObjectTransfer &transfer);
     void cancelTransferGroup(const MOObjectTransferGroup &group);

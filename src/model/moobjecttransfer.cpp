@@ -91,6 +91,11 @@ QDateTime MOObjectTransfer::createdAt() const
     return QDateTimeToNSDate(d->transfer.createdAt());
 }
 
+bool MOObjectTransfer::hasRecordedOwner() const
+{
+    return !d->transfer.owner().isEmpty();
+}
+
 MObjectTransfer MOCoreValues::cxxTransfer(const MOObjectTransfer &value)
 {
     return value.d->transfer;

@@ -50,6 +50,9 @@ public:
     // the queue once per object (and its copies), on the first call.
     std::optional<MOObjectTransferGroup> group() const;
     QDateTime createdAt() const;
+    // Whether the queue recorded the account that queued it: false for one queued before
+    // accounts were recorded.
+    bool hasRecordedOwner() const;
 
     // Transfers are the same transfer when their identifiers are; a transfer not yet saved
     // (identifier 0) is equal only to itself and its copies.

@@ -1,13 +1,18 @@
 // What spans processes: a restart reloads the stored session, sign-out relaunches the program
 // with its arguments intact, a second launch hands its kerlo:// URL to the running instance,
-// and an upload cut short by a quit finishes at the next start. The shell of each step runs
-// in a subprocess of this program ("--scenario name"), since the core exists once per process.
+// an upload cut short by a quit finishes at the next start, and one of another account waits
+// on the transfers page until it is cancelled there. The shell of each step runs in a
+// subprocess of this program ("--scenario name"), since the core exists once per process.
 #include "kerlolocal.h"
 #include "localfiles.h"
 #include "mcappdelegate.h"
+#include "mccounters.h"
 #include "mciconcontroller.h"
 #include "mcmainwindow.h"
 #include "mcmanager.h"
+#include "mctablequeuecontroller.h"
+#include "mctablequeuedelegate.h"
+#include "mctablequeuemodel.h"
 #include "mcwindowlogincontroller.h"
 #include "moapplication.h"
 #include "moconstants.h"
@@ -30,6 +35,7 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QStandardPaths>
+#include <QTableView>
 #include <QtTest>
 
 #include <cstdio>
@@ -198,7 +204,7 @@ int scenarioPrimary()
 }
 
 // Starts an upload that the service holds back, and quits while it runs.
-int scenarioUploadThenQuit(const QString &localFile)
+int scenarioUploadThenQuit(const QString &localFile, const QString &remotePath)
 {
     Shell shell;
     shell.launch(apiRoot());
@@ -212,9 +218,7 @@ int scenarioUploadThenQuit(const QString &localFile)
     objects->notificationCenter()->addObserver(
         shell.delegate(), MOObjectTransferDidStartNotification, nullptr,
         [&started](const MOPostedNotification &) { started = true; });
-    const MOObjectTransferRequest request(localFile, QStringLiteral("/upload.bin"), 0);
-    objects->transferObject(request);
-    Q_UNUSED(request)
+    objects->transferObject(MOObjectTransferRequest(localFile, remotePath, 0));
     if (!QTest::qWaitFor([&] { return started; }, 30000))
         return 3;
     return quit(shell) ? 0 : 4;
@@ -240,6 +244,60 @@ int scenarioDropThenQuit(const QString &folder)
     if (!drop.isAccepted())
         return 3;
     return quit(shell) ? 0 : 4;
+}
+
+// The transfers page lists the waiting transfers with why (expected, in any order), and the
+// pause button of none works; the one that waits for the reason cancelled is cancelled with
+// its abort button. Prints what the page shows.
+int scenarioWaitingTransfers(const QString &cancelled, QStringList expected)
+{
+    Shell shell;
+    shell.launch(apiRoot());
+    if (!shell.waitForSession() || !shell.showMainWindow())
+        return 2;
+    MCMainWindow *window = shell.delegate()->mainWindow();
+    window->goAction(QStringLiteral("transfers://"))->trigger();
+    auto *page = window->findChild<MCTableQueueController *>();
+    if (!page || !QTest::qWaitFor([page] { return page->isVisible(); }, 10000))
+        return 3;
+    QTableView *view = page->tableView();
+    QModelIndex target;
+    QStringList shown;
+    for (int row = 0; row < view->model()->rowCount(); ++row) {
+        const QModelIndex status = view->model()->index(row, MCTableQueueModel::StatusColumn);
+        const QString line = status.data(MCTableQueueModel::SecondLineRole).toString();
+        std::printf("ROW %s | %s\n", qPrintable(status.data().toString()), qPrintable(line));
+        if (!line.startsWith(QLatin1String("Waiting")))
+            continue;
+        shown.append(line);
+        const QModelIndex buttons = status.siblingAtColumn(MCTableQueueModel::InteractionColumn);
+        if (MCTableQueueDelegate::isButtonEnabled(buttons, MCTableQueueDelegate::PauseButton) ||
+            !MCTableQueueDelegate::isButtonEnabled(buttons, MCTableQueueDelegate::AbortButton))
+            return 4;
+        if (line == cancelled)
+            target = buttons;
+    }
+    std::fflush(stdout);
+    shown.sort();
+    expected.sort();
+    // Waiting, they are not running ones.
+    if (shown != expected || !target.isValid() ||
+        MCManager::sharedManager()->counters()->currentUploadsCount() != 0)
+        return 5;
+    const QPersistentModelIndex cancelledRow(target);
+    view->scrollTo(target);
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::NoModifier,
+                      MCTableQueueDelegate::buttonRect(view->visualRect(target),
+                                                       MCTableQueueDelegate::AbortButton)
+                          .center());
+    if (!QTest::qWaitFor(
+            [&] {
+                return cancelledRow.data(MCTableQueueModel::StatusRole).toLongLong() ==
+                       MCOperation::Canceled;
+            },
+            20000))
+        return 6;
+    return quit(shell) ? 0 : 7;
 }
 
 // The next start finds the paused upload in the queue and finishes it.
@@ -316,11 +374,13 @@ int runScenarioMain(const QString &name, const QStringList &arguments)
     if (name == QLatin1String("primary"))
         return scenarioPrimary();
     if (name == QLatin1String("upload"))
-        return scenarioUploadThenQuit(arguments.value(0));
+        return scenarioUploadThenQuit(arguments.value(0), arguments.value(1));
     if (name == QLatin1String("dropfolder"))
         return scenarioDropThenQuit(arguments.value(0));
     if (name == QLatin1String("finishupload"))
         return scenarioFinishUpload();
+    if (name == QLatin1String("waiting"))
+        return scenarioWaitingTransfers(arguments.value(0), arguments.mid(1));
     if (name == QLatin1String("damagedstores"))
         return scenarioDamagedStores(arguments.value(0));
     return 100;
@@ -341,6 +401,8 @@ private slots:
     void quitDuringUploadFinishesAtNextStart();
     void quitWhileADroppedFolderIsReadQueuesItWhole();
     void damagedStoresAreSetAsideAndSaidOnce();
+    // After the damaged stores: it starts from an empty queue.
+    void waitingTransfersAreShownWithWhyAndCancelled();
     void signOutEmptiesDefaultsAndRelaunchesWithArgumentsIntact();
     // Last: it begins with a sign-in of its own.
     void refusedStoredSessionShowsOnlyTheSignInWindow();
@@ -490,7 +552,7 @@ void TestShellLifecycle::quitDuringUploadFinishesAtNextStart()
     file.close();
     // The upload opens, then hangs: it is running when the quit comes.
     QVERIFY(m_server.hang(QStringLiteral("/api/v1/objects/upload.bin"), 1, QStringLiteral("PUT")));
-    QCOMPARE(runScenario(QStringLiteral("upload"), {local}), 0);
+    QCOMPARE(runScenario(QStringLiteral("upload"), {local, QStringLiteral("/upload.bin")}), 0);
     QVERIFY(m_server.reset());
 
     QCOMPARE(firstRequest(m_server.requests(), QStringLiteral("/api/v1/commit/.*")), -1);
@@ -552,6 +614,69 @@ void TestShellLifecycle::damagedStoresAreSetAsideAndSaidOnce()
     QCOMPARE(QDir(support).entryList({"transfers.db.broken-*"}, QDir::Files).size(), 1);
     // The next start has nothing more to say.
     QCOMPARE(runScenario(QStringLiteral("damagedstores"), {QStringLiteral("again")}), 0);
+}
+
+void TestShellLifecycle::waitingTransfersAreShownWithWhyAndCancelled()
+{
+    const QString anotherAccount =
+        QStringLiteral("Waiting: queued while another account was signed in");
+    const QString noAccount =
+        QStringLiteral("Waiting: queued by an earlier version, which did not record the account");
+    // An upload queued by this account, cut short by a quit. A name no other case uses: the
+    // upload must not find its file there already.
+    const QString local = root() + QStringLiteral("/queued-elsewhere.bin");
+    QVERIFY(writeFile(local, QByteArray(4 * 1024 * 1024, 'e')));
+    QVERIFY(m_server.hang(QStringLiteral("/api/v1/objects/queued-elsewhere.bin"), 1,
+                          QStringLiteral("PUT")));
+    QCOMPARE(
+        runScenario(QStringLiteral("upload"), {local, QStringLiteral("/queued-elsewhere.bin")}), 0);
+    QVERIFY(m_server.reset());
+    // It becomes another account's, and a copy of it one that no account recorded.
+    const QString queue = root() + QStringLiteral("/data/LumarinTests/transfers.db");
+    const auto owners = [&queue] {
+        QStringList found;
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "owners");
+            db.setDatabaseName(queue);
+            QSqlQuery query(db);
+            if (QFile::exists(queue) && db.open() &&
+                query.exec("SELECT owner FROM mtransfers ORDER BY _id")) {
+                while (query.next())
+                    found.append(query.isNull(0) ? QStringLiteral("none")
+                                                 : query.value(0).toString());
+            }
+        }
+        QSqlDatabase::removeDatabase("owners");
+        return found;
+    };
+    QCOMPARE(owners().size(), 1);
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "seed");
+        db.setDatabaseName(queue);
+        QVERIFY(db.open());
+        QSqlQuery query(db);
+        QVERIFY(
+            query.exec(QStringLiteral("UPDATE mtransfers SET owner = '999@%1'").arg(apiRoot())));
+        const QString columns = QStringLiteral(
+            "state_id, total_bytes, transferred_bytes, total_transferred_bytes, "
+            "serialized_request, serliazied_object, error_id, group_id, serialized_attributes, "
+            "created_at");
+        QVERIFY(query.exec(QStringLiteral("INSERT INTO mtransfers (%1, owner) SELECT %1, NULL FROM "
+                                          "mtransfers")
+                               .arg(columns)));
+    }
+    QSqlDatabase::removeDatabase("seed");
+
+    QVERIFY(m_server.clearRequests());
+    QCOMPARE(runScenario(QStringLiteral("waiting"), {anotherAccount, anotherAccount, noAccount}),
+             0);
+    // Neither ran under this account; the cancelled one left the queue.
+    QCOMPARE(firstRequest(m_server.requests(), QStringLiteral(".*queued-elsewhere.*")), -1);
+    QCOMPARE(owners(), QStringList(QStringLiteral("none")));
+    // The next start shows only the other, which is cancelled too: the queue is empty.
+    QCOMPARE(runScenario(QStringLiteral("waiting"), {noAccount, noAccount}), 0);
+    QCOMPARE(owners(), QStringList());
+    QCOMPARE(firstRequest(m_server.requests(), QStringLiteral(".*queued-elsewhere.*")), -1);
 }
 
 void TestShellLifecycle::refusedStoredSessionShowsOnlyTheSignInWindow()

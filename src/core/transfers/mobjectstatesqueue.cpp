@@ -210,7 +210,7 @@ void MObjectStatesQueue::setOwner(const QString &owner)
     QMutexLocker locker(&d->mutex);
     if (!d->ownerSet) {
         // Whose they are is not known: run under whoever signs in, they could land in another
-        // account. They stay in the file, and run under no account.
+        // account. They stay in the file, run under no account, and are among the waiting.
         int unowned = 0;
         for (const MObjectTransfer &transfer : qAsConst(d->transfers))
             unowned += transfer.owner().isEmpty() && !isFinished(transfer) ? 1 : 0;
@@ -346,4 +346,18 @@ MObjectTransfer MObjectStatesQueue::takeNextTransfer(bool *found)
     if (found)
         *found = next.isValid();
     return next;
+}
+
+QList<MObjectTransfer> MObjectStatesQueue::waitingTransfers() const
+{
+    Q_D(const MObjectStatesQueue);
+    QMutexLocker locker(&d->mutex);
+    QList<MObjectTransfer> waiting;
+    if (!d->ownerSet || d->owner.isEmpty())
+        return waiting;
+    for (const MObjectTransfer &transfer : qAsConst(d->transfers)) {
+        if (!isFinished(transfer) && transfer.owner() != d->owner)
+            waiting.append(transfer);
+    }
+    return waiting;
 }

@@ -71,6 +71,10 @@ public:
     // Takes the owner's waiting transfer with the lowest identifier out of the queue (its row stays
     // until it is saved again or removed). found tells whether the result is valid.
     MObjectTransfer takeNextTransfer(bool *found = nullptr);
+    // The unfinished transfers that do not run under the owner set: queued under another
+    // account, or (with no owner) before owners were recorded. They stay until their owner is
+    // set again or they are cancelled. Empty while nobody is signed in.
+    QList<MObjectTransfer> waitingTransfers() const;
 
 private:
     Q_DECLARE_PRIVATE(MObjectStatesQueue)

@@ -70,6 +70,11 @@ public:
     MOObjectTransferGroup transferGroup() const { return m_group; }
     void setTransferGroup(const MOObjectTransferGroup &group) { m_group = group; }
     bool isDir() const { return m_isDir; }
+    // Why a transfer that does not run under the account signed in waits; empty for one that
+    // runs. Only cancelling applies to a waiting one.
+    QString waitingReason() const { return m_waitingReason; }
+    void setWaitingReason(const QString &reason) { m_waitingReason = reason; }
+    bool isWaiting() const { return !m_waitingReason.isEmpty(); }
     Status status() const { return m_status; }
     void setStatus(Status status) { m_status = status; }
     // Canceled, failed or completed.
@@ -109,6 +114,7 @@ private:
     MOObjectTransfer m_transfer;
     MOObjectTransferGroup m_group;
     bool m_isDir = false;
+    QString m_waitingReason;
     Status m_status = Starting;
     quint64 m_lastProgressTransferred = 0;
     quint64 m_transferRate = 0;

@@ -15,10 +15,11 @@ class QLabel;
 class QTableView;
 
 // The transfers page, "transfers://": the transfers since the session started (the newest
-// 1,000 that are over, and all those under way) with their
-// live progress, rate and time left and its pause, resume and abort buttons, and a log of
-// folders created, objects deleted and objects copied, filtered by four segments. Made at the
-// session's start, so that it records every transfer from then on.
+// 1,000 that are over, and all those under way) with their live progress, rate and time left and
+// its pause, resume and abort buttons, the queued ones that wait for another account, with why
+// (they can only be aborted), and a log of folders created, objects deleted and objects copied,
+// filtered by four segments. Made at the session's start, so that it records every transfer from
+// then on.
 class MCTableQueueController : public QWidget
 {
     Q_OBJECT

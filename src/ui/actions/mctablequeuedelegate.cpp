@@ -54,7 +54,8 @@ bool MCTableQueueDelegate::isButtonEnabled(const QModelIndex &index, Button butt
     if (status == MCOperation::AbortRequested)
         return false;
     return button == AbortButton ||
-           (status != MCOperation::Pausing && status != MCOperation::Resuming);
+           (status != MCOperation::Pausing && status != MCOperation::Resuming &&
+            !index.data(MCTableQueueModel::WaitingRole).toBool());
 }
 
 QSize MCTableQueueDelegate::sizeHint(const QStyleOptionViewItem &option,

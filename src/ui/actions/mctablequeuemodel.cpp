@@ -72,6 +72,7 @@ MCTableQueueModel::MCTableQueueModel(MOObjectsManager *objects, MCCounters *coun
                         MOObjectsDeletedUpdateNotification);
     center->addObserver(this, &MCTableQueueModel::objectCopied, MOObjectCopiedUpdateNotification);
     center->addObserver(this, &MCTableQueueModel::objectsAdded, MOObjectsAddedUpdateNotification);
+    addWaitingTransfers();
 }
 
 MCTableQueueModel::~MCTableQueueModel() = default;
@@ -80,6 +81,27 @@ void MCTableQueueModel::setMaximumSettledCount(int count)
 {
     m_maximumSettledCount = qMax(1, count);
     scheduleTrim();
+}
+
+void MCTableQueueModel::addWaitingTransfers()
+{
+    for (const MOObjectTransfer &transfer : m_objects->waitingTransfers()) {
+        const MCOperation::Type type =
+            transfer.transferRequest().direction() != MOObjectTransferRequest::Upload
+                ? MCOperation::Download
+                : MCOperation::Upload;
+        // A folder's members wait together: one row, as when it runs.
+        const std::optional<MOObjectTransferGroup> group = transfer.group();
+        if (group && m_byGroup.contains(group->identifier()))
+            continue;
+        auto operation = group ? std::make_unique<MCOperation>(type, *group)
+                               : std::make_unique<MCOperation>(type, transfer);
+        operation->setWaitingReason(
+            transfer.hasRecordedOwner()
+                ? tr("Waiting: queued while another account was signed in")
+                : tr("Waiting: queued by an earlier version, which did not record the account"));
+        registerOperation(std::move(operation));
+    }
 }
 
 bool MCTableQueueModel::isSettled(const MCOperation &operation)
@@ -233,7 +255,8 @@ void MCTableQueueModel::recount(Entry *entry)
     const MCOperation &row = *entry->operation;
     if (row.type() != MCOperation::Download && row.type() != MCOperation::Upload)
         return;
-    const bool counts = !row.isFinished();
+    // One that waits for another account runs no more than a finished one.
+    const bool counts = !row.isFinished() && !row.isWaiting();
     if (counts == entry->counted)
         return;
     entry->counted = counts;
@@ -423,6 +446,8 @@ void MCTableQueueModel::buttonAction(int row, const QString &identifier)
     Entry *entry = m_entries[size_t(row)].get();
     MCOperation &operation = *entry->operation;
     const bool isGroup = operation.hasGroup();
+    if (operation.isWaiting() && identifier != QLatin1String("abort"))
+        return;
     if (identifier == QLatin1String("abort")) {
         operation.setStatus(MCOperation::AbortRequested);
         updateViewForOperation(entry);

@@ -18,14 +18,15 @@ class MCCounters;
 class MOObjectsManager;
 
 // The rows of the transfers page in order of arrival (MCOperationsFilterModel shows them
-// newest first): the transfers since the session started (a folder transfer is one row) and a log
-// of folders created, objects deleted and objects copied, fed by the objects facade's
-// notifications. It keeps the running download and upload counts, mirrored to the hub's
-// currentDownloadsCount and currentUploadsCount: a transfer row counts while it is unfinished, so
-// the counts never go below zero and match the transfers still running, paused or queued. Past
-// maximumSettledCount() settled rows (finished transfers and log rows) the oldest settled ones are
-// dropped, so that a session of hours keeps a bounded page; rows still under way always stay. Main
-// thread only.
+// newest first): first the transfers that wait for another account (the objects facade's
+// waitingTransfers), with why; then the transfers since the session started (a folder transfer is
+// one row) and a log of folders created, objects deleted and objects copied, fed by the objects
+// facade's notifications. It keeps the running download and upload counts, mirrored to the hub's
+// currentDownloadsCount and currentUploadsCount: a transfer row counts while it is unfinished and
+// not waiting, so the counts never go below zero and match the transfers still running, paused or
+// queued. Past maximumSettledCount() settled rows (finished transfers and log rows) the oldest
+// settled ones are dropped, so that a session of hours keeps a bounded page; rows still under way
+// always stay. Main thread only.
 class MCTableQueueModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -40,7 +41,8 @@ public:
         ProgressRole,                // 0..100; negative: the bar is indeterminate
         ProgressVisibleRole,         // the status cell shows a progress bar
         ButtonsVisibleRole,          // the pause and abort buttons are shown
-        PauseButtonRole              // "resume" or "stop"
+        PauseButtonRole,             // "resume" or "stop"
+        WaitingRole                  // waits for another account: only the abort button works
     };
 
     // objects: the facade observed and asked to pause, resume or cancel; counters (optional) get
@@ -84,6 +86,7 @@ signals:
 
 private:
     struct Entry;
+    void addWaitingTransfers();
     Entry *findTransferRow(MCOperation::Type type, const MOObjectTransfer &transfer,
                            const MOObjectTransferGroup &group) const;
     // Adds the row unless an equal one is there; returns the row kept.

@@ -70,7 +70,8 @@ QVariant MCTableQueueModel::data(const QModelIndex &index, int role) const
     case CompletedViewRole:
         return !transferRow || operation->isFinished();
     case ProgressVisibleRole:
-        return transferRow && status != MCOperation::AbortRequested && !operation->isFinished();
+        return transferRow && status != MCOperation::AbortRequested && !operation->isFinished() &&
+               !operation->isWaiting();
     case ProgressRole:
         return status == MCOperation::Starting || status == MCOperation::Resuming
                    ? -1.0
@@ -79,6 +80,8 @@ QVariant MCTableQueueModel::data(const QModelIndex &index, int role) const
         return transferRow && status < MCOperation::Canceled;
     case PauseButtonRole:
         return operation->isResumable() ? QStringLiteral("resume") : QStringLiteral("stop");
+    case WaitingRole:
+        return operation->isWaiting();
     default:
         break;
     }
@@ -140,6 +143,9 @@ QString MCTableQueueModel::secondLine(const MCOperation &operation) const
     default:
         return QString();
     }
+    if (operation.isWaiting() && !operation.isFinished() &&
+        operation.status() != MCOperation::AbortRequested)
+        return operation.waitingReason();
     const QDateTime date =
         operation.additionalDate().isValid() ? operation.additionalDate() : now();
     switch (operation.status()) {
