@@ -530,15 +530,19 @@ void TestShellLifecycle::damagedStoresAreSetAsideAndSaidOnce()
 {
     QFETCH(QString, damage);
     const QString support = root() + QStringLiteral("/data/LumarinTests");
-    // What earlier rows set aside, and no log of an earlier run's database beside a store,
-    // which the store would read as its own.
-    for (const QString &name : QDir(support).entryList({"*.db.broken-*"}, QDir::Files | QDir::Dirs))
-        QVERIFY(QFileInfo(support + '/' + name).isDir()
-                    ? QDir(support + '/' + name).removeRecursively()
-                    : QFile::remove(support + '/' + name));
-    for (const char *store : {"/config.db", "/transfers.db"}) {
-        for (const char *log : {"", "-wal", "-shm", "-journal"})
-            QFile::remove(support + QLatin1String(store) + QLatin1String(log));
+    // What earlier rows left or set aside, and no log of an earlier run's database beside a
+    // store, which the store would read as its own.
+    QStringList left = QDir(support).entryList({"*.db.broken-*"}, QDir::Files | QDir::Dirs);
+    for (const char *store : {"config.db", "transfers.db"}) {
+        for (const char *suffix : {"", "-wal", "-shm", "-journal"})
+            left.append(QLatin1String(store) + QLatin1String(suffix));
+    }
+    for (const QString &name : qAsConst(left)) {
+        const QString path = support + QLatin1Char('/') + name;
+        if (QFileInfo(path).isDir())
+            QVERIFY(QDir(path).removeRecursively());
+        else
+            QVERIFY(!QFileInfo::exists(path) || QFile::remove(path));
     }
     const QByteArray garbage(4096, 'x');
     const QString escaped = QRegularExpression::escape(support);
