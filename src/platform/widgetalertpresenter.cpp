@@ -178,12 +178,15 @@ QMessageBox::Icon iconFor(Alert::Style style)
 
 } // namespace
 
+WidgetAlertPresenter::WidgetAlertPresenter(const QString &title)
+    : m_title(title)
+{}
+
 void WidgetAlertPresenter::present(const Alert &alert, QWidget *parent, Completion completion)
 {
     auto *box = new QMessageBox(parent);
     box->setAttribute(Qt::WA_DeleteOnClose);
-    box->setWindowTitle(alert.windowTitle.isEmpty() ? QCoreApplication::applicationName()
-                                                    : alert.windowTitle);
+    box->setWindowTitle(alert.windowTitle.isEmpty() ? m_title : alert.windowTitle);
     box->setText(alert.messageText);
     box->setInformativeText(alert.informativeText);
     // Texts may carry names from the service: never rich text. The box guesses the format of

@@ -4,6 +4,7 @@
 #include "storageobjecttypes.h"
 #include "testcore.h"
 #include "transfertypes.h"
+#include "unprivilegedfiles.h"
 
 #include <QDir>
 #include <QRandomGenerator>
@@ -18,6 +19,7 @@
 #include <QtTest>
 
 #include <csignal>
+#include <memory>
 #include <unistd.h>
 
 namespace {
@@ -143,6 +145,7 @@ private slots:
     void damagedFileIsSetAside();
     void failedRemovalKeepsTheBatchAndSaysIt_data();
     void failedRemovalKeepsTheBatchAndSaysIt();
+    void unusableLocationKeepsQueueInMemory_data();
     void unusableLocationKeepsQueueInMemory();
     void killedWriterLeavesWholeBatches();
 
@@ -564,29 +567,56 @@ void tst_ObjectStatesQueue::onlyTheEngineCopiesTheLogBack()
 void tst_ObjectStatesQueue::damagedFileIsSetAside_data()
 {
     QTest::addColumn<QByteArray>("content");
+    // What the queue says it found, after "The transfer queue".
+    QTest::addColumn<QString>("found");
     // What the queue says was lost, after the path it was set aside as.
     QTest::addColumn<QString>("lost");
+    const QString damaged = QStringLiteral("was damaged");
     const QString uncounted =
         QStringLiteral(": the transfers queued in it could not be counted and will not resume.");
-    QTest::newRow("not a database") << QByteArray(4096, 'x') << uncounted;
-    QTest::newRow("empty file") << QByteArray() << uncounted;
+    QTest::newRow("not a database") << QByteArray(4096, 'x') << damaged << uncounted;
+    QTest::newRow("empty file") << QByteArray() << damaged << uncounted;
     QTest::newRow("groups table missing")
-        << QByteArray("mgroups") << QStringLiteral(": no queued transfer was lost.");
+        << QByteArray("mgroups") << damaged << QStringLiteral(": no queued transfer was lost.");
     QTest::newRow("groups table missing, three queued")
-        << QByteArray("mgroups 3")
+        << QByteArray("mgroups 3") << damaged
         << QStringLiteral(": the 3 transfers queued in it will not resume.");
+    QTest::newRow("a folder") << QByteArray("folder")
+                              << QStringLiteral("could not be read (it is a folder)")
+                              << QStringLiteral(": no queued transfer was lost.");
+    // Opened as a user, who may not read it, in a folder of the user's.
+    QTest::newRow("unreadable") << QByteArray("mode 000")
+                                << QStringLiteral("could not be read (Permission denied)")
+                                << uncounted;
 }
 
 void tst_ObjectStatesQueue::damagedFileIsSetAside()
 {
     QFETCH(QByteArray, content);
+    QFETCH(QString, found);
     QFETCH(QString, lost);
+    // What the file held, to be found aside as it was.
+    QByteArray stored = content;
     if (content.startsWith("mgroups")) {
         // A transfers table alone, as a file written by something else might have.
         QCOMPARE(rows(path, "CREATE TABLE mtransfers (_id INTEGER PRIMARY KEY)"),
                  QList<QVariantList>());
         for (int i = 0; i < content.mid(8).toInt(); ++i)
             QCOMPARE(rows(path, "INSERT INTO mtransfers DEFAULT VALUES"), QList<QVariantList>());
+    } else if (content == "folder") {
+        QVERIFY(QDir(folder->path()).mkpath(QStringLiteral("transfers.db/inside")));
+    } else if (content == "mode 000") {
+        {
+            MObjectStatesQueue queue;
+            queue.setDatabasePath(path);
+            MObjectTransfer transfer = makeTransfer(MObjectTransfer::Scheduled, "/queued");
+            queue.saveTransfer(transfer);
+        }
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        stored = file.readAll();
+        QVERIFY(file.setPermissions({}));
+        QVERIFY(UnprivilegedFiles::giveFolder(folder->path()));
     } else {
         QFile file(path);
         QVERIFY(file.open(QIODevice::WriteOnly));
@@ -595,6 +625,12 @@ void tst_ObjectStatesQueue::damagedFileIsSetAside()
     const int firstMessage = LogCapture::messages().size();
     QString said;
     {
+        std::unique_ptr<UnprivilegedFiles> user;
+        if (content.startsWith("mode 000")) {
+            user = std::make_unique<UnprivilegedFiles>();
+            if (!user->active())
+                QSKIP("Opening files as an unprivileged user needs root");
+        }
         MObjectStatesQueue queue;
         queue.setDatabasePath(path);
         said = queue.lostOnOpen();
@@ -603,17 +639,21 @@ void tst_ObjectStatesQueue::damagedFileIsSetAside()
         QCOMPARE(transfer.identifier(), 1LL);
     }
     const QString log = logSince(firstMessage).join('\n');
-    QVERIFY2(log.contains("[ERROR] MObjectStatesQueue::loadFromDatabase :"), qPrintable(log));
+    if (found == QLatin1String("was damaged"))
+        QVERIFY2(log.contains("[ERROR] MObjectStatesQueue::loadFromDatabase :"), qPrintable(log));
 
     const QStringList aside =
-        QDir(folder->path()).entryList({QStringLiteral("transfers.db.broken-*")}, QDir::Files);
+        QDir(folder->path())
+            .entryList({QStringLiteral("transfers.db.broken-*")}, QDir::Files | QDir::Dirs);
     QCOMPARE(aside.size(), 1);
-    QCOMPARE(said, "The transfer queue was damaged and was set aside as " +
+    QCOMPARE(said, "The transfer queue " + found + " and was set aside as " +
                        folder->filePath(aside.first()) + lost);
-    if (!content.startsWith("mgroups")) {
+    if (content == "folder") {
+        QVERIFY(QFileInfo::exists(folder->filePath(aside.first()) + "/inside"));
+    } else if (!content.startsWith("mgroups")) {
         QFile kept(folder->filePath(aside.first()));
         QVERIFY(kept.open(QIODevice::ReadOnly));
-        QCOMPARE(kept.readAll(), content);
+        QCOMPARE(kept.readAll(), stored);
     }
     // The new file is a working queue, which has nothing more to say.
     MObjectStatesQueue queue;
@@ -676,22 +716,82 @@ void tst_ObjectStatesQueue::failedRemovalKeepsTheBatchAndSaysIt()
              QList<QVariantList>({{1, 0}, {2, 0}}));
 }
 
+void tst_ObjectStatesQueue::unusableLocationKeepsQueueInMemory_data()
+{
+    QTest::addColumn<QString>("place");
+    // What the queue says, after its path.
+    QTest::addColumn<QString>("said");
+    const QString kept =
+        QStringLiteral(" and could not be moved aside: the transfers queued in it do not run, and "
+                       "transfers queued now are kept only until the program quits.");
+    QTest::newRow("no folder") << "missing/transfers.db"
+                               << " could not be opened (";
+    // Opened as a user, in a shared folder where root's files stay put.
+    QTest::newRow("unreadable, in a folder that keeps it")
+        << "mode 000"
+        << " could not be read (Permission denied)" + kept;
+    QTest::newRow("a folder, in a folder that keeps it")
+        << "folder"
+        << " could not be read (it is a folder)" + kept;
+}
+
 void tst_ObjectStatesQueue::unusableLocationKeepsQueueInMemory()
 {
-    const QString nowhere = folder->filePath(QStringLiteral("missing/transfers.db"));
-    MObjectStatesQueue queue;
-    queue.setDatabasePath(nowhere);
-    QList<MObjectTransfer> transfers{makeTransfer(MObjectTransfer::Scheduled, "/a"),
-                                     makeTransfer(MObjectTransfer::Scheduled, "/b")};
-    for (MObjectTransfer &transfer : transfers)
-        queue.saveTransfer(transfer);
-    QCOMPARE(transfers.at(0).identifier(), 1LL);
-    QCOMPARE(transfers.at(1).identifier(), 2LL);
-    MObjectTransferGroup group;
-    queue.saveGroup(group);
-    QVERIFY(group.isValid());
-    QCOMPARE(drain(queue), QStringList({"/a", "/b"}));
-    QVERIFY(!QFileInfo::exists(nowhere));
+    QFETCH(QString, place);
+    QFETCH(QString, said);
+    const QString file = place.contains('/') ? folder->filePath(place) : path;
+    QByteArray content;
+    if (place == "mode 000") {
+        {
+            MObjectStatesQueue queue;
+            queue.setDatabasePath(path);
+            MObjectTransfer transfer = makeTransfer(MObjectTransfer::Scheduled, "/queued");
+            queue.saveTransfer(transfer);
+        }
+        QFile stored(path);
+        QVERIFY(stored.open(QIODevice::ReadOnly));
+        content = stored.readAll();
+        QVERIFY(stored.setPermissions({}));
+    } else if (place == "folder") {
+        QVERIFY(QDir(folder->path()).mkpath(QStringLiteral("transfers.db/inside")));
+    }
+    if (file == path)
+        QVERIFY(UnprivilegedFiles::shareFolderKeepingFiles(folder->path()));
+    {
+        std::unique_ptr<UnprivilegedFiles> user;
+        if (file == path) {
+            user = std::make_unique<UnprivilegedFiles>();
+            if (!user->active())
+                QSKIP("Opening files as an unprivileged user needs root");
+        }
+        MObjectStatesQueue queue;
+        queue.setDatabasePath(file);
+        QVERIFY2(queue.lostOnOpen().startsWith("The transfer queue " + file + said),
+                 qPrintable(queue.lostOnOpen()));
+        QList<MObjectTransfer> transfers{makeTransfer(MObjectTransfer::Scheduled, "/a"),
+                                         makeTransfer(MObjectTransfer::Scheduled, "/b")};
+        for (MObjectTransfer &transfer : transfers)
+            queue.saveTransfer(transfer);
+        QCOMPARE(transfers.at(0).identifier(), 1LL);
+        QCOMPARE(transfers.at(1).identifier(), 2LL);
+        MObjectTransferGroup group;
+        queue.saveGroup(group);
+        QVERIFY(group.isValid());
+        QCOMPARE(drain(queue), QStringList({"/a", "/b"}));
+    }
+    // Left as it was found.
+    if (place == "mode 000") {
+        QFile stored(path);
+        QVERIFY(stored.open(QIODevice::ReadOnly));
+        QCOMPARE(stored.readAll(), content);
+    } else if (place == "folder") {
+        QVERIFY(QFileInfo::exists(path + "/inside"));
+    } else {
+        QVERIFY(!QFileInfo::exists(file));
+    }
+    QCOMPARE(QDir(folder->path())
+                 .entryList({QStringLiteral("transfers.db.broken-*")}, QDir::Files | QDir::Dirs),
+             QStringList());
 }
 
 void tst_ObjectStatesQueue::killedWriterLeavesWholeBatches()

@@ -6,6 +6,7 @@
 #include "testcore.h"
 #include "tolvoapp.h"
 #include "tolvoappimpl.h"
+#include "unprivilegedfiles.h"
 
 #include <QDir>
 #include <QSignalSpy>
@@ -102,6 +103,13 @@ int runCase(const QString &name, const QStringList &args)
         return 0;
     }
     if (name == QLatin1String("open-support")) {
+        // "unprivileged": the stores are opened as a user sees them, not as root.
+        std::unique_ptr<UnprivilegedFiles> user;
+        if (args.value(1) == QLatin1String("unprivileged")) {
+            user = std::make_unique<UnprivilegedFiles>();
+            if (!user->active())
+                return 3;
+        }
         app->setSupportPath(args.value(0));
         MWriteValueToDB<QString>(QStringLiteral("probe"), QStringLiteral("written"));
         printf("value=%s\n", qPrintable(MReadValueFromDB<QString>(QStringLiteral("probe"))));
@@ -319,48 +327,105 @@ private slots:
     void configDatabaseFaults_data()
     {
         QTest::addColumn<QByteArray>("content");
+        // Opened as a user sees them; the folder is the user's unless "keeps it".
+        QTest::addColumn<bool>("unprivileged");
+        // What the start says it found, after "The settings store".
+        QTest::addColumn<QString>("found");
+        // Whether it can be set aside; if not, the settings are kept in memory only.
+        QTest::addColumn<bool>("setAside");
+        const QString damaged = "was damaged";
+        const QString denied = "could not be read (Permission denied)";
+        const QString folder = "could not be read (it is a folder)";
         // A schema without its migration row.
-        QTest::newRow("no migration") << QByteArray("migrations");
-        QTest::newRow("not a database") << QByteArray(4096, 'x');
+        QTest::newRow("no migration") << QByteArray("migrations") << false << damaged << true;
+        QTest::newRow("no settings table") << QByteArray("no config") << false << damaged << true;
+        QTest::newRow("not a database") << QByteArray(4096, 'x') << false << damaged << true;
+        QTest::newRow("a folder") << QByteArray("folder") << false << folder << true;
+        QTest::newRow("unreadable") << QByteArray("mode 000") << true << denied << true;
+        QTest::newRow("unreadable, in a folder that keeps it")
+            << QByteArray("mode 000 kept") << true << denied << false;
+        QTest::newRow("a folder, in a folder that keeps it")
+            << QByteArray("folder kept") << true << folder << false;
     }
 
     void configDatabaseFaults()
     {
-        // A damaged store is kept aside and the program starts afresh, saying what was lost;
-        // the next start has nothing more to say.
+        // A store that cannot be used is kept aside and the program starts afresh, saying what
+        // was lost; the next start has nothing more to say. One that cannot be moved aside is
+        // left as it is, and every start says that nothing is kept.
         QFETCH(QByteArray, content);
+        QFETCH(bool, unprivileged);
+        QFETCH(QString, found);
+        QFETCH(bool, setAside);
+        if (unprivileged && !UnprivilegedFiles().active())
+            QSKIP("Opening files as an unprivileged user needs root");
         QTemporaryDir folder;
         const QString file = folder.path() + "/config.db";
         if (content == "migrations") {
             configValues(file, "CREATE TABLE migrations ( _id INTEGER PRIMARY KEY AUTOINCREMENT )");
+        } else if (content == "no config" || content.startsWith("mode 000")) {
+            configValues(file, "CREATE TABLE migrations ( _id INTEGER PRIMARY KEY AUTOINCREMENT )");
+            configValues(file, "INSERT INTO migrations (_id) VALUES (NULL)");
+            if (content != "no config")
+                configValues(file, "CREATE TABLE config (key TEXT PRIMARY KEY, value BLOB)");
+        } else if (content.startsWith("folder")) {
+            QVERIFY(QDir(folder.path()).mkpath("config.db/inside"));
         } else {
             QFile garbage(file);
             QVERIFY(garbage.open(QIODevice::WriteOnly));
             garbage.write(content);
         }
-        QFile original(file);
-        QVERIFY(original.open(QIODevice::ReadOnly));
-        const QByteArray damaged = original.readAll();
-        original.close();
+        QByteArray damaged;
+        if (!content.startsWith("folder")) {
+            QFile original(file);
+            QVERIFY(original.open(QIODevice::ReadOnly));
+            damaged = original.readAll();
+        }
+        if (content.startsWith("mode 000"))
+            QVERIFY(QFile::setPermissions(file, {}));
+        if (content.endsWith("kept"))
+            QVERIFY(UnprivilegedFiles::shareFolderKeepingFiles(folder.path()));
+        else if (unprivileged)
+            QVERIFY(UnprivilegedFiles::giveFolder(folder.path()));
+        const QStringList as = unprivileged ? QStringList("unprivileged") : QStringList();
 
-        auto result = TestCore::runSubprocess("open-support", {folder.path()});
+        auto result = TestCore::runSubprocess("open-support", QStringList(folder.path()) + as);
         QVERIFY2(!result.crashed && result.exitCode == 0, result.standardError.right(2000));
         QVERIFY(result.standardOutput.contains("value=written"));
-        const QStringList aside =
-            QDir(folder.path()).entryList({"config.db.broken-*"}, QDir::Files);
-        QCOMPARE(aside.size(), 1);
-        QFile kept(folder.filePath(aside.first()));
-        QVERIFY(kept.open(QIODevice::ReadOnly));
-        QCOMPARE(kept.readAll(), damaged);
         const QString said = QString::fromLocal8Bit(result.standardOutput);
-        QVERIFY2(said.contains("lost=[The settings store was damaged and was set aside as " +
-                               folder.filePath(aside.first()) + ": where the list of changes"),
-                 qPrintable(said));
+        const QString keptInMemory =
+            "lost=[The settings store " + file + " " + found +
+            " and could not be moved aside: settings are kept only until the program quits: at "
+            "every start, where the list of changes";
+        const QStringList aside =
+            QDir(folder.path()).entryList({"config.db.broken-*"}, QDir::Files | QDir::Dirs);
+        if (!setAside) {
+            QCOMPARE(aside, QStringList());
+            QVERIFY2(said.contains(keptInMemory), qPrintable(said));
+        } else {
+            QCOMPARE(aside.size(), 1);
+            QVERIFY2(said.contains("lost=[The settings store " + found + " and was set aside as " +
+                                   folder.filePath(aside.first()) + ": where the list of changes"),
+                     qPrintable(said));
+        }
+        // Kept as it was found, aside or in its place.
+        const QString kept = setAside ? folder.filePath(aside.first()) : file;
+        if (content.startsWith("folder")) {
+            QVERIFY(QFileInfo::exists(kept + "/inside"));
+        } else {
+            QFile keptFile(kept);
+            QVERIFY(keptFile.open(QIODevice::ReadOnly));
+            QCOMPARE(keptFile.readAll(), damaged);
+        }
 
-        result = TestCore::runSubprocess("open-support", {folder.path()});
+        result = TestCore::runSubprocess("open-support", QStringList(folder.path()) + as);
         QCOMPARE(result.exitCode, 0);
         QVERIFY(result.standardOutput.contains("value=written"));
-        QVERIFY2(result.standardOutput.contains("lost=[]"), result.standardOutput.constData());
+        if (setAside)
+            QVERIFY2(result.standardOutput.contains("lost=[]"), result.standardOutput.constData());
+        else
+            QVERIFY2(QString::fromLocal8Bit(result.standardOutput).contains(keptInMemory),
+                     result.standardOutput.constData());
     }
 
     void secondInstanceIsRefused()

@@ -45,6 +45,7 @@ class TestAlertPresenter : public QObject
     Q_OBJECT
 
 private slots:
+    void widgetAlertIsWindowModalAndAnsweredByClicks_data();
     void widgetAlertIsWindowModalAndAnsweredByClicks();
     void widgetAlertKeys_data();
     void widgetAlertKeys();
@@ -54,14 +55,28 @@ private slots:
     void scriptedAnswers();
 };
 
+void TestAlertPresenter::widgetAlertIsWindowModalAndAnsweredByClicks_data()
+{
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("own title") << "Kerlo - Sign Out"
+                               << "Kerlo - Sign Out";
+    // Not the program's name: the title the presenter was given.
+    QTest::newRow("no title: the presenter's") << QString() << "Kerlo";
+}
+
 void TestAlertPresenter::widgetAlertIsWindowModalAndAnsweredByClicks()
 {
+    QFETCH(QString, title);
+    QFETCH(QString, shown);
     QWidget window;
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    WidgetAlertPresenter presenter;
+    WidgetAlertPresenter presenter(QStringLiteral("Kerlo"));
+    Alert alert = signOutAlert();
+    alert.windowTitle = title;
     QList<AlertAnswer> answers;
-    presenter.present(signOutAlert(), &window,
+    presenter.present(alert, &window,
                       [&answers](const AlertAnswer &answer) { answers.append(answer); });
     QVERIFY(answers.isEmpty()); // present() never waits for the user
 
@@ -69,7 +84,7 @@ void TestAlertPresenter::widgetAlertIsWindowModalAndAnsweredByClicks()
     QVERIFY(box);
     QVERIFY(box->isVisible());
     QCOMPARE(box->windowModality(), Qt::WindowModal);
-    QCOMPARE(box->windowTitle(), QStringLiteral("Kerlo - Sign Out"));
+    QCOMPARE(box->windowTitle(), shown);
     // A name from the service is shown as it is, never as markup.
     const QList<QLabel *> labels = box->findChildren<QLabel *>();
     for (const QString text : {"<b>Sign out</b> & relaunch?", "File: <i>a.txt</i>"}) {
@@ -124,8 +139,8 @@ void TestAlertPresenter::widgetAlertKeys()
     alert.buttons = buttons;
     alert.defaultButton = defaultButton;
     QList<AlertAnswer> answers;
-    WidgetAlertPresenter().present(
-        alert, &window, [&answers](const AlertAnswer &answer) { answers.append(answer); });
+    WidgetAlertPresenter(QStringLiteral("Kerlo"))
+        .present(alert, &window, [&answers](const AlertAnswer &answer) { answers.append(answer); });
     QMessageBox *box = openBox(&window);
     QVERIFY(box);
     QVERIFY(!box->checkBox());
@@ -141,7 +156,7 @@ void TestAlertPresenter::widgetAlertsStayApartAndDieWithTheirParent()
     QWidget second;
     first->show();
     second.show();
-    WidgetAlertPresenter presenter;
+    WidgetAlertPresenter presenter(QStringLiteral("Kerlo"));
     QStringList answered;
     presenter.present(signOutAlert(), first.get(), [&answered](const AlertAnswer &) {
         answered.append(QStringLiteral("first"));
@@ -176,7 +191,7 @@ void TestAlertPresenter::widgetAlertStaysInFrontOfWindowsOpenedWithIt()
     QWidget window;
     window.show();
     QVERIFY(QTest::qWaitForWindowActive(&window));
-    WidgetAlertPresenter presenter;
+    WidgetAlertPresenter presenter(QStringLiteral("Kerlo"));
     QList<AlertAnswer> answers;
     presenter.present(signOutAlert(), &window,
                       [&answers](const AlertAnswer &answer) { answers.append(answer); });

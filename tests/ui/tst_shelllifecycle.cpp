@@ -317,13 +317,13 @@ int scenarioFinishUpload()
 }
 
 // Starts on a support folder whose stores the parent damaged: the window comes up and says
-// once what was lost with them, two queued transfers and the settings. "again": the start
-// after it, which has nothing to say.
-int scenarioDamagedStores(const QString &when)
+// once what was lost with them, in a text that contains each of the patterns. "again": the
+// start after it, which has nothing to say.
+int scenarioDamagedStores(const QStringList &arguments)
 {
     Shell shell;
     shell.launch(apiRoot());
-    if (when == QLatin1String("again")) {
+    if (arguments.value(0) == QLatin1String("again")) {
         if (!shell.waitForSession() || !quit(shell))
             return 8;
         return shell.alerts.alerts().isEmpty() ? 0 : 9;
@@ -336,19 +336,12 @@ int scenarioDamagedStores(const QString &when)
     std::printf("ALERT %s | %s\n", qPrintable(alert.messageText),
                 qPrintable(alert.informativeText));
     std::fflush(stdout);
-    const QString support = MOApplication::sharedInstance()->supportPath();
-    if (alert.messageText != QLatin1String("Some saved data could not be read") ||
-        !alert.informativeText.contains(
-            QRegularExpression(QStringLiteral("The settings store was damaged and was set aside "
-                                              "as %1/config\\.db\\.broken-[0-9]+: where the "
-                                              "list of changes")
-                                   .arg(QRegularExpression::escape(support)))) ||
-        !alert.informativeText.contains(
-            QRegularExpression(QStringLiteral("The transfer queue was damaged and was set aside "
-                                              "as %1/transfers\\.db\\.broken-[0-9]+: the 2 "
-                                              "transfers queued in it will not resume\\.")
-                                   .arg(QRegularExpression::escape(support)))))
+    if (alert.messageText != QLatin1String("Some saved data could not be read"))
         return 4;
+    for (const QString &pattern : arguments.mid(1)) {
+        if (!alert.informativeText.contains(QRegularExpression(pattern)))
+            return 4;
+    }
     shell.alerts.answer(0);
     if (!shell.waitForSession())
         return 5;
@@ -382,7 +375,7 @@ int runScenarioMain(const QString &name, const QStringList &arguments)
     if (name == QLatin1String("waiting"))
         return scenarioWaitingTransfers(arguments.value(0), arguments.mid(1));
     if (name == QLatin1String("damagedstores"))
-        return scenarioDamagedStores(arguments.value(0));
+        return scenarioDamagedStores(arguments);
     return 100;
 }
 
@@ -400,6 +393,7 @@ private slots:
     void secondLaunchForwardsItsURL();
     void quitDuringUploadFinishesAtNextStart();
     void quitWhileADroppedFolderIsReadQueuesItWhole();
+    void damagedStoresAreSetAsideAndSaidOnce_data();
     void damagedStoresAreSetAsideAndSaidOnce();
     // After the damaged stores: it starts from an empty queue.
     void waitingTransfersAreShownWithWhyAndCancelled();
@@ -583,18 +577,40 @@ void TestShellLifecycle::quitWhileADroppedFolderIsReadQueuesItWhole()
     QVERIFY(found);
 }
 
-void TestShellLifecycle::damagedStoresAreSetAsideAndSaidOnce()
+void TestShellLifecycle::damagedStoresAreSetAsideAndSaidOnce_data()
 {
+    QTest::addColumn<QString>("damage");
     // A settings store that is no database, and a queue of two transfers whose groups table
     // is gone.
+    QTest::newRow("damaged") << "damaged";
+    QTest::newRow("folders in their place") << "folders";
+    // No queue: nothing else to say.
+    QTest::newRow("settings table missing") << "no settings table";
+}
+
+void TestShellLifecycle::damagedStoresAreSetAsideAndSaidOnce()
+{
+    QFETCH(QString, damage);
     const QString support = root() + QStringLiteral("/data/LumarinTests");
+    // What earlier rows left or set aside, and no log of an earlier run's database beside a
+    // store, which the store would read as its own.
+    QStringList left = QDir(support).entryList({"*.db.broken-*"}, QDir::Files | QDir::Dirs);
+    for (const char *store : {"config.db", "transfers.db"}) {
+        for (const char *suffix : {"", "-wal", "-shm", "-journal"})
+            left.append(QLatin1String(store) + QLatin1String(suffix));
+    }
+    for (const QString &name : qAsConst(left)) {
+        const QString path = support + QLatin1Char('/') + name;
+        if (QFileInfo(path).isDir())
+            QVERIFY(QDir(path).removeRecursively());
+        else
+            QVERIFY(!QFileInfo::exists(path) || QFile::remove(path));
+    }
     const QByteArray garbage(4096, 'x');
-    // No log of an earlier run's database beside it, which the store would read as its own.
-    for (const char *log : {"-wal", "-shm", "-journal"})
-        QFile::remove(support + QStringLiteral("/config.db") + QLatin1String(log));
-    QVERIFY(writeFile(support + QStringLiteral("/config.db"), garbage));
-    QFile::remove(support + QStringLiteral("/transfers.db"));
-    {
+    const QString escaped = QRegularExpression::escape(support);
+    QStringList said;
+    if (damage == "damaged") {
+        QVERIFY(writeFile(support + QStringLiteral("/config.db"), garbage));
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "damage");
         db.setDatabaseName(support + QStringLiteral("/transfers.db"));
         QVERIFY(db.open());
@@ -602,16 +618,55 @@ void TestShellLifecycle::damagedStoresAreSetAsideAndSaidOnce()
         QVERIFY(query.exec("CREATE TABLE mtransfers (_id INTEGER PRIMARY KEY)"));
         QVERIFY(query.exec("INSERT INTO mtransfers DEFAULT VALUES"));
         QVERIFY(query.exec("INSERT INTO mtransfers DEFAULT VALUES"));
+        said << QStringLiteral("The settings store was damaged and was set aside as "
+                               "%1/config\\.db\\.broken-[0-9]+: where the list of changes")
+                    .arg(escaped)
+             << QStringLiteral("The transfer queue was damaged and was set aside as "
+                               "%1/transfers\\.db\\.broken-[0-9]+: the 2 transfers queued in it "
+                               "will not resume\\.")
+                    .arg(escaped);
+    } else if (damage == "folders") {
+        QVERIFY(QDir(support).mkpath(QStringLiteral("config.db/inside")));
+        QVERIFY(QDir(support).mkpath(QStringLiteral("transfers.db/inside")));
+        said << QStringLiteral("The settings store could not be read \\(it is a folder\\) and was "
+                               "set aside as %1/config\\.db\\.broken-[0-9]+: where the list of "
+                               "changes")
+                    .arg(escaped)
+             << QStringLiteral("The transfer queue could not be read \\(it is a folder\\) and was "
+                               "set aside as %1/transfers\\.db\\.broken-[0-9]+: no queued "
+                               "transfer was lost\\.")
+                    .arg(escaped);
+    } else {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "damage");
+        db.setDatabaseName(support + QStringLiteral("/config.db"));
+        QVERIFY(db.open());
+        QSqlQuery query(db);
+        QVERIFY(query.exec("CREATE TABLE migrations ( _id INTEGER PRIMARY KEY AUTOINCREMENT )"));
+        QVERIFY(query.exec("INSERT INTO migrations (_id) VALUES (NULL)"));
+        said << QStringLiteral("^The settings store was damaged and was set aside as "
+                               "%1/config\\.db\\.broken-[0-9]+: where the list of changes to "
+                               "your files was last read is lost, so every folder is listed "
+                               "afresh\\.$")
+                    .arg(escaped);
     }
     QSqlDatabase::removeDatabase("damage");
-    QCOMPARE(runScenario(QStringLiteral("damagedstores")), 0);
+    QCOMPARE(runScenario(QStringLiteral("damagedstores"), QStringList("first") + said), 0);
     // Kept aside as they were.
-    const QStringList aside = QDir(support).entryList({"config.db.broken-*"}, QDir::Files);
+    const QStringList aside =
+        QDir(support).entryList({"config.db.broken-*"}, QDir::Files | QDir::Dirs);
     QCOMPARE(aside.size(), 1);
-    QFile kept(support + QLatin1Char('/') + aside.first());
-    QVERIFY(kept.open(QIODevice::ReadOnly));
-    QCOMPARE(kept.readAll(), garbage);
-    QCOMPARE(QDir(support).entryList({"transfers.db.broken-*"}, QDir::Files).size(), 1);
+    if (damage == "folders") {
+        QVERIFY(QFileInfo::exists(support + '/' + aside.first() + "/inside"));
+        const QStringList queue =
+            QDir(support).entryList({"transfers.db.broken-*"}, QDir::Files | QDir::Dirs);
+        QCOMPARE(queue.size(), 1);
+        QVERIFY(QFileInfo::exists(support + '/' + queue.first() + "/inside"));
+    } else if (damage == "damaged") {
+        QFile kept(support + QLatin1Char('/') + aside.first());
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), garbage);
+        QCOMPARE(QDir(support).entryList({"transfers.db.broken-*"}, QDir::Files).size(), 1);
+    }
     // The next start has nothing more to say.
     QCOMPARE(runScenario(QStringLiteral("damagedstores"), {QStringLiteral("again")}), 0);
 }

@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <QFile>
+#include <QFileInfo>
 
 QString mSetDamagedFileAside(const QString &path)
 {
@@ -17,4 +18,20 @@ QString mSetDamagedFileAside(const QString &path)
             QFile::remove(log);
     }
     return aside;
+}
+
+QString mUnreadableFileReason(const QString &path)
+{
+    const QFileInfo info(path);
+    if (info.isDir())
+        return QStringLiteral("it is a folder");
+    if (!info.exists())
+        return QString();
+    // Not opened to find out: opening a pipe waits for a writer.
+    if (!info.isFile())
+        return QStringLiteral("it is not a file");
+    QFile file(path);
+    if (file.open(QIODevice::ReadOnly))
+        return QString();
+    return file.errorString();
 }

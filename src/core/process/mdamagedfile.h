@@ -8,4 +8,9 @@
 // could not be moved, and stays where it is. The caller says what happened.
 QString mSetDamagedFileAside(const QString &path);
 
+// Why what is at path cannot be read as a store (a folder, a file this user may not read),
+// in words for the user; empty when it can be read or nothing is there. SQLite would only say
+// that it cannot open it.
+QString mUnreadableFileReason(const QString &path);
+
 #endif // MDAMAGEDFILE_H

@@ -368,27 +368,50 @@ void TolvoProcess::initConfig()
     const QString filePath =
         QDir::cleanPath(d->supportPath + QDir::separator() + QStringLiteral("config.db"));
     configThread = QThread::currentThread();
+    // The store holds one setting: where the account's list of changes was last read.
+    const QString cost = QStringLiteral(
+        "where the list of changes to your files was last read is lost, so every folder is "
+        "listed afresh.");
     QSqlError error;
-    TolvoProcessPrivate::ConfigState state = d->openConfig(filePath, &error);
+    const QString unreadable = mUnreadableFileReason(filePath);
+    TolvoProcessPrivate::ConfigState state = unreadable.isEmpty()
+                                                 ? d->openConfig(filePath, &error)
+                                                 : TolvoProcessPrivate::ConfigState::Damaged;
+    QString said;
     if (state == TolvoProcessPrivate::ConfigState::Damaged) {
         // Kept for someone to look at; the program starts afresh and says what that cost.
         QSqlDatabase::database(MConfigConnectionName, false).close();
+        const QString found = unreadable.isEmpty()
+                                  ? QStringLiteral("was damaged")
+                                  : QStringLiteral("could not be read (%1)").arg(unreadable);
+        const QString why = unreadable.isEmpty() ? error.text() : unreadable;
         const QString aside = mSetDamagedFileAside(filePath);
-        if (aside.isEmpty())
-            qFatal("Cannot move the damaged configuration database %s aside (%s)",
-                   qPrintable(filePath), qPrintable(error.text()));
-        qCCritical(lcCoreApp) << "Moved the damaged configuration database" << filePath << "to"
-                              << aside << "(" << error.text() << ")";
-        // The store holds one setting: where the account's list of changes was last read.
-        reportLostAtStart(
-            QStringLiteral("The settings store was damaged and was set aside as %1: where the "
-                           "list of changes to your files was last read is lost, so every "
-                           "folder is listed afresh.")
-                .arg(aside));
-        state = d->openConfig(filePath, &error);
+        if (aside.isEmpty()) {
+            qCCritical(lcCoreApp) << "Cannot move the unusable configuration database" << filePath
+                                  << "aside (" << why << ")";
+            said = QStringLiteral("The settings store %1 %2 and could not be moved aside")
+                       .arg(filePath, found);
+        } else {
+            qCCritical(lcCoreApp) << "Moved the unusable configuration database" << filePath << "to"
+                                  << aside << "(" << why << ")";
+            reportLostAtStart(QStringLiteral("The settings store %1 and was set aside as %2: %3")
+                                  .arg(found, aside, cost));
+            state = d->openConfig(filePath, &error);
+        }
     }
-    if (state != TolvoProcessPrivate::ConfigState::Ready)
+    if (state == TolvoProcessPrivate::ConfigState::Ready)
+        return;
+    if (said.isEmpty())
+        said = QStringLiteral("The settings store %1 could not be opened (%2)")
+                   .arg(filePath, error.text());
+    qCCritical(lcCoreApp).noquote() << said << "; keeping the settings in memory only";
+    // The settings are still needed while the program runs; none outlives it.
+    if (d->openConfig(QString(), &error) != TolvoProcessPrivate::ConfigState::Ready)
         qFatal("Cannot setup configuration database: %s", qPrintable(error.text()));
+    reportLostAtStart(said +
+                      QStringLiteral(": settings are kept only until the program quits: "
+                                     "at every start, ") +
+                      cost);
 }
 
 TolvoProcessPrivate::ConfigState TolvoProcessPrivate::openConfig(const QString &filePath,
@@ -398,10 +421,19 @@ TolvoProcessPrivate::ConfigState TolvoProcessPrivate::openConfig(const QString &
         QSqlDatabase::database(MConfigConnectionName, false).close();
         QSqlDatabase::removeDatabase(MConfigConnectionName);
     }
-    const bool existed = QFile::exists(filePath);
+    const bool inMemory = filePath.isEmpty();
+    const bool existed = !inMemory && QFile::exists(filePath);
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), MConfigConnectionName);
-    db.setDatabaseName(filePath);
-    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
+    if (inMemory) {
+        // Shared by name, so that the connections of other threads see the same tables.
+        static QAtomicInteger<quint64> serial;
+        db.setDatabaseName(QStringLiteral("file:config-%1?mode=memory&cache=shared")
+                               .arg(QString::number(++serial)));
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=5000"));
+    } else {
+        db.setDatabaseName(filePath);
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
+    }
     configGeneration.fetchAndAddRelease(1);
 
     if (!db.open()) {
@@ -425,8 +457,14 @@ TolvoProcessPrivate::ConfigState TolvoProcessPrivate::openConfig(const QString &
             return ConfigState::Damaged;
         }
         query.finish();
+        // Without it no setting is ever kept.
+        if (!query.exec(QStringLiteral("SELECT key, value FROM config LIMIT 0"))) {
+            *error = query.lastError();
+            return isDefiniteSchemaFault(*error) ? ConfigState::Damaged : ConfigState::Failed;
+        }
+        query.finish();
     }
-    if (!query.exec(QStringLiteral("PRAGMA journal_mode=WAL")))
+    if (!inMemory && !query.exec(QStringLiteral("PRAGMA journal_mode=WAL")))
         qCWarning(lcCoreApp) << "config.db stays in rollback-journal mode:"
                              << query.lastError().text();
     configureConnection(db);
@@ -444,8 +482,10 @@ TolvoProcessPrivate::ConfigState TolvoProcessPrivate::openConfig(const QString &
             db.close();
             // A file just made holds nothing; a log left behind would be replayed into the
             // next database made here.
-            for (const char *suffix : {"", "-wal", "-shm"})
-                QFile::remove(filePath + QLatin1String(suffix));
+            if (!inMemory) {
+                for (const char *suffix : {"", "-wal", "-shm"})
+                    QFile::remove(filePath + QLatin1String(suffix));
+            }
             return ConfigState::Failed;
         }
     }

@@ -21,7 +21,8 @@ public:
 
     void lockSupportFolder();
     enum class ConfigState { Ready, Damaged, Failed };
-    // Opens config.db at filePath, making it when missing; error says why it is not ready.
+    // Opens config.db at filePath, making it when missing, or a new one in memory when
+    // filePath is empty; error says why it is not ready.
     ConfigState openConfig(const QString &filePath, QSqlError *error);
 
     TolvoProcess *q_ptr;

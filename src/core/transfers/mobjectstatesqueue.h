@@ -28,14 +28,14 @@ public:
     static MObjectStatesQueue *applicationQueue();
     static void setApplicationQueue(MObjectStatesQueue *queue);
 
-    // Opens or creates the file and loads it. A file that is not a usable queue is set aside
-    // (renamed with a ".broken-" suffix) and a new one started; when no file can be used the
-    // queue works in memory only. Always true.
+    // Opens or creates the file and loads it. A file that is not a usable queue, or cannot be
+    // read (a folder, no permission), is set aside (renamed with a ".broken-" suffix) and a
+    // new one started; when no file can be used the queue works in memory only. Always true.
     bool setDatabasePath(const QString &path);
     QString databasePath() const;
-    // What the last setDatabasePath() lost with a damaged file, in a sentence for the user:
-    // where the file went and how many queued transfers it held, if they could be counted.
-    // Empty when nothing was lost.
+    // What the last setDatabasePath() lost with an unusable file, in a sentence for the user:
+    // where the file went and how many queued transfers it held, if they could be counted, or
+    // that the queue is kept in memory only. Empty when nothing was lost.
     QString lostOnOpen() const;
     // Copies the file's write-ahead log back into it. Connections never do it on their own:
     // a checkpoint syncs the disk, and one taken inside a write would hold the queue's lock,

@@ -52,7 +52,9 @@ public:
     // only by the thread that opened it.
     QSqlDatabase database();
     void closeConnections();
-    bool setFileAside();
+    // Moves the unusable file aside and says what that lost; unreadable is why it could not
+    // be read, empty when it was read and found damaged.
+    bool setFileAside(const QString &unreadable);
     // Whether the file is still in use by unfinished transfers (or cannot be checked).
     bool hasTransferRows();
     // Lets go of the file, removing it when no transfer is left in it; the queue goes on in

@@ -115,13 +115,16 @@ bool MObjectStatesQueuePrivate::open()
 {
     if (databasePath.isEmpty())
         return false;
-    bool usable = prepareDatabase() && loadFromDatabase();
+    const QString unreadable = mUnreadableFileReason(databasePath);
+    bool usable = unreadable.isEmpty() && prepareDatabase() && loadFromDatabase();
+    bool setAside = false;
     if (!usable) {
-        const bool damaged = isDamagedFileError(lastError);
+        const bool damaged = !unreadable.isEmpty() || isDamagedFileError(lastError);
         clearTransfers();
         groups.clear();
         closeConnections();
-        usable = damaged && setFileAside() && prepareDatabase() && loadFromDatabase();
+        setAside = damaged && setFileAside(unreadable);
+        usable = setAside && prepareDatabase() && loadFromDatabase();
     }
     if (!usable) {
         clearTransfers();
@@ -129,6 +132,21 @@ bool MObjectStatesQueuePrivate::open()
         closeConnections();
         qCCritical(lcCoreTransfers) << "MObjectStatesQueue: cannot use" << databasePath
                                     << "; transfers will not be resumed after a restart";
+        QString said;
+        if (setAside || (unreadable.isEmpty() && !isDamagedFileError(lastError)))
+            said = QStringLiteral("The transfer queue %1 could not be opened (%2): ")
+                       .arg(databasePath, lastError.text());
+        else
+            said = QStringLiteral("The transfer queue %1 %2 and could not be moved aside: the "
+                                  "transfers queued in it do not run, and ")
+                       .arg(databasePath,
+                            unreadable.isEmpty()
+                                ? QStringLiteral("was damaged")
+                                : QStringLiteral("could not be read (%1)").arg(unreadable));
+        if (!lostOnOpen.isEmpty())
+            lostOnOpen += QLatin1Char(' ');
+        lostOnOpen +=
+            said + QStringLiteral("transfers queued now are kept only until the program quits.");
         return false;
     }
     // Only a file known to be a queue is changed. A commit then appends to the log without
@@ -532,19 +550,20 @@ void MObjectStatesQueuePrivate::closeConnections()
     connections.clear();
 }
 
-bool MObjectStatesQueuePrivate::setFileAside()
+bool MObjectStatesQueuePrivate::setFileAside(const QString &unreadable)
 {
     const QString aside = mSetDamagedFileAside(databasePath);
     if (aside.isEmpty()) {
         qCCritical(lcCoreTransfers)
-            << "MObjectStatesQueue: cannot move the damaged" << databasePath << "aside";
+            << "MObjectStatesQueue: cannot move the unusable" << databasePath << "aside";
         return false;
     }
-    qCCritical(lcCoreTransfers) << "MObjectStatesQueue: moved the damaged" << databasePath << "to"
+    qCCritical(lcCoreTransfers) << "MObjectStatesQueue: moved the unusable" << databasePath << "to"
                                 << aside;
     // Counted from what is left of it, when that much can still be read.
-    qint64 queued = -1;
-    {
+    // A folder holds no queue.
+    qint64 queued = QFileInfo(aside).isDir() ? 0 : -1;
+    if (queued < 0) {
         static QAtomicInteger<quint64> serial;
         const QString name = ConnectionName + QStringLiteral("-aside@") + QString::number(++serial);
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
@@ -566,8 +585,11 @@ bool MObjectStatesQueuePrivate::setFileAside()
                                        : QStringLiteral("the %1 transfers queued in it will not "
                                                         "resume")
                                              .arg(queued);
-    lostOnOpen = QStringLiteral("The transfer queue was damaged and was set aside as %1: %2.")
-                     .arg(aside, lost);
+    const QString found = unreadable.isEmpty()
+                              ? QStringLiteral("was damaged")
+                              : QStringLiteral("could not be read (%1)").arg(unreadable);
+    lostOnOpen = QStringLiteral("The transfer queue %1 and was set aside as %2: %3.")
+                     .arg(found, aside, lost);
     return true;
 }
 

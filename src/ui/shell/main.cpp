@@ -75,7 +75,8 @@ int main(int argc, char *argv[])
     application->setOAuth2ClientSecret(QString::fromLatin1(ClientSecret));
     application->setup();
 
-    WidgetAlertPresenter alerts;
+    // Titled as the sign-in window is, not with the program's name.
+    WidgetAlertPresenter alerts(MCAppDelegate::tr("Kerlo"));
     XdgAutostart autostart(bundle.identifier(), QCoreApplication::applicationFilePath(),
                            bundle.name());
     CanberraSoundPlayer sounds(bundle.name(), bundle.identifier());
