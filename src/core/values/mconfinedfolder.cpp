@@ -187,7 +187,7 @@ bool MConfinedFolder::moveInto(const MHeldFile &file, const QString &path) const
     const QByteArray fromName = file.name();
     if (swapOut(from, fromName.constData(), folder.get(), name.constData()) ||
         ::renameat(from, fromName.constData(), folder.get(), name.constData()) == 0) {
-        // Another file put in its place between the check and the move came along instead.
+        // A file put in its place between the check and the move was moved instead: it goes.
         if (file.isAt(folder.get(), name))
             return true;
         ::unlinkat(folder.get(), name.constData(), 0);
@@ -227,14 +227,12 @@ MHeldFile MConfinedFolder::holdFile(const QString &path, int flags) const
     if (folder < 0)
         return MHeldFile();
     const int fd = ::openat(folder, name.constData(), flags | O_NOFOLLOW | O_CLOEXEC, 0666);
-    int error = errno;
     struct stat info;
-    if (fd >= 0 && (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_nlink != 1)) {
-        error = EPERM;
-        ::close(fd);
-    } else if (fd >= 0) {
+    if (fd >= 0 && ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_nlink == 1)
         return MHeldFile(folder, name, fd);
-    }
+    const int error = fd < 0 ? errno : EPERM;
+    if (fd >= 0)
+        ::close(fd);
     ::close(folder);
     errno = error;
     return MHeldFile();
