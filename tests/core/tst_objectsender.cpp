@@ -6,6 +6,7 @@
 #include "muserauthmanager.h"
 #include "signedincore.h"
 #include "smalldisk.h"
+#include "testcore.h"
 #include "tolvoappimpl.h"
 
 #include <QDirIterator>
@@ -17,6 +18,10 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <QtTest>
+
+#include <atomic>
+#include <cstdio>
+#include <memory>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -74,6 +79,50 @@ signals:
     void shutdownCompleted();
 };
 
+namespace {
+
+// Child process: an engine under the stall limit its environment sets, against the parent's
+// kerlo-local on a support folder of its own. Prints the engine's limit, then uploads the file
+// args[2] to each remote path after it in turn and prints how each ended.
+int stallCase(const QString &, const QStringList &args)
+{
+    SignedInCore core;
+    if (args.size() < 4 || !core.startCore(QUrl(args.at(0)), args.at(1)) || !core.signIn())
+        return 3;
+    QThread thread;
+    auto *sender = new MObjectSender;
+    std::printf("limit %d\n", sender->stallTimeout());
+    sender->moveToThread(&thread);
+    QObject::connect(&thread, &QThread::started, sender, &MObjectSender::start);
+    QObject::connect(&thread, &QThread::finished, sender, &QObject::deleteLater);
+    EngineSignals engine(sender);
+    QSignalSpy finished(&engine, &EngineSignals::transferFinished);
+    QSignalSpy shutDown(&engine, &EngineSignals::shutdownCompleted);
+    thread.start();
+    int result = 0;
+    for (const QString &remote : args.mid(3)) {
+        MObjectTransferRequest upload(args.at(2), remote, 0);
+        upload.setAction(Tolvo::UploadObject);
+        upload.setMode(2);
+        finished.clear();
+        sender->scheduleTransfer(upload);
+        if (!finished.wait(120000)) {
+            result = 4;
+            break;
+        }
+        std::printf("%s %d\n", qPrintable(remote),
+                    finished.first().at(0).value<MObjectTransfer>().state());
+    }
+    sender->shutdown();
+    if (!shutDown.wait(30000))
+        result = 5;
+    thread.quit();
+    thread.wait();
+    return result;
+}
+
+} // namespace
+
 // The transfer engine on its own thread against kerlo-local, signed in as the demo user.
 class TestObjectSender : public QObject
 {
@@ -108,6 +157,7 @@ private slots:
     void uploadsWaitForAnUnreachableService();
     void downloadsRefreshAnExpiredToken();
     void stalledRequestsFreeTheirSlot();
+    void uploadAnswersTricklingInAreNotStalls();
     void pauseStopsHashing();
     void pauseGroupAndResume();
     void lateReplyAfterPauseChangesNothing();
@@ -790,30 +840,45 @@ void TestObjectSender::corruptDownloadLeavesDestination()
 void TestObjectSender::linksInTheTemporaryFolderAreNotFollowed_data()
 {
     QTest::addColumn<QString>("planted");
-    QTest::newRow("at the partial file") << "partial";
-    QTest::newRow("at the parked bytes") << "parked";
-    QTest::newRow("at the partial files' folder") << "folder";
+    QTest::addColumn<bool>("intoCache");
+    QTest::newRow("at the partial file") << "partial" << false;
+    QTest::newRow("at the parked bytes") << "parked" << false;
+    QTest::newRow("at the partial files' folder") << "folder" << false;
+    QTest::newRow("hard link at the partial file") << "hard partial" << true;
+    QTest::newRow("hard link at the parked bytes") << "hard parked" << true;
+    QTest::newRow("folder swapped in mid-download, into the cache") << "swapped" << true;
+    QTest::newRow("folder swapped in mid-download, elsewhere") << "swapped" << false;
 }
 
 void TestObjectSender::linksInTheTemporaryFolderAreNotFollowed()
 {
-    // The temporary folder is the program's own: a link planted in it is not written through,
-    // nor is what it points to removed, and the download goes on as if it were not there.
+    // The temporary folder is the program's own: a link (or a second name of a file elsewhere)
+    // planted in it is not written through, nor is what it points to removed, and the download
+    // goes on as if it were not there. Planted once the download has begun, it fails the
+    // download, which says why, and nothing from outside takes the downloaded file's place.
     QFETCH(QString, planted);
+    QFETCH(bool, intoCache);
     const QByteArray bytes = content(3 * MiB, 'k');
     const QString hash = md5Hex(bytes);
-    const QString remote = QStringLiteral("/Linked/%1.bin").arg(planted);
+    const QString name = QString(planted).replace(' ', '-') + (intoCache ? "-cached" : "");
+    const QString remote = QStringLiteral("/Linked/%1.bin").arg(name);
     QVERIFY(!server.seedFile(demoEmail, remote, bytes).isEmpty());
     MStorageObject object;
     object.setContentHash(hash);
     object.setSize(bytes.size());
-    MObjectTransferRequest request = download(remote, local.filePath("linked-" + planted), 1);
+    const QString target = intoCache ? TolvoApp::instance()->cachePath() + "/objects" + remote
+                                     : local.filePath("linked-" + name);
+    MObjectTransferRequest request = download(remote, target, 1);
     request.setAction(Tolvo::DownloadToCache);
     request.setStorageObject(object);
+    QVERIFY(QDir().mkpath(QFileInfo(target).path()));
 
     const QString temp = TolvoApp::instance()->tempPath();
-    QTemporaryDir outside;
-    const QByteArray theirs = "not the program's";
+    // Beside the data folder, on its file system: a hard link can reach it.
+    QTemporaryDir outside(QFileInfo(QFileInfo(temp).path()).path() + "/outside-XXXXXX");
+    QVERIFY(outside.isValid());
+    const bool swapped = planted == "swapped";
+    const QByteArray theirs = swapped ? "9 bytes.." : "not the program's";
     const auto writeOutside = [&](const QString &path) {
         QFile file(path);
         return file.open(QIODevice::WriteOnly) && file.write(theirs) == theirs.size();
@@ -823,9 +888,17 @@ void TestObjectSender::linksInTheTemporaryFolderAreNotFollowed()
         QFile::remove(at);
         return QFile::link(target, at);
     };
+    const auto plantHardLink = [](const QString &target, const QString &at) {
+        QDir().mkpath(QFileInfo(at).path());
+        QFile::remove(at);
+        return ::link(QFile::encodeName(target).constData(), QFile::encodeName(at).constData()) ==
+               0;
+    };
 
     // Whatever the outcome, the next tests find the engine running and a folder of partial files.
-    const auto restore = qScopeGuard([this, temp] {
+    QMetaObject::Connection swapping;
+    const auto restore = qScopeGuard([this, temp, &swapping] {
+        QObject::disconnect(swapping);
         sender->resume();
         const QString downloads = temp + "/downloads";
         if (QFileInfo(downloads).isSymLink())
@@ -837,26 +910,64 @@ void TestObjectSender::linksInTheTemporaryFolderAreNotFollowed()
     QTRY_VERIFY(sender->isPaused());
     const qint64 id = sender->scheduleTransfer(request).identifier();
     const QString partialName = QStringLiteral("%1.part").arg(id);
-    const QString victim = outside.filePath(planted == "folder" ? partialName : "victim");
+    const auto swapDone = std::make_shared<std::atomic_bool>(false);
+    const bool inFolder = planted == "folder" || swapped;
+    const QString victim = outside.filePath(inFolder ? partialName : "victim");
     QVERIFY(writeOutside(victim));
+    const QString parked = temp + "/" + hash.left(2) + "/" + hash.mid(2, 2) + "/" + hash;
+    const QString downloads = temp + "/downloads";
     if (planted == "partial") {
-        QVERIFY(plantLink(victim, temp + "/downloads/" + partialName));
+        QVERIFY(plantLink(victim, downloads + "/" + partialName));
     } else if (planted == "parked") {
-        QVERIFY(plantLink(victim, temp + "/" + hash.left(2) + "/" + hash.mid(2, 2) + "/" + hash));
-    } else {
-        const QString downloads = temp + "/downloads";
+        QVERIFY(plantLink(victim, parked));
+    } else if (planted == "hard partial") {
+        QVERIFY(plantHardLink(victim, downloads + "/" + partialName));
+    } else if (planted == "hard parked") {
+        QVERIFY(plantHardLink(victim, parked));
+    } else if (planted == "folder") {
         QVERIFY(QDir(downloads).removeRecursively());
         QVERIFY(plantLink(outside.path(), downloads));
+    } else {
+        // Once the partial file is open and its request sent, on the engine's thread.
+        swapping = connect(
+            sender, &MObjectSender::transferStarted, sender,
+            [id, swapDone, downloads, elsewhere = outside.path()](const MObjectTransfer &transfer) {
+                if (transfer.identifier() != id || *swapDone)
+                    return;
+                *swapDone =
+                    QDir(downloads).removeRecursively() && QFile::link(elsewhere, downloads);
+            },
+            Qt::DirectConnection);
+        QVERIFY(swapping);
     }
     sender->resume();
 
     const MObjectTransfer done = waitFinished(id);
-    QCOMPARE(done.state(), int(MObjectTransfer::Completed));
-    QVERIFY(readAll(local.filePath("linked-" + planted)) == bytes);
     QCOMPARE(readAll(victim), theirs);
     QCOMPARE(QDir(outside.path()).entryList(QDir::Files),
              QStringList{QFileInfo(victim).fileName()});
-    QVERIFY(!QFileInfo(temp + "/downloads").isSymLink());
+    if (swapped) {
+        QVERIFY(*swapDone);
+        QCOMPARE(done.state(), int(MObjectTransfer::Error));
+        QCOMPARE(done.errorCode(), int(Tolvo::LocalIOError));
+        QVERIFY(!QFile::exists(target));
+        QVERIFY(!notes->isEmpty() || notes->wait(30000));
+        QStringList said;
+        for (const QList<QVariant> &note : qAsConst(*notes))
+            said << note.at(0).value<MNotification>().message();
+        QCOMPARE(said,
+                 QStringList{QStringLiteral("Unable to download file %1: a link or a file that is "
+                                            "not Lumarin's own was found in its data folder, so "
+                                            "nothing was written there.")
+                                 .arg(remote)});
+        return;
+    }
+    QCOMPARE(done.state(), int(MObjectTransfer::Completed));
+    QVERIFY(readAll(target) == bytes);
+    struct stat info;
+    QCOMPARE(::stat(QFile::encodeName(victim).constData(), &info), 0);
+    QCOMPARE(info.st_nlink, nlink_t(1));
+    QVERIFY(!QFileInfo(downloads).isSymLink());
 }
 
 void TestObjectSender::fullDiskIsSaidAndFreed_data()
@@ -1004,6 +1115,32 @@ void TestObjectSender::stalledRequestsFreeTheirSlot()
     QCOMPARE(run(up).state(), int(MObjectTransfer::Completed));
     QCOMPARE(sender->activeTransfersCount(), 0);
     sender->setStallTimeout(60000);
+}
+
+void TestObjectSender::uploadAnswersTricklingInAreNotStalls()
+{
+    // Under the stall limit LUMARIN_STALL_TIMEOUT_MS sets, as every request of the program
+    // has it: an upload whose answer arrives a byte at a time, for longer than the limit in
+    // all, goes through, while one the service never answers is given up.
+    const QString file = writeFile("trickled.txt", "answered a byte at a time");
+    // The opening's answer, some 90 bytes, takes several times the limit to arrive.
+    QVERIFY(server.drip("/api/v1/objects/Trickle/slow.txt", 100, 1, "PUT"));
+    QVERIFY(server.hang("/api/v1/objects/Trickle/never.txt", 1, "PUT"));
+    qputenv("LUMARIN_STALL_TIMEOUT_MS", "2500");
+    const TestCore::SubprocessResult result =
+        TestCore::runSubprocess(QStringLiteral("stall"),
+                                {server.baseUrl().toString(), local.filePath("support-stall"), file,
+                                 "/Trickle/slow.txt", "/Trickle/never.txt"},
+                                300000);
+    qunsetenv("LUMARIN_STALL_TIMEOUT_MS");
+    QVERIFY2(!result.crashed && result.exitCode == 0,
+             qPrintable(QString::number(result.exitCode) + " " +
+                        QString::fromLocal8Bit(result.standardError.right(2000))));
+    QCOMPARE(
+        QString::fromLocal8Bit(result.standardOutput).split('\n', Qt::SkipEmptyParts),
+        (QStringList{"limit 2500",
+                     QStringLiteral("/Trickle/slow.txt %1").arg(int(MObjectTransfer::Completed)),
+                     QStringLiteral("/Trickle/never.txt %1").arg(int(MObjectTransfer::Error))}));
 }
 
 void TestObjectSender::pauseStopsHashing()
@@ -1155,5 +1292,5 @@ void TestObjectSender::queuedTransfersWaitForTheirAccount()
     QCOMPARE(readAll(back), QByteArray("mine.txt"));
 }
 
-QTEST_MAIN(TestObjectSender)
+TESTCORE_MAIN_WITH_SUBPROCESS(TestObjectSender, stallCase)
 #include "tst_objectsender.moc"

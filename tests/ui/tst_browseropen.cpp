@@ -242,8 +242,8 @@ void TestBrowserOpen::aLinkPlantedInTheCacheIsNeverFollowed()
     };
     const QStringList planted = outsideEntries();
 
-    // A file opened there is not downloaded through the link: the user is told, and nothing
-    // is opened or written where the link points.
+    // A file opened there is not downloaded through the link: the user is told why, and
+    // nothing is opened or written where the link points.
     QVERIFY(enter(QStringLiteral("/Linked"), QStringLiteral("Plan.txt")));
     const int before = opened().size();
     m_shell.alerts.clearRecord();
@@ -252,7 +252,9 @@ void TestBrowserOpen::aLinkPlantedInTheCacheIsNeverFollowed()
     QTest::mouseDClick(icons()->collectionView()->viewport(), Qt::LeftButton, {}, at);
     QTRY_COMPARE_WITH_TIMEOUT(m_shell.alerts.pendingCount(), 1, 30000);
     QCOMPARE(m_shell.alerts.pendingAlert().messageText,
-             QStringLiteral("Unable to download file /Linked/Plan.txt"));
+             QStringLiteral("Unable to download file /Linked/Plan.txt: a link or a file that is "
+                            "not Lumarin's own was found in its data folder, so nothing was "
+                            "written there."));
     QVERIFY(m_shell.alerts.answer(0));
     QCOMPARE(opened().size(), before);
     QCOMPARE(outsideEntries(), planted);

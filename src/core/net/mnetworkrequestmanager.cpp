@@ -25,16 +25,6 @@ namespace {
 constexpr int RequestIdLength = 32;
 constexpr int DefaultStallTimeout = 60000;
 
-int defaultStallTimeout()
-{
-    static const int timeout = [] {
-        bool ok = false;
-        const int value = qEnvironmentVariableIntValue("LUMARIN_STALL_TIMEOUT_MS", &ok);
-        return ok && value > 0 ? value : DefaultStallTimeout;
-    }();
-    return timeout;
-}
-
 // Queued signals carry these types; the manager may exist before the application's init().
 void registerNetworkMetaTypes()
 {
@@ -57,7 +47,7 @@ void registerNetworkMetaTypes()
 
 MNetworkRequestManagerPrivate::MNetworkRequestManagerPrivate(MNetworkRequestManager *q)
     : q_ptr(q)
-    , stallTimeout(defaultStallTimeout())
+    , stallTimeout(MNetworkRequestManager::defaultStallTimeout())
 {
     if (TolvoProcess *app = TolvoProcess::instance()) {
         sslConfiguration = app->sslConfiguration();
@@ -410,6 +400,16 @@ void MNetworkRequestManager::setResendAfterReconnection(bool resend)
     const QList<MNetworkRequest> waiting = std::exchange(d->reconnectionQueue, {});
     for (const MNetworkRequest &request : waiting)
         emit requestCanceled(request);
+}
+
+int MNetworkRequestManager::defaultStallTimeout()
+{
+    static const int timeout = [] {
+        bool ok = false;
+        const int value = qEnvironmentVariableIntValue("LUMARIN_STALL_TIMEOUT_MS", &ok);
+        return ok && value > 0 ? value : DefaultStallTimeout;
+    }();
+    return timeout;
 }
 
 int MNetworkRequestManager::stallTimeout() const

@@ -83,10 +83,12 @@ public:
     void setResendAfterReconnection(bool resend);
     // Milliseconds a request in flight may go without a byte either way before it fails
     // as a dropped connection does (QNetworkReply::TimeoutError, status 0); 0: no limit.
-    // 60 s at first, or the value of the LUMARIN_STALL_TIMEOUT_MS environment variable.
-    // Applies to requests sent after the call.
+    // defaultStallTimeout() at first. Applies to requests sent after the call.
     int stallTimeout() const;
     void setStallTimeout(int milliseconds);
+    // 60 s, or the value of the LUMARIN_STALL_TIMEOUT_MS environment variable: the one limit
+    // of every request, the transfer engine's included.
+    static int defaultStallTimeout();
 
     // Gives the request an identifier (written to requestId when given), a default
     // User-Agent and sends it.

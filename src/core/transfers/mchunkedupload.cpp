@@ -14,7 +14,9 @@
 #include <QUrlQuery>
 #include <QtConcurrent>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -107,6 +109,20 @@ MChunkedUpload::Hashes MChunkedUpload::hashFile(const QString &path, QIODevice::
     if (wholeHashes.stamp != hashes.stamp)
         hashes.stamp = FileStamp();
     return hashes;
+}
+
+MChunkedUpload::Hashes MChunkedUpload::hashOpenFile(int fd, const std::atomic_bool *canceled)
+{
+    QFile file;
+    const int copy = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
+    if (copy < 0 || !file.open(copy, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        if (copy >= 0)
+            ::close(copy);
+        return Hashes();
+    }
+    if (!file.seek(0))
+        return Hashes();
+    return hashBlocks(&file, 0, true, canceled);
 }
 
 QPair<QString, QByteArray> MChunkedUpload::readChunk(QIODevice *device, qint64 offset, qint64 size)

@@ -52,6 +52,9 @@ public:
     // threads; the same cancellation.
     static Hashes hashFile(const QString &path, QIODevice::OpenMode mode, bool chunks,
                            const std::atomic_bool *canceled = nullptr);
+    // The MD5 of the open file fd from its first byte, read through a copy of the descriptor
+    // (which shares its offset); the same cancellation.
+    static Hashes hashOpenFile(int fd, const std::atomic_bool *canceled = nullptr);
     // MD5 (hex) and bytes of size bytes at offset.
     static QPair<QString, QByteArray> readChunk(QIODevice *device, qint64 offset, qint64 size);
     // The bytes of chunk index of the file at path; empty when they cannot be read.

@@ -37,6 +37,7 @@ constexpr int MaxServiceRetryDelay = 30000;
 
 MObjectSenderPrivate::MObjectSenderPrivate(MObjectSender *q)
     : q_ptr(q)
+    , stallTimeout(MNetworkRequestManager::defaultStallTimeout())
 {
     if (TolvoProcess *app = TolvoProcess::instance())
         apiURL = app->baseAPIURL();
@@ -452,6 +453,10 @@ void MObjectSender::start()
         connect(json, &MNetworkRequestManager::uploadProgress, this,
                 [d](const MNetworkRequest &request, qint64 sent, qint64 total) {
                     d->uploadProgressSlot(request, sent, total);
+                }),
+        connect(json, &MNetworkRequestManager::downloadProgress, this,
+                [d](const MNetworkRequest &request, const MNetworkReply &, qint64, qint64) {
+                    d->answerProgressed(request);
                 }),
         connect(plain, &MNetworkRequestManager::replyFinishedForRequest, this,
                 [d](const MNetworkRequest &request, const MNetworkReply &reply) {

@@ -58,7 +58,8 @@ public:
     int maxConcurrentTransfers() const;
     void setMaxConcurrentTransfers(int count);
     // A request that neither sends nor receives a byte for this long fails as a dropped
-    // connection would, freeing its slot (60 s unless set).
+    // connection would, freeing its slot (MNetworkRequestManager::defaultStallTimeout()
+    // unless set).
     int stallTimeout() const;
     void setStallTimeout(int milliseconds);
 

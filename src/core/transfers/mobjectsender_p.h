@@ -2,6 +2,7 @@
 #define MOBJECTSENDER_P_H
 
 #include "mchunkedupload.h"
+#include "mheldfile.h"
 #include "mnetworkreply.h"
 #include "mnetworkrequest.h"
 #include "mobjectsender.h"
@@ -16,6 +17,7 @@
 #include <QUrl>
 
 #include <atomic>
+#include <functional>
 #include <memory>
 
 class MJsonRequestManager;
@@ -62,6 +64,9 @@ public:
         std::shared_ptr<std::atomic_bool> canceled;
         // Downloads.
         std::shared_ptr<QFile> file;
+        // The partial file from its first write to its move: checked and moved through its
+        // descriptors, never by path.
+        MHeldFile held;
         QString partial; // the file's path: opened by descriptor, it keeps no name
         std::shared_ptr<Received> received;
         QString destination;
@@ -114,13 +119,13 @@ public:
 
     // Uploads.
     bool startUpload(MObjectTransfer transfer);
-    // Hashes path (and its 5 MiB chunks when chunks is set) on the thread pool under flight,
-    // then hands the result to ready on the engine's thread; a canceled flight stops the
-    // hashing between blocks.
+    // Runs hash on the thread pool under flight, then hands the result to ready on the
+    // engine's thread; hash is given the flight's cancellation, which stops it between blocks.
     using HashesHandler = void (MObjectSenderPrivate::*)(qint64, const QString &,
                                                          const MChunkedUpload::Hashes &);
-    void hashAside(qint64 transferId, const Flight &flight, const QString &path,
-                   QIODevice::OpenMode mode, bool chunks, HashesHandler ready);
+    using HashWork = std::function<MChunkedUpload::Hashes(const std::atomic_bool *)>;
+    void hashAside(qint64 transferId, const Flight &flight, const HashWork &hash,
+                   HashesHandler ready);
     void hashesReady(qint64 transferId, const QString &flightId,
                      const MChunkedUpload::Hashes &hashes);
     bool startUploadSync(MObjectTransfer transfer, const QByteArray &firstChunk);
@@ -145,6 +150,8 @@ public:
                                  const MNetworkReply &networkReply);
     void decodeErrorForRequest(const MNetworkRequest &request);
     void uploadProgressSlot(const MNetworkRequest &request, qint64 bytesSent, qint64 bytesTotal);
+    // A byte of an upload step's answer arrived: the step is not silent.
+    void answerProgressed(const MNetworkRequest &request);
 
     // Downloads.
     bool startDownload(MObjectTransfer transfer);
@@ -196,7 +203,7 @@ public:
     mutable QMutex mutex;
     std::atomic_int senderState{MObjectSender::Initial};
     std::atomic_int maxConcurrentTransfers{3};
-    std::atomic_int stallTimeout{60000};
+    std::atomic_int stallTimeout;
     // Groups whose members are being saved: none of their members is started before the
     // group knows them all, or the first to finish would find the group complete.
     std::atomic_int groupsBeingScheduled{0};

@@ -6,6 +6,7 @@
 #include "mactionrequest.h"
 #include "mconfinedfolder.h"
 #include "mfilenames.h"
+#include "mheldfile.h"
 #include "mnetworkrequestmanager.h"
 #include "mnotificationmanager.h"
 #include "mresumabledownload.h"
@@ -22,6 +23,8 @@
 #include <QStorageInfo>
 
 #include <utility>
+
+#include <fcntl.h>
 
 namespace {
 
@@ -88,6 +91,9 @@ constexpr qint64 ProgressSaveInterval = 1000;
 
 const QString UnableToDownload = QStringLiteral("Unable to download file %1");
 const QString DataIsCorrupt = QStringLiteral("Unable to download file %1: data is corrupt");
+const QString FoundIntruder =
+    QStringLiteral("Unable to download file %1: a link or a file that is not Lumarin's own was "
+                   "found in its data folder, so nothing was written there.");
 
 } // namespace
 
@@ -108,7 +114,7 @@ bool MObjectSenderPrivate::startDownload(MObjectTransfer transfer)
     if (cache.contains(download.destination) && cache.reachesThroughLink(download.destination)) {
         qCWarning(lcCoreTransfers)
             << "Not downloading through a link in the cache:" << download.destination;
-        postDownloadError(transfer, Tolvo::LocalIOError, UnableToDownload);
+        postDownloadError(transfer, Tolvo::LocalIOError, FoundIntruder);
         fail(transfer, Tolvo::LocalIOError);
         return false;
     }
@@ -157,9 +163,11 @@ bool MObjectSenderPrivate::startDownload(MObjectTransfer transfer)
         // Anything but a file of bytes already received is started over.
         const qint64 partial = qMax<qint64>(0, temp.fileSize(localPath));
         transfer.setTotalBytes(size);
-        if (size > 0 && partial == size) {
+        if (size > 0 && partial == size)
+            download.held = temp.holdFile(localPath, O_RDWR);
+        if (download.held.isValid()) {
             // A crash after the last byte: only the check is left to do.
-            download.file = std::make_shared<QFile>(localPath);
+            download.file = std::make_shared<QFile>();
             transfer.setTotalTransferredBytes(partial);
             transfer.setState(MObjectTransfer::Running);
             transfer.save();
@@ -206,7 +214,8 @@ bool MObjectSenderPrivate::startDownload(MObjectTransfer transfer)
     if (download.resumeOffset == 0)
         temp.remove(localPath);
     download.file = std::make_shared<QFile>();
-    if (!MResumableDownload::openPartial(temp, localPath, download.file.get()) ||
+    download.held = MResumableDownload::openPartial(temp, localPath, download.file.get());
+    if (!download.held.isValid() ||
         (download.file->size() != download.resumeOffset &&
          !download.file->resize(download.resumeOffset)) ||
         !download.file->seek(download.resumeOffset)) {
@@ -499,11 +508,15 @@ void MObjectSenderPrivate::verify(MObjectTransfer transfer, Flight flight)
     flight.step = Verifying;
     flight.id = newLocalId();
     flight.canceled = std::make_shared<std::atomic_bool>(false);
-    const QString path = flight.partial;
-    qCDebug(lcCoreTransfers) << "Checking received file" << path;
-    // An empty body leaves no file behind: opened for writing, it is checked as empty.
-    hashAside(transfer.identifier(), flight, path, QIODevice::ReadWrite, false,
-              &MObjectSenderPrivate::verificationReady);
+    qCDebug(lcCoreTransfers) << "Checking received file" << flight.partial;
+    // The bytes written, whatever has been put at the file's path since.
+    const MHeldFile held = flight.held;
+    hashAside(
+        transfer.identifier(), flight,
+        [held](const std::atomic_bool *canceled) {
+            return MChunkedUpload::hashOpenFile(held.handle(), canceled);
+        },
+        &MObjectSenderPrivate::verificationReady);
     // Keep the announced object with the transfer while it is checked.
     transfer.save();
 }
@@ -544,8 +557,16 @@ void MObjectSenderPrivate::completeDownload(MObjectTransfer transfer, const Flig
         transfer.setStorageObject(transfer.transferRequest().storageObject());
     qCDebug(lcCoreTransfers) << "Renaming" << path << "to" << done.destination;
     const MConfinedFolder cache = cacheFolder();
-    if (cache.contains(done.destination) ? !cache.moveInto(path, done.destination)
-                                         : !MResumableDownload::replace(path, done.destination)) {
+    if (cache.contains(done.destination)
+            ? !cache.moveInto(done.held, done.destination)
+            : !MResumableDownload::replace(done.held, done.destination)) {
+        // The checked file is no longer the one at its path: nothing is moved in its stead.
+        if (!done.held.isInPlace()) {
+            qCWarning(lcCoreTransfers)
+                << "The partial file" << path << "was replaced or linked to during the download";
+            failDownload(transfer, done, Tolvo::LocalIOError, FoundIntruder);
+            return;
+        }
         // Onto another disk the file is copied, which needs room for all of it.
         failWriting(transfer, done, QFileInfo(done.destination).path(), hashes.size);
         return;

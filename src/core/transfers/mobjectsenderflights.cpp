@@ -130,18 +130,15 @@ void MObjectSenderPrivate::abortFlight(qint64 transferId)
     kick();
 }
 
-void MObjectSenderPrivate::hashAside(qint64 transferId, const Flight &flight, const QString &path,
-                                     QIODevice::OpenMode mode, bool chunks, HashesHandler ready)
+void MObjectSenderPrivate::hashAside(qint64 transferId, const Flight &flight, const HashWork &hash,
+                                     HashesHandler ready)
 {
     Q_Q(MObjectSender);
     addFlight(transferId, flight);
     const auto canceled = flight.canceled;
     const QString flightId = flight.id;
     mRunAside(
-        q,
-        [path, mode, chunks, canceled] {
-            return MChunkedUpload::hashFile(path, mode, chunks, canceled.get());
-        },
+        q, [hash, canceled] { return hash(canceled.get()); },
         [this, transferId, flightId, ready](const MChunkedUpload::Hashes &hashes) {
             (this->*ready)(transferId, flightId, hashes);
         });

@@ -55,8 +55,12 @@ bool MObjectSenderPrivate::startUpload(MObjectTransfer transfer)
     hashing.id = newLocalId();
     hashing.step = Hashing;
     hashing.canceled = std::make_shared<std::atomic_bool>(false);
-    hashAside(transfer.identifier(), hashing, path, QIODevice::ReadOnly, true,
-              &MObjectSenderPrivate::hashesReady);
+    hashAside(
+        transfer.identifier(), hashing,
+        [path](const std::atomic_bool *canceled) {
+            return MChunkedUpload::hashFile(path, QIODevice::ReadOnly, true, canceled);
+        },
+        &MObjectSenderPrivate::hashesReady);
     return true;
 }
 
@@ -458,4 +462,11 @@ void MObjectSenderPrivate::uploadProgressSlot(const MNetworkRequest &request, qi
         transfer.setTotalTransferredBytes(transferred);
     transfer.save();
     emit q_func()->transferProgressed(transfer);
+}
+
+void MObjectSenderPrivate::answerProgressed(const MNetworkRequest &request)
+{
+    const Flight current = flight(transferIdOf(request));
+    if (current.id == request.requestId())
+        noteActivity(current);
 }

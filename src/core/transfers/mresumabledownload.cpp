@@ -2,6 +2,7 @@
 
 #include "mconfinedfolder.h"
 #include "mfilenames.h"
+#include "mheldfile.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,7 +11,6 @@
 #include <QSaveFile>
 
 #include <cerrno>
-#include <cstdio>
 
 #include <fcntl.h>
 #include <stdio.h>
@@ -75,18 +75,18 @@ void MResumableDownload::park(const MConfinedFolder &temp, const QString &own,
         temp.remove(own);
 }
 
-bool MResumableDownload::openPartial(const MConfinedFolder &temp, const QString &path, QFile *file)
+MHeldFile MResumableDownload::openPartial(const MConfinedFolder &temp, const QString &path,
+                                          QFile *file)
 {
-    const int fd = temp.openFile(path, O_RDWR | O_CREAT);
+    const MHeldFile held = temp.holdFile(path, O_RDWR | O_CREAT);
+    const int fd = held.isValid() ? ::fcntl(held.handle(), F_DUPFD_CLOEXEC, 0) : -1;
     if (fd < 0)
-        return false;
-    struct stat info;
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) ||
-        !file->open(fd, QIODevice::ReadWrite, QFileDevice::AutoCloseHandle)) {
+        return MHeldFile();
+    if (!file->open(fd, QIODevice::ReadWrite, QFileDevice::AutoCloseHandle)) {
         ::close(fd);
-        return false;
+        return MHeldFile();
     }
-    return true;
+    return held;
 }
 
 QUrl MResumableDownload::downloadUrl(const QUrl &apiUrl, const QString &sourcePath)
@@ -112,33 +112,45 @@ QString MResumableDownload::reserveFreeName(const QString &path)
     return QString();
 }
 
-bool MResumableDownload::replace(const QString &verifiedPath, const QString &destination)
+bool MResumableDownload::replace(const MHeldFile &verified, const QString &destination)
 {
-    const QByteArray from = QFile::encodeName(verifiedPath);
+    if (!verified.isInPlace())
+        return false;
+    const int folder = verified.folderHandle();
+    const QByteArray from = verified.name();
     const QByteArray to = QFile::encodeName(destination);
     // Renamed over an existing file, ext4 writes the new file out before the call returns, to
     // keep the old content safe from a crash: about half a second per GiB. An empty file (the
     // name a download reserved) has nothing to keep, so it is swapped out and removed instead.
     const QFileInfo existing(destination);
     if (existing.isFile() && !existing.isSymLink() && existing.size() == 0 &&
-        ::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_EXCHANGE) == 0) {
-        if (QFileInfo(verifiedPath).size() == 0) {
-            QFile::remove(verifiedPath);
+        ::renameat2(folder, from.constData(), AT_FDCWD, to.constData(), RENAME_EXCHANGE) == 0) {
+        struct stat swapped;
+        if (::fstatat(folder, from.constData(), &swapped, AT_SYMLINK_NOFOLLOW) == 0 &&
+            swapped.st_size == 0) {
+            ::unlinkat(folder, from.constData(), 0);
             return true;
         }
         // It was written to meanwhile: it is put back and replaced like any other file.
-        if (::renameat2(AT_FDCWD, to.constData(), AT_FDCWD, from.constData(), RENAME_EXCHANGE) != 0)
+        if (::renameat2(AT_FDCWD, to.constData(), folder, from.constData(), RENAME_EXCHANGE) != 0)
             return false;
     }
-    if (std::rename(from.constData(), to.constData()) == 0)
+    if (::renameat(folder, from.constData(), AT_FDCWD, to.constData()) == 0)
         return true;
     if (errno != EXDEV)
         return false;
-    QFile source(verifiedPath);
-    QSaveFile target(destination);
-    if (!source.open(QIODevice::ReadOnly) || !target.open(QIODevice::WriteOnly) ||
-        !copyInto(source, target) || !target.commit())
+    QFile source;
+    const int fd = ::fcntl(verified.handle(), F_DUPFD_CLOEXEC, 0);
+    if (fd < 0 || !source.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        if (fd >= 0)
+            ::close(fd);
         return false;
-    source.remove();
+    }
+    QSaveFile target(destination);
+    if (!source.seek(0) || !target.open(QIODevice::WriteOnly) || !copyInto(source, target) ||
+        !target.commit())
+        return false;
+    if (verified.isInPlace())
+        ::unlinkat(folder, from.constData(), 0);
     return true;
 }

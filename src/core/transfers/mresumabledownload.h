@@ -7,6 +7,7 @@
 #include <QUrl>
 
 class MConfinedFolder;
+class MHeldFile;
 class QFile;
 
 // The local side of a download: where its bytes land before they are verified and how the
@@ -30,16 +31,17 @@ public:
     static bool adopt(const MConfinedFolder &temp, const QString &parked, const QString &own);
     // Leaves the transfer's partial bytes at parked for a later download of the content.
     static void park(const MConfinedFolder &temp, const QString &own, const QString &parked);
-    // Opens the partial file at path for reading and writing, made when missing; false when
-    // anything but a regular file is there.
-    static bool openPartial(const MConfinedFolder &temp, const QString &path, QFile *file);
+    // Holds the partial file at path, made when missing, and opens file on it for reading and
+    // writing; nothing is held when anything but a regular file of one name is there.
+    static MHeldFile openPartial(const MConfinedFolder &temp, const QString &path, QFile *file);
     static QUrl downloadUrl(const QUrl &apiUrl, const QString &sourcePath);
     // The first free name from path on (" 2" suffixes), claimed by creating it empty so that
     // no other download takes it; empty when none could be made.
     static QString reserveFreeName(const QString &path);
     // Moves the verified file onto destination in one step when both are on one file
-    // system, otherwise through a temporary sibling of destination.
-    static bool replace(const QString &verifiedPath, const QString &destination);
+    // system, otherwise through a temporary sibling of destination; false when its entry in
+    // the folder it is held in is no longer that file alone.
+    static bool replace(const MHeldFile &verified, const QString &destination);
 };
 
 #endif // MRESUMABLEDOWNLOAD_H

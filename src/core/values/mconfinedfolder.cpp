@@ -1,6 +1,7 @@
 #include "mconfinedfolder.h"
 
 #include "mfilenames.h"
+#include "mheldfile.h"
 
 #include <QDir>
 #include <QFile>
@@ -45,12 +46,9 @@ bool swapOut(int fromFolder, const char *from, int folder, const char *name)
     return true;
 }
 
-// Copies the file at from into a new file name of the folder folder.
-bool copyIntoFolder(const QString &from, int folder, const QByteArray &name)
+// Copies what source reads into a new file name of the folder folder.
+bool copyIntoFolder(QFile &source, int folder, const QByteArray &name)
 {
-    QFile source(from);
-    if (!source.open(QIODevice::ReadOnly))
-        return false;
     const int fd = ::openat(folder, name.constData(),
                             O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
     if (fd < 0)
@@ -66,6 +64,20 @@ bool copyIntoFolder(const QString &from, int folder, const QByteArray &name)
             return false;
     }
     return source.error() == QFile::NoError && target.flush();
+}
+
+// Puts what source reads at name in folder through a hidden sibling, for a move across file
+// systems.
+bool copyOnto(QFile &source, int folder, const QByteArray &name)
+{
+    const QByteArray copy = '.' + name + ".moving-" + QByteArray::number(qint64(::getpid()));
+    if (!copyIntoFolder(source, folder, copy) ||
+        (!swapOut(folder, copy.constData(), folder, name.constData()) &&
+         ::renameat(folder, copy.constData(), folder, name.constData()) != 0)) {
+        ::unlinkat(folder, copy.constData(), 0);
+        return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -155,14 +167,45 @@ bool MConfinedFolder::moveInto(const QString &from, const QString &path) const
         return true;
     if (errno != EXDEV)
         return false;
-    const QByteArray copy = '.' + name + ".moving-" + QByteArray::number(qint64(::getpid()));
-    if (!copyIntoFolder(from, folder.get(), copy) ||
-        (!swapOut(folder.get(), copy.constData(), folder.get(), name.constData()) &&
-         ::renameat(folder.get(), copy.constData(), folder.get(), name.constData()) != 0)) {
-        ::unlinkat(folder.get(), copy.constData(), 0);
+    QFile file(from);
+    if (!file.open(QIODevice::ReadOnly) || !copyOnto(file, folder.get(), name))
+        return false;
+    file.remove();
+    return true;
+}
+
+bool MConfinedFolder::moveInto(const MHeldFile &file, const QString &path) const
+{
+    QStringList components;
+    if (!file.isInPlace() || !componentsOf(path, &components) || components.isEmpty())
+        return false;
+    const QByteArray name = QFile::encodeName(components.takeLast());
+    const Descriptor folder(openFolder(components, true));
+    if (folder.get() < 0)
+        return false;
+    const int from = file.folderHandle();
+    const QByteArray fromName = file.name();
+    if (swapOut(from, fromName.constData(), folder.get(), name.constData()) ||
+        ::renameat(from, fromName.constData(), folder.get(), name.constData()) == 0) {
+        // A file put in its place between the check and the move was moved instead: it goes.
+        if (file.isAt(folder.get(), name))
+            return true;
+        ::unlinkat(folder.get(), name.constData(), 0);
         return false;
     }
-    QFile::remove(from);
+    if (errno != EXDEV)
+        return false;
+    QFile source;
+    const int copy = ::fcntl(file.handle(), F_DUPFD_CLOEXEC, 0);
+    if (copy < 0 || !source.open(copy, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        if (copy >= 0)
+            ::close(copy);
+        return false;
+    }
+    if (!source.seek(0) || !copyOnto(source, folder.get(), name))
+        return false;
+    if (file.isInPlace())
+        ::unlinkat(from, fromName.constData(), 0);
     return true;
 }
 
@@ -177,13 +220,22 @@ int MConfinedFolder::openParent(const QString &path, bool create, QByteArray *na
     return openFolder(components, create);
 }
 
-int MConfinedFolder::openFile(const QString &path, int flags) const
+MHeldFile MConfinedFolder::holdFile(const QString &path, int flags) const
 {
     QByteArray name;
-    const Descriptor folder(openParent(path, true, &name));
-    if (folder.get() < 0)
-        return -1;
-    return ::openat(folder.get(), name.constData(), flags | O_NOFOLLOW | O_CLOEXEC, 0666);
+    const int folder = openParent(path, true, &name);
+    if (folder < 0)
+        return MHeldFile();
+    const int fd = ::openat(folder, name.constData(), flags | O_NOFOLLOW | O_CLOEXEC, 0666);
+    struct stat info;
+    if (fd >= 0 && ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_nlink == 1)
+        return MHeldFile(folder, name, fd);
+    const int error = fd < 0 ? errno : EPERM;
+    if (fd >= 0)
+        ::close(fd);
+    ::close(folder);
+    errno = error;
+    return MHeldFile();
 }
 
 qint64 MConfinedFolder::fileSize(const QString &path) const
@@ -193,7 +245,7 @@ qint64 MConfinedFolder::fileSize(const QString &path) const
     struct stat info;
     if (folder.get() < 0 ||
         ::fstatat(folder.get(), name.constData(), &info, AT_SYMLINK_NOFOLLOW) != 0 ||
-        !S_ISREG(info.st_mode))
+        !S_ISREG(info.st_mode) || info.st_nlink != 1)
         return -1;
     return qint64(info.st_size);
 }
@@ -216,7 +268,7 @@ bool MConfinedFolder::rename(const QString &from, const QString &to, bool replac
     struct stat info;
     if (fromFolder.get() < 0 || toFolder.get() < 0 ||
         ::fstatat(fromFolder.get(), fromName.constData(), &info, AT_SYMLINK_NOFOLLOW) != 0 ||
-        !S_ISREG(info.st_mode))
+        !S_ISREG(info.st_mode) || info.st_nlink != 1)
         return false;
     return ::renameat2(fromFolder.get(), fromName.constData(), toFolder.get(), toName.constData(),
                        replace ? 0 : RENAME_NOREPLACE) == 0;

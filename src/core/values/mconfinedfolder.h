@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+class MHeldFile;
+
 // A folder of the program's own (the cache, the temporary folder) whose contents are written
 // and removed without passing through a symbolic link planted inside it: such a link would take
 // the write or the removal wherever it points. Paths are absolute and clean; the root itself
@@ -32,16 +34,23 @@ public:
     // without following links and made when missing; a link at path itself is replaced, not
     // followed. Across file systems the file is copied into that folder first.
     bool moveInto(const QString &from, const QString &path) const;
+    // The same for a held file, moved from the folder it is held in once its entry there is
+    // found to be the held file with no other name; a file that took its place at path in the
+    // meantime is removed again. Across file systems the held file's bytes are copied.
+    bool moveInto(const MHeldFile &file, const QString &path) const;
     // Opens the file at path with the open(2) flags given, its folders made when missing and no
-    // link followed on the way, the file's own name included; -1 (errno set) when it cannot be.
-    int openFile(const QString &path, int flags) const;
-    // The size of the regular file at path; -1 when there is none (a link is not followed).
+    // link followed on the way, the file's own name included, and holds it with its folder.
+    // Nothing is held (errno set) when it cannot be opened, is not a regular file or has
+    // another name too: a hard link to a file elsewhere is refused as a symbolic link is.
+    MHeldFile holdFile(const QString &path, int flags) const;
+    // The size of the regular file at path; -1 when there is none (a link is not followed) or
+    // when the file has another name too.
     qint64 fileSize(const QString &path) const;
     // Removes whatever file or link is at path (a link itself, not what it points to); true
     // when nothing is left there.
     bool remove(const QString &path) const;
-    // Renames the regular file at from onto to, both below the root; with replace false, an
-    // existing to is left alone and the rename fails.
+    // Renames the regular file at from, which has no other name, onto to, both below the root;
+    // with replace false, an existing to is left alone and the rename fails.
     bool rename(const QString &from, const QString &to, bool replace) const;
 
 private:
