@@ -645,6 +645,45 @@ void TestBrowserNodes::uploadPlaceholdersAndTheirFolders()
     QVERIFY(!updater.placeholderAtPath("/photo.jpg"));
     QCOMPARE(names(root), (QStringList{"Existing", "z", "photo.jpg"}));
     QVERIFY(!root->children().last()->isPlaceholder());
+
+    // Progress reports that come after the upload's object was listed: the listed row stays
+    // the only one and shows the upload until it ends; the end leaves no placeholder.
+    MCIconItemModel model;
+    model.setRootNode(root);
+    const int rows = model.rowCount();
+    MCNodeTreeUpdater::Transfer late;
+    late.sourcePath = source.fileName();
+    late.destinationPath = QStringLiteral("/late.jpg");
+    updater.transferStarted(late);
+    QCOMPARE(model.rowCount(), rows + 1);
+    updater.addObjects({{"/", {object("/", "late.jpg")}}});
+    QCOMPARE(model.rowCount(), rows + 1);
+    for (int i = 0; i < 3; ++i)
+        updater.transferStarted(late);
+    QCOMPARE(model.rowCount(), rows + 1);
+    QCOMPARE(names(root).count("late.jpg"), 1);
+    QVERIFY(!updater.placeholderAtPath("/late.jpg"));
+    QVERIFY(updater.nodeAtPath("/late.jpg")->states() & MCAbstractObjectNode::Uploading);
+    late.object = object("/", "late.jpg");
+    updater.transferEnded(late);
+    QCOMPARE(model.rowCount(), rows + 1);
+    QVERIFY(updater.placeholders().isEmpty());
+    QCOMPARE(updater.nodeAtPath("/late.jpg")->states(), quint64(0));
+
+    // An upload that completes before its object is listed: the object the service stored
+    // takes the placeholder's row, and the listing after it adds no other.
+    MCNodeTreeUpdater::Transfer early;
+    early.sourcePath = source.fileName();
+    early.destinationPath = QStringLiteral("/early.jpg");
+    updater.transferStarted(early);
+    early.object = object("/", "early.jpg");
+    updater.transferEnded(early);
+    QVERIFY(updater.placeholders().isEmpty());
+    QCOMPARE(model.rowCount(), rows + 2);
+    updater.addObjects({{"/", {object("/", "early.jpg")}}});
+    QCOMPARE(model.rowCount(), rows + 2);
+    QCOMPARE(names(root).count("early.jpg"), 1);
+    QCOMPARE(updater.nodeAtPath("/early.jpg")->states(), quint64(0));
 }
 
 void TestBrowserNodes::refusedRenameLeavesTheItemUsable()

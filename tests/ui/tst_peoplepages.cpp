@@ -21,6 +21,7 @@
 #include "mcmanager.h"
 #include "mcmenuselection.h"
 #include "mcoutlineviewsidebar.h"
+#include "mcsendtopicker.h"
 #include "mcsidebarcontroller.h"
 #include "mcsocialentitiesmodel.h"
 #include "mcstring.h"
@@ -28,8 +29,10 @@
 
 #include <QAction>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QStackedWidget>
 #include <QTableView>
@@ -62,6 +65,7 @@ private slots:
     void sidebarListsPeopleSortedAsPlainText();
     void contactsPageListsByNameFollowsTheServiceAndSwitchesToGroups();
     void sendToMenusListPeopleAndRequestTheSend();
+    void sendToReachesEveryOneOfHundredsOnTheScreen();
 
 private:
     MCMainWindow *window() const { return m_shell.delegate()->mainWindow(); }
@@ -360,6 +364,103 @@ void TestPeoplePages::sendToMenusListPeopleAndRequestTheSend()
     menu->updateMenu();
     QVERIFY(!menu->sendToContactsMenu()->menuAction()->isEnabled());
     QVERIFY(!menu->sendToGroupsMenu()->menuAction()->isEnabled());
+}
+
+void TestPeoplePages::sendToReachesEveryOneOfHundredsOnTheScreen()
+{
+    // 307 contacts.
+    MCManager *hub = MCManager::sharedManager();
+    const int count = 307;
+    QCOMPARE(m_server.control("POST", QStringLiteral("/social-seed"),
+                              {{QStringLiteral("email"), QString::fromLatin1(DemoEmail)},
+                               {QStringLiteral("contact_count"), count - hub->contacts().size()}}),
+             200);
+    QTRY_COMPARE_WITH_TIMEOUT(hub->contacts().size(), count, 60000);
+
+    auto *icons = qobject_cast<MCIconController *>(m_shell.delegate()->iconController());
+    QVERIFY(showFolder(icons, QStringLiteral("/Documents"), QStringLiteral("Welcome.txt")));
+    QWidget *viewport = icons->collectionView()->viewport();
+    const QPoint at = centreOf(icons, QStringLiteral("Welcome.txt"));
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, at);
+    QContextMenuEvent event(QContextMenuEvent::Mouse, at, viewport->mapToGlobal(at));
+    QApplication::sendEvent(viewport, &event);
+    MCMenuSelection *menu = hub->menuSelection();
+    QTRY_VERIFY(menu->isVisible());
+    menu->setActiveAction(menu->sendToContactsMenu()->menuAction());
+    QTest::keyClick(menu, Qt::Key_Right);
+    QMenu *contacts = menu->sendToContactsMenu();
+    QTRY_VERIFY(contacts->isVisible());
+
+    // The submenu lists the first ones by name, whole on the screen beside its parent menu.
+    const QRect screen = window()->screen()->availableGeometry();
+    QVERIFY2(screen.contains(contacts->geometry()), qPrintable(QStringLiteral("%1,%2 %3x%4")
+                                                                   .arg(contacts->x())
+                                                                   .arg(contacts->y())
+                                                                   .arg(contacts->width())
+                                                                   .arg(contacts->height())));
+    QVERIFY(screen.contains(menu->geometry()));
+    QVERIFY2(contacts->geometry().left() >= menu->geometry().right() - 8 ||
+                 contacts->geometry().right() <= menu->geometry().left() + 8,
+             qPrintable(QStringLiteral("%1-%2 over %3-%4 on %5")
+                            .arg(contacts->geometry().left())
+                            .arg(contacts->geometry().right())
+                            .arg(menu->geometry().left())
+                            .arg(menu->geometry().right())
+                            .arg(screen.width())));
+    QStringList names;
+    for (const MCContact *contact : hub->contacts())
+        names.append(MCString::stringForName(contact->fullName()));
+    std::sort(names.begin(), names.end());
+    QList<QAction *> items;
+    for (QAction *item : contacts->actions()) {
+        if (!item->isSeparator())
+            items.append(item);
+    }
+    QVERIFY2(items.size() > 1 && items.size() <= 20, qPrintable(QString::number(items.size())));
+    for (int i = 0; i + 1 < items.size(); ++i) {
+        const QString whole = MCString::stringForMenu(names[i]);
+        const QString cut = QString(QChar(0x2026)) + QChar(0x2069);
+        QVERIFY2(items[i]->text() == whole || (items[i]->text().endsWith(cut) &&
+                                               whole.startsWith(items[i]->text().chopped(2))),
+                 qPrintable(items[i]->text()));
+    }
+
+    // Its last item opens a picker of them all, whole on the screen: each one is reached by
+    // scrolling its list.
+    QAction *all = items.last();
+    QCOMPARE(all->objectName(), QStringLiteral("menuSendToContactsAll"));
+    contacts->setActiveAction(all);
+    QTest::keyClick(contacts, Qt::Key_Return);
+    QTRY_VERIFY(!menu->isVisible());
+    MCSendToPicker *picker = nullptr;
+    QTRY_VERIFY((picker = window()->findChild<MCSendToPicker *>()) && picker->isVisible());
+    QVERIFY(screen.contains(picker->frameGeometry()));
+    QListView *list = picker->listView();
+    QCOMPARE(list->model()->rowCount(), count);
+    QStringList listed;
+    for (int row = 0; row < count; ++row) {
+        const QModelIndex index = list->model()->index(row, 0);
+        list->scrollTo(index);
+        QVERIFY(list->viewport()->rect().contains(list->visualRect(index)));
+        listed.append(index.data().toString());
+    }
+    QCOMPARE(listed.size(), names.size());
+    for (int i = 0; i < names.size(); ++i)
+        QVERIFY2(listed[i] == names[i] || (listed[i].endsWith(QChar(0x2026)) &&
+                                           names[i].startsWith(listed[i].chopped(1))),
+                 qPrintable(listed[i]));
+
+    // A search narrows it; Return sends the selection to the one it found.
+    QSignalSpy sent(menu, &MCMenuSelection::sendFilesRequested);
+    QTest::keyClicks(picker->searchField(), QStringLiteral("contact 0290"));
+    QTRY_COMPARE(list->model()->rowCount(), 1);
+    QTest::keyClick(picker->searchField(), Qt::Key_Return);
+    QTRY_COMPARE(sent.count(), 1);
+    QVERIFY(!picker->isVisible());
+    auto *chosen = qobject_cast<MCContact *>(sent.first().at(0).value<MCSocialEntity *>());
+    QVERIFY(chosen);
+    QCOMPARE(chosen->fullName(), QStringLiteral("Seed Contact 0290"));
+    QCOMPARE(sent.first().at(1).toStringList(), QStringList{"/Documents/Welcome.txt"});
 }
 
 // A folder of its own: suites running side by side never share a support folder.

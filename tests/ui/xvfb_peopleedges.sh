@@ -8,7 +8,9 @@
 # inside the screen (build/peopleedges-tooltip.png); the sidebar with a name of 300 emoji
 # families and one of stacked marks, each whole and in its row (build/peopleedges-sidebar.png);
 # the Send to contacts submenu of a file, Dan's item cut with "...", beside its parent menu
-# (build/peopleedges-sendto.png).
+# (build/peopleedges-sendto.png); with 300 contacts, the submenu's first ones and its item
+# for them all, whole on the screen (build/peopleedges-sendto300.png), and the picker that
+# item opens, narrowed by a search (build/peopleedges-sendtopicker.png).
 # Usage: xvfb_peopleedges.sh <lumarin> <kerlo-local> <output folder>
 set -euo pipefail
 # shellcheck source=xvfb_common.sh
@@ -162,4 +164,46 @@ echo "Create Group window centred at $centre_x,$centre_y on a screen of ${screen
     fail "the Create Group window is not over the main window"
 xdotool key Escape
 wait_for 30 "Escape did not close the Create Group window" gone '^Create Group$'
+
+# 300 contacts: the submenu lists the first ones and "All Contacts...", whole on the screen
+# (build/peopleedges-sendto300.png); that item opens the picker of them all over the window
+# (build/peopleedges-sendtopicker.png).
+polls=$(count_requests GET '/api/v1/conversations/notifications.*')
+control /social-seed '{"email": "demo@kerlo.local", "contact_count": 295}'
+wait_requests GET '/api/v1/conversations/notifications.*' 60 $((polls + 1)) answered ||
+    fail "no news poll after the seed"
+xdotool windowfocus --sync "$main" 2>/dev/null || true
+xdotool mousemove --window "$main" 260 140
+wait_drawn
+ids=$(window_ids)
+xdotool click 3
+wait_for 30 "no context menu appeared" has_new_window "$ids"
+menu=$(new_window "$ids")
+wait_drawn
+ids=$(window_ids)
+xdotool key End Up Up Up Up Right
+wait_for 30 "no Send to contacts submenu appeared" has_new_window "$ids"
+submenu=$(new_window "$ids")
+wait_drawn
+screenshot sendto300
+echo "300 contacts: submenu at $(x_of "$submenu"),$(y_of "$submenu")" \
+    "$(width_of "$submenu") x $(height_of "$submenu") on a screen of ${screen_w}x$screen_h"
+[ "$(x_of "$submenu")" -ge 0 ] && [ "$(y_of "$submenu")" -ge 0 ] &&
+    [ $(($(x_of "$submenu") + $(width_of "$submenu"))) -le "$screen_w" ] &&
+    [ $(($(y_of "$submenu") + $(height_of "$submenu"))) -le "$screen_h" ] ||
+    fail "the submenu of 300 contacts runs off the screen"
+[ "$(height_of "$submenu")" -le "$screen_h" ] && [ "$(width_of "$submenu")" -le $((screen_w / 2)) ] ||
+    fail "the submenu of 300 contacts is laid out in columns"
+# Its last item, "All Contacts...", one Up from the first.
+xdotool key Up Return
+picker=$(wait_window '^Send to contacts$' 20) || fail "All Contacts... opened no picker"
+wait_drawn
+xdotool type --delay 50 "contact 02"
+wait_drawn
+screenshot sendtopicker
+[ "$(x_of "$picker")" -ge 0 ] && [ $(($(x_of "$picker") + $(width_of "$picker"))) -le "$screen_w" ] &&
+    [ $(($(y_of "$picker") + $(height_of "$picker"))) -le "$screen_h" ] ||
+    fail "the picker runs off the screen"
+xdotool key Escape
+wait_for 30 "Escape did not close the picker" gone '^Send to contacts$'
 list_screenshots

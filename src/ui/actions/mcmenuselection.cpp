@@ -5,6 +5,7 @@
 #include "mcgroup.h"
 #include "mchub.h"
 #include "mcpeople.h"
+#include "mcsendtopicker.h"
 #include "mcstring.h"
 
 #include <QAction>
@@ -28,21 +29,45 @@ QList<QPair<QString, Entity *>> sortedByName(const QList<Entity *> &entities,
     return named;
 }
 
-// The widest name an item shows (a third of the screen at most): a submenu as wide as a long
-// name would cover its parent menu and run off the screen.
-const int ItemNameCharacters = 40;
+// The most people a Send to submenu lists itself; the others are a picker away. A menu of
+// hundreds is laid out in columns wider than the screen.
+const int MostItems = 20;
+
+// How many items a submenu lists on widget's screen: MostItems, or fewer where they would not
+// fit in its height with room to spare.
+int itemsShown(const QWidget *widget)
+{
+    const QScreen *screen = widget->screen();
+    if (!screen)
+        return MostItems;
+    const int itemHeight = qMax(QFontMetrics(widget->font()).height(), 16) + 8;
+    return qBound(2, screen->availableGeometry().height() / itemHeight - 3, MostItems);
+}
+
+MCMenuSelection::NamedEntities contactsByName()
+{
+    MCMenuSelection::NamedEntities named;
+    for (const auto &contact :
+         sortedByName(MCHub::sharedHub()->people()->contacts(), &MCContact::fullName))
+        named.append({contact.first, contact.second});
+    return named;
+}
+
+MCMenuSelection::NamedEntities groupsByName()
+{
+    MCMenuSelection::NamedEntities named;
+    for (const auto &group :
+         sortedByName(MCHub::sharedHub()->people()->groups(), &MCGroup::roomName))
+        named.append({group.first, group.second});
+    return named;
+}
 
 QAction *addEntityItem(QMenu *submenu, const QString &name, const QPixmap &picture)
 {
-    const QString plain = MCString::stringForName(name);
-    const QFontMetrics metrics(submenu->font());
-    int width = ItemNameCharacters * metrics.averageCharWidth();
-    if (const QScreen *screen = submenu->screen())
-        width = qMin(width, screen->availableGeometry().width() / 3);
-    const QString shown = metrics.elidedText(plain, Qt::ElideRight, width);
+    const QString shown = MCSendToPicker::shownName(name, submenu);
     QAction *item = submenu->addAction(MCString::stringForMenu(shown));
     // The whole name where it was cut.
-    if (shown != plain)
+    if (shown != MCString::stringForName(name))
         item->setToolTip(MCString::stringForToolTip(name));
     if (!picture.isNull())
         item->setIcon(QIcon(picture.scaled(16, 16, Qt::KeepAspectRatio, Qt::SmoothTransformation)));
@@ -86,24 +111,43 @@ QMenu *MCMenuSelection::addSendToMenu(const QString &title, const QString &name,
 
 void MCMenuSelection::fillSendFilesToContacts(QMenu *submenu)
 {
-    submenu->clear();
-    for (const auto &contact :
-         sortedByName(MCHub::sharedHub()->people()->contacts(), &MCContact::fullName)) {
-        QAction *item = addEntityItem(submenu, contact.first, contact.second->roomImage());
-        QPointer<MCContact> entity(contact.second);
-        connect(item, &QAction::triggered, this, [this, entity] { sendFileToContact(entity); });
-    }
+    fillSendTo(submenu, &contactsByName, tr("All Contacts..."), &m_contactsPicker);
 }
 
 void MCMenuSelection::fillSendFilesToGroups(QMenu *submenu)
 {
+    fillSendTo(submenu, &groupsByName, tr("All Groups..."), &m_groupsPicker);
+}
+
+void MCMenuSelection::fillSendTo(QMenu *submenu, NamedEntities (*list)(), const QString &allTitle,
+                                 QPointer<MCSendToPicker> *picker)
+{
     submenu->clear();
-    for (const auto &group :
-         sortedByName(MCHub::sharedHub()->people()->groups(), &MCGroup::roomName)) {
-        QAction *item = addEntityItem(submenu, group.first, group.second->roomImage());
-        QPointer<MCGroup> entity(group.second);
-        connect(item, &QAction::triggered, this, [this, entity] { sendFileToGroup(entity); });
+    const NamedEntities named = list();
+    const int shown = named.size() > itemsShown(submenu) ? itemsShown(submenu) - 1 : named.size();
+    for (int i = 0; i < shown; ++i) {
+        QAction *item = addEntityItem(submenu, named[i].first, named[i].second->roomImage());
+        QPointer<MCSocialEntity> entity(named[i].second);
+        connect(item, &QAction::triggered, this, [this, entity] { sendFileToEntity(entity); });
     }
+    if (shown == named.size())
+        return;
+    submenu->addSeparator();
+    QAction *all = submenu->addAction(allTitle);
+    all->setObjectName(submenu->objectName() + QStringLiteral("All"));
+    // The people known when it is chosen: some may have gone since the menu opened.
+    connect(all, &QAction::triggered, this, [this, submenu, list, picker] {
+        if (!*picker) {
+            *picker = new MCSendToPicker(submenu->title(),
+                                         parentWidget() ? parentWidget()->window() : this);
+            (*picker)->setObjectName(QStringLiteral("picker") + submenu->objectName().mid(4));
+            connect(*picker, &MCSendToPicker::entityChosen, this,
+                    [this](MCSocialEntity *entity) { sendFilesToEntity(entity, m_pickerPaths); });
+        }
+        m_pickerPaths = selectedPaths();
+        (*picker)->setEntities(list());
+        (*picker)->open();
+    });
 }
 
 void MCMenuSelection::sendFileToContact(MCContact *contact)
@@ -118,11 +162,21 @@ void MCMenuSelection::sendFileToGroup(MCGroup *group)
 
 void MCMenuSelection::sendFileToEntity(MCSocialEntity *entity)
 {
+    sendFilesToEntity(entity, selectedPaths());
+}
+
+void MCMenuSelection::sendFilesToEntity(MCSocialEntity *entity, const QStringList &paths)
+{
+    if (entity && !paths.isEmpty())
+        emit sendFilesRequested(entity, paths);
+}
+
+QStringList MCMenuSelection::selectedPaths() const
+{
     QStringList paths;
     for (const MCNodePtr &node : selectedItems())
         paths.append(node->filePath());
-    if (entity && !paths.isEmpty())
-        emit sendFilesRequested(entity, paths);
+    return paths;
 }
 
 void MCMenuSelection::getShareLink()

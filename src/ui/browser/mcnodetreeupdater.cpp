@@ -459,8 +459,17 @@ void MCNodeTreeUpdater::transferEnded(const Transfer &transfer)
             setStateBits(destination, 0, MCAbstractObjectNode::Uploading);
             return;
         }
-        if (const MCNodePtr placeholder = placeholderAtPath(destination))
+        // The object the service stored takes the placeholder's row at once where its folder
+        // is loaded; in a made-up folder the placeholder waits for that folder's listing.
+        const MCNodePtr folder = nodeAtPath(parentOf(destination));
+        if (folder && !folder->childrenDirty() && !transfer.object.label().isEmpty() &&
+            clean(transfer.object.fullPath()) == destination)
+            addObjects({{parentOf(destination), {transfer.object}}});
+        if (const MCNodePtr placeholder = placeholderAtPath(destination)) {
             placeholder->setIsBusy(false);
+            placeholder->setStates(placeholder->states() &
+                                   ~quint64(MCAbstractObjectNode::Uploading));
+        }
         // A file replaced by the upload (a cached copy's edits, say) shows the new version:
         // no live update reports a change this client made itself.
         const MCNodePtr node = nodeAtPath(destination);
@@ -507,6 +516,12 @@ void MCNodeTreeUpdater::uploadStarted(const QString &sourcePath, const QString &
     }
     if (placeholderAtPath(destination))
         return;
+    // Listed already (a report that came after the listing, or a file uploaded over): its
+    // row shows the upload; a placeholder beside it would be a second row of one file.
+    if (const MCNodePtr listed = nodeAtPath(destination)) {
+        listed->setStates(listed->states() | MCAbstractObjectNode::Uploading);
+        return;
+    }
     const QSharedPointer<MCFileNode> file = MCFileNode::create(sourcePath);
     file->setBasePath(parentOf(destination));
     file->setFileName(nameOf(destination));
