@@ -111,6 +111,8 @@ void MCSendToPicker::searchChanged(const QString &text)
     m_filter->setFilterFixedString(text);
     // Return sends to the first name that matches.
     m_listView->setCurrentIndex(m_filter->index(0, 0));
+    // The view keeps its old offset across a filter: show that first name.
+    m_listView->scrollToTop();
     m_buttonSend->setEnabled(m_filter->rowCount() > 0);
 }
 
