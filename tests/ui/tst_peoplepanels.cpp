@@ -1193,6 +1193,10 @@ void TestPeoplePanels::groupNotMadeIsSaidForWhatHappened()
     QFETCH(QString, fault);
     QFETCH(QString, said);
     MCManager *hub = MCManager::sharedManager();
+    // Each row from a closed window and a service without faults, whatever the last one left.
+    QVERIFY(m_server.reset());
+    if (QWidget *last = m_shell.delegate()->groupCreationController())
+        last->close();
     MCGroupCreationController *window = openGroupWindow();
     QVERIFY(window);
     QTableView *table = window->peopleController()->tableView();
@@ -1228,9 +1232,7 @@ void TestPeoplePanels::groupNotMadeIsSaidForWhatHappened()
         QVERIFY(window->isVisible());
         QVERIFY(window->buttonCreateGroup()->isEnabled());
         QCOMPARE(named(), 0);
-        window->close();
     }
-    QVERIFY(m_server.reset());
 }
 
 int main(int argc, char **argv)
