@@ -6,6 +6,8 @@
 #include "mqbindings.h"
 #include "museraccount.h"
 
+#include <algorithm>
+
 class MOConversationPrivate : public QSharedData
 {
 public:
@@ -75,6 +77,21 @@ QList<MOUserAccount> MOConversation::participants() const
     for (const MUserAccount &account : participants)
         accounts.append(MOCoreValues::userAccountWithCXXUserAccount(account));
     return accounts;
+}
+
+void MOConversation::removeParticipantWithEmail(const QString &email)
+{
+    if (email.isEmpty())
+        return;
+    QList<MUserAccount> participants = d->conversation.participants();
+    const auto taken = std::remove_if(
+        participants.begin(), participants.end(), [&email](const MUserAccount &account) {
+            return account.email().compare(email, Qt::CaseInsensitive) == 0;
+        });
+    if (taken == participants.end())
+        return;
+    participants.erase(taken, participants.end());
+    d->conversation.setParticipants(participants);
 }
 
 MConversation MOCoreValues::cxxConversation(const MOConversation &value)

@@ -33,6 +33,8 @@ public:
     void setIsGroup(bool group);
     // New account objects on every call, in the conversation's order.
     QList<MOUserAccount> participants() const;
+    // Takes out the participant with that e-mail (case does not matter), when there is one.
+    void removeParticipantWithEmail(const QString &email);
 
     // True for this object and its copies, until one of them is changed.
     bool sharesRecordWith(const MOConversation &other) const;

@@ -32,13 +32,20 @@ public:
     conversationsManagerDidReceiveUsersForConversation(MOConversationsManager *manager,
                                                        const QList<MOUserAccount> &users,
                                                        const MOConversation &conversation) = 0;
+    // The people of the conversation could not be listed (MOSocialRequestErrorDomain; 404:
+    // the conversation is not the user's, or no longer).
+    virtual void conversationsManagerDidFailListingUsersForConversation(MOConversationsManager *,
+                                                                        qint64, const MOError &)
+    {}
     // conversationsManager:didStartConversation:
     virtual void conversationsManagerDidStartConversation(MOConversationsManager *manager,
                                                           const MOConversation &conversation) = 0;
-    // The service did not make the conversation asked for with startConversationWithUsers();
-    // reason: the service's first error, or empty when it gave none.
+    // The service did not make the conversation asked for with startConversationWithUsers()
+    // (MOSocialRequestErrorDomain: status 0 when no answer came, the service's reason as the
+    // description). After no answer or a failure of the service the conversations are read
+    // again first: one made all the same is announced as started instead.
     virtual void conversationsManagerDidFailStartingConversation(MOConversationsManager *,
-                                                                 const QString &)
+                                                                 const MOError &)
     {}
     // conversationsManager:didSendMessage:forConversation:
     virtual void

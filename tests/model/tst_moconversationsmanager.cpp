@@ -71,9 +71,15 @@ public:
         record({"started", QString::number(conversation.identifier())});
     }
     void conversationsManagerDidFailStartingConversation(MOConversationsManager *,
-                                                         const QString &reason) override
+                                                         const MOError &error) override
     {
-        record({"startFailed", reason});
+        record({"startFailed", QString::number(error.code()), error.description()});
+    }
+    void conversationsManagerDidFailListingUsersForConversation(MOConversationsManager *,
+                                                                qint64 conversationId,
+                                                                const MOError &error) override
+    {
+        record({"usersFailed", QString::number(conversationId), QString::number(error.code())});
     }
     void
     conversationsManagerDidSendMessageForConversation(MOConversationsManager *,
@@ -202,11 +208,14 @@ void TestMOConversationsManager::everyDelegateCallFires()
     QVERIFY(chatId > 0);
     // A conversation with someone the service does not know is refused, and said so.
     manager.startConversationWithUsers({MOUserAccount()}, QStringLiteral("nobody"));
-    QVERIFY(delegate.take("startFailed", "Nobody has the e-mail address").size() > 0);
+    QVERIFY(delegate.take("startFailed", "|404|Nobody has the e-mail address").size() > 0);
     manager.listConversations();
     QVERIFY(!delegate.take("conversations", QString::number(chatId)).isEmpty());
     manager.listUsersForConversationWithIdentifier(chatId);
     QVERIFY(delegate.take("users", boEmail).startsWith(QStringLiteral("users|%1|").arg(chatId)));
+    // The people of a conversation that is not the user's are not listed, and that is said.
+    manager.listUsersForConversationWithIdentifier(chatId + 1000);
+    QCOMPARE(delegate.take("usersFailed"), QStringLiteral("usersFailed|%1|404").arg(chatId + 1000));
 
     QVERIFY(!server.postMessageAs(boEmail, chatId, QStringLiteral("hello")).isEmpty());
     manager.listMessagesOfConversationWithIdentifier(chatId, QDateTime(), 20);

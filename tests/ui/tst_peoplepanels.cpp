@@ -145,6 +145,8 @@ private slots:
     void popoversOpenWholeOnTheScreenByTheirButtons();
     void groupWindowMakesOneGroupClosesAndCancelsWithEscape();
     void groupPeopleTakenOutShowInTheOpenChat();
+    void groupNotMadeIsSaidForWhatHappened_data();
+    void groupNotMadeIsSaidForWhatHappened();
 
 private:
     MCGroupCreationController *openGroupWindow();
@@ -1130,13 +1132,20 @@ void TestPeoplePanels::groupPeopleTakenOutShowInTheOpenChat()
                                 {{"email", email}, {"conversation_id", team->identifier()}});
     };
 
-    // Cal is taken out by the service: once the group's people are read again, the header
-    // counts two.
+    auto *panel = chat->rightSplitView()->findChild<MCHipController *>();
+    QVERIFY(panel);
+    MCPeopleModel *people = panel->peopleController()->people();
+    QCOMPARE(people->rowCount(), 2);
+
+    // Cal is taken out by the service: Bea's next message carries the group's people without
+    // him, and the header and the People tab follow.
     QCOMPARE(takeOut(CalEmail), 200);
-    hub->people()->conversationsManager()->listUsersForConversationWithIdentifier(
-        team->identifier());
+    QVERIFY(!m_server.postMessageAs(BeaEmail, team->identifier(), QStringLiteral("Cal left"))
+                 .isEmpty());
     QTRY_COMPARE_WITH_TIMEOUT(chat->textFieldDescription()->text(), QStringLiteral("2 people"),
                               20000);
+    QTRY_COMPARE(people->rowCount(), 1);
+    QCOMPARE(people->index(0, 0).data(MCPeopleModel::EmailRole).toString(), BeaEmail);
 
     // The user is taken out: a message is not sent, and its row says why.
     QCOMPARE(takeOut(QString::fromLatin1(DemoEmail)), 200);
@@ -1157,6 +1166,73 @@ void TestPeoplePanels::groupPeopleTakenOutShowInTheOpenChat()
     QCOMPARE(row->reasonAction()->text(),
              QStringLiteral("You are no longer a member of this conversation"));
     QVERIFY(row->reasonAction()->isVisible());
+    // Its people cannot be read any more: the user has left them, Bea stays in the tab.
+    QTRY_COMPARE_WITH_TIMEOUT(chat->textFieldDescription()->text(), QStringLiteral("1 person"),
+                              20000);
+    QCOMPARE(people->rowCount(), 1);
+    QCOMPARE(people->index(0, 0).data(MCPeopleModel::EmailRole).toString(), BeaEmail);
+}
+
+void TestPeoplePanels::groupNotMadeIsSaidForWhatHappened_data()
+{
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<QString>("said");
+    const QString notMade = QStringLiteral("The group could not be created: ");
+    QTest::newRow("500") << QStringLiteral("500")
+                         << notMade + QStringLiteral("The service could not do it just now.");
+    QTest::newRow("drop") << QStringLiteral("drop")
+                          << notMade + QStringLiteral("No answer came from the service.");
+    QTest::newRow("400") << QStringLiteral("400")
+                         << notMade + QStringLiteral("The service refused it (error 400).");
+    // A gateway's 502 after the service made the group: nothing failed.
+    QTest::newRow("502 once made") << QStringLiteral("502 once made") << QString();
+}
+
+void TestPeoplePanels::groupNotMadeIsSaidForWhatHappened()
+{
+    QFETCH(QString, fault);
+    QFETCH(QString, said);
+    MCManager *hub = MCManager::sharedManager();
+    // Each row from a closed window and a service without faults, whatever the last one left.
+    QVERIFY(m_server.reset());
+    if (QWidget *last = m_shell.delegate()->groupCreationController())
+        last->close();
+    MCGroupCreationController *window = openGroupWindow();
+    QVERIFY(window);
+    QTableView *table = window->peopleController()->tableView();
+    clickRow(table, 0, MCAddPeopleModel::People);
+    clickRow(table, 1, MCAddPeopleModel::People);
+    const QString name = QStringLiteral("After ") + fault;
+    QTest::keyClicks(window->textGroupName(), name);
+    QVERIFY(window->buttonCreateGroup()->isEnabled());
+    const QString start = QStringLiteral("/api/v1/conversations/start");
+    if (fault == QLatin1String("drop"))
+        QVERIFY(m_server.drop(start, -1));
+    else if (fault.startsWith(QLatin1String("502")))
+        QVERIFY(m_server.replaceAnswer(start, 502, "{}"));
+    else
+        QVERIFY(m_server.forceStatus(start, fault.toInt(), "{}", -1));
+    const auto named = [hub, &name] {
+        int count = 0;
+        for (const MCGroup *group : hub->groups())
+            count += group->chatRoom().name() == name ? 1 : 0;
+        return count;
+    };
+    QTest::mouseClick(window->buttonCreateGroup(), Qt::LeftButton);
+
+    if (said.isEmpty()) {
+        // Made: the window goes once the group is listed, and no failure is said.
+        QTRY_VERIFY_WITH_TIMEOUT(!window->isVisible(), 20000);
+        QVERIFY(window->textError()->isHidden());
+        QCOMPARE(named(), 1);
+    } else {
+        // Said once in the window, worded for what happened; the user can try again.
+        QTRY_VERIFY_WITH_TIMEOUT(window->textError()->isVisible(), 20000);
+        QCOMPARE(window->textError()->text(), said);
+        QVERIFY(window->isVisible());
+        QVERIFY(window->buttonCreateGroup()->isEnabled());
+        QCOMPARE(named(), 0);
+    }
 }
 
 int main(int argc, char **argv)

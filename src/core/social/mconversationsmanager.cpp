@@ -33,6 +33,7 @@ MConversationsManager::MConversationsManager(QObject *parent)
 
     connect(d->worker, &W::conversationsReceived, this, &M::conversationsReceived);
     connect(d->worker, &W::usersReceived, this, &M::usersReceived);
+    connect(d->worker, &W::usersListFailed, this, &M::usersListFailed);
     connect(d->worker, &W::messagesReceived, this, &M::messagesReceived);
     connect(d->worker, &W::conversationStarted, this, &M::conversationStarted);
     connect(d->worker, &W::conversationStartFailed, this, &M::conversationStartFailed);

@@ -45,11 +45,16 @@ signals:
 
     void conversationsReceived(MConversationList conversations);
     void usersReceived(MConversation conversation, QList<MUserAccount> users);
+    // The people of the conversation could not be listed (404: it is not the user's, or no
+    // longer); status 0 when no answer came; reason: the service's first error, or empty.
+    void usersListFailed(qlonglong conversationId, int status, QString reason);
     // Newest first, as the service lists them.
     void messagesReceived(MConversation conversation, QList<MMessage> messages);
     void conversationStarted(MConversation conversation);
-    // The service did not make the conversation; reason: its first error, or empty.
-    void conversationStartFailed(QString reason);
+    // The service did not make the conversation: status 0 when no answer came; reason: its
+    // first error, or empty. After no answer or a failure of the service, the conversations
+    // are read again first: one made all the same is announced by conversationStarted.
+    void conversationStartFailed(int status, QString reason);
     void messageSent(MConversation conversation, MMessage message);
     // The message as posted; status 0 when no answer came; reason: the service's first error,
     // or empty.

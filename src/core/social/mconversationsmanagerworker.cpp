@@ -179,7 +179,7 @@ void MConversationsManagerWorker::doStartConversation(const QList<MUserAccount> 
     for (const MUserAccount &user : users)
         emails.append(user.email());
     sendAction(QVariantMap{{QStringLiteral("users"), emails}, {QStringLiteral("name"), name}},
-               Tolvo::StartConversation);
+               Tolvo::StartConversation, newestKnownConversation());
 }
 
 void MConversationsManagerWorker::doAcceptInvite(qlonglong invitationId)
@@ -236,6 +236,7 @@ void MConversationsManagerWorker::shutdown()
     conversationListings.clear();
     waitingPeople.clear();
     waitingPages.clear();
+    startChecks.clear();
     requestManager->shutdown();
 }
 
@@ -282,8 +283,10 @@ void MConversationsManagerWorker::errorForRequestSlot(const MNetworkRequest &req
 void MConversationsManagerWorker::requestCanceledSlot(const MNetworkRequest &request)
 {
     listingEnded(request);
+    if (startChecks.contains(request.requestId()))
+        startChecked(QVariantMap(), request, false);
     // Canceled by its transfer timeout, say: the service may have made its answer.
-    if (pendingPollRequests.contains(request.requestId()))
+    else if (pendingPollRequests.contains(request.requestId()))
         pollPartLost(request.requestId());
     else if (readBackRequests.contains(request.requestId()))
         readBackEnded(request, false);
@@ -301,6 +304,10 @@ void MConversationsManagerWorker::decodeErrorSlot(const MNetworkRequest &request
     }
     if (readBackRequests.contains(request.requestId())) {
         readBackEnded(request, false);
+        return;
+    }
+    if (startChecks.contains(request.requestId())) {
+        startChecked(QVariantMap(), request, false);
         return;
     }
     // An answer that cannot be read tells the user no more than no answer at all.
@@ -331,8 +338,12 @@ void MConversationsManagerWorker::reportFailure(const QVariantMap &answer,
         emit invitationAcceptFailed(invitation, status, firstError(answer));
     else if (action == Tolvo::DeclineContactInvitation)
         emit invitationDeclineFailed(invitation, status, firstError(answer));
+    else if (action == Tolvo::StartConversation && (status == 0 || status >= 500))
+        checkStartMade(request, status, firstError(answer));
     else if (action == Tolvo::StartConversation)
-        emit conversationStartFailed(firstError(answer));
+        emit conversationStartFailed(status, firstError(answer));
+    else if (action == Tolvo::ConversationUsers)
+        emit usersListFailed(parameters.value(IdKey).toLongLong(), status, firstError(answer));
     else if (action == Tolvo::PostMessage)
         emit messageSendFailed(parameters.value(IdKey).toLongLong(),
                                info.value(MObjectRequestUserDataKey).value<MMessage>(), status,
@@ -351,6 +362,10 @@ void MConversationsManagerWorker::responseObjectReadySlot(const QVariant &answer
     const int action = request.userInfo().toMap().value(ReqActionKey).toInt();
     if (readBackRequests.contains(request.requestId())) {
         readBackEnded(request, readBack(answer, action, request, reply));
+        return;
+    }
+    if (startChecks.contains(request.requestId())) {
+        startChecked(answer, request, reply.statusCode() == 200);
         return;
     }
     const int status = reply.statusCode();

@@ -72,10 +72,15 @@ signals:
     void shutdownCompleted();
     void conversationsReceived(MConversationList conversations);
     void usersReceived(MConversation conversation, QList<MUserAccount> users);
+    // The people of the conversation could not be listed (404: it is not the user's, or no
+    // longer); status 0 when no answer came; reason: the service's first error, or empty.
+    void usersListFailed(qlonglong conversationId, int status, QString reason);
     void messagesReceived(MConversation conversation, QList<MMessage> messages);
     void conversationStarted(MConversation conversation);
-    // The service did not make the conversation; reason: its first error, or empty.
-    void conversationStartFailed(QString reason);
+    // The service did not make the conversation: status 0 when no answer came; reason: its
+    // first error, or empty. After no answer or a failure of the service, the conversations
+    // are read again first: one made all the same is announced as started instead.
+    void conversationStartFailed(int status, QString reason);
     void messageSent(MConversation conversation, MMessage message);
     // The message as it was handed over; status 0 when no answer came; reason: the service's
     // first error, or empty.
@@ -162,6 +167,13 @@ private:
                   const MNetworkReply &reply);
     bool readBackMessages(const QVariantMap &answer, const MNetworkRequest &request);
     void readBackEnded(const MNetworkRequest &request, bool read);
+    // A start that got no answer or a failure of the service: the conversations are read
+    // again to see whether it was made all the same.
+    // The newest conversation listed or followed: one made later has a greater identifier.
+    qlonglong newestKnownConversation() const;
+    void checkStartMade(const MNetworkRequest &start, int status, const QString &reason);
+    // The answer to that listing (ok: a 200 answer); announces the start or its failure.
+    void startChecked(const QVariantMap &answer, const MNetworkRequest &listing, bool ok);
 
     MJsonRequestManager *requestManager = nullptr;
     // The listings asked for, in the order they came, the first not yet announced.
@@ -196,6 +208,9 @@ private:
     QList<QPair<int, QVariantMap>> waitingReadBacks;
     QHash<QString, quint64> readBackRequests; // the count of lost polls when each was sent
     QMap<qlonglong, QList<MMessage>> readBackPages;
+    // The listings reading the conversations again after a start failed, with the start's
+    // request-info map, its status and reason.
+    QHash<QString, QVariantMap> startChecks;
     // A listing answered tells the news of the polls lost before it was asked for.
     quint64 lostPolls = 0;
     QTimer pollTimer;

@@ -48,6 +48,15 @@ void MConversationsManagerBridge::handleUsersReceived(const MConversation &conve
             m_manager, list, MOCoreValues::conversationWithCXXConversation(conversation));
 }
 
+void MConversationsManagerBridge::handleUsersListFailed(qlonglong conversationId, int status,
+                                                        const QString &reason)
+{
+    assertMainThread();
+    if (MOConversationsManagerDelegate *delegate = m_manager->delegate())
+        delegate->conversationsManagerDidFailListingUsersForConversation(
+            m_manager, conversationId, socialRequestError(status, reason));
+}
+
 void MConversationsManagerBridge::handleMessagesReceived(const MConversation &conversation,
                                                          const QList<MMessage> &messages)
 {
@@ -87,11 +96,12 @@ void MConversationsManagerBridge::handleConversationStarted(const MConversation 
             m_manager, MOCoreValues::conversationWithCXXConversation(conversation));
 }
 
-void MConversationsManagerBridge::handleConversationStartFailed(const QString &reason)
+void MConversationsManagerBridge::handleConversationStartFailed(int status, const QString &reason)
 {
     assertMainThread();
     if (MOConversationsManagerDelegate *delegate = m_manager->delegate())
-        delegate->conversationsManagerDidFailStartingConversation(m_manager, reason);
+        delegate->conversationsManagerDidFailStartingConversation(
+            m_manager, socialRequestError(status, reason));
 }
 
 void MConversationsManagerBridge::handleNewContacts(const QList<MUserAccount> &accounts)
@@ -162,6 +172,7 @@ void MConversationsManagerBridge::connectToCore(MConversationsManager *core)
     using B = MConversationsManagerBridge;
     connect(core, &C::conversationsReceived, this, &B::handleConversationsReceived);
     connect(core, &C::usersReceived, this, &B::handleUsersReceived);
+    connect(core, &C::usersListFailed, this, &B::handleUsersListFailed);
     connect(core, &C::messagesReceived, this, &B::handleMessagesReceived);
     connect(core, &C::messageSent, this, &B::handleMessageSent);
     connect(core, &C::messageSendFailed, this, &B::handleMessageSendFailed);

@@ -26,12 +26,13 @@ public:
 public slots:
     void handleConversationsReceived(const QList<MConversation> &conversations);
     void handleUsersReceived(const MConversation &conversation, const QList<MUserAccount> &users);
+    void handleUsersListFailed(qlonglong conversationId, int status, const QString &reason);
     void handleMessagesReceived(const MConversation &conversation, const QList<MMessage> &messages);
     void handleMessageSent(const MConversation &conversation, const MMessage &message);
     void handleMessageSendFailed(qlonglong conversationId, const MMessage &message, int status,
                                  const QString &reason);
     void handleConversationStarted(const MConversation &conversation);
-    void handleConversationStartFailed(const QString &reason);
+    void handleConversationStartFailed(int status, const QString &reason);
     void handleNewContacts(const QList<MUserAccount> &accounts);
     void handleAccountsChangedStatus(const QList<MUserAccount> &accounts);
     void handleContactJoinInvitation(const MJoinInvitation &invitation);

@@ -33,7 +33,8 @@ QString MCGroup::roomName() const
 
 QString MCGroup::description() const
 {
-    return tr("%1 %2").arg(m_chatRoom.participants().size()).arg(tr("people"));
+    const int count = m_chatRoom.participants().size();
+    return count == 1 ? tr("1 person") : tr("%1 %2").arg(count).arg(tr("people"));
 }
 
 QString MCGroup::createdAtAsString() const

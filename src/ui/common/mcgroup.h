@@ -16,7 +16,7 @@ public:
     QString title() const override;
     // The service's name, or "NO NAME" as for people without one.
     QString roomName() const override;
-    // "<n> people".
+    // "<n> people", "1 person".
     QString description() const override;
     QList<MOUserAccount> rcptAccounts() const override { return m_chatRoom.participants(); }
     QDateTime createdAt() const { return m_chatRoom.createdAt(); }

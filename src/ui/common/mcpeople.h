@@ -28,7 +28,8 @@ signals:
     // Once per batch of new contacts or groups, however many it held.
     void contactsChanged();
     void groupsChanged();
-    // A group asked for was not made; reason: the service's, or empty.
+    // A group asked for was not made; reason: why, one sentence for the user (the service's
+    // own, or what its failure means).
     void groupCreationFailed(const QString &reason);
 
 protected:

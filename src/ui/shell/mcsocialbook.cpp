@@ -381,20 +381,25 @@ void MCSocialBook::conversationsManagerDidStartConversation(MOConversationsManag
 }
 
 void MCSocialBook::conversationsManagerDidFailStartingConversation(MOConversationsManager *,
-                                                                   const QString &reason)
+                                                                   const MOError &error)
 {
-    emit groupCreationFailed(reason);
+    emit groupCreationFailed(MCSocialFailure::reason(error));
+}
+
+void MCSocialBook::followGroupPeople(MCSocialEntity *entity, const MOConversation &conversation)
+{
+    // The conversation as the service has it now: one taken out leaves its header and its
+    // people too. Some answers carry a conversation without its people: those say nothing.
+    if (entity && entity->chatRoom().isGroup() && conversation.isGroup() &&
+        !conversation.participants().isEmpty() &&
+        emailsOf(entity->chatRoom().participants()) != emailsOf(conversation.participants()))
+        entity->setChatRoom(conversation);
 }
 
 void MCSocialBook::conversationsManagerDidReceiveUsersForConversation(
     MOConversationsManager *, const QList<MOUserAccount> &users, const MOConversation &conversation)
 {
-    MCSocialEntity *entity = insertOrFetchEntityForConversation(conversation);
-    // A listing of people is the group as the service has it now: one taken out leaves its
-    // header too.
-    if (entity && conversation.isGroup() &&
-        emailsOf(entity->chatRoom().participants()) != emailsOf(conversation.participants()))
-        entity->setChatRoom(conversation);
+    followGroupPeople(insertOrFetchEntityForConversation(conversation), conversation);
     if (conversation.isGroup() || conversation.identifier() < 1)
         return;
     for (const MOUserAccount &user : users) {
@@ -403,6 +408,22 @@ void MCSocialBook::conversationsManagerDidReceiveUsersForConversation(
         m_p2pRecipientIdMap.insert(user.email(), conversation.identifier());
         m_p2pIdRecipientMap.insert(conversation.identifier(), user.email());
     }
+}
+
+void MCSocialBook::conversationsManagerDidFailListingUsersForConversation(MOConversationsManager *,
+                                                                          qint64 conversationId,
+                                                                          const MOError &error)
+{
+    // A group that is not the user's any more: the user is no longer among its people.
+    MCSocialEntity *entity = m_socialEntities.value(conversationId);
+    if (!entity || !entity->chatRoom().isGroup() || (error.code() != 403 && error.code() != 404))
+        return;
+    MOConversation room = entity->chatRoom();
+    const int before = room.participants().size();
+    room.removeParticipantWithEmail(
+        MOUserAuthenticationManager::sharedInstance()->account().email());
+    if (room.participants().size() != before)
+        entity->setChatRoom(room);
 }
 
 void MCSocialBook::conversationsManagerDidFailSendingMessageForConversation(
@@ -445,6 +466,7 @@ void MCSocialBook::conversationsManagerDidReceiveMessagesForConversation(
                            << "have no one to go to";
         return;
     }
+    followGroupPeople(entity, conversation);
     QList<MOMessage> sorted = messages;
     // The service lists newest first; messages of one second keep the order they were stored
     // in (their ids).

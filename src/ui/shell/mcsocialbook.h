@@ -97,8 +97,9 @@ public:
                                                        const MOConversation &conversation) override;
     void conversationsManagerDidStartConversation(MOConversationsManager *manager,
                                                   const MOConversation &conversation) override;
+    // Said in the window that asked, worded for what happened.
     void conversationsManagerDidFailStartingConversation(MOConversationsManager *,
-                                                         const QString &reason) override;
+                                                         const MOError &error) override;
     void conversationsManagerDidReceiveNewContacts(MOConversationsManager *,
                                                    const QList<MOUserAccount> &accounts) override;
     void conversationsManagerDidReceiveChangedStatusAccounts(
@@ -116,6 +117,10 @@ public:
     void conversationsManagerDidFailDecliningJoinInvitation(MOConversationsManager *,
                                                             const MOJoinInvitation &invitation,
                                                             const MOError &error) override;
+    // A group that is no longer the user's (refused, not found) loses the user from its people.
+    void conversationsManagerDidFailListingUsersForConversation(MOConversationsManager *,
+                                                                qint64 conversationId,
+                                                                const MOError &error) override;
     void conversationsManagerDidFailSendingMessageForConversation(MOConversationsManager *,
                                                                   const MOMessage &message,
                                                                   qint64 conversationId,
@@ -132,6 +137,8 @@ private:
     void handOverGrouped(const QList<MOCollaboration> &collaborations,
                          void (MCSocialEntity::*receive)(const QList<MOCollaboration> &));
     MCSocialEntity *entityOf(const MOCollaboration &collaboration);
+    // A group's people follow those of the conversation an answer carries.
+    void followGroupPeople(MCSocialEntity *entity, const MOConversation &conversation);
     // The per-conversation listings (people, history page), sent a few per event-loop turn.
     enum class ConversationRequest { Users, Messages };
     void queueConversationRequest(ConversationRequest kind, qint64 conversationId);

@@ -200,9 +200,7 @@ void MCAddPeopleController::groupCreationFailed(const QString &reason)
     m_panelAsked = false;
     // The name typed stays, to ask again.
     m_panelTextError->setText(
-        reason.isEmpty()
-            ? tr("The group could not be created.")
-            : tr("The group could not be created: %1").arg(MCString::stringForName(reason)));
+        tr("The group could not be created: %1").arg(MCString::stringForName(reason)));
     m_panelTextError->show();
     m_panelButtonCreate->setEnabled(!m_panelTextField->text().isEmpty());
     m_panelWindow->show();

@@ -119,9 +119,7 @@ void MCGroupCreationController::groupCreationFailed(const QString &reason)
     m_creating = false;
     canCreateGroup();
     m_textError->setText(
-        reason.isEmpty()
-            ? tr("The group could not be created.")
-            : tr("The group could not be created: %1").arg(MCString::stringForName(reason)));
+        tr("The group could not be created: %1").arg(MCString::stringForName(reason)));
     m_textError->show();
 }
 
