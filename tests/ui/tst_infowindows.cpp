@@ -245,6 +245,18 @@ void TestInfoWindows::getInfoKeepsOneWindowPerPath()
     QCOMPARE(labelText(folder, "textFieldSize"), QStringLiteral("--"));
     QCOMPARE(labelText(folder, "textGeneralWhere"), QStringLiteral("Kerlo Home"));
     QVERIFY(labelText(folder, "textGeneralSize").endsWith(QStringLiteral(" items")));
+    // The count follows the folder: a file another device adds, then deletes.
+    const long count =
+        folder->findChild<QLabel *>("textGeneralSize")->text().split(' ')[0].toLong();
+    QVERIFY(count > 1);
+    const QString arrived = QStringLiteral("/Documents/Arrived.txt");
+    QVERIFY(!m_server.seedFile(Email, arrived, "new").isEmpty());
+    QTRY_COMPARE_WITH_TIMEOUT(labelText(folder, "textGeneralSize"),
+                              MCString::stringWithItemsCount(count + 1), 30000);
+    QVERIFY(icons()->shownNames().contains(QStringLiteral("Arrived.txt")));
+    QVERIFY(!m_server.deleteObject(Email, arrived).isEmpty());
+    QTRY_COMPARE_WITH_TIMEOUT(labelText(folder, "textGeneralSize"),
+                              MCString::stringWithItemsCount(count), 30000);
 
     // Closed, the path gets a new window next time.
     one->close();
@@ -404,6 +416,25 @@ void TestInfoWindows::smallWindowsAndListColumnsShowTheirTextsWhole()
                             .arg(size->geometry().left())));
     QVERIFY2(cutTexts(info).isEmpty(), qPrintable(cutTexts(info).join('\n')));
     info->close();
+
+    // Quick Look of it: cut in its middle between letters, with an ellipsis.
+    window()->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window()));
+    press(Qt::Key_Space);
+    QVERIFY(
+        quickLookShows(QStringLiteral("/Documents/") + LongName, MCFilePreviewView::TextContent));
+    auto *looked = quickLook()->findChild<QLabel *>("filenameText");
+    QTRY_VERIFY2(looked->text().contains(QChar(0x2026)), qPrintable(looked->text()));
+    const QStringList halves = looked->text().split(QChar(0x2026));
+    QCOMPARE(halves.size(), 2);
+    QVERIFY2(LongName.startsWith(halves[0]) && LongName.endsWith(halves[1]) &&
+                 !halves[0].isEmpty() && !halves[1].isEmpty(),
+             qPrintable(looked->text()));
+    QVERIFY(looked->fontMetrics().horizontalAdvance(looked->text()) <=
+            looked->contentsRect().width());
+    QCOMPARE(looked->toolTip(), MCString::stringForToolTip(LongName));
+    QTest::keyClick(quickLook()->mainView(), Qt::Key_Escape);
+    QTRY_VERIFY(!quickLook()->isVisible());
 
     // View Options of each view, at the default font.
     const int viewKeys[] = {Qt::Key_1, Qt::Key_3, Qt::Key_2};
