@@ -10,6 +10,7 @@ MO_CONSTANT(MOAvailabilityStatusFlagsKey)
 // MOUserAuthenticationManager (the sizes notification goes on the default centre)
 MO_CONSTANT(MOUserAccountSizesChangedNotification)
 MO_CONSTANT(MOUserAuthenticationErrors)
+MO_CONSTANT(MOUserAuthenticationStatusCode)
 
 // MOObjectsManager: listings, metadata and live updates
 MO_CONSTANT(MOObjectsListDidFetchNotification)

@@ -13,6 +13,7 @@ extern const QString MOAvailabilityStatusFlagsKey;
 // MOUserAuthenticationManager (the sizes notification goes on the default centre)
 extern const QString MOUserAccountSizesChangedNotification;
 extern const QString MOUserAuthenticationErrors;
+extern const QString MOUserAuthenticationStatusCode;
 
 // MOObjectsManager: listings, metadata and live updates
 extern const QString MOObjectsListDidFetchNotification;
@@ -88,7 +89,10 @@ extern const QString MOCollaborationAcceptErrorDomain;
 // it gave one, is the description.
 extern const QString MOSocialRequestErrorDomain;
 
-// Sign-in and token-refresh failures (code 403, key MOUserAuthenticationErrors).
+// Sign-in and token-refresh failures (code 403, key MOUserAuthenticationErrors). A sign-in's
+// failure also holds the service's HTTP status under MOUserAuthenticationStatusCode: 401 for a
+// refused password, 0 when no answer came, another for a service that failed or answered
+// without what it should.
 extern const QString MOAuthenticationErrorDomain; // "Authentication"
 
 #endif // MOCONSTANTS_H

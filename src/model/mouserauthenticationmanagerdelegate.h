@@ -21,8 +21,9 @@ public:
     virtual void authManagerDidAuthorizeClientSuccessfully(MOUserAuthenticationManager *manager,
                                                            const QString &user) = 0;
     // authManager:didFailAuthenticatingUser:withError: the sign-in was refused or could not
-    // reach the service. The error is in MOAuthenticationErrorDomain with code 403 and the
-    // messages under "MOUserAuthenticationErrors".
+    // reach the service. The error is in MOAuthenticationErrorDomain with code 403, the
+    // messages under "MOUserAuthenticationErrors" and the service's HTTP status (0: no answer)
+    // under "MOUserAuthenticationStatusCode".
     virtual void authManagerDidFailAuthenticatingUserWithError(MOUserAuthenticationManager *manager,
                                                                const QString &user,
                                                                const MOError &error) = 0;

@@ -227,21 +227,23 @@ void TestUserAuthManager::signInRefused_data()
     QTest::addColumn<int>("status");
     QTest::addColumn<QByteArray>("body");
     QTest::addColumn<QStringList>("errors");
+    // The status the failure reports: 0 when no answer came.
+    QTest::addColumn<int>("reported");
 
     QTest::newRow("wrong password") << "not-the-password" << QString() << 0 << QByteArray()
-                                    << QStringList{"Invalid e-mail or password"};
+                                    << QStringList{"Invalid e-mail or password"} << 401;
     QTest::newRow("single error") << demoPassword << "status" << 401
                                   << QByteArray(R"({"error":"account locked"})")
-                                  << QStringList{"account locked"};
+                                  << QStringList{"account locked"} << 401;
     QTest::newRow("server error") << demoPassword << "status" << 503
                                   << QByteArray(R"({"errors":["maintenance"]})")
-                                  << QStringList{"maintenance"};
+                                  << QStringList{"maintenance"} << 503;
     QTest::newRow("not JSON") << demoPassword << "status" << 200
-                              << QByteArray("<html>Welcome</html>") << QStringList();
+                              << QByteArray("<html>Welcome</html>") << QStringList() << 200;
     QTest::newRow("no API key") << demoPassword << "status" << 200 << QByteArray(R"({"user":{}})")
-                                << QStringList();
+                                << QStringList() << 200;
     QTest::newRow("connection dropped")
-        << demoPassword << "drop" << 0 << QByteArray() << QStringList();
+        << demoPassword << "drop" << 0 << QByteArray() << QStringList() << 0;
 }
 
 void TestUserAuthManager::signInRefused()
@@ -251,6 +253,7 @@ void TestUserAuthManager::signInRefused()
     QFETCH(int, status);
     QFETCH(QByteArray, body);
     QFETCH(QStringList, errors);
+    QFETCH(int, reported);
     const QString path = QStringLiteral("/api/v1/key.json");
     if (fault == "status")
         QVERIFY(server.forceStatus(path, status, body));
@@ -267,6 +270,7 @@ void TestUserAuthManager::signInRefused()
     QCOMPARE(failed.count(), 1);
     QCOMPARE(failed.at(0).at(0).toString(), demoEmail);
     QCOMPARE(failed.at(0).at(1).value<QList<QString>>(), QList<QString>(errors));
+    QCOMPARE(failed.at(0).at(2).toInt(), reported);
     QCOMPARE(authenticated.count(), 0);
     QVERIFY(!session.auth.isAuthenticated());
     QCOMPARE(session.auth.state(), MUserAuthManager::WaitingForKey);

@@ -135,6 +135,7 @@ void TestAuthenticationManager::wrongPasswordFailsWithTheServiceMessages()
     const QStringList errors =
         delegate->lastError.userInfo().value(MOUserAuthenticationErrors).toStringList();
     QVERIFY(!errors.isEmpty());
+    QCOMPARE(delegate->lastError.userInfo().value(MOUserAuthenticationStatusCode), QVariant(401));
     QCOMPARE(auth()->username(), demoEmail);
     QVERIFY(!auth()->isAuthorized());
     QVERIFY(!auth()->isAuthenticated());
@@ -149,6 +150,7 @@ void TestAuthenticationManager::unreachableServiceFailsTheSignIn()
     QCOMPARE(delegate->calls, QStringList{"authentication failed " + demoEmail});
     QCOMPARE(delegate->lastError.code(), qint64(403));
     QVERIFY(delegate->lastError.userInfo().contains(MOUserAuthenticationErrors));
+    QCOMPARE(delegate->lastError.userInfo().value(MOUserAuthenticationStatusCode), QVariant(0));
     QVERIFY(!auth()->isAuthorized());
 }
 

@@ -245,6 +245,19 @@ void TestInfoWindows::getInfoKeepsOneWindowPerPath()
     QCOMPARE(labelText(folder, "textFieldSize"), QStringLiteral("--"));
     QCOMPARE(labelText(folder, "textGeneralWhere"), QStringLiteral("Kerlo Home"));
     QVERIFY(labelText(folder, "textGeneralSize").endsWith(QStringLiteral(" items")));
+    // The count is of the items shown, and follows the folder: a file another device adds,
+    // then deletes.
+    const long count = icons()->shownNames().size();
+    QVERIFY(count > 1);
+    QCOMPARE(labelText(folder, "textGeneralSize"), MCString::stringWithItemsCount(count));
+    const QString arrived = QStringLiteral("/Documents/Arrived.txt");
+    QVERIFY(!m_server.seedFile(Email, arrived, "new").isEmpty());
+    QTRY_COMPARE_WITH_TIMEOUT(labelText(folder, "textGeneralSize"),
+                              MCString::stringWithItemsCount(count + 1), 30000);
+    QVERIFY(icons()->shownNames().contains(QStringLiteral("Arrived.txt")));
+    QVERIFY(!m_server.deleteObject(Email, arrived).isEmpty());
+    QTRY_COMPARE_WITH_TIMEOUT(labelText(folder, "textGeneralSize"),
+                              MCString::stringWithItemsCount(count), 30000);
 
     // Closed, the path gets a new window next time.
     one->close();
@@ -463,6 +476,24 @@ void TestInfoWindows::smallWindowsAndListColumnsShowTheirTextsWhole()
     QVERIFY2(cut.isEmpty(), qPrintable(cut.join('\n')));
     window()->resize(old);
     QTest::keyClick(window(), Qt::Key_1, Qt::ControlModifier);
+
+    // Quick Look of a name too long for its room: cut in its middle between letters, with an
+    // ellipsis.
+    QVERIFY(enter(QStringLiteral("/Documents"), LongName));
+    select(LongName);
+    press(Qt::Key_Space);
+    QVERIFY(
+        quickLookShows(QStringLiteral("/Documents/") + LongName, MCFilePreviewView::TextContent));
+    auto *looked = quickLook()->findChild<QLabel *>("filenameText");
+    QTRY_VERIFY2(looked->text().contains(QChar(0x2026)), qPrintable(looked->text()));
+    const QStringList halves = looked->text().split(QChar(0x2026));
+    QCOMPARE(halves.size(), 2);
+    QVERIFY2(LongName.startsWith(halves[0]) && LongName.endsWith(halves[1]) &&
+                 !halves[0].isEmpty() && !halves[1].isEmpty(),
+             qPrintable(looked->text()));
+    QVERIFY(looked->fontMetrics().horizontalAdvance(looked->text()) <=
+            looked->contentsRect().width());
+    QCOMPARE(looked->toolTip(), MCString::stringForToolTip(LongName));
 }
 
 bool TestInfoWindows::quickLookShows(const QString &path, MCFilePreviewView::Shown shown)
@@ -668,7 +699,11 @@ void TestInfoWindows::namesFromTheServiceArePlainText()
     press(Qt::Key_Space);
     QVERIFY(quickLookShows(QStringLiteral("/Documents/") + HostileName,
                            MCFilePreviewView::TextContent));
-    QCOMPARE(labelText(quickLook(), "filenameText"), shown);
+    // Whole, or cut with an ellipsis and whole in its tooltip.
+    auto *looked = quickLook()->findChild<QLabel *>("filenameText");
+    QVERIFY2(looked->text() == shown || (looked->text().contains(QChar(0x2026)) &&
+                                         looked->toolTip() == MCString::stringForToolTip(shown)),
+             qPrintable(looked->text()));
     QCOMPARE(quickLook()->findChild<QLabel *>("filenameText")->textFormat(), Qt::PlainText);
     QCOMPARE(quickLook()->previewView()->text(), QStringLiteral("x"));
 }

@@ -33,6 +33,8 @@ private slots:
     void historyIgnoresEmptyStepsAndRepeats();
     void bannerFollowsTheService();
     void signInWindowChecksFieldsAndShowsRefusal();
+    void signInThatFailsSaysWhatFailed_data();
+    void signInThatFailsSaysWhatFailed();
     void signInGivesUpWhenTheServiceGoesAway();
     void signInWindowSaysWhatItCouldNotDo();
     void refusedTokenAtFirstSignInStaysInTheWindow();
@@ -165,6 +167,59 @@ void TestShellSession::signInWindowChecksFieldsAndShowsRefusal()
     QVERIFY(loginIdle());
     QCOMPARE(login()->usernameTextField()->text(), QString::fromLatin1(DemoEmail));
     QVERIFY(firstRequest(m_server.requests(), QStringLiteral("/api/v1/key\\.json")) >= 0);
+}
+
+void TestShellSession::signInThatFailsSaysWhatFailed_data()
+{
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<QString>("said");
+    const QString refused = QStringLiteral("This email and password pair is invalid");
+    const QString unreachable =
+        QStringLiteral("Can't contact the server. Check your connection and try again.");
+    const QString failed =
+        QStringLiteral("The Kerlo server could not sign you in. Try again later.");
+    const QString right = QString::fromLatin1(DemoPassword);
+    // Only a refusal doubts the password.
+    QTest::newRow("401") << QString() << QStringLiteral("not-the-password") << refused;
+    QTest::newRow("500") << QStringLiteral("500") << right << failed;
+    QTest::newRow("dropped connection") << QStringLiteral("drop") << right << unreachable;
+    QTest::newRow("503 HTML") << QStringLiteral("503 html") << right << failed;
+    QTest::newRow("no service") << QStringLiteral("stopped") << right << unreachable;
+}
+
+void TestShellSession::signInThatFailsSaysWhatFailed()
+{
+    QFETCH(QString, fault);
+    QFETCH(QString, password);
+    QFETCH(QString, said);
+    const QString key = QStringLiteral("/api/v1/key.json");
+    const QString post = QStringLiteral("POST");
+    // Whatever an earlier row left: the service up, without faults.
+    if (!m_server.isRunning())
+        QVERIFY(m_server.restart());
+    QVERIFY(m_server.reset());
+    QTRY_VERIFY_WITH_TIMEOUT(loginIdle(), 30000);
+    if (fault == QLatin1String("500"))
+        QVERIFY(m_server.forceStatus(key, 500, R"({"errors":["internal error"]})", -1, post));
+    else if (fault == QLatin1String("drop"))
+        QVERIFY(m_server.drop(key, -1, post));
+    else if (fault == QLatin1String("503 html"))
+        QVERIFY(m_server.forceStatus(key, 503, "<html><body>Back soon</body></html>", -1, post,
+                                     "text/html"));
+    else if (fault == QLatin1String("stopped"))
+        m_server.stop();
+
+    QVERIFY(m_shell.signInThroughWindow(QString::fromLatin1(DemoEmail), password));
+    QTRY_COMPARE_WITH_TIMEOUT(login()->statusText(), said, 20000);
+    QVERIFY(loginIdle());
+    // Nothing typed is lost: the same sign-in can be tried again at once.
+    QCOMPARE(login()->usernameTextField()->text(), QString::fromLatin1(DemoEmail));
+    QCOMPARE(login()->passwordTextField()->text(), password);
+
+    if (fault == QLatin1String("stopped"))
+        QVERIFY(m_server.restart());
+    QVERIFY(m_server.reset());
 }
 
 void TestShellSession::signInGivesUpWhenTheServiceGoesAway()

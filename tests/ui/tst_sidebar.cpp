@@ -14,6 +14,7 @@
 #include "mcpasteboard.h"
 #include "mcsidebarbadgedelegate.h"
 #include "mcsidebarcontroller.h"
+#include "mcstring.h"
 #include "servicereader.h"
 #include "shelltestfixture.h"
 
@@ -383,6 +384,35 @@ void TestSidebar::rowsAreDrawnByTheIconFieldCell()
         }
     }
     QVERIFY(inside > 0);
+
+    // A name bounded already, as a contact's is, is cut once, at its end: two that differ only
+    // in the last letter kept show the same.
+    QStringList bounded;
+    for (const char *last : {"A", "B"}) {
+        bounded.append(MCString::stringByBoundingName(
+            QStringLiteral("Beginning ") + QString(MCString::MaxNameLength - 12, QLatin1Char('x')) +
+            QLatin1String(last) + QStringLiteral(" and what follows")));
+    }
+    QVERIFY(bounded[0].endsWith(QStringLiteral("xA\u2026")));
+    QObject ann, bob;
+    sidebar()->updateSocial({{"ann", bounded[0], false, &ann}, {"bob", bounded[1], false, &bob}});
+    QList<QImage> titles;
+    for (const QString &name : qAsConst(bounded)) {
+        const QModelIndex index = row(name);
+        QVERIFY(index.isValid());
+        const QRect rect = outline->visualRect(index);
+        const QRect title = delegate->cellFor(index)->titleRectForBounds(
+            QRect(QPoint(0, 0), rect.size()), index, outline->font());
+        QVERIFY(title.width() > 40);
+        titles.append(outline->viewport()->grab(rect).toImage().copy(title));
+    }
+    QCOMPARE(titles[0], titles[1]);
+    // And the name is drawn there.
+    QVERIFY(titles[0] != [&] {
+        QImage fill = titles[0];
+        fill.fill(titles[0].pixel(0, 0));
+        return fill;
+    }());
 
     // The logo stands faintly in the lower left corner, behind the rows: lighter than the tint
     // in its cloud, the tint itself in the arrow cut out of the cloud.

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # End to end on a real X server: Lumarin waits with its banner while kerlo-local is down,
-# shows the sign-in window once the service is up, takes the demo credentials typed with
-# xdotool and opens the signed-in window. Saves a screenshot of each stage into the build
-# folder (for a person to look at) and checks kerlo-local's request log.
+# shows the sign-in window once the service is up, says so when the service fails the first
+# sign-in (a 500), takes the demo credentials typed with xdotool again and opens the signed-in
+# window. Saves a screenshot of each stage into the build folder (for a person to look at) and
+# checks kerlo-local's request log.
 # Usage: xvfb_shell.sh <lumarin> <kerlo-local> <output folder>
 set -euo pipefail
 # shellcheck source=xvfb_common.sh
@@ -28,7 +29,17 @@ wait_drawn
 screenshot banner
 
 start_kerlo "$port"
-sign_in_listed signin
+# The service fails the first sign-in: the window tells that, not a wrong password.
+curl -fsS -X POST -H 'Content-Type: application/json' \
+    -d '{"path":"/api/v1/key.json","method":"POST","action":"status","status":500,"body":"{}"}' \
+    "$root/__control/fault" >/dev/null
+login=$(wait_window '^Kerlo$' 60) || fail "no sign-in window"
+enter_credentials "$login" signin
+wait_for 60 "the window never told the failed sign-in" \
+    grep -q "The sign-in failed with status 500" "$work/lumarin.log"
+wait_drawn "$login"
+screenshot signin-failed
+sign_in_listed
 screenshot signedin
 
 requests >"$work/requests.json"

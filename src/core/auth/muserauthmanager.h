@@ -78,7 +78,10 @@ signals:
     void shutdownCompleted();
     void authenticationSuccess(const QString &username);
     void authorizationSuccess(const QString &username);
-    void authenticationFailure(const QString &username, const QList<QString> &errors);
+    // statusCode: the service's answer to the failed step (200 for an answer without what it
+    // should hold), 0 when none came.
+    void authenticationFailure(const QString &username, const QList<QString> &errors,
+                               int statusCode);
     void authorizationFailed(const QString &username, const QStringList &errors);
     void needAuthenticationDetails();
     void logoutPerformed();

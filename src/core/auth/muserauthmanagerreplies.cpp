@@ -173,7 +173,7 @@ void MUserAuthManagerPrivate::handleRefused(RequestKind kind, const QVariantMap 
             QMutexLocker locker(&mutex);
             name = username;
         }
-        emit q->authenticationFailure(name, errors);
+        emit q->authenticationFailure(name, errors, 401);
         break;
     }
     case TokenRequest:
@@ -237,7 +237,7 @@ void MUserAuthManagerPrivate::handleFailure(int statusCode, const QVariantMap &r
         authenticated = false;
         name = username;
     }
-    emit q->authenticationFailure(name, errors);
+    emit q->authenticationFailure(name, errors, statusCode);
 }
 
 void MUserAuthManager::errorForRequest(const MNetworkRequest &request,

@@ -16,9 +16,8 @@
 
 namespace {
 
-MOError authenticationError(const QStringList &errors)
+MOError authenticationError(const QStringList &errors, QVariantMap userInfo = {})
 {
-    QVariantMap userInfo;
     userInfo.insert(MOUserAuthenticationErrors, errors);
     return MOError(MOAuthenticationErrorDomain, 403, userInfo);
 }
@@ -85,13 +84,14 @@ void _AuthManagerBridge::slotAuthorizationFailure(const QString &user, const QSt
 }
 
 void _AuthManagerBridge::slotAuthenticationFailure(const QString &user,
-                                                   const QList<QString> &errors)
+                                                   const QList<QString> &errors, int statusCode)
 {
     assertMainThread();
     m_facade->setUsername(user);
     if (auto *delegate = m_facade->delegate())
-        delegate->authManagerDidFailAuthenticatingUserWithError(m_facade, user,
-                                                                authenticationError(errors));
+        delegate->authManagerDidFailAuthenticatingUserWithError(
+            m_facade, user,
+            authenticationError(errors, {{MOUserAuthenticationStatusCode, statusCode}}));
 }
 
 void _AuthManagerBridge::slotAuthenticationRequired()

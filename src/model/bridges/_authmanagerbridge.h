@@ -25,7 +25,8 @@ public slots:
     void slotAuthenticationSuccess(const QString &user);
     void slotAuthorizationSuccess(const QString &user);
     void slotAuthorizationFailure(const QString &user, const QStringList &errors);
-    void slotAuthenticationFailure(const QString &user, const QList<QString> &errors);
+    void slotAuthenticationFailure(const QString &user, const QList<QString> &errors,
+                                   int statusCode);
     void slotAuthenticationRequired();
     void slotLogoutPerformed();
     void slotAccountSizesChanged();

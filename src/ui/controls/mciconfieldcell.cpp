@@ -69,8 +69,11 @@ void MCIconFieldCell::paint(QPainter *painter, const QStyleOptionViewItem &optio
         option.state & QStyle::State_Selected ? QPalette::HighlightedText : QPalette::Text));
     const QRect title =
         isGroupCell(index) ? frame.adjusted(3, 0, 0, 0) : titleRectForBounds(frame, index, font);
+    // A name bounded already ends in its cut: one more goes at that end, never a second one in
+    // the middle.
+    const Qt::TextElideMode mode = text.endsWith(QChar(0x2026)) ? Qt::ElideRight : Qt::ElideMiddle;
     painter->drawText(title, Qt::AlignVCenter | Qt::AlignLeft | Qt::TextSingleLine,
-                      QFontMetrics(font).elidedText(text, Qt::ElideMiddle, title.width()));
+                      QFontMetrics(font).elidedText(text, mode, title.width()));
     painter->restore();
 }
 

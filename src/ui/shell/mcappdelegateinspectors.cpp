@@ -78,7 +78,14 @@ MCQuickLookController *MCAppDelegate::quickLookController() const
 void MCAppDelegate::showGetInfo(const MCNodeList &nodes)
 {
     MCManager *hub = MCManager::sharedManager();
-    MCGetInfoWindowController::showGetInfo(nodes, hub->currentNode(), m_previewGenerator, m_window);
+    // The folder shown as the view holds it, counted from its listing and kept current; the
+    // hub's node keeps the count its metadata gave.
+    MCNodePtr folder = hub->currentNode();
+    const MCBrowsableViewController *view = hub->selectedController();
+    if (const MCNodePtr listed = view ? view->currentNode() : MCNodePtr();
+        listed && folder && listed->filePath() == folder->filePath())
+        folder = listed;
+    MCGetInfoWindowController::showGetInfo(nodes, folder, m_previewGenerator, m_window);
 }
 
 void MCAppDelegate::togglePreviewPanel()

@@ -36,6 +36,7 @@
 #include "mocollaborationmanager.h"
 #include "moconstants.h"
 #include "modevicesmanager.h"
+#include "moerror.h"
 #include "monotificationcenter.h"
 #include "monotificationmanager.h"
 #include "moobjectsmanager.h"
@@ -80,10 +81,12 @@ void MCAppDelegate::authManagerDidAuthorizeClientSuccessfully(MOUserAuthenticati
 }
 
 void MCAppDelegate::authManagerDidFailAuthenticatingUserWithError(MOUserAuthenticationManager *,
-                                                                  const QString &, const MOError &)
+                                                                  const QString &,
+                                                                  const MOError &error)
 {
     showLoginWindow();
-    m_loginController->didFailAuthenticatingUser();
+    m_loginController->didFailAuthenticatingUser(
+        error.userInfo().value(MOUserAuthenticationStatusCode, 401).toInt());
 }
 
 void MCAppDelegate::authManagerDidFailAuthorizingClientWithError(MOUserAuthenticationManager *,

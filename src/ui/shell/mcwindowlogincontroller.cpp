@@ -295,11 +295,21 @@ void MCWindowLoginController::resetLoginWindow()
     m_boxError->hide();
 }
 
-void MCWindowLoginController::didFailAuthenticatingUser()
+void MCWindowLoginController::didFailAuthenticatingUser(int statusCode)
 {
     setControlsEnabled(true);
     stopSpinner();
-    showStatus(tr("This email and password pair is invalid"), true);
+    m_boxError->show();
+    // Only a refusal doubts the password; the fields stay as typed for another try.
+    if (statusCode == 401) {
+        showStatus(tr("This email and password pair is invalid"), true);
+        return;
+    }
+    qCInfo(lcShell) << "The sign-in failed with status" << statusCode;
+    showStatus(statusCode == 0 ? tr("Can't contact the server. Check your connection and try "
+                                    "again.")
+                               : tr("The Kerlo server could not sign you in. Try again later."),
+               true);
 }
 
 void MCWindowLoginController::didFailAuthorizingClientWithUsername(const QString &username)

@@ -37,7 +37,9 @@ public:
 
     bool fieldsAreValid();
     void resetLoginWindow();
-    void didFailAuthenticatingUser();
+    // statusCode: the service's answer to the sign-in; 401 is a refused password, 0 no
+    // answer at all, any other a service that failed.
+    void didFailAuthenticatingUser(int statusCode);
     void didFailAuthorizingClientWithUsername(const QString &username);
     // The service could not be reached while a sign-in was under way.
     void didFailConnecting();

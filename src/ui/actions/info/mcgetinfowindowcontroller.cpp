@@ -156,6 +156,8 @@ MCGetInfoWindowController::MCGetInfoWindowController(MCPreviewGenerator *preview
 
 MCGetInfoWindowController::~MCGetInfoWindowController()
 {
+    if (const MCNodePtr folder = m_folder.toStrongRef())
+        folder->removeObserver(this);
     if (m_previews)
         m_previews->removeDelegate(this);
 }
@@ -342,6 +344,11 @@ void MCGetInfoWindowController::setGeneral(const MCNodePtr &node)
                                                                                  : parent);
     if (node->isDir()) {
         m_textGeneralSize->setText(MCString::stringWithItemsCount(long(node->childrenCount())));
+        // Items listed, added or removed later change the count the window shows.
+        if (const MCNodePtr followed = m_folder.toStrongRef())
+            followed->removeObserver(this);
+        m_folder = node;
+        node->addObserver(this);
     } else {
         const QString number = QLocale().toString(node->fileSize());
         m_textGeneralSize->setText(node->fileSize() == 1 ? tr("%1 byte").arg(number)
@@ -350,6 +357,12 @@ void MCGetInfoWindowController::setGeneral(const MCNodePtr &node)
     m_textGeneralModified->setText(dateText(node->fileDateModified()));
     m_textGeneralKind->setText(node->fileKind());
     m_textGeneralAdded->clear();
+}
+
+void MCGetInfoWindowController::nodeChanged(MCAbstractObjectNode *node)
+{
+    if (node == m_folder.toStrongRef().data())
+        m_textGeneralSize->setText(MCString::stringWithItemsCount(long(node->childrenCount())));
 }
 
 void MCGetInfoWindowController::setPreviewImage(const QPixmap &image)

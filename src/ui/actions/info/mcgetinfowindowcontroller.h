@@ -2,6 +2,7 @@
 #define MCGETINFOWINDOWCONTROLLER_H
 
 #include "mcabstractobjectnode.h"
+#include "mcnodeobserver.h"
 #include "mcpreviewgeneratordelegate.h"
 
 #include <QPointer>
@@ -19,11 +20,12 @@ class QVBoxLayout;
 // five sections that open and close (General, More Info, Name & Extension, Preview, Sharing).
 // One window per remote path: its identifier() is the path, and showGetInfo() raises the open
 // window of a path rather than opening a second. The window shows the object as it was when
-// it opened, except the thumbnail, which is replaced when a better one arrives. It deletes
-// itself when closed. Main thread only.
+// it opened, except the thumbnail, which is replaced when a better one arrives, and a folder's
+// item count, which follows its node. It deletes itself when closed. Main thread only.
 class MCGetInfoWindowController
     : public QWidget
     , public MCPreviewGeneratorDelegate
+    , private MCNodeObserver
 {
     Q_OBJECT
 public:
@@ -65,6 +67,7 @@ private:
     void addSection(Section section, const QString &title, QWidget *content, bool open);
     void setWindowTitleWithIcon(const QString &path, const QIcon &icon);
     void setGeneral(const MCNodePtr &node);
+    void nodeChanged(MCAbstractObjectNode *node) override;
     void setPreviewImage(const QPixmap &image);
     // Shows the preview image as large as the section's width allows, never above its size.
     void fitPreviewImage();
@@ -90,6 +93,8 @@ private:
     QList<QWidget *> m_viewsArray;
     int m_currentWindowMaxHeight = 0;
     QString m_infoForFile;
+    // The folder whose count the window follows; observed while it lives.
+    QWeakPointer<MCAbstractObjectNode> m_folder;
     bool m_showsThumbnail = false;
 };
 

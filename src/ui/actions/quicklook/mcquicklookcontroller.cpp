@@ -4,6 +4,7 @@
 #include "mcbrowsableviewcontroller.h"
 #include "mccolor.h"
 #include "mcdatetext.h"
+#include "mcelidedlabel.h"
 #include "mcfileactions.h"
 #include "mcfilesizeformatter.h"
 #include "mcfunctions.h"
@@ -106,14 +107,18 @@ MCQuickLookController::MCQuickLookController(MCNavigation *navigation, MCSession
     m_topView->installEventFilter(this);
 
     m_previewImage = new MCFilePreviewView(m_topView);
-    m_filenameText = plainLabel(QStringLiteral("filenameText"), m_topView);
+    // A name longer than its room is cut between characters, with an ellipsis, whole in its
+    // tooltip.
+    m_filenameText = new MCElidedLabel(m_topView, Qt::ElideMiddle);
+    m_filenameText->setObjectName(QStringLiteral("filenameText"));
     QFont large = m_filenameText->font();
     large.setPixelSize(20);
     large.setBold(true);
     m_filenameText->setFont(large);
     m_sizeText = plainLabel(QStringLiteral("sizeText"), m_topView);
     m_dateModifiedText = plainLabel(QStringLiteral("dateModifiedText"), m_topView);
-    m_titleText = plainLabel(QStringLiteral("titleText"), m_titleBar);
+    m_titleText = new MCElidedLabel(m_titleBar, Qt::ElideMiddle);
+    m_titleText->setObjectName(QStringLiteral("titleText"));
     m_titleText->setAlignment(Qt::AlignCenter);
     m_statusText = plainLabel(QStringLiteral("statusText"), m_topView);
     m_statusText->setWordWrap(true);
@@ -231,8 +236,8 @@ void MCQuickLookController::updateInfo(const MCNodePtr &node)
         root ? tr("%1 Home").arg(QCoreApplication::applicationName()) : node->fileName();
     m_node = node;
     m_filepath = path;
-    m_filenameText->setText(MCString::stringForName(name));
-    m_titleText->setText(MCString::stringForName(name));
+    m_filenameText->setFullText(MCString::stringForName(name));
+    m_titleText->setFullText(MCString::stringForName(name));
     setWindowTitle(name);
     if (node->isDir()) {
         m_sizeText->setText(MCString::stringWithItemsCount(long(node->childrenCount())));
@@ -372,7 +377,8 @@ void MCQuickLookController::windowDidResize()
     // The texts keep the room they need at the right (up to two fifths of the window); the
     // picture has all the rest, so that it is drawn as large as the window allows.
     int needed = 0;
-    for (const QLabel *label : {m_filenameText, m_sizeText, m_dateModifiedText})
+    for (const QLabel *label :
+         std::initializer_list<const QLabel *>{m_filenameText, m_sizeText, m_dateModifiedText})
         needed = qMax(needed, label->sizeHint().width());
     const int textWidth = qBound(qMin(160, W * 2 / 5), needed, W * 2 / 5);
     const int x0 = W - 20 - textWidth;
@@ -414,7 +420,8 @@ void MCQuickLookController::applyFullScreenLook(bool fullScreen)
     palette.setColor(QPalette::Window, fullScreen ? Qt::black : QColor::fromRgbF(1, 1, 1, 0.95));
     setPalette(palette);
     const QColor text = fullScreen ? Qt::white : Qt::black;
-    for (QLabel *label : {m_dateModifiedText, m_sizeText, m_filenameText, m_statusText})
+    for (QLabel *label : std::initializer_list<QLabel *>{m_dateModifiedText, m_sizeText,
+                                                         m_filenameText, m_statusText})
         setTextColor(label, text);
     setTextColor(m_titleText, fullScreen ? Qt::white : MCColor::steel());
     QPalette strip = m_imageBrowser->palette();

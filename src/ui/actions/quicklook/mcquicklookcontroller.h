@@ -9,6 +9,7 @@
 #include <QPointer>
 #include <QWidget>
 
+class MCElidedLabel;
 class MCFileActions;
 class MCImageBrowserView;
 class MCNavigation;
@@ -92,10 +93,10 @@ private:
     QToolButton *m_buttonImageOnly;
     QToolButton *m_buttonImageText;
     MCFilePreviewView *m_previewImage;
-    QLabel *m_filenameText;
+    MCElidedLabel *m_filenameText;
     QLabel *m_sizeText;
     QLabel *m_dateModifiedText;
-    QLabel *m_titleText;
+    MCElidedLabel *m_titleText;
     QLabel *m_statusText;
     QString m_filepath;
     MCNodePtr m_node;

@@ -9,6 +9,15 @@ bool sameEmail(const QString &a, const QString &b)
     return !a.isEmpty() && a.compare(b, Qt::CaseInsensitive) == 0;
 }
 
+// The service's reason ends where the next sentence begins: with its own stop, else a full one.
+QString asSentence(const QString &reason)
+{
+    static const QString stops = QStringLiteral(".!?\u2026\u3002");
+    if (reason.isEmpty() || stops.contains(reason.back()))
+        return reason;
+    return reason + QLatin1Char('.');
+}
+
 } // namespace
 
 MCSocialAddModel::ButtonState MCSocialAddModel::buttonState(bool hasAccount, bool isMyContact,
@@ -163,7 +172,8 @@ MCSocialAddModel::ButtonState MCSocialAddModel::stateOf(const Row &row) const
         return {tr("Sending the invitation..."), QStringLiteral("question"), false, true};
     const auto failed = m_failedRequests.constFind(email.toLower());
     if (failed != m_failedRequests.cend())
-        state.text = tr("Invitation not sent. %1 Click the plus button to try again.").arg(*failed);
+        state.text = tr("Invitation not sent. %1 Click the plus button to try again.")
+                         .arg(asSentence(*failed));
     return state;
 }
 
