@@ -30,8 +30,9 @@ constexpr qint64 MiB = 1024 * 1024;
 QByteArray content(qint64 size, char seed)
 {
     QByteArray bytes(int(size), Qt::Uninitialized);
+    char *data = bytes.data();
     for (int i = 0; i < bytes.size(); ++i)
-        bytes[i] = char(seed + i * 31 + i / 4099);
+        data[i] = char(seed + i * 31 + i / 4099);
     return bytes;
 }
 
