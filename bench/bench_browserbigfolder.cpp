@@ -36,6 +36,7 @@
 #include "mostorageobject.h"
 #include "shellbench.h"
 #include "stallmonitor.h"
+#include "tempguard.h"
 
 #include <QAbstractItemView>
 #include <QColumnView>
@@ -163,6 +164,7 @@ double open(const QString &path, MCBrowsableViewController *view, int rows)
 
 int main(int argc, char **argv)
 {
+    TempGuard::protect("bench_browserbigfolder");
     ShellBench bench(argc, argv);
     QLoggingCategory::setFilterRules(QStringLiteral("*.debug=false"));
     const int count = argc > 1 ? QByteArray(argv[1]).toInt() : benchSize(100000, 1000);

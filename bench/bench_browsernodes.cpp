@@ -9,6 +9,7 @@
 #include "mciconitemmodel.h"
 #include "mcobjectnode.h"
 #include "mostorageobject.h"
+#include "tempguard.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -56,6 +57,7 @@ QList<MOStorageObject> storageObjects(const QJsonArray &objects)
 
 int main(int argc, char **argv)
 {
+    TempGuard::protect("bench_browsernodes");
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QTextStream out(stdout);

@@ -18,6 +18,7 @@
 #include "motransfernotification.h"
 #include "shellbench.h"
 #include "stallmonitor.h"
+#include "tempguard.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -120,6 +121,7 @@ Run scroll(const QString &name, MCIconController *icons, StallMonitor &stalls, i
 
 int main(int argc, char **argv)
 {
+    TempGuard::protect("bench_browserscroll");
     ShellBench bench(argc, argv);
     if (!bench.start())
         return 1;

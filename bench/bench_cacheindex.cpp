@@ -8,6 +8,7 @@
 #include "benchsize.h"
 #include "benchstatistics.h"
 #include "mobjectsvirtualfilesystem.h"
+#include "tempguard.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
@@ -156,6 +157,7 @@ qint64 addNewFiles(const QString &root, const QStringList &keys, bool together)
 
 int main(int argc, char *argv[])
 {
+    TempGuard::protect("bench_cacheindex");
     QCoreApplication app(argc, argv);
     QVector<int> sizes;
     for (const QString &argument : app.arguments().mid(1))

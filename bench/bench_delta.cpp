@@ -13,6 +13,7 @@
 #include "mobjectsmanager.h"
 #include "mobjectsmanager_p.h"
 #include "mstorageobject.h"
+#include "tempguard.h"
 #include "testcore.h"
 #include "tolvoappimpl.h"
 
@@ -222,6 +223,7 @@ Run cursorSaves()
 
 int main(int argc, char *argv[])
 {
+    TempGuard::protect("bench_delta");
     QCoreApplication app(argc, argv);
     // No service is needed: the reply is applied as if it had just arrived.
     TestCore::initCore(QUrl(QStringLiteral("http://127.0.0.1:9")), TestCore::supportPath());

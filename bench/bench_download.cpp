@@ -11,6 +11,7 @@
 #include "memoryauthstore.h"
 #include "mobjectsender.h"
 #include "muserauthmanager.h"
+#include "tempguard.h"
 #include "testcore.h"
 #include "tolvoappimpl.h"
 #include "transferengine.h"
@@ -345,6 +346,7 @@ void Bench::print() const
 
 int main(int argc, char *argv[])
 {
+    TempGuard::protect("bench_download");
     QCoreApplication app(argc, argv);
     // The core's per-transfer debug lines would bury the table.
     QLoggingCategory::setFilterRules(QStringLiteral("*.debug=false"));

@@ -9,6 +9,7 @@
 #include "benchsize.h"
 #include "benchstatistics.h"
 #include "kerlolocal.h"
+#include "tempguard.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
@@ -203,6 +204,7 @@ double mkdirSeconds(int port, const httplib::Headers &auth, const QString &folde
 
 int main(int argc, char *argv[])
 {
+    TempGuard::protect("bench_kerlolocal");
     int portPipe[2];
     if (pipe(portPipe) != 0)
         return 1;

@@ -15,6 +15,7 @@
 #include "monotificationcenter.h"
 #include "moobjectsmanager.h"
 #include "muserauthmanager.h"
+#include "tempguard.h"
 #include "tolvoappimpl.h"
 
 #include <QCoreApplication>
@@ -175,6 +176,7 @@ qint64 uploadThroughCurl(const KerloLocal &server, const QTemporaryDir &root, co
 
 int main(int argc, char *argv[])
 {
+    TempGuard::protect("bench_modeltransfers");
     QCoreApplication app(argc, argv);
     if (argc > 1 && QByteArray(argv[1]).toInt() > 0)
         fileCount = QByteArray(argv[1]).toInt();

@@ -7,6 +7,7 @@
 #include "benchstatistics.h"
 #include "mobjectstatesqueue.h"
 #include "mobjecttransferrequest.h"
+#include "tempguard.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -79,6 +80,7 @@ qint64 drain(const QString &path, int count, bool ordered)
 
 int main(int argc, char *argv[])
 {
+    TempGuard::protect("bench_queue");
     QCoreApplication app(argc, argv);
     QTemporaryDir scratch;
     if (!scratch.isValid())

@@ -7,6 +7,7 @@
 #include "benchstatistics.h"
 #include "kerlolocal.h"
 #include "mnetworkrequestmanager.h"
+#include "tempguard.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -87,6 +88,7 @@ double throughCurl(const QString &many, const QString &one, int count)
 
 int main(int argc, char *argv[])
 {
+    TempGuard::protect("bench_requests");
     QCoreApplication app(argc, argv);
     KerloLocal server;
     QTemporaryDir scratch;

@@ -8,6 +8,7 @@
 #include "mcpathbarcontroller.h"
 #include "shellbench.h"
 #include "stallmonitor.h"
+#include "tempguard.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -61,6 +62,7 @@ double referenceMs(const KerloLocal &server)
 
 int main(int argc, char **argv)
 {
+    TempGuard::protect("bench_shellnavigation");
     ShellBench bench(argc, argv);
     if (!bench.start())
         return 1;

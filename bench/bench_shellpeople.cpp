@@ -17,6 +17,7 @@
 #include "mcsocialentity.h"
 #include "shellbench.h"
 #include "stallmonitor.h"
+#include "tempguard.h"
 
 #include <time.h>
 
@@ -156,6 +157,7 @@ int recentRows(MCSidebarController *sidebar)
 
 int main(int argc, char **argv)
 {
+    TempGuard::protect("bench_shellpeople");
     ShellBench bench(argc, argv);
     const int ContactCount = countArgument(QStringLiteral("--contacts"), benchSize(200, 20));
     const int GroupCount = countArgument(QStringLiteral("--groups"), benchSize(50, 5));

@@ -45,6 +45,7 @@
 #include "quicklook/mcquicklookview.h"
 #include "servicereader.h"
 #include "shellbench.h"
+#include "tempguard.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -538,6 +539,7 @@ Sample measure(double ms)
 
 int main(int argc, char **argv)
 {
+    TempGuard::protect("bench_shellsoakcycle");
     ShellTest::LiveObjects::follow();
     ShellBench bench(argc, argv);
     QLoggingCategory::setFilterRules(QStringLiteral("*.debug=false\n*.info=false"));

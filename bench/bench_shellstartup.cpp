@@ -7,6 +7,7 @@
 #include "mcbrowsableviewcontroller.h"
 #include "shellbench.h"
 #include "stallmonitor.h"
+#include "tempguard.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -46,6 +47,7 @@ double referenceMs(const KerloLocal &server)
 
 int main(int argc, char **argv)
 {
+    TempGuard::protect("bench_shellstartup");
     ShellBench bench(argc, argv);
     if (!bench.start())
         return 1;

@@ -9,6 +9,7 @@
 #include "memoryauthstore.h"
 #include "mobjectsender.h"
 #include "muserauthmanager.h"
+#include "tempguard.h"
 #include "testcore.h"
 #include "tolvoappimpl.h"
 #include "transferengine.h"
@@ -593,6 +594,7 @@ void Bench::print() const
 
 int main(int argc, char *argv[])
 {
+    TempGuard::protect("bench_transfers");
     QCoreApplication app(argc, argv);
     // The core's per-transfer debug lines would bury the table.
     QLoggingCategory::setFilterRules(QStringLiteral("*.debug=false"));

@@ -55,39 +55,44 @@ std::string ControlApi::controlPrefix()
 
 void ControlApi::addRoutes(Router &router)
 {
+    router.add("POST", prefix + "/fault",
+               [this](const httplib::Request &request, httplib::Response &response,
+                      const RouteCaptures &) {
+                   const std::optional<QJsonObject> json = JsonBody::object(request, response);
+                   if (!json)
+                       return;
+                   QString error;
+                   const std::optional<Fault> fault = Fault::fromJson(*json, &error);
+                   if (!fault) {
+                       JsonReply::sendErrors(response, 400, {error});
+                       return;
+                   }
+                   faultTable.add(*fault);
+                   JsonReply::send(response, 200, {});
+               });
+
+    router.add("GET", prefix + "/requests",
+               [this](const httplib::Request &request, httplib::Response &response,
+                      const RouteCaptures &) {
+                   const QByteArray path =
+                       QByteArray::fromStdString(request.get_param_value("path"));
+                   JsonReply::send(response, 200, {{QStringLiteral("requests"), log.toJson(path)}});
+               });
     router.add(
-        "POST", prefix + "/fault",
-        [this](const httplib::Request &request, httplib::Response &response, const RouteCaptures &) {
-            const std::optional<QJsonObject> json = JsonBody::object(request, response);
-            if (!json)
-                return;
-            QString error;
-            const std::optional<Fault> fault = Fault::fromJson(*json, &error);
-            if (!fault) {
-                JsonReply::sendErrors(response, 400, {error});
-                return;
-            }
-            faultTable.add(*fault);
+        "DELETE", prefix + "/requests",
+        [this](const httplib::Request &, httplib::Response &response, const RouteCaptures &) {
+            log.clear();
             JsonReply::send(response, 200, {});
         });
 
-    router.add("GET", prefix + "/requests",
-               [this](const httplib::Request &, httplib::Response &response, const RouteCaptures &) {
-                   JsonReply::send(response, 200, {{QStringLiteral("requests"), log.toJson()}});
-               });
-    router.add("DELETE", prefix + "/requests",
-               [this](const httplib::Request &, httplib::Response &response, const RouteCaptures &) {
-                   log.clear();
-                   JsonReply::send(response, 200, {});
-               });
-
-    router.add("POST", prefix + "/reset",
-               [this](const httplib::Request &, httplib::Response &response, const RouteCaptures &) {
-                   faultTable.clear();
-                   transferSwitches.clear();
-                   log.clear();
-                   JsonReply::send(response, 200, {});
-               });
+    router.add(
+        "POST", prefix + "/reset",
+        [this](const httplib::Request &, httplib::Response &response, const RouteCaptures &) {
+            faultTable.clear();
+            transferSwitches.clear();
+            log.clear();
+            JsonReply::send(response, 200, {});
+        });
 
     accountControl.addRoutes(router, prefix);
     objectControl.addRoutes(router, prefix);
@@ -95,30 +100,30 @@ void ControlApi::addRoutes(Router &router)
     socialControl.addRoutes(router, prefix);
 
     // Streamed, so that a large size never sits in memory.
-    router.add(
-        "GET", prefix + "/bytes",
-        [this](const httplib::Request &request, httplib::Response &response, const RouteCaptures &) {
-            bool ok = false;
-            const qlonglong size =
-                QByteArray::fromStdString(request.get_param_value("size")).toLongLong(&ok);
-            if (!ok || size < 0) {
-                JsonReply::sendErrors(response, 400,
-                                      {QStringLiteral("size must be a non-negative integer")});
-                return;
-            }
-            response.status = 200;
-            if (size == 0) {
-                response.set_content(std::string(), "application/octet-stream");
-                return;
-            }
-            response.set_content_provider(
-                size_t(size), "application/octet-stream",
-                [this](size_t offset, size_t length, httplib::DataSink &sink) {
-                    if (stopFlag.isRaised())
-                        return false;
-                    const std::string &pattern = bytePattern();
-                    return sink.write(pattern.data() + offset % patternPeriod,
-                                      std::min(length, chunkSize));
-                });
-        });
+    router.add("GET", prefix + "/bytes",
+               [this](const httplib::Request &request, httplib::Response &response,
+                      const RouteCaptures &) {
+                   bool ok = false;
+                   const qlonglong size =
+                       QByteArray::fromStdString(request.get_param_value("size")).toLongLong(&ok);
+                   if (!ok || size < 0) {
+                       JsonReply::sendErrors(
+                           response, 400, {QStringLiteral("size must be a non-negative integer")});
+                       return;
+                   }
+                   response.status = 200;
+                   if (size == 0) {
+                       response.set_content(std::string(), "application/octet-stream");
+                       return;
+                   }
+                   response.set_content_provider(
+                       size_t(size), "application/octet-stream",
+                       [this](size_t offset, size_t length, httplib::DataSink &sink) {
+                           if (stopFlag.isRaised())
+                               return false;
+                           const std::string &pattern = bytePattern();
+                           return sink.write(pattern.data() + offset % patternPeriod,
+                                             std::min(length, chunkSize));
+                       });
+               });
 }

@@ -6,6 +6,7 @@
 #include "jsonreply.h"
 #include "objectpath.h"
 #include "objectstore.h"
+#include "requestvalues.h"
 #include "router.h"
 
 namespace {
@@ -122,6 +123,31 @@ void ObjectControl::addRoutes(Router &router, const std::string &prefix)
             }
             JsonReply::send(response, 200, {{QStringLiteral("object"), object}});
         });
+
+    // A file whose bytes are the body as it stands, "email" and "path" in the query: a large
+    // file costs no JSON text (of its Base64) on either side.
+    router.add("PUT", prefix + "/objects/content",
+               [this](const httplib::Request &request, httplib::Response &response,
+                      const RouteCaptures &) {
+                   const std::optional<QString> canonical =
+                       ObjectPath::normalized(RequestValues::queryText(request, "path"));
+                   if (!canonical) {
+                       JsonReply::sendErrors(response, 400,
+                                             {QStringLiteral("a valid \"path\" is required")});
+                       return;
+                   }
+                   const std::optional<UserAccount> user =
+                       accounts.user(RequestValues::queryText(request, "email"));
+                   if (!user) {
+                       JsonReply::sendErrors(response, 404, {QStringLiteral("no such user")});
+                       return;
+                   }
+                   QJsonObject object;
+                   const StoreError error =
+                       objects.putFile(user->id, otherDevice, *canonical,
+                                       QByteArray::fromStdString(request.body), &object);
+                   sendResult(response, error, QStringLiteral("object"), object);
+               });
 
     // Removes a file or folder, as another device would.
     router.add("POST", prefix + "/objects/delete",

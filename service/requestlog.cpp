@@ -72,11 +72,13 @@ void RequestLog::answered(quint64 number, int status)
     }
 }
 
-QJsonArray RequestLog::toJson() const
+QJsonArray RequestLog::toJson(const QByteArray &path) const
 {
     std::lock_guard<std::mutex> lock(mutex);
     QJsonArray result;
     for (const Entry &entry : entries) {
+        if (!path.isEmpty() && entry.path != path)
+            continue;
         QJsonObject headers;
         for (const auto &header : entry.headers) {
             const QString name = QString::fromLatin1(header.first);

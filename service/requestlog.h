@@ -23,8 +23,9 @@ public:
     void answered(quint64 number, int status);
     // Objects with method, path, query (raw, without "?"), headers (lower-case names),
     // body (as UTF-8 text), bodyBase64, bodyDropped (true once the body was let go, both
-    // bodies then empty) and status.
-    QJsonArray toJson() const;
+    // bodies then empty) and status. With a path, only the requests to it: a test polling
+    // for one request need not fetch every body kept.
+    QJsonArray toJson(const QByteArray &path = QByteArray()) const;
     void clear();
 
 private:

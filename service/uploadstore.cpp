@@ -58,10 +58,30 @@ bool UploadStore::save(const UploadSession &session) const
          QString::fromUtf8(QJsonDocument(session.toJson()).toJson(QJsonDocument::Compact))});
 }
 
-void UploadStore::remove(const QString &token)
+QStringList UploadStore::remove(const QString &token)
 {
-    if (sessions.erase(token) > 0)
-        database.exec(QStringLiteral("DELETE FROM uploads WHERE token = ?"), {token});
+    const auto found = sessions.find(token);
+    if (found == sessions.end())
+        return {};
+    const QStringList hashes = found->second.chunkHashes;
+    sessions.erase(found);
+    database.exec(QStringLiteral("DELETE FROM uploads WHERE token = ?"), {token});
+    return hashes;
+}
+
+void UploadStore::dropChunks(const QStringList &hashes)
+{
+    QSet<QString> needed;
+    for (const auto &open : sessions) {
+        for (const QString &hash : open.second.chunkHashes)
+            needed.insert(hash);
+    }
+    for (const QString &hash : QSet<QString>(hashes.begin(), hashes.end())) {
+        if (needed.contains(hash) || !BlobStore::isDigest(hash))
+            continue;
+        QFile::remove(chunks.filePath(hash));
+        database.exec(QStringLiteral("DELETE FROM user_chunks WHERE hash = ?"), {hash});
+    }
 }
 
 StoreError UploadStore::putChunk(qint64 userId, const QString &hash, const char *bytes, size_t size)
@@ -114,8 +134,10 @@ void UploadStore::dropExpired(qint64 now)
         if (open.second.isExpired(now))
             expired.append(open.first);
     }
+    QStringList unused;
     for (const QString &token : expired)
-        remove(token);
+        unused += remove(token);
+    dropChunks(unused);
 }
 
 StoreError UploadStore::open(UploadSession *session)
@@ -140,15 +162,22 @@ StoreError UploadStore::open(UploadSession *session)
             takenOver.append(entry.first);
             continue;
         }
+        // The first chunk came with this refused start.
+        dropChunks(session->chunkHashes);
         return {409, QStringLiteral("An upload to '%1' is already open").arg(session->path), 601};
     }
+    QStringList unused;
     for (const QString &token : takenOver)
-        remove(token);
+        unused += remove(token);
     session->token = Secrets::randomHex(tokenBytes);
     session->lastUsed = now;
-    if (!save(*session))
+    const bool saved = save(*session);
+    if (saved)
+        sessions.emplace(session->token, *session);
+    // Only after the new upload is kept: it may need chunks of the one it took over.
+    dropChunks(saved ? unused : unused + session->chunkHashes);
+    if (!saved)
         return {500, QStringLiteral("The upload could not be stored")};
-    sessions.emplace(session->token, *session);
     return {};
 }
 
@@ -171,7 +200,7 @@ std::optional<UploadSession> UploadStore::use(const QString &token, qint64 userI
 void UploadStore::close(const QString &token)
 {
     std::lock_guard<std::mutex> lock(mutex);
-    remove(token);
+    dropChunks(remove(token));
 }
 
 StoreError UploadStore::assemble(const UploadSession &session, const QString &expectedHash,

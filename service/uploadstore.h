@@ -15,8 +15,9 @@ class ServiceDatabase;
 
 // The open uploads by token, in the database, and the chunks they send, by MD5 in chunks/
 // of the data folder. The bytes of a chunk are stored once for everybody, but a user may
-// only build files from chunks that user has sent: knowing a hash proves nothing. Shared by
-// all worker threads.
+// only build files from chunks that user has sent: knowing a hash proves nothing. A chunk
+// stays only while an open upload needs it: once its file is stored, or the upload dropped,
+// it goes. Shared by all worker threads.
 class UploadStore
 {
 public:
@@ -53,7 +54,10 @@ public:
 
 private:
     bool save(const UploadSession &session) const;
-    void remove(const QString &token);
+    // Forgets the upload of token; the chunks it needed are left to dropChunks.
+    QStringList remove(const QString &token);
+    // Deletes the chunks of hashes that no open upload needs, and who sent them.
+    void dropChunks(const QStringList &hashes);
     void dropExpired(qint64 now);
     bool hasSent(qint64 userId, const QString &hash) const;
 

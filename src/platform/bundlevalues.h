@@ -13,7 +13,7 @@
 //   "CFBundleName"                application name; the support folder is named after it
 //   "CFBundleShortVersionString"  marketing version ("0.1.0")
 //   "CFBundleVersion"             build number
-//   "BuildDate"                   build time, ISO 8601 in UTC ("2026-12-07T14:18:08Z")
+//   "BuildDate"                   last commit's time, ISO 8601 UTC ("2026-12-07T14:18:08Z")
 //   "MCKerloAPIURL"               the service's root, scheme and host (and path), never a
 //                                 trailing slash: "/api/v1" and "/oauth" are appended to it
 //

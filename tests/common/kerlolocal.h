@@ -162,6 +162,9 @@ public:
 
 private:
     QJsonObject seed(const QJsonObject &body);
+    // A control call with body as it stands, of that content type.
+    int sendControl(const QByteArray &method, const QString &path, const QByteArray &body,
+                    const char *contentType, QByteArray *reply) const;
     // The member key of a control call's reply; undefined on failure.
     QJsonValue controlResult(const QString &path, const QJsonObject &body, const char *key);
     bool addTransferSwitch(const char *name, const QString &path, int count,

@@ -35,8 +35,9 @@ constexpr qint64 MiB = 1024 * 1024;
 QByteArray content(qint64 size, char seed)
 {
     QByteArray bytes(int(size), Qt::Uninitialized);
+    char *data = bytes.data();
     for (int i = 0; i < bytes.size(); ++i)
-        bytes[i] = char(seed + i * 31 + i / 4099);
+        data[i] = char(seed + i * 31 + i / 4099);
     return bytes;
 }
 
@@ -293,10 +294,11 @@ void TestObjectSender::roundTrip()
     QCOMPARE(done.storageObject().contentHash(), md5Hex(bytes));
     QCOMPARE(requestsUnder("/api/v1/upload/").size(), chunkRequests);
 
-    // The service holds every chunk now: nothing but the sync and the commit goes out.
+    // The service dropped the chunks once the file was stored: the same bytes go again, the
+    // first chunk with the start and only the missing ones on their own.
     QVERIFY(server.clearRequests());
     QCOMPARE(run(upload).state(), int(MObjectTransfer::Completed));
-    QCOMPARE(requestsUnder("/api/v1/upload/").size(), 0);
+    QCOMPARE(requestsUnder("/api/v1/upload/").size(), chunkRequests);
 
     const QString target = local.filePath(QStringLiteral("down-%1.bin").arg(size));
     done = run(download(remote, target));

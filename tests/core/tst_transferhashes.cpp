@@ -47,8 +47,9 @@ void TestTransferHashes::hashFileMatchesTheBytes()
 {
     QFETCH(qint64, size);
     QByteArray bytes(int(size), Qt::Uninitialized);
+    char *data = bytes.data();
     for (int i = 0; i < bytes.size(); ++i)
-        bytes[i] = char(i * 7 + i / 1000);
+        data[i] = char(i * 7 + i / 1000);
     const QString path = folder.filePath(QStringLiteral("file-%1").arg(size));
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == size);
@@ -91,8 +92,9 @@ void TestTransferHashes::streamHasherMatchesTheBytes()
 {
     // More than it lets wait, in blocks of every size a reply hands over.
     QByteArray bytes(int(40 * MiB + 13), Qt::Uninitialized);
+    char *data = bytes.data();
     for (int i = 0; i < bytes.size(); ++i)
-        bytes[i] = char(i * 13 + i / 4096);
+        data[i] = char(i * 13 + i / 4096);
     MStreamHasher hasher;
     for (int offset = 0, step = 1; offset < bytes.size(); offset += step, step = step * 3 % 1000003)
         hasher.addData(bytes.mid(offset, step));
@@ -117,8 +119,9 @@ void TestTransferHashes::streamHasherBlocksComeBack()
 {
     // Filled blocks, some partly, with the bytes of each written over the recycled one.
     QByteArray bytes(int(20 * MiB + 5), Qt::Uninitialized);
+    char *data = bytes.data();
     for (int i = 0; i < bytes.size(); ++i)
-        bytes[i] = char(i * 7 + i / 1031);
+        data[i] = char(i * 7 + i / 1031);
     MStreamHasher hasher;
     QSet<const char *> seen;
     int reused = 0;

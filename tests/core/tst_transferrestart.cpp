@@ -212,8 +212,9 @@ void TestTransferRestart::interruptAndFinish(const QStringList &arguments,
 void TestTransferRestart::killedTransfersResume()
 {
     QByteArray bytes(int(FileSize), Qt::Uninitialized);
+    char *data = bytes.data();
     for (int i = 0; i < bytes.size(); ++i)
-        bytes[i] = char(i * 7 + i / 65521);
+        data[i] = char(i * 7 + i / 65521);
     const QString hash = TestData::md5Hex(bytes);
     const QString source = local.filePath(QStringLiteral("source.bin"));
     QFile file(source);
@@ -250,8 +251,9 @@ void TestTransferRestart::linkAtAKilledDownloadIsNotWrittenThrough()
     // The partial file a killed download left is replaced by a link to a file elsewhere: the
     // next start does not resume into that file, but downloads the object anew.
     QByteArray bytes(int(FileSize), Qt::Uninitialized);
+    char *data = bytes.data();
     for (int i = 0; i < bytes.size(); ++i)
-        bytes[i] = char(i * 13 + i / 4093);
+        data[i] = char(i * 13 + i / 4093);
     const QString hash = TestData::md5Hex(bytes);
     const QString remote = QStringLiteral("/Restart/linked.bin");
     QVERIFY(!server.seedFile(TestData::demoEmail, remote, bytes).isEmpty());

@@ -7,12 +7,12 @@
 #include "mcnameeditingdelegate.h"
 #include "mcnavigation.h"
 #include "mcremotepath.h"
-#include "mcrunaside.h"
 #include "moconstants.h"
 #include "monotificationcenter.h"
 #include "moobjectsmanager.h"
 #include "moobjectsnotification.h"
 #include "mopostednotification.h"
+#include "mrunaside.h"
 
 #include <QAbstractItemView>
 #include <QCoreApplication>
@@ -291,7 +291,7 @@ void MCBrowsableViewController::loadLargeListing(const MCNodePtr &folder,
     const int key = ordered->childrenSortKey();
     const bool ascending = ordered->childrenSortAscending();
     qCDebug(lcBrowser) << "Loading" << objects.size() << "objects of" << m_loadingPath;
-    mcRunAside(
+    mRunAside(
         this,
         [=]() -> std::optional<MCNodeList> {
             MCNodeList nodes = MCNodeTreeUpdater::visibleNodes(objects, MCNodePtr(), hideHidden);

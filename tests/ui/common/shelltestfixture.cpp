@@ -5,6 +5,7 @@
 #include "mcwindowlogincontroller.h"
 #include "moapplication.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QLineEdit>
@@ -12,6 +13,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTest>
+#include <QToolButton>
 #include <QUuid>
 
 namespace ShellTest {
@@ -86,10 +88,34 @@ int countRequests(const QJsonArray &log, const QString &pattern)
 
 Shell::Shell() = default;
 
+namespace {
+
+// Whether every line edit's clear button has ended its fade. Qt's animation of the fade has no
+// parent and deletes itself when it ends: one cut short by its window going is never deleted.
+bool clearButtonsAreStill()
+{
+    const QList<QWidget *> widgets = QApplication::allWidgets();
+    for (QWidget *widget : widgets) {
+        auto *button = qobject_cast<QToolButton *>(widget);
+        auto *edit = button ? qobject_cast<QLineEdit *>(button->parentWidget()) : nullptr;
+        if (!edit || !button->defaultAction() ||
+            button->defaultAction()->objectName() != QLatin1String("_q_qlineeditclearaction"))
+            continue;
+        const QVariant opacity = button->property("opacity");
+        if (opacity.isValid() && opacity.toReal() != (edit->text().isEmpty() ? 0.0 : 1.0))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
 Shell::~Shell()
 {
-    // Windows torn down stop animations that delete themselves later (a line edit's clear
-    // button fading): they go before the application does, as the program's do in its loop.
+    // The windows go once their fades are over, and before the application does, as the
+    // program's do in its loop; what they deleted later goes with them.
+    if (!QTest::qWaitFor(clearButtonsAreStill))
+        qWarning("A line edit's clear button was still fading as the windows went");
     m_delegate.reset();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }

@@ -1,7 +1,7 @@
 #include "mcfilepreviewview.h"
 
 #include "mcactionslog.h"
-#include "mcrunaside.h"
+#include "mrunaside.h"
 
 #include <QFile>
 #include <QImageReader>
@@ -153,7 +153,7 @@ void MCFilePreviewView::resizeEvent(QResizeEvent *event)
 void MCFilePreviewView::loadImage(const QString &path)
 {
     const quint64 generation = m_generation;
-    mcRunAside(
+    mRunAside(
         this, [path] { return readPicture(path); },
         [this, path, generation](const QImage &image) {
             if (generation != m_generation)
