@@ -121,21 +121,26 @@ echo "tooltip: x $(x_of "$tip"), $(width_of "$tip") x $(height_of "$tip") on a s
 xdotool mousemove --window "$main" 800 5
 wait_for 30 "the tooltip did not go" windows_back_to "$(echo "$ids" | wc -l)"
 
+# Opens the first file's menu and its Send to contacts: sets menu, submenu and ids.
+open_send_to_contacts() {
+    xdotool mousemove --window "$main" 260 140
+    wait_drawn
+    ids=$(window_ids)
+    xdotool click 3
+    wait_for 30 "no context menu appeared" has_new_window "$ids"
+    menu=$(new_window "$ids")
+    wait_drawn
+    ids=$(window_ids)
+    # Send to contacts is four items above the menu's last.
+    xdotool key End Up Up Up Up Right
+    wait_for 30 "no Send to contacts submenu appeared" has_new_window "$ids"
+    submenu=$(new_window "$ids")
+    wait_drawn
+}
+
 # A file of Home, its menu's Send to contacts.
 open_sidebar_row '^Kerlo Home$' 100 30 400 || fail "Home did not open"
-xdotool mousemove --window "$main" 260 140
-wait_drawn
-ids=$(window_ids)
-xdotool click 3
-wait_for 30 "no context menu appeared" has_new_window "$ids"
-menu=$(new_window "$ids")
-wait_drawn
-ids=$(window_ids)
-# Send to contacts is four items above the menu's last.
-xdotool key End Up Up Up Up Right
-wait_for 30 "no Send to contacts submenu appeared" has_new_window "$ids"
-submenu=$(new_window "$ids")
-wait_drawn
+open_send_to_contacts
 screenshot sendto
 echo "menu at $(x_of "$menu") ($(width_of "$menu") wide), submenu at $(x_of "$submenu")" \
     "($(width_of "$submenu") wide) on a screen of $screen_w"
@@ -173,18 +178,7 @@ control /social-seed '{"email": "demo@kerlo.local", "contact_count": 295}'
 wait_requests GET '/api/v1/conversations/notifications.*' 60 $((polls + 1)) answered ||
     fail "no news poll after the seed"
 xdotool windowfocus --sync "$main" 2>/dev/null || true
-xdotool mousemove --window "$main" 260 140
-wait_drawn
-ids=$(window_ids)
-xdotool click 3
-wait_for 30 "no context menu appeared" has_new_window "$ids"
-menu=$(new_window "$ids")
-wait_drawn
-ids=$(window_ids)
-xdotool key End Up Up Up Up Right
-wait_for 30 "no Send to contacts submenu appeared" has_new_window "$ids"
-submenu=$(new_window "$ids")
-wait_drawn
+open_send_to_contacts
 screenshot sendto300
 echo "300 contacts: submenu at $(x_of "$submenu"),$(y_of "$submenu")" \
     "$(width_of "$submenu") x $(height_of "$submenu") on a screen of ${screen_w}x$screen_h"
