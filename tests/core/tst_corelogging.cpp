@@ -74,12 +74,12 @@ void tst_CoreLogging::areasCarryTheirCategory()
         MObjectStatesQueue queue;
         queue.setDatabasePath(path);
     }
-    const QVector<Message> setAside = messagesContaining(QStringLiteral("moved the damaged"));
+    const QVector<Message> setAside = messagesContaining(QStringLiteral("moved the unusable"));
     QCOMPARE(setAside.size(), 1);
     QCOMPARE(setAside.first().category, QStringLiteral("core.transfers"));
     QCOMPARE(setAside.first().type, QtCriticalMsg);
     QVERIFY(
-        setAside.first().text.startsWith(QStringLiteral("MObjectStatesQueue: moved the damaged")));
+        setAside.first().text.startsWith(QStringLiteral("MObjectStatesQueue: moved the unusable")));
 }
 
 int main(int argc, char *argv[])

@@ -43,7 +43,7 @@ for cycle in $(seq "$cycles"); do
     xdotool windowactivate --sync "$confirm" 2>/dev/null || true
     xdotool key Tab space
     wait_for 30 "the Sign Out question stayed (round $cycle)" gone '^Kerlo - Sign Out$'
-    said=$(wait_window "^Lumarin$" 60) || fail "no word that the user was logged out (round $cycle)"
+    said=$(wait_window "^Kerlo$" 60) || fail "no word that the user was logged out (round $cycle)"
     wait_drawn "$said"
     xdotool windowactivate --sync "$said" 2>/dev/null || true
     xdotool key Return
