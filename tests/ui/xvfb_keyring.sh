@@ -65,12 +65,17 @@ wait_drawn
 screenshot prompt
 xdotool windowfocus --sync "$prompt" 2>/dev/null || true
 xdotool key Escape
-# The alert is titled as the sign-in window is: it is the visible "Kerlo" that is not that window.
-kerlo_alert() { xdotool search --onlyvisible --name '^Kerlo$' 2>/dev/null | grep -vx "$login" | head -1; }
+# The alert is titled as the sign-in window is, and as the main window is before it shows a
+# folder: it is the visible "Kerlo" that is neither, once the main window shows Home.
+main=$(wait_window '^Kerlo Home$' 60) || fail "no signed-in window"
+kerlo_windows() { xdotool search --onlyvisible --name '^Kerlo$' 2>/dev/null || true; }
+kerlo_alert() {
+    kerlo_windows | awk -v login="$login" -v main="$main" \
+        '$0 != login && $0 != main && !found { print; found = 1 }'
+}
 alert_shown() { [ -n "$(kerlo_alert)" ]; }
 wait_for 60 "no word that the sign-in was not kept" alert_shown
 alert=$(kerlo_alert)
-main=$(wait_window '^Kerlo Home$' 60) || fail "no signed-in window"
 # The guided tour of a first sign-in opens with it; the alert, which blocks the tour, stays in
 # front of it and has the keys.
 tour=$(wait_window '^Welcome to Kerlo$' 60) || fail "no guided tour after the first sign-in"
@@ -92,7 +97,7 @@ grep -q "could not create one (the request was dismissed)" "$work/lumarin.log" |
     fail "the refusal is not said as a dismissed request"
 # Answered from the keys it has; then the tour takes them.
 xdotool key Return
-alert_gone() { ! xdotool search --onlyvisible --name '^Kerlo$' 2>/dev/null | grep -qx "$alert"; }
+alert_gone() { [ -z "$(kerlo_windows | awk -v alert="$alert" '$0 == alert')" ]; }
 wait_for 30 "Return did not answer the alert" alert_gone
 close_tour
 quit_lumarin
