@@ -1,7 +1,9 @@
 #include "mouserauthenticationmanager.h"
 
 #include "mmacauthstore.h"
+#include "moconstants.h"
 #include "mocorevalues_p.h"
+#include "moerror.h"
 #include "mologging_p.h"
 #include "mosingleton_p.h"
 #include "mouserauthenticationmanager_p.h"
@@ -31,6 +33,11 @@ MOUserAuthenticationManager::MOUserAuthenticationManager()
 }
 
 MOUserAuthenticationManager::~MOUserAuthenticationManager() = default;
+
+int MOUserAuthenticationManager::failureStatus(const MOError &error)
+{
+    return error.userInfo().value(MOUserAuthenticationStatusCode, 401).toInt();
+}
 
 MOUserAuthenticationManager *MOUserAuthenticationManager::sharedInstance()
 {

@@ -22,6 +22,9 @@ public:
     ~MOUserAuthenticationManager() override;
 
     static MOUserAuthenticationManager *sharedInstance();
+    // The service's HTTP status a sign-in failure holds: 401 for a refused password, 0 when no
+    // answer came; 401 for a failure that holds none.
+    static int failureStatus(const MOError &error);
 
     void authenticateUser(const QString &user, const QString &password);
     // Starts from the stored credentials, or asks the delegate for new ones.

@@ -85,8 +85,7 @@ void MCAppDelegate::authManagerDidFailAuthenticatingUserWithError(MOUserAuthenti
                                                                   const MOError &error)
 {
     showLoginWindow();
-    m_loginController->didFailAuthenticatingUser(
-        error.userInfo().value(MOUserAuthenticationStatusCode, 401).toInt());
+    m_loginController->didFailAuthenticatingUser(MOUserAuthenticationManager::failureStatus(error));
 }
 
 void MCAppDelegate::authManagerDidFailAuthorizingClientWithError(MOUserAuthenticationManager *,
